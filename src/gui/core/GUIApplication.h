@@ -1,0 +1,81 @@
+#pragma once
+// The Qt application of the library, in three layers: 3D-mouse event delivery,
+// exception-guarded event delivery, and the single-instance local server.
+
+#include "PelmoraGuiExport.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QList>
+
+#include <memory>
+
+namespace Vexil { class SystemExitException; }
+
+namespace Gui {
+
+class PELMORAGUI_EXPORT GUIApplicationDeviceEvent : public QApplication
+{
+    Q_OBJECT
+public:
+    GUIApplicationDeviceEvent(int& argc, char** argv);
+    ~GUIApplicationDeviceEvent() override;
+
+    // Records the receiver of 3D-mouse events and registers the two event types
+    // (motion first, then buttons).
+    void setSpaceballReceiver(QWidget* mainWindow);
+    QWidget* spaceballReceiver() const { return receiver; }
+    static int motionEventType();
+    static int buttonEventType();
+
+protected:
+    bool isSpaceballEvent(const QEvent* event) const;
+    bool deliverSpaceballEvent(QObject* receiver, QEvent* event);
+
+private:
+    QWidget* receiver = nullptr;
+};
+
+class PELMORAGUI_EXPORT GUIApplication : public GUIApplicationDeviceEvent
+{
+    Q_OBJECT
+public:
+    GUIApplication(int& argc, char** argv);
+    ~GUIApplication() override;
+
+    bool notify(QObject* receiver, QEvent* event) override;
+    // The system exit caught during event delivery, if any.
+    std::shared_ptr<Vexil::SystemExitException> storedSystemExit() const { return systemExit; }
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    void describeEvent(QObject* receiver, QEvent* event) const;
+    std::shared_ptr<Vexil::SystemExitException> systemExit;
+};
+
+class PELMORAGUI_EXPORT GUISingleApplication : public GUIApplication
+{
+    Q_OBJECT
+public:
+    GUISingleApplication(int& argc, char** argv);
+    ~GUISingleApplication() override;
+
+    // True when another instance answered on the server name.
+    bool isRunning() const;
+    QString serverName() const;
+
+Q_SIGNALS:
+    void messageReceived(const QList<QByteArray>& messages);
+
+public Q_SLOTS:
+    void receiveConnection();
+    void processMessages();
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+} // namespace Gui

@@ -1,0 +1,10 @@
+#include "GfxDatabase.h"
+
+#include "core/MetaTypes.h"
+
+using namespace Gui;
+
+void GfxDatabase::init()
+{
+    registerMetaTypes();
+}

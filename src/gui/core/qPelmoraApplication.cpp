@@ -1,0 +1,529 @@
+#include "qPelmoraApplication.h"
+
+#include "commands/SimModule.h"
+#include "core/GUIApplication.h"
+#include "core/GfxDatabase.h"
+#include "dialogs/PmOutputWindow.h"
+#include "dialogs/widgets/FileDialog.h"
+#include "mainwindow/BaseView.h"
+#include "mainwindow/MDIWindow.h"
+#include "mainwindow/MainWindow.h"
+#include "mainwindow/PictureFactory.h"
+#include "visualization/ViewFeeder.h"
+#include "visualization/qView3DMRML.h"
+
+#include <obj/Application.h>
+#include <pmmat/MaterialManager.h>
+#include <pmmsg/Message.h>
+#include <pmunit/Units.h>
+#include <vexil/Exception.h>
+#include <vexil/MsgConsole.h>
+#include <vexil/PreferenceManager.h>
+#include <vexil/UtilityBox.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+#include <QLabel>
+#include <QLocale>
+#include <QMessageBox>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <QStatusBar>
+#include <QTimer>
+#include <QWindow>
+
+#include <vtkOutputWindow.h>
+#include <vtkSmartPointer.h>
+#include <vtksys/SystemTools.hxx>
+
+#include <algorithm>
+
+// Resources must be initialised from the global namespace.
+static void initPelmoraResources()
+{
+    Q_INIT_RESOURCE(pelmora);
+}
+
+using namespace Gui;
+
+namespace {
+
+bool typesInitialized = false;
+QtMessageHandler previousMessageHandler = nullptr;
+
+// Qt's own messages go to the console: warnings as warnings, critical and fatal ones
+// as errors; debug and info output is dropped.
+void messageHandler(QtMsgType type, const QMessageLogContext&, const QString& msg)
+{
+    const QByteArray text = msg.toUtf8();
+    switch (type) {
+    case QtWarningMsg:
+        Vexil::MsgConsoleSingleton::Instance().Warning("%s\n", text.constData());
+        break;
+    case QtCriticalMsg:
+    case QtFatalMsg:
+        Vexil::MsgConsoleSingleton::Instance().Error("%s\n", text.constData());
+        break;
+    default:
+        break;
+    }
+}
+
+// Reads a configuration key the way std::map::operator[] does: a missing key is added
+// with an empty value.
+std::string configValue(const char* key)
+{
+    return Obj::Application::mConfig[key];
+}
+
+const std::string* findConfig(const char* key)
+{
+    auto it = Obj::Application::mConfig.find(key);
+    return it == Obj::Application::mConfig.end() ? nullptr : &it->second;
+}
+
+// Probes OpenGL on a hidden window and writes what it lacks to the console.  The window
+// and context stay alive until the teardown.
+struct OpenGLProbe
+{
+    std::unique_ptr<QWindow> window;
+    std::unique_ptr<QOpenGLContext> context;
+
+    void run()
+    {
+        window = std::make_unique<QWindow>();
+        window->setSurfaceType(QSurface::OpenGLSurface);
+        window->create();
+        context = std::make_unique<QOpenGLContext>();
+        if (!context->create())
+            return;
+        if (!context->makeCurrent(window.get()))
+            return;
+        QOpenGLFunctions functions(context.get());
+        auto& console = Vexil::MsgConsoleSingleton::Instance();
+        if (!functions.hasOpenGLFeature(QOpenGLFunctions::Framebuffers))
+            console.Log("This system does not support framebuffer objects\n");
+        if (!functions.hasOpenGLFeature(QOpenGLFunctions::NPOTTextures))
+            console.Log("This system does not support NPOT textures\n");
+        const QSurfaceFormat format = context->format();
+        const int major = format.majorVersion();
+        const int minor = format.minorVersion();
+        console.Message("Current OpenGL context version: %i.%i.\n", major, minor);
+        if (major < 3 || (major == 3 && minor < 2))
+            console.Error("Unsupported OpenGL version! Please upgrade your OpenGL to 3.2 or higher.\n");
+        context->doneCurrent();
+    }
+
+    ~OpenGLProbe()
+    {
+        context.reset();
+        window.reset();
+    }
+};
+
+// Holds VTK's output window for the run and releases it at the teardown.
+struct OutputWindowHolder
+{
+    vtkSmartPointer<PmOutputWindow> window;
+    ~OutputWindowHolder()
+    {
+        if (window && vtkOutputWindow::GetInstance() == window.Get())
+            vtkOutputWindow::SetInstance(nullptr);
+        window = nullptr;
+    }
+};
+
+QString absoluteAgainst(const QString& path, const QString& home)
+{
+    QFileInfo info(path);
+    return info.isRelative() ? QDir(home).absoluteFilePath(path) : path;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// Application object
+
+struct qPelmoraApplication::Private
+{
+    bool starting = true;
+    bool connected = false;
+    QProcessEnvironment environment;
+};
+
+qPelmoraApplication* qPelmoraApplication::_pInstance = nullptr;
+
+qPelmoraApplication::qPelmoraApplication(bool connectLogic)
+{
+    Vexil::PreferenceManager* prefs = Obj::Application::instance().getPrefMgr();
+    if (!prefs)
+        throw Vexil::RuntimeError("The application logic has no preferences store");
+
+    // Units from the preferences.
+    pmUnit::UnitsManager::initialize();
+    pmUnit::UnitsManager* units = pmUnit::UnitsManager::instance();
+    units->setDecimals(prefs->getInt(Vexil::PM_SIGNIFICANT_DIGITS));
+    units->setSystemUnits(prefs->getString(Vexil::PM_UNIT_SYSTEM));
+    units->setAngularVelocityUnits(prefs->getString(Vexil::PM_ANGULAR_VELOCITY_UNIT));
+    units->setAngleUnits(prefs->getString(Vexil::PM_ANGLE_UNIT));
+    units->setTemperatureUnits(prefs->getString(Vexil::PM_TEMPERATURE_UNIT));
+
+    QLocale locale;
+    if (locale.decimalPoint() == locale.groupSeparator()) {
+        QMessageBox::critical(nullptr, QObject::tr("Invalid system settings"),
+            QObject::tr("Your system uses the same symbol for decimal point and group separator.\n\n"
+                        "This causes serious problems and makes the application fail to work properly.\n"
+                        "Go to the system configuration panel of the OS and fix this issue, please."));
+        throw Vexil::RuntimeError("Invalid system settings");
+    }
+
+    d = std::make_unique<Private>();
+    d->connected = connectLogic;
+    _pInstance = this;
+
+    if (connectLogic) {
+        // Script lines addressed to "Gui." end up here.
+        pmMsg::InterpreterSingleton::Instance().setGuiHandler(
+            "activate_simmodule", [](const std::string& name) {
+                if (_pInstance)
+                    _pInstance->activate_simmodule(name.c_str());
+            });
+    }
+    d->environment = QProcessEnvironment::systemEnvironment();
+}
+
+qPelmoraApplication::~qPelmoraApplication()
+{
+    Vexil::MsgConsoleSingleton::Instance().Log("Destruct Gui::qPelmoraApplication\n");
+    if (d->connected)
+        pmMsg::InterpreterSingleton::Instance().clearGuiHandlers();
+    SimModuleController::destruct();
+    PictureFactory::destruct();
+    _pInstance = nullptr;
+}
+
+bool qPelmoraApplication::is_starting() const
+{
+    return d->starting;
+}
+
+void qPelmoraApplication::set_starting(bool on)
+{
+    d->starting = on;
+}
+
+const char* qPelmoraApplication::simmodule_class(const char* name)
+{
+    const std::string n = name ? name : "";
+    if (n == "FemWorkbench" || n == "MatWorkbench")
+        return "FemGui::SimModule";
+    if (n == "TotalSimmodule")
+        return "AuxillaryGui::SimModule";
+    return "Gui::StdSimModule";
+}
+
+bool qPelmoraApplication::activate_simmodule(const char* name)
+{
+    bool ok = false;
+    try {
+        SimModuleController* controller = SimModuleController::instance();
+        SimModule* previous = controller->active_simmodule();
+        if (previous && name && previous->name() == name)
+            return false;
+        ok = controller->activate(name, simmodule_class(name));
+        if (ok) {
+            if (MainWindow* mw = MainWindow::get_main_window_inst())
+                mw->activate_simmodule(QString::fromUtf8(name));
+        }
+        if (previous)
+            previous->deactivated();
+        if (SimModule* now = controller->active_simmodule())
+            now->activated();
+    }
+    catch (const Vexil::ExceptionHandler& e) {
+        QString msg = QString::fromUtf8(e.what());
+        static const QRegularExpression importError(
+            QStringLiteral("^\\s*<type 'exceptions.ImportError'>:\\s*"));
+        while (true) {
+            QRegularExpressionMatch m = importError.match(msg);
+            if (!m.hasMatch() || m.capturedLength() == 0)
+                break;
+            msg.remove(0, m.capturedLength());
+        }
+        Vexil::MsgConsoleSingleton::Instance().Error("%s\n", msg.toUtf8().constData());
+        if (!d->starting) {
+            QMessageBox::critical(MainWindow::get_main_window_inst(), QObject::tr("SimModule failure"),
+                                  QObject::tr("%1").arg(msg));
+        }
+        return ok;
+    }
+    catch (...) {
+        Vexil::MsgConsoleSingleton::Instance().Error("Cannot activate FEM module.\n");
+        throw Vexil::ExceptionHandler("Cannot activate FEM module.\n");
+    }
+    return ok;
+}
+
+QStringList qPelmoraApplication::get_simmodules() const
+{
+    // The modules whose classes are registered, plus "ExtraWorkbench", minus
+    // "HiddenWorkbench" (both lists separated by ';').
+    QStringList names;
+    const Vexil::TypeInfo moduleType = SimModule::getClassTypeId();
+    auto registered = [&](const char* className) {
+        Vexil::TypeInfo t = Vexil::TypeInfo::get_type_from_name(className);
+        return !t.is_sick() && t.is_inherited_from(moduleType);
+    };
+    if (registered("FemGui::SimModule"))
+        names << QStringLiteral("FemWorkbench") << QStringLiteral("MatWorkbench");
+    if (registered("AuxillaryGui::SimModule"))
+        names << QStringLiteral("TotalSimmodule");
+    if (const std::string* extra = findConfig("ExtraWorkbench")) {
+        for (const QString& n : QString::fromUtf8(extra->c_str()).split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            if (!names.contains(n.trimmed()))
+                names << n.trimmed();
+    }
+    if (const std::string* hidden = findConfig("HiddenWorkbench")) {
+        for (const QString& n : QString::fromUtf8(hidden->c_str()).split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            names.removeAll(n.trimmed());
+    }
+    names.sort();
+    return names;
+}
+
+QPixmap qPelmoraApplication::simmodule_icon(const QString&) const
+{
+    QIcon icon = QApplication::windowIcon();
+    if (icon.isNull())
+        return QPixmap();
+    const QList<QSize> sizes = icon.availableSizes(QIcon::Normal, QIcon::Off);
+    return icon.pixmap(sizes.isEmpty() ? QSize(32, 32) : sizes.first(), QIcon::Normal, QIcon::Off);
+}
+
+void qPelmoraApplication::open(const char* fileName, const char* module)
+{
+    if (!fileName || !module)
+        return;
+    auto& interpreter = pmMsg::InterpreterSingleton::Instance();
+    const std::string escaped = Vexil::UtilityBox::escaped_char_from_utf8(fileName);
+    try {
+        interpreter.runString(("import " + std::string(module)).c_str());
+        interpreter.runString((std::string(module) + ".open(u\"" + escaped + "\")").c_str());
+    }
+    catch (const Vexil::ExceptionHandler& e) {
+        Vexil::MsgConsoleSingleton::Instance().Error("%s\n", e.what());
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Start-up and shutdown
+
+bool qPelmoraApplication::types_initialized()
+{
+    return typesInitialized;
+}
+
+void qPelmoraApplication::setEnvironmentVariable(const QString& name, const QString& value)
+{
+    const QByteArray assignment = QString::fromLatin1("%1=%2").arg(name, value).toLatin1();
+    vtksys::SystemTools::PutEnv(assignment.constData());
+}
+
+void qPelmoraApplication::initTypes()
+{
+    BaseView::init();
+    MDIWindow::init();
+    qView3DMRML::init();
+    ViewFeeder::init();
+    ViewFeederExtern::init();
+    ViewFeederProject::init();
+    ViewFeederProjectObject::init();
+    ViewFeederFeature::init();
+    ViewFeederProjectObjectGroup::init();
+    ViewFeederTopoObject::init();
+    SimModule::init();
+    StdSimModule::init();
+    BlankSimModule::init();
+    NoneSimModule::init();
+    TestSimModule::init();
+}
+
+void qPelmoraApplication::initOpenInventor()
+{
+    GfxDatabase::init();
+}
+
+void qPelmoraApplication::initialize_application()
+{
+    if (typesInitialized) {
+        Vexil::MsgConsoleSingleton::Instance().Error(
+            "Run Gui::qPelmoraApplication::initialize_application() twice!\n");
+        return;
+    }
+    try {
+        initTypes();
+        initPelmoraResources();
+        previousMessageHandler = qInstallMessageHandler(messageHandler);
+        typesInitialized = true;
+    }
+    catch (...) {
+        Obj::Application::detach_observer();
+        throw;
+    }
+}
+
+void qPelmoraApplication::destruct()
+{
+    pmMat::MaterialManager::destruct();
+    pmUnit::UnitsManager::destruct();
+}
+
+void qPelmoraApplication::execute_application()
+{
+    auto& console = Vexil::MsgConsoleSingleton::Instance();
+    Obj::Application& logic = Obj::Application::instance();
+
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+
+    int argc = Obj::Application::_argc;
+    GUISingleApplication mainApp(argc, Obj::Application::_argv);
+    QCoreApplication::setAttribute(Qt::AA_DontShowIconsInMenus, false);
+
+    QString appName;
+    if (const std::string* name = findConfig("Application"))
+        appName = QString::fromUtf8(name->c_str());
+    else
+        appName = QString::fromUtf8(logic.get_executable_file_name().c_str());
+    QCoreApplication::setApplicationName(appName);
+
+    const QString home = QString::fromUtf8(logic.get_home_directory().c_str());
+    QCoreApplication::setOrganizationName(QStringLiteral("Pelmora"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("pelmora.local"));
+
+    QApplication::setWindowIcon(PictureFactory::instance().get_pixmap(configValue("AppIcon").c_str()));
+
+    setEnvironmentVariable(QStringLiteral("PELMORA_HOME"), home);
+    setEnvironmentVariable(QStringLiteral("PELMORA_SHARE_DIR"), QStringLiteral("share/Pelmora-2.1"));
+
+    const QString plugins = QDir(home).filePath(QStringLiteral("plugins"));
+    qDebug("[Debug] %s", plugins.toUtf8().constData());
+    QCoreApplication::addLibraryPath(plugins);
+
+    const QString userData = QString::fromUtf8(logic.get_user_appdata_path().c_str());
+    const QString resources = QString::fromUtf8(logic.get_resource_path().c_str());
+    QDir::setSearchPaths(QStringLiteral("qss"),
+                         {QDir(userData).filePath(QStringLiteral("Gui/Stylesheets/")),
+                          QDir(resources).filePath(QStringLiteral("Gui/Stylesheets/")),
+                          QStringLiteral(":/stylesheets")});
+    QDir::setSearchPaths(QStringLiteral("images"),
+                         {QDir(userData).filePath(QStringLiteral("Gui/images")),
+                          QDir(userData).filePath(QStringLiteral("pixmaps")),
+                          QStringLiteral(":/icons")});
+
+    QEvent::registerEventType(1001);
+
+    QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << QStringLiteral(":/icons/Pelmora-default"));
+    QIcon::setThemeName(QStringLiteral("Pelmora-default"));
+
+    FileDialog::setWorkingDirectory(FileDialog::restoreLocation());
+
+    qPelmoraApplication app(true);
+    pmMat::MaterialManager::initialize(0);
+
+    MainWindow mw;
+    mw.setProperty("QuitOnClosed", true);
+    mw.setWindowTitle(QString::fromLatin1("%1 %2.%3")
+                          .arg(appName,
+                               QString::fromLatin1(configValue("BuildVersionMajor").c_str()),
+                               QString::fromLatin1(configValue("BuildVersionMinor").c_str())));
+    QObject::connect(&mainApp, &GUISingleApplication::messageReceived, &mw, &MainWindow::processMessages);
+
+    console.Message("PELMORA 2.1, build 6689\n");
+
+    OpenGLProbe openGL;
+    openGL.run();
+
+    initOpenInventor();
+
+    if (const std::string* title = findConfig("WindowTitle"))
+        mw.setWindowTitle(QString::fromUtf8(title->c_str()));
+    if (const std::string* icon = findConfig("WindowIcon"))
+        QApplication::setWindowIcon(QIcon(absoluteAgainst(QString::fromUtf8(icon->c_str()), home)));
+    if (const std::string* logo = findConfig("ProgramLogo")) {
+        QPixmap px(absoluteAgainst(QString::fromUtf8(logo->c_str()), home));
+        if (!px.isNull()) {
+            auto* label = new QLabel(&mw);
+            label->setPixmap(px.scaledToHeight(32));
+            label->setFrameShape(QFrame::NoFrame);
+            mw.statusBar()->addPermanentWidget(label, 0);
+        }
+    }
+
+    const bool hidden = findConfig("StartHidden") != nullptr;
+    if (!hidden)
+        mw.begin_splash_window();
+    mw.end_splash_window();
+    QApplication::setActiveWindow(&mw);
+
+    // The start module: "AutoloadModule" when it names an available module, else
+    // "StartWorkbench", which is then remembered.
+    std::string start = configValue("StartWorkbench");
+    Vexil::ParameterGroup::Handle general =
+        logic.get_preference_group_by_path("User parameter:BaseApp/Preferences/General");
+    if (general) {
+        start = general->get_ASCII_string("AutoloadModule", start.c_str());
+        if (!app.get_simmodules().contains(QString::fromUtf8(start.c_str()))) {
+            start = configValue("StartWorkbench");
+            general->set_ASCII_string("AutoloadModule", start.c_str());
+        }
+    }
+    try {
+        pmMsg::InterpreterSingleton::Instance().initFemEnv();
+    }
+    catch (...) {
+        app.activate_simmodule(start.c_str());
+    }
+
+    if (!hidden) {
+        mw.loadAppQtSettings();
+        mw.setCorner(Qt::TopLeftCorner, Qt::LeftDockWidgetArea);
+        mw.setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
+        mw.setCorner(Qt::TopRightCorner, Qt::RightDockWidgetArea);
+        mw.setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
+    }
+
+    mainApp.setSpaceballReceiver(&mw);
+
+    OutputWindowHolder output;
+    output.window = vtkSmartPointer<PmOutputWindow>::Take(PmOutputWindow::New());
+    vtkOutputWindow::SetInstance(output.window);
+
+    app.set_starting(false);
+    QTimer::singleShot(0, &mw, &MainWindow::delayedStartup);
+    mw.setProperty("eventLoop", true);
+
+    try {
+        QApplication::exec();
+        if (auto exitRequest = mainApp.storedSystemExit())
+            throw Vexil::SystemExitException(*exitRequest);
+        console.Log("Finish: Event loop left\n");
+    }
+    catch (const Vexil::SystemExitException&) {
+        console.Message("System exit.\n");
+        throw;
+    }
+    catch (const std::exception& e) {
+        Obj::Application::detach_observer();
+        console.Error("Event loop left through unhandled exception: %s\n", e.what());
+        throw;
+    }
+    catch (...) {
+        Obj::Application::detach_observer();
+        console.Error("Event loop left through unhandled exception\n");
+        throw;
+    }
+}

@@ -1,0 +1,335 @@
+#include "FileDialog.h"
+
+#include <obj/Application.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+
+using namespace Gui;
+
+namespace {
+
+FileDialog::Backend& backend()
+{
+    static FileDialog::Backend b;
+    return b;
+}
+
+QString toolkitOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
+                            const QString& filter, QString* selectedFilter, QFileDialog::Options options)
+{
+    if (backend().openFileName)
+        return backend().openFileName(parent, caption, dir, filter, selectedFilter, options);
+    return QFileDialog::getOpenFileName(parent, caption, dir, filter, selectedFilter, options);
+}
+
+QString toolkitExistingDirectory(QWidget* parent, const QString& caption, const QString& dir,
+                                 QFileDialog::Options options)
+{
+    if (backend().existingDirectory)
+        return backend().existingDirectory(parent, caption, dir, options);
+    return QFileDialog::getExistingDirectory(parent, caption, dir, options);
+}
+
+// The lower-case word of the first "(*.word" pattern of a name filter.
+QString filterSuffix(const QString& nameFilter, bool* found = nullptr)
+{
+    static const QRegularExpression rx(QStringLiteral("\\(\\*.(\\w+)"),
+                                       QRegularExpression::UseUnicodePropertiesOption);
+    const QRegularExpressionMatch m = rx.match(nameFilter);
+    if (found)
+        *found = m.hasMatch();
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+int buttonWidthFor(const QWidget* w, const QString& text)
+{
+    const QFontMetrics fm(w->font());
+    return 2 * qMax(fm.horizontalAdvance(text), fm.horizontalAdvance(QStringLiteral(" ... ")));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// FileDialog
+
+QString FileDialog::workingDirectory;
+
+FileDialog::Backend FileDialog::setBackend(const Backend& b)
+{
+    Backend previous = backend();
+    backend() = b;
+    return previous;
+}
+
+QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
+                                    const QString& filter, QString* selectedFilter, Options options)
+{
+    const QString start = dir.isEmpty() ? workingDirectory : dir;
+    const QString title = caption.isEmpty() ? tr("Open") : caption;
+    QString file = toolkitOpenFileName(parent, title, start, filter, selectedFilter, options);
+    file = QDir::toNativeSeparators(file);
+    if (!file.isEmpty())
+        setWorkingDirectory(file);
+    return file;
+}
+
+QStringList FileDialog::getOpenFileNames(QWidget* parent, const QString& caption, const QString& dir,
+                                         const QString& filter, QString* selectedFilter, Options options)
+{
+    const QString start = dir.isEmpty() ? workingDirectory : dir;
+    const QString title = caption.isEmpty() ? tr("Open") : caption;
+    QStringList files = backend().openFileNames
+        ? backend().openFileNames(parent, title, start, filter, selectedFilter, options)
+        : QFileDialog::getOpenFileNames(parent, title, start, filter, selectedFilter, options);
+    for (QString& f : files)
+        f = QDir::fromNativeSeparators(f);
+    if (!files.isEmpty())
+        setWorkingDirectory(files.front());
+    return files;
+}
+
+QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
+                                    const QString& filter, QString* selectedFilter, Options options)
+{
+    QString start;
+    if (dir.isEmpty()) {
+        start = workingDirectory;
+    } else {
+        const QFileInfo fi(dir);
+        start = fi.isRelative() ? workingDirectory + QLatin1Char('/') + fi.fileName() : dir;
+        // A name without suffix takes that of the filter's first pattern: " (*.txt)" gives ".txt".
+        static const QRegularExpression rx(QStringLiteral("\\s(\\(\\*\\.\\w{1,})\\W"),
+                                           QRegularExpression::UseUnicodePropertiesOption);
+        const QRegularExpressionMatch m = rx.match(filter);
+        if (m.hasMatch() && fi.suffix().isEmpty())
+            start += filter.mid(m.capturedStart() + 3, m.capturedLength() - 4);
+    }
+    const QString title = caption.isEmpty() ? tr("Save as") : caption;
+    QString file = backend().saveFileName
+        ? backend().saveFileName(parent, title, start, filter, selectedFilter, options)
+        : QFileDialog::getSaveFileName(parent, title, start, filter, selectedFilter, options);
+    file = QDir::fromNativeSeparators(file);
+    if (!file.isEmpty())
+        setWorkingDirectory(file);
+    return file;
+}
+
+QString FileDialog::getExistingDirectory(QWidget* parent, const QString& caption, const QString& dir,
+                                         Options options)
+{
+    QString path = toolkitExistingDirectory(parent, caption, dir, options);
+    if (!path.isEmpty())
+        path = QDir::toNativeSeparators(QDir(path).path());
+    return path;
+}
+
+QString FileDialog::getWorkingDirectory()
+{
+    return workingDirectory;
+}
+
+void FileDialog::setWorkingDirectory(const QString& path)
+{
+    workingDirectory = path.isEmpty() ? QString() : QFileInfo(path).absolutePath();
+}
+
+QString FileDialog::restoreLocation()
+{
+    const auto& config = Obj::Application::mConfig;
+    const auto it = config.find("UserHomePath");
+    return it == config.end() ? QString() : QString::fromUtf8(it->second.c_str());
+}
+
+FileDialog::FileDialog(QWidget* parent)
+    : QFileDialog(parent)
+{
+    connect(this, &QFileDialog::filterSelected, this, &FileDialog::onSelectedFilter);
+}
+
+FileDialog::~FileDialog() = default;
+
+void FileDialog::onSelectedFilter(const QString&)
+{
+    bool found = false;
+    const QString word = filterSuffix(selectedNameFilter(), &found);
+    if (found)
+        setDefaultSuffix(word.toLower());
+}
+
+void FileDialog::accept()
+{
+    if (acceptMode() == QFileDialog::AcceptSave) {
+        const QStringList files = selectedFiles();
+        const QString file = files.isEmpty() ? QString() : files.front();
+        const QString suffix = defaultSuffix();
+        if (!suffix.isEmpty() && !file.isEmpty() && QFileInfo(file).suffix().isEmpty()) {
+            if (auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                edit->setText(QStringLiteral("%1.%2").arg(file, suffix));
+        }
+    }
+    QFileDialog::accept();
+}
+
+bool FileDialog::hasSuffix(const QString& suffix) const
+{
+    const QRegularExpression rx(QStringLiteral("\\*.(%1)\\W").arg(suffix),
+                                QRegularExpression::CaseInsensitiveOption);
+    const QStringList filters = nameFilters();
+    for (const QString& f : filters) {
+        if (rx.match(f).hasMatch())
+            return true;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------------------
+// FileOptionsDialog
+
+
+FileOptionsDialog::FileOptionsDialog(QWidget* parent, Qt::WindowFlags flags)
+    : QFileDialog(parent, flags)
+{
+    // The options panel and the "Extended" button live in the Qt-drawn dialog.
+    setOption(QFileDialog::DontUseNativeDialog, true);
+    extensionButton = new QPushButton(this);
+    extensionButton->setText(tr("Extended"));
+    if (auto* grid = findChild<QGridLayout*>())
+        grid->addWidget(extensionButton, 4, 2, Qt::AlignLeft);
+    connect(extensionButton, &QPushButton::clicked, this, &FileOptionsDialog::toggleExtension);
+}
+
+FileOptionsDialog::~FileOptionsDialog() = default;
+
+void FileOptionsDialog::accept()
+{
+    QLineEdit* edit = findChild<QLineEdit*>();
+    const QString text = edit ? edit->text() : QString();
+    if (text.startsWith(QLatin1Char('*'))) {
+        // A pattern was typed instead of a name: select the filter that offers it.
+        const QString pattern = QStringLiteral("*.") + QFileInfo(text).suffix();
+        QStringList filters = nameFilters();
+        QString chosen;
+        for (const QString& f : filters) {
+            if (f.contains(pattern)) {
+                chosen = f;
+                break;
+            }
+        }
+        if (chosen.isEmpty()) {
+            chosen = tr("All files (*.*)");
+            filters << chosen;
+            setNameFilters(filters);
+        }
+        if (edit) {
+            const bool blocked = edit->blockSignals(true);
+            edit->clear();
+            edit->blockSignals(blocked);
+        }
+        selectNameFilter(chosen);
+        return;
+    }
+    if (text.isEmpty()) {
+        QFileDialog::accept();
+        return;
+    }
+    const QString suffix = QFileInfo(text).completeSuffix();
+    bool found = false;
+    QString word = filterSuffix(selectedNameFilter(), &found);
+    if (!found)
+        word = selectedNameFilter();
+    if (suffix.isEmpty())
+        setDefaultSuffix(word);
+    else if (suffix.toLower() != word.toLower())
+        selectFile(QStringLiteral("%1.%2").arg(text, word));
+    QFileDialog::accept();
+}
+
+void FileOptionsDialog::setOptionsWidget(ExtensionPosition position, QWidget* widget, bool show)
+{
+    auto* grid = qobject_cast<QGridLayout*>(layout());
+    if (!grid || !widget)
+        return;
+    if (position == ExtensionRight) {
+        const int rows = grid->rowCount();
+        grid->addWidget(widget, 0, grid->columnCount(), rows, 1);
+        extension = widget;
+    } else if (position == ExtensionBottom) {
+        grid->addWidget(widget, grid->rowCount(), 0, 1, grid->columnCount());
+        extension = widget;
+    }
+    widget->hide();
+    if (show && extension)
+        toggleExtension();
+}
+
+QWidget* FileOptionsDialog::getOptionsWidget() const
+{
+    return extension.data();
+}
+
+void FileOptionsDialog::toggleExtension()
+{
+    if (QWidget* w = getOptionsWidget())
+        w->setVisible(!w->isVisible());
+}
+
+// ---------------------------------------------------------------------------
+// FileChooser
+
+FileChooser::FileChooser(QWidget* parent)
+    : QWidget(parent)
+{
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(6);
+
+    lineEdit = new QLineEdit(this);
+    layout->addWidget(lineEdit);
+    connect(lineEdit, &QLineEdit::textChanged, this, &FileChooser::fileNameChanged);
+
+    button = new QPushButton(QStringLiteral("..."), this);
+    button->setFixedWidth(buttonWidthFor(this, QStringLiteral(" ... ")));
+    layout->addWidget(button);
+    connect(button, &QPushButton::clicked, this, &FileChooser::chooseFile);
+
+    setFocusProxy(lineEdit);
+}
+
+FileChooser::~FileChooser() = default;
+
+QString FileChooser::document_name() const { return lineEdit->text(); }
+QString FileChooser::filter() const { return _filter; }
+QString FileChooser::buttonText() const { return button->text(); }
+FileChooser::Mode FileChooser::mode() const { return md; }
+
+void FileChooser::setFileName(const QString& name) { lineEdit->setText(name); }
+void FileChooser::setMode(Mode m) { md = m; }
+void FileChooser::set_filter(const QString& f) { _filter = f; }
+
+void FileChooser::setButtonText(const QString& text)
+{
+    button->setText(text);
+    button->setFixedWidth(buttonWidthFor(this, text));
+}
+
+void FileChooser::chooseFile()
+{
+    const QString start = lineEdit->text().isEmpty() ? FileDialog::getWorkingDirectory() : lineEdit->text();
+    QString name;
+    if (md == Directory)
+        name = toolkitExistingDirectory(this, tr("Select a directory"), start, QFileDialog::ShowDirsOnly);
+    else
+        name = toolkitOpenFileName(this, tr("Select a file"), start, _filter, nullptr, QFileDialog::Options());
+    if (name.isEmpty())
+        return;
+    lineEdit->setText(name);
+    FileDialog::setWorkingDirectory(name); // the folder that holds the chosen name
+    Q_EMIT fileNameSelected(name);
+}

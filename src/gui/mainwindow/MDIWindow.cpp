@@ -1,0 +1,23 @@
+#include "MDIWindow.h"
+
+using namespace Gui;
+
+VEXIL_TYPESYSTEM_SOURCE_ABSTRACT(Gui::MDIWindow, Gui::BaseView)
+
+MDIWindow::MDIWindow(GuiProject* p, QWidget* parent, Qt::WindowFlags flags)
+    : QMainWindow(parent, flags), BaseView(p)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+MDIWindow::~MDIWindow() = default;
+
+bool MDIWindow::message_handler(const char*, const char**)
+{
+    return false;
+}
+
+bool MDIWindow::has_message_handler(const char*)
+{
+    return false;
+}

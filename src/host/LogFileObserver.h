@@ -1,0 +1,32 @@
+#pragma once
+// Appends every console line, prefixed with its level, to a file.
+
+#include <vexil/MsgConsole.h>
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+namespace Host {
+
+class LogFileObserver : public Vexil::MsgConsoleObserver
+{
+public:
+    explicit LogFileObserver(const std::string& fileName);
+    ~LogFileObserver() override;
+    bool isOpen() const { return file != nullptr; }
+
+    void Warning(const char* s) override { write("Wrn", s); }
+    void Message(const char* s) override { write("Msg", s); }
+    void Error(const char* s) override { write("Err", s); }
+    void Log(const char* s) override { write("Log", s); }
+    const char* Name() override { return "LogFile"; }
+
+private:
+    void write(const char* level, const char* text);
+    std::FILE* file;
+    std::mutex mutex;
+    bool atLineStart = true;
+};
+
+} // namespace Host

@@ -1,0 +1,71 @@
+#include "Screenshot.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+
+namespace Host {
+
+namespace {
+std::string target;
+bool taken = false;
+int waitedMs = 0;
+constexpr int PollMs = 200;
+constexpr int SettleMs = 1500;   // lets the splash go and the first frames render
+constexpr int GiveUpMs = 60000;
+
+QWidget* runningMainWindow()
+{
+    const auto tops = QApplication::topLevelWidgets();
+    for (QWidget* w : tops)
+        if (w->property("eventLoop").toBool() && w->isVisible())
+            return w;
+    return nullptr;
+}
+
+void poll()
+{
+    waitedMs += PollMs;
+    QWidget* window = runningMainWindow();
+    if (!window && waitedMs < GiveUpMs) {
+        QTimer::singleShot(PollMs, poll);
+        return;
+    }
+    if (window) {
+        QTimer::singleShot(SettleMs, [] {
+            if (QWidget* w = runningMainWindow()) {
+                taken = w->grab().save(QString::fromLocal8Bit(target.c_str()), "PNG");
+                if (!taken)
+                    std::fprintf(stderr, "pelmora: cannot write %s\n", target.c_str());
+            }
+            QCoreApplication::quit();
+        });
+        return;
+    }
+    std::fprintf(stderr, "pelmora: the main window did not appear\n");
+    QCoreApplication::quit();
+}
+
+void startPolling()
+{
+    if (!target.empty())
+        QTimer::singleShot(PollMs, poll);
+}
+} // namespace
+
+void requestScreenshot(const std::string& file)
+{
+    target = file;
+    qAddPreRoutine(startPolling);
+}
+
+bool screenshotTaken()
+{
+    return taken;
+}
+
+} // namespace Host

@@ -1,0 +1,70 @@
+// The host program: sets up the application logic from the command line, registers
+// the product's module classes and runs the GUI library.
+//
+// Own options, taken off the command line before the logic sees it:
+//   --hidden           start without showing the window; the loop ends after start-up
+//   --screenshot FILE  save a PNG of the main window once start-up is done, then quit
+//   --log FILE         append every console line, with its level, to FILE
+
+#include "HostOptions.h"
+#include "LogFileObserver.h"
+#include "Screenshot.h"
+
+#include <core/qPelmoraApplication.h>
+#include <femgui/FemGui.h>
+#include <obj/Application.h>
+#include <vexil/Exception.h>
+#include <vexil/MsgConsole.h>
+
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+int main(int argc, char** argv)
+{
+    Host::Options options = Host::parseOptions(argc, argv);
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "pelmora: %s\n", options.error.c_str());
+        return 2;
+    }
+
+    std::unique_ptr<Host::LogFileObserver> log;
+    if (!options.logFile.empty()) {
+        log = std::make_unique<Host::LogFileObserver>(options.logFile);
+        if (!log->isOpen()) {
+            std::fprintf(stderr, "pelmora: cannot write the log file %s\n", options.logFile.c_str());
+            return 2;
+        }
+        Vexil::MsgConsoleSingleton::Instance().connect_observer(log.get());
+    }
+
+    int result = 0;
+    try {
+        Obj::Application logic(static_cast<int>(options.arguments.size()) - 1, options.arguments.data(),
+                               Host::configuration(options));
+        if (!options.screenshotFile.empty())
+            Host::requestScreenshot(options.screenshotFile);
+
+        Gui::qPelmoraApplication::initialize_application();
+        FemGui::initModule();
+        Gui::qPelmoraApplication::execute_application();
+        Gui::qPelmoraApplication::destruct();
+        if (!options.screenshotFile.empty() && !Host::screenshotTaken())
+            result = 1;
+    }
+    catch (const Vexil::SystemExitException& e) {
+        result = static_cast<int>(e.getExitCode());
+    }
+    catch (const std::exception& e) {
+        std::fprintf(stderr, "pelmora: %s\n", e.what());
+        result = 1;
+    }
+    catch (...) {
+        std::fprintf(stderr, "pelmora: unknown failure\n");
+        result = 1;
+    }
+
+    if (log)
+        Vexil::MsgConsoleSingleton::Instance().disconnect_observer(log.get());
+    return result;
+}

@@ -1,0 +1,52 @@
+#pragma once
+// Private helpers of the node classes for scene-file attribute values: numbers are written
+// so they read back exactly and are parsed in the C locale.
+
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <locale>
+#include <sstream>
+#include <string>
+
+namespace mrmlxml {
+
+inline std::string formatDoubles(const double* v, int n)
+{
+    std::ostringstream os;
+    os.imbue(std::locale::classic());
+    os.precision(std::numeric_limits<double>::max_digits10);
+    for (int i = 0; i < n; ++i)
+        os << (i ? " " : "") << v[i];
+    return os.str();
+}
+
+// Reads up to n blank-separated numbers; returns how many were read.
+inline int parseDoubles(const char* text, double* v, int n)
+{
+    std::istringstream is(text ? text : "");
+    is.imbue(std::locale::classic());
+    int i = 0;
+    for (; i < n; ++i)
+        if (!(is >> v[i]))
+            break;
+    return i;
+}
+
+inline int parseInt(const char* text)
+{
+    return text ? std::atoi(text) : 0;
+}
+
+inline int parseFlag(const char* value)
+{
+    if (!value)
+        return 0;
+    if (std::strcmp(value, "true") == 0)
+        return 1;
+    if (std::strcmp(value, "false") == 0)
+        return 0;
+    return std::atoi(value) != 0 ? 1 : 0;
+}
+
+} // namespace mrmlxml

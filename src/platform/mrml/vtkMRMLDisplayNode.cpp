@@ -1,0 +1,75 @@
+#include "vtkMRMLDisplayNode.h"
+
+#include "MRMLXMLHelpers.h"
+
+#include <ostream>
+#include <string>
+
+void vtkMRMLDisplayNode::PrintSelf(ostream& os, vtkIndent indent)
+{
+    Superclass::PrintSelf(os, indent);
+    os << indent << "Visibility: " << Visibility << "\n";
+    os << indent << "Color: " << mrmlxml::formatDoubles(Color, 3) << "\n";
+    os << indent << "SelectedColor: " << mrmlxml::formatDoubles(SelectedColor, 3) << "\n";
+    os << indent << "Opacity: " << Opacity << "\n";
+    os << indent << "Ambient: " << Ambient << " Diffuse: " << Diffuse
+       << " Specular: " << Specular << " Power: " << Power << "\n";
+}
+
+void vtkMRMLDisplayNode::ReadXMLAttributes(const char** atts)
+{
+    int wasModifying = StartModify();
+    Superclass::ReadXMLAttributes(atts);
+    for (int i = 0; atts && atts[i] && atts[i + 1]; i += 2) {
+        const std::string name = atts[i];
+        const char* value = atts[i + 1];
+        double v[3];
+        if (name == "visibility")
+            SetVisibility(mrmlxml::parseFlag(value));
+        else if (name == "color" && mrmlxml::parseDoubles(value, v, 3) == 3)
+            SetColor(v);
+        else if (name == "selectedColor" && mrmlxml::parseDoubles(value, v, 3) == 3)
+            SetSelectedColor(v);
+        else if (name == "opacity" && mrmlxml::parseDoubles(value, v, 1) == 1)
+            SetOpacity(v[0]);
+        else if (name == "ambient" && mrmlxml::parseDoubles(value, v, 1) == 1)
+            SetAmbient(v[0]);
+        else if (name == "diffuse" && mrmlxml::parseDoubles(value, v, 1) == 1)
+            SetDiffuse(v[0]);
+        else if (name == "specular" && mrmlxml::parseDoubles(value, v, 1) == 1)
+            SetSpecular(v[0]);
+        else if (name == "power" && mrmlxml::parseDoubles(value, v, 1) == 1)
+            SetPower(v[0]);
+    }
+    EndModify(wasModifying);
+}
+
+void vtkMRMLDisplayNode::WriteXML(ostream& of, int indent)
+{
+    Superclass::WriteXML(of, indent);
+    of << " visibility=\"" << (Visibility ? "true" : "false") << "\"";
+    of << " color=\"" << mrmlxml::formatDoubles(Color, 3) << "\"";
+    of << " selectedColor=\"" << mrmlxml::formatDoubles(SelectedColor, 3) << "\"";
+    of << " opacity=\"" << mrmlxml::formatDoubles(&Opacity, 1) << "\"";
+    of << " ambient=\"" << mrmlxml::formatDoubles(&Ambient, 1) << "\"";
+    of << " diffuse=\"" << mrmlxml::formatDoubles(&Diffuse, 1) << "\"";
+    of << " specular=\"" << mrmlxml::formatDoubles(&Specular, 1) << "\"";
+    of << " power=\"" << mrmlxml::formatDoubles(&Power, 1) << "\"";
+}
+
+void vtkMRMLDisplayNode::Copy(vtkMRMLNode* anode)
+{
+    int wasModifying = StartModify();
+    Superclass::Copy(anode);
+    if (auto* node = vtkMRMLDisplayNode::SafeDownCast(anode)) {
+        SetVisibility(node->GetVisibility());
+        SetColor(node->GetColor());
+        SetSelectedColor(node->GetSelectedColor());
+        SetOpacity(node->GetOpacity());
+        SetAmbient(node->GetAmbient());
+        SetDiffuse(node->GetDiffuse());
+        SetSpecular(node->GetSpecular());
+        SetPower(node->GetPower());
+    }
+    EndModify(wasModifying);
+}

@@ -1,0 +1,534 @@
+#include "vtkMRMLNode.h"
+
+#include "MRMLXMLHelpers.h"
+#include "vtkMRMLScene.h"
+
+#include <vtkCallbackCommand.h>
+#include <vtkCommand.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <ostream>
+
+namespace {
+
+// Percent-encodes the separators of the packed `attributes` and `references` values.
+std::string packEncode(const std::string& s)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(s.size());
+    for (unsigned char c : s) {
+        if (c == '%' || c == ':' || c == ';' || c == ' ') {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+std::string packDecode(const std::string& s)
+{
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size()) {
+            int hi = hexValue(s[i + 1]);
+            int lo = hexValue(s[i + 2]);
+            if (hi >= 0 && lo >= 0) {
+                out += static_cast<char>(hi * 16 + lo);
+                i += 2;
+                continue;
+            }
+        }
+        out += s[i];
+    }
+    return out;
+}
+
+std::vector<std::string> split(const std::string& s, char sep)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= s.size()) {
+        size_t end = s.find(sep, start);
+        if (end == std::string::npos)
+            end = s.size();
+        if (end > start)
+            parts.push_back(s.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+} // namespace
+
+vtkMRMLNode::vtkMRMLNode()
+{
+    MRMLCallbackCommand = vtkSmartPointer<vtkCallbackCommand>::New();
+    MRMLCallbackCommand->SetClientData(this);
+    MRMLCallbackCommand->SetCallback(&vtkMRMLNode::MRMLCallback);
+}
+
+vtkMRMLNode::~vtkMRMLNode()
+{
+    for (auto& entry : References)
+        for (auto& ref : entry.second)
+            Unobserve(ref);
+    delete[] Name;
+    delete[] Description;
+    delete[] SingletonTag;
+}
+
+void vtkMRMLNode::PrintSelf(ostream& os, vtkIndent indent)
+{
+    Superclass::PrintSelf(os, indent);
+    os << indent << "ID: " << ID << "\n";
+    os << indent << "Name: " << (Name ? Name : "(none)") << "\n";
+    os << indent << "Description: " << (Description ? Description : "(none)") << "\n";
+    os << indent << "SingletonTag: " << (SingletonTag ? SingletonTag : "(none)") << "\n";
+    os << indent << "HideFromEditors: " << HideFromEditors << "\n";
+    os << indent << "Selectable: " << Selectable << "\n";
+    os << indent << "Selected: " << Selected << "\n";
+    for (const auto& a : Attributes)
+        os << indent << "Attribute " << a.first << ": " << a.second << "\n";
+    for (const auto& r : References)
+        for (const auto& ref : r.second)
+            os << indent << "Reference " << r.first << ": " << ref.id << "\n";
+}
+
+std::string vtkMRMLNode::XMLAttributeEncodeString(const std::string& value)
+{
+    std::string out;
+    out.reserve(value.size());
+    for (char c : value) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string vtkMRMLNode::XMLAttributeDecodeString(const std::string& value)
+{
+    static const struct { const char* entity; char c; } entities[] = {
+        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+    std::string out;
+    out.reserve(value.size());
+    for (size_t i = 0; i < value.size(); ++i) {
+        bool replaced = false;
+        if (value[i] == '&') {
+            for (const auto& e : entities) {
+                size_t len = std::strlen(e.entity);
+                if (value.compare(i, len, e.entity) == 0) {
+                    out += e.c;
+                    i += len - 1;
+                    replaced = true;
+                    break;
+                }
+            }
+        }
+        if (!replaced)
+            out += value[i];
+    }
+    return out;
+}
+
+void vtkMRMLNode::ReadXMLAttributes(const char** atts)
+{
+    if (!atts)
+        return;
+    int wasModifying = StartModify();
+    for (int i = 0; atts[i] && atts[i + 1]; i += 2) {
+        const std::string name = atts[i];
+        const char* value = atts[i + 1];
+        if (name == "id") {
+            SetID(value);
+        } else if (name == "name") {
+            SetName(value);
+        } else if (name == "description") {
+            SetDescription(value);
+        } else if (name == "hideFromEditors") {
+            SetHideFromEditors(mrmlxml::parseFlag(value));
+        } else if (name == "selectable") {
+            SetSelectable(mrmlxml::parseFlag(value));
+        } else if (name == "selected") {
+            SetSelected(mrmlxml::parseFlag(value));
+        } else if (name == "singletonTag") {
+            SetSingletonTag(value);
+        } else if (name == "attributes") {
+            for (const std::string& pair : split(value, ';')) {
+                size_t colon = pair.find(':');
+                if (colon == std::string::npos)
+                    continue;
+                SetAttribute(packDecode(pair.substr(0, colon)).c_str(),
+                             packDecode(pair.substr(colon + 1)).c_str());
+            }
+        } else if (name == "references") {
+            for (const std::string& entry : split(value, ';')) {
+                size_t colon = entry.find(':');
+                if (colon == std::string::npos)
+                    continue;
+                const std::string role = packDecode(entry.substr(0, colon));
+                RemoveNodeReferenceIDs(role.c_str());
+                for (const std::string& id : split(entry.substr(colon + 1), ' '))
+                    AddNodeReferenceID(role.c_str(), packDecode(id).c_str());
+            }
+        }
+    }
+    EndModify(wasModifying);
+}
+
+void vtkMRMLNode::WriteXML(ostream& of, int indent)
+{
+    (void)indent; // attributes go on the element's line; the scene writer indents elements
+    auto attr = [&](const char* name, const std::string& value) {
+        of << " " << name << "=\"" << XMLAttributeEncodeString(value) << "\"";
+    };
+    attr("id", ID);
+    if (Name)
+        attr("name", Name);
+    if (Description)
+        attr("description", Description);
+    attr("hideFromEditors", HideFromEditors ? "true" : "false");
+    attr("selectable", Selectable ? "true" : "false");
+    attr("selected", Selected ? "true" : "false");
+    if (IsSingleton())
+        attr("singletonTag", SingletonTag);
+    if (!Attributes.empty()) {
+        std::string packed;
+        for (const auto& a : Attributes)
+            packed += packEncode(a.first) + ":" + packEncode(a.second) + ";";
+        attr("attributes", packed);
+    }
+    std::string refs;
+    for (const auto& r : References) {
+        if (r.second.empty())
+            continue;
+        refs += packEncode(r.first) + ":";
+        for (size_t i = 0; i < r.second.size(); ++i)
+            refs += (i ? " " : "") + packEncode(r.second[i].id);
+        refs += ";";
+    }
+    if (!refs.empty())
+        attr("references", refs);
+}
+
+void vtkMRMLNode::Copy(vtkMRMLNode* node)
+{
+    if (!node || node == this)
+        return;
+    int wasModifying = StartModify();
+    SetName(node->GetName());
+    SetDescription(node->GetDescription());
+    SetSingletonTag(node->GetSingletonTag());
+    SetHideFromEditors(node->GetHideFromEditors());
+    SetSelectable(node->GetSelectable());
+    SetSelected(node->GetSelected());
+    if (Attributes != node->Attributes) {
+        Attributes = node->Attributes;
+        Modified();
+    }
+    for (auto& entry : References)
+        for (auto& ref : entry.second)
+            Unobserve(ref);
+    References.clear();
+    for (const auto& entry : node->References)
+        for (const auto& ref : entry.second)
+            AddReference(entry.first.c_str(), ref.id.c_str(), ref.events, false);
+    EndModify(wasModifying);
+}
+
+void vtkMRMLNode::CopyWithoutModifiedEvent(vtkMRMLNode* node)
+{
+    int wasModifying = StartModify();
+    Copy(node);
+    // Drop what Copy marked pending so that no event follows.
+    ModifiedEventPending = 0;
+    SetDisableModifiedEvent(wasModifying);
+}
+
+void vtkMRMLNode::CopyWithSingleModifiedEvent(vtkMRMLNode* node)
+{
+    int wasModifying = StartModify();
+    Copy(node);
+    EndModify(wasModifying);
+}
+
+void vtkMRMLNode::SetID(const char* id)
+{
+    const std::string newId = id ? id : "";
+    if (newId == ID)
+        return;
+    vtkMRMLScene* scene = GetScene();
+    if (scene && !newId.empty() && scene->GetNodeByID(newId.c_str())) {
+        vtkErrorMacro("SetID: the ID " << newId << " is already used in the scene");
+        return;
+    }
+    const std::string oldId = ID;
+    ID = newId;
+    if (scene)
+        scene->NodeIDChanged(this, oldId);
+    Modified();
+}
+
+void vtkMRMLNode::SetName(const char* name)
+{
+    if ((!name && !Name) || (name && Name && std::strcmp(name, Name) == 0))
+        return;
+    const std::string oldName = Name ? Name : "";
+    const bool hadName = Name != nullptr;
+    delete[] Name;
+    Name = nullptr;
+    if (name) {
+        Name = new char[std::strlen(name) + 1];
+        std::strcpy(Name, name);
+    }
+    if (vtkMRMLScene* scene = GetScene())
+        scene->NodeNameChanged(this, hadName ? oldName.c_str() : nullptr);
+    Modified();
+}
+
+void vtkMRMLNode::SetAttribute(const char* name, const char* value)
+{
+    if (!name || !*name) {
+        vtkErrorMacro("SetAttribute: attribute name must not be empty");
+        return;
+    }
+    if (!value) {
+        RemoveAttribute(name);
+        return;
+    }
+    auto it = Attributes.find(name);
+    if (it != Attributes.end() && it->second == value)
+        return;
+    Attributes[name] = value;
+    Modified();
+}
+
+void vtkMRMLNode::RemoveAttribute(const char* name)
+{
+    if (!name)
+        return;
+    if (Attributes.erase(name))
+        Modified();
+}
+
+const char* vtkMRMLNode::GetAttribute(const char* name) const
+{
+    if (!name)
+        return nullptr;
+    auto it = Attributes.find(name);
+    return it == Attributes.end() ? nullptr : it->second.c_str();
+}
+
+std::vector<std::string> vtkMRMLNode::GetAttributeNames() const
+{
+    std::vector<std::string> names;
+    names.reserve(Attributes.size());
+    for (const auto& a : Attributes)
+        names.push_back(a.first);
+    return names;
+}
+
+vtkMRMLScene* vtkMRMLNode::GetScene() const
+{
+    return Scene.GetPointer();
+}
+
+void vtkMRMLNode::SetScene(vtkMRMLScene* scene)
+{
+    if (Scene.GetPointer() == scene)
+        return;
+    Scene = scene;
+    // Observed references follow the nodes of the new scene.
+    for (auto& entry : References)
+        for (auto& ref : entry.second) {
+            if (scene)
+                Resolve(ref);
+            else
+                Unobserve(ref);
+        }
+}
+
+int vtkMRMLNode::StartModify()
+{
+    int previous = DisableModifiedEvent;
+    DisableModifiedEvent = 1;
+    return previous;
+}
+
+int vtkMRMLNode::EndModify(int previousDisableState)
+{
+    DisableModifiedEvent = previousDisableState;
+    if (!DisableModifiedEvent)
+        return InvokePendingModifiedEvent();
+    return ModifiedEventPending;
+}
+
+void vtkMRMLNode::Modified()
+{
+    if (DisableModifiedEvent) {
+        // Keep the time stamp right; the event waits for EndModify.
+        MTime.Modified();
+        ++ModifiedEventPending;
+        return;
+    }
+    Superclass::Modified();
+}
+
+int vtkMRMLNode::InvokePendingModifiedEvent()
+{
+    int pending = ModifiedEventPending;
+    if (pending) {
+        ModifiedEventPending = 0;
+        InvokeEvent(vtkCommand::ModifiedEvent, nullptr);
+    }
+    return pending;
+}
+
+void vtkMRMLNode::AddReference(const char* role, const char* id,
+                               const std::vector<unsigned long>& events, bool replace)
+{
+    if (!role || !*role)
+        return;
+    auto& refs = References[role];
+    if (replace) {
+        for (auto& ref : refs)
+            Unobserve(ref);
+        refs.clear();
+    }
+    if (id && *id) {
+        Reference ref;
+        ref.id = id;
+        ref.events = events;
+        refs.push_back(ref);
+        if (!events.empty() && GetScene())
+            Resolve(refs.back());
+    }
+    if (refs.empty())
+        References.erase(role);
+    Modified();
+}
+
+void vtkMRMLNode::SetNodeReferenceID(const char* role, const char* referencedId)
+{
+    AddReference(role, referencedId, {}, true);
+}
+
+void vtkMRMLNode::AddNodeReferenceID(const char* role, const char* referencedId)
+{
+    AddReference(role, referencedId, {}, false);
+}
+
+void vtkMRMLNode::SetAndObserveNodeReferenceID(const char* role, const char* referencedId,
+                                               const std::vector<unsigned long>& events)
+{
+    AddReference(role, referencedId, events, true);
+}
+
+void vtkMRMLNode::AddAndObserveNodeReferenceID(const char* role, const char* referencedId,
+                                               const std::vector<unsigned long>& events)
+{
+    AddReference(role, referencedId, events, false);
+}
+
+void vtkMRMLNode::RemoveNodeReferenceIDs(const char* role)
+{
+    if (!role)
+        return;
+    auto it = References.find(role);
+    if (it == References.end())
+        return;
+    for (auto& ref : it->second)
+        Unobserve(ref);
+    References.erase(it);
+    Modified();
+}
+
+const char* vtkMRMLNode::GetNthNodeReferenceID(const char* role, int n) const
+{
+    if (!role || n < 0)
+        return nullptr;
+    auto it = References.find(role);
+    if (it == References.end() || n >= static_cast<int>(it->second.size()))
+        return nullptr;
+    return it->second[static_cast<size_t>(n)].id.c_str();
+}
+
+int vtkMRMLNode::GetNumberOfNodeReferences(const char* role) const
+{
+    if (!role)
+        return 0;
+    auto it = References.find(role);
+    return it == References.end() ? 0 : static_cast<int>(it->second.size());
+}
+
+vtkMRMLNode* vtkMRMLNode::GetNthNodeReference(const char* role, int n)
+{
+    if (!role || n < 0)
+        return nullptr;
+    auto it = References.find(role);
+    if (it == References.end() || n >= static_cast<int>(it->second.size()))
+        return nullptr;
+    return Resolve(it->second[static_cast<size_t>(n)]);
+}
+
+std::vector<std::string> vtkMRMLNode::GetNodeReferenceRoles() const
+{
+    std::vector<std::string> roles;
+    for (const auto& r : References)
+        roles.push_back(r.first);
+    return roles;
+}
+
+vtkMRMLNode* vtkMRMLNode::Resolve(Reference& ref)
+{
+    vtkMRMLScene* scene = GetScene();
+    vtkMRMLNode* node = scene ? scene->GetNodeByID(ref.id.c_str()) : nullptr;
+    if (ref.events.empty() || node == ref.observed.GetPointer())
+        return node;
+    Unobserve(ref);
+    if (node) {
+        for (unsigned long event : ref.events)
+            ref.tags.push_back(node->AddObserver(event, MRMLCallbackCommand));
+        ref.observed = node;
+    }
+    return node;
+}
+
+void vtkMRMLNode::Unobserve(Reference& ref)
+{
+    if (vtkMRMLNode* node = ref.observed.GetPointer())
+        for (unsigned long tag : ref.tags)
+            node->RemoveObserver(tag);
+    ref.tags.clear();
+    ref.observed = nullptr;
+}
+
+void vtkMRMLNode::ProcessMRMLEvents(vtkObject*, unsigned long, void*) {}
+
+void vtkMRMLNode::MRMLCallback(vtkObject* caller, unsigned long event, void* clientData,
+                               void* callData)
+{
+    if (auto* self = static_cast<vtkMRMLNode*>(clientData))
+        self->ProcessMRMLEvents(caller, event, callData);
+}

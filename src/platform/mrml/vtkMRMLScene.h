@@ -1,0 +1,128 @@
+#pragma once
+// The MRML scene: owns its nodes, gives them unique IDs, indexes them by ID, class and
+// name, creates nodes of registered classes and announces additions, removals and
+// batch-processing states as VTK events.
+
+#include <vtkCommand.h>
+#include <vtkObject.h>
+#include <vtkSmartPointer.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class vtkCollection;
+class vtkMRMLNode;
+
+class vtkMRMLScene : public vtkObject
+{
+public:
+    static vtkMRMLScene* New();
+    vtkTypeMacro(vtkMRMLScene, vtkObject);
+    void PrintSelf(ostream& os, vtkIndent indent) override;
+
+    // Events; the call data of the node events is the node.
+    enum SceneEventType
+    {
+        NodeAddedEvent = 8193,
+        NodeAboutToBeAddedEvent = vtkCommand::UserEvent + 1,
+        NodeAboutToBeRemovedEvent = vtkCommand::UserEvent + 2,
+        NodeRemovedEvent = vtkCommand::UserEvent + 3,
+        StartBatchProcessEvent = vtkCommand::UserEvent + 4,
+        EndBatchProcessEvent = vtkCommand::UserEvent + 5,
+        StartCloseEvent = vtkCommand::UserEvent + 6,
+        EndCloseEvent = vtkCommand::UserEvent + 7,
+        StartImportEvent = vtkCommand::UserEvent + 8,
+        EndImportEvent = vtkCommand::UserEvent + 9,
+    };
+
+    // Scene states; closing and importing are batch processing too.
+    enum StateType
+    {
+        BatchProcessState = 0x0001,
+        CloseState = 0x0002 | BatchProcessState,
+        ImportState = 0x0004 | BatchProcessState,
+    };
+
+    // Adds a node and returns the node now in the scene. A node with a singleton tag that
+    // the scene already holds (same class and tag) is copied into the existing singleton,
+    // which is returned. A missing or already used ID is replaced by ClassName + number;
+    // a singleton's ID is ClassName + tag. Null when `node` is null.
+    vtkMRMLNode* AddNode(vtkMRMLNode* node);
+    void RemoveNode(vtkMRMLNode* node);
+    // Non-zero when the node is in this scene.
+    int IsNodePresent(vtkMRMLNode* node) const;
+    // Removes every node; singletons stay unless `removeSingletons` is set.
+    void Clear(int removeSingletons);
+
+    vtkMRMLNode* GetNodeByID(const char* id) const;
+    vtkMRMLNode* GetNodeByID(const std::string& id) const { return GetNodeByID(id.c_str()); }
+    int GetNumberOfNodes() const { return static_cast<int>(Nodes.size()); }
+    vtkMRMLNode* GetNthNode(int n) const;
+    // Class look-ups match the class and classes derived from it, in scene order.
+    vtkMRMLNode* GetFirstNodeByClass(const char* className);
+    vtkMRMLNode* GetNthNodeByClass(int n, const char* className);
+    int GetNumberOfNodesByClass(const char* className);
+    // A new collection of the matching nodes; the caller owns it (Delete it).
+    vtkCollection* GetNodesByClass(const char* className);
+    int GetNodesByClass(const char* className, std::vector<vtkMRMLNode*>& nodes);
+    vtkMRMLNode* GetFirstNodeByName(const char* name) const;
+
+    // Node classes the scene can create by name. The prototype's class name is the key.
+    void RegisterNodeClass(vtkMRMLNode* prototype);
+    // A new node of a registered class (the caller owns the reference); null when unknown.
+    vtkMRMLNode* CreateNodeByClass(const char* className);
+    bool IsNodeClassRegistered(const char* className) const;
+
+    // "base" while no node is named so, else the first unused "base_N", N counting up
+    // from 1 and never reused for the same base during the scene's life.
+    std::string GetUniqueNameByString(const char* base);
+
+    // Nested states: the start events fire on entering, the end events on leaving the
+    // outermost level of each kind.
+    void StartState(unsigned long state);
+    void EndState(unsigned long state);
+    bool IsBatchProcessing() const { return StateCounts[0] > 0; }
+    bool IsClosing() const { return StateCounts[1] > 0; }
+    bool IsImporting() const { return StateCounts[2] > 0; }
+
+    // Undo is not kept by this scene.
+    void SaveStateForUndo() {}
+
+    void SetRootDirectory(const char* dir) { RootDirectory = dir ? dir : ""; Modified(); }
+    const char* GetRootDirectory() const { return RootDirectory.c_str(); }
+
+    // Called by nodes whose ID or name changes while they are in the scene.
+    void NodeIDChanged(vtkMRMLNode* node, const std::string& oldId);
+    void NodeNameChanged(vtkMRMLNode* node, const char* oldName);
+
+protected:
+    vtkMRMLScene();
+    ~vtkMRMLScene() override;
+    vtkMRMLScene(const vtkMRMLScene&) = delete;
+    void operator=(const vtkMRMLScene&) = delete;
+
+private:
+    std::string GenerateUniqueID(vtkMRMLNode* node);
+    const std::vector<vtkMRMLNode*>& NodesOfClass(const char* className);
+    void IndexName(vtkMRMLNode* node, const char* name, bool add);
+
+    using Sequence = std::uint64_t;
+    // Nodes in the order they were added; the sequence number keeps that order.
+    std::map<Sequence, vtkSmartPointer<vtkMRMLNode>> Nodes;
+    std::unordered_map<vtkMRMLNode*, Sequence> NodeSequence;
+    Sequence NextSequence = 0;
+    std::unordered_map<std::string, vtkMRMLNode*> NodeByID;
+    // Exact class name -> its nodes in scene order.
+    std::unordered_map<std::string, std::vector<vtkMRMLNode*>> NodesByExactClass;
+    // Queried class name -> matching nodes; dropped whenever the node set changes.
+    std::unordered_map<std::string, std::vector<vtkMRMLNode*>> ClassQueryCache;
+    std::unordered_map<std::string, std::map<Sequence, vtkMRMLNode*>> NodesByName;
+    std::unordered_map<std::string, int> IDCounters;
+    std::unordered_map<std::string, int> NameCounters;
+    std::unordered_map<std::string, vtkSmartPointer<vtkMRMLNode>> RegisteredClasses;
+    std::string RootDirectory;
+    int StateCounts[3] = {0, 0, 0};
+};

@@ -1,0 +1,34 @@
+#pragma once
+// Reads and writes the data of a storable node from and to a file. Subclasses implement
+// ReadDataInternal / WriteDataInternal; the public calls check the input first.
+
+#include "vtkMRMLNode.h"
+
+class vtkMRMLStorageNode : public vtkMRMLNode
+{
+public:
+    vtkTypeMacro(vtkMRMLStorageNode, vtkMRMLNode);
+    void PrintSelf(ostream& os, vtkIndent indent) override;
+
+    void ReadXMLAttributes(const char** atts) override;
+    void WriteXML(ostream& of, int indent) override;
+    void Copy(vtkMRMLNode* node) override;
+
+    vtkSetStringMacro(FileName);
+    vtkGetStringMacro(FileName);
+
+    // 1 on success, 0 on failure (no node, no file name, or the subclass failed).
+    virtual int ReadData(vtkMRMLNode* refNode);
+    virtual int WriteData(vtkMRMLNode* refNode);
+
+protected:
+    vtkMRMLStorageNode() = default;
+    ~vtkMRMLStorageNode() override;
+    vtkMRMLStorageNode(const vtkMRMLStorageNode&) = delete;
+    void operator=(const vtkMRMLStorageNode&) = delete;
+
+    virtual int ReadDataInternal(vtkMRMLNode*) { return 0; }
+    virtual int WriteDataInternal(vtkMRMLNode*) { return 0; }
+
+    char* FileName = nullptr;
+};

@@ -1,0 +1,149 @@
+#include "vtkSlicerApplicationLogic.h"
+
+#include "vtkMRMLInteractionNode.h"
+#include "vtkMRMLScene.h"
+#include "vtkMRMLSelectionNode.h"
+
+#include <vtkNew.h>
+#include <vtkObjectFactory.h>
+
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <iostream>
+#include <mutex>
+#include <thread>
+
+vtkStandardNewMacro(vtkSlicerApplicationLogic);
+
+struct vtkSlicerApplicationLogic::Worker
+{
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::deque<std::function<void()>> tasks;
+    bool stopping = false;
+    std::thread thread;
+
+    void run()
+    {
+        for (;;) {
+            std::function<void()> task;
+            {
+                std::unique_lock<std::mutex> lock(mutex);
+                wake.wait(lock, [this] { return stopping || !tasks.empty(); });
+                if (tasks.empty())
+                    return; // stopping, and everything queued has run
+                task = std::move(tasks.front());
+                tasks.pop_front();
+            }
+            // A failing task must not take the worker (and the application) down.
+            try {
+                task();
+            } catch (const std::exception& e) {
+                std::cerr << "vtkSlicerApplicationLogic: processing task failed: " << e.what()
+                          << std::endl;
+            } catch (...) {
+                std::cerr << "vtkSlicerApplicationLogic: processing task failed" << std::endl;
+            }
+        }
+    }
+};
+
+vtkSlicerApplicationLogic::vtkSlicerApplicationLogic() = default;
+
+vtkSlicerApplicationLogic::~vtkSlicerApplicationLogic()
+{
+    TerminateProcessingThread();
+}
+
+void vtkSlicerApplicationLogic::PrintSelf(ostream& os, vtkIndent indent)
+{
+    Superclass::PrintSelf(os, indent);
+    os << indent << "MRMLScene: " << Scene.GetPointer() << "\n";
+    os << indent << "ProcessingThreadRunning: " << IsProcessingThreadRunning() << "\n";
+}
+
+void vtkSlicerApplicationLogic::SetMRMLScene(vtkMRMLScene* scene)
+{
+    if (Scene.GetPointer() == scene)
+        return;
+    Scene = scene;
+    if (scene) {
+        // AddNode returns the singleton already in the scene when there is one.
+        if (!GetSelectionNode()) {
+            vtkNew<vtkMRMLSelectionNode> selection;
+            scene->AddNode(selection);
+        }
+        if (!GetInteractionNode()) {
+            vtkNew<vtkMRMLInteractionNode> interaction;
+            scene->AddNode(interaction);
+        }
+    }
+    Modified();
+}
+
+vtkMRMLScene* vtkSlicerApplicationLogic::GetMRMLScene() const
+{
+    return Scene.GetPointer();
+}
+
+vtkMRMLSelectionNode* vtkSlicerApplicationLogic::GetSelectionNode() const
+{
+    return Scene ? vtkMRMLSelectionNode::SafeDownCast(
+                       Scene->GetNodeByID("vtkMRMLSelectionNodeSingleton"))
+                 : nullptr;
+}
+
+vtkMRMLInteractionNode* vtkSlicerApplicationLogic::GetInteractionNode() const
+{
+    return Scene ? vtkMRMLInteractionNode::SafeDownCast(
+                       Scene->GetNodeByID("vtkMRMLInteractionNodeSingleton"))
+                 : nullptr;
+}
+
+void vtkSlicerApplicationLogic::CreateProcessingThread()
+{
+    if (ProcessingWorker)
+        return;
+    ProcessingWorker = std::make_unique<Worker>();
+    Worker* worker = ProcessingWorker.get();
+    worker->thread = std::thread([worker] { worker->run(); });
+}
+
+void vtkSlicerApplicationLogic::TerminateProcessingThread()
+{
+    if (!ProcessingWorker)
+        return;
+    if (ProcessingWorker->thread.get_id() == std::this_thread::get_id()) {
+        // Joining itself would deadlock; the owner terminates the worker later.
+        vtkWarningMacro("TerminateProcessingThread: called from the processing thread");
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(ProcessingWorker->mutex);
+        ProcessingWorker->stopping = true;
+    }
+    ProcessingWorker->wake.notify_all();
+    if (ProcessingWorker->thread.joinable())
+        ProcessingWorker->thread.join();
+    ProcessingWorker.reset();
+}
+
+bool vtkSlicerApplicationLogic::IsProcessingThreadRunning() const
+{
+    return ProcessingWorker != nullptr;
+}
+
+bool vtkSlicerApplicationLogic::ScheduleTask(std::function<void()> task)
+{
+    if (!ProcessingWorker || !task)
+        return false;
+    {
+        std::lock_guard<std::mutex> lock(ProcessingWorker->mutex);
+        if (ProcessingWorker->stopping)
+            return false;
+        ProcessingWorker->tasks.push_back(std::move(task));
+    }
+    ProcessingWorker->wake.notify_one();
+    return true;
+}

@@ -1,0 +1,468 @@
+#include "Application.h"
+
+#include <vexil/Exception.h>
+#include <vexil/MsgConsole.h>
+#include <vexil/PreferenceManager.h>
+#include <vexil/RootClass.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+
+namespace Obj {
+
+Application* Application::_pcSingleton = nullptr;
+int Application::_argc = 0;
+char** Application::_argv = nullptr;
+std::map<std::string, std::string> Application::mConfig;
+
+namespace {
+
+std::string withSlash(std::string path)
+{
+    if (path.empty() || path.back() != '/')
+        path += '/';
+    return path;
+}
+
+std::string configValue(const char* key)
+{
+    const auto it = Application::mConfig.find(key);
+    return it == Application::mConfig.end() ? std::string() : it->second;
+}
+
+bool hasConfig(const char* key)
+{
+    return Application::mConfig.count(key) != 0;
+}
+
+// The running executable: argv[0] when it names an existing file, else /proc/self/exe.
+QString executablePath(int argc, char** argv)
+{
+    if (argc > 0 && argv && argv[0]) {
+        const QString arg = QString::fromLocal8Bit(argv[0]);
+        if (arg.contains('/')) {
+            QFileInfo info(arg);
+            if (info.isFile())
+                return info.canonicalFilePath();
+        }
+    }
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+}
+
+// Project names are keys inside quoted script lines: keep them to identifier bytes.
+std::string sanitizedName(const char* base)
+{
+    std::string name = (base && *base) ? base : "Unnamed";
+    for (char& c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (!(std::isalnum(u) && u < 0x80) && c != '_')
+            c = '_';
+    }
+    return name;
+}
+
+std::string lowered(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The extensions that a filter text names: "STEP (*.step *.stp)" gives step and stp.
+std::vector<std::string> filterExtensions(const std::string& filter)
+{
+    std::vector<std::string> result;
+    const auto open = filter.rfind('(');
+    const auto close = filter.rfind(')');
+    if (open == std::string::npos || close == std::string::npos || close < open)
+        return result;
+    const std::string patterns = filter.substr(open + 1, close - open - 1);
+    std::size_t pos = 0;
+    while (pos < patterns.size()) {
+        const auto start = patterns.find_first_not_of(" \t;", pos);
+        if (start == std::string::npos)
+            break;
+        auto end = patterns.find_first_of(" \t;", start);
+        if (end == std::string::npos)
+            end = patterns.size();
+        const std::string pattern = patterns.substr(start, end - start);
+        if (pattern.size() > 2 && pattern.compare(0, 2, "*.") == 0)
+            result.push_back(lowered(pattern.substr(2)));
+        pos = end;
+    }
+    return result;
+}
+
+Application::FilterTable filtersFor(const Application::FilterTable& table, const char* extension)
+{
+    Application::FilterTable result;
+    if (!extension)
+        return result;
+    std::string wanted = lowered(extension);
+    if (!wanted.empty() && wanted.front() == '.')
+        wanted.erase(0, 1);
+    for (const auto& entry : table) {
+        const auto exts = filterExtensions(entry.first);
+        if (std::find(exts.begin(), exts.end(), wanted) != exts.end())
+            result.insert(entry);
+    }
+    return result;
+}
+
+std::vector<std::string> typesOf(const Application::FilterTable& table)
+{
+    std::set<std::string> types;
+    for (const auto& entry : table) {
+        for (auto& ext : filterExtensions(entry.first))
+            types.insert(ext);
+    }
+    return {types.begin(), types.end()};
+}
+
+} // namespace
+
+void Application::init_types()
+{
+    Vexil::RootClass::init();
+    Property::init();
+    PropertyString::init();
+    PropertyBoolean::init();
+    PropertyInteger::init();
+    PropertyDecimal::init();
+    PropertyContainer::init();
+    ProjectObject::init();
+    ProjectObjectGroup::init();
+    AnnotationsGroup::init();
+    AnnotationFiducial::init();
+    AnnotationRuler::init();
+    AnnotationROI::init();
+    Project::init();
+}
+
+Application::Application(int argc, char** argv, std::map<std::string, std::string> config)
+{
+    init_types();
+    _pcSingleton = this;
+    _argc = argc;
+    _argv = argv;
+    mConfig = std::move(config);
+
+    if (hasConfig("AppHomePath")) {
+        homePath = withSlash(configValue("AppHomePath"));
+    } else {
+        QDir dir = QFileInfo(executablePath(argc, argv)).absoluteDir();
+        dir.cdUp();
+        homePath = withSlash(dir.absolutePath().toStdString());
+    }
+
+    if (hasConfig("UserAppData")) {
+        userDataPath = withSlash(configValue("UserAppData"));
+    } else {
+        std::string base;
+        if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
+            base = xdg;
+        else
+            base = QDir::homePath().toStdString() + "/.config";
+        userDataPath = withSlash(base) + "Pelmora/";
+    }
+    QDir().mkpath(QString::fromStdString(userDataPath));
+
+    if (hasConfig("ExeName"))
+        exeName = configValue("ExeName");
+    else if (argc > 0 && argv && argv[0])
+        exeName = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName().toStdString();
+    else
+        exeName = "pelmora";
+
+    prefMgr = std::make_unique<Vexil::PreferenceManager>(
+        QString::fromStdString(userDataPath + "preferences.ini"));
+    userParameters = Vexil::ParameterManager::create(userDataPath + "user.cfg");
+    userParameters->load();
+    systemParameters = Vexil::ParameterManager::create(userDataPath + "system.cfg");
+    systemParameters->load();
+    Vexil::MsgConsoleSingleton::Instance().setPrefMgr(prefMgr.get());
+
+    // The modules that this logic stands in for register their file types.
+    add_import_type("STEP (*.step *.stp)", "Import");
+    add_import_type("IGES (*.iges *.igs)", "Import");
+    add_import_type("Pelmora project (*.pmdb)", "Pelmora");
+    add_export_type("STEP (*.step *.stp)", "Import");
+    add_projectDB_type("Pelmora project (*.pmdb)", "Pelmora");
+}
+
+Application::~Application()
+{
+    close_all_projects();
+    auto& console = Vexil::MsgConsoleSingleton::Instance();
+    if (console.getPrefMgr() == prefMgr.get())
+        console.setPrefMgr(nullptr);
+    if (_pcSingleton == this)
+        _pcSingleton = nullptr;
+}
+
+void Application::detach_observer()
+{
+    // The stand-in installs no console observer of its own.
+}
+
+Project* Application::get_project(const char* name) const
+{
+    if (!name)
+        return nullptr;
+    const auto it = projects.find(name);
+    return it == projects.end() ? nullptr : it->second.get();
+}
+
+std::vector<Project*> Application::get_projects() const
+{
+    std::vector<Project*> result;
+    result.reserve(projectsById.size());
+    for (const auto& entry : projectsById)
+        result.push_back(entry.second);
+    return result;
+}
+
+const char* Application::get_project_name(const Project* project) const
+{
+    return project ? project->get_name() : nullptr;
+}
+
+bool Application::set_current_project(const char* name)
+{
+    Project* project = get_project(name);
+    if (!project)
+        return false;
+    if (project != currentProject) {
+        currentProject = project;
+        signal_current_project(*project);
+    }
+    return true;
+}
+
+std::string Application::get_unique_project_name(const char* base) const
+{
+    const std::string stem = sanitizedName(base);
+    if (!projects.count(stem))
+        return stem;
+    for (unsigned int n = 1;; ++n) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "%03u", n);
+        std::string candidate = stem + suffix;
+        if (!projects.count(candidate))
+            return candidate;
+    }
+}
+
+Project* Application::create_project(const char* name, const char* label)
+{
+    auto project = std::make_unique<Project>();
+    project->name = get_unique_project_name(name);
+    project->projectId = nextProjectId++;
+    project->OnUpdateLabel((label && *label) ? label : project->name.c_str());
+    Project* raw = project.get();
+    connect_project(raw);
+    projectsById.emplace(raw->projectId, raw);
+    projects.emplace(raw->name, std::move(project));
+    signal_new_project(*raw);
+    currentProject = raw;
+    signal_current_project(*raw);
+    return raw;
+}
+
+void Application::connect_project(Project* project)
+{
+    project->owner = this;
+}
+
+bool Application::close_project(const char* name)
+{
+    const auto it = name ? projects.find(name) : projects.end();
+    if (it == projects.end())
+        return false;
+    Project* project = it->second.get();
+    signal_remove_project(*project);
+
+    // A slot may have closed it already.
+    const auto again = projects.find(name);
+    if (again == projects.end() || again->second.get() != project)
+        return true;
+    const bool wasCurrent = currentProject == project;
+    std::unique_ptr<Project> doomed = std::move(again->second);
+    projects.erase(again);
+    projectsById.erase(project->projectId);
+    if (wasCurrent)
+        currentProject = projectsById.empty() ? nullptr : projectsById.rbegin()->second;
+    doomed.reset();
+    if (wasCurrent && currentProject)
+        signal_current_project(*currentProject);
+    return true;
+}
+
+void Application::close_all_projects()
+{
+    std::vector<std::string> names;
+    names.reserve(projects.size());
+    for (const auto& entry : projectsById)
+        names.push_back(entry.second->get_name());
+    for (const auto& name : names)
+        close_project(name.c_str());
+}
+
+void Application::rename_project(const char* name, const char* newName)
+{
+    const auto it = name ? projects.find(name) : projects.end();
+    if (it == projects.end())
+        throw Vexil::ExceptionHandler(std::string("Unknown project: ") + (name ? name : ""));
+    if (newName && it->first == newName)
+        return;
+    std::unique_ptr<Project> project = std::move(it->second);
+    projects.erase(it);
+    project->name = get_unique_project_name(newName);
+    Project* raw = project.get();
+    projects.emplace(raw->name, std::move(project));
+    signal_rename_project(*raw);
+}
+
+void Application::relabel_project(const char* name, const char* newLabel)
+{
+    Project* project = get_project(name);
+    if (!project)
+        throw Vexil::ExceptionHandler(std::string("Unknown project: ") + (name ? name : ""));
+    project->OnUpdateLabel(newLabel);   // raises signal_relabel_project
+}
+
+std::vector<std::string> Application::getCmdLineFiles() const
+{
+    std::vector<std::string> files;
+    for (int i = 1; i < _argc && _argv; ++i) {
+        if (_argv[i] && _argv[i][0] && _argv[i][0] != '-')
+            files.emplace_back(_argv[i]);
+    }
+    return files;
+}
+
+std::vector<std::string> Application::processFiles(const std::vector<std::string>& files)
+{
+    std::vector<std::string> processed;
+    for (const auto& file : files) {
+        const QFileInfo info(QString::fromStdString(file));
+        if (!info.isFile()) {
+            Vexil::MsgConsoleSingleton::Instance().Error("Cannot open file %s\n", file.c_str());
+            continue;
+        }
+        const std::string label = info.completeBaseName().toStdString();
+        create_project(label.c_str(), label.c_str());
+        processed.push_back(file);
+    }
+    return processed;
+}
+
+void Application::process_command_input_scripts()
+{
+    // No script files are passed to the stand-in.
+}
+
+void Application::add_import_type(const char* filter, const char* module)
+{
+    if (filter && module)
+        importFilters[filter] = module;
+}
+
+void Application::add_export_type(const char* filter, const char* module)
+{
+    if (filter && module)
+        exportFilters[filter] = module;
+}
+
+void Application::add_projectDB_type(const char* filter, const char* module)
+{
+    if (filter && module)
+        projectDBFilters[filter] = module;
+}
+
+Application::FilterTable Application::get_import_filters(const char* extension) const
+{
+    return filtersFor(importFilters, extension);
+}
+
+Application::FilterTable Application::get_export_filters(const char* extension) const
+{
+    return filtersFor(exportFilters, extension);
+}
+
+Application::FilterTable Application::get_projectDB_filters(const char* extension) const
+{
+    return filtersFor(projectDBFilters, extension);
+}
+
+std::vector<std::string> Application::get_imported_types() const
+{
+    return typesOf(importFilters);
+}
+
+std::vector<std::string> Application::get_projectDB_types() const
+{
+    return typesOf(projectDBFilters);
+}
+
+std::string Application::get_home_directory() const
+{
+    return homePath;
+}
+
+std::string Application::get_executable_file_name() const
+{
+    return exeName;
+}
+
+std::string Application::get_sys_temp_directory() const
+{
+    return QDir::tempPath().toStdString();
+}
+
+std::string Application::getTempAppFolder() const
+{
+    const std::string folder = get_sys_temp_directory() + "/Pelmora21/";
+    QDir().mkpath(QString::fromStdString(folder));
+    return folder;
+}
+
+std::string Application::get_user_appdata_path() const
+{
+    return userDataPath;
+}
+
+std::string Application::get_resource_path() const
+{
+    return homePath + "share/Pelmora-2.1/";
+}
+
+Vexil::ParameterGroup::Handle Application::get_preference_group_by_path(const char* path)
+{
+    if (!path)
+        return {};
+    const std::string text(path);
+    const auto colon = text.find(':');
+    if (colon == std::string::npos)
+        return {};
+    const std::string manager = text.substr(0, colon);
+    const std::string groupPath = text.substr(colon + 1);
+    Vexil::ParameterManager* root = nullptr;
+    if (manager == "User parameter")
+        root = userParameters.get();
+    else if (manager == "System parameter")
+        root = systemParameters.get();
+    if (!root)
+        return {};
+    if (groupPath.empty())
+        return Vexil::ParameterGroup::Handle(root);
+    return root->get_parameter_group(groupPath.c_str());
+}
+
+} // namespace Obj

@@ -1,0 +1,117 @@
+#pragma once
+// The application logic: the one Application of the process, its projects, its
+// configuration, its preferences and the commands and records it executes.
+
+#include "Project.h"
+
+#include <vexil/Parameter.h>
+
+#include <boost/signals2/signal.hpp>
+
+#include <QString>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Vexil { class PreferenceManager; }
+
+namespace Obj {
+
+class Application
+{
+public:
+    // Builds the application from the host's command line and configuration.  The
+    // user's configuration lives below `userDataPath` (created when missing).
+    Application(int argc, char** argv, std::map<std::string, std::string> config);
+    ~Application();
+
+    static Application& instance() { return *_pcSingleton; }
+    static Application* _pcSingleton;
+    // Detaches the console observers that the logic installed (used on fatal errors).
+    static void detach_observer();
+    // Registers the logic's types with the type registry; harmless to call again.
+    static void init_types();
+
+    // Host command line and configuration.
+    static int _argc;
+    static char** _argv;
+    static std::map<std::string, std::string> mConfig;
+
+    // Projects.
+    Project* get_current_project() const { return currentProject; }
+    Project* get_project(const char* name) const;
+    std::vector<Project*> get_projects() const;
+    const char* get_project_name(const Project* project) const;
+    bool set_current_project(const char* name);
+    Project* create_project(const char* name, const char* label = nullptr);
+    bool close_project(const char* name);
+    void close_all_projects();
+    void rename_project(const char* name, const char* newName);
+    void relabel_project(const char* name, const char* newLabel);
+    std::string get_unique_project_name(const char* base) const;
+
+    // Files and dirty state.
+    std::vector<std::string> getCmdLineFiles() const;
+    std::vector<std::string> processFiles(const std::vector<std::string>& files);
+    void process_command_input_scripts();
+    // Filter tables: filter text ("STEP (*.step *.stp)") -> module name.  The form with
+    // an extension (lower case, no dot) returns the entries whose patterns name it.
+    using FilterTable = std::map<std::string, std::string>;
+    void add_import_type(const char* filter, const char* module);
+    void add_export_type(const char* filter, const char* module);
+    void add_projectDB_type(const char* filter, const char* module);
+    FilterTable get_import_filters() const { return importFilters; }
+    FilterTable get_import_filters(const char* extension) const;
+    FilterTable get_export_filters() const { return exportFilters; }
+    FilterTable get_export_filters(const char* extension) const;
+    FilterTable get_projectDB_filters() const { return projectDBFilters; }
+    FilterTable get_projectDB_filters(const char* extension) const;
+    // Extensions (lower case) that some import filter handles.
+    std::vector<std::string> get_imported_types() const;
+    std::vector<std::string> get_projectDB_types() const;
+
+    bool getDirty() const { return dirty; }
+    void setDirty(bool on) { dirty = on; }
+
+    // Paths and preferences.
+    std::string get_home_directory() const;
+    std::string get_executable_file_name() const;
+    std::string get_sys_temp_directory() const;
+    std::string getTempAppFolder() const;
+    std::string get_user_appdata_path() const;
+    std::string get_resource_path() const;
+    Vexil::PreferenceManager* getPrefMgr() const { return prefMgr.get(); }
+    Vexil::ParameterManager& get_user_preference() { return *userParameters; }
+    // "User parameter:BaseApp/Preferences/General"; an unknown manager gives a null handle.
+    Vexil::ParameterGroup::Handle get_preference_group_by_path(const char* path);
+
+    bool useOldSelectionView = false;
+
+    // Signals about projects, raised synchronously.
+    boost::signals2::signal<void(const Project&)> signal_new_project;
+    boost::signals2::signal<void(const Project&)> signal_remove_project;
+    boost::signals2::signal<void(const Project&)> signal_rename_project;
+    boost::signals2::signal<void(const Project&)> signal_current_project;
+    boost::signals2::signal<void(const Project&)> signal_relabel_project;
+    // Relayed from every project: an object was removed, or its label changed.
+    boost::signals2::signal<void(const ProjectObject&)> signal_object_removed;
+    boost::signals2::signal<void(const ProjectObject&)> signal_object_renamed;
+
+private:
+    void connect_project(Project* project);
+
+    FilterTable importFilters, exportFilters, projectDBFilters;
+    std::map<std::string, std::unique_ptr<Project>> projects;
+    std::map<unsigned int, Project*> projectsById;   // creation order
+    std::string homePath, userDataPath, exeName;
+    Project* currentProject = nullptr;
+    unsigned int nextProjectId = 1;
+    bool dirty = false;
+    std::unique_ptr<Vexil::PreferenceManager> prefMgr;
+    Vexil::ParameterManager::Handle userParameters;
+    Vexil::ParameterManager::Handle systemParameters;
+};
+
+} // namespace Obj

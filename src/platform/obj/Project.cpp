@@ -1,0 +1,188 @@
+#include "Project.h"
+
+#include "Application.h"
+
+#include <cstdio>
+
+VEXIL_TYPESYSTEM_SOURCE(Obj::Project, Obj::PropertyContainer)
+
+namespace Obj {
+
+Project::Project()
+    : feederType("FemGui::ViewFeederProjectFem")
+{
+    adopt_property(new PropertyString, "Label");
+}
+
+Project::~Project()
+{
+    // Objects go without signals; group links are dropped first so that no object
+    // reaches into one already deleted.
+    currentObject = nullptr;
+    for (auto& entry : objects) {
+        if (auto* group = dynamic_cast<ProjectObjectGroup*>(entry.second.get())) {
+            while (!group->get_objects().empty())
+                group->remove_member(group->get_objects().back());
+        }
+    }
+    objects.clear();
+}
+
+const char* Project::getProjectName() const
+{
+    const auto* label = static_cast<const PropertyString*>(get_property_by_name("Label"));
+    return label ? label->get_value() : "";
+}
+
+ProjectObject* Project::get_object(unsigned int id) const
+{
+    const auto it = objects.find(id);
+    return it == objects.end() ? nullptr : it->second.get();
+}
+
+ProjectObject* Project::get_object(const char* objectName) const
+{
+    if (!objectName)
+        return nullptr;
+    const auto it = objectsByName.find(objectName);
+    return it == objectsByName.end() ? nullptr : get_object(it->second);
+}
+
+std::vector<ProjectObject*> Project::get_objects() const
+{
+    std::vector<ProjectObject*> result;
+    result.reserve(objects.size());
+    for (const auto& entry : objects)
+        result.push_back(entry.second.get());
+    return result;
+}
+
+std::vector<ProjectObject*> Project::get_objects(const Vexil::TypeInfo& type) const
+{
+    std::vector<ProjectObject*> result;
+    for (const auto& entry : objects) {
+        if (entry.second->is_inherited_from(type))
+            result.push_back(entry.second.get());
+    }
+    return result;
+}
+
+std::string Project::get_unique_object_name(const char* base) const
+{
+    std::string stem = (base && *base) ? base : "Object";
+    if (!objectsByName.count(stem))
+        return stem;
+    unsigned int& n = nameSuffixHint[stem];
+    if (n == 0)
+        n = 1;
+    for (;; ++n) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "%03u", n);
+        std::string candidate = stem + suffix;
+        if (!objectsByName.count(candidate))
+            return candidate;
+    }
+}
+
+ProjectObject* Project::add_object(const char* typeName, const char* objectName)
+{
+    if (!typeName)
+        return nullptr;
+    Vexil::RootClass* instance = Vexil::TypeInfo::build_instance_by_name(typeName);
+    if (!instance)
+        return nullptr;
+    if (!instance->is_inherited_from(ProjectObject::getClassTypeId())) {
+        delete instance;
+        return nullptr;
+    }
+    std::unique_ptr<ProjectObject> object(static_cast<ProjectObject*>(instance));
+
+    std::string base;
+    if (objectName && *objectName) {
+        base = objectName;
+    } else {
+        base = typeName;
+        const auto colon = base.rfind("::");
+        if (colon != std::string::npos)
+            base = base.substr(colon + 2);
+    }
+    object->name = get_unique_object_name(base.c_str());
+    object->set_label(object->name.c_str());   // before it joins: no signal yet
+    object->objectId = nextObjectId++;
+    object->project = this;
+
+    ProjectObject* raw = object.get();
+    objectsByName.emplace(raw->name, raw->objectId);
+    objects.emplace(raw->objectId, std::move(object));
+    modified = true;
+    signal_create_object(*raw);
+    return raw;
+}
+
+bool Project::remove_object(unsigned int id)
+{
+    const auto it = objects.find(id);
+    if (it == objects.end())
+        return false;
+    ProjectObject& object = *it->second;
+    signal_remove_object(object);
+    if (owner)
+        owner->signal_object_removed(object);
+    if (currentObject == &object)
+        currentObject = nullptr;
+    // A slot may have removed it already.
+    const auto again = objects.find(id);
+    if (again == objects.end())
+        return true;
+    objectsByName.erase(again->second->name);
+    std::unique_ptr<ProjectObject> doomed = std::move(again->second);
+    objects.erase(again);
+    doomed->project = nullptr;
+    modified = true;
+    return true;
+}
+
+void Project::rename_object(unsigned int id, const char* newLabel)
+{
+    if (ProjectObject* object = get_object(id))
+        object->set_label(newLabel);
+}
+
+void Project::activate_object(unsigned int id)
+{
+    ProjectObject* object = get_object(id);
+    if (!object)
+        return;
+    currentObject = object;
+    signal_activate_object(*object);
+}
+
+void Project::refresh()
+{
+    signal_refresh(*this);
+}
+
+void Project::OnUpdateLabel(const char* text)
+{
+    if (auto* label = static_cast<PropertyString*>(get_property_by_name("Label")))
+        label->set_value(text ? text : "");
+}
+
+void Project::on_changed(const Property* p)
+{
+    if (owner && p && std::string(p->get_name()) == "Label")
+        owner->signal_relabel_project(*this);
+}
+
+void Project::object_changed(const ProjectObject& object, const Property& property)
+{
+    modified = true;
+    signal_change_object(object, property);
+    if (std::string(property.get_name()) == "Label") {
+        signal_rename_object(object);
+        if (owner)
+            owner->signal_object_renamed(object);
+    }
+}
+
+} // namespace Obj

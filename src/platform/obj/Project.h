@@ -1,0 +1,82 @@
+#pragma once
+// A project of the application logic: a named set of objects with its own signals.
+
+#include "ProjectObject.h"
+
+#include <boost/signals2/signal.hpp>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Obj {
+
+class Application;
+
+class Project : public PropertyContainer
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    Project();
+    ~Project() override;
+
+    // The key of the project everywhere.
+    const char* get_name() const { return name.c_str(); }
+    // The label shown to the user.
+    const char* getProjectName() const;
+    unsigned int getProjectId() const { return projectId; }
+
+    // Kind code: 1 a project with a 3D scene; 2 and 3 are kinds without views.
+    int kind = 1;
+    // Registered type name of the GUI view feeder of the project.
+    virtual const char* get_feeder_type_name() const { return feederType.c_str(); }
+    void set_feeder_type_name(const std::string& type) { feederType = type; }
+
+    ProjectObject* get_object(unsigned int id) const;
+    ProjectObject* get_object(const char* name) const;
+    std::vector<ProjectObject*> get_objects() const;   // in id order
+    std::vector<ProjectObject*> get_objects(const Vexil::TypeInfo& type) const;
+    ProjectObject* get_current_object() const { return currentObject; }
+    unsigned int get_num_objects() const { return static_cast<unsigned int>(objects.size()); }
+
+    // Creates an object of the registered type; null for an unknown type.
+    ProjectObject* add_object(const char* typeName, const char* name = nullptr);
+    bool remove_object(unsigned int id);
+    void rename_object(unsigned int id, const char* newLabel);
+    void activate_object(unsigned int id);
+    std::string get_unique_object_name(const char* base) const;
+    bool can_close() const { return true; }
+    bool is_modified() const { return modified; }
+    void set_modified(bool on) { modified = on; }
+    void refresh();
+    void OnUpdateLabel(const char* text);
+    // A new "Label" is announced as a relabel by the owning application.
+    void on_changed(const Property* p) override;
+
+    // Signals, raised synchronously on the thread that changes the project.
+    boost::signals2::signal<void(const ProjectObject&)> signal_create_object;
+    boost::signals2::signal<void(const ProjectObject&)> signal_remove_object;
+    boost::signals2::signal<void(const ProjectObject&, const Property&)> signal_change_object;
+    boost::signals2::signal<void(const ProjectObject&)> signal_rename_object;
+    boost::signals2::signal<void(const ProjectObject&)> signal_activate_object;
+    boost::signals2::signal<void(const Project&)> signal_refresh;
+
+private:
+    friend class Application;
+    friend class ProjectObject;
+    void object_changed(const ProjectObject& object, const Property& property);
+
+    Application* owner = nullptr;   // relays object signals; null for a free project
+    std::string name;
+    std::string feederType;
+    mutable std::map<std::string, unsigned int> nameSuffixHint;   // keeps naming linear
+    unsigned int projectId = 0;
+    unsigned int nextObjectId = 1;
+    std::map<unsigned int, std::unique_ptr<ProjectObject>> objects;
+    std::map<std::string, unsigned int> objectsByName;
+    ProjectObject* currentObject = nullptr;
+    bool modified = false;
+};
+
+} // namespace Obj

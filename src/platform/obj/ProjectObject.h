@@ -1,0 +1,103 @@
+#pragma once
+// One object of a project: an id unique within its project, a label (its first string
+// property, "Label") and a feeder-type name that tells the GUI how to show it.
+
+#include "Property.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace Obj {
+
+class Project;
+class ProjectObjectGroup;
+
+class ProjectObject : public PropertyContainer
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    ProjectObject();
+    ~ProjectObject() override;
+
+    unsigned int getObjectId() const { return objectId; }
+    Project* get_project() const { return project; }
+    const char* get_name() const { return name.c_str(); }
+    const char* get_label() const;
+    void set_label(const char* label);
+
+    // Registered type name of the GUI view feeder that shows this object.
+    virtual const char* get_feeder_type_name() const { return feederType.c_str(); }
+    void set_feeder_type_name(const std::string& type) { feederType = type; }
+
+    bool is_valid() const { return !error; }
+    bool isError() const { return error; }
+    void set_error(bool on, const std::string& message = {});
+    const char* get_status_message() const { return statusMessage.c_str(); }
+    bool isSuppressed() const { return suppressed; }
+    void suppress();
+    void unsuppress();
+    std::vector<ProjectObject*> get_linked_objects() const { return {}; }
+    void set_object_status(int status, bool on);
+    bool test_object_status(int status) const { return (statusBits >> status) & 1u; }
+
+    // State code read by the GUI for the object's status overlay.
+    int state = 0;
+
+    void on_changed(const Property* p) override;
+
+private:
+    friend class Project;
+    friend class ProjectObjectGroup;
+    std::set<ProjectObjectGroup*> memberOf;   // groups that list this object
+    unsigned int objectId = 0;
+    Project* project = nullptr;
+    std::string name;
+    std::string feederType;
+    std::string statusMessage;
+    bool error = false;
+    bool suppressed = false;
+    unsigned int statusBits = 0;
+};
+
+class ProjectObjectGroup : public ProjectObject
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    ProjectObjectGroup();
+    ~ProjectObjectGroup() override;
+    void add_object(ProjectObject* object);
+    const std::vector<ProjectObject*>& get_objects() const { return members; }
+    void remove_member(const ProjectObject* object);
+private:
+    std::vector<ProjectObject*> members;
+};
+
+class AnnotationsGroup : public ProjectObjectGroup
+{
+    VEXIL_TYPESYSTEM_HEADER();
+};
+
+// Annotation objects of the logic; the GUI shows each through its own feeder type.
+class AnnotationFiducial : public ProjectObject
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    AnnotationFiducial();
+};
+
+class AnnotationRuler : public ProjectObject
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    AnnotationRuler();
+};
+
+class AnnotationROI : public ProjectObject
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    AnnotationROI();
+};
+
+} // namespace Obj

@@ -1,0 +1,485 @@
+#include "Parameter.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cstring>
+
+namespace Vexil {
+
+namespace {
+
+// File layout: a header line, then "[a/b/c]" section lines and "key=value" entry lines.
+// Names, keys and values are percent-escaped where a byte would clash with the layout;
+// UTF-8 bytes are kept as they are.
+const char* const fileHeader = "; Pelmora parameters 1";
+const qint64 maxFileSize = 64 * 1024 * 1024;
+
+void escapeTo(QByteArray& out, const std::string& text)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    for (unsigned char c : text) {
+        if (c < 0x20 || c == 0x7f || c == '%' || c == '=' || c == '/' || c == '[' || c == ']'
+            || c == ';') {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+bool unescape(const QByteArray& in, std::string& out)
+{
+    out.clear();
+    out.reserve(static_cast<size_t>(in.size()));
+    for (int i = 0; i < in.size(); ++i) {
+        const char c = in[i];
+        if (c != '%') {
+            out += c;
+            continue;
+        }
+        if (i + 2 >= in.size())
+            return false;
+        const int hi = hexValue(in[i + 1]);
+        const int lo = hexValue(in[i + 2]);
+        if (hi < 0 || lo < 0)
+            return false;
+        out += static_cast<char>(hi * 16 + lo);
+        i += 2;
+    }
+    return true;
+}
+
+struct Node
+{
+    std::map<std::string, std::string> entries;
+    std::map<std::string, Node> groups;
+};
+
+bool parse(const QByteArray& data, Node& root)
+{
+    if (data.contains('\0'))
+        return false;
+    const QList<QByteArray> lines = data.split('\n');
+    if (lines.isEmpty() || lines.front() != fileHeader)
+        return false;
+    Node* current = &root;
+    for (int n = 1; n < lines.size(); ++n) {
+        const QByteArray& line = lines[n];
+        if (line.isEmpty() || line.startsWith(';'))
+            continue;
+        if (line.startsWith('[')) {
+            if (!line.endsWith(']'))
+                return false;
+            current = &root;
+            const QByteArray inner = line.mid(1, line.size() - 2);
+            if (inner.isEmpty())
+                continue;
+            for (const QByteArray& part : inner.split('/')) {
+                std::string name;
+                if (part.isEmpty() || !unescape(part, name))
+                    return false;
+                current = &current->groups[name];
+            }
+            continue;
+        }
+        const int eq = line.indexOf('=');
+        if (eq <= 0)
+            return false;
+        std::string key, value;
+        if (!unescape(line.left(eq), key) || !unescape(line.mid(eq + 1), value))
+            return false;
+        current->entries[key] = value;
+    }
+    return true;
+}
+
+std::vector<std::string> splitPath(const char* path)
+{
+    std::vector<std::string> parts;
+    if (!path)
+        return parts;
+    std::string part;
+    for (const char* p = path;; ++p) {
+        if (*p == '/' || *p == '\0') {
+            if (!part.empty())
+                parts.push_back(part);
+            part.clear();
+            if (!*p)
+                break;
+        } else {
+            part += *p;
+        }
+    }
+    return parts;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+
+ParameterGroup::ParameterGroup(const std::string& n, ParameterGroup* p, ParameterManager* m)
+    : name(n), parent(p), manager(m)
+{
+}
+
+ParameterGroup::~ParameterGroup()
+{
+    // Children held elsewhere outlive this group; they must not point back at it.
+    for (auto& child : groups)
+        child.second->parent = nullptr;
+}
+
+// A group leaving its tree writes nowhere any more.
+void ParameterGroup::detach_from_manager()
+{
+    manager = nullptr;
+    for (auto& child : groups)
+        child.second->detach_from_manager();
+}
+
+ParameterGroup::Handle ParameterGroup::get_parameter_group(const char* path)
+{
+    ParameterGroup* group = this;
+    bool created = false;
+    for (const std::string& part : splitPath(path)) {
+        auto it = group->groups.find(part);
+        if (it == group->groups.end()) {
+            it = group->groups.emplace(part, Handle(new ParameterGroup(part, group, group->manager))).first;
+            created = true;
+        }
+        group = it->second.get();
+    }
+    if (created)
+        changed();
+    return Handle(group);
+}
+
+bool ParameterGroup::has_group(const char* n) const
+{
+    const std::vector<std::string> parts = splitPath(n);
+    if (parts.empty())
+        return false;
+    const ParameterGroup* group = this;
+    for (const std::string& part : parts) {
+        auto it = group->groups.find(part);
+        if (it == group->groups.end())
+            return false;
+        group = it->second.get();
+    }
+    return true;
+}
+
+std::vector<ParameterGroup::Handle> ParameterGroup::get_groups()
+{
+    std::vector<Handle> result;
+    result.reserve(groups.size());
+    for (auto& child : groups)
+        result.push_back(child.second);
+    return result;
+}
+
+void ParameterGroup::remove_group(const char* n)
+{
+    if (!n)
+        return;
+    auto it = groups.find(n);
+    if (it == groups.end())
+        return;
+    Handle removed = it->second;
+    groups.erase(it);
+    removed->parent = nullptr;
+    removed->detach_from_manager();
+    changed();
+    notify(n);
+}
+
+std::string ParameterGroup::get_path() const
+{
+    std::string path;
+    for (const ParameterGroup* g = this; g && g->parent; g = g->parent)
+        path = path.empty() ? g->name : g->name + "/" + path;
+    return path;
+}
+
+const std::string* ParameterGroup::find_raw(const char* key) const
+{
+    if (!key)
+        return nullptr;
+    auto it = entries.find(key);
+    return it == entries.end() ? nullptr : &it->second;
+}
+
+void ParameterGroup::set_raw(const char* key, const std::string& value)
+{
+    if (!key || !*key)
+        return;
+    auto it = entries.find(key);
+    if (it != entries.end()) {
+        if (it->second == value)
+            return;
+        it->second = value;
+    } else {
+        it = entries.emplace(key, value).first;
+    }
+    changed();
+    // Our own copy of the key: an observer may remove the entry while being told.
+    const std::string reason(key);
+    notify(reason.c_str());
+}
+
+void ParameterGroup::changed()
+{
+    if (manager)
+        manager->changed();
+}
+
+std::string ParameterGroup::get_ASCII_string(const char* key, const char* defaultValue) const
+{
+    if (const std::string* v = find_raw(key))
+        return *v;
+    return defaultValue ? std::string(defaultValue) : std::string();
+}
+
+void ParameterGroup::set_ASCII_string(const char* key, const char* value)
+{
+    set_raw(key, value ? std::string(value) : std::string());
+}
+
+bool ParameterGroup::get_parameter_bool(const char* key, bool defaultValue) const
+{
+    const std::string* v = find_raw(key);
+    if (!v)
+        return defaultValue;
+    if (*v == "1" || *v == "true")
+        return true;
+    if (*v == "0" || *v == "false")
+        return false;
+    return defaultValue;
+}
+
+void ParameterGroup::set_parameter_bool(const char* key, bool value)
+{
+    set_raw(key, value ? "1" : "0");
+}
+
+long ParameterGroup::get_int_value(const char* key, long defaultValue) const
+{
+    const std::string* v = find_raw(key);
+    if (!v)
+        return defaultValue;
+    bool ok = false;
+    const qlonglong n = QByteArray::fromStdString(*v).trimmed().toLongLong(&ok);
+    return ok ? static_cast<long>(n) : defaultValue;
+}
+
+void ParameterGroup::set_int_value(const char* key, long value)
+{
+    set_raw(key, QByteArray::number(static_cast<qlonglong>(value)).toStdString());
+}
+
+unsigned long ParameterGroup::get_unsigned_value(const char* key, unsigned long defaultValue) const
+{
+    const std::string* v = find_raw(key);
+    if (!v)
+        return defaultValue;
+    bool ok = false;
+    const qulonglong n = QByteArray::fromStdString(*v).trimmed().toULongLong(&ok);
+    return ok ? static_cast<unsigned long>(n) : defaultValue;
+}
+
+void ParameterGroup::set_unsigned_value(const char* key, unsigned long value)
+{
+    set_raw(key, QByteArray::number(static_cast<qulonglong>(value)).toStdString());
+}
+
+double ParameterGroup::get_float_value(const char* key, double defaultValue) const
+{
+    const std::string* v = find_raw(key);
+    if (!v)
+        return defaultValue;
+    bool ok = false;
+    const double d = QByteArray::fromStdString(*v).trimmed().toDouble(&ok);   // C locale
+    return ok ? d : defaultValue;
+}
+
+void ParameterGroup::set_float_value(const char* key, double value)
+{
+    // 17 significant digits (max_digits10 of double) read back to the same value.
+    set_raw(key, QByteArray::number(value, 'g', 17).toStdString());
+}
+
+bool ParameterGroup::has_entry(const char* key) const
+{
+    return find_raw(key) != nullptr;
+}
+
+void ParameterGroup::remove_entry(const char* key)
+{
+    if (!key)
+        return;
+    auto it = entries.find(key);
+    if (it == entries.end())
+        return;
+    const std::string reason = it->first;
+    entries.erase(it);
+    changed();
+    notify(reason.c_str());
+}
+
+std::vector<std::string> ParameterGroup::get_entry_keys() const
+{
+    std::vector<std::string> keys;
+    keys.reserve(entries.size());
+    for (const auto& e : entries)
+        keys.push_back(e.first);
+    return keys;
+}
+
+void ParameterGroup::clear()
+{
+    if (entries.empty() && groups.empty())
+        return;
+    std::vector<std::string> keys = get_entry_keys();
+    for (auto& child : groups) {
+        keys.push_back(child.first);
+        child.second->parent = nullptr;
+        child.second->detach_from_manager();
+    }
+    groups.clear();
+    entries.clear();
+    changed();
+    for (const std::string& k : keys)
+        notify(k.c_str());
+}
+
+// ---------------------------------------------------------------------------------------
+
+ParameterManager::ParameterManager(const std::string& f) : ParameterGroup(std::string(), nullptr, this), fileName(f)
+{
+}
+
+ParameterManager::~ParameterManager()
+{
+    // Groups still held by handles stay usable in memory, but no longer write to the file.
+    for (auto& child : groups)
+        child.second->detach_from_manager();
+}
+
+ParameterManager::Handle ParameterManager::create(const std::string& fileName)
+{
+    Handle manager(new ParameterManager(fileName));
+    if (!fileName.empty())
+        manager->load();
+    return manager;
+}
+
+void ParameterManager::apply(ParameterGroup& group, const void* data)
+{
+    const Node& node = *static_cast<const Node*>(data);
+    group.entries = node.entries;
+    // Groups that the file still has keep their objects, so handles held elsewhere stay bound.
+    for (auto it = group.groups.begin(); it != group.groups.end();) {
+        if (node.groups.count(it->first)) {
+            ++it;
+        } else {
+            it->second->parent = nullptr;
+            it->second->detach_from_manager();
+            it = group.groups.erase(it);
+        }
+    }
+    for (const auto& child : node.groups) {
+        auto it = group.groups.find(child.first);
+        if (it == group.groups.end())
+            it = group.groups.emplace(child.first, ParameterGroup::Handle(new ParameterGroup(child.first, &group, this))).first;
+        apply(*it->second, &child.second);
+    }
+}
+
+bool ParameterManager::load()
+{
+    Node root;
+    bool ok = true;
+    if (!fileName.empty()) {
+        QFile file(QString::fromStdString(fileName));
+        if (file.exists()) {
+            if (!file.open(QIODevice::ReadOnly) || file.size() > maxFileSize) {
+                ok = false;
+            } else {
+                const QByteArray data = file.readAll();
+                ok = file.error() == QFileDevice::NoError && (data.isEmpty() || parse(data, root));
+            }
+        }
+    }
+    if (!ok)
+        root = Node();
+    loading = true;
+    apply(*this, &root);
+    loading = false;
+    return ok;
+}
+
+void ParameterManager::write_group(QByteArray& out, const ParameterGroup& group, const QByteArray& section)
+{
+    if (!section.isEmpty()) {
+        out += '[';
+        out += section;
+        out += "]\n";
+    }
+    for (const auto& e : group.entries) {
+        escapeTo(out, e.first);
+        out += '=';
+        escapeTo(out, e.second);
+        out += '\n';
+    }
+    for (const auto& child : group.groups) {
+        QByteArray childSection = section;
+        if (!childSection.isEmpty())
+            childSection += '/';
+        escapeTo(childSection, child.first);
+        write_group(out, *child.second, childSection);
+    }
+}
+
+bool ParameterManager::save() const
+{
+    if (fileName.empty())
+        return true;
+    QByteArray out(fileHeader);
+    out += '\n';
+    write_group(out, *this, QByteArray());
+    const QString path = QString::fromStdString(fileName);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(out) != out.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+void ParameterManager::changed()
+{
+    if (!loading)
+        save();
+}
+
+} // namespace Vexil

@@ -1,0 +1,342 @@
+#include "PreferenceManager.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMetaType>
+#include <QVariant>
+
+namespace Vexil {
+
+namespace {
+
+using T = SettingType;
+
+struct SettingInfo
+{
+    SettingType type;
+    bool notifies;
+    QVariant defaultValue;
+};
+
+QVariant u(unsigned int v) { return QVariant(v); }
+
+// The catalogue: one row per id, in id order.
+const SettingInfo& info(PM_SETTING id)
+{
+    static const SettingInfo table[PM_SETTING_COUNT] = {
+        {T::Text, false, QStringLiteral("Undefined")},   // 0 default folder
+        {T::Text, false, QStringLiteral("Undefined")},   // 1 temporary folder
+        {T::Int, false, 6},                              // 2 compression level
+        {T::Text, false, QStringLiteral("en")},          // 3 language
+        {T::Int, false, 0},                              // 4 logo
+        {T::Int, false, 6},                              // 5 significant digits
+        {T::Int, false, 4},                              // 6 recent files
+        {T::Bool, false, false},                         // 7 beta options
+        {T::Text, true, QStringLiteral("MKS")},          // 8 unit system
+        {T::Text, true, QStringLiteral("rad/s")},        // 9 angular velocity unit
+        {T::Text, true, QStringLiteral("Degrees")},      // 10 angle unit
+        {T::Text, true, QStringLiteral("Celsius")},      // 11 temperature unit
+        {T::Bool, true, true},                           // 12 display log
+        {T::Bool, true, true},                           // 13 display warnings
+        {T::Bool, true, true},                           // 14 display errors
+        {T::UInt, true, u(0xff000000u)},                 // 15 normal message colour
+        {T::UInt, true, u(0xff0000ffu)},                 // 16 log colour
+        {T::UInt, true, u(0xffffaa00u)},                 // 17 warning colour
+        {T::UInt, true, u(0xffff0000u)},                 // 18 error colour
+        {T::Bool, true, true},                           // 19 auto scroll
+        {T::Bool, true, true},                           // 20 show axes
+        {T::Int, true, 20},                              // 21 axes size
+        {T::Bool, true, true},                           // 22 show logo
+        {T::UInt, true, u(0xff1414a3u)},                 // 23 logo colour
+        {T::UInt, true, u(0xff1414a3u)},                 // 24 ruler colour
+        {T::Bool, true, true},                           // 25 show ruler
+        {T::Int, true, int(AA_MSAA2X)},                  // 26 anti-aliasing
+        {T::Int, false, 1},                              // 27 camera type
+        {T::Bool, false, true},                          // 28 preselection
+        {T::UInt, false, u(0xffe1e114u)},                // 29 preselection colour
+        {T::Bool, false, true},                          // 30 selection
+        {T::UInt, false, u(0xff1cad1cu)},                // 31 selection colour
+        {T::Double, false, 5.0},                         // 32 pick radius
+        {T::Int, true, 1},                               // 33 background mode
+        {T::UInt, true, u(0xff1414a3u)},                 // 34 background colour
+        {T::UInt, true, u(0xff333365u)},                 // 35 gradient start
+        {T::UInt, true, u(0xff9797aau)},                 // 36 gradient end
+        {T::UInt, true, u(0xff6b6b8au)},                 // 37 gradient middle
+        {T::Bool, true, false},                          // 38 use middle colour
+        {T::Int, false, 0},                              // 39 contact type
+        {T::Int, false, 0},                              // 40 contact behaviour
+        {T::Int, false, 0},                              // 41 contact formulation
+        {T::Int, false, 20},                             // 42 convergence target change
+        {T::Int, false, 0},                              // 43 convergence allowable change
+        {T::Int, false, 6},                              // 44 max modes
+        {T::Bool, false, false},                         // 45 limit search to range
+        {T::Int, false, 0},                              // 46 min range
+        {T::Int, false, 1000},                           // 47 max range
+        {T::Int, false, 32},                             // 48 cyclic phase steps
+        {T::Int, false, 10},                             // 49 max annotations
+        {T::Bool, false, true},                          // 50 show min annotation
+        {T::Bool, false, true},                          // 51 show max annotation
+        {T::Int, false, 0},                              // 52 contour option
+        {T::Int, false, 0},                              // 53 flat contour tolerance
+        {T::Int, false, 0},                              // 54 edge option
+        {T::Int, false, 0},                              // 55 mesh visibility
+        {T::Bool, false, false},                         // 56 save before solution
+        {T::Bool, false, false},                         // 57 save after solution
+        {T::Int, false, 600},                            // 58 chart width
+        {T::Int, false, 400},                            // 59 chart height
+        {T::Int, false, 800},                            // 60 graphics width
+        {T::Int, false, 600},                            // 61 graphics height
+        {T::Int, false, 0},                              // 62 graphics resolution
+        {T::Int, false, 10},                             // 63 max table columns
+        {T::Bool, false, true},                          // 64 include figures
+        {T::Text, false, QStringLiteral("Undefined")},   // 65 report generator folder
+        {T::Int, false, 0},                              // 66 input file format
+        {T::Int, false, 0},                              // 67 solver type
+        {T::Text, false, QStringLiteral("Undefined")},   // 68 executable folder
+        {T::Text, false, QStringLiteral("Undefined")},   // 69 NGSolve executable
+        {T::Bool, false, true},                          // 70 stress and strain
+        {T::Bool, false, false},                         // 71 nodal forces
+        {T::Bool, false, true},                          // 72 calculate reactions
+    };
+    return table[id];
+}
+
+QString keyOf(PM_SETTING id)
+{
+    return QStringLiteral("Settings/%1").arg(int(id), 2, 10, QLatin1Char('0'));
+}
+
+bool isBoolText(const QString& s, bool* value)
+{
+    const QString t = s.trimmed().toLower();
+    if (t == QLatin1String("true")) {
+        *value = true;
+        return true;
+    }
+    if (t == QLatin1String("false")) {
+        *value = false;
+        return true;
+    }
+    return false;
+}
+
+// Values come back from the INI file as text; stored under another type they are
+// converted the way a reader would expect (booleans as 0/1, numbers from their text).
+bool toNumber(const QVariant& v, double* out)
+{
+    if (v.userType() == QMetaType::Bool) {
+        *out = v.toBool() ? 1.0 : 0.0;
+        return true;
+    }
+    if (v.userType() == QMetaType::QString) {
+        const QString s = v.toString();
+        bool b = false;
+        if (isBoolText(s, &b)) {
+            *out = b ? 1.0 : 0.0;
+            return true;
+        }
+        bool ok = false;
+        *out = s.trimmed().toDouble(&ok);   // C locale
+        return ok;
+    }
+    bool ok = false;
+    *out = v.toDouble(&ok);
+    return ok;
+}
+
+void registerTypes()
+{
+    static const bool done = [] {
+        qRegisterMetaType<Vexil::PM_SETTING>("Vexil::PM_SETTING");
+        qRegisterMetaType<Vexil::PM_SETTING>("PM_SETTING");
+        return true;
+    }();
+    (void)done;
+}
+
+} // namespace
+
+struct PreferenceManager::Private
+{
+    QString fileName;
+    std::unique_ptr<QSettings> settings;
+};
+
+PreferenceManager::PreferenceManager(const QString& fileName, QObject* parent)
+    : QObject(parent), d(new Private)
+{
+    registerTypes();
+    d->fileName = fileName;
+    const QFileInfo fi(fileName);
+    QDir().mkpath(fi.absolutePath());
+    d->settings = std::make_unique<QSettings>(fileName, QSettings::IniFormat);
+}
+
+PreferenceManager::~PreferenceManager()
+{
+    d->settings->sync();
+}
+
+SettingType PreferenceManager::typeOf(PM_SETTING id)
+{
+    return isValid(id) ? info(id).type : SettingType::Text;
+}
+
+bool PreferenceManager::notifies(PM_SETTING id)
+{
+    return isValid(id) && info(id).notifies;
+}
+
+QVariant PreferenceManager::value(PM_SETTING id) const
+{
+    if (!isValid(id))
+        return QVariant();
+    return d->settings->value(keyOf(id), info(id).defaultValue);
+}
+
+QString PreferenceManager::getString(PM_SETTING id) const
+{
+    const QVariant v = value(id);
+    if (v.userType() == QMetaType::Double)
+        return QString::number(v.toDouble(), 'g', 17);
+    return v.toString();
+}
+
+int PreferenceManager::getInt(PM_SETTING id) const
+{
+    double n = 0;
+    if (toNumber(value(id), &n))
+        return static_cast<int>(static_cast<long long>(n));
+    double fallback = 0;
+    return isValid(id) && toNumber(info(id).defaultValue, &fallback) ? static_cast<int>(fallback) : 0;
+}
+
+unsigned int PreferenceManager::getUInt(PM_SETTING id) const
+{
+    const QVariant v = value(id);
+    bool ok = false;
+    // Colours do not fit an int, so read the text as an unsigned number first.
+    if (v.userType() == QMetaType::QString) {
+        const unsigned int n = v.toString().trimmed().toUInt(&ok);
+        if (ok)
+            return n;
+    } else if (v.userType() == QMetaType::UInt) {
+        return v.toUInt();
+    }
+    double n = 0;
+    if (toNumber(v, &n))
+        return static_cast<unsigned int>(static_cast<long long>(n));
+    return isValid(id) ? info(id).defaultValue.toUInt() : 0u;
+}
+
+double PreferenceManager::getDouble(PM_SETTING id) const
+{
+    double n = 0;
+    if (toNumber(value(id), &n))
+        return n;
+    return isValid(id) ? info(id).defaultValue.toDouble() : 0.0;
+}
+
+bool PreferenceManager::isOn(PM_SETTING id) const
+{
+    const QVariant v = value(id);
+    if (v.userType() == QMetaType::QString) {
+        bool b = false;
+        if (isBoolText(v.toString(), &b))
+            return b;
+        double n = 0;
+        if (toNumber(v, &n))
+            return n != 0.0;
+        return isValid(id) && info(id).defaultValue.toBool();
+    }
+    return v.toBool();
+}
+
+void PreferenceManager::store(PM_SETTING id, const QVariant& v, bool notify)
+{
+    if (!isValid(id))
+        return;
+    d->settings->setValue(keyOf(id), v);
+    d->settings->sync();
+    if (notify)
+        Q_EMIT optionChanged(id);
+}
+
+void PreferenceManager::set(PM_SETTING id, const QString& v, bool notify)
+{
+    store(id, v, notify);
+}
+
+void PreferenceManager::set(PM_SETTING id, double v, bool notify)
+{
+    // Written as text with 17 digits so that it reads back to the same double.
+    store(id, QString::number(v, 'g', 17), notify);
+}
+
+void PreferenceManager::set(PM_SETTING id, unsigned int v, bool notify)
+{
+    store(id, v, notify);
+}
+
+void PreferenceManager::set(PM_SETTING id, int v, bool notify)
+{
+    store(id, v, notify);
+}
+
+void PreferenceManager::set(PM_SETTING id, bool v, bool notify)
+{
+    store(id, v, notify);
+}
+
+void PreferenceManager::reset()
+{
+    d->settings->remove(QStringLiteral("Settings"));
+    d->settings->sync();
+}
+
+void PreferenceManager::getFileAndType(std::string& file, QSettings::Format& format) const
+{
+    const QFileInfo fi(d->fileName);
+    file = QDir(fi.absolutePath()).filePath(fi.completeBaseName() + QStringLiteral("-shortcuts.ini")).toStdString();
+    format = QSettings::IniFormat;
+}
+
+int PreferenceManager::getNumSamplesByType(AntiAliasingType type) const
+{
+    switch (type) {
+    case AA_MSAA2X:
+        return 2;
+    case AA_MSAA4X:
+        return 4;
+    case AA_MSAA8X:
+        return 8;
+    case AA_NONE:
+    case AA_LINE_SMOOTHING:
+        return 0;
+    }
+    return 0;
+}
+
+bool PreferenceManager::getBool(const QString& group, const QString& name, bool defaultValue) const
+{
+    const QVariant v = d->settings->value(QStringLiteral("Flags/%1/%2").arg(group, name));
+    if (!v.isValid())
+        return defaultValue;
+    bool b = false;
+    if (v.userType() == QMetaType::QString && isBoolText(v.toString(), &b))
+        return b;
+    return v.toBool();
+}
+
+void PreferenceManager::setBool(const QString& group, const QString& name, bool v)
+{
+    d->settings->setValue(QStringLiteral("Flags/%1/%2").arg(group, name), v);
+    d->settings->sync();
+}
+
+QString PreferenceManager::fileName() const
+{
+    return d->fileName;
+}
+
+} // namespace Vexil

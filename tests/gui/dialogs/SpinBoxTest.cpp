@@ -1,0 +1,211 @@
+#include <dialogs/widgets/QScienceSpinBox.h>
+#include <dialogs/widgets/UIntSpinBox.h>
+
+#include <QLineEdit>
+#include <QLocale>
+#include <QSignalSpy>
+
+#include <cfloat>
+#include <climits>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Sets the default locale for one test; spin boxes built without a parent take it.
+class LocaleScope
+{
+public:
+    explicit LocaleScope(const QLocale& l) : saved(QLocale()) { QLocale::setDefault(l); }
+    ~LocaleScope() { QLocale::setDefault(saved); }
+
+private:
+    QLocale saved;
+};
+
+QValidator::State check(const QScienceSpinBox& box, QString text)
+{
+    int pos = text.size();
+    return box.validate(text, pos);
+}
+
+} // namespace
+
+TEST(ScienceSpinBox, ShowsGeneralNotationWithoutPlusOrLeadingExponentZeros)
+{
+    LocaleScope scope(QLocale::c());
+    QScienceSpinBox box;
+    EXPECT_EQ(box.textFromValue(1e20), QStringLiteral("1e20"));
+    EXPECT_EQ(box.textFromValue(1e-5), QStringLiteral("1e-5"));
+    EXPECT_EQ(box.textFromValue(1.5e-7), QStringLiteral("1.5e-7"));
+    EXPECT_EQ(box.textFromValue(123456.5), QStringLiteral("123456.5"));
+    EXPECT_EQ(box.textFromValue(0.5), QStringLiteral("0.5"));
+    EXPECT_EQ(box.textFromValue(1e15), QStringLiteral("1e15"));
+    EXPECT_EQ(box.textFromValue(1e14), QStringLiteral("100000000000000"));
+    EXPECT_EQ(box.textFromValue(-2.5e100), QStringLiteral("-2.5e100"));
+    EXPECT_TRUE(box.textFromValue(7.88860905221012e-31).isEmpty());
+    EXPECT_EQ(box.minimum(), -DBL_MAX);
+    EXPECT_EQ(box.maximum(), DBL_MAX);
+}
+
+TEST(ScienceSpinBox, EnglishLocaleDropsGroupingAndParsesBothNotations)
+{
+    LocaleScope scope(QLocale(QLocale::English, QLocale::UnitedStates));
+    QScienceSpinBox box;
+    EXPECT_EQ(box.decimalPoint(), QLatin1Char('.'));
+    EXPECT_EQ(box.groupSeparator(), QLatin1Char(','));
+    EXPECT_EQ(box.textFromValue(1234567.0), QStringLiteral("1234567"));
+
+    EXPECT_DOUBLE_EQ(box.valueFromText(QStringLiteral("2.5e3")), 2500.0);
+    EXPECT_DOUBLE_EQ(box.valueFromText(QStringLiteral("0.001")), 0.001);
+    EXPECT_EQ(check(box, QStringLiteral("1.5e-7")), QValidator::Acceptable);
+    EXPECT_EQ(check(box, QString()), QValidator::Intermediate);
+    EXPECT_EQ(check(box, QStringLiteral("-")), QValidator::Intermediate);
+    EXPECT_EQ(check(box, QStringLiteral("+")), QValidator::Intermediate);
+    EXPECT_EQ(check(box, QStringLiteral("-.")), QValidator::Intermediate);
+    EXPECT_EQ(check(box, QStringLiteral(",")), QValidator::Invalid);
+    EXPECT_EQ(check(box, QStringLiteral("1,,5")), QValidator::Invalid);
+    EXPECT_EQ(check(box, QStringLiteral("abc")), QValidator::Invalid);
+    EXPECT_EQ(check(box, QStringLiteral("1.") + QString(1001, QLatin1Char('5'))), QValidator::Invalid);
+
+    QString grouped = QStringLiteral("1,234");
+    box.fixup(grouped);
+    EXPECT_EQ(grouped, QStringLiteral("1234"));
+}
+
+TEST(ScienceSpinBox, DecimalCommaLocale)
+{
+    LocaleScope scope(QLocale(QLocale::German, QLocale::Germany));
+    QScienceSpinBox box;
+    EXPECT_EQ(box.decimalPoint(), QLatin1Char(','));
+    EXPECT_EQ(box.groupSeparator(), QLatin1Char('.'));
+    EXPECT_EQ(box.textFromValue(0.5), QStringLiteral("0,5"));
+    EXPECT_EQ(box.textFromValue(1234.5), QStringLiteral("1234,5"));
+    EXPECT_EQ(box.textFromValue(2.5e-9), QStringLiteral("2,5e-9"));
+    EXPECT_DOUBLE_EQ(box.valueFromText(QStringLiteral("1,5e3")), 1500.0);
+    EXPECT_EQ(check(box, QStringLiteral("0,25")), QValidator::Acceptable);
+    EXPECT_EQ(check(box, QStringLiteral(",")), QValidator::Intermediate);
+    EXPECT_EQ(check(box, QStringLiteral(".")), QValidator::Invalid);
+    EXPECT_EQ(check(box, QStringLiteral("1,2.5")), QValidator::Invalid);
+}
+
+TEST(ScienceSpinBox, StepsByDecades)
+{
+    LocaleScope scope(QLocale::c());
+    QScienceSpinBox box;
+    QSignalSpy changed(&box, QOverload<double>::of(&QDoubleSpinBox::valueChanged));
+    box.setValue(0.5);
+    box.stepBy(1);
+    EXPECT_DOUBLE_EQ(box.value(), 5.0);
+    box.stepBy(7); // a page step is one decade as well
+    EXPECT_DOUBLE_EQ(box.value(), 50.0);
+    box.setValue(1.0);
+    box.stepBy(-3);
+    EXPECT_DOUBLE_EQ(box.value(), 0.1);
+    box.stepDown();
+    EXPECT_DOUBLE_EQ(box.value(), 0.01);
+    box.stepUp();
+    EXPECT_DOUBLE_EQ(box.value(), 0.1);
+    EXPECT_EQ(changed.count(), 7);
+    box.setValue(0.0);
+    box.stepBy(1);
+    EXPECT_EQ(box.value(), 0.0);
+}
+
+TEST(ScienceSpinBox, EachBoxAnswersForItsOwnRangeAndPrefix)
+{
+    LocaleScope scope(QLocale::c());
+    QScienceSpinBox wide;
+    QScienceSpinBox narrow;
+    narrow.setRange(0.0, 10.0);
+    EXPECT_EQ(check(wide, QStringLiteral("50")), QValidator::Acceptable);
+    EXPECT_EQ(check(narrow, QStringLiteral("50")), QValidator::Invalid);
+    EXPECT_EQ(check(wide, QStringLiteral("50")), QValidator::Acceptable);
+    EXPECT_DOUBLE_EQ(wide.valueFromText(QStringLiteral("50")), 50.0);
+
+    QScienceSpinBox prefixed;
+    prefixed.setPrefix(QStringLiteral("x="));
+    EXPECT_EQ(check(prefixed, QStringLiteral("x=3")), QValidator::Acceptable);
+    EXPECT_DOUBLE_EQ(prefixed.valueFromText(QStringLiteral("x=3")), 3.0);
+    EXPECT_EQ(check(wide, QStringLiteral("x=3")), QValidator::Invalid);
+
+    // A range change is not answered from an earlier interpretation.
+    wide.setRange(0.0, 10.0);
+    EXPECT_EQ(check(wide, QStringLiteral("50")), QValidator::Invalid);
+    // Outside a narrow range, a text that may still grow into it is Intermediate.
+    QScienceSpinBox high;
+    high.setRange(100.0, 200.0);
+    EXPECT_EQ(check(high, QStringLiteral("1")), QValidator::Intermediate);
+    EXPECT_EQ(check(high, QStringLiteral("9")), QValidator::Invalid);
+    EXPECT_DOUBLE_EQ(high.valueFromText(QStringLiteral("1")), 100.0);
+}
+
+TEST(UIntSpinBox, StartsAtZeroWithRangeToNinetyNine)
+{
+    Gui::UIntSpinBox box;
+    EXPECT_EQ(box.value(), 0u);
+    EXPECT_EQ(box.minimum(), 0u);
+    EXPECT_EQ(box.maximum(), 99u);
+    EXPECT_EQ(box.text(), QStringLiteral("0"));
+    box.setValue(99);
+    box.stepBy(1);
+    EXPECT_EQ(box.value(), 99u);
+}
+
+TEST(UIntSpinBox, CoversTheFullUnsignedRange)
+{
+    Gui::UIntSpinBox box;
+    QSignalSpy changed(&box, &Gui::UIntSpinBox::valueChanged);
+    box.set_range(0, UINT_MAX);
+    box.setValue(UINT_MAX);
+    EXPECT_EQ(box.value(), 4294967295u);
+    EXPECT_EQ(box.text(), QStringLiteral("4294967295"));
+    box.setValue(2147483648u);
+    EXPECT_EQ(box.value(), 2147483648u);
+    box.setValue(2147483647u);
+    changed.clear();
+    box.stepBy(1);
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.at(0).at(0).toUInt(), 2147483648u);
+
+    box.lineEdit()->setText(QStringLiteral("3000000000"));
+    box.interpretText();
+    EXPECT_EQ(box.value(), 3000000000u);
+}
+
+TEST(UIntSpinBox, MinimumAndMaximumKeepTheRangeOrdered)
+{
+    Gui::UIntSpinBox box;
+    box.setMinimum(200);
+    EXPECT_EQ(box.minimum(), 200u);
+    EXPECT_EQ(box.maximum(), 200u);
+    box.set_range(10, 99);
+    box.setMaximum(5);
+    EXPECT_EQ(box.minimum(), 5u);
+    EXPECT_EQ(box.maximum(), 5u);
+}
+
+TEST(UIntSpinBox, ValidatorChecksTheRange)
+{
+    Gui::UnsignedValidator v(10, 100);
+    auto state = [&v](QString s) {
+        int pos = 0;
+        return v.validate(s, pos);
+    };
+    EXPECT_EQ(state(QStringLiteral("5")), QValidator::Intermediate);
+    EXPECT_EQ(state(QStringLiteral("50")), QValidator::Acceptable);
+    EXPECT_EQ(state(QStringLiteral("500")), QValidator::Invalid);
+    EXPECT_EQ(state(QStringLiteral("-1")), QValidator::Invalid);
+    EXPECT_EQ(state(QStringLiteral("abc")), QValidator::Invalid);
+    EXPECT_EQ(state(QStringLiteral("  ")), QValidator::Intermediate);
+    EXPECT_EQ(state(QStringLiteral("4294967296")), QValidator::Invalid);
+
+    Gui::UnsignedValidator full;
+    EXPECT_EQ(state(QString()), QValidator::Intermediate);
+    QString top = QStringLiteral("4294967295");
+    int pos = 0;
+    EXPECT_EQ(full.validate(top, pos), QValidator::Acceptable);
+    full.setTop(7);
+    EXPECT_EQ(full.top(), 7u);
+    EXPECT_EQ(full.validate(top, pos), QValidator::Invalid);
+}

@@ -1,0 +1,140 @@
+// Runs the library's start-up like the host does, then acts out one scenario once the
+// event loop runs:
+//   report       print environment, search paths, title and active module, then quit
+//   exit         throw a system-exit request (code 3) from an event handler
+//   throw        throw a standard exception from an event handler, then quit
+// Further arguments: key=value sets a configuration key, -key removes one,
+// --log FILE appends console lines to FILE.
+
+#include <LogFileObserver.h>
+
+#include <commands/SimModule.h>
+#include <core/qPelmoraApplication.h>
+#include <femgui/FemGui.h>
+#include <mainwindow/MainWindow.h>
+#include <obj/Application.h>
+#include <vexil/Exception.h>
+#include <vexil/MsgConsole.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QIcon>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+std::string scenario;
+
+void print(const char* key, const QString& value)
+{
+    std::printf("%s=%s\n", key, value.toUtf8().constData());
+}
+
+void act()
+{
+    if (scenario == "report") {
+        print("PELMORA_HOME", QString::fromLocal8Bit(std::getenv("PELMORA_HOME")));
+        print("PELMORA_SHARE_DIR", QString::fromLocal8Bit(std::getenv("PELMORA_SHARE_DIR")));
+        print("qss", QDir::searchPaths("qss").join(';'));
+        print("images", QDir::searchPaths("images").join(';'));
+        print("libraries", QCoreApplication::libraryPaths().join(';'));
+        print("theme", QIcon::themeName());
+        print("title", Gui::MainWindow::get_main_window_inst()->windowTitle());
+        Gui::SimModule* active = Gui::SimModuleController::instance()->active_simmodule();
+        print("module", active ? QString::fromStdString(active->name()) : QString());
+        print("autoload", QString::fromStdString(
+            Obj::Application::instance()
+                .get_preference_group_by_path("User parameter:BaseApp/Preferences/General")
+                ->get_ASCII_string("AutoloadModule", "<unset>")));
+        std::fflush(stdout);
+        QCoreApplication::quit();
+    }
+    else if (scenario == "exit") {
+        throw Vexil::SystemExitException(3);
+    }
+    else if (scenario == "throw") {
+        QTimer::singleShot(50, [] { QCoreApplication::quit(); });
+        throw std::runtime_error("boom from a slot");
+    }
+    else {
+        QCoreApplication::quit();
+    }
+}
+
+// Waits until start-up has entered the event loop.
+void waitForLoop()
+{
+    Gui::MainWindow* mw = Gui::MainWindow::get_main_window_inst();
+    if (mw && mw->property("eventLoop").toBool()) {
+        act();   // before delayedStartup, which ends a hidden run
+        return;
+    }
+    QTimer::singleShot(20, waitForLoop);
+}
+
+void installHook()
+{
+    QTimer::singleShot(0, waitForLoop);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: startup_driver SCENARIO [key=value|-key|--log FILE]...\n");
+        return 2;
+    }
+    scenario = argv[1];
+    std::map<std::string, std::string> config = {
+        {"Application", "Pelmora"},
+        {"ExeName", "startup_driver_" + std::to_string(QCoreApplication::applicationPid())},
+        {"BuildVersionMajor", "2"},
+        {"BuildVersionMinor", "1"},
+        {"StartWorkbench", "FemWorkbench"},
+        {"RunMode", "Gui"},
+        {"AppIcon", "pelmora"},
+    };
+    std::unique_ptr<Host::LogFileObserver> log;
+    for (int i = 2; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--log" && i + 1 < argc) {
+            log = std::make_unique<Host::LogFileObserver>(argv[++i]);
+            Vexil::MsgConsoleSingleton::Instance().connect_observer(log.get());
+        }
+        else if (!arg.empty() && arg[0] == '-') {
+            config.erase(arg.substr(1));
+        }
+        else if (auto eq = arg.find('='); eq != std::string::npos) {
+            config[arg.substr(0, eq)] = arg.substr(eq + 1);
+        }
+    }
+
+    int result = 0;
+    char* args[] = {argv[0], nullptr};
+    try {
+        Obj::Application logic(1, args, config);
+        qAddPreRoutine(installHook);
+        Gui::qPelmoraApplication::initialize_application();
+        FemGui::initModule();
+        Gui::qPelmoraApplication::execute_application();
+        Gui::qPelmoraApplication::destruct();
+    }
+    catch (const Vexil::SystemExitException& e) {
+        result = static_cast<int>(e.getExitCode());
+    }
+    catch (const std::exception& e) {
+        std::fprintf(stderr, "startup_driver: %s\n", e.what());
+        result = 1;
+    }
+    if (log)
+        Vexil::MsgConsoleSingleton::Instance().disconnect_observer(log.get());
+    return result;
+}

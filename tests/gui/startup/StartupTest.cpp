@@ -1,0 +1,171 @@
+// Start-up and shutdown as a user or the host sees them: each test runs the host or the
+// start-up driver as its own process and reads what it printed and logged.
+
+#include <support/TestEnvironment.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    bool finished = false;
+    QString out;
+    QString log;
+
+    // The value printed as "key=value" by the driver's report.
+    QString value(const QString& key) const
+    {
+        for (const QString& line : out.split('\n'))
+            if (line.startsWith(key + '='))
+                return line.mid(key.size() + 1);
+        return QString("<missing>");
+    }
+};
+
+Run runProgram(const QString& program, const QStringList& args, const QString& logFile)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::SeparateChannels);
+    p.start(program, args);
+    Run r;
+    r.finished = p.waitForFinished(90000);
+    if (!r.finished)
+        p.kill();
+    r.exitCode = p.exitCode();
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    QFile f(logFile);
+    if (f.open(QIODevice::ReadOnly))
+        r.log = QString::fromUtf8(f.readAll());
+    return r;
+}
+
+class Startup : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString logFile() const { return dir.filePath("console.log"); }
+
+    Run driver(const QString& scenario, QStringList extra = {})
+    {
+        return runProgram(STARTUP_DRIVER, QStringList{scenario, "--log", logFile()} + extra, logFile());
+    }
+};
+
+} // namespace
+
+TEST_F(Startup, HiddenHostStartsAndShutsDownCleanly)
+{
+    Run r = runProgram(PELMORA_HOST, {"--hidden", "--log", logFile()}, logFile());
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 0) << r.log.toStdString();
+    EXPECT_TRUE(r.log.contains("[Msg] PELMORA 2.1, build 6689\n")) << r.log.toStdString();
+    EXPECT_TRUE(r.log.contains("Local server 'pelmora_server' started")
+                || r.log.contains("Local server 'pelmora_server' failed to start"));
+    EXPECT_TRUE(r.log.contains("[Log] Finish: Event loop left\n"));
+    // Teardown runs after the loop, in order.
+    const int finish = r.log.indexOf("Finish: Event loop left");
+    const int destruct = r.log.indexOf("Destruct Gui::qPelmoraApplication");
+    EXPECT_GT(destruct, finish);
+    EXPECT_FALSE(r.log.contains("[Err]")) << r.log.toStdString();
+}
+
+TEST_F(Startup, HostWritesAScreenshotOfTheMainWindow)
+{
+    const QString shot = dir.filePath("shot.png");
+    Run r = runProgram(PELMORA_HOST, {"--screenshot", shot, "--log", logFile()}, logFile());
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 0) << r.log.toStdString();
+    QImage image(shot);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_GE(image.width(), 400);
+    EXPECT_GE(image.height(), 300);
+}
+
+TEST_F(Startup, HostRefusesAnOptionWithoutItsFile)
+{
+    QProcess p;
+    p.start(PELMORA_HOST, {"--log"});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 2);
+    EXPECT_TRUE(p.readAllStandardError().contains("--log needs a file name"));
+}
+
+TEST_F(Startup, EnvironmentSearchPathsAndTitle)
+{
+    Run r = driver("report", {"StartHidden=1"});
+    ASSERT_TRUE(r.finished);
+    ASSERT_EQ(r.exitCode, 0) << r.log.toStdString();
+
+    EXPECT_EQ(r.value("PELMORA_SHARE_DIR"), "share/Pelmora-2.1");
+    const QString home = r.value("PELMORA_HOME");
+    EXPECT_TRUE(QFileInfo(home).isAbsolute()) << home.toStdString();
+
+    const QStringList qss = r.value("qss").split(';');
+    ASSERT_EQ(qss.size(), 3);
+    EXPECT_TRUE(qss[0].endsWith("Gui/Stylesheets/"));
+    EXPECT_TRUE(qss[1].endsWith("share/Pelmora-2.1/Gui/Stylesheets/"));
+    EXPECT_EQ(qss[2], ":/stylesheets");
+    const QStringList images = r.value("images").split(';');
+    ASSERT_EQ(images.size(), 3);
+    EXPECT_TRUE(images[0].endsWith("Gui/images"));
+    EXPECT_TRUE(images[1].endsWith("pixmaps"));
+    EXPECT_EQ(images[2], ":/icons");
+    EXPECT_TRUE(r.value("libraries").contains(QDir(home).filePath("plugins")));
+    EXPECT_EQ(r.value("theme"), "Pelmora-default");
+    EXPECT_EQ(r.value("title"), "Pelmora 2.1");
+}
+
+TEST_F(Startup, TitleFallsBackToTheExecutableAndYieldsToWindowTitle)
+{
+    Run r = driver("report", {"StartHidden=1", "-Application", "ExeName=mytool"});
+    ASSERT_EQ(r.exitCode, 0) << r.log.toStdString();
+    EXPECT_EQ(r.value("title"), "mytool 2.1");
+
+    Run titled = driver("report", {"StartHidden=1", "WindowTitle=Custom Title"});
+    EXPECT_EQ(titled.value("title"), "Custom Title");
+}
+
+TEST_F(Startup, StartModuleIsActivatedByTheInterpreterOrTheFallback)
+{
+    Run normal = driver("report", {"StartHidden=1"});
+    ASSERT_EQ(normal.exitCode, 0) << normal.log.toStdString();
+    EXPECT_EQ(normal.value("module"), "FemWorkbench");
+    EXPECT_EQ(normal.value("autoload"), "FemWorkbench");
+
+    // When the interpreter cannot set up its environment, start-up activates the module
+    // itself.
+    Run fallback = driver("report", {"StartHidden=1", "FemEnvFails=1", "StartWorkbench=TotalSimmodule"});
+    ASSERT_EQ(fallback.exitCode, 0) << fallback.log.toStdString();
+    EXPECT_EQ(fallback.value("module"), "TotalSimmodule");
+}
+
+TEST_F(Startup, SystemExitLeavesAfterTheLoopWithItsCode)
+{
+    Run r = driver("exit", {"StartHidden=1"});
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_TRUE(r.log.contains("[Msg] System exit.\n")) << r.log.toStdString();
+    EXPECT_FALSE(r.log.contains("Finish: Event loop left"));
+    EXPECT_TRUE(r.log.contains("Destruct Gui::qPelmoraApplication"));
+}
+
+TEST_F(Startup, ExceptionInAnEventHandlerIsReportedAndTheLoopGoesOn)
+{
+    Run r = driver("throw", {"StartHidden=1"});
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 0) << r.log.toStdString();
+    EXPECT_TRUE(r.log.contains("[Err] Unhandled std::exception caught in GUIApplication::notify.\n"
+                               "[Err] The error message is: boom from a slot\n"))
+        << r.log.toStdString();
+    EXPECT_TRUE(r.log.contains("Object tree:"));
+    EXPECT_TRUE(r.log.contains("Finish: Event loop left"));
+}

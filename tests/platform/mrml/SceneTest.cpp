@@ -1,0 +1,246 @@
+#include "MRMLTestHelpers.h"
+
+#include <mrml/vtkMRMLClipModelsNode.h>
+#include <mrml/vtkMRMLCrosshairNode.h>
+#include <mrml/vtkMRMLInteractionNode.h>
+#include <mrml/vtkMRMLScene.h>
+#include <mrml/vtkMRMLSelectionNode.h>
+#include <mrml/vtkMRMLTransformNode.h>
+#include <mrml/vtkMRMLViewNode.h>
+
+#include <vtkCollection.h>
+#include <vtkNew.h>
+#include <vtkObjectFactory.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <set>
+#include <string>
+
+using MRMLTest::EventRecorder;
+
+namespace {
+
+// A node class the scene does not know until it is registered.
+class TestCustomNode : public vtkMRMLNode
+{
+public:
+    static TestCustomNode* New();
+    vtkTypeMacro(TestCustomNode, vtkMRMLNode);
+    vtkMRMLNode* CreateNodeInstance() override { return TestCustomNode::New(); }
+    const char* GetNodeTagName() override { return "TestCustom"; }
+};
+vtkStandardNewMacro(TestCustomNode);
+
+} // namespace
+
+TEST(MRMLScene, AssignsClassNumberedAndSingletonIDs)
+{
+    vtkNew<vtkMRMLScene> scene;
+    vtkNew<vtkMRMLViewNode> view1;
+    vtkNew<vtkMRMLViewNode> view2;
+    scene->AddNode(view1);
+    scene->AddNode(view2);
+    EXPECT_STREQ(view1->GetID(), "vtkMRMLViewNode1");
+    EXPECT_STREQ(view2->GetID(), "vtkMRMLViewNode2");
+    EXPECT_EQ(view1->GetScene(), scene.GetPointer());
+
+    // A preset ID is kept, and the class counter steps over it.
+    vtkNew<vtkMRMLTransformNode> preset;
+    preset->SetID("vtkMRMLTransformNode1");
+    scene->AddNode(preset);
+    vtkNew<vtkMRMLTransformNode> next;
+    scene->AddNode(next);
+    EXPECT_STREQ(preset->GetID(), "vtkMRMLTransformNode1");
+    EXPECT_STREQ(next->GetID(), "vtkMRMLTransformNode2");
+
+    // A preset ID that is taken is replaced.
+    vtkNew<vtkMRMLTransformNode> clash;
+    clash->SetID("vtkMRMLTransformNode1");
+    scene->AddNode(clash);
+    EXPECT_STREQ(clash->GetID(), "vtkMRMLTransformNode3");
+    EXPECT_EQ(scene->GetNodeByID("vtkMRMLTransformNode1"), preset.GetPointer());
+
+    vtkNew<vtkMRMLSelectionNode> selection;
+    vtkNew<vtkMRMLInteractionNode> interaction;
+    scene->AddNode(selection);
+    scene->AddNode(interaction);
+    EXPECT_STREQ(selection->GetID(), "vtkMRMLSelectionNodeSingleton");
+    EXPECT_STREQ(interaction->GetID(), "vtkMRMLInteractionNodeSingleton");
+}
+
+TEST(MRMLScene, SecondSingletonUpdatesTheFirst)
+{
+    vtkNew<vtkMRMLScene> scene;
+    vtkNew<vtkMRMLSelectionNode> first;
+    scene->AddNode(first);
+    const int count = scene->GetNumberOfNodes();
+
+    vtkNew<vtkMRMLSelectionNode> second;
+    second->SetActivePlaceNodeClassName("vtkMRMLAnnotationRulerNode");
+    EventRecorder added(scene, {vtkMRMLScene::NodeAddedEvent});
+    vtkMRMLNode* result = scene->AddNode(second);
+
+    EXPECT_EQ(result, first.GetPointer());
+    EXPECT_EQ(scene->GetNumberOfNodes(), count);
+    EXPECT_EQ(added.count(vtkMRMLScene::NodeAddedEvent), 0);
+    EXPECT_STREQ(first->GetActivePlaceNodeClassName(), "vtkMRMLAnnotationRulerNode");
+    EXPECT_EQ(second->GetScene(), nullptr);
+}
+
+TEST(MRMLScene, AddAndRemoveFireEventsWithTheNode)
+{
+    vtkNew<vtkMRMLScene> scene;
+    EventRecorder events(scene, {vtkMRMLScene::NodeAboutToBeAddedEvent, vtkMRMLScene::NodeAddedEvent,
+                                 vtkMRMLScene::NodeAboutToBeRemovedEvent,
+                                 vtkMRMLScene::NodeRemovedEvent});
+    vtkNew<vtkMRMLCrosshairNode> node;
+    scene->AddNode(node);
+    ASSERT_EQ(events.Entries.size(), 2u);
+    EXPECT_EQ(events.Entries[1].event, static_cast<unsigned long>(vtkMRMLScene::NodeAddedEvent));
+    EXPECT_EQ(events.Entries[1].callData, static_cast<void*>(node.GetPointer()));
+    EXPECT_EQ(vtkMRMLScene::NodeAddedEvent, 8193);
+
+    events.clear();
+    const std::string id = node->GetID();
+    scene->RemoveNode(node);
+    EXPECT_EQ(events.sequence(),
+              (std::vector<unsigned long>{vtkMRMLScene::NodeAboutToBeRemovedEvent,
+                                          vtkMRMLScene::NodeRemovedEvent}));
+    EXPECT_EQ(events.Entries[1].callData, static_cast<void*>(node.GetPointer()));
+    EXPECT_FALSE(scene->IsNodePresent(node));
+    EXPECT_EQ(scene->GetNodeByID(id), nullptr);
+    EXPECT_EQ(scene->GetFirstNodeByClass("vtkMRMLCrosshairNode"), nullptr);
+    EXPECT_EQ(node->GetScene(), nullptr);
+
+    // Removing again, or a null node, changes nothing.
+    events.clear();
+    scene->RemoveNode(node);
+    scene->RemoveNode(nullptr);
+    EXPECT_TRUE(events.Entries.empty());
+}
+
+TEST(MRMLScene, ClassAndNameLookupsFollowSceneOrder)
+{
+    vtkNew<vtkMRMLScene> scene;
+    vtkNew<vtkMRMLViewNode> view;
+    vtkNew<vtkMRMLCrosshairNode> crosshair;
+    vtkNew<vtkMRMLViewNode> view2;
+    scene->AddNode(view);
+    scene->AddNode(crosshair);
+    scene->AddNode(view2);
+
+    EXPECT_EQ(scene->GetNumberOfNodesByClass("vtkMRMLViewNode"), 2);
+    EXPECT_EQ(scene->GetNthNodeByClass(1, "vtkMRMLViewNode"), view2.GetPointer());
+    EXPECT_EQ(scene->GetNthNodeByClass(2, "vtkMRMLViewNode"), nullptr);
+    // Base-class look-ups include derived classes, still in the order of addition.
+    EXPECT_EQ(scene->GetNumberOfNodesByClass("vtkMRMLAbstractViewNode"), 2);
+    std::vector<vtkMRMLNode*> all;
+    EXPECT_EQ(scene->GetNodesByClass("vtkMRMLNode", all), 3);
+    EXPECT_EQ(all, (std::vector<vtkMRMLNode*>{view, crosshair, view2}));
+    auto collection = vtkSmartPointer<vtkCollection>::Take(scene->GetNodesByClass("vtkMRMLViewNode"));
+    EXPECT_EQ(collection->GetNumberOfItems(), 2);
+    EXPECT_EQ(scene->GetFirstNodeByClass("NoSuchClass"), nullptr);
+
+    view2->SetName("Main");
+    EXPECT_EQ(scene->GetFirstNodeByName("Main"), view2.GetPointer());
+    view->SetName("Main");
+    EXPECT_EQ(scene->GetFirstNodeByName("Main"), view.GetPointer());
+    view->SetName("Other");
+    EXPECT_EQ(scene->GetFirstNodeByName("Main"), view2.GetPointer());
+
+    // Changing the ID of a node in the scene keeps the ID index right.
+    view->SetID("MyView");
+    EXPECT_EQ(scene->GetNodeByID("MyView"), view.GetPointer());
+    EXPECT_EQ(scene->GetNodeByID("vtkMRMLViewNode1"), nullptr);
+}
+
+TEST(MRMLScene, BatchStatesNestAndFireOnceAtTheOuterLevel)
+{
+    vtkNew<vtkMRMLScene> scene;
+    EventRecorder events(scene, {vtkMRMLScene::StartBatchProcessEvent, vtkMRMLScene::EndBatchProcessEvent,
+                                 vtkMRMLScene::StartCloseEvent, vtkMRMLScene::EndCloseEvent});
+    scene->StartState(vtkMRMLScene::BatchProcessState);
+    scene->StartState(vtkMRMLScene::BatchProcessState);
+    EXPECT_TRUE(scene->IsBatchProcessing());
+    scene->EndState(vtkMRMLScene::BatchProcessState);
+    EXPECT_TRUE(scene->IsBatchProcessing());
+    EXPECT_EQ(events.sequence(), (std::vector<unsigned long>{vtkMRMLScene::StartBatchProcessEvent}));
+    scene->EndState(vtkMRMLScene::BatchProcessState);
+    EXPECT_FALSE(scene->IsBatchProcessing());
+    EXPECT_EQ(events.count(vtkMRMLScene::EndBatchProcessEvent), 1);
+
+    // An unbalanced end changes nothing.
+    events.clear();
+    scene->EndState(vtkMRMLScene::BatchProcessState);
+    EXPECT_TRUE(events.Entries.empty());
+    EXPECT_FALSE(scene->IsBatchProcessing());
+
+    // Clearing is a close state inside a batch state.
+    vtkNew<vtkMRMLViewNode> view;
+    vtkNew<vtkMRMLSelectionNode> selection;
+    scene->AddNode(view);
+    scene->AddNode(selection);
+    scene->Clear(0);
+    EXPECT_EQ(events.sequence(),
+              (std::vector<unsigned long>{vtkMRMLScene::StartBatchProcessEvent, vtkMRMLScene::StartCloseEvent,
+                                          vtkMRMLScene::EndCloseEvent, vtkMRMLScene::EndBatchProcessEvent}));
+    EXPECT_EQ(scene->GetNumberOfNodes(), 1);
+    EXPECT_EQ(scene->GetNodeByID("vtkMRMLSelectionNodeSingleton"), selection.GetPointer());
+    scene->Clear(1);
+    EXPECT_EQ(scene->GetNumberOfNodes(), 0);
+}
+
+TEST(MRMLScene, CreatesRegisteredClassesOnly)
+{
+    vtkNew<vtkMRMLScene> scene;
+    auto view = vtkSmartPointer<vtkMRMLNode>::Take(scene->CreateNodeByClass("vtkMRMLViewNode"));
+    ASSERT_NE(view, nullptr);
+    EXPECT_STREQ(view->GetClassName(), "vtkMRMLViewNode");
+    EXPECT_EQ(scene->CreateNodeByClass("vtkMRMLNoSuchNode"), nullptr);
+    EXPECT_EQ(scene->CreateNodeByClass(nullptr), nullptr);
+
+    EXPECT_EQ(scene->CreateNodeByClass("TestCustomNode"), nullptr);
+    vtkNew<TestCustomNode> prototype;
+    scene->RegisterNodeClass(prototype);
+    auto custom = vtkSmartPointer<vtkMRMLNode>::Take(scene->CreateNodeByClass("TestCustomNode"));
+    ASSERT_NE(custom, nullptr);
+    EXPECT_NE(custom.GetPointer(), prototype.GetPointer());
+    EXPECT_TRUE(custom->IsA("TestCustomNode"));
+}
+
+TEST(MRMLScene, UniqueNamesSkipNamesInUse)
+{
+    vtkNew<vtkMRMLScene> scene;
+    EXPECT_EQ(scene->GetUniqueNameByString("M"), "M");
+    vtkNew<vtkMRMLCrosshairNode> a;
+    a->SetName("M");
+    scene->AddNode(a);
+    EXPECT_EQ(scene->GetUniqueNameByString("M"), "M_1");
+    vtkNew<vtkMRMLCrosshairNode> b;
+    b->SetName("M_2");
+    scene->AddNode(b);
+    EXPECT_EQ(scene->GetUniqueNameByString("M"), "M_3");
+    scene->RemoveNode(a);
+    EXPECT_EQ(scene->GetUniqueNameByString("M"), "M");
+}
+
+TEST(MRMLScene, AddingManyNodesStaysFast)
+{
+    vtkNew<vtkMRMLScene> scene;
+    const int n = 2000;
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < n; ++i) {
+        vtkNew<vtkMRMLViewNode> node;
+        node->SetName(scene->GetUniqueNameByString("View").c_str());
+        scene->AddNode(node);
+    }
+    for (int i = 0; i < n; ++i)
+        ASSERT_NE(scene->GetNthNodeByClass(i, "vtkMRMLViewNode"), nullptr);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(scene->GetNumberOfNodes(), n);
+    EXPECT_NE(scene->GetNodeByID("vtkMRMLViewNode2000"), nullptr);
+    EXPECT_NE(scene->GetFirstNodeByName("View_1999"), nullptr);
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 1000);
+}

@@ -1,0 +1,401 @@
+// The application logic stand-in: types, projects, objects, properties, paths,
+// preference groups and filter tables.
+
+#include "support/TestEnvironment.h"
+
+#include <obj/Application.h>
+#include <pmmat/MaterialManager.h>
+#include <vexil/Exception.h>
+#include <vexil/MsgConsole.h>
+#include <vexil/TypeInfo.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <clocale>
+#include <string>
+#include <vector>
+
+using PelmoraTest::ScopedLogic;
+
+namespace {
+
+// Collects signal names with the key of their argument, in arrival order.
+struct Recorder
+{
+    std::vector<std::string> events;
+    void watch(Obj::Application& app)
+    {
+        app.signal_new_project.connect([this](const Obj::Project& p) { add("new", p.get_name()); });
+        app.signal_remove_project.connect([this](const Obj::Project& p) { add("remove", p.get_name()); });
+        app.signal_current_project.connect([this](const Obj::Project& p) { add("current", p.get_name()); });
+        app.signal_rename_project.connect([this](const Obj::Project& p) { add("rename", p.get_name()); });
+        app.signal_relabel_project.connect([this](const Obj::Project& p) { add("relabel", p.getProjectName()); });
+        app.signal_object_removed.connect([this](const Obj::ProjectObject& o) { add("app-removed", o.get_name()); });
+        app.signal_object_renamed.connect([this](const Obj::ProjectObject& o) { add("app-renamed", o.get_label()); });
+    }
+    void watch(Obj::Project& p)
+    {
+        p.signal_create_object.connect([this](const Obj::ProjectObject& o) { add("create", o.get_name()); });
+        p.signal_remove_object.connect([this](const Obj::ProjectObject& o) { add("remove-object", o.get_name()); });
+        p.signal_change_object.connect([this](const Obj::ProjectObject& o, const Obj::Property& prop) {
+            add("change", std::string(o.get_name()) + "." + prop.get_name());
+        });
+        p.signal_rename_object.connect([this](const Obj::ProjectObject& o) { add("rename-object", o.get_label()); });
+        p.signal_activate_object.connect([this](const Obj::ProjectObject& o) { add("activate", o.get_name()); });
+    }
+    void add(const char* what, const std::string& key) { events.push_back(std::string(what) + ":" + key); }
+};
+
+using Events = std::vector<std::string>;
+
+} // namespace
+
+TEST(ObjTypes, RegisteredOnceAndBuiltByName)
+{
+    ScopedLogic logic;
+    const int types = Vexil::TypeInfo::get_num_types();
+    {
+        ScopedLogic second;   // a second construction registers nothing new
+        EXPECT_EQ(types, Vexil::TypeInfo::get_num_types());
+    }
+    const Vexil::TypeInfo base = Vexil::TypeInfo::get_type_from_name("Obj::ProjectObject");
+    ASSERT_FALSE(base.is_sick());
+    for (const char* name : {"Obj::AnnotationFiducial", "Obj::AnnotationRuler", "Obj::AnnotationROI",
+                             "Obj::ProjectObjectGroup", "Obj::AnnotationsGroup"}) {
+        EXPECT_TRUE(Vexil::TypeInfo::get_type_from_name(name).is_inherited_from(base)) << name;
+    }
+    EXPECT_TRUE(Vexil::TypeInfo::get_type_from_name("Obj::PropertyDecimal")
+                    .is_inherited_from(Vexil::TypeInfo::get_type_from_name("Obj::Property")));
+    EXPECT_FALSE(Vexil::TypeInfo::get_type_from_name("Obj::Project").is_inherited_from(base));
+}
+
+TEST(ObjProjects, CreateNamesAndSignals)
+{
+    Recorder rec;
+    ScopedLogic logic;
+    Obj::Application& app = logic.app();
+    rec.watch(app);
+
+    Obj::Project* a = app.create_project("Part", "My part");
+    Obj::Project* b = app.create_project("Part", nullptr);
+    Obj::Project* c = app.create_project("Unnamed Project", "Unnamed Project");
+    ASSERT_TRUE(a && b && c);
+    EXPECT_STREQ("Part", a->get_name());
+    EXPECT_STREQ("My part", a->getProjectName());
+    EXPECT_STREQ("Part001", b->get_name());
+    EXPECT_STREQ("Part001", b->getProjectName());   // the label defaults to the name
+    EXPECT_STREQ("Unnamed_Project", c->get_name());
+    EXPECT_EQ("Part002", app.get_unique_project_name("Part"));
+    EXPECT_STREQ("FemGui::ViewFeederProjectFem", a->get_feeder_type_name());
+    EXPECT_STREQ("Label", a->get_properties().front()->get_name());
+    EXPECT_EQ(c, app.get_current_project());
+    EXPECT_EQ((std::vector<Obj::Project*>{a, b, c}), app.get_projects());
+    EXPECT_EQ((Events{"new:Part", "current:Part", "new:Part001", "current:Part001",
+                      "new:Unnamed_Project", "current:Unnamed_Project"}),
+              rec.events);
+    EXPECT_LT(a->getProjectId(), b->getProjectId());
+
+    rec.events.clear();
+    app.rename_project("Part001", "Unnamed Project");   // taken: gets a unique name
+    EXPECT_EQ(nullptr, app.get_project("Part001"));
+    EXPECT_EQ(b, app.get_project("Unnamed_Project001"));
+    app.relabel_project("Part", "Shown");
+    EXPECT_STREQ("Shown", a->getProjectName());
+    EXPECT_EQ((Events{"rename:Unnamed_Project001", "relabel:Shown"}), rec.events);
+    EXPECT_THROW(app.rename_project("Nope", "X"), Vexil::ExceptionHandler);
+    EXPECT_THROW(app.relabel_project("Nope", "X"), Vexil::ExceptionHandler);
+}
+
+TEST(ObjProjects, CloseRaisesRemoveBeforeDeleteAndMovesCurrent)
+{
+    Recorder rec;
+    bool aliveInSlot = false;
+    ScopedLogic logic;
+    Obj::Application& app = logic.app();
+    app.create_project("A");
+    app.create_project("B");
+    rec.watch(app);
+    app.signal_remove_project.connect([&](const Obj::Project& p) {
+        aliveInSlot = app.get_project(p.get_name()) == &p && std::string(p.getProjectName()) == "B";
+    });
+
+    EXPECT_TRUE(app.close_project("B"));
+    EXPECT_TRUE(aliveInSlot);
+    EXPECT_EQ((Events{"remove:B", "current:A"}), rec.events);
+    EXPECT_EQ(app.get_project("A"), app.get_current_project());
+
+    rec.events.clear();
+    EXPECT_FALSE(app.close_project("B"));
+    EXPECT_FALSE(app.close_project(nullptr));
+    EXPECT_TRUE(rec.events.empty());
+
+    EXPECT_TRUE(app.close_project("A"));
+    EXPECT_EQ(nullptr, app.get_current_project());
+    EXPECT_TRUE(app.get_projects().empty());
+}
+
+TEST(ObjProjects, DestructorClosesEveryProjectWithSignals)
+{
+    Recorder rec;
+    {
+        ScopedLogic logic;
+        logic.app().create_project("A");
+        logic.app().create_project("B");
+        rec.watch(logic.app());
+    }
+    EXPECT_EQ((Events{"remove:A", "remove:B"}), rec.events);
+    EXPECT_EQ(nullptr, Obj::Application::_pcSingleton);
+}
+
+TEST(ObjObjects, AddByTypeNameWithIdsNamesAndFeeders)
+{
+    Recorder rec;
+    ScopedLogic logic;
+    Obj::Project* p = logic.app().create_project("P");
+    rec.watch(*p);
+
+    Obj::ProjectObject* f1 = p->add_object("Obj::AnnotationFiducial");
+    Obj::ProjectObject* f2 = p->add_object("Obj::AnnotationFiducial");
+    Obj::ProjectObject* g = p->add_object("Obj::ProjectObjectGroup", "Group");
+    Obj::ProjectObject* plain = p->add_object("Obj::ProjectObject", "Thing");
+    ASSERT_TRUE(f1 && f2 && g && plain);
+    EXPECT_EQ(nullptr, p->add_object("Obj::Project"));           // not a project object
+    EXPECT_EQ(nullptr, p->add_object("Obj::PropertyString"));
+    EXPECT_EQ(nullptr, p->add_object("No::SuchType"));
+    EXPECT_EQ(nullptr, p->add_object(nullptr));
+
+    EXPECT_STREQ("AnnotationFiducial", f1->get_name());
+    EXPECT_STREQ("AnnotationFiducial001", f2->get_name());
+    EXPECT_STREQ("AnnotationFiducial001", f2->get_label());
+    EXPECT_EQ(f1->getObjectId() + 1, f2->getObjectId());
+    EXPECT_EQ(p, f1->get_project());
+    EXPECT_STREQ("Gui::ViewFeederAnnotationFiducial", f1->get_feeder_type_name());
+    EXPECT_STREQ("Gui::ViewFeederProjectObjectGroup", g->get_feeder_type_name());
+    EXPECT_STREQ("Gui::ViewFeederProjectObject", plain->get_feeder_type_name());
+    EXPECT_STREQ("Label", plain->get_properties().front()->get_name());
+    auto* vis = dynamic_cast<Obj::PropertyBoolean*>(plain->get_property_by_name("Visibility"));
+    ASSERT_NE(nullptr, vis);
+    EXPECT_TRUE(vis->get_value());
+
+    EXPECT_EQ(4u, p->get_num_objects());
+    EXPECT_EQ(f2, p->get_object(f2->getObjectId()));
+    EXPECT_EQ(g, p->get_object("Group"));
+    EXPECT_EQ(nullptr, p->get_object(999u));
+    EXPECT_EQ(2u, p->get_objects(Vexil::TypeInfo::get_type_from_name("Obj::AnnotationFiducial")).size());
+    EXPECT_EQ((Events{"create:AnnotationFiducial", "create:AnnotationFiducial001", "create:Group",
+                      "create:Thing"}),
+              rec.events);
+}
+
+TEST(ObjObjects, ChangeRenameRemoveAndActivateSignals)
+{
+    Recorder rec;
+    std::string labelDuringRemove;
+    ScopedLogic logic;
+    Obj::Application& app = logic.app();
+    Obj::Project* p = app.create_project("P");
+    Obj::ProjectObject* o = p->add_object("Obj::AnnotationRuler", "Ruler");
+    rec.watch(app);
+    rec.watch(*p);
+
+    static_cast<Obj::PropertyBoolean*>(o->get_property_by_name("Visibility"))->set_value(false);
+    o->set_label("Length");
+    p->activate_object(o->getObjectId());
+    EXPECT_EQ(o, p->get_current_object());
+    EXPECT_EQ((Events{"change:Ruler.Visibility", "change:Ruler.Label", "rename-object:Length",
+                      "app-renamed:Length", "activate:Ruler"}),
+              rec.events);
+
+    rec.events.clear();
+    p->signal_remove_object.connect([&](const Obj::ProjectObject& obj) { labelDuringRemove = obj.get_label(); });
+    EXPECT_TRUE(p->remove_object(o->getObjectId()));
+    EXPECT_EQ("Length", labelDuringRemove);
+    EXPECT_EQ((Events{"remove-object:Ruler", "app-removed:Ruler"}), rec.events);
+    EXPECT_EQ(nullptr, p->get_current_object());
+    EXPECT_EQ(nullptr, p->get_object("Ruler"));
+    EXPECT_FALSE(p->remove_object(12345));
+}
+
+TEST(ObjObjects, GroupsForgetRemovedMembers)
+{
+    ScopedLogic logic;
+    Obj::Project* p = logic.app().create_project("P");
+    auto* group = dynamic_cast<Obj::ProjectObjectGroup*>(p->add_object("Obj::AnnotationsGroup"));
+    ASSERT_NE(nullptr, group);
+    Obj::ProjectObject* a = p->add_object("Obj::AnnotationFiducial");
+    Obj::ProjectObject* b = p->add_object("Obj::AnnotationROI");
+    group->add_object(a);
+    group->add_object(b);
+    group->add_object(a);   // once only
+    EXPECT_EQ(2u, group->get_objects().size());
+    p->remove_object(a->getObjectId());
+    ASSERT_EQ(1u, group->get_objects().size());
+    EXPECT_EQ(b, group->get_objects().front());
+    // Removing the group first, then its former member, touches nothing freed.
+    p->remove_object(group->getObjectId());
+    EXPECT_TRUE(p->remove_object(b->getObjectId()));
+}
+
+TEST(ObjProperties, TextRoundTripsAndRefusals)
+{
+    ScopedLogic logic;
+    Obj::Project* p = logic.app().create_project("P");
+    Obj::ProjectObject* o = p->add_object("Obj::ProjectObject");
+    auto* d = dynamic_cast<Obj::PropertyDecimal*>(o->add_property("Obj::PropertyDecimal", "Size"));
+    auto* i = dynamic_cast<Obj::PropertyInteger*>(o->add_property("Obj::PropertyInteger", "Count"));
+    auto* b = dynamic_cast<Obj::PropertyBoolean*>(o->add_property("Obj::PropertyBoolean", "On"));
+    ASSERT_TRUE(d && i && b);
+    EXPECT_EQ(nullptr, o->add_property("Obj::PropertyInteger", "Count"));   // name in use
+    EXPECT_EQ(nullptr, o->add_property("Obj::ProjectObject", "Other"));     // not a property
+    EXPECT_EQ(nullptr, o->add_property("Obj::Nothing", "Other"));
+
+    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+    std::setlocale(LC_NUMERIC, "de_DE.UTF-8");   // a comma locale where installed
+    for (double v : {0.1, 1.0 / 3.0, -2.5e-300, 12345678.901234567}) {
+        Obj::PropertyDecimal copy;
+        d->set_value(v);
+        ASSERT_TRUE(copy.set_value_text(d->get_value_text()));
+        EXPECT_EQ(v, copy.get_value()) << d->get_value_text();
+    }
+    EXPECT_EQ("0.1", (d->set_value(0.1), d->get_value_text()));
+    std::setlocale(LC_NUMERIC, previous.c_str());
+
+    EXPECT_FALSE(d->set_value_text("1,5"));
+    EXPECT_FALSE(d->set_value_text("abc"));
+    EXPECT_FALSE(i->set_value_text("12x"));
+    EXPECT_FALSE(i->set_value_text(""));
+    EXPECT_TRUE(i->set_value_text(" -42 "));
+    EXPECT_EQ(-42, i->get_value());
+    EXPECT_TRUE(b->set_value_text("True"));
+    EXPECT_TRUE(b->get_value());
+    EXPECT_FALSE(b->set_value_text("maybe"));
+    EXPECT_TRUE(b->get_value());
+    EXPECT_EQ("True", b->get_value_text());
+}
+
+TEST(ObjPaths, FromConfigurationAndDefaults)
+{
+    QTemporaryDir install(PelmoraTest::homeDir() + "/install-XXXXXX");
+    QDir(install.path()).mkpath("bin");
+    const QString exePath = install.path() + "/bin/pelmora-run";
+    QFile exe(exePath);
+    ASSERT_TRUE(exe.open(QIODevice::WriteOnly));
+    exe.close();
+    std::string argv0 = exePath.toStdString();
+    char* argv[] = {argv0.data(), nullptr};
+
+    {
+        Obj::Application app(1, argv, {});
+        EXPECT_EQ(QFileInfo(install.path()).canonicalFilePath().toStdString() + "/", app.get_home_directory());
+        EXPECT_EQ(app.get_home_directory() + "share/Pelmora-2.1/", app.get_resource_path());
+        EXPECT_EQ("pelmora-run", app.get_executable_file_name());
+        const std::string data = qgetenv("XDG_CONFIG_HOME").toStdString() + "/Pelmora/";
+        EXPECT_EQ(data, app.get_user_appdata_path());
+        EXPECT_TRUE(QFileInfo(QString::fromStdString(data)).isDir());
+        EXPECT_EQ(QDir::tempPath().toStdString(), app.get_sys_temp_directory());
+        EXPECT_EQ(QDir::tempPath().toStdString() + "/Pelmora21/", app.getTempAppFolder());
+        EXPECT_TRUE(QFileInfo(QDir::tempPath() + "/Pelmora21").isDir());
+        EXPECT_EQ(&app, Obj::Application::_pcSingleton);
+        EXPECT_EQ(1, Obj::Application::_argc);
+    }
+    ScopedLogic logic({{"ExeName", "named"}, {"AppHomePath", "/opt/pel"}, {"Extra", "1"}});
+    EXPECT_EQ("named", logic.app().get_executable_file_name());
+    EXPECT_EQ("/opt/pel/", logic.app().get_home_directory());
+    EXPECT_EQ(logic.dataDir().toStdString() + "/", logic.app().get_user_appdata_path());
+    EXPECT_EQ("1", Obj::Application::mConfig["Extra"]);
+    EXPECT_EQ(logic.app().getPrefMgr(), Vexil::MsgConsoleSingleton::Instance().getPrefMgr());
+}
+
+TEST(ObjPaths, PreferenceGroupsByPathPersist)
+{
+    const std::string data = (PelmoraTest::homeDir() + "/prefs-data/").toStdString();
+    {
+        ScopedLogic logic(std::map<std::string, std::string>{{"UserAppData", data}});
+        Obj::Application& app = logic.app();
+        auto general = app.get_preference_group_by_path("User parameter:BaseApp/Preferences/General");
+        ASSERT_TRUE(general.is_valid());
+        general->set_ASCII_string("AutoloadModule", "FemWorkbench");
+        EXPECT_EQ("FemWorkbench", app.get_user_preference()
+                                      .get_parameter_group("BaseApp/Preferences/General")
+                                      ->get_ASCII_string("AutoloadModule"));
+        auto system = app.get_preference_group_by_path("System parameter:BaseApp/Preferences/General");
+        ASSERT_TRUE(system.is_valid());
+        EXPECT_EQ("", system->get_ASCII_string("AutoloadModule"));
+        EXPECT_TRUE(app.get_preference_group_by_path("Other parameter:BaseApp").is_null());
+        EXPECT_TRUE(app.get_preference_group_by_path("BaseApp/Preferences").is_null());
+        EXPECT_TRUE(app.get_preference_group_by_path(nullptr).is_null());
+        EXPECT_NE(nullptr, app.getPrefMgr());
+    }
+    ScopedLogic again(std::map<std::string, std::string>{{"UserAppData", data}});
+    EXPECT_EQ("FemWorkbench",
+              again.app().get_preference_group_by_path("User parameter:BaseApp/Preferences/General")
+                  ->get_ASCII_string("AutoloadModule"));
+}
+
+TEST(ObjFilters, WholeTablesAndByExtension)
+{
+    ScopedLogic logic;
+    Obj::Application& app = logic.app();
+    app.add_import_type("STEP (*.step *.stp)", "ImportGui");
+    app.add_import_type("Mesh step (*.STP)", "MeshGui");
+    app.add_import_type("Archive (*.tar.gz)", "ArchiveGui");
+    app.add_export_type("Only export (*.xyz)", "XyzGui");
+
+    const auto whole = app.get_import_filters();
+    EXPECT_EQ("ImportGui", whole.at("STEP (*.step *.stp)"));
+    EXPECT_EQ(0u, whole.count("Only export (*.xyz)"));
+
+    const auto stp = app.get_import_filters("stp");
+    EXPECT_EQ((Obj::Application::FilterTable{{"Mesh step (*.STP)", "MeshGui"},
+                                             {"STEP (*.step *.stp)", "ImportGui"}}),
+              stp);
+    EXPECT_EQ(stp, app.get_import_filters("STP"));
+    EXPECT_EQ(1u, app.get_import_filters("step").size());
+    EXPECT_EQ(1u, app.get_import_filters("tar.gz").size());
+    EXPECT_TRUE(app.get_import_filters("gz").empty());
+    EXPECT_TRUE(app.get_import_filters("st").empty());
+    EXPECT_TRUE(app.get_import_filters("xyz").empty());
+    EXPECT_EQ(1u, app.get_export_filters("xyz").size());
+    EXPECT_EQ("Pelmora", app.get_projectDB_filters("pmdb").begin()->second);
+
+    const auto types = app.get_imported_types();
+    for (const char* ext : {"step", "stp", "tar.gz"})
+        EXPECT_NE(types.end(), std::find(types.begin(), types.end(), ext)) << ext;
+    EXPECT_EQ(std::vector<std::string>{"pmdb"}, app.get_projectDB_types());
+}
+
+TEST(ObjFiles, CommandLineFilesAndProcessing)
+{
+    QTemporaryDir dir(PelmoraTest::homeDir() + "/files-XXXXXX");
+    const QString file = dir.path() + "/bracket.step";
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    std::string exe = "pelmora", opt = "--flag", path = file.toStdString();
+    char* argv[] = {exe.data(), opt.data(), path.data(), nullptr};
+    Obj::Application app(3, argv, {{"UserAppData", dir.path().toStdString() + "/data/"}});
+    EXPECT_EQ(std::vector<std::string>{path}, app.getCmdLineFiles());
+    const auto done = app.processFiles({path, dir.path().toStdString() + "/missing.step"});
+    EXPECT_EQ(std::vector<std::string>{path}, done);
+    ASSERT_NE(nullptr, app.get_current_project());
+    EXPECT_STREQ("bracket", app.get_current_project()->getProjectName());
+}
+
+TEST(PmMat, InitializeCountsAndDestructResets)
+{
+    pmMat::MaterialManager::destruct();
+    EXPECT_FALSE(pmMat::MaterialManager::is_initialized());
+    pmMat::MaterialManager::initialize(0);
+    pmMat::MaterialManager::initialize(0);
+    EXPECT_TRUE(pmMat::MaterialManager::is_initialized());
+    EXPECT_EQ(2, pmMat::MaterialManager::initialize_count());
+    pmMat::MaterialManager::destruct();
+    EXPECT_EQ(0, pmMat::MaterialManager::initialize_count());
+    EXPECT_FALSE(pmMat::MaterialManager::is_initialized());
+}

@@ -1,0 +1,167 @@
+#include <vexil/Parameter.h>
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <string>
+#include <vector>
+
+using Vexil::ParameterGroup;
+using Vexil::ParameterManager;
+
+namespace {
+
+struct KeyRecorder : Vexil::ObserverPattern<const char*>
+{
+    std::vector<std::string> keys;
+    void on_modify(Vexil::Subject<const char*>&, const char* reason) override { keys.push_back(reason); }
+};
+
+struct ParameterFixture : ::testing::Test
+{
+    QTemporaryDir dir;
+    std::string file() const { return dir.filePath("user.cfg").toStdString(); }
+};
+
+} // namespace
+
+TEST_F(ParameterFixture, NestedPathsAndTypedEntries)
+{
+    ParameterManager::Handle mgr = ParameterManager::create(file());
+    ParameterGroup::Handle general = mgr->get_parameter_group("BaseApp/Preferences/General");
+    ASSERT_TRUE(general.is_valid());
+    EXPECT_STREQ(general->get_group_name(), "General");
+    EXPECT_EQ(general->get_path(), "BaseApp/Preferences/General");
+    EXPECT_TRUE(mgr->has_group("BaseApp"));
+    EXPECT_TRUE(mgr->has_group("BaseApp/Preferences"));
+    EXPECT_FALSE(mgr->has_group("Preferences"));
+    // The same path gives the same group, however it is reached.
+    EXPECT_EQ(mgr->get_parameter_group("BaseApp")->get_parameter_group("Preferences/General"), general);
+
+    general->set_ASCII_string("Name", "value with = and spaces ");
+    general->set_parameter_bool("Flag", true);
+    general->set_int_value("Count", -12);
+    general->set_unsigned_value("Color", 0xff00ff00ul);
+    general->set_float_value("Ratio", 1.0 / 3.0);
+    EXPECT_EQ(general->get_ASCII_string("Name"), "value with = and spaces ");
+    EXPECT_TRUE(general->get_parameter_bool("Flag"));
+    EXPECT_EQ(general->get_int_value("Count"), -12);
+    EXPECT_EQ(general->get_unsigned_value("Color"), 0xff00ff00ul);
+    EXPECT_EQ(general->get_float_value("Ratio"), 1.0 / 3.0);
+    EXPECT_EQ(general->get_ASCII_string("Missing", "dflt"), "dflt");
+    EXPECT_EQ(general->get_int_value("Name", 5), 5);   // not a number: the default
+    EXPECT_EQ(general->get_entry_keys(), (std::vector<std::string>{"Color", "Count", "Flag", "Name", "Ratio"}));
+
+    general->remove_entry("Name");
+    EXPECT_FALSE(general->has_entry("Name"));
+    mgr->get_parameter_group("BaseApp")->remove_group("Preferences");
+    EXPECT_FALSE(mgr->has_group("BaseApp/Preferences"));
+    EXPECT_EQ(mgr->get_groups().size(), 1u);
+}
+
+TEST_F(ParameterFixture, NotifiesOnlyRealChanges)
+{
+    ParameterManager::Handle mgr = ParameterManager::create(std::string());
+    ParameterGroup::Handle group = mgr->get_parameter_group("OutputWindow");
+    KeyRecorder rec;
+    group->attach(&rec);
+    group->set_int_value("Size", 3);
+    group->set_int_value("Size", 3);
+    group->set_ASCII_string("Text", "a");
+    group->set_ASCII_string("Text", "a");
+    group->set_ASCII_string("Text", "b");
+    group->remove_entry("Text");
+    group->remove_entry("Text");
+    EXPECT_EQ(rec.keys, (std::vector<std::string>{"Size", "Text", "Text", "Text"}));
+    group->detach(&rec);
+    group->set_int_value("Size", 4);
+    EXPECT_EQ(rec.keys.size(), 4u);
+}
+
+TEST_F(ParameterFixture, WritesThroughAndReloadsExactly)
+{
+    const std::string oddKey = "key = [x]; 50% /slash\\";
+    const std::string oddValue = "line1\nline2\r\t= ünïcödé 模型 ;[]%";
+    {
+        ParameterManager::Handle mgr = ParameterManager::create(file());
+        mgr->set_ASCII_string("TopLevel", "root entry");
+        ParameterGroup::Handle g = mgr->get_parameter_group("A/Group with space/ü");
+        g->set_ASCII_string(oddKey.c_str(), oddValue.c_str());
+        g->set_float_value("Pi", 3.141592653589793);
+        g->set_float_value("Tiny", 1e-300);
+        mgr->get_parameter_group("Empty/Group");
+        // Written through: visible in a fresh manager while this one still lives.
+        ParameterManager::Handle peek = ParameterManager::create(file());
+        EXPECT_EQ(peek->get_parameter_group("A/Group with space/ü")->get_float_value("Pi"), 3.141592653589793);
+    }
+    ParameterManager::Handle mgr = ParameterManager::create(file());
+    EXPECT_EQ(mgr->get_ASCII_string("TopLevel"), "root entry");
+    ASSERT_TRUE(mgr->has_group("A/Group with space/ü"));
+    ParameterGroup::Handle g = mgr->get_parameter_group("A/Group with space/ü");
+    EXPECT_EQ(g->get_ASCII_string(oddKey.c_str()), oddValue);
+    EXPECT_EQ(g->get_float_value("Tiny"), 1e-300);
+    EXPECT_TRUE(mgr->has_group("Empty/Group"));
+
+    // A reload keeps held groups bound to the file.
+    g->set_int_value("Later", 7);
+    ASSERT_TRUE(mgr->load());
+    EXPECT_EQ(g->get_int_value("Later"), 7);
+    g->set_int_value("Later", 8);
+    EXPECT_EQ(ParameterManager::create(file())->get_parameter_group("A/Group with space/ü")->get_int_value("Later"), 8);
+}
+
+TEST_F(ParameterFixture, MissingFileIsEmptyGarbageFailsCleanly)
+{
+    ParameterManager::Handle fresh = ParameterManager::create(file());
+    EXPECT_TRUE(fresh->load());
+    EXPECT_TRUE(fresh->get_groups().empty());
+
+    const QByteArray samples[] = {
+        QByteArray("\x89PNG\r\n\x1a\n\0\0garbage", 17),
+        QByteArray("just some text\nwithout=structure\n"),
+        QByteArray("; Pelmora parameters 1\n[A/B\nkey=value\n"),
+        QByteArray("; Pelmora parameters 1\nkey%4=value\n"),
+        QByteArray("; Pelmora parameters 1\n[A//B]\n"),
+    };
+    for (const QByteArray& bad : samples) {
+        QFile f(QString::fromStdString(file()));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bad);
+        f.close();
+        ParameterManager::Handle mgr = ParameterManager::create(file());
+        EXPECT_FALSE(mgr->load()) << bad.constData();
+        EXPECT_TRUE(mgr->get_groups().empty());
+        EXPECT_TRUE(mgr->get_entry_keys().empty());
+        // Still usable in memory.
+        mgr->get_parameter_group("X")->set_int_value("n", 1);
+        EXPECT_EQ(mgr->get_parameter_group("X")->get_int_value("n"), 1);
+    }
+}
+
+TEST_F(ParameterFixture, GroupsOutliveTheirParentsWhileHeld)
+{
+    ParameterGroup::Handle orphan;
+    ParameterGroup::Handle removed;
+    {
+        ParameterManager::Handle mgr = ParameterManager::create(file());
+        orphan = mgr->get_parameter_group("Deep/Child");
+        removed = mgr->get_parameter_group("Gone");
+        mgr->remove_group("Gone");
+        EXPECT_EQ(orphan->get_ref_count(), 2);
+        removed->set_int_value("after", 1);   // no longer part of the file
+    }
+    // The manager and "Deep" are gone; the child still works in memory.
+    EXPECT_EQ(orphan->get_ref_count(), 1);
+    EXPECT_STREQ(orphan->get_group_name(), "Child");
+    EXPECT_EQ(orphan->get_path(), "");   // the root of its own small tree now
+    orphan->set_ASCII_string("k", "v");
+    EXPECT_EQ(orphan->get_ASCII_string("k"), "v");
+    orphan->get_parameter_group("Grand")->set_int_value("x", 1);
+
+    ParameterManager::Handle reread = ParameterManager::create(file());
+    EXPECT_TRUE(reread->has_group("Deep/Child"));
+    EXPECT_FALSE(reread->get_parameter_group("Deep/Child")->has_entry("k"));
+    EXPECT_FALSE(reread->has_group("Gone"));
+}

@@ -1,0 +1,153 @@
+#include <vexil/PreferenceManager.h>
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <memory>
+
+using Vexil::PreferenceManager;
+
+namespace {
+struct PreferenceFixture : ::testing::Test
+{
+    QTemporaryDir dir;
+    QString file() const { return dir.filePath("config/preferences.ini"); }
+};
+} // namespace
+
+TEST(PreferenceCatalogue, TypesAndNotifyFlags)
+{
+    EXPECT_EQ(PreferenceManager::typeOf(Vexil::PM_DEFAULT_FOLDER), Vexil::SettingType::Text);
+    EXPECT_EQ(PreferenceManager::typeOf(Vexil::PM_SIGNIFICANT_DIGITS), Vexil::SettingType::Int);
+    EXPECT_EQ(PreferenceManager::typeOf(Vexil::PM_BETA_OPTIONS), Vexil::SettingType::Bool);
+    EXPECT_EQ(PreferenceManager::typeOf(Vexil::PM_COLOR_ERROR), Vexil::SettingType::UInt);
+    EXPECT_EQ(PreferenceManager::typeOf(Vexil::PM_PICK_RADIUS), Vexil::SettingType::Double);
+    EXPECT_EQ(PreferenceManager::typeOf(Vexil::PM_CALCULATE_REACTIONS), Vexil::SettingType::Bool);
+    int notifying = 0;
+    for (int id = 0; id < Vexil::PM_SETTING_COUNT; ++id)
+        notifying += PreferenceManager::notifies(Vexil::PM_SETTING(id)) ? 1 : 0;
+    // 8-26 and 33-38 are the ids whose pages ask for a notification.
+    EXPECT_EQ(notifying, 19 + 6);
+    EXPECT_TRUE(PreferenceManager::notifies(Vexil::PM_UNIT_SYSTEM));
+    EXPECT_FALSE(PreferenceManager::notifies(Vexil::PM_CAMERA_TYPE));
+    EXPECT_TRUE(PreferenceManager::notifies(Vexil::PM_GRADIENT_USE_MIDDLE));
+    EXPECT_FALSE(PreferenceManager::notifies(Vexil::PM_SETTING(99)));
+}
+
+TEST_F(PreferenceFixture, DefaultsAndTypedValuesPersistAcrossManagers)
+{
+    {
+        PreferenceManager pm(file());
+        EXPECT_EQ(pm.getString(Vexil::PM_DEFAULT_FOLDER), "Undefined");
+        EXPECT_EQ(pm.getString(Vexil::PM_NGSOLVE_EXECUTABLE), "Undefined");
+        EXPECT_EQ(pm.getString(Vexil::PM_UNIT_SYSTEM), "MKS");
+        EXPECT_EQ(pm.getString(Vexil::PM_ANGULAR_VELOCITY_UNIT), "rad/s");
+        EXPECT_EQ(pm.getInt(Vexil::PM_SIGNIFICANT_DIGITS), 6);
+        EXPECT_TRUE(pm.isOn(Vexil::PM_DISPLAY_WARNINGS));
+        EXPECT_EQ(pm.getUInt(Vexil::PM_COLOR_ERROR) >> 24, 0xffu);
+
+        pm.set(Vexil::PM_DEFAULT_FOLDER, QString::fromUtf8("/home/ü ser/a=b;c"), false);
+        pm.set(Vexil::PM_SIGNIFICANT_DIGITS, -7, false);
+        pm.set(Vexil::PM_COLOR_WARNING, 0x80fedcbau, false);
+        pm.set(Vexil::PM_PICK_RADIUS, 0.1 + 0.2, false);
+        pm.set(Vexil::PM_BETA_OPTIONS, true, false);
+        pm.set(Vexil::PM_DISPLAY_LOG, false, false);
+        pm.setBool("Toolbar", "Console", true);
+    }
+    PreferenceManager again(file());
+    EXPECT_EQ(again.getString(Vexil::PM_DEFAULT_FOLDER), QString::fromUtf8("/home/ü ser/a=b;c"));
+    EXPECT_EQ(again.getInt(Vexil::PM_SIGNIFICANT_DIGITS), -7);
+    EXPECT_EQ(again.getUInt(Vexil::PM_COLOR_WARNING), 0x80fedcbau);
+    EXPECT_EQ(again.getDouble(Vexil::PM_PICK_RADIUS), 0.1 + 0.2);
+    EXPECT_TRUE(again.isOn(Vexil::PM_BETA_OPTIONS));
+    EXPECT_FALSE(again.isOn(Vexil::PM_DISPLAY_LOG));
+    EXPECT_TRUE(again.getBool("Toolbar", "Console", false));
+    EXPECT_FALSE(again.getBool("Toolbar", "Other", false));
+    EXPECT_TRUE(again.getBool("Toolbar", "Other", true));
+    // Flags and settings do not collide.
+    EXPECT_EQ(again.getString(Vexil::PM_UNIT_SYSTEM), "MKS");
+}
+
+TEST_F(PreferenceFixture, ReadsConvertAcrossTypes)
+{
+    PreferenceManager pm(file());
+    pm.set(Vexil::PM_DISPLAY_ERRORS, true, false);
+    EXPECT_EQ(pm.getInt(Vexil::PM_DISPLAY_ERRORS), 1);
+    pm.set(Vexil::PM_DISPLAY_ERRORS, false, false);
+    EXPECT_EQ(pm.getInt(Vexil::PM_DISPLAY_ERRORS), 0);
+    pm.set(Vexil::PM_AUTO_SCROLL, true, false);
+    {
+        PreferenceManager reread(file());   // now coming back as text from the file
+        EXPECT_EQ(reread.getInt(Vexil::PM_AUTO_SCROLL), 1);
+        EXPECT_EQ(reread.getInt(Vexil::PM_DISPLAY_ERRORS), 0);
+        EXPECT_FALSE(reread.isOn(Vexil::PM_DISPLAY_ERRORS));
+    }
+    pm.set(Vexil::PM_AXES_SIZE, QStringLiteral("42"), false);
+    EXPECT_EQ(pm.getInt(Vexil::PM_AXES_SIZE), 42);
+    pm.set(Vexil::PM_MAX_RANGE, 12.75, false);
+    EXPECT_EQ(pm.getInt(Vexil::PM_MAX_RANGE), 12);
+    pm.set(Vexil::PM_COLOR_LOG_MESSAGE, 0xff0000ffu, false);
+    EXPECT_EQ(pm.getString(Vexil::PM_COLOR_LOG_MESSAGE), QString::number(0xff0000ffu));
+    pm.set(Vexil::PM_SHOW_RULER, 1, false);
+    EXPECT_TRUE(pm.isOn(Vexil::PM_SHOW_RULER));
+    pm.set(Vexil::PM_SHOW_RULER, 0, false);
+    EXPECT_FALSE(pm.isOn(Vexil::PM_SHOW_RULER));
+}
+
+TEST_F(PreferenceFixture, NotifyOnlyWhenAskedAndOnEveryCall)
+{
+    qRegisterMetaType<Vexil::PM_SETTING>();
+    PreferenceManager pm(file());
+    QSignalSpy spy(&pm, &PreferenceManager::optionChanged);
+    pm.set(Vexil::PM_ANGLE_UNIT, "Radians", false);
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_EQ(pm.getString(Vexil::PM_ANGLE_UNIT), "Radians");
+
+    pm.set(Vexil::PM_UNIT_SYSTEM, "BFT", true);
+    pm.set(Vexil::PM_UNIT_SYSTEM, "BFT", true);   // same value: still announced
+    ASSERT_EQ(spy.count(), 2);
+    EXPECT_EQ(spy.at(0).at(0).value<Vexil::PM_SETTING>(), Vexil::PM_UNIT_SYSTEM);
+    EXPECT_EQ(spy.at(1).at(0).value<Vexil::PM_SETTING>(), Vexil::PM_UNIT_SYSTEM);
+
+    pm.set(Vexil::PM_SETTING(-1), 5, true);
+    pm.set(Vexil::PM_SETTING_COUNT, "x", true);
+    EXPECT_EQ(spy.count(), 2);
+    EXPECT_EQ(pm.getInt(Vexil::PM_SETTING(500)), 0);
+    EXPECT_EQ(pm.getString(Vexil::PM_SETTING_COUNT), QString());
+}
+
+TEST_F(PreferenceFixture, ResetRestoresDefaultsSilentlyAndKeepsFlags)
+{
+    PreferenceManager pm(file());
+    pm.set(Vexil::PM_UNIT_SYSTEM, "BIN", false);
+    pm.set(Vexil::PM_PICK_RADIUS, 9.0, false);
+    pm.setBool("G", "N", true);
+    QSignalSpy spy(&pm, &PreferenceManager::optionChanged);
+    pm.reset();
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_EQ(pm.getString(Vexil::PM_UNIT_SYSTEM), "MKS");
+    EXPECT_EQ(pm.getDouble(Vexil::PM_PICK_RADIUS), 5.0);
+    EXPECT_TRUE(pm.getBool("G", "N", false));
+    PreferenceManager reread(file());
+    EXPECT_EQ(reread.getString(Vexil::PM_UNIT_SYSTEM), "MKS");
+}
+
+TEST_F(PreferenceFixture, ShortcutsFileAndSampleCounts)
+{
+    PreferenceManager pm(file());
+    EXPECT_EQ(pm.fileName(), file());
+    std::string shortcuts;
+    QSettings::Format format = QSettings::NativeFormat;
+    pm.getFileAndType(shortcuts, format);
+    EXPECT_EQ(format, QSettings::IniFormat);
+    EXPECT_EQ(QFileInfo(QString::fromStdString(shortcuts)).absolutePath(), QFileInfo(file()).absolutePath());
+    EXPECT_NE(QString::fromStdString(shortcuts), file());
+
+    EXPECT_EQ(pm.getNumSamplesByType(Vexil::AA_NONE), 0);
+    EXPECT_EQ(pm.getNumSamplesByType(Vexil::AA_LINE_SMOOTHING), 0);
+    EXPECT_EQ(pm.getNumSamplesByType(Vexil::AA_MSAA2X), 2);
+    EXPECT_EQ(pm.getNumSamplesByType(Vexil::AA_MSAA4X), 4);
+    EXPECT_EQ(pm.getNumSamplesByType(Vexil::AA_MSAA8X), 8);
+}

@@ -1,0 +1,44 @@
+#include "ModalCloser.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+
+namespace PelmoraTest {
+
+ModalCloser::ModalCloser(QMessageBox::StandardButton a, int intervalMs)
+    : timer(new QTimer(this)), answer(a)
+{
+    connect(timer, &QTimer::timeout, this, &ModalCloser::poll);
+    timer->start(intervalMs);
+}
+
+ModalCloser::~ModalCloser() = default;
+
+void ModalCloser::poll()
+{
+    QWidget* w = QApplication::activeModalWidget();
+    if (!w)
+        return;
+    seenTitles << w->windowTitle();
+    if (auto* box = qobject_cast<QMessageBox*>(w)) {
+        seenTexts << box->text();
+        if (answer != QMessageBox::NoButton) {
+            if (QAbstractButton* b = box->button(answer)) {
+                b->click();
+                return;
+            }
+        }
+        box->reject();
+        box->done(QMessageBox::Cancel);
+        return;
+    }
+    seenTexts << QString();
+    if (auto* dlg = qobject_cast<QDialog*>(w))
+        dlg->reject();
+    else
+        w->close();
+}
+
+} // namespace PelmoraTest

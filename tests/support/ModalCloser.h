@@ -1,0 +1,35 @@
+#pragma once
+// Answers modal message boxes and dialogs while it lives, so that no test blocks.
+// It polls QApplication::activeModalWidget() on a timer and records what it saw.
+
+#include <QMessageBox>
+#include <QObject>
+#include <QStringList>
+
+class QTimer;
+
+namespace PelmoraTest {
+
+class ModalCloser : public QObject
+{
+    Q_OBJECT
+public:
+    // `answer` is clicked on message boxes that have it; otherwise the box or dialog is
+    // rejected (Escape).
+    explicit ModalCloser(QMessageBox::StandardButton answer = QMessageBox::NoButton, int intervalMs = 20);
+    ~ModalCloser() override;
+
+    void setAnswer(QMessageBox::StandardButton b) { answer = b; }
+    QStringList titles() const { return seenTitles; }
+    QStringList texts() const { return seenTexts; }
+    int count() const { return seenTitles.size(); }
+
+private:
+    void poll();
+    QTimer* timer;
+    QMessageBox::StandardButton answer;
+    QStringList seenTitles;
+    QStringList seenTexts;
+};
+
+} // namespace PelmoraTest
