@@ -1,5 +1,6 @@
 #include "qPelmoraApplication.h"
 
+#include "commands/Command.h"
 #include "commands/SimModule.h"
 #include "core/GUIApplication.h"
 #include "core/GfxDatabase.h"
@@ -149,6 +150,7 @@ QString absoluteAgainst(const QString& path, const QString& home)
 
 struct qPelmoraApplication::Private
 {
+    CommandController commands;
     bool starting = true;
     bool connected = false;
     QProcessEnvironment environment;
@@ -203,6 +205,11 @@ qPelmoraApplication::~qPelmoraApplication()
     SimModuleController::destruct();
     PictureFactory::destruct();
     _pInstance = nullptr;
+}
+
+CommandController& qPelmoraApplication::get_command_manager()
+{
+    return d->commands;
 }
 
 bool qPelmoraApplication::is_starting() const

@@ -14,6 +14,8 @@ class QMessageLogContext;
 
 namespace Gui {
 
+class CommandController;
+
 class PELMORAGUI_EXPORT qPelmoraApplication
 {
 public:
@@ -45,6 +47,8 @@ public:
     // Start-up flag: while set, failures of module activation only reach the console.
     bool is_starting() const;
     void set_starting(bool on);
+
+    CommandController& get_command_manager();
 
     // Opens a file with the module that handles it.
     void open(const char* fileName, const char* module);

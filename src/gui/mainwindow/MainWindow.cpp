@@ -154,6 +154,15 @@ void MainWindow::activate_simmodule(const QString& name)
     Q_EMIT workbenchActivated(name);
 }
 
+MDIWindow* MainWindow::activeWindow() const
+{
+    return nullptr;
+}
+
+void MainWindow::setMrmlScene(vtkMRMLScene*)
+{
+}
+
 void MainWindow::delayedStartup()
 {
     Obj::Application& logic = Obj::Application::instance();

@@ -10,7 +10,11 @@
 
 #include <memory>
 
+class vtkMRMLScene;
+
 namespace Gui {
+
+class MDIWindow;
 
 class PELMORAGUI_EXPORT MainWindow : public QMainWindow
 {
@@ -29,6 +33,10 @@ public:
     void saveAppQtSettings();
     // Told by the application object after a module became active.
     void activate_simmodule(const QString& name);
+    // The active document view, or null.
+    MDIWindow* activeWindow() const;
+    // Non-null: the viewers toolbar follows the current project's scene.
+    void setMrmlScene(vtkMRMLScene* scene);
 
 public Q_SLOTS:
     void delayedStartup();

@@ -65,6 +65,8 @@ void registerTypesOnce()
 {
     static bool done = false;
     if (!done) {
+        // The logic's own types come first, as when the host has built the logic.
+        Obj::Application::init_types();
         Gui::qPelmoraApplication::initialize_application();
         WorkingModule::init();
         FailingModule::init();

@@ -14,7 +14,7 @@
 
 namespace {
 
-struct Run
+struct ProcessRun
 {
     int exitCode = -1;
     bool finished = false;
@@ -31,12 +31,12 @@ struct Run
     }
 };
 
-Run runProgram(const QString& program, const QStringList& args, const QString& logFile)
+ProcessRun runProgram(const QString& program, const QStringList& args, const QString& logFile)
 {
     QProcess p;
     p.setProcessChannelMode(QProcess::SeparateChannels);
     p.start(program, args);
-    Run r;
+    ProcessRun r;
     r.finished = p.waitForFinished(90000);
     if (!r.finished)
         p.kill();
@@ -54,7 +54,7 @@ protected:
     QTemporaryDir dir;
     QString logFile() const { return dir.filePath("console.log"); }
 
-    Run driver(const QString& scenario, QStringList extra = {})
+    ProcessRun driver(const QString& scenario, QStringList extra = {})
     {
         return runProgram(STARTUP_DRIVER, QStringList{scenario, "--log", logFile()} + extra, logFile());
     }
@@ -64,7 +64,7 @@ protected:
 
 TEST_F(Startup, HiddenHostStartsAndShutsDownCleanly)
 {
-    Run r = runProgram(PELMORA_HOST, {"--hidden", "--log", logFile()}, logFile());
+    ProcessRun r = runProgram(PELMORA_HOST, {"--hidden", "--log", logFile()}, logFile());
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(r.exitCode, 0) << r.log.toStdString();
     EXPECT_TRUE(r.log.contains("[Msg] PELMORA 2.1, build 6689\n")) << r.log.toStdString();
@@ -81,7 +81,7 @@ TEST_F(Startup, HiddenHostStartsAndShutsDownCleanly)
 TEST_F(Startup, HostWritesAScreenshotOfTheMainWindow)
 {
     const QString shot = dir.filePath("shot.png");
-    Run r = runProgram(PELMORA_HOST, {"--screenshot", shot, "--log", logFile()}, logFile());
+    ProcessRun r = runProgram(PELMORA_HOST, {"--screenshot", shot, "--log", logFile()}, logFile());
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(r.exitCode, 0) << r.log.toStdString();
     QImage image(shot);
@@ -101,13 +101,14 @@ TEST_F(Startup, HostRefusesAnOptionWithoutItsFile)
 
 TEST_F(Startup, EnvironmentSearchPathsAndTitle)
 {
-    Run r = driver("report", {"StartHidden=1"});
+    const QString home = dir.filePath("home/");
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("home/plugins")));
+    ProcessRun r = driver("report", {"StartHidden=1", "AppHomePath=" + home});
     ASSERT_TRUE(r.finished);
     ASSERT_EQ(r.exitCode, 0) << r.log.toStdString();
 
     EXPECT_EQ(r.value("PELMORA_SHARE_DIR"), "share/Pelmora-2.1");
-    const QString home = r.value("PELMORA_HOME");
-    EXPECT_TRUE(QFileInfo(home).isAbsolute()) << home.toStdString();
+    EXPECT_EQ(r.value("PELMORA_HOME"), home);
 
     const QStringList qss = r.value("qss").split(';');
     ASSERT_EQ(qss.size(), 3);
@@ -119,38 +120,50 @@ TEST_F(Startup, EnvironmentSearchPathsAndTitle)
     EXPECT_TRUE(images[0].endsWith("Gui/images"));
     EXPECT_TRUE(images[1].endsWith("pixmaps"));
     EXPECT_EQ(images[2], ":/icons");
-    EXPECT_TRUE(r.value("libraries").contains(QDir(home).filePath("plugins")));
+    EXPECT_TRUE(r.value("libraries").split(';').contains(QDir(home).filePath("plugins")));
     EXPECT_EQ(r.value("theme"), "Pelmora-default");
     EXPECT_EQ(r.value("title"), "Pelmora 2.1");
 }
 
 TEST_F(Startup, TitleFallsBackToTheExecutableAndYieldsToWindowTitle)
 {
-    Run r = driver("report", {"StartHidden=1", "-Application", "ExeName=mytool"});
+    ProcessRun r = driver("report", {"StartHidden=1", "-Application", "ExeName=mytool"});
     ASSERT_EQ(r.exitCode, 0) << r.log.toStdString();
     EXPECT_EQ(r.value("title"), "mytool 2.1");
 
-    Run titled = driver("report", {"StartHidden=1", "WindowTitle=Custom Title"});
+    ProcessRun titled = driver("report", {"StartHidden=1", "WindowTitle=Custom Title"});
     EXPECT_EQ(titled.value("title"), "Custom Title");
 }
 
-TEST_F(Startup, StartModuleIsActivatedByTheInterpreterOrTheFallback)
+TEST_F(Startup, StartModuleFollowsTheStoredChoiceWhenItIsAvailable)
 {
-    Run normal = driver("report", {"StartHidden=1"});
+    const QString data = "UserAppData=" + dir.filePath("data/");
+    ProcessRun normal = driver("report", {"StartHidden=1", data});
     ASSERT_EQ(normal.exitCode, 0) << normal.log.toStdString();
     EXPECT_EQ(normal.value("module"), "FemWorkbench");
-    EXPECT_EQ(normal.value("autoload"), "FemWorkbench");
+    EXPECT_EQ(normal.value("autoload"), "<unset>");
 
-    // When the interpreter cannot set up its environment, start-up activates the module
-    // itself.
-    Run fallback = driver("report", {"StartHidden=1", "FemEnvFails=1", "StartWorkbench=TotalSimmodule"});
+    // A stored module that is not available is replaced by the start module...
+    ProcessRun unknown = driver("report", {"StartHidden=1", data, "StartWorkbench=NoSuchModule"});
+    EXPECT_EQ(unknown.value("autoload"), "NoSuchModule");
+    ProcessRun replaced = driver("report", {"StartHidden=1", data});
+    EXPECT_EQ(replaced.value("autoload"), "FemWorkbench");
+    // ...and an available one wins over the start module.
+    ProcessRun stored = driver("report", {"StartHidden=1", data, "StartWorkbench=TotalSimmodule"});
+    EXPECT_EQ(stored.value("module"), "FemWorkbench");
+    EXPECT_EQ(stored.value("autoload"), "FemWorkbench");
+}
+
+TEST_F(Startup, StartModuleIsActivatedDirectlyWhenTheInterpreterFails)
+{
+    ProcessRun fallback = driver("report", {"StartHidden=1", "FemEnvFails=1", "StartWorkbench=TotalSimmodule"});
     ASSERT_EQ(fallback.exitCode, 0) << fallback.log.toStdString();
     EXPECT_EQ(fallback.value("module"), "TotalSimmodule");
 }
 
 TEST_F(Startup, SystemExitLeavesAfterTheLoopWithItsCode)
 {
-    Run r = driver("exit", {"StartHidden=1"});
+    ProcessRun r = driver("exit", {"StartHidden=1"});
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_TRUE(r.log.contains("[Msg] System exit.\n")) << r.log.toStdString();
@@ -160,7 +173,7 @@ TEST_F(Startup, SystemExitLeavesAfterTheLoopWithItsCode)
 
 TEST_F(Startup, ExceptionInAnEventHandlerIsReportedAndTheLoopGoesOn)
 {
-    Run r = driver("throw", {"StartHidden=1"});
+    ProcessRun r = driver("throw", {"StartHidden=1"});
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(r.exitCode, 0) << r.log.toStdString();
     EXPECT_TRUE(r.log.contains("[Err] Unhandled std::exception caught in GUIApplication::notify.\n"

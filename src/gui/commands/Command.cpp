@@ -1,0 +1,6 @@
+#include "Command.h"
+
+using namespace Gui;
+
+CommandController::CommandController() = default;
+CommandController::~CommandController() = default;

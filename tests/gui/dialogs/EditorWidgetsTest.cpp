@@ -1,0 +1,257 @@
+#include "DialogTestHelpers.h"
+
+#include <dialogs/widgets/ColoringButton.h>
+#include <dialogs/widgets/LabelButton.h>
+#include <dialogs/widgets/LabelEditor.h>
+#include <dialogs/widgets/UrlLabel.h>
+
+#include <support/ModalCloser.h>
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QColor swatchCentre(Gui::ColoringButton& button)
+{
+    button.repaint();
+    const QImage image = button.icon().pixmap(button.iconSize()).toImage();
+    return image.pixelColor(image.width() / 2, image.height() / 2);
+}
+
+class TextLabelButton : public Gui::LabelButton
+{
+public:
+    int browsed = 0;
+    void browse() override { ++browsed; }
+
+protected:
+    void displayValue(const QVariant& v) override { getLabel()->setText(v.toString()); }
+};
+
+// Answers the list dialog: types `text` into its editor and presses OK or Cancel.
+void answerListDialog(const QString& text, bool ok, QStringList* errors = nullptr)
+{
+    DialogTest::answerNextModal([text, ok, errors](QWidget* w) {
+        auto* dlg = qobject_cast<QDialog*>(w);
+        ASSERT_NE(dlg, nullptr);
+        EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Vector Data"));
+        auto* edit = dlg->findChild<Gui::PropertyListEditor*>();
+        ASSERT_NE(edit, nullptr);
+        edit->setPlainText(text);
+        if (!ok) {
+            dlg->reject();
+            return;
+        }
+        if (errors) {
+            // The check refuses: record the message box, then leave with Cancel.
+            PelmoraTest::ModalCloser closer(QMessageBox::Ok);
+            dlg->accept();
+            *errors = closer.texts();
+            EXPECT_TRUE(dlg->isVisible());
+            dlg->reject();
+            return;
+        }
+        dlg->accept();
+    });
+}
+
+} // namespace
+
+TEST(ColoringButton, SwatchFollowsSetColorWithoutChangedSignal)
+{
+    Gui::ColoringButton button;
+    button.show();
+    QSignalSpy changed(&button, &Gui::ColoringButton::changed);
+    EXPECT_EQ(button.color(), button.palette().color(QPalette::Active, QPalette::Midlight));
+    button.setColor(QColor(10, 200, 30));
+    EXPECT_EQ(swatchCentre(button), QColor(10, 200, 30));
+    EXPECT_EQ(changed.count(), 0);
+}
+
+TEST(ColoringButton, ModalDialogAcceptsOrCancels)
+{
+    Gui::ColoringButton button;
+    button.setColor(Qt::red);
+    QSignalSpy changed(&button, &Gui::ColoringButton::changed);
+
+    DialogTest::answerNextModal([](QWidget* w) {
+        auto* dlg = qobject_cast<QColorDialog*>(w);
+        ASSERT_NE(dlg, nullptr);
+        dlg->setCurrentColor(Qt::blue);
+        dlg->reject();
+    });
+    button.onChooseColor();
+    EXPECT_EQ(button.color(), QColor(Qt::red));
+    EXPECT_EQ(changed.count(), 0);
+
+    DialogTest::answerNextModal([](QWidget* w) {
+        auto* dlg = qobject_cast<QColorDialog*>(w);
+        ASSERT_NE(dlg, nullptr);
+        dlg->setCurrentColor(Qt::blue);
+        dlg->accept();
+    });
+    button.onChooseColor();
+    EXPECT_EQ(button.color(), QColor(Qt::blue));
+    EXPECT_EQ(changed.count(), 1);
+
+    // Following the dialog live, a cancel restores the colour from before.
+    button.setAutoChangeColor(true);
+    changed.clear();
+    DialogTest::answerNextModal([&button](QWidget* w) {
+        auto* dlg = qobject_cast<QColorDialog*>(w);
+        ASSERT_NE(dlg, nullptr);
+        dlg->setCurrentColor(Qt::green);
+        EXPECT_EQ(button.color(), QColor(Qt::green));
+        dlg->reject();
+    });
+    button.onChooseColor();
+    EXPECT_EQ(button.color(), QColor(Qt::blue));
+    EXPECT_EQ(changed.count(), 2);
+}
+
+TEST(ColoringButton, ClicksAreIgnoredWhenChangeIsNotAllowed)
+{
+    Gui::ColoringButton button;
+    button.setAllowChangeColor(false);
+    EXPECT_FALSE(button.allowChangeColor());
+    bool opened = false;
+    DialogTest::answerNextModal([&opened](QWidget* w) {
+        opened = true;
+        w->close();
+    }, 200);
+    button.click();
+    QTest::qWait(300);
+    EXPECT_FALSE(opened);
+}
+
+TEST(ColoringButton, NonModalDialogIsLiveAndOpenedOnce)
+{
+    Gui::ColoringButton button;
+    button.setModal(false);
+    button.setColor(Qt::red);
+    QSignalSpy changed(&button, &Gui::ColoringButton::changed);
+    button.onChooseColor();
+    QColorDialog* dlg = button.findChild<QColorDialog*>();
+    ASSERT_NE(dlg, nullptr);
+    dlg->setCurrentColor(Qt::blue);
+    dlg->setCurrentColor(Qt::green);
+    EXPECT_EQ(button.color(), QColor(Qt::green));
+    EXPECT_EQ(changed.count(), 2);
+
+    button.onChooseColor();
+    EXPECT_EQ(button.findChildren<QColorDialog*>().size(), 1);
+
+    dlg->reject();
+    EXPECT_EQ(button.color(), QColor(Qt::red));
+    EXPECT_EQ(changed.count(), 3);
+}
+
+TEST(LabelButton, EverySetValueIsAnnounced)
+{
+    TextLabelButton button;
+    QSignalSpy changed(&button, &Gui::LabelButton::valueChanged);
+    button.setValue(QStringLiteral("(1, 2, 3)"));
+    button.setValue(QStringLiteral("(1, 2, 3)"));
+    EXPECT_EQ(changed.count(), 2);
+    EXPECT_EQ(button.getLabel()->text(), QStringLiteral("(1, 2, 3)"));
+    EXPECT_TRUE(button.getButton()->isHidden());
+    button.getButton()->show();
+    button.getButton()->click();
+    EXPECT_EQ(button.browsed, 1);
+    button.resize(200, 30);
+    button.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(button.getButton()->width(), button.height());
+}
+
+TEST(UrlLabel, UrlIsTheToolTipAndHoverShowsAHand)
+{
+    Gui::UrlLabel label;
+    EXPECT_EQ(label.toolTip(), label.url());
+    label.setUrl(QStringLiteral("https://example.invalid/help"));
+    EXPECT_EQ(label.toolTip(), QStringLiteral("https://example.invalid/help"));
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(&label, &enter);
+    EXPECT_EQ(label.cursor().shape(), Qt::PointingHandCursor);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&label, &leave);
+    EXPECT_EQ(label.cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST(LabelEditor, ShowsTheListInBrackets)
+{
+    Gui::LabelEditor editor;
+    QLineEdit* line = editor.findChild<QLineEdit*>();
+    ASSERT_NE(line, nullptr);
+    QSignalSpy changed(&editor, &Gui::LabelEditor::textChanged);
+    editor.set_text(QStringLiteral("1.5\n2\n3"));
+    EXPECT_EQ(line->text(), QStringLiteral("[1.5,2,3]"));
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.at(0).at(0).toString(), QStringLiteral("[1.5,2,3]"));
+    editor.set_text(QStringLiteral("a\n"));
+    EXPECT_EQ(line->text(), QStringLiteral("[a,]"));
+    editor.set_text(QString());
+    EXPECT_EQ(line->text(), QStringLiteral("[]"));
+    // Typing changes the display only.
+    editor.set_text(QStringLiteral("7"));
+    line->setText(QStringLiteral("[8]"));
+    EXPECT_EQ(editor.get_text(), QStringLiteral("7"));
+}
+
+TEST(LabelEditor, DialogChecksEveryLine)
+{
+    Gui::LabelEditor editor;
+    auto* button = editor.findChild<QPushButton*>();
+    ASSERT_NE(button, nullptr);
+    editor.set_text(QStringLiteral("1"));
+
+    editor.setInputType(Gui::LabelEditor::Integer);
+    QStringList errors;
+    answerListDialog(QStringLiteral("1\n2\n1.5"), true, &errors);
+    button->click();
+    EXPECT_EQ(errors, QStringList{QStringLiteral("Input in line 3 is not a number")});
+    EXPECT_EQ(editor.get_text(), QStringLiteral("1"));
+
+    // A trailing line feed leaves an empty last line, which is not a number.
+    editor.setInputType(Gui::LabelEditor::Float);
+    answerListDialog(QStringLiteral("1.5\n2e3\n"), true, &errors);
+    button->click();
+    EXPECT_EQ(errors, QStringList{QStringLiteral("Input in line 3 is not a number")});
+
+    answerListDialog(QStringLiteral("1.5\n-2e3"), true);
+    button->click();
+    EXPECT_EQ(editor.get_text(), QStringLiteral("1.5\n-2e3"));
+    EXPECT_EQ(editor.findChild<QLineEdit*>()->text(), QStringLiteral("[1.5,-2e3]"));
+
+    editor.setInputType(Gui::LabelEditor::String);
+    answerListDialog(QStringLiteral("any\ntext"), true);
+    button->click();
+    EXPECT_EQ(editor.get_text(), QStringLiteral("any\ntext"));
+
+    answerListDialog(QStringLiteral("discarded"), false);
+    button->click();
+    EXPECT_EQ(editor.get_text(), QStringLiteral("any\ntext"));
+}
+
+TEST(PropertyListEditor, NumberAreaGrowsWithTheTenthLine)
+{
+    Gui::PropertyListEditor editor;
+    editor.setPlainText(QStringLiteral("1\n2\n3\n4\n5\n6\n7\n8\n9"));
+    const int nine = editor.lineNumberAreaWidth();
+    editor.appendPlainText(QStringLiteral("10"));
+    EXPECT_EQ(editor.lineNumberAreaWidth() - nine, editor.fontMetrics().horizontalAdvance(QLatin1Char('9')));
+    EXPECT_EQ(editor.viewport()->geometry().left() - editor.frameWidth(), editor.lineNumberAreaWidth());
+    EXPECT_EQ(editor.extraSelections().size(), 1);
+    editor.setReadOnly(true);
+    editor.moveCursor(QTextCursor::Start);
+    EXPECT_TRUE(editor.extraSelections().isEmpty());
+}
