@@ -22,6 +22,7 @@
 #include <vexil/PreferenceManager.h>
 #include <vexil/UtilityBox.h>
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
@@ -210,6 +211,30 @@ qPelmoraApplication::~qPelmoraApplication()
 CommandController& qPelmoraApplication::get_command_manager()
 {
     return d->commands;
+}
+
+GuiProject* qPelmoraApplication::get_current_project() const
+{
+    return nullptr;
+}
+
+vtkMRMLScene* qPelmoraApplication::mrmlScene() const
+{
+    return nullptr;
+}
+
+vtkSlicerApplicationLogic* qPelmoraApplication::applicationLogic() const
+{
+    return nullptr;
+}
+
+void qPelmoraApplication::set_current_view(MDIWindow*)
+{
+}
+
+void qPelmoraApplication::intend_to_close(QCloseEvent* event)
+{
+    event->accept();
 }
 
 bool qPelmoraApplication::is_starting() const

@@ -10,11 +10,16 @@
 
 #include <memory>
 
+class QCloseEvent;
 class QMessageLogContext;
+class vtkMRMLScene;
+class vtkSlicerApplicationLogic;
 
 namespace Gui {
 
 class CommandController;
+class GuiProject;
+class MDIWindow;
 
 class PELMORAGUI_EXPORT qPelmoraApplication
 {
@@ -49,6 +54,14 @@ public:
     void set_starting(bool on);
 
     CommandController& get_command_manager();
+
+    // Projects and views.
+    GuiProject* get_current_project() const;
+    vtkMRMLScene* mrmlScene() const;
+    vtkSlicerApplicationLogic* applicationLogic() const;
+    void set_current_view(MDIWindow* view);
+    // Asks about unsaved projects; accepts or ignores the event.
+    void intend_to_close(QCloseEvent* event);
 
     // Opens a file with the module that handles it.
     void open(const char* fileName, const char* module);
