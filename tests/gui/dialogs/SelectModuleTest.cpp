@@ -30,7 +30,6 @@ protected:
         app.add_import_type("Abaqus input (*.inp)", "AbaqusGui");
         app.add_import_type("Calculix input (*.inp)", "CalculixGui");
         app.add_import_type("Packed (*.gz)", "ArchiveGui");
-        app.add_projectDB_type("Project (*.pmdb)", "Project");
     }
 };
 
@@ -136,10 +135,13 @@ TEST_F(SelectModuleTest, RejectedQuestionKeepsTheSmallestFilter)
     EXPECT_EQ(result.value(files[1]), QStringLiteral("AbaqusGui"));
 }
 
-TEST_F(SelectModuleTest, ProjectDatabaseFamilyUsesItsOwnTable)
+TEST_F(SelectModuleTest, EachFamilyUsesItsOwnTable)
 {
+    // The logic registers its project format for opening and importing, and STEP for export.
     EXPECT_EQ(SelectModule::openProjectDBHandler(QStringLiteral("/p/run.pmdb")).value(QStringLiteral("/p/run.pmdb")),
-              QStringLiteral("Project"));
-    EXPECT_TRUE(SelectModule::importHandler(QStringLiteral("/p/run.pmdb")).isEmpty());
-    EXPECT_TRUE(SelectModule::exportHandler(QStringLiteral("/p/run.step")).isEmpty());
+              QStringLiteral("Pelmora"));
+    EXPECT_TRUE(SelectModule::openProjectDBHandler(QStringLiteral("/p/run.step")).isEmpty());
+    EXPECT_EQ(SelectModule::exportHandler(QStringLiteral("/p/out.stp")).value(QStringLiteral("/p/out.stp")),
+              QStringLiteral("Import"));
+    EXPECT_TRUE(SelectModule::exportHandler(QStringLiteral("/p/out.msh")).isEmpty());
 }
