@@ -1,6 +1,356 @@
 #include "Command.h"
 
+#include "commands/CommandAction.h"
+#include "commands/SimModule.h"
+#include "core/qPelmoraApplication.h"
+#include "mainwindow/MainWindow.h"
+#include "mainwindow/PictureFactory.h"
+
+#include <obj/Application.h>
+#include <pmmsg/Message.h>
+#include <vexil/Exception.h>
+#include <vexil/MsgConsole.h>
+
+#include <QCoreApplication>
+#include <QKeySequence>
+#include <QMessageBox>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <set>
+
 using namespace Gui;
 
+namespace {
+
+// Texts given to the setters live until the process ends: actions and callers keep
+// the pointers.
+const char* keepCopy(const char* text)
+{
+    if (!text)
+        return nullptr;
+    static std::mutex lock;
+    static std::set<std::string> pool;
+    std::lock_guard<std::mutex> guard(lock);
+    return pool.insert(text).first->c_str();
+}
+
+std::set<std::string>& moduleNames()
+{
+    static std::set<std::string> names;
+    return names;
+}
+
+QString translated(const char* context, const char* text)
+{
+    return QCoreApplication::translate(context, text ? text : "");
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+
+CommandBase::CommandBase(const char* menu, const char* toolTip, const char* whatsThis,
+                         const char* statusTip, const char* pixmap, const char* shortcut)
+    : sMenuText(menu), sToolTipText(toolTip), sWhatsThis(whatsThis ? whatsThis : toolTip),
+      sStatusTip(statusTip ? statusTip : toolTip), sPixmap(pixmap), sAccel(shortcut)
+{
+}
+
+CommandBase::~CommandBase() = default;
+
+CommandAction* CommandBase::get_action() const
+{
+    return static_cast<CommandAction*>(_pcAction.data());
+}
+
+void CommandBase::set_menu_info(const char* text) { sMenuText = keepCopy(text); }
+void CommandBase::set_tooltip_info(const char* text) { sToolTipText = keepCopy(text); }
+void CommandBase::set_statustip(const char* text) { sStatusTip = keepCopy(text); }
+void CommandBase::set_pixmap(const char* name) { sPixmap = keepCopy(name); }
+void CommandBase::set_shortcut(const char* keys) { sAccel = keepCopy(keys); }
+void CommandBase::set_action_info(const char* text) { sWhatsThis = keepCopy(text); }
+
+// ---------------------------------------------------------------------------------------
+
+bool Command::_blockCmd = false;
+
+Command::Command(const char* name)
+    : CommandBase(nullptr), sAppModule("Pelmora"), sGroup("Standard"), sName(name)
+{
+    sWhatsThis = nullptr;
+    sStatusTip = nullptr;
+}
+
+Command::~Command() = default;
+
+CommandAction* Command::new_action()
+{
+    auto* action = new CommandAction(this, MainWindow::get_main_window_inst());
+    action->set_shortcut_key(QString::fromLatin1(sAccel ? sAccel : ""));
+    fill_command_details(get_class_name(), action);
+    if (sPixmap)
+        action->set_icon(PictureFactory::instance().get_pixmap(sPixmap));
+    return action;
+}
+
+void Command::on_language_changed()
+{
+    if (CommandAction* action = get_action())
+        fill_command_details(get_class_name(), action);
+}
+
+void Command::fill_command_details(const char* context, CommandAction* action)
+{
+    QString toolTip = translated(context, get_tooltip_info());
+    QString statusTip = sStatusTip ? translated(context, get_statustip()) : toolTip;
+    action->set_text(translated(context, get_menu_info()));
+    const QString keys = action->get_shortcut_key().toString(QKeySequence::NativeText);
+    if (!keys.isEmpty()) {
+        toolTip = QString::fromLatin1("%1 (%2)").arg(toolTip, keys);
+        statusTip = QString::fromLatin1("(%1)\t%2").arg(keys, statusTip);
+    }
+    action->set_tool_tip(toolTip);
+    action->set_status_tip(statusTip);
+}
+
+void Command::add_to(QWidget* widget)
+{
+    if (!_pcAction)
+        _pcAction = new_action();
+    if (CommandAction* action = get_action())
+        action->append_to(widget);
+}
+
+void Command::invoke(int i)
+{
+    try {
+        if (is_applicable())
+            activated(i);
+    }
+    catch (const Vexil::ExceptionAbortion&) {
+        // The user cancelled: nothing to report.
+    }
+    catch (const Vexil::ExceptionHandler& e) {
+        e.report_exception();
+        const char* what = e.what();
+        QMessageBox::critical(MainWindow::get_main_window_inst(), QObject::tr("Pelmora Exception"),
+                              QString::fromLatin1(what ? what : ""), QMessageBox::Ok);
+    }
+    catch (const std::exception& e) {
+        Vexil::MsgConsoleSingleton::Instance().Error("Error: C++ exception: (%s)\n", e.what());
+    }
+    catch (const char* text) {
+        Vexil::MsgConsoleSingleton::Instance().Error("%s\n", text ? text : "");
+    }
+    catch (...) {
+        Vexil::MsgConsoleSingleton::Instance().Error(
+            "Gui::Command::activated(%d): Unknown C++ exception thrown\n", i);
+    }
+}
+
+void Command::check_activation()
+{
+    CommandAction* action = get_action();
+    if (!action)
+        return;
+    action->set_enabled(_blockCmd ? false : is_applicable());
+}
+
+void Command::block_all_command(bool on)
+{
+    _blockCmd = on;
+}
+
+void Command::do_command(DoCmd_Type, const char* format, ...)
+{
+    if (!format)
+        return;
+    va_list args;
+    va_start(args, format);
+    va_list sizing;
+    va_copy(sizing, args);
+    const int length = std::vsnprintf(nullptr, 0, format, sizing);
+    va_end(sizing);
+    if (length < 0) {
+        va_end(args);
+        throw Vexil::RuntimeError("Cannot format the script line");
+    }
+    // Sized to the whole line: a script line is never run cut short.
+    std::string line(static_cast<size_t>(length) + 1, '\0');
+    std::vsnprintf(&line[0], line.size(), format, args);
+    va_end(args);
+    line.resize(static_cast<size_t>(length));
+    pmMsg::InterpreterSingleton::Instance().runString(line.c_str());
+}
+
+void Command::run_command(DoCmd_Type, const char* text)
+{
+    pmMsg::InterpreterSingleton::Instance().runString(text);
+}
+
+void Command::add_module(DoCmd_Type, const char* name)
+{
+    if (name)
+        moduleNames().insert(name);
+}
+
+std::string Command::validate_simmodule(const char* name)
+{
+    // Without an active module the previous name is empty.
+    SimModule* active = SimModuleController::instance()->active_simmodule();
+    std::string previous = active ? active->name() : std::string();
+    const std::string wanted = name ? name : "";
+    if (previous != wanted)
+        do_command(GuiCmd, "Gui.activate_simmodule('%s')", wanted.c_str());
+    return previous;
+}
+
+void Command::update_current()
+{
+    if (!Obj::Application::_pcSingleton)
+        return;
+    if (Obj::Project* project = Obj::Application::instance().get_current_project())
+        pmMsg::runCommand(pmMsg::CMD_UPDATE_PROJECT, project->get_name());
+}
+
+GuiProject* Command::get_current_guiproject()
+{
+    qPelmoraApplication* app = qPelmoraApplication::application();
+    return app ? app->get_current_project() : nullptr;
+}
+
+qPelmoraApplication* Command::getGUIApplication()
+{
+    return qPelmoraApplication::application();
+}
+
+Obj::Project* Command::get_project(const char* name)
+{
+    if (!name || !Obj::Application::_pcSingleton)
+        return nullptr;
+    return Obj::Application::instance().get_project(name);
+}
+
+bool Command::has_activated_project()
+{
+    return get_current_guiproject() != nullptr;
+}
+
+bool Command::isPrimaryFemObject(const std::string& type)
+{
+    static const std::set<std::string> primary = {
+        "Fem::FemGeometryGroup", "Fem::FemMeshGroup", "Fem::FemStudy",
+        "Fem::FemSolution", "Fem::FemConnections", "Obj::AnnotationsGroup"};
+    return primary.count(type) != 0;
+}
+
+const char* Command::get_shortcut_from_keys(int keys)
+{
+    const QByteArray text = QKeySequence(keys).toString(QKeySequence::PortableText).toLatin1();
+    return keepCopy(text.constData());
+}
+
+// ---------------------------------------------------------------------------------------
+
 CommandController::CommandController() = default;
-CommandController::~CommandController() = default;
+
+CommandController::~CommandController()
+{
+    remove_commands();
+}
+
+void CommandController::new_command(Command* command)
+{
+    if (!command || !command->get_name())
+        return;
+    Command*& slot = commands[command->get_name()];
+    if (slot && slot != command)
+        displaced.push_back(slot);
+    slot = command;
+}
+
+void CommandController::delete_command(Command* command)
+{
+    if (!command || !command->get_name())
+        return;
+    auto it = commands.find(command->get_name());
+    if (it == commands.end())
+        return;
+    delete it->second;
+    commands.erase(it);
+}
+
+Command* CommandController::get_command_by_name(const char* name) const
+{
+    if (!name)
+        return nullptr;
+    auto it = commands.find(name);
+    return it == commands.end() ? nullptr : it->second;
+}
+
+std::vector<Command*> CommandController::get_all_commands() const
+{
+    std::vector<Command*> all;
+    all.reserve(commands.size());
+    for (const auto& entry : commands)
+        all.push_back(entry.second);
+    return all;
+}
+
+std::vector<Command*> CommandController::get_group_commands(const char* group) const
+{
+    std::vector<Command*> found;
+    const std::string wanted = group ? group : "";
+    for (const auto& entry : commands) {
+        const char* g = entry.second->get_group_name();
+        if (g && wanted == g)
+            found.push_back(entry.second);
+    }
+    return found;
+}
+
+std::vector<Command*> CommandController::get_module_commands(const char* module) const
+{
+    std::vector<Command*> found;
+    const std::string wanted = module ? module : "";
+    for (const auto& entry : commands) {
+        const char* m = entry.second->get_cmd_module_name();
+        if (m && wanted == m)
+            found.push_back(entry.second);
+    }
+    return found;
+}
+
+bool CommandController::add_to(const char* name, QWidget* widget)
+{
+    Command* command = get_command_by_name(name);
+    if (!command)
+        return false;
+    command->add_to(widget);
+    return true;
+}
+
+void CommandController::run_command_by_name(const char* name)
+{
+    if (Command* command = get_command_by_name(name))
+        command->invoke(0);
+}
+
+void CommandController::check_activation()
+{
+    for (const auto& entry : commands)
+        entry.second->check_activation();
+}
+
+void CommandController::remove_commands()
+{
+    for (auto& entry : commands)
+        delete entry.second;
+    commands.clear();
+    for (Command* command : displaced)
+        delete command;
+    displaced.clear();
+}

@@ -187,6 +187,8 @@ namespace {
 // Waiting time for a connecting client to deliver its message.
 constexpr int ClientTimeoutMs = 30000;
 constexpr int BatchDelayMs = 1000;
+// A message is a command or a file name: anything larger is not from a second start.
+constexpr quint32 MaxMessageBytes = 16u * 1024u * 1024u;
 } // namespace
 
 struct GUISingleApplication::Private
@@ -262,7 +264,10 @@ void GUISingleApplication::receiveConnection()
         d->partial.insert(socket, QByteArray());
         auto* guard = new QTimer(socket);
         guard->setSingleShot(true);
-        connect(guard, &QTimer::timeout, socket, &QLocalSocket::abort);
+        connect(guard, &QTimer::timeout, socket, [socket]() {
+            socket->abort();
+            socket->deleteLater();
+        });
         guard->start(ClientTimeoutMs);
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QObject::destroyed, this, [this, socket]() { d->partial.remove(socket); });
@@ -277,9 +282,10 @@ void GUISingleApplication::receiveConnection()
             QDataStream header(buffer);
             quint32 length = 0;
             header >> length;
-            if (length == 0xffffffffu) {   // a null array
+            if (length == 0xffffffffu || length > MaxMessageBytes) {   // a null or absurd array
                 d->partial.remove(socket);
-                socket->disconnectFromServer();
+                socket->abort();
+                socket->deleteLater();
                 return;
             }
             if (static_cast<quint64>(buffer.size()) < 4ull + length)
@@ -303,4 +309,56 @@ void GUISingleApplication::processMessages()
     QList<QByteArray> batch;
     batch.swap(d->messages);
     Q_EMIT messageReceived(batch);
+}
+
+bool GUISingleApplication::sendMessage(const QByteArray& message, int timeoutMs) const
+{
+    QLocalSocket socket;
+    socket.connectToServer(d->serverName, QIODevice::WriteOnly);
+    if (!socket.waitForConnected(timeoutMs))
+        return false;
+    QByteArray payload;
+    {
+        QDataStream out(&payload, QIODevice::WriteOnly);
+        out << message;
+    }
+    qint64 written = 0;
+    while (written < payload.size()) {
+        const qint64 n = socket.write(payload.constData() + written, payload.size() - written);
+        if (n < 0)
+            return false;
+        written += n;
+    }
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(timeoutMs))
+            return false;
+    }
+    socket.disconnectFromServer();
+    if (socket.state() != QLocalSocket::UnconnectedState)
+        socket.waitForDisconnected(timeoutMs);
+    return true;
+}
+
+bool GUISingleApplication::handOverCommandLineFiles() const
+{
+    if (!d->running || !Obj::Application::_pcSingleton)
+        return false;
+    const std::vector<std::string> files = Obj::Application::instance().getCmdLineFiles();
+    if (files.empty())
+        return false;
+    int delivered = 0;
+    for (const std::string& file : files) {
+        // The running instance has its own working directory.
+        const QString path = QFileInfo(QString::fromLocal8Bit(file.c_str())).absoluteFilePath();
+        const QByteArray message = QByteArrayLiteral("OpenFile:") + path.toUtf8();
+        if (sendMessage(message)) {
+            ++delivered;
+        }
+        else {
+            Vexil::MsgConsoleSingleton::Instance().Error(
+                "Cannot hand '%s' to the running instance\n", path.toUtf8().constData());
+        }
+    }
+    // Nothing delivered: this instance opens the files itself.
+    return delivered > 0;
 }

@@ -66,6 +66,16 @@ public:
     bool isRunning() const;
     QString serverName() const;
 
+    // Sends one message to the running instance: one serialized byte array per
+    // connection.  False when no instance answers or the message cannot be delivered
+    // within `timeoutMs`.
+    bool sendMessage(const QByteArray& message, int timeoutMs = 5000) const;
+    // For a second start: when another instance runs and the command line names files,
+    // sends "OpenFile:<absolute path>" for each and returns true when at least one was
+    // delivered (the others are reported); the caller then ends.  False for a first
+    // instance, a command line without files, or when nothing could be delivered.
+    bool handOverCommandLineFiles() const;
+
 Q_SIGNALS:
     void messageReceived(const QList<QByteArray>& messages);
 

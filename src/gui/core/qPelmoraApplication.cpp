@@ -4,6 +4,7 @@
 #include "commands/SimModule.h"
 #include "core/GUIApplication.h"
 #include "core/GfxDatabase.h"
+#include "core/GuiProject.h"
 #include "dialogs/PmOutputWindow.h"
 #include "dialogs/widgets/FileDialog.h"
 #include "mainwindow/BaseView.h"
@@ -23,6 +24,8 @@
 #include <vexil/UtilityBox.h>
 
 #include <QCloseEvent>
+#include <QFutureWatcher>
+#include <QPushButton>
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
@@ -37,11 +40,16 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <mrml/vtkMRMLScene.h>
+#include <mrml/vtkMRMLSelectionNode.h>
 #include <vtkOutputWindow.h>
+#include <mrml/vtkSlicerApplicationLogic.h>
 #include <vtkSmartPointer.h>
 #include <vtksys/SystemTools.hxx>
 
 #include <algorithm>
+#include <list>
+#include <map>
 
 // Resources must be initialised from the global namespace.
 static void initPelmoraResources()
@@ -151,19 +159,48 @@ QString absoluteAgainst(const QString& path, const QString& home)
 
 struct qPelmoraApplication::Private
 {
-    CommandController commands;
+    std::map<const Obj::Project*, GuiProject*> projects;
+    // Owned: each is deleted with its project's GUI side.
+    std::map<const Obj::Project*, ViewFeederProject*> projectFeeders;
+    GuiProject* current = nullptr;
+    std::list<BaseView*> passiveViews;
+    bool ending = false;
     bool starting = true;
-    bool connected = false;
+    CommandController commands;
+    vtkSmartPointer<vtkSlicerApplicationLogic> applicationLogic;
     QProcessEnvironment environment;
+    bool connected = false;
+    // Released with the application object, so that no later project signal reaches it.
+    std::vector<boost::signals2::scoped_connection> logicConnections;
+    // The scene last handed to the main window and the MRML logic.
+    vtkMRMLScene* handedScene = nullptr;
 };
 
 qPelmoraApplication* qPelmoraApplication::_pInstance = nullptr;
 
 qPelmoraApplication::qPelmoraApplication(bool connectLogic)
+    : watcher(std::make_unique<QFutureWatcher<void>>())
 {
-    Vexil::PreferenceManager* prefs = Obj::Application::instance().getPrefMgr();
+    Obj::Application& logic = Obj::Application::instance();
+    std::vector<boost::signals2::scoped_connection> connections;
+    if (connectLogic) {
+        connections.emplace_back(logic.signal_new_project.connect(
+            [this](const Obj::Project& p) { slot_new_project(p); }));
+        connections.emplace_back(logic.signal_remove_project.connect(
+            [this](const Obj::Project& p) { slot_remove_project(p); }));
+        connections.emplace_back(logic.signal_rename_project.connect(
+            [this](const Obj::Project& p) { slot_rename_project(p); }));
+        connections.emplace_back(logic.signal_current_project.connect(
+            [this](const Obj::Project& p) { slot_current_project(p); }));
+        connections.emplace_back(logic.signal_relabel_project.connect(
+            [this](const Obj::Project& p) { slot_relabel_project(p); }));
+    }
+
+    Vexil::PreferenceManager* prefs = logic.getPrefMgr();
     if (!prefs)
         throw Vexil::RuntimeError("The application logic has no preferences store");
+
+    // The interface language is set by the translator, which comes with its own part.
 
     // Units from the preferences.
     pmUnit::UnitsManager::initialize();
@@ -185,9 +222,11 @@ qPelmoraApplication::qPelmoraApplication(bool connectLogic)
 
     d = std::make_unique<Private>();
     d->connected = connectLogic;
+    d->logicConnections = std::move(connections);
     _pInstance = this;
 
     if (connectLogic) {
+        build_basic_commands();
         // Script lines addressed to "Gui." end up here.
         pmMsg::InterpreterSingleton::Instance().setGuiHandler(
             "activate_simmodule", [](const std::string& name) {
@@ -196,16 +235,46 @@ qPelmoraApplication::qPelmoraApplication(bool connectLogic)
             });
     }
     d->environment = QProcessEnvironment::systemEnvironment();
+
+    d->applicationLogic = vtkSmartPointer<vtkSlicerApplicationLogic>::New();
+    d->applicationLogic->CreateProcessingThread();
+    // The colour module joins here once it exists.
 }
 
 qPelmoraApplication::~qPelmoraApplication()
 {
     Vexil::MsgConsoleSingleton::Instance().Log("Destruct Gui::qPelmoraApplication\n");
+    d->logicConnections.clear();
     if (d->connected)
         pmMsg::InterpreterSingleton::Instance().clearGuiHandlers();
     SimModuleController::destruct();
     PictureFactory::destruct();
+
+    // GUI projects still open point back here; they go first.
+    d->current = nullptr;
+    auto projects = std::move(d->projects);
+    d->projects.clear();
+    for (auto& entry : projects)
+        delete entry.second;
+    auto feeders = std::move(d->projectFeeders);
+    d->projectFeeders.clear();
+    for (auto& entry : feeders)
+        delete entry.second;
+    if (d->applicationLogic)
+        d->applicationLogic->SetMRMLScene(nullptr);
+    d->applicationLogic = nullptr;
     _pInstance = nullptr;
+}
+
+QFutureWatcher<void>& qPelmoraApplication::futureWatcher()
+{
+    return *watcher;
+}
+
+void qPelmoraApplication::build_basic_commands()
+{
+    // The six standard families register here, in this order, as they are added:
+    // help, document and edit, object and annotation, view, window, selection.
 }
 
 CommandController& qPelmoraApplication::get_command_manager()
@@ -213,28 +282,410 @@ CommandController& qPelmoraApplication::get_command_manager()
     return d->commands;
 }
 
+// ---------------------------------------------------------------------------------------
+// Projects
+
+void qPelmoraApplication::slot_new_project(const Obj::Project& project)
+{
+    auto* mutableProject = const_cast<Obj::Project*>(&project);
+    auto* gui = new GuiProject(mutableProject, this);
+    // A project at an address that was used before replaces what was left of it.
+    if (auto old = d->projects.find(&project); old != d->projects.end() && old->second != gui) {
+        if (d->current == old->second)
+            d->current = nullptr;
+        delete old->second;
+    }
+    d->projects[&project] = gui;
+    if (d->applicationLogic)
+        d->applicationLogic->SetMRMLScene(gui->mrmlScene());
+
+    auto& console = Vexil::MsgConsoleSingleton::Instance();
+    const std::string typeName = project.get_feeder_type_name() ? project.get_feeder_type_name() : "";
+    if (typeName.empty())
+        console.Log("%s has no view provider specified\n", project.getTypeId().get_name());
+    Vexil::RootClass* built = Vexil::TypeInfo::build_instance_by_name(typeName.c_str(), true);
+    if (built && !built->is_inherited_from(ViewFeederProject::getClassTypeId())) {
+        delete built;
+        built = nullptr;
+    }
+    if (!built)
+        return;
+    auto* feeder = static_cast<ViewFeederProject*>(built);
+    if (auto old = d->projectFeeders.find(&project); old != d->projectFeeders.end())
+        delete old->second;
+    d->projectFeeders[&project] = feeder;
+    feeder->attach(mutableProject);
+
+    gui->signal_new_object.connect([this](const ViewFeederProjectObject& f) { slot_create_object(f); });
+    gui->signal_delete_object.connect([this](const ViewFeederProjectObject& f) { slot_remove_object(f); });
+    gui->signal_change_object.connect(
+        [this](const ViewFeederProjectObject& f, const Obj::Property& p) { slot_change_object(f, p); });
+    gui->signal_relabel_object.connect([this](const ViewFeederProjectObject& f) { slot_rename_object(f); });
+    gui->signal_activate_object.connect([this](const ViewFeederProjectObject& f) { slot_activate_object(f); });
+
+    signal_new_project(*gui, *feeder);
+    if (typeName == "FemGui::ViewFeederProjectFem")
+        gui->createView(qView3DMRML::getClassTypeId());
+}
+
+void qPelmoraApplication::slot_remove_project(const Obj::Project& project)
+{
+    const auto it = d->projects.find(&project);
+    if (it == d->projects.end()) {
+        Vexil::MsgConsoleSingleton::Instance().Log(
+            "GUI project '%s' is already deleted, no removal action.\n", project.get_name());
+        return;
+    }
+    GuiProject* gui = it->second;
+    // Clearing the project's selections comes with the selection singletons.
+    signal_remove_project(*gui);
+    if (d->current == gui)
+        set_current_project(nullptr);
+
+    // Nothing outside may keep the scene alive or point at it.
+    if (d->handedScene == gui->mrmlScene()) {
+        if (MainWindow* mw = MainWindow::get_main_window_inst())
+            mw->setMrmlScene(nullptr);
+        d->handedScene = nullptr;
+    }
+    if (d->applicationLogic && d->applicationLogic->GetMRMLScene() == gui->mrmlScene())
+        d->applicationLogic->SetMRMLScene(nullptr);
+
+    // Look again: a listener may have changed the map.
+    const auto again = d->projects.find(&project);
+    if (again != d->projects.end() && again->second == gui)
+        d->projects.erase(again);
+    delete gui;
+
+    const auto feeder = d->projectFeeders.find(&project);
+    if (feeder != d->projectFeeders.end()) {
+        ViewFeederProject* doomed = feeder->second;
+        d->projectFeeders.erase(feeder);
+        delete doomed;
+    }
+}
+
+void qPelmoraApplication::slot_rename_project(const Obj::Project& project)
+{
+    if (GuiProject* gui = get_project(&project))
+        signal_rename_project(*gui);
+}
+
+void qPelmoraApplication::slot_current_project(const Obj::Project& project)
+{
+    if (GuiProject* gui = get_project(&project))
+        signal_current_project(*gui);
+}
+
+void qPelmoraApplication::slot_relabel_project(const Obj::Project& project)
+{
+    if (GuiProject* gui = get_project(&project)) {
+        signal_relabel_project(*gui);
+        gui->on_label_changed();
+    }
+}
+
+void qPelmoraApplication::slot_create_object(const ViewFeeder& feeder)
+{
+    signal_create_object(feeder);
+}
+
+void qPelmoraApplication::slot_remove_object(const ViewFeeder& feeder)
+{
+    signal_remove_object(feeder);
+}
+
+void qPelmoraApplication::slot_change_object(const ViewFeeder& feeder, const Obj::Property& property)
+{
+    signal_change_object(feeder, property);
+}
+
+void qPelmoraApplication::slot_rename_object(const ViewFeeder& feeder)
+{
+    signal_rename_object(feeder);
+}
+
+void qPelmoraApplication::slot_activate_object(const ViewFeeder& feeder)
+{
+    signal_activate_object(feeder);
+}
+
+void qPelmoraApplication::slotInEdit(const ViewFeederProjectObject& feeder)
+{
+    signal_in_edit(feeder);
+}
+
+void qPelmoraApplication::slotResetEdit(const ViewFeederProjectObject& feeder)
+{
+    signal_reset_edit(feeder);
+}
+
+GuiProject* qPelmoraApplication::get_project(const char* name) const
+{
+    return get_project(Obj::Application::instance().get_project(name));
+}
+
+GuiProject* qPelmoraApplication::get_project(const Obj::Project* project) const
+{
+    const auto it = d->projects.find(project);
+    return it == d->projects.end() ? nullptr : it->second;
+}
+
+bool qPelmoraApplication::has_project(const Obj::Project* project) const
+{
+    return d->projects.count(project) != 0;
+}
+
 GuiProject* qPelmoraApplication::get_current_project() const
 {
-    return nullptr;
+    return d->current;
 }
 
 vtkMRMLScene* qPelmoraApplication::mrmlScene() const
 {
-    return nullptr;
+    return d->current ? d->current->mrmlScene() : nullptr;
+}
+
+void qPelmoraApplication::update_all()
+{
+    for (auto& entry : d->projects)
+        entry.second->onUpdate();
+    for (BaseView* view : std::list<BaseView*>(d->passiveViews))
+        view->update_view();
+}
+
+void qPelmoraApplication::update_current()
+{
+    if (d->current)
+        d->current->onUpdate();
+}
+
+QString qPelmoraApplication::defaultScenePath()
+{
+    Obj::Application* logic = Obj::Application::_pcSingleton;
+    Vexil::PreferenceManager* prefs = logic ? logic->getPrefMgr() : nullptr;
+    return prefs ? prefs->getString(Vexil::PM_DEFAULT_FOLDER) : QString();
+}
+
+void qPelmoraApplication::set_current_project(GuiProject* project)
+{
+    if (d->current == project)
+        return;
+    if (project && (!project->get_project() || !has_project(project->get_project())))
+        return;
+    d->current = project;
+    try {
+        Obj::Application::instance().set_current_project(
+            project ? project->get_project()->get_name() : "");
+    }
+    catch (const Vexil::ExceptionHandler& e) {
+        Vexil::MsgConsoleSingleton::Instance().Warning("%s", e.what());
+        return;
+    }
+    for (BaseView* view : std::list<BaseView*>(d->passiveViews))
+        view->set_project(project);
+
+    if (!project || project->get_project()->kind != 1)
+        return;
+    vtkMRMLScene* scene = project->mrmlScene();
+    if (MainWindow* mw = MainWindow::get_main_window_inst()) {
+        mw->setMrmlScene(scene);
+        d->handedScene = scene;
+    }
+    if (d->applicationLogic)
+        d->applicationLogic->SetMRMLScene(scene);
+    auto* selection = vtkMRMLSelectionNode::SafeDownCast(scene->GetNodeByID("vtkMRMLSelectionNodeSingleton"));
+    if (selection) {
+        scene->StartState(vtkMRMLScene::BatchProcessState);
+        selection->AddNewPlaceNodeClassNameToList("vtkMRMLAnnotationFiducialNode",
+                                                  ":/Icons/AnnotationPointWithArrow.png", "Fiducial");
+        selection->AddNewPlaceNodeClassNameToList("vtkMRMLAnnotationRulerNode",
+                                                  ":/Icons/AnnotationDistanceWithArrow.png", "Ruler");
+        selection->AddNewPlaceNodeClassNameToList("vtkMRMLAnnotationROINode", ":/Icons/AnnotationROI.png", "ROI");
+        scene->EndState(vtkMRMLScene::BatchProcessState);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Feeders and views
+
+ViewFeeder* qPelmoraApplication::get_view_feeder(const Obj::ProjectObject* object) const
+{
+    if (!object || !object->get_project())
+        return nullptr;
+    GuiProject* gui = get_project(object->get_project());
+    return gui ? gui->get_view_feeder(object) : nullptr;
+}
+
+void qPelmoraApplication::hide_view_feeder(const Obj::ProjectObject* object)
+{
+    if (ViewFeeder* feeder = get_view_feeder(object))
+        feeder->hide();
+}
+
+void qPelmoraApplication::show_view_feeder(const Obj::ProjectObject* object)
+{
+    if (ViewFeeder* feeder = get_view_feeder(object))
+        feeder->show();
+}
+
+MDIWindow* qPelmoraApplication::activeView() const
+{
+    return d->current ? d->current->getActiveView() : nullptr;
+}
+
+void qPelmoraApplication::activateView(const Vexil::TypeInfo& type, bool create)
+{
+    GuiProject* project = d->current;
+    if (!project)
+        return;
+    MDIWindow* active = project->getActiveView();
+    if (active && active->is_inherited_from(type))
+        return;
+    const std::list<MDIWindow*> views = project->getMDIViewsOfType(type);
+    if (!views.empty())
+        project->setActiveWindow(views.front());
+    else if (create)
+        project->createView(type);
+}
+
+void qPelmoraApplication::set_current_view(MDIWindow* view)
+{
+    if (!view)
+        return;
+    signal_activate_view(view);
+    if (!view->is_passive())
+        set_current_project(view->get_project());
+}
+
+void qPelmoraApplication::connect_view(BaseView* view)
+{
+    if (view)
+        d->passiveViews.push_back(view);
+}
+
+void qPelmoraApplication::disconnect_view(BaseView* view)
+{
+    d->passiveViews.remove(view);
+}
+
+bool qPelmoraApplication::send_msg_to_current_view(const char* msg, const char** result)
+{
+    MainWindow* mw = MainWindow::get_main_window_inst();
+    MDIWindow* view = mw ? mw->activeWindow() : nullptr;
+    return view ? view->message_handler(msg, result) : false;
+}
+
+bool qPelmoraApplication::test_msg_to_current_view(const char* msg)
+{
+    MainWindow* mw = MainWindow::get_main_window_inst();
+    MDIWindow* view = mw ? mw->activeWindow() : nullptr;
+    return view ? view->has_message_handler(msg) : false;
 }
 
 vtkSlicerApplicationLogic* qPelmoraApplication::applicationLogic() const
 {
-    return nullptr;
+    return d->applicationLogic;
 }
 
-void qPelmoraApplication::set_current_view(MDIWindow*)
+void qPelmoraApplication::setApplicationLogic(vtkSlicerApplicationLogic* logic)
 {
+    d->applicationLogic = logic;
+}
+
+bool qPelmoraApplication::getDirty() const
+{
+    if (Obj::Application::instance().getDirty())
+        return true;
+    return d->current ? d->current->getDirty() : false;
+}
+
+void qPelmoraApplication::setDirty(bool on)
+{
+    Obj::Application::instance().setDirty(on);
+    for (auto& entry : d->projects)
+        entry.second->setDirty(on);
 }
 
 void qPelmoraApplication::intend_to_close(QCloseEvent* event)
 {
+    GuiProject* unsaved = nullptr;
+    for (auto& entry : d->projects) {
+        if ((entry.first && entry.first->is_modified()) || entry.second->getDirty()) {
+            unsaved = entry.second;
+            break;
+        }
+    }
+    bool accept = true;
+    if (unsaved) {
+        QMessageBox box(MainWindow::get_main_window_inst());
+        box.setIcon(QMessageBox::Question);
+        box.setWindowTitle(QObject::tr("Close Project"));
+        box.setText(QObject::tr("Do you want to save the projects? If you close without saving project, "
+                                "the data will be lost."));
+        box.setStandardButtons(QMessageBox::Save | QMessageBox::Close | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+        box.setMinimumSize(200, 200);
+        if (QAbstractButton* close = box.button(QMessageBox::Close)) {
+            if (close->shortcut().isEmpty()) {
+                close->setText(QLatin1Char('&') + close->text());
+                close->setShortcut(QKeySequence::mnemonic(close->text()));
+            }
+        }
+        switch (box.exec()) {
+        case QMessageBox::Close:
+            accept = true;
+            break;
+        case QMessageBox::Save:
+            // Saving arrives with the file operations; until then nothing is closed
+            // rather than lose data.
+        default:
+            accept = false;
+            break;
+        }
+    }
+    if (!accept) {
+        event->ignore();
+        return;
+    }
     event->accept();
+    d->ending = true;
+    for (auto& entry : d->projects)
+        entry.second->setDirty(false);
+    while (!d->passiveViews.empty()) {
+        BaseView* view = d->passiveViews.front();
+        view->onClose();
+        // A view that does not leave the list on closing must not stall the loop.
+        if (!d->passiveViews.empty() && d->passiveViews.front() == view)
+            d->passiveViews.pop_front();
+    }
+    for (std::size_t n = d->projects.size(); n > 0 && !d->projects.empty(); --n) {
+        const Obj::Project* project = d->projects.begin()->first;
+        const std::string name = project->get_name();
+        if (!Obj::Application::instance().close_project(name.c_str()))
+            break;
+    }
+}
+
+bool qPelmoraApplication::is_ending_project() const
+{
+    return d->ending;
+}
+
+void qPelmoraApplication::on_final_view_closed(GuiProject* project)
+{
+    if (d->ending || !project || !project->get_project())
+        return;
+    const int kind = project->get_project()->kind;
+    if (kind == 2 || kind == 3)
+        return;
+    try {
+        pmMsg::runCommand(pmMsg::CMD_CLOSE_PROJECT, 1, {project->get_project()->get_name()});
+    }
+    catch (const Vexil::ExceptionHandler& e) {
+        Vexil::MsgConsoleSingleton::Instance().Error("%s\n", e.what());
+    }
 }
 
 bool qPelmoraApplication::is_starting() const
@@ -269,6 +720,7 @@ bool qPelmoraApplication::activate_simmodule(const char* name)
         if (ok) {
             if (MainWindow* mw = MainWindow::get_main_window_inst())
                 mw->activate_simmodule(QString::fromUtf8(name));
+            signal_activate_simmodule(name);
         }
         if (previous)
             previous->deactivated();

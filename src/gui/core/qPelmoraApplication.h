@@ -4,22 +4,33 @@
 
 #include "PelmoraGuiExport.h"
 
+#include <boost/signals2/signal.hpp>
+
 #include <QPixmap>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+#include <string>
 
 class QCloseEvent;
 class QMessageLogContext;
+template <typename T> class QFutureWatcher;
 class vtkMRMLScene;
 class vtkSlicerApplicationLogic;
 
+namespace Obj { class Project; class ProjectObject; class Property; }
+namespace Vexil { class TypeInfo; }
+
 namespace Gui {
 
+class BaseView;
 class CommandController;
 class GuiProject;
 class MDIWindow;
+class ViewFeeder;
+class ViewFeederProject;
+class ViewFeederProjectObject;
 
 class PELMORAGUI_EXPORT qPelmoraApplication
 {
@@ -31,6 +42,28 @@ public:
     qPelmoraApplication& operator=(const qPelmoraApplication&) = delete;
 
     static qPelmoraApplication* application() { return _pInstance; }
+
+    // Project, object, module and view events, republished for the tree, the property
+    // view and the module group.
+    boost::signals2::signal<void(const GuiProject&, ViewFeederProject&)> signal_new_project;
+    boost::signals2::signal<void(const GuiProject&)> signal_remove_project;
+    boost::signals2::signal<void(const GuiProject&)> signal_relabel_project;
+    boost::signals2::signal<void(const GuiProject&)> signal_rename_project;
+    boost::signals2::signal<void(const GuiProject&)> signal_current_project;
+    boost::signals2::signal<void(const ViewFeeder&)> signal_create_object;
+    boost::signals2::signal<void(const ViewFeeder&)> signal_remove_object;
+    boost::signals2::signal<void(const ViewFeeder&, const Obj::Property&)> signal_change_object;
+    boost::signals2::signal<void(const ViewFeeder&)> signal_rename_object;
+    boost::signals2::signal<void(const ViewFeeder&)> signal_activate_object;
+    boost::signals2::signal<void(const char*)> signal_activate_simmodule;
+    boost::signals2::signal<void(const char*)> signal_new_simmodule;
+    boost::signals2::signal<void(const char*)> signal_delete_simmodule;
+    boost::signals2::signal<void(const MDIWindow*)> signal_activate_view;
+    boost::signals2::signal<void(const ViewFeederProjectObject&)> signal_in_edit;
+    boost::signals2::signal<void(const ViewFeederProjectObject&)> signal_reset_edit;
+
+    // Idle; for work without a result that outlives the caller.
+    QFutureWatcher<void>& futureWatcher();
 
     // Entry points for the host.
     static void initialize_application();
@@ -55,19 +88,74 @@ public:
 
     CommandController& get_command_manager();
 
-    // Projects and views.
+    // Projects.
+    GuiProject* get_project(const char* name) const;
+    GuiProject* get_project(const Obj::Project* project) const;
+    bool has_project(const Obj::Project* project) const;
     GuiProject* get_current_project() const;
+    void set_current_project(GuiProject* project);
     vtkMRMLScene* mrmlScene() const;
-    vtkSlicerApplicationLogic* applicationLogic() const;
+    void update_all();
+    // Requires a current project.
+    void update_current();
+    // The folder where new scenes are kept (the "Default Folder for Permanent Files").
+    static QString defaultScenePath();
+
+    // View feeders of objects; null without one.
+    ViewFeeder* get_view_feeder(const Obj::ProjectObject* object) const;
+    void hide_view_feeder(const Obj::ProjectObject* object);
+    void show_view_feeder(const Obj::ProjectObject* object);
+
+    // Views.
+    MDIWindow* activeView() const;
+    void activateView(const Vexil::TypeInfo& type, bool create);
     void set_current_view(MDIWindow* view);
+    // Views that belong to no project and follow the current one.
+    void connect_view(BaseView* view);
+    void disconnect_view(BaseView* view);
+    bool send_msg_to_current_view(const char* msg, const char** result = nullptr);
+    bool test_msg_to_current_view(const char* msg);
+
+    vtkSlicerApplicationLogic* applicationLogic() const;
+    void setApplicationLogic(vtkSlicerApplicationLogic* logic);
+
+    // Dirty state of the logic and of every GUI project.
+    bool getDirty() const;
+    void setDirty(bool on);
+
     // Asks about unsaved projects; accepts or ignores the event.
     void intend_to_close(QCloseEvent* event);
+    bool is_ending_project() const;
+    // Called by a GUI project whose last document view closed.
+    void on_final_view_closed(GuiProject* project);
+
+    // The standard command families (help, document and edit, object and annotation,
+    // view, window, selection), each added by its own part of the command set.
+    void build_basic_commands();
 
     // Opens a file with the module that handles it.
     void open(const char* fileName, const char* module);
 
+    // Relays of every GUI project's object signals.
+    void slot_create_object(const ViewFeeder& feeder);
+    void slot_remove_object(const ViewFeeder& feeder);
+    void slot_change_object(const ViewFeeder& feeder, const Obj::Property& property);
+    void slot_rename_object(const ViewFeeder& feeder);
+    void slot_activate_object(const ViewFeeder& feeder);
+    void slotInEdit(const ViewFeederProjectObject& feeder);
+    void slotResetEdit(const ViewFeederProjectObject& feeder);
+
+protected:
+    // The application logic's project signals.
+    void slot_new_project(const Obj::Project& project);
+    void slot_remove_project(const Obj::Project& project);
+    void slot_rename_project(const Obj::Project& project);
+    void slot_current_project(const Obj::Project& project);
+    void slot_relabel_project(const Obj::Project& project);
+
 private:
     struct Private;
+    std::unique_ptr<QFutureWatcher<void>> watcher;
     std::unique_ptr<Private> d;
     static qPelmoraApplication* _pInstance;
 };

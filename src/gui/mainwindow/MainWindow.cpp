@@ -1,75 +1,593 @@
 #include "MainWindow.h"
 
+#include "commands/Command.h"
+#include "commands/CommandAction.h"
+#include "core/GUIApplication.h"
+#include "core/qPelmoraApplication.h"
 #include "dialogs/SplashScreen.h"
 #include "dialogs/widgets/FileDialog.h"
+#include "dialogs/widgets/ProgressBar.h"
+#include "mainwindow/DockingWindowMediator.h"
+#include "mainwindow/GraphDockingView.h"
+#include "mainwindow/MDIWindow.h"
 #include "mainwindow/PictureFactory.h"
+#include "mainwindow/ReportView.h"
+#include "mainwindow/StatusBarObserver.h"
+#include "propertyeditor/PropertyView.h"
+#include "selection/EntitySelectionSingleton.h"
+#include "selection/SelectionView.h"
+#include "selection/TreeView.h"
+#include "visualization/qSlicerViewersToolBar.h"
 
+#include <mrml/vtkMRMLThreeDViewDisplayableManagerFactory.h>
 #include <obj/Application.h>
+#include <pmfwm/EntitySelectionData.h>
+#include <pmmsg/Message.h>
+#include <pmunit/Units.h>
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
 
 #include <QApplication>
-#include <QDir>
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
-#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPointer>
 #include <QScreen>
 #include <QSettings>
+#include <QSignalMapper>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTimer>
+#include <QToolBar>
+#include <QWhatsThis>
+
+#include <boost/signals2/connection.hpp>
 
 using namespace Gui;
 
 MainWindow* MainWindow::instance = nullptr;
 
-struct MainWindow::Private
-{
-    QMdiArea* mdiArea = nullptr;
-    QLabel* messageLabel = nullptr;
-    QLabel* statusLabel = nullptr;
-    QTimer* statusClear = nullptr;
-    SplashScreen* splash = nullptr;
-};
-
 namespace {
+
+constexpr int StatusMessageMs = 5000;
+constexpr int ActionCheckMs = 300;
+constexpr int ActionCheckMinGapMs = 251;
+
+// Restarted at every activation check; shared by the class.
+QElapsedTimer& checkClock()
+{
+    static QElapsedTimer clock;
+    return clock;
+}
+
+bool windowMenuFirstCall = true;
+
 const std::string* findConfig(const char* key)
 {
     auto it = Obj::Application::mConfig.find(key);
     return it == Obj::Application::mConfig.end() ? nullptr : &it->second;
 }
+
 } // namespace
+
+struct MainWindow::Private
+{
+    QLabel* statusLabel = nullptr;
+    QLabel* messageLabel = nullptr;
+    QTimer* statusClear = nullptr;
+    QTimer* actionTimer = nullptr;
+    QTimer* showTimer = nullptr;
+    QMdiArea* mdiArea = nullptr;
+    QPointer<MDIWindow> activeView;
+    QSignalMapper* windowMapper = nullptr;
+    SplashScreen* splash = nullptr;
+    std::unique_ptr<StatusBarObserver> statusObserver;
+    bool whatsThis = false;
+    QString whatsThisHelp;
+    QLabel* unitLabel = nullptr;
+    std::unique_ptr<pmFwm::EntitySelectionData> entitySelection;
+    boost::signals2::connection entitySelectionConnection;
+    qSlicerViewersToolBar* viewersToolBar = nullptr;
+};
 
 MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags), d(std::make_unique<Private>())
 {
     instance = this;
+    qPelmoraApplication* app = qPelmoraApplication::application();
+
+    d->viewersToolBar = new qSlicerViewersToolBar(this);
+    d->viewersToolBar->setObjectName(QStringLiteral("ViewersToolBar"));
+    d->viewersToolBar->setWindowTitle(QCoreApplication::translate("qSlicerMainWindow", "Crosshair Selection"));
+    addToolBar(Qt::TopToolBarArea, d->viewersToolBar);
+    d->viewersToolBar->setApplicationLogic(app ? app->applicationLogic() : nullptr);
+
     d->mdiArea = new QMdiArea(this);
+    d->mdiArea->setTabPosition(QTabWidget::South);
     d->mdiArea->setViewMode(QMdiArea::TabbedView);
-    d->mdiArea->setTabsClosable(true);
-    d->mdiArea->setTabsMovable(true);
+    if (auto* tabs = d->mdiArea->findChild<QTabBar*>()) {
+        tabs->setTabsClosable(true);
+        tabs->setExpanding(false);
+        connect(tabs, &QTabBar::tabCloseRequested, this, &MainWindow::tabCloseRequested);
+    }
+    d->mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    d->mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    d->mdiArea->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, false);
+    d->mdiArea->setActivationOrder(QMdiArea::ActivationHistoryOrder);
+    d->mdiArea->setBackground(QBrush(QColor(160, 160, 160, 255)));
     setCentralWidget(d->mdiArea);
 
+    d->statusObserver = std::make_unique<StatusBarObserver>();
+
     d->messageLabel = new QLabel(statusBar());
+    d->messageLabel->setMinimumWidth(120);
+    d->messageLabel->setObjectName(QStringLiteral("MessageLabel"));
+    statusBar()->addWidget(d->messageLabel, 0);
+    d->unitLabel = new QLabel(statusBar());
+    d->unitLabel->setMinimumWidth(180);
+    d->unitLabel->setObjectName(QStringLiteral("UnitLabel"));
+    if (pmUnit::UnitsManager* units = pmUnit::UnitsManager::instance())
+        d->unitLabel->setText(units->getUnitStatusLabel());
+    statusBar()->addPermanentWidget(d->unitLabel, 0);
+    if (Obj::Application::_pcSingleton) {
+        if (Vexil::PreferenceManager* prefs = Obj::Application::instance().getPrefMgr())
+            connect(prefs, &Vexil::PreferenceManager::optionChanged, this, &MainWindow::settingUpdated);
+    }
+    statusBar()->addPermanentWidget(ProgressQueue::instance()->get_progress_bar(statusBar()), 1);
     d->statusLabel = new QLabel(statusBar());
-    statusBar()->addWidget(d->messageLabel, 1);
+    d->statusLabel->setMinimumWidth(30);
+    d->statusLabel->setObjectName(QStringLiteral("StatusLabel"));
     statusBar()->addPermanentWidget(d->statusLabel, 0);
+
     d->statusClear = new QTimer(this);
     d->statusClear->setSingleShot(true);
     connect(d->statusClear, &QTimer::timeout, d->messageLabel, &QLabel::clear);
-    resize(1024, 768);
+    d->actionTimer = new QTimer(this);
+    connect(d->actionTimer, &QTimer::timeout, this, &MainWindow::update_all_actions);
+    d->actionTimer->setSingleShot(true);
+    d->actionTimer->start(ActionCheckMs);
+    d->showTimer = new QTimer(this);
+    connect(d->showTimer, &QTimer::timeout, this, &MainWindow::showMainWindow);
+    d->showTimer->setSingleShot(true);
+
+    d->windowMapper = new QSignalMapper(this);
+    connect(d->windowMapper, &QSignalMapper::mappedWidget, this, &MainWindow::on_set_current_sub_window);
+    connect(d->mdiArea, &QMdiArea::subWindowActivated, this, &MainWindow::activate_sub_window);
+
+    DockingWindowMediator* docks = DockingWindowMediator::instance();
+    auto registerPanel = [docks](QWidget* panel, const char* objectName, const char* id) {
+        panel->setObjectName(QString::fromLatin1(objectName));
+        panel->setMinimumWidth(150);
+        docks->register_docking_window(id, panel);
+    };
+    registerPanel(new TreeDockWidget(nullptr, this), "Project Explorer", "Std_TreeView");
+    registerPanel(new DockWindow::PropertyDockingView(nullptr, this), "Properties", "Std_PropertyView");
+    auto* table = new DockWindow::TableDockingView(nullptr, this);
+    registerPanel(table, "Tabular Data", "Std_TableView");
+    auto* chart = new DockWindow::GraphDockingView(nullptr, this);
+    registerPanel(chart, "Chart", "Std_GraphView");
+    table->setChartGUI(chart->get_chart_widget());
+    if (Obj::Application::_pcSingleton && Obj::Application::instance().useOldSelectionView)
+        registerPanel(new DockWindow::SelectionView(nullptr, this), "Selection View Old", "Std_SelectionView");
+    registerPanel(new DockWindow::SelectionView3(nullptr, this), "Selection View", "Std_SelectionView3");
+
+    d->entitySelection = std::make_unique<pmFwm::EntitySelectionData>();
+    d->entitySelectionConnection = d->entitySelection->signal_selection_changed.connect(
+        [singleton = &EntitySelectionSingleton::instance()](const pmFwm::SelectionModification2& change) {
+            singleton->on_selection_modified(change);
+        });
+
+    auto* report = new DockWindow::ReportView(this);
+    report->setObjectName(QStringLiteral("Output"));
+    report->setMinimumWidth(150);
+    docks->register_docking_window("Std_ReportView", report);
+    connect(report, &DockWindow::ReportView::signalProcessOutput, this, &MainWindow::slotProcessOutput);
+
+    setAcceptDrops(true);
+    statusBar()->showMessage(tr("Ready"), 2001);
+    firstCheckDone = false;
+    adjustSize();
+
+    vtkMRMLThreeDViewDisplayableManagerFactory* factory = vtkMRMLThreeDViewDisplayableManagerFactory::GetInstance();
+    for (const char* word : {"ROI", "Ruler", "Fiducial"}) {
+        const QByteArray name = QString::fromLatin1("vtkMRMLAnnotation%1DisplayableManager")
+                                    .arg(QLatin1String(word)).toLatin1();
+        factory->RegisterDisplayableManager(name.constData());
+    }
+    factory->RegisterDisplayableManager("vtkMRMLAnnotationFemDisplayableManager");
 }
 
 MainWindow::~MainWindow()
 {
+    d->entitySelectionConnection.disconnect();
+    d->entitySelection.reset();
+    d->statusObserver.reset();
     end_splash_window();
     if (instance == this)
         instance = nullptr;
+    d.reset();
 }
 
 MainWindow* MainWindow::get_main_window_inst()
 {
     return instance;
 }
+
+QMdiArea* MainWindow::mdiArea() const
+{
+    return d->mdiArea;
+}
+
+pmFwm::EntitySelectionData* MainWindow::getEntitySelData() const
+{
+    return d->entitySelection.get();
+}
+
+// ---------------------------------------------------------------------------------------
+// Status bar
+
+void MainWindow::set_statusbar_text(int kind, const QString& text)
+{
+    if (kind == 1) {
+        d->messageLabel->setText(text);
+        d->statusClear->start(StatusMessageMs);
+    }
+    else if (kind == 2) {
+        d->statusLabel->setText(text);
+    }
+}
+
+void MainWindow::customEvent(QEvent* event)
+{
+    user_defined_event(event);
+}
+
+void MainWindow::user_defined_event(QEvent* event)
+{
+    if (event->type() != CustomMessageEvent::EventType)
+        return;
+    auto* message = static_cast<CustomMessageEvent*>(event);
+    if (message->type() >= 0 && message->type() <= 2) {
+        d->messageLabel->setText(message->message());
+        d->statusClear->start(StatusMessageMs);
+    }
+}
+
+void MainWindow::display_message(const QString&, int)
+{
+}
+
+void MainWindow::display_message(const QString&)
+{
+}
+
+// ---------------------------------------------------------------------------------------
+// Document area
+
+void MainWindow::arrange_subwindows() { d->mdiArea->tileSubWindows(); }
+void MainWindow::tile() { d->mdiArea->tileSubWindows(); }
+void MainWindow::cascade() { d->mdiArea->cascadeSubWindows(); }
+void MainWindow::close_current_window() { d->mdiArea->closeActiveSubWindow(); }
+void MainWindow::close_selected_window() {}
+void MainWindow::close_all_windows() { d->mdiArea->closeAllSubWindows(); }
+void MainWindow::set_next_window_current() { d->mdiArea->activateNextSubWindow(); }
+void MainWindow::set_last_window_current() { d->mdiArea->activatePreviousSubWindow(); }
+
+void MainWindow::activate_simmodule(const QString& name)
+{
+    Q_EMIT workbenchActivated(name);
+}
+
+void MainWindow::get_action_info()
+{
+    QWhatsThis::enterWhatsThisMode();
+}
+
+MDIWindow* MainWindow::activeWindow() const
+{
+    return d->activeView.data();
+}
+
+void MainWindow::setActiveWindow(MDIWindow* view)
+{
+    if (!view || !view->canActivated())
+        return;
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(view->parentWidget()))
+        d->mdiArea->setActiveSubWindow(sub);
+    d->activeView = view;
+    if (qPelmoraApplication* app = qPelmoraApplication::application())
+        app->set_current_view(view);
+}
+
+void MainWindow::activate_sub_window(QMdiSubWindow* window)
+{
+    if (!window)
+        return;
+    auto* view = qobject_cast<MDIWindow*>(window->widget());
+    if (!view || !view->canActivated())
+        return;
+    d->activeView = view;
+    if (qPelmoraApplication* app = qPelmoraApplication::application())
+        app->set_current_view(view);
+}
+
+void MainWindow::on_set_current_sub_window(QWidget* window)
+{
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(window))
+        d->mdiArea->setActiveSubWindow(sub);
+}
+
+void MainWindow::tabCloseRequested(int index)
+{
+    const QList<QMdiSubWindow*> windows = d->mdiArea->subWindowList(QMdiArea::CreationOrder);
+    if (index >= 0 && index < windows.size())
+        windows.at(index)->close();
+}
+
+void MainWindow::addWindow(MDIWindow* view)
+{
+    if (!view)
+        return;
+    const bool first = d->mdiArea->subWindowList().isEmpty();
+    auto* sub = new QMdiSubWindow(d->mdiArea->viewport());
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWidget(view);
+    sub->setWindowIcon(view->windowIcon());
+    if (QMenu* menu = sub->systemMenu()) {
+        QAction* closeAll = menu->addAction(tr("Close All"));
+        connect(closeAll, &QAction::triggered, d->mdiArea, &QMdiArea::closeAllSubWindows);
+    }
+    d->mdiArea->addSubWindow(sub);
+    connect(view, &MDIWindow::message, this,
+            static_cast<void (MainWindow::*)(const QString&, int)>(&MainWindow::display_message));
+    connect(this, &MainWindow::windowStateChanged, view, &MDIWindow::windowStateChanged);
+    view->installEventFilter(this);
+    if (first)
+        view->showMaximized();
+    else
+        view->show();
+}
+
+void MainWindow::removeWindow(MDIWindow* view)
+{
+    if (!view)
+        return;
+    disconnect(view, &MDIWindow::message, this,
+               static_cast<void (MainWindow::*)(const QString&, int)>(&MainWindow::display_message));
+    disconnect(this, &MainWindow::windowStateChanged, view, &MDIWindow::windowStateChanged);
+    view->removeEventFilter(this);
+    QWidget* focus = focusWidget();
+    if (focus && view->isAncestorOf(focus))
+        focus->clearFocus();
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(view->parentWidget())) {
+        d->mdiArea->removeSubWindow(sub);
+        sub->deleteLater();
+    }
+}
+
+bool MainWindow::hasWindow(MDIWindow* view) const
+{
+    if (!view)
+        return false;
+    auto* sub = qobject_cast<QMdiSubWindow*>(view->parentWidget());
+    return sub && d->mdiArea->subWindowList().contains(sub);
+}
+
+QList<QWidget*> MainWindow::get_windows(QMdiArea::WindowOrder order) const
+{
+    QList<QWidget*> widgets;
+    for (QMdiSubWindow* sub : d->mdiArea->subWindowList(order))
+        widgets.append(sub->widget());
+    return widgets;
+}
+
+void MainWindow::switch_to_toplevel_mode()
+{
+    const QList<QDockWidget*> docks = findChildren<QDockWidget*>();
+    for (QDockWidget* dock : docks) {
+        dock->setParent(nullptr, Qt::Window);
+        dock->show();
+    }
+    for (QWidget* view : get_windows(QMdiArea::CreationOrder)) {
+        view->setParent(nullptr, Qt::Window);
+        view->show();
+    }
+}
+
+void MainWindow::swtich_to_docked_mode()
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* view = qobject_cast<MDIWindow*>(w))
+            view->setCurrentViewMode(0);
+    }
+}
+
+void MainWindow::slotProcessOutput(const QString& project, const QString& text)
+{
+    // The logic offers no output operation for a project yet; nothing emits this either.
+    Q_UNUSED(project);
+    Q_UNUSED(text);
+}
+
+// ---------------------------------------------------------------------------------------
+// Menus
+
+void MainWindow::before_display_window_menu()
+{
+    qPelmoraApplication* app = qPelmoraApplication::application();
+    Command* command = app ? app->get_command_manager().get_command_by_name("Std_WindowsMenu") : nullptr;
+    auto* group = command ? qobject_cast<CmdActionGroup*>(command->get_action()) : nullptr;
+    // Without the command (or before it was placed) there is no menu to fill.
+    if (!group)
+        return;
+    const QList<QAction*> actions = group->get_actions();
+    if (actions.isEmpty())
+        return;
+    if (windowMenuFirstCall) {
+        windowMenuFirstCall = false;
+        for (int i = 0; i < actions.size() - 1; ++i)
+            connect(actions.at(i), &QAction::triggered, d->windowMapper,
+                    static_cast<void (QSignalMapper::*)()>(&QSignalMapper::map));
+    }
+    const QList<QMdiSubWindow*> windows = d->mdiArea->subWindowList();
+    QMdiSubWindow* active = d->mdiArea->activeSubWindow();
+    const int listed = qMin(windows.size(), actions.size() - 1);
+    for (int i = 0; i < listed; ++i) {
+        QMdiSubWindow* sub = windows.at(i);
+        QString title = sub->windowTitle();
+        const int placeholder = title.lastIndexOf(QLatin1String("[*]"));
+        if (placeholder > 0) {
+            title = title.left(placeholder);
+            if (sub->isWindowModified())
+                title += QLatin1Char('*');
+        }
+        const QString text = i < 9 ? QString::fromLatin1("&%1 %2").arg(i + 1).arg(title)
+                                   : QString::fromLatin1("%1 %2").arg(i + 1).arg(title);
+        QAction* action = actions.at(i);
+        action->setText(text);
+        action->setVisible(true);
+        action->setChecked(sub == active);
+        d->windowMapper->setMapping(action, sub);
+    }
+    for (int i = listed; i < actions.size(); ++i)
+        actions.at(i)->setVisible(false);
+    if (listed > 0)
+        actions.last()->setVisible(true);
+}
+
+void MainWindow::before_display_toolbar_menu()
+{
+    auto* menu = qobject_cast<QMenu*>(sender());
+    if (!menu)
+        return;
+    menu->clear();
+    const QString tip = tr("Toggles this toolbar");
+    for (QToolBar* bar : findChildren<QToolBar*>()) {
+        if (bar->parentWidget() != this)
+            continue;
+        QAction* toggle = bar->toggleViewAction();
+        toggle->setToolTip(tip);
+        toggle->setStatusTip(tip);
+        toggle->setWhatsThis(tip);
+        menu->addAction(toggle);
+    }
+}
+
+void MainWindow::before_display_dockwindow_menu()
+{
+    auto* menu = qobject_cast<QMenu*>(sender());
+    if (!menu)
+        return;
+    menu->clear();
+    const QString tip = tr("Toggles this dockable window");
+    for (QDockWidget* dock : findChildren<QDockWidget*>()) {
+        QAction* toggle = dock->toggleViewAction();
+        toggle->setToolTip(tip);
+        toggle->setStatusTip(tip);
+        toggle->setWhatsThis(tip);
+        menu->addAction(toggle);
+    }
+}
+
+void MainWindow::setMrmlScene(vtkMRMLScene* scene)
+{
+    // The argument only says that there is a scene; the toolbar takes the current one.
+    if (!scene)
+        return;
+    if (qPelmoraApplication* app = qPelmoraApplication::application())
+        d->viewersToolBar->setMRMLScene(app->mrmlScene());
+}
+
+QMenu* MainWindow::make_popup_menu()
+{
+    return createPopupMenu();
+}
+
+// ---------------------------------------------------------------------------------------
+// Timers
+
+void MainWindow::update_all_actions()
+{
+    QElapsedTimer& clock = checkClock();
+    const bool tooSoon = clock.isValid() && clock.elapsed() < ActionCheckMinGapMs;
+    if (!(tooSoon && firstCheckDone) && isVisible()) {
+        if (qPelmoraApplication* app = qPelmoraApplication::application())
+            app->get_command_manager().check_activation();
+        clock.restart();
+        firstCheckDone = true;
+    }
+    d->actionTimer->start(ActionCheckMs);
+}
+
+void MainWindow::timerEvent(QTimerEvent*)
+{
+    Q_EMIT timeEvent();
+}
+
+void MainWindow::showMainWindow()
+{
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    d->showTimer->start(15000);
+    QMainWindow::showEvent(event);
+}
+
+void MainWindow::hideEvent(QHideEvent* event)
+{
+    d->showTimer->stop();
+    QMainWindow::hideEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (qPelmoraApplication* app = qPelmoraApplication::application())
+        app->intend_to_close(event);
+    if (!event->isAccepted())
+        return;
+    d->actionTimer->stop();
+    saveAppQtSettings();
+    Q_EMIT mainWindowClosed();
+}
+
+// ---------------------------------------------------------------------------------------
+// Settings
+
+void MainWindow::settingUpdated(Vexil::PM_SETTING id)
+{
+    if (!Obj::Application::_pcSingleton)
+        return;
+    Vexil::PreferenceManager* prefs = Obj::Application::instance().getPrefMgr();
+    pmUnit::UnitsManager* units = pmUnit::UnitsManager::instance();
+    if (!prefs || !units)
+        return;
+    switch (id) {
+    case Vexil::PM_UNIT_SYSTEM:
+        units->setSystemUnits(prefs->getString(id));
+        pmMsg::InterpreterSingleton::Instance().updateOCCTargetUnit();
+        break;
+    case Vexil::PM_ANGULAR_VELOCITY_UNIT:
+        units->setAngularVelocityUnits(prefs->getString(id));
+        break;
+    case Vexil::PM_ANGLE_UNIT:
+        units->setAngleUnits(prefs->getString(id));
+        break;
+    case Vexil::PM_TEMPERATURE_UNIT:
+        units->setTemperatureUnits(prefs->getString(id));
+        break;
+    default:
+        return;
+    }
+    d->unitLabel->setText(units->getUnitStatusLabel());
+}
+
+// ---------------------------------------------------------------------------------------
+// Splash screen, start-up and Qt settings
 
 QPixmap MainWindow::get_splash_pixmap() const
 {
@@ -105,7 +623,7 @@ void MainWindow::begin_splash_window()
 
 void MainWindow::end_splash_window()
 {
-    if (!d->splash)
+    if (!d || !d->splash)
         return;
     d->splash->finish(this);
     delete d->splash;
@@ -149,20 +667,6 @@ void MainWindow::saveAppQtSettings()
     config.endGroup();
 }
 
-void MainWindow::activate_simmodule(const QString& name)
-{
-    Q_EMIT workbenchActivated(name);
-}
-
-MDIWindow* MainWindow::activeWindow() const
-{
-    return nullptr;
-}
-
-void MainWindow::setMrmlScene(vtkMRMLScene*)
-{
-}
-
 void MainWindow::delayedStartup()
 {
     Obj::Application& logic = Obj::Application::instance();
@@ -179,6 +683,13 @@ void MainWindow::delayedStartup()
         }
         return;
     }
+    // A second start with files hands them to the running instance and ends.
+    if (auto* single = qobject_cast<GUISingleApplication*>(QCoreApplication::instance())) {
+        if (single->handOverCommandLineFiles()) {
+            QCoreApplication::quit();
+            return;
+        }
+    }
     const std::vector<std::string> files = logic.processFiles(logic.getCmdLineFiles());
     for (const std::string& file : files)
         FileDialog::setWorkingDirectory(QString::fromUtf8(file.c_str()));
@@ -194,28 +705,12 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
         std::vector<std::string> files;
         for (const QByteArray& message : messages) {
             if (message.startsWith("OpenFile:"))
-                files.emplace_back(message.mid(9).constData(), static_cast<size_t>(message.size() - 9));
+                files.emplace_back(message.constData() + 9, static_cast<size_t>(message.size() - 9));
         }
         const std::vector<std::string> opened = Obj::Application::instance().processFiles(files);
         for (const std::string& file : opened)
             FileDialog::setWorkingDirectory(QString::fromUtf8(file.c_str()));
     }
     catch (const Vexil::SystemExitException&) {
-    }
-}
-
-void MainWindow::display_message(const QString& text, int timeout)
-{
-    statusBar()->showMessage(text, timeout);
-}
-
-void MainWindow::set_statusbar_text(int kind, const QString& text)
-{
-    if (kind == 1) {
-        d->messageLabel->setText(text);
-        d->statusClear->start(5000);
-    }
-    else if (kind == 2) {
-        d->statusLabel->setText(text);
     }
 }

@@ -1,12 +1,46 @@
 #include "qView3DMRML.h"
 
+#include "core/GuiProject.h"
+
+#include <mrml/vtkMRMLScene.h>
+
 using namespace Gui;
 
 VEXIL_TYPESYSTEM_SOURCE_ABSTRACT(Gui::qView3DMRML, Gui::MDIWindow)
 
-qView3DMRML::qView3DMRML(GuiProject* p, QWidget* parent, Qt::WindowFlags flags)
-    : MDIWindow(p, parent, flags)
+qView3DMRML::qView3DMRML(GuiProject* p, QWidget* parent, QOpenGLWidget* shared, Qt::WindowFlags flags)
+    : MDIWindow(p, parent, flags), shareWidget(shared)
 {
+    // A document view belongs to its project's views until it leaves them.
+    if (p)
+        p->attachView(this, false);
 }
 
-qView3DMRML::~qView3DMRML() = default;
+qView3DMRML::~qView3DMRML()
+{
+    GuiProject* p = get_project();
+    set_project(nullptr);
+    if (p)
+        p->detachView(this, false);
+}
+
+void qView3DMRML::setMRMLScene(vtkMRMLScene* s)
+{
+    if (scene.GetPointer() != s)
+        scene = s;
+}
+
+vtkMRMLScene* qView3DMRML::mrmlScene() const
+{
+    return scene;
+}
+
+void qView3DMRML::createThreeDWidget()
+{
+    // The 3D widget arrives with the 3D view itself.
+}
+
+QOpenGLWidget* qView3DMRML::sharedGLWidget() const
+{
+    return nullptr;
+}

@@ -5,6 +5,8 @@
 
 #include <boost/signals2/signal.hpp>
 
+namespace Vexil { class Hdf5FileWriter; class Hdf5FileReader; }
+
 #include <map>
 #include <memory>
 #include <string>
@@ -61,6 +63,15 @@ public:
     boost::signals2::signal<void(const ProjectObject&)> signal_rename_object;
     boost::signals2::signal<void(const ProjectObject&)> signal_activate_object;
     boost::signals2::signal<void(const Project&)> signal_refresh;
+    // Raised while the project is written to or read from a project file, and when some
+    // of its objects are exported or imported; listeners add or read their own parts.
+    boost::signals2::signal<void(Vexil::Hdf5FileWriter&, const std::string&)> signal_save;
+    boost::signals2::signal<void(Vexil::Hdf5FileReader&, const std::string&)> signal_restore;
+    boost::signals2::signal<void(const std::vector<ProjectObject*>&, Vexil::Hdf5FileWriter&)>
+        signal_export_objects;
+    boost::signals2::signal<void(const std::vector<ProjectObject*>&, Vexil::Hdf5FileReader&,
+                                 const std::map<std::string, std::string>&)>
+        signal_import_objects;
 
 private:
     friend class Application;

@@ -102,6 +102,11 @@ void ProjectObjectGroup::remove_member(const ProjectObject* object)
     members.erase(it);
 }
 
+AnnotationsGroup::AnnotationsGroup()
+{
+    set_feeder_type_name("Gui::ViewFeederAnnotationsGroup");
+}
+
 AnnotationFiducial::AnnotationFiducial()
 {
     set_feeder_type_name("Gui::ViewFeederAnnotationFiducial");

@@ -76,6 +76,8 @@ private:
 class AnnotationsGroup : public ProjectObjectGroup
 {
     VEXIL_TYPESYSTEM_HEADER();
+public:
+    AnnotationsGroup();
 };
 
 // Annotation objects of the logic; the GUI shows each through its own feeder type.

@@ -165,6 +165,14 @@ Property* PropertyContainer::adopt_property(Property* property, const char* name
     return property;
 }
 
+unsigned int PropertyContainer::get_memory_usage() const
+{
+    std::size_t bytes = 0;
+    for (const Property* p : properties)
+        bytes += sizeof(*p) + p->name.size();
+    return static_cast<unsigned int>(bytes);
+}
+
 Property* PropertyContainer::get_property_by_name(const char* name) const
 {
     if (!name)

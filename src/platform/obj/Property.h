@@ -104,6 +104,8 @@ public:
 
     // Called after a property's value changed.
     virtual void on_changed(const Property*) {}
+    // Bytes held by the properties themselves.
+    virtual unsigned int get_memory_usage() const;
 
 protected:
     // Takes ownership of `property` under `name`; deletes it and returns null when the
@@ -114,5 +116,8 @@ private:
     std::vector<Property*> properties;
     std::map<std::string, Property*> propertiesByName;
 };
+
+// The name the product's code uses for the container base.
+using PropertyDS = PropertyContainer;
 
 } // namespace Obj

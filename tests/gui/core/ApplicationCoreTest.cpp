@@ -24,7 +24,7 @@
 
 using PelmoraTest::ConsoleCapture;
 
-namespace {
+namespace CoreTest {
 
 // Module classes standing in for the product's: one that activates and one that fails
 // the way a broken module library does.  They take the product's registered names.
@@ -59,6 +59,12 @@ void FailingModule::init()
 {
     initSubclass(classTypeId, "AuxillaryGui::SimModule", "Gui::StdSimModule", &create);
 }
+
+} // namespace CoreTest
+
+using namespace CoreTest;
+
+namespace {
 
 // Registers the library's types once for this test program.
 void registerTypesOnce()
@@ -106,8 +112,9 @@ TEST_F(ApplicationCore, RegistersStartupTypesUnderTheirParents)
         EXPECT_STREQ(type.get_parent().get_name(), row.parent);
         std::unique_ptr<Vexil::RootClass> built(Vexil::TypeInfo::build_instance_by_name(row.name));
         EXPECT_EQ(built != nullptr, row.buildable);
-        if (built)
+        if (built) {
             EXPECT_TRUE(built->is_inherited_from(type));
+        }
     }
 }
 

@@ -1,0 +1,78 @@
+#pragma once
+// Dock panels and the mediator that registers them by name and wraps them into docks
+// of the main window following a module's layout.
+
+#include "PelmoraGuiExport.h"
+#include "mainwindow/BaseView.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+#include <map>
+#include <string>
+#include <vector>
+
+class QDockWidget;
+
+namespace Gui {
+
+// Base of every panel shown in a dock.
+class PELMORAGUI_EXPORT DockingWindow : public QWidget, public BaseView
+{
+    Q_OBJECT
+public:
+    DockingWindow(GuiProject* project, QWidget* parent);
+    ~DockingWindow() override;
+    virtual const char* get_name() const { return "DockingWindow"; }
+};
+
+// One record of a module's dock layout.
+struct DockingWindowItem
+{
+    std::string name;
+    Qt::DockWidgetArea area = Qt::LeftDockWidgetArea;
+    bool visible = true;
+    bool grouping = false;
+};
+
+class PELMORAGUI_EXPORT DockingWindowItems
+{
+public:
+    void add_docking_window(const char* name, Qt::DockWidgetArea area, bool visible, bool grouping);
+    const std::vector<DockingWindowItem>& get_docking_windows() const { return items; }
+
+private:
+    std::vector<DockingWindowItem> items;
+};
+
+class PELMORAGUI_EXPORT DockingWindowMediator : public QObject
+{
+    Q_OBJECT
+public:
+    static DockingWindowMediator* instance();
+    static void destruct();
+
+    // Hides the panel and keeps it under `id`; false for a null panel or a taken id.
+    bool register_docking_window(const char* id, QWidget* widget);
+    // The registered panel, null when the id is unknown or the panel is gone.
+    QWidget* getDockingWindow(const char* id) const;
+    QList<QWidget*> get_docking_windows() const;
+    // Wraps the panel into a new hidden dock of the main window.
+    QDockWidget* add_docking_window(const char* name, QWidget* widget, Qt::DockWidgetArea area);
+    // Shows the docks the layout names, creating each on first use.
+    void setup(const DockingWindowItems* items);
+
+private Q_SLOTS:
+    void on_docking_widget_closed(QObject* dock);
+
+private:
+    DockingWindowMediator() = default;
+    ~DockingWindowMediator() override;
+    std::map<std::string, QPointer<QWidget>> registry;
+    QList<QDockWidget*> docks;
+    static DockingWindowMediator* _instance;
+};
+
+} // namespace Gui

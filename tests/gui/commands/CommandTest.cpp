@@ -1,0 +1,283 @@
+// The command framework: registry, placement, activation checks, guarded invocation and
+// what reaches the interpreter and the application logic.
+
+#include <commands/Command.h>
+#include <commands/CommandAction.h>
+#include <commands/SimModule.h>
+#include <core/qPelmoraApplication.h>
+
+#include <support/ConsoleCapture.h>
+#include <support/ModalCloser.h>
+#include <support/TestEnvironment.h>
+
+#include <obj/Application.h>
+#include <pmmsg/Message.h>
+#include <vexil/Exception.h>
+
+#include <QMenu>
+#include <QTest>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
+
+using PelmoraTest::ConsoleCapture;
+
+namespace {
+
+// A command whose behaviour each test sets.
+class TestCommand : public Gui::Command
+{
+public:
+    explicit TestCommand(const char* name, const char* group = "Standard") : Gui::Command(name)
+    {
+        sGroup = group;
+        sMenuText = "&Save";
+        sToolTipText = "Save";
+        sStatusTip = "Save the project";
+    }
+    const char* get_class_name() const override { return "TestCommand"; }
+    void activated(int i) override
+    {
+        calls.push_back(i);
+        if (work)
+            work(i);
+    }
+    bool is_applicable() override
+    {
+        ++checks;
+        return applicable;
+    }
+    void setShortcut(const char* keys) { sAccel = keys; }
+    void setModule(const char* module) { sAppModule = module; }
+
+    std::vector<int> calls;
+    std::function<void(int)> work;
+    bool applicable = true;
+    int checks = 0;
+};
+
+bool lineSent(const std::string& line)
+{
+    for (const auto& l : pmMsg::Journal::lines())
+        if (l == line)
+            return true;
+    return false;
+}
+
+class Commands : public ::testing::Test
+{
+protected:
+    void SetUp() override { pmMsg::Journal::clear(); }
+    void TearDown() override
+    {
+        Gui::Command::block_all_command(false);
+        Gui::SimModuleController::destruct();
+    }
+    Gui::CommandController controller;
+};
+
+} // namespace
+
+TEST_F(Commands, RegistryFindsByExactNameAndListsInNameOrder)
+{
+    controller.new_command(new TestCommand("Std_ViewZoomOut", "Standard-View"));
+    controller.new_command(new TestCommand("Std_New"));
+    controller.new_command(new TestCommand("Std_ViewExtents", "Standard-View"));
+    auto* other = new TestCommand("Fem_Mesh");
+    other->setModule("Fem");
+    controller.new_command(other);
+
+    EXPECT_NE(controller.get_command_by_name("Std_New"), nullptr);
+    EXPECT_EQ(controller.get_command_by_name("std_new"), nullptr);
+    EXPECT_EQ(controller.get_command_by_name(nullptr), nullptr);
+
+    auto view = controller.get_group_commands("Standard-View");
+    ASSERT_EQ(view.size(), 2u);
+    EXPECT_STREQ(view[0]->get_name(), "Std_ViewExtents");
+    EXPECT_STREQ(view[1]->get_name(), "Std_ViewZoomOut");
+    auto fem = controller.get_module_commands("Fem");
+    ASSERT_EQ(fem.size(), 1u);
+    EXPECT_STREQ(fem[0]->get_name(), "Fem_Mesh");
+    auto all = controller.get_all_commands();
+    ASSERT_EQ(all.size(), 4u);
+    EXPECT_STREQ(all.front()->get_name(), "Fem_Mesh");
+}
+
+TEST_F(Commands, ANewerCommandOfTheSameNameReplacesTheFirstWhosePlacedActionStillWorks)
+{
+    auto* first = new TestCommand("Std_Save");
+    controller.new_command(first);
+    QMenu menu;
+    ASSERT_TRUE(controller.add_to("Std_Save", &menu));
+    auto* second = new TestCommand("Std_Save");
+    controller.new_command(second);
+    EXPECT_EQ(controller.get_command_by_name("Std_Save"), second);
+    // The first command's action is still shown and still runs its command.
+    menu.actions().front()->trigger();
+    EXPECT_EQ(first->calls.size(), 1u);
+    EXPECT_TRUE(second->calls.empty());
+    delete first->get_action();
+}
+
+TEST_F(Commands, UnknownNamesAreIgnoredSilently)
+{
+    ConsoleCapture console;
+    QMenu menu;
+    EXPECT_FALSE(controller.add_to("Std_Missing", &menu));
+    EXPECT_TRUE(menu.actions().isEmpty());
+    controller.run_command_by_name("Std_Missing");
+    EXPECT_TRUE(console.lines().empty());
+}
+
+TEST_F(Commands, OneActionIsSharedByEveryPlaceWithItsTexts)
+{
+    auto* cmd = new TestCommand("Std_Save");
+    cmd->setShortcut("Ctrl+S");
+    controller.new_command(cmd);
+    QMenu menu;
+    QToolBar bar;
+    controller.add_to("Std_Save", &menu);
+    controller.add_to("Std_Save", &bar);
+    ASSERT_EQ(menu.actions().size(), 1);
+    ASSERT_EQ(bar.actions().size(), 1);
+    QAction* action = menu.actions().front();
+    EXPECT_EQ(action, bar.actions().front());
+    EXPECT_EQ(action->objectName(), QStringLiteral("Std_Save"));
+    EXPECT_EQ(action->text(), QStringLiteral("&Save"));
+    EXPECT_EQ(action->toolTip(), QStringLiteral("Save (Ctrl+S)"));
+    EXPECT_EQ(action->statusTip(), QStringLiteral("(Ctrl+S)\tSave the project"));
+
+    cmd->get_action()->set_enabled(false);
+    EXPECT_FALSE(menu.actions().front()->isEnabled());
+    EXPECT_FALSE(bar.actions().front()->isEnabled());
+    delete cmd->get_action();
+}
+
+TEST_F(Commands, ActivationCheckFollowsApplicabilityAndTheGlobalBlock)
+{
+    auto* placed = new TestCommand("Std_A");
+    auto* unplaced = new TestCommand("Std_B");
+    controller.new_command(placed);
+    controller.new_command(unplaced);
+    QMenu menu;
+    controller.add_to("Std_A", &menu);
+    QAction* action = menu.actions().front();
+
+    placed->applicable = false;
+    controller.check_activation();
+    EXPECT_FALSE(action->isEnabled());
+    EXPECT_EQ(unplaced->checks, 0);   // only placed commands are asked
+
+    placed->applicable = true;
+    Gui::Command::block_all_command(true);
+    controller.check_activation();
+    EXPECT_FALSE(action->isEnabled());
+    Gui::Command::block_all_command(false);
+    controller.check_activation();
+    EXPECT_TRUE(action->isEnabled());
+    delete placed->get_action();
+}
+
+TEST_F(Commands, CheckableActionsInvokeWithTheirStateAndRespectApplicability)
+{
+    auto* cmd = new TestCommand("Std_Toggle");
+    controller.new_command(cmd);
+    QMenu menu;
+    controller.add_to("Std_Toggle", &menu);
+    Gui::CommandAction* action = cmd->get_action();
+    action->set_checkable(true);
+    action->action()->toggle();
+    action->action()->toggle();
+    EXPECT_EQ(cmd->calls, (std::vector<int>{1, 0}));
+    action->set_checked(true, false);
+    EXPECT_EQ(cmd->calls.size(), 2u);
+    cmd->applicable = false;
+    action->action()->toggle();
+    EXPECT_EQ(cmd->calls.size(), 2u);
+    delete action;
+}
+
+TEST_F(Commands, InvokeReportsEachKindOfFailureItsOwnWay)
+{
+    PelmoraTest::ModalCloser closer(QMessageBox::Ok);
+    ConsoleCapture console;
+    auto* cmd = new TestCommand("Std_Fail");
+    controller.new_command(cmd);
+
+    cmd->work = [](int) { throw Vexil::ExceptionAbortion(); };
+    cmd->invoke(0);
+    QTest::qWait(50);
+    EXPECT_EQ(closer.count(), 0);
+    EXPECT_TRUE(console.lines().empty());
+
+    cmd->work = [](int) { throw Vexil::ExceptionHandler("Mesh is corrupt"); };
+    cmd->invoke(0);
+    ASSERT_EQ(closer.count(), 1);
+    EXPECT_EQ(closer.titles().front(), QStringLiteral("Pelmora Exception"));
+    EXPECT_EQ(closer.texts().front(), QStringLiteral("Mesh is corrupt"));
+
+    console.clear();
+    cmd->work = [](int) { throw std::runtime_error("boom"); };
+    cmd->invoke(0);
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error, "Error: C++ exception: (boom)"));
+
+    cmd->work = [](int) { throw "plain text"; };
+    cmd->invoke(0);
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error, "plain text\n"));
+
+    cmd->work = [](int) { throw 42; };
+    cmd->invoke(4);
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error,
+                                 "Gui::Command::activated(4): Unknown C++ exception thrown"));
+    EXPECT_EQ(closer.count(), 1);
+}
+
+TEST_F(Commands, ScriptLinesReachTheInterpreterWhole)
+{
+    // Far longer than the format plus the old fixed margin of 4023 characters.
+    const std::string name(6000, 'm');
+    Gui::Command::do_command(Gui::Command::Doc, "import %s", name.c_str());
+    EXPECT_TRUE(lineSent("runString import " + name));
+
+    Gui::Command::run_command(Gui::Command::Doc, "import Fem");
+    EXPECT_TRUE(lineSent("runString import Fem"));
+    EXPECT_THROW(Gui::Command::do_command(Gui::Command::Doc, "no such %s", "form"), Vexil::ExceptionHandler);
+}
+
+TEST_F(Commands, ValidateSimmoduleWithoutAnActiveModuleActivatesTheWantedOne)
+{
+    PelmoraTest::ScopedLogic logic;
+    std::string activated;
+    pmMsg::InterpreterSingleton::Instance().setGuiHandler(
+        "activate_simmodule", [&activated](const std::string& n) { activated = n; });
+    EXPECT_EQ(Gui::Command::validate_simmodule("FemWorkbench"), "");
+    EXPECT_EQ(activated, "FemWorkbench");
+    EXPECT_TRUE(lineSent("runString Gui.activate_simmodule('FemWorkbench')"));
+    pmMsg::InterpreterSingleton::Instance().clearGuiHandlers();
+}
+
+TEST_F(Commands, ValidateSimmoduleWithTheActiveModuleRunsNothing)
+{
+    PelmoraTest::ScopedLogic logic;
+    Obj::Application::init_types();
+    if (!Gui::qPelmoraApplication::types_initialized())
+        Gui::qPelmoraApplication::initialize_application();
+    ASSERT_TRUE(Gui::SimModuleController::instance()->activate("TestModule", "Gui::StdSimModule"));
+    pmMsg::Journal::clear();
+    EXPECT_EQ(Gui::Command::validate_simmodule("TestModule"), "TestModule");
+    EXPECT_TRUE(pmMsg::Journal::lines().empty());
+}
+
+TEST_F(Commands, UpdateCurrentSendsTheCurrentProjectOnly)
+{
+    PelmoraTest::ScopedLogic logic;
+    Gui::Command::update_current();
+    EXPECT_TRUE(pmMsg::Journal::lines().empty());
+    logic.app().create_project("Part1", "Part1");
+    logic.app().set_current_project("Part1");
+    Gui::Command::update_current();
+    EXPECT_TRUE(lineSent("runCommand 20 Part1"));
+}

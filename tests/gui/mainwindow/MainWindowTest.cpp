@@ -1,0 +1,301 @@
+// The main window as built: docks, document area, status bar fed by the console from
+// any thread, the activation timer and the window menu.
+
+#include <commands/Command.h>
+#include <commands/CommandAction.h>
+#include <core/qPelmoraApplication.h>
+#include <mainwindow/DockingWindowMediator.h>
+#include <mainwindow/MDIWindow.h>
+#include <mainwindow/MainWindow.h>
+#include <selection/EntitySelectionSingleton.h>
+#include <visualization/qSlicerViewersToolBar.h>
+
+#include <support/TestEnvironment.h>
+
+#include <mrml/vtkMRMLThreeDViewDisplayableManagerFactory.h>
+#include <obj/Application.h>
+#include <pmfwm/EntitySelectionData.h>
+#include <vexil/MsgConsole.h>
+
+#include <QDockWidget>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+
+namespace {
+
+class CountingCommand : public Gui::Command
+{
+public:
+    explicit CountingCommand(const char* name) : Gui::Command(name) { sMenuText = name; }
+    const char* get_class_name() const override { return "CountingCommand"; }
+    void activated(int) override {}
+    bool is_applicable() override { ++checks; return true; }
+    int checks = 0;
+};
+
+// A window list command: twelve alternatives, the last one a "Windows..." entry.
+class WindowsMenuCommand : public Gui::Command
+{
+public:
+    WindowsMenuCommand() : Gui::Command("Std_WindowsMenu") {}
+    const char* get_class_name() const override { return "StdCmdWindowsMenu"; }
+    void activated(int) override {}
+    Gui::CommandAction* new_action() override
+    {
+        auto* group = new Gui::CmdActionGroup(this, Gui::MainWindow::get_main_window_inst());
+        for (int i = 0; i < 12; ++i)
+            group->new_action(QString())->setCheckable(true);
+        return group;
+    }
+};
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        logic = std::make_unique<PelmoraTest::ScopedLogic>();
+        app = std::make_unique<Gui::qPelmoraApplication>(false);
+    }
+    void TearDown() override
+    {
+        window.reset();
+        app.reset();
+        logic.reset();
+    }
+    Gui::MainWindow& build()
+    {
+        window = std::make_unique<Gui::MainWindow>();
+        return *window;
+    }
+    QLabel* messageLabel() { return window->statusBar()->findChild<QLabel*>(QStringLiteral("MessageLabel")); }
+
+    std::unique_ptr<PelmoraTest::ScopedLogic> logic;
+    std::unique_ptr<Gui::qPelmoraApplication> app;
+    std::unique_ptr<Gui::MainWindow> window;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, BuildsItsDocumentAreaToolbarAndRegisteredPanels)
+{
+    EXPECT_EQ(Gui::MainWindow::get_main_window_inst(), nullptr);
+    Gui::MainWindow& mw = build();
+    EXPECT_EQ(Gui::MainWindow::get_main_window_inst(), &mw);
+
+    auto* area = qobject_cast<QMdiArea*>(mw.centralWidget());
+    ASSERT_NE(area, nullptr);
+    EXPECT_EQ(area->viewMode(), QMdiArea::TabbedView);
+    EXPECT_EQ(area->tabPosition(), QTabWidget::South);
+    EXPECT_EQ(area->activationOrder(), QMdiArea::ActivationHistoryOrder);
+    EXPECT_EQ(area->background().color(), QColor(160, 160, 160));
+
+    auto* viewers = mw.findChild<qSlicerViewersToolBar*>(QStringLiteral("ViewersToolBar"));
+    ASSERT_NE(viewers, nullptr);
+    EXPECT_EQ(viewers->windowTitle(), QStringLiteral("Crosshair Selection"));
+    EXPECT_EQ(mw.toolBarArea(viewers), Qt::TopToolBarArea);
+
+    const std::pair<const char*, const char*> panels[] = {
+        {"Std_TreeView", "Project Explorer"}, {"Std_PropertyView", "Properties"},
+        {"Std_TableView", "Tabular Data"},    {"Std_GraphView", "Chart"},
+        {"Std_SelectionView3", "Selection View"}, {"Std_ReportView", "Output"}};
+    auto* docks = Gui::DockingWindowMediator::instance();
+    for (const auto& p : panels) {
+        QWidget* panel = docks->getDockingWindow(p.first);
+        ASSERT_NE(panel, nullptr) << p.first;
+        EXPECT_EQ(panel->objectName(), QString::fromLatin1(p.second));
+        EXPECT_EQ(panel->minimumWidth(), 150);
+        EXPECT_TRUE(panel->isHidden());   // until a module's layout names it
+    }
+    EXPECT_EQ(docks->getDockingWindow("Std_SelectionView"), nullptr);
+
+    auto* factory = vtkMRMLThreeDViewDisplayableManagerFactory::GetInstance();
+    EXPECT_TRUE(factory->IsDisplayableManagerRegistered("vtkMRMLAnnotationRulerDisplayableManager"));
+    EXPECT_TRUE(factory->IsDisplayableManagerRegistered("vtkMRMLAnnotationFemDisplayableManager"));
+
+    window.reset();
+    EXPECT_EQ(Gui::MainWindow::get_main_window_inst(), nullptr);
+    EXPECT_EQ(docks->getDockingWindow("Std_TreeView"), nullptr);
+}
+
+TEST_F(MainWindowTest, OldSelectionViewIsRegisteredOnlyWhenTheLogicAsksForIt)
+{
+    logic->app().useOldSelectionView = true;
+    build();
+    QWidget* old = Gui::DockingWindowMediator::instance()->getDockingWindow("Std_SelectionView");
+    ASSERT_NE(old, nullptr);
+    EXPECT_EQ(old->objectName(), QStringLiteral("Selection View Old"));
+}
+
+TEST_F(MainWindowTest, ALayoutWrapsRegisteredPanelsIntoDocksOnce)
+{
+    Gui::MainWindow& mw = build();
+    Gui::DockingWindowItems layout;
+    layout.add_docking_window("Std_TreeView", Qt::LeftDockWidgetArea, true, false);
+    layout.add_docking_window("Std_NotThere", Qt::LeftDockWidgetArea, true, false);
+    layout.add_docking_window("Std_ReportView", Qt::BottomDockWidgetArea, true, false);
+    auto* docks = Gui::DockingWindowMediator::instance();
+    docks->setup(&layout);
+    docks->setup(&layout);
+    const auto list = mw.findChildren<QDockWidget*>();
+    ASSERT_EQ(list.size(), 2);
+    mw.show();
+    EXPECT_TRUE(docks->getDockingWindow("Std_TreeView")->isVisible());
+    EXPECT_EQ(mw.dockWidgetArea(list.at(1)), Qt::BottomDockWidgetArea);
+}
+
+TEST_F(MainWindowTest, ConsoleTextFromAWorkerThreadReachesTheStatusBarEscapedAndColoured)
+{
+    build();
+    std::thread worker([] {
+        Vexil::MsgConsoleSingleton::Instance().Error("a < b & c\n");
+    });
+    worker.join();
+    QLabel* label = messageLabel();
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(label->text().isEmpty());   // nothing touched the widget off the GUI thread
+    QTest::qWait(20);
+    EXPECT_EQ(label->text(), QStringLiteral("<font color=\"#ff0000\">a &lt; b &amp; c\n</font>"));
+
+    std::thread([] { Vexil::MsgConsoleSingleton::Instance().Warning("careful"); }).join();
+    QTest::qWait(20);
+    EXPECT_EQ(label->text(), QStringLiteral("<font color=\"#ffaa00\">careful</font>"));
+    std::thread([] { Vexil::MsgConsoleSingleton::Instance().Message("done"); }).join();
+    QTest::qWait(20);
+    EXPECT_EQ(label->text(), QStringLiteral("<font color=\"#000000\">done</font>"));
+    std::thread([] { Vexil::MsgConsoleSingleton::Instance().Log("log only"); }).join();
+    QTest::qWait(20);
+    EXPECT_EQ(label->text(), QStringLiteral("<font color=\"#000000\">done</font>"));
+
+    // A changed warning colour takes the three top bytes.
+    logic->app().get_user_preference().get_parameter_group("BaseApp/Preferences/OutputWindow")
+        ->set_unsigned_value("colorWarning", 0x112233ffUL);
+    Vexil::MsgConsoleSingleton::Instance().Warning("again");
+    QTest::qWait(20);
+    EXPECT_EQ(label->text(), QStringLiteral("<font color=\"#112233\">again</font>"));
+
+    QTest::qWait(5200);
+    EXPECT_TRUE(label->text().isEmpty()) << label->text().toStdString();
+}
+
+TEST_F(MainWindowTest, StatusTextKindsAndTheFiveSecondRestart)
+{
+    Gui::MainWindow& mw = build();
+    QLabel* label = messageLabel();
+    auto* small = mw.statusBar()->findChild<QLabel*>(QStringLiteral("StatusLabel"));
+    mw.set_statusbar_text(2, QStringLiteral("Graphics Size"));
+    mw.set_statusbar_text(3, QStringLiteral("ignored"));
+    EXPECT_EQ(small->text(), QStringLiteral("Graphics Size"));
+    EXPECT_TRUE(label->text().isEmpty());
+
+    mw.set_statusbar_text(1, QStringLiteral("first"));
+    QTest::qWait(3000);
+    mw.set_statusbar_text(1, QStringLiteral("second"));
+    QTest::qWait(2500);   // 5.5 s after the first text
+    EXPECT_EQ(label->text(), QStringLiteral("second"));
+    QTest::qWait(2800);
+    EXPECT_TRUE(label->text().isEmpty());
+    EXPECT_EQ(small->text(), QStringLiteral("Graphics Size"));
+}
+
+TEST_F(MainWindowTest, ActivationCheckRunsEvery300msOnlyWhileVisible)
+{
+    Gui::MainWindow& mw = build();
+    auto* cmd = new CountingCommand("Std_Count");
+    app->get_command_manager().new_command(cmd);
+    QMenu menu;
+    cmd->add_to(&menu);
+
+    QTest::qWait(700);
+    EXPECT_EQ(cmd->checks, 0);   // hidden: the timer re-arms but checks nothing
+
+    mw.show();
+    mw.update_all_actions();
+    const int afterFirst = cmd->checks;
+    EXPECT_EQ(afterFirst, 1);
+    mw.update_all_actions();   // within 251 ms of the last check
+    EXPECT_EQ(cmd->checks, afterFirst);
+
+    QTest::qWait(1000);
+    EXPECT_GE(cmd->checks - afterFirst, 2);
+    EXPECT_LE(cmd->checks - afterFirst, 4);
+
+    mw.hide();
+    const int whenHidden = cmd->checks;
+    QTest::qWait(700);
+    EXPECT_EQ(cmd->checks, whenHidden);
+}
+
+TEST_F(MainWindowTest, WindowMenuListsTheDocumentViewsWithAccelerators)
+{
+    Gui::MainWindow& mw = build();
+    mw.before_display_window_menu();   // no "Std_WindowsMenu": nothing happens
+
+    auto* cmd = new WindowsMenuCommand();
+    app->get_command_manager().new_command(cmd);
+    QMenu menu;
+    cmd->add_to(&menu);
+    for (int i = 0; i < 11; ++i) {
+        auto* view = new Gui::MDIWindow(nullptr, nullptr);
+        view->setWindowTitle(i == 0 ? QStringLiteral("Part[*]") : QStringLiteral("View %1").arg(i));
+        mw.addWindow(view);
+        if (i == 0)
+            view->parentWidget()->setWindowModified(true);
+    }
+    mw.before_display_window_menu();
+    const QList<QAction*> actions = menu.actions();
+    ASSERT_EQ(actions.size(), 12);
+    EXPECT_EQ(actions.at(0)->text(), QStringLiteral("&1 Part*"));
+    EXPECT_EQ(actions.at(8)->text(), QStringLiteral("&9 View 8"));
+    EXPECT_EQ(actions.at(9)->text(), QStringLiteral("10 View 9"));
+    EXPECT_EQ(actions.at(10)->text(), QStringLiteral("11 View 10"));
+    EXPECT_TRUE(actions.at(10)->isVisible());
+    EXPECT_TRUE(actions.at(11)->isVisible());
+
+    // Choosing an entry activates its view.
+    actions.at(2)->trigger();
+    EXPECT_EQ(mw.mdiArea()->activeSubWindow(), mw.mdiArea()->subWindowList().at(2));
+    EXPECT_EQ(mw.activeWindow(), mw.mdiArea()->subWindowList().at(2)->widget());
+}
+
+TEST_F(MainWindowTest, FirstDocumentViewIsMaximizedAndLaterOnesNormal)
+{
+    Gui::MainWindow& mw = build();
+    auto* first = new Gui::MDIWindow(nullptr, nullptr);
+    auto* second = new Gui::MDIWindow(nullptr, nullptr);
+    mw.addWindow(first);
+    mw.addWindow(second);
+    EXPECT_TRUE(first->isMaximized());
+    EXPECT_FALSE(second->isMaximized());
+    EXPECT_TRUE(mw.hasWindow(first));
+    mw.removeWindow(second);
+    EXPECT_FALSE(mw.hasWindow(second));
+    delete second;
+}
+
+TEST_F(MainWindowTest, EntityPicksReachTheEntitySelection)
+{
+    Gui::MainWindow& mw = build();
+    pmFwm::SelectionModification2 pick;
+    pick.type = 0;
+    pick.project_name = "P1";
+    pick.object_id = 12;
+    pick.entity_kind = pmFwm::ENTITY_FACE;
+    pick.entity_index = 3;
+    mw.getEntitySelData()->notify(pick);
+    const auto& entries = Gui::EntitySelectionSingleton::instance().get_selection();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries.front().sub_element, "Face3");
+    pick.type = 3;
+    mw.getEntitySelData()->notify(pick);
+    EXPECT_TRUE(Gui::EntitySelectionSingleton::instance().get_selection().empty());
+}

@@ -1,0 +1,481 @@
+// The GUI project beside each logic project: its scene, its feeders, and the order in
+// which object events travel from the logic through the GUI project to the application.
+
+#include "ProjectTestTypes.h"
+
+#include <core/GuiProject.h>
+#include <core/qPelmoraApplication.h>
+#include <mainwindow/MDIWindow.h>
+#include <visualization/ViewFeeder.h>
+#include <visualization/qView3DMRML.h>
+
+#include <support/ConsoleCapture.h>
+#include <support/ModalCloser.h>
+#include <support/TestEnvironment.h>
+
+#include <mrml/vtkMRMLClipModelsNode.h>
+#include <mrml/vtkMRMLCrosshairNode.h>
+#include <mrml/vtkMRMLScene.h>
+#include <mrml/vtkMRMLSelectionNode.h>
+#include <mrml/vtkMRMLViewNode.h>
+#include <mrml/vtkSlicerApplicationLogic.h>
+#include <obj/Application.h>
+#include <pmmsg/Message.h>
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+
+#include <vtkCallbackCommand.h>
+#include <vtkWeakPointer.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace ProjectTest;
+using PelmoraTest::ConsoleCapture;
+
+namespace {
+
+std::vector<std::string>& J() { return journal(); }
+
+std::string name(const Gui::ViewFeeder& f)
+{
+    auto* o = dynamic_cast<const Gui::ViewFeederProjectObject&>(f).get_object();
+    return o ? o->get_name() : "?";
+}
+
+// Writes every application and GUI project signal into the journal.  The GUI project's
+// listeners go in front of the application's relay, so the journal shows which of the
+// two raised first.
+void listen(Gui::qPelmoraApplication& app, std::vector<boost::signals2::scoped_connection>& keep)
+{
+    keep.emplace_back(app.signal_new_project.connect([&keep](const Gui::GuiProject& p, Gui::ViewFeederProject& f) {
+        J().push_back(std::string("app:new_project ") + f.getTypeId().get_name());
+        auto& gp = const_cast<Gui::GuiProject&>(p);
+        keep.emplace_back(gp.signal_new_object.connect([](const Gui::ViewFeederProjectObject& f) { J().push_back("gui:new " + name(f)); }, boost::signals2::at_front));
+        keep.emplace_back(gp.signal_delete_object.connect([](const Gui::ViewFeederProjectObject& f) { J().push_back("gui:delete " + name(f)); }, boost::signals2::at_front));
+        keep.emplace_back(gp.signal_change_object.connect([](const Gui::ViewFeederProjectObject& f, const Obj::Property& p) {
+            J().push_back("gui:change " + name(f) + " " + p.get_name());
+        }, boost::signals2::at_front));
+        keep.emplace_back(gp.signal_relabel_object.connect([](const Gui::ViewFeederProjectObject& f) { J().push_back("gui:relabel " + name(f)); }, boost::signals2::at_front));
+        keep.emplace_back(gp.signal_activate_object.connect([](const Gui::ViewFeederProjectObject& f) { J().push_back("gui:activate " + name(f)); }, boost::signals2::at_front));
+    }));
+    keep.emplace_back(app.signal_remove_project.connect([](const Gui::GuiProject&) { J().push_back("app:remove_project"); }));
+    keep.emplace_back(app.signal_relabel_project.connect([](const Gui::GuiProject&) { J().push_back("app:relabel_project"); }));
+    keep.emplace_back(app.signal_rename_project.connect([](const Gui::GuiProject&) { J().push_back("app:rename_project"); }));
+    keep.emplace_back(app.signal_current_project.connect([](const Gui::GuiProject&) { J().push_back("app:current_project"); }));
+    keep.emplace_back(app.signal_create_object.connect([](const Gui::ViewFeeder& f) { J().push_back("app:create " + name(f)); }));
+    keep.emplace_back(app.signal_remove_object.connect([](const Gui::ViewFeeder& f) { J().push_back("app:remove " + name(f)); }));
+    keep.emplace_back(app.signal_change_object.connect([](const Gui::ViewFeeder& f, const Obj::Property& p) {
+        J().push_back("app:change " + name(f) + " " + p.get_name());
+    }));
+    keep.emplace_back(app.signal_rename_object.connect([](const Gui::ViewFeeder& f) { J().push_back("app:rename " + name(f)); }));
+    keep.emplace_back(app.signal_activate_object.connect([](const Gui::ViewFeeder& f) { J().push_back("app:activate " + name(f)); }));
+    keep.emplace_back(app.signal_activate_view.connect([](const Gui::MDIWindow*) { J().push_back("app:activate_view"); }));
+}
+
+class GuiProjectTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        registerTypes();
+        J().clear();
+        RecordingFeeder::throwOnUpdate = false;
+    }
+    void TearDown() override
+    {
+        // Views closed by a GUI project go with the next deferred deletion.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    Obj::Project* newProject()
+    {
+        pmMsg::runCommand(pmMsg::CMD_NEW_PROJECT, 1, {"Unnamed Project"});
+        return Obj::Application::instance().get_current_project();
+    }
+};
+
+} // namespace
+
+TEST_F(GuiProjectTest, NewProjectGetsItsGuiProjectSceneFixedNodesAndA3DView)
+{
+    PelmoraTest::ScopedLogic logic;
+    Gui::qPelmoraApplication app(true);
+    std::vector<boost::signals2::scoped_connection> keep;
+    listen(app, keep);
+
+    Obj::Project* project = newProject();
+    ASSERT_NE(project, nullptr);
+    Gui::GuiProject* gui = app.get_project(project);
+    ASSERT_NE(gui, nullptr);
+    EXPECT_EQ(app.get_project(project->get_name()), gui);
+    EXPECT_TRUE(app.has_project(project));
+    EXPECT_EQ(gui->get_project(), project);
+    // The logic announces the project as current, which does not make it current here.
+    EXPECT_EQ(J(), (std::vector<std::string>{"app:new_project FemGui::ViewFeederProjectFem", "app:current_project"}));
+    EXPECT_EQ(app.get_current_project(), nullptr);
+
+    vtkMRMLScene* scene = gui->mrmlScene();
+    ASSERT_NE(scene, nullptr);
+    auto* crosshair = vtkMRMLCrosshairNode::SafeDownCast(scene->GetFirstNodeByClass("vtkMRMLCrosshairNode"));
+    ASSERT_NE(crosshair, nullptr);
+    EXPECT_STREQ(crosshair->GetCrosshairName(), "default");
+    EXPECT_NE(scene->GetNodeByID("vtkMRMLTransformNode1"), nullptr);
+    EXPECT_NE(vtkMRMLClipModelsNode::SafeDownCast(scene->GetNodeByID("vtkMRMLClipModelsNode1")), nullptr);
+    // The view node is handed to the 3D view, not kept in the scene.
+    auto* viewNode = vtkMRMLViewNode::SafeDownCast(gui->getViewNode());
+    ASSERT_NE(viewNode, nullptr);
+    EXPECT_STREQ(viewNode->GetID(), "vtkMRMLViewNode1");
+    EXPECT_STREQ(viewNode->GetName(), "View1");
+    EXPECT_STREQ(viewNode->GetLayoutName(), "1");
+    EXPECT_EQ(scene->GetNodeByID("vtkMRMLViewNode1"), nullptr);
+    // The MRML logic works on the newest scene.
+    ASSERT_NE(app.applicationLogic(), nullptr);
+    EXPECT_EQ(app.applicationLogic()->GetMRMLScene(), scene);
+
+    const auto views = gui->getMDIViews();
+    ASSERT_EQ(views.size(), 1u);
+    EXPECT_EQ(views.front()->getTypeId(), Gui::qView3DMRML::getClassTypeId());
+    EXPECT_EQ(views.front()->windowTitle(), QString("Unnamed Project"));
+    EXPECT_EQ(static_cast<Gui::qView3DMRML*>(views.front())->mrmlScene(), scene);
+    EXPECT_EQ(CountingProjectFeeder::alive, 1);
+}
+
+TEST_F(GuiProjectTest, ObjectEventsReachFeederGuiProjectAndApplicationInOrder)
+{
+    PelmoraTest::ScopedLogic logic;
+    Gui::qPelmoraApplication app(true);
+    std::vector<boost::signals2::scoped_connection> keep;
+    listen(app, keep);
+    Obj::Project* project = newProject();
+    Gui::GuiProject* gui = app.get_project(project);
+    ASSERT_NE(gui, nullptr);
+    gui->setDirty(false);
+    J().clear();
+
+    Obj::ProjectObject* object = project->add_object("ProjectTest::RecordedObject", "Box");
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(J(), (std::vector<std::string>{"feeder:updateView", "gui:new Box", "app:create Box"}));
+    auto* feeder = dynamic_cast<RecordingFeeder*>(gui->get_view_feeder(object));
+    ASSERT_NE(feeder, nullptr);
+    EXPECT_EQ(feeder->get_object(), object);
+    EXPECT_EQ(feeder->getObjectId(), object->getObjectId());
+    EXPECT_EQ(app.get_view_feeder(object), feeder);
+    EXPECT_EQ(gui->getViewFeederById(object->getObjectId()), feeder);
+    EXPECT_TRUE(feeder->isShow());
+    EXPECT_TRUE(gui->getDirty());
+
+    // A relabel is a change of "Label" followed by a rename; the feeder is updated with its
+    // shown flag down, before anyone hears of the change.
+    J().clear();
+    object->set_label("Big box");
+    EXPECT_EQ(J(), (std::vector<std::string>{"feeder:update Label hidden", "gui:change Box Label",
+                                             "app:change Box Label", "gui:relabel Box", "app:rename Box"}));
+    EXPECT_TRUE(feeder->isShow());
+
+    J().clear();
+    project->activate_object(object->getObjectId());
+    EXPECT_EQ(J(), (std::vector<std::string>{"gui:activate Box", "app:activate Box"}));
+
+    // The feeder goes only after everyone heard of the deletion.
+    J().clear();
+    project->remove_object(object->getObjectId());
+    EXPECT_EQ(J(), (std::vector<std::string>{"gui:delete Box", "app:remove Box", "feeder:deleted"}));
+    EXPECT_EQ(gui->get_view_feeder(object), nullptr);
+    EXPECT_EQ(RecordingFeeder::alive, 0);
+}
+
+TEST_F(GuiProjectTest, ObjectsWithoutUsableFeederGetNoneAndSayWhy)
+{
+    PelmoraTest::ScopedLogic logic;
+    Gui::qPelmoraApplication app(true);
+    std::vector<boost::signals2::scoped_connection> keep;
+    listen(app, keep);
+    Obj::Project* project = newProject();
+    Gui::GuiProject* gui = app.get_project(project);
+    gui->setDirty(false);
+    J().clear();
+    ConsoleCapture console;
+
+    Obj::ProjectObject* blind = project->add_object("ProjectTest::BlindObject", "Blind");
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Log, "ProjectTest::BlindObject has no view provider specified\n"));
+    EXPECT_FALSE(gui->getDirty());
+
+    Obj::ProjectObject* unknown = project->add_object("ProjectTest::UnknownFeederObject", "Unknown");
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error,
+        "Gui::GuiProject::slot_create_object() has no view component for the object Nowhere::Feeder found\n"));
+    EXPECT_TRUE(gui->getDirty());
+
+    // A registered class that is no object feeder counts as no view component.
+    Obj::ProjectObject* wrong = project->add_object("ProjectTest::WrongFeederObject", "Wrong");
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error, "view component for the object Obj::PropertyString found"));
+
+    for (auto* o : {blind, unknown, wrong})
+        EXPECT_EQ(gui->get_view_feeder(o), nullptr);
+    EXPECT_TRUE(J().empty());
+
+    // A change without feeder still marks the project; rename and activate say nothing.
+    gui->setDirty(false);
+    blind->set_label("Still blind");
+    project->activate_object(blind->getObjectId());
+    EXPECT_TRUE(gui->getDirty());
+    EXPECT_TRUE(J().empty());
+}
+
+TEST_F(GuiProjectTest, RepeatedCreateReannouncesAndFailingUpdateIsReportedButAnnounced)
+{
+    PelmoraTest::ScopedLogic logic;
+    Gui::qPelmoraApplication app(true);
+    std::vector<boost::signals2::scoped_connection> keep;
+    listen(app, keep);
+    Obj::Project* project = newProject();
+    Gui::GuiProject* gui = app.get_project(project);
+    Obj::ProjectObject* object = project->add_object("ProjectTest::RecordedObject", "Cone");
+    Gui::ViewFeeder* feeder = gui->get_view_feeder(object);
+    J().clear();
+
+    project->signal_create_object(*object);
+    EXPECT_EQ(gui->get_view_feeder(object), feeder);
+    EXPECT_EQ(RecordingFeeder::alive, 1);
+    EXPECT_EQ(J(), (std::vector<std::string>{"gui:new Cone", "app:create Cone"}));
+
+    ConsoleCapture console;
+    RecordingFeeder::throwOnUpdate = true;
+    J().clear();
+    object->set_label("Cone 2");
+    const std::string expected = "C++ exception in object '" + std::to_string(object->getObjectId()) +
+                                 "' thrown: broken representation\n";
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error, expected));
+    EXPECT_EQ(std::count(J().begin(), J().end(), "gui:change Cone Label"), 1);
+    EXPECT_TRUE(feeder->isShow());
+}
+
+TEST_F(GuiProjectTest, RemovedProjectLeavesNothingBehind)
+{
+    PelmoraTest::ScopedLogic logic;
+    Gui::qPelmoraApplication app(true);
+    std::vector<boost::signals2::scoped_connection> keep;
+    listen(app, keep);
+    Obj::Project* project = newProject();
+    Gui::GuiProject* gui = app.get_project(project);
+    project->add_object("ProjectTest::RecordedObject", "Part");
+    vtkWeakPointer<vtkMRMLScene> scene = gui->mrmlScene();
+    app.set_current_view(gui->getMDIViews().front());
+    ASSERT_EQ(app.get_current_project(), gui);
+    J().clear();
+
+    const std::string projectName = project->get_name();
+    EXPECT_TRUE(logic.app().close_project(projectName.c_str()));
+    EXPECT_EQ(J().front(), "app:remove_project");
+    EXPECT_EQ(app.get_current_project(), nullptr);
+    EXPECT_EQ(app.mrmlScene(), nullptr);
+    EXPECT_EQ(app.get_project(projectName.c_str()), nullptr);
+    EXPECT_EQ(RecordingFeeder::alive, 0);
+    // The project feeder goes with its GUI project.
+    EXPECT_EQ(CountingProjectFeeder::alive, 0);
+    EXPECT_EQ(app.applicationLogic()->GetMRMLScene(), nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(scene.GetPointer(), nullptr);
+
+    // A later project gets a fresh feeder; a second removal of it is only logged.
+    Obj::Project* next = newProject();
+    ASSERT_NE(app.get_project(next), nullptr);
+    EXPECT_EQ(CountingProjectFeeder::alive, 1);
+    ConsoleCapture console;
+    logic.app().signal_remove_project(*next);
+    logic.app().signal_remove_project(*next);
+    EXPECT_EQ(console.count(ConsoleCapture::Level::Log, "is already deleted, no removal action.\n"), 1);
+    EXPECT_EQ(CountingProjectFeeder::alive, 0);
+}
+
+TEST_F(GuiProjectTest, ApplicationAndGuiProjectLetGoOfTheLogicSignals)
+{
+    PelmoraTest::ScopedLogic logic;
+    Obj::Project* project = nullptr;
+    {
+        Gui::qPelmoraApplication app(true);
+        project = newProject();
+        ASSERT_NE(app.get_project(project), nullptr);
+        EXPECT_EQ(logic.app().signal_new_project.num_slots(), 1u);
+    }
+    // Gone with the application object: no signal reaches freed memory.
+    for (auto* signal : {&logic.app().signal_new_project, &logic.app().signal_remove_project,
+                         &logic.app().signal_rename_project, &logic.app().signal_current_project,
+                         &logic.app().signal_relabel_project})
+        EXPECT_EQ(signal->num_slots(), 0u);
+    EXPECT_EQ(project->signal_create_object.num_slots(), 0u);
+    EXPECT_EQ(CountingProjectFeeder::alive, 0);
+    project->add_object("ProjectTest::RecordedObject");
+    EXPECT_EQ(RecordingFeeder::alive, 0);
+
+    auto* gui = new Gui::GuiProject(project, nullptr);
+    EXPECT_EQ(project->signal_create_object.num_slots(), 1u);
+    EXPECT_EQ(project->signal_import_objects.num_slots(), 1u);
+    delete gui;
+    EXPECT_EQ(project->signal_create_object.num_slots() + project->signal_remove_object.num_slots() +
+                  project->signal_change_object.num_slots() + project->signal_rename_object.num_slots() +
+                  project->signal_activate_object.num_slots() + project->signal_save.num_slots() +
+                  project->signal_restore.num_slots() + project->signal_export_objects.num_slots() +
+                  project->signal_import_objects.num_slots(),
+              0u);
+}
+
+TEST_F(GuiProjectTest, CurrentViewMakesItsProjectCurrentAndRegistersPlaceClassesInOneBatch)
+{
+    PelmoraTest::ScopedLogic logic;
+    Gui::qPelmoraApplication app(true);
+    std::vector<boost::signals2::scoped_connection> keep;
+    listen(app, keep);
+    Obj::Project* first = newProject();
+    Obj::Project* second = newProject();
+    Gui::GuiProject* gui = app.get_project(first);
+    vtkMRMLScene* scene = gui->mrmlScene();
+
+    int batches = 0;
+    vtkNew<vtkCallbackCommand> counter;
+    counter->SetClientData(&batches);
+    counter->SetCallback([](vtkObject*, unsigned long, void* data, void*) { ++*static_cast<int*>(data); });
+    scene->AddObserver(vtkMRMLScene::StartBatchProcessEvent, counter);
+    J().clear();
+
+    app.set_current_view(gui->getMDIViews().front());
+    EXPECT_EQ(J().front(), "app:activate_view");
+    EXPECT_EQ(app.get_current_project(), gui);
+    EXPECT_EQ(app.mrmlScene(), scene);
+    EXPECT_EQ(logic.app().get_current_project(), first);
+    EXPECT_EQ(app.applicationLogic()->GetMRMLScene(), scene);
+    EXPECT_EQ(batches, 1);
+    auto* selection = vtkMRMLSelectionNode::SafeDownCast(scene->GetNodeByID("vtkMRMLSelectionNodeSingleton"));
+    ASSERT_NE(selection, nullptr);
+    ASSERT_EQ(selection->GetNumberOfPlaceNodeClassNamesInList(), 3);
+    EXPECT_EQ(selection->GetPlaceNodeClassNameByIndex(0), "vtkMRMLAnnotationFiducialNode");
+    EXPECT_EQ(selection->GetPlaceNodeIconNameByIndex(1), "Ruler");
+    EXPECT_EQ(selection->GetPlaceNodeResourceByIndex(2), ":/Icons/AnnotationROI.png");
+    ASSERT_NE(app.get_project(second), nullptr);
+}
+
+TEST_F(GuiProjectTest, ClosingTheLastViewClosesTheProjectUnlessTheApplicationIsEnding)
+{
+    PelmoraTest::ScopedLogic logic;
+    Gui::qPelmoraApplication app(true);
+    Obj::Project* project = newProject();
+    const std::string projectName = project->get_name();
+    Gui::GuiProject* gui = app.get_project(project);
+    pmMsg::Journal::clear();
+
+    Gui::MDIWindow* view = gui->getMDIViews().front();
+    Gui::MDIWindow* clone = gui->cloneView(view);
+    ASSERT_NE(clone, nullptr);
+    EXPECT_EQ(clone->windowTitle(), view->windowTitle());
+    EXPECT_EQ(gui->getMDIViews().size(), 2u);
+    EXPECT_EQ(gui->createView(Gui::MDIWindow::getClassTypeId()), nullptr);
+    delete clone;
+    EXPECT_TRUE(pmMsg::Journal::lines().empty());
+    delete view;
+    EXPECT_EQ(pmMsg::Journal::lines(), std::vector<std::string>{"runCommand 22 " + projectName});
+    EXPECT_EQ(logic.app().get_project(projectName.c_str()), nullptr);
+    EXPECT_EQ(app.get_project(project), nullptr);
+
+    // Once the application ends, closing views sends nothing more.
+    Obj::Project* kept = newProject();
+    QCloseEvent close;
+    app.intend_to_close(&close);   // nothing dirty: accepted without asking
+    EXPECT_TRUE(close.isAccepted());
+    EXPECT_TRUE(app.is_ending_project());
+    EXPECT_EQ(logic.app().get_projects().size(), 0u);
+    EXPECT_EQ(app.get_project(kept), nullptr);
+}
+
+TEST_F(GuiProjectTest, CancelOnUnsavedProjectsKeepsEverythingOpen)
+{
+    PelmoraTest::ScopedLogic logic;
+    Gui::qPelmoraApplication app(true);
+    Obj::Project* project = newProject();
+    project->add_object("ProjectTest::RecordedObject");
+    ASSERT_TRUE(app.get_project(project)->getDirty());
+
+    PelmoraTest::ModalCloser closer(QMessageBox::Cancel);
+    QCloseEvent close;
+    app.intend_to_close(&close);
+    EXPECT_FALSE(close.isAccepted());
+    EXPECT_FALSE(app.is_ending_project());
+    EXPECT_EQ(closer.titles(), QStringList{"Close Project"});
+    EXPECT_NE(app.get_project(project), nullptr);
+
+    // Closing discards the changes and every project.
+    closer.setAnswer(QMessageBox::Close);
+    QCloseEvent again;
+    app.intend_to_close(&again);
+    EXPECT_TRUE(again.isAccepted());
+    EXPECT_EQ(app.get_project(project), nullptr);
+}
+
+TEST_F(GuiProjectTest, FeedersByNumberVisibilityRestoreAndRootObjects)
+{
+    PelmoraTest::ScopedLogic logic;
+    Gui::qPelmoraApplication app(true);
+    std::vector<boost::signals2::scoped_connection> keep;
+    listen(app, keep);
+    Obj::Project* project = newProject();
+    Gui::GuiProject* gui = app.get_project(project);
+
+    // Annotation feeders: replaced ones are deleted, unknown numbers change nothing.
+    gui->setAnnotationViewFeeder(900, new RecordingFeeder);
+    gui->setAnnotationViewFeeder(900, new RecordingFeeder);
+    EXPECT_EQ(RecordingFeeder::alive, 1);
+    gui->removeAnnotationViewFeeder(901);
+    EXPECT_EQ(gui->getViewFeederById(900), gui->getAnnotationViewFeeder(900));
+    gui->removeAnnotationViewFeeder(900);
+    EXPECT_EQ(RecordingFeeder::alive, 0);
+    EXPECT_EQ(gui->get_memory_usage(), 0u);
+
+    // Visibility through the feeder's property; the application hears of it.
+    Obj::ProjectObject* a = project->add_object("ProjectTest::RecordedObject", "A");
+    J().clear();
+    gui->setHide(a->getObjectId());
+    EXPECT_FALSE(gui->isShow(a->getObjectId()));
+    EXPECT_EQ(J(), std::vector<std::string>{"app:change A Visibility"});
+    gui->setShow(a->getObjectId());
+    EXPECT_TRUE(gui->isShow(a->getObjectId()));
+    EXPECT_NE(gui->get_memory_usage(), 0u);
+
+    // Activations during a restore are dropped; the end announces the current object once.
+    project->activate_object(a->getObjectId());
+    J().clear();
+    gui->slotStartRestoreDocument(*project);
+    project->activate_object(a->getObjectId());
+    EXPECT_TRUE(J().empty());
+    gui->slotFinishRestoreDocument(*project);
+    EXPECT_EQ(J(), (std::vector<std::string>{"gui:activate A", "app:activate A"}));
+    EXPECT_FALSE(gui->getDirty());
+
+    // Objects a listed group claims are not roots; duplicates are added once.
+    auto* group = static_cast<Obj::ProjectObjectGroup*>(project->add_object("Obj::ProjectObjectGroup", "G"));
+    Obj::ProjectObject* b = project->add_object("ProjectTest::RecordedObject", "B");
+    group->add_object(a);
+    auto* target = static_cast<Obj::ProjectObjectGroup*>(project->add_object("Obj::ProjectObjectGroup", "T"));
+    gui->addRootObjectsToGroup({a, group, b, b}, target);
+    std::vector<Obj::ProjectObject*> members = target->get_objects();
+    std::sort(members.begin(), members.end());
+    std::vector<Obj::ProjectObject*> expected{group, b};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(members, expected);
+
+    EXPECT_FALSE(gui->setEdit(gui->get_view_feeder(a), 0));
+    EXPECT_EQ(gui->getInEdit(), nullptr);
+}
+
+TEST_F(GuiProjectTest, DocumentNumbersCountUpAndAreNeverReused)
+{
+    PelmoraTest::ScopedLogic logic;
+    Gui::GuiProject first(nullptr, nullptr);
+    int n = first.getDocumentNumber();
+    {
+        Gui::GuiProject second(nullptr, nullptr);
+        EXPECT_EQ(second.getDocumentNumber(), n + 1);
+    }
+    Gui::GuiProject third(nullptr, nullptr);
+    EXPECT_EQ(third.getDocumentNumber(), n + 2);
+}

@@ -1,0 +1,73 @@
+#pragma once
+// Object and feeder classes for the project tests: objects that name the feeder to build,
+// and a feeder that records what reaches it.
+
+#include <visualization/ViewFeeder.h>
+
+#include <obj/ProjectObject.h>
+
+#include <string>
+#include <vector>
+
+namespace ProjectTest {
+
+// Everything that happened, in order, as "who:what" lines.
+std::vector<std::string>& journal();
+
+class RecordingFeeder : public Gui::ViewFeederProjectObject
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    RecordingFeeder();
+    ~RecordingFeeder() override;
+    void updateView() override;
+    static int alive;
+    static bool throwOnUpdate;
+protected:
+    void updateData(const Obj::Property* p) override;
+};
+
+// Stands in for the product's project feeder under its registered name, and counts.
+class CountingProjectFeeder : public Gui::ViewFeederProject
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    CountingProjectFeeder() { ++alive; }
+    ~CountingProjectFeeder() override { --alive; }
+    static int alive;
+};
+
+// An object shown by RecordingFeeder.
+class RecordedObject : public Obj::ProjectObject
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    RecordedObject();
+};
+
+// Objects whose feeder name is empty, unregistered, or a registered non-feeder.
+class BlindObject : public Obj::ProjectObject
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    BlindObject();
+};
+
+class UnknownFeederObject : public Obj::ProjectObject
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    UnknownFeederObject();
+};
+
+class WrongFeederObject : public Obj::ProjectObject
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    WrongFeederObject();
+};
+
+// Registers the logic's, the library's and these types once.
+void registerTypes();
+
+} // namespace ProjectTest
