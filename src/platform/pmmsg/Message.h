@@ -82,8 +82,8 @@ public:
     //   module.open(u"path")
     // Anything else throws Vexil::ExceptionHandler.
     std::string runString(const char* script);
-    // Prepares the finite-element environment; activates the start module through the
-    // GUI hook.
+    // Prepares the finite-element environment: activates the start module through the
+    // GUI hook, then starts an empty project (command 21) when there is none.
     void initFemEnv();
     void updateOCCTargetUnit();
 

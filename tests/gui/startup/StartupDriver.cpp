@@ -1,6 +1,7 @@
 // Runs the library's start-up like the host does, then acts out one scenario once the
 // event loop runs:
-//   report       print environment, search paths, title and active module, then quit
+//   report       print environment, search paths, title, active module and the
+//                current project with its scene, then quit
 //   exit         throw a system-exit request (code 3) from an event handler
 //   throw        throw a standard exception from an event handler, then quit
 // Further arguments: key=value sets a configuration key, -key removes one,
@@ -9,10 +10,12 @@
 #include <LogFileObserver.h>
 
 #include <commands/SimModule.h>
+#include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
 #include <femgui/FemGui.h>
 #include <mainwindow/MainWindow.h>
 #include <obj/Application.h>
+#include <mrml/vtkMRMLScene.h>
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
 
@@ -53,6 +56,12 @@ void act()
             Obj::Application::instance()
                 .get_preference_group_by_path("User parameter:BaseApp/Preferences/General")
                 ->get_ASCII_string("AutoloadModule", "<unset>")));
+        Obj::Project* project = Obj::Application::instance().get_current_project();
+        print("project", project ? QString::fromUtf8(project->getProjectName()) : QString());
+        Gui::GuiProject* gui = project ? Gui::qPelmoraApplication::application()->get_project(project) : nullptr;
+        print("scene", gui && gui->mrmlScene()
+                           ? QString::number(gui->mrmlScene()->GetNumberOfNodes()) + " nodes"
+                           : QString("none"));
         std::fflush(stdout);
         QCoreApplication::quit();
     }

@@ -154,6 +154,15 @@ TEST_F(Startup, StartModuleFollowsTheStoredChoiceWhenItIsAvailable)
     EXPECT_EQ(stored.value("autoload"), "FemWorkbench");
 }
 
+TEST_F(Startup, StartsWithAnEmptyProjectAndItsScene)
+{
+    ProcessRun r = driver("report", {"StartHidden=1"});
+    ASSERT_EQ(r.exitCode, 0) << r.log.toStdString();
+    EXPECT_EQ(r.value("project"), "Unnamed Project");
+    EXPECT_TRUE(r.value("scene").endsWith(" nodes")) << r.value("scene").toStdString();
+    EXPECT_NE(r.value("scene"), "0 nodes");
+}
+
 TEST_F(Startup, StartModuleIsActivatedDirectlyWhenTheInterpreterFails)
 {
     ProcessRun fallback = driver("report", {"StartHidden=1", "FemEnvFails=1", "StartWorkbench=TotalSimmodule"});

@@ -284,9 +284,11 @@ TEST(PmMsgInterpreter, InitFemEnvChoosesTheStartModule)
             ->set_ASCII_string("AutoloadModule", "MatWorkbench");
         interp.initFemEnv();
         EXPECT_EQ((std::vector<std::string>{"FemWorkbench", "MatWorkbench"}), activated);
-        EXPECT_EQ((Events{"initFemEnv", "runString Gui.activate_simmodule('FemWorkbench')", "initFemEnv",
+        EXPECT_EQ((Events{"initFemEnv", "runString Gui.activate_simmodule('FemWorkbench')",
+                          "runCommand 21 Unnamed Project", "initFemEnv",
                           "runString Gui.activate_simmodule('MatWorkbench')"}),
                   Journal::lines());
+        EXPECT_EQ(1u, logic.app().get_projects().size());
 
         int hookCalls = 0;
         interp.femEnvHook = [&] { ++hookCalls; };
