@@ -1,19 +1,53 @@
 #include "SimModule.h"
 
+#include "mainwindow/DockingWindowMediator.h"
+
+#include <obj/Application.h>
+#include <vexil/Exception.h>
+#include <vexil/MsgConsole.h>
+
 using namespace Gui;
 
 VEXIL_TYPESYSTEM_SOURCE_ABSTRACT(Gui::SimModule, Vexil::RootClass)
 VEXIL_TYPESYSTEM_SOURCE(Gui::StdSimModule, Gui::SimModule)
 VEXIL_TYPESYSTEM_SOURCE(Gui::BlankSimModule, Gui::SimModule)
 VEXIL_TYPESYSTEM_SOURCE(Gui::NoneSimModule, Gui::StdSimModule)
-VEXIL_TYPESYSTEM_SOURCE(Gui::TestSimModule, Gui::StdSimModule)
+VEXIL_TYPESYSTEM_SOURCE(Gui::TestSimModule, Gui::SimModule)
 
 SimModule::SimModule() = default;
 SimModule::~SimModule() = default;
 
 bool SimModule::activate()
 {
+    std::unique_ptr<DockingWindowItems> docks(build_docking_windows());
+    DockingWindowMediator::instance()->setup(docks.get());
     return true;
+}
+
+DockingWindowItems* StdSimModule::build_docking_windows() const
+{
+    auto* items = new DockingWindowItems();
+    items->add_docking_window("Std_TreeView", Qt::LeftDockWidgetArea, true, false);
+    items->add_docking_window("Std_PropertyView", Qt::LeftDockWidgetArea, true, false);
+    items->add_docking_window("Std_SelectionView3", Qt::LeftDockWidgetArea, true, false);
+    items->add_docking_window("Std_ReportView", Qt::BottomDockWidgetArea, true, false);
+    items->add_docking_window("Std_TableView", Qt::RightDockWidgetArea, true, false);
+    items->add_docking_window("Std_GraphView", Qt::RightDockWidgetArea, true, false);
+    if (Obj::Application::_pcSingleton && Obj::Application::instance().useOldSelectionView)
+        items->add_docking_window("Std_SelectionView", Qt::RightDockWidgetArea, false, false);
+    return items;
+}
+
+DockingWindowItems* BlankSimModule::build_docking_windows() const
+{
+    return new DockingWindowItems();
+}
+
+DockingWindowItems* NoneSimModule::build_docking_windows() const
+{
+    auto* items = new DockingWindowItems();
+    items->add_docking_window("Std_ReportView", Qt::BottomDockWidgetArea, true, false);
+    return items;
 }
 
 SimModuleController* SimModuleController::_instance = nullptr;
@@ -31,29 +65,43 @@ void SimModuleController::destruct()
     _instance = nullptr;
 }
 
-SimModuleController::~SimModuleController() = default;
+SimModuleController::~SimModuleController()
+{
+    active = nullptr;
+    modules.clear();
+    DockingWindowMediator::destruct();
+}
+
+SimModule* SimModuleController::new_simmodule(const char* name, const char* className)
+{
+    if (!name || !className)
+        return nullptr;
+    auto it = modules.find(name);
+    if (it != modules.end())
+        return it->second.get();
+    std::unique_ptr<Vexil::RootClass> built(Vexil::TypeInfo::build_instance_by_name(className, false));
+    if (!built) {
+        Vexil::MsgConsoleSingleton::Instance().Log(
+            "SimModuleController::new_simmodule(): Can not create SimModule instance with type: %s\n",
+            className);
+        return nullptr;
+    }
+    auto* module = dynamic_cast<SimModule*>(built.get());
+    if (!module || !built->is_inherited_from(SimModule::getClassTypeId()))
+        throw Vexil::ExceptionHandler(std::string("'") + className + "' not a workbench type");
+    built.release();
+    module->setName(name);
+    modules[name].reset(module);
+    return module;
+}
 
 bool SimModuleController::activate(const char* name, const char* className)
 {
-    if (!name || !className)
+    SimModule* module = new_simmodule(name, className);
+    if (!module)
         return false;
-    auto it = modules.find(name);
-    if (it == modules.end()) {
-        Vexil::TypeInfo type = Vexil::TypeInfo::get_type_from_name(className);
-        if (!type.is_inherited_from(SimModule::getClassTypeId()))
-            return false;
-        std::unique_ptr<Vexil::RootClass> built(type.build_instance());
-        auto* module = dynamic_cast<SimModule*>(built.get());
-        if (!module)
-            return false;
-        built.release();
-        module->setName(name);
-        it = modules.emplace(name, std::unique_ptr<SimModule>(module)).first;
-    }
-    if (!it->second->activate())
-        return false;
-    active = it->second.get();
-    return true;
+    active = module;
+    return module->activate();
 }
 
 SimModule* SimModuleController::get_simmodule(const char* name) const
@@ -68,4 +116,14 @@ QStringList SimModuleController::simmodules() const
     for (const auto& entry : modules)
         list << QString::fromStdString(entry.first);
     return list;
+}
+
+void SimModuleController::delete_simmodule(const char* name)
+{
+    auto it = name ? modules.find(name) : modules.end();
+    if (it == modules.end())
+        return;
+    if (active == it->second.get())
+        active = nullptr;
+    modules.erase(it);
 }

@@ -11,6 +11,7 @@
 #include "mainwindow/MDIWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/PictureFactory.h"
+#include "selection/EntitySelectionSingleton.h"
 #include "visualization/ViewFeeder.h"
 #include "visualization/qView3DMRML.h"
 
@@ -248,6 +249,7 @@ qPelmoraApplication::~qPelmoraApplication()
     if (d->connected)
         pmMsg::InterpreterSingleton::Instance().clearGuiHandlers();
     SimModuleController::destruct();
+    EntitySelectionSingleton::destruct();
     PictureFactory::destruct();
 
     // GUI projects still open point back here; they go first.
@@ -875,6 +877,9 @@ void qPelmoraApplication::execute_application()
 
     int argc = Obj::Application::_argc;
     GUISingleApplication mainApp(argc, Obj::Application::_argv);
+    // A second start hands its files to the running instance and ends.
+    if (mainApp.isRunning() && mainApp.handOverCommandLineFiles())
+        return;
     QCoreApplication::setAttribute(Qt::AA_DontShowIconsInMenus, false);
 
     QString appName;

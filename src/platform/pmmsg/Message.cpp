@@ -454,8 +454,9 @@ void InterpreterSingleton::initFemEnv()
     const std::string line = "Gui.activate_simmodule('"
         + Vexil::UtilityBox::escaped_char_from_utf8(module.c_str()) + "')";
     runString(line.c_str());
-    // The environment starts with an empty project to work in.
-    if (Obj::Application::_pcSingleton && Obj::Application::_pcSingleton->get_projects().empty())
+    // Without files to open, the environment starts with an empty project to work in.
+    Obj::Application* logic = Obj::Application::_pcSingleton;
+    if (logic && logic->get_projects().empty() && logic->getCmdLineFiles().empty())
         runCommand(CMD_NEW_PROJECT, 1, {"Unnamed Project"});
 }
 

@@ -83,7 +83,8 @@ public:
     // Anything else throws Vexil::ExceptionHandler.
     std::string runString(const char* script);
     // Prepares the finite-element environment: activates the start module through the
-    // GUI hook, then starts an empty project (command 21) when there is none.
+    // GUI hook, then starts an empty project (command 21) when there is none and the
+    // command line names no files.
     void initFemEnv();
     void updateOCCTargetUnit();
 

@@ -48,7 +48,7 @@ class FailingModule : public Gui::StdSimModule
 {
     VEXIL_TYPESYSTEM_HEADER();
 public:
-    bool activate() override
+    Gui::DockingWindowItems* build_docking_windows() const override
     {
         throw Vexil::ExceptionHandler("<type 'exceptions.ImportError'>:  No module named Broken");
     }

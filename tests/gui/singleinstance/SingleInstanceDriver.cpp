@@ -2,7 +2,8 @@
 // of a test:
 //   singleinstance_driver EXENAME serve          prints "ready" once the loop runs, then
 //                                                prints "project=<name>" for the first
-//                                                project opened and quits (20 s at most)
+//                                                project opened after that and quits
+//                                                (20 s at most)
 //   singleinstance_driver EXENAME open FILE...   a normal start with files on its
 //                                                command line; prints "projects=<n>"
 //                                                half a second into the loop
@@ -19,21 +20,24 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace {
 
 std::string scenario;
+std::set<std::string> projectsAtStart;
 
 void watchForProject()
 {
     static QElapsedTimer clock;
     if (!clock.isValid())
         clock.start();
-    auto projects = Obj::Application::instance().get_projects();
-    if (!projects.empty()) {
-        std::printf("project=%s\n", projects.front()->get_name());
+    for (Obj::Project* project : Obj::Application::instance().get_projects()) {
+        if (projectsAtStart.count(project->get_name()))
+            continue;
+        std::printf("project=%s\n", project->get_name());
         std::fflush(stdout);
         QCoreApplication::quit();
         return;
@@ -53,6 +57,8 @@ void waitForLoop()
         return;
     }
     if (scenario == "serve") {
+        for (Obj::Project* project : Obj::Application::instance().get_projects())
+            projectsAtStart.insert(project->get_name());
         std::printf("ready\n");
         std::fflush(stdout);
         watchForProject();
