@@ -2,10 +2,15 @@
 
 #include "commands/CommandAction.h"
 #include "commands/SimModule.h"
+#include "core/GuiProject.h"
+#include "core/ObjectModes.h"
 #include "core/qPelmoraApplication.h"
+#include "mainwindow/MDIWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/PictureFactory.h"
+#include "visualization/ViewFeeder.h"
 
+#include <obj/Project.h>
 #include <obj/Application.h>
 #include <pmmsg/Message.h>
 #include <vexil/Exception.h>
@@ -227,11 +232,70 @@ qPelmoraApplication* Command::getGUIApplication()
     return qPelmoraApplication::application();
 }
 
+void Command::update_all_projects(const std::list<GuiProject*>& projects)
+{
+    if (projects.empty()) {
+        if (qPelmoraApplication* app = qPelmoraApplication::application())
+            app->update_all();
+        return;
+    }
+    for (GuiProject* project : projects)
+        if (project)
+            project->onUpdate();
+}
+
 Obj::Project* Command::get_project(const char* name)
 {
-    if (!name || !Obj::Application::_pcSingleton)
-        return nullptr;
-    return Obj::Application::instance().get_project(name);
+    if (name)
+        return Obj::Application::_pcSingleton ? Obj::Application::instance().get_project(name) : nullptr;
+    GuiProject* current = get_current_guiproject();
+    return current ? current->get_project() : nullptr;
+}
+
+Obj::ProjectObject* Command::get_object(unsigned int id)
+{
+    Obj::Project* project = get_project(nullptr);
+    return project ? project->get_object(id) : nullptr;
+}
+
+bool Command::has_object(unsigned int id)
+{
+    return get_object(id) != nullptr;
+}
+
+bool Command::is_activated_object_valid()
+{
+    qPelmoraApplication* app = qPelmoraApplication::application();
+    GuiProject* current = app ? app->get_current_project() : nullptr;
+    Obj::Project* project = current ? current->get_project() : nullptr;
+    Obj::ProjectObject* object = project ? project->get_current_object() : nullptr;
+    return object && object->is_valid();
+}
+
+bool Command::is_view_belongto_type(const Vexil::TypeInfo& type)
+{
+    GuiProject* current = get_current_guiproject();
+    MDIWindow* view = current ? current->getActiveView() : nullptr;
+    return view && view->getTypeId().is_inherited_from(type);
+}
+
+std::string Command::getUniqueObjectName(const char* projectName, const char* base)
+{
+    Obj::Project* project = get_project(projectName);
+    return project ? project->get_unique_object_name(base ? base : "") : std::string();
+}
+
+void Command::expandObject(const Obj::Project* project, const Obj::ProjectObject* object)
+{
+    qPelmoraApplication* app = qPelmoraApplication::application();
+    if (!project || !object || !app)
+        return;
+    GuiProject* guiProject = app->get_project(project);
+    if (!guiProject)
+        return;
+    auto* feeder = dynamic_cast<ViewFeederProjectObject*>(guiProject->get_view_feeder(object));
+    if (feeder)
+        guiProject->signal_expand_object(*feeder, ExpandItem);
 }
 
 bool Command::has_activated_project()

@@ -8,12 +8,14 @@
 
 #include <QPointer>
 
+#include <list>
 #include <map>
 #include <string>
 #include <vector>
 
 class QWidget;
-namespace Obj { class Project; }
+namespace Obj { class Project; class ProjectObject; }
+namespace Vexil { class TypeInfo; }
 
 namespace Gui {
 
@@ -111,13 +113,29 @@ public:
     static std::string validate_simmodule(const char* name);
     static void update_current();
 
+    // An empty list updates every project and passive view.
+    static void update_all_projects(const std::list<GuiProject*>& projects);
+
     GuiProject* get_current_guiproject();
     static qPelmoraApplication* getGUIApplication();
-    // With a name: the logic's project of that name; null when there is none.
-    Obj::Project* get_project(const char* name);
+    // With a name: the logic's project of that name; with null: the project of the
+    // current GUI project.  Null when there is none.
+    Obj::Project* get_project(const char* name = nullptr);
+    // Objects of the current project by id; null / false without a current project.
+    Obj::ProjectObject* get_object(unsigned int id);
+    bool has_object(unsigned int id);
     bool has_activated_project();
+    // Whether the current project's current object is valid.
+    static bool is_activated_object_valid();
+    // Whether the current project's active view is of the type (or derives from it).
+    bool is_view_belongto_type(const Vexil::TypeInfo& type);
+    // A unique object name in the named project (null: the current one); empty when
+    // there is no such project.
+    std::string getUniqueObjectName(const char* project, const char* base);
 
 protected:
+    // Asks the project tree to expand the object's item.
+    void expandObject(const Obj::Project* project, const Obj::ProjectObject* object);
     static bool isPrimaryFemObject(const std::string& type);
     // A heap copy of the portable key-sequence text, kept by the caller.
     static const char* get_shortcut_from_keys(int keys);

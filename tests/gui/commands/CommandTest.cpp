@@ -4,13 +4,19 @@
 #include <commands/Command.h>
 #include <commands/CommandAction.h>
 #include <commands/SimModule.h>
+#include <core/GfxDatabase.h>
+#include <core/GuiProject.h>
+#include <core/ObjectModes.h>
 #include <core/qPelmoraApplication.h>
+#include <mainwindow/MDIWindow.h>
+#include <visualization/ViewFeeder.h>
 
 #include <support/ConsoleCapture.h>
 #include <support/ModalCloser.h>
 #include <support/TestEnvironment.h>
 
 #include <obj/Application.h>
+#include <obj/Project.h>
 #include <pmmsg/Message.h>
 #include <vexil/Exception.h>
 
@@ -51,6 +57,7 @@ public:
         return applicable;
     }
     void setShortcut(const char* keys) { sAccel = keys; }
+    using Gui::Command::expandObject;
     void setModule(const char* module) { sAppModule = module; }
 
     std::vector<int> calls;
@@ -280,4 +287,50 @@ TEST_F(Commands, UpdateCurrentSendsTheCurrentProjectOnly)
     logic.app().set_current_project("Part1");
     Gui::Command::update_current();
     EXPECT_TRUE(lineSent("runCommand 20 Part1"));
+}
+
+TEST_F(Commands, ProjectHelpersFollowTheCurrentGuiProject)
+{
+    Obj::Application::init_types();
+    if (!Gui::qPelmoraApplication::types_initialized())
+        Gui::qPelmoraApplication::initialize_application();
+    Gui::GfxDatabase::init();
+    PelmoraTest::ScopedLogic logic;
+    Gui::qPelmoraApplication app(true);
+    TestCommand probe("Std_Probe");
+
+    // Nothing current: every helper answers "none".
+    EXPECT_EQ(probe.get_project(), nullptr);
+    EXPECT_FALSE(probe.has_object(1));
+    EXPECT_EQ(probe.getUniqueObjectName(nullptr, "Box"), "");
+    EXPECT_FALSE(Gui::Command::is_activated_object_valid());
+    EXPECT_FALSE(probe.is_view_belongto_type(Gui::MDIWindow::getClassTypeId()));
+
+    Obj::Project* part = logic.app().create_project("Part1", "Part1");
+    Obj::ProjectObject* marker = part->add_object("Obj::AnnotationFiducial", "Marker");
+    ASSERT_NE(marker, nullptr);
+    Gui::GuiProject* gui = app.get_project(part);
+    ASSERT_NE(gui, nullptr);
+    app.set_current_project(gui);
+
+    EXPECT_EQ(probe.get_project(), part);
+    EXPECT_EQ(probe.get_project("Part1"), part);
+    EXPECT_EQ(probe.get_project("NoSuchProject"), nullptr);
+    EXPECT_EQ(probe.get_object(marker->getObjectId()), marker);
+    EXPECT_FALSE(probe.has_object(marker->getObjectId() + 100));
+    EXPECT_EQ(probe.getUniqueObjectName(nullptr, "Marker"), part->get_unique_object_name("Marker"));
+    EXPECT_NE(probe.getUniqueObjectName("Part1", "Marker"), "Marker");
+
+    part->activate_object(marker->getObjectId());
+    EXPECT_TRUE(Gui::Command::is_activated_object_valid());
+    marker->set_error(true, "broken");
+    EXPECT_FALSE(Gui::Command::is_activated_object_valid());
+
+    // Expanding asks the tree through the GUI project's signal, with mode "expand".
+    std::vector<int> modes;
+    gui->signal_expand_object.connect(
+        [&](const Gui::ViewFeederProjectObject&, const Gui::TreeItemMode& mode) { modes.push_back(mode); });
+    probe.expandObject(part, marker);
+    probe.expandObject(part, nullptr);
+    EXPECT_EQ(modes, std::vector<int>{Gui::ExpandItem});
 }
