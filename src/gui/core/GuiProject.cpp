@@ -1,5 +1,6 @@
 #include "GuiProject.h"
 
+#include "core/CloseProjectQuestion.h"
 #include "core/qPelmoraApplication.h"
 #include "mainwindow/BaseView.h"
 #include "mainwindow/MDIWindow.h"
@@ -49,26 +50,6 @@ void removeViewSelf(BaseView* view)
     view->set_project(nullptr);
     if (auto* window = dynamic_cast<MDIWindow*>(view))
         window->close();
-}
-
-// Gives the user the choice "Save", "Close" or "Cancel"; "Close" gets a mnemonic.
-QMessageBox::StandardButton askToSave(QWidget* parent, const QString& text)
-{
-    QMessageBox box(parent);
-    box.setIcon(QMessageBox::Question);
-    box.setWindowTitle(QObject::tr("Close Project"));
-    box.setText(text);
-    box.setStandardButtons(QMessageBox::Save | QMessageBox::Close | QMessageBox::Cancel);
-    box.setDefaultButton(QMessageBox::Save);
-    box.setEscapeButton(QMessageBox::Cancel);
-    box.setMinimumSize(200, 200);
-    if (QAbstractButton* close = box.button(QMessageBox::Close)) {
-        if (close->shortcut().isEmpty()) {
-            close->setText(QLatin1Char('&') + close->text());
-            close->setShortcut(QKeySequence::mnemonic(close->text()));
-        }
-    }
-    return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
 } // namespace
@@ -605,7 +586,7 @@ bool GuiProject::canClose()
     const QString text =
         QObject::tr("Do you want to save the projects? If you close without saving project, the data in %1 will be lost.")
             .arg(QString::fromUtf8(d->project->getProjectName()));
-    switch (askToSave(MainWindow::get_main_window_inst(), text)) {
+    switch (askCloseProject(MainWindow::get_main_window_inst(), text, QMessageBox::Save)) {
     case QMessageBox::Save:
         // Saving arrives with the file operations; until then the project stays open
         // rather than lose data.

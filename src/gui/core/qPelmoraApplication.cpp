@@ -1,6 +1,7 @@
 #include "qPelmoraApplication.h"
 
 #include "commands/Command.h"
+#include "core/CloseProjectQuestion.h"
 #include "commands/SimModule.h"
 #include "core/GUIApplication.h"
 #include "core/GfxDatabase.h"
@@ -620,22 +621,9 @@ void qPelmoraApplication::intend_to_close(QCloseEvent* event)
     }
     bool accept = true;
     if (unsaved) {
-        QMessageBox box(MainWindow::get_main_window_inst());
-        box.setIcon(QMessageBox::Question);
-        box.setWindowTitle(QObject::tr("Close Project"));
-        box.setText(QObject::tr("Do you want to save the projects? If you close without saving project, "
-                                "the data will be lost."));
-        box.setStandardButtons(QMessageBox::Save | QMessageBox::Close | QMessageBox::Cancel);
-        box.setDefaultButton(QMessageBox::Cancel);
-        box.setEscapeButton(QMessageBox::Cancel);
-        box.setMinimumSize(200, 200);
-        if (QAbstractButton* close = box.button(QMessageBox::Close)) {
-            if (close->shortcut().isEmpty()) {
-                close->setText(QLatin1Char('&') + close->text());
-                close->setShortcut(QKeySequence::mnemonic(close->text()));
-            }
-        }
-        switch (box.exec()) {
+        const QString text = QObject::tr("Do you want to save the projects? If you close without saving "
+                                         "project, the data will be lost.");
+        switch (askCloseProject(MainWindow::get_main_window_inst(), text, QMessageBox::Cancel)) {
         case QMessageBox::Close:
             accept = true;
             break;

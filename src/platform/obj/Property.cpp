@@ -1,6 +1,7 @@
 #include "Property.h"
 
 #include <vexil/TypeInfo.h>
+#include <vexil/UtilityBox.h>
 
 #include <limits>
 #include <locale>
@@ -95,20 +96,7 @@ void PropertyDecimal::set_value(double v)
 
 std::string PropertyDecimal::get_value_text() const
 {
-    // The shortest form that reads back to the same double.
-    for (int precision : {15, std::numeric_limits<double>::max_digits10}) {
-        std::ostringstream out;
-        out.imbue(std::locale::classic());
-        out.precision(precision);
-        out << value;
-        std::istringstream back(out.str());
-        back.imbue(std::locale::classic());
-        double check = 0.0;
-        back >> check;
-        if (check == value || precision == std::numeric_limits<double>::max_digits10)
-            return out.str();
-    }
-    return {};
+    return Vexil::UtilityBox::exact_number_text(value);
 }
 
 bool PropertyDecimal::set_value_text(const std::string& text)

@@ -30,23 +30,6 @@ std::vector<std::string>& journalLines()
     return lines;
 }
 
-std::string realText(double value)
-{
-    for (int precision : {15, std::numeric_limits<double>::max_digits10}) {
-        std::ostringstream out;
-        out.imbue(std::locale::classic());
-        out.precision(precision);
-        out << value;
-        std::istringstream back(out.str());
-        back.imbue(std::locale::classic());
-        double check = 0.0;
-        back >> check;
-        if (check == value || precision == std::numeric_limits<double>::max_digits10)
-            return out.str();
-    }
-    return {};
-}
-
 Obj::Application& logic()
 {
     if (!Obj::Application::_pcSingleton)
@@ -273,7 +256,7 @@ void doCommand(const MessageData& record)
                     + " text2=" + record.text2 + " text3=" + record.text3
                     + " number=" + std::to_string(record.number) + " text4=" + record.text4
                     + " text5=" + record.text5 + " text6=" + record.text6
-                    + " real=" + realText(record.real) + " ids=" + ids);
+                    + " real=" + Vexil::UtilityBox::exact_number_text(record.real) + " ids=" + ids);
 
     switch (record.code) {
     case REC_DELETE: {

@@ -8,11 +8,9 @@
 //                                                command line; prints "projects=<n>"
 //                                                half a second into the loop
 
-#include <core/qPelmoraApplication.h>
-#include <femgui/FemGui.h>
-#include <mainwindow/MainWindow.h>
+#include <support/ApplicationRun.h>
+
 #include <obj/Application.h>
-#include <vexil/Exception.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -49,13 +47,8 @@ void watchForProject()
     QTimer::singleShot(50, watchForProject);
 }
 
-void waitForLoop()
+void onLoop()
 {
-    Gui::MainWindow* mw = Gui::MainWindow::get_main_window_inst();
-    if (!mw || !mw->property("eventLoop").toBool()) {
-        QTimer::singleShot(20, waitForLoop);
-        return;
-    }
     if (scenario == "serve") {
         for (Obj::Project* project : Obj::Application::instance().get_projects())
             projectsAtStart.insert(project->get_name());
@@ -73,11 +66,6 @@ void waitForLoop()
     }
 }
 
-void installHook()
-{
-    QTimer::singleShot(0, waitForLoop);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -87,31 +75,10 @@ int main(int argc, char** argv)
         return 2;
     }
     scenario = argv[2];
-    std::map<std::string, std::string> config = {
-        {"Application", "Pelmora"}, {"ExeName", argv[1]},
-        {"BuildVersionMajor", "2"}, {"BuildVersionMinor", "1"},
-        {"StartWorkbench", "FemWorkbench"}, {"RunMode", "Gui"}, {"Verbose", "Strict"},
-    };
+    auto config = PelmoraTest::hostConfiguration(argv[1]);
+    config["Verbose"] = "Strict";
     std::vector<char*> args = {argv[0]};
     for (int i = 3; i < argc; ++i)
         args.push_back(argv[i]);
-    args.push_back(nullptr);
-
-    int result = 0;
-    try {
-        Obj::Application logic(static_cast<int>(args.size()) - 1, args.data(), config);
-        qAddPreRoutine(installHook);
-        Gui::qPelmoraApplication::initialize_application();
-        FemGui::initModule();
-        Gui::qPelmoraApplication::execute_application();
-        Gui::qPelmoraApplication::destruct();
-    }
-    catch (const Vexil::SystemExitException& e) {
-        result = static_cast<int>(e.getExitCode());
-    }
-    catch (const std::exception& e) {
-        std::fprintf(stderr, "singleinstance_driver: %s\n", e.what());
-        result = 1;
-    }
-    return result;
+    return PelmoraTest::runApplication(config, args, onLoop);
 }

@@ -8,6 +8,7 @@
 // --log FILE appends console lines to FILE.
 
 #include <LogFileObserver.h>
+#include <support/ApplicationRun.h>
 
 #include <commands/SimModule.h>
 #include <core/GuiProject.h>
@@ -77,22 +78,6 @@ void act()
     }
 }
 
-// Waits until start-up has entered the event loop.
-void waitForLoop()
-{
-    Gui::MainWindow* mw = Gui::MainWindow::get_main_window_inst();
-    if (mw && mw->property("eventLoop").toBool()) {
-        act();   // before delayedStartup, which ends a hidden run
-        return;
-    }
-    QTimer::singleShot(20, waitForLoop);
-}
-
-void installHook()
-{
-    QTimer::singleShot(0, waitForLoop);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -102,15 +87,8 @@ int main(int argc, char** argv)
         return 2;
     }
     scenario = argv[1];
-    std::map<std::string, std::string> config = {
-        {"Application", "Pelmora"},
-        {"ExeName", "startup_driver_" + std::to_string(QCoreApplication::applicationPid())},
-        {"BuildVersionMajor", "2"},
-        {"BuildVersionMinor", "1"},
-        {"StartWorkbench", "FemWorkbench"},
-        {"RunMode", "Gui"},
-        {"AppIcon", "pelmora"},
-    };
+    auto config = PelmoraTest::hostConfiguration(
+        "startup_driver_" + std::to_string(QCoreApplication::applicationPid()));
     std::unique_ptr<Host::LogFileObserver> log;
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
@@ -126,23 +104,7 @@ int main(int argc, char** argv)
         }
     }
 
-    int result = 0;
-    char* args[] = {argv[0], nullptr};
-    try {
-        Obj::Application logic(1, args, config);
-        qAddPreRoutine(installHook);
-        Gui::qPelmoraApplication::initialize_application();
-        FemGui::initModule();
-        Gui::qPelmoraApplication::execute_application();
-        Gui::qPelmoraApplication::destruct();
-    }
-    catch (const Vexil::SystemExitException& e) {
-        result = static_cast<int>(e.getExitCode());
-    }
-    catch (const std::exception& e) {
-        std::fprintf(stderr, "startup_driver: %s\n", e.what());
-        result = 1;
-    }
+    const int result = PelmoraTest::runApplication(config, {argv[0]}, act);
     if (log)
         Vexil::MsgConsoleSingleton::Instance().disconnect_observer(log.get());
     return result;

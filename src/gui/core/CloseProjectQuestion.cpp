@@ -1,0 +1,28 @@
+#include "CloseProjectQuestion.h"
+
+#include <QAbstractButton>
+#include <QKeySequence>
+
+namespace Gui {
+
+QMessageBox::StandardButton askCloseProject(QWidget* parent, const QString& text,
+                                            QMessageBox::StandardButton defaultButton)
+{
+    QMessageBox box(parent);
+    box.setIcon(QMessageBox::Question);
+    box.setWindowTitle(QObject::tr("Close Project"));
+    box.setText(text);
+    box.setStandardButtons(QMessageBox::Save | QMessageBox::Close | QMessageBox::Cancel);
+    box.setDefaultButton(defaultButton);
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.setMinimumSize(200, 200);
+    if (QAbstractButton* close = box.button(QMessageBox::Close)) {
+        if (close->shortcut().isEmpty()) {
+            close->setText(QLatin1Char('&') + close->text());
+            close->setShortcut(QKeySequence::mnemonic(close->text()));
+        }
+    }
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+} // namespace Gui
