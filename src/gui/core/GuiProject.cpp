@@ -1,6 +1,7 @@
 #include "GuiProject.h"
 
 #include "core/CloseProjectQuestion.h"
+#include "core/OwnedValues.h"
 #include "core/qPelmoraApplication.h"
 #include "mainwindow/BaseView.h"
 #include "mainwindow/MDIWindow.h"
@@ -143,14 +144,8 @@ GuiProject::~GuiProject()
         removeViewSelf(view);
     d->views.clear();
 
-    auto feeders = std::move(d->feeders);
-    d->feeders.clear();
-    for (auto& entry : feeders)
-        delete entry.second;
-    auto annotations = std::move(d->annotationFeeders);
-    d->annotationFeeders.clear();
-    for (auto& entry : annotations)
-        delete entry.second;
+    deleteOwnedValues(d->feeders);
+    deleteOwnedValues(d->annotationFeeders);
 }
 
 unsigned int GuiProject::get_memory_usage() const

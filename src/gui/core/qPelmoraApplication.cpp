@@ -2,6 +2,7 @@
 
 #include "commands/Command.h"
 #include "core/CloseProjectQuestion.h"
+#include "core/OwnedValues.h"
 #include "commands/SimModule.h"
 #include "core/GUIApplication.h"
 #include "core/GfxDatabase.h"
@@ -255,14 +256,8 @@ qPelmoraApplication::~qPelmoraApplication()
 
     // GUI projects still open point back here; they go first.
     d->current = nullptr;
-    auto projects = std::move(d->projects);
-    d->projects.clear();
-    for (auto& entry : projects)
-        delete entry.second;
-    auto feeders = std::move(d->projectFeeders);
-    d->projectFeeders.clear();
-    for (auto& entry : feeders)
-        delete entry.second;
+    deleteOwnedValues(d->projects);
+    deleteOwnedValues(d->projectFeeders);
     if (d->applicationLogic)
         d->applicationLogic->SetMRMLScene(nullptr);
     d->applicationLogic = nullptr;

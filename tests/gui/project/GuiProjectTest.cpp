@@ -75,6 +75,15 @@ void listen(Gui::qPelmoraApplication& app, std::vector<boost::signals2::scoped_c
     keep.emplace_back(app.signal_activate_view.connect([](const Gui::MDIWindow*) { J().push_back("app:activate_view"); }));
 }
 
+// A logic followed by the application object, every signal journaled.
+struct Session
+{
+    PelmoraTest::ScopedLogic logic;
+    Gui::qPelmoraApplication app{true};
+    std::vector<boost::signals2::scoped_connection> keep;
+    Session() { listen(app, keep); }
+};
+
 class GuiProjectTest : public ::testing::Test
 {
 protected:
@@ -101,10 +110,8 @@ protected:
 
 TEST_F(GuiProjectTest, NewProjectGetsItsGuiProjectSceneFixedNodesAndA3DView)
 {
-    PelmoraTest::ScopedLogic logic;
-    Gui::qPelmoraApplication app(true);
-    std::vector<boost::signals2::scoped_connection> keep;
-    listen(app, keep);
+    Session session;
+    Gui::qPelmoraApplication& app = session.app;
 
     Obj::Project* project = newProject();
     ASSERT_NE(project, nullptr);
@@ -145,10 +152,8 @@ TEST_F(GuiProjectTest, NewProjectGetsItsGuiProjectSceneFixedNodesAndA3DView)
 
 TEST_F(GuiProjectTest, ObjectEventsReachFeederGuiProjectAndApplicationInOrder)
 {
-    PelmoraTest::ScopedLogic logic;
-    Gui::qPelmoraApplication app(true);
-    std::vector<boost::signals2::scoped_connection> keep;
-    listen(app, keep);
+    Session session;
+    Gui::qPelmoraApplication& app = session.app;
     Obj::Project* project = newProject();
     Gui::GuiProject* gui = app.get_project(project);
     ASSERT_NE(gui, nullptr);
@@ -189,10 +194,8 @@ TEST_F(GuiProjectTest, ObjectEventsReachFeederGuiProjectAndApplicationInOrder)
 
 TEST_F(GuiProjectTest, ObjectsWithoutUsableFeederGetNoneAndSayWhy)
 {
-    PelmoraTest::ScopedLogic logic;
-    Gui::qPelmoraApplication app(true);
-    std::vector<boost::signals2::scoped_connection> keep;
-    listen(app, keep);
+    Session session;
+    Gui::qPelmoraApplication& app = session.app;
     Obj::Project* project = newProject();
     Gui::GuiProject* gui = app.get_project(project);
     gui->setDirty(false);
@@ -226,10 +229,8 @@ TEST_F(GuiProjectTest, ObjectsWithoutUsableFeederGetNoneAndSayWhy)
 
 TEST_F(GuiProjectTest, RepeatedCreateReannouncesAndFailingUpdateIsReportedButAnnounced)
 {
-    PelmoraTest::ScopedLogic logic;
-    Gui::qPelmoraApplication app(true);
-    std::vector<boost::signals2::scoped_connection> keep;
-    listen(app, keep);
+    Session session;
+    Gui::qPelmoraApplication& app = session.app;
     Obj::Project* project = newProject();
     Gui::GuiProject* gui = app.get_project(project);
     Obj::ProjectObject* object = project->add_object("ProjectTest::RecordedObject", "Cone");
@@ -254,10 +255,8 @@ TEST_F(GuiProjectTest, RepeatedCreateReannouncesAndFailingUpdateIsReportedButAnn
 
 TEST_F(GuiProjectTest, RemovedProjectLeavesNothingBehind)
 {
-    PelmoraTest::ScopedLogic logic;
-    Gui::qPelmoraApplication app(true);
-    std::vector<boost::signals2::scoped_connection> keep;
-    listen(app, keep);
+    Session session;
+    Gui::qPelmoraApplication& app = session.app;
     Obj::Project* project = newProject();
     Gui::GuiProject* gui = app.get_project(project);
     project->add_object("ProjectTest::RecordedObject", "Part");
@@ -267,7 +266,7 @@ TEST_F(GuiProjectTest, RemovedProjectLeavesNothingBehind)
     J().clear();
 
     const std::string projectName = project->get_name();
-    EXPECT_TRUE(logic.app().close_project(projectName.c_str()));
+    EXPECT_TRUE(session.logic.app().close_project(projectName.c_str()));
     EXPECT_EQ(J().front(), "app:remove_project");
     EXPECT_EQ(app.get_current_project(), nullptr);
     EXPECT_EQ(app.mrmlScene(), nullptr);
@@ -284,8 +283,8 @@ TEST_F(GuiProjectTest, RemovedProjectLeavesNothingBehind)
     ASSERT_NE(app.get_project(next), nullptr);
     EXPECT_EQ(CountingProjectFeeder::alive, 1);
     ConsoleCapture console;
-    logic.app().signal_remove_project(*next);
-    logic.app().signal_remove_project(*next);
+    session.logic.app().signal_remove_project(*next);
+    session.logic.app().signal_remove_project(*next);
     EXPECT_EQ(console.count(ConsoleCapture::Level::Log, "is already deleted, no removal action.\n"), 1);
     EXPECT_EQ(CountingProjectFeeder::alive, 0);
 }
@@ -324,10 +323,8 @@ TEST_F(GuiProjectTest, ApplicationAndGuiProjectLetGoOfTheLogicSignals)
 
 TEST_F(GuiProjectTest, CurrentViewMakesItsProjectCurrentAndRegistersPlaceClassesInOneBatch)
 {
-    PelmoraTest::ScopedLogic logic;
-    Gui::qPelmoraApplication app(true);
-    std::vector<boost::signals2::scoped_connection> keep;
-    listen(app, keep);
+    Session session;
+    Gui::qPelmoraApplication& app = session.app;
     Obj::Project* first = newProject();
     Obj::Project* second = newProject();
     Gui::GuiProject* gui = app.get_project(first);
@@ -344,7 +341,7 @@ TEST_F(GuiProjectTest, CurrentViewMakesItsProjectCurrentAndRegistersPlaceClasses
     EXPECT_EQ(J().front(), "app:activate_view");
     EXPECT_EQ(app.get_current_project(), gui);
     EXPECT_EQ(app.mrmlScene(), scene);
-    EXPECT_EQ(logic.app().get_current_project(), first);
+    EXPECT_EQ(session.logic.app().get_current_project(), first);
     EXPECT_EQ(app.applicationLogic()->GetMRMLScene(), scene);
     EXPECT_EQ(batches, 1);
     auto* selection = vtkMRMLSelectionNode::SafeDownCast(scene->GetNodeByID("vtkMRMLSelectionNodeSingleton"));
@@ -414,10 +411,8 @@ TEST_F(GuiProjectTest, CancelOnUnsavedProjectsKeepsEverythingOpen)
 
 TEST_F(GuiProjectTest, FeedersByNumberVisibilityRestoreAndRootObjects)
 {
-    PelmoraTest::ScopedLogic logic;
-    Gui::qPelmoraApplication app(true);
-    std::vector<boost::signals2::scoped_connection> keep;
-    listen(app, keep);
+    Session session;
+    Gui::qPelmoraApplication& app = session.app;
     Obj::Project* project = newProject();
     Gui::GuiProject* gui = app.get_project(project);
 
