@@ -331,8 +331,12 @@ void CommandController::new_command(Command* command)
     if (!command || !command->get_name())
         return;
     Command*& slot = commands[command->get_name()];
-    if (slot && slot != command)
-        displaced.push_back(slot);
+    if (slot == command)
+        return;
+    if (slot)
+        displaced.insert(slot);
+    // A displaced command registered again is owned through the map only.
+    displaced.erase(command);
     slot = command;
 }
 

@@ -10,6 +10,7 @@
 
 #include <list>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -177,8 +178,8 @@ private:
     void remove_commands();
     std::map<std::string, Command*> commands;
     // Commands displaced by a newer one of the same name: their actions may still be
-    // shown, so they live as long as the controller.
-    std::vector<Command*> displaced;
+    // shown, so they live as long as the controller.  Never also in the map.
+    std::set<Command*> displaced;
 };
 
 } // namespace Gui

@@ -1,10 +1,15 @@
 #include "SimModule.h"
 
 #include "mainwindow/DockingWindowMediator.h"
+#include "mainwindow/MainWindow.h"
 
 #include <obj/Application.h>
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
+
+#include <QAction>
+#include <QDockWidget>
+#include <QStatusBar>
 
 using namespace Gui;
 
@@ -41,6 +46,24 @@ DockingWindowItems* StdSimModule::build_docking_windows() const
 DockingWindowItems* BlankSimModule::build_docking_windows() const
 {
     return new DockingWindowItems();
+}
+
+void BlankSimModule::activated()
+{
+    MainWindow* mw = MainWindow::get_main_window_inst();
+    if (!mw)
+        return;
+    const QList<QDockWidget*> docks = mw->findChildren<QDockWidget*>();
+    for (QDockWidget* dock : docks)
+        dock->toggleViewAction()->setVisible(false);
+    mw->statusBar()->hide();
+}
+
+void BlankSimModule::deactivated()
+{
+    // The docks' toggle actions come back with the next layout that names them.
+    if (MainWindow* mw = MainWindow::get_main_window_inst())
+        mw->statusBar()->show();
 }
 
 DockingWindowItems* NoneSimModule::build_docking_windows() const

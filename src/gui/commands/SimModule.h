@@ -47,11 +47,14 @@ public:
     DockingWindowItems* build_docking_windows() const override;
 };
 
+// Nothing but the document area: no docks to toggle and no status bar while active.
 class PELMORAGUI_EXPORT BlankSimModule : public StdSimModule
 {
     VEXIL_TYPESYSTEM_HEADER();
 public:
     DockingWindowItems* build_docking_windows() const override;
+    void activated() override;
+    void deactivated() override;
 };
 
 class PELMORAGUI_EXPORT NoneSimModule : public StdSimModule

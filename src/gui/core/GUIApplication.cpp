@@ -1,6 +1,7 @@
 #include "GUIApplication.h"
 
 #include "core/qPelmoraApplication.h"
+#include "mainwindow/MainWindow.h"
 #include "dialogs/SpaceballEvent.h"
 
 #include <obj/Application.h>
@@ -85,29 +86,33 @@ bool GUIApplicationDeviceEvent::deliverSpaceballEvent(QObject* target, QEvent* e
 GUIApplication::GUIApplication(int& argc, char** argv)
     : GUIApplicationDeviceEvent(argc, argv)
 {
-    connect(this, &QGuiApplication::commitDataRequest, this,
-            [](QSessionManager& manager) {
-                if (!manager.allowsInteraction()) {
-                    if (Obj::Application::_pcSingleton)
-                        Obj::Application::instance().close_all_projects();
-                    if (QWidget* w = QApplication::activeWindow())
-                        w->close();
-                    return;
-                }
-                const auto tops = QApplication::topLevelWidgets();
-                for (QWidget* w : tops) {
-                    if (w->property("QuitOnClosed").toBool() && !w->close()) {
-                        manager.release();
-                        manager.cancel();
-                        return;
-                    }
-                }
-            },
+    connect(this, &QGuiApplication::commitDataRequest, this, &GUIApplication::commitData,
             Qt::DirectConnection);
     setFallbackSessionManagementEnabled(false);
 }
 
 GUIApplication::~GUIApplication() = default;
+
+bool GUIApplication::closeForLogOff(bool interactive)
+{
+    MainWindow* window = MainWindow::get_main_window_inst();
+    if (!interactive) {
+        if (Obj::Application::_pcSingleton)
+            Obj::Application::instance().close_all_projects();
+        if (window)
+            window->close();
+        return true;
+    }
+    return !window || window->close();
+}
+
+void GUIApplication::commitData(QSessionManager& manager)
+{
+    if (!closeForLogOff(manager.allowsInteraction())) {
+        manager.release();
+        manager.cancel();
+    }
+}
 
 bool GUIApplication::notify(QObject* receiver, QEvent* event)
 {

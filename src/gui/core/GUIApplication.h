@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class QSessionManager;
 namespace Vexil { class SystemExitException; }
 
 namespace Gui {
@@ -43,9 +44,17 @@ public:
     GUIApplication(int& argc, char** argv);
     ~GUIApplication() override;
 
+    // What the desktop's log-off does to the main window: without interaction every
+    // project is closed and the window with it; otherwise the window is asked to close.
+    // False when the window refused, which stops the log-off.
+    static bool closeForLogOff(bool interactive);
+
     bool notify(QObject* receiver, QEvent* event) override;
     // The system exit caught during event delivery, if any.
     std::shared_ptr<Vexil::SystemExitException> storedSystemExit() const { return systemExit; }
+
+public Q_SLOTS:
+    void commitData(QSessionManager& manager);
 
 protected:
     bool event(QEvent* event) override;

@@ -477,7 +477,7 @@ void qPelmoraApplication::set_current_project(GuiProject* project)
             project ? project->get_project()->get_name() : "");
     }
     catch (const Vexil::ExceptionHandler& e) {
-        Vexil::MsgConsoleSingleton::Instance().Warning("%s", e.what());
+        Vexil::MsgConsoleSingleton::Instance().Warning("%s\n", e.what());
         return;
     }
     for (BaseView* view : std::list<BaseView*>(d->passiveViews))

@@ -1,6 +1,7 @@
 #include "MainWindowAccess.h"
 
-#include <QApplication>
+#include "mainwindow/MainWindow.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -16,12 +17,7 @@ QWidget* Gui::DialogsDetail::mainWindow()
 {
     if (standIn())
         return standIn();
-    const auto widgets = QApplication::topLevelWidgets();
-    for (QWidget* w : widgets) {
-        if (w->inherits("Gui::MainWindow"))
-            return w;
-    }
-    return nullptr;
+    return Gui::MainWindow::get_main_window_inst();
 }
 
 void Gui::DialogsDetail::setMainWindowStandIn(QWidget* window)

@@ -1,7 +1,7 @@
 #pragma once
-// How the dialogs reach the main window without depending on its header: it is the
-// top-level widget of class "Gui::MainWindow", and its slots are invoked by name.
-// GUI thread only.
+// How the dialogs reach the main window: Gui::MainWindow::get_main_window_inst(), or a
+// window that a test stands in for it.  Its slots are invoked by name, so the stand-in
+// only needs slots of the same names.  GUI thread only.
 
 #include <PelmoraGuiExport.h>
 

@@ -68,6 +68,8 @@ QList<QWidget*> DockingWindowMediator::get_docking_windows() const
 
 QDockWidget* DockingWindowMediator::add_docking_window(const char* name, QWidget* widget, Qt::DockWidgetArea area)
 {
+    if (!widget)
+        return nullptr;
     MainWindow* mw = MainWindow::get_main_window_inst();
     auto* dock = new QDockWidget(mw);
     dock->hide();
@@ -75,6 +77,7 @@ QDockWidget* DockingWindowMediator::add_docking_window(const char* name, QWidget
                || area == Qt::TopDockWidgetArea || area == Qt::BottomDockWidgetArea))
         mw->addDockWidget(area, dock);
     connect(dock, &QObject::destroyed, this, &DockingWindowMediator::on_docking_widget_closed);
+    connect(widget, &QObject::destroyed, this, &DockingWindowMediator::on_widget_closed);
     widget->setParent(dock);
     dock->setWidget(widget);
     dock->setObjectName(QString::fromLatin1(name));
@@ -120,6 +123,23 @@ void DockingWindowMediator::on_docking_widget_closed(QObject* dock)
     for (int i = 0; i < docks.size(); ++i) {
         if (docks.at(i) == dock) {
             docks.removeAt(i);
+            return;
+        }
+    }
+}
+
+void DockingWindowMediator::on_widget_closed(QObject* panel)
+{
+    for (int i = 0; i < docks.size(); ++i) {
+        QDockWidget* dock = docks.at(i);
+        // Only a QWidget any more: the dock itself is being destroyed with its panel.
+        if (dock->metaObject() != &QDockWidget::staticMetaObject) {
+            disconnect(dock, &QObject::destroyed, this, &DockingWindowMediator::on_docking_widget_closed);
+            docks.removeAt(i);
+            return;
+        }
+        if (dock->widget() == panel) {
+            dock->deleteLater();
             return;
         }
     }

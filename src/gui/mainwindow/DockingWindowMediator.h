@@ -66,6 +66,8 @@ public:
 
 private Q_SLOTS:
     void on_docking_widget_closed(QObject* dock);
+    // A panel destroyed on its own leaves an empty dock behind: remove that too.
+    void on_widget_closed(QObject* panel);
 
 private:
     DockingWindowMediator() = default;

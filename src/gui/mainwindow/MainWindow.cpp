@@ -145,6 +145,8 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
 
     d->statusClear = new QTimer(this);
     d->statusClear->setSingleShot(true);
+    // A coarse timer may fire 5% early; a message stays its full five seconds.
+    d->statusClear->setTimerType(Qt::PreciseTimer);
     connect(d->statusClear, &QTimer::timeout, d->messageLabel, &QLabel::clear);
     d->actionTimer = new QTimer(this);
     connect(d->actionTimer, &QTimer::timeout, this, &MainWindow::update_all_actions);

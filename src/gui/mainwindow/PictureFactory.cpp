@@ -141,12 +141,13 @@ QStringList PictureFactory::get_directories() const
 QStringList PictureFactory::get_registered_pixmap_names() const
 {
     QStringList names;
+    names.reserve(d->xpmMap.size() + d->xpmCache.size());
     for (auto it = d->xpmMap.cbegin(); it != d->xpmMap.cend(); ++it)
         names << QString::fromUtf8(it.key().c_str());
+    // Cached pictures that also have an XPM are listed once, in the XPM part.
     for (auto it = d->xpmCache.cbegin(); it != d->xpmCache.cend(); ++it) {
-        const QString name = QString::fromUtf8(it.key().c_str());
-        if (!names.contains(name))
-            names << name;
+        if (!d->xpmMap.contains(it.key()))
+            names << QString::fromUtf8(it.key().c_str());
     }
     return names;
 }

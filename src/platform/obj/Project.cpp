@@ -20,10 +20,8 @@ Project::~Project()
     // reaches into one already deleted.
     currentObject = nullptr;
     for (auto& entry : objects) {
-        if (auto* group = dynamic_cast<ProjectObjectGroup*>(entry.second.get())) {
-            while (!group->get_objects().empty())
-                group->remove_member(group->get_objects().back());
-        }
+        if (auto* group = dynamic_cast<ProjectObjectGroup*>(entry.second.get()))
+            group->clear_members();
     }
     objects.clear();
 }

@@ -102,6 +102,13 @@ void ProjectObjectGroup::remove_member(const ProjectObject* object)
     members.erase(it);
 }
 
+void ProjectObjectGroup::clear_members()
+{
+    for (ProjectObject* member : members)
+        member->memberOf.erase(this);
+    members.clear();
+}
+
 AnnotationsGroup::AnnotationsGroup()
 {
     set_feeder_type_name("Gui::ViewFeederAnnotationsGroup");

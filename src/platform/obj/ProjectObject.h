@@ -69,6 +69,8 @@ public:
     void add_object(ProjectObject* object);
     const std::vector<ProjectObject*>& get_objects() const { return members; }
     void remove_member(const ProjectObject* object);
+    // Drops every member at once; linear in the group's size.
+    void clear_members();
 private:
     std::vector<ProjectObject*> members;
 };

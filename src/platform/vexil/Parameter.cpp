@@ -77,11 +77,14 @@ bool parse(const QByteArray& data, Node& root)
     if (data.contains('\0'))
         return false;
     const QList<QByteArray> lines = data.split('\n');
-    if (lines.isEmpty() || lines.front() != fileHeader)
+    if (lines.isEmpty() || (lines.front() != fileHeader && lines.front() != QByteArray(fileHeader) + '\r'))
         return false;
     Node* current = &root;
     for (int n = 1; n < lines.size(); ++n) {
-        const QByteArray& line = lines[n];
+        QByteArray line = lines[n];
+        // A file saved by an editor with CR LF line ends reads the same.
+        if (line.endsWith('\r'))
+            line.chop(1);
         if (line.isEmpty() || line.startsWith(';'))
             continue;
         if (line.startsWith('[')) {

@@ -5,6 +5,9 @@
 #include <QMetaType>
 #include <QVariant>
 
+#include <cmath>
+#include <limits>
+
 namespace Vexil {
 
 namespace {
@@ -144,6 +147,20 @@ bool toNumber(const QVariant& v, double* out)
     return ok;
 }
 
+// A number read from the file may be anything; out-of-range values are clamped rather
+// than converted with undefined results, and a NaN counts as unreadable.
+template <typename Int>
+bool toIntegral(double n, Int* out)
+{
+    if (std::isnan(n))
+        return false;
+    const double lo = double(std::numeric_limits<Int>::min());
+    const double hi = double(std::numeric_limits<Int>::max());
+    *out = n <= lo ? std::numeric_limits<Int>::min()
+                   : n >= hi ? std::numeric_limits<Int>::max() : static_cast<Int>(n);
+    return true;
+}
+
 void registerTypes()
 {
     static const bool done = [] {
@@ -205,8 +222,9 @@ QString PreferenceManager::getString(PM_SETTING id) const
 int PreferenceManager::getInt(PM_SETTING id) const
 {
     double n = 0;
-    if (toNumber(value(id), &n))
-        return static_cast<int>(static_cast<long long>(n));
+    int result = 0;
+    if (toNumber(value(id), &n) && toIntegral(n, &result))
+        return result;
     double fallback = 0;
     return isValid(id) && toNumber(info(id).defaultValue, &fallback) ? static_cast<int>(fallback) : 0;
 }
@@ -223,9 +241,11 @@ unsigned int PreferenceManager::getUInt(PM_SETTING id) const
     } else if (v.userType() == QMetaType::UInt) {
         return v.toUInt();
     }
+    // A negative number keeps its two's-complement image (-1 reads as 0xffffffff).
     double n = 0;
-    if (toNumber(v, &n))
-        return static_cast<unsigned int>(static_cast<long long>(n));
+    long long wide = 0;
+    if (toNumber(v, &n) && toIntegral(n, &wide))
+        return static_cast<unsigned int>(wide);
     return isValid(id) ? info(id).defaultValue.toUInt() : 0u;
 }
 

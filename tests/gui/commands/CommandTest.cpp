@@ -129,6 +129,37 @@ TEST_F(Commands, ANewerCommandOfTheSameNameReplacesTheFirstWhosePlacedActionStil
     delete first->get_action();
 }
 
+namespace {
+// Counts its own destructions, to catch a command deleted twice or never.
+class CountedCommand : public TestCommand
+{
+public:
+    CountedCommand(const char* name, int& deaths) : TestCommand(name), deaths(deaths) {}
+    ~CountedCommand() override { ++deaths; }
+    int& deaths;
+};
+} // namespace
+
+TEST(CommandRegistry, ACommandRegisteredAgainAfterBeingDisplacedIsDeletedOnce)
+{
+    int firstDeaths = 0;
+    int secondDeaths = 0;
+    {
+        Gui::CommandController registry;
+        auto* first = new CountedCommand("Std_Save", firstDeaths);
+        auto* second = new CountedCommand("Std_Save", secondDeaths);
+        registry.new_command(first);
+        registry.new_command(second);
+        registry.new_command(first);   // back in front of the second
+        EXPECT_EQ(registry.get_command_by_name("Std_Save"), first);
+        registry.delete_command(first);
+        EXPECT_EQ(firstDeaths, 1);
+        EXPECT_EQ(registry.get_command_by_name("Std_Save"), nullptr);
+    }
+    EXPECT_EQ(firstDeaths, 1);
+    EXPECT_EQ(secondDeaths, 1);
+}
+
 TEST_F(Commands, UnknownNamesAreIgnoredSilently)
 {
     ConsoleCapture console;

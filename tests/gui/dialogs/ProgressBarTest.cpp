@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTest>
 #include <QThread>
@@ -241,4 +242,117 @@ TEST_F(ProgressBarTest, SendTextOfNullStoresEmptyText)
     ProgressQueue::instance()->send_text("Step \xc3\xa4");
     ProgressQueue::instance()->send_text(nullptr);
     EXPECT_EQ(mw.messages, (QStringList{QStringLiteral("Step \u00e4"), QString()}));
+}
+
+TEST_F(ProgressBarTest, EstimateNeedsMoreThanFivePercentWithinFiveSeconds)
+{
+    DialogTest::FakeMainWindow mw;
+    auto estimates = [&] {
+        int n = 0;
+        for (const QString& m : mw.messages)
+            n += m.startsWith(QStringLiteral("Estimating\t[Remaining: ")) ? 1 : 0;
+        return n;
+    };
+    Vexil::ProgressPassingLauncher op("Estimating", 100);
+    QThread::msleep(1100); // more than the first second, far less than five
+    op.set_progress(5);    // 5 * 20 is not more than 100
+    EXPECT_EQ(estimates(), 0);
+    op.set_progress(6);
+    EXPECT_EQ(estimates(), 1) << mw.messages.join(QStringLiteral(" | ")).toStdString();
+}
+
+TEST_F(ProgressBarTest, BusyBarAdvancesAtMostTwiceASecond)
+{
+    QElapsedTimer clock;
+    clock.start();
+    Vexil::ProgressPassingLauncher op("Busy", 0);
+    const int start = bar()->value();
+    op.next();
+    // Only meaningful when the first update came within 500 ms of the start.
+    if (clock.elapsed() < 400) {
+        EXPECT_EQ(bar()->value(), start);
+    }
+    QThread::msleep(600);
+    op.next();
+    EXPECT_EQ(bar()->value(), start + 1);
+    clock.restart();
+    op.next(); // right after the last change: dropped
+    if (clock.elapsed() < 400) {
+        EXPECT_EQ(bar()->value(), start + 1);
+    }
+}
+
+TEST_F(ProgressBarTest, ControlEscapeEndsAStuckOperation)
+{
+    DialogTest::FakeMainWindow mw;
+    Presses target;
+    target.show();
+    Vexil::ProgressPassingLauncher op("Stuck", 10);
+    op.set_progress(1);
+    ASSERT_TRUE(bar()->isVisible());
+    // Events that the filter lets through count as signs of life of the event loop.
+    for (int i = 0; i < 60; ++i) {
+        QEvent e(QEvent::User);
+        QApplication::sendEvent(&target, &e);
+    }
+    // Plain Escape only asks for cancellation, however many events were seen.
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&target, &escape);
+    EXPECT_TRUE(ProgressQueue::instance()->is_canceled());
+    EXPECT_TRUE(ProgressQueue::instance()->is_working());
+
+    QKeyEvent forced(QEvent::KeyPress, Qt::Key_Escape, Qt::ControlModifier);
+    QApplication::sendEvent(&target, &forced);
+    EXPECT_FALSE(ProgressQueue::instance()->is_working());
+    EXPECT_FALSE(bar()->isVisible());
+    EXPECT_EQ(mw.statusTexts.value(mw.statusTexts.size() - 1), QStringLiteral("1:"));
+    EXPECT_EQ(mw.messages.value(mw.messages.size() - 1), QString());
+    // The filter is gone: input flows again.
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &press);
+    EXPECT_EQ(target.count, 1);
+}
+
+TEST_F(ProgressBarTest, ModalMessageBoxesStayUsable)
+{
+    QMessageBox modal;
+    modal.setWindowModality(Qt::ApplicationModal);
+    auto* inModal = new Presses;
+    inModal->setParent(&modal);
+    QMessageBox modeless;
+    modeless.setWindowModality(Qt::NonModal);
+    auto* inModeless = new Presses;
+    inModeless->setParent(&modeless);
+
+    Vexil::ProgressPassingLauncher op("Working", 10);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(inModal, &press);
+    QApplication::sendEvent(inModeless, &press);
+    EXPECT_EQ(inModal->count, 1);
+    EXPECT_EQ(inModeless->count, 0);
+}
+
+TEST_F(ProgressBarTest, LongOperationShowsTheBarAfterTheMinimumDuration)
+{
+    auto* b = qobject_cast<Gui::PMProgressBar*>(bar());
+    ASSERT_NE(b, nullptr);
+    Vexil::ProgressPassingLauncher op("Long", 10);
+    EXPECT_FALSE(b->isVisible());
+    // Timers fire late on a loaded machine, never early.
+    QTRY_VERIFY_WITH_TIMEOUT(b->isVisible(), 15000);
+    EXPECT_TRUE(b->isVisible());
+}
+
+TEST_F(ProgressBarTest, BusyModeFromAWorkerReachesTheBarQueued)
+{
+    QProgressBar* b = bar();
+    b->setRange(0, 100);
+    std::thread t([] { ProgressQueue::instance()->SetDyanmicRunning(true); });
+    t.join();
+    // The worker must not have touched the widget itself.
+    EXPECT_EQ(b->maximum(), 100);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(b->maximum(), 0);
+    ProgressQueue::instance()->SetDyanmicRunning(false);
+    EXPECT_EQ(b->maximum(), 100);
 }

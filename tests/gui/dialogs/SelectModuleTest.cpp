@@ -1,6 +1,8 @@
 #include "DialogTestHelpers.h"
 
+#include <dialogs/MainWindowAccess.h>
 #include <dialogs/SelectModule.h>
+#include <mainwindow/MainWindow.h>
 
 #include <obj/Application.h>
 #include <support/TestEnvironment.h>
@@ -144,4 +146,24 @@ TEST_F(SelectModuleTest, EachFamilyUsesItsOwnTable)
     EXPECT_EQ(SelectModule::exportHandler(QStringLiteral("/p/out.stp")).value(QStringLiteral("/p/out.stp")),
               QStringLiteral("Import"));
     EXPECT_TRUE(SelectModule::exportHandler(QStringLiteral("/p/out.msh")).isEmpty());
+}
+
+TEST_F(SelectModuleTest, QuestionIsParentedToTheMainWindow)
+{
+    // The real main window, not a top-level widget that merely looks like one.
+    QWidget* parentSeen = nullptr;
+    {
+        Gui::MainWindow mw;
+        EXPECT_EQ(Gui::DialogsDetail::mainWindow(), &mw);
+        DialogTest::answerNextModal([&](QWidget* w) {
+            parentSeen = w->parentWidget();
+            if (auto* r = w->findChild<QRadioButton*>())
+                r->click();
+            if (auto* ok = w->findChild<QPushButton*>(QStringLiteral("okButton")))
+                ok->click();
+        });
+        SelectModule::importHandler(QStringLiteral("/m/x.inp"));
+        EXPECT_EQ(parentSeen, &mw);
+    }
+    EXPECT_EQ(Gui::DialogsDetail::mainWindow(), nullptr);
 }

@@ -5,6 +5,7 @@
 
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
+#include <mainwindow/BaseView.h>
 #include <mainwindow/MDIWindow.h>
 #include <visualization/ViewFeeder.h>
 #include <visualization/qView3DMRML.h>
@@ -473,4 +474,112 @@ TEST_F(GuiProjectTest, DocumentNumbersCountUpAndAreNeverReused)
     }
     Gui::GuiProject third(nullptr, nullptr);
     EXPECT_EQ(third.getDocumentNumber(), n + 2);
+}
+
+namespace {
+
+// A view of no project that follows the current one.
+struct PassiveView : Gui::BaseView
+{
+    int updates = 0;
+    void update_view() override { ++updates; }
+};
+
+} // namespace
+
+TEST_F(GuiProjectTest, PassiveViewsFollowTheCurrentProjectAndLoseItOnRemoval)
+{
+    Session session;
+    Gui::qPelmoraApplication& app = session.app;
+    Obj::Project* project = newProject();
+    Gui::GuiProject* gui = app.get_project(project);
+    PassiveView passive;
+    ASSERT_TRUE(passive.is_passive());
+    app.connect_view(&passive);
+
+    app.set_current_view(gui->getMDIViews().front());
+    EXPECT_EQ(passive.get_project(), gui);
+    app.update_all();
+    EXPECT_EQ(passive.updates, 1);
+
+    EXPECT_TRUE(session.logic.app().close_project(project->get_name()));
+    EXPECT_EQ(passive.get_project(), nullptr);
+    app.disconnect_view(&passive);
+    app.update_all();
+    EXPECT_EQ(passive.updates, 1);
+}
+
+TEST_F(GuiProjectTest, CanCloseAsksOnlyAboutUnsavedChangesOfAnOrdinaryProject)
+{
+    Session session;
+    Gui::qPelmoraApplication& app = session.app;
+    Obj::Project* project = newProject();
+    Gui::GuiProject* gui = app.get_project(project);
+    PelmoraTest::ModalCloser closer(QMessageBox::Cancel);
+
+    gui->setDirty(false);
+    EXPECT_FALSE(project->is_modified());
+    EXPECT_TRUE(gui->canClose());
+    // Kinds 2 and 3 close without a question, whatever their state.
+    gui->setDirty(true);
+    for (int kind : {2, 3}) {
+        project->kind = kind;
+        EXPECT_TRUE(gui->canClose());
+    }
+    EXPECT_EQ(closer.count(), 0);
+
+    project->kind = 1;
+    EXPECT_FALSE(gui->canClose());
+    ASSERT_EQ(closer.count(), 1);
+    EXPECT_EQ(closer.titles().front(), QString("Close Project"));
+    EXPECT_EQ(closer.texts().front(),
+              QString("Do you want to save the projects? If you close without saving project, the data in %1 will be lost.")
+                  .arg(QString::fromUtf8(project->getProjectName())));
+    closer.setAnswer(QMessageBox::Close);
+    EXPECT_TRUE(gui->canClose());
+    EXPECT_EQ(closer.count(), 2);
+
+    // The last view of a project of kind 2 or 3 closes without closing the project.
+    pmMsg::Journal::clear();
+    project->kind = 3;
+    app.on_final_view_closed(gui);
+    EXPECT_TRUE(pmMsg::Journal::lines().empty());
+    project->kind = 1;
+    app.on_final_view_closed(gui);
+    EXPECT_EQ(pmMsg::Journal::lines().size(), 1u);
+}
+
+TEST_F(GuiProjectTest, ProjectFeederTypeDecidesRelaysAndTheFirstView)
+{
+    Session session;
+    Gui::qPelmoraApplication& app = session.app;
+    ConsoleCapture console;
+
+    // No feeder type: a GUI project without feeder, relays or announcement.
+    Obj::Project bare;
+    bare.set_feeder_type_name("");
+    session.logic.app().signal_new_project(bare);
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Log, "Obj::Project has no view provider specified\n"));
+    Gui::GuiProject* gui = app.get_project(&bare);
+    ASSERT_NE(gui, nullptr);
+    EXPECT_TRUE(gui->getMDIViews().empty());
+    bare.add_object("ProjectTest::RecordedObject", "Lonely");
+    EXPECT_EQ(J(), (std::vector<std::string>{"feeder:updateView"}));
+
+    // Another feeder type: announced and relayed, but no 3D view of its own.
+    Obj::Project plain;
+    plain.set_feeder_type_name("Gui::ViewFeederProject");
+    J().clear();
+    session.logic.app().signal_new_project(plain);
+    EXPECT_EQ(J(), (std::vector<std::string>{"app:new_project Gui::ViewFeederProject"}));
+    ASSERT_NE(app.get_project(&plain), nullptr);
+    EXPECT_TRUE(app.get_project(&plain)->getMDIViews().empty());
+    J().clear();
+    plain.add_object("ProjectTest::RecordedObject", "Relayed");
+    EXPECT_EQ(J(), (std::vector<std::string>{"feeder:updateView", "gui:new Relayed", "app:create Relayed"}));
+
+    for (Obj::Project* p : {&bare, &plain})
+        session.logic.app().signal_remove_project(*p);
+    EXPECT_EQ(app.get_project(&bare), nullptr);
+    EXPECT_EQ(RecordingFeeder::alive, 0);
 }

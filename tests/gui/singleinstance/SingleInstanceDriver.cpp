@@ -4,11 +4,16 @@
 //                                                prints "project=<name>" for the first
 //                                                project opened after that and quits
 //                                                (20 s at most)
+//   singleinstance_driver EXENAME batches        prints "ready", then "batch=<n>" for each
+//                                                batch of messages; quits after four
+//                                                messages (20 s at most)
 //   singleinstance_driver EXENAME open FILE...   a normal start with files on its
 //                                                command line; prints "projects=<n>"
 //                                                half a second into the loop
 
 #include <support/ApplicationRun.h>
+
+#include <core/GUIApplication.h>
 
 #include <obj/Application.h>
 
@@ -49,7 +54,26 @@ void watchForProject()
 
 void onLoop()
 {
-    if (scenario == "serve") {
+    if (scenario == "batches") {
+        auto* single = qobject_cast<Gui::GUISingleApplication*>(QCoreApplication::instance());
+        if (!single) {
+            QCoreApplication::quit();
+            return;
+        }
+        QObject::connect(single, &Gui::GUISingleApplication::messageReceived,
+                         [](const QList<QByteArray>& batch) {
+                             static int seen = 0;
+                             std::printf("batch=%d\n", batch.size());
+                             std::fflush(stdout);
+                             seen += batch.size();
+                             if (seen >= 4)
+                                 QCoreApplication::quit();
+                         });
+        QTimer::singleShot(20000, [] { QCoreApplication::quit(); });
+        std::printf("ready\n");
+        std::fflush(stdout);
+    }
+    else if (scenario == "serve") {
         for (Obj::Project* project : Obj::Application::instance().get_projects())
             projectsAtStart.insert(project->get_name());
         std::printf("ready\n");

@@ -50,9 +50,9 @@ protected:
         f.write("data");
         return path;
     }
-    void startServer()
+    void startServer(const QString& mode = QStringLiteral("serve"))
     {
-        server.start(QStringLiteral(SINGLEINSTANCE_DRIVER), {exe, QStringLiteral("serve")});
+        server.start(QStringLiteral(SINGLEINSTANCE_DRIVER), {exe, mode});
         ASSERT_TRUE(server.waitForStarted(10000));
         QByteArray out;
         while (!out.contains("ready\n") && server.waitForReadyRead(20000))
@@ -116,6 +116,41 @@ TEST_F(SingleInstance, MessageInSeveralPacketsArrivesWholeWhileASilentClientWait
     slow.disconnectFromServer();
     EXPECT_TRUE(serverResult().contains("project=Housing\n"));
     silent.abort();
+}
+
+namespace {
+// One message per connection, as a second start sends it.
+bool send(const QString& server, const QByteArray& message)
+{
+    QLocalSocket socket;
+    socket.connectToServer(server);
+    if (!socket.waitForConnected(5000))
+        return false;
+    QByteArray payload;
+    {
+        QDataStream out(&payload, QIODevice::WriteOnly);
+        out << message;
+    }
+    socket.write(payload);
+    const bool written = socket.waitForBytesWritten(5000);
+    socket.disconnectFromServer();
+    return written;
+}
+} // namespace
+
+TEST_F(SingleInstance, MessagesCloseTogetherArriveAsOneBatch)
+{
+    startServer(QStringLiteral("batches"));
+    ASSERT_TRUE(send(serverName(), "first"));
+    QThread::msleep(200);
+    ASSERT_TRUE(send(serverName(), "second"));
+    // Well past the 1000 ms batching delay: each of these is a batch of its own.
+    QThread::msleep(3000);
+    ASSERT_TRUE(send(serverName(), "third"));
+    QThread::msleep(3000);
+    ASSERT_TRUE(send(serverName(), "fourth"));
+    const QByteArray out = serverResult();
+    EXPECT_TRUE(out.contains("ready\nbatch=2\nbatch=1\nbatch=1\n")) << out.constData();
 }
 
 TEST_F(SingleInstance, StaleServerNameIsTakenOver)

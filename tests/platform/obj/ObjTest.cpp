@@ -10,6 +10,7 @@
 #include <vexil/TypeInfo.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -240,6 +241,24 @@ TEST(ObjObjects, GroupsForgetRemovedMembers)
     // Removing the group first, then its former member, touches nothing freed.
     p->remove_object(group->getObjectId());
     EXPECT_TRUE(p->remove_object(b->getObjectId()));
+}
+
+TEST(ObjObjects, ClosingAProjectWithABigGroupIsLinear)
+{
+    ScopedLogic logic;
+    Obj::Project* p = logic.app().create_project("Big");
+    auto* group = static_cast<Obj::ProjectObjectGroup*>(p->add_object("Obj::ProjectObjectGroup", "G"));
+    const int n = 80000;
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < n; ++i)
+        group->add_object(p->add_object("Obj::ProjectObject", "O"));
+    const qint64 building = timer.restart();
+    ASSERT_EQ(std::size_t(n), group->get_objects().size());
+    // Unlinking the members one by one from the back of the list costs n^2/2 steps.
+    EXPECT_TRUE(logic.app().close_project("Big"));
+    const qint64 closing = timer.elapsed();
+    EXPECT_LT(closing, building + 50) << "building " << building << " ms, closing " << closing << " ms";
 }
 
 TEST(ObjProperties, TextRoundTripsAndRefusals)

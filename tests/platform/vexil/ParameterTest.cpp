@@ -165,3 +165,17 @@ TEST_F(ParameterFixture, GroupsOutliveTheirParentsWhileHeld)
     EXPECT_FALSE(reread->get_parameter_group("Deep/Child")->has_entry("k"));
     EXPECT_FALSE(reread->has_group("Gone"));
 }
+
+TEST_F(ParameterFixture, FileWithCarriageReturnLineEndsReadsTheSame)
+{
+    {
+        QFile f(QString::fromStdString(file()));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("; Pelmora parameters 1\r\n[BaseApp/Window]\r\nWidth=640\r\nTitle=main\r\n");
+    }
+    ParameterManager::Handle mgr = ParameterManager::create(file());
+    EXPECT_TRUE(mgr->load());
+    ParameterGroup::Handle g = mgr->get_parameter_group("BaseApp/Window");
+    EXPECT_EQ(g->get_int_value("Width"), 640);
+    EXPECT_EQ(g->get_ASCII_string("Title"), "main");
+}

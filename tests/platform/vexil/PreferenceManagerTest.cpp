@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <QSettings>
 #include <QTemporaryDir>
+
+#include <cstring>
+#include <limits>
 
 #include <memory>
 
@@ -150,4 +154,33 @@ TEST_F(PreferenceFixture, ShortcutsFileAndSampleCounts)
     EXPECT_EQ(pm.getNumSamplesByType(Vexil::AA_MSAA2X), 2);
     EXPECT_EQ(pm.getNumSamplesByType(Vexil::AA_MSAA4X), 4);
     EXPECT_EQ(pm.getNumSamplesByType(Vexil::AA_MSAA8X), 8);
+}
+
+TEST(PreferenceCatalogue, EveryIdHasItsValueType)
+{
+    // One letter per id, 0 to 72: Text, Int, Uint (colours), Double, Bool.
+    const char* types = "TTITIIIB" "TTTT" "BBBUUUUB" "BIBUUBI" "IBUBUD" "IUUUUB"
+                        "IIIIII" "BIIII" "BBIIII" "BB" "IIIIII" "BT" "II" "TT" "BBB";
+    ASSERT_EQ(std::strlen(types), size_t(Vexil::PM_SETTING_COUNT));
+    for (int id = 0; id < Vexil::PM_SETTING_COUNT; ++id) {
+        const char expected = types[id];
+        const char actual = "TIUDB"[int(PreferenceManager::typeOf(Vexil::PM_SETTING(id)))];
+        EXPECT_EQ(actual, expected) << "id " << id;
+    }
+}
+
+TEST_F(PreferenceFixture, OutOfRangeNumbersInTheFileAreClamped)
+{
+    {
+        QSettings raw(file(), QSettings::IniFormat);
+        raw.setValue(QStringLiteral("Settings/05"), QStringLiteral("1e300"));
+        raw.setValue(QStringLiteral("Settings/21"), QStringLiteral("-1e300"));
+        raw.setValue(QStringLiteral("Settings/06"), QStringLiteral("nan"));
+        raw.setValue(QStringLiteral("Settings/15"), QStringLiteral("1e300"));
+    }
+    PreferenceManager pm(file());
+    EXPECT_EQ(pm.getInt(Vexil::PM_SIGNIFICANT_DIGITS), std::numeric_limits<int>::max());
+    EXPECT_EQ(pm.getInt(Vexil::PM_AXES_SIZE), std::numeric_limits<int>::min());
+    EXPECT_EQ(pm.getInt(Vexil::PM_RECENT_FILES), 4); // unreadable: the default
+    EXPECT_EQ(pm.getUInt(Vexil::PM_COLOR_NORMAL_MESSAGE), 0xffffffffu);
 }

@@ -132,10 +132,19 @@ QProgressBar* ProgressQueue::get_progress_bar(QWidget* parent)
 
 void ProgressQueue::SetDyanmicRunning(bool on)
 {
+    const int top = on ? 0 : 100;
     d->minimum = 0;
-    d->maximum = on ? 0 : 100;
-    if (d->bar)
-        d->bar->setRange(0, on ? 0 : 100);
+    d->maximum = top;
+    const int v = d->value;
+    if (v < -1 || v > top)
+        d->value = -1; // the bar resets a value outside its new range
+    PMProgressBar* bar = d->bar;
+    if (!bar)
+        return;
+    if (onGuiThread())
+        bar->setRange(0, top);
+    else
+        QMetaObject::invokeMethod(bar, "setRange", Qt::QueuedConnection, Q_ARG(int, 0), Q_ARG(int, top));
 }
 
 bool ProgressQueue::is_blocking() const
