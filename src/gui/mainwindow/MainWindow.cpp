@@ -21,6 +21,7 @@
 
 #include <mrml/vtkMRMLThreeDViewDisplayableManagerFactory.h>
 #include <obj/Application.h>
+#include <obj/Project.h>
 #include <pmfwm/EntitySelectionData.h>
 #include <pmmsg/Message.h>
 #include <pmunit/Units.h>
@@ -586,6 +587,9 @@ void MainWindow::settingUpdated(Vexil::PM_SETTING id)
         return;
     }
     d->unitLabel->setText(units->getUnitStatusLabel());
+    const pmUnit::UnitsData unitsData = units->getUnitsData();
+    for (Obj::Project* project : Obj::Application::instance().get_projects())
+        project->onUnitChanged(unitsData);
 }
 
 // ---------------------------------------------------------------------------------------

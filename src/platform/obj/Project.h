@@ -3,6 +3,8 @@
 
 #include "ProjectObject.h"
 
+#include <pmunit/Units.h>
+
 #include <boost/signals2/signal.hpp>
 
 namespace Vexil { class Hdf5FileWriter; class Hdf5FileReader; }
@@ -53,6 +55,9 @@ public:
     void set_modified(bool on) { modified = on; }
     void refresh();
     void OnUpdateLabel(const char* text);
+    // The units the project's values are shown in changed.
+    void onUnitChanged(const pmUnit::UnitsData& units) { unitsData = units; }
+    const pmUnit::UnitsData& get_units() const { return unitsData; }
     // A new "Label" is announced as a relabel by the owning application.
     void on_changed(const Property* p) override;
 
@@ -88,6 +93,7 @@ private:
     std::map<std::string, unsigned int> objectsByName;
     ProjectObject* currentObject = nullptr;
     bool modified = false;
+    pmUnit::UnitsData unitsData;
 };
 
 } // namespace Obj

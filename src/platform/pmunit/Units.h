@@ -26,6 +26,20 @@ private:
     QString unitText;
 };
 
+// The four unit choices that projects convert their values with.
+struct UnitsData
+{
+    QString system;
+    QString angle;
+    QString angularVelocity;
+    QString temperature;
+    bool operator==(const UnitsData& o) const
+    {
+        return system == o.system && angle == o.angle && angularVelocity == o.angularVelocity
+            && temperature == o.temperature;
+    }
+};
+
 class UnitsManager
 {
 public:
@@ -44,6 +58,8 @@ public:
     QString angleUnits() const { return angle; }
     QString angularVelocityUnits() const { return angularVelocity; }
     QString temperatureUnits() const { return temperature; }
+
+    UnitsData getUnitsData() const { return {system, angle, angularVelocity, temperature}; }
 
     int getDecimals() const { return decimals; }
     void setDecimals(int d) { decimals = d; }

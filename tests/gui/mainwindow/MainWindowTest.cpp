@@ -20,7 +20,10 @@
 #include <obj/Application.h>
 #include <obj/Project.h>
 #include <pmfwm/EntitySelectionData.h>
+#include <pmmsg/Message.h>
+#include <pmunit/Units.h>
 #include <vexil/MsgConsole.h>
+#include <vexil/PreferenceManager.h>
 
 #include <QAction>
 #include <QDockWidget>
@@ -412,4 +415,33 @@ TEST_F(MainWindowTest, APanelDestroyedOnItsOwnTakesItsDockAlong)
     EXPECT_EQ(panels.front()->objectName(), QStringLiteral("Output"));
     mediator->setup(&layout);   // the gone panel is skipped
     EXPECT_EQ(mw.findChildren<QDockWidget*>().size(), 1);
+}
+
+TEST_F(MainWindowTest, UnitSettingsReachTheUnitsTheLabelAndEveryProject)
+{
+    Gui::MainWindow& mw = build();
+    Obj::Project* first = logic->app().create_project("Part1", "Part1");
+    Obj::Project* second = logic->app().create_project("Part2", "Part2");
+    Vexil::PreferenceManager* prefs = logic->app().getPrefMgr();
+    pmMsg::Journal::clear();
+
+    prefs->set(Vexil::PM_UNIT_SYSTEM, QStringLiteral("MMKS"), true);
+    prefs->set(Vexil::PM_TEMPERATURE_UNIT, QStringLiteral("Kelvin"), true);
+    pmUnit::UnitsManager* units = pmUnit::UnitsManager::instance();
+    EXPECT_EQ(units->systemUnits(), QStringLiteral("MMKS"));
+    EXPECT_EQ(units->temperatureUnits(), QStringLiteral("Kelvin"));
+    EXPECT_EQ(first->get_units(), units->getUnitsData());
+    EXPECT_EQ(second->get_units(), units->getUnitsData());
+    auto* label = mw.statusBar()->findChild<QLabel*>(QStringLiteral("UnitLabel"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), units->getUnitStatusLabel());
+    // Only a change of the unit system concerns the geometry kernel's target unit.
+    int kernelUpdates = 0;
+    for (const auto& line : pmMsg::Journal::lines())
+        kernelUpdates += line == "updateOCCTargetUnit";
+    EXPECT_EQ(kernelUpdates, 1);
+
+    // Settings outside the units leave everything as it was.
+    prefs->set(Vexil::PM_AXES_SIZE, 7, true);
+    EXPECT_EQ(units->systemUnits(), QStringLiteral("MMKS"));
 }
