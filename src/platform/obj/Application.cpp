@@ -4,6 +4,7 @@
 #include <vexil/MsgConsole.h>
 #include <vexil/PreferenceManager.h>
 #include <vexil/RootClass.h>
+#include <vexil/UtilityBox.h>
 
 #include <QDir>
 #include <QFileInfo>
@@ -250,13 +251,8 @@ std::string Application::get_unique_project_name(const char* base) const
     const std::string stem = sanitizedName(base);
     if (!projects.count(stem))
         return stem;
-    for (unsigned int n = 1;; ++n) {
-        char suffix[16];
-        std::snprintf(suffix, sizeof suffix, "%03u", n);
-        std::string candidate = stem + suffix;
-        if (!projects.count(candidate))
-            return candidate;
-    }
+    unsigned int n = 1;
+    return Vexil::UtilityBox::numbered_name(stem, n, [this](const std::string& c) { return projects.count(c) != 0; });
 }
 
 Project* Application::create_project(const char* name, const char* label)

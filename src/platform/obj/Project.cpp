@@ -2,7 +2,7 @@
 
 #include "Application.h"
 
-#include <cstdio>
+#include <vexil/UtilityBox.h>
 
 VEXIL_TYPESYSTEM_SOURCE(Obj::Project, Obj::PropertyContainer)
 
@@ -70,16 +70,8 @@ std::string Project::get_unique_object_name(const char* base) const
     std::string stem = (base && *base) ? base : "Object";
     if (!objectsByName.count(stem))
         return stem;
-    unsigned int& n = nameSuffixHint[stem];
-    if (n == 0)
-        n = 1;
-    for (;; ++n) {
-        char suffix[16];
-        std::snprintf(suffix, sizeof suffix, "%03u", n);
-        std::string candidate = stem + suffix;
-        if (!objectsByName.count(candidate))
-            return candidate;
-    }
+    return Vexil::UtilityBox::numbered_name(stem, nameSuffixHint[stem],
+                                            [this](const std::string& c) { return objectsByName.count(c) != 0; });
 }
 
 ProjectObject* Project::add_object(const char* typeName, const char* objectName)

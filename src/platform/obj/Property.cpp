@@ -16,16 +16,6 @@ VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyContainer, Vexil::RootClass)
 
 namespace Obj {
 
-namespace {
-std::string trimmed(const std::string& s)
-{
-    const auto first = s.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    const auto last = s.find_last_not_of(" \t\r\n");
-    return s.substr(first, last - first + 1);
-}
-} // namespace
 
 Property::Property() = default;
 Property::~Property() = default;
@@ -50,7 +40,7 @@ void PropertyBoolean::set_value(bool v)
 
 bool PropertyBoolean::set_value_text(const std::string& text)
 {
-    const std::string v = trimmed(text);
+    const std::string v = Vexil::UtilityBox::trimmed(text);
     if (v == "True" || v == "true" || v == "1") {
         set_value(true);
         return true;
@@ -75,7 +65,7 @@ std::string PropertyInteger::get_value_text() const
 
 bool PropertyInteger::set_value_text(const std::string& text)
 {
-    const std::string v = trimmed(text);
+    const std::string v = Vexil::UtilityBox::trimmed(text);
     if (v.empty())
         return false;
     std::istringstream in(v);
@@ -101,7 +91,7 @@ std::string PropertyDecimal::get_value_text() const
 
 bool PropertyDecimal::set_value_text(const std::string& text)
 {
-    const std::string v = trimmed(text);
+    const std::string v = Vexil::UtilityBox::trimmed(text);
     if (v.empty())
         return false;
     std::istringstream in(v);

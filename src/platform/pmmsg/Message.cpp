@@ -214,15 +214,6 @@ private:
     std::size_t pos = 0;
 };
 
-std::string trimmed(const char* text)
-{
-    const std::string s = text ? text : "";
-    const auto first = s.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    const auto last = s.find_last_not_of(" \t\r\n");
-    return s.substr(first, last - first + 1);
-}
 
 } // namespace
 
@@ -341,7 +332,7 @@ void InterpreterSingleton::clearGuiHandlers()
 std::string InterpreterSingleton::runString(const char* script)
 {
     Journal::append(std::string("runString ") + (script ? script : ""));
-    const std::string line = trimmed(script);
+    const std::string line = Vexil::UtilityBox::trimmed(script ? script : "");
     const auto unsupported = [&line]() {
         return Vexil::ExceptionHandler("Unsupported script line: " + line);
     };

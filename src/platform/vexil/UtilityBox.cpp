@@ -1,5 +1,6 @@
 #include "UtilityBox.h"
 
+#include <cstdio>
 #include <limits>
 #include <locale>
 #include <sstream>
@@ -35,6 +36,29 @@ std::string UtilityBox::exact_number_text(double value)
             return out.str();
     }
     return {};
+}
+
+std::string UtilityBox::trimmed(const std::string& s)
+{
+    const auto first = s.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos)
+        return {};
+    const auto last = s.find_last_not_of(" \t\r\n");
+    return s.substr(first, last - first + 1);
+}
+
+std::string UtilityBox::numbered_name(const std::string& stem, unsigned int& next,
+                                      const std::function<bool(const std::string&)>& taken)
+{
+    if (next == 0)
+        next = 1;
+    for (;; ++next) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "%03u", next);
+        std::string candidate = stem + suffix;
+        if (!taken(candidate))
+            return candidate;
+    }
 }
 
 } // namespace Vexil
