@@ -12,17 +12,16 @@ namespace DialogTest {
 void answerNextModal(std::function<void(QWidget*)> answer, int timeoutMs)
 {
     auto* timer = new QTimer(qApp);
-    auto clock = std::make_shared<QElapsedTimer>();
-    clock->start();
+    QElapsedTimer clock;
+    clock.start();
     QObject::connect(timer, &QTimer::timeout, [timer, answer, clock, timeoutMs] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w && clock.elapsed() <= timeoutMs)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (w)
             answer(w);
-        } else if (clock->elapsed() > timeoutMs) {
-            timer->stop();
-            timer->deleteLater();
-        }
     });
     timer->start(10);
 }

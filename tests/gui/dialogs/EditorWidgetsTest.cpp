@@ -37,6 +37,21 @@ protected:
     void displayValue(const QVariant& v) override { getLabel()->setText(v.toString()); }
 };
 
+// Answers the modal colour dialog: picks `colour`, checks what the button shows meanwhile
+// (when `live` is valid), then accepts or cancels.
+void answerColourDialog(Gui::ColoringButton* button, const QColor& colour, bool accept, const QColor& live = {})
+{
+    DialogTest::answerNextModal([=](QWidget* w) {
+        auto* dlg = qobject_cast<QColorDialog*>(w);
+        ASSERT_NE(dlg, nullptr);
+        dlg->setCurrentColor(colour);
+        if (live.isValid()) {
+            EXPECT_EQ(button->color(), live);
+        }
+        accept ? dlg->accept() : dlg->reject();
+    });
+}
+
 // Answers the list dialog: types `text` into its editor and presses OK or Cancel.
 void answerListDialog(const QString& text, bool ok, QStringList* errors = nullptr)
 {
@@ -66,39 +81,22 @@ void answerListDialog(const QString& text, bool ok, QStringList* errors = nullpt
 
 } // namespace
 
-TEST(ColoringButton, SwatchFollowsSetColorWithoutChangedSignal)
+TEST(ColoringButton, SwatchAndModalDialog)
 {
     Gui::ColoringButton button;
     button.show();
     QSignalSpy changed(&button, &Gui::ColoringButton::changed);
-    EXPECT_EQ(button.color(), button.palette().color(QPalette::Active, QPalette::Midlight));
     button.setColor(QColor(10, 200, 30));
     EXPECT_EQ(swatchCentre(button), QColor(10, 200, 30));
     EXPECT_EQ(changed.count(), 0);
-}
 
-TEST(ColoringButton, ModalDialogAcceptsOrCancels)
-{
-    Gui::ColoringButton button;
     button.setColor(Qt::red);
-    QSignalSpy changed(&button, &Gui::ColoringButton::changed);
-
-    DialogTest::answerNextModal([](QWidget* w) {
-        auto* dlg = qobject_cast<QColorDialog*>(w);
-        ASSERT_NE(dlg, nullptr);
-        dlg->setCurrentColor(Qt::blue);
-        dlg->reject();
-    });
+    answerColourDialog(&button, Qt::blue, false);
     button.onChooseColor();
     EXPECT_EQ(button.color(), QColor(Qt::red));
     EXPECT_EQ(changed.count(), 0);
 
-    DialogTest::answerNextModal([](QWidget* w) {
-        auto* dlg = qobject_cast<QColorDialog*>(w);
-        ASSERT_NE(dlg, nullptr);
-        dlg->setCurrentColor(Qt::blue);
-        dlg->accept();
-    });
+    answerColourDialog(&button, Qt::blue, true);
     button.onChooseColor();
     EXPECT_EQ(button.color(), QColor(Qt::blue));
     EXPECT_EQ(changed.count(), 1);
@@ -106,13 +104,7 @@ TEST(ColoringButton, ModalDialogAcceptsOrCancels)
     // Following the dialog live, a cancel restores the colour from before.
     button.setAutoChangeColor(true);
     changed.clear();
-    DialogTest::answerNextModal([&button](QWidget* w) {
-        auto* dlg = qobject_cast<QColorDialog*>(w);
-        ASSERT_NE(dlg, nullptr);
-        dlg->setCurrentColor(Qt::green);
-        EXPECT_EQ(button.color(), QColor(Qt::green));
-        dlg->reject();
-    });
+    answerColourDialog(&button, Qt::green, false, Qt::green);
     button.onChooseColor();
     EXPECT_EQ(button.color(), QColor(Qt::blue));
     EXPECT_EQ(changed.count(), 2);
@@ -122,7 +114,6 @@ TEST(ColoringButton, ClicksAreIgnoredWhenChangeIsNotAllowed)
 {
     Gui::ColoringButton button;
     button.setAllowChangeColor(false);
-    EXPECT_FALSE(button.allowChangeColor());
     bool opened = false;
     DialogTest::answerNextModal([&opened](QWidget* w) {
         opened = true;
@@ -242,7 +233,7 @@ TEST(LabelEditor, DialogChecksEveryLine)
     EXPECT_EQ(editor.get_text(), QStringLiteral("any\ntext"));
 }
 
-TEST(PropertyListEditor, NumberAreaGrowsWithTheTenthLine)
+TEST(PropertyListEditor, NumberAreaGrowsWithTheTenthLineAndReadOnlyDropsTheHighlight)
 {
     Gui::PropertyListEditor editor;
     editor.setPlainText(QStringLiteral("1\n2\n3\n4\n5\n6\n7\n8\n9"));

@@ -37,35 +37,20 @@ public:
     static int alive;
 };
 
-// An object shown by RecordingFeeder.
-class RecordedObject : public Obj::ProjectObject
-{
-    VEXIL_TYPESYSTEM_HEADER();
-public:
-    RecordedObject();
-};
-
-// Objects whose feeder name is empty, unregistered, or a registered non-feeder.
-class BlindObject : public Obj::ProjectObject
-{
-    VEXIL_TYPESYSTEM_HEADER();
-public:
-    BlindObject();
-};
-
-class UnknownFeederObject : public Obj::ProjectObject
-{
-    VEXIL_TYPESYSTEM_HEADER();
-public:
-    UnknownFeederObject();
-};
-
-class WrongFeederObject : public Obj::ProjectObject
-{
-    VEXIL_TYPESYSTEM_HEADER();
-public:
-    WrongFeederObject();
-};
+// Objects shown by RecordingFeeder, or whose feeder name is empty, unregistered, or a
+// registered non-feeder.
+#define PROJECT_TEST_OBJECT(Name)                                                                  \
+    class Name : public Obj::ProjectObject                                                         \
+    {                                                                                              \
+        VEXIL_TYPESYSTEM_HEADER();                                                                 \
+    public:                                                                                        \
+        Name();                                                                                    \
+    };
+PROJECT_TEST_OBJECT(RecordedObject)
+PROJECT_TEST_OBJECT(BlindObject)
+PROJECT_TEST_OBJECT(UnknownFeederObject)
+PROJECT_TEST_OBJECT(WrongFeederObject)
+#undef PROJECT_TEST_OBJECT
 
 // Registers the logic's, the library's and these types once.
 void registerTypes();

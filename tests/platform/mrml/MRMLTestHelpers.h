@@ -1,14 +1,13 @@
 #pragma once
-// Records the VTK events an object fires, with their call data, for the MRML tests.
+// Event recording and node set-up for the MRML tests.
+
+#include <mrml/vtkMRMLScene.h>
 
 #include <vtkCallbackCommand.h>
 #include <vtkObject.h>
 #include <vtkSmartPointer.h>
 
-#include <map>
-#include <regex>
-#include <string>
-#include <utility>
+#include <algorithm>
 #include <vector>
 
 namespace MRMLTest {
@@ -23,9 +22,8 @@ public:
     };
 
     EventRecorder(vtkObject* object, const std::vector<unsigned long>& events)
-        : Object(object)
+        : Object(object), Command(vtkSmartPointer<vtkCallbackCommand>::New())
     {
-        Command = vtkSmartPointer<vtkCallbackCommand>::New();
         Command->SetClientData(this);
         Command->SetCallback([](vtkObject*, unsigned long event, void* client, void* data) {
             static_cast<EventRecorder*>(client)->Entries.push_back({event, data});
@@ -37,10 +35,7 @@ public:
 
     int count(unsigned long event) const
     {
-        int n = 0;
-        for (const auto& e : Entries)
-            n += e.event == event ? 1 : 0;
-        return n;
+        return int(std::count_if(Entries.begin(), Entries.end(), [event](const Entry& e) { return e.event == event; }));
     }
     std::vector<unsigned long> sequence() const
     {
@@ -58,36 +53,17 @@ private:
     vtkSmartPointer<vtkCallbackCommand> Command;
 };
 
-// Splits WriteXML output into decoded name/value pairs, as an XML parser would hand them
-// to ReadXMLAttributes.
-inline std::vector<std::pair<std::string, std::string>> parseXMLAttributes(const std::string& xml,
-                                                                           std::string (*decode)(const std::string&))
+// A new node of class T, with an optional preset ID and name, added to the scene.
+template <class T>
+vtkSmartPointer<T> addNode(vtkMRMLScene* scene, const char* id = nullptr, const char* name = nullptr)
 {
-    std::vector<std::pair<std::string, std::string>> result;
-    static const std::regex attr(R"re( ([A-Za-z0-9_]+)="([^"]*)")re");
-    for (auto it = std::sregex_iterator(xml.begin(), xml.end(), attr); it != std::sregex_iterator(); ++it)
-        result.emplace_back((*it)[1].str(), decode((*it)[2].str()));
-    return result;
+    auto node = vtkSmartPointer<T>::New();
+    if (id)
+        node->SetID(id);
+    if (name)
+        node->SetName(name);
+    scene->AddNode(node);
+    return node;
 }
-
-// Keeps the strings alive for the null-terminated array ReadXMLAttributes takes.
-class AttributeArray
-{
-public:
-    explicit AttributeArray(const std::vector<std::pair<std::string, std::string>>& pairs)
-        : Pairs(pairs)
-    {
-        for (const auto& p : Pairs) {
-            Pointers.push_back(p.first.c_str());
-            Pointers.push_back(p.second.c_str());
-        }
-        Pointers.push_back(nullptr);
-    }
-    const char** get() { return Pointers.data(); }
-
-private:
-    std::vector<std::pair<std::string, std::string>> Pairs;
-    std::vector<const char*> Pointers;
-};
 
 } // namespace MRMLTest

@@ -17,32 +17,28 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 #include <string>
+#include <utility>
 
 using MRMLTest::EventRecorder;
 
 namespace {
 
-class TestDisplayNode : public vtkMRMLDisplayNode
-{
-public:
-    static TestDisplayNode* New();
-    vtkTypeMacro(TestDisplayNode, vtkMRMLDisplayNode);
-    vtkMRMLNode* CreateNodeInstance() override { return TestDisplayNode::New(); }
-    const char* GetNodeTagName() override { return "TestDisplay"; }
-};
-vtkStandardNewMacro(TestDisplayNode);
-
-class TestModelNode : public vtkMRMLDisplayableNode
-{
-public:
-    static TestModelNode* New();
-    vtkTypeMacro(TestModelNode, vtkMRMLDisplayableNode);
-    vtkMRMLNode* CreateNodeInstance() override { return TestModelNode::New(); }
-    const char* GetNodeTagName() override { return "TestModel"; }
-};
-vtkStandardNewMacro(TestModelNode);
+// Concrete stand-ins for the abstract node classes.
+#define MRML_TEST_NODE(Name, Base, Tag)                                                            \
+    class Name : public Base                                                                       \
+    {                                                                                              \
+    public:                                                                                        \
+        static Name* New();                                                                        \
+        vtkTypeMacro(Name, Base);                                                                  \
+        vtkMRMLNode* CreateNodeInstance() override { return Name::New(); }                         \
+        const char* GetNodeTagName() override { return Tag; }                                      \
+    };                                                                                             \
+    vtkStandardNewMacro(Name);
+MRML_TEST_NODE(TestDisplayNode, vtkMRMLDisplayNode, "TestDisplay")
+MRML_TEST_NODE(TestModelNode, vtkMRMLDisplayableNode, "TestModel")
 
 class TestStorageNode : public vtkMRMLStorageNode
 {
@@ -65,11 +61,20 @@ std::string writeXML(vtkMRMLNode* node)
     return os.str();
 }
 
+// Splits WriteXML output into decoded name/value pairs, as an XML parser would hand them over.
 void readXML(vtkMRMLNode* node, const std::string& xml)
 {
-    MRMLTest::AttributeArray atts(
-        MRMLTest::parseXMLAttributes(xml, &vtkMRMLNode::XMLAttributeDecodeString));
-    node->ReadXMLAttributes(atts.get());
+    static const std::regex attr(R"re( ([A-Za-z0-9_]+)="([^"]*)")re");
+    std::vector<std::string> strings;
+    for (auto it = std::sregex_iterator(xml.begin(), xml.end(), attr); it != std::sregex_iterator(); ++it) {
+        strings.push_back((*it)[1].str());
+        strings.push_back(vtkMRMLNode::XMLAttributeDecodeString((*it)[2].str()));
+    }
+    std::vector<const char*> atts;
+    for (const auto& str : strings)
+        atts.push_back(str.c_str());
+    atts.push_back(nullptr);
+    node->ReadXMLAttributes(atts.data());
 }
 
 } // namespace
@@ -96,7 +101,6 @@ TEST(MRMLNode, ModificationsInsideStartEndModifyFireOneEvent)
     was = node->StartModify();
     node->SetName("View1");
     node->SetAttribute("key", "value");
-    node->SetBoxVisible(0);
     node->EndModify(was);
     EXPECT_EQ(events.count(vtkCommand::ModifiedEvent), 0);
 
@@ -107,18 +111,6 @@ TEST(MRMLNode, ModificationsInsideStartEndModifyFireOneEvent)
     EXPECT_EQ(events.count(vtkCommand::ModifiedEvent), 2);
 }
 
-TEST(MRMLNode, AttributesCanBeSetReadAndRemoved)
-{
-    vtkNew<vtkMRMLViewNode> node;
-    node->SetAttribute("AssociatedNodeID", "vtkMRMLModelNode4");
-    node->SetAttribute("b", "2");
-    EXPECT_STREQ(node->GetAttribute("AssociatedNodeID"), "vtkMRMLModelNode4");
-    EXPECT_EQ(node->GetAttributeNames(), (std::vector<std::string>{"AssociatedNodeID", "b"}));
-    node->SetAttribute("b", nullptr);
-    EXPECT_EQ(node->GetAttribute("b"), nullptr);
-    EXPECT_EQ(node->GetAttribute(nullptr), nullptr);
-}
-
 TEST(MRMLNode, XMLAttributesRoundTripWithEscaping)
 {
     vtkNew<vtkMRMLClipModelsNode> node;
@@ -127,6 +119,9 @@ TEST(MRMLNode, XMLAttributesRoundTripWithEscaping)
     node->SetDescription("x > y");
     node->SetAttribute("key:with;separators", "value % 100;done:yes");
     node->SetAttribute("plain", "1");
+    node->SetAttribute("removed", "x");
+    node->SetAttribute("removed", nullptr);
+    EXPECT_EQ(node->GetAttribute(nullptr), nullptr);
     node->SetClipType(vtkMRMLClipModelsNode::ClipUnion);
     node->SetRedSliceClipState(vtkMRMLClipModelsNode::ClipNegativeSpace);
     node->SetClipOrigin(0.1, -2.5e-7, 1.0 / 3.0);
@@ -143,13 +138,11 @@ TEST(MRMLNode, XMLAttributesRoundTripWithEscaping)
     EXPECT_STREQ(copy->GetName(), "Clip <a & \"b\">");
     EXPECT_STREQ(copy->GetDescription(), "x > y");
     EXPECT_STREQ(copy->GetAttribute("key:with;separators"), "value % 100;done:yes");
-    EXPECT_STREQ(copy->GetAttribute("plain"), "1");
-    EXPECT_EQ(copy->GetAttributeNames().size(), 2u);
+    EXPECT_EQ(copy->GetAttributeNames(), (std::vector<std::string>{"key:with;separators", "plain"}));
     EXPECT_EQ(copy->GetClipType(), vtkMRMLClipModelsNode::ClipUnion);
     EXPECT_EQ(copy->GetRedSliceClipState(), vtkMRMLClipModelsNode::ClipNegativeSpace);
-    EXPECT_EQ(copy->GetClipOrigin()[0], 0.1);
-    EXPECT_EQ(copy->GetClipOrigin()[1], -2.5e-7);
-    EXPECT_EQ(copy->GetClipOrigin()[2], 1.0 / 3.0);
+    EXPECT_EQ(std::vector<double>(copy->GetClipOrigin(), copy->GetClipOrigin() + 3),
+              (std::vector<double>{0.1, -2.5e-7, 1.0 / 3.0}));
     EXPECT_STREQ(copy->GetNodeReferenceID("display"), "vtkMRMLDisplayNode 7");
     EXPECT_EQ(writeXML(copy), xml);
 }
@@ -172,7 +165,7 @@ TEST(MRMLNode, TransformMatrixAndSelectionListSurviveXML)
     selection->SetActivePlaceNodeClassName("B");
     vtkNew<vtkMRMLSelectionNode> selectionCopy;
     readXML(selectionCopy, writeXML(selection));
-    ASSERT_EQ(selectionCopy->GetNumberOfPlaceNodeClassNamesInList(), 2);
+    EXPECT_EQ(selectionCopy->GetNumberOfPlaceNodeClassNamesInList(), 2);
     EXPECT_EQ(selectionCopy->GetPlaceNodeResourceByIndex(0), ":/Icons/A.png");
     EXPECT_EQ(selectionCopy->GetPlaceNodeIconNameByIndex(1), "Ruler");
     EXPECT_STREQ(selectionCopy->GetActivePlaceNodeClassName(), "B");
@@ -232,8 +225,6 @@ TEST(MRMLInteractionNode, ModeChangesFireOnlyOnChange)
     node->SetCurrentInteractionMode(vtkMRMLInteractionNode::Select);
     EXPECT_EQ(node->GetCurrentInteractionMode(), 4);
     EXPECT_EQ(events.count(vtkMRMLInteractionNode::InteractionModeChangedEvent), 2);
-    EXPECT_EQ(vtkMRMLInteractionNode::InteractionModeChangedEvent, 19001);
-    EXPECT_EQ(vtkMRMLInteractionNode::EndPlacementEvent, 19003);
 }
 
 TEST(MRMLSelectionNode, PlaceClassListUpdatesInPlace)
@@ -248,8 +239,7 @@ TEST(MRMLSelectionNode, PlaceClassListUpdatesInPlace)
     EXPECT_EQ(node->GetPlaceNodeClassNameByIndex(1), "vtkMRMLAnnotationRulerNode");
     EXPECT_EQ(node->GetPlaceNodeResourceByIndex(2), ":/Icons/AnnotationROI.png");
     EXPECT_EQ(node->GetPlaceNodeIconNameByIndex(0), "Fiducial");
-    EXPECT_EQ(node->GetPlaceNodeClassNameByIndex(3), "");
-    EXPECT_EQ(node->GetPlaceNodeClassNameByIndex(-1), "");
+    EXPECT_EQ(node->GetPlaceNodeClassNameByIndex(3) + node->GetPlaceNodeClassNameByIndex(-1), "");
 
     node->AddNewPlaceNodeClassNameToList("vtkMRMLAnnotationRulerNode", ":/Icons/Other.png", "Ruler");
     EXPECT_EQ(node->GetNumberOfPlaceNodeClassNamesInList(), 3);
@@ -261,21 +251,16 @@ TEST(MRMLSelectionNode, PlaceClassListUpdatesInPlace)
     node->SetActivePlaceNodeClassName("vtkMRMLAnnotationRulerNode");
     EXPECT_EQ(events.count(vtkMRMLSelectionNode::ActivePlaceNodeClassNameChangedEvent), 1);
     EXPECT_STREQ(node->GetActivePlaceNodeClassName(), "vtkMRMLAnnotationRulerNode");
-    EXPECT_EQ(vtkMRMLSelectionNode::ActivePlaceNodeClassNameChangedEvent, 19002);
 }
 
 TEST(MRMLDisplayableNode, RelaysDisplayAndTransformChanges)
 {
     vtkNew<vtkMRMLScene> scene;
-    vtkNew<TestDisplayNode> display;
-    vtkNew<vtkMRMLTransformNode> transform;
-    vtkNew<TestModelNode> model;
-    scene->AddNode(display);
-    scene->AddNode(transform);
-    scene->AddNode(model);
+    auto display = MRMLTest::addNode<TestDisplayNode>(scene);
+    auto transform = MRMLTest::addNode<vtkMRMLTransformNode>(scene);
+    auto model = MRMLTest::addNode<TestModelNode>(scene);
     model->AddAndObserveDisplayNodeID(display->GetID());
     model->SetAndObserveTransformNodeID(transform->GetID());
-    EXPECT_EQ(model->GetNumberOfDisplayNodes(), 1);
     EXPECT_EQ(model->GetDisplayNode(), display.GetPointer());
     EXPECT_EQ(model->GetParentTransformNode(), transform.GetPointer());
 
@@ -284,7 +269,6 @@ TEST(MRMLDisplayableNode, RelaysDisplayAndTransformChanges)
     display->SetOpacity(0.5);
     ASSERT_EQ(events.count(vtkMRMLDisplayableNode::DisplayModifiedEvent), 1);
     EXPECT_EQ(events.Entries[0].callData, static_cast<void*>(display.GetPointer()));
-    EXPECT_EQ(model->GetDisplayVisibility(), 1);
     model->SetDisplayVisibility(0);
     EXPECT_EQ(display->GetVisibility(), 0);
 
@@ -295,9 +279,8 @@ TEST(MRMLDisplayableNode, RelaysDisplayAndTransformChanges)
     const double local[3] = {1.0, 2.0, 3.0};
     double world[3], back[3];
     model->TransformPointToWorld(local, world);
-    EXPECT_DOUBLE_EQ(world[0], 11.0);
     model->TransformPointFromWorld(world, back);
-    EXPECT_DOUBLE_EQ(back[0], 1.0);
+    EXPECT_EQ(std::make_pair(world[0], back[0]), std::make_pair(11.0, 1.0));
 
     // Once the display node leaves the scene, its changes no longer reach the model.
     scene->RemoveNode(display);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace vexil_test {
 
@@ -15,8 +16,6 @@ VEXIL_TYPESYSTEM_SOURCE_ABSTRACT(TestShape, Vexil::RootClass)
 class TestBox : public TestShape
 {
     VEXIL_TYPESYSTEM_HEADER();
-public:
-    int edges = 12;
 };
 VEXIL_TYPESYSTEM_SOURCE(TestBox, TestShape)
 
@@ -48,21 +47,17 @@ TEST(TypeRegistry, RegistersUnderParentAndWalksInheritance)
 {
     registerAll();
     const Vexil::TypeInfo root = Vexil::TypeInfo::get_type_from_name("Vexil::RootClass");
-    ASSERT_FALSE(root.is_sick());
     const Vexil::TypeInfo cube = Vexil::TypeInfo::get_type_from_name("TestCube");
     ASSERT_FALSE(cube.is_sick());
     EXPECT_EQ(cube, TestCube::getClassTypeId());
-    EXPECT_STREQ(cube.get_name(), "TestCube");
     EXPECT_EQ(cube.get_parent(), TestBox::getClassTypeId());
     EXPECT_TRUE(cube.is_inherited_from(TestShape::getClassTypeId()));
     EXPECT_TRUE(cube.is_inherited_from(root));
     EXPECT_FALSE(TestShape::getClassTypeId().is_inherited_from(cube));
     EXPECT_FALSE(cube.is_inherited_from(Vexil::TypeInfo::sick_type()));
 
-    const auto derived = Vexil::TypeInfo::get_all_derived_from(TestBox::getClassTypeId());
-    ASSERT_EQ(derived.size(), 2u);
-    EXPECT_EQ(derived[0], TestBox::getClassTypeId());
-    EXPECT_EQ(derived[1], cube);
+    EXPECT_EQ(Vexil::TypeInfo::get_all_derived_from(TestBox::getClassTypeId()),
+              (std::vector<Vexil::TypeInfo>{TestBox::getClassTypeId(), cube}));
 }
 
 TEST(TypeRegistry, RefusesUnknownParentsAndNamesCleanly)
@@ -95,9 +90,7 @@ TEST(TypeRegistry, BuildsConcreteClassesByName)
     std::unique_ptr<Vexil::RootClass> box(Vexil::TypeInfo::build_instance_by_name("TestBox"));
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->getTypeId(), TestBox::getClassTypeId());
-    EXPECT_EQ(dynamic_cast<TestBox*>(box.get())->edges, 12);
     EXPECT_TRUE(box->is_inherited_from(TestShape::getClassTypeId()));
-
     std::unique_ptr<Vexil::RootClass> cube(TestCube::getClassTypeId().build_instance());
     ASSERT_NE(cube, nullptr);
     EXPECT_EQ(cube->getTypeId(), TestCube::getClassTypeId());
