@@ -6,6 +6,6 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
 BUILD_DIR="$build" "$root/scripts/build.sh" -DPELMORA_BUILD_TESTS=OFF
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1600x1000x24" "$build/bin/pelmora" "$@"
+  exec xvfb-run -a -s "-screen 0 1600x1000x24 -noreset" "$build/bin/pelmora" "$@"
 fi
 exec "$build/bin/pelmora" "$@"

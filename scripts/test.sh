@@ -8,6 +8,8 @@ BUILD_DIR="$build" "$root/scripts/build.sh" -DPELMORA_BUILD_TESTS=ON
 built=$(date +%s)
 echo "build: $((built - start)) s"
 cd "$build"
-xvfb-run -a -s "-screen 0 1600x1000x24" \
+# -noreset: without it the X server resets whenever its last client leaves, and a test
+# that connects at that moment fails to start.
+xvfb-run -a -s "-screen 0 1600x1000x24 -noreset" \
   ctest --output-on-failure --parallel "$(nproc)" --timeout 300
 echo "tests: $(( $(date +%s) - built )) s"
