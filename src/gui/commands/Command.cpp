@@ -368,28 +368,30 @@ std::vector<Command*> CommandController::get_all_commands() const
     return all;
 }
 
-std::vector<Command*> CommandController::get_group_commands(const char* group) const
+namespace {
+// The commands whose text field read by `field` equals `wanted`, in name order.
+std::vector<Command*> commandsWhere(const std::map<std::string, Command*>& commands,
+                                    const char* (Command::*field)() const, const char* wanted)
 {
     std::vector<Command*> found;
-    const std::string wanted = group ? group : "";
+    const std::string text = wanted ? wanted : "";
     for (const auto& entry : commands) {
-        const char* g = entry.second->get_group_name();
-        if (g && wanted == g)
+        const char* value = (entry.second->*field)();
+        if (value && text == value)
             found.push_back(entry.second);
     }
     return found;
 }
+} // namespace
+
+std::vector<Command*> CommandController::get_group_commands(const char* group) const
+{
+    return commandsWhere(commands, &Command::get_group_name, group);
+}
 
 std::vector<Command*> CommandController::get_module_commands(const char* module) const
 {
-    std::vector<Command*> found;
-    const std::string wanted = module ? module : "";
-    for (const auto& entry : commands) {
-        const char* m = entry.second->get_cmd_module_name();
-        if (m && wanted == m)
-            found.push_back(entry.second);
-    }
-    return found;
+    return commandsWhere(commands, &Command::get_cmd_module_name, module);
 }
 
 bool CommandController::add_to(const char* name, QWidget* widget)

@@ -462,6 +462,17 @@ void MainWindow::before_display_window_menu()
         actions.last()->setVisible(true);
 }
 
+namespace {
+// Adds a toggle action to the menu with `tip` as its tool tip, status tip and help.
+void addToggle(QMenu* menu, QAction* toggle, const QString& tip)
+{
+    toggle->setToolTip(tip);
+    toggle->setStatusTip(tip);
+    toggle->setWhatsThis(tip);
+    menu->addAction(toggle);
+}
+} // namespace
+
 void MainWindow::before_display_toolbar_menu()
 {
     auto* menu = qobject_cast<QMenu*>(sender());
@@ -470,13 +481,8 @@ void MainWindow::before_display_toolbar_menu()
     menu->clear();
     const QString tip = tr("Toggles this toolbar");
     for (QToolBar* bar : findChildren<QToolBar*>()) {
-        if (bar->parentWidget() != this)
-            continue;
-        QAction* toggle = bar->toggleViewAction();
-        toggle->setToolTip(tip);
-        toggle->setStatusTip(tip);
-        toggle->setWhatsThis(tip);
-        menu->addAction(toggle);
+        if (bar->parentWidget() == this)
+            addToggle(menu, bar->toggleViewAction(), tip);
     }
 }
 
@@ -487,13 +493,8 @@ void MainWindow::before_display_dockwindow_menu()
         return;
     menu->clear();
     const QString tip = tr("Toggles this dockable window");
-    for (QDockWidget* dock : findChildren<QDockWidget*>()) {
-        QAction* toggle = dock->toggleViewAction();
-        toggle->setToolTip(tip);
-        toggle->setStatusTip(tip);
-        toggle->setWhatsThis(tip);
-        menu->addAction(toggle);
-    }
+    for (QDockWidget* dock : findChildren<QDockWidget*>())
+        addToggle(menu, dock->toggleViewAction(), tip);
 }
 
 void MainWindow::setMrmlScene(vtkMRMLScene* scene)
