@@ -46,7 +46,7 @@
 #include <mrml/vtkMRMLScene.h>
 #include <mrml/vtkMRMLSelectionNode.h>
 #include <vtkOutputWindow.h>
-#include <mrml/vtkSlicerApplicationLogic.h>
+#include <mrml/vtkVizApplicationLogic.h>
 #include <vtkSmartPointer.h>
 #include <vtksys/SystemTools.hxx>
 
@@ -170,7 +170,7 @@ struct qPelmoraApplication::Private
     bool ending = false;
     bool starting = true;
     CommandController commands;
-    vtkSmartPointer<vtkSlicerApplicationLogic> applicationLogic;
+    vtkSmartPointer<vtkVizApplicationLogic> applicationLogic;
     QProcessEnvironment environment;
     bool connected = false;
     // Released with the application object, so that no later project signal reaches it.
@@ -239,7 +239,7 @@ qPelmoraApplication::qPelmoraApplication(bool connectLogic)
     }
     d->environment = QProcessEnvironment::systemEnvironment();
 
-    d->applicationLogic = vtkSmartPointer<vtkSlicerApplicationLogic>::New();
+    d->applicationLogic = vtkSmartPointer<vtkVizApplicationLogic>::New();
     d->applicationLogic->CreateProcessingThread();
     // The colour module joins here once it exists.
 }
@@ -581,12 +581,12 @@ bool qPelmoraApplication::test_msg_to_current_view(const char* msg)
     return view ? view->has_message_handler(msg) : false;
 }
 
-vtkSlicerApplicationLogic* qPelmoraApplication::applicationLogic() const
+vtkVizApplicationLogic* qPelmoraApplication::applicationLogic() const
 {
     return d->applicationLogic;
 }
 
-void qPelmoraApplication::setApplicationLogic(vtkSlicerApplicationLogic* logic)
+void qPelmoraApplication::setApplicationLogic(vtkVizApplicationLogic* logic)
 {
     d->applicationLogic = logic;
 }
@@ -820,7 +820,7 @@ void qPelmoraApplication::initTypes()
     TestSimModule::init();
 }
 
-void qPelmoraApplication::initOpenInventor()
+void qPelmoraApplication::initGraphicsDatabase()
 {
     GfxDatabase::init();
 }
@@ -919,7 +919,7 @@ void qPelmoraApplication::execute_application()
     OpenGLProbe openGL;
     openGL.run();
 
-    initOpenInventor();
+    initGraphicsDatabase();
 
     if (const std::string* title = findConfig("WindowTitle"))
         mw.setWindowTitle(QString::fromUtf8(title->c_str()));

@@ -17,7 +17,7 @@ class QCloseEvent;
 class QMessageLogContext;
 template <typename T> class QFutureWatcher;
 class vtkMRMLScene;
-class vtkSlicerApplicationLogic;
+class vtkVizApplicationLogic;
 
 namespace Obj { class Project; class ProjectObject; class Property; }
 namespace Vexil { class TypeInfo; }
@@ -69,7 +69,7 @@ public:
     static void initialize_application();
     static void execute_application();
     static void initTypes();
-    static void initOpenInventor();
+    static void initGraphicsDatabase();
     static void destruct();
     static void setEnvironmentVariable(const QString& name, const QString& value);
     // True once initialize_application has registered the types.
@@ -116,8 +116,8 @@ public:
     bool send_msg_to_current_view(const char* msg, const char** result = nullptr);
     bool test_msg_to_current_view(const char* msg);
 
-    vtkSlicerApplicationLogic* applicationLogic() const;
-    void setApplicationLogic(vtkSlicerApplicationLogic* logic);
+    vtkVizApplicationLogic* applicationLogic() const;
+    void setApplicationLogic(vtkVizApplicationLogic* logic);
 
     // Dirty state of the logic and of every GUI project.
     bool getDirty() const;

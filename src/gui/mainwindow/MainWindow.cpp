@@ -17,7 +17,7 @@
 #include "selection/EntitySelectionSingleton.h"
 #include "selection/SelectionView.h"
 #include "selection/TreeView.h"
-#include "visualization/qSlicerViewersToolBar.h"
+#include "visualization/qVizViewersToolBar.h"
 
 #include <mrml/vtkMRMLThreeDViewDisplayableManagerFactory.h>
 #include <obj/Application.h>
@@ -92,7 +92,7 @@ struct MainWindow::Private
     QLabel* unitLabel = nullptr;
     std::unique_ptr<pmFwm::EntitySelectionData> entitySelection;
     boost::signals2::connection entitySelectionConnection;
-    qSlicerViewersToolBar* viewersToolBar = nullptr;
+    qVizViewersToolBar* viewersToolBar = nullptr;
 };
 
 MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
@@ -101,9 +101,9 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
     instance = this;
     qPelmoraApplication* app = qPelmoraApplication::application();
 
-    d->viewersToolBar = new qSlicerViewersToolBar(this);
+    d->viewersToolBar = new qVizViewersToolBar(this);
     d->viewersToolBar->setObjectName(QStringLiteral("ViewersToolBar"));
-    d->viewersToolBar->setWindowTitle(QCoreApplication::translate("qSlicerMainWindow", "Crosshair Selection"));
+    d->viewersToolBar->setWindowTitle(QCoreApplication::translate("qVizMainWindow", "Crosshair Selection"));
     addToolBar(Qt::TopToolBarArea, d->viewersToolBar);
     d->viewersToolBar->setApplicationLogic(app ? app->applicationLogic() : nullptr);
 

@@ -11,7 +11,7 @@
 #include <mainwindow/MDIWindow.h>
 #include <mainwindow/MainWindow.h>
 #include <selection/EntitySelectionSingleton.h>
-#include <visualization/qSlicerViewersToolBar.h>
+#include <visualization/qVizViewersToolBar.h>
 
 #include <support/ModalCloser.h>
 #include <support/TestEnvironment.h>
@@ -134,7 +134,7 @@ TEST_F(MainWindowTest, BuildsItsDocumentAreaToolbarAndRegisteredPanels)
     EXPECT_EQ(area->activationOrder(), QMdiArea::ActivationHistoryOrder);
     EXPECT_EQ(area->background().color(), QColor(160, 160, 160));
 
-    auto* viewers = mw.findChild<qSlicerViewersToolBar*>(QStringLiteral("ViewersToolBar"));
+    auto* viewers = mw.findChild<qVizViewersToolBar*>(QStringLiteral("ViewersToolBar"));
     ASSERT_NE(viewers, nullptr);
     EXPECT_EQ(viewers->windowTitle(), QStringLiteral("Crosshair Selection"));
     EXPECT_EQ(mw.toolBarArea(viewers), Qt::TopToolBarArea);

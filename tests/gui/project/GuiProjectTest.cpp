@@ -19,7 +19,7 @@
 #include <mrml/vtkMRMLScene.h>
 #include <mrml/vtkMRMLSelectionNode.h>
 #include <mrml/vtkMRMLViewNode.h>
-#include <mrml/vtkSlicerApplicationLogic.h>
+#include <mrml/vtkVizApplicationLogic.h>
 #include <obj/Application.h>
 #include <pmmsg/Message.h>
 

@@ -1,7 +1,7 @@
 #include <mrml/vtkMRMLInteractionNode.h>
 #include <mrml/vtkMRMLScene.h>
 #include <mrml/vtkMRMLSelectionNode.h>
-#include <mrml/vtkSlicerApplicationLogic.h>
+#include <mrml/vtkVizApplicationLogic.h>
 
 #include <vtkNew.h>
 
@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
-TEST(SlicerApplicationLogic, SceneGetsSelectionAndInteractionSingletons)
+TEST(VizApplicationLogic, SceneGetsSelectionAndInteractionSingletons)
 {
-    vtkNew<vtkSlicerApplicationLogic> logic;
+    vtkNew<vtkVizApplicationLogic> logic;
     EXPECT_EQ(logic->GetSelectionNode(), nullptr);
 
     vtkNew<vtkMRMLScene> scene;
@@ -30,12 +30,12 @@ TEST(SlicerApplicationLogic, SceneGetsSelectionAndInteractionSingletons)
     EXPECT_EQ(logic->GetInteractionNode(), nullptr);
 }
 
-TEST(SlicerApplicationLogic, ProcessingThreadRunsTasksAndStopsCleanly)
+TEST(VizApplicationLogic, ProcessingThreadRunsTasksAndStopsCleanly)
 {
     std::atomic<int> done{0};
     std::vector<int> order;
     {
-        vtkNew<vtkSlicerApplicationLogic> logic;
+        vtkNew<vtkVizApplicationLogic> logic;
         EXPECT_FALSE(logic->ScheduleTask([&] { ++done; }));
         logic->CreateProcessingThread();
         logic->CreateProcessingThread();

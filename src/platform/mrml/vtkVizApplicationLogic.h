@@ -12,11 +12,11 @@ class vtkMRMLInteractionNode;
 class vtkMRMLScene;
 class vtkMRMLSelectionNode;
 
-class vtkSlicerApplicationLogic : public vtkObject
+class vtkVizApplicationLogic : public vtkObject
 {
 public:
-    static vtkSlicerApplicationLogic* New();
-    vtkTypeMacro(vtkSlicerApplicationLogic, vtkObject);
+    static vtkVizApplicationLogic* New();
+    vtkTypeMacro(vtkVizApplicationLogic, vtkObject);
     void PrintSelf(ostream& os, vtkIndent indent) override;
 
     // Makes sure the scene holds the selection and interaction singletons.
@@ -36,10 +36,10 @@ public:
     bool ScheduleTask(std::function<void()> task);
 
 protected:
-    vtkSlicerApplicationLogic();
-    ~vtkSlicerApplicationLogic() override;
-    vtkSlicerApplicationLogic(const vtkSlicerApplicationLogic&) = delete;
-    void operator=(const vtkSlicerApplicationLogic&) = delete;
+    vtkVizApplicationLogic();
+    ~vtkVizApplicationLogic() override;
+    vtkVizApplicationLogic(const vtkVizApplicationLogic&) = delete;
+    void operator=(const vtkVizApplicationLogic&) = delete;
 
 private:
     struct Worker;

@@ -1,4 +1,4 @@
-#include "vtkSlicerApplicationLogic.h"
+#include "vtkVizApplicationLogic.h"
 
 #include "vtkMRMLInteractionNode.h"
 #include "vtkMRMLScene.h"
@@ -14,9 +14,9 @@
 #include <mutex>
 #include <thread>
 
-vtkStandardNewMacro(vtkSlicerApplicationLogic);
+vtkStandardNewMacro(vtkVizApplicationLogic);
 
-struct vtkSlicerApplicationLogic::Worker
+struct vtkVizApplicationLogic::Worker
 {
     std::mutex mutex;
     std::condition_variable wake;
@@ -40,30 +40,30 @@ struct vtkSlicerApplicationLogic::Worker
             try {
                 task();
             } catch (const std::exception& e) {
-                std::cerr << "vtkSlicerApplicationLogic: processing task failed: " << e.what()
+                std::cerr << "vtkVizApplicationLogic: processing task failed: " << e.what()
                           << std::endl;
             } catch (...) {
-                std::cerr << "vtkSlicerApplicationLogic: processing task failed" << std::endl;
+                std::cerr << "vtkVizApplicationLogic: processing task failed" << std::endl;
             }
         }
     }
 };
 
-vtkSlicerApplicationLogic::vtkSlicerApplicationLogic() = default;
+vtkVizApplicationLogic::vtkVizApplicationLogic() = default;
 
-vtkSlicerApplicationLogic::~vtkSlicerApplicationLogic()
+vtkVizApplicationLogic::~vtkVizApplicationLogic()
 {
     TerminateProcessingThread();
 }
 
-void vtkSlicerApplicationLogic::PrintSelf(ostream& os, vtkIndent indent)
+void vtkVizApplicationLogic::PrintSelf(ostream& os, vtkIndent indent)
 {
     Superclass::PrintSelf(os, indent);
     os << indent << "MRMLScene: " << Scene.GetPointer() << "\n";
     os << indent << "ProcessingThreadRunning: " << IsProcessingThreadRunning() << "\n";
 }
 
-void vtkSlicerApplicationLogic::SetMRMLScene(vtkMRMLScene* scene)
+void vtkVizApplicationLogic::SetMRMLScene(vtkMRMLScene* scene)
 {
     if (Scene.GetPointer() == scene)
         return;
@@ -82,26 +82,26 @@ void vtkSlicerApplicationLogic::SetMRMLScene(vtkMRMLScene* scene)
     Modified();
 }
 
-vtkMRMLScene* vtkSlicerApplicationLogic::GetMRMLScene() const
+vtkMRMLScene* vtkVizApplicationLogic::GetMRMLScene() const
 {
     return Scene.GetPointer();
 }
 
-vtkMRMLSelectionNode* vtkSlicerApplicationLogic::GetSelectionNode() const
+vtkMRMLSelectionNode* vtkVizApplicationLogic::GetSelectionNode() const
 {
     return Scene ? vtkMRMLSelectionNode::SafeDownCast(
                        Scene->GetNodeByID("vtkMRMLSelectionNodeSingleton"))
                  : nullptr;
 }
 
-vtkMRMLInteractionNode* vtkSlicerApplicationLogic::GetInteractionNode() const
+vtkMRMLInteractionNode* vtkVizApplicationLogic::GetInteractionNode() const
 {
     return Scene ? vtkMRMLInteractionNode::SafeDownCast(
                        Scene->GetNodeByID("vtkMRMLInteractionNodeSingleton"))
                  : nullptr;
 }
 
-void vtkSlicerApplicationLogic::CreateProcessingThread()
+void vtkVizApplicationLogic::CreateProcessingThread()
 {
     if (ProcessingWorker)
         return;
@@ -110,7 +110,7 @@ void vtkSlicerApplicationLogic::CreateProcessingThread()
     worker->thread = std::thread([worker] { worker->run(); });
 }
 
-void vtkSlicerApplicationLogic::TerminateProcessingThread()
+void vtkVizApplicationLogic::TerminateProcessingThread()
 {
     if (!ProcessingWorker)
         return;
@@ -129,12 +129,12 @@ void vtkSlicerApplicationLogic::TerminateProcessingThread()
     ProcessingWorker.reset();
 }
 
-bool vtkSlicerApplicationLogic::IsProcessingThreadRunning() const
+bool vtkVizApplicationLogic::IsProcessingThreadRunning() const
 {
     return ProcessingWorker != nullptr;
 }
 
-bool vtkSlicerApplicationLogic::ScheduleTask(std::function<void()> task)
+bool vtkVizApplicationLogic::ScheduleTask(std::function<void()> task)
 {
     if (!ProcessingWorker || !task)
         return false;
