@@ -7,7 +7,7 @@ PACKAGES=(
   qtbase5-dev libqt5svg5-dev libqt5opengl5-dev qttools5-dev qttools5-dev-tools
   libvtk9-dev libvtk9-qt-dev
   libboost-dev libboost-filesystem-dev
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev libbenchmark-dev python3
   xvfb xauth libgl1-mesa-dri mesa-utils
 )
 
