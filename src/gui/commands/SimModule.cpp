@@ -2,6 +2,7 @@
 
 #include "mainwindow/DockingWindowMediator.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/MenuCoordinator.h"
 
 #include <obj/Application.h>
 #include <vexil/Exception.h>
@@ -92,6 +93,7 @@ SimModuleController::~SimModuleController()
 {
     active = nullptr;
     modules.clear();
+    MenuCoordinator::destruct();
     DockingWindowMediator::destruct();
 }
 
