@@ -13,6 +13,7 @@
 #include "mainwindow/MDIWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/PictureFactory.h"
+#include "mainwindow/Translator.h"
 #include "selection/EntitySelectionSingleton.h"
 #include "visualization/ViewFeeder.h"
 #include "visualization/qView3DMRML.h"
@@ -203,7 +204,16 @@ qPelmoraApplication::qPelmoraApplication(bool connectLogic)
     if (!prefs)
         throw Vexil::RuntimeError("The application logic has no preferences store");
 
-    // The interface language is set by the translator, which comes with its own part.
+    // The interface language: the stored choice, else the system's.
+    {
+        const QByteArray systemLanguage = QLocale::languageToString(QLocale().language()).toLatin1();
+        Vexil::ParameterGroup::Handle general =
+            logic.get_preference_group_by_path("User parameter:BaseApp/Preferences/General");
+        const std::string language = general
+            ? general->get_ASCII_string("Language", systemLanguage.constData())
+            : std::string(systemLanguage.constData());
+        Translator::instance()->activateLanguage(language.c_str());
+    }
 
     // Units from the preferences.
     pmUnit::UnitsManager::initialize();
@@ -253,6 +263,7 @@ qPelmoraApplication::~qPelmoraApplication()
     SimModuleController::destruct();
     EntitySelectionSingleton::destruct();
     PictureFactory::destruct();
+    Translator::destruct();
 
     // GUI projects still open point back here; they go first.
     d->current = nullptr;
