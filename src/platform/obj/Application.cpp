@@ -183,10 +183,9 @@ Application::Application(int argc, char** argv, std::map<std::string, std::strin
 
     prefMgr = std::make_unique<Vexil::PreferenceManager>(
         QString::fromStdString(userDataPath + "preferences.ini"));
+    // create() reads the files (a second read would repeat its warnings).
     userParameters = Vexil::ParameterManager::create(userDataPath + "user.cfg");
-    userParameters->load();
     systemParameters = Vexil::ParameterManager::create(userDataPath + "system.cfg");
-    systemParameters->load();
     Vexil::MsgConsoleSingleton::Instance().setPrefMgr(prefMgr.get());
 
     // The modules that this logic stands in for register their file types.

@@ -1,5 +1,7 @@
 #include "Parameter.h"
 
+#include "MsgConsole.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -72,45 +74,104 @@ struct Node
     std::map<std::string, Node> groups;
 };
 
-bool parse(const QByteArray& data, Node& root)
+// Collects what the reader skipped, for one warning per line (up to a limit).
+struct ParseReport
 {
-    if (data.contains('\0'))
-        return false;
+    const std::string& fileName;
+    int skipped = 0;
+    void skip(int lineNumber, const char* why)
+    {
+        if (++skipped <= maxWarnings) {
+            MsgConsoleSingleton::Instance().Warning("Parameter file '%s', line %d: %s; line skipped\n",
+                                                    fileName.c_str(), lineNumber, why);
+        }
+    }
+    void finish() const
+    {
+        if (skipped > maxWarnings) {
+            MsgConsoleSingleton::Instance().Warning("Parameter file '%s': %d more lines skipped\n",
+                                                    fileName.c_str(), skipped - maxWarnings);
+        }
+    }
+    static constexpr int maxWarnings = 20;
+};
+
+// Reads what can be read: a line that does not parse is skipped and reported, and the
+// entries under a section line that does not parse are skipped with it, so that they
+// never land in the wrong group.
+void parse(const QByteArray& data, Node& root, ParseReport& report)
+{
     const QList<QByteArray> lines = data.split('\n');
-    if (lines.isEmpty() || (lines.front() != fileHeader && lines.front() != QByteArray(fileHeader) + '\r'))
-        return false;
+    int first = 0;
+    if (!lines.isEmpty() && (lines.front() == fileHeader || lines.front() == QByteArray(fileHeader) + '\r'))
+        first = 1;
+    else
+        report.skip(1, "not a parameter file header");
     Node* current = &root;
-    for (int n = 1; n < lines.size(); ++n) {
+    for (int n = first; n < lines.size(); ++n) {
         QByteArray line = lines[n];
+        const int lineNumber = n + 1;
         // A file saved by an editor with CR LF line ends reads the same.
         if (line.endsWith('\r'))
             line.chop(1);
         if (line.isEmpty() || line.startsWith(';'))
             continue;
+        if (line.contains('\0')) {
+            report.skip(lineNumber, "binary data");
+            continue;
+        }
         if (line.startsWith('[')) {
-            if (!line.endsWith(']'))
-                return false;
+            // Blanks after the closing bracket are an editor's leftovers.
+            while (line.endsWith(' ') || line.endsWith('\t'))
+                line.chop(1);
             current = &root;
+            if (!line.endsWith(']')) {
+                report.skip(lineNumber, "section without closing bracket");
+                current = nullptr;
+                continue;
+            }
             const QByteArray inner = line.mid(1, line.size() - 2);
             if (inner.isEmpty())
                 continue;
+            std::vector<std::string> path;
             for (const QByteArray& part : inner.split('/')) {
                 std::string name;
-                if (part.isEmpty() || !unescape(part, name))
-                    return false;
-                current = &current->groups[name];
+                if (part.isEmpty() || !unescape(part, name)) {
+                    path.clear();
+                    break;
+                }
+                path.push_back(std::move(name));
             }
+            if (path.empty()) {
+                report.skip(lineNumber, "unreadable section name");
+                current = nullptr;
+                continue;
+            }
+            for (const std::string& name : path)
+                current = &current->groups[name];
+            continue;
+        }
+        if (!current) {
+            report.skip(lineNumber, "entry of an unreadable section");
             continue;
         }
         const int eq = line.indexOf('=');
-        if (eq <= 0)
-            return false;
+        if (eq < 0) {
+            report.skip(lineNumber, "no '=' in entry");
+            continue;
+        }
+        if (eq == 0) {
+            report.skip(lineNumber, "entry without key");
+            continue;
+        }
         std::string key, value;
-        if (!unescape(line.left(eq), key) || !unescape(line.mid(eq + 1), value))
-            return false;
+        if (!unescape(line.left(eq), key) || !unescape(line.mid(eq + 1), value)) {
+            report.skip(lineNumber, "bad %-escape");
+            continue;
+        }
         current->entries[key] = value;
     }
-    return true;
+    report.finish();
 }
 
 std::vector<std::string> splitPath(const char* path)
@@ -419,23 +480,66 @@ bool ParameterManager::load()
 {
     Node root;
     bool ok = true;
+    unreadable = false;
+    pendingBackup.reset();
     if (!fileName.empty()) {
         QFile file(QString::fromStdString(fileName));
         if (file.exists()) {
-            if (!file.open(QIODevice::ReadOnly) || file.size() > maxFileSize) {
-                ok = false;
+            QByteArray data;
+            if (!file.open(QIODevice::ReadOnly)) {
+                unreadable = true;
+            } else if (file.size() > maxFileSize) {
+                unreadable = true;
             } else {
-                const QByteArray data = file.readAll();
-                ok = file.error() == QFileDevice::NoError && (data.isEmpty() || parse(data, root));
+                data = file.readAll();
+                unreadable = file.error() != QFileDevice::NoError;
+            }
+            if (unreadable) {
+                ok = false;
+                MsgConsoleSingleton::Instance().Warning(
+                    "Parameter file '%s' cannot be read whole (%s); it is left untouched and "
+                    "changes are not saved to it\n",
+                    fileName.c_str(),
+                    file.size() > maxFileSize ? "larger than 64 MiB" : file.errorString().toLocal8Bit().constData());
+            } else if (!data.isEmpty()) {
+                ParseReport report{fileName};
+                parse(data, root, report);
+                if (report.skipped > 0) {
+                    ok = false;
+                    pendingBackup = std::make_unique<QByteArray>(std::move(data));
+                }
             }
         }
     }
-    if (!ok)
-        root = Node();
     loading = true;
     apply(*this, &root);
     loading = false;
     return ok;
+}
+
+bool ParameterManager::write_backup() const
+{
+    const QString backup = QString::fromStdString(fileName + ".bak");
+    QSaveFile file(backup);
+    if (!file.open(QIODevice::WriteOnly) || file.write(*pendingBackup) != pendingBackup->size()
+        || !file.commit()) {
+        report_save_failure("cannot keep the original as " + fileName + ".bak");
+        return false;
+    }
+    MsgConsoleSingleton::Instance().Warning(
+        "Parameter file '%s' had lines that could not be read; the original is kept as '%s.bak'\n",
+        fileName.c_str(), fileName.c_str());
+    pendingBackup.reset();
+    return true;
+}
+
+void ParameterManager::report_save_failure(const std::string& reason) const
+{
+    if (saveFailureReported)
+        return;
+    saveFailureReported = true;
+    MsgConsoleSingleton::Instance().Error("Cannot save the parameter file '%s': %s\n", fileName.c_str(),
+                                          reason.c_str());
 }
 
 void ParameterManager::write_group(QByteArray& out, const ParameterGroup& group, const QByteArray& section)
@@ -464,19 +568,32 @@ bool ParameterManager::save() const
 {
     if (fileName.empty())
         return true;
+    if (unreadable) {
+        report_save_failure("the file on disk could not be read whole and is left untouched");
+        return false;
+    }
+    if (pendingBackup && !write_backup())
+        return false;
     QByteArray out(fileHeader);
     out += '\n';
     write_group(out, *this, QByteArray());
     const QString path = QString::fromStdString(fileName);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(out) != out.size()) {
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written && file.write(out) != out.size()) {
         file.cancelWriting();
+        written = false;
+    }
+    if (written)
+        written = file.commit();
+    if (!written) {
+        report_save_failure(file.errorString().toStdString());
         return false;
     }
-    return file.commit();
+    // Failing again after a success is news again.
+    saveFailureReported = false;
+    return true;
 }
 
 void ParameterManager::changed()

@@ -73,7 +73,13 @@ public:
     static Handle create(const std::string& fileName);
 
     const std::string& get_file_name() const { return fileName; }
-    bool load();     // replaces the tree by the file's content; false when it cannot be read
+    // Replaces the tree by the file's content.  Lines that cannot be parsed are skipped
+    // with a console warning; the original is then copied to "<file>.bak" before the
+    // first save.  A file that cannot be read whole is never written over.  False when
+    // anything was skipped or the file could not be read.
+    bool load();
+    // False when the file could not be written; the first failure is reported on the
+    // console and the old file stays as it was.
     bool save() const;
 
 private:
@@ -85,8 +91,16 @@ private:
     void apply(ParameterGroup& group, const void* node);
     static void write_group(QByteArray& out, const ParameterGroup& group, const QByteArray& section);
 
+    bool write_backup() const;
+    void report_save_failure(const std::string& reason) const;
+
     std::string fileName;
     bool loading = false;
+    // The file could not be read whole: it is left as it is.
+    bool unreadable = false;
+    // The file's bytes as read, while they still hold lines the tree has dropped.
+    mutable std::unique_ptr<QByteArray> pendingBackup;
+    mutable bool saveFailureReported = false;
 };
 
 } // namespace Vexil

@@ -1,7 +1,11 @@
 #include "PreferenceManager.h"
 
+#include "MsgConsole.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QMetaType>
 #include <QVariant>
 
@@ -177,7 +181,63 @@ struct PreferenceManager::Private
 {
     QString fileName;
     std::unique_ptr<QSettings> settings;
+    // QSettings drops the lines it cannot parse when it rewrites the file: the original
+    // is copied aside before the first write.
+    bool backupDone = false;
+    bool saveFailureReported = false;
+
+    void beforeWrite();
+    void sync();
+    void reportSaveFailure();
 };
+
+void PreferenceManager::Private::beforeWrite()
+{
+    if (backupDone || settings->status() != QSettings::FormatError)
+        return;
+    backupDone = true;
+    const QString backup = fileName + QStringLiteral(".bak");
+    QFile original(fileName);
+    QSaveFile copy(backup);
+    if (!original.open(QIODevice::ReadOnly) || !copy.open(QIODevice::WriteOnly)
+        || copy.write(original.readAll()) < 0 || !copy.commit()) {
+        MsgConsoleSingleton::Instance().Error("Cannot keep a copy of the preference file '%s' as '%s'\n",
+                                              QFile::encodeName(fileName).constData(),
+                                              QFile::encodeName(backup).constData());
+        return;
+    }
+    MsgConsoleSingleton::Instance().Warning(
+        "Preference file '%s' has lines that cannot be read; the original is kept as '%s'\n",
+        QFile::encodeName(fileName).constData(), QFile::encodeName(backup).constData());
+}
+
+void PreferenceManager::Private::sync()
+{
+    settings->sync();
+    QSettings::Status status = settings->status();
+    if (status == QSettings::FormatError && backupDone) {
+        // A format error sticks and would hide a failed write.  The rewritten file reads
+        // cleanly if the write went through; otherwise the old file is still there.
+        auto fresh = std::make_unique<QSettings>(fileName, QSettings::IniFormat);
+        const bool rewritten = fresh->status() == QSettings::NoError;
+        if (rewritten)
+            settings = std::move(fresh);
+        status = rewritten ? QSettings::NoError : QSettings::AccessError;
+    }
+    if (status == QSettings::AccessError)
+        reportSaveFailure();
+    else if (status == QSettings::NoError)
+        saveFailureReported = false;
+}
+
+void PreferenceManager::Private::reportSaveFailure()
+{
+    if (saveFailureReported)
+        return;
+    saveFailureReported = true;
+    MsgConsoleSingleton::Instance().Error("Cannot save the preferences to '%s'\n",
+                                          QFile::encodeName(fileName).constData());
+}
 
 PreferenceManager::PreferenceManager(const QString& fileName, QObject* parent)
     : QObject(parent), d(new Private)
@@ -276,8 +336,9 @@ void PreferenceManager::store(PM_SETTING id, const QVariant& v, bool notify)
 {
     if (!isValid(id))
         return;
+    d->beforeWrite();
     d->settings->setValue(keyOf(id), v);
-    d->settings->sync();
+    d->sync();
     if (notify)
         Q_EMIT optionChanged(id);
 }
@@ -310,8 +371,9 @@ void PreferenceManager::set(PM_SETTING id, bool v, bool notify)
 
 void PreferenceManager::reset()
 {
+    d->beforeWrite();
     d->settings->remove(QStringLiteral("Settings"));
-    d->settings->sync();
+    d->sync();
 }
 
 void PreferenceManager::getFileAndType(std::string& file, QSettings::Format& format) const
@@ -350,8 +412,9 @@ bool PreferenceManager::getBool(const QString& group, const QString& name, bool 
 
 void PreferenceManager::setBool(const QString& group, const QString& name, bool v)
 {
+    d->beforeWrite();
     d->settings->setValue(QStringLiteral("Flags/%1/%2").arg(group, name), v);
-    d->settings->sync();
+    d->sync();
 }
 
 QString PreferenceManager::fileName() const

@@ -1,5 +1,8 @@
 #include "Stream.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace Vexil {
 
 ByteArrayStreamBuffer::ByteArrayStreamBuffer(QByteArray& a) : array(a) {}
@@ -22,15 +25,14 @@ std::streamsize ByteArrayStreamBuffer::xsputn(const char* s, std::streamsize n)
 
 ByteArrayStreamBuffer::int_type ByteArrayStreamBuffer::underflow()
 {
-    // The get area covers what is left of the array; readPos remembers where it ended, so
-    // that bytes appended meanwhile are read afterwards.
     if (gptr() && gptr() < egptr())
         return traits_type::to_int_type(*gptr());
     if (readPos >= array.size())
         return traits_type::eof();
-    char* begin = const_cast<char*>(array.constData());
-    setg(begin + readPos, begin + readPos, begin + array.size());
-    readPos = array.size();
+    const int n = std::min(array.size() - readPos, static_cast<int>(sizeof(chunk)));
+    std::memcpy(chunk, array.constData() + readPos, static_cast<size_t>(n));
+    readPos += n;
+    setg(chunk, chunk, chunk + n);
     return traits_type::to_int_type(*gptr());
 }
 

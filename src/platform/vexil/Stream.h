@@ -28,7 +28,8 @@ public:
         : std::ifstream(doc.document_path().c_str(), mode) {}
 };
 
-// A stream buffer that appends to, or reads from, a QByteArray it does not own.
+// A stream buffer that appends to, or reads from, a QByteArray it does not own.  Bytes
+// appended to the array while it is being read are read afterwards.
 class ByteArrayStreamBuffer : public std::streambuf
 {
 public:
@@ -40,6 +41,8 @@ protected:
 private:
     QByteArray& array;
     int readPos = 0;
+    // Reads go through a copy: the array may reallocate when it grows.
+    char chunk[4096];
 };
 
 class ByteArrayOutputStream : public std::ostream

@@ -86,3 +86,24 @@ TEST(ByteArrayStreams, WriteAppendsReadIsSequential)
     EXPECT_EQ(head + "|" + std::to_string(n) + "|" + std::to_string(d) + c, "head:value|42|2.500000!");
     EXPECT_FALSE(in.get(c));   // end of the array
 }
+
+TEST(ByteArrayStreams, ReadsSeeBytesAppendedAfterTheArrayGrew)
+{
+    QByteArray source("xy");
+    Vexil::ByteArrayInputStream in(source);
+    EXPECT_EQ(in.get(), 'x');
+    // Growing the array moves its bytes; the next reads must not look at the old block.
+    const QByteArray tail(100000, 't');
+    source.append(tail);
+    // Whatever takes the freed block next holds other bytes.
+    QByteArray other(3, 'Z');
+    std::string rest(std::istreambuf_iterator<char>(in), {});
+    EXPECT_EQ(rest, "y" + tail.toStdString());
+    EXPECT_EQ(other.size(), 3);
+
+    // Appended after the end was reached: read on the next attempt.
+    in.clear();
+    source.append("!");
+    EXPECT_EQ(in.get(), '!');
+    EXPECT_EQ(in.get(), std::char_traits<char>::eof());
+}

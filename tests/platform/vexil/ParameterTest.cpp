@@ -1,8 +1,10 @@
+#include <support/ConsoleCapture.h>
 #include <vexil/Parameter.h>
 
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <string>
@@ -23,11 +25,17 @@ struct ParameterFixture : ::testing::Test
 {
     QTemporaryDir dir;
     std::string file() const { return dir.filePath("user.cfg").toStdString(); }
-    void writeFile(const QByteArray& bytes) const
+    void writeFile(const QByteArray& bytes) const { writeFileAt(file(), bytes); }
+    static void writeFileAt(const std::string& path, const QByteArray& bytes)
     {
-        QFile f(QString::fromStdString(file()));
+        QFile f(QString::fromStdString(path));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
+    }
+    static QByteArray readFile(const std::string& path)
+    {
+        QFile f(QString::fromStdString(path));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 };
 
@@ -116,7 +124,7 @@ TEST_F(ParameterFixture, WritesThroughAndReloadsExactly)
     EXPECT_EQ(ParameterManager::create(file())->get_parameter_group("A/Group with space/ü")->get_int_value("Later"), 8);
 }
 
-TEST_F(ParameterFixture, MissingFileIsEmptyGarbageFailsCleanly)
+TEST_F(ParameterFixture, MissingFileIsEmptyGarbageIsSkippedWithoutCrash)
 {
     ParameterManager::Handle fresh = ParameterManager::create(file());
     EXPECT_TRUE(fresh->load());
@@ -124,10 +132,8 @@ TEST_F(ParameterFixture, MissingFileIsEmptyGarbageFailsCleanly)
 
     const QByteArray samples[] = {
         QByteArray("\x89PNG\r\n\x1a\n\0\0garbage", 17),
-        QByteArray("just some text\nwithout=structure\n"),
-        QByteArray("; Pelmora parameters 1\n[A/B\nkey=value\n"),
         QByteArray("; Pelmora parameters 1\nkey%4=value\n"),
-        QByteArray("; Pelmora parameters 1\n[A//B]\n"),
+        QByteArray("; Pelmora parameters 1\n[A//B]\nk=v\n"),
     };
     for (const QByteArray& bad : samples) {
         writeFile(bad);
@@ -138,6 +144,91 @@ TEST_F(ParameterFixture, MissingFileIsEmptyGarbageFailsCleanly)
         mgr->get_parameter_group("X")->set_int_value("n", 1);
         EXPECT_EQ(mgr->get_parameter_group("X")->get_int_value("n"), 1);
     }
+}
+
+TEST_F(ParameterFixture, MalformedLinesAreSkippedTheRestKeptAndTheOriginalBackedUp)
+{
+    const QByteArray original("; Pelmora parameters 1\n"
+                              "[BaseApp/Preferences] \n"      // 2: trailing blank, still read
+                              "Recent=/home/me/part.pmdb\n"   // 3
+                              "=novalue\n"                    // 4
+                              "k=100%\n"                      // 5
+                              "a line without equals\n"       // 6
+                              "[Broken/Section\n"             // 7
+                              "Lost=1\n"                      // 8: not put into the group above
+                              "[BaseApp/Window]\n"
+                              "Width=640\n");
+    writeFile(original);
+    PelmoraTest::ConsoleCapture console;
+    ParameterManager::Handle mgr = ParameterManager::create(file());
+    using Level = PelmoraTest::ConsoleCapture::Level;
+    for (int line : {4, 5, 6, 7, 8})
+        EXPECT_TRUE(console.contains(Level::Warning, file() + "', line " + std::to_string(line) + ":")) << line;
+    EXPECT_FALSE(console.contains(Level::Warning, "line 2:"));
+    EXPECT_FALSE(console.contains(Level::Warning, "line 3:"));
+
+    ParameterGroup::Handle prefs = mgr->get_parameter_group("BaseApp/Preferences");
+    EXPECT_EQ(prefs->get_ASCII_string("Recent"), "/home/me/part.pmdb");
+    EXPECT_EQ(prefs->get_entry_keys(), std::vector<std::string>{"Recent"});
+    EXPECT_EQ(mgr->get_parameter_group("BaseApp/Window")->get_int_value("Width"), 640);
+    EXPECT_FALSE(mgr->has_group("Broken"));
+
+    // Reading alone writes nothing.
+    EXPECT_EQ(readFile(file()), original);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(file() + ".bak")));
+
+    prefs->set_int_value("Size", 3);
+    EXPECT_EQ(readFile(file() + ".bak"), original);
+    EXPECT_TRUE(console.contains(Level::Warning, file() + ".bak"));
+    ParameterManager::Handle reread = ParameterManager::create(file());
+    EXPECT_EQ(reread->get_parameter_group("BaseApp/Preferences")->get_ASCII_string("Recent"), "/home/me/part.pmdb");
+    EXPECT_EQ(reread->get_parameter_group("BaseApp/Preferences")->get_int_value("Size"), 3);
+    EXPECT_EQ(reread->get_parameter_group("BaseApp/Window")->get_int_value("Width"), 640);
+
+    // The backup is taken once, not over again with every save.
+    writeFileAt(file() + ".bak", "kept");
+    prefs->set_int_value("Size", 4);
+    EXPECT_EQ(readFile(file() + ".bak"), QByteArray("kept"));
+    EXPECT_EQ(console.count(Level::Warning, ".bak"), 1);
+}
+
+TEST_F(ParameterFixture, FileTooLargeToReadIsNeverOverwritten)
+{
+    {
+        QFile big(QString::fromStdString(file()));
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+        big.write("; Pelmora parameters 1\n[A]\nk=v\n");
+        ASSERT_TRUE(big.resize(65ll * 1024 * 1024));   // sparse: costs no disk
+    }
+    PelmoraTest::ConsoleCapture console;
+    ParameterManager::Handle mgr = ParameterManager::create(file());
+    EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Warning, file()));
+    mgr->get_parameter_group("BaseApp")->set_int_value("n", 1);
+    mgr->get_parameter_group("BaseApp")->set_int_value("n", 2);
+    EXPECT_EQ(mgr->get_parameter_group("BaseApp")->get_int_value("n"), 2);
+    EXPECT_FALSE(mgr->save());
+    const QFileInfo info(QString::fromStdString(file()));
+    EXPECT_EQ(info.size(), 65ll * 1024 * 1024);
+    QFile kept(QString::fromStdString(file()));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.read(31), QByteArray("; Pelmora parameters 1\n[A]\nk=v\n"));
+    EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, "Cannot save the parameter file"), 1);
+}
+
+TEST_F(ParameterFixture, FailedSaveIsReportedOnceAndTheValueKeptInMemory)
+{
+    // A regular file where the folder should be: no write can succeed, not even as root.
+    writeFileAt(dir.filePath("blocker").toStdString(), "x");
+    const std::string path = dir.filePath("blocker/user.cfg").toStdString();
+    PelmoraTest::ConsoleCapture console;
+    ParameterManager::Handle mgr = ParameterManager::create(path);
+    ParameterGroup::Handle g = mgr->get_parameter_group("BaseApp");
+    g->set_ASCII_string("Recent", "a");
+    g->set_ASCII_string("Recent", "b");
+    EXPECT_EQ(g->get_ASCII_string("Recent"), "b");
+    EXPECT_FALSE(mgr->save());
+    const auto errors = console.count(PelmoraTest::ConsoleCapture::Level::Error, path);
+    EXPECT_EQ(errors, 1);
 }
 
 TEST_F(ParameterFixture, GroupsOutliveTheirParentsWhileHeld)

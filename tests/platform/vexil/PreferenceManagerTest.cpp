@@ -1,7 +1,10 @@
+#include <support/ConsoleCapture.h>
 #include <vexil/PreferenceManager.h>
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QSignalSpy>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -153,4 +156,47 @@ TEST_F(PreferenceFixture, OutOfRangeNumbersInTheFileAreClamped)
     EXPECT_EQ(pm.getInt(Vexil::PM_AXES_SIZE), std::numeric_limits<int>::min());
     EXPECT_EQ(pm.getInt(Vexil::PM_RECENT_FILES), 4); // unreadable: the default
     EXPECT_EQ(pm.getUInt(Vexil::PM_COLOR_NORMAL_MESSAGE), 0xffffffffu);
+}
+
+TEST_F(PreferenceFixture, LinesTheStoreCannotParseAreKeptInACopyBeforeTheFirstWrite)
+{
+    const QByteArray original("[Settings]\n03=de\na line the store cannot read\n05=9\n");
+    QDir().mkpath(dir.filePath("config"));
+    {
+        QFile f(file());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(original);
+    }
+    PelmoraTest::ConsoleCapture console;
+    PreferenceManager pm(file());
+    EXPECT_EQ(pm.getString(Vexil::PM_LANGUAGE), "de");
+    EXPECT_FALSE(QFile::exists(file() + ".bak"));
+    pm.set(Vexil::PM_SIGNIFICANT_DIGITS, 7, false);
+    QFile copy(file() + ".bak");
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), original);
+    EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Warning, ".bak"));
+    pm.set(Vexil::PM_SIGNIFICANT_DIGITS, 8, false);
+    EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Warning, ".bak"), 1);
+    EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, ""), 0);
+
+    PreferenceManager again(file());
+    EXPECT_EQ(again.getInt(Vexil::PM_SIGNIFICANT_DIGITS), 8);
+    EXPECT_EQ(again.getString(Vexil::PM_LANGUAGE), "de");
+}
+
+TEST_F(PreferenceFixture, FailedSaveIsReportedOnce)
+{
+    // A regular file where the folder should be: no write can succeed, not even as root.
+    {
+        QFile blocker(dir.filePath("blocker"));
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    }
+    const QString path = dir.filePath("blocker/preferences.ini");
+    PelmoraTest::ConsoleCapture console;
+    PreferenceManager pm(path);
+    pm.set(Vexil::PM_LANGUAGE, QStringLiteral("fr"), false);
+    pm.setBool("Toolbar", "Console", true);
+    EXPECT_EQ(pm.getString(Vexil::PM_LANGUAGE), "fr");
+    EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, path.toStdString()), 1);
 }
