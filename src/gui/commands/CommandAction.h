@@ -6,7 +6,10 @@
 #include <QAction>
 #include <QObject>
 
+QT_BEGIN_NAMESPACE
 class QActionGroup;
+class QMenu;
+QT_END_NAMESPACE
 
 namespace Gui {
 
@@ -64,17 +67,69 @@ public:
 
     // The new action's data is its index in the group.
     QAction* new_action(const QString& text);
+    QAction* new_action(QAction* action);
     QList<QAction*> get_actions() const;
+    // Index of the checked alternative, -1 when none is checked.
+    int get_checked_action() const;
+    // Checks alternative i; the command's own action takes its icon.
+    void set_checked_action(int i);
+    void set_disabled(bool disabled);
+    void set_exclusive(bool on);
+    // Placed as one entry with a menu of the alternatives instead of one entry each.
+    void set_dropdown_list(bool on) { dropdown = on; }
+    bool is_dropdown_list() const { return dropdown; }
     void append_to(QWidget* widget) override;
     void set_enabled(bool on) override;
     void set_visible(bool on) override;
 
 public Q_SLOTS:
+    // A click on a drop-down button re-runs the last choice made from its menu.
     void on_activated() override;
+    void on_activated(int index);
     void on_activated(QAction* action);
 
 protected:
     QActionGroup* group;
+    bool dropdown = false;
+};
+
+// A command whose entry lists the document windows; the main window fills it on demand.
+class PELMORAGUI_EXPORT GuiWndAction : public CmdActionGroup
+{
+    Q_OBJECT
+public:
+    GuiWndAction(Command* command, QObject* parent);
+    ~GuiWndAction() override;
+    void append_to(QWidget* widget) override;
+
+private:
+    QMenu* menu = nullptr;
+};
+
+// A command whose entry is a menu of the dock windows' toggles.
+class PELMORAGUI_EXPORT DockWindowAction : public CommandAction
+{
+    Q_OBJECT
+public:
+    DockWindowAction(Command* command, QObject* parent);
+    ~DockWindowAction() override;
+    void append_to(QWidget* widget) override;
+
+private:
+    QMenu* menu = nullptr;
+};
+
+// A command whose entry is a menu of the toolbars' toggles.
+class PELMORAGUI_EXPORT ToolbarAction : public CommandAction
+{
+    Q_OBJECT
+public:
+    ToolbarAction(Command* command, QObject* parent);
+    ~ToolbarAction() override;
+    void append_to(QWidget* widget) override;
+
+private:
+    QMenu* menu = nullptr;
 };
 
 } // namespace Gui

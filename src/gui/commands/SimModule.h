@@ -1,7 +1,7 @@
 #pragma once
-// Simulation modules: each defines the menus, toolbars and docks shown while it is
-// active.  The controller creates each module once, by class name, and keeps the
-// active one.
+// Simulation modules: each defines the menus, toolbars, docks and context menus shown
+// while it is active.  The controller creates each module once, by class name, and
+// keeps the active one.
 
 #include "PelmoraGuiExport.h"
 
@@ -16,6 +16,8 @@
 namespace Gui {
 
 class DockingWindowItems;
+class MenuItem;
+class ToolBarGadget;
 
 class PELMORAGUI_EXPORT SimModule : public Vexil::RootClass
 {
@@ -27,12 +29,21 @@ public:
     const std::string& name() const { return moduleName; }
     void setName(const std::string& n) { moduleName = n; }
 
-    // Applies the module's layout to the main window; true when done.
+    // Lays out toolbars, docks and the menu bar, in that order; true when done.
     bool activate();
-    // Told after activation or before another module takes over.
+    // Re-translates toolbars, tool box, docks and menus after a language change.
+    void translate_widget() const;
+
+    // Appends the entries of the named context menu ("View", "Tree") to `item`.
+    virtual void build_context_menu(const char* context, MenuItem* item) const;
+    virtual void build_context_popup_menu(MenuItem* item) const;
+    // Told after activation, or after another module took over.
     virtual void activated() {}
     virtual void deactivated() {}
-    // The module's dock layout (caller deletes).
+    // The module's trees and dock layout; the caller deletes them.
+    virtual MenuItem* build_menu_bar() const = 0;
+    virtual ToolBarGadget* build_toolbars() const = 0;
+    virtual ToolBarGadget* build_message_bars() const = 0;
     virtual DockingWindowItems* build_docking_windows() const = 0;
 
 private:
@@ -44,6 +55,10 @@ class PELMORAGUI_EXPORT StdSimModule : public SimModule
 {
     VEXIL_TYPESYSTEM_HEADER();
 public:
+    void build_context_menu(const char* context, MenuItem* item) const override;
+    MenuItem* build_menu_bar() const override;
+    ToolBarGadget* build_toolbars() const override;
+    ToolBarGadget* build_message_bars() const override;
     DockingWindowItems* build_docking_windows() const override;
 };
 
@@ -52,21 +67,35 @@ class PELMORAGUI_EXPORT BlankSimModule : public StdSimModule
 {
     VEXIL_TYPESYSTEM_HEADER();
 public:
+    void build_context_menu(const char* context, MenuItem* item) const override;
+    MenuItem* build_menu_bar() const override;
+    ToolBarGadget* build_toolbars() const override;
+    ToolBarGadget* build_message_bars() const override;
     DockingWindowItems* build_docking_windows() const override;
     void activated() override;
     void deactivated() override;
 };
 
+// A minimal menu and the console only.
 class PELMORAGUI_EXPORT NoneSimModule : public StdSimModule
 {
     VEXIL_TYPESYSTEM_HEADER();
 public:
+    void build_context_menu(const char* context, MenuItem* item) const override;
+    MenuItem* build_menu_bar() const override;
+    ToolBarGadget* build_toolbars() const override;
+    ToolBarGadget* build_message_bars() const override;
     DockingWindowItems* build_docking_windows() const override;
 };
 
+// The standard layout with menus of test commands in front of "&Help".
 class PELMORAGUI_EXPORT TestSimModule : public StdSimModule
 {
     VEXIL_TYPESYSTEM_HEADER();
+public:
+    MenuItem* build_menu_bar() const override;
+    ToolBarGadget* build_toolbars() const override;
+    ToolBarGadget* build_message_bars() const override;
 };
 
 class PELMORAGUI_EXPORT SimModuleController
@@ -74,6 +103,10 @@ class PELMORAGUI_EXPORT SimModuleController
 public:
     static SimModuleController* instance();
     static void destruct();
+
+    // It owns its modules: a copy would delete them twice.
+    SimModuleController(const SimModuleController&) = delete;
+    SimModuleController& operator=(const SimModuleController&) = delete;
 
     // The module of that name, created from the registered class `className` on first
     // use.  Null (with a log line) when the class cannot be built; throws

@@ -747,6 +747,12 @@ bool qPelmoraApplication::activate_simmodule(const char* name)
     return ok;
 }
 
+void qPelmoraApplication::build_context_menu(const char* recipient, MenuItem* item) const
+{
+    if (SimModule* module = SimModuleController::instance()->active_simmodule())
+        module->build_context_menu(recipient, item);
+}
+
 QStringList qPelmoraApplication::get_simmodules() const
 {
     // The modules whose classes are registered, plus "ExtraWorkbench", minus

@@ -27,6 +27,7 @@ namespace Gui {
 class BaseView;
 class CommandController;
 class GuiProject;
+class MenuItem;
 class MDIWindow;
 class ViewFeeder;
 class ViewFeederProject;
@@ -81,6 +82,9 @@ public:
     QPixmap simmodule_icon(const QString& name) const;
     // Maps a module name to the class that implements it.
     static const char* simmodule_class(const char* name);
+    // The active module's context menu named `recipient` ("View", "Tree"); nothing
+    // without an active module.
+    void build_context_menu(const char* recipient, MenuItem* item) const;
 
     // Start-up flag: while set, failures of module activation only reach the console.
     bool is_starting() const;

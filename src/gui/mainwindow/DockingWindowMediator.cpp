@@ -2,6 +2,9 @@
 
 #include "mainwindow/MainWindow.h"
 
+#include <obj/Application.h>
+#include <vexil/Parameter.h>
+
 #include <QAction>
 #include <QDockWidget>
 
@@ -14,10 +17,36 @@ DockingWindow::DockingWindow(GuiProject* project, QWidget* parent)
 
 DockingWindow::~DockingWindow() = default;
 
-void DockingWindowItems::add_docking_window(const char* name, Qt::DockWidgetArea area, bool visible, bool grouping)
+void DockingWindowItems::add_docking_widget(const char* name, Qt::DockWidgetArea area, bool visible, bool grouping)
 {
     if (name)
         items.push_back(DockingWindowItem{name, area, visible, grouping});
+}
+
+void DockingWindowItems::set_docking_area(const char* name, Qt::DockWidgetArea area)
+{
+    for (DockingWindowItem& item : items) {
+        if (name && item.name == name) {
+            item.area = area;
+            return;
+        }
+    }
+}
+
+void DockingWindowItems::set_visibility(const char* name, bool visible)
+{
+    for (DockingWindowItem& item : items) {
+        if (name && item.name == name) {
+            item.visible = visible;
+            return;
+        }
+    }
+}
+
+void DockingWindowItems::set_visibility(bool visible)
+{
+    for (DockingWindowItem& item : items)
+        item.visible = visible;
 }
 
 DockingWindowMediator* DockingWindowMediator::_instance = nullptr;
@@ -58,6 +87,18 @@ QWidget* DockingWindowMediator::getDockingWindow(const char* id) const
     return it == registry.end() ? nullptr : it->second.data();
 }
 
+QWidget* DockingWindowMediator::getDockedWindow(const char* name) const
+{
+    if (!name)
+        return nullptr;
+    const QString objectName = QString::fromLatin1(name);
+    for (QDockWidget* dock : docks) {
+        if (dock->objectName() == objectName)
+            return dock->widget();
+    }
+    return nullptr;
+}
+
 QList<QWidget*> DockingWindowMediator::get_docking_windows() const
 {
     QList<QWidget*> panels;
@@ -88,26 +129,71 @@ QDockWidget* DockingWindowMediator::add_docking_window(const char* name, QWidget
     return dock;
 }
 
+QDockWidget* DockingWindowMediator::dockOfRecord(const QList<QDockWidget*>& list, const QString& id) const
+{
+    for (QDockWidget* dock : list) {
+        if (dock->toggleViewAction()->data().toString() == id)
+            return dock;
+    }
+    return nullptr;
+}
+
+QWidget* DockingWindowMediator::detach(QDockWidget* dock)
+{
+    docks.removeOne(dock);
+    if (MainWindow* mw = MainWindow::get_main_window_inst())
+        mw->removeDockWidget(dock);
+    QWidget* panel = dock->widget();
+    disconnect(dock, &QObject::destroyed, this, &DockingWindowMediator::on_docking_widget_closed);
+    if (panel) {
+        disconnect(panel, &QObject::destroyed, this, &DockingWindowMediator::on_widget_closed);
+        dock->setWidget(nullptr);
+        panel->setParent(nullptr);
+    }
+    delete dock;
+    return panel;
+}
+
+QWidget* DockingWindowMediator::delete_docking_window(const char* name)
+{
+    if (!name)
+        return nullptr;
+    const QString objectName = QString::fromLatin1(name);
+    for (QDockWidget* dock : docks) {
+        if (dock->objectName() == objectName)
+            return detach(dock);
+    }
+    return nullptr;
+}
+
+void DockingWindowMediator::delete_docking_window(QWidget* widget)
+{
+    if (!widget)
+        return;
+    for (QDockWidget* dock : docks) {
+        if (dock->widget() == widget) {
+            detach(dock);
+            return;
+        }
+    }
+}
+
 void DockingWindowMediator::setup(const DockingWindowItems* items)
 {
     if (!items)
         return;
+    save_status();
+    layout = *items;
     QList<QDockWidget*> unused = docks;
-    for (const DockingWindowItem& item : items->get_docking_windows()) {
+    for (const DockingWindowItem& item : items->get_docking_widgets()) {
         const QString name = QString::fromStdString(item.name);
-        QDockWidget* found = nullptr;
-        for (QDockWidget* dock : unused) {
-            if (dock->toggleViewAction()->data().toString() == name) {
-                found = dock;
-                break;
-            }
-        }
-        if (found) {
+        if (QDockWidget* found = dockOfRecord(unused, name)) {
             found->show();
             found->toggleViewAction()->setVisible(true);
             unused.removeOne(found);
             continue;
         }
+        // Unregistered, or registered and destroyed since: nothing to show.
         QWidget* panel = getDockingWindow(item.name.c_str());
         if (!panel)
             continue;
@@ -116,6 +202,43 @@ void DockingWindowMediator::setup(const DockingWindowItems* items)
         dock->toggleViewAction()->setData(name);
         dock->show();
     }
+}
+
+void DockingWindowMediator::save_status() const
+{
+    if (!Obj::Application::_pcSingleton || layout.get_docking_widgets().empty())
+        return;
+    Vexil::ParameterGroup::Handle group = Obj::Application::instance()
+                                              .get_user_preference()
+                                              .get_parameter_group("BaseApp")
+                                              ->get_parameter_group("MainWindow")
+                                              ->get_parameter_group("DockWindows");
+    if (!group)
+        return;
+    for (const DockingWindowItem& item : layout.get_docking_widgets()) {
+        if (QDockWidget* dock = dockOfRecord(docks, QString::fromStdString(item.name))) {
+            const QByteArray key = dock->toggleViewAction()->data().toString().toUtf8();
+            // Hidden by the user, not merely inside a window not shown yet.
+            group->set_parameter_bool(key.constData(), !dock->isHidden());
+        }
+    }
+}
+
+void DockingWindowMediator::setDockingWindowTitle(const QString& id, const QString& title)
+{
+    QWidget* panel = getDockingWindow(id.toLatin1().constData());
+    if (!panel)
+        return;
+    for (QDockWidget* dock : docks) {
+        if (dock->widget() == panel)
+            dock->setWindowTitle(title);
+    }
+}
+
+void DockingWindowMediator::translate_widget()
+{
+    for (QDockWidget* dock : docks)
+        dock->setWindowTitle(QDockWidget::tr(dock->objectName().toLatin1().constData()));
 }
 
 void DockingWindowMediator::on_docking_widget_closed(QObject* dock)

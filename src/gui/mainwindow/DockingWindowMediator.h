@@ -40,8 +40,12 @@ struct DockingWindowItem
 class PELMORAGUI_EXPORT DockingWindowItems
 {
 public:
-    void add_docking_window(const char* name, Qt::DockWidgetArea area, bool visible, bool grouping);
-    const std::vector<DockingWindowItem>& get_docking_windows() const { return items; }
+    void add_docking_widget(const char* name, Qt::DockWidgetArea area, bool visible, bool grouping);
+    // Change the first record of that name; no such record, nothing happens.
+    void set_docking_area(const char* name, Qt::DockWidgetArea area);
+    void set_visibility(const char* name, bool visible);
+    void set_visibility(bool visible);
+    const std::vector<DockingWindowItem>& get_docking_widgets() const { return items; }
 
 private:
     std::vector<DockingWindowItem> items;
@@ -58,11 +62,22 @@ public:
     bool register_docking_window(const char* id, QWidget* widget);
     // The registered panel, null when the id is unknown or the panel is gone.
     QWidget* getDockingWindow(const char* id) const;
+    // The panel of the first dock whose object name is `name`.
+    QWidget* getDockedWindow(const char* name) const;
     QList<QWidget*> get_docking_windows() const;
     // Wraps the panel into a new hidden dock of the main window.
     QDockWidget* add_docking_window(const char* name, QWidget* widget, Qt::DockWidgetArea area);
-    // Shows the docks the layout names, creating each on first use.
+    // Takes the dock apart and deletes it; the panel is returned without a parent and
+    // stays registered.  Null when no dock has that object name.
+    QWidget* delete_docking_window(const char* name);
+    void delete_docking_window(QWidget* widget);
+    // Shows the docks the layout names, creating each on first use; the outgoing
+    // layout's visibility is saved first.  The caller keeps the layout.
     void setup(const DockingWindowItems* items);
+    // Writes whether each dock of the current layout is visible, keyed by registry id.
+    void save_status() const;
+    void setDockingWindowTitle(const QString& id, const QString& title);
+    void translate_widget();
 
 private Q_SLOTS:
     void on_docking_widget_closed(QObject* dock);
@@ -72,8 +87,12 @@ private Q_SLOTS:
 private:
     DockingWindowMediator() = default;
     ~DockingWindowMediator() override;
+    QDockWidget* dockOfRecord(const QList<QDockWidget*>& list, const QString& id) const;
+    QWidget* detach(QDockWidget* dock);
+
     std::map<std::string, QPointer<QWidget>> registry;
     QList<QDockWidget*> docks;
+    DockingWindowItems layout;
     static DockingWindowMediator* _instance;
 };
 

@@ -2,6 +2,8 @@
 
 #include "commands/Command.h"
 #include "commands/CommandAction.h"
+#include "commands/SimModule.h"
+#include "commands/ToolBarConsole.h"
 #include "core/GUIApplication.h"
 #include "core/qPelmoraApplication.h"
 #include "dialogs/SplashScreen.h"
@@ -10,6 +12,7 @@
 #include "mainwindow/DockingWindowMediator.h"
 #include "mainwindow/GraphDockingView.h"
 #include "mainwindow/MDIWindow.h"
+#include "mainwindow/MenuItem.h"
 #include "mainwindow/PictureFactory.h"
 #include "mainwindow/ReportView.h"
 #include "mainwindow/StatusBarObserver.h"
@@ -247,6 +250,21 @@ void MainWindow::set_statusbar_text(int kind, const QString& text)
 void MainWindow::customEvent(QEvent* event)
 {
     user_defined_event(event);
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        d->statusLabel->setText(tr("Graphics Size"));
+        if (qPelmoraApplication* app = qPelmoraApplication::application()) {
+            for (const auto& entry : app->get_command_manager().get_commands())
+                entry.second->on_language_changed();
+        }
+        if (SimModule* module = SimModuleController::instance()->active_simmodule())
+            module->translate_widget();
+        return;
+    }
+    QMainWindow::changeEvent(event);
 }
 
 void MainWindow::user_defined_event(QEvent* event)
@@ -508,7 +526,23 @@ void MainWindow::setMrmlScene(vtkMRMLScene* scene)
 
 QMenu* MainWindow::make_popup_menu()
 {
-    return createPopupMenu();
+    QMenu* menu = createPopupMenu();
+    SimModule* module = SimModuleController::instance()->active_simmodule();
+    if (!menu || !module)
+        return menu;
+    MenuItem entries;
+    module->build_context_popup_menu(&entries);
+    if (!entries.has_items())
+        return menu;
+    menu->addSeparator();
+    qPelmoraApplication* app = qPelmoraApplication::application();
+    for (MenuItem* entry : entries.get_items()) {
+        if (entry->command_ref() == "Separator")
+            menu->addSeparator();
+        else if (app)
+            app->get_command_manager().add_to(entry->command_ref().c_str(), menu);
+    }
+    return menu;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -660,6 +694,7 @@ void MainWindow::loadAppQtSettings()
         show();
     statusBar()->setVisible(config.value(QStringLiteral("StatusBar"), true).toBool());
     config.endGroup();
+    ToolBarConsole::getInstance()->restoreState();
 }
 
 void MainWindow::saveAppQtSettings()
@@ -672,6 +707,8 @@ void MainWindow::saveAppQtSettings()
     config.setValue(QStringLiteral("MainWindowState"), saveState());
     config.setValue(QStringLiteral("StatusBar"), statusBar()->isVisible());
     config.endGroup();
+    DockingWindowMediator::instance()->save_status();
+    ToolBarConsole::getInstance()->saveState();
 }
 
 void MainWindow::delayedStartup()

@@ -97,6 +97,7 @@ public Q_SLOTS:
 
 protected:
     void customEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;

@@ -175,9 +175,9 @@ TEST_F(MainWindowTest, ALayoutWrapsRegisteredPanelsIntoDocksOnce)
 {
     Gui::MainWindow& mw = build();
     Gui::DockingWindowItems layout;
-    layout.add_docking_window("Std_TreeView", Qt::LeftDockWidgetArea, true, false);
-    layout.add_docking_window("Std_NotThere", Qt::LeftDockWidgetArea, true, false);
-    layout.add_docking_window("Std_ReportView", Qt::BottomDockWidgetArea, true, false);
+    layout.add_docking_widget("Std_TreeView", Qt::LeftDockWidgetArea, true, false);
+    layout.add_docking_widget("Std_NotThere", Qt::LeftDockWidgetArea, true, false);
+    layout.add_docking_widget("Std_ReportView", Qt::BottomDockWidgetArea, true, false);
     auto* docks = Gui::DockingWindowMediator::instance();
     docks->setup(&layout);
     docks->setup(&layout);
@@ -402,8 +402,8 @@ TEST_F(MainWindowTest, APanelDestroyedOnItsOwnTakesItsDockAlong)
 {
     Gui::MainWindow& mw = build();
     Gui::DockingWindowItems layout;
-    layout.add_docking_window("Std_TreeView", Qt::LeftDockWidgetArea, true, false);
-    layout.add_docking_window("Std_ReportView", Qt::BottomDockWidgetArea, true, false);
+    layout.add_docking_widget("Std_TreeView", Qt::LeftDockWidgetArea, true, false);
+    layout.add_docking_widget("Std_ReportView", Qt::BottomDockWidgetArea, true, false);
     auto* mediator = Gui::DockingWindowMediator::instance();
     mediator->setup(&layout);
     ASSERT_EQ(mw.findChildren<QDockWidget*>().size(), 2);
