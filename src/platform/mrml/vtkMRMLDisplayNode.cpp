@@ -14,6 +14,34 @@ void vtkMRMLDisplayNode::PrintSelf(ostream& os, vtkIndent indent)
     os << indent << "Opacity: " << Opacity << "\n";
     os << indent << "Ambient: " << Ambient << " Diffuse: " << Diffuse
        << " Specular: " << Specular << " Power: " << Power << "\n";
+    os << indent << "DisplayMode: " << DisplayMode << " MeshDisplayMode: " << MeshDisplayMode << "\n";
+    os << indent << "Clipping: " << Clipping << "\n";
+    os << indent << "EdgeColor: " << mrmlxml::formatDoubles(EdgeColor, 3) << "\n";
+    os << indent << "LineWidth: " << LineWidth << " BackfaceCulling: " << BackfaceCulling << "\n";
+}
+
+namespace {
+bool validDisplayMode(int mode)
+{
+    return mode >= vtkMRMLDisplayNode::DisplayWireframe &&
+           mode <= vtkMRMLDisplayNode::DisplayShadedWithWireframe;
+}
+} // namespace
+
+void vtkMRMLDisplayNode::SetDisplayMode(int mode)
+{
+    if (!validDisplayMode(mode) || mode == DisplayMode)
+        return;
+    DisplayMode = mode;
+    Modified();
+}
+
+void vtkMRMLDisplayNode::SetMeshDisplayMode(int mode)
+{
+    if (!validDisplayMode(mode) || mode == MeshDisplayMode)
+        return;
+    MeshDisplayMode = mode;
+    Modified();
 }
 
 void vtkMRMLDisplayNode::ReadXMLAttributes(const char** atts)
@@ -40,6 +68,18 @@ void vtkMRMLDisplayNode::ReadXMLAttributes(const char** atts)
             SetSpecular(v[0]);
         else if (name == "power" && mrmlxml::parseDoubles(value, v, 1) == 1)
             SetPower(v[0]);
+        else if (name == "displayMode")
+            SetDisplayMode(mrmlxml::parseInt(value));
+        else if (name == "meshDisplayMode")
+            SetMeshDisplayMode(mrmlxml::parseInt(value));
+        else if (name == "clipping")
+            SetClipping(mrmlxml::parseFlag(value));
+        else if (name == "edgeColor" && mrmlxml::parseDoubles(value, v, 3) == 3)
+            SetEdgeColor(v);
+        else if (name == "lineWidth" && mrmlxml::parseDoubles(value, v, 1) == 1)
+            SetLineWidth(v[0]);
+        else if (name == "backfaceCulling")
+            SetBackfaceCulling(mrmlxml::parseFlag(value));
     }
     EndModify(wasModifying);
 }
@@ -55,6 +95,12 @@ void vtkMRMLDisplayNode::WriteXML(ostream& of, int indent)
     of << " diffuse=\"" << mrmlxml::formatDoubles(&Diffuse, 1) << "\"";
     of << " specular=\"" << mrmlxml::formatDoubles(&Specular, 1) << "\"";
     of << " power=\"" << mrmlxml::formatDoubles(&Power, 1) << "\"";
+    of << " displayMode=\"" << DisplayMode << "\"";
+    of << " meshDisplayMode=\"" << MeshDisplayMode << "\"";
+    of << " clipping=\"" << (Clipping ? "true" : "false") << "\"";
+    of << " edgeColor=\"" << mrmlxml::formatDoubles(EdgeColor, 3) << "\"";
+    of << " lineWidth=\"" << mrmlxml::formatDoubles(&LineWidth, 1) << "\"";
+    of << " backfaceCulling=\"" << (BackfaceCulling ? "true" : "false") << "\"";
 }
 
 void vtkMRMLDisplayNode::Copy(vtkMRMLNode* anode)
@@ -70,6 +116,12 @@ void vtkMRMLDisplayNode::Copy(vtkMRMLNode* anode)
         SetDiffuse(node->GetDiffuse());
         SetSpecular(node->GetSpecular());
         SetPower(node->GetPower());
+        SetDisplayMode(node->GetDisplayMode());
+        SetMeshDisplayMode(node->GetMeshDisplayMode());
+        SetClipping(node->GetClipping());
+        SetEdgeColor(node->GetEdgeColor());
+        SetLineWidth(node->GetLineWidth());
+        SetBackfaceCulling(node->GetBackfaceCulling());
     }
     EndModify(wasModifying);
 }

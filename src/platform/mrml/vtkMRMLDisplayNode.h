@@ -1,5 +1,6 @@
 #pragma once
-// How a displayable node looks: visibility, colours, opacity and lighting.
+// How a displayable node looks: visibility, colours, opacity, lighting, how its surface
+// and edges are drawn, and whether the scene's clip planes cut it.
 
 #include "vtkMRMLNode.h"
 
@@ -31,6 +32,31 @@ public:
     vtkSetMacro(Power, double);
     vtkGetMacro(Power, double);
 
+    // How the surface is drawn: shaded with its edges on top, shaded, or edges only.
+    enum DisplayModeType
+    {
+        DisplayWireframe = 1,
+        DisplayShaded = 2,
+        DisplayShadedWithWireframe = 3,
+    };
+    // Values outside 1 to 3 are ignored; a change marks the node modified.
+    virtual void SetDisplayMode(int mode);
+    vtkGetMacro(DisplayMode, int);
+    // The same choice for the volume mesh of a mesh object.
+    virtual void SetMeshDisplayMode(int mode);
+    vtkGetMacro(MeshDisplayMode, int);
+
+    vtkSetMacro(Clipping, int);
+    vtkGetMacro(Clipping, int);
+    vtkBooleanMacro(Clipping, int);
+    vtkSetVector3Macro(EdgeColor, double);
+    vtkGetVector3Macro(EdgeColor, double);
+    vtkSetClampMacro(LineWidth, double, 0.0, 100.0);
+    vtkGetMacro(LineWidth, double);
+    vtkSetMacro(BackfaceCulling, int);
+    vtkGetMacro(BackfaceCulling, int);
+    vtkBooleanMacro(BackfaceCulling, int);
+
 protected:
     vtkMRMLDisplayNode() = default;
     ~vtkMRMLDisplayNode() override = default;
@@ -45,4 +71,10 @@ protected:
     double Diffuse = 1.0;
     double Specular = 0.0;
     double Power = 1.0;
+    int DisplayMode = DisplayShaded;
+    int MeshDisplayMode = DisplayShaded;
+    int Clipping = 0;
+    double EdgeColor[3] = {0.0, 0.0, 0.0};
+    double LineWidth = 1.0;
+    int BackfaceCulling = 0;
 };

@@ -1,0 +1,387 @@
+#include "vtkMRMLModelStorageNode.h"
+
+#include "vtkMRMLModelDisplayNode.h"
+#include "vtkMRMLModelNode.h"
+#include "vtkMRMLScene.h"
+
+#include <vtkAlgorithm.h>
+#include <vtkCallbackCommand.h>
+#include <vtkCellArray.h>
+#include <vtkExecutive.h>
+#include <vtkNew.h>
+#include <vtkOBJReader.h>
+#include <vtkOBJWriter.h>
+#include <vtkOutputWindow.h>
+#include <vtkObjectFactory.h>
+#include <vtkPLYReader.h>
+#include <vtkPLYWriter.h>
+#include <vtkPolyData.h>
+#include <vtkPolyDataReader.h>
+#include <vtkPolyDataWriter.h>
+#include <vtkSTLReader.h>
+#include <vtkSTLWriter.h>
+#include <vtkSmartPointer.h>
+#include <vtkXMLPolyDataReader.h>
+#include <vtkXMLPolyDataWriter.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+
+vtkStandardNewMacro(vtkMRMLModelStorageNode);
+
+namespace {
+
+std::string lowerExtension(const char* fileName)
+{
+    std::string name = fileName ? fileName : "";
+    const size_t slash = name.find_last_of("/\\");
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return std::string();
+    std::string ext = name.substr(dot);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
+
+// Takes every message that VTK's output window would print while it lives, so that a
+// reader's or writer's complaints (some of which come from helper functions without an
+// object to observe) become one clear error of ours.
+class CapturingOutputWindow : public vtkOutputWindow
+{
+public:
+    static CapturingOutputWindow* New();
+    vtkTypeMacro(CapturingOutputWindow, vtkOutputWindow);
+    void DisplayText(const char*) override {}
+    void DisplayErrorText(const char* text) override { record(text, true); }
+    void DisplayWarningText(const char* text) override { record(text, false); }
+    void DisplayGenericWarningText(const char* text) override { record(text, false); }
+    void DisplayDebugText(const char*) override {}
+
+    std::string firstError;
+    std::string firstWarning;
+
+private:
+    void record(const char* text, bool error)
+    {
+        std::string& slot = error ? firstError : firstWarning;
+        if (slot.empty() && text)
+            slot = text;
+    }
+};
+vtkStandardNewMacro(CapturingOutputWindow);
+
+std::string trimmed(std::string text)
+{
+    // VTK's texts start with the class and address; only the sentence after is of use.
+    const size_t colon = text.rfind("): ");
+    if (colon != std::string::npos)
+        text = text.substr(colon + 3);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.pop_back();
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.erase(text.begin());
+    return text;
+}
+
+// Runs an algorithm with its errors and warnings (observed on it and its executive, and
+// those printed through the output window) collected instead of printed.
+class MessageCatcher
+{
+public:
+    explicit MessageCatcher(vtkAlgorithm* algorithm)
+    {
+        previous = vtkOutputWindow::GetInstance();
+        vtkOutputWindow::SetInstance(window);
+        command->SetClientData(this);
+        command->SetCallback([](vtkObject*, unsigned long event, void* client, void* callData) {
+            auto* self = static_cast<MessageCatcher*>(client);
+            std::string& slot = event == vtkCommand::ErrorEvent ? self->error : self->warning;
+            if (slot.empty() && callData)
+                slot = static_cast<const char*>(callData);
+        });
+        watch(algorithm);
+        watch(algorithm->GetExecutive());
+    }
+    ~MessageCatcher()
+    {
+        for (auto& object : watched)
+            object->RemoveObserver(command);
+        vtkOutputWindow::SetInstance(previous);
+    }
+    bool hasError() const { return !error.empty() || !window->firstError.empty(); }
+    bool hasWarning() const { return !warning.empty() || !window->firstWarning.empty(); }
+    std::string message() const
+    {
+        const std::string* order[] = {&error, &window->firstError, &warning, &window->firstWarning};
+        for (const std::string* m : order)
+            if (!m->empty())
+                return trimmed(*m);
+        return std::string();
+    }
+
+private:
+    void watch(vtkObject* object)
+    {
+        if (!object)
+            return;
+        object->AddObserver(vtkCommand::ErrorEvent, command);
+        object->AddObserver(vtkCommand::WarningEvent, command);
+        watched.emplace_back(object);
+    }
+    vtkSmartPointer<vtkOutputWindow> previous;
+    vtkNew<CapturingOutputWindow> window;
+    vtkNew<vtkCallbackCommand> command;
+    std::vector<vtkSmartPointer<vtkObject>> watched;
+    std::string error;
+    std::string warning;
+};
+
+// A binary STL states its triangle count; a file shorter than that count needs is cut.
+bool binarySTLTruncated(const char* fileName, qint64 size)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    char header[84];
+    if (!in.read(header, sizeof header))
+        return size > 0 && size < 84 && std::strncmp(header, "solid", 5) != 0;
+    if (std::strncmp(header, "solid", 5) == 0)
+        return false; // ASCII (or a binary file whose header says "solid": read as is)
+    std::uint32_t count = 0;
+    std::memcpy(&count, header + 80, 4);
+    return static_cast<std::uint64_t>(size) < 84u + 50ull * count;
+}
+
+vtkSmartPointer<vtkAlgorithm> readerFor(const std::string& ext, const char* fileName)
+{
+    if (ext == ".vtk") {
+        auto r = vtkSmartPointer<vtkPolyDataReader>::New();
+        r->SetFileName(fileName);
+        return r;
+    }
+    if (ext == ".vtp") {
+        auto r = vtkSmartPointer<vtkXMLPolyDataReader>::New();
+        r->SetFileName(fileName);
+        return r;
+    }
+    if (ext == ".stl") {
+        auto r = vtkSmartPointer<vtkSTLReader>::New();
+        r->SetFileName(fileName);
+        r->MergingOff();
+        return r;
+    }
+    if (ext == ".ply") {
+        auto r = vtkSmartPointer<vtkPLYReader>::New();
+        r->SetFileName(fileName);
+        return r;
+    }
+    if (ext == ".obj") {
+        auto r = vtkSmartPointer<vtkOBJReader>::New();
+        r->SetFileName(fileName);
+        return r;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+std::vector<std::string> vtkMRMLModelStorageNode::GetSupportedFileExtensions()
+{
+    return {".vtk", ".vtp", ".stl", ".ply", ".obj"};
+}
+
+bool vtkMRMLModelStorageNode::IsSupportedFileName(const char* fileName)
+{
+    const auto exts = GetSupportedFileExtensions();
+    return std::find(exts.begin(), exts.end(), lowerExtension(fileName)) != exts.end();
+}
+
+vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::string& error)
+{
+    error.clear();
+    const std::string name = fileName ? fileName : "";
+    if (name.empty()) {
+        error = "no model file name given";
+        return nullptr;
+    }
+    const QFileInfo info(QString::fromStdString(name));
+    if (!info.exists()) {
+        error = "model file \"" + name + "\" does not exist";
+        return nullptr;
+    }
+    if (!info.isFile() || !info.isReadable()) {
+        error = "model file \"" + name + "\" is not a readable file";
+        return nullptr;
+    }
+    if (info.size() == 0) {
+        error = "model file \"" + name + "\" is empty";
+        return nullptr;
+    }
+    const std::string ext = lowerExtension(fileName);
+    vtkSmartPointer<vtkAlgorithm> reader = readerFor(ext, fileName);
+    if (!reader) {
+        error = "model file \"" + name + "\" has an unknown kind \"" + ext +
+                "\" (readable: .vtk, .vtp, .stl, .ply, .obj)";
+        return nullptr;
+    }
+    if (ext == ".stl" && binarySTLTruncated(fileName, info.size())) {
+        error = "model file \"" + name + "\" is truncated";
+        return nullptr;
+    }
+    if (ext == ".ply" && !vtkPLYReader::CanReadFile(fileName)) {
+        error = "model file \"" + name + "\" is not a PLY file";
+        return nullptr;
+    }
+
+    vtkPolyData* output = nullptr;
+    {
+        // A reader that complains at all (a short read is only a warning) has not read
+        // the whole model.
+        MessageCatcher catcher(reader);
+        reader->Update();
+        output = vtkPolyData::SafeDownCast(reader->GetOutputDataObject(0));
+        if (catcher.hasError() || catcher.hasWarning()) {
+            error = "model file \"" + name + "\" could not be read";
+            const std::string detail = catcher.message();
+            if (!detail.empty())
+                error += ": " + detail;
+            return nullptr;
+        }
+    }
+    if (!output || output->GetNumberOfPoints() == 0 || output->GetNumberOfCells() == 0) {
+        error = "model file \"" + name + "\" holds no model geometry";
+        return nullptr;
+    }
+    auto* result = vtkPolyData::New();
+    result->ShallowCopy(output);
+    return result;
+}
+
+int vtkMRMLModelStorageNode::ReadDataInternal(vtkMRMLNode* refNode)
+{
+    auto* model = vtkMRMLModelNode::SafeDownCast(refNode);
+    if (!model) {
+        LastError = "ReadData: the node to read into is not a model node";
+        vtkErrorMacro(<< LastError);
+        return 0;
+    }
+    vtkSmartPointer<vtkPolyData> polyData =
+        vtkSmartPointer<vtkPolyData>::Take(ReadPolyData(GetFileName(), LastError));
+    if (!polyData) {
+        LastError = "ReadData: " + LastError;
+        vtkErrorMacro(<< LastError);
+        return 0;
+    }
+    model->SetAndObservePolyData(polyData);
+    return 1;
+}
+
+int vtkMRMLModelStorageNode::WriteDataInternal(vtkMRMLNode* refNode)
+{
+    LastError.clear();
+    auto* model = vtkMRMLModelNode::SafeDownCast(refNode);
+    if (!model || !model->GetPolyData()) {
+        LastError = "WriteData: the node has no model data to write";
+        vtkErrorMacro(<< LastError);
+        return 0;
+    }
+    const std::string name = GetFileName();
+    const std::string ext = lowerExtension(GetFileName());
+    // The writer fills a temporary file beside the target, which replaces the target only
+    // once it is complete. It keeps the extension: the PLY writer adds one otherwise.
+    const QString target = QString::fromStdString(name);
+    const QString temp = target + QStringLiteral(".part") + QString::fromStdString(ext);
+    const std::string tempName = QFile::encodeName(temp).toStdString();
+    vtkSmartPointer<vtkAlgorithm> writer;
+    if (ext == ".vtk") {
+        auto w = vtkSmartPointer<vtkPolyDataWriter>::New();
+        w->SetFileName(tempName.c_str());
+        w->SetFileTypeToBinary();
+        writer = w;
+    } else if (ext == ".vtp") {
+        auto w = vtkSmartPointer<vtkXMLPolyDataWriter>::New();
+        w->SetFileName(tempName.c_str());
+        writer = w;
+    } else if (ext == ".stl") {
+        auto w = vtkSmartPointer<vtkSTLWriter>::New();
+        w->SetFileName(tempName.c_str());
+        w->SetFileTypeToBinary();
+        writer = w;
+    } else if (ext == ".ply") {
+        auto w = vtkSmartPointer<vtkPLYWriter>::New();
+        w->SetFileName(tempName.c_str());
+        writer = w;
+    } else if (ext == ".obj") {
+        auto w = vtkSmartPointer<vtkOBJWriter>::New();
+        w->SetFileName(tempName.c_str());
+        writer = w;
+    } else {
+        LastError = "WriteData: cannot write a model as \"" + ext + "\"";
+        vtkErrorMacro(<< LastError);
+        return 0;
+    }
+    writer->SetInputDataObject(0, model->GetPolyData());
+    bool written = false;
+    std::string detail;
+    {
+        MessageCatcher catcher(writer);
+        writer->Update();
+        written = !catcher.hasError();
+        detail = catcher.message();
+    }
+    if (!written || !QFileInfo::exists(temp)) {
+        QFile::remove(temp);
+        LastError = "WriteData: could not write model file \"" + name + "\"";
+        if (!detail.empty())
+            LastError += ": " + detail;
+        vtkErrorMacro(<< LastError);
+        return 0;
+    }
+    QFile::remove(target);
+    if (!QFile::rename(temp, target)) {
+        QFile::remove(temp);
+        LastError = "WriteData: could not replace model file \"" + name + "\"";
+        vtkErrorMacro(<< LastError);
+        return 0;
+    }
+    return 1;
+}
+
+vtkMRMLModelNode* vtkMRMLModelStorageNode::AddModelFromFile(vtkMRMLScene* scene,
+                                                            const char* fileName,
+                                                            const char* name,
+                                                            std::string& error)
+{
+    if (!scene) {
+        error = "no scene to add the model to";
+        return nullptr;
+    }
+    vtkSmartPointer<vtkPolyData> polyData =
+        vtkSmartPointer<vtkPolyData>::Take(ReadPolyData(fileName, error));
+    if (!polyData)
+        return nullptr;
+
+    scene->StartState(vtkMRMLScene::BatchProcessState);
+    vtkNew<vtkMRMLModelStorageNode> storage;
+    storage->SetFileName(fileName);
+    vtkNew<vtkMRMLModelDisplayNode> display;
+    vtkNew<vtkMRMLModelNode> model;
+    model->SetName(name && *name ? name
+                                 : QFileInfo(QString::fromLocal8Bit(fileName))
+                                       .completeBaseName().toLocal8Bit().constData());
+    model->SetAndObservePolyData(polyData);
+    vtkMRMLNode* addedStorage = scene->AddNode(storage);
+    vtkMRMLNode* addedDisplay = scene->AddNode(display);
+    model->SetAndObserveStorageNodeID(addedStorage->GetID());
+    model->SetAndObserveDisplayNodeID(addedDisplay->GetID());
+    auto* added = vtkMRMLModelNode::SafeDownCast(scene->AddNode(model));
+    scene->EndState(vtkMRMLScene::BatchProcessState);
+    return added;
+}

@@ -1,0 +1,51 @@
+#pragma once
+// Reads and writes the poly data of a model node with VTK's readers and writers, chosen by
+// the file's extension: .vtk (legacy), .vtp (XML), .stl, .ply and .obj. A file that cannot
+// be read leaves the model node unchanged and gives one clear error.
+
+#include "vtkMRMLStorageNode.h"
+
+#include <string>
+#include <vector>
+
+class vtkMRMLModelNode;
+class vtkMRMLScene;
+class vtkPolyData;
+
+class vtkMRMLModelStorageNode : public vtkMRMLStorageNode
+{
+public:
+    static vtkMRMLModelStorageNode* New();
+    vtkTypeMacro(vtkMRMLModelStorageNode, vtkMRMLStorageNode);
+
+    vtkMRMLNode* CreateNodeInstance() override { return vtkMRMLModelStorageNode::New(); }
+    const char* GetNodeTagName() override { return "ModelStorage"; }
+
+    // Lower-case extensions with their dot, in the order tried for a file dialog.
+    static std::vector<std::string> GetSupportedFileExtensions();
+    static bool IsSupportedFileName(const char* fileName);
+
+    // Reads the file into new poly data; null with `error` set when the file is missing,
+    // empty, truncated, of an unknown kind or holds no geometry.
+    static vtkPolyData* ReadPolyData(const char* fileName, std::string& error);
+
+    // Reads the file and, only when that succeeded, adds a named model node with a model
+    // display node and this kind of storage node to the scene (in one batch). Returns the
+    // model node now in the scene, or null with `error` set and the scene untouched.
+    static vtkMRMLModelNode* AddModelFromFile(vtkMRMLScene* scene, const char* fileName,
+                                              const char* name, std::string& error);
+
+    // The message of the last failed read or write, empty after a success.
+    const std::string& GetLastErrorMessage() const { return LastError; }
+
+protected:
+    vtkMRMLModelStorageNode() = default;
+    ~vtkMRMLModelStorageNode() override = default;
+    vtkMRMLModelStorageNode(const vtkMRMLModelStorageNode&) = delete;
+    void operator=(const vtkMRMLModelStorageNode&) = delete;
+
+    int ReadDataInternal(vtkMRMLNode* refNode) override;
+    int WriteDataInternal(vtkMRMLNode* refNode) override;
+
+    std::string LastError;
+};

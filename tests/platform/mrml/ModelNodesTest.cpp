@@ -1,0 +1,282 @@
+#include "MRMLTestHelpers.h"
+
+#include <mrml/vtkMRMLModelDisplayNode.h>
+#include <mrml/vtkMRMLModelNode.h>
+#include <mrml/vtkMRMLModelStorageNode.h>
+#include <mrml/vtkMRMLScene.h>
+#include <mrml/vtkMRMLTransformNode.h>
+
+#include <vtkCallbackCommand.h>
+#include <vtkCommand.h>
+#include <vtkMatrix4x4.h>
+#include <vtkNew.h>
+#include <vtkPolyData.h>
+#include <vtkSphereSource.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+using MRMLTest::EventRecorder;
+
+namespace {
+
+vtkSmartPointer<vtkPolyData> sphere()
+{
+    vtkNew<vtkSphereSource> source;
+    source->SetThetaResolution(12);
+    source->SetPhiResolution(8);
+    source->Update();
+    return source->GetOutput();
+}
+
+std::string writeXML(vtkMRMLNode* node)
+{
+    std::ostringstream os;
+    node->WriteXML(os, 0);
+    return os.str();
+}
+
+// Collects the ErrorEvent messages of one object.
+struct ErrorLog
+{
+    explicit ErrorLog(vtkObject* object)
+    {
+        command->SetClientData(this);
+        command->SetCallback([](vtkObject*, unsigned long, void* client, void* data) {
+            static_cast<ErrorLog*>(client)->messages.push_back(static_cast<const char*>(data));
+        });
+        object->AddObserver(vtkCommand::ErrorEvent, command);
+    }
+    vtkNew<vtkCallbackCommand> command;
+    std::vector<std::string> messages;
+};
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+std::string path(const QTemporaryDir& dir, const char* name)
+{
+    return QDir(dir.path()).filePath(name).toStdString();
+}
+
+} // namespace
+
+TEST(ModelDisplayNode, DisplayModesClippingAndSceneFileAttributes)
+{
+    vtkNew<vtkMRMLModelDisplayNode> display;
+    EventRecorder events(display, {vtkCommand::ModifiedEvent});
+    EXPECT_EQ(display->GetDisplayMode(), vtkMRMLDisplayNode::DisplayShaded);
+
+    display->SetDisplayMode(3);
+    display->SetDisplayMode(3);
+    EXPECT_EQ(display->GetDisplayMode(), 3);
+    EXPECT_EQ(events.count(vtkCommand::ModifiedEvent), 1);
+    display->SetDisplayMode(0);
+    display->SetDisplayMode(4);
+    EXPECT_EQ(display->GetDisplayMode(), 3) << "modes outside 1 to 3 are ignored";
+    display->SetMeshDisplayMode(1);
+    display->ClippingOn();
+    display->SetOpacity(0.25);
+    display->SetColor(0.1, 0.2, 0.3);
+    display->SetEdgeColor(1, 0.5, 0);
+
+    const std::string xml = writeXML(display);
+    EXPECT_NE(xml.find(" displayMode=\"3\""), std::string::npos) << xml;
+    EXPECT_NE(xml.find(" meshDisplayMode=\"1\""), std::string::npos) << xml;
+    EXPECT_NE(xml.find(" clipping=\"true\""), std::string::npos) << xml;
+
+    vtkNew<vtkMRMLModelDisplayNode> read;
+    const char* atts[] = {"displayMode", "1", "meshDisplayMode", "3", "clipping", "true",
+                          "opacity", "0.25", "color", "0.1 0.2 0.3", "scalarVisibility", "1",
+                          nullptr};
+    read->ReadXMLAttributes(atts);
+    EXPECT_EQ(read->GetDisplayMode(), 1);
+    EXPECT_EQ(read->GetMeshDisplayMode(), 3);
+    EXPECT_EQ(read->GetClipping(), 1);
+    EXPECT_DOUBLE_EQ(read->GetOpacity(), 0.25);
+    EXPECT_DOUBLE_EQ(read->GetColor()[2], 0.3);
+    EXPECT_EQ(read->GetScalarVisibility(), 1);
+
+    vtkNew<vtkMRMLModelDisplayNode> copy;
+    copy->Copy(display);
+    EXPECT_EQ(copy->GetDisplayMode(), 3);
+    EXPECT_EQ(copy->GetMeshDisplayMode(), 1);
+    EXPECT_EQ(copy->GetClipping(), 1);
+    EXPECT_DOUBLE_EQ(copy->GetEdgeColor()[1], 0.5);
+}
+
+TEST(ModelNode, PolyDataDisplayAndTransformEvents)
+{
+    vtkNew<vtkMRMLScene> scene;
+    auto model = MRMLTest::addNode<vtkMRMLModelNode>(scene);
+    EventRecorder events(model, {vtkMRMLModelNode::MeshModifiedEvent,
+                                 vtkMRMLDisplayableNode::DisplayModifiedEvent,
+                                 vtkMRMLTransformableNode::TransformModifiedEvent});
+
+    auto data = sphere();
+    model->SetAndObservePolyData(data);
+    EXPECT_EQ(events.count(vtkMRMLModelNode::MeshModifiedEvent), 1);
+    data->Modified();
+    EXPECT_EQ(events.count(vtkMRMLModelNode::MeshModifiedEvent), 2);
+    model->SetAndObservePolyData(nullptr);
+    data->Modified();
+    EXPECT_EQ(events.count(vtkMRMLModelNode::MeshModifiedEvent), 3)
+        << "a released poly data is no longer observed";
+    model->SetAndObservePolyData(data);
+
+    model->CreateDefaultDisplayNodes();
+    model->CreateDefaultDisplayNodes();
+    ASSERT_NE(model->GetModelDisplayNode(), nullptr);
+    EXPECT_EQ(model->GetNumberOfDisplayNodes(), 1);
+    EXPECT_EQ(scene->GetNumberOfNodesByClass("vtkMRMLModelDisplayNode"), 1);
+    model->GetModelDisplayNode()->SetDisplayMode(1);
+    EXPECT_EQ(events.count(vtkMRMLDisplayableNode::DisplayModifiedEvent), 1);
+
+    auto transform = MRMLTest::addNode<vtkMRMLTransformNode>(scene);
+    model->SetAndObserveTransformNodeID(transform->GetID());
+    events.clear();
+    vtkNew<vtkMatrix4x4> shift;
+    shift->SetElement(0, 3, 10.0);
+    transform->SetMatrixTransformToParent(shift);
+    EXPECT_EQ(events.count(vtkMRMLTransformableNode::TransformModifiedEvent), 1);
+    EXPECT_EQ(vtkMRMLTransformableNode::TransformModifiedEvent, 15000);
+
+    double bounds[6];
+    ASSERT_TRUE(model->GetRASBounds(bounds));
+    double local[6];
+    data->GetBounds(local);
+    EXPECT_NEAR(bounds[0], local[0] + 10.0, 1e-6);
+    EXPECT_NEAR(bounds[1], local[1] + 10.0, 1e-6);
+    EXPECT_NEAR(bounds[2], local[2], 1e-6);
+
+    vtkNew<vtkMRMLModelNode> copy;
+    copy->Copy(model);
+    ASSERT_NE(copy->GetPolyData(), nullptr);
+    EXPECT_NE(copy->GetPolyData(), model->GetPolyData()) << "a copy owns its own poly data";
+    EXPECT_EQ(copy->GetPolyData()->GetNumberOfPoints(), data->GetNumberOfPoints());
+    vtkSmartPointer<vtkMRMLStorageNode> storage =
+        vtkSmartPointer<vtkMRMLStorageNode>::Take(model->CreateDefaultStorageNode());
+    EXPECT_TRUE(vtkMRMLModelStorageNode::SafeDownCast(storage));
+}
+
+TEST(ModelStorageNode, WritesAndReadsBackEveryFormat)
+{
+    QTemporaryDir dir;
+    vtkNew<vtkMRMLModelNode> source;
+    source->SetAndObservePolyData(sphere());
+    const vtkIdType cells = source->GetPolyData()->GetNumberOfCells();
+    for (const char* name : {"m.vtk", "m.vtp", "m.stl", "m.ply", "m.obj", "UPPER.STL"}) {
+        SCOPED_TRACE(name);
+        vtkNew<vtkMRMLModelStorageNode> storage;
+        storage->SetFileName(path(dir, name).c_str());
+        ASSERT_EQ(storage->WriteData(source), 1) << storage->GetLastErrorMessage();
+        EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).filter(".part").isEmpty());
+
+        vtkNew<vtkMRMLModelNode> model;
+        ASSERT_EQ(storage->ReadData(model), 1) << storage->GetLastErrorMessage();
+        ASSERT_NE(model->GetPolyData(), nullptr);
+        EXPECT_EQ(model->GetPolyData()->GetNumberOfCells(), cells);
+        double bounds[6], expected[6];
+        model->GetPolyData()->GetBounds(bounds);
+        source->GetPolyData()->GetBounds(expected);
+        for (int i = 0; i < 6; ++i)
+            EXPECT_NEAR(bounds[i], expected[i], 1e-5);
+    }
+}
+
+TEST(ModelStorageNode, BadFilesGiveClearErrorsAndLeaveTheNodeAlone)
+{
+    QTemporaryDir dir;
+    vtkNew<vtkMRMLModelNode> good;
+    good->SetAndObservePolyData(sphere());
+    vtkNew<vtkMRMLModelStorageNode> writer;
+    writer->SetFileName(path(dir, "good.stl").c_str());
+    ASSERT_EQ(writer->WriteData(good), 1);
+    QFile stl(QString::fromStdString(path(dir, "good.stl")));
+    ASSERT_TRUE(stl.open(QIODevice::ReadOnly));
+    const QByteArray stlBytes = stl.readAll();
+    writer->SetFileName(path(dir, "good.vtk").c_str());
+    ASSERT_EQ(writer->WriteData(good), 1);
+    QFile vtk(QString::fromStdString(path(dir, "good.vtk")));
+    ASSERT_TRUE(vtk.open(QIODevice::ReadOnly));
+    const QByteArray vtkBytes = vtk.readAll();
+
+    const QByteArray garbage("this is not a model at all\n\x01\x02\x03 garbage garbage\n");
+    writeBytes(QString::fromStdString(path(dir, "empty.stl")), QByteArray());
+    writeBytes(QString::fromStdString(path(dir, "cut.stl")), stlBytes.left(stlBytes.size() / 2));
+    writeBytes(QString::fromStdString(path(dir, "cut.vtk")), vtkBytes.left(vtkBytes.size() / 3));
+    for (const char* name : {"junk.vtk", "junk.vtp", "junk.ply", "junk.obj", "junk.stl", "junk.txt"})
+        writeBytes(QString::fromStdString(path(dir, name)), garbage);
+
+    const struct
+    {
+        const char* file;
+        const char* says;
+    } cases[] = {
+        {"missing.stl", "does not exist"}, {"empty.stl", "is empty"},
+        {"cut.stl", "truncated"},          {"cut.vtk", "could not be read"},
+        {"junk.vtk", "could not be read"}, {"junk.vtp", "could not be read"},
+        {"junk.ply", "not a PLY file"},    {"junk.obj", "no model geometry"},
+        {"junk.stl", "truncated"},         {"junk.txt", "unknown kind"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        vtkNew<vtkMRMLModelNode> model;
+        auto previous = sphere();
+        model->SetAndObservePolyData(previous);
+        vtkNew<vtkMRMLModelStorageNode> storage;
+        ErrorLog errors(storage);
+        storage->SetFileName(path(dir, c.file).c_str());
+        EXPECT_EQ(storage->ReadData(model), 0);
+        EXPECT_EQ(model->GetPolyData(), previous.Get()) << "a failed read keeps the old data";
+        EXPECT_NE(storage->GetLastErrorMessage().find(c.says), std::string::npos)
+            << storage->GetLastErrorMessage();
+        ASSERT_EQ(errors.messages.size(), 1u);
+        EXPECT_NE(errors.messages[0].find(c.file), std::string::npos) << errors.messages[0];
+    }
+}
+
+TEST(ModelStorageNode, AddModelFromFileAddsAllOrNothing)
+{
+    QTemporaryDir dir;
+    vtkNew<vtkMRMLModelNode> good;
+    good->SetAndObservePolyData(sphere());
+    vtkNew<vtkMRMLModelStorageNode> writer;
+    writer->SetFileName(path(dir, "part.stl").c_str());
+    ASSERT_EQ(writer->WriteData(good), 1);
+    writeBytes(QString::fromStdString(path(dir, "bad.stl")), QByteArray("solid x\nnonsense\n"));
+
+    vtkNew<vtkMRMLScene> scene;
+    EventRecorder sceneEvents(scene, {vtkMRMLScene::NodeAddedEvent});
+    std::string error;
+    for (const char* bad : {"bad.stl", "none.stl"}) {
+        EXPECT_EQ(vtkMRMLModelStorageNode::AddModelFromFile(scene, path(dir, bad).c_str(), "B", error),
+                  nullptr);
+        EXPECT_FALSE(error.empty());
+    }
+    EXPECT_EQ(scene->GetNumberOfNodes(), 0);
+    EXPECT_EQ(sceneEvents.count(vtkMRMLScene::NodeAddedEvent), 0);
+
+    vtkMRMLModelNode* model =
+        vtkMRMLModelStorageNode::AddModelFromFile(scene, path(dir, "part.stl").c_str(), nullptr, error);
+    ASSERT_NE(model, nullptr) << error;
+    EXPECT_TRUE(error.empty());
+    EXPECT_STREQ(model->GetName(), "part");
+    EXPECT_TRUE(scene->IsNodePresent(model));
+    ASSERT_NE(model->GetModelDisplayNode(), nullptr);
+    EXPECT_TRUE(scene->IsNodePresent(model->GetModelDisplayNode()));
+    ASSERT_NE(model->GetStorageNode(), nullptr);
+    EXPECT_STREQ(model->GetStorageNode()->GetFileName(), path(dir, "part.stl").c_str());
+    EXPECT_EQ(scene->GetNumberOfNodes(), 3);
+}
