@@ -1,5 +1,7 @@
 #include "vtkMRMLThreeDViewDisplayableManagerFactory.h"
 
+#include "vtkMRMLDisplayableManagerGroup.h"
+
 #include <vtkObjectFactory.h>
 #include <vtkSmartPointer.h>
 
@@ -61,4 +63,13 @@ void vtkMRMLThreeDViewDisplayableManagerFactory::PrintSelf(ostream& os, vtkInden
     Superclass::PrintSelf(os, indent);
     for (const auto& n : names)
         os << indent << "DisplayableManager: " << n << "\n";
+}
+
+vtkMRMLDisplayableManagerGroup*
+vtkMRMLThreeDViewDisplayableManagerFactory::InstantiateDisplayableManagers(vtkRenderer* renderer)
+{
+    vtkMRMLDisplayableManagerGroup* group = vtkMRMLDisplayableManagerGroup::New();
+    group->AddDisplayableManagers(names);
+    group->SetRenderer(renderer);
+    return group;
 }

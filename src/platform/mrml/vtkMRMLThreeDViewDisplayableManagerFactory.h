@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+class vtkMRMLDisplayableManagerGroup;
+class vtkRenderer;
+
 class vtkMRMLThreeDViewDisplayableManagerFactory : public vtkObject
 {
 public:
@@ -22,6 +25,10 @@ public:
     int GetRegisteredDisplayableManagerCount() const;
     // In registration order; empty for an index out of range.
     std::string GetRegisteredDisplayableManagerName(int index) const;
+
+    // A new group (the caller owns it) with one manager per registered name, in order,
+    // drawing into the renderer. Names that no class answers are skipped.
+    vtkMRMLDisplayableManagerGroup* InstantiateDisplayableManagers(vtkRenderer* renderer);
 
 protected:
     vtkMRMLThreeDViewDisplayableManagerFactory();

@@ -1,0 +1,79 @@
+#pragma once
+// The 3D view's display and selection settings: a display mode for every model of the
+// view, which kinds of entity a pick selects, the entity-selection data picks are
+// reported to, and picking with a cell picker. Settings take effect at the next render.
+
+#include "vtkMRMLAbstractDisplayableManager.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+class vtkCellPicker;
+class vtkMRMLModelDisplayableManager;
+class vtkMRMLModelNode;
+
+namespace pmFwm {
+class EntitySelectionData;
+}
+
+class vtkMRML3DViewDisplayableManager : public vtkMRMLAbstractDisplayableManager
+{
+public:
+    static vtkMRML3DViewDisplayableManager* New();
+    vtkTypeMacro(vtkMRML3DViewDisplayableManager, vtkMRMLAbstractDisplayableManager);
+    void PrintSelf(ostream& os, vtkIndent indent) override;
+
+    // Display modes: 0 each model's own, 1 wireframe, 2 shaded, 3 shaded with edges.
+    void VtkSetDisplayMode(int mode);
+    int GetDisplayMode() const { return DisplayMode; }
+
+    // Selection modes: 0 whole shape, 1 vertex, 2 edge, 4 face. The first form pairs the
+    // modes with their flags and asks for a render; the second only records the flag.
+    void VtkSetSelectionModes(const std::vector<int>& modes, const std::vector<bool>& on);
+    void VtkSetSelectionModeNoRender(int mode, bool on);
+    bool GetSelectionMode(int mode) const;
+    const std::map<int, bool>& GetSelectionModes() const { return SelectionModes; }
+
+    // Where picks are reported (not owned; null reports nowhere).
+    void setEntitySelData(pmFwm::EntitySelectionData* data) { EntitySelData = data; }
+    pmFwm::EntitySelectionData* getEntitySelData() const { return EntitySelData; }
+
+    // Forgets the picked entities and the highlight.
+    void ResetSelection();
+
+    // Picks at display coordinates (pixels, origin at the bottom left). True when a model
+    // was hit: its node, the picked point in world coordinates and the entity of the
+    // finest selection mode that is on are kept, and the entity is reported to the
+    // entity-selection data (project name and object id from the model node's
+    // "ProjectName" and "ObjectId" attributes).
+    bool Pick(int x, int y);
+    const double* GetPickedRAS() const { return PickedRAS; }
+    void GetPickedRAS(double ras[3]) const;
+    const char* GetPickedNodeID() const { return PickedNodeID.empty() ? nullptr : PickedNodeID.c_str(); }
+    // The picked entity: kind (1 vertex, 2 edge, 3 face, 4 whole shape, 0 none) and index.
+    int GetPickedEntityKind() const { return PickedEntityKind; }
+    long long GetPickedEntityIndex() const { return PickedEntityIndex; }
+
+protected:
+    vtkMRML3DViewDisplayableManager();
+    ~vtkMRML3DViewDisplayableManager() override;
+    vtkMRML3DViewDisplayableManager(const vtkMRML3DViewDisplayableManager&) = delete;
+    void operator=(const vtkMRML3DViewDisplayableManager&) = delete;
+
+    void OnBeforeRender() override;
+
+private:
+    vtkMRMLModelDisplayableManager* ModelManager() const;
+
+    int DisplayMode = 0;
+    bool DisplayModePending = false;
+    std::map<int, bool> SelectionModes{{0, false}, {1, false}, {2, false}, {4, false}};
+    pmFwm::EntitySelectionData* EntitySelData = nullptr;
+    vtkCellPicker* Picker = nullptr;
+    double PickedRAS[3] = {0.0, 0.0, 0.0};
+    std::string PickedNodeID;
+    int PickedEntityKind = 0;
+    long long PickedEntityIndex = -1;
+    bool ResetPending = false;
+};

@@ -1,0 +1,390 @@
+#include "vtkMRMLModelDisplayableManager.h"
+
+#include "vtkMRMLClipModelsNode.h"
+#include "vtkMRMLDisplayNode.h"
+#include "vtkMRMLModelNode.h"
+#include "vtkMRMLScene.h"
+
+#include <vtkActor.h>
+#include <vtkCommand.h>
+#include <vtkMatrix4x4.h>
+#include <vtkNew.h>
+#include <vtkObjectFactory.h>
+#include <vtkPlane.h>
+#include <vtkPlaneCollection.h>
+#include <vtkPolyData.h>
+#include <vtkPolyDataMapper.h>
+#include <vtkProperty.h>
+#include <vtkRenderer.h>
+#include <vtkSmartPointer.h>
+#include <vtkWeakPointer.h>
+
+#include <ostream>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+vtkStandardNewMacro(vtkMRMLModelDisplayableManager);
+
+namespace {
+
+struct Pipeline
+{
+    vtkWeakPointer<vtkMRMLDisplayNode> display;
+    vtkSmartPointer<vtkActor> actor;
+    vtkSmartPointer<vtkPolyDataMapper> mapper;
+};
+
+struct ModelEntry
+{
+    vtkWeakPointer<vtkMRMLModelNode> model;
+    std::vector<Pipeline> pipelines;
+};
+
+} // namespace
+
+struct vtkMRMLModelDisplayableManager::Internal
+{
+    std::unordered_map<vtkMRMLModelNode*, ModelEntry> models;
+    std::unordered_map<vtkProp*, vtkMRMLModelNode*> modelByProp;
+    std::unordered_map<vtkMRMLDisplayNode*, vtkActor*> actorByDisplay;
+    std::unordered_set<vtkMRMLModelNode*> dirty;
+    vtkWeakPointer<vtkMRMLClipModelsNode> clipNode;
+    vtkWeakPointer<vtkMRMLModelNode> highlighted;
+    int viewDisplayMode = 0;
+};
+
+vtkMRMLModelDisplayableManager::vtkMRMLModelDisplayableManager()
+    : d(new Internal)
+{
+}
+
+vtkMRMLModelDisplayableManager::~vtkMRMLModelDisplayableManager()
+{
+    for (auto& entry : d->models) {
+        if (entry.second.model)
+            RemoveNodeObservers(entry.second.model);
+        if (GetRenderer())
+            for (auto& p : entry.second.pipelines)
+                GetRenderer()->RemoveActor(p.actor);
+    }
+    if (d->clipNode)
+        RemoveNodeObservers(d->clipNode);
+}
+
+void vtkMRMLModelDisplayableManager::PrintSelf(ostream& os, vtkIndent indent)
+{
+    Superclass::PrintSelf(os, indent);
+    os << indent << "Models: " << d->models.size() << " Actors: " << d->modelByProp.size()
+       << " ViewDisplayMode: " << d->viewDisplayMode << "\n";
+}
+
+void vtkMRMLModelDisplayableManager::SetViewDisplayMode(int mode)
+{
+    if (mode < 0 || mode > 3 || mode == d->viewDisplayMode)
+        return;
+    d->viewDisplayMode = mode;
+    for (auto& entry : d->models)
+        d->dirty.insert(entry.first);
+    RequestRender();
+}
+
+int vtkMRMLModelDisplayableManager::GetViewDisplayMode() const
+{
+    return d->viewDisplayMode;
+}
+
+vtkActor* vtkMRMLModelDisplayableManager::GetActorByDisplayNode(vtkMRMLDisplayNode* displayNode) const
+{
+    auto it = d->actorByDisplay.find(displayNode);
+    return it == d->actorByDisplay.end() ? nullptr : it->second;
+}
+
+vtkMRMLModelNode* vtkMRMLModelDisplayableManager::GetModelNodeByProp(vtkProp* prop) const
+{
+    auto it = d->modelByProp.find(prop);
+    return it == d->modelByProp.end() ? nullptr : it->second;
+}
+
+int vtkMRMLModelDisplayableManager::GetNumberOfActors() const
+{
+    return static_cast<int>(d->modelByProp.size());
+}
+
+void vtkMRMLModelDisplayableManager::SetHighlightedModel(vtkMRMLModelNode* model)
+{
+    if (d->highlighted == model)
+        return;
+    if (d->highlighted && d->models.count(d->highlighted))
+        d->dirty.insert(d->highlighted);
+    d->highlighted = model;
+    if (model && d->models.count(model))
+        d->dirty.insert(model);
+    RequestRender();
+}
+
+vtkMRMLModelNode* vtkMRMLModelDisplayableManager::GetHighlightedModel() const
+{
+    return d->highlighted;
+}
+
+namespace {
+
+const std::vector<unsigned long>& modelEvents()
+{
+    static const std::vector<unsigned long> events{
+        vtkCommand::ModifiedEvent, vtkMRMLModelNode::MeshModifiedEvent,
+        vtkMRMLDisplayableNode::DisplayModifiedEvent,
+        vtkMRMLTransformableNode::TransformModifiedEvent};
+    return events;
+}
+
+void removePipelines(vtkRenderer* renderer, ModelEntry& entry,
+                     std::unordered_map<vtkProp*, vtkMRMLModelNode*>& modelByProp,
+                     std::unordered_map<vtkMRMLDisplayNode*, vtkActor*>& actorByDisplay)
+{
+    for (auto& p : entry.pipelines) {
+        modelByProp.erase(p.actor);
+        for (auto it = actorByDisplay.begin(); it != actorByDisplay.end();) {
+            if (it->second == p.actor)
+                it = actorByDisplay.erase(it);
+            else
+                ++it;
+        }
+        if (renderer)
+            renderer->RemoveActor(p.actor);
+    }
+    entry.pipelines.clear();
+}
+
+// The planes of the scene's clip node: each slice plane that clips passes through the
+// node's origin; the plane's normal points to the side that stays.
+void applyClipping(vtkPolyDataMapper* mapper, vtkMRMLClipModelsNode* clip, bool clipping)
+{
+    mapper->RemoveAllClippingPlanes();
+    if (!clipping || !clip)
+        return;
+    const int states[3] = {clip->GetYellowSliceClipState(), clip->GetGreenSliceClipState(),
+                           clip->GetRedSliceClipState()};
+    for (int axis = 0; axis < 3; ++axis) {
+        if (states[axis] == vtkMRMLClipModelsNode::ClipOff)
+            continue;
+        double normal[3] = {0, 0, 0};
+        normal[axis] = states[axis] == vtkMRMLClipModelsNode::ClipPositiveSpace ? -1.0 : 1.0;
+        vtkNew<vtkPlane> plane;
+        plane->SetOrigin(clip->GetClipOrigin());
+        plane->SetNormal(normal);
+        mapper->AddClippingPlane(plane);
+    }
+}
+
+} // namespace
+
+void vtkMRMLModelDisplayableManager::OnMRMLSceneNodeAdded(vtkMRMLNode* node)
+{
+    if (auto* model = vtkMRMLModelNode::SafeDownCast(node)) {
+        if (d->models.count(model))
+            return;
+        ModelEntry& entry = d->models[model];
+        entry.model = model;
+        AddNodeObserver(model, modelEvents());
+        d->dirty.insert(model);
+        RequestRender();
+    } else if (auto* clip = vtkMRMLClipModelsNode::SafeDownCast(node)) {
+        if (!d->clipNode) {
+            d->clipNode = clip;
+            AddNodeObserver(clip, {vtkCommand::ModifiedEvent});
+            for (auto& entry : d->models)
+                d->dirty.insert(entry.first);
+            RequestRender();
+        }
+    } else if (vtkMRMLDisplayNode::SafeDownCast(node)) {
+        // A model may have referred to this display node before it was in the scene.
+        RequestRender();
+        for (auto& entry : d->models)
+            if (entry.second.pipelines.size() !=
+                static_cast<size_t>(entry.first->GetNumberOfDisplayNodes()))
+                d->dirty.insert(entry.first);
+    }
+}
+
+void vtkMRMLModelDisplayableManager::OnMRMLSceneNodeRemoved(vtkMRMLNode* node)
+{
+    if (auto* model = vtkMRMLModelNode::SafeDownCast(node)) {
+        auto it = d->models.find(model);
+        if (it == d->models.end())
+            return;
+        RemoveNodeObservers(model);
+        removePipelines(GetRenderer(), it->second, d->modelByProp, d->actorByDisplay);
+        d->models.erase(it);
+        d->dirty.erase(model);
+        RequestRender();
+    } else if (node && node == d->clipNode.Get()) {
+        RemoveNodeObservers(node);
+        d->clipNode = nullptr;
+        for (auto& entry : d->models)
+            d->dirty.insert(entry.first);
+        RequestRender();
+    } else if (auto* display = vtkMRMLDisplayNode::SafeDownCast(node)) {
+        auto it = d->actorByDisplay.find(display);
+        if (it != d->actorByDisplay.end()) {
+            auto owner = d->modelByProp.find(it->second);
+            if (owner != d->modelByProp.end())
+                d->dirty.insert(owner->second);
+            RequestRender();
+        }
+    }
+}
+
+void vtkMRMLModelDisplayableManager::OnMRMLSceneStartClose()
+{
+    for (auto& entry : d->models) {
+        if (entry.second.model)
+            RemoveNodeObservers(entry.second.model);
+        removePipelines(GetRenderer(), entry.second, d->modelByProp, d->actorByDisplay);
+    }
+    d->models.clear();
+    d->dirty.clear();
+    RequestRender();
+}
+
+void vtkMRMLModelDisplayableManager::ProcessMRMLNodesEvents(vtkObject* caller, unsigned long event,
+                                                            void*)
+{
+    if (caller && caller == d->clipNode.Get()) {
+        for (auto& entry : d->models)
+            d->dirty.insert(entry.first);
+        RequestRender();
+        return;
+    }
+    auto* model = vtkMRMLModelNode::SafeDownCast(caller);
+    if (!model || !d->models.count(model))
+        return;
+    (void)event;
+    d->dirty.insert(model);
+    RequestRender();
+}
+
+void vtkMRMLModelDisplayableManager::UpdateFromMRML()
+{
+    // Drop what no longer is in the scene, then take up every model node of it.
+    vtkMRMLScene* scene = GetMRMLScene();
+    for (auto it = d->models.begin(); it != d->models.end();) {
+        vtkMRMLModelNode* model = it->second.model;
+        if (!model || !scene || !scene->IsNodePresent(model)) {
+            if (model)
+                RemoveNodeObservers(model);
+            removePipelines(GetRenderer(), it->second, d->modelByProp, d->actorByDisplay);
+            d->dirty.erase(it->first);
+            it = d->models.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (!scene)
+        return;
+    if (!d->clipNode)
+        if (auto* clip = vtkMRMLClipModelsNode::SafeDownCast(
+                scene->GetFirstNodeByClass("vtkMRMLClipModelsNode"))) {
+            d->clipNode = clip;
+            AddNodeObserver(clip, {vtkCommand::ModifiedEvent});
+        }
+    std::vector<vtkMRMLNode*> nodes;
+    scene->GetNodesByClass("vtkMRMLModelNode", nodes);
+    for (vtkMRMLNode* node : nodes) {
+        auto* model = static_cast<vtkMRMLModelNode*>(node);
+        if (!d->models.count(model)) {
+            ModelEntry& entry = d->models[model];
+            entry.model = model;
+            AddNodeObserver(model, modelEvents());
+        }
+        d->dirty.insert(model);
+    }
+}
+
+void vtkMRMLModelDisplayableManager::OnBeforeRender()
+{
+    vtkRenderer* renderer = GetRenderer();
+    if (!renderer || d->dirty.empty())
+        return;
+    bool geometryChanged = false;
+    vtkNew<vtkMatrix4x4> toWorld;
+    for (vtkMRMLModelNode* model : d->dirty) {
+        auto found = d->models.find(model);
+        if (found == d->models.end() || !found->second.model)
+            continue;
+        ModelEntry& entry = found->second;
+
+        // One pipeline per display node that is in the scene, in display-node order.
+        std::vector<vtkMRMLDisplayNode*> displays;
+        for (int i = 0; i < model->GetNumberOfDisplayNodes(); ++i)
+            if (vtkMRMLDisplayNode* display = model->GetNthDisplayNode(i))
+                displays.push_back(display);
+        bool same = displays.size() == entry.pipelines.size();
+        for (size_t i = 0; same && i < displays.size(); ++i)
+            same = entry.pipelines[i].display == displays[i];
+        if (!same) {
+            removePipelines(renderer, entry, d->modelByProp, d->actorByDisplay);
+            for (vtkMRMLDisplayNode* display : displays) {
+                Pipeline p;
+                p.display = display;
+                p.mapper = vtkSmartPointer<vtkPolyDataMapper>::New();
+                p.actor = vtkSmartPointer<vtkActor>::New();
+                p.actor->SetMapper(p.mapper);
+                renderer->AddActor(p.actor);
+                d->modelByProp[p.actor] = model;
+                d->actorByDisplay[display] = p.actor;
+                entry.pipelines.push_back(p);
+            }
+            geometryChanged = true;
+        }
+
+        model->GetTransformToWorld(toWorld);
+        vtkPolyData* polyData = model->GetPolyData();
+        const bool highlighted = d->highlighted == model;
+        for (Pipeline& p : entry.pipelines) {
+            vtkMRMLDisplayNode* display = p.display;
+            if (p.mapper->GetInput() != polyData) {
+                p.mapper->SetInputData(polyData);
+                geometryChanged = true;
+            }
+            const bool visible = display->GetVisibility() && polyData &&
+                                 polyData->GetNumberOfPoints() > 0;
+            if (p.actor->GetVisibility() != (visible ? 1 : 0)) {
+                p.actor->SetVisibility(visible);
+                geometryChanged = true;
+            }
+            if (!visible)
+                continue; // the rest waits until it is shown again
+            vtkMatrix4x4* current = p.actor->GetUserMatrix();
+            bool sameMatrix = current != nullptr;
+            for (int k = 0; sameMatrix && k < 16; ++k)
+                sameMatrix = current->GetData()[k] == toWorld->GetData()[k];
+            if (!sameMatrix) {
+                vtkNew<vtkMatrix4x4> copy;
+                copy->DeepCopy(toWorld);
+                p.actor->SetUserMatrix(copy);
+                geometryChanged = true;
+            }
+            p.mapper->SetScalarVisibility(0);
+            vtkProperty* property = p.actor->GetProperty();
+            property->SetColor(highlighted ? display->GetSelectedColor() : display->GetColor());
+            property->SetOpacity(display->GetOpacity());
+            property->SetAmbient(display->GetAmbient());
+            property->SetDiffuse(display->GetDiffuse());
+            property->SetSpecular(display->GetSpecular());
+            property->SetSpecularPower(display->GetPower());
+            property->SetEdgeColor(display->GetEdgeColor());
+            property->SetLineWidth(static_cast<float>(display->GetLineWidth()));
+            property->SetBackfaceCulling(display->GetBackfaceCulling());
+            const int mode = d->viewDisplayMode ? d->viewDisplayMode : display->GetDisplayMode();
+            property->SetRepresentation(mode == vtkMRMLDisplayNode::DisplayWireframe ? VTK_WIREFRAME
+                                                                                    : VTK_SURFACE);
+            property->SetEdgeVisibility(mode == vtkMRMLDisplayNode::DisplayShadedWithWireframe);
+            applyClipping(p.mapper, d->clipNode, display->GetClipping() != 0);
+        }
+    }
+    d->dirty.clear();
+    if (geometryChanged)
+        renderer->ResetCameraClippingRange();
+}

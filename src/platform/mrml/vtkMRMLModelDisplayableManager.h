@@ -1,0 +1,55 @@
+#pragma once
+// Shows the scene's model nodes in a 3D view: one actor per model and display node, with
+// the display node's colour, opacity, visibility, surface/edge mode and clipping and the
+// model's transform to the world. Changes are gathered per model and applied when the
+// next render starts, so a render after many changes costs what changed.
+
+#include "vtkMRMLAbstractDisplayableManager.h"
+
+#include <memory>
+
+class vtkActor;
+class vtkMRMLDisplayNode;
+class vtkMRMLModelNode;
+class vtkProp;
+
+class vtkMRMLModelDisplayableManager : public vtkMRMLAbstractDisplayableManager
+{
+public:
+    static vtkMRMLModelDisplayableManager* New();
+    vtkTypeMacro(vtkMRMLModelDisplayableManager, vtkMRMLAbstractDisplayableManager);
+    void PrintSelf(ostream& os, vtkIndent indent) override;
+
+    // A display mode for every model of the view (1 wireframe, 2 shaded, 3 shaded with
+    // edges); 0 lets each display node's own mode hold.
+    void SetViewDisplayMode(int mode);
+    int GetViewDisplayMode() const;
+
+    // The actor that shows a display node of a model (after the render that built it),
+    // or null.
+    vtkActor* GetActorByDisplayNode(vtkMRMLDisplayNode* displayNode) const;
+    // The model node an actor of this manager shows, or null.
+    vtkMRMLModelNode* GetModelNodeByProp(vtkProp* prop) const;
+    int GetNumberOfActors() const;
+
+    // Colours the actors of the model with their display nodes' selected colour.
+    void SetHighlightedModel(vtkMRMLModelNode* model);
+    vtkMRMLModelNode* GetHighlightedModel() const;
+
+protected:
+    vtkMRMLModelDisplayableManager();
+    ~vtkMRMLModelDisplayableManager() override;
+    vtkMRMLModelDisplayableManager(const vtkMRMLModelDisplayableManager&) = delete;
+    void operator=(const vtkMRMLModelDisplayableManager&) = delete;
+
+    void UpdateFromMRML() override;
+    void OnBeforeRender() override;
+    void OnMRMLSceneNodeAdded(vtkMRMLNode* node) override;
+    void OnMRMLSceneNodeRemoved(vtkMRMLNode* node) override;
+    void OnMRMLSceneStartClose() override;
+    void ProcessMRMLNodesEvents(vtkObject* caller, unsigned long event, void* callData) override;
+
+private:
+    struct Internal;
+    std::unique_ptr<Internal> d;
+};
