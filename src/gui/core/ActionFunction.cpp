@@ -21,22 +21,24 @@ ActionFunction::ActionFunction(QObject* parent)
 
 ActionFunction::~ActionFunction() = default;
 
+// A second callback for the same action replaces the first; the connection stays single,
+// so that one click runs the callback once.
 void ActionFunction::trigger(QAction* action, boost::function<void()> f)
 {
     d->triggerMap[action] = std::move(f);
-    connect(action, &QAction::triggered, this, &ActionFunction::triggered);
+    connect(action, &QAction::triggered, this, &ActionFunction::triggered, Qt::UniqueConnection);
 }
 
 void ActionFunction::toggle(QAction* action, boost::function<void(bool)> f)
 {
     d->toggleMap[action] = std::move(f);
-    connect(action, &QAction::toggled, this, &ActionFunction::toggled);
+    connect(action, &QAction::toggled, this, &ActionFunction::toggled, Qt::UniqueConnection);
 }
 
 void ActionFunction::hover(QAction* action, boost::function<void()> f)
 {
     d->hoverMap[action] = std::move(f);
-    connect(action, &QAction::hovered, this, &ActionFunction::hovered);
+    connect(action, &QAction::hovered, this, &ActionFunction::hovered, Qt::UniqueConnection);
 }
 
 void ActionFunction::triggered()

@@ -514,14 +514,17 @@ void GuiProject::on_label_changed()
     const bool modified = d->project && d->project->is_modified();
     for (MDIWindow* window : getMDIViews())
         window->setWindowTitle(QString::fromLatin1(modified ? "%1[*]" : "%1").arg(label));
+    // Every view is told, passive ones (the panels following this project) included.
+    for (const auto* list : {&d->views, &d->passiveViews})
+        for (BaseView* view : std::list<BaseView*>(*list))
+            view->on_label_changed(this);
 }
 
 bool GuiProject::sendMsgToViews(const char* message)
 {
     for (const auto* list : {&d->views, &d->passiveViews}) {
         for (BaseView* view : std::list<BaseView*>(*list)) {
-            auto* window = dynamic_cast<MDIWindow*>(view);
-            if (window && window->message_handler(message, nullptr))
+            if (view->message_handler(message, nullptr))
                 return true;
         }
     }
@@ -584,7 +587,10 @@ bool GuiProject::canClose()
     switch (askCloseProject(MainWindow::get_main_window_inst(), text, QMessageBox::Save)) {
     case QMessageBox::Save:
         // Saving arrives with the file operations; until then the project stays open
-        // rather than lose data.
+        // rather than lose data, and the user is told so.
+        tellNotSaved(MainWindow::get_main_window_inst(),
+                     QObject::tr("%1 was not saved: saving is not available yet. The project stays open.")
+                         .arg(QString::fromUtf8(d->project->getProjectName())));
         return false;
     case QMessageBox::Close:
         return true;

@@ -2,6 +2,7 @@
 
 #include "commands/Command.h"
 #include "core/CloseProjectQuestion.h"
+#include "core/FolderSettings.h"
 #include "core/OwnedValues.h"
 #include "commands/SimModule.h"
 #include "core/GUIApplication.h"
@@ -473,7 +474,8 @@ QString qPelmoraApplication::defaultScenePath()
 {
     Obj::Application* logic = Obj::Application::_pcSingleton;
     Vexil::PreferenceManager* prefs = logic ? logic->getPrefMgr() : nullptr;
-    return prefs ? prefs->getString(Vexil::PM_DEFAULT_FOLDER) : QString();
+    // An unset default folder is the logic's home, never a relative "Undefined".
+    return prefs ? FolderSettings::read(prefs, Vexil::PM_DEFAULT_FOLDER) : QString();
 }
 
 void qPelmoraApplication::set_current_project(GuiProject* project)
@@ -635,7 +637,12 @@ void qPelmoraApplication::intend_to_close(QCloseEvent* event)
             break;
         case QMessageBox::Save:
             // Saving arrives with the file operations; until then nothing is closed
-            // rather than lose data.
+            // rather than lose data, and the user is told so.
+            tellNotSaved(MainWindow::get_main_window_inst(),
+                         QObject::tr("The projects were not saved: saving is not available yet. "
+                                     "Nothing was closed."));
+            accept = false;
+            break;
         default:
             accept = false;
             break;

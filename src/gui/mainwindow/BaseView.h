@@ -22,6 +22,10 @@ public:
     virtual void set_project(GuiProject* p) { project = p; }
     bool is_passive() const { return passive; }
     virtual void update_view() {}
+    // The project's label changed.
+    virtual void on_label_changed(GuiProject*) {}
+    // A message the project sends to all its views; true when this view took it.
+    virtual bool message_handler(const char*, const char**) { return false; }
     virtual void onClose() {}
 
 protected:

@@ -53,14 +53,16 @@ void answerColourDialog(Gui::ColoringButton* button, const QColor& colour, bool 
 }
 
 // Answers the list dialog: types `text` into its editor and presses OK or Cancel.
-void answerListDialog(const QString& text, bool ok, QStringList* errors = nullptr)
+void answerListDialog(const QString& text, bool ok, QStringList* errors = nullptr, QString* shown = nullptr)
 {
-    DialogTest::answerNextModal([text, ok, errors](QWidget* w) {
+    DialogTest::answerNextModal([text, ok, errors, shown](QWidget* w) {
         auto* dlg = qobject_cast<QDialog*>(w);
         ASSERT_NE(dlg, nullptr);
         EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Vector Data"));
         auto* edit = dlg->findChild<Gui::PropertyListEditor*>();
         ASSERT_NE(edit, nullptr);
+        if (shown)
+            *shown = edit->toPlainText();
         edit->setPlainText(text);
         if (!ok) {
             dlg->reject();
@@ -192,10 +194,42 @@ TEST(LabelEditor, ShowsTheListInBrackets)
     EXPECT_EQ(line->text(), QStringLiteral("[a,]"));
     editor.set_text(QString());
     EXPECT_EQ(line->text(), QStringLiteral("[]"));
-    // Typing changes the display only.
+}
+
+TEST(LabelEditor, WhatTheUserTypesIsWhatTheEditorReturns)
+{
+    Gui::LabelEditor editor;
+    QLineEdit* line = editor.findChild<QLineEdit*>();
+    ASSERT_NE(line, nullptr);
     editor.set_text(QStringLiteral("7"));
-    line->setText(QStringLiteral("[8]"));
-    EXPECT_EQ(editor.get_text(), QStringLiteral("7"));
+    QStringList heard;
+    QObject::connect(&editor, &Gui::LabelEditor::textChanged, [&] { heard << editor.get_text(); });
+
+    line->selectAll();
+    QTest::keyClicks(line, QStringLiteral("[8,9.5]"));
+    EXPECT_EQ(editor.get_text(), QStringLiteral("8\n9.5"));
+    // Listeners already read the typed list.
+    EXPECT_EQ(heard.value(heard.size() - 1), QStringLiteral("8\n9.5"));
+
+    // Brackets are optional; an empty pair is the empty list.
+    line->selectAll();
+    QTest::keyClicks(line, QStringLiteral("a,b"));
+    EXPECT_EQ(editor.get_text(), QStringLiteral("a\nb"));
+    line->selectAll();
+    QTest::keyClicks(line, QStringLiteral("[]"));
+    EXPECT_TRUE(editor.get_text().isEmpty());
+
+    // The list dialog starts from what was typed.
+    line->selectAll();
+    QTest::keyClicks(line, QStringLiteral("[1,2]"));
+    QString shownInDialog;
+    answerListDialog(QString(), false, nullptr, &shownInDialog);
+    editor.findChild<QPushButton*>()->click();
+    EXPECT_EQ(shownInDialog, QStringLiteral("1\n2"));
+
+    // Set texts are kept exactly, entries with blanks included.
+    editor.set_text(QStringLiteral(" x \n"));
+    EXPECT_EQ(editor.get_text(), QStringLiteral(" x \n"));
 }
 
 TEST(LabelEditor, DialogChecksEveryLine)

@@ -4,9 +4,11 @@
 
 #include <obj/Application.h>
 
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 #include <algorithm>
 
@@ -48,6 +50,32 @@ struct FakeDialogs
     }
 };
 
+// Reaches the dialog's suffix check, which is for derived dialogs.
+class ProbeDialog : public FileDialog
+{
+public:
+    using FileDialog::hasSuffix;
+};
+
+// Types `name` into a save dialog over `folder`, accepts, and returns what it chose
+// (empty when the dialog stayed open).
+template <class Dialog>
+QString acceptSaving(Dialog& dlg, const QString& folder, const QString& name)
+{
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setDirectory(folder);
+    QSignalSpy accepted(&dlg, &QDialog::accepted);
+    QLineEdit* edit = dlg.template findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!edit)
+        return QStringLiteral("<no name field>");
+    edit->setText(name);
+    dlg.accept();
+    if (accepted.count() != 1)
+        return QString();
+    const QStringList files = dlg.selectedFiles();
+    return files.isEmpty() ? QString() : QDir(folder).relativeFilePath(files.front());
+}
+
 class FileDialogTest : public ::testing::Test
 {
 protected:
@@ -87,8 +115,10 @@ TEST_F(FileDialogTest, SaveNameTakesTheSuffixOfTheFirstPattern)
     const Case cases[] = {
         {"", "report", csv, "/work/dir/report.csv", "Save as"},
         {"Export", "report.txt", csv, "/work/dir/report.txt", "Export"},
-        // An absolute name is kept as given; the word characters stop at the second dot.
-        {"", "/tmp/archive", "Archives (*.tar.gz)", "/tmp/archive.tar", "Save as"},
+        // An absolute name is kept as given; a multi-part suffix is taken whole.
+        {"", "/tmp/archive", "Archives (*.tar.gz)", "/tmp/archive.tar.gz", "Save as"},
+        // A relative name keeps its folders.
+        {"", "sub/report", csv, "/work/dir/sub/report.csv", "Save as"},
         // No pattern with a suffix: nothing is added.
         {"", "/tmp/plain", "All files (*)", "/tmp/plain", "Save as"},
         // No start name: the working directory, without suffix.
@@ -100,6 +130,14 @@ TEST_F(FileDialogTest, SaveNameTakesTheSuffixOfTheFirstPattern)
         EXPECT_EQ(fake.start, QString::fromUtf8(c.start)) << c.name;
         EXPECT_EQ(fake.caption, QString::fromUtf8(c.shownCaption)) << c.name;
     }
+}
+
+TEST_F(FileDialogTest, RelativeSaveNameWithoutWorkingDirectoryStartsInTheCurrentFolder)
+{
+    FileDialog::setWorkingDirectory(QString());
+    FileDialog::getSaveFileName(nullptr, QString(), QStringLiteral("out/report"),
+                                QStringLiteral("CSV files (*.csv)"));
+    EXPECT_EQ(fake.start, QDir::current().filePath(QStringLiteral("out/report.csv")));
 }
 
 TEST_F(FileDialogTest, ChosenFilesMoveTheWorkingDirectoryCancelDoesNot)
@@ -207,4 +245,84 @@ TEST_F(FileDialogTest, OptionsDialogTogglesItsOptionsPanel)
     ASSERT_NE(extended, buttons.end());
     (*extended)->click();
     EXPECT_TRUE(panel->isVisible());
+}
+
+TEST_F(FileDialogTest, OptionsDialogAddsOnlyTheSuffixOfAPattern)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QStringList filters{QStringLiteral("CSV files (*.csv)"), QStringLiteral("Archives (*.tar.gz)"),
+                              QStringLiteral("All files (*)")};
+    struct Case { const char *filter, *typed, *chosen; };
+    const Case cases[] = {
+        // A filter without a pattern leaves the name as typed.
+        {"All files (*)", "notes.csv", "notes.csv"},
+        {"All files (*)", "notes", "notes"},
+        {"CSV files (*.csv)", "report", "report.csv"},
+        {"CSV files (*.csv)", "report.CSV", "report.CSV"},
+        {"Archives (*.tar.gz)", "backup", "backup.tar.gz"},
+        {"Archives (*.tar.gz)", "backup.tar.gz", "backup.tar.gz"},
+    };
+    for (const Case& c : cases) {
+        Gui::FileOptionsDialog dlg;
+        dlg.setNameFilters(filters);
+        dlg.selectNameFilter(QString::fromUtf8(c.filter));
+        EXPECT_EQ(acceptSaving(dlg, folder.path(), QString::fromUtf8(c.typed)), QString::fromUtf8(c.chosen))
+            << c.filter << " / " << c.typed;
+    }
+}
+
+TEST_F(FileDialogTest, OptionsPanelFollowsItsButtonBeforeTheDialogShows)
+{
+    Gui::FileOptionsDialog dlg;
+    auto* panel = new QWidget;
+    dlg.setOptionsWidget(Gui::FileOptionsDialog::ExtensionRight, panel, true);
+    const auto buttons = dlg.findChildren<QPushButton*>();
+    const auto extended = std::find_if(buttons.begin(), buttons.end(),
+                                       [](QPushButton* b) { return b->text() == QStringLiteral("Extended"); });
+    ASSERT_NE(extended, buttons.end());
+    (*extended)->click(); // shown by setOptionsWidget, hidden again here
+    dlg.show();
+    EXPECT_FALSE(panel->isVisible());
+    (*extended)->click();
+    EXPECT_TRUE(panel->isVisible());
+    (*extended)->click();
+    EXPECT_FALSE(panel->isVisible());
+}
+
+TEST_F(FileDialogTest, ChosenFilterGivesTheSuffixThatSavingAdds)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    ProbeDialog dlg;
+    dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+    dlg.setNameFilters(QStringList{QStringLiteral("CSV files (*.CSV)"), QStringLiteral("Archives (*.tar.gz)"),
+                                   QStringLiteral("All files (*)")});
+    const auto choose = [&dlg](const QString& filter) {
+        dlg.selectNameFilter(filter);
+        Q_EMIT dlg.filterSelected(filter);
+    };
+    choose(QStringLiteral("CSV files (*.CSV)"));
+    EXPECT_EQ(dlg.defaultSuffix(), QStringLiteral("csv"));
+    EXPECT_EQ(acceptSaving(dlg, folder.path(), QStringLiteral("report")), QStringLiteral("report.csv"));
+    EXPECT_EQ(acceptSaving(dlg, folder.path(), QStringLiteral("report.txt")), QStringLiteral("report.txt"));
+
+    choose(QStringLiteral("Archives (*.tar.gz)"));
+    EXPECT_EQ(dlg.defaultSuffix(), QStringLiteral("tar.gz"));
+    EXPECT_EQ(acceptSaving(dlg, folder.path(), QStringLiteral("backup")), QStringLiteral("backup.tar.gz"));
+
+    // "All files" takes back the suffix the earlier filter set.
+    choose(QStringLiteral("All files (*)"));
+    EXPECT_TRUE(dlg.defaultSuffix().isEmpty());
+    EXPECT_EQ(acceptSaving(dlg, folder.path(), QStringLiteral("notes")), QStringLiteral("notes"));
+
+    // The suffix check: whole suffixes, any case, literal text.
+    EXPECT_TRUE(dlg.hasSuffix(QStringLiteral("csv")));
+    EXPECT_TRUE(dlg.hasSuffix(QStringLiteral("tar.gz")));
+    EXPECT_FALSE(dlg.hasSuffix(QStringLiteral("tar")));
+    EXPECT_FALSE(dlg.hasSuffix(QStringLiteral("cs")));
+    EXPECT_FALSE(dlg.hasSuffix(QStringLiteral("*")));
+    dlg.setNameFilters(QStringList{QStringLiteral("Sources (*.c++ *.h)")});
+    EXPECT_TRUE(dlg.hasSuffix(QStringLiteral("c++")));
+    EXPECT_TRUE(dlg.hasSuffix(QStringLiteral("H")));
 }

@@ -10,7 +10,6 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTest>
 #include <QThread>
@@ -245,25 +244,37 @@ TEST_F(ProgressBarTest, SendTextOfNullStoresEmptyText)
     EXPECT_EQ(mw.messages, (QStringList{QStringLiteral("Step \u00e4"), QString()}));
 }
 
+// The time the busy bar sees, moved by hand.
+std::atomic<qint64> fakeNow{0};
+qint64 fakeClock()
+{
+    return fakeNow;
+}
+
 TEST_F(ProgressBarTest, BusyBarAdvancesAtMostTwiceASecond)
 {
-    QElapsedTimer clock;
-    clock.start();
-    Vexil::ProgressPassingLauncher op("Busy", 0);
-    const int start = bar()->value();
-    op.next();
-    // Only meaningful when the first update came within 500 ms of the start.
-    if (clock.elapsed() < 400) {
+    fakeNow = 10000;
+    const ProgressQueue::Clock previous = ProgressQueue::setClock(&fakeClock);
+    {
+        Vexil::ProgressPassingLauncher op("Busy", 0);
+        const int start = bar()->value();
+        fakeNow += 400;
+        op.next(); // within 500 ms of the start: dropped
         EXPECT_EQ(bar()->value(), start);
-    }
-    QThread::msleep(600);
-    op.next();
-    EXPECT_EQ(bar()->value(), start + 1);
-    clock.restart();
-    op.next(); // right after the last change: dropped
-    if (clock.elapsed() < 400) {
+        fakeNow += 101;
+        op.next();
         EXPECT_EQ(bar()->value(), start + 1);
+        fakeNow += 500;
+        op.next(); // exactly 500 ms after the last change: still dropped
+        EXPECT_EQ(bar()->value(), start + 1);
+        // Steps 100 ms apart for ten seconds: every sixth one advances it, 17 in all.
+        for (int i = 0; i < 100; ++i) {
+            fakeNow += 100;
+            op.next();
+        }
+        EXPECT_EQ(bar()->value(), start + 1 + 17);
     }
+    ProgressQueue::setClock(previous);
 }
 
 TEST_F(ProgressBarTest, ControlEscapeEndsAStuckOperation)

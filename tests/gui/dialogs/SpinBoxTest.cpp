@@ -144,6 +144,22 @@ TEST(ScienceSpinBox, EachBoxAnswersForItsOwnRangeAndPrefix)
     EXPECT_DOUBLE_EQ(high.valueFromText(QStringLiteral("1")), 100.0);
 }
 
+TEST(ScienceSpinBox, AnAnswerDoesNotOutliveAChangeOfPrefixOrSuffix)
+{
+    LocaleScope scope(QLocale::c());
+    QScienceSpinBox box;
+    box.setPrefix(QStringLiteral("x="));
+    EXPECT_EQ(check(box, QStringLiteral("x=3")), Acceptable);
+    box.setPrefix(QString());
+    EXPECT_EQ(check(box, QStringLiteral("x=3")), Invalid);
+
+    box.setSuffix(QStringLiteral(" mm"));
+    EXPECT_EQ(check(box, QStringLiteral("4 mm")), Acceptable);
+    EXPECT_DOUBLE_EQ(box.valueFromText(QStringLiteral("4 mm")), 4.0);
+    box.setSuffix(QStringLiteral(" m"));
+    EXPECT_EQ(check(box, QStringLiteral("4 mm")), Invalid);
+}
+
 TEST(UIntSpinBox, CoversTheFullUnsignedRange)
 {
     Gui::UIntSpinBox box;

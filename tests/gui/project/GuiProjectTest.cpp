@@ -22,6 +22,7 @@
 #include <mrml/vtkVizApplicationLogic.h>
 #include <obj/Application.h>
 #include <pmmsg/Message.h>
+#include <vexil/PreferenceManager.h>
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -388,6 +389,14 @@ TEST_F(SessionTest, FeedersByNumberVisibilityRestoreAndRootObjects)
     EXPECT_EQ(gui->getViewFeederById(900), gui->getAnnotationViewFeeder(900));
     gui->removeAnnotationViewFeeder(900);
     EXPECT_EQ(RecordingFeeder::alive, 0);
+    // Registering the same feeder again keeps it alive and registered.
+    auto* same = new RecordingFeeder;
+    gui->setAnnotationViewFeeder(902, same);
+    gui->setAnnotationViewFeeder(902, same);
+    EXPECT_EQ(RecordingFeeder::alive, 1);
+    EXPECT_EQ(gui->getAnnotationViewFeeder(902), same);
+    gui->removeAnnotationViewFeeder(902);
+    EXPECT_EQ(RecordingFeeder::alive, 0);
 
     // Visibility through the feeder's property; the application hears of it.
     Obj::ProjectObject* a = project->add_object("ProjectTest::RecordedObject", "A");
@@ -450,6 +459,82 @@ TEST_F(SessionTest, PassiveViewsFollowTheCurrentProjectAndLoseItOnRemoval)
     app.disconnect_view(&passive);
     app.update_all();
     EXPECT_EQ(passive.updates, 1);
+}
+
+TEST_F(SessionTest, LabelChangesAndMessagesReachPassiveViewsToo)
+{
+    struct PassiveView : Gui::BaseView
+    {
+        std::vector<Gui::GuiProject*> relabelled;
+        std::vector<std::string> messages;
+        void on_label_changed(Gui::GuiProject* p) override { relabelled.push_back(p); }
+        bool message_handler(const char* message, const char**) override
+        {
+            messages.emplace_back(message);
+            return std::string(message) == "TakenByPanel";
+        }
+    } passive;
+    // How a panel following the current project is listed by it.
+    gui->attachView(&passive, true);
+
+    logic.app().relabel_project(project->get_name(), "Bracket");
+    EXPECT_EQ(passive.relabelled, std::vector<Gui::GuiProject*>{gui});
+    EXPECT_EQ(gui->getMDIViews().front()->windowTitle(), QString("Bracket"));
+
+    // Document views are asked first; the panel takes what they leave.
+    EXPECT_TRUE(gui->sendMsgToViews("TakenByPanel"));
+    EXPECT_FALSE(gui->sendMsgToViews("Nobody"));
+    EXPECT_EQ(passive.messages, (std::vector<std::string>{"TakenByPanel", "Nobody"}));
+    gui->detachView(&passive, true);
+}
+
+TEST_F(SessionTest, SceneRootIsTheHomeFolderUntilADefaultFolderIsChosen)
+{
+    Vexil::PreferenceManager* prefs = logic.app().getPrefMgr();
+    ASSERT_NE(prefs, nullptr);
+    ASSERT_EQ(prefs->getString(Vexil::PM_DEFAULT_FOLDER), QString("Undefined"));
+    const QString home = QString::fromUtf8(logic.app().get_home_directory().c_str());
+    ASSERT_FALSE(home.isEmpty());
+    EXPECT_EQ(QString::fromUtf8(gui->mrmlScene()->GetRootDirectory()), home);
+    // The fallback is used, not stored.
+    EXPECT_EQ(prefs->getString(Vexil::PM_DEFAULT_FOLDER), QString("Undefined"));
+
+    prefs->set(Vexil::PM_DEFAULT_FOLDER, "", false);
+    EXPECT_EQ(QString::fromUtf8(app.get_project(newProject())->mrmlScene()->GetRootDirectory()), home);
+
+    const QString chosen = PelmoraTest::homeDir() + "/models";
+    prefs->set(Vexil::PM_DEFAULT_FOLDER, chosen, false);
+    EXPECT_EQ(QString::fromUtf8(app.get_project(newProject())->mrmlScene()->GetRootDirectory()), chosen);
+}
+
+TEST_F(SessionTest, SaveAndCancelInTheCloseQuestionsKeepTheProjectsOpen)
+{
+    project->add_object("ProjectTest::RecordedObject");
+    ASSERT_TRUE(gui->getDirty());
+    const QString name = QString::fromUtf8(project->getProjectName());
+
+    // The project's own question: Cancel keeps it without a word.
+    PelmoraTest::ModalCloser closer(QMessageBox::Cancel);
+    EXPECT_FALSE(gui->canClose());
+    EXPECT_EQ(closer.titles(), QStringList{"Close Project"});
+
+    // Save cannot save yet: the project stays open and the user is told that it was not saved.
+    closer.setAnswer(QMessageBox::Save);
+    EXPECT_FALSE(gui->canClose());
+    EXPECT_EQ(closer.titles(), (QStringList{"Close Project", "Close Project", "Project not saved"}));
+    EXPECT_EQ(closer.texts().back(),
+              QString("%1 was not saved: saving is not available yet. The project stays open.").arg(name));
+
+    // The application's question on leaving: the same for every project.
+    QCloseEvent close;
+    app.intend_to_close(&close);
+    EXPECT_FALSE(close.isAccepted());
+    EXPECT_FALSE(app.is_ending_project());
+    EXPECT_EQ(closer.titles().mid(3), (QStringList{"Close Project", "Project not saved"}));
+    EXPECT_EQ(closer.texts().back(),
+              QString("The projects were not saved: saving is not available yet. Nothing was closed."));
+    EXPECT_NE(app.get_project(project), nullptr);
+    EXPECT_TRUE(gui->getDirty());
 }
 
 TEST_F(SessionTest, CanCloseAsksOnlyAboutUnsavedChangesOfAnOrdinaryProject)

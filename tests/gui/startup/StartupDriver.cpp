@@ -4,6 +4,9 @@
 //                current project with its scene, then quit
 //   exit         throw a system-exit request (code 3) from an event handler
 //   throw        throw a standard exception from an event handler, then quit
+//   vtk          write a warning through VTK's output window, then quit
+//   fileopen     hand the desktop's file-open events for "a.pmstd" and "b.step" to the
+//                application and print the script lines they sent, then quit
 // Further arguments: key=value sets a configuration key, -key removes one,
 // --log FILE appends console lines to FILE.
 
@@ -18,12 +21,16 @@
 #include <obj/Application.h>
 #include <mrml/vtkMRMLScene.h>
 #include <vexil/Exception.h>
+#include <pmmsg/Message.h>
 #include <vexil/MsgConsole.h>
 
 #include <QApplication>
 #include <QDir>
+#include <QFileOpenEvent>
 #include <QIcon>
 #include <QTimer>
+
+#include <vtkOutputWindow.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -68,6 +75,23 @@ void act()
     }
     else if (scenario == "exit") {
         throw Vexil::SystemExitException(3);
+    }
+    else if (scenario == "vtk") {
+        print("vtkoutput", QString::fromLatin1(vtkOutputWindow::GetInstance()->GetClassName()));
+        vtkOutputWindow::GetInstance()->DisplayWarningText("probe from VTK");
+        std::fflush(stdout);
+        QCoreApplication::quit();
+    }
+    else if (scenario == "fileopen") {
+        pmMsg::Journal::clear();
+        for (const char* name : {"a.pmstd", "b.step"}) {
+            QFileOpenEvent event(QDir::temp().filePath(QString::fromLatin1(name)));
+            QCoreApplication::sendEvent(qApp, &event);
+        }
+        for (const std::string& line : pmMsg::Journal::lines())
+            print("journal", QString::fromStdString(line));
+        std::fflush(stdout);
+        QCoreApplication::quit();
     }
     else if (scenario == "throw") {
         QTimer::singleShot(50, [] { QCoreApplication::quit(); });

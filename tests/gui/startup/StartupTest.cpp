@@ -29,6 +29,15 @@ struct ProcessRun
                 return line.mid(key.size() + 1);
         return QString("<missing>");
     }
+    // Every value printed under `key`, in order.
+    QStringList values(const QString& key) const
+    {
+        QStringList result;
+        for (const QString& line : out.split('\n'))
+            if (line.startsWith(key + '='))
+                result << line.mid(key.size() + 1);
+        return result;
+    }
 };
 
 ProcessRun runProgram(const QString& program, const QStringList& args, const QString& logFile)
@@ -190,4 +199,23 @@ TEST_F(Startup, ExceptionInAnEventHandlerIsReportedAndTheLoopGoesOn)
         << r.log.toStdString();
     EXPECT_TRUE(r.log.contains("Object tree:"));
     EXPECT_TRUE(r.log.contains("Finish: Event loop left"));
+}
+
+TEST_F(Startup, VtkMessagesReachTheConsoleOnceStarted)
+{
+    ProcessRun r = driver("vtk", {"StartHidden=1"});
+    ASSERT_EQ(r.exitCode, 0) << r.log.toStdString();
+    EXPECT_EQ(r.value("vtkoutput"), "PmOutputWindow");
+    EXPECT_TRUE(r.log.contains("] probe from VTK\n")) << r.log.toStdString();
+}
+
+TEST_F(Startup, DesktopFileOpenOfAProjectFileOpensItWithTheApplicationModule)
+{
+    ProcessRun r = driver("fileopen", {"StartHidden=1"});
+    ASSERT_EQ(r.exitCode, 0) << r.log.toStdString();
+    const QString project = QDir::temp().filePath("a.pmstd");
+    // Only the project file is opened; other files are left to the toolkit.
+    EXPECT_EQ(r.values("journal"),
+              (QStringList{"runString import Pelmora", QString("runString Pelmora.open(u\"%1\")").arg(project)}))
+        << r.out.toStdString();
 }

@@ -9,7 +9,6 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include <cstring>
 #include <limits>
 
 using Vexil::PreferenceManager;
@@ -123,23 +122,6 @@ TEST_F(PreferenceFixture, ShortcutsFileAndSampleCounts)
     for (auto type : {Vexil::AA_NONE, Vexil::AA_LINE_SMOOTHING, Vexil::AA_MSAA2X, Vexil::AA_MSAA4X, Vexil::AA_MSAA8X})
         samples = samples * 10 + pm.getNumSamplesByType(type);
     EXPECT_EQ(samples, 248);
-}
-
-TEST(PreferenceCatalogue, EveryIdHasItsValueTypeAndNotifyFlag)
-{
-    // One letter per id, 0 to 72: Text, Int, Uint (colours), Double, Bool.
-    const char* types = "TTITIIIB" "TTTT" "BBBUUUUB" "BIBUUBI" "IBUBUD" "IUUUUB"
-                        "IIIIII" "BIIII" "BBIIII" "BB" "IIIIII" "BT" "II" "TT" "BBB";
-    ASSERT_EQ(std::strlen(types), size_t(Vexil::PM_SETTING_COUNT));
-    for (int id = 0; id < Vexil::PM_SETTING_COUNT; ++id) {
-        const char expected = types[id];
-        const char actual = "TIUDB"[int(PreferenceManager::typeOf(Vexil::PM_SETTING(id)))];
-        EXPECT_EQ(actual, expected) << "id " << id;
-        // 8-26 and 33-38 are the ids whose pages ask for a notification.
-        EXPECT_EQ(PreferenceManager::notifies(Vexil::PM_SETTING(id)), (id >= 8 && id <= 26) || (id >= 33 && id <= 38))
-            << "id " << id;
-    }
-    EXPECT_FALSE(PreferenceManager::notifies(Vexil::PM_SETTING(99)));
 }
 
 TEST_F(PreferenceFixture, OutOfRangeNumbersInTheFileAreClamped)

@@ -37,10 +37,11 @@ QString toolkitExistingDirectory(QWidget* parent, const QString& caption, const 
     return QFileDialog::getExistingDirectory(parent, caption, dir, options);
 }
 
-// The lower-case word of the first "(*.word" pattern of a name filter.
+// The suffix of the first "(*.ext" pattern of a name filter, taken whole: "(*.tar.gz)"
+// gives "tar.gz".  A filter without such a pattern ("All files (*)") has none.
 QString filterSuffix(const QString& nameFilter, bool* found = nullptr)
 {
-    static const QRegularExpression rx(QStringLiteral("\\(\\*.(\\w+)"),
+    static const QRegularExpression rx(QStringLiteral("\\(\\*\\.(\\w+(?:\\.\\w+)*)"),
                                        QRegularExpression::UseUnicodePropertiesOption);
     const QRegularExpressionMatch m = rx.match(nameFilter);
     if (found)
@@ -103,13 +104,18 @@ QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, con
         start = workingDirectory;
     } else {
         const QFileInfo fi(dir);
-        start = fi.isRelative() ? workingDirectory + QLatin1Char('/') + fi.fileName() : dir;
+        if (fi.isRelative()) {
+            // Relative names keep their folders and start from the working directory.
+            const QString base = workingDirectory.isEmpty() ? QDir::currentPath() : workingDirectory;
+            start = QDir::cleanPath(QDir(base).filePath(dir));
+        } else {
+            start = dir;
+        }
         // A name without suffix takes that of the filter's first pattern: " (*.txt)" gives ".txt".
-        static const QRegularExpression rx(QStringLiteral("\\s(\\(\\*\\.\\w{1,})\\W"),
-                                           QRegularExpression::UseUnicodePropertiesOption);
-        const QRegularExpressionMatch m = rx.match(filter);
-        if (m.hasMatch() && fi.suffix().isEmpty())
-            start += filter.mid(m.capturedStart() + 3, m.capturedLength() - 4);
+        bool found = false;
+        const QString suffix = filterSuffix(filter, &found);
+        if (found && fi.suffix().isEmpty())
+            start += QLatin1Char('.') + suffix;
     }
     const QString title = caption.isEmpty() ? tr("Save as") : caption;
     QString file = backend().saveFileName
@@ -159,8 +165,8 @@ void FileDialog::onSelectedFilter(const QString&)
 {
     bool found = false;
     const QString word = filterSuffix(selectedNameFilter(), &found);
-    if (found)
-        setDefaultSuffix(word.toLower());
+    // A filter without a suffix pattern drops the suffix an earlier filter set.
+    setDefaultSuffix(found ? word.toLower() : QString());
 }
 
 void FileDialog::accept()
@@ -179,7 +185,9 @@ void FileDialog::accept()
 
 bool FileDialog::hasSuffix(const QString& suffix) const
 {
-    const QRegularExpression rx(QStringLiteral("\\*.(%1)\\W").arg(suffix),
+    // The suffix is literal text, and it must end where the pattern ends: "tar" is not
+    // offered by "*.tar.gz".
+    const QRegularExpression rx(QStringLiteral("\\*\\.(%1)(?![\\w.])").arg(QRegularExpression::escape(suffix)),
                                 QRegularExpression::CaseInsensitiveOption);
     const QStringList filters = nameFilters();
     for (const QString& f : filters) {
@@ -241,9 +249,13 @@ void FileOptionsDialog::accept()
     }
     const QString suffix = QFileInfo(text).completeSuffix();
     bool found = false;
-    QString word = filterSuffix(selectedNameFilter(), &found);
-    if (!found)
-        word = selectedNameFilter();
+    const QString word = filterSuffix(selectedNameFilter(), &found);
+    if (!found) {
+        // "All files (*)" and the like name no suffix: the name stays as typed.
+        setDefaultSuffix(QString());
+        QFileDialog::accept();
+        return;
+    }
     if (suffix.isEmpty())
         setDefaultSuffix(word);
     else if (suffix.toLower() != word.toLower())
@@ -265,6 +277,7 @@ void FileOptionsDialog::setOptionsWidget(ExtensionPosition position, QWidget* wi
         extension = widget;
     }
     widget->hide();
+    extensionShown = false;
     if (show && extension)
         toggleExtension();
 }
@@ -276,8 +289,11 @@ QWidget* FileOptionsDialog::getOptionsWidget() const
 
 void FileOptionsDialog::toggleExtension()
 {
-    if (QWidget* w = getOptionsWidget())
-        w->setVisible(!w->isVisible());
+    // Follows its own state: before the dialog is shown the panel is never "visible".
+    if (QWidget* w = getOptionsWidget()) {
+        extensionShown = !extensionShown;
+        w->setVisible(extensionShown);
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -61,8 +61,11 @@ public:
 private Q_SLOTS:
     void onSelectedFilter(const QString& filter);
 
-private:
+protected:
+    // Whether one of the dialog's name filters offers "*.suffix".
     bool hasSuffix(const QString& suffix) const;
+
+private:
 
     static QString workingDirectory;
 };
@@ -87,6 +90,7 @@ protected Q_SLOTS:
 private:
     QPushButton* extensionButton;
     QPointer<QWidget> extension; // the options panel, shown beside or below the file view
+    bool extensionShown = false;
 };
 
 // A line edit with a "..." button that picks a file or folder name.

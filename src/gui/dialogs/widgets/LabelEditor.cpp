@@ -20,6 +20,18 @@ QString displayForm(const QString& listText)
     return QStringLiteral("[%1]").arg(listText.split(QLatin1Char('\n')).join(QLatin1Char(',')));
 }
 
+// The list text behind a display form typed by the user: "[1,2]" and "1,2" give "1\n2";
+// "[]" and "" give the empty list.
+QString listForm(const QString& display)
+{
+    QString inner = display.trimmed();
+    if (inner.startsWith(QLatin1Char('[')))
+        inner.remove(0, 1);
+    if (inner.endsWith(QLatin1Char(']')))
+        inner.chop(1);
+    return inner.split(QLatin1Char(',')).join(QLatin1Char('\n'));
+}
+
 int buttonWidthFor(const QWidget* w, const QString& text)
 {
     const QFontMetrics fm(w->font());
@@ -39,6 +51,11 @@ LabelEditor::LabelEditor(QWidget* parent)
 
     lineEdit = new QLineEdit(this);
     layout->addWidget(lineEdit);
+    // What the user types is the list from then on (taken before listeners hear of it).
+    connect(lineEdit, &QLineEdit::textChanged, this, [this](const QString& shown) {
+        if (shown != displayForm(plainText))
+            plainText = listForm(shown);
+    });
     connect(lineEdit, &QLineEdit::textChanged, this, &LabelEditor::textChanged);
 
     button = new QPushButton(QStringLiteral("..."), this);

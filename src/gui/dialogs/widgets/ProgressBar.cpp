@@ -64,7 +64,8 @@ struct ProgressQueue::Private
     // Written and read by the thread that runs the operation.
     std::mutex mutex;
     QElapsedTimer measureClock;
-    QElapsedTimer throttleClock;
+    qint64 lastAdvance = 0;        // when a busy bar last advanced, by clockNow()
+    bool advanced = false;         // whether lastAdvance holds a time
     QString text;
     std::atomic<bool> blocking{true};
 
@@ -91,6 +92,32 @@ struct PMProgressBar::Private
 };
 
 ProgressQueue* ProgressQueue::_instance = nullptr;
+
+namespace {
+
+qint64 monotonicMs()
+{
+    static QElapsedTimer started = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return started.elapsed();
+}
+
+std::atomic<ProgressQueue::Clock> progressClock{&monotonicMs};
+
+qint64 clockNow()
+{
+    return progressClock.load()();
+}
+
+} // namespace
+
+ProgressQueue::Clock ProgressQueue::setClock(Clock clock)
+{
+    return progressClock.exchange(clock ? clock : &monotonicMs);
+}
 
 ProgressQueue* ProgressQueue::instance()
 {
@@ -204,8 +231,10 @@ void ProgressQueue::begin_step()
 
     {
         std::lock_guard<std::mutex> lock(d->mutex);
-        if (steps == 0)
-            d->throttleClock.start();
+        if (steps == 0) {
+            d->lastAdvance = clockNow();
+            d->advanced = true;
+        }
         d->measureClock.start();
     }
 
@@ -274,9 +303,11 @@ void ProgressQueue::set_value(int value)
     // A busy bar advances at most once per 500 ms.
     {
         std::lock_guard<std::mutex> lock(d->mutex);
-        if (d->throttleClock.isValid() && d->throttleClock.elapsed() <= 500)
+        const qint64 now = clockNow();
+        if (d->advanced && now - d->lastAdvance <= 500)
             return;
-        d->throttleClock.start();
+        d->lastAdvance = now;
+        d->advanced = true;
     }
     const int next = d->value + 1;
     d->mirrorValue(next);

@@ -23,6 +23,11 @@ public:
     // A busy indicator (range 0..0) when on, a percent range otherwise.
     void SetDyanmicRunning(bool on);
 
+    // The millisecond clock that paces a busy bar (a monotonic clock by default).
+    // Returns the previous one; null restores the default.
+    using Clock = qint64 (*)();
+    static Clock setClock(Clock clock);
+
     bool is_blocking() const override;
     void pause() override;
     void resume() override;

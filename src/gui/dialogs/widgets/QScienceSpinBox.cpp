@@ -143,8 +143,11 @@ QScienceSpinBox::Interpretation QScienceSpinBox::interpret(QString text, int& po
 {
     const double min = minimum();
     const double max = maximum();
-    if (!text.isEmpty() && text == cachedText && min == cachedMin && max == cachedMax)
+    const CacheKey key = cacheKey(text, pos);
+    if (cacheValid && key == cachedKey) {
+        pos = cachedPos;
         return {cachedState, cachedValue};
+    }
 
     QString copy = text;
     if (copy != specialValueText()) {
@@ -166,11 +169,11 @@ QScienceSpinBox::Interpretation QScienceSpinBox::interpret(QString text, int& po
     auto finish = [&]() -> Interpretation {
         if (state != QValidator::Acceptable)
             num = max > 0 ? min : max;
-        cachedText = prefix() + copy + suffix();
+        cachedKey = key;
         cachedState = state;
         cachedValue = num;
-        cachedMin = min;
-        cachedMax = max;
+        cachedPos = pos;
+        cacheValid = true;
         return {state, num};
     };
 
@@ -261,6 +264,21 @@ QScienceSpinBox::Interpretation QScienceSpinBox::interpret(QString text, int& po
         state = isIntermediateValue(copy) ? QValidator::Intermediate : QValidator::Invalid;
     }
     return finish();
+}
+
+QScienceSpinBox::CacheKey QScienceSpinBox::cacheKey(const QString& text, int pos) const
+{
+    CacheKey key;
+    key.text = text;
+    key.pos = pos;
+    key.prefix = prefix();
+    key.suffix = suffix();
+    key.special = specialValueText();
+    key.min = minimum();
+    key.max = maximum();
+    key.decimals = decimals();
+    key.locale = locale().name();
+    return key;
 }
 
 bool QScienceSpinBox::isIntermediateValue(const QString& str) const

@@ -47,11 +47,28 @@ private:
     QDoubleValidator* v;
 
     // The last interpretation of this box; typing asks for the same text repeatedly.
-    mutable QString cachedText;
+    // The key holds everything the answer depends on besides the text itself.
+    struct CacheKey
+    {
+        QString text;
+        int pos = 0;
+        QString prefix, suffix, special;
+        double min = 0.0, max = 0.0;
+        int decimals = 0;
+        QString locale;
+        bool operator==(const CacheKey& o) const
+        {
+            return text == o.text && pos == o.pos && prefix == o.prefix && suffix == o.suffix
+                && special == o.special && min == o.min && max == o.max && decimals == o.decimals
+                && locale == o.locale;
+        }
+    };
+    CacheKey cacheKey(const QString& text, int pos) const;
+    mutable bool cacheValid = false;
+    mutable CacheKey cachedKey;
     mutable QValidator::State cachedState = QValidator::Invalid;
     mutable double cachedValue = 0.0;
-    mutable double cachedMin = 0.0; // the range the cached answer was given for
-    mutable double cachedMax = 0.0;
+    mutable int cachedPos = 0; // the cursor position the interpretation moved to
 };
 
 namespace Gui {
