@@ -62,6 +62,10 @@
         <source>Standard views</source>
         <translation>Standardansichten</translation>
     </message>
+    <message>
+        <source>FILE</source>
+        <translation>DATEI</translation>
+    </message>
 </context>
 <context>
     <name>Gui::DockWindow::ReportView</name>

@@ -1,0 +1,61 @@
+// What a restart keeps: the main window is closed in one process and the next process,
+// started in the same home, shows the docks and toolbars as they were left.
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString runDriver(const QString& home, const QString& scenario, int* exitCode)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
+    p.setProcessEnvironment(env);
+    p.setProcessChannelMode(QProcess::SeparateChannels);
+    p.start(QStringLiteral(WORKSPACE_DRIVER), QStringList{scenario});
+    if (!p.waitForFinished(90000))
+        p.kill();
+    *exitCode = p.exitCode();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString value(const QString& out, const QString& key)
+{
+    for (const QString& line : out.split(QLatin1Char('\n')))
+        if (line.startsWith(key + QLatin1Char('=')))
+            return line.mid(key.size() + 1);
+    return QStringLiteral("<missing>");
+}
+
+} // namespace
+
+TEST(Restart, DockAndToolbarVisibilityOutliveTheProcess)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    int code = -1;
+    const QString fresh = runDriver(home.path(), QStringLiteral("report"), &code);
+    ASSERT_EQ(code, 0) << fresh.toStdString();
+    EXPECT_EQ(value(fresh, "dock.Chart"), "shown");
+    EXPECT_EQ(value(fresh, "toolbar.FILE"), "shown");
+
+    runDriver(home.path(), QStringLiteral("close"), &code);
+    ASSERT_EQ(code, 0);
+
+    const QString again = runDriver(home.path(), QStringLiteral("report"), &code);
+    ASSERT_EQ(code, 0) << again.toStdString();
+    EXPECT_EQ(value(again, "dock.Chart"), "hidden");
+    EXPECT_EQ(value(again, "dock.Output"), "shown");
+    EXPECT_EQ(value(again, "dock.Project Explorer"), "shown");
+    EXPECT_EQ(value(again, "toolbar.FILE"), "hidden");
+    EXPECT_EQ(value(again, "saved.Std_GraphView"), "false");
+    EXPECT_EQ(value(again, "saved.Std_ReportView"), "true");
+}
