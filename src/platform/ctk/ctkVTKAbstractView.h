@@ -1,0 +1,48 @@
+#pragma once
+// A widget showing a VTK render window through QVTKOpenGLNativeWidget, with one renderer.
+// Renders are requested with scheduleRender and made once the event loop runs, however
+// many were requested; forceRender renders at once.
+
+#include <QWidget>
+
+#include <memory>
+
+class QVTKOpenGLNativeWidget;
+class vtkGenericOpenGLRenderWindow;
+class vtkRenderer;
+class vtkRenderWindowInteractor;
+
+class ctkVTKAbstractView : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ctkVTKAbstractView(QWidget* parent = nullptr);
+    ~ctkVTKAbstractView() override;
+
+    // The multisample count of render windows made from now on (and of this process's
+    // existing views); -1 leaves VTK's default. Read the default surface format before
+    // the first view is made.
+    static void setMultiSamples(int samples);
+    static int multiSamples();
+
+    QVTKOpenGLNativeWidget* VTKWidget() const;
+    vtkGenericOpenGLRenderWindow* renderWindow() const;
+    vtkRenderWindowInteractor* interactor() const;
+    vtkRenderer* renderer() const;
+
+    bool renderEnabled() const;
+    // How many renders this view made (for tests and statistics).
+    int renderCount() const;
+
+public Q_SLOTS:
+    // Asks for one render when the event loop next runs.
+    void scheduleRender();
+    // Renders now (nothing while rendering is disabled or the widget was never shown).
+    virtual void forceRender();
+    void setRenderEnabled(bool enabled);
+    void setBackgroundColor(const QColor& color);
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};

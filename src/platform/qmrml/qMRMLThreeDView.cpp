@@ -1,0 +1,222 @@
+#include "qMRMLThreeDView.h"
+
+#include <mrml/vtkMRML3DViewDisplayableManager.h>
+#include <mrml/vtkMRMLAbstractDisplayableManager.h>
+#include <mrml/vtkMRMLDisplayableManagerGroup.h>
+#include <mrml/vtkMRMLInteractionNode.h>
+#include <mrml/vtkMRMLScene.h>
+#include <mrml/vtkMRMLThreeDViewDisplayableManagerFactory.h>
+#include <mrml/vtkMRMLViewNode.h>
+
+#include <QVTKOpenGLNativeWidget.h>
+#include <vtkCallbackCommand.h>
+#include <vtkCollection.h>
+#include <vtkCommand.h>
+#include <vtkGenericOpenGLRenderWindow.h>
+#include <vtkInteractorStyleTrackballCamera.h>
+#include <vtkMath.h>
+#include <vtkNew.h>
+#include <vtkRenderWindowInteractor.h>
+#include <vtkRenderer.h>
+#include <vtkSmartPointer.h>
+#include <vtkWeakPointer.h>
+
+#include <QPoint>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+const char* const defaultManagers[] = {"vtkMRMLModelDisplayableManager",
+                                       "vtkMRML3DViewDisplayableManager",
+                                       "vtkMRMLRulerDisplayableManager"};
+} // namespace
+
+struct qMRMLThreeDView::Private
+{
+    qMRMLThreeDView* q = nullptr;
+    vtkSmartPointer<vtkMRMLDisplayableManagerGroup> group;
+    vtkWeakPointer<vtkMRMLScene> scene;
+    vtkWeakPointer<vtkMRMLViewNode> viewNode;
+    vtkSmartPointer<vtkCallbackCommand> groupCommand;
+    vtkSmartPointer<vtkCallbackCommand> viewNodeCommand;
+    vtkSmartPointer<vtkCallbackCommand> clickCommand;
+    bool preSelection = false;
+    bool cameraFramed = false;
+
+    void applyViewNode()
+    {
+        if (!viewNode)
+            return;
+        const double* c = viewNode->GetBackgroundColor();
+        q->renderer()->SetBackground(c[0], c[1], c[2]);
+        q->scheduleRender();
+    }
+};
+
+qMRMLThreeDView::qMRMLThreeDView(QWidget* parent)
+    : ctkVTKAbstractView(parent), d(new Private)
+{
+    d->q = this;
+    // The view's own managers come first; further ones are whatever the factory names.
+    auto* factory = vtkMRMLThreeDViewDisplayableManagerFactory::GetInstance();
+    std::vector<std::string> names(std::begin(defaultManagers), std::end(defaultManagers));
+    for (int i = 0; i < factory->GetRegisteredDisplayableManagerCount(); ++i) {
+        const std::string name = factory->GetRegisteredDisplayableManagerName(i);
+        if (std::find(names.begin(), names.end(), name) == names.end())
+            names.push_back(name);
+    }
+    d->group = vtkSmartPointer<vtkMRMLDisplayableManagerGroup>::New();
+    d->group->AddDisplayableManagers(names);
+    d->group->SetRenderer(renderer());
+
+    d->groupCommand = vtkSmartPointer<vtkCallbackCommand>::New();
+    d->groupCommand->SetClientData(this);
+    d->groupCommand->SetCallback([](vtkObject*, unsigned long, void* client, void*) {
+        static_cast<qMRMLThreeDView*>(client)->scheduleRender();
+    });
+    d->group->AddObserver(vtkCommand::UpdateEvent, d->groupCommand);
+
+    d->viewNodeCommand = vtkSmartPointer<vtkCallbackCommand>::New();
+    d->viewNodeCommand->SetClientData(d.get());
+    d->viewNodeCommand->SetCallback([](vtkObject*, unsigned long, void* client, void*) {
+        static_cast<Private*>(client)->applyViewNode();
+    });
+
+    vtkNew<vtkInteractorStyleTrackballCamera> style;
+    interactor()->SetInteractorStyle(style);
+    // In the scene's select mode a left click picks; the camera still follows the drag.
+    d->clickCommand = vtkSmartPointer<vtkCallbackCommand>::New();
+    d->clickCommand->SetClientData(this);
+    d->clickCommand->SetCallback([](vtkObject* caller, unsigned long, void* client, void*) {
+        auto* self = static_cast<qMRMLThreeDView*>(client);
+        auto* iren = vtkRenderWindowInteractor::SafeDownCast(caller);
+        vtkMRMLScene* scene = self->mrmlScene();
+        if (!iren || !scene)
+            return;
+        auto* interaction = vtkMRMLInteractionNode::SafeDownCast(
+            scene->GetNodeByID("vtkMRMLInteractionNodeSingleton"));
+        if (!interaction || interaction->GetCurrentInteractionMode() != vtkMRMLInteractionNode::Select)
+            return;
+        const int* pos = iren->GetEventPosition();
+        for (int i = 0; i < self->d->group->GetDisplayableManagerCount(); ++i)
+            if (auto* view = vtkMRML3DViewDisplayableManager::SafeDownCast(
+                    self->d->group->GetNthDisplayableManager(i)))
+                view->Pick(pos[0], pos[1]);
+    });
+    interactor()->AddObserver(vtkCommand::LeftButtonPressEvent, d->clickCommand, 1.0f);
+}
+
+qMRMLThreeDView::~qMRMLThreeDView()
+{
+    d->group->RemoveObserver(d->groupCommand);
+    if (d->viewNode)
+        d->viewNode->RemoveObserver(d->viewNodeCommand);
+}
+
+vtkMRMLScene* qMRMLThreeDView::mrmlScene() const
+{
+    return d->scene;
+}
+
+vtkMRMLViewNode* qMRMLThreeDView::mrmlViewNode() const
+{
+    return d->viewNode;
+}
+
+void qMRMLThreeDView::setMRMLScene(vtkMRMLScene* scene)
+{
+    if (d->scene == scene)
+        return;
+    d->scene = scene;
+    d->cameraFramed = false;
+    d->group->SetMRMLScene(scene);
+    Q_EMIT mrmlSceneChanged(scene);
+}
+
+void qMRMLThreeDView::setMRMLViewNode(vtkMRMLViewNode* viewNode)
+{
+    if (d->viewNode == viewNode)
+        return;
+    if (d->viewNode)
+        d->viewNode->RemoveObserver(d->viewNodeCommand);
+    d->viewNode = viewNode;
+    if (viewNode)
+        viewNode->AddObserver(vtkCommand::ModifiedEvent, d->viewNodeCommand);
+    d->group->SetMRMLDisplayableNode(viewNode);
+    d->applyViewNode();
+}
+
+void qMRMLThreeDView::addDisplayableManager(const QString& className)
+{
+    d->group->AddDisplayableManagers({className.toStdString()});
+}
+
+void qMRMLThreeDView::getDisplayableManagers(vtkCollection* managers) const
+{
+    if (!managers)
+        return;
+    for (int i = 0; i < d->group->GetDisplayableManagerCount(); ++i)
+        managers->AddItem(d->group->GetNthDisplayableManager(i));
+}
+
+vtkMRMLAbstractDisplayableManager* qMRMLThreeDView::displayableManagerByClassName(const char* className) const
+{
+    return d->group->GetDisplayableManagerByClassName(className);
+}
+
+vtkMRMLDisplayableManagerGroup* qMRMLThreeDView::displayableManagerGroup() const
+{
+    return d->group;
+}
+
+void qMRMLThreeDView::SetEnablePreSelection(bool enabled)
+{
+    d->preSelection = enabled;
+}
+
+bool qMRMLThreeDView::preSelectionEnabled() const
+{
+    return d->preSelection;
+}
+
+bool qMRMLThreeDView::pickAt(const QPoint& position)
+{
+    // VTK counts pixels from the bottom left, in device pixels.
+    const double ratio = devicePixelRatioF();
+    const int x = static_cast<int>(position.x() * ratio);
+    const int y = static_cast<int>((height() - 1 - position.y()) * ratio);
+    bool hit = false;
+    for (int i = 0; i < d->group->GetDisplayableManagerCount(); ++i)
+        if (auto* view = vtkMRML3DViewDisplayableManager::SafeDownCast(d->group->GetNthDisplayableManager(i)))
+            hit = view->Pick(x, y) || hit;
+    return hit;
+}
+
+void qMRMLThreeDView::resetFocalPoint()
+{
+    d->group->UpdateBeforeRender();
+    double bounds[6];
+    renderer()->ComputeVisiblePropBounds(bounds);
+    if (vtkMath::AreBoundsInitialized(bounds)) {
+        renderer()->ResetCamera(bounds);
+        d->cameraFramed = true;
+    }
+    scheduleRender();
+}
+
+void qMRMLThreeDView::forceRender()
+{
+    // The first models to appear are framed; afterwards the camera is the user's.
+    if (!d->cameraFramed) {
+        d->group->UpdateBeforeRender();
+        double bounds[6];
+        renderer()->ComputeVisiblePropBounds(bounds);
+        if (vtkMath::AreBoundsInitialized(bounds)) {
+            renderer()->ResetCamera(bounds);
+            d->cameraFramed = true;
+        }
+    }
+    ctkVTKAbstractView::forceRender();
+}

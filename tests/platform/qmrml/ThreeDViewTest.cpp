@@ -1,0 +1,185 @@
+#include <ctk/ctkVTKAbstractView.h>
+#include <mrml/vtkMRML3DViewDisplayableManager.h>
+#include <mrml/vtkMRMLDisplayableManagerGroup.h>
+#include <mrml/vtkMRMLInteractionNode.h>
+#include <mrml/vtkMRMLModelDisplayNode.h>
+#include <mrml/vtkMRMLModelNode.h>
+#include <mrml/vtkMRMLScene.h>
+#include <mrml/vtkMRMLViewLogic.h>
+#include <mrml/vtkMRMLViewNode.h>
+#include <qmrml/qMRMLLayoutManager.h>
+#include <qmrml/qMRMLThreeDView.h>
+#include <qmrml/qMRMLThreeDViewControllerWidget.h>
+
+#include <QVTKOpenGLNativeWidget.h>
+#include <vtkCollection.h>
+#include <vtkNew.h>
+#include <vtkCamera.h>
+#include <vtkRenderer.h>
+#include <vtkSphereSource.h>
+
+#include <QImage>
+#include <QSurfaceFormat>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// The widget's OpenGL format must be the default before the application is built.
+const bool surfaceFormatSet = [] {
+    QSurfaceFormat::setDefaultFormat(QVTKOpenGLNativeWidget::defaultFormat());
+    return true;
+}();
+
+class ThreeDView : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(surfaceFormatSet);
+        vtkNew<vtkSphereSource> sphere;
+        sphere->SetThetaResolution(32);
+        sphere->SetPhiResolution(16);
+        sphere->Update();
+        display = vtkSmartPointer<vtkMRMLModelDisplayNode>::New();
+        display->SetColor(1, 0, 0);
+        display->SetAmbient(1.0);
+        display->SetDiffuse(0.0);
+        scene->AddNode(display);
+        model = vtkSmartPointer<vtkMRMLModelNode>::New();
+        model->SetAndObservePolyData(sphere->GetOutput());
+        model->SetAndObserveDisplayNodeID(display->GetID());
+        scene->AddNode(model);
+        interaction->SetID("vtkMRMLInteractionNodeSingleton");
+        scene->AddNode(interaction);
+        viewNode->SetBackgroundColor(0, 0, 0);
+
+        view.resize(240, 240);
+        view.setMRMLScene(scene);
+        view.setMRMLViewNode(viewNode);
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        settle();
+    }
+
+    void settle()
+    {
+        for (int i = 0; i < 5; ++i)
+            QTest::qWait(20);
+    }
+
+    QColor centre()
+    {
+        settle();
+        const QImage image = view.VTKWidget()->grabFramebuffer();
+        return image.pixelColor(image.width() / 2, image.height() / 2);
+    }
+
+    vtkNew<vtkMRMLScene> scene;
+    vtkNew<vtkMRMLInteractionNode> interaction;
+    vtkNew<vtkMRMLViewNode> viewNode;
+    vtkSmartPointer<vtkMRMLModelDisplayNode> display;
+    vtkSmartPointer<vtkMRMLModelNode> model;
+    qMRMLThreeDView view;
+};
+
+} // namespace
+
+TEST_F(ThreeDView, ShowsTheModelFramedInItsColourAndFollowsVisibility)
+{
+    QColor c = centre();
+    EXPECT_GT(c.red(), 200);
+    EXPECT_LT(c.green(), 40);
+
+    display->SetVisibility(0);
+    c = centre();
+    EXPECT_LT(c.red(), 20) << "hidden, only the black background is left";
+
+    display->SetVisibility(1);
+    c = centre();
+    EXPECT_GT(c.red(), 200);
+}
+
+TEST_F(ThreeDView, ManyChangesBeforeTheEventLoopRunsMakeOneRender)
+{
+    const int before = view.renderCount();
+    for (int i = 0; i < 50; ++i) {
+        display->SetOpacity(i % 2 ? 0.5 : 1.0);
+        display->SetVisibility(i % 2);
+    }
+    settle();
+    EXPECT_EQ(view.renderCount(), before + 1);
+}
+
+TEST_F(ThreeDView, SelectModeClickPicksTheModelUnderTheMouse)
+{
+    vtkNew<vtkCollection> managers;
+    view.getDisplayableManagers(managers);
+    vtkMRML3DViewDisplayableManager* manager = nullptr;
+    for (int i = 0; i < managers->GetNumberOfItems(); ++i)
+        if (auto* m = vtkMRML3DViewDisplayableManager::SafeDownCast(managers->GetItemAsObject(i)))
+            manager = m;
+    ASSERT_NE(manager, nullptr);
+    EXPECT_STREQ(managers->GetItemAsObject(0)->GetClassName(), "vtkMRMLModelDisplayableManager");
+
+    QWidget* gl = view.VTKWidget();
+    const QPoint middle(gl->width() / 2, gl->height() / 2);
+    interaction->SetCurrentInteractionMode(vtkMRMLInteractionNode::ViewTransform);
+    QTest::mouseClick(gl, Qt::LeftButton, Qt::NoModifier, middle);
+    EXPECT_EQ(manager->GetPickedNodeID(), nullptr) << "no pick outside select mode";
+
+    interaction->SetCurrentInteractionMode(vtkMRMLInteractionNode::Select);
+    QTest::mouseClick(gl, Qt::LeftButton, Qt::NoModifier, middle);
+    EXPECT_STREQ(manager->GetPickedNodeID(), model->GetID());
+
+    EXPECT_FALSE(view.pickAt(QPoint(2, 2)));
+    EXPECT_TRUE(view.pickAt(middle));
+}
+
+TEST_F(ThreeDView, ControllerMovesItsViewLogicBetweenCollectionsAndCentresTheView)
+{
+    qMRMLThreeDViewControllerWidget controller;
+    controller.setThreeDView(&view);
+    controller.setMRMLScene(scene);
+    controller.setMRMLViewNode(viewNode);
+    controller.setViewLabel(QStringLiteral("1"));
+    controller.setViewColor(QColor(10, 20, 30));
+    EXPECT_EQ(controller.viewLabel(), QStringLiteral("1"));
+    EXPECT_EQ(controller.viewColor(), QColor(10, 20, 30));
+    EXPECT_EQ(controller.viewLogic()->GetViewNode(), viewNode.Get());
+    EXPECT_EQ(controller.viewLogic()->GetMRMLScene(), scene.Get());
+
+    vtkNew<vtkCollection> first, second;
+    controller.setViewLogics(first);
+    EXPECT_EQ(first->GetNumberOfItems(), 1);
+    controller.setViewLogics(second);
+    EXPECT_EQ(first->GetNumberOfItems(), 0);
+    EXPECT_EQ(second->GetNumberOfItems(), 1);
+
+    // The camera was moved away; "Center" brings the model back to the middle.
+    view.renderer()->GetActiveCamera()->SetFocalPoint(50, 50, 50);
+    view.renderer()->GetActiveCamera()->SetPosition(50, 50, 60);
+    view.forceRender();
+    EXPECT_LT(centre().red(), 20);
+    QMetaObject::invokeMethod(controller.findChild<QObject*>(QStringLiteral("CenterButton")), "click");
+    EXPECT_GT(centre().red(), 200);
+}
+
+TEST(qMRMLLayoutManager, ViewportIsItsParentAndSceneChangesAreAnnounced)
+{
+    QWidget viewport;
+    qMRMLLayoutManager manager(&viewport, &viewport);
+    EXPECT_EQ(manager.viewport(), &viewport);
+    EXPECT_EQ(manager.parent(), &viewport);
+    std::vector<vtkMRMLScene*> announced;
+    QObject::connect(&manager, &qMRMLLayoutManager::mrmlSceneChanged,
+                     [&](vtkMRMLScene* s) { announced.push_back(s); });
+    vtkNew<vtkMRMLScene> scene;
+    manager.setMRMLScene(scene);
+    manager.setMRMLScene(scene);
+    EXPECT_EQ(announced, std::vector<vtkMRMLScene*>{scene.Get()});
+    EXPECT_EQ(manager.mrmlScene(), scene.Get());
+}
