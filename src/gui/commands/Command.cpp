@@ -8,6 +8,7 @@
 #include "mainwindow/MDIWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/PictureFactory.h"
+#include "selection/TreeSelectionSingleton.h"
 #include "visualization/ViewFeeder.h"
 
 #include <obj/Project.h>
@@ -230,6 +231,11 @@ GuiProject* Command::get_current_guiproject()
 qPelmoraApplication* Command::getGUIApplication()
 {
     return qPelmoraApplication::application();
+}
+
+TreeSelectionSingleton& Command::get_selection()
+{
+    return TreeSelectionSingleton::instance();
 }
 
 void Command::update_all_projects(const std::list<GuiProject*>& projects)

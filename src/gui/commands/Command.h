@@ -23,6 +23,7 @@ namespace Gui {
 class CommandAction;
 class GuiProject;
 class qPelmoraApplication;
+class TreeSelectionSingleton;
 
 enum SelectionGroupType : int {
     SelGroupNone = 0,
@@ -119,6 +120,8 @@ public:
 
     GuiProject* get_current_guiproject();
     static qPelmoraApplication* getGUIApplication();
+    // The tree selection: the selection that commands act on.
+    static TreeSelectionSingleton& get_selection();
     // With a name: the logic's project of that name; with null: the project of the
     // current GUI project.  Null when there is none.
     Obj::Project* get_project(const char* name = nullptr);

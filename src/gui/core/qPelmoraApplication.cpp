@@ -15,7 +15,10 @@
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/PictureFactory.h"
 #include "mainwindow/Translator.h"
+#include "selection/CSelectionType.h"
 #include "selection/EntitySelectionSingleton.h"
+#include "selection/SelectionInstance.h"
+#include "selection/TreeSelectionSingleton.h"
 #include "visualization/ViewFeeder.h"
 #include "visualization/qView3DMRML.h"
 
@@ -262,6 +265,8 @@ qPelmoraApplication::~qPelmoraApplication()
     if (d->connected)
         pmMsg::InterpreterSingleton::Instance().clearGuiHandlers();
     SimModuleController::destruct();
+    SelectionInstance::destruct();
+    TreeSelectionSingleton::destruct();
     EntitySelectionSingleton::destruct();
     PictureFactory::destruct();
     Translator::destruct();
@@ -347,7 +352,8 @@ void qPelmoraApplication::slot_remove_project(const Obj::Project& project)
         return;
     }
     GuiProject* gui = it->second;
-    // Clearing the project's selections comes with the selection singletons.
+    TreeSelectionSingleton::instance().clear_selection(project.get_name());
+    EntitySelectionSingleton::instance().clear_selection(project.get_name());
     signal_remove_project(*gui);
     if (d->current == gui)
         set_current_project(nullptr);
@@ -842,6 +848,7 @@ void qPelmoraApplication::initTypes()
     BlankSimModule::init();
     NoneSimModule::init();
     TestSimModule::init();
+    CSelectionType::init();
 }
 
 void qPelmoraApplication::initGraphicsDatabase()

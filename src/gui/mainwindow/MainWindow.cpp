@@ -183,8 +183,9 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
 
     d->entitySelection = std::make_unique<pmFwm::EntitySelectionData>();
     d->entitySelectionConnection = d->entitySelection->signal_selection_changed.connect(
-        [singleton = &EntitySelectionSingleton::instance()](const pmFwm::SelectionModification2& change) {
-            singleton->on_selection_modified(change);
+        [mw = this](const pmFwm::SelectionModification2& change) {
+            if (mw == instance)
+                EntitySelectionSingleton::instance().on_selection_modified(change);
         });
 
     auto* report = new DockWindow::ReportView(this);

@@ -1,20 +1,20 @@
 #include "EntitySelectionSingleton.h"
 
-#include <pmfwm/EntitySelectionData.h>
+#include "core/ActiveObjectList.h"
+#include "selection/SelectionGate.h"
 
-#include <algorithm>
+#include <obj/Application.h>
+#include <pmfwm/EntitySelectionData.h>
+#include <vexil/MsgConsole.h>
+
+#include <QObject>
+#include <QString>
 
 using namespace Gui;
 
 std::string Gui::entity_subelement_name(const pmFwm::SelectionModification2& pick)
 {
-    switch (pick.entity_kind) {
-    case pmFwm::ENTITY_BODY: return "Body1";
-    case pmFwm::ENTITY_FACE: return "Face" + std::to_string(pick.entity_index);
-    case pmFwm::ENTITY_EDGE: return "Edge" + std::to_string(pick.entity_index);
-    case pmFwm::ENTITY_VERTEX: return "Vert" + std::to_string(pick.entity_index);
-    default: return std::string();
-    }
+    return entity_subelement_name(static_cast<unsigned int>(pick.entity_kind), pick.entity_index);
 }
 
 EntitySelectionSingleton* EntitySelectionSingleton::_instance = nullptr;
@@ -32,32 +32,181 @@ void EntitySelectionSingleton::destruct()
     _instance = nullptr;
 }
 
+EntitySelectionSingleton::EntitySelectionSingleton()
+    : SelectionSubject(1, false)
+{
+}
+
+EntitySelectionSingleton::~EntitySelectionSingleton()
+{
+    if (gate)
+        remove_selectable();
+}
+
+void EntitySelectionSingleton::show_selected(const Obj::Project* project, const Obj::ProjectObject* object,
+                                             const std::string& sub)
+{
+    show_message(QObject::tr("Selected: %1.%2.%3")
+                     .arg(QString::fromUtf8(project ? project->getProjectName() : ""),
+                          QString::fromUtf8(object ? object->get_label() : ""), QString::fromUtf8(sub.c_str())),
+                 3000);
+}
+
+bool EntitySelectionSingleton::add_selection(const char* project_name, unsigned int object_id, const char* sub_name,
+                                             float x, float y, float z)
+{
+    Obj::Project* project = find_project(project_name);
+    if (!project) {
+        Vexil::MsgConsoleSingleton::Instance().Error("Cannot add to selection: no project '%s' found.\n",
+                                                     project_name ? project_name : "");
+        return false;
+    }
+    const std::string name = name_for(project_name, project);
+    const std::string sub = sub_name ? sub_name : "";
+    if (is_selected(name.c_str(), object_id, sub.c_str()))
+        return true;
+    Obj::ProjectObject* object = object_id ? project->get_object(object_id) : nullptr;
+    append(name, object_id, sub, project, object, x, y, z);
+    tell(SelectionModification::AddSelection, name.c_str(), object_id, sub.c_str(), x, y, z);
+    show_selected(project, object, sub);
+    return true;
+}
+
+bool EntitySelectionSingleton::add_selection(const char* project_name, unsigned int object_id,
+                                             const std::vector<std::string>& sub_names)
+{
+    Obj::Project* project = find_project(project_name);
+    if (!project) {
+        Vexil::MsgConsoleSingleton::Instance().Error("Cannot add to selection: no project '%s' found.\n",
+                                                     project_name ? project_name : "");
+        return false;
+    }
+    Obj::ProjectObject* object = object_id ? project->get_object(object_id) : nullptr;
+    const std::string name = name_for(project_name, project);
+    for (const std::string& sub : sub_names)
+        append(name, object_id, sub, project, object);
+    tell(SelectionModification::AddSelection, name.c_str(), object_id, "");
+    show_selected(project, object, sub_names.empty() ? std::string() : sub_names.back());
+    return true;
+}
+
+void EntitySelectionSingleton::remove_selection(const char* project_name, unsigned int object_id,
+                                                const std::string& sub_name)
+{
+    remove_entries(project_name, object_id, &sub_name);
+}
+
+void EntitySelectionSingleton::clear_selection(const char* project_name)
+{
+    if (!project_name) {
+        Obj::Project* current = find_project(nullptr);
+        if (!current) {
+            clear_all_selections();
+            return;
+        }
+        clear_named(current->get_name());
+        return;
+    }
+    clear_named(project_name);
+}
+
+void EntitySelectionSingleton::clear_all_selections()
+{
+    clear_everything();
+}
+
+void EntitySelectionSingleton::set_selection(const char* project_name, const std::vector<Obj::ProjectObject*>& objects)
+{
+    std::string name;
+    if (replace_project_selection(project_name, objects, name))
+        tell(SelectionModification::SetSelection, name.c_str(), 0, "");
+}
+
+bool EntitySelectionSingleton::set_selection(const char* project_name, unsigned int object_id,
+                                             const std::string& sub_name, float x, float y, float z)
+{
+    entries.clear();
+    Obj::Project* project = find_project(project_name);
+    if (!project) {
+        Vexil::MsgConsoleSingleton::Instance().Error("Cannot add to selection: no project '%s' found.\n",
+                                                     project_name ? project_name : "");
+        return false;
+    }
+    Obj::ProjectObject* object = object_id ? project->get_object(object_id) : nullptr;
+    const std::string name = name_for(project_name, project);
+    append(name, object_id, sub_name, project, object, x, y, z);
+    tell(SelectionModification::SetSelection, name.c_str(), object_id, sub_name.c_str(), x, y, z);
+    show_selected(project, object, sub_name);
+    return true;
+}
+
+bool EntitySelectionSingleton::set_pre_selection(const char* project_name, unsigned int object_id,
+                                                 const char* sub_name, float x, float y, float z)
+{
+    GateTest test;
+    if (gate) {
+        EntitySelectionGate* g = gate.get();
+        test = [g](Obj::Project* p, Obj::ProjectObject* o, const char* s) { return g->allow(p, o, s); };
+    }
+    return pre_select(project_name, object_id, sub_name, x, y, z, test, "%u");
+}
+
+void EntitySelectionSingleton::remove_pre_selection()
+{
+    pre_remove(static_cast<bool>(gate));
+}
+
+void EntitySelectionSingleton::set_coord_to_pre_selection(float x, float y, float z)
+{
+    pre_set_coord(x, y, z, "%u");
+}
+
+void EntitySelectionSingleton::add_selectionable(EntitySelectionGate* newGate)
+{
+    if (gate)
+        remove_selectable();
+    gate.reset(newGate);
+}
+
+void EntitySelectionSingleton::remove_selectable()
+{
+    if (!gate)
+        return;
+    gate.reset();
+    restore_cursor();
+}
+
 void EntitySelectionSingleton::on_selection_modified(const pmFwm::SelectionModification2& change)
 {
-    Entry entry{change.project_name, change.object_id, entity_subelement_name(change)};
-    auto same = [&entry](const Entry& e) {
-        return e.project == entry.project && e.object_id == entry.object_id && e.sub_element == entry.sub_element;
-    };
+    const std::string sub = entity_subelement_name(change);
+    const char* name = change.project_name.c_str();
+    const auto x = static_cast<float>(change.x);
+    const auto y = static_cast<float>(change.y);
+    const auto z = static_cast<float>(change.z);
     switch (change.type) {
     case 0:
-        if (std::none_of(entries.begin(), entries.end(), same))
-            entries.push_back(entry);
+        add_selection(name, change.object_id, sub.c_str(), x, y, z);
         break;
     case 1:
-        entries.erase(std::remove_if(entries.begin(), entries.end(), same), entries.end());
+        remove_selection(name, change.object_id, sub);
         break;
     case 2:
-        entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                     [&entry](const Entry& e) { return e.project == entry.project; }),
-                      entries.end());
-        entries.push_back(entry);
+        set_selection(name, change.object_id, sub, x, y, z);
         break;
     case 3:
-        entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                     [&entry](const Entry& e) { return e.project == entry.project; }),
-                      entries.end());
+        clear_selection(name);
         break;
     default:
         break;
     }
+}
+
+void EntitySelectionSingleton::slot_deselect_object(const Obj::ProjectObject& object)
+{
+    remove_object_entries(object);
+}
+
+void EntitySelectionSingleton::slot_clear_selection(const Obj::Project& project)
+{
+    clear_selection(project.get_name());
 }

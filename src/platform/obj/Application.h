@@ -98,6 +98,11 @@ public:
     // Relayed from every project: an object was removed, or its label changed.
     boost::signals2::signal<void(const ProjectObject&)> signal_object_removed;
     boost::signals2::signal<void(const ProjectObject&)> signal_object_renamed;
+    // Selection requests that reach the logic as records 5 (select) and 4 (deselect) and
+    // as command 6 (clear a project's selection); the user interface's selections follow.
+    boost::signals2::signal<void(const ProjectObject&)> signal_select_object;
+    boost::signals2::signal<void(const ProjectObject&)> signal_deselect_object;
+    boost::signals2::signal<void(const Project&)> signal_clear_selection;
 
 private:
     void connect_project(Project* project);

@@ -136,11 +136,16 @@ void executeCommand(pmCommandType type, const std::vector<std::string>& texts)
         writeProperty(project, std::string("project ") + project.get_name(), texts[n - 2], texts[n - 1]);
         break;
     }
-    case CMD_CLEAR_SELECTION:
+    case CMD_CLEAR_SELECTION: {
+        need(1);
+        Obj::Project& project = projectNamed(texts[0]);
+        logic().signal_clear_selection(project);
+        break;
+    }
     case CMD_SET_OBJECT_FEEDER_PROPERTY:
     case CMD_SET_PROJECT_FEEDER_PROPERTY:
     default:
-        // Selection and feeder properties belong to the GUI; the journal is the effect.
+        // Feeder properties belong to the GUI; the journal is the effect.
         break;
     }
 }
@@ -257,6 +262,17 @@ void doCommand(const MessageData& record)
         project.remove_object(id);
         break;
     }
+    case REC_SELECT:
+    case REC_DESELECT: {
+        Obj::Project& project = projectNamed(record.text2);
+        const unsigned int id = record.number ? record.number : parseId(record.text3);
+        Obj::ProjectObject& object = objectOf(project, id);
+        if (record.code == REC_SELECT)
+            logic().signal_select_object(object);
+        else
+            logic().signal_deselect_object(object);
+        break;
+    }
     case REC_HIDE:
         setVisibility(record, false);
         break;
@@ -264,8 +280,8 @@ void doCommand(const MessageData& record)
         setVisibility(record, true);
         break;
     default:
-        // Imports, exports and selection records: the file formats and the selection
-        // live elsewhere; the journal is what callers check.
+        // Imports and exports: the file formats live elsewhere; the journal is what
+        // callers check.
         break;
     }
 }
