@@ -329,6 +329,7 @@ TEST_F(MainWindowTest, FirstDocumentViewIsMaximizedAndLaterOnesNormal)
 TEST_F(MainWindowTest, EntityPicksReachTheEntitySelection)
 {
     Gui::MainWindow& mw = build();
+    logic->app().create_project("P1");
     pmFwm::SelectionModification2 pick;
     pick.type = 0;
     pick.project_name = "P1";
@@ -336,12 +337,12 @@ TEST_F(MainWindowTest, EntityPicksReachTheEntitySelection)
     pick.entity_kind = pmFwm::ENTITY_FACE;
     pick.entity_index = 3;
     mw.getEntitySelData()->notify(pick);
-    const auto& entries = Gui::EntitySelectionSingleton::instance().get_selection();
+    const auto entries = Gui::EntitySelectionSingleton::instance().get_selection("P1");
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries.front().sub_element, "Face3");
+    EXPECT_STREQ(entries.front().sub_name, "Face3");
     pick.type = 3;
     mw.getEntitySelData()->notify(pick);
-    EXPECT_TRUE(Gui::EntitySelectionSingleton::instance().get_selection().empty());
+    EXPECT_TRUE(Gui::EntitySelectionSingleton::instance().get_selection("P1").empty());
 }
 
 TEST_F(MainWindowTest, LogOffAsksTheMainWindowAndClosesEverythingWithoutInteraction)
