@@ -351,14 +351,15 @@ std::vector<std::string> vtkMRMLNode::GetAttributeNames() const
 
 vtkMRMLScene* vtkMRMLNode::GetScene() const
 {
-    return Scene.GetPointer();
+    return SceneAlive.expired() ? nullptr : Scene;
 }
 
 void vtkMRMLNode::SetScene(vtkMRMLScene* scene)
 {
-    if (Scene.GetPointer() == scene)
+    if (GetScene() == scene)
         return;
     Scene = scene;
+    SceneAlive = scene ? scene->AliveToken : std::weak_ptr<const void>();
     // Observed references follow the nodes of the new scene.
     for (auto& entry : References)
         for (auto& ref : entry.second) {
@@ -504,24 +505,38 @@ vtkMRMLNode* vtkMRMLNode::Resolve(Reference& ref)
 {
     vtkMRMLScene* scene = GetScene();
     vtkMRMLNode* node = scene ? scene->GetNodeByID(ref.id.c_str()) : nullptr;
-    if (ref.events.empty() || node == ref.observed.GetPointer())
+    if (ref.events.empty() || node == ObservedNode(ref))
         return node;
     Unobserve(ref);
     if (node) {
         for (unsigned long event : ref.events)
             ref.tags.push_back(node->AddObserver(event, MRMLCallbackCommand));
         ref.observed = node;
+        ref.observedAlive = node->AliveToken();
     }
     return node;
 }
 
 void vtkMRMLNode::Unobserve(Reference& ref)
 {
-    if (vtkMRMLNode* node = ref.observed.GetPointer())
+    if (vtkMRMLNode* node = ObservedNode(ref))
         for (unsigned long tag : ref.tags)
             node->RemoveObserver(tag);
     ref.tags.clear();
     ref.observed = nullptr;
+    ref.observedAlive.reset();
+}
+
+vtkMRMLNode* vtkMRMLNode::ObservedNode(const Reference& ref)
+{
+    return ref.observedAlive.expired() ? nullptr : ref.observed;
+}
+
+const std::shared_ptr<const void>& vtkMRMLNode::AliveToken()
+{
+    if (!Alive)
+        Alive = std::make_shared<char>(0);
+    return Alive;
 }
 
 void vtkMRMLNode::ProcessMRMLEvents(vtkObject*, unsigned long, void*) {}

@@ -4,10 +4,11 @@
 
 #include <vtkObject.h>
 #include <vtkSmartPointer.h>
-#include <vtkWeakPointer.h>
 
+#include <cstddef>
 #include <iosfwd>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -115,13 +116,32 @@ protected:
     int Selected = 0;
 
 private:
+    friend class vtkMRMLScene;
+    // What the scene holding the node keeps about it, here so that the scene needs no
+    // look-up table per node: positions in the scene's lists and the indexed ID.
+    struct SceneEntry
+    {
+        vtkMRMLScene* owner = nullptr;
+        void* classEntry = nullptr;
+        size_t slot = 0;
+        size_t classSlot = 0;
+        unsigned long long sequence = 0;
+        std::string indexedID;
+    };
+    SceneEntry SceneData;
+
     struct Reference
     {
         std::string id;
         std::vector<unsigned long> events;
-        vtkWeakPointer<vtkMRMLNode> observed;
+        // The observed node, valid while `observedAlive` has not expired.
+        vtkMRMLNode* observed = nullptr;
+        std::weak_ptr<const void> observedAlive;
         std::vector<unsigned long> tags;
     };
+    static vtkMRMLNode* ObservedNode(const Reference& ref);
+    // Expires when this node is destroyed; made on first use (only observed nodes need it).
+    const std::shared_ptr<const void>& AliveToken();
     void AddReference(const char* role, const char* id, const std::vector<unsigned long>& events,
                       bool replace);
     void Unobserve(Reference& ref);
@@ -131,7 +151,11 @@ private:
 
     std::map<std::string, std::string> Attributes;
     std::map<std::string, std::vector<Reference>> References;
-    vtkWeakPointer<vtkMRMLScene> Scene;
+    // Weak references that cost the same however many nodes share the scene (VTK's weak
+    // pointers keep one list per object and scan it on every change).
+    vtkMRMLScene* Scene = nullptr;
+    std::weak_ptr<const void> SceneAlive;
+    std::shared_ptr<const void> Alive;
     vtkSmartPointer<vtkCallbackCommand> MRMLCallbackCommand;
     int DisableModifiedEvent = 0;
     int ModifiedEventPending = 0;

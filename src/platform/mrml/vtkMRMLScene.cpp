@@ -12,12 +12,131 @@
 #include <vtkNew.h>
 #include <vtkObjectFactory.h>
 
-#include <algorithm>
+#include <cstdint>
+#include <map>
 #include <ostream>
+#include <string_view>
+#include <unordered_map>
 
 vtkStandardNewMacro(vtkMRMLScene);
 
 namespace {
+
+// Nodes in scene order: appending, removing a given node and finding the n-th node take
+// constant or logarithmic time.  A removed node leaves an empty slot; a Fenwick tree over
+// the slots counts the live ones so that the n-th live slot is found by descending the
+// tree.  The slots are compacted once more than half of them are empty.  `Slots` keeps
+// each member's slot: `get(node)` and `set(node, slot)`; remove() takes members only.
+template <class Slots> class OrderedNodes
+{
+public:
+    size_t size() const { return Live; }
+
+    void append(vtkMRMLNode* node)
+    {
+        Nodes.push_back(node);
+        const size_t i = Nodes.size(); // 1-based position in the tree
+        // The new tree cell covers (i - lowbit(i), i]: itself plus the cells below it.
+        std::uint32_t count = 1;
+        for (size_t j = i - 1; j > i - lowbit(i); j -= lowbit(j))
+            count += Tree[j];
+        Tree.push_back(count);
+        ++Live;
+        SlotOf.set(node, i - 1);
+    }
+
+    void remove(vtkMRMLNode* node)
+    {
+        const size_t slot = SlotOf.get(node);
+        SlotOf.drop(node);
+        Nodes[slot] = nullptr;
+        for (size_t i = slot + 1; i < Tree.size(); i += lowbit(i))
+            --Tree[i];
+        --Live;
+        if (Live == 0) {
+            Nodes.clear();
+            Tree.assign(1, 0);
+            return;
+        }
+        const size_t empty = Nodes.size() - Live;
+        if (empty > 64 && empty > Live)
+            compact();
+    }
+
+    vtkMRMLNode* nth(size_t n) const
+    {
+        if (n >= Live)
+            return nullptr;
+        if (Live == Nodes.size())
+            return Nodes[n];
+        size_t pos = 0;
+        std::uint32_t remaining = static_cast<std::uint32_t>(n + 1);
+        for (size_t step = highestBit(Nodes.size()); step; step >>= 1) {
+            if (pos + step <= Nodes.size() && Tree[pos + step] < remaining) {
+                pos += step;
+                remaining -= Tree[pos];
+            }
+        }
+        return Nodes[pos];
+    }
+
+    template <class F> void forEach(F&& f) const
+    {
+        for (vtkMRMLNode* node : Nodes)
+            if (node)
+                f(node);
+    }
+
+    std::vector<vtkMRMLNode*> toVector() const
+    {
+        std::vector<vtkMRMLNode*> nodes;
+        nodes.reserve(Live);
+        forEach([&nodes](vtkMRMLNode* node) { nodes.push_back(node); });
+        return nodes;
+    }
+
+    Slots SlotOf;
+
+private:
+    static size_t lowbit(size_t i) { return i & (~i + 1); }
+    static size_t highestBit(size_t n)
+    {
+        size_t bit = 1;
+        while (bit <= n / 2)
+            bit <<= 1;
+        return bit;
+    }
+
+    void compact()
+    {
+        size_t out = 0;
+        for (vtkMRMLNode* node : Nodes) {
+            if (!node)
+                continue;
+            SlotOf.set(node, out);
+            Nodes[out++] = node;
+        }
+        Nodes.resize(out);
+        // Every slot is live again: each cell counts the width of its range.
+        Tree.assign(out + 1, 0);
+        for (size_t i = 1; i <= out; ++i)
+            Tree[i] = static_cast<std::uint32_t>(lowbit(i));
+    }
+
+    std::vector<vtkMRMLNode*> Nodes;
+    std::vector<std::uint32_t> Tree = {0};
+    size_t Live = 0;
+};
+
+// Slots of the nodes of a class query, which a node may belong to several of.
+struct HashedSlots
+{
+    size_t get(vtkMRMLNode* node) const { return Slot.at(node); }
+    void set(vtkMRMLNode* node, size_t slot) { Slot[node] = slot; }
+    void drop(vtkMRMLNode* node) { Slot.erase(node); }
+    std::unordered_map<vtkMRMLNode*, size_t> Slot;
+};
+using QueryList = OrderedNodes<HashedSlots>;
 
 template <class NodeClass> void registerClass(vtkMRMLScene* scene)
 {
@@ -25,9 +144,129 @@ template <class NodeClass> void registerClass(vtkMRMLScene* scene)
     scene->RegisterNodeClass(prototype);
 }
 
+std::string singletonKey(vtkMRMLNode* node)
+{
+    return std::string(node->GetClassName()) + '\n' + node->GetSingletonTag();
+}
+
 } // namespace
 
+struct vtkMRMLScene::vtkInternal
+{
+    // The slots of the scene's own lists live in the nodes.
+    struct SceneSlots
+    {
+        size_t get(vtkMRMLNode* node) const { return node->SceneData.slot; }
+        void set(vtkMRMLNode* node, size_t slot) { node->SceneData.slot = slot; }
+        void drop(vtkMRMLNode*) {}
+    };
+    struct ClassSlots
+    {
+        size_t get(vtkMRMLNode* node) const { return node->SceneData.classSlot; }
+        void set(vtkMRMLNode* node, size_t slot) { node->SceneData.classSlot = slot; }
+        void drop(vtkMRMLNode*) {}
+    };
+
+    // The nodes of one exact class and the class queries they answer.
+    struct ClassEntry
+    {
+        OrderedNodes<ClassSlots> nodes;
+        std::vector<QueryList*> queries;
+        // How many of the scene's queries have been checked against this class.
+        size_t queriesChecked = 0;
+        int idCounter = 0;
+    };
+
+    static ClassEntry* classEntryOf(vtkMRMLNode* node)
+    {
+        return static_cast<ClassEntry*>(node->SceneData.classEntry);
+    }
+
+    // Every node in scene order; the scene holds a reference to each.
+    OrderedNodes<SceneSlots> nodes;
+    unsigned long long nextSequence = 0;
+    // Keys view the `indexedID` copy kept in each node, so look-ups need no allocation.
+    std::unordered_map<std::string_view, vtkMRMLNode*> byID;
+    // Exact class name -> its nodes; the class names of vtkTypeMacro are literals, so the
+    // pointer finds the entry without hashing the text.
+    std::unordered_map<std::string, ClassEntry> byClass;
+    std::unordered_map<const char*, ClassEntry*> byClassNamePointer;
+    // Queried class name -> the nodes of that class and its subclasses, kept up to date
+    // by every addition and removal once asked for.
+    std::unordered_map<std::string, QueryList> queries;
+    std::vector<std::pair<std::string, QueryList*>> queryOrder;
+    std::unordered_map<std::string, std::map<unsigned long long, vtkMRMLNode*>> byName;
+    // One singleton per class and tag, whatever ID it ended up with.
+    std::unordered_map<std::string, vtkMRMLNode*> singletons;
+    std::unordered_map<vtkMRMLNode*, std::string> singletonKeys;
+    std::unordered_map<std::string, int> nameCounters;
+    std::unordered_map<std::string, vtkSmartPointer<vtkMRMLNode>> registeredClasses;
+    std::string rootDirectory;
+
+    ClassEntry& classOf(vtkMRMLNode* node)
+    {
+        const char* name = node->GetClassName();
+        auto fast = byClassNamePointer.find(name);
+        if (fast != byClassNamePointer.end())
+            return *fast->second;
+        ClassEntry& entry = byClass[name];
+        byClassNamePointer.emplace(name, &entry);
+        return entry;
+    }
+
+    // Brings the class's list of matching queries up to date; `sample` is of that class.
+    void checkQueries(ClassEntry& entry, vtkMRMLNode* sample)
+    {
+        for (; entry.queriesChecked < queryOrder.size(); ++entry.queriesChecked) {
+            const auto& query = queryOrder[entry.queriesChecked];
+            if (sample->IsA(query.first.c_str()))
+                entry.queries.push_back(query.second);
+        }
+    }
+
+    const QueryList& query(const char* className)
+    {
+        auto found = queries.find(className);
+        if (found != queries.end())
+            return found->second;
+        QueryList& list = queries[className];
+        queryOrder.emplace_back(className, &list);
+        // One node per exact class decides for the whole class.
+        for (auto& entry : byClass)
+            if (vtkMRMLNode* sample = entry.second.nodes.nth(0))
+                checkQueries(entry.second, sample);
+        nodes.forEach([&](vtkMRMLNode* node) {
+            const ClassEntry* cls = classEntryOf(node);
+            if (!cls->queries.empty() && cls->queries.back() == &list)
+                list.append(node);
+        });
+        return list;
+    }
+
+    bool indexID(vtkMRMLNode* node, const char* id)
+    {
+        node->SceneData.indexedID = id;
+        if (byID.emplace(node->SceneData.indexedID, node).second)
+            return true;
+        node->SceneData.indexedID.clear();
+        return false;
+    }
+
+    void unindexID(vtkMRMLNode* node)
+    {
+        std::string& key = node->SceneData.indexedID;
+        if (key.empty())
+            return;
+        auto it = byID.find(key);
+        if (it != byID.end() && it->second == node)
+            byID.erase(it);
+        key.clear();
+    }
+};
+
 vtkMRMLScene::vtkMRMLScene()
+    : Internal(new vtkInternal)
+    , AliveToken(std::make_shared<char>(0))
 {
     registerClass<vtkMRMLViewNode>(this);
     registerClass<vtkMRMLCrosshairNode>(this);
@@ -40,30 +279,50 @@ vtkMRMLScene::vtkMRMLScene()
 vtkMRMLScene::~vtkMRMLScene()
 {
     // Nodes may outlive the scene when someone else holds them.
-    for (auto& entry : Nodes)
-        entry.second->SetScene(nullptr);
+    for (vtkMRMLNode* node : Internal->nodes.toVector()) {
+        node->SceneData = vtkMRMLNode::SceneEntry();
+        node->SetScene(nullptr);
+        node->UnRegister(this);
+    }
 }
 
 void vtkMRMLScene::PrintSelf(ostream& os, vtkIndent indent)
 {
     Superclass::PrintSelf(os, indent);
-    os << indent << "Number of nodes: " << Nodes.size() << "\n";
-    os << indent << "RootDirectory: " << RootDirectory << "\n";
+    os << indent << "Number of nodes: " << Internal->nodes.size() << "\n";
+    os << indent << "RootDirectory: " << Internal->rootDirectory << "\n";
     os << indent << "BatchProcessing: " << StateCounts[0] << "\n";
-    for (const auto& entry : Nodes)
-        os << indent.GetNextIndent() << entry.second->GetClassName() << " "
-           << (entry.second->GetID() ? entry.second->GetID() : "") << "\n";
+    Internal->nodes.forEach([&](vtkMRMLNode* node) {
+        os << indent.GetNextIndent() << node->GetClassName() << " "
+           << (node->GetID() ? node->GetID() : "") << "\n";
+    });
+}
+
+void vtkMRMLScene::SetRootDirectory(const char* dir)
+{
+    Internal->rootDirectory = dir ? dir : "";
+    Modified();
+}
+
+const char* vtkMRMLScene::GetRootDirectory() const
+{
+    return Internal->rootDirectory.c_str();
+}
+
+int vtkMRMLScene::GetNumberOfNodes() const
+{
+    return static_cast<int>(Internal->nodes.size());
 }
 
 std::string vtkMRMLScene::GenerateUniqueID(vtkMRMLNode* node)
 {
     const std::string className = node->GetClassName();
     // The counter only grows, so each taken number is skipped at most once.
-    int& counter = IDCounters[className];
+    int& counter = Internal->classOf(node).idCounter;
     std::string id;
     do {
         id = className + std::to_string(++counter);
-    } while (NodeByID.count(id));
+    } while (Internal->byID.count(id));
     return id;
 }
 
@@ -74,34 +333,51 @@ vtkMRMLNode* vtkMRMLScene::AddNode(vtkMRMLNode* node)
     if (IsNodePresent(node))
         return node;
 
+    vtkInternal& d = *Internal;
     std::string id = node->GetID() ? node->GetID() : "";
+    std::string singleton;
     if (node->IsSingleton()) {
-        const std::string singletonId =
-            std::string(node->GetClassName()) + node->GetSingletonTag();
-        auto existing = NodeByID.find(singletonId);
-        if (existing != NodeByID.end()) {
-            vtkMRMLNode* singleton = existing->second;
-            if (std::string(singleton->GetClassName()) == node->GetClassName()) {
-                singleton->CopyWithSingleModifiedEvent(node);
-                return singleton;
-            }
+        singleton = singletonKey(node);
+        auto existing = d.singletons.find(singleton);
+        if (existing != d.singletons.end()) {
+            existing->second->CopyWithSingleModifiedEvent(node);
+            return existing->second;
         }
-        id = singletonId;
+        id = std::string(node->GetClassName()) + node->GetSingletonTag();
+    }
+
+    // A node lives in one scene at a time: it moves.
+    vtkSmartPointer<vtkMRMLNode> hold;
+    if (vtkMRMLScene* other = node->SceneData.owner) {
+        hold = node;
+        other->RemoveNode(node);
     }
 
     InvokeEvent(NodeAboutToBeAddedEvent, node);
+    if (IsNodePresent(node))
+        return node; // added by an observer of the event above
 
-    if (id.empty() || NodeByID.count(id))
+    if (id.empty() || d.byID.count(id))
         id = GenerateUniqueID(node);
     // The node is not in a scene yet, so SetID does not call back here.
     node->SetID(id.c_str());
 
-    const Sequence seq = NextSequence++;
-    Nodes.emplace(seq, node);
-    NodeSequence.emplace(node, seq);
-    NodeByID.emplace(id, node);
-    NodesByExactClass[node->GetClassName()].push_back(node);
-    ClassQueryCache.clear();
+    node->Register(this);
+    vtkInternal::ClassEntry& cls = d.classOf(node);
+    vtkMRMLNode::SceneEntry& entry = node->SceneData;
+    entry.owner = this;
+    entry.classEntry = &cls;
+    entry.sequence = d.nextSequence++;
+    d.nodes.append(node);
+    d.indexID(node, node->GetID());
+    cls.nodes.append(node);
+    d.checkQueries(cls, node);
+    for (QueryList* query : cls.queries)
+        query->append(node);
+    if (!singleton.empty()) {
+        d.singletons.emplace(singleton, node);
+        d.singletonKeys.emplace(node, std::move(singleton));
+    }
     if (node->GetName())
         IndexName(node, node->GetName(), true);
 
@@ -118,47 +394,48 @@ void vtkMRMLScene::RemoveNode(vtkMRMLNode* node)
     // Keep the node alive until the removal events have been delivered.
     vtkSmartPointer<vtkMRMLNode> hold = node;
     InvokeEvent(NodeAboutToBeRemovedEvent, node);
-    auto seqIt = NodeSequence.find(node);
-    if (seqIt == NodeSequence.end())
+    if (!IsNodePresent(node))
         return; // removed by an observer of the event above
-    const Sequence seq = seqIt->second;
+    vtkInternal& d = *Internal;
 
-    if (node->GetID()) {
-        auto idIt = NodeByID.find(node->GetID());
-        if (idIt != NodeByID.end() && idIt->second == node)
-            NodeByID.erase(idIt);
+    d.unindexID(node);
+    vtkInternal::ClassEntry* cls = vtkInternal::classEntryOf(node);
+    cls->nodes.remove(node);
+    for (QueryList* query : cls->queries)
+        query->remove(node);
+    auto singleton = d.singletonKeys.find(node);
+    if (singleton != d.singletonKeys.end()) {
+        auto it = d.singletons.find(singleton->second);
+        if (it != d.singletons.end() && it->second == node)
+            d.singletons.erase(it);
+        d.singletonKeys.erase(singleton);
     }
-    auto classIt = NodesByExactClass.find(node->GetClassName());
-    if (classIt != NodesByExactClass.end()) {
-        auto& list = classIt->second;
-        list.erase(std::remove(list.begin(), list.end(), node), list.end());
-        if (list.empty())
-            NodesByExactClass.erase(classIt);
-    }
-    ClassQueryCache.clear();
     if (node->GetName())
         IndexName(node, node->GetName(), false);
-    NodeSequence.erase(seqIt);
-    Nodes.erase(seq);
+    d.nodes.remove(node);
+    node->SceneData.owner = nullptr;
+    node->SceneData.classEntry = nullptr;
 
     node->SetScene(nullptr);
+    node->UnRegister(this);
     InvokeEvent(NodeRemovedEvent, node);
     Modified();
 }
 
 int vtkMRMLScene::IsNodePresent(vtkMRMLNode* node) const
 {
-    return node && NodeSequence.count(node) ? 1 : 0;
+    return node && node->SceneData.owner == this ? 1 : 0;
 }
 
 void vtkMRMLScene::Clear(int removeSingletons)
 {
     StartState(CloseState);
     std::vector<vtkSmartPointer<vtkMRMLNode>> toRemove;
-    toRemove.reserve(Nodes.size());
-    for (const auto& entry : Nodes)
-        if (removeSingletons || !entry.second->IsSingleton())
-            toRemove.push_back(entry.second);
+    toRemove.reserve(Internal->nodes.size());
+    Internal->nodes.forEach([&](vtkMRMLNode* node) {
+        if (removeSingletons || !node->IsSingleton())
+            toRemove.emplace_back(node);
+    });
     for (auto& node : toRemove)
         RemoveNode(node);
     EndState(CloseState);
@@ -168,45 +445,15 @@ vtkMRMLNode* vtkMRMLScene::GetNodeByID(const char* id) const
 {
     if (!id)
         return nullptr;
-    auto it = NodeByID.find(id);
-    return it == NodeByID.end() ? nullptr : it->second;
+    auto it = Internal->byID.find(std::string_view(id));
+    return it == Internal->byID.end() ? nullptr : it->second;
 }
 
 vtkMRMLNode* vtkMRMLScene::GetNthNode(int n) const
 {
-    if (n < 0 || n >= GetNumberOfNodes())
+    if (n < 0)
         return nullptr;
-    auto it = Nodes.begin();
-    std::advance(it, n);
-    return it->second;
-}
-
-const std::vector<vtkMRMLNode*>& vtkMRMLScene::NodesOfClass(const char* className)
-{
-    static const std::vector<vtkMRMLNode*> none;
-    if (!className)
-        return none;
-    auto cached = ClassQueryCache.find(className);
-    if (cached != ClassQueryCache.end())
-        return cached->second;
-
-    // One representative per exact class decides for all nodes of that class.
-    std::vector<const std::vector<vtkMRMLNode*>*> matching;
-    for (const auto& entry : NodesByExactClass)
-        if (!entry.second.empty() && entry.second.front()->IsA(className))
-            matching.push_back(&entry.second);
-
-    std::vector<vtkMRMLNode*> result;
-    if (matching.size() == 1) {
-        result = *matching.front();
-    } else if (!matching.empty()) {
-        for (const auto* list : matching)
-            result.insert(result.end(), list->begin(), list->end());
-        std::sort(result.begin(), result.end(), [this](vtkMRMLNode* a, vtkMRMLNode* b) {
-            return NodeSequence.at(a) < NodeSequence.at(b);
-        });
-    }
-    return ClassQueryCache.emplace(className, std::move(result)).first->second;
+    return Internal->nodes.nth(static_cast<size_t>(n));
 }
 
 vtkMRMLNode* vtkMRMLScene::GetFirstNodeByClass(const char* className)
@@ -216,28 +463,29 @@ vtkMRMLNode* vtkMRMLScene::GetFirstNodeByClass(const char* className)
 
 vtkMRMLNode* vtkMRMLScene::GetNthNodeByClass(int n, const char* className)
 {
-    const auto& nodes = NodesOfClass(className);
-    if (n < 0 || n >= static_cast<int>(nodes.size()))
+    if (n < 0 || !className)
         return nullptr;
-    return nodes[static_cast<size_t>(n)];
+    return Internal->query(className).nth(static_cast<size_t>(n));
 }
 
 int vtkMRMLScene::GetNumberOfNodesByClass(const char* className)
 {
-    return static_cast<int>(NodesOfClass(className).size());
+    return className ? static_cast<int>(Internal->query(className).size()) : 0;
 }
 
 vtkCollection* vtkMRMLScene::GetNodesByClass(const char* className)
 {
     vtkCollection* collection = vtkCollection::New();
-    for (vtkMRMLNode* node : NodesOfClass(className))
-        collection->AddItem(node);
+    if (className)
+        Internal->query(className).forEach([collection](vtkMRMLNode* node) { collection->AddItem(node); });
     return collection;
 }
 
 int vtkMRMLScene::GetNodesByClass(const char* className, std::vector<vtkMRMLNode*>& nodes)
 {
-    nodes = NodesOfClass(className);
+    nodes.clear();
+    if (className)
+        nodes = Internal->query(className).toVector();
     return static_cast<int>(nodes.size());
 }
 
@@ -245,38 +493,37 @@ vtkMRMLNode* vtkMRMLScene::GetFirstNodeByName(const char* name) const
 {
     if (!name)
         return nullptr;
-    auto it = NodesByName.find(name);
-    if (it == NodesByName.end() || it->second.empty())
+    auto it = Internal->byName.find(name);
+    if (it == Internal->byName.end() || it->second.empty())
         return nullptr;
     return it->second.begin()->second;
 }
 
 void vtkMRMLScene::IndexName(vtkMRMLNode* node, const char* name, bool add)
 {
-    auto seqIt = NodeSequence.find(node);
-    if (!name || seqIt == NodeSequence.end())
+    if (!name || !IsNodePresent(node))
         return;
+    const unsigned long long sequence = node->SceneData.sequence;
     if (add) {
-        NodesByName[name][seqIt->second] = node;
+        Internal->byName[name][sequence] = node;
         return;
     }
-    auto it = NodesByName.find(name);
-    if (it == NodesByName.end())
+    auto it = Internal->byName.find(name);
+    if (it == Internal->byName.end())
         return;
-    it->second.erase(seqIt->second);
+    it->second.erase(sequence);
     if (it->second.empty())
-        NodesByName.erase(it);
+        Internal->byName.erase(it);
 }
 
 void vtkMRMLScene::NodeIDChanged(vtkMRMLNode* node, const std::string& oldId)
 {
+    (void)oldId; // the scene's own copy of the old ID is what the index holds
     if (!IsNodePresent(node))
         return;
-    auto it = NodeByID.find(oldId);
-    if (it != NodeByID.end() && it->second == node)
-        NodeByID.erase(it);
+    Internal->unindexID(node);
     if (node->GetID())
-        NodeByID[node->GetID()] = node;
+        Internal->indexID(node, node->GetID());
 }
 
 void vtkMRMLScene::NodeNameChanged(vtkMRMLNode* node, const char* oldName)
@@ -291,34 +538,34 @@ void vtkMRMLScene::RegisterNodeClass(vtkMRMLNode* prototype)
 {
     if (!prototype)
         return;
-    RegisteredClasses[prototype->GetClassName()] = prototype;
+    Internal->registeredClasses[prototype->GetClassName()] = prototype;
 }
 
 vtkMRMLNode* vtkMRMLScene::CreateNodeByClass(const char* className)
 {
     if (!className)
         return nullptr;
-    auto it = RegisteredClasses.find(className);
-    if (it == RegisteredClasses.end())
+    auto it = Internal->registeredClasses.find(className);
+    if (it == Internal->registeredClasses.end())
         return nullptr;
     return it->second->CreateNodeInstance();
 }
 
 bool vtkMRMLScene::IsNodeClassRegistered(const char* className) const
 {
-    return className && RegisteredClasses.count(className);
+    return className && Internal->registeredClasses.count(className);
 }
 
 std::string vtkMRMLScene::GetUniqueNameByString(const char* base)
 {
     const std::string prefix = base ? base : "";
-    if (!NodesByName.count(prefix))
+    if (!Internal->byName.count(prefix))
         return prefix;
-    int& counter = NameCounters[prefix];
+    int& counter = Internal->nameCounters[prefix];
     std::string name;
     do {
         name = prefix + "_" + std::to_string(++counter);
-    } while (NodesByName.count(name));
+    } while (Internal->byName.count(name));
     return name;
 }
 

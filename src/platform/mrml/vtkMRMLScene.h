@@ -1,16 +1,16 @@
 #pragma once
 // The MRML scene: owns its nodes, gives them unique IDs, indexes them by ID, class and
 // name, creates nodes of registered classes and announces additions, removals and
-// batch-processing states as VTK events.
+// batch-processing states as VTK events.  Adding, removing, look-ups by ID, class or
+// name and positional access cost constant or logarithmic time per node, so projects
+// with hundreds of thousands of nodes stay responsive.
 
 #include <vtkCommand.h>
 #include <vtkObject.h>
 #include <vtkSmartPointer.h>
 
-#include <cstdint>
-#include <map>
+#include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 class vtkCollection;
@@ -59,7 +59,7 @@ public:
 
     vtkMRMLNode* GetNodeByID(const char* id) const;
     vtkMRMLNode* GetNodeByID(const std::string& id) const { return GetNodeByID(id.c_str()); }
-    int GetNumberOfNodes() const { return static_cast<int>(Nodes.size()); }
+    int GetNumberOfNodes() const;
     vtkMRMLNode* GetNthNode(int n) const;
     // Class look-ups match the class and classes derived from it, in scene order.
     vtkMRMLNode* GetFirstNodeByClass(const char* className);
@@ -91,8 +91,8 @@ public:
     // Undo is not kept by this scene.
     void SaveStateForUndo() {}
 
-    void SetRootDirectory(const char* dir) { RootDirectory = dir ? dir : ""; Modified(); }
-    const char* GetRootDirectory() const { return RootDirectory.c_str(); }
+    void SetRootDirectory(const char* dir);
+    const char* GetRootDirectory() const;
 
     // Called by nodes whose ID or name changes while they are in the scene.
     void NodeIDChanged(vtkMRMLNode* node, const std::string& oldId);
@@ -105,24 +105,16 @@ protected:
     void operator=(const vtkMRMLScene&) = delete;
 
 private:
+    friend class vtkMRMLNode;
+    struct vtkInternal;
+
     std::string GenerateUniqueID(vtkMRMLNode* node);
-    const std::vector<vtkMRMLNode*>& NodesOfClass(const char* className);
     void IndexName(vtkMRMLNode* node, const char* name, bool add);
 
-    using Sequence = std::uint64_t;
-    // Nodes in the order they were added; the sequence number keeps that order.
-    std::map<Sequence, vtkSmartPointer<vtkMRMLNode>> Nodes;
-    std::unordered_map<vtkMRMLNode*, Sequence> NodeSequence;
-    Sequence NextSequence = 0;
-    std::unordered_map<std::string, vtkMRMLNode*> NodeByID;
-    // Exact class name -> its nodes in scene order.
-    std::unordered_map<std::string, std::vector<vtkMRMLNode*>> NodesByExactClass;
-    // Queried class name -> matching nodes; dropped whenever the node set changes.
-    std::unordered_map<std::string, std::vector<vtkMRMLNode*>> ClassQueryCache;
-    std::unordered_map<std::string, std::map<Sequence, vtkMRMLNode*>> NodesByName;
-    std::unordered_map<std::string, int> IDCounters;
-    std::unordered_map<std::string, int> NameCounters;
-    std::unordered_map<std::string, vtkSmartPointer<vtkMRMLNode>> RegisteredClasses;
-    std::string RootDirectory;
+    std::unique_ptr<vtkInternal> Internal;
+    // Nodes hold a weak reference to this instead of a vtkWeakPointer to the scene: VTK
+    // keeps one list of weak pointers per object and scans it on every change, which made
+    // adding and removing nodes grow with the size of the scene.
+    std::shared_ptr<const void> AliveToken;
     int StateCounts[3] = {0, 0, 0};
 };

@@ -207,3 +207,98 @@ TEST(MRMLScene, AddingManyNodesStaysFast)
     EXPECT_NE(scene->GetFirstNodeByName("View_1999"), nullptr);
     EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 1000);
 }
+
+TEST(MRMLScene, OneSingletonPerClassAndTagEvenWhenItsIDIsTaken)
+{
+    vtkNew<vtkMRMLScene> scene;
+    // A node of another class already holds the ID the singleton would get.
+    auto squatter = addNode<vtkMRMLViewNode>(scene, "vtkMRMLSelectionNodeSingleton");
+    auto first = addNode<vtkMRMLSelectionNode>(scene);
+    EXPECT_NE(first->GetScene(), nullptr);
+    EXPECT_STRNE(first->GetID(), "vtkMRMLSelectionNodeSingleton");
+
+    vtkNew<vtkMRMLSelectionNode> second;
+    second->SetActivePlaceNodeClassName("vtkMRMLAnnotationFiducialNode");
+    EXPECT_EQ(scene->AddNode(second), first.GetPointer());
+    EXPECT_EQ(scene->GetNumberOfNodesByClass("vtkMRMLSelectionNode"), 1);
+    EXPECT_STREQ(first->GetActivePlaceNodeClassName(), "vtkMRMLAnnotationFiducialNode");
+    EXPECT_EQ(scene->GetNodeByID("vtkMRMLSelectionNodeSingleton"), squatter.GetPointer());
+
+    // Once the singleton is gone, the next one takes its place.
+    scene->RemoveNode(first);
+    vtkNew<vtkMRMLSelectionNode> third;
+    EXPECT_EQ(scene->AddNode(third), third.GetPointer());
+    EXPECT_EQ(scene->GetNumberOfNodesByClass("vtkMRMLSelectionNode"), 1);
+}
+
+TEST(MRMLScene, PositionsAndClassListsStayInOrderThroughManyRemovals)
+{
+    vtkNew<vtkMRMLScene> scene;
+    std::vector<vtkSmartPointer<vtkMRMLNode>> model;
+    // Ask for a class list early so that it is kept up to date from then on.
+    EXPECT_EQ(scene->GetNumberOfNodesByClass("vtkMRMLAbstractViewNode"), 0);
+    for (int i = 0; i < 600; ++i) {
+        if (i % 3 == 0)
+            model.push_back(addNode<vtkMRMLCrosshairNode>(scene));
+        else
+            model.push_back(addNode<vtkMRMLViewNode>(scene));
+    }
+    // Remove most nodes in a scattered order, adding some back on the way, so that
+    // empty slots pile up and get compacted several times.
+    for (int round = 0; round < 5; ++round) {
+        for (size_t i = round % 2; i < model.size(); i += 2)
+            scene->RemoveNode(model[i]);
+        std::vector<vtkSmartPointer<vtkMRMLNode>> kept;
+        for (size_t i = 0; i < model.size(); ++i)
+            if (scene->IsNodePresent(model[i]))
+                kept.push_back(model[i]);
+        model = kept;
+        for (int i = 0; i < 40; ++i)
+            model.push_back(addNode<vtkMRMLViewNode>(scene));
+
+        ASSERT_EQ(scene->GetNumberOfNodes(), static_cast<int>(model.size()));
+        std::vector<vtkMRMLNode*> views;
+        for (size_t i = 0; i < model.size(); ++i) {
+            ASSERT_EQ(scene->GetNthNode(static_cast<int>(i)), model[i].GetPointer()) << "round " << round;
+            if (model[i]->IsA("vtkMRMLViewNode"))
+                views.push_back(model[i]);
+        }
+        EXPECT_EQ(scene->GetNthNode(static_cast<int>(model.size())), nullptr);
+        std::vector<vtkMRMLNode*> listed;
+        scene->GetNodesByClass("vtkMRMLAbstractViewNode", listed);
+        EXPECT_EQ(listed, views);
+        for (size_t i = 0; i < views.size(); ++i)
+            ASSERT_EQ(scene->GetNthNodeByClass(static_cast<int>(i), "vtkMRMLViewNode"), views[i]);
+    }
+    scene->Clear(1);
+    EXPECT_EQ(scene->GetNumberOfNodes(), 0);
+    EXPECT_EQ(scene->GetNthNode(0), nullptr);
+    EXPECT_EQ(scene->GetFirstNodeByClass("vtkMRMLViewNode"), nullptr);
+}
+
+TEST(MRMLScene, NodesForgetAScenesThatIsGone)
+{
+    vtkSmartPointer<vtkMRMLTransformNode> target;
+    vtkSmartPointer<vtkMRMLViewNode> holder;
+    {
+        vtkNew<vtkMRMLScene> scene;
+        target = addNode<vtkMRMLTransformNode>(scene);
+        holder = addNode<vtkMRMLViewNode>(scene);
+        holder->SetAndObserveNodeReferenceID("transform", target->GetID(), {vtkCommand::ModifiedEvent});
+        EXPECT_EQ(holder->GetNodeReference("transform"), target.GetPointer());
+    }
+    EXPECT_EQ(target->GetScene(), nullptr);
+    EXPECT_EQ(holder->GetScene(), nullptr);
+    EXPECT_EQ(holder->GetNodeReference("transform"), nullptr);
+    EXPECT_STREQ(holder->GetNodeReferenceID("transform"), target->GetID());
+    // The observed node dies before the node that observed it: nothing dangles.
+    vtkNew<vtkMRMLScene> scene;
+    scene->AddNode(target);
+    scene->AddNode(holder);
+    ASSERT_EQ(holder->GetNodeReference("transform"), target.GetPointer());
+    scene->RemoveNode(target);
+    target = nullptr;
+    EXPECT_EQ(holder->GetNodeReference("transform"), nullptr);
+    scene->RemoveNode(holder);
+    holder = nullptr;
+}
