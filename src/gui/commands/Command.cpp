@@ -16,6 +16,7 @@
 #include <pmmsg/Message.h>
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
+#include <vexil/UtilityBox.h>
 
 #include <QCoreApplication>
 #include <QKeySequence>
@@ -209,8 +210,11 @@ std::string Command::validate_simmodule(const char* name)
     SimModule* active = SimModuleController::instance()->active_simmodule();
     std::string previous = active ? active->name() : std::string();
     const std::string wanted = name ? name : "";
-    if (previous != wanted)
-        do_command(GuiCmd, "Gui.activate_simmodule('%s')", wanted.c_str());
+    if (previous != wanted) {
+        // A name with quotes must stay one string argument.
+        const std::string escaped = Vexil::UtilityBox::escaped_char_from_utf8(wanted.c_str());
+        do_command(GuiCmd, "Gui.activate_simmodule('%s')", escaped.c_str());
+    }
     return previous;
 }
 

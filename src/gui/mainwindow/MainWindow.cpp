@@ -210,6 +210,9 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
 
 MainWindow::~MainWindow()
 {
+    // The document area outlives this body and still reports activations while its
+    // windows go; they must not reach a half-destroyed main window.
+    QObject::disconnect(d->mdiArea, nullptr, this, nullptr);
     d->entitySelectionConnection.disconnect();
     d->entitySelection.reset();
     d->statusObserver.reset();

@@ -49,4 +49,52 @@ inline int parseFlag(const char* value)
     return std::atoi(value) != 0 ? 1 : 0;
 }
 
+// An item of a ";"-separated list (with "key:value" items) written into one attribute:
+// "%", ";" and ":" are percent-escaped so that an item holding them stays one item.
+inline std::string escapeListItem(const std::string& item)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(item.size());
+    for (unsigned char c : item) {
+        if (c == '%' || c == ';' || c == ':') {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+// The inverse of escapeListItem; a "%" not followed by two hex digits stays as it is.
+inline std::string unescapeListItem(const std::string& item)
+{
+    auto hexValue = [](char c) {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        return -1;
+    };
+    std::string out;
+    out.reserve(item.size());
+    for (size_t i = 0; i < item.size(); ++i) {
+        if (item[i] == '%' && i + 2 < item.size()) {
+            const int hi = hexValue(item[i + 1]);
+            const int lo = hexValue(item[i + 2]);
+            if (hi >= 0 && lo >= 0) {
+                out += static_cast<char>(hi * 16 + lo);
+                i += 2;
+                continue;
+            }
+        }
+        out += item[i];
+    }
+    return out;
+}
+
 } // namespace mrmlxml

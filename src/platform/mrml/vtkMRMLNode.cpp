@@ -111,21 +111,88 @@ void vtkMRMLNode::PrintSelf(ostream& os, vtkIndent indent)
             os << indent << "Reference " << r.first << ": " << ref.id << "\n";
 }
 
+// Line breaks and tabs go as character references (a parser would turn them raw into
+// blanks).  XML 1.0 has no way at all to carry the other control characters: each goes as
+// the reference to a private-use character, U+E000 plus its code, which the decoder maps
+// back.
 std::string vtkMRMLNode::XMLAttributeEncodeString(const std::string& value)
 {
+    static const char hex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(value.size());
     for (char c : value) {
+        const unsigned char u = static_cast<unsigned char>(c);
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
-        default: out += c;
+        case '\t': out += "&#9;"; break;
+        case '\n': out += "&#10;"; break;
+        case '\r': out += "&#13;"; break;
+        default:
+            if (u < 0x20) {
+                out += "&#xE0";
+                out += hex[u >> 4];
+                out += hex[u & 15];
+                out += ';';
+            } else {
+                out += c;
+            }
         }
     }
     return out;
 }
+
+namespace {
+void appendUtf8(std::string& out, unsigned long cp)
+{
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// "&#N;" or "&#xH;" at `i`: its length, and the code point in `cp`; 0 when there is none.
+size_t charReference(const std::string& value, size_t i, unsigned long& cp)
+{
+    if (value.compare(i, 2, "&#") != 0)
+        return 0;
+    size_t p = i + 2;
+    const bool hexForm = p < value.size() && (value[p] == 'x' || value[p] == 'X');
+    if (hexForm)
+        ++p;
+    const size_t digitsStart = p;
+    cp = 0;
+    for (; p < value.size() && p - digitsStart < 8; ++p) {
+        const char c = value[p];
+        int digit = -1;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (hexForm && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (hexForm && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        if (digit < 0)
+            break;
+        cp = cp * (hexForm ? 16 : 10) + static_cast<unsigned long>(digit);
+    }
+    if (p == digitsStart || p >= value.size() || value[p] != ';' || cp > 0x10FFFF)
+        return 0;
+    return p + 1 - i;
+}
+} // namespace
 
 std::string vtkMRMLNode::XMLAttributeDecodeString(const std::string& value)
 {
@@ -143,6 +210,17 @@ std::string vtkMRMLNode::XMLAttributeDecodeString(const std::string& value)
                     i += len - 1;
                     replaced = true;
                     break;
+                }
+            }
+            unsigned long cp = 0;
+            if (!replaced) {
+                if (const size_t len = charReference(value, i, cp)) {
+                    if (cp >= 0xE000 && cp < 0xE020)
+                        out += static_cast<char>(cp - 0xE000);
+                    else
+                        appendUtf8(out, cp);
+                    i += len - 1;
+                    replaced = true;
                 }
             }
         }

@@ -1,5 +1,7 @@
 #include "vtkMRMLSelectionNode.h"
 
+#include "MRMLXMLHelpers.h"
+
 #include <vtkCommand.h>
 #include <vtkObjectFactory.h>
 
@@ -28,6 +30,14 @@ std::vector<std::string> splitOn(const std::string& s, char sep)
         start = end + 1;
     }
     return parts;
+}
+
+std::vector<std::string> splitItems(const char* value)
+{
+    std::vector<std::string> items = splitOn(value, ';');
+    for (std::string& item : items)
+        item = mrmlxml::unescapeListItem(item);
+    return items;
 }
 
 } // namespace
@@ -164,17 +174,18 @@ void vtkMRMLSelectionNode::ReadXMLAttributes(const char** atts)
         if (name == "activePlaceNodeClassName") {
             SetActivePlaceNodeClassName(value);
         } else if (name == "placeNodeClassNames") {
-            classes = splitOn(value, ';');
+            classes = splitItems(value);
             haveList = true;
         } else if (name == "placeNodeResources") {
-            resources = splitOn(value, ';');
+            resources = splitItems(value);
         } else if (name == "placeNodeIconNames") {
-            icons = splitOn(value, ';');
+            icons = splitItems(value);
         } else if (name == "units") {
             for (const std::string& pair : splitOn(value, ';')) {
                 size_t colon = pair.find(':');
                 if (colon != std::string::npos)
-                    SetUnitNodeID(pair.substr(0, colon).c_str(), pair.substr(colon + 1).c_str());
+                    SetUnitNodeID(mrmlxml::unescapeListItem(pair.substr(0, colon)).c_str(),
+                                  mrmlxml::unescapeListItem(pair.substr(colon + 1)).c_str());
             }
         }
     }
@@ -195,12 +206,12 @@ void vtkMRMLSelectionNode::WriteXML(ostream& of, int indent)
     std::string classes, resources, icons, units;
     for (size_t i = 0; i < PlaceNodes.size(); ++i) {
         const char* sep = i ? ";" : "";
-        classes += sep + PlaceNodes[i].className;
-        resources += sep + PlaceNodes[i].resource;
-        icons += sep + PlaceNodes[i].iconName;
+        classes += sep + mrmlxml::escapeListItem(PlaceNodes[i].className);
+        resources += sep + mrmlxml::escapeListItem(PlaceNodes[i].resource);
+        icons += sep + mrmlxml::escapeListItem(PlaceNodes[i].iconName);
     }
     for (const auto& u : UnitNodeIDs)
-        units += u.first + ":" + u.second + ";";
+        units += mrmlxml::escapeListItem(u.first) + ":" + mrmlxml::escapeListItem(u.second) + ";";
     if (!PlaceNodes.empty()) {
         of << " placeNodeClassNames=\"" << XMLAttributeEncodeString(classes) << "\"";
         of << " placeNodeResources=\"" << XMLAttributeEncodeString(resources) << "\"";

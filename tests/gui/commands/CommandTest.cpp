@@ -294,6 +294,12 @@ TEST_F(Commands, ValidateSimmoduleWithoutAnActiveModuleActivatesTheWantedOne)
     EXPECT_EQ(Gui::Command::validate_simmodule("FemWorkbench"), "");
     EXPECT_EQ(activated, "FemWorkbench");
     EXPECT_TRUE(lineSent("runString Gui.activate_simmodule('FemWorkbench')"));
+
+    // Quotes in the name stay inside the one argument.
+    activated.clear();
+    EXPECT_EQ(Gui::Command::validate_simmodule("Fem'); Gui.quit('"), "");
+    EXPECT_EQ(activated, "Fem'); Gui.quit('");
+    EXPECT_TRUE(lineSent("runString Gui.activate_simmodule('Fem\\'); Gui.quit(\\'')"));
     pmMsg::InterpreterSingleton::Instance().clearGuiHandlers();
 }
 

@@ -446,3 +446,31 @@ TEST_F(MainWindowTest, UnitSettingsReachTheUnitsTheLabelAndEveryProject)
     prefs->set(Vexil::PM_AXES_SIZE, 7, true);
     EXPECT_EQ(units->systemUnits(), QStringLiteral("MMKS"));
 }
+
+TEST_F(MainWindowTest, TeardownDoesNotReachTheWindowThroughItsDocumentArea)
+{
+    Gui::MainWindow& mw = build();
+    mw.addWindow(new Gui::MDIWindow(nullptr, nullptr));
+    mw.addWindow(new Gui::MDIWindow(nullptr, nullptr));
+    mw.show();
+    QApplication::setActiveWindow(&mw);
+    mw.mdiArea()->setActiveSubWindow(mw.mdiArea()->subWindowList().first());
+    QTest::qWait(50);
+
+    // The document area reports activations while its windows go: by then the main
+    // window must no longer listen.
+    QObject* const asObject = &mw;
+    QMdiArea* const area = mw.mdiArea();
+    int reportsToTheWindow = 0;
+    int reports = 0;
+    QObject::connect(area, &QMdiArea::subWindowActivated, [&](QMdiSubWindow*) {
+        if (Gui::MainWindow::get_main_window_inst())
+            return;
+        ++reports;
+        if (QObject::disconnect(area, SIGNAL(subWindowActivated(QMdiSubWindow*)), asObject, nullptr))
+            ++reportsToTheWindow;
+    });
+    window.reset();
+    EXPECT_GT(reports, 0);
+    EXPECT_EQ(reportsToTheWindow, 0);
+}

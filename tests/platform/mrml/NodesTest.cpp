@@ -15,6 +15,8 @@
 #include <vtkNew.h>
 #include <vtkObjectFactory.h>
 
+#include <QXmlStreamReader>
+
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -145,6 +147,62 @@ TEST(MRMLNode, XMLAttributesRoundTripWithEscaping)
               (std::vector<double>{0.1, -2.5e-7, 1.0 / 3.0}));
     EXPECT_STREQ(copy->GetNodeReferenceID("display"), "vtkMRMLDisplayNode 7");
     EXPECT_EQ(writeXML(copy), xml);
+}
+
+TEST(MRMLNode, EveryStringRoundTripsThroughWellFormedXML)
+{
+    std::string everyByte;
+    for (int c = 0; c < 128; ++c)
+        everyByte += static_cast<char>(c);
+    const std::string samples[] = {
+        "line1\nline2\r\n\tindented",
+        std::string("bell\x07 nul") + '\0' + "end\x1f",
+        "looks encoded: &#10; &#xE001; &amp;",
+        "private use \xEE\x80\x81 and \xE6\xA8\xA1\xE5\x9E\x8B",
+        everyByte,
+    };
+    for (const std::string& value : samples) {
+        const std::string encoded = vtkMRMLNode::XMLAttributeEncodeString(value);
+        EXPECT_EQ(vtkMRMLNode::XMLAttributeDecodeString(encoded), value) << encoded;
+        QXmlStreamReader xml(QByteArray::fromStdString("<node a=\"" + encoded + "\"/>"));
+        QString parsed;
+        while (!xml.atEnd()) {
+            if (xml.readNext() == QXmlStreamReader::StartElement)
+                parsed = xml.attributes().value(QLatin1String("a")).toString();
+        }
+        EXPECT_FALSE(xml.hasError()) << encoded << ": " << xml.errorString().toStdString();
+        // A standard parser gets line breaks and tabs back as they were, not as blanks.
+        if (value == samples[0]) {
+            EXPECT_EQ(parsed.toStdString(), value);
+        }
+    }
+
+    vtkNew<vtkMRMLViewNode> node;
+    node->SetName("two\nlines\tand a \x01");
+    node->SetDescription(samples[2].c_str());
+    vtkNew<vtkMRMLViewNode> copy;
+    readXML(copy, writeXML(node));
+    EXPECT_STREQ(copy->GetName(), "two\nlines\tand a \x01");
+    EXPECT_EQ(copy->GetDescription(), samples[2]);
+}
+
+TEST(MRMLSelectionNode, SeparatorsInsideListEntriesRoundTrip)
+{
+    vtkNew<vtkMRMLSelectionNode> selection;
+    selection->AddNewPlaceNodeClassNameToList("A", "C:/icons;old/a.png", "Fiducial:1");
+    selection->AddNewPlaceNodeClassNameToList("B%20", "b.png", "Ruler");
+    selection->SetUnitNodeID("length", "vtkMRMLUnitNode:mm;1");
+    selection->SetUnitNodeID("time", "vtkMRMLUnitNodeTime");
+    vtkNew<vtkMRMLSelectionNode> copy;
+    readXML(copy, writeXML(selection));
+    ASSERT_EQ(copy->GetNumberOfPlaceNodeClassNamesInList(), 2);
+    EXPECT_EQ(copy->GetPlaceNodeResourceByIndex(0), "C:/icons;old/a.png");
+    EXPECT_EQ(copy->GetPlaceNodeIconNameByIndex(0), "Fiducial:1");
+    EXPECT_EQ(copy->GetPlaceNodeClassNameByIndex(1), "B%20");
+    EXPECT_EQ(copy->GetPlaceNodeResourceByIndex(1), "b.png");
+    EXPECT_EQ(copy->GetPlaceNodeIconNameByIndex(1), "Ruler");
+    EXPECT_STREQ(copy->GetUnitNodeID("length"), "vtkMRMLUnitNode:mm;1");
+    EXPECT_STREQ(copy->GetUnitNodeID("time"), "vtkMRMLUnitNodeTime");
 }
 
 TEST(MRMLNode, TransformMatrixAndSelectionListSurviveXML)
