@@ -13,7 +13,8 @@ Options parseOptions(int argc, char** argv)
             o.hidden = true;
         }
         else if (i > 0 && (std::strcmp(arg, "--screenshot") == 0 || std::strcmp(arg, "--log") == 0)) {
-            if (i + 1 >= argc) {
+            // An empty name would be accepted here and fail only at the end (or never).
+            if (i + 1 >= argc || !argv[i + 1][0]) {
                 o.error = std::string(arg) + " needs a file name";
                 break;
             }

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFile>
 #include <QPixmap>
+#include <QSaveFile>
 #include <QTimer>
 #include <QWidget>
 
@@ -38,7 +40,9 @@ void poll()
     if (window) {
         QTimer::singleShot(SettleMs, [] {
             if (QWidget* w = runningMainWindow()) {
-                taken = w->grab().save(QString::fromLocal8Bit(target.c_str()), "PNG");
+                // Through a temporary file: a failed write leaves no empty or partial PNG.
+                QSaveFile file(QFile::decodeName(target.c_str()));
+                taken = file.open(QIODevice::WriteOnly) && w->grab().save(&file, "PNG") && file.commit();
                 if (!taken)
                     std::fprintf(stderr, "pelmora: cannot write %s\n", target.c_str());
             }

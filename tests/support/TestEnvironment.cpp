@@ -8,6 +8,8 @@
 
 #include <cstdlib>
 
+#include <sys/stat.h>
+
 namespace PelmoraTest {
 
 namespace {
@@ -23,14 +25,31 @@ QString homeDir()
     return homeHolder() ? homeHolder()->path() : QString();
 }
 
+namespace {
+// Runs at exit after the singletons made during the tests are gone (they were made
+// after this was registered), so that no late writer recreates part of the folder.
+void removeHome()
+{
+    if (QTemporaryDir* dir = homeHolder())
+        QDir(dir->path()).removeRecursively();
+}
+} // namespace
+
 void isolateEnvironment()
 {
     if (!homeHolder()) {
         homeHolder() = new QTemporaryDir(QDir::tempPath() + "/pelmora-test-XXXXXX");
-        // Left for the process' end on purpose: static destruction order would
-        // otherwise remove it under late writers.
+        homeHolder()->setAutoRemove(false);
+        std::atexit(removeHome);
     }
     const QByteArray home = homeHolder()->path().toLocal8Bit();
+    // Temporary files and the single-instance socket of this process and the programs
+    // it starts stay apart from any other run on the machine.
+    QDir().mkpath(homeHolder()->path() + "/tmp");
+    QDir().mkpath(homeHolder()->path() + "/runtime");
+    ::chmod((home + "/runtime").constData(), 0700);
+    setenv("TMPDIR", (home + "/tmp").constData(), 1);
+    setenv("XDG_RUNTIME_DIR", (home + "/runtime").constData(), 1);
     setenv("HOME", home.constData(), 1);
     setenv("XDG_CONFIG_HOME", (home + "/.config").constData(), 1);
     setenv("XDG_DATA_HOME", (home + "/.local/share").constData(), 1);

@@ -3,11 +3,14 @@
 
 #include <support/TestEnvironment.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -77,8 +80,8 @@ TEST_F(Startup, HiddenHostStartsAndShutsDownCleanly)
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(r.exitCode, 0) << r.log.toStdString();
     EXPECT_TRUE(r.log.contains("[Msg] PELMORA 2.1, build 6689\n")) << r.log.toStdString();
-    EXPECT_TRUE(r.log.contains("Local server 'pelmora_server' started")
-                || r.log.contains("Local server 'pelmora_server' failed to start"));
+    // Its own runtime folder: no other instance on the machine is in the way.
+    EXPECT_TRUE(r.log.contains("Local server 'pelmora_server' started")) << r.log.toStdString();
     EXPECT_TRUE(r.log.contains("[Log] Finish: Event loop left\n"));
     // Teardown runs after the loop, in order.
     const int finish = r.log.indexOf("Finish: Event loop left");
@@ -101,11 +104,60 @@ TEST_F(Startup, HostWritesAScreenshotOfTheMainWindow)
 
 TEST_F(Startup, HostRefusesAnOptionWithoutItsFile)
 {
+    const QStringList cases[] = {{"--log"}, {"--screenshot", ""}, {"--log", ""}};
+    for (const QStringList& args : cases) {
+        QProcess p;
+        p.start(PELMORA_HOST, args);
+        ASSERT_TRUE(p.waitForFinished(30000)) << args.join(' ').toStdString();
+        EXPECT_EQ(p.exitCode(), 2);
+        EXPECT_TRUE(p.readAllStandardError().contains((args.front() + " needs a file name").toUtf8()));
+        if (p.state() != QProcess::NotRunning)
+            p.kill();
+    }
+}
+
+TEST_F(Startup, FailedScreenshotLeavesTheFileThatWasThere)
+{
+    const QString shot = dir.filePath("shot.png");
+    {
+        QFile old(shot);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("previous picture");
+    }
+    // Files may grow to 2 KiB only: the PNG cannot be written whole.
     QProcess p;
-    p.start(PELMORA_HOST, {"--log"});
-    ASSERT_TRUE(p.waitForFinished(30000));
-    EXPECT_EQ(p.exitCode(), 2);
-    EXPECT_TRUE(p.readAllStandardError().contains("--log needs a file name"));
+    p.start("/bin/sh", {"-c", "ulimit -f 4; trap '' XFSZ; exec \"$0\" --screenshot \"$1\"", PELMORA_HOST, shot});
+    ASSERT_TRUE(p.waitForFinished(90000));
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(p.readAllStandardError().contains("cannot write"));
+    QFile kept(shot);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("previous picture"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"shot.png"});
+}
+
+TEST(TestIsolation, EachProcessHasPrivateTemporaryAndRuntimeFoldersRemovedAtExit)
+{
+    const QString home = PelmoraTest::homeDir();
+    ASSERT_FALSE(home.isEmpty());
+    EXPECT_TRUE(QDir::tempPath().startsWith(home)) << QDir::tempPath().toStdString();
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    EXPECT_TRUE(runtime.startsWith(home)) << runtime.toStdString();
+    EXPECT_EQ(QFileInfo(runtime).permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
+                                                  | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther),
+              QFile::Permissions());
+
+    // A run of this program leaves nothing in the temporary folder it was given.
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    QProcess self;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TMPDIR", tmp.path());
+    self.setProcessEnvironment(env);
+    self.start(QCoreApplication::applicationFilePath(), {"--gtest_list_tests"});
+    ASSERT_TRUE(self.waitForFinished(30000));
+    EXPECT_EQ(self.exitCode(), 0);
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
 }
 
 TEST_F(Startup, EnvironmentSearchPathsAndTitle)
