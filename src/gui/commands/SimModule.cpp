@@ -7,6 +7,7 @@
 #include "mainwindow/MenuCoordinator.h"
 #include "mainwindow/MenuItem.h"
 #include "mainwindow/ToolBarGadget.h"
+#include "selection/TreeSelectionSingleton.h"
 
 #include <obj/Application.h>
 #include <vexil/Exception.h>
@@ -26,10 +27,10 @@ VEXIL_TYPESYSTEM_SOURCE(Gui::TestSimModule, Gui::SimModule)
 
 namespace {
 
-// Project objects selected in the tree, in any project.
+// Project objects selected in the tree (of the current project).
 std::size_t selectedProjectObjects()
 {
-    return 0;
+    return TreeSelectionSingleton::instance().get_num_objects_of_type(Obj::ProjectObject::getClassTypeId());
 }
 
 MenuItem* submenu(MenuItem* parent, const char* title)

@@ -1,11 +1,11 @@
 #pragma once
-// The "Project Explorer" dock panel.  For now it shows the root item only.
+// The "Project Explorer" dock panel: the project tree and nothing else.
 
 #include "mainwindow/DockingWindowMediator.h"
 
-class QTreeWidget;
-
 namespace Gui {
+
+class TreeWidget;
 
 class PELMORAGUI_EXPORT TreeDockWidget : public DockingWindow
 {
@@ -13,10 +13,10 @@ class PELMORAGUI_EXPORT TreeDockWidget : public DockingWindow
 public:
     TreeDockWidget(GuiProject* project, QWidget* parent);
     ~TreeDockWidget() override;
-    QTreeWidget* treeWidget() const { return tree; }
+    TreeWidget* treeWidget() const { return tree; }
 
 private:
-    QTreeWidget* tree;
+    TreeWidget* tree;
 };
 
 } // namespace Gui

@@ -1,0 +1,406 @@
+#include "ProjectItem.h"
+
+#include "core/GuiProject.h"
+#include "core/qPelmoraApplication.h"
+#include "selection/ProjectObjectItem.h"
+#include "selection/TreeSelectionSingleton.h"
+#include "selection/TreeWidget.h"
+#include "visualization/ViewFeeder.h"
+
+#include <obj/Project.h>
+#include <vexil/MsgConsole.h>
+
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+
+#include <algorithm>
+
+using namespace Gui;
+
+ProjectItem::ProjectItem(TreeWidget* treeWidget, GuiProject* project, ViewFeederProject* feeder,
+                         QTreeWidgetItem* parent)
+    : QTreeWidgetItem(parent, ItemType), tree(treeWidget), guiProject(project), projectFeeder(feeder)
+{
+    setFlags(flags() | Qt::ItemIsEditable | Qt::ItemIsEnabled);
+    if (!guiProject)
+        return;
+    GuiProject& g = *guiProject;
+    using Feeder = const ViewFeederProjectObject&;
+    connections.emplace_back(g.signal_new_object.connect([this](Feeder f) { slot_create_object(f); }));
+    connections.emplace_back(g.signal_delete_object.connect([this](Feeder f) { slot_delete_object(f); }));
+    connections.emplace_back(g.signal_change_object.connect(
+        [this](Feeder f, const Obj::Property& p) { slot_change_object(f, p); }));
+    connections.emplace_back(g.signal_relabel_object.connect([this](Feeder f) { slot_rename_object(f); }));
+    connections.emplace_back(g.signal_activate_object.connect([this](Feeder f) { slot_activate_object(f); }));
+    connections.emplace_back(g.signal_in_edit.connect([this](Feeder f) { slot_in_edit(f); }));
+    connections.emplace_back(g.signal_reset_edit.connect([this](Feeder f) { slot_reset_edit(f); }));
+    connections.emplace_back(g.signal_highlight_object.connect(
+        [this](Feeder f, const HighlightMode& m, bool on) { slot_highlight_object(f, m, on); }));
+    connections.emplace_back(g.signal_expand_object.connect(
+        [this](Feeder f, const TreeItemMode& m) { slot_expand_object(f, m); }));
+}
+
+ProjectItem::~ProjectItem()
+{
+    connections.clear();
+    // Out of the view first, then the object items, while this item is still whole.
+    if (QTreeWidgetItem* p = parent())
+        p->removeChild(this);
+    const QList<QTreeWidgetItem*> children = takeChildren();
+    qDeleteAll(children);
+    objectItems.clear();
+    selectedItems.clear();
+    if (tree)
+        tree->forgetItem(this);
+}
+
+ProjectObjectItem* ProjectItem::object_item(unsigned int id) const
+{
+    const auto it = objectItems.find(id);
+    return it == objectItems.end() ? nullptr : it->second;
+}
+
+ProjectObjectItem* ProjectItem::item_of(const ViewFeederProjectObject& feeder) const
+{
+    Obj::ProjectObject* object = feeder.get_object();
+    return object ? object_item(object->getObjectId()) : nullptr;
+}
+
+void ProjectItem::note_selected(ProjectObjectItem* item, bool on)
+{
+    item->selected = on;
+    if (on) {
+        selectedItems[item->keyId] = item;
+    } else {
+        const auto it = selectedItems.find(item->keyId);
+        if (it != selectedItems.end() && it->second == item)
+            selectedItems.erase(it);
+    }
+}
+
+void ProjectItem::item_destroyed(ProjectObjectItem* item)
+{
+    const auto it = objectItems.find(item->keyId);
+    if (it != objectItems.end() && it->second == item)
+        objectItems.erase(it);
+    const auto sel = selectedItems.find(item->keyId);
+    if (sel != selectedItems.end() && sel->second == item)
+        selectedItems.erase(sel);
+}
+
+// ---------------------------------------------------------------------------------------
+// Selection
+
+void ProjectItem::clearSelection()
+{
+    QTreeWidget* view = treeWidget();
+    if (!view || !tree)
+        return;
+    QList<QTreeWidgetItem*> items;
+    for (const auto& entry : selectedItems) {
+        if (entry.second->treeWidget())
+            items.append(entry.second);
+    }
+    const bool was = view->blockSignals(true);
+    tree->setItemsSelected(items, false);
+    view->blockSignals(was);
+}
+
+void ProjectItem::setItemSelected(unsigned int id, bool on)
+{
+    ProjectObjectItem* item = object_item(id);
+    if (item && item->treeWidget())
+        item->setSelected(on);
+}
+
+void ProjectItem::selectItems()
+{
+    Obj::Project* project = guiProject ? guiProject->get_project() : nullptr;
+    if (!project || !tree)
+        return;
+    std::map<unsigned int, ProjectObjectItem*> wanted;
+    for (const SelObj& sel : TreeSelectionSingleton::instance().get_selection(project->get_name())) {
+        if (!sel.object)
+            continue;
+        ProjectObjectItem* item = object_item(sel.object->getObjectId());
+        if (item && item->feeder && item->feeder->get_object() == sel.object && item->treeWidget())
+            wanted[item->keyId] = item;
+    }
+    QList<QTreeWidgetItem*> on;
+    QList<QTreeWidgetItem*> off;
+    for (const auto& entry : wanted) {
+        if (!entry.second->selected)
+            on.append(entry.second);
+    }
+    for (const auto& entry : selectedItems) {
+        if (!wanted.count(entry.first) && entry.second->treeWidget())
+            off.append(entry.second);
+    }
+    tree->setItemsSelected(on, true);
+    tree->setItemsSelected(off, false);
+}
+
+void ProjectItem::updateSelection()
+{
+    if (!guiProject)
+        return;
+    Obj::Project* project = guiProject->get_project();
+    if (!project)
+        return;
+    std::vector<Obj::ProjectObject*> objects;
+    objects.reserve(selectedItems.size());
+    for (const auto& entry : selectedItems) {
+        ProjectObjectItem* item = entry.second;
+        if (item->treeWidget() && item->feeder && item->feeder->get_object())
+            objects.push_back(item->feeder->get_object());
+    }
+    TreeSelectionSingleton& selection = TreeSelectionSingleton::instance();
+    selection.set_selection(project->get_name(), objects);
+    if (objects.empty() && isSelected()) {
+        selection.set_project_selection(project->get_name(), project);
+    } else if (objects.size() == 1) {
+        qPelmoraApplication* app = qPelmoraApplication::application();
+        if (app && app->get_current_project() == guiProject) {
+            if (auto* feeder = dynamic_cast<ViewFeederProjectObject*>(guiProject->get_view_feeder(objects.front()))) {
+                feeder->show_and_hide({});
+                feeder->updateCanSelect();
+            }
+        }
+    }
+}
+
+void ProjectItem::testStatus()
+{
+    for (const auto& entry : objectItems)
+        entry.second->testStatus();
+}
+
+void ProjectItem::setData(int column, int role, const QVariant& value)
+{
+    if (role == Qt::EditRole && guiProject) {
+        if (Obj::Project* project = guiProject->get_project())
+            project->OnUpdateLabel(value.toString().toUtf8().constData());
+    }
+    QTreeWidgetItem::setData(column, role, value);
+}
+
+// ---------------------------------------------------------------------------------------
+// The GUI project's signals
+
+void ProjectItem::slot_create_object(const ViewFeederProjectObject& feeder)
+{
+    Obj::ProjectObject* object = feeder.get_object();
+    if (!object)
+        return;
+    const unsigned int id = object->getObjectId();
+    if (objectItems.count(id)) {
+        Vexil::MsgConsoleSingleton::Instance().Warning(
+            "ProjectItem::slot_create_object(): Cannot add view provider twice.\n");
+        return;
+    }
+    auto* item = new ProjectObjectItem(const_cast<ViewFeederProjectObject*>(&feeder), this);
+    item->keyId = id;
+    item->setIcon(0, feeder.getIcon());
+    item->setText(0, QString::fromUtf8(object->get_label()));
+    objectItems[id] = item;
+
+    const eTreeOrderType order = feeder.getTreeOrder();
+    if (order == 0)
+        return;
+    const int count = childCount();
+    for (int i = 0; i < count; ++i) {
+        QTreeWidgetItem* sibling = child(i);
+        if (sibling == item)
+            break;
+        if (sibling->type() != ProjectObjectItem::ItemType)
+            continue;
+        ViewFeederProjectObject* other = static_cast<ProjectObjectItem*>(sibling)->feeder;
+        const eTreeOrderType otherOrder = other ? other->getTreeOrder() : 0;
+        if (otherOrder != 0 && otherOrder > order) {
+            takeChild(indexOfChild(item));
+            insertChild(i, item);
+            break;
+        }
+    }
+}
+
+std::vector<ProjectObjectItem*> ProjectItem::findParentItems(ProjectObjectItem* item) const
+{
+    std::vector<ProjectObjectItem*> result;
+    Obj::ProjectObject* object = item->feeder ? item->feeder->get_object() : nullptr;
+    if (!object || !guiProject)
+        return result;
+    for (Obj::ProjectObject* linked : object->get_linked_objects()) {
+        auto* feeder = dynamic_cast<ViewFeederProjectObject*>(guiProject->get_view_feeder(linked));
+        if (!feeder)
+            continue;
+        const auto claimed = feeder->claim_descendants();
+        if (std::find(claimed.begin(), claimed.end(), object) == claimed.end())
+            continue;
+        if (ProjectObjectItem* parentItem = object_item(linked->getObjectId()))
+            result.push_back(parentItem);
+    }
+    return result;
+}
+
+void ProjectItem::slot_delete_object(const ViewFeederProjectObject& feeder)
+{
+    ProjectObjectItem* item = item_of(feeder);
+    if (!item)
+        return;
+    const QList<QTreeWidgetItem*> children = item->takeChildren();
+    QList<QTreeWidgetItem*> orphans;
+    for (QTreeWidgetItem* child : children) {
+        bool adopted = false;
+        if (child->type() == ProjectObjectItem::ItemType) {
+            for (ProjectObjectItem* claimer : findParentItems(static_cast<ProjectObjectItem*>(child))) {
+                if (claimer != item) {
+                    claimer->addChild(child);
+                    adopted = true;
+                    break;
+                }
+            }
+        }
+        if (!adopted)
+            orphans.append(child);
+    }
+    addChildren(orphans);
+    delete item;   // takes itself out of its parent and its entry
+}
+
+void ProjectItem::slot_change_object(const ViewFeederProjectObject& feeder, const Obj::Property&)
+{
+    auto& console = Vexil::MsgConsoleSingleton::Instance();
+    Obj::ProjectObject* object = feeder.get_object();
+    ProjectObjectItem* item = item_of(feeder);
+    if (!item) {
+        console.Warning("Gui::ProjectItem::slot_change_object(): Cannot find the object tree item.\n");
+        return;
+    }
+    std::vector<QTreeWidgetItem*> claimed;
+    for (Obj::ProjectObject* descendant : feeder.claim_descendants()) {
+        if (!descendant)
+            continue;
+        const unsigned int id = descendant->getObjectId();
+        if (id == 0) {
+            console.Warning("Gui::ProjectItem::slot_change_object(): no internal name for the unknown object %s(%i).\n",
+                            descendant->get_label(), int(id));
+            continue;
+        }
+        ProjectObjectItem* childItem = object_item(id);
+        if (!childItem) {
+            console.Warning("Gui::ProjectItem::slot_change_object(): Cannot find unknown object %s(%i).\n",
+                            descendant->get_label(), int(id));
+            continue;
+        }
+        claimed.push_back(childItem);
+        QTreeWidgetItem* currentParent = childItem->parent();
+        if (!currentParent || currentParent == item)
+            continue;
+        if (childItem == item) {
+            console.Warning("Gui::ProjectItem::slot_change_object(): Object reference same to itself.\n");
+            continue;
+        }
+        currentParent->removeChild(childItem);
+        item->addChild(childItem);
+    }
+    if (item->childCount() > 0) {
+        QList<QTreeWidgetItem*> unclaimed;
+        for (int i = 0; i < item->childCount(); ++i) {
+            QTreeWidgetItem* c = item->child(i);
+            if (std::find(claimed.begin(), claimed.end(), c) == claimed.end())
+                unclaimed.append(c);
+        }
+        for (QTreeWidgetItem* c : unclaimed)
+            item->removeChild(c);
+        addChildren(unclaimed);
+    }
+    if (object)
+        item->setText(0, QString::fromUtf8(object->get_label()));
+}
+
+void ProjectItem::slot_rename_object(const ViewFeederProjectObject& feeder)
+{
+    // The entry under the object's id is the usual place; otherwise look through all.
+    Obj::ProjectObject* object = feeder.get_object();
+    if (object) {
+        ProjectObjectItem* item = object_item(object->getObjectId());
+        if (item && item->feeder == &feeder)
+            return;
+    }
+    for (auto it = objectItems.begin(); it != objectItems.end(); ++it) {
+        if (it->second->feeder != &feeder)
+            continue;
+        ProjectObjectItem* item = it->second;
+        objectItems.erase(it);
+        if (item->selected) {
+            selectedItems.erase(item->keyId);
+        }
+        item->keyId = object ? object->getObjectId() : 0;
+        objectItems[item->keyId] = item;
+        if (item->selected)
+            selectedItems[item->keyId] = item;
+        return;
+    }
+    Vexil::MsgConsoleSingleton::Instance().Warning("ProjectItem::slot_rename_object: Cannot rename unknown object.\n");
+}
+
+void ProjectItem::slot_activate_object(const ViewFeederProjectObject& feeder)
+{
+    ProjectObjectItem* active = item_of(feeder);
+    if (!active)
+        return;
+    for (const auto& entry : objectItems) {
+        QFont font = entry.second->font(0);
+        font.setWeight(entry.second == active ? 75 : 50);
+        entry.second->setFont(0, font);
+    }
+}
+
+void ProjectItem::slot_in_edit(const ViewFeederProjectObject& feeder)
+{
+    if (ProjectObjectItem* item = item_of(feeder))
+        item->setBackground(0, QBrush(Qt::yellow));
+}
+
+void ProjectItem::slot_reset_edit(const ViewFeederProjectObject& feeder)
+{
+    if (ProjectObjectItem* item = item_of(feeder))
+        item->setData(0, Qt::BackgroundRole, QVariant());
+}
+
+void ProjectItem::slot_highlight_object(const ViewFeederProjectObject& feeder, const HighlightMode& mode, bool on)
+{
+    ProjectObjectItem* item = item_of(feeder);
+    if (!item)
+        return;
+    QFont font = item->font(0);
+    switch (mode) {
+    case Underlined: font.setUnderline(on); break;
+    case Italic: font.setItalic(on); break;
+    case Overlined: font.setOverline(on); break;
+    case Bold: font.setWeight(on ? 75 : 50); break;
+    case Blue:
+        if (on)
+            item->setBackground(0, QBrush(QColor(200, 200, 255, 255)));
+        else
+            item->setData(0, Qt::BackgroundRole, QVariant());
+        break;
+    default: break;
+    }
+    item->setFont(0, font);
+}
+
+void ProjectItem::slot_expand_object(const ViewFeederProjectObject& feeder, const TreeItemMode& mode)
+{
+    ProjectObjectItem* item = item_of(feeder);
+    if (!item || !item->treeWidget())
+        return;
+    switch (mode) {
+    case ExpandItem: item->setExpanded(true); break;
+    case CollapseItem: item->setExpanded(false); break;
+    case ToggleItem: item->setExpanded(!item->isExpanded()); break;
+    default: break;
+    }
+}

@@ -1,0 +1,76 @@
+#pragma once
+// The tree item of one GUI project: follows the project's nine object signals, keeps one
+// object item per object id, and carries the project's selection between the tree and
+// the tree selection.
+
+#include "PelmoraGuiExport.h"
+#include "core/ObjectModes.h"
+
+#include <boost/signals2/connection.hpp>
+
+#include <QTreeWidgetItem>
+
+#include <map>
+#include <vector>
+
+namespace Obj { class ProjectObject; class Property; }
+
+namespace Gui {
+
+class GuiProject;
+class ProjectObjectItem;
+class TreeWidget;
+class ViewFeederProject;
+class ViewFeederProjectObject;
+
+class PELMORAGUI_EXPORT ProjectItem : public QTreeWidgetItem
+{
+public:
+    enum { ItemType = 1000 };
+
+    ProjectItem(TreeWidget* tree, GuiProject* guiProject, ViewFeederProject* projectFeeder, QTreeWidgetItem* parent);
+    ~ProjectItem() override;
+
+    GuiProject* get_gui_project() const { return guiProject; }
+    ViewFeederProject* get_project_feeder() const { return projectFeeder; }
+    ProjectObjectItem* object_item(unsigned int id) const;
+    std::size_t object_item_count() const { return objectItems.size(); }
+
+    // Selection, both ways.
+    void clearSelection();
+    void setItemSelected(unsigned int id, bool on);
+    void selectItems();
+    void updateSelection();
+    void testStatus();
+
+    void setData(int column, int role, const QVariant& value) override;
+
+    // The nine GUI project signals.
+    void slot_create_object(const ViewFeederProjectObject& feeder);
+    void slot_delete_object(const ViewFeederProjectObject& feeder);
+    void slot_change_object(const ViewFeederProjectObject& feeder, const Obj::Property& property);
+    void slot_rename_object(const ViewFeederProjectObject& feeder);
+    void slot_activate_object(const ViewFeederProjectObject& feeder);
+    void slot_in_edit(const ViewFeederProjectObject& feeder);
+    void slot_reset_edit(const ViewFeederProjectObject& feeder);
+    void slot_highlight_object(const ViewFeederProjectObject& feeder, const HighlightMode& mode, bool on);
+    void slot_expand_object(const ViewFeederProjectObject& feeder, const TreeItemMode& mode);
+
+private:
+    friend class ProjectObjectItem;
+    friend class TreeWidget;
+    ProjectObjectItem* item_of(const ViewFeederProjectObject& feeder) const;
+    std::vector<ProjectObjectItem*> findParentItems(ProjectObjectItem* item) const;
+    // Kept by the tree's selection-model listener; ordered by id like objectItems.
+    void note_selected(ProjectObjectItem* item, bool on);
+    void item_destroyed(ProjectObjectItem* item);
+
+    TreeWidget* tree;
+    GuiProject* guiProject;
+    ViewFeederProject* projectFeeder;
+    std::map<unsigned int, ProjectObjectItem*> objectItems;
+    std::map<unsigned int, ProjectObjectItem*> selectedItems;
+    std::vector<boost::signals2::scoped_connection> connections;
+};
+
+} // namespace Gui

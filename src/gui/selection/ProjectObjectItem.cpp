@@ -1,0 +1,188 @@
+#include "ProjectObjectItem.h"
+
+#include "mainwindow/MainWindow.h"
+#include "mainwindow/PictureFactory.h"
+#include "selection/ProjectItem.h"
+#include "selection/TreeWidget.h"
+#include "visualization/ViewFeeder.h"
+
+#include <obj/ObjectStatus.h>
+#include <obj/Project.h>
+#include <pmmsg/Message.h>
+
+#include <QApplication>
+#include <QIcon>
+#include <QPixmap>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QToolTip>
+
+#include <map>
+
+using namespace Gui;
+
+namespace {
+
+// 9 by 9 overlays, one per status bit.
+const char* const crossXpm[] = {"9 9 2 1", ". c None", "# c #000000", "##......#", ".##....##", "..##..##.",
+                                "...####..", "....##...", "...####..", "..##..##.", ".##....##", "##......#"};
+const char* const errorXpm[] = {"9 9 2 1", ". c None", "# c #ff0000", "...###...", "...###...", "...###...",
+                                "...###...", "...###...", ".........", ".........", "...###...", "...###..."};
+const char* const unknownXpm[] = {"9 9 2 1", ". c None", "# c #ffa500", "...####..", "..###.###", ".###...##",
+                                  ".##...###", ".....###.", "....###..", ".........", "....###..", "....###.."};
+const char* const recomputeXpm[] = {"9 9 2 1", ". c None", "# c #ffa500", ".......#.", ".....##..", "...###...",
+                                    ".###.....", "#########", "....###..", "...###...", "..##.....", ".##......"};
+const char* const doubleTickXpm[] = {"9 9 2 1", ". c None", "# c #00ff00", "....##..#", "....##.##", ".....###.",
+                                     "#....##..", "##..####.", "#####..##", ".####...#", "..##.....", "..##....."};
+const char* const tickXpm[] = {"9 9 2 1", ". c None", "# c #00ff00", "........#", ".......##", "......##.",
+                               "#....##..", "##..##...", "#####....", ".####....", "..##.....", "..##....."};
+
+const QPixmap& overlay(int bit)
+{
+    static std::map<int, QPixmap> pixmaps;
+    auto it = pixmaps.find(bit);
+    if (it == pixmaps.end()) {
+        const char* const* xpm = tickXpm;
+        switch (bit) {
+        case 32: xpm = crossXpm; break;
+        case 16: xpm = errorXpm; break;
+        case 8: xpm = unknownXpm; break;
+        case 4: xpm = recomputeXpm; break;
+        case 2: xpm = doubleTickXpm; break;
+        default: break;
+        }
+        it = pixmaps.emplace(bit, QPixmap(xpm)).first;
+    }
+    return it->second;
+}
+
+} // namespace
+
+ProjectObjectItem::ProjectObjectItem(ViewFeederProjectObject* f, ProjectItem* projectItem)
+    : QTreeWidgetItem(projectItem, ItemType), feeder(f), owner(projectItem)
+{
+    setFlags(flags() | Qt::ItemIsEditable);
+    if (!feeder)
+        return;
+    statusConnection = feeder->signal_change_status.connect([this]() { forceStatusUpdate(); });
+    toolTipConnection = feeder->signal_change_tooltip.connect([this](const QString& t) { setToolTip(0, t); });
+    statusTipConnection = feeder->signal_change_statustip.connect([this](const QString& t) { setStatusTip(0, t); });
+}
+
+ProjectObjectItem::~ProjectObjectItem()
+{
+    statusConnection.disconnect();
+    toolTipConnection.disconnect();
+    statusTipConnection.disconnect();
+    // Out of the view while whole, so that the selection is told about it.
+    if (QTreeWidgetItem* p = parent())
+        p->removeChild(this);
+    if (owner) {
+        owner->item_destroyed(this);
+        if (owner->tree)
+            owner->tree->forgetItem(this);
+    }
+}
+
+int ProjectObjectItem::statusMask() const
+{
+    Obj::ProjectObject* object = feeder ? feeder->get_object() : nullptr;
+    if (!object)
+        return -1;
+    int mask = object->isSuppressed() ? 32 : 0;
+    switch (object->state) {
+    case 2: mask |= 16; break;
+    case 0: mask |= 8; break;
+    case 1: mask |= 4; break;
+    case 4: mask |= 2; break;
+    case 3: mask |= 1; break;
+    default: break;
+    }
+    return mask;
+}
+
+void ProjectObjectItem::testStatus()
+{
+    const int mask = statusMask();
+    if (mask < 0 || mask == previousStatus)
+        return;
+    previousStatus = mask;
+
+    int bit = 0;
+    if (mask & 32) {
+        bit = 32;
+    } else {
+        for (int b : {16, 8, 4, 2, 1}) {
+            if (mask & b) {
+                bit = b;
+                break;
+            }
+        }
+    }
+
+    QTreeWidget* view = treeWidget();
+    QIcon::Mode mode = QIcon::Normal;
+    if (mask & 32) {
+        QStyleOptionViewItem option;
+        option.initFrom(view ? static_cast<QWidget*>(view) : nullptr);
+        const QPalette palette = view ? view->palette() : QApplication::palette();
+        setForeground(0, palette.brush(QPalette::Disabled, QPalette::Text));
+        mode = QIcon::Disabled;
+    } else {
+        setData(0, Qt::ForegroundRole, QVariant());
+    }
+
+    QStyle* style = view ? view->style() : QApplication::style();
+    const int side = style->pixelMetric(QStyle::PM_ListViewIconSize);
+    const QIcon base = feeder->getIcon();
+    QIcon icon;
+    for (QIcon::State state : {QIcon::Off, QIcon::On}) {
+        QPixmap pixmap = base.pixmap(QSize(side, side), mode, state);
+        if (bit)
+            pixmap = PictureFactory::instance().merge(pixmap, overlay(bit), PictureFactory::BottomRight);
+        icon.addPixmap(pixmap, QIcon::Normal, state);
+    }
+    setIcon(0, icon);
+}
+
+void ProjectObjectItem::forceStatusUpdate()
+{
+    previousStatus = -1;
+    testStatus();
+}
+
+void ProjectObjectItem::displayStatusInfo()
+{
+    Obj::ProjectObject* object = feeder ? feeder->get_object() : nullptr;
+    if (!object)
+        return;
+    const QString text = QString::fromLatin1(object->get_status_message());
+    if (MainWindow* mw = MainWindow::get_main_window_inst())
+        mw->display_message(text, 0);
+    QTreeWidget* view = treeWidget();
+    if (object->isError() && view) {
+        const QRect rect = view->visualItemRect(this);
+        QToolTip::showText(view->viewport()->mapToGlobal(rect.topRight()), text);
+    }
+}
+
+void ProjectObjectItem::setExpandedStatus(bool on)
+{
+    if (Obj::ProjectObject* object = feeder ? feeder->get_object() : nullptr)
+        object->set_object_status(Interface::Expand, on);
+}
+
+void ProjectObjectItem::setData(int column, int role, const QVariant& value)
+{
+    QTreeWidgetItem::setData(column, role, value);
+    if (role != Qt::EditRole)
+        return;
+    Obj::ProjectObject* object = feeder ? feeder->get_object() : nullptr;
+    Obj::Project* project = object ? object->get_project() : nullptr;
+    if (!project)
+        return;
+    // The label goes to the logic like every other property edit.
+    pmMsg::runCommand(pmMsg::CMD_SET_OBJECT_PROPERTY, 4,
+                      {project->get_name(), std::to_string(object->getObjectId()), "Label",
+                       value.toString().toUtf8().toStdString()});
+}

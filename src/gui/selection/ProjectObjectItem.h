@@ -1,0 +1,51 @@
+#pragma once
+// The tree item of one project object: the feeder's icon with a status overlay, the
+// object's label as text (edits go back to the logic), and its status message.
+
+#include "PelmoraGuiExport.h"
+
+#include <boost/signals2/connection.hpp>
+
+#include <QTreeWidgetItem>
+
+namespace Gui {
+
+class ProjectItem;
+class ViewFeederProjectObject;
+
+class PELMORAGUI_EXPORT ProjectObjectItem : public QTreeWidgetItem
+{
+public:
+    enum { ItemType = 1001 };
+
+    ProjectObjectItem(ViewFeederProjectObject* feeder, ProjectItem* owner);
+    ~ProjectObjectItem() override;
+
+    ViewFeederProjectObject* get_feeder() const { return feeder; }
+    ProjectItem* get_owner() const { return owner; }
+    // The id the item is kept under by its project item.
+    unsigned int key() const { return keyId; }
+
+    void testStatus();
+    void forceStatusUpdate();
+    void displayStatusInfo();
+    void setExpandedStatus(bool on);
+    // The overlay bits of the object's state: 32 suppressed, 16 state 2, 8 state 0,
+    // 4 state 1, 2 state 4, 1 state 3; -1 without object.
+    int statusMask() const;
+
+    void setData(int column, int role, const QVariant& value) override;
+
+private:
+    friend class ProjectItem;
+    int previousStatus = -1;
+    ViewFeederProjectObject* feeder;
+    ProjectItem* owner;
+    unsigned int keyId = 0;
+    bool selected = false;
+    boost::signals2::scoped_connection statusConnection;
+    boost::signals2::scoped_connection toolTipConnection;
+    boost::signals2::scoped_connection statusTipConnection;
+};
+
+} // namespace Gui

@@ -1,0 +1,88 @@
+#pragma once
+// The project explorer's tree: the solution root, one item per GUI project and one per
+// project object, kept in step with the tree selection in both directions without echo,
+// with a context menu from the clicked item's feeder and the module's "Tree" menu.
+
+#include "PelmoraGuiExport.h"
+#include "selection/SelectionListener.h"
+
+#include <boost/signals2/connection.hpp>
+
+#include <QTreeWidget>
+
+#include <map>
+#include <vector>
+
+class QAction;
+class QItemSelection;
+class QTimer;
+
+namespace Gui {
+
+class GuiProject;
+class ProjectItem;
+class ViewFeederProject;
+
+class PELMORAGUI_EXPORT TreeWidget : public QTreeWidget, public SelectionListener
+{
+    Q_OBJECT
+public:
+    explicit TreeWidget(QWidget* parent = nullptr);
+    ~TreeWidget() override;
+
+    // Selects or deselects the items in one call of the selection model.
+    void setItemsSelected(const QList<QTreeWidgetItem*>& items, bool on);
+    void updateRootText();
+
+    QTreeWidgetItem* getRootItem() const { return rootItem; }
+    ProjectItem* getProjectItem(const GuiProject* project) const;
+    // The item of the last context-menu request; null once that item is gone.
+    QTreeWidgetItem* getContextItem() const { return contextItem; }
+    QAction* getRelabelAction() const { return relabelAction; }
+
+    void on_selection_modified(const SelectionModification& change) override;
+    void on_property_modified(const Obj::CDocObjProp&) override {}
+
+public Q_SLOTS:
+    void onCreateGroup();
+    void onRelabelObject();
+    void onActivateProject(QAction* action);
+    void onSetPhysicsType(QAction* action);
+    void onStartEditing();
+    void onFinishEditing();
+    void onItemSelectionChanged();
+    void onItemEntered(QTreeWidgetItem* item);
+    void onItemCollapsed(QTreeWidgetItem* item);
+    void onItemExpanded(QTreeWidgetItem* item);
+    void onTestStatus();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    friend class ProjectItem;
+    friend class ProjectObjectItem;
+    void slotNewProject(const GuiProject& project, ViewFeederProject& feeder);
+    void slotDeleteProject(const GuiProject& project);
+    void slotRenameProject(const GuiProject&) {}
+    void slotActiveProject(const GuiProject& project);
+    void slotRelabelProject(const GuiProject& project);
+    void trackSelection(const QItemSelection& selected, const QItemSelection& deselected);
+    // Called by every item of ours as it goes.
+    void forgetItem(QTreeWidgetItem* item);
+    void activateViewOf(GuiProject* project);
+
+    QAction* createGroupAction;
+    QAction* relabelAction;
+    QAction* finishEditingAction;
+    QTreeWidgetItem* contextItem = nullptr;
+    QTreeWidgetItem* rootItem = nullptr;
+    QTimer* statusTimer;
+    std::map<const GuiProject*, ProjectItem*> projectItems;
+    std::vector<boost::signals2::scoped_connection> appConnections;
+    bool destroying = false;
+};
+
+} // namespace Gui

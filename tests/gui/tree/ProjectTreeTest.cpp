@@ -1,0 +1,405 @@
+// The project explorer: projects and objects appearing and going, the selection kept in
+// step with the tree selection both ways without echo, overlays, renaming, context menu.
+
+#include "TreeTestSupport.h"
+
+#include <core/GuiProject.h>
+#include <selection/EntitySelectionSingleton.h>
+#include <selection/ProjectItem.h>
+#include <selection/ProjectObjectItem.h>
+#include <selection/SelectionModification.h>
+#include <selection/TreeSelectionSingleton.h>
+#include <selection/TreeWidget.h>
+
+#include <support/ConsoleCapture.h>
+
+#include <obj/ObjectStatus.h>
+#include <pmmsg/Message.h>
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QImage>
+#include <QMenu>
+
+#include <algorithm>
+
+using namespace TreeTest;
+using Gui::ProjectItem;
+using Gui::ProjectObjectItem;
+using Gui::TreeSelectionSingleton;
+using Lines = std::vector<std::string>;
+using PelmoraTest::ConsoleCapture;
+
+namespace {
+
+struct KindRecorder : Vexil::ObserverPattern<const Gui::SelectionModification&>
+{
+    KindRecorder() { TreeSelectionSingleton::instance().attach(this); }
+    ~KindRecorder() override
+    {
+        if (auto* s = TreeSelectionSingleton::existing())
+            s->detach(this);
+    }
+    void on_modify(Vexil::Subject<const Gui::SelectionModification&>&, const Gui::SelectionModification& m) override
+    {
+        static const char* const kinds[] = {"add", "remove", "set", "clear", "pre", "unpre"};
+        lines.push_back(std::string(kinds[m.kind]) + " " + m.project_name + "." + std::to_string(m.object_id));
+    }
+    Lines lines;
+};
+
+class ProjectTreeTest : public TreeFixture
+{
+protected:
+    ProjectTreeTest() : tree(std::make_unique<Gui::TreeWidget>())
+    {
+        project = newProject("P");
+        gui = app->get_project(project);
+        a = project->add_object("Obj::ProjectObject", "Alpha");
+        b = project->add_object("Obj::ProjectObject", "Beta");
+        c = project->add_object("Obj::ProjectObject", "Gamma");
+    }
+    ~ProjectTreeTest() override { tree.reset(); }
+
+    ProjectItem* projectItem() const { return tree->getProjectItem(gui); }
+    ProjectObjectItem* itemOf(const Obj::ProjectObject* o) const { return projectItem()->object_item(o->getObjectId()); }
+    std::vector<unsigned int> selectedIds() const
+    {
+        std::vector<unsigned int> ids;
+        for (const auto& s : TreeSelectionSingleton::instance().get_selection("P"))
+            ids.push_back(s.object_id);
+        // New objects come in pointer order: compare as sets.
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    }
+    QStringList selectedTexts() const
+    {
+        QStringList texts;
+        for (QTreeWidgetItem* item : tree->selectedItems())
+            texts << item->text(0);
+        texts.sort();
+        return texts;
+    }
+    QStringList childTexts(QTreeWidgetItem* parent) const
+    {
+        QStringList texts;
+        for (int i = 0; i < parent->childCount(); ++i)
+            texts << parent->child(i)->text(0);
+        return texts;
+    }
+
+    std::unique_ptr<Gui::TreeWidget> tree;
+    Obj::Project* project = nullptr;
+    Gui::GuiProject* gui = nullptr;
+    Obj::ProjectObject* a = nullptr;
+    Obj::ProjectObject* b = nullptr;
+    Obj::ProjectObject* c = nullptr;
+};
+
+QColor pixelNearCorner(const QIcon& icon, int dx, int dy)
+{
+    const QSize size = icon.availableSizes().value(0, QSize(16, 16));
+    const QImage image = icon.pixmap(size).toImage();
+    return image.pixelColor(image.width() - 9 + dx, image.height() - 9 + dy);
+}
+
+} // namespace
+
+TEST_F(ProjectTreeTest, RootCountsProjectsAndItemsFollowTheLogic)
+{
+    EXPECT_EQ(tree->getRootItem()->text(0), "Solution (1 project)");
+    ASSERT_NE(projectItem(), nullptr);
+    EXPECT_EQ(projectItem()->type(), 1000);
+    EXPECT_EQ(projectItem()->text(0), "P");
+    EXPECT_EQ(childTexts(projectItem()), (QStringList{"Alpha", "Beta", "Gamma"}));
+    EXPECT_EQ(itemOf(a)->type(), 1001);
+    EXPECT_TRUE(itemOf(a)->flags() & Qt::ItemIsEditable);
+    EXPECT_FALSE(tree->getRootItem()->flags() & Qt::ItemIsSelectable);
+
+    Obj::Project* q = newProject("Q");
+    EXPECT_EQ(tree->getRootItem()->text(0), "Solution (2 projects)");
+    // The current project is bold.
+    EXPECT_EQ(tree->getProjectItem(app->get_project(q))->font(0).weight(), 75);
+    EXPECT_EQ(projectItem()->font(0).weight(), 50);
+
+    logic.app().close_project("Q");
+    EXPECT_EQ(tree->getRootItem()->text(0), "Solution (1 project)");
+    logic.app().relabel_project("P", "Shown");
+    EXPECT_EQ(projectItem()->text(0), "Shown");
+
+    QEvent change(QEvent::LanguageChange);
+    QCoreApplication::sendEvent(tree.get(), &change);
+    EXPECT_EQ(tree->getRootItem()->text(0), "Solution");
+    EXPECT_EQ(tree->headerItem()->text(0), "Labels & Attributes");
+
+    project->remove_object(b->getObjectId());
+    EXPECT_EQ(childTexts(projectItem()), (QStringList{"Alpha", "Gamma"}));
+    EXPECT_EQ(projectItem()->object_item_count(), 2u);
+    logic.app().close_project("P");
+    EXPECT_EQ(tree->getRootItem()->childCount(), 0);
+    EXPECT_EQ(tree->getRootItem()->text(0), "Solution (0 project)");
+}
+
+TEST_F(ProjectTreeTest, SecondCreateOfTheSameObjectIsRefused)
+{
+    ConsoleCapture console;
+    gui->signal_new_object(*dynamic_cast<Gui::ViewFeederProjectObject*>(gui->get_view_feeder(a)));
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Warning,
+                                 "ProjectItem::slot_create_object(): Cannot add view provider twice.\n"));
+    EXPECT_EQ(projectItem()->childCount(), 3);
+}
+
+TEST_F(ProjectTreeTest, TreeOrderPlacesItemsAmongOrderedSiblings)
+{
+    Obj::Project* q = newProject("Q");
+    q->add_object("TreeTest::OrderedObject", "plain");
+    q->add_object("TreeTest::OrderedObject", "o5");
+    q->add_object("TreeTest::OrderedObject", "o3");
+    q->add_object("TreeTest::OrderedObject", "o4");
+    EXPECT_EQ(childTexts(tree->getProjectItem(app->get_project(q))), (QStringList{"plain", "o3", "o4", "o5"}));
+}
+
+TEST_F(ProjectTreeTest, SelectingInTheTreeWritesOneSetAndDoesNotEcho)
+{
+    KindRecorder rec;
+    tree->setItemsSelected({itemOf(a), itemOf(c)}, true);
+    EXPECT_EQ(rec.lines, (Lines{"set P.0"}));
+    EXPECT_EQ(selectedIds(), (std::vector<unsigned int>{a->getObjectId(), c->getObjectId()}));
+    EXPECT_EQ(selectedTexts(), (QStringList{"Alpha", "Gamma"}));
+
+    rec.lines.clear();
+    tree->setItemsSelected({itemOf(a)}, false);
+    EXPECT_EQ(rec.lines, (Lines{"set P.0"}));
+    EXPECT_EQ(selectedIds(), (std::vector<unsigned int>{c->getObjectId()}));
+
+    // Only the project item: a whole-project entry.
+    tree->clearSelection();
+    projectItem()->setSelected(true);
+    const auto sel = TreeSelectionSingleton::instance().get_selection("P");
+    ASSERT_EQ(sel.size(), 1u);
+    EXPECT_EQ(sel[0].object_id, 0u);
+    EXPECT_EQ(sel[0].object, nullptr);
+}
+
+TEST_F(ProjectTreeTest, SingletonChangesReachTheItems)
+{
+    auto& selection = TreeSelectionSingleton::instance();
+    KindRecorder rec;
+    selection.set_selection("P", {a, b});
+    EXPECT_EQ(selectedTexts(), (QStringList{"Alpha", "Beta"}));
+    selection.set_selection("P", {c, b});
+    EXPECT_EQ(selectedTexts(), (QStringList{"Beta", "Gamma"}));
+    selection.remove_selection("P", b->getObjectId());
+    EXPECT_EQ(selectedTexts(), (QStringList{"Gamma"}));
+    // Nothing was written back: only the singleton's own three records.
+    EXPECT_EQ(rec.lines, (Lines{"set P.0", "set P.0", "remove P.2"}));
+
+    selection.clear_selection("P");
+    EXPECT_TRUE(selectedTexts().isEmpty());
+    selection.set_selection("P", {a});
+    selection.clear_all_selections();
+    EXPECT_TRUE(selectedTexts().isEmpty());
+    EXPECT_FALSE(selection.has_selection());
+
+    // A whole-project entry deselects every object item.
+    selection.set_selection("P", {a});
+    selection.set_project_selection("P", project);
+    selection.set_selection("P", {});
+    EXPECT_TRUE(selectedTexts().isEmpty());
+
+    // Entity picks do not touch the tree.
+    Gui::EntitySelectionSingleton::instance().add_selection("P", a->getObjectId(), "Face1");
+    EXPECT_TRUE(selectedTexts().isEmpty());
+}
+
+TEST_F(ProjectTreeTest, LogicSelectionRecordsShowInTheTree)
+{
+    pmMsg::MessageData record;
+    record.code = pmMsg::REC_SELECT;
+    record.text2 = "P";
+    record.number = b->getObjectId();
+    pmMsg::doCommand(record);
+    EXPECT_EQ(selectedTexts(), (QStringList{"Beta"}));
+    record.number = c->getObjectId();
+    pmMsg::doCommand(record);
+    EXPECT_EQ(selectedTexts(), (QStringList{"Beta", "Gamma"}));
+    record.code = pmMsg::REC_DESELECT;
+    pmMsg::doCommand(record);
+    EXPECT_EQ(selectedTexts(), (QStringList{"Beta"}));
+    pmMsg::runCommand(pmMsg::CMD_CLEAR_SELECTION, "P");
+    EXPECT_TRUE(selectedTexts().isEmpty());
+}
+
+TEST_F(ProjectTreeTest, DeletedObjectLeavesTreeAndSelection)
+{
+    tree->setItemsSelected({itemOf(a), itemOf(b)}, true);
+    Gui::EntitySelectionSingleton::instance().add_selection("P", a->getObjectId(), "Face1");
+    project->remove_object(a->getObjectId());
+    EXPECT_EQ(selectedIds(), (std::vector<unsigned int>{b->getObjectId()}));
+    EXPECT_EQ(selectedTexts(), (QStringList{"Beta"}));
+    EXPECT_FALSE(Gui::EntitySelectionSingleton::instance().has_selection());
+
+    // Closing the project clears both selections.
+    Gui::EntitySelectionSingleton::instance().add_selection("P", b->getObjectId(), "Face1");
+    logic.app().close_project("P");
+    EXPECT_FALSE(TreeSelectionSingleton::instance().has_selection());
+    EXPECT_FALSE(Gui::EntitySelectionSingleton::instance().has_selection());
+}
+
+TEST_F(ProjectTreeTest, StatusOverlaysFollowTheStateCode)
+{
+    ProjectObjectItem* item = itemOf(a);
+    a->state = 2;
+    item->testStatus();
+    EXPECT_EQ(item->statusMask(), 16);
+    EXPECT_EQ(pixelNearCorner(item->icon(0), 4, 0), QColor("#ff0000"));
+    const qint64 errorKey = item->icon(0).cacheKey();
+    item->testStatus();   // unchanged mask: the icon stays as it is
+    EXPECT_EQ(item->icon(0).cacheKey(), errorKey);
+
+    a->state = 3;
+    item->testStatus();
+    EXPECT_EQ(item->statusMask(), 1);
+    EXPECT_EQ(pixelNearCorner(item->icon(0), 2, 8), QColor("#00ff00"));
+
+    a->suppress();
+    item->testStatus();
+    EXPECT_EQ(item->statusMask(), 33);
+    EXPECT_EQ(pixelNearCorner(item->icon(0), 0, 0), QColor("#000000"));   // the cross, not the tick
+    EXPECT_EQ(item->foreground(0).color(), tree->palette().color(QPalette::Disabled, QPalette::Text));
+    a->unsuppress();
+    item->testStatus();
+    EXPECT_EQ(pixelNearCorner(item->icon(0), 2, 8), QColor("#00ff00"));
+    EXPECT_EQ(item->data(0, Qt::ForegroundRole), QVariant());
+
+    for (int code : {0, 1, 4}) {
+        a->state = code;
+        item->testStatus();
+    }
+    EXPECT_EQ(item->statusMask(), 2);
+    a->state = 7;
+    item->testStatus();
+    EXPECT_EQ(item->statusMask(), 0);
+    EXPECT_NE(pixelNearCorner(item->icon(0), 2, 8), QColor("#00ff00"));
+
+    // A feeder's status signal forces a rebuild.
+    a->state = 2;
+    gui->get_view_feeder(a)->signal_change_status();
+    EXPECT_EQ(pixelNearCorner(item->icon(0), 4, 0), QColor("#ff0000"));
+}
+
+TEST_F(ProjectTreeTest, RenamingThroughTheTreeReachesTheLogic)
+{
+    pmMsg::Journal::clear();
+    itemOf(b)->setData(0, Qt::EditRole, QStringLiteral("Bolt"));
+    EXPECT_STREQ(b->get_label(), "Bolt");
+    EXPECT_EQ(pmMsg::Journal::lines(), (std::vector<std::string>{"runCommand 41 P|2|Label|Bolt"}));
+    EXPECT_EQ(itemOf(b)->text(0), "Bolt");
+
+    projectItem()->setData(0, Qt::EditRole, QStringLiteral("Plant"));
+    EXPECT_STREQ(project->getProjectName(), "Plant");
+    EXPECT_EQ(projectItem()->text(0), "Plant");
+
+    // A label changed elsewhere shows too.
+    c->set_label("Gear");
+    EXPECT_EQ(itemOf(c)->text(0), "Gear");
+    EXPECT_EQ(tree->getRelabelAction()->shortcut(), QKeySequence(Qt::Key_F2));
+}
+
+TEST_F(ProjectTreeTest, GroupsClaimTheirMembersAndReleaseThemWhenDeleted)
+{
+    Obj::ProjectObject* group = project->add_object("TreeTest::OrderedObject", "Holder");
+    auto* feeder = dynamic_cast<OrderedFeeder*>(gui->get_view_feeder(group));
+    ASSERT_NE(feeder, nullptr);
+    feeder->claimed = {a, b};
+    group->set_label("Holder2");   // a change notification moves the claimed items
+    EXPECT_EQ(childTexts(itemOf(group)), (QStringList{"Alpha", "Beta"}));
+    EXPECT_EQ(childTexts(projectItem()), (QStringList{"Gamma", "Holder2"}));
+
+    // Expanding keeps the state in the logic.
+    tree->expandItem(itemOf(group));
+    EXPECT_TRUE(group->test_object_status(Interface::Expand));
+    tree->collapseItem(itemOf(group));
+    EXPECT_FALSE(group->test_object_status(Interface::Expand));
+
+    // Unclaimed children go back to the project item.
+    feeder->claimed = {a};
+    group->set_label("Holder3");
+    EXPECT_EQ(childTexts(itemOf(group)), (QStringList{"Alpha"}));
+
+    ConsoleCapture console;
+    feeder->claimed = {group};
+    group->set_label("Holder4");
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Warning,
+                                 "Gui::ProjectItem::slot_change_object(): Object reference same to itself.\n"));
+
+    project->remove_object(group->getObjectId());
+    EXPECT_EQ(childTexts(projectItem()), (QStringList{"Gamma", "Beta", "Alpha"}));
+    EXPECT_EQ(itemOf(a)->parent(), projectItem());
+}
+
+TEST_F(ProjectTreeTest, ContextMenuOffersRenameAndForgetsItsItemWhenItGoes)
+{
+    QContextMenuEvent empty(QContextMenuEvent::Mouse, QPoint(5, 2000));
+    QCoreApplication::sendEvent(tree->viewport(), &empty);
+    EXPECT_EQ(tree->getContextItem(), nullptr);
+
+    tree->show();
+    tree->expandAll();
+    const QRect rect = tree->visualItemRect(itemOf(c));
+    QStringList texts;
+    whenMenuOpens([&texts](QMenu* menu) {
+        for (QAction* action : menu->actions())
+            texts << action->text();
+    });
+    QContextMenuEvent onItem(QContextMenuEvent::Mouse, rect.center());
+    QCoreApplication::sendEvent(tree->viewport(), &onItem);
+    EXPECT_EQ(tree->getContextItem(), itemOf(c));
+    EXPECT_TRUE(texts.contains("Rename"));
+
+    project->remove_object(c->getObjectId());
+    EXPECT_EQ(tree->getContextItem(), nullptr);
+    tree->onFinishEditing();   // nothing left to finish: no crash
+}
+
+TEST_F(ProjectTreeTest, ActivateProjectSubmenuListsProjectsWithTheCurrentChecked)
+{
+    newProject("Q");
+    newProject("R");   // current
+    tree->show();
+    tree->expandAll();
+    const QRect rect = tree->visualItemRect(projectItem());
+    QStringList entries;
+    QString checked;
+    whenMenuOpens([&](QMenu* menu) {
+        for (QAction* action : menu->actions()) {
+            if (action->menu() && action->text() == "Activate project") {
+                for (QAction* entry : action->menu()->actions()) {
+                    entries << entry->text();
+                    if (entry->isChecked())
+                        checked = entry->text();
+                }
+            }
+        }
+    });
+    QContextMenuEvent onItem(QContextMenuEvent::Mouse, rect.center());
+    QCoreApplication::sendEvent(tree->viewport(), &onItem);
+    EXPECT_EQ(entries, (QStringList{"P", "Q", "R"}));
+    EXPECT_EQ(checked, "R");
+}
+
+TEST_F(TreeFixture, TreeDestroyedBeforeTheApplicationHearsNothingMore)
+{
+    {
+        Gui::TreeWidget tree;
+        newProject("P");
+        EXPECT_EQ(tree.getRootItem()->childCount(), 1);
+    }
+    Obj::Project* q = newProject("Q");
+    q->add_object("Obj::ProjectObject", "Late");
+    TreeSelectionSingleton::instance().set_selection("Q", q->get_objects());
+    logic.app().close_all_projects();
+    SUCCEED();
+}
