@@ -21,6 +21,7 @@
 #include <QCoreApplication>
 #include <QKeySequence>
 #include <QMessageBox>
+#include <QWidget>
 
 #include <cstdarg>
 #include <cstdio>
@@ -91,7 +92,13 @@ Command::Command(const char* name)
     sStatusTip = nullptr;
 }
 
-Command::~Command() = default;
+Command::~Command()
+{
+    // The action may outlive the command in menus and toolbars: it must not call back.
+    if (CommandAction* action = get_action())
+        if (action->command() == this)
+            action->forget_command();
+}
 
 CommandAction* Command::new_action()
 {
@@ -354,11 +361,22 @@ void CommandController::delete_command(Command* command)
 {
     if (!command || !command->get_name())
         return;
+    // Only this command: another of the same name may be the registered one.
     auto it = commands.find(command->get_name());
-    if (it == commands.end())
+    if (it != commands.end() && it->second == command)
+        commands.erase(it);
+    else if (!displaced.erase(command))
         return;
-    delete it->second;
-    commands.erase(it);
+    // Its action leaves every menu and toolbar now and is freed once control returns to
+    // the event loop (the deletion may come from one of the action's own signals).
+    if (CommandAction* action = command->get_action()) {
+        action->forget_command();
+        if (QAction* qaction = action->action())
+            for (QWidget* widget : qaction->associatedWidgets())
+                widget->removeAction(qaction);
+        action->deleteLater();
+    }
+    delete command;
 }
 
 Command* CommandController::get_command_by_name(const char* name) const

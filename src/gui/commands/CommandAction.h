@@ -29,6 +29,8 @@ public:
 
     QAction* action() const { return qaction; }
     Command* command() const { return cmd; }
+    // The command is going away: later triggers do nothing.
+    void forget_command() { cmd = nullptr; }
 
     // A checkable action invokes its command with the new state on every toggle.
     void set_checkable(bool on);

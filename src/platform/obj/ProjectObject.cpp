@@ -2,7 +2,6 @@
 
 #include "Project.h"
 
-#include <algorithm>
 
 VEXIL_TYPESYSTEM_SOURCE(Obj::ProjectObject, Obj::PropertyContainer)
 VEXIL_TYPESYSTEM_SOURCE(Obj::ProjectObjectGroup, Obj::ProjectObject)
@@ -25,9 +24,8 @@ ProjectObject::ProjectObject()
 
 ProjectObject::~ProjectObject()
 {
-    const auto groups = memberOf;
-    for (ProjectObjectGroup* group : groups)
-        group->remove_member(this);
+    while (!memberOf.empty())
+        memberOf.begin()->first->remove_member(this);
 }
 
 const char* ProjectObject::get_label() const
@@ -89,17 +87,33 @@ void ProjectObjectGroup::add_object(ProjectObject* object)
 {
     if (!object || object == this || object->memberOf.count(this))
         return;
-    members.push_back(object);
-    object->memberOf.insert(this);
+    object->memberOf.emplace(this, members.insert(members.end(), object));
+    if (listedValid)
+        listed.push_back(object);
+}
+
+const std::vector<ProjectObject*>& ProjectObjectGroup::get_objects() const
+{
+    if (!listedValid) {
+        listed.assign(members.begin(), members.end());
+        listedValid = true;
+    }
+    return listed;
 }
 
 void ProjectObjectGroup::remove_member(const ProjectObject* object)
 {
-    const auto it = std::find(members.begin(), members.end(), object);
-    if (it == members.end())
+    if (!object)
         return;
-    (*it)->memberOf.erase(this);
-    members.erase(it);
+    // The group holds the object as non-const; the object's own record says where.
+    auto* member = const_cast<ProjectObject*>(object);
+    const auto it = member->memberOf.find(this);
+    if (it == member->memberOf.end())
+        return;
+    members.erase(it->second);
+    member->memberOf.erase(it);
+    listed.clear();
+    listedValid = false;
 }
 
 void ProjectObjectGroup::clear_members()
@@ -107,6 +121,8 @@ void ProjectObjectGroup::clear_members()
     for (ProjectObject* member : members)
         member->memberOf.erase(this);
     members.clear();
+    listed.clear();
+    listedValid = true;
 }
 
 AnnotationsGroup::AnnotationsGroup()

@@ -4,7 +4,8 @@
 
 #include "Property.h"
 
-#include <set>
+#include <list>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -49,7 +50,8 @@ public:
 private:
     friend class Project;
     friend class ProjectObjectGroup;
-    std::set<ProjectObjectGroup*> memberOf;   // groups that list this object
+    // Groups that list this object, with its place in each group's list.
+    std::map<ProjectObjectGroup*, std::list<ProjectObject*>::iterator> memberOf;
     unsigned int objectId = 0;
     Project* project = nullptr;
     std::string name;
@@ -67,12 +69,17 @@ public:
     ProjectObjectGroup();
     ~ProjectObjectGroup() override;
     void add_object(ProjectObject* object);
-    const std::vector<ProjectObject*>& get_objects() const { return members; }
+    // The members in the order they were added.
+    const std::vector<ProjectObject*>& get_objects() const;
+    // Constant time: deleting the members of a large group one by one stays linear.
     void remove_member(const ProjectObject* object);
     // Drops every member at once; linear in the group's size.
     void clear_members();
 private:
-    std::vector<ProjectObject*> members;
+    std::list<ProjectObject*> members;
+    // get_objects()'s answer, rebuilt on the first call after a change.
+    mutable std::vector<ProjectObject*> listed;
+    mutable bool listedValid = true;
 };
 
 class AnnotationsGroup : public ProjectObjectGroup

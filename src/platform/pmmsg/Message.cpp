@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <deque>
 #include <limits>
 #include <locale>
 #include <map>
@@ -24,10 +25,17 @@ std::mutex& journalMutex()
     return m;
 }
 
-std::vector<std::string>& journalLines()
+// The most recent lines only: a long session would otherwise keep every line it ever sent.
+struct JournalStore
 {
-    static std::vector<std::string> lines;
-    return lines;
+    std::deque<std::string> lines;
+    std::size_t capacity = Journal::DefaultCapacity;
+};
+
+JournalStore& journalStore()
+{
+    static JournalStore store;
+    return store;
 }
 
 Obj::Application& logic()
@@ -225,19 +233,40 @@ private:
 void Journal::append(const std::string& line)
 {
     std::lock_guard<std::mutex> lock(journalMutex());
-    journalLines().push_back(line);
+    JournalStore& store = journalStore();
+    if (store.capacity == 0)
+        return;
+    if (store.lines.size() >= store.capacity)
+        store.lines.pop_front();
+    store.lines.push_back(line);
 }
 
 std::vector<std::string> Journal::lines()
 {
     std::lock_guard<std::mutex> lock(journalMutex());
-    return journalLines();
+    const auto& kept = journalStore().lines;
+    return std::vector<std::string>(kept.begin(), kept.end());
 }
 
 void Journal::clear()
 {
     std::lock_guard<std::mutex> lock(journalMutex());
-    journalLines().clear();
+    journalStore().lines.clear();
+}
+
+std::size_t Journal::capacity()
+{
+    std::lock_guard<std::mutex> lock(journalMutex());
+    return journalStore().capacity;
+}
+
+void Journal::set_capacity(std::size_t lines)
+{
+    std::lock_guard<std::mutex> lock(journalMutex());
+    JournalStore& store = journalStore();
+    store.capacity = lines;
+    while (store.lines.size() > lines)
+        store.lines.pop_front();
 }
 
 void doCommand(const MessageData& record)

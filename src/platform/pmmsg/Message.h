@@ -2,6 +2,7 @@
 // The message proxy: numbered records and commands to the application logic, and the
 // script interpreter.  Everything sent is kept in a journal that tests read.
 
+#include <cstddef>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -62,11 +63,16 @@ void runCommand(pmCommandType type, int count, const std::vector<std::string>& t
 //   runCommand <code> <t1>|<t2>|...                     (the first `count` texts)
 //   runString <script>                                  (the script as passed)
 //   initFemEnv, updateOCCTargetUnit
+// Only the most recent `capacity()` lines are kept (oldest dropped first); a capacity of
+// zero keeps none.
 struct Journal
 {
+    static constexpr std::size_t DefaultCapacity = 10000;
     static void append(const std::string& line);
     static std::vector<std::string> lines();
     static void clear();
+    static std::size_t capacity();
+    static void set_capacity(std::size_t lines);
 };
 
 class InterpreterSingleton

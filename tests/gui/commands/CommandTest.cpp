@@ -21,6 +21,7 @@
 #include <vexil/Exception.h>
 
 #include <QMenu>
+#include <QPointer>
 #include <QTest>
 #include <QToolBar>
 
@@ -158,6 +159,53 @@ TEST(CommandRegistry, ACommandRegisteredAgainAfterBeingDisplacedIsDeletedOnce)
     }
     EXPECT_EQ(firstDeaths, 1);
     EXPECT_EQ(secondDeaths, 1);
+}
+
+TEST_F(Commands, DeletedCommandTakesItsActionAlong)
+{
+    int deaths = 0;
+    auto* cmd = new CountedCommand("Std_Export", deaths);
+    controller.new_command(cmd);
+    QMenu menu;
+    QToolBar bar;
+    controller.add_to("Std_Export", &menu);
+    controller.add_to("Std_Export", &bar);
+    QPointer<Gui::CommandAction> action = cmd->get_action();
+    ASSERT_FALSE(action.isNull());
+    QPointer<QAction> qaction = action->action();
+
+    controller.delete_command(cmd);
+    EXPECT_EQ(deaths, 1);
+    EXPECT_EQ(controller.get_command_by_name("Std_Export"), nullptr);
+    EXPECT_TRUE(menu.actions().isEmpty());
+    EXPECT_TRUE(bar.actions().isEmpty());
+    // Until the event loop frees it, the action no longer reaches the deleted command.
+    ASSERT_FALSE(action.isNull());
+    EXPECT_EQ(action->command(), nullptr);
+    qaction->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(action.isNull());
+    EXPECT_TRUE(qaction.isNull());
+}
+
+TEST_F(Commands, DeletingADisplacedCommandLeavesTheRegisteredOne)
+{
+    int firstDeaths = 0;
+    int secondDeaths = 0;
+    auto* first = new CountedCommand("Std_Print", firstDeaths);
+    auto* second = new CountedCommand("Std_Print", secondDeaths);
+    controller.new_command(first);
+    controller.new_command(second);
+    controller.delete_command(first);
+    EXPECT_EQ(firstDeaths, 1);
+    EXPECT_EQ(secondDeaths, 0);
+    EXPECT_EQ(controller.get_command_by_name("Std_Print"), second);
+    // A command the controller does not own is left alone.
+    int strayDeaths = 0;
+    CountedCommand stray("Std_Print", strayDeaths);
+    controller.delete_command(&stray);
+    EXPECT_EQ(strayDeaths, 0);
+    EXPECT_EQ(controller.get_command_by_name("Std_Print"), second);
 }
 
 TEST_F(Commands, UnknownNamesAreIgnoredSilently)

@@ -261,6 +261,41 @@ TEST(ObjObjects, ClosingAProjectWithABigGroupIsLinear)
     EXPECT_LT(closing, building + 50) << "building " << building << " ms, closing " << closing << " ms";
 }
 
+TEST(ObjObjects, DeletingTheMembersOfABigGroupIsLinearAndKeepsTheOrder)
+{
+    ScopedLogic logic;
+    Obj::Project* p = logic.app().create_project("Big");
+    auto* group = static_cast<Obj::ProjectObjectGroup*>(p->add_object("Obj::AnnotationsGroup", "G"));
+    const int n = 60000;
+    std::vector<Obj::ProjectObject*> points;
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < n; ++i) {
+        points.push_back(p->add_object("Obj::AnnotationFiducial", "P"));
+        group->add_object(points.back());
+    }
+    const qint64 building = timer.restart();
+    // Delete the points from the last one back, the worst order for a list searched
+    // from its front; a few are kept to check the order of what is left.
+    std::vector<Obj::ProjectObject*> kept;
+    for (int i = n - 1; i >= 0; --i) {
+        if (i % 20000 == 7)
+            kept.insert(kept.begin(), points[std::size_t(i)]);
+        else
+            p->remove_object(points[std::size_t(i)]->getObjectId());
+    }
+    const qint64 deleting = timer.elapsed();
+    EXPECT_EQ(kept, group->get_objects());
+    EXPECT_LT(deleting, 2 * building + 50) << "building " << building << " ms, deleting " << deleting << " ms";
+
+    // Members removed from the group itself, and added again, go to the end.
+    group->remove_member(kept.front());
+    group->remove_member(kept.front());   // no longer a member: nothing happens
+    group->remove_member(nullptr);
+    group->add_object(kept.front());
+    EXPECT_EQ((std::vector<Obj::ProjectObject*>{kept[1], kept[2], kept[0]}), group->get_objects());
+}
+
 TEST(ObjProperties, TextRoundTripsAndRefusals)
 {
     ScopedLogic logic;

@@ -217,6 +217,32 @@ TEST(PmMsgJournal, FourThreadsKeepEveryLineInOrder)
     Journal::clear();
 }
 
+TEST(PmMsgJournal, KeepsOnlyTheMostRecentLines)
+{
+    Journal::clear();
+    EXPECT_EQ(Journal::DefaultCapacity, Journal::capacity());
+    // A long session: far more lines than are kept.
+    for (std::size_t i = 0; i < 3 * Journal::DefaultCapacity; ++i)
+        Journal::append("line " + std::to_string(i));
+    auto lines = Journal::lines();
+    ASSERT_EQ(Journal::DefaultCapacity, lines.size());
+    EXPECT_EQ("line " + std::to_string(2 * Journal::DefaultCapacity), lines.front());
+    EXPECT_EQ("line " + std::to_string(3 * Journal::DefaultCapacity - 1), lines.back());
+
+    // Shrinking drops the oldest; zero keeps nothing.
+    Journal::set_capacity(2);
+    EXPECT_EQ((std::vector<std::string>{"line " + std::to_string(3 * Journal::DefaultCapacity - 2),
+                                        "line " + std::to_string(3 * Journal::DefaultCapacity - 1)}),
+              Journal::lines());
+    Journal::set_capacity(0);
+    Journal::append("dropped");
+    EXPECT_TRUE(Journal::lines().empty());
+    Journal::set_capacity(Journal::DefaultCapacity);
+    Journal::append("kept");
+    EXPECT_EQ(std::vector<std::string>{"kept"}, Journal::lines());
+    Journal::clear();
+}
+
 TEST(PmMsgInterpreter, AcceptedLines)
 {
     ScopedLogic logic;
