@@ -205,8 +205,3 @@ void EntitySelectionSingleton::slot_deselect_object(const Obj::ProjectObject& ob
 {
     remove_object_entries(object);
 }
-
-void EntitySelectionSingleton::slot_clear_selection(const Obj::Project& project)
-{
-    clear_selection(project.get_name());
-}

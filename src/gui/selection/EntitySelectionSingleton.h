@@ -45,8 +45,9 @@ public:
     void on_selection_modified(const pmFwm::SelectionModification2& change);
 
 protected:
+    // A deselect request drops every pick of the object; a clear request is for the
+    // object selections and leaves the picks alone.
     void slot_deselect_object(const Obj::ProjectObject& object) override;
-    void slot_clear_selection(const Obj::Project& project) override;
 
 private:
     EntitySelectionSingleton();

@@ -1,32 +1,108 @@
 #pragma once
-// The two selection list dock panels.  Empty lists for now: they do not observe their
-// selection singletons yet.
+// The two selection list docks: SelectionView lists the selection instance with a search
+// line that selects an object by its label; SelectionView3 lists the entity picks.
+// Both send their select and deselect requests to the application logic, and their
+// rows change only when their selection tells them.
 
 #include "mainwindow/DockingWindowMediator.h"
+#include "selection/SelectionModification.h"
 
+#include <vexil/Observer.h>
+
+#include <QHash>
+
+#include <map>
+
+class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
+class QPushButton;
 
 namespace Gui {
 namespace DockWindow {
 
-class PELMORAGUI_EXPORT SelectionView : public DockingWindow
+// Keeps which rows show which text, so that a removal finds its row without a scan.
+class PELMORAGUI_EXPORT SelectionRows
+{
+public:
+    explicit SelectionRows(QListWidget* list) : list(list) {}
+    QListWidgetItem* append(const QString& text);
+    // Deletes the row when exactly one row has exactly this text; returns it (dangling)
+    // or null.
+    QListWidgetItem* remove_unique(const QString& text);
+    void clear();
+private:
+    QListWidget* list;
+    QHash<QString, QList<QListWidgetItem*>> byText;
+};
+
+class PELMORAGUI_EXPORT SelectionView : public DockingWindow,
+                                        public Vexil::ObserverPattern<const SelectionModification&>
 {
     Q_OBJECT
 public:
     SelectionView(GuiProject* project, QWidget* parent);
     ~SelectionView() override;
-    QListWidget* list() const { return rows; }
 
-protected:
-    QListWidget* rows;
+    void on_modify(Vexil::Subject<const SelectionModification&>& caller, const SelectionModification& change) override;
+    const char* Name() override { return "SelectionView"; }
+    const char* get_name() const override { return "SelectionView"; }
+
+    QListWidget* list() const { return listWidget; }
+    QLineEdit* searchLine() const { return searchBox; }
+
+public Q_SLOTS:
+    void search(const QString& text);
+    void onItemContextMenu(const QPoint& point);
+    void select(QListWidgetItem* item);
+    void select();
+    void deselect();
+    void zoom();
+    void treeSelect();
+
+private:
+    QListWidget* listWidget;
+    QLineEdit* searchBox;
+    SelectionRows rows;
 };
 
-class PELMORAGUI_EXPORT SelectionView3 : public SelectionView
+class PELMORAGUI_EXPORT SelectionView3 : public DockingWindow,
+                                         public Vexil::ObserverPattern<const SelectionModification&>
 {
     Q_OBJECT
 public:
     SelectionView3(GuiProject* project, QWidget* parent);
     ~SelectionView3() override;
+
+    void on_modify(Vexil::Subject<const SelectionModification&>& caller, const SelectionModification& change) override;
+    const char* Name() override { return "SelectionView3"; }
+    const char* get_name() const override { return "SelectionView3"; }
+
+    QListWidget* list() const { return listWidget; }
+    QPushButton* addButton() const { return addBtn; }
+    QPushButton* clearButton() const { return clearBtn; }
+    // "Id(%1), %2, SubId(%3)" under the key id * 1000 + subId, replacing a row held there.
+    void addRow(unsigned int id, unsigned int subId, int type);
+
+public Q_SLOTS:
+    void onItemContextMenu(const QPoint& point);
+    void select(QListWidgetItem* item);
+    void select();
+    void deselect();
+    void zoom();
+    void treeSelect();
+    void onAddButtonClicked();
+    void onClearButtonClicked();
+
+private:
+    void clearRows();
+    void forgetRow(QListWidgetItem* item);
+
+    QListWidget* listWidget;
+    QPushButton* addBtn;
+    QPushButton* clearBtn;
+    SelectionRows rows;
+    std::map<unsigned int, QListWidgetItem*> rowItems;
 };
 
 } // namespace DockWindow

@@ -432,8 +432,7 @@ TEST_F(SingletonTest, LogicSelectionRecordsReachTheSelections)
     EXPECT_FALSE(tree.has_selection());
     EXPECT_FALSE(inst.has_selection());
     EXPECT_EQ(lines, (Lines{"tree:set P.0", "inst:add P.1", "tree:set P.0", "inst:add P.2", "tree:remove P.2",
-                            "inst:remove P.2", "entity:remove P.2.Face1 src1", "tree:clear P.0", "inst:clear P.0",
-                            "entity:clear P.0 src1"}));
+                            "inst:remove P.2", "entity:remove P.2.Face1 src1", "tree:clear P.0", "inst:clear P.0"}));
 }
 
 TEST(SelectionSubjectLifetime, DestroyingWithAttachedObserverSaysSo)
