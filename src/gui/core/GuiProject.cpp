@@ -44,15 +44,6 @@ const ViewFeederProjectObject* asObjectFeeder(const ViewFeeder* feeder)
     return nullptr;
 }
 
-// A view leaves its project for good: it forgets the project and a document window
-// closes (and so deletes itself).
-void removeViewSelf(BaseView* view)
-{
-    view->set_project(nullptr);
-    if (auto* window = dynamic_cast<MDIWindow*>(view))
-        window->close();
-}
-
 } // namespace
 
 int GuiProject::_iDocCount = 0;
@@ -141,7 +132,7 @@ GuiProject::~GuiProject()
 
     const std::list<BaseView*> views = d->views;
     for (BaseView* view : views)
-        removeViewSelf(view);
+        view->remove_viewself();
     d->views.clear();
 
     deleteOwnedValues(d->feeders);
@@ -509,15 +500,10 @@ void GuiProject::onUpdate()
 
 void GuiProject::on_label_changed()
 {
-    // Document views follow the label through their title.
-    const QString label = QString::fromUtf8(d->project ? d->project->getProjectName() : "");
-    const bool modified = d->project && d->project->is_modified();
-    for (MDIWindow* window : getMDIViews())
-        window->setWindowTitle(QString::fromLatin1(modified ? "%1[*]" : "%1").arg(label));
-    // Every view is told, passive ones (the panels following this project) included.
-    for (const auto* list : {&d->views, &d->passiveViews})
-        for (BaseView* view : std::list<BaseView*>(*list))
-            view->on_label_changed(this);
+    for (BaseView* view : std::list<BaseView*>(d->views))
+        view->on_label_changed(this);
+    for (BaseView* view : std::list<BaseView*>(d->passiveViews))
+        view->on_label_changed(this);
 }
 
 bool GuiProject::sendMsgToViews(const char* message)

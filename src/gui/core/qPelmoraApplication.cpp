@@ -662,13 +662,8 @@ void qPelmoraApplication::intend_to_close(QCloseEvent* event)
     d->ending = true;
     for (auto& entry : d->projects)
         entry.second->setDirty(false);
-    while (!d->passiveViews.empty()) {
-        BaseView* view = d->passiveViews.front();
+    for (BaseView* view : std::list<BaseView*>(d->passiveViews))
         view->onClose();
-        // A view that does not leave the list on closing must not stall the loop.
-        if (!d->passiveViews.empty() && d->passiveViews.front() == view)
-            d->passiveViews.pop_front();
-    }
     for (std::size_t n = d->projects.size(); n > 0 && !d->projects.empty(); --n) {
         const Obj::Project* project = d->projects.begin()->first;
         const std::string name = project->get_name();

@@ -394,6 +394,10 @@ void MainWindow::removeWindow(MDIWindow* view)
     }
 }
 
+void MainWindow::tabChanged(MDIWindow*)
+{
+}
+
 bool MainWindow::hasWindow(MDIWindow* view) const
 {
     if (!view)
@@ -427,7 +431,7 @@ void MainWindow::swtich_to_docked_mode()
 {
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (auto* view = qobject_cast<MDIWindow*>(w))
-            view->setCurrentViewMode(0);
+            view->setCurrentViewMode(MDIWindow::Child);
     }
 }
 

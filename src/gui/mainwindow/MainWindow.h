@@ -39,6 +39,8 @@ public:
     void addWindow(MDIWindow* view);
     void removeWindow(MDIWindow* view);
     bool hasWindow(MDIWindow* view) const;
+    // A view's title or modified state changed.
+    void tabChanged(MDIWindow* view);
     QList<QWidget*> get_windows(QMdiArea::WindowOrder order = QMdiArea::CreationOrder) const;
     QMdiArea* mdiArea() const;
 

@@ -11,18 +11,9 @@ VEXIL_TYPESYSTEM_SOURCE_ABSTRACT(Gui::qView3DMRML, Gui::MDIWindow)
 qView3DMRML::qView3DMRML(GuiProject* p, QWidget* parent, QOpenGLWidget* shared, Qt::WindowFlags flags)
     : MDIWindow(p, parent, flags), shareWidget(shared)
 {
-    // A document view belongs to its project's views until it leaves them.
-    if (p)
-        p->attachView(this, false);
 }
 
-qView3DMRML::~qView3DMRML()
-{
-    GuiProject* p = get_project();
-    set_project(nullptr);
-    if (p)
-        p->detachView(this, false);
-}
+qView3DMRML::~qView3DMRML() = default;
 
 void qView3DMRML::setMRMLScene(vtkMRMLScene* s)
 {

@@ -447,18 +447,20 @@ TEST_F(SessionTest, PassiveViewsFollowTheCurrentProjectAndLoseItOnRemoval)
         int updates = 0;
         void update_view() override { ++updates; }
     } passive;
+    // A view built without a project joins the application's passive views by itself.
     ASSERT_TRUE(passive.is_passive());
-    app.connect_view(&passive);
     app.set_current_view(gui->getMDIViews().front());
     EXPECT_EQ(passive.get_project(), gui);
-    app.update_all();
+    app.update_current();   // through the project it follows
     EXPECT_EQ(passive.updates, 1);
 
     EXPECT_TRUE(logic.app().close_project(project->get_name()));
     EXPECT_EQ(passive.get_project(), nullptr);
-    app.disconnect_view(&passive);
+    app.update_all();       // still one of the application's views
+    EXPECT_EQ(passive.updates, 2);
+    passive.onClose();
     app.update_all();
-    EXPECT_EQ(passive.updates, 1);
+    EXPECT_EQ(passive.updates, 2);
 }
 
 TEST_F(SessionTest, LabelChangesAndMessagesReachPassiveViewsToo)
