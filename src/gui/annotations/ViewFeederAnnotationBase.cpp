@@ -1,6 +1,68 @@
 #include "ViewFeederAnnotationBase.h"
 
+#include "visualization/ViewFeederMRMLModel.h"
+#include "visualization/ViewFeederTopoObject.h"
+
+#include <mrml/vtkMRMLDisplayableNode.h>
+#include <mrml/vtkMRMLScene.h>
+
+#include <cstring>
+
+using namespace Gui;
+
 VEXIL_TYPESYSTEM_SOURCE(Gui::ViewFeederAnnotationBase, Gui::ViewFeederProjectObject)
 VEXIL_TYPESYSTEM_SOURCE(Gui::ViewFeederAnnotationRuler, Gui::ViewFeederAnnotationBase)
 VEXIL_TYPESYSTEM_SOURCE(Gui::ViewFeederAnnotationROI, Gui::ViewFeederAnnotationBase)
 VEXIL_TYPESYSTEM_SOURCE(Gui::ViewFeederAnnotationFiducial, Gui::ViewFeederAnnotationBase)
+OBJ_PROPERTY_SOURCE(Gui::ViewFeederAnnotationBase, Gui::ViewFeederProjectObject)
+OBJ_PROPERTY_SOURCE(Gui::ViewFeederAnnotationRuler, Gui::ViewFeederAnnotationBase)
+OBJ_PROPERTY_SOURCE(Gui::ViewFeederAnnotationROI, Gui::ViewFeederAnnotationBase)
+OBJ_PROPERTY_SOURCE(Gui::ViewFeederAnnotationFiducial, Gui::ViewFeederAnnotationBase)
+
+ViewFeederAnnotationBase::ViewFeederAnnotationBase()
+{
+    iconName = "AnnotationDistanceWithArrow.png";
+}
+
+ViewFeederAnnotationBase::~ViewFeederAnnotationBase()
+{
+    removeNodeFromScene(annotationScene, annotationNode);
+}
+
+vtkMRMLDisplayableNode* ViewFeederAnnotationBase::getMRMLNode() const
+{
+    return annotationNode;
+}
+
+void ViewFeederAnnotationBase::setMRMLNode(vtkMRMLDisplayableNode* node)
+{
+    annotationNode = node;
+    annotationScene = node ? node->GetScene() : nullptr;
+}
+
+void ViewFeederAnnotationBase::build_context_menu(const char*, MenuItem* item)
+{
+    appendAnnotationContextMenu(object, item);
+}
+
+ViewFeederAnnotationRuler::ViewFeederAnnotationRuler()
+{
+    iconName = "AnnotationDistanceWithArrow.png";
+}
+
+ViewFeederAnnotationROI::ViewFeederAnnotationROI()
+{
+    iconName = "AnnotationROI.png";
+}
+
+void ViewFeederAnnotationROI::setDisplayMode(const char* mode)
+{
+    if (mode && std::strcmp(mode, "Base") == 0)
+        setDisplayMaskMode("Base");
+    ViewFeederAnnotationBase::setDisplayMode(mode);
+}
+
+ViewFeederAnnotationFiducial::ViewFeederAnnotationFiducial()
+{
+    iconName = "AnnotationPointWithArrow.png";
+}

@@ -20,6 +20,7 @@
 #include "selection/SelectionInstance.h"
 #include "selection/TreeSelectionSingleton.h"
 #include "visualization/ViewFeeder.h"
+#include "visualization/ViewFeederTopoObject.h"
 #include "visualization/qView3DMRML.h"
 
 #include <obj/Application.h>

@@ -1,33 +1,181 @@
 #include "ViewFeeder.h"
 
+#include "commands/Command.h"
+#include "core/GuiProject.h"
 #include "core/qPelmoraApplication.h"
+#include "mainwindow/MDIWindow.h"
 #include "mainwindow/PictureFactory.h"
+#include "visualization/qView3DMRML.h"
 
+#include <obj/Project.h>
 #include <obj/ProjectObject.h>
+#include <vexil/TypeInfo.h>
+
+#include <QApplication>
+#include <QStyle>
+
+#include <vtkMatrix4x4.h>
+#include <vtkTransform.h>
 
 #include <cstring>
 
 using namespace Gui;
 
-VEXIL_TYPESYSTEM_SOURCE(Gui::ViewFeeder, Obj::PropertyContainer)
+VEXIL_TYPESYSTEM_SOURCE_ABSTRACT(Gui::ViewFeeder, Obj::PropertyContainer)
 VEXIL_TYPESYSTEM_SOURCE(Gui::ViewFeederExtern, Gui::ViewFeeder)
 VEXIL_TYPESYSTEM_SOURCE(Gui::ViewFeederProject, Gui::ViewFeeder)
 VEXIL_TYPESYSTEM_SOURCE(Gui::ViewFeederProjectObject, Gui::ViewFeeder)
 VEXIL_TYPESYSTEM_SOURCE(Gui::ViewFeederFeature, Gui::ViewFeederProjectObject)
 VEXIL_TYPESYSTEM_SOURCE(Gui::ViewFeederProjectObjectGroup, Gui::ViewFeederProjectObject)
-VEXIL_TYPESYSTEM_SOURCE(Gui::ViewFeederTopoObject, Gui::ViewFeederProjectObject)
 
-ViewFeeder::ViewFeeder() = default;
-ViewFeeder::~ViewFeeder() = default;
+OBJ_PROPERTY_SOURCE(Gui::ViewFeeder, Obj::PropertyContainer)
+OBJ_PROPERTY_SOURCE(Gui::ViewFeederExtern, Gui::ViewFeeder)
+OBJ_PROPERTY_SOURCE(Gui::ViewFeederProject, Gui::ViewFeeder)
+OBJ_PROPERTY_SOURCE(Gui::ViewFeederProjectObject, Gui::ViewFeeder)
+OBJ_PROPERTY_SOURCE(Gui::ViewFeederFeature, Gui::ViewFeederProjectObject)
+OBJ_PROPERTY_SOURCE(Gui::ViewFeederProjectObjectGroup, Gui::ViewFeederProjectObject)
+
+namespace {
+
+bool isNamed(const Obj::Property* property, const char* name)
+{
+    return property && std::strcmp(property->get_name(), name) == 0;
+}
+
+// Runs `action` with the "in progress" bit of `visibility` set, unless it is set
+// already: a visibility change and the show or hide it causes must not re-enter.
+template <typename Action>
+void guarded(Obj::PropertyBoolean* visibility, Action action)
+{
+    if (!visibility || visibility->test_object_status(ViewFeeder::VisibilityInProgress))
+        return;
+    visibility->set_object_status(ViewFeeder::VisibilityInProgress, true);
+    try {
+        action();
+    }
+    catch (...) {
+        visibility->set_object_status(ViewFeeder::VisibilityInProgress, false);
+        throw;
+    }
+    visibility->set_object_status(ViewFeeder::VisibilityInProgress, false);
+}
+
+// The 3D view that is the active view of `project`'s GUI project, or null.
+qView3DMRML* activeThreeDView(const Obj::Project* project)
+{
+    qPelmoraApplication* app = qPelmoraApplication::application();
+    if (!app || !project || !app->has_project(project))
+        return nullptr;
+    GuiProject* gui = app->get_project(project);
+    if (!gui)
+        return nullptr;
+    MDIWindow* view = gui->getActiveView();
+    if (!view || !view->is_inherited_from(qView3DMRML::getClassTypeId()))
+        return nullptr;
+    return static_cast<qView3DMRML*>(view);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// ViewFeeder
+
+ViewFeeder::ViewFeeder()
+    : transform(vtkTransform::New())
+{
+}
+
+ViewFeeder::~ViewFeeder()
+{
+    transform->Delete();
+}
+
+void ViewFeeder::on_changed(const Obj::Property* property)
+{
+    if (!property)
+        return;
+    if (qPelmoraApplication* app = qPelmoraApplication::application())
+        app->signal_change_object(*this, *property);
+}
+
+std::vector<Obj::ProjectObject*> ViewFeeder::claimChildren3D() const { return {}; }
+bool ViewFeeder::useNewSelectionModel() const { return false; }
+bool ViewFeeder::isSelectable() const { return true; }
+std::string ViewFeeder::get_entity_detail(int) const { return {}; }
+int ViewFeeder::getDetail(const std::string&) const { return 0; }
+std::vector<Vexil::Vector3<double>> ViewFeeder::getSelectionShape(const char*) const { return {}; }
+bool ViewFeeder::onDelete(const std::vector<std::string>&) { return true; }
 
 QIcon ViewFeeder::getIcon() const
 {
-    return QIcon(PictureFactory::instance().get_pixmap(pixmapName.c_str()));
+    if (!iconName || !*iconName)
+        return QIcon();
+    return QIcon(PictureFactory::instance().get_pixmap(iconName));
 }
 
-bool ViewFeeder::onDelete(std::vector<std::string>)
+std::vector<Obj::ProjectObject*> ViewFeeder::claim_descendants() const { return {}; }
+bool ViewFeeder::canDragObjects() const { return false; }
+void ViewFeeder::dragObject(Obj::ProjectObject*) {}
+bool ViewFeeder::canDropObjects() const { return false; }
+void ViewFeeder::dropObject(Obj::ProjectObject*) {}
+
+void ViewFeeder::setDisplayMode(const char* mode)
 {
-    return true;
+    activeDisplayMode = mode ? mode : "";
+}
+
+void ViewFeeder::hide() { shown = false; }
+void ViewFeeder::show() { shown = true; }
+void ViewFeeder::show_and_hide() {}
+void ViewFeeder::updateCanSelect() {}
+bool ViewFeeder::isShow() const { return shown; }
+
+void ViewFeeder::set_override_show_mode(const std::string& mode)
+{
+    if (mode == "As Is") {
+        overrideMode = -1;
+        return;
+    }
+    const auto it = maskModes.find(mode);
+    if (it != maskModes.end())
+        overrideMode = it->second;
+}
+
+bool ViewFeeder::setEdit(int) { return false; }
+void ViewFeeder::unsetEdit(int) {}
+bool ViewFeeder::keyPressed(bool, int) { return false; }
+bool ViewFeeder::on_double_clicked() { return false; }
+void ViewFeeder::build_context_menu(const char*, MenuItem*) {}
+void ViewFeeder::build_context_menu(QMenu*, QObject*, const char*) {}
+
+void ViewFeeder::setTransformation(const vtkMatrix4x4& matrix)
+{
+    vtkNew<vtkMatrix4x4> copy;
+    copy->DeepCopy(&matrix);
+    transform->Identity();
+    transform->Concatenate(copy);
+}
+
+void ViewFeeder::setTransformation(const Vexil::Matrix4D& matrix)
+{
+    vtkMatrix4x4* converted = convert(matrix);
+    transform->Identity();
+    transform->Concatenate(converted);
+    converted->Delete();
+}
+
+bool ViewFeeder::check_input() { return false; }
+
+vtkMatrix4x4* ViewFeeder::convert(const Vexil::Matrix4D& matrix)
+{
+    // OpenGL order runs column by column; VTK's element (r, c) is row r, column c.
+    double gl[16];
+    matrix.getGLMatrix(gl);
+    vtkMatrix4x4* result = vtkMatrix4x4::New();
+    for (int c = 0; c < 4; ++c)
+        for (int r = 0; r < 4; ++r)
+            result->SetElement(r, c, gl[c * 4 + r]);
+    return result;
 }
 
 void ViewFeeder::update(const Obj::Property* property)
@@ -40,12 +188,18 @@ void ViewFeeder::update(const Obj::Property* property)
         updateData(property);
     }
     catch (...) {
-        if (wasShown && isVisibleByProperty())
-            shown = true;
+        shown = wasShown && visible;
         throw;
     }
-    if (wasShown && isVisibleByProperty())
-        shown = true;
+    shown = wasShown && visible;
+}
+
+bool ViewFeeder::startEditing(int mode)
+{
+    const bool accepted = setEdit(mode);
+    if (accepted)
+        editMode = mode;
+    return accepted;
 }
 
 void ViewFeeder::finishEditing()
@@ -54,58 +208,232 @@ void ViewFeeder::finishEditing()
     editMode = -1;
 }
 
-void ViewFeeder::on_changed(const Obj::Property* property)
+void ViewFeeder::set_visible(bool on)
 {
-    if (!property)
-        return;
-    if (qPelmoraApplication* app = qPelmoraApplication::application())
-        app->signal_change_object(*this, *property);
+    if (on)
+        show();
+    else
+        hide();
 }
+
+void ViewFeeder::setDisplayMaskMode(const char* mode)
+{
+    const auto it = mode ? maskModes.find(mode) : maskModes.end();
+    maskMode = it == maskModes.end() ? -1 : it->second;
+}
+
+std::vector<std::string> ViewFeeder::getDisplayMaskModes() const
+{
+    std::vector<std::string> names;
+    names.reserve(maskModes.size());
+    for (const auto& entry : maskModes)
+        names.push_back(entry.first);
+    return names;
+}
+
+// ---------------------------------------------------------------------------------------
+// ViewFeederExtern
+
+const char* ViewFeederExtern::getDefaultDisplayMode() const
+{
+    return displayModes.empty() ? "" : displayModes.front().c_str();
+}
+
+// ---------------------------------------------------------------------------------------
+// ViewFeederProject
+
+ViewFeederProject::ViewFeederProject()
+{
+    auto& table = property_data_table();
+    DisplayMode = static_cast<Obj::PropertyEnumType*>(table.add_property(this, new Obj::PropertyEnumType, "Display Mode"));
+    auto* visibility = new Obj::PropertyBoolean;
+    visibility->set_value(true);   // before it joins: no change to report
+    Visibility = static_cast<Obj::PropertyBoolean*>(table.add_property(this, visibility, "Visibility"));
+}
+
+ViewFeederProject::~ViewFeederProject()
+{
+    // The table of names dies with this object; the property must not point into it.
+    if (DisplayMode)
+        DisplayMode->set_enums(nullptr);
+}
+
+void ViewFeederProject::attach(Obj::Project* p)
+{
+    project = p;
+    modes = getDisplayModes();
+    if (modes.empty())
+        modes.emplace_back();
+    modeNames.clear();
+    modeNames.reserve(modes.size() + 1);
+    for (const std::string& mode : modes)
+        modeNames.push_back(mode.c_str());
+    modeNames.push_back(nullptr);
+    DisplayMode->set_enums(modeNames.data());
+    if (const char* defaultMode = getDefaultDisplayMode())
+        DisplayMode->set_value(defaultMode);
+}
+
+void ViewFeederProject::startRestoring()
+{
+    hide();
+}
+
+void ViewFeederProject::setActiveMode()
+{
+    if (DisplayMode->get_enums()) {
+        if (const char* mode = DisplayMode->get_value_as_string())
+            setDisplayMode(mode);
+    }
+    if (!Visibility->get_value())
+        ViewFeeder::hide();
+}
+
+void ViewFeederProject::on_changed(const Obj::Property* property)
+{
+    if (property == DisplayMode) {
+        setActiveMode();
+    }
+    else if (property == Visibility) {
+        guarded(Visibility, [this] {
+            if (Visibility->get_value())
+                show();
+            else
+                hide();
+        });
+    }
+    ViewFeeder::on_changed(property);
+}
+
+void ViewFeederProject::hide()
+{
+    guarded(Visibility, [this] { Visibility->set_value(false); });
+    ViewFeeder::hide();
+}
+
+void ViewFeederProject::show()
+{
+    guarded(Visibility, [this] { Visibility->set_value(true); });
+    ViewFeeder::show();
+}
+
+void ViewFeederProject::updateCanSelect()
+{
+    if (qView3DMRML* view = activeThreeDView(project))
+        static_cast<void>(view);
+}
+
+void ViewFeederProject::updateView()
+{
+    if (!project)
+        return;
+    Obj::PropertyContainer::PropertyMap properties;
+    project->get_property_dataset(properties);
+    const bool wasShown = isShow();
+    if (wasShown)
+        setShownFlag(false);
+    for (const auto& entry : properties)
+        updateData(entry.second);
+    if (wasShown)
+        setShownFlag(true);
+}
+
+// ---------------------------------------------------------------------------------------
+// ViewFeederProjectObject
 
 ViewFeederProjectObject::ViewFeederProjectObject()
 {
-    auto* visibility = static_cast<Obj::PropertyBoolean*>(add_property("Obj::PropertyBoolean", "Visibility"));
-    if (visibility) {
-        // Set quietly: nothing listens yet, and a new feeder is shown by updateView.
-        setUpdatesEnabled(false);
-        visibility->set_value(true);
-        setUpdatesEnabled(true);
-    }
+    auto* visibility = new Obj::PropertyBoolean;
+    visibility->set_value(true);
+    visibility->set_object_status(Obj::Property::Hidden, true);
+    Visibility = static_cast<Obj::PropertyBoolean*>(property_data_table().add_property(
+        this, visibility, "Visibility", "Definition", 8, "Display mode in the graphics window."));
 }
 
 ViewFeederProjectObject::~ViewFeederProjectObject() = default;
+
+void ViewFeederProjectObject::attach(Obj::ProjectObject* o)
+{
+    object = o;
+}
 
 unsigned int ViewFeederProjectObject::getObjectId() const
 {
     return object ? object->getObjectId() : 0;
 }
 
-bool ViewFeederProjectObject::isVisibleByProperty() const
+void ViewFeederProjectObject::show()
 {
-    const auto* visibility = static_cast<const Obj::PropertyBoolean*>(get_property_by_name("Visibility"));
-    return !visibility || visibility->get_value();
+    if (object && object->isSuppressed())
+        return;
+    ViewFeeder::show();
+}
+
+void ViewFeederProjectObject::startRestoring()
+{
+    hide();
 }
 
 void ViewFeederProjectObject::updateView()
 {
-    if (isShow())
-        hide();
-    if (isVisibleByProperty())
-        show();
+    if (!object)
+        return;
+    Obj::PropertyContainer::PropertyMap properties;
+    object->get_property_dataset(properties);
+    const bool wasShown = isShow();
+    if (wasShown)
+        setShownFlag(false);
+    Obj::Project* owner = object->get_project();
+    if (!owner)
+        return;
+    if (!owner->isRestoring()) {
+        for (const auto& entry : properties)
+            updateData(entry.second);
+    }
+    if (wasShown)
+        setShownFlag(true);
 }
 
-void ViewFeederProjectObject::on_changed(const Obj::Property* property)
+MDIWindow* ViewFeederProjectObject::getActiveView() const
 {
-    if (!isUpdatesEnabled())
-        return;
-    if (property && std::strcmp(property->get_name(), "Visibility") == 0) {
-        if (isVisibleByProperty())
-            show();
-        else
-            hide();
-    }
-    ViewFeeder::on_changed(property);
+    qPelmoraApplication* app = qPelmoraApplication::application();
+    Obj::Project* owner = object ? object->get_project() : nullptr;
+    if (!app || !owner)
+        return nullptr;
+    GuiProject* gui = app->get_project(owner);
+    return gui ? gui->getActiveView() : nullptr;
 }
+
+void ViewFeederProjectObject::updateCanSelect()
+{
+    if (qView3DMRML* view = activeThreeDView(object ? object->get_project() : nullptr))
+        static_cast<void>(view);
+}
+
+void ViewFeederProjectObject::ResetSelection()
+{
+    if (qView3DMRML* view = activeThreeDView(object ? object->get_project() : nullptr))
+        static_cast<void>(view);
+}
+
+void ViewFeederProjectObject::scheduleRender()
+{
+    if (qView3DMRML* view = activeThreeDView(object ? object->get_project() : nullptr))
+        static_cast<void>(view);
+}
+
+// ---------------------------------------------------------------------------------------
+// ViewFeederFeature
+
+ViewFeederFeature::ViewFeederFeature()
+{
+    auto* colors = new Obj::PropertyColorArray;
+    colors->set_values({Obj::Color(0.0f, 0.0f, 0.0f, 0.0f)});
+    ColorList = static_cast<Obj::PropertyColorArray*>(property_data_table().add_property(this, colors, "Color List"));
+}
+
+// ---------------------------------------------------------------------------------------
+// ViewFeederProjectObjectGroup
 
 std::vector<Obj::ProjectObject*> Gui::groupMembers(const Obj::ProjectObject* object)
 {
@@ -117,4 +445,123 @@ std::vector<Obj::ProjectObject*> Gui::groupMembers(const Obj::ProjectObject* obj
 std::vector<Obj::ProjectObject*> ViewFeederProjectObjectGroup::claim_descendants() const
 {
     return groupMembers(object);
+}
+
+void ViewFeederProjectObjectGroup::dragObject(Obj::ProjectObject* member)
+{
+    if (object && object->is_inherited_from(Obj::ProjectObjectGroup::getClassTypeId()))
+        static_cast<Obj::ProjectObjectGroup*>(object)->remove_member(member);
+}
+
+void ViewFeederProjectObjectGroup::dropObject(Obj::ProjectObject* member)
+{
+    if (object && object->is_inherited_from(Obj::ProjectObjectGroup::getClassTypeId()))
+        static_cast<Obj::ProjectObjectGroup*>(object)->add_object(member);
+}
+
+QIcon ViewFeederProjectObjectGroup::getIcon() const
+{
+    QIcon icon;
+    QStyle* style = QApplication::style();
+    if (!style)
+        return icon;
+    icon.addPixmap(style->standardPixmap(QStyle::SP_DirClosedIcon), QIcon::Normal, QIcon::Off);
+    icon.addPixmap(style->standardPixmap(QStyle::SP_DirOpenIcon), QIcon::Normal, QIcon::On);
+    return icon;
+}
+
+void ViewFeederProjectObjectGroup::get_viewfeeders(std::vector<ViewFeederProjectObject*>& feeders) const
+{
+    if (!object || !object->is_inherited_from(Obj::ProjectObjectGroup::getClassTypeId()))
+        return;
+    qPelmoraApplication* app = qPelmoraApplication::application();
+    Obj::Project* owner = object->get_project();
+    GuiProject* gui = app && owner ? app->get_project(owner) : nullptr;
+    if (!gui)
+        return;
+    for (Obj::ProjectObject* member : static_cast<Obj::ProjectObjectGroup*>(object)->get_objects()) {
+        ViewFeeder* feeder = gui->get_view_feeder(member);
+        if (feeder && feeder->is_inherited_from(ViewFeederProjectObject::getClassTypeId()))
+            feeders.push_back(static_cast<ViewFeederProjectObject*>(feeder));
+    }
+}
+
+void ViewFeederProjectObjectGroup::show()
+{
+    if (!Visibility->test_object_status(RestoringGroup) && !groupShown) {
+        std::vector<ViewFeederProjectObject*> members;
+        get_viewfeeders(members);
+        for (ViewFeederProjectObject* member : members)
+            member->show();
+    }
+    ViewFeederProjectObject::show();
+    groupShown = true;
+}
+
+void ViewFeederProjectObjectGroup::hide()
+{
+    if (!Visibility->test_object_status(RestoringGroup) && groupShown) {
+        std::vector<ViewFeederProjectObject*> members;
+        get_viewfeeders(members);
+        for (ViewFeederProjectObject* member : members)
+            member->hide();
+    }
+    ViewFeederProjectObject::hide();
+    groupShown = false;
+}
+
+bool ViewFeederProjectObjectGroup::isShow() const
+{
+    return Visibility->get_value();
+}
+
+bool ViewFeederProjectObjectGroup::onDelete(const std::vector<std::string>&)
+{
+    Obj::Project* owner = object ? object->get_project() : nullptr;
+    if (owner)
+        Command::do_command(Command::Doc,
+                            "App.get_project(\"%s\").get_object(\"%i\").removeObjectsFromDocument()",
+                            owner->get_name(), int(object->getObjectId()));
+    return true;
+}
+
+void ViewFeederProjectObjectGroup::resume(Vexil::Hdf5FileReader& reader, const std::string& group)
+{
+    Visibility->set_object_status(RestoringGroup, true);
+    try {
+        ViewFeederProjectObject::resume(reader, group);
+    }
+    catch (...) {
+        Visibility->set_object_status(RestoringGroup, false);
+        throw;
+    }
+    Visibility->set_object_status(RestoringGroup, false);
+}
+
+// ---------------------------------------------------------------------------------------
+// ViewFeederBuilder
+
+ViewFeederBuilder::~ViewFeederBuilder() = default;
+
+std::map<Vexil::TypeInfo, Vexil::TypeInfo>& ViewFeederBuilder::table()
+{
+    static std::map<Vexil::TypeInfo, Vexil::TypeInfo> propToView;
+    return propToView;
+}
+
+void ViewFeederBuilder::add(const Vexil::TypeInfo& key, const Vexil::TypeInfo& feeder)
+{
+    table()[key] = feeder;
+}
+
+ViewFeeder* ViewFeederBuilder::create(const Vexil::TypeInfo& key)
+{
+    const auto it = table().find(key);
+    if (it == table().end())
+        return nullptr;
+    Vexil::RootClass* built = it->second.build_instance();
+    if (built && built->is_inherited_from(ViewFeeder::getClassTypeId()))
+        return static_cast<ViewFeeder*>(built);
+    delete built;
+    return nullptr;
 }

@@ -1,10 +1,12 @@
 #pragma once
-// View feeders: the display companions of projects and project objects.  Each shows
-// its object in the project's scene and gives the tree its icon and context menu.
+// View feeders: the display companions of projects and project objects.  A feeder holds
+// the display settings of its object as ordinary properties, keeps the object's nodes in
+// the project's scene in step with them, and gives the tree its icon and context menu.
 
 #include "PelmoraGuiExport.h"
 
 #include <obj/Property.h>
+#include <vexil/Vector3D.h>
 
 #include <boost/signals2/signal.hpp>
 
@@ -12,14 +14,23 @@
 #include <QString>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
+QT_BEGIN_NAMESPACE
+class QMenu;
+class QObject;
+QT_END_NAMESPACE
+class SoNode;
+class vtkMatrix4x4;
+class vtkTransform;
+
 namespace Obj { class Project; class ProjectObject; }
-namespace Vexil { struct Matrix4D; }
 
 namespace Gui {
 
+class MDIWindow;
 class MenuItem;
 
 // Orders an object's tree item among its siblings: 0 no order, smaller values first.
@@ -28,7 +39,12 @@ using eTreeOrderType = std::uint32_t;
 class PELMORAGUI_EXPORT ViewFeeder : public Obj::PropertyDS
 {
     VEXIL_TYPESYSTEM_HEADER();
+    OBJ_PROPERTY_HEADER()
 public:
+    // Status bits of a feeder's "Visibility": set while a visibility change is being
+    // carried out (stops it re-entering), and while a group restores its properties.
+    enum FeederStatusBit { VisibilityInProgress = 29, RestoringGroup = 30 };
+
     ViewFeeder();
     ~ViewFeeder() override;
 
@@ -37,19 +53,49 @@ public:
     boost::signals2::signal<void(const QString&)> signal_change_tooltip;
     boost::signals2::signal<void(const QString&)> signal_change_statustip;
 
-    virtual void hide() { shown = false; }
-    virtual void show() { shown = true; }
-    virtual bool isShow() const { return shown; }
-    virtual void setTransformation(const Vexil::Matrix4D&) {}
-    virtual QIcon getIcon() const;
-    virtual void build_context_menu(const char*, MenuItem*) const {}
-    virtual bool on_double_clicked() { return false; }
-    virtual void updateCanSelect() {}
+    // Passes a change of the feeder's own properties on to the application object.
+    void on_changed(const Obj::Property* property) override;
+
+    virtual std::vector<Obj::ProjectObject*> claimChildren3D() const;
+    virtual bool useNewSelectionModel() const;
+    virtual bool isSelectable() const;
+    virtual std::string get_entity_detail(int entity) const;
+    virtual int getDetail(const std::string& subElement) const;
+    virtual std::vector<Vexil::Vector3<double>> getSelectionShape(const char* element) const;
     // Whether the object may be deleted (with these sub-elements selected).
-    virtual bool onDelete(std::vector<std::string> subElementNames);
-    virtual std::vector<Obj::ProjectObject*> claim_descendants() const { return {}; }
-    virtual std::string toString() const { return {}; }
-    const char* get_pixmap_name() const { return pixmapName.c_str(); }
+    virtual bool onDelete(const std::vector<std::string>& subElements);
+    virtual QIcon getIcon() const;
+    virtual std::vector<Obj::ProjectObject*> claim_descendants() const;
+    virtual bool canDragObjects() const;
+    virtual void dragObject(Obj::ProjectObject* object);
+    virtual bool canDropObjects() const;
+    virtual void dropObject(Obj::ProjectObject* object);
+    // Maps a changed property of the object onto the feeder's nodes; run through update.
+    virtual void updateData(const Obj::Property* property) = 0;
+    virtual void setDisplayMode(const char* mode);
+    virtual const char* getDefaultDisplayMode() const = 0;
+    virtual std::vector<std::string> getDisplayModes() const = 0;
+    virtual void hide();
+    virtual void show();
+    virtual void show_and_hide();
+    virtual void updateCanSelect();
+    virtual bool isShow() const;
+    // "As Is" drops the override; another name takes its mask index when known.
+    virtual void set_override_show_mode(const std::string& mode);
+
+protected:
+    virtual bool setEdit(int mode);
+    virtual void unsetEdit(int mode);
+
+public:
+    virtual bool keyPressed(bool pressed, int key);
+    virtual bool on_double_clicked();
+    virtual void build_context_menu(const char* receiver, MenuItem* item);
+    virtual void build_context_menu(QMenu* menu, QObject* receiver, const char* member);
+    // Resets the feeder's placement to identity and applies the matrix.
+    virtual void setTransformation(const vtkMatrix4x4& matrix);
+    virtual void setTransformation(const Vexil::Matrix4D& matrix);
+    virtual bool check_input();
 
     // Hands a changed property of the shown object to updateData, with the shown flag
     // cleared meanwhile; the flag comes back when it was set and the feeder is visible.
@@ -57,84 +103,211 @@ public:
     void setUpdatesEnabled(bool on) { updatesEnabled = on; }
     bool isUpdatesEnabled() const { return updatesEnabled; }
 
-    // Ends an edit in progress (unsetEdit with the current mode) and leaves edit mode.
+    // Edit mode: startEditing enters it when setEdit accepts the mode; finishEditing
+    // always leaves it.
+    bool startEditing(int mode = 0);
     void finishEditing();
-    int getEditMode() const { return editMode; }
+    bool isEditing() const { return editMode >= 0; }
 
-    // Passes a change of the feeder's own properties on to the application object.
-    void on_changed(const Obj::Property* property) override;
+    bool isVisible() const { return isShow(); }
+    void set_visible(bool on);
+    std::string getActiveDisplayMode() const { return activeDisplayMode; }
+    std::string toString() const { return {}; }
+
+    // A new matrix (owned by the caller) with the placement's values.
+    static vtkMatrix4x4* convert(const Vexil::Matrix4D& matrix);
+
+    // The feeder's placement in the scene.
+    vtkTransform* getTransform() const { return transform; }
+    const std::vector<int>& getSelectableEntityTypes() const { return selectableTypes; }
+    int getOverrideMode() const { return overrideMode; }
+    int getDisplayMaskMode() const { return maskMode; }
+    const char* get_pixmap_name() const { return iconName ? iconName : ""; }
 
 protected:
-    virtual void updateData(const Obj::Property*) {}
-    virtual void unsetEdit(int) {}
-    // Whether the feeder should show its nodes when shown; true for the base.
-    virtual bool isVisibleByProperty() const { return true; }
+    int getEditingMode() const { return editMode; }
+    void setDefaultMode(int index) { maskMode = index; }
+    void setDisplayMaskMode(const char* mode);
+    std::vector<std::string> getDisplayMaskModes() const;
 
-    std::string pixmapName;
-    bool shown = false;
+    // Plain flag changes for subclasses that take over show and hide.
+    void setShownFlag(bool on) { shown = on; }
+    void setVisibleFlag(bool on) { visible = on; }
+    bool visibleFlag() const { return visible; }
+
+    const char* iconName = nullptr;
+    std::map<std::string, int> maskModes;
+
+private:
+    void setModeSwitch() {}
+
+    vtkTransform* transform = nullptr;
+    std::vector<int> selectableTypes{1, 2, 3, 4};
+    int maskMode = -1;
     int editMode = -1;
+    int overrideMode = -1;
+    std::string activeDisplayMode;
     bool updatesEnabled = true;
+    bool visible = true;
+    bool shown = true;
 };
 
-// Feeder of something outside the project tree.
+// Feeder of something outside the project tree, with its own display modes.
 class PELMORAGUI_EXPORT ViewFeederExtern : public ViewFeeder
 {
     VEXIL_TYPESYSTEM_HEADER();
+    OBJ_PROPERTY_HEADER()
 public:
+    void updateData(const Obj::Property*) override {}
+    const char* getDefaultDisplayMode() const override;
+    std::vector<std::string> getDisplayModes() const override { return displayModes; }
+    void setModeByFile(const char*, const char*) {}
     void setModeByString(const char*, const char*) {}
+    void adjustDocumentName(const char*) {}
+
+protected:
+    std::vector<std::string> displayModes;
 };
 
+// Feeder of a whole project: its "Display Mode" and "Visibility" act on the project.
 class PELMORAGUI_EXPORT ViewFeederProject : public ViewFeeder
 {
     VEXIL_TYPESYSTEM_HEADER();
+    OBJ_PROPERTY_HEADER()
 public:
-    virtual void attach(Obj::Project* p) { project = p; }
+    ViewFeederProject();
+    ~ViewFeederProject() override;
+
+    void on_changed(const Obj::Property* property) override;
+    void updateData(const Obj::Property*) override {}
+    const char* getDefaultDisplayMode() const override { return nullptr; }
+    std::vector<std::string> getDisplayModes() const override { return {}; }
+    void hide() override;
+    void show() override;
+    void show_and_hide() override {}
+    void updateCanSelect() override;
+
+    virtual void attach(Obj::Project* project);
+    virtual void startRestoring();
+    virtual void finishRestoring() {}
+    // Runs updateData for every property of the project, the feeder hidden meanwhile.
+    virtual void updateView();
+
     Obj::Project* get_project() const { return project; }
+    void setActiveMode();
+
+    Obj::PropertyEnumType* DisplayMode = nullptr;
+    Obj::PropertyBoolean* Visibility = nullptr;
+
 protected:
     Obj::Project* project = nullptr;
+
+private:
+    std::vector<const char*> modeNames;
+    std::vector<std::string> modes;
 };
 
 // Feeder of one project object.  Its "Visibility" property shows or hides it.
 class PELMORAGUI_EXPORT ViewFeederProjectObject : public ViewFeeder
 {
     VEXIL_TYPESYSTEM_HEADER();
+    OBJ_PROPERTY_HEADER()
 public:
     ViewFeederProjectObject();
     ~ViewFeederProjectObject() override;
 
-    virtual void attach(Obj::ProjectObject* o) { object = o; }
-    Obj::ProjectObject* get_object() const { return object; }
-    // Requires an attached object.
-    unsigned int getObjectId() const;
-    // Builds or refreshes the feeder's nodes after attach.
-    virtual void updateView();
-    virtual eTreeOrderType getTreeOrder() const { return 0; }
-    virtual void show_and_hide(const std::vector<Obj::ProjectObject*>&) {}
-    virtual void finishRestoring() {}
+    void updateData(const Obj::Property*) override {}
+    const char* getDefaultDisplayMode() const override { return nullptr; }
+    std::vector<std::string> getDisplayModes() const override { return {}; }
+    void show() override;
+    void updateCanSelect() override;
 
-    void on_changed(const Obj::Property* property) override;
+    virtual void attach(Obj::ProjectObject* o);
+    virtual void hideDisplayMode() {}
+    virtual void showDisplayMode() {}
+    using ViewFeeder::show_and_hide;
+    virtual void show_and_hide(const std::vector<Obj::ProjectObject*>&) {}
+    virtual void startRestoring();
+    virtual void finishRestoring() {}
+    // Runs updateData for every property of the object, the feeder hidden meanwhile.
+    virtual void updateView();
+
+    Obj::ProjectObject* get_object() const { return object; }
+    // 0 without an attached object.
+    unsigned int getObjectId() const;
+    eTreeOrderType getTreeOrder() const { return treeOrder; }
+    void setTreeOrder(eTreeOrderType order) { treeOrder = order; }
+
+    // Reach the 3D view of the object's project, when there is one.
+    void ResetSelection();
+    void scheduleRender();
+
+    Obj::PropertyBoolean* Visibility = nullptr;
 
 protected:
-    bool isVisibleByProperty() const override;
+    MDIWindow* getActiveView() const;
+
     Obj::ProjectObject* object = nullptr;
+    eTreeOrderType treeOrder = 0;
 };
 
+// Feeder of a colour-per-face feature.
 class PELMORAGUI_EXPORT ViewFeederFeature : public ViewFeederProjectObject
 {
     VEXIL_TYPESYSTEM_HEADER();
+    OBJ_PROPERTY_HEADER()
+public:
+    ViewFeederFeature();
+    Obj::PropertyColorArray* ColorList = nullptr;
 };
 
-// Feeder of an object group: shows the group's members below itself.
+// Feeder of an object group: shows and hides its members' feeders with itself, and
+// takes objects dragged onto it.
 class PELMORAGUI_EXPORT ViewFeederProjectObjectGroup : public ViewFeederProjectObject
 {
     VEXIL_TYPESYSTEM_HEADER();
+    OBJ_PROPERTY_HEADER()
 public:
+    bool canDragObjects() const override { return true; }
+    bool canDropObjects() const override { return true; }
     std::vector<Obj::ProjectObject*> claim_descendants() const override;
+    void dragObject(Obj::ProjectObject* object) override;
+    void dropObject(Obj::ProjectObject* object) override;
+    QIcon getIcon() const override;
+    void hide() override;
+    void show() override;
+    bool isShow() const override;
+    bool onDelete(const std::vector<std::string>& subElements) override;
+    void resume(Vexil::Hdf5FileReader& reader, const std::string& group) override;
+    std::vector<std::string> getDisplayModes() const override { return {}; }
+
+protected:
+    void get_viewfeeders(std::vector<ViewFeederProjectObject*>& feeders) const;
+
+private:
+    bool groupShown = false;
 };
 
-class PELMORAGUI_EXPORT ViewFeederTopoObject : public ViewFeederProjectObject
+// Maps a property type to the feeder type that shows it.  Kept for the product's other
+// GUI libraries; this library registers nothing here.
+class PELMORAGUI_EXPORT ViewFeederBuilder
 {
-    VEXIL_TYPESYSTEM_HEADER();
+public:
+    virtual ~ViewFeederBuilder();
+    virtual void buildNodes(const Obj::Property* property, std::vector<SoNode*>& nodes) const = 0;
+
+    static void add(const Vexil::TypeInfo& key, const Vexil::TypeInfo& feeder);
+    // A new feeder of the type entered for `key`; null when none is.
+    static ViewFeeder* create(const Vexil::TypeInfo& key);
+
+private:
+    static std::map<Vexil::TypeInfo, Vexil::TypeInfo>& table();
+};
+
+class PELMORAGUI_EXPORT ViewFeederColorBuilder : public ViewFeederBuilder
+{
+public:
+    void buildNodes(const Obj::Property*, std::vector<SoNode*>&) const override {}
 };
 
 // The members of `object` when it is an object group, else nothing.

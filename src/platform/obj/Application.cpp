@@ -135,7 +135,13 @@ void Application::init_types()
     PropertyString::init();
     PropertyBoolean::init();
     PropertyInteger::init();
+    PropertyRangeSlider::init();
+    PropertyEnumType::init();
     PropertyDecimal::init();
+    PropertyColor::init();
+    PropertyColorArray::init();
+    PropertySpaceLocation::init();
+    PropertyAdvancedTopoData::init();
     PropertyContainer::init();
     ProjectObject::init();
     ProjectObjectGroup::init();

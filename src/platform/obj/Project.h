@@ -52,6 +52,10 @@ public:
     std::string get_unique_object_name(const char* base) const;
     bool can_close() const { return true; }
     bool is_modified() const { return modified; }
+    // Set while the project's objects are being read back; feeders then skip their
+    // property pass on creation.
+    bool isRestoring() const { return restoring; }
+    void setRestoring(bool on) { restoring = on; }
     void set_modified(bool on) { modified = on; }
     void refresh();
     void OnUpdateLabel(const char* text);
@@ -93,6 +97,7 @@ private:
     std::map<std::string, unsigned int> objectsByName;
     ProjectObject* currentObject = nullptr;
     bool modified = false;
+    bool restoring = false;
     pmUnit::UnitsData unitsData;
 };
 

@@ -3,6 +3,7 @@
 #include <vexil/TypeInfo.h>
 #include <vexil/UtilityBox.h>
 
+#include <cstring>
 #include <limits>
 #include <locale>
 #include <sstream>
@@ -11,14 +12,71 @@ VEXIL_TYPESYSTEM_SOURCE(Obj::Property, Vexil::RootClass)
 VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyString, Obj::Property)
 VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyBoolean, Obj::Property)
 VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyInteger, Obj::Property)
+VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyRangeSlider, Obj::PropertyInteger)
+VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyEnumType, Obj::PropertyInteger)
 VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyDecimal, Obj::Property)
+VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyColor, Obj::Property)
+VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyColorArray, Obj::Property)
+VEXIL_TYPESYSTEM_SOURCE(Obj::PropertySpaceLocation, Obj::Property)
+VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyAdvancedTopoData, Obj::Property)
 VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyContainer, Vexil::RootClass)
 
 namespace Obj {
 
+namespace {
+
+// Whole text as one number in the C locale.
+template <typename T>
+bool parseNumber(const std::string& text, T& out)
+{
+    const std::string v = Vexil::UtilityBox::trimmed(text);
+    if (v.empty())
+        return false;
+    std::istringstream in(v);
+    in.imbue(std::locale::classic());
+    T parsed{};
+    in >> parsed;
+    if (in.fail() || !in.eof())
+        return false;
+    out = parsed;
+    return true;
+}
+
+// Comma-separated numbers; false unless every item parses.
+bool parseNumberList(const std::string& text, std::vector<double>& out)
+{
+    out.clear();
+    std::istringstream in(text);
+    std::string part;
+    while (std::getline(in, part, ',')) {
+        double v = 0.0;
+        if (!parseNumber(part, v))
+            return false;
+        out.push_back(v);
+    }
+    return true;
+}
+
+} // namespace
 
 Property::Property() = default;
 Property::~Property() = default;
+
+void Property::set_object_status(int bit, bool on)
+{
+    if (bit < 0 || bit >= 32)
+        return;
+    if (on)
+        status |= (1u << bit);
+    else
+        status &= ~(1u << bit);
+}
+
+void Property::about_to_set_value()
+{
+    if (container)
+        container->on_change_before(this);
+}
 
 void Property::has_set_value()
 {
@@ -28,12 +86,14 @@ void Property::has_set_value()
 
 void PropertyString::set_value(const char* v)
 {
+    about_to_set_value();
     value = v ? v : "";
     has_set_value();
 }
 
 void PropertyBoolean::set_value(bool v)
 {
+    about_to_set_value();
     value = v;
     has_set_value();
 }
@@ -54,6 +114,12 @@ bool PropertyBoolean::set_value_text(const std::string& text)
 
 void PropertyInteger::set_value(long v)
 {
+    store(v);
+}
+
+void PropertyInteger::store(long v)
+{
+    about_to_set_value();
     value = v;
     has_set_value();
 }
@@ -65,21 +131,107 @@ std::string PropertyInteger::get_value_text() const
 
 bool PropertyInteger::set_value_text(const std::string& text)
 {
-    const std::string v = Vexil::UtilityBox::trimmed(text);
-    if (v.empty())
-        return false;
-    std::istringstream in(v);
-    in.imbue(std::locale::classic());
     long parsed = 0;
-    in >> parsed;
-    if (in.fail() || !in.eof())
+    if (!parseNumber(text, parsed))
         return false;
     set_value(parsed);
     return true;
 }
 
+void PropertyRangeSlider::set_value(long v)
+{
+    if (hasRanges) {
+        if (v < ranges.minimum)
+            v = ranges.minimum;
+        if (v > ranges.maximum)
+            v = ranges.maximum;
+    }
+    store(v);
+}
+
+bool PropertyRangeSlider::set_value_text(const std::string& text)
+{
+    long parsed = 0;
+    if (!parseNumber(text, parsed))
+        return false;
+    set_value(parsed);
+    return true;
+}
+
+void PropertyRangeSlider::set_ranges(long minimum, long maximum, long step)
+{
+    if (maximum < minimum)
+        std::swap(minimum, maximum);
+    ranges = {minimum, maximum, step > 0 ? step : 1};
+    hasRanges = true;
+}
+
+void PropertyEnumType::set_enums(const char** names)
+{
+    enums = names;
+}
+
+std::vector<std::string> PropertyEnumType::get_enum_list() const
+{
+    std::vector<std::string> list;
+    if (enums)
+        for (const char** p = enums; *p; ++p)
+            list.emplace_back(*p);
+    return list;
+}
+
+long PropertyEnumType::index_of(const char* name) const
+{
+    if (!enums || !name)
+        return -1;
+    for (long i = 0; enums[i]; ++i)
+        if (std::strcmp(enums[i], name) == 0)
+            return i;
+    return -1;
+}
+
+const char* PropertyEnumType::get_value_as_string() const
+{
+    if (!enums || get_value() < 0)
+        return nullptr;
+    for (long i = 0; enums[i]; ++i)
+        if (i == get_value())
+            return enums[i];
+    return nullptr;
+}
+
+void PropertyEnumType::set_value(const char* name)
+{
+    const long index = index_of(name);
+    if (index >= 0)
+        PropertyInteger::set_value(index);
+}
+
+std::string PropertyEnumType::get_value_text() const
+{
+    const char* name = get_value_as_string();
+    return name ? std::string(name) : PropertyInteger::get_value_text();
+}
+
+bool PropertyEnumType::set_value_text(const std::string& text)
+{
+    const long index = index_of(text.c_str());
+    if (index >= 0) {
+        PropertyInteger::set_value(index);
+        return true;
+    }
+    long parsed = 0;
+    if (!parseNumber(text, parsed) || parsed < 0)
+        return false;
+    if (enums && parsed >= static_cast<long>(get_enum_list().size()))
+        return false;
+    PropertyInteger::set_value(parsed);
+    return true;
+}
+
 void PropertyDecimal::set_value(double v)
 {
+    about_to_set_value();
     value = v;
     has_set_value();
 }
@@ -91,18 +243,121 @@ std::string PropertyDecimal::get_value_text() const
 
 bool PropertyDecimal::set_value_text(const std::string& text)
 {
-    const std::string v = Vexil::UtilityBox::trimmed(text);
-    if (v.empty())
-        return false;
-    std::istringstream in(v);
-    in.imbue(std::locale::classic());
     double parsed = 0.0;
-    in >> parsed;
-    if (in.fail() || !in.eof())
+    if (!parseNumber(text, parsed))
         return false;
     set_value(parsed);
     return true;
 }
+
+void PropertyColor::set_value(const Color& v)
+{
+    about_to_set_value();
+    value = v;
+    has_set_value();
+}
+
+bool PropertyColor::set_value_text(const std::string& text)
+{
+    Color parsed;
+    if (!parsed.fromText(text))
+        return false;
+    set_value(parsed);
+    return true;
+}
+
+void PropertyColorArray::set_values(const std::vector<Color>& v)
+{
+    about_to_set_value();
+    values = v;
+    has_set_value();
+}
+
+std::string PropertyColorArray::get_value_text() const
+{
+    std::string text;
+    for (const Color& c : values) {
+        if (!text.empty())
+            text += ';';
+        text += c.toText();
+    }
+    return text;
+}
+
+bool PropertyColorArray::set_value_text(const std::string& text)
+{
+    std::vector<Color> parsed;
+    std::istringstream in(text);
+    std::string part;
+    while (std::getline(in, part, ';')) {
+        Color c;
+        if (!c.fromText(part))
+            return false;
+        parsed.push_back(c);
+    }
+    set_values(parsed);
+    return true;
+}
+
+void PropertySpaceLocation::set_value(const Vexil::SpaceLocation& v)
+{
+    about_to_set_value();
+    value = v;
+    has_set_value();
+}
+
+std::string PropertySpaceLocation::get_value_text() const
+{
+    using Vexil::UtilityBox;
+    double angle = 0, ax = 0, ay = 0, az = 0;
+    value.getRotation().getValue(angle, ax, ay, az);
+    const Vexil::Vector3d& p = value.getPosition();
+    std::string text;
+    for (double v : {p.x, p.y, p.z, angle, ax, ay, az}) {
+        if (!text.empty())
+            text += ',';
+        text += UtilityBox::exact_number_text(v);
+    }
+    return text;
+}
+
+bool PropertySpaceLocation::set_value_text(const std::string& text)
+{
+    std::vector<double> v;
+    if (!parseNumberList(text, v) || v.size() != 7)
+        return false;
+    set_value(Vexil::SpaceLocation(Vexil::Vector3d(v[0], v[1], v[2]), Vexil::SpaceRotation(v[3], v[4], v[5], v[6])));
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------
+
+Property* PropertyCoreData::add_property(PropertyContainer* container, Property* property, const char* name,
+                                         const char* group, short typeFlags, const char* description)
+{
+    if (!container) {
+        delete property;
+        return nullptr;
+    }
+    Property* added = container->adopt_property(property, name);
+    if (!added)
+        return nullptr;
+    added->group = group ? group : "";
+    added->typeFlags = typeFlags;
+    added->description = description ? description : "";
+    // The table lists each name once, whichever instance declared it first.
+    bool known = false;
+    for (const std::string& n : declared)
+        if (n == added->name) {
+            known = true;
+            break;
+        }
+    if (!known)
+        declared.push_back(added->name);
+    return added;
+}
+
+PropertyCoreData PropertyContainer::propertyData(nullptr);
 
 PropertyContainer::PropertyContainer() = default;
 
@@ -112,6 +367,16 @@ PropertyContainer::~PropertyContainer()
         p->container = nullptr;
         delete p;
     }
+}
+
+const PropertyCoreData& PropertyContainer::get_property_data_ref()
+{
+    return propertyData;
+}
+
+const PropertyCoreData& PropertyContainer::get_property_data() const
+{
+    return propertyData;
 }
 
 Property* PropertyContainer::add_property(const char* typeName, const char* name)
@@ -151,12 +416,104 @@ unsigned int PropertyContainer::get_memory_usage() const
     return static_cast<unsigned int>(bytes);
 }
 
+void PropertyContainer::save(Vexil::Hdf5FileWriter& writer, const std::string& group)
+{
+    for (const Property* p : properties)
+        writer.write(group + "/" + p->name, p->get_value_text());
+}
+
+void PropertyContainer::resume(Vexil::Hdf5FileReader& reader, const std::string& group)
+{
+    for (Property* p : properties) {
+        std::string text;
+        if (reader.read(group + "/" + p->name, text) && text != p->get_value_text())
+            p->set_value_text(text);
+    }
+}
+
+void PropertyContainer::save_to_file(Vexil::Hdf5FileWriter& writer) const
+{
+    const_cast<PropertyContainer*>(this)->save(writer, getTypeId().get_name());
+}
+
+void PropertyContainer::load_from_file(Vexil::Hdf5FileReader& reader)
+{
+    resume(reader, getTypeId().get_name());
+}
+
 Property* PropertyContainer::get_property_by_name(const char* name) const
 {
     if (!name)
         return nullptr;
     const auto it = propertiesByName.find(name);
     return it == propertiesByName.end() ? nullptr : it->second;
+}
+
+const char* PropertyContainer::get_property_name(const Property* p) const
+{
+    return p && p->container == this ? p->get_name() : nullptr;
+}
+
+void PropertyContainer::get_property_dataset(PropertyMap& map) const
+{
+    map.reserve(map.size() + properties.size());
+    for (Property* p : properties)
+        map[p->name] = p;
+}
+
+void PropertyContainer::get_property_array(std::vector<Property*>& list) const
+{
+    list.insert(list.end(), properties.begin(), properties.end());
+}
+
+short PropertyContainer::get_property_type(const char* name) const
+{
+    return get_property_type(get_property_by_name(name));
+}
+
+short PropertyContainer::get_property_type(const Property* p) const
+{
+    return p ? p->get_type_flags() : 0;
+}
+
+const char* PropertyContainer::get_property_group(const char* name) const
+{
+    return get_property_group(get_property_by_name(name));
+}
+
+const char* PropertyContainer::get_property_group(const Property* p) const
+{
+    return p ? p->get_associated_group() : nullptr;
+}
+
+const char* PropertyContainer::get_property_description(const char* name) const
+{
+    return get_property_description(get_property_by_name(name));
+}
+
+const char* PropertyContainer::get_property_description(const Property* p) const
+{
+    return p ? p->get_description() : nullptr;
+}
+
+bool PropertyContainer::is_read_only(const char* name) const
+{
+    return is_read_only(get_property_by_name(name));
+}
+
+bool PropertyContainer::is_read_only(const Property* p) const
+{
+    return p && p->is_read_only();
+}
+
+bool PropertyContainer::is_hidden(const char* name) const
+{
+    return is_hidden(get_property_by_name(name));
+}
+
+bool PropertyContainer::is_hidden(const Property* p) const
+{
+    return p && p->test_object_status(Property::Hidden);
 }
 
 } // namespace Obj

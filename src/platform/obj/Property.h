@@ -1,11 +1,16 @@
 #pragma once
-// Properties of projects and project objects.  A property belongs to a container,
-// which is told after every change of its value.
+// Properties of projects, project objects and view feeders.  A property belongs to a
+// container, which is told after every change of its value.
 
+#include "Color.h"
+
+#include <vexil/Persistence.h>
 #include <vexil/RootClass.h>
+#include <vexil/SpaceLocation.h>
 
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace Obj {
@@ -16,25 +21,54 @@ class Property : public Vexil::RootClass
 {
     VEXIL_TYPESYSTEM_HEADER();
 public:
+    // Status bits with a meaning everywhere; the others are free for the owner's use.
+    enum StatusBit { ReadOnly = 2, Hidden = 3 };
+
     Property();
     ~Property() override;
 
     const char* get_name() const { return name.c_str(); }
+    const char* get_description() const { return description.c_str(); }
+    // Empty: the property belongs to no group.
+    const char* get_associated_group() const { return group.c_str(); }
+    // The container's flags for the property (8: shown in the graphics window).
+    short get_type_flags() const { return typeFlags; }
+    bool isInValid() const { return invalid; }
+    void setInValid(bool on) { invalid = on; }
+
+    bool test_object_status(int bit) const { return bit >= 0 && bit < 32 && ((status >> bit) & 1u); }
+    void set_object_status(int bit, bool on);
+
     PropertyContainer* get_container() const { return container; }
+    void set_container(PropertyContainer* owner) { container = owner; }
+
+    // Registered name of the property-editor item class that edits this property; empty:
+    // no row.
+    virtual const char* get_editor_name() const { return ""; }
+    bool isExpanded() const { return expanded; }
+    void setExpanded(bool on) { expanded = on; }
+
     // The value as text, parsed back by set_value_text (C locale for numbers).
     virtual std::string get_value_text() const { return {}; }
     virtual bool set_value_text(const std::string&) { return false; }
-    bool is_read_only() const { return readOnly; }
-    void set_read_only(bool on) { readOnly = on; }
+    bool is_read_only() const { return test_object_status(ReadOnly); }
+    void set_read_only(bool on) { set_object_status(ReadOnly, on); }
 
 protected:
-    void has_set_value();   // tells the container
+    void about_to_set_value();   // tells the container before a change
+    void has_set_value();        // tells the container after it
 
 private:
     friend class PropertyContainer;
+    friend class PropertyCoreData;
     std::string name;
+    std::string group;
+    std::string description;
     PropertyContainer* container = nullptr;
-    bool readOnly = false;
+    unsigned int status = 0;
+    short typeFlags = 0;
+    bool invalid = false;
+    bool expanded = false;
 };
 
 class PropertyString : public Property
@@ -42,10 +76,12 @@ class PropertyString : public Property
     VEXIL_TYPESYSTEM_HEADER();
 public:
     const char* get_value() const { return value.c_str(); }
+    bool isEmpty() const { return value.empty(); }
     void set_value(const char* v);
     void set_value(const std::string& v) { set_value(v.c_str()); }
     std::string get_value_text() const override { return value; }
     bool set_value_text(const std::string& v) override { set_value(v); return true; }
+    const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyStringItem"; }
 private:
     std::string value;
 };
@@ -58,6 +94,7 @@ public:
     void set_value(bool v);
     std::string get_value_text() const override { return value ? "True" : "False"; }
     bool set_value_text(const std::string& v) override;
+    const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyBooleanItem"; }
 private:
     bool value = false;
 };
@@ -70,8 +107,59 @@ public:
     void set_value(long v);
     std::string get_value_text() const override;
     bool set_value_text(const std::string& v) override;
+    const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyIntegerItem"; }
+protected:
+    // Stores without range checks and tells the container.
+    void store(long v);
 private:
     long value = 0;
+};
+
+// An integer held inside a range, edited with a slider.
+class PropertyRangeSlider : public PropertyInteger
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    struct Ranges
+    {
+        long minimum;
+        long maximum;
+        long step;
+    };
+    // Values outside the range are clamped into it.
+    void set_value(long v);
+    bool set_value_text(const std::string& v) override;
+    // Null until a range is set.
+    const Ranges* get_ranges() const { return hasRanges ? &ranges : nullptr; }
+    void set_ranges(long minimum, long maximum, long step = 1);
+    const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyRangeSliderItem"; }
+private:
+    Ranges ranges{0, 0, 1};
+    bool hasRanges = false;
+};
+
+// An index into a table of names.  The table is the owner's: a null-terminated array of
+// C strings that must outlive its use here (set_enums(nullptr) before it goes).
+class PropertyEnumType : public PropertyInteger
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    void set_enums(const char** names);
+    const char** get_enums() const { return enums; }
+    std::vector<std::string> get_enum_list() const;
+    // The current name, or null without a table or with an index outside it.
+    const char* get_value_as_string() const;
+    bool has_name(const char* name) const { return index_of(name) >= 0; }
+    using PropertyInteger::set_value;
+    // Selects by name; an unknown name changes nothing.
+    void set_value(const char* name);
+    // The name when there is one, else the index.
+    std::string get_value_text() const override;
+    bool set_value_text(const std::string& v) override;
+    const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyEnumItem"; }
+private:
+    long index_of(const char* name) const;
+    const char** enums = nullptr;
 };
 
 class PropertyDecimal : public Property
@@ -82,30 +170,130 @@ public:
     void set_value(double v);
     std::string get_value_text() const override;   // round-trips exactly
     bool set_value_text(const std::string& v) override;
+    const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyDecimalItem"; }
 private:
     double value = 0.0;
 };
 
-// Owns named properties in the order they were added.
-class PropertyContainer : public Vexil::RootClass
+class PropertyColor : public Property
 {
     VEXIL_TYPESYSTEM_HEADER();
 public:
+    const Color& get_value() const { return value; }
+    void set_value(const Color& v);
+    void set_value(float r, float g, float b, float a = 0.0f) { set_value(Color(r, g, b, a)); }
+    std::string get_value_text() const override { return value.toText(); }
+    bool set_value_text(const std::string& v) override;
+    const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyColorItem"; }
+private:
+    Color value;
+};
+
+class PropertyColorArray : public Property
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    const std::vector<Color>& get_values() const { return values; }
+    std::size_t get_size() const { return values.size(); }
+    void set_values(const std::vector<Color>& v);
+    void set_value(const Color& v) { set_values({v}); }
+    // The colours' texts separated by ';'.
+    std::string get_value_text() const override;
+    bool set_value_text(const std::string& v) override;
+private:
+    std::vector<Color> values;
+};
+
+// A placement: position and rotation.
+class PropertySpaceLocation : public Property
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    const Vexil::SpaceLocation& get_value() const { return value; }
+    void set_value(const Vexil::SpaceLocation& v);
+    // "x,y,z,angle,ax,ay,az".
+    std::string get_value_text() const override;
+    bool set_value_text(const std::string& v) override;
+    const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertySpaceLocationItem"; }
+private:
+    Vexil::SpaceLocation value;
+};
+
+// The topology of a shape, held by the logic; the GUI only tells it apart by its kind.
+class PropertyAdvancedTopoData : public Property
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    // Marks the shape as changed and tells the container.
+    void touch() { about_to_set_value(); has_set_value(); }
+};
+
+// The table of the properties a class declares, linked to its parent class's table.
+// `add_property` puts a member property into a container with its name and group.
+class PropertyCoreData
+{
+public:
+    explicit PropertyCoreData(const PropertyCoreData* parent = nullptr) : parentData(parent) {}
+    const PropertyCoreData* get_parent() const { return parentData; }
+    void set_parent(const PropertyCoreData* parent) { parentData = parent; }
+
+    // Takes ownership of `property` under `name` in `container`; null (and the property
+    // deleted) when the name is empty or already in use there.
+    Property* add_property(PropertyContainer* container, Property* property, const char* name,
+                           const char* group = nullptr, short typeFlags = 0, const char* description = nullptr);
+    // The names this class declared, in declaration order (without the parent's).
+    const std::vector<std::string>& get_declared_names() const { return declared; }
+
+private:
+    const PropertyCoreData* parentData;
+    std::vector<std::string> declared;
+};
+
+// Owns named properties in the order they were added.  The virtual operations keep the
+// order that classes built separately against this one rely on.
+class PropertyContainer : public Vexil::DataPersistence
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    using PropertyMap = std::unordered_map<std::string, Property*>;
+
     PropertyContainer();
     ~PropertyContainer() override;
+
+    // Bytes held by the properties themselves.
+    unsigned int get_memory_usage() const override;
+    // Writes every property's value text under "group/name", and reads them back;
+    // entries that are missing or do not parse leave the property as it is.
+    void save(Vexil::Hdf5FileWriter& writer, const std::string& group) override;
+    void resume(Vexil::Hdf5FileReader& reader, const std::string& group) override;
+    void save_to_file(Vexil::Hdf5FileWriter& writer) const override;
+    void load_from_file(Vexil::Hdf5FileReader& reader) override;
+
+    virtual Property* get_property_by_name(const char* name) const;
+    virtual const char* get_property_name(const Property* p) const;
+    virtual void get_property_dataset(PropertyMap& map) const;
+    virtual void get_property_array(std::vector<Property*>& list) const;
+    virtual short get_property_type(const char* name) const;
+    virtual short get_property_type(const Property* p) const;
+    virtual const char* get_property_group(const char* name) const;
+    virtual const char* get_property_group(const Property* p) const;
+    virtual const char* get_property_description(const char* name) const;
+    virtual const char* get_property_description(const Property* p) const;
+    virtual bool is_read_only(const char* name) const;
+    virtual bool is_read_only(const Property* p) const;
+    virtual bool is_hidden(const char* name) const;
+    virtual bool is_hidden(const Property* p) const;
+    // Called after a property's value changed, and just before.
+    virtual void on_changed(const Property*) {}
+    virtual void on_change_before(const Property*) {}
+    virtual const PropertyCoreData& get_property_data() const;
+
+    static const PropertyCoreData& get_property_data_ref();
 
     // Adds a property of the registered type `typeName`; null for an unknown type or
     // a name already in use.
     Property* add_property(const char* typeName, const char* name);
-    Property* get_property_by_name(const char* name) const;
     const std::vector<Property*>& get_properties() const { return properties; }
-    const char* get_property_name(const Property* p) const { return p ? p->get_name() : nullptr; }
-    virtual bool is_read_only(const Property* p) const { return p && p->is_read_only(); }
-
-    // Called after a property's value changed.
-    virtual void on_changed(const Property*) {}
-    // Bytes held by the properties themselves.
-    virtual unsigned int get_memory_usage() const;
 
 protected:
     // Takes ownership of `property` under `name`; deletes it and returns null when the
@@ -113,6 +301,8 @@ protected:
     Property* adopt_property(Property* property, const char* name);
 
 private:
+    friend class PropertyCoreData;
+    static PropertyCoreData propertyData;
     std::vector<Property*> properties;
     std::map<std::string, Property*> propertiesByName;
 };
@@ -121,3 +311,21 @@ private:
 using PropertyDS = PropertyContainer;
 
 } // namespace Obj
+
+// A container class's own property table, linked to its parent's.
+#define OBJ_PROPERTY_HEADER()                                                       \
+public:                                                                            \
+    const Obj::PropertyCoreData& get_property_data() const override;               \
+    static const Obj::PropertyCoreData& get_property_data_ref();                   \
+protected:                                                                         \
+    static Obj::PropertyCoreData& property_data_table();                            \
+private:
+
+#define OBJ_PROPERTY_SOURCE(_class_, _parent_)                                     \
+    Obj::PropertyCoreData& _class_::property_data_table()                          \
+    {                                                                              \
+        static Obj::PropertyCoreData data(&_parent_::get_property_data_ref());     \
+        return data;                                                               \
+    }                                                                              \
+    const Obj::PropertyCoreData& _class_::get_property_data_ref() { return property_data_table(); } \
+    const Obj::PropertyCoreData& _class_::get_property_data() const { return property_data_table(); }

@@ -4,6 +4,7 @@
 
 #include "RootClass.h"
 
+#include <map>
 #include <string>
 #include <utility>
 
@@ -15,8 +16,12 @@ class Hdf5FileWriter
 public:
     explicit Hdf5FileWriter(std::string path = {}) : filePath(std::move(path)) {}
     const std::string& path() const { return filePath; }
+    // Values are kept by key ("group/name"); a later write replaces an earlier one.
+    void write(const std::string& key, const std::string& value) { values[key] = value; }
+    const std::map<std::string, std::string>& entries() const { return values; }
 private:
     std::string filePath;
+    std::map<std::string, std::string> values;
 };
 
 // Where a project file is read from.
@@ -24,9 +29,21 @@ class Hdf5FileReader
 {
 public:
     explicit Hdf5FileReader(std::string path = {}) : filePath(std::move(path)) {}
+    // Reads what `writer` holds.
+    explicit Hdf5FileReader(const Hdf5FileWriter& writer) : filePath(writer.path()), values(writer.entries()) {}
     const std::string& path() const { return filePath; }
+    // False, and `value` untouched, when nothing was written under `key`.
+    bool read(const std::string& key, std::string& value) const
+    {
+        const auto it = values.find(key);
+        if (it == values.end())
+            return false;
+        value = it->second;
+        return true;
+    }
 private:
     std::string filePath;
+    std::map<std::string, std::string> values;
 };
 
 // A class that keeps data of its own in project files.

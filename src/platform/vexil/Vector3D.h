@@ -20,6 +20,13 @@ using Vector3d = Vector3<double>;
 struct Matrix4D
 {
     double m[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+    // The sixteen values in OpenGL order: column by column.
+    void getGLMatrix(double out[16]) const
+    {
+        for (int c = 0; c < 4; ++c)
+            for (int r = 0; r < 4; ++r)
+                out[c * 4 + r] = m[r][c];
+    }
     bool operator==(const Matrix4D& o) const
     {
         for (int r = 0; r < 4; ++r)

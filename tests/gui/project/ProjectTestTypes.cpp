@@ -40,11 +40,22 @@ RecordingFeeder::~RecordingFeeder()
 void RecordingFeeder::updateView()
 {
     journal().push_back("feeder:updateView");
+    inUpdateView = true;
     ViewFeederProjectObject::updateView();
+    inUpdateView = false;
+}
+
+void RecordingFeeder::on_changed(const Obj::Property* p)
+{
+    if (p == Visibility)
+        set_visible(Visibility->get_value());
+    ViewFeederProjectObject::on_changed(p);
 }
 
 void RecordingFeeder::updateData(const Obj::Property* p)
 {
+    if (inUpdateView)
+        return;
     journal().push_back(std::string("feeder:update ") + p->get_name() + (isShow() ? " shown" : " hidden"));
     if (throwOnUpdate)
         throw std::runtime_error("broken representation");

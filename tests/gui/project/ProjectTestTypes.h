@@ -21,10 +21,13 @@ public:
     RecordingFeeder();
     ~RecordingFeeder() override;
     void updateView() override;
+    // Follows its "Visibility" like the feeders of visible objects do.
+    void on_changed(const Obj::Property* p) override;
     static int alive;
     static bool throwOnUpdate;
-protected:
     void updateData(const Obj::Property* p) override;
+private:
+    bool inUpdateView = false;   // the property pass of updateView is not journalled
 };
 
 // Stands in for the product's project feeder under its registered name, and counts.
