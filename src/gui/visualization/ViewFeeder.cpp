@@ -37,11 +37,6 @@ OBJ_PROPERTY_SOURCE(Gui::ViewFeederProjectObjectGroup, Gui::ViewFeederProjectObj
 
 namespace {
 
-bool isNamed(const Obj::Property* property, const char* name)
-{
-    return property && std::strcmp(property->get_name(), name) == 0;
-}
-
 // Runs `action` with the "in progress" bit of `visibility` set, unless it is set
 // already: a visibility change and the show or hide it causes must not re-enter.
 template <typename Action>

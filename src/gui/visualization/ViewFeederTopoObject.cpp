@@ -10,6 +10,7 @@
 #include <mrml/vtkMRMLDisplayNode.h>
 #include <mrml/vtkMRMLDisplayableNode.h>
 #include <mrml/vtkMRMLScene.h>
+#include <mrml/vtkMRMLStorageNode.h>
 #include <vtkSmartPointer.h>
 #include <vtkTransform.h>
 
@@ -59,14 +60,16 @@ void Gui::removeNodeFromScene(vtkMRMLScene* scene, vtkMRMLDisplayableNode* node)
         return;
     // Hold the node while its display nodes go: removing it may drop the last reference.
     vtkSmartPointer<vtkMRMLDisplayableNode> keep = node;
-    std::vector<vtkSmartPointer<vtkMRMLNode>> displays;
+    std::vector<vtkSmartPointer<vtkMRMLNode>> companions;
     for (int i = 0; i < node->GetNumberOfDisplayNodes(); ++i)
         if (vtkMRMLDisplayNode* display = node->GetNthDisplayNode(i))
-            displays.emplace_back(display);
+            companions.emplace_back(display);
+    if (vtkMRMLStorageNode* storage = node->GetStorageNode())
+        companions.emplace_back(storage);
     scene->RemoveNode(node);
-    for (vtkMRMLNode* display : displays)
-        if (scene->IsNodePresent(display))
-            scene->RemoveNode(display);
+    for (vtkMRMLNode* companion : companions)
+        if (scene->IsNodePresent(companion))
+            scene->RemoveNode(companion);
 }
 
 ViewFeederTopoObject::ViewFeederTopoObject()
@@ -164,7 +167,10 @@ void ViewFeederTopoObject::on_changed(const Obj::Property* property)
         return;
     if (property == ClipPlanes) {
         if (display) {
-            static_cast<void>(display);
+            if (ClipPlanes->get_value())
+                display->ClippingOn();
+            else
+                display->ClippingOff();
         }
         return;
     }
@@ -205,7 +211,7 @@ void ViewFeederTopoObject::setDisplayMode(int index)
     const int mode = displayModeValue(index);
     vtkMRMLDisplayNode* display = modelNode ? modelNode->GetDisplayNode() : nullptr;
     if (mode && display)
-        static_cast<void>(display);
+        display->SetDisplayMode(mode);
 }
 
 void ViewFeederTopoObject::setMeshDisplayMode(int index)
@@ -213,7 +219,7 @@ void ViewFeederTopoObject::setMeshDisplayMode(int index)
     const int mode = displayModeValue(index);
     vtkMRMLDisplayNode* display = modelNode ? modelNode->GetDisplayNode() : nullptr;
     if (mode && display)
-        static_cast<void>(display);
+        display->SetMeshDisplayMode(mode);
 }
 
 void ViewFeederTopoObject::updateData(const Obj::Property* property)
