@@ -40,7 +40,7 @@ void ViewFeederAnnotationBase::setMRMLNode(vtkMRMLDisplayableNode* node)
     annotationScene = node ? node->GetScene() : nullptr;
 }
 
-void ViewFeederAnnotationBase::build_context_menu(const char*, MenuItem* item)
+void ViewFeederAnnotationBase::build_context_menu(const char*, MenuItem* item) const
 {
     appendAnnotationContextMenu(object, item);
 }

@@ -23,7 +23,7 @@ public:
     void updateData(const Obj::Property*) override {}
     using ViewFeederProjectObject::show_and_hide;
     void show_and_hide(const std::vector<Obj::ProjectObject*>&) override {}
-    void build_context_menu(const char* receiver, MenuItem* item) override;
+    void build_context_menu(const char* receiver, MenuItem* item) const override;
     using ViewFeederProjectObject::build_context_menu;
 
     // The annotation's node, owned by the scene; null once the node is gone.

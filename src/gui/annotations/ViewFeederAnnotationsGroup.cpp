@@ -27,7 +27,7 @@ bool ViewFeederAnnotationsGroup::onDelete(const std::vector<std::string>&)
     return groupMembers(object).empty();
 }
 
-void ViewFeederAnnotationsGroup::build_context_menu(const char*, MenuItem* item)
+void ViewFeederAnnotationsGroup::build_context_menu(const char*, MenuItem* item) const
 {
     appendAnnotationContextMenu(object, item);
 }

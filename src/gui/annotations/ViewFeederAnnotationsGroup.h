@@ -15,7 +15,7 @@ public:
     std::vector<Obj::ProjectObject*> claim_descendants() const override;
     // Only an empty group may go.
     bool onDelete(const std::vector<std::string>& subElements) override;
-    void build_context_menu(const char* receiver, MenuItem* item) override;
+    void build_context_menu(const char* receiver, MenuItem* item) const override;
     using ViewFeederProjectObject::build_context_menu;
 };
 

@@ -103,9 +103,9 @@ bool ViewFeeder::onDelete(const std::vector<std::string>&) { return true; }
 
 QIcon ViewFeeder::getIcon() const
 {
-    if (!iconName || !*iconName)
-        return QIcon();
-    return QIcon(PictureFactory::instance().get_pixmap(iconName));
+    // Without a name the factory's placeholder still gives the tree something to draw
+    // status overlays on.
+    return QIcon(PictureFactory::instance().get_pixmap(get_pixmap_name()));
 }
 
 std::vector<Obj::ProjectObject*> ViewFeeder::claim_descendants() const { return {}; }
@@ -140,7 +140,7 @@ bool ViewFeeder::setEdit(int) { return false; }
 void ViewFeeder::unsetEdit(int) {}
 bool ViewFeeder::keyPressed(bool, int) { return false; }
 bool ViewFeeder::on_double_clicked() { return false; }
-void ViewFeeder::build_context_menu(const char*, MenuItem*) {}
+void ViewFeeder::build_context_menu(const char*, MenuItem*) const {}
 void ViewFeeder::build_context_menu(QMenu*, QObject*, const char*) {}
 
 void ViewFeeder::setTransformation(const vtkMatrix4x4& matrix)

@@ -90,7 +90,7 @@ protected:
 public:
     virtual bool keyPressed(bool pressed, int key);
     virtual bool on_double_clicked();
-    virtual void build_context_menu(const char* receiver, MenuItem* item);
+    virtual void build_context_menu(const char* receiver, MenuItem* item) const;
     virtual void build_context_menu(QMenu* menu, QObject* receiver, const char* member);
     // Resets the feeder's placement to identity and applies the matrix.
     virtual void setTransformation(const vtkMatrix4x4& matrix);
@@ -235,7 +235,7 @@ public:
     Obj::ProjectObject* get_object() const { return object; }
     // 0 without an attached object.
     unsigned int getObjectId() const;
-    eTreeOrderType getTreeOrder() const { return treeOrder; }
+    virtual eTreeOrderType getTreeOrder() const { return treeOrder; }
     void setTreeOrder(eTreeOrderType order) { treeOrder = order; }
 
     // Reach the 3D view of the object's project, when there is one.

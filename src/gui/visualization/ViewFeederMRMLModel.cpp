@@ -27,7 +27,7 @@ std::vector<Obj::ProjectObject*> ViewFeederMRMLModel::claim_descendants() const
     return groupMembers(object);
 }
 
-void ViewFeederMRMLModel::build_context_menu(const char*, MenuItem* item)
+void ViewFeederMRMLModel::build_context_menu(const char*, MenuItem* item) const
 {
     appendAnnotationContextMenu(object, item);
 }

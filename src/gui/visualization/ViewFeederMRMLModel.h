@@ -14,7 +14,7 @@ public:
     bool useNewSelectionModel() const override { return true; }
     bool onDelete(const std::vector<std::string>&) override { return true; }
     std::vector<Obj::ProjectObject*> claim_descendants() const override;
-    void build_context_menu(const char* receiver, MenuItem* item) override;
+    void build_context_menu(const char* receiver, MenuItem* item) const override;
     using ViewFeederProjectObject::build_context_menu;
 };
 
