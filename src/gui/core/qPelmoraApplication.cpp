@@ -965,7 +965,6 @@ void qPelmoraApplication::execute_application()
     const bool hidden = findConfig("StartHidden") != nullptr;
     if (!hidden)
         mw.begin_splash_window();
-    mw.end_splash_window();
     QApplication::setActiveWindow(&mw);
 
     // The start module: "AutoloadModule" when it names an available module, else
@@ -994,6 +993,9 @@ void qPelmoraApplication::execute_application()
         mw.setCorner(Qt::TopRightCorner, Qt::RightDockWidgetArea);
         mw.setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
     }
+    // Only now that the main window shows: ending the splash earlier makes it wait about a
+    // second for a window that is not there.
+    mw.end_splash_window();
 
     mainApp.setSpaceballReceiver(&mw);
 

@@ -674,7 +674,11 @@ void MainWindow::end_splash_window()
 {
     if (!d || !d->splash)
         return;
-    d->splash->finish(this);
+    // finish() waits for this window to be exposed: only worth it when it is shown.
+    if (isVisible())
+        d->splash->finish(this);
+    else
+        d->splash->close();
     delete d->splash;
     d->splash = nullptr;
 }

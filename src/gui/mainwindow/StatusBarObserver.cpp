@@ -6,10 +6,39 @@
 
 #include <QColor>
 #include <QCoreApplication>
+#include <QObject>
+#include <QTimer>
+
+#include <algorithm>
+#include <vector>
 
 using namespace Gui;
 
+// Lives on the GUI thread: receives the writers' wake-ups and the interval timer.
+class StatusBarObserver::Relay : public QObject
+{
+public:
+    static constexpr QEvent::Type WakeEvent = static_cast<QEvent::Type>(QEvent::User + 77);
+
+    explicit Relay(StatusBarObserver* owner) : owner(owner)
+    {
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, this, [this] { this->owner->deliver(); });
+    }
+    bool event(QEvent* e) override
+    {
+        if (e->type() != WakeEvent)
+            return QObject::event(e);
+        owner->deliver();
+        return true;
+    }
+
+    StatusBarObserver* owner;
+    QTimer timer;
+};
+
 StatusBarObserver::StatusBarObserver()
+    : relay(std::make_unique<Relay>(this))
 {
     if (Obj::Application::_pcSingleton) {
         group = Obj::Application::instance().get_user_preference()
@@ -50,13 +79,53 @@ void StatusBarObserver::on_modify(Vexil::Subject<const char*>& caller, const cha
 
 void StatusBarObserver::post(int kind, const char* text, const QString& colour)
 {
-    QObject* window = MainWindow::get_main_window_inst();
-    if (!window)
+    if (kind < 0 || kind > 3)
         return;
-    QString body = QString::fromUtf8(text ? text : "");
-    if (kind != 3)
-        body = QString::fromLatin1("<font color=\"%1\">%2</font>").arg(colour, body.toHtmlEscaped());
-    QCoreApplication::postEvent(window, new CustomMessageEvent(kind, body));
+    std::lock_guard<std::mutex> guard(pendingLock);
+    Pending& slot = pending[kind];
+    slot.set = true;
+    slot.text = text ? text : "";
+    slot.colour = colour;
+    slot.order = ++nextOrder;
+    if (wakeQueued)
+        return;
+    wakeQueued = true;
+    QCoreApplication::postEvent(relay.get(), new QEvent(Relay::WakeEvent));
+}
+
+void StatusBarObserver::deliver()
+{
+    if (sinceDelivery.isValid() && sinceDelivery.elapsed() < DeliveryIntervalMs) {
+        if (!relay->timer.isActive())
+            relay->timer.start(DeliveryIntervalMs - static_cast<int>(sinceDelivery.elapsed()));
+        return;
+    }
+    std::vector<std::pair<int, Pending>> lines;
+    {
+        std::lock_guard<std::mutex> guard(pendingLock);
+        wakeQueued = false;
+        for (int kind = 0; kind < 4; ++kind) {
+            if (pending[kind].set) {
+                lines.emplace_back(kind, std::move(pending[kind]));
+                pending[kind] = Pending();
+            }
+        }
+    }
+    if (lines.empty())
+        return;
+    sinceDelivery.start();
+    std::sort(lines.begin(), lines.end(),
+              [](const auto& a, const auto& b) { return a.second.order < b.second.order; });
+    for (const auto& line : lines) {
+        QObject* window = MainWindow::get_main_window_inst();
+        if (!window)
+            return;
+        QString body = QString::fromUtf8(line.second.text.c_str());
+        if (line.first != 3)
+            body = QString::fromLatin1("<font color=\"%1\">%2</font>").arg(line.second.colour, body.toHtmlEscaped());
+        CustomMessageEvent event(line.first, body);
+        QCoreApplication::sendEvent(window, &event);
+    }
 }
 
 void StatusBarObserver::Message(const char* text)

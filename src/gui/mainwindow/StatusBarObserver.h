@@ -1,17 +1,23 @@
 #pragma once
 // Feeds console text to the main window's status bar.  The console may write from any
-// thread, so the observer never touches a widget: it posts a CustomMessageEvent to the
-// main window, which shows the text on the GUI thread.
+// thread, so the observer never touches a widget: it hands CustomMessageEvents to the
+// main window on the GUI thread.  Lines are coalesced: writers only replace the latest
+// line of each kind, at most one wake-up is queued at a time, and the window gets the
+// latest lines at most every DeliveryIntervalMs, so a flood of console lines costs the
+// GUI thread nothing for the lines nobody would have seen.
 
 #include "PelmoraGuiExport.h"
 
 #include <vexil/MsgConsole.h>
 #include <vexil/Parameter.h>
 
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QString>
 
+#include <memory>
 #include <mutex>
+#include <string>
 
 namespace Gui {
 
@@ -33,6 +39,9 @@ class PELMORAGUI_EXPORT StatusBarObserver : public Vexil::ObserverPattern<const 
                                             public Vexil::MsgConsoleObserver
 {
 public:
+    static constexpr int DeliveryIntervalMs = 200;
+
+    // Make it on the GUI thread: its deliveries run there.
     StatusBarObserver();
     ~StatusBarObserver() override;
 
@@ -46,8 +55,26 @@ public:
     const char* Name() override { return "StatusBar"; }
 
 private:
+    class Relay;
+    struct Pending
+    {
+        bool set = false;
+        std::string text;
+        QString colour;
+        unsigned long long order = 0;
+    };
+
     void post(int kind, const char* text, const QString& colour);
+    // GUI thread: hands the latest lines to the main window, or waits for the interval.
+    void deliver();
+
     Vexil::ParameterGroup::Handle group;
+    std::unique_ptr<Relay> relay;
+    std::mutex pendingLock;
+    Pending pending[4];   // the latest line of each kind
+    unsigned long long nextOrder = 0;
+    bool wakeQueued = false;
+    QElapsedTimer sinceDelivery;
     std::mutex lock;   // the colours are read on writers' threads
     QString textColour = QStringLiteral("#000000");
     QString warningColour = QStringLiteral("#ffaa00");
