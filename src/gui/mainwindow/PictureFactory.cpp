@@ -29,6 +29,8 @@ struct PictureFactoryP
 {
     QMap<std::string, const char**> xpmMap;
     QMap<std::string, QPixmap> xpmCache;
+    // Decoded once: every object without an icon of its own asks for it.
+    QPixmap fallback;
     QStringList paths;
 };
 
@@ -214,8 +216,11 @@ bool PictureFactory::load_pixmap(const QString& path, QPixmap& pixmap) const
 
 QPixmap PictureFactory::get_pixmap(const char* name) const
 {
-    if (!name || *name == '\0')
-        return fallbackPixmap();
+    if (!name || *name == '\0') {
+        if (d->fallback.isNull())
+            d->fallback = fallbackPixmap();
+        return d->fallback;
+    }
 
     auto cached = d->xpmCache.constFind(name);
     if (cached != d->xpmCache.cend())

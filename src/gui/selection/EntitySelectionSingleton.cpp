@@ -1,6 +1,7 @@
 #include "EntitySelectionSingleton.h"
 
 #include "core/ActiveObjectList.h"
+#include "mainwindow/MainWindow.h"
 #include "selection/SelectionGate.h"
 
 #include <obj/Application.h>
@@ -46,6 +47,8 @@ EntitySelectionSingleton::~EntitySelectionSingleton()
 void EntitySelectionSingleton::show_selected(const Obj::Project* project, const Obj::ProjectObject* object,
                                              const std::string& sub)
 {
+    if (!MainWindow::get_main_window_inst())
+        return;
     show_message(QObject::tr("Selected: %1.%2.%3")
                      .arg(QString::fromUtf8(project ? project->getProjectName() : ""),
                           QString::fromUtf8(object ? object->get_label() : ""), QString::fromUtf8(sub.c_str())),

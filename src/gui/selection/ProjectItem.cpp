@@ -103,7 +103,7 @@ void ProjectItem::clearSelection()
             items.append(entry.second);
     }
     const bool was = view->blockSignals(true);
-    tree->setItemsSelected(items, false);
+    tree->deselectItems(items);
     view->blockSignals(was);
 }
 
@@ -138,7 +138,7 @@ void ProjectItem::selectItems()
             off.append(entry.second);
     }
     tree->setItemsSelected(on, true);
-    tree->setItemsSelected(off, false);
+    tree->deselectItems(off);
 }
 
 void ProjectItem::updateSelection()
@@ -203,6 +203,7 @@ void ProjectItem::slot_create_object(const ViewFeederProjectObject& feeder)
     item->keyId = id;
     item->setIcon(0, feeder.getIcon());
     item->setText(0, QString::fromUtf8(object->get_label()));
+    addChild(item);   // filled in first: the view hears of it once
     objectItems[id] = item;
 
     const eTreeOrderType order = feeder.getTreeOrder();

@@ -59,7 +59,7 @@ const QPixmap& overlay(int bit)
 } // namespace
 
 ProjectObjectItem::ProjectObjectItem(ViewFeederProjectObject* f, ProjectItem* projectItem)
-    : QTreeWidgetItem(projectItem, ItemType), feeder(f), owner(projectItem)
+    : QTreeWidgetItem(ItemType), feeder(f), owner(projectItem)
 {
     setFlags(flags() | Qt::ItemIsEditable);
     if (!feeder)

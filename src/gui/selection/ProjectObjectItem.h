@@ -18,6 +18,7 @@ class PELMORAGUI_EXPORT ProjectObjectItem : public QTreeWidgetItem
 public:
     enum { ItemType = 1001 };
 
+    // Not placed yet: the project item fills it in and then appends it.
     ProjectObjectItem(ViewFeederProjectObject* feeder, ProjectItem* owner);
     ~ProjectObjectItem() override;
 

@@ -160,6 +160,19 @@ void TreeWidget::setItemsSelected(const QList<QTreeWidgetItem*>& items, bool on)
     selectionModel()->select(selection, on ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
 }
 
+void TreeWidget::deselectItems(const QList<QTreeWidgetItem*>& items)
+{
+    if (items.isEmpty())
+        return;
+    int selectedRows = 0;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        selectedRows += range.height();
+    if (selectedRows == items.size())
+        selectionModel()->clearSelection();
+    else
+        setItemsSelected(items, false);
+}
+
 void TreeWidget::trackSelection(const QItemSelection& selected, const QItemSelection& deselected)
 {
     auto apply = [this](const QItemSelection& ranges, bool on) {

@@ -32,6 +32,9 @@ public:
 
     // Selects or deselects the items in one call of the selection model.
     void setItemsSelected(const QList<QTreeWidgetItem*>& items, bool on);
+    // Deselects the items; when they are all that is selected, in one clear, which does
+    // not depend on how scattered they are.
+    void deselectItems(const QList<QTreeWidgetItem*>& items);
     void updateRootText();
 
     QTreeWidgetItem* getRootItem() const { return rootItem; }

@@ -448,3 +448,23 @@ TEST(SelectionSubjectLifetime, DestroyingWithAttachedObserverSaysSo)
     TreeSelectionSingleton::destruct();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Not detached all observers yet\n");
 }
+
+TEST_F(SingletonTest, DestroyedSingletonsHearNothingFromTheLogic)
+{
+    TreeSelectionSingleton::instance().add_selection("P", 1, nullptr);
+    SelectionInstance::instance().add_selection("P", 1, nullptr);
+    EntitySelectionSingleton::instance().add_selection("P", 1, "Face1");
+    destructSingletons();
+    // Each of these would reach a singleton if its connections had outlived it.
+    box->set_label("Renamed");
+    project->remove_object(1);
+    pmMsg::runCommand(pmMsg::CMD_CLEAR_SELECTION, "P");
+    logic.app().close_project("P");
+    // A new singleton starts empty and follows the logic again.
+    Obj::Project* q = logic.app().create_project("Q");
+    Obj::ProjectObject* late = q->add_object("Obj::ProjectObject", "Late");
+    auto& tree = TreeSelectionSingleton::instance();
+    tree.add_selection("Q", late->getObjectId(), nullptr);
+    q->remove_object(late->getObjectId());
+    EXPECT_FALSE(tree.has_selection());
+}

@@ -1,0 +1,166 @@
+// A project of N objects in the project explorer: objects created through the logic
+// (GUI project, feeders, tree items), 10 % of them selected in the tree and cleared
+// through the tree selection, then all deleted; against filling, selecting, clearing and
+// emptying a plain QTreeWidget with the same number of items.
+#include <core/GuiProject.h>
+#include <core/qPelmoraApplication.h>
+#include <selection/ProjectItem.h>
+#include <selection/ProjectObjectItem.h>
+#include <selection/TreeSelectionSingleton.h>
+#include <selection/TreeWidget.h>
+
+#include <femgui/FemGui.h>
+#include <obj/Application.h>
+
+#include <QCoreApplication>
+#include <QItemSelectionModel>
+#include <QTreeWidget>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Session
+{
+    Session()
+    {
+        static char arg0[] = "bench";
+        static char* argv[] = {arg0, nullptr};
+        logic = std::make_unique<Obj::Application>(1, argv, std::map<std::string, std::string>{});
+        Gui::qPelmoraApplication::initialize_application();
+        FemGui::initModule();
+        app = std::make_unique<Gui::qPelmoraApplication>(true);
+        tree = std::make_unique<Gui::TreeWidget>();
+        project = logic->create_project("P");
+        gui = app->get_project(project);
+        QCoreApplication::processEvents();
+    }
+    std::unique_ptr<Obj::Application> logic;
+    std::unique_ptr<Gui::qPelmoraApplication> app;
+    std::unique_ptr<Gui::TreeWidget> tree;
+    Obj::Project* project = nullptr;
+    Gui::GuiProject* gui = nullptr;
+};
+
+Session& session()
+{
+    static Session* s = new Session;   // lives for the program
+    return *s;
+}
+
+std::vector<std::string> names(int n)
+{
+    std::vector<std::string> result;
+    for (int i = 0; i < n; ++i)
+        result.push_back("Part" + std::to_string(i));
+    return result;
+}
+
+} // namespace
+
+static void BM_ProjectTree(benchmark::State& state)
+{
+    Session& s = session();
+    const int n = static_cast<int>(state.range(0));
+    const auto labels = names(n);
+    Gui::ProjectItem* projectItem = s.tree->getProjectItem(s.gui);
+    for (auto _ : state) {
+        std::vector<unsigned int> ids;
+        ids.reserve(labels.size());
+        for (const std::string& label : labels)
+            ids.push_back(s.project->add_object("Obj::ProjectObject", label.c_str())->getObjectId());
+        QList<QTreeWidgetItem*> picked;
+        for (std::size_t i = 0; i < ids.size(); i += 10)
+            picked.append(projectItem->object_item(ids[i]));
+        s.tree->setItemsSelected(picked, true);
+        Gui::TreeSelectionSingleton::instance().clear_selection("P");
+        for (unsigned int id : ids)
+            s.project->remove_object(id);
+        benchmark::DoNotOptimize(projectItem->childCount());
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_ProjectTree)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The plain tree: N items filled in, 10 % selected in one call, cleared, and emptied.
+static void plainTree(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    const auto labels = names(n);
+    QTreeWidget tree;
+    tree.setSelectionMode(QAbstractItemView::ExtendedSelection);
+    auto* root = new QTreeWidgetItem(&tree);
+    auto* parent = new QTreeWidgetItem(root);
+    root->setExpanded(true);
+    parent->setExpanded(true);
+    const QModelIndex parentIndex = tree.model()->index(0, 0, tree.model()->index(0, 0));
+    for (auto _ : state) {
+        std::vector<QTreeWidgetItem*> items;
+        items.reserve(labels.size());
+        for (const std::string& label : labels) {
+            auto* item = new QTreeWidgetItem(parent);
+            item->setText(0, QString::fromUtf8(label.c_str()));
+            items.push_back(item);
+        }
+        QItemSelection selection;
+        for (std::size_t i = 0; i < items.size(); i += 10) {
+            const QModelIndex index = tree.model()->index(static_cast<int>(i), 0, parentIndex);
+            selection.select(index, index);
+        }
+        tree.selectionModel()->select(selection, QItemSelectionModel::Select);
+        tree.clearSelection();
+        qDeleteAll(parent->takeChildren());
+        benchmark::DoNotOptimize(parent->childCount());
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+
+static void BM_ProjectTree_Baseline(benchmark::State& state)
+{
+    plainTree(state);
+}
+BENCHMARK(BM_ProjectTree_Baseline)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The tree's own share of the work above: the objects and their feeders exist already,
+// and only the GUI project's new- and delete-object signals are raised, so that the
+// items are created, selected, cleared and deleted.
+static void BM_ProjectTreeItems(benchmark::State& state)
+{
+    Session& s = session();
+    const int n = static_cast<int>(state.range(0));
+    const auto labels = names(n);
+    Gui::ProjectItem* projectItem = s.tree->getProjectItem(s.gui);
+    std::vector<Gui::ViewFeederProjectObject*> feeders;
+    for (const std::string& label : labels) {
+        Obj::ProjectObject* object = s.project->add_object("Obj::ProjectObject", label.c_str());
+        auto* feeder = dynamic_cast<Gui::ViewFeederProjectObject*>(s.gui->get_view_feeder(object));
+        s.gui->signal_delete_object(*feeder);   // the items are made in the loop
+        feeders.push_back(feeder);
+    }
+    for (auto _ : state) {
+        for (Gui::ViewFeederProjectObject* feeder : feeders)
+            s.gui->signal_new_object(*feeder);
+        QList<QTreeWidgetItem*> picked;
+        for (std::size_t i = 0; i < feeders.size(); i += 10)
+            picked.append(projectItem->object_item(feeders[i]->getObjectId()));
+        s.tree->setItemsSelected(picked, true);
+        Gui::TreeSelectionSingleton::instance().clear_selection("P");
+        for (Gui::ViewFeederProjectObject* feeder : feeders)
+            s.gui->signal_delete_object(*feeder);
+        benchmark::DoNotOptimize(projectItem->childCount());
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+    for (Gui::ViewFeederProjectObject* feeder : feeders)
+        s.project->remove_object(feeder->getObjectId());
+}
+BENCHMARK(BM_ProjectTreeItems)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+static void BM_ProjectTreeItems_Baseline(benchmark::State& state)
+{
+    plainTree(state);
+}
+BENCHMARK(BM_ProjectTreeItems_Baseline)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
