@@ -1,13 +1,16 @@
 #pragma once
-// The "Output" dock panel.  For now a read-only text area; it does not follow the
-// console yet.
+// The "Output" dock panel: a row of buttons (save, clear) above the console's text area.
 
 #include "mainwindow/DockingWindowMediator.h"
 
-class QTextEdit;
+QT_BEGIN_NAMESPACE
+class QPushButton;
+QT_END_NAMESPACE
 
 namespace Gui {
 namespace DockWindow {
+
+class ReportOutput;
 
 class PELMORAGUI_EXPORT ReportView : public DockingWindow
 {
@@ -15,14 +18,21 @@ class PELMORAGUI_EXPORT ReportView : public DockingWindow
 public:
     explicit ReportView(QWidget* parent = nullptr);
     ~ReportView() override;
-    QTextEdit* textArea() const { return text; }
+    ReportOutput* textArea() const { return reportOutput; }
 
 Q_SIGNALS:
     // A project's output text, for the main window to hand to the project.
     void signalProcessOutput(const QString& project, const QString& text);
 
+public Q_SLOTS:
+    void on_btn_saveTo_clicked();
+    void on_btn_cleartext_clicked();
+    void slotProcessOutput(const QString& project, const QString& text);
+
 private:
-    QTextEdit* text;
+    ReportOutput* reportOutput;
+    QPushButton* saveButton;
+    QPushButton* clearButton;
 };
 
 } // namespace DockWindow

@@ -1,0 +1,328 @@
+#include "ReportOutput.h"
+
+#include "dialogs/widgets/FileDialog.h"
+#include "mainwindow/ReportHighlighter.h"
+
+#include <obj/Application.h>
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QIcon>
+#include <QImage>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextStream>
+
+#include <memory>
+
+using namespace Gui;
+using namespace Gui::DockWindow;
+
+namespace {
+
+// The text area drains its queue on this event; registered once per process.
+QEvent::Type drainEventType()
+{
+    static const QEvent::Type type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+// At most this many queued messages are inserted per event, so that painting and input
+// get their turn while a worker floods the console.
+constexpr std::size_t MaxMessagesPerDrain = 4096;
+
+QColor rgbColour(unsigned int value)
+{
+    return QColor(qRed(value), qGreen(value), qBlue(value));
+}
+
+QIcon iconFromImage(const char* path)
+{
+    return QIcon(QPixmap::fromImage(QImage(QString::fromLatin1(path))));
+}
+
+} // namespace
+
+ReportOutput::ReportOutput(QWidget* parent) : QTextEdit(parent)
+{
+    highlighter = new ReportHighlighter(this);
+    restoreFont();
+    setReadOnly(true);
+    clear();
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A log only grows; undo steps would only cost memory and time.
+    document()->setUndoRedoEnabled(false);
+
+    Vexil::MsgConsoleSingleton::Instance().connect_observer(this);
+
+    if (Obj::Application::_pcSingleton)
+        prefs = Obj::Application::instance().getPrefMgr();
+    if (prefs) {
+        connect(prefs, &Vexil::PreferenceManager::optionChanged, this, &ReportOutput::settingUpdated);
+        bMsg = true;
+        bLog = prefs->getInt(Vexil::PM_DISPLAY_LOG) != 0;
+        bWrn = prefs->getInt(Vexil::PM_DISPLAY_WARNINGS) != 0;
+        bErr = prefs->getInt(Vexil::PM_DISPLAY_ERRORS) != 0;
+        gotoEnd = prefs->getInt(Vexil::PM_AUTO_SCROLL) != 0;
+        highlighter->setTextColor(rgbColour(prefs->getUInt(Vexil::PM_COLOR_NORMAL_MESSAGE)));
+        highlighter->setLogColor(rgbColour(prefs->getUInt(Vexil::PM_COLOR_LOG_MESSAGE)));
+        highlighter->setWarningColor(rgbColour(prefs->getUInt(Vexil::PM_COLOR_WARNING)));
+        highlighter->setErrorColor(rgbColour(prefs->getUInt(Vexil::PM_COLOR_ERROR)));
+    }
+    ensureCursorVisible();
+}
+
+ReportOutput::~ReportOutput()
+{
+    // After this returns the console calls us no more.
+    Vexil::MsgConsoleSingleton::Instance().disconnect_observer(this);
+    delete highlighter;
+}
+
+void ReportOutput::restoreFont()
+{
+    QFont font(QStringLiteral("Courier"), 10, QFont::Normal, false);
+    setFont(font);
+}
+
+// ---------------------------------------------------------------------------------------
+// Console side
+
+void ReportOutput::queue(int kind, const char* text)
+{
+    QString decoded = QString::fromUtf8(text ? text : "");
+    if (kind == ReportHighlighter::LogText && decoded.length() >= 1000)
+        return;
+    bool post = false;
+    {
+        std::lock_guard<std::mutex> guard(queueLock);
+        pending.emplace_back(kind, std::move(decoded));
+        post = !drainPosted;
+        drainPosted = true;
+    }
+    // One event per batch: a worker writing thousands of lines posts only a few.
+    if (post)
+        QCoreApplication::postEvent(this, new QEvent(drainEventType()));
+}
+
+void ReportOutput::Message(const char* text)
+{
+    queue(ReportHighlighter::Message, text);
+}
+
+void ReportOutput::Warning(const char* text)
+{
+    queue(ReportHighlighter::Warning, text);
+}
+
+void ReportOutput::Error(const char* text)
+{
+    queue(ReportHighlighter::Error, text);
+}
+
+void ReportOutput::Log(const char* text)
+{
+    queue(ReportHighlighter::LogText, text);
+}
+
+// ---------------------------------------------------------------------------------------
+// GUI side
+
+void ReportOutput::customEvent(QEvent* event)
+{
+    if (event->type() == CustomReportEvent::EventType) {
+        auto* report = static_cast<CustomReportEvent*>(event);
+        appendMessage(report->messageType(), report->message());
+    } else if (event->type() == drainEventType()) {
+        drainQueue();
+    }
+}
+
+void ReportOutput::drainQueue()
+{
+    std::deque<std::pair<int, QString>> batch;
+    bool more = false;
+    {
+        std::lock_guard<std::mutex> guard(queueLock);
+        if (pending.size() <= MaxMessagesPerDrain) {
+            batch.swap(pending);
+            drainPosted = false;
+        } else {
+            const auto end = pending.begin() + MaxMessagesPerDrain;
+            batch.assign(std::make_move_iterator(pending.begin()), std::make_move_iterator(end));
+            pending.erase(pending.begin(), end);
+            more = true;
+        }
+    }
+    // The rest waits behind whatever else is queued (painting, input).
+    if (more)
+        QCoreApplication::postEvent(this, new QEvent(drainEventType()));
+
+    // Messages of one kind in a row go in as one insertion.
+    QString run;
+    int runKind = -1;
+    for (auto& entry : batch) {
+        if (entry.first != runKind && !run.isEmpty()) {
+            appendMessage(runKind, run);
+            run.clear();
+        }
+        runKind = entry.first;
+        run += entry.second;
+    }
+    if (!run.isEmpty())
+        appendMessage(runKind, run);
+}
+
+void ReportOutput::appendMessage(int kind, const QString& text)
+{
+    highlighter->setParagraphType(kind);
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(text);
+    cursor.endEditBlock();
+    // Without auto-scroll the view stays where the user left it; the text area's own
+    // cursor may have moved along with text inserted at its position, so it is not
+    // brought into view either.
+    if (gotoEnd) {
+        setTextCursor(cursor);
+        ensureCursorVisible();
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Switches
+
+void ReportOutput::onToggleError()
+{
+    bErr = !bErr;
+    if (prefs)
+        prefs->set(Vexil::PM_DISPLAY_ERRORS, bErr, false);
+}
+
+void ReportOutput::onToggleWarning()
+{
+    bWrn = !bWrn;
+    if (prefs)
+        prefs->set(Vexil::PM_DISPLAY_WARNINGS, bWrn, false);
+}
+
+void ReportOutput::onToggleLogging()
+{
+    bLog = !bLog;
+    if (prefs)
+        prefs->set(Vexil::PM_DISPLAY_LOG, bLog, false);
+}
+
+void ReportOutput::onToggleGoToEnd()
+{
+    gotoEnd = !gotoEnd;
+    if (prefs)
+        prefs->set(Vexil::PM_AUTO_SCROLL, gotoEnd, false);
+}
+
+void ReportOutput::settingUpdated(Vexil::PM_SETTING id)
+{
+    if (!prefs)
+        return;
+    switch (id) {
+    case Vexil::PM_DISPLAY_LOG:
+        bLog = prefs->getInt(id) != 0;
+        break;
+    case Vexil::PM_DISPLAY_WARNINGS:
+        bWrn = prefs->getInt(id) != 0;
+        break;
+    case Vexil::PM_DISPLAY_ERRORS:
+        bErr = prefs->getInt(id) != 0;
+        break;
+    case Vexil::PM_COLOR_NORMAL_MESSAGE:
+        highlighter->setTextColor(rgbColour(prefs->getUInt(id)));
+        break;
+    case Vexil::PM_COLOR_LOG_MESSAGE:
+        highlighter->setLogColor(rgbColour(prefs->getUInt(id)));
+        break;
+    case Vexil::PM_COLOR_WARNING:
+        highlighter->setWarningColor(rgbColour(prefs->getUInt(id)));
+        break;
+    case Vexil::PM_COLOR_ERROR:
+        highlighter->setErrorColor(rgbColour(prefs->getUInt(id)));
+        break;
+    case Vexil::PM_AUTO_SCROLL:
+        gotoEnd = prefs->getInt(id) != 0;
+        break;
+    default:
+        break;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Context menu and saving
+
+void ReportOutput::contextMenuEvent(QContextMenuEvent* event)
+{
+    std::unique_ptr<QMenu> menu(createStandardContextMenu());
+    QAction* first = menu->actions().value(0);
+
+    auto* options = new QMenu(menu.get());
+    options->setTitle(tr("Options"));
+    if (prefs) {
+        QAction* logging = options->addAction(tr("Logging"), this, &ReportOutput::onToggleLogging);
+        logging->setCheckable(true);
+        logging->setChecked(bLog);
+        QAction* warning = options->addAction(tr("Warning"), this, &ReportOutput::onToggleWarning);
+        warning->setCheckable(true);
+        warning->setChecked(bWrn);
+        QAction* error = options->addAction(tr("Error"), this, &ReportOutput::onToggleError);
+        error->setCheckable(true);
+        error->setChecked(bErr);
+    }
+    options->addSeparator();
+    QAction* scroll = options->addAction(tr("Auto Scroll Down"), this, &ReportOutput::onToggleGoToEnd);
+    scroll->setCheckable(true);
+    scroll->setChecked(gotoEnd);
+
+    menu->insertMenu(first, options);
+    menu->insertSeparator(first);
+
+    menu->addAction(iconFromImage(":Icons/pelmora_output_cleartext.svg"), tr("Clear"), this, &QTextEdit::clear);
+    menu->addSeparator();
+    menu->addAction(iconFromImage(":Icons/pelmora_output_savetofile.svg"), tr("Save As..."), this,
+                    &ReportOutput::onSaveAs);
+    menu->exec(event->globalPos());
+}
+
+void ReportOutput::onSaveAs()
+{
+    QString fileName = FileDialog::getSaveFileName(this, tr("Save Output"), QString(),
+                                                   tr("Plain Text Files (*.txt *.log)"));
+    if (fileName.isEmpty())
+        return;
+    if (QFileInfo(fileName).suffix().isEmpty())
+        fileName += QLatin1String(".log");
+    writeFile(fileName);
+}
+
+void ReportOutput::writeFile(const QString& fileName)
+{
+    // Written beside the target and swapped in only when complete, so a failed write
+    // keeps the old file as it was.
+    QSaveFile file(fileName);
+    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Text);
+    if (ok) {
+        QTextStream out(&file);
+        out.setCodec("UTF-8");
+        out << toPlainText();
+        out.flush();
+        ok = out.status() == QTextStream::Ok && file.commit();
+    }
+    if (!ok) {
+        QMessageBox::critical(this, tr("Cannot save"),
+                              tr("The output cannot be written to %1:\n%2").arg(fileName, file.errorString()));
+    }
+}
