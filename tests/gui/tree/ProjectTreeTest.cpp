@@ -22,6 +22,7 @@
 #include <QEvent>
 #include <QImage>
 #include <QMenu>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -402,4 +403,54 @@ TEST_F(TreeFixture, TreeDestroyedBeforeTheApplicationHearsNothingMore)
     TreeSelectionSingleton::instance().set_selection("Q", q->get_objects());
     logic.app().close_all_projects();
     SUCCEED();
+}
+
+TEST_F(ProjectTreeTest, StatusRefreshWaitsWhileHiddenButKeepsTicking)
+{
+    ProjectObjectItem* item = itemOf(a);
+    a->state = 2;
+    item->forceStatusUpdate();
+    const qint64 before = item->icon(0).cacheKey();
+    a->state = 3;
+    tree->hide();
+    tree->onTestStatus();
+    EXPECT_EQ(item->icon(0).cacheKey(), before);
+    auto* timer = tree->findChild<QTimer*>();
+    ASSERT_NE(timer, nullptr);
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_TRUE(timer->isSingleShot());
+    EXPECT_EQ(timer->interval(), 300);
+    tree->show();
+    tree->onTestStatus();
+    EXPECT_EQ(pixelNearCorner(item->icon(0), 2, 8), QColor("#00ff00"));
+}
+
+TEST_F(ProjectTreeTest, HighlightEditAndExpandSignalsChangeTheItem)
+{
+    auto& feeder = *dynamic_cast<Gui::ViewFeederProjectObject*>(gui->get_view_feeder(b));
+    ProjectObjectItem* item = itemOf(b);
+    gui->signal_highlight_object(feeder, Gui::Bold, true);
+    EXPECT_EQ(item->font(0).weight(), 75);
+    gui->signal_highlight_object(feeder, Gui::Italic, true);
+    EXPECT_TRUE(item->font(0).italic());
+    gui->signal_highlight_object(feeder, Gui::Blue, true);
+    EXPECT_EQ(item->background(0).color(), QColor(200, 200, 255));
+    gui->signal_highlight_object(feeder, Gui::Blue, false);
+    EXPECT_EQ(item->data(0, Qt::BackgroundRole), QVariant());
+    gui->signal_in_edit(feeder);
+    EXPECT_EQ(item->background(0).color(), QColor(Qt::yellow));
+    gui->signal_reset_edit(feeder);
+    EXPECT_EQ(item->data(0, Qt::BackgroundRole), QVariant());
+
+    project->activate_object(c->getObjectId());
+    EXPECT_EQ(itemOf(c)->font(0).weight(), 75);
+    EXPECT_EQ(item->font(0).weight(), 50);
+
+    // Expansion: mode 1 leaves it, mode 3 twice returns to the start.
+    const bool expanded = item->isExpanded();
+    gui->signal_expand_object(feeder, Gui::ExpandPath);
+    EXPECT_EQ(item->isExpanded(), expanded);
+    gui->signal_expand_object(feeder, Gui::ToggleItem);
+    gui->signal_expand_object(feeder, Gui::ToggleItem);
+    EXPECT_EQ(item->isExpanded(), expanded);
 }
