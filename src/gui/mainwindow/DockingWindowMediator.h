@@ -26,6 +26,9 @@ public:
     DockingWindow(GuiProject* project, QWidget* parent);
     ~DockingWindow() override;
     virtual const char* get_name() const { return "DockingWindow"; }
+    // Panels that show project data refresh themselves here.
+    virtual void update_all() {}
+    virtual bool can_close() { return true; }
 };
 
 // One record of a module's dock layout.
