@@ -10,6 +10,7 @@
 #include "selection/TreeSelectionSingleton.h"
 
 #include <obj/Application.h>
+#include <obj/ProjectObject.h>
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
 

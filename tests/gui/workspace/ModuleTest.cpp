@@ -11,9 +11,12 @@
 #include <mainwindow/MenuItem.h>
 #include <mainwindow/ToolBarGadget.h>
 #include <mainwindow/Translator.h>
+#include <selection/TreeSelectionSingleton.h>
 
 #include <support/ConsoleCapture.h>
 
+#include <obj/Project.h>
+#include <obj/ProjectObject.h>
 #include <vexil/Exception.h>
 
 #include <QAction>
@@ -220,6 +223,20 @@ TEST_F(Modules, ContextMenusAndTheWindowPopupComeFromTheActiveModule)
     app->build_context_menu("view", &other);
     EXPECT_FALSE(tree.has_items()) << "nothing selected";
     EXPECT_FALSE(other.has_items()) << "contexts are compared whole and case-sensitive";
+
+    // With a project object selected both menus offer to delete it.
+    Obj::Project* project = logic->app().create_project("P");
+    Obj::ProjectObject* box = project->add_object("Obj::ProjectObject", "Box");
+    ASSERT_TRUE(Gui::TreeSelectionSingleton::instance().add_selection("P", box->getObjectId(), ""));
+    Gui::MenuItem viewSelected, treeSelected;
+    app->build_context_menu("View", &viewSelected);
+    app->build_context_menu("Tree", &treeSelected);
+    ASSERT_EQ(viewSelected.number_of_items(), 7u);
+    EXPECT_EQ(viewSelected.get_items().at(5)->command(), "Separator");
+    EXPECT_EQ(viewSelected.get_items().at(6)->command(), "Std_Delete");
+    ASSERT_EQ(treeSelected.number_of_items(), 2u);
+    EXPECT_EQ(treeSelected.get_items().at(1)->command(), "Std_Delete");
+    Gui::TreeSelectionSingleton::destruct();
 
     std::unique_ptr<QMenu> standardPopup(window->make_popup_menu());
     ASSERT_TRUE(standardPopup);
