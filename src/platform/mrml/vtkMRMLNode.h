@@ -101,6 +101,27 @@ public:
     static std::string XMLAttributeEncodeString(const std::string& value);
     static std::string XMLAttributeDecodeString(const std::string& value);
 
+private:
+    friend class vtkMRMLScene;
+    // What the scene holding the node keeps about it, here so that the scene needs no
+    // look-up table per node: positions in the scene's lists and the indexed ID.  Placed
+    // first, next to the ID, as every addition and removal reads them together.
+    struct SceneEntry
+    {
+        vtkMRMLScene* owner = nullptr;
+        void* classEntry = nullptr;
+        size_t slot = 0;
+        size_t classSlot = 0;
+        unsigned long long sequence = 0;
+        // Hash of the ID as the scene indexed it (0: not indexed).
+        size_t idHash = 0;
+    };
+    SceneEntry SceneData;
+    // A weak reference that costs the same however many nodes share the scene (VTK's weak
+    // pointers keep one list per object and scan it on every change).
+    vtkMRMLScene* Scene = nullptr;
+    std::weak_ptr<const void> SceneAlive;
+
 protected:
     vtkMRMLNode();
     ~vtkMRMLNode() override;
@@ -116,20 +137,6 @@ protected:
     int Selected = 0;
 
 private:
-    friend class vtkMRMLScene;
-    // What the scene holding the node keeps about it, here so that the scene needs no
-    // look-up table per node: positions in the scene's lists and the indexed ID.
-    struct SceneEntry
-    {
-        vtkMRMLScene* owner = nullptr;
-        void* classEntry = nullptr;
-        size_t slot = 0;
-        size_t classSlot = 0;
-        unsigned long long sequence = 0;
-        std::string indexedID;
-    };
-    SceneEntry SceneData;
-
     struct Reference
     {
         std::string id;
@@ -151,10 +158,6 @@ private:
 
     std::map<std::string, std::string> Attributes;
     std::map<std::string, std::vector<Reference>> References;
-    // Weak references that cost the same however many nodes share the scene (VTK's weak
-    // pointers keep one list per object and scan it on every change).
-    vtkMRMLScene* Scene = nullptr;
-    std::weak_ptr<const void> SceneAlive;
     std::shared_ptr<const void> Alive;
     vtkSmartPointer<vtkCallbackCommand> MRMLCallbackCommand;
     int DisableModifiedEvent = 0;

@@ -185,8 +185,93 @@ struct vtkMRMLScene::vtkInternal
     // Every node in scene order; the scene holds a reference to each.
     OrderedNodes<SceneSlots> nodes;
     unsigned long long nextSequence = 0;
-    // Keys view the `indexedID` copy kept in each node, so look-ups need no allocation.
-    std::unordered_map<std::string_view, vtkMRMLNode*> byID;
+    // Nodes by ID: an open-addressing table of (hash, node) that compares the nodes' own
+    // IDs, so indexing allocates nothing per node and a look-up touches one slot.
+    class IDIndex
+    {
+    public:
+        static size_t hashOf(std::string_view id)
+        {
+            // Never 0: 0 marks a node that is not indexed.
+            return std::hash<std::string_view>()(id) | 1;
+        }
+
+        vtkMRMLNode* find(std::string_view id) const
+        {
+            if (Slots.empty())
+                return nullptr;
+            const size_t hash = hashOf(id);
+            for (size_t i = hash & Mask;; i = (i + 1) & Mask) {
+                const Slot& slot = Slots[i];
+                if (!slot.node)
+                    return nullptr;
+                if (slot.node != tombstone() && slot.hash == hash && slot.node->ID == id)
+                    return slot.node;
+            }
+        }
+
+        // The node's ID must not be in the table yet.
+        void insert(vtkMRMLNode* node)
+        {
+            if ((Used + 1) * 4 > Slots.size() * 3)
+                rehash(Live + 1 > Slots.size() / 4 ? Slots.size() * 2 : Slots.size());
+            const size_t hash = hashOf(node->ID);
+            size_t i = hash & Mask;
+            while (Slots[i].node && Slots[i].node != tombstone())
+                i = (i + 1) & Mask;
+            if (!Slots[i].node)
+                ++Used;
+            Slots[i] = Slot{hash, node};
+            node->SceneData.idHash = hash;
+            ++Live;
+        }
+
+        void erase(vtkMRMLNode* node)
+        {
+            const size_t hash = node->SceneData.idHash;
+            if (!hash || Slots.empty())
+                return;
+            for (size_t i = hash & Mask; Slots[i].node; i = (i + 1) & Mask) {
+                if (Slots[i].node == node) {
+                    Slots[i].node = tombstone();
+                    --Live;
+                    break;
+                }
+            }
+            node->SceneData.idHash = 0;
+        }
+
+    private:
+        struct Slot
+        {
+            size_t hash = 0;
+            vtkMRMLNode* node = nullptr;
+        };
+        static vtkMRMLNode* tombstone() { return reinterpret_cast<vtkMRMLNode*>(alignof(vtkMRMLNode)); }
+
+        void rehash(size_t capacity)
+        {
+            capacity = capacity < 16 ? 16 : capacity;
+            std::vector<Slot> old(capacity);
+            old.swap(Slots);
+            Mask = capacity - 1;
+            Used = Live;
+            for (const Slot& slot : old) {
+                if (!slot.node || slot.node == tombstone())
+                    continue;
+                size_t i = slot.hash & Mask;
+                while (Slots[i].node)
+                    i = (i + 1) & Mask;
+                Slots[i] = slot;
+            }
+        }
+
+        std::vector<Slot> Slots;
+        size_t Mask = 0;
+        size_t Used = 0; // live slots and tombstones
+        size_t Live = 0;
+    };
+    IDIndex byID;
     // Exact class name -> its nodes; the class names of vtkTypeMacro are literals, so the
     // pointer finds the entry without hashing the text.
     std::unordered_map<std::string, ClassEntry> byClass;
@@ -243,25 +328,13 @@ struct vtkMRMLScene::vtkInternal
         return list;
     }
 
-    bool indexID(vtkMRMLNode* node, const char* id)
+    void indexID(vtkMRMLNode* node)
     {
-        node->SceneData.indexedID = id;
-        if (byID.emplace(node->SceneData.indexedID, node).second)
-            return true;
-        node->SceneData.indexedID.clear();
-        return false;
+        if (!node->ID.empty() && !byID.find(node->ID))
+            byID.insert(node);
     }
 
-    void unindexID(vtkMRMLNode* node)
-    {
-        std::string& key = node->SceneData.indexedID;
-        if (key.empty())
-            return;
-        auto it = byID.find(key);
-        if (it != byID.end() && it->second == node)
-            byID.erase(it);
-        key.clear();
-    }
+    void unindexID(vtkMRMLNode* node) { byID.erase(node); }
 };
 
 vtkMRMLScene::vtkMRMLScene()
@@ -316,13 +389,14 @@ int vtkMRMLScene::GetNumberOfNodes() const
 
 std::string vtkMRMLScene::GenerateUniqueID(vtkMRMLNode* node)
 {
-    const std::string className = node->GetClassName();
     // The counter only grows, so each taken number is skipped at most once.
     int& counter = Internal->classOf(node).idCounter;
-    std::string id;
+    std::string id = node->GetClassName();
+    const size_t base = id.size();
     do {
-        id = className + std::to_string(++counter);
-    } while (Internal->byID.count(id));
+        id.resize(base);
+        id += std::to_string(++counter);
+    } while (Internal->byID.find(id));
     return id;
 }
 
@@ -357,7 +431,7 @@ vtkMRMLNode* vtkMRMLScene::AddNode(vtkMRMLNode* node)
     if (IsNodePresent(node))
         return node; // added by an observer of the event above
 
-    if (id.empty() || d.byID.count(id))
+    if (id.empty() || d.byID.find(id))
         id = GenerateUniqueID(node);
     // The node is not in a scene yet, so SetID does not call back here.
     node->SetID(id.c_str());
@@ -369,7 +443,7 @@ vtkMRMLNode* vtkMRMLScene::AddNode(vtkMRMLNode* node)
     entry.classEntry = &cls;
     entry.sequence = d.nextSequence++;
     d.nodes.append(node);
-    d.indexID(node, node->GetID());
+    d.indexID(node);
     cls.nodes.append(node);
     d.checkQueries(cls, node);
     for (QueryList* query : cls.queries)
@@ -445,8 +519,7 @@ vtkMRMLNode* vtkMRMLScene::GetNodeByID(const char* id) const
 {
     if (!id)
         return nullptr;
-    auto it = Internal->byID.find(std::string_view(id));
-    return it == Internal->byID.end() ? nullptr : it->second;
+    return Internal->byID.find(std::string_view(id));
 }
 
 vtkMRMLNode* vtkMRMLScene::GetNthNode(int n) const
@@ -522,8 +595,7 @@ void vtkMRMLScene::NodeIDChanged(vtkMRMLNode* node, const std::string& oldId)
     if (!IsNodePresent(node))
         return;
     Internal->unindexID(node);
-    if (node->GetID())
-        Internal->indexID(node, node->GetID());
+    Internal->indexID(node);
 }
 
 void vtkMRMLScene::NodeNameChanged(vtkMRMLNode* node, const char* oldName)
