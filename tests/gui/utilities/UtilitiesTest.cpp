@@ -1,0 +1,209 @@
+// Progress reported by the logic, ending processes by name, and opening web pages.
+
+#include <mainwindow/BrowseWebsite.h>
+#include <mainwindow/ProcessWindows.h>
+#include <mainwindow/ProgressBarIndicator.h>
+
+#include <support/ModalCloser.h>
+
+#include <vexil/Progress.h>
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Stands in for the status bar's progress queue: records what the launcher passes on.
+class RecordingProgress : public Vexil::ProgressPassingBase
+{
+public:
+    void send_text(const char* text) override { texts.emplace_back(text ? text : ""); }
+    void set_progress(unsigned long long value) override { values.push_back(value); }
+    std::vector<std::string> texts;
+    std::vector<unsigned long long> values;
+};
+
+// A copy of `sleep` under a name of our choosing, runnable by anybody.
+QString sleeperNamed(const QTemporaryDir& dir, const QString& name)
+{
+    const QString path = dir.filePath(name);
+    if (!QFile::exists(path)) {
+        EXPECT_TRUE(QFile::copy(QStringLiteral("/bin/sleep"), path));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther
+                                        | QFile::ReadGroup | QFile::ExeGroup);
+    }
+    return path;
+}
+
+bool exited(pid_t pid, int* status, int timeoutMs = 5000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs) {
+        if (waitpid(pid, status, WNOHANG) == pid)
+            return true;
+        QTest::qWait(10);
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(ProgressBarIndicator, FractionBecomesATruncatedStepAndTheNextStepsName)
+{
+    RecordingProgress sink;
+    {
+        Gui::ProgressBarIndicator indicator(200);
+        EXPECT_EQ(indicator.steps.size(), 1u);
+        EXPECT_EQ(indicator.steps.front().second, 200.0);
+        EXPECT_EQ(sink.get_number_steps(), 200u);
+        EXPECT_TRUE(sink.is_working());
+
+        indicator.progress = 0.25;
+        EXPECT_TRUE(indicator.show(false));
+        indicator.progress = 0.999;
+        EXPECT_TRUE(indicator.show(true));   // only one step queued: no text
+        EXPECT_TRUE(sink.texts.empty() || sink.texts == std::vector<std::string>{""});
+        const std::size_t textsBefore = sink.texts.size();
+
+        pmMsg::Message_ProgressBarIndicator::Step next;
+        next.name = QString::fromUtf8("Vernetzung \xc3\xbc");
+        indicator.steps.push_back(next);
+        indicator.progress = 0.5;
+        indicator.show(true);
+        indicator.show(false);
+        ASSERT_EQ(sink.texts.size(), textsBefore + 1);
+        EXPECT_EQ(sink.texts.back(), "Vernetzung \xc3\xbc");
+        indicator.steps.back().name.clear();
+        indicator.show(true);   // an empty name is not sent
+        EXPECT_EQ(sink.texts.size(), textsBefore + 1);
+
+        indicator.progress = -0.5;   // nonsense from the logic does not wrap around
+        indicator.show(false);
+        EXPECT_EQ(sink.values, (std::vector<unsigned long long>{50, 199, 100, 100, 100, 0}));
+
+        EXPECT_FALSE(indicator.user_break());
+        sink.try_to_cancel();
+        EXPECT_TRUE(indicator.user_break());
+
+        indicator.reset();
+        EXPECT_EQ(indicator.progress, 0.0);
+        ASSERT_EQ(indicator.steps.size(), 1u);
+        EXPECT_EQ(indicator.steps.front().name, QStringLiteral("Step"));
+    }
+    // The indicator's operation ends with it.
+    EXPECT_FALSE(sink.is_working());
+}
+
+TEST(ProcessTermination, EndsOurOwnProcessesOfThatNameWhateverTheCase)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString upper = sleeperNamed(dir, QStringLiteral("PELMORASLEEPER"));
+    const QString other = sleeperNamed(dir, QStringLiteral("pelmorasleeper-not"));
+
+    QProcess first, second, bystander;
+    first.start(upper, {QStringLiteral("30")});
+    second.start(upper, {QStringLiteral("30")});
+    bystander.start(other, {QStringLiteral("30")});
+    ASSERT_TRUE(first.waitForStarted());
+    ASSERT_TRUE(second.waitForStarted());
+    ASSERT_TRUE(bystander.waitForStarted());
+
+    pmProc::process_windows::killProcessByName(L"pelmorasleeper");
+    EXPECT_TRUE(first.waitForFinished(5000));
+    EXPECT_TRUE(second.waitForFinished(5000));
+    EXPECT_EQ(first.exitStatus(), QProcess::CrashExit);
+    EXPECT_EQ(second.exitStatus(), QProcess::CrashExit);
+    // A longer name that merely begins the same is left running.
+    EXPECT_EQ(bystander.state(), QProcess::Running);
+    bystander.kill();
+    bystander.waitForFinished();
+
+    // Nothing of that name: nothing happens; an empty name matches nothing.
+    pmProc::process_windows::killProcessByName(L"pelmorasleeper");
+    pmProc::process_windows::killProcessByName(L"");
+    pmProc::process_windows::killProcessByName(nullptr);
+}
+
+TEST(ProcessTermination, NeverEndsItselfOrAnotherUsersProcess)
+{
+    // Our own executable's name: this test goes on running.
+    const QString self = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    pmProc::process_windows::killProcessByName(self.toStdWString().c_str());
+
+    if (getuid() != 0)
+        GTEST_SKIP() << "starting a process as another user needs root";
+    // Under /tmp, where the other user can reach the program.
+    QTemporaryDir dir(QStringLiteral("/tmp/pelmora-foreign-XXXXXX"));
+    ASSERT_TRUE(dir.isValid());
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                                          | QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup);
+    const QByteArray path = QFile::encodeName(sleeperNamed(dir, QStringLiteral("pelmoraforeign")));
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // "nobody"
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(3);
+        execl(path.constData(), path.constData(), "30", static_cast<char*>(nullptr));
+        _exit(4);
+    }
+    QTest::qWait(200);   // let it reach exec
+    pmProc::process_windows::killProcessByName(L"pelmoraforeign");
+    int status = 0;
+    ASSERT_FALSE(exited(child, &status, 500))
+        << "ended early: " << (WIFSIGNALED(status) ? "signal " : "exit ")
+        << (WIFSIGNALED(status) ? WTERMSIG(status) : WEXITSTATUS(status));
+    kill(child, SIGKILL);
+    ASSERT_TRUE(exited(child, &status));
+    EXPECT_TRUE(WIFSIGNALED(status));
+}
+
+// Stands in for the desktop's browser for a scheme of our own.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public Q_SLOTS:
+    void open(const QUrl& url) { opened << url; }
+};
+
+TEST(Browser, AnAddressTheDesktopTakesAndOneItCannotOpen)
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("pelmoratest"), &catcher, "open");
+    PelmoraTest::ModalCloser closer;
+
+    EXPECT_TRUE(Gui::browse_website_with_url("pelmoratest://help/index.html?topic=Caf\xe9"));
+    ASSERT_EQ(catcher.opened.size(), 1);
+    EXPECT_EQ(catcher.opened.front().host(), QStringLiteral("help"));
+    EXPECT_EQ(catcher.opened.front().query(QUrl::FullyDecoded), QString::fromUtf8("topic=Caf\xc3\xa9"));
+    EXPECT_EQ(closer.count(), 0);
+
+    // An address that is no address: the user is told, the result is false.
+    EXPECT_FALSE(Gui::browse_website_with_url("http://[broken"));
+    ASSERT_EQ(closer.count(), 1);
+    EXPECT_EQ(closer.titles().front(), QStringLiteral("No Browser"));
+    EXPECT_EQ(closer.texts().front(), QStringLiteral("Unable to open your system browser."));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("pelmoratest"));
+}
+
+#include "UtilitiesTest.moc"
