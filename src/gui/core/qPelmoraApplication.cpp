@@ -269,8 +269,8 @@ qPelmoraApplication::~qPelmoraApplication()
     SelectionInstance::destruct();
     TreeSelectionSingleton::destruct();
     EntitySelectionSingleton::destruct();
-    PictureFactory::destruct();
     Translator::destruct();
+    PictureFactory::destruct();
 
     // GUI projects still open point back here; they go first.
     d->current = nullptr;

@@ -35,7 +35,7 @@ QEvent::Type drainEventType()
 
 // At most this many queued messages are inserted per event, so that painting and input
 // get their turn while a worker floods the console.
-constexpr std::size_t MaxMessagesPerDrain = 4096;
+constexpr std::size_t MaxMessagesPerDrain = 1024;
 
 QColor rgbColour(unsigned int value)
 {
