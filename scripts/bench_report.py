@@ -21,10 +21,24 @@ def per_item_us(b):
     return t, False
 
 
+STANDARD_KEYS = {
+    "name", "family_index", "per_family_instance_index", "run_name", "run_type", "repetitions",
+    "repetition_index", "threads", "iterations", "real_time", "cpu_time", "time_unit",
+    "items_per_second", "bytes_per_second", "aggregate_name", "aggregate_unit", "label",
+    "error_occurred", "error_message",
+}
+
+
+def counters(b):
+    # User counters (state.counters["..."]): figures other than time, e.g. bytes per object.
+    return {k: v for k, v in b.items() if k not in STANDARD_KEYS and isinstance(v, (int, float))}
+
+
 def main(path):
     with open(path) as f:
         data = json.load(f)
     rows = {}
+    extra = {}
     order = []
     for b in data.get("benchmarks", []):
         if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
@@ -34,6 +48,7 @@ def main(path):
         if key not in rows:
             order.append(key)
         rows[key] = per_item_us(b)
+        extra[key] = counters(b)
     print(f"{'benchmark':48} {'size':>10} {'us/item':>12} {'vs baseline':>12}")
     for base, size in order:
         if base.endswith("_Baseline"):
@@ -45,6 +60,11 @@ def main(path):
         print(f"{base:48} {size:>10} {value:12.4f} {ratio:>12}{unit}")
         if ref:
             print(f"{'  ' + base + '_Baseline':48} {size:>10} {ref[0]:12.4f}")
+        ref_extra = extra.get((base + "_Baseline", size), {})
+        for name, v in extra[(base, size)].items():
+            r = ref_extra.get(name)
+            ratio = f" ({v / r:.2f}x baseline {r:.6g})" if r else ""
+            print(f"{'  ' + name:48} {size:>10} {v:12.6g}{ratio}")
     # Growth: per-item cost at the largest size over the smallest, for each benchmark.
     sizes = {}
     for base, size in order:
