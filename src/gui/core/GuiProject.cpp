@@ -134,6 +134,9 @@ GuiProject::~GuiProject()
     for (BaseView* view : views)
         view->remove_viewself();
     d->views.clear();
+    // Panels following this project must not keep pointing at it.
+    for (BaseView* view : std::list<BaseView*>(d->passiveViews))
+        view->set_project(nullptr);
 
     deleteOwnedValues(d->feeders);
     deleteOwnedValues(d->annotationFeeders);

@@ -245,3 +245,18 @@ TEST_F(DocumentViews, PassiveViewsFollowTheApplication)
     // It has left the application's list: updating reaches nothing that is gone.
     app->update_all();
 }
+
+TEST_F(DocumentViews, APanelOutlivingTheApplicationForgetsItsProject)
+{
+    auto panel = std::make_unique<Gui::MDIWindow>(nullptr);
+    Gui::MDIWindow* view = openView(QStringLiteral("Part1 : 1"));
+    app->set_current_view(view);
+    ASSERT_EQ(panel->getGuiProject(), gui);
+
+    // The application goes first, taking its GUI projects along.
+    window.reset();
+    flushDeletes();
+    app.reset();
+    EXPECT_EQ(panel->getGuiProject(), nullptr);
+    panel.reset();
+}
