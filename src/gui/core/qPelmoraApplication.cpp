@@ -53,6 +53,7 @@
 #include <mrml/vtkMRMLSelectionNode.h>
 #include <vtkOutputWindow.h>
 #include <mrml/vtkVizApplicationLogic.h>
+#include <QVTKOpenGLNativeWidget.h>
 #include <vtkSmartPointer.h>
 #include <vtksys/SystemTools.hxx>
 
@@ -884,6 +885,9 @@ void qPelmoraApplication::execute_application()
 
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+    // The 3D views draw through QVTKOpenGLNativeWidget, whose OpenGL format must be the
+    // default before the application object exists.
+    QSurfaceFormat::setDefaultFormat(QVTKOpenGLNativeWidget::defaultFormat());
 
     int argc = Obj::Application::_argc;
     GUISingleApplication mainApp(argc, Obj::Application::_argv);

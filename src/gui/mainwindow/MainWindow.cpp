@@ -5,6 +5,7 @@
 #include "commands/SimModule.h"
 #include "commands/ToolBarConsole.h"
 #include "core/GUIApplication.h"
+#include "core/GuiProject.h"
 #include "core/qPelmoraApplication.h"
 #include "dialogs/SplashScreen.h"
 #include "dialogs/widgets/FileDialog.h"
@@ -20,6 +21,8 @@
 #include "selection/EntitySelectionSingleton.h"
 #include "selection/SelectionView.h"
 #include "selection/TreeView.h"
+#include "visualization/qPelmoraThreeDWidget.h"
+#include "visualization/qView3DMRML.h"
 #include "visualization/qVizViewersToolBar.h"
 
 #include <mrml/vtkMRMLThreeDViewDisplayableManagerFactory.h>
@@ -631,8 +634,15 @@ void MainWindow::settingUpdated(Vexil::PM_SETTING id)
     }
     d->unitLabel->setText(units->getUnitStatusLabel());
     const pmUnit::UnitsData unitsData = units->getUnitsData();
-    for (Obj::Project* project : Obj::Application::instance().get_projects())
+    qPelmoraApplication* app = qPelmoraApplication::application();
+    for (Obj::Project* project : Obj::Application::instance().get_projects()) {
         project->onUnitChanged(unitsData);
+        // A project with a 3D scene shows its ruler in the new length unit system.
+        GuiProject* gui = project->kind == 1 && app ? app->get_project(project) : nullptr;
+        auto* view = gui ? qobject_cast<qView3DMRML*>(gui->getActiveView()) : nullptr;
+        if (view && view->getViewer())
+            view->getViewer()->VtkSetRulerInMetric(units->IsLengthUnitInMetric());
+    }
 }
 
 // ---------------------------------------------------------------------------------------

@@ -1,10 +1,13 @@
 #pragma once
-// The main window's viewer-options toolbar.  For now it only keeps the application
-// logic and the scene it is given.
+// The main window's "ViewersToolBar": one "Crosshair" button that toggles the crosshair of
+// the scene's views, with a menu choosing its shape and thickness. Settings are written
+// to every crosshair node of the scene and read back from the one named "default".
 
 #include "PelmoraGuiExport.h"
 
 #include <QToolBar>
+
+#include <memory>
 
 class vtkMRMLScene;
 class vtkVizApplicationLogic;
@@ -17,14 +20,28 @@ public:
     qVizViewersToolBar(const QString& title, QWidget* parent = nullptr);
     ~qVizViewersToolBar() override;
 
-    vtkVizApplicationLogic* applicationLogic() const { return logic; }
-    vtkMRMLScene* mrmlScene() const { return scene; }
+    vtkVizApplicationLogic* applicationLogic() const;
+    vtkMRMLScene* mrmlScene() const;
 
 public Q_SLOTS:
     void setApplicationLogic(vtkVizApplicationLogic* appLogic);
     void setMRMLScene(vtkMRMLScene* newScene);
 
+private Q_SLOTS:
+    void OnMRMLSceneStartClose();
+    void OnMRMLSceneEndImport();
+    void OnMRMLSceneEndClose();
+    void onCrosshairNodeModeChangedEvent();
+    void onSliceCompositeNodeChangedEvent();
+    void setCrosshairMode(int mode);
+    void setCrosshairEnabled(bool enabled);
+    void setCrosshairThickness(int thickness);
+    void setCrosshairJumpSlicesMode(int mode);
+    void setSliceIntersectionVisible(bool visible);
+
 private:
-    vtkVizApplicationLogic* logic = nullptr;
-    vtkMRMLScene* scene = nullptr;
+    void init();
+    void updateWidgetFromMRML();
+    struct Private;
+    std::unique_ptr<Private> d;
 };

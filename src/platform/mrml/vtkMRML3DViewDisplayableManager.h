@@ -3,6 +3,7 @@
 // view, which kinds of entity a pick selects, the entity-selection data picks are
 // reported to, and picking with a cell picker. Settings take effect at the next render.
 
+#include "IVtkTypes.h"
 #include "vtkMRMLAbstractDisplayableManager.h"
 
 #include <map>
