@@ -1,0 +1,283 @@
+// The 3D document view of a project: a model read from a file is drawn and follows its
+// display node, picks find it, the view switches the scene's interaction mode, filters
+// what can be selected, answers its messages and prints its picture.
+
+#include <core/GfxDatabase.h>
+#include <core/GuiProject.h>
+#include <core/qPelmoraApplication.h>
+#include <visualization/qPelmoraThreeDWidget.h>
+#include <visualization/qView3DMRML.h>
+
+#include <support/TestEnvironment.h>
+
+#include <femgui/FemGui.h>
+#include <mrml/vtkMRML3DViewDisplayableManager.h>
+#include <mrml/vtkMRMLInteractionNode.h>
+#include <mrml/vtkMRMLModelDisplayNode.h>
+#include <mrml/vtkMRMLModelNode.h>
+#include <mrml/vtkMRMLModelStorageNode.h>
+#include <mrml/vtkMRMLScene.h>
+#include <mrml/vtkMRMLSelectionNode.h>
+#include <obj/Application.h>
+#include <pmmsg/Message.h>
+#include <qmrml/qMRMLThreeDView.h>
+
+#include <QVTKOpenGLNativeWidget.h>
+#include <vtkCamera.h>
+#include <vtkCollection.h>
+#include <vtkNew.h>
+#include <vtkRenderer.h>
+#include <vtkSphereSource.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QImage>
+#include <QPrinter>
+#include <QSurfaceFormat>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+const bool surfaceFormatSet = [] {
+    QSurfaceFormat::setDefaultFormat(QVTKOpenGLNativeWidget::defaultFormat());
+    return true;
+}();
+
+void registerTypes()
+{
+    static bool done = false;
+    if (done)
+        return;
+    Obj::Application::init_types();
+    Gui::qPelmoraApplication::initialize_application();
+    Gui::GfxDatabase::init();
+    FemGui::initModule();
+    done = true;
+}
+
+// A session with one project whose 3D view shows a red sphere read from an STL file.
+class View3D : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(surfaceFormatSet);
+        registerTypes();
+        app = std::make_unique<Gui::qPelmoraApplication>(true);
+        pmMsg::runCommand(pmMsg::CMD_NEW_PROJECT, 1, {"Unnamed Project"});
+        Obj::Project* project = Obj::Application::instance().get_current_project();
+        ASSERT_NE(project, nullptr);
+        gui = app->get_project(project);
+        ASSERT_NE(gui, nullptr);
+        scene = gui->mrmlScene();
+        const auto views = gui->getMDIViews();
+        ASSERT_EQ(views.size(), 1u);
+        view = qobject_cast<Gui::qView3DMRML*>(views.front());
+        ASSERT_NE(view, nullptr);
+        ASSERT_NE(view->getViewer(), nullptr);
+
+        // The model file, written with VTK.
+        vtkNew<vtkSphereSource> sphere;
+        sphere->SetRadius(5.0);
+        sphere->SetThetaResolution(32);
+        sphere->SetPhiResolution(16);
+        sphere->Update();
+        vtkNew<vtkMRMLModelNode> source;
+        source->SetAndObservePolyData(sphere->GetOutput());
+        vtkNew<vtkMRMLModelStorageNode> writer;
+        file = QDir(dir.path()).filePath(QStringLiteral("ball.stl")).toStdString();
+        writer->SetFileName(file.c_str());
+        ASSERT_EQ(writer->WriteData(source), 1);
+
+        std::string error;
+        model = vtkMRMLModelStorageNode::AddModelFromFile(scene, file.c_str(), nullptr, error);
+        ASSERT_NE(model, nullptr) << error;
+        display = model->GetModelDisplayNode();
+        display->SetColor(1, 0, 0);
+        display->SetAmbient(1.0);
+        display->SetDiffuse(0.0);
+
+        view->resize(320, 320);
+        view->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
+    }
+
+    void TearDown() override
+    {
+        app.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    qMRMLThreeDView* threeD() const { return view->getViewer()->threeDView(); }
+
+    QColor centre()
+    {
+        for (int i = 0; i < 5; ++i)
+            QTest::qWait(20);
+        const QImage image = threeD()->VTKWidget()->grabFramebuffer();
+        return image.pixelColor(image.width() / 2, image.height() / 2);
+    }
+
+    vtkMRML3DViewDisplayableManager* manager(int n = 0) const
+    {
+        vtkNew<vtkCollection> all;
+        view->getViewer()->getDisplayableManagers(all);
+        for (int i = 0; i < all->GetNumberOfItems(); ++i)
+            if (auto* m = vtkMRML3DViewDisplayableManager::SafeDownCast(all->GetItemAsObject(i)))
+                if (n-- == 0)
+                    return m;
+        return nullptr;
+    }
+
+    static bool isRed(const QColor& c) { return c.red() > 200 && c.green() < 40 && c.blue() < 40; }
+
+    QTemporaryDir dir;
+    PelmoraTest::ScopedLogic logic;
+    std::unique_ptr<Gui::qPelmoraApplication> app;
+    Gui::GuiProject* gui = nullptr;
+    vtkMRMLScene* scene = nullptr;
+    Gui::qView3DMRML* view = nullptr;
+    std::string file;
+    vtkMRMLModelNode* model = nullptr;
+    vtkMRMLModelDisplayNode* display = nullptr;
+};
+
+} // namespace
+
+TEST_F(View3D, ModelReadFromAFileIsDrawnAndFollowsItsDisplayNode)
+{
+    EXPECT_TRUE(isRed(centre()));
+    display->SetVisibility(0);
+    EXPECT_FALSE(isRed(centre())) << "a hidden model leaves the background";
+    display->SetVisibility(1);
+    display->SetColor(0, 0, 1);
+    const QColor blue = centre();
+    EXPECT_GT(blue.blue(), 200);
+    EXPECT_LT(blue.red(), 40);
+
+    // A pick at the model's place on the screen finds it.
+    QWidget* gl = threeD()->VTKWidget();
+    EXPECT_TRUE(threeD()->pickAt(QPoint(gl->width() / 2, gl->height() / 2)));
+    EXPECT_STREQ(manager()->GetPickedNodeID(), model->GetID());
+    EXPECT_FALSE(threeD()->pickAt(QPoint(1, 1)));
+}
+
+TEST_F(View3D, BadModelFileLeavesTheSceneAsItWas)
+{
+    QFile junk(QDir(dir.path()).filePath(QStringLiteral("junk.stl")));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("solid junk\n  facet normal 0 0 banana\n");
+    junk.close();
+    const int before = scene->GetNumberOfNodes();
+    std::string error;
+    EXPECT_EQ(vtkMRMLModelStorageNode::AddModelFromFile(scene, junk.fileName().toUtf8().constData(), "J", error),
+              nullptr);
+    EXPECT_NE(error.find("junk.stl"), std::string::npos) << error;
+    EXPECT_EQ(scene->GetNumberOfNodes(), before);
+    EXPECT_TRUE(isRed(centre())) << "the view goes on showing what it showed";
+}
+
+TEST_F(View3D, ModesSwitchTheScenesInteractionNode)
+{
+    auto* interaction = vtkMRMLInteractionNode::SafeDownCast(scene->GetNodeByID("vtkMRMLInteractionNodeSingleton"));
+    auto* selection = vtkMRMLSelectionNode::SafeDownCast(scene->GetNodeByID("vtkMRMLSelectionNodeSingleton"));
+    ASSERT_NE(interaction, nullptr);
+    ASSERT_NE(selection, nullptr);
+
+    EXPECT_TRUE(view->StartPlaceMode("vtkMRMLAnnotationFiducialNode", true));
+    EXPECT_EQ(interaction->GetCurrentInteractionMode(), vtkMRMLInteractionNode::Place);
+    EXPECT_EQ(interaction->GetPlaceModePersistence(), 1);
+    EXPECT_STREQ(selection->GetActivePlaceNodeClassName(), "vtkMRMLAnnotationFiducialNode");
+    view->EndPlaceMode();
+    EXPECT_EQ(interaction->GetCurrentInteractionMode(), vtkMRMLInteractionNode::ViewTransform);
+    view->StartSelectMode();
+    EXPECT_EQ(interaction->GetCurrentInteractionMode(), vtkMRMLInteractionNode::Select);
+
+    // In select mode a click on the model picks it.
+    QWidget* gl = threeD()->VTKWidget();
+    centre();
+    QTest::mouseClick(gl, Qt::LeftButton, Qt::NoModifier, QPoint(gl->width() / 2, gl->height() / 2));
+    EXPECT_STREQ(manager()->GetPickedNodeID(), model->GetID());
+    view->EndSelectMode();
+    EXPECT_EQ(interaction->GetCurrentInteractionMode(), vtkMRMLInteractionNode::ViewTransform);
+
+    // A view without a scene starts nothing and changes no node.
+    Gui::qView3DMRML lonely(gui, nullptr);
+    EXPECT_FALSE(lonely.StartPlaceMode("vtkMRMLAnnotationRulerNode", false));
+    EXPECT_EQ(interaction->GetCurrentInteractionMode(), vtkMRMLInteractionNode::ViewTransform);
+    EXPECT_STREQ(selection->GetActivePlaceNodeClassName(), "vtkMRMLAnnotationFiducialNode");
+}
+
+TEST_F(View3D, SelectionFiltersReachTheManagers)
+{
+    // A second 3D-view manager: the view's filters reach both, the widget's settings the first.
+    view->getViewer()->addDisplayableManager(QStringLiteral("vtkMRML3DViewDisplayableManager"));
+    ASSERT_NE(manager(1), nullptr);
+
+    view->setCanSelect({pmFwm::ENTITY_BODY});
+    for (int n : {0, 1}) {
+        EXPECT_TRUE(manager(n)->GetSelectionMode(SM_Shape));
+        EXPECT_FALSE(manager(n)->GetSelectionMode(SM_Face));
+    }
+    view->setCanSelect({pmFwm::ENTITY_VERTEX, pmFwm::ENTITY_EDGE, pmFwm::ENTITY_FACE, pmFwm::ENTITY_BODY});
+    for (int n : {0, 1}) {
+        EXPECT_TRUE(manager(n)->GetSelectionMode(SM_Vertex));
+        EXPECT_TRUE(manager(n)->GetSelectionMode(SM_Edge));
+        EXPECT_TRUE(manager(n)->GetSelectionMode(SM_Face));
+        EXPECT_FALSE(manager(n)->GetSelectionMode(SM_Shape)) << "all four kinds leave whole shapes out";
+    }
+    // The same kinds in another order change nothing, not even the stored order.
+    view->setCanSelect({pmFwm::ENTITY_BODY, pmFwm::ENTITY_FACE, pmFwm::ENTITY_EDGE, pmFwm::ENTITY_VERTEX});
+    EXPECT_EQ(view->selectableTypes().front(), pmFwm::ENTITY_VERTEX);
+    EXPECT_TRUE(view->canSelect(pmFwm::ENTITY_FACE));
+    view->resetCanSelect();
+    EXPECT_FALSE(view->canSelect(pmFwm::ENTITY_FACE));
+
+    view->getViewer()->VtkSetDisplayMode(0, DM_Wireframe);
+    EXPECT_EQ(manager(0)->GetDisplayMode(), DM_Wireframe);
+    EXPECT_EQ(manager(1)->GetDisplayMode(), DM_None);
+    view->getViewer()->VtkSetSelectionModes({SM_Shape}, {false});
+    EXPECT_FALSE(manager(0)->GetSelectionMode(SM_Shape));
+}
+
+TEST_F(View3D, MessagesAndViewExtents)
+{
+    for (const char* name : {"Save", "PrintPdf", "ViewExtents", "GetCamera", "SetCameraType orthographic", "Dump"})
+        EXPECT_TRUE(view->has_message_handler(name)) << name;
+    for (const char* name : {"Copy", "Paste", "SetCamer"})
+        EXPECT_FALSE(view->has_message_handler(name)) << name;
+    EXPECT_FALSE(view->message_handler("ViewFront", nullptr));
+
+    centre();
+    vtkCamera* camera = threeD()->renderer()->GetActiveCamera();
+    camera->SetFocalPoint(100, 100, 100);
+    camera->SetPosition(100, 100, 130);
+    threeD()->forceRender();
+    EXPECT_FALSE(isRed(centre()));
+    EXPECT_TRUE(view->message_handler("ViewExtents", nullptr));
+    EXPECT_TRUE(isRed(centre()));
+}
+
+TEST_F(View3D, PrintsItsPictureToAPdfFile)
+{
+    const QImage picture = view->printImage();
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_TRUE(isRed(picture.pixelColor(picture.width() / 2, picture.height() / 2)));
+
+    const QString pdf = QDir(dir.path()).filePath(QStringLiteral("view.pdf"));
+    QPrinter printer(QPrinter::ScreenResolution);
+    printer.setFullPage(true);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    view->print(&printer);
+    QFile out(pdf);
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    const QByteArray bytes = out.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    EXPECT_TRUE(bytes.contains("/Image")) << "the page holds the view's picture";
+}
