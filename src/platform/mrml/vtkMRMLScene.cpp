@@ -47,6 +47,7 @@ public:
 
     void remove(vtkMRMLNode* node)
     {
+        CursorValid = false;
         const size_t slot = SlotOf.get(node);
         SlotOf.drop(node);
         Nodes[slot] = nullptr;
@@ -69,6 +70,15 @@ public:
             return nullptr;
         if (Live == Nodes.size())
             return Nodes[n];
+        // An index loop asks for n, n + 1, ...: step on from the last answer.
+        if (CursorValid && n == CursorIndex + 1) {
+            size_t slot = CursorSlot + 1;
+            while (!Nodes[slot])
+                ++slot;
+            CursorIndex = n;
+            CursorSlot = slot;
+            return Nodes[slot];
+        }
         size_t pos = 0;
         std::uint32_t remaining = static_cast<std::uint32_t>(n + 1);
         for (size_t step = highestBit(Nodes.size()); step; step >>= 1) {
@@ -77,6 +87,9 @@ public:
                 remaining -= Tree[pos];
             }
         }
+        CursorValid = true;
+        CursorIndex = n;
+        CursorSlot = pos;
         return Nodes[pos];
     }
 
@@ -126,6 +139,10 @@ private:
     std::vector<vtkMRMLNode*> Nodes;
     std::vector<std::uint32_t> Tree = {0};
     size_t Live = 0;
+    // The last position answered by nth() while slots are empty (appending keeps it).
+    mutable bool CursorValid = false;
+    mutable size_t CursorIndex = 0;
+    mutable size_t CursorSlot = 0;
 };
 
 // Slots of the nodes of a class query, which a node may belong to several of.

@@ -27,6 +27,7 @@
 #include <vexil/PreferenceManager.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QDockWidget>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -34,10 +35,12 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QStatusBar>
+#include <QSplashScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -270,6 +273,36 @@ TEST_F(MainWindowTest, AFloodOfConsoleLinesReachesTheStatusBarAFewTimesASecond)
     EXPECT_GT(written, 50);
     EXPECT_LE(counter.messages, 1000 / Gui::StatusBarObserver::DeliveryIntervalMs + 3);
     mw.removeEventFilter(&counter);
+}
+
+TEST_F(MainWindowTest, SplashEndsAtOnceWhileTheWindowIsNotShownYet)
+{
+    logic.reset();
+    logic = std::make_unique<PelmoraTest::ScopedLogic>(std::map<std::string, std::string>{{"RunMode", "Gui"}});
+    Gui::MainWindow& mw = build();
+    mw.winId();   // a native window that is not shown, as during start-up
+    auto visibleSplash = [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<QSplashScreen*>(w) && w->isVisible())
+                return true;
+        return false;
+    };
+    mw.begin_splash_window();
+    ASSERT_TRUE(visibleSplash());
+    QElapsedTimer clock;
+    clock.start();
+    mw.end_splash_window();
+    EXPECT_LT(clock.elapsed(), 500);
+    EXPECT_FALSE(visibleSplash());
+
+    // Shown first, the window takes over from the splash as usual.
+    mw.begin_splash_window();
+    mw.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mw));
+    clock.restart();
+    mw.end_splash_window();
+    EXPECT_LT(clock.elapsed(), 500);
+    EXPECT_FALSE(visibleSplash());
 }
 
 TEST_F(MainWindowTest, StatusTextKindsAndTheFiveSecondRestart)

@@ -264,6 +264,11 @@ TEST(MRMLScene, PositionsAndClassListsStayInOrderThroughManyRemovals)
                 views.push_back(model[i]);
         }
         EXPECT_EQ(scene->GetNthNode(static_cast<int>(model.size())), nullptr);
+        // Backwards and skipping, too.
+        for (size_t i = model.size(); i-- > 0;)
+            ASSERT_EQ(scene->GetNthNode(static_cast<int>(i)), model[i].GetPointer());
+        for (size_t i = 0; i < model.size(); i += 7)
+            ASSERT_EQ(scene->GetNthNode(static_cast<int>(i)), model[i].GetPointer());
         std::vector<vtkMRMLNode*> listed;
         scene->GetNodesByClass("vtkMRMLAbstractViewNode", listed);
         EXPECT_EQ(listed, views);
