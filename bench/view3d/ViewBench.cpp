@@ -1,0 +1,201 @@
+// The 3D view's displayable managers against bare VTK doing the same drawing in the same
+// run: showing or hiding many models and rendering once, and opening a large model file
+// and rendering it.
+#include <benchmark/benchmark.h>
+
+#include <mrml/vtkMRMLDisplayableManagerGroup.h>
+#include <mrml/vtkMRMLModelDisplayNode.h>
+#include <mrml/vtkMRMLModelNode.h>
+#include <mrml/vtkMRMLModelStorageNode.h>
+#include <mrml/vtkMRMLScene.h>
+
+#include <vtkActor.h>
+#include <vtkNew.h>
+#include <vtkPolyData.h>
+#include <vtkPolyDataMapper.h>
+#include <vtkRenderWindow.h>
+#include <vtkRenderer.h>
+#include <vtkSTLReader.h>
+#include <vtkSTLWriter.h>
+#include <vtkSmartPointer.h>
+#include <vtkSphereSource.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+vtkSmartPointer<vtkRenderWindow> makeWindow(vtkRenderer* renderer)
+{
+    auto window = vtkSmartPointer<vtkRenderWindow>::New();
+    window->SetSize(400, 400);
+    window->SetOffScreenRendering(1);
+    window->AddRenderer(renderer);
+    return window;
+}
+
+// A small closed surface per model, each at its own place on a grid.
+vtkSmartPointer<vtkPolyData> smallModel(int i)
+{
+    vtkNew<vtkSphereSource> sphere;
+    sphere->SetThetaResolution(8);
+    sphere->SetPhiResolution(6);
+    sphere->SetRadius(0.4);
+    sphere->SetCenter(i % 40, (i / 40) % 40, i / 1600);
+    sphere->Update();
+    return sphere->GetOutput();
+}
+
+// Scene of `n` model nodes shown through the model displayable manager.
+struct ModelScene
+{
+    vtkNew<vtkMRMLScene> scene;
+    vtkNew<vtkRenderer> renderer;
+    vtkSmartPointer<vtkRenderWindow> window = makeWindow(renderer);
+    vtkSmartPointer<vtkMRMLDisplayableManagerGroup> group = vtkSmartPointer<vtkMRMLDisplayableManagerGroup>::New();
+    std::vector<vtkMRMLModelDisplayNode*> displays;
+
+    explicit ModelScene(int n)
+    {
+        group->AddDisplayableManagers({"vtkMRMLModelDisplayableManager", "vtkMRML3DViewDisplayableManager"});
+        group->SetMRMLScene(scene);
+        group->SetRenderer(renderer);
+        for (int i = 0; i < n; ++i) {
+            vtkNew<vtkMRMLModelDisplayNode> display;
+            scene->AddNode(display);
+            vtkNew<vtkMRMLModelNode> model;
+            model->SetAndObservePolyData(smallModel(i));
+            model->SetAndObserveDisplayNodeID(display->GetID());
+            scene->AddNode(model);
+            displays.push_back(display);
+        }
+        renderer->ResetCamera();
+        window->Render();
+    }
+};
+
+void BM_ToggleModelVisibility(benchmark::State& state)
+{
+    ModelScene s(static_cast<int>(state.range(0)));
+    int visible = 1;
+    for (auto _ : state) {
+        visible = !visible;
+        for (vtkMRMLModelDisplayNode* display : s.displays)
+            display->SetVisibility(visible);
+        s.window->Render();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_ToggleModelVisibility_Baseline(benchmark::State& state)
+{
+    vtkNew<vtkRenderer> renderer;
+    auto window = makeWindow(renderer);
+    std::vector<vtkSmartPointer<vtkActor>> actors;
+    for (int i = 0; i < state.range(0); ++i) {
+        vtkNew<vtkPolyDataMapper> mapper;
+        mapper->SetInputData(smallModel(i));
+        auto actor = vtkSmartPointer<vtkActor>::New();
+        actor->SetMapper(mapper);
+        renderer->AddActor(actor);
+        actors.push_back(actor);
+    }
+    renderer->ResetCamera();
+    window->Render();
+    int visible = 1;
+    for (auto _ : state) {
+        visible = !visible;
+        for (auto& actor : actors)
+            actor->SetVisibility(visible);
+        window->Render();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+BENCHMARK(BM_ToggleModelVisibility)->Arg(300)->Arg(1200)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ToggleModelVisibility_Baseline)->Arg(300)->Arg(1200)->Unit(benchmark::kMillisecond);
+
+// One binary STL file of about `triangles` triangles, written once per size.
+const std::string& modelFile(int triangles)
+{
+    static QTemporaryDir dir;
+    static std::map<int, std::string> files;
+    auto it = files.find(triangles);
+    if (it != files.end())
+        return it->second;
+    // A UV sphere has 2 * theta * (phi - 2) triangles.
+    const int theta = 1000;
+    const int phi = triangles / (2 * theta) + 2;
+    vtkNew<vtkSphereSource> sphere;
+    sphere->SetThetaResolution(theta);
+    sphere->SetPhiResolution(phi);
+    sphere->Update();
+    const std::string name = QDir(dir.path()).filePath(QStringLiteral("model%1.stl").arg(triangles)).toStdString();
+    vtkNew<vtkSTLWriter> writer;
+    writer->SetInputData(sphere->GetOutput());
+    writer->SetFileTypeToBinary();
+    writer->SetFileName(name.c_str());
+    writer->Write();
+    return files[triangles] = name;
+}
+
+void BM_OpenModelFile(benchmark::State& state)
+{
+    const std::string& file = modelFile(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto s = std::make_unique<ModelScene>(0);
+        state.ResumeTiming();
+        std::string error;
+        vtkMRMLModelNode* model = vtkMRMLModelStorageNode::AddModelFromFile(s->scene, file.c_str(), "model", error);
+        if (!model) {
+            state.SkipWithError(error.c_str());
+            break;
+        }
+        s->renderer->ResetCamera();
+        s->window->Render();
+        state.PauseTiming();
+        s.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_OpenModelFile_Baseline(benchmark::State& state)
+{
+    const std::string& file = modelFile(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto renderer = vtkSmartPointer<vtkRenderer>::New();
+        auto window = makeWindow(renderer);
+        window->Render();
+        state.ResumeTiming();
+        // The same reader settings as the model storage node.
+        vtkNew<vtkSTLReader> reader;
+        reader->SetFileName(file.c_str());
+        reader->MergingOff();
+        reader->Update();
+        vtkNew<vtkPolyDataMapper> mapper;
+        mapper->SetInputData(reader->GetOutput());
+        vtkNew<vtkActor> actor;
+        actor->SetMapper(mapper);
+        renderer->AddActor(actor);
+        renderer->ResetCamera();
+        window->Render();
+        state.PauseTiming();
+        window = nullptr;
+        renderer = nullptr;
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+BENCHMARK(BM_OpenModelFile)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenModelFile_Baseline)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+} // namespace
