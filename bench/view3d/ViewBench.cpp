@@ -3,6 +3,8 @@
 // and rendering it.
 #include <benchmark/benchmark.h>
 
+#include <visualization/ViewFeederTopoObject.h>
+
 #include <mrml/vtkMRMLDisplayableManagerGroup.h>
 #include <mrml/vtkMRMLModelDisplayNode.h>
 #include <mrml/vtkMRMLModelNode.h>
@@ -117,8 +119,36 @@ void BM_ToggleModelVisibility_Baseline(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// The user's path: each model object's feeder gets its "Visibility" property changed.
+void BM_ToggleFeederVisibility(benchmark::State& state)
+{
+    ModelScene s(static_cast<int>(state.range(0)));
+    std::vector<std::unique_ptr<Gui::ViewFeederTopoObject>> feeders;
+    std::vector<vtkMRMLNode*> nodes;
+    s.scene->GetNodesByClass("vtkMRMLModelNode", nodes);
+    for (vtkMRMLNode* node : nodes) {
+        feeders.push_back(std::make_unique<Gui::ViewFeederTopoObject>());
+        feeders.back()->setMRMLNode(vtkMRMLModelNode::SafeDownCast(node));
+    }
+    bool visible = true;
+    for (auto _ : state) {
+        visible = !visible;
+        for (auto& feeder : feeders)
+            feeder->Visibility->set_value(visible);
+        s.window->Render();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_ToggleFeederVisibility_Baseline(benchmark::State& state)
+{
+    BM_ToggleModelVisibility_Baseline(state);
+}
+
 BENCHMARK(BM_ToggleModelVisibility)->Arg(300)->Arg(1200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ToggleModelVisibility_Baseline)->Arg(300)->Arg(1200)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ToggleFeederVisibility)->Arg(300)->Arg(1200)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ToggleFeederVisibility_Baseline)->Arg(300)->Arg(1200)->Unit(benchmark::kMillisecond);
 
 // One binary STL file of about `triangles` triangles, written once per size.
 const std::string& modelFile(int triangles)
