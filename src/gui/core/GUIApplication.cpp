@@ -9,16 +9,26 @@
 #include <vexil/MsgConsole.h>
 
 #include <QDataStream>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFileOpenEvent>
 #include <QHash>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QSessionManager>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QWidget>
 
+#include <cerrno>
+#include <cstring>
 #include <exception>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 using namespace Gui;
 
@@ -178,7 +188,7 @@ bool GUIApplication::event(QEvent* ev)
         const QString file = static_cast<QFileOpenEvent*>(ev)->file();
         if (QFileInfo(file).suffix().toLower() == QLatin1String("pmstd")) {
             if (qPelmoraApplication* app = qPelmoraApplication::application())
-                app->open(file.toUtf8().constData(), "Pelmora");
+                app->open(QFile::encodeName(file).constData(), "Pelmora");
             return true;
         }
     }
@@ -191,21 +201,127 @@ bool GUIApplication::event(QEvent* ev)
 namespace {
 // Waiting time for a connecting client to deliver its message.
 constexpr int ClientTimeoutMs = 30000;
+// A batch is handed on at most this long after its first message.
 constexpr int BatchDelayMs = 1000;
 // A message is a command or a file name: anything larger is not from a second start.
 constexpr quint32 MaxMessageBytes = 16u * 1024u * 1024u;
+// What all clients together may make this process hold, received or still arriving.
+constexpr qint64 MaxPendingBytes = 32ll * 1024 * 1024;
+// Clients connected at once; the rest are refused.
+constexpr int MaxClients = 64;
+// Qt closes the server when accept() fails (too many open files); it is opened again.
+constexpr int ListenCheckMs = 1000;
+// Each client's data is taken from the socket in pieces of at most this size.
+constexpr qint64 ClientReadBufferBytes = 256 * 1024;
+
+#ifdef Q_OS_UNIX
+bool isPrivateFolder(const QString& dir)
+{
+    struct stat st;
+    if (::lstat(QFile::encodeName(dir).constData(), &st) != 0)
+        return false;
+    return S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
+}
+#endif
+
+// Where the server socket lives: a folder only this user can enter, so that nobody else
+// can listen under the name first and be handed the files this user opens.  The
+// runtime folder, else one of mode 0700 under the temporary folder; empty when neither
+// can be had.
+QString privateSocketFolder()
+{
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+#ifdef Q_OS_UNIX
+    if (!runtime.isEmpty() && isPrivateFolder(runtime))
+        return runtime;
+    const QString own = QDir(QDir::tempPath()).filePath(QStringLiteral("pelmora-runtime-%1").arg(::getuid()));
+    ::mkdir(QFile::encodeName(own).constData(), 0700);   // it may be there already
+    return isPrivateFolder(own) ? own : QString();
+#else
+    return runtime.isEmpty() ? QDir::tempPath() : runtime;
+#endif
+}
+
+// The bytes of an absolute file name for `file` as given on the command line: the
+// running instance has its own working directory, and the bytes are kept as they are
+// (a name that is not valid UTF-8 would not survive a trip through QString).
+QByteArray absoluteFileName(const std::string& file)
+{
+    const QByteArray name = QByteArray::fromStdString(file);
+    if (QDir::isAbsolutePath(QFile::decodeName(name)))
+        return name;
+#ifdef Q_OS_UNIX
+    QByteArray cwd(4096, '\0');
+    while (!::getcwd(cwd.data(), static_cast<size_t>(cwd.size()))) {
+        if (errno != ERANGE || cwd.size() > (1 << 20))
+            return QFile::encodeName(QDir::currentPath()) + '/' + name;
+        cwd.resize(cwd.size() * 2);
+    }
+    cwd.truncate(static_cast<int>(std::strlen(cwd.constData())));
+    return cwd + '/' + name;
+#else
+    return QFile::encodeName(QDir::current().absoluteFilePath(QFile::decodeName(name)));
+#endif
+}
+
+// Whether an instance answers on `path`.
+bool answers(const QString& path, int timeoutMs)
+{
+    QLocalSocket probe;
+    probe.connectToServer(path, QIODevice::ReadWrite);
+    if (!probe.waitForConnected(timeoutMs))
+        return false;
+    probe.abort();
+    return true;
+}
 } // namespace
 
 struct GUISingleApplication::Private
 {
     QTimer* timer = nullptr;
+    QTimer* listenCheck = nullptr;
     QLocalServer* server = nullptr;
     QString serverName;
+    QString serverPath;
     QList<QByteArray> messages;
     bool running = false;
     // Bytes received so far from each client still connected.
     QHash<QLocalSocket*, QByteArray> partial;
+    qint64 partialBytes = 0;
+    qint64 queuedBytes = 0;
+    bool refusalReported = false;
+    bool serverTakenOver = false;
+
+    bool listen();
+    void forget(QLocalSocket* socket);
+    void drop(QLocalSocket* socket);
 };
+
+bool GUISingleApplication::Private::listen()
+{
+    // A socket file nobody answers on is left from an instance that did not shut down
+    // cleanly; one that answers belongs to an instance started meanwhile.
+    if (answers(serverPath, 200))
+        return false;
+    QLocalServer::removeServer(serverPath);
+    return server->listen(serverPath);
+}
+
+void GUISingleApplication::Private::forget(QLocalSocket* socket)
+{
+    auto it = partial.find(socket);
+    if (it == partial.end())
+        return;
+    partialBytes -= it.value().size();
+    partial.erase(it);
+}
+
+void GUISingleApplication::Private::drop(QLocalSocket* socket)
+{
+    forget(socket);
+    socket->abort();
+    socket->deleteLater();
+}
 
 GUISingleApplication::GUISingleApplication(int& argc, char** argv)
     : GUIApplication(argc, argv), d(std::make_unique<Private>())
@@ -215,38 +331,59 @@ GUISingleApplication::GUISingleApplication(int& argc, char** argv)
     std::string exe = Obj::Application::_pcSingleton
         ? Obj::Application::instance().get_executable_file_name() : std::string("pelmora");
     d->serverName = QString::fromLatin1("%1_%2").arg(QString::fromStdString(exe), QLatin1String("server"));
+    const QByteArray name = d->serverName.toLocal8Bit();
+    const QString folder = privateSocketFolder();
+    if (folder.isEmpty()) {
+        Vexil::MsgConsoleSingleton::Instance().Log(
+            "Local server '%s' failed to start: no folder private to this user\n", name.constData());
+        return;
+    }
+    d->serverPath = QDir(folder).filePath(d->serverName);
 
-    QLocalSocket probe;
-    probe.connectToServer(d->serverName, QIODevice::ReadWrite);
-    if (probe.waitForConnected(1000)) {
+    if (answers(d->serverPath, 1000)) {
         d->running = true;
-        probe.abort();
         return;
     }
 
     d->server = new QLocalServer();
+    d->server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(d->server, &QLocalServer::newConnection, this, &GUISingleApplication::receiveConnection);
-    bool listening = d->server->listen(d->serverName);
-    if (!listening && d->server->serverError() == QAbstractSocket::AddressInUseError) {
-        // Left behind by an instance that did not shut down cleanly.
-        QLocalServer::removeServer(d->serverName);
-        listening = d->server->listen(d->serverName);
-    }
-    const QByteArray name = d->serverName.toLocal8Bit();
-    if (listening)
+    if (d->listen())
         Vexil::MsgConsoleSingleton::Instance().Log("Local server '%s' started\n", name.constData());
     else
         Vexil::MsgConsoleSingleton::Instance().Log("Local server '%s' failed to start\n", name.constData());
     connect(d->timer, &QTimer::timeout, this, &GUISingleApplication::processMessages);
+
+    d->listenCheck = new QTimer(this);
+    connect(d->listenCheck, &QTimer::timeout, this, [this, name]() {
+        // A failed accept() closes the listening socket and removes its file, yet the
+        // server still calls itself listening: the file tells.
+        if (QFileInfo::exists(d->serverPath) && d->server->isListening())
+            return;
+        if (answers(d->serverPath, 200)) {
+            // Another instance took the name meanwhile: its socket file must stay.
+            d->listenCheck->stop();
+            d->serverTakenOver = true;
+            Vexil::MsgConsoleSingleton::Instance().Log("Local server '%s' taken over by another instance\n",
+                                                       name.constData());
+            return;
+        }
+        d->server->close();
+        if (d->server->listen(d->serverPath))
+            Vexil::MsgConsoleSingleton::Instance().Log("Local server '%s' listens again\n", name.constData());
+    });
+    d->listenCheck->start(ListenCheckMs);
 }
 
 GUISingleApplication::~GUISingleApplication()
 {
-    if (d->server) {
+    // Closing removes the socket file under the name; once another instance owns that
+    // name the server is left to the end of the process instead.
+    if (d->server && !d->serverTakenOver) {
         d->server->close();
         delete d->server;
-        d->server = nullptr;
     }
+    d->server = nullptr;
 }
 
 bool GUISingleApplication::isRunning() const
@@ -266,60 +403,82 @@ void GUISingleApplication::receiveConnection()
     // Each client is read as its data arrives, so a slow or silent client never blocks
     // the window; a client that sends nothing is dropped after the time-out.
     while (QLocalSocket* socket = d->server->nextPendingConnection()) {
+        if (d->partial.size() >= MaxClients) {
+            if (!d->refusalReported) {
+                d->refusalReported = true;
+                Vexil::MsgConsoleSingleton::Instance().Log(
+                    "Local server: more than %d clients at once; the others are refused\n", MaxClients);
+            }
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        // Qt would otherwise buffer whatever the client sends, however much.
+        socket->setReadBufferSize(ClientReadBufferBytes);
         d->partial.insert(socket, QByteArray());
         auto* guard = new QTimer(socket);
         guard->setSingleShot(true);
-        connect(guard, &QTimer::timeout, socket, [socket]() {
-            socket->abort();
-            socket->deleteLater();
-        });
+        connect(guard, &QTimer::timeout, socket, [this, socket]() { d->drop(socket); });
         guard->start(ClientTimeoutMs);
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QObject::destroyed, this, [this, socket]() { d->partial.remove(socket); });
+        connect(socket, &QObject::destroyed, this, [this, socket]() { d->forget(socket); });
         auto readAvailable = [this, socket]() {
             auto it = d->partial.find(socket);
             if (it == d->partial.end())
                 return;
-            it.value().append(socket->readAll());
-            QByteArray& buffer = it.value();
+            const QByteArray chunk = socket->readAll();
+            if (d->partialBytes + d->queuedBytes + chunk.size() > MaxPendingBytes) {
+                Vexil::MsgConsoleSingleton::Instance().Log(
+                    "Local server: a client was dropped, too much data is waiting\n");
+                d->drop(socket);
+                return;
+            }
+            it.value().append(chunk);
+            d->partialBytes += chunk.size();
+            const QByteArray& buffer = it.value();
             if (buffer.size() < 4)
                 return;
             QDataStream header(buffer);
             quint32 length = 0;
             header >> length;
             if (length == 0xffffffffu || length > MaxMessageBytes) {   // a null or absurd array
-                d->partial.remove(socket);
-                socket->abort();
-                socket->deleteLater();
+                d->drop(socket);
                 return;
             }
             if (static_cast<quint64>(buffer.size()) < 4ull + length)
                 return;
             QByteArray message = buffer.mid(4, static_cast<int>(length));
-            d->partial.remove(socket);
-            d->timer->stop();
+            d->forget(socket);
             Vexil::MsgConsoleSingleton::Instance().Log("Received message: %s\n", message.constData());
+            d->queuedBytes += message.size();
             d->messages.append(message);
-            d->timer->start(BatchDelayMs);
+            // Later messages join the batch without putting it off.
+            if (!d->timer->isActive())
+                d->timer->start(BatchDelayMs);
             socket->disconnectFromServer();
         };
         connect(socket, &QLocalSocket::readyRead, this, readAvailable);
         if (socket->bytesAvailable() > 0)
             readAvailable();
     }
+    if (d->partial.size() < MaxClients)
+        d->refusalReported = false;
 }
 
 void GUISingleApplication::processMessages()
 {
     QList<QByteArray> batch;
     batch.swap(d->messages);
+    d->queuedBytes = 0;
     Q_EMIT messageReceived(batch);
 }
 
 bool GUISingleApplication::sendMessage(const QByteArray& message, int timeoutMs) const
 {
+    if (d->serverPath.isEmpty())
+        return false;
     QLocalSocket socket;
-    socket.connectToServer(d->serverName, QIODevice::WriteOnly);
+    socket.connectToServer(d->serverPath, QIODevice::WriteOnly);
     if (!socket.waitForConnected(timeoutMs))
         return false;
     QByteArray payload;
@@ -353,15 +512,13 @@ bool GUISingleApplication::handOverCommandLineFiles() const
         return false;
     int delivered = 0;
     for (const std::string& file : files) {
-        // The running instance has its own working directory.
-        const QString path = QFileInfo(QString::fromLocal8Bit(file.c_str())).absoluteFilePath();
-        const QByteArray message = QByteArrayLiteral("OpenFile:") + path.toUtf8();
-        if (sendMessage(message)) {
+        const QByteArray path = absoluteFileName(file);
+        if (sendMessage(QByteArrayLiteral("OpenFile:") + path)) {
             ++delivered;
         }
         else {
             Vexil::MsgConsoleSingleton::Instance().Error(
-                "Cannot hand '%s' to the running instance\n", path.toUtf8().constData());
+                "Cannot hand '%s' to the running instance\n", path.constData());
         }
     }
     // Nothing delivered: this instance opens the files itself.

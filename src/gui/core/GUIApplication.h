@@ -73,6 +73,8 @@ public:
 
     // True when another instance answered on the server name.
     bool isRunning() const;
+    // The server's name; its socket lives in a folder private to the user (the runtime
+    // folder, or one of mode 0700 under the temporary folder).
     QString serverName() const;
 
     // Sends one message to the running instance: one serialized byte array per
@@ -80,7 +82,8 @@ public:
     // within `timeoutMs`.
     bool sendMessage(const QByteArray& message, int timeoutMs = 5000) const;
     // For a second start: when another instance runs and the command line names files,
-    // sends "OpenFile:<absolute path>" for each and returns true when at least one was
+    // sends "OpenFile:<absolute path>" for each (the name's local 8-bit bytes as given)
+    // and returns true when at least one was
     // delivered (the others are reported); the caller then ends.  False for a first
     // instance, a command line without files, or when nothing could be delivered.
     bool handOverCommandLineFiles() const;

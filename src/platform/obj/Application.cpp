@@ -7,6 +7,7 @@
 #include <vexil/UtilityBox.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -14,6 +15,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <set>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace Obj {
 
@@ -124,6 +129,17 @@ std::vector<std::string> typesOf(const Application::FilterTable& table)
             types.insert(ext);
     }
     return {types.begin(), types.end()};
+}
+
+
+bool isRegularFile(const std::string& file)
+{
+#ifdef Q_OS_UNIX
+    struct stat st;
+    return ::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+#else
+    return QFileInfo(QFile::decodeName(file.c_str())).isFile();
+#endif
 }
 
 } // namespace
@@ -352,11 +368,13 @@ std::vector<std::string> Application::processFiles(const std::vector<std::string
 {
     std::vector<std::string> processed;
     for (const auto& file : files) {
-        const QFileInfo info(QString::fromStdString(file));
-        if (!info.isFile()) {
+        // File names are the local 8-bit bytes they were given as: a name that is not
+        // valid UTF-8 still names its file.
+        if (!isRegularFile(file)) {
             Vexil::MsgConsoleSingleton::Instance().Error("Cannot open file %s\n", file.c_str());
             continue;
         }
+        const QFileInfo info(QFile::decodeName(file.c_str()));
         const std::string label = info.completeBaseName().toStdString();
         create_project(label.c_str(), label.c_str());
         processed.push_back(file);

@@ -7,6 +7,10 @@
 //   singleinstance_driver EXENAME batches        prints "ready", then "batch=<n>" for each
 //                                                batch of messages; quits after four
 //                                                messages (20 s at most)
+//   singleinstance_driver EXENAME exhaust        as serve, but first uses up every file
+//                                                descriptor it may open ("exhausted"),
+//                                                and gives them back 1.5 s later
+//                                                ("released")
 //   singleinstance_driver EXENAME open FILE...   a normal start with files on its
 //                                                command line; prints "projects=<n>"
 //                                                half a second into the loop
@@ -21,11 +25,15 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -72,6 +80,28 @@ void onLoop()
         QTimer::singleShot(20000, [] { QCoreApplication::quit(); });
         std::printf("ready\n");
         std::fflush(stdout);
+    }
+    else if (scenario == "exhaust") {
+        for (Obj::Project* project : Obj::Application::instance().get_projects())
+            projectsAtStart.insert(project->get_name());
+        // Few enough descriptors to use them all up quickly.
+        rlimit limit{};
+        getrlimit(RLIMIT_NOFILE, &limit);
+        limit.rlim_cur = std::min<rlim_t>(limit.rlim_cur, 512);
+        setrlimit(RLIMIT_NOFILE, &limit);
+        static std::vector<int> held;
+        for (int fd = ::dup(0); fd >= 0; fd = ::dup(0))
+            held.push_back(fd);
+        std::printf("ready\nexhausted\n");
+        std::fflush(stdout);
+        QTimer::singleShot(1500, [] {
+            for (int fd : held)
+                ::close(fd);
+            held.clear();
+            std::printf("released\n");
+            std::fflush(stdout);
+            watchForProject();
+        });
     }
     else if (scenario == "serve") {
         for (Obj::Project* project : Obj::Application::instance().get_projects())

@@ -4,9 +4,13 @@
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -17,6 +21,10 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <memory>
+#include <vector>
+
+#include <fcntl.h>
 
 namespace {
 
@@ -41,7 +49,11 @@ protected:
             server.waitForFinished(5000);
         }
     }
-    QString serverName() const { return exe + QStringLiteral("_server"); }
+    // The socket sits in this test program's own runtime folder (see tests/support).
+    QString serverName() const
+    {
+        return QDir(qEnvironmentVariable("XDG_RUNTIME_DIR")).filePath(exe + QStringLiteral("_server"));
+    }
     QString makeFile(const QString& name)
     {
         const QString path = files.filePath(name);
@@ -52,13 +64,25 @@ protected:
     }
     void startServer(const QString& mode = QStringLiteral("serve"))
     {
+        if (mode == QStringLiteral("exhaust")) {
+            // Without descriptors the X connection stalls; this run draws nowhere.
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+            server.setProcessEnvironment(env);
+        }
         server.start(QStringLiteral(SINGLEINSTANCE_DRIVER), {exe, mode});
         ASSERT_TRUE(server.waitForStarted(10000));
-        QByteArray out;
-        while (!out.contains("ready\n") && server.waitForReadyRead(20000))
-            out += server.readAllStandardOutput();
-        serverOutput = out;
-        ASSERT_TRUE(out.contains("ready\n")) << server.readAllStandardError().constData();
+        ASSERT_TRUE(waitForOutput("ready\n")) << server.readAllStandardError().constData();
+    }
+    bool waitForOutput(const QByteArray& text, int timeoutMs = 20000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!serverOutput.contains(text) && clock.elapsed() < timeoutMs) {
+            server.waitForReadyRead(100);
+            serverOutput += server.readAllStandardOutput();
+        }
+        return serverOutput.contains(text);
     }
     // Waits for the server to report its first project and end.
     QByteArray serverResult()
@@ -156,7 +180,7 @@ TEST_F(SingleInstance, MessagesCloseTogetherArriveAsOneBatch)
 TEST_F(SingleInstance, StaleServerNameIsTakenOver)
 {
     // A socket file left behind by a crashed instance: it exists, nobody listens.
-    const QByteArray path = QDir(QDir::tempPath()).filePath(serverName()).toLocal8Bit();
+    const QByteArray path = QFile::encodeName(serverName());
     int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     ASSERT_GE(fd, 0);
     sockaddr_un addr{};
@@ -181,4 +205,170 @@ TEST_F(SingleInstance, AFirstStartOpensItsFilesItself)
     only.start(QStringLiteral(SINGLEINSTANCE_DRIVER), {exe, QStringLiteral("open"), file});
     ASSERT_TRUE(only.waitForFinished(30000));
     EXPECT_TRUE(only.readAllStandardOutput().contains("projects=1"));
+}
+
+namespace {
+// Lets queued socket events run for `ms`.
+void pump(int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+}
+
+int unconnected(const std::vector<std::unique_ptr<QLocalSocket>>& clients)
+{
+    int n = 0;
+    for (const auto& c : clients)
+        n += c->state() == QLocalSocket::UnconnectedState ? 1 : 0;
+    return n;
+}
+} // namespace
+
+TEST_F(SingleInstance, NobodyElseCanListenUnderTheNameFirst)
+{
+    // Another user's listener under the name in the shared temporary folder.
+    QLocalServer impostor;
+    const QString shared = QDir(QDir::tempPath()).filePath(exe + QStringLiteral("_server"));
+    ASSERT_TRUE(impostor.listen(shared));
+
+    startServer();
+    const QFileInfo socket(serverName());
+    ASSERT_TRUE(socket.exists());
+    EXPECT_EQ(socket.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+                                      | QFile::WriteOther | QFile::ExeOther),
+              QFile::Permissions());
+
+    const QString file = makeFile(QStringLiteral("Secret.pmdb"));
+    QProcess second;
+    second.start(QStringLiteral(SINGLEINSTANCE_DRIVER), {exe, QStringLiteral("open"), file});
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_TRUE(serverResult().contains("project=Secret\n"));
+    EXPECT_FALSE(impostor.hasPendingConnections());
+}
+
+TEST_F(SingleInstance, ClientsBeyondSixtyFourAtOnceAreRefused)
+{
+    startServer();
+    std::vector<std::unique_ptr<QLocalSocket>> clients;
+    for (int i = 0; i < 70; ++i) {
+        clients.push_back(std::make_unique<QLocalSocket>());
+        clients.back()->connectToServer(serverName());
+        ASSERT_TRUE(clients.back()->waitForConnected(5000)) << i;
+        pump(5);
+    }
+    QElapsedTimer clock;
+    clock.start();
+    while (unconnected(clients) < 6 && clock.elapsed() < 10000)
+        pump(50);
+    pump(300);
+    EXPECT_EQ(unconnected(clients), 6);
+
+    // Once they are gone, a second start gets through again.
+    clients.clear();
+    const QString file = makeFile(QStringLiteral("Cover.pmdb"));
+    QProcess second;
+    second.start(QStringLiteral(SINGLEINSTANCE_DRIVER), {exe, QStringLiteral("open"), file});
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_TRUE(serverResult().contains("project=Cover\n"));
+}
+
+TEST_F(SingleInstance, BytesHeldForAllClientsTogetherAreCapped)
+{
+    startServer();
+    // Each announces a message just under the 16 MiB limit and sends 12 MiB of it.
+    QByteArray start;
+    {
+        QDataStream out(&start, QIODevice::WriteOnly);
+        out << quint32(16u * 1024u * 1024u - 1u);
+    }
+    const QByteArray body(12 * 1024 * 1024, 'x');
+    std::vector<std::unique_ptr<QLocalSocket>> clients;
+    for (int i = 0; i < 4; ++i) {
+        clients.push_back(std::make_unique<QLocalSocket>());
+        clients.back()->connectToServer(serverName());
+        ASSERT_TRUE(clients.back()->waitForConnected(5000));
+        clients.back()->write(start);
+        clients.back()->write(body);
+    }
+    QElapsedTimer clock;
+    clock.start();
+    auto settled = [&clients] {
+        for (const auto& c : clients)
+            if (c->state() == QLocalSocket::ConnectedState && c->bytesToWrite() > 0)
+                return false;
+        return true;
+    };
+    while (!settled() && clock.elapsed() < 20000)
+        pump(50);
+    pump(300);
+    // 48 MiB together: the server keeps no more than 32 MiB of it.
+    EXPECT_GE(unconnected(clients), 2);
+}
+
+TEST_F(SingleInstance, ABatchIsHandedOnAtMostASecondAfterItsFirstMessage)
+{
+    startServer(QStringLiteral("batches"));
+    // A steady trickle, closer together than the batching delay.
+    for (const char* message : {"first", "second", "third", "fourth"}) {
+        ASSERT_TRUE(send(serverName(), message));
+        QThread::msleep(600);
+    }
+    const QByteArray out = serverResult();
+    EXPECT_TRUE(out.contains("batch=")) << out.constData();
+    EXPECT_FALSE(out.contains("batch=4")) << out.constData();
+}
+
+TEST_F(SingleInstance, ServerClosedByAFailedAcceptListensAgain)
+{
+    startServer(QStringLiteral("exhaust"));
+    ASSERT_TRUE(waitForOutput("exhausted\n"));
+    // Accepting this client fails: no descriptor is left.
+    QLocalSocket client;
+    client.connectToServer(serverName());
+    client.waitForConnected(2000);
+    ASSERT_TRUE(waitForOutput("released\n"));
+    client.abort();
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 10000) {
+        QLocalSocket probe;
+        probe.connectToServer(serverName());
+        if (probe.waitForConnected(200))
+            break;
+        QThread::msleep(100);
+    }
+    const QString file = makeFile(QStringLiteral("Lever.pmdb"));
+    QProcess second;
+    second.start(QStringLiteral(SINGLEINSTANCE_DRIVER), {exe, QStringLiteral("open"), file});
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_FALSE(second.readAllStandardOutput().contains("projects=")) << "the second start opened a window";
+    EXPECT_TRUE(serverResult().contains("project=Lever\n"));
+}
+
+TEST_F(SingleInstance, FileNamesThatAreNotUtf8ReachTheLogicAsTheirBytes)
+{
+    // "café.pmdb" in Latin-1: not valid UTF-8.
+    const QByteArray name("caf\xe9.pmdb");
+    const QByteArray path = QFile::encodeName(files.path()) + '/' + name;
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0600);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    // The shell puts the byte on the command line; the name is relative to its folder.
+    const QString script = QStringLiteral("cd \"$1\" && exec \"$0\" \"$2\" \"$3\" \"$(printf 'caf\\351.pmdb')\"");
+
+    QProcess only;
+    only.start("/bin/sh", {"-c", script, SINGLEINSTANCE_DRIVER, files.path(), exe, "open"});
+    ASSERT_TRUE(only.waitForFinished(30000));
+    EXPECT_TRUE(only.readAllStandardOutput().contains("projects=1"));
+
+    startServer();
+    QProcess second;
+    second.start("/bin/sh", {"-c", script, SINGLEINSTANCE_DRIVER, files.path(), exe, "open"});
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_TRUE(serverResult().contains("project=caf")) << serverOutput.constData();
+    ::unlink(path.constData());   // QTemporaryDir cannot name it
 }
