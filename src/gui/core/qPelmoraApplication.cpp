@@ -6,6 +6,7 @@
 #include "core/OwnedValues.h"
 #include "commands/SimModule.h"
 #include "core/GUIApplication.h"
+#include "visualization/qPelmoraLayoutManager.h"
 #include "core/GfxDatabase.h"
 #include "core/GuiProject.h"
 #include "dialogs/PmOutputWindow.h"
@@ -53,6 +54,7 @@
 #include <mrml/vtkMRMLSelectionNode.h>
 #include <vtkOutputWindow.h>
 #include <mrml/vtkVizApplicationLogic.h>
+#include <QPointer>
 #include <QVTKOpenGLNativeWidget.h>
 #include <vtkSmartPointer.h>
 #include <vtksys/SystemTools.hxx>
@@ -178,6 +180,7 @@ struct qPelmoraApplication::Private
     bool starting = true;
     CommandController commands;
     vtkSmartPointer<vtkVizApplicationLogic> applicationLogic;
+    QPointer<qPelmoraLayoutManager> layoutManager;
     QProcessEnvironment environment;
     bool connected = false;
     // Released with the application object, so that no later project signal reaches it.
@@ -605,6 +608,16 @@ bool qPelmoraApplication::test_msg_to_current_view(const char* msg)
 vtkVizApplicationLogic* qPelmoraApplication::applicationLogic() const
 {
     return d->applicationLogic;
+}
+
+qPelmoraLayoutManager* qPelmoraApplication::layoutManager() const
+{
+    return d->layoutManager;
+}
+
+void qPelmoraApplication::setLayoutManager(qPelmoraLayoutManager* manager)
+{
+    d->layoutManager = manager;
 }
 
 void qPelmoraApplication::setApplicationLogic(vtkVizApplicationLogic* logic)

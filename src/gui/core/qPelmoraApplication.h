@@ -17,6 +17,7 @@ class QCloseEvent;
 class QMessageLogContext;
 template <typename T> class QFutureWatcher;
 class vtkMRMLScene;
+class qPelmoraLayoutManager;
 class vtkVizApplicationLogic;
 
 namespace Obj { class Project; class ProjectObject; class Property; }
@@ -122,6 +123,9 @@ public:
 
     vtkVizApplicationLogic* applicationLogic() const;
     void setApplicationLogic(vtkVizApplicationLogic* logic);
+    // Kept as a guarded pointer: null once the manager is gone.
+    qPelmoraLayoutManager* layoutManager() const;
+    void setLayoutManager(qPelmoraLayoutManager* manager);
 
     // Dirty state of the logic and of every GUI project.
     bool getDirty() const;

@@ -5,6 +5,8 @@
 #include <core/GfxDatabase.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
+#include <visualization/GLOverlayWidget.h>
+#include <visualization/qPelmoraLayoutManager.h>
 #include <visualization/qPelmoraThreeDWidget.h>
 #include <visualization/qView3DMRML.h>
 
@@ -16,6 +18,7 @@
 #include <mrml/vtkMRMLModelDisplayNode.h>
 #include <mrml/vtkMRMLModelNode.h>
 #include <mrml/vtkMRMLModelStorageNode.h>
+#include <mrml/vtkMRMLRulerDisplayableManager.h>
 #include <mrml/vtkMRMLScene.h>
 #include <mrml/vtkMRMLSelectionNode.h>
 #include <obj/Application.h>
@@ -280,4 +283,51 @@ TEST_F(View3D, PrintsItsPictureToAPdfFile)
     const QByteArray bytes = out.readAll();
     EXPECT_TRUE(bytes.startsWith("%PDF"));
     EXPECT_TRUE(bytes.contains("/Image")) << "the page holds the view's picture";
+}
+
+TEST_F(View3D, RulerUnitReachesTheRulerManager)
+{
+    vtkNew<vtkCollection> all;
+    view->getViewer()->getDisplayableManagers(all);
+    vtkMRMLRulerDisplayableManager* ruler = nullptr;
+    for (int i = 0; i < all->GetNumberOfItems(); ++i)
+        if (auto* m = vtkMRMLRulerDisplayableManager::SafeDownCast(all->GetItemAsObject(i)))
+            ruler = m;
+    ASSERT_NE(ruler, nullptr);
+    view->getViewer()->VtkSetRulerInMetric(false);
+    EXPECT_FALSE(ruler->GetUnitInMetric());
+    view->getViewer()->VtkSetRulerInMetric(true);
+    EXPECT_TRUE(ruler->GetUnitInMetric());
+}
+
+TEST(LayoutManager, ViewportParentModuleSignalAndGuardedPointer)
+{
+    registerTypes();
+    PelmoraTest::ScopedLogic logic;
+    Gui::qPelmoraApplication app(true);
+    auto* viewport = new QWidget;
+    auto* manager = new qPelmoraLayoutManager(viewport);
+    EXPECT_EQ(manager->viewport(), viewport);
+    EXPECT_EQ(manager->parent(), viewport);
+    QStringList chosen;
+    QObject::connect(manager, &qPelmoraLayoutManager::selectModule, [&](const QString& m) { chosen << m; });
+    manager->setCurrentModule(QStringLiteral("Annotations"));
+    EXPECT_EQ(chosen, QStringList{QStringLiteral("Annotations")});
+
+    app.setLayoutManager(manager);
+    EXPECT_EQ(app.layoutManager(), manager);
+    delete viewport;
+    EXPECT_EQ(app.layoutManager(), nullptr) << "gone with its viewport";
+}
+
+TEST(GLOverlayWidget, PaintsItsImageUnscaledAtTheOrigin)
+{
+    Gui::GLOverlayWidget overlay;
+    overlay.resize(40, 40);
+    QImage image(10, 10, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    overlay.setImage(image);
+    const QImage shot = overlay.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(2, 2), QColor(Qt::green));
+    EXPECT_NE(shot.pixelColor(20, 20), QColor(Qt::green));
 }
