@@ -4,12 +4,23 @@
 
 #include <commands/SimModule.h>
 #include <visualization/ViewFeeder.h>
+#include <visualization/ViewFeederTopoObject.h>
 
 namespace FemGui {
 
+// Feeder of a simulation project; the application opens a 3D view for each.
 class ViewFeederProjectFem : public Gui::ViewFeederProject
 {
     VEXIL_TYPESYSTEM_HEADER();
+};
+
+// Feeder of a geometry object: builds the object's model node, with a display node set
+// from the feeder's properties, in the project's scene when it is attached.
+class ViewFeederGeometry : public Gui::ViewFeederTopoObject
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    void attach(Obj::ProjectObject* object) override;
 };
 
 class SimModule : public Gui::StdSimModule

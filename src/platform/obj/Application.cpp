@@ -1,5 +1,7 @@
 #include "Application.h"
 
+#include "GeometryObject.h"
+
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
 #include <vexil/PreferenceManager.h>
@@ -160,6 +162,7 @@ void Application::init_types()
     PropertyAdvancedTopoData::init();
     PropertyContainer::init();
     ProjectObject::init();
+    GeometryObject::init();
     ProjectObjectGroup::init();
     AnnotationsGroup::init();
     AnnotationFiducial::init();
@@ -214,6 +217,7 @@ Application::Application(int argc, char** argv, std::map<std::string, std::strin
     add_import_type("STEP (*.step *.stp)", "Import");
     add_import_type("IGES (*.iges *.igs)", "Import");
     add_import_type("Pelmora project (*.pmdb)", "Pelmora");
+    add_import_type("Surface models (*.stl *.vtk *.vtp *.ply *.obj)", "Geometry");
     add_export_type("STEP (*.step *.stp)", "Import");
     add_projectDB_type("Pelmora project (*.pmdb)", "Pelmora");
 }
@@ -374,12 +378,39 @@ std::vector<std::string> Application::processFiles(const std::vector<std::string
             Vexil::MsgConsoleSingleton::Instance().Error("Cannot open file %s\n", file.c_str());
             continue;
         }
+        if (GeometryObject::is_model_file(file)) {
+            try {
+                open_model_file(file);
+            }
+            catch (const Vexil::ExceptionHandler& e) {
+                Vexil::MsgConsoleSingleton::Instance().Error("%s\n", e.what());
+                continue;
+            }
+            processed.push_back(file);
+            continue;
+        }
         const QFileInfo info(QFile::decodeName(file.c_str()));
         const std::string label = info.completeBaseName().toStdString();
         create_project(label.c_str(), label.c_str());
         processed.push_back(file);
     }
     return processed;
+}
+
+Project* Application::open_model_file(const std::string& path)
+{
+    // Read first: a file that cannot be read leaves no project and no object behind.
+    auto geometry = std::make_unique<GeometryObject>();
+    std::string error;
+    if (!geometry->read_model_file(path, error))
+        throw Vexil::ExceptionHandler("Cannot open model file: " + error);
+    const std::string label = QFileInfo(QFile::decodeName(path.c_str())).completeBaseName().toStdString();
+    Project* project = create_project(label.c_str(), label.c_str());
+    if (!project)
+        throw Vexil::ExceptionHandler("Cannot create a project for " + path);
+    project->add_object(std::move(geometry), label.c_str());
+    project->set_modified(false);
+    return project;
 }
 
 void Application::process_command_input_scripts()

@@ -56,6 +56,9 @@ public:
     std::vector<std::string> getCmdLineFiles() const;
     std::vector<std::string> processFiles(const std::vector<std::string>& files);
     void process_command_input_scripts();
+    // Reads a surface model into a new project named after the file, holding one geometry
+    // object; throws Vexil::ExceptionHandler, with nothing created, when it cannot be read.
+    Project* open_model_file(const std::string& path);
     // Filter tables: filter text ("STEP (*.step *.stp)") -> module name.  The form with
     // an extension (lower case, no dot) returns the entries whose patterns name it.
     using FilterTable = std::map<std::string, std::string>;

@@ -86,12 +86,18 @@ ProjectObject* Project::add_object(const char* typeName, const char* objectName)
         return nullptr;
     }
     std::unique_ptr<ProjectObject> object(static_cast<ProjectObject*>(instance));
+    return add_object(std::move(object), objectName);
+}
 
+ProjectObject* Project::add_object(std::unique_ptr<ProjectObject> object, const char* objectName)
+{
+    if (!object || object->project)
+        return nullptr;
     std::string base;
     if (objectName && *objectName) {
         base = objectName;
     } else {
-        base = typeName;
+        base = object->getTypeId().get_name();
         const auto colon = base.rfind("::");
         if (colon != std::string::npos)
             base = base.substr(colon + 2);

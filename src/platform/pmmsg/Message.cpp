@@ -1,5 +1,7 @@
 #include "Message.h"
 
+#include <obj/GeometryObject.h>
+
 #include <obj/Application.h>
 #include <vexil/Exception.h>
 #include <vexil/Parameter.h>
@@ -438,6 +440,10 @@ std::string InterpreterSingleton::runString(const char* script)
         open.skipBlanks();
         if (!open.take(")") || !open.atEnd())
             throw unsupported();
+        if (Obj::GeometryObject::is_model_file(argument)) {
+            logic().open_model_file(argument);
+            return {};
+        }
         const QFileInfo info(QString::fromUtf8(argument.c_str()));
         if (!info.isFile())
             throw Vexil::ExceptionHandler("Cannot open file " + argument);

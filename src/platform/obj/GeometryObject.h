@@ -1,0 +1,41 @@
+#pragma once
+// A geometry object whose surface is read from a model file (.stl, .vtk, .vtp, .ply,
+// .obj).  The GUI shows it through the feeder its type names, which builds the model
+// node from the surface held here.
+
+#include "ProjectObject.h"
+
+#include <string>
+
+class vtkPolyData;
+
+namespace Obj {
+
+class GeometryObject : public ProjectObject
+{
+    VEXIL_TYPESYSTEM_HEADER();
+    OBJ_PROPERTY_HEADER()
+public:
+    GeometryObject();
+    ~GeometryObject() override;
+
+    // Whether the file's extension names a model kind that can be read.
+    static bool is_model_file(const std::string& path);
+    // Reads the surface; on failure returns false with `error` set and keeps what it had.
+    bool read_model_file(const std::string& path, std::string& error);
+    // The surface read, or null before a successful read.
+    vtkPolyData* get_poly_data() const { return polyData; }
+    const char* get_file_name() const;
+
+    void on_changed(const Property* p) override;
+
+    PropertyString* FileName = nullptr;
+    PropertyBoolean* Suppressed = nullptr;
+    PropertySpaceLocation* SpatialParameters = nullptr;
+    PropertyAdvancedTopoData* Shape = nullptr;
+
+private:
+    vtkPolyData* polyData = nullptr;   // one reference held
+};
+
+} // namespace Obj

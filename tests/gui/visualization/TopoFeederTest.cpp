@@ -1,0 +1,336 @@
+// Geometry feeders and their model nodes: display properties reach the display node,
+// placements replace each other, a node is removed only while the scene still holds it,
+// and model files opened through the interpreter line become projects with a model in
+// their scene, or, when unreadable, an error and nothing else.
+
+#include <core/GfxDatabase.h>
+#include <core/GuiProject.h>
+#include <core/qPelmoraApplication.h>
+#include <visualization/ViewFeederTopoObject.h>
+
+#include <femgui/FemGui.h>
+#include <support/ConsoleCapture.h>
+#include <support/TestEnvironment.h>
+
+#include <mrml/vtkMRMLModelDisplayNode.h>
+#include <mrml/vtkMRMLModelNode.h>
+#include <mrml/vtkMRMLModelStorageNode.h>
+#include <mrml/vtkMRMLScene.h>
+#include <obj/Application.h>
+#include <obj/GeometryObject.h>
+#include <obj/Project.h>
+#include <pmmsg/Message.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <vtkNew.h>
+#include <vtkPoints.h>
+#include <vtkPolyData.h>
+#include <vtkTransform.h>
+#include <vtkWeakPointer.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using PelmoraTest::ConsoleCapture;
+
+namespace {
+
+const char* const tetrahedron =
+    "solid tet\n"
+    " facet normal 0 0 0\n  outer loop\n   vertex 0 0 0\n   vertex 0 1 0\n   vertex 1 0 0\n  endloop\n endfacet\n"
+    " facet normal 0 0 0\n  outer loop\n   vertex 0 0 0\n   vertex 1 0 0\n   vertex 0 0 1\n  endloop\n endfacet\n"
+    " facet normal 0 0 0\n  outer loop\n   vertex 0 0 0\n   vertex 0 0 1\n   vertex 0 1 0\n  endloop\n endfacet\n"
+    " facet normal 0 0 0\n  outer loop\n   vertex 1 0 0\n   vertex 0 1 0\n   vertex 0 0 1\n  endloop\n endfacet\n"
+    "endsolid tet\n";
+
+void registerTypes()
+{
+    static bool done = false;
+    if (done)
+        return;
+    Obj::Application::init_types();
+    Gui::qPelmoraApplication::initialize_application();
+    Gui::GfxDatabase::init();
+    FemGui::initModule();
+    done = true;
+}
+
+class TopoFeederTest : public ::testing::Test
+{
+protected:
+    TopoFeederTest() { registerTypes(); }
+
+    void SetUp() override
+    {
+        pmMsg::runCommand(pmMsg::CMD_NEW_PROJECT, 1, {"Shapes"});
+        project = Obj::Application::instance().get_current_project();
+        ASSERT_NE(project, nullptr);
+        gui = app.get_project(project);
+        ASSERT_NE(gui, nullptr);
+        scene = gui->mrmlScene();
+        keep.emplace_back(app.signal_change_object.connect([this](const Gui::ViewFeeder&, const Obj::Property& p) {
+            published.emplace_back(p.get_name());
+        }));
+    }
+    void TearDown() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+    // A model node with a display node in the project's scene.
+    vtkMRMLModelNode* addModel()
+    {
+        vtkNew<vtkMRMLModelNode> model;
+        vtkNew<vtkPolyData> poly;
+        vtkNew<vtkPoints> points;
+        points->InsertNextPoint(0, 0, 0);
+        poly->SetPoints(points);
+        model->SetAndObservePolyData(poly);
+        auto* added = vtkMRMLModelNode::SafeDownCast(scene->AddNode(model));
+        added->CreateDefaultDisplayNodes();
+        return added;
+    }
+
+    std::string writeFile(const char* name, const QByteArray& content)
+    {
+        const QString path = dir.filePath(QString::fromUtf8(name));
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        return path.toStdString();
+    }
+
+    PelmoraTest::ScopedLogic logic;
+    Gui::qPelmoraApplication app{true};
+    QTemporaryDir dir;
+    Obj::Project* project = nullptr;
+    Gui::GuiProject* gui = nullptr;
+    vtkMRMLScene* scene = nullptr;
+    std::vector<std::string> published;
+    std::vector<boost::signals2::scoped_connection> keep;
+};
+
+} // namespace
+
+TEST_F(TopoFeederTest, DisplayPropertiesReachTheDisplayNode)
+{
+    Obj::ProjectObject* object = project->add_object("Obj::ProjectObject", "Part");
+    Gui::ViewFeederTopoObject f;
+    f.attach(object);
+    vtkMRMLModelNode* model = addModel();
+    f.setMRMLNode(model);
+    vtkMRMLDisplayNode* display = model->GetDisplayNode();
+
+    EXPECT_FALSE(f.Visibility->test_object_status(Obj::Property::Hidden));
+    EXPECT_TRUE(f.DisplayMode->test_object_status(Obj::Property::Hidden));
+    EXPECT_EQ(f.DisplayMode->get_enum_list(),
+              (std::vector<std::string>{"Shaded + Wireframe", "Shaded", "Wireframe"}));
+
+    f.DisplayMode->set_value("Wireframe");
+    EXPECT_EQ(display->GetDisplayMode(), 1);
+    f.DisplayMode->set_value("Shaded + Wireframe");
+    EXPECT_EQ(display->GetDisplayMode(), 3);
+    f.DisplayMode->set_value("Shaded");
+    EXPECT_EQ(display->GetDisplayMode(), 2);
+    f.setDisplayMode(7);   // outside the list: unchanged
+    EXPECT_EQ(display->GetDisplayMode(), 2);
+    f.setMeshDisplayMode(2);
+    EXPECT_EQ(display->GetMeshDisplayMode(), 1);
+
+    f.Opacity->set_value(50);
+    EXPECT_DOUBLE_EQ(display->GetOpacity(), 0.5);
+    f.ClipPlanes->set_value(true);
+    EXPECT_EQ(display->GetClipping(), 1);
+    f.ClipPlanes->set_value(false);
+    EXPECT_EQ(display->GetClipping(), 0);
+
+    f.Selectable->set_value(false);
+    EXPECT_FALSE(f.isSelectable());
+    // Of these only "Point Color" reaches the feeder-property signal.
+    EXPECT_TRUE(published.empty());
+    f.PointColor->set_value(1, 0, 0);
+    EXPECT_EQ(published, std::vector<std::string>{"Point Color"});
+}
+
+TEST_F(TopoFeederTest, VisibilityDrivesTheNodeOnceAndSuppressionHoldsItHidden)
+{
+    auto geometry = std::make_unique<Obj::GeometryObject>();
+    Obj::GeometryObject* object = geometry.get();
+    project->add_object(std::move(geometry), "Body");
+    Gui::ViewFeederTopoObject f;
+    f.attach(object);
+    vtkMRMLModelNode* model = addModel();
+    f.setMRMLNode(model);
+    vtkMRMLDisplayNode* display = model->GetDisplayNode();
+
+    f.Visibility->set_value(false);
+    EXPECT_EQ(display->GetVisibility(), 0);
+    EXPECT_FALSE(f.isShow());
+    f.Visibility->set_value(true);
+    EXPECT_EQ(display->GetVisibility(), 1);
+    EXPECT_TRUE(f.isShow());
+    EXPECT_TRUE(published.empty());   // visibility changes are not published
+
+    // While a visibility change is in progress a nested one is ignored.
+    f.Visibility->set_object_status(Gui::ViewFeeder::VisibilityInProgress, true);
+    f.Visibility->set_value(false);
+    EXPECT_EQ(display->GetVisibility(), 1);
+    f.Visibility->set_object_status(Gui::ViewFeeder::VisibilityInProgress, false);
+    f.Visibility->set_value(true);
+
+    // Showing from elsewhere only counts as shown; the node follows "Visibility" alone.
+    f.hide();
+    EXPECT_EQ(display->GetVisibility(), 1);
+    f.show();
+
+    // "Suppressed" turns "Visibility" into its opposite.
+    object->Suppressed->set_value(true);
+    f.update(object->Suppressed);
+    EXPECT_FALSE(f.Visibility->get_value());
+    EXPECT_EQ(display->GetVisibility(), 0);
+    EXPECT_FALSE(f.isShow());
+    f.show();   // a suppressed object's feeder stays hidden
+    EXPECT_FALSE(f.isShow());
+
+    object->Suppressed->set_value(false);
+    f.update(object->Suppressed);
+    EXPECT_TRUE(f.Visibility->get_value());
+    EXPECT_EQ(display->GetVisibility(), 1);
+    f.update(object->Suppressed);   // already in step: nothing changes
+    EXPECT_TRUE(f.Visibility->get_value());
+}
+
+TEST_F(TopoFeederTest, APlacementReplacesThePreviousOne)
+{
+    auto geometry = std::make_unique<Obj::GeometryObject>();
+    Obj::GeometryObject* object = geometry.get();
+    project->add_object(std::move(geometry), "Body");
+    Gui::ViewFeederTopoObject f;
+    f.attach(object);
+
+    // A quarter turn about z, then a move along x: (1, 0, 0) goes to (10, 1, 0).
+    object->SpatialParameters->set_value(
+        Vexil::SpaceLocation(Vexil::Vector3d(10, 0, 0), Vexil::SpaceRotation(90, 0, 0, 1)));
+    f.update(object->SpatialParameters);
+    f.update(object->SpatialParameters);
+    double point[3] = {1, 0, 0};
+    double out[3];
+    f.getTransform()->TransformPoint(point, out);
+    EXPECT_NEAR(out[0], 10, 1e-5);
+    EXPECT_NEAR(out[1], 1, 1e-5);
+    EXPECT_NEAR(out[2], 0, 1e-5);
+
+    object->SpatialParameters->set_value(Vexil::SpaceLocation());
+    f.update(object->SpatialParameters);
+    f.getTransform()->TransformPoint(point, out);
+    EXPECT_NEAR(out[0], 1, 1e-6);
+    EXPECT_NEAR(out[1], 0, 1e-6);
+}
+
+TEST_F(TopoFeederTest, AFeederRemovesOnlyANodeTheSceneStillHolds)
+{
+    Obj::ProjectObject* object = project->add_object("Obj::ProjectObject", "Part");
+    const int before = scene->GetNumberOfNodes();
+    {
+        Gui::ViewFeederTopoObject f;
+        f.attach(object);
+        vtkMRMLModelNode* model = addModel();
+        f.setMRMLNode(model);
+        EXPECT_EQ(scene->GetNumberOfNodes(), before + 2);
+    }
+    EXPECT_EQ(scene->GetNumberOfNodes(), before);
+
+    // The scene dropped the node first: the feeder neither touches nor removes anything.
+    vtkWeakPointer<vtkMRMLModelNode> model;
+    {
+        Gui::ViewFeederTopoObject f;
+        f.attach(object);
+        model = addModel();
+        f.setMRMLNode(model);
+        vtkMRMLDisplayNode* display = model->GetDisplayNode();
+        scene->RemoveNode(display);
+        scene->RemoveNode(model);
+        EXPECT_EQ(model.GetPointer(), nullptr);
+        EXPECT_EQ(f.getMRMLNode(), nullptr);
+        f.Opacity->set_value(10);   // no node: skipped quietly
+        vtkNew<vtkMRMLModelNode> other;
+        scene->AddNode(other);
+    }
+    EXPECT_EQ(scene->GetNumberOfNodes(), before + 1);
+}
+
+TEST_F(TopoFeederTest, AModelFileOpensAsAProjectWithItsModelInTheScene)
+{
+    const std::string path = writeFile("bracket.stl", tetrahedron);
+    app.open(path.c_str(), "Geometry");
+    const std::vector<std::string> journal = pmMsg::Journal::lines();
+    ASSERT_GE(journal.size(), 2u);
+    EXPECT_EQ(journal[journal.size() - 1], "runString Geometry.open(u\"" + path + "\")");
+
+    Obj::Project* opened = Obj::Application::instance().get_current_project();
+    ASSERT_NE(opened, project);
+    EXPECT_STREQ(opened->getProjectName(), "bracket");
+    ASSERT_EQ(opened->get_num_objects(), 1u);
+    Obj::ProjectObject* object = opened->get_objects().front();
+    Gui::GuiProject* openedGui = app.get_project(opened);
+    ASSERT_NE(openedGui, nullptr);
+    auto* feeder = dynamic_cast<FemGui::ViewFeederGeometry*>(openedGui->get_view_feeder(object));
+    ASSERT_NE(feeder, nullptr);
+    auto* model = vtkMRMLModelNode::SafeDownCast(feeder->getMRMLNode());
+    ASSERT_NE(model, nullptr);
+    EXPECT_TRUE(openedGui->mrmlScene()->IsNodePresent(model));
+    EXPECT_STREQ(model->GetName(), "bracket");
+    ASSERT_NE(model->GetPolyData(), nullptr);
+    EXPECT_EQ(model->GetPolyData()->GetNumberOfCells(), 4);
+    vtkMRMLDisplayNode* display = model->GetDisplayNode();
+    ASSERT_NE(display, nullptr);
+    EXPECT_EQ(display->GetVisibility(), 1);
+    EXPECT_EQ(display->GetDisplayMode(), 3);   // "Shaded + Wireframe" is the first mode
+
+    feeder->Visibility->set_value(false);
+    EXPECT_EQ(display->GetVisibility(), 0);
+    feeder->DisplayMode->set_value("Shaded");
+    EXPECT_EQ(display->GetDisplayMode(), 2);
+
+    // Deleting the object takes its nodes out of the scene.
+    const int withModel = openedGui->mrmlScene()->GetNumberOfNodes();
+    opened->remove_object(object->getObjectId());
+    EXPECT_EQ(openedGui->mrmlScene()->GetNumberOfNodes(), withModel - 2);
+
+    // The command line reads the same way.
+    const std::string second = writeFile("plate.stl", tetrahedron);
+    const auto processed = Obj::Application::instance().processFiles({second});
+    EXPECT_EQ(processed, std::vector<std::string>{second});
+    EXPECT_STREQ(Obj::Application::instance().get_current_project()->getProjectName(), "plate");
+}
+
+TEST_F(TopoFeederTest, AnUnreadableModelFileSaysWhyAndLeavesEverythingAsItWas)
+{
+    QByteArray truncated(84, '\0');   // a binary header that promises 1000 triangles
+    truncated[80] = char(0xE8);
+    truncated[81] = char(0x03);
+    truncated.append(QByteArray(20, '\1'));
+    const std::vector<std::string> bad = {
+        dir.filePath("missing.stl").toStdString(),
+        writeFile("empty.stl", QByteArray()),
+        writeFile("truncated.stl", truncated),
+        writeFile("letter.stl", QByteArray("Dear reader,\nthis is no model.\n")),
+        writeFile("letter.vtp", QByteArray("<VTKFile type=\"PolyData\"><PolyData><Piece")),
+    };
+    const std::size_t projects = Obj::Application::instance().get_projects().size();
+    const int nodes = scene->GetNumberOfNodes();
+    for (const std::string& path : bad) {
+        ConsoleCapture console;
+        app.open(path.c_str(), "Geometry");
+        EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error, "Cannot open model file")) << path;
+        EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error, path)) << path;
+        console.clear();
+        EXPECT_TRUE(Obj::Application::instance().processFiles({path}).empty());
+        EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error, path)) << path;
+    }
+    EXPECT_EQ(Obj::Application::instance().get_projects().size(), projects);
+    EXPECT_EQ(Obj::Application::instance().get_current_project(), project);
+    EXPECT_EQ(scene->GetNumberOfNodes(), nodes);
+}
