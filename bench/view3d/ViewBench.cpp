@@ -102,6 +102,7 @@ void BM_ToggleModelVisibility_Baseline(benchmark::State& state)
     for (int i = 0; i < state.range(0); ++i) {
         vtkNew<vtkPolyDataMapper> mapper;
         mapper->SetInputData(smallModel(i));
+        mapper->ScalarVisibilityOff();
         auto actor = vtkSmartPointer<vtkActor>::New();
         actor->SetMapper(mapper);
         renderer->AddActor(actor);
