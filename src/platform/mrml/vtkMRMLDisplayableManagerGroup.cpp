@@ -66,8 +66,9 @@ int vtkMRMLDisplayableManagerGroup::AddDisplayableManagers(const std::vector<std
             vtkSmartPointer<vtkMRMLAbstractDisplayableManager>::Take(
                 InstantiateDisplayableManager(name.c_str()));
         if (!manager) {
-            vtkWarningMacro("AddDisplayableManagers: no displayable manager class \"" << name
-                                                                                      << "\"; skipped");
+            // Managers of modules that are not loaded are simply left out.
+            vtkDebugMacro("AddDisplayableManagers: no displayable manager class \"" << name
+                                                                                    << "\"; skipped");
             continue;
         }
         AddDisplayableManager(manager);

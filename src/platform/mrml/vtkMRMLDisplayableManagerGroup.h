@@ -29,8 +29,8 @@ public:
     // message, for a name that no class answers or that is no displayable manager.
     static vtkMRMLAbstractDisplayableManager* InstantiateDisplayableManager(const char* className);
 
-    // Creates and adds a manager per name, in order; unknown names are skipped with a
-    // warning. Returns how many were added.
+    // Creates and adds a manager per name, in order; unknown names are skipped quietly.
+    // Returns how many were added.
     int AddDisplayableManagers(const std::vector<std::string>& classNames);
     // Adds a manager (one reference held); a manager already in the group is not added again.
     void AddDisplayableManager(vtkMRMLAbstractDisplayableManager* manager);
