@@ -5,10 +5,13 @@
 #include "core/qPelmoraApplication.h"
 #include "mainwindow/MDIWindow.h"
 #include "mainwindow/PictureFactory.h"
+#include "visualization/qPelmoraThreeDWidget.h"
 #include "visualization/qView3DMRML.h"
 
 #include <obj/Project.h>
 #include <obj/ProjectObject.h>
+#include <pmfwm/EntitySelectionData.h>
+#include <qmrml/qMRMLThreeDView.h>
 #include <vexil/TypeInfo.h>
 
 #include <QApplication>
@@ -68,6 +71,15 @@ qView3DMRML* activeThreeDView(const Obj::Project* project)
     if (!view || !view->is_inherited_from(qView3DMRML::getClassTypeId()))
         return nullptr;
     return static_cast<qView3DMRML*>(view);
+}
+
+std::vector<pmFwm::pmShapeEntityType> entityTypes(const std::vector<int>& types)
+{
+    std::vector<pmFwm::pmShapeEntityType> result;
+    result.reserve(types.size());
+    for (int type : types)
+        result.push_back(static_cast<pmFwm::pmShapeEntityType>(type));
+    return result;
 }
 
 } // namespace
@@ -315,7 +327,7 @@ void ViewFeederProject::show()
 void ViewFeederProject::updateCanSelect()
 {
     if (qView3DMRML* view = activeThreeDView(project))
-        static_cast<void>(view);
+        view->setCanSelect(entityTypes(getSelectableEntityTypes()));
 }
 
 void ViewFeederProject::updateView()
@@ -402,19 +414,21 @@ MDIWindow* ViewFeederProjectObject::getActiveView() const
 void ViewFeederProjectObject::updateCanSelect()
 {
     if (qView3DMRML* view = activeThreeDView(object ? object->get_project() : nullptr))
-        static_cast<void>(view);
+        view->setCanSelect(entityTypes(getSelectableEntityTypes()));
 }
 
 void ViewFeederProjectObject::ResetSelection()
 {
     if (qView3DMRML* view = activeThreeDView(object ? object->get_project() : nullptr))
-        static_cast<void>(view);
+        view->ResetSelection();
 }
 
 void ViewFeederProjectObject::scheduleRender()
 {
     if (qView3DMRML* view = activeThreeDView(object ? object->get_project() : nullptr))
-        static_cast<void>(view);
+        if (qPelmoraThreeDWidget* viewer = view->getViewer())
+            if (qMRMLThreeDView* threeD = viewer->threeDView())
+                threeD->scheduleRender();
 }
 
 // ---------------------------------------------------------------------------------------

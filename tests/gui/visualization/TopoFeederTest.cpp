@@ -7,6 +7,7 @@
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
 #include <visualization/ViewFeederTopoObject.h>
+#include <visualization/qView3DMRML.h>
 
 #include <femgui/FemGui.h>
 #include <support/ConsoleCapture.h>
@@ -19,6 +20,7 @@
 #include <obj/Application.h>
 #include <obj/GeometryObject.h>
 #include <obj/Project.h>
+#include <pmfwm/EntitySelectionData.h>
 #include <pmmsg/Message.h>
 
 #include <QCoreApplication>
@@ -333,4 +335,23 @@ TEST_F(TopoFeederTest, AnUnreadableModelFileSaysWhyAndLeavesEverythingAsItWas)
     EXPECT_EQ(Obj::Application::instance().get_projects().size(), projects);
     EXPECT_EQ(Obj::Application::instance().get_current_project(), project);
     EXPECT_EQ(scene->GetNumberOfNodes(), nodes);
+}
+
+TEST_F(TopoFeederTest, FeedersHandTheirSelectableKindsToTheProjectsThreeDView)
+{
+    Obj::ProjectObject* object = project->add_object("Obj::ProjectObject", "Part");
+    auto* feeder = dynamic_cast<Gui::ViewFeederProjectObject*>(gui->get_view_feeder(object));
+    ASSERT_NE(feeder, nullptr);
+    feeder->updateCanSelect();   // no view yet: nothing to reach, nothing breaks
+    auto* view = dynamic_cast<Gui::qView3DMRML*>(gui->createView(Gui::qView3DMRML::getClassTypeId()));
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(gui->getActiveView(), view);
+    view->resetCanSelect();
+    feeder->updateCanSelect();
+    EXPECT_EQ(view->selectableTypes(), (std::vector<pmFwm::pmShapeEntityType>{
+                                           pmFwm::pmShapeEntityType(1), pmFwm::pmShapeEntityType(2),
+                                           pmFwm::pmShapeEntityType(3), pmFwm::pmShapeEntityType(4)}));
+    feeder->ResetSelection();
+    feeder->scheduleRender();
+    view->close();
 }
