@@ -7,6 +7,7 @@
 #include <vtkAlgorithm.h>
 #include <vtkCallbackCommand.h>
 #include <vtkCellArray.h>
+#include <vtkDataArray.h>
 #include <vtkExecutive.h>
 #include <vtkNew.h>
 #include <vtkOBJReader.h>
@@ -159,6 +160,43 @@ bool binarySTLTruncated(const char* fileName, qint64 size)
     return static_cast<std::uint64_t>(size) < 84u + 50ull * count;
 }
 
+// A PLY header names how many of each element follow; a count the file cannot hold (each
+// element takes at least one byte) is refused before the reader allocates for it.
+bool plyCountsFit(const char* fileName, qint64 size)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    std::string line;
+    for (int lines = 0; lines < 1000 && std::getline(in, line); ++lines) {
+        if (line.rfind("end_header", 0) == 0)
+            return true;
+        if (line.rfind("element ", 0) != 0)
+            continue;
+        const size_t space = line.find_last_of(' ');
+        const std::string count = line.substr(space + 1);
+        if (count.empty() || count.size() > 12 ||
+            count.find_first_not_of("0123456789\r") != std::string::npos)
+            return false;
+        if (std::stoll(count) > size)
+            return false;
+    }
+    return false;
+}
+
+// Every cell must refer to points the data has, or drawing it reads past the points.
+bool cellsReferToTheirPoints(vtkPolyData* data)
+{
+    const double points = static_cast<double>(data->GetNumberOfPoints());
+    for (vtkCellArray* cells : {data->GetVerts(), data->GetLines(), data->GetPolys(), data->GetStrips()}) {
+        if (!cells || cells->GetNumberOfConnectivityIds() == 0)
+            continue;
+        double range[2];
+        cells->GetConnectivityArray()->GetRange(range, 0);
+        if (range[0] < 0 || range[1] >= points)
+            return false;
+    }
+    return true;
+}
+
 vtkSmartPointer<vtkAlgorithm> readerFor(const std::string& ext, const char* fileName)
 {
     if (ext == ".vtk") {
@@ -239,6 +277,10 @@ vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::st
         error = "model file \"" + name + "\" is not a PLY file";
         return nullptr;
     }
+    if (ext == ".ply" && !plyCountsFit(fileName, info.size())) {
+        error = "model file \"" + name + "\" is truncated or its header is damaged";
+        return nullptr;
+    }
 
     vtkPolyData* output = nullptr;
     {
@@ -257,6 +299,10 @@ vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::st
     }
     if (!output || output->GetNumberOfPoints() == 0 || output->GetNumberOfCells() == 0) {
         error = "model file \"" + name + "\" holds no model geometry";
+        return nullptr;
+    }
+    if (!cellsReferToTheirPoints(output)) {
+        error = "model file \"" + name + "\" is damaged: its faces refer to points it does not hold";
         return nullptr;
     }
     auto* result = vtkPolyData::New();

@@ -280,3 +280,31 @@ TEST(ModelStorageNode, AddModelFromFileAddsAllOrNothing)
     EXPECT_STREQ(model->GetStorageNode()->GetFileName(), path(dir, "part.stl").c_str());
     EXPECT_EQ(scene->GetNumberOfNodes(), 3);
 }
+
+TEST(ModelStorageNode, HostileContentIsRefusedWithoutCrashing)
+{
+    QTemporaryDir dir;
+    const struct
+    {
+        const char* file;
+        QByteArray bytes;
+    } cases[] = {
+        {"far.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 999999\n"},
+        {"negative.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf -7 2 3\n"},
+        {"huge.vtk", "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 4000000000 float\n0 0 0\n"},
+        {"badcell.vtk", "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n0 0 0 1 0 0 0 1 0\n"
+                        "POLYGONS 1 4\n3 0 1 77\n"},
+        {"count.stl", QByteArray(80, 'x') + QByteArray("\xff\xff\xff\x7f", 4) + QByteArray(50, '\0')},
+        {"header.ply", "ply\nformat ascii 1.0\nelement vertex 99999999999\nproperty float x\nend_header\n0\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString name = QDir(dir.path()).filePath(QString::fromLatin1(c.file));
+        writeBytes(name, c.bytes);
+        std::string error;
+        vtkSmartPointer<vtkPolyData> data =
+            vtkSmartPointer<vtkPolyData>::Take(vtkMRMLModelStorageNode::ReadPolyData(name.toUtf8().constData(), error));
+        EXPECT_EQ(data, nullptr);
+        EXPECT_NE(error.find(c.file), std::string::npos) << error;
+    }
+}
