@@ -11,6 +11,9 @@
 #include <mrml/vtkMRMLDisplayableNode.h>
 #include <mrml/vtkMRMLScene.h>
 #include <mrml/vtkMRMLStorageNode.h>
+#include <mrml/vtkMRMLTransformNode.h>
+#include <vtkMatrix4x4.h>
+#include <vtkNew.h>
 #include <vtkSmartPointer.h>
 #include <vtkTransform.h>
 
@@ -126,6 +129,8 @@ ViewFeederTopoObject::~ViewFeederTopoObject()
     DisplayMode->set_enums(nullptr);
     // Only a node that is still in its scene is removed; one the scene dropped is gone.
     removeNodeFromScene(modelScene, modelNode);
+    if (modelScene && placementNode && modelScene->IsNodePresent(placementNode))
+        modelScene->RemoveNode(placementNode);
 }
 
 vtkMRMLDisplayableNode* ViewFeederTopoObject::getMRMLNode() const
@@ -137,6 +142,41 @@ void ViewFeederTopoObject::setMRMLNode(vtkMRMLDisplayableNode* node)
 {
     modelNode = node;
     modelScene = node ? node->GetScene() : nullptr;
+    applyPlacement();
+}
+
+void ViewFeederTopoObject::setTransformation(const vtkMatrix4x4& matrix)
+{
+    ViewFeederProjectObject::setTransformation(matrix);
+    applyPlacement();
+}
+
+void ViewFeederTopoObject::setTransformation(const Vexil::Matrix4D& matrix)
+{
+    ViewFeederProjectObject::setTransformation(matrix);
+    applyPlacement();
+}
+
+void ViewFeederTopoObject::applyPlacement()
+{
+    vtkMRMLScene* scene = modelScene;
+    vtkMRMLDisplayableNode* node = modelNode;
+    if (!scene || !node || !scene->IsNodePresent(node))
+        return;
+    vtkMatrix4x4* matrix = getTransform()->GetMatrix();
+    vtkMRMLTransformNode* placement = placementNode;
+    if (!placement || !scene->IsNodePresent(placement)) {
+        if (matrix->IsIdentity())
+            return;
+        vtkNew<vtkMRMLTransformNode> created;
+        created->SetName(scene->GetUniqueNameByString((std::string(node->GetName() ? node->GetName() : "Model") + " placement").c_str()).c_str());
+        placement = vtkMRMLTransformNode::SafeDownCast(scene->AddNode(created));
+        placementNode = placement;
+        if (!placement)
+            return;
+        node->SetAndObserveTransformNodeID(placement->GetID());
+    }
+    placement->SetMatrixTransformToParent(matrix);
 }
 
 bool ViewFeederTopoObject::isSelectable() const
@@ -241,6 +281,7 @@ void ViewFeederTopoObject::updateData(const Obj::Property* property)
         t->Translate(static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z));
         t->Scale(1.0f, 1.0f, 1.0f);
         t->PreMultiply();
+        applyPlacement();
         return;
     }
     if (isNamed(property, "Suppressed") && property->is_inherited_from(Obj::PropertyBoolean::getClassTypeId())) {

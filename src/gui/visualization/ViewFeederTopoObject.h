@@ -8,6 +8,7 @@
 
 class vtkMRMLDisplayableNode;
 class vtkMRMLScene;
+class vtkMRMLTransformNode;
 
 namespace Gui {
 
@@ -30,6 +31,9 @@ public:
     bool on_double_clicked() override { return false; }
     void build_context_menu(QMenu* menu, QObject* receiver, const char* member) override;
     using ViewFeederProjectObject::build_context_menu;
+    // The placement moves the model node too, through a transform node of this feeder.
+    void setTransformation(const vtkMatrix4x4& matrix) override;
+    void setTransformation(const Vexil::Matrix4D& matrix) override;
 
     // 0 "Shaded + Wireframe", 1 "Shaded", 2 "Wireframe"; other indexes change nothing.
     virtual void setDisplayMode(int index);
@@ -54,9 +58,14 @@ protected:
     void unsetEdit(int) override {}
 
 private:
-    // Weak: the scene owns the node and may drop it before this feeder goes.
+    // Hands the feeder's transform to the model node; a transform node is made only once
+    // the placement is not the identity.
+    void applyPlacement();
+
+    // Weak: the scene owns the nodes and may drop them before this feeder goes.
     vtkWeakPointer<vtkMRMLDisplayableNode> modelNode;
     vtkWeakPointer<vtkMRMLScene> modelScene;
+    vtkWeakPointer<vtkMRMLTransformNode> placementNode;
 };
 
 // Removes `node` and its display nodes from `scene`, but only those still in it.

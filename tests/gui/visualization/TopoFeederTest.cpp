@@ -27,6 +27,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <vtkMatrix4x4.h>
 #include <vtkNew.h>
 #include <vtkPoints.h>
 #include <vtkPolyData.h>
@@ -209,26 +210,41 @@ TEST_F(TopoFeederTest, APlacementReplacesThePreviousOne)
     auto geometry = std::make_unique<Obj::GeometryObject>();
     Obj::GeometryObject* object = geometry.get();
     project->add_object(std::move(geometry), "Body");
-    Gui::ViewFeederTopoObject f;
-    f.attach(object);
+    const int before = scene->GetNumberOfNodes();
+    auto f = std::make_unique<Gui::ViewFeederTopoObject>();
+    f->attach(object);
+    vtkMRMLModelNode* model = addModel();
+    f->setMRMLNode(model);
+    EXPECT_EQ(model->GetParentTransformNode(), nullptr);   // no placement yet, no node
 
     // A quarter turn about z, then a move along x: (1, 0, 0) goes to (10, 1, 0).
     object->SpatialParameters->set_value(
         Vexil::SpaceLocation(Vexil::Vector3d(10, 0, 0), Vexil::SpaceRotation(90, 0, 0, 1)));
-    f.update(object->SpatialParameters);
-    f.update(object->SpatialParameters);
+    f->update(object->SpatialParameters);
+    f->update(object->SpatialParameters);
     double point[3] = {1, 0, 0};
     double out[3];
-    f.getTransform()->TransformPoint(point, out);
+    f->getTransform()->TransformPoint(point, out);
     EXPECT_NEAR(out[0], 10, 1e-5);
     EXPECT_NEAR(out[1], 1, 1e-5);
     EXPECT_NEAR(out[2], 0, 1e-5);
+    // The model node moves with it.
+    vtkNew<vtkMatrix4x4> toWorld;
+    model->GetTransformToWorld(toWorld);
+    EXPECT_NEAR(toWorld->GetElement(0, 3), 10, 1e-5);
+    EXPECT_NEAR(toWorld->GetElement(1, 0), 1, 1e-5);
 
     object->SpatialParameters->set_value(Vexil::SpaceLocation());
-    f.update(object->SpatialParameters);
-    f.getTransform()->TransformPoint(point, out);
+    f->update(object->SpatialParameters);
+    f->getTransform()->TransformPoint(point, out);
     EXPECT_NEAR(out[0], 1, 1e-6);
     EXPECT_NEAR(out[1], 0, 1e-6);
+    model->GetTransformToWorld(toWorld);
+    EXPECT_TRUE(toWorld->IsIdentity());
+
+    // The feeder takes its model, display and placement nodes along.
+    f.reset();
+    EXPECT_EQ(scene->GetNumberOfNodes(), before);
 }
 
 TEST_F(TopoFeederTest, AFeederRemovesOnlyANodeTheSceneStillHolds)
