@@ -110,8 +110,22 @@ void vtkMRML3DViewDisplayableManager::OnBeforeRender()
     if (ResetPending && models) {
         ResetPending = false;
         models->SetHighlightedModel(nullptr);
+        models->SetPreHighlightedModel(nullptr);
         models->UpdateBeforeRender();
     }
+}
+
+bool vtkMRML3DViewDisplayableManager::PreSelect(int x, int y)
+{
+    vtkRenderer* renderer = GetRenderer();
+    vtkMRMLModelDisplayableManager* models = ModelManager();
+    if (!renderer || !models)
+        return false;
+    vtkMRMLModelNode* model = nullptr;
+    if (Picker->Pick(x, y, 0.0, renderer))
+        model = models->GetModelNodeByProp(Picker->GetProp3D());
+    models->SetPreHighlightedModel(model);
+    return model != nullptr;
 }
 
 bool vtkMRML3DViewDisplayableManager::Pick(int x, int y)

@@ -49,6 +49,10 @@ public:
     // entity-selection data (project name and object id from the model node's
     // "ProjectName" and "ObjectId" attributes).
     bool Pick(int x, int y);
+    // Marks the model under the point as the one about to be picked (none off a model);
+    // nothing is reported. True when a model is under the point.
+    bool PreSelect(int x, int y);
+
     const double* GetPickedRAS() const { return PickedRAS; }
     void GetPickedRAS(double ras[3]) const;
     const char* GetPickedNodeID() const { return PickedNodeID.empty() ? nullptr : PickedNodeID.c_str(); }

@@ -51,6 +51,7 @@ struct vtkMRMLModelDisplayableManager::Internal
     std::unordered_set<vtkMRMLModelNode*> dirty;
     vtkWeakPointer<vtkMRMLClipModelsNode> clipNode;
     vtkWeakPointer<vtkMRMLModelNode> highlighted;
+    vtkWeakPointer<vtkMRMLModelNode> preHighlighted;
     int viewDisplayMode = 0;
 };
 
@@ -126,6 +127,23 @@ void vtkMRMLModelDisplayableManager::SetHighlightedModel(vtkMRMLModelNode* model
 vtkMRMLModelNode* vtkMRMLModelDisplayableManager::GetHighlightedModel() const
 {
     return d->highlighted;
+}
+
+void vtkMRMLModelDisplayableManager::SetPreHighlightedModel(vtkMRMLModelNode* model)
+{
+    if (d->preHighlighted == model)
+        return;
+    if (d->preHighlighted && d->models.count(d->preHighlighted))
+        d->dirty.insert(d->preHighlighted);
+    d->preHighlighted = model;
+    if (model && d->models.count(model))
+        d->dirty.insert(model);
+    RequestRender();
+}
+
+vtkMRMLModelNode* vtkMRMLModelDisplayableManager::GetPreHighlightedModel() const
+{
+    return d->preHighlighted;
 }
 
 namespace {
@@ -342,6 +360,7 @@ void vtkMRMLModelDisplayableManager::OnBeforeRender()
         model->GetTransformToWorld(toWorld);
         vtkPolyData* polyData = model->GetPolyData();
         const bool highlighted = d->highlighted == model;
+        const bool preHighlighted = !highlighted && d->preHighlighted == model;
         for (Pipeline& p : entry.pipelines) {
             vtkMRMLDisplayNode* display = p.display;
             if (p.mapper->GetInput() != polyData) {
@@ -368,7 +387,13 @@ void vtkMRMLModelDisplayableManager::OnBeforeRender()
             }
             p.mapper->SetScalarVisibility(0);
             vtkProperty* property = p.actor->GetProperty();
-            property->SetColor(highlighted ? display->GetSelectedColor() : display->GetColor());
+            if (preHighlighted) {
+                const double* a = display->GetColor();
+                const double* b = display->GetSelectedColor();
+                property->SetColor(0.5 * (a[0] + b[0]), 0.5 * (a[1] + b[1]), 0.5 * (a[2] + b[2]));
+            } else {
+                property->SetColor(highlighted ? display->GetSelectedColor() : display->GetColor());
+            }
             property->SetOpacity(display->GetOpacity());
             property->SetAmbient(display->GetAmbient());
             property->SetDiffuse(display->GetDiffuse());

@@ -35,6 +35,10 @@ public:
     // Colours the actors of the model with their display nodes' selected colour.
     void SetHighlightedModel(vtkMRMLModelNode* model);
     vtkMRMLModelNode* GetHighlightedModel() const;
+    // The model under the mouse before it is picked: drawn halfway between its colour and
+    // its selected colour.
+    void SetPreHighlightedModel(vtkMRMLModelNode* model);
+    vtkMRMLModelNode* GetPreHighlightedModel() const;
 
 protected:
     vtkMRMLModelDisplayableManager();

@@ -4,6 +4,7 @@
 #include <mrml/vtkMRMLAbstractDisplayableManager.h>
 #include <mrml/vtkMRMLDisplayableManagerGroup.h>
 #include <mrml/vtkMRMLInteractionNode.h>
+#include <mrml/vtkMRMLModelDisplayableManager.h>
 #include <mrml/vtkMRMLScene.h>
 #include <mrml/vtkMRMLThreeDViewDisplayableManagerFactory.h>
 #include <mrml/vtkMRMLViewNode.h>
@@ -22,6 +23,7 @@
 #include <vtkWeakPointer.h>
 
 #include <QPoint>
+#include <QTimer>
 
 #include <algorithm>
 #include <string>
@@ -42,7 +44,26 @@ struct qMRMLThreeDView::Private
     vtkSmartPointer<vtkCallbackCommand> groupCommand;
     vtkSmartPointer<vtkCallbackCommand> viewNodeCommand;
     vtkSmartPointer<vtkCallbackCommand> clickCommand;
+    vtkSmartPointer<vtkCallbackCommand> moveCommand;
+    QTimer* preSelectTimer = nullptr;
+    int movePosition[2] = {0, 0};
     bool preSelection = false;
+
+    bool inSelectMode() const
+    {
+        auto* interaction = scene ? vtkMRMLInteractionNode::SafeDownCast(
+                                        scene->GetNodeByID("vtkMRMLInteractionNodeSingleton"))
+                                  : nullptr;
+        return interaction && interaction->GetCurrentInteractionMode() == vtkMRMLInteractionNode::Select;
+    }
+
+    // One pick for the newest mouse position, however many moves arrived meanwhile.
+    void preSelect()
+    {
+        for (int i = 0; i < group->GetDisplayableManagerCount(); ++i)
+            if (auto* view = vtkMRML3DViewDisplayableManager::SafeDownCast(group->GetNthDisplayableManager(i)))
+                view->PreSelect(movePosition[0], movePosition[1]);
+    }
     bool cameraFramed = false;
 
     void applyViewNode()
@@ -106,6 +127,23 @@ qMRMLThreeDView::qMRMLThreeDView(QWidget* parent)
                 view->Pick(pos[0], pos[1]);
     });
     interactor()->AddObserver(vtkCommand::LeftButtonPressEvent, d->clickCommand, 1.0f);
+
+    d->preSelectTimer = new QTimer(this);
+    d->preSelectTimer->setSingleShot(true);
+    d->preSelectTimer->setInterval(0);
+    connect(d->preSelectTimer, &QTimer::timeout, this, [this] { d->preSelect(); });
+    d->moveCommand = vtkSmartPointer<vtkCallbackCommand>::New();
+    d->moveCommand->SetClientData(this);
+    d->moveCommand->SetCallback([](vtkObject* caller, unsigned long, void* client, void*) {
+        auto* self = static_cast<qMRMLThreeDView*>(client);
+        auto* iren = vtkRenderWindowInteractor::SafeDownCast(caller);
+        if (!iren || !self->d->preSelection || !self->d->inSelectMode())
+            return;
+        self->d->movePosition[0] = iren->GetEventPosition()[0];
+        self->d->movePosition[1] = iren->GetEventPosition()[1];
+        self->d->preSelectTimer->start();
+    });
+    interactor()->AddObserver(vtkCommand::MouseMoveEvent, d->moveCommand, 1.0f);
 }
 
 qMRMLThreeDView::~qMRMLThreeDView()
@@ -174,6 +212,12 @@ vtkMRMLDisplayableManagerGroup* qMRMLThreeDView::displayableManagerGroup() const
 void qMRMLThreeDView::SetEnablePreSelection(bool enabled)
 {
     d->preSelection = enabled;
+    if (!enabled) {
+        // Nothing stays marked once pre-selection is off.
+        for (int i = 0; i < d->group->GetDisplayableManagerCount(); ++i)
+            if (auto* models = vtkMRMLModelDisplayableManager::SafeDownCast(d->group->GetNthDisplayableManager(i)))
+                models->SetPreHighlightedModel(nullptr);
+    }
 }
 
 bool qMRMLThreeDView::preSelectionEnabled() const

@@ -32,7 +32,8 @@ public:
     vtkMRMLAbstractDisplayableManager* displayableManagerByClassName(const char* className) const;
     vtkMRMLDisplayableManagerGroup* displayableManagerGroup() const;
 
-    // Whether the model under the mouse is highlighted before it is picked.
+    // Whether, in the scene's select mode, the model under the mouse is marked before it
+    // is picked.
     void SetEnablePreSelection(bool enabled);
     bool preSelectionEnabled() const;
 

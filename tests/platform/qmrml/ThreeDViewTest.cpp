@@ -18,7 +18,9 @@
 #include <vtkRenderer.h>
 #include <vtkSphereSource.h>
 
+#include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QSurfaceFormat>
 #include <QTest>
 
@@ -137,6 +139,34 @@ TEST_F(ThreeDView, SelectModeClickPicksTheModelUnderTheMouse)
 
     EXPECT_FALSE(view.pickAt(QPoint(2, 2)));
     EXPECT_TRUE(view.pickAt(middle));
+}
+
+TEST_F(ThreeDView, PreSelectionMarksTheModelUnderTheMouseInSelectMode)
+{
+    display->SetSelectedColor(0, 1, 0);
+    QWidget* gl = view.VTKWidget();
+    const auto moveTo = [&](QPoint p) {
+        QMouseEvent move(QEvent::MouseMove, p, gl->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(gl, &move);
+    };
+    const QPoint middle(gl->width() / 2, gl->height() / 2);
+    interaction->SetCurrentInteractionMode(vtkMRMLInteractionNode::Select);
+
+    moveTo(middle);
+    EXPECT_GT(centre().red(), 200) << "pre-selection is off";
+
+    view.SetEnablePreSelection(true);
+    moveTo(middle);
+    QColor c = centre();
+    EXPECT_NEAR(c.red(), 128, 30) << "halfway to the selected colour";
+    EXPECT_NEAR(c.green(), 128, 30);
+    moveTo(QPoint(2, 2));
+    EXPECT_GT(centre().red(), 200) << "off the model nothing is marked";
+
+    moveTo(middle);
+    EXPECT_LT(centre().red(), 160);
+    view.SetEnablePreSelection(false);
+    EXPECT_GT(centre().red(), 200);
 }
 
 TEST_F(ThreeDView, ControllerMovesItsViewLogicBetweenCollectionsAndCentresTheView)
