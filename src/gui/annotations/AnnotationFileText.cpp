@@ -1,0 +1,152 @@
+#include "AnnotationFileText.h"
+
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+namespace annotationtext {
+
+void appendDouble(std::string& out, double value)
+{
+    char buffer[64];
+    auto res = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
+    double back = 0;
+    auto parsed = std::from_chars(buffer, res.ptr, back);
+    if (parsed.ec != std::errc() || !(back == value) || std::isnan(value)) {
+        if (std::isnan(value)) {
+            out += "nan";
+            return;
+        }
+        res = std::to_chars(buffer, buffer + sizeof buffer, value);
+    }
+    out.append(buffer, res.ptr);
+}
+
+std::string formatDouble(double value)
+{
+    std::string out;
+    appendDouble(out, value);
+    return out;
+}
+
+namespace {
+const char* skipBlanks(const char* p, const char* end)
+{
+    while (p < end && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\v' || *p == '\f'))
+        ++p;
+    return p;
+}
+} // namespace
+
+double parseDouble(std::string_view text)
+{
+    const char* end = text.data() + text.size();
+    const char* p = skipBlanks(text.data(), end);
+    if (p < end && *p == '+')
+        ++p;
+    double value = 0;
+    auto res = std::from_chars(p, end, value);
+    if (res.ec == std::errc::result_out_of_range) {
+        // Overflow reads as infinity, underflow as zero, as strtod does.
+        const bool negative = p < end && *p == '-';
+        const char* e = p;
+        while (e < end && *e != 'e' && *e != 'E')
+            ++e;
+        const bool bigExponent = e + 1 < end && e[1] != '-';
+        return bigExponent ? (negative ? -HUGE_VAL : HUGE_VAL) : 0.0;
+    }
+    return res.ec == std::errc() ? value : 0.0;
+}
+
+int parseInt(std::string_view text)
+{
+    const char* end = text.data() + text.size();
+    const char* p = skipBlanks(text.data(), end);
+    if (p < end && *p == '+')
+        ++p;
+    long long value = 0;
+    auto res = std::from_chars(p, end, value);
+    if (res.ec == std::errc::result_out_of_range)
+        return (p < end && *p == '-') ? INT_MIN : INT_MAX;
+    if (res.ec != std::errc())
+        return 0;
+    if (value > INT_MAX)
+        return INT_MAX;
+    if (value < INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(value);
+}
+
+int parseId(std::string_view text)
+{
+    const double value = parseDouble(text);
+    if (!std::isfinite(value) || value >= 2147483648.0 || value <= -2147483649.0)
+        return -1;
+    return static_cast<int>(value);
+}
+
+std::string escape(std::string_view text)
+{
+    if (text.find_first_of("\\|\n\r") == std::string_view::npos)
+        return std::string(text);
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (char c : text) {
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '|': out += "\\|"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string unescape(std::string_view text)
+{
+    if (text.find('\\') == std::string_view::npos)
+        return std::string(text);
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\\' && i + 1 < text.size()) {
+            const char n = text[i + 1];
+            if (n == '\\' || n == '|') {
+                out += n;
+                ++i;
+                continue;
+            }
+            if (n == 'n' || n == 'r') {
+                out += n == 'n' ? '\n' : '\r';
+                ++i;
+                continue;
+            }
+        }
+        // A backslash before anything else is kept: older files wrote texts as they were.
+        out += c;
+    }
+    return out;
+}
+
+std::vector<std::string_view> splitEscaped(std::string_view text)
+{
+    std::vector<std::string_view> pieces;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            ++i;
+            continue;
+        }
+        if (text[i] == '|') {
+            pieces.push_back(text.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    pieces.push_back(text.substr(start));
+    return pieces;
+}
+
+} // namespace annotationtext

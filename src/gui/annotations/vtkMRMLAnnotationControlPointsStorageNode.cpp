@@ -1,0 +1,182 @@
+#include "vtkMRMLAnnotationControlPointsStorageNode.h"
+
+#include "AnnotationFileText.h"
+#include "vtkMRMLAnnotationControlPointsNode.h"
+#include "vtkMRMLAnnotationPointDisplayNode.h"
+
+#include <vtkObjectFactory.h>
+#include <vtkPoints.h>
+
+vtkStandardNewMacro(vtkMRMLAnnotationControlPointsStorageNode);
+
+bool vtkMRMLAnnotationControlPointsStorageNode::CanReadInReferenceNode(vtkMRMLNode* node)
+{
+    return node && node->IsA("vtkMRMLAnnotationControlPointsNode");
+}
+
+void vtkMRMLAnnotationControlPointsStorageNode::ReportWrongNodeClass(vtkMRMLNode* node)
+{
+    vtkErrorMacro("ReadData: unable to cast input node " << (node && node->GetID() ? node->GetID() : "")
+                                                         << " to a annotation control point node");
+}
+
+int vtkMRMLAnnotationControlPointsStorageNode::WriteAnnotationPointDisplayProperties(
+    std::string& out, vtkMRMLAnnotationPointDisplayNode* node, const std::string& section)
+{
+    if (!node) {
+        vtkErrorMacro("WriteAnnotationPointDisplayProperties:  null control points display node");
+        return 0;
+    }
+    if (!WriteAnnotationDisplayProperties(out, node, section))
+        return 0;
+    out += "# " + section + "GlyphScale = ";
+    annotationtext::appendDouble(out, node->GetGlyphScale());
+    out += "\n# " + section + "GlyphType = " + std::to_string(node->GetGlyphType()) + "\n";
+    return 1;
+}
+
+int vtkMRMLAnnotationControlPointsStorageNode::WriteAnnotationControlPointsProperties(
+    std::string& out, vtkMRMLAnnotationControlPointsNode* node)
+{
+    if (!node) {
+        vtkErrorMacro("WriteAnnotationControlPointsProperties: null control points node");
+        return 0;
+    }
+    out += "# pointNumberingScheme = " + std::to_string(node->GetNumberingScheme()) + "\n";
+    if (!WriteAnnotationPointDisplayProperties(out, node->GetAnnotationPointDisplayNode(), "point"))
+        return 0;
+    out += "# pointColumns = type|x|y|z|sel|vis\n";
+    return 1;
+}
+
+int vtkMRMLAnnotationControlPointsStorageNode::WriteAnnotationControlPointsData(
+    std::string& out, vtkMRMLAnnotationControlPointsNode* node)
+{
+    if (!node) {
+        vtkErrorMacro("WriteAnnotationControlPointsData: null control points node");
+        return 0;
+    }
+    const int n = node->GetNumberOfControlPoints();
+    out.reserve(out.size() + static_cast<size_t>(n) * 40);
+    for (int i = 0; i < n; ++i) {
+        const double* p = node->GetControlPointCoordinates(i);
+        out += "point";
+        for (int k = 0; k < 3; ++k) {
+            out += '|';
+            annotationtext::appendDouble(out, p[k]);
+        }
+        out += node->GetAnnotationAttribute(i, vtkMRMLAnnotationControlPointsNode::CP_SELECTED) == 1 ? "|1" : "|0";
+        out += node->GetAnnotationAttribute(i, vtkMRMLAnnotationControlPointsNode::CP_VISIBLE) == 1 ? "|1" : "|0";
+        out += '\n';
+    }
+    return 1;
+}
+
+int vtkMRMLAnnotationControlPointsStorageNode::WriteAnnotationDataInternal(vtkMRMLNode* refNode, std::string& out)
+{
+    if (!Superclass::WriteAnnotationDataInternal(refNode, out))
+        return 0;
+    auto* node = vtkMRMLAnnotationControlPointsNode::SafeDownCast(refNode);
+    if (!node) {
+        vtkErrorMacro("WriteAnnotationDataInternal: unable to cast input node "
+                      << (refNode->GetID() ? refNode->GetID() : "") << " to a known annotation control point node");
+        return 0;
+    }
+    if (!WriteAnnotationControlPointsProperties(out, node))
+        return 0;
+    return WriteAnnotationControlPointsData(out, node);
+}
+
+int vtkMRMLAnnotationControlPointsStorageNode::ReadAnnotationPointDisplayProperties(
+    vtkMRMLAnnotationPointDisplayNode* node, std::string_view line, const std::string& section)
+{
+    if (!node) {
+        vtkErrorMacro("ReadAnnotationPointDisplayProperties: unable to get associated AnnotationPointDisplayNode");
+        return -1;
+    }
+    const int common = ReadAnnotationDisplayProperties(node, line, section);
+    if (common != 0)
+        return common;
+    std::string_view value;
+    if (MatchKey(line, "# " + section + "GlyphScale = ", value)) {
+        node->SetGlyphScale(annotationtext::parseDouble(value));
+        return 1;
+    }
+    if (MatchKey(line, "# " + section + "GlyphType = ", value)) {
+        node->SetGlyphType(annotationtext::parseInt(value));
+        return 1;
+    }
+    return 0;
+}
+
+int vtkMRMLAnnotationControlPointsStorageNode::ReadAnnotationControlPointsProperties(
+    vtkMRMLAnnotationControlPointsNode* node, std::string_view line, Columns& cols)
+{
+    if (!node || line.size() < 2 || line[0] != '#' || line[1] != ' ')
+        return 0;
+    std::string_view value;
+    if (MatchKey(line, "# pointNumberingScheme = ", value)) {
+        node->SetNumberingScheme(annotationtext::parseInt(value));
+        return 1;
+    }
+    if (MatchKey(line, "# pointColumns = ", value)) {
+        ReadColumns(value, {"x", "y", "z", "sel", "vis"}, cols);
+        return 1;
+    }
+    return 0;
+}
+
+int vtkMRMLAnnotationControlPointsStorageNode::ReadAnnotationControlPointsData(
+    vtkMRMLAnnotationControlPointsNode* node, std::string_view line, const Columns& cols)
+{
+    if (cols.type != 0) {
+        vtkErrorMacro("Type column has to be zero !");
+        return -1;
+    }
+    if (line.empty())
+        return 1;
+    if (!node || line.substr(0, 5) != "point")
+        return 0;
+    double coord[3] = {0, 0, 0};
+    int sel = 1, vis = 1;
+    ForEachField(line, cols.count, [&](int column, std::string_view field) {
+        for (int k = 0; k < 3; ++k)
+            if (column == cols.field[k])
+                coord[k] = annotationtext::parseDouble(field);
+        if (column == cols.field[3])
+            sel = annotationtext::parseInt(field);
+        else if (column == cols.field[4])
+            vis = annotationtext::parseInt(field);
+    });
+    if (node->AddControlPoint(coord, sel, vis) < 0) {
+        vtkErrorMacro("Error adding control point to list, coord = " << coord[0] << " " << coord[1] << " " << coord[2]);
+        return -1;
+    }
+    return 1;
+}
+
+int vtkMRMLAnnotationControlPointsStorageNode::ReadAnnotation(vtkMRMLAnnotationNode* anode)
+{
+    auto* node = vtkMRMLAnnotationControlPointsNode::SafeDownCast(anode);
+    if (!node) {
+        vtkErrorMacro("ReadAnnotation: unable to cast input node " << (anode && anode->GetID() ? anode->GetID() : "")
+                                                                   << " to a annotation node");
+        return 0;
+    }
+    if (!Superclass::ReadAnnotation(node))
+        return 0;
+    if (!OpenFileToRead(node))
+        return 0;
+    vtkMRMLAnnotationPointDisplayNode* display = node->GetAnnotationPointDisplayNode();
+    Columns cols;
+    return RunPass(node, [&](std::string_view line) {
+        if (!line.empty() && line[0] == '#') {
+            if (line.size() < 2 || line[1] != ' ')
+                return true;
+            if (ReadAnnotationControlPointsProperties(node, line, cols))
+                return true;
+            return ReadAnnotationPointDisplayProperties(display, line, "point") >= 0;
+        }
+        return ReadAnnotationControlPointsData(node, line, cols) >= 0;
+    });
+}

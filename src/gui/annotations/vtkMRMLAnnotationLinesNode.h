@@ -1,0 +1,55 @@
+#pragma once
+// Annotation whose control points are joined by straight lines (cells of its poly data),
+// each with a selected and a visible flag.
+
+#include "vtkMRMLAnnotationControlPointsNode.h"
+
+class vtkMRMLAnnotationLineDisplayNode;
+
+class PELMORAANNOTATIONS_EXPORT vtkMRMLAnnotationLinesNode : public vtkMRMLAnnotationControlPointsNode
+{
+public:
+    static vtkMRMLAnnotationLinesNode* New();
+    vtkTypeMacro(vtkMRMLAnnotationLinesNode, vtkMRMLAnnotationControlPointsNode);
+
+    vtkMRMLNode* CreateNodeInstance() override { return vtkMRMLAnnotationLinesNode::New(); }
+    const char* GetNodeTagName() override { return "AnnotationLines"; }
+    void ReadXMLAttributes(const char** atts) override;
+    void WriteXML(ostream& of, int indent) override;
+    vtkMRMLStorageNode* CreateDefaultStorageNode() override;
+    void PrintAnnotationInfo(ostream& os, vtkIndent indent, int titleFlag = 1) override;
+    const char* GetAttributeTypesEnumAsString(int type) override;
+    void ResetAnnotations() override;
+    void Initialize(vtkMRMLScene* scene) override;
+
+    enum
+    {
+        LINE_SELECTED = vtkMRMLAnnotationControlPointsNode::NUM_CP_ATTRIBUTE_TYPES,
+        LINE_VISIBLE,
+        NUM_LINE_ATTRIBUTE_TYPES,
+    };
+
+    int AddLine(int startId, int endId, int selected, int visible);
+    int SetLine(int id, int startId, int endId, int selected, int visible);
+    int GetEndPointsId(vtkIdType id, vtkIdType ids[2]);
+    int GetNumberOfLines();
+    void DeleteLine(int id);
+
+    void CreateAnnotationLineDisplayNode();
+    vtkMRMLAnnotationLineDisplayNode* GetAnnotationLineDisplayNode();
+
+protected:
+    vtkMRMLAnnotationLinesNode() = default;
+    ~vtkMRMLAnnotationLinesNode() override = default;
+    vtkMRMLAnnotationLinesNode(const vtkMRMLAnnotationLinesNode&) = delete;
+    void operator=(const vtkMRMLAnnotationLinesNode&) = delete;
+
+    void CreatePolyData() override;
+    void ResetLines();
+    void ResetLinesAttributesAll();
+    // Replaces all cells at once (cells with no points allowed).
+    void StoreLines(const std::vector<std::vector<vtkIdType>>& cells);
+    std::vector<std::vector<vtkIdType>> ReadCells();
+
+    bool LinesInstalled = false;
+};

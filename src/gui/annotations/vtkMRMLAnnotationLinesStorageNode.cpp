@@ -1,0 +1,159 @@
+#include "vtkMRMLAnnotationLinesStorageNode.h"
+
+#include "AnnotationFileText.h"
+#include "vtkMRMLAnnotationLineDisplayNode.h"
+#include "vtkMRMLAnnotationLinesNode.h"
+
+#include <vtkObjectFactory.h>
+
+vtkStandardNewMacro(vtkMRMLAnnotationLinesStorageNode);
+
+bool vtkMRMLAnnotationLinesStorageNode::CanReadInReferenceNode(vtkMRMLNode* node)
+{
+    return node && node->IsA("vtkMRMLAnnotationLinesNode");
+}
+
+int vtkMRMLAnnotationLinesStorageNode::WriteAnnotationLineDisplayProperties(
+    std::string& out, vtkMRMLAnnotationLineDisplayNode* node, const std::string& section)
+{
+    if (!node || !WriteAnnotationDisplayProperties(out, node, section))
+        return 0;
+    out += "# " + section + "LineThickness = ";
+    annotationtext::appendDouble(out, node->GetLineThickness());
+    out += '\n';
+    return 1;
+}
+
+int vtkMRMLAnnotationLinesStorageNode::WriteAnnotationLinesProperties(std::string& out,
+                                                                      vtkMRMLAnnotationLinesNode* node)
+{
+    if (!node) {
+        vtkErrorMacro("WriteAnnotationLinesProperties: ref node is null");
+        return 0;
+    }
+    if (vtkMRMLAnnotationLineDisplayNode* display = node->GetAnnotationLineDisplayNode())
+        WriteAnnotationLineDisplayProperties(out, display, "line");
+    out += "# lineColumns = type|startPointID|endPointID|sel|vis\n";
+    return 1;
+}
+
+int vtkMRMLAnnotationLinesStorageNode::WriteAnnotationLinesData(std::string& out, vtkMRMLAnnotationLinesNode* node)
+{
+    if (!node)
+        return 0;
+    const int n = node->GetNumberOfLines();
+    for (int i = 0; i < n; ++i) {
+        vtkIdType ids[2] = {-1, -1};
+        if (!node->GetEndPointsId(i, ids))
+            continue; // a filler cell joins no points
+        out += "line|" + std::to_string(ids[0]) + "|" + std::to_string(ids[1]);
+        out += '|' + std::to_string(node->GetAnnotationAttribute(i, vtkMRMLAnnotationLinesNode::LINE_SELECTED));
+        out += '|' + std::to_string(node->GetAnnotationAttribute(i, vtkMRMLAnnotationLinesNode::LINE_VISIBLE));
+        out += '\n';
+    }
+    return 1;
+}
+
+int vtkMRMLAnnotationLinesStorageNode::WriteAnnotationDataInternal(vtkMRMLNode* refNode, std::string& out)
+{
+    if (!Superclass::WriteAnnotationDataInternal(refNode, out)) {
+        vtkWarningMacro("WriteAnnotationDataInternal: with stream: can't call WriteAnnotationDataInternal on superclass, retval = 0");
+        return 0;
+    }
+    auto* node = vtkMRMLAnnotationLinesNode::SafeDownCast(refNode);
+    if (!node) {
+        vtkErrorMacro("WriteAnnotationDataInternal: unable to cast input node "
+                      << (refNode->GetID() ? refNode->GetID() : "") << " to a known annotation line node");
+        return 0;
+    }
+    if (!WriteAnnotationLinesProperties(out, node)) {
+        vtkWarningMacro("WriteAnnotationDataInternal with stream: error writing annotation lines properties");
+        return 0;
+    }
+    return WriteAnnotationLinesData(out, node);
+}
+
+int vtkMRMLAnnotationLinesStorageNode::ReadAnnotationLinesProperties(vtkMRMLAnnotationLinesNode* node,
+                                                                     std::string_view line, Columns& cols)
+{
+    std::string_view value;
+    if (!node || !MatchKey(line, "# lineColumns = ", value))
+        return 0;
+    ReadColumns(value, {"startPointID", "endPointID", "sel", "vis"}, cols);
+    return 1;
+}
+
+int vtkMRMLAnnotationLinesStorageNode::ReadAnnotationLineDisplayProperties(vtkMRMLAnnotationLineDisplayNode* node,
+                                                                           std::string_view line,
+                                                                           const std::string& section)
+{
+    if (!node) {
+        vtkErrorMacro("ReadAnnotationLineDisplayProperties: null associated AnnotationLineDisplayNode");
+        return -1;
+    }
+    if (ReadAnnotationDisplayProperties(node, line, section))
+        return 1;
+    std::string_view value;
+    if (MatchKey(line, "# " + section + "LineThickness = ", value)) {
+        node->SetLineThickness(annotationtext::parseDouble(value));
+        return 1;
+    }
+    return 0;
+}
+
+int vtkMRMLAnnotationLinesStorageNode::ReadAnnotationLinesData(vtkMRMLAnnotationLinesNode* node,
+                                                               std::string_view line, const Columns& cols)
+{
+    if (!node)
+        return -1;
+    if (cols.type != 0) {
+        vtkErrorMacro("Type column has to be zero !");
+        return -1;
+    }
+    if (line.empty())
+        return 1;
+    if (line.substr(0, 4) != "line")
+        return 0;
+    int start = -1, end = -1, sel = 1, vis = 1;
+    ForEachField(line, cols.count, [&](int column, std::string_view field) {
+        if (column == cols.field[0])
+            start = annotationtext::parseId(field);
+        else if (column == cols.field[1])
+            end = annotationtext::parseId(field);
+        else if (column == cols.field[2])
+            sel = annotationtext::parseInt(field);
+        else if (column == cols.field[3])
+            vis = annotationtext::parseInt(field);
+    });
+    if (node->AddLine(start, end, sel, vis) < 0) {
+        vtkErrorMacro("Error adding list to list, coordID = " << start << " " << end);
+        return -1;
+    }
+    return 1;
+}
+
+int vtkMRMLAnnotationLinesStorageNode::ReadAnnotation(vtkMRMLAnnotationNode* anode)
+{
+    auto* node = vtkMRMLAnnotationLinesNode::SafeDownCast(anode);
+    if (!node) {
+        vtkErrorMacro("ReadAnnotation: unable to cast input node " << (anode && anode->GetID() ? anode->GetID() : "")
+                                                                   << " to a annotation lines node");
+        return 0;
+    }
+    if (!Superclass::ReadAnnotation(node))
+        return 0;
+    if (!OpenFileToRead(node))
+        return 0;
+    vtkMRMLAnnotationLineDisplayNode* display = node->GetAnnotationLineDisplayNode();
+    Columns cols = DefaultLineColumns();
+    return RunPass(node, [&](std::string_view line) {
+        if (!line.empty() && line[0] == '#') {
+            if (line.size() < 2 || line[1] != ' ')
+                return true;
+            if (ReadAnnotationLinesProperties(node, line, cols))
+                return true;
+            return ReadAnnotationLineDisplayProperties(display, line, "line") >= 0;
+        }
+        return ReadAnnotationLinesData(node, line, cols) >= 0;
+    });
+}

@@ -1,0 +1,106 @@
+#pragma once
+// Base of every annotation node: a model node with texts (each with a selected and a
+// visible flag kept as bit arrays in the point data of its poly data), a lock, a
+// reference to another node and a backup copy for undoing an interactive edit.
+
+#include "PelmoraAnnotationsExport.h"
+
+#include <mrml/vtkMRMLModelNode.h>
+#include <vtkStdString.h>
+
+class vtkBitArray;
+class vtkCellArray;
+class vtkDataArray;
+class vtkMRMLAnnotationTextDisplayNode;
+class vtkPoints;
+class vtkStringArray;
+
+class PELMORAANNOTATIONS_EXPORT vtkMRMLAnnotationNode : public vtkMRMLModelNode
+{
+public:
+    static vtkMRMLAnnotationNode* New();
+    vtkTypeMacro(vtkMRMLAnnotationNode, vtkMRMLModelNode);
+    void PrintSelf(ostream& os, vtkIndent indent) override;
+
+    vtkMRMLNode* CreateNodeInstance() override { return vtkMRMLAnnotationNode::New(); }
+    const char* GetNodeTagName() override { return "Annotation"; }
+    void ReadXMLAttributes(const char** atts) override;
+    void WriteXML(ostream& of, int indent) override;
+    void Copy(vtkMRMLNode* node) override;
+    void ProcessMRMLEvents(vtkObject* caller, unsigned long event, void* callData) override;
+    vtkMRMLStorageNode* CreateDefaultStorageNode() override;
+    virtual bool CanApplyNonLinearTransforms() const { return false; }
+
+    enum
+    {
+        LockModifiedEvent = 3,
+    };
+    enum
+    {
+        TEXT_SELECTED = 0,
+        TEXT_VISIBLE = 1,
+        NUM_TEXT_ATTRIBUTE_TYPES = 2,
+    };
+
+    virtual void PrintAnnotationInfo(ostream& os, vtkIndent indent, int titleFlag = 1);
+    virtual const char* GetIcon() { return ""; }
+    virtual const char* GetAttributeTypesEnumAsString(int type);
+    virtual void ResetAnnotations();
+    virtual const char* GetReferenceNodeID() { return ReferenceNodeID; }
+    virtual void SetReferenceNodeID(const char* id);
+    virtual int GetLocked() { return Locked; }
+    virtual void Initialize(vtkMRMLScene* scene);
+
+    // Texts.
+    int AddText(const char* text, int selected, int visible);
+    void SetText(int id, const char* text, int selected, int visible);
+    vtkStdString GetText(int id);
+    int GetNumberOfTexts();
+    int DeleteText(int id);
+    double GetTextScale();
+    void SetTextScale(double scale);
+
+    // Per-item flags.
+    vtkDataArray* GetAnnotationAttributes(int att);
+    int GetAnnotationAttribute(vtkIdType id, int att);
+    void SetAnnotationAttribute(vtkIdType id, int att, double value);
+    int DeleteAttribute(vtkIdType id, int att);
+
+    void SetLocked(int locked);
+
+    void CreateBackup();
+    vtkMRMLAnnotationNode* GetBackup() { return Backup; }
+    void ClearBackup();
+    void RestoreBackup();
+
+    void CreateAnnotationTextDisplayNode();
+    vtkMRMLAnnotationTextDisplayNode* GetAnnotationTextDisplayNode();
+
+    // Makes the scene able to create every annotation node, display node and storage node
+    // class by name (scene files and default storage nodes need it).
+    static void RegisterNodeClasses(vtkMRMLScene* scene);
+
+protected:
+    vtkMRMLAnnotationNode();
+    ~vtkMRMLAnnotationNode() override;
+    vtkMRMLAnnotationNode(const vtkMRMLAnnotationNode&) = delete;
+    void operator=(const vtkMRMLAnnotationNode&) = delete;
+
+    void SetAttributeSize(int att, vtkIdType n);
+    void ResetAttributes(int att);
+    void ResetTextAttributesAll();
+    virtual void CreatePolyData();
+    vtkPoints* GetPoints();
+    vtkCellArray* GetLines();
+    // The node's id for messages ("" when it has none).
+    const char* IdText() const { return GetID() ? GetID() : ""; }
+    const char* NameText() { return GetName() ? GetName() : ""; }
+    // Asks the scene for a storage node of the class, registering the classes first.
+    vtkMRMLStorageNode* CreateStorageNodeOfClass(const char* className);
+    void ApplyLocked(int locked);
+
+    vtkStringArray* TextList = nullptr;
+    char* ReferenceNodeID = nullptr;
+    int Locked = 0;
+    vtkMRMLAnnotationNode* Backup = nullptr;
+};

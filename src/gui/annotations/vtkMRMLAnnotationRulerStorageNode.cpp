@@ -1,0 +1,130 @@
+#include "vtkMRMLAnnotationRulerStorageNode.h"
+
+#include "AnnotationFileText.h"
+#include "vtkMRMLAnnotationRulerNode.h"
+
+#include <vtkObjectFactory.h>
+
+vtkStandardNewMacro(vtkMRMLAnnotationRulerStorageNode);
+
+bool vtkMRMLAnnotationRulerStorageNode::CanReadInReferenceNode(vtkMRMLNode* node)
+{
+    return node && node->IsA("vtkMRMLAnnotationRulerNode");
+}
+
+int vtkMRMLAnnotationRulerStorageNode::WriteAnnotationRulerProperties(std::string& out,
+                                                                      vtkMRMLAnnotationRulerNode* node)
+{
+    if (!node) {
+        vtkWarningMacro("WriteAnnotationRulerProperties: ref node is null");
+        return 0;
+    }
+    const char* format = node->GetDistanceAnnotationFormat();
+    out += "# rulerDistanceAnnotationFormat = " + annotationtext::escape(format ? format : "") + "\n";
+    out += "# rulerColumns = type|line1ID|sel|vis\n";
+    return 1;
+}
+
+int vtkMRMLAnnotationRulerStorageNode::WriteAnnotationRulerData(std::string& out, vtkMRMLAnnotationRulerNode* node)
+{
+    if (!node) {
+        vtkWarningMacro("WriteAnnotationRulerData: reference node is null");
+        return 0;
+    }
+    out += "ruler|0|" + std::to_string(node->GetSelected()) + "|" + std::to_string(node->GetDisplayVisibility()) + "\n";
+    return 1;
+}
+
+int vtkMRMLAnnotationRulerStorageNode::WriteAnnotationDataInternal(vtkMRMLNode* refNode, std::string& out)
+{
+    if (!Superclass::WriteAnnotationDataInternal(refNode, out)) {
+        vtkWarningMacro("Ruler WriteAnnotationDataInternal: unable to call superclass WriteData, retval = 0");
+        return 0;
+    }
+    auto* node = vtkMRMLAnnotationRulerNode::SafeDownCast(refNode);
+    if (!node) {
+        vtkErrorMacro("WriteAnnotationDataInternal: Reference node is not a proper vtkMRMLAnnotationRulerNode");
+        return 0;
+    }
+    if (!WriteAnnotationRulerProperties(out, node)) {
+        vtkWarningMacro("Ruler: WriteAnnotationDataInternal: failure in WriteAnnotationRulerProperties");
+        return 0;
+    }
+    if (!WriteAnnotationRulerData(out, node)) {
+        vtkWarningMacro("Ruler: WriteAnnotationDataInternal: failure in WriteAnnotationRulerData");
+        return 0;
+    }
+    return 1;
+}
+
+int vtkMRMLAnnotationRulerStorageNode::ReadAnnotationRulerProperties(vtkMRMLAnnotationRulerNode* node,
+                                                                     std::string_view line, Columns& cols)
+{
+    if (!node)
+        return 0;
+    std::string_view value;
+    if (MatchKey(line, "# rulerDistanceAnnotationFormat = ", value)) {
+        node->SetDistanceAnnotationFormat(annotationtext::unescape(value).c_str());
+        return 1;
+    }
+    if (MatchKey(line, "# rulerColumns = ", value)) {
+        ReadColumns(value, {"line1ID", "sel", "vis"}, cols);
+        return 1;
+    }
+    return 0;
+}
+
+int vtkMRMLAnnotationRulerStorageNode::ReadAnnotationRulerData(vtkMRMLAnnotationRulerNode* node,
+                                                               std::string_view line, const Columns& cols)
+{
+    if (!node)
+        return -1;
+    if (cols.type != 0) {
+        vtkErrorMacro("Type column has to be zero !");
+        return -1;
+    }
+    if (line.empty())
+        return 1;
+    if (line.substr(0, 5) != "ruler")
+        return 0;
+    int lineId = -1, sel = 1, vis = 1;
+    ForEachField(line, cols.count, [&](int column, std::string_view field) {
+        if (column == cols.field[0])
+            lineId = annotationtext::parseInt(field);
+        else if (column == cols.field[1])
+            sel = annotationtext::parseInt(field);
+        else if (column == cols.field[2])
+            vis = annotationtext::parseInt(field);
+    });
+    if (node->SetRuler(lineId, sel, vis) < 0) {
+        vtkErrorMacro("Error setting angle , lineID = " << lineId);
+        return -1;
+    }
+    return 1;
+}
+
+int vtkMRMLAnnotationRulerStorageNode::ReadAnnotation(vtkMRMLAnnotationNode* anode)
+{
+    auto* node = vtkMRMLAnnotationRulerNode::SafeDownCast(anode);
+    if (!node) {
+        vtkErrorMacro("ReadAnnotation: unable to cast input node " << (anode && anode->GetID() ? anode->GetID() : "")
+                                                                   << " to a annotation ruler node");
+        return 0;
+    }
+    if (!Superclass::ReadAnnotation(node))
+        return 0;
+    if (!OpenFileToRead(node))
+        return 0;
+    Columns cols;
+    cols.field[0] = 1;
+    cols.field[1] = 4;
+    cols.field[2] = 5;
+    cols.field[3] = cols.field[4] = -1;
+    return RunPass(node, [&](std::string_view line) {
+        if (line.size() >= 2 && line[0] == '#' && line[1] == ' ') {
+            ReadAnnotationRulerProperties(node, line, cols);
+            return true;
+        }
+        return ReadAnnotationRulerData(node, line, cols) >= 0;
+    });
+}

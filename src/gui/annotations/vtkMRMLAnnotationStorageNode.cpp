@@ -1,0 +1,559 @@
+#include "vtkMRMLAnnotationStorageNode.h"
+
+#include "AnnotationFileText.h"
+#include "vtkMRMLAnnotationControlPointsNode.h"
+#include "vtkMRMLAnnotationLineDisplayNode.h"
+#include "vtkMRMLAnnotationLinesNode.h"
+#include "vtkMRMLAnnotationNode.h"
+#include "vtkMRMLAnnotationPointDisplayNode.h"
+#include "vtkMRMLAnnotationRulerNode.h"
+#include "vtkMRMLAnnotationTextDisplayNode.h"
+
+#include <mrml/vtkMRMLScene.h>
+
+#include <vtkObjectFactory.h>
+#include <vtkSmartPointer.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+vtkStandardNewMacro(vtkMRMLAnnotationStorageNode);
+
+namespace {
+
+// What a failed read puts back: the annotation node and its display nodes as they were.
+class NodeSnapshot
+{
+public:
+    explicit NodeSnapshot(vtkMRMLAnnotationNode* node)
+        : Node(node)
+    {
+        Copy = vtkSmartPointer<vtkMRMLNode>::Take(node->CreateNodeInstance());
+        Copy->Copy(node);
+        for (int i = 0; i < node->GetNumberOfDisplayNodes(); ++i)
+            if (vtkMRMLDisplayNode* display = node->GetNthDisplayNode(i)) {
+                auto copy = vtkSmartPointer<vtkMRMLNode>::Take(display->CreateNodeInstance());
+                copy->Copy(display);
+                Displays.emplace_back(display, copy);
+            }
+        if (auto* cp = vtkMRMLAnnotationControlPointsNode::SafeDownCast(node))
+            Scheme = cp->GetNumberingScheme();
+        if (auto* ruler = vtkMRMLAnnotationRulerNode::SafeDownCast(node))
+            Format = ruler->GetDistanceAnnotationFormat() ? ruler->GetDistanceAnnotationFormat() : "";
+    }
+
+    void Restore()
+    {
+        const int disabled = Node->GetDisableModifiedEvent();
+        Node->SetDisableModifiedEvent(1);
+        Node->ResetAnnotations();
+        Node->Copy(Copy);
+        if (auto* cp = vtkMRMLAnnotationControlPointsNode::SafeDownCast(Node))
+            cp->SetNumberingScheme(Scheme);
+        if (auto* ruler = vtkMRMLAnnotationRulerNode::SafeDownCast(Node))
+            ruler->SetDistanceAnnotationFormat(Format.c_str());
+        Node->SetDisableModifiedEvent(disabled);
+        for (auto& d : Displays)
+            d.first->Copy(d.second);
+    }
+
+private:
+    vtkMRMLAnnotationNode* Node;
+    vtkSmartPointer<vtkMRMLNode> Copy;
+    std::vector<std::pair<vtkMRMLDisplayNode*, vtkSmartPointer<vtkMRMLNode>>> Displays;
+    int Scheme = 0;
+    std::string Format;
+};
+
+bool isCommentLine(std::string_view line)
+{
+    return line.size() >= 2 && line[0] == '#' && line[1] == ' ';
+}
+
+} // namespace
+
+vtkMRMLAnnotationStorageNode::vtkMRMLAnnotationStorageNode()
+{
+    ReadFileTypes = {"Annotation List CSV (.acsv)", "Text (.txt)"};
+    WriteFileTypes = ReadFileTypes;
+}
+
+void vtkMRMLAnnotationStorageNode::PrintSelf(ostream& os, vtkIndent indent)
+{
+    Superclass::PrintSelf(os, indent);
+}
+
+bool vtkMRMLAnnotationStorageNode::CanReadInReferenceNode(vtkMRMLNode* node)
+{
+    return node && node->IsA("vtkMRMLAnnotationNode");
+}
+
+void vtkMRMLAnnotationStorageNode::ReportWrongNodeClass(vtkMRMLNode* node)
+{
+    vtkErrorMacro("ReadData: unable to cast input node " << (node && node->GetID() ? node->GetID() : "")
+                                                         << " to a annotation node");
+}
+
+std::string vtkMRMLAnnotationStorageNode::GetFullNameFromFileName()
+{
+    if (!FileName || !*FileName)
+        return std::string();
+    std::string name = FileName;
+    vtkMRMLScene* scene = GetScene();
+    if (name[0] != '/' && scene && scene->GetRootDirectory() && *scene->GetRootDirectory())
+        name = std::string(scene->GetRootDirectory()) + "/" + name;
+    return name;
+}
+
+// ---- reading --------------------------------------------------------------------
+
+int vtkMRMLAnnotationStorageNode::OpenFileToRead(vtkMRMLNode* node)
+{
+    if (!vtkMRMLAnnotationNode::SafeDownCast(node)) {
+        vtkErrorMacro("Reference node is not a proper vtkMRMLAnnotationNode");
+        return 0;
+    }
+    if (FileLoaded)
+        return 1;
+    if (!FileName) {
+        vtkErrorMacro("OpenFileToRead: file name and uri not set");
+        return 0;
+    }
+    const std::string fullName = GetFullNameFromFileName();
+    if (fullName.empty()) {
+        vtkErrorMacro("vtkMRMLAnnotationStorageNode: File name not specified");
+        return 0;
+    }
+    std::ifstream in(fullName, std::ios::binary);
+    if (!in.is_open()) {
+        vtkErrorMacro("OpenFileToRead: unable to open file " << fullName << " for reading");
+        return 0;
+    }
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < 0) {
+        vtkErrorMacro("OpenFileToRead: unable to read file " << fullName);
+        return 0;
+    }
+    if (size > MaximumFileSize) {
+        vtkErrorMacro("OpenFileToRead: file " << fullName << " is too large (" << size
+                                              << " bytes, at most " << MaximumFileSize << ")");
+        return 0;
+    }
+    in.seekg(0, std::ios::beg);
+    std::string content(static_cast<size_t>(size), '\0');
+    if (size > 0 && !in.read(&content[0], size)) {
+        vtkErrorMacro("OpenFileToRead: unable to read file " << fullName);
+        return 0;
+    }
+    if (content.find('\0') != std::string::npos) {
+        vtkErrorMacro("OpenFileToRead: file " << fullName << " is not a text file");
+        return 0;
+    }
+    if (RequiresFileHeader() && content.compare(0, 18, "# Annotation file ") != 0) {
+        vtkErrorMacro("OpenFileToRead: file " << fullName
+                                              << " is not an annotation list file: it does not begin with \"# Annotation file\"");
+        return 0;
+    }
+    FileContent = std::move(content);
+    FileLoaded = true;
+    return 1;
+}
+
+int vtkMRMLAnnotationStorageNode::RunPass(vtkMRMLAnnotationNode* node,
+                                          const std::function<bool(std::string_view)>& f)
+{
+    const int disabled = node->GetDisableModifiedEvent();
+    node->SetDisableModifiedEvent(1);
+    bool ok = true;
+    ForEachLine([&](std::string_view line) {
+        ok = f(line);
+        return ok;
+    });
+    node->SetDisableModifiedEvent(disabled);
+    return ok ? 1 : 0;
+}
+
+int vtkMRMLAnnotationStorageNode::ReadDataInternal(vtkMRMLNode* refNode)
+{
+    if (!CanReadInReferenceNode(refNode)) {
+        ReportWrongNodeClass(refNode);
+        return 0;
+    }
+    auto* node = vtkMRMLAnnotationNode::SafeDownCast(refNode);
+    FileLoaded = false;
+    if (!OpenFileToRead(node))
+        return 0;
+    NodeSnapshot snapshot(node);
+    node->ResetAnnotations();
+    const int ok = ReadAnnotation(node);
+    FileContent.clear();
+    FileContent.shrink_to_fit();
+    FileLoaded = false;
+    if (!ok) {
+        snapshot.Restore();
+        vtkErrorMacro("ReadData: " << (FileName ? FileName : "")
+                                   << " could not be read; the annotation was left unchanged");
+        return 0;
+    }
+    if (SendsReadEventToNode())
+        node->InvokeEvent(vtkMRMLScene::NodeAddedEvent, node);
+    else
+        InvokeEvent(vtkMRMLScene::NodeAddedEvent, node);
+    return 1;
+}
+
+int vtkMRMLAnnotationStorageNode::ReadAnnotation(vtkMRMLAnnotationNode* node)
+{
+    if (!node) {
+        vtkErrorMacro("ReadAnnotation: input is NULL");
+        return 0;
+    }
+    if (!OpenFileToRead(node))
+        return 0;
+    Columns cols;
+    return RunPass(node, [&](std::string_view line) {
+        if (isCommentLine(line))
+            return ReadAnnotationTextProperties(node, line, cols) >= 0;
+        if (!line.empty() && line[0] == '#')
+            return true;
+        ReadAnnotationTextData(node, line, cols);
+        return true;
+    });
+}
+
+bool vtkMRMLAnnotationStorageNode::MatchKey(std::string_view line, std::string_view key, std::string_view& value)
+{
+    // Keys count only at the start of a line: a name or text holding a key must not be
+    // taken for one.
+    if (line.substr(0, key.size()) != key)
+        return false;
+    value = line.substr(key.size());
+    return true;
+}
+
+void vtkMRMLAnnotationStorageNode::ReadColumns(std::string_view value, const std::vector<std::string_view>& names,
+                                               Columns& cols)
+{
+    cols.type = -1;
+    for (int& f : cols.field)
+        f = -1;
+    cols.count = 0;
+    size_t pos = 0;
+    while (pos <= value.size()) {
+        size_t bar = value.find('|', pos);
+        if (bar == std::string_view::npos)
+            bar = value.size();
+        const std::string_view name = value.substr(pos, bar - pos);
+        pos = bar + 1;
+        if (name.empty())
+            continue;
+        if (name == "type")
+            cols.type = cols.count;
+        for (size_t k = 0; k < names.size() && k < 5; ++k)
+            if (name == names[k])
+                cols.field[k] = cols.count;
+        ++cols.count;
+    }
+}
+
+int vtkMRMLAnnotationStorageNode::ReadAnnotationDisplayProperties(vtkMRMLAnnotationDisplayNode* node,
+                                                                  std::string_view line,
+                                                                  const std::string& section)
+{
+    if (!node) {
+        vtkErrorMacro("ReadAnnotationDisplayProperties: null associated AnnotationDisplayNode");
+        return -1;
+    }
+    const std::string prefix = "# " + section;
+    std::string_view value;
+    if (MatchKey(line, prefix + "Visibility = ", value)) {
+        node->SetVisibility(annotationtext::parseInt(value));
+        return 1;
+    }
+    const bool color = MatchKey(line, prefix + "Color = ", value);
+    if (color || MatchKey(line, prefix + "SelectedColor = ", value)) {
+        double c[3] = {0, 0, 0};
+        size_t pos = 0;
+        for (int k = 0; k < 3 && pos <= value.size(); ++k) {
+            size_t comma = value.find(',', pos);
+            if (comma == std::string_view::npos)
+                comma = value.size();
+            c[k] = annotationtext::parseDouble(value.substr(pos, comma - pos));
+            pos = comma + 1;
+        }
+        if (color)
+            node->SetColor(c);
+        else
+            node->SetSelectedColor(c);
+        return 1;
+    }
+    struct Scalar
+    {
+        const char* key;
+        void (vtkMRMLDisplayNode::*set)(double);
+    };
+    static const Scalar scalars[] = {{"Opacity = ", &vtkMRMLDisplayNode::SetOpacity},
+                                     {"Ambient = ", &vtkMRMLDisplayNode::SetAmbient},
+                                     {"Diffuse = ", &vtkMRMLDisplayNode::SetDiffuse},
+                                     {"Specular = ", &vtkMRMLDisplayNode::SetSpecular},
+                                     {"Power = ", &vtkMRMLDisplayNode::SetPower}};
+    for (const Scalar& s : scalars)
+        if (MatchKey(line, prefix + s.key, value)) {
+            (node->*s.set)(annotationtext::parseDouble(value));
+            return 1;
+        }
+    return 0;
+}
+
+int vtkMRMLAnnotationStorageNode::ReadAnnotationTextDisplayProperties(vtkMRMLAnnotationTextDisplayNode* node,
+                                                                      std::string_view line,
+                                                                      const std::string& section)
+{
+    if (!node) {
+        vtkErrorMacro("ReadAnnotationTextDisplayProperties: null associated AnnotationTextDisplayNode");
+        return -1;
+    }
+    if (ReadAnnotationDisplayProperties(node, line, section))
+        return 1;
+    std::string_view value;
+    if (MatchKey(line, "# " + section + "Scale = ", value)) {
+        node->SetTextScale(annotationtext::parseDouble(value));
+        return 1;
+    }
+    return 0;
+}
+
+int vtkMRMLAnnotationStorageNode::ReadAnnotationTextProperties(vtkMRMLAnnotationNode* node, std::string_view line,
+                                                               Columns& cols)
+{
+    if (!node || !isCommentLine(line))
+        return 0;
+    const int display = ReadAnnotationTextDisplayProperties(node->GetAnnotationTextDisplayNode(), line, "text");
+    if (display != 0)
+        return display;
+    std::string_view value;
+    if (MatchKey(line, "# Name = ", value)) {
+        node->SetName(annotationtext::unescape(value).c_str());
+        return 1;
+    }
+    if (MatchKey(line, "# textColumns = ", value)) {
+        ReadColumns(value, {"annotation", "sel", "vis"}, cols);
+        return 1;
+    }
+    return 0;
+}
+
+int vtkMRMLAnnotationStorageNode::ReadAnnotationTextData(vtkMRMLAnnotationNode* node, std::string_view line,
+                                                         const Columns& cols)
+{
+    if (!node) {
+        vtkErrorMacro("ReadAnnotationTextData: reference node is null.");
+        return 0;
+    }
+    if (cols.type != 0) {
+        vtkErrorMacro("Type column has to be zero but is" << cols.type);
+        return 0;
+    }
+    if (line.empty() || line.substr(0, 4) != "text")
+        return 0;
+    std::string annotation;
+    int sel = 1, vis = 1;
+    ForEachField(line, cols.count, [&](int column, std::string_view field) {
+        if (column == cols.field[0])
+            annotation = annotationtext::unescape(field);
+        else if (column == cols.field[1])
+            sel = annotationtext::parseInt(field);
+        else if (column == cols.field[2])
+            vis = annotationtext::parseInt(field);
+    });
+    if (node->AddText(annotation.c_str(), sel, vis) < 0) {
+        vtkErrorMacro("Error adding text to list, annotation = " << annotation);
+        return 0;
+    }
+    return 1;
+}
+
+// ---- writing --------------------------------------------------------------------
+
+int vtkMRMLAnnotationStorageNode::WriteAnnotationDisplayProperties(std::string& out,
+                                                                   vtkMRMLAnnotationDisplayNode* node,
+                                                                   const std::string& section)
+{
+    if (!node)
+        return 0;
+    const std::string prefix = "# " + section;
+    auto color = [&](const char* key, const double* c) {
+        out += prefix + key;
+        for (int k = 0; k < 3; ++k) {
+            if (k)
+                out += ',';
+            annotationtext::appendDouble(out, c[k]);
+        }
+        out += '\n';
+    };
+    auto scalar = [&](const char* key, double v) {
+        out += prefix + key;
+        annotationtext::appendDouble(out, v);
+        out += '\n';
+    };
+    out += prefix + "Visibility = " + std::to_string(node->GetVisibility()) + "\n";
+    color("Color = ", node->GetColor());
+    color("SelectedColor = ", node->GetSelectedColor());
+    scalar("Opacity = ", node->GetOpacity());
+    scalar("Ambient = ", node->GetAmbient());
+    scalar("Diffuse = ", node->GetDiffuse());
+    scalar("Specular = ", node->GetSpecular());
+    scalar("Power = ", node->GetPower());
+    return 1;
+}
+
+int vtkMRMLAnnotationStorageNode::WriteAnnotationTextDisplayProperties(std::string& out,
+                                                                       vtkMRMLAnnotationTextDisplayNode* node,
+                                                                       const std::string& section)
+{
+    if (!node) {
+        vtkErrorMacro("WriteAnnotationTextDisplayProperties: null text display node");
+        return 0;
+    }
+    if (!WriteAnnotationDisplayProperties(out, node, section))
+        return 0;
+    out += "# " + section + "Scale = ";
+    annotationtext::appendDouble(out, node->GetTextScale());
+    out += '\n';
+    return 1;
+}
+
+int vtkMRMLAnnotationStorageNode::WriteAnnotationTextProperties(std::string& out, vtkMRMLAnnotationNode* node)
+{
+    if (!node) {
+        vtkWarningMacro("WriteAnnotationTextProperties: reference node is null");
+        return 0;
+    }
+    vtkMRMLAnnotationTextDisplayNode* display = node->GetAnnotationTextDisplayNode();
+    if (!display) {
+        vtkWarningMacro("WriteAnnotationTextProperties: annotation text display node is null");
+        return 0;
+    }
+    out += "# Name = " + annotationtext::escape(node->GetName() ? node->GetName() : "") + "\n";
+    if (!WriteAnnotationTextDisplayProperties(out, display, "text"))
+        return 0;
+    out += "# textColumns = type|annotation|sel|vis\n";
+    return 1;
+}
+
+int vtkMRMLAnnotationStorageNode::WriteAnnotationData(std::string& out, vtkMRMLAnnotationNode* node)
+{
+    if (!node) {
+        vtkWarningMacro("WriteAnnotationData: reference node is null");
+        return 0;
+    }
+    const int n = node->GetNumberOfTexts();
+    for (int i = 0; i < n; ++i) {
+        out += "text|";
+        out += annotationtext::escape(node->GetText(i));
+        out += '|' + std::to_string(node->GetAnnotationAttribute(i, vtkMRMLAnnotationNode::TEXT_SELECTED));
+        out += '|' + std::to_string(node->GetAnnotationAttribute(i, vtkMRMLAnnotationNode::TEXT_VISIBLE));
+        out += '\n';
+    }
+    return 1;
+}
+
+int vtkMRMLAnnotationStorageNode::WriteAnnotationDataInternal(vtkMRMLNode* refNode, std::string& out)
+{
+    auto* node = vtkMRMLAnnotationNode::SafeDownCast(refNode);
+    if (!node) {
+        vtkErrorMacro("WriteAnnotationDataInternal: unable to cast input node "
+                      << (refNode && refNode->GetID() ? refNode->GetID() : "") << " to a known annotation node");
+        return 0;
+    }
+    if (!WriteAnnotationTextProperties(out, node))
+        return 0;
+    return WriteAnnotationData(out, node);
+}
+
+namespace {
+// Writes the whole content beside the target and renames it over the target, so that the
+// old file stays as it was unless the new one is complete.
+bool writeFileAtomically(const std::string& target, const std::string& content, std::string& error)
+{
+    std::string tmpl = target + ".XXXXXX";
+    std::vector<char> name(tmpl.begin(), tmpl.end());
+    name.push_back('\0');
+    const int fd = mkstemp(name.data());
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    const std::string tmpName(name.data());
+    size_t written = 0;
+    bool ok = true;
+    while (written < content.size()) {
+        const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ok = false;
+            break;
+        }
+        written += static_cast<size_t>(n);
+    }
+    if (ok && ::fsync(fd) != 0)
+        ok = false;
+    if (ok)
+        error.clear();
+    else
+        error = std::strerror(errno);
+    // Keep the permissions an ordinary new file would get.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = std::strerror(errno);
+    }
+    if (ok && std::rename(tmpName.c_str(), target.c_str()) != 0) {
+        ok = false;
+        error = std::strerror(errno);
+    }
+    if (!ok)
+        std::remove(tmpName.c_str());
+    return ok;
+}
+} // namespace
+
+int vtkMRMLAnnotationStorageNode::WriteDataInternal(vtkMRMLNode* refNode)
+{
+    if (!refNode) {
+        vtkWarningMacro("WriteDataInternal: reference node is null.");
+        return 0;
+    }
+    if (!FileName) {
+        vtkErrorMacro("OpenFileToWrite: file name is not set");
+        vtkWarningMacro("WriteDataInternal: unable to open file to write");
+        return 0;
+    }
+    const std::string fullName = GetFullNameFromFileName();
+    if (fullName.empty()) {
+        vtkErrorMacro("OpenFileToWrite: File name not specified");
+        vtkWarningMacro("WriteDataInternal: unable to open file to write");
+        return 0;
+    }
+    std::string content = "# Annotation file " + annotationtext::escape(FileName) + "\n";
+    if (!WriteAnnotationDataInternal(refNode, content))
+        return 0;
+    std::string error;
+    if (!writeFileAtomically(fullName, content, error)) {
+        vtkErrorMacro("OpenFileToWrite: unable to open file " << fullName << " for writing (" << error << ")");
+        vtkWarningMacro("WriteDataInternal: unable to open file to write");
+        return 0;
+    }
+    return 1;
+}

@@ -1,0 +1,163 @@
+#pragma once
+// Saves an annotation node to an annotation list file (".acsv" or ".txt") and reads it
+// back: the first line and the text section here, the point, line and ruler sections in
+// the subclasses. Files are written whole to a temporary file that then replaces the
+// target, and read whole before anything in the node changes; a failed read leaves the
+// node and its display nodes as they were.
+
+#include "PelmoraAnnotationsExport.h"
+
+#include <mrml/vtkMRMLStorageNode.h>
+
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class vtkMRMLAnnotationDisplayNode;
+class vtkMRMLAnnotationNode;
+class vtkMRMLAnnotationTextDisplayNode;
+
+class PELMORAANNOTATIONS_EXPORT vtkMRMLAnnotationStorageNode : public vtkMRMLStorageNode
+{
+public:
+    static vtkMRMLAnnotationStorageNode* New();
+    vtkTypeMacro(vtkMRMLAnnotationStorageNode, vtkMRMLStorageNode);
+    void PrintSelf(ostream& os, vtkIndent indent) override;
+
+    vtkMRMLNode* CreateNodeInstance() override { return vtkMRMLAnnotationStorageNode::New(); }
+    const char* GetNodeTagName() override { return "AnnotationStorage"; }
+    virtual bool CanReadInReferenceNode(vtkMRMLNode* node);
+
+    // Column numbers of one section's fields while its rows are read; -1 for a field the
+    // declaration does not name.
+    struct Columns
+    {
+        int type = 0;
+        int field[5] = {1, 2, 3, 4, 5};
+        int count = 6;
+    };
+
+    const std::vector<std::string>& GetSupportedReadFileTypes() const { return ReadFileTypes; }
+    const std::vector<std::string>& GetSupportedWriteFileTypes() const { return WriteFileTypes; }
+    const char* GetDefaultWriteFileExtension() const { return "acsv"; }
+
+    // Files larger than this are refused before they are read (bytes).
+    vtkSetMacro(MaximumFileSize, long long);
+    vtkGetMacro(MaximumFileSize, long long);
+
+    virtual int ReadAnnotation(vtkMRMLAnnotationNode* node);
+
+    // Section writers (1 written, 0 failed).
+    int WriteAnnotationTextProperties(std::string& out, vtkMRMLAnnotationNode* node);
+    int WriteAnnotationData(std::string& out, vtkMRMLAnnotationNode* node);
+    int WriteAnnotationDisplayProperties(std::string& out, vtkMRMLAnnotationDisplayNode* node,
+                                         const std::string& section);
+    int WriteAnnotationTextDisplayProperties(std::string& out, vtkMRMLAnnotationTextDisplayNode* node,
+                                             const std::string& section);
+
+    // Section readers: 1 handled, 0 not theirs, -1 failure.
+    int ReadAnnotationTextProperties(vtkMRMLAnnotationNode* node, std::string_view line, Columns& cols);
+    int ReadAnnotationTextData(vtkMRMLAnnotationNode* node, std::string_view line, const Columns& cols);
+    int ReadAnnotationDisplayProperties(vtkMRMLAnnotationDisplayNode* node, std::string_view line,
+                                        const std::string& section);
+    int ReadAnnotationTextDisplayProperties(vtkMRMLAnnotationTextDisplayNode* node, std::string_view line,
+                                            const std::string& section);
+
+    // The text after "key" when the line begins with it.
+    static bool MatchKey(std::string_view line, std::string_view key, std::string_view& value);
+    // Reads a declaration ("Columns = a|b|c") into the columns of the given names.
+    static void ReadColumns(std::string_view value, const std::vector<std::string_view>& names, Columns& cols);
+    // Calls f(column, field) for each non-empty field of a row, after the section word.
+    template <typename F>
+    static void ForEachField(std::string_view row, int count, F&& f);
+
+protected:
+    vtkMRMLAnnotationStorageNode();
+    ~vtkMRMLAnnotationStorageNode() override = default;
+    vtkMRMLAnnotationStorageNode(const vtkMRMLAnnotationStorageNode&) = delete;
+    void operator=(const vtkMRMLAnnotationStorageNode&) = delete;
+
+    int ReadDataInternal(vtkMRMLNode* node) override;
+    int WriteDataInternal(vtkMRMLNode* node) override;
+    virtual int WriteAnnotationDataInternal(vtkMRMLNode* node, std::string& out);
+    // The message when the node is of the wrong class for this storage node.
+    virtual void ReportWrongNodeClass(vtkMRMLNode* node);
+    // Whom the "read from file" event (8193) is sent to.
+    virtual bool SendsReadEventToNode() const { return false; }
+    // Whether a file must begin with the "# Annotation file" line.
+    virtual bool RequiresFileHeader() const { return true; }
+
+    // Reads the file into memory for the passes of one read; 1 on success.
+    int OpenFileToRead(vtkMRMLNode* node);
+    // The target file's full name ("" when none is set).
+    std::string GetFullNameFromFileName();
+    // Runs f(line) over every line of the loaded file until f returns false.
+    template <typename F>
+    void ForEachLine(F&& f) const;
+    // Runs one pass over the file with the node's modified events switched off.
+    int RunPass(vtkMRMLAnnotationNode* node, const std::function<bool(std::string_view)>& f);
+
+    std::vector<std::string> ReadFileTypes;
+    std::vector<std::string> WriteFileTypes;
+    long long MaximumFileSize = 512LL * 1024 * 1024;
+    std::string FileContent;
+    bool FileLoaded = false;
+};
+
+template <typename F>
+void vtkMRMLAnnotationStorageNode::ForEachField(std::string_view row, int count, F&& f)
+{
+    size_t pos = 0;
+    int column = 0;
+    while (column + 1 < count) {
+        // Find the next unescaped bar.
+        size_t bar = std::string_view::npos;
+        for (size_t i = pos; i < row.size(); ++i) {
+            if (row[i] == '\\' && i + 1 < row.size()) {
+                ++i;
+                continue;
+            }
+            if (row[i] == '|') {
+                bar = i;
+                break;
+            }
+        }
+        if (bar == std::string_view::npos)
+            return;
+        ++column;
+        size_t end = bar + 1;
+        for (; end < row.size(); ++end) {
+            if (row[end] == '\\' && end + 1 < row.size()) {
+                ++end;
+                continue;
+            }
+            if (row[end] == '|')
+                break;
+        }
+        if (end > row.size())
+            end = row.size();
+        const std::string_view field = row.substr(bar + 1, end - bar - 1);
+        if (!field.empty())
+            f(column, field);
+        pos = end;
+        if (pos >= row.size())
+            return;
+    }
+}
+
+template <typename F>
+void vtkMRMLAnnotationStorageNode::ForEachLine(F&& f) const
+{
+    std::string_view content(FileContent);
+    size_t pos = 0;
+    while (pos < content.size()) {
+        size_t end = content.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = content.size();
+        if (!f(content.substr(pos, end - pos)))
+            return;
+        pos = end + 1;
+    }
+}

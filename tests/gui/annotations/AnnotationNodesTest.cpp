@@ -1,0 +1,449 @@
+#include "AnnotationTestHelpers.h"
+
+#include <vtkMRMLAnnotationBidimensionalNode.h>
+#include <vtkMRMLAnnotationFiducialNode.h>
+#include <vtkMRMLAnnotationLineDisplayNode.h>
+#include <vtkMRMLAnnotationLinesNode.h>
+#include <vtkMRMLAnnotationPointDisplayNode.h>
+#include <vtkMRMLAnnotationROINode.h>
+#include <vtkMRMLAnnotationRulerNode.h>
+#include <vtkMRMLAnnotationStorageNode.h>
+#include <vtkMRMLAnnotationTextDisplayNode.h>
+#include <vtkMRMLAnnotationTextNode.h>
+
+#include <mrml/vtkMRMLScene.h>
+#include <mrml/vtkMRMLTransformNode.h>
+
+#include <vtkDataArray.h>
+#include <vtkMatrix4x4.h>
+#include <vtkNew.h>
+#include <vtkPlanes.h>
+#include <vtkPoints.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace AnnotationTest;
+
+namespace {
+int countEvents(vtkObject* object, unsigned long event, const std::function<void()>& action)
+{
+    int count = 0;
+    vtkNew<vtkCallbackCommand> cmd;
+    cmd->SetClientData(&count);
+    cmd->SetCallback([](vtkObject*, unsigned long, void* client, void*) { ++*static_cast<int*>(client); });
+    const unsigned long tag = object->AddObserver(event, cmd);
+    action();
+    object->RemoveObserver(tag);
+    return count;
+}
+} // namespace
+
+TEST(AnnotationNode, TextsKeepTheirFlagsInStepWithTheList)
+{
+    vtkNew<vtkMRMLAnnotationNode> node;
+    EXPECT_EQ(node->GetNumberOfTexts(), 0);
+    EXPECT_EQ(node->AddText("first", 1, 0), 0);
+    EXPECT_EQ(node->AddText("second", 0, 1), 1);
+    EXPECT_EQ(node->GetText(1), "second");
+    EXPECT_EQ(node->GetText(5), "");
+    EXPECT_EQ(node->GetAnnotationAttribute(0, vtkMRMLAnnotationNode::TEXT_SELECTED), 1);
+    EXPECT_EQ(node->GetAnnotationAttribute(0, vtkMRMLAnnotationNode::TEXT_VISIBLE), 0);
+
+    // Setting past the end grows the list with empty entries and flags for each.
+    node->SetText(5, "sixth", 1, 1);
+    EXPECT_EQ(node->GetNumberOfTexts(), 6);
+    EXPECT_EQ(node->GetText(3), "");
+    EXPECT_EQ(node->GetAnnotationAttributes(vtkMRMLAnnotationNode::TEXT_VISIBLE)->GetNumberOfTuples(), 6);
+
+    EXPECT_EQ(node->DeleteText(0), 1);
+    EXPECT_EQ(node->GetText(0), "second");
+    EXPECT_EQ(node->GetAnnotationAttributes(vtkMRMLAnnotationNode::TEXT_SELECTED)->GetNumberOfTuples(), 5);
+    EXPECT_EQ(node->DeleteText(-1), -1);
+
+    // An empty text into an empty list changes nothing.
+    vtkNew<vtkMRMLAnnotationNode> empty;
+    empty->SetText(0, "", 1, 1);
+    EXPECT_EQ(empty->GetNumberOfTexts(), 0);
+    Messages messages(empty);
+    empty->SetText(-1, "x", 1, 1);
+    EXPECT_TRUE(messages.hasError("Invalid ID"));
+}
+
+TEST(AnnotationNode, LockEventOnlyOnChange)
+{
+    vtkNew<vtkMRMLAnnotationNode> node;
+    EXPECT_EQ(countEvents(node, vtkMRMLAnnotationNode::LockModifiedEvent, [&] { node->SetLocked(0); }), 0);
+    EXPECT_EQ(countEvents(node, vtkMRMLAnnotationNode::LockModifiedEvent, [&] { node->SetLocked(1); }), 1);
+    EXPECT_EQ(node->GetLocked(), 1);
+}
+
+TEST(AnnotationNode, SceneAttributesRoundTripTextsWithBarsAndLineBreaks)
+{
+    vtkNew<vtkMRMLAnnotationNode> node;
+    node->AddText("a|b", 1, 0);
+    node->AddText("two\nlines", 0, 1);
+    node->AddText("back\\slash", 1, 1);
+    node->SetLocked(1);
+    node->SetReferenceNodeID("vtkMRMLModelNode3");
+    EXPECT_EQ(attribute(node, "locked"), "1");
+    EXPECT_EQ(attribute(node, "textSelected"), "1 0 1");
+
+    vtkNew<vtkMRMLAnnotationNode> back;
+    xmlRoundTrip(node, back);
+    ASSERT_EQ(back->GetNumberOfTexts(), 3);
+    EXPECT_EQ(back->GetText(0), "a|b");
+    EXPECT_EQ(back->GetText(1), "two\nlines");
+    EXPECT_EQ(back->GetText(2), "back\\slash");
+    EXPECT_EQ(back->GetAnnotationAttribute(0, vtkMRMLAnnotationNode::TEXT_VISIBLE), 0);
+    EXPECT_EQ(back->GetAnnotationAttribute(1, vtkMRMLAnnotationNode::TEXT_SELECTED), 0);
+    EXPECT_EQ(back->GetLocked(), 1);
+    EXPECT_STREQ(back->GetReferenceNodeID(), "vtkMRMLModelNode3");
+
+    // Plain texts are written as they are.
+    vtkNew<vtkMRMLAnnotationNode> plain;
+    plain->AddText("hello", 1, 1);
+    plain->AddText("world", 1, 1);
+    EXPECT_EQ(attribute(plain, "textList"), "hello|world");
+    EXPECT_EQ(attribute(vtkNew<vtkMRMLAnnotationNode>().GetPointer(), "referenceNodeID"), "None");
+}
+
+TEST(AnnotationNode, LockedOutOfRangeReadsAsUnlocked)
+{
+    vtkNew<vtkMRMLAnnotationNode> node;
+    readAttributes(node, {{"locked", "1e300"}});
+    EXPECT_EQ(node->GetLocked(), 0);
+    readAttributes(node, {{"locked", "nan"}});
+    EXPECT_EQ(node->GetLocked(), 0);
+    readAttributes(node, {{"locked", "1.7"}});
+    EXPECT_EQ(node->GetLocked(), 1);
+}
+
+TEST(AnnotationNode, InitializeCreatesDisplayNodesAndDefaultStorage)
+{
+    vtkNew<vtkMRMLScene> scene;
+    vtkNew<vtkMRMLAnnotationRulerNode> ruler;
+    ruler->Initialize(scene);
+    EXPECT_TRUE(scene->IsNodePresent(ruler));
+    EXPECT_NE(ruler->GetAnnotationTextDisplayNode(), nullptr);
+    EXPECT_NE(ruler->GetAnnotationPointDisplayNode(), nullptr);
+    EXPECT_NE(ruler->GetAnnotationLineDisplayNode(), nullptr);
+    auto storage = vtkSmartPointer<vtkMRMLStorageNode>::Take(ruler->CreateDefaultStorageNode());
+    ASSERT_NE(storage, nullptr);
+    EXPECT_STREQ(storage->GetClassName(), "vtkMRMLAnnotationRulerStorageNode");
+
+    vtkNew<vtkMRMLAnnotationNode> orphan;
+    Messages messages(orphan);
+    EXPECT_EQ(orphan->CreateDefaultStorageNode(), nullptr);
+    EXPECT_TRUE(messages.hasError("CreateDefaultStorageNode failed: scene is invalid"));
+}
+
+TEST(AnnotationNode, BackupRestoresTexts)
+{
+    vtkNew<vtkMRMLAnnotationNode> node;
+    Messages messages(node);
+    node->RestoreBackup();
+    EXPECT_TRUE(messages.hasError("RestoreBackup - could not get the attached backup"));
+    node->AddText("before", 1, 1);
+    node->CreateBackup();
+    node->SetText(0, "after", 1, 1);
+    node->RestoreBackup();
+    EXPECT_EQ(node->GetText(0), "before");
+}
+
+TEST(ControlPointsNode, SamePositionStillAppliesNewFlags)
+{
+    vtkNew<vtkMRMLAnnotationControlPointsNode> node;
+    const double p[3] = {1, 2, 3};
+    EXPECT_EQ(node->AddControlPoint(p, 0, 1), 0);
+    const double near[3] = {1 + 1e-8, 2, 3};
+    EXPECT_EQ(node->SetControlPoint(0, near, 1, 0), 1);
+    EXPECT_EQ(node->GetAnnotationAttribute(0, vtkMRMLAnnotationControlPointsNode::CP_SELECTED), 1);
+    EXPECT_EQ(node->GetAnnotationAttribute(0, vtkMRMLAnnotationControlPointsNode::CP_VISIBLE), 0);
+    EXPECT_DOUBLE_EQ(node->GetControlPointCoordinates(0)[0], 1.0);
+
+    // The same position and flags fire no event.
+    EXPECT_EQ(countEvents(node, vtkMRMLAnnotationControlPointsNode::ControlPointModifiedEvent,
+                          [&] { node->SetControlPoint(0, near, 1, 0); }),
+              0);
+    Messages messages(node);
+    EXPECT_EQ(node->SetControlPoint(-1, p, 1, 1), 0);
+    EXPECT_TRUE(messages.hasError("Invalid ID"));
+    node->DeleteControlPoint(1);
+    EXPECT_TRUE(messages.hasError("id is out of range !"));
+    node->DeleteControlPoint(0);
+    EXPECT_EQ(node->GetNumberOfControlPoints(), 0);
+}
+
+TEST(ControlPointsNode, SceneAttributesKeepFullPrecision)
+{
+    vtkNew<vtkMRMLAnnotationControlPointsNode> node;
+    const double a[3] = {0.1, 1.0 / 3.0, -123456.789012345};
+    const double b[3] = {1e-310, 4, 5};
+    node->AddControlPoint(a, 1, 0);
+    node->AddControlPoint(b, 0, 1);
+    node->SetNumberingScheme(vtkMRMLAnnotationControlPointsNode::UseIndex);
+    vtkNew<vtkMRMLAnnotationControlPointsNode> back;
+    xmlRoundTrip(node, back);
+    ASSERT_EQ(back->GetNumberOfControlPoints(), 2);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(back->GetControlPointCoordinates(0)[k], a[k]);
+        EXPECT_EQ(back->GetControlPointCoordinates(1)[k], b[k]);
+    }
+    EXPECT_EQ(back->GetAnnotationAttribute(0, vtkMRMLAnnotationControlPointsNode::CP_SELECTED), 1);
+    EXPECT_EQ(back->GetAnnotationAttribute(1, vtkMRMLAnnotationControlPointsNode::CP_VISIBLE), 1);
+    EXPECT_EQ(back->GetAnnotationAttribute(0, vtkMRMLAnnotationControlPointsNode::CP_VISIBLE), 0);
+    EXPECT_EQ(back->GetNumberingScheme(), 1);
+    EXPECT_STREQ(back->GetNumberingSchemeAsString(), "UseIndex");
+
+    Messages messages(back);
+    back->SetNumberingSchemeFromString("useid");
+    EXPECT_TRUE(messages.hasError("Invalid numbering scheme string: useid"));
+    EXPECT_EQ(back->GetNumberingScheme(), 1);
+}
+
+TEST(LinesNode, AddSetDeleteAndEndPoints)
+{
+    vtkNew<vtkMRMLAnnotationLinesNode> node;
+    for (int i = 0; i < 4; ++i) {
+        const double p[3] = {double(i), 0, 0};
+        node->AddControlPoint(p, 0, 1);
+    }
+    EXPECT_EQ(node->GetNumberOfLines(), 0);
+    EXPECT_EQ(node->AddLine(0, 1, 1, 1), 0);
+    EXPECT_EQ(node->AddLine(0, 1, 0, 0), 0);
+    EXPECT_EQ(node->GetAnnotationAttribute(0, vtkMRMLAnnotationLinesNode::LINE_SELECTED), 0);
+    EXPECT_EQ(node->AddLine(1, 0, 1, 1), 1);
+    EXPECT_EQ(node->SetLine(4, 2, 3, 1, 1), 1);
+    EXPECT_EQ(node->GetNumberOfLines(), 5);
+
+    Messages messages(node);
+    vtkIdType ids[2];
+    EXPECT_EQ(node->GetEndPointsId(2, ids), 0); // an empty filler cell
+    EXPECT_TRUE(messages.hasError("not correctly defined"));
+    EXPECT_EQ(node->GetEndPointsId(-1, ids), 0);
+    EXPECT_TRUE(messages.hasError("id is out of range"));
+    EXPECT_EQ(node->GetEndPointsId(4, ids), 1);
+    EXPECT_EQ(ids[0], 2);
+    EXPECT_EQ(ids[1], 3);
+    EXPECT_EQ(node->SetLine(0, 0, 9, 1, 1), 0);
+    EXPECT_TRUE(messages.hasError("At least one control point does not exists"));
+}
+
+TEST(LinesNode, DeleteLineShiftsLinesAndFlags)
+{
+    vtkNew<vtkMRMLAnnotationLinesNode> node;
+    for (int i = 0; i < 4; ++i) {
+        const double p[3] = {double(i), 0, 0};
+        node->AddControlPoint(p, 0, 1);
+    }
+    node->AddLine(0, 1, 1, 1);
+    node->AddLine(1, 2, 0, 1);
+    node->AddLine(2, 3, 1, 0);
+    node->DeleteLine(0);
+    ASSERT_EQ(node->GetNumberOfLines(), 2);
+    vtkIdType ids[2];
+    node->GetEndPointsId(0, ids);
+    EXPECT_EQ(ids[0], 1);
+    EXPECT_EQ(node->GetAnnotationAttribute(0, vtkMRMLAnnotationLinesNode::LINE_SELECTED), 0);
+    EXPECT_EQ(node->GetAnnotationAttribute(1, vtkMRMLAnnotationLinesNode::LINE_VISIBLE), 0);
+
+    vtkNew<vtkMRMLAnnotationLinesNode> back;
+    xmlRoundTrip(node, back);
+    EXPECT_EQ(attribute(node, "linePtsID"), "1 2|2 3");
+    ASSERT_EQ(back->GetNumberOfLines(), 2);
+    back->GetEndPointsId(1, ids);
+    EXPECT_EQ(ids[0], 2);
+    EXPECT_EQ(ids[1], 3);
+    EXPECT_EQ(back->GetAnnotationAttribute(1, vtkMRMLAnnotationLinesNode::LINE_SELECTED), 1);
+    EXPECT_EQ(back->GetAnnotationAttribute(1, vtkMRMLAnnotationLinesNode::LINE_VISIBLE), 0);
+}
+
+TEST(RulerNode, DistanceLineAndThirdPoint)
+{
+    vtkNew<vtkMRMLAnnotationRulerNode> ruler;
+    EXPECT_STREQ(ruler->GetDistanceAnnotationFormat(), "%.0f mm");
+    ruler->SetPosition1(0, 0, 0);
+    EXPECT_EQ(ruler->GetNumberOfLines(), 0);
+    ruler->SetPosition2(3, 4, 0);
+    EXPECT_EQ(ruler->GetNumberOfLines(), 1);
+    EXPECT_DOUBLE_EQ(ruler->GetDistanceMeasurement(), 5.0);
+
+    Messages messages(ruler);
+    const double p[3] = {9, 9, 9};
+    EXPECT_EQ(ruler->AddControlPoint(p, 1, 1), -1);
+    EXPECT_EQ(ruler->GetNumberOfControlPoints(), 2);
+    EXPECT_EQ(ruler->SetRuler(0, 1, 1), 1);
+    EXPECT_EQ(ruler->SetRuler(3, 1, 1), -1);
+    EXPECT_TRUE(messages.hasError("Not valid line definition!"));
+
+    ruler->SetModelID1("vtkMRMLModelNode1");
+    vtkNew<vtkMRMLAnnotationRulerNode> back;
+    readAttributes(back, [&] {
+        auto atts = writtenAttributes(ruler);
+        for (auto& a : atts)
+            if (a.first == "distanceMeasurement")
+                a.second = "99"; // ignored: the distance always follows the points
+        return atts;
+    }());
+    EXPECT_DOUBLE_EQ(back->GetDistanceMeasurement(), 5.0);
+    EXPECT_STREQ(back->GetModelID1(), "vtkMRMLModelNode1");
+    EXPECT_EQ(back->GetModelID2(), nullptr);
+    EXPECT_EQ(attribute(back, "distanceMeasurement"), "5");
+}
+
+TEST(RulerNode, ParentTransformScalesTheMeasurement)
+{
+    vtkNew<vtkMRMLScene> scene;
+    vtkNew<vtkMRMLTransformNode> transform;
+    scene->AddNode(transform);
+    vtkNew<vtkMatrix4x4> scale;
+    scale->SetElement(0, 0, 2);
+    scale->SetElement(1, 1, 2);
+    scale->SetElement(2, 2, 2);
+    transform->SetMatrixTransformToParent(scale);
+    vtkNew<vtkMRMLAnnotationRulerNode> ruler;
+    scene->AddNode(ruler);
+    ruler->SetPosition1(0, 0, 0);
+    ruler->SetPosition2(3, 4, 0);
+    ruler->SetAndObserveTransformNodeID(transform->GetID());
+    EXPECT_DOUBLE_EQ(ruler->GetDistanceMeasurement(), 10.0);
+    EXPECT_DOUBLE_EQ(ruler->GetPosition2()[0], 3.0);
+}
+
+TEST(ROINode, DefaultsBoundsPlanesAndTransform)
+{
+    vtkNew<vtkMRMLAnnotationROINode> roi;
+    double b[6];
+    roi->GetBounds(b);
+    EXPECT_DOUBLE_EQ(b[0], -10);
+    EXPECT_DOUBLE_EQ(b[5], 10);
+    EXPECT_EQ(roi->GetNumberOfLines(), 1);
+    EXPECT_STREQ(roi->GetLabelText(), "");
+
+    vtkNew<vtkPlanes> planes;
+    roi->GetTransformedPlanes(planes);
+    double n[3];
+    planes->GetNormals()->GetTuple(0, n);
+    EXPECT_DOUBLE_EQ(n[0], -1);
+    planes->GetNormals()->GetTuple(3, n);
+    EXPECT_DOUBLE_EQ(n[0], 1);
+    roi->InsideOutOn();
+    roi->GetTransformedPlanes(planes);
+    planes->GetNormals()->GetTuple(0, n);
+    EXPECT_DOUBLE_EQ(n[0], 1);
+
+    vtkNew<vtkMatrix4x4> rot;
+    const double c = std::cos(M_PI / 4), s = std::sin(M_PI / 4);
+    rot->SetElement(0, 0, c);
+    rot->SetElement(0, 1, -s);
+    rot->SetElement(1, 0, s);
+    rot->SetElement(1, 1, c);
+    roi->ApplyTransformMatrix(rot);
+    double r[3];
+    roi->GetRadiusXYZ(r);
+    EXPECT_NEAR(r[0], 10 * std::sqrt(2.0), 1e-9);
+    EXPECT_NEAR(r[2], 10, 1e-9);
+
+    Messages messages(roi);
+    const double p[3] = {1, 1, 1};
+    EXPECT_EQ(roi->AddControlPoint(p, 1, 1), -1);
+    EXPECT_TRUE(messages.hasError("cannot have more than 2 control points !"));
+}
+
+TEST(ROINode, SceneAttributes)
+{
+    vtkNew<vtkMRMLAnnotationROINode> roi;
+    roi->SetXYZ(1, 2, 3);
+    roi->SetRadiusXYZ(4, 5, 6);
+    roi->SetVolumeNodeID("vol1");
+    roi->InteractiveModeOn();
+    EXPECT_EQ(attribute(roi, "insideOut"), "false");
+    vtkNew<vtkMRMLAnnotationROINode> back;
+    xmlRoundTrip(roi, back);
+    double c[3], r[3];
+    back->GetXYZ(c);
+    back->GetRadiusXYZ(r);
+    EXPECT_DOUBLE_EQ(c[2], 3);
+    EXPECT_DOUBLE_EQ(r[1], 5);
+    EXPECT_EQ(back->GetInteractiveMode(), 1);
+    EXPECT_STREQ(back->GetVolumeNodeID(), "vol1");
+
+    vtkNew<vtkMRMLAnnotationROINode> other;
+    readAttributes(other, {{"xyz", "1 2"}, {"insideOut", "True"}});
+    other->GetXYZ(c);
+    EXPECT_DOUBLE_EQ(c[1], 2);
+    EXPECT_DOUBLE_EQ(c[2], 0);
+    EXPECT_EQ(other->GetInsideOut(), 0);
+
+    vtkNew<vtkMRMLAnnotationROINode> copy;
+    copy->SetVolumeNodeID("mine");
+    copy->Copy(roi);
+    EXPECT_STREQ(copy->GetVolumeNodeID(), "mine");
+}
+
+TEST(BidimensionalNode, DefaultsControlPointsAndResolutionNames)
+{
+    vtkNew<vtkMRMLAnnotationBidimensionalNode> node;
+    EXPECT_EQ(node->GetResolution(), 5);
+    EXPECT_STREQ(node->GetAnnotationFormat(), "%.1f");
+    const double p[3] = {0, 0, 0};
+    EXPECT_EQ(node->SetControlPoint(p, 4), 0);
+    EXPECT_EQ(node->SetControlPoint(p, -1), 0);
+    for (int i = 0; i < 3; ++i) {
+        const double q[3] = {double(i), 1, 0};
+        node->SetControlPoint(q, i);
+    }
+    EXPECT_EQ(node->GetNumberOfLines(), 2);
+    const double q[3] = {7, 7, 7};
+    node->SetControlPoint(q, 3);
+    EXPECT_EQ(node->GetNumberOfLines(), 2);
+
+    EXPECT_EQ(attribute(node, "measurement1"), "<absent>");
+    node->SetResolution(9);
+    node->SetBidimensionalMeasurement(1.5, 2.25);
+    vtkNew<vtkMRMLAnnotationBidimensionalNode> back;
+    xmlRoundTrip(node, back);
+    EXPECT_EQ(back->GetResolution(), 9);
+    EXPECT_DOUBLE_EQ(back->GetBidimensionalMeasurement()[1], 2.25);
+    readAttributes(back, {{"rulerResolution", "12"}});
+    EXPECT_EQ(back->GetResolution(), 12);
+}
+
+TEST(FiducialAndTextNodes, Behaviour)
+{
+    vtkNew<vtkMRMLAnnotationFiducialNode> fiducial;
+    double p[3] = {9, 9, 9};
+    EXPECT_FALSE(fiducial->GetFiducialCoordinates(p));
+    EXPECT_DOUBLE_EQ(p[0], 0);
+    fiducial->SetFiducialCoordinates(1, 2, 3);
+    EXPECT_TRUE(fiducial->GetFiducialCoordinates(p));
+    EXPECT_DOUBLE_EQ(p[2], 3);
+
+    vtkNew<vtkMRMLScene> scene;
+    scene->AddNode(fiducial);
+    fiducial->SetID("vtkMRMLAnnotationFiducialNode12");
+    fiducial->SetNumberingScheme(vtkMRMLAnnotationControlPointsNode::UseIndex);
+    vtkMRMLAnnotationFiducialNodeTestAccess::SetTextFromID(fiducial);
+    EXPECT_EQ(fiducial->GetFiducialLabel(), "vtkMRMLAnnotationFiducialNode0");
+    fiducial->SetNumberingScheme(vtkMRMLAnnotationControlPointsNode::UsePrevious);
+    {
+        Messages previous(fiducial);
+        vtkMRMLAnnotationFiducialNodeTestAccess::SetTextFromID(fiducial);
+        EXPECT_TRUE(previous.hasError("UsePrevious is not installed"));
+    }
+    EXPECT_EQ(fiducial->GetFiducialLabel(), "vtkMRMLAnnotationFiducialNode0");
+    fiducial->SetNumberingScheme(vtkMRMLAnnotationControlPointsNode::UseID);
+    vtkMRMLAnnotationFiducialNodeTestAccess::SetTextFromID(fiducial);
+    EXPECT_EQ(fiducial->GetFiducialLabel(), "vtkMRMLAnnotationFiducialNode12");
+
+    vtkNew<vtkMRMLAnnotationTextNode> text;
+    EXPECT_DOUBLE_EQ(text->GetCaptionCoordinates()[0], 0.05);
+    EXPECT_EQ(text->SetCaptionCoordinates(1.0, 0.0), 1);
+    Messages messages(text);
+    EXPECT_EQ(text->SetCaptionCoordinates(-0.1, 2.0), 0);
+    EXPECT_TRUE(messages.hasError("x is out of range"));
+    EXPECT_FALSE(messages.hasError("y is out of range"));
+    EXPECT_EQ(text->SetCaptionCoordinates(0.5, NAN), 0);
+}
