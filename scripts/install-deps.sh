@@ -9,6 +9,7 @@ PACKAGES=(
   libboost-dev libboost-filesystem-dev
   libgtest-dev libgmock-dev libbenchmark-dev python3
   xvfb xauth libgl1-mesa-dri mesa-utils
+  locales
 )
 
 missing=()
@@ -16,7 +17,24 @@ for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 
+# The annotation tests read and write files under a decimal-comma locale.
+ensure_test_locale() {
+  if locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+    return 0
+  fi
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Locale de_DE.UTF-8 is missing (tests that need it are skipped); generate it with: sudo locale-gen de_DE.UTF-8" >&2
+    return 0
+  fi
+  if [ -f /etc/locale.gen ]; then
+    sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+    grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' >> /etc/locale.gen
+  fi
+  locale-gen >/dev/null 2>&1 || localedef -i de_DE -f UTF-8 de_DE.UTF-8 || true
+}
+
 if [ ${#missing[@]} -eq 0 ]; then
+  ensure_test_locale
   exit 0
 fi
 
@@ -29,3 +47,4 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}"
+ensure_test_locale

@@ -31,6 +31,11 @@ int vtkMRMLAnnotationRulerStorageNode::WriteAnnotationRulerData(std::string& out
         vtkWarningMacro("WriteAnnotationRulerData: reference node is null");
         return 0;
     }
+    // A ruler still missing an end point has no line 0 to name; a row for it could not be
+    // read back.
+    vtkIdType ids[2] = {-1, -1};
+    if (node->GetNumberOfLines() < 1 || !node->GetEndPointsId(0, ids) || ids[0] != 0 || ids[1] != 1)
+        return 1;
     out += "ruler|0|" + std::to_string(node->GetSelected()) + "|" + std::to_string(node->GetDisplayVisibility()) + "\n";
     return 1;
 }

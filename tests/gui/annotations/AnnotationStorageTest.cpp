@@ -1,1 +1,448 @@
+#include "AnnotationTestHelpers.h"
+
+#include <vtkMRMLAnnotationFiducialNode.h>
+#include <vtkMRMLAnnotationFiducialsStorageNode.h>
+#include <vtkMRMLAnnotationLineDisplayNode.h>
+#include <vtkMRMLAnnotationLinesStorageNode.h>
+#include <vtkMRMLAnnotationPointDisplayNode.h>
+#include <vtkMRMLAnnotationROINode.h>
+#include <vtkMRMLAnnotationRulerNode.h>
+#include <vtkMRMLAnnotationRulerStorageNode.h>
+#include <vtkMRMLAnnotationTextDisplayNode.h>
+#include <vtkMRMLAnnotationTextNode.h>
+
+#include <mrml/vtkMRMLScene.h>
+
+#include <vtkNew.h>
+
 #include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <clocale>
+#include <locale>
+#include <sys/stat.h>
+
+using namespace AnnotationTest;
+
+namespace {
+
+class AnnotationStorage : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Dir.isValid());
+        Scene->SetRootDirectory(Dir.path().toLocal8Bit().constData());
+    }
+    // Hands the files a test wrote to the fuzz script as seeds.
+    void TearDown() override
+    {
+        for (const QFileInfo& file : QDir(Dir.path()).entryInfoList(QDir::Files)) {
+            const std::string kind = file.suffix() == "fcsv" ? "fcsv" : "acsv";
+            const std::string seeds = fuzzSeedDir(kind);
+            if (!seeds.empty())
+                QFile::copy(file.filePath(), QString::fromStdString(seeds + "/")
+                                                 + ::testing::UnitTest::GetInstance()->current_test_info()->name()
+                                                 + "_" + file.fileName());
+        }
+    }
+    std::string path(const std::string& name) const { return Dir.path().toStdString() + "/" + name; }
+
+    template <class T>
+    vtkSmartPointer<T> makeNode(vtkMRMLScene* scene = nullptr)
+    {
+        auto node = vtkSmartPointer<T>::New();
+        node->Initialize(scene ? scene : Scene.GetPointer());
+        return node;
+    }
+
+    vtkSmartPointer<vtkMRMLStorageNode> storageFor(vtkMRMLAnnotationNode* node, const std::string& file)
+    {
+        auto storage = vtkSmartPointer<vtkMRMLStorageNode>::Take(node->CreateDefaultStorageNode());
+        // File names are relative to the scene's folder.
+        storage->SetScene(node->GetScene());
+        storage->SetFileName(file.c_str());
+        return storage;
+    }
+
+    QTemporaryDir Dir;
+    vtkNew<vtkMRMLScene> Scene;
+};
+
+vtkSmartPointer<vtkMRMLAnnotationRulerNode> knownRuler(vtkMRMLScene* scene)
+{
+    auto ruler = vtkSmartPointer<vtkMRMLAnnotationRulerNode>::New();
+    ruler->SetPosition1(10, 20, 30);
+    ruler->SetPosition2(40, 20, 30);
+    ruler->Initialize(scene);
+    ruler->SetName("M");
+    ruler->SetSelected(1);
+    ruler->GetAnnotationTextDisplayNode()->SetColor(1, 1, 1);
+    ruler->GetAnnotationTextDisplayNode()->SetSelectedColor(1, 0.5, 0.5);
+    ruler->GetAnnotationPointDisplayNode()->SetGlyphType(1);
+    return ruler;
+}
+
+const char* const KnownRulerFile =
+    "# Annotation file ruler.acsv\n"
+    "# Name = M\n"
+    "# textVisibility = 1\n"
+    "# textColor = 1,1,1\n"
+    "# textSelectedColor = 1,0.5,0.5\n"
+    "# textOpacity = 1\n"
+    "# textAmbient = 0\n"
+    "# textDiffuse = 1\n"
+    "# textSpecular = 0\n"
+    "# textPower = 1\n"
+    "# textScale = 4.5\n"
+    "# textColumns = type|annotation|sel|vis\n"
+    "# pointNumberingScheme = 0\n"
+    "# pointVisibility = 1\n"
+    "# pointColor = 0.7373,0.2549,0.1098\n"
+    "# pointSelectedColor = 0.2667,0.6745,0.3922\n"
+    "# pointOpacity = 1\n"
+    "# pointAmbient = 0\n"
+    "# pointDiffuse = 1\n"
+    "# pointSpecular = 0\n"
+    "# pointPower = 1\n"
+    "# pointGlyphScale = 5\n"
+    "# pointGlyphType = 1\n"
+    "# pointColumns = type|x|y|z|sel|vis\n"
+    "point|10|20|30|1|1\n"
+    "point|40|20|30|1|1\n"
+    "# lineVisibility = 1\n"
+    "# lineColor = 0.7373,0.2549,0.1098\n"
+    "# lineSelectedColor = 0.2667,0.6745,0.3922\n"
+    "# lineOpacity = 1\n"
+    "# lineAmbient = 0\n"
+    "# lineDiffuse = 1\n"
+    "# lineSpecular = 0\n"
+    "# linePower = 1\n"
+    "# lineLineThickness = 1\n"
+    "# lineColumns = type|startPointID|endPointID|sel|vis\n"
+    "line|0|1|1|1\n"
+    "# rulerDistanceAnnotationFormat = %.0f mm\n"
+    "# rulerColumns = type|line1ID|sel|vis\n"
+    "ruler|0|1|1\n";
+
+// What a reader must restore: texts, points, lines and their flags, name and display values.
+std::string describe(vtkMRMLAnnotationNode* node)
+{
+    std::ostringstream os;
+    os.precision(17);
+    os << "name=" << (node->GetName() ? node->GetName() : "") << "\n";
+    for (int i = 0; i < node->GetNumberOfTexts(); ++i)
+        os << "text " << node->GetText(i) << " " << node->GetAnnotationAttribute(i, 0) << node->GetAnnotationAttribute(i, 1) << "\n";
+    if (auto* cp = vtkMRMLAnnotationControlPointsNode::SafeDownCast(node)) {
+        os << "scheme " << cp->GetNumberingScheme() << "\n";
+        for (int i = 0; i < cp->GetNumberOfControlPoints(); ++i) {
+            const double* p = cp->GetControlPointCoordinates(i);
+            os << "point " << p[0] << " " << p[1] << " " << p[2] << " " << cp->GetAnnotationAttribute(i, 2)
+               << cp->GetAnnotationAttribute(i, 3) << "\n";
+        }
+        if (auto* d = cp->GetAnnotationPointDisplayNode())
+            os << "glyph " << d->GetGlyphType() << " " << d->GetGlyphScale() << " " << d->GetOpacity() << " "
+               << d->GetColor()[0] << "\n";
+    }
+    if (auto* lines = vtkMRMLAnnotationLinesNode::SafeDownCast(node)) {
+        for (int i = 0; i < lines->GetNumberOfLines(); ++i) {
+            vtkIdType ids[2] = {-1, -1};
+            lines->GetEndPointsId(i, ids);
+            os << "line " << ids[0] << "-" << ids[1] << " " << lines->GetAnnotationAttribute(i, 4)
+               << lines->GetAnnotationAttribute(i, 5) << "\n";
+        }
+        if (auto* d = lines->GetAnnotationLineDisplayNode())
+            os << "thickness " << d->GetLineThickness() << " " << d->GetSelectedColor()[2] << "\n";
+    }
+    if (auto* ruler = vtkMRMLAnnotationRulerNode::SafeDownCast(node))
+        os << "format " << ruler->GetDistanceAnnotationFormat() << " sel " << ruler->GetSelected() << " vis "
+           << ruler->GetDisplayVisibility() << "\n";
+    if (auto* d = node->GetAnnotationTextDisplayNode())
+        os << "textscale " << d->GetTextScale() << " " << d->GetSpecular() << " " << d->GetVisibility() << "\n";
+    return os.str();
+}
+
+} // namespace
+
+TEST_F(AnnotationStorage, RulerFileIsExactAndReadsBack)
+{
+    auto ruler = knownRuler(Scene);
+    auto storage = storageFor(ruler, "ruler.acsv");
+    ASSERT_EQ(storage->WriteData(ruler), 1);
+    EXPECT_EQ(readFile(path("ruler.acsv")), KnownRulerFile);
+
+    vtkNew<vtkMRMLScene> other;
+    other->SetRootDirectory(Scene->GetRootDirectory());
+    auto back = makeNode<vtkMRMLAnnotationRulerNode>(other);
+    back->SetDistanceAnnotationFormat("other");
+    auto reader = storageFor(back, "ruler.acsv");
+    ASSERT_EQ(reader->ReadData(back), 1);
+    EXPECT_EQ(describe(back), describe(ruler));
+
+    // A ".txt" name is written and read the same way.
+    auto txt = storageFor(ruler, "ruler.txt");
+    ASSERT_EQ(txt->WriteData(ruler), 1);
+    std::string expected = KnownRulerFile;
+    expected.replace(expected.find("ruler.acsv"), 10, "ruler.txt");
+    EXPECT_EQ(readFile(path("ruler.txt")), expected);
+}
+
+TEST_F(AnnotationStorage, FiducialROIAndTextReadBackIdentically)
+{
+    auto fiducial = makeNode<vtkMRMLAnnotationFiducialNode>();
+    fiducial->SetFiducialCoordinates(0.1, -1.0 / 3.0, 1e-9);
+    fiducial->SetFiducialLabel("F-1");
+    fiducial->SetName("fid");
+    fiducial->GetAnnotationPointDisplayNode()->SetGlyphScale(2.125);
+    fiducial->SetNumberingScheme(1);
+
+    auto roi = makeNode<vtkMRMLAnnotationROINode>();
+    roi->SetXYZ(1.25, 2.5, -3.75);
+    roi->SetRadiusXYZ(123456.789012345, 0.000123, 7);
+    roi->GetAnnotationLineDisplayNode()->SetLineThickness(2.75);
+
+    auto text = makeNode<vtkMRMLAnnotationTextNode>();
+    text->SetTextLabel("a caption with | a bar,\na line break and a back\\slash");
+    const double anchor[3] = {5, 6, 7};
+    text->SetTextCoordinates(anchor);
+    text->SetCaptionCoordinates(0.25, 0.75);
+    text->GetAnnotationTextDisplayNode()->SetTextScale(3.3);
+
+    int i = 0;
+    for (vtkMRMLAnnotationNode* node : {static_cast<vtkMRMLAnnotationNode*>(fiducial), static_cast<vtkMRMLAnnotationNode*>(roi),
+                                        static_cast<vtkMRMLAnnotationNode*>(text)}) {
+        SCOPED_TRACE(node->GetClassName());
+        const std::string file = "node" + std::to_string(i++) + ".acsv";
+        ASSERT_EQ(storageFor(node, file)->WriteData(node), 1);
+        vtkNew<vtkMRMLScene> other;
+        other->SetRootDirectory(Scene->GetRootDirectory());
+        auto back = vtkSmartPointer<vtkMRMLAnnotationNode>::Take(
+            vtkMRMLAnnotationNode::SafeDownCast(node->CreateNodeInstance()));
+        back->Initialize(other);
+        if (auto* lines = vtkMRMLAnnotationLinesNode::SafeDownCast(back))
+            lines->ResetAnnotations();
+        ASSERT_EQ(storageFor(back, file)->ReadData(back), 1);
+        EXPECT_EQ(describe(back), describe(node));
+    }
+    EXPECT_NE(readFile(path("node2.acsv")).find("text|a caption with \\| a bar,\\na line break and a back\\\\slash|1|1\n"),
+              std::string::npos);
+}
+
+TEST_F(AnnotationStorage, IncompleteRulerReadsBack)
+{
+    auto ruler = makeNode<vtkMRMLAnnotationRulerNode>();
+    ruler->SetPosition1(1, 2, 3);
+    ruler->AddText("half", 1, 1);
+    ASSERT_EQ(storageFor(ruler, "half.acsv")->WriteData(ruler), 1);
+    EXPECT_EQ(readFile(path("half.acsv")).find("ruler|"), std::string::npos);
+    auto back = makeNode<vtkMRMLAnnotationRulerNode>();
+    ASSERT_EQ(storageFor(back, "half.acsv")->ReadData(back), 1);
+    EXPECT_EQ(describe(back), describe(ruler));
+}
+
+TEST_F(AnnotationStorage, ReadEventGoesToTheAnnotationNode)
+{
+    auto ruler = knownRuler(Scene);
+    auto storage = storageFor(ruler, "event.acsv");
+    ASSERT_EQ(storage->WriteData(ruler), 1);
+    int count = 0;
+    vtkNew<vtkCallbackCommand> cmd;
+    cmd->SetClientData(&count);
+    cmd->SetCallback([](vtkObject*, unsigned long, void* c, void*) { ++*static_cast<int*>(c); });
+    ruler->AddObserver(vtkMRMLScene::NodeAddedEvent, cmd);
+    ASSERT_EQ(storage->ReadData(ruler), 1);
+    EXPECT_EQ(count, 1);
+}
+
+TEST_F(AnnotationStorage, LinesOfAnyLengthAreRead)
+{
+    auto fiducial = makeNode<vtkMRMLAnnotationFiducialNode>();
+    fiducial->SetFiducialCoordinates(1, 2, 3);
+    const std::string longText(5000, 'L');
+    fiducial->SetFiducialLabel(longText.c_str());
+    ASSERT_EQ(storageFor(fiducial, "long.acsv")->WriteData(fiducial), 1);
+
+    // A long comment line in the middle must not end the reading before the points.
+    std::string content = readFile(path("long.acsv"));
+    content.insert(content.find("# pointColumns"), "# " + std::string(3000, 'c') + "\n");
+    writeFile(path("long.acsv"), content);
+
+    auto back = makeNode<vtkMRMLAnnotationFiducialNode>();
+    auto storage = storageFor(back, "long.acsv");
+    ASSERT_EQ(storage->ReadData(back), 1);
+    EXPECT_EQ(back->GetFiducialLabel(), longText);
+    double p[3];
+    ASSERT_TRUE(back->GetFiducialCoordinates(p));
+    EXPECT_EQ(p[2], 3);
+}
+
+TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
+{
+    auto ruler = knownRuler(Scene);
+    ruler->AddText("keep me", 1, 1);
+    const std::string before = describe(ruler);
+    ASSERT_EQ(storageFor(ruler, "good.acsv")->WriteData(ruler), 1);
+    const std::string good = readFile(path("good.acsv"));
+
+    struct Case
+    {
+        const char* name;
+        std::string content;
+        const char* error;
+    };
+    std::string badRuler = good;
+    badRuler.replace(badRuler.find("ruler|0|1|1"), 11, "ruler|5|1|1");
+    std::string garbage = "\x7f" "ELF\x02\x01\x01";
+    garbage += std::string(1, '\0') + "binary";
+    const std::vector<Case> cases = {
+        {"empty", "", "is not an annotation list file"},
+        {"truncated header", "# Annot", "is not an annotation list file"},
+        {"garbage", garbage, "is not a text file"},
+        {"text garbage", "hello world\nthis is not it\n", "is not an annotation list file"},
+        {"bad ruler row", badRuler, "Error setting angle , lineID = 5"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(path("bad.acsv"), c.content);
+        auto storage = storageFor(ruler, "bad.acsv");
+        Messages messages(storage);
+        EXPECT_EQ(storage->ReadData(ruler), 0);
+        EXPECT_TRUE(messages.hasError(c.error)) << messages.all();
+        EXPECT_EQ(describe(ruler), before);
+    }
+
+    auto storage = vtkSmartPointer<vtkMRMLAnnotationRulerStorageNode>::New();
+    storage->SetScene(Scene);
+    storage->SetFileName("good.acsv");
+    storage->SetMaximumFileSize(100);
+    Messages messages(storage);
+    EXPECT_EQ(storage->ReadData(ruler), 0);
+    EXPECT_TRUE(messages.hasError("is too large")) << messages.all();
+    EXPECT_EQ(describe(ruler), before);
+
+    storage->SetFileName("missing.acsv");
+    EXPECT_EQ(storage->ReadData(ruler), 0);
+    EXPECT_TRUE(messages.hasError("unable to open file"));
+}
+
+TEST_F(AnnotationStorage, FailedWriteLeavesTheOldFile)
+{
+    auto ruler = knownRuler(Scene);
+    auto storage = storageFor(ruler, "keep.acsv");
+    ASSERT_EQ(storage->WriteData(ruler), 1);
+    const std::string old = readFile(path("keep.acsv"));
+
+    // A node without its text display node cannot be written: the file stays as it was.
+    vtkNew<vtkMRMLAnnotationRulerNode> bare;
+    bare->SetPosition1(1, 1, 1);
+    Messages messages(storage);
+    EXPECT_EQ(storage->WriteData(bare), 0);
+    EXPECT_TRUE(messages.hasWarning("annotation text display node is null"));
+    EXPECT_EQ(readFile(path("keep.acsv")), old);
+
+    // A read-only folder: no temporary file can be made, the target is untouched.
+    if (geteuid() != 0) {
+        ASSERT_EQ(chmod(Dir.path().toLocal8Bit().constData(), 0555), 0);
+        ruler->SetName("changed");
+        EXPECT_EQ(storage->WriteData(ruler), 0);
+        chmod(Dir.path().toLocal8Bit().constData(), 0755);
+        EXPECT_EQ(readFile(path("keep.acsv")), old);
+    }
+
+    storage->SetFileName("no/such/dir/x.acsv");
+    EXPECT_EQ(storage->WriteData(ruler), 0);
+    EXPECT_TRUE(messages.hasError("OpenFileToWrite: unable to open file " + path("no/such/dir/x.acsv") + " for writing"));
+    EXPECT_TRUE(messages.hasWarning("WriteDataInternal: unable to open file to write"));
+    // No temporary file is left behind.
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files).size(), 1);
+}
+
+TEST_F(AnnotationStorage, DecimalCommaLocaleDoesNotChangeTheFile)
+{
+    auto ruler = knownRuler(Scene);
+    ruler->SetPosition2(40.5, 0.25, -1e-7);
+    auto storage = storageFor(ruler, "locale.acsv");
+    ASSERT_EQ(storage->WriteData(ruler), 1);
+    const std::string cFile = readFile(path("locale.acsv"));
+
+    const std::string oldC = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
+        GTEST_SKIP() << "locale de_DE.UTF-8 is not installed (scripts/install-deps.sh generates it)";
+    const std::locale oldGlobal = std::locale::global(std::locale("de_DE.UTF-8"));
+    EXPECT_EQ(storage->WriteData(ruler), 1);
+    const std::string deFile = readFile(path("locale.acsv"));
+    auto back = makeNode<vtkMRMLAnnotationRulerNode>();
+    const int read = storageFor(back, "locale.acsv")->ReadData(back);
+    std::locale::global(oldGlobal);
+    std::setlocale(LC_ALL, oldC.c_str());
+
+    EXPECT_EQ(deFile, cFile);
+    EXPECT_NE(deFile.find("point|40.5|0.25|-1e-07|1|1"), std::string::npos);
+    ASSERT_EQ(read, 1);
+    EXPECT_EQ(describe(back), describe(ruler));
+}
+
+TEST_F(AnnotationStorage, ReadRulesOfTheTextSection)
+{
+    auto node = makeNode<vtkMRMLAnnotationFiducialNode>();
+    auto storage = vtkSmartPointer<vtkMRMLAnnotationStorageNode>::New();
+    storage->SetScene(Scene);
+    storage->SetFileName("rules.acsv");
+    writeFile(path("rules.acsv"), "# Annotation file rules.acsv\n"
+                                  "# Name = a name with # textColor = 0,0,0 inside\n"
+                                  "# textColumns = type|sel|vis|annotation\n"
+                                  "text|0|1|reordered\n"
+                                  "#textScale = 99\n"
+                                  "text|1|1|\n"
+                                  "# textColor = 0.5,0.25\n");
+    ASSERT_EQ(storage->ReadData(node), 1);
+    EXPECT_STREQ(node->GetName(), "a name with # textColor = 0,0,0 inside");
+    ASSERT_EQ(node->GetNumberOfTexts(), 2);
+    EXPECT_EQ(node->GetText(0), "reordered");
+    EXPECT_EQ(node->GetAnnotationAttribute(0, 0), 0);
+    EXPECT_DOUBLE_EQ(node->GetAnnotationTextDisplayNode()->GetTextScale(), 4.5);
+    EXPECT_DOUBLE_EQ(node->GetAnnotationTextDisplayNode()->GetColor()[1], 0.25);
+    EXPECT_DOUBLE_EQ(node->GetAnnotationTextDisplayNode()->GetColor()[2], 0.0);
+}
+
+TEST_F(AnnotationStorage, FiducialListReader)
+{
+    auto fiducial = makeNode<vtkMRMLAnnotationFiducialNode>();
+    auto storage = vtkSmartPointer<vtkMRMLAnnotationFiducialsStorageNode>::New();
+    storage->SetScene(Scene);
+    storage->SetFileName("list.fcsv");
+    writeFile(path("list.fcsv"), "# pointColumns = label|x|y|z|sel|vis\n"
+                                 "point|1|2|3|0|1\n");
+    ASSERT_EQ(storage->ReadData(fiducial), 1);
+    double p[3];
+    ASSERT_TRUE(fiducial->GetFiducialCoordinates(p));
+    EXPECT_EQ(p[0], 1);
+    EXPECT_EQ(p[2], 3);
+    EXPECT_EQ(fiducial->GetAnnotationAttribute(0, 2), 0);
+    writeFile(path("list.fcsv"), "# pointColumns = type|x|y|z|sel|vis\n"
+                                 "#pointColumns = x|y|z\n"
+                                 "point|1|2|3|0|1\n"
+                                 "point|4|5|6|1|0\n"
+                                 "point|7|8\n");
+    Messages messages(storage);
+    ASSERT_EQ(storage->ReadData(fiducial), 1);
+    fiducial->GetFiducialCoordinates(p);
+    EXPECT_EQ(p[0], 7);
+    EXPECT_EQ(p[1], 8);
+    EXPECT_EQ(p[2], 0);
+    EXPECT_EQ(fiducial->GetAnnotationAttribute(0, 2), 1);
+
+    auto ruler = makeNode<vtkMRMLAnnotationRulerNode>();
+    EXPECT_EQ(storage->ReadData(ruler), 0);
+    EXPECT_TRUE(messages.hasError("unable to read into a null annotation fiducial node node"));
+
+    // Without a point display node the display reader rejects unknown "# " lines.
+    vtkNew<vtkMRMLAnnotationFiducialNode> bare;
+    std::istringstream in("# pointUnknown = 1\npoint|1|9|9|1|1\npoint|2|8|8|1|1\n");
+    Messages bareMessages(storage);
+    EXPECT_EQ(storage->ReadOneFiducial(in, bare), 1);
+    bare->GetFiducialCoordinates(p);
+    EXPECT_EQ(p[1], 9); // it stops after the first point row
+}

@@ -8,7 +8,10 @@
 #include <vtkCommand.h>
 #include <vtkSmartPointer.h>
 
+#include <QDir>
 #include <QTemporaryDir>
+
+#include <cstdlib>
 
 #include <fstream>
 #include <sstream>
@@ -104,10 +107,30 @@ inline void readAttributes(vtkMRMLNode* node, const std::vector<std::pair<std::s
     node->ReadXMLAttributes(list.data());
 }
 
+// The folder where the fuzzers' seeds are collected, when the fuzz script asks for them
+// ("" otherwise).
+inline std::string fuzzSeedDir(const std::string& kind)
+{
+    const char* dir = std::getenv("PELMORA_FUZZ_SEEDS");
+    if (!dir || !*dir)
+        return std::string();
+    const std::string path = std::string(dir) + "/" + kind;
+    QDir().mkpath(QString::fromStdString(path));
+    return path;
+}
+
 // Writes `from` and reads the attributes into `to`.
 inline void xmlRoundTrip(vtkMRMLNode* from, vtkMRMLNode* to)
 {
-    readAttributes(to, writtenAttributes(from));
+    const auto atts = writtenAttributes(from);
+    const std::string seeds = fuzzSeedDir("xml");
+    if (!seeds.empty()) {
+        static int counter = 0;
+        std::ofstream out(seeds + "/" + from->GetClassName() + std::to_string(++counter) + ".txt");
+        for (const auto& a : atts)
+            out << a.first << "=" << a.second << "\n";
+    }
+    readAttributes(to, atts);
 }
 
 inline std::string readFile(const std::string& path)
