@@ -255,6 +255,17 @@ qPelmoraApplication::qPelmoraApplication(bool connectLogic)
                 if (_pInstance)
                     _pInstance->activate_simmodule(name.c_str());
             });
+        // Property edits of feeders come back through the logic as commands 42 and 44.
+        pmMsg::setFeederLookup([this](const std::string& projectName,
+                                      const unsigned int* objectId) -> Obj::PropertyContainer* {
+            Obj::Project* project = Obj::Application::instance().get_project(projectName.c_str());
+            if (!objectId) {
+                const auto it = d->projectFeeders.find(project);
+                return it == d->projectFeeders.end() ? nullptr : it->second;
+            }
+            GuiProject* gui = get_project(project);
+            return gui ? gui->getViewFeederById(*objectId) : nullptr;
+        });
     }
     d->environment = QProcessEnvironment::systemEnvironment();
 
@@ -267,8 +278,10 @@ qPelmoraApplication::~qPelmoraApplication()
 {
     Vexil::MsgConsoleSingleton::Instance().Log("Destruct Gui::qPelmoraApplication\n");
     d->logicConnections.clear();
-    if (d->connected)
+    if (d->connected) {
         pmMsg::InterpreterSingleton::Instance().clearGuiHandlers();
+        pmMsg::setFeederLookup(nullptr);
+    }
     SimModuleController::destruct();
     SelectionInstance::destruct();
     TreeSelectionSingleton::destruct();

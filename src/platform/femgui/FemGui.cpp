@@ -11,6 +11,8 @@
 #include <mrml/vtkMRMLScene.h>
 #include <vtkNew.h>
 
+#include <string>
+
 VEXIL_TYPESYSTEM_SOURCE(FemGui::ViewFeederProjectFem, Gui::ViewFeederProject)
 VEXIL_TYPESYSTEM_SOURCE(FemGui::ViewFeederGeometry, Gui::ViewFeederTopoObject)
 VEXIL_TYPESYSTEM_SOURCE(FemGui::SimModule, Gui::StdSimModule)
@@ -56,6 +58,19 @@ void FemGui::ViewFeederGeometry::attach(Obj::ProjectObject* o)
     scene->EndState(vtkMRMLScene::BatchProcessState);
     setMRMLNode(added);
     setDisplayMode(static_cast<int>(DisplayMode->get_value()));
+}
+
+void FemGui::ViewFeederGeometry::updateData(const Obj::Property* property)
+{
+    if (property && object && property->get_container() == object
+        && property->is_inherited_from(Obj::PropertyBoolean::getClassTypeId())
+        && std::string(property->get_name()) == "Visibility") {
+        const bool visible = static_cast<const Obj::PropertyBoolean*>(property)->get_value();
+        if (visible != Visibility->get_value())
+            Visibility->set_value(visible);
+        return;
+    }
+    ViewFeederTopoObject::updateData(property);
 }
 
 void FemGui::initModule()

@@ -21,6 +21,8 @@ class ViewFeederGeometry : public Gui::ViewFeederTopoObject
     VEXIL_TYPESYSTEM_HEADER();
 public:
     void attach(Obj::ProjectObject* object) override;
+    // Also follows the object's own "Visibility", which the hide and show records set.
+    void updateData(const Obj::Property* property) override;
 };
 
 class SimModule : public Gui::StdSimModule

@@ -40,6 +40,24 @@ JournalStore& journalStore()
     return store;
 }
 
+std::mutex& feederLookupMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+FeederLookup& feederLookupSlot()
+{
+    static FeederLookup lookup;
+    return lookup;
+}
+
+FeederLookup feederLookup()
+{
+    std::lock_guard<std::mutex> lock(feederLookupMutex());
+    return feederLookupSlot();
+}
+
 Obj::Application& logic()
 {
     if (!Obj::Application::_pcSingleton)
@@ -152,10 +170,36 @@ void executeCommand(pmCommandType type, const std::vector<std::string>& texts)
         logic().signal_clear_selection(project);
         break;
     }
-    case CMD_SET_OBJECT_FEEDER_PROPERTY:
-    case CMD_SET_PROJECT_FEEDER_PROPERTY:
+    case CMD_SET_OBJECT_FEEDER_PROPERTY: {
+        // Project name, object id, property name, value.
+        need(4);
+        const FeederLookup lookup = feederLookup();
+        if (!lookup)
+            break;
+        Obj::Project& project = projectNamed(texts[0]);
+        const unsigned int id = parseId(texts[1]);
+        objectOf(project, id);
+        Obj::PropertyContainer* feeder = lookup(texts[0], &id);
+        if (!feeder)
+            throw Vexil::ExceptionHandler("Object " + texts[1] + " of project '" + texts[0] + "' has no view feeder");
+        writeProperty(*feeder, "the view feeder of object " + texts[1], texts[2], texts[3]);
+        break;
+    }
+    case CMD_SET_PROJECT_FEEDER_PROPERTY: {
+        // Project name, property name, value; a four-text form carries an unused id.
+        need(3);
+        const FeederLookup lookup = feederLookup();
+        if (!lookup)
+            break;
+        projectNamed(texts[0]);
+        Obj::PropertyContainer* feeder = lookup(texts[0], nullptr);
+        if (!feeder)
+            throw Vexil::ExceptionHandler("Project '" + texts[0] + "' has no view feeder");
+        const std::size_t n = texts.size() >= 4 ? 4 : 3;
+        writeProperty(*feeder, "the view feeder of project " + texts[0], texts[n - 2], texts[n - 1]);
+        break;
+    }
     default:
-        // Feeder properties belong to the GUI; the journal is the effect.
         break;
     }
 }
@@ -269,6 +313,12 @@ void Journal::set_capacity(std::size_t lines)
     store.capacity = lines;
     while (store.lines.size() > lines)
         store.lines.pop_front();
+}
+
+void setFeederLookup(FeederLookup lookup)
+{
+    std::lock_guard<std::mutex> lock(feederLookupMutex());
+    feederLookupSlot() = std::move(lookup);
 }
 
 void doCommand(const MessageData& record)

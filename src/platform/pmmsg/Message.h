@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace Obj { class PropertyContainer; }
+
 namespace pmMsg {
 
 // Record handed to the application logic by doCommand.
@@ -51,6 +53,13 @@ enum RecordCode : unsigned int {
 };
 
 // Throws Vexil::ExceptionHandler when the logic cannot carry the record out.
+// Commands 42 and 44 write a property of a view feeder, which the GUI owns: the GUI tells
+// how to find the feeder of an object (`objectId` given) or of a project (`objectId`
+// null); it returns null when there is none.  Without a lookup the commands only reach
+// the journal.
+using FeederLookup = std::function<Obj::PropertyContainer*(const std::string& projectName, const unsigned int* objectId)>;
+void setFeederLookup(FeederLookup lookup);
+
 void doCommand(const MessageData& record);
 void runCommand(pmCommandType type, const char* text);
 void runCommand(pmCommandType type, int count, const std::vector<std::string>& texts);

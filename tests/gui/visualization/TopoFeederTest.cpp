@@ -22,6 +22,7 @@
 #include <obj/Project.h>
 #include <pmfwm/EntitySelectionData.h>
 #include <pmmsg/Message.h>
+#include <vexil/Exception.h>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -370,4 +371,54 @@ TEST_F(TopoFeederTest, FeedersHandTheirSelectableKindsToTheProjectsThreeDView)
     feeder->ResetSelection();
     feeder->scheduleRender();
     view->close();
+}
+
+TEST_F(TopoFeederTest, EditsAndHideRecordsComingBackThroughTheLogicReachTheModel)
+{
+    const std::string path = writeFile("block.stl", tetrahedron);
+    app.open(path.c_str(), "Geometry");
+    Obj::Project* opened = Obj::Application::instance().get_current_project();
+    ASSERT_NE(opened, project);
+    Obj::ProjectObject* object = opened->get_objects().front();
+    auto* feeder = dynamic_cast<FemGui::ViewFeederGeometry*>(app.get_view_feeder(object));
+    ASSERT_NE(feeder, nullptr);
+    vtkMRMLDisplayNode* display = feeder->getMRMLNode()->GetDisplayNode();
+    const std::string id = std::to_string(object->getObjectId());
+
+    // The property editor's write-back of a feeder property (command 42).
+    pmMsg::runCommand(pmMsg::CMD_SET_OBJECT_FEEDER_PROPERTY, 4, {opened->get_name(), id, "Display Mode", "Wireframe"});
+    EXPECT_EQ(display->GetDisplayMode(), 1);
+    pmMsg::runCommand(pmMsg::CMD_SET_OBJECT_FEEDER_PROPERTY, 4, {opened->get_name(), id, "Visibility", "False"});
+    EXPECT_EQ(display->GetVisibility(), 0);
+    pmMsg::runCommand(pmMsg::CMD_SET_OBJECT_FEEDER_PROPERTY, 4, {opened->get_name(), id, "Visibility", "True"});
+    EXPECT_EQ(display->GetVisibility(), 1);
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {opened->get_name(), id, "Glow", "1"},
+             {opened->get_name(), id, "Opacity", "half"},
+             {opened->get_name(), "999", "Visibility", "False"}}) {
+        EXPECT_THROW(pmMsg::runCommand(pmMsg::CMD_SET_OBJECT_FEEDER_PROPERTY, 4, bad), Vexil::ExceptionHandler);
+    }
+    EXPECT_EQ(display->GetVisibility(), 1);
+
+    // The project's own feeder (command 44).
+    Gui::ViewFeederProject* projectFeeder = nullptr;
+    keep.emplace_back(app.signal_change_object.connect([&](const Gui::ViewFeeder& f, const Obj::Property&) {
+        projectFeeder = dynamic_cast<Gui::ViewFeederProject*>(const_cast<Gui::ViewFeeder*>(&f));
+    }));
+    pmMsg::runCommand(pmMsg::CMD_SET_PROJECT_FEEDER_PROPERTY, 3, {opened->get_name(), "Visibility", "False"});
+    ASSERT_NE(projectFeeder, nullptr);
+    EXPECT_EQ(projectFeeder->get_project(), opened);
+    EXPECT_FALSE(projectFeeder->Visibility->get_value());
+
+    // Hide and show records set the object's visibility, and the model follows.
+    pmMsg::MessageData hide;
+    hide.code = pmMsg::REC_HIDE;
+    hide.text2 = opened->get_name();
+    hide.number = object->getObjectId();
+    pmMsg::doCommand(hide);
+    EXPECT_EQ(display->GetVisibility(), 0);
+    pmMsg::MessageData show = hide;
+    show.code = pmMsg::REC_SHOW;
+    pmMsg::doCommand(show);
+    EXPECT_EQ(display->GetVisibility(), 1);
 }
