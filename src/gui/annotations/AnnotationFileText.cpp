@@ -10,16 +10,16 @@ namespace annotationtext {
 void appendDouble(std::string& out, double value)
 {
     char buffer[64];
-    auto res = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
-    double back = 0;
-    auto parsed = std::from_chars(buffer, res.ptr, back);
-    if (parsed.ec != std::errc() || !(back == value) || std::isnan(value)) {
-        if (std::isnan(value)) {
-            out += "nan";
-            return;
-        }
+    // The shortest digits that read back exactly; six or fewer are written as six
+    // significant digits always were, so files of such values keep their old form.
+    auto res = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    int digits = 0;
+    for (const char* p = buffer; p < res.ptr && *p != 'e'; ++p)
+        digits += (*p >= '0' && *p <= '9');
+    if (digits <= 6 || !std::isfinite(value))
+        res = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
+    else
         res = std::to_chars(buffer, buffer + sizeof buffer, value);
-    }
     out.append(buffer, res.ptr);
 }
 

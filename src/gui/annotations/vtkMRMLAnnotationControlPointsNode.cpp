@@ -149,6 +149,20 @@ int vtkMRMLAnnotationControlPointsNode::SetControlPoint(int id, const double coo
         ResetControlPoints();
     vtkPoints* points = GetPoints();
     const int n = static_cast<int>(points->GetNumberOfPoints());
+    if (id == n) {
+        // Appending, the common case of reading a file: both flag arrays take one value.
+        vtkPointData* pd = GetPolyData()->GetPointData();
+        vtkDataArray* sel = pd->GetArray(GetAttributeTypesEnumAsString(CP_SELECTED));
+        vtkDataArray* vis = pd->GetArray(GetAttributeTypesEnumAsString(CP_VISIBLE));
+        if (sel && vis && sel->GetNumberOfTuples() == n && vis->GetNumberOfTuples() == n) {
+            points->InsertNextPoint(coord);
+            points->Modified();
+            sel->InsertTuple1(n, selected ? 1 : 0);
+            vis->InsertTuple1(n, visible ? 1 : 0);
+            Modified();
+            return 1;
+        }
+    }
     if (id < n) {
         double old[3];
         points->GetPoint(id, old);

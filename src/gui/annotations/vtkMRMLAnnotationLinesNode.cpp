@@ -38,6 +38,14 @@ void vtkMRMLAnnotationLinesNode::CreatePolyData()
     }
 }
 
+void vtkMRMLAnnotationLinesNode::SetAndObservePolyData(vtkPolyData* polyData)
+{
+    // New geometry: its line cells are not the ones this node installed.
+    if (polyData != GetPolyData())
+        LinesInstalled = false;
+    Superclass::SetAndObservePolyData(polyData);
+}
+
 void vtkMRMLAnnotationLinesNode::ResetLinesAttributesAll()
 {
     ResetAttributes(LINE_SELECTED);

@@ -21,6 +21,7 @@ public:
     const char* GetAttributeTypesEnumAsString(int type) override;
     void ResetAnnotations() override;
     void Initialize(vtkMRMLScene* scene) override;
+    void SetAndObservePolyData(vtkPolyData* polyData) override;
 
     enum
     {

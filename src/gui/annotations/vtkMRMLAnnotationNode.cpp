@@ -245,9 +245,14 @@ void vtkMRMLAnnotationNode::SetAttributeSize(int att, vtkIdType n)
             return;
     }
     const vtkIdType old = values->GetNumberOfTuples();
-    values->SetNumberOfTuples(n);
+    if (n < old) {
+        values->SetNumberOfTuples(n);
+        return;
+    }
+    // Inserting grows the storage geometrically: sizing it to each new count would copy
+    // the whole array for every point added.
     for (vtkIdType i = old; i < n; ++i)
-        values->SetTuple1(i, 0);
+        values->InsertTuple1(i, 0);
 }
 
 void vtkMRMLAnnotationNode::ResetAttributes(int att)

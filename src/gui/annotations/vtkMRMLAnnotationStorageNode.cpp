@@ -11,7 +11,9 @@
 
 #include <mrml/vtkMRMLScene.h>
 
+#include <vtkNew.h>
 #include <vtkObjectFactory.h>
+#include <vtkPolyData.h>
 #include <vtkSmartPointer.h>
 
 #include <cerrno>
@@ -35,8 +37,16 @@ public:
     explicit NodeSnapshot(vtkMRMLAnnotationNode* node)
         : Node(node)
     {
+        // The geometry is set aside whole rather than copied: the read fills a new one.
+        const int disabled = node->GetDisableModifiedEvent();
+        node->SetDisableModifiedEvent(1);
+        PolyData = node->GetPolyData();
+        node->SetAndObservePolyData(nullptr);
         Copy = vtkSmartPointer<vtkMRMLNode>::Take(node->CreateNodeInstance());
         Copy->Copy(node);
+        vtkNew<vtkPolyData> fresh;
+        node->SetAndObservePolyData(fresh);
+        node->SetDisableModifiedEvent(disabled);
         for (int i = 0; i < node->GetNumberOfDisplayNodes(); ++i)
             if (vtkMRMLDisplayNode* display = node->GetNthDisplayNode(i)) {
                 auto copy = vtkSmartPointer<vtkMRMLNode>::Take(display->CreateNodeInstance());
@@ -53,8 +63,8 @@ public:
     {
         const int disabled = Node->GetDisableModifiedEvent();
         Node->SetDisableModifiedEvent(1);
-        Node->ResetAnnotations();
         Node->Copy(Copy);
+        Node->SetAndObservePolyData(PolyData);
         if (auto* cp = vtkMRMLAnnotationControlPointsNode::SafeDownCast(Node))
             cp->SetNumberingScheme(Scheme);
         if (auto* ruler = vtkMRMLAnnotationRulerNode::SafeDownCast(Node))
@@ -67,6 +77,7 @@ public:
 private:
     vtkMRMLAnnotationNode* Node;
     vtkSmartPointer<vtkMRMLNode> Copy;
+    vtkSmartPointer<vtkPolyData> PolyData;
     std::vector<std::pair<vtkMRMLDisplayNode*, vtkSmartPointer<vtkMRMLNode>>> Displays;
     int Scheme = 0;
     std::string Format;
