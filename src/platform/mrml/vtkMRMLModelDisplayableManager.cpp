@@ -20,6 +20,7 @@
 #include <vtkWeakPointer.h>
 
 #include <ostream>
+#include <string>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -31,6 +32,7 @@ namespace {
 struct Pipeline
 {
     vtkWeakPointer<vtkMRMLDisplayNode> display;
+    vtkMRMLDisplayNode* displayKey = nullptr; // the key in actorByDisplay, even once gone
     vtkSmartPointer<vtkActor> actor;
     vtkSmartPointer<vtkPolyDataMapper> mapper;
 };
@@ -49,6 +51,8 @@ struct vtkMRMLModelDisplayableManager::Internal
     std::unordered_map<vtkProp*, vtkMRMLModelNode*> modelByProp;
     std::unordered_map<vtkMRMLDisplayNode*, vtkActor*> actorByDisplay;
     std::unordered_set<vtkMRMLModelNode*> dirty;
+    // Display-node IDs that models refer to before those nodes are in the scene.
+    std::unordered_map<std::string, std::vector<vtkMRMLModelNode*>> awaitedDisplays;
     vtkWeakPointer<vtkMRMLClipModelsNode> clipNode;
     vtkWeakPointer<vtkMRMLModelNode> highlighted;
     vtkWeakPointer<vtkMRMLModelNode> preHighlighted;
@@ -163,12 +167,9 @@ void removePipelines(vtkRenderer* renderer, ModelEntry& entry,
 {
     for (auto& p : entry.pipelines) {
         modelByProp.erase(p.actor);
-        for (auto it = actorByDisplay.begin(); it != actorByDisplay.end();) {
-            if (it->second == p.actor)
-                it = actorByDisplay.erase(it);
-            else
-                ++it;
-        }
+        auto it = actorByDisplay.find(p.displayKey);
+        if (it != actorByDisplay.end() && it->second == p.actor)
+            actorByDisplay.erase(it);
         if (renderer)
             renderer->RemoveActor(p.actor);
     }
@@ -216,13 +217,16 @@ void vtkMRMLModelDisplayableManager::OnMRMLSceneNodeAdded(vtkMRMLNode* node)
                 d->dirty.insert(entry.first);
             RequestRender();
         }
-    } else if (vtkMRMLDisplayNode::SafeDownCast(node)) {
-        // A model may have referred to this display node before it was in the scene.
+    } else if (vtkMRMLDisplayNode::SafeDownCast(node) && node->GetID()) {
+        // Models that referred to this display node before it was in the scene.
+        auto it = d->awaitedDisplays.find(node->GetID());
+        if (it == d->awaitedDisplays.end())
+            return;
+        for (vtkMRMLModelNode* model : it->second)
+            if (d->models.count(model))
+                d->dirty.insert(model);
+        d->awaitedDisplays.erase(it);
         RequestRender();
-        for (auto& entry : d->models)
-            if (entry.second.pipelines.size() !=
-                static_cast<size_t>(entry.first->GetNumberOfDisplayNodes()))
-                d->dirty.insert(entry.first);
     }
 }
 
@@ -263,6 +267,7 @@ void vtkMRMLModelDisplayableManager::OnMRMLSceneStartClose()
     }
     d->models.clear();
     d->dirty.clear();
+    d->awaitedDisplays.clear();
     RequestRender();
 }
 
@@ -335,9 +340,12 @@ void vtkMRMLModelDisplayableManager::OnBeforeRender()
 
         // One pipeline per display node that is in the scene, in display-node order.
         std::vector<vtkMRMLDisplayNode*> displays;
-        for (int i = 0; i < model->GetNumberOfDisplayNodes(); ++i)
+        for (int i = 0; i < model->GetNumberOfDisplayNodes(); ++i) {
             if (vtkMRMLDisplayNode* display = model->GetNthDisplayNode(i))
                 displays.push_back(display);
+            else if (const char* id = model->GetNthDisplayNodeID(i))
+                d->awaitedDisplays[id].push_back(model);
+        }
         bool same = displays.size() == entry.pipelines.size();
         for (size_t i = 0; same && i < displays.size(); ++i)
             same = entry.pipelines[i].display == displays[i];
@@ -346,6 +354,7 @@ void vtkMRMLModelDisplayableManager::OnBeforeRender()
             for (vtkMRMLDisplayNode* display : displays) {
                 Pipeline p;
                 p.display = display;
+                p.displayKey = display;
                 p.mapper = vtkSmartPointer<vtkPolyDataMapper>::New();
                 p.actor = vtkSmartPointer<vtkActor>::New();
                 p.actor->SetMapper(p.mapper);

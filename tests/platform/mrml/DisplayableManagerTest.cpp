@@ -160,6 +160,30 @@ TEST_F(ModelView, ModelIsDrawnInItsColourAndGoneWhenHidden)
     EXPECT_EQ(renderer->GetActors()->GetNumberOfItems(), 0);
 }
 
+TEST_F(ModelView, DisplayNodeAddedAfterItsModelIsTakenUp)
+{
+    vtkNew<vtkSphereSource> sphere;
+    sphere->SetCenter(0, 0, 2);
+    sphere->Update();
+    auto late = vtkSmartPointer<vtkMRMLModelNode>::New();
+    late->SetAndObservePolyData(sphere->GetOutput());
+    late->SetAndObserveDisplayNodeID("vtkMRMLModelDisplayNodeLate");
+    scene->AddNode(late);
+    window->Render();
+    EXPECT_EQ(models->GetNumberOfActors(), 1);
+
+    auto lateDisplay = vtkSmartPointer<vtkMRMLModelDisplayNode>::New();
+    lateDisplay->SetID("vtkMRMLModelDisplayNodeLate");
+    lateDisplay->SetColor(0, 1, 0);
+    lateDisplay->SetAmbient(1.0);
+    lateDisplay->SetDiffuse(0.0);
+    scene->AddNode(lateDisplay);
+    ASSERT_STREQ(lateDisplay->GetID(), "vtkMRMLModelDisplayNodeLate");
+    const std::vector<int> front = centrePixel();
+    EXPECT_EQ(models->GetNumberOfActors(), 2);
+    EXPECT_GT(front[1], 200) << "the late model sits in front and is drawn in its display's green";
+}
+
 TEST_F(ModelView, DisplayModesTakeEffectAtTheNextRender)
 {
     centrePixel();
