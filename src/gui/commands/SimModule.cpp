@@ -81,7 +81,7 @@ MenuItem* StdSimModule::build_menu_bar() const
     auto* root = new MenuItem();
     *submenu(root, "&FILE") << "Std_New" << "Std_OpenPMDB" << "Separator" << "Std_CloseCurrentWindow"
                             << "Std_CloseAllWnds" << "Separator" << "Std_Save" << "Std_SaveAs"
-                            << "Separator" << "Std_DlgUserPref" << "Separator" << "Std_Quit";
+                            << "Separator" << "Std_DlgUserPref2" << "Separator" << "Std_Quit";
     MenuItem* view = submenu(root, "&VIEW");
     *view << "Std_OrthographicView" << "Std_PerspectiveView" << "Separator";
     *submenu(view, "Standard views") << "Std_ViewExtents" << "Std_ViewZoomIn" << "Std_ViewZoomOut";

@@ -1,5 +1,7 @@
 #include "qPelmoraApplication.h"
 
+#include <commands/PreferenceCommands.h>
+
 #include "commands/Command.h"
 #include "core/CloseProjectQuestion.h"
 #include "core/FolderSettings.h"
@@ -308,6 +310,7 @@ void qPelmoraApplication::build_basic_commands()
 {
     // The six standard families register here, in this order, as they are added:
     // help, document and edit, object and annotation, view, window, selection.
+    register_preference_commands(d->commands);
 }
 
 CommandController& qPelmoraApplication::get_command_manager()

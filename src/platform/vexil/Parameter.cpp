@@ -564,6 +564,23 @@ void ParameterManager::write_group(QByteArray& out, const ParameterGroup& group,
     }
 }
 
+bool ParameterManager::export_file(const std::string& targetFile) const
+{
+    if (targetFile.empty())
+        return false;
+    QByteArray out(fileHeader);
+    out += '\n';
+    write_group(out, *this, QByteArray());
+    const QString path = QString::fromStdString(targetFile);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
 bool ParameterManager::save() const
 {
     if (fileName.empty())

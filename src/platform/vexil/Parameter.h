@@ -81,6 +81,8 @@ public:
     // False when the file could not be written; the first failure is reported on the
     // console and the old file stays as it was.
     bool save() const;
+    // Writes the whole tree to another file (atomically); false when it cannot.
+    bool export_file(const std::string& targetFile) const;
 
 private:
     explicit ParameterManager(const std::string& fileName);

@@ -179,6 +179,7 @@ void registerTypes()
 
 struct PreferenceManager::Private
 {
+    PreferenceManager* q = nullptr;
     QString fileName;
     std::unique_ptr<QSettings> settings;
     // QSettings drops the lines it cannot parse when it rewrites the file: the original
@@ -237,12 +238,14 @@ void PreferenceManager::Private::reportSaveFailure()
     saveFailureReported = true;
     MsgConsoleSingleton::Instance().Error("Cannot save the preferences to '%s'\n",
                                           QFile::encodeName(fileName).constData());
+    Q_EMIT q->saveFailed(fileName);
 }
 
 PreferenceManager::PreferenceManager(const QString& fileName, QObject* parent)
     : QObject(parent), d(new Private)
 {
     registerTypes();
+    d->q = this;
     d->fileName = fileName;
     const QFileInfo fi(fileName);
     QDir().mkpath(fi.absolutePath());

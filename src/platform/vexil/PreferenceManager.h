@@ -136,6 +136,8 @@ public:
 
 Q_SIGNALS:
     void optionChanged(Vexil::PM_SETTING id);
+    // The settings file could not be written; raised once until a write succeeds again.
+    void saveFailed(const QString& fileName);
 
 private:
     void store(PM_SETTING id, const QVariant& value, bool notify);

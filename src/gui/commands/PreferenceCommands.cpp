@@ -1,0 +1,60 @@
+#include "PreferenceCommands.h"
+
+#include <dialogs/preferences/DlgUserPrefImp.h>
+#include <dialogs/preferences/PreferencesDialogImp.h>
+#include <mainwindow/MainWindow.h>
+
+#include <obj/Application.h>
+
+namespace Gui {
+
+namespace {
+
+void describe(Command& cmd)
+{
+    cmd.set_menu_info(QT_TRANSLATE_NOOP("StdCmdDlgUserPref", "&Preferences ..."));
+    cmd.set_tooltip_info(QT_TRANSLATE_NOOP("StdCmdDlgUserPref", "Set user preferences"));
+    cmd.set_statustip(QT_TRANSLATE_NOOP("StdCmdDlgUserPref", "Set user preferences"));
+    cmd.set_action_info("Std_DlgUserPref");
+    cmd.set_pixmap("pelmora_preferences");
+}
+
+} // namespace
+
+StdCmdDlgUserPref::StdCmdDlgUserPref() : Command("Std_DlgUserPref")
+{
+    sGroup = "File";
+    eType = 0;
+    describe(*this);
+}
+
+void StdCmdDlgUserPref::activated(int)
+{
+    Dialog::DlgUserPrefImp dlg(MainWindow::get_main_window_inst());
+    dlg.exec();
+}
+
+StdCmdDlgUserPref2::StdCmdDlgUserPref2() : Command("Std_DlgUserPref2")
+{
+    sGroup = "File";
+    eType = 0;
+    describe(*this);
+}
+
+void StdCmdDlgUserPref2::activated(int)
+{
+    auto* dlg = new Dialog::PreferencesDialogImp(MainWindow::get_main_window_inst());
+    dlg->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    dlg->setAttribute(Qt::WA_DeleteOnClose);
+    Obj::Application* logic = Obj::Application::_pcSingleton;
+    dlg->setPreferenceManager(logic ? logic->getPrefMgr() : nullptr);
+    dlg->show();
+}
+
+void register_preference_commands(CommandController& controller)
+{
+    controller.new_command(new StdCmdDlgUserPref());
+    controller.new_command(new StdCmdDlgUserPref2());
+}
+
+} // namespace Gui

@@ -1,0 +1,90 @@
+#include "OutputPageImp.h"
+#include "ui_OutputPage.h"
+
+#include <vexil/PreferenceManager.h>
+
+namespace Gui {
+namespace Dialog {
+
+namespace {
+
+QColor colourOf(unsigned int rgba)
+{
+    QColor c;
+    c.setRgba(rgba);
+    return c;
+}
+
+} // namespace
+
+OutputPageImp::OutputPageImp(QWidget* parent) : QWidget(parent), ui(new ::Ui::OutputPage)
+{
+    ui->setupUi(this);
+    connect(ui->checkLogging, &QCheckBox::stateChanged, this, &OutputPageImp::loggingChange);
+    connect(ui->checkWarning, &QCheckBox::stateChanged, this, &OutputPageImp::warningChange);
+    connect(ui->checkError, &QCheckBox::stateChanged, this, &OutputPageImp::errorChange);
+    connect(ui->colorText, &ColoringButton::changed, this, &OutputPageImp::colorTextChange);
+    connect(ui->colorLogging, &ColoringButton::changed, this, &OutputPageImp::colorLoggingChange);
+    connect(ui->colorWarning, &ColoringButton::changed, this, &OutputPageImp::colorWarningChange);
+    connect(ui->colorError, &ColoringButton::changed, this, &OutputPageImp::colorErrorChange);
+    connect(ui->checkGotoEnd, &QCheckBox::stateChanged, this, &OutputPageImp::gotoEndChange);
+}
+
+OutputPageImp::~OutputPageImp() = default;
+
+void OutputPageImp::updateValues()
+{
+    if (!prefMgr)
+        return;
+    ui->checkLogging->setChecked(prefMgr->isOn(Vexil::PM_DISPLAY_LOG));
+    ui->checkWarning->setChecked(prefMgr->isOn(Vexil::PM_DISPLAY_WARNINGS));
+    ui->checkError->setChecked(prefMgr->isOn(Vexil::PM_DISPLAY_ERRORS));
+    ui->colorText->setColor(colourOf(prefMgr->getUInt(Vexil::PM_COLOR_NORMAL_MESSAGE)));
+    ui->colorLogging->setColor(colourOf(prefMgr->getUInt(Vexil::PM_COLOR_LOG_MESSAGE)));
+    ui->colorWarning->setColor(colourOf(prefMgr->getUInt(Vexil::PM_COLOR_WARNING)));
+    ui->colorError->setColor(colourOf(prefMgr->getUInt(Vexil::PM_COLOR_ERROR)));
+    ui->checkGotoEnd->setChecked(prefMgr->isOn(Vexil::PM_AUTO_SCROLL));
+}
+
+void OutputPageImp::loggingChange(int state)
+{
+    prefMgr->set(Vexil::PM_DISPLAY_LOG, state != Qt::Unchecked, true);
+}
+
+void OutputPageImp::warningChange(int state)
+{
+    prefMgr->set(Vexil::PM_DISPLAY_WARNINGS, state != Qt::Unchecked, true);
+}
+
+void OutputPageImp::errorChange(int state)
+{
+    prefMgr->set(Vexil::PM_DISPLAY_ERRORS, state != Qt::Unchecked, true);
+}
+
+void OutputPageImp::colorTextChange()
+{
+    prefMgr->set(Vexil::PM_COLOR_NORMAL_MESSAGE, static_cast<unsigned int>(ui->colorText->color().rgba()), true);
+}
+
+void OutputPageImp::colorLoggingChange()
+{
+    prefMgr->set(Vexil::PM_COLOR_LOG_MESSAGE, static_cast<unsigned int>(ui->colorLogging->color().rgba()), true);
+}
+
+void OutputPageImp::colorWarningChange()
+{
+    prefMgr->set(Vexil::PM_COLOR_WARNING, static_cast<unsigned int>(ui->colorWarning->color().rgba()), true);
+}
+
+void OutputPageImp::colorErrorChange()
+{
+    prefMgr->set(Vexil::PM_COLOR_ERROR, static_cast<unsigned int>(ui->colorError->color().rgba()), true);
+}
+
+void OutputPageImp::gotoEndChange(int state)
+{
+    prefMgr->set(Vexil::PM_AUTO_SCROLL, state != Qt::Unchecked, true);
+}
+
+} // namespace Dialog
+} // namespace Gui

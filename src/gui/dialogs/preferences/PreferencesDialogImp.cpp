@@ -1,0 +1,133 @@
+#include "PreferencesDialogImp.h"
+#include "ui_PreferencesDialog.h"
+
+#include <core/FolderSettings.h>
+#include <mainwindow/MainWindow.h>
+
+#include <vexil/PreferenceManager.h>
+
+#include <QDebug>
+#include <QDir>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace Gui {
+namespace Dialog {
+
+namespace {
+
+const Vexil::PM_SETTING folderSettings[] = {Vexil::PM_DEFAULT_FOLDER, Vexil::PM_TEMP_FOLDER,
+                                            Vexil::PM_REPORT_GENERATOR_FOLDER, Vexil::PM_EXECUTABLE_FOLDER,
+                                            Vexil::PM_NGSOLVE_EXECUTABLE};
+
+} // namespace
+
+PreferencesDialogImp::PreferencesDialogImp(QWidget* parent) : QDialog(parent), ui(new ::Ui::PreferencesDialog)
+{
+    ui->setupUi(this);
+    ui->contentsWidget->setCurrentRow(-1);
+    ui->pagesWidget->setCurrentIndex(0);
+    resize(600, 600);
+    // Tools and Shortcuts are not offered yet.
+    ui->contentsWidget->item(4)->setHidden(true);
+    ui->contentsWidget->item(5)->setHidden(true);
+    ui->tools->hide();
+    ui->shortcuts->hide();
+}
+
+PreferencesDialogImp::~PreferencesDialogImp() = default;
+
+void PreferencesDialogImp::setPreferenceManager(Vexil::PreferenceManager* prefs)
+{
+    prefMgr = prefs;
+    if (prefMgr) {
+        connect(prefMgr, &Vexil::PreferenceManager::saveFailed, this, &PreferencesDialogImp::reportFailedSave,
+                Qt::UniqueConnection);
+        // Folders never chosen are shown (and kept) as the folders the application uses.
+        for (Vexil::PM_SETTING id : folderSettings) {
+            if (FolderSettings::isUnset(prefMgr->getString(id)))
+                prefMgr->set(id, FolderSettings::fallback(id), false);
+        }
+    }
+    ui->general->setPreferenceManager(prefMgr);
+    ui->output->setPreferenceManager(prefMgr);
+    ui->threedgraphics->setPreferenceManager(prefMgr);
+    ui->analysis->setPreferenceManager(prefMgr);
+    ui->tools->setPreferenceManager(prefMgr);
+    ui->shortcuts->setPreferenceManager(prefMgr);
+    reloadPages();
+    connect(ui->buttonBox, &QDialogButtonBox::rejected, this, &QWidget::close, Qt::UniqueConnection);
+    connect(ui->contentsWidget, &QListWidget::currentItemChanged, this, &PreferencesDialogImp::changePage,
+            Qt::UniqueConnection);
+}
+
+void PreferencesDialogImp::reloadPages()
+{
+    ui->general->updateValues();
+    ui->output->updateValues();
+    ui->threedgraphics->updateValues();
+    ui->analysis->updateValues();
+}
+
+void PreferencesDialogImp::accept()
+{
+    QDialog::accept();
+}
+
+void PreferencesDialogImp::changePage(QListWidgetItem* current, QListWidgetItem* previous)
+{
+    QListWidgetItem* item = current ? current : previous;
+    if (item)
+        ui->pagesWidget->setCurrentIndex(ui->contentsWidget->row(item));
+}
+
+void PreferencesDialogImp::on_buttonBox_clicked(QAbstractButton* button)
+{
+    switch (ui->buttonBox->standardButton(button)) {
+    case QDialogButtonBox::Ok:
+        accept();
+        break;
+    case QDialogButtonBox::Cancel:
+        close();
+        break;
+    case QDialogButtonBox::Reset:
+        resetSettings();
+        break;
+    default:   // Apply: every change is stored already.
+        break;
+    }
+}
+
+void PreferencesDialogImp::resetSettings()
+{
+    const QMessageBox::StandardButton answer = QMessageBox::question(
+        MainWindow::get_main_window_inst(), tr("Reset user settings"),
+        tr("Do you want to clear all your user settings? If you agree all your settings will be cleared."),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes)
+        return;
+    if (prefMgr) {
+        prefMgr->reset();
+        for (Vexil::PM_SETTING id : folderSettings)
+            prefMgr->set(id, FolderSettings::fallback(id), false);
+        qDebug() << "[Debug] App Path: " << prefMgr->getString(Vexil::PM_DEFAULT_FOLDER);
+        qDebug() << "[Debug] Temp Path: " << prefMgr->getString(Vexil::PM_TEMP_FOLDER);
+    }
+    reloadPages();
+}
+
+void PreferencesDialogImp::reportFailedSave(const QString& fileName)
+{
+    // Not modal: the failure may come from a page's slot in the middle of an edit.
+    auto* box = new QMessageBox(QMessageBox::Warning, tr("Cannot save preferences"),
+                                tr("The preferences cannot be saved to \"%1\". Changes last only until the program "
+                                   "ends; the previous file is kept.")
+                                    .arg(QDir::toNativeSeparators(fileName)),
+                                QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("saveFailedBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+} // namespace Dialog
+} // namespace Gui

@@ -1,0 +1,114 @@
+#include "ShortcutsPageImp.h"
+#include "ui_ShortcutsPage.h"
+
+#include <vexil/PreferenceManager.h>
+
+#include <QDebug>
+#include <QFile>
+#include <QKeySequence>
+#include <QSettings>
+#include <QStandardItemModel>
+
+#include <string>
+
+namespace Gui {
+namespace Dialog {
+
+namespace {
+
+// Keys stay untranslated: a translated key would be lost at the next language switch.
+const QString shortcutsGroup = QStringLiteral("shortcuts");
+
+QString keyOf(const QString& actionText)
+{
+    return QStringLiteral("Cmd%1").arg(actionText);
+}
+
+std::unique_ptr<QSettings> shortcutsFile(const Vexil::PreferenceManager* prefs)
+{
+    std::string file;
+    QSettings::Format format = QSettings::IniFormat;
+    prefs->getFileAndType(file, format);
+    return std::make_unique<QSettings>(QString::fromLatin1(file.c_str()), format);
+}
+
+} // namespace
+
+ShortcutsPageImp::ShortcutsPageImp(QWidget* parent)
+    : QWidget(parent), tableModel(new QStandardItemModel(0, 2, this)), ui(new ::Ui::ShortcutsPage)
+{
+    ui->setupUi(this);
+    tableModel->setHorizontalHeaderLabels({tr("Action"), tr("Shortcut")});
+    ui->treeView->setModel(tableModel);
+    ui->treeView->resizeColumnToContents(0);
+    connect(ui->treeView, &QAbstractItemView::clicked, this, &ShortcutsPageImp::tableItemClicked);
+    connect(ui->keySequenceEdit, &QKeySequenceEdit::editingFinished, this, &ShortcutsPageImp::keyCapLineEditTextChanged);
+    connect(ui->restoreShortcutsButton, &QAbstractButton::clicked, this, &ShortcutsPageImp::restoreShortcutsButtonClicked);
+    connect(ui->clearButton, &QAbstractButton::clicked, this, &ShortcutsPageImp::clearButtonClicked);
+}
+
+ShortcutsPageImp::~ShortcutsPageImp() = default;
+
+static QString& defaultsFileName()
+{
+    static QString name = QStringLiteral(":resources/kb.ini");
+    return name;
+}
+
+QString ShortcutsPageImp::defaultsFile()
+{
+    return defaultsFileName();
+}
+
+void ShortcutsPageImp::setDefaultsFile(const QString& fileName)
+{
+    defaultsFileName() = fileName;
+}
+
+void ShortcutsPageImp::tableItemClicked(const QModelIndex& index)
+{
+    const QString action = tableModel->index(index.row(), 0).data().toString();
+    ui->actionNameLabel->setText(action);
+    ui->keySequenceEdit->setKeySequence(
+        QKeySequence::fromString(tableModel->index(index.row(), 1).data().toString(), QKeySequence::NativeText));
+    qDebug() << "[Debug]" << "Command Selected:" << action;
+    currentIndex = index;
+    ui->keySequenceEdit->setFocus();
+}
+
+void ShortcutsPageImp::keyCapLineEditTextChanged()
+{
+    if (!currentIndex.isValid() || !prefMgr)
+        return;
+    const QString key = keyOf(tableModel->index(currentIndex.row(), 0).data().toString());
+    const QString text = ui->keySequenceEdit->keySequence().toString(QKeySequence::PortableText);
+    std::unique_ptr<QSettings> settings = shortcutsFile(prefMgr);
+    settings->beginGroup(shortcutsGroup);
+    settings->setValue(key, text);
+    settings->endGroup();
+    settings->sync();
+    qDebug() << "[Debug] Shortcut " << key << " = " << text;
+}
+
+void ShortcutsPageImp::restoreShortcutsButtonClicked()
+{
+    if (!prefMgr)
+        return;
+    // Without defaults to restore, the user's own sequences are kept.
+    if (!QFile::exists(defaultsFile()))
+        return;
+    QSettings defaults(defaultsFile(), QSettings::IniFormat);
+    const QStringList keys = defaults.allKeys();
+    if (keys.isEmpty() || defaults.status() != QSettings::NoError)
+        return;
+    std::unique_ptr<QSettings> settings = shortcutsFile(prefMgr);
+    settings->remove(shortcutsGroup);
+    for (const QString& key : keys)
+        settings->setValue(key, defaults.value(key));
+    settings->sync();
+}
+
+void ShortcutsPageImp::clearButtonClicked() {}
+
+} // namespace Dialog
+} // namespace Gui
