@@ -249,7 +249,7 @@ void SimModuleController::destruct()
 
 SimModuleController::~SimModuleController()
 {
-    active = nullptr;
+    activeModule = nullptr;
     modules.clear();
     MenuCoordinator::destruct();
     ToolBarConsole::destruct();
@@ -285,7 +285,7 @@ bool SimModuleController::activate(const char* name, const char* className)
     SimModule* module = new_simmodule(name, className);
     if (!module)
         return false;
-    active = module;
+    activeModule = module;
     return module->activate();
 }
 
@@ -303,12 +303,20 @@ QStringList SimModuleController::simmodules() const
     return list;
 }
 
+std::list<std::string> SimModuleController::get_simmodules() const
+{
+    std::list<std::string> names;
+    for (const auto& entry : modules)
+        names.push_back(entry.first);
+    return names;
+}
+
 void SimModuleController::delete_simmodule(const char* name)
 {
     auto it = name ? modules.find(name) : modules.end();
     if (it == modules.end())
         return;
-    if (active == it->second.get())
-        active = nullptr;
+    if (activeModule == it->second.get())
+        activeModule = nullptr;
     modules.erase(it);
 }

@@ -9,6 +9,7 @@
 
 #include <QStringList>
 
+#include <list>
 #include <map>
 #include <memory>
 #include <string>
@@ -28,6 +29,7 @@ public:
 
     const std::string& name() const { return moduleName; }
     void setName(const std::string& n) { moduleName = n; }
+    void set_name(const std::string& n) { moduleName = n; }
 
     // Lays out toolbars, docks and the menu bar, in that order; true when done.
     bool activate();
@@ -115,17 +117,20 @@ public:
     // Makes the module the active one and applies its layout; false when it cannot be
     // created, in which case the active module stays.
     bool activate(const char* name, const char* className);
-    SimModule* active_simmodule() const { return active; }
+    SimModule* active_simmodule() const { return activeModule; }
+    SimModule* active() const { return activeModule; }
     SimModule* get_simmodule(const char* name) const;
+    SimModule* get_simodulue(const std::string& name) const { return get_simmodule(name.c_str()); }
     // Names of the created modules, in name order.
     QStringList simmodules() const;
+    std::list<std::string> get_simmodules() const;
     void delete_simmodule(const char* name);
 
 private:
     SimModuleController() = default;
     ~SimModuleController();
     std::map<std::string, std::unique_ptr<SimModule>> modules;
-    SimModule* active = nullptr;
+    SimModule* activeModule = nullptr;
     static SimModuleController* _instance;
 };
 

@@ -40,6 +40,8 @@ struct DockingWindowItem
     bool grouping = false;
 };
 
+using DockWindowItem = DockingWindowItem;
+
 class PELMORAGUI_EXPORT DockingWindowItems
 {
 public:

@@ -275,8 +275,12 @@ TEST_F(Modules, CreationFailuresBlankModuleAndDeletingTheActiveOne)
     ASSERT_TRUE(controller->activate("Standard", "Gui::StdSimModule"));
     EXPECT_EQ(controller->new_simmodule("Standard", "Gui::BlankSimModule"), controller->active_simmodule())
         << "one module per name, whatever class is asked for later";
+    ASSERT_TRUE(controller->activate("Blank", "Gui::BlankSimModule"));
+    EXPECT_EQ(controller->get_simmodules(), (std::list<std::string>{"Blank", "Standard"}));
+    EXPECT_EQ(controller->get_simodulue("Standard")->name(), "Standard");
+    ASSERT_TRUE(controller->activate("Standard", "Gui::StdSimModule"));
     controller->delete_simmodule("Standard");
-    EXPECT_EQ(controller->active_simmodule(), nullptr);
+    EXPECT_EQ(controller->active(), nullptr);
     EXPECT_EQ(controller->get_simmodule("Standard"), nullptr);
 }
 
