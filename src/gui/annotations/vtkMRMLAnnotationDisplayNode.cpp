@@ -1,6 +1,13 @@
 #include "vtkMRMLAnnotationDisplayNode.h"
 
+#include <mrml/vtkMRMLDisplayableNode.h>
+#include <mrml/vtkMRMLScene.h>
+
 #include <vtkObjectFactory.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
 
 vtkStandardNewMacro(vtkMRMLAnnotationDisplayNode);
 
@@ -11,7 +18,77 @@ vtkMRMLAnnotationDisplayNode::vtkMRMLAnnotationDisplayNode()
     Color[0] = 0.7373; Color[1] = 0.2549; Color[2] = 0.1098;
     SelectedColor[0] = 0.2667; SelectedColor[1] = 0.6745; SelectedColor[2] = 0.3922;
     SetName("");
+    // The super values start as the node's own, so the first propagation compares with
+    // what the node shows.
+    for (int k = 0; k < 3; ++k) {
+        SuperColor[k] = Color[k];
+        SuperSelectedColor[k] = SelectedColor[k];
+    }
+    SuperOpacity = Opacity;
+    SuperAmbient = Ambient;
+    SuperDiffuse = Diffuse;
+    SuperSpecular = Specular;
+    SuperPower = Power;
 }
+
+vtkMRMLDisplayableNode* vtkMRMLAnnotationDisplayNode::GetDisplayableNode()
+{
+    vtkMRMLScene* scene = GetScene();
+    if (!scene || !GetID())
+        return nullptr;
+    std::vector<vtkMRMLNode*> nodes;
+    scene->GetNodesByClass("vtkMRMLDisplayableNode", nodes);
+    for (vtkMRMLNode* node : nodes) {
+        auto* displayable = vtkMRMLDisplayableNode::SafeDownCast(node);
+        for (int i = 0; displayable && i < displayable->GetNumberOfDisplayNodes(); ++i)
+            if (const char* id = displayable->GetNthDisplayNodeID(i); id && std::strcmp(id, GetID()) == 0)
+                return displayable;
+    }
+    return nullptr;
+}
+
+void vtkMRMLAnnotationDisplayNode::Propagate(void (*set)(vtkMRMLDisplayNode*, const double*), const double* value)
+{
+    set(this, value);
+    if (vtkMRMLDisplayableNode* displayable = GetDisplayableNode())
+        for (int i = 0; i < displayable->GetNumberOfDisplayNodes(); ++i) {
+            vtkMRMLDisplayNode* other = displayable->GetNthDisplayNode(i);
+            if (other && other != this)
+                set(other, value);
+        }
+    Modified();
+}
+
+void vtkMRMLAnnotationDisplayNode::SetAndPropagateSuperColor(const double c[3])
+{
+    if (SuperColor[0] == c[0] && SuperColor[1] == c[1] && SuperColor[2] == c[2])
+        return;
+    std::copy(c, c + 3, SuperColor);
+    Propagate([](vtkMRMLDisplayNode* n, const double* v) { n->SetColor(v[0], v[1], v[2]); }, c);
+}
+
+void vtkMRMLAnnotationDisplayNode::SetAndPropagateSuperSelectedColor(const double c[3])
+{
+    if (SuperSelectedColor[0] == c[0] && SuperSelectedColor[1] == c[1] && SuperSelectedColor[2] == c[2])
+        return;
+    std::copy(c, c + 3, SuperSelectedColor);
+    Propagate([](vtkMRMLDisplayNode* n, const double* v) { n->SetSelectedColor(v[0], v[1], v[2]); }, c);
+}
+
+#define ANNOTATION_PROPAGATE_SCALAR(Name)                                                          \
+    void vtkMRMLAnnotationDisplayNode::SetAndPropagateSuper##Name(double v)                        \
+    {                                                                                              \
+        if (Super##Name == v)                                                                      \
+            return;                                                                                \
+        Super##Name = v;                                                                           \
+        Propagate([](vtkMRMLDisplayNode* n, const double* value) { n->Set##Name(*value); }, &v);   \
+    }
+ANNOTATION_PROPAGATE_SCALAR(Opacity)
+ANNOTATION_PROPAGATE_SCALAR(Ambient)
+ANNOTATION_PROPAGATE_SCALAR(Diffuse)
+ANNOTATION_PROPAGATE_SCALAR(Specular)
+ANNOTATION_PROPAGATE_SCALAR(Power)
+#undef ANNOTATION_PROPAGATE_SCALAR
 
 vtkMRMLAnnotationDisplayNode::~vtkMRMLAnnotationDisplayNode()
 {

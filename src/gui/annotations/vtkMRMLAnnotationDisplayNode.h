@@ -6,6 +6,8 @@
 
 #include <mrml/vtkMRMLModelDisplayNode.h>
 
+class vtkMRMLDisplayableNode;
+
 class PELMORAANNOTATIONS_EXPORT vtkMRMLAnnotationDisplayNode : public vtkMRMLModelDisplayNode
 {
 public:
@@ -22,6 +24,28 @@ public:
     virtual void RestoreBackup() {}
     vtkMRMLAnnotationDisplayNode* GetBackup() { return Backup; }
     void ClearBackup();
+
+    // Sets the property on this node and on every other display node of the same
+    // annotation, and remembers the value; an unchanged value does nothing.
+    virtual void SetAndPropagateSuperColor(const double c[3]);
+    void SetAndPropagateSuperColor(double r, double g, double b) { const double c[3] = {r, g, b}; SetAndPropagateSuperColor(c); }
+    const double* GetSuperColor() const { return SuperColor; }
+    virtual void SetAndPropagateSuperSelectedColor(const double c[3]);
+    void SetAndPropagateSuperSelectedColor(double r, double g, double b) { const double c[3] = {r, g, b}; SetAndPropagateSuperSelectedColor(c); }
+    const double* GetSuperSelectedColor() const { return SuperSelectedColor; }
+    virtual void SetAndPropagateSuperOpacity(double v);
+    double GetSuperOpacity() const { return SuperOpacity; }
+    virtual void SetAndPropagateSuperAmbient(double v);
+    double GetSuperAmbient() const { return SuperAmbient; }
+    virtual void SetAndPropagateSuperDiffuse(double v);
+    double GetSuperDiffuse() const { return SuperDiffuse; }
+    virtual void SetAndPropagateSuperSpecular(double v);
+    double GetSuperSpecular() const { return SuperSpecular; }
+    virtual void SetAndPropagateSuperPower(double v);
+    double GetSuperPower() const { return SuperPower; }
+    // The annotation this node displays (the first displayable node of its scene that
+    // lists it), or null.
+    vtkMRMLDisplayableNode* GetDisplayableNode();
 
     virtual void SetSliceProjection(int flags);
     virtual int GetSliceProjection() { return SliceProjection; }
@@ -47,7 +71,13 @@ protected:
     // Copies the backup back with one modified event; false without a backup.
     bool CopyBackupBack();
 
+    // Calls set(node) on this node and on each other display node of the annotation.
+    void Propagate(void (*set)(vtkMRMLDisplayNode*, const double*), const double* value);
+
     vtkMRMLAnnotationDisplayNode* Backup = nullptr;
+    double SuperColor[3];
+    double SuperSelectedColor[3];
+    double SuperOpacity, SuperAmbient, SuperDiffuse, SuperSpecular, SuperPower;
     int SliceProjection = 0;
     double ProjectedColor[3] = {1.0, 1.0, 1.0};
     double ProjectedOpacity = 1.0;

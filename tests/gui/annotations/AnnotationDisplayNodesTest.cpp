@@ -1,8 +1,11 @@
 #include "AnnotationTestHelpers.h"
 
+#include <vtkMRMLAnnotationFiducialNode.h>
 #include <vtkMRMLAnnotationLineDisplayNode.h>
 #include <vtkMRMLAnnotationPointDisplayNode.h>
 #include <vtkMRMLAnnotationTextDisplayNode.h>
+
+#include <mrml/vtkMRMLScene.h>
 
 #include <vtkNew.h>
 
@@ -149,4 +152,32 @@ TEST(AnnotationDisplayNodes, LineWrapping)
     vtkNew<vtkMRMLAnnotationTextDisplayNode> read;
     readAttributes(read, {{"maxCharactersPerLine", "0"}});
     EXPECT_EQ(read->GetLineWrappedText("abc"), "a\nb\nc");
+}
+
+TEST(AnnotationDisplayNodes, SuperValuesReachEveryDisplayNodeOfTheAnnotation)
+{
+    vtkNew<vtkMRMLScene> scene;
+    vtkNew<vtkMRMLAnnotationFiducialNode> fiducial;
+    fiducial->Initialize(scene);
+    auto* point = fiducial->GetAnnotationPointDisplayNode();
+    auto* text = fiducial->GetAnnotationTextDisplayNode();
+    ASSERT_TRUE(point && text);
+    point->SetAndPropagateSuperOpacity(0.5);
+    EXPECT_DOUBLE_EQ(point->GetOpacity(), 0.5);
+    EXPECT_DOUBLE_EQ(text->GetOpacity(), 0.5);
+    EXPECT_DOUBLE_EQ(point->GetSuperOpacity(), 0.5);
+    int events = 0;
+    vtkNew<vtkCallbackCommand> cmd;
+    cmd->SetClientData(&events);
+    cmd->SetCallback([](vtkObject*, unsigned long, void* c, void*) { ++*static_cast<int*>(c); });
+    text->AddObserver(vtkCommand::ModifiedEvent, cmd);
+    point->AddObserver(vtkCommand::ModifiedEvent, cmd);
+    point->SetAndPropagateSuperOpacity(0.5);
+    EXPECT_EQ(events, 0);
+    point->SetAndPropagateSuperColor(0.1, 0.2, 0.3);
+    EXPECT_DOUBLE_EQ(text->GetColor()[2], 0.3);
+
+    vtkNew<vtkMRMLAnnotationLineDisplayNode> alone;
+    alone->SetAndPropagateSuperSpecular(0.75);
+    EXPECT_DOUBLE_EQ(alone->GetSpecular(), 0.75);
 }
