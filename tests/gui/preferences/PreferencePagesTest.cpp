@@ -7,10 +7,12 @@
 #include <dialogs/preferences/ThreeDGraphicsPageImp.h>
 #include <dialogs/widgets/ColoringButton.h>
 #include <dialogs/widgets/FileDialog.h>
+#include <visualization/qView3DMRML.h>
 
 #include <support/ModalCloser.h>
 #include <support/TestEnvironment.h>
 
+#include <ctk/ctkVTKAbstractView.h>
 #include <obj/Application.h>
 #include <vexil/PreferenceManager.h>
 
@@ -259,4 +261,25 @@ TEST_F(Pages, AnalysisPageStoresEachEditAsTyped)
     answer.clear();
     child<QPushButton>(page, "pbSolverFolder")->click();
     EXPECT_EQ(prefs->getString(Vexil::PM_EXECUTABLE_FOLDER), QStringLiteral("/solver/bin"));
+}
+
+TEST_F(Pages, AntiAliasingReachesThe3DViewsOpenedAfterwards)
+{
+    Gui::Dialog::ThreeDGraphicsPageImp page;
+    page.setPreferenceManager(prefs);
+    page.updateValues();
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    {
+        PelmoraTest::ModalCloser closer(QMessageBox::Ok);
+        child<QComboBox>(page, "comboAliasing")->setCurrentIndex(int(Vexil::AA_MSAA8X));
+    }
+    Gui::qView3DMRML view(nullptr);
+    EXPECT_EQ(ctkVTKAbstractView::multiSamples(), 8);
+    {
+        PelmoraTest::ModalCloser closer(QMessageBox::Ok);
+        child<QComboBox>(page, "comboAliasing")->setCurrentIndex(int(Vexil::AA_NONE));
+    }
+    Gui::qView3DMRML later(nullptr);
+    EXPECT_EQ(ctkVTKAbstractView::multiSamples(), 0);
 }
