@@ -1,10 +1,24 @@
 #pragma once
-// The items of the property editor, one class per kind of property.  The editor builds
-// the item that a property names through the type registry.
+// The rows of the property editor, one class per kind of property.  A row is bound to
+// the same-named property of every selected object, shows the first one's value and
+// sends an edited value back to the logic as a command, once per writable property.
 
 #include "PelmoraGuiExport.h"
 
 #include <vexil/RootClass.h>
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+#include <vector>
+
+QT_BEGIN_NAMESPACE
+class QObject;
+class QWidget;
+QT_END_NAMESPACE
+
+namespace Obj { class Property; }
 
 namespace Gui {
 namespace PropertyOperator {
@@ -16,35 +30,127 @@ public:
     PropertyItem();
     ~PropertyItem() override;
 
-protected:
+    virtual QWidget* createEditor(QWidget* parent, const QObject* receiver, const char* method) const;
+    virtual void setEditorData(QWidget* editor, const QVariant& data) const;
+    virtual QVariant editorData(QWidget* editor) const;
+    virtual bool isSeparator() const { return false; }
+    virtual bool setProperty(const char* name, const QVariant& value);
+    virtual QVariant property(const char* name) const;
+    virtual QString displayName() const { return display; }
+    virtual QVariant decoration(const QVariant& value) const;
+    virtual QVariant get_tool_tip(const Obj::Property* prop) const;
+    virtual QVariant toString(const QVariant& value) const { return value; }
+    virtual QVariant value(const Obj::Property* prop) const;
+    virtual QVariant backgroundcolor(const Obj::Property* prop) const;
+    virtual QVariant textalignment(const Obj::Property* prop) const;
+    virtual void set_value(const QVariant& value);
+    virtual void initialize() {}
+    virtual void doubleClick() {}
+
+    // Tree.
+    void appendChild(PropertyItem* item) { children.append(item); }
+    PropertyItem* child(int row) const;
+    int childCount() const { return children.size(); }
+    int columnCount() const { return 2; }
+    PropertyItem* parent() const { return parentItem; }
+    void setParent(PropertyItem* parent) { parentItem = parent; }
+    int row() const;
+    void removeChildren(int from, int to);
+    void reset();
+
+    // Names.
+    void setPropertyName(const QString& name);
+    QString propertyName() const;
+    QString objectName() const;
+    void setObjectName(const QString& name);
+
+    // Bound properties.
+    void setPropertyData(const std::vector<Obj::Property*>& items);
+    const std::vector<Obj::Property*>& get_property_data() const { return propertyItems; }
+    Obj::Property* getFirstProperty() const { return propertyItems.empty() ? nullptr : propertyItems.front(); }
+    bool hasProperty(const Obj::Property* prop) const;
+    bool removeProperty(const Obj::Property* prop);
+    bool test_object_status(int bit) const;
+    void updateData();
+
+    bool is_read_only() const { return readonly; }
+    void set_read_only(bool on);
+    int decimals() const { return precision; }
+    void set_decimals(int d) { precision = d; }
+    void settingUpdated(int settingId);
+    bool isExpanded() const;
+    void setExpanded(bool on);
     bool is_valid() const { return valid; }
     void setValid(bool on) { valid = on; }
 
+    QVariant data(int column, int role) const;
+    Qt::ItemFlags flags(int column) const;
+    bool setData(const QVariant& value);
+
+protected:
+    std::vector<Obj::Property*>& getPropertyItems() { return propertyItems; }
+    // Sends `text` as the new value of every writable bound property (commands 41 to 44).
+    void setPropertyValue(const QString& text);
+
 private:
-    bool valid = true;
+    QVariant componentValue(int role) const;
+
+    QObject* holder;
+    QString name;
+    QString display;
+    QVariant slot;
+    std::vector<Obj::Property*> propertyItems;
+    PropertyItem* parentItem = nullptr;
+    QList<PropertyItem*> children;
+    bool readonly = false;
+    int precision;
+    bool valid = false;
 };
 
+// Heads each group of rows.
 class PELMORAGUI_EXPORT PropertySeparatorItem : public PropertyItem
 {
     VEXIL_TYPESYSTEM_HEADER();
+public:
+    bool isSeparator() const override { return true; }
 };
 
 class PELMORAGUI_EXPORT PropertyStringItem : public PropertyItem
 {
     VEXIL_TYPESYSTEM_HEADER();
+public:
+    QWidget* createEditor(QWidget* parent, const QObject* receiver, const char* method) const override;
+    void setEditorData(QWidget* editor, const QVariant& data) const override;
+    QVariant editorData(QWidget* editor) const override;
+    QVariant value(const Obj::Property* prop) const override;
+    QVariant backgroundcolor(const Obj::Property* prop) const override;
+    void set_value(const QVariant& value) override;
 };
 
 class PELMORAGUI_EXPORT PropertyFontInfoItem : public PropertyItem
 {
     VEXIL_TYPESYSTEM_HEADER();
+public:
+    QWidget* createEditor(QWidget* parent, const QObject* receiver, const char* method) const override;
+    void setEditorData(QWidget* editor, const QVariant& data) const override;
+    QVariant editorData(QWidget* editor) const override;
+    QVariant value(const Obj::Property* prop) const override;
+    void set_value(const QVariant& value) override;
 };
 
 class PELMORAGUI_EXPORT PropertyIntegerItem : public PropertyItem
 {
     VEXIL_TYPESYSTEM_HEADER();
+public:
+    QWidget* createEditor(QWidget* parent, const QObject* receiver, const char* method) const override;
+    void setEditorData(QWidget* editor, const QVariant& data) const override;
+    QVariant editorData(QWidget* editor) const override;
+    QVariant toString(const QVariant& value) const override;
+    QVariant value(const Obj::Property* prop) const override;
+    void set_value(const QVariant& value) override;
 };
 
-class PELMORAGUI_EXPORT PropertyIntegerConstraintItem : public PropertyItem
+class PELMORAGUI_EXPORT PropertyIntegerConstraintItem : public PropertyIntegerItem
 {
     VEXIL_TYPESYSTEM_HEADER();
 };
@@ -52,9 +158,17 @@ class PELMORAGUI_EXPORT PropertyIntegerConstraintItem : public PropertyItem
 class PELMORAGUI_EXPORT PropertyDecimalItem : public PropertyItem
 {
     VEXIL_TYPESYSTEM_HEADER();
+public:
+    QWidget* createEditor(QWidget* parent, const QObject* receiver, const char* method) const override;
+    void setEditorData(QWidget* editor, const QVariant& data) const override;
+    QVariant editorData(QWidget* editor) const override;
+    QVariant toString(const QVariant& value) const override;
+    QVariant value(const Obj::Property* prop) const override;
+    QVariant backgroundcolor(const Obj::Property* prop) const override;
+    void set_value(const QVariant& value) override;
 };
 
-class PELMORAGUI_EXPORT PropertyDecimalRangeItem : public PropertyItem
+class PELMORAGUI_EXPORT PropertyDecimalRangeItem : public PropertyDecimalItem
 {
     VEXIL_TYPESYSTEM_HEADER();
 };
@@ -72,6 +186,13 @@ class PELMORAGUI_EXPORT PropertyQuantityConstraintItem : public PropertyItem
 class PELMORAGUI_EXPORT PropertyBooleanItem : public PropertyItem
 {
     VEXIL_TYPESYSTEM_HEADER();
+public:
+    QWidget* createEditor(QWidget* parent, const QObject* receiver, const char* method) const override;
+    void setEditorData(QWidget* editor, const QVariant& data) const override;
+    QVariant editorData(QWidget* editor) const override;
+    QVariant toString(const QVariant& value) const override;
+    QVariant value(const Obj::Property* prop) const override;
+    void set_value(const QVariant& value) override;
 };
 
 class PELMORAGUI_EXPORT PropertyVectorItem : public PropertyItem
@@ -92,19 +213,36 @@ class PELMORAGUI_EXPORT PropertySpaceLocationItem : public PropertyItem
 class PELMORAGUI_EXPORT PropertyEnumItem : public PropertyItem
 {
     VEXIL_TYPESYSTEM_HEADER();
+public:
+    QWidget* createEditor(QWidget* parent, const QObject* receiver, const char* method) const override;
+    void setEditorData(QWidget* editor, const QVariant& data) const override;
+    QVariant editorData(QWidget* editor) const override;
+    QVariant value(const Obj::Property* prop) const override;
+    QVariant backgroundcolor(const Obj::Property* prop) const override;
+    void set_value(const QVariant& value) override;
 };
 
+// Lists: shown in brackets, edited one entry a line, written back with every entry
+// escaped so that quotes, commas and backslashes survive.
 class PELMORAGUI_EXPORT PropertyStringArrayItem : public PropertyItem
 {
     VEXIL_TYPESYSTEM_HEADER();
+public:
+    QWidget* createEditor(QWidget* parent, const QObject* receiver, const char* method) const override;
+    void setEditorData(QWidget* editor, const QVariant& data) const override;
+    QVariant editorData(QWidget* editor) const override;
+    QVariant toString(const QVariant& value) const override;
+    void set_value(const QVariant& value) override;
 };
 
-class PELMORAGUI_EXPORT PropertyDecimalArrayItem : public PropertyItem
+class PELMORAGUI_EXPORT PropertyDecimalArrayItem : public PropertyStringArrayItem
 {
     VEXIL_TYPESYSTEM_HEADER();
+public:
+    void set_value(const QVariant& value) override;
 };
 
-class PELMORAGUI_EXPORT PropertyIntegerArrayItem : public PropertyItem
+class PELMORAGUI_EXPORT PropertyIntegerArrayItem : public PropertyDecimalArrayItem
 {
     VEXIL_TYPESYSTEM_HEADER();
 };
@@ -112,6 +250,14 @@ class PELMORAGUI_EXPORT PropertyIntegerArrayItem : public PropertyItem
 class PELMORAGUI_EXPORT PropertyColorItem : public PropertyItem
 {
     VEXIL_TYPESYSTEM_HEADER();
+public:
+    QWidget* createEditor(QWidget* parent, const QObject* receiver, const char* method) const override;
+    void setEditorData(QWidget* editor, const QVariant& data) const override;
+    QVariant editorData(QWidget* editor) const override;
+    QVariant decoration(const QVariant& value) const override;
+    QVariant toString(const QVariant& value) const override;
+    QVariant value(const Obj::Property* prop) const override;
+    void set_value(const QVariant& value) override;
 };
 
 class PELMORAGUI_EXPORT PropertyDocumentItem : public PropertyItem
@@ -154,9 +300,14 @@ class PELMORAGUI_EXPORT PropertyAdvEnumItem2 : public PropertyItem
     VEXIL_TYPESYSTEM_HEADER();
 };
 
-class PELMORAGUI_EXPORT PropertyFloatSciItem : public PropertyItem
+// A decimal shown and written in scientific notation; the text sent is always in the
+// C locale, whatever the user's locale.
+class PELMORAGUI_EXPORT PropertyFloatSciItem : public PropertyDecimalItem
 {
     VEXIL_TYPESYSTEM_HEADER();
+public:
+    QVariant toString(const QVariant& value) const override;
+    void set_value(const QVariant& value) override;
 };
 
 class PELMORAGUI_EXPORT PropertyVectorRangeItem : public PropertyItem
@@ -194,13 +345,30 @@ class PELMORAGUI_EXPORT PropertyBCQuantityVectorItem : public PropertyItem
     VEXIL_TYPESYSTEM_HEADER();
 };
 
+// An integer inside a range, edited with a slider; writes every writable bound property
+// directly rather than through a command.
 class PELMORAGUI_EXPORT PropertyRangeSliderItem : public PropertyItem
 {
     VEXIL_TYPESYSTEM_HEADER();
+public:
+    QWidget* createEditor(QWidget* parent, const QObject* receiver, const char* method) const override;
+    void setEditorData(QWidget* editor, const QVariant& data) const override;
+    QVariant editorData(QWidget* editor) const override;
+    QVariant value(const Obj::Property* prop) const override;
+    void set_value(const QVariant& value) override;
 };
 
 // Registers every item class, parent first, in the editor's fixed order.
 PELMORAGUI_EXPORT void initPropertyItems();
+
+// The decimal that stands for "no value yet" (2^-100).
+PELMORAGUI_EXPORT double noValueMarker();
+PELMORAGUI_EXPORT bool isNoValue(double v);
+
+// One list entry quoted for the logic: backslash, single quote and comma are preceded by
+// a backslash.  `unescapeListEntry` reverses it.
+PELMORAGUI_EXPORT QString escapeListEntry(const QString& entry);
+PELMORAGUI_EXPORT QString unescapeListEntry(const QString& entry);
 
 } // namespace PropertyOperator
 } // namespace Gui

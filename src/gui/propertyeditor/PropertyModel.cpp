@@ -1,0 +1,253 @@
+#include "PropertyModel.h"
+
+#include "PropertyItem.h"
+
+#include <obj/Property.h>
+#include <vexil/MsgConsole.h>
+#include <vexil/TypeInfo.h>
+
+#include <cmath>
+#include <unordered_map>
+
+using namespace Gui::PropertyOperator;
+
+namespace {
+
+const char* const groupOrder[] = {
+    "Infomation", "Geometry", "Apply To", "Scoping", "Definition", "Step Controls",
+    "Solver Controls", "Radiosity Controls", "Nonlinear Controls", "Output Controls",
+    "Statistics", "Output", "Advanced", "Analysis Data Management", "Visibility", "Vector"};
+
+} // namespace
+
+PropertyModel::PropertyModel(QObject* parent)
+    : QAbstractItemModel(parent)
+    , rootItem(static_cast<PropertyItem*>(PropertyItem::create()))
+{
+}
+
+PropertyModel::~PropertyModel()
+{
+    delete rootItem;
+}
+
+PropertyItem* PropertyModel::itemFromIndex(const QModelIndex& index) const
+{
+    return index.isValid() ? static_cast<PropertyItem*>(index.internalPointer()) : rootItem;
+}
+
+QModelIndex PropertyModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (column < 0 || column > 1)
+        return {};
+    PropertyItem* p = itemFromIndex(parent);
+    PropertyItem* c = p ? p->child(row) : nullptr;
+    return c ? createIndex(row, column, c) : QModelIndex();
+}
+
+QModelIndex PropertyModel::parent(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return {};
+    PropertyItem* p = itemFromIndex(index)->parent();
+    if (!p || p == rootItem)
+        return {};
+    return createIndex(p->row(), 0, p);
+}
+
+int PropertyModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.isValid() && parent.column() != 0)
+        return 0;
+    return itemFromIndex(parent)->childCount();
+}
+
+int PropertyModel::columnCount(const QModelIndex& parent) const
+{
+    return itemFromIndex(parent)->columnCount();
+}
+
+QVariant PropertyModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    return itemFromIndex(index)->data(index.column(), role);
+}
+
+bool PropertyModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid())
+        return false;
+    if (role != Qt::EditRole)
+        return true;
+    PropertyItem* item = itemFromIndex(index);
+    const QVariant old = item->data(index.column(), Qt::EditRole);
+    bool unchanged;
+    if (old.type() == QVariant::Double && value.type() == QVariant::Double)
+        unchanged = std::fabs(old.toDouble() - value.toDouble()) <= 1.1754943508222875e-38;
+    else
+        unchanged = (old == value);
+    if (unchanged)
+        return true;
+    return item->setData(value);
+}
+
+Qt::ItemFlags PropertyModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return itemFromIndex(index)->flags(index.column());
+}
+
+QVariant PropertyModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+        if (section == 0)
+            return tr("Property");
+        if (section == 1)
+            return tr("Value");
+    }
+    return {};
+}
+
+QModelIndex PropertyModel::buddy(const QModelIndex& index) const
+{
+    if (index.isValid() && index.column() == 0)
+        return index.sibling(index.row(), 1);
+    return index;
+}
+
+bool PropertyModel::removeRows(int row, int count, const QModelIndex& parent)
+{
+    PropertyItem* item = itemFromIndex(parent);
+    if (count <= 0 || row < 0 || row + count > item->childCount())
+        return false;
+    beginRemoveRows(parent, row, row + count - 1);
+    for (int i = row; i < row + count; ++i) {
+        for (Obj::Property* p : item->child(i)->get_property_data())
+            rowsByProperty.remove(p);
+    }
+    item->removeChildren(row, row + count - 1);
+    endRemoveRows();
+    return true;
+}
+
+void PropertyModel::buildUp(const PropertyList& props)
+{
+    beginResetModel();
+    rootItem->reset();
+    rowsByProperty.clear();
+
+    // Group the entries, keeping the order of first appearance for groups outside the
+    // fixed list.
+    std::unordered_map<std::string, std::vector<const std::vector<Obj::Property*>*>> groups;
+    std::vector<std::string> seen;
+    for (const auto& entry : props) {
+        if (entry.second.empty())
+            continue;
+        const Obj::Property* first = entry.second.front();
+        if (first->test_object_status(Obj::Property::Hidden))
+            continue;
+        const char* g = first->get_associated_group();
+        const std::string group = (g && *g) ? g : "UnknownGroup";
+        auto it = groups.find(group);
+        if (it == groups.end()) {
+            it = groups.emplace(group, std::vector<const std::vector<Obj::Property*>*>{}).first;
+            seen.push_back(group);
+        }
+        it->second.push_back(&entry.second);
+    }
+    std::vector<std::string> ordered;
+    for (const char* g : groupOrder) {
+        if (groups.count(g))
+            ordered.emplace_back(g);
+    }
+    for (const std::string& g : seen) {
+        bool fixed = false;
+        for (const char* f : groupOrder)
+            fixed = fixed || g == f;
+        if (!fixed)
+            ordered.push_back(g);
+    }
+
+    for (const std::string& g : ordered) {
+        auto* sep = static_cast<PropertyItem*>(PropertySeparatorItem::create());
+        sep->setParent(rootItem);
+        rootItem->appendChild(sep);
+        sep->setPropertyName(QString::fromLatin1(g.c_str()));
+        sep->updateData();   // no bound property: never editable
+        for (const std::vector<Obj::Property*>* list : groups[g]) {
+            const Obj::Property* first = list->front();
+            const char* editor = first->get_editor_name();
+            if (!editor || !*editor)
+                continue;
+            Vexil::RootClass* obj = nullptr;
+            try {
+                obj = Vexil::TypeInfo::build_instance_by_name(editor, true);
+            } catch (...) {
+                Vexil::MsgConsoleSingleton::Instance().Warning("Cannot create property \"%s\".\n", editor);
+                obj = nullptr;
+            }
+            if (!obj) {
+                Vexil::MsgConsoleSingleton::Instance().Warning("No property item for type \"%s\" found.\n", editor);
+                continue;
+            }
+            auto* item = dynamic_cast<PropertyItem*>(obj);
+            if (!item) {
+                delete obj;
+                continue;
+            }
+            item->setParent(rootItem);
+            rootItem->appendChild(item);
+            item->setPropertyName(QString::fromLatin1(first->get_name()));
+            item->setPropertyData(*list);
+            for (Obj::Property* p : *list)
+                rowsByProperty.insert(p, item);
+        }
+    }
+    endResetModel();
+}
+
+void PropertyModel::updateProperty(const Obj::Property& prop)
+{
+    PropertyItem* item = rowsByProperty.value(&prop, nullptr);
+    if (!item)
+        return;
+    item->updateData();
+    const QModelIndex cell = createIndex(item->row(), 1, item);
+    Q_EMIT dataChanged(cell, cell);
+    const int n = item->childCount();
+    if (n > 0)
+        Q_EMIT dataChanged(createIndex(0, 1, item->child(0)), createIndex(n - 1, 1, item->child(n - 1)));
+}
+
+QStringList PropertyModel::propertyPathFromIndex(const QModelIndex& index) const
+{
+    QStringList path;
+    if (!index.isValid())
+        return path;
+    PropertyItem* item = itemFromIndex(index);
+    if (item->isSeparator())
+        return path;
+    while (item && item != rootItem) {
+        path.prepend(item->propertyName());
+        item = item->parent();
+    }
+    return path;
+}
+
+QModelIndex PropertyModel::propertyIndexFromPath(const QStringList& path) const
+{
+    QModelIndex current;
+    for (const QString& name : path) {
+        const int rows = rowCount(current);
+        for (int r = 0; r < rows; ++r) {
+            const QModelIndex child = index(r, 0, current);
+            if (itemFromIndex(child)->propertyName() == name) {
+                current = child;
+                break;
+            }
+        }
+    }
+    return current;
+}

@@ -1,0 +1,60 @@
+#pragma once
+// The item model behind one property tree: one group row per group, in a fixed order,
+// followed by one row per property common to the selection.
+
+#include "PelmoraGuiExport.h"
+
+#include <QAbstractItemModel>
+#include <QHash>
+#include <QStringList>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace Obj { class Property; }
+
+namespace Gui {
+namespace PropertyOperator {
+
+class PropertyItem;
+
+// Property name and the same-named properties of all selected objects, in selection order.
+using PropertyList = std::vector<std::pair<std::string, std::vector<Obj::Property*>>>;
+
+class PELMORAGUI_EXPORT PropertyModel : public QAbstractItemModel
+{
+    Q_OBJECT
+public:
+    explicit PropertyModel(QObject* parent = nullptr);
+    ~PropertyModel() override;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
+    QModelIndex parent(const QModelIndex& index) const override;
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    QModelIndex buddy(const QModelIndex& index) const override;
+    bool removeRows(int row, int count, const QModelIndex& parent = QModelIndex()) override;
+
+    void buildUp(const PropertyList& props);
+    // Refreshes the one row bound to `prop`; a property without a row changes nothing.
+    void updateProperty(const Obj::Property& prop);
+    QStringList propertyPathFromIndex(const QModelIndex& index) const;
+    QModelIndex propertyIndexFromPath(const QStringList& path) const;
+
+    // The top-level row bound to `prop`, or null.
+    PropertyItem* itemOf(const Obj::Property* prop) const { return rowsByProperty.value(prop, nullptr); }
+
+private:
+    PropertyItem* itemFromIndex(const QModelIndex& index) const;
+    PropertyItem* rootItem;
+    // Every bound property to its row, so that a change finds its row at once.
+    QHash<const Obj::Property*, PropertyItem*> rowsByProperty;
+};
+
+} // namespace PropertyOperator
+} // namespace Gui

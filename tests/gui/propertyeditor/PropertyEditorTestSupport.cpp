@@ -1,0 +1,46 @@
+#include "PropertyEditorTestSupport.h"
+
+#include <propertyeditor/PropertyItem.h>
+
+#include <pmmsg/Message.h>
+#include <pmunit/Units.h>
+
+namespace PropertyEditorTest {
+
+Fixture::Fixture()
+{
+    Gui::PropertyOperator::initPropertyItems();
+    pmUnit::UnitsManager::instance()->setDecimals(2);
+    project = logic.app().create_project("P");
+    a = project->add_object("Obj::ProjectObject", "A");
+    b = project->add_object("Obj::ProjectObject", "B");
+    c = project->add_object("Obj::ProjectObject", "C");
+    clearJournal();
+}
+
+Fixture::~Fixture()
+{
+    pmUnit::UnitsManager::instance()->setDecimals(6);
+}
+
+std::vector<std::string> Fixture::commands()
+{
+    std::vector<std::string> out;
+    for (const std::string& l : pmMsg::Journal::lines()) {
+        if (l.rfind("runCommand", 0) == 0)
+            out.push_back(l);
+    }
+    return out;
+}
+
+void Fixture::clearJournal()
+{
+    pmMsg::Journal::clear();
+}
+
+std::string Fixture::line41(const Obj::ProjectObject* o, const std::string& name, const std::string& value)
+{
+    return "runCommand 41 P|" + std::to_string(o->getObjectId()) + "|" + name + "|" + value;
+}
+
+} // namespace PropertyEditorTest

@@ -1,0 +1,44 @@
+#pragma once
+// Shared pieces of the property-editor tests: a fresh logic with one project "P" of three
+// objects, helpers that add properties in a group, and the commands the journal saw.
+
+#include <support/TestEnvironment.h>
+
+#include <obj/Application.h>
+#include <obj/Project.h>
+#include <obj/ProjectObject.h>
+#include <obj/Property.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace PropertyEditorTest {
+
+class Fixture : public ::testing::Test
+{
+protected:
+    Fixture();
+    ~Fixture() override;
+
+    template<class T>
+    T* add(Obj::PropertyContainer* owner, const char* name, const char* group = "Definition")
+    {
+        return static_cast<T*>(table.add_property(owner, new T(), name, group));
+    }
+    // The runCommand lines of the journal since the fixture started (or since `clearJournal`).
+    static std::vector<std::string> commands();
+    static void clearJournal();
+    // "runCommand 41 P|<id of object>|<name>|<value>".
+    static std::string line41(const Obj::ProjectObject* o, const std::string& name, const std::string& value);
+
+    PelmoraTest::ScopedLogic logic;
+    Obj::Project* project = nullptr;
+    Obj::ProjectObject* a = nullptr;
+    Obj::ProjectObject* b = nullptr;
+    Obj::ProjectObject* c = nullptr;
+    Obj::PropertyCoreData table;
+};
+
+} // namespace PropertyEditorTest
