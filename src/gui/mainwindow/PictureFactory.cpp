@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QMap>
+#include <QPair>
 #include <QPainter>
 #include <QPalette>
 #include <QSize>
@@ -29,6 +30,8 @@ struct PictureFactoryP
 {
     QMap<std::string, const char**> xpmMap;
     QMap<std::string, QPixmap> xpmCache;
+    // One icon per name, shared by every caller; rebuilt when the name's picture changes.
+    QMap<std::string, QPair<qint64, QIcon>> iconCache;
     // Decoded once: every object without an icon of its own asks for it.
     QPixmap fallback;
     QStringList paths;
@@ -212,6 +215,15 @@ bool PictureFactory::load_pixmap(const QString& path, QPixmap& pixmap) const
         }
     }
     return !pixmap.isNull();
+}
+
+QIcon PictureFactory::get_icon(const char* name) const
+{
+    const QPixmap pixmap = get_pixmap(name);
+    QPair<qint64, QIcon>& entry = d->iconCache[name ? name : ""];
+    if (entry.second.isNull() || entry.first != pixmap.cacheKey())
+        entry = qMakePair(pixmap.cacheKey(), QIcon(pixmap));
+    return entry.second;
 }
 
 QPixmap PictureFactory::get_pixmap(const char* name) const

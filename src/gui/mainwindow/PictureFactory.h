@@ -29,6 +29,8 @@ public:
 
     // Never null: a name found nowhere gives a white square and a console warning.
     QPixmap get_pixmap(const char* name) const;
+    // The picture of get_pixmap() as an icon, the same icon for every caller.
+    QIcon get_icon(const char* name) const;
     bool find_pixmap_from_factory(const char* name, QPixmap& out) const;
     void register_pixmap_to_factory(const char* name, const QPixmap& pixmap);
     // The array is not copied: the caller keeps it alive while the factory exists.

@@ -11,6 +11,7 @@
 #include <QTreeWidgetItem>
 
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 namespace Obj { class ProjectObject; class Property; }
@@ -61,14 +62,15 @@ private:
     friend class TreeWidget;
     ProjectObjectItem* item_of(const ViewFeederProjectObject& feeder) const;
     std::vector<ProjectObjectItem*> findParentItems(ProjectObjectItem* item) const;
-    // Kept by the tree's selection-model listener; ordered by id like objectItems.
+    // Kept by the tree's selection-model listener.
     void note_selected(ProjectObjectItem* item, bool on);
     void item_destroyed(ProjectObjectItem* item);
 
     TreeWidget* tree;
     GuiProject* guiProject;
     ViewFeederProject* projectFeeder;
-    std::map<unsigned int, ProjectObjectItem*> objectItems;
+    std::unordered_map<unsigned int, ProjectObjectItem*> objectItems;
+    // Ordered by id: the selection is handed on in that order.
     std::map<unsigned int, ProjectObjectItem*> selectedItems;
     std::vector<boost::signals2::scoped_connection> connections;
 };

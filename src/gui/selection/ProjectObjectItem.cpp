@@ -61,19 +61,13 @@ const QPixmap& overlay(int bit)
 ProjectObjectItem::ProjectObjectItem(ViewFeederProjectObject* f, ProjectItem* projectItem)
     : QTreeWidgetItem(ItemType), feeder(f), owner(projectItem)
 {
+    // The feeder's status, tool tip and status tip reach the item through the tree, which
+    // follows those signals of every feeder at once.
     setFlags(flags() | Qt::ItemIsEditable);
-    if (!feeder)
-        return;
-    statusConnection = feeder->signal_change_status.connect([this]() { forceStatusUpdate(); });
-    toolTipConnection = feeder->signal_change_tooltip.connect([this](const QString& t) { setToolTip(0, t); });
-    statusTipConnection = feeder->signal_change_statustip.connect([this](const QString& t) { setStatusTip(0, t); });
 }
 
 ProjectObjectItem::~ProjectObjectItem()
 {
-    statusConnection.disconnect();
-    toolTipConnection.disconnect();
-    statusTipConnection.disconnect();
     // Out of the view while whole, so that the selection is told about it.
     if (QTreeWidgetItem* p = parent())
         p->removeChild(this);

@@ -4,8 +4,6 @@
 
 #include "PelmoraGuiExport.h"
 
-#include <boost/signals2/connection.hpp>
-
 #include <QTreeWidgetItem>
 
 namespace Gui {
@@ -44,9 +42,6 @@ private:
     ProjectItem* owner;
     unsigned int keyId = 0;
     bool selected = false;
-    boost::signals2::scoped_connection statusConnection;
-    boost::signals2::scoped_connection toolTipConnection;
-    boost::signals2::scoped_connection statusTipConnection;
 };
 
 } // namespace Gui

@@ -98,6 +98,23 @@ TreeWidget::TreeWidget(QWidget* parent)
             [this](const GuiProject& p) { slotRelabelProject(p); }));
     }
 
+    // The object items follow their feeders' status, tool tip and status tip through one
+    // connection each for all feeders, not three per item.
+    appConnections.emplace_back(ViewFeeder::signal_any_change_status().connect([this](const ViewFeeder& f) {
+        if (ProjectObjectItem* item = itemShowing(f))
+            item->forceStatusUpdate();
+    }));
+    appConnections.emplace_back(
+        ViewFeeder::signal_any_change_tooltip().connect([this](const ViewFeeder& f, const QString& text) {
+            if (ProjectObjectItem* item = itemShowing(f))
+                item->setToolTip(0, text);
+        }));
+    appConnections.emplace_back(
+        ViewFeeder::signal_any_change_statustip().connect([this](const ViewFeeder& f, const QString& text) {
+            if (ProjectObjectItem* item = itemShowing(f))
+                item->setStatusTip(0, text);
+        }));
+
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     header()->setStretchLastSection(false);
 
@@ -146,6 +163,18 @@ void TreeWidget::forgetItem(QTreeWidgetItem* item)
 {
     if (contextItem == item)
         contextItem = nullptr;
+}
+
+ProjectObjectItem* TreeWidget::itemShowing(const ViewFeeder& feeder) const
+{
+    const auto* objectFeeder = dynamic_cast<const ViewFeederProjectObject*>(&feeder);
+    Obj::ProjectObject* object = objectFeeder ? objectFeeder->get_object() : nullptr;
+    qPelmoraApplication* app = qPelmoraApplication::application();
+    if (!object || !object->get_project() || !app || !app->has_project(object->get_project()))
+        return nullptr;
+    ProjectItem* projectItem = getProjectItem(app->get_project(object->get_project()));
+    ProjectObjectItem* item = projectItem ? projectItem->item_of(*objectFeeder) : nullptr;
+    return item && item->get_feeder() == objectFeeder ? item : nullptr;
 }
 
 void TreeWidget::setItemsSelected(const QList<QTreeWidgetItem*>& items, bool on)

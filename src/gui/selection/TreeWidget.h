@@ -21,6 +21,8 @@ namespace Gui {
 
 class GuiProject;
 class ProjectItem;
+class ProjectObjectItem;
+class ViewFeeder;
 class ViewFeederProject;
 
 class PELMORAGUI_EXPORT TreeWidget : public QTreeWidget, public SelectionListener
@@ -75,6 +77,8 @@ private:
     void trackSelection(const QItemSelection& selected, const QItemSelection& deselected);
     // Called by every item of ours as it goes.
     void forgetItem(QTreeWidgetItem* item);
+    // The object item that shows the feeder, found by project and object id; null if none.
+    ProjectObjectItem* itemShowing(const ViewFeeder& feeder) const;
     void activateViewOf(GuiProject* project);
 
     QAction* createGroupAction;

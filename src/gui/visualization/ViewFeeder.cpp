@@ -113,11 +113,29 @@ int ViewFeeder::getDetail(const std::string&) const { return 0; }
 std::vector<Vexil::Vector3<double>> ViewFeeder::getSelectionShape(const char*) const { return {}; }
 bool ViewFeeder::onDelete(const std::vector<std::string>&) { return true; }
 
+FeederSignal<>::Relay& ViewFeeder::signal_any_change_status()
+{
+    static FeederSignal<>::Relay relay;
+    return relay;
+}
+
+FeederSignal<const QString&>::Relay& ViewFeeder::signal_any_change_tooltip()
+{
+    static FeederSignal<const QString&>::Relay relay;
+    return relay;
+}
+
+FeederSignal<const QString&>::Relay& ViewFeeder::signal_any_change_statustip()
+{
+    static FeederSignal<const QString&>::Relay relay;
+    return relay;
+}
+
 QIcon ViewFeeder::getIcon() const
 {
     // Without a name the factory's placeholder still gives the tree something to draw
-    // status overlays on.
-    return QIcon(PictureFactory::instance().get_pixmap(get_pixmap_name()));
+    // status overlays on.  Feeders of one kind share one icon.
+    return PictureFactory::instance().get_icon(get_pixmap_name());
 }
 
 std::vector<Obj::ProjectObject*> ViewFeeder::claim_descendants() const { return {}; }

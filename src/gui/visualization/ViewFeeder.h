@@ -36,6 +36,28 @@ class MenuItem;
 // Orders an object's tree item among its siblings: 0 no order, smaller values first.
 using eTreeOrderType = std::uint32_t;
 
+class ViewFeeder;
+
+// One of a feeder's own signals.  Raising it calls its slots and then tells the watchers
+// of every feeder (the relay), so that a listener that follows thousands of feeders, like
+// the project explorer, connects once instead of once per feeder.
+template <typename... Args>
+class FeederSignal : public boost::signals2::signal<void(Args...)>
+{
+public:
+    using Relay = boost::signals2::signal<void(const ViewFeeder&, Args...)>;
+    FeederSignal(const ViewFeeder& feeder, Relay& everyFeeder) : owner(feeder), relay(everyFeeder) {}
+    void operator()(Args... args)
+    {
+        boost::signals2::signal<void(Args...)>::operator()(args...);
+        relay(owner, args...);
+    }
+
+private:
+    const ViewFeeder& owner;
+    Relay& relay;
+};
+
 class PELMORAGUI_EXPORT ViewFeeder : public Obj::PropertyDS
 {
     VEXIL_TYPESYSTEM_HEADER();
@@ -48,10 +70,14 @@ public:
     ViewFeeder();
     ~ViewFeeder() override;
 
-    // Status overlay, tool tip and status tip of the object's tree item.
-    boost::signals2::signal<void()> signal_change_status;
-    boost::signals2::signal<void(const QString&)> signal_change_tooltip;
-    boost::signals2::signal<void(const QString&)> signal_change_statustip;
+    // Status overlay, tool tip and status tip of the object's tree item; the relays carry
+    // the same signals of every feeder.
+    static FeederSignal<>::Relay& signal_any_change_status();
+    static FeederSignal<const QString&>::Relay& signal_any_change_tooltip();
+    static FeederSignal<const QString&>::Relay& signal_any_change_statustip();
+    FeederSignal<> signal_change_status{*this, signal_any_change_status()};
+    FeederSignal<const QString&> signal_change_tooltip{*this, signal_any_change_tooltip()};
+    FeederSignal<const QString&> signal_change_statustip{*this, signal_any_change_statustip()};
 
     // Passes a change of the feeder's own properties on to the application object.
     void on_changed(const Obj::Property* property) override;

@@ -16,7 +16,7 @@ ProjectObject::ProjectObject()
     : feederType("Gui::ViewFeederProjectObject")
 {
     // The label must stay the first property: the GUI reads it as the object's name.
-    adopt_property(new PropertyString, "Label");
+    labelProperty = static_cast<PropertyString*>(adopt_property(new PropertyString, "Label"));
     auto* visibility = new PropertyBoolean;
     adopt_property(visibility, "Visibility");
     visibility->set_value(true);
@@ -30,13 +30,12 @@ ProjectObject::~ProjectObject()
 
 const char* ProjectObject::get_label() const
 {
-    const auto* label = static_cast<const PropertyString*>(get_property_by_name("Label"));
-    return label ? label->get_value() : "";
+    return labelProperty ? labelProperty->get_value() : "";
 }
 
 void ProjectObject::set_label(const char* label)
 {
-    if (auto* p = static_cast<PropertyString*>(get_property_by_name("Label")))
+    if (PropertyString* p = labelProperty)
         p->set_value(label ? label : "");
 }
 

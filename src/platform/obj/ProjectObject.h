@@ -57,6 +57,8 @@ private:
     std::string name;
     std::string feederType;
     std::string statusMessage;
+    // Read for every tree item and label edit: kept rather than looked up by name.
+    PropertyString* labelProperty = nullptr;
     bool error = false;
     bool suppressed = false;
     unsigned int statusBits = 0;

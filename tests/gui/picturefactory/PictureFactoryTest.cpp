@@ -179,6 +179,25 @@ TEST_F(PictureFactoryTest, XpmWinsOverFileAndIsCached)
     EXPECT_FALSE(factory().find_pixmap_from_factory("dup", cached));
 }
 
+TEST_F(PictureFactoryTest, IconsAreSharedUntilTheirPictureChanges)
+{
+    auto& f = factory();
+    f.add_a_xpm("dup", blueXpm);
+    const QIcon first = f.get_icon("dup");
+    EXPECT_EQ(f.get_icon("dup").cacheKey(), first.cacheKey());
+    EXPECT_EQ(pixel(first.pixmap(QSize(2, 2)), 0, 0), blue);
+
+    // A picture registered anew under the name gives a new icon of it.
+    f.register_pixmap_to_factory("dup", solid(2, 2, green));
+    const QIcon second = f.get_icon("dup");
+    EXPECT_NE(second.cacheKey(), first.cacheKey());
+    EXPECT_EQ(pixel(second.pixmap(QSize(2, 2)), 0, 0), green);
+
+    // Without a name there is still something to draw.
+    EXPECT_FALSE(f.get_icon("").isNull());
+    EXPECT_FALSE(f.get_icon(nullptr).isNull());
+}
+
 TEST_F(PictureFactoryTest, FileLookupOrder)
 {
     QTemporaryDir second;

@@ -291,6 +291,34 @@ TEST_F(ProjectTreeTest, StatusOverlaysFollowTheStateCode)
     EXPECT_EQ(pixelNearCorner(item->icon(0), 4, 0), QColor("#ff0000"));
 }
 
+TEST_F(ProjectTreeTest, FeederTipsAndStatusReachTheirOwnItemOnly)
+{
+    auto* feederA = dynamic_cast<Gui::ViewFeederProjectObject*>(gui->get_view_feeder(a));
+    auto* feederB = dynamic_cast<Gui::ViewFeederProjectObject*>(gui->get_view_feeder(b));
+    ASSERT_TRUE(feederA && feederB);
+    // A slot of the feeder's own still hears it, besides the tree.
+    int heard = 0;
+    feederA->signal_change_tooltip.connect([&heard](const QString&) { ++heard; });
+    feederA->signal_change_tooltip(QStringLiteral("Alpha tip"));
+    feederA->signal_change_statustip(QStringLiteral("Alpha status"));
+    EXPECT_EQ(heard, 1);
+    EXPECT_EQ(itemOf(a)->toolTip(0), "Alpha tip");
+    EXPECT_EQ(itemOf(a)->statusTip(0), "Alpha status");
+    EXPECT_EQ(itemOf(b)->toolTip(0), "");
+    EXPECT_EQ(itemOf(b)->statusTip(0), "");
+
+    feederB->signal_change_tooltip(QStringLiteral("Beta tip"));
+    EXPECT_EQ(itemOf(b)->toolTip(0), "Beta tip");
+    EXPECT_EQ(itemOf(a)->toolTip(0), "Alpha tip");
+
+    // Once its item is gone the feeder's signals reach nothing, and nothing breaks.
+    gui->signal_delete_object(*feederB);
+    EXPECT_EQ(itemOf(b), nullptr);
+    feederB->signal_change_tooltip(QStringLiteral("late"));
+    feederB->signal_change_status();
+    EXPECT_EQ(itemOf(a)->toolTip(0), "Alpha tip");
+}
+
 TEST_F(ProjectTreeTest, RenamingThroughTheTreeReachesTheLogic)
 {
     pmMsg::Journal::clear();
