@@ -551,7 +551,14 @@ bool GuiProject::getDirty() const
 void GuiProject::setDirty(bool on)
 {
     d->dirty = on;
-    for (MDIWindow* window : getMDIViews())
+    // Called for every object made or removed: only windows not yet in that state hear of it.
+    std::vector<MDIWindow*> changed;
+    for (BaseView* view : d->views) {
+        auto* window = dynamic_cast<MDIWindow*>(view);
+        if (window && window->isWindowModified() != on)
+            changed.push_back(window);
+    }
+    for (MDIWindow* window : changed)
         window->setWindowModified(on);
     if (!on && d->project)
         d->project->set_modified(false);

@@ -15,7 +15,9 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 QT_BEGIN_NAMESPACE
@@ -38,24 +40,47 @@ using eTreeOrderType = std::uint32_t;
 
 class ViewFeeder;
 
-// One of a feeder's own signals.  Raising it calls its slots and then tells the watchers
-// of every feeder (the relay), so that a listener that follows thousands of feeders, like
-// the project explorer, connects once instead of once per feeder.
+// One of a feeder's own signals.  Raising it tells the watchers of every feeder (the
+// relay) and then the feeder's own slots, so that a listener that follows thousands of
+// feeders, like the project explorer, connects once instead of once per feeder.  The
+// feeder's own signal is made on its first connection: most feeders never get one, and a
+// project of thousands of objects should not pay for thousands of empty signals.
 template <typename... Args>
-class FeederSignal : public boost::signals2::signal<void(Args...)>
+class FeederSignal
 {
 public:
+    using Signal = boost::signals2::signal<void(Args...)>;
     using Relay = boost::signals2::signal<void(const ViewFeeder&, Args...)>;
+
     FeederSignal(const ViewFeeder& feeder, Relay& everyFeeder) : owner(feeder), relay(everyFeeder) {}
+    FeederSignal(const FeederSignal&) = delete;
+    FeederSignal& operator=(const FeederSignal&) = delete;
+
+    template <typename Slot>
+    boost::signals2::connection connect(Slot&& slot)
+    {
+        if (!own)
+            own = std::make_unique<Signal>();
+        return own->connect(std::forward<Slot>(slot));
+    }
+    std::size_t num_slots() const { return own ? own->num_slots() : 0; }
+    bool empty() const { return !own || own->empty(); }
+    void disconnect_all_slots()
+    {
+        if (own)
+            own->disconnect_all_slots();
+    }
     void operator()(Args... args)
     {
-        boost::signals2::signal<void(Args...)>::operator()(args...);
         relay(owner, args...);
+        if (own)
+            (*own)(args...);
     }
 
 private:
     const ViewFeeder& owner;
     Relay& relay;
+    std::unique_ptr<Signal> own;
 };
 
 class PELMORAGUI_EXPORT ViewFeeder : public Obj::PropertyDS

@@ -298,9 +298,13 @@ TEST_F(ProjectTreeTest, FeederTipsAndStatusReachTheirOwnItemOnly)
     ASSERT_TRUE(feederA && feederB);
     // A slot of the feeder's own still hears it, besides the tree.
     int heard = 0;
-    feederA->signal_change_tooltip.connect([&heard](const QString&) { ++heard; });
+    boost::signals2::connection own =
+        feederA->signal_change_tooltip.connect([&heard](const QString&) { ++heard; });
     feederA->signal_change_tooltip(QStringLiteral("Alpha tip"));
     feederA->signal_change_statustip(QStringLiteral("Alpha status"));
+    EXPECT_EQ(heard, 1);
+    own.disconnect();
+    feederA->signal_change_tooltip(QStringLiteral("Alpha tip"));
     EXPECT_EQ(heard, 1);
     EXPECT_EQ(itemOf(a)->toolTip(0), "Alpha tip");
     EXPECT_EQ(itemOf(a)->statusTip(0), "Alpha status");
