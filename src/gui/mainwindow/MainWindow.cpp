@@ -134,6 +134,11 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
     d->messageLabel->setMinimumWidth(120);
     d->messageLabel->setObjectName(QStringLiteral("MessageLabel"));
     statusBar()->addWidget(d->messageLabel, 0);
+    // QStatusBar hides its normal widgets for a temporary message only when they are
+    // visible at that moment; a message shown before the window is (the start-up
+    // "Ready") would be painted over the label.  Keep them apart ourselves.
+    connect(statusBar(), &QStatusBar::messageChanged, d->messageLabel,
+            [label = d->messageLabel](const QString& message) { label->setVisible(message.isEmpty()); });
     d->unitLabel = new QLabel(statusBar());
     d->unitLabel->setMinimumWidth(180);
     d->unitLabel->setObjectName(QStringLiteral("UnitLabel"));

@@ -1,5 +1,6 @@
 #include "ViewFeederTopoObject.h"
 
+#include <obj/Project.h>
 #include <obj/ProjectObject.h>
 #include <vexil/SpaceLocation.h>
 
@@ -142,6 +143,14 @@ void ViewFeederTopoObject::setMRMLNode(vtkMRMLDisplayableNode* node)
 {
     modelNode = node;
     modelScene = node ? node->GetScene() : nullptr;
+    // The 3D view reports a pick on this node as an entity of our object: it reads the
+    // owner from these two attributes.
+    Obj::ProjectObject* owner = get_object();
+    if (node && owner) {
+        if (Obj::Project* project = owner->get_project())
+            node->SetAttribute("ProjectName", project->getProjectName());
+        node->SetAttribute("ObjectId", std::to_string(owner->getObjectId()).c_str());
+    }
     applyPlacement();
 }
 

@@ -227,6 +227,23 @@ TEST_F(MainWindowTest, ConsoleTextFromAWorkerThreadReachesTheStatusBarEscapedAnd
     EXPECT_GE(shown.elapsed(), 4500);   // not cleared early
 }
 
+TEST_F(MainWindowTest, StartUpMessageIsNotPaintedOverTheConsoleLabel)
+{
+    Gui::MainWindow& mw = build();
+    Vexil::MsgConsoleSingleton::Instance().Message("console line");
+    QLabel* label = messageLabel();
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(waitFor([&] { return !label->text().isEmpty(); }));
+    mw.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mw));
+    // The "Ready" message from construction is still up: the label must not show under it.
+    ASSERT_FALSE(mw.statusBar()->currentMessage().isEmpty());
+    EXPECT_FALSE(label->isVisible());
+    // Once the message goes, the label is back.
+    mw.statusBar()->clearMessage();
+    EXPECT_TRUE(label->isVisible());
+}
+
 TEST_F(MainWindowTest, AFloodOfConsoleLinesReachesTheStatusBarAFewTimesASecond)
 {
     Gui::MainWindow& mw = build();

@@ -301,6 +301,9 @@ TEST_F(TopoFeederTest, AModelFileOpensAsAProjectWithItsModelInTheScene)
     ASSERT_NE(model, nullptr);
     EXPECT_TRUE(openedGui->mrmlScene()->IsNodePresent(model));
     EXPECT_STREQ(model->GetName(), "bracket");
+    // A pick on the model is reported as an entity of this object.
+    EXPECT_STREQ(model->GetAttribute("ProjectName"), "bracket");
+    EXPECT_EQ(model->GetAttribute("ObjectId"), std::to_string(object->getObjectId()));
     ASSERT_NE(model->GetPolyData(), nullptr);
     EXPECT_EQ(model->GetPolyData()->GetNumberOfCells(), 4);
     vtkMRMLDisplayNode* display = model->GetDisplayNode();
