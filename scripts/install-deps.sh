@@ -10,6 +10,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev python3
   xvfb xauth libgl1-mesa-dri mesa-utils
   locales
+  # the short fuzzing run of the file readers in the test suite
+  clang libclang-rt-14-dev
 )
 
 missing=()
