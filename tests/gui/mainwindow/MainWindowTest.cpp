@@ -37,6 +37,7 @@
 #include <QStatusBar>
 #include <QSplashScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -218,13 +219,13 @@ TEST_F(MainWindowTest, ConsoleTextFromAWorkerThreadReachesTheStatusBarEscapedAnd
     // A changed warning colour takes the three top bytes.
     logic->app().get_user_preference().get_parameter_group("BaseApp/Preferences/OutputWindow")
         ->set_unsigned_value("colorWarning", 0x112233ffUL);
-    Vexil::MsgConsoleSingleton::Instance().Warning("again");
-    EXPECT_TRUE(shows(QStringLiteral("<font color=\"#112233\">again</font>")));
-
+    // Timed from before the line is written, so a slow machine can only add to the wait.
     QElapsedTimer shown;
     shown.start();
+    Vexil::MsgConsoleSingleton::Instance().Warning("again");
+    EXPECT_TRUE(shows(QStringLiteral("<font color=\"#112233\">again</font>")));
     EXPECT_TRUE(waitFor([&] { return label->text().isEmpty(); }, 15000)) << label->text().toStdString();
-    EXPECT_GE(shown.elapsed(), 4500);   // not cleared early
+    EXPECT_GE(shown.elapsed(), 4900);   // not cleared early
 }
 
 TEST_F(MainWindowTest, StartUpMessageIsNotPaintedOverTheConsoleLabel)
@@ -276,19 +277,21 @@ TEST_F(MainWindowTest, AFloodOfConsoleLinesReachesTheStatusBarAFewTimesASecond)
     EXPECT_TRUE(waitFor([&] { return label->text().contains(QStringLiteral("last line")); }));
     EXPECT_LE(counter.messages, 2);
 
-    // With the event loop running, lines written over a second arrive a few times only,
-    // and the newest is the one shown.
+    // With the event loop running, lines written over a second or more arrive a few times
+    // a second only, and the newest is the one shown. On a loaded machine the loop runs
+    // longer rather than writing fewer lines; the allowance follows the time it took.
     counter.messages = 0;
     clock.restart();
     int written = 0;
-    while (clock.elapsed() < 1000) {
+    while (clock.elapsed() < 1000 || written < 400) {
         Vexil::MsgConsoleSingleton::Instance().Warning(("w" + std::to_string(written++)).c_str());
         QCoreApplication::processEvents();
     }
     const QString newest = QStringLiteral("<font color=\"#ffaa00\">w%1</font>").arg(written - 1);
     EXPECT_TRUE(waitFor([&] { return label->text() == newest; })) << label->text().toStdString();
-    EXPECT_GT(written, 50);
-    EXPECT_LE(counter.messages, 1000 / Gui::StatusBarObserver::DeliveryIntervalMs + 3);
+    const qint64 took = clock.elapsed();
+    EXPECT_LE(counter.messages, took / Gui::StatusBarObserver::DeliveryIntervalMs + 3)
+        << written << " lines in " << took << " ms";
     mw.removeEventFilter(&counter);
 }
 
@@ -306,10 +309,15 @@ TEST_F(MainWindowTest, SplashEndsAtOnceWhileTheWindowIsNotShownYet)
     };
     mw.begin_splash_window();
     ASSERT_TRUE(visibleSplash());
+    // Waiting for the window would spin the event loop for a second: an event posted
+    // before must still be pending afterwards, however slow the machine is.
+    bool loopRan = false;
+    QTimer::singleShot(0, &mw, [&] { loopRan = true; });
     QElapsedTimer clock;
     clock.start();
     mw.end_splash_window();
-    EXPECT_LT(clock.elapsed(), 500);
+    EXPECT_FALSE(loopRan);
+    EXPECT_LT(clock.elapsed(), 900);
     EXPECT_FALSE(visibleSplash());
 
     // Shown first, the window takes over from the splash as usual.
@@ -318,7 +326,7 @@ TEST_F(MainWindowTest, SplashEndsAtOnceWhileTheWindowIsNotShownYet)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&mw));
     clock.restart();
     mw.end_splash_window();
-    EXPECT_LT(clock.elapsed(), 500);
+    EXPECT_LT(clock.elapsed(), 900);
     EXPECT_FALSE(visibleSplash());
 }
 

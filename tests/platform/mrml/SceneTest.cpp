@@ -1,4 +1,5 @@
 #include "MRMLTestHelpers.h"
+#include "support/ThreadCpuTimer.h"
 
 #include <mrml/vtkMRMLCrosshairNode.h>
 #include <mrml/vtkMRMLInteractionNode.h>
@@ -13,7 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 
 using MRMLTest::EventRecorder;
@@ -196,16 +196,17 @@ TEST(MRMLScene, AddingManyNodesStaysFast)
 {
     vtkNew<vtkMRMLScene> scene;
     const int n = 2000;
-    const auto start = std::chrono::steady_clock::now();
+    // Processor time: a loaded machine must not fail this, only a slow scene.
+    PelmoraTest::ThreadCpuTimer timer;
     for (int i = 0; i < n; ++i)
         addNode<vtkMRMLViewNode>(scene, nullptr, scene->GetUniqueNameByString("View").c_str());
     for (int i = 0; i < n; ++i)
         ASSERT_NE(scene->GetNthNodeByClass(i, "vtkMRMLViewNode"), nullptr);
-    const auto elapsed = std::chrono::steady_clock::now() - start;
+    const auto elapsed = timer.elapsed();
     EXPECT_EQ(scene->GetNumberOfNodes(), n);
     EXPECT_NE(scene->GetNodeByID("vtkMRMLViewNode2000"), nullptr);
     EXPECT_NE(scene->GetFirstNodeByName("View_1999"), nullptr);
-    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 1000);
+    EXPECT_LT(elapsed, 1000);
 }
 
 TEST(MRMLScene, OneSingletonPerClassAndTagEvenWhenItsIDIsTaken)
