@@ -88,6 +88,8 @@ TEST_F(Startup, HiddenHostStartsAndShutsDownCleanly)
     const int destruct = r.log.indexOf("Destruct Gui::qPelmoraApplication");
     EXPECT_GT(destruct, finish);
     EXPECT_FALSE(r.log.contains("[Err]")) << r.log.toStdString();
+    // Every command shown at start-up finds its icon.
+    EXPECT_FALSE(r.log.contains("Cannot find icon")) << r.log.toStdString();
 }
 
 TEST_F(Startup, HostWritesAScreenshotOfTheMainWindow)
