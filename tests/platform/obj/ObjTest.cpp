@@ -249,7 +249,7 @@ TEST(ObjObjects, ClosingAProjectWithABigGroupIsLinear)
     // Unlinking the members one by one from the back of the list costs n^2/2 steps.  The
     // cost per member of closing is compared between two sizes measured in the same run,
     // each the best of a few tries, so that a busy machine slows both alike: linear work
-    // keeps the ratio near 1, quadratic work makes it near the ratio of the sizes (8).
+    // keeps the ratio near 1, quadratic work makes it at least the ratio of the sizes (8).
     ScopedLogic logic;
     auto closingMs = [&logic](int n) {
         double best = 1e300;
@@ -271,7 +271,9 @@ TEST(ObjObjects, ClosingAProjectWithABigGroupIsLinear)
     const double smallMs = closingMs(small);
     const double bigMs = closingMs(big);
     const double perMemberGrowth = (bigMs / big) / (std::max(smallMs, 0.05) / small);
-    EXPECT_LT(perMemberGrowth, 3.0) << small << " members: " << smallMs << " ms, " << big << " members: " << bigMs
+    // Cache misses alone raise the per-member cost at the larger size by up to about 3 on
+    // a loaded machine; quadratic unlinking gives 8 and more.
+    EXPECT_LT(perMemberGrowth, 5.0) << small << " members: " << smallMs << " ms, " << big << " members: " << bigMs
                                     << " ms";
 }
 
