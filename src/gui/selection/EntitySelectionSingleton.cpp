@@ -78,17 +78,10 @@ bool EntitySelectionSingleton::add_selection(const char* project_name, unsigned 
 bool EntitySelectionSingleton::add_selection(const char* project_name, unsigned int object_id,
                                              const std::vector<std::string>& sub_names)
 {
-    Obj::Project* project = find_project(project_name);
-    if (!project) {
-        Vexil::MsgConsoleSingleton::Instance().Error("Cannot add to selection: no project '%s' found.\n",
-                                                     project_name ? project_name : "");
+    Obj::ProjectObject* object = nullptr;
+    Obj::Project* project = add_many(project_name, object_id, sub_names, true, object);
+    if (!project)
         return false;
-    }
-    Obj::ProjectObject* object = object_id ? project->get_object(object_id) : nullptr;
-    const std::string name = name_for(project_name, project);
-    for (const std::string& sub : sub_names)
-        append(name, object_id, sub, project, object);
-    tell(SelectionModification::AddSelection, name.c_str(), object_id, "");
     show_selected(project, object, sub_names.empty() ? std::string() : sub_names.back());
     return true;
 }
@@ -101,16 +94,7 @@ void EntitySelectionSingleton::remove_selection(const char* project_name, unsign
 
 void EntitySelectionSingleton::clear_selection(const char* project_name)
 {
-    if (!project_name) {
-        Obj::Project* current = find_project(nullptr);
-        if (!current) {
-            clear_all_selections();
-            return;
-        }
-        clear_named(current->get_name());
-        return;
-    }
-    clear_named(project_name);
+    clear_project_or_current(project_name);
 }
 
 void EntitySelectionSingleton::clear_all_selections()
@@ -120,9 +104,7 @@ void EntitySelectionSingleton::clear_all_selections()
 
 void EntitySelectionSingleton::set_selection(const char* project_name, const std::vector<Obj::ProjectObject*>& objects)
 {
-    std::string name;
-    if (replace_project_selection(project_name, objects, name))
-        tell(SelectionModification::SetSelection, name.c_str(), 0, "");
+    select_objects(project_name, objects);
 }
 
 bool EntitySelectionSingleton::set_selection(const char* project_name, unsigned int object_id,
@@ -146,12 +128,7 @@ bool EntitySelectionSingleton::set_selection(const char* project_name, unsigned 
 bool EntitySelectionSingleton::set_pre_selection(const char* project_name, unsigned int object_id,
                                                  const char* sub_name, float x, float y, float z)
 {
-    GateTest test;
-    if (gate) {
-        EntitySelectionGate* g = gate.get();
-        test = [g](Obj::Project* p, Obj::ProjectObject* o, const char* s) { return g->allow(p, o, s); };
-    }
-    return pre_select(project_name, object_id, sub_name, x, y, z, test, "%u");
+    return pre_select(project_name, object_id, sub_name, x, y, z, test_of(gate.get()), "%u");
 }
 
 void EntitySelectionSingleton::remove_pre_selection()

@@ -6,7 +6,8 @@
 #include <obj/CDocObjProp.h>
 #include <vexil/MsgConsole.h>
 
-#include <QApplication>
+#include <QObject>
+#include <QString>
 
 using namespace Gui;
 
@@ -32,57 +33,22 @@ SelectionInstance::SelectionInstance()
 
 SelectionInstance::~SelectionInstance() = default;
 
-SelectionSubject::GateTest SelectionInstance::gate_test() const
-{
-    if (!gate)
-        return {};
-    CSelectionable* g = gate.get();
-    return [g](Obj::Project* p, Obj::ProjectObject* o, const char* s) { return g->allow(p, o, s); };
-}
-
 bool SelectionInstance::add_selection(const char* project_name, unsigned int object_id, const char* sub_name,
                                       float x, float y, float z)
 {
-    if (is_selected(project_name, object_id, sub_name))
-        return true;
-    Obj::Project* project = find_project(project_name);
-    if (!project) {
-        Vexil::MsgConsoleSingleton::Instance().Error("Cannot add to selection: no document '%s' found.\n",
-                                                     project_name ? project_name : "");
-        return false;
-    }
-    Obj::ProjectObject* object = object_id ? project->get_object(object_id) : nullptr;
-    if (gate && !gate->allow(project, object, sub_name)) {
-        show_message(QObject::tr("Selection not allowed by filter"), 5000);
-        forbid_cursor();
-        QApplication::beep();
-        return false;
-    }
-    const std::string name = name_for(project_name, project);
-    const std::string sub = sub_name ? sub_name : "";
-    append(name, object_id, sub, project, object, x, y, z);
-    tell(SelectionModification::AddSelection, name.c_str(), object_id, sub.c_str(), x, y, z, false);
-    Vexil::MsgConsoleSingleton::Instance().Log("GUI : Added selection \"%s.%i.%s(%f,%f,%f)\"\n", name.c_str(),
-                                               static_cast<int>(object_id), sub.c_str(), double(x), double(y),
-                                               double(z));
-    return true;
+    return add_one(project_name, object_id, sub_name, x, y, z, test_of(gate.get()),
+                   QObject::tr("Selection not allowed by filter"), [&](const std::string& name, const std::string& sub) {
+                       Vexil::MsgConsoleSingleton::Instance().Log(
+                           "GUI : Added selection \"%s.%i.%s(%f,%f,%f)\"\n", name.c_str(), static_cast<int>(object_id),
+                           sub.c_str(), double(x), double(y), double(z));
+                   });
 }
 
 bool SelectionInstance::add_selection(const char* project_name, unsigned int object_id,
                                       const std::vector<std::string>& sub_names)
 {
-    Obj::Project* project = find_project(project_name);
-    if (!project) {
-        Vexil::MsgConsoleSingleton::Instance().Error("Cannot add to selection: no project '%s' found.\n",
-                                                     project_name ? project_name : "");
-        return false;
-    }
-    Obj::ProjectObject* object = object_id ? project->get_object(object_id) : nullptr;
-    const std::string name = name_for(project_name, project);
-    for (const std::string& sub : sub_names)
-        append(name, object_id, sub, project, object);
-    tell(SelectionModification::AddSelection, name.c_str(), object_id, "", 0.f, 0.f, 0.f, false);
-    return true;
+    Obj::ProjectObject* object = nullptr;
+    return add_many(project_name, object_id, sub_names, false, object) != nullptr;
 }
 
 void SelectionInstance::remove_selection(const char* project_name, unsigned int object_id, const char* sub_name)
@@ -99,16 +65,7 @@ void SelectionInstance::remove_selection(const char* project_name, unsigned int 
 
 void SelectionInstance::clear_selection(const char* project_name)
 {
-    if (!project_name) {
-        Obj::Project* current = find_project(nullptr);
-        if (!current) {
-            clear_all_selections();
-            return;
-        }
-        clear_named(current->get_name());
-        return;
-    }
-    clear_named(project_name);
+    clear_project_or_current(project_name);
 }
 
 void SelectionInstance::clear_all_selections()
@@ -118,35 +75,23 @@ void SelectionInstance::clear_all_selections()
 
 void SelectionInstance::set_selection(const char* project_name, const std::vector<Obj::ProjectObject*>& objects)
 {
-    std::string name;
-    if (replace_project_selection(project_name, objects, name))
-        tell(SelectionModification::SetSelection, name.c_str(), 0, "");
+    select_objects(project_name, objects);
 }
 
 void SelectionInstance::set_project_selection(const char* project_name, const Obj::Project*)
 {
-    Obj::Project* project = find_project(project_name);
-    if (!project)
-        return;
-    const std::string name = name_for(project_name, project);
-    append(name, 0, std::string(), project, nullptr);
-    tell(SelectionModification::SetSelection, name.c_str(), 0, "");
+    select_whole_project(project_name);
 }
 
 std::vector<Obj::Project*> SelectionInstance::get_projects()
 {
-    std::vector<Obj::Project*> result;
-    for (const SelectionEntry& e : entries) {
-        if (e.project && !e.object)
-            result.push_back(e.project);
-    }
-    return result;
+    return whole_project_entries();
 }
 
 bool SelectionInstance::set_pre_selection(const char* project_name, unsigned int object_id, const char* sub_name,
                                           float x, float y, float z)
 {
-    return pre_select(project_name, object_id, sub_name, x, y, z, gate_test(), "%i");
+    return pre_select(project_name, object_id, sub_name, x, y, z, test_of(gate.get()), "%i");
 }
 
 void SelectionInstance::remove_pre_selection()

@@ -49,7 +49,6 @@ protected:
 private:
     SelectionInstance();
     ~SelectionInstance() override;
-    GateTest gate_test() const;
 
     std::unique_ptr<CSelectionable> gate;
     static SelectionInstance* _instance;

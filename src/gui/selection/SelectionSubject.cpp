@@ -6,7 +6,9 @@
 #include "mainwindow/MainWindow.h"
 
 #include <obj/Application.h>
+#include <vexil/MsgConsole.h>
 
+#include <QApplication>
 #include <QString>
 
 #include <cstdarg>
@@ -163,6 +165,90 @@ bool SelectionSubject::replace_project_selection(const char* name, const std::ve
             append(storedName, o->getObjectId(), std::string(), project, o);
     }
     return true;
+}
+
+bool SelectionSubject::add_one(const char* name, unsigned int id, const char* sub, float x, float y, float z,
+                               const GateTest& gate, const QString& refusal,
+                               const std::function<void(const std::string&, const std::string&)>& afterAdd)
+{
+    if (is_selected(name, id, sub))
+        return true;
+    Obj::Project* project = find_project(name);
+    if (!project) {
+        Vexil::MsgConsoleSingleton::Instance().Error("Cannot add to selection: no document '%s' found.\n",
+                                                     name ? name : "");
+        return false;
+    }
+    Obj::ProjectObject* object = id ? project->get_object(id) : nullptr;
+    if (gate && !gate(project, object, sub)) {
+        show_message(refusal, 5000);
+        forbid_cursor();
+        QApplication::beep();
+        return false;
+    }
+    const std::string stored = name_for(name, project);
+    const std::string subName = sub ? sub : "";
+    append(stored, id, subName, project, object, x, y, z);
+    tell(SelectionModification::AddSelection, stored.c_str(), id, subName.c_str(), x, y, z, false);
+    if (afterAdd)
+        afterAdd(stored, subName);
+    return true;
+}
+
+Obj::Project* SelectionSubject::add_many(const char* name, unsigned int id, const std::vector<std::string>& subs,
+                                         bool withSignal, Obj::ProjectObject*& object)
+{
+    Obj::Project* project = find_project(name);
+    if (!project) {
+        Vexil::MsgConsoleSingleton::Instance().Error("Cannot add to selection: no project '%s' found.\n",
+                                                     name ? name : "");
+        return nullptr;
+    }
+    object = id ? project->get_object(id) : nullptr;
+    const std::string stored = name_for(name, project);
+    for (const std::string& sub : subs)
+        append(stored, id, sub, project, object);
+    tell(SelectionModification::AddSelection, stored.c_str(), id, "", 0.f, 0.f, 0.f, withSignal);
+    return project;
+}
+
+void SelectionSubject::clear_project_or_current(const char* name)
+{
+    if (name) {
+        clear_named(name);
+        return;
+    }
+    if (Obj::Project* current = find_project(nullptr))
+        clear_named(current->get_name());
+    else
+        clear_everything();
+}
+
+void SelectionSubject::select_objects(const char* name, const std::vector<Obj::ProjectObject*>& objects)
+{
+    std::string stored;
+    if (replace_project_selection(name, objects, stored))
+        tell(SelectionModification::SetSelection, stored.c_str(), 0, "");
+}
+
+void SelectionSubject::select_whole_project(const char* name)
+{
+    Obj::Project* project = find_project(name);
+    if (!project)
+        return;
+    const std::string stored = name_for(name, project);
+    append(stored, 0, std::string(), project, nullptr);
+    tell(SelectionModification::SetSelection, stored.c_str(), 0, "");
+}
+
+std::vector<Obj::Project*> SelectionSubject::whole_project_entries() const
+{
+    std::vector<Obj::Project*> result;
+    for (const SelectionEntry& e : entries) {
+        if (e.project && !e.object)
+            result.push_back(e.project);
+    }
+    return result;
 }
 
 std::vector<SelObj> SelectionSubject::get_selection(const char* project_name) const

@@ -71,6 +71,30 @@ protected:
     bool replace_project_selection(const char* name, const std::vector<Obj::ProjectObject*>& objects,
                                    std::string& storedName);
 
+    // The selection calls whose behaviour the singletons share.
+    // Adds one entry unless it is there already; the gate may refuse it (then `refusal`
+    // is shown); `afterAdd` runs only when an entry was really added.
+    using GateTest = std::function<bool(Obj::Project*, Obj::ProjectObject*, const char*)>;
+    bool add_one(const char* name, unsigned int id, const char* sub, float x, float y, float z,
+                 const GateTest& gate, const QString& refusal,
+                 const std::function<void(const std::string& name, const std::string& sub)>& afterAdd = {});
+    // Adds an entry per sub-element name and tells one addition; null when the project is
+    // unknown, else the project (and `object` the object, null for id 0).
+    Obj::Project* add_many(const char* name, unsigned int id, const std::vector<std::string>& subs,
+                           bool withSignal, Obj::ProjectObject*& object);
+    // A null name clears the current project's entries, or everything without one.
+    void clear_project_or_current(const char* name);
+    void select_objects(const char* name, const std::vector<Obj::ProjectObject*>& objects);
+    void select_whole_project(const char* name);
+    std::vector<Obj::Project*> whole_project_entries() const;
+    template<class Gate>
+    static GateTest test_of(Gate* g)
+    {
+        if (!g)
+            return {};
+        return [g](Obj::Project* p, Obj::ProjectObject* o, const char* s) { return g->allow(p, o, s); };
+    }
+
     // The application logic's signals.
     virtual void slot_remove_object(const Obj::ProjectObject& object);
     void slot_rename_object(const Obj::ProjectObject& object);
@@ -83,7 +107,6 @@ protected:
 
     // Pre-selection (the selection instance and the entity selection).  `gate` is null
     // when none is installed; `idFormat` is "%u" or "%i" for the messages.
-    using GateTest = std::function<bool(Obj::Project*, Obj::ProjectObject*, const char*)>;
     bool pre_select(const char* name, unsigned int id, const char* sub, float x, float y, float z,
                     const GateTest& gate, const char* idFormat);
     void pre_remove(bool hasGate);
