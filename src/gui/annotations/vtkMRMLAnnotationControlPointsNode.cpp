@@ -262,23 +262,12 @@ void vtkMRMLAnnotationControlPointsNode::CreateAnnotationPointDisplayNode()
 {
     if (GetAnnotationPointDisplayNode())
         return;
-    vtkMRMLScene* scene = GetScene();
-    if (!scene) {
-        vtkErrorMacro("vtkMRMLAnnotationControlPointsNode::CreateAnnotationControlPointDisplayNode Annotation: No scene defined");
-        return;
-    }
-    auto* node = vtkMRMLAnnotationPointDisplayNode::New();
-    scene->AddNode(node);
-    AddAndObserveDisplayNodeID(node->GetID());
-    node->Delete();
+    AddNewDisplayNodeOfClass<vtkMRMLAnnotationPointDisplayNode>("vtkMRMLAnnotationControlPointsNode::CreateAnnotationControlPointDisplayNode Annotation: No scene defined");
 }
 
 vtkMRMLAnnotationPointDisplayNode* vtkMRMLAnnotationControlPointsNode::GetAnnotationPointDisplayNode()
 {
-    for (int i = 0; i < GetNumberOfDisplayNodes(); ++i)
-        if (auto* node = vtkMRMLAnnotationPointDisplayNode::SafeDownCast(GetNthDisplayNode(i)))
-            return node;
-    return nullptr;
+    return FirstDisplayNodeOfClass<vtkMRMLAnnotationPointDisplayNode>();
 }
 
 void vtkMRMLAnnotationControlPointsNode::Initialize(vtkMRMLScene* scene)

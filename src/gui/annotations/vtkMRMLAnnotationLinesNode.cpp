@@ -209,23 +209,12 @@ void vtkMRMLAnnotationLinesNode::CreateAnnotationLineDisplayNode()
 {
     if (GetAnnotationLineDisplayNode())
         return;
-    vtkMRMLScene* scene = GetScene();
-    if (!scene) {
-        vtkErrorMacro("vtkMRMLAnnotationLinesNode::CreateAnnotationLineDisplayNode AnnotationLine: No scene defined");
-        return;
-    }
-    auto* node = vtkMRMLAnnotationLineDisplayNode::New();
-    scene->AddNode(node);
-    AddAndObserveDisplayNodeID(node->GetID());
-    node->Delete();
+    AddNewDisplayNodeOfClass<vtkMRMLAnnotationLineDisplayNode>("vtkMRMLAnnotationLinesNode::CreateAnnotationLineDisplayNode AnnotationLine: No scene defined");
 }
 
 vtkMRMLAnnotationLineDisplayNode* vtkMRMLAnnotationLinesNode::GetAnnotationLineDisplayNode()
 {
-    for (int i = 0; i < GetNumberOfDisplayNodes(); ++i)
-        if (auto* node = vtkMRMLAnnotationLineDisplayNode::SafeDownCast(GetNthDisplayNode(i)))
-            return node;
-    return nullptr;
+    return FirstDisplayNodeOfClass<vtkMRMLAnnotationLineDisplayNode>();
 }
 
 void vtkMRMLAnnotationLinesNode::Initialize(vtkMRMLScene* scene)

@@ -388,23 +388,37 @@ void vtkMRMLAnnotationNode::CreateAnnotationTextDisplayNode()
 {
     if (GetAnnotationTextDisplayNode())
         return;
-    vtkMRMLScene* scene = GetScene();
-    if (!scene) {
-        vtkErrorMacro("vtkMRMLAnnotationNode::CreateAnnotationTextDisplayNode Annotation: No scene defined");
-        return;
-    }
-    auto* node = vtkMRMLAnnotationTextDisplayNode::New();
-    scene->AddNode(node);
-    AddAndObserveDisplayNodeID(node->GetID());
-    node->Delete();
+    AddNewDisplayNodeOfClass<vtkMRMLAnnotationTextDisplayNode>("vtkMRMLAnnotationNode::CreateAnnotationTextDisplayNode Annotation: No scene defined");
 }
 
 vtkMRMLAnnotationTextDisplayNode* vtkMRMLAnnotationNode::GetAnnotationTextDisplayNode()
 {
-    for (int i = 0; i < GetNumberOfDisplayNodes(); ++i)
-        if (auto* node = vtkMRMLAnnotationTextDisplayNode::SafeDownCast(GetNthDisplayNode(i)))
-            return node;
-    return nullptr;
+    return FirstDisplayNodeOfClass<vtkMRMLAnnotationTextDisplayNode>();
+}
+
+bool vtkMRMLAnnotationNode::HasSceneFor(const char* noSceneMessage)
+{
+    if (GetScene())
+        return true;
+    vtkErrorMacro(<< noSceneMessage);
+    return false;
+}
+
+void vtkMRMLAnnotationNode::SetSelectedColorOf(vtkMRMLDisplayNode* node, const char* owner, const char* kind,
+                                               const double color[3])
+{
+    if (!node) {
+        vtkErrorMacro(<< owner << ": " << NameText() << " cannot get " << kind);
+        return;
+    }
+    node->SetSelectedColor(color[0], color[1], color[2]);
+}
+
+void vtkMRMLAnnotationNode::AddAndObserveNewDisplayNode(vtkMRMLDisplayNode* node)
+{
+    GetScene()->AddNode(node);
+    AddAndObserveDisplayNodeID(node->GetID());
+    node->Delete();
 }
 
 vtkMRMLStorageNode* vtkMRMLAnnotationNode::CreateStorageNodeOfClass(const char* className)

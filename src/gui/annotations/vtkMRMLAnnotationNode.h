@@ -98,6 +98,28 @@ protected:
     // Asks the scene for a storage node of the class, registering the classes first.
     vtkMRMLStorageNode* CreateStorageNodeOfClass(const char* className);
     void ApplyLocked(int locked);
+    // The first display node of class T among this node's display nodes (none: null).
+    template <class T> T* FirstDisplayNodeOfClass()
+    {
+        for (int i = 0; i < GetNumberOfDisplayNodes(); ++i)
+            if (auto* node = T::SafeDownCast(GetNthDisplayNode(i)))
+                return node;
+        return nullptr;
+    }
+    // Adds a display node of class T to the scene and observes it; without a scene it
+    // reports noSceneMessage instead.
+    template <class T> void AddNewDisplayNodeOfClass(const char* noSceneMessage)
+    {
+        if (!HasSceneFor(noSceneMessage))
+            return;
+        AddAndObserveNewDisplayNode(T::New());
+    }
+    bool HasSceneFor(const char* noSceneMessage);
+    // Sets the display node's selected colour; a missing node is reported as
+    // "<owner>: <name> cannot get <kind>".
+    void SetSelectedColorOf(vtkMRMLDisplayNode* node, const char* owner, const char* kind, const double color[3]);
+    // Takes over the reference the caller made with New().
+    void AddAndObserveNewDisplayNode(vtkMRMLDisplayNode* node);
 
     vtkStringArray* TextList = nullptr;
     char* ReferenceNodeID = nullptr;

@@ -103,12 +103,7 @@ double* vtkMRMLAnnotationROINode::GetLineColor()
 
 void vtkMRMLAnnotationROINode::SetLineColor(const double color[3])
 {
-    auto* node = GetAnnotationLineDisplayNode();
-    if (!node) {
-        vtkErrorMacro("AnnotationROI: " << NameText() << " cannot get AnnotationLineDisplayNode");
-        return;
-    }
-    node->SetSelectedColor(color[0], color[1], color[2]);
+    SetSelectedColorOf(GetAnnotationLineDisplayNode(), "AnnotationROI", "AnnotationLineDisplayNode", color);
 }
 
 double* vtkMRMLAnnotationROINode::GetPointColor()
@@ -119,12 +114,7 @@ double* vtkMRMLAnnotationROINode::GetPointColor()
 
 void vtkMRMLAnnotationROINode::SetPointColor(const double color[3])
 {
-    auto* node = GetAnnotationPointDisplayNode();
-    if (!node) {
-        vtkErrorMacro("AnnotationROI: " << NameText() << " cannot get AnnotationPointDisplayNode");
-        return;
-    }
-    node->SetSelectedColor(color[0], color[1], color[2]);
+    SetSelectedColorOf(GetAnnotationPointDisplayNode(), "AnnotationROI", "AnnotationPointDisplayNode", color);
 }
 
 double* vtkMRMLAnnotationROINode::GetROIAnnotationTextColor()
@@ -135,12 +125,7 @@ double* vtkMRMLAnnotationROINode::GetROIAnnotationTextColor()
 
 void vtkMRMLAnnotationROINode::SetROIAnnotationTextColor(const double color[3])
 {
-    auto* node = GetAnnotationTextDisplayNode();
-    if (!node) {
-        vtkErrorMacro("AnnotationROI: " << NameText() << " cannot get AnnotationTextDisplayNode");
-        return;
-    }
-    node->SetSelectedColor(color[0], color[1], color[2]);
+    SetSelectedColorOf(GetAnnotationTextDisplayNode(), "AnnotationROI", "AnnotationTextDisplayNode", color);
 }
 
 double vtkMRMLAnnotationROINode::GetROIAnnotationScale()

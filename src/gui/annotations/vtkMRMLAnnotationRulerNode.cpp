@@ -146,12 +146,7 @@ double* vtkMRMLAnnotationRulerNode::GetDistanceAnnotationTextColour()
 
 void vtkMRMLAnnotationRulerNode::SetDistanceAnnotationTextColour(const double color[3])
 {
-    auto* node = GetAnnotationTextDisplayNode();
-    if (!node) {
-        vtkErrorMacro("AnnotationRuler: " << NameText() << " cannot get AnnotationTextDisplayNode");
-        return;
-    }
-    node->SetSelectedColor(color[0], color[1], color[2]);
+    SetSelectedColorOf(GetAnnotationTextDisplayNode(), "AnnotationRuler", "AnnotationTextDisplayNode", color);
 }
 
 double* vtkMRMLAnnotationRulerNode::GetLineColour()
@@ -162,12 +157,7 @@ double* vtkMRMLAnnotationRulerNode::GetLineColour()
 
 void vtkMRMLAnnotationRulerNode::SetLineColour(const double color[3])
 {
-    auto* node = GetAnnotationLineDisplayNode();
-    if (!node) {
-        vtkErrorMacro("AnnotationRuler: " << NameText() << " cannot get AnnotationLineDisplayNode");
-        return;
-    }
-    node->SetSelectedColor(color[0], color[1], color[2]);
+    SetSelectedColorOf(GetAnnotationLineDisplayNode(), "AnnotationRuler", "AnnotationLineDisplayNode", color);
 }
 
 double* vtkMRMLAnnotationRulerNode::GetPointColour()
@@ -178,12 +168,7 @@ double* vtkMRMLAnnotationRulerNode::GetPointColour()
 
 void vtkMRMLAnnotationRulerNode::SetPointColour(const double color[3])
 {
-    auto* node = GetAnnotationPointDisplayNode();
-    if (!node) {
-        vtkErrorMacro("AnnotationRuler: " << NameText() << " cannot get AnnotationPointDisplayNode");
-        return;
-    }
-    node->SetSelectedColor(color[0], color[1], color[2]);
+    SetSelectedColorOf(GetAnnotationPointDisplayNode(), "AnnotationRuler", "AnnotationPointDisplayNode", color);
 }
 
 void vtkMRMLAnnotationRulerNode::ApplyTransformMatrix(vtkMatrix4x4* matrix)
