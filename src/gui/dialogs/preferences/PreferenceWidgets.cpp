@@ -40,7 +40,7 @@ void PreferenceWidgets::on_modify(Vexil::Subject<const char*>&, const char* reas
 }
 
 #define PELMORA_PREF_WIDGET_IMPL(Name, Base)                                             \
-    Name::Name(QWidget* parent) : Base(parent), PreferenceWidgets() {}                   \
+    Name::Name(QWidget* parent) : PreferenceBoundWidget<Base>(parent) {}                 \
     Name::~Name() = default;
 
 PELMORA_PREF_WIDGET_IMPL(PrefCheckBox, QCheckBox)

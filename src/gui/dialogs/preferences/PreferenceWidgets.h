@@ -48,129 +48,95 @@ protected:
     QByteArray m_sPrefGrp;
 };
 
-class PELMORAGUI_EXPORT PrefCheckBox : public QCheckBox, public PreferenceWidgets
+// The binding every preference widget shares: a toolkit widget plus the preference
+// identity, with the accessors lifted to the widget so calls on it are unambiguous.
+// The pages do the reading and writing, so saving and restoring stay empty.  It holds no
+// Q_OBJECT (moc does not take templates); each concrete widget below adds its own.
+template <class Base>
+class PreferenceBoundWidget : public Base, public PreferenceWidgets
+{
+public:
+    void setEntryName(const QByteArray& name) { PreferenceWidgets::setEntryName(name); }
+    QByteArray entryName() const { return PreferenceWidgets::entryName(); }
+    void setParamGrpPath(const QByteArray& path) { PreferenceWidgets::setParamGrpPath(path); }
+    QByteArray paramGrpPath() const { return PreferenceWidgets::paramGrpPath(); }
+
+protected:
+    explicit PreferenceBoundWidget(QWidget* parent) : Base(parent) {}
+    void restorePreferences() override {}
+    void savePreferences() override {}
+};
+
+class PELMORAGUI_EXPORT PrefCheckBox : public PreferenceBoundWidget<QCheckBox>
 {
     Q_OBJECT
 public:
     explicit PrefCheckBox(QWidget* parent = nullptr);
     ~PrefCheckBox() override;
-    void setParamGrpPath(const QByteArray& path) { PreferenceWidgets::setParamGrpPath(path); }
-
-protected:
-    void restorePreferences() override {}
-    void savePreferences() override {}
 };
 
-class PELMORAGUI_EXPORT PrefColorButton : public ColoringButton, public PreferenceWidgets
+class PELMORAGUI_EXPORT PrefColorButton : public PreferenceBoundWidget<ColoringButton>
 {
     Q_OBJECT
 public:
     explicit PrefColorButton(QWidget* parent = nullptr);
     ~PrefColorButton() override;
-    void setParamGrpPath(const QByteArray& path) { PreferenceWidgets::setParamGrpPath(path); }
-    void setEntryName(const QByteArray& name) { PreferenceWidgets::setEntryName(name); }
-    QByteArray paramGrpPath() const { return PreferenceWidgets::paramGrpPath(); }
-
-protected:
-    void restorePreferences() override {}
-    void savePreferences() override {}
 };
 
-class PELMORAGUI_EXPORT PrefComboBox : public QComboBox, public PreferenceWidgets
+class PELMORAGUI_EXPORT PrefComboBox : public PreferenceBoundWidget<QComboBox>
 {
     Q_OBJECT
 public:
     explicit PrefComboBox(QWidget* parent = nullptr);
     ~PrefComboBox() override;
-    void setParamGrpPath(const QByteArray& path) { PreferenceWidgets::setParamGrpPath(path); }
-
-protected:
-    void restorePreferences() override {}
-    void savePreferences() override {}
 };
 
-class PELMORAGUI_EXPORT PrefRadioButton : public QRadioButton, public PreferenceWidgets
+class PELMORAGUI_EXPORT PrefRadioButton : public PreferenceBoundWidget<QRadioButton>
 {
     Q_OBJECT
 public:
     explicit PrefRadioButton(QWidget* parent = nullptr);
     ~PrefRadioButton() override;
-    void setParamGrpPath(const QByteArray& path) { PreferenceWidgets::setParamGrpPath(path); }
-
-protected:
-    void restorePreferences() override {}
-    void savePreferences() override {}
 };
 
-class PELMORAGUI_EXPORT PrefDoubleSpinBox : public QDoubleSpinBox, public PreferenceWidgets
+class PELMORAGUI_EXPORT PrefDoubleSpinBox : public PreferenceBoundWidget<QDoubleSpinBox>
 {
     Q_OBJECT
 public:
     explicit PrefDoubleSpinBox(QWidget* parent = nullptr);
     ~PrefDoubleSpinBox() override;
-    void setParamGrpPath(const QByteArray& path) { PreferenceWidgets::setParamGrpPath(path); }
-
-protected:
-    void restorePreferences() override {}
-    void savePreferences() override {}
 };
 
-class PELMORAGUI_EXPORT PrefFileChooser : public FileChooser, public PreferenceWidgets
+class PELMORAGUI_EXPORT PrefFileChooser : public PreferenceBoundWidget<FileChooser>
 {
     Q_OBJECT
 public:
     explicit PrefFileChooser(QWidget* parent = nullptr);
     ~PrefFileChooser() override;
-    void setParamGrpPath(const QByteArray& path) { PreferenceWidgets::setParamGrpPath(path); }
-    QByteArray entryName() const { return PreferenceWidgets::entryName(); }
-    void setEntryName(const QByteArray& name) { PreferenceWidgets::setEntryName(name); }
-    QByteArray paramGrpPath() const { return PreferenceWidgets::paramGrpPath(); }
-
-protected:
-    void restorePreferences() override {}
-    void savePreferences() override {}
 };
 
-class PELMORAGUI_EXPORT PrefLineEdit : public QLineEdit, public PreferenceWidgets
+class PELMORAGUI_EXPORT PrefLineEdit : public PreferenceBoundWidget<QLineEdit>
 {
     Q_OBJECT
 public:
     explicit PrefLineEdit(QWidget* parent = nullptr);
     ~PrefLineEdit() override;
-    void setParamGrpPath(const QByteArray& path) { PreferenceWidgets::setParamGrpPath(path); }
-
-protected:
-    void restorePreferences() override {}
-    void savePreferences() override {}
 };
 
-class PELMORAGUI_EXPORT PrefSlider : public QSlider, public PreferenceWidgets
+class PELMORAGUI_EXPORT PrefSlider : public PreferenceBoundWidget<QSlider>
 {
     Q_OBJECT
 public:
     explicit PrefSlider(QWidget* parent = nullptr);
     ~PrefSlider() override;
-    void setParamGrpPath(const QByteArray& path) { PreferenceWidgets::setParamGrpPath(path); }
-    QByteArray entryName() const { return PreferenceWidgets::entryName(); }
-    void setEntryName(const QByteArray& name) { PreferenceWidgets::setEntryName(name); }
-    QByteArray paramGrpPath() const { return PreferenceWidgets::paramGrpPath(); }
-
-protected:
-    void restorePreferences() override {}
-    void savePreferences() override {}
 };
 
-class PELMORAGUI_EXPORT PrefSpinBox : public QSpinBox, public PreferenceWidgets
+class PELMORAGUI_EXPORT PrefSpinBox : public PreferenceBoundWidget<QSpinBox>
 {
     Q_OBJECT
 public:
     explicit PrefSpinBox(QWidget* parent = nullptr);
     ~PrefSpinBox() override;
-    void setParamGrpPath(const QByteArray& path) { PreferenceWidgets::setParamGrpPath(path); }
-
-protected:
-    void restorePreferences() override {}
-    void savePreferences() override {}
 };
 
 } // namespace Gui
