@@ -1,5 +1,6 @@
 #include "vtkMRMLAnnotationDisplayNode.h"
 
+#include <mrml/MRMLXMLHelpers.h>
 #include <mrml/vtkMRMLDisplayableNode.h>
 #include <mrml/vtkMRMLScene.h>
 
@@ -154,4 +155,24 @@ void vtkMRMLAnnotationDisplayNode::SetProjectedOpacity(double opacity)
         return;
     ProjectedOpacity = opacity;
     Modified();
+}
+
+bool vtkMRMLAnnotationDisplayNode::ReadProjectionAttribute(const char* key, const char* value)
+{
+    if (std::strcmp(key, "sliceProjection") == 0)
+        SliceProjection = mrmlxml::parseInt(value);
+    else if (std::strcmp(key, "projectedColor") == 0)
+        mrmlxml::parseDoubles(value, ProjectedColor, 3);
+    else if (std::strcmp(key, "projectedOpacity") == 0)
+        mrmlxml::parseDoubles(value, &ProjectedOpacity, 1);
+    else
+        return false;
+    return true;
+}
+
+void vtkMRMLAnnotationDisplayNode::CopyProjectionFrom(vtkMRMLAnnotationDisplayNode* node)
+{
+    SetSliceProjection(node->SliceProjection);
+    SetProjectedColor(node->ProjectedColor);
+    SetProjectedOpacity(node->ProjectedOpacity);
 }

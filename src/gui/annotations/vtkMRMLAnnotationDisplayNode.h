@@ -66,6 +66,12 @@ protected:
     vtkMRMLAnnotationDisplayNode(const vtkMRMLAnnotationDisplayNode&) = delete;
     void operator=(const vtkMRMLAnnotationDisplayNode&) = delete;
 
+    // The projection fields are read and copied by the point and line display nodes
+    // (the base's own Copy and XML reading leave them alone).  Reads one scene attribute;
+    // false when the key is not a projection field.
+    bool ReadProjectionAttribute(const char* key, const char* value);
+    void CopyProjectionFrom(vtkMRMLAnnotationDisplayNode* node);
+
     // Holds a copy of this node (same class) made without a modified event.
     void StoreBackup();
     // Copies the backup back with one modified event; false without a backup.

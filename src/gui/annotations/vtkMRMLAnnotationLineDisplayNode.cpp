@@ -70,12 +70,8 @@ void vtkMRMLAnnotationLineDisplayNode::ReadXMLAttributes(const char** atts)
             mrmlxml::parseDoubles(value, &TickSpacing, 1);
         else if (key == "maxTicks")
             MaxTicks = mrmlxml::parseInt(value);
-        else if (key == "sliceProjection")
-            SliceProjection = mrmlxml::parseInt(value);
-        else if (key == "projectedColor")
-            mrmlxml::parseDoubles(value, ProjectedColor, 3);
-        else if (key == "projectedOpacity")
-            mrmlxml::parseDoubles(value, &ProjectedOpacity, 1);
+        else if (ReadProjectionAttribute(key.c_str(), value))
+            continue;
         else if (key == "underLineThickness")
             mrmlxml::parseDoubles(value, &UnderLineThickness, 1);
         else if (key == "overLineThickness")
@@ -95,9 +91,7 @@ void vtkMRMLAnnotationLineDisplayNode::Copy(vtkMRMLNode* anode)
         SetLabelVisibility(node->LabelVisibility);
         SetTickSpacing(node->TickSpacing);
         SetMaxTicks(node->MaxTicks);
-        SetSliceProjection(node->SliceProjection);
-        SetProjectedColor(node->ProjectedColor);
-        SetProjectedOpacity(node->ProjectedOpacity);
+        CopyProjectionFrom(node);
         SetUnderLineThickness(node->UnderLineThickness);
         SetOverLineThickness(node->OverLineThickness);
     }

@@ -85,12 +85,8 @@ void vtkMRMLAnnotationPointDisplayNode::ReadXMLAttributes(const char** atts)
             mrmlxml::parseDoubles(value, &GlyphScale, 1);
         else if (key == "glyphType")
             GlyphType = mrmlxml::parseInt(value);
-        else if (key == "sliceProjection")
-            SliceProjection = mrmlxml::parseInt(value);
-        else if (key == "projectedColor")
-            mrmlxml::parseDoubles(value, ProjectedColor, 3);
-        else if (key == "projectedOpacity")
-            mrmlxml::parseDoubles(value, &ProjectedOpacity, 1);
+        else if (ReadProjectionAttribute(key.c_str(), value))
+            continue;
     }
     Modified();
     EndModify(wasModifying);
@@ -103,9 +99,7 @@ void vtkMRMLAnnotationPointDisplayNode::Copy(vtkMRMLNode* anode)
     if (auto* node = vtkMRMLAnnotationPointDisplayNode::SafeDownCast(anode)) {
         SetGlyphType(node->GlyphType);
         SetGlyphScale(node->GlyphScale);
-        SetSliceProjection(node->SliceProjection);
-        SetProjectedColor(node->ProjectedColor);
-        SetProjectedOpacity(node->ProjectedOpacity);
+        CopyProjectionFrom(node);
     }
     EndModify(wasModifying);
 }
