@@ -1,5 +1,11 @@
 #include "PropertyItem.h"
 
+#include "PropertyCoupleItem.h"
+#include "PropertyDecimalVectorItem.h"
+#include "PropertyDocumentItem.h"
+#include "PropertyFloatSciItem.h"
+#include "PropertyVectorItem.h"
+
 #include "dialogs/widgets/ColoringButton.h"
 #include "dialogs/widgets/LabelEditor.h"
 #include "dialogs/widgets/QScienceSpinBox.h"
@@ -9,6 +15,7 @@
 #include <obj/Project.h>
 #include <obj/ProjectObject.h>
 #include <obj/Property.h>
+#include <obj/PropertyStringList.h>
 #include <pmmsg/Message.h>
 #include <pmunit/Units.h>
 #include <vexil/MsgConsole.h>
@@ -69,7 +76,7 @@ QString Gui::PropertyOperator::escapeListEntry(const QString& entry)
     QString out;
     out.reserve(entry.size());
     for (QChar c : entry) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('\'') || c == QLatin1Char(','))
+        if (c == QLatin1Char('\\') || c == QLatin1Char('\'') || c == QLatin1Char(',') || c == QLatin1Char('"'))
             out += QLatin1Char('\\');
         out += c;
     }
@@ -684,6 +691,17 @@ QVariant PropertyStringArrayItem::editorData(QWidget* editor) const
     return static_cast<Gui::LabelEditor*>(editor)->get_text().split(QLatin1Char('\n'));
 }
 
+QVariant PropertyStringArrayItem::value(const Obj::Property* prop) const
+{
+    auto* p = dynamic_cast<const Obj::PropertyStringList*>(prop);
+    if (!p)
+        return {};
+    QStringList list;
+    for (const std::string& s : p->get_values())
+        list << QString::fromUtf8(s.c_str());
+    return list;
+}
+
 QVariant PropertyStringArrayItem::toString(const QVariant& v) const
 {
     return QStringLiteral("[%1]").arg(v.toStringList().join(QLatin1Char(',')));
@@ -713,7 +731,29 @@ void PropertyDecimalArrayItem::set_value(const QVariant& v)
     setPropertyValue(text);
 }
 
+QVariant PropertyDecimalArrayItem::value(const Obj::Property* prop) const
+{
+    auto* p = dynamic_cast<const Obj::PropertyDecimalList*>(prop);
+    if (!p)
+        return {};
+    QStringList list;
+    for (double d : p->get_values())
+        list << QString::number(d, 'g', 6);
+    return list;
+}
+
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyIntegerArrayItem, Gui::PropertyOperator::PropertyDecimalArrayItem)
+
+QVariant PropertyIntegerArrayItem::value(const Obj::Property* prop) const
+{
+    auto* p = dynamic_cast<const Obj::PropertyIntegerList*>(prop);
+    if (!p)
+        return {};
+    QStringList list;
+    for (long i : p->get_values())
+        list << QString::number(i);
+    return list;
+}
 
 // ---------------------------------------------------------------------------------
 
@@ -774,31 +814,6 @@ void PropertyColorItem::set_value(const QVariant& v)
 
 // ---------------------------------------------------------------------------------
 
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyFloatSciItem, Gui::PropertyOperator::PropertyDecimalItem)
-
-QVariant PropertyFloatSciItem::toString(const QVariant& v) const
-{
-    const double d = v.toDouble();
-    if (isNoValue(d))
-        return QString();
-    return QLocale().toString(d, 'e', decimals());
-}
-
-void PropertyFloatSciItem::set_value(const QVariant& v)
-{
-    bool ok = false;
-    const double d = v.toDouble(&ok);
-    if (!ok)
-        return;
-    const QVariant current = value(getFirstProperty());
-    if (d == 0.0 && current.isValid() && isNoValue(current.toDouble()))
-        return;
-    // QString::number always uses the C locale, so "1.5e-05" never becomes "1,5e-05".
-    setPropertyValue(QString::number(d, 'e', decimals()));
-}
-
-// ---------------------------------------------------------------------------------
-
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyRangeSliderItem, Gui::PropertyOperator::PropertyItem)
 
 QWidget* PropertyRangeSliderItem::createEditor(QWidget* parent, const QObject* receiver, const char* method) const
@@ -852,19 +867,13 @@ void PropertyRangeSliderItem::set_value(const QVariant& v)
 
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyQuantityItem, Gui::PropertyOperator::PropertyItem)
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyQuantityConstraintItem, Gui::PropertyOperator::PropertyItem)
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyVectorItem, Gui::PropertyOperator::PropertyItem)
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyVector3DItem, Gui::PropertyOperator::PropertyItem)
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertySpaceLocationItem, Gui::PropertyOperator::PropertyItem)
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyDocumentItem, Gui::PropertyOperator::PropertyItem)
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyDirectoryItem, Gui::PropertyOperator::PropertyItem)
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyTransientDocItem, Gui::PropertyOperator::PropertyItem)
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyCoupleItem, Gui::PropertyOperator::PropertyItem)
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertySelectionItem, Gui::PropertyOperator::PropertyItem)
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyInputBCItem, Gui::PropertyOperator::PropertyItem)
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyAdvEnumItem, Gui::PropertyOperator::PropertyItem)
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyAdvEnumItem2, Gui::PropertyOperator::PropertyItem)
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyVectorRangeItem, Gui::PropertyOperator::PropertyItem)
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyDecimalVectorItem, Gui::PropertyOperator::PropertyItem)
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyVectorBoolItem, Gui::PropertyOperator::PropertyItem)
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyQuantityVectorItem, Gui::PropertyOperator::PropertyItem)
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyBCQuantityItem, Gui::PropertyOperator::PropertyItem)

@@ -195,11 +195,6 @@ public:
     void set_value(const QVariant& value) override;
 };
 
-class PELMORAGUI_EXPORT PropertyVectorItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
 class PELMORAGUI_EXPORT PropertyVector3DItem : public PropertyItem
 {
     VEXIL_TYPESYSTEM_HEADER();
@@ -232,6 +227,7 @@ public:
     void setEditorData(QWidget* editor, const QVariant& data) const override;
     QVariant editorData(QWidget* editor) const override;
     QVariant toString(const QVariant& value) const override;
+    QVariant value(const Obj::Property* prop) const override;
     void set_value(const QVariant& value) override;
 };
 
@@ -239,12 +235,15 @@ class PELMORAGUI_EXPORT PropertyDecimalArrayItem : public PropertyStringArrayIte
 {
     VEXIL_TYPESYSTEM_HEADER();
 public:
+    QVariant value(const Obj::Property* prop) const override;
     void set_value(const QVariant& value) override;
 };
 
 class PELMORAGUI_EXPORT PropertyIntegerArrayItem : public PropertyDecimalArrayItem
 {
     VEXIL_TYPESYSTEM_HEADER();
+public:
+    QVariant value(const Obj::Property* prop) const override;
 };
 
 class PELMORAGUI_EXPORT PropertyColorItem : public PropertyItem
@@ -258,26 +257,6 @@ public:
     QVariant toString(const QVariant& value) const override;
     QVariant value(const Obj::Property* prop) const override;
     void set_value(const QVariant& value) override;
-};
-
-class PELMORAGUI_EXPORT PropertyDocumentItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertyDirectoryItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertyTransientDocItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertyCoupleItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
 };
 
 class PELMORAGUI_EXPORT PropertySelectionItem : public PropertyItem
@@ -300,22 +279,7 @@ class PELMORAGUI_EXPORT PropertyAdvEnumItem2 : public PropertyItem
     VEXIL_TYPESYSTEM_HEADER();
 };
 
-// A decimal shown and written in scientific notation; the text sent is always in the
-// C locale, whatever the user's locale.
-class PELMORAGUI_EXPORT PropertyFloatSciItem : public PropertyDecimalItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-public:
-    QVariant toString(const QVariant& value) const override;
-    void set_value(const QVariant& value) override;
-};
-
 class PELMORAGUI_EXPORT PropertyVectorRangeItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertyDecimalVectorItem : public PropertyItem
 {
     VEXIL_TYPESYSTEM_HEADER();
 };
@@ -365,8 +329,8 @@ PELMORAGUI_EXPORT void initPropertyItems();
 PELMORAGUI_EXPORT double noValueMarker();
 PELMORAGUI_EXPORT bool isNoValue(double v);
 
-// One list entry quoted for the logic: backslash, single quote and comma are preceded by
-// a backslash.  `unescapeListEntry` reverses it.
+// One list entry or quoted path for the logic: backslash, single and double quote and
+// comma are preceded by a backslash.  `unescapeListEntry` reverses it.
 PELMORAGUI_EXPORT QString escapeListEntry(const QString& entry);
 PELMORAGUI_EXPORT QString unescapeListEntry(const QString& entry);
 

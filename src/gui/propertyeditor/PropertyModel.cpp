@@ -1,8 +1,10 @@
 #include "PropertyModel.h"
 
+#include "PropertyDecimalVectorItem.h"
 #include "PropertyItem.h"
 
 #include <obj/Property.h>
+#include <obj/PropertyDecimalVector.h>
 #include <vexil/MsgConsole.h>
 #include <vexil/TypeInfo.h>
 
@@ -124,8 +126,13 @@ bool PropertyModel::removeRows(int row, int count, const QModelIndex& parent)
         return false;
     beginRemoveRows(parent, row, row + count - 1);
     for (int i = row; i < row + count; ++i) {
-        for (Obj::Property* p : item->child(i)->get_property_data())
+        PropertyItem* gone = item->child(i);
+        for (Obj::Property* p : gone->get_property_data())
             rowsByProperty.remove(p);
+        for (int c = 0; c < gone->childCount(); ++c) {
+            for (Obj::Property* p : gone->child(c)->get_property_data())
+                rowsByProperty.remove(p);
+        }
     }
     item->removeChildren(row, row + count - 1);
     endRemoveRows();
@@ -203,9 +210,26 @@ void PropertyModel::buildUp(const PropertyList& props)
             item->setPropertyData(*list);
             for (Obj::Property* p : *list)
                 rowsByProperty.insert(p, item);
+            bindComponents(item, list->front());
         }
     }
     endResetModel();
+}
+
+void PropertyModel::bindComponents(PropertyItem* item, Obj::Property* first)
+{
+    if (item->getTypeId() != PropertyDecimalVectorItem::getClassTypeId())
+        return;
+    auto* vector = dynamic_cast<Obj::PropertyDecimalVector*>(first);
+    if (!vector)
+        return;
+    static_cast<PropertyDecimalVectorItem*>(item)->setChildPropertyData(vector->getXPtr(), vector->getYPtr(),
+                                                                         vector->getZPtr());
+    // A component's change refreshes the vector row and its children.
+    for (Obj::Property* part : {static_cast<Obj::Property*>(vector->getXPtr()),
+                                static_cast<Obj::Property*>(vector->getYPtr()),
+                                static_cast<Obj::Property*>(vector->getZPtr())})
+        rowsByProperty.insert(part, item);
 }
 
 void PropertyModel::updateProperty(const Obj::Property& prop)

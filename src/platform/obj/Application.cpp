@@ -1,6 +1,11 @@
 #include "Application.h"
 
 #include "GeometryObject.h"
+#include "PropertyCouple.h"
+#include "PropertyDecimalVector.h"
+#include "PropertyPath.h"
+#include "PropertyStringList.h"
+#include "PropertyVector.h"
 
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
@@ -160,6 +165,17 @@ void Application::init_types()
     PropertyColorArray::init();
     PropertySpaceLocation::init();
     PropertyAdvancedTopoData::init();
+    PropertyVector::init();
+    PropertyFloatScientific::init();
+    PropertyDecimalVector::init();
+    PropertyPath::init();
+    PropertyDirectory::init();
+    PropertyDocIncluded::init();
+    PropertyDocument::init();
+    PropertyCouple::init();
+    PropertyStringList::init();
+    PropertyDecimalList::init();
+    PropertyIntegerList::init();
     PropertyContainer::init();
     ProjectObject::init();
     GeometryObject::init();

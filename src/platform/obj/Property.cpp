@@ -74,14 +74,40 @@ void Property::set_object_status(int bit, bool on)
 
 void Property::about_to_set_value()
 {
-    if (container)
-        container->on_change_before(this);
+    if (PropertyContainer* c = get_container())
+        c->on_change_before(this);
 }
 
 void Property::has_set_value()
 {
-    if (container)
-        container->on_changed(this);
+    if (PropertyContainer* c = get_container())
+        c->on_changed(this);
+}
+
+void Property::add_component(Property& part, const char* partSuffix)
+{
+    part.compound = this;
+    part.suffix = partSuffix ? partSuffix : "";
+    part.name = name + "." + part.suffix;
+    components.push_back(&part);
+}
+
+void Property::set_name(const std::string& n)
+{
+    name = n;
+    for (Property* part : components)
+        part->set_name(n + "." + part->suffix);
+}
+
+Property* Property::find_component(const std::string& fullName) const
+{
+    for (Property* part : components) {
+        if (part->name == fullName)
+            return part;
+        if (Property* inner = part->find_component(fullName))
+            return inner;
+    }
+    return nullptr;
 }
 
 void PropertyString::set_value(const char* v)
@@ -401,7 +427,7 @@ Property* PropertyContainer::adopt_property(Property* property, const char* name
         delete property;
         return nullptr;
     }
-    property->name = name;
+    property->set_name(name);
     property->container = this;
     properties.push_back(property);
     propertiesByName.emplace(property->name, property);
@@ -446,12 +472,19 @@ Property* PropertyContainer::get_property_by_name(const char* name) const
     if (!name)
         return nullptr;
     const auto it = propertiesByName.find(name);
-    return it == propertiesByName.end() ? nullptr : it->second;
+    if (it != propertiesByName.end())
+        return it->second;
+    // "Origin.x": a component of the property "Origin".
+    const char* dot = std::strchr(name, '.');
+    if (!dot)
+        return nullptr;
+    const auto whole = propertiesByName.find(std::string(name, dot));
+    return whole == propertiesByName.end() ? nullptr : whole->second->find_component(name);
 }
 
 const char* PropertyContainer::get_property_name(const Property* p) const
 {
-    return p && p->container == this ? p->get_name() : nullptr;
+    return p && p->get_container() == this ? p->get_name() : nullptr;
 }
 
 void PropertyContainer::get_property_dataset(PropertyMap& map) const

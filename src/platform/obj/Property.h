@@ -39,7 +39,8 @@ public:
     bool test_object_status(int bit) const { return bit >= 0 && bit < 32 && ((status >> bit) & 1u); }
     void set_object_status(int bit, bool on);
 
-    PropertyContainer* get_container() const { return container; }
+    // A component of a compound property belongs to the compound's container.
+    PropertyContainer* get_container() const { return compound ? compound->get_container() : container; }
     void set_container(PropertyContainer* owner) { container = owner; }
 
     // Registered name of the property-editor item class that edits this property; empty:
@@ -51,17 +52,26 @@ public:
     // The value as text, parsed back by set_value_text (C locale for numbers).
     virtual std::string get_value_text() const { return {}; }
     virtual bool set_value_text(const std::string&) { return false; }
-    bool is_read_only() const { return test_object_status(ReadOnly); }
+    // A component is read-only with its compound.
+    bool is_read_only() const { return test_object_status(ReadOnly) || (compound && compound->is_read_only()); }
     void set_read_only(bool on) { set_object_status(ReadOnly, on); }
 
 protected:
     void about_to_set_value();   // tells the container before a change
     void has_set_value();        // tells the container after it
+    // Makes `part` a component of this property; the container reaches it by the name
+    // "<this name>.<suffix>" and is told about its changes as about its own.
+    void add_component(Property& part, const char* suffix);
 
 private:
     friend class PropertyContainer;
     friend class PropertyCoreData;
+    void set_name(const std::string& n);
+    Property* find_component(const std::string& fullName) const;
     std::string name;
+    std::string suffix;
+    const Property* compound = nullptr;
+    std::vector<Property*> components;
     std::string group;
     std::string description;
     PropertyContainer* container = nullptr;

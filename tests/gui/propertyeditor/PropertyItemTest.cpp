@@ -2,8 +2,11 @@
 
 #include "PropertyEditorTestSupport.h"
 
+#include <propertyeditor/PropertyFloatSciItem.h>
 #include <propertyeditor/PropertyItem.h>
 #include <propertyeditor/PropertyModel.h>
+
+#include <obj/PropertyFloatScientific.h>
 
 #include <QColor>
 #include <QComboBox>
@@ -101,14 +104,14 @@ TEST_F(RowTest, NumbersAreWrittenWithTheRowsDecimalsInTheCLocaleWhateverTheUsers
 TEST_F(RowTest, ScientificNumbersAreWrittenWithAPointUnderADecimalCommaLocale)
 {
     GermanLocale german;
-    auto* d = add<Obj::PropertyDecimal>(a, "Tolerance");
+    auto* d = add<Obj::PropertyFloatScientific>(a, "Tolerance");
     build({});
     auto* item = static_cast<PropertyItem*>(PropertyFloatSciItem::create());
     item->setPropertyName("Tolerance");
     item->setPropertyData({d});
     item->setData(1.5e-5);
     delete item;
-    EXPECT_EQ(commands(), std::vector<std::string>{line41(a, "Tolerance", "1.50e-05")});
+    EXPECT_EQ(commands(), std::vector<std::string>{line41(a, "Tolerance", "1.5e-5")});
     EXPECT_DOUBLE_EQ(d->get_value(), 1.5e-5);
 }
 

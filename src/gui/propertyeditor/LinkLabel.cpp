@@ -1,0 +1,67 @@
+#include "LinkLabel.h"
+
+#include "dialogs/DlgPropertyCouple.h"
+#include "selection/TreeSelectionSingleton.h"
+
+#include <QTimer>
+
+using namespace Gui::PropertyOperator;
+
+namespace {
+const char editTarget[] = "@__edit_link_prop__@";
+}
+
+LinkLabel::LinkLabel(QWidget* parent)
+    : QLabel(parent)
+{
+    setTextFormat(Qt::RichText);
+    connect(this, &QLabel::linkActivated, this, &LinkLabel::onLinkActivated);
+}
+
+LinkLabel::~LinkLabel() = default;
+
+void LinkLabel::setPropertyLink(const QStringList& l)
+{
+    link = l;
+    // Labels are the user's text: escaped, so that markup in a name shows as typed.
+    const QString style = QStringLiteral(" text-decoration: underline; color:#0000ff;");
+    const QString text = QStringLiteral(
+        "<html><head><style type=\"text/css\">p, li { white-space: pre-wrap; }</style></head>"
+        "<body><p><a href=\"%1.%2\"><span style=\"%5\">%3</span></a><span>\t</span>"
+        "<a href=\"%6\"><span style=\"%5\">%4</span></a></p></body></html>")
+        .arg(link.value(0).toHtmlEscaped(), link.value(1).toHtmlEscaped(), link.value(2).toHtmlEscaped(),
+             tr("Edit..."), style, QString::fromLatin1(editTarget));
+    setText(text);
+}
+
+void LinkLabel::onLinkActivated(const QString& target)
+{
+    if (target != QLatin1String(editTarget)) {
+        auto* selection = new LinkSelection(link);
+        QTimer::singleShot(50, selection, &LinkSelection::select);
+        return;
+    }
+    Gui::Dlg::DlgPropertyCouple dlg(link, this);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    setPropertyLink(dlg.propertyLink());
+    Q_EMIT linkChanged(link);
+}
+
+LinkSelection::LinkSelection(const QStringList& l)
+    : link(l)
+{
+}
+
+LinkSelection::~LinkSelection() = default;
+
+void LinkSelection::select()
+{
+    auto& selection = Gui::TreeSelectionSingleton::instance();
+    selection.clear_selection();
+    bool ok = false;
+    const unsigned int id = link.value(1).toUInt(&ok);
+    if (ok)
+        selection.add_selection(link.value(0).toLatin1().constData(), id, "");
+    deleteLater();
+}

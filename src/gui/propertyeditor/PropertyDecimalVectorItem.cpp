@@ -1,0 +1,133 @@
+#include "PropertyDecimalVectorItem.h"
+
+#include "PropertyFloatSciItem.h"
+#include "core/MetaTypes.h"
+
+#include <obj/PropertyDecimalVector.h>
+#include <vexil/MsgConsole.h>
+
+#include <QLineEdit>
+#include <QLocale>
+
+using namespace Gui::PropertyOperator;
+
+namespace {
+
+int componentIndex(const char* name)
+{
+    if (!name || !name[0] || name[1])
+        return -1;
+    switch (name[0]) {
+    case 'x': return 0;
+    case 'y': return 1;
+    case 'z': return 2;
+    default: return -1;
+    }
+}
+
+bool isZero(const Vexil::Vector3d& v)
+{
+    // Component-wise: squaring tiny components would underflow to a length of 0.
+    return v.x == 0.0 && v.y == 0.0 && v.z == 0.0;
+}
+
+} // namespace
+
+VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyDecimalVectorItem, Gui::PropertyOperator::PropertyItem)
+
+PropertyDecimalVectorItem::PropertyDecimalVectorItem()
+{
+    for (const char* n : {"x", "y", "z"}) {
+        auto* c = static_cast<PropertyItem*>(PropertyFloatSciItem::create());
+        c->setParent(this);
+        appendChild(c);
+        c->setPropertyName(QLatin1String(n));
+    }
+}
+
+void PropertyDecimalVectorItem::setChildPropertyData(Obj::Property* x, Obj::Property* y, Obj::Property* z)
+{
+    if (x && !x->get_container()) {
+        Vexil::MsgConsoleSingleton::Instance().Warning(
+            "Cannot find the container for this property \"%s\", please contact customer support.\n", x->get_name());
+    }
+    Obj::Property* parts[] = {x, y, z};
+    for (int i = 0; i < 3 && i < childCount(); ++i) {
+        std::vector<Obj::Property*> list;
+        if (parts[i])
+            list.push_back(parts[i]);
+        child(i)->setPropertyData(list);
+    }
+}
+
+QWidget* PropertyDecimalVectorItem::createEditor(QWidget* parent, const QObject*, const char*) const
+{
+    auto* le = new QLineEdit(parent);
+    le->setFrame(false);
+    le->setReadOnly(true);
+    return le;
+}
+
+void PropertyDecimalVectorItem::setEditorData(QWidget* editor, const QVariant& data) const
+{
+    static_cast<QLineEdit*>(editor)->setText(toString(data).toString());
+}
+
+QVariant PropertyDecimalVectorItem::editorData(QWidget* editor) const
+{
+    return static_cast<QLineEdit*>(editor)->text();
+}
+
+QVariant PropertyDecimalVectorItem::property(const char* name) const
+{
+    const int i = componentIndex(name);
+    if (i < 0)
+        return {};
+    const Vexil::Vector3d v = value(getFirstProperty()).value<Vexil::Vector3d>();
+    return i == 0 ? v.x : (i == 1 ? v.y : v.z);
+}
+
+bool PropertyDecimalVectorItem::setProperty(const char* name, const QVariant& component)
+{
+    const int i = componentIndex(name);
+    if (i < 0)
+        return false;
+    Vexil::Vector3d v = value(getFirstProperty()).value<Vexil::Vector3d>();
+    (i == 0 ? v.x : (i == 1 ? v.y : v.z)) = component.toDouble();
+    setData(QVariant::fromValue(v));
+    return true;
+}
+
+QVariant PropertyDecimalVectorItem::toString(const QVariant& v) const
+{
+    if (!v.canConvert<Vexil::Vector3d>())
+        return QString();
+    const Vexil::Vector3d vec = v.value<Vexil::Vector3d>();
+    const QLocale locale;
+    const bool zero = isZero(vec);
+    const char format = zero ? 'f' : 'e';
+    const int digits = zero ? 1 : decimals();
+    return QStringLiteral("[%1 %2 %3]")
+        .arg(locale.toString(vec.x, format, digits), locale.toString(vec.y, format, digits),
+             locale.toString(vec.z, format, digits));
+}
+
+QVariant PropertyDecimalVectorItem::value(const Obj::Property* prop) const
+{
+    auto* p = dynamic_cast<const Obj::PropertyDecimalVector*>(prop);
+    return p ? QVariant::fromValue(p->get_value()) : QVariant();
+}
+
+void PropertyDecimalVectorItem::set_value(const QVariant& v)
+{
+    if (!v.canConvert<Vexil::Vector3d>())
+        return;
+    const Vexil::Vector3d vec = v.value<Vexil::Vector3d>();
+    const bool zero = isZero(vec);
+    const char format = zero ? 'f' : 'e';
+    const int digits = zero ? 1 : decimals();
+    setPropertyValue(QStringLiteral("(%1, %2, %3)")
+                         .arg(vec.x, 0, format, digits)
+                         .arg(vec.y, 0, format, digits)
+                         .arg(vec.z, 0, format, digits));
+}

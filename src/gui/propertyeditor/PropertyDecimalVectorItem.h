@@ -1,0 +1,31 @@
+#pragma once
+// Three scientific decimals x, y, z: the row shows "[x y z]", each child row is bound to
+// one component property of its own and writes it alone.
+
+#include "PropertyItem.h"
+
+namespace Gui {
+namespace PropertyOperator {
+
+class PELMORAGUI_EXPORT PropertyDecimalVectorItem : public PropertyItem
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    PropertyDecimalVectorItem();
+
+    // Binds the child rows "x", "y", "z" to the three component properties.
+    void setChildPropertyData(Obj::Property* x, Obj::Property* y, Obj::Property* z);
+
+    QWidget* createEditor(QWidget* parent, const QObject* receiver, const char* method) const override;
+    void setEditorData(QWidget* editor, const QVariant& data) const override;
+    QVariant editorData(QWidget* editor) const override;
+    bool setProperty(const char* name, const QVariant& value) override;
+    QVariant property(const char* name) const override;
+    QVariant toString(const QVariant& value) const override;
+    QVariant value(const Obj::Property* prop) const override;
+    void set_value(const QVariant& value) override;
+    virtual void propertyBound() {}
+};
+
+} // namespace PropertyOperator
+} // namespace Gui

@@ -1,0 +1,30 @@
+#pragma once
+// A link to another project object.  The link is kept as the object's project name and
+// id, so that a removed object reads back as no link instead of a dangling pointer.
+
+#include "Property.h"
+
+#include <string>
+
+namespace Obj {
+
+class ProjectObject;
+
+class PropertyCouple : public Property
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    // The linked object, or null when there is none or it is gone.
+    ProjectObject* get_value() const;
+    void set_value(const ProjectObject* object);
+    // "[project,id,]" ("[]" without a link); "[project,Null,]" clears the link too.
+    // A text naming an unknown project or object is refused.
+    std::string get_value_text() const override;
+    bool set_value_text(const std::string& v) override;
+    const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyCoupleItem"; }
+private:
+    std::string projectName;
+    unsigned int objectId = 0;
+};
+
+} // namespace Obj
