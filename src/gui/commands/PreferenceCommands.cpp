@@ -51,10 +51,4 @@ void StdCmdDlgUserPref2::activated(int)
     dlg->show();
 }
 
-void register_preference_commands(CommandController& controller)
-{
-    controller.new_command(new StdCmdDlgUserPref());
-    controller.new_command(new StdCmdDlgUserPref2());
-}
-
 } // namespace Gui

@@ -1,6 +1,7 @@
 #pragma once
 // The two commands that open the preferences: "Std_DlgUserPref" (the older modal shell)
-// and "Std_DlgUserPref2" (the paged, modeless preferences dialog).
+// and "Std_DlgUserPref2" (the paged, modeless preferences dialog).  They are registered
+// with the help commands (HelpCommands.h).
 
 #include "Command.h"
 
@@ -21,8 +22,5 @@ public:
     const char* get_class_name() const override { return "StdCmdDlgUserPref2"; }
     void activated(int i) override;
 };
-
-// Creates both commands and hands them to `controller`.
-PELMORAGUI_EXPORT void register_preference_commands(CommandController& controller);
 
 } // namespace Gui
