@@ -47,17 +47,22 @@ PropertyDecimalVectorItem::PropertyDecimalVectorItem()
 
 void PropertyDecimalVectorItem::setChildPropertyData(Obj::Property* x, Obj::Property* y, Obj::Property* z)
 {
-    if (x && !x->get_container()) {
+    auto one = [](Obj::Property* p) { return p ? std::vector<Obj::Property*>{p} : std::vector<Obj::Property*>{}; };
+    setChildPropertyData(one(x), one(y), one(z));
+}
+
+void PropertyDecimalVectorItem::setChildPropertyData(const std::vector<Obj::Property*>& xs,
+                                                     const std::vector<Obj::Property*>& ys,
+                                                     const std::vector<Obj::Property*>& zs)
+{
+    if (!xs.empty() && !xs.front()->get_container()) {
         Vexil::MsgConsoleSingleton::Instance().Warning(
-            "Cannot find the container for this property \"%s\", please contact customer support.\n", x->get_name());
+            "Cannot find the container for this property \"%s\", please contact customer support.\n",
+            xs.front()->get_name());
     }
-    Obj::Property* parts[] = {x, y, z};
-    for (int i = 0; i < 3 && i < childCount(); ++i) {
-        std::vector<Obj::Property*> list;
-        if (parts[i])
-            list.push_back(parts[i]);
-        child(i)->setPropertyData(list);
-    }
+    const std::vector<Obj::Property*>* parts[] = {&xs, &ys, &zs};
+    for (int i = 0; i < 3 && i < childCount(); ++i)
+        child(i)->setPropertyData(*parts[i]);
 }
 
 QWidget* PropertyDecimalVectorItem::createEditor(QWidget* parent, const QObject*, const char*) const

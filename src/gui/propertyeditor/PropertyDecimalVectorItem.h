@@ -15,6 +15,10 @@ public:
 
     // Binds the child rows "x", "y", "z" to the three component properties.
     void setChildPropertyData(Obj::Property* x, Obj::Property* y, Obj::Property* z);
+    // The same for a selection: each child row is bound to its component of every
+    // selected vector, so that a component edit reaches every selected object.
+    void setChildPropertyData(const std::vector<Obj::Property*>& xs, const std::vector<Obj::Property*>& ys,
+                              const std::vector<Obj::Property*>& zs);
 
     QWidget* createEditor(QWidget* parent, const QObject* receiver, const char* method) const override;
     void setEditorData(QWidget* editor, const QVariant& data) const override;

@@ -210,26 +210,34 @@ void PropertyModel::buildUp(const PropertyList& props)
             item->setPropertyData(*list);
             for (Obj::Property* p : *list)
                 rowsByProperty.insert(p, item);
-            bindComponents(item, list->front());
+            bindComponents(item, *list);
         }
     }
     endResetModel();
 }
 
-void PropertyModel::bindComponents(PropertyItem* item, Obj::Property* first)
+void PropertyModel::bindComponents(PropertyItem* item, const std::vector<Obj::Property*>& list)
 {
-    if (item->getTypeId() != PropertyDecimalVectorItem::getClassTypeId())
+    if (item->getTypeId() != PropertyDecimalVectorItem::getClassTypeId()
+        || !dynamic_cast<Obj::PropertyDecimalVector*>(list.front()))
         return;
-    auto* vector = dynamic_cast<Obj::PropertyDecimalVector*>(first);
-    if (!vector)
-        return;
-    static_cast<PropertyDecimalVectorItem*>(item)->setChildPropertyData(vector->getXPtr(), vector->getYPtr(),
-                                                                         vector->getZPtr());
+    // Every selected vector's components, not just the first one's: a component edit
+    // must reach every selected object, like any other edit.
+    std::vector<Obj::Property*> parts[3];
+    for (Obj::Property* p : list) {
+        auto* vector = dynamic_cast<Obj::PropertyDecimalVector*>(p);
+        if (!vector)
+            continue;
+        parts[0].push_back(vector->getXPtr());
+        parts[1].push_back(vector->getYPtr());
+        parts[2].push_back(vector->getZPtr());
+    }
+    static_cast<PropertyDecimalVectorItem*>(item)->setChildPropertyData(parts[0], parts[1], parts[2]);
     // A component's change refreshes the vector row and its children.
-    for (Obj::Property* part : {static_cast<Obj::Property*>(vector->getXPtr()),
-                                static_cast<Obj::Property*>(vector->getYPtr()),
-                                static_cast<Obj::Property*>(vector->getZPtr())})
-        rowsByProperty.insert(part, item);
+    for (const auto& part : parts) {
+        for (Obj::Property* p : part)
+            rowsByProperty.insert(p, item);
+    }
 }
 
 void PropertyModel::updateProperty(const Obj::Property& prop)

@@ -51,8 +51,8 @@ public:
 
 private:
     PropertyItem* itemFromIndex(const QModelIndex& index) const;
-    // Binds the child rows of a decimal-vector row to the first property's components.
-    void bindComponents(PropertyItem* item, Obj::Property* first);
+    // Binds the child rows of a decimal-vector row to the selected vectors' components.
+    void bindComponents(PropertyItem* item, const std::vector<Obj::Property*>& list);
     PropertyItem* rootItem;
     // Every bound property to its row, so that a change finds its row at once.
     QHash<const Obj::Property*, PropertyItem*> rowsByProperty;

@@ -203,3 +203,20 @@ TEST_F(VectorRows, DecimalVectorTextsAndComponentRowsBoundToTheirOwnProperties)
     EXPECT_EQ(text(value("z", origin)), "250");
     EXPECT_EQ(text(value("Origin")), "[1.000e+00 0.000e+00 2.500e+02]");
 }
+
+TEST_F(VectorRows, DecimalVectorComponentEditReachesEveryWritableSelectedObject)
+{
+    auto* da = add<Obj::PropertyDecimalVector>(a, "Origin");
+    auto* db = add<Obj::PropertyDecimalVector>(b, "Origin");
+    auto* dc = add<Obj::PropertyDecimalVector>(c, "Origin");
+    dc->set_read_only(true);
+    model.buildUp({{"Origin", {da, db, dc}}});
+    model.setData(value("y", row("Origin")), 2.0);
+    EXPECT_EQ(commands(), (std::vector<std::string>{line41(a, "Origin.y", "2"), line41(b, "Origin.y", "2")}));
+    EXPECT_EQ(db->get_value().y, 2.0);
+    EXPECT_EQ(dc->get_value().y, 0.0);
+
+    // A vector whose components are all read-only has read-only component rows.
+    model.buildUp({{"Origin", {dc}}});
+    EXPECT_FALSE(model.flags(value("x", row("Origin"))) & Qt::ItemIsEditable);
+}
