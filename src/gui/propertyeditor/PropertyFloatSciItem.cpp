@@ -31,7 +31,8 @@ QWidget* PropertyFloatSciItem::createEditor(QWidget* parent, const QObject* rece
 {
     auto* sb = new QScienceSpinBox(parent);
     sb->setFrame(false);
-    sb->setDecimals(decimals());
+    // Only the digits shown: the box's own decimals stay wide so that 1e-12 is not rounded to 0.
+    sb->setDisplayPrecision(decimals());
     sb->setReadOnly(is_read_only());
     QObject::connect(sb, SIGNAL(valueChanged(double)), receiver, method);
     return sb;

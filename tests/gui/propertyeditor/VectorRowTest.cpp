@@ -174,6 +174,11 @@ TEST_F(VectorRows, ScientificNoValueIsEmptyOnLightYellowOpensAtZeroAndSurvivesAn
     limitedItem->setEditorData(box, 0.5);
     EXPECT_EQ(box->maximum(), 1.0);
     EXPECT_EQ(box->singleStep(), 0.25);
+
+    // Small magnitudes reach the editor and come back unrounded.
+    item->setEditorData(box, 1.5e-12);
+    EXPECT_EQ(box->displayPrecision(), 2);
+    EXPECT_DOUBLE_EQ(item->editorData(box).toDouble(), 1.5e-12);
 }
 
 TEST_F(VectorRows, DecimalVectorTextsAndComponentRowsBoundToTheirOwnProperties)
@@ -219,4 +224,10 @@ TEST_F(VectorRows, DecimalVectorComponentEditReachesEveryWritableSelectedObject)
     // A vector whose components are all read-only has read-only component rows.
     model.buildUp({{"Origin", {dc}}});
     EXPECT_FALSE(model.flags(value("x", row("Origin"))) & Qt::ItemIsEditable);
+
+    // Once the row is gone, a component's change finds no row (and touches no freed one).
+    const QModelIndex origin = row("Origin");
+    ASSERT_TRUE(model.removeRows(origin.row(), 1, origin.parent()));
+    EXPECT_EQ(model.itemOf(dc->getXPtr()), nullptr);
+    dc->getXPtr()->set_value(1.0);
 }

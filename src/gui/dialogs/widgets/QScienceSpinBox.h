@@ -24,6 +24,10 @@ public:
     void fixup(QString& text) const override;
     void stepBy(int steps) override;
 
+    // The digits shown (8 at construction); unlike setDecimals it never rounds the value.
+    int displayPrecision() const { return dispDecimals; }
+    void setDisplayPrecision(int digits) { dispDecimals = digits; }
+
     // The characters taken from the locale at construction (null when it has none).
     QChar decimalPoint() const { return delimiter; }
     QChar groupSeparator() const { return thousand; }
