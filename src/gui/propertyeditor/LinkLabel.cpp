@@ -15,6 +15,7 @@ LinkLabel::LinkLabel(QWidget* parent)
     : QLabel(parent)
 {
     setTextFormat(Qt::RichText);
+    setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     connect(this, &QLabel::linkActivated, this, &LinkLabel::onLinkActivated);
 }
 
