@@ -1,12 +1,264 @@
 #include "PropertyView.h"
 
-using namespace Gui::DockWindow;
+#include "PropertyModel.h"
+#include "PropertyOperator.h"
+
+#include "core/GuiProject.h"
+#include "core/qPelmoraApplication.h"
+#include "selection/SelectionModification.h"
+#include "selection/TreeSelectionSingleton.h"
+#include "visualization/ViewFeeder.h"
+
+#include <obj/Application.h>
+#include <obj/CDocObjProp.h>
+#include <obj/Project.h>
+#include <obj/ProjectObject.h>
+#include <obj/Property.h>
+
+#include <QDebug>
+#include <QEvent>
+#include <QGridLayout>
+#include <QTabWidget>
+
+#include <string>
+#include <unordered_map>
+
+using Gui::PropertyOperator::PropertyList;
+
+namespace Gui {
+
+namespace {
+
+// Gathers the properties of the selected entries: same name and same type make one
+// entry, kept in order of first appearance.
+class Collector
+{
+public:
+    void add(const char* name, Obj::Property* prop)
+    {
+        if (!name || !prop)
+            return;
+        // The name, a separator no name holds, and the type number's bytes.
+        const unsigned int type = prop->getTypeId().get_key();
+        key.assign(name);
+        key.push_back('\0');
+        key.append(reinterpret_cast<const char*>(&type), sizeof type);
+        const auto found = index.find(key);
+        if (found == index.end()) {
+            index.emplace(key, list.size());
+            list.push_back({name, {prop}});
+        } else {
+            list[found->second].second.push_back(prop);
+        }
+    }
+    // The entries that every one of `count` selected entries contributed to.
+    PropertyList common(std::size_t count) const
+    {
+        PropertyList out;
+        for (const auto& e : list) {
+            if (e.second.size() == count)
+                out.push_back(e);
+        }
+        return out;
+    }
+    const PropertyList& all() const { return list; }
+
+private:
+    PropertyList list;
+    std::unordered_map<std::string, std::size_t> index;
+    std::string key;   // reused so that a lookup does not allocate
+};
+
+void collectProject(Obj::Project* project, Collector& data)
+{
+    std::vector<Obj::Property*> props;
+    project->get_property_array(props);
+    for (Obj::Property* p : props) {
+        if (!p->test_object_status(Obj::Property::Hidden))
+            data.add(project->get_property_name(p), p);
+    }
+}
+
+void collectObject(Obj::ProjectObject* object, Collector& data)
+{
+    std::vector<Obj::Property*> props;
+    object->get_property_array(props);
+    for (Obj::Property* p : props) {
+        if (!object->is_hidden(p))
+            data.add(object->get_property_name(p), p);
+    }
+}
+
+void collectFeeder(ViewFeeder* feeder, Collector& view)
+{
+    Obj::PropertyContainer::PropertyMap map;
+    feeder->get_property_dataset(map);
+    for (const auto& entry : map) {
+        if (!feeder->is_hidden(entry.second))
+            view.add(entry.first.c_str(), entry.second);
+    }
+}
+
+ViewFeeder* feederOf(Obj::ProjectObject* object)
+{
+    qPelmoraApplication* app = qPelmoraApplication::application();
+    if (!app || !object->get_project())
+        return nullptr;
+    GuiProject* gui = app->get_project(object->get_project());
+    return gui ? gui->get_view_feeder(object) : nullptr;
+}
+
+bool handledKind(int kind)
+{
+    return kind >= SelectionModification::AddSelection && kind <= SelectionModification::ClearSelection;
+}
+
+} // namespace
+
+PropertyView::PropertyView(QWidget* parent)
+    : QWidget(parent)
+{
+    auto* layout = new QGridLayout(this);
+    layout->setSpacing(0);
+    layout->setContentsMargins(0, 0, 0, 0);
+    tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("propertyTab"));
+    tabs->setTabPosition(QTabWidget::South);
+    tabs->setTabShape(QTabWidget::Triangular);
+    layout->addWidget(tabs, 0, 0);
+    propertyEditorData = new PropertyOperator::PropertyOperator(tabs);
+    tabs->addTab(propertyEditorData, tr("Data"));
+    propertyEditorView = new PropertyOperator::PropertyOperator(tabs);
+    tabs->addTab(propertyEditorView, tr("3D View"));
+    connect(tabs, &QTabWidget::currentChanged, this, &PropertyView::on_tab_changed);
+
+    if (Obj::Application* logic = Obj::Application::_pcSingleton) {
+        objectChanged = logic->signal_change_property.connect(
+            [this](const Obj::ProjectObject&, const Obj::Property& prop) { propertyEditorData->updateProperty(prop); });
+    }
+    // The application's signal also relays the objects' own changes; those have no row in
+    // the "3D View" tab, and the row look-up is a hash look-up.
+    if (qPelmoraApplication* app = qPelmoraApplication::application()) {
+        feederChanged = app->signal_change_object.connect(
+            [this](const ViewFeeder&, const Obj::Property& prop) { propertyEditorView->updateProperty(prop); });
+    }
+    if (Obj::Application* logic = Obj::Application::_pcSingleton) {
+        stateChanged = logic->signal_property_status.connect(
+            [this](const Obj::Property& prop) { propertyStateChanged(prop); });
+    }
+}
+
+PropertyView::~PropertyView() = default;
+
+void PropertyView::propertyStateChanged(const Obj::Property& prop)
+{
+    Obj::PropertyContainer* owner = prop.get_container();
+    if (!owner)
+        return;
+    if (owner->is_inherited_from(Obj::ProjectObject::getClassTypeId()))
+        propertyEditorData->updatePropertyState(prop);
+    else if (dynamic_cast<ViewFeeder*>(owner))
+        propertyEditorView->updatePropertyState(prop);
+}
+
+void PropertyView::on_selection_modified(const SelectionModification& change)
+{
+    if (!handledKind(change.kind))
+        return;
+    rebuildFromSelection(true);
+}
+
+void PropertyView::rebuildFromSelection(bool withFeeders)
+{
+    const std::vector<SelObj> selection = TreeSelectionSingleton::instance().get_all_selections();
+    Collector data;
+    Collector view;
+    for (const SelObj& sel : selection) {
+        if (!sel.object) {
+            if (sel.project)
+                collectProject(sel.project, data);
+            continue;
+        }
+        ViewFeeder* feeder = feederOf(sel.object);
+        if (!feeder)
+            continue;
+        collectObject(sel.object, data);
+        if (withFeeders)
+            collectFeeder(feeder, view);
+    }
+    propertyEditorData->buildUp(data.common(selection.size()));
+    if (withFeeders)
+        propertyEditorView->buildUp(view.common(selection.size()));
+}
+
+void PropertyView::on_property_modified(const Obj::CDocObjProp& record)
+{
+    if (!Obj::Application::_pcSingleton)
+        return;
+    Obj::Project* project = Obj::Application::instance().get_project(record.project_name.c_str());
+    if (!project)
+        return;
+    // With several entries selected the rows stand for all of them; rebuilding from the
+    // changed object alone would bind the rows to that object only.
+    if (TreeSelectionSingleton::instance().size() > 1) {
+        rebuildFromSelection(false);
+        return;
+    }
+    Obj::ProjectObject* object = project->get_object(record.object_id);
+    Collector data;
+    if (!object) {
+        collectProject(project, data);
+    } else {
+        if (!feederOf(object))
+            return;
+        collectObject(object, data);
+    }
+    propertyEditorData->buildUp(data.all());
+}
+
+void PropertyView::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::LanguageChange) {
+        tabs->setTabText(0, tr("Data"));
+        tabs->setTabText(1, tr("3D View"));
+    }
+    QWidget::changeEvent(e);
+}
+
+// ---------------------------------------------------------------------------------
+
+namespace DockWindow {
 
 PropertyDockingView::PropertyDockingView(GuiProject* project, QWidget* parent)
     : DockingWindow(project, parent)
 {
     setWindowTitle(tr("Properties"));
+    view = new PropertyView(this);
+    auto* layout = new QGridLayout(this);
+    layout->setSpacing(0);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view, 0, 0);
     resize(200, 400);
 }
 
 PropertyDockingView::~PropertyDockingView() = default;
+
+void PropertyDockingView::on_selection_modified(const SelectionModification& change)
+{
+    if (!handledKind(change.kind))
+        return;
+    const std::vector<SelObj> selection = TreeSelectionSingleton::instance().get_all_selections();
+    if (selection.size() != 1)
+        return;
+    const SelObj& sel = selection.front();
+    QString title = tr("Properties");
+    if (sel.object)
+        title = tr("Properties of \"%1\"").arg(tr(sel.object->get_label()));
+    else if (sel.project)
+        title = tr("Properties of \"%1\"").arg(tr(sel.project->getProjectName()));
+    qDebug().noquote() << QStringLiteral("[Debug] ") + title;
+    DockingWindowMediator::instance()->setDockingWindowTitle(QStringLiteral("Std_PropertyView"), title);
+}
+
+} // namespace DockWindow
+} // namespace Gui

@@ -101,6 +101,10 @@ public:
     // Relayed from every project: an object was removed, or its label changed.
     boost::signals2::signal<void(const ProjectObject&)> signal_object_removed;
     boost::signals2::signal<void(const ProjectObject&)> signal_object_renamed;
+    // Relayed from every project: a property of an object changed its value.
+    boost::signals2::signal<void(const ProjectObject&, const Property&)> signal_change_property;
+    // The read-only or hidden state of any property changed.
+    boost::signals2::signal<void(const Property&)> signal_property_status;
     // Selection requests that reach the logic as records 5 (select) and 4 (deselect) and
     // as command 6 (clear a project's selection); the user interface's selections follow.
     boost::signals2::signal<void(const ProjectObject&)> signal_select_object;

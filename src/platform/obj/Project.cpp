@@ -174,6 +174,8 @@ void Project::object_changed(const ProjectObject& object, const Property& proper
 {
     modified = true;
     signal_change_object(object, property);
+    if (owner)
+        owner->signal_change_property(object, property);
     if (std::string(property.get_name()) == "Label") {
         signal_rename_object(object);
         if (owner)

@@ -1,5 +1,7 @@
 #include "Property.h"
 
+#include "Application.h"
+
 #include <vexil/TypeInfo.h>
 #include <vexil/UtilityBox.h>
 
@@ -66,10 +68,14 @@ void Property::set_object_status(int bit, bool on)
 {
     if (bit < 0 || bit >= 32)
         return;
+    const unsigned int before = status;
     if (on)
         status |= (1u << bit);
     else
         status &= ~(1u << bit);
+    // Only the bits that every viewer of the property cares about are announced.
+    if (status != before && (bit == ReadOnly || bit == Hidden) && Application::_pcSingleton)
+        Application::_pcSingleton->signal_property_status(*this);
 }
 
 void Property::about_to_set_value()

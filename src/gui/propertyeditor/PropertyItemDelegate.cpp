@@ -1,0 +1,124 @@
+#include "PropertyItemDelegate.h"
+
+#include "PropertyItem.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QWidget>
+
+namespace Gui {
+namespace PropertyOperator {
+
+namespace {
+
+PropertyItem* itemOf(const QModelIndex& index)
+{
+    return index.isValid() ? static_cast<PropertyItem*>(index.internalPointer()) : nullptr;
+}
+
+} // namespace
+
+PropertyItemDelegate::PropertyItemDelegate(QObject* parent)
+    : QItemDelegate(parent)
+{
+}
+
+PropertyItemDelegate::~PropertyItemDelegate() = default;
+
+void PropertyItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt, const QModelIndex& index) const
+{
+    QStyleOptionViewItem option = opt;
+    PropertyItem* item = itemOf(index);
+    const bool group = item && item->isSeparator();
+    QObject* view = parent();
+    if (group) {
+        const QVariant textColor = view ? view->property("groupTextColor") : QVariant();
+        const QColor c = textColor.canConvert<QColor>() ? textColor.value<QColor>()
+                                                        : option.palette.color(QPalette::BrightText);
+        option.palette.setBrush(QPalette::Text, QBrush(c));
+        option.font.setWeight(QFont::Bold);
+        option.state &= ~QStyle::State_Selected;
+    }
+    if (index.column() == 1)
+        option.state &= ~QStyle::State_Selected;
+    option.state &= ~QStyle::State_HasFocus;
+    if (group) {
+        const QVariant bg = view ? view->property("groupBackground") : QVariant();
+        painter->fillRect(option.rect, bg.canConvert<QBrush>() ? bg.value<QBrush>()
+                                                               : option.palette.brush(QPalette::Dark));
+    }
+    const QPen savedPen = painter->pen();
+    QItemDelegate::paint(painter, option, index);
+    auto* widget = qobject_cast<QWidget*>(view);
+    const int grid = QApplication::style()->styleHint(QStyle::SH_Table_GridLineColor, &opt, widget);
+    painter->setPen(QPen(QColor::fromRgba(static_cast<QRgb>(grid))));
+    if (!(group && index.column() == 0)) {
+        const int x = option.direction == Qt::LeftToRight ? option.rect.right() : option.rect.left();
+        painter->drawLine(x, option.rect.y(), x, option.rect.bottom());
+    }
+    painter->drawLine(option.rect.x(), option.rect.bottom(), option.rect.right(), option.rect.bottom());
+    painter->setPen(savedPen);
+}
+
+QSize PropertyItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    return QItemDelegate::sizeHint(option, index) + QSize(0, 5);
+}
+
+QWidget* PropertyItemDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const
+{
+    PropertyItem* item = itemOf(index);
+    if (!item)
+        return nullptr;
+    QWidget* editor = item->createEditor(parent, this, SLOT(valueChanged()));
+    if (editor) {
+        if (item->is_read_only())
+            editor->setDisabled(true);
+        else if (pressed)
+            editor->setFocus(Qt::OtherFocusReason);
+    }
+    pressed = false;
+    return editor;
+}
+
+void PropertyItemDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
+{
+    PropertyItem* item = itemOf(index);
+    if (!item || !editor)
+        return;
+    const bool was = editor->blockSignals(true);
+    item->setEditorData(editor, index.data(Qt::EditRole));
+    editor->blockSignals(was);
+}
+
+void PropertyItemDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
+{
+    PropertyItem* item = itemOf(index);
+    if (item && editor && model)
+        model->setData(index, item->editorData(editor), Qt::EditRole);
+}
+
+void PropertyItemDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                                                const QModelIndex& index) const
+{
+    if (index.isValid() && editor)
+        editor->setGeometry(option.rect);
+}
+
+bool PropertyItemDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                                       const QModelIndex& index)
+{
+    pressed = event && event->type() == QEvent::MouseButtonPress;
+    return QItemDelegate::editorEvent(event, model, option, index);
+}
+
+void PropertyItemDelegate::valueChanged()
+{
+    if (auto* editor = qobject_cast<QWidget*>(sender()))
+        Q_EMIT commitData(editor);
+}
+
+} // namespace PropertyOperator
+} // namespace Gui

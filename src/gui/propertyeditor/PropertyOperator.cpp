@@ -1,0 +1,147 @@
+#include "PropertyOperator.h"
+
+#include "PropertyItem.h"
+#include "PropertyItemDelegate.h"
+
+#include <obj/Property.h>
+
+#include <QItemEditorFactory>
+#include <QPainter>
+
+namespace Gui {
+namespace PropertyOperator {
+
+namespace {
+
+PropertyItem* itemOf(const QModelIndex& index)
+{
+    return index.isValid() ? static_cast<PropertyItem*>(index.internalPointer()) : nullptr;
+}
+
+} // namespace
+
+PropertyOperator::PropertyOperator(QWidget* parent)
+    : QTreeView(parent)
+    , model(new PropertyModel(this))
+{
+    setModel(model);
+    auto* delegate = new PropertyItemDelegate(this);
+    // The rows make their own editors; the factory is never asked.
+    delegate->setItemEditorFactory(new QItemEditorFactory);
+    setItemDelegate(delegate);
+    setAlternatingRowColors(true);
+    setRootIsDecorated(true);
+    connect(this, &QTreeView::collapsed, this, &PropertyOperator::on_group_collapsed);
+    connect(this, &QTreeView::expanded, this, &PropertyOperator::on_group_expanded);
+}
+
+PropertyOperator::~PropertyOperator() = default;
+
+void PropertyOperator::buildUp(const PropertyList& props)
+{
+    if (committing) {
+        delaybuild = true;
+        postponed = props;
+        return;
+    }
+    const QStringList path = model->propertyPathFromIndex(currentIndex());
+    if (!path.isEmpty())
+        savedPath = path;
+    model->buildUp(props);
+    if (!savedPath.isEmpty()) {
+        const QModelIndex again = model->propertyIndexFromPath(savedPath);
+        Q_UNUSED(again);
+    }
+}
+
+void PropertyOperator::updateProperty(const Obj::Property& prop)
+{
+    if (!committing)
+        model->updateProperty(prop);
+}
+
+void PropertyOperator::updatePropertyState(const Obj::Property& prop)
+{
+    const char* editor = prop.get_editor_name();
+    if (!editor || !*editor)
+        return;
+    PropertyItem* item = model->itemOf(&prop);
+    if (!item)
+        return;
+    const bool hidden = prop.test_object_status(Obj::Property::Hidden);
+    const bool readOnly = prop.test_object_status(Obj::Property::ReadOnly);
+    const QModelIndex cell = model->index(item->row(), 1);
+    setRowHidden(item->row(), QModelIndex(), hidden);
+    item->updateData();
+    std::vector<QModelIndex> todo{cell};
+    while (!todo.empty()) {
+        const QModelIndex i = todo.back();
+        todo.pop_back();
+        if (QWidget* w = indexWidget(i))
+            w->setEnabled(!readOnly);
+        const QModelIndex first = i.sibling(i.row(), 0);
+        for (int r = 0; r < model->rowCount(first); ++r)
+            todo.push_back(model->index(r, 1, first));
+    }
+    dataChanged(cell, cell);
+}
+
+QStyleOptionViewItem PropertyOperator::viewOptions() const
+{
+    QStyleOptionViewItem option = QTreeView::viewOptions();
+    option.showDecorationSelected = true;
+    return option;
+}
+
+void PropertyOperator::drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const
+{
+    QTreeView::drawBranches(painter, rect, index);
+    PropertyItem* item = itemOf(index);
+    if (item && item->isSeparator())
+        painter->fillRect(rect, viewOptions().palette.brush(QPalette::Dark));
+}
+
+void PropertyOperator::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTreeView::currentChanged(current, previous);
+    if (previous.isValid())
+        closePersistentEditor(model->buddy(previous));
+    if (current.isValid())
+        openPersistentEditor(model->buddy(current));
+}
+
+void PropertyOperator::commitData(QWidget* editor)
+{
+    committing = true;
+    QTreeView::commitData(editor);
+    committing = false;
+    if (delaybuild) {
+        delaybuild = false;
+        model->buildUp(postponed);
+        postponed.clear();
+    }
+}
+
+void PropertyOperator::reset()
+{
+    QTreeView::reset();
+    const int rows = model ? model->rowCount() : 0;
+    for (int r = 0; r < rows; ++r) {
+        PropertyItem* item = itemOf(model->index(r, 0));
+        if (item && item->test_object_status(Obj::Property::Hidden))
+            setRowHidden(r, QModelIndex(), true);
+    }
+}
+
+void PropertyOperator::rowsInserted(const QModelIndex& parent, int start, int end)
+{
+    QTreeView::rowsInserted(parent, start, end);
+    for (int r = start; r <= end; ++r) {
+        PropertyItem* item = itemOf(model->index(r, 0, parent));
+        if (item && item->test_object_status(Obj::Property::Hidden))
+            setRowHidden(r, parent, true);
+    }
+}
+
+} // namespace PropertyOperator
+} // namespace Gui

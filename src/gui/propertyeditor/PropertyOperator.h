@@ -1,0 +1,48 @@
+#pragma once
+// The tree view of one tab of the property dock: rebuilds from a property list, refreshes
+// single rows, keeps an editor open on the current row, and holds back a rebuild that
+// arrives while an edit is being committed.
+
+#include "PelmoraGuiExport.h"
+#include "PropertyModel.h"
+
+#include <QStringList>
+#include <QTreeView>
+
+namespace Gui {
+namespace PropertyOperator {
+
+class PELMORAGUI_EXPORT PropertyOperator : public QTreeView
+{
+    Q_OBJECT
+public:
+    explicit PropertyOperator(QWidget* parent = nullptr);
+    ~PropertyOperator() override;
+
+    void buildUp(const PropertyList& props);
+    void updateProperty(const Obj::Property& prop);
+    void updatePropertyState(const Obj::Property& prop);
+    PropertyModel* propertyModel() const { return model; }
+
+protected:
+    QStyleOptionViewItem viewOptions() const override;
+    void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void commitData(QWidget* editor) override;
+    void reset() override;
+    void rowsInserted(const QModelIndex& parent, int start, int end) override;
+
+private Q_SLOTS:
+    void on_group_collapsed(const QModelIndex&) {}
+    void on_group_expanded(const QModelIndex&) {}
+
+private:
+    PropertyModel* model;
+    QStringList savedPath;
+    bool committing = false;
+    bool delaybuild = false;
+    PropertyList postponed;
+};
+
+} // namespace PropertyOperator
+} // namespace Gui

@@ -1,0 +1,247 @@
+// The dock and its trees: following the tree selection, merging the selection's
+// properties by name and type, single-row refreshes, and edits made in the row editors.
+
+#include "PropertyEditorTestSupport.h"
+
+#include <core/qPelmoraApplication.h>
+#include <propertyeditor/PropertyItem.h>
+#include <propertyeditor/PropertyModel.h>
+#include <propertyeditor/PropertyOperator.h>
+#include <propertyeditor/PropertyView.h>
+#include <selection/SelectionModification.h>
+#include <selection/TreeSelectionSingleton.h>
+#include <visualization/ViewFeeder.h>
+
+#include <obj/CDocObjProp.h>
+
+#include <QAbstractItemModelTester>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QSignalSpy>
+
+#include <algorithm>
+#include <memory>
+
+using namespace Gui::PropertyOperator;
+
+namespace {
+
+class ViewTest : public PropertyEditorTest::Fixture
+{
+protected:
+    ViewTest()
+    {
+        static const bool registered = [] {
+            Obj::Application::init_types();
+            Gui::qPelmoraApplication::initialize_application();
+            return true;
+        }();
+        (void)registered;
+        app = std::make_unique<Gui::qPelmoraApplication>(true);
+        // Made after the GUI so that every object has its view feeder.
+        q = logic.app().create_project("Q");
+        x = q->add_object("Obj::ProjectObject", "X");
+        y = q->add_object("Obj::ProjectObject", "Y");
+        Gui::TreeSelectionSingleton::instance().clear_all_selections();
+        view = std::make_unique<Gui::PropertyView>();
+        clearJournal();
+    }
+    ~ViewTest() override
+    {
+        view.reset();
+        Gui::TreeSelectionSingleton::instance().clear_all_selections();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // The names of the top-level rows, group rows included.
+    static QStringList rows(PropertyOperator* tree)
+    {
+        QStringList out;
+        PropertyModel* m = tree->propertyModel();
+        for (int r = 0; r < m->rowCount(); ++r)
+            out << m->data(m->index(r, 0)).toString();
+        return out;
+    }
+    static QModelIndex valueCell(PropertyOperator* tree, const char* name)
+    {
+        PropertyModel* m = tree->propertyModel();
+        for (int r = 0; r < m->rowCount(); ++r) {
+            if (m->data(m->index(r, 0)).toString() == QLatin1String(name))
+                return m->index(r, 1);
+        }
+        return {};
+    }
+    static std::size_t boundCount(PropertyOperator* tree, const char* name)
+    {
+        const QModelIndex cell = valueCell(tree, name);
+        return cell.isValid() ? static_cast<PropertyItem*>(cell.internalPointer())->get_property_data().size() : 0;
+    }
+    void select(const std::vector<Obj::ProjectObject*>& objects)
+    {
+        Gui::TreeSelectionSingleton::instance().set_selection("Q", objects);
+    }
+    Gui::ViewFeeder* feeder(Obj::ProjectObject* o) { return app->get_view_feeder(o); }
+    std::string line(int code, const Obj::ProjectObject* o, const std::string& name, const std::string& value)
+    {
+        return "runCommand " + std::to_string(code) + " Q|" + std::to_string(o->getObjectId()) + "|" + name + "|"
+            + value;
+    }
+
+    std::unique_ptr<Gui::qPelmoraApplication> app;
+    std::unique_ptr<Gui::PropertyView> view;
+    Obj::Project* q = nullptr;
+    Obj::ProjectObject* x = nullptr;
+    Obj::ProjectObject* y = nullptr;
+};
+
+} // namespace
+
+TEST_F(ViewTest, TheTabsFollowTheSelectionWithThePropertiesCommonByNameAndType)
+{
+    QAbstractItemModelTester tester(view->dataTree()->propertyModel(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    add<Obj::PropertyDecimal>(x, "Length", "Geometry");
+    add<Obj::PropertyDecimal>(y, "Length", "Geometry");
+    add<Obj::PropertyString>(x, "Note", "Output");
+    add<Obj::PropertyInteger>(y, "Note", "Output");   // same name, other type
+    add<Obj::PropertyString>(x, "OnlyX", "Output");
+    add<Obj::PropertyDecimal>(feeder(x), "Opacity", "Visibility");
+    add<Obj::PropertyDecimal>(feeder(y), "Opacity", "Visibility");
+    add<Obj::PropertyBoolean>(feeder(x), "Lines", "Visibility");
+
+    select({x});
+    EXPECT_EQ(rows(view->dataTree()).join(',').toStdString(),
+              "Geometry,Length,Output,Note,OnlyX,UnknownGroup,Label,Visibility");
+    QStringList feederRows = rows(view->viewTree());
+    feederRows.sort();   // the feeder's table is a hash map
+    EXPECT_EQ(feederRows.join(',').toStdString(), "Lines,Opacity,Visibility");
+
+    select({x, y});
+    EXPECT_EQ(rows(view->dataTree()).join(',').toStdString(), "Geometry,Length,UnknownGroup,Label,Visibility");
+    EXPECT_EQ(boundCount(view->dataTree(), "Length"), 2u);
+    EXPECT_EQ(rows(view->viewTree()).join(',').toStdString(), "Visibility,Opacity");
+
+    // Pre-selection changes nothing.
+    view->on_selection_modified(
+        Gui::SelectionModification(Gui::SelectionModification::SetPreselect, 0, "Q", x->getObjectId(), ""));
+    EXPECT_EQ(boundCount(view->dataTree(), "Length"), 2u);
+
+    // A whole project: its own properties, no feeder tab.
+    Gui::TreeSelectionSingleton::instance().clear_all_selections();
+    EXPECT_EQ(view->dataTree()->propertyModel()->rowCount(), 0);
+    Gui::TreeSelectionSingleton::instance().set_project_selection("Q", q);
+    EXPECT_TRUE(rows(view->dataTree()).contains("Label"));
+    EXPECT_EQ(view->viewTree()->propertyModel()->rowCount(), 0);
+}
+
+QStringList debugLines;
+
+TEST_F(ViewTest, TheDockTitleNamesTheOneSelectedObject)
+{
+    Gui::DockWindow::PropertyDockingView dock(nullptr, nullptr);
+    EXPECT_EQ(dock.windowTitle(), "Properties");
+    x->set_label("Beam");
+    debugLines.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { debugLines << text; });
+    select({x});
+    select({x, y});   // several: the title stays
+    Gui::TreeSelectionSingleton::instance().clear_all_selections();
+    Gui::TreeSelectionSingleton::instance().set_project_selection("Q", q);
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(debugLines, (QStringList{"[Debug] Properties of \"Beam\"", "[Debug] Properties of \"Q\""}));
+}
+
+TEST_F(ViewTest, AnEditInTheRowEditorGoesToTheLogicAndComesBackIntoTheRow)
+{
+    auto* nx = add<Obj::PropertyString>(x, "Name", "Definition");
+    auto* ny = add<Obj::PropertyString>(y, "Name", "Definition");
+    select({x, y});
+    PropertyOperator* tree = view->dataTree();
+    const QModelIndex cell = valueCell(tree, "Name");
+    ASSERT_TRUE(cell.isValid());
+    // Making the row current opens its editor on the value cell.
+    tree->setCurrentIndex(cell.sibling(cell.row(), 0));
+    auto* editor = qobject_cast<QLineEdit*>(tree->indexWidget(cell));
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->isEnabled());
+
+    editor->setText("web");   // every change commits at once
+    std::vector<std::string> sent = commands();
+    std::sort(sent.begin(), sent.end());   // the selection keeps no particular order here
+    EXPECT_EQ(sent, (std::vector<std::string>{line(41, x, "Name", "web"), line(41, y, "Name", "web")}));
+    EXPECT_STREQ(nx->get_value(), "web");
+    EXPECT_STREQ(ny->get_value(), "web");
+    EXPECT_EQ(tree->propertyModel()->data(cell).toString(), "web");
+
+    // Moving to another row closes the editor.
+    tree->setCurrentIndex(tree->propertyModel()->index(0, 0));
+    EXPECT_EQ(tree->indexWidget(cell), nullptr);
+}
+
+TEST_F(ViewTest, AReadOnlyRowHasADisabledEditorAndSendsNothing)
+{
+    auto* locked = add<Obj::PropertyString>(x, "Locked", "Definition");
+    locked->set_object_status(Obj::Property::ReadOnly, true);
+    select({x});
+    PropertyOperator* tree = view->dataTree();
+    const QModelIndex cell = valueCell(tree, "Locked");
+    ASSERT_TRUE(cell.isValid());
+    tree->setCurrentIndex(cell);
+    auto* editor = qobject_cast<QLineEdit*>(tree->indexWidget(cell));
+    ASSERT_NE(editor, nullptr);
+    EXPECT_FALSE(editor->isEnabled());
+    editor->setText("changed");
+    EXPECT_TRUE(commands().empty());
+    EXPECT_STREQ(locked->get_value(), "");
+
+    // Clearing the bit enables the open editor again; hiding the property hides its row.
+    locked->set_object_status(Obj::Property::ReadOnly, false);
+    EXPECT_TRUE(editor->isEnabled());
+    locked->set_object_status(Obj::Property::Hidden, true);
+    EXPECT_TRUE(tree->isRowHidden(cell.row(), QModelIndex()));
+}
+
+TEST_F(ViewTest, ChangesRefreshOneRowInTheirOwnTab)
+{
+    auto* length = add<Obj::PropertyDecimal>(x, "Length", "Geometry");
+    auto* opacity = add<Obj::PropertyDecimal>(feeder(x), "Opacity", "Visibility");
+    select({x});
+    PropertyModel* data = view->dataTree()->propertyModel();
+    PropertyModel* shown = view->viewTree()->propertyModel();
+    QSignalSpy dataChanged(data, &QAbstractItemModel::dataChanged);
+    QSignalSpy dataReset(data, &QAbstractItemModel::modelReset);
+    QSignalSpy viewChanged(shown, &QAbstractItemModel::dataChanged);
+    QSignalSpy viewReset(shown, &QAbstractItemModel::modelReset);
+
+    opacity->set_value(0.25);
+    ASSERT_EQ(viewChanged.size(), 1);
+    EXPECT_EQ(viewChanged.at(0).at(0).toModelIndex(), valueCell(view->viewTree(), "Opacity"));
+    EXPECT_EQ(dataChanged.size(), 0);
+
+    length->set_value(3.0);
+    ASSERT_EQ(dataChanged.size(), 1);
+    EXPECT_EQ(dataChanged.at(0).at(0).toModelIndex(), valueCell(view->dataTree(), "Length"));
+    EXPECT_EQ(viewChanged.size(), 1);
+    EXPECT_EQ(dataReset.size() + viewReset.size(), 0);
+}
+
+TEST_F(ViewTest, APropertyRecordWithSeveralObjectsSelectedRebuildsFromTheWholeSelection)
+{
+    add<Obj::PropertyDecimal>(x, "Length", "Geometry");
+    add<Obj::PropertyDecimal>(y, "Length", "Geometry");
+    add<Obj::PropertyString>(x, "OnlyX", "Geometry");
+    select({x, y});
+    const QStringList before = rows(view->dataTree());
+
+    Gui::TreeSelectionSingleton::instance().property_signal(Obj::CDocObjProp("Q", x->getObjectId()));
+    EXPECT_EQ(rows(view->dataTree()), before);
+    EXPECT_EQ(boundCount(view->dataTree(), "Length"), 2u);
+
+    // One object selected: its rows are rebuilt from it; an unknown project is ignored.
+    select({x});
+    add<Obj::PropertyString>(x, "Later", "Geometry");
+    Gui::TreeSelectionSingleton::instance().property_signal(Obj::CDocObjProp("nope", 1));
+    EXPECT_FALSE(rows(view->dataTree()).contains("Later"));
+    Gui::TreeSelectionSingleton::instance().property_signal(Obj::CDocObjProp("Q", x->getObjectId()));
+    EXPECT_TRUE(rows(view->dataTree()).contains("Later"));
+}
