@@ -61,6 +61,9 @@ double parseDouble(std::string_view text)
 
 int parseInt(std::string_view text)
 {
+    // Flags are single digits.
+    if (text.size() == 1 && text[0] >= '0' && text[0] <= '9')
+        return text[0] - '0';
     const char* end = text.data() + text.size();
     const char* p = skipBlanks(text.data(), end);
     if (p < end && *p == '+')

@@ -5,17 +5,21 @@
 
 #include <mrml/vtkMRMLScene.h>
 
+#include <vtkBitArray.h>
 #include <vtkDataArray.h>
+#include <vtkDoubleArray.h>
 #include <vtkNew.h>
 #include <vtkObjectFactory.h>
 #include <vtkPointData.h>
 #include <vtkPoints.h>
 #include <vtkPolyData.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <locale>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 vtkStandardNewMacro(vtkMRMLAnnotationControlPointsNode);
@@ -119,6 +123,47 @@ int vtkMRMLAnnotationControlPointsNode::AddControlPoint(const double coord[3], i
 {
     const int n = GetNumberOfControlPoints();
     return SetControlPoint(n, coord, selected, visible) ? n : -1;
+}
+
+int vtkMRMLAnnotationControlPointsNode::AddControlPoints(vtkIdType count, const double* coords,
+                                                         const unsigned char* selected, const unsigned char* visible)
+{
+    const int first = GetNumberOfControlPoints();
+    if (count <= 0)
+        return count == 0 ? first : -1;
+    if (count > VTK_INT_MAX - first) {
+        vtkErrorMacro("AddControlPoints: too many control points");
+        return -1;
+    }
+    vtkPoints* points = GetPoints();
+    vtkPointData* pd = GetPolyData()->GetPointData();
+    auto* sel = vtkBitArray::SafeDownCast(pd->GetArray(GetAttributeTypesEnumAsString(CP_SELECTED)));
+    auto* vis = vtkBitArray::SafeDownCast(pd->GetArray(GetAttributeTypesEnumAsString(CP_VISIBLE)));
+    if (!sel || !vis || sel->GetNumberOfTuples() != first || vis->GetNumberOfTuples() != first) {
+        // Flags out of step with the points: the one-by-one path sorts them out.
+        for (vtkIdType i = 0; i < count; ++i)
+            if (AddControlPoint(coords + 3 * i, selected[i], visible[i]) < 0)
+                return -1;
+        return first;
+    }
+    const vtkIdType total = first + count;
+    points->SetNumberOfPoints(total);
+    if (auto* data = vtkDoubleArray::SafeDownCast(points->GetData()))
+        std::copy(coords, coords + 3 * count, data->GetPointer(3 * static_cast<vtkIdType>(first)));
+    else
+        for (vtkIdType i = 0; i < count; ++i)
+            points->SetPoint(first + i, coords + 3 * i);
+    points->Modified();
+    sel->SetNumberOfValues(total);
+    vis->SetNumberOfValues(total);
+    for (vtkIdType i = 0; i < count; ++i) {
+        sel->SetValue(first + i, selected[i] ? 1 : 0);
+        vis->SetValue(first + i, visible[i] ? 1 : 0);
+    }
+    sel->Modified();
+    vis->Modified();
+    Modified();
+    return first;
 }
 
 int vtkMRMLAnnotationControlPointsNode::SetControlPoint(int id, const double coord[3])
@@ -347,6 +392,41 @@ void vtkMRMLAnnotationControlPointsNode::ReadXMLAttributes(const char** atts)
         }
     }
     EndModify(wasModifying);
+}
+
+bool vtkMRMLAnnotationControlPointsNode::WriteCLI(std::vector<std::string>& commandLine, const std::string& prefix,
+                                                  int coordinateSystem, int multipleFlag)
+{
+    // The displayable layer below has no command-line form of its own.
+    vtkPoints* points = GetPoints();
+    if (!points)
+        return false;
+    const vtkIdType n = points->GetNumberOfPoints();
+    if (!multipleFlag && n > 1)
+        vtkWarningMacro("WriteCLI - Ignoring 'multipleFlag' and writing all "
+                        << n << " points for annotation " << IdText()
+                        << ". For more details see the issue report on passing several points to a"
+                           " single-point argument.");
+    std::string argument;
+    if (!prefix.empty())
+        argument = prefix + " ";
+    if (coordinateSystem == CoordinateSystemRAS || coordinateSystem == CoordinateSystemLPS) {
+        const bool lps = coordinateSystem == CoordinateSystemLPS;
+        for (vtkIdType i = 0; i < n; ++i) {
+            double p[3];
+            points->GetPoint(i, p);
+            if (i)
+                argument += ',';
+            // 0 - v rather than -v, so that a zero stays "0" and not "-0".
+            annotationtext::appendDouble(argument, lps ? 0.0 - p[0] : p[0]);
+            argument += ',';
+            annotationtext::appendDouble(argument, lps ? 0.0 - p[1] : p[1]);
+            argument += ',';
+            annotationtext::appendDouble(argument, p[2]);
+        }
+    }
+    commandLine.push_back(std::move(argument));
+    return true;
 }
 
 void vtkMRMLAnnotationControlPointsNode::PrintAnnotationInfo(ostream& os, vtkIndent indent, int titleFlag)

@@ -4,6 +4,9 @@
 
 #include "vtkMRMLAnnotationNode.h"
 
+#include <string>
+#include <vector>
+
 class vtkMRMLAnnotationPointDisplayNode;
 
 class PELMORAANNOTATIONS_EXPORT vtkMRMLAnnotationControlPointsNode : public vtkMRMLAnnotationNode
@@ -22,6 +25,19 @@ public:
     const char* GetAttributeTypesEnumAsString(int type) override;
     void ResetAnnotations() override;
     void Initialize(vtkMRMLScene* scene) override;
+
+    // Coordinate systems of the command-line form.
+    enum
+    {
+        CoordinateSystemRAS = 0,
+        CoordinateSystemLPS = 1,
+    };
+    // Appends the control points to a command line as one argument: the prefix and a blank
+    // (when there is a prefix), then every point's coordinates, all separated by ",". LPS
+    // negates x and y; another coordinate system writes the prefix alone. All points are
+    // written even when multipleFlag asks for one (with a warning). True when written.
+    virtual bool WriteCLI(std::vector<std::string>& commandLine, const std::string& prefix,
+                          int coordinateSystem = CoordinateSystemRAS, int multipleFlag = 1);
 
     enum
     {
@@ -47,6 +63,11 @@ public:
 
     int GetNumberOfControlPoints();
     int AddControlPoint(const double coord[3], int selected, int visible);
+    // Appends `count` points (x, y, z after one another) with their flags, as that many
+    // AddControlPoint calls would, but marks the node modified once. Returns the index of
+    // the first new point, or -1.
+    int AddControlPoints(vtkIdType count, const double* coords, const unsigned char* selected,
+                         const unsigned char* visible);
     // Sets point id (id may be the count, which appends); a new point is unselected and
     // visible, an existing one keeps its flags.
     int SetControlPoint(int id, const double coord[3]);

@@ -129,6 +129,13 @@ int vtkMRMLAnnotationControlPointsStorageNode::ReadAnnotationControlPointsProper
 int vtkMRMLAnnotationControlPointsStorageNode::ReadAnnotationControlPointsData(
     vtkMRMLAnnotationControlPointsNode* node, std::string_view line, const Columns& cols)
 {
+    return ReadPointRow(node, line, cols, nullptr);
+}
+
+int vtkMRMLAnnotationControlPointsStorageNode::ReadPointRow(vtkMRMLAnnotationControlPointsNode* node,
+                                                            std::string_view line, const Columns& cols,
+                                                            PointRows* rows)
+{
     if (cols.type != 0) {
         vtkErrorMacro("Type column has to be zero !");
         return -1;
@@ -148,9 +155,26 @@ int vtkMRMLAnnotationControlPointsStorageNode::ReadAnnotationControlPointsData(
         else if (column == cols.field[4])
             vis = annotationtext::parseInt(field);
     });
+    if (rows) {
+        rows->coords.insert(rows->coords.end(), coord, coord + 3);
+        rows->selected.push_back(sel ? 1 : 0);
+        rows->visible.push_back(vis ? 1 : 0);
+        return 1;
+    }
     if (node->AddControlPoint(coord, sel, vis) < 0) {
         vtkErrorMacro("Error adding control point to list, coord = " << coord[0] << " " << coord[1] << " " << coord[2]);
         return -1;
+    }
+    return 1;
+}
+
+int vtkMRMLAnnotationControlPointsStorageNode::AddPointRows(vtkMRMLAnnotationControlPointsNode* node,
+                                                            const PointRows& rows)
+{
+    const auto count = static_cast<vtkIdType>(rows.selected.size());
+    if (node->AddControlPoints(count, rows.coords.data(), rows.selected.data(), rows.visible.data()) < 0) {
+        vtkErrorMacro("Error adding " << count << " control points to list");
+        return 0;
     }
     return 1;
 }
@@ -169,7 +193,8 @@ int vtkMRMLAnnotationControlPointsStorageNode::ReadAnnotation(vtkMRMLAnnotationN
         return 0;
     vtkMRMLAnnotationPointDisplayNode* display = node->GetAnnotationPointDisplayNode();
     Columns cols;
-    return RunPass(node, [&](std::string_view line) {
+    PointRows rows;
+    const int ok = RunPass(node, [&](std::string_view line) {
         if (!line.empty() && line[0] == '#') {
             if (line.size() < 2 || line[1] != ' ')
                 return true;
@@ -177,6 +202,14 @@ int vtkMRMLAnnotationControlPointsStorageNode::ReadAnnotation(vtkMRMLAnnotationN
                 return true;
             return ReadAnnotationPointDisplayProperties(display, line, "point") >= 0;
         }
-        return ReadAnnotationControlPointsData(node, line, cols) >= 0;
+        return ReadPointRow(node, line, cols, &rows) >= 0;
     });
+    if (!ok)
+        return 0;
+    // Added together: one modified mark for the whole section instead of one per point.
+    const int disabled = node->GetDisableModifiedEvent();
+    node->SetDisableModifiedEvent(1);
+    const int added = AddPointRows(node, rows);
+    node->SetDisableModifiedEvent(disabled);
+    return added;
 }

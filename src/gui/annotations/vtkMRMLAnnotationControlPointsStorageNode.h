@@ -30,6 +30,14 @@ public:
     int ReadAnnotationPointDisplayProperties(vtkMRMLAnnotationPointDisplayNode* node, std::string_view line,
                                              const std::string& section);
 
+    // Point rows read in one pass, added to the node together at its end.
+    struct PointRows
+    {
+        std::vector<double> coords;
+        std::vector<unsigned char> selected;
+        std::vector<unsigned char> visible;
+    };
+
 protected:
     vtkMRMLAnnotationControlPointsStorageNode() = default;
     ~vtkMRMLAnnotationControlPointsStorageNode() override = default;
@@ -39,4 +47,10 @@ protected:
     int WriteAnnotationDataInternal(vtkMRMLNode* node, std::string& out) override;
     void ReportWrongNodeClass(vtkMRMLNode* node) override;
     bool SendsReadEventToNode() const override { return true; }
+    // A point row into the node, or into `rows` when given; 1 read, 0 not a point row,
+    // -1 failure.
+    int ReadPointRow(vtkMRMLAnnotationControlPointsNode* node, std::string_view line, const Columns& cols,
+                     PointRows* rows);
+    // Adds the rows collected by a pass; 1 on success.
+    int AddPointRows(vtkMRMLAnnotationControlPointsNode* node, const PointRows& rows);
 };

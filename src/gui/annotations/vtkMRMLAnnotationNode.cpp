@@ -16,7 +16,9 @@
 #include "vtkMRMLAnnotationTextNode.h"
 
 #include <mrml/MRMLXMLHelpers.h>
+#include <mrml/vtkMRMLCameraNode.h>
 #include <mrml/vtkMRMLScene.h>
+#include <mrml/vtkMRMLSliceNode.h>
 
 #include <vtkBitArray.h>
 #include <vtkCellArray.h>
@@ -30,6 +32,13 @@
 #include <sstream>
 
 vtkStandardNewMacro(vtkMRMLAnnotationNode);
+
+namespace {
+// Every scene made once this library is loaded can create the annotation classes by name,
+// so a scene file holding annotation nodes recreates them.
+[[maybe_unused]] const bool RegisteredWithScenes =
+    (vtkMRMLScene::AddNodeClassRegistrar(&vtkMRMLAnnotationNode::RegisterNodeClasses), true);
+} // namespace
 
 vtkMRMLAnnotationNode::vtkMRMLAnnotationNode()
 {
@@ -354,6 +363,35 @@ void vtkMRMLAnnotationNode::ClearBackup()
         Backup->Delete();
         Backup = nullptr;
     }
+}
+
+void vtkMRMLAnnotationNode::SaveView()
+{
+    vtkMRMLScene* scene = GetScene();
+    if (!scene) {
+        vtkWarningMacro("vtkMRMLAnnotationNode::SaveView failed: scene is invalid");
+        return;
+    }
+    for (int i = 0; i < 3; ++i) {
+        SavedSliceNodes[i] = vtkSmartPointer<vtkMRMLSliceNode>::New();
+        if (vtkMRMLNode* slice = scene->GetNthNodeByClass(i, "vtkMRMLSliceNode"))
+            SavedSliceNodes[i]->Copy(slice);
+    }
+    SavedCameraNode = vtkSmartPointer<vtkMRMLCameraNode>::New();
+    if (vtkMRMLNode* camera = scene->GetNthNodeByClass(0, "vtkMRMLCameraNode"))
+        SavedCameraNode->Copy(camera);
+}
+
+void vtkMRMLAnnotationNode::RestoreView()
+{
+    vtkMRMLScene* scene = GetScene();
+    if (!scene || !SavedSliceNodes[0] || !SavedSliceNodes[1] || !SavedSliceNodes[2] || !SavedCameraNode)
+        return;
+    for (int i = 0; i < 3; ++i)
+        if (vtkMRMLNode* slice = scene->GetNthNodeByClass(i, "vtkMRMLSliceNode"))
+            slice->CopyWithSingleModifiedEvent(SavedSliceNodes[i]);
+    if (vtkMRMLNode* camera = scene->GetNthNodeByClass(0, "vtkMRMLCameraNode"))
+        camera->CopyWithSingleModifiedEvent(SavedCameraNode);
 }
 
 void vtkMRMLAnnotationNode::RestoreBackup()

@@ -1,17 +1,21 @@
 #pragma once
 // Base of every annotation node: a model node with texts (each with a selected and a
 // visible flag kept as bit arrays in the point data of its poly data), a lock, a
-// reference to another node and a backup copy for undoing an interactive edit.
+// reference to another node, a backup copy for undoing an interactive edit and the view
+// (slice views and camera) saved when the annotation was placed.
 
 #include "PelmoraAnnotationsExport.h"
 
 #include <mrml/vtkMRMLModelNode.h>
+#include <vtkSmartPointer.h>
 #include <vtkStdString.h>
 
 class vtkBitArray;
 class vtkCellArray;
 class vtkDataArray;
 class vtkMRMLAnnotationTextDisplayNode;
+class vtkMRMLCameraNode;
+class vtkMRMLSliceNode;
 class vtkPoints;
 class vtkStringArray;
 
@@ -73,6 +77,11 @@ public:
     void ClearBackup();
     void RestoreBackup();
 
+    // Keeps copies of the scene's first three slice nodes and its first camera node, and
+    // puts them back into those scene nodes.
+    void SaveView();
+    void RestoreView();
+
     void CreateAnnotationTextDisplayNode();
     vtkMRMLAnnotationTextDisplayNode* GetAnnotationTextDisplayNode();
 
@@ -125,4 +134,6 @@ protected:
     char* ReferenceNodeID = nullptr;
     int Locked = 0;
     vtkMRMLAnnotationNode* Backup = nullptr;
+    vtkSmartPointer<vtkMRMLSliceNode> SavedSliceNodes[3];
+    vtkSmartPointer<vtkMRMLCameraNode> SavedCameraNode;
 };

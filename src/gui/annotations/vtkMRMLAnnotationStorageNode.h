@@ -109,6 +109,19 @@ protected:
 template <typename F>
 void vtkMRMLAnnotationStorageNode::ForEachField(std::string_view row, int count, F&& f)
 {
+    if (row.find('\\') == std::string_view::npos) {
+        // No escapes, the common case: every bar separates fields.
+        size_t bar = row.find('|');
+        for (int column = 1; column < count && bar != std::string_view::npos; ++column) {
+            const size_t end = row.find('|', bar + 1);
+            const std::string_view field =
+                row.substr(bar + 1, (end == std::string_view::npos ? row.size() : end) - bar - 1);
+            if (!field.empty())
+                f(column, field);
+            bar = end;
+        }
+        return;
+    }
     size_t pos = 0;
     int column = 0;
     while (column + 1 < count) {

@@ -1,10 +1,12 @@
 #include "vtkMRMLScene.h"
 
+#include "vtkMRMLCameraNode.h"
 #include "vtkMRMLClipModelsNode.h"
 #include "vtkMRMLCrosshairNode.h"
 #include "vtkMRMLInteractionNode.h"
 #include "vtkMRMLNode.h"
 #include "vtkMRMLSelectionNode.h"
+#include "vtkMRMLSliceNode.h"
 #include "vtkMRMLTransformNode.h"
 #include "vtkMRMLViewNode.h"
 
@@ -12,8 +14,11 @@
 #include <vtkNew.h>
 #include <vtkObjectFactory.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <map>
+#include <mutex>
 #include <ostream>
 #include <string_view>
 #include <unordered_map>
@@ -159,6 +164,18 @@ template <class NodeClass> void registerClass(vtkMRMLScene* scene)
 {
     vtkNew<NodeClass> prototype;
     scene->RegisterNodeClass(prototype);
+}
+
+// Registrars of other libraries' node classes, run by every new scene.
+struct Registrars
+{
+    std::mutex mutex;
+    std::vector<void (*)(vtkMRMLScene*)> list;
+};
+Registrars& registrars()
+{
+    static Registrars r;
+    return r;
 }
 
 std::string singletonKey(vtkMRMLNode* node)
@@ -364,6 +381,37 @@ vtkMRMLScene::vtkMRMLScene()
     registerClass<vtkMRMLClipModelsNode>(this);
     registerClass<vtkMRMLSelectionNode>(this);
     registerClass<vtkMRMLInteractionNode>(this);
+    registerClass<vtkMRMLSliceNode>(this);
+    registerClass<vtkMRMLCameraNode>(this);
+    std::vector<void (*)(vtkMRMLScene*)> others;
+    {
+        std::lock_guard<std::mutex> lock(registrars().mutex);
+        others = registrars().list;
+    }
+    for (auto registrar : others)
+        registrar(this);
+}
+
+const char* vtkMRMLScene::GetClassNameByTag(const char* tagName) const
+{
+    if (!tagName)
+        return nullptr;
+    // A few dozen classes, asked once per element of a scene file.
+    for (const auto& entry : Internal->registeredClasses)
+        if (const char* tag = entry.second->GetNodeTagName())
+            if (std::strcmp(tag, tagName) == 0)
+                return entry.first.c_str();
+    return nullptr;
+}
+
+void vtkMRMLScene::AddNodeClassRegistrar(void (*registrar)(vtkMRMLScene*))
+{
+    if (!registrar)
+        return;
+    std::lock_guard<std::mutex> lock(registrars().mutex);
+    auto& list = registrars().list;
+    if (std::find(list.begin(), list.end(), registrar) == list.end())
+        list.push_back(registrar);
 }
 
 vtkMRMLScene::~vtkMRMLScene()

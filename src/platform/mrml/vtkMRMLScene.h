@@ -75,6 +75,11 @@ public:
     // A new node of a registered class (the caller owns the reference); null when unknown.
     vtkMRMLNode* CreateNodeByClass(const char* className);
     bool IsNodeClassRegistered(const char* className) const;
+    // The registered class whose nodes a scene file writes as elements named `tagName`.
+    const char* GetClassNameByTag(const char* tagName) const;
+    // For libraries above this one: every scene made after the call runs `registrar` as it
+    // is built, so that their node classes can be created by name (scene files need it).
+    static void AddNodeClassRegistrar(void (*registrar)(vtkMRMLScene*));
 
     // "base" while no node is named so, else the first unused "base_N", N counting up
     // from 1 and never reused for the same base during the scene's life.

@@ -26,19 +26,6 @@
 
 using namespace AnnotationTest;
 
-namespace {
-int countEvents(vtkObject* object, unsigned long event, const std::function<void()>& action)
-{
-    int count = 0;
-    vtkNew<vtkCallbackCommand> cmd;
-    cmd->SetClientData(&count);
-    cmd->SetCallback([](vtkObject*, unsigned long, void* client, void*) { ++*static_cast<int*>(client); });
-    const unsigned long tag = object->AddObserver(event, cmd);
-    action();
-    object->RemoveObserver(tag);
-    return count;
-}
-} // namespace
 
 TEST(AnnotationNode, TextsKeepTheirFlagsInStepWithTheList)
 {

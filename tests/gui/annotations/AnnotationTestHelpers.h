@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -139,6 +140,19 @@ inline std::string readFile(const std::string& path)
     std::ostringstream os;
     os << in.rdbuf();
     return os.str();
+}
+
+// How often the object raises the event while the action runs.
+inline int countEvents(vtkObject* object, unsigned long event, const std::function<void()>& action)
+{
+    int count = 0;
+    auto cmd = vtkSmartPointer<vtkCallbackCommand>::New();
+    cmd->SetClientData(&count);
+    cmd->SetCallback([](vtkObject*, unsigned long, void* client, void*) { ++*static_cast<int*>(client); });
+    const unsigned long tag = object->AddObserver(event, cmd);
+    action();
+    object->RemoveObserver(tag);
+    return count;
 }
 
 inline void writeFile(const std::string& path, const std::string& content)
