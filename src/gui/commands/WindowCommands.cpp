@@ -1,0 +1,158 @@
+#include "WindowCommands.h"
+
+#include "commands/CommandAction.h"
+#include "mainwindow/MainWindow.h"
+#include "mainwindow/PictureFactory.h"
+
+#include <QStatusBar>
+
+namespace Gui {
+
+namespace {
+
+// Tool tip, what's-this and status tip are one text for every window command.
+void describe(Command& cmd, const char* menu, const char* tip, const char* pixmap)
+{
+    cmd.set_menu_info(menu);
+    cmd.set_tooltip_info(tip);
+    cmd.set_action_info(tip);
+    cmd.set_statustip(tip);
+    if (pixmap)
+        cmd.set_pixmap(pixmap);
+}
+
+bool hasDocumentWindow()
+{
+    MainWindow* mw = MainWindow::get_main_window_inst();
+    return mw && !mw->get_windows(QMdiArea::CreationOrder).isEmpty();
+}
+
+// The named action class on the main window, with the framework's texts.
+template <class Action>
+CommandAction* menuAction(Command& cmd)
+{
+    auto* action = new Action(&cmd, MainWindow::get_main_window_inst());
+    action->set_shortcut_key(QString::fromLatin1(cmd.get_shortcut() ? cmd.get_shortcut() : ""));
+    return action;
+}
+
+} // namespace
+
+StdCmdCloseCurrentWindow::StdCmdCloseCurrentWindow() : Command("Std_CloseCurrentWindow")
+{
+    sGroup = "Window";
+    eType = 0;
+    describe(*this, QT_TRANSLATE_NOOP("StdCmdCloseCurrentWindow", "Close"),
+             QT_TRANSLATE_NOOP("StdCmdCloseCurrentWindow", "Close current project"), "pelmora_gui_closedoc");
+}
+
+bool StdCmdCloseCurrentWindow::is_applicable()
+{
+    return hasDocumentWindow();
+}
+
+void StdCmdCloseCurrentWindow::activated(int)
+{
+    if (MainWindow* mw = MainWindow::get_main_window_inst())
+        mw->close_current_window();
+}
+
+StdCmdCloseAllWnds::StdCmdCloseAllWnds() : Command("Std_CloseAllWnds")
+{
+    sGroup = "Window";
+    eType = 0;
+    describe(*this, QT_TRANSLATE_NOOP("StdCmdCloseAllWnds", "Close All"),
+             QT_TRANSLATE_NOOP("StdCmdCloseAllWnds", "Close all windows"), "pelmora_gui_closeall.svg");
+}
+
+bool StdCmdCloseAllWnds::is_applicable()
+{
+    return hasDocumentWindow();
+}
+
+void StdCmdCloseAllWnds::activated(int)
+{
+    if (MainWindow* mw = MainWindow::get_main_window_inst())
+        mw->close_all_windows();
+}
+
+StdCmdDockMenu::StdCmdDockMenu() : Command("Std_DockMenu")
+{
+    sGroup = "View";
+    eType = 0;
+    describe(*this, QT_TRANSLATE_NOOP("StdCmdDockMenu", "Windows"),
+             QT_TRANSLATE_NOOP("StdCmdDockMenu", "Toggles docking window"), nullptr);
+}
+
+CommandAction* StdCmdDockMenu::new_action()
+{
+    CommandAction* action = menuAction<DockWindowAction>(*this);
+    fill_command_details(get_class_name(), action);
+    return action;
+}
+
+void StdCmdDockMenu::activated(int) {}
+
+StdCmdToolbarViewMenu::StdCmdToolbarViewMenu() : Command("Std_ToolbarViewMenu")
+{
+    sGroup = "View";
+    eType = 0;
+    describe(*this, QT_TRANSLATE_NOOP("StdCmdToolbarViewMenu", "Toolbars"),
+             QT_TRANSLATE_NOOP("StdCmdToolbarViewMenu", "Toggles this toolbar"), nullptr);
+}
+
+CommandAction* StdCmdToolbarViewMenu::new_action()
+{
+    CommandAction* action = menuAction<ToolbarAction>(*this);
+    fill_command_details(get_class_name(), action);
+    return action;
+}
+
+void StdCmdToolbarViewMenu::activated(int) {}
+
+StdCmdViewStatusBar::StdCmdViewStatusBar() : Command("Std_ShowStatusBar")
+{
+    sGroup = "View";
+    eType = 0;
+    describe(*this, QT_TRANSLATE_NOOP("StdCmdViewStatusBar", "Status Bar"),
+             QT_TRANSLATE_NOOP("StdCmdViewStatusBar", "Toggles the status bar"), nullptr);
+}
+
+CommandAction* StdCmdViewStatusBar::new_action()
+{
+    CommandAction* action = Command::new_action();
+    action->set_checkable(true);
+    action->set_checked(true, false);
+    return action;
+}
+
+bool StdCmdViewStatusBar::is_applicable()
+{
+    if (!synced) {
+        CommandAction* action = get_action();
+        MainWindow* mw = MainWindow::get_main_window_inst();
+        if (action && mw) {
+            // Restored settings may have hidden the bar: show that without toggling it.
+            action->set_checked(!mw->statusBar()->isHidden(), false);
+            synced = true;
+        }
+    }
+    return true;
+}
+
+void StdCmdViewStatusBar::activated(int i)
+{
+    if (MainWindow* mw = MainWindow::get_main_window_inst())
+        mw->statusBar()->setVisible(i != 0);
+}
+
+void register_window_commands(CommandController& controller)
+{
+    controller.new_command(new StdCmdCloseCurrentWindow());
+    controller.new_command(new StdCmdCloseAllWnds());
+    controller.new_command(new StdCmdDockMenu());
+    controller.new_command(new StdCmdToolbarViewMenu());
+    controller.new_command(new StdCmdViewStatusBar());
+}
+
+} // namespace Gui
