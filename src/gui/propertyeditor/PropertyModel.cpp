@@ -144,6 +144,10 @@ void PropertyModel::buildUp(const PropertyList& props)
     beginResetModel();
     rootItem->reset();
     rowsByProperty.clear();
+    int bound = 0;
+    for (const auto& entry : props)
+        bound += static_cast<int>(entry.second.size());
+    rowsByProperty.reserve(bound);
 
     // Group the entries, keeping the order of first appearance for groups outside the
     // fixed list.

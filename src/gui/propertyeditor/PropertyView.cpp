@@ -30,16 +30,24 @@ namespace Gui {
 namespace {
 
 // Gathers the properties of the selected entries: same name and same type make one
-// entry, kept in order of first appearance.
+// entry, kept in order of first appearance.  Selected objects of one kind list their
+// properties in the same order, so the entry after the last one matched is tried first
+// and the hash look-up is left for the others.
 class Collector
 {
 public:
+    // Called before the properties of each selected entry.
+    void nextEntry() { hint = 0; }
     void add(const char* name, Obj::Property* prop)
     {
         if (!name || !prop)
             return;
-        // The name, a separator no name holds, and the type number's bytes.
         const unsigned int type = prop->getTypeId().get_key();
+        if (hint < list.size() && types[hint] == type && list[hint].first == name) {
+            list[hint++].second.push_back(prop);
+            return;
+        }
+        // The name, a separator no name holds, and the type number's bytes.
         key.assign(name);
         key.push_back('\0');
         key.append(reinterpret_cast<const char*>(&type), sizeof type);
@@ -47,30 +55,35 @@ public:
         if (found == index.end()) {
             index.emplace(key, list.size());
             list.push_back({name, {prop}});
+            types.push_back(type);
+            hint = list.size();
         } else {
             list[found->second].second.push_back(prop);
+            hint = found->second + 1;
         }
     }
-    // The entries that every one of `count` selected entries contributed to.
-    PropertyList common(std::size_t count) const
+    // Hands over the entries that every one of `count` selected entries contributed to.
+    PropertyList takeCommon(std::size_t count)
     {
         PropertyList out;
-        for (const auto& e : list) {
+        for (auto& e : list) {
             if (e.second.size() == count)
-                out.push_back(e);
+                out.push_back(std::move(e));
         }
         return out;
     }
-    const PropertyList& all() const { return list; }
 
 private:
     PropertyList list;
+    std::vector<unsigned int> types;   // of each entry
     std::unordered_map<std::string, std::size_t> index;
-    std::string key;   // reused so that a lookup does not allocate
+    std::string key;   // reused so that a look-up does not allocate
+    std::size_t hint = 0;
 };
 
 void collectProject(Obj::Project* project, Collector& data)
 {
+    data.nextEntry();
     std::vector<Obj::Property*> props;
     project->get_property_array(props);
     for (Obj::Property* p : props) {
@@ -81,6 +94,7 @@ void collectProject(Obj::Project* project, Collector& data)
 
 void collectObject(Obj::ProjectObject* object, Collector& data)
 {
+    data.nextEntry();
     std::vector<Obj::Property*> props;
     object->get_property_array(props);
     for (Obj::Property* p : props) {
@@ -91,6 +105,7 @@ void collectObject(Obj::ProjectObject* object, Collector& data)
 
 void collectFeeder(ViewFeeder* feeder, Collector& view)
 {
+    view.nextEntry();
     Obj::PropertyContainer::PropertyMap map;
     feeder->get_property_dataset(map);
     for (const auto& entry : map) {
@@ -186,34 +201,19 @@ void PropertyView::rebuildFromSelection(bool withFeeders)
         if (withFeeders)
             collectFeeder(feeder, view);
     }
-    propertyEditorData->buildUp(data.common(selection.size()));
+    propertyEditorData->buildUp(data.takeCommon(selection.size()));
     if (withFeeders)
-        propertyEditorView->buildUp(view.common(selection.size()));
+        propertyEditorView->buildUp(view.takeCommon(selection.size()));
 }
 
 void PropertyView::on_property_modified(const Obj::CDocObjProp& record)
 {
-    if (!Obj::Application::_pcSingleton)
+    if (!Obj::Application::_pcSingleton || !Obj::Application::instance().get_project(record.project_name.c_str()))
         return;
-    Obj::Project* project = Obj::Application::instance().get_project(record.project_name.c_str());
-    if (!project)
-        return;
-    // With several entries selected the rows stand for all of them; rebuilding from the
-    // changed object alone would bind the rows to that object only.
-    if (TreeSelectionSingleton::instance().size() > 1) {
-        rebuildFromSelection(false);
-        return;
-    }
-    Obj::ProjectObject* object = project->get_object(record.object_id);
-    Collector data;
-    if (!object) {
-        collectProject(project, data);
-    } else {
-        if (!feederOf(object))
-            return;
-        collectObject(object, data);
-    }
-    propertyEditorData->buildUp(data.all());
+    // The rows stand for every selected entry: rebuilding from the changed object alone
+    // would bind them to that object only (and to an object that may not be selected,
+    // whose removal would then leave the rows behind).
+    rebuildFromSelection(false);
 }
 
 void PropertyView::changeEvent(QEvent* e)

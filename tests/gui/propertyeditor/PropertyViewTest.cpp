@@ -1,21 +1,30 @@
 // The dock and its trees: following the tree selection, merging the selection's
-// properties by name and type, single-row refreshes, and edits made in the row editors.
+// properties by name and type, single-row refreshes, edits made in the row editors, and
+// the panel of the main window following a click in the project tree.
 
 #include "PropertyEditorTestSupport.h"
 
+#include <commands/SimModule.h>
 #include <core/qPelmoraApplication.h>
+#include <mainwindow/DockingWindowMediator.h>
+#include <mainwindow/MainWindow.h>
 #include <propertyeditor/PropertyItem.h>
 #include <propertyeditor/PropertyModel.h>
 #include <propertyeditor/PropertyOperator.h>
 #include <propertyeditor/PropertyView.h>
+#include <selection/ProjectItem.h>
+#include <selection/ProjectObjectItem.h>
 #include <selection/SelectionModification.h>
 #include <selection/TreeSelectionSingleton.h>
+#include <selection/TreeWidget.h>
 #include <visualization/ViewFeeder.h>
 
+#include <femgui/FemGui.h>
 #include <obj/CDocObjProp.h>
 
 #include <QAbstractItemModelTester>
 #include <QCoreApplication>
+#include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QSignalSpy>
 
@@ -61,6 +70,10 @@ protected:
             out << m->data(m->index(r, 0)).toString();
         return out;
     }
+public:
+    static QModelIndex valueCellOf(PropertyOperator* tree, const char* name) { return valueCell(tree, name); }
+
+protected:
     static QModelIndex valueCell(PropertyOperator* tree, const char* name)
     {
         PropertyModel* m = tree->propertyModel();
@@ -101,23 +114,26 @@ TEST_F(ViewTest, TheTabsFollowTheSelectionWithThePropertiesCommonByNameAndType)
                                     QAbstractItemModelTester::FailureReportingMode::Fatal);
     add<Obj::PropertyDecimal>(x, "Length", "Geometry");
     add<Obj::PropertyDecimal>(y, "Length", "Geometry");
+    add<Obj::PropertyDecimal>(y, "Depth", "Geometry");
     add<Obj::PropertyString>(x, "Note", "Output");
     add<Obj::PropertyInteger>(y, "Note", "Output");   // same name, other type
     add<Obj::PropertyString>(x, "OnlyX", "Output");
+    add<Obj::PropertyDecimal>(x, "Depth", "Geometry");   // listed in another order than by y
     add<Obj::PropertyDecimal>(feeder(x), "Opacity", "Visibility");
     add<Obj::PropertyDecimal>(feeder(y), "Opacity", "Visibility");
     add<Obj::PropertyBoolean>(feeder(x), "Lines", "Visibility");
 
     select({x});
     EXPECT_EQ(rows(view->dataTree()).join(',').toStdString(),
-              "Geometry,Length,Output,Note,OnlyX,UnknownGroup,Label,Visibility");
+              "Geometry,Length,Depth,Output,Note,OnlyX,UnknownGroup,Label,Visibility");
     QStringList feederRows = rows(view->viewTree());
     feederRows.sort();   // the feeder's table is a hash map
     EXPECT_EQ(feederRows.join(',').toStdString(), "Lines,Opacity,Visibility");
 
     select({x, y});
-    EXPECT_EQ(rows(view->dataTree()).join(',').toStdString(), "Geometry,Length,UnknownGroup,Label,Visibility");
+    EXPECT_EQ(rows(view->dataTree()).join(',').toStdString(), "Geometry,Length,Depth,UnknownGroup,Label,Visibility");
     EXPECT_EQ(boundCount(view->dataTree(), "Length"), 2u);
+    EXPECT_EQ(boundCount(view->dataTree(), "Depth"), 2u);
     EXPECT_EQ(rows(view->viewTree()).join(',').toStdString(), "Visibility,Opacity");
 
     // Pre-selection changes nothing.
@@ -237,11 +253,107 @@ TEST_F(ViewTest, APropertyRecordWithSeveralObjectsSelectedRebuildsFromTheWholeSe
     EXPECT_EQ(rows(view->dataTree()), before);
     EXPECT_EQ(boundCount(view->dataTree(), "Length"), 2u);
 
-    // One object selected: its rows are rebuilt from it; an unknown project is ignored.
+    // One object selected: its rows are rebuilt from it; an unknown project is ignored, and
+    // a record about an object that is not selected shows that object's rows nowhere.
     select({x});
     add<Obj::PropertyString>(x, "Later", "Geometry");
     Gui::TreeSelectionSingleton::instance().property_signal(Obj::CDocObjProp("nope", 1));
     EXPECT_FALSE(rows(view->dataTree()).contains("Later"));
     Gui::TreeSelectionSingleton::instance().property_signal(Obj::CDocObjProp("Q", x->getObjectId()));
     EXPECT_TRUE(rows(view->dataTree()).contains("Later"));
+    Gui::TreeSelectionSingleton::instance().property_signal(Obj::CDocObjProp("Q", y->getObjectId()));
+    EXPECT_TRUE(rows(view->dataTree()).contains("OnlyX"));
+    EXPECT_EQ(boundCount(view->dataTree(), "Length"), 1u);
+}
+
+TEST_F(ViewTest, ARebuildArrivingDuringACommitIsCarriedOutOnceAfterItWithTheLastList)
+{
+    auto* name = add<Obj::PropertyString>(x, "Name", "Definition");
+    auto* other = add<Obj::PropertyString>(y, "Other", "Output");
+    select({x});
+    PropertyOperator* tree = view->dataTree();
+    QSignalSpy resets(tree->propertyModel(), &QAbstractItemModel::modelReset);
+    boost::signals2::scoped_connection during = logic.app().signal_change_property.connect(
+        [&](const Obj::ProjectObject&, const Obj::Property&) {
+            tree->buildUp({{"Name", {name}}});
+            tree->buildUp({{"Other", {other}}});
+            EXPECT_EQ(resets.size(), 0);   // not while the edit is committed
+        });
+    const QModelIndex cell = valueCell(tree, "Name");
+    tree->setCurrentIndex(cell);
+    auto* editor = qobject_cast<QLineEdit*>(tree->indexWidget(cell));
+    ASSERT_NE(editor, nullptr);
+    editor->setText("v");
+    EXPECT_EQ(resets.size(), 1);
+    EXPECT_EQ(rows(tree).join(',').toStdString(), "Output,Other");
+}
+
+namespace {
+
+// The application as it runs: the main window with its project tree and property panels.
+class DockInWindowTest : public PropertyEditorTest::Fixture
+{
+protected:
+    DockInWindowTest()
+    {
+        Obj::Application::init_types();
+        if (!Gui::qPelmoraApplication::types_initialized())
+            Gui::qPelmoraApplication::initialize_application();
+        static const bool moduleTypes = [] {
+            FemGui::initModule();   // the project feeders that the host's module library brings
+            return true;
+        }();
+        (void)moduleTypes;
+        app = std::make_unique<Gui::qPelmoraApplication>(true);
+        window = std::make_unique<Gui::MainWindow>();
+        q = logic.app().create_project("Q");
+        x = q->add_object("Obj::ProjectObject", "X");
+        clearJournal();
+    }
+    ~DockInWindowTest() override
+    {
+        Gui::TreeSelectionSingleton::instance().clear_all_selections();
+        window.reset();
+        Gui::SimModuleController::destruct();
+        app.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    std::unique_ptr<Gui::qPelmoraApplication> app;
+    std::unique_ptr<Gui::MainWindow> window;
+    Obj::Project* q = nullptr;
+    Obj::ProjectObject* x = nullptr;
+};
+
+} // namespace
+
+TEST_F(DockInWindowTest, ClickingAnObjectInTheTreeShowsItsPropertiesAndAnEditComesBack)
+{
+    auto* size = add<Obj::PropertyDecimal>(x, "Size", "Geometry");
+    auto* panel = qobject_cast<Gui::DockWindow::PropertyDockingView*>(
+        Gui::DockingWindowMediator::instance()->getDockingWindow("Std_PropertyView"));
+    ASSERT_NE(panel, nullptr);
+    QWidget* treePanel = Gui::DockingWindowMediator::instance()->getDockingWindow("Std_TreeView");
+    auto* tree = treePanel ? treePanel->findChild<Gui::TreeWidget*>() : nullptr;
+    ASSERT_NE(tree, nullptr);
+    Gui::ProjectItem* projectItem = tree->getProjectItem(app->get_project(q));
+    ASSERT_NE(projectItem, nullptr);
+
+    tree->setItemsSelected({projectItem->object_item(x->getObjectId())}, true);
+    PropertyOperator* data = panel->propertyView()->dataTree();
+    const QModelIndex cell = ViewTest::valueCellOf(data, "Size");
+    ASSERT_TRUE(cell.isValid());
+
+    data->setCurrentIndex(cell);
+    auto* editor = qobject_cast<QDoubleSpinBox*>(data->indexWidget(cell));
+    ASSERT_NE(editor, nullptr);
+    QSignalSpy refreshed(data->propertyModel(), &QAbstractItemModel::dataChanged);
+    editor->setValue(2.5);
+    const int digits = static_cast<PropertyItem*>(cell.internalPointer())->decimals();
+    EXPECT_EQ(commands(), std::vector<std::string>{"runCommand 41 Q|" + std::to_string(x->getObjectId()) + "|Size|"
+                                                   + QString::number(2.5, 'f', digits).toStdString()});
+    EXPECT_DOUBLE_EQ(size->get_value(), 2.5);
+    // A change made elsewhere comes back into the row.
+    size->set_value(4.0);
+    EXPECT_EQ(refreshed.size(), 1);
+    EXPECT_EQ(data->propertyModel()->data(cell).toString(), QLocale().toString(4.0, 'f', digits));
 }
