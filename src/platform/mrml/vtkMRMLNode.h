@@ -105,16 +105,18 @@ private:
     friend class vtkMRMLScene;
     // What the scene holding the node keeps about it, here so that the scene needs no
     // look-up table per node: positions in the scene's lists and the indexed ID.  Placed
-    // first, next to the ID, as every addition and removal reads them together.
+    // first, right after the reference count, as every addition and removal reads them.
     struct SceneEntry
     {
         vtkMRMLScene* owner = nullptr;
         void* classEntry = nullptr;
         size_t slot = 0;
         size_t classSlot = 0;
-        unsigned long long sequence = 0;
+        // The number of an ID the scene made from the class name (0: not such an ID).
+        size_t idNumber = 0;
         // Hash of the ID as the scene indexed it (0: not indexed).
         size_t idHash = 0;
+        unsigned long long sequence = 0;
     };
     SceneEntry SceneData;
     // A weak reference that costs the same however many nodes share the scene (VTK's weak
@@ -122,21 +124,6 @@ private:
     vtkMRMLScene* Scene = nullptr;
     std::weak_ptr<const void> SceneAlive;
 
-protected:
-    vtkMRMLNode();
-    ~vtkMRMLNode() override;
-    vtkMRMLNode(const vtkMRMLNode&) = delete;
-    void operator=(const vtkMRMLNode&) = delete;
-
-    std::string ID;
-    char* Name = nullptr;
-    char* Description = nullptr;
-    char* SingletonTag = nullptr;
-    int HideFromEditors = 0;
-    int Selectable = 1;
-    int Selected = 0;
-
-private:
     struct Reference
     {
         std::string id;
@@ -146,6 +133,25 @@ private:
         std::weak_ptr<const void> observedAlive;
         std::vector<unsigned long> tags;
     };
+    // Entering and leaving a scene reads the references, the name and the singleton tag:
+    // declared here, they share the cache lines of the scene's entry.
+    std::map<std::string, std::vector<Reference>> References;
+
+protected:
+    vtkMRMLNode();
+    ~vtkMRMLNode() override;
+    vtkMRMLNode(const vtkMRMLNode&) = delete;
+    void operator=(const vtkMRMLNode&) = delete;
+
+    char* Name = nullptr;
+    char* SingletonTag = nullptr;
+    std::string ID;
+    char* Description = nullptr;
+    int HideFromEditors = 0;
+    int Selectable = 1;
+    int Selected = 0;
+
+private:
     static vtkMRMLNode* ObservedNode(const Reference& ref);
     // Expires when this node is destroyed; made on first use (only observed nodes need it).
     const std::shared_ptr<const void>& AliveToken();
@@ -157,7 +163,6 @@ private:
                              void* callData);
 
     std::map<std::string, std::string> Attributes;
-    std::map<std::string, std::vector<Reference>> References;
     std::shared_ptr<const void> Alive;
     vtkSmartPointer<vtkCallbackCommand> MRMLCallbackCommand;
     int DisableModifiedEvent = 0;

@@ -15,6 +15,8 @@
 #include <vtkObjectFactory.h>
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -30,8 +32,10 @@ namespace {
 // Nodes in scene order: appending, removing a given node and finding the n-th node take
 // constant or logarithmic time.  A removed node leaves an empty slot; a Fenwick tree over
 // the slots counts the live ones so that the n-th live slot is found by descending the
-// tree.  The slots are compacted once more than half of them are empty.  `Slots` keeps
-// each member's slot: `get(node)` and `set(node, slot)`; remove() takes members only.
+// tree.  The slots are compacted once more than half of them are empty.  Slot numbers are
+// counted from `Base`, so that dropping the empty slots at the front (the oldest nodes
+// removed first, the usual order) and at the back renumbers no node.  `Slots` keeps each
+// member's slot: `get(node)` and `set(node, slot)`; remove() takes members only.
 template <class Slots> class OrderedNodes
 {
 public:
@@ -47,22 +51,35 @@ public:
             count += Tree[j];
         Tree.push_back(count);
         ++Live;
-        SlotOf.set(node, i - 1);
+        SlotOf.set(node, Base + i - 1);
     }
 
     void remove(vtkMRMLNode* node)
     {
         CursorValid = false;
-        const size_t slot = SlotOf.get(node);
+        const size_t slot = SlotOf.get(node) - Base;
         SlotOf.drop(node);
         Nodes[slot] = nullptr;
-        for (size_t i = slot + 1; i < Tree.size(); i += lowbit(i))
-            --Tree[i];
         --Live;
         if (Live == 0) {
             Nodes.clear();
             Tree.assign(1, 0);
+            Base = 0;
+            Lead = 0;
             return;
+        }
+        if (slot + 1 == Nodes.size()) {
+            // No tree cell below the last slot counts it: drop it with the empty ones before it.
+            while (!Nodes.back()) {
+                Nodes.pop_back();
+                Tree.pop_back();
+            }
+        } else {
+            for (size_t i = slot + 1; i < Tree.size(); i += lowbit(i))
+                --Tree[i];
+            if (slot == Lead)
+                while (!Nodes[Lead])
+                    ++Lead;
         }
         const size_t empty = Nodes.size() - Live;
         if (empty > 64 && empty > Live)
@@ -73,8 +90,8 @@ public:
     {
         if (n >= Live)
             return nullptr;
-        if (Live == Nodes.size())
-            return Nodes[n];
+        if (Live + Lead == Nodes.size())
+            return Nodes[Lead + n];
         // An index loop asks for n, n + 1, ...: step on from the last answer.
         if (CursorValid && n == CursorIndex + 1) {
             size_t slot = CursorSlot + 1;
@@ -100,8 +117,8 @@ public:
 
     template <class F> void forEach(F&& f) const
     {
-        for (vtkMRMLNode* node : Nodes)
-            if (node)
+        for (size_t i = Lead; i < Nodes.size(); ++i)
+            if (vtkMRMLNode* node = Nodes[i])
                 f(node);
     }
 
@@ -125,16 +142,26 @@ private:
         return bit;
     }
 
+    // The leading empty slots go by moving `Base`; only the nodes behind an empty slot
+    // in the middle get new slot numbers.
     void compact()
     {
+        const size_t lead = Lead;
         size_t out = 0;
-        for (vtkMRMLNode* node : Nodes) {
-            if (!node)
+        bool shifted = false;
+        for (size_t i = lead; i < Nodes.size(); ++i) {
+            vtkMRMLNode* node = Nodes[i];
+            if (!node) {
+                shifted = true;
                 continue;
-            SlotOf.set(node, out);
+            }
+            if (shifted)
+                SlotOf.set(node, Base + lead + out);
             Nodes[out++] = node;
         }
         Nodes.resize(out);
+        Base += lead;
+        Lead = 0;
         // Every slot is live again: each cell counts the width of its range.
         Tree.assign(out + 1, 0);
         for (size_t i = 1; i <= out; ++i)
@@ -144,6 +171,9 @@ private:
     std::vector<vtkMRMLNode*> Nodes;
     std::vector<std::uint32_t> Tree = {0};
     size_t Live = 0;
+    // Slot number of Nodes[0], and the index of the first live slot.
+    size_t Base = 0;
+    size_t Lead = 0;
     // The last position answered by nth() while slots are empty (appending keeps it).
     mutable bool CursorValid = false;
     mutable size_t CursorIndex = 0;
@@ -209,6 +239,14 @@ struct vtkMRMLScene::vtkInternal
         // How many of the scene's queries have been checked against this class.
         size_t queriesChecked = 0;
         int idCounter = 0;
+        // The nodes whose IDs the scene made as class name + number, by number: numbered[k]
+        // holds number numberedBase + k.  Looking them up, adding and removing them is an
+        // array access where a hash table would cost a cache miss per node.  Used only for
+        // class names that do not end in a digit, so that an ID splits one way only.
+        std::vector<vtkMRMLNode*> numbered;
+        size_t numberedBase = 1;
+        size_t numberedLive = 0;
+        bool numbersIDs = false;
     };
 
     static ClassEntry* classEntryOf(vtkMRMLNode* node)
@@ -307,9 +345,10 @@ struct vtkMRMLScene::vtkInternal
     };
     IDIndex byID;
     // Exact class name -> its nodes; the class names of vtkTypeMacro are literals, so the
-    // pointer finds the entry without hashing the text.
+    // pointer finds the entry without hashing the text.  The views point into the keys.
     std::unordered_map<std::string, ClassEntry> byClass;
     std::unordered_map<const char*, ClassEntry*> byClassNamePointer;
+    std::unordered_map<std::string_view, ClassEntry*> byClassName;
     // Queried class name -> the nodes of that class and its subclasses, kept up to date
     // by every addition and removal once asked for.
     std::unordered_map<std::string, QueryList> queries;
@@ -328,9 +367,37 @@ struct vtkMRMLScene::vtkInternal
         auto fast = byClassNamePointer.find(name);
         if (fast != byClassNamePointer.end())
             return *fast->second;
-        ClassEntry& entry = byClass[name];
+        auto inserted = byClass.try_emplace(name);
+        ClassEntry& entry = inserted.first->second;
+        if (inserted.second) {
+            const std::string& key = inserted.first->first;
+            entry.numbersIDs = !key.empty() && !std::isdigit(static_cast<unsigned char>(key.back()));
+            byClassName.emplace(key, &entry);
+        }
         byClassNamePointer.emplace(name, &entry);
         return entry;
+    }
+
+    // The node holding `id`, wherever it is indexed.
+    vtkMRMLNode* findID(std::string_view id) const
+    {
+        // Split off the trailing number: "vtkMRMLViewNode12" is number 12 of its class.
+        size_t digits = id.size();
+        while (digits > 0 && std::isdigit(static_cast<unsigned char>(id[digits - 1])))
+            --digits;
+        if (digits > 0 && digits < id.size() && id.size() - digits <= 18 && id[digits] != '0') {
+            auto cls = byClassName.find(id.substr(0, digits));
+            if (cls != byClassName.end()) {
+                const ClassEntry& entry = *cls->second;
+                size_t number = 0;
+                for (size_t i = digits; i < id.size(); ++i)
+                    number = number * 10 + static_cast<size_t>(id[i] - '0');
+                if (number >= entry.numberedBase && number - entry.numberedBase < entry.numbered.size())
+                    if (vtkMRMLNode* node = entry.numbered[number - entry.numberedBase])
+                        return node;
+            }
+        }
+        return byID.find(id);
     }
 
     // Brings the class's list of matching queries up to date; `sample` is of that class.
@@ -364,11 +431,59 @@ struct vtkMRMLScene::vtkInternal
 
     void indexID(vtkMRMLNode* node)
     {
-        if (!node->ID.empty() && !byID.find(node->ID))
+        if (!node->ID.empty() && !findID(node->ID))
             byID.insert(node);
     }
 
-    void unindexID(vtkMRMLNode* node) { byID.erase(node); }
+    // Indexes a node whose ID the scene just made from its class name and `number`.
+    void indexNumberedID(ClassEntry& cls, vtkMRMLNode* node, size_t number)
+    {
+        if (cls.numbered.empty())
+            cls.numberedBase = number;
+        // Numbers skipped because their IDs were taken leave empty entries.
+        cls.numbered.resize(number - cls.numberedBase, nullptr);
+        cls.numbered.push_back(node);
+        ++cls.numberedLive;
+        node->SceneData.idNumber = number;
+    }
+
+    void unindexID(vtkMRMLNode* node)
+    {
+        const size_t number = node->SceneData.idNumber;
+        if (!number) {
+            byID.erase(node);
+            return;
+        }
+        node->SceneData.idNumber = 0;
+        ClassEntry& cls = *classEntryOf(node);
+        cls.numbered[number - cls.numberedBase] = nullptr;
+        if (--cls.numberedLive == 0) {
+            cls.numbered.clear();
+            return;
+        }
+        // Keep the table dense.  Each entry is dropped once, by one of the two ways below,
+        // each costing about the entries it drops: constant time per node overall.
+        if (cls.numbered.size() < 256 || cls.numberedLive * 4 >= cls.numbered.size())
+            return;
+        size_t lead = 0;
+        while (!cls.numbered[lead])
+            ++lead;
+        if (lead * 2 >= cls.numbered.size()) {
+            // The oldest nodes went first: drop the front.
+            cls.numbered.erase(cls.numbered.begin(), cls.numbered.begin() + static_cast<std::ptrdiff_t>(lead));
+            cls.numberedBase += lead;
+            return;
+        }
+        // Scattered survivors move to the hash table.
+        for (vtkMRMLNode* survivor : cls.numbered) {
+            if (!survivor)
+                continue;
+            survivor->SceneData.idNumber = 0;
+            byID.insert(survivor);
+        }
+        cls.numbered.clear();
+        cls.numberedLive = 0;
+    }
 };
 
 vtkMRMLScene::vtkMRMLScene()
@@ -452,17 +567,23 @@ int vtkMRMLScene::GetNumberOfNodes() const
     return static_cast<int>(Internal->nodes.size());
 }
 
-std::string vtkMRMLScene::GenerateUniqueID(vtkMRMLNode* node)
+size_t vtkMRMLScene::GenerateUniqueID(vtkMRMLNode* node)
 {
-    // The counter only grows, so each taken number is skipped at most once.
-    int& counter = Internal->classOf(node).idCounter;
-    std::string id = node->GetClassName();
+    // Written straight into the node: no string is made and copied per node.
+    vtkInternal::ClassEntry& cls = *vtkInternal::classEntryOf(node);
+    std::string& id = node->ID;
+    id = node->GetClassName();
     const size_t base = id.size();
-    do {
+    // The counter only grows, so each taken number is skipped at most once.  A number
+    // above the counter is in no class's numbered table, only perhaps in the hash table.
+    for (;;) {
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof(digits), ++cls.idCounter).ptr;
         id.resize(base);
-        id += std::to_string(++counter);
-    } while (Internal->byID.find(id));
-    return id;
+        id.append(digits, end);
+        if (cls.numbersIDs ? !Internal->byID.find(id) : !Internal->findID(id))
+            return cls.numbersIDs ? static_cast<size_t>(cls.idCounter) : 0;
+    }
 }
 
 vtkMRMLNode* vtkMRMLScene::AddNode(vtkMRMLNode* node)
@@ -473,8 +594,8 @@ vtkMRMLNode* vtkMRMLScene::AddNode(vtkMRMLNode* node)
         return node;
 
     vtkInternal& d = *Internal;
-    std::string id = node->GetID() ? node->GetID() : "";
     std::string singleton;
+    std::string singletonID;
     if (node->IsSingleton()) {
         singleton = singletonKey(node);
         auto existing = d.singletons.find(singleton);
@@ -482,7 +603,7 @@ vtkMRMLNode* vtkMRMLScene::AddNode(vtkMRMLNode* node)
             existing->second->CopyWithSingleModifiedEvent(node);
             return existing->second;
         }
-        id = std::string(node->GetClassName()) + node->GetSingletonTag();
+        singletonID = std::string(node->GetClassName()) + node->GetSingletonTag();
     }
 
     // A node lives in one scene at a time: it moves.
@@ -496,19 +617,29 @@ vtkMRMLNode* vtkMRMLScene::AddNode(vtkMRMLNode* node)
     if (IsNodePresent(node))
         return node; // added by an observer of the event above
 
-    if (id.empty() || d.byID.find(id))
-        id = GenerateUniqueID(node);
-    // The node is not in a scene yet, so SetID does not call back here.
-    node->SetID(id.c_str());
-
-    node->Register(this);
     vtkInternal::ClassEntry& cls = d.classOf(node);
     vtkMRMLNode::SceneEntry& entry = node->SceneData;
-    entry.owner = this;
     entry.classEntry = &cls;
+    // The scene sets the ID itself (it is the one keeping IDs unique) and, like SetID,
+    // marks the node modified when the ID changes.
+    const std::string_view wanted = singleton.empty() ? std::string_view(node->ID) : singletonID;
+    size_t number = 0;
+    if (wanted.empty() || d.findID(wanted)) {
+        number = GenerateUniqueID(node);
+        node->Modified();
+    } else if (wanted != node->ID) {
+        node->ID = singletonID;
+        node->Modified();
+    }
+
+    node->Register(this);
+    entry.owner = this;
     entry.sequence = d.nextSequence++;
     d.nodes.append(node);
-    d.indexID(node);
+    if (number)
+        d.indexNumberedID(cls, node, number);
+    else
+        d.indexID(node);
     cls.nodes.append(node);
     d.checkQueries(cls, node);
     for (QueryList* query : cls.queries)
@@ -584,7 +715,7 @@ vtkMRMLNode* vtkMRMLScene::GetNodeByID(const char* id) const
 {
     if (!id)
         return nullptr;
-    return Internal->byID.find(std::string_view(id));
+    return Internal->findID(std::string_view(id));
 }
 
 vtkMRMLNode* vtkMRMLScene::GetNthNode(int n) const

@@ -113,7 +113,9 @@ private:
     friend class vtkMRMLNode;
     struct vtkInternal;
 
-    std::string GenerateUniqueID(vtkMRMLNode* node);
+    // Gives the node a free ID ClassName + number; returns the number when the ID goes
+    // into its class's numbered table, else 0.
+    size_t GenerateUniqueID(vtkMRMLNode* node);
     void IndexName(vtkMRMLNode* node, const char* name, bool add);
 
     std::unique_ptr<vtkInternal> Internal;

@@ -32,6 +32,36 @@ public:
 };
 vtkStandardNewMacro(TestCustomNode);
 
+// Two classes whose made IDs can meet: "TestCustomNode21" is number 21 of the first and
+// number 1 of the second.
+class TestCustomNode2 : public vtkMRMLNode
+{
+public:
+    static TestCustomNode2* New();
+    vtkTypeMacro(TestCustomNode2, vtkMRMLNode);
+    vtkMRMLNode* CreateNodeInstance() override { return TestCustomNode2::New(); }
+    const char* GetNodeTagName() override { return "TestCustom2"; }
+};
+vtkStandardNewMacro(TestCustomNode2);
+
+// Every node of `nodes` that is in the scene is found by its ID and at its position
+// (the scene holding those nodes only), every other one is not.
+void expectFoundByIDAndPosition(vtkMRMLScene* scene, const std::vector<vtkSmartPointer<vtkMRMLNode>>& nodes,
+                                const std::vector<std::string>& ids)
+{
+    int position = 0;
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        const bool present = scene->IsNodePresent(nodes[i]);
+        ASSERT_EQ(scene->GetNodeByID(ids[i]), present ? nodes[i].GetPointer() : nullptr) << ids[i];
+        if (present) {
+            ASSERT_EQ(scene->GetNthNode(position), nodes[i].GetPointer()) << position;
+            ASSERT_EQ(scene->GetNthNodeByClass(position, "vtkMRMLTransformNode"), nodes[i].GetPointer());
+            ++position;
+        }
+    }
+    EXPECT_EQ(scene->GetNumberOfNodes(), position);
+}
+
 } // namespace
 
 TEST(MRMLScene, AssignsClassNumberedAndSingletonIDs)
@@ -307,4 +337,69 @@ TEST(MRMLScene, NodesForgetAScenesThatIsGone)
     EXPECT_EQ(holder->GetNodeReference("transform"), nullptr);
     scene->RemoveNode(holder);
     holder = nullptr;
+}
+
+TEST(MRMLScene, IDsStayUniqueAndFoundThroughRemovalsRenamingAndLookalikes)
+{
+    vtkNew<vtkMRMLScene> scene;
+    // A preset ID ahead of the class counter is stepped over when the counter gets there.
+    auto preset = addNode<vtkMRMLTransformNode>(scene, "vtkMRMLTransformNode700");
+    std::vector<vtkSmartPointer<vtkMRMLNode>> nodes;
+    std::vector<std::string> ids;
+    for (int i = 0; i < 2000; ++i) {
+        vtkNew<vtkMRMLTransformNode> node;
+        EventRecorder modified(node, {vtkCommand::ModifiedEvent});
+        scene->AddNode(node);
+        ASSERT_EQ(modified.count(vtkCommand::ModifiedEvent), 1) << "the new ID marks the node modified";
+        nodes.emplace_back(node.GetPointer());
+        ids.emplace_back(node->GetID());
+    }
+    EXPECT_EQ(ids[698], "vtkMRMLTransformNode699");
+    EXPECT_EQ(ids[699], "vtkMRMLTransformNode701");
+    EXPECT_EQ(scene->GetNodeByID("vtkMRMLTransformNode700"), preset.GetPointer());
+    scene->RemoveNode(preset);
+    for (const char* lookalike : {"vtkMRMLTransformNode0701", "vtkMRMLTransformNode", "vtkMRMLTransformNode0",
+                                  "vtkMRMLTransformNode99999999999999999999999", "701", "vtkMRMLViewNode701"})
+        EXPECT_EQ(scene->GetNodeByID(lookalike), nullptr) << lookalike;
+    expectFoundByIDAndPosition(scene, nodes, ids);
+
+    // Oldest first, newest first, then scattered, so that the lists and the index shed
+    // their front, their back and then their holes.
+    for (size_t i = 0; i < 1600; ++i)
+        scene->RemoveNode(nodes[i]);
+    expectFoundByIDAndPosition(scene, nodes, ids);
+    for (size_t i = 1999; i > 1980; --i)
+        scene->RemoveNode(nodes[i]);
+    expectFoundByIDAndPosition(scene, nodes, ids);
+    for (size_t i = 1600; i < nodes.size(); ++i)
+        if (i % 5 != 0)
+            scene->RemoveNode(nodes[i]);
+    expectFoundByIDAndPosition(scene, nodes, ids);
+
+    // A node renamed in the scene is found by its new ID only; its old one can be taken.
+    vtkMRMLNode* renamed = nodes[1605];
+    ASSERT_TRUE(scene->IsNodePresent(renamed));
+    renamed->SetID("Renamed");
+    EXPECT_EQ(scene->GetNodeByID("Renamed"), renamed);
+    EXPECT_EQ(scene->GetNodeByID(ids[1605]), nullptr);
+    auto taker = addNode<vtkMRMLTransformNode>(scene, ids[1605].c_str());
+    EXPECT_EQ(taker->GetID(), ids[1605]);
+    EXPECT_EQ(scene->GetNodeByID(ids[1605]), taker.GetPointer());
+    // Removed nodes keep their IDs and get them back when added again.
+    scene->AddNode(nodes[5]);
+    EXPECT_EQ(scene->GetNodeByID(ids[5]), nodes[5].GetPointer());
+    EXPECT_STREQ(addNode<vtkMRMLTransformNode>(scene)->GetID(), "vtkMRMLTransformNode2002");
+
+    // Class names that run into each other's numbers still get distinct IDs, either way round.
+    auto lone = addNode<TestCustomNode2>(scene);
+    EXPECT_STREQ(lone->GetID(), "TestCustomNode21");
+    std::vector<vtkSmartPointer<TestCustomNode>> custom;
+    for (int i = 0; i < 22; ++i)
+        custom.push_back(addNode<TestCustomNode>(scene));
+    EXPECT_STREQ(custom[19]->GetID(), "TestCustomNode20");
+    EXPECT_STREQ(custom[20]->GetID(), "TestCustomNode22");
+    EXPECT_EQ(scene->GetNodeByID("TestCustomNode21"), lone.GetPointer());
+    EXPECT_EQ(scene->GetNodeByID("TestCustomNode22"), custom[20].GetPointer());
+    // The second class's own counter now meets the first class's numbers.
+    EXPECT_STREQ(addNode<TestCustomNode2>(scene)->GetID(), "TestCustomNode24");
 }
