@@ -1,4 +1,5 @@
-// Feeds arbitrary scene-file attributes to every annotation node and display node class:
+// Feeds arbitrary scene-file attributes to every annotation node and display node class and
+// to the slice and camera nodes an annotation's saved view copies:
 // each input line "key=value" is one attribute. What a node reads it must write, and what
 // it writes it must read again.
 
@@ -12,6 +13,9 @@
 #include <vtkMRMLAnnotationRulerNode.h>
 #include <vtkMRMLAnnotationTextDisplayNode.h>
 #include <vtkMRMLAnnotationTextNode.h>
+
+#include <mrml/vtkMRMLCameraNode.h>
+#include <mrml/vtkMRMLSliceNode.h>
 
 #include <vtkSmartPointer.h>
 
@@ -86,6 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         vtkSmartPointer<vtkMRMLAnnotationPointDisplayNode>::New(),
         vtkSmartPointer<vtkMRMLAnnotationLineDisplayNode>::New(),
         vtkSmartPointer<vtkMRMLAnnotationTextDisplayNode>::New(),
+        vtkSmartPointer<vtkMRMLSliceNode>::New(),
+        vtkSmartPointer<vtkMRMLCameraNode>::New(),
     };
     for (const auto& node : nodes) {
         readInto(node, atts);

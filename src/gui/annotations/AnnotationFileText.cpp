@@ -1,5 +1,6 @@
 #include "AnnotationFileText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -11,15 +12,41 @@ void appendDouble(std::string& out, double value)
 {
     char buffer[64];
     // The shortest digits that read back exactly; six or fewer are written as six
-    // significant digits always were, so files of such values keep their old form.
-    auto res = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
-    int digits = 0;
-    for (const char* p = buffer; p < res.ptr && *p != 'e'; ++p)
-        digits += (*p >= '0' && *p <= '9');
-    if (digits <= 6 || !std::isfinite(value))
-        res = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
-    else
-        res = std::to_chars(buffer, buffer + sizeof buffer, value);
+    // significant digits always were, so files of such values keep their old form. One
+    // conversion suffices for most values: the digit count is read off the shortest form.
+    if (std::isfinite(value)) {
+        const auto res = std::to_chars(buffer, buffer + sizeof buffer, value);
+        const char* begin = buffer + (buffer[0] == '-');
+        const char* end = res.ptr;
+        const char* mantissaEnd = std::find(begin, end, 'e');
+        const char* point = std::find(begin, mantissaEnd, '.');
+        int digits = 0;
+        if (*begin != '0' && point != mantissaEnd) {
+            // "123.456" or "1.23456": every digit counts.
+            digits = static_cast<int>(mantissaEnd - begin) - 1;
+        } else {
+            // Leading zeros do not count; trailing ones of a whole number only pad.
+            int trailingZeros = 0;
+            for (const char* p = begin; p < mantissaEnd; ++p) {
+                if (*p == '0') {
+                    if (digits) {
+                        ++digits;
+                        ++trailingZeros;
+                    }
+                } else if (*p != '.') {
+                    ++digits;
+                    trailingZeros = 0;
+                }
+            }
+            if (point == mantissaEnd)
+                digits -= trailingZeros;
+        }
+        if (digits > 6) {
+            out.append(buffer, res.ptr);
+            return;
+        }
+    }
+    const auto res = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
     out.append(buffer, res.ptr);
 }
 

@@ -57,7 +57,7 @@ int vtkMRMLAnnotationControlPointsStorageNode::WriteAnnotationControlPointsData(
         return 0;
     }
     const int n = node->GetNumberOfControlPoints();
-    out.reserve(out.size() + static_cast<size_t>(n) * 40);
+    out.reserve(out.size() + static_cast<size_t>(n) * 72);
     for (int i = 0; i < n; ++i) {
         const double* p = node->GetControlPointCoordinates(i);
         out += "point";
