@@ -4,6 +4,8 @@
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/PictureFactory.h"
 
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QStatusBar>
 
 namespace Gui {
@@ -21,10 +23,18 @@ void describe(Command& cmd, const char* menu, const char* tip, const char* pixma
         cmd.set_pixmap(pixmap);
 }
 
+// Runs in every activation check: looks at the area's sub-windows in place instead of
+// building the window list, so that the check allocates nothing.
 bool hasDocumentWindow()
 {
     MainWindow* mw = MainWindow::get_main_window_inst();
-    return mw && !mw->get_windows(QMdiArea::CreationOrder).isEmpty();
+    QMdiArea* area = mw ? mw->mdiArea() : nullptr;
+    if (!area)
+        return false;
+    for (QObject* child : area->viewport()->children())
+        if (qobject_cast<QMdiSubWindow*>(child))
+            return true;
+    return false;
 }
 
 // The named action class on the main window, with the framework's texts.

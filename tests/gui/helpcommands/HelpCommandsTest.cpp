@@ -183,6 +183,13 @@ TEST_F(HelpCommands, EveryHelpCommandIsRegisteredWithItsTexts)
     EXPECT_EQ(about->whatsThis(), "Std_About");
     EXPECT_EQ(about->menuRole(), QAction::ApplicationSpecificRole);
     EXPECT_FALSE(about->icon().isNull());
+    // A language change fills the texts again, with the name of the moment.
+    QCoreApplication::setApplicationName(QStringLiteral("Other"));
+    command("Std_About2")->on_language_changed();
+    EXPECT_EQ(about->text(), "&About Other");
+    EXPECT_EQ(about->statusTip(), "About Other");
+    EXPECT_EQ(about->whatsThis(), "Std_About");
+    QCoreApplication::setApplicationName(QStringLiteral("Pelmora"));
 
     // The two preference entries look alike.
     command("Std_DlgUserPref")->add_to(&menu);
