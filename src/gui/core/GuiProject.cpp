@@ -30,6 +30,7 @@
 
 #include <algorithm>
 #include <set>
+#include <unordered_map>
 
 using namespace Gui;
 
@@ -59,7 +60,7 @@ struct GuiProject::Private
     Obj::Project* project = nullptr;
     std::list<BaseView*> views;
     std::list<BaseView*> passiveViews;
-    std::map<const Obj::ProjectObject*, ViewFeeder*> feeders;
+    std::unordered_map<const Obj::ProjectObject*, ViewFeeder*> feeders;
     std::map<unsigned int, ViewFeeder*> annotationFeeders;
     vtkSmartPointer<vtkMRMLViewNode> viewNode;
     vtkSmartPointer<vtkMRMLScene> scene;

@@ -201,7 +201,6 @@ void ProjectItem::slot_create_object(const ViewFeederProjectObject& feeder)
     }
     auto* item = new ProjectObjectItem(const_cast<ViewFeederProjectObject*>(&feeder), this);
     item->keyId = id;
-    item->setIcon(0, feeder.getIcon());
     item->setText(0, QString::fromUtf8(object->get_label()));
     addChild(item);   // filled in first: the view hears of it once
     objectItems[id] = item;

@@ -18,6 +18,7 @@
 #include <QToolTip>
 
 #include <map>
+#include <tuple>
 
 using namespace Gui;
 
@@ -54,6 +55,31 @@ const QPixmap& overlay(int bit)
         it = pixmaps.emplace(bit, QPixmap(xpm)).first;
     }
     return it->second;
+}
+
+// The feeder's icon with the overlay of `bit`, in both states.  Items of one kind in one
+// state share one icon, so that a status pass over thousands of items merges pixmaps
+// once per kind and state, not once per item.
+QIcon overlaidIcon(const QIcon& base, int bit, QIcon::Mode mode, int side)
+{
+    using Key = std::tuple<qint64, int, int, int>;
+    static std::map<Key, QIcon> icons;
+    const Key key(base.cacheKey(), bit, int(mode), side);
+    const auto it = icons.find(key);
+    if (it != icons.end())
+        return it->second;
+    QIcon icon;
+    for (QIcon::State state : {QIcon::Off, QIcon::On}) {
+        QPixmap pixmap = base.pixmap(QSize(side, side), mode, state);
+        if (bit)
+            pixmap = PictureFactory::instance().merge(pixmap, overlay(bit), PictureFactory::BottomRight);
+        icon.addPixmap(pixmap, QIcon::Normal, state);
+    }
+    // Feeders that make a new icon on every call would fill it without end.
+    if (icons.size() >= 256)
+        icons.clear();
+    icons.emplace(key, icon);
+    return icon;
 }
 
 } // namespace
@@ -128,15 +154,7 @@ void ProjectObjectItem::testStatus()
 
     QStyle* style = view ? view->style() : QApplication::style();
     const int side = style->pixelMetric(QStyle::PM_ListViewIconSize);
-    const QIcon base = feeder->getIcon();
-    QIcon icon;
-    for (QIcon::State state : {QIcon::Off, QIcon::On}) {
-        QPixmap pixmap = base.pixmap(QSize(side, side), mode, state);
-        if (bit)
-            pixmap = PictureFactory::instance().merge(pixmap, overlay(bit), PictureFactory::BottomRight);
-        icon.addPixmap(pixmap, QIcon::Normal, state);
-    }
-    setIcon(0, icon);
+    setIcon(0, overlaidIcon(feeder->getIcon(), bit, mode, side));
 }
 
 void ProjectObjectItem::forceStatusUpdate()
@@ -166,8 +184,17 @@ void ProjectObjectItem::setExpandedStatus(bool on)
         object->set_object_status(Interface::Expand, on);
 }
 
+QVariant ProjectObjectItem::data(int column, int role) const
+{
+    if (role == Qt::DecorationRole && column == 0 && !ownIcon && feeder)
+        return feeder->getIcon();
+    return QTreeWidgetItem::data(column, role);
+}
+
 void ProjectObjectItem::setData(int column, int role, const QVariant& value)
 {
+    if (role == Qt::DecorationRole && column == 0)
+        ownIcon = value.isValid();
     QTreeWidgetItem::setData(column, role, value);
     if (role != Qt::EditRole)
         return;

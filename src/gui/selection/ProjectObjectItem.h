@@ -34,10 +34,14 @@ public:
     int statusMask() const;
 
     void setData(int column, int role, const QVariant& value) override;
+    // Until the item is given an icon of its own (its status overlay), it shows its
+    // feeder's: asked for when drawn, not stored in each of thousands of items.
+    QVariant data(int column, int role) const override;
 
 private:
     friend class ProjectItem;
     int previousStatus = -1;
+    bool ownIcon = false;
     ViewFeederProjectObject* feeder;
     ProjectItem* owner;
     unsigned int keyId = 0;

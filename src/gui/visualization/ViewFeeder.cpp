@@ -87,14 +87,26 @@ std::vector<pmFwm::pmShapeEntityType> entityTypes(const std::vector<int>& types)
 // ---------------------------------------------------------------------------------------
 // ViewFeeder
 
-ViewFeeder::ViewFeeder()
-    : transform(vtkTransform::New())
-{
-}
+ViewFeeder::ViewFeeder() = default;
 
 ViewFeeder::~ViewFeeder()
 {
-    transform->Delete();
+    if (transform)
+        transform->Delete();
+}
+
+vtkTransform* ViewFeeder::getTransform() const
+{
+    if (!transform)
+        transform = vtkTransform::New();
+    return transform;
+}
+
+const std::vector<int>& ViewFeeder::getSelectableEntityTypes() const
+{
+    // Every feeder selects vertices, edges, faces and solids.
+    static const std::vector<int> types{1, 2, 3, 4};
+    return types;
 }
 
 void ViewFeeder::on_changed(const Obj::Property* property)
@@ -177,15 +189,17 @@ void ViewFeeder::setTransformation(const vtkMatrix4x4& matrix)
 {
     vtkNew<vtkMatrix4x4> copy;
     copy->DeepCopy(&matrix);
-    transform->Identity();
-    transform->Concatenate(copy);
+    vtkTransform* placement = getTransform();
+    placement->Identity();
+    placement->Concatenate(copy);
 }
 
 void ViewFeeder::setTransformation(const Vexil::Matrix4D& matrix)
 {
     vtkMatrix4x4* converted = convert(matrix);
-    transform->Identity();
-    transform->Concatenate(converted);
+    vtkTransform* placement = getTransform();
+    placement->Identity();
+    placement->Concatenate(converted);
     converted->Delete();
 }
 
@@ -352,13 +366,13 @@ void ViewFeederProject::updateView()
 {
     if (!project)
         return;
-    Obj::PropertyContainer::PropertyMap properties;
-    project->get_property_dataset(properties);
     const bool wasShown = isShow();
     if (wasShown)
         setShownFlag(false);
-    for (const auto& entry : properties)
-        updateData(entry.second);
+    const std::vector<Obj::Property*>& properties = project->get_properties();
+    const std::size_t count = properties.size();
+    for (std::size_t i = 0; i < count && i < properties.size(); ++i)
+        updateData(properties[i]);
     if (wasShown)
         setShownFlag(true);
 }
@@ -403,8 +417,6 @@ void ViewFeederProjectObject::updateView()
 {
     if (!object)
         return;
-    Obj::PropertyContainer::PropertyMap properties;
-    object->get_property_dataset(properties);
     const bool wasShown = isShow();
     if (wasShown)
         setShownFlag(false);
@@ -412,8 +424,11 @@ void ViewFeederProjectObject::updateView()
     if (!owner)
         return;
     if (!owner->isRestoring()) {
-        for (const auto& entry : properties)
-            updateData(entry.second);
+        // The properties there now; indexed, since an update may add to the list.
+        const std::vector<Obj::Property*>& properties = object->get_properties();
+        const std::size_t count = properties.size();
+        for (std::size_t i = 0; i < count && i < properties.size(); ++i)
+            updateData(properties[i]);
     }
     if (wasShown)
         setShownFlag(true);

@@ -168,9 +168,10 @@ public:
     // A new matrix (owned by the caller) with the placement's values.
     static vtkMatrix4x4* convert(const Vexil::Matrix4D& matrix);
 
-    // The feeder's placement in the scene.
-    vtkTransform* getTransform() const { return transform; }
-    const std::vector<int>& getSelectableEntityTypes() const { return selectableTypes; }
+    // The feeder's placement in the scene, made on first use: most feeders are never
+    // moved, and a project of thousands of objects should not pay for their transforms.
+    vtkTransform* getTransform() const;
+    const std::vector<int>& getSelectableEntityTypes() const;
     int getOverrideMode() const { return overrideMode; }
     int getDisplayMaskMode() const { return maskMode; }
     const char* get_pixmap_name() const { return iconName ? iconName : ""; }
@@ -192,8 +193,7 @@ protected:
 private:
     void setModeSwitch() {}
 
-    vtkTransform* transform = nullptr;
-    std::vector<int> selectableTypes{1, 2, 3, 4};
+    mutable vtkTransform* transform = nullptr;
     int maskMode = -1;
     int editMode = -1;
     int overrideMode = -1;

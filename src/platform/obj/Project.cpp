@@ -9,7 +9,7 @@ VEXIL_TYPESYSTEM_SOURCE(Obj::Project, Obj::PropertyContainer)
 namespace Obj {
 
 Project::Project()
-    : feederType("FemGui::ViewFeederProjectFem")
+    : feederType(internedText("FemGui::ViewFeederProjectFem"))
 {
     adopt_property(new PropertyString, "Label");
 }
@@ -109,7 +109,7 @@ ProjectObject* Project::add_object(std::unique_ptr<ProjectObject> object, const 
 
     ProjectObject* raw = object.get();
     objectsByName.emplace(raw->name, raw->objectId);
-    objects.emplace(raw->objectId, std::move(object));
+    objects.emplace_hint(objects.end(), raw->objectId, std::move(object));   // ids only grow
     modified = true;
     signal_create_object(*raw);
     return raw;

@@ -12,6 +12,7 @@ namespace Vexil { class Hdf5FileWriter; class Hdf5FileReader; }
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace Obj {
@@ -34,8 +35,8 @@ public:
     // Kind code: 1 a project with a 3D scene; 2 and 3 are kinds without views.
     int kind = 1;
     // Registered type name of the GUI view feeder of the project.
-    virtual const char* get_feeder_type_name() const { return feederType.c_str(); }
-    void set_feeder_type_name(const std::string& type) { feederType = type; }
+    virtual const char* get_feeder_type_name() const { return feederType; }
+    void set_feeder_type_name(const std::string& type) { feederType = internedText(type.c_str()); }
 
     ProjectObject* get_object(unsigned int id) const;
     ProjectObject* get_object(const char* name) const;
@@ -92,12 +93,12 @@ private:
 
     Application* owner = nullptr;   // relays object signals; null for a free project
     std::string name;
-    std::string feederType;
+    const char* feederType = "";   // interned: shared by every object of a kind
     mutable std::map<std::string, unsigned int> nameSuffixHint;   // keeps naming linear
     unsigned int projectId = 0;
     unsigned int nextObjectId = 1;
     std::map<unsigned int, std::unique_ptr<ProjectObject>> objects;
-    std::map<std::string, unsigned int> objectsByName;
+    std::unordered_map<std::string, unsigned int> objectsByName;
     ProjectObject* currentObject = nullptr;
     bool modified = false;
     bool restoring = false;

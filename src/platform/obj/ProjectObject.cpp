@@ -13,8 +13,9 @@ VEXIL_TYPESYSTEM_SOURCE(Obj::AnnotationROI, Obj::ProjectObject)
 namespace Obj {
 
 ProjectObject::ProjectObject()
-    : feederType("Gui::ViewFeederProjectObject")
 {
+    static const char* const defaultFeeder = internedText("Gui::ViewFeederProjectObject");
+    feederType = defaultFeeder;
     // The label must stay the first property: the GUI reads it as the object's name.
     labelProperty = static_cast<PropertyString*>(adopt_property(new PropertyString, "Label"));
     auto* visibility = new PropertyBoolean;

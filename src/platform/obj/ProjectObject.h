@@ -28,8 +28,8 @@ public:
     void set_label(const char* label);
 
     // Registered type name of the GUI view feeder that shows this object.
-    virtual const char* get_feeder_type_name() const { return feederType.c_str(); }
-    void set_feeder_type_name(const std::string& type) { feederType = type; }
+    virtual const char* get_feeder_type_name() const { return feederType; }
+    void set_feeder_type_name(const std::string& type) { feederType = internedText(type.c_str()); }
 
     bool is_valid() const { return !error; }
     bool isError() const { return error; }
@@ -55,7 +55,7 @@ private:
     unsigned int objectId = 0;
     Project* project = nullptr;
     std::string name;
-    std::string feederType;
+    const char* feederType = "";   // interned: shared by every object of a kind
     std::string statusMessage;
     // Read for every tree item and label edit: kept rather than looked up by name.
     PropertyString* labelProperty = nullptr;

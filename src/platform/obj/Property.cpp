@@ -8,7 +8,9 @@
 #include <cstring>
 #include <limits>
 #include <locale>
+#include <mutex>
 #include <sstream>
+#include <set>
 
 VEXIL_TYPESYSTEM_SOURCE(Obj::Property, Vexil::RootClass)
 VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyString, Obj::Property)
@@ -59,7 +61,21 @@ bool parseNumberList(const std::string& text, std::vector<double>& out)
     return true;
 }
 
+// Containers with more properties than this look names up in a hash.
+constexpr std::size_t IndexFrom = 8;
+
 } // namespace
+
+const char* internedText(const char* text)
+{
+    if (!text || !*text)
+        return "";
+    static std::mutex mutex;
+    static auto* texts = new std::set<std::string, std::less<>>;   // outlives static objects
+    std::lock_guard<std::mutex> lock(mutex);
+    const auto it = texts->find(std::string_view(text));
+    return (it != texts->end() ? it : texts->emplace(text).first)->c_str();
+}
 
 Property::Property() = default;
 Property::~Property() = default;
@@ -374,18 +390,23 @@ Property* PropertyCoreData::add_property(PropertyContainer* container, Property*
     Property* added = container->adopt_property(property, name);
     if (!added)
         return nullptr;
-    added->group = group ? group : "";
     added->typeFlags = typeFlags;
-    added->description = description ? description : "";
-    // The table lists each name once, whichever instance declared it first.
-    bool known = false;
-    for (const std::string& n : declared)
-        if (n == added->name) {
-            known = true;
-            break;
-        }
-    if (!known)
+    // The table lists each name once, whichever instance declared it first.  Every
+    // instance of a class declares the same texts, so the table's copies serve them all.
+    std::size_t i = 0;
+    while (i < declared.size() && declared[i] != added->name)
+        ++i;
+    if (i == declared.size()) {
         declared.push_back(added->name);
+        declaredTexts.emplace_back(internedText(group), internedText(description));
+    }
+    auto& texts = declaredTexts[i];
+    if (std::strcmp(texts.first, group ? group : "") != 0)
+        texts.first = internedText(group);
+    if (std::strcmp(texts.second, description ? description : "") != 0)
+        texts.second = internedText(description);
+    added->group = texts.first;
+    added->description = texts.second;
     return added;
 }
 
@@ -413,7 +434,7 @@ const PropertyCoreData& PropertyContainer::get_property_data() const
 
 Property* PropertyContainer::add_property(const char* typeName, const char* name)
 {
-    if (!typeName || !name || !*name || propertiesByName.count(name))
+    if (!typeName || !name || !*name || find_property(name))
         return nullptr;
     Vexil::RootClass* instance = Vexil::TypeInfo::build_instance_by_name(typeName);
     if (!instance)
@@ -429,15 +450,36 @@ Property* PropertyContainer::adopt_property(Property* property, const char* name
 {
     if (!property)
         return nullptr;
-    if (!name || !*name || propertiesByName.count(name)) {
+    if (!name || !*name || find_property(name)) {
         delete property;
         return nullptr;
     }
     property->set_name(name);
     property->container = this;
+    if (properties.empty())
+        properties.reserve(4);
     properties.push_back(property);
-    propertiesByName.emplace(property->name, property);
+    if (propertiesByName) {
+        propertiesByName->emplace(property->name, property);
+    } else if (properties.size() > IndexFrom) {
+        propertiesByName = std::make_unique<std::unordered_map<std::string_view, Property*>>();
+        propertiesByName->reserve(properties.size() * 2);
+        for (Property* p : properties)
+            propertiesByName->emplace(p->name, p);
+    }
     return property;
+}
+
+Property* PropertyContainer::find_property(std::string_view name) const
+{
+    if (propertiesByName) {
+        const auto it = propertiesByName->find(name);
+        return it == propertiesByName->end() ? nullptr : it->second;
+    }
+    for (Property* p : properties)
+        if (p->name == name)
+            return p;
+    return nullptr;
 }
 
 unsigned int PropertyContainer::get_memory_usage() const
@@ -477,15 +519,14 @@ Property* PropertyContainer::get_property_by_name(const char* name) const
 {
     if (!name)
         return nullptr;
-    const auto it = propertiesByName.find(name);
-    if (it != propertiesByName.end())
-        return it->second;
+    if (Property* p = find_property(name))
+        return p;
     // "Origin.x": a component of the property "Origin".
     const char* dot = std::strchr(name, '.');
     if (!dot)
         return nullptr;
-    const auto whole = propertiesByName.find(std::string(name, dot));
-    return whole == propertiesByName.end() ? nullptr : whole->second->find_component(name);
+    Property* whole = find_property(std::string_view(name, static_cast<std::size_t>(dot - name)));
+    return whole ? whole->find_component(name) : nullptr;
 }
 
 const char* PropertyContainer::get_property_name(const Property* p) const

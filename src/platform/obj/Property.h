@@ -9,13 +9,19 @@
 #include <vexil/SpaceLocation.h>
 
 #include <map>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace Obj {
 
 class PropertyContainer;
+
+// A copy of `text` that lives as long as the process, one per distinct text: for the
+// descriptions, groups and type names that thousands of objects share.  Null gives "".
+const char* internedText(const char* text);
 
 class Property : public Vexil::RootClass
 {
@@ -28,9 +34,9 @@ public:
     ~Property() override;
 
     const char* get_name() const { return name.c_str(); }
-    const char* get_description() const { return description.c_str(); }
+    const char* get_description() const { return description; }
     // Empty: the property belongs to no group.
-    const char* get_associated_group() const { return group.c_str(); }
+    const char* get_associated_group() const { return group; }
     // The container's flags for the property (8: shown in the graphics window).
     short get_type_flags() const { return typeFlags; }
     bool isInValid() const { return invalid; }
@@ -72,8 +78,8 @@ private:
     std::string suffix;
     const Property* compound = nullptr;
     std::vector<Property*> components;
-    std::string group;
-    std::string description;
+    const char* group = "";         // interned
+    const char* description = "";   // interned
     PropertyContainer* container = nullptr;
     unsigned int status = 0;
     short typeFlags = 0;
@@ -257,6 +263,8 @@ public:
 private:
     const PropertyCoreData* parentData;
     std::vector<std::string> declared;
+    // The interned group and description last given for each declared name.
+    std::vector<std::pair<const char*, const char*>> declaredTexts;
 };
 
 // Owns named properties in the order they were added.  The virtual operations keep the
@@ -313,8 +321,11 @@ protected:
 private:
     friend class PropertyCoreData;
     static PropertyCoreData propertyData;
+    Property* find_property(std::string_view name) const;
     std::vector<Property*> properties;
-    std::map<std::string, Property*> propertiesByName;
+    // Names to properties, made once a container holds more than a few: most hold two or
+    // three, where a walk over the list is quicker than a map and allocates nothing.
+    std::unique_ptr<std::unordered_map<std::string_view, Property*>> propertiesByName;
 };
 
 // The name the product's code uses for the container base.

@@ -291,6 +291,28 @@ TEST_F(ProjectTreeTest, StatusOverlaysFollowTheStateCode)
     EXPECT_EQ(pixelNearCorner(item->icon(0), 4, 0), QColor("#ff0000"));
 }
 
+TEST_F(ProjectTreeTest, ItemsDrawTheirFeedersIconUntilTheirStatusIsShownAndShareOverlays)
+{
+    const QIcon feederIcon = gui->get_view_feeder(a)->getIcon();
+    EXPECT_EQ(itemOf(a)->icon(0).cacheKey(), feederIcon.cacheKey());
+    EXPECT_EQ(itemOf(b)->data(0, Qt::DecorationRole).value<QIcon>().cacheKey(), feederIcon.cacheKey());
+
+    // Items in one state show one icon; another state shows another.
+    a->state = 2;
+    b->state = 2;
+    c->state = 3;
+    for (const Obj::ProjectObject* o : {a, b, c})
+        itemOf(o)->testStatus();
+    EXPECT_NE(itemOf(a)->icon(0).cacheKey(), feederIcon.cacheKey());
+    EXPECT_EQ(itemOf(a)->icon(0).cacheKey(), itemOf(b)->icon(0).cacheKey());
+    EXPECT_NE(itemOf(a)->icon(0).cacheKey(), itemOf(c)->icon(0).cacheKey());
+    EXPECT_EQ(pixelNearCorner(itemOf(b)->icon(0), 4, 0), QColor("#ff0000"));
+
+    // Dropping the item's own icon brings the feeder's back.
+    itemOf(c)->setData(0, Qt::DecorationRole, QVariant());
+    EXPECT_EQ(itemOf(c)->icon(0).cacheKey(), feederIcon.cacheKey());
+}
+
 TEST_F(ProjectTreeTest, FeederTipsAndStatusReachTheirOwnItemOnly)
 {
     auto* feederA = dynamic_cast<Gui::ViewFeederProjectObject*>(gui->get_view_feeder(a));

@@ -3,6 +3,7 @@
 
 #include <obj/Application.h>
 #include <obj/Property.h>
+#include <obj/ProjectObject.h>
 #include <vexil/Persistence.h>
 
 #include <gtest/gtest.h>
@@ -76,6 +77,50 @@ TEST(Properties, ContainerAnswersByNameAndByPropertyAndTellsBeforeAndAfter)
     // A name already in use is refused and the new property is not leaked into the list.
     EXPECT_EQ(h.table.add_property(&h, new Obj::PropertyBoolean, "Flag"), nullptr);
     EXPECT_EQ(h.get_properties().size(), 6u);
+}
+
+TEST(Properties, LargeContainersFindEveryNameAndRefuseDuplicates)
+{
+    Obj::PropertyCoreData table;
+    Obj::PropertyContainer c;
+    std::vector<Obj::Property*> added;
+    for (int i = 0; i < 40; ++i) {
+        const std::string name = "P" + std::to_string(i);
+        added.push_back(table.add_property(&c, new Obj::PropertyInteger, name.c_str()));
+        ASSERT_NE(added.back(), nullptr) << name;
+        // Every name so far is found, before and after the container grows large.
+        for (int j = 0; j <= i; ++j)
+            ASSERT_EQ(c.get_property_by_name(("P" + std::to_string(j)).c_str()), added[j]) << i << " " << j;
+        EXPECT_EQ(table.add_property(&c, new Obj::PropertyString, name.c_str()), nullptr);
+    }
+    EXPECT_EQ(c.get_properties(), added);
+    EXPECT_EQ(c.get_property_by_name("P40"), nullptr);
+    EXPECT_EQ(c.get_property_by_name(nullptr), nullptr);
+}
+
+TEST(Properties, GroupsAndDescriptionsOutliveTheCallersTextAndStayPerDeclaration)
+{
+    Obj::PropertyCoreData table;
+    Obj::PropertyContainer first;
+    Obj::PropertyContainer second;
+    std::string group = "Display";
+    std::string description = "How it is drawn.";
+    Obj::Property* p1 = table.add_property(&first, new Obj::PropertyBoolean, "Shown", group.c_str(), 0,
+                                           description.c_str());
+    group.assign("XXXXXXX");
+    description.assign("overwritten overwritten");
+    Obj::Property* p2 = table.add_property(&second, new Obj::PropertyBoolean, "Shown", "Other", 0, nullptr);
+    ASSERT_TRUE(p1 && p2);
+    EXPECT_STREQ(p1->get_associated_group(), "Display");
+    EXPECT_STREQ(p1->get_description(), "How it is drawn.");
+    EXPECT_STREQ(p2->get_associated_group(), "Other");
+    EXPECT_STREQ(p2->get_description(), "");
+    EXPECT_EQ(table.get_declared_names(), (std::vector<std::string>{"Shown"}));
+
+    // A feeder type given as a temporary text stays readable.
+    Obj::ProjectObject object;
+    object.set_feeder_type_name(std::string("Gui::ViewFeeder") + "Somewhere");
+    EXPECT_STREQ(object.get_feeder_type_name(), "Gui::ViewFeederSomewhere");
 }
 
 TEST(Properties, EnumerationsRangesAndColoursKeepTheirValuesSound)
