@@ -9,6 +9,7 @@ void registerMetaTypes()
     qRegisterMetaType<pmUnit::Quantity>("pmUnit::Quantity");
     // Q_DECLARE_METATYPE gives the list its sequential-iterable converter.
     qRegisterMetaType<QList<pmUnit::Quantity>>("pmUnit::QuantityList");
+    qRegisterMetaType<Obj::BCSelectionData>("Obj::BCSelectionData");
 }
 
 } // namespace Gui

@@ -1,9 +1,13 @@
 #include "PropertyItem.h"
 
+#include "PropertyAdvEnumItem.h"
+#include "PropertyAdvEnumItem2.h"
 #include "PropertyCoupleItem.h"
 #include "PropertyDecimalVectorItem.h"
 #include "PropertyDocumentItem.h"
 #include "PropertyFloatSciItem.h"
+#include "PropertyRangeSliderItem.h"
+#include "PropertySelectionItem.h"
 #include "PropertyVectorItem.h"
 
 #include "dialogs/widgets/ColoringButton.h"
@@ -28,7 +32,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPixmap>
-#include <QSlider>
 #include <QSpinBox>
 #include <QStyle>
 
@@ -41,12 +44,6 @@ namespace {
 
 const QColor noValueColor(255, 255, 102);
 constexpr double floatMax = 3.4028234663852886e38;
-
-bool writable(const Obj::Property* p)
-{
-    Obj::PropertyContainer* c = p->get_container();
-    return c && !c->is_read_only(p) && !p->test_object_status(Obj::Property::ReadOnly);
-}
 
 const char* projectNameOf(const Obj::Project* project)
 {
@@ -69,6 +66,12 @@ double Gui::PropertyOperator::noValueMarker()
 bool Gui::PropertyOperator::isNoValue(double v)
 {
     return v == noValueMarker();
+}
+
+bool Gui::PropertyOperator::isWritableProperty(const Obj::Property* p)
+{
+    Obj::PropertyContainer* c = p ? p->get_container() : nullptr;
+    return c && !c->is_read_only(p) && !p->test_object_status(Obj::Property::ReadOnly);
 }
 
 QString Gui::PropertyOperator::escapeListEntry(const QString& entry)
@@ -300,7 +303,7 @@ void PropertyItem::setPropertyValue(const QString& text)
 {
     const std::string valueText = text.toStdString();
     for (Obj::Property* p : propertyItems) {
-        if (!writable(p))
+        if (!isWritableProperty(p))
             continue;
         Obj::PropertyContainer* c = p->get_container();
         pmMsg::pmCommandType code;
@@ -813,55 +816,6 @@ void PropertyColorItem::set_value(const QVariant& v)
 }
 
 // ---------------------------------------------------------------------------------
-
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyRangeSliderItem, Gui::PropertyOperator::PropertyItem)
-
-QWidget* PropertyRangeSliderItem::createEditor(QWidget* parent, const QObject* receiver, const char* method) const
-{
-    auto* s = new QSlider(Qt::Horizontal, parent);
-    s->setDisabled(is_read_only());
-    QObject::connect(s, SIGNAL(valueChanged(int)), receiver, method);
-    return s;
-}
-
-void PropertyRangeSliderItem::setEditorData(QWidget* editor, const QVariant& data) const
-{
-    auto* s = static_cast<QSlider*>(editor);
-    if (auto* p = dynamic_cast<const Obj::PropertyRangeSlider*>(getFirstProperty())) {
-        if (const auto* r = p->get_ranges()) {
-            s->setRange(static_cast<int>(r->minimum), static_cast<int>(r->maximum));
-            s->setSingleStep(static_cast<int>(r->step));
-        }
-    }
-    s->setValue(data.toInt());
-}
-
-QVariant PropertyRangeSliderItem::editorData(QWidget* editor) const
-{
-    return static_cast<QSlider*>(editor)->value();
-}
-
-QVariant PropertyRangeSliderItem::value(const Obj::Property* prop) const
-{
-    auto* p = dynamic_cast<const Obj::PropertyRangeSlider*>(prop);
-    return p ? QVariant(static_cast<int>(p->get_value())) : QVariant();
-}
-
-void PropertyRangeSliderItem::set_value(const QVariant& v)
-{
-    bool ok = false;
-    const int i = v.toInt(&ok);
-    if (!ok)
-        return;
-    // Every selected object follows the slider, not just the first.
-    for (Obj::Property* prop : getPropertyItems()) {
-        auto* p = dynamic_cast<Obj::PropertyRangeSlider*>(prop);
-        if (p && writable(p))
-            p->set_value(static_cast<long>(i));
-    }
-}
-
-// ---------------------------------------------------------------------------------
 // Kinds whose rows are registered so that the model creates them, but which show their
 // value only through the base behaviour for now.
 
@@ -869,10 +823,7 @@ VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyQuantityItem, Gui::Proper
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyQuantityConstraintItem, Gui::PropertyOperator::PropertyItem)
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyVector3DItem, Gui::PropertyOperator::PropertyItem)
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertySpaceLocationItem, Gui::PropertyOperator::PropertyItem)
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertySelectionItem, Gui::PropertyOperator::PropertyItem)
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyInputBCItem, Gui::PropertyOperator::PropertyItem)
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyAdvEnumItem, Gui::PropertyOperator::PropertyItem)
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyAdvEnumItem2, Gui::PropertyOperator::PropertyItem)
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyVectorRangeItem, Gui::PropertyOperator::PropertyItem)
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyVectorBoolItem, Gui::PropertyOperator::PropertyItem)
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyQuantityVectorItem, Gui::PropertyOperator::PropertyItem)

@@ -259,22 +259,7 @@ public:
     void set_value(const QVariant& value) override;
 };
 
-class PELMORAGUI_EXPORT PropertySelectionItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
 class PELMORAGUI_EXPORT PropertyInputBCItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertyAdvEnumItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertyAdvEnumItem2 : public PropertyItem
 {
     VEXIL_TYPESYSTEM_HEADER();
 };
@@ -309,25 +294,16 @@ class PELMORAGUI_EXPORT PropertyBCQuantityVectorItem : public PropertyItem
     VEXIL_TYPESYSTEM_HEADER();
 };
 
-// An integer inside a range, edited with a slider; writes every writable bound property
-// directly rather than through a command.
-class PELMORAGUI_EXPORT PropertyRangeSliderItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-public:
-    QWidget* createEditor(QWidget* parent, const QObject* receiver, const char* method) const override;
-    void setEditorData(QWidget* editor, const QVariant& data) const override;
-    QVariant editorData(QWidget* editor) const override;
-    QVariant value(const Obj::Property* prop) const override;
-    void set_value(const QVariant& value) override;
-};
-
 // Registers every item class, parent first, in the editor's fixed order.
 PELMORAGUI_EXPORT void initPropertyItems();
 
 // The decimal that stands for "no value yet" (2^-100).
 PELMORAGUI_EXPORT double noValueMarker();
 PELMORAGUI_EXPORT bool isNoValue(double v);
+
+// A property the editor may change: it has a container and neither the container nor
+// its own status bit marks it read-only.
+PELMORAGUI_EXPORT bool isWritableProperty(const Obj::Property* p);
 
 // One list entry or quoted path for the logic: backslash, single and double quote and
 // comma are preceded by a backslash.  `unescapeListEntry` reverses it.

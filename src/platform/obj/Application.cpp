@@ -6,6 +6,8 @@
 #include "PropertyPath.h"
 #include "PropertyStringList.h"
 #include "PropertyVector.h"
+#include "PropertyAdvEnum2.h"
+#include "PropertySelection.h"
 
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
@@ -176,6 +178,9 @@ void Application::init_types()
     PropertyStringList::init();
     PropertyDecimalList::init();
     PropertyIntegerList::init();
+    PropertySelection::init();
+    PropertyAdvEnum::init();
+    PropertyAdvEnum2::init();
     PropertyContainer::init();
     ProjectObject::init();
     GeometryObject::init();

@@ -1,0 +1,30 @@
+#pragma once
+// The row of a property that chooses one of the project's objects of a type by name: it
+// shows the chosen name, or "No Selection", and offers the names every selected object
+// has in common.
+
+#include "propertyeditor/PropertyItem.h"
+
+namespace Vexil { class TypeInfo; }
+
+namespace Gui {
+namespace PropertyOperator {
+
+class PELMORAGUI_EXPORT PropertyAdvEnumItem : public PropertyItem
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    QWidget* createEditor(QWidget* parent, const QObject* receiver, const char* method) const override;
+    void setEditorData(QWidget* editor, const QVariant& data) const override;
+    QVariant editorData(QWidget* editor) const override;
+    QVariant value(const Obj::Property* prop) const override;
+    QVariant backgroundcolor(const Obj::Property* prop) const override;
+    void set_value(const QVariant& value) override;
+
+protected:
+    // The exact property class whose names the editor offers.
+    virtual Vexil::TypeInfo propertyClass() const;
+};
+
+} // namespace PropertyOperator
+} // namespace Gui

@@ -1,0 +1,56 @@
+#pragma once
+// The editor of a range-slider row: a label with the value and a horizontal slider that
+// writes every movement straight into the bound properties.
+
+#include "PelmoraGuiExport.h"
+
+#include <QWidget>
+
+#include <vector>
+
+QT_BEGIN_NAMESPACE
+class QLabel;
+class QSlider;
+QT_END_NAMESPACE
+
+namespace Obj { class PropertyRangeSlider; }
+
+namespace Gui {
+namespace PropertyOperator {
+
+class PELMORAGUI_EXPORT SliderEditor : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit SliderEditor(QWidget* parent = nullptr);
+    ~SliderEditor() override;
+
+    using QWidget::setProperty;
+    // The property whose range and value the slider shows.  The same one again changes
+    // nothing.
+    void setProperty(Obj::PropertyRangeSlider* prop);
+    // The first property drives range and value; the slider writes every writable one,
+    // so that all selected objects follow it.
+    void setProperties(const std::vector<Obj::PropertyRangeSlider*>& props);
+    Obj::PropertyRangeSlider* getProperty() const { return properties.empty() ? nullptr : properties.front(); }
+
+    int get_value() const;
+    void set_value(int v);
+
+    QLabel* label() const { return valueLabel; }
+    QSlider* slider() const { return valueSlider; }
+
+Q_SIGNALS:
+    void valueChanged(int value);
+
+public Q_SLOTS:
+    void onValueChanged(int value);
+
+private:
+    QLabel* valueLabel;
+    QSlider* valueSlider;
+    std::vector<Obj::PropertyRangeSlider*> properties;
+};
+
+} // namespace PropertyOperator
+} // namespace Gui

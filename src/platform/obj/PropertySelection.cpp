@@ -1,0 +1,92 @@
+#include "PropertySelection.h"
+
+#include "Project.h"
+#include "ProjectObject.h"
+
+#include <vexil/UtilityBox.h>
+
+#include <sstream>
+
+VEXIL_TYPESYSTEM_SOURCE(Obj::PropertySelection, Obj::Property)
+
+namespace Obj {
+
+namespace {
+
+Project* projectOf(const PropertyContainer* container)
+{
+    if (auto* object = dynamic_cast<const ProjectObject*>(container))
+        return object->get_project();
+    return dynamic_cast<Project*>(const_cast<PropertyContainer*>(container));
+}
+
+} // namespace
+
+bool PropertySelection::set_values(const std::vector<ProjectObject*>& objects, const std::vector<std::string>& names)
+{
+    if (objects.size() != names.size())
+        return false;
+    about_to_set_value();
+    data.objects = objects;
+    data.names = names;
+    has_set_value();
+    return true;
+}
+
+bool PropertySelection::isValidSelection() const
+{
+    if (data.empty())
+        return false;
+    for (const ProjectObject* o : data.objects) {
+        if (!o)
+            return false;
+    }
+    return true;
+}
+
+std::string PropertySelection::get_value_text() const
+{
+    std::string text;
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        if (i)
+            text += ';';
+        text += std::to_string(data.objects[i] ? data.objects[i]->getObjectId() : 0u);
+        text += ':';
+        text += data.names[i];
+    }
+    return text;
+}
+
+bool PropertySelection::set_value_text(const std::string& text)
+{
+    Project* project = projectOf(get_container());
+    std::vector<ProjectObject*> objects;
+    std::vector<std::string> names;
+    std::istringstream in(text);
+    std::string entry;
+    while (std::getline(in, entry, ';')) {
+        entry = Vexil::UtilityBox::trimmed(entry);
+        if (entry.empty())
+            continue;
+        const std::size_t colon = entry.find(':');
+        if (colon == std::string::npos || colon == 0 || colon + 1 == entry.size())
+            return false;
+        unsigned long id = 0;
+        try {
+            std::size_t used = 0;
+            id = std::stoul(entry.substr(0, colon), &used);
+            if (used != colon)
+                return false;
+        } catch (const std::exception&) {
+            return false;
+        }
+        ProjectObject* object = project ? project->get_object(static_cast<unsigned int>(id)) : nullptr;
+        if (!object)
+            return false;
+        objects.push_back(object);
+        names.push_back(entry.substr(colon + 1));
+    }
+    return set_values(objects, names);
+}
+
+} // namespace Obj

@@ -1,0 +1,113 @@
+// The range-slider row and its editor, which writes the bound properties directly.
+
+#include "PropertyEditorTestSupport.h"
+
+#include <propertyeditor/PropertyModel.h>
+#include <propertyeditor/PropertyRangeSliderItem.h>
+#include <propertyeditor/SliderEditor.h>
+
+#include <QLabel>
+#include <QSlider>
+
+using namespace Gui::PropertyOperator;
+using PropertyEditorTest::Fixture;
+
+namespace {
+
+class SliderRowTest : public Fixture
+{
+protected:
+    Obj::PropertyRangeSlider* level(Obj::ProjectObject* owner, long lo, long hi, long v)
+    {
+        auto* p = add<Obj::PropertyRangeSlider>(owner, "Level");
+        p->set_ranges(lo, hi);
+        p->set_value(v);
+        return p;
+    }
+};
+
+} // namespace
+
+TEST_F(SliderRowTest, DraggingWritesEveryStepAndTheLabelShowsTheLast)
+{
+    auto* p = level(a, 0, 10, 3);
+    std::vector<long> seen;
+    boost::signals2::scoped_connection watch = project->signal_change_object.connect(
+        [&](const Obj::ProjectObject&, const Obj::Property& changed) {
+            if (&changed == p)
+                seen.push_back(p->get_value());
+        });
+    SliderEditor editor;
+    EXPECT_EQ(editor.get_value(), 0);
+    editor.setProperty(p);
+    EXPECT_EQ(editor.slider()->minimum(), 0);
+    EXPECT_EQ(editor.slider()->maximum(), 10);
+    EXPECT_EQ(editor.slider()->value(), 3);
+    EXPECT_TRUE(seen.empty()) << "showing the property does not write it";
+    EXPECT_EQ(editor.label()->text(), "");
+    for (int v = 4; v <= 7; ++v)
+        editor.slider()->setValue(v);
+    EXPECT_EQ(seen, (std::vector<long>{4, 5, 6, 7}));
+    EXPECT_EQ(editor.label()->text(), "7");
+    EXPECT_TRUE(commands().empty());
+
+    // The same property again does not move the slider back to the property's value.
+    p->set_value(2L);
+    editor.setProperty(p);
+    EXPECT_EQ(editor.slider()->value(), 7);
+}
+
+TEST_F(SliderRowTest, TheEditorMovesEveryWritableSelectedObject)
+{
+    // A range whose minimum is above the slider's start: setting it up must not write 5.
+    auto* sa = level(a, 5, 9, 6);
+    auto* sb = level(b, 5, 9, 8);
+    auto* sc = level(c, 5, 9, 7);
+    sc->set_read_only(true);
+    PropertyModel model;
+    model.buildUp({{"Level", {sa, sb, sc}}});
+    const QModelIndex v = model.index(1, 1);
+    auto* item = dynamic_cast<PropertyRangeSliderItem*>(static_cast<PropertyItem*>(v.internalPointer()));
+    ASSERT_TRUE(item);
+    EXPECT_EQ(model.data(v).toString(), "6");
+    EXPECT_EQ(model.data(v, Qt::ToolTipRole).toString(), "6 between 5 and 9");
+    QWidget sink;
+    std::unique_ptr<QWidget> w(item->createEditor(&sink, &sink, SLOT(update())));
+    auto* editor = qobject_cast<SliderEditor*>(w.get());
+    ASSERT_TRUE(editor);
+    EXPECT_TRUE(editor->isEnabled());
+    item->setEditorData(editor, model.data(v, Qt::EditRole));
+    EXPECT_EQ(sb->get_value(), 8);
+    EXPECT_EQ(editor->slider()->value(), 6);
+    editor->slider()->setValue(9);
+    EXPECT_EQ(sa->get_value(), 9);
+    EXPECT_EQ(sb->get_value(), 9);
+    EXPECT_EQ(sc->get_value(), 7);
+    EXPECT_EQ(item->editorData(editor).toInt(), 9);
+    EXPECT_TRUE(commands().empty());
+}
+
+TEST_F(SliderRowTest, ReadOnlyAndForeignRowsChangeNothing)
+{
+    auto* sa = level(a, 0, 10, 4);
+    sa->set_read_only(true);
+    PropertyRangeSliderItem row;
+    row.setPropertyData({sa});
+    QWidget sink;
+    std::unique_ptr<QWidget> w(row.createEditor(&sink, &sink, SLOT(update())));
+    EXPECT_FALSE(w->isEnabled());
+    row.setEditorData(w.get(), {});
+    static_cast<SliderEditor*>(w.get())->slider()->setValue(9);
+    row.set_value(8);
+    EXPECT_EQ(sa->get_value(), 4);
+
+    // A row whose first property is not a slider property writes nothing.
+    auto* plain = add<Obj::PropertyInteger>(b, "Level");
+    auto* sc = level(c, 0, 10, 1);
+    PropertyRangeSliderItem foreign;
+    foreign.setPropertyData({plain, sc});
+    foreign.set_value(5);
+    EXPECT_EQ(sc->get_value(), 1);
+    EXPECT_EQ(plain->get_value(), 0);
+    EXPECT_EQ(foreign.data(1, Qt::ToolTipRole).toString(), "Unavailable tip.");
+}
