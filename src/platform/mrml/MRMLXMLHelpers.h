@@ -2,6 +2,8 @@
 // Private helpers of the node classes for scene-file attribute values: numbers are written
 // so they read back exactly and are parsed in the C locale.
 
+#include <vexil/PercentCoding.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -53,48 +55,13 @@ inline int parseFlag(const char* value)
 // "%", ";" and ":" are percent-escaped so that an item holding them stays one item.
 inline std::string escapeListItem(const std::string& item)
 {
-    static const char hex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(item.size());
-    for (unsigned char c : item) {
-        if (c == '%' || c == ';' || c == ':') {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
+    return Vexil::percentEncoded(item, [](unsigned char c) { return c == '%' || c == ';' || c == ':'; });
 }
 
 // The inverse of escapeListItem; a "%" not followed by two hex digits stays as it is.
 inline std::string unescapeListItem(const std::string& item)
 {
-    auto hexValue = [](char c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        return -1;
-    };
-    std::string out;
-    out.reserve(item.size());
-    for (size_t i = 0; i < item.size(); ++i) {
-        if (item[i] == '%' && i + 2 < item.size()) {
-            const int hi = hexValue(item[i + 1]);
-            const int lo = hexValue(item[i + 2]);
-            if (hi >= 0 && lo >= 0) {
-                out += static_cast<char>(hi * 16 + lo);
-                i += 2;
-                continue;
-            }
-        }
-        out += item[i];
-    }
-    return out;
+    return Vexil::percentDecoded(item);
 }
 
 } // namespace mrmlxml

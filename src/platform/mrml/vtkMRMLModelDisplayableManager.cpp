@@ -57,6 +57,20 @@ struct vtkMRMLModelDisplayableManager::Internal
     vtkWeakPointer<vtkMRMLModelNode> highlighted;
     vtkWeakPointer<vtkMRMLModelNode> preHighlighted;
     int viewDisplayMode = 0;
+
+    // Moves a highlight (`slot`) to `model`; the models losing and gaining it are redrawn.
+    // False when it is there already.
+    bool moveHighlight(vtkWeakPointer<vtkMRMLModelNode>& slot, vtkMRMLModelNode* model)
+    {
+        if (slot == model)
+            return false;
+        if (slot && models.count(slot))
+            dirty.insert(slot);
+        slot = model;
+        if (model && models.count(model))
+            dirty.insert(model);
+        return true;
+    }
 };
 
 vtkMRMLModelDisplayableManager::vtkMRMLModelDisplayableManager()
@@ -118,14 +132,8 @@ int vtkMRMLModelDisplayableManager::GetNumberOfActors() const
 
 void vtkMRMLModelDisplayableManager::SetHighlightedModel(vtkMRMLModelNode* model)
 {
-    if (d->highlighted == model)
-        return;
-    if (d->highlighted && d->models.count(d->highlighted))
-        d->dirty.insert(d->highlighted);
-    d->highlighted = model;
-    if (model && d->models.count(model))
-        d->dirty.insert(model);
-    RequestRender();
+    if (d->moveHighlight(d->highlighted, model))
+        RequestRender();
 }
 
 vtkMRMLModelNode* vtkMRMLModelDisplayableManager::GetHighlightedModel() const
@@ -135,14 +143,8 @@ vtkMRMLModelNode* vtkMRMLModelDisplayableManager::GetHighlightedModel() const
 
 void vtkMRMLModelDisplayableManager::SetPreHighlightedModel(vtkMRMLModelNode* model)
 {
-    if (d->preHighlighted == model)
-        return;
-    if (d->preHighlighted && d->models.count(d->preHighlighted))
-        d->dirty.insert(d->preHighlighted);
-    d->preHighlighted = model;
-    if (model && d->models.count(model))
-        d->dirty.insert(model);
-    RequestRender();
+    if (d->moveHighlight(d->preHighlighted, model))
+        RequestRender();
 }
 
 vtkMRMLModelNode* vtkMRMLModelDisplayableManager::GetPreHighlightedModel() const

@@ -3,6 +3,8 @@
 #include "MRMLXMLHelpers.h"
 #include "vtkMRMLScene.h"
 
+#include <vexil/PercentCoding.h>
+
 #include <vtkCallbackCommand.h>
 #include <vtkCommand.h>
 
@@ -15,49 +17,9 @@ namespace {
 // Percent-encodes the separators of the packed `attributes` and `references` values.
 std::string packEncode(const std::string& s)
 {
-    static const char hex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(s.size());
-    for (unsigned char c : s) {
-        if (c == '%' || c == ':' || c == ';' || c == ' ') {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-std::string packDecode(const std::string& s)
-{
-    std::string out;
-    out.reserve(s.size());
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '%' && i + 2 < s.size()) {
-            int hi = hexValue(s[i + 1]);
-            int lo = hexValue(s[i + 2]);
-            if (hi >= 0 && lo >= 0) {
-                out += static_cast<char>(hi * 16 + lo);
-                i += 2;
-                continue;
-            }
-        }
-        out += s[i];
-    }
-    return out;
+    return Vexil::percentEncoded(s, [](unsigned char c) {
+        return c == '%' || c == ':' || c == ';' || c == ' ';
+    });
 }
 
 std::vector<std::string> split(const std::string& s, char sep)
@@ -117,7 +79,6 @@ void vtkMRMLNode::PrintSelf(ostream& os, vtkIndent indent)
 // back.
 std::string vtkMRMLNode::XMLAttributeEncodeString(const std::string& value)
 {
-    static const char hex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(value.size());
     for (char c : value) {
@@ -133,8 +94,7 @@ std::string vtkMRMLNode::XMLAttributeEncodeString(const std::string& value)
         default:
             if (u < 0x20) {
                 out += "&#xE0";
-                out += hex[u >> 4];
-                out += hex[u & 15];
+                Vexil::appendHexByte(out, u);
                 out += ';';
             } else {
                 out += c;
@@ -177,13 +137,7 @@ size_t charReference(const std::string& value, size_t i, unsigned long& cp)
     cp = 0;
     for (; p < value.size() && p - digitsStart < 8; ++p) {
         const char c = value[p];
-        int digit = -1;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (hexForm && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (hexForm && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
+        const int digit = hexForm ? Vexil::hexDigitValue(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
         if (digit < 0)
             break;
         cp = cp * (hexForm ? 16 : 10) + static_cast<unsigned long>(digit);
@@ -257,18 +211,18 @@ void vtkMRMLNode::ReadXMLAttributes(const char** atts)
                 size_t colon = pair.find(':');
                 if (colon == std::string::npos)
                     continue;
-                SetAttribute(packDecode(pair.substr(0, colon)).c_str(),
-                             packDecode(pair.substr(colon + 1)).c_str());
+                SetAttribute(Vexil::percentDecoded(pair.substr(0, colon)).c_str(),
+                             Vexil::percentDecoded(pair.substr(colon + 1)).c_str());
             }
         } else if (name == "references") {
             for (const std::string& entry : split(value, ';')) {
                 size_t colon = entry.find(':');
                 if (colon == std::string::npos)
                     continue;
-                const std::string role = packDecode(entry.substr(0, colon));
+                const std::string role = Vexil::percentDecoded(entry.substr(0, colon));
                 RemoveNodeReferenceIDs(role.c_str());
                 for (const std::string& id : split(entry.substr(colon + 1), ' '))
-                    AddNodeReferenceID(role.c_str(), packDecode(id).c_str());
+                    AddNodeReferenceID(role.c_str(), Vexil::percentDecoded(id).c_str());
             }
         }
     }

@@ -32,15 +32,22 @@ void vtkMRMLTransformableNode::GetTransformToWorld(vtkMatrix4x4* toWorld)
         parent->GetMatrixTransformToWorld(toWorld);
 }
 
-void vtkMRMLTransformableNode::TransformPointToWorld(const double in[3], double out[3])
+namespace {
+void transformPoint(vtkMatrix4x4* m, const double in[3], double out[3])
 {
-    vtkNew<vtkMatrix4x4> m;
-    GetTransformToWorld(m);
     const double p[4] = {in[0], in[1], in[2], 1.0};
     double r[4];
     m->MultiplyPoint(p, r);
     for (int i = 0; i < 3; ++i)
         out[i] = r[i];
+}
+} // namespace
+
+void vtkMRMLTransformableNode::TransformPointToWorld(const double in[3], double out[3])
+{
+    vtkNew<vtkMatrix4x4> m;
+    GetTransformToWorld(m);
+    transformPoint(m, in, out);
 }
 
 void vtkMRMLTransformableNode::TransformPointFromWorld(const double in[3], double out[3])
@@ -48,11 +55,7 @@ void vtkMRMLTransformableNode::TransformPointFromWorld(const double in[3], doubl
     vtkNew<vtkMatrix4x4> m;
     GetTransformToWorld(m);
     m->Invert();
-    const double p[4] = {in[0], in[1], in[2], 1.0};
-    double r[4];
-    m->MultiplyPoint(p, r);
-    for (int i = 0; i < 3; ++i)
-        out[i] = r[i];
+    transformPoint(m, in, out);
 }
 
 void vtkMRMLTransformableNode::ProcessMRMLEvents(vtkObject* caller, unsigned long event,

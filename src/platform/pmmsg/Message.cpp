@@ -113,6 +113,13 @@ void writeProperty(Obj::PropertyContainer& container, const std::string& owner,
     }
 }
 
+// Where the property name stands in a project-level property command: project name,
+// property name, value; a four-text form carries an unused id before the name.
+std::size_t projectPropertyNameIndex(const std::vector<std::string>& texts)
+{
+    return texts.size() >= 4 ? 2 : 1;
+}
+
 void setVisibility(const MessageData& record, bool visible)
 {
     Obj::Project& project = projectNamed(record.text2);
@@ -157,11 +164,10 @@ void executeCommand(pmCommandType type, const std::vector<std::string>& texts)
         break;
     }
     case CMD_SET_PROJECT_PROPERTY: {
-        // Project name, property name, value; a four-text form carries an unused id.
         need(3);
         Obj::Project& project = projectNamed(texts[0]);
-        const std::size_t n = texts.size() >= 4 ? 4 : 3;
-        writeProperty(project, std::string("project ") + project.get_name(), texts[n - 2], texts[n - 1]);
+        const std::size_t name = projectPropertyNameIndex(texts);
+        writeProperty(project, std::string("project ") + project.get_name(), texts[name], texts[name + 1]);
         break;
     }
     case CMD_CLEAR_SELECTION: {
@@ -186,7 +192,6 @@ void executeCommand(pmCommandType type, const std::vector<std::string>& texts)
         break;
     }
     case CMD_SET_PROJECT_FEEDER_PROPERTY: {
-        // Project name, property name, value; a four-text form carries an unused id.
         need(3);
         const FeederLookup lookup = feederLookup();
         if (!lookup)
@@ -195,8 +200,8 @@ void executeCommand(pmCommandType type, const std::vector<std::string>& texts)
         Obj::PropertyContainer* feeder = lookup(texts[0], nullptr);
         if (!feeder)
             throw Vexil::ExceptionHandler("Project '" + texts[0] + "' has no view feeder");
-        const std::size_t n = texts.size() >= 4 ? 4 : 3;
-        writeProperty(*feeder, "the view feeder of project " + texts[0], texts[n - 2], texts[n - 1]);
+        const std::size_t name = projectPropertyNameIndex(texts);
+        writeProperty(*feeder, "the view feeder of project " + texts[0], texts[name], texts[name + 1]);
         break;
     }
     default:

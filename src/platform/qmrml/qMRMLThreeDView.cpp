@@ -66,6 +66,18 @@ struct qMRMLThreeDView::Private
     }
     bool cameraFramed = false;
 
+    // Brings the models up to date, then aims the camera at what is visible (if anything).
+    void frameVisibleProps()
+    {
+        group->UpdateBeforeRender();
+        double bounds[6];
+        q->renderer()->ComputeVisiblePropBounds(bounds);
+        if (vtkMath::AreBoundsInitialized(bounds)) {
+            q->renderer()->ResetCamera(bounds);
+            cameraFramed = true;
+        }
+    }
+
     void applyViewNode()
     {
         if (!viewNode)
@@ -240,27 +252,14 @@ bool qMRMLThreeDView::pickAt(const QPoint& position)
 
 void qMRMLThreeDView::resetFocalPoint()
 {
-    d->group->UpdateBeforeRender();
-    double bounds[6];
-    renderer()->ComputeVisiblePropBounds(bounds);
-    if (vtkMath::AreBoundsInitialized(bounds)) {
-        renderer()->ResetCamera(bounds);
-        d->cameraFramed = true;
-    }
+    d->frameVisibleProps();
     scheduleRender();
 }
 
 void qMRMLThreeDView::forceRender()
 {
     // The first models to appear are framed; afterwards the camera is the user's.
-    if (!d->cameraFramed) {
-        d->group->UpdateBeforeRender();
-        double bounds[6];
-        renderer()->ComputeVisiblePropBounds(bounds);
-        if (vtkMath::AreBoundsInitialized(bounds)) {
-            renderer()->ResetCamera(bounds);
-            d->cameraFramed = true;
-        }
-    }
+    if (!d->cameraFramed)
+        d->frameVisibleProps();
     ctkVTKAbstractView::forceRender();
 }

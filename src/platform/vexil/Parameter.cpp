@@ -1,6 +1,7 @@
 #include "Parameter.h"
 
 #include "MsgConsole.h"
+#include "PercentCoding.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -22,50 +23,16 @@ const qint64 maxFileSize = 64 * 1024 * 1024;
 
 void escapeTo(QByteArray& out, const std::string& text)
 {
-    static const char hex[] = "0123456789ABCDEF";
-    for (unsigned char c : text) {
-        if (c < 0x20 || c == 0x7f || c == '%' || c == '=' || c == '/' || c == '[' || c == ']'
-            || c == ';') {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
+    percentEncodeTo(out, text, [](unsigned char c) {
+        return c < 0x20 || c == 0x7f || c == '%' || c == '=' || c == '/' || c == '[' || c == ']' || c == ';';
+    });
 }
 
 bool unescape(const QByteArray& in, std::string& out)
 {
     out.clear();
-    out.reserve(static_cast<size_t>(in.size()));
-    for (int i = 0; i < in.size(); ++i) {
-        const char c = in[i];
-        if (c != '%') {
-            out += c;
-            continue;
-        }
-        if (i + 2 >= in.size())
-            return false;
-        const int hi = hexValue(in[i + 1]);
-        const int lo = hexValue(in[i + 2]);
-        if (hi < 0 || lo < 0)
-            return false;
-        out += static_cast<char>(hi * 16 + lo);
-        i += 2;
-    }
-    return true;
+    return percentDecodeTo(out, std::string_view(in.constData(), static_cast<size_t>(in.size())),
+                           StrayPercent::Reject);
 }
 
 struct Node

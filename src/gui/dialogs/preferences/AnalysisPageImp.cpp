@@ -1,6 +1,8 @@
 #include "AnalysisPageImp.h"
 #include "ui_AnalysisPage.h"
 
+#include "PreferencePageSupport.h"
+
 #include <dialogs/widgets/FileDialog.h>
 #include <mainwindow/MainWindow.h>
 
@@ -300,24 +302,18 @@ void AnalysisPageImp::onCalcReactionsChanged(int state)
 
 void AnalysisPageImp::onReportFolderButtonClicked()
 {
-    const QString dir = FileDialog::getExistingDirectory(MainWindow::get_main_window_inst(), tr("Select Report Folder"),
-                                                         ui->leReportFolder->text(), QFileDialog::ShowDirsOnly);
-    if (dir.isEmpty())
-        return;
-    qDebug() << "[Debug]" << dir;
-    prefMgr->set(Vexil::PM_REPORT_GENERATOR_FOLDER, dir, false);
-    ui->leReportFolder->setText(dir);
+    const QString dir = chooseFolderFor(ui->leReportFolder, tr("Select Report Folder"), prefMgr,
+                                        Vexil::PM_REPORT_GENERATOR_FOLDER);
+    if (!dir.isEmpty())
+        qDebug() << "[Debug]" << dir;
 }
 
 void AnalysisPageImp::onSolverFolderButtonClicked()
 {
-    const QString dir = FileDialog::getExistingDirectory(MainWindow::get_main_window_inst(), tr("Select Solver Folder"),
-                                                         ui->leSolverExeDir->text(), QFileDialog::ShowDirsOnly);
-    if (dir.isEmpty())
-        return;
-    qDebug() << "[Debug]" << dir;
-    prefMgr->set(Vexil::PM_EXECUTABLE_FOLDER, dir, false);
-    ui->leSolverExeDir->setText(dir);
+    const QString dir = chooseFolderFor(ui->leSolverExeDir, tr("Select Solver Folder"), prefMgr,
+                                        Vexil::PM_EXECUTABLE_FOLDER);
+    if (!dir.isEmpty())
+        qDebug() << "[Debug]" << dir;
 }
 
 void AnalysisPageImp::onNGSolveFileButtonClicked()

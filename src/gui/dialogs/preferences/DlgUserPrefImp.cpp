@@ -1,6 +1,8 @@
 #include "DlgUserPrefImp.h"
 #include "ui_DlgUserPref.h"
 
+#include "PreferencePageSupport.h"
+
 #include <obj/Application.h>
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
@@ -84,9 +86,7 @@ void DlgUserPrefImp::setupPages()
 
 void DlgUserPrefImp::changeGroup(QListWidgetItem* current, QListWidgetItem* previous)
 {
-    QListWidgetItem* item = current ? current : previous;
-    if (item)
-        ui->tabWidgetStack->setCurrentIndex(ui->listBox->row(item));
+    showPageOfRow(ui->listBox, ui->tabWidgetStack, current, previous);
 }
 
 void DlgUserPrefImp::activateGroupPage(const QString& group, int index)

@@ -1,8 +1,7 @@
 #include "GeneralPageImp.h"
 #include "ui_GeneralPage.h"
 
-#include <dialogs/widgets/FileDialog.h>
-#include <mainwindow/MainWindow.h>
+#include "PreferencePageSupport.h"
 
 #include <vexil/PreferenceManager.h>
 
@@ -187,22 +186,12 @@ void GeneralPageImp::onBetaOptionChanged(int state)
 
 void GeneralPageImp::onFileFolderButtonClicked()
 {
-    const QString dir = FileDialog::getExistingDirectory(MainWindow::get_main_window_inst(), tr("Select Default Folder"),
-                                                         ui->leFileFolder->text(), QFileDialog::ShowDirsOnly);
-    if (dir.isEmpty())
-        return;
-    prefMgr->set(Vexil::PM_DEFAULT_FOLDER, dir, false);
-    ui->leFileFolder->setText(dir);
+    chooseFolderFor(ui->leFileFolder, tr("Select Default Folder"), prefMgr, Vexil::PM_DEFAULT_FOLDER);
 }
 
 void GeneralPageImp::onTempFolderButtonClicked()
 {
-    const QString dir = FileDialog::getExistingDirectory(MainWindow::get_main_window_inst(), tr("Select Temporary Folder"),
-                                                         ui->leTempFolder->text(), QFileDialog::ShowDirsOnly);
-    if (dir.isEmpty())
-        return;
-    prefMgr->set(Vexil::PM_TEMP_FOLDER, dir, false);
-    ui->leTempFolder->setText(dir);
+    chooseFolderFor(ui->leTempFolder, tr("Select Temporary Folder"), prefMgr, Vexil::PM_TEMP_FOLDER);
 }
 
 void GeneralPageImp::onUnitsChanged()

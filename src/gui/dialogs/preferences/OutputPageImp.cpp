@@ -1,21 +1,12 @@
 #include "OutputPageImp.h"
 #include "ui_OutputPage.h"
 
+#include "PreferencePageSupport.h"
+
 #include <vexil/PreferenceManager.h>
 
 namespace Gui {
 namespace Dialog {
-
-namespace {
-
-QColor colourOf(unsigned int rgba)
-{
-    QColor c;
-    c.setRgba(rgba);
-    return c;
-}
-
-} // namespace
 
 OutputPageImp::OutputPageImp(QWidget* parent) : QWidget(parent), ui(new ::Ui::OutputPage)
 {
@@ -39,10 +30,10 @@ void OutputPageImp::updateValues()
     ui->checkLogging->setChecked(prefMgr->isOn(Vexil::PM_DISPLAY_LOG));
     ui->checkWarning->setChecked(prefMgr->isOn(Vexil::PM_DISPLAY_WARNINGS));
     ui->checkError->setChecked(prefMgr->isOn(Vexil::PM_DISPLAY_ERRORS));
-    ui->colorText->setColor(colourOf(prefMgr->getUInt(Vexil::PM_COLOR_NORMAL_MESSAGE)));
-    ui->colorLogging->setColor(colourOf(prefMgr->getUInt(Vexil::PM_COLOR_LOG_MESSAGE)));
-    ui->colorWarning->setColor(colourOf(prefMgr->getUInt(Vexil::PM_COLOR_WARNING)));
-    ui->colorError->setColor(colourOf(prefMgr->getUInt(Vexil::PM_COLOR_ERROR)));
+    ui->colorText->setColor(QColor::fromRgba(prefMgr->getUInt(Vexil::PM_COLOR_NORMAL_MESSAGE)));
+    ui->colorLogging->setColor(QColor::fromRgba(prefMgr->getUInt(Vexil::PM_COLOR_LOG_MESSAGE)));
+    ui->colorWarning->setColor(QColor::fromRgba(prefMgr->getUInt(Vexil::PM_COLOR_WARNING)));
+    ui->colorError->setColor(QColor::fromRgba(prefMgr->getUInt(Vexil::PM_COLOR_ERROR)));
     ui->checkGotoEnd->setChecked(prefMgr->isOn(Vexil::PM_AUTO_SCROLL));
 }
 
@@ -63,22 +54,22 @@ void OutputPageImp::errorChange(int state)
 
 void OutputPageImp::colorTextChange()
 {
-    prefMgr->set(Vexil::PM_COLOR_NORMAL_MESSAGE, static_cast<unsigned int>(ui->colorText->color().rgba()), true);
+    prefMgr->set(Vexil::PM_COLOR_NORMAL_MESSAGE, packedColor(ui->colorText), true);
 }
 
 void OutputPageImp::colorLoggingChange()
 {
-    prefMgr->set(Vexil::PM_COLOR_LOG_MESSAGE, static_cast<unsigned int>(ui->colorLogging->color().rgba()), true);
+    prefMgr->set(Vexil::PM_COLOR_LOG_MESSAGE, packedColor(ui->colorLogging), true);
 }
 
 void OutputPageImp::colorWarningChange()
 {
-    prefMgr->set(Vexil::PM_COLOR_WARNING, static_cast<unsigned int>(ui->colorWarning->color().rgba()), true);
+    prefMgr->set(Vexil::PM_COLOR_WARNING, packedColor(ui->colorWarning), true);
 }
 
 void OutputPageImp::colorErrorChange()
 {
-    prefMgr->set(Vexil::PM_COLOR_ERROR, static_cast<unsigned int>(ui->colorError->color().rgba()), true);
+    prefMgr->set(Vexil::PM_COLOR_ERROR, packedColor(ui->colorError), true);
 }
 
 void OutputPageImp::gotoEndChange(int state)

@@ -1,6 +1,8 @@
 #include "PreferencesDialogImp.h"
 #include "ui_PreferencesDialog.h"
 
+#include "PreferencePageSupport.h"
+
 #include <core/FolderSettings.h>
 #include <mainwindow/MainWindow.h>
 
@@ -76,9 +78,7 @@ void PreferencesDialogImp::accept()
 
 void PreferencesDialogImp::changePage(QListWidgetItem* current, QListWidgetItem* previous)
 {
-    QListWidgetItem* item = current ? current : previous;
-    if (item)
-        ui->pagesWidget->setCurrentIndex(ui->contentsWidget->row(item));
+    showPageOfRow(ui->contentsWidget, ui->pagesWidget, current, previous);
 }
 
 void PreferencesDialogImp::on_buttonBox_clicked(QAbstractButton* button)

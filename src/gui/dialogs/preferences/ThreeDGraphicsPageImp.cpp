@@ -1,6 +1,8 @@
 #include "ThreeDGraphicsPageImp.h"
 #include "ui_ThreeDGraphicsPage.h"
 
+#include "PreferencePageSupport.h"
+
 #include <vexil/PreferenceManager.h>
 
 #include <QCoreApplication>
@@ -8,22 +10,6 @@
 
 namespace Gui {
 namespace Dialog {
-
-namespace {
-
-QColor withAlpha(unsigned int rgba)
-{
-    QColor c;
-    c.setRgba(rgba);
-    return c;
-}
-
-unsigned int packed(const ColoringButton* button)
-{
-    return static_cast<unsigned int>(button->color().rgba());
-}
-
-} // namespace
 
 ThreeDGraphicsPageImp::ThreeDGraphicsPageImp(QWidget* parent) : QWidget(parent), ui(new ::Ui::ThreeDGraphicsPage)
 {
@@ -76,8 +62,8 @@ void ThreeDGraphicsPageImp::updateValues()
         ui->radioOrthographic->setChecked(true);
     ui->checkBoxPreselection->setChecked(prefMgr->isOn(Vexil::PM_ENABLE_PRESELECTION));
     ui->checkBoxSelection->setChecked(prefMgr->isOn(Vexil::PM_ENABLE_SELECTION));
-    ui->colorPreselection->setColor(withAlpha(prefMgr->getUInt(Vexil::PM_PRESELECTION_COLOR)));
-    ui->colorSelection->setColor(withAlpha(prefMgr->getUInt(Vexil::PM_SELECTION_COLOR)));
+    ui->colorPreselection->setColor(QColor::fromRgba(prefMgr->getUInt(Vexil::PM_PRESELECTION_COLOR)));
+    ui->colorSelection->setColor(QColor::fromRgba(prefMgr->getUInt(Vexil::PM_SELECTION_COLOR)));
     ui->spinPickRadius->setValue(prefMgr->getDouble(Vexil::PM_PICK_RADIUS));
     const int background = prefMgr->getInt(Vexil::PM_BACKGROUND_MODE);
     if (background == 0)
@@ -85,10 +71,10 @@ void ThreeDGraphicsPageImp::updateValues()
     else if (background == 1)
         ui->radioButtonGradient->setChecked(true);
     ui->checkMidColor->setChecked(prefMgr->isOn(Vexil::PM_GRADIENT_USE_MIDDLE));
-    ui->backgroundColorSimple->setColor(withAlpha(prefMgr->getUInt(Vexil::PM_BACKGROUND_COLOR)));
-    ui->backgroundColorFrom->setColor(withAlpha(prefMgr->getUInt(Vexil::PM_GRADIENT_START_COLOR)));
-    ui->backgroundColorTo->setColor(withAlpha(prefMgr->getUInt(Vexil::PM_GRADIENT_END_COLOR)));
-    ui->backgroundColorMid->setColor(withAlpha(prefMgr->getUInt(Vexil::PM_GRADIENT_MIDDLE_COLOR)));
+    ui->backgroundColorSimple->setColor(QColor::fromRgba(prefMgr->getUInt(Vexil::PM_BACKGROUND_COLOR)));
+    ui->backgroundColorFrom->setColor(QColor::fromRgba(prefMgr->getUInt(Vexil::PM_GRADIENT_START_COLOR)));
+    ui->backgroundColorTo->setColor(QColor::fromRgba(prefMgr->getUInt(Vexil::PM_GRADIENT_END_COLOR)));
+    ui->backgroundColorMid->setColor(QColor::fromRgba(prefMgr->getUInt(Vexil::PM_GRADIENT_MIDDLE_COLOR)));
 }
 
 void ThreeDGraphicsPageImp::showCoordSysChange(int state)
@@ -113,12 +99,12 @@ void ThreeDGraphicsPageImp::onCoordSysSizeChanged(int value)
 
 void ThreeDGraphicsPageImp::onLogoColorChanged()
 {
-    prefMgr->set(Vexil::PM_LOGO_COLOR, packed(ui->colorLogo), true);
+    prefMgr->set(Vexil::PM_LOGO_COLOR, packedColor(ui->colorLogo), true);
 }
 
 void ThreeDGraphicsPageImp::onRulerColorChanged()
 {
-    prefMgr->set(Vexil::PM_RULER_COLOR, packed(ui->colorRuler), true);
+    prefMgr->set(Vexil::PM_RULER_COLOR, packedColor(ui->colorRuler), true);
 }
 
 void ThreeDGraphicsPageImp::onAliasingChanged(int index)
@@ -148,7 +134,7 @@ void ThreeDGraphicsPageImp::onPreselectionChanged(int state)
 
 void ThreeDGraphicsPageImp::onPreselectionColorChanged()
 {
-    prefMgr->set(Vexil::PM_PRESELECTION_COLOR, packed(ui->colorPreselection), false);
+    prefMgr->set(Vexil::PM_PRESELECTION_COLOR, packedColor(ui->colorPreselection), false);
 }
 
 void ThreeDGraphicsPageImp::onSelectionChanged(int state)
@@ -158,7 +144,7 @@ void ThreeDGraphicsPageImp::onSelectionChanged(int state)
 
 void ThreeDGraphicsPageImp::onSelectionColorChanged()
 {
-    prefMgr->set(Vexil::PM_SELECTION_COLOR, packed(ui->colorSelection), false);
+    prefMgr->set(Vexil::PM_SELECTION_COLOR, packedColor(ui->colorSelection), false);
 }
 
 void ThreeDGraphicsPageImp::onPickRaduisChanged(double value)
@@ -175,17 +161,17 @@ void ThreeDGraphicsPageImp::onBCColorTypeChanged(bool)
 
 void ThreeDGraphicsPageImp::onBCColorSimpleChanged()
 {
-    prefMgr->set(Vexil::PM_BACKGROUND_COLOR, packed(ui->backgroundColorSimple), true);
+    prefMgr->set(Vexil::PM_BACKGROUND_COLOR, packedColor(ui->backgroundColorSimple), true);
 }
 
 void ThreeDGraphicsPageImp::onBCColorFromChanged()
 {
-    prefMgr->set(Vexil::PM_GRADIENT_START_COLOR, packed(ui->backgroundColorFrom), true);
+    prefMgr->set(Vexil::PM_GRADIENT_START_COLOR, packedColor(ui->backgroundColorFrom), true);
 }
 
 void ThreeDGraphicsPageImp::onBCColorToChanged()
 {
-    prefMgr->set(Vexil::PM_GRADIENT_END_COLOR, packed(ui->backgroundColorTo), true);
+    prefMgr->set(Vexil::PM_GRADIENT_END_COLOR, packedColor(ui->backgroundColorTo), true);
 }
 
 void ThreeDGraphicsPageImp::onMidColorChanged(int state)
@@ -195,7 +181,7 @@ void ThreeDGraphicsPageImp::onMidColorChanged(int state)
 
 void ThreeDGraphicsPageImp::onBCColorMidChanged()
 {
-    prefMgr->set(Vexil::PM_GRADIENT_MIDDLE_COLOR, packed(ui->backgroundColorMid), true);
+    prefMgr->set(Vexil::PM_GRADIENT_MIDDLE_COLOR, packedColor(ui->backgroundColorMid), true);
 }
 
 } // namespace Dialog

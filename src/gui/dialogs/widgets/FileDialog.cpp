@@ -1,12 +1,12 @@
 #include "FileDialog.h"
 
+#include "BrowseButton.h"
+
 #include <obj/Application.h>
 
 #include <QDir>
 #include <QFileInfo>
-#include <QFontMetrics>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -47,12 +47,6 @@ QString filterSuffix(const QString& nameFilter, bool* found = nullptr)
     if (found)
         *found = m.hasMatch();
     return m.hasMatch() ? m.captured(1) : QString();
-}
-
-int buttonWidthFor(const QWidget* w, const QString& text)
-{
-    const QFontMetrics fm(w->font());
-    return 2 * qMax(fm.horizontalAdvance(text), fm.horizontalAdvance(QStringLiteral(" ... ")));
 }
 
 } // namespace
@@ -302,20 +296,9 @@ void FileOptionsDialog::toggleExtension()
 FileChooser::FileChooser(QWidget* parent)
     : QWidget(parent)
 {
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(6);
-
-    lineEdit = new QLineEdit(this);
-    layout->addWidget(lineEdit);
+    addBrowseField(this, 6, lineEdit, button);
     connect(lineEdit, &QLineEdit::textChanged, this, &FileChooser::fileNameChanged);
-
-    button = new QPushButton(QStringLiteral("..."), this);
-    button->setFixedWidth(buttonWidthFor(this, QStringLiteral(" ... ")));
-    layout->addWidget(button);
     connect(button, &QPushButton::clicked, this, &FileChooser::chooseFile);
-
-    setFocusProxy(lineEdit);
 }
 
 FileChooser::~FileChooser() = default;
@@ -331,8 +314,7 @@ void FileChooser::set_filter(const QString& f) { _filter = f; }
 
 void FileChooser::setButtonText(const QString& text)
 {
-    button->setText(text);
-    button->setFixedWidth(buttonWidthFor(this, text));
+    setBrowseButtonText(this, button, text);
 }
 
 void FileChooser::chooseFile()

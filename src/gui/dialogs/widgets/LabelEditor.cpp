@@ -1,8 +1,9 @@
 #include "LabelEditor.h"
 
+#include "BrowseButton.h"
+
 #include <QDialogButtonBox>
 #include <QFontMetrics>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPaintEvent>
@@ -32,12 +33,6 @@ QString listForm(const QString& display)
     return inner.split(QLatin1Char(',')).join(QLatin1Char('\n'));
 }
 
-int buttonWidthFor(const QWidget* w, const QString& text)
-{
-    const QFontMetrics fm(w->font());
-    return 2 * qMax(fm.horizontalAdvance(text), fm.horizontalAdvance(QStringLiteral(" ... ")));
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -45,25 +40,14 @@ int buttonWidthFor(const QWidget* w, const QString& text)
 LabelEditor::LabelEditor(QWidget* parent)
     : QWidget(parent)
 {
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
-
-    lineEdit = new QLineEdit(this);
-    layout->addWidget(lineEdit);
+    addBrowseField(this, 2, lineEdit, button);
     // What the user types is the list from then on (taken before listeners hear of it).
     connect(lineEdit, &QLineEdit::textChanged, this, [this](const QString& shown) {
         if (shown != displayForm(plainText))
             plainText = listForm(shown);
     });
     connect(lineEdit, &QLineEdit::textChanged, this, &LabelEditor::textChanged);
-
-    button = new QPushButton(QStringLiteral("..."), this);
-    button->setFixedWidth(buttonWidthFor(this, QStringLiteral(" ... ")));
-    layout->addWidget(button);
     connect(button, &QPushButton::clicked, this, &LabelEditor::changeText);
-
-    setFocusProxy(lineEdit);
 }
 
 LabelEditor::~LabelEditor() = default;
@@ -80,8 +64,7 @@ void LabelEditor::set_text(const QString& text)
 
 void LabelEditor::setButtonText(const QString& text)
 {
-    button->setText(text);
-    button->setFixedWidth(buttonWidthFor(this, text));
+    setBrowseButtonText(this, button, text);
 }
 
 void LabelEditor::changeText()
