@@ -73,6 +73,9 @@ void PropertySelectionItem::set_value(const QVariant& v)
     if (!p || !isWritableProperty(p) || !v.canConvert<Obj::BCSelectionData>())
         return;
     const Obj::BCSelectionData data = v.value<Obj::BCSelectionData>();
+    // Closing the editor commits what it shows; an unchanged scoping is not written again.
+    if (data == p->get_selection_data())
+        return;
     // The same kinds check as the editor's: a face-only scoping takes faces only.
     if (SelectionEditor::namesFit(p->getSelectionType(), data.names))
         p->set_values(data.objects, data.names);

@@ -17,6 +17,8 @@ struct BCSelectionData
 
     std::size_t size() const { return names.size(); }
     bool empty() const { return names.empty(); }
+    bool operator==(const BCSelectionData& other) const { return objects == other.objects && names == other.names; }
+    bool operator!=(const BCSelectionData& other) const { return !(*this == other); }
 };
 
 } // namespace Obj

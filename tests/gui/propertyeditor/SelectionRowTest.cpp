@@ -5,6 +5,7 @@
 
 #include <core/MetaTypes.h>
 #include <propertyeditor/PropertyModel.h>
+#include <propertyeditor/PropertyOperator.h>
 #include <propertyeditor/PropertySelectionItem.h>
 #include <propertyeditor/SelectionEditor.h>
 #include <selection/EntitySelectionSingleton.h>
@@ -155,5 +156,31 @@ TEST_F(SelectionRowTest, ReadOnlyScopingDisablesTheEditorAndIsNotWritten)
     one.names = {"Face1"};
     item->set_value(QVariant::fromValue(one));
     EXPECT_EQ(p->size(), 0u);
+    EXPECT_TRUE(commands().empty());
+}
+
+TEST_F(SelectionRowTest, InTheDocksTreeOkWritesOnceAndClosesTheEditor)
+{
+    auto* p = scope(a, Obj::SelectFace);
+    int changes = 0;
+    boost::signals2::scoped_connection watch = project->signal_change_object.connect(
+        [&](const Obj::ProjectObject&, const Obj::Property& changed) { changes += (&changed == p); });
+    PropertyOperator tree;
+    tree.buildUp({{"Scope", {p}}});
+    tree.show();
+    const QModelIndex v = tree.propertyModel()->index(1, 1);
+    tree.setCurrentIndex(v);
+    QPointer<SelectionEditor> editor = qobject_cast<SelectionEditor*>(tree.indexWidget(v));
+    ASSERT_TRUE(editor);
+    Gui::EntitySelectionSingleton::instance().add_selection("P", b->getObjectId(), std::vector<std::string>{"Face2"});
+    editor->okButton()->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(editor.isNull());
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(tree.propertyModel()->data(v).toString(), "1 Face");
+    // Committing what the row shows again writes nothing.
+    tree.propertyModel()->setData(v, tree.propertyModel()->data(v, Qt::EditRole));
+    EXPECT_EQ(changes, 1);
+    tree.setCurrentIndex(tree.propertyModel()->index(0, 0));
     EXPECT_TRUE(commands().empty());
 }

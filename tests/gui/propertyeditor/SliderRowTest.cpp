@@ -3,6 +3,7 @@
 #include "PropertyEditorTestSupport.h"
 
 #include <propertyeditor/PropertyModel.h>
+#include <propertyeditor/PropertyOperator.h>
 #include <propertyeditor/PropertyRangeSliderItem.h>
 #include <propertyeditor/SliderEditor.h>
 
@@ -110,4 +111,23 @@ TEST_F(SliderRowTest, ReadOnlyAndForeignRowsChangeNothing)
     EXPECT_EQ(sc->get_value(), 1);
     EXPECT_EQ(plain->get_value(), 0);
     EXPECT_EQ(foreign.data(1, Qt::ToolTipRole).toString(), "Unavailable tip.");
+}
+
+TEST_F(SliderRowTest, InTheDocksTreeTheOpenSliderMovesEverySelectedObject)
+{
+    auto* sa = level(a, 0, 10, 2);
+    auto* sb = level(b, 0, 10, 5);
+    PropertyOperator tree;
+    tree.buildUp({{"Level", {sa, sb}}});
+    tree.show();
+    const QModelIndex v = tree.propertyModel()->index(1, 1);
+    tree.setCurrentIndex(v);
+    auto* editor = qobject_cast<SliderEditor*>(tree.indexWidget(v));
+    ASSERT_TRUE(editor) << "the current row keeps its slider open";
+    EXPECT_EQ(sb->get_value(), 5) << "opening the editor writes nothing";
+    editor->slider()->setValue(8);
+    EXPECT_EQ(sa->get_value(), 8);
+    EXPECT_EQ(sb->get_value(), 8);
+    EXPECT_EQ(tree.propertyModel()->data(v).toString(), "8");
+    EXPECT_TRUE(commands().empty());
 }
