@@ -82,6 +82,14 @@ void vtkMRMLAnnotationControlPointsNode::Modified()
         InvokeEvent(ControlPointModifiedEvent);
 }
 
+int vtkMRMLAnnotationControlPointsNode::InvokePendingModifiedEvent()
+{
+    // Observers of the points hear of a batched change before the generic event.
+    if (GetModifiedEventPending())
+        InvokeEvent(ControlPointModifiedEvent);
+    return Superclass::InvokePendingModifiedEvent();
+}
+
 void vtkMRMLAnnotationControlPointsNode::CreatePolyData()
 {
     Superclass::CreatePolyData();

@@ -20,6 +20,7 @@ public:
     void ReadXMLAttributes(const char** atts) override;
     void WriteXML(ostream& of, int indent) override;
     void Modified() override;
+    int InvokePendingModifiedEvent() override;
     vtkMRMLStorageNode* CreateDefaultStorageNode() override;
     void PrintAnnotationInfo(ostream& os, vtkIndent indent, int titleFlag = 1) override;
     const char* GetAttributeTypesEnumAsString(int type) override;

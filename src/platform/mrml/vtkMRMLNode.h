@@ -74,7 +74,8 @@ public:
     void SetDisableModifiedEvent(int disable) { DisableModifiedEvent = disable; }
     void Modified() override;
     // Fires one ModifiedEvent when any is pending; returns the number that was pending.
-    int InvokePendingModifiedEvent();
+    // Subclasses may send their own events first.
+    virtual int InvokePendingModifiedEvent();
     int GetModifiedEventPending() const { return ModifiedEventPending; }
 
     // References to other nodes of the same scene, by role and ID, in order.

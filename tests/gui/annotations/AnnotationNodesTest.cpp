@@ -163,6 +163,35 @@ TEST(ControlPointsNode, SamePositionStillAppliesNewFlags)
     EXPECT_EQ(node->GetNumberOfControlPoints(), 0);
 }
 
+TEST(ControlPointsNode, BatchedChangesSendOneControlPointEventBeforeTheModifiedEvent)
+{
+    vtkNew<vtkMRMLAnnotationControlPointsNode> node;
+    std::vector<unsigned long> order;
+    auto cmd = vtkSmartPointer<vtkCallbackCommand>::New();
+    cmd->SetClientData(&order);
+    cmd->SetCallback([](vtkObject*, unsigned long event, void* client, void*) {
+        static_cast<std::vector<unsigned long>*>(client)->push_back(event);
+    });
+    node->AddObserver(vtkCommand::ModifiedEvent, cmd);
+    node->AddObserver(vtkMRMLAnnotationControlPointsNode::ControlPointModifiedEvent, cmd);
+
+    const int wasDisabled = node->StartModify();
+    const double p[3] = {1, 2, 3};
+    const double q[3] = {4, 5, 6};
+    node->AddControlPoint(p, 0, 1);
+    node->AddControlPoint(q, 0, 1);
+    EXPECT_TRUE(order.empty());
+    node->EndModify(wasDisabled);
+    const std::vector<unsigned long> expected{
+        vtkMRMLAnnotationControlPointsNode::ControlPointModifiedEvent, vtkCommand::ModifiedEvent};
+    EXPECT_EQ(order, expected);
+
+    // Nothing pending: nothing sent.
+    order.clear();
+    EXPECT_EQ(node->InvokePendingModifiedEvent(), 0);
+    EXPECT_TRUE(order.empty());
+}
+
 TEST(ControlPointsNode, SceneAttributesKeepFullPrecision)
 {
     vtkNew<vtkMRMLAnnotationControlPointsNode> node;
