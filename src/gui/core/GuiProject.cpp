@@ -163,22 +163,22 @@ void GuiProject::slot_create_object(const Obj::ProjectObject& object)
             signal_new_object(*f);
         return;
     }
-    const std::string name = object.get_feeder_type_name() ? object.get_feeder_type_name() : "";
-    if (name.empty()) {
+    const char* name = object.get_feeder_type_name();
+    if (!name || !*name) {
         console.Log("%s has no view provider specified\n", object.getTypeId().get_name());
         return;
     }
     setDirty(true);
 
     // A registered type that is not an object feeder has no view component either.
-    Vexil::RootClass* built = Vexil::TypeInfo::build_instance_by_name(name.c_str(), true);
+    Vexil::RootClass* built = Vexil::TypeInfo::build_instance_by_name(name, true);
     if (built && !built->is_inherited_from(ViewFeederProjectObject::getClassTypeId())) {
         delete built;
         built = nullptr;
     }
     if (!built) {
         console.Error("Gui::GuiProject::slot_create_object() has no view component for the object %s found\n",
-                      name.c_str());
+                      name);
         return;
     }
     auto* feeder = static_cast<ViewFeederProjectObject*>(built);

@@ -94,9 +94,14 @@ ProjectObjectItem::ProjectObjectItem(ViewFeederProjectObject* f, ProjectItem* pr
 
 ProjectObjectItem::~ProjectObjectItem()
 {
-    // Out of the view while whole, so that the selection is told about it.
-    if (QTreeWidgetItem* p = parent())
-        p->removeChild(this);
+    // A selected or current item leaves the view while whole, since the selection model
+    // then reports it to our own listener; any other is taken out by the base class,
+    // which costs less.
+    if (QTreeWidgetItem* p = parent()) {
+        QTreeWidget* view = treeWidget();
+        if (selected || (view && view->currentItem() == this))
+            p->removeChild(this);
+    }
     if (owner) {
         owner->item_destroyed(this);
         if (owner->tree)

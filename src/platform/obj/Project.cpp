@@ -102,13 +102,18 @@ ProjectObject* Project::add_object(std::unique_ptr<ProjectObject> object, const 
         if (colon != std::string::npos)
             base = base.substr(colon + 2);
     }
-    object->name = get_unique_object_name(base.c_str());
-    object->set_label(object->name.c_str());   // before it joins: no signal yet
+    if (base.empty())
+        base = "Object";
     object->objectId = nextObjectId++;
+    // Usually the name is free: claiming it is the only look-up then.
+    auto claimed = objectsByName.try_emplace(base, object->objectId);
+    if (!claimed.second)
+        claimed = objectsByName.try_emplace(get_unique_object_name(base.c_str()), object->objectId);
+    object->name = claimed.first->first;
+    object->set_label(object->name.c_str());   // before it joins: no signal yet
     object->project = this;
 
     ProjectObject* raw = object.get();
-    objectsByName.emplace(raw->name, raw->objectId);
     objects.emplace_hint(objects.end(), raw->objectId, std::move(object));   // ids only grow
     modified = true;
     signal_create_object(*raw);

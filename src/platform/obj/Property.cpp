@@ -89,8 +89,9 @@ void Property::set_object_status(int bit, bool on)
         status |= (1u << bit);
     else
         status &= ~(1u << bit);
-    // Only the bits that every viewer of the property cares about are announced.
-    if (status != before && (bit == ReadOnly || bit == Hidden) && Application::_pcSingleton)
+    // Only the bits that every viewer of the property cares about are announced, and only
+    // once the property is in a container where a viewer can show it.
+    if (status != before && (bit == ReadOnly || bit == Hidden) && get_container() && Application::_pcSingleton)
         Application::_pcSingleton->signal_property_status(*this);
 }
 

@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <mutex>
+#include <string_view>
 #include <unordered_map>
 
 namespace Vexil {
@@ -21,7 +22,8 @@ struct Registry
 {
     std::mutex mutex;
     std::deque<TypeRecord> types;
-    std::unordered_map<std::string, unsigned int> byName;
+    // Keyed by the names in `types`, which stay put: a look-up by a C string copies nothing.
+    std::unordered_map<std::string_view, unsigned int> byName;
 
     Registry() { types.push_back({"Vexil::BadType", 0, nullptr}); }
 };
@@ -58,7 +60,7 @@ TypeInfo TypeInfo::create_type(const TypeInfo& parent, const char* name, instant
         return TypeInfo();
     const auto index = static_cast<unsigned int>(r.types.size());
     r.types.push_back({name, parent.index, method});
-    r.byName.emplace(name, index);
+    r.byName.emplace(r.types.back().name, index);
     return TypeInfo(index);
 }
 

@@ -249,6 +249,23 @@ TEST_F(ProjectTreeTest, DeletedObjectLeavesTreeAndSelection)
     EXPECT_FALSE(Gui::EntitySelectionSingleton::instance().has_selection());
 }
 
+TEST_F(ProjectTreeTest, DeletingTheCurrentOrAnUnselectedObjectKeepsTheRestInStep)
+{
+    tree->setCurrentItem(itemOf(a), 0, QItemSelectionModel::NoUpdate);
+    tree->setItemsSelected({itemOf(c)}, true);
+    project->remove_object(a->getObjectId());   // current, not selected
+    EXPECT_EQ(projectItem()->object_item_count(), 2u);
+    EXPECT_NE(tree->currentItem(), nullptr);
+    EXPECT_EQ(selectedTexts(), (QStringList{"Gamma"}));
+    project->remove_object(b->getObjectId());   // neither
+    EXPECT_EQ(childTexts(projectItem()), (QStringList{"Gamma"}));
+    EXPECT_EQ(selectedIds(), (std::vector<unsigned int>{c->getObjectId()}));
+    project->remove_object(c->getObjectId());   // selected
+    EXPECT_TRUE(selectedTexts().isEmpty());
+    EXPECT_FALSE(TreeSelectionSingleton::instance().has_selection());
+    EXPECT_EQ(projectItem()->childCount(), 0);
+}
+
 TEST_F(ProjectTreeTest, StatusOverlaysFollowTheStateCode)
 {
     ProjectObjectItem* item = itemOf(a);

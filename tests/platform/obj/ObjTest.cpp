@@ -195,6 +195,31 @@ TEST(ObjObjects, AddByTypeNameWithIdsNamesAndFeeders)
               rec.events);
 }
 
+TEST(ObjObjects, FreedNamesAreReusedAndStatusIsAnnouncedOnlyInAContainer)
+{
+    ScopedLogic logic;
+    Obj::Project* p = logic.app().create_project("P");
+    Obj::ProjectObject* first = p->add_object("Obj::ProjectObject", "Thing");
+    Obj::ProjectObject* second = p->add_object("Obj::ProjectObject", "Thing");
+    ASSERT_TRUE(first && second);
+    EXPECT_STREQ("Thing001", second->get_name());
+    p->remove_object(first->getObjectId());
+    EXPECT_EQ(nullptr, p->get_object("Thing"));
+    Obj::ProjectObject* again = p->add_object("Obj::ProjectObject", "Thing");
+    EXPECT_STREQ("Thing", again->get_name());
+    EXPECT_EQ(again, p->get_object("Thing"));
+    EXPECT_EQ(second, p->get_object("Thing001"));
+    EXPECT_STREQ("Thing002", p->add_object("Obj::ProjectObject", "Thing")->get_name());
+
+    std::vector<std::string> announced;
+    logic.app().signal_property_status.connect(
+        [&announced](const Obj::Property& prop) { announced.push_back(prop.get_name()); });
+    Obj::PropertyBoolean loose;
+    loose.set_read_only(true);
+    again->get_property_by_name("Visibility")->set_object_status(Obj::Property::Hidden, true);
+    EXPECT_EQ((std::vector<std::string>{"Visibility"}), announced);
+}
+
 TEST(ObjObjects, ChangeRenameRemoveAndActivateSignals)
 {
     Recorder rec;
