@@ -5,6 +5,7 @@
 
 #include <commands/SimModule.h>
 #include <core/qPelmoraApplication.h>
+#include <mainwindow/DocumentArea.h>
 #include <mainwindow/MDIWindow.h>
 #include <mainwindow/MainWindow.h>
 

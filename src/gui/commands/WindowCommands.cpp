@@ -1,11 +1,10 @@
 #include "WindowCommands.h"
 
 #include "commands/CommandAction.h"
+#include "mainwindow/DocumentArea.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/PictureFactory.h"
 
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QStatusBar>
 
 namespace Gui {
@@ -23,18 +22,12 @@ void describe(Command& cmd, const char* menu, const char* tip, const char* pixma
         cmd.set_pixmap(pixmap);
 }
 
-// Runs in every activation check: looks at the area's sub-windows in place instead of
-// building the window list, so that the check allocates nothing.
+// Runs in every activation check: asks for the count instead of building the window
+// list, so that the check allocates nothing.
 bool hasDocumentWindow()
 {
     MainWindow* mw = MainWindow::get_main_window_inst();
-    QMdiArea* area = mw ? mw->mdiArea() : nullptr;
-    if (!area)
-        return false;
-    for (QObject* child : area->viewport()->children())
-        if (qobject_cast<QMdiSubWindow*>(child))
-            return true;
-    return false;
+    return mw && mw->mdiArea()->subWindowCount() > 0;
 }
 
 // The named action class on the main window, with the framework's texts.

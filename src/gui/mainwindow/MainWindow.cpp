@@ -11,6 +11,7 @@
 #include "dialogs/widgets/FileDialog.h"
 #include "dialogs/widgets/ProgressBar.h"
 #include "mainwindow/DockingWindowMediator.h"
+#include "mainwindow/DocumentArea.h"
 #include "mainwindow/GraphDockingView.h"
 #include "mainwindow/MDIWindow.h"
 #include "mainwindow/MenuItem.h"
@@ -88,7 +89,7 @@ struct MainWindow::Private
     QTimer* statusClear = nullptr;
     QTimer* actionTimer = nullptr;
     QTimer* showTimer = nullptr;
-    QMdiArea* mdiArea = nullptr;
+    DocumentArea* mdiArea = nullptr;
     QPointer<MDIWindow> activeView;
     QSignalMapper* windowMapper = nullptr;
     SplashScreen* splash = nullptr;
@@ -113,18 +114,10 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
     addToolBar(Qt::TopToolBarArea, d->viewersToolBar);
     d->viewersToolBar->setApplicationLogic(app ? app->applicationLogic() : nullptr);
 
-    d->mdiArea = new QMdiArea(this);
-    d->mdiArea->setTabPosition(QTabWidget::South);
-    d->mdiArea->setViewMode(QMdiArea::TabbedView);
-    if (auto* tabs = d->mdiArea->findChild<QTabBar*>()) {
-        tabs->setTabsClosable(true);
-        tabs->setExpanding(false);
-        connect(tabs, &QTabBar::tabCloseRequested, this, &MainWindow::tabCloseRequested);
-    }
-    d->mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    d->mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    d->mdiArea->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, false);
-    d->mdiArea->setActivationOrder(QMdiArea::ActivationHistoryOrder);
+    // Tabs at the bottom, each with its close button, not stretched; the active document
+    // fills the area; activation follows the history of activations.
+    d->mdiArea = new DocumentArea(this);
+    connect(d->mdiArea->tabBar(), &QTabBar::tabCloseRequested, this, &MainWindow::tabCloseRequested);
     d->mdiArea->setBackground(QBrush(QColor(160, 160, 160, 255)));
     setCentralWidget(d->mdiArea);
 
@@ -170,7 +163,7 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
 
     d->windowMapper = new QSignalMapper(this);
     connect(d->windowMapper, &QSignalMapper::mappedWidget, this, &MainWindow::on_set_current_sub_window);
-    connect(d->mdiArea, &QMdiArea::subWindowActivated, this, &MainWindow::activate_sub_window);
+    connect(d->mdiArea, &DocumentArea::subWindowActivated, this, &MainWindow::activate_sub_window);
 
     DockingWindowMediator* docks = DockingWindowMediator::instance();
     auto registerPanel = [docks](QWidget* panel, const char* objectName, const char* id) {
@@ -235,7 +228,7 @@ MainWindow* MainWindow::get_main_window_inst()
     return instance;
 }
 
-QMdiArea* MainWindow::mdiArea() const
+DocumentArea* MainWindow::mdiArea() const
 {
     return d->mdiArea;
 }
@@ -365,14 +358,14 @@ void MainWindow::addWindow(MDIWindow* view)
 {
     if (!view)
         return;
-    const bool first = d->mdiArea->subWindowList().isEmpty();
+    const bool first = d->mdiArea->subWindowCount() == 0;
     auto* sub = new QMdiSubWindow(d->mdiArea->viewport());
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWidget(view);
     sub->setWindowIcon(view->windowIcon());
     if (QMenu* menu = sub->systemMenu()) {
         QAction* closeAll = menu->addAction(tr("Close All"));
-        connect(closeAll, &QAction::triggered, d->mdiArea, &QMdiArea::closeAllSubWindows);
+        connect(closeAll, &QAction::triggered, d->mdiArea, &DocumentArea::closeAllSubWindows);
     }
     d->mdiArea->addSubWindow(sub);
     connect(view, &MDIWindow::message, this,
@@ -411,7 +404,7 @@ bool MainWindow::hasWindow(MDIWindow* view) const
     if (!view)
         return false;
     auto* sub = qobject_cast<QMdiSubWindow*>(view->parentWidget());
-    return sub && d->mdiArea->subWindowList().contains(sub);
+    return d->mdiArea->hasSubWindow(sub);
 }
 
 QList<QWidget*> MainWindow::get_windows(QMdiArea::WindowOrder order) const

@@ -21,6 +21,7 @@ namespace pmFwm { class EntitySelectionData; }
 
 namespace Gui {
 
+class DocumentArea;
 class MDIWindow;
 
 class PELMORAGUI_EXPORT MainWindow : public QMainWindow
@@ -42,7 +43,8 @@ public:
     // A view's title or modified state changed.
     void tabChanged(MDIWindow* view);
     QList<QWidget*> get_windows(QMdiArea::WindowOrder order = QMdiArea::CreationOrder) const;
-    QMdiArea* mdiArea() const;
+    // The tabbed document area, the central widget.
+    DocumentArea* mdiArea() const;
 
     // Handed by each 3D view to its displayable manager.
     pmFwm::EntitySelectionData* getEntitySelData() const;

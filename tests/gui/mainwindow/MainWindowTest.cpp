@@ -8,6 +8,7 @@
 #include <core/GfxDatabase.h>
 #include <core/qPelmoraApplication.h>
 #include <mainwindow/DockingWindowMediator.h>
+#include <mainwindow/DocumentArea.h>
 #include <mainwindow/MDIWindow.h>
 #include <mainwindow/MainWindow.h>
 #include <mainwindow/StatusBarObserver.h>
@@ -133,7 +134,7 @@ TEST_F(MainWindowTest, BuildsItsDocumentAreaToolbarAndRegisteredPanels)
     Gui::MainWindow& mw = build();
     EXPECT_EQ(Gui::MainWindow::get_main_window_inst(), &mw);
 
-    auto* area = qobject_cast<QMdiArea*>(mw.centralWidget());
+    auto* area = qobject_cast<Gui::DocumentArea*>(mw.centralWidget());
     ASSERT_NE(area, nullptr);
     EXPECT_EQ(area->viewMode(), QMdiArea::TabbedView);
     EXPECT_EQ(area->tabPosition(), QTabWidget::South);
@@ -566,10 +567,10 @@ TEST_F(MainWindowTest, TeardownDoesNotReachTheWindowThroughItsDocumentArea)
     // The document area reports activations while its windows go: by then the main
     // window must no longer listen.
     QObject* const asObject = &mw;
-    QMdiArea* const area = mw.mdiArea();
+    Gui::DocumentArea* const area = mw.mdiArea();
     int reportsToTheWindow = 0;
     int reports = 0;
-    QObject::connect(area, &QMdiArea::subWindowActivated, [&](QMdiSubWindow*) {
+    QObject::connect(area, &Gui::DocumentArea::subWindowActivated, [&](QMdiSubWindow*) {
         if (Gui::MainWindow::get_main_window_inst())
             return;
         ++reports;

@@ -6,6 +6,7 @@
 #include <core/GfxDatabase.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
+#include <mainwindow/DocumentArea.h>
 #include <mainwindow/MDIWindow.h>
 #include <mainwindow/MainWindow.h>
 
@@ -15,7 +16,6 @@
 #include <obj/Application.h>
 #include <obj/Project.h>
 
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QTest>
@@ -69,7 +69,7 @@ protected:
         window->addWindow(view);
         return view;
     }
-    QMdiArea* area() const { return window->mdiArea(); }
+    Gui::DocumentArea* area() const { return window->mdiArea(); }
     static QMdiSubWindow* tabOf(QWidget* view) { return qobject_cast<QMdiSubWindow*>(view->parentWidget()); }
 
     std::unique_ptr<PelmoraTest::ScopedLogic> logic;

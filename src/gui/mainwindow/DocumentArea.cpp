@@ -1,0 +1,313 @@
+#include "DocumentArea.h"
+
+#include "mainwindow/DocumentTabBar.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QMdiSubWindow>
+#include <QPalette>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+using namespace Gui;
+
+namespace {
+
+// The tab text of QMdiArea: the title with its "[*]" placeholder shown as "*" while the
+// window is modified.
+QString tabText(const QMdiSubWindow* window)
+{
+    QString title = window->windowTitle();
+    title.replace(QLatin1String("[*]"), window->isWindowModified() ? QStringLiteral("*") : QString());
+    return title;
+}
+
+// Every sub-window follows the application's focus changes to know whether it holds the
+// focus; only the shown one can, so only it listens (otherwise every focus change
+// anywhere costs a call per open document).
+void followFocus(QMdiSubWindow* window, bool follow)
+{
+    if (follow)
+        QObject::connect(qApp, SIGNAL(focusChanged(QWidget*,QWidget*)), window,
+                         SLOT(_q_processFocusChanged(QWidget*,QWidget*)), Qt::UniqueConnection);
+    else
+        QObject::disconnect(qApp, SIGNAL(focusChanged(QWidget*,QWidget*)), window,
+                            SLOT(_q_processFocusChanged(QWidget*,QWidget*)));
+}
+
+} // namespace
+
+DocumentArea::DocumentArea(QWidget* parent)
+    : QWidget(parent)
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    Pages = new QWidget(this);
+    Pages->setAutoFillBackground(true);
+    Pages->installEventFilter(this);
+    layout->addWidget(Pages, 1);
+    Tabs = new DocumentTabBar(this);
+    Tabs->setVisible(false);
+    layout->addWidget(Tabs, 0);
+    connect(Tabs, &QTabBar::currentChanged, this, &DocumentArea::tabClicked);
+}
+
+DocumentArea::~DocumentArea()
+{
+    // The sub-windows go one by one, each activation reported as with closing them.
+    while (!Windows.empty()) {
+        QMdiSubWindow* window = Windows.back();
+        delete window;
+        if (!Windows.empty() && Windows.back() == window)
+            Windows.pop_back();
+    }
+}
+
+QWidget* DocumentArea::viewport() const
+{
+    return Pages;
+}
+
+QTabBar* DocumentArea::tabBar() const
+{
+    return Tabs;
+}
+
+QBrush DocumentArea::background() const
+{
+    return Pages->palette().brush(QPalette::Window);
+}
+
+void DocumentArea::setBackground(const QBrush& brush)
+{
+    QPalette palette = Pages->palette();
+    palette.setBrush(QPalette::Window, brush);
+    Pages->setPalette(palette);
+}
+
+int DocumentArea::indexOf(const QObject* window) const
+{
+    const auto it = std::find_if(Windows.begin(), Windows.end(),
+                                 [window](const QMdiSubWindow* w) { return static_cast<const QObject*>(w) == window; });
+    return it == Windows.end() ? -1 : static_cast<int>(it - Windows.begin());
+}
+
+bool DocumentArea::hasSubWindow(const QMdiSubWindow* window) const
+{
+    return window && indexOf(window) >= 0;
+}
+
+void DocumentArea::addSubWindow(QMdiSubWindow* window)
+{
+    if (!window || indexOf(window) >= 0)
+        return;
+    // Shown filling the area, without frame or title bar: the tab is its title.
+    window->hide();
+    if (window->parentWidget() != Pages)
+        window->setParent(Pages);
+    window->setWindowFlags(Qt::SubWindow | Qt::FramelessWindowHint);
+    followFocus(window, false);
+    window->installEventFilter(this);
+    connect(window, &QObject::destroyed, this, [this](QObject* gone) {
+        const int index = indexOf(gone);
+        if (index >= 0)
+            forget(index);
+    });
+    Windows.push_back(window);
+    History.append(window);
+    layOutTabsLater();
+    {
+        const QSignalBlocker blocker(Tabs);
+        Tabs->addTab(window->windowIcon(), tabText(window));
+    }
+    setActiveSubWindow(window);
+}
+
+void DocumentArea::removeSubWindow(QWidget* widget)
+{
+    int index = indexOf(widget);
+    if (index < 0 && widget)
+        index = indexOf(widget->parentWidget());
+    if (index < 0)
+        return;
+    QMdiSubWindow* window = Windows[static_cast<size_t>(index)];
+    window->removeEventFilter(this);
+    disconnect(window, &QObject::destroyed, this, nullptr);
+    forget(index);
+    window->hide();
+    window->setParent(nullptr);
+    followFocus(window, true);
+}
+
+// Takes the sub-window at `index` out of the lists and the tabs (it may be half destroyed).
+void DocumentArea::forget(int index)
+{
+    QMdiSubWindow* window = Windows[static_cast<size_t>(index)];
+    Windows.erase(Windows.begin() + index);
+    History.removeOne(window);
+    layOutTabsLater();
+    {
+        const QSignalBlocker blocker(Tabs);
+        Tabs->removeTab(index);
+    }
+    if (window == Active) {
+        Active = nullptr;
+        activateAfterRemoval();
+    }
+}
+
+// A tab bar lays out all its tabs on every change while it is shown, but only once when
+// it is shown again: it stays hidden until the event loop turns, so that opening or
+// closing many documents at once lays the tabs out once, not once per document.
+void DocumentArea::layOutTabsLater()
+{
+    if (TabsHiddenForLayout)
+        return;
+    TabsHiddenForLayout = true;
+    Tabs->hide();
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            TabsHiddenForLayout = false;
+            // While there are tabs, the bar keeps its room when hidden for the next change.
+            const bool shown = !Windows.empty();
+            QSizePolicy policy = Tabs->sizePolicy();
+            policy.setRetainSizeWhenHidden(shown);
+            Tabs->setSizePolicy(policy);
+            Tabs->setVisible(shown);
+        },
+        Qt::QueuedConnection);
+}
+
+void DocumentArea::activateAfterRemoval()
+{
+    // The most recently active of the others takes over.
+    if (!History.isEmpty())
+        setActiveSubWindow(History.first());
+    else
+        Q_EMIT subWindowActivated(nullptr);
+}
+
+QList<QMdiSubWindow*> DocumentArea::subWindowList(QMdiArea::WindowOrder order) const
+{
+    switch (order) {
+    case QMdiArea::ActivationHistoryOrder:
+        return History;
+    case QMdiArea::StackingOrder: {
+        // The shown one is on top, the others below it in the order they were last shown.
+        QList<QMdiSubWindow*> stack = History;
+        std::reverse(stack.begin(), stack.end());
+        return stack;
+    }
+    case QMdiArea::CreationOrder:
+    default:
+        break;
+    }
+    QList<QMdiSubWindow*> list;
+    list.reserve(static_cast<int>(Windows.size()));
+    for (QMdiSubWindow* window : Windows)
+        list.append(window);
+    return list;
+}
+
+void DocumentArea::setActiveSubWindow(QMdiSubWindow* window)
+{
+    if (window == Active)
+        return;
+    const int index = indexOf(window);
+    if (window && index < 0)
+        return;
+    QMdiSubWindow* previous = Active;
+    Active = window;
+    if (window) {
+        window->setGeometry(Pages->rect());
+        window->show();
+        window->raise();
+        History.removeOne(window);
+        History.prepend(window);
+        const QSignalBlocker blocker(Tabs);
+        Tabs->setCurrentIndex(index);
+    }
+    if (previous) {
+        // Move the focus over first, so that hiding the old page does not make Qt search
+        // the whole window for somewhere to put it.
+        QWidget* focus = QApplication::focusWidget();
+        if (window && focus && previous->isAncestorOf(focus)) {
+            QWidget* inside = window->widget() ? window->widget() : window;
+            inside->setFocus(Qt::OtherFocusReason);
+        }
+        followFocus(previous, false);
+        previous->hide();
+    }
+    if (window)
+        followFocus(window, true);
+    Q_EMIT subWindowActivated(window);
+}
+
+void DocumentArea::tabClicked(int index)
+{
+    if (index >= 0 && index < subWindowCount())
+        setActiveSubWindow(Windows[static_cast<size_t>(index)]);
+}
+
+void DocumentArea::closeActiveSubWindow()
+{
+    if (Active)
+        Active->close();
+}
+
+void DocumentArea::closeAllSubWindows()
+{
+    // A refusing view keeps its tab; the others still close.
+    const QList<QMdiSubWindow*> windows = subWindowList();
+    for (QMdiSubWindow* window : windows)
+        if (indexOf(window) >= 0)
+            window->close();
+}
+
+void DocumentArea::activateNextSubWindow()
+{
+    if (Windows.empty())
+        return;
+    const int index = Active ? indexOf(Active) : -1;
+    setActiveSubWindow(Windows[static_cast<size_t>((index + 1) % subWindowCount())]);
+}
+
+void DocumentArea::activatePreviousSubWindow()
+{
+    if (Windows.empty())
+        return;
+    const int index = Active ? indexOf(Active) : 0;
+    setActiveSubWindow(Windows[static_cast<size_t>((index + subWindowCount() - 1) % subWindowCount())]);
+}
+
+void DocumentArea::updateTab(QMdiSubWindow* window)
+{
+    const int index = indexOf(window);
+    if (index < 0)
+        return;
+    Tabs->setText(index, tabText(window));
+    Tabs->setTabIcon(index, window->windowIcon());
+}
+
+bool DocumentArea::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Pages) {
+        if (event->type() == QEvent::Resize && Active)
+            Active->setGeometry(Pages->rect());
+        return false;
+    }
+    switch (event->type()) {
+    case QEvent::WindowTitleChange:
+    case QEvent::ModifiedChange:
+    case QEvent::WindowIconChange:
+        updateTab(static_cast<QMdiSubWindow*>(watched));
+        break;
+    default:
+        break;
+    }
+    return false;
+}

@@ -1,0 +1,88 @@
+#pragma once
+// The main window's tabbed document area: one tab per document sub-window, the tabs at
+// the bottom, only the current sub-window shown.  Adding, activating and removing a
+// sub-window cost the same however many are open: QMdiArea's tabbed mode re-stacks every
+// sub-window and moves every tab's close button each time, which made opening many files
+// grow with the square of their number.  The calls follow QMdiArea's.
+
+#include "PelmoraGuiExport.h"
+
+#include <QBrush>
+#include <QList>
+#include <QMdiArea>
+#include <QTabWidget>
+#include <QWidget>
+
+#include <vector>
+
+class QMdiSubWindow;
+
+namespace Gui {
+
+class DocumentTabBar;
+
+class PELMORAGUI_EXPORT DocumentArea : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit DocumentArea(QWidget* parent = nullptr);
+    ~DocumentArea() override;
+
+    // The parent of the sub-windows.
+    QWidget* viewport() const;
+    QTabBar* tabBar() const;
+
+    // Adds the sub-window as the last tab and makes it the active one.
+    void addSubWindow(QMdiSubWindow* window);
+    // `widget`: a sub-window of the area or the widget inside one.  The sub-window is
+    // taken out (no parent any more) but not deleted.
+    void removeSubWindow(QWidget* widget);
+    QList<QMdiSubWindow*> subWindowList(QMdiArea::WindowOrder order = QMdiArea::CreationOrder) const;
+    int subWindowCount() const { return static_cast<int>(Windows.size()); }
+    bool hasSubWindow(const QMdiSubWindow* window) const;
+    QMdiSubWindow* activeSubWindow() const { return Active; }
+
+    QMdiArea::ViewMode viewMode() const { return QMdiArea::TabbedView; }
+    QTabWidget::TabPosition tabPosition() const { return QTabWidget::South; }
+    QMdiArea::WindowOrder activationOrder() const { return QMdiArea::ActivationHistoryOrder; }
+    QBrush background() const;
+    void setBackground(const QBrush& brush);
+
+public Q_SLOTS:
+    void setActiveSubWindow(QMdiSubWindow* window);
+    void closeActiveSubWindow();
+    // Closes every sub-window; one whose view refuses stays.
+    void closeAllSubWindows();
+    // The next and previous tab, wrapping around.
+    void activateNextSubWindow();
+    void activatePreviousSubWindow();
+    // Tabs show one sub-window at a time: there is nothing to arrange.
+    void tileSubWindows() {}
+    void cascadeSubWindows() {}
+
+Q_SIGNALS:
+    // The new active sub-window, null when none is left.
+    void subWindowActivated(QMdiSubWindow* window);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    int indexOf(const QObject* window) const;
+    void forget(int index);
+    void tabClicked(int index);
+    void activateAfterRemoval();
+    void layOutTabsLater();
+    void updateTab(QMdiSubWindow* window);
+
+    QWidget* Pages = nullptr;
+    DocumentTabBar* Tabs = nullptr;
+    // Creation order, the same as the tabs'.
+    std::vector<QMdiSubWindow*> Windows;
+    // Most recently active first.
+    QList<QMdiSubWindow*> History;
+    QMdiSubWindow* Active = nullptr;
+    bool TabsHiddenForLayout = false;
+};
+
+} // namespace Gui

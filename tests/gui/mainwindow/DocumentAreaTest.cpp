@@ -1,0 +1,176 @@
+// The tabbed document area on its own: tabs following the sub-windows, activation,
+// the drawn close buttons, taking windows out, and the cost of one more tab.
+#include <mainwindow/DocumentArea.h>
+#include <mainwindow/DocumentTabBar.h>
+
+#include <support/ThreadCpuTimer.h>
+
+#include <QApplication>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+struct Area
+{
+    Area()
+    {
+        area.resize(800, 600);
+        area.show();
+        (void)QTest::qWaitForWindowExposed(&area);
+    }
+
+    // A sub-window holding a widget titled `title`, added the way the main window does.
+    QMdiSubWindow* open(const QString& title)
+    {
+        auto* sub = new QMdiSubWindow(area.viewport());
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        auto* view = new QWidget;
+        view->setWindowTitle(title);
+        sub->setWidget(view);
+        area.addSubWindow(sub);
+        view->show();
+        return sub;
+    }
+
+    QStringList tabTexts() const
+    {
+        QStringList texts;
+        for (int i = 0; i < area.tabBar()->count(); ++i)
+            texts << area.tabBar()->tabText(i);
+        return texts;
+    }
+
+    Gui::DocumentArea area;
+};
+
+void settle()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+TEST(DocumentArea, TabsFollowTheSubWindowsAndOnlyTheActiveOneShows)
+{
+    Area a;
+    QList<QMdiSubWindow*> activated;
+    QObject::connect(&a.area, &Gui::DocumentArea::subWindowActivated,
+                     [&activated](QMdiSubWindow* window) { activated.append(window); });
+    QMdiSubWindow* first = a.open(QStringLiteral("Part1 : 1"));
+    QMdiSubWindow* second = a.open(QStringLiteral("Part2[*]"));
+    second->setWindowModified(true);
+    QMdiSubWindow* third = a.open(QStringLiteral("Part3"));
+    settle();
+    EXPECT_EQ(a.tabTexts(), (QStringList{"Part1 : 1", "Part2*", "Part3"}));
+    EXPECT_TRUE(a.area.tabBar()->isVisible());
+    EXPECT_EQ(a.area.tabBar()->currentIndex(), 2);
+    ASSERT_EQ(activated.count(), 3);
+    EXPECT_EQ(activated.last(), third);
+    EXPECT_EQ(a.area.activeSubWindow(), third);
+    EXPECT_TRUE(third->isVisible());
+    EXPECT_FALSE(first->isVisible());
+    EXPECT_EQ(third->geometry(), a.area.viewport()->rect());
+
+    // A click on a tab shows its window; titles and the modified mark reach the tabs.
+    a.area.tabBar()->setCurrentIndex(0);
+    EXPECT_EQ(a.area.activeSubWindow(), first);
+    EXPECT_EQ(activated.last(), first);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_FALSE(third->isVisible());
+    second->widget()->setWindowTitle(QStringLiteral("Renamed[*]"));
+    second->setWindowModified(false);
+    EXPECT_EQ(a.tabTexts(), (QStringList{"Part1 : 1", "Renamed", "Part3"}));
+    EXPECT_EQ(a.area.subWindowList(QMdiArea::ActivationHistoryOrder),
+              (QList<QMdiSubWindow*>{first, third, second}));
+
+    // Next and previous walk the tabs and wrap around.
+    a.area.activatePreviousSubWindow();
+    EXPECT_EQ(a.area.activeSubWindow(), third);
+    a.area.activateNextSubWindow();
+    EXPECT_EQ(a.area.activeSubWindow(), first);
+
+    // Closing the active window hands over to the one active before it.
+    a.area.setActiveSubWindow(second);
+    EXPECT_TRUE(second->close());
+    settle();
+    EXPECT_EQ(a.area.subWindowList(), (QList<QMdiSubWindow*>{first, third}));
+    EXPECT_EQ(a.area.activeSubWindow(), first);
+    EXPECT_EQ(a.tabTexts(), (QStringList{"Part1 : 1", "Part3"}));
+    EXPECT_EQ(a.area.tabBar()->currentIndex(), 0);
+
+    // Taken out, a window is kept but has no parent; the last one leaves no tab bar.
+    a.area.removeSubWindow(first->widget());
+    std::unique_ptr<QMdiSubWindow> taken(first);
+    EXPECT_EQ(first->parentWidget(), nullptr);
+    EXPECT_EQ(a.area.activeSubWindow(), third);
+    a.area.closeAllSubWindows();
+    settle();
+    EXPECT_EQ(a.area.subWindowCount(), 0);
+    EXPECT_EQ(activated.last(), nullptr);
+    EXPECT_FALSE(a.area.tabBar()->isVisible());
+}
+
+TEST(DocumentArea, TheCloseButtonOfATabAsksToCloseItWithoutSwitching)
+{
+    Area a;
+    a.open(QStringLiteral("One"));
+    a.open(QStringLiteral("Two"));
+    a.open(QStringLiteral("Three"));
+    settle();
+    auto* tabs = static_cast<Gui::DocumentTabBar*>(a.area.tabBar());
+    QSignalSpy closeRequests(tabs, &QTabBar::tabCloseRequested);
+    const QRect button = tabs->closeButtonRect(0);
+    ASSERT_TRUE(button.isValid());
+    EXPECT_TRUE(tabs->tabRect(0).contains(button));
+
+    QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, button.center());
+    ASSERT_EQ(closeRequests.count(), 1);
+    EXPECT_EQ(closeRequests.first().at(0).toInt(), 0);
+    EXPECT_EQ(tabs->currentIndex(), 2);
+
+    // Pressed on the button but released elsewhere: nothing.
+    QTest::mousePress(tabs, Qt::LeftButton, Qt::NoModifier, button.center());
+    QTest::mouseRelease(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(1).center());
+    EXPECT_EQ(closeRequests.count(), 1);
+
+    // The rest of a tab still switches to it.
+    QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(1).topLeft() + QPoint(4, 4));
+    EXPECT_EQ(closeRequests.count(), 1);
+    EXPECT_EQ(tabs->currentIndex(), 1);
+}
+
+TEST(DocumentArea, OneMoreTabCostsTheSameBesideManyOthers)
+{
+    Area a;
+    const auto addMany = [&a](int n) {
+        for (int i = 0; i < n; ++i)
+            a.open(QStringLiteral("Document %1").arg(i));
+        settle();
+    };
+    // Processor time, best of three: a busy machine must not fail this, only a cost that
+    // grows with the number of tabs (the old area took over ten times as long here).
+    const auto best = [&addMany](int n) {
+        std::int64_t fastest = -1;
+        for (int round = 0; round < 3; ++round) {
+            PelmoraTest::ThreadCpuTimer timer;
+            addMany(n);
+            const std::int64_t ms = timer.elapsed();
+            fastest = fastest < 0 ? ms : std::min(fastest, ms);
+        }
+        return fastest;
+    };
+    const std::int64_t early = best(100);
+    addMany(1200);
+    const std::int64_t late = best(100);
+    EXPECT_LE(late, 3 * early + 20) << "first " << early << " ms, beside 1,500 others " << late << " ms";
+    EXPECT_EQ(a.area.subWindowCount(), 1800);
+    EXPECT_EQ(a.area.tabBar()->count(), 1800);
+}
