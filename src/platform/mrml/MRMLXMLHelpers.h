@@ -4,12 +4,14 @@
 
 #include <vexil/PercentCoding.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <locale>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 namespace mrmlxml {
 
@@ -62,6 +64,21 @@ inline std::string escapeListItem(const std::string& item)
 inline std::string unescapeListItem(const std::string& item)
 {
     return Vexil::percentDecoded(item);
+}
+
+// Calls `item(key, rest)` for every "key:rest" item of a ";"-separated list, the key
+// unescaped and the rest as written; an item without ":" is skipped.
+template <class Item>
+void forEachKeyedItem(std::string_view list, Item item)
+{
+    while (!list.empty()) {
+        const size_t end = std::min(list.find(';'), list.size());
+        const std::string_view entry = list.substr(0, end);
+        const size_t colon = entry.find(':');
+        if (colon != std::string_view::npos)
+            item(Vexil::percentDecoded(entry.substr(0, colon)), std::string(entry.substr(colon + 1)));
+        list.remove_prefix(std::min(end + 1, list.size()));
+    }
 }
 
 } // namespace mrmlxml

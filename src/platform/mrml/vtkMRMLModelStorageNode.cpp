@@ -197,34 +197,50 @@ bool cellsReferToTheirPoints(vtkPolyData* data)
     return true;
 }
 
+template <class Algorithm>
+vtkSmartPointer<Algorithm> onFile(const char* fileName)
+{
+    auto algorithm = vtkSmartPointer<Algorithm>::New();
+    algorithm->SetFileName(fileName);
+    return algorithm;
+}
+
 vtkSmartPointer<vtkAlgorithm> readerFor(const std::string& ext, const char* fileName)
 {
-    if (ext == ".vtk") {
-        auto r = vtkSmartPointer<vtkPolyDataReader>::New();
-        r->SetFileName(fileName);
-        return r;
-    }
-    if (ext == ".vtp") {
-        auto r = vtkSmartPointer<vtkXMLPolyDataReader>::New();
-        r->SetFileName(fileName);
-        return r;
-    }
+    if (ext == ".vtk")
+        return onFile<vtkPolyDataReader>(fileName);
+    if (ext == ".vtp")
+        return onFile<vtkXMLPolyDataReader>(fileName);
     if (ext == ".stl") {
-        auto r = vtkSmartPointer<vtkSTLReader>::New();
-        r->SetFileName(fileName);
+        auto r = onFile<vtkSTLReader>(fileName);
         r->MergingOff();
         return r;
     }
-    if (ext == ".ply") {
-        auto r = vtkSmartPointer<vtkPLYReader>::New();
-        r->SetFileName(fileName);
-        return r;
+    if (ext == ".ply")
+        return onFile<vtkPLYReader>(fileName);
+    if (ext == ".obj")
+        return onFile<vtkOBJReader>(fileName);
+    return nullptr;
+}
+
+vtkSmartPointer<vtkAlgorithm> writerFor(const std::string& ext, const char* fileName)
+{
+    if (ext == ".vtk") {
+        auto w = onFile<vtkPolyDataWriter>(fileName);
+        w->SetFileTypeToBinary();
+        return w;
     }
-    if (ext == ".obj") {
-        auto r = vtkSmartPointer<vtkOBJReader>::New();
-        r->SetFileName(fileName);
-        return r;
+    if (ext == ".vtp")
+        return onFile<vtkXMLPolyDataWriter>(fileName);
+    if (ext == ".stl") {
+        auto w = onFile<vtkSTLWriter>(fileName);
+        w->SetFileTypeToBinary();
+        return w;
     }
+    if (ext == ".ply")
+        return onFile<vtkPLYWriter>(fileName);
+    if (ext == ".obj")
+        return onFile<vtkOBJWriter>(fileName);
     return nullptr;
 }
 
@@ -345,30 +361,8 @@ int vtkMRMLModelStorageNode::WriteDataInternal(vtkMRMLNode* refNode)
     const QString target = QString::fromStdString(name);
     const QString temp = target + QStringLiteral(".part") + QString::fromStdString(ext);
     const std::string tempName = QFile::encodeName(temp).toStdString();
-    vtkSmartPointer<vtkAlgorithm> writer;
-    if (ext == ".vtk") {
-        auto w = vtkSmartPointer<vtkPolyDataWriter>::New();
-        w->SetFileName(tempName.c_str());
-        w->SetFileTypeToBinary();
-        writer = w;
-    } else if (ext == ".vtp") {
-        auto w = vtkSmartPointer<vtkXMLPolyDataWriter>::New();
-        w->SetFileName(tempName.c_str());
-        writer = w;
-    } else if (ext == ".stl") {
-        auto w = vtkSmartPointer<vtkSTLWriter>::New();
-        w->SetFileName(tempName.c_str());
-        w->SetFileTypeToBinary();
-        writer = w;
-    } else if (ext == ".ply") {
-        auto w = vtkSmartPointer<vtkPLYWriter>::New();
-        w->SetFileName(tempName.c_str());
-        writer = w;
-    } else if (ext == ".obj") {
-        auto w = vtkSmartPointer<vtkOBJWriter>::New();
-        w->SetFileName(tempName.c_str());
-        writer = w;
-    } else {
+    vtkSmartPointer<vtkAlgorithm> writer = writerFor(ext, tempName.c_str());
+    if (!writer) {
         LastError = "WriteData: cannot write a model as \"" + ext + "\"";
         vtkErrorMacro(<< LastError);
         return 0;

@@ -207,23 +207,15 @@ void vtkMRMLNode::ReadXMLAttributes(const char** atts)
         } else if (name == "singletonTag") {
             SetSingletonTag(value);
         } else if (name == "attributes") {
-            for (const std::string& pair : split(value, ';')) {
-                size_t colon = pair.find(':');
-                if (colon == std::string::npos)
-                    continue;
-                SetAttribute(Vexil::percentDecoded(pair.substr(0, colon)).c_str(),
-                             Vexil::percentDecoded(pair.substr(colon + 1)).c_str());
-            }
+            mrmlxml::forEachKeyedItem(value, [this](const std::string& key, const std::string& rest) {
+                SetAttribute(key.c_str(), Vexil::percentDecoded(rest).c_str());
+            });
         } else if (name == "references") {
-            for (const std::string& entry : split(value, ';')) {
-                size_t colon = entry.find(':');
-                if (colon == std::string::npos)
-                    continue;
-                const std::string role = Vexil::percentDecoded(entry.substr(0, colon));
+            mrmlxml::forEachKeyedItem(value, [this](const std::string& role, const std::string& ids) {
                 RemoveNodeReferenceIDs(role.c_str());
-                for (const std::string& id : split(entry.substr(colon + 1), ' '))
+                for (const std::string& id : split(ids, ' '))
                     AddNodeReferenceID(role.c_str(), Vexil::percentDecoded(id).c_str());
-            }
+            });
         }
     }
     EndModify(wasModifying);

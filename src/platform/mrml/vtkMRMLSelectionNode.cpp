@@ -181,12 +181,9 @@ void vtkMRMLSelectionNode::ReadXMLAttributes(const char** atts)
         } else if (name == "placeNodeIconNames") {
             icons = splitItems(value);
         } else if (name == "units") {
-            for (const std::string& pair : splitOn(value, ';')) {
-                size_t colon = pair.find(':');
-                if (colon != std::string::npos)
-                    SetUnitNodeID(mrmlxml::unescapeListItem(pair.substr(0, colon)).c_str(),
-                                  mrmlxml::unescapeListItem(pair.substr(colon + 1)).c_str());
-            }
+            mrmlxml::forEachKeyedItem(value, [this](const std::string& quantity, const std::string& id) {
+                SetUnitNodeID(quantity.c_str(), mrmlxml::unescapeListItem(id).c_str());
+            });
         }
     }
     if (haveList) {

@@ -149,6 +149,24 @@ TEST(MRMLNode, XMLAttributesRoundTripWithEscaping)
     EXPECT_EQ(writeXML(copy), xml);
 }
 
+TEST(MRMLNode, PackedListsSkipEmptyAndColonlessItemsAndKeepColonsInValues)
+{
+    vtkNew<vtkMRMLViewNode> node;
+    readXML(node, R"( attributes=";;a%3Ab:1;nocolon;c:x:y;" references="display:n%201 n2  ;;broken;")");
+    EXPECT_EQ(node->GetAttributeNames(), (std::vector<std::string>{"a:b", "c"}));
+    EXPECT_STREQ(node->GetAttribute("a:b"), "1");
+    EXPECT_STREQ(node->GetAttribute("c"), "x:y");
+    ASSERT_EQ(node->GetNumberOfNodeReferences("display"), 2);
+    EXPECT_STREQ(node->GetNthNodeReferenceID("display", 0), "n 1");
+    EXPECT_STREQ(node->GetNthNodeReferenceID("display", 1), "n2");
+
+    vtkNew<vtkMRMLSelectionNode> selection;
+    readXML(selection, R"( units="length:mm%3B1;;time;mass:kg")");
+    EXPECT_STREQ(selection->GetUnitNodeID("length"), "mm;1");
+    EXPECT_STREQ(selection->GetUnitNodeID("mass"), "kg");
+    EXPECT_EQ(selection->GetUnitNodeID("time"), nullptr);
+}
+
 TEST(MRMLNode, EveryStringRoundTripsThroughWellFormedXML)
 {
     std::string everyByte;
