@@ -3,6 +3,7 @@
 #include "dialogs/DlgPropertyCouple.h"
 #include "selection/TreeSelectionSingleton.h"
 
+#include <QPointer>
 #include <QTimer>
 
 using namespace Gui::PropertyOperator;
@@ -42,10 +43,18 @@ void LinkLabel::onLinkActivated(const QString& target)
         QTimer::singleShot(50, selection, &LinkSelection::select);
         return;
     }
-    Gui::Dlg::DlgPropertyCouple dlg(link, this);
-    if (dlg.exec() != QDialog::Accepted)
+    // The label is a row editor: a rebuild of the tree while the dialog is open deletes it,
+    // and the dialog with it.  Neither may be used after that.
+    QPointer<LinkLabel> self(this);
+    QPointer<Gui::Dlg::DlgPropertyCouple> dlg = new Gui::Dlg::DlgPropertyCouple(link, this);
+    const int result = dlg->exec();
+    if (!self || !dlg)
         return;
-    setPropertyLink(dlg.propertyLink());
+    const QStringList chosen = dlg->propertyLink();
+    delete dlg.data();
+    if (result != QDialog::Accepted)
+        return;
+    setPropertyLink(chosen);
     Q_EMIT linkChanged(link);
 }
 

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QSet>
 #include <QStringList>
 
 using namespace Gui::PropertyOperator;
@@ -61,10 +62,12 @@ void PropertyAdvEnumItem::setEditorData(QWidget* editor, const QVariant& data) c
             first = false;
             continue;
         }
-        // Keep the later object's order: the list shows what the last one offers.
+        // Keep the later object's order: the list shows what the last one offers.  The
+        // names are the project's objects, so membership is hashed.
+        const QSet<QString> offered(common.cbegin(), common.cend());
         QStringList kept;
         for (const QString& n : qAsConst(own)) {
-            if (common.contains(n))
+            if (offered.contains(n))
                 kept << n;
         }
         common = kept;

@@ -37,6 +37,8 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
+#include <vector>
 
 using namespace Gui::PropertyOperator;
 
@@ -302,6 +304,10 @@ bool PropertyItem::setData(const QVariant& v)
 void PropertyItem::setPropertyValue(const QString& text)
 {
     const std::string valueText = text.toStdString();
+    // Every command is made before the first one runs: what a command sets off may remove
+    // other selected objects (and their properties), which are then named, never read.
+    std::vector<std::pair<pmMsg::pmCommandType, std::vector<std::string>>> pending;
+    pending.reserve(propertyItems.size());
     for (Obj::Property* p : propertyItems) {
         if (!isWritableProperty(p))
             continue;
@@ -330,10 +336,12 @@ void PropertyItem::setPropertyValue(const QString& text)
             continue;
         }
         const char* propName = c->get_property_name(p);
-        std::vector<std::string> texts{project ? project : "", std::to_string(id),
-                                       propName ? propName : "", valueText};
+        pending.emplace_back(code, std::vector<std::string>{project ? project : "", std::to_string(id),
+                                                            propName ? propName : "", valueText});
+    }
+    for (const auto& command : pending) {
         try {
-            pmMsg::runCommand(code, 4, texts);
+            pmMsg::runCommand(command.first, 4, command.second);
         } catch (const std::exception& e) {
             Vexil::MsgConsoleSingleton::Instance().Error("%s\n", e.what());
         }

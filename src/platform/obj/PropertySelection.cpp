@@ -29,12 +29,40 @@ bool PropertySelection::set_values(const std::vector<ProjectObject*>& objects, c
     about_to_set_value();
     data.objects = objects;
     data.names = names;
+    ids.clear();
+    ids.reserve(objects.size());
+    for (const ProjectObject* o : objects)
+        ids.push_back(o ? o->getObjectId() : 0u);
     has_set_value();
     return true;
 }
 
+void PropertySelection::forgetRemoved() const
+{
+    const Project* project = projectOf(get_container());
+    if (!project)
+        return;
+    for (std::size_t i = 0; i < data.objects.size() && i < ids.size(); ++i) {
+        if (data.objects[i] && project->get_object(ids[i]) != data.objects[i])
+            data.objects[i] = nullptr;
+    }
+}
+
+const std::vector<ProjectObject*>& PropertySelection::get_values() const
+{
+    forgetRemoved();
+    return data.objects;
+}
+
+const BCSelectionData& PropertySelection::get_selection_data() const
+{
+    forgetRemoved();
+    return data;
+}
+
 bool PropertySelection::isValidSelection() const
 {
+    forgetRemoved();
     if (data.empty())
         return false;
     for (const ProjectObject* o : data.objects) {
@@ -46,11 +74,15 @@ bool PropertySelection::isValidSelection() const
 
 std::string PropertySelection::get_value_text() const
 {
+    forgetRemoved();
+    // An entry whose object is gone is left out: the text must read back.
     std::string text;
     for (std::size_t i = 0; i < data.size(); ++i) {
-        if (i)
+        if (!data.objects[i])
+            continue;
+        if (!text.empty())
             text += ';';
-        text += std::to_string(data.objects[i] ? data.objects[i]->getObjectId() : 0u);
+        text += std::to_string(data.objects[i]->getObjectId());
         text += ':';
         text += data.names[i];
     }

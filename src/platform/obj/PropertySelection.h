@@ -21,9 +21,10 @@ class PropertySelection : public Property
 {
     VEXIL_TYPESYSTEM_HEADER();
 public:
-    const std::vector<ProjectObject*>& get_values() const { return data.objects; }
+    // An object removed from the owner's project reads back as null.
+    const std::vector<ProjectObject*>& get_values() const;
     const std::vector<std::string>& get_sub_values() const { return data.names; }
-    const BCSelectionData& get_selection_data() const { return data; }
+    const BCSelectionData& get_selection_data() const;
     // One object per name; false (and nothing changed) when the two lists differ in length.
     bool set_values(const std::vector<ProjectObject*>& objects, const std::vector<std::string>& names);
     std::size_t size() const { return data.size(); }
@@ -39,7 +40,11 @@ public:
     const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertySelectionItem"; }
 
 private:
-    BCSelectionData data;
+    // Nulls the entries whose object has left the owner's project, found by the id kept
+    // for each entry, so that a removed object is never read.
+    void forgetRemoved() const;
+    mutable BCSelectionData data;
+    std::vector<unsigned int> ids;   // of each entry's object, taken while it was there
     SelectionTopoType selectionType = SelectAny;
 };
 

@@ -12,6 +12,8 @@
 #include <QColor>
 #include <QComboBox>
 
+#include <support/ThreadCpuTimer.h>
+
 using namespace Gui::PropertyOperator;
 using PropertyEditorTest::Fixture;
 
@@ -113,4 +115,26 @@ TEST_F(AdvEnumRowTest, ReadOnlyRowsDisableTheirEditorAndSendNothing)
     EXPECT_FALSE(editor->isEnabled());
     item->set_value(QStringLiteral("Shaft"));
     EXPECT_TRUE(commands().empty());
+}
+
+TEST_F(AdvEnumRowTest, OpeningTheEditorCostsInProportionToTheNamesOfferedTimesTheSelection)
+{
+    constexpr int objects = 8000;
+    constexpr int selected = 60;
+    for (int i = 0; i < objects; ++i)
+        project->add_object("Obj::GeometryObject", ("Part" + std::to_string(i)).c_str());
+    std::vector<Obj::Property*> props;
+    for (int i = 0; i < selected; ++i)
+        props.push_back(choice<Obj::PropertyAdvEnum>(
+            project->add_object("Obj::ProjectObject", ("Holder" + std::to_string(i)).c_str())));
+    const QModelIndex v = rowOf(props);
+    auto* item = static_cast<PropertyItem*>(v.internalPointer());
+    QComboBox box;
+    PelmoraTest::ThreadCpuTimer timer;
+    item->setEditorData(&box, QStringLiteral("Part7"));
+    const auto spent = timer.elapsed();
+    EXPECT_EQ(box.count(), objects);
+    EXPECT_EQ(box.currentText(), "Part7");
+    // Comparing every name with every other one takes seconds here.
+    EXPECT_LT(spent, 1000) << spent << " ms";
 }

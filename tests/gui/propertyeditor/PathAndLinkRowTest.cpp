@@ -15,10 +15,13 @@
 #include <obj/PropertyPath.h>
 #include <obj/PropertyStringList.h>
 
+#include <QApplication>
 #include <QColor>
 #include <QListWidget>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -183,4 +186,21 @@ TEST_F(PathAndLinkRows, ListEntriesWithQuotesCommasAndBackslashesComeBackUnchang
     model.setData(value("Counts"), QStringList{"7", "8"});
     EXPECT_EQ(counts->get_values(), (std::vector<long>{7, 8}));
     EXPECT_EQ(commands().back(), line41(a, "Counts", "[7,8,]"));
+}
+
+TEST_F(PathAndLinkRows, TheLinkRowGoingAwayWhileItsDialogIsOpenChangesNothing)
+{
+    QPointer<LinkLabel> label = new LinkLabel;
+    label->setPropertyLink({"P", QString::fromStdString(id(b)), "B", QString::fromStdString(id(a))});
+    QSignalSpy changed(label.data(), &LinkLabel::linkChanged);
+    // The dock rebuilds while the dialog is open, and its editor goes with the old rows.
+    QTimer::singleShot(0, [&] {
+        ASSERT_NE(QApplication::activeModalWidget(), nullptr);
+        delete label.data();
+    });
+    PelmoraTest::ModalCloser closer;   // answers the dialog should it outlive its row
+    label->onLinkActivated(QStringLiteral("@__edit_link_prop__@"));
+    EXPECT_TRUE(label.isNull());
+    EXPECT_TRUE(changed.isEmpty());
+    EXPECT_TRUE(commands().empty());
 }

@@ -288,6 +288,68 @@ TEST_F(ViewTest, ARebuildArrivingDuringACommitIsCarriedOutOnceAfterItWithTheLast
     EXPECT_EQ(rows(tree).join(',').toStdString(), "Output,Other");
 }
 
+TEST_F(ViewTest, ObjectsRemovedOrAProjectClosedWhileShownWithEditorsOpenLeaveNoRowBehind)
+{
+    add<Obj::PropertyString>(x, "Name", "Definition");
+    add<Obj::PropertyString>(y, "Name", "Definition");
+    add<Obj::PropertyDecimal>(feeder(x), "Opacity", "Visibility");
+    add<Obj::PropertyDecimal>(feeder(y), "Opacity", "Visibility");
+    select({x, y});
+    PropertyOperator* data = view->dataTree();
+    PropertyOperator* shown = view->viewTree();
+    data->setCurrentIndex(valueCell(data, "Name"));
+    shown->setCurrentIndex(valueCell(shown, "Opacity"));
+    ASSERT_NE(data->indexWidget(valueCell(data, "Name")), nullptr);
+
+    q->remove_object(x->getObjectId());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(boundCount(data, "Name"), 1u);
+    EXPECT_EQ(boundCount(shown, "Opacity"), 1u);
+    data->grab();
+    shown->grab();
+    const QModelIndex cell = valueCell(data, "Name");
+    data->setCurrentIndex(cell);
+    auto* editor = qobject_cast<QLineEdit*>(data->indexWidget(cell));
+    ASSERT_NE(editor, nullptr);
+    editor->setText("kept");
+    EXPECT_EQ(commands(), std::vector<std::string>{line(41, y, "Name", "kept")});
+
+    logic.app().close_project("Q");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(data->propertyModel()->rowCount(), 0);
+    EXPECT_EQ(shown->propertyModel()->rowCount(), 0);
+    data->grab();
+    shown->grab();
+}
+
+TEST_F(ViewTest, AnEditWhoseCommandRemovesAnotherSelectedObjectWritesTheRestAndReportsTheGoneOne)
+{
+    add<Obj::PropertyString>(x, "Name", "Definition");
+    add<Obj::PropertyString>(y, "Name", "Definition");
+    select({x, y});
+    PropertyOperator* data = view->dataTree();
+    const QModelIndex cell = valueCell(data, "Name");
+    data->setCurrentIndex(cell);
+    auto* editor = qobject_cast<QLineEdit*>(data->indexWidget(cell));
+    ASSERT_NE(editor, nullptr);
+    // Whichever object is written first takes the other one with it.
+    boost::signals2::scoped_connection cascade = logic.app().signal_change_property.connect(
+        [&](const Obj::ProjectObject& changed, const Obj::Property&) {
+            Obj::ProjectObject* other = &changed == x ? y : x;
+            if (other && q->get_object(other->getObjectId())) {
+                const unsigned int id = other->getObjectId();
+                (other == x ? x : y) = nullptr;
+                q->remove_object(id);
+            }
+        });
+    editor->setText("one");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    cascade.disconnect();
+    EXPECT_EQ(commands().size(), 2u);   // the second one names an object that is gone, and fails
+    EXPECT_EQ(boundCount(data, "Name"), 1u);
+    data->grab();
+}
+
 namespace {
 
 // The application as it runs: the main window with its project tree and property panels.

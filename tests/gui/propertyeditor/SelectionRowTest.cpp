@@ -184,3 +184,22 @@ TEST_F(SelectionRowTest, InTheDocksTreeOkWritesOnceAndClosesTheEditor)
     tree.setCurrentIndex(tree.propertyModel()->index(0, 0));
     EXPECT_TRUE(commands().empty());
 }
+
+TEST_F(SelectionRowTest, AScopingWhoseObjectWasRemovedShowsAsIncompleteAndSavesNoDanglingEntry)
+{
+    auto* p = scope(a, Obj::SelectFace);
+    const QModelIndex v = rowOf(p);
+    ASSERT_TRUE(p->set_values({b, c}, {"Face1", "Face2"}));
+    EXPECT_FALSE(model.data(v, Qt::BackgroundRole).isValid());
+
+    const std::string kept = std::to_string(c->getObjectId());
+    project->remove_object(b->getObjectId());
+    b = nullptr;
+    EXPECT_FALSE(p->isValidSelection());
+    EXPECT_EQ(model.data(v, Qt::BackgroundRole).value<QColor>(), lightYellow);
+    EXPECT_EQ(p->get_values(), (std::vector<Obj::ProjectObject*>{nullptr, c}));
+    // What is saved names the object that is still there, and reads back to it.
+    EXPECT_EQ(p->get_value_text(), kept + ":Face2");
+    EXPECT_TRUE(p->set_value_text(kept + ":Face2"));
+    EXPECT_EQ(p->get_values(), std::vector<Obj::ProjectObject*>{c});
+}
