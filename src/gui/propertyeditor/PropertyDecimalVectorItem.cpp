@@ -132,7 +132,6 @@ void PropertyDecimalVectorItem::set_value(const QVariant& v)
     const char format = zero ? 'f' : 'e';
     const int digits = zero ? 1 : decimals();
     setPropertyValue(QStringLiteral("(%1, %2, %3)")
-                         .arg(vec.x, 0, format, digits)
-                         .arg(vec.y, 0, format, digits)
-                         .arg(vec.z, 0, format, digits));
+                         .arg(numberForLogic(vec.x, format, digits), numberForLogic(vec.y, format, digits),
+                              numberForLogic(vec.z, format, digits)));
 }

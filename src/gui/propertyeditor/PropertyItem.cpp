@@ -23,6 +23,7 @@
 #include <pmmsg/Message.h>
 #include <pmunit/Units.h>
 #include <vexil/MsgConsole.h>
+#include <vexil/UtilityBox.h>
 
 #include <QApplication>
 #include <QColor>
@@ -86,6 +87,16 @@ QString Gui::PropertyOperator::escapeListEntry(const QString& entry)
         out += c;
     }
     return out;
+}
+
+QString Gui::PropertyOperator::numberForLogic(double value, char format, int digits)
+{
+    const QString text = QString::number(value, format, digits);
+    bool ok = false;
+    const double back = text.toDouble(&ok);
+    if ((ok && back == value) || !std::isfinite(value))
+        return text;
+    return QString::fromStdString(Vexil::UtilityBox::exact_number_text(value));
 }
 
 QString Gui::PropertyOperator::unescapeListEntry(const QString& entry)
@@ -453,7 +464,7 @@ void PropertyIntegerItem::setEditorData(QWidget* editor, const QVariant& data) c
 {
     auto* sb = static_cast<QSpinBox*>(editor);
     sb->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
-    sb->setValue(data.toInt());
+    sb->setValue(static_cast<int>(qBound<qlonglong>(sb->minimum(), data.toLongLong(), sb->maximum())));
 }
 
 QVariant PropertyIntegerItem::editorData(QWidget* editor) const
@@ -463,13 +474,20 @@ QVariant PropertyIntegerItem::editorData(QWidget* editor) const
 
 QVariant PropertyIntegerItem::toString(const QVariant& v) const
 {
-    return QString::number(v.toInt());
+    return QString::number(v.toLongLong());
 }
 
 QVariant PropertyIntegerItem::value(const Obj::Property* prop) const
 {
     auto* p = dynamic_cast<const Obj::PropertyInteger*>(prop);
-    return p ? QVariant(static_cast<int>(p->get_value())) : QVariant();
+    if (!p)
+        return {};
+    // The logic's integers are wider than the spin box's: a value beyond it is shown
+    // whole, not wrapped round.
+    const long v = p->get_value();
+    if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
+        return QVariant(static_cast<qlonglong>(v));
+    return QVariant(static_cast<int>(v));
 }
 
 void PropertyIntegerItem::set_value(const QVariant& v)
@@ -619,8 +637,10 @@ void PropertyEnumItem::setEditorData(QWidget* editor, const QVariant& data) cons
             break;
         }
         QStringList own;
+        // UTF-8, as the row shows them, so that the current entry is found and a chosen
+        // one goes back as the logic knows it.
         for (const std::string& s : e->get_enum_list())
-            own << QString::fromLatin1(s.c_str());
+            own << QString::fromUtf8(s.c_str());
         if (first) {
             common = own;
             first = false;
@@ -735,9 +755,21 @@ void PropertyDecimalArrayItem::set_value(const QVariant& v)
 {
     if (!v.canConvert<QStringList>())
         return;
+    // The entries are edited as shown, with six digits: one left as shown keeps the whole
+    // number it stands for.
+    const QStringList shown = value(getFirstProperty()).toStringList();
+    const auto* current = dynamic_cast<const Obj::PropertyDecimalList*>(getFirstProperty());
     QString text = QStringLiteral("[");
-    for (const QString& s : v.toStringList())
-        text += escapeListEntry(s) + QLatin1Char(',');
+    const QStringList entries = v.toStringList();
+    for (int i = 0; i < entries.size(); ++i) {
+        const QString& s = entries.at(i);
+        if (current && i < shown.size() && s == shown.at(i)
+            && static_cast<std::size_t>(i) < current->get_values().size())
+            text += numberForLogic(current->get_values()[static_cast<std::size_t>(i)], 'g', 6);
+        else
+            text += escapeListEntry(s);
+        text += QLatin1Char(',');
+    }
     text += QLatin1Char(']');
     setPropertyValue(text);
 }

@@ -308,6 +308,10 @@ PELMORAGUI_EXPORT bool isWritableProperty(const Obj::Property* p);
 // One list entry or quoted path for the logic: backslash, single and double quote and
 // comma are preceded by a backslash.  `unescapeListEntry` reverses it.
 PELMORAGUI_EXPORT QString escapeListEntry(const QString& entry);
+// A number for the logic, in the C locale: `format` with `digits`, unless that text would
+// read back as another number; then the shortest text that reads back exactly.  So a value
+// sent along with an edited one is not rounded to the digits the row shows.
+PELMORAGUI_EXPORT QString numberForLogic(double value, char format, int digits);
 PELMORAGUI_EXPORT QString unescapeListEntry(const QString& entry);
 
 } // namespace PropertyOperator

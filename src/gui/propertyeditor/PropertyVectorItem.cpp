@@ -100,6 +100,7 @@ void PropertyVectorItem::set_value(const QVariant& v)
         return;
     const Vexil::Vector3d vec = v.value<Vexil::Vector3d>();
     const int d = decimals();
-    // QString::arg formats in the C locale: the logic always reads a point.
-    setPropertyValue(QStringLiteral("(%1, %2, %3)").arg(vec.x, 0, 'f', d).arg(vec.y, 0, 'f', d).arg(vec.z, 0, 'f', d));
+    // In the C locale: the logic always reads a point.
+    setPropertyValue(QStringLiteral("(%1, %2, %3)")
+                         .arg(numberForLogic(vec.x, 'f', d), numberForLogic(vec.y, 'f', d), numberForLogic(vec.z, 'f', d)));
 }

@@ -11,10 +11,12 @@
 #include <QColor>
 #include <QComboBox>
 #include <QLocale>
+#include <QSpinBox>
 #include <QStringList>
 
 #include <clocale>
 #include <cmath>
+#include <limits>
 
 using namespace Gui::PropertyOperator;
 using PropertyEditorTest::Fixture;
@@ -99,6 +101,22 @@ TEST_F(RowTest, NumbersAreWrittenWithTheRowsDecimalsInTheCLocaleWhateverTheUsers
     EXPECT_DOUBLE_EQ(d->get_value(), 2.5);
     EXPECT_EQ(i->get_value(), 42);
     EXPECT_FLOAT_EQ(col->get_value().r, 1.0f);
+}
+
+TEST_F(RowTest, IntegersWiderThanTheSpinBoxAreShownWholeAndOpenAtItsLimit)
+{
+    auto* i = add<Obj::PropertyInteger>(a, "Count");
+    i->set_value(3000000000L);
+    build({{"Count", {i}}});
+    const QModelIndex v = valueOf("Count");
+    EXPECT_EQ(model.data(v).toString(), "3000000000");
+    auto* item = static_cast<PropertyItem*>(v.internalPointer());
+    QSpinBox box;
+    item->setEditorData(&box, model.data(v, Qt::EditRole));
+    EXPECT_EQ(box.value(), std::numeric_limits<int>::max());
+    i->set_value(-7L);
+    EXPECT_EQ(model.data(v).toString(), "-7");
+    EXPECT_TRUE(commands().empty());
 }
 
 TEST_F(RowTest, ScientificNumbersAreWrittenWithAPointUnderADecimalCommaLocale)
@@ -234,6 +252,25 @@ TEST_F(RowTest, EnumerationEditorOffersTheEntriesCommonToTheSelection)
     EXPECT_STREQ(ea->get_value_as_string(), "P");
     ea->set_enums(nullptr);
     eb->set_enums(nullptr);
+}
+
+TEST_F(RowTest, EnumerationEntriesBeyondAsciiAreOfferedAndWrittenAsShown)
+{
+    static const char* modes[] = {"Gr\xc3\xb6\xc3\x9f" "e", "\xe5\xbc\xb9\xe6\x80\xa7", nullptr};
+    auto* e = add<Obj::PropertyEnumType>(a, "Mode");
+    e->set_enums(modes);
+    e->set_value(1L);
+    build({{"Mode", {e}}});
+    const QModelIndex v = valueOf("Mode");
+    auto* item = static_cast<PropertyItem*>(v.internalPointer());
+    QComboBox box;
+    item->setEditorData(&box, model.data(v, Qt::EditRole));
+    EXPECT_EQ(box.currentText(), model.data(v).toString());
+    box.setCurrentIndex(0);
+    model.setData(v, item->editorData(&box));
+    EXPECT_EQ(commands(), std::vector<std::string>{line41(a, "Mode", modes[0])});
+    EXPECT_EQ(e->get_value(), 0);
+    e->set_enums(nullptr);
 }
 
 TEST_F(RowTest, SliderChangesEveryWritableSelectedObject)

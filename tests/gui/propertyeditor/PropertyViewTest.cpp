@@ -314,7 +314,9 @@ TEST_F(ViewTest, ObjectsRemovedOrAProjectClosedWhileShownWithEditorsOpenLeaveNoR
     editor->setText("kept");
     EXPECT_EQ(commands(), std::vector<std::string>{line(41, y, "Name", "kept")});
 
-    logic.app().close_project("Q");
+    // Selected under the project's earlier name.
+    logic.app().rename_project("Q", "R");
+    logic.app().close_project("R");
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(data->propertyModel()->rowCount(), 0);
     EXPECT_EQ(shown->propertyModel()->rowCount(), 0);

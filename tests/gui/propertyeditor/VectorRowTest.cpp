@@ -9,6 +9,7 @@
 #include <propertyeditor/PropertyModel.h>
 
 #include <obj/PropertyDecimalVector.h>
+#include <obj/PropertyStringList.h>
 #include <obj/PropertyVector.h>
 
 #include <QColor>
@@ -94,6 +95,24 @@ TEST_F(VectorRows, VectorShowsItsComponentsAndAChildEditWritesTheWholeVector)
     EXPECT_FALSE(changed.isEmpty());
     EXPECT_EQ(text(value("Direction")), "[1.00 5.00 3.00]");
     EXPECT_EQ(text(value("y", vec)), "5.00");
+}
+
+TEST_F(VectorRows, EditingOneComponentOrEntryKeepsTheOthersWhole)
+{
+    auto* v = add<Obj::PropertyVector>(a, "Direction");
+    auto* list = add<Obj::PropertyDecimalList>(a, "Factors");
+    v->set_value(0.123456789, 2, 3);
+    list->set_values({1.23456789, 2.5});
+    model.buildUp({{"Direction", {v}}, {"Factors", {list}}});
+    model.setData(value("y", row("Direction")), 5.0);
+    EXPECT_EQ(v->get_value(), Vexil::Vector3d(0.123456789, 5, 3));
+    EXPECT_EQ(commands().back(), line41(a, "Direction", "(0.123456789, 5.00, 3.00)"));
+
+    EXPECT_EQ(model.data(value("Factors")).toString(), "[1.23457,2.5]");
+    model.setData(value("Factors"), QStringList{"1.23457", "7"});
+    EXPECT_EQ(list->get_values(), (std::vector<double>{1.23456789, 7}));
+    model.setData(value("Factors"), QStringList{"1.5", "7"});
+    EXPECT_EQ(list->get_values(), (std::vector<double>{1.5, 7}));
 }
 
 TEST_F(VectorRows, ReadOnlyVectorsHaveReadOnlyComponentsThatSendNothing)
