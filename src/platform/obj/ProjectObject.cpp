@@ -25,8 +25,15 @@ ProjectObject::ProjectObject()
 
 ProjectObject::~ProjectObject()
 {
-    while (!memberOf.empty())
-        memberOf.begin()->first->remove_member(this);
+    while (memberOf && !memberOf->empty())
+        memberOf->begin()->first->remove_member(this);
+}
+
+ProjectObject::Memberships& ProjectObject::memberships()
+{
+    if (!memberOf)
+        memberOf = std::make_unique<Memberships>();
+    return *memberOf;
 }
 
 const char* ProjectObject::get_label() const
@@ -80,14 +87,14 @@ ProjectObjectGroup::ProjectObjectGroup()
 ProjectObjectGroup::~ProjectObjectGroup()
 {
     for (ProjectObject* member : members)
-        member->memberOf.erase(this);
+        member->memberships().erase(this);
 }
 
 void ProjectObjectGroup::add_object(ProjectObject* object)
 {
-    if (!object || object == this || object->memberOf.count(this))
+    if (!object || object == this || object->memberships().count(this))
         return;
-    object->memberOf.emplace(this, members.insert(members.end(), object));
+    object->memberships().emplace(this, members.insert(members.end(), object));
     if (listedValid)
         listed.push_back(object);
 }
@@ -107,11 +114,13 @@ void ProjectObjectGroup::remove_member(const ProjectObject* object)
         return;
     // The group holds the object as non-const; the object's own record says where.
     auto* member = const_cast<ProjectObject*>(object);
-    const auto it = member->memberOf.find(this);
-    if (it == member->memberOf.end())
+    if (!member->memberOf)
+        return;
+    const auto it = member->memberOf->find(this);
+    if (it == member->memberOf->end())
         return;
     members.erase(it->second);
-    member->memberOf.erase(it);
+    member->memberOf->erase(it);
     listed.clear();
     listedValid = false;
 }
@@ -119,7 +128,7 @@ void ProjectObjectGroup::remove_member(const ProjectObject* object)
 void ProjectObjectGroup::clear_members()
 {
     for (ProjectObject* member : members)
-        member->memberOf.erase(this);
+        member->memberships().erase(this);
     members.clear();
     listed.clear();
     listedValid = true;

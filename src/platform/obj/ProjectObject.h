@@ -6,6 +6,7 @@
 
 #include <list>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,8 +51,11 @@ public:
 private:
     friend class Project;
     friend class ProjectObjectGroup;
-    // Groups that list this object, with its place in each group's list.
-    std::map<ProjectObjectGroup*, std::list<ProjectObject*>::iterator> memberOf;
+    // Groups that list this object, with its place in each group's list; made when the
+    // object first joins a group, since most never do.
+    using Memberships = std::map<ProjectObjectGroup*, std::list<ProjectObject*>::iterator>;
+    Memberships& memberships();
+    std::unique_ptr<Memberships> memberOf;
     unsigned int objectId = 0;
     Project* project = nullptr;
     std::string name;

@@ -107,24 +107,36 @@ void Property::has_set_value()
         c->on_changed(this);
 }
 
+Property::Parts& Property::parts()
+{
+    if (!partsData)
+        partsData = std::make_unique<Parts>();
+    return *partsData;
+}
+
 void Property::add_component(Property& part, const char* partSuffix)
 {
     part.compound = this;
-    part.suffix = partSuffix ? partSuffix : "";
-    part.name = name + "." + part.suffix;
-    components.push_back(&part);
+    std::string& suffix = part.parts().suffix;
+    suffix = partSuffix ? partSuffix : "";
+    part.name = name + "." + suffix;
+    parts().components.push_back(&part);
 }
 
 void Property::set_name(const std::string& n)
 {
     name = n;
-    for (Property* part : components)
-        part->set_name(n + "." + part->suffix);
+    if (!partsData)
+        return;
+    for (Property* part : partsData->components)
+        part->set_name(n + "." + part->parts().suffix);
 }
 
 Property* Property::find_component(const std::string& fullName) const
 {
-    for (Property* part : components) {
+    if (!partsData)
+        return nullptr;
+    for (Property* part : partsData->components) {
         if (part->name == fullName)
             return part;
         if (Property* inner = part->find_component(fullName))

@@ -74,10 +74,17 @@ private:
     friend class PropertyCoreData;
     void set_name(const std::string& n);
     Property* find_component(const std::string& fullName) const;
+    // A component's suffix and a compound's components: made only for those, so that the
+    // plain properties that thousands of objects hold stay small.
+    struct Parts
+    {
+        std::string suffix;
+        std::vector<Property*> components;
+    };
+    Parts& parts();
     std::string name;
-    std::string suffix;
     const Property* compound = nullptr;
-    std::vector<Property*> components;
+    std::unique_ptr<Parts> partsData;
     const char* group = "";         // interned
     const char* description = "";   // interned
     PropertyContainer* container = nullptr;
