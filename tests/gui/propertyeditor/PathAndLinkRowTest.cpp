@@ -19,10 +19,12 @@
 #include <QColor>
 #include <QListWidget>
 #include <QPointer>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 using namespace Gui::PropertyOperator;
@@ -188,19 +190,33 @@ TEST_F(PathAndLinkRows, ListEntriesWithQuotesCommasAndBackslashesComeBackUnchang
     EXPECT_EQ(commands().back(), line41(a, "Counts", "[7,8,]"));
 }
 
-TEST_F(PathAndLinkRows, TheLinkRowGoingAwayWhileItsDialogIsOpenChangesNothing)
+TEST_F(PathAndLinkRows, ARowEditorGoingAwayWhileItsDialogIsOpenChangesNothing)
 {
-    QPointer<LinkLabel> label = new LinkLabel;
-    label->setPropertyLink({"P", QString::fromStdString(id(b)), "B", QString::fromStdString(id(a))});
-    QSignalSpy changed(label.data(), &LinkLabel::linkChanged);
-    // The dock rebuilds while the dialog is open, and its editor goes with the old rows.
-    QTimer::singleShot(0, [&] {
-        ASSERT_NE(QApplication::activeModalWidget(), nullptr);
-        delete label.data();
-    });
-    PelmoraTest::ModalCloser closer;   // answers the dialog should it outlive its row
-    label->onLinkActivated(QStringLiteral("@__edit_link_prop__@"));
-    EXPECT_TRUE(label.isNull());
-    EXPECT_TRUE(changed.isEmpty());
+    auto* link = add<Obj::PropertyCouple>(a, "Target");
+    auto* names = add<Obj::PropertyStringList>(a, "Names");
+    auto* colour = add<Obj::PropertyColor>(a, "Colour");
+    auto* folder = add<Obj::PropertyDirectory>(a, "Folder");
+    link->set_value(b);
+    model.buildUp({{"Target", {link}}, {"Names", {names}}, {"Colour", {colour}}, {"Folder", {folder}}});
+    // How each editor opens its dialog.
+    const std::vector<std::pair<const char*, std::function<void(QWidget*)>>> rows{
+        {"Target", [](QWidget* e) { static_cast<LinkLabel*>(e)->onLinkActivated("@__edit_link_prop__@"); }},
+        {"Names", [](QWidget* e) { e->findChild<QPushButton*>()->click(); }},
+        {"Colour", [](QWidget* e) { static_cast<QPushButton*>(e)->click(); }},
+        {"Folder", [](QWidget* e) { e->findChild<QPushButton*>()->click(); }}};
+    QWidget sink;   // the window the editors live in
+    for (const auto& row : rows) {
+        const QModelIndex v = value(row.first);
+        QPointer<QWidget> editor = itemOf(v)->createEditor(&sink, &sink, SLOT(update()));
+        itemOf(v)->setEditorData(editor, model.data(v, Qt::EditRole));
+        // The dock rebuilds while the dialog is open, and the editor goes with the old rows.
+        QTimer::singleShot(0, [&] {
+            EXPECT_NE(QApplication::activeModalWidget(), nullptr) << row.first;
+            delete editor.data();
+        });
+        PelmoraTest::ModalCloser closer;   // answers a dialog that outlives its editor
+        row.second(editor);
+        EXPECT_TRUE(editor.isNull()) << row.first;
+    }
     EXPECT_TRUE(commands().empty());
 }

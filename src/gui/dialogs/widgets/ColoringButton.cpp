@@ -81,13 +81,20 @@ void ColoringButton::onChooseColor()
 
     if (d->modal) {
         const QColor current = d->col;
-        QColorDialog dlg(current, this);
-        dlg.setOption(QColorDialog::DontUseNativeDialog, true);
-        dlg.adjustSize();
+        // As the editor of a property row this button may be deleted, and the dialog with
+        // it, while the dialog is open: neither is used after that.
+        QPointer<ColoringButton> self(this);
+        QPointer<QColorDialog> dlg = new QColorDialog(current, this);
+        dlg->setOption(QColorDialog::DontUseNativeDialog, true);
+        dlg->adjustSize();
         if (d->autoChange)
-            connect(&dlg, &QColorDialog::currentColorChanged, this, &ColoringButton::onColorChosen);
-        if (dlg.exec() == QDialog::Accepted) {
-            const QColor c = dlg.selectedColor();
+            connect(dlg.data(), &QColorDialog::currentColorChanged, this, &ColoringButton::onColorChosen);
+        const int result = dlg->exec();
+        if (!self || !dlg)
+            return;
+        const QColor c = dlg->selectedColor();
+        delete dlg.data();
+        if (result == QDialog::Accepted) {
             if (c.isValid())
                 onColorChosen(c);
         } else if (d->autoChange) {

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 
@@ -320,12 +321,16 @@ void FileChooser::setButtonText(const QString& text)
 void FileChooser::chooseFile()
 {
     const QString start = lineEdit->text().isEmpty() ? FileDialog::getWorkingDirectory() : lineEdit->text();
+    // As the editor of a property row this widget may be deleted while the dialog is open:
+    // the dialog belongs to the window, and the chooser is not touched once it is gone.
+    QPointer<FileChooser> self(this);
+    QWidget* owner = window();
     QString name;
     if (md == Directory)
-        name = toolkitExistingDirectory(this, tr("Select a directory"), start, QFileDialog::ShowDirsOnly);
+        name = toolkitExistingDirectory(owner, tr("Select a directory"), start, QFileDialog::ShowDirsOnly);
     else
-        name = toolkitOpenFileName(this, tr("Select a file"), start, _filter, nullptr, QFileDialog::Options());
-    if (name.isEmpty())
+        name = toolkitOpenFileName(owner, tr("Select a file"), start, _filter, nullptr, QFileDialog::Options());
+    if (!self || name.isEmpty())
         return;
     lineEdit->setText(name);
     FileDialog::setWorkingDirectory(name); // the folder that holds the chosen name

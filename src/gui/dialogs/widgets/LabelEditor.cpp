@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QTextBlock>
 #include <QVBoxLayout>
@@ -69,18 +70,26 @@ void LabelEditor::setButtonText(const QString& text)
 
 void LabelEditor::changeText()
 {
-    PropertyListDialog dlg(static_cast<int>(type), this);
-    dlg.setWindowTitle(tr("Vector Data"));
-    auto* vbox = new QVBoxLayout(&dlg);
-    auto* edit = new PropertyListEditor(&dlg);
+    // As the editor of a property row this widget may be deleted, and the dialog with it,
+    // while the dialog is open: neither is used after that.
+    QPointer<LabelEditor> self(this);
+    QPointer<PropertyListDialog> dlg = new PropertyListDialog(static_cast<int>(type), this);
+    dlg->setWindowTitle(tr("Vector Data"));
+    auto* vbox = new QVBoxLayout(dlg);
+    auto* edit = new PropertyListEditor(dlg);
     edit->setPlainText(plainText);
     vbox->addWidget(edit);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dlg);
     vbox->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
-    if (dlg.exec() == QDialog::Accepted) {
-        plainText = edit->toPlainText();
+    connect(buttons, &QDialogButtonBox::accepted, dlg.data(), &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, dlg.data(), &QDialog::reject);
+    const int result = dlg->exec();
+    if (!self || !dlg)
+        return;
+    const QString text = edit->toPlainText();
+    delete dlg.data();
+    if (result == QDialog::Accepted) {
+        plainText = text;
         lineEdit->setText(displayForm(plainText));
     }
 }
