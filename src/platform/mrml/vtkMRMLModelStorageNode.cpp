@@ -33,6 +33,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 
@@ -384,8 +385,9 @@ int vtkMRMLModelStorageNode::WriteDataInternal(vtkMRMLNode* refNode)
         vtkErrorMacro(<< LastError);
         return 0;
     }
-    QFile::remove(target);
-    if (!QFile::rename(temp, target)) {
+    // rename() replaces the target in one step; removing it first would lose the old
+    // file whenever the rename then failed.
+    if (std::rename(tempName.c_str(), QFile::encodeName(target).constData()) != 0) {
         QFile::remove(temp);
         LastError = "WriteData: could not replace model file \"" + name + "\"";
         vtkErrorMacro(<< LastError);
