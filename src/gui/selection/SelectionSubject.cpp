@@ -359,6 +359,9 @@ bool SelectionSubject::is_selected(const Obj::ProjectObject* object, const char*
 
 void SelectionSubject::remove_object_entries(const Obj::ProjectObject& object)
 {
+    // Every deleted object comes here, mostly while nothing is selected.
+    if (entries.empty())
+        return;
     if (Obj::Project* project = object.get_project())
         remove_entries(project->get_name(), object.getObjectId(), nullptr);
     // Entries made under an earlier name of the project still point at the object.
