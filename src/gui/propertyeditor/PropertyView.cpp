@@ -19,6 +19,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QTabWidget>
+#include <QTimer>
 
 #include <string>
 #include <unordered_map>
@@ -146,6 +147,10 @@ PropertyView::PropertyView(QWidget* parent)
     propertyEditorView = new PropertyOperator::PropertyOperator(tabs);
     tabs->addTab(propertyEditorView, tr("3D View"));
     connect(tabs, &QTabWidget::currentChanged, this, &PropertyView::on_tab_changed);
+    rebuildAfterRemoval = new QTimer(this);
+    rebuildAfterRemoval->setSingleShot(true);
+    rebuildAfterRemoval->setInterval(0);
+    connect(rebuildAfterRemoval, &QTimer::timeout, this, [this] { rebuildFromSelection(true); });
 
     if (Obj::Application* logic = Obj::Application::_pcSingleton) {
         objectChanged = logic->signal_change_property.connect(
@@ -180,11 +185,22 @@ void PropertyView::on_selection_modified(const SelectionModification& change)
 {
     if (!handledKind(change.kind))
         return;
+    if (change.kind == SelectionModification::RemoveSelection) {
+        // The removed entry may be an object on its way out, whose view feeder is gone
+        // already: no row may stay bound to it.  Rebuilding for every one of many removals
+        // would cost the square of the selection.
+        propertyEditorData->buildUp({});
+        propertyEditorView->buildUp({});
+        rebuildAfterRemoval->start();
+        return;
+    }
     rebuildFromSelection(true);
 }
 
 void PropertyView::rebuildFromSelection(bool withFeeders)
 {
+    if (withFeeders)
+        rebuildAfterRemoval->stop();   // this one shows the selection as it is now
     const std::vector<SelObj> selection = TreeSelectionSingleton::instance().get_all_selections();
     Collector data;
     Collector view;

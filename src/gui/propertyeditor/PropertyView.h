@@ -12,6 +12,7 @@
 
 QT_BEGIN_NAMESPACE
 class QTabWidget;
+class QTimer;
 QT_END_NAMESPACE
 
 namespace Obj { class Property; }
@@ -48,6 +49,9 @@ private:
     PropertyOperator::PropertyOperator* propertyEditorView;
     PropertyOperator::PropertyOperator* propertyEditorData;
     QTabWidget* tabs;
+    // Removals come in bursts (deleting many selected objects): the rows go at once, the
+    // rebuild from what is left is made once, when the burst is over.
+    QTimer* rebuildAfterRemoval;
     boost::signals2::scoped_connection objectChanged;
     boost::signals2::scoped_connection feederChanged;
     boost::signals2::scoped_connection stateChanged;
