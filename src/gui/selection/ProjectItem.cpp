@@ -194,7 +194,8 @@ void ProjectItem::slot_create_object(const ViewFeederProjectObject& feeder)
     if (!object)
         return;
     const unsigned int id = object->getObjectId();
-    if (objectItems.count(id)) {
+    const auto slot = objectItems.try_emplace(id, nullptr);
+    if (!slot.second) {
         Vexil::MsgConsoleSingleton::Instance().Warning(
             "ProjectItem::slot_create_object(): Cannot add view provider twice.\n");
         return;
@@ -202,8 +203,8 @@ void ProjectItem::slot_create_object(const ViewFeederProjectObject& feeder)
     auto* item = new ProjectObjectItem(const_cast<ViewFeederProjectObject*>(&feeder), this);
     item->keyId = id;
     item->setText(0, QString::fromUtf8(object->get_label()));
+    slot.first->second = item;
     addChild(item);   // filled in first: the view hears of it once
-    objectItems[id] = item;
 
     const eTreeOrderType order = feeder.getTreeOrder();
     if (order == 0)
