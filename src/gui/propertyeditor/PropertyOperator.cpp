@@ -58,6 +58,8 @@ void PropertyOperator::updateProperty(const Obj::Property& prop)
 {
     if (!committing)
         model->updateProperty(prop);
+    else if (model->itemOf(&prop))
+        changedDuringCommit.push_back(&prop);
 }
 
 void PropertyOperator::updatePropertyState(const Obj::Property& prop)
@@ -115,10 +117,22 @@ void PropertyOperator::commitData(QWidget* editor)
     committing = true;
     QTreeView::commitData(editor);
     committing = false;
+    std::vector<const Obj::Property*> changed;
+    changed.swap(changedDuringCommit);
     if (delaybuild) {
         delaybuild = false;
         model->buildUp(postponed);
         postponed.clear();
+        return;
+    }
+    // The rows are the same ones as before the commit, bound to live properties.
+    PropertyItem* edited = itemOf(currentIndex());
+    while (edited && edited->parent() && edited->parent()->parent())
+        edited = edited->parent();
+    for (const Obj::Property* p : changed) {
+        PropertyItem* item = model->itemOf(p);
+        if (item && item != edited)
+            model->updateProperty(*p);
     }
 }
 

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QTreeView>
 
+#include <vector>
+
 namespace Gui {
 namespace PropertyOperator {
 
@@ -42,6 +44,9 @@ private:
     bool committing = false;
     bool delaybuild = false;
     PropertyList postponed;
+    // Changes reported while an edit is committed; refreshed after it, but for the row
+    // being edited, whose editor must not be reset under the user's hands.
+    std::vector<const Obj::Property*> changedDuringCommit;
 };
 
 } // namespace PropertyOperator

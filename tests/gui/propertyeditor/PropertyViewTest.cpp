@@ -328,6 +328,30 @@ TEST_F(ViewTest, ObjectsRemovedOrAProjectClosedWhileShownWithEditorsOpenLeaveNoR
     shown->grab();
 }
 
+TEST_F(ViewTest, AnotherRowThatAnEditChangesIsRefreshedButTheEditedOneKeepsItsEditor)
+{
+    auto* length = add<Obj::PropertyDecimal>(x, "Length", "Geometry");
+    auto* volume = add<Obj::PropertyDecimal>(x, "Volume", "Geometry");
+    select({x});
+    PropertyOperator* data = view->dataTree();
+    // The logic derives one value from the other.
+    boost::signals2::scoped_connection derive = logic.app().signal_change_property.connect(
+        [&](const Obj::ProjectObject&, const Obj::Property& p) {
+            if (&p == length)
+                volume->set_value(2 * length->get_value());
+        });
+    const QModelIndex cell = valueCell(data, "Length");
+    data->setCurrentIndex(cell);
+    auto* editor = qobject_cast<QDoubleSpinBox*>(data->indexWidget(cell));
+    ASSERT_NE(editor, nullptr);
+    QSignalSpy refreshed(data->propertyModel(), &QAbstractItemModel::dataChanged);
+    editor->setValue(3.0);
+    EXPECT_DOUBLE_EQ(volume->get_value(), 6.0);
+    ASSERT_EQ(refreshed.size(), 1);
+    EXPECT_EQ(refreshed.at(0).at(0).toModelIndex(), valueCell(data, "Volume"));
+    EXPECT_EQ(data->indexWidget(cell), editor);
+}
+
 TEST_F(ViewTest, AnEditWhoseCommandRemovesAnotherSelectedObjectWritesTheRestAndReportsTheGoneOne)
 {
     add<Obj::PropertyString>(x, "Name", "Definition");
