@@ -38,6 +38,13 @@ namespace {
 
 using Scoped = boost::signals2::scoped_connection;
 
+// Taken only when there is something to report: the console's instance is guarded by a
+// lock, which every object created or changed would otherwise pay for.
+Vexil::MsgConsoleSingleton& console()
+{
+    return Vexil::MsgConsoleSingleton::Instance();
+}
+
 const ViewFeederProjectObject* asObjectFeeder(const ViewFeeder* feeder)
 {
     if (feeder && feeder->is_inherited_from(ViewFeederProjectObject::getClassTypeId()))
@@ -157,7 +164,6 @@ unsigned int GuiProject::get_memory_usage() const
 
 void GuiProject::slot_create_object(const Obj::ProjectObject& object)
 {
-    auto& console = Vexil::MsgConsoleSingleton::Instance();
     if (ViewFeeder* existing = d->feederOf(&object)) {
         if (const ViewFeederProjectObject* f = asObjectFeeder(existing))
             signal_new_object(*f);
@@ -165,7 +171,7 @@ void GuiProject::slot_create_object(const Obj::ProjectObject& object)
     }
     const char* name = object.get_feeder_type_name();
     if (!name || !*name) {
-        console.Log("%s has no view provider specified\n", object.getTypeId().get_name());
+        console().Log("%s has no view provider specified\n", object.getTypeId().get_name());
         return;
     }
     setDirty(true);
@@ -177,7 +183,7 @@ void GuiProject::slot_create_object(const Obj::ProjectObject& object)
         built = nullptr;
     }
     if (!built) {
-        console.Error("Gui::GuiProject::slot_create_object() has no view component for the object %s found\n",
+        console().Error("Gui::GuiProject::slot_create_object() has no view component for the object %s found\n",
                       name);
         return;
     }
@@ -190,13 +196,13 @@ void GuiProject::slot_create_object(const Obj::ProjectObject& object)
         feeder->updateView();
     }
     catch (const Vexil::ExceptionMemoryIssue& e) {
-        console.Error("Memory exception in object '%i' thrown: %s\n", int(object.getObjectId()), e.what());
+        console().Error("Memory exception in object '%i' thrown: %s\n", int(object.getObjectId()), e.what());
     }
     catch (const Vexil::ExceptionHandler& e) {
         e.report_exception();
     }
     catch (...) {
-        console.Error("[Debug] Obj::Project::_RecomputeFeature(): Unknown exception in object \"%i\" thrown\n",
+        console().Error("[Debug] Obj::Project::_RecomputeFeature(): Unknown exception in object \"%i\" thrown\n",
                       int(object.getObjectId()));
     }
     signal_new_object(*feeder);
@@ -222,23 +228,22 @@ void GuiProject::slot_remove_object(const Obj::ProjectObject& object)
 
 void GuiProject::slot_change_object(const Obj::ProjectObject& object, const Obj::Property& property)
 {
-    auto& console = Vexil::MsgConsoleSingleton::Instance();
     if (ViewFeeder* feeder = d->feederOf(&object)) {
         const int id = int(object.getObjectId());
         try {
             feeder->update(&property);
         }
         catch (const Vexil::ExceptionMemoryIssue& e) {
-            console.Error("Memory exception in object '%i' thrown: %s\n", id, e.what());
+            console().Error("Memory exception in object '%i' thrown: %s\n", id, e.what());
         }
         catch (const Vexil::ExceptionHandler& e) {
             e.report_exception();
         }
         catch (const std::exception& e) {
-            console.Error("C++ exception in object '%i' thrown: %s\n", id, e.what());
+            console().Error("C++ exception in object '%i' thrown: %s\n", id, e.what());
         }
         catch (...) {
-            console.Error("Cannot update representation for object '%i'.\n", id);
+            console().Error("Cannot update representation for object '%i'.\n", id);
         }
         if (const ViewFeederProjectObject* f = asObjectFeeder(feeder))
             signal_change_object(*f, property);

@@ -8,7 +8,7 @@
 
 #include <vexil/Persistence.h>
 
-#include <boost/signals2/signal.hpp>
+#include "core/GuiSignal.h"
 
 #include <list>
 #include <map>
@@ -49,16 +49,16 @@ public:
     void import_objects(const std::vector<Obj::ProjectObject*>&, Vexil::Hdf5FileReader&,
                         const std::map<std::string, std::string>&) {}
 
-    boost::signals2::signal<void(const ViewFeederProjectObject&)> signal_new_object;
-    boost::signals2::signal<void(const ViewFeederProjectObject&)> signal_delete_object;
-    boost::signals2::signal<void(const ViewFeederProjectObject&, const Obj::Property&)> signal_change_object;
-    boost::signals2::signal<void(const ViewFeederProjectObject&)> signal_relabel_object;
-    boost::signals2::signal<void(const ViewFeederProjectObject&)> signal_activate_object;
-    boost::signals2::signal<void(const ViewFeederProjectObject&)> signal_in_edit;
-    boost::signals2::signal<void(const ViewFeederProjectObject&)> signal_reset_edit;
-    boost::signals2::signal<void(const ViewFeederProjectObject&, const HighlightMode&, bool)>
+    GuiSignal<void(const ViewFeederProjectObject&)> signal_new_object;
+    GuiSignal<void(const ViewFeederProjectObject&)> signal_delete_object;
+    GuiSignal<void(const ViewFeederProjectObject&, const Obj::Property&)> signal_change_object;
+    GuiSignal<void(const ViewFeederProjectObject&)> signal_relabel_object;
+    GuiSignal<void(const ViewFeederProjectObject&)> signal_activate_object;
+    GuiSignal<void(const ViewFeederProjectObject&)> signal_in_edit;
+    GuiSignal<void(const ViewFeederProjectObject&)> signal_reset_edit;
+    GuiSignal<void(const ViewFeederProjectObject&, const HighlightMode&, bool)>
         signal_highlight_object;
-    boost::signals2::signal<void(const ViewFeederProjectObject&, const TreeItemMode&)> signal_expand_object;
+    GuiSignal<void(const ViewFeederProjectObject&, const TreeItemMode&)> signal_expand_object;
 
     // Feeders.
     ViewFeeder* get_view_feeder(const Obj::ProjectObject* object) const;

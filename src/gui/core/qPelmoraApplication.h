@@ -4,7 +4,7 @@
 
 #include "PelmoraGuiExport.h"
 
-#include <boost/signals2/signal.hpp>
+#include "core/GuiSignal.h"
 
 #include <QPixmap>
 #include <QString>
@@ -47,22 +47,22 @@ public:
 
     // Project, object, module and view events, republished for the tree, the property
     // view and the module group.
-    boost::signals2::signal<void(const GuiProject&, ViewFeederProject&)> signal_new_project;
-    boost::signals2::signal<void(const GuiProject&)> signal_remove_project;
-    boost::signals2::signal<void(const GuiProject&)> signal_relabel_project;
-    boost::signals2::signal<void(const GuiProject&)> signal_rename_project;
-    boost::signals2::signal<void(const GuiProject&)> signal_current_project;
-    boost::signals2::signal<void(const ViewFeeder&)> signal_create_object;
-    boost::signals2::signal<void(const ViewFeeder&)> signal_remove_object;
-    boost::signals2::signal<void(const ViewFeeder&, const Obj::Property&)> signal_change_object;
-    boost::signals2::signal<void(const ViewFeeder&)> signal_rename_object;
-    boost::signals2::signal<void(const ViewFeeder&)> signal_activate_object;
-    boost::signals2::signal<void(const char*)> signal_activate_simmodule;
-    boost::signals2::signal<void(const char*)> signal_new_simmodule;
-    boost::signals2::signal<void(const char*)> signal_delete_simmodule;
-    boost::signals2::signal<void(const MDIWindow*)> signal_activate_view;
-    boost::signals2::signal<void(const ViewFeederProjectObject&)> signal_in_edit;
-    boost::signals2::signal<void(const ViewFeederProjectObject&)> signal_reset_edit;
+    GuiSignal<void(const GuiProject&, ViewFeederProject&)> signal_new_project;
+    GuiSignal<void(const GuiProject&)> signal_remove_project;
+    GuiSignal<void(const GuiProject&)> signal_relabel_project;
+    GuiSignal<void(const GuiProject&)> signal_rename_project;
+    GuiSignal<void(const GuiProject&)> signal_current_project;
+    GuiSignal<void(const ViewFeeder&)> signal_create_object;
+    GuiSignal<void(const ViewFeeder&)> signal_remove_object;
+    GuiSignal<void(const ViewFeeder&, const Obj::Property&)> signal_change_object;
+    GuiSignal<void(const ViewFeeder&)> signal_rename_object;
+    GuiSignal<void(const ViewFeeder&)> signal_activate_object;
+    GuiSignal<void(const char*)> signal_activate_simmodule;
+    GuiSignal<void(const char*)> signal_new_simmodule;
+    GuiSignal<void(const char*)> signal_delete_simmodule;
+    GuiSignal<void(const MDIWindow*)> signal_activate_view;
+    GuiSignal<void(const ViewFeederProjectObject&)> signal_in_edit;
+    GuiSignal<void(const ViewFeederProjectObject&)> signal_reset_edit;
 
     // Idle; for work without a result that outlives the caller.
     QFutureWatcher<void>& futureWatcher();

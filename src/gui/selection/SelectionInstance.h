@@ -17,7 +17,7 @@ public:
     static void destruct();
     static SelectionInstance* existing() { return _instance; }
 
-    boost::signals2::signal<void(const Obj::CDocObjProp&)> property_signal;
+    GuiSignal<void(const Obj::CDocObjProp&)> property_signal;
 
     bool add_selection(const char* project_name, unsigned int object_id, const char* sub_name,
                        float x = 0.f, float y = 0.f, float z = 0.f);

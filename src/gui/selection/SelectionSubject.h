@@ -11,7 +11,7 @@
 #include <vexil/Observer.h>
 
 #include <boost/signals2/connection.hpp>
-#include <boost/signals2/signal.hpp>
+#include "core/GuiSignal.h"
 
 #include <functional>
 #include <memory>
@@ -30,7 +30,7 @@ public:
     SelectionSubject(const SelectionSubject&) = delete;
     SelectionSubject& operator=(const SelectionSubject&) = delete;
 
-    boost::signals2::signal<void(const SelectionModification&)> selection_signal;
+    GuiSignal<void(const SelectionModification&)> selection_signal;
 
     // A null project name means the application logic's current project.
     std::vector<SelObj> get_selection(const char* project_name = nullptr) const;

@@ -18,7 +18,7 @@ public:
     // Null when it has not been created (or was destructed).
     static TreeSelectionSingleton* existing() { return _instance; }
 
-    boost::signals2::signal<void(const Obj::CDocObjProp&)> property_signal;
+    GuiSignal<void(const Obj::CDocObjProp&)> property_signal;
 
     // True when the entry is (now or already) selected; false when the project is
     // unknown or the gate refuses.

@@ -8,7 +8,7 @@
 #include <obj/Property.h>
 #include <vexil/Vector3D.h>
 
-#include <boost/signals2/signal.hpp>
+#include "core/GuiSignal.h"
 
 #include <QIcon>
 #include <QString>
@@ -49,8 +49,8 @@ template <typename... Args>
 class FeederSignal
 {
 public:
-    using Signal = boost::signals2::signal<void(Args...)>;
-    using Relay = boost::signals2::signal<void(const ViewFeeder&, Args...)>;
+    using Signal = GuiSignal<void(Args...)>;
+    using Relay = GuiSignal<void(const ViewFeeder&, Args...)>;
 
     FeederSignal(const ViewFeeder& feeder, Relay& everyFeeder) : owner(feeder), relay(everyFeeder) {}
     FeederSignal(const FeederSignal&) = delete;
