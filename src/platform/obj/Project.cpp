@@ -23,6 +23,7 @@ Project::~Project()
         if (auto* group = dynamic_cast<ProjectObjectGroup*>(entry.second.get()))
             group->clear_members();
     }
+    objectsByName.clear();
     objects.clear();
 }
 
@@ -42,8 +43,7 @@ ProjectObject* Project::get_object(const char* objectName) const
 {
     if (!objectName)
         return nullptr;
-    const auto it = objectsByName.find(objectName);
-    return it == objectsByName.end() ? nullptr : get_object(it->second);
+    return objectsByName.find(objectName);
 }
 
 std::vector<ProjectObject*> Project::get_objects() const
@@ -68,10 +68,10 @@ std::vector<ProjectObject*> Project::get_objects(const Vexil::TypeInfo& type) co
 std::string Project::get_unique_object_name(const char* base) const
 {
     std::string stem = (base && *base) ? base : "Object";
-    if (!objectsByName.count(stem))
+    if (!objectsByName.contains(stem))
         return stem;
     return Vexil::UtilityBox::numbered_name(stem, nameSuffixHint[stem],
-                                            [this](const std::string& c) { return objectsByName.count(c) != 0; });
+                                            [this](const std::string& c) { return objectsByName.contains(c); });
 }
 
 ProjectObject* Project::add_object(const char* typeName, const char* objectName)
@@ -106,10 +106,11 @@ ProjectObject* Project::add_object(std::unique_ptr<ProjectObject> object, const 
         base = "Object";
     object->objectId = nextObjectId++;
     // Usually the name is free: claiming it is the only look-up then.
-    auto claimed = objectsByName.try_emplace(base, object->objectId);
-    if (!claimed.second)
-        claimed = objectsByName.try_emplace(get_unique_object_name(base.c_str()), object->objectId);
-    object->name = claimed.first->first;
+    object->name = std::move(base);
+    if (!objectsByName.insert(object.get())) {
+        object->name = get_unique_object_name(object->name.c_str());
+        objectsByName.insert(object.get());
+    }
     object->set_label(object->name.c_str());   // before it joins: no signal yet
     object->project = this;
 
@@ -126,16 +127,23 @@ bool Project::remove_object(unsigned int id)
     if (it == objects.end())
         return false;
     ProjectObject& object = *it->second;
+    // Objects only go after their count drops and only come with a new id: with both
+    // unchanged, no slot removed anything and the entry found above still stands.
+    const std::size_t countBefore = objects.size();
+    const unsigned int nextIdBefore = nextObjectId;
     signal_remove_object(object);
     if (owner)
         owner->signal_object_removed(object);
     if (currentObject == &object)
         currentObject = nullptr;
-    // A slot may have removed it already.
-    const auto again = objects.find(id);
-    if (again == objects.end())
-        return true;
-    objectsByName.erase(again->second->name);
+    auto again = it;
+    if (objects.size() != countBefore || nextObjectId != nextIdBefore) {
+        // A slot may have removed it already.
+        again = objects.find(id);
+        if (again == objects.end())
+            return true;
+    }
+    objectsByName.erase(again->second.get());
     std::unique_ptr<ProjectObject> doomed = std::move(again->second);
     objects.erase(again);
     doomed->project = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 // A project of the application logic: a named set of objects with its own signals.
 
+#include "ObjectNameIndex.h"
 #include "ProjectObject.h"
 
 #include <pmunit/Units.h>
@@ -98,7 +99,7 @@ private:
     unsigned int projectId = 0;
     unsigned int nextObjectId = 1;
     std::map<unsigned int, std::unique_ptr<ProjectObject>> objects;
-    std::unordered_map<std::string, unsigned int> objectsByName;
+    ObjectNameIndex objectsByName;
     ProjectObject* currentObject = nullptr;
     bool modified = false;
     bool restoring = false;

@@ -220,6 +220,44 @@ TEST(ObjObjects, FreedNamesAreReusedAndStatusIsAnnouncedOnlyInAContainer)
     EXPECT_EQ((std::vector<std::string>{"Visibility"}), announced);
 }
 
+// Thousands of names, with many removed from the middle of runs of colliding ones: every
+// name still present is found, every removed one is gone and is handed out again.
+TEST(ObjObjects, NamesStayFoundThroughManyRemovals)
+{
+    ScopedLogic logic;
+    Obj::Project* p = logic.app().create_project("P");
+    std::vector<Obj::ProjectObject*> made;
+    for (int i = 0; i < 3000; ++i)
+        made.push_back(p->add_object("Obj::ProjectObject", i % 2 ? "Odd" : ("N" + std::to_string(i)).c_str()));
+    for (std::size_t i = 0; i < made.size(); i += 3)
+        p->remove_object(made[i]->getObjectId());
+    for (std::size_t i = 0; i < made.size(); ++i) {
+        if (i % 3 == 0)
+            continue;
+        EXPECT_EQ(made[i], p->get_object(made[i]->get_name())) << made[i]->get_name();
+    }
+    EXPECT_EQ(nullptr, p->get_object("N0"));
+    EXPECT_EQ(nullptr, p->get_object("Odd001"));
+    EXPECT_STREQ("N0", p->add_object("Obj::ProjectObject", "N0")->get_name());
+    EXPECT_EQ(2001u, p->get_num_objects());
+
+    // A slot that removes another object and adds one while an object goes.
+    Obj::ProjectObject* partner = p->get_object("N2");
+    bool once = false;
+    p->signal_remove_object.connect([&](const Obj::ProjectObject& o) {
+        if (once || std::string(o.get_name()) != "N4")
+            return;
+        once = true;
+        p->remove_object(partner->getObjectId());
+        p->add_object("Obj::ProjectObject", "Late");
+    });
+    EXPECT_TRUE(p->remove_object(p->get_object("N4")->getObjectId()));
+    EXPECT_EQ(nullptr, p->get_object("N4"));
+    EXPECT_EQ(nullptr, p->get_object("N2"));
+    ASSERT_NE(nullptr, p->get_object("Late"));
+    EXPECT_EQ(2000u, p->get_num_objects());
+}
+
 TEST(ObjObjects, ChangeRenameRemoveAndActivateSignals)
 {
     Recorder rec;
