@@ -68,6 +68,9 @@ struct GuiProject::Private
     std::list<BaseView*> views;
     std::list<BaseView*> passiveViews;
     std::unordered_map<const Obj::ProjectObject*, ViewFeeder*> feeders;
+    // Counts the changes to `feeders`, so that an entry found before a signal is known
+    // to stand after it without a second look-up.
+    unsigned long feederEdits = 0;
     std::map<unsigned int, ViewFeeder*> annotationFeeders;
     vtkSmartPointer<vtkMRMLViewNode> viewNode;
     vtkSmartPointer<vtkMRMLScene> scene;
@@ -189,6 +192,7 @@ void GuiProject::slot_create_object(const Obj::ProjectObject& object)
     }
     auto* feeder = static_cast<ViewFeederProjectObject*>(built);
     d->feeders[&object] = feeder;
+    ++d->feederEdits;
 
     auto* mutableObject = const_cast<Obj::ProjectObject*>(&object);
     try {
@@ -217,11 +221,15 @@ void GuiProject::slot_remove_object(const Obj::ProjectObject& object)
     const ViewFeederProjectObject* feeder = asObjectFeeder(it->second);
     if (!feeder)
         return;
+    const unsigned long editsBefore = d->feederEdits;
     signal_delete_object(*feeder);
-    // A listener may have changed the map; look again before deleting.
-    const auto again = d->feeders.find(&object);
+    // A listener that changed the map may have taken the entry: then look again.
+    auto again = it;
+    if (d->feederEdits != editsBefore)
+        again = d->feeders.find(&object);
     if (again != d->feeders.end() && again->second == feeder) {
         d->feeders.erase(again);
+        ++d->feederEdits;
         delete feeder;
     }
 }
