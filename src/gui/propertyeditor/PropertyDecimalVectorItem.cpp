@@ -1,4 +1,5 @@
 #include "PropertyDecimalVectorItem.h"
+#include "VectorRowSupport.h"
 
 #include "PropertyFloatSciItem.h"
 #include "core/MetaTypes.h"
@@ -6,24 +7,11 @@
 #include <obj/PropertyDecimalVector.h>
 #include <vexil/MsgConsole.h>
 
-#include <QLineEdit>
 #include <QLocale>
 
 using namespace Gui::PropertyOperator;
 
 namespace {
-
-int componentIndex(const char* name)
-{
-    if (!name || !name[0] || name[1])
-        return -1;
-    switch (name[0]) {
-    case 'x': return 0;
-    case 'y': return 1;
-    case 'z': return 2;
-    default: return -1;
-    }
-}
 
 bool isZero(const Vexil::Vector3d& v)
 {
@@ -67,39 +55,30 @@ void PropertyDecimalVectorItem::setChildPropertyData(const std::vector<Obj::Prop
 
 QWidget* PropertyDecimalVectorItem::createEditor(QWidget* parent, const QObject*, const char*) const
 {
-    auto* le = new QLineEdit(parent);
-    le->setFrame(false);
-    le->setReadOnly(true);
-    return le;
+    return VectorRow::createTextEditor(parent);
 }
 
 void PropertyDecimalVectorItem::setEditorData(QWidget* editor, const QVariant& data) const
 {
-    static_cast<QLineEdit*>(editor)->setText(toString(data).toString());
+    VectorRow::setText(editor, toString(data));
 }
 
 QVariant PropertyDecimalVectorItem::editorData(QWidget* editor) const
 {
-    return static_cast<QLineEdit*>(editor)->text();
+    return VectorRow::text(editor);
 }
 
 QVariant PropertyDecimalVectorItem::property(const char* name) const
 {
-    const int i = componentIndex(name);
-    if (i < 0)
-        return {};
-    const Vexil::Vector3d v = value(getFirstProperty()).value<Vexil::Vector3d>();
-    return i == 0 ? v.x : (i == 1 ? v.y : v.z);
+    return VectorRow::componentOf(value(getFirstProperty()), name);
 }
 
 bool PropertyDecimalVectorItem::setProperty(const char* name, const QVariant& component)
 {
-    const int i = componentIndex(name);
-    if (i < 0)
+    QVariant v = value(getFirstProperty());
+    if (!VectorRow::replaceComponent(v, name, component))
         return false;
-    Vexil::Vector3d v = value(getFirstProperty()).value<Vexil::Vector3d>();
-    (i == 0 ? v.x : (i == 1 ? v.y : v.z)) = component.toDouble();
-    setData(QVariant::fromValue(v));
+    setData(v);
     return true;
 }
 

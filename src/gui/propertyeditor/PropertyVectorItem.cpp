@@ -1,30 +1,13 @@
 #include "PropertyVectorItem.h"
+#include "VectorRowSupport.h"
 
 #include "core/MetaTypes.h"
 
 #include <obj/PropertyVector.h>
 
-#include <QLineEdit>
 #include <QLocale>
 
 using namespace Gui::PropertyOperator;
-
-namespace {
-
-// "x", "y" or "z" as 0, 1, 2; -1 for any other name.
-int componentIndex(const char* name)
-{
-    if (!name || !name[0] || name[1])
-        return -1;
-    switch (name[0]) {
-    case 'x': return 0;
-    case 'y': return 1;
-    case 'z': return 2;
-    default: return -1;
-    }
-}
-
-} // namespace
 
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyVectorItem, Gui::PropertyOperator::PropertyItem)
 
@@ -40,40 +23,30 @@ PropertyVectorItem::PropertyVectorItem()
 
 QWidget* PropertyVectorItem::createEditor(QWidget* parent, const QObject*, const char*) const
 {
-    auto* le = new QLineEdit(parent);
-    le->setFrame(false);
-    le->setReadOnly(true);
-    return le;
+    return VectorRow::createTextEditor(parent);
 }
 
 void PropertyVectorItem::setEditorData(QWidget* editor, const QVariant& data) const
 {
-    static_cast<QLineEdit*>(editor)->setText(toString(data).toString());
+    VectorRow::setText(editor, toString(data));
 }
 
 QVariant PropertyVectorItem::editorData(QWidget* editor) const
 {
-    return static_cast<QLineEdit*>(editor)->text();
+    return VectorRow::text(editor);
 }
 
 QVariant PropertyVectorItem::property(const char* name) const
 {
-    const int i = componentIndex(name);
-    if (i < 0)
-        return {};
-    const Vexil::Vector3d v = value(getFirstProperty()).value<Vexil::Vector3d>();
-    return i == 0 ? v.x : (i == 1 ? v.y : v.z);
+    return VectorRow::componentOf(value(getFirstProperty()), name);
 }
 
 bool PropertyVectorItem::setProperty(const char* name, const QVariant& component)
 {
-    const int i = componentIndex(name);
-    if (i < 0)
+    QVariant v = value(getFirstProperty());
+    if (!VectorRow::replaceComponent(v, name, component))
         return false;
-    Vexil::Vector3d v = value(getFirstProperty()).value<Vexil::Vector3d>();
-    const double d = component.toDouble();
-    (i == 0 ? v.x : (i == 1 ? v.y : v.z)) = d;
-    setData(QVariant::fromValue(v));
+    setData(v);
     return true;
 }
 
