@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QMdiSubWindow>
 #include <QPalette>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -310,4 +311,13 @@ bool DocumentArea::eventFilter(QObject* watched, QEvent* event)
         break;
     }
     return false;
+}
+
+QSize DocumentArea::sizeHint() const
+{
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!s)
+        return QWidget::sizeHint();
+    const QSize desk = s->size();
+    return {desk.width() * 2 / 3, desk.height() * 2 / 3};
 }

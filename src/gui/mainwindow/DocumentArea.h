@@ -47,6 +47,9 @@ public:
     QMdiArea::WindowOrder activationOrder() const { return QMdiArea::ActivationHistoryOrder; }
     QBrush background() const;
     void setBackground(const QBrush& brush);
+    // Two thirds of the screen, so that a first start without saved geometry opens a
+    // window of a useful size.
+    QSize sizeHint() const override;
 
 public Q_SLOTS:
     void setActiveSubWindow(QMdiSubWindow* window);

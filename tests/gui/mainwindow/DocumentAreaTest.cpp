@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -173,4 +174,12 @@ TEST(DocumentArea, OneMoreTabCostsTheSameBesideManyOthers)
     EXPECT_LE(late, 3 * early + 20) << "first " << early << " ms, beside 1,500 others " << late << " ms";
     EXPECT_EQ(a.area.subWindowCount(), 1800);
     EXPECT_EQ(a.area.tabBar()->count(), 1800);
+}
+
+TEST(DocumentArea, AsksForTwoThirdsOfTheScreenSoAFirstStartOpensAUsefulWindow)
+{
+    Gui::DocumentArea area;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(area.sizeHint(), QSize(screen->size().width() * 2 / 3, screen->size().height() * 2 / 3));
 }
