@@ -25,17 +25,16 @@
 #include <vtkXMLPolyDataReader.h>
 #include <vtkXMLPolyDataWriter.h>
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 vtkStandardNewMacro(vtkMRMLModelStorageNode);
 
@@ -94,6 +93,35 @@ std::string trimmed(std::string text)
     return text;
 }
 
+// A reader's message may quote the file's bytes (its first line, up to hundreds of
+// kilobytes of them); only a short, printable excerpt goes into our error.
+std::string printableExcerpt(const std::string& text)
+{
+    const size_t limit = 160;
+    std::string out;
+    size_t i = 0;
+    while (i < text.size() && out.size() < limit) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        bool valid = length > 0 && i + length <= text.size();
+        for (size_t k = 1; valid && k < length; ++k)
+            valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+        if ((length == 1 && (c < 0x20 || c == 0x7F)) ||
+            (valid && length == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0))
+            valid = false; // C0 and C1 control characters
+        if (!valid) {
+            out += '?';
+            ++i;
+            continue;
+        }
+        out.append(text, i, length);
+        i += length;
+    }
+    if (i < text.size())
+        out += "...";
+    return out;
+}
+
 // Runs an algorithm with its errors and warnings (observed on it and its executive, and
 // those printed through the output window) collected instead of printed.
 class MessageCatcher
@@ -126,7 +154,7 @@ public:
         const std::string* order[] = {&error, &window->firstError, &warning, &window->firstWarning};
         for (const std::string* m : order)
             if (!m->empty())
-                return trimmed(*m);
+                return printableExcerpt(trimmed(*m));
         return std::string();
     }
 
@@ -266,16 +294,24 @@ vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::st
         error = "no model file name given";
         return nullptr;
     }
-    const QFileInfo info(QString::fromStdString(name));
-    if (!info.exists()) {
+    // The name is taken as the bytes it is: a name that is not UTF-8 still opens.
+    std::error_code ec;
+    const std::filesystem::path filePath(name);
+    const auto status = std::filesystem::status(filePath, ec);
+    if (!std::filesystem::exists(status)) {
         error = "model file \"" + name + "\" does not exist";
         return nullptr;
     }
-    if (!info.isFile() || !info.isReadable()) {
+    if (!std::filesystem::is_regular_file(status) || !std::ifstream(name, std::ios::binary)) {
         error = "model file \"" + name + "\" is not a readable file";
         return nullptr;
     }
-    if (info.size() == 0) {
+    const auto fileSize = std::filesystem::file_size(filePath, ec);
+    if (ec) {
+        error = "model file \"" + name + "\" is not a readable file";
+        return nullptr;
+    }
+    if (fileSize == 0) {
         error = "model file \"" + name + "\" is empty";
         return nullptr;
     }
@@ -286,7 +322,7 @@ vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::st
                 "\" (readable: .vtk, .vtp, .stl, .ply, .obj)";
         return nullptr;
     }
-    if (ext == ".stl" && binarySTLTruncated(fileName, info.size())) {
+    if (ext == ".stl" && binarySTLTruncated(fileName, static_cast<qint64>(fileSize))) {
         error = "model file \"" + name + "\" is truncated";
         return nullptr;
     }
@@ -294,7 +330,7 @@ vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::st
         error = "model file \"" + name + "\" is not a PLY file";
         return nullptr;
     }
-    if (ext == ".ply" && !plyCountsFit(fileName, info.size())) {
+    if (ext == ".ply" && !plyCountsFit(fileName, static_cast<qint64>(fileSize))) {
         error = "model file \"" + name + "\" is truncated or its header is damaged";
         return nullptr;
     }
@@ -359,9 +395,7 @@ int vtkMRMLModelStorageNode::WriteDataInternal(vtkMRMLNode* refNode)
     const std::string ext = lowerExtension(GetFileName());
     // The writer fills a temporary file beside the target, which replaces the target only
     // once it is complete. It keeps the extension: the PLY writer adds one otherwise.
-    const QString target = QString::fromStdString(name);
-    const QString temp = target + QStringLiteral(".part") + QString::fromStdString(ext);
-    const std::string tempName = QFile::encodeName(temp).toStdString();
+    const std::string tempName = name + ".part" + ext;
     vtkSmartPointer<vtkAlgorithm> writer = writerFor(ext, tempName.c_str());
     if (!writer) {
         LastError = "WriteData: cannot write a model as \"" + ext + "\"";
@@ -377,8 +411,9 @@ int vtkMRMLModelStorageNode::WriteDataInternal(vtkMRMLNode* refNode)
         written = !catcher.hasError();
         detail = catcher.message();
     }
-    if (!written || !QFileInfo::exists(temp)) {
-        QFile::remove(temp);
+    std::error_code ec;
+    if (!written || !std::filesystem::exists(std::filesystem::path(tempName), ec)) {
+        std::remove(tempName.c_str());
         LastError = "WriteData: could not write model file \"" + name + "\"";
         if (!detail.empty())
             LastError += ": " + detail;
@@ -387,8 +422,8 @@ int vtkMRMLModelStorageNode::WriteDataInternal(vtkMRMLNode* refNode)
     }
     // rename() replaces the target in one step; removing it first would lose the old
     // file whenever the rename then failed.
-    if (std::rename(tempName.c_str(), QFile::encodeName(target).constData()) != 0) {
-        QFile::remove(temp);
+    if (std::rename(tempName.c_str(), name.c_str()) != 0) {
+        std::remove(tempName.c_str());
         LastError = "WriteData: could not replace model file \"" + name + "\"";
         vtkErrorMacro(<< LastError);
         return 0;

@@ -20,6 +20,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -307,4 +311,45 @@ TEST(ModelStorageNode, HostileContentIsRefusedWithoutCrashing)
         EXPECT_EQ(data, nullptr);
         EXPECT_NE(error.find(c.file), std::string::npos) << error;
     }
+}
+
+TEST(ModelStorageNode, FileNamesAreBytesAndMessagesQuoteNoRawFileContent)
+{
+    // A reader that quotes the file's first line: control characters, bytes that are not
+    // UTF-8 and a line of 300,000 bytes stay out of the error.
+    QTemporaryDir dir;
+    QByteArray line("\x1b[31m\x01\xff\xfe\xc2\x9b");
+    line += QByteArray(300000, 'x');
+    writeBytes(QString::fromStdString(path(dir, "noise.vtk")), line + "\n");
+    writeBytes(QString::fromStdString(path(dir, "noise.obj")), line + "\n");
+    for (const char* file : {"noise.vtk", "noise.obj"}) {
+        SCOPED_TRACE(file);
+        std::string error;
+        vtkSmartPointer<vtkPolyData> data =
+            vtkSmartPointer<vtkPolyData>::Take(vtkMRMLModelStorageNode::ReadPolyData(path(dir, file).c_str(), error));
+        EXPECT_EQ(data, nullptr);
+        EXPECT_NE(error.find(file), std::string::npos) << error;
+        EXPECT_LT(error.size(), 500u);
+        EXPECT_TRUE(QString::fromStdString(error).toUtf8() == QByteArray::fromStdString(error)) << "valid UTF-8";
+        EXPECT_EQ(std::count_if(error.begin(), error.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }), 0);
+        EXPECT_EQ(error.find("\xc2\x9b"), std::string::npos) << "no C1 control character either";
+    }
+
+    // A name that is not UTF-8 (Latin-1 "caf\xe9") is written, replaced and read back as is.
+    const std::string name = QFile::encodeName(dir.path()).toStdString() + "/caf\xe9.stl";
+    vtkNew<vtkMRMLModelNode> model;
+    model->SetAndObservePolyData(sphere());
+    vtkNew<vtkMRMLModelStorageNode> storage;
+    storage->SetFileName(name.c_str());
+    EXPECT_EQ(storage->WriteData(model), 1) << storage->GetLastErrorMessage();
+    EXPECT_EQ(storage->WriteData(model), 1) << storage->GetLastErrorMessage();
+    const auto inFolder = std::distance(std::filesystem::directory_iterator(QFile::encodeName(dir.path()).toStdString()),
+                                        std::filesystem::directory_iterator());
+    EXPECT_EQ(inFolder, 3) << "the two noise files and the model, no temporary file";
+    EXPECT_TRUE(std::filesystem::exists(name));
+    vtkNew<vtkMRMLModelNode> back;
+    EXPECT_EQ(storage->ReadData(back), 1) << storage->GetLastErrorMessage();
+    ASSERT_NE(back->GetPolyData(), nullptr);
+    EXPECT_EQ(back->GetPolyData()->GetNumberOfCells(), model->GetPolyData()->GetNumberOfCells());
+    std::remove(name.c_str()); // Qt 5 cannot name it to remove it with the folder
 }
