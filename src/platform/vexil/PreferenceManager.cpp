@@ -314,8 +314,10 @@ unsigned int PreferenceManager::getUInt(PM_SETTING id) const
 
 double PreferenceManager::getDouble(PM_SETTING id) const
 {
+    // "nan" and "inf" parse as numbers, but no setting can use them: a pick radius of
+    // NaN would make every pick fail.  They read as the default, like any garbage.
     double n = 0;
-    if (toNumber(value(id), &n))
+    if (toNumber(value(id), &n) && std::isfinite(n))
         return n;
     return isValid(id) ? info(id).defaultValue.toDouble() : 0.0;
 }
@@ -323,6 +325,9 @@ double PreferenceManager::getDouble(PM_SETTING id) const
 bool PreferenceManager::isOn(PM_SETTING id) const
 {
     const QVariant v = value(id);
+    // An entry QSettings cannot decode ("@Variant(" garbage) comes back invalid.
+    if (!v.isValid())
+        return isValid(id) && info(id).defaultValue.toBool();
     if (v.userType() == QMetaType::QString) {
         bool b = false;
         if (isBoolText(v.toString(), &b))

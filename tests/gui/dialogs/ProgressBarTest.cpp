@@ -106,6 +106,24 @@ TEST_F(ProgressBarTest, OnlyLongOperationsShowTheBar)
     QTRY_VERIFY_WITH_TIMEOUT(bar()->isVisible(), 15000);
 }
 
+TEST_F(ProgressBarTest, MoreStepsThanTheBarCountsAreShownInProportion)
+{
+    for (const unsigned long long steps : {5000000000ULL, (1ULL << 32) + 100, 3000000000ULL}) {
+        Vexil::ProgressPassingLauncher op("Reading", steps);
+        EXPECT_GT(bar()->maximum(), 1000000) << steps;
+        op.next();
+        op.set_progress(steps / 2);
+        EXPECT_NEAR(double(bar()->value()) / bar()->maximum(), 0.5, 0.001) << steps;
+        op.set_progress(steps);
+        EXPECT_EQ(bar()->value(), bar()->maximum()) << steps;
+    }
+    // The next operation counts one to one again.
+    Vexil::ProgressPassingLauncher op("Small", 10);
+    op.set_progress(4);
+    EXPECT_EQ(bar()->maximum(), 10);
+    EXPECT_EQ(bar()->value(), 4);
+}
+
 TEST_F(ProgressBarTest, WorkerProgressReachesTheBarOnTheGuiThread)
 {
     DialogTest::FakeMainWindow mw;

@@ -25,6 +25,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeySequenceEdit>
@@ -389,4 +390,23 @@ TEST_F(Shortcuts, RestoringReplacesTheUsersSequencesByTheDefaultsOnceAndForAll)
     const QByteArray once = fileBytes();
     page.findChild<QPushButton*>(QStringLiteral("restoreShortcutsButton"))->click();
     EXPECT_EQ(fileBytes(), once);
+}
+
+TEST(ShortcutsFile, AConfigFolderWithNonAsciiLettersKeepsItsName)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("J\u00fcrgen \u65e5\u672c"));
+    Vexil::PreferenceManager prefs(QDir(folder).filePath(QStringLiteral("preferences.ini")));
+    Gui::Dialog::ShortcutsPageImp page;
+    page.setPreferenceManager(&prefs);
+    page.model()->appendRow({new QStandardItem(QStringLiteral("Save")), new QStandardItem(QString())});
+    page.tableItemClicked(page.model()->index(0, 0));
+    auto* editor = page.findChild<QKeySequenceEdit*>(QStringLiteral("keySequenceEdit"));
+    editor->setKeySequence(QKeySequence(QStringLiteral("Ctrl+J")));
+    Q_EMIT editor->editingFinished();
+
+    const QStringList written = QDir(folder).entryList(QDir::Files);
+    ASSERT_EQ(written.size(), 1) << written.join(QLatin1Char(' ')).toStdString();
+    QSettings file(QDir(folder).filePath(written.front()), QSettings::IniFormat);
+    EXPECT_EQ(file.value(QStringLiteral("shortcuts/CmdSave")).toString(), QStringLiteral("Ctrl+J"));
 }

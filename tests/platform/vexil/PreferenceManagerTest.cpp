@@ -140,6 +140,23 @@ TEST_F(PreferenceFixture, OutOfRangeNumbersInTheFileAreClamped)
     EXPECT_EQ(pm.getUInt(Vexil::PM_COLOR_NORMAL_MESSAGE), 0xffffffffu);
 }
 
+TEST_F(PreferenceFixture, NonFiniteNumbersAndUndecodableEntriesReadAsTheDefault)
+{
+    {
+        QFile raw(file());
+        QDir().mkpath(QFileInfo(file()).absolutePath());
+        ASSERT_TRUE(raw.open(QIODevice::WriteOnly));
+        raw.write("[Settings]\n32=nan\n70=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x10)\n");
+    }
+    PreferenceManager pm(file());
+    EXPECT_EQ(pm.getDouble(Vexil::PM_PICK_RADIUS), 5.0);
+    EXPECT_TRUE(pm.isOn(Vexil::PM_STRESS_AND_STRAIN));
+    pm.set(Vexil::PM_PICK_RADIUS, QStringLiteral("-inf"), false);
+    EXPECT_EQ(pm.getDouble(Vexil::PM_PICK_RADIUS), 5.0);
+    pm.set(Vexil::PM_PICK_RADIUS, 2.5, false);
+    EXPECT_EQ(pm.getDouble(Vexil::PM_PICK_RADIUS), 2.5);
+}
+
 TEST_F(PreferenceFixture, LinesTheStoreCannotParseAreKeptInACopyBeforeTheFirstWrite)
 {
     const QByteArray original("[Settings]\n03=de\na line the store cannot read\n05=9\n");

@@ -29,7 +29,9 @@ std::unique_ptr<QSettings> shortcutsFile(const Vexil::PreferenceManager* prefs)
     std::string file;
     QSettings::Format format = QSettings::IniFormat;
     prefs->getFileAndType(file, format);
-    return std::make_unique<QSettings>(QString::fromLatin1(file.c_str()), format);
+    // The store names the file in UTF-8; a folder with non-ASCII letters must not turn
+    // into another path.
+    return std::make_unique<QSettings>(QString::fromStdString(file), format);
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <limits>
 #include <mutex>
 
 using namespace Gui;
@@ -74,6 +75,15 @@ struct ProgressQueue::Private
     std::atomic<int> minimum{0};
     std::atomic<int> maximum{100};
     std::atomic<bool> visible{false};
+    // The bar counts in int: an operation of more steps is shown in proportion, one bar
+    // unit per `scale` steps.
+    std::atomic<unsigned long long> scale{1};
+
+    int toBar(unsigned long long step) const
+    {
+        const unsigned long long v = step / scale;
+        return v > unsigned(std::numeric_limits<int>::max()) ? std::numeric_limits<int>::max() : int(v);
+    }
 
     // Mirrors QProgressBar::setValue, which ignores values outside a non-busy range.
     void mirrorValue(int v)
@@ -222,7 +232,9 @@ void ProgressQueue::begin_step()
     d->blocking = gui;
 
     const unsigned long long steps = get_number_steps();
-    const int top = static_cast<int>(static_cast<unsigned int>(steps & 0xffffffffULL));
+    const unsigned long long most = unsigned(std::numeric_limits<int>::max());
+    d->scale = steps > most ? steps / most + 1 : 1;
+    const int top = d->toBar(steps);
     d->minimum = 0;
     d->maximum = top;
     const int v = d->value;
@@ -262,7 +274,10 @@ void ProgressQueue::next_step(bool canAbort)
             abort();
         remove_cancellation();
     }
-    set_value(get_current_step() + 1);
+    if (d->scale == 1)
+        set_value(get_current_step() + 1);
+    else   // the counter's 32 bits read as unsigned reach twice as far
+        set_value(d->toBar(static_cast<unsigned long long>(static_cast<unsigned int>(get_current_step())) + 1));
 }
 
 void ProgressQueue::set_progress(unsigned long long value)
@@ -273,7 +288,7 @@ void ProgressQueue::set_progress(unsigned long long value)
         else
             QMetaObject::invokeMethod(bar, "show", Qt::QueuedConnection);
     }
-    set_value(static_cast<int>(value));
+    set_value(d->toBar(value));
 }
 
 void ProgressQueue::set_value(int value)
@@ -352,6 +367,7 @@ void ProgressQueue::reset_data()
 {
     PMProgressBar* bar = d->bar;
     d->value = d->minimum - 1;
+    d->scale = 1;
     if (onGuiThread()) {
         if (bar) {
             bar->reset();
