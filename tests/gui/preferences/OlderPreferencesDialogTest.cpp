@@ -158,6 +158,17 @@ TEST(OlderPreferencesDialog, NoExportWhenTheUserTurnedSavingOff)
     EXPECT_FALSE(QFile::exists(QString::fromStdString(target)));
 }
 
+TEST(OlderPreferencesDialog, WithoutAnExportFileOkClosesQuietly)
+{
+    PelmoraTest::ScopedLogic logic;   // no "UserParameter" in the configuration
+    Shell shell;
+    shell.dlg.show();
+    PelmoraTest::ModalCloser closer(QMessageBox::Ok);
+    shell.button(QDialogButtonBox::Ok)->click();
+    EXPECT_EQ(closer.count(), 0) << closer.titles().join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(shell.dlg.result(), int(QDialog::Accepted));
+}
+
 TEST(OlderPreferencesDialog, RestoreDefaultsClearsEverythingButTheSaveChoice)
 {
     PelmoraTest::ScopedLogic logic;

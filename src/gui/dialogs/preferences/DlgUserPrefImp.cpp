@@ -157,6 +157,10 @@ void DlgUserPrefImp::applyChanges()
     if (!logic || !saveUserParameterChoice())
         return;
     const std::string target = Obj::Application::mConfig["UserParameter"];
+    // Without a configured copy there is nothing to export to: the user parameters are
+    // written to their own file at every change, so this is not a failure to report.
+    if (target.empty())
+        return;
     if (!logic->get_user_preference().export_file(target)) {
         Vexil::MsgConsoleSingleton::Instance().Error("Cannot save the user parameters to '%s'\n", target.c_str());
         QMessageBox::warning(this, tr("Cannot save preferences"),
