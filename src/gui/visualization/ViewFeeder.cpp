@@ -369,7 +369,7 @@ void ViewFeederProject::updateView()
     const bool wasShown = isShow();
     if (wasShown)
         setShownFlag(false);
-    const std::vector<Obj::Property*>& properties = project->get_properties();
+    const Obj::PropertyList& properties = project->get_properties();
     const std::size_t count = properties.size();
     for (std::size_t i = 0; i < count && i < properties.size(); ++i)
         updateData(properties[i]);
@@ -382,11 +382,10 @@ void ViewFeederProject::updateView()
 
 ViewFeederProjectObject::ViewFeederProjectObject()
 {
-    auto* visibility = new Obj::PropertyBoolean;
-    visibility->set_value(true);
-    visibility->set_object_status(Obj::Property::Hidden, true);
-    Visibility = static_cast<Obj::PropertyBoolean*>(property_data_table().add_property(
-        this, visibility, "Visibility", "Definition", 8, "Display mode in the graphics window."));
+    visibilityProperty.set_value(true);
+    visibilityProperty.set_object_status(Obj::Property::Hidden, true);
+    Visibility = static_cast<Obj::PropertyBoolean*>(property_data_table().add_member_property(
+        this, visibilityProperty, "Visibility", "Definition", 8, "Display mode in the graphics window."));
 }
 
 ViewFeederProjectObject::~ViewFeederProjectObject() = default;
@@ -425,7 +424,7 @@ void ViewFeederProjectObject::updateView()
         return;
     if (!owner->isRestoring()) {
         // The properties there now; indexed, since an update may add to the list.
-        const std::vector<Obj::Property*>& properties = object->get_properties();
+        const Obj::PropertyList& properties = object->get_properties();
         const std::size_t count = properties.size();
         for (std::size_t i = 0; i < count && i < properties.size(); ++i)
             updateData(properties[i]);

@@ -293,6 +293,7 @@ public:
     void ResetSelection();
     void scheduleRender();
 
+    // Points at the feeder's own visibility property below.
     Obj::PropertyBoolean* Visibility = nullptr;
 
 protected:
@@ -300,6 +301,10 @@ protected:
 
     Obj::ProjectObject* object = nullptr;
     eTreeOrderType treeOrder = 0;
+
+private:
+    // Every feeder has one: held in place rather than on the heap.
+    Obj::PropertyBoolean visibilityProperty;
 };
 
 // Feeder of a colour-per-face feature.

@@ -6,7 +6,7 @@
 
 #include <vexil/Parameter.h>
 
-#include <boost/signals2/signal.hpp>
+#include "LogicSignal.h"
 
 #include <QString>
 
@@ -93,23 +93,23 @@ public:
     bool useOldSelectionView = false;
 
     // Signals about projects, raised synchronously.
-    boost::signals2::signal<void(const Project&)> signal_new_project;
-    boost::signals2::signal<void(const Project&)> signal_remove_project;
-    boost::signals2::signal<void(const Project&)> signal_rename_project;
-    boost::signals2::signal<void(const Project&)> signal_current_project;
-    boost::signals2::signal<void(const Project&)> signal_relabel_project;
+    LogicSignal<void(const Project&)> signal_new_project;
+    LogicSignal<void(const Project&)> signal_remove_project;
+    LogicSignal<void(const Project&)> signal_rename_project;
+    LogicSignal<void(const Project&)> signal_current_project;
+    LogicSignal<void(const Project&)> signal_relabel_project;
     // Relayed from every project: an object was removed, or its label changed.
-    boost::signals2::signal<void(const ProjectObject&)> signal_object_removed;
-    boost::signals2::signal<void(const ProjectObject&)> signal_object_renamed;
+    LogicSignal<void(const ProjectObject&)> signal_object_removed;
+    LogicSignal<void(const ProjectObject&)> signal_object_renamed;
     // Relayed from every project: a property of an object changed its value.
-    boost::signals2::signal<void(const ProjectObject&, const Property&)> signal_change_property;
+    LogicSignal<void(const ProjectObject&, const Property&)> signal_change_property;
     // The read-only or hidden state of any property changed.
-    boost::signals2::signal<void(const Property&)> signal_property_status;
+    LogicSignal<void(const Property&)> signal_property_status;
     // Selection requests that reach the logic as records 5 (select) and 4 (deselect) and
     // as command 6 (clear a project's selection); the user interface's selections follow.
-    boost::signals2::signal<void(const ProjectObject&)> signal_select_object;
-    boost::signals2::signal<void(const ProjectObject&)> signal_deselect_object;
-    boost::signals2::signal<void(const Project&)> signal_clear_selection;
+    LogicSignal<void(const ProjectObject&)> signal_select_object;
+    LogicSignal<void(const ProjectObject&)> signal_deselect_object;
+    LogicSignal<void(const Project&)> signal_clear_selection;
 
 private:
     void connect_project(Project* project);

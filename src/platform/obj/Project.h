@@ -6,7 +6,7 @@
 
 #include <pmunit/Units.h>
 
-#include <boost/signals2/signal.hpp>
+#include "LogicSignal.h"
 
 namespace Vexil { class Hdf5FileWriter; class Hdf5FileReader; }
 
@@ -70,20 +70,20 @@ public:
     // A new "Label" is announced as a relabel by the owning application.
     void on_changed(const Property* p) override;
 
-    // Signals, raised synchronously on the thread that changes the project.
-    boost::signals2::signal<void(const ProjectObject&)> signal_create_object;
-    boost::signals2::signal<void(const ProjectObject&)> signal_remove_object;
-    boost::signals2::signal<void(const ProjectObject&, const Property&)> signal_change_object;
-    boost::signals2::signal<void(const ProjectObject&)> signal_rename_object;
-    boost::signals2::signal<void(const ProjectObject&)> signal_activate_object;
-    boost::signals2::signal<void(const Project&)> signal_refresh;
+    // Signals, raised synchronously; the project is changed on the GUI thread only.
+    LogicSignal<void(const ProjectObject&)> signal_create_object;
+    LogicSignal<void(const ProjectObject&)> signal_remove_object;
+    LogicSignal<void(const ProjectObject&, const Property&)> signal_change_object;
+    LogicSignal<void(const ProjectObject&)> signal_rename_object;
+    LogicSignal<void(const ProjectObject&)> signal_activate_object;
+    LogicSignal<void(const Project&)> signal_refresh;
     // Raised while the project is written to or read from a project file, and when some
     // of its objects are exported or imported; listeners add or read their own parts.
-    boost::signals2::signal<void(Vexil::Hdf5FileWriter&, const std::string&)> signal_save;
-    boost::signals2::signal<void(Vexil::Hdf5FileReader&, const std::string&)> signal_restore;
-    boost::signals2::signal<void(const std::vector<ProjectObject*>&, Vexil::Hdf5FileWriter&)>
+    LogicSignal<void(Vexil::Hdf5FileWriter&, const std::string&)> signal_save;
+    LogicSignal<void(Vexil::Hdf5FileReader&, const std::string&)> signal_restore;
+    LogicSignal<void(const std::vector<ProjectObject*>&, Vexil::Hdf5FileWriter&)>
         signal_export_objects;
-    boost::signals2::signal<void(const std::vector<ProjectObject*>&, Vexil::Hdf5FileReader&,
+    LogicSignal<void(const std::vector<ProjectObject*>&, Vexil::Hdf5FileReader&,
                                  const std::map<std::string, std::string>&)>
         signal_import_objects;
 

@@ -17,10 +17,9 @@ ProjectObject::ProjectObject()
     static const char* const defaultFeeder = internedText("Gui::ViewFeederProjectObject");
     feederType = defaultFeeder;
     // The label must stay the first property: the GUI reads it as the object's name.
-    labelProperty = static_cast<PropertyString*>(adopt_property(new PropertyString, "Label"));
-    auto* visibility = new PropertyBoolean;
-    adopt_property(visibility, "Visibility");
-    visibility->set_value(true);
+    adopt_member_property(labelProperty, "Label");
+    adopt_member_property(visibilityProperty, "Visibility");
+    visibilityProperty.set_value(true);
 }
 
 ProjectObject::~ProjectObject()
@@ -38,13 +37,12 @@ ProjectObject::Memberships& ProjectObject::memberships()
 
 const char* ProjectObject::get_label() const
 {
-    return labelProperty ? labelProperty->get_value() : "";
+    return labelProperty.get_value();
 }
 
 void ProjectObject::set_label(const char* label)
 {
-    if (PropertyString* p = labelProperty)
-        p->set_value(label ? label : "");
+    labelProperty.set_value(label ? label : "");
 }
 
 void ProjectObject::set_error(bool on, const std::string& message)

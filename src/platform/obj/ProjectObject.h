@@ -61,8 +61,10 @@ private:
     std::string name;
     const char* feederType = "";   // interned: shared by every object of a kind
     std::string statusMessage;
-    // Read for every tree item and label edit: kept rather than looked up by name.
-    PropertyString* labelProperty = nullptr;
+    // Every object has these two: held in place rather than each on the heap.  The label
+    // is also read for every tree item and label edit, so it is kept rather than looked up.
+    PropertyString labelProperty;
+    PropertyBoolean visibilityProperty;
     bool error = false;
     bool suppressed = false;
     unsigned int statusBits = 0;

@@ -5,6 +5,7 @@
 #include <vexil/TypeInfo.h>
 #include <vexil/UtilityBox.h>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <locale>
@@ -400,7 +401,19 @@ Property* PropertyCoreData::add_property(PropertyContainer* container, Property*
         delete property;
         return nullptr;
     }
-    Property* added = container->adopt_property(property, name);
+    return declare(container->adopt_property(property, name), group, typeFlags, description);
+}
+
+Property* PropertyCoreData::add_member_property(PropertyContainer* container, Property& property, const char* name,
+                                                const char* group, short typeFlags, const char* description)
+{
+    if (!container)
+        return nullptr;
+    return declare(container->adopt_member_property(property, name), group, typeFlags, description);
+}
+
+Property* PropertyCoreData::declare(Property* added, const char* group, short typeFlags, const char* description)
+{
     if (!added)
         return nullptr;
     added->typeFlags = typeFlags;
@@ -423,16 +436,39 @@ Property* PropertyCoreData::add_property(PropertyContainer* container, Property*
     return added;
 }
 
+void PropertyList::push_back(Property* property)
+{
+    if (count == capacity) {
+        const std::uint32_t grown = capacity * 2;
+        std::unique_ptr<Property*[]> bigger(new Property*[grown]);
+        std::copy(begin(), end(), bigger.get());
+        spilled = std::move(bigger);
+        capacity = grown;
+    }
+    (spilled ? spilled.get() : inPlace)[count++] = property;
+}
+
 PropertyCoreData PropertyContainer::propertyData(nullptr);
 
 PropertyContainer::PropertyContainer() = default;
 
 PropertyContainer::~PropertyContainer()
 {
-    for (Property* p : properties) {
+    // Member properties are destroyed already: only the owned ones are touched.
+    for (std::size_t i = 0; i < properties.size(); ++i) {
+        if (is_member(i))
+            continue;
+        Property* p = properties[i];
         p->container = nullptr;
         delete p;
     }
+}
+
+bool PropertyContainer::is_member(std::size_t index) const
+{
+    if (index < 32)
+        return (memberBits >> index) & 1u;
+    return laterMembers && index - 32 < laterMembers->size() && (*laterMembers)[index - 32];
 }
 
 const PropertyCoreData& PropertyContainer::get_property_data_ref()
@@ -463,15 +499,34 @@ Property* PropertyContainer::adopt_property(Property* property, const char* name
 {
     if (!property)
         return nullptr;
-    if (!name || !*name || find_property(name)) {
+    Property* listed = list_property(property, name, false);
+    if (!listed)
         delete property;
+    return listed;
+}
+
+Property* PropertyContainer::adopt_member_property(Property& property, const char* name)
+{
+    return list_property(&property, name, true);
+}
+
+Property* PropertyContainer::list_property(Property* property, const char* name, bool member)
+{
+    if (!name || !*name || find_property(name))
         return nullptr;
-    }
     property->set_name(name);
     property->container = this;
-    if (properties.empty())
-        properties.reserve(4);
+    const std::size_t index = properties.size();
     properties.push_back(property);
+    if (member && index < 32) {
+        memberBits |= 1u << index;
+    } else if (member) {
+        if (!laterMembers)
+            laterMembers = std::make_unique<std::vector<bool>>();
+        if (laterMembers->size() <= index - 32)
+            laterMembers->resize(index - 32 + 1, false);
+        (*laterMembers)[index - 32] = true;
+    }
     if (propertiesByName) {
         propertiesByName->emplace(property->name, property);
     } else if (properties.size() > IndexFrom) {

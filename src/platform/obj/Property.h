@@ -8,6 +8,8 @@
 #include <vexil/RootClass.h>
 #include <vexil/SpaceLocation.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -264,14 +266,52 @@ public:
     // deleted) when the name is empty or already in use there.
     Property* add_property(PropertyContainer* container, Property* property, const char* name,
                            const char* group = nullptr, short typeFlags = 0, const char* description = nullptr);
+    // The same for a property that is a member of the container's object: listed like any
+    // other, never deleted by the container.  Null when the name is empty or in use.
+    Property* add_member_property(PropertyContainer* container, Property& property, const char* name,
+                                  const char* group = nullptr, short typeFlags = 0,
+                                  const char* description = nullptr);
     // The names this class declared, in declaration order (without the parent's).
     const std::vector<std::string>& get_declared_names() const { return declared; }
 
 private:
+    Property* declare(Property* added, const char* group, short typeFlags, const char* description);
     const PropertyCoreData* parentData;
     std::vector<std::string> declared;
     // The interned group and description last given for each declared name.
     std::vector<std::pair<const char*, const char*>> declaredTexts;
+};
+
+// A container's properties in the order they were added.  The first few are held in
+// place: most objects have two or three, and their list then costs no allocation.
+class PropertyList
+{
+public:
+    using value_type = Property*;
+    using const_iterator = Property* const*;
+    using iterator = const_iterator;
+
+    PropertyList() = default;
+    PropertyList(const PropertyList&) = delete;
+    PropertyList& operator=(const PropertyList&) = delete;
+
+    const_iterator begin() const { return data(); }
+    const_iterator end() const { return data() + count; }
+    std::size_t size() const { return count; }
+    bool empty() const { return count == 0; }
+    Property* operator[](std::size_t i) const { return data()[i]; }
+    Property* front() const { return data()[0]; }
+    Property* back() const { return data()[count - 1]; }
+
+private:
+    friend class PropertyContainer;
+    static constexpr std::uint32_t InPlace = 4;
+    Property* const* data() const { return spilled ? spilled.get() : inPlace; }
+    void push_back(Property* property);
+    Property* inPlace[InPlace] = {};
+    std::unique_ptr<Property*[]> spilled;
+    std::uint32_t count = 0;
+    std::uint32_t capacity = InPlace;
 };
 
 // Owns named properties in the order they were added.  The virtual operations keep the
@@ -318,18 +358,27 @@ public:
     // Adds a property of the registered type `typeName`; null for an unknown type or
     // a name already in use.
     Property* add_property(const char* typeName, const char* name);
-    const std::vector<Property*>& get_properties() const { return properties; }
+    const PropertyList& get_properties() const { return properties; }
 
 protected:
     // Takes ownership of `property` under `name`; deletes it and returns null when the
     // name is empty or already in use.
     Property* adopt_property(Property* property, const char* name);
+    // Lists `property`, a member of this object, under `name`; the container never deletes
+    // it.  Null, and nothing listed, when the name is empty or already in use.
+    Property* adopt_member_property(Property& property, const char* name);
 
 private:
     friend class PropertyCoreData;
     static PropertyCoreData propertyData;
     Property* find_property(std::string_view name) const;
-    std::vector<Property*> properties;
+    Property* list_property(Property* property, const char* name, bool member);
+    bool is_member(std::size_t index) const;
+    PropertyList properties;
+    // Which entries are members of the object rather than owned.  The container's
+    // destructor runs after the members are gone, so it must know them without asking.
+    std::uint32_t memberBits = 0;                         // entries 0 to 31
+    std::unique_ptr<std::vector<bool>> laterMembers;      // entries from 32 on
     // Names to properties, made once a container holds more than a few: most hold two or
     // three, where a walk over the list is quicker than a map and allocates nothing.
     std::unique_ptr<std::unordered_map<std::string_view, Property*>> propertiesByName;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -93,9 +94,57 @@ TEST(Properties, LargeContainersFindEveryNameAndRefuseDuplicates)
             ASSERT_EQ(c.get_property_by_name(("P" + std::to_string(j)).c_str()), added[j]) << i << " " << j;
         EXPECT_EQ(table.add_property(&c, new Obj::PropertyString, name.c_str()), nullptr);
     }
-    EXPECT_EQ(c.get_properties(), added);
+    EXPECT_EQ(std::vector<Obj::Property*>(c.get_properties().begin(), c.get_properties().end()), added);
     EXPECT_EQ(c.get_property_by_name("P40"), nullptr);
     EXPECT_EQ(c.get_property_by_name(nullptr), nullptr);
+}
+
+// Properties that are members of their object sit in the list among owned ones, early
+// and past the first 32, and the container (destroyed after them) never deletes them.
+TEST(Properties, MemberPropertiesAreListedInOrderAndNeverDeletedByTheContainer)
+{
+    struct Mixed : Obj::PropertyContainer
+    {
+        Mixed()
+        {
+            EXPECT_EQ(table.add_member_property(this, first, "First", "Base", 8, "Held in place."), &first);
+            for (int i = 0; i < 34; ++i)
+                table.add_property(this, new Obj::PropertyInteger, ("P" + std::to_string(i)).c_str());
+            EXPECT_EQ(table.add_member_property(this, late, "Late"), &late);
+            table.add_property(this, new Obj::PropertyString, "Tail");
+            // A taken name lists nothing and leaves the property alone.
+            EXPECT_EQ(table.add_member_property(this, spare, "First"), nullptr);
+        }
+        void on_changed(const Obj::Property* p) override { changed.push_back(p->get_name()); }
+        Obj::PropertyCoreData table;
+        Obj::PropertyString first;
+        Obj::PropertyInteger late;
+        Obj::PropertyString spare;
+        std::vector<std::string> changed;
+    };
+    auto mixed = std::make_unique<Mixed>();
+    const Obj::PropertyList& list = mixed->get_properties();
+    ASSERT_EQ(list.size(), 37u);
+    EXPECT_EQ(list.front(), &mixed->first);
+    EXPECT_EQ(list[35], &mixed->late);
+    EXPECT_STREQ(list.back()->get_name(), "Tail");
+    EXPECT_EQ(mixed->get_property_by_name("Late"), &mixed->late);
+    EXPECT_STREQ(mixed->get_property_group("First"), "Base");
+    EXPECT_STREQ(mixed->get_property_description(&mixed->first), "Held in place.");
+    EXPECT_EQ(mixed->get_property_type("First"), 8);
+    EXPECT_EQ(mixed->spare.get_container(), nullptr);
+    mixed->late.set_value(5);
+    mixed->spare.set_value("x");
+    EXPECT_EQ(mixed->changed, std::vector<std::string>{"Late"});
+    mixed.reset();   // a member deleted by the container would abort here
+
+    // An object's own label and visibility come first and go with it.
+    auto object = std::make_unique<Obj::ProjectObject>();
+    ASSERT_EQ(object->get_properties().size(), 2u);
+    EXPECT_STREQ(object->get_properties()[1]->get_name(), "Visibility");
+    EXPECT_EQ(object->get_properties()[1]->get_value_text(), "True");
+    object->add_property("Obj::PropertyDecimal", "Extra");
+    object.reset();
 }
 
 TEST(Properties, GroupsAndDescriptionsOutliveTheCallersTextAndStayPerDeclaration)
