@@ -19,10 +19,10 @@ Project::~Project()
     // Objects go without signals; group links are dropped first so that no object
     // reaches into one already deleted.
     currentObject = nullptr;
-    for (auto& entry : objects) {
-        if (auto* group = dynamic_cast<ProjectObjectGroup*>(entry.second.get()))
+    objects.for_each([](ProjectObject* object) {
+        if (auto* group = dynamic_cast<ProjectObjectGroup*>(object))
             group->clear_members();
-    }
+    });
     objectsByName.clear();
     objects.clear();
 }
@@ -35,8 +35,7 @@ const char* Project::getProjectName() const
 
 ProjectObject* Project::get_object(unsigned int id) const
 {
-    const auto it = objects.find(id);
-    return it == objects.end() ? nullptr : it->second.get();
+    return objects.find(id);
 }
 
 ProjectObject* Project::get_object(const char* objectName) const
@@ -50,18 +49,17 @@ std::vector<ProjectObject*> Project::get_objects() const
 {
     std::vector<ProjectObject*> result;
     result.reserve(objects.size());
-    for (const auto& entry : objects)
-        result.push_back(entry.second.get());
+    objects.for_each([&result](ProjectObject* object) { result.push_back(object); });
     return result;
 }
 
 std::vector<ProjectObject*> Project::get_objects(const Vexil::TypeInfo& type) const
 {
     std::vector<ProjectObject*> result;
-    for (const auto& entry : objects) {
-        if (entry.second->is_inherited_from(type))
-            result.push_back(entry.second.get());
-    }
+    objects.for_each([&](ProjectObject* object) {
+        if (object->is_inherited_from(type))
+            result.push_back(object);
+    });
     return result;
 }
 
@@ -115,7 +113,7 @@ ProjectObject* Project::add_object(std::unique_ptr<ProjectObject> object, const 
     object->project = this;
 
     ProjectObject* raw = object.get();
-    objects.emplace_hint(objects.end(), raw->objectId, std::move(object));   // ids only grow
+    objects.append(std::move(object));   // ids only grow
     modified = true;
     signal_create_object(*raw);
     return raw;
@@ -123,29 +121,19 @@ ProjectObject* Project::add_object(std::unique_ptr<ProjectObject> object, const 
 
 bool Project::remove_object(unsigned int id)
 {
-    const auto it = objects.find(id);
-    if (it == objects.end())
+    ProjectObject* object = objects.find(id);
+    if (!object)
         return false;
-    ProjectObject& object = *it->second;
-    // Objects only go after their count drops and only come with a new id: with both
-    // unchanged, no slot removed anything and the entry found above still stands.
-    const std::size_t countBefore = objects.size();
-    const unsigned int nextIdBefore = nextObjectId;
-    signal_remove_object(object);
+    signal_remove_object(*object);
     if (owner)
-        owner->signal_object_removed(object);
-    if (currentObject == &object)
+        owner->signal_object_removed(*object);
+    if (currentObject == object)
         currentObject = nullptr;
-    auto again = it;
-    if (objects.size() != countBefore || nextObjectId != nextIdBefore) {
-        // A slot may have removed it already.
-        again = objects.find(id);
-        if (again == objects.end())
-            return true;
-    }
-    objectsByName.erase(again->second.get());
-    std::unique_ptr<ProjectObject> doomed = std::move(again->second);
-    objects.erase(again);
+    // Looked up again: a slot may have removed it already (ids are never reused).
+    std::unique_ptr<ProjectObject> doomed = objects.take(id);
+    if (!doomed)
+        return true;
+    objectsByName.erase(doomed.get());
     doomed->project = nullptr;
     modified = true;
     return true;

@@ -2,6 +2,7 @@
 // A project of the application logic: a named set of objects with its own signals.
 
 #include "ObjectNameIndex.h"
+#include "ObjectTable.h"
 #include "ProjectObject.h"
 
 #include <pmunit/Units.h>
@@ -98,7 +99,7 @@ private:
     mutable std::map<std::string, unsigned int> nameSuffixHint;   // keeps naming linear
     unsigned int projectId = 0;
     unsigned int nextObjectId = 1;
-    std::map<unsigned int, std::unique_ptr<ProjectObject>> objects;
+    ObjectTable objects;
     ObjectNameIndex objectsByName;
     ProjectObject* currentObject = nullptr;
     bool modified = false;

@@ -287,6 +287,71 @@ TEST(ObjObjects, ChangeRenameRemoveAndActivateSignals)
     EXPECT_FALSE(p->remove_object(12345));
 }
 
+// Objects stay listed in id order and found by id while most go from the front, from the
+// back and from inside their own removal signal, with holes left between them.
+TEST(ObjObjects, IdOrderAndLookUpSurviveRemovalsFromEitherEnd)
+{
+    ScopedLogic logic;
+    Obj::Project* p = logic.app().create_project("P");
+    std::vector<unsigned int> ids;
+    for (int i = 0; i < 600; ++i)
+        ids.push_back(p->add_object("Obj::ProjectObject")->getObjectId());
+    std::vector<unsigned int> kept;
+    auto check = [&](const char* when) {
+        std::vector<unsigned int> listed;
+        for (Obj::ProjectObject* o : p->get_objects())
+            listed.push_back(o->getObjectId());
+        EXPECT_EQ(kept, listed) << when;
+        EXPECT_EQ(kept.size(), p->get_num_objects()) << when;
+        for (unsigned int id : ids) {
+            Obj::ProjectObject* o = p->get_object(id);
+            const bool present = std::find(kept.begin(), kept.end(), id) != kept.end();
+            ASSERT_EQ(present, o != nullptr) << when << " " << id;
+            if (o) {
+                ASSERT_EQ(id, o->getObjectId()) << when;
+            }
+        }
+    };
+    // The first half from the front and the last third from the back, every seventh kept.
+    for (std::size_t i = 0; i < 300; ++i)
+        if (i % 7 != 0)
+            p->remove_object(ids[i]);
+    for (std::size_t i = 599; i >= 400; --i)
+        if (i % 7 != 0)
+            p->remove_object(ids[i]);
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        if (i % 7 == 0 || (i >= 300 && i < 400))
+            kept.push_back(ids[i]);
+    check("after removals");
+    ids.push_back(p->add_object("Obj::ProjectObject")->getObjectId());
+    kept.push_back(ids.back());
+    check("after adding");
+
+    // An object removed again from inside its own removal signal, with another one.
+    const unsigned int self = ids[350];
+    const unsigned int other = kept.front();
+    int raised = 0;
+    p->signal_remove_object.connect([&](const Obj::ProjectObject& o) {
+        if (o.getObjectId() != self || raised++)
+            return;
+        EXPECT_TRUE(p->remove_object(self));
+        EXPECT_TRUE(p->remove_object(other));
+    });
+    EXPECT_TRUE(p->remove_object(self));
+    EXPECT_FALSE(p->remove_object(self));
+    kept.erase(std::find(kept.begin(), kept.end(), self));
+    kept.erase(kept.begin());
+    check("after removal from a slot");
+
+    for (unsigned int id : std::vector<unsigned int>(kept))
+        p->remove_object(id);
+    kept.clear();
+    check("emptied");
+    ids.push_back(p->add_object("Obj::ProjectObject")->getObjectId());
+    kept.push_back(ids.back());
+    check("refilled");
+}
+
 TEST(ObjObjects, GroupsForgetRemovedMembers)
 {
     ScopedLogic logic;

@@ -1,0 +1,134 @@
+#include "ObjectTable.h"
+
+#include "ProjectObject.h"
+
+namespace Obj {
+
+namespace {
+
+// Consecutive ids spread over the whole table.
+std::size_t homeOf(unsigned int id, std::size_t mask)
+{
+    return static_cast<std::size_t>((std::uint64_t(id) * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+}
+
+} // namespace
+
+ObjectTable::Entry* ObjectTable::findEntry(unsigned int id) const
+{
+    if (entries.empty())
+        return nullptr;
+    const std::size_t mask = entries.size() - 1;
+    for (std::size_t i = homeOf(id, mask); entries[i].object; i = (i + 1) & mask) {
+        if (entries[i].id == id)
+            return const_cast<Entry*>(&entries[i]);
+    }
+    return nullptr;
+}
+
+ProjectObject* ObjectTable::find(unsigned int id) const
+{
+    const Entry* entry = findEntry(id);
+    return entry ? entry->object : nullptr;
+}
+
+void ObjectTable::append(std::unique_ptr<ProjectObject> object)
+{
+    if (!object)
+        return;
+    if ((live + 1) * 2 > entries.size())
+        grow();
+    const std::size_t mask = entries.size() - 1;
+    std::size_t i = homeOf(object->getObjectId(), mask);
+    while (entries[i].object)
+        i = (i + 1) & mask;
+    entries[i] = Entry{object->getObjectId(), static_cast<std::uint32_t>(order.size()), object.get()};
+    order.push_back(object.release());
+    ++live;
+}
+
+std::unique_ptr<ProjectObject> ObjectTable::take(unsigned int id)
+{
+    Entry* entry = findEntry(id);
+    if (!entry)
+        return nullptr;
+    std::unique_ptr<ProjectObject> object(entry->object);
+    order[entry->slot] = nullptr;
+    eraseEntry(entry);
+    --live;
+    if (live == 0) {
+        order.clear();
+        lead = 0;
+        return object;
+    }
+    // Empty slots at either end go at once; those between objects wait for a compaction.
+    while (!order.back())
+        order.pop_back();
+    while (!order[lead])
+        ++lead;
+    const std::size_t empty = order.size() - live;
+    if (empty > 64 && empty > live)
+        compact();
+    return object;
+}
+
+void ObjectTable::eraseEntry(Entry* entry)
+{
+    const std::size_t mask = entries.size() - 1;
+    std::size_t i = static_cast<std::size_t>(entry - entries.data());
+    // Shift the entries after the gap back, so that no probe sequence is broken.
+    for (std::size_t j = (i + 1) & mask; entries[j].object; j = (j + 1) & mask) {
+        const std::size_t home = homeOf(entries[j].id, mask);
+        const bool staysPut = i <= j ? (i < home && home <= j) : (i < home || home <= j);
+        if (staysPut)
+            continue;
+        entries[i] = entries[j];
+        i = j;
+    }
+    entries[i] = Entry{};
+}
+
+void ObjectTable::grow()
+{
+    std::vector<Entry> old(entries.empty() ? 16 : entries.size() * 2);
+    old.swap(entries);
+    const std::size_t mask = entries.size() - 1;
+    for (const Entry& entry : old) {
+        if (!entry.object)
+            continue;
+        std::size_t i = homeOf(entry.id, mask);
+        while (entries[i].object)
+            i = (i + 1) & mask;
+        entries[i] = entry;
+    }
+}
+
+void ObjectTable::compact()
+{
+    std::size_t out = 0;
+    for (std::size_t i = lead; i < order.size(); ++i) {
+        ProjectObject* object = order[i];
+        if (!object)
+            continue;
+        if (out != i)
+            findEntry(object->getObjectId())->slot = static_cast<std::uint32_t>(out);
+        order[out++] = object;
+    }
+    order.resize(out);
+    lead = 0;
+}
+
+void ObjectTable::clear()
+{
+    // Taken out of the table first: an object's destructor may still ask the table.
+    std::vector<ProjectObject*> doomed;
+    doomed.swap(order);
+    entries.clear();
+    live = 0;
+    const std::size_t first = lead;
+    lead = 0;
+    for (std::size_t i = first; i < doomed.size(); ++i)
+        delete doomed[i];
+}
+
+} // namespace Obj

@@ -1,0 +1,61 @@
+#pragma once
+// A project's objects by id, in id order, owned.  Two flat arrays and no node per object:
+// the objects in id order, with an empty slot where one was taken out, and an
+// open-addressed table from id to object and slot.  Finding, adding and taking out take
+// constant time; the empty slots are dropped once they outnumber the objects, so taking
+// objects out in any order stays constant time on average.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace Obj {
+
+class ProjectObject;
+
+class ObjectTable
+{
+public:
+    ObjectTable() = default;
+    ObjectTable(const ObjectTable&) = delete;
+    ObjectTable& operator=(const ObjectTable&) = delete;
+    ~ObjectTable() { clear(); }
+
+    ProjectObject* find(unsigned int id) const;
+    // Takes `object`, whose id must be greater than that of every object in the table.
+    void append(std::unique_ptr<ProjectObject> object);
+    // Takes out the object with `id`; null when there is none.
+    std::unique_ptr<ProjectObject> take(unsigned int id);
+    std::size_t size() const { return live; }
+    bool empty() const { return live == 0; }
+    // Calls `f(ProjectObject*)` for every object in id order; `f` must not change the table.
+    template <typename F>
+    void for_each(F&& f) const
+    {
+        for (std::size_t i = lead; i < order.size(); ++i)
+            if (order[i])
+                f(order[i]);
+    }
+    // Deletes the objects in id order.
+    void clear();
+
+private:
+    struct Entry
+    {
+        unsigned int id = 0;
+        std::uint32_t slot = 0;   // the object's place in `order`
+        ProjectObject* object = nullptr;
+    };
+    Entry* findEntry(unsigned int id) const;
+    void eraseEntry(Entry* entry);
+    void grow();
+    void compact();
+
+    std::vector<ProjectObject*> order;   // id order; null where an object was taken out
+    std::size_t lead = 0;                // empty slots at the front of `order`
+    std::size_t live = 0;
+    std::vector<Entry> entries;          // a power of two long, at most half full
+};
+
+} // namespace Obj
