@@ -74,6 +74,9 @@ void PropertyAdvEnumItem::setEditorData(QWidget* editor, const QVariant& data) c
     }
     if (common.isEmpty())
         return;
+    // The row refreshes an open editor on every change of its value: the names replace
+    // the ones shown, or they would be offered once more each time.
+    box->clear();
     box->addItems(common);
     box->setCurrentIndex(box->findText(data.toString(), Qt::MatchCaseSensitive));
 }

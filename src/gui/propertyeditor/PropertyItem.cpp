@@ -371,6 +371,9 @@ QWidget* PropertyStringItem::createEditor(QWidget* parent, const QObject* receiv
 {
     auto* le = new QLineEdit(parent);
     le->setFrame(false);
+    // A line edit cuts its text at 32,767 characters by default, and every change is
+    // written back: a longer value would lose its tail at the first key press.
+    le->setMaxLength(std::numeric_limits<int>::max());
     le->setReadOnly(is_read_only());
     QObject::connect(le, SIGNAL(textChanged(const QString&)), receiver, method);
     return le;
@@ -839,8 +842,11 @@ QVariant PropertyColorItem::value(const Obj::Property* prop) const
     auto* p = dynamic_cast<const Obj::PropertyColor*>(prop);
     if (!p)
         return {};
+    // The logic takes any number for a fraction: one outside 0 to 1 (or not a number)
+    // would make an invalid colour, shown as black.
+    auto channel = [](float f) { return f > 0.0f ? (f < 1.0f ? static_cast<int>(f * 255.0f) : 255) : 0; };
     const Obj::Color& c = p->get_value();
-    return QColor(static_cast<int>(c.r * 255.0f), static_cast<int>(c.g * 255.0f), static_cast<int>(c.b * 255.0f));
+    return QColor(channel(c.r), channel(c.g), channel(c.b));
 }
 
 void PropertyColorItem::set_value(const QVariant& v)

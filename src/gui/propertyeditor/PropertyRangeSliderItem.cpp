@@ -22,7 +22,7 @@ QWidget* PropertyRangeSliderItem::createEditor(QWidget* parent, const QObject*, 
 void PropertyRangeSliderItem::setEditorData(QWidget* editor, const QVariant&) const
 {
     auto* slider = qobject_cast<SliderEditor*>(editor);
-    if (!slider || !getFirstProperty())
+    if (!slider || !getFirstProperty() || slider->isWriting())
         return;
     std::vector<Obj::PropertyRangeSlider*> props;
     for (Obj::Property* p : get_property_data()) {
@@ -74,8 +74,10 @@ void PropertyRangeSliderItem::set_value(const QVariant& v)
     if (!ok)
         return;
     // Every selected object follows the slider, not just the first.
+    std::vector<Obj::PropertyRangeSlider*> sliders;
     for (Obj::Property* prop : getPropertyItems()) {
-        if (prop->is_inherited_from(Obj::PropertyRangeSlider::getClassTypeId()) && isWritableProperty(prop))
-            static_cast<Obj::PropertyRangeSlider*>(prop)->set_value(static_cast<long>(i));
+        if (prop->is_inherited_from(Obj::PropertyRangeSlider::getClassTypeId()))
+            sliders.push_back(static_cast<Obj::PropertyRangeSlider*>(prop));
     }
+    SliderEditor::writeEvery(sliders, static_cast<long>(i));
 }

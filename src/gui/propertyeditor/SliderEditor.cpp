@@ -2,14 +2,66 @@
 
 #include "propertyeditor/PropertyItem.h"
 
+#include "visualization/ViewFeeder.h"
+
+#include <obj/Application.h>
+#include <obj/Project.h>
+#include <obj/ProjectObject.h>
 #include <obj/Property.h>
+
+#include <boost/signals2/connection.hpp>
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QSlider>
 
+#include <unordered_set>
+#include <utility>
+
 using namespace Gui::PropertyOperator;
+
+namespace {
+
+// The object and project that a property lives and dies with.
+std::pair<const void*, const void*> ownersOf(const Obj::Property* p)
+{
+    Obj::PropertyContainer* c = p->get_container();
+    const Obj::ProjectObject* object = dynamic_cast<const Obj::ProjectObject*>(c);
+    if (!object) {
+        if (auto* feeder = dynamic_cast<const Gui::ViewFeederProjectObject*>(c))
+            object = feeder->get_object();
+    }
+    const Obj::Project* project = object ? object->get_project() : dynamic_cast<const Obj::Project*>(c);
+    if (!project) {
+        if (auto* feeder = dynamic_cast<const Gui::ViewFeederProject*>(c))
+            project = feeder->get_project();
+    }
+    return {object, project};
+}
+
+} // namespace
+
+void SliderEditor::writeEvery(const std::vector<Obj::PropertyRangeSlider*>& props, long value)
+{
+    std::vector<std::pair<const void*, const void*>> owners;
+    owners.reserve(props.size());
+    for (const Obj::PropertyRangeSlider* p : props)
+        owners.push_back(ownersOf(p));
+    std::unordered_set<const void*> gone;
+    boost::signals2::scoped_connection objectGone;
+    boost::signals2::scoped_connection projectGone;
+    if (Obj::Application* logic = Obj::Application::_pcSingleton) {
+        objectGone = logic->signal_object_removed.connect([&gone](const Obj::ProjectObject& o) { gone.insert(&o); });
+        projectGone = logic->signal_remove_project.connect([&gone](const Obj::Project& p) { gone.insert(&p); });
+    }
+    for (std::size_t i = 0; i < props.size(); ++i) {
+        if (!gone.empty() && (gone.count(owners[i].first) || gone.count(owners[i].second)))
+            continue;
+        if (isWritableProperty(props[i]))
+            props[i]->set_value(value);
+    }
+}
 
 SliderEditor::SliderEditor(QWidget* parent)
     : QWidget(parent)
@@ -60,10 +112,11 @@ void SliderEditor::onValueChanged(int v)
 {
     if (properties.empty())
         return;
-    for (Obj::PropertyRangeSlider* p : properties) {
-        if (isWritableProperty(p))
-            p->set_value(static_cast<long>(v));
-    }
+    // Each write refreshes the row, which would give this editor the whole selection
+    // again: with many objects selected that made every step cost their square.
+    writing = true;
+    writeEvery(properties, static_cast<long>(v));
+    writing = false;
     valueLabel->setText(QString::number(v));
 }
 

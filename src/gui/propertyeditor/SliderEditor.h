@@ -37,6 +37,13 @@ public:
     int get_value() const;
     void set_value(int v);
 
+    // Sets `value` on every writable one of `props`.  A write may set off the removal of
+    // other objects (or the closing of their project): their properties are skipped,
+    // never read.
+    static void writeEvery(const std::vector<Obj::PropertyRangeSlider*>& props, long value);
+    // True while a movement is being written: the rows' refreshes need not rebind it.
+    bool isWriting() const { return writing; }
+
     QLabel* label() const { return valueLabel; }
     QSlider* slider() const { return valueSlider; }
 
@@ -50,6 +57,7 @@ private:
     QLabel* valueLabel;
     QSlider* valueSlider;
     std::vector<Obj::PropertyRangeSlider*> properties;
+    bool writing = false;
 };
 
 } // namespace PropertyOperator

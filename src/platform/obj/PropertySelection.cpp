@@ -5,6 +5,7 @@
 
 #include <vexil/UtilityBox.h>
 
+#include <limits>
 #include <sstream>
 
 VEXIL_TYPESYSTEM_SOURCE(Obj::PropertySelection, Obj::Property)
@@ -103,14 +104,16 @@ bool PropertySelection::set_value_text(const std::string& text)
         const std::size_t colon = entry.find(':');
         if (colon == std::string::npos || colon == 0 || colon + 1 == entry.size())
             return false;
-        unsigned long id = 0;
-        try {
-            std::size_t used = 0;
-            id = std::stoul(entry.substr(0, colon), &used);
-            if (used != colon)
+        // Digits only, and no more than an id holds: a wider number must not wrap round
+        // onto another object.
+        unsigned long long id = 0;
+        for (std::size_t i = 0; i < colon; ++i) {
+            const char c = entry[i];
+            if (c < '0' || c > '9')
                 return false;
-        } catch (const std::exception&) {
-            return false;
+            id = id * 10 + static_cast<unsigned>(c - '0');
+            if (id > std::numeric_limits<unsigned int>::max())
+                return false;
         }
         ProjectObject* object = project ? project->get_object(static_cast<unsigned int>(id)) : nullptr;
         if (!object)

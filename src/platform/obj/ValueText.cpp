@@ -149,8 +149,12 @@ std::string escaped(const std::string& text)
 std::string listText(const std::vector<std::string>& entries)
 {
     std::string text = "[";
-    for (const std::string& e : entries)
+    for (const std::string& e : entries) {
+        // Blanks before an entry are skipped when it is read: a leading one is escaped.
+        if (!e.empty() && isBlank(e.front()))
+            text += '\\';
         text += escaped(e) + ",";
+    }
     return text + "]";
 }
 

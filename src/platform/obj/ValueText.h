@@ -19,7 +19,7 @@ bool parseVector(const std::string& text, Vexil::Vector3d& out);
 std::string vectorText(const Vexil::Vector3d& v);
 // A bracketed list; false when the brackets or a quoted entry are not closed.
 bool parseList(const std::string& text, std::vector<std::string>& out);
-// "[a,b,]" with every entry escaped.
+// "[a,b,]" with every entry escaped, a blank at an entry's start included.
 std::string listText(const std::vector<std::string>& entries);
 // A backslash before backslash, quote or comma.
 std::string escaped(const std::string& text);

@@ -32,7 +32,8 @@ std::string UtilityBox::exact_number_text(double value)
         back.imbue(std::locale::classic());
         double check = 0.0;
         back >> check;
-        if (check == value || precision == exact)
+        // A text beyond the largest double fails to read back (as the largest double).
+        if ((!back.fail() && check == value) || precision == exact)
             return out.str();
     }
     return {};

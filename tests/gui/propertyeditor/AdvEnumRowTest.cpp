@@ -81,6 +81,9 @@ TEST_F(AdvEnumRowTest, OffersTheCommonNamesAndWritesTheChosenOneThroughTheLogic)
     EXPECT_EQ(box.itemText(0), "third");
     EXPECT_EQ(box.itemText(1), "first");
     EXPECT_EQ(box.currentText(), "third");
+    // An open editor is given the row's data again whenever its value changes.
+    item->setEditorData(&box, model.data(v, Qt::EditRole));
+    EXPECT_EQ(box.count(), 2) << "the names are offered once";
 
     box.setCurrentIndex(1);
     clearJournal();

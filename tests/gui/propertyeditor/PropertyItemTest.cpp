@@ -7,9 +7,11 @@
 #include <propertyeditor/PropertyModel.h>
 
 #include <obj/PropertyFloatScientific.h>
+#include <obj/PropertyStringList.h>
 
 #include <QColor>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QLocale>
 #include <QSpinBox>
 #include <QStringList>
@@ -17,6 +19,7 @@
 #include <clocale>
 #include <cmath>
 #include <limits>
+#include <memory>
 
 using namespace Gui::PropertyOperator;
 using PropertyEditorTest::Fixture;
@@ -101,6 +104,10 @@ TEST_F(RowTest, NumbersAreWrittenWithTheRowsDecimalsInTheCLocaleWhateverTheUsers
     EXPECT_DOUBLE_EQ(d->get_value(), 2.5);
     EXPECT_EQ(i->get_value(), 42);
     EXPECT_FLOAT_EQ(col->get_value().r, 1.0f);
+    // Fractions beyond 0 to 1 show at the nearest end, not as black.
+    col->set_value(2.0f, -1.0f, std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ(model.data(valueOf("Colour"), Qt::DisplayRole).toString(), "[255, 0, 0]");
+    EXPECT_EQ(model.data(valueOf("Colour"), Qt::EditRole).value<QColor>(), QColor(255, 0, 0));
 }
 
 TEST_F(RowTest, IntegersWiderThanTheSpinBoxAreShownWholeAndOpenAtItsLimit)
@@ -200,6 +207,35 @@ TEST_F(RowTest, EmptyStringsAreLightYellowAndInvalidPropertiesRed)
     EXPECT_EQ(model.data(valueOf("Empty"), Qt::BackgroundRole).value<QColor>(), QColor(255, 255, 102));
     EXPECT_EQ(model.data(valueOf("Bad"), Qt::BackgroundRole).value<QColor>(), QColor(Qt::red));
     EXPECT_FALSE(model.data(valueOf("Good"), Qt::BackgroundRole).isValid());
+}
+
+TEST_F(RowTest, TextsBeyondALineEditsDefaultLimitAreEditedWhole)
+{
+    // Every key press writes the editor's text back: a text cut at 32,767 characters
+    // would lose its tail at the first one.
+    const std::string whole = std::string(40000, 'a') + "tail";
+    auto* text = add<Obj::PropertyString>(a, "Text");
+    text->set_value(whole);
+    auto* names = add<Obj::PropertyStringList>(a, "Names");
+    names->set_values({whole});
+    build({{"Text", {text}}, {"Names", {names}}});
+    QWidget sink;
+    for (const char* row : {"Text", "Names"}) {
+        const QModelIndex v = valueOf(row);
+        auto* item = static_cast<PropertyItem*>(v.internalPointer());
+        std::unique_ptr<QWidget> editor(item->createEditor(&sink, &sink, SLOT(update())));
+        item->setEditorData(editor.get(), model.data(v, Qt::EditRole));
+        auto* line = qobject_cast<QLineEdit*>(editor.get());
+        if (!line)
+            line = editor->findChild<QLineEdit*>();
+        ASSERT_NE(line, nullptr) << row;
+        line->end(false);
+        line->backspace();
+        model.setData(v, item->editorData(editor.get()));
+    }
+    EXPECT_EQ(text->get_value(), whole.substr(0, whole.size() - 1));
+    ASSERT_EQ(names->get_values().size(), 1u);
+    EXPECT_EQ(names->get_values().front(), whole) << "the closing bracket went, the entry stays";
 }
 
 TEST_F(RowTest, ListEntriesAreEscapedSoQuotesCommasAndBackslashesSurvive)

@@ -7,6 +7,8 @@
 #include <propertyeditor/PropertyRangeSliderItem.h>
 #include <propertyeditor/SliderEditor.h>
 
+#include <support/ThreadCpuTimer.h>
+
 #include <QLabel>
 #include <QSlider>
 
@@ -130,4 +132,59 @@ TEST_F(SliderRowTest, InTheDocksTreeTheOpenSliderMovesEverySelectedObject)
     EXPECT_EQ(sb->get_value(), 8);
     EXPECT_EQ(tree.propertyModel()->data(v).toString(), "8");
     EXPECT_TRUE(commands().empty());
+}
+
+TEST_F(SliderRowTest, AStepThatRemovesAnotherSelectedObjectWritesTheRestAndLeavesItAlone)
+{
+    auto* sa = level(a, 0, 10, 1);
+    auto* sb = level(b, 0, 10, 1);
+    auto* sc = level(c, 0, 10, 1);
+    // The logic removes b as soon as a changes; b's property goes with it.
+    boost::signals2::scoped_connection removeB = logic.app().signal_change_property.connect(
+        [&](const Obj::ProjectObject& o, const Obj::Property&) {
+            if (&o == a && b) {
+                project->remove_object(b->getObjectId());
+                b = nullptr;
+            }
+        });
+    SliderEditor editor;
+    editor.setProperties({sa, sb, sc});
+    editor.slider()->setValue(6);
+    EXPECT_EQ(b, nullptr);
+    EXPECT_EQ(sa->get_value(), 6);
+    EXPECT_EQ(sc->get_value(), 6);
+}
+
+TEST_F(SliderRowTest, AStepCostsAboutWhatWritingEverySelectedObjectCosts)
+{
+    constexpr int count = 4000;
+    std::vector<Obj::Property*> props;
+    for (int i = 0; i < count; ++i) {
+        Obj::ProjectObject* o = project->add_object("Obj::ProjectObject", ("M" + std::to_string(i)).c_str());
+        props.push_back(level(o, 0, 100, 0));
+    }
+    PropertyOperator tree;
+    tree.buildUp({{"Level", props}});
+    boost::signals2::scoped_connection refresh = logic.app().signal_change_property.connect(
+        [&](const Obj::ProjectObject&, const Obj::Property& p) { tree.updateProperty(p); });
+    tree.show();
+    // The same writes and row refreshes without an open editor.
+    PelmoraTest::ThreadCpuTimer timer;
+    for (long step = 1; step <= 5; ++step) {
+        for (Obj::Property* p : props)
+            static_cast<Obj::PropertyRangeSlider*>(p)->set_value(step);
+    }
+    const auto plain = timer.restart();
+    const QModelIndex v = tree.propertyModel()->index(1, 1);
+    tree.setCurrentIndex(v);
+    auto* editor = qobject_cast<SliderEditor*>(tree.indexWidget(v));
+    ASSERT_TRUE(editor);
+    timer.start();
+    for (int step = 6; step <= 10; ++step)
+        editor->slider()->setValue(step);
+    const auto spent = timer.elapsed();
+    EXPECT_EQ(static_cast<Obj::PropertyRangeSlider*>(props.back())->get_value(), 10);
+    // Each write's refresh handed the open slider the whole selection again: five times
+    // the plain writes here.
+    EXPECT_LT(spent, 2 * plain + 20) << spent << " ms against " << plain << " ms";
 }

@@ -52,7 +52,9 @@ TEST_F(ChoiceProject, ScopingKeepsOneObjectPerNameAndReadsBackItsText)
     ASSERT_TRUE(copy->set_value_text(text));
     EXPECT_EQ(copy->get_values(), scope->get_values());
     EXPECT_EQ(copy->get_sub_values(), scope->get_sub_values());
-    for (const char* bad : {"x:Face1", "999:Face1", "1:", "Face1", "1x:Face1"})
+    // An id wider than ids are must not wrap round onto another object.
+    const std::string wrapped = std::to_string(shaft->getObjectId() + (1ull << 32)) + ":Face1";
+    for (const std::string bad : {"x:Face1", "999:Face1", "1:", "Face1", "1x:Face1", "-1:Face1", wrapped.c_str()})
         EXPECT_FALSE(copy->set_value_text(bad)) << bad;
     EXPECT_EQ(copy->size(), 2u);
     EXPECT_TRUE(copy->set_value_text(""));

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,12 @@ TEST_F(CompoundProperties, VectorTextsReadBackAndBadOnesAreRefusedUnchanged)
     for (const char* bad : {"(1, 2)", "(1, 2, 3, 4)", "(1,5, 2, 3)x", "(a, b, c)", ""})
         EXPECT_FALSE(v->set_value_text(bad)) << bad;
     EXPECT_EQ(v->get_value(), Vexil::Vector3d(1, 5, 3));
+
+    // The largest doubles are written so that they read back: 15 digits round them beyond.
+    const double most = std::numeric_limits<double>::max();
+    v->set_value(most, -most, 4.9e-324);
+    ASSERT_TRUE(v->set_value_text(v->get_value_text())) << v->get_value_text();
+    EXPECT_EQ(v->get_value(), Vexil::Vector3d(most, -most, 4.9e-324));
 }
 
 TEST_F(CompoundProperties, QuotedPathsAndEscapedListEntriesSurviveTheirTexts)
@@ -96,6 +103,11 @@ TEST_F(CompoundProperties, QuotedPathsAndEscapedListEntriesSurviveTheirTexts)
     EXPECT_EQ(names->get_values(), (std::vector<std::string>{"it's", "a,b", "c\\d"}));
     EXPECT_FALSE(names->set_value_text("[unicode('open, 'utf-8'),]"));
     EXPECT_FALSE(names->set_value_text("no brackets"));
+    // Blanks that start an entry, or make it up, are kept as well.
+    const std::vector<std::string> blanks{" lead", " ", "\tx", "", "tail "};
+    names->set_values(blanks);
+    ASSERT_TRUE(names->set_value_text(names->get_value_text()));
+    EXPECT_EQ(names->get_values(), blanks) << names->get_value_text();
 
     auto* numbers = add<Obj::PropertyDecimalList>("Numbers");
     ASSERT_TRUE(numbers->set_value_text("[1,2.5,]"));

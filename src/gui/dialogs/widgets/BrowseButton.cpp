@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <limits>
+
 namespace Gui {
 
 namespace {
@@ -24,6 +26,9 @@ void addBrowseField(QWidget* owner, int spacing, QLineEdit*& lineEdit, QPushButt
     layout->setSpacing(spacing);
 
     lineEdit = new QLineEdit(owner);
+    // Not cut at the default 32,767 characters: a longer list or path edited here would
+    // lose its tail.
+    lineEdit->setMaxLength(std::numeric_limits<int>::max());
     layout->addWidget(lineEdit);
 
     button = new QPushButton(QStringLiteral("..."), owner);
