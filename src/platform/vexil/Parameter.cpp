@@ -20,6 +20,10 @@ namespace {
 // UTF-8 bytes are kept as they are.
 const char* const fileHeader = "; Pelmora parameters 1";
 const qint64 maxFileSize = 64 * 1024 * 1024;
+// Groups are read, copied, written and freed recursively, and every level writes its
+// whole path: a hostile file nesting thousands of levels would overflow the stack or
+// save a file of the square of its size.  Real paths are a handful of levels deep.
+const size_t maxSectionDepth = 64;
 
 void escapeTo(QByteArray& out, const std::string& text)
 {
@@ -111,6 +115,11 @@ void parse(const QByteArray& data, Node& root, ParseReport& report)
             }
             if (path.empty()) {
                 report.skip(lineNumber, "unreadable section name");
+                current = nullptr;
+                continue;
+            }
+            if (path.size() > maxSectionDepth) {
+                report.skip(lineNumber, "sections nested too deeply");
                 current = nullptr;
                 continue;
             }

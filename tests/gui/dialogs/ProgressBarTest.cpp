@@ -295,6 +295,21 @@ TEST_F(ProgressBarTest, BusyBarAdvancesAtMostTwiceASecond)
     ProgressQueue::setClock(previous);
 }
 
+TEST_F(ProgressBarTest, AnEstimateBeyondADayKeepsCountingHours)
+{
+    DialogTest::FakeMainWindow mw;
+    fakeNow = 50000;
+    const ProgressQueue::Clock previous = ProgressQueue::setClock(&fakeClock);
+    {
+        Vexil::ProgressPassingLauncher op("Solving", 100);
+        fakeNow += 3 * 3600 * 1000;   // a tenth done after three hours
+        op.set_progress(10);
+    }
+    ProgressQueue::setClock(previous);
+    EXPECT_TRUE(mw.messages.contains(QStringLiteral("Solving\t[Remaining: 27:00:00]")))
+        << mw.messages.join(QStringLiteral(" | ")).toStdString();
+}
+
 TEST_F(ProgressBarTest, ControlEscapeEndsAStuckOperation)
 {
     DialogTest::FakeMainWindow mw;

@@ -192,6 +192,22 @@ TEST_F(ParameterFixture, MalformedLinesAreSkippedTheRestKeptAndTheOriginalBacked
     EXPECT_EQ(console.count(Level::Warning, ".bak"), 1);
 }
 
+TEST_F(ParameterFixture, SectionsNestedTooDeeplyAreSkipped)
+{
+    QByteArray deep("; Pelmora parameters 1\n[a");
+    for (int i = 1; i < 100000; ++i)
+        deep += "/a";
+    deep += "]\nLost=1\n[BaseApp/Window]\nWidth=640\n";
+    writeFile(deep);
+    PelmoraTest::ConsoleCapture console;
+    ParameterManager::Handle mgr = ParameterManager::create(file());
+    EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Warning, "line 2: sections nested too deeply"));
+    EXPECT_FALSE(mgr->has_group("a"));
+    EXPECT_EQ(mgr->get_parameter_group("BaseApp/Window")->get_int_value("Width"), 640);
+    mgr->get_parameter_group("BaseApp/Window")->set_int_value("Height", 480);
+    EXPECT_LT(readFile(file()).size(), 200);
+}
+
 TEST_F(ParameterFixture, FileTooLargeToReadIsNeverOverwritten)
 {
     {

@@ -10,7 +10,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QThread>
-#include <QTime>
 #include <QTimer>
 
 #include <atomic>
@@ -64,7 +63,8 @@ struct ProgressQueue::Private
 
     // Written and read by the thread that runs the operation.
     std::mutex mutex;
-    QElapsedTimer measureClock;
+    qint64 measureStart = 0;       // when the operation began, by clockNow()
+    bool measuring = false;        // whether measureStart holds a time
     qint64 lastAdvance = 0;        // when a busy bar last advanced, by clockNow()
     bool advanced = false;         // whether lastAdvance holds a time
     QString text;
@@ -247,7 +247,8 @@ void ProgressQueue::begin_step()
             d->lastAdvance = clockNow();
             d->advanced = true;
         }
-        d->measureClock.start();
+        d->measureStart = clockNow();
+        d->measuring = true;
     }
 
     PMProgressBar* bar = d->bar;
@@ -342,9 +343,9 @@ void ProgressQueue::show_time_left()
     QString stepText;
     {
         std::lock_guard<std::mutex> lock(d->mutex);
-        if (!d->measureClock.isValid())
+        if (!d->measuring)
             return;
-        elapsed = d->measureClock.elapsed();
+        elapsed = clockNow() - d->measureStart;
         stepText = d->text;
     }
     const qint64 value = d->value;
@@ -358,7 +359,13 @@ void ProgressQueue::show_time_left()
     if (!(elapsed > 1000 && remaining > 100))
         return;
 
-    const QString timeText = QTime(0, 0, 0, 0).addSecs(static_cast<int>(remaining / 1000)).toString(Qt::TextDate);
+    // Hours keep counting past a day: a clock time would wrap and show 27 hours as 3.
+    const qint64 seconds = remaining / 1000;
+    const QLatin1Char zero('0');
+    const QString timeText = QStringLiteral("%1:%2:%3")
+                                 .arg(seconds / 3600, 2, 10, zero)
+                                 .arg(seconds / 60 % 60, 2, 10, zero)
+                                 .arg(seconds % 60, 2, 10, zero);
     const QString status = PMProgressBar::tr("Remaining: %1").arg(timeText);
     postMessage(QStringLiteral("%1\t[%2]").arg(stepText, status));
 }

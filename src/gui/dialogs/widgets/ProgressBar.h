@@ -23,7 +23,8 @@ public:
     // A busy indicator (range 0..0) when on, a percent range otherwise.
     void SetDyanmicRunning(bool on);
 
-    // The millisecond clock that paces a busy bar (a monotonic clock by default).
+    // The millisecond clock that paces a busy bar and times the remaining-time estimate
+    // (a monotonic clock by default).
     // Returns the previous one; null restores the default.
     using Clock = qint64 (*)();
     static Clock setClock(Clock clock);
