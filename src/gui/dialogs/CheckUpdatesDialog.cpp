@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSpacerItem>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QVersionNumber>
@@ -24,6 +25,14 @@ const char* const builtVersion = "2.1";
 const char* const noVersion = "0.0.1";
 // An unanswered request ends as a network error instead of leaving the dialog busy.
 constexpr int requestTimeoutMs = 20000;
+// A server that trickles its answer never trips the idle timeout above; the whole check
+// ends after this long.
+constexpr int checkDeadlineMs = 60000;
+// A release feed is a few hundred kilobytes; a bigger answer is not one, and reading it
+// whole would only eat memory.
+constexpr qint64 maxFeedBytes = 4 * 1024 * 1024;
+// Longer titles are no version number, and would not fit the dialog either.
+constexpr int maxVersionLength = 64;
 
 QString& feedAddress()
 {
@@ -51,6 +60,8 @@ CheckUpdatesDialog::CheckUpdatesDialog()
     headerLabel = new QLabel(tr("Checking for Updates...", "status description in the check-for-update dialog"), this);
     messageLabel = new QLabel(this);
     messageLabel->setWordWrap(true);
+    // The feed's text is shown here: it must not be read as markup.
+    messageLabel->setTextFormat(Qt::PlainText);
     downloadButton = new QPushButton(tr("Download"), this);
     downloadButton->setEnabled(false);
     closeButton = new QPushButton(tr("Close"), this);
@@ -107,7 +118,14 @@ void CheckUpdatesDialog::regularBuildCheck()
 #if QT_VERSION >= QT_VERSION_CHECK(5, 15, 0)
     request.setTransferTimeout(requestTimeoutMs);
 #endif
-    manager->get(request);
+    QNetworkReply* reply = manager->get(request);
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64 total) {
+        if (received > maxFeedBytes || total > maxFeedBytes) {
+            reply->setProperty("oversized", true);
+            reply->abort();
+        }
+    });
+    QTimer::singleShot(checkDeadlineMs, reply, [reply] { reply->abort(); });
     connect(manager, &QNetworkAccessManager::finished, this, &CheckUpdatesDialog::networkRequestFinished);
 }
 
@@ -117,6 +135,7 @@ void CheckUpdatesDialog::nightlyBuildCheck()
     messageLabel->setText(tr("Please go %1 here %2 to check new nightly builds.")
                               .arg(QStringLiteral("<a href=\"%1#nightly\">").arg(downloadAddress()),
                                    QStringLiteral("</a>")));
+    messageLabel->setTextFormat(Qt::RichText);
     messageLabel->setOpenExternalLinks(true);
     progressBar->setRange(0, 1);
     progressBar->setValue(1);
@@ -126,6 +145,10 @@ void CheckUpdatesDialog::nightlyBuildCheck()
 void CheckUpdatesDialog::networkRequestFinished(QNetworkReply* reply)
 {
     reply->deleteLater();
+    if (reply->property("oversized").toBool()) {
+        invalidReleaseXml();
+        return;
+    }
     if (reply->error() != QNetworkReply::NoError) {
         qDebug() << reply->errorString();
         networkErrorHappened();
@@ -169,13 +192,18 @@ QString CheckUpdatesDialog::getVersionNumberFromXml(const QString& xml) const
         while (!reader.atEnd() && !reader.hasError()) {
             reader.readNext();
             if (reader.name() == QLatin1String("title")) {
-                QString title = reader.readElementText();
+                QString title = reader.readElementText().trimmed();
                 // A feed cut off inside the title tells nothing; it must not read as
                 // "up to date".
                 if (reader.hasError())
                     break;
                 static const QRegularExpression leadingV(QStringLiteral("^v"));
-                return title.remove(leadingV);
+                title.remove(leadingV);
+                // Neither may a title that is no version number ("Release notes", "V2"):
+                // it would compare below ours and claim there is nothing newer.
+                if (title.size() > maxVersionLength || QVersionNumber::fromString(title).isNull())
+                    break;
+                return title;
             }
         }
         break;
@@ -187,7 +215,10 @@ QString CheckUpdatesDialog::getVersionNumberFromXml(const QString& xml) const
 
 bool CheckUpdatesDialog::compareVersion(const QString& current, const QString& latest) const
 {
-    return QVersionNumber::compare(QVersionNumber::fromString(current), QVersionNumber::fromString(latest)) < 0;
+    // Trailing zeros say nothing: 2.1.0 is the version we have, not a newer one.
+    return QVersionNumber::compare(QVersionNumber::fromString(current).normalized(),
+                                   QVersionNumber::fromString(latest).normalized())
+           < 0;
 }
 
 void CheckUpdatesDialog::showFailure(const QString& message)

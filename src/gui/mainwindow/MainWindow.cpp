@@ -696,8 +696,15 @@ void MainWindow::loadAppQtSettings()
     Vexil::MsgConsoleSingleton::Instance().setPrefMgr(Obj::Application::instance().getPrefMgr());
     QSettings config;
     config.beginGroup(QStringLiteral("MainWindow"));
-    resize(config.value(QStringLiteral("Size"), size()).toSize());
+    QSize saved = config.value(QStringLiteral("Size"), size()).toSize();
     QPoint pos = config.value(QStringLiteral("Position"), this->pos()).toPoint();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect r = screen->availableGeometry();
+        // Saved on a larger screen, or a damaged file: a window many times the screen's
+        // size costs gigabytes for its 3D views and cannot be handled.
+        saved = saved.boundedTo(r.size());
+    }
+    resize(saved);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect r = screen->availableGeometry();
         pos.setX(qMin(qMax(pos.x(), r.left() - width() + 30), r.right() - 30));

@@ -11,6 +11,7 @@
 #include <obj/Application.h>
 
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -23,16 +24,19 @@ namespace {
 class FeedServer : public QTcpServer
 {
 public:
-    explicit FeedServer(const QByteArray& feed) : body(feed)
+    // Without `announced`, the length is not given: the body ends when the connection does.
+    explicit FeedServer(const QByteArray& feed, bool announced = true) : body(feed)
     {
         listen(QHostAddress::LocalHost);
-        connect(this, &QTcpServer::newConnection, this, [this] {
+        connect(this, &QTcpServer::newConnection, this, [this, announced] {
             while (QTcpSocket* socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket, announced] {
                     if (!socket->readAll().contains("\r\n\r\n"))
                         return;
-                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/atom+xml\r\nContent-Length: "
-                                  + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+                    const QByteArray length =
+                        announced ? "Content-Length: " + QByteArray::number(body.size()) + "\r\n" : QByteArray();
+                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/atom+xml\r\n" + length
+                                  + "Connection: close\r\n\r\n" + body);
                     socket->disconnectFromHost();
                 });
             }
@@ -79,7 +83,14 @@ TEST(UpdateCheck, ComparesTheFirstReleaseOfTheFeedByNumber)
          "Pelmora 2.10 is now available -- you have 2.1. Would you like to download it?", true},
         {feedWithTitle("2.2"), "<b>A new version of Pelmora is available!</b>",
          "Pelmora 2.2 is now available -- you have 2.1. Would you like to download it?", true},
-        {feedWithTitle("nightly"), "<b>Pelmora is up to date</b>", "Version 2.1", false},
+        {feedWithTitle("v2.1.0"), "<b>Pelmora is up to date</b>", "Version 2.1", false},
+        {feedWithTitle("\n  v2.2\n"), "<b>A new version of Pelmora is available!</b>",
+         "Pelmora 2.2 is now available -- you have 2.1. Would you like to download it?", true},
+        // Titles that are no version number tell nothing about what is newer.
+        {feedWithTitle("nightly"), failure, "Couldn't retrieve the version information", false},
+        {feedWithTitle("V3.0"), failure, "Couldn't retrieve the version information", false},
+        {feedWithTitle("Pelmora 3.0"), failure, "Couldn't retrieve the version information", false},
+        {feedWithTitle(""), failure, "Couldn't retrieve the version information", false},
         {" \n\t ", failure, "Network response is empty", false},
         {"<feed><title>Releases</title></feed>", failure, "Couldn't retrieve the version information", false},
         {"<feed><entry><title>v3.0", failure, "Couldn't retrieve the version information", false},
@@ -94,6 +105,36 @@ TEST(UpdateCheck, ComparesTheFirstReleaseOfTheFeedByNumber)
         EXPECT_EQ(dlg.messageText(), c.message) << c.feed.toStdString();
         EXPECT_EQ(dlg.isDownloadEnabled(), c.download) << c.feed.toStdString();
     }
+}
+
+TEST(UpdateCheck, HostileFeedsAreRefusedWithoutBeingReadWholeOrShownAsMarkup)
+{
+    const QString failure = QStringLiteral("Couldn't retrieve the version information");
+    // Far bigger than any release feed: given its length, or just sent on and on.
+    const QByteArray huge = feedWithTitle("v9.0") + QByteArray(6 * 1024 * 1024, ' ');
+    for (bool announced : {true, false}) {
+        FeedServer server(huge, announced);
+        CheckUpdatesDialog dlg;
+        check(dlg, server.address());
+        EXPECT_EQ(dlg.messageText(), failure) << announced;
+        EXPECT_FALSE(dlg.isDownloadEnabled());
+    }
+    {
+        FeedServer server(feedWithTitle(QByteArray(100000, '9').constData()));
+        CheckUpdatesDialog dlg;
+        check(dlg, server.address());
+        EXPECT_EQ(dlg.messageText(), failure);
+    }
+    // A version with markup after it: offered, but its markup shown as text.
+    FeedServer server(feedWithTitle("3.0&lt;img src=&quot;file:///etc/passwd&quot;&gt;"));
+    CheckUpdatesDialog dlg;
+    check(dlg, server.address());
+    ASSERT_TRUE(dlg.isDownloadEnabled());
+    const QString shown = dlg.messageText();
+    EXPECT_TRUE(shown.contains(QStringLiteral("3.0<img src=\"file:///etc/passwd\">"))) << shown.toStdString();
+    for (QLabel* label : dlg.findChildren<QLabel*>())
+        if (label->text() == shown)
+            EXPECT_EQ(label->textFormat(), Qt::PlainText);
 }
 
 TEST(UpdateCheck, AnUnreachableServerIsReportedWithoutWaitingLong)

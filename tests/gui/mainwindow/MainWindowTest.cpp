@@ -35,6 +35,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 #include <QSplashScreen>
 #include <QTest>
@@ -580,4 +582,23 @@ TEST_F(MainWindowTest, TeardownDoesNotReachTheWindowThroughItsDocumentArea)
     window.reset();
     EXPECT_GT(reports, 0);
     EXPECT_EQ(reportsToTheWindow, 0);
+}
+
+TEST_F(MainWindowTest, RestoredGeometryFromALargerScreenOrADamagedFileFitsTheScreen)
+{
+    {
+        QSettings config;
+        config.beginGroup(QStringLiteral("MainWindow"));
+        config.setValue(QStringLiteral("Size"), QSize(40000, 30000));
+        config.setValue(QStringLiteral("Position"), QPoint(-2000000000, 2000000000));
+        config.setValue(QStringLiteral("MainWindowState"), QByteArray("garbage\0\xff", 9));
+    }
+    Gui::MainWindow& mw = build();
+    mw.loadAppQtSettings();
+    QSettings().remove(QStringLiteral("MainWindow"));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(mw.isVisible());
+    EXPECT_LE(mw.width(), screen.width());
+    EXPECT_LE(mw.height(), screen.height());
+    EXPECT_TRUE(screen.intersects(mw.geometry()));
 }
