@@ -1,6 +1,7 @@
 #include "GuiProject.h"
 
 #include "core/CloseProjectQuestion.h"
+#include "core/OpenHashMap.h"
 #include "core/OwnedValues.h"
 #include "core/qPelmoraApplication.h"
 #include "mainwindow/BaseView.h"
@@ -30,7 +31,6 @@
 
 #include <algorithm>
 #include <set>
-#include <unordered_map>
 
 using namespace Gui;
 
@@ -67,9 +67,10 @@ struct GuiProject::Private
     Obj::Project* project = nullptr;
     std::list<BaseView*> views;
     std::list<BaseView*> passiveViews;
-    std::unordered_map<const Obj::ProjectObject*, ViewFeeder*> feeders;
+    // Only object feeders are filed here (others are turned away on creation).
+    OpenHashMap<const Obj::ProjectObject*, ViewFeederProjectObject*> feeders;
     // Counts the changes to `feeders`, so that an entry found before a signal is known
-    // to stand after it without a second look-up.
+    // to stand where it was after it without a second look-up.
     unsigned long feederEdits = 0;
     std::map<unsigned int, ViewFeeder*> annotationFeeders;
     vtkSmartPointer<vtkMRMLViewNode> viewNode;
@@ -78,11 +79,7 @@ struct GuiProject::Private
     boost::signals2::connection activateConnection;
     std::unique_ptr<boost::signals2::shared_connection_block> activationBlock;
 
-    ViewFeeder* feederOf(const Obj::ProjectObject* object) const
-    {
-        const auto it = feeders.find(object);
-        return it == feeders.end() ? nullptr : it->second;
-    }
+    ViewFeederProjectObject* feederOf(const Obj::ProjectObject* object) const { return feeders.value(object); }
 };
 
 GuiProject::GuiProject(Obj::Project* project, qPelmoraApplication* app)
@@ -167,9 +164,8 @@ unsigned int GuiProject::get_memory_usage() const
 
 void GuiProject::slot_create_object(const Obj::ProjectObject& object)
 {
-    if (ViewFeeder* existing = d->feederOf(&object)) {
-        if (const ViewFeederProjectObject* f = asObjectFeeder(existing))
-            signal_new_object(*f);
+    if (ViewFeederProjectObject* existing = d->feederOf(&object)) {
+        signal_new_object(*existing);
         return;
     }
     const char* name = object.get_feeder_type_name();
@@ -191,7 +187,10 @@ void GuiProject::slot_create_object(const Obj::ProjectObject& object)
         return;
     }
     auto* feeder = static_cast<ViewFeederProjectObject*>(built);
-    d->feeders[&object] = feeder;
+    if (!d->feeders.insert(&object, feeder).second) {
+        delete feeder;   // a listener of the steps above made one already
+        return;
+    }
     ++d->feederEdits;
 
     auto* mutableObject = const_cast<Obj::ProjectObject*>(&object);
@@ -216,11 +215,9 @@ void GuiProject::slot_remove_object(const Obj::ProjectObject& object)
 {
     setDirty(true);
     const auto it = d->feeders.find(&object);
-    if (it == d->feeders.end() || !it->second)
+    if (it == d->feeders.end())
         return;
-    const ViewFeederProjectObject* feeder = asObjectFeeder(it->second);
-    if (!feeder)
-        return;
+    ViewFeederProjectObject* feeder = it->second;
     const unsigned long editsBefore = d->feederEdits;
     signal_delete_object(*feeder);
     // A listener that changed the map may have taken the entry: then look again.
@@ -236,7 +233,7 @@ void GuiProject::slot_remove_object(const Obj::ProjectObject& object)
 
 void GuiProject::slot_change_object(const Obj::ProjectObject& object, const Obj::Property& property)
 {
-    if (ViewFeeder* feeder = d->feederOf(&object)) {
+    if (ViewFeederProjectObject* feeder = d->feederOf(&object)) {
         const int id = int(object.getObjectId());
         try {
             feeder->update(&property);
@@ -253,21 +250,20 @@ void GuiProject::slot_change_object(const Obj::ProjectObject& object, const Obj:
         catch (...) {
             console().Error("Cannot update representation for object '%i'.\n", id);
         }
-        if (const ViewFeederProjectObject* f = asObjectFeeder(feeder))
-            signal_change_object(*f, property);
+        signal_change_object(*feeder, property);
     }
     setDirty(true);
 }
 
 void GuiProject::slot_rename_object(const Obj::ProjectObject& object)
 {
-    if (const ViewFeederProjectObject* f = asObjectFeeder(d->feederOf(&object)))
+    if (const ViewFeederProjectObject* f = d->feederOf(&object))
         signal_relabel_object(*f);
 }
 
 void GuiProject::slot_activate_object(const Obj::ProjectObject& object)
 {
-    if (const ViewFeederProjectObject* f = asObjectFeeder(d->feederOf(&object)))
+    if (const ViewFeederProjectObject* f = d->feederOf(&object))
         signal_activate_object(*f);
 }
 
@@ -284,11 +280,10 @@ void GuiProject::slotFinishRestoreDocument(const Obj::Project& project)
         return;
     if (d->activationBlock)
         d->activationBlock->unblock();
-    if (const ViewFeederProjectObject* f = asObjectFeeder(d->feederOf(project.get_current_object())))
+    if (const ViewFeederProjectObject* f = d->feederOf(project.get_current_object()))
         signal_activate_object(*f);
     for (auto& entry : d->feeders)
-        if (auto* f = asObjectFeeder(entry.second))
-            const_cast<ViewFeederProjectObject*>(f)->finishRestoring();
+        entry.second->finishRestoring();
     setDirty(false);
 }
 

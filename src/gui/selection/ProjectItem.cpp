@@ -57,8 +57,7 @@ ProjectItem::~ProjectItem()
 
 ProjectObjectItem* ProjectItem::object_item(unsigned int id) const
 {
-    const auto it = objectItems.find(id);
-    return it == objectItems.end() ? nullptr : it->second;
+    return objectItems.value(id);
 }
 
 ProjectObjectItem* ProjectItem::item_of(const ViewFeederProjectObject& feeder) const
@@ -194,7 +193,7 @@ void ProjectItem::slot_create_object(const ViewFeederProjectObject& feeder)
     if (!object)
         return;
     const unsigned int id = object->getObjectId();
-    const auto slot = objectItems.try_emplace(id, nullptr);
+    const auto slot = objectItems.insert(id, nullptr);
     if (!slot.second) {
         Vexil::MsgConsoleSingleton::Instance().Warning(
             "ProjectItem::slot_create_object(): Cannot add view provider twice.\n");
@@ -202,8 +201,8 @@ void ProjectItem::slot_create_object(const ViewFeederProjectObject& feeder)
     }
     auto* item = new ProjectObjectItem(const_cast<ViewFeederProjectObject*>(&feeder), this);
     item->keyId = id;
+    slot.first->second = item;   // before anything that might change the map
     item->setText(0, QString::fromUtf8(object->get_label()));
-    slot.first->second = item;
     addChild(item);   // filled in first: the view hears of it once
 
     const eTreeOrderType order = feeder.getTreeOrder();
@@ -339,7 +338,7 @@ void ProjectItem::slot_rename_object(const ViewFeederProjectObject& feeder)
             selectedItems.erase(item->keyId);
         }
         item->keyId = object ? object->getObjectId() : 0;
-        objectItems[item->keyId] = item;
+        objectItems.insert(item->keyId, item).first->second = item;
         if (item->selected)
             selectedItems[item->keyId] = item;
         return;

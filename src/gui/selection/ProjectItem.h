@@ -5,13 +5,13 @@
 
 #include "PelmoraGuiExport.h"
 #include "core/ObjectModes.h"
+#include "core/OpenHashMap.h"
 
 #include <boost/signals2/connection.hpp>
 
 #include <QTreeWidgetItem>
 
 #include <map>
-#include <unordered_map>
 #include <vector>
 
 namespace Obj { class ProjectObject; class Property; }
@@ -69,7 +69,7 @@ private:
     TreeWidget* tree;
     GuiProject* guiProject;
     ViewFeederProject* projectFeeder;
-    std::unordered_map<unsigned int, ProjectObjectItem*> objectItems;
+    OpenHashMap<unsigned int, ProjectObjectItem*> objectItems;
     // Ordered by id: the selection is handed on in that order.
     std::map<unsigned int, ProjectObjectItem*> selectedItems;
     std::vector<boost::signals2::scoped_connection> connections;
