@@ -13,10 +13,76 @@
 #include <vtkPointData.h>
 #include <vtkPolyData.h>
 
+#include <functional>
 #include <locale>
 #include <sstream>
+#include <unordered_map>
+#include <utility>
 
 vtkStandardNewMacro(vtkMRMLAnnotationLinesNode);
+
+struct vtkMRMLAnnotationLinesNode::LineLookup
+{
+    struct PairHash
+    {
+        size_t operator()(const std::pair<vtkIdType, vtkIdType>& p) const
+        {
+            return std::hash<vtkIdType>()(p.first) * 1000003u ^ std::hash<vtkIdType>()(p.second);
+        }
+    };
+    std::unordered_map<std::pair<vtkIdType, vtkIdType>, int, PairHash> firstIndex;
+    // The cells the table describes; any other change to them is seen as a new
+    // modification time or count, and the table is rebuilt.
+    vtkCellArray* cells = nullptr;
+    vtkMTimeType time = 0;
+    vtkIdType count = -1;
+};
+
+vtkMRMLAnnotationLinesNode::vtkMRMLAnnotationLinesNode()
+    : Lookup(new LineLookup)
+{
+}
+
+vtkMRMLAnnotationLinesNode::~vtkMRMLAnnotationLinesNode() = default;
+
+int vtkMRMLAnnotationLinesNode::FindLine(int startId, int endId)
+{
+    vtkCellArray* lines = GetLines();
+    LineLookup& table = *Lookup;
+    if (table.cells != lines || table.time != lines->GetMTime() || table.count != lines->GetNumberOfCells()) {
+        table.firstIndex.clear();
+        vtkNew<vtkIdList> ids;
+        for (vtkIdType c = 0; c < lines->GetNumberOfCells(); ++c) {
+            lines->GetCellAtId(c, ids);
+            if (ids->GetNumberOfIds() == 2)
+                table.firstIndex.emplace(std::make_pair(ids->GetId(0), ids->GetId(1)), static_cast<int>(c));
+        }
+        table.cells = lines;
+        table.time = lines->GetMTime();
+        table.count = lines->GetNumberOfCells();
+    }
+    auto it = table.firstIndex.find(std::make_pair(vtkIdType(startId), vtkIdType(endId)));
+    return it == table.firstIndex.end() ? -1 : it->second;
+}
+
+void vtkMRMLAnnotationLinesNode::RememberLine(int startId, int endId, int index, vtkIdType countBefore)
+{
+    LineLookup& table = *Lookup;
+    vtkCellArray* lines = GetLines();
+    // The table stays valid when the line it names was rewritten with the same pair, or
+    // when one line was appended to the cells it describes; anything else leaves it to
+    // be rebuilt.
+    const bool rewritten = index < countBefore && lines->GetNumberOfCells() == countBefore;
+    const bool appended = index == countBefore && lines->GetNumberOfCells() == countBefore + 1;
+    if (table.cells != lines || table.count != countBefore || !(rewritten || appended)) {
+        table.cells = nullptr;
+        return;
+    }
+    if (appended)
+        table.firstIndex.emplace(std::make_pair(vtkIdType(startId), vtkIdType(endId)), index);
+    table.time = lines->GetMTime();
+    table.count = lines->GetNumberOfCells();
+}
 
 const char* vtkMRMLAnnotationLinesNode::GetAttributeTypesEnumAsString(int type)
 {
@@ -104,17 +170,13 @@ int vtkMRMLAnnotationLinesNode::AddLine(int startId, int endId, int selected, in
 {
     if (!GetLines())
         ResetLines();
-    vtkCellArray* lines = GetLines();
-    int index = static_cast<int>(lines->GetNumberOfCells());
-    vtkNew<vtkIdList> ids;
-    for (vtkIdType c = 0; c < lines->GetNumberOfCells(); ++c) {
-        lines->GetCellAtId(c, ids);
-        if (ids->GetNumberOfIds() == 2 && ids->GetId(0) == startId && ids->GetId(1) == endId) {
-            index = static_cast<int>(c);
-            break;
-        }
-    }
-    return SetLine(index, startId, endId, selected, visible) ? index : -1;
+    const vtkIdType count = GetLines()->GetNumberOfCells();
+    const int found = FindLine(startId, endId);
+    const int index = found >= 0 ? found : static_cast<int>(count);
+    if (!SetLine(index, startId, endId, selected, visible))
+        return -1;
+    RememberLine(startId, endId, index, count);
+    return index;
 }
 
 int vtkMRMLAnnotationLinesNode::SetLine(int id, int startId, int endId, int selected, int visible)
@@ -140,6 +202,13 @@ int vtkMRMLAnnotationLinesNode::SetLine(int id, int startId, int endId, int sele
     if (id < lines->GetNumberOfCells() && lines->GetCellSize(id) == 2) {
         lines->ReplaceCellAtId(id, 2, pair);
         lines->Modified();
+    } else if (id >= lines->GetNumberOfCells()) {
+        // Appended in place: lines that are skipped over stay empty cells.
+        while (lines->GetNumberOfCells() < id)
+            lines->InsertNextCell(0, pair);
+        lines->InsertNextCell(2, pair);
+        lines->Modified();
+        GetPolyData()->Modified();
     } else {
         std::vector<std::vector<vtkIdType>> cells = ReadCells();
         if (static_cast<size_t>(id) >= cells.size())

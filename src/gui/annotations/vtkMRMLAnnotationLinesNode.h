@@ -4,6 +4,8 @@
 
 #include "vtkMRMLAnnotationControlPointsNode.h"
 
+#include <memory>
+
 class vtkMRMLAnnotationLineDisplayNode;
 
 class PELMORAANNOTATIONS_EXPORT vtkMRMLAnnotationLinesNode : public vtkMRMLAnnotationControlPointsNode
@@ -40,8 +42,8 @@ public:
     vtkMRMLAnnotationLineDisplayNode* GetAnnotationLineDisplayNode();
 
 protected:
-    vtkMRMLAnnotationLinesNode() = default;
-    ~vtkMRMLAnnotationLinesNode() override = default;
+    vtkMRMLAnnotationLinesNode();
+    ~vtkMRMLAnnotationLinesNode() override;
     vtkMRMLAnnotationLinesNode(const vtkMRMLAnnotationLinesNode&) = delete;
     void operator=(const vtkMRMLAnnotationLinesNode&) = delete;
 
@@ -53,4 +55,11 @@ protected:
     std::vector<std::vector<vtkIdType>> ReadCells();
 
     bool LinesInstalled = false;
+
+private:
+    // The first line of each (start, end) pair, so that adding a line does not scan them all.
+    struct LineLookup;
+    std::unique_ptr<LineLookup> Lookup;
+    int FindLine(int startId, int endId);
+    void RememberLine(int startId, int endId, int index, vtkIdType countBefore);
 };

@@ -1,4 +1,5 @@
 #include "AnnotationTestHelpers.h"
+#include "support/ThreadCpuTimer.h"
 
 #include <vtkMRMLAnnotationBidimensionalNode.h>
 #include <vtkMRMLAnnotationFiducialNode.h>
@@ -245,6 +246,36 @@ TEST(LinesNode, AddSetDeleteAndEndPoints)
     EXPECT_EQ(ids[1], 3);
     EXPECT_EQ(node->SetLine(0, 0, 9, 1, 1), 0);
     EXPECT_TRUE(messages.hasError("At least one control point does not exists"));
+}
+
+TEST(LinesNode, ManyLinesAddInTimeProportionalToTheirNumberAndEditsStayFound)
+{
+    vtkNew<vtkMRMLAnnotationLinesNode> node;
+    for (int i = 0; i < 200; ++i) {
+        const double p[3] = {double(i), 0, 0};
+        node->AddControlPoint(p, 0, 1);
+    }
+    // 30,000 different lines, then each of them again: scanning every line per addition
+    // took half a minute here.
+    PelmoraTest::ThreadCpuTimer timer;
+    const int n = 30000;
+    for (int round = 0; round < 2; ++round)
+        for (int i = 0; i < n; ++i)
+            ASSERT_EQ(node->AddLine(i % 200, (i / 200 + i % 200 + 1) % 200, round, 1), i);
+    EXPECT_LT(timer.elapsed(), 3000);
+    EXPECT_EQ(node->GetNumberOfLines(), n);
+    EXPECT_EQ(node->GetAnnotationAttribute(n - 1, vtkMRMLAnnotationLinesNode::LINE_SELECTED), 1);
+
+    // Lines changed, moved or removed otherwise are found where they now are.
+    EXPECT_EQ(node->SetLine(0, 7, 7, 1, 1), 1);
+    EXPECT_EQ(node->AddLine(7, 7, 1, 1), 0);
+    EXPECT_EQ(node->AddLine(0, 1, 1, 1), n) << "line 0 no longer joins 0 and 1";
+    node->DeleteLine(0);
+    EXPECT_EQ(node->AddLine(7, 7, 1, 1), n) << "appended anew after its removal";
+    EXPECT_EQ(node->AddLine(0, 1, 1, 1), n - 1);
+    vtkIdType ids[2];
+    ASSERT_EQ(node->GetEndPointsId(0, ids), 1);
+    EXPECT_EQ(node->AddLine(int(ids[0]), int(ids[1]), 0, 0), 0);
 }
 
 TEST(LinesNode, DeleteLineShiftsLinesAndFlags)
