@@ -262,6 +262,9 @@ TEST_F(FileDialogTest, OptionsDialogAddsOnlyTheSuffixOfAPattern)
         {"CSV files (*.csv)", "report.CSV", "report.CSV"},
         {"Archives (*.tar.gz)", "backup", "backup.tar.gz"},
         {"Archives (*.tar.gz)", "backup.tar.gz", "backup.tar.gz"},
+        // Dots inside the name are no suffix of their own.
+        {"CSV files (*.csv)", "report.v2.csv", "report.v2.csv"},
+        {"CSV files (*.csv)", "data.2024", "data.2024.csv"},
     };
     for (const Case& c : cases) {
         Gui::FileOptionsDialog dlg;

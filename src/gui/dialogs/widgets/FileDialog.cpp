@@ -251,9 +251,10 @@ void FileOptionsDialog::accept()
         QFileDialog::accept();
         return;
     }
+    // A name with dots ("report.v2.csv") already carries the suffix when it ends with it.
     if (suffix.isEmpty())
         setDefaultSuffix(word);
-    else if (suffix.toLower() != word.toLower())
+    else if (!text.endsWith(QLatin1Char('.') + word, Qt::CaseInsensitive))
         selectFile(QStringLiteral("%1.%2").arg(text, word));
     QFileDialog::accept();
 }
