@@ -18,6 +18,18 @@ PropertyItem* itemOf(const QModelIndex& index)
     return index.isValid() ? static_cast<PropertyItem*>(index.internalPointer()) : nullptr;
 }
 
+// The editor's own value when it was last given the row's value or last written: what
+// the user has not changed since.
+const char shownValue[] = "pelmoraShownValue";
+
+bool sameValue(const QVariant& a, const QVariant& b)
+{
+    // Exactly: QVariant takes doubles that differ in their last digits for equal.
+    if (a.type() == QVariant::Double && b.type() == QVariant::Double)
+        return a.toDouble() == b.toDouble();
+    return a == b;
+}
+
 } // namespace
 
 PropertyItemDelegate::PropertyItemDelegate(QObject* parent)
@@ -91,13 +103,24 @@ void PropertyItemDelegate::setEditorData(QWidget* editor, const QModelIndex& ind
     const bool was = editor->blockSignals(true);
     item->setEditorData(editor, index.data(Qt::EditRole));
     editor->blockSignals(was);
+    editor->setProperty(shownValue, item->editorData(editor));
 }
 
 void PropertyItemDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
 {
     PropertyItem* item = itemOf(index);
-    if (item && editor && model)
-        model->setData(index, item->editorData(editor), Qt::EditRole);
+    if (!item || !editor || !model)
+        return;
+    // Leaving an editor or pressing Enter commits it too.  An editor may show a value other
+    // than the property's (rounded to the row's decimals, held within its range): unless
+    // the user changed it, writing it back would change the property of every selected
+    // object.
+    const QVariant data = item->editorData(editor);
+    const QVariant shown = editor->property(shownValue);
+    if (shown.isValid() && sameValue(shown, data))
+        return;
+    editor->setProperty(shownValue, data);
+    model->setData(index, data, Qt::EditRole);
 }
 
 void PropertyItemDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,

@@ -6,6 +6,7 @@
 
 #include <commands/SimModule.h>
 #include <core/qPelmoraApplication.h>
+#include <dialogs/widgets/FileDialog.h>
 #include <mainwindow/DockingWindowMediator.h>
 #include <mainwindow/MainWindow.h>
 #include <propertyeditor/PropertyItem.h>
@@ -21,12 +22,14 @@
 
 #include <femgui/FemGui.h>
 #include <obj/CDocObjProp.h>
+#include <obj/PropertyPath.h>
 
 #include <support/ThreadCpuTimer.h>
 
 #include <QAbstractItemModelTester>
 #include <QCoreApplication>
 #include <QDoubleSpinBox>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -377,6 +380,50 @@ TEST_F(ViewTest, AnEditWhoseCommandRemovesAnotherSelectedObjectWritesTheRestAndR
     EXPECT_EQ(commands().size(), 2u);   // the second one names an object that is gone, and fails
     EXPECT_TRUE(QTest::qWaitFor([&] { return boundCount(data, "Name") == 1; }, 2000));
     data->grab();
+}
+
+TEST_F(ViewTest, LeavingAnEditorTheUserDidNotChangeWritesNothing)
+{
+    // Values that the editors cannot show as they are: rounded to the row's decimals,
+    // beyond the spin boxes' ranges.
+    auto* small = add<Obj::PropertyDecimal>(x, "Small", "Definition");
+    auto* big = add<Obj::PropertyDecimal>(x, "Big", "Definition");
+    auto* wide = add<Obj::PropertyInteger>(x, "Wide", "Definition");
+    auto* folder = add<Obj::PropertyDirectory>(x, "Folder", "Definition");
+    small->set_value(1.5e-7);
+    big->set_value(1e300);
+    wide->set_value(3000000000L);
+    select({x});
+    PropertyOperator* tree = view->dataTree();
+    auto leave = [&](const char* row) {
+        const QModelIndex cell = valueCell(tree, row);
+        tree->setCurrentIndex(cell);
+        QWidget* editor = tree->indexWidget(cell);
+        EXPECT_NE(editor, nullptr) << row;
+        if (!editor)
+            return editor;
+        QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
+        QCoreApplication::sendEvent(editor, &out);
+        return editor;
+    };
+    for (const char* row : {"Small", "Big", "Wide", "Folder"})
+        leave(row);
+    EXPECT_TRUE(commands().empty());
+    EXPECT_EQ(small->get_value(), 1.5e-7);
+    EXPECT_EQ(big->get_value(), 1e300);
+    EXPECT_EQ(wide->get_value(), 3000000000L);
+
+    // What the user typed is written when the editor is left, once.
+    const QModelIndex cell = valueCell(tree, "Folder");
+    tree->setCurrentIndex(cell);
+    auto* chooser = qobject_cast<Gui::FileChooser*>(tree->indexWidget(cell));
+    ASSERT_NE(chooser, nullptr);
+    chooser->findChild<QLineEdit*>()->setText("/tmp/typed");
+    EXPECT_TRUE(commands().empty());
+    leave("Folder");
+    leave("Folder");
+    EXPECT_EQ(commands(), std::vector<std::string>{line(41, x, "Folder", "\"/tmp/typed\"")});
+    EXPECT_EQ(folder->get_value(), "/tmp/typed");
 }
 
 TEST_F(ViewTest, RemovingManySelectedObjectsCostsInProportionToThem)
