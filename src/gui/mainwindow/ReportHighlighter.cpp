@@ -1,7 +1,10 @@
 #include "ReportHighlighter.h"
 
 #include <QPalette>
+#include <QTextBlock>
 #include <QTextEdit>
+
+#include <algorithm>
 
 using namespace Gui::DockWindow;
 
@@ -21,7 +24,21 @@ void ReportHighlighter::highlightBlock(const QString& text)
         data = new TextBlockData;
         setCurrentBlockUserData(data);
     }
-    data->runs.append(qMakePair(text.length(), paragraphType));
+    if (pendingRuns.isEmpty()) {
+        data->runs.append(qMakePair(text.length(), paragraphType));
+    } else {
+        // The runs of the inserted text that reach into this block, cut at its end.
+        const int blockStart = currentBlock().position();
+        const int blockEnd = blockStart + text.length();
+        auto run = std::upper_bound(pendingRuns.cbegin(), pendingRuns.cend(), blockStart,
+                                    [](int position, const QPair<int, int>& r) { return position < r.first; });
+        for (; run != pendingRuns.cend(); ++run) {
+            const int runStart = run == pendingRuns.cbegin() ? pendingStart : (run - 1)->first;
+            if (runStart >= blockEnd)
+                break;
+            data->runs.append(qMakePair(std::min(run->first, blockEnd) - blockStart, run->second));
+        }
+    }
 
     int start = 0;
     for (const QPair<int, int>& run : qAsConst(data->runs)) {
@@ -44,4 +61,17 @@ void ReportHighlighter::highlightBlock(const QString& text)
         }
         start = end;
     }
+}
+
+void ReportHighlighter::setPendingRuns(int start, const QVector<QPair<int, int>>& runs)
+{
+    pendingStart = start;
+    pendingRuns = runs;
+    if (!runs.isEmpty())
+        paragraphType = runs.back().second;
+}
+
+void ReportHighlighter::clearPendingRuns()
+{
+    pendingRuns.clear();
 }

@@ -35,6 +35,10 @@ public:
 
     // The kind of the message being inserted next.
     void setParagraphType(int type) { paragraphType = type; }
+    // For text of several kinds inserted in one piece at `start`: each run is (its end
+    // position in the document, its kind), in order.  Cleared once the text is in.
+    void setPendingRuns(int start, const QVector<QPair<int, int>>& runs);
+    void clearPendingRuns();
     void setTextColor(const QColor& c) { textColor = c; }
     void setLogColor(const QColor& c) { logColor = c; }
     void setWarningColor(const QColor& c) { warningColor = c; }
@@ -45,6 +49,8 @@ protected:
 
 private:
     int paragraphType = Message;
+    int pendingStart = 0;
+    QVector<QPair<int, int>> pendingRuns;
     QColor textColor;
     QColor logColor = Qt::blue;
     QColor warningColor = QColor(255, 170, 0);

@@ -82,7 +82,9 @@ ReportOutput::~ReportOutput()
 {
     // After this returns the console calls us no more.
     Vexil::MsgConsoleSingleton::Instance().disconnect_observer(this);
-    delete highlighter;
+    // The highlighter goes with the document it belongs to.  Deleted before it, it would
+    // take its colours off every line and have the whole text laid out again: minutes
+    // for a long log.
 }
 
 void ReportOutput::restoreFont()
@@ -164,19 +166,52 @@ void ReportOutput::drainQueue()
     if (more)
         QCoreApplication::postEvent(this, new QEvent(drainEventType()));
 
-    // Messages of one kind in a row go in as one insertion.
-    QString run;
-    int runKind = -1;
+    // The whole batch goes in as one insertion, whatever its kinds: inserting each run of
+    // one kind on its own lays the text out once per run, which is what a worker mixing
+    // messages and warnings would cost line by line.
+    QString text;
+    QVector<QPair<int, int>> runs;   // (end position within `text` as inserted, kind)
+    int length = 0;
     for (auto& entry : batch) {
-        if (entry.first != runKind && !run.isEmpty()) {
-            appendMessage(runKind, run);
-            run.clear();
+        const QString& message = entry.second;
+        if (message.isEmpty())
+            continue;
+        text += message;
+        // The document takes a carriage return with its line feed as one line break.
+        length += message.size() - message.count(QLatin1String("\r\n"));
+        if (!runs.isEmpty() && runs.back().second == entry.first)
+            runs.back().first = length;
+        else
+            runs.append(qMakePair(length, entry.first));
+        // Joined to a line feed that starts the next message, it would count once
+        // instead of twice: the next message goes in on its own.
+        if (message.endsWith(QLatin1Char('\r'))) {
+            insertRuns(text, runs);
+            text.clear();
+            runs.clear();
+            length = 0;
         }
-        runKind = entry.first;
-        run += entry.second;
     }
-    if (!run.isEmpty())
-        appendMessage(runKind, run);
+    if (!text.isEmpty())
+        insertRuns(text, runs);
+}
+
+void ReportOutput::insertRuns(const QString& text, QVector<QPair<int, int>> runs)
+{
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    const int start = cursor.position();
+    for (auto& run : runs)
+        run.first += start;
+    highlighter->setPendingRuns(start, runs);
+    cursor.beginEditBlock();
+    cursor.insertText(text);
+    cursor.endEditBlock();
+    highlighter->clearPendingRuns();
+    if (gotoEnd) {
+        setTextCursor(cursor);
+        ensureCursorVisible();
+    }
 }
 
 void ReportOutput::appendMessage(int kind, const QString& text)

@@ -10,8 +10,10 @@
 #include <vexil/PreferenceManager.h>
 
 #include <QEvent>
+#include <QPair>
 #include <QString>
 #include <QTextEdit>
+#include <QVector>
 
 #include <deque>
 #include <mutex>
@@ -74,6 +76,7 @@ private:
     void queue(int kind, const char* text);
     void drainQueue();
     void appendMessage(int kind, const QString& text);
+    void insertRuns(const QString& text, QVector<QPair<int, int>> runs);
     void writeFile(const QString& fileName);
 
     bool gotoEnd = false;

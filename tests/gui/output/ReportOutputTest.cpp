@@ -21,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -200,6 +201,75 @@ TEST_F(OutputDock, ManyLinesFromSeveralWorkersKeepEachWritersOrder)
     }
     EXPECT_EQ(nextA, perWriter);
     EXPECT_EQ(nextB, perWriter);
+}
+
+TEST_F(OutputDock, MixedKindsFromAWorkerKeepTheirColoursAndALongLogGoesQuickly)
+{
+    constexpr int lines = 30000;
+    auto output = std::make_unique<ReportOutput>();
+    output->resize(600, 300);
+    output->show();
+    QElapsedTimer clock;
+    clock.start();
+    writeFromWorker([](Vexil::MsgConsoleSingleton& c) {
+        for (int i = 0; i < lines; ++i) {
+            if (i % 3 == 0)
+                c.Message("m%d\n", i);
+            else if (i % 3 == 1)
+                c.Warning("w%d\n", i);
+            else
+                c.Error("e%d\n", i);
+        }
+        // A line begun as a message and ended as an error; a line break in two parts.
+        c.Message("half");
+        c.Error("rest\r\n");
+        c.Warning("cr\r");
+        c.Message("\nlast\n");
+    });
+    ASSERT_TRUE(waitFor([&] { return output->toPlainText().endsWith(QStringLiteral("last\n")); }, 60000));
+    const qint64 mixedMs = clock.elapsed();
+
+    // The same lines appended one by one to a plain text edit, on the GUI thread.
+    QPlainTextEdit plain;
+    plain.resize(600, 300);
+    plain.show();
+    clock.restart();
+    for (int i = 0; i < lines; ++i)
+        plain.appendPlainText(QStringLiteral("m%1").arg(i));
+    QCoreApplication::processEvents();
+    const qint64 plainMs = clock.elapsed();
+    // Inserted kind by kind, line by line, this was several times the plain edit's time.
+    EXPECT_LT(mixedMs, 3 * plainMs + 500) << mixedMs << " ms against " << plainMs << " ms";
+
+    const QTextDocument* doc = output->document();
+    ASSERT_EQ(doc->blockCount(), lines + 5);   // the last one empty
+    const QColor text(0, 0, 0), warning(255, 170, 0), error(255, 0, 0);
+    const QColor byKind[] = {text, warning, error};
+    for (int i = 0; i < lines; ++i) {
+        const QTextBlock block = doc->findBlockByNumber(i);
+        ASSERT_EQ(block.text().mid(1).toInt(), i);
+        ASSERT_EQ(colourAt(doc, block.position() + block.length() - 2), byKind[i % 3]) << i;
+    }
+    const QTextBlock half = doc->findBlockByNumber(lines);
+    EXPECT_EQ(half.text(), QStringLiteral("halfrest"));
+    EXPECT_EQ(colourAt(doc, half.position() + 3), text);
+    EXPECT_EQ(colourAt(doc, half.position() + 4), error);
+    EXPECT_EQ(doc->findBlockByNumber(lines + 1).text(), QStringLiteral("cr"));
+    EXPECT_EQ(colourAt(doc, doc->findBlockByNumber(lines + 1).position()), warning);
+    EXPECT_EQ(doc->findBlockByNumber(lines + 2).text(), QString());
+    EXPECT_EQ(doc->findBlockByNumber(lines + 3).text(), QStringLiteral("last"));
+
+    // Closing with a long log does not lay all of it out again.
+    for (int round = 0; round < 12; ++round) {
+        writeFromWorker([](Vexil::MsgConsoleSingleton& c) {
+            for (int i = 0; i < lines; ++i)
+                c.Message("more %d\n", i);
+        });
+        ASSERT_TRUE(waitFor([&] { return output->document()->blockCount() > (round + 1) * lines; }, 60000));
+    }
+    clock.restart();
+    output.reset();
+    EXPECT_LT(clock.elapsed(), 1000);
 }
 
 TEST_F(OutputDock, SwitchesAndColoursFollowThePreferences)
