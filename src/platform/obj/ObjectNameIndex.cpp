@@ -34,7 +34,7 @@ bool ObjectNameIndex::insert(ProjectObject* object)
         return false;
     if ((count + 1) * 2 > slots.size())
         grow();
-    const std::string_view name = object->get_name();
+    const std::string_view name = object->name;
     const std::size_t mask = slots.size() - 1;
     const std::size_t hash = hashOf(name);
     std::size_t i = hash & mask;
@@ -43,6 +43,7 @@ bool ObjectNameIndex::insert(ProjectObject* object)
             return false;
     }
     slots[i] = Slot{hash, object};
+    object->nameHash = hash;
     ++count;
     return true;
 }
@@ -52,7 +53,7 @@ void ObjectNameIndex::erase(const ProjectObject* object)
     if (!object || slots.empty())
         return;
     const std::size_t mask = slots.size() - 1;
-    std::size_t i = hashOf(object->get_name()) & mask;
+    std::size_t i = object->nameHash & mask;   // the hash it was filed with
     while (slots[i].object && slots[i].object != object)
         i = (i + 1) & mask;
     if (!slots[i].object)

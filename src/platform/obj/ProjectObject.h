@@ -51,6 +51,7 @@ public:
 private:
     friend class Project;
     friend class ProjectObjectGroup;
+    friend class ObjectNameIndex;
     // Groups that list this object, with its place in each group's list; made when the
     // object first joins a group, since most never do.
     using Memberships = std::map<ProjectObjectGroup*, std::list<ProjectObject*>::iterator>;
@@ -59,6 +60,7 @@ private:
     unsigned int objectId = 0;
     Project* project = nullptr;
     std::string name;
+    std::size_t nameHash = 0;   // kept by the project's name index while filed there
     const char* feederType = "";   // interned: shared by every object of a kind
     std::string statusMessage;
     // Every object has these two: held in place rather than each on the heap.  The label
