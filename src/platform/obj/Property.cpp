@@ -124,13 +124,13 @@ void Property::add_component(Property& part, const char* partSuffix)
     parts().components.push_back(&part);
 }
 
-void Property::set_name(const std::string& n)
+void Property::set_name(std::string_view n)
 {
-    name = n;
+    name.assign(n.data(), n.size());
     if (!partsData)
         return;
     for (Property* part : partsData->components)
-        part->set_name(n + "." + part->parts().suffix);
+        part->set_name(name + "." + part->parts().suffix);
 }
 
 Property* Property::find_component(const std::string& fullName) const
@@ -512,9 +512,12 @@ Property* PropertyContainer::adopt_member_property(Property& property, const cha
 
 Property* PropertyContainer::list_property(Property* property, const char* name, bool member)
 {
-    if (!name || !*name || find_property(name))
+    if (!name || !*name)
         return nullptr;
-    property->set_name(name);
+    const std::string_view key(name);
+    if (find_property(key))
+        return nullptr;
+    property->set_name(key);
     property->container = this;
     const std::size_t index = properties.size();
     properties.push_back(property);

@@ -74,7 +74,7 @@ protected:
 private:
     friend class PropertyContainer;
     friend class PropertyCoreData;
-    void set_name(const std::string& n);
+    void set_name(std::string_view n);
     Property* find_component(const std::string& fullName) const;
     // A component's suffix and a compound's components: made only for those, so that the
     // plain properties that thousands of objects hold stay small.
