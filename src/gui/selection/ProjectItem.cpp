@@ -8,6 +8,7 @@
 #include "visualization/ViewFeeder.h"
 
 #include <obj/Project.h>
+#include <obj/Property.h>
 #include <vexil/MsgConsole.h>
 
 #include <QBrush>
@@ -15,6 +16,7 @@
 #include <QFont>
 
 #include <algorithm>
+#include <cstring>
 
 using namespace Gui;
 
@@ -201,9 +203,8 @@ void ProjectItem::slot_create_object(const ViewFeederProjectObject& feeder)
     }
     auto* item = new ProjectObjectItem(const_cast<ViewFeederProjectObject*>(&feeder), this);
     item->keyId = id;
-    slot.first->second = item;   // before anything that might change the map
-    item->setText(0, QString::fromUtf8(object->get_label()));
-    addChild(item);   // filled in first: the view hears of it once
+    slot.first->second = item;
+    addChild(item);   // shows the object's label: the view hears of the item once
 
     const eTreeOrderType order = feeder.getTreeOrder();
     if (order == 0)
@@ -269,7 +270,7 @@ void ProjectItem::slot_delete_object(const ViewFeederProjectObject& feeder)
     delete item;   // takes itself out of its parent and its entry
 }
 
-void ProjectItem::slot_change_object(const ViewFeederProjectObject& feeder, const Obj::Property&)
+void ProjectItem::slot_change_object(const ViewFeederProjectObject& feeder, const Obj::Property& property)
 {
     auto& console = Vexil::MsgConsoleSingleton::Instance();
     Obj::ProjectObject* object = feeder.get_object();
@@ -316,8 +317,8 @@ void ProjectItem::slot_change_object(const ViewFeederProjectObject& feeder, cons
             item->removeChild(c);
         addChildren(unclaimed);
     }
-    if (object)
-        item->setText(0, QString::fromUtf8(object->get_label()));
+    if (object && std::strcmp(property.get_name(), "Label") == 0)
+        item->showLabel();
 }
 
 void ProjectItem::slot_rename_object(const ViewFeederProjectObject& feeder)

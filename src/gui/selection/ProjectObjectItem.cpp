@@ -189,17 +189,42 @@ void ProjectObjectItem::setExpandedStatus(bool on)
         object->set_object_status(Interface::Expand, on);
 }
 
+namespace {
+
+bool isTextRole(int role)
+{
+    return role == Qt::DisplayRole || role == Qt::EditRole;
+}
+
+} // namespace
+
 QVariant ProjectObjectItem::data(int column, int role) const
 {
-    if (role == Qt::DecorationRole && column == 0 && !ownIcon && feeder)
-        return feeder->getIcon();
+    if (column == 0 && feeder) {
+        if (role == Qt::DecorationRole && !ownIcon)
+            return feeder->getIcon();
+        if (isTextRole(role) && !ownText) {
+            if (Obj::ProjectObject* object = feeder->get_object())
+                return QString::fromUtf8(object->get_label());
+        }
+    }
     return QTreeWidgetItem::data(column, role);
+}
+
+void ProjectObjectItem::showLabel()
+{
+    if (ownText)
+        setData(0, Qt::DisplayRole, QVariant());   // tells the view
+    else
+        emitDataChanged();
 }
 
 void ProjectObjectItem::setData(int column, int role, const QVariant& value)
 {
     if (role == Qt::DecorationRole && column == 0)
         ownIcon = value.isValid();
+    if (isTextRole(role) && column == 0)
+        ownText = value.isValid();
     QTreeWidgetItem::setData(column, role, value);
     if (role != Qt::EditRole)
         return;

@@ -1,6 +1,9 @@
 #pragma once
 // The tree item of one project object: the feeder's icon with a status overlay, the
 // object's label as text (edits go back to the logic), and its status message.
+//
+// Icon and text are read from the feeder and the object when asked for (when drawn), not
+// copied into each of thousands of items, until the item is given its own.
 
 #include "PelmoraGuiExport.h"
 
@@ -33,15 +36,17 @@ public:
     // 4 state 1, 2 state 4, 1 state 3; -1 without object.
     int statusMask() const;
 
+    // The object's label changed: the item shows it (a text of its own is dropped).
+    void showLabel();
+
     void setData(int column, int role, const QVariant& value) override;
-    // Until the item is given an icon of its own (its status overlay), it shows its
-    // feeder's: asked for when drawn, not stored in each of thousands of items.
     QVariant data(int column, int role) const override;
 
 private:
     friend class ProjectItem;
     int previousStatus = -1;
     bool ownIcon = false;
+    bool ownText = false;
     ViewFeederProjectObject* feeder;
     ProjectItem* owner;
     unsigned int keyId = 0;

@@ -16,6 +16,7 @@
 #include <obj/ObjectStatus.h>
 #include <pmmsg/Message.h>
 
+#include <QAbstractItemModel>
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -374,9 +375,13 @@ TEST_F(ProjectTreeTest, RenamingThroughTheTreeReachesTheLogic)
     EXPECT_STREQ(project->getProjectName(), "Plant");
     EXPECT_EQ(projectItem()->text(0), "Plant");
 
-    // A label changed elsewhere shows too.
+    // A label changed elsewhere shows too, and the view is told so that it redraws.
+    int told = 0;
+    QObject::connect(tree->model(), &QAbstractItemModel::dataChanged, tree.get(),
+                     [&](const QModelIndex& index) { told += index.data().toString() == "Gear"; });
     c->set_label("Gear");
     EXPECT_EQ(itemOf(c)->text(0), "Gear");
+    EXPECT_EQ(told, 1);
     EXPECT_EQ(tree->getRelabelAction()->shortcut(), QKeySequence(Qt::Key_F2));
 }
 
