@@ -16,6 +16,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 
+#include <limits>
 #include <unordered_set>
 #include <utility>
 
@@ -38,6 +39,12 @@ std::pair<const void*, const void*> ownersOf(const Obj::Property* p)
             project = feeder->get_project();
     }
     return {object, project};
+}
+
+// A value of the logic on the slider's scale: held within it, not wrapped round.
+int onSlider(long v)
+{
+    return static_cast<int>(qBound<long>(std::numeric_limits<int>::min(), v, std::numeric_limits<int>::max()));
 }
 
 } // namespace
@@ -104,8 +111,8 @@ void SliderEditor::setProperties(const std::vector<Obj::PropertyRangeSlider*>& p
     // must not reach the properties.
     const QSignalBlocker blocker(valueSlider);
     if (const Obj::PropertyRangeSlider::Ranges* r = first->get_ranges())
-        valueSlider->setRange(static_cast<int>(r->minimum), static_cast<int>(r->maximum));
-    valueSlider->setValue(static_cast<int>(first->get_value()));
+        valueSlider->setRange(onSlider(r->minimum), onSlider(r->maximum));
+    valueSlider->setValue(onSlider(first->get_value()));
 }
 
 void SliderEditor::onValueChanged(int v)
@@ -123,7 +130,7 @@ void SliderEditor::onValueChanged(int v)
 int SliderEditor::get_value() const
 {
     const Obj::PropertyRangeSlider* p = getProperty();
-    return p ? static_cast<int>(p->get_value()) : 0;
+    return p ? onSlider(p->get_value()) : 0;
 }
 
 void SliderEditor::set_value(int v)

@@ -22,8 +22,20 @@ ProjectObject* lookUp(const std::string& project, unsigned int id)
 
 } // namespace
 
+Project* PropertyCouple::ownersProject() const
+{
+    PropertyContainer* container = get_container();
+    if (auto* owner = dynamic_cast<ProjectObject*>(container))
+        return owner->get_project();
+    return dynamic_cast<Project*>(container);
+}
+
 ProjectObject* PropertyCouple::get_value() const
 {
+    if (inOwnersProject) {
+        const Project* project = ownersProject();
+        return project && objectId ? project->get_object(objectId) : nullptr;
+    }
     return lookUp(projectName, objectId);
 }
 
@@ -34,18 +46,22 @@ void PropertyCouple::set_value(const ProjectObject* object)
     if (project) {
         projectName = project->get_name();
         objectId = object->getObjectId();
+        inOwnersProject = project == ownersProject();
     } else {
         projectName.clear();
         objectId = 0;
+        inOwnersProject = false;
     }
     has_set_value();
 }
 
 std::string PropertyCouple::get_value_text() const
 {
-    if (!get_value())
+    const ProjectObject* object = get_value();
+    const Project* project = object ? object->get_project() : nullptr;
+    if (!project)
         return "[]";
-    return ValueText::listText({projectName, std::to_string(objectId)});
+    return ValueText::listText({project->get_name(), std::to_string(objectId)});
 }
 
 bool PropertyCouple::set_value_text(const std::string& text)

@@ -1,6 +1,7 @@
 #pragma once
-// A link to another project object.  The link is kept as the object's project name and
-// id, so that a removed object reads back as no link instead of a dangling pointer.
+// A link to another project object.  The link is kept as the object's project name (or,
+// within the owner's project, that project) and id, so that a removed object reads back
+// as no link instead of a dangling pointer.
 
 #include "Property.h"
 
@@ -8,6 +9,7 @@
 
 namespace Obj {
 
+class Project;
 class ProjectObject;
 
 class PropertyCouple : public Property
@@ -23,8 +25,13 @@ public:
     bool set_value_text(const std::string& v) override;
     const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyCoupleItem"; }
 private:
+    // The owner's project, when the owner is (in) one.
+    Project* ownersProject() const;
     std::string projectName;
     unsigned int objectId = 0;
+    // A link within the owner's project is found through that project, so that renaming
+    // the project keeps it.
+    bool inOwnersProject = false;
 };
 
 } // namespace Obj

@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QSlider>
 
+#include <limits>
+
 using namespace Gui::PropertyOperator;
 using PropertyEditorTest::Fixture;
 
@@ -88,6 +90,21 @@ TEST_F(SliderRowTest, TheEditorMovesEveryWritableSelectedObject)
     EXPECT_EQ(sc->get_value(), 7);
     EXPECT_EQ(item->editorData(editor).toInt(), 9);
     EXPECT_TRUE(commands().empty());
+}
+
+TEST_F(SliderRowTest, ValuesWiderThanTheSliderAreShownWholeAndHeldAtItsEnd)
+{
+    auto* wide = level(a, 0, 5000000000L, 3000000000L);
+    PropertyModel model;
+    model.buildUp({{"Level", {wide}}});
+    const QModelIndex v = model.index(1, 1);
+    EXPECT_EQ(model.data(v).toString(), "3000000000");
+    EXPECT_EQ(model.data(v, Qt::ToolTipRole).toString(), "3000000000 between 0 and 5000000000");
+    SliderEditor editor;
+    editor.setProperty(wide);
+    EXPECT_EQ(editor.slider()->maximum(), std::numeric_limits<int>::max());
+    EXPECT_EQ(editor.slider()->value(), std::numeric_limits<int>::max());
+    EXPECT_EQ(wide->get_value(), 3000000000L) << "showing it writes nothing";
 }
 
 TEST_F(SliderRowTest, ReadOnlyAndForeignRowsChangeNothing)

@@ -130,10 +130,17 @@ TEST_F(CompoundProperties, LinkFollowsItsObjectAndRefusesUnknownOnes)
     EXPECT_FALSE(link->set_value_text("[P,-1,]"));
     EXPECT_EQ(link->get_value(), b);
 
+    // Renaming the project keeps a link within it, under the new name.
+    logic.app().rename_project("P", "Renamed");
+    EXPECT_EQ(link->get_value(), b);
+    EXPECT_EQ(link->get_value_text(), "[Renamed," + idB + ",]");
+    ASSERT_TRUE(link->set_value_text(link->get_value_text()));
+    EXPECT_EQ(link->get_value(), b);
+
     // A removed object reads back as no link, never as a dangling pointer.
     project->remove_object(b->getObjectId());
     EXPECT_EQ(link->get_value(), nullptr);
     EXPECT_EQ(link->get_value_text(), "[]");
-    ASSERT_TRUE(link->set_value_text("[P,Null,]"));
+    ASSERT_TRUE(link->set_value_text("[Renamed,Null,]"));
     EXPECT_EQ(link->get_value(), nullptr);
 }
