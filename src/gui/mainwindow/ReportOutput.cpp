@@ -37,6 +37,11 @@ QEvent::Type drainEventType()
 // get their turn while a worker floods the console.
 constexpr std::size_t MaxMessagesPerDrain = 1024;
 
+// Text waiting for the GUI thread is kept up to this many characters (32 MB).  A worker
+// that writes faster than the text area can take it in would otherwise fill the memory;
+// what comes on top is left out, and the text area says how much.
+constexpr std::size_t MaxPendingCharacters = 16 * 1024 * 1024;
+
 QColor rgbColour(unsigned int value)
 {
     return QColor(qRed(value), qGreen(value), qBlue(value));
@@ -104,7 +109,15 @@ void ReportOutput::queue(int kind, const char* text)
     bool post = false;
     {
         std::lock_guard<std::mutex> guard(queueLock);
-        pending.emplace_back(kind, std::move(decoded));
+        const auto size = static_cast<std::size_t>(decoded.size());
+        if (pendingCharacters + size <= MaxPendingCharacters) {
+            pending.emplace_back(kind, std::move(decoded));
+            pendingCharacters += size;
+        } else if (!pending.empty() && pending.back().first < 0) {
+            --pending.back().first;
+        } else {
+            pending.emplace_back(-1, QString());
+        }
         post = !drainPosted;
         drainPosted = true;
     }
@@ -155,10 +168,13 @@ void ReportOutput::drainQueue()
         if (pending.size() <= MaxMessagesPerDrain) {
             batch.swap(pending);
             drainPosted = false;
+            pendingCharacters = 0;
         } else {
             const auto end = pending.begin() + MaxMessagesPerDrain;
             batch.assign(std::make_move_iterator(pending.begin()), std::make_move_iterator(end));
             pending.erase(pending.begin(), end);
+            for (const auto& entry : batch)
+                pendingCharacters -= static_cast<std::size_t>(entry.second.size());
             more = true;
         }
     }
@@ -173,6 +189,11 @@ void ReportOutput::drainQueue()
     QVector<QPair<int, int>> runs;   // (end position within `text` as inserted, kind)
     int length = 0;
     for (auto& entry : batch) {
+        if (entry.first < 0) {
+            entry.second = tr("[%1 console messages are not shown here: they came faster than they could be shown]\n")
+                               .arg(-entry.first);
+            entry.first = ReportHighlighter::Warning;
+        }
         const QString& message = entry.second;
         if (message.isEmpty())
             continue;

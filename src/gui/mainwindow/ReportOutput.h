@@ -84,7 +84,9 @@ private:
     Vexil::PreferenceManager* prefs = nullptr;
 
     std::mutex queueLock;
+    // (kind, text); a negative kind stands for that many messages left out where it is.
     std::deque<std::pair<int, QString>> pending;
+    std::size_t pendingCharacters = 0;
     bool drainPosted = false;
 };
 

@@ -272,6 +272,35 @@ TEST_F(OutputDock, MixedKindsFromAWorkerKeepTheirColoursAndALongLogGoesQuickly)
     EXPECT_LT(clock.elapsed(), 1000);
 }
 
+TEST_F(OutputDock, TextThatComesFasterThanItCanBeShownIsCappedAndSaysSo)
+{
+    ReportOutput output;
+    // 2,100 lines of 8,000 characters, more than the 16 Mi characters kept waiting; nothing
+    // is taken in while they come.
+    const std::string line = std::string(7999, 'x') + '\n';
+    writeFromWorker([&line](Vexil::MsgConsoleSingleton& c) {
+        for (int i = 0; i < 2100; ++i)
+            c.Message("%s", line.c_str());
+        c.Error("end\n");
+    });
+    const QTextDocument* doc = output.document();
+    ASSERT_TRUE(waitFor([&] { return doc->lastBlock().previous().text() == QStringLiteral("end"); }, 60000));
+    // The lines that did not fit are counted where they were left out; a short one after
+    // them still fitted.
+    ASSERT_EQ(doc->blockCount(), 2097 + 3);
+    EXPECT_EQ(doc->firstBlock().text().size(), 7999);
+    EXPECT_EQ(doc->findBlockByNumber(2096).text().size(), 7999);
+    const QTextBlock notice = doc->findBlockByNumber(2097);
+    EXPECT_EQ(notice.text(), QStringLiteral(
+        "[3 console messages are not shown here: they came faster than they could be shown]"));
+    EXPECT_EQ(colourAt(doc, notice.position()), QColor(255, 170, 0));
+    EXPECT_EQ(colourAt(doc, notice.next().position()), QColor(255, 0, 0));
+
+    // Once taken in, there is room again.
+    Vexil::MsgConsoleSingleton::Instance().Message("after\n");
+    ASSERT_TRUE(waitFor([&] { return doc->lastBlock().previous().text() == QStringLiteral("after"); }));
+}
+
 TEST_F(OutputDock, SwitchesAndColoursFollowThePreferences)
 {
     prefs->set(Vexil::PM_DISPLAY_WARNINGS, false, false);
