@@ -11,7 +11,8 @@ namespace Obj {
 
 GeometryObject::GeometryObject()
 {
-    set_feeder_type_name("FemGui::ViewFeederGeometry");
+    static const char* const feeder = internedText("FemGui::ViewFeederGeometry");
+    set_interned_feeder_type_name(feeder);
     PropertyCoreData& table = property_data_table();
     auto* fileName = new PropertyString;
     fileName->set_read_only(true);

@@ -4,6 +4,8 @@
 
 #include <vexil/UtilityBox.h>
 
+#include <cstring>
+
 VEXIL_TYPESYSTEM_SOURCE(Obj::Project, Obj::PropertyContainer)
 
 namespace Obj {
@@ -167,7 +169,7 @@ void Project::OnUpdateLabel(const char* text)
 
 void Project::on_changed(const Property* p)
 {
-    if (owner && p && std::string(p->get_name()) == "Label")
+    if (owner && p && std::strcmp(p->get_name(), "Label") == 0)
         owner->signal_relabel_project(*this);
 }
 
@@ -177,7 +179,7 @@ void Project::object_changed(const ProjectObject& object, const Property& proper
     signal_change_object(object, property);
     if (owner)
         owner->signal_change_property(object, property);
-    if (std::string(property.get_name()) == "Label") {
+    if (&property == &object.labelProperty) {   // the only property named "Label"
         signal_rename_object(object);
         if (owner)
             owner->signal_object_renamed(object);

@@ -79,7 +79,8 @@ void ProjectObject::on_changed(const Property* p)
 
 ProjectObjectGroup::ProjectObjectGroup()
 {
-    set_feeder_type_name("Gui::ViewFeederProjectObjectGroup");
+    static const char* const feeder = internedText("Gui::ViewFeederProjectObjectGroup");
+    set_interned_feeder_type_name(feeder);
 }
 
 ProjectObjectGroup::~ProjectObjectGroup()
@@ -134,22 +135,26 @@ void ProjectObjectGroup::clear_members()
 
 AnnotationsGroup::AnnotationsGroup()
 {
-    set_feeder_type_name("Gui::ViewFeederAnnotationsGroup");
+    static const char* const feeder = internedText("Gui::ViewFeederAnnotationsGroup");
+    set_interned_feeder_type_name(feeder);
 }
 
 AnnotationFiducial::AnnotationFiducial()
 {
-    set_feeder_type_name("Gui::ViewFeederAnnotationFiducial");
+    static const char* const feeder = internedText("Gui::ViewFeederAnnotationFiducial");
+    set_interned_feeder_type_name(feeder);
 }
 
 AnnotationRuler::AnnotationRuler()
 {
-    set_feeder_type_name("Gui::ViewFeederAnnotationRuler");
+    static const char* const feeder = internedText("Gui::ViewFeederAnnotationRuler");
+    set_interned_feeder_type_name(feeder);
 }
 
 AnnotationROI::AnnotationROI()
 {
-    set_feeder_type_name("Gui::ViewFeederAnnotationROI");
+    static const char* const feeder = internedText("Gui::ViewFeederAnnotationROI");
+    set_interned_feeder_type_name(feeder);
 }
 
 } // namespace Obj

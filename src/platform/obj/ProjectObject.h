@@ -48,6 +48,11 @@ public:
 
     void on_changed(const Property* p) override;
 
+protected:
+    // For constructors: `type` must come from internedText, made once per class (a static),
+    // so that building an object neither copies nor looks up the name.
+    void set_interned_feeder_type_name(const char* type) { feederType = type; }
+
 private:
     friend class Project;
     friend class ProjectObjectGroup;
