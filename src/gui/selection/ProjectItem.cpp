@@ -120,22 +120,30 @@ void ProjectItem::selectItems()
     Obj::Project* project = guiProject ? guiProject->get_project() : nullptr;
     if (!project || !tree)
         return;
-    std::map<unsigned int, ProjectObjectItem*> wanted;
+    // By id, in one sorted vector rather than a node per item.
+    using Wanted = std::pair<unsigned int, ProjectObjectItem*>;
+    std::vector<Wanted> wanted;
     for (const SelObj& sel : TreeSelectionSingleton::instance().get_selection(project->get_name())) {
         if (!sel.object)
             continue;
         ProjectObjectItem* item = object_item(sel.object->getObjectId());
         if (item && item->feeder && item->feeder->get_object() == sel.object && item->treeWidget())
-            wanted[item->keyId] = item;
+            wanted.emplace_back(item->keyId, item);
     }
+    const auto byId = [](const Wanted& a, const Wanted& b) { return a.first < b.first; };
+    std::sort(wanted.begin(), wanted.end(), byId);
+    wanted.erase(std::unique(wanted.begin(), wanted.end(),
+                             [](const Wanted& a, const Wanted& b) { return a.first == b.first; }),
+                 wanted.end());
     QList<QTreeWidgetItem*> on;
     QList<QTreeWidgetItem*> off;
-    for (const auto& entry : wanted) {
+    for (const Wanted& entry : wanted) {
         if (!entry.second->selected)
             on.append(entry.second);
     }
     for (const auto& entry : selectedItems) {
-        if (!wanted.count(entry.first) && entry.second->treeWidget())
+        const Wanted key(entry.first, nullptr);
+        if (!std::binary_search(wanted.begin(), wanted.end(), key, byId) && entry.second->treeWidget())
             off.append(entry.second);
     }
     tree->setItemsSelected(on, true);

@@ -11,10 +11,10 @@
 #include <QApplication>
 #include <QString>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <map>
-#include <set>
 
 using namespace Gui;
 
@@ -145,23 +145,35 @@ bool SelectionSubject::replace_project_selection(const char* name, const std::ve
     if (!project)
         return false;
     storedName = name_for(name, project);
-    std::set<Obj::ProjectObject*> wanted;
+    // Sorted sets in vectors: one allocation each rather than one per object.
+    const auto asSet = [](std::vector<Obj::ProjectObject*>& v) {
+        std::sort(v.begin(), v.end());
+        v.erase(std::unique(v.begin(), v.end()), v.end());
+    };
+    const auto has = [](const std::vector<Obj::ProjectObject*>& v, Obj::ProjectObject* o) {
+        return std::binary_search(v.begin(), v.end(), o);
+    };
+    std::vector<Obj::ProjectObject*> wanted;
+    wanted.reserve(objects.size());
     for (Obj::ProjectObject* o : objects) {
         if (o)
-            wanted.insert(o);
+            wanted.push_back(o);
     }
+    asSet(wanted);
     const auto mine = entries.with_project(project);
-    std::set<Obj::ProjectObject*> current;
+    std::vector<Obj::ProjectObject*> current;
+    current.reserve(mine.size());
     for (auto h : mine)
-        current.insert(SelectionEntryList::entry(h).object);
+        current.push_back(SelectionEntryList::entry(h).object);
+    asSet(current);
     if (current == wanted)
         return false;
     for (auto h : mine) {
-        if (!wanted.count(SelectionEntryList::entry(h).object))
+        if (!has(wanted, SelectionEntryList::entry(h).object))
             entries.take(h);
     }
     for (Obj::ProjectObject* o : wanted) {
-        if (!current.count(o))
+        if (!has(current, o))
             append(storedName, o->getObjectId(), std::string(), project, o);
     }
     return true;
