@@ -62,7 +62,10 @@ void vtkMRMLTransformableNode::ProcessMRMLEvents(vtkObject* caller, unsigned lon
                                                  void* callData)
 {
     Superclass::ProcessMRMLEvents(caller, event, callData);
-    if (event == TransformModifiedEvent && caller &&
-        caller == GetNodeReference(TransformNodeReferenceRole()))
+    if (event == TransformModifiedEvent && caller && !ForwardingTransformModified &&
+        caller == GetNodeReference(TransformNodeReferenceRole())) {
+        ForwardingTransformModified = true;
         InvokeEvent(TransformModifiedEvent, caller);
+        ForwardingTransformModified = false;
+    }
 }

@@ -36,4 +36,9 @@ protected:
     ~vtkMRMLTransformableNode() override = default;
     vtkMRMLTransformableNode(const vtkMRMLTransformableNode&) = delete;
     void operator=(const vtkMRMLTransformableNode&) = delete;
+
+private:
+    // Set while the parent's TransformModifiedEvent is passed on: a transform that is,
+    // through its parents, its own parent would otherwise pass it on forever.
+    bool ForwardingTransformModified = false;
 };

@@ -174,6 +174,31 @@ TEST(ModelNode, PolyDataDisplayAndTransformEvents)
     EXPECT_TRUE(vtkMRMLModelStorageNode::SafeDownCast(storage));
 }
 
+TEST(TransformNode, AParentChainThatLoopsBackEndsItsEventsAndItsMatrix)
+{
+    // A transform that is its own parent, or two that are each other's: passing the
+    // change on went round the loop until the stack ran out.
+    vtkNew<vtkMRMLScene> scene;
+    auto a = MRMLTest::addNode<vtkMRMLTransformNode>(scene);
+    auto b = MRMLTest::addNode<vtkMRMLTransformNode>(scene);
+    auto model = MRMLTest::addNode<vtkMRMLModelNode>(scene);
+    model->SetAndObservePolyData(sphere());
+    model->SetAndObserveTransformNodeID(a->GetID());
+    a->SetAndObserveTransformNodeID(a->GetID());
+    a->SetAndObserveTransformNodeID(b->GetID());
+    b->SetAndObserveTransformNodeID(a->GetID());
+
+    EventRecorder events(model, {vtkMRMLTransformableNode::TransformModifiedEvent});
+    vtkNew<vtkMatrix4x4> shift;
+    shift->SetElement(0, 3, 10.0);
+    b->SetMatrixTransformToParent(shift);
+    EXPECT_GE(events.count(vtkMRMLTransformableNode::TransformModifiedEvent), 1);
+    EXPECT_LE(events.count(vtkMRMLTransformableNode::TransformModifiedEvent), 3);
+    vtkNew<vtkMatrix4x4> toWorld;
+    model->GetTransformToWorld(toWorld);
+    EXPECT_DOUBLE_EQ(toWorld->GetElement(0, 3), 10.0) << "each transform of the loop counts once";
+}
+
 TEST(ModelStorageNode, WritesAndReadsBackEveryFormat)
 {
     QTemporaryDir dir;
