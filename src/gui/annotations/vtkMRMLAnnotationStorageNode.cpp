@@ -522,10 +522,16 @@ bool writeFileAtomically(const std::string& target, const std::string& content, 
         error.clear();
     else
         error = std::strerror(errno);
-    // Keep the permissions an ordinary new file would get.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+    // A file written over keeps its permissions (a private file stays private); a new
+    // one gets those an ordinary new file would get.
+    struct stat existing;
+    if (::stat(target.c_str(), &existing) == 0) {
+        ::fchmod(fd, existing.st_mode & 07777);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+    }
     if (::close(fd) != 0 && ok) {
         ok = false;
         error = std::strerror(errno);

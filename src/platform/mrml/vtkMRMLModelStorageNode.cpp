@@ -420,6 +420,10 @@ int vtkMRMLModelStorageNode::WriteDataInternal(vtkMRMLNode* refNode)
         vtkErrorMacro(<< LastError);
         return 0;
     }
+    // A file written over keeps its permissions (a private file stays private).
+    std::filesystem::perms mode = std::filesystem::status(std::filesystem::path(name), ec).permissions();
+    if (!ec && mode != std::filesystem::perms::unknown)
+        std::filesystem::permissions(std::filesystem::path(tempName), mode, ec);
     // rename() replaces the target in one step; removing it first would lose the old
     // file whenever the rename then failed.
     if (std::rename(tempName.c_str(), name.c_str()) != 0) {

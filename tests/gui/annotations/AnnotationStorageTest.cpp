@@ -359,6 +359,20 @@ TEST_F(AnnotationStorage, FailedWriteLeavesTheOldFile)
     EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files).size(), 1);
 }
 
+TEST_F(AnnotationStorage, WritingOverAFileKeepsItsPermissions)
+{
+    auto ruler = knownRuler(Scene);
+    auto storage = storageFor(ruler, "private.acsv");
+    ASSERT_EQ(storage->WriteData(ruler), 1);
+    ASSERT_EQ(chmod(path("private.acsv").c_str(), 0600), 0);
+    ruler->SetName("changed");
+    ASSERT_EQ(storage->WriteData(ruler), 1);
+    struct stat info;
+    ASSERT_EQ(stat(path("private.acsv").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u) << "a private file written over stays private";
+    EXPECT_NE(readFile(path("private.acsv")).find("# Name = changed\n"), std::string::npos);
+}
+
 TEST_F(AnnotationStorage, DecimalCommaLocaleDoesNotChangeTheFile)
 {
     auto ruler = knownRuler(Scene);

@@ -338,7 +338,7 @@ TEST(ModelStorageNode, HostileContentIsRefusedWithoutCrashing)
     }
 }
 
-TEST(ModelStorageNode, FileNamesAreBytesAndMessagesQuoteNoRawFileContent)
+TEST(ModelStorageNode, FileNamesAreBytesPermissionsAreKeptAndMessagesQuoteNoRawFileContent)
 {
     // A reader that quotes the file's first line: control characters, bytes that are not
     // UTF-8 and a line of 300,000 bytes stay out of the error.
@@ -372,6 +372,11 @@ TEST(ModelStorageNode, FileNamesAreBytesAndMessagesQuoteNoRawFileContent)
                                         std::filesystem::directory_iterator());
     EXPECT_EQ(inFolder, 3) << "the two noise files and the model, no temporary file";
     EXPECT_TRUE(std::filesystem::exists(name));
+    // Written over, a private file stays private.
+    std::filesystem::permissions(name, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(storage->WriteData(model), 1) << storage->GetLastErrorMessage();
+    EXPECT_EQ(std::filesystem::status(name).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     vtkNew<vtkMRMLModelNode> back;
     EXPECT_EQ(storage->ReadData(back), 1) << storage->GetLastErrorMessage();
     ASSERT_NE(back->GetPolyData(), nullptr);
