@@ -1,5 +1,7 @@
 #include "vtkMRMLModelStorageNode.h"
 
+#include "MRMLModelFileChecks.h"
+
 #include "vtkMRMLModelDisplayNode.h"
 #include "vtkMRMLModelNode.h"
 #include "vtkMRMLScene.h"
@@ -34,6 +36,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <new>
+#include <stdexcept>
 #include <system_error>
 
 vtkStandardNewMacro(vtkMRMLModelStorageNode);
@@ -211,6 +215,21 @@ bool plyCountsFit(const char* fileName, qint64 size)
     return false;
 }
 
+template <class Array>
+bool offsetsRunToTheEnd(Array* offsets, vtkIdType connectivity)
+{
+    const vtkIdType count = offsets ? offsets->GetNumberOfValues() : 0;
+    if (count == 0)
+        return false;
+    const auto* v = offsets->GetPointer(0);
+    if (v[0] != 0 || v[count - 1] != connectivity)
+        return false;
+    for (vtkIdType i = 1; i < count; ++i)
+        if (v[i] < v[i - 1])
+            return false;
+    return true;
+}
+
 // Every cell must refer to points the data has, or drawing it reads past the points.
 bool cellsReferToTheirPoints(vtkPolyData* data)
 {
@@ -221,6 +240,12 @@ bool cellsReferToTheirPoints(vtkPolyData* data)
         double range[2];
         cells->GetConnectivityArray()->GetRange(range, 0);
         if (range[0] < 0 || range[1] >= points)
+            return false;
+        // The offsets must run from 0 to the end of the connectivity without going back.
+        const bool ordered = cells->IsStorage64Bit()
+                                 ? offsetsRunToTheEnd(cells->GetOffsetsArray64(), cells->GetNumberOfConnectivityIds())
+                                 : offsetsRunToTheEnd(cells->GetOffsetsArray32(), cells->GetNumberOfConnectivityIds());
+        if (!ordered)
             return false;
     }
     return true;
@@ -335,12 +360,40 @@ vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::st
         return nullptr;
     }
 
+    if (ext == ".obj" || ext == ".ply" || ext == ".vtk") {
+        std::string bytes;
+        bool read = false;
+        try {
+            read = mrmlmodelfile::readWholeFile(fileName, bytes);
+        } catch (const std::bad_alloc&) {
+        }
+        if (!read) {
+            error = "model file \"" + name + "\" is not a readable file";
+            return nullptr;
+        }
+        const std::string problem = ext == ".obj"   ? mrmlmodelfile::objProblem(bytes)
+                                    : ext == ".ply" ? mrmlmodelfile::plyProblem(bytes)
+                                                    : mrmlmodelfile::legacyVtkProblem(bytes);
+        if (!problem.empty()) {
+            error = "model file \"" + name + "\" could not be read: " + problem;
+            return nullptr;
+        }
+    }
+
     vtkPolyData* output = nullptr;
     {
         // A reader that complains at all (a short read is only a warning) has not read
         // the whole model.
         MessageCatcher catcher(reader);
-        reader->Update();
+        try {
+            reader->Update();
+        } catch (const std::exception& e) {
+            // A damaged size in the file asked for more memory than there is (or can be).
+            const bool size = dynamic_cast<const std::bad_alloc*>(&e) || dynamic_cast<const std::length_error*>(&e);
+            error = "model file \"" + name + "\" could not be read: " +
+                    (size ? "it asks for more memory than there is" : "it is damaged");
+            return nullptr;
+        }
         output = vtkPolyData::SafeDownCast(reader->GetOutputDataObject(0));
         if (catcher.hasError() || catcher.hasWarning()) {
             error = "model file \"" + name + "\" could not be read";
@@ -407,8 +460,12 @@ int vtkMRMLModelStorageNode::WriteDataInternal(vtkMRMLNode* refNode)
     std::string detail;
     {
         MessageCatcher catcher(writer);
-        writer->Update();
-        written = !catcher.hasError();
+        try {
+            writer->Update();
+            written = !catcher.hasError();
+        } catch (const std::exception&) {
+            written = false;
+        }
         detail = catcher.message();
     }
     std::error_code ec;

@@ -10,7 +10,9 @@
 #include <vtkCommand.h>
 #include <vtkMatrix4x4.h>
 #include <vtkNew.h>
+#include <vtkPLYWriter.h>
 #include <vtkPolyData.h>
+#include <vtkPolyDataWriter.h>
 #include <vtkSphereSource.h>
 
 #include <QByteArray>
@@ -273,6 +275,96 @@ TEST(ModelStorageNode, BadFilesGiveClearErrorsAndLeaveTheNodeAlone)
             << storage->GetLastErrorMessage();
         ASSERT_EQ(errors.messages.size(), 1u);
         EXPECT_NE(errors.messages[0].find(c.file), std::string::npos) << errors.messages[0];
+    }
+}
+
+TEST(ModelStorageNode, DamagedCellListsAreRefusedBeforeTheReaderWalksThem)
+{
+    // Each of these made VTK's reader read or free memory past its arrays.
+    QTemporaryDir dir;
+    vtkNew<vtkMRMLModelNode> good;
+    good->SetAndObservePolyData(sphere());
+    vtkNew<vtkMRMLModelStorageNode> writer;
+    writer->SetFileName(path(dir, "good.vtk").c_str());
+    ASSERT_EQ(writer->WriteData(good), 1);
+    QFile written(QString::fromStdString(path(dir, "good.vtk")));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray vtk51 = written.readAll();
+    QByteArray noVersion = vtk51;
+    noVersion.replace("Version 5.1", "Version");
+    QByteArray halfVersion = vtk51; // VTK reads "5." as no version: an old file
+    halfVersion.replace("Version 5.1", QByteArray("Version 5.\0" "1", 12));
+    QByteArray negativeCount = vtk51;
+    const int polygons = negativeCount.indexOf("POLYGONS ");
+    negativeCount.replace(polygons, negativeCount.indexOf('\n', polygons) - polygons, "POLYGONS 145 -32");
+
+    const QByteArray plyHeader = "ply\nformat binary_little_endian 1.0\nelement vertex 3\nproperty float x\n"
+                                 "property float y\nproperty float z\nelement face 1\n"
+                                 "property list uchar int vertex_indices\nend_header\n";
+    QByteArray plyFar = plyHeader + QByteArray(36, '\0');
+    const char face[13] = {3, 0, 0, 0, 0, 1, 0, 0, 0, 77, 0, 0, 0};
+    plyFar.append(face, 13);
+    QByteArray plyNoIndices = plyFar;
+    plyNoIndices.replace("property list uchar int vertex_indices\n", "");
+    const QByteArray legacy = "# vtk DataFile Version 4.2\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n";
+    const struct
+    {
+        const char* file;
+        QByteArray bytes;
+    } cases[] = {
+        {"normal.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nf 1//1 2//1 3//7\n"},
+        {"slash.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nf 1//1 2/ 3//1\n"},
+        {"far.ply", plyFar},
+        {"noindices.ply", plyNoIndices},
+        {"short.ply", "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\nproperty float z\n"
+                      "element face 1\nproperty list uchar int vertex_indices\nend_header\n0 0 0\n1 0\n0 1 0\n3 0 1 2\n"},
+        {"count.vtk", legacy + "0 0 0 1 0 0 0 1 0\nPOLYGONS 1 4\n9 0 1 2\n"},
+        {"point.vtk", legacy + "0 0 0 1 0 0 0 1\nPOLYGONS 1 4\n3 0 1 2\n"},
+        {"version.vtk", noVersion},
+        {"halfversion.vtk", halfVersion},
+        {"negative.vtk", negativeCount},
+        // A compressed array whose header claims 2^62 blocks: the reader threw.
+        {"blocks.vtp", "<?xml version=\"1.0\"?>\n<VTKFile type=\"PolyData\" version=\"1.0\" byte_order=\"LittleEndian\" "
+                       "header_type=\"UInt64\" compressor=\"vtkZLibDataCompressor\"><PolyData><Piece NumberOfPoints=\"3\" "
+                       "NumberOfPolys=\"1\"><Points><DataArray type=\"Float32\" NumberOfComponents=\"3\" format=\"binary\">"
+                       "AAAAAAAAAEAAgAAAAAAAACQAAAAAAAAAKAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA"
+                       "</DataArray></Points><Polys><DataArray type=\"Int64\" Name=\"connectivity\" format=\"ascii\">0 1 2"
+                       "</DataArray><DataArray type=\"Int64\" Name=\"offsets\" format=\"ascii\">3</DataArray></Polys>"
+                       "</Piece></PolyData></VTKFile>\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        writeBytes(QString::fromStdString(path(dir, c.file)), c.bytes);
+        std::string error;
+        vtkSmartPointer<vtkPolyData> data =
+            vtkSmartPointer<vtkPolyData>::Take(vtkMRMLModelStorageNode::ReadPolyData(path(dir, c.file).c_str(), error));
+        EXPECT_EQ(data, nullptr);
+        EXPECT_NE(error.find(std::string(c.file) + "\" could not be read: "), std::string::npos) << error;
+    }
+
+    // Sound files of the older and plainer forms, and relative OBJ indices, still read.
+    vtkNew<vtkPolyDataWriter> legacyWriter;
+    legacyWriter->SetInputData(sphere());
+    legacyWriter->SetFileVersion(42);
+    legacyWriter->SetFileName(path(dir, "old-ascii.vtk").c_str());
+    legacyWriter->Write();
+    legacyWriter->SetFileTypeToBinary();
+    legacyWriter->SetFileName(path(dir, "old-binary.vtk").c_str());
+    legacyWriter->Write();
+    vtkNew<vtkPLYWriter> plyWriter;
+    plyWriter->SetInputData(sphere());
+    plyWriter->SetFileTypeToASCII();
+    plyWriter->SetFileName(path(dir, "ascii.ply").c_str());
+    plyWriter->Write();
+    writeBytes(QString::fromStdString(path(dir, "relative.obj")),
+               "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 0 1\nf -3/-3 -2/-2 -1/-1\n");
+    for (const char* file : {"old-ascii.vtk", "old-binary.vtk", "ascii.ply", "relative.obj"}) {
+        SCOPED_TRACE(file);
+        std::string error;
+        vtkSmartPointer<vtkPolyData> data =
+            vtkSmartPointer<vtkPolyData>::Take(vtkMRMLModelStorageNode::ReadPolyData(path(dir, file).c_str(), error));
+        ASSERT_NE(data, nullptr) << error;
+        EXPECT_GT(data->GetNumberOfCells(), 0);
     }
 }
 

@@ -1,0 +1,25 @@
+#pragma once
+// Checks of model files that VTK's readers trust. Their cell lists (faces, lines) name
+// points, normals and texture coordinates by index, and the readers walk those lists
+// without checking them: a damaged file makes them read or free memory past their
+// arrays. Each check returns an empty text for a file the reader can take, otherwise
+// what is wrong with it.
+
+#include <string>
+
+namespace mrmlmodelfile {
+
+// The whole file; false when it cannot be read.
+bool readWholeFile(const char* fileName, std::string& bytes);
+
+// Wavefront OBJ: coordinates are numbers, and every index of a face, line or point names
+// a vertex, texture coordinate or normal of the file.
+std::string objProblem(const std::string& bytes);
+
+// PLY: the header is sound, and every vertex index of a face names one of the vertices.
+std::string plyProblem(const std::string& bytes);
+
+// Legacy VTK: the version is known, and the cell lists fit the file and their points.
+std::string legacyVtkProblem(const std::string& bytes);
+
+} // namespace mrmlmodelfile
