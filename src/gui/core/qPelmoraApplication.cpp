@@ -362,6 +362,9 @@ void qPelmoraApplication::slot_new_project(const Obj::Project& project)
     gui->signal_activate_object.connect([this](const ViewFeederProjectObject& f) { slot_activate_object(f); });
 
     signal_new_project(*gui, *feeder);
+    // A listener may have closed the project meanwhile, and its GUI side with it.
+    if (get_project(&project) != gui)
+        return;
     if (typeName == "FemGui::ViewFeederProjectFem")
         gui->createView(qView3DMRML::getClassTypeId());
 }
@@ -522,6 +525,10 @@ void qPelmoraApplication::set_current_project(GuiProject* project)
         Vexil::MsgConsoleSingleton::Instance().Warning("%s\n", e.what());
         return;
     }
+    // A listener of the logic's current-project signal may have closed this project (or
+    // made another current): what follows would then work on a stale pointer.
+    if (d->current != project)
+        return;
     for (BaseView* view : std::list<BaseView*>(d->passiveViews))
         view->set_project(project);
 

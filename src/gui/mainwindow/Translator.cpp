@@ -138,7 +138,9 @@ void Translator::refresh()
                 continue;
             auto* translator = new QTranslator();
             translator->setObjectName(file);
-            if (translator->load(dir.filePath(file))) {
+            // A truncated file can load yet hold nothing: it must not hide a sound one
+            // of the same name further down the list.
+            if (translator->load(dir.filePath(file)) && !translator->isEmpty()) {
                 QCoreApplication::installTranslator(translator);
                 d->translators.push_back(translator);
             } else {

@@ -463,6 +463,39 @@ TEST_F(SessionTest, PassiveViewsFollowTheCurrentProjectAndLoseItOnRemoval)
     EXPECT_EQ(passive.updates, 2);
 }
 
+TEST_F(SessionTest, AProjectClosedByAListenerOfItsCreationOrActivationLeavesNothingDangling)
+{
+    struct PassiveView : Gui::BaseView
+    {
+    } passive;
+    const auto closeIt = [this](const Gui::GuiProject& closing) {
+        const std::string name = closing.get_project()->get_name();
+        logic.app().close_project(name.c_str());
+    };
+    {
+        boost::signals2::scoped_connection closer =
+            app.signal_new_project.connect([&](const Gui::GuiProject& p, Gui::ViewFeederProject&) { closeIt(p); });
+        newProject();
+    }
+    ASSERT_EQ(logic.app().get_projects().size(), 1u);
+    EXPECT_EQ(app.get_project(project), gui);
+
+    Obj::Project* second = newProject();
+    Gui::GuiProject* secondGui = app.get_project(second);
+    ASSERT_NE(secondGui, nullptr);
+    app.set_current_view(gui->getMDIViews().front());
+    ASSERT_EQ(passive.get_project(), gui);
+    {
+        boost::signals2::scoped_connection closer = app.signal_current_project.connect(
+            [&](const Gui::GuiProject& p) { if (&p == secondGui) closeIt(p); });
+        app.set_current_view(secondGui->getMDIViews().front());
+    }
+    EXPECT_EQ(app.get_project(second), nullptr);
+    EXPECT_EQ(app.get_current_project(), nullptr);
+    EXPECT_EQ(passive.get_project(), nullptr);
+    EXPECT_EQ(gui->getMDIViews().size(), 1u);
+}
+
 TEST_F(SessionTest, LabelChangesAndMessagesReachPassiveViewsToo)
 {
     struct PassiveView : Gui::BaseView

@@ -118,6 +118,23 @@ TEST_F(TranslatorTest, AUserFileOfTheSameNameReplacesTheCompiledIn)
     EXPECT_EQ(QCoreApplication::translate("QDockWidget", "Output"), "Output");
     t->activateLanguage("English");
     EXPECT_EQ(options(), "Options");
+
+    // Cut short after its language entry, the file still loads but holds nothing: the
+    // compiled-in translation applies.
+    const QString user = QDir(userTranslations()).filePath(QStringLiteral("pelmora_de.qm"));
+    QFile file(user);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.resize(26));
+    file.close();
+    t->activateLanguage("German");
+    EXPECT_EQ(options(), QString::fromUtf8("Optionen"));
+    // Nor does a file that is no translation at all.
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QByteArray(4096, '\xff'));
+    file.close();
+    t->activateLanguage("German");
+    EXPECT_EQ(options(), QString::fromUtf8("Optionen"));
+    t->activateLanguage("English");
 }
 
 TEST_F(TranslatorTest, FilesOnDiskDoNotMakeALanguageSupported)
@@ -162,3 +179,4 @@ TEST(TranslatorStartup, TheStoredLanguageIsActivatedWithTheApplication)
     EXPECT_EQ(options(), "Options");
     Gui::Translator::destruct();
 }
+
