@@ -372,11 +372,15 @@ std::string legacyVtkProblem(const std::string& bytes)
     std::string_view line, title, kind;
     if (!nextLine(line))
         return "its header is damaged";
-    // The version is read as "major.minor"; VTK takes a file without both for an old one.
-    const auto head = words(line);
+    // The version is read as "major.minor" after "# vtk DataFile Version", from the line as
+    // a C string; VTK takes a file without both numbers for an old one.
+    line = line.substr(0, line.find('\0'));
+    const std::string_view prefix = "# vtk DataFile Version";
     int major = -1;
-    if (head.size() >= 5 && head[1] == "vtk") {
-        const std::string_view v = head.back();
+    if (line.substr(0, prefix.size()) == prefix) {
+        std::string_view v = line.substr(prefix.size());
+        while (!v.empty() && std::isspace(static_cast<unsigned char>(v.front())))
+            v.remove_prefix(1);
         const char* end = v.data() + v.size();
         const auto parsed = std::from_chars(v.data(), end, major);
         if (parsed.ptr == v.data() || end - parsed.ptr < 2 || parsed.ptr[0] != '.' ||

@@ -294,6 +294,8 @@ TEST(ModelStorageNode, DamagedCellListsAreRefusedBeforeTheReaderWalksThem)
     noVersion.replace("Version 5.1", "Version");
     QByteArray halfVersion = vtk51; // VTK reads "5." as no version: an old file
     halfVersion.replace("Version 5.1", QByteArray("Version 5.\0" "1", 12));
+    QByteArray nulVersion = vtk51; // read as a C string, the line ends before the number
+    nulVersion.replace("Version 5.1", QByteArray("Version\0\0 5.1", 14));
     QByteArray negativeCount = vtk51;
     const int polygons = negativeCount.indexOf("POLYGONS ");
     negativeCount.replace(polygons, negativeCount.indexOf('\n', polygons) - polygons, "POLYGONS 145 -32");
@@ -322,6 +324,7 @@ TEST(ModelStorageNode, DamagedCellListsAreRefusedBeforeTheReaderWalksThem)
         {"point.vtk", legacy + "0 0 0 1 0 0 0 1\nPOLYGONS 1 4\n3 0 1 2\n"},
         {"version.vtk", noVersion},
         {"halfversion.vtk", halfVersion},
+        {"nulversion.vtk", nulVersion},
         {"negative.vtk", negativeCount},
         // A compressed array whose header claims 2^62 blocks: the reader threw.
         {"blocks.vtp", "<?xml version=\"1.0\"?>\n<VTKFile type=\"PolyData\" version=\"1.0\" byte_order=\"LittleEndian\" "
