@@ -42,7 +42,7 @@ void ObjectTable::append(std::unique_ptr<ProjectObject> object)
     std::size_t i = homeOf(object->getObjectId(), mask);
     while (entries[i].object)
         i = (i + 1) & mask;
-    entries[i] = Entry{object->getObjectId(), static_cast<std::uint32_t>(order.size()), object.get()};
+    entries[i] = Entry{object->getObjectId(), static_cast<std::uint32_t>(base + order.size()), object.get()};
     order.push_back(object.release());
     ++live;
 }
@@ -53,12 +53,13 @@ std::unique_ptr<ProjectObject> ObjectTable::take(unsigned int id)
     if (!entry)
         return nullptr;
     std::unique_ptr<ProjectObject> object(entry->object);
-    order[entry->slot] = nullptr;
+    order[static_cast<std::uint32_t>(entry->slot - base)] = nullptr;
     eraseEntry(entry);
     --live;
     if (live == 0) {
         order.clear();
         lead = 0;
+        base = 0;
         return object;
     }
     // Empty slots at either end go at once; those between objects wait for a compaction.
@@ -103,18 +104,25 @@ void ObjectTable::grow()
     }
 }
 
+// The leading empty slots go by moving `base`; only the objects behind an empty slot in
+// the middle get new slot numbers.
 void ObjectTable::compact()
 {
+    const std::uint32_t newBase = static_cast<std::uint32_t>(base + lead);
     std::size_t out = 0;
+    bool shifted = false;
     for (std::size_t i = lead; i < order.size(); ++i) {
         ProjectObject* object = order[i];
-        if (!object)
+        if (!object) {
+            shifted = true;
             continue;
-        if (out != i)
-            findEntry(object->getObjectId())->slot = static_cast<std::uint32_t>(out);
+        }
+        if (shifted)
+            findEntry(object->getObjectId())->slot = static_cast<std::uint32_t>(newBase + out);
         order[out++] = object;
     }
     order.resize(out);
+    base = newBase;
     lead = 0;
 }
 
@@ -127,6 +135,7 @@ void ObjectTable::clear()
     live = 0;
     const std::size_t first = lead;
     lead = 0;
+    base = 0;
     for (std::size_t i = first; i < doomed.size(); ++i)
         delete doomed[i];
 }

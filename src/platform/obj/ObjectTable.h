@@ -44,7 +44,7 @@ private:
     struct Entry
     {
         unsigned int id = 0;
-        std::uint32_t slot = 0;   // the object's place in `order`
+        std::uint32_t slot = 0;   // the object's place in `order`, counted from `base`
         ProjectObject* object = nullptr;
     };
     Entry* findEntry(unsigned int id) const;
@@ -54,6 +54,9 @@ private:
 
     std::vector<ProjectObject*> order;   // id order; null where an object was taken out
     std::size_t lead = 0;                // empty slots at the front of `order`
+    // The slot number of order[0].  Dropping the empty slots at the front moves it, so that
+    // objects taken out oldest first, the usual order, renumber nothing; it wraps around.
+    std::uint32_t base = 0;
     std::size_t live = 0;
     std::vector<Entry> entries;          // a power of two long, at most half full
 };
