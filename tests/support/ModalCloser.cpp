@@ -24,6 +24,7 @@ void ModalCloser::poll()
     seenTitles << w->windowTitle();
     if (auto* box = qobject_cast<QMessageBox*>(w)) {
         seenTexts << box->text();
+        seenFormats << box->textFormat();
         if (answer != QMessageBox::NoButton) {
             if (QAbstractButton* b = box->button(answer)) {
                 b->click();

@@ -22,6 +22,8 @@ public:
     void setAnswer(QMessageBox::StandardButton b) { answer = b; }
     QStringList titles() const { return seenTitles; }
     QStringList texts() const { return seenTexts; }
+    // How each message box meant to show its text (rich or plain).
+    QList<Qt::TextFormat> formats() const { return seenFormats; }
     int count() const { return seenTitles.size(); }
 
 private:
@@ -30,6 +32,7 @@ private:
     QMessageBox::StandardButton answer;
     QStringList seenTitles;
     QStringList seenTexts;
+    QList<Qt::TextFormat> seenFormats;
 };
 
 } // namespace PelmoraTest

@@ -11,6 +11,8 @@ QMessageBox::StandardButton askCloseProject(QWidget* parent, const QString& text
     QMessageBox box(parent);
     box.setIcon(QMessageBox::Question);
     box.setWindowTitle(QObject::tr("Close Project"));
+    // The text holds the project's label, which is the user's: shown as typed, never as HTML.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     box.setStandardButtons(QMessageBox::Save | QMessageBox::Close | QMessageBox::Cancel);
     box.setDefaultButton(defaultButton);
@@ -30,6 +32,7 @@ void tellNotSaved(QWidget* parent, const QString& text)
     QMessageBox box(parent);
     box.setIcon(QMessageBox::Warning);
     box.setWindowTitle(QObject::tr("Project not saved"));
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();

@@ -570,6 +570,14 @@ TEST_F(SessionTest, SaveAndCancelInTheCloseQuestionsKeepTheProjectsOpen)
               QString("The projects were not saved: saving is not available yet. Nothing was closed."));
     EXPECT_NE(app.get_project(project), nullptr);
     EXPECT_TRUE(gui->getDirty());
+
+    // A label that looks like markup is shown as typed in both boxes.
+    logic.app().relabel_project(project->get_name(), "<b>Bracket</b> <img src=\"x.png\">");
+    closer.setAnswer(QMessageBox::Save);
+    EXPECT_FALSE(gui->canClose());
+    EXPECT_TRUE(closer.texts().back().startsWith("<b>Bracket</b> <img src=\"x.png\"> was not saved"));
+    ASSERT_EQ(closer.formats().size(), 7);
+    EXPECT_EQ(closer.formats().count(Qt::PlainText), 7);
 }
 
 TEST_F(SessionTest, CanCloseAsksOnlyAboutUnsavedChangesOfAnOrdinaryProject)
