@@ -40,6 +40,7 @@
 #include <QFutureWatcher>
 #include <QPushButton>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
@@ -862,7 +863,9 @@ bool qPelmoraApplication::types_initialized()
 
 void qPelmoraApplication::setEnvironmentVariable(const QString& name, const QString& value)
 {
-    const QByteArray assignment = QString::fromLatin1("%1=%2").arg(name, value).toLatin1();
+    // Child processes read the value as a file name: in the file system's encoding, since
+    // Latin-1 would turn every other letter of a user's home folder into '?'.
+    const QByteArray assignment = QFile::encodeName(name) + '=' + QFile::encodeName(value);
     vtksys::SystemTools::PutEnv(assignment.constData());
 }
 

@@ -16,11 +16,14 @@
 #include <pmmsg/Message.h>
 #include <vexil/Exception.h>
 
+#include <QFile>
 #include <QSequentialIterable>
 #include <QTest>
 #include <QVariant>
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 using PelmoraTest::ConsoleCapture;
 
@@ -160,8 +163,18 @@ TEST_F(ApplicationCore, ValueTypesTravelInVariants)
     EXPECT_EQ(units, QStringList({"mm", "N"}));
 }
 
-TEST_F(ApplicationCore, ModuleNamesMapToTheirClasses)
+TEST_F(ApplicationCore, ModuleNamesMapToTheirClassesAndEnvironmentPathsKeepTheirLetters)
 {
+    // A home folder whose name is not Latin-1 reaches child processes unchanged.
+    const QString home = QString::fromUtf8("/home/J\u00fcrgen/\u6570\u636e \u0394");
+    Gui::qPelmoraApplication::setEnvironmentVariable(QStringLiteral("PELMORA_TEST_HOME"), home);
+    const char* stored = std::getenv("PELMORA_TEST_HOME");
+    ASSERT_NE(stored, nullptr);
+    if (QFile::decodeName(QFile::encodeName(home)) == home) {
+        EXPECT_EQ(QFile::decodeName(stored), home);
+    }
+    qunsetenv("PELMORA_TEST_HOME");
+
     EXPECT_STREQ(Gui::qPelmoraApplication::simmodule_class("FemWorkbench"), "FemGui::SimModule");
     EXPECT_STREQ(Gui::qPelmoraApplication::simmodule_class("MatWorkbench"), "FemGui::SimModule");
     EXPECT_STREQ(Gui::qPelmoraApplication::simmodule_class("TotalSimmodule"), "AuxillaryGui::SimModule");
