@@ -15,6 +15,7 @@
 #include <QPixmap>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <QTextDocument>
 #include <QToolTip>
 
 #include <map>
@@ -179,7 +180,9 @@ void ProjectObjectItem::displayStatusInfo()
     QTreeWidget* view = treeWidget();
     if (object->isError() && view) {
         const QRect rect = view->visualItemRect(this);
-        QToolTip::showText(view->viewport()->mapToGlobal(rect.topRight()), text);
+        // The message is plain text: markup in it (an image path, say) is shown, not run.
+        QToolTip::showText(view->viewport()->mapToGlobal(rect.topRight()),
+                           Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal));
     }
 }
 
@@ -221,19 +224,29 @@ void ProjectObjectItem::showLabel()
 
 void ProjectObjectItem::setData(int column, int role, const QVariant& value)
 {
+    Obj::ProjectObject* object = feeder ? feeder->get_object() : nullptr;
+    Obj::Project* project = object ? object->get_project() : nullptr;
+    // An edit closed without a change is no rename: nothing for the journal, the project
+    // is not marked modified, and a label that is not valid UTF-8 keeps its bytes.
+    if (role == Qt::EditRole && column == 0 && project && !ownText
+        && value.toString() == QString::fromUtf8(object->get_label()))
+        return;
     if (role == Qt::DecorationRole && column == 0)
         ownIcon = value.isValid();
     if (isTextRole(role) && column == 0)
         ownText = value.isValid();
     QTreeWidgetItem::setData(column, role, value);
-    if (role != Qt::EditRole)
-        return;
-    Obj::ProjectObject* object = feeder ? feeder->get_object() : nullptr;
-    Obj::Project* project = object ? object->get_project() : nullptr;
-    if (!project)
+    if (role != Qt::EditRole || !project)
         return;
     // The label goes to the logic like every other property edit.
-    pmMsg::runCommand(pmMsg::CMD_SET_OBJECT_PROPERTY, 4,
-                      {project->get_name(), std::to_string(object->getObjectId()), "Label",
-                       value.toString().toUtf8().toStdString()});
+    try {
+        pmMsg::runCommand(pmMsg::CMD_SET_OBJECT_PROPERTY, 4,
+                          {project->get_name(), std::to_string(object->getObjectId()), "Label",
+                           value.toString().toUtf8().toStdString()});
+    }
+    catch (...) {
+        // Refused (a read-only label, say): the item shows the label the object kept.
+        showLabel();
+        throw;
+    }
 }

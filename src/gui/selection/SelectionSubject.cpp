@@ -369,6 +369,12 @@ bool SelectionSubject::is_selected(const Obj::ProjectObject* object, const char*
     return sub_name ? entries.has_object_with_sub(object, sub_name) : entries.has_object(object);
 }
 
+bool SelectionSubject::has_object_entries(const char* project_name, unsigned int object_id) const
+{
+    SelectionEntryList::Handle h;
+    return entries.first_of_object(project_name ? project_name : "", object_id, nullptr, entries.next_rank(), h);
+}
+
 void SelectionSubject::remove_object_entries(const Obj::ProjectObject& object)
 {
     // Every deleted object comes here, mostly while nothing is selected.

@@ -47,6 +47,8 @@ public:
     // Exact comparison of name, id and sub-element name (null compares as empty).
     bool is_selected(const char* project_name, unsigned int object_id, const char* sub_name = nullptr) const;
     bool is_selected(const Obj::ProjectObject* object, const char* sub_name = nullptr) const;
+    // Whether any entry of (name, id) is left, whatever its sub-element name.
+    bool has_object_entries(const char* project_name, unsigned int object_id) const;
 
 protected:
     // `signals`: whether removals, clears and sets are told through selection_signal too.

@@ -57,6 +57,19 @@ bool parseRow(const QString& text, QString& project, QString& id)
     return true;
 }
 
+// The row of a removed entry.  Sub-elements added together are told as one addition
+// without sub-element name, and each goes with a removal of its own: that row goes with
+// the last of them.
+QListWidgetItem* removeRow(SelectionRows& rows, const SelectionSubject& subject, const SelectionModification& change)
+{
+    if (QListWidgetItem* gone = rows.remove_unique(SelectionRows::key(change.project_name, change.object_id,
+                                                                      change.sub_name)))
+        return gone;
+    if (!*change.sub_name || subject.has_object_entries(change.project_name, change.object_id))
+        return nullptr;
+    return rows.remove_unique(SelectionRows::key(change.project_name, change.object_id, ""));
+}
+
 // Requests to the logic come from menu entries and clicks: its failures are reported.
 template <class F>
 void guarded(F f)
@@ -106,27 +119,34 @@ void sendDeselect(const QString& project, const QString& id, bool idAsNumber)
 
 // ---------------------------------------------------------------------------------------
 
-QListWidgetItem* SelectionRows::append(const QString& text)
+QString SelectionRows::key(const char* project, unsigned int id, const char* sub)
+{
+    // NUL cannot occur in the UTF-8 texts, so the parts cannot run into each other.
+    return QString::fromUtf8(project ? project : "") + QChar(0) + QString::number(id) + QChar(0)
+        + QString::fromUtf8(sub ? sub : "");
+}
+
+QListWidgetItem* SelectionRows::append(const QString& key, const QString& text)
 {
     auto* item = new QListWidgetItem(text, list);
-    byText[text].append(item);
+    byKey[key].append(item);
     return item;
 }
 
-QListWidgetItem* SelectionRows::remove_unique(const QString& text)
+QListWidgetItem* SelectionRows::remove_unique(const QString& key)
 {
-    const auto it = byText.find(text);
-    if (it == byText.end() || it->size() != 1)
+    const auto it = byKey.find(key);
+    if (it == byKey.end() || it->size() != 1)
         return nullptr;
     QListWidgetItem* item = it->first();
-    byText.erase(it);
+    byKey.erase(it);
     delete item;
     return item;
 }
 
 void SelectionRows::clear()
 {
-    byText.clear();
+    byKey.clear();
     list->clear();
 }
 
@@ -172,15 +192,17 @@ void SelectionView::on_modify(Vexil::Subject<const SelectionModification&>&, con
 {
     switch (change.kind) {
     case SelectionModification::AddSelection:
-        rows.append(rowText(change.project_name, change.object_id, change.sub_name, true, true));
+        rows.append(SelectionRows::key(change.project_name, change.object_id, change.sub_name),
+                    rowText(change.project_name, change.object_id, change.sub_name, true, true));
         break;
     case SelectionModification::RemoveSelection:
-        rows.remove_unique(rowText(change.project_name, change.object_id, change.sub_name, true, true));
+        removeRow(rows, SelectionInstance::instance(), change);
         break;
     case SelectionModification::SetSelection:
         rows.clear();
         for (const SelObj& sel : SelectionInstance::instance().get_selection(change.project_name))
-            rows.append(rowText(sel.project_name, sel.object_id, sel.sub_name, false, true));
+            rows.append(SelectionRows::key(sel.project_name, sel.object_id, sel.sub_name),
+                        rowText(sel.project_name, sel.object_id, sel.sub_name, false, true));
         break;
     case SelectionModification::ClearSelection:
         rows.clear();
@@ -308,15 +330,17 @@ void SelectionView3::on_modify(Vexil::Subject<const SelectionModification&>&, co
         return;
     switch (change.kind) {
     case SelectionModification::AddSelection:
-        rows.append(rowText(change.project_name, change.object_id, change.sub_name, false, false));
+        rows.append(SelectionRows::key(change.project_name, change.object_id, change.sub_name),
+                    rowText(change.project_name, change.object_id, change.sub_name, false, false));
         break;
     case SelectionModification::RemoveSelection:
-        forgetRow(rows.remove_unique(rowText(change.project_name, change.object_id, change.sub_name, true, false)));
+        forgetRow(removeRow(rows, EntitySelectionSingleton::instance(), change));
         break;
     case SelectionModification::SetSelection:
         clearRows();
         for (const SelObj& sel : EntitySelectionSingleton::instance().get_selection(change.project_name))
-            rows.append(rowText(sel.project_name, sel.object_id, sel.sub_name, false, false));
+            rows.append(SelectionRows::key(sel.project_name, sel.object_id, sel.sub_name),
+                        rowText(sel.project_name, sel.object_id, sel.sub_name, false, false));
         break;
     case SelectionModification::ClearSelection:
         clearRows();

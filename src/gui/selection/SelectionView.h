@@ -21,19 +21,21 @@ class QPushButton;
 namespace Gui {
 namespace DockWindow {
 
-// Keeps which rows show which text, so that a removal finds its row without a scan.
+// Keeps which rows list which entry (project name, object id, sub-element name), so that
+// a removal finds its row without a scan, and finds it even when the label shown in the
+// row has changed since, or the row leaves out an id of 0.
 class PELMORAGUI_EXPORT SelectionRows
 {
 public:
     explicit SelectionRows(QListWidget* list) : list(list) {}
-    QListWidgetItem* append(const QString& text);
-    // Deletes the row when exactly one row has exactly this text; returns it (dangling)
-    // or null.
-    QListWidgetItem* remove_unique(const QString& text);
+    static QString key(const char* project, unsigned int id, const char* sub);
+    QListWidgetItem* append(const QString& key, const QString& text);
+    // Deletes the row when exactly one row lists this entry; returns it (dangling) or null.
+    QListWidgetItem* remove_unique(const QString& key);
     void clear();
 private:
     QListWidget* list;
-    QHash<QString, QList<QListWidgetItem*>> byText;
+    QHash<QString, QList<QListWidgetItem*>> byKey;
 };
 
 class PELMORAGUI_EXPORT SelectionView : public DockingWindow,

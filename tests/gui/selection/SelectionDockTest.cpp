@@ -105,6 +105,37 @@ TEST_F(DockTest, SelectionView3ListsEntityPicksOnly)
     EXPECT_TRUE(rowsOf(view.list()).isEmpty());
 }
 
+TEST_F(DockTest, RowsGoWithTheirEntryWhateverTheLabelOrSubElementsSay)
+{
+    SelectionView view(nullptr, nullptr);
+    SelectionView3 picks(nullptr, nullptr);
+    auto& inst = Gui::SelectionInstance::instance();
+    auto& entity = Gui::EntitySelectionSingleton::instance();
+
+    // Relabelled while selected: the row still goes with the entry.
+    inst.add_selection("P", 1, nullptr);
+    box->set_label("Renamed");
+    inst.remove_selection("P", 1);
+    EXPECT_TRUE(rowsOf(view.list()).isEmpty());
+
+    // An entity pick without object id lists no id, and still goes.
+    entity.add_selection("P", 0, "Face1");
+    EXPECT_EQ(rowsOf(picks.list()), (QStringList{"P.Face1"}));
+    entity.remove_selection("P", 0, std::string("Face1"));
+    EXPECT_TRUE(rowsOf(picks.list()).isEmpty());
+
+    // Sub-elements added together show as one row, which goes with the last of them.
+    inst.add_selection("P", 2, std::vector<std::string>{"Face1", "Face2"});
+    entity.add_selection("P", 2, std::vector<std::string>{"Edge1", "Edge2"});
+    inst.remove_selection("P", 2, "Face1");
+    entity.remove_selection("P", 2, std::string("Edge2"));
+    EXPECT_EQ(rowsOf(view.list()), (QStringList{"P.2 (Brace)"}));
+    EXPECT_EQ(rowsOf(picks.list()), (QStringList{"P.2"}));
+    project->remove_object(2);
+    EXPECT_TRUE(rowsOf(view.list()).isEmpty());
+    EXPECT_TRUE(rowsOf(picks.list()).isEmpty());
+}
+
 TEST_F(DockTest, SearchSelectsTheFirstMatchingLabel)
 {
     SelectionView view(nullptr, nullptr);

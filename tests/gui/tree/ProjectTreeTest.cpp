@@ -14,6 +14,8 @@
 #include <support/ConsoleCapture.h>
 
 #include <obj/ObjectStatus.h>
+#include <obj/Property.h>
+#include <vexil/Exception.h>
 #include <pmmsg/Message.h>
 
 #include <QAbstractItemModel>
@@ -24,6 +26,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QTimer>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -383,6 +386,35 @@ TEST_F(ProjectTreeTest, RenamingThroughTheTreeReachesTheLogic)
     EXPECT_EQ(itemOf(c)->text(0), "Gear");
     EXPECT_EQ(told, 1);
     EXPECT_EQ(tree->getRelabelAction()->shortcut(), QKeySequence(Qt::Key_F2));
+}
+
+TEST_F(ProjectTreeTest, RenamesThatChangeNothingOrAreRefusedLeaveTheObjectsLabelShown)
+{
+    // Closing the editor without a change renames nothing, even for a label that is not
+    // UTF-8 (the editor holds it with replacement characters).
+    b->set_label("Be\xfft");
+    pmMsg::Journal::clear();
+    itemOf(b)->setData(0, Qt::EditRole, itemOf(b)->text(0));
+    itemOf(a)->setData(0, Qt::EditRole, QStringLiteral("Alpha"));
+    EXPECT_TRUE(pmMsg::Journal::lines().empty());
+    EXPECT_STREQ(b->get_label(), "Be\xfft");
+
+    // A label the logic refuses: the error reaches the caller, the item shows the label kept.
+    a->get_property_by_name("Label")->set_read_only(true);
+    EXPECT_THROW(itemOf(a)->setData(0, Qt::EditRole, QStringLiteral("<b>Omega</b>")), Vexil::ExceptionHandler);
+    EXPECT_STREQ(a->get_label(), "Alpha");
+    EXPECT_EQ(itemOf(a)->text(0), "Alpha");
+}
+
+TEST_F(ProjectTreeTest, StatusMessageToolTipShowsMarkupAsText)
+{
+    tree->show();
+    tree->expandAll();
+    a->set_error(true, "<img src=\"/dev/zero\"> failed");
+    itemOf(a)->displayStatusInfo();
+    EXPECT_TRUE(QToolTip::text().contains("&lt;img src=")) << QToolTip::text().toStdString();
+    EXPECT_FALSE(QToolTip::text().contains("<img"));
+    QToolTip::hideText();
 }
 
 TEST_F(ProjectTreeTest, GroupsClaimTheirMembersAndReleaseThemWhenDeleted)
