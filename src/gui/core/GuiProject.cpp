@@ -78,6 +78,8 @@ struct GuiProject::Private
     std::vector<Scoped> connections;
     boost::signals2::connection activateConnection;
     std::unique_ptr<boost::signals2::shared_connection_block> activationBlock;
+    // Expires with the project: tells a loop over views that one of them closed it.
+    std::shared_ptr<char> alive = std::make_shared<char>();
 
     ViewFeederProjectObject* feederOf(const Obj::ProjectObject* object) const { return feeders.value(object); }
 };
@@ -502,31 +504,43 @@ MDIWindow* GuiProject::cloneView(MDIWindow* view)
     return clone;
 }
 
+bool GuiProject::visitViews(const std::function<bool(BaseView*)>& call)
+{
+    const std::weak_ptr<char> alive = d->alive;
+    for (const bool passive : {false, true}) {
+        const std::list<BaseView*> views = passive ? d->passiveViews : d->views;
+        for (BaseView* view : views) {
+            const std::list<BaseView*>& now = passive ? d->passiveViews : d->views;
+            if (std::find(now.begin(), now.end(), view) == now.end())
+                continue;   // closed by an earlier one
+            if (call(view))
+                return true;
+            if (alive.expired())
+                return false;
+        }
+    }
+    return false;
+}
+
 void GuiProject::onUpdate()
 {
-    for (BaseView* view : std::list<BaseView*>(d->views))
+    visitViews([](BaseView* view) {
         view->update_view();
-    for (BaseView* view : std::list<BaseView*>(d->passiveViews))
-        view->update_view();
+        return false;
+    });
 }
 
 void GuiProject::on_label_changed()
 {
-    for (BaseView* view : std::list<BaseView*>(d->views))
+    visitViews([this](BaseView* view) {
         view->on_label_changed(this);
-    for (BaseView* view : std::list<BaseView*>(d->passiveViews))
-        view->on_label_changed(this);
+        return false;
+    });
 }
 
 bool GuiProject::sendMsgToViews(const char* message)
 {
-    for (const auto* list : {&d->views, &d->passiveViews}) {
-        for (BaseView* view : std::list<BaseView*>(*list)) {
-            if (view->message_handler(message, nullptr))
-                return true;
-        }
-    }
-    return false;
+    return visitViews([message](BaseView* view) { return view->message_handler(message, nullptr); });
 }
 
 // ---------------------------------------------------------------------------------------

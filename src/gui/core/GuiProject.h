@@ -10,6 +10,7 @@
 
 #include "core/GuiSignal.h"
 
+#include <functional>
 #include <list>
 #include <map>
 #include <memory>
@@ -115,6 +116,11 @@ protected:
     void slot_activate_object(const Obj::ProjectObject& object);
 
 private:
+    // Calls `call` on every document view, then every passive view, until it returns true;
+    // returns whether one did.  A view may close other views or this whole project from
+    // inside the call: each view is reached only while it and the project are still there.
+    bool visitViews(const std::function<bool(BaseView*)>& call);
+
     struct Private;
     std::unique_ptr<Private> d;
     static int _iDocCount;

@@ -491,10 +491,17 @@ vtkMRMLScene* qPelmoraApplication::mrmlScene() const
 
 void qPelmoraApplication::update_all()
 {
-    for (auto& entry : d->projects)
-        entry.second->onUpdate();
-    for (BaseView* view : std::list<BaseView*>(d->passiveViews))
-        view->update_view();
+    // A view may close its project, or another, while it updates: each project and
+    // view is reached only while it is still there.
+    const std::vector<std::pair<const Obj::Project*, GuiProject*>> projects(d->projects.begin(), d->projects.end());
+    for (const auto& entry : projects) {
+        if (get_project(entry.first) == entry.second)
+            entry.second->onUpdate();
+    }
+    for (BaseView* view : std::list<BaseView*>(d->passiveViews)) {
+        if (std::find(d->passiveViews.begin(), d->passiveViews.end(), view) != d->passiveViews.end())
+            view->update_view();
+    }
 }
 
 void qPelmoraApplication::update_current()

@@ -33,6 +33,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 using namespace ProjectTest;
 using PelmoraTest::ConsoleCapture;
@@ -494,6 +496,45 @@ TEST_F(SessionTest, AProjectClosedByAListenerOfItsCreationOrActivationLeavesNoth
     EXPECT_EQ(app.get_current_project(), nullptr);
     EXPECT_EQ(passive.get_project(), nullptr);
     EXPECT_EQ(gui->getMDIViews().size(), 1u);
+}
+
+TEST_F(SessionTest, AViewMayCloseItsProjectWhileTheViewsAreUpdatedOrAsked)
+{
+    // Deleted with its project, like the document views.
+    struct ClosingView : Gui::BaseView
+    {
+        using Gui::BaseView::BaseView;
+        std::function<void()> closeProject;
+        int updates = 0;
+        void update_view() override
+        {
+            ++updates;
+            if (const auto f = std::exchange(closeProject, nullptr))
+                f();
+        }
+        bool message_handler(const char*, const char**) override
+        {
+            if (const auto f = std::exchange(closeProject, nullptr))
+                f();
+            return false;
+        }
+    };
+    const auto closer = [this](Obj::Project* doomed) {
+        return [this, name = std::string(doomed->get_name())]() { logic.app().close_project(name.c_str()); };
+    };
+    Obj::Project* second = newProject();
+    Obj::Project* third = newProject();
+    auto* closing = new ClosingView(app.get_project(second));
+    closing->closeProject = closer(second);
+    auto* later = new ClosingView(app.get_project(third));
+    app.update_all();
+    EXPECT_EQ(app.get_project(second), nullptr);
+    EXPECT_EQ(later->updates, 1);
+
+    later->closeProject = closer(third);
+    EXPECT_FALSE(app.get_project(third)->sendMsgToViews("Fit"));
+    EXPECT_EQ(app.get_project(third), nullptr);
+    EXPECT_NE(app.get_project(project), nullptr);
 }
 
 TEST_F(SessionTest, LabelChangesAndMessagesReachPassiveViewsToo)
