@@ -481,7 +481,8 @@ void TreeWidget::contextMenuEvent(QContextMenuEvent* event)
                 if (p->kind == 2 || p->kind == 3)
                     continue;
                 const QString label = QString::fromUtf8(p->getProjectName());
-                QAction* action = subMenu.addAction(label);
+                // An "&" in a label is shown, not taken for a mnemonic.
+                QAction* action = subMenu.addAction(QString(label).replace(QLatin1Char('&'), QStringLiteral("&&")));
                 action->setCheckable(true);
                 action->setStatusTip(tr("Activate project %1").arg(label));
                 action->setData(QByteArray(p->get_name()));

@@ -475,7 +475,7 @@ TEST_F(ProjectTreeTest, ContextMenuOffersRenameAndForgetsItsItemWhenItGoes)
 
 TEST_F(ProjectTreeTest, ActivateProjectSubmenuListsProjectsWithTheCurrentChecked)
 {
-    newProject("Q");
+    newProject("Q")->OnUpdateLabel("R&D");
     newProject("R");   // current
     tree->show();
     tree->expandAll();
@@ -486,7 +486,7 @@ TEST_F(ProjectTreeTest, ActivateProjectSubmenuListsProjectsWithTheCurrentChecked
         for (QAction* action : menu->actions()) {
             if (action->menu() && action->text() == "Activate project") {
                 for (QAction* entry : action->menu()->actions()) {
-                    entries << entry->text();
+                    entries << entry->iconText();
                     if (entry->isChecked())
                         checked = entry->text();
                 }
@@ -495,7 +495,7 @@ TEST_F(ProjectTreeTest, ActivateProjectSubmenuListsProjectsWithTheCurrentChecked
     });
     QContextMenuEvent onItem(QContextMenuEvent::Mouse, rect.center());
     QCoreApplication::sendEvent(tree->viewport(), &onItem);
-    EXPECT_EQ(entries, (QStringList{"P", "Q", "R"}));
+    EXPECT_EQ(entries, (QStringList{"P", "R&D", "R"}));
     EXPECT_EQ(checked, "R");
 }
 
