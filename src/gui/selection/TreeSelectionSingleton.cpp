@@ -93,12 +93,21 @@ void TreeSelectionSingleton::remove_selectable()
 }
 
 // The logic's selection requests.  A select keeps what the project has selected and adds
-// the object, so that the tree (which follows set, remove and clear) shows it too.
+// the object.  It is told as an addition through the signal as well, so that the tree
+// selects just that item: rebuilding the whole selection for every record would make a
+// script that selects objects one by one quadratic.
 void TreeSelectionSingleton::slot_select_object(const Obj::ProjectObject& object)
 {
     Obj::Project* project = object.get_project();
     if (!project || is_selected(&object))
         return;
+    const std::string name = project->get_name();
+    if (!is_selected(name.c_str(), 0)) {
+        append(name, object.getObjectId(), std::string(), project, const_cast<Obj::ProjectObject*>(&object));
+        tell(SelectionModification::AddSelection, name.c_str(), object.getObjectId(), "");
+        return;
+    }
+    // The whole project was selected: the objects take its place.
     std::vector<Obj::ProjectObject*> objects;
     for (const SelObj& sel : get_selection(project->get_name())) {
         if (sel.object)

@@ -235,6 +235,13 @@ TEST_F(ProjectTreeTest, LogicSelectionRecordsShowInTheTree)
     EXPECT_EQ(selectedTexts(), (QStringList{"Beta"}));
     pmMsg::runCommand(pmMsg::CMD_CLEAR_SELECTION, "P");
     EXPECT_TRUE(selectedTexts().isEmpty());
+
+    // A selected whole project gives way to the object the logic selects.
+    TreeSelectionSingleton::instance().set_project_selection("P", project);
+    record.code = pmMsg::REC_SELECT;
+    pmMsg::doCommand(record);
+    EXPECT_EQ(selectedIds(), (std::vector<unsigned int>{c->getObjectId()}));
+    EXPECT_EQ(selectedTexts(), (QStringList{"Gamma"}));
 }
 
 TEST_F(ProjectTreeTest, DeletedObjectLeavesTreeAndSelection)
