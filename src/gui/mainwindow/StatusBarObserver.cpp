@@ -41,9 +41,9 @@ StatusBarObserver::StatusBarObserver()
     : relay(std::make_unique<Relay>(this))
 {
     if (Obj::Application::_pcSingleton) {
-        group = Obj::Application::instance().get_user_preference()
-                    .get_parameter_group("BaseApp")->get_parameter_group("Preferences")
-                    ->get_parameter_group("OutputWindow");
+        root = &Obj::Application::instance().get_user_preference();
+        root->attach(this);
+        group = root->get_parameter_group("BaseApp/Preferences/OutputWindow");
         if (group)
             group->attach(this);
     }
@@ -55,12 +55,43 @@ StatusBarObserver::~StatusBarObserver()
     Vexil::MsgConsoleSingleton::Instance().disconnect_observer(this);
     if (group)
         group->detach(this);
+    if (root)
+        root->detach(this);
+}
+
+void StatusBarObserver::on_destroy(Vexil::Subject<const char*>& subject)
+{
+    if (&subject == root)
+        root = nullptr;
+}
+
+void StatusBarObserver::followOutputGroup()
+{
+    Vexil::ParameterGroup::Handle now = root->get_parameter_group("BaseApp/Preferences/OutputWindow");
+    if (now.get() == group.get())
+        return;
+    if (group)
+        group->detach(this);
+    group = now;
+    if (!group)
+        return;
+    group->attach(this);
+    for (const char* key : {"colorText", "colorWarning", "colorError"})
+        readColour(key);
 }
 
 void StatusBarObserver::on_modify(Vexil::Subject<const char*>& caller, const char* key)
 {
-    if (!key)
+    if (root && &caller == static_cast<Vexil::Subject<const char*>*>(root)) {
+        followOutputGroup();
         return;
+    }
+    if (key && &caller == static_cast<Vexil::Subject<const char*>*>(group.get()))
+        readColour(key);
+}
+
+void StatusBarObserver::readColour(const char* key)
+{
     const std::string name = key;
     QString* target = nullptr;
     if (name == "colorText")
@@ -71,10 +102,15 @@ void StatusBarObserver::on_modify(Vexil::Subject<const char*>& caller, const cha
         target = &errorColour;
     if (!target)
         return;
-    const unsigned long value = static_cast<Vexil::ParameterGroup&>(caller).get_unsigned_value(key, 0);
-    const QColor colour((value >> 24) & 0xff, (value >> 16) & 0xff, (value >> 8) & 0xff);
+    // A removed entry falls back to the colour the observer starts with.
+    QString colour = name == "colorText" ? QStringLiteral("#000000")
+                     : name == "colorWarning" ? QStringLiteral("#ffaa00") : QStringLiteral("#ff0000");
+    if (group->has_entry(key)) {
+        const unsigned long value = group->get_unsigned_value(key, 0);
+        colour = QColor((value >> 24) & 0xff, (value >> 16) & 0xff, (value >> 8) & 0xff).name();
+    }
     std::lock_guard<std::mutex> guard(lock);
-    *target = colour.name();
+    *target = colour;
 }
 
 void StatusBarObserver::post(int kind, const char* text, const QString& colour)

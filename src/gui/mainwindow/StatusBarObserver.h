@@ -47,6 +47,7 @@ public:
 
     // "colorText", "colorWarning", "colorError" of the "OutputWindow" group: 0xRRGGBBAA.
     void on_modify(Vexil::Subject<const char*>& group, const char* key) override;
+    void on_destroy(Vexil::Subject<const char*>& subject) override;
 
     void Warning(const char* text) override;
     void Message(const char* text) override;
@@ -65,10 +66,15 @@ private:
     };
 
     void post(int kind, const char* text, const QString& colour);
+    // Watches the "OutputWindow" group the user parameters hold now and takes its colours.
+    void followOutputGroup();
+    void readColour(const char* key);
     // GUI thread: hands the latest lines to the main window, or waits for the interval.
     void deliver();
 
     Vexil::ParameterGroup::Handle group;
+    // The user parameters' root: clearing them drops every group, "OutputWindow" with them.
+    Vexil::ParameterGroup* root = nullptr;
     std::unique_ptr<Relay> relay;
     std::mutex pendingLock;
     Pending pending[4];   // the latest line of each kind

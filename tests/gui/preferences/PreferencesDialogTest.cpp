@@ -7,6 +7,7 @@
 #include <commands/SimModule.h>
 #include <core/FolderSettings.h>
 #include <core/qPelmoraApplication.h>
+#include <dialogs/preferences/DlgUserPrefImp.h>
 #include <dialogs/preferences/OutputPageImp.h>
 #include <dialogs/preferences/PreferencesDialogImp.h>
 #include <dialogs/preferences/ShortcutsPageImp.h>
@@ -19,6 +20,7 @@
 
 #include <obj/Application.h>
 #include <pmunit/Units.h>
+#include <vexil/Parameter.h>
 #include <vexil/MsgConsole.h>
 #include <vexil/PreferenceManager.h>
 
@@ -37,6 +39,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QStandardItemModel>
@@ -49,6 +52,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 
 using Gui::Dialog::PreferencesDialogImp;
 
@@ -212,6 +216,60 @@ TEST_F(PreferencesDialog, ListenersFollowEveryChangeAtOnce)
     dlg.findChild<QCheckBox*>(QStringLiteral("checkWarning"))->setChecked(true);
     Vexil::MsgConsoleSingleton::Instance().Warning("visible warning\n");
     ASSERT_TRUE(waitFor([&] { return output.toPlainText().contains(QStringLiteral("visible warning")); }));
+
+    window.reset();
+    Gui::SimModuleController::destruct();
+}
+
+TEST_F(PreferencesDialog, ResetAnnouncesTheListenedToSettingsItChanged)
+{
+    prefs->set(Vexil::PM_COLOR_WARNING, 0x11223344u, true);
+    prefs->set(Vexil::PM_BACKGROUND_COLOR, 0x55667788u, true);
+    prefs->set(Vexil::PM_RECENT_FILES, 9, false);
+    PreferencesDialogImp dlg;
+    dlg.setPreferenceManager(prefs);
+    QSignalSpy spy(prefs, &Vexil::PreferenceManager::optionChanged);
+    {
+        PelmoraTest::ModalCloser closer(QMessageBox::Yes);
+        standardButton(dlg, QDialogButtonBox::Reset)->click();
+    }
+    std::set<int> announced;
+    for (const QList<QVariant>& args : spy)
+        announced.insert(args.at(0).value<Vexil::PM_SETTING>());
+    // Only the changed settings that listeners follow; the stored values are the defaults.
+    EXPECT_EQ(announced, (std::set<int>{Vexil::PM_COLOR_WARNING, Vexil::PM_BACKGROUND_COLOR}));
+    EXPECT_EQ(spy.count(), 2);
+    EXPECT_EQ(prefs->getUInt(Vexil::PM_COLOR_WARNING), 0xffffaa00u);
+    EXPECT_EQ(prefs->getInt(Vexil::PM_RECENT_FILES), 4);
+}
+
+TEST_F(PreferencesDialog, StatusBarFollowsTheOutputColoursAfterRestoreDefaults)
+{
+    auto app = std::make_unique<Gui::qPelmoraApplication>(false);
+    auto window = std::make_unique<Gui::MainWindow>();
+    auto* label = window->statusBar()->findChild<QLabel*>(QStringLiteral("MessageLabel"));
+    ASSERT_NE(label, nullptr);
+    auto output = [&] {
+        return logic.app().get_user_preference().get_parameter_group("BaseApp/Preferences/OutputWindow");
+    };
+    auto shows = [&](const QString& text) { return waitFor([&] { return label->text() == text; }); };
+
+    output()->set_unsigned_value("colorWarning", 0x112233ffUL);
+    Vexil::MsgConsoleSingleton::Instance().Warning("before");
+    EXPECT_TRUE(shows(QStringLiteral("<font color=\"#112233\">before</font>")));
+    {
+        Gui::Dialog::DlgUserPrefImp dlg;
+        PelmoraTest::ModalCloser closer(QMessageBox::Yes);
+        dlg.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))
+            ->button(QDialogButtonBox::RestoreDefaults)->click();
+    }
+    // The cleared colour is back to its default at once ...
+    Vexil::MsgConsoleSingleton::Instance().Warning("cleared");
+    EXPECT_TRUE(shows(QStringLiteral("<font color=\"#ffaa00\">cleared</font>")));
+    // ... and a later change to the group now in use still reaches the status bar.
+    output()->set_unsigned_value("colorWarning", 0x445566ffUL);
+    Vexil::MsgConsoleSingleton::Instance().Warning("after");
+    EXPECT_TRUE(shows(QStringLiteral("<font color=\"#445566\">after</font>")));
 
     window.reset();
     Gui::SimModuleController::destruct();

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStringList>
 
 namespace Gui {
 namespace Dialog {
@@ -107,9 +108,21 @@ void PreferencesDialogImp::resetSettings()
     if (answer != QMessageBox::Yes)
         return;
     if (prefMgr) {
+        // Listeners (the Output dock, the 3D views) only learn of a change through
+        // optionChanged, so announce every listened-to setting the reset changed, as
+        // the pages do when they write one.
+        QStringList before;
+        before.reserve(Vexil::PM_SETTING_COUNT);
+        for (int i = 0; i < Vexil::PM_SETTING_COUNT; ++i)
+            before.append(prefMgr->getString(static_cast<Vexil::PM_SETTING>(i)));
         prefMgr->reset();
         for (Vexil::PM_SETTING id : folderSettings)
             prefMgr->set(id, FolderSettings::fallback(id), false);
+        for (int i = 0; i < Vexil::PM_SETTING_COUNT; ++i) {
+            const auto id = static_cast<Vexil::PM_SETTING>(i);
+            if (Vexil::PreferenceManager::notifies(id) && prefMgr->getString(id) != before.at(i))
+                Q_EMIT prefMgr->optionChanged(id);
+        }
         qDebug() << "[Debug] App Path: " << prefMgr->getString(Vexil::PM_DEFAULT_FOLDER);
         qDebug() << "[Debug] Temp Path: " << prefMgr->getString(Vexil::PM_TEMP_FOLDER);
     }
