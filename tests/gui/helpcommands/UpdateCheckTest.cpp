@@ -132,9 +132,11 @@ TEST(UpdateCheck, HostileFeedsAreRefusedWithoutBeingReadWholeOrShownAsMarkup)
     ASSERT_TRUE(dlg.isDownloadEnabled());
     const QString shown = dlg.messageText();
     EXPECT_TRUE(shown.contains(QStringLiteral("3.0<img src=\"file:///etc/passwd\">"))) << shown.toStdString();
-    for (QLabel* label : dlg.findChildren<QLabel*>())
-        if (label->text() == shown)
+    for (QLabel* label : dlg.findChildren<QLabel*>()) {
+        if (label->text() == shown) {
             EXPECT_EQ(label->textFormat(), Qt::PlainText);
+        }
+    }
 }
 
 TEST(UpdateCheck, AnUnreachableServerIsReportedWithoutWaitingLong)
