@@ -480,17 +480,17 @@ QVariant PropertyIntegerItem::toString(const QVariant& v) const
     return QString::number(v.toLongLong());
 }
 
+QVariant Gui::PropertyOperator::wholeInteger(long value)
+{
+    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+        return QVariant(static_cast<qlonglong>(value));
+    return QVariant(static_cast<int>(value));
+}
+
 QVariant PropertyIntegerItem::value(const Obj::Property* prop) const
 {
     auto* p = dynamic_cast<const Obj::PropertyInteger*>(prop);
-    if (!p)
-        return {};
-    // The logic's integers are wider than the spin box's: a value beyond it is shown
-    // whole, not wrapped round.
-    const long v = p->get_value();
-    if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
-        return QVariant(static_cast<qlonglong>(v));
-    return QVariant(static_cast<int>(v));
+    return p ? wholeInteger(p->get_value()) : QVariant();
 }
 
 void PropertyIntegerItem::set_value(const QVariant& v)

@@ -107,6 +107,10 @@ private:
     bool valid = false;
 };
 
+// The logic's integers are wider than a spin box's or a slider's: a value beyond an int is
+// given whole, not wrapped round.
+PELMORAGUI_EXPORT QVariant wholeInteger(long value);
+
 // Heads each group of rows.
 class PELMORAGUI_EXPORT PropertySeparatorItem : public PropertyItem
 {

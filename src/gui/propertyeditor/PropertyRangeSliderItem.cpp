@@ -6,8 +6,6 @@
 
 #include <QCoreApplication>
 
-#include <limits>
-
 using namespace Gui::PropertyOperator;
 
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyRangeSliderItem, Gui::PropertyOperator::PropertyItem)
@@ -46,14 +44,7 @@ QVariant PropertyRangeSliderItem::editorData(QWidget* editor) const
 QVariant PropertyRangeSliderItem::value(const Obj::Property* prop) const
 {
     auto* p = dynamic_cast<const Obj::PropertyRangeSlider*>(prop);
-    if (!p)
-        return {};
-    // The logic's values are wider than the slider's: one beyond it is shown whole, not
-    // wrapped round.
-    const long v = p->get_value();
-    if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
-        return QVariant(static_cast<qlonglong>(v));
-    return QVariant(static_cast<int>(v));
+    return p ? wholeInteger(p->get_value()) : QVariant();
 }
 
 QVariant PropertyRangeSliderItem::toString(const QVariant& v) const
