@@ -16,6 +16,7 @@
 #include <QFont>
 
 #include <algorithm>
+#include <exception>
 #include <cstring>
 
 using namespace Gui;
@@ -185,11 +186,32 @@ void ProjectItem::testStatus()
         entry.second->testStatus();
 }
 
+bool ProjectItem::renamed(const std::function<void()>& rename)
+{
+    try {
+        rename();
+        return true;
+    }
+    catch (const std::exception& e) {
+        Vexil::MsgConsoleSingleton::Instance().Error("Renaming failed: %s\n", e.what());
+    }
+    catch (...) {
+        Vexil::MsgConsoleSingleton::Instance().Error("Renaming failed: unknown exception\n");
+    }
+    return false;
+}
+
 void ProjectItem::setData(int column, int role, const QVariant& value)
 {
     if (role == Qt::EditRole && guiProject) {
-        if (Obj::Project* project = guiProject->get_project())
-            project->OnUpdateLabel(value.toString().toUtf8().constData());
+        if (Obj::Project* project = guiProject->get_project()) {
+            const QByteArray label = value.toString().toUtf8();
+            if (!renamed([&] { project->OnUpdateLabel(label.constData()); })) {
+                // The item shows the label the project has now.
+                QTreeWidgetItem::setData(column, Qt::DisplayRole, QString::fromUtf8(project->getProjectName()));
+                return;
+            }
+        }
     }
     QTreeWidgetItem::setData(column, role, value);
 }

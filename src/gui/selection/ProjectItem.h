@@ -11,6 +11,7 @@
 
 #include <QTreeWidgetItem>
 
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -65,6 +66,10 @@ private:
     // Kept by the tree's selection-model listener.
     void note_selected(ProjectObjectItem* item, bool on);
     void item_destroyed(ProjectObjectItem* item);
+    // Runs a rename the logic may refuse; a refusal is said on the console and gives false.
+    // Nothing may leave through the view's editor code, which would stop committing any
+    // later edit.
+    static bool renamed(const std::function<void()>& rename);
 
     TreeWidget* tree;
     GuiProject* guiProject;

@@ -238,15 +238,12 @@ void ProjectObjectItem::setData(int column, int role, const QVariant& value)
     QTreeWidgetItem::setData(column, role, value);
     if (role != Qt::EditRole || !project)
         return;
-    // The label goes to the logic like every other property edit.
-    try {
-        pmMsg::runCommand(pmMsg::CMD_SET_OBJECT_PROPERTY, 4,
-                          {project->get_name(), std::to_string(object->getObjectId()), "Label",
-                           value.toString().toUtf8().toStdString()});
-    }
-    catch (...) {
-        // Refused (a read-only label, say): the item shows the label the object kept.
+    // The label goes to the logic like every other property edit. Refused (a read-only
+    // label, say): the item shows the label the object kept.
+    const std::string label = value.toString().toUtf8().toStdString();
+    if (!ProjectItem::renamed([&] {
+            pmMsg::runCommand(pmMsg::CMD_SET_OBJECT_PROPERTY, 4,
+                              {project->get_name(), std::to_string(object->getObjectId()), "Label", label});
+        }))
         showLabel();
-        throw;
-    }
 }

@@ -24,8 +24,10 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QImage>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
+#include <QtTest/QTest>
 #include <QToolTip>
 
 #include <algorithm>
@@ -406,11 +408,49 @@ TEST_F(ProjectTreeTest, RenamesThatChangeNothingOrAreRefusedLeaveTheObjectsLabel
     EXPECT_TRUE(pmMsg::Journal::lines().empty());
     EXPECT_STREQ(b->get_label(), "Be\xfft");
 
-    // A label the logic refuses: the error reaches the caller, the item shows the label kept.
+}
+
+TEST_F(ProjectTreeTest, ARefusedRenameInTheEditorIsReportedAndLaterRenamesStillWork)
+{
+    tree->show();
+    tree->expandAll();
+    ConsoleCapture console;
+    // Types into the tree's own line editor and commits with Return.
+    const auto typeIn = [&](QTreeWidgetItem* item, const QString& text) {
+        tree->editItem(item, 0);
+        QLineEdit* editor = nullptr;
+        for (QLineEdit* e : tree->viewport()->findChildren<QLineEdit*>())
+            if (e->isVisible())
+                editor = e;
+        ASSERT_NE(editor, nullptr);
+        editor->setText(text);
+        QTest::keyClick(editor, Qt::Key_Return);   // commits through a queued call
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    };
+
+    // A label the logic refuses: said on the console, the item shows the label kept.
     a->get_property_by_name("Label")->set_read_only(true);
-    EXPECT_THROW(itemOf(a)->setData(0, Qt::EditRole, QStringLiteral("<b>Omega</b>")), Vexil::ExceptionHandler);
+    typeIn(itemOf(a), QStringLiteral("<b>Omega</b>"));
     EXPECT_STREQ(a->get_label(), "Alpha");
     EXPECT_EQ(itemOf(a)->text(0), "Alpha");
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error, "read-only"));
+
+    // The next rename typed in the tree still reaches the logic.
+    typeIn(itemOf(b), QStringLiteral("Bolt"));
+    EXPECT_STREQ(b->get_label(), "Bolt");
+    EXPECT_EQ(itemOf(b)->text(0), "Bolt");
+
+    // A project rename that fails in the logic: reported, the item keeps the project's label.
+    auto refuse = Obj::Application::instance().signal_relabel_project.connect(
+        [](const Obj::Project&) { throw Vexil::ExceptionHandler("no relabel"); });
+    console.clear();
+    typeIn(projectItem(), QStringLiteral("Plant"));
+    refuse.disconnect();
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error, "no relabel"));
+    EXPECT_EQ(projectItem()->text(0), QString::fromUtf8(project->getProjectName()));
+    typeIn(itemOf(c), QStringLiteral("Gear"));
+    EXPECT_STREQ(c->get_label(), "Gear");
 }
 
 TEST_F(ProjectTreeTest, StatusMessageToolTipShowsMarkupAsText)
