@@ -326,14 +326,13 @@ CommandController& qPelmoraApplication::get_command_manager()
 
 void qPelmoraApplication::slot_new_project(const Obj::Project& project)
 {
+    // A project announced again (or at an address that was used before) replaces what was
+    // left of the earlier one, which is removed as usual so that the tree and the
+    // selections forget it first.
+    if (d->projects.count(&project))
+        slot_remove_project(project);
     auto* mutableProject = const_cast<Obj::Project*>(&project);
     auto* gui = new GuiProject(mutableProject, this);
-    // A project at an address that was used before replaces what was left of it.
-    if (auto old = d->projects.find(&project); old != d->projects.end() && old->second != gui) {
-        if (d->current == old->second)
-            d->current = nullptr;
-        delete old->second;
-    }
     d->projects[&project] = gui;
     if (d->applicationLogic)
         d->applicationLogic->SetMRMLScene(gui->mrmlScene());

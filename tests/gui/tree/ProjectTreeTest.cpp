@@ -149,6 +149,20 @@ TEST_F(ProjectTreeTest, RootCountsProjectsAndItemsFollowTheLogic)
     EXPECT_EQ(tree->getRootItem()->text(0), "Solution (0 project)");
 }
 
+TEST_F(ProjectTreeTest, AProjectAnnouncedTwiceReplacesItsTreeItem)
+{
+    Obj::Application::instance().signal_new_project(*project);
+    Gui::GuiProject* again = app->get_project(project);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(tree->getRootItem()->childCount(), 1);
+    EXPECT_EQ(tree->getRootItem()->text(0), "Solution (1 project)");
+    ASSERT_NE(tree->getProjectItem(again), nullptr);
+    EXPECT_EQ(tree->getRootItem()->child(0), tree->getProjectItem(again));
+
+    logic.app().close_project("P");
+    EXPECT_EQ(tree->getRootItem()->childCount(), 0);
+}
+
 TEST_F(ProjectTreeTest, SecondCreateOfTheSameObjectIsRefused)
 {
     ConsoleCapture console;
