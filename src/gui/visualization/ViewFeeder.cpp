@@ -13,6 +13,7 @@
 #include <pmfwm/EntitySelectionData.h>
 #include <qmrml/qMRMLThreeDView.h>
 #include <vexil/TypeInfo.h>
+#include <vexil/UtilityBox.h>
 
 #include <QApplication>
 #include <QStyle>
@@ -559,10 +560,13 @@ bool ViewFeederProjectObjectGroup::isShow() const
 bool ViewFeederProjectObjectGroup::onDelete(const std::vector<std::string>&)
 {
     Obj::Project* owner = object ? object->get_project() : nullptr;
-    if (owner)
+    if (owner) {
+        // A name with quotes or backslashes must stay one string argument.
+        const std::string name = Vexil::UtilityBox::escaped_char_from_utf8(owner->get_name());
         Command::do_command(Command::Doc,
                             "App.get_project(\"%s\").get_object(\"%i\").removeObjectsFromDocument()",
-                            owner->get_name(), int(object->getObjectId()));
+                            name.c_str(), int(object->getObjectId()));
+    }
     return true;
 }
 

@@ -3,6 +3,8 @@
 #include <obj/GeometryObject.h>
 
 #include <obj/Application.h>
+#include <obj/Project.h>
+#include <obj/ProjectObject.h>
 #include <vexil/Exception.h>
 #include <vexil/Parameter.h>
 #include <vexil/UtilityBox.h>
@@ -452,6 +454,34 @@ std::string InterpreterSingleton::runString(const char* script)
         if (!in.take(")") || !in.atEnd())
             throw unsupported();
         return logic().close_project(argument.c_str()) ? "True" : "False";
+    }
+
+    // App.get_project('name').get_object('id').removeObjectsFromDocument(): the members of
+    // a group leave the project; the group stays.
+    if (in.take("App.get_project(")) {
+        std::string objectId;
+        in.skipBlanks();
+        if (!in.quoted(argument))
+            throw unsupported();
+        in.skipBlanks();
+        if (!in.take(").get_object("))
+            throw unsupported();
+        in.skipBlanks();
+        if (!in.quoted(objectId))
+            throw unsupported();
+        in.skipBlanks();
+        if (!in.take(").removeObjectsFromDocument()") || !in.atEnd())
+            throw unsupported();
+        Obj::Project& project = projectNamed(argument);
+        auto* group = dynamic_cast<Obj::ProjectObjectGroup*>(&objectOf(project, parseId(objectId)));
+        if (!group)
+            throw Vexil::ExceptionHandler("Object " + objectId + " is no group");
+        std::vector<unsigned int> members;
+        for (const Obj::ProjectObject* member : group->get_objects())
+            members.push_back(member->getObjectId());
+        for (unsigned int id : members)
+            project.remove_object(id);
+        return {};
     }
 
     // Gui.<function>('argument')

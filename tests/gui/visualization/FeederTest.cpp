@@ -11,7 +11,9 @@
 
 #include <obj/Application.h>
 #include <obj/Project.h>
+#include <obj/ProjectObject.h>
 #include <pmmsg/Message.h>
+#include <vexil/Exception.h>
 #include <vexil/Persistence.h>
 
 #include <QCoreApplication>
@@ -252,6 +254,34 @@ TEST_F(FeederTest, ObjectFeederOfASuppressedObjectStaysHiddenAndPublishesItsProp
     EXPECT_EQ(counting.updates, 2);
     EXPECT_TRUE(counting.isShow());
     project->setRestoring(false);
+}
+
+TEST_F(FeederTest, DeletingAGroupRemovesItsMembersAndKeepsTheRest)
+{
+    auto* group = static_cast<Obj::ProjectObjectGroup*>(project->add_object("Obj::ProjectObjectGroup", "Group"));
+    Obj::ProjectObject* a = project->add_object("Obj::ProjectObject", "A");
+    Obj::ProjectObject* kept = project->add_object("Obj::ProjectObject", "Kept");
+    const unsigned int aId = a->getObjectId();
+    group->add_object(a);
+    auto* g = feederOf<Gui::ViewFeederProjectObjectGroup>(group);
+    ASSERT_NE(g, nullptr);
+
+    pmMsg::Journal::clear();
+    EXPECT_TRUE(g->onDelete({}));
+    EXPECT_EQ(pmMsg::Journal::lines(), std::vector<std::string>{
+        "runString App.get_project(\"Feeders\").get_object(\"" + std::to_string(group->getObjectId())
+        + "\").removeObjectsFromDocument()"});
+    EXPECT_EQ(project->get_object(aId), nullptr);
+    EXPECT_EQ(project->get_object(kept->getObjectId()), kept);
+    EXPECT_EQ(project->get_object(group->getObjectId()), group);
+    EXPECT_TRUE(group->get_objects().empty());
+
+    // Only a group has members to remove.
+    EXPECT_THROW(pmMsg::InterpreterSingleton::Instance().runString(
+                     ("App.get_project('Feeders').get_object('" + std::to_string(kept->getObjectId())
+                      + "').removeObjectsFromDocument()").c_str()),
+                 Vexil::ExceptionHandler);
+    EXPECT_EQ(project->get_object(kept->getObjectId()), kept);
 }
 
 TEST_F(FeederTest, GroupCarriesItsMembersExceptWhileRestoring)
