@@ -16,6 +16,7 @@
 #include <vexil/UtilityBox.h>
 
 #include <QApplication>
+#include <QScopeGuard>
 #include <QStyle>
 
 #include <vtkMatrix4x4.h>
@@ -49,14 +50,10 @@ void guarded(Obj::PropertyBoolean* visibility, Action action)
     if (!visibility || visibility->test_object_status(ViewFeeder::VisibilityInProgress))
         return;
     visibility->set_object_status(ViewFeeder::VisibilityInProgress, true);
-    try {
-        action();
-    }
-    catch (...) {
+    const auto done = qScopeGuard([visibility] {
         visibility->set_object_status(ViewFeeder::VisibilityInProgress, false);
-        throw;
-    }
-    visibility->set_object_status(ViewFeeder::VisibilityInProgress, false);
+    });
+    action();
 }
 
 // The 3D view that is the active view of `project`'s GUI project, or null.

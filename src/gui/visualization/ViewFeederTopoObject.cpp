@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
+#include <QScopeGuard>
 
 #include <mrml/vtkMRMLDisplayNode.h>
 #include <mrml/vtkMRMLDisplayableNode.h>
@@ -201,11 +202,12 @@ void ViewFeederTopoObject::on_changed(const Obj::Property* property)
             return;
         setVisibleFlag(Visibility->get_value());
         Visibility->set_object_status(VisibilityInProgress, true);
+        // Cleared also when show or hide throws: later changes must not be ignored.
+        const auto done = qScopeGuard([this] { Visibility->set_object_status(VisibilityInProgress, false); });
         if (Visibility->get_value())
             show();
         else
             hide();
-        Visibility->set_object_status(VisibilityInProgress, false);
         return;
     }
     if (property == DisplayMode) {

@@ -206,6 +206,36 @@ TEST_F(TopoFeederTest, VisibilityDrivesTheNodeOnceAndSuppressionHoldsItHidden)
     EXPECT_TRUE(f.Visibility->get_value());
 }
 
+TEST_F(TopoFeederTest, AVisibilityChangeThatThrowsDoesNotBlockLaterOnes)
+{
+    // A feeder whose next hide fails.
+    struct FailingFeeder : Gui::ViewFeederTopoObject
+    {
+        void hide() override
+        {
+            if (fail) {
+                fail = false;
+                throw Vexil::ExceptionHandler("hide failed");
+            }
+            ViewFeederTopoObject::hide();
+        }
+        bool fail = true;
+    } f;
+    Obj::ProjectObject* object = project->add_object("Obj::ProjectObject", "Part");
+    f.attach(object);
+    vtkMRMLModelNode* model = addModel();
+    f.setMRMLNode(model);
+    vtkMRMLDisplayNode* display = model->GetDisplayNode();
+
+    EXPECT_THROW(f.Visibility->set_value(false), Vexil::ExceptionHandler);
+    EXPECT_FALSE(f.Visibility->test_object_status(Gui::ViewFeeder::VisibilityInProgress));
+    f.Visibility->set_value(true);
+    EXPECT_EQ(display->GetVisibility(), 1);
+    f.Visibility->set_value(false);
+    EXPECT_EQ(display->GetVisibility(), 0);
+    EXPECT_FALSE(f.isShow());
+}
+
 TEST_F(TopoFeederTest, APlacementReplacesThePreviousOne)
 {
     auto geometry = std::make_unique<Obj::GeometryObject>();
