@@ -57,16 +57,16 @@ std::vector<std::string> SelectionEditor::get_sub_values() const
 
 bool SelectionEditor::namesFit(int type, const std::vector<std::string>& names)
 {
-    const bool faces = type & Obj::SelectFace;
-    const bool edges = type & Obj::SelectEdge;
-    const bool vertices = type & Obj::SelectVertex;
-    const bool bodies = type & Obj::SelectBody;
-    if (!faces && !edges && !vertices && !bodies)
+    // Any of the face, edge and vertex bits asks for sub-entities, and any of the three
+    // kinds is one; the body value asks for whole bodies; anything else takes every name.
+    const bool subEntities = type & (Obj::SelectFace | Obj::SelectEdge | Obj::SelectVertex);
+    const bool bodies = type == Obj::SelectBody;
+    if (!subEntities && !bodies)
         return true;
     for (const std::string& n : names) {
-        // A face-only scoping must not take an edge or a vertex, whatever else it allows.
-        const bool fits = (faces && beginsWith(n, "Face")) || (edges && beginsWith(n, "Edge"))
-            || (vertices && beginsWith(n, "Vert")) || (bodies && beginsWith(n, "Body"));
+        const bool fits = subEntities
+            ? beginsWith(n, "Face") || beginsWith(n, "Edge") || beginsWith(n, "Vert")
+            : beginsWith(n, "Body");
         if (!fits)
             return false;
     }

@@ -106,24 +106,27 @@ TEST_F(SelectionRowTest, ShowsCountAndKindAndTakesOverThePicksDirectly)
 
 TEST_F(SelectionRowTest, EachNameMustBeOfAKindTheScopingAsksFor)
 {
+    // Faces, edges and vertices are all sub-entities: a scoping that asks for any of them
+    // takes the three alike, but no whole body.
     auto* faces = scope(a, Obj::SelectFace);
     const QModelIndex v = rowOf(faces);
-    pickAndConfirm(v, b, {"Face1", "Edge2"});
-    EXPECT_EQ(faces->size(), 0u) << "an edge in a face-only scoping";
-    pickAndConfirm(v, b, {"Vert4"});
-    EXPECT_EQ(faces->size(), 0u) << "a vertex in a face-only scoping";
+    pickAndConfirm(v, b, {"Face1", "Body2"});
+    EXPECT_EQ(faces->size(), 0u) << "a body in a sub-entity scoping";
+    pickAndConfirm(v, b, {"Face1", "Edge2", "Vert4"});
+    EXPECT_EQ(faces->get_sub_values(), (std::vector<std::string>{"Face1", "Edge2", "Vert4"}));
     pickAndConfirm(v, b, {"Face1", "Face2"});
     EXPECT_EQ(faces->size(), 2u);
     // The model's write path checks as the editor does.
-    Obj::BCSelectionData edges;
-    edges.objects = {b};
-    edges.names = {"Edge1"};
-    model.setData(v, QVariant::fromValue(edges));
+    Obj::BCSelectionData bodies;
+    bodies.objects = {b};
+    bodies.names = {"Body1"};
+    model.setData(v, QVariant::fromValue(bodies));
     EXPECT_EQ(faces->get_sub_values(), (std::vector<std::string>{"Face1", "Face2"}));
 
-    EXPECT_TRUE(SelectionEditor::namesFit(Obj::SelectFace | Obj::SelectEdge, {"Face1", "Edge2"}));
-    EXPECT_FALSE(SelectionEditor::namesFit(Obj::SelectFace | Obj::SelectEdge, {"Vert1"}));
+    EXPECT_TRUE(SelectionEditor::namesFit(Obj::SelectEdge, {"Face1", "Vert2"}));
+    EXPECT_FALSE(SelectionEditor::namesFit(Obj::SelectFace | Obj::SelectEdge, {"Whatever"}));
     EXPECT_FALSE(SelectionEditor::namesFit(Obj::SelectBody, {"Body1", "Face1"}));
+    EXPECT_TRUE(SelectionEditor::namesFit(Obj::SelectBody, {"Body1", "Body2"}));
     EXPECT_TRUE(SelectionEditor::namesFit(Obj::SelectAny, {"Face1", "Whatever"}));
 
     // setSelectionValues: no names change nothing; a fitting set is taken, editor open.
