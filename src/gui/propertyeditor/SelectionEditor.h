@@ -35,9 +35,9 @@ public:
     // change nothing.  The editor stays open.
     void setSelectionValues(std::vector<Obj::ProjectObject*>& objects, std::vector<std::string>& names);
 
-    // Whether every name is of a kind that `selectionType` asks for: 8 whole bodies; the
-    // bits 1, 2 and 4 faces, edges and vertices, each kind only when its bit is set;
-    // none of these: anything.
+    // Whether every name is of a kind that `selectionType` asks for: any of the bits 1, 2
+    // and 4 sub-entities (faces, edges and vertices alike); 8 whole bodies; anything else
+    // every name.
     static bool namesFit(int selectionType, const std::vector<std::string>& names);
 
     QPushButton* okButton() const { return ok; }
