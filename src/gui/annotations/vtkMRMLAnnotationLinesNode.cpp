@@ -106,9 +106,11 @@ void vtkMRMLAnnotationLinesNode::CreatePolyData()
 
 void vtkMRMLAnnotationLinesNode::SetAndObservePolyData(vtkPolyData* polyData)
 {
-    // New geometry: its line cells are not the ones this node installed.
+    // New geometry (a copy, a backup put back): line cells it brings are its own and are
+    // kept. Without any, what it answers may be a stand-in shared by every poly data, so
+    // this node installs cells of its own before the first line.
     if (polyData != GetPolyData())
-        LinesInstalled = false;
+        LinesInstalled = polyData && polyData->GetLines() && polyData->GetLines()->GetNumberOfCells() > 0;
     Superclass::SetAndObservePolyData(polyData);
 }
 

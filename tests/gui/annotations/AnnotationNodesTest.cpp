@@ -307,6 +307,65 @@ TEST(LinesNode, DeleteLineShiftsLinesAndFlags)
     EXPECT_EQ(back->GetAnnotationAttribute(1, vtkMRMLAnnotationLinesNode::LINE_VISIBLE), 0);
 }
 
+TEST(LinesNode, CopiedRestoredOrUnreadLinesAreKeptByTheNextLine)
+{
+    const auto linesOf = [](vtkMRMLAnnotationLinesNode* node) {
+        std::string text;
+        for (int i = 0; i < node->GetNumberOfLines(); ++i) {
+            vtkIdType ids[2] = {-1, -1};
+            if (node->GetEndPointsId(i, ids))
+                text += "[" + std::to_string(ids[0]) + "-" + std::to_string(ids[1]) + "]";
+            else
+                text += "[empty]";
+        }
+        return text;
+    };
+    vtkNew<vtkMRMLScene> scene;
+    // Four points on a line, lines [0-1][1-2].
+    const auto twoLines = [&scene] {
+        auto node = vtkSmartPointer<vtkMRMLAnnotationLinesNode>::New();
+        node->Initialize(scene);
+        for (int i = 0; i < 4; ++i) {
+            const double p[3] = {double(i), 0, 0};
+            node->AddControlPoint(p, 0, 1);
+        }
+        node->AddLine(0, 1, 1, 1);
+        node->AddLine(1, 2, 1, 1);
+        return node;
+    };
+
+    auto node = twoLines();
+    vtkNew<vtkMRMLAnnotationLinesNode> copy;
+    copy->Copy(node);
+    EXPECT_EQ(copy->AddLine(2, 3, 1, 1), 2);
+    EXPECT_EQ(linesOf(copy), "[0-1][1-2][2-3]");
+    EXPECT_EQ(copy->SetLine(0, 3, 0, 1, 1), 1);
+    EXPECT_EQ(linesOf(copy), "[3-0][1-2][2-3]");
+    EXPECT_EQ(linesOf(node), "[0-1][1-2]") << "the copy's lines are its own";
+
+    node->CreateBackup();
+    node->AddLine(0, 2, 1, 1);
+    node->RestoreBackup();
+    EXPECT_EQ(node->AddLine(2, 3, 1, 1), 2);
+    EXPECT_EQ(linesOf(node), "[0-1][1-2][2-3]");
+
+    // A read that fails puts the lines back, and they stay when the next one comes.
+    auto unread = twoLines();
+    auto storage = vtkSmartPointer<vtkMRMLStorageNode>::Take(unread->CreateDefaultStorageNode());
+    QTemporaryDir dir;
+    const std::string file = dir.filePath("lines.acsv").toStdString();
+    writeFile(file, "# Annotation file lines.acsv\n"
+                    "# lineColumns = type|startPointID|endPointID|sel|vis\n"
+                    "line|0|9|1|1\n");
+    storage->SetScene(scene);
+    storage->SetFileName(file.c_str());
+    Messages failed(storage);
+    EXPECT_EQ(storage->ReadData(unread), 0);
+    EXPECT_TRUE(failed.hasError("could not be read")) << failed.all();
+    EXPECT_EQ(unread->AddLine(2, 3, 1, 1), 2);
+    EXPECT_EQ(linesOf(unread), "[0-1][1-2][2-3]");
+}
+
 TEST(RulerNode, DistanceLineAndThirdPoint)
 {
     vtkNew<vtkMRMLAnnotationRulerNode> ruler;
