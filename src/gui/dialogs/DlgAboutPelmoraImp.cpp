@@ -16,6 +16,9 @@
 #include <QWindow>
 
 #include <vtkSmartPointer.h>
+#include <vtkVersionMacros.h>
+
+#include <boost/version.hpp>
 
 #include <sys/sysinfo.h>
 
@@ -102,8 +105,9 @@ QString detailsText(vtkSystemInformation* info)
     text += openGLLines();
     text += QLatin1Char('\n');
 
-    text += QStringLiteral("Boost version : %1\n").arg(QStringLiteral("1_69"));
-    text += QStringLiteral("VTK version : %1.%2.%3\n").arg(8).arg(2).arg(0);
+    // The versions this program was built with.
+    text += QStringLiteral("Boost version : %1\n").arg(QStringLiteral(BOOST_LIB_VERSION));
+    text += QStringLiteral("VTK version : %1.%2.%3\n").arg(VTK_MAJOR_VERSION).arg(VTK_MINOR_VERSION).arg(VTK_BUILD_VERSION);
     text += QStringLiteral("VTK configuration : %1 rendering, %2 threading\n")
                 .arg(QStringLiteral("OpenGL2"), QStringLiteral("Sequential"));
     return text;
