@@ -9,7 +9,9 @@
 #include <QMetaType>
 #include <QVariant>
 
+#include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <limits>
 
 namespace Vexil {
@@ -391,6 +393,28 @@ void PreferenceManager::getFileAndType(std::string& file, QSettings::Format& for
     format = QSettings::IniFormat;
 }
 
+namespace {
+
+std::mutex& limitQueryMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::function<int()>& limitQuery()
+{
+    static std::function<int()> query;
+    return query;
+}
+
+} // namespace
+
+void PreferenceManager::setMultiSampleLimitQuery(std::function<int()> query)
+{
+    std::lock_guard<std::mutex> lock(limitQueryMutex());
+    limitQuery() = std::move(query);
+}
+
 int PreferenceManager::getNumSamplesByType(AntiAliasingType type) const
 {
     switch (type) {
@@ -400,8 +424,17 @@ int PreferenceManager::getNumSamplesByType(AntiAliasingType type) const
         return 4;
     case AA_MSAA8X:
         return 8;
+    case AA_MSAA16X:
+        return 16;
+    case AA_AUTO: {
+        std::function<int()> query;
+        {
+            std::lock_guard<std::mutex> lock(limitQueryMutex());
+            query = limitQuery();
+        }
+        return query ? std::max(0, query()) : 0;
+    }
     case AA_NONE:
-    case AA_LINE_SMOOTHING:
         return 0;
     }
     return 0;

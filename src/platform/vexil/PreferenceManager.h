@@ -7,6 +7,7 @@
 #include <QSettings>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -89,12 +90,14 @@ enum PM_SETTING {
     PM_SETTING_COUNT = 73
 };
 
+// The entries of the anti-aliasing list, in its order.
 enum AntiAliasingType {
     AA_NONE = 0,
-    AA_LINE_SMOOTHING = 1,
+    AA_AUTO = 1,
     AA_MSAA2X = 2,
     AA_MSAA4X = 3,
-    AA_MSAA8X = 4
+    AA_MSAA8X = 4,
+    AA_MSAA16X = 5
 };
 
 enum class SettingType { Text, Int, UInt, Double, Bool };
@@ -127,7 +130,10 @@ public:
 
     void reset();
     void getFileAndType(std::string& file, QSettings::Format& format) const;
+    // "Auto" asks for the largest count the graphics offers, as the query set below
+    // answers it (0 without one).
     int getNumSamplesByType(AntiAliasingType type) const;
+    static void setMultiSampleLimitQuery(std::function<int()> query);
 
     bool getBool(const QString& group, const QString& name, bool defaultValue) const;
     void setBool(const QString& group, const QString& name, bool value);

@@ -20,6 +20,9 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -282,4 +285,29 @@ TEST_F(Pages, AntiAliasingReachesThe3DViewsOpenedAfterwards)
     }
     Gui::qView3DMRML later(nullptr);
     EXPECT_EQ(ctkVTKAbstractView::multiSamples(), 0);
+
+    // The last two entries switch anti-aliasing on too: "MSAA16x" with 16 samples, "Auto"
+    // with as many as the graphics offers.
+    {
+        PelmoraTest::ModalCloser closer(QMessageBox::Ok);
+        child<QComboBox>(page, "comboAliasing")->setCurrentIndex(5);
+    }
+    EXPECT_EQ(child<QComboBox>(page, "comboAliasing")->currentText(), "MSAA16x");
+    Gui::qView3DMRML sixteen(nullptr);
+    EXPECT_EQ(ctkVTKAbstractView::multiSamples(), 16);
+    {
+        PelmoraTest::ModalCloser closer(QMessageBox::Ok);
+        child<QComboBox>(page, "comboAliasing")->setCurrentIndex(1);
+    }
+    EXPECT_EQ(child<QComboBox>(page, "comboAliasing")->currentText(), "Auto");
+    Gui::qView3DMRML automatic(nullptr);
+    QOpenGLContext context;
+    ASSERT_TRUE(context.create());
+    QOffscreenSurface surface;
+    surface.create();
+    ASSERT_TRUE(context.makeCurrent(&surface));
+    GLint largest = 0;
+    context.functions()->glGetIntegerv(GL_MAX_SAMPLES, &largest);
+    EXPECT_GT(largest, 1) << "this graphics offers no multisampling to test with";
+    EXPECT_EQ(ctkVTKAbstractView::multiSamples(), largest);
 }

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include <limits>
+#include <vector>
 
 using Vexil::PreferenceManager;
 
@@ -118,10 +119,17 @@ TEST_F(PreferenceFixture, ShortcutsFileAndSampleCounts)
     EXPECT_EQ(QFileInfo(QString::fromStdString(shortcuts)).absolutePath(), QFileInfo(file()).absolutePath());
     EXPECT_NE(QString::fromStdString(shortcuts), file());
 
-    int samples = 0;
-    for (auto type : {Vexil::AA_NONE, Vexil::AA_LINE_SMOOTHING, Vexil::AA_MSAA2X, Vexil::AA_MSAA4X, Vexil::AA_MSAA8X})
-        samples = samples * 10 + pm.getNumSamplesByType(type);
-    EXPECT_EQ(samples, 248);
+    std::vector<int> samples;
+    for (auto type : {Vexil::AA_NONE, Vexil::AA_AUTO, Vexil::AA_MSAA2X, Vexil::AA_MSAA4X, Vexil::AA_MSAA8X,
+                      Vexil::AA_MSAA16X})
+        samples.push_back(pm.getNumSamplesByType(type));
+    EXPECT_EQ(samples, (std::vector<int>{0, 0, 2, 4, 8, 16}));
+    // "Auto" is the largest count the graphics offers, as far as anyone can tell.
+    PreferenceManager::setMultiSampleLimitQuery([] { return 32; });
+    EXPECT_EQ(pm.getNumSamplesByType(Vexil::AA_AUTO), 32);
+    PreferenceManager::setMultiSampleLimitQuery([] { return -1; });
+    EXPECT_EQ(pm.getNumSamplesByType(Vexil::AA_AUTO), 0);
+    PreferenceManager::setMultiSampleLimitQuery(nullptr);
 }
 
 TEST_F(PreferenceFixture, OutOfRangeNumbersInTheFileAreClamped)
