@@ -10,11 +10,13 @@ namespace Gui {
 
 namespace {
 
-void describe(Command& cmd)
+// The texts are marked in the context of the command's own class, which is where they
+// are translated.
+void describe(Command& cmd, const char* menuText, const char* tip)
 {
-    cmd.set_menu_info(QT_TRANSLATE_NOOP("StdCmdDlgUserPref", "&Preferences ..."));
-    cmd.set_tooltip_info(QT_TRANSLATE_NOOP("StdCmdDlgUserPref", "Set user preferences"));
-    cmd.set_statustip(QT_TRANSLATE_NOOP("StdCmdDlgUserPref", "Set user preferences"));
+    cmd.set_menu_info(menuText);
+    cmd.set_tooltip_info(tip);
+    cmd.set_statustip(tip);
     cmd.set_action_info("Std_DlgUserPref");
     cmd.set_pixmap("pelmora_preferences");
 }
@@ -25,7 +27,8 @@ StdCmdDlgUserPref::StdCmdDlgUserPref() : Command("Std_DlgUserPref")
 {
     sGroup = "File";
     eType = 0;
-    describe(*this);
+    describe(*this, QT_TRANSLATE_NOOP("StdCmdDlgUserPref", "&Preferences ..."),
+             QT_TRANSLATE_NOOP("StdCmdDlgUserPref", "Set user preferences"));
 }
 
 void StdCmdDlgUserPref::activated(int)
@@ -38,7 +41,8 @@ StdCmdDlgUserPref2::StdCmdDlgUserPref2() : Command("Std_DlgUserPref2")
 {
     sGroup = "File";
     eType = 0;
-    describe(*this);
+    describe(*this, QT_TRANSLATE_NOOP("StdCmdDlgUserPref2", "&Preferences ..."),
+             QT_TRANSLATE_NOOP("StdCmdDlgUserPref2", "Set user preferences"));
 }
 
 void StdCmdDlgUserPref2::activated(int)

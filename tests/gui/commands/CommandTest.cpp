@@ -20,14 +20,22 @@
 #include <pmmsg/Message.h>
 #include <vexil/Exception.h>
 
+#include <QFile>
 #include <QMenu>
 #include <QPointer>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
 #include <stdexcept>
 
 using PelmoraTest::ConsoleCapture;
@@ -418,4 +426,45 @@ TEST_F(Commands, ProjectHelpersFollowTheCurrentGuiProject)
     probe.expandObject(part, marker);
     probe.expandObject(part, nullptr);
     EXPECT_EQ(modes, std::vector<int>{Gui::ExpandItem});
+}
+
+TEST(CommandTexts, EachCommandsTextsAreMarkedForTranslationWhereTheyAreLookedUp)
+{
+    // The texts a translator is handed: what lupdate finds in the library's sources.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString ts = dir.filePath(QStringLiteral("marked.ts"));
+    QProcess lupdate;
+    lupdate.start(QStringLiteral(PELMORA_LUPDATE),
+                  {QStringLiteral("-silent"), QStringLiteral(PELMORA_GUI_SOURCE_DIR), QStringLiteral("-ts"), ts});
+    ASSERT_TRUE(lupdate.waitForFinished(120000)) << "lupdate did not finish";
+    ASSERT_EQ(lupdate.exitCode(), 0) << lupdate.readAllStandardError().toStdString();
+    QFile file(ts);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    std::set<std::pair<std::string, std::string>> marked;
+    std::string context;
+    for (QXmlStreamReader xml(&file); !xml.atEnd();) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("name"))
+            context = xml.readElementText().toStdString();
+        else if (xml.name() == QLatin1String("source"))
+            marked.emplace(context, xml.readElementText().toStdString());
+    }
+
+    // The commands look their texts up in the context of their class name. (Tool tips
+    // that join a literal and a macro are left out: lupdate does not join them.)
+    Obj::Application::init_types();
+    if (!Gui::qPelmoraApplication::types_initialized())
+        Gui::qPelmoraApplication::initialize_application();
+    Gui::GfxDatabase::init();
+    PelmoraTest::ScopedLogic logic;
+    Gui::qPelmoraApplication app(true);
+    std::vector<std::string> unmarked;
+    for (Gui::Command* cmd : app.get_command_manager().get_all_commands()) {
+        const char* text = cmd->get_menu_info();
+        if (text && *text && !marked.count({cmd->get_class_name(), text}))
+            unmarked.push_back(std::string(cmd->get_name()) + ": " + cmd->get_class_name() + " / " + text);
+    }
+    EXPECT_EQ(unmarked, std::vector<std::string>{});
 }
