@@ -38,6 +38,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -121,6 +123,33 @@ TEST_F(PreferencesDialog, FillsUnsetFoldersBeforeThePagesShowThem)
     list->setCurrentRow(2);
     auto* stack = dlg.findChild<QStackedWidget*>(QStringLiteral("pagesWidget"));
     EXPECT_EQ(stack->currentWidget()->objectName(), QStringLiteral("output"));
+}
+
+TEST_F(PreferencesDialog, OpensAtASizeThatShowsEachPageWhole)
+{
+    PreferencesDialogImp dlg;
+    dlg.setPreferenceManager(prefs);
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    EXPECT_GE(dlg.width(), 600);
+    EXPECT_GE(dlg.height(), 600);
+    auto* list = dlg.findChild<QListWidget*>(QStringLiteral("contentsWidget"));
+    auto* pages = dlg.findChild<QStackedWidget*>(QStringLiteral("pagesWidget"));
+    ASSERT_TRUE(list && pages);
+    for (int row = 0; row < 4; ++row) {
+        list->setCurrentRow(row);
+        QCoreApplication::processEvents();
+        SCOPED_TRACE(list->item(row)->text().toStdString());
+        auto* area = pages->currentWidget()->findChild<QScrollArea*>();
+        ASSERT_NE(area, nullptr);
+        EXPECT_FALSE(area->horizontalScrollBar()->isVisible());
+        EXPECT_FALSE(area->verticalScrollBar()->isVisible());
+        // Every button lies within what the page shows.
+        for (QPushButton* button : area->widget()->findChildren<QPushButton*>()) {
+            const QRect shown = QRect(button->mapTo(area->viewport(), QPoint(0, 0)), button->size());
+            EXPECT_TRUE(area->viewport()->rect().contains(shown)) << button->objectName().toStdString();
+        }
+    }
 }
 
 TEST_F(PreferencesDialog, ApplyAndCancelKeepWhatWasChangedAndResetAsksFirst)

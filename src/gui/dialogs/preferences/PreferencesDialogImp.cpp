@@ -10,9 +10,15 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStringList>
+
+#include <utility>
+#include <vector>
 
 namespace Gui {
 namespace Dialog {
@@ -30,12 +36,52 @@ PreferencesDialogImp::PreferencesDialogImp(QWidget* parent) : QDialog(parent), u
     ui->setupUi(this);
     ui->contentsWidget->setCurrentRow(-1);
     ui->pagesWidget->setCurrentIndex(0);
-    resize(600, 600);
     // Tools and Shortcuts are not offered yet.
     ui->contentsWidget->item(4)->setHidden(true);
     ui->contentsWidget->item(5)->setHidden(true);
     ui->tools->hide();
     ui->shortcuts->hide();
+    resize(600, 600);
+}
+
+void PreferencesDialogImp::showEvent(QShowEvent* event)
+{
+    // Sized when first shown: what the pages hold, and so the room they need, is known
+    // once their values are loaded.
+    if (!sized) {
+        sized = true;
+        resize(sizeShowingEveryPage().expandedTo(size()));
+    }
+    QDialog::showEvent(event);
+}
+
+QSize PreferencesDialogImp::sizeShowingEveryPage()
+{
+    // The dialog's size hint when each page's scroll area asks for room for all it holds,
+    // at most the screen. Measured with the style's fonts and margins.
+    ensurePolished();
+    const auto setMinimum = [this](QScrollArea* area, const QSize& size) {
+        area->setMinimumSize(size);
+        // The widgets and layouts on the way up keep their hints until told.
+        for (QWidget* w = area; w && w != this; w = w->parentWidget())
+            w->updateGeometry();
+        for (QLayout* l : findChildren<QLayout*>())
+            l->invalidate();
+    };
+    std::vector<std::pair<QScrollArea*, QSize>> held;
+    for (QScrollArea* area : ui->pagesWidget->findChildren<QScrollArea*>()) {
+        if (!area->widget())
+            continue;
+        const int frame = 2 * area->frameWidth();
+        held.emplace_back(area, area->minimumSize());
+        setMinimum(area, area->minimumSize().expandedTo(area->widget()->sizeHint() + QSize(frame, frame)));
+    }
+    QSize wanted = sizeHint();
+    for (const auto& area : held)
+        setMinimum(area.first, area.second);
+    if (const QScreen* display = screen())
+        wanted = wanted.boundedTo(display->availableGeometry().size());
+    return wanted;
 }
 
 PreferencesDialogImp::~PreferencesDialogImp() = default;

@@ -33,13 +33,18 @@ public Q_SLOTS:
     void changePage(QListWidgetItem* current, QListWidgetItem* previous);
     void on_buttonBox_clicked(QAbstractButton* button);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    QSize sizeShowingEveryPage();
     void resetSettings();
     void reloadPages();
     void reportFailedSave(const QString& fileName);
 
     std::unique_ptr<::Ui::PreferencesDialog> ui;
     Vexil::PreferenceManager* prefMgr = nullptr;
+    bool sized = false;
 };
 
 } // namespace Dialog
