@@ -2,6 +2,7 @@
 // Observer templates: a Subject notifies its attached observers with a reason.
 // Observers are kept and notified in ascending pointer order.
 
+#include <cstring>
 #include <set>
 
 namespace Vexil {
@@ -39,6 +40,20 @@ public:
     void detach(ObserverType* observer) { observers.erase(observer); }
     bool is_attached(ObserverType* observer) const { return observers.count(observer) != 0; }
     std::size_t count_observers() const { return observers.size(); }
+    // Forgets every observer without telling them.
+    void ClearObserver() { observers.clear(); }
+    // The first observer, in pointer order, that names itself `name`; null when none does.
+    ObserverType* Get(const char* name) const
+    {
+        if (!name)
+            return nullptr;
+        for (auto* o : observers) {
+            const char* own = o->Name();
+            if (own && std::strcmp(own, name) == 0)
+                return o;
+        }
+        return nullptr;
+    }
 
     void notify(MsgType reason)
     {
