@@ -30,6 +30,8 @@ vtkMRMLAnnotationDisplayNode::vtkMRMLAnnotationDisplayNode()
     SuperDiffuse = Diffuse;
     SuperSpecular = Specular;
     SuperPower = Power;
+    SuperSelectedAmbient = SelectedAmbient;
+    SuperSelectedSpecular = SelectedSpecular;
 }
 
 vtkMRMLDisplayableNode* vtkMRMLAnnotationDisplayNode::GetDisplayableNode()
@@ -89,6 +91,8 @@ ANNOTATION_PROPAGATE_SCALAR(Ambient)
 ANNOTATION_PROPAGATE_SCALAR(Diffuse)
 ANNOTATION_PROPAGATE_SCALAR(Specular)
 ANNOTATION_PROPAGATE_SCALAR(Power)
+ANNOTATION_PROPAGATE_SCALAR(SelectedAmbient)
+ANNOTATION_PROPAGATE_SCALAR(SelectedSpecular)
 #undef ANNOTATION_PROPAGATE_SCALAR
 
 vtkMRMLAnnotationDisplayNode::~vtkMRMLAnnotationDisplayNode()

@@ -30,9 +30,18 @@ public:
     virtual void SetAndPropagateSuperColor(const double c[3]);
     void SetAndPropagateSuperColor(double r, double g, double b) { const double c[3] = {r, g, b}; SetAndPropagateSuperColor(c); }
     const double* GetSuperColor() const { return SuperColor; }
+    void GetSuperColor(double c[3]) const { GetSuperColor(c[0], c[1], c[2]); }
+    void GetSuperColor(double& r, double& g, double& b) const { r = SuperColor[0]; g = SuperColor[1]; b = SuperColor[2]; }
     virtual void SetAndPropagateSuperSelectedColor(const double c[3]);
     void SetAndPropagateSuperSelectedColor(double r, double g, double b) { const double c[3] = {r, g, b}; SetAndPropagateSuperSelectedColor(c); }
     const double* GetSuperSelectedColor() const { return SuperSelectedColor; }
+    void GetSuperSelectedColor(double c[3]) const { GetSuperSelectedColor(c[0], c[1], c[2]); }
+    void GetSuperSelectedColor(double& r, double& g, double& b) const
+    {
+        r = SuperSelectedColor[0];
+        g = SuperSelectedColor[1];
+        b = SuperSelectedColor[2];
+    }
     virtual void SetAndPropagateSuperOpacity(double v);
     double GetSuperOpacity() const { return SuperOpacity; }
     virtual void SetAndPropagateSuperAmbient(double v);
@@ -43,6 +52,10 @@ public:
     double GetSuperSpecular() const { return SuperSpecular; }
     virtual void SetAndPropagateSuperPower(double v);
     double GetSuperPower() const { return SuperPower; }
+    virtual void SetAndPropagateSuperSelectedAmbient(double v);
+    double GetSuperSelectedAmbient() const { return SuperSelectedAmbient; }
+    virtual void SetAndPropagateSuperSelectedSpecular(double v);
+    double GetSuperSelectedSpecular() const { return SuperSelectedSpecular; }
     // The annotation this node displays (the first displayable node of its scene that
     // lists it), or null.
     vtkMRMLDisplayableNode* GetDisplayableNode();
@@ -84,6 +97,7 @@ protected:
     double SuperColor[3];
     double SuperSelectedColor[3];
     double SuperOpacity, SuperAmbient, SuperDiffuse, SuperSpecular, SuperPower;
+    double SuperSelectedAmbient, SuperSelectedSpecular;
     int SliceProjection = 0;
     double ProjectedColor[3] = {1.0, 1.0, 1.0};
     double ProjectedOpacity = 1.0;

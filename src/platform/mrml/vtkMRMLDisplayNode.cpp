@@ -14,6 +14,7 @@ void vtkMRMLDisplayNode::PrintSelf(ostream& os, vtkIndent indent)
     os << indent << "Opacity: " << Opacity << "\n";
     os << indent << "Ambient: " << Ambient << " Diffuse: " << Diffuse
        << " Specular: " << Specular << " Power: " << Power << "\n";
+    os << indent << "SelectedAmbient: " << SelectedAmbient << " SelectedSpecular: " << SelectedSpecular << "\n";
     os << indent << "DisplayMode: " << DisplayMode << " MeshDisplayMode: " << MeshDisplayMode << "\n";
     os << indent << "Clipping: " << Clipping << "\n";
     os << indent << "EdgeColor: " << mrmlxml::formatDoubles(EdgeColor, 3) << "\n";
@@ -68,6 +69,10 @@ void vtkMRMLDisplayNode::ReadXMLAttributes(const char** atts)
             SetSpecular(v[0]);
         else if (name == "power" && mrmlxml::parseDoubles(value, v, 1) == 1)
             SetPower(v[0]);
+        else if (name == "selectedAmbient" && mrmlxml::parseDoubles(value, v, 1) == 1)
+            SetSelectedAmbient(v[0]);
+        else if (name == "selectedSpecular" && mrmlxml::parseDoubles(value, v, 1) == 1)
+            SetSelectedSpecular(v[0]);
         else if (name == "displayMode")
             SetDisplayMode(mrmlxml::parseInt(value));
         else if (name == "meshDisplayMode")
@@ -95,6 +100,8 @@ void vtkMRMLDisplayNode::WriteXML(ostream& of, int indent)
     of << " diffuse=\"" << mrmlxml::formatDoubles(&Diffuse, 1) << "\"";
     of << " specular=\"" << mrmlxml::formatDoubles(&Specular, 1) << "\"";
     of << " power=\"" << mrmlxml::formatDoubles(&Power, 1) << "\"";
+    of << " selectedAmbient=\"" << mrmlxml::formatDoubles(&SelectedAmbient, 1) << "\"";
+    of << " selectedSpecular=\"" << mrmlxml::formatDoubles(&SelectedSpecular, 1) << "\"";
     of << " displayMode=\"" << DisplayMode << "\"";
     of << " meshDisplayMode=\"" << MeshDisplayMode << "\"";
     of << " clipping=\"" << (Clipping ? "true" : "false") << "\"";
@@ -116,6 +123,8 @@ void vtkMRMLDisplayNode::Copy(vtkMRMLNode* anode)
         SetDiffuse(node->GetDiffuse());
         SetSpecular(node->GetSpecular());
         SetPower(node->GetPower());
+        SetSelectedAmbient(node->GetSelectedAmbient());
+        SetSelectedSpecular(node->GetSelectedSpecular());
         SetDisplayMode(node->GetDisplayMode());
         SetMeshDisplayMode(node->GetMeshDisplayMode());
         SetClipping(node->GetClipping());

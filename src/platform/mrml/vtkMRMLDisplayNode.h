@@ -31,6 +31,11 @@ public:
     vtkGetMacro(Specular, double);
     vtkSetMacro(Power, double);
     vtkGetMacro(Power, double);
+    // Lighting of the selected parts.
+    vtkSetMacro(SelectedAmbient, double);
+    vtkGetMacro(SelectedAmbient, double);
+    vtkSetMacro(SelectedSpecular, double);
+    vtkGetMacro(SelectedSpecular, double);
 
     // How the surface is drawn: shaded with its edges on top, shaded, or edges only.
     enum DisplayModeType
@@ -71,6 +76,8 @@ protected:
     double Diffuse = 1.0;
     double Specular = 0.0;
     double Power = 1.0;
+    double SelectedAmbient = 0.4;
+    double SelectedSpecular = 0.5;
     int DisplayMode = DisplayShaded;
     int MeshDisplayMode = DisplayShaded;
     int Clipping = 0;

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace AnnotationTest;
 
 TEST(AnnotationDisplayNodes, Defaults)
@@ -180,4 +182,54 @@ TEST(AnnotationDisplayNodes, SuperValuesReachEveryDisplayNodeOfTheAnnotation)
     vtkNew<vtkMRMLAnnotationLineDisplayNode> alone;
     alone->SetAndPropagateSuperSpecular(0.75);
     EXPECT_DOUBLE_EQ(alone->GetSpecular(), 0.75);
+}
+
+TEST(AnnotationDisplayNodes, SelectedLightingAndSuperColoursInEveryForm)
+{
+    vtkNew<vtkMRMLScene> scene;
+    vtkNew<vtkMRMLAnnotationFiducialNode> fiducial;
+    fiducial->Initialize(scene);
+    auto* point = fiducial->GetAnnotationPointDisplayNode();
+    auto* text = fiducial->GetAnnotationTextDisplayNode();
+    ASSERT_TRUE(point && text);
+
+    // Selected ambient and specular reach every display node of the annotation once.
+    point->SetAndPropagateSuperSelectedAmbient(0.25);
+    point->SetAndPropagateSuperSelectedSpecular(0.125);
+    EXPECT_DOUBLE_EQ(text->GetSelectedAmbient(), 0.25);
+    EXPECT_DOUBLE_EQ(text->GetSelectedSpecular(), 0.125);
+    EXPECT_DOUBLE_EQ(point->GetSelectedAmbient(), 0.25);
+    EXPECT_DOUBLE_EQ(point->GetSuperSelectedAmbient(), 0.25);
+    EXPECT_DOUBLE_EQ(point->GetSuperSelectedSpecular(), 0.125);
+    EXPECT_DOUBLE_EQ(text->GetAmbient(), 0.0) << "the unselected lighting stays";
+    int events = 0;
+    vtkNew<vtkCallbackCommand> cmd;
+    cmd->SetClientData(&events);
+    cmd->SetCallback([](vtkObject*, unsigned long, void* c, void*) { ++*static_cast<int*>(c); });
+    text->AddObserver(vtkCommand::ModifiedEvent, cmd);
+    point->SetAndPropagateSuperSelectedAmbient(0.25);
+    EXPECT_EQ(events, 0);
+
+    // They are copied and kept in the scene file like the other lighting values.
+    vtkNew<vtkMRMLAnnotationTextDisplayNode> copy;
+    copy->Copy(text);
+    EXPECT_DOUBLE_EQ(copy->GetSelectedSpecular(), 0.125);
+    vtkNew<vtkMRMLAnnotationTextDisplayNode> back;
+    xmlRoundTrip(text, back);
+    EXPECT_DOUBLE_EQ(back->GetSelectedAmbient(), 0.25);
+    EXPECT_DOUBLE_EQ(back->GetSelectedSpecular(), 0.125);
+
+    // The super colours come out as arrays and as three values alike.
+    point->SetAndPropagateSuperColor(0.1, 0.2, 0.3);
+    point->SetAndPropagateSuperSelectedColor(0.4, 0.5, 0.6);
+    double c[3] = {0, 0, 0};
+    point->GetSuperColor(c);
+    EXPECT_EQ(std::vector<double>(c, c + 3), (std::vector<double>{0.1, 0.2, 0.3}));
+    double r = 0, g = 0, b = 0;
+    point->GetSuperSelectedColor(r, g, b);
+    EXPECT_EQ((std::vector<double>{r, g, b}), (std::vector<double>{0.4, 0.5, 0.6}));
+    point->GetSuperSelectedColor(c);
+    EXPECT_EQ(c[2], 0.6);
+    point->GetSuperColor(r, g, b);
+    EXPECT_EQ(r, 0.1);
 }
