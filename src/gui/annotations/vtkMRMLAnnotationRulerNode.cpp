@@ -5,9 +5,12 @@
 #include "vtkMRMLAnnotationPointDisplayNode.h"
 #include "vtkMRMLAnnotationTextDisplayNode.h"
 
+#include <vtkAbstractTransform.h>
 #include <vtkMath.h>
 #include <vtkMatrix4x4.h>
 #include <vtkObjectFactory.h>
+
+#include <algorithm>
 
 vtkStandardNewMacro(vtkMRMLAnnotationRulerNode);
 
@@ -171,16 +174,38 @@ void vtkMRMLAnnotationRulerNode::SetPointColour(const double color[3])
     SetSelectedColorOf(GetAnnotationPointDisplayNode(), "AnnotationRuler", "AnnotationPointDisplayNode", color);
 }
 
-void vtkMRMLAnnotationRulerNode::ApplyTransformMatrix(vtkMatrix4x4* matrix)
+template <typename Move>
+void vtkMRMLAnnotationRulerNode::MoveEnds(Move move)
 {
-    for (int id = 0; id < 2 && matrix; ++id) {
+    // Point 0, then point 1, where they exist; the line follows the second one.
+    for (int id = 0; id < 2; ++id) {
         if (GetNumberOfControlPoints() <= id)
             continue;
         const double* c = GetControlPointCoordinates(id);
-        double in[4] = {c[0], c[1], c[2], 1.0}, out[4];
-        matrix->MultiplyPoint(in, out);
+        const double in[3] = {c[0], c[1], c[2]};
+        double out[3];
+        move(in, out);
         SetControlPoint(id, out);
     }
+}
+
+void vtkMRMLAnnotationRulerNode::ApplyTransformMatrix(vtkMatrix4x4* matrix)
+{
+    if (!matrix)
+        return;
+    MoveEnds([matrix](const double in[3], double out[3]) {
+        const double point[4] = {in[0], in[1], in[2], 1.0};
+        double moved[4];
+        matrix->MultiplyPoint(point, moved);
+        std::copy(moved, moved + 3, out);
+    });
+}
+
+void vtkMRMLAnnotationRulerNode::ApplyTransform(vtkAbstractTransform* transform)
+{
+    if (!transform)
+        return;
+    MoveEnds([transform](const double in[3], double out[3]) { transform->TransformPoint(in, out); });
 }
 
 vtkMRMLStorageNode* vtkMRMLAnnotationRulerNode::CreateDefaultStorageNode()

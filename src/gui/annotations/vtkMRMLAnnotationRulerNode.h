@@ -52,7 +52,9 @@ public:
     double* GetPointColour();
     void SetPointColour(const double color[3]);
 
+    // Moves both end points (any transform, linear or not); the line joins them again.
     void ApplyTransformMatrix(class vtkMatrix4x4* matrix);
+    void ApplyTransform(class vtkAbstractTransform* transform);
 
 protected:
     vtkMRMLAnnotationRulerNode();
@@ -67,6 +69,9 @@ public:
     int AddControlPoint(const double coord[3], int selected, int visible);
 
 protected:
+    template <typename Move>
+    void MoveEnds(Move move);
+
     char* DistanceAnnotationFormat = nullptr;
     char* ModelID1 = nullptr;
     char* ModelID2 = nullptr;

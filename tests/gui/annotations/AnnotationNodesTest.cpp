@@ -20,6 +20,9 @@
 #include <vtkNew.h>
 #include <vtkPlanes.h>
 #include <vtkPoints.h>
+#include <vtkSphericalTransform.h>
+#include <vtkTransform.h>
+#include <vtkMath.h>
 
 #include <gtest/gtest.h>
 
@@ -416,6 +419,42 @@ TEST(RulerNode, ParentTransformScalesTheMeasurement)
     ruler->SetAndObserveTransformNodeID(transform->GetID());
     EXPECT_DOUBLE_EQ(ruler->GetDistanceMeasurement(), 10.0);
     EXPECT_DOUBLE_EQ(ruler->GetPosition2()[0], 3.0);
+}
+
+TEST(RulerNode, AnyTransformMovesBothEndsAndTheLineFollows)
+{
+    vtkNew<vtkMRMLAnnotationRulerNode> ruler;
+    vtkNew<vtkTransform> shift;
+    shift->Translate(1, 2, 3);
+    // One end only: it moves, and no line or second end appears.
+    ruler->SetPosition1(0, 0, 0);
+    ruler->ApplyTransform(shift);
+    EXPECT_EQ(ruler->GetNumberOfControlPoints(), 1);
+    EXPECT_EQ(ruler->GetNumberOfLines(), 0);
+    EXPECT_DOUBLE_EQ(ruler->GetPosition1()[2], 3.0);
+
+    ruler->SetPosition2(4, 6, 3);
+    ruler->ApplyTransform(shift);
+    EXPECT_DOUBLE_EQ(ruler->GetPosition1()[0], 2.0);
+    EXPECT_DOUBLE_EQ(ruler->GetPosition2()[1], 8.0);
+    EXPECT_DOUBLE_EQ(ruler->GetDistanceMeasurement(), 5.0);
+
+    // A transform that is not linear: spherical (r, phi, theta) to Cartesian.
+    ruler->SetPosition1(2, 0, 0);
+    ruler->SetPosition2(2, vtkMath::Pi() / 2, 0);
+    vtkNew<vtkSphericalTransform> spherical;
+    ruler->ApplyTransform(spherical);
+    EXPECT_NEAR(ruler->GetPosition1()[2], 2.0, 1e-12);
+    EXPECT_NEAR(ruler->GetPosition2()[0], 2.0, 1e-12);
+    EXPECT_NEAR(ruler->GetPosition2()[2], 0.0, 1e-12);
+    EXPECT_NEAR(ruler->GetDistanceMeasurement(), 2.0 * std::sqrt(2.0), 1e-12);
+    ASSERT_EQ(ruler->GetNumberOfLines(), 1);
+    vtkIdType ids[2];
+    ASSERT_EQ(ruler->GetEndPointsId(0, ids), 1);
+    EXPECT_EQ(ids[1], 1);
+    EXPECT_EQ(ruler->GetAnnotationAttribute(1, vtkMRMLAnnotationControlPointsNode::CP_SELECTED), 1);
+    ruler->ApplyTransform(nullptr);
+    EXPECT_NEAR(ruler->GetPosition2()[0], 2.0, 1e-12);
 }
 
 TEST(ROINode, DefaultsBoundsPlanesAndTransform)
