@@ -83,6 +83,14 @@ bool lineSent(const std::string& line)
     return false;
 }
 
+void registerGuiTypes()
+{
+    Obj::Application::init_types();
+    if (!Gui::qPelmoraApplication::types_initialized())
+        Gui::qPelmoraApplication::initialize_application();
+    Gui::GfxDatabase::init();
+}
+
 class Commands : public ::testing::Test
 {
 protected:
@@ -384,10 +392,7 @@ TEST_F(Commands, UpdateCurrentSendsTheCurrentProjectOnly)
 
 TEST_F(Commands, ProjectHelpersFollowTheCurrentGuiProject)
 {
-    Obj::Application::init_types();
-    if (!Gui::qPelmoraApplication::types_initialized())
-        Gui::qPelmoraApplication::initialize_application();
-    Gui::GfxDatabase::init();
+    registerGuiTypes();
     PelmoraTest::ScopedLogic logic;
     Gui::qPelmoraApplication app(true);
     TestCommand probe("Std_Probe");
@@ -454,10 +459,7 @@ TEST(CommandTexts, EachCommandsTextsAreMarkedForTranslationWhereTheyAreLookedUp)
 
     // The commands look their texts up in the context of their class name. (Tool tips
     // that join a literal and a macro are left out: lupdate does not join them.)
-    Obj::Application::init_types();
-    if (!Gui::qPelmoraApplication::types_initialized())
-        Gui::qPelmoraApplication::initialize_application();
-    Gui::GfxDatabase::init();
+    registerGuiTypes();
     PelmoraTest::ScopedLogic logic;
     Gui::qPelmoraApplication app(true);
     std::vector<std::string> unmarked;
