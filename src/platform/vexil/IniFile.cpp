@@ -8,6 +8,9 @@
 #include <QIODevice>
 #include <QSettings>
 
+#include <chrono>
+#include <filesystem>
+
 namespace Vexil {
 
 namespace {
@@ -179,9 +182,23 @@ QByteArray iniFileContent(const QVariantMap& values)
 
 bool saveIniFile(const QString& fileName, const QVariantMap& values, std::string& error)
 {
+    namespace fs = std::filesystem;
+    using std::chrono::milliseconds;
     const QByteArray content = iniFileContent(values);
-    return saveFileAtomically(QFile::encodeName(fileName).toStdString(),
-                              std::string_view(content.constData(), static_cast<size_t>(content.size())), error);
+    const fs::path path(QFile::encodeName(fileName).toStdString());
+    std::error_code ec;
+    const auto before = fs::last_write_time(path, ec);
+    const bool existed = !ec;
+    if (!saveFileAtomically(path.string(), std::string_view(content.constData(), static_cast<size_t>(content.size())),
+                            error))
+        return false;
+    // QSettings keeps files it has read, and reads one again only when its size or its
+    // time to the millisecond changed: a file saved twice within a millisecond would read
+    // as the older one.
+    const auto after = fs::last_write_time(path, ec);
+    if (existed && !ec && std::chrono::floor<milliseconds>(after) <= std::chrono::floor<milliseconds>(before))
+        fs::last_write_time(path, std::chrono::floor<milliseconds>(before) + milliseconds(1), ec);
+    return true;
 }
 
 } // namespace Vexil
