@@ -13,6 +13,8 @@
 #include <cmath>
 #include <limits>
 
+#include <sys/stat.h>
+
 namespace Vexil {
 
 namespace {
@@ -176,6 +178,33 @@ void registerTypes()
     (void)done;
 }
 
+// What tells that another program (or another store) changed the file since it was read
+// or written here: a save replaces the file, so its inode changes too.
+struct FileStamp
+{
+    bool exists = false;
+    ino_t inode = 0;
+    off_t size = 0;
+    long long modified = 0;
+    bool operator!=(const FileStamp& o) const
+    {
+        return exists != o.exists || inode != o.inode || size != o.size || modified != o.modified;
+    }
+};
+
+FileStamp stampOf(const QString& fileName)
+{
+    FileStamp stamp;
+    struct stat st;
+    if (::stat(QFile::encodeName(fileName).constData(), &st) == 0) {
+        stamp.exists = true;
+        stamp.inode = st.st_ino;
+        stamp.size = st.st_size;
+        stamp.modified = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    }
+    return stamp;
+}
+
 } // namespace
 
 struct PreferenceManager::Private
@@ -183,6 +212,7 @@ struct PreferenceManager::Private
     PreferenceManager* q = nullptr;
     QString fileName;
     QVariantMap values;
+    FileStamp seen;
     // A file that is no regular file or cannot be opened is never written over.
     bool unreadable = false;
     // Lines that could not be read are dropped when the file is rewritten: the original
@@ -190,13 +220,37 @@ struct PreferenceManager::Private
     bool backupNeeded = false;
     bool saveFailureReported = false;
 
+    void read();
     void beforeWrite();
     void save();
     void reportSaveFailure(const std::string& reason);
 };
 
+void PreferenceManager::Private::read()
+{
+    switch (readIniFile(fileName, values)) {
+    case IniReadStatus::Ok:
+        break;
+    case IniReadStatus::FormatError:
+        backupNeeded = true;
+        break;
+    case IniReadStatus::NotReadable:
+        unreadable = true;
+        MsgConsoleSingleton::Instance().Warning(
+            "Preference file '%s' is not a regular file or cannot be read; the defaults are used and "
+            "changes are not saved to it\n",
+            QFile::encodeName(fileName).constData());
+        break;
+    }
+    seen = stampOf(fileName);
+}
+
 void PreferenceManager::Private::beforeWrite()
 {
+    // Each change is written at once; what changed in the file meanwhile is read first so
+    // that the change is made on top of it, not over it.
+    if (!unreadable && stampOf(fileName) != seen)
+        read();
     if (!backupNeeded)
         return;
     backupNeeded = false;
@@ -225,10 +279,12 @@ void PreferenceManager::Private::save()
         return;
     }
     std::string error;
-    if (saveIniFile(fileName, values, error))
+    if (saveIniFile(fileName, values, error)) {
         saveFailureReported = false;
-    else
+        seen = stampOf(fileName);
+    } else {
         reportSaveFailure(error);
+    }
 }
 
 void PreferenceManager::Private::reportSaveFailure(const std::string& reason)
@@ -249,20 +305,7 @@ PreferenceManager::PreferenceManager(const QString& fileName, QObject* parent)
     d->fileName = fileName;
     const QFileInfo fi(fileName);
     QDir().mkpath(fi.absolutePath());
-    switch (readIniFile(fileName, d->values)) {
-    case IniReadStatus::Ok:
-        break;
-    case IniReadStatus::FormatError:
-        d->backupNeeded = true;
-        break;
-    case IniReadStatus::NotReadable:
-        d->unreadable = true;
-        MsgConsoleSingleton::Instance().Warning(
-            "Preference file '%s' is not a regular file or cannot be read; the defaults are used and "
-            "changes are not saved to it\n",
-            QFile::encodeName(fileName).constData());
-        break;
-    }
+    d->read();
 }
 
 PreferenceManager::~PreferenceManager() = default;

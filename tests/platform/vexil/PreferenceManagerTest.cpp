@@ -253,3 +253,16 @@ TEST_F(PreferenceFixture, NamedPipeInPlaceOfTheFileIsNeitherReadNorWritten)
     EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, "Cannot save the preferences"), 1);
     EXPECT_FALSE(QFileInfo(file()).isFile());
 }
+
+TEST_F(PreferenceFixture, ChangesMadeMeanwhileByAnotherStoreAreKept)
+{
+    PreferenceManager first(file());
+    PreferenceManager second(file());
+    first.set(Vexil::PM_LANGUAGE, QStringLiteral("de"), false);
+    second.set(Vexil::PM_SIGNIFICANT_DIGITS, 9, false);
+    first.setBool("Toolbar", "Console", true);
+    PreferenceManager again(file());
+    EXPECT_EQ(again.getString(Vexil::PM_LANGUAGE), "de");
+    EXPECT_EQ(again.getInt(Vexil::PM_SIGNIFICANT_DIGITS), 9);
+    EXPECT_TRUE(again.getBool("Toolbar", "Console", false));
+}
