@@ -1,34 +1,49 @@
 #include "LogFileObserver.h"
 
+#include <cerrno>
+#include <cstring>
+
 namespace Host {
 
 LogFileObserver::LogFileObserver(const std::string& fileName)
-    : file(std::fopen(fileName.c_str(), "a"))
+    : fileName(fileName), file(std::fopen(fileName.c_str(), "a"))
 {
 }
 
 LogFileObserver::~LogFileObserver()
 {
-    if (file)
-        std::fclose(file);
+    if (file && std::fclose(file) != 0)
+        reportIncomplete(errno);
+}
+
+void LogFileObserver::reportIncomplete(int error)
+{
+    if (failed)
+        return;
+    failed = true;
+    std::fprintf(stderr, "pelmora: the log file %s is incomplete: %s\n", fileName.c_str(), std::strerror(error));
 }
 
 void LogFileObserver::write(const char* level, const char* text)
 {
     if (!file || !text)
         return;
-    std::lock_guard<std::mutex> lock(mutex);
     // Each line carries its level; text without a final line feed continues the line.
+    std::string out;
+    std::lock_guard<std::mutex> lock(mutex);
     for (const char* p = text; *p; ++p) {
         if (atLineStart) {
-            std::fprintf(file, "[%s] ", level);
+            out += '[';
+            out += level;
+            out += "] ";
             atLineStart = false;
         }
-        std::fputc(*p, file);
+        out += *p;
         if (*p == '\n')
             atLineStart = true;
     }
-    std::fflush(file);
+    if (std::fwrite(out.data(), 1, out.size(), file) != out.size() || std::fflush(file) != 0)
+        reportIncomplete(errno);
 }
 
 } // namespace Host

@@ -1,5 +1,6 @@
 #pragma once
-// Appends every console line, prefixed with its level, to a file.
+// Appends every console line, prefixed with its level, to a file.  A write that fails (a
+// full disk) is said once on standard error: the log is incomplete from there on.
 
 #include <vexil/MsgConsole.h>
 
@@ -24,7 +25,10 @@ public:
 
 private:
     void write(const char* level, const char* text);
+    void reportIncomplete(int error);
+    std::string fileName;
     std::FILE* file;
+    bool failed = false;
     std::mutex mutex;
     bool atLineStart = true;
 };

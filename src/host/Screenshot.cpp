@@ -1,10 +1,12 @@
 #include "Screenshot.h"
 
+#include <vexil/AtomicSave.h>
+
 #include <QApplication>
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QPixmap>
-#include <QSaveFile>
 #include <QTimer>
 #include <QWidget>
 
@@ -40,11 +42,15 @@ void poll()
     if (window) {
         QTimer::singleShot(SettleMs, [] {
             if (QWidget* w = runningMainWindow()) {
-                // Through a temporary file: a failed write leaves no empty or partial PNG.
-                QSaveFile file(QFile::decodeName(target.c_str()));
-                taken = file.open(QIODevice::WriteOnly) && w->grab().save(&file, "PNG") && file.commit();
+                // Saved whole or not at all: a failed write leaves no empty or partial PNG.
+                QByteArray png;
+                QBuffer buffer(&png);
+                std::string error;
+                taken = buffer.open(QIODevice::WriteOnly) && w->grab().save(&buffer, "PNG")
+                        && Vexil::saveFileAtomically(target, std::string_view(png.constData(), static_cast<size_t>(png.size())), error);
                 if (!taken)
-                    std::fprintf(stderr, "pelmora: cannot write %s\n", target.c_str());
+                    std::fprintf(stderr, "pelmora: cannot write %s%s%s\n", target.c_str(), error.empty() ? "" : ": ",
+                                 error.c_str());
             }
             QCoreApplication::quit();
         });

@@ -7,6 +7,8 @@
 #include <vtkObjectFactory.h>
 #include <vtkPoints.h>
 
+#include <cmath>
+
 vtkStandardNewMacro(vtkMRMLAnnotationControlPointsStorageNode);
 
 bool vtkMRMLAnnotationControlPointsStorageNode::CanReadInReferenceNode(vtkMRMLNode* node)
@@ -146,7 +148,7 @@ int vtkMRMLAnnotationControlPointsStorageNode::ReadPointRow(vtkMRMLAnnotationCon
         return 0;
     double coord[3] = {0, 0, 0};
     int sel = 1, vis = 1;
-    ForEachField(line, cols.count, [&](int column, std::string_view field) {
+    ForEachField(line, cols.count, FileEscaped, [&](int column, std::string_view field) {
         for (int k = 0; k < 3; ++k)
             if (column == cols.field[k])
                 coord[k] = annotationtext::parseDouble(field);
@@ -155,6 +157,12 @@ int vtkMRMLAnnotationControlPointsStorageNode::ReadPointRow(vtkMRMLAnnotationCon
         else if (column == cols.field[4])
             vis = annotationtext::parseInt(field);
     });
+    // A field that is no number reads as 0, but a point at NaN or infinity cannot be
+    // drawn, measured or written back.
+    if (!std::isfinite(coord[0]) || !std::isfinite(coord[1]) || !std::isfinite(coord[2])) {
+        vtkErrorMacro("Point row with a coordinate that is not a finite number: " << std::string(line.substr(0, 200)));
+        return -1;
+    }
     if (rows) {
         rows->coords.insert(rows->coords.end(), coord, coord + 3);
         rows->selected.push_back(sel ? 1 : 0);

@@ -5,6 +5,8 @@
 
 #include <vtkObjectFactory.h>
 
+#include <cmath>
+
 #include <istream>
 #include <string>
 
@@ -90,6 +92,10 @@ int vtkMRMLAnnotationFiducialsStorageNode::ReadAnnotationFiducialsData(vtkMRMLAn
         ++column;
         pos = bar + 1;
     }
+    if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) {
+        vtkErrorMacro("Point row with a coordinate that is not a finite number: " << std::string(line.substr(0, 200)));
+        return -1;
+    }
     node->SetFiducial(p, sel, vis);
     return 1;
 }
@@ -104,7 +110,9 @@ bool vtkMRMLAnnotationFiducialsStorageNode::ReadFiducialLine(vtkMRMLAnnotationFi
         return true;
     if (line[0] != '#') {
         if (ReadAnnotationTextData(node, line, textCols) == 0) {
-            pointRow = ReadAnnotationFiducialsData(node, line, pointCols) >= 0;
+            const int read = ReadAnnotationFiducialsData(node, line, pointCols);
+            pointRow = read >= 0;
+            return read >= 0;
         }
         return true;
     }
@@ -138,8 +146,7 @@ int vtkMRMLAnnotationFiducialsStorageNode::ReadAnnotation(vtkMRMLAnnotationNode*
     FiducialColumns pointCols;
     return RunPass(node, [&](std::string_view line) {
         bool pointRow = false;
-        ReadFiducialLine(node, line, textCols, pointCols, "ReadAnnotation", pointRow);
-        return true;
+        return ReadFiducialLine(node, line, textCols, pointCols, "ReadAnnotation", pointRow);
     });
 }
 

@@ -38,8 +38,6 @@ protected:
     vtkMRMLAnnotationFiducialsStorageNode(const vtkMRMLAnnotationFiducialsStorageNode&) = delete;
     void operator=(const vtkMRMLAnnotationFiducialsStorageNode&) = delete;
 
-    // Fiducial lists from elsewhere need not begin with the annotation file line.
-    bool RequiresFileHeader() const override { return false; }
     void ReportWrongNodeClass(vtkMRMLNode* node) override;
     // One line of a read; false when the reading must stop after it.
     bool ReadFiducialLine(vtkMRMLAnnotationFiducialNode* node, std::string_view line, Columns& textCols,

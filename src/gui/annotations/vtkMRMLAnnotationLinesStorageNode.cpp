@@ -115,7 +115,7 @@ int vtkMRMLAnnotationLinesStorageNode::ReadAnnotationLinesData(vtkMRMLAnnotation
     if (line.substr(0, 4) != "line")
         return 0;
     int start = -1, end = -1, sel = 1, vis = 1;
-    ForEachField(line, cols.count, [&](int column, std::string_view field) {
+    ForEachField(line, cols.count, FileEscaped, [&](int column, std::string_view field) {
         if (column == cols.field[0])
             start = annotationtext::parseId(field);
         else if (column == cols.field[1])

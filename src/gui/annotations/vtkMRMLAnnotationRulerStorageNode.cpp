@@ -5,6 +5,8 @@
 
 #include <vtkObjectFactory.h>
 
+#include <istream>
+
 vtkStandardNewMacro(vtkMRMLAnnotationRulerStorageNode);
 
 bool vtkMRMLAnnotationRulerStorageNode::CanReadInReferenceNode(vtkMRMLNode* node)
@@ -20,7 +22,7 @@ int vtkMRMLAnnotationRulerStorageNode::WriteAnnotationRulerProperties(std::strin
         return 0;
     }
     const char* format = node->GetDistanceAnnotationFormat();
-    out += "# rulerDistanceAnnotationFormat = " + annotationtext::escape(format ? format : "") + "\n";
+    out += "# rulerDistanceAnnotationFormat = " + TextForFile(format ? format : "", false) + "\n";
     out += "# rulerColumns = type|line1ID|sel|vis\n";
     return 1;
 }
@@ -69,7 +71,7 @@ int vtkMRMLAnnotationRulerStorageNode::ReadAnnotationRulerProperties(vtkMRMLAnno
         return 0;
     std::string_view value;
     if (MatchKey(line, "# rulerDistanceAnnotationFormat = ", value)) {
-        node->SetDistanceAnnotationFormat(annotationtext::unescape(value).c_str());
+        node->SetDistanceAnnotationFormat(TextFromFile(value).c_str());
         return 1;
     }
     if (MatchKey(line, "# rulerColumns = ", value)) {
@@ -93,7 +95,7 @@ int vtkMRMLAnnotationRulerStorageNode::ReadAnnotationRulerData(vtkMRMLAnnotation
     if (line.substr(0, 5) != "ruler")
         return 0;
     int lineId = -1, sel = 1, vis = 1;
-    ForEachField(line, cols.count, [&](int column, std::string_view field) {
+    ForEachField(line, cols.count, FileEscaped, [&](int column, std::string_view field) {
         if (column == cols.field[0])
             lineId = annotationtext::parseInt(field);
         else if (column == cols.field[1])
@@ -106,6 +108,21 @@ int vtkMRMLAnnotationRulerStorageNode::ReadAnnotationRulerData(vtkMRMLAnnotation
         return -1;
     }
     return 1;
+}
+
+int vtkMRMLAnnotationRulerStorageNode::ReadOneRuler(std::istream& in, vtkMRMLAnnotationRulerNode* node)
+{
+    if (!node) {
+        vtkErrorMacro("ReadOneRuler: can't read into a null node");
+        return 0;
+    }
+    if (!GetAddToScene())
+        return 1;
+    if (in.good())
+        vtkErrorMacro("ReadOneRuler: not implemented yet!");
+    else
+        vtkErrorMacro("ReadOneRuler: file isn't open");
+    return 0;
 }
 
 int vtkMRMLAnnotationRulerStorageNode::ReadAnnotation(vtkMRMLAnnotationNode* anode)

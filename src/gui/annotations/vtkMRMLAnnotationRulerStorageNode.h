@@ -4,6 +4,8 @@
 
 #include "vtkMRMLAnnotationLinesStorageNode.h"
 
+#include <iosfwd>
+
 class vtkMRMLAnnotationRulerNode;
 
 class PELMORAANNOTATIONS_EXPORT vtkMRMLAnnotationRulerStorageNode : public vtkMRMLAnnotationLinesStorageNode
@@ -22,6 +24,9 @@ public:
     int WriteAnnotationRulerData(std::string& out, vtkMRMLAnnotationRulerNode* node);
     int ReadAnnotationRulerProperties(vtkMRMLAnnotationRulerNode* node, std::string_view line, Columns& cols);
     int ReadAnnotationRulerData(vtkMRMLAnnotationRulerNode* node, std::string_view line, const Columns& cols);
+    // Reading a single ruler from an open stream is not supported: 1 only when nothing is
+    // to be added to the scene, 0 otherwise.
+    int ReadOneRuler(std::istream& in, vtkMRMLAnnotationRulerNode* node);
 
 protected:
     vtkMRMLAnnotationRulerStorageNode() = default;

@@ -10,6 +10,7 @@
 #include "vtkMRMLAnnotationTextDisplayNode.h"
 
 #include <mrml/vtkMRMLScene.h>
+#include <vexil/AtomicSave.h>
 
 #include <vtkNew.h>
 #include <vtkObjectFactory.h>
@@ -88,6 +89,20 @@ bool isCommentLine(std::string_view line)
     return line.size() >= 2 && line[0] == '#' && line[1] == ' ';
 }
 
+// A line of some section: a row or a key of the text, point, line or ruler section, or
+// the name.
+bool holdsAnnotation(std::string_view line)
+{
+    if (isCommentLine(line))
+        line.remove_prefix(2);
+    else if (!line.empty() && line[0] == '#')
+        return false;
+    for (std::string_view word : {"Name = ", "text", "point", "line", "ruler"})
+        if (line.substr(0, word.size()) == word)
+            return true;
+    return false;
+}
+
 } // namespace
 
 vtkMRMLAnnotationStorageNode::vtkMRMLAnnotationStorageNode()
@@ -133,13 +148,24 @@ int vtkMRMLAnnotationStorageNode::OpenFileToRead(vtkMRMLNode* node)
     }
     if (FileLoaded)
         return 1;
-    if (!FileName) {
+    if (!FileName && !URI) {
         vtkErrorMacro("OpenFileToRead: file name and uri not set");
+        return 0;
+    }
+    StageReadData(node);
+    if (GetReadState() != TransferDone) {
+        vtkWarningMacro("OpenFileToRead: Read state is pending, returning.");
         return 0;
     }
     const std::string fullName = GetFullNameFromFileName();
     if (fullName.empty()) {
         vtkErrorMacro("vtkMRMLAnnotationStorageNode: File name not specified");
+        return 0;
+    }
+    // A named pipe would keep the reader waiting, a device such as /dev/zero never ends.
+    struct stat info;
+    if (::stat(fullName.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        vtkErrorMacro("OpenFileToRead: file " << fullName << " is not a regular file");
         return 0;
     }
     std::ifstream in(fullName, std::ios::binary);
@@ -168,11 +194,28 @@ int vtkMRMLAnnotationStorageNode::OpenFileToRead(vtkMRMLNode* node)
         vtkErrorMacro("OpenFileToRead: file " << fullName << " is not a text file");
         return 0;
     }
-    if (RequiresFileHeader() && content.compare(0, 18, "# Annotation file ") != 0) {
-        vtkErrorMacro("OpenFileToRead: file " << fullName
-                                              << " is not an annotation list file: it does not begin with \"# Annotation file\"");
+    // The first line names the file only; a file without it reads the same.  A file in
+    // which no line belongs to an annotation (empty, a header alone, some other text) is
+    // refused rather than read as an empty annotation.
+    bool annotation = false;
+    bool escaped = false;
+    std::string_view rest(content);
+    while (!rest.empty()) {
+        const size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line == EscapedTextsLine)
+            escaped = true;
+        else if (holdsAnnotation(line))
+            annotation = true;
+    }
+    if (!annotation) {
+        vtkErrorMacro("OpenFileToRead: file " << fullName << " holds no annotation");
         return 0;
     }
+    FileEscaped = escaped;
     FileContent = std::move(content);
     FileLoaded = true;
     return 1;
@@ -352,7 +395,7 @@ int vtkMRMLAnnotationStorageNode::ReadAnnotationTextProperties(vtkMRMLAnnotation
         return display;
     std::string_view value;
     if (MatchKey(line, "# Name = ", value)) {
-        node->SetName(annotationtext::unescape(value).c_str());
+        node->SetName(TextFromFile(value).c_str());
         return 1;
     }
     if (MatchKey(line, "# textColumns = ", value)) {
@@ -377,9 +420,9 @@ int vtkMRMLAnnotationStorageNode::ReadAnnotationTextData(vtkMRMLAnnotationNode* 
         return 0;
     std::string annotation;
     int sel = 1, vis = 1;
-    ForEachField(line, cols.count, [&](int column, std::string_view field) {
+    ForEachField(line, cols.count, FileEscaped, [&](int column, std::string_view field) {
         if (column == cols.field[0])
-            annotation = annotationtext::unescape(field);
+            annotation = TextFromFile(field);
         else if (column == cols.field[1])
             sel = annotationtext::parseInt(field);
         else if (column == cols.field[2])
@@ -453,7 +496,7 @@ int vtkMRMLAnnotationStorageNode::WriteAnnotationTextProperties(std::string& out
         vtkWarningMacro("WriteAnnotationTextProperties: annotation text display node is null");
         return 0;
     }
-    out += "# Name = " + annotationtext::escape(node->GetName() ? node->GetName() : "") + "\n";
+    out += "# Name = " + TextForFile(node->GetName() ? node->GetName() : "", false) + "\n";
     if (!WriteAnnotationTextDisplayProperties(out, display, "text"))
         return 0;
     out += "# textColumns = type|annotation|sel|vis\n";
@@ -469,7 +512,7 @@ int vtkMRMLAnnotationStorageNode::WriteAnnotationData(std::string& out, vtkMRMLA
     const int n = node->GetNumberOfTexts();
     for (int i = 0; i < n; ++i) {
         out += "text|";
-        out += annotationtext::escape(node->GetText(i));
+        out += TextForFile(node->GetText(i), true);
         out += '|' + std::to_string(node->GetAnnotationAttribute(i, vtkMRMLAnnotationNode::TEXT_SELECTED));
         out += '|' + std::to_string(node->GetAnnotationAttribute(i, vtkMRMLAnnotationNode::TEXT_VISIBLE));
         out += '\n';
@@ -490,61 +533,19 @@ int vtkMRMLAnnotationStorageNode::WriteAnnotationDataInternal(vtkMRMLNode* refNo
     return WriteAnnotationData(out, node);
 }
 
-namespace {
-// Writes the whole content beside the target and renames it over the target, so that the
-// old file stays as it was unless the new one is complete.
-bool writeFileAtomically(const std::string& target, const std::string& content, std::string& error)
+std::string vtkMRMLAnnotationStorageNode::TextFromFile(std::string_view field) const
 {
-    std::string tmpl = target + ".XXXXXX";
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
-    if (fd < 0) {
-        error = std::strerror(errno);
-        return false;
-    }
-    const std::string tmpName(name.data());
-    size_t written = 0;
-    bool ok = true;
-    while (written < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ok = false;
-            break;
-        }
-        written += static_cast<size_t>(n);
-    }
-    if (ok && ::fsync(fd) != 0)
-        ok = false;
-    if (ok)
-        error.clear();
-    else
-        error = std::strerror(errno);
-    // A file written over keeps its permissions (a private file stays private); a new
-    // one gets those an ordinary new file would get.
-    struct stat existing;
-    if (::stat(target.c_str(), &existing) == 0) {
-        ::fchmod(fd, existing.st_mode & 07777);
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
-    }
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        error = std::strerror(errno);
-    }
-    if (ok && std::rename(tmpName.c_str(), target.c_str()) != 0) {
-        ok = false;
-        error = std::strerror(errno);
-    }
-    if (!ok)
-        std::remove(tmpName.c_str());
-    return ok;
+    return FileEscaped ? annotationtext::unescape(field) : std::string(field);
 }
-} // namespace
+
+std::string vtkMRMLAnnotationStorageNode::TextForFile(std::string_view text, bool inRow)
+{
+    if (EscapeWrittenTexts)
+        return annotationtext::escape(text);
+    if (text.find_first_of(inRow ? "|\n\r" : "\n\r") != std::string_view::npos)
+        TextsNeedEscapes = true;
+    return std::string(text);
+}
 
 int vtkMRMLAnnotationStorageNode::WriteDataInternal(vtkMRMLNode* refNode)
 {
@@ -563,11 +564,24 @@ int vtkMRMLAnnotationStorageNode::WriteDataInternal(vtkMRMLNode* refNode)
         vtkWarningMacro("WriteDataInternal: unable to open file to write");
         return 0;
     }
-    std::string content = "# Annotation file " + annotationtext::escape(FileName) + "\n";
-    if (!WriteAnnotationDataInternal(refNode, content))
-        return 0;
+    // Texts are written as they are, unless one of them cannot be: then the file is
+    // written again with every text escaped, and marked so.
+    std::string content;
+    TextsNeedEscapes = false;
+    for (bool escaped : {false, true}) {
+        EscapeWrittenTexts = escaped;
+        content = "# Annotation file " + TextForFile(FileName, false) + "\n";
+        if (escaped)
+            content += std::string(EscapedTextsLine) + "\n";
+        const int written = WriteAnnotationDataInternal(refNode, content);
+        EscapeWrittenTexts = false;
+        if (!written)
+            return 0;
+        if (!TextsNeedEscapes)
+            break;
+    }
     std::string error;
-    if (!writeFileAtomically(fullName, content, error)) {
+    if (!Vexil::saveFileAtomically(fullName, content, error)) {
         vtkErrorMacro("OpenFileToWrite: unable to open file " << fullName << " for writing (" << error << ")");
         vtkWarningMacro("WriteDataInternal: unable to open file to write");
         return 0;

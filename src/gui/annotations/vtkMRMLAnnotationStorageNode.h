@@ -70,8 +70,14 @@ public:
     // Reads a declaration ("Columns = a|b|c") into the columns of the given names.
     static void ReadColumns(std::string_view value, const std::vector<std::string_view>& names, Columns& cols);
     // Calls f(column, field) for each non-empty field of a row, after the section word.
+    // In a file that escapes its texts a "\|" does not separate fields.
     template <typename F>
-    static void ForEachField(std::string_view row, int count, F&& f);
+    static void ForEachField(std::string_view row, int count, bool escaped, F&& f);
+
+    // The marker line of a file whose texts are escaped: plain files cannot hold a "|"
+    // inside a text row nor a line break in any text, so only files holding such texts
+    // escape them, and say so in this line after the first.
+    static constexpr const char* EscapedTextsLine = "# Escaped = 1";
 
 protected:
     vtkMRMLAnnotationStorageNode();
@@ -86,8 +92,6 @@ protected:
     virtual void ReportWrongNodeClass(vtkMRMLNode* node);
     // Whom the "read from file" event (8193) is sent to.
     virtual bool SendsReadEventToNode() const { return false; }
-    // Whether a file must begin with the "# Annotation file" line.
-    virtual bool RequiresFileHeader() const { return true; }
 
     // Reads the file into memory for the passes of one read; 1 on success.
     int OpenFileToRead(vtkMRMLNode* node);
@@ -98,18 +102,26 @@ protected:
     void ForEachLine(F&& f) const;
     // Runs one pass over the file with the node's modified events switched off.
     int RunPass(vtkMRMLAnnotationNode* node, const std::function<bool(std::string_view)>& f);
+    // A text as read from the loaded file, and as it is to be written.
+    std::string TextFromFile(std::string_view field) const;
+    std::string TextForFile(std::string_view text, bool inRow);
 
     std::vector<std::string> ReadFileTypes;
     std::vector<std::string> WriteFileTypes;
     long long MaximumFileSize = 512LL * 1024 * 1024;
     std::string FileContent;
     bool FileLoaded = false;
+    // Whether the loaded file escapes its texts, and whether the file being written does.
+    bool FileEscaped = false;
+    bool EscapeWrittenTexts = false;
+    // Set while a plain file is written when a text needs escapes.
+    bool TextsNeedEscapes = false;
 };
 
 template <typename F>
-void vtkMRMLAnnotationStorageNode::ForEachField(std::string_view row, int count, F&& f)
+void vtkMRMLAnnotationStorageNode::ForEachField(std::string_view row, int count, bool escaped, F&& f)
 {
-    if (row.find('\\') == std::string_view::npos) {
+    if (!escaped || row.find('\\') == std::string_view::npos) {
         // No escapes, the common case: every bar separates fields.
         size_t bar = row.find('|');
         for (int column = 1; column < count && bar != std::string_view::npos; ++column) {

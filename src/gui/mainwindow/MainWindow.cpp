@@ -33,12 +33,15 @@
 #include <pmmsg/Message.h>
 #include <pmunit/Units.h>
 #include <vexil/Exception.h>
+#include <vexil/IniFile.h>
 #include <vexil/MsgConsole.h>
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QElapsedTimer>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiSubWindow>
@@ -726,14 +729,25 @@ void MainWindow::loadAppQtSettings()
 
 void MainWindow::saveAppQtSettings()
 {
-    QSettings config;
-    config.beginGroup(QStringLiteral("MainWindow"));
-    config.setValue(QStringLiteral("Size"), size());
-    config.setValue(QStringLiteral("Position"), pos());
-    config.setValue(QStringLiteral("Maximized"), isMaximized());
-    config.setValue(QStringLiteral("MainWindowState"), saveState());
-    config.setValue(QStringLiteral("StatusBar"), statusBar()->isVisible());
-    config.endGroup();
+    // Written whole and checked: QSettings would put an empty file in place of the old
+    // one when the disk is full.
+    const QString file = QSettings().fileName();
+    QVariantMap values;
+    std::string error;
+    if (Vexil::readIniFile(file, values) == Vexil::IniReadStatus::NotReadable) {
+        error = "the file cannot be read";
+    } else {
+        values.insert(QStringLiteral("MainWindow/Size"), size());
+        values.insert(QStringLiteral("MainWindow/Position"), pos());
+        values.insert(QStringLiteral("MainWindow/Maximized"), isMaximized());
+        values.insert(QStringLiteral("MainWindow/MainWindowState"), saveState());
+        values.insert(QStringLiteral("MainWindow/StatusBar"), statusBar()->isVisible());
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        Vexil::saveIniFile(file, values, error);
+    }
+    if (!error.empty())
+        Vexil::MsgConsoleSingleton::Instance().Error("Cannot save the window layout to '%s': %s\n",
+                                                     QFile::encodeName(file).constData(), error.c_str());
     DockingWindowMediator::instance()->save_status();
     ToolBarConsole::getInstance()->saveState();
 }

@@ -4,6 +4,7 @@
 #include "mainwindow/ReportHighlighter.h"
 
 #include <obj/Application.h>
+#include <vexil/AtomicSave.h>
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -14,10 +15,9 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPixmap>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QTextCursor>
-#include <QTextStream>
+#include <QFile>
 
 #include <memory>
 
@@ -366,19 +366,13 @@ void ReportOutput::onSaveAs()
 
 void ReportOutput::writeFile(const QString& fileName)
 {
-    // Written beside the target and swapped in only when complete, so a failed write
-    // keeps the old file as it was.
-    QSaveFile file(fileName);
-    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Text);
-    if (ok) {
-        QTextStream out(&file);
-        out.setCodec("UTF-8");
-        out << toPlainText();
-        out.flush();
-        ok = out.status() == QTextStream::Ok && file.commit();
-    }
-    if (!ok) {
+    // Written whole and checked before it replaces the old file, so a failed write (a
+    // full disk) keeps the old file as it was.
+    const QByteArray bytes = toPlainText().toUtf8();
+    std::string error;
+    if (!Vexil::saveFileAtomically(QFile::encodeName(fileName).toStdString(),
+                                   std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), error)) {
         QMessageBox::critical(this, tr("Cannot save"),
-                              tr("The output cannot be written to %1:\n%2").arg(fileName, file.errorString()));
+                              tr("The output cannot be written to %1:\n%2").arg(fileName, QString::fromLocal8Bit(error.c_str())));
     }
 }

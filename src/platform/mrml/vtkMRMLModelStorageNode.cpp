@@ -2,6 +2,8 @@
 
 #include "MRMLModelFileChecks.h"
 
+#include <vexil/AtomicSave.h>
+
 #include "vtkMRMLModelDisplayNode.h"
 #include "vtkMRMLModelNode.h"
 #include "vtkMRMLScene.h"
@@ -9,6 +11,7 @@
 #include <vtkAlgorithm.h>
 #include <vtkCallbackCommand.h>
 #include <vtkCellArray.h>
+#include <vtkDataWriter.h>
 #include <vtkDataArray.h>
 #include <vtkExecutive.h>
 #include <vtkNew.h>
@@ -26,19 +29,26 @@
 #include <vtkSmartPointer.h>
 #include <vtkXMLPolyDataReader.h>
 #include <vtkXMLPolyDataWriter.h>
+#include <vtkXMLWriterBase.h>
 
 #include <QFileInfo>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <new>
 #include <stdexcept>
 #include <system_error>
+
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 vtkStandardNewMacro(vtkMRMLModelStorageNode);
 
@@ -277,25 +287,105 @@ vtkSmartPointer<vtkAlgorithm> readerFor(const std::string& ext, const char* file
     return nullptr;
 }
 
-vtkSmartPointer<vtkAlgorithm> writerFor(const std::string& ext, const char* fileName)
+// A file that lives in memory only, for writers that can write to a named file alone.
+// The PLY writer insists on a name ending in ".ply", so the writers get a link with the
+// model's extension, in a private folder, to the memory file.
+class MemoryFile
+{
+public:
+    explicit MemoryFile(const std::string& ext) : fd(::memfd_create("model", MFD_CLOEXEC))
+    {
+        if (fd < 0)
+            return;
+        const std::string memoryName = "/proc/self/fd/" + std::to_string(fd);
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/pelmora-model-XXXXXX";
+        if (::mkdtemp(&pattern[0])) {
+            folder = pattern;
+            linkName = folder + "/model" + ext;
+            if (::symlink(memoryName.c_str(), linkName.c_str()) != 0)
+                linkName.clear();
+        }
+        if (linkName.empty())
+            linkName = memoryName;
+    }
+    ~MemoryFile()
+    {
+        if (!folder.empty()) {
+            ::unlink(linkName.c_str());
+            ::rmdir(folder.c_str());
+        }
+        if (fd >= 0)
+            ::close(fd);
+    }
+    MemoryFile(const MemoryFile&) = delete;
+    MemoryFile& operator=(const MemoryFile&) = delete;
+    const std::string& name() const { return linkName; }
+    bool readAll(std::string& bytes) const
+    {
+        struct stat st;
+        if (fd < 0 || ::fstat(fd, &st) != 0)
+            return false;
+        bytes.resize(static_cast<size_t>(st.st_size));
+        size_t got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::pread(fd, &bytes[got], bytes.size() - got, static_cast<off_t>(got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return false;
+            got += static_cast<size_t>(n);
+        }
+        return true;
+    }
+
+private:
+    int fd;
+    std::string folder;
+    std::string linkName;
+};
+
+// VTK's PLY and OBJ writers do not notice a write that fails (on a full disk they leave a
+// truncated file and report success), so every writer writes into memory and the bytes
+// reach the file through checked writes.  The legacy and XML writers write into a
+// string; the others into a file that lives in memory.
+vtkSmartPointer<vtkAlgorithm> writerFor(const std::string& ext, const MemoryFile& memory)
 {
     if (ext == ".vtk") {
-        auto w = onFile<vtkPolyDataWriter>(fileName);
+        auto w = vtkSmartPointer<vtkPolyDataWriter>::New();
         w->SetFileTypeToBinary();
+        w->WriteToOutputStringOn();
         return w;
     }
-    if (ext == ".vtp")
-        return onFile<vtkXMLPolyDataWriter>(fileName);
-    if (ext == ".stl") {
-        auto w = onFile<vtkSTLWriter>(fileName);
-        w->SetFileTypeToBinary();
+    if (ext == ".vtp") {
+        auto w = vtkSmartPointer<vtkXMLPolyDataWriter>::New();
+        w->WriteToOutputStringOn();
         return w;
     }
     if (ext == ".ply")
-        return onFile<vtkPLYWriter>(fileName);
+        return onFile<vtkPLYWriter>(memory.name().c_str());
+    if (ext == ".stl") {
+        auto w = onFile<vtkSTLWriter>(memory.name().c_str());
+        w->SetFileTypeToBinary();
+        return w;
+    }
     if (ext == ".obj")
-        return onFile<vtkOBJWriter>(fileName);
+        return onFile<vtkOBJWriter>(memory.name().c_str());
     return nullptr;
+}
+
+bool writtenBytes(vtkAlgorithm* writer, const MemoryFile& memory, std::string& bytes)
+{
+    if (auto* legacy = vtkDataWriter::SafeDownCast(writer)) {
+        const char* out = legacy->GetOutputString();
+        bytes.assign(out ? out : "", out ? static_cast<size_t>(legacy->GetOutputStringLength()) : 0);
+        return true;
+    }
+    if (auto* xml = vtkXMLWriterBase::SafeDownCast(writer)) {
+        bytes = xml->GetOutputString();
+        return true;
+    }
+    return memory.readAll(bytes);
 }
 
 } // namespace
@@ -446,10 +536,8 @@ int vtkMRMLModelStorageNode::WriteDataInternal(vtkMRMLNode* refNode)
     }
     const std::string name = GetFileName();
     const std::string ext = lowerExtension(GetFileName());
-    // The writer fills a temporary file beside the target, which replaces the target only
-    // once it is complete. It keeps the extension: the PLY writer adds one otherwise.
-    const std::string tempName = name + ".part" + ext;
-    vtkSmartPointer<vtkAlgorithm> writer = writerFor(ext, tempName.c_str());
+    MemoryFile memory(ext);
+    vtkSmartPointer<vtkAlgorithm> writer = writerFor(ext, memory);
     if (!writer) {
         LastError = "WriteData: cannot write a model as \"" + ext + "\"";
         vtkErrorMacro(<< LastError);
@@ -458,34 +546,26 @@ int vtkMRMLModelStorageNode::WriteDataInternal(vtkMRMLNode* refNode)
     writer->SetInputDataObject(0, model->GetPolyData());
     bool written = false;
     std::string detail;
+    std::string bytes;
     {
         MessageCatcher catcher(writer);
         try {
             writer->Update();
-            written = !catcher.hasError();
-        } catch (const std::exception&) {
+            written = !catcher.hasError() && writtenBytes(writer, memory, bytes) && !bytes.empty();
+        } catch (const std::exception& e) {
             written = false;
+            detail = dynamic_cast<const std::bad_alloc*>(&e) ? "there is not enough memory" : e.what();
         }
-        detail = catcher.message();
+        if (detail.empty())
+            detail = catcher.message();
     }
-    std::error_code ec;
-    if (!written || !std::filesystem::exists(std::filesystem::path(tempName), ec)) {
-        std::remove(tempName.c_str());
+    // Nothing reaches the file unless the whole model was written; the old file stays
+    // as it was when the save fails.
+    std::string error;
+    if (!written || !Vexil::saveFileAtomically(name, bytes, error)) {
         LastError = "WriteData: could not write model file \"" + name + "\"";
-        if (!detail.empty())
-            LastError += ": " + detail;
-        vtkErrorMacro(<< LastError);
-        return 0;
-    }
-    // A file written over keeps its permissions (a private file stays private).
-    std::filesystem::perms mode = std::filesystem::status(std::filesystem::path(name), ec).permissions();
-    if (!ec && mode != std::filesystem::perms::unknown)
-        std::filesystem::permissions(std::filesystem::path(tempName), mode, ec);
-    // rename() replaces the target in one step; removing it first would lose the old
-    // file whenever the rename then failed.
-    if (std::rename(tempName.c_str(), name.c_str()) != 0) {
-        std::remove(tempName.c_str());
-        LastError = "WriteData: could not replace model file \"" + name + "\"";
+        if (!error.empty() || !detail.empty())
+            LastError += ": " + (error.empty() ? detail : error);
         vtkErrorMacro(<< LastError);
         return 0;
     }

@@ -6,12 +6,15 @@
 vtkMRMLStorageNode::~vtkMRMLStorageNode()
 {
     delete[] FileName;
+    delete[] URI;
 }
 
 void vtkMRMLStorageNode::PrintSelf(ostream& os, vtkIndent indent)
 {
     Superclass::PrintSelf(os, indent);
     os << indent << "FileName: " << (FileName ? FileName : "(none)") << "\n";
+    os << indent << "URI: " << (URI ? URI : "(none)") << "\n";
+    os << indent << "ReadState: " << ReadState << "\n";
 }
 
 void vtkMRMLStorageNode::ReadXMLAttributes(const char** atts)
@@ -21,6 +24,8 @@ void vtkMRMLStorageNode::ReadXMLAttributes(const char** atts)
     for (int i = 0; atts && atts[i] && atts[i + 1]; i += 2)
         if (std::string(atts[i]) == "fileName")
             SetFileName(atts[i + 1]);
+        else if (std::string(atts[i]) == "uri")
+            SetURI(atts[i + 1]);
     EndModify(wasModifying);
 }
 
@@ -29,15 +34,29 @@ void vtkMRMLStorageNode::WriteXML(ostream& of, int indent)
     Superclass::WriteXML(of, indent);
     if (FileName)
         of << " fileName=\"" << XMLAttributeEncodeString(FileName) << "\"";
+    if (URI)
+        of << " uri=\"" << XMLAttributeEncodeString(URI) << "\"";
 }
 
 void vtkMRMLStorageNode::Copy(vtkMRMLNode* anode)
 {
     int wasModifying = StartModify();
     Superclass::Copy(anode);
-    if (auto* node = vtkMRMLStorageNode::SafeDownCast(anode))
+    if (auto* node = vtkMRMLStorageNode::SafeDownCast(anode)) {
         SetFileName(node->GetFileName());
+        SetURI(node->GetURI());
+    }
     EndModify(wasModifying);
+}
+
+void vtkMRMLStorageNode::StageReadData(vtkMRMLNode* refNode)
+{
+    if (!refNode)
+        return;
+    if (FileName && *FileName)
+        SetReadState(TransferDone);
+    else if (URI && *URI)
+        SetReadState(Pending);
 }
 
 int vtkMRMLStorageNode::ReadData(vtkMRMLNode* refNode)
@@ -46,7 +65,7 @@ int vtkMRMLStorageNode::ReadData(vtkMRMLNode* refNode)
         vtkErrorMacro("ReadData: no node to read into");
         return 0;
     }
-    if (!FileName || !*FileName) {
+    if ((!FileName || !*FileName) && (!URI || !*URI)) {
         vtkErrorMacro("ReadData: no file name for node " << (refNode->GetID() ? refNode->GetID() : ""));
         return 0;
     }

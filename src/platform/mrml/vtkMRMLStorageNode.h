@@ -16,8 +16,24 @@ public:
 
     vtkSetStringMacro(FileName);
     vtkGetStringMacro(FileName);
+    // Where the data lives when it is not a local file.
+    vtkSetStringMacro(URI);
+    vtkGetStringMacro(URI);
 
-    // 1 on success, 0 on failure (no node, no file name, or the subclass failed).
+    // States of a read: the data is staged (made local) before it is read.
+    enum { Pending = 0, Ready, Scheduled, Transferring, TransferDone, Cancelled, SkippedNoData };
+    vtkSetMacro(ReadState, int);
+    vtkGetMacro(ReadState, int);
+    // Makes the data local for reading.  A local file is there already (transfer done);
+    // data named by a URI alone needs a transfer, which this build has no handler for, so
+    // its read stays pending.
+    virtual void StageReadData(vtkMRMLNode* refNode);
+
+    // Whether what is read is to be added to the scene.
+    vtkSetMacro(AddToScene, int);
+    vtkGetMacro(AddToScene, int);
+
+    // 1 on success, 0 on failure (no node, no file name or URI, or the subclass failed).
     virtual int ReadData(vtkMRMLNode* refNode);
     virtual int WriteData(vtkMRMLNode* refNode);
 
@@ -31,4 +47,7 @@ protected:
     virtual int WriteDataInternal(vtkMRMLNode*) { return 0; }
 
     char* FileName = nullptr;
+    char* URI = nullptr;
+    int ReadState = Ready;
+    int AddToScene = 1;
 };

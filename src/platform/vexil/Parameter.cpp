@@ -1,5 +1,6 @@
 #include "Parameter.h"
 
+#include "AtomicSave.h"
 #include "MsgConsole.h"
 #include "PercentCoding.h"
 
@@ -7,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cstring>
 
@@ -30,6 +30,11 @@ void escapeTo(QByteArray& out, const std::string& text)
     percentEncodeTo(out, text, [](unsigned char c) {
         return c < 0x20 || c == 0x7f || c == '%' || c == '=' || c == '/' || c == '[' || c == ']' || c == ';';
     });
+}
+
+std::string_view bytesOf(const QByteArray& bytes)
+{
+    return std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
 bool unescape(const QByteArray& in, std::string& out)
@@ -462,7 +467,9 @@ bool ParameterManager::load()
         QFile file(QString::fromStdString(fileName));
         if (file.exists()) {
             QByteArray data;
-            if (!file.open(QIODevice::ReadOnly)) {
+            // Opening a named pipe would wait for a writer for good.
+            const bool regular = QFileInfo(file).isFile();
+            if (!regular || !file.open(QIODevice::ReadOnly)) {
                 unreadable = true;
             } else if (file.size() > maxFileSize) {
                 unreadable = true;
@@ -476,7 +483,8 @@ bool ParameterManager::load()
                     "Parameter file '%s' cannot be read whole (%s); it is left untouched and "
                     "changes are not saved to it\n",
                     fileName.c_str(),
-                    file.size() > maxFileSize ? "larger than 64 MiB" : file.errorString().toLocal8Bit().constData());
+                    !regular ? "not a regular file"
+                    : file.size() > maxFileSize ? "larger than 64 MiB" : file.errorString().toLocal8Bit().constData());
             } else if (!data.isEmpty()) {
                 ParseReport report{fileName};
                 parse(data, root, report);
@@ -495,11 +503,9 @@ bool ParameterManager::load()
 
 bool ParameterManager::write_backup() const
 {
-    const QString backup = QString::fromStdString(fileName + ".bak");
-    QSaveFile file(backup);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*pendingBackup) != pendingBackup->size()
-        || !file.commit()) {
-        report_save_failure("cannot keep the original as " + fileName + ".bak");
+    std::string error;
+    if (!saveFileAtomically(fileName + ".bak", bytesOf(*pendingBackup), error)) {
+        report_save_failure("cannot keep the original as " + fileName + ".bak: " + error);
         return false;
     }
     MsgConsoleSingleton::Instance().Warning(
@@ -547,14 +553,9 @@ bool ParameterManager::export_file(const std::string& targetFile) const
     QByteArray out(fileHeader);
     out += '\n';
     write_group(out, *this, QByteArray());
-    const QString path = QString::fromStdString(targetFile);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    QDir().mkpath(QFileInfo(QString::fromStdString(targetFile)).absolutePath());
+    std::string error;
+    return saveFileAtomically(targetFile, bytesOf(out), error);
 }
 
 bool ParameterManager::save() const
@@ -570,18 +571,10 @@ bool ParameterManager::save() const
     QByteArray out(fileHeader);
     out += '\n';
     write_group(out, *this, QByteArray());
-    const QString path = QString::fromStdString(fileName);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written && file.write(out) != out.size()) {
-        file.cancelWriting();
-        written = false;
-    }
-    if (written)
-        written = file.commit();
-    if (!written) {
-        report_save_failure(file.errorString().toStdString());
+    QDir().mkpath(QFileInfo(QString::fromStdString(fileName)).absolutePath());
+    std::string error;
+    if (!saveFileAtomically(fileName, bytesOf(out), error)) {
+        report_save_failure(error);
         return false;
     }
     // Failing again after a success is news again.

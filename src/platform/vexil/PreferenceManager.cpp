@@ -1,11 +1,12 @@
 #include "PreferenceManager.h"
 
+#include "AtomicSave.h"
+#include "IniFile.h"
 #include "MsgConsole.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QMetaType>
 #include <QVariant>
 
@@ -13,6 +14,8 @@
 #include <cmath>
 #include <mutex>
 #include <limits>
+
+#include <sys/stat.h>
 
 namespace Vexil {
 
@@ -177,33 +180,90 @@ void registerTypes()
     (void)done;
 }
 
+// What tells that another program (or another store) changed the file since it was read
+// or written here: a save replaces the file, so its inode changes too.
+struct FileStamp
+{
+    bool exists = false;
+    ino_t inode = 0;
+    off_t size = 0;
+    long long modified = 0;
+    bool operator!=(const FileStamp& o) const
+    {
+        return exists != o.exists || inode != o.inode || size != o.size || modified != o.modified;
+    }
+};
+
+FileStamp stampOf(const QString& fileName)
+{
+    FileStamp stamp;
+    struct stat st;
+    if (::stat(QFile::encodeName(fileName).constData(), &st) == 0) {
+        stamp.exists = true;
+        stamp.inode = st.st_ino;
+        stamp.size = st.st_size;
+        stamp.modified = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    }
+    return stamp;
+}
+
 } // namespace
 
 struct PreferenceManager::Private
 {
     PreferenceManager* q = nullptr;
     QString fileName;
-    std::unique_ptr<QSettings> settings;
-    // QSettings drops the lines it cannot parse when it rewrites the file: the original
+    QVariantMap values;
+    FileStamp seen;
+    // A file that is no regular file or cannot be opened is never written over.
+    bool unreadable = false;
+    // Lines that could not be read are dropped when the file is rewritten: the original
     // is copied aside before the first write.
-    bool backupDone = false;
+    bool backupNeeded = false;
     bool saveFailureReported = false;
 
+    void read();
     void beforeWrite();
-    void sync();
-    void reportSaveFailure();
+    void save();
+    void reportSaveFailure(const std::string& reason);
 };
+
+void PreferenceManager::Private::read()
+{
+    switch (readIniFile(fileName, values)) {
+    case IniReadStatus::Ok:
+        break;
+    case IniReadStatus::FormatError:
+        backupNeeded = true;
+        break;
+    case IniReadStatus::NotReadable:
+        unreadable = true;
+        MsgConsoleSingleton::Instance().Warning(
+            "Preference file '%s' is not a regular file or cannot be read; the defaults are used and "
+            "changes are not saved to it\n",
+            QFile::encodeName(fileName).constData());
+        break;
+    }
+    seen = stampOf(fileName);
+}
 
 void PreferenceManager::Private::beforeWrite()
 {
-    if (backupDone || settings->status() != QSettings::FormatError)
+    // Each change is written at once; what changed in the file meanwhile is read first so
+    // that the change is made on top of it, not over it.
+    if (!unreadable && stampOf(fileName) != seen)
+        read();
+    if (!backupNeeded)
         return;
-    backupDone = true;
+    backupNeeded = false;
     const QString backup = fileName + QStringLiteral(".bak");
     QFile original(fileName);
-    QSaveFile copy(backup);
-    if (!original.open(QIODevice::ReadOnly) || !copy.open(QIODevice::WriteOnly)
-        || copy.write(original.readAll()) < 0 || !copy.commit()) {
+    std::string error;
+    const bool opened = original.open(QIODevice::ReadOnly);
+    const QByteArray bytes = opened ? original.readAll() : QByteArray();
+    if (!opened || original.error() != QFileDevice::NoError
+        || !saveFileAtomically(QFile::encodeName(backup).toStdString(),
+                               std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), error)) {
         MsgConsoleSingleton::Instance().Error("Cannot keep a copy of the preference file '%s' as '%s'\n",
                                               QFile::encodeName(fileName).constData(),
                                               QFile::encodeName(backup).constData());
@@ -214,32 +274,28 @@ void PreferenceManager::Private::beforeWrite()
         QFile::encodeName(fileName).constData(), QFile::encodeName(backup).constData());
 }
 
-void PreferenceManager::Private::sync()
+void PreferenceManager::Private::save()
 {
-    settings->sync();
-    QSettings::Status status = settings->status();
-    if (status == QSettings::FormatError && backupDone) {
-        // A format error sticks and would hide a failed write.  The rewritten file reads
-        // cleanly if the write went through; otherwise the old file is still there.
-        auto fresh = std::make_unique<QSettings>(fileName, QSettings::IniFormat);
-        const bool rewritten = fresh->status() == QSettings::NoError;
-        if (rewritten)
-            settings = std::move(fresh);
-        status = rewritten ? QSettings::NoError : QSettings::AccessError;
+    if (unreadable) {
+        reportSaveFailure("the file on disk could not be read and is left untouched");
+        return;
     }
-    if (status == QSettings::AccessError)
-        reportSaveFailure();
-    else if (status == QSettings::NoError)
+    std::string error;
+    if (saveIniFile(fileName, values, error)) {
         saveFailureReported = false;
+        seen = stampOf(fileName);
+    } else {
+        reportSaveFailure(error);
+    }
 }
 
-void PreferenceManager::Private::reportSaveFailure()
+void PreferenceManager::Private::reportSaveFailure(const std::string& reason)
 {
     if (saveFailureReported)
         return;
     saveFailureReported = true;
-    MsgConsoleSingleton::Instance().Error("Cannot save the preferences to '%s'\n",
-                                          QFile::encodeName(fileName).constData());
+    MsgConsoleSingleton::Instance().Error("Cannot save the preferences to '%s': %s\n",
+                                          QFile::encodeName(fileName).constData(), reason.c_str());
     Q_EMIT q->saveFailed(fileName);
 }
 
@@ -251,13 +307,10 @@ PreferenceManager::PreferenceManager(const QString& fileName, QObject* parent)
     d->fileName = fileName;
     const QFileInfo fi(fileName);
     QDir().mkpath(fi.absolutePath());
-    d->settings = std::make_unique<QSettings>(fileName, QSettings::IniFormat);
+    d->read();
 }
 
-PreferenceManager::~PreferenceManager()
-{
-    d->settings->sync();
-}
+PreferenceManager::~PreferenceManager() = default;
 
 SettingType PreferenceManager::typeOf(PM_SETTING id)
 {
@@ -273,7 +326,7 @@ QVariant PreferenceManager::value(PM_SETTING id) const
 {
     if (!isValid(id))
         return QVariant();
-    return d->settings->value(keyOf(id), info(id).defaultValue);
+    return d->values.value(keyOf(id), info(id).defaultValue);
 }
 
 QString PreferenceManager::getString(PM_SETTING id) const
@@ -347,8 +400,8 @@ void PreferenceManager::store(PM_SETTING id, const QVariant& v, bool notify)
     if (!isValid(id))
         return;
     d->beforeWrite();
-    d->settings->setValue(keyOf(id), v);
-    d->sync();
+    d->values.insert(keyOf(id), v);
+    d->save();
     if (notify)
         Q_EMIT optionChanged(id);
 }
@@ -382,8 +435,13 @@ void PreferenceManager::set(PM_SETTING id, bool v, bool notify)
 void PreferenceManager::reset()
 {
     d->beforeWrite();
-    d->settings->remove(QStringLiteral("Settings"));
-    d->sync();
+    for (auto it = d->values.begin(); it != d->values.end();) {
+        if (it.key().startsWith(QLatin1String("Settings/")))
+            it = d->values.erase(it);
+        else
+            ++it;
+    }
+    d->save();
 }
 
 void PreferenceManager::getFileAndType(std::string& file, QSettings::Format& format) const
@@ -442,7 +500,7 @@ int PreferenceManager::getNumSamplesByType(AntiAliasingType type) const
 
 bool PreferenceManager::getBool(const QString& group, const QString& name, bool defaultValue) const
 {
-    const QVariant v = d->settings->value(QStringLiteral("Flags/%1/%2").arg(group, name));
+    const QVariant v = d->values.value(QStringLiteral("Flags/%1/%2").arg(group, name));
     if (!v.isValid())
         return defaultValue;
     bool b = false;
@@ -454,8 +512,8 @@ bool PreferenceManager::getBool(const QString& group, const QString& name, bool 
 void PreferenceManager::setBool(const QString& group, const QString& name, bool v)
 {
     d->beforeWrite();
-    d->settings->setValue(QStringLiteral("Flags/%1/%2").arg(group, name), v);
-    d->sync();
+    d->values.insert(QStringLiteral("Flags/%1/%2").arg(group, name), v);
+    d->save();
 }
 
 QString PreferenceManager::fileName() const

@@ -1,5 +1,8 @@
 #include "AnnotationTestHelpers.h"
 
+#include <support/ConsoleCapture.h>
+#include <support/SmallDisk.h>
+
 #include <vtkMRMLAnnotationFiducialNode.h>
 #include <vtkMRMLAnnotationFiducialsStorageNode.h>
 #include <vtkMRMLAnnotationLineDisplayNode.h>
@@ -23,6 +26,7 @@
 #include <clocale>
 #include <locale>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace AnnotationTest;
 
@@ -228,6 +232,7 @@ TEST_F(AnnotationStorage, FiducialROIAndTextReadBackIdentically)
     }
     EXPECT_NE(readFile(path("node2.acsv")).find("text|a caption with \\| a bar,\\na line break and a back\\\\slash|1|1\n"),
               std::string::npos);
+    EXPECT_NE(readFile(path("node2.acsv")).find("\n# Escaped = 1\n"), std::string::npos);
 }
 
 TEST_F(AnnotationStorage, IncompleteRulerReadsBack)
@@ -297,10 +302,14 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
     std::string garbage = "\x7f" "ELF\x02\x01\x01";
     garbage += std::string(1, '\0') + "binary";
     const std::vector<Case> cases = {
-        {"empty", "", "is not an annotation list file"},
-        {"truncated header", "# Annot", "is not an annotation list file"},
+        {"empty", "", "holds no annotation"},
+        {"truncated header", "# Annot", "holds no annotation"},
+        {"header only", "# Annotation file bad.acsv\n", "holds no annotation"},
         {"garbage", garbage, "is not a text file"},
-        {"text garbage", "hello world\nthis is not it\n", "is not an annotation list file"},
+        {"text garbage", "hello world\nthis is not it\n", "holds no annotation"},
+        {"infinite coordinate", "point|1|inf|3|1|1\n", "not a finite number"},
+        {"NaN coordinate", good.substr(0, good.find("point|40")) + "point|nan|20|30|1|1\n",
+         "not a finite number"},
         {"bad ruler row", badRuler, "Error setting angle , lineID = 5"},
     };
     for (const Case& c : cases) {
@@ -325,6 +334,108 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
     storage->SetFileName("missing.acsv");
     EXPECT_EQ(storage->ReadData(ruler), 0);
     EXPECT_TRUE(messages.hasError("unable to open file"));
+
+    // Neither a named pipe nor a device is read: either would keep the reader waiting.
+    ASSERT_EQ(::mkfifo(path("pipe.acsv").c_str(), 0600), 0);
+    for (const std::string& name : {path("pipe.acsv"), std::string("/dev/zero")}) {
+        storage->SetFileName(name.c_str());
+        EXPECT_EQ(storage->ReadData(ruler), 0);
+        EXPECT_TRUE(messages.hasError(name + " is not a regular file")) << messages.all();
+        EXPECT_EQ(describe(ruler), before);
+    }
+    ::unlink(path("pipe.acsv").c_str());
+}
+
+TEST_F(AnnotationStorage, PlainFilesReadAsWrittenAndOnlyFilesThatNeedEscapesUseThem)
+{
+    // Written by another program: backslashes are plain characters, no first line.
+    auto node = makeNode<vtkMRMLAnnotationFiducialNode>();
+    auto storage = vtkSmartPointer<vtkMRMLAnnotationStorageNode>::New();
+    storage->SetScene(Scene);
+    storage->SetFileName("plain.acsv");
+    writeFile(path("plain.acsv"), "# Name = C:\\new\\run1\n"
+                                  "# textColumns = type|annotation|sel|vis\n"
+                                  "text|C:\\new\\run1\\|1|1\n"
+                                  "text|a \\| b|0|1\n");
+    ASSERT_EQ(storage->ReadData(node), 1);
+    EXPECT_STREQ(node->GetName(), "C:\\new\\run1");
+    ASSERT_EQ(node->GetNumberOfTexts(), 2);
+    EXPECT_EQ(node->GetText(0), "C:\\new\\run1\\");
+    EXPECT_EQ(node->GetText(1), "a \\");
+    EXPECT_EQ(node->GetAnnotationAttribute(1, 0), 0) << "the bar after a backslash still separates";
+
+    // Texts the plain format can hold are written as they are, and read back the same.
+    storage->SetFileName("again.acsv");
+    ASSERT_EQ(storage->WriteData(node), 1);
+    const std::string written = readFile(path("again.acsv"));
+    EXPECT_EQ(written.find("# Escaped"), std::string::npos);
+    EXPECT_NE(written.find("# Name = C:\\new\\run1\n"), std::string::npos);
+    EXPECT_NE(written.find("text|C:\\new\\run1\\|1|1\n"), std::string::npos);
+    auto back = makeNode<vtkMRMLAnnotationFiducialNode>();
+    ASSERT_EQ(storage->ReadData(back), 1);
+    EXPECT_EQ(describe(back), describe(node));
+
+    // A text with a line break cannot be plain: the file says that it escapes its texts.
+    node->SetName("two\nlines \\ here");
+    ASSERT_EQ(storage->WriteData(node), 1);
+    const std::string escaped = readFile(path("again.acsv"));
+    EXPECT_EQ(escaped.find("# Annotation file again.acsv\n# Escaped = 1\n# Name = two\\nlines \\\\ here\n"), 0u)
+        << escaped;
+    EXPECT_NE(escaped.find("text|C:\\\\new\\\\run1\\\\|1|1\n"), std::string::npos) << escaped;
+    auto third = makeNode<vtkMRMLAnnotationFiducialNode>();
+    ASSERT_EQ(storage->ReadData(third), 1);
+    EXPECT_EQ(describe(third), describe(node));
+}
+
+TEST_F(AnnotationStorage, DataNamedOnlyByAURIIsPendingAndOneRulerIsNotRead)
+{
+    auto ruler = knownRuler(Scene);
+    const std::string before = describe(ruler);
+    auto storage = vtkSmartPointer<vtkMRMLAnnotationRulerStorageNode>::New();
+    storage->SetScene(Scene);
+    storage->SetURI("https://example.invalid/ruler.acsv");
+    Messages messages(storage);
+    EXPECT_EQ(storage->ReadData(ruler), 0);
+    EXPECT_TRUE(messages.hasWarning("OpenFileToRead: Read state is pending, returning.")) << messages.all();
+    EXPECT_EQ(describe(ruler), before);
+    std::ostringstream xml;
+    storage->WriteXML(xml, 0);
+    EXPECT_NE(xml.str().find(" uri=\"https://example.invalid/ruler.acsv\""), std::string::npos) << xml.str();
+
+    std::istringstream open("ruler|0|1|1\n");
+    EXPECT_EQ(storage->ReadOneRuler(open, nullptr), 0);
+    EXPECT_TRUE(messages.hasError("ReadOneRuler: can't read into a null node"));
+    EXPECT_EQ(storage->ReadOneRuler(open, ruler), 0);
+    EXPECT_TRUE(messages.hasError("ReadOneRuler: not implemented yet!"));
+    std::istringstream closed;
+    closed.setstate(std::ios::failbit);
+    EXPECT_EQ(storage->ReadOneRuler(closed, ruler), 0);
+    EXPECT_TRUE(messages.hasError("ReadOneRuler: file isn't open"));
+    storage->SetAddToScene(0);
+    EXPECT_EQ(storage->ReadOneRuler(closed, ruler), 1);
+}
+
+TEST_F(AnnotationStorage, FullDiskKeepsTheOldFileAndLinksAreWrittenThrough)
+{
+    auto ruler = knownRuler(Scene);
+    ASSERT_TRUE(QFile::link(QStringLiteral("target.acsv"), QString::fromStdString(path("link.acsv"))));
+    ASSERT_EQ(storageFor(ruler, "link.acsv")->WriteData(ruler), 1);
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(path("link.acsv"))).isSymLink());
+    EXPECT_EQ(readFile(path("target.acsv")).find("# Annotation file link.acsv\n# Name = M\n"), 0u);
+
+    PelmoraTest::SmallDisk disk(64);
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.skipReason().toStdString();
+    const std::string file = disk.filePath("ruler.acsv").toStdString();
+    auto storage = storageFor(ruler, file);
+    ASSERT_EQ(storage->WriteData(ruler), 1);
+    const std::string before = readFile(file);
+    disk.fill();
+    ruler->SetName(std::string(20000, 'N').c_str());
+    Messages messages(storage);
+    EXPECT_EQ(storage->WriteData(ruler), 0);
+    EXPECT_TRUE(messages.hasError("No space left on device")) << messages.all();
+    EXPECT_EQ(readFile(file), before);
 }
 
 TEST_F(AnnotationStorage, FailedWriteLeavesTheOldFile)
@@ -342,13 +453,25 @@ TEST_F(AnnotationStorage, FailedWriteLeavesTheOldFile)
     EXPECT_TRUE(messages.hasWarning("annotation text display node is null"));
     EXPECT_EQ(readFile(path("keep.acsv")), old);
 
-    // A read-only folder: no temporary file can be made, the target is untouched.
-    if (geteuid() != 0) {
-        ASSERT_EQ(chmod(Dir.path().toLocal8Bit().constData(), 0555), 0);
+    // A read-only folder allows no temporary file: the file itself is written in place.
+    // (Outside the test's private folder, which an unprivileged user cannot enter.)
+    {
+        QTemporaryDir shared(QStringLiteral("/tmp/pelmora-locked-XXXXXX"));
+        const std::string folder = shared.path().toStdString();
+        const std::string lockedFile = folder + "/locked.acsv";
+        ASSERT_EQ(chmod(folder.c_str(), 0755), 0);
+        auto locked = storageFor(ruler, lockedFile);
+        ASSERT_EQ(locked->WriteData(ruler), 1);
+        ASSERT_EQ(chmod(lockedFile.c_str(), 0666), 0);
+        ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
         ruler->SetName("changed");
-        EXPECT_EQ(storage->WriteData(ruler), 0);
-        chmod(Dir.path().toLocal8Bit().constData(), 0755);
-        EXPECT_EQ(readFile(path("keep.acsv")), old);
+        int inPlace = 0;
+        PelmoraTest::ConsoleCapture console;
+        PelmoraTest::asUnprivilegedUser([&] { inPlace = locked->WriteData(ruler); });
+        chmod(folder.c_str(), 0755);
+        EXPECT_EQ(inPlace, 1);
+        EXPECT_NE(readFile(lockedFile).find("# Name = changed\n"), std::string::npos);
+        EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Warning, "written in place"));
     }
 
     storage->SetFileName("no/such/dir/x.acsv");

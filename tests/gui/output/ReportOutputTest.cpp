@@ -8,6 +8,7 @@
 #include <mainwindow/ReportView.h>
 #include <mainwindow/Translator.h>
 
+#include <support/SmallDisk.h>
 #include <support/ModalCloser.h>
 #include <support/TestEnvironment.h>
 
@@ -487,6 +488,26 @@ TEST_F(OutputDock, AFileThatCannotBeWrittenIsReported)
         EXPECT_EQ(closer.titles(), QStringList{"Cannot save"});
     }
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("no"))));
+
+    // A full disk: reported, and the old file is kept whole.
+    PelmoraTest::SmallDisk disk(64);
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.skipReason().toStdString();
+    const QString full = disk.filePath(QStringLiteral("full.log"));
+    {
+        QFile old(full);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("previous session");
+    }
+    disk.fill();
+    answerSaveWith(full);
+    {
+        PelmoraTest::ModalCloser closer;
+        output.onSaveAs();
+        ASSERT_EQ(closer.titles(), QStringList{"Cannot save"});
+        EXPECT_TRUE(closer.texts().front().contains(QStringLiteral("No space left on device"))) << closer.texts().front().toStdString();
+    }
+    EXPECT_EQ(read(full), QByteArray("previous session"));
 }
 
 TEST_F(OutputDock, PanelButtonsAndTheMainWindowsOutputDock)

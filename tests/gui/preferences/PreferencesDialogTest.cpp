@@ -15,7 +15,9 @@
 #include <mainwindow/MenuItem.h>
 #include <mainwindow/ReportOutput.h>
 
+#include <support/ConsoleCapture.h>
 #include <support/ModalCloser.h>
+#include <support/SmallDisk.h>
 #include <support/TestEnvironment.h>
 
 #include <obj/Application.h>
@@ -477,6 +479,36 @@ TEST_F(Shortcuts, RestoringReplacesTheUsersSequencesByTheDefaultsOnceAndForAll)
     const QByteArray once = fileBytes();
     page.findChild<QPushButton*>(QStringLiteral("restoreShortcutsButton"))->click();
     EXPECT_EQ(fileBytes(), once);
+}
+
+TEST(ShortcutsFile, AFullDiskKeepsTheFileAndSaysSo)
+{
+    PelmoraTest::SmallDisk disk(64);
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.skipReason().toStdString();
+    Vexil::PreferenceManager prefs(disk.filePath(QStringLiteral("preferences.ini")));
+    Gui::Dialog::ShortcutsPageImp page;
+    page.setPreferenceManager(&prefs);
+    page.model()->appendRow({new QStandardItem(QStringLiteral("Save")), new QStandardItem(QString())});
+    page.tableItemClicked(page.model()->index(0, 0));
+    auto* editor = page.findChild<QKeySequenceEdit*>(QStringLiteral("keySequenceEdit"));
+    editor->setKeySequence(QKeySequence(QStringLiteral("Ctrl+J")));
+    Q_EMIT editor->editingFinished();
+    std::string file;
+    QSettings::Format format;
+    prefs.getFileAndType(file, format);
+    QFile written(QString::fromStdString(file));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray before = written.readAll();
+    written.close();
+
+    disk.fill();
+    PelmoraTest::ConsoleCapture console;
+    editor->setKeySequence(QKeySequence(QStringLiteral("Ctrl+Shift+J")));
+    Q_EMIT editor->editingFinished();
+    EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Error, "No space left on device"));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), before);
 }
 
 TEST(ShortcutsFile, AConfigFolderWithNonAsciiLettersKeepsItsName)

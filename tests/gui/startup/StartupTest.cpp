@@ -118,6 +118,17 @@ TEST_F(Startup, HostRefusesAnOptionWithoutItsFile)
     }
 }
 
+TEST_F(Startup, LogThatCannotBeWrittenIsSaidOnceOnStandardError)
+{
+    // /dev/full opens, and every write to it fails as on a full disk.
+    QProcess p;
+    p.start(PELMORA_HOST, {"--hidden", "--log", "/dev/full"});
+    ASSERT_TRUE(p.waitForFinished(90000));
+    EXPECT_EQ(p.exitCode(), 0);
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    EXPECT_EQ(err.count("pelmora: the log file /dev/full is incomplete: No space left on device"), 1) << err.toStdString();
+}
+
 TEST_F(Startup, FailedScreenshotLeavesTheFileThatWasThere)
 {
     const QString shot = dir.filePath("shot.png");

@@ -1,5 +1,7 @@
 #include "MRMLTestHelpers.h"
 
+#include <support/SmallDisk.h>
+
 #include <mrml/vtkMRMLModelDisplayNode.h>
 #include <mrml/vtkMRMLModelNode.h>
 #include <mrml/vtkMRMLModelStorageNode.h>
@@ -18,6 +20,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -224,6 +227,59 @@ TEST(ModelStorageNode, WritesAndReadsBackEveryFormat)
         for (int i = 0; i < 6; ++i)
             EXPECT_NEAR(bounds[i], expected[i], 1e-5);
     }
+}
+
+TEST(ModelStorageNode, FullDiskFailsInEveryFormatAndKeepsTheOldFile)
+{
+    PelmoraTest::SmallDisk disk(512);
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.skipReason().toStdString();
+    vtkNew<vtkMRMLModelNode> small;
+    small->SetAndObservePolyData(sphere());
+    vtkNew<vtkSphereSource> fine;
+    fine->SetThetaResolution(60);
+    fine->SetPhiResolution(40);
+    fine->Update();
+    vtkNew<vtkMRMLModelNode> large;
+    large->SetAndObservePolyData(fine->GetOutput());
+
+    const std::vector<std::string> names{"m.ply", "m.obj", "m.stl", "m.vtk", "m.vtp"};
+    std::vector<QByteArray> before;
+    for (const std::string& name : names) {
+        vtkNew<vtkMRMLModelStorageNode> storage;
+        storage->SetFileName(disk.filePath(QString::fromStdString(name)).toStdString().c_str());
+        ASSERT_EQ(storage->WriteData(small), 1) << storage->GetLastErrorMessage();
+        QFile f(disk.filePath(QString::fromStdString(name)));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        before.push_back(f.readAll());
+    }
+    disk.fill();
+    for (size_t i = 0; i < names.size(); ++i) {
+        SCOPED_TRACE(names[i]);
+        vtkNew<vtkMRMLModelStorageNode> storage;
+        storage->SetFileName(disk.filePath(QString::fromStdString(names[i])).toStdString().c_str());
+        EXPECT_EQ(storage->WriteData(large), 0);
+        EXPECT_NE(storage->GetLastErrorMessage().find("No space left on device"), std::string::npos)
+            << storage->GetLastErrorMessage();
+        QFile f(disk.filePath(QString::fromStdString(names[i])));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), before[i]);
+        vtkNew<vtkMRMLModelNode> back;
+        EXPECT_EQ(storage->ReadData(back), 1) << storage->GetLastErrorMessage();
+    }
+}
+
+TEST(ModelStorageNode, WritesThroughASymbolicLink)
+{
+    QTemporaryDir dir;
+    vtkNew<vtkMRMLModelNode> model;
+    model->SetAndObservePolyData(sphere());
+    ASSERT_TRUE(QFile::link(QStringLiteral("real.stl"), dir.filePath("link.stl")));
+    vtkNew<vtkMRMLModelStorageNode> storage;
+    storage->SetFileName(path(dir, "link.stl").c_str());
+    ASSERT_EQ(storage->WriteData(model), 1) << storage->GetLastErrorMessage();
+    EXPECT_TRUE(QFileInfo(dir.filePath("link.stl")).isSymLink());
+    EXPECT_GT(QFileInfo(dir.filePath("real.stl")).size(), 84);
 }
 
 TEST(ModelStorageNode, BadFilesGiveClearErrorsAndLeaveTheNodeAlone)

@@ -1,4 +1,5 @@
 #include <support/ConsoleCapture.h>
+#include <support/SmallDisk.h>
 #include <vexil/Parameter.h>
 
 #include <gtest/gtest.h>
@@ -9,6 +10,8 @@
 
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 using Vexil::ParameterGroup;
 using Vexil::ParameterManager;
@@ -278,4 +281,43 @@ TEST_F(ParameterFixture, FileWithCarriageReturnLineEndsReadsTheSame)
     ParameterGroup::Handle g = mgr->get_parameter_group("BaseApp/Window");
     EXPECT_EQ(g->get_int_value("Width"), 640);
     EXPECT_EQ(g->get_ASCII_string("Title"), "main");
+}
+
+TEST_F(ParameterFixture, FullDiskKeepsTheFileAndTheBackupAndSaysSo)
+{
+    PelmoraTest::SmallDisk disk(64);
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.skipReason().toStdString();
+    const std::string path = disk.filePath("user.cfg").toStdString();
+    const QByteArray original("; Pelmora parameters 1\n[BaseApp/Preferences]\nRecent=/home/u/a.fem\nbroken line\n");
+    writeFileAt(path, original);
+    disk.fill();
+
+    PelmoraTest::ConsoleCapture console;
+    ParameterManager::Handle mgr = ParameterManager::create(path);
+    mgr->get_parameter_group("BaseApp/Preferences")->set_ASCII_string("Recent", "/home/u/b.fem");
+    EXPECT_FALSE(mgr->save());
+    EXPECT_FALSE(mgr->export_file(disk.filePath("copy.cfg").toStdString()));
+    EXPECT_EQ(readFile(path), original);
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(path + ".bak")));
+    EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, "No space left on device"), 1);
+
+    // With room again, the next change saves the backup and the file.
+    disk.release();
+    mgr->get_parameter_group("BaseApp/Preferences")->set_ASCII_string("Recent", "/home/u/c.fem");
+    EXPECT_EQ(readFile(path + ".bak"), original);
+    EXPECT_EQ(ParameterManager::create(path)->get_parameter_group("BaseApp/Preferences")->get_ASCII_string("Recent"),
+              "/home/u/c.fem");
+}
+
+TEST_F(ParameterFixture, NamedPipeInPlaceOfTheFileIsNeitherReadNorWritten)
+{
+    ASSERT_EQ(::mkfifo(file().c_str(), 0600), 0);
+    PelmoraTest::ConsoleCapture console;
+    ParameterManager::Handle mgr = ParameterManager::create(file());   // must not wait for a writer
+    EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Warning, "not a regular file"));
+    mgr->get_parameter_group("BaseApp")->set_int_value("n", 1);
+    EXPECT_EQ(mgr->get_parameter_group("BaseApp")->get_int_value("n"), 1);
+    EXPECT_FALSE(mgr->save());
+    EXPECT_FALSE(QFileInfo(QString::fromStdString(file())).isFile());
 }

@@ -1,4 +1,5 @@
 #include <support/ConsoleCapture.h>
+#include <support/SmallDisk.h>
 #include <vexil/PreferenceManager.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +12,8 @@
 
 #include <limits>
 #include <vector>
+
+#include <sys/stat.h>
 
 using Vexil::PreferenceManager;
 
@@ -206,4 +209,68 @@ TEST_F(PreferenceFixture, FailedSaveIsReportedOnce)
     pm.setBool("Toolbar", "Console", true);
     EXPECT_EQ(pm.getString(Vexil::PM_LANGUAGE), "fr");
     EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, path.toStdString()), 1);
+}
+
+TEST_F(PreferenceFixture, FullDiskKeepsTheFileAndReportsTheFailure)
+{
+    PelmoraTest::SmallDisk disk(64);
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.skipReason().toStdString();
+    const QString path = disk.filePath("preferences.ini");
+    {
+        PreferenceManager first(path);
+        first.set(Vexil::PM_LANGUAGE, QStringLiteral("de"), false);
+        first.set(Vexil::PM_SIGNIFICANT_DIGITS, 9, false);
+    }
+    QFile before(path);
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray original = before.readAll();
+    ASSERT_FALSE(original.isEmpty());
+    disk.fill();
+
+    PelmoraTest::ConsoleCapture console;
+    PreferenceManager pm(path);
+    QSignalSpy failed(&pm, &PreferenceManager::saveFailed);
+    pm.set(Vexil::PM_LANGUAGE, QStringLiteral("fr"), false);
+    pm.setBool("Toolbar", "Console", true);
+    EXPECT_EQ(pm.getString(Vexil::PM_LANGUAGE), "fr");
+    EXPECT_EQ(failed.count(), 1);
+    EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Error, "No space left on device"));
+    QFile after(path);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), original);
+
+    disk.release();
+    pm.set(Vexil::PM_SIGNIFICANT_DIGITS, 10, false);
+    PreferenceManager again(path);
+    EXPECT_EQ(again.getString(Vexil::PM_LANGUAGE), "fr");
+    EXPECT_EQ(again.getInt(Vexil::PM_SIGNIFICANT_DIGITS), 10);
+    EXPECT_TRUE(again.getBool("Toolbar", "Console", false));
+}
+
+TEST_F(PreferenceFixture, NamedPipeInPlaceOfTheFileIsNeitherReadNorWritten)
+{
+    QDir().mkpath(QFileInfo(file()).absolutePath());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(file()).constData(), 0600), 0);
+    PelmoraTest::ConsoleCapture console;
+    PreferenceManager pm(file());   // must not wait for a writer
+    EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Warning, "not a regular file"));
+    EXPECT_EQ(pm.getString(Vexil::PM_UNIT_SYSTEM), "MKS");
+    pm.set(Vexil::PM_UNIT_SYSTEM, QStringLiteral("BFT"), false);
+    EXPECT_EQ(pm.getString(Vexil::PM_UNIT_SYSTEM), "BFT");
+    EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, "Cannot save the preferences"), 1);
+    EXPECT_FALSE(QFileInfo(file()).isFile());
+}
+
+TEST_F(PreferenceFixture, ChangesMadeMeanwhileByAnotherStoreAreKept)
+{
+    PreferenceManager first(file());
+    PreferenceManager second(file());
+    first.set(Vexil::PM_LANGUAGE, QStringLiteral("de"), false);
+    second.set(Vexil::PM_SIGNIFICANT_DIGITS, 9, false);
+    first.setBool("Toolbar", "Console", true);
+    PreferenceManager again(file());
+    EXPECT_EQ(again.getString(Vexil::PM_LANGUAGE), "de");
+    EXPECT_EQ(again.getInt(Vexil::PM_SIGNIFICANT_DIGITS), 9);
+    EXPECT_TRUE(again.getBool("Toolbar", "Console", false));
 }

@@ -1,6 +1,8 @@
 #include "ShortcutsPageImp.h"
 #include "ui_ShortcutsPage.h"
 
+#include <vexil/IniFile.h>
+#include <vexil/MsgConsole.h>
 #include <vexil/PreferenceManager.h>
 
 #include <QDebug>
@@ -9,6 +11,7 @@
 #include <QSettings>
 #include <QStandardItemModel>
 
+#include <iterator>
 #include <string>
 
 namespace Gui {
@@ -24,14 +27,36 @@ QString keyOf(const QString& actionText)
     return QStringLiteral("Cmd%1").arg(actionText);
 }
 
-std::unique_ptr<QSettings> shortcutsFile(const Vexil::PreferenceManager* prefs)
+QString shortcutsFile(const Vexil::PreferenceManager* prefs)
 {
     std::string file;
     QSettings::Format format = QSettings::IniFormat;
     prefs->getFileAndType(file, format);
     // The store names the file in UTF-8; a folder with non-ASCII letters must not turn
     // into another path.
-    return std::make_unique<QSettings>(QString::fromStdString(file), format);
+    return QString::fromStdString(file);
+}
+
+// Replaces the shortcuts group of the file with `shortcuts`, or changes just the given
+// entries; a failed save is reported and leaves the file as it was.
+void saveShortcuts(const Vexil::PreferenceManager* prefs, const QVariantMap& shortcuts, bool replaceAll)
+{
+    const QString file = shortcutsFile(prefs);
+    QVariantMap values;
+    if (Vexil::readIniFile(file, values) == Vexil::IniReadStatus::NotReadable) {
+        Vexil::MsgConsoleSingleton::Instance().Error("Cannot save the shortcuts: '%s' cannot be read\n",
+                                                     QFile::encodeName(file).constData());
+        return;
+    }
+    if (replaceAll) {
+        for (auto it = values.begin(); it != values.end();)
+            it = it.key().startsWith(shortcutsGroup + QLatin1Char('/')) ? values.erase(it) : std::next(it);
+    }
+    for (auto it = shortcuts.cbegin(); it != shortcuts.cend(); ++it)
+        values.insert(it.key(), it.value());
+    std::string error;
+    if (!Vexil::saveIniFile(file, values, error))
+        Vexil::MsgConsoleSingleton::Instance().Error("Cannot save the shortcuts: %s\n", error.c_str());
 }
 
 } // namespace
@@ -84,11 +109,7 @@ void ShortcutsPageImp::keyCapLineEditTextChanged()
         return;
     const QString key = keyOf(tableModel->index(currentIndex.row(), 0).data().toString());
     const QString text = ui->keySequenceEdit->keySequence().toString(QKeySequence::PortableText);
-    std::unique_ptr<QSettings> settings = shortcutsFile(prefMgr);
-    settings->beginGroup(shortcutsGroup);
-    settings->setValue(key, text);
-    settings->endGroup();
-    settings->sync();
+    saveShortcuts(prefMgr, QVariantMap{{shortcutsGroup + QLatin1Char('/') + key, text}}, false);
     qDebug() << "[Debug] Shortcut " << key << " = " << text;
 }
 
@@ -103,11 +124,10 @@ void ShortcutsPageImp::restoreShortcutsButtonClicked()
     const QStringList keys = defaults.allKeys();
     if (keys.isEmpty() || defaults.status() != QSettings::NoError)
         return;
-    std::unique_ptr<QSettings> settings = shortcutsFile(prefMgr);
-    settings->remove(shortcutsGroup);
+    QVariantMap restored;
     for (const QString& key : keys)
-        settings->setValue(key, defaults.value(key));
-    settings->sync();
+        restored.insert(key, defaults.value(key));
+    saveShortcuts(prefMgr, restored, true);
 }
 
 void ShortcutsPageImp::clearButtonClicked() {}

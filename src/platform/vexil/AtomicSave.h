@@ -1,0 +1,22 @@
+#pragma once
+// Saving a whole file so that a failed or interrupted write never leaves it empty or
+// half-written.  Every file the program saves goes through here.
+
+#include <string>
+#include <string_view>
+
+namespace Vexil {
+
+// Replaces the content of the file at `path` with `data`, or leaves it as it was.
+//
+// The bytes go to a new file beside the target, are checked on their way to the disk
+// (a full disk fails here, not later) and then renamed over the target.  A symbolic link
+// is written through to the file it names; a file written over keeps its permissions.
+// When the folder allows no new file but the file itself is writable, the file is
+// written in place instead, and the console says so.  A target that exists and is not a
+// regular file (a folder, a named pipe, a device) is refused.
+//
+// Returns false with the reason in `error` when the file could not be saved.
+bool saveFileAtomically(const std::string& path, std::string_view data, std::string& error);
+
+} // namespace Vexil

@@ -1,0 +1,181 @@
+#include <support/ConsoleCapture.h>
+#include <support/SmallDisk.h>
+#include <vexil/AtomicSave.h>
+#include <vexil/IniFile.h>
+
+#include <gtest/gtest.h>
+
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QSize>
+#include <QTemporaryDir>
+
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using PelmoraTest::ConsoleCapture;
+using PelmoraTest::SmallDisk;
+
+namespace {
+
+std::string local(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+void writeRaw(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+QByteArray readRaw(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+} // namespace
+
+TEST(AtomicSave, FullDiskFailsWithTheReasonAndKeepsTheOldFileWhole)
+{
+    SmallDisk disk(64);
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.skipReason().toStdString();
+    const QString path = disk.filePath("settings.cfg");
+    writeRaw(path, "old content\n");
+    disk.fill();
+
+    // Small writes that a buffered writer would only fail to flush later, and a large one.
+    for (const std::string& data : {std::string(100, 'n'), std::string(200 * 1024, 'n')}) {
+        std::string error;
+        EXPECT_FALSE(Vexil::saveFileAtomically(local(path), data, error));
+        EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
+        EXPECT_EQ(readRaw(path), QByteArray("old content\n"));
+    }
+    // No temporary file is left behind to take the space.
+    EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+
+    disk.release();
+    std::string error;
+    EXPECT_TRUE(Vexil::saveFileAtomically(local(path), "new", error)) << error;
+    EXPECT_EQ(readRaw(path), QByteArray("new"));
+}
+
+TEST(AtomicSave, WritesThroughSymbolicLinksAndKeepsPermissions)
+{
+    QTemporaryDir dir;
+    const QString real = dir.filePath("real/data.cfg");
+    QDir().mkpath(dir.filePath("real"));
+    writeRaw(real, "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(real).constData(), 0640), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("real/data.cfg"), dir.filePath("relative.cfg")));
+    ASSERT_TRUE(QFile::link(dir.filePath("relative.cfg"), dir.filePath("chain.cfg")));
+
+    std::string error;
+    ASSERT_TRUE(Vexil::saveFileAtomically(local(dir.filePath("chain.cfg")), "through the links", error)) << error;
+    EXPECT_TRUE(QFileInfo(dir.filePath("chain.cfg")).isSymLink());
+    EXPECT_TRUE(QFileInfo(dir.filePath("relative.cfg")).isSymLink());
+    EXPECT_EQ(readRaw(real), QByteArray("through the links"));
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(real).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    // A link to a file not there yet creates it.
+    ASSERT_TRUE(QFile::link(dir.filePath("real/new.cfg"), dir.filePath("dangling.cfg")));
+    ASSERT_TRUE(Vexil::saveFileAtomically(local(dir.filePath("dangling.cfg")), "made", error)) << error;
+    EXPECT_EQ(readRaw(dir.filePath("real/new.cfg")), QByteArray("made"));
+    EXPECT_TRUE(QFileInfo(dir.filePath("dangling.cfg")).isSymLink());
+}
+
+TEST(AtomicSave, ReadOnlyFolderIsWrittenInPlaceAndTheConsoleSaysSo)
+{
+    // Outside the test's private temporary folder, which an unprivileged user cannot enter.
+    QTemporaryDir dir(QStringLiteral("/tmp/pelmora-locked-XXXXXX"));
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    const QString folder = dir.filePath("locked");
+    QDir().mkpath(folder);
+    const QString path = folder + "/data.cfg";
+    writeRaw(path, "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0666), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+
+    ConsoleCapture console;
+    bool saved = false;
+    bool created = true;
+    std::string error;
+    std::string createError;
+    PelmoraTest::asUnprivilegedUser([&] {
+        saved = Vexil::saveFileAtomically(local(path), "written in place", error);
+        created = Vexil::saveFileAtomically(local(folder + "/other.cfg"), "x", createError);
+    });
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    EXPECT_TRUE(saved) << error;
+    EXPECT_EQ(readRaw(path), QByteArray("written in place"));
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Warning, "written in place"));
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Warning, local(path)));
+    // A new file cannot be made in place.
+    EXPECT_FALSE(created);
+    EXPECT_NE(createError.find("Permission denied"), std::string::npos) << createError;
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST(AtomicSave, RefusesWhatIsNoRegularFile)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe.cfg");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    std::string error;
+    EXPECT_FALSE(Vexil::saveFileAtomically(local(fifo), "x", error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    EXPECT_FALSE(QFileInfo(fifo).isFile());
+    EXPECT_FALSE(Vexil::saveFileAtomically(local(dir.path()), "x", error));
+    EXPECT_FALSE(Vexil::saveFileAtomically(std::string(), "x", error));
+}
+
+TEST(IniFile, WhatIsSavedReadsBackThroughQSettingsUnchanged)
+{
+    QTemporaryDir dir;
+    QVariantMap values;
+    values["Settings/00"] = QString::fromUtf8("C:\\new\\run1 \"quoted\" ü 😀 a=b;c,d");
+    values["Settings/01"] = QStringLiteral(" padded ");
+    values["Settings/02"] = QStringLiteral("@not a variant");
+    values["Settings/03"] = QString(QChar(0)) + QStringLiteral("1\x01" "f\ttab\nline");
+    values["Settings/04"] = QStringList{"a", "b,c"};
+    values["Settings/05"] = QByteArray("\0\xff bytes", 8);
+    values["Settings/06"] = QSize(640, 480);
+    values["Settings/07"] = 4278190080u;
+    values["Settings/08"] = -7;
+    values["Settings/09"] = true;
+    values["Settings/10"] = QVariant();
+    values["Flags/Tool bar/Console"] = false;
+    values["root key"] = QStringLiteral("no group");
+    values["General/x"] = QStringLiteral("a group named General");
+    values[QString::fromUtf8("Grüße/Schlüssel%/\\")] = QStringLiteral("odd names");
+
+    const QString path = dir.filePath("values.ini");
+    std::string error;
+    ASSERT_TRUE(Vexil::saveIniFile(path, values, error)) << error;
+    QSettings settings(path, QSettings::IniFormat);
+    EXPECT_EQ(settings.status(), QSettings::NoError);
+    EXPECT_EQ(settings.allKeys().size(), values.size());
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        const QVariant read = settings.value(it.key(), QStringLiteral("<missing>"));
+        if (it.value().userType() == QMetaType::QString || !it.value().isValid() || it.value().userType() == QMetaType::QStringList
+            || it.value().userType() == QMetaType::QByteArray || it.value().userType() == QMetaType::QSize)
+            EXPECT_EQ(read, it.value()) << it.key().toStdString();
+        else
+            EXPECT_EQ(read.toString(), it.value().toString()) << it.key().toStdString();
+    }
+
+    QVariantMap again;
+    EXPECT_EQ(Vexil::readIniFile(path, again), Vexil::IniReadStatus::Ok);
+    EXPECT_EQ(again.value("Settings/00"), values.value("Settings/00"));
+    EXPECT_EQ(again.size(), values.size());
+}
