@@ -10,6 +10,7 @@
 
 #include <QDataStream>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QFileOpenEvent>
@@ -21,7 +22,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <exception>
 
@@ -213,6 +216,42 @@ constexpr int MaxClients = 64;
 constexpr int ListenCheckMs = 1000;
 // Each client's data is taken from the socket in pieces of at most this size.
 constexpr qint64 ClientReadBufferBytes = 256 * 1024;
+// The running instance's answer once it has queued a message.  A second start reports
+// its files handed over only when it has this.
+const QByteArray Acknowledgement = QByteArrayLiteral("OK");
+// The longest file name the system takes; a longer "OpenFile:" name names no file.
+#ifdef PATH_MAX
+constexpr int MaxPathBytes = PATH_MAX;
+#else
+constexpr int MaxPathBytes = 4096;
+#endif
+// What of a message is written to the console: a path fits, and a huge message cannot
+// keep the Output dock busy laying out one line.
+constexpr int MaxLoggedBytes = MaxPathBytes + 64;
+
+// `message` for one console line: cut to a length the console can show, and control
+// characters written as escapes, so that a line break inside cannot start a line of
+// its own.
+QByteArray printableForLog(const QByteArray& message)
+{
+    QByteArray out;
+    const int shown = std::min(message.size(), MaxLoggedBytes);
+    out.reserve(shown + 32);
+    for (int i = 0; i < shown; ++i) {
+        const auto c = static_cast<unsigned char>(message[i]);
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c < 0x20 || c == 0x7f)
+            out += "\\x" + QByteArray::number(c, 16).rightJustified(2, '0');
+        else
+            out += static_cast<char>(c);
+    }
+    if (shown < message.size())
+        out += "... (" + QByteArray::number(message.size()) + " bytes)";
+    return out;
+}
 
 #ifdef Q_OS_UNIX
 bool isPrivateFolder(const QString& dir)
@@ -291,6 +330,10 @@ struct GUISingleApplication::Private
     qint64 queuedBytes = 0;
     bool refusalReported = false;
     bool serverTakenOver = false;
+    // The command-line files of a second start that the running instance did not take.
+    bool handOverTried = false;
+    bool handedOver = false;
+    std::vector<std::string> filesLeft;
 
     bool listen();
     void forget(QLocalSocket* socket);
@@ -449,12 +492,22 @@ void GUISingleApplication::receiveConnection()
                 return;
             QByteArray message = buffer.mid(4, static_cast<int>(length));
             d->forget(socket);
-            Vexil::MsgConsoleSingleton::Instance().Log("Received message: %s\n", message.constData());
+            Vexil::MsgConsoleSingleton::Instance().Log("Received message: %s\n",
+                                                       printableForLog(message).constData());
+            if (message.startsWith("OpenFile:") && message.size() - 9 > MaxPathBytes) {
+                // No file has such a name; the sender hears no acknowledgement.
+                Vexil::MsgConsoleSingleton::Instance().Error(
+                    "Local server: a file name of %d bytes was refused, more than the system's limit of %d\n",
+                    message.size() - 9, MaxPathBytes);
+                socket->disconnectFromServer();
+                return;
+            }
             d->queuedBytes += message.size();
             d->messages.append(message);
             // Later messages join the batch without putting it off.
             if (!d->timer->isActive())
                 d->timer->start(BatchDelayMs);
+            socket->write(Acknowledgement);
             socket->disconnectFromServer();
         };
         connect(socket, &QLocalSocket::readyRead, this, readAvailable);
@@ -478,7 +531,7 @@ bool GUISingleApplication::sendMessage(const QByteArray& message, int timeoutMs)
     if (d->serverPath.isEmpty())
         return false;
     QLocalSocket socket;
-    socket.connectToServer(d->serverPath, QIODevice::WriteOnly);
+    socket.connectToServer(d->serverPath, QIODevice::ReadWrite);
     if (!socket.waitForConnected(timeoutMs))
         return false;
     QByteArray payload;
@@ -497,30 +550,54 @@ bool GUISingleApplication::sendMessage(const QByteArray& message, int timeoutMs)
         if (!socket.waitForBytesWritten(timeoutMs))
             return false;
     }
+    // Written is not taken: only the instance's acknowledgement says the message is queued.
+    QElapsedTimer clock;
+    clock.start();
+    while (socket.bytesAvailable() < Acknowledgement.size() && socket.state() == QLocalSocket::ConnectedState) {
+        const qint64 left = timeoutMs - clock.elapsed();
+        if (left <= 0 || !socket.waitForReadyRead(static_cast<int>(left)))
+            break;
+    }
+    const bool acknowledged = socket.read(Acknowledgement.size()) == Acknowledgement;
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState)
         socket.waitForDisconnected(timeoutMs);
-    return true;
+    return acknowledged;
 }
 
 bool GUISingleApplication::handOverCommandLineFiles() const
 {
-    if (!d->running || !Obj::Application::_pcSingleton)
+    if (d->handOverTried)
+        return d->handedOver;
+    d->handOverTried = true;
+    if (!Obj::Application::_pcSingleton)
         return false;
-    const std::vector<std::string> files = Obj::Application::instance().getCmdLineFiles();
-    if (files.empty())
+    d->filesLeft = Obj::Application::instance().getCmdLineFiles();
+    if (!d->running || d->filesLeft.empty())
         return false;
-    int delivered = 0;
-    for (const std::string& file : files) {
+    std::vector<std::string> left;
+    bool answering = true;
+    for (const std::string& file : d->filesLeft) {
         const QByteArray path = absoluteFileName(file);
-        if (sendMessage(QByteArrayLiteral("OpenFile:") + path)) {
-            ++delivered;
+        // An instance that did not answer once is not waited for again.
+        if (answering && path.size() <= MaxPathBytes) {
+            answering = sendMessage(QByteArrayLiteral("OpenFile:") + path);
+            if (answering)
+                continue;
         }
-        else {
-            Vexil::MsgConsoleSingleton::Instance().Error(
-                "Cannot hand '%s' to the running instance\n", path.constData());
-        }
+        Vexil::MsgConsoleSingleton::Instance().Error(
+            "The running instance did not take '%s'; this instance opens it\n", printableForLog(path).constData());
+        left.push_back(file);
     }
-    // Nothing delivered: this instance opens the files itself.
-    return delivered > 0;
+    d->filesLeft.swap(left);
+    d->handedOver = d->filesLeft.empty();
+    return d->handedOver;
+}
+
+std::vector<std::string> GUISingleApplication::commandLineFilesToOpen() const
+{
+    if (!d->handOverTried)
+        return Obj::Application::_pcSingleton ? Obj::Application::instance().getCmdLineFiles()
+                                              : std::vector<std::string>();
+    return d->filesLeft;
 }

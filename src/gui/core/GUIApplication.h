@@ -9,6 +9,8 @@
 #include <QList>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class QSessionManager;
 namespace Vexil { class SystemExitException; }
@@ -78,15 +80,19 @@ public:
     QString serverName() const;
 
     // Sends one message to the running instance: one serialized byte array per
-    // connection.  False when no instance answers or the message cannot be delivered
-    // within `timeoutMs`.
+    // connection.  False when no instance answers or does not acknowledge the message
+    // within `timeoutMs` (each wait).
     bool sendMessage(const QByteArray& message, int timeoutMs = 5000) const;
     // For a second start: when another instance runs and the command line names files,
     // sends "OpenFile:<absolute path>" for each (the name's local 8-bit bytes as given)
-    // and returns true when at least one was
-    // delivered (the others are reported); the caller then ends.  False for a first
-    // instance, a command line without files, or when nothing could be delivered.
+    // and returns true when the running instance acknowledged every one; the caller then
+    // ends.  A file it did not acknowledge is reported and left to this instance
+    // (commandLineFilesToOpen).  False for a first instance or a command line without
+    // files.  Tried once; later calls give the same answer.
     bool handOverCommandLineFiles() const;
+    // The command-line files this instance opens itself: all of them, or for a second
+    // start those the running instance did not take.
+    std::vector<std::string> commandLineFilesToOpen() const;
 
 Q_SIGNALS:
     void messageReceived(const QList<QByteArray>& messages);

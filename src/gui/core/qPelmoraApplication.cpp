@@ -938,6 +938,12 @@ void qPelmoraApplication::execute_application()
 
     int argc = Obj::Application::_argc;
     GUISingleApplication mainApp(argc, Obj::Application::_argv);
+    // Qt has taken its own options off the command line; the other words are files, and
+    // one that begins with "-" is no option of this application.
+    const QStringList arguments = QCoreApplication::arguments();
+    for (int i = 1; i < arguments.size(); ++i)
+        if (arguments[i].startsWith(QLatin1Char('-')))
+            console.Error("Unknown option: %s\n", arguments[i].toLocal8Bit().constData());
     // A second start hands its files to the running instance and ends.
     if (mainApp.isRunning() && mainApp.handOverCommandLineFiles())
         return;
@@ -991,6 +997,10 @@ void qPelmoraApplication::execute_application()
                                QString::fromLatin1(configValue("BuildVersionMajor").c_str()),
                                QString::fromLatin1(configValue("BuildVersionMinor").c_str())));
     QObject::connect(&mainApp, &GUISingleApplication::messageReceived, &mw, &MainWindow::processMessages);
+    // What start-up said before the Output dock was there (a damaged settings file, the
+    // local server) goes to it now, in order.
+    console.replay_early_messages(console.get_observer("ReportOutput"),
+                                  Vexil::MsgType_Txt | Vexil::MsgType_Log | Vexil::MsgType_Wrn | Vexil::MsgType_Err);
 
     console.Message("PELMORA 2.1, build 6689\n");
 
@@ -1055,6 +1065,10 @@ void qPelmoraApplication::execute_application()
     vtkOutputWindow::SetInstance(output.window);
 
     app.set_starting(false);
+    // The status bar shows start-up's warnings and errors once the window is up; later
+    // messages find every observer connected.
+    console.replay_early_messages(console.get_observer("StatusBar"), Vexil::MsgType_Wrn | Vexil::MsgType_Err);
+    console.end_early_messages();
     QTimer::singleShot(0, &mw, &MainWindow::delayedStartup);
     mw.setProperty("eventLoop", true);
 

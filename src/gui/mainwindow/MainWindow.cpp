@@ -768,14 +768,17 @@ void MainWindow::delayedStartup()
         }
         return;
     }
-    // A second start with files hands them to the running instance and ends.
+    // A second start with files hands them to the running instance and ends; what that
+    // instance did not take is opened here.
+    std::vector<std::string> commandLineFiles = logic.getCmdLineFiles();
     if (auto* single = qobject_cast<GUISingleApplication*>(QCoreApplication::instance())) {
         if (single->handOverCommandLineFiles()) {
             QCoreApplication::quit();
             return;
         }
+        commandLineFiles = single->commandLineFilesToOpen();
     }
-    const std::vector<std::string> files = logic.processFiles(logic.getCmdLineFiles());
+    const std::vector<std::string> files = logic.processFiles(commandLineFiles);
     for (const std::string& file : files)
         FileDialog::setWorkingDirectory(QString::fromUtf8(file.c_str()));
     if (findConfig("StartHidden")) {

@@ -10,6 +10,12 @@
 #include <string_view>
 #include <vector>
 
+#include <vtkDataCompressor.h>
+#include <vtkLZ4DataCompressor.h>
+#include <vtkLZMADataCompressor.h>
+#include <vtkSmartPointer.h>
+#include <vtkZLibDataCompressor.h>
+
 namespace {
 
 template <class Number>
@@ -73,6 +79,397 @@ bool forEachObjLine(const std::string& bytes, Visit visit)
         }
     }
     return joined.empty() || visit(std::string_view(joined));
+}
+
+
+// ---------------------------------------------------------------------------------------
+// VTK XML poly data
+
+// Deeper than any sound file nests (VTKFile, PolyData, Piece, Points, DataArray,
+// InformationKey, Value); the reader's parser recurses per level.
+constexpr size_t MaxXmlDepth = 64;
+// More components than any array of a model has; the reader loops over them per array.
+constexpr long long MaxComponents = 4096;
+
+struct XmlElement
+{
+    std::string_view name;
+    std::vector<std::pair<std::string_view, std::string_view>> attributes;
+    int parent = -1;
+    std::string_view text; // the character data before the first child or the end tag
+
+    bool has(std::string_view key) const
+    {
+        for (const auto& a : attributes)
+            if (a.first == key)
+                return true;
+        return false;
+    }
+    std::string_view attribute(std::string_view key) const
+    {
+        for (const auto& a : attributes)
+            if (a.first == key)
+                return a.second;
+        return std::string_view();
+    }
+};
+
+bool isXmlBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// The elements of the markup up to the appended data, whose first byte's position goes
+// to `appendedStart` (npos without appended data).
+std::string scanXml(const std::string& bytes, std::vector<XmlElement>& elements, size_t& appendedStart)
+{
+    const size_t npos = std::string::npos;
+    std::vector<int> open;
+    appendedStart = npos;
+    size_t pos = 0;
+    while ((pos = bytes.find('<', pos)) != npos) {
+        if (bytes.compare(pos, 2, "<?") == 0) {
+            pos = bytes.find("?>", pos);
+            if (pos == npos)
+                return "its header is not complete";
+            pos += 2;
+            continue;
+        }
+        if (bytes.compare(pos, 4, "<!--") == 0) {
+            pos = bytes.find("-->", pos);
+            if (pos == npos)
+                return "its header is not complete";
+            pos += 3;
+            continue;
+        }
+        if (bytes.compare(pos, 2, "<!") == 0)
+            return "it holds a document type or section that model files do not have";
+        if (bytes.compare(pos, 2, "</") == 0) {
+            const size_t end = bytes.find('>', pos);
+            if (end == npos)
+                return "its header is not complete";
+            std::string_view name(bytes.data() + pos + 2, end - pos - 2);
+            while (!name.empty() && isXmlBlank(name.back()))
+                name.remove_suffix(1);
+            if (open.empty() || elements[static_cast<size_t>(open.back())].name != name)
+                return "its elements are not properly closed";
+            open.pop_back();
+            pos = end + 1;
+            continue;
+        }
+        XmlElement e;
+        e.parent = open.empty() ? -1 : open.back();
+        size_t i = pos + 1;
+        const size_t nameStart = i;
+        while (i < bytes.size() && !isXmlBlank(bytes[i]) && bytes[i] != '>' && bytes[i] != '/')
+            ++i;
+        e.name = std::string_view(bytes.data() + nameStart, i - nameStart);
+        if (e.name.empty())
+            return "its header is damaged";
+        bool closed = false;
+        while (true) {
+            while (i < bytes.size() && isXmlBlank(bytes[i]))
+                ++i;
+            if (i >= bytes.size())
+                return "its header is not complete";
+            if (bytes[i] == '>')
+                break;
+            if (bytes[i] == '/') {
+                if (i + 1 >= bytes.size() || bytes[i + 1] != '>')
+                    return "its header is damaged";
+                closed = true;
+                ++i;
+                break;
+            }
+            const size_t keyStart = i;
+            while (i < bytes.size() && !isXmlBlank(bytes[i]) && bytes[i] != '=' && bytes[i] != '>')
+                ++i;
+            const std::string_view key(bytes.data() + keyStart, i - keyStart);
+            while (i < bytes.size() && isXmlBlank(bytes[i]))
+                ++i;
+            if (key.empty() || i >= bytes.size() || bytes[i] != '=')
+                return "its header is damaged";
+            ++i;
+            while (i < bytes.size() && isXmlBlank(bytes[i]))
+                ++i;
+            if (i >= bytes.size() || (bytes[i] != '"' && bytes[i] != '\''))
+                return "its header is damaged";
+            const size_t valueEnd = bytes.find(bytes[i], i + 1);
+            if (valueEnd == npos)
+                return "its header is not complete";
+            e.attributes.emplace_back(key, std::string_view(bytes.data() + i + 1, valueEnd - i - 1));
+            i = valueEnd + 1;
+        }
+        pos = i + 1;
+        const bool appended = e.name == "AppendedData";
+        if (!closed) {
+            const size_t textEnd = std::min(bytes.find('<', pos), bytes.size());
+            e.text = std::string_view(bytes.data() + pos, textEnd - pos);
+            open.push_back(static_cast<int>(elements.size()));
+        }
+        elements.push_back(std::move(e));
+        if (open.size() > MaxXmlDepth)
+            return "its elements are nested too deeply";
+        if (appended && !closed) {
+            // Raw appended data may hold any byte: the markup ends here.
+            while (pos < bytes.size() && isXmlBlank(bytes[pos]))
+                ++pos;
+            if (pos >= bytes.size() || bytes[pos] != '_')
+                return "its appended data is damaged";
+            appendedStart = pos + 1;
+            return std::string();
+        }
+    }
+    if (!open.empty())
+        return "it is truncated";
+    return std::string();
+}
+
+bool decodeBase64(std::string_view chars, std::string& out)
+{
+    auto value = [](char c) -> int {
+        if (c >= 'A' && c <= 'Z')
+            return c - 'A';
+        if (c >= 'a' && c <= 'z')
+            return c - 'a' + 26;
+        if (c >= '0' && c <= '9')
+            return c - '0' + 52;
+        return c == '+' ? 62 : c == '/' ? 63 : -1;
+    };
+    out.clear();
+    if (chars.size() % 4 != 0)
+        return false;
+    out.reserve(chars.size() / 4 * 3);
+    for (size_t i = 0; i < chars.size(); i += 4) {
+        const bool last = i + 4 == chars.size();
+        int v[4];
+        int padding = 0;
+        for (int k = 0; k < 4; ++k) {
+            const char c = chars[i + static_cast<size_t>(k)];
+            if (c == '=' && last && k >= 2 && (k == 3 || chars[i + 3] == '=')) {
+                v[k] = 0;
+                ++padding;
+                continue;
+            }
+            v[k] = value(c);
+            if (v[k] < 0)
+                return false;
+        }
+        const unsigned triple = (static_cast<unsigned>(v[0]) << 18) | (static_cast<unsigned>(v[1]) << 12) |
+                                (static_cast<unsigned>(v[2]) << 6) | static_cast<unsigned>(v[3]);
+        out += static_cast<char>((triple >> 16) & 0xff);
+        if (padding < 2)
+            out += static_cast<char>((triple >> 8) & 0xff);
+        if (padding < 1)
+            out += static_cast<char>(triple & 0xff);
+    }
+    return true;
+}
+
+// Where an array's binary data is read: raw bytes, or base64 text in which each run of
+// `n` bytes takes 4 * ceil(n / 3) characters.
+struct DataStream
+{
+    std::string_view data;
+    size_t pos = 0;
+    bool base64 = false;
+
+    size_t left() const { return pos < data.size() ? data.size() - pos : 0; }
+    // The first `count` bytes of the next run of at least that many.
+    bool peek(unsigned long long count, std::string& out) const
+    {
+        if (!base64) {
+            if (count > left())
+                return false;
+            out.assign(data.data() + pos, static_cast<size_t>(count));
+            return true;
+        }
+        if (count > left() / 4 * 3)
+            return false;
+        const size_t chars = static_cast<size_t>((count + 2) / 3 * 4);
+        if (!decodeBase64(data.substr(pos, chars), out) || out.size() < count)
+            return false;
+        out.resize(static_cast<size_t>(count));
+        return true;
+    }
+    // The next run of `count` bytes.
+    bool take(unsigned long long count, std::string& out)
+    {
+        if (!peek(count, out))
+            return false;
+        pos += base64 ? static_cast<size_t>((count + 2) / 3 * 4) : static_cast<size_t>(count);
+        return true;
+    }
+};
+
+struct VtpFile
+{
+    int headerSize = 4;
+    bool bigEndian = false;
+    vtkSmartPointer<vtkDataCompressor> compressor;
+    unsigned long long ratio = 1; // the most a compressed byte can expand to
+    std::string_view appended;    // raw bytes, or base64 text without blanks
+    bool appendedBase64 = false;
+    bool hasAppended = false;
+
+    unsigned long long word(const std::string& header, size_t index) const
+    {
+        unsigned long long v = 0;
+        const size_t base = index * static_cast<size_t>(headerSize);
+        for (int k = 0; k < headerSize; ++k) {
+            const auto byte = static_cast<unsigned char>(header[base + static_cast<size_t>(bigEndian ? k : headerSize - 1 - k)]);
+            v = (v << 8) | byte;
+        }
+        return v;
+    }
+};
+
+int vtpTypeSize(std::string_view type, bool& whole, bool& isSigned)
+{
+    whole = type.find("Int") != std::string_view::npos;
+    isSigned = whole && type[0] == 'I';
+    if (type == "Int8" || type == "UInt8" || type == "String" || type == "Bit")
+        return 1;
+    if (type == "Int16" || type == "UInt16")
+        return 2;
+    if (type == "Int32" || type == "UInt32" || type == "Float32")
+        return 4;
+    if (type == "Int64" || type == "UInt64" || type == "Float64")
+        return 8;
+    return 0;
+}
+
+// Checks that the array element `a` holds `tuples` tuples; with `values`, also gives
+// them (whole numbers only).
+std::string vtpArrayProblem(const VtpFile& file, const XmlElement& a, long long tuples, std::vector<long long>* values)
+{
+    bool whole = false, isSigned = false;
+    const int size = vtpTypeSize(a.attribute("type"), whole, isSigned);
+    if (!size)
+        return "an array has a type that is not known";
+    if (values && !whole)
+        return "a cell list is not made of whole numbers";
+    long long components = 1;
+    if (a.has("NumberOfComponents") &&
+        (!parseNumber(a.attribute("NumberOfComponents"), components) || components < 1 || components > MaxComponents))
+        return "an array declares a bad number of components";
+    if (tuples < 0 || tuples > std::numeric_limits<long long>::max() / 8 / components)
+        return "an array declares more values than the file can hold";
+    const unsigned long long count = static_cast<unsigned long long>(tuples * components);
+    const unsigned long long needed = count * static_cast<unsigned long long>(size);
+    if (count == 0)
+        return std::string(); // the reader reads nothing for it
+
+    const std::string_view format = a.attribute("format");
+    if (format == "ascii") {
+        std::vector<std::string_view> w;
+        splitWords(a.text, w);
+        if (w.size() < count)
+            return "an array holds fewer values than its header declares";
+        if (values) {
+            values->resize(static_cast<size_t>(count));
+            for (size_t i = 0; i < count; ++i)
+                if (!parseNumber(w[i], (*values)[i]))
+                    return "a cell list is not made of whole numbers";
+        }
+        return std::string();
+    }
+    DataStream stream;
+    std::string inlineText;
+    if (format == "binary") {
+        inlineText.reserve(a.text.size());
+        for (char c : a.text)
+            if (!isXmlBlank(c))
+                inlineText += c;
+        stream.data = inlineText;
+        stream.base64 = true;
+    } else if (format == "appended") {
+        unsigned long long offset = 0;
+        if (!file.hasAppended || !parseNumber(a.attribute("offset"), offset) || offset > file.appended.size())
+            return "an array refers to appended data the file does not hold";
+        stream.data = file.appended;
+        stream.pos = static_cast<size_t>(offset);
+        stream.base64 = file.appendedBase64;
+    } else {
+        return "an array has a format that is not known";
+    }
+
+    const unsigned long long h = static_cast<unsigned long long>(file.headerSize);
+    std::string header, payload;
+    if (!file.compressor) {
+        if (!stream.peek(h, header))
+            return "an array is truncated";
+        const unsigned long long length = file.word(header, 0);
+        if (length > stream.left())
+            return "an array declares more data than the file holds";
+        if (length < needed)
+            return "an array holds fewer values than its header declares";
+        if (values) {
+            if (!stream.take(h + length, payload))
+                return "an array is truncated";
+            payload.erase(0, static_cast<size_t>(h));
+        }
+    } else {
+        if (!stream.peek(h, header))
+            return "an array is truncated";
+        const unsigned long long blocks = file.word(header, 0);
+        // Each block takes at least one byte.
+        if (blocks > stream.left() || blocks == 0 || !stream.take((3 + blocks) * h, header))
+            return "an array's block header is damaged";
+        const unsigned long long blockSize = file.word(header, 1);
+        const unsigned long long lastSize = file.word(header, 2);
+        if (blockSize == 0 || lastSize > blockSize)
+            return "an array's block header is damaged";
+        unsigned long long compressedTotal = 0, total = 0;
+        for (unsigned long long b = 0; b < blocks; ++b) {
+            const unsigned long long compressed = file.word(header, static_cast<size_t>(3 + b));
+            const unsigned long long plain = b + 1 == blocks && lastSize ? lastSize : blockSize;
+            if (compressed == 0 || compressed > stream.left())
+                return "an array's block header is damaged";
+            if (plain > compressed * file.ratio + 4096)
+                return "an array's block header declares more data than its blocks can hold";
+            compressedTotal += compressed;
+            total += plain;
+            if (compressedTotal > stream.left())
+                return "an array declares more data than the file holds";
+        }
+        if (total < needed)
+            return "an array holds fewer values than its header declares";
+        std::string data;
+        if (!stream.take(compressedTotal, data))
+            return "an array is truncated";
+        // Each block must uncompress to its declared size: only then is that much data
+        // really there.
+        std::string block;
+        size_t at = 0;
+        for (unsigned long long b = 0; b < blocks; ++b) {
+            const auto compressed = static_cast<size_t>(file.word(header, static_cast<size_t>(3 + b)));
+            const auto plain = static_cast<size_t>(b + 1 == blocks && lastSize ? lastSize : blockSize);
+            block.resize(plain);
+            const size_t got = file.compressor->Uncompress(reinterpret_cast<const unsigned char*>(data.data() + at),
+                                                           compressed, reinterpret_cast<unsigned char*>(&block[0]), plain);
+            if (got != plain)
+                return "an array's compressed data is damaged";
+            at += compressed;
+            if (values && payload.size() < needed)
+                payload.append(block, 0, std::min<size_t>(plain, static_cast<size_t>(needed) - payload.size()));
+        }
+    }
+    if (values) {
+        values->resize(static_cast<size_t>(count));
+        for (size_t i = 0; i < count; ++i) {
+            unsigned long long u = 0;
+            for (int k = 0; k < size; ++k) {
+                const auto byte = static_cast<unsigned char>(payload[i * static_cast<size_t>(size) +
+                                                                     static_cast<size_t>(file.bigEndian ? k : size - 1 - k)]);
+                u = (u << 8) | byte;
+            }
+            if (isSigned && size < 8 && (u >> (8 * size - 1)) & 1u)
+                u |= ~0ull << (8 * size);
+            (*values)[i] = static_cast<long long>(u);
+        }
+    }
+    return std::string();
 }
 
 } // namespace
@@ -549,5 +946,144 @@ std::string legacyVtkProblem(const std::string& bytes)
     return std::string();
 }
 
+std::string vtpProblem(const std::string& bytes)
+{
+    std::vector<XmlElement> elements;
+    size_t appendedStart = std::string::npos;
+    const std::string problem = scanXml(bytes, elements, appendedStart);
+    if (!problem.empty())
+        return problem;
+    if (elements.empty() || elements[0].name != "VTKFile" || elements[0].attribute("type") != "PolyData")
+        return "it is not a VTK poly data file";
+    const XmlElement& root = elements[0];
+    VtpFile file;
+    const std::string_view headerType = root.has("header_type") ? root.attribute("header_type") : "UInt32";
+    if (headerType != "UInt32" && headerType != "UInt64")
+        return "its header names an unknown header type";
+    file.headerSize = headerType == "UInt64" ? 8 : 4;
+    file.bigEndian = root.attribute("byte_order") == "BigEndian";
+    const std::string_view compressor = root.attribute("compressor");
+    if (compressor == "vtkZLibDataCompressor") {
+        file.compressor = vtkSmartPointer<vtkZLibDataCompressor>::New();
+        file.ratio = 1032;
+    } else if (compressor == "vtkLZ4DataCompressor") {
+        file.compressor = vtkSmartPointer<vtkLZ4DataCompressor>::New();
+        file.ratio = 256;
+    } else if (compressor == "vtkLZMADataCompressor") {
+        file.compressor = vtkSmartPointer<vtkLZMADataCompressor>::New();
+        file.ratio = 8192;
+    } else if (!compressor.empty()) {
+        return "its header names an unknown compressor";
+    }
+    std::string appendedText;
+    if (appendedStart != std::string::npos) {
+        const XmlElement& appended = elements.back();
+        file.hasAppended = true;
+        file.appendedBase64 = appended.attribute("encoding") == "base64";
+        const size_t end = file.appendedBase64 ? std::min(bytes.find('<', appendedStart), bytes.size()) : bytes.size();
+        if (file.appendedBase64) {
+            for (size_t i = appendedStart; i < end; ++i)
+                if (!isXmlBlank(bytes[i]))
+                    appendedText += bytes[i];
+            file.appended = appendedText;
+        } else {
+            file.appended = std::string_view(bytes.data() + appendedStart, end - appendedStart);
+        }
+    }
+
+    std::vector<std::vector<int>> children(elements.size());
+    for (size_t i = 0; i < elements.size(); ++i)
+        if (elements[i].parent >= 0)
+            children[static_cast<size_t>(elements[i].parent)].push_back(static_cast<int>(i));
+    auto arraysOf = [&](int parent) {
+        std::vector<const XmlElement*> arrays;
+        for (int child : children[static_cast<size_t>(parent)])
+            if (elements[static_cast<size_t>(child)].name == "DataArray")
+                arrays.push_back(&elements[static_cast<size_t>(child)]);
+        return arrays;
+    };
+
+    for (size_t i = 0; i < elements.size(); ++i) {
+        const XmlElement& e = elements[i];
+        if (e.name == "FieldData") {
+            for (const XmlElement* a : arraysOf(static_cast<int>(i))) {
+                long long tuples = 0;
+                if (a->has("NumberOfTuples") && (!parseNumber(a->attribute("NumberOfTuples"), tuples) || tuples < 0))
+                    return "its header gives a bad count";
+                const std::string p = vtpArrayProblem(file, *a, tuples, nullptr);
+                if (!p.empty())
+                    return p;
+            }
+            continue;
+        }
+        if (e.name != "Piece")
+            continue;
+        long long points = 0, cells = 0;
+        if (e.has("NumberOfPoints") && (!parseNumber(e.attribute("NumberOfPoints"), points) || points < 0))
+            return "its header gives a bad count";
+        bool pointsFound = false;
+        for (int child : children[i]) {
+            const XmlElement& c = elements[static_cast<size_t>(child)];
+            const std::string name(c.name);
+            if (name == "Points" || name == "PointData") {
+                const auto arrays = arraysOf(child);
+                pointsFound = pointsFound || (name == "Points" && !arrays.empty());
+                for (const XmlElement* a : arrays) {
+                    const std::string p = vtpArrayProblem(file, *a, points, nullptr);
+                    if (!p.empty())
+                        return p;
+                }
+                continue;
+            }
+            if (name != "Verts" && name != "Lines" && name != "Strips" && name != "Polys")
+                continue;
+            long long count = 0;
+            const std::string attribute = "NumberOf" + name;
+            if (e.has(attribute) && (!parseNumber(e.attribute(attribute), count) || count < 0 ||
+                                     count > std::numeric_limits<long long>::max() - cells))
+                return "its header gives a bad count";
+            cells += count;
+            const XmlElement* offsets = nullptr;
+            const XmlElement* connectivity = nullptr;
+            for (const XmlElement* a : arraysOf(child)) {
+                if (a->attribute("Name") == "offsets")
+                    offsets = a;
+                else if (a->attribute("Name") == "connectivity")
+                    connectivity = a;
+            }
+            if (count == 0)
+                continue;
+            if (!offsets || !connectivity)
+                return "a cell list is missing";
+            // The reader sizes the connectivity by the offsets.
+            std::vector<long long> ends;
+            std::string p = vtpArrayProblem(file, *offsets, count, &ends);
+            if (!p.empty())
+                return p;
+            long long highest = 0;
+            for (long long end : ends) {
+                if (end < 0)
+                    return "a cell list is damaged";
+                highest = std::max(highest, end);
+            }
+            p = vtpArrayProblem(file, *connectivity, highest, nullptr);
+            if (!p.empty())
+                return p;
+        }
+        // A piece's counts must be held by its arrays: the reader sizes its output by them.
+        if (points > 0 && !pointsFound)
+            return "its points are missing";
+        for (int child : children[i]) {
+            if (elements[static_cast<size_t>(child)].name != "CellData")
+                continue;
+            for (const XmlElement* a : arraysOf(child)) {
+                const std::string p = vtpArrayProblem(file, *a, cells, nullptr);
+                if (!p.empty())
+                    return p;
+            }
+        }
+    }
+    return std::string();
+}
 
 } // namespace mrmlmodelfile

@@ -22,4 +22,10 @@ std::string plyProblem(const std::string& bytes);
 // Legacy VTK: the version is known, and the cell lists fit the file and their points.
 std::string legacyVtkProblem(const std::string& bytes);
 
+// VTK XML poly data: the elements nest within bounds, every count and size the header and
+// the arrays' block headers declare is one the file's data really holds (compressed
+// blocks are uncompressed to see that), and the cell offsets stay within their
+// connectivity, so that the reader never allocates more than the model holds.
+std::string vtpProblem(const std::string& bytes);
+
 } // namespace mrmlmodelfile

@@ -450,8 +450,8 @@ vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::st
         return nullptr;
     }
 
-    if (ext == ".obj" || ext == ".ply" || ext == ".vtk") {
-        std::string bytes;
+    std::string bytes;
+    if (ext == ".obj" || ext == ".ply" || ext == ".vtk" || ext == ".vtp") {
         bool read = false;
         try {
             read = mrmlmodelfile::readWholeFile(fileName, bytes);
@@ -463,12 +463,26 @@ vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::st
         }
         const std::string problem = ext == ".obj"   ? mrmlmodelfile::objProblem(bytes)
                                     : ext == ".ply" ? mrmlmodelfile::plyProblem(bytes)
+                                    : ext == ".vtp" ? mrmlmodelfile::vtpProblem(bytes)
                                                     : mrmlmodelfile::legacyVtkProblem(bytes);
         if (!problem.empty()) {
             error = "model file \"" + name + "\" could not be read: " + problem;
             return nullptr;
         }
     }
+    // These readers take the bytes just checked, not the file again, which may have
+    // changed meanwhile.
+    if (auto* ply = vtkPLYReader::SafeDownCast(reader)) {
+        // VTK's PLY reader frees memory twice when the last line has no line feed.
+        if (bytes.back() != '\n')
+            bytes += '\n';
+        ply->SetInputString(bytes);
+        ply->ReadFromInputStringOn();
+    } else if (auto* xml = vtkXMLPolyDataReader::SafeDownCast(reader)) {
+        xml->SetInputString(bytes);
+        xml->ReadFromInputStringOn();
+    }
+    std::string().swap(bytes);
 
     vtkPolyData* output = nullptr;
     {

@@ -151,6 +151,25 @@ bool isRegularFile(const std::string& file)
 #endif
 }
 
+// A file name for one console line: a line break or other control character in it is
+// written as an escape, so that it cannot start a line of its own.
+std::string printableName(const std::string& file)
+{
+    std::string out;
+    static const char* hex = "0123456789abcdef";
+    for (unsigned char c : file) {
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c < 0x20 || c == 0x7f)
+            out += std::string("\\x") + hex[c >> 4] + hex[c & 15];
+        else
+            out += static_cast<char>(c);
+    }
+    return out;
+}
+
 } // namespace
 
 void Application::init_types()
@@ -396,7 +415,7 @@ std::vector<std::string> Application::processFiles(const std::vector<std::string
         // File names are the local 8-bit bytes they were given as: a name that is not
         // valid UTF-8 still names its file.
         if (!isRegularFile(file)) {
-            Vexil::MsgConsoleSingleton::Instance().Error("Cannot open file %s\n", file.c_str());
+            Vexil::MsgConsoleSingleton::Instance().Error("Cannot open file %s\n", printableName(file).c_str());
             continue;
         }
         if (GeometryObject::is_model_file(file)) {
@@ -410,7 +429,19 @@ std::vector<std::string> Application::processFiles(const std::vector<std::string
             processed.push_back(file);
             continue;
         }
+        // Files of a kind a module registered open as a project; any other file (a text
+        // file, a model without its extension) was not read and makes none.
         const QFileInfo info(QFile::decodeName(file.c_str()));
+        auto registered = [this](const QString& suffix) {
+            const QByteArray ext = suffix.toUtf8();
+            return !ext.isEmpty() &&
+                   (!get_import_filters(ext.constData()).empty() || !get_projectDB_filters(ext.constData()).empty());
+        };
+        if (!registered(info.suffix()) && !registered(info.completeSuffix())) {
+            Vexil::MsgConsoleSingleton::Instance().Error("Cannot open unknown file type: %s\n",
+                                                         printableName(file).c_str());
+            continue;
+        }
         const std::string label = info.completeBaseName().toStdString();
         create_project(label.c_str(), label.c_str());
         processed.push_back(file);

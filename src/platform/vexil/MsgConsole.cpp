@@ -59,6 +59,17 @@ struct MsgConsoleSingleton::Private
     std::vector<MsgConsoleObserver*> observers;
     PreferenceManager* prefMgr = nullptr;
 
+    struct EarlyMessage
+    {
+        MsgType type;
+        std::string text;
+        std::vector<MsgConsoleObserver*> receivers;
+    };
+    static constexpr size_t MaxEarlyMessages = 200;
+    static constexpr size_t MaxEarlyCharacters = 4000;
+    bool keepEarly = true;
+    std::vector<EarlyMessage> early;
+
     bool connected(MsgConsoleObserver* o) const
     {
         return std::find(observers.begin(), observers.end(), o) != observers.end();
@@ -138,6 +149,8 @@ void MsgConsoleSingleton::dispatch(MsgType type, const char* format, va_list arg
     std::lock_guard<std::recursive_mutex> lock(d->mutex);
     // A copy, because a callback may connect or disconnect observers (itself included).
     const std::vector<MsgConsoleObserver*> current = d->observers;
+    if (d->keepEarly && d->early.size() < Private::MaxEarlyMessages)
+        d->early.push_back({type, text.substr(0, Private::MaxEarlyCharacters), current});
     for (MsgConsoleObserver* o : current) {
         if (!d->connected(o))
             continue;
@@ -206,6 +219,33 @@ MsgConsoleObserver* MsgConsoleSingleton::get_observer(const char* name) const
             return o;
     }
     return nullptr;
+}
+
+void MsgConsoleSingleton::replay_early_messages(MsgConsoleObserver* observer, unsigned int mask)
+{
+    std::lock_guard<std::recursive_mutex> lock(d->mutex);
+    if (!observer || !d->connected(observer))
+        return;
+    for (const Private::EarlyMessage& m : d->early) {
+        if (!(m.type & mask) || std::find(m.receivers.begin(), m.receivers.end(), observer) != m.receivers.end())
+            continue;
+        const char* text = m.text.c_str();
+        if (m.type == MsgType_Txt && observer->bMsg)
+            observer->Message(text);
+        else if (m.type == MsgType_Wrn && observer->bWrn)
+            observer->Warning(text);
+        else if (m.type == MsgType_Err && observer->bErr)
+            observer->Error(text);
+        else if (m.type == MsgType_Log && observer->bLog)
+            observer->Log(text);
+    }
+}
+
+void MsgConsoleSingleton::end_early_messages()
+{
+    std::lock_guard<std::recursive_mutex> lock(d->mutex);
+    d->keepEarly = false;
+    std::vector<Private::EarlyMessage>().swap(d->early);
 }
 
 void MsgConsoleSingleton::setPrefMgr(PreferenceManager* manager)

@@ -55,6 +55,13 @@ public:
     unsigned int SetEnabledMsgType(const char* name, unsigned int mask, bool on);
     MsgConsoleObserver* get_observer(const char* name) const;
 
+    // What the console says before the window's observers connect (a damaged settings
+    // file read at start-up, say) is kept, up to a limit, until end_early_messages():
+    // replay_early_messages() hands an observer the kept messages of the kinds in `mask`
+    // that it did not receive when they were written.
+    void replay_early_messages(MsgConsoleObserver* observer, unsigned int mask);
+    void end_early_messages();
+
     void setPrefMgr(PreferenceManager* manager);
     PreferenceManager* getPrefMgr() const;
 

@@ -91,3 +91,17 @@ TEST(ModelFileOnTheCommandLine, AnUnreadableFileIsReportedAndTheApplicationRunsO
     EXPECT_TRUE(r.log.contains("broken.stl")) << r.log.toStdString();
     EXPECT_TRUE(r.log.contains("[Log] Finish: Event loop left")) << r.log.toStdString();
 }
+
+TEST(ModelFileOnTheCommandLine, FilesOfNoKnownKindAndUnknownOptionsAreReported)
+{
+    QTemporaryDir dir;
+    const QString notes = writeFile(dir, "notes.txt", "shopping list\n");
+    const QString bare = writeFile(dir, "wedge", wedge); // a model, but nothing says so
+    const HostRun r = runHost({"--hidden", notes, "--bogus", bare, "-style", "fusion"}, dir.filePath("console.log"));
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 0) << r.log.toStdString();
+    EXPECT_TRUE(r.log.contains("[Err] Cannot open unknown file type: " + notes)) << r.log.toStdString();
+    EXPECT_TRUE(r.log.contains("[Err] Cannot open unknown file type: " + bare)) << r.log.toStdString();
+    EXPECT_TRUE(r.log.contains("[Err] Unknown option: --bogus")) << r.log.toStdString();
+    EXPECT_FALSE(r.log.contains("Unknown option: -style")) << "Qt's own option: " << r.log.toStdString();
+}

@@ -14,20 +14,25 @@
 //   singleinstance_driver EXENAME open FILE...   a normal start with files on its
 //                                                command line; prints "projects=<n>"
 //                                                half a second into the loop
+// With SINGLEINSTANCE_LOG set, the console's lines are appended to the file it names.
 
+#include <LogFileObserver.h>
 #include <support/ApplicationRun.h>
 
 #include <core/GUIApplication.h>
 
 #include <obj/Application.h>
+#include <vexil/MsgConsole.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -134,5 +139,13 @@ int main(int argc, char** argv)
     std::vector<char*> args = {argv[0]};
     for (int i = 3; i < argc; ++i)
         args.push_back(argv[i]);
-    return PelmoraTest::runApplication(config, args, onLoop);
+    std::unique_ptr<Host::LogFileObserver> log;
+    if (const char* logFile = std::getenv("SINGLEINSTANCE_LOG")) {
+        log = std::make_unique<Host::LogFileObserver>(logFile);
+        Vexil::MsgConsoleSingleton::Instance().connect_observer(log.get());
+    }
+    const int result = PelmoraTest::runApplication(config, args, onLoop);
+    if (log)
+        Vexil::MsgConsoleSingleton::Instance().disconnect_observer(log.get());
+    return result;
 }

@@ -20,6 +20,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -371,4 +372,98 @@ TEST_F(SingleInstance, FileNamesThatAreNotUtf8ReachTheLogicAsTheirBytes)
     ASSERT_TRUE(second.waitForFinished(30000));
     EXPECT_TRUE(serverResult().contains("project=caf")) << serverOutput.constData();
     ::unlink(path.constData());   // QTemporaryDir cannot name it
+}
+
+namespace {
+// Sends one message as a second start does and returns what the server answered before
+// it closed the connection.
+QByteArray sendForReply(const QString& server, const QByteArray& message)
+{
+    QLocalSocket socket;
+    socket.connectToServer(server);
+    if (!socket.waitForConnected(5000))
+        return "<no connection>";
+    QByteArray payload;
+    {
+        QDataStream out(&payload, QIODevice::WriteOnly);
+        out << message;
+    }
+    socket.write(payload);
+    QByteArray reply;
+    QElapsedTimer clock;
+    clock.start();
+    while (socket.state() == QLocalSocket::ConnectedState && clock.elapsed() < 20000) {
+        socket.waitForReadyRead(100);
+        reply += socket.readAll();
+    }
+    return reply + socket.readAll();
+}
+} // namespace
+
+TEST_F(SingleInstance, ASecondStartThatHearsNoAcknowledgementOpensItsFilesItself)
+{
+    // Something listens under the name, takes the message and never answers: a hung or
+    // dying first instance.
+    QLocalServer mute;
+    ASSERT_TRUE(mute.listen(serverName()));
+    std::vector<QLocalSocket*> taken;
+    QObject::connect(&mute, &QLocalServer::newConnection, [&] {
+        while (QLocalSocket* s = mute.nextPendingConnection())
+            taken.push_back(s);
+    });
+    const QString file = makeFile(QStringLiteral("Gear.pmdb"));
+    const QString log = files.filePath(QStringLiteral("second.log"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("SINGLEINSTANCE_LOG"), log);
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(SINGLEINSTANCE_DRIVER), {exe, QStringLiteral("open"), file});
+    QElapsedTimer clock;
+    clock.start();
+    while (second.state() != QProcess::NotRunning && clock.elapsed() < 60000)
+        pump(50);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_FALSE(taken.empty()) << "the message went to the listener";
+    EXPECT_TRUE(second.readAllStandardOutput().contains("projects=1")) << "it opened the file itself";
+    QFile f(log);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().contains("did not take")) << "and said so";
+}
+
+TEST_F(SingleInstance, HugeAndMultiLineMessagesAreLoggedShortOnOneLineAndKeepTheWindowResponsive)
+{
+    const QString log = files.filePath(QStringLiteral("server.log"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("SINGLEINSTANCE_LOG"), log);
+    server.setProcessEnvironment(env);
+    startServer();
+
+    EXPECT_EQ(sendForReply(serverName(), "OpenFile:/nowhere/a.pmdb\n[Err] forged line"), QByteArray("OK"));
+    // Longer than any file name the system takes: refused, and not acknowledged.
+    EXPECT_EQ(sendForReply(serverName(), "OpenFile:/" + QByteArray(5000, 'y')), QByteArray());
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(sendForReply(serverName(), "OpenFile:/" + QByteArray(15 * 1024 * 1024, 'x')), QByteArray());
+    makeFile(QStringLiteral("Final.pmdb"));
+    EXPECT_EQ(sendForReply(serverName(), "OpenFile:" + QFile::encodeName(files.filePath("Final.pmdb"))),
+              QByteArray("OK"));
+    EXPECT_TRUE(serverResult().contains("project=Final\n"));
+    EXPECT_LT(clock.elapsed(), 15000) << "the huge message did not hold the window up";
+
+    QFile f(log);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    int longest = 0;
+    for (const QByteArray& line : lines) {
+        longest = std::max(longest, static_cast<int>(line.size()));
+        // The line break inside the message is shown as one, not started.
+        if (line.contains("forged")) {
+            EXPECT_TRUE(line.contains("a.pmdb\\n[Err] forged line")) << line.left(200).constData();
+        }
+    }
+    EXPECT_LT(longest, 8192);
+    bool refused = false;
+    for (const QByteArray& line : lines)
+        refused = refused || (line.startsWith("[Err]") && line.contains("refused"));
+    EXPECT_TRUE(refused);
 }

@@ -7,6 +7,8 @@
 //   vtk          write a warning through VTK's output window, then quit
 //   fileopen     hand the desktop's file-open events for "a.pmstd" and "b.step" to the
 //                application and print the script lines they sent, then quit
+//   output       print the Output dock's text and the status bar's message a moment
+//                after the window opened, then quit
 // Further arguments: key=value sets a configuration key, -key removes one,
 // --log FILE appends console lines to FILE.
 
@@ -18,6 +20,7 @@
 #include <core/qPelmoraApplication.h>
 #include <femgui/FemGui.h>
 #include <mainwindow/MainWindow.h>
+#include <mainwindow/ReportOutput.h>
 #include <obj/Application.h>
 #include <mrml/vtkMRMLScene.h>
 #include <vexil/Exception.h>
@@ -28,6 +31,7 @@
 #include <QDir>
 #include <QFileOpenEvent>
 #include <QIcon>
+#include <QLabel>
 #include <QTimer>
 
 #include <vtkOutputWindow.h>
@@ -92,6 +96,18 @@ void act()
             print("journal", QString::fromStdString(line));
         std::fflush(stdout);
         QCoreApplication::quit();
+    }
+    else if (scenario == "output") {
+        QTimer::singleShot(1500, [] {
+            Gui::MainWindow* mw = Gui::MainWindow::get_main_window_inst();
+            auto* report = mw->findChild<Gui::DockWindow::ReportOutput*>();
+            auto* label = mw->findChild<QLabel*>(QStringLiteral("MessageLabel"));
+            for (const QString& line : report ? report->toPlainText().split('\n') : QStringList{"<no dock>"})
+                print("output", line);
+            print("status", label ? label->text() : QStringLiteral("<no label>"));
+            std::fflush(stdout);
+            QCoreApplication::quit();
+        });
     }
     else if (scenario == "throw") {
         QTimer::singleShot(50, [] { QCoreApplication::quit(); });

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 struct ProcessRun
@@ -283,4 +285,25 @@ TEST_F(Startup, DesktopFileOpenOfAProjectFileOpensItWithTheApplicationModule)
     EXPECT_EQ(r.values("journal"),
               (QStringList{"runString import Pelmora", QString("runString Pelmora.open(u\"%1\")").arg(project)}))
         << r.out.toStdString();
+}
+
+TEST_F(Startup, WarningsFromBeforeTheWindowShowInTheOutputDockAndTheStatusBar)
+{
+    // A damaged settings file is read long before the window and its Output dock exist.
+    QDir(dir.path()).mkpath("data");
+    QFile cfg(dir.filePath("data/user.cfg"));
+    ASSERT_TRUE(cfg.open(QIODevice::WriteOnly));
+    cfg.write("not a settings file\n");
+    cfg.close();
+    ProcessRun r = driver("output", {"UserAppData=" + dir.filePath("data/")});
+    ASSERT_TRUE(r.finished);
+    EXPECT_TRUE(r.log.contains("line skipped")) << r.log.toStdString();
+    const QStringList output = r.values("output");
+    const auto warning = std::find_if(output.begin(), output.end(),
+                                      [](const QString& line) { return line.contains("line skipped"); });
+    ASSERT_NE(warning, output.end()) << output.join('\n').toStdString();
+    EXPECT_TRUE(warning->contains("user.cfg")) << warning->toStdString();
+    EXPECT_EQ(output.filter("not a parameter file header").size(), 1) << "shown once";
+    // The status bar shows the last of them.
+    EXPECT_TRUE(r.value("status").contains("user.cfg")) << r.value("status").toStdString();
 }

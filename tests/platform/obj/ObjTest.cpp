@@ -1,6 +1,7 @@
 // The application logic stand-in: types, projects, objects, properties, paths,
 // preference groups and filter tables.
 
+#include "support/ConsoleCapture.h"
 #include "support/TestEnvironment.h"
 #include "support/ThreadCpuTimer.h"
 
@@ -593,6 +594,29 @@ TEST(ObjFiles, CommandLineFilesAndProcessing)
     EXPECT_EQ(std::vector<std::string>{path}, done);
     ASSERT_NE(nullptr, app.get_current_project());
     EXPECT_STREQ("bracket", app.get_current_project()->getProjectName());
+}
+
+TEST(ObjFiles, AFileOfNoKnownKindIsReportedAndMakesNoProject)
+{
+    QTemporaryDir dir(PelmoraTest::homeDir() + "/files-XXXXXX");
+    const std::string notes = dir.path().toStdString() + "/notes.txt";
+    const std::string bare = dir.path().toStdString() + "/wedge";
+    const std::string broken = dir.path().toStdString() + "/two\nlines.txt";
+    for (const std::string& name : {notes, bare, broken}) {
+        QFile f(QString::fromStdString(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("solid x\nendsolid x\n");
+    }
+    std::string exe = "pelmora";
+    char* argv[] = {exe.data(), nullptr};
+    Obj::Application app(1, argv, {{"UserAppData", dir.path().toStdString() + "/data/"}});
+    PelmoraTest::ConsoleCapture console;
+    EXPECT_TRUE(app.processFiles({notes, bare, broken}).empty());
+    EXPECT_TRUE(app.get_projects().empty());
+    EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, "Cannot open unknown file type: "), 3);
+    EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Error, notes));
+    // A line break in a name is shown, not obeyed.
+    EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Error, "/two\\nlines.txt\n"));
 }
 
 TEST(PmMat, InitializeCountsAndDestructResets)
