@@ -46,6 +46,10 @@ public:
     // State code read by the GUI for the object's status overlay.
     int state = 0;
 
+    // Takes over `source`'s content: every property value but the label (so that a copy
+    // keeps its own name) and its suppressed state.
+    virtual void copy_content(const ProjectObject& source);
+
     void on_changed(const Property* p) override;
 
 protected:
@@ -91,6 +95,7 @@ public:
     // Drops every member at once; linear in the group's size.
     void clear_members();
 private:
+    class MemberList;
     std::list<ProjectObject*> members;
     // get_objects()'s answer, rebuilt on the first call after a change.
     mutable std::vector<ProjectObject*> listed;
