@@ -764,6 +764,8 @@ void MainWindow::delayedStartup()
     const std::vector<std::string> files = logic.processFiles(logic.getCmdLineFiles());
     for (const std::string& file : files)
         FileDialog::setWorkingDirectory(QString::fromUtf8(file.c_str()));
+    if (qPelmoraApplication* app = qPelmoraApplication::application())
+        app->mark_unchanged_projects_clean();
     if (findConfig("StartHidden")) {
         QCoreApplication::quit();
         return;
@@ -781,6 +783,8 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
         const std::vector<std::string> opened = Obj::Application::instance().processFiles(files);
         for (const std::string& file : opened)
             FileDialog::setWorkingDirectory(QString::fromUtf8(file.c_str()));
+        if (qPelmoraApplication* app = qPelmoraApplication::application())
+            app->mark_unchanged_projects_clean();
     }
     catch (const Vexil::SystemExitException&) {
     }

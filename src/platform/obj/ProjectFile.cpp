@@ -462,7 +462,6 @@ std::vector<Project*> ProjectFile::resume(Application& app, const std::string& p
         auto project = std::make_unique<Project>();
         project->kind = record.kind;
         project->set_feeder_type_name(record.feederType);
-        project->setRestoring(true);
         std::string label = record.name;
         for (const PropertyRecord& p : record.properties) {
             if (p.name == "Label")
@@ -487,7 +486,6 @@ std::vector<Project*> ProjectFile::resume(Application& app, const std::string& p
                 applyProperties(*object, written.properties, record.name, links,
                                 std::string("object ") + object->get_name());
         }
-        project->setRestoring(false);
         project->set_modified(false);
     }
     const auto current = links.projectNames.find(content.current);
