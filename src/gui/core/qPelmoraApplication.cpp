@@ -1,5 +1,6 @@
 #include "qPelmoraApplication.h"
 
+#include <commands/DocumentCommands.h>
 #include <commands/HelpCommands.h>
 #include <commands/WindowCommands.h>
 
@@ -314,6 +315,7 @@ void qPelmoraApplication::build_basic_commands()
     // The six standard families register here, in this order, as they are added:
     // help, document and edit, object and annotation, view, window, selection.
     register_help_commands(d->commands);
+    register_document_commands(d->commands);
     register_window_commands(d->commands);
 }
 

@@ -54,14 +54,29 @@ void ProjectObject::set_error(bool on, const std::string& message)
     statusMessage = message;
 }
 
+ProjectObjectGroup* ProjectObject::get_group() const
+{
+    return memberOf && !memberOf->empty() ? memberOf->begin()->first : nullptr;
+}
+
+// An object that shows its state as a "Suppressed" property keeps the two in step, so
+// that the change reaches the object's listeners.
 void ProjectObject::suppress()
 {
+    if (suppressed)
+        return;
     suppressed = true;
+    if (auto* p = dynamic_cast<PropertyBoolean*>(get_property_by_name("Suppressed")))
+        p->set_value(true);
 }
 
 void ProjectObject::unsuppress()
 {
+    if (!suppressed)
+        return;
     suppressed = false;
+    if (auto* p = dynamic_cast<PropertyBoolean*>(get_property_by_name("Suppressed")))
+        p->set_value(false);
 }
 
 void ProjectObject::set_object_status(int status, bool on)

@@ -40,6 +40,8 @@ public:
     void suppress();
     void unsuppress();
     std::vector<ProjectObject*> get_linked_objects() const { return {}; }
+    // A group that lists this object; null when none does.
+    ProjectObjectGroup* get_group() const;
     void set_object_status(int status, bool on);
     bool test_object_status(int status) const { return (statusBits >> status) & 1u; }
 
