@@ -103,6 +103,8 @@ void ProjectObject::copy_content(const ProjectObject& source)
         if (from == &source.labelProperty || dynamic_cast<const PropertyCoupleArray*>(from))
             continue;
         Property* to = get_property_by_name(from->get_name());
+        if (!to)
+            to = add_property(from->getTypeId().get_name(), from->get_name());
         if (to && to->getTypeId() == from->getTypeId())
             to->set_value_text(from->get_value_text());
     }
