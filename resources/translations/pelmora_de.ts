@@ -35,6 +35,10 @@
         <translation>&amp;DATEI</translation>
     </message>
     <message>
+        <source>&amp;EDIT</source>
+        <translation>&amp;BEARBEITEN</translation>
+    </message>
+    <message>
         <source>&amp;VIEW</source>
         <translation>&amp;ANSICHT</translation>
     </message>

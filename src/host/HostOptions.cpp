@@ -33,6 +33,8 @@ std::map<std::string, std::string> configuration(const Options& options)
     std::map<std::string, std::string> config = {
         {"Application", "Pelmora"},
         {"ExeName", "pelmora"},
+        {"ExeVendor", "Pelmora"},
+        {"ExeVersion", "2.1"},
         {"BuildVersionMajor", "2"},
         {"BuildVersionMinor", "1"},
         {"StartWorkbench", "FemWorkbench"},

@@ -82,6 +82,9 @@ MenuItem* StdSimModule::build_menu_bar() const
     *submenu(root, "&FILE") << "Std_New" << "Std_OpenPMDB" << "Separator" << "Std_CloseCurrentWindow"
                             << "Std_CloseAllWnds" << "Separator" << "Std_Save" << "Std_SaveAs"
                             << "Separator" << "Std_DlgUserPref2" << "Separator" << "Std_Quit";
+    // Copy, paste and duplicate have no other place, where the keys would reach them.
+    *submenu(root, "&EDIT") << "Std_Copy" << "Std_Paste" << "Std_DuplicateSelection" << "Separator"
+                            << "Std_Delete";
     MenuItem* view = submenu(root, "&VIEW");
     *view << "Std_OrthographicView" << "Std_PerspectiveView" << "Separator";
     *submenu(view, "Standard views") << "Std_ViewExtents" << "Std_ViewZoomIn" << "Std_ViewZoomOut";

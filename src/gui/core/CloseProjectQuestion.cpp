@@ -27,15 +27,4 @@ QMessageBox::StandardButton askCloseProject(QWidget* parent, const QString& text
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-void tellNotSaved(QWidget* parent, const QString& text)
-{
-    QMessageBox box(parent);
-    box.setIcon(QMessageBox::Warning);
-    box.setWindowTitle(QObject::tr("Project not saved"));
-    box.setTextFormat(Qt::PlainText);
-    box.setText(text);
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
-}
-
 } // namespace Gui

@@ -10,8 +10,4 @@ namespace Gui {
 QMessageBox::StandardButton askCloseProject(QWidget* parent, const QString& text,
                                             QMessageBox::StandardButton defaultButton);
 
-// Tells the user, after Save was chosen, that nothing was saved (saving is not available
-// yet) and that the projects stay open.
-void tellNotSaved(QWidget* parent, const QString& text);
-
 } // namespace Gui

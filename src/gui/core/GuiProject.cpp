@@ -605,12 +605,7 @@ bool GuiProject::canClose()
             .arg(QString::fromUtf8(d->project->getProjectName()));
     switch (askCloseProject(MainWindow::get_main_window_inst(), text, QMessageBox::Save)) {
     case QMessageBox::Save:
-        // Saving arrives with the file operations; until then the project stays open
-        // rather than lose data, and the user is told so.
-        tellNotSaved(MainWindow::get_main_window_inst(),
-                     QObject::tr("%1 was not saved: saving is not available yet. The project stays open.")
-                         .arg(QString::fromUtf8(d->project->getProjectName())));
-        return false;
+        return qPelmoraApplication::application() && qPelmoraApplication::application()->save();
     case QMessageBox::Close:
         return true;
     case QMessageBox::Cancel:

@@ -1,5 +1,6 @@
 #include "qPelmoraApplication.h"
 
+#include <commands/DocumentCommands.h>
 #include <commands/HelpCommands.h>
 #include <commands/WindowCommands.h>
 
@@ -31,6 +32,7 @@
 #include <pmmat/MaterialManager.h>
 #include <pmmsg/Message.h>
 #include <pmunit/Units.h>
+#include <vexil/DocumentInfo.h>
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
 #include <vexil/PreferenceManager.h>
@@ -313,6 +315,7 @@ void qPelmoraApplication::build_basic_commands()
     // The six standard families register here, in this order, as they are added:
     // help, document and edit, object and annotation, view, window, selection.
     register_help_commands(d->commands);
+    register_document_commands(d->commands);
     register_window_commands(d->commands);
 }
 
@@ -689,12 +692,8 @@ void qPelmoraApplication::intend_to_close(QCloseEvent* event)
             accept = true;
             break;
         case QMessageBox::Save:
-            // Saving arrives with the file operations; until then nothing is closed
-            // rather than lose data, and the user is told so.
-            tellNotSaved(MainWindow::get_main_window_inst(),
-                         QObject::tr("The projects were not saved: saving is not available yet. "
-                                     "Nothing was closed."));
-            accept = false;
+            // Nothing closes unless the save went through.
+            accept = save();
             break;
         default:
             accept = false;
@@ -846,13 +845,41 @@ QPixmap qPelmoraApplication::simmodule_icon(const QString&) const
 
 void qPelmoraApplication::open(const char* fileName, const char* module)
 {
-    if (!fileName || !module)
+    if (!fileName)
         return;
+    const Vexil::DocumentInfo file(fileName);
+    const std::string path = file.document_path();
     auto& interpreter = pmMsg::InterpreterSingleton::Instance();
-    const std::string escaped = Vexil::UtilityBox::escaped_char_from_utf8(fileName);
+
+    // An empty, untouched project makes way for the file.
+    Obj::Application& logic = Obj::Application::instance();
+    if (Obj::Project* current = logic.get_current_project()) {
+        GuiProject* gui = get_project(current);
+        if (current->get_num_objects() == 0 && gui && !gui->getDirty()) {
+            const std::string close = "App.close_project('"
+                + Vexil::UtilityBox::escaped_char_from_utf8(current->get_name()) + "')";
+            try {
+                interpreter.runString(close.c_str());
+            }
+            catch (const Vexil::ExceptionHandler& e) {
+                Vexil::MsgConsoleSingleton::Instance().Error("%s\n", e.what());
+            }
+            QCoreApplication::processEvents();
+        }
+    }
+
+    if (!module || !*module) {
+        warn_unknown_filetype(QObject::tr("Cannot open unknown filetype: %1").arg(QString::fromUtf8(file.extension().c_str())));
+        return;
+    }
+    // Only the script line quotes the path, so only there is it escaped.
+    const std::string escaped = Vexil::UtilityBox::escaped_char_from_utf8(path.c_str());
     try {
         interpreter.runString(("import " + std::string(module)).c_str());
         interpreter.runString((std::string(module) + ".open(u\"" + escaped + "\")").c_str());
+        mark_unchanged_projects_clean();
+        if (!file.has_extension("pmdb"))
+            send_view_extents(true);
     }
     catch (const Vexil::ExceptionHandler& e) {
         Vexil::MsgConsoleSingleton::Instance().Error("%s\n", e.what());

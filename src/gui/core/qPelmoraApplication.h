@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class QCloseEvent;
 class QMessageLogContext;
@@ -141,8 +142,30 @@ public:
     // view, window, selection), each added by its own part of the command set.
     void build_basic_commands();
 
-    // Opens a file with the module that handles it.
+    // Opens a file with the module that handles it; an empty, unchanged current project
+    // is closed first.
     void open(const char* fileName, const char* module);
+    // Resumes a project file in place of every open project (after asking).
+    void openPMDB(const char* fileName, const char* module);
+    void import_from(const char* fileName, const char* projectName, const char* module);
+    void import_geom_from(const char* fileName, const char* projectName, const char* module, unsigned option);
+    void exportStepFile(const char* fileName, const char* projectName, const char* fileType,
+                        const std::vector<unsigned>& ids);
+    void exportStepFile(const char* fileName, const char* projectName, const char* fileType, unsigned id);
+    // Exports the objects of the project that are selected in the tree.
+    void save_to(const char* fileName, const char* projectName, const char* fileType);
+    // Saves every project to the application file (asking for one when there is none);
+    // false when nothing was saved.
+    bool save();
+    bool save_as();
+    bool saveToTmp();
+    // A project read from a file and not changed since is not modified, though reading
+    // it created its objects: their GUI projects are marked clean.
+    void mark_unchanged_projects_clean();
+    // Looks for lock files of earlier runs.
+    void checkForPreviousCrashes();
+    // Whether a file name holds a character outside ASCII, which project files refuse.
+    static bool is_non_ascii_file_name(const QString& name);
 
     // Relays of every GUI project's object signals.
     void slot_create_object(const ViewFeeder& feeder);
@@ -162,6 +185,15 @@ protected:
     void slot_relabel_project(const Obj::Project& project);
 
 private:
+    bool save_common(const std::string& fileName);
+    bool save_as_sys_temp();
+    void import_geom_from(const char* fileName, const char* projectName, const char* module, unsigned option,
+                          bool geometry);
+    void sendExport(const char* fileName, const char* projectName, const char* fileType,
+                    const std::vector<unsigned>& ids);
+    static void warn_unknown_filetype(const QString& text);
+    static void send_view_extents(bool onlyWhenHandled);
+
     struct Private;
     std::unique_ptr<QFutureWatcher<void>> watcher;
     std::unique_ptr<Private> d;

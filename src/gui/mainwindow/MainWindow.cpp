@@ -6,7 +6,9 @@
 #include "commands/ToolBarConsole.h"
 #include "core/GUIApplication.h"
 #include "core/GuiProject.h"
+#include "core/MergeProjects.h"
 #include "core/qPelmoraApplication.h"
+#include "dialogs/SpaceballEvent.h"
 #include "dialogs/SplashScreen.h"
 #include "dialogs/widgets/FileDialog.h"
 #include "dialogs/widgets/ProgressBar.h"
@@ -20,8 +22,11 @@
 #include "mainwindow/StatusBarObserver.h"
 #include "propertyeditor/PropertyView.h"
 #include "selection/EntitySelectionSingleton.h"
+#include "selection/SelectionModification.h"
 #include "selection/SelectionView.h"
+#include "selection/TreeSelectionSingleton.h"
 #include "selection/TreeView.h"
+#include "visualization/ViewFeeder.h"
 #include "visualization/qPelmoraThreeDWidget.h"
 #include "visualization/qView3DMRML.h"
 #include "visualization/qVizViewersToolBar.h"
@@ -32,13 +37,19 @@
 #include <pmfwm/EntitySelectionData.h>
 #include <pmmsg/Message.h>
 #include <pmunit/Units.h>
+#include <vexil/DocumentInfo.h>
 #include <vexil/Exception.h>
 #include <vexil/IniFile.h>
 #include <vexil/MsgConsole.h>
+#include <vexil/Stream.h>
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDialog>
 #include <QDockWidget>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QDir>
 #include <QFile>
@@ -46,6 +57,8 @@
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QPointer>
 #include <QScreen>
 #include <QSettings>
@@ -54,7 +67,13 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 #include <QWhatsThis>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
 
 #include <boost/signals2/connection.hpp>
 
@@ -76,6 +95,41 @@ QElapsedTimer& checkClock()
 }
 
 bool windowMenuFirstCall = true;
+
+const char* const ObjectsFormat = "application/x-documentobject";
+const char* const ObjectsFileFormat = "application/x-documentobject-file";
+// Copies up to this size travel inside the clipboard; larger ones through a file.
+constexpr unsigned long long InlineCopyLimit = 0xA00000;
+
+// The one file per process that carries large copies, named on the first one.
+const std::string& copyFileName()
+{
+    static const std::string name = Vexil::DocumentInfo::getTempFileName();
+    return name;
+}
+
+// The Qt settings of the window: organisation, application and version from the
+// configuration, one group per Qt version inside.
+struct WindowSettings
+{
+    QSettings settings;
+    WindowSettings()
+        : settings(QSettings::NativeFormat, QSettings::UserScope, configText("ExeVendor"), configText("ExeName"))
+    {
+        settings.beginGroup(configText("ExeVersion"));
+        settings.beginGroup(QStringLiteral("Qt%1.%2").arg(5).arg(12));
+    }
+    ~WindowSettings()
+    {
+        settings.endGroup();
+        settings.endGroup();
+    }
+    static QString configText(const char* key)
+    {
+        const auto it = Obj::Application::mConfig.find(key);
+        return it == Obj::Application::mConfig.end() ? QString() : QString::fromLatin1(it->second.c_str());
+    }
+};
 
 const std::string* findConfig(const char* key)
 {
@@ -272,6 +326,18 @@ void MainWindow::changeEvent(QEvent* event)
             module->translate_widget();
         return;
     }
+    if (event->type() == QEvent::ActivationChange) {
+        if (isActiveWindow()) {
+            QMdiSubWindow* sub = d->mdiArea->activeSubWindow();
+            auto* view = sub ? qobject_cast<MDIWindow*>(sub->widget()) : nullptr;
+            if (view && view != d->activeView) {
+                d->activeView = view;
+                if (qPelmoraApplication* app = qPelmoraApplication::application())
+                    app->set_current_view(view);
+            }
+        }
+        return;
+    }
     QMainWindow::changeEvent(event);
 }
 
@@ -284,6 +350,254 @@ void MainWindow::user_defined_event(QEvent* event)
         d->messageLabel->setText(message->message());
         d->statusClear->start(StatusMessageMs);
     }
+    else if (message->type() == 3 && message->message().startsWith(QLatin1String("#Inventor V2.1 ascii "))) {
+        qPelmoraApplication* app = qPelmoraApplication::application();
+        if (!app || !app->get_current_project())
+            return;
+        // The scene text goes to a feeder of its own, which nothing keeps afterwards.
+        const auto feeder = std::make_unique<ViewFeederExtern>();
+        feeder->setModeByString("1", message->message().toLatin1().constData());
+    }
+}
+
+void MainWindow::showDocumentation(const QString& reference)
+{
+    const QUrl url(reference);
+    if (!url.scheme().isEmpty())
+        QDesktopServices::openUrl(url);
+    // A reference without a scheme names a local page ("%1.html"), of which none ships.
+}
+
+bool MainWindow::event(QEvent* e)
+{
+    const int type = e->type();
+    if (type == QEvent::EnterWhatsThisMode) {
+        d->whatsThisHelp.clear();
+        if (!d->whatsThis) {
+            d->whatsThis = true;
+            qApp->installEventFilter(this);
+        }
+    }
+    else if (type == QEvent::WhatsThisClicked) {
+        showDocumentation(static_cast<QWhatsThisClickedEvent*>(e)->href());
+    }
+    else if (type == QEvent::ApplicationWindowIconChange) {
+        setWindowIcon(QApplication::windowIcon());
+        qPelmoraApplication* app = qPelmoraApplication::application();
+        Command* about = app ? app->get_command_manager().get_command_by_name("Std_About2") : nullptr;
+        if (CommandAction* action = about ? about->get_action() : nullptr)
+            action->set_icon(QApplication::windowIcon());
+    }
+    else if (Spaceball::ButtonEvent::ButtonEventType > 0 && type == Spaceball::ButtonEvent::ButtonEventType) {
+        auto* button = static_cast<Spaceball::ButtonEvent*>(e);
+        button->setHandled(true);
+        if (button->buttonStatus() == 1 && Obj::Application::_pcSingleton) {
+            Vexil::ParameterGroup::Handle buttons = Obj::Application::instance().get_preference_group_by_path(
+                "User parameter:BaseApp/Spaceball/Buttons");
+            const QByteArray number = QByteArray::number(button->buttonNumber());
+            if (buttons && buttons->has_group(number.constData())) {
+                const std::string command =
+                    buttons->get_parameter_group(number.constData())->get_ASCII_string("Command", "");
+                qPelmoraApplication* app = qPelmoraApplication::application();
+                if (!command.empty() && app)
+                    app->get_command_manager().run_command_by_name(command.c_str());
+            }
+        }
+        return true;
+    }
+    else if (Spaceball::MotionEvent::MotionEventType > 0 && type == Spaceball::MotionEvent::MotionEventType) {
+        static_cast<Spaceball::MotionEvent*>(e)->setHandled(true);
+        return true;
+    }
+    return QMainWindow::event(e);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == this)
+        return QMainWindow::eventFilter(watched, e);
+    const QEvent::Type type = e->type();
+    if (type == QEvent::WindowStateChange) {
+        if (auto* view = qobject_cast<MDIWindow*>(watched)) {
+            if (static_cast<QWindowStateChangeEvent*>(e)->oldState() != view->windowState())
+                Q_EMIT windowStateChanged(view);
+        }
+    }
+    if (type == QEvent::WhatsThis) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget)
+            return false;
+        d->whatsThisHelp = widget->whatsThis();
+    }
+    if (type == QEvent::WhatsThisClicked) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->isWindow())
+            QApplication::sendEvent(this, e);
+    }
+    if (d->whatsThis) {
+        if (auto* menu = qobject_cast<QMenu*>(watched)) {
+            bool ask = type == QEvent::MouseButtonRelease || type == QEvent::EnterWhatsThisMode;
+            if (type == QEvent::KeyPress) {
+                const int key = static_cast<QKeyEvent*>(e)->key();
+                ask = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F1;
+            }
+            if (ask) {
+                if (QAction* action = menu->activeAction()) {
+                    const QString help = action->whatsThis();
+                    d->whatsThisHelp = help.isEmpty() ? menu->whatsThis() : help;
+                }
+            }
+        }
+    }
+    if (watched->inherits("QWhatsThat")) {
+        if (type == QEvent::Show) {
+            if (!d->whatsThisHelp.isEmpty()) {
+                QWhatsThisClickedEvent clicked(d->whatsThisHelp);
+                QApplication::sendEvent(this, &clicked);
+            }
+            if (auto* bubble = qobject_cast<QWidget*>(watched))
+                bubble->setAttribute(static_cast<Qt::WidgetAttribute>(49));
+            return true;
+        }
+        if (type == QEvent::Hide && d->whatsThis) {
+            d->whatsThis = false;
+            d->whatsThisHelp.clear();
+            qApp->removeEventFilter(this);
+        }
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+// ---------------------------------------------------------------------------------------
+// Dropping files, copy and paste
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* e)
+{
+    const QMimeData* mime = e->mimeData();
+    if (!mime || !mime->hasUrls()) {
+        e->ignore();
+        return;
+    }
+    // Only the first file counts, by its suffix exactly as written.
+    const QString suffix = QFileInfo(mime->urls().front().toString()).suffix();
+    if (suffix == QLatin1String("pmdb") || suffix == QLatin1String("pmpj"))
+        e->acceptProposedAction();
+    else
+        e->ignore();
+}
+
+void MainWindow::dropEvent(QDropEvent* e)
+{
+    const QMimeData* mime = e->mimeData();
+    if (!mime || !mime->hasUrls()) {
+        QMainWindow::dropEvent(e);
+        return;
+    }
+    const QUrl url = mime->urls().front();
+    const QString path = url.isLocalFile() ? url.toLocalFile() : url.toString();
+    const QByteArray file = path.toUtf8();
+    Vexil::MsgConsoleSingleton::Instance().Log("Drop file: %s\n", file.constData());
+    if (qPelmoraApplication* app = qPelmoraApplication::application())
+        app->openPMDB(file.constData(), "Dummy");
+}
+
+QMimeData* MainWindow::createMimeDataFromSelection() const
+{
+    // The selected objects once each, grouped by project.
+    std::map<Obj::Project*, std::vector<Obj::ProjectObject*>> groups;
+    std::set<const Obj::ProjectObject*> taken;
+    for (const SelObj& entry : TreeSelectionSingleton::instance().get_all_selections()) {
+        Obj::ProjectObject* object = entry.object;
+        if (object && object->get_project() && taken.insert(object).second)
+            groups[object->get_project()].push_back(object);
+    }
+    if (groups.empty())
+        return nullptr;
+    std::vector<Obj::ProjectObject*> selected;
+    std::vector<Obj::ProjectObject*> withDependencies;
+    for (const auto& group : groups) {
+        selected.insert(selected.end(), group.second.begin(), group.second.end());
+        const std::vector<Obj::ProjectObject*> graph = group.first->get_dependency_graph(group.second);
+        withDependencies.insert(withDependencies.end(), graph.begin(), graph.end());
+    }
+    if (withDependencies.size() > selected.size()) {
+        const auto answer = QMessageBox::question(
+            const_cast<MainWindow*>(this), tr("Object dependencies"),
+            tr("The selected objects have dependent unselected objects.\nDo you want to copy them as well?"),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+        if (answer == QMessageBox::Yes)
+            selected = withDependencies;
+    }
+    unsigned long long estimate = 1000;
+    for (const Obj::ProjectObject* object : selected)
+        estimate += object->get_memory_usage();
+
+    // The copy holds the first listed object's project only, as the project file layout
+    // carries one project per copy.
+    Obj::Project* source = selected.front()->get_project();
+    QByteArray bytes;
+    QString format;
+    if (estimate < InlineCopyLimit) {
+        bytes.reserve(static_cast<int>(estimate));
+        Vexil::ByteArrayOutputStream stream(bytes);
+        source->export_objects(selected, stream);
+        stream.flush();
+        format = QLatin1String(ObjectsFormat);
+    }
+    else {
+        const Vexil::DocumentInfo file(copyFileName());
+        Vexil::ofstream stream(file, std::ios::out | std::ios::trunc | std::ios::binary);
+        source->export_objects(selected, stream);
+        stream.close();
+        if (stream.fail()) {
+            Vexil::MsgConsoleSingleton::Instance().Error("Cannot write the copied objects to %s\n",
+                                                         file.document_path().c_str());
+            return nullptr;
+        }
+        bytes = QByteArray(file.document_path().c_str());
+        format = QLatin1String(ObjectsFileFormat);
+    }
+    auto* mime = new QMimeData();
+    mime->setData(format, bytes);
+    return mime;
+}
+
+bool MainWindow::canInsertFromMimeData(const QMimeData* mime) const
+{
+    if (!mime)
+        return false;
+    return mime->hasUrls() || mime->hasFormat(QLatin1String(ObjectsFormat))
+        || mime->hasFormat(QLatin1String(ObjectsFileFormat));
+}
+
+void MainWindow::insertFromMimeData(const QMimeData* mime)
+{
+    if (!mime)
+        return;
+    const bool inline_ = mime->hasFormat(QLatin1String(ObjectsFormat));
+    if (!inline_ && !mime->hasFormat(QLatin1String(ObjectsFileFormat)))
+        return;
+    Obj::Application& logic = Obj::Application::instance();
+    Obj::Project* target = logic.get_current_project();
+    if (!target)
+        target = logic.create_project(nullptr, nullptr);
+    MergeProjects merge(target);
+    std::vector<Obj::ProjectObject*> objects;
+    if (inline_) {
+        QByteArray bytes = mime->data(QLatin1String(ObjectsFormat));
+        Vexil::ByteArrayInputStream stream(bytes);
+        objects = merge.import_project_objects(stream);
+    }
+    else {
+        const QByteArray path = mime->data(QLatin1String(ObjectsFileFormat));
+        Vexil::ifstream stream(Vexil::DocumentInfo(path.toStdString()), std::ios::in | std::ios::binary);
+        objects = merge.import_project_objects(stream);
+        stream.close();
+    }
+    const std::vector<Obj::ProjectObject*> groups = TreeSelectionSingleton::instance().get_objects_of_type(
+        Obj::ProjectObjectGroup::getClassTypeId());
+    if (groups.size() == 1 && merge.target_gui_project())
+        merge.target_gui_project()->addRootObjectsToGroup(objects, static_cast<Obj::ProjectObjectGroup*>(groups.front()));
 }
 
 void MainWindow::display_message(const QString&, int)
@@ -600,9 +914,28 @@ void MainWindow::closeEvent(QCloseEvent* event)
         app->intend_to_close(event);
     if (!event->isAccepted())
         return;
+    // Guarded: closing one dialog may destroy another.
+    const QList<QDialog*> found = findChildren<QDialog*>();
+    std::vector<QPointer<QDialog>> dialogs(found.begin(), found.end());
+    for (const QPointer<QDialog>& dialog : dialogs) {
+        if (dialog)
+            dialog->close();
+    }
+    for (MDIWindow* view : findChildren<MDIWindow*>()) {
+        view->hide();
+        view->deleteLater();
+    }
     d->actionTimer->stop();
     saveAppQtSettings();
+    const QVariant leftOver = property("x-projectobject-file");
+    if (leftOver.isValid()) {
+        Vexil::DocumentInfo file(leftOver.toByteArray().toStdString());
+        if (file.exists())
+            file.removeDocument();
+    }
     Q_EMIT mainWindowClosed();
+    QApplication::closeAllWindows();
+    QCoreApplication::quit();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -697,8 +1030,8 @@ void MainWindow::end_splash_window()
 void MainWindow::loadAppQtSettings()
 {
     Vexil::MsgConsoleSingleton::Instance().setPrefMgr(Obj::Application::instance().getPrefMgr());
-    QSettings config;
-    config.beginGroup(QStringLiteral("MainWindow"));
+    WindowSettings window;
+    QSettings& config = window.settings;
     QSize saved = config.value(QStringLiteral("Size"), size()).toSize();
     QPoint pos = config.value(QStringLiteral("Position"), this->pos()).toPoint();
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -723,33 +1056,45 @@ void MainWindow::loadAppQtSettings()
     else
         show();
     statusBar()->setVisible(config.value(QStringLiteral("StatusBar"), true).toBool());
-    config.endGroup();
     ToolBarConsole::getInstance()->restoreState();
 }
 
 void MainWindow::saveAppQtSettings()
 {
+    writeWindowSettings();
+    DockingWindowMediator::instance()->save_status();
+    ToolBarConsole::getInstance()->saveState();
+}
+
+void MainWindow::writeWindowSettings()
+{
     // Written whole and checked: QSettings would put an empty file in place of the old
     // one when the disk is full.
-    const QString file = QSettings().fileName();
+    QString file;
+    QString prefix;
+    {
+        WindowSettings window;
+        file = window.settings.fileName();
+        prefix = window.settings.group();
+    }
+    if (!prefix.isEmpty())
+        prefix += QLatin1Char('/');
     QVariantMap values;
     std::string error;
     if (Vexil::readIniFile(file, values) == Vexil::IniReadStatus::NotReadable) {
         error = "the file cannot be read";
     } else {
-        values.insert(QStringLiteral("MainWindow/Size"), size());
-        values.insert(QStringLiteral("MainWindow/Position"), pos());
-        values.insert(QStringLiteral("MainWindow/Maximized"), isMaximized());
-        values.insert(QStringLiteral("MainWindow/MainWindowState"), saveState());
-        values.insert(QStringLiteral("MainWindow/StatusBar"), statusBar()->isVisible());
+        values.insert(prefix + QStringLiteral("Size"), size());
+        values.insert(prefix + QStringLiteral("Position"), pos());
+        values.insert(prefix + QStringLiteral("Maximized"), isMaximized());
+        values.insert(prefix + QStringLiteral("MainWindowState"), saveState());
+        values.insert(prefix + QStringLiteral("StatusBar"), statusBar()->isVisible());
         QDir().mkpath(QFileInfo(file).absolutePath());
         Vexil::saveIniFile(file, values, error);
     }
     if (!error.empty())
         Vexil::MsgConsoleSingleton::Instance().Error("Cannot save the window layout to '%s': %s\n",
                                                      QFile::encodeName(file).constData(), error.c_str());
-    DockingWindowMediator::instance()->save_status();
-    ToolBarConsole::getInstance()->saveState();
 }
 
 void MainWindow::delayedStartup()
@@ -781,10 +1126,14 @@ void MainWindow::delayedStartup()
     const std::vector<std::string> files = logic.processFiles(commandLineFiles);
     for (const std::string& file : files)
         FileDialog::setWorkingDirectory(QString::fromUtf8(file.c_str()));
+    if (qPelmoraApplication* app = qPelmoraApplication::application())
+        app->mark_unchanged_projects_clean();
     if (findConfig("StartHidden")) {
         QCoreApplication::quit();
         return;
     }
+    if (qPelmoraApplication* app = qPelmoraApplication::application())
+        app->checkForPreviousCrashes();
 }
 
 void MainWindow::processMessages(const QList<QByteArray>& messages)
@@ -798,6 +1147,8 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
         const std::vector<std::string> opened = Obj::Application::instance().processFiles(files);
         for (const std::string& file : opened)
             FileDialog::setWorkingDirectory(QString::fromUtf8(file.c_str()));
+        if (qPelmoraApplication* app = qPelmoraApplication::application())
+            app->mark_unchanged_projects_clean();
     }
     catch (const Vexil::SystemExitException&) {
     }

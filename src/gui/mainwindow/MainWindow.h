@@ -16,6 +16,7 @@
 #include <memory>
 
 class QMdiSubWindow;
+class QMimeData;
 class vtkMRMLScene;
 namespace pmFwm { class EntitySelectionData; }
 
@@ -60,6 +61,15 @@ public:
 
     // Console text posted by the status-bar observer (event type 1000).
     void user_defined_event(QEvent* event);
+    // Opens a help reference that names a scheme in the desktop's handler.
+    void showDocumentation(const QString& reference);
+
+    // Copy and paste of project objects.  The mime data of the tree selection, owned by
+    // the caller (null when nothing is selected); whether mime data can be pasted; the
+    // paste into the current project (a new one when there is none).
+    QMimeData* createMimeDataFromSelection() const;
+    bool canInsertFromMimeData(const QMimeData* mime) const;
+    void insertFromMimeData(const QMimeData* mime);
 
 Q_SIGNALS:
     void timeEvent();
@@ -100,6 +110,10 @@ public Q_SLOTS:
     void settingUpdated(Vexil::PM_SETTING id);
 
 protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void customEvent(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
@@ -108,6 +122,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void writeWindowSettings();
     struct Private;
     std::unique_ptr<Private> d;
     bool firstCheckDone = false;

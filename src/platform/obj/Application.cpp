@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "GeometryObject.h"
+#include "ProjectFile.h"
 #include "PropertyCouple.h"
 #include "PropertyDecimalVector.h"
 #include "PropertyPath.h"
@@ -194,6 +195,7 @@ void Application::init_types()
     PropertyDocIncluded::init();
     PropertyDocument::init();
     PropertyCouple::init();
+    PropertyCoupleArray::init();
     PropertyStringList::init();
     PropertyDecimalList::init();
     PropertyIntegerList::init();
@@ -322,7 +324,11 @@ std::string Application::get_unique_project_name(const char* base) const
 
 Project* Application::create_project(const char* name, const char* label)
 {
-    auto project = std::make_unique<Project>();
+    return adopt_project(std::make_unique<Project>(), name, label);
+}
+
+Project* Application::adopt_project(std::unique_ptr<Project> project, const char* name, const char* label)
+{
     project->name = get_unique_project_name(name);
     project->projectId = nextProjectId++;
     project->OnUpdateLabel((label && *label) ? label : project->name.c_str());
@@ -463,6 +469,64 @@ Project* Application::open_model_file(const std::string& path)
     project->add_object(std::move(geometry), label.c_str());
     project->set_modified(false);
     return project;
+}
+
+bool Application::save_as_file(int fileType, const char* path)
+{
+    fileError.clear();
+    const std::string file = path ? path : "";
+    try {
+        if (fileType != 1)
+            throw ProjectFile::Error("Unknown project file type " + std::to_string(fileType));
+        ProjectFile::save(file, get_projects(), currentProject);
+    }
+    catch (const ProjectFile::Error& e) {
+        fileError = e.what();
+        Vexil::MsgConsoleSingleton::Instance().Error("%s\n", fileError.c_str());
+        return false;
+    }
+    applicationFile = file;
+    for (Project* project : get_projects())
+        project->set_modified(false);
+    dirty = false;
+    return true;
+}
+
+bool Application::resume_from_file(int fileType, const char* path)
+{
+    fileError.clear();
+    const std::string file = path ? path : "";
+    std::vector<Project*> resumed;
+    try {
+        if (fileType != 1)
+            throw ProjectFile::Error("Unknown project file type " + std::to_string(fileType));
+        resumed = ProjectFile::resume(*this, file);
+    }
+    catch (const ProjectFile::Error& e) {
+        fileError = e.what();
+        Vexil::MsgConsoleSingleton::Instance().Error("%s\n", fileError.c_str());
+        return false;
+    }
+    applicationFile = file;
+    resumedProjects.clear();
+    for (Project* project : resumed)
+        resumedProjects.push_back(project->get_name());
+    dirty = false;
+    return true;
+}
+
+void Application::ExecuteAfterResume()
+{
+    std::vector<std::string> names;
+    names.swap(resumedProjects);
+    for (const std::string& name : names) {
+        if (Project* project = get_project(name.c_str()))
+            project->refresh();
+    }
+}
+
+void Application::check_input()
+{
 }
 
 void Application::process_command_input_scripts()

@@ -75,6 +75,20 @@ public:
     std::vector<std::string> get_imported_types() const;
     std::vector<std::string> get_projectDB_types() const;
 
+    // Project files (file type 1, ".pmdb"): every project with its objects.  Saving writes
+    // through a temporary file, so a failed save keeps the earlier file; both answer false,
+    // with the reason on the console and in last_file_error(), when they fail, and
+    // resuming then adds nothing.  The file saved or resumed last is the application file.
+    bool save_as_file(int fileType, const char* path);
+    bool resume_from_file(int fileType, const char* path);
+    std::string getApplicationFile() const { return applicationFile; }
+    const std::string& last_file_error() const { return fileError; }
+    // Runs what follows a resume: each project resumed is refreshed once.
+    void ExecuteAfterResume();
+    // Checks the current project's input before work on it; the stand-in has no solver
+    // input and finds nothing to report.
+    void check_input();
+
     bool getDirty() const { return dirty; }
     void setDirty(bool on) { dirty = on; }
 
@@ -112,7 +126,14 @@ public:
     LogicSignal<void(const Project&)> signal_clear_selection;
 
 private:
+    friend class ProjectFile;
     void connect_project(Project* project);
+    // Takes in a project set up beforehand (kind, feeder type), names it after `name`
+    // made unique and announces it complete.
+    Project* adopt_project(std::unique_ptr<Project> project, const char* name, const char* label);
+    std::string applicationFile;
+    std::string fileError;
+    std::vector<std::string> resumedProjects;
 
     FilterTable importFilters, exportFilters, projectDBFilters;
     std::map<std::string, std::unique_ptr<Project>> projects;

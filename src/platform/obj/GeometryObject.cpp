@@ -2,7 +2,13 @@
 
 #include <mrml/vtkMRMLModelStorageNode.h>
 #include <vtkPolyData.h>
+#include <vtkPolyDataWriter.h>
+#include <vtkNew.h>
 #include <vtkSmartPointer.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryFile>
 
 VEXIL_TYPESYSTEM_SOURCE(Obj::GeometryObject, Obj::ProjectObject)
 OBJ_PROPERTY_SOURCE(Obj::GeometryObject, Obj::ProjectObject)
@@ -54,6 +60,62 @@ bool GeometryObject::read_model_file(const std::string& path, std::string& error
 const char* GeometryObject::get_file_name() const
 {
     return FileName->get_value();
+}
+
+bool GeometryObject::write_model_data(std::string& bytes) const
+{
+    if (!polyData)
+        return false;
+    vtkNew<vtkPolyDataWriter> writer;
+    writer->SetInputData(polyData);
+    writer->SetFileTypeToBinary();
+    writer->WriteToOutputStringOn();
+    if (!writer->Write())
+        return false;
+    bytes = writer->GetOutputStdString();
+    return !bytes.empty();
+}
+
+bool GeometryObject::read_model_data(const std::string& bytes, std::string& error)
+{
+    // The model readers take files: the bytes pass through a private temporary one, so
+    // that they meet the same checks as a model file the user opens.
+    QTemporaryFile file(QDir::temp().filePath(QStringLiteral("pelmora-model-XXXXXX.vtk")));
+    if (!file.open()) {
+        error = "cannot create a temporary file for the model";
+        return false;
+    }
+    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())
+        || !file.flush()) {
+        error = "cannot write a temporary file for the model";
+        return false;
+    }
+    const std::string kept = FileName->get_value();
+    if (!read_model_file(QFile::encodeName(file.fileName()).toStdString(), error))
+        return false;
+    FileName->set_value(kept);
+    return true;
+}
+
+unsigned int GeometryObject::get_memory_usage() const
+{
+    const unsigned long long surface = polyData ? polyData->GetActualMemorySize() * 1024ull : 0;
+    return static_cast<unsigned int>(ProjectObject::get_memory_usage() + surface);
+}
+
+void GeometryObject::copy_content(const ProjectObject& source)
+{
+    ProjectObject::copy_content(source);
+    const auto* other = dynamic_cast<const GeometryObject*>(&source);
+    if (!other || !other->polyData)
+        return;
+    vtkSmartPointer<vtkPolyData> copy = vtkSmartPointer<vtkPolyData>::New();
+    copy->DeepCopy(other->polyData);
+    if (polyData)
+        polyData->UnRegister(nullptr);
+    polyData = copy;
+    polyData->Register(nullptr);
+    Shape->touch();
 }
 
 void GeometryObject::on_changed(const Property* p)

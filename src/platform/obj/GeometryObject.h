@@ -27,6 +27,17 @@ public:
     vtkPolyData* get_poly_data() const { return polyData; }
     const char* get_file_name() const;
 
+    // The surface as the bytes of a binary legacy VTK file, for keeping inside a project
+    // file; false without a surface.
+    bool write_model_data(std::string& bytes) const;
+    // Reads a surface from such bytes through the same checks as a model file; on failure
+    // returns false with `error` set and keeps what it had.  The file name stays as it was.
+    bool read_model_data(const std::string& bytes, std::string& error);
+
+    unsigned int get_memory_usage() const override;
+    // Takes over the source's surface (a copy of it) as well as its property values.
+    void copy_content(const ProjectObject& source) override;
+
     void on_changed(const Property* p) override;
 
     PropertyString* FileName = nullptr;

@@ -1,10 +1,15 @@
 #include "Project.h"
 
 #include "Application.h"
+#include "ProjectFile.h"
+#include "PropertyCouple.h"
+
+#include <vexil/Exception.h>
 
 #include <vexil/UtilityBox.h>
 
 #include <cstring>
+#include <unordered_set>
 
 VEXIL_TYPESYSTEM_SOURCE(Obj::Project, Obj::PropertyContainer)
 
@@ -154,6 +159,44 @@ void Project::activate_object(unsigned int id)
         return;
     currentObject = object;
     signal_activate_object(*object);
+}
+
+std::vector<ProjectObject*> Project::get_dependency_graph(const std::vector<ProjectObject*>& chosen) const
+{
+    std::vector<ProjectObject*> result;
+    std::unordered_set<const ProjectObject*> seen;
+    auto visit = [&](ProjectObject* object) {
+        if (object && object->get_project() == this && seen.insert(object).second)
+            result.push_back(object);
+    };
+    for (ProjectObject* object : chosen)
+        visit(object);
+    // Breadth first over the links of everything listed so far.
+    for (std::size_t i = 0; i < result.size(); ++i) {
+        for (const Property* p : result[i]->get_properties()) {
+            if (const auto* link = dynamic_cast<const PropertyCouple*>(p))
+                visit(link->get_value());
+            else if (const auto* list = dynamic_cast<const PropertyCoupleArray*>(p))
+                for (ProjectObject* member : list->get_values())
+                    visit(member);
+        }
+    }
+    return result;
+}
+
+void Project::export_objects(const std::vector<ProjectObject*>& chosen, std::ostream& out) const
+{
+    ProjectFile::export_objects(out, *this, chosen);
+}
+
+std::vector<ProjectObject*> Project::import_objects(std::istream& in)
+{
+    try {
+        return ProjectFile::import_objects(in, *this);
+    }
+    catch (const ProjectFile::Error& e) {
+        throw Vexil::ExceptionHandler(e.what());
+    }
 }
 
 void Project::refresh()

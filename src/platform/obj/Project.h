@@ -11,6 +11,7 @@
 
 namespace Vexil { class Hdf5FileWriter; class Hdf5FileReader; }
 
+#include <iosfwd>
 #include <map>
 #include <memory>
 #include <string>
@@ -88,8 +89,18 @@ public:
                                  const std::map<std::string, std::string>&)>
         signal_import_objects;
 
+    // The objects that `objects` need to be complete: each object, then those it links to
+    // (through its links and member lists), and theirs, each once, in that order.
+    std::vector<ProjectObject*> get_dependency_graph(const std::vector<ProjectObject*>& objects) const;
+    // Writes copies of `objects` (those of this project) to `out`, in the project-file
+    // layout; import_objects creates such copies here and returns them.  A stream that is
+    // not such a copy throws Vexil::ExceptionHandler and creates nothing.
+    void export_objects(const std::vector<ProjectObject*>& objects, std::ostream& out) const;
+    std::vector<ProjectObject*> import_objects(std::istream& in);
+
 private:
     friend class Application;
+    friend class ProjectFile;
     friend class ProjectObject;
     void object_changed(const ProjectObject& object, const Property& property);
 

@@ -1,6 +1,9 @@
 #include "ProjectObject.h"
 
 #include "Project.h"
+#include "PropertyCouple.h"
+
+#include <cstring>
 
 
 VEXIL_TYPESYSTEM_SOURCE(Obj::ProjectObject, Obj::PropertyContainer)
@@ -51,14 +54,29 @@ void ProjectObject::set_error(bool on, const std::string& message)
     statusMessage = message;
 }
 
+ProjectObjectGroup* ProjectObject::get_group() const
+{
+    return memberOf && !memberOf->empty() ? memberOf->begin()->first : nullptr;
+}
+
+// An object that shows its state as a "Suppressed" property keeps the two in step, so
+// that the change reaches the object's listeners.
 void ProjectObject::suppress()
 {
+    if (suppressed)
+        return;
     suppressed = true;
+    if (auto* p = dynamic_cast<PropertyBoolean*>(get_property_by_name("Suppressed")))
+        p->set_value(true);
 }
 
 void ProjectObject::unsuppress()
 {
+    if (!suppressed)
+        return;
     suppressed = false;
+    if (auto* p = dynamic_cast<PropertyBoolean*>(get_property_by_name("Suppressed")))
+        p->set_value(false);
 }
 
 void ProjectObject::set_object_status(int status, bool on)
@@ -77,10 +95,60 @@ void ProjectObject::on_changed(const Property* p)
         project->object_changed(*this, *p);
 }
 
+void ProjectObject::copy_content(const ProjectObject& source)
+{
+    if (&source == this)
+        return;
+    for (const Property* from : source.get_properties()) {
+        if (from == &source.labelProperty || dynamic_cast<const PropertyCoupleArray*>(from))
+            continue;
+        Property* to = get_property_by_name(from->get_name());
+        if (!to)
+            to = add_property(from->getTypeId().get_name(), from->get_name());
+        if (to && to->getTypeId() == from->getTypeId())
+            to->set_value_text(from->get_value_text());
+    }
+    if (source.isSuppressed())
+        suppress();
+    else
+        unsuppress();
+}
+
+// A group's "Member" property: a view of the group's own member list.
+class ProjectObjectGroup::MemberList : public PropertyCoupleArray
+{
+public:
+    explicit MemberList(ProjectObjectGroup& owner) : group(owner) {}
+    std::vector<ProjectObject*> get_values() const override { return group.get_objects(); }
+    void add_value(ProjectObject* object) override
+    {
+        if (!object || object->get_project() != group.get_project() || object == &group)
+            return;
+        about_to_set_value();
+        group.add_object(object);
+        has_set_value();
+    }
+    void set_values(const std::vector<ProjectObject*>& objects) override
+    {
+        about_to_set_value();
+        group.clear_members();
+        for (ProjectObject* object : objects) {
+            if (object && object->get_project() == group.get_project())
+                group.add_object(object);
+        }
+        has_set_value();
+    }
+private:
+    ProjectObjectGroup& group;
+};
+
 ProjectObjectGroup::ProjectObjectGroup()
 {
     static const char* const feeder = internedText("Gui::ViewFeederProjectObjectGroup");
     set_interned_feeder_type_name(feeder);
+    Property* member = adopt_property(new MemberList(*this), "Member");
+    if (member)
+        member->set_object_status(Property::Hidden, true);
 }
 
 ProjectObjectGroup::~ProjectObjectGroup()

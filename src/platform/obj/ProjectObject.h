@@ -40,11 +40,17 @@ public:
     void suppress();
     void unsuppress();
     std::vector<ProjectObject*> get_linked_objects() const { return {}; }
+    // A group that lists this object; null when none does.
+    ProjectObjectGroup* get_group() const;
     void set_object_status(int status, bool on);
     bool test_object_status(int status) const { return (statusBits >> status) & 1u; }
 
     // State code read by the GUI for the object's status overlay.
     int state = 0;
+
+    // Takes over `source`'s content: every property value but the label (so that a copy
+    // keeps its own name) and its suppressed state.
+    virtual void copy_content(const ProjectObject& source);
 
     void on_changed(const Property* p) override;
 
@@ -91,6 +97,7 @@ public:
     // Drops every member at once; linear in the group's size.
     void clear_members();
 private:
+    class MemberList;
     std::list<ProjectObject*> members;
     // get_objects()'s answer, rebuilt on the first call after a change.
     mutable std::vector<ProjectObject*> listed;

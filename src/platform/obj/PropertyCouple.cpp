@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "ValueText.h"
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -81,6 +82,88 @@ bool PropertyCouple::set_value_text(const std::string& text)
     if (!object)
         return false;
     set_value(object);
+    return true;
+}
+
+} // namespace Obj
+
+VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyCoupleArray, Obj::Property)
+
+namespace Obj {
+
+Project* PropertyCoupleArray::ownersProject() const
+{
+    PropertyContainer* container = get_container();
+    if (auto* owner = dynamic_cast<ProjectObject*>(container))
+        return owner->get_project();
+    return dynamic_cast<Project*>(container);
+}
+
+std::vector<ProjectObject*> PropertyCoupleArray::get_values() const
+{
+    std::vector<ProjectObject*> result;
+    const Project* project = ownersProject();
+    if (!project)
+        return result;
+    result.reserve(ids.size());
+    for (unsigned int id : ids) {
+        if (ProjectObject* object = project->get_object(id))
+            result.push_back(object);
+    }
+    return result;
+}
+
+void PropertyCoupleArray::add_value(ProjectObject* object)
+{
+    if (!object || object->get_project() != ownersProject())
+        return;
+    const unsigned int id = object->getObjectId();
+    if (std::find(ids.begin(), ids.end(), id) != ids.end())
+        return;
+    about_to_set_value();
+    ids.push_back(id);
+    has_set_value();
+}
+
+void PropertyCoupleArray::set_values(const std::vector<ProjectObject*>& objects)
+{
+    const Project* project = ownersProject();
+    about_to_set_value();
+    ids.clear();
+    for (const ProjectObject* object : objects) {
+        if (object && object->get_project() == project
+            && std::find(ids.begin(), ids.end(), object->getObjectId()) == ids.end())
+            ids.push_back(object->getObjectId());
+    }
+    has_set_value();
+}
+
+std::string PropertyCoupleArray::get_value_text() const
+{
+    std::vector<std::string> entries;
+    for (const ProjectObject* object : get_values())
+        entries.push_back(std::to_string(object->getObjectId()));
+    return ValueText::listText(entries);
+}
+
+bool PropertyCoupleArray::set_value_text(const std::string& text)
+{
+    std::vector<std::string> entries;
+    if (!ValueText::parseList(text, entries))
+        return false;
+    const Project* project = ownersProject();
+    std::vector<ProjectObject*> objects;
+    objects.reserve(entries.size());
+    for (const std::string& entry : entries) {
+        long id = 0;
+        ProjectObject* object = nullptr;
+        if (!ValueText::parseInteger(entry, id) || id <= 0
+            || static_cast<unsigned long>(id) > std::numeric_limits<unsigned int>::max() || !project
+            || !(object = project->get_object(static_cast<unsigned int>(id))))
+            return false;
+        objects.push_back(object);
+    }
+    set_values(objects);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "Property.h"
 
 #include <string>
+#include <vector>
 
 namespace Obj {
 
@@ -32,6 +33,30 @@ private:
     // A link within the owner's project is found through that project, so that renaming
     // the project keeps it.
     bool inOwnersProject = false;
+};
+
+} // namespace Obj
+
+namespace Obj {
+
+// Links to objects of the owner's project, in order, each at most once (a group's
+// "Member" list is one).  Kept as ids, so that a removed object drops out of the list.
+class PropertyCoupleArray : public Property
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    // The linked objects that still exist.
+    virtual std::vector<ProjectObject*> get_values() const;
+    virtual void add_value(ProjectObject* object);
+    virtual void set_values(const std::vector<ProjectObject*>& objects);
+    std::size_t get_size() const { return get_values().size(); }
+    // "[id,id,]"; an id that names no object of the owner's project is refused.
+    std::string get_value_text() const override;
+    bool set_value_text(const std::string& v) override;
+protected:
+    Project* ownersProject() const;
+private:
+    std::vector<unsigned int> ids;
 };
 
 } // namespace Obj

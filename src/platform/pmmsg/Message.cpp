@@ -5,6 +5,7 @@
 #include <obj/Application.h>
 #include <obj/Project.h>
 #include <obj/ProjectObject.h>
+#include <vexil/DocumentInfo.h>
 #include <vexil/Exception.h>
 #include <vexil/Parameter.h>
 #include <vexil/UtilityBox.h>
@@ -529,6 +530,9 @@ std::string InterpreterSingleton::runString(const char* script)
             logic().open_model_file(argument);
             return {};
         }
+        // A project file adds its projects; a refused one is reported by the logic.
+        if (Vexil::DocumentInfo(argument).has_extension("pmdb"))
+            return logic().resume_from_file(1, argument.c_str()) ? "True" : "False";
         const QFileInfo info(QString::fromUtf8(argument.c_str()));
         if (!info.isFile())
             throw Vexil::ExceptionHandler("Cannot open file " + argument);

@@ -94,7 +94,7 @@ public:
     //   App.close_project('name')
     //   Gui.activate_simmodule('name')  or  Gui.activate_simmodule("name")
     //   import module
-    //   module.open(u"path")
+    //   module.open(u"path")          (a ".pmdb" project file is resumed)
     // Anything else throws Vexil::ExceptionHandler.
     std::string runString(const char* script);
     // Prepares the finite-element environment: activates the start module through the

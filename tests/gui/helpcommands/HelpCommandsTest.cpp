@@ -215,7 +215,7 @@ TEST_F(HelpCommands, ChoosingAModuleRelaysTheWindowAndTheActiveOneIsLeftAlone)
 {
     ASSERT_TRUE(app->activate_simmodule("FemWorkbench"));
     ASSERT_NE(window->findChild<QToolBar*>("FILE"), nullptr);
-    EXPECT_EQ(menuTitles(), (QStringList{"&FILE", "&VIEW", "&HELP"}));
+    EXPECT_EQ(menuTitles(), (QStringList{"&FILE", "&EDIT", "&VIEW", "&HELP"}));
 
     QMenu menu;
     const QList<QAction*> entries = moduleEntries(menu);
@@ -248,7 +248,7 @@ TEST_F(HelpCommands, ChoosingAModuleRelaysTheWindowAndTheActiveOneIsLeftAlone)
     // And back.
     fem->trigger();
     EXPECT_EQ(Gui::SimModuleController::instance()->active()->name(), "FemWorkbench");
-    EXPECT_EQ(menuTitles(), (QStringList{"&FILE", "&VIEW", "&HELP"}));
+    EXPECT_EQ(menuTitles(), (QStringList{"&FILE", "&EDIT", "&VIEW", "&HELP"}));
 }
 
 TEST_F(HelpCommands, AFailedSwitchIsReportedAndKeepsTheModule)

@@ -5,6 +5,7 @@
 
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
+#include <dialogs/widgets/FileDialog.h>
 #include <mainwindow/BaseView.h>
 #include <mainwindow/MDIWindow.h>
 #include <visualization/ViewFeeder.h>
@@ -26,6 +27,9 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <vtkCallbackCommand.h>
 #include <vtkWeakPointer.h>
@@ -583,42 +587,47 @@ TEST_F(SessionTest, SceneRootIsTheHomeFolderUntilADefaultFolderIsChosen)
     EXPECT_EQ(QString::fromUtf8(app.get_project(newProject())->mrmlScene()->GetRootDirectory()), chosen);
 }
 
-TEST_F(SessionTest, SaveAndCancelInTheCloseQuestionsKeepTheProjectsOpen)
+TEST_F(SessionTest, SaveInTheCloseQuestionsSavesAndCancelKeepsTheProjectsOpen)
 {
     project->add_object("ProjectTest::RecordedObject");
     ASSERT_TRUE(gui->getDirty());
-    const QString name = QString::fromUtf8(project->getProjectName());
+    QTemporaryDir dir;
+    QString answer;   // what the save dialog answers; empty: the user cancels it
+    Gui::FileDialog::Backend backend;
+    backend.saveFileName = [&answer](QWidget*, const QString&, const QString&, const QString&, QString*,
+                                     QFileDialog::Options) { return answer; };
+    const Gui::FileDialog::Backend previous = Gui::FileDialog::setBackend(backend);
 
     // The project's own question: Cancel keeps it without a word.
     PelmoraTest::ModalCloser closer(QMessageBox::Cancel);
     EXPECT_FALSE(gui->canClose());
     EXPECT_EQ(closer.titles(), QStringList{"Close Project"});
 
-    // Save cannot save yet: the project stays open and the user is told that it was not saved.
+    // Save, then no file chosen: nothing is saved and the project stays open.
     closer.setAnswer(QMessageBox::Save);
     EXPECT_FALSE(gui->canClose());
-    EXPECT_EQ(closer.titles(), (QStringList{"Close Project", "Close Project", "Project not saved"}));
-    EXPECT_EQ(closer.texts().back(),
-              QString("%1 was not saved: saving is not available yet. The project stays open.").arg(name));
+    EXPECT_TRUE(gui->getDirty());
 
-    // The application's question on leaving: the same for every project.
+    // The application's question on leaving, with no file chosen: nothing closes.
     QCloseEvent close;
     app.intend_to_close(&close);
     EXPECT_FALSE(close.isAccepted());
     EXPECT_FALSE(app.is_ending_project());
-    EXPECT_EQ(closer.titles().mid(3), (QStringList{"Close Project", "Project not saved"}));
-    EXPECT_EQ(closer.texts().back(),
-              QString("The projects were not saved: saving is not available yet. Nothing was closed."));
     EXPECT_NE(app.get_project(project), nullptr);
-    EXPECT_TRUE(gui->getDirty());
 
-    // A label that looks like markup is shown as typed in both boxes.
+    // A label that looks like markup is shown as typed.
     logic.app().relabel_project(project->get_name(), "<b>Bracket</b> <img src=\"x.png\">");
-    closer.setAnswer(QMessageBox::Save);
-    EXPECT_FALSE(gui->canClose());
-    EXPECT_TRUE(closer.texts().back().startsWith("<b>Bracket</b> <img src=\"x.png\"> was not saved"));
-    ASSERT_EQ(closer.formats().size(), 7);
-    EXPECT_EQ(closer.formats().count(Qt::PlainText), 7);
+    answer = dir.filePath("closing.pmdb");
+    EXPECT_TRUE(gui->canClose());
+    EXPECT_TRUE(closer.texts().back().contains("<b>Bracket</b> <img src=\"x.png\">"));
+    EXPECT_EQ(closer.formats().count(Qt::PlainText), closer.formats().size());
+    EXPECT_EQ(closer.titles(), (QStringList{"Close Project", "Close Project", "Close Project", "Close Project"}));
+    // Saved: the file holds the project and nothing is left unsaved.
+    EXPECT_TRUE(QFileInfo::exists(answer));
+    EXPECT_FALSE(gui->getDirty());
+    EXPECT_FALSE(project->is_modified());
+    EXPECT_EQ(QFile::encodeName(answer).toStdString(), logic.app().getApplicationFile());
+    Gui::FileDialog::setBackend(previous);
 }
 
 TEST_F(SessionTest, CanCloseAsksOnlyAboutUnsavedChangesOfAnOrdinaryProject)

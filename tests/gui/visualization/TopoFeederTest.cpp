@@ -76,6 +76,8 @@ protected:
         ASSERT_NE(project, nullptr);
         gui = app.get_project(project);
         ASSERT_NE(gui, nullptr);
+        // Opening a file closes an empty, unchanged current project first: this one stays.
+        gui->setDirty(true);
         scene = gui->mrmlScene();
         keep.emplace_back(app.signal_change_object.connect([this](const Gui::ViewFeeder&, const Obj::Property& p) {
             published.emplace_back(p.get_name());

@@ -152,7 +152,7 @@ TEST_F(Modules, ActivationLaysOutToolbarsDocksAndMenusAfterTheOldModuleStepsDown
 TEST_F(Modules, StandardLayoutSharesOneActionPerCommandAcrossMenusAndToolbars)
 {
     ASSERT_TRUE(app->activate_simmodule("Standard"));
-    EXPECT_EQ(visibleBarTitles(*window), (QStringList{"&FILE", "&VIEW", "|", "&HELP"}));
+    EXPECT_EQ(visibleBarTitles(*window), (QStringList{"&FILE", "&EDIT", "&VIEW", "|", "&HELP"}));
     QMenu* file = menuNamed(*window, "&FILE");
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(entries(file->actions()), (QStringList{"Std_New", "|", "|", "|", "|", "Std_Quit"}))
@@ -194,12 +194,12 @@ TEST_F(Modules, StandardLayoutSharesOneActionPerCommandAcrossMenusAndToolbars)
     // Back: the same menu objects, in the standard order again.
     ASSERT_TRUE(controller->activate("Standard", "Gui::StdSimModule"));
     EXPECT_EQ(menuNamed(*window, "&FILE"), file);
-    EXPECT_EQ(visibleBarTitles(*window), (QStringList{"&FILE", "&VIEW", "|", "&HELP"}));
+    EXPECT_EQ(visibleBarTitles(*window), (QStringList{"&FILE", "&EDIT", "&VIEW", "|", "&HELP"}));
 
     // The test module finds no "&Help" in the standard tree and adds nothing; its null
     // toolbar tree changes nothing either.
     ASSERT_TRUE(controller->activate("Test", "Gui::TestSimModule"));
-    EXPECT_EQ(visibleBarTitles(*window), (QStringList{"&FILE", "&VIEW", "|", "&HELP"}));
+    EXPECT_EQ(visibleBarTitles(*window), (QStringList{"&FILE", "&EDIT", "&VIEW", "|", "&HELP"}));
     EXPECT_EQ(entries(bar->actions()), (QStringList{"Std_New", "Std_About2"}));
 }
 
@@ -304,7 +304,7 @@ TEST_F(Modules, ALanguageSwitchRetranslatesMenusDocksAndToolbars)
     ASSERT_TRUE(output && bar);
     Gui::Translator::instance()->activateLanguage("German");
     QCoreApplication::processEvents();
-    EXPECT_EQ(visibleBarTitles(*window), (QStringList{"&DATEI", "&ANSICHT", "|", "&HILFE"}));
+    EXPECT_EQ(visibleBarTitles(*window), (QStringList{"&DATEI", "&BEARBEITEN", "&ANSICHT", "|", "&HILFE"}));
     EXPECT_EQ(output->windowTitle(), QStringLiteral("Ausgabe"));
     EXPECT_EQ(bar->windowTitle(), QStringLiteral("DATEI"));
     QMenu* view = menuNamed(*window, "&VIEW");
@@ -316,7 +316,7 @@ TEST_F(Modules, ALanguageSwitchRetranslatesMenusDocksAndToolbars)
 
     Gui::Translator::instance()->activateLanguage("English");
     QCoreApplication::processEvents();
-    EXPECT_EQ(visibleBarTitles(*window), (QStringList{"&FILE", "&VIEW", "|", "&HELP"}));
+    EXPECT_EQ(visibleBarTitles(*window), (QStringList{"&FILE", "&EDIT", "&VIEW", "|", "&HELP"}));
     EXPECT_EQ(output->windowTitle(), QStringLiteral("Output"));
     EXPECT_EQ(bar->windowTitle(), QStringLiteral("FILE"));
     Gui::Translator::destruct();

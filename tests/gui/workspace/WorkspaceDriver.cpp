@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDockWidget>
+#include <QFileInfo>
 #include <QTimer>
 #include <QToolBar>
 
@@ -58,6 +59,9 @@ int main(int argc, char** argv)
         return 2;
     }
     scenario = argv[1];
-    auto config = PelmoraTest::hostConfiguration("workspace_driver_" + std::to_string(QCoreApplication::applicationPid()));
+    // The window settings are kept under the executable's name: the processes of one test
+    // share it (they run one after the other in their own home), other tests do not.
+    const QByteArray home = QFileInfo(QString::fromLocal8Bit(qgetenv("HOME"))).fileName().toLatin1();
+    auto config = PelmoraTest::hostConfiguration("workspace_driver_" + home.toStdString());
     return PelmoraTest::runApplication(config, {argv[0]}, act);
 }

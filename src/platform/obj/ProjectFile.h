@@ -1,0 +1,62 @@
+#pragma once
+// The logic's project file (".pmdb"): every project with its kind, its properties and its
+// objects (type, name, properties, suppressed state, group members through the "Member"
+// lists), and the surfaces of geometry objects kept inside the file, so that the file
+// alone gives the projects back.  The same layout carries copied objects.
+//
+// Layout, one record a line, fields separated by tabs, with '%', tab, CR and LF inside a
+// field written as "%XX":
+//   PELMORA PROJECT FILE
+//   version<TAB>1
+//   current<TAB><project name>                       (when a project is current)
+//   project<TAB><name><TAB><kind><TAB><feeder type>
+//   pprop<TAB><name><TAB><type><TAB><value text>     (a property of the last project)
+//   object<TAB><id><TAB><type><TAB><name><TAB><0|1 suppressed>
+//   model<TAB><base64 of a binary legacy VTK surface> (of the last object)
+//   prop<TAB><name><TAB><type><TAB><value text>      (a property of the last object)
+//   end<TAB><CRC-32 of every byte before this line, 8 hex digits>
+// A file that lacks the first line, the version, or the closing line with a matching
+// checksum is refused as a whole.
+
+#include <iosfwd>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace Obj {
+
+class Application;
+class Project;
+class ProjectObject;
+
+class ProjectFile
+{
+public:
+    static constexpr int Version = 1;
+
+    // Why a file was refused or could not be written.
+    class Error : public std::runtime_error
+    {
+    public:
+        using std::runtime_error::runtime_error;
+    };
+
+    // The bytes of a project file holding `projects`.
+    static std::string write(const std::vector<Project*>& projects, const Project* current);
+    // Writes the file through a temporary one that replaces `path` only when complete;
+    // throws Error, leaving an earlier file as it was, when that fails.
+    static void save(const std::string& path, const std::vector<Project*>& projects,
+                     const Project* current);
+    // Reads `path` and adds its projects to `app`; returns them.  Throws Error, with
+    // nothing added, when the file cannot be read or is not a complete project file.
+    static std::vector<Project*> resume(Application& app, const std::string& path);
+
+    // Copies of objects: `objects` of `source` (other projects' objects are skipped).
+    static void export_objects(std::ostream& out, const Project& source,
+                               const std::vector<ProjectObject*>& objects);
+    // Creates the objects that `in` holds in `target`, links among them kept; returns
+    // them in the order written.  Throws Error, with nothing created, on a bad stream.
+    static std::vector<ProjectObject*> import_objects(std::istream& in, Project& target);
+};
+
+} // namespace Obj

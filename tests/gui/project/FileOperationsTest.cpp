@@ -1,0 +1,288 @@
+// The application object's file operations: what reaches the logic as script lines and
+// records, what the user is asked and told, and what ends up on disk.
+
+#include <core/GuiProject.h>
+#include <core/qPelmoraApplication.h>
+#include <dialogs/widgets/FileDialog.h>
+
+#include <support/ConsoleCapture.h>
+#include <support/ModalCloser.h>
+#include <support/TestEnvironment.h>
+
+#include <obj/Application.h>
+#include <pmmsg/Message.h>
+#include <vexil/PreferenceManager.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using PelmoraTest::ConsoleCapture;
+using PelmoraTest::ModalCloser;
+
+namespace {
+
+const char* const triangle =
+    "solid t\n facet normal 0 0 1\n  outer loop\n   vertex 0 0 0\n   vertex 1 0 0\n   vertex 0 1 0\n"
+    "  endloop\n endfacet\nendsolid t\n";
+
+// The script lines and records sent since the last call.
+std::vector<std::string> sent()
+{
+    std::vector<std::string> lines;
+    for (const std::string& line : pmMsg::Journal::lines()) {
+        if (line.rfind("runString ", 0) == 0 || line.rfind("doCommand ", 0) == 0)
+            lines.push_back(line);
+    }
+    pmMsg::Journal::clear();
+    return lines;
+}
+
+class FileOperations : public ::testing::Test
+{
+protected:
+    PelmoraTest::ScopedLogic logic;
+    Gui::qPelmoraApplication app{true};
+    QTemporaryDir dir;
+    QStringList proposals;   // where each save dialog started
+    QString answer;          // what the save dialog answers
+    Gui::FileDialog::Backend previous;
+
+    void SetUp() override
+    {
+        Gui::FileDialog::Backend backend;
+        backend.saveFileName = [this](QWidget*, const QString&, const QString& start, const QString&, QString*,
+                                      QFileDialog::Options) {
+            proposals << start;
+            return answer;
+        };
+        previous = Gui::FileDialog::setBackend(backend);
+        pmMsg::Journal::clear();
+    }
+    void TearDown() override
+    {
+        Gui::FileDialog::setBackend(previous);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    QString write(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return path;
+    }
+    static QByteArray read(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    Obj::Project* newProject()
+    {
+        pmMsg::runCommand(pmMsg::CMD_NEW_PROJECT, 1, {"Unnamed Project"});
+        return logic.app().get_current_project();
+    }
+};
+
+} // namespace
+
+TEST_F(FileOperations, OpenClosesAnEmptyCleanProjectFirstAndEscapesOnlyTheScriptLine)
+{
+    newProject();
+    const QString model = write("it's.stl", triangle);
+    pmMsg::Journal::clear();
+    app.open(model.toUtf8().constData(), "Geometry");
+    const std::string path = model.toUtf8().toStdString();
+    EXPECT_EQ(sent(), (std::vector<std::string>{"runString App.close_project('Unnamed_Project')", "runString import Geometry",
+                                                "runString Geometry.open(u\"" + path.substr(0, path.size() - 8)
+                                                    + "it\\'s.stl\")"}));
+    ASSERT_EQ(1u, logic.app().get_projects().size());
+    Obj::Project* opened = logic.app().get_projects().front();
+    EXPECT_EQ(1u, opened->get_num_objects());
+
+    // A model just opened is not a change: closing it asks nothing.
+    Gui::GuiProject* gui = app.get_project(opened);
+    ASSERT_TRUE(gui);
+    EXPECT_FALSE(gui->getDirty());
+    EXPECT_FALSE(opened->is_modified());
+    ModalCloser closer(QMessageBox::Cancel);
+    EXPECT_TRUE(gui->canClose());
+    EXPECT_EQ(0, closer.count());
+
+    // A project that holds objects stays open; so does an empty one with changes.
+    app.open(write("second.stl", triangle).toUtf8().constData(), "Geometry");
+    EXPECT_EQ(2u, logic.app().get_projects().size());
+    Obj::Project* empty = newProject();
+    app.get_project(empty)->setDirty(true);
+    app.open(write("third.stl", triangle).toUtf8().constData(), "Geometry");
+    EXPECT_EQ(4u, logic.app().get_projects().size());
+
+    // Without a module nothing is sent and the user is told.
+    sent();
+    app.open(dir.filePath("x.xyz").toUtf8().constData(), nullptr);
+    EXPECT_TRUE(sent().empty());
+    EXPECT_EQ(closer.titles(), QStringList{"Unknown filetype"});
+    EXPECT_EQ(closer.texts(), QStringList{"Cannot open unknown filetype: xyz"});
+}
+
+TEST_F(FileOperations, ImportsAndExportsSendTheirRecordsWithTheRawPath)
+{
+    const Obj::Project* project = newProject();
+    const std::string name = project->get_name();
+    const std::string file = dir.filePath("a \"quoted\" part.step").toUtf8().toStdString();
+    sent();
+    app.import_from(file.c_str(), name.c_str(), "Import");
+    app.import_geom_from(file.c_str(), name.c_str(), "Import", 0);
+    app.import_geom_from(file.c_str(), name.c_str(), "Import", 5);
+    const std::string head = "doCommand 2 text1=" + file + " text2=" + name;
+    EXPECT_EQ(sent(), (std::vector<std::string>{
+        head + " text3= number=0 text4= text5=Import text6= real=0 ids=",
+        "runString import Import",
+        head + " text3=Import number=0 text4= text5= text6= real=0 ids=",
+        "runString import Import",
+        "doCommand 2001 text1=" + file + " text2=" + name + " text3= number=5 text4= text5=Import text6= real=0 ids="}));
+    EXPECT_TRUE(app.get_project(name.c_str())->getDirty());
+
+    app.exportStepFile(file.c_str(), name.c_str(), "STEP", std::vector<unsigned>{});
+    app.exportStepFile(file.c_str(), name.c_str(), "STEP", std::vector<unsigned>{3, 4});
+    app.exportStepFile(file.c_str(), name.c_str(), "STEP", 7u);
+    EXPECT_EQ(sent(), (std::vector<std::string>{
+        "doCommand 23 text1=" + file + " text2=" + name + " text3=STEP number=0 text4= text5= text6= real=0 ids=3,4",
+        "doCommand 23 text1=" + file + " text2=" + name + " text3=STEP number=0 text4= text5= text6= real=0 ids=7"}));
+
+    ModalCloser closer(QMessageBox::Ok);
+    app.exportStepFile(file.c_str(), name.c_str(), "", std::vector<unsigned>{1});
+    app.exportStepFile(file.c_str(), name.c_str(), nullptr, 1u);
+    app.save_to("out.igs", name.c_str(), nullptr);
+    app.import_from(file.c_str(), name.c_str(), nullptr);
+    EXPECT_TRUE(sent().empty());
+    EXPECT_EQ(closer.texts(), (QStringList{QString("Warning: Cannot save file: %1").arg(QString::fromStdString(file)),
+                                           "Warning: Cannot save to unknown filetype: STEP",
+                                           "Warning: Cannot save to unknown filetype: igs",
+                                           "Cannot open unknown filetype: step"}));
+}
+
+TEST_F(FileOperations, SaveAsProposesTheNextFreeNameAndRefusesNonAsciiNames)
+{
+    logic.app().getPrefMgr()->set(Vexil::PM_DEFAULT_FOLDER, dir.path(), false);
+    write("Untitled.pmdb", "x");
+    write("Untitled-1.pmdb", "x");
+    Obj::Project* project = newProject();
+    project->add_object("Obj::ProjectObject", "Thing");
+
+    ConsoleCapture console;
+    answer = dir.filePath(QString::fromUtf8("Caf\xc3\xa9.pmdb"));
+    EXPECT_FALSE(app.save());
+    EXPECT_EQ(proposals, QStringList{dir.filePath("Untitled-2.pmdb")});
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error,
+                                 "Error: Non-ASCII file name (" + answer.toUtf8().toStdString()
+                                     + ") is not supported. Please change the file name or path.\n"));
+    EXPECT_FALSE(QFileInfo::exists(answer));
+    EXPECT_TRUE(logic.app().getApplicationFile().empty());
+    EXPECT_TRUE(project->is_modified());
+
+    // An empty answer saves nothing; a good one saves, and then Save asks no more.
+    answer.clear();
+    EXPECT_FALSE(app.save_as());
+    answer = dir.filePath("chosen.pmdb");
+    EXPECT_TRUE(app.save());
+    EXPECT_FALSE(project->is_modified());
+    EXPECT_FALSE(app.getDirty());
+    project->add_object("Obj::ProjectObject", "More");
+    answer = dir.filePath("never-asked.pmdb");
+    EXPECT_TRUE(app.save());
+    EXPECT_EQ(3, proposals.size());
+    EXPECT_FALSE(QFileInfo::exists(answer));
+    logic.app().close_all_projects();
+    ASSERT_TRUE(logic.app().resume_from_file(1, dir.filePath("chosen.pmdb").toUtf8().constData()));
+    EXPECT_TRUE(logic.app().get_projects().front()->get_object("More"));
+}
+
+TEST_F(FileOperations, AFailedSaveKeepsTheOldFileAndOffersTheTemporaryFolder)
+{
+    Obj::Project* project = newProject();
+    project->add_object("Obj::ProjectObject", "Thing");
+    answer = dir.filePath("kept.pmdb");
+    ASSERT_TRUE(app.save_as());
+    const QByteArray before = read(answer);
+    project->add_object("Obj::ProjectObject", "Unsaved");
+
+    // A folder that cannot be made: said on the console, nothing asked.
+    ConsoleCapture console;
+    ModalCloser closer(QMessageBox::No);
+    write("plain-file", "x");
+    answer = dir.filePath("plain-file/sub/x.pmdb");
+    EXPECT_FALSE(app.save_as());
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error,
+                                 "Error: Cannot create directory at: " + dir.filePath("plain-file/sub").toStdString()));
+    EXPECT_EQ(0, closer.count());
+
+    // The target is a folder: the write fails, the user is offered the temporary folder.
+    QDir(dir.path()).mkpath("taken.pmdb");
+    answer = dir.filePath("taken.pmdb");
+    EXPECT_FALSE(app.save_as());
+    EXPECT_EQ(closer.titles(), QStringList{"Invalid path"});
+    EXPECT_EQ(closer.texts(), QStringList{"Failed to save the application file to your designated path. "
+                                          "Do you want to save projects to the system temporary path instead?"});
+    EXPECT_EQ(before, read(dir.filePath("kept.pmdb")));
+    EXPECT_TRUE(app.getDirty() || project->is_modified());
+    EXPECT_EQ(dir.filePath("kept.pmdb").toStdString(), logic.app().getApplicationFile());
+
+    // Yes: the projects go to the temporary folder under the application file's name.
+    closer.setAnswer(QMessageBox::Yes);
+    EXPECT_TRUE(app.save_as());
+    const QString fallback = QDir(QDir::tempPath()).filePath("Pelmora21/kept.pmdb");
+    EXPECT_TRUE(QFileInfo::exists(fallback));
+    EXPECT_EQ(before, read(dir.filePath("kept.pmdb")));
+    EXPECT_FALSE(project->is_modified());
+    QFile::remove(fallback);
+}
+
+TEST_F(FileOperations, ResumingAsksFirstAndADamagedFileChangesNothing)
+{
+    Obj::Project* project = newProject();
+    project->add_object("Obj::ProjectObject", "Saved");
+    const QString file = dir.filePath("resume.pmdb");
+    ASSERT_TRUE(logic.app().save_as_file(1, file.toUtf8().constData()));
+    project->add_object("Obj::ProjectObject", "Later");
+
+    ModalCloser closer(QMessageBox::No);
+    app.openPMDB(file.toUtf8().constData(), "Pelmora");
+    EXPECT_EQ(closer.titles(), QStringList{"Remove existing projects"});
+    EXPECT_EQ(closer.texts(), QStringList{"Resuming a PELMORA project will delete all existing projects, will you continue?"});
+    ASSERT_EQ(1u, logic.app().get_projects().size());
+    EXPECT_TRUE(project->get_object("Later"));
+
+    // A project without views is closed by its kind; the file's projects come back clean.
+    closer.setAnswer(QMessageBox::Yes);
+    project->kind = 2;
+    app.openPMDB(file.toUtf8().constData(), "Pelmora");
+    ASSERT_EQ(1u, logic.app().get_projects().size());
+    Obj::Project* resumed = logic.app().get_projects().front();
+    EXPECT_TRUE(resumed->get_object("Saved"));
+    EXPECT_FALSE(resumed->get_object("Later"));
+    EXPECT_FALSE(app.getDirty());
+    ASSERT_TRUE(app.get_project(resumed));
+    EXPECT_FALSE(app.get_project(resumed)->getDirty());
+
+    // A damaged file: the user is told, the console says why, nothing is added.
+    QByteArray bytes = read(file);
+    bytes.chop(10);
+    const QString broken = write("broken.pmdb", bytes);
+    ConsoleCapture console;
+    closer.setAnswer(QMessageBox::Yes);
+    resumed->kind = 1;
+    app.openPMDB(broken.toUtf8().constData(), "Pelmora");
+    EXPECT_EQ(closer.titles().back(), "Failed to open");
+    EXPECT_EQ(closer.texts().back(), "Cannot open the project file: " + broken);
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error, "is incomplete"));
+    EXPECT_EQ(1u, logic.app().get_projects().size());
+}
