@@ -39,6 +39,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
+#include <QPointer>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QToolButton>
@@ -66,6 +67,8 @@ public:
     vtkSmartPointer<vtkScalarBarWidget2> scalarBarWidget;
     vtkSmartPointer<vtkVizScalarBarActor> scalarBarActor;
     vtkSmartPointer<vtkMRMLScene> scene;
+    // The 3D view the bar is shown in, if any.
+    QPointer<qMRMLThreeDView> view;
 
     QFrame* frame = nullptr;
     QLabel* ColorTableLabel = nullptr;
@@ -245,8 +248,11 @@ qVizColorsModuleWidget::qVizColorsModuleWidget(QWidget* parent)
 qVizColorsModuleWidget::~qVizColorsModuleWidget()
 {
     // The bar leaves the view it was shown in.
-    if (d->scalarBarWidget && d->scalarBarWidget->GetInteractor())
+    if (d->scalarBarWidget && d->scalarBarWidget->GetInteractor() && d->scalarBarWidget->GetEnabled()) {
         d->scalarBarWidget->SetEnabled(0);
+        if (d->view)
+            d->view->scheduleRender();
+    }
 }
 
 void qVizColorsModuleWidget::setup()
@@ -276,6 +282,7 @@ void qVizColorsModuleWidget::setup()
             if (renderer->GetRenderWindow())
                 d->scalarBarWidget->SetInteractor(renderer->GetRenderWindow()->GetInteractor());
         connect(d->VTKScalarBar, &ctkVTKScalarBarWidget::modified, threeD, &qMRMLThreeDView::scheduleRender);
+        d->view = threeD;
     }
     const double bounds[4] = {-1e299, 1e299, 0, 1};
     d->ContinuousScalarsToColorsWidget->view()->setValidBounds(bounds);

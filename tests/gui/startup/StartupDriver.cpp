@@ -8,7 +8,8 @@
 //   fileopen     hand the desktop's file-open events for "a.pmstd" and "b.step" to the
 //                application and print the script lines they sent, then quit
 //   scalarbar    choose VIEW > Scalar Bar, show the bar and print the chosen table and
-//                how many strongly coloured pixels the 3D view then has, then quit
+//                how many strongly coloured pixels the 3D view has then and after the
+//                panel closed, then quit
 // Further arguments: key=value sets a configuration key, -key removes one,
 // --log FILE appends console lines to FILE.
 
@@ -37,6 +38,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
@@ -159,6 +161,13 @@ void act()
         QTimer::singleShot(500, [] { inspectScalarBarPanel(); });
         if (entry)
             entry->trigger();
+        // The bar leaves the view with the panel.
+        QEventLoop settle;
+        QTimer::singleShot(500, &settle, &QEventLoop::quit);
+        settle.exec();
+        auto* view = qobject_cast<Gui::qView3DMRML*>(Gui::MainWindow::get_main_window_inst()->activeWindow());
+        print("closed", view ? QString::number(saturatedPixels(view->getViewer()->threeDView()->VTKWidget()))
+                             : QString("no view"));
         std::fflush(stdout);
         QCoreApplication::quit();
     }

@@ -237,6 +237,7 @@ TEST_F(Startup, ViewMenuOpensTheScalarBarOnTheShippedRainbowInTheView)
     EXPECT_GE(r.value("tables").toInt(), 6) << "built-in tables and the shipped colour files";
     EXPECT_EQ(r.value("before"), "0");
     EXPECT_GT(r.value("after").toInt(), 100) << r.out.toStdString();
+    EXPECT_EQ(r.value("closed"), "0");
 }
 
 TEST_F(Startup, StartModuleIsActivatedDirectlyWhenTheInterpreterFails)
