@@ -18,6 +18,15 @@ namespace Gui {
 
 namespace {
 
+void describe(Command& cmd, const char* menu, const char* tip, const char* status, const char* pixmap)
+{
+    cmd.set_menu_info(menu);
+    cmd.set_tooltip_info(tip);
+    cmd.set_statustip(status);
+    cmd.set_action_info(cmd.get_name());
+    cmd.set_pixmap(pixmap);
+}
+
 // Runs a dialog modally and deletes it, also when something closed its parent meanwhile.
 template <class Dialog>
 void runAndDelete(Dialog* dialog)
@@ -33,11 +42,8 @@ StdCmdScalarBar::StdCmdScalarBar() : Command("Std_ScalarBar")
 {
     sGroup = "Graphics";
     eType = 0;
-    set_menu_info(QT_TRANSLATE_NOOP("StdCmdScalarBar", "&Scalar Bar"));
-    set_tooltip_info(QT_TRANSLATE_NOOP("StdCmdScalarBar", "Scalar Bar"));
-    set_statustip(QT_TRANSLATE_NOOP("StdCmdScalarBar", "Scalar Bar"));
-    set_action_info("Std_ScalarBar");
-    set_pixmap("pelmora_scalar_bar.png");
+    describe(*this, QT_TRANSLATE_NOOP("StdCmdScalarBar", "&Scalar Bar"), QT_TRANSLATE_NOOP("StdCmdScalarBar", "Scalar Bar"),
+             QT_TRANSLATE_NOOP("StdCmdScalarBar", "Scalar Bar"), "pelmora_scalar_bar.png");
 }
 
 bool StdCmdScalarBar::is_applicable()
@@ -59,11 +65,9 @@ StdCmdClipWidget::StdCmdClipWidget() : Command("Std_ClipWidget")
 {
     sGroup = "Graphics";
     eType = 0;
-    set_menu_info(QT_TRANSLATE_NOOP("StdCmdClipWidget", "&Clip Planes"));
-    set_tooltip_info(QT_TRANSLATE_NOOP("StdCmdClipWidget", "Define clip planes"));
-    set_statustip(QT_TRANSLATE_NOOP("StdCmdClipWidget", "Clip Planes"));
-    set_action_info("Std_ClipWidget");
-    set_pixmap("pelmora_clip_plane.svg");
+    describe(*this, QT_TRANSLATE_NOOP("StdCmdClipWidget", "&Clip Planes"),
+             QT_TRANSLATE_NOOP("StdCmdClipWidget", "Define clip planes"),
+             QT_TRANSLATE_NOOP("StdCmdClipWidget", "Clip Planes"), "pelmora_clip_plane.svg");
 }
 
 bool StdCmdClipWidget::is_applicable()
