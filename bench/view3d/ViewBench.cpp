@@ -1,10 +1,13 @@
 // The 3D view's displayable managers against bare VTK doing the same drawing in the same
-// run: showing or hiding many models and rendering once, and opening a large model file
-// and rendering it.
+// run: showing or hiding many models and rendering once, opening a large model file and
+// rendering it, and rendering with the colours panel's scalar bar shown.
 #include <benchmark/benchmark.h>
 
+#include <colors/vtkVizScalarBarActor.h>
 #include <visualization/ViewFeederTopoObject.h>
 
+#include <mrml/vtkMRMLColorLogic.h>
+#include <mrml/vtkMRMLColorTableNode.h>
 #include <mrml/vtkMRMLDisplayableManagerGroup.h>
 #include <mrml/vtkMRMLModelDisplayNode.h>
 #include <mrml/vtkMRMLModelNode.h>
@@ -12,11 +15,13 @@
 #include <mrml/vtkMRMLScene.h>
 
 #include <vtkActor.h>
+#include <vtkLookupTable.h>
 #include <vtkNew.h>
 #include <vtkPolyData.h>
 #include <vtkPolyDataMapper.h>
 #include <vtkRenderWindow.h>
 #include <vtkRenderer.h>
+#include <vtkScalarBarActor.h>
 #include <vtkSTLReader.h>
 #include <vtkSTLWriter.h>
 #include <vtkSmartPointer.h>
@@ -225,6 +230,55 @@ void BM_OpenModelFile_Baseline(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
+
+// The scalar bar as the colours panel sets it up, on the default rainbow table, beside
+// the models of a small scene. Its layout is rebuilt every frame, as when the view is
+// resized or the table edited.
+template <class Bar>
+void renderWithScalarBar(benchmark::State& state, Bar* bar, vtkLookupTable* table)
+{
+    ModelScene s(static_cast<int>(state.range(0)));
+    bar->SetLookupTable(table);
+    bar->SetOrientationToVertical();
+    bar->SetNumberOfLabels(11);
+    bar->SetTitle("PmRainbow (mm)");
+    bar->SetPosition(0.1, 0.1);
+    bar->SetWidth(0.1);
+    bar->SetHeight(0.8);
+    bar->SetBarRatio(0.15);
+    bar->SetLabelFormat(" %#8.3f");
+    s.renderer->AddActor2D(bar);
+    s.window->Render();
+    for (auto _ : state) {
+        bar->Modified();
+        s.window->Render();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+vtkMRMLColorTableNode* rainbow(vtkMRMLScene* scene)
+{
+    vtkNew<vtkMRMLColorLogic> logic;
+    logic->SetMRMLScene(scene);
+    return vtkMRMLColorTableNode::SafeDownCast(scene->GetNodeByID(vtkMRMLColorLogic::GetRainbowColorNodeID()));
+}
+
+void BM_RenderWithScalarBar(benchmark::State& state)
+{
+    vtkNew<vtkMRMLScene> scene;
+    vtkNew<vtkVizScalarBarActor> bar;
+    renderWithScalarBar(state, bar.GetPointer(), rainbow(scene)->GetLookupTable());
+}
+
+void BM_RenderWithScalarBar_Baseline(benchmark::State& state)
+{
+    vtkNew<vtkMRMLScene> scene;
+    vtkNew<vtkScalarBarActor> bar;
+    renderWithScalarBar(state, bar.GetPointer(), rainbow(scene)->GetLookupTable());
+}
+
+BENCHMARK(BM_RenderWithScalarBar)->Arg(20)->Arg(300)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderWithScalarBar_Baseline)->Arg(20)->Arg(300)->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_OpenModelFile)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenModelFile_Baseline)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);

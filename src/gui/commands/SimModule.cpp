@@ -88,6 +88,7 @@ MenuItem* StdSimModule::build_menu_bar() const
     MenuItem* view = submenu(root, "&VIEW");
     *view << "Std_OrthographicView" << "Std_PerspectiveView" << "Separator";
     *submenu(view, "Standard views") << "Std_ViewExtents" << "Std_ViewZoomIn" << "Std_ViewZoomOut";
+    *view << "Separator" << "Std_ScalarBar" << "Std_ClipWidget";
     *view << "Separator" << "Std_ViewWindowDocking" << "Separator" << "Std_ToolbarViewMenu"
           << "Std_DockMenu" << "Separator" << "Std_ShowStatusBar";
     *root << "Separator";

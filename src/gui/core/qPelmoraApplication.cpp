@@ -1,9 +1,11 @@
 #include "qPelmoraApplication.h"
 
 #include <commands/DocumentCommands.h>
+#include <commands/ClipScalarBarCommands.h>
 #include <commands/HelpCommands.h>
 #include <commands/WindowCommands.h>
 
+#include "colors/qVizColorsModule.h"
 #include "commands/Command.h"
 #include "core/CloseProjectQuestion.h"
 #include "core/FolderSettings.h"
@@ -186,6 +188,7 @@ struct qPelmoraApplication::Private
     bool starting = true;
     CommandController commands;
     vtkSmartPointer<vtkVizApplicationLogic> applicationLogic;
+    std::unique_ptr<qVizColorsModule> colorsModule;
     QPointer<qPelmoraLayoutManager> layoutManager;
     QProcessEnvironment environment;
     bool connected = false;
@@ -277,7 +280,8 @@ qPelmoraApplication::qPelmoraApplication(bool connectLogic)
 
     d->applicationLogic = vtkSmartPointer<vtkVizApplicationLogic>::New();
     d->applicationLogic->CreateProcessingThread();
-    // The colour module joins here once it exists.
+    d->colorsModule = std::make_unique<qVizColorsModule>();
+    d->colorsModule->initialize(d->applicationLogic);
 }
 
 qPelmoraApplication::~qPelmoraApplication()
@@ -299,8 +303,11 @@ qPelmoraApplication::~qPelmoraApplication()
     d->current = nullptr;
     deleteOwnedValues(d->projects);
     deleteOwnedValues(d->projectFeeders);
-    if (d->applicationLogic)
+    d->colorsModule.reset();
+    if (d->applicationLogic) {
         d->applicationLogic->SetMRMLScene(nullptr);
+        d->applicationLogic->SetColorLogic(nullptr);
+    }
     d->applicationLogic = nullptr;
     _pInstance = nullptr;
 }
@@ -316,6 +323,7 @@ void qPelmoraApplication::build_basic_commands()
     // help, document and edit, object and annotation, view, window, selection.
     register_help_commands(d->commands);
     register_document_commands(d->commands);
+    register_clip_and_scalar_bar_commands(d->commands);
     register_window_commands(d->commands);
 }
 

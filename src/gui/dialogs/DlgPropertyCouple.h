@@ -1,7 +1,8 @@
 #pragma once
 // Chooses the object that a link property points to, from the objects of the link's
-// project.  The link list given (project name, object id, label, ...) comes back with
-// the chosen object's id and label in entries 1 and 2.
+// project: those of the linked object's type, or all of them with "Show all object
+// types".  The link list given (project name, object id, label, owner id) comes back
+// with the chosen object's id and label in entries 1 and 2.
 
 #include "PelmoraGuiExport.h"
 
@@ -9,6 +10,8 @@
 #include <QStringList>
 
 QT_BEGIN_NAMESPACE
+class QCheckBox;
+class QDialogButtonBox;
 class QListWidget;
 QT_END_NAMESPACE
 
@@ -22,13 +25,23 @@ public:
     DlgPropertyCouple(const QStringList& link, QWidget* parent = nullptr, Qt::WindowFlags fl = Qt::WindowFlags());
     ~DlgPropertyCouple() override;
 
-    // The link with the chosen object; unchanged when nothing was chosen.
-    QStringList propertyLink() const;
-    QListWidget* objectList() const { return list; }
+    // The link with the first selected object; unchanged when nothing is selected.
+    QStringList getPropertyLink() const;
+    QListWidget* objectList() const { return listWidget; }
+
+    // Stays open, with a warning, while nothing is selected.
+    void accept() override;
+
+public Q_SLOTS:
+    void on_checkObjectType_toggled(bool on);
 
 private:
+    void fillList(bool allTypes);
+
     QStringList link;
-    QListWidget* list;
+    QListWidget* listWidget;
+    QCheckBox* checkObjectType;
+    QDialogButtonBox* buttonBox;
 };
 
 } // namespace Dlg

@@ -50,7 +50,7 @@ void LinkLabel::onLinkActivated(const QString& target)
     const int result = dlg->exec();
     if (!self || !dlg)
         return;
-    const QStringList chosen = dlg->propertyLink();
+    const QStringList chosen = dlg->getPropertyLink();
     delete dlg.data();
     if (result != QDialog::Accepted)
         return;

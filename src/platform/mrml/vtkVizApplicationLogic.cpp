@@ -1,11 +1,13 @@
 #include "vtkVizApplicationLogic.h"
 
+#include "vtkMRMLColorLogic.h"
 #include "vtkMRMLInteractionNode.h"
 #include "vtkMRMLScene.h"
 #include "vtkMRMLSelectionNode.h"
 
 #include <vtkNew.h>
 #include <vtkObjectFactory.h>
+#include <vtksys/SystemTools.hxx>
 
 #include <condition_variable>
 #include <deque>
@@ -79,7 +81,31 @@ void vtkVizApplicationLogic::SetMRMLScene(vtkMRMLScene* scene)
             scene->AddNode(interaction);
         }
     }
+    if (ColorLogic)
+        ColorLogic->SetMRMLScene(scene);
     Modified();
+}
+
+void vtkVizApplicationLogic::SetColorLogic(vtkMRMLColorLogic* logic)
+{
+    if (ColorLogic.GetPointer() == logic)
+        return;
+    ColorLogic = logic;
+    if (ColorLogic && Scene)
+        ColorLogic->SetMRMLScene(Scene);
+    Modified();
+}
+
+vtkMRMLColorLogic* vtkVizApplicationLogic::GetColorLogic() const
+{
+    return ColorLogic.GetPointer();
+}
+
+std::string vtkVizApplicationLogic::GetModuleShareDirectory(const std::string& name, const std::string& path)
+{
+    const std::string libraryDir = vtksys::SystemTools::GetFilenamePath(path);
+    const std::string base = vtksys::SystemTools::GetFilenamePath(libraryDir);
+    return vtksys::SystemTools::JoinPath({"", base, "share/Pelmora-2.1", name});
 }
 
 vtkMRMLScene* vtkVizApplicationLogic::GetMRMLScene() const

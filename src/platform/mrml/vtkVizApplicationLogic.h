@@ -7,7 +7,9 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
+class vtkMRMLColorLogic;
 class vtkMRMLInteractionNode;
 class vtkMRMLScene;
 class vtkMRMLSelectionNode;
@@ -19,12 +21,21 @@ public:
     vtkTypeMacro(vtkVizApplicationLogic, vtkObject);
     void PrintSelf(ostream& os, vtkIndent indent) override;
 
-    // Makes sure the scene holds the selection and interaction singletons.
+    // Makes sure the scene holds the selection and interaction singletons, and hands the
+    // scene to the colour logic, which adds the default colour nodes.
     void SetMRMLScene(vtkMRMLScene* scene);
     vtkMRMLScene* GetMRMLScene() const;
     // The singletons of the current scene; null without a scene.
     vtkMRMLSelectionNode* GetSelectionNode() const;
     vtkMRMLInteractionNode* GetInteractionNode() const;
+
+    // The application's colour logic (held); it follows the current scene.
+    void SetColorLogic(vtkMRMLColorLogic* logic);
+    vtkMRMLColorLogic* GetColorLogic() const;
+
+    // The folder of a module's shipped data: "share/Pelmora-2.1/<name>" beside the folder
+    // that holds the module's library `path`.
+    static std::string GetModuleShareDirectory(const std::string& name, const std::string& path);
 
     // Starts the worker thread (once; later calls while it runs do nothing).
     void CreateProcessingThread();
@@ -44,5 +55,6 @@ protected:
 private:
     struct Worker;
     vtkSmartPointer<vtkMRMLScene> Scene;
+    vtkSmartPointer<vtkMRMLColorLogic> ColorLogic;
     std::unique_ptr<Worker> ProcessingWorker;
 };

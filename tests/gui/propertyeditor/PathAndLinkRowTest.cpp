@@ -16,6 +16,7 @@
 #include <obj/PropertyStringList.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QColor>
 #include <QListWidget>
 #include <QPointer>
@@ -156,9 +157,9 @@ TEST_F(PathAndLinkRows, LinkLabelEditsThroughTheDialogAndSelectsTheLinkedObject)
     // The dialog offers the other objects and hands back the chosen one.
     Gui::Dlg::DlgPropertyCouple dlg(link);
     ASSERT_EQ(dlg.objectList()->count(), 2);
-    EXPECT_EQ(dlg.propertyLink(), link);
+    EXPECT_EQ(dlg.getPropertyLink(), link);
     dlg.objectList()->setCurrentRow(1);
-    EXPECT_EQ(dlg.propertyLink(), (QStringList{"P", QString::fromStdString(id(c)), "C", link[3]}));
+    EXPECT_EQ(dlg.getPropertyLink(), (QStringList{"P", QString::fromStdString(id(c)), "C", link[3]}));
 
     // The object link selects exactly that object, a moment later.
     auto& selection = Gui::TreeSelectionSingleton::instance();
@@ -219,4 +220,38 @@ TEST_F(PathAndLinkRows, ARowEditorGoingAwayWhileItsDialogIsOpenChangesNothing)
         EXPECT_TRUE(editor.isNull()) << row.first;
     }
     EXPECT_TRUE(commands().empty());
+}
+
+TEST_F(PathAndLinkRows, LinkDialogNeedsAChoiceAndCanWidenToAllObjectTypes)
+{
+    Obj::ProjectObject* group = project->add_object("Obj::ProjectObjectGroup", "Group");
+    ASSERT_NE(group, nullptr);
+    const QStringList link{"P", QString::fromStdString(id(b)), "B", QString::fromStdString(id(a))};
+    Gui::Dlg::DlgPropertyCouple dlg(link);
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Link"));
+    auto* all = dlg.findChild<QCheckBox*>(QStringLiteral("checkObjectType"));
+    ASSERT_NE(all, nullptr);
+    EXPECT_EQ(all->text(), QStringLiteral("Show all object types"));
+    EXPECT_EQ(dlg.objectList()->count(), 2) << "objects of the linked object's type, not the owner";
+    all->setChecked(true);
+    EXPECT_EQ(dlg.objectList()->count(), 3) << "the group too";
+    all->setChecked(false);
+    EXPECT_EQ(dlg.objectList()->count(), 2);
+
+    // OK without a choice warns and keeps the dialog open.
+    dlg.objectList()->clearSelection();
+    dlg.show();
+    {
+        PelmoraTest::ModalCloser closer;
+        dlg.accept();
+        EXPECT_EQ(closer.titles(), QStringList{QStringLiteral("No selection")});
+        EXPECT_EQ(closer.texts(), QStringList{QStringLiteral("Please select an object from the list")});
+    }
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(dlg.getPropertyLink(), link);
+    dlg.objectList()->item(1)->setSelected(true);
+    dlg.accept();
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.getPropertyLink().value(2), dlg.objectList()->item(1)->text());
 }

@@ -9,26 +9,43 @@
 //                application and print the script lines they sent, then quit
 //   output       print the Output dock's text and the status bar's message a moment
 //                after the window opened, then quit
+//   scalarbar    choose VIEW > Scalar Bar, show the bar and print the chosen table and
+//                how many strongly coloured pixels the 3D view has then and after the
+//                panel closed, then quit
 // Further arguments: key=value sets a configuration key, -key removes one,
 // --log FILE appends console lines to FILE.
 
 #include <LogFileObserver.h>
 #include <support/ApplicationRun.h>
 
+#include <colors/qVizColorsModuleWidget.h>
 #include <commands/SimModule.h>
+#include <dialogs/DlgScalarBarImp.h>
+#include <visualization/qPelmoraThreeDWidget.h>
+#include <visualization/qView3DMRML.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
 #include <femgui/FemGui.h>
 #include <mainwindow/MainWindow.h>
 #include <mainwindow/ReportOutput.h>
 #include <obj/Application.h>
+#include <ctk/ctkVTKScalarBarWidget.h>
 #include <mrml/vtkMRMLScene.h>
+#include <mrml/vtkMRMLNode.h>
+#include <qmrml/qMRMLColorTableComboBox.h>
+#include <qmrml/qMRMLThreeDView.h>
 #include <vexil/Exception.h>
 #include <pmmsg/Message.h>
 #include <vexil/MsgConsole.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
+#include <QImage>
+#include <QMenu>
+#include <QMenuBar>
+#include <QVTKOpenGLNativeWidget.h>
 #include <QFileOpenEvent>
 #include <QIcon>
 #include <QLabel>
@@ -50,6 +67,49 @@ std::string scenario;
 void print(const char* key, const QString& value)
 {
     std::printf("%s=%s\n", key, value.toUtf8().constData());
+}
+
+QAction* viewMenuEntry(const char* command)
+{
+    for (QAction* menu : Gui::MainWindow::get_main_window_inst()->menuBar()->actions())
+        if (menu->menu() && menu->text() == QLatin1String("&VIEW"))
+            for (QAction* entry : menu->menu()->actions())
+                if (entry->data().toString() == QLatin1String(command))
+                    return entry;
+    return nullptr;
+}
+
+int saturatedPixels(QWidget* gl)
+{
+    const QImage image = static_cast<QVTKOpenGLNativeWidget*>(gl)->grabFramebuffer();
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            n += c.saturation() > 200 && c.value() > 150;
+        }
+    return n;
+}
+
+// Runs while the scalar bar panel is open: shows the bar, and closes the panel once the
+// view has drawn it.
+void inspectScalarBarPanel()
+{
+    auto* dialog = qobject_cast<Gui::DlgScalarBarImp*>(QApplication::activeModalWidget());
+    print("dialog", dialog ? dialog->windowTitle() : QString("none"));
+    if (!dialog)
+        return;
+    auto* combo = dialog->findChild<qMRMLColorTableComboBox*>("ColorTableComboBox");
+    print("table", combo && combo->currentNode() ? QString::fromUtf8(combo->currentNode()->GetID()) : QString());
+    print("tables", combo ? QString::number(combo->count()) : QString());
+    auto* view = qobject_cast<Gui::qView3DMRML*>(Gui::MainWindow::get_main_window_inst()->activeWindow());
+    QWidget* gl = view ? view->getViewer()->threeDView()->VTKWidget() : nullptr;
+    print("before", gl ? QString::number(saturatedPixels(gl)) : QString("no view"));
+    dialog->findChild<ctkVTKScalarBarWidget*>("VTKScalarBar")->setDisplay(true);
+    QTimer::singleShot(500, dialog, [dialog, gl] {
+        print("after", gl ? QString::number(saturatedPixels(gl)) : QString("no view"));
+        dialog->reject();
+    });
 }
 
 void act()
@@ -108,6 +168,24 @@ void act()
             std::fflush(stdout);
             QCoreApplication::quit();
         });
+    }
+    else if (scenario == "scalarbar") {
+        QAction* entry = viewMenuEntry("Std_ScalarBar");
+        QAction* clip = viewMenuEntry("Std_ClipWidget");
+        print("entry", entry ? entry->text() : QString("none"));
+        print("clipentry", clip ? clip->text() : QString("none"));
+        QTimer::singleShot(500, [] { inspectScalarBarPanel(); });
+        if (entry)
+            entry->trigger();
+        // The bar leaves the view with the panel.
+        QEventLoop settle;
+        QTimer::singleShot(500, &settle, &QEventLoop::quit);
+        settle.exec();
+        auto* view = qobject_cast<Gui::qView3DMRML*>(Gui::MainWindow::get_main_window_inst()->activeWindow());
+        print("closed", view ? QString::number(saturatedPixels(view->getViewer()->threeDView()->VTKWidget()))
+                             : QString("no view"));
+        std::fflush(stdout);
+        QCoreApplication::quit();
     }
     else if (scenario == "throw") {
         QTimer::singleShot(50, [] { QCoreApplication::quit(); });

@@ -239,6 +239,20 @@ TEST_F(Startup, StartsWithAnEmptyProjectAndItsScene)
     EXPECT_NE(r.value("scene"), "0 nodes");
 }
 
+TEST_F(Startup, ViewMenuOpensTheScalarBarOnTheShippedRainbowInTheView)
+{
+    ProcessRun r = driver("scalarbar");
+    ASSERT_EQ(r.exitCode, 0) << r.log.toStdString();
+    EXPECT_EQ(r.value("entry"), "&Scalar Bar");
+    EXPECT_EQ(r.value("clipentry"), "&Clip Planes");
+    EXPECT_EQ(r.value("dialog"), "Scalar Bar Panel");
+    EXPECT_EQ(r.value("table"), "vtkMRMLColorTableNodePmRainbow");
+    EXPECT_GE(r.value("tables").toInt(), 6) << "built-in tables and the shipped colour files";
+    EXPECT_EQ(r.value("before"), "0");
+    EXPECT_GT(r.value("after").toInt(), 100) << r.out.toStdString();
+    EXPECT_EQ(r.value("closed"), "0");
+}
+
 TEST_F(Startup, StartModuleIsActivatedDirectlyWhenTheInterpreterFails)
 {
     ProcessRun fallback = driver("report", {"StartHidden=1", "FemEnvFails=1", "StartWorkbench=TotalSimmodule"});

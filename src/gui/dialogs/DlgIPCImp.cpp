@@ -1,0 +1,334 @@
+#include "DlgIPCImp.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QSpacerItem>
+#include <QTextBrowser>
+#include <QTextCodec>
+#include <QTextCursor>
+#include <QTextDecoder>
+#include <QVBoxLayout>
+
+namespace Gui {
+
+namespace {
+
+const char* const LightStyle =
+    "QTextEdit { color: black; background: rgb(255, 250, 205); font-family: Courier New, Courier;}";
+const char* const DarkStyle = "QTextEdit { color: white; background: rgb(0, 0, 0); font-family: Courier New, Courier;}";
+
+QTextCodec* outputCodec()
+{
+    QTextCodec* codec = QTextCodec::codecForName("GBK");
+    return codec ? codec : QTextCodec::codecForLocale();
+}
+
+} // namespace
+
+struct DlgIPCImp::Ui
+{
+    QPushButton* pb_save = nullptr;
+    QPushButton* pb_copy = nullptr;
+    QPushButton* pb_clear = nullptr;
+    QPushButton* pb_darkmode = nullptr;
+    QTextBrowser* tb_output = nullptr;
+    QProgressBar* progressBar_ipc = nullptr;
+    QPushButton* pb_test_run = nullptr;
+    QPushButton* pb_stop = nullptr;
+    QPushButton* pb_close = nullptr;
+
+    void setupUi(QDialog* dialog)
+    {
+        dialog->setObjectName(QStringLiteral("DlgIPC"));
+        dialog->resize(600, 500);
+        dialog->setWindowTitle(QApplication::translate("DlgIPC", "Dialog"));
+        auto* grid = new QGridLayout(dialog);
+        grid->setSpacing(1);
+        grid->setContentsMargins(3, 3, 3, 3);
+        auto* column = new QVBoxLayout();
+        grid->addLayout(column, 0, 0);
+        auto button = [dialog](const char* name, const char* text) {
+            auto* b = new QPushButton(QApplication::translate("DlgIPC", text), dialog);
+            b->setObjectName(QString::fromLatin1(name));
+            return b;
+        };
+        auto* tools = new QHBoxLayout();
+        pb_save = button("pb_save", "Save");
+        pb_copy = button("pb_copy", "Copy");
+        pb_clear = button("pb_clear", "Clear");
+        pb_darkmode = button("pb_darkmode", "DarkMode");
+        for (QPushButton* b : {pb_save, pb_copy, pb_clear, pb_darkmode})
+            tools->addWidget(b);
+        tools->addItem(new QSpacerItem(40, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
+        column->addLayout(tools);
+        tb_output = new QTextBrowser(dialog);
+        tb_output->setObjectName(QStringLiteral("tb_output"));
+        column->addWidget(tb_output);
+        progressBar_ipc = new QProgressBar(dialog);
+        progressBar_ipc->setObjectName(QStringLiteral("progressBar_ipc"));
+        progressBar_ipc->setValue(100);
+        column->addWidget(progressBar_ipc);
+        auto* buttons = new QHBoxLayout();
+        pb_test_run = button("pb_test_run", "Test Run");
+        pb_stop = button("pb_stop", "Stop");
+        pb_close = button("pb_close", "Close");
+        buttons->addItem(new QSpacerItem(40, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
+        buttons->addWidget(pb_test_run);
+        buttons->addWidget(pb_stop);
+        buttons->addItem(new QSpacerItem(40, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
+        buttons->addWidget(pb_close);
+        buttons->addItem(new QSpacerItem(40, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
+        column->addLayout(buttons);
+    }
+};
+
+DlgIPCImp::DlgIPCImp(const QString& title, bool keep, QWidget*)
+    : QDialog(nullptr)
+    , ui(std::make_unique<Ui>())
+    , process(new QProcess(this))
+    , keepOpen(keep)
+{
+    ui->setupUi(this);
+    setWindowTitle(title);
+
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    const struct
+    {
+        QPushButton* button;
+        const char* icon;
+        QString tip;
+    } tools[] = {
+        {ui->pb_copy, ":Icons/pelmora_copy.svg", tr("Copy text to the clipboard")},
+        {ui->pb_clear, ":Icons/pelmora_clean.svg", tr("Clean the text field")},
+        {ui->pb_save, ":Icons/pelmora_save.svg", tr("Save text to an external file")},
+        {ui->pb_darkmode, ":Icons/theme-light-dark.svg", tr("Switch between dark and light modes")},
+    };
+    for (const auto& t : tools) {
+        t.button->setText(QString());
+        t.button->setIcon(QIcon(QString::fromLatin1(t.icon)));
+        t.button->setToolTip(t.tip);
+    }
+    ui->pb_darkmode->setCheckable(true);
+    ui->tb_output->setStyleSheet(QString::fromLatin1(LightStyle));
+    ui->tb_output->ensureCursorVisible();
+    ui->progressBar_ipc->setRange(0, 0);
+    ui->pb_test_run->setIcon(QIcon(QStringLiteral(":Icons/restart_icon.svg")));
+    ui->pb_test_run->setToolTip(tr("Reset to default plotting parameters"));
+    ui->pb_test_run->hide();
+    ui->pb_close->setIcon(QIcon(QStringLiteral(":Icons/pelmora_solve.svg")));
+    ui->pb_close->setToolTip(tr("Close this dialog"));
+    ui->pb_stop->setIcon(QIcon(QStringLiteral(":Icons/pelmora_abort_ipc.svg")));
+    ui->pb_stop->setToolTip(tr("Stop"));
+
+    connect(ui->pb_copy, &QPushButton::clicked, this, &DlgIPCImp::slot_btnCopy_clicked);
+    connect(ui->pb_clear, &QPushButton::clicked, this, &DlgIPCImp::slot_btnClear_clicked);
+    connect(ui->pb_save, &QPushButton::clicked, this, &DlgIPCImp::slot_btnSave_clicked);
+    connect(ui->pb_darkmode, &QPushButton::clicked, this, &DlgIPCImp::slot_btnDarkMode_clicked);
+    connect(ui->pb_test_run, &QPushButton::clicked, this, &DlgIPCImp::slot_pb_test_run_clicked);
+    connect(ui->pb_close, &QPushButton::clicked, this, &DlgIPCImp::slot_pb_close_clicked);
+    connect(ui->pb_stop, &QPushButton::clicked, this, &DlgIPCImp::slot_pb_stop_clicked);
+    connect(process, &QProcess::readyReadStandardOutput, this,
+            [this] { readChannel(QProcess::StandardOutput); });
+    connect(process, &QProcess::readyReadStandardError, this, [this] { readChannel(QProcess::StandardError); });
+    connect(process, &QProcess::started, this, &DlgIPCImp::onChildStarted);
+    connect(process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
+            &DlgIPCImp::onChildFinished);
+    connect(process, &QProcess::errorOccurred, this, &DlgIPCImp::onChildError);
+}
+
+DlgIPCImp::~DlgIPCImp()
+{
+    // No finish handling may reach a dialog being destroyed; deleting the process ends
+    // a child that still runs.
+    process->disconnect(this);
+    delete process;
+}
+
+QTextBrowser* DlgIPCImp::output() const
+{
+    return ui->tb_output;
+}
+
+QProgressBar* DlgIPCImp::progressBar() const
+{
+    return ui->progressBar_ipc;
+}
+
+bool DlgIPCImp::startRunning(const QString& executable, const QStringList& arguments)
+{
+    if (executable.isEmpty() || !QFileInfo::exists(executable))
+        return false;
+    appendToTextBrowser(QStringLiteral("Executable: %1\n").arg(executable));
+    appendToTextBrowser(QStringLiteral("Arguments: %1\n").arg(arguments.join(QLatin1Char(' '))));
+    childOutput.clear();
+    errorFound = false;
+    // One decoder per channel keeps a character split between two reads whole.
+    outDecoder.reset(outputCodec()->makeDecoder());
+    errDecoder.reset(outputCodec()->makeDecoder());
+    ui->progressBar_ipc->setRange(0, 0);
+    process->start(executable, arguments, QIODevice::ReadWrite);
+    return true;
+}
+
+bool DlgIPCImp::isRunning() const
+{
+    return process && (process->state() == QProcess::Starting || process->state() == QProcess::Running);
+}
+
+void DlgIPCImp::readChannel(QProcess::ProcessChannel channel)
+{
+    const QByteArray bytes = channel == QProcess::StandardOutput ? process->readAllStandardOutput()
+                                                                 : process->readAllStandardError();
+    QTextDecoder* decoder = channel == QProcess::StandardOutput ? outDecoder.get() : errDecoder.get();
+    if (bytes.isEmpty())
+        return;
+    const QString text = decoder ? decoder->toUnicode(bytes) : QString::fromLocal8Bit(bytes);
+    childOutput += text;
+    appendToTextBrowser(text);
+}
+
+void DlgIPCImp::appendToTextBrowser(const QString& text)
+{
+    QTextCursor cursor = ui->tb_output->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(text);
+    ui->tb_output->setTextCursor(cursor);
+}
+
+void DlgIPCImp::appendToTextBrowser(const QStringList& lines)
+{
+    for (const QString& line : lines)
+        appendToTextBrowser(line + QLatin1Char('\n'));
+}
+
+void DlgIPCImp::slot_pb_test_run_clicked()
+{
+}
+
+void DlgIPCImp::onChildStarted()
+{
+}
+
+void DlgIPCImp::onChildFinished(int code, QProcess::ExitStatus status)
+{
+    // Output still buffered when the end is reported belongs to this run.
+    readChannel(QProcess::StandardOutput);
+    readChannel(QProcess::StandardError);
+    exitCode = code;
+    exitStatus = status;
+    errorFound = false;
+    ui->progressBar_ipc->setMaximum(100);
+    if (status == QProcess::NormalExit && code == 0) {
+        if (childOutput.contains(QLatin1String("error"), Qt::CaseInsensitive)) {
+            ui->progressBar_ipc->setValue(90);
+            appendToTextBrowser(QStringLiteral("\nChild process returns an error.\n"));
+            errorFound = true;
+        } else if (childOutput.contains(QLatin1String("warning"), Qt::CaseInsensitive)) {
+            ui->progressBar_ipc->setValue(100);
+            appendToTextBrowser(QStringLiteral("\nChild process returns a warning.\n"));
+        } else {
+            ui->progressBar_ipc->setValue(100);
+            if (!keepOpen)
+                closeDialog();
+        }
+    } else {
+        errorFound = true;
+        ui->progressBar_ipc->setValue(60);
+        appendToTextBrowser(QStringLiteral("\nChild process returns an error.\n"));
+    }
+}
+
+void DlgIPCImp::onChildError(QProcess::ProcessError error)
+{
+    // Crashes and other ends come through onChildFinished; a program that never started
+    // has no end to report, so it is reported here.
+    if (error != QProcess::FailedToStart)
+        return;
+    exitCode = 1;
+    exitStatus = QProcess::CrashExit;
+    errorFound = true;
+    ui->progressBar_ipc->setMaximum(100);
+    ui->progressBar_ipc->setValue(60);
+    appendToTextBrowser(QStringLiteral("\nChild process could not be started: %1\n").arg(process->errorString()));
+}
+
+void DlgIPCImp::closeDialog()
+{
+    if (exitStatus == QProcess::NormalExit && exitCode == 0 && !errorFound)
+        accept();
+    else
+        reject();
+}
+
+void DlgIPCImp::slot_pb_stop_clicked()
+{
+    if (isRunning()) {
+        appendToTextBrowser(QStringLiteral("\nUser interrupted the child process.\n"));
+        process->kill();
+    } else {
+        appendToTextBrowser(QStringLiteral("\nChild process is not running, Stop command ignored.\n"));
+    }
+}
+
+void DlgIPCImp::slot_pb_close_clicked()
+{
+    if (isRunning()) {
+        const int answer = QMessageBox::warning(
+            this, tr("Close"),
+            tr("Closing this dialog (%1) will terminate the currently running process, do you want to continue?")
+                .arg(windowTitle()),
+            QMessageBox::Yes | QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return;
+        slot_pb_stop_clicked();
+    }
+    closeDialog();
+}
+
+QString DlgIPCImp::askSaveFileName()
+{
+    return QFileDialog::getSaveFileName(this, tr("Save Console Output"), QString(),
+                                        tr("Plain Text Files (*.txt *.log)"));
+}
+
+void DlgIPCImp::slot_btnSave_clicked()
+{
+    QString fileName = askSaveFileName();
+    if (fileName.isEmpty())
+        return;
+    if (QFileInfo(fileName).completeSuffix().isEmpty())
+        fileName += QStringLiteral(".log");
+    QSaveFile file(fileName);
+    const QByteArray text = ui->tb_output->toPlainText().toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        QMessageBox::warning(this, tr("Save Console Output"),
+                             tr("The output could not be saved to %1:\n%2").arg(fileName, file.errorString()));
+    }
+}
+
+void DlgIPCImp::slot_btnCopy_clicked()
+{
+    QApplication::clipboard()->setText(ui->tb_output->toPlainText());
+}
+
+void DlgIPCImp::slot_btnClear_clicked()
+{
+    ui->tb_output->clear();
+}
+
+void DlgIPCImp::slot_btnDarkMode_clicked()
+{
+    ui->tb_output->setStyleSheet(QString::fromLatin1(ui->pb_darkmode->isChecked() ? DarkStyle : LightStyle));
+}
+
+} // namespace Gui

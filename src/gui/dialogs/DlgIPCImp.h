@@ -1,0 +1,79 @@
+#pragma once
+// The process console: runs one external program, shows what it writes as it arrives,
+// tells how it ended (clean, a warning or an error in its output, a failed start, a
+// crash), and lets the user stop it, copy, save or clear the output and switch between a
+// light and a dark text style.
+
+#include "PelmoraGuiExport.h"
+
+#include <QDialog>
+#include <QProcess>
+
+#include <memory>
+
+QT_BEGIN_NAMESPACE
+class QProgressBar;
+class QPushButton;
+class QTextBrowser;
+class QTextDecoder;
+QT_END_NAMESPACE
+
+namespace Gui {
+
+class PELMORAGUI_EXPORT DlgIPCImp : public QDialog
+{
+    Q_OBJECT
+public:
+    // `parent` is not used: the console is a window of its own.
+    DlgIPCImp(const QString& title, bool keepOpen, QWidget* parent = nullptr);
+    ~DlgIPCImp() override;
+
+    // False, and nothing starts, when `executable` is empty or no existing file.
+    bool startRunning(const QString& executable, const QStringList& arguments);
+    bool isRunning() const;
+    // True after a run that ended with an error, a failed start or a crash.
+    bool hasErrors() const { return errorFound; }
+
+    QTextBrowser* output() const;
+    QProgressBar* progressBar() const;
+
+Q_SIGNALS:
+    void signalPanelChanged();
+
+public Q_SLOTS:
+    void slot_pb_test_run_clicked();
+    void slot_pb_close_clicked();
+    void slot_pb_stop_clicked();
+    void onChildStarted();
+    void onChildFinished(int exitCode, QProcess::ExitStatus exitStatus);
+    void slot_btnClear_clicked();
+    void slot_btnSave_clicked();
+    void slot_btnDarkMode_clicked();
+    void slot_btnCopy_clicked();
+
+protected:
+    // The file name the save button writes to; a file dialog asks the user.
+    virtual QString askSaveFileName();
+
+private:
+    void onChildError(QProcess::ProcessError error);
+    void readChannel(QProcess::ProcessChannel channel);
+    void appendToTextBrowser(const QString& text);
+    void appendToTextBrowser(const QStringList& lines);
+    void closeDialog();
+
+    struct Ui;
+    std::unique_ptr<Ui> ui;
+    QProcess* process;
+    int exitCode = 1;
+    QProcess::ExitStatus exitStatus = QProcess::NormalExit;
+    bool errorFound = false;
+    bool keepOpen;
+    // What the program wrote during the current run: only this is searched for "error"
+    // and "warning", not the command line echoed before it.
+    QString childOutput;
+    std::unique_ptr<QTextDecoder> outDecoder;
+    std::unique_ptr<QTextDecoder> errDecoder;
+};
+
+} // namespace Gui

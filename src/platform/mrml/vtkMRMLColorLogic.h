@@ -1,0 +1,63 @@
+#pragma once
+// The colour logic: puts the default colour nodes into the scene it is given, the
+// built-in tables and one node per colour file found, and names the defaults that
+// volumes, models, label maps, the editor and charts use.
+
+#include "vtkMRMLAbstractLogic.h"
+
+#include <string>
+#include <vector>
+
+class vtkMRMLColorNode;
+
+class vtkMRMLColorLogic : public vtkMRMLAbstractLogic
+{
+public:
+    static vtkMRMLColorLogic* New();
+    vtkTypeMacro(vtkMRMLColorLogic, vtkMRMLAbstractLogic);
+    void PrintSelf(ostream& os, vtkIndent indent) override;
+
+    // IDs of the default colour nodes.
+    virtual const char* GetDefaultVolumeColorNodeID();
+    virtual const char* GetDefaultModelColorNodeID();
+    virtual const char* GetDefaultLabelMapColorNodeID();
+    virtual const char* GetDefaultEditorColorNodeID();
+    virtual const char* GetDefaultChartColorNodeID();
+    virtual const char* GetDefaultPlotColorNodeID();
+    virtual const char* GetDefaultFreeSurferLabelMapColorNodeID();
+
+    // The ID of the node made from a colour file with this name (a path or a bare name).
+    static std::string GetFileColorNodeID(const char* fileName);
+    // IDs of the built-in nodes.
+    static const char* GetRainbowColorNodeID() { return "vtkMRMLColorTableNodePmRainbow"; }
+    static const char* GetGreyColorNodeID() { return "vtkMRMLColorTableNodeGrey"; }
+    static const char* GetHeatColorNodeID() { return "vtkMRMLFreeSurferProceduralColorNodeHeat"; }
+
+    // Colour files shipped with the application and those of the user's folders.
+    virtual std::vector<std::string> FindDefaultColorFiles();
+    virtual std::vector<std::string> FindUserColorFiles();
+
+    // Folders searched for the user's colour files, separated by ";".
+    vtkSetStringMacro(UserColorFilePaths);
+    vtkGetStringMacro(UserColorFilePaths);
+
+    // Reads a colour table or procedural colour file into a new node of the scene, with
+    // the ID GetFileColorNodeID gives; the node already there when that ID is taken.
+    // Null when there is no scene or the file cannot be read.
+    vtkMRMLColorNode* LoadColorFile(const char* fileName);
+
+    // The built-in nodes and the nodes of the files found, those not yet in the scene.
+    void AddDefaultColorNodes();
+
+protected:
+    vtkMRMLColorLogic();
+    ~vtkMRMLColorLogic() override;
+    vtkMRMLColorLogic(const vtkMRMLColorLogic&) = delete;
+    void operator=(const vtkMRMLColorLogic&) = delete;
+
+    void SetMRMLSceneInternal(vtkMRMLScene* scene) override;
+    // Appends the path to the list (the files that will be read).
+    void AddColorFile(const char* path, std::vector<std::string>* files);
+
+    char* UserColorFilePaths = nullptr;
+};

@@ -1,0 +1,49 @@
+#pragma once
+// A discrete colour table: colour i of a lookup table with one entry per colour, each
+// with a name. User tables can change their size and colours.
+
+#include "vtkMRMLColorNode.h"
+
+#include <vtkSmartPointer.h>
+
+class vtkLookupTable;
+
+class vtkMRMLColorTableNode : public vtkMRMLColorNode
+{
+public:
+    static vtkMRMLColorTableNode* New();
+    vtkTypeMacro(vtkMRMLColorTableNode, vtkMRMLColorNode);
+    void PrintSelf(ostream& os, vtkIndent indent) override;
+
+    vtkMRMLNode* CreateNodeInstance() override { return vtkMRMLColorTableNode::New(); }
+    const char* GetNodeTagName() override { return "ColorTable"; }
+    void Copy(vtkMRMLNode* node) override;
+    vtkMRMLStorageNode* CreateDefaultStorageNode() override;
+
+    int GetNumberOfColors() override;
+    // Resizes the table; new entries are black, transparent and unnamed. The scalar range
+    // becomes 0 .. n-1 when it was that of the old size.
+    void SetNumberOfColors(int n);
+    // Sets colour i (components 0..1) and optionally its name; false when i is out of range.
+    bool SetColor(int i, const char* name, double r, double g, double b, double a = 1.0);
+    bool SetColor(int i, double r, double g, double b, double a = 1.0);
+
+    vtkLookupTable* GetLookupTable() override;
+    vtkScalarsToColors* GetScalarsToColors() override;
+    void SetAndObserveLookupTable(vtkLookupTable* table);
+
+    // Fills a built-in table: FullRainbow (blue through red) or Grey, with n colours.
+    void SetTypeAndColors(int type, int n);
+
+    void ProcessMRMLEvents(vtkObject* caller, unsigned long event, void* callData) override;
+
+protected:
+    vtkMRMLColorTableNode();
+    ~vtkMRMLColorTableNode() override;
+    vtkMRMLColorTableNode(const vtkMRMLColorTableNode&) = delete;
+    void operator=(const vtkMRMLColorTableNode&) = delete;
+
+private:
+    vtkSmartPointer<vtkLookupTable> LookupTable;
+    unsigned long LookupTableTag = 0;
+};

@@ -1,0 +1,99 @@
+#include "vtkMRMLProceduralColorStorageNode.h"
+
+#include "ColorFileText.h"
+#include "vtkMRMLProceduralColorNode.h"
+
+#include <vtkColorTransferFunction.h>
+#include <vtkObjectFactory.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <locale>
+#include <sstream>
+#include <vector>
+
+vtkStandardNewMacro(vtkMRMLProceduralColorStorageNode);
+
+bool vtkMRMLProceduralColorStorageNode::SupportedFileType(const char* fileName)
+{
+    return mrmlcolor::hasExtension(fileName, {".txt", ".pcf"});
+}
+
+int vtkMRMLProceduralColorStorageNode::ReadDataInternal(vtkMRMLNode* refNode)
+{
+    auto* node = vtkMRMLProceduralColorNode::SafeDownCast(refNode);
+    LastError.clear();
+    if (!node || !node->GetColorTransferFunction()) {
+        LastError = "ReadData: not a procedural colour node";
+        vtkErrorMacro(<< LastError);
+        return 0;
+    }
+    std::vector<std::string> lines;
+    if (!mrmlcolor::readLines(FileName, 16u << 20, lines, LastError)) {
+        vtkErrorMacro("ReadData: " << LastError);
+        return 0;
+    }
+    std::vector<std::array<double, 4>> points;
+    for (size_t n = 0; n < lines.size(); ++n) {
+        const std::string& line = lines[n];
+        const size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#')
+            continue;
+        std::istringstream in(line);
+        in.imbue(std::locale::classic());
+        std::array<double, 4> p{};
+        std::string rest;
+        bool ok = static_cast<bool>(in >> p[0] >> p[1] >> p[2] >> p[3]) && !(in >> rest)
+            && std::isfinite(p[0]);
+        for (int c = 1; ok && c < 4; ++c)
+            ok = std::isfinite(p[c]) && p[c] >= 0 && p[c] <= 1;
+        if (!ok) {
+            LastError = "ReadData: line " + std::to_string(n + 1) + " of \"" + FileName
+                + "\" is not \"x r g b\" with components 0 to 1";
+            vtkErrorMacro(<< LastError);
+            return 0;
+        }
+        points.push_back(p);
+    }
+    if (points.empty()) {
+        LastError = std::string("ReadData: \"") + FileName + "\" holds no points";
+        vtkErrorMacro(<< LastError);
+        return 0;
+    }
+    vtkColorTransferFunction* function = node->GetColorTransferFunction();
+    int wasModifying = node->StartModify();
+    function->RemoveAllPoints();
+    for (const auto& p : points)
+        function->AddRGBPoint(p[0], p[1], p[2], p[3]);
+    node->SetTypeToFile();
+    node->EndModify(wasModifying);
+    return 1;
+}
+
+int vtkMRMLProceduralColorStorageNode::WriteDataInternal(vtkMRMLNode* refNode)
+{
+    auto* node = vtkMRMLProceduralColorNode::SafeDownCast(refNode);
+    LastError.clear();
+    if (!node || !node->GetColorTransferFunction()) {
+        LastError = "WriteData: not a procedural colour node";
+        vtkErrorMacro(<< LastError);
+        return 0;
+    }
+    vtkColorTransferFunction* function = node->GetColorTransferFunction();
+    std::ostringstream out;
+    out.imbue(std::locale::classic());
+    out.precision(std::numeric_limits<double>::max_digits10);
+    out << "# Color procedural file " << FileName << "\n# " << function->GetSize() << " points\n";
+    for (int i = 0; i < function->GetSize(); ++i) {
+        double v[6];
+        function->GetNodeValue(i, v);
+        out << v[0] << " " << v[1] << " " << v[2] << " " << v[3] << "\n";
+    }
+    if (!mrmlcolor::writeAtomically(FileName, out.str(), LastError)) {
+        vtkErrorMacro("WriteData: " << LastError);
+        return 0;
+    }
+    return 1;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The colours of a colour node, one row each: a swatch and the colour's name. Unnamed
+// colours can be hidden. Follows changes of the node.
+
+#include <QTableView>
+
+#include <memory>
+
+class vtkMRMLColorNode;
+class vtkMRMLNode;
+
+class qMRMLColorTableView : public QTableView
+{
+    Q_OBJECT
+public:
+    explicit qMRMLColorTableView(QWidget* parent = nullptr);
+    ~qMRMLColorTableView() override;
+
+    vtkMRMLColorNode* mrmlColorNode() const;
+    bool showOnlyNamedColors() const;
+
+public Q_SLOTS:
+    void setMRMLColorNode(vtkMRMLNode* node);
+    void setShowOnlyNamedColors(bool on);
+
+private Q_SLOTS:
+    void updateFromNode();
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};

@@ -1,0 +1,134 @@
+// Where the colour logic looks for colour files: the shipped folder under the
+// application's home, and the user's folders in their order.
+
+#include <colors/vtkVizColorLogic.h>
+
+#include <mrml/vtkMRMLColorTableNode.h>
+#include <mrml/vtkMRMLScene.h>
+
+#include <vtkCallbackCommand.h>
+#include <vtkNew.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string write(const QString& dir, const char* name, const QByteArray& text)
+{
+    QDir().mkpath(dir);
+    const QString path = QDir(dir).filePath(QString::fromLatin1(name));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(text);
+    return path.toStdString();
+}
+
+std::vector<std::string> names(const std::vector<std::string>& paths)
+{
+    std::vector<std::string> result;
+    for (const std::string& p : paths)
+        result.push_back(p.substr(p.find_last_of('/') + 1));
+    return result;
+}
+
+// Sets or removes an environment variable for one test and restores it.
+struct ScopedEnv
+{
+    ScopedEnv(const char* n, const QByteArray& value, bool set = true)
+        : name(n), old(qgetenv(n)), had(qEnvironmentVariableIsSet(n))
+    {
+        if (set)
+            qputenv(name, value);
+        else
+            qunsetenv(name);
+    }
+    ~ScopedEnv()
+    {
+        if (had)
+            qputenv(name, old);
+        else
+            qunsetenv(name);
+    }
+    const char* name;
+    QByteArray old;
+    bool had;
+};
+
+} // namespace
+
+TEST(ColorFilesSearch, ShippedTablesAreFoundUnderTheHomeAndBecomeTheDefaults)
+{
+    ScopedEnv home("PELMORA_HOME", PELMORA_TEST_BUILD_DIR);
+    vtkNew<vtkVizColorLogic> logic;
+    std::vector<std::string> found = names(logic->FindDefaultColorFiles());
+    std::sort(found.begin(), found.end());
+    const std::vector<std::string> shipped{"DarkBrightChartColors.txt", "GenericAnatomyColors.txt",
+                                           "HotToColdRainbow.txt"};
+    for (const std::string& name : shipped)
+        EXPECT_TRUE(std::binary_search(found.begin(), found.end(), name)) << name;
+
+    vtkNew<vtkMRMLScene> scene;
+    logic->SetMRMLScene(scene);
+    for (const char* id : {logic->GetDefaultLabelMapColorNodeID(), logic->GetDefaultEditorColorNodeID(),
+                           logic->GetDefaultChartColorNodeID()}) {
+        auto* table = vtkMRMLColorTableNode::SafeDownCast(scene->GetNodeByID(id));
+        ASSERT_NE(table, nullptr) << id;
+        EXPECT_GT(table->GetNumberOfColors(), 1) << id;
+    }
+    EXPECT_STREQ(logic->GetDefaultLabelMapColorNodeID(), "vtkMRMLColorTableNodeFileHotToColdRainbow.txt");
+    EXPECT_NE(scene->GetNodeByID("vtkMRMLColorTableNodePmRainbow"), nullptr);
+}
+
+TEST(ColorFilesSearch, TheWorkingDirectoryIsNoFallbackForTheHome)
+{
+    QTemporaryDir dir;
+    write(QDir(dir.path()).filePath(QStringLiteral("share/Pelmora-2.1/ColorFiles")), "Stray.txt", "0 a 1 2 3 255\n");
+    ScopedEnv home("PELMORA_HOME", QByteArray(), false);
+    ScopedEnv pwd("PWD", dir.path().toUtf8());
+    vtkNew<vtkVizColorLogic> logic;
+    EXPECT_TRUE(logic->FindDefaultColorFiles().empty());
+}
+
+TEST(ColorFilesSearch, UserFoldersAreSearchedInOrderAndOddFilesLeftOut)
+{
+    QTemporaryDir dir;
+    const QString first = QDir(dir.path()).filePath(QStringLiteral("first"));
+    const QString second = QDir(dir.path()).filePath(QStringLiteral("second"));
+    write(first, "B.txt", "0 b 1 2 3 255\n");
+    write(first, "notes.dat", "plain text that no colour reader takes\n");
+    write(first, "picture.png", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0", 33));
+    write(first, "NoExtension", "0 n 1 2 3 255\n");
+    write(second, "A.ctbl", "0 a 1 2 3 255\n");
+    write(second, "B.txt", "0 b 1 2 3 255\n");
+
+    vtkNew<vtkVizColorLogic> logic;
+    EXPECT_TRUE(logic->FindUserColorFiles().empty()) << "no paths set";
+    logic->SetUserColorFilePaths("");
+    EXPECT_TRUE(logic->FindUserColorFiles().empty());
+
+    std::vector<std::string> warnings;
+    vtkNew<vtkCallbackCommand> observer;
+    observer->SetClientData(&warnings);
+    observer->SetCallback([](vtkObject*, unsigned long, void* client, void* data) {
+        static_cast<std::vector<std::string>*>(client)->emplace_back(static_cast<const char*>(data));
+    });
+    logic->AddObserver(vtkCommand::WarningEvent, observer);
+    const std::string paths = (first + QStringLiteral(";;") + second + QStringLiteral(";")).toStdString();
+    logic->SetUserColorFilePaths(paths.c_str());
+    const std::vector<std::string> found = logic->FindUserColorFiles();
+    EXPECT_EQ(names(found), (std::vector<std::string>{"B.txt", "A.ctbl", "B.txt"}));
+    EXPECT_EQ(found.front().rfind(first.toStdString() + "/", 0), 0u);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("FindColorFiles: not a supported file type:\n"), std::string::npos);
+    EXPECT_NE(warnings[0].find("notes.dat"), std::string::npos);
+    EXPECT_STREQ(logic->GetUserColorFilePaths(), paths.c_str()) << "the search leaves the text as it was";
+}

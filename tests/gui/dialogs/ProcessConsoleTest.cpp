@@ -1,0 +1,151 @@
+// The process console with real child processes: clean runs, warnings and errors in the
+// program's own output, failed and impossible starts, both output channels, characters
+// split between reads, and saving the output.
+
+#include <dialogs/DlgIPCImp.h>
+
+#include <support/ModalCloser.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString shell()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("sh"));
+}
+
+// Runs a shell script in the console and waits until the end is reported.
+bool run(Gui::DlgIPCImp& console, const QString& script, const QString& executable = shell())
+{
+    if (!console.startRunning(executable, {QStringLiteral("-c"), script}))
+        return false;
+    return QTest::qWaitFor([&] { return !console.isRunning() && console.progressBar()->maximum() == 100; }, 10000);
+}
+
+class SavingConsole : public Gui::DlgIPCImp
+{
+public:
+    using Gui::DlgIPCImp::DlgIPCImp;
+    QString answer;
+
+protected:
+    QString askSaveFileName() override { return answer; }
+};
+
+} // namespace
+
+TEST(ProcessConsole, CleanRunClosesAcceptedUnlessKeptOpen)
+{
+    Gui::DlgIPCImp closing(QStringLiteral("Solver"), false);
+    EXPECT_EQ(closing.windowTitle(), QStringLiteral("Solver"));
+    ASSERT_TRUE(run(closing, QStringLiteral("echo all done")));
+    EXPECT_EQ(closing.result(), QDialog::Accepted);
+
+    Gui::DlgIPCImp kept(QStringLiteral("Solver"), true);
+    ASSERT_TRUE(run(kept, QStringLiteral("echo all done")));
+    EXPECT_EQ(kept.result(), 0);
+    EXPECT_EQ(kept.progressBar()->value(), 100);
+    const QString text = kept.output()->toPlainText();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Executable: ") + shell() + QStringLiteral("\nArguments: -c echo all done\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("all done")));
+    EXPECT_FALSE(text.contains(QStringLiteral("Child process returns")));
+}
+
+TEST(ProcessConsole, WordsInTheProgramsOutputDecideBetweenWarningAndError)
+{
+    Gui::DlgIPCImp console(QStringLiteral("Solver"), true);
+    ASSERT_TRUE(run(console, QStringLiteral("echo Some Warning here")));
+    EXPECT_EQ(console.progressBar()->value(), 100);
+    EXPECT_TRUE(console.output()->toPlainText().endsWith(QStringLiteral("\nChild process returns a warning.\n")));
+    EXPECT_FALSE(console.hasErrors());
+
+    ASSERT_TRUE(run(console, QStringLiteral("echo ERROR: singular matrix >&2")));
+    EXPECT_EQ(console.progressBar()->value(), 90);
+    EXPECT_TRUE(console.output()->toPlainText().contains(QStringLiteral("singular matrix")))
+        << "standard error is shown too";
+    EXPECT_TRUE(console.hasErrors());
+
+    ASSERT_TRUE(run(console, QStringLiteral("exit 2")));
+    EXPECT_EQ(console.progressBar()->value(), 60);
+    EXPECT_TRUE(console.output()->toPlainText().endsWith(QStringLiteral("\nChild process returns an error.\n")));
+
+    // The echoed command line is not the program's output: a path with "error" in it
+    // does not make a clean run an error.
+    QTemporaryDir dir;
+    const QString tool = QDir(dir.path()).filePath(QStringLiteral("error-checker"));
+    ASSERT_TRUE(QFile::link(shell(), tool));
+    Gui::DlgIPCImp clean(QStringLiteral("Checker"), false);
+    ASSERT_TRUE(run(clean, QStringLiteral("echo fine"), tool));
+    EXPECT_EQ(clean.result(), QDialog::Accepted);
+    EXPECT_FALSE(clean.hasErrors());
+}
+
+TEST(ProcessConsole, ProgramsThatCannotStartAreReported)
+{
+    Gui::DlgIPCImp console(QStringLiteral("Solver"), true);
+    EXPECT_FALSE(console.startRunning(QString(), {}));
+    EXPECT_FALSE(console.startRunning(QStringLiteral("/no/such/program"), {}));
+    EXPECT_TRUE(console.output()->toPlainText().isEmpty());
+
+    QTemporaryDir dir;
+    const QString notExecutable = QDir(dir.path()).filePath(QStringLiteral("data.txt"));
+    QFile file(notExecutable);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a program\n");
+    file.close();
+    ASSERT_TRUE(console.startRunning(notExecutable, {}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return console.progressBar()->maximum() == 100; }, 10000));
+    EXPECT_TRUE(console.hasErrors());
+    EXPECT_EQ(console.progressBar()->value(), 60);
+    EXPECT_TRUE(console.output()->toPlainText().contains(QStringLiteral("could not be started")));
+    console.slot_pb_close_clicked();
+    EXPECT_EQ(console.result(), QDialog::Rejected);
+}
+
+TEST(ProcessConsole, CharactersSplitBetweenReadsArriveWhole)
+{
+    Gui::DlgIPCImp console(QStringLiteral("Solver"), true);
+    // The two bytes of one GBK character, written a moment apart.
+    ASSERT_TRUE(run(console, QStringLiteral("printf '\\304'; sleep 0.3; printf '\\343 ok\\n'")));
+    EXPECT_TRUE(console.output()->toPlainText().contains(QString::fromUtf8("\xe4\xbd\xa0 ok")))
+        << console.output()->toPlainText().toStdString();
+}
+
+TEST(ProcessConsole, StopAndSave)
+{
+    SavingConsole console(QStringLiteral("Solver"), true);
+    console.slot_pb_stop_clicked();
+    EXPECT_TRUE(console.output()->toPlainText().contains(QStringLiteral("Child process is not running, Stop command ignored.")));
+
+    ASSERT_TRUE(console.startRunning(shell(), {QStringLiteral("-c"), QStringLiteral("sleep 30")}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return console.isRunning(); }, 5000));
+    console.slot_pb_stop_clicked();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !console.isRunning(); }, 10000));
+    EXPECT_TRUE(console.output()->toPlainText().contains(QStringLiteral("User interrupted the child process.")));
+    EXPECT_EQ(console.progressBar()->value(), 60);
+
+    QTemporaryDir dir;
+    console.answer = QDir(dir.path()).filePath(QStringLiteral("run"));
+    console.slot_btnSave_clicked();
+    QFile saved(console.answer + QStringLiteral(".log"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(saved.readAll()), console.output()->toPlainText());
+
+    console.answer = QDir(dir.path()).filePath(QStringLiteral("missing/run.txt"));
+    PelmoraTest::ModalCloser closer;
+    console.slot_btnSave_clicked();
+    EXPECT_EQ(closer.titles(), QStringList{QStringLiteral("Save Console Output")}) << "a failed save is reported";
+
+    console.findChild<QPushButton*>(QStringLiteral("pb_darkmode"))->click();
+    EXPECT_TRUE(console.output()->styleSheet().contains(QStringLiteral("background: rgb(0, 0, 0)")));
+}
