@@ -1,6 +1,7 @@
 #include "qPelmoraApplication.h"
 
 #include <commands/HelpCommands.h>
+#include <commands/ObjectCommands.h>
 #include <commands/WindowCommands.h>
 
 #include "commands/Command.h"
@@ -313,6 +314,7 @@ void qPelmoraApplication::build_basic_commands()
     // The six standard families register here, in this order, as they are added:
     // help, document and edit, object and annotation, view, window, selection.
     register_help_commands(d->commands);
+    register_object_commands(d->commands);
     register_window_commands(d->commands);
 }
 

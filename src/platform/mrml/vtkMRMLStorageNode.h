@@ -17,6 +17,9 @@ public:
     vtkSetStringMacro(FileName);
     vtkGetStringMacro(FileName);
 
+    // Whether this kind of storage node reads a file of that name (by its extension).
+    virtual bool SupportedFileType(const char*) { return false; }
+
     // 1 on success, 0 on failure (no node, no file name, or the subclass failed).
     virtual int ReadData(vtkMRMLNode* refNode);
     virtual int WriteData(vtkMRMLNode* refNode);

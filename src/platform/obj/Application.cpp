@@ -175,6 +175,7 @@ void Application::init_types()
     PropertyDocIncluded::init();
     PropertyDocument::init();
     PropertyCouple::init();
+    PropertyCoupleArray::init();
     PropertyStringList::init();
     PropertyDecimalList::init();
     PropertyIntegerList::init();
