@@ -1,11 +1,13 @@
 #include "ViewFeederAnnotationBase.h"
 
+#include "vtkMRMLAnnotationDisplayableManager.h"
 #include "visualization/ViewFeederMRMLModel.h"
 #include "visualization/ViewFeederTopoObject.h"
 
 #include <mrml/vtkMRMLDisplayableNode.h>
 #include <mrml/vtkMRMLScene.h>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace Gui;
@@ -26,6 +28,10 @@ ViewFeederAnnotationBase::ViewFeederAnnotationBase()
 
 ViewFeederAnnotationBase::~ViewFeederAnnotationBase()
 {
+    const auto managers = std::move(placingManagers);
+    for (const auto& manager : managers)
+        if (manager && manager->getViewFeederObject() == this)
+            manager->setViewFeederObject(nullptr);
     removeNodeFromScene(annotationScene, annotationNode);
 }
 
@@ -38,6 +44,19 @@ void ViewFeederAnnotationBase::setMRMLNode(vtkMRMLDisplayableNode* node)
 {
     annotationNode = node;
     annotationScene = node ? node->GetScene() : nullptr;
+}
+
+void ViewFeederAnnotationBase::notePlacingManager(vtkMRMLAnnotationDisplayableManager* manager)
+{
+    if (manager && std::find(placingManagers.begin(), placingManagers.end(), manager) == placingManagers.end())
+        placingManagers.emplace_back(manager);
+}
+
+void ViewFeederAnnotationBase::forgetPlacingManager(vtkMRMLAnnotationDisplayableManager* manager)
+{
+    placingManagers.erase(std::remove_if(placingManagers.begin(), placingManagers.end(),
+                                         [manager](const auto& m) { return !m || m == manager; }),
+                          placingManagers.end());
 }
 
 void ViewFeederAnnotationBase::build_context_menu(const char*, MenuItem* item) const

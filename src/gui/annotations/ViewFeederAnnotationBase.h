@@ -7,6 +7,7 @@
 
 #include <vtkWeakPointer.h>
 
+class vtkMRMLAnnotationDisplayableManager;
 class vtkMRMLDisplayableNode;
 class vtkMRMLScene;
 
@@ -30,7 +31,13 @@ public:
     vtkMRMLDisplayableNode* getMRMLNode() const;
     void setMRMLNode(vtkMRMLDisplayableNode* node);
 
+    // A manager that will hand its next annotation to this feeder; if this feeder goes
+    // first, the manager forgets it.
+    void notePlacingManager(vtkMRMLAnnotationDisplayableManager* manager);
+    void forgetPlacingManager(vtkMRMLAnnotationDisplayableManager* manager);
+
 private:
+    std::vector<vtkWeakPointer<vtkMRMLAnnotationDisplayableManager>> placingManagers;
     // Weak: the scene owns the node and may drop it before this feeder goes.
     vtkWeakPointer<vtkMRMLDisplayableNode> annotationNode;
     vtkWeakPointer<vtkMRMLScene> annotationScene;

@@ -3,6 +3,7 @@
 #include <commands/DocumentCommands.h>
 #include <commands/ClipScalarBarCommands.h>
 #include <commands/HelpCommands.h>
+#include <commands/ObjectCommands.h>
 #include <commands/WindowCommands.h>
 
 #include "colors/qVizColorsModule.h"
@@ -323,6 +324,7 @@ void qPelmoraApplication::build_basic_commands()
     // help, document and edit, object and annotation, view, window, selection.
     register_help_commands(d->commands);
     register_document_commands(d->commands);
+    register_object_commands(d->commands);
     register_clip_and_scalar_bar_commands(d->commands);
     register_window_commands(d->commands);
 }

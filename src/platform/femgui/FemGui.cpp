@@ -2,6 +2,7 @@
 
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
+#include <mainwindow/ToolBarGadget.h>
 
 #include <obj/GeometryObject.h>
 #include <obj/Project.h>
@@ -29,6 +30,16 @@ vtkMRMLScene* sceneOf(const Obj::ProjectObject* object)
 }
 
 } // namespace
+
+Gui::ToolBarGadget* FemGui::SimModule::build_toolbars() const
+{
+    Gui::ToolBarGadget* root = Gui::StdSimModule::build_toolbars();
+    auto* annotations = new Gui::ToolBarGadget(root);
+    annotations->set_command("Annotations");
+    *annotations << "Std_AnnotationsGroup" << "Std_AnnotationFiducial" << "Std_AnnotationRuler"
+                 << "Std_AnnotationROI" << "Std_MRMLModel";
+    return root;
+}
 
 void FemGui::ViewFeederGeometry::attach(Obj::ProjectObject* o)
 {

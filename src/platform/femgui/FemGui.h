@@ -25,9 +25,12 @@ public:
     void updateData(const Obj::Property* property) override;
 };
 
+// The standard module with the annotation toolbar of the finite-element workbench.
 class SimModule : public Gui::StdSimModule
 {
     VEXIL_TYPESYSTEM_HEADER();
+public:
+    Gui::ToolBarGadget* build_toolbars() const override;
 };
 
 // Registers the classes; call after the GUI library registered its own types.

@@ -204,3 +204,22 @@ bool vtkMRML3DViewDisplayableManager::Pick(int x, int y)
     }
     return true;
 }
+
+bool vtkMRML3DViewDisplayableManager::PickModelPoint(int x, int y)
+{
+    PickedNodeID.clear();
+    vtkRenderer* renderer = GetRenderer();
+    vtkMRMLModelDisplayableManager* models = ModelManager();
+    if (!renderer || !models || x < 0 || y < 0)
+        return false;
+    if (vtkMRMLDisplayableManagerGroup* group = GetMRMLDisplayableManagerGroup())
+        group->UpdateBeforeRender();
+    if (!Picker->Pick(x, y, 0.0, renderer))
+        return false;
+    vtkMRMLModelNode* model = models->GetModelNodeByProp(Picker->GetProp3D());
+    if (!model)
+        return false;
+    Picker->GetPickPosition(PickedRAS);
+    PickedNodeID = model->GetID() ? model->GetID() : "";
+    return true;
+}

@@ -53,6 +53,11 @@ public:
     // nothing is reported. True when a model is under the point.
     bool PreSelect(int x, int y);
 
+    // Finds the model point under display coordinates (as Pick) and keeps its node and
+    // world point, but selects, highlights and reports nothing: for placing points on
+    // models. False off every model and for negative coordinates.
+    bool PickModelPoint(int x, int y);
+
     const double* GetPickedRAS() const { return PickedRAS; }
     void GetPickedRAS(double ras[3]) const;
     const char* GetPickedNodeID() const { return PickedNodeID.empty() ? nullptr : PickedNodeID.c_str(); }

@@ -2,20 +2,29 @@
 
 #include "vtkMRMLAbstractViewNode.h"
 #include "vtkMRMLDisplayableManagerGroup.h"
+#include "vtkMRMLInteractionNode.h"
 #include "vtkMRMLNode.h"
 #include "vtkMRMLScene.h"
+#include "vtkMRMLSelectionNode.h"
 
 #include <vtkCallbackCommand.h>
 #include <vtkCommand.h>
 #include <vtkRenderWindow.h>
+#include <vtkRenderWindowInteractor.h>
 #include <vtkRenderer.h>
 
 #include <ostream>
 
 vtkMRMLAbstractDisplayableManager::vtkMRMLAbstractDisplayableManager()
     : SceneCommand(vtkSmartPointer<vtkCallbackCommand>::New()),
-      NodeCommand(vtkSmartPointer<vtkCallbackCommand>::New())
+      NodeCommand(vtkSmartPointer<vtkCallbackCommand>::New()),
+      InteractorCommand(vtkSmartPointer<vtkCallbackCommand>::New())
 {
+    InteractorCommand->SetClientData(this);
+    InteractorCommand->SetCallback(&vtkMRMLAbstractDisplayableManager::InteractorCallback);
+    // Passive: the interactor style holds the mouse focus between a press and its
+    // release, and a passive observer still hears the release.
+    InteractorCommand->PassiveObserverOn();
     SceneCommand->SetClientData(this);
     SceneCommand->SetCallback(&vtkMRMLAbstractDisplayableManager::SceneCallback);
     NodeCommand->SetClientData(this);
@@ -28,6 +37,8 @@ vtkMRMLAbstractDisplayableManager::~vtkMRMLAbstractDisplayableManager()
         Scene->RemoveObserver(SceneCommand);
     if (ViewNode)
         ViewNode->RemoveObserver(NodeCommand);
+    if (ObservedInteractor)
+        ObservedInteractor->RemoveObserver(InteractorCommand);
 }
 
 void vtkMRMLAbstractDisplayableManager::PrintSelf(ostream& os, vtkIndent indent)
@@ -56,7 +67,9 @@ void vtkMRMLAbstractDisplayableManager::SetRenderer(vtkRenderer* renderer)
     if (Renderer && !Created) {
         Created = true;
         Create();
+        AdditionalInitializeStep();
     }
+    ObserveInteractor();
     SetUpdateFromMRMLRequested(true);
     Modified();
 }
@@ -119,6 +132,7 @@ void vtkMRMLAbstractDisplayableManager::SetUpdateFromMRMLRequested(bool requeste
 
 void vtkMRMLAbstractDisplayableManager::UpdateBeforeRender()
 {
+    ObserveInteractor();
     if (UpdateFromMRMLRequested && Renderer) {
         UpdateFromMRMLRequested = false;
         UpdateFromMRML();
@@ -205,4 +219,46 @@ vtkMRMLNode* vtkMRMLAbstractDisplayableManager::GetMRMLDisplayableNode() const
 vtkMRMLScene* vtkMRMLAbstractDisplayableManager::GetMRMLScene() const
 {
     return Scene;
+}
+
+vtkMRMLInteractionNode* vtkMRMLAbstractDisplayableManager::GetInteractionNode() const
+{
+    return Scene ? vtkMRMLInteractionNode::SafeDownCast(Scene->GetNodeByID("vtkMRMLInteractionNodeSingleton"))
+                 : nullptr;
+}
+
+vtkMRMLSelectionNode* vtkMRMLAbstractDisplayableManager::GetSelectionNode() const
+{
+    return Scene ? vtkMRMLSelectionNode::SafeDownCast(Scene->GetNodeByID("vtkMRMLSelectionNodeSingleton"))
+                 : nullptr;
+}
+
+void vtkMRMLAbstractDisplayableManager::AddInteractorStyleObservableEvent(unsigned long event, float priority)
+{
+    for (const auto& e : InteractorEvents)
+        if (e.first == event)
+            return;
+    InteractorEvents.emplace_back(event, priority);
+    if (ObservedInteractor)
+        ObservedInteractor->AddObserver(event, InteractorCommand, priority);
+    else
+        ObserveInteractor();
+}
+
+void vtkMRMLAbstractDisplayableManager::ObserveInteractor()
+{
+    vtkRenderWindowInteractor* interactor = GetInteractor();
+    if (interactor == ObservedInteractor.Get())
+        return;
+    if (ObservedInteractor)
+        ObservedInteractor->RemoveObserver(InteractorCommand);
+    ObservedInteractor = interactor;
+    if (interactor)
+        for (const auto& e : InteractorEvents)
+            interactor->AddObserver(e.first, InteractorCommand, e.second);
+}
+
+void vtkMRMLAbstractDisplayableManager::InteractorCallback(vtkObject*, unsigned long event, void* clientData, void*)
+{
+    static_cast<vtkMRMLAbstractDisplayableManager*>(clientData)->OnInteractorStyleEvent(static_cast<int>(event));
 }

@@ -7,12 +7,15 @@
 #include <vtkSmartPointer.h>
 #include <vtkWeakPointer.h>
 
+#include <utility>
 #include <vector>
 
 class vtkCallbackCommand;
 class vtkMRMLAbstractViewNode;
 class vtkMRMLDisplayableManagerGroup;
+class vtkMRMLInteractionNode;
 class vtkMRMLNode;
+class vtkMRMLSelectionNode;
 class vtkMRMLScene;
 class vtkRenderer;
 class vtkRenderWindowInteractor;
@@ -52,6 +55,10 @@ public:
     // Is this a manager of a 2D (slice) view? 3D managers answer false.
     virtual bool Is2DDisplayableManager() { return false; }
 
+    // The scene's interaction and selection singletons; null without a scene or node.
+    vtkMRMLInteractionNode* GetInteractionNode() const;
+    vtkMRMLSelectionNode* GetSelectionNode() const;
+
 protected:
     vtkMRMLAbstractDisplayableManager();
     ~vtkMRMLAbstractDisplayableManager() override;
@@ -60,6 +67,13 @@ protected:
 
     // Called once the manager has a renderer.
     virtual void Create() {}
+    // Called once after Create: the place to ask for interactor events.
+    virtual void AdditionalInitializeStep() {}
+    // Asks for an event of the view's interactor (a vtkCommand id such as
+    // vtkCommand::LeftButtonReleaseEvent); each one reaches OnInteractorStyleEvent. The
+    // observation follows the interactor when the render window gets another one.
+    void AddInteractorStyleObservableEvent(unsigned long event, float priority = 0.0f);
+    virtual void OnInteractorStyleEvent(int /*eventId*/) {}
     // Rebuilds everything from the scene (UpdateFromMRMLRequested was set).
     virtual void UpdateFromMRML() {}
     // Applies the changes gathered since the last render.
@@ -87,6 +101,9 @@ protected:
 private:
     static void SceneCallback(vtkObject* caller, unsigned long event, void* clientData, void* callData);
     static void NodeCallback(vtkObject* caller, unsigned long event, void* clientData, void* callData);
+    static void InteractorCallback(vtkObject* caller, unsigned long event, void* clientData, void* callData);
+    // Moves the interactor observations to the render window's current interactor.
+    void ObserveInteractor();
 
     vtkWeakPointer<vtkMRMLDisplayableManagerGroup> Group;
     vtkSmartPointer<vtkRenderer> Renderer;
@@ -94,6 +111,9 @@ private:
     vtkWeakPointer<vtkMRMLScene> Scene;
     vtkSmartPointer<vtkCallbackCommand> SceneCommand;
     vtkSmartPointer<vtkCallbackCommand> NodeCommand;
+    vtkSmartPointer<vtkCallbackCommand> InteractorCommand;
+    vtkWeakPointer<vtkRenderWindowInteractor> ObservedInteractor;
+    std::vector<std::pair<unsigned long, float>> InteractorEvents;
     bool UpdateFromMRMLRequested = false;
     bool Created = false;
 };

@@ -24,6 +24,7 @@ public:
     // Lower-case extensions with their dot, in the order tried for a file dialog.
     static std::vector<std::string> GetSupportedFileExtensions();
     static bool IsSupportedFileName(const char* fileName);
+    bool SupportedFileType(const char* fileName) override { return IsSupportedFileName(fileName); }
 
     // Reads the file into new poly data; null with `error` set when the file is missing,
     // empty, truncated, of an unknown kind or holds no geometry.

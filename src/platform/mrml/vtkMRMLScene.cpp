@@ -8,6 +8,7 @@
 #include "vtkMRMLSelectionNode.h"
 #include "vtkMRMLSliceNode.h"
 #include "vtkMRMLTransformNode.h"
+#include "vtkMRMLUnitNode.h"
 #include "vtkMRMLViewNode.h"
 
 #include <vtkCollection.h>
@@ -19,6 +20,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <ostream>
@@ -256,6 +258,14 @@ struct vtkMRMLScene::vtkInternal
 
     // Every node in scene order; the scene holds a reference to each.
     OrderedNodes<SceneSlots> nodes;
+    // Undo levels, oldest first: IDs of the nodes added since the save, and copies of the
+    // nodes saved with it.
+    struct UndoLevel
+    {
+        std::vector<std::string> added;
+        std::vector<vtkSmartPointer<vtkMRMLNode>> saved;
+    };
+    std::deque<UndoLevel> undo;
     unsigned long long nextSequence = 0;
     // Nodes by ID: an open-addressing table of (hash, node) that compares the nodes' own
     // IDs, so indexing allocates nothing per node and a look-up touches one slot.
@@ -498,6 +508,7 @@ vtkMRMLScene::vtkMRMLScene()
     registerClass<vtkMRMLInteractionNode>(this);
     registerClass<vtkMRMLSliceNode>(this);
     registerClass<vtkMRMLCameraNode>(this);
+    registerClass<vtkMRMLUnitNode>(this);
     std::vector<void (*)(vtkMRMLScene*)> others;
     {
         std::lock_guard<std::mutex> lock(registrars().mutex);
@@ -652,9 +663,59 @@ vtkMRMLNode* vtkMRMLScene::AddNode(vtkMRMLNode* node)
         IndexName(node, node->GetName(), true);
 
     node->SetScene(this);
+    if (!d.undo.empty())
+        d.undo.back().added.emplace_back(node->ID);
     InvokeEvent(NodeAddedEvent, node);
     Modified();
     return node;
+}
+
+void vtkMRMLScene::SaveStateForUndo()
+{
+    vtkInternal& d = *Internal;
+    d.undo.emplace_back();
+    if (d.undo.size() > static_cast<size_t>(GetUndoStackLimit()))
+        d.undo.pop_front();
+}
+
+void vtkMRMLScene::SaveStateForUndo(vtkMRMLNode* node)
+{
+    SaveStateForUndo();
+    if (!node || !IsNodePresent(node))
+        return;
+    vtkSmartPointer<vtkMRMLNode> copy = vtkSmartPointer<vtkMRMLNode>::Take(node->CreateNodeInstance());
+    if (!copy)
+        return;
+    copy->Copy(node);
+    copy->ID = node->ID;
+    Internal->undo.back().saved.push_back(copy);
+}
+
+bool vtkMRMLScene::Undo()
+{
+    vtkInternal& d = *Internal;
+    if (d.undo.empty())
+        return false;
+    vtkInternal::UndoLevel level = std::move(d.undo.back());
+    d.undo.pop_back();
+    for (auto it = level.added.rbegin(); it != level.added.rend(); ++it)
+        if (vtkMRMLNode* node = GetNodeByID(*it))
+            RemoveNode(node);
+    for (const auto& copy : level.saved)
+        if (vtkMRMLNode* node = GetNodeByID(copy->ID))
+            node->CopyWithSingleModifiedEvent(copy);
+    Modified();
+    return true;
+}
+
+int vtkMRMLScene::GetNumberOfUndoLevels() const
+{
+    return static_cast<int>(Internal->undo.size());
+}
+
+void vtkMRMLScene::ClearUndoStack()
+{
+    Internal->undo.clear();
 }
 
 void vtkMRMLScene::RemoveNode(vtkMRMLNode* node)

@@ -93,8 +93,17 @@ public:
     bool IsClosing() const { return StateCounts[1] > 0; }
     bool IsImporting() const { return StateCounts[2] > 0; }
 
-    // Undo is not kept by this scene.
-    void SaveStateForUndo() {}
+    // Undo: each save opens a level that records the nodes added after it and, with the
+    // second form, a copy of the given node as it is now. Undo removes those nodes again
+    // and restores the copies; it costs what the level recorded, not the scene's size.
+    // At most GetUndoStackLimit() levels are kept (the oldest go first).
+    void SaveStateForUndo();
+    void SaveStateForUndo(vtkMRMLNode* node);
+    // False when there is nothing to undo.
+    bool Undo();
+    int GetNumberOfUndoLevels() const;
+    void ClearUndoStack();
+    static int GetUndoStackLimit() { return 100; }
 
     void SetRootDirectory(const char* dir);
     const char* GetRootDirectory() const;

@@ -33,7 +33,10 @@ public:
     vtkSetMacro(AddToScene, int);
     vtkGetMacro(AddToScene, int);
 
-    // 1 on success, 0 on failure (no node, no file name or URI, or the subclass failed).
+    // Whether this kind of storage node reads a file of that name (by its extension).
+    virtual bool SupportedFileType(const char*) { return false; }
+
+    // 1 on success, 0 on failure (no node, no file name, or the subclass failed).
     virtual int ReadData(vtkMRMLNode* refNode);
     virtual int WriteData(vtkMRMLNode* refNode);
 

@@ -142,6 +142,12 @@ bool Project::remove_object(unsigned int id)
         return true;
     objectsByName.erase(doomed.get());
     doomed->project = nullptr;
+    if (annotationsGroup == doomed.get())
+        annotationsGroup = nullptr;
+    if (doomed->is_inherited_from(ProjectObjectGroup::getClassTypeId()))
+        for (ProjectObject* member : static_cast<ProjectObjectGroup*>(doomed.get())->get_objects())
+            if (member->parentGroup == doomed.get())
+                member->parentGroup = nullptr;
     modified = true;
     return true;
 }

@@ -37,6 +37,8 @@ public:
 
     // Kind code: 1 a project with a 3D scene; 2 and 3 are kinds without views.
     int kind = 1;
+    // The project's annotations group; null until one exists, and cleared when it goes.
+    AnnotationsGroup* annotationsGroup = nullptr;
     // Registered type name of the GUI view feeder of the project.
     virtual const char* get_feeder_type_name() const { return feederType; }
     void set_feeder_type_name(const std::string& type) { feederType = internedText(type.c_str()); }

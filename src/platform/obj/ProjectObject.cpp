@@ -201,10 +201,22 @@ void ProjectObjectGroup::clear_members()
     listedValid = true;
 }
 
-AnnotationsGroup::AnnotationsGroup()
+AnnotationsGroup::AnnotationsGroup() : memberList(std::make_unique<PropertyCoupleArray>())
 {
     static const char* const feeder = internedText("Gui::ViewFeederAnnotationsGroup");
     set_interned_feeder_type_name(feeder);
+    adopt_member_property(*memberList, "Member");
+}
+
+AnnotationsGroup::~AnnotationsGroup() = default;
+
+void AnnotationsGroup::on_changed(const Property* p)
+{
+    // The listed objects join the group, so that the tree shows them under it.
+    if (p == memberList.get())
+        for (ProjectObject* member : memberList->get_values())
+            add_object(member);
+    ProjectObjectGroup::on_changed(p);
 }
 
 AnnotationFiducial::AnnotationFiducial()

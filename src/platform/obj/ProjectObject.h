@@ -47,6 +47,9 @@ public:
 
     // State code read by the GUI for the object's status overlay.
     int state = 0;
+    // The group that holds this object as a member of its "Member" list (an annotation in
+    // its project's annotations group); null when none, and cleared when the group goes.
+    ProjectObjectGroup* parentGroup = nullptr;
 
     // Takes over `source`'s content: every property value but the label (so that a copy
     // keeps its own name) and its suppressed state.
@@ -104,11 +107,21 @@ private:
     mutable bool listedValid = true;
 };
 
+class PropertyCoupleArray;
+
+// The annotations of a project.  Its "Member" list names them; every object listed there
+// is a member of the group.
 class AnnotationsGroup : public ProjectObjectGroup
 {
     VEXIL_TYPESYSTEM_HEADER();
 public:
     AnnotationsGroup();
+    ~AnnotationsGroup() override;
+    PropertyCoupleArray& get_member_list() { return *memberList; }
+    void on_changed(const Property* p) override;
+
+private:
+    std::unique_ptr<PropertyCoupleArray> memberList;
 };
 
 // Annotation objects of the logic; the GUI shows each through its own feeder type.

@@ -8,6 +8,7 @@
 #include <vector>
 
 VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyCouple, Obj::Property)
+VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyCoupleArray, Obj::Property)
 
 namespace Obj {
 
@@ -82,6 +83,73 @@ bool PropertyCouple::set_value_text(const std::string& text)
     if (!object)
         return false;
     set_value(object);
+    return true;
+}
+
+std::vector<ProjectObject*> PropertyCoupleArray::get_values() const
+{
+    std::vector<ProjectObject*> values;
+    values.reserve(links.size());
+    for (const Link& link : links)
+        if (ProjectObject* object = lookUp(link.project, link.id))
+            values.push_back(object);
+    return values;
+}
+
+void PropertyCoupleArray::add_value(const ProjectObject* object)
+{
+    const Project* project = object ? object->get_project() : nullptr;
+    if (!project)
+        return;
+    for (const Link& link : links)
+        if (link.id == object->getObjectId() && link.project == project->get_name())
+            return;
+    about_to_set_value();
+    links.push_back({project->get_name(), object->getObjectId()});
+    has_set_value();
+}
+
+void PropertyCoupleArray::remove_value(const ProjectObject* object)
+{
+    const Project* project = object ? object->get_project() : nullptr;
+    if (!project)
+        return;
+    for (auto it = links.begin(); it != links.end(); ++it) {
+        if (it->id == object->getObjectId() && it->project == project->get_name()) {
+            about_to_set_value();
+            links.erase(it);
+            has_set_value();
+            return;
+        }
+    }
+}
+
+std::string PropertyCoupleArray::get_value_text() const
+{
+    std::vector<std::string> entries;
+    for (const Link& link : links) {
+        entries.push_back(link.project);
+        entries.push_back(std::to_string(link.id));
+    }
+    return ValueText::listText(entries);
+}
+
+bool PropertyCoupleArray::set_value_text(const std::string& text)
+{
+    std::vector<std::string> entries;
+    if (!ValueText::parseList(text, entries) || entries.size() % 2 != 0)
+        return false;
+    std::vector<Link> parsed;
+    for (size_t i = 0; i < entries.size(); i += 2) {
+        long id = 0;
+        if (entries[i].empty() || !ValueText::parseInteger(entries[i + 1], id) || id <= 0
+            || static_cast<unsigned long>(id) > std::numeric_limits<unsigned int>::max())
+            return false;
+        parsed.push_back({entries[i], static_cast<unsigned int>(id)});
+    }
+    about_to_set_value();
+    links = std::move(parsed);
+    has_set_value();
     return true;
 }
 

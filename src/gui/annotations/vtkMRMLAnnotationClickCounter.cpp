@@ -1,0 +1,5 @@
+#include "vtkMRMLAnnotationClickCounter.h"
+
+#include <vtkObjectFactory.h>
+
+vtkStandardNewMacro(vtkMRMLAnnotationClickCounter);

@@ -1,0 +1,744 @@
+#include "vtkMRMLAnnotationDisplayableManager.h"
+
+#include "ViewFeederAnnotationBase.h"
+#include "vtkMRMLAnnotationClickCounter.h"
+#include "vtkMRMLAnnotationControlPointsNode.h"
+#include "vtkMRMLAnnotationDisplayNode.h"
+#include "vtkMRMLAnnotationDisplayableManagerHelper.h"
+#include "vtkMRMLAnnotationNode.h"
+#include "vtkMRMLAnnotationTextNode.h"
+
+#include <mrml/vtkMRML3DViewDisplayableManager.h>
+#include <mrml/vtkMRMLDisplayNode.h>
+#include <mrml/vtkMRMLDisplayableManagerGroup.h>
+#include <mrml/vtkMRMLDisplayableNode.h>
+#include <mrml/vtkMRMLInteractionNode.h>
+#include <mrml/vtkMRMLScene.h>
+#include <mrml/vtkMRMLSelectionNode.h>
+#include <mrml/vtkMRMLSliceNode.h>
+#include <mrml/vtkMRMLTransformNode.h>
+
+#include <vtkAbstractWidget.h>
+#include <vtkCamera.h>
+#include <vtkCommand.h>
+#include <vtkMath.h>
+#include <vtkMatrix4x4.h>
+#include <vtkNew.h>
+#include <vtkObjectFactory.h>
+#include <vtkRenderWindow.h>
+#include <vtkRenderWindowInteractor.h>
+#include <vtkRenderer.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <ostream>
+#include <vector>
+
+vtkStandardNewMacro(vtkMRMLAnnotationDisplayableManager);
+
+namespace {
+const std::vector<unsigned long> annotationNodeEvents = {
+    vtkCommand::ModifiedEvent,
+    static_cast<unsigned long>(vtkMRMLAnnotationControlPointsNode::ControlPointModifiedEvent),
+    static_cast<unsigned long>(vtkMRMLAnnotationNode::LockModifiedEvent),
+    static_cast<unsigned long>(vtkMRMLTransformableNode::TransformModifiedEvent),
+    static_cast<unsigned long>(vtkMRMLDisplayableNode::DisplayModifiedEvent)};
+} // namespace
+
+vtkMRMLAnnotationDisplayableManager::vtkMRMLAnnotationDisplayableManager()
+    : ClickCounter(vtkSmartPointer<vtkMRMLAnnotationClickCounter>::New()),
+      Helper(vtkSmartPointer<vtkMRMLAnnotationDisplayableManagerHelper>::New())
+{
+}
+
+vtkMRMLAnnotationDisplayableManager::~vtkMRMLAnnotationDisplayableManager()
+{
+    setViewFeederObject(nullptr);
+    RemoveMRMLObservers();
+    Focus = nullptr;
+    PropagatingFromWidget = 0;
+    DisableInteractorStyleEventsProcessing = 0;
+}
+
+void vtkMRMLAnnotationDisplayableManager::PrintSelf(ostream& os, vtkIndent indent)
+{
+    Superclass::PrintSelf(os, indent);
+    os << indent << "DisableInteractorStyleEventsProcessing = " << DisableInteractorStyleEventsProcessing << "\n";
+    vtkMRMLSliceNode* slice = GetSliceNode();
+    if (slice && slice->GetID())
+        os << indent << "Slice node id = " << slice->GetID() << "\n";
+    else
+        os << indent << "No slice node\n";
+    if (Focus)
+        os << indent << "Focus = " << Focus << "\n";
+    os << indent << "ScaleFactor2D = " << ScaleFactor2D << "\n";
+}
+
+// ---------------------------------------------------------------------------------------
+// Operations the concrete managers supply
+
+void vtkMRMLAnnotationDisplayableManager::PropagateMRMLToWidget(vtkMRMLAnnotationNode*, vtkAbstractWidget*)
+{
+    vtkErrorMacro("PropagateMRMLToWidget should be overloaded!");
+}
+
+void vtkMRMLAnnotationDisplayableManager::PropagateWidgetToMRML(vtkAbstractWidget*, vtkMRMLAnnotationNode*)
+{
+    vtkErrorMacro("PropagateWidgetToMRML should be overloaded!");
+}
+
+void vtkMRMLAnnotationDisplayableManager::OnClickInRenderWindow(double, double, const char*)
+{
+    vtkErrorMacro("OnClickInRenderWindow should be overloaded!");
+}
+
+vtkAbstractWidget* vtkMRMLAnnotationDisplayableManager::CreateWidget(vtkMRMLAnnotationNode*)
+{
+    vtkErrorMacro("CreateWidget should be overloaded!");
+    return nullptr;
+}
+
+void vtkMRMLAnnotationDisplayableManager::OnWidgetCreated(vtkAbstractWidget*, vtkMRMLAnnotationNode*)
+{
+    vtkErrorMacro("OnWidgetCreated should be overloaded!");
+}
+
+// ---------------------------------------------------------------------------------------
+// View, scene and observations
+
+bool vtkMRMLAnnotationDisplayableManager::Is2DDisplayableManager()
+{
+    return GetSliceNode() != nullptr;
+}
+
+vtkMRMLSliceNode* vtkMRMLAnnotationDisplayableManager::GetSliceNode()
+{
+    return vtkMRMLSliceNode::SafeDownCast(GetMRMLDisplayableNode());
+}
+
+void vtkMRMLAnnotationDisplayableManager::Create()
+{
+    UpdateFromMRML();
+}
+
+void vtkMRMLAnnotationDisplayableManager::AdditionalInitializeStep()
+{
+    AddInteractorStyleObservableEvent(vtkCommand::LeftButtonReleaseEvent);
+    AddInteractorStyleObservableEvent(vtkCommand::RightButtonReleaseEvent);
+}
+
+void vtkMRMLAnnotationDisplayableManager::SetMRMLScene(vtkMRMLScene* scene)
+{
+    if (scene == GetMRMLScene())
+        return;
+    Superclass::SetMRMLScene(scene);
+    OnMRMLSceneEndClose();
+    ObserveInteractionAndSelectionNodes();
+}
+
+void vtkMRMLAnnotationDisplayableManager::ObserveInteractionAndSelectionNodes()
+{
+    vtkMRMLNode* interaction = GetInteractionNode();
+    if (interaction != ObservedInteractionNode.Get()) {
+        RemoveNodeObservers(ObservedInteractionNode);
+        ObservedInteractionNode = interaction;
+        AddNodeObserver(interaction, {vtkMRMLInteractionNode::InteractionModeChangedEvent,
+                                      vtkMRMLInteractionNode::InteractionModePersistenceChangedEvent,
+                                      vtkMRMLInteractionNode::EndPlacementEvent});
+    }
+    vtkMRMLNode* selection = GetSelectionNode();
+    if (GetMRMLScene() && !selection)
+        vtkWarningMacro("AddObserversToSelectionNode: No selection node!");
+    if (selection != ObservedSelectionNode.Get()) {
+        RemoveNodeObservers(ObservedSelectionNode);
+        ObservedSelectionNode = selection;
+        AddNodeObserver(selection, {vtkMRMLSelectionNode::UnitModifiedEvent});
+    }
+}
+
+void vtkMRMLAnnotationDisplayableManager::OnMRMLSceneEndClose()
+{
+    RemoveMRMLObservers();
+    Helper->RemoveAllWidgetsAndNodes();
+    SetUpdateFromMRMLRequested(true);
+    RequestRender();
+}
+
+void vtkMRMLAnnotationDisplayableManager::OnMRMLSceneNodeAdded(vtkMRMLNode* node)
+{
+    if (!node || !GetMRMLScene() || IsSceneBatchProcessing())
+        return;
+    if (node->IsA("vtkMRMLInteractionNode") || node->IsA("vtkMRMLSelectionNode")) {
+        ObserveInteractionAndSelectionNodes();
+        return;
+    }
+    if (!IsManageable(node)) {
+        // Any other node ends a placement under way.
+        ClickCounter->Reset();
+        Helper->RemoveSeeds();
+        return;
+    }
+    auto* annotation = vtkMRMLAnnotationNode::SafeDownCast(node);
+    if (!annotation)
+        return;
+    if (AddAnnotation(annotation)) {
+        Helper->RemoveSeeds();
+        Helper->UpdateLockedAllWidgetsFromInteractionNode(GetInteractionNode());
+        RequestRender();
+    } else {
+        vtkErrorMacro("OnMRMLSceneNodeAddedEvent: failed to add annotation node "
+                      << (node->GetName() ? node->GetName() : ""));
+    }
+}
+
+void vtkMRMLAnnotationDisplayableManager::OnMRMLSceneNodeRemoved(vtkMRMLNode* node)
+{
+    auto* annotation = vtkMRMLAnnotationNode::SafeDownCast(node);
+    if (!annotation || !Helper->HasNode(annotation))
+        return;
+    Helper->RemoveWidgetAndNode(annotation);
+    RemoveNodeObservers(annotation);
+    RequestRender();
+}
+
+void vtkMRMLAnnotationDisplayableManager::OnMRMLDisplayableNodeModifiedEvent(vtkObject* caller)
+{
+    if (!caller) {
+        vtkErrorMacro("OnMRMLDisplayableNodeModifiedEvent: Could not get caller.");
+        return;
+    }
+    if (vtkMRMLSliceNode* slice = GetSliceNode())
+        OnMRMLSliceNodeModifiedEvent(slice);
+}
+
+void vtkMRMLAnnotationDisplayableManager::ProcessMRMLNodesEvents(vtkObject* caller, unsigned long event,
+                                                                 void* callData)
+{
+    auto* node = vtkMRMLNode::SafeDownCast(caller);
+    if (node && node->IsA("vtkMRMLAnnotationNode")) {
+        switch (event) {
+        case vtkCommand::ModifiedEvent:
+            OnMRMLAnnotationNodeModifiedEvent(node);
+            break;
+        case vtkMRMLAnnotationControlPointsNode::ControlPointModifiedEvent:
+            OnMRMLAnnotationControlPointModifiedEvent(node);
+            break;
+        case vtkMRMLAnnotationNode::LockModifiedEvent:
+            OnMRMLAnnotationNodeLockModifiedEvent(node);
+            break;
+        case vtkMRMLTransformableNode::TransformModifiedEvent:
+            OnMRMLAnnotationNodeTransformModifiedEvent(node);
+            break;
+        case vtkMRMLDisplayableNode::DisplayModifiedEvent: {
+            vtkMRMLNode* display = vtkMRMLDisplayNode::SafeDownCast(static_cast<vtkObject*>(callData));
+            if (!display)
+                display = static_cast<vtkMRMLAnnotationNode*>(node)->GetDisplayNode();
+            OnMRMLAnnotationDisplayNodeModifiedEvent(display);
+            break;
+        }
+        default:
+            break;
+        }
+        return;
+    }
+    if (node && node->IsA("vtkMRMLInteractionNode")) {
+        if (event == vtkMRMLInteractionNode::InteractionModeChangedEvent) {
+            Helper->UpdateLockedAllWidgetsFromInteractionNode(vtkMRMLInteractionNode::SafeDownCast(node));
+        } else if (event == vtkMRMLInteractionNode::EndPlacementEvent) {
+            ClickCounter->Reset();
+            Helper->RemoveSeeds();
+        }
+        return;
+    }
+    if (node && node->IsA("vtkMRMLSelectionNode")) {
+        if (event == vtkMRMLSelectionNode::UnitModifiedEvent)
+            OnMRMLSelectionNodeUnitModifiedEvent(node);
+        return;
+    }
+    Superclass::ProcessMRMLNodesEvents(caller, event, callData);
+}
+
+void vtkMRMLAnnotationDisplayableManager::SetAndObserveNode(vtkMRMLAnnotationNode* node)
+{
+    if (!node)
+        return;
+    RemoveNodeObservers(node);
+    AddNodeObserver(node, annotationNodeEvents);
+}
+
+void vtkMRMLAnnotationDisplayableManager::SetAndObserveNodes()
+{
+    for (vtkMRMLAnnotationNode* node : Helper->GetNodes())
+        SetAndObserveNode(node);
+}
+
+void vtkMRMLAnnotationDisplayableManager::RemoveMRMLObservers()
+{
+    for (vtkMRMLAnnotationNode* node : Helper->GetNodes())
+        RemoveNodeObservers(node);
+}
+
+// ---------------------------------------------------------------------------------------
+// Widgets of the nodes
+
+bool vtkMRMLAnnotationDisplayableManager::IsManageable(const char* nodeClassName)
+{
+    return nodeClassName && Focus && std::strcmp(nodeClassName, Focus) == 0;
+}
+
+bool vtkMRMLAnnotationDisplayableManager::IsManageable(vtkMRMLNode* node)
+{
+    return node && Focus && node->IsA(Focus);
+}
+
+bool vtkMRMLAnnotationDisplayableManager::IsCorrectDisplayableManager()
+{
+    vtkMRMLSelectionNode* selection = GetSelectionNode();
+    if (!selection) {
+        vtkErrorMacro("IsCorrectDisplayableManager: No selection node in the scene.");
+        return false;
+    }
+    const char* active = selection->GetActivePlaceNodeClassName();
+    return active && *active && IsManageable(active);
+}
+
+bool vtkMRMLAnnotationDisplayableManager::AddAnnotation(vtkMRMLAnnotationNode* node)
+{
+    if (!node || !GetMRMLScene())
+        return false;
+    if (Helper->HasNode(node)) {
+        vtkErrorMacro("AddAnnotation: This node is already associated to the displayable manager!");
+        return false;
+    }
+    if (Helper->GetWidget(node)) {
+        vtkErrorMacro("AddAnnotation: A widget is already associated to this node!");
+        return false;
+    }
+    vtkSmartPointer<vtkAbstractWidget> widget = vtkSmartPointer<vtkAbstractWidget>::Take(CreateWidget(node));
+    if (!widget) {
+        vtkErrorMacro("AddAnnotation: Widget was not created!");
+        return false;
+    }
+    Helper->SetWidget(node, widget);
+    Helper->AddNode(node);
+    SetAndObserveNode(node);
+    RequestRender();
+    OnWidgetCreated(widget, node);
+    return true;
+}
+
+vtkAbstractWidget* vtkMRMLAnnotationDisplayableManager::GetWidget(vtkMRMLAnnotationNode* node)
+{
+    return Helper->GetWidget(node);
+}
+
+vtkMRMLAnnotationDisplayableManagerHelper* vtkMRMLAnnotationDisplayableManager::GetHelper()
+{
+    return Helper;
+}
+
+vtkHandleWidget* vtkMRMLAnnotationDisplayableManager::GetSeed(int index)
+{
+    return Helper->GetSeed(index);
+}
+
+void vtkMRMLAnnotationDisplayableManager::UpdateFromMRML()
+{
+    vtkMRMLScene* scene = GetMRMLScene();
+    if (!scene || !Focus)
+        return;
+    SetUpdateFromMRMLRequested(false);
+    std::vector<vtkMRMLNode*> nodes;
+    scene->GetNodesByClass(Focus, nodes);
+    for (vtkMRMLNode* n : nodes) {
+        auto* node = vtkMRMLAnnotationNode::SafeDownCast(n);
+        if (!node || Helper->GetWidget(node))
+            continue;
+        if (AddAnnotation(node))
+            PropagateMRMLToWidget(node, Helper->GetWidget(node));
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Node reactions
+
+void vtkMRMLAnnotationDisplayableManager::OnMRMLAnnotationNodeModifiedEvent(vtkMRMLNode* node)
+{
+    if (PropagatingFromWidget)
+        return;
+    auto* annotation = vtkMRMLAnnotationNode::SafeDownCast(node);
+    if (!annotation) {
+        vtkErrorMacro("OnMRMLAnnotationNodeModifiedEvent: Can not access node.");
+        return;
+    }
+    if (vtkMRMLSliceNode* slice = GetSliceNode())
+        OnMRMLSliceNodeModifiedEvent(slice);
+    else
+        Helper->UpdateVisible(annotation, true);
+    if (vtkAbstractWidget* widget = Helper->GetWidget(annotation))
+        PropagateMRMLToWidget(annotation, widget);
+    RequestRender();
+}
+
+void vtkMRMLAnnotationDisplayableManager::OnMRMLAnnotationNodeTransformModifiedEvent(vtkMRMLNode* node)
+{
+    auto* annotation = vtkMRMLAnnotationNode::SafeDownCast(node);
+    if (!annotation) {
+        if (node)
+            vtkErrorMacro("OnMRMLAnnotationNodeTransformModifiedEvent - Can not access node.");
+        return;
+    }
+    if (vtkMRMLSliceNode* slice = GetSliceNode())
+        OnMRMLSliceNodeModifiedEvent(slice);
+    else
+        Helper->UpdateWidget(annotation);
+    if (vtkAbstractWidget* widget = Helper->GetWidget(annotation)) {
+        PropagateMRMLToWidget(annotation, widget);
+        RequestRender();
+    }
+}
+
+void vtkMRMLAnnotationDisplayableManager::OnMRMLAnnotationNodeLockModifiedEvent(vtkMRMLNode* node)
+{
+    auto* annotation = vtkMRMLAnnotationNode::SafeDownCast(node);
+    if (!annotation) {
+        vtkErrorMacro("OnMRMLAnnotationNodeLockModifiedEvent - Can not access node.");
+        return;
+    }
+    Helper->UpdateLocked(annotation);
+}
+
+void vtkMRMLAnnotationDisplayableManager::OnMRMLAnnotationDisplayNodeModifiedEvent(vtkMRMLNode* node)
+{
+    if (PropagatingFromWidget || !node)
+        return;
+    auto* display = vtkMRMLAnnotationDisplayNode::SafeDownCast(node);
+    if (!display) {
+        vtkErrorMacro("OnMRMLAnnotationDisplayNodeModifiedEvent: Cannot convert node to annotation display node: "
+                      << (node->GetID() ? node->GetID() : "null id"));
+        return;
+    }
+    vtkMRMLAnnotationNode* annotation = Helper->GetAnnotationNodeFromDisplayNode(display);
+    vtkAbstractWidget* widget = Helper->GetWidget(annotation);
+    if (!widget)
+        return;
+    if (vtkMRMLSliceNode* slice = GetSliceNode())
+        OnMRMLSliceNodeModifiedEvent(slice);
+    else
+        Helper->UpdateWidget(annotation);
+    PropagateMRMLToWidget(annotation, widget);
+    RequestRender();
+}
+
+void vtkMRMLAnnotationDisplayableManager::OnMRMLAnnotationControlPointModifiedEvent(vtkMRMLNode* node)
+{
+    auto* annotation = vtkMRMLAnnotationNode::SafeDownCast(node);
+    vtkAbstractWidget* widget = Helper->GetWidget(annotation);
+    if (!widget)
+        return;
+    UpdatePosition(widget, annotation);
+    PropagateMRMLToWidget(annotation, widget);
+    RequestRender();
+}
+
+void vtkMRMLAnnotationDisplayableManager::OnMRMLSliceNodeModifiedEvent(vtkMRMLSliceNode* sliceNode)
+{
+    if (!sliceNode) {
+        vtkErrorMacro("OnMRMLSliceNodeModifiedEvent: Could not get the sliceNode.");
+        return;
+    }
+    // Copy: a propagation may rebuild a widget, which re-enters the node list.
+    const std::vector<vtkMRMLAnnotationNode*> nodes = Helper->GetNodes();
+    for (vtkMRMLAnnotationNode* node : nodes) {
+        const bool visible = IsWidgetDisplayable(sliceNode, node);
+        Helper->UpdateVisible(node, visible);
+        if (visible)
+            if (vtkAbstractWidget* widget = Helper->GetWidget(node))
+                PropagateMRMLToWidget(node, widget);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Interaction and placement
+
+void vtkMRMLAnnotationDisplayableManager::OnInteractorStyleEvent(int eventId)
+{
+    if (DisableInteractorStyleEventsProcessing) {
+        vtkWarningMacro("OnInteractorStyleEvent: Processing of events was disabled.");
+        return;
+    }
+    if (eventId != vtkCommand::LeftButtonReleaseEvent && eventId != vtkCommand::RightButtonReleaseEvent)
+        return;
+    vtkMRMLInteractionNode* interaction = GetInteractionNode();
+    if (!interaction || interaction->GetCurrentInteractionMode() != vtkMRMLInteractionNode::Place ||
+        !IsCorrectDisplayableManager())
+        return;
+    if (eventId == vtkCommand::LeftButtonReleaseEvent)
+        OnClickInRenderWindowGetCoordinates();
+    else if (interaction->GetPlaceModePersistence() == 1)
+        interaction->SwitchToViewTransformMode();
+}
+
+void vtkMRMLAnnotationDisplayableManager::OnClickInRenderWindowGetCoordinates()
+{
+    vtkRenderWindowInteractor* interactor = GetInteractor();
+    vtkRenderer* renderer = GetRenderer();
+    if (!interactor || !renderer || !renderer->GetRenderWindow())
+        return;
+    const int* position = interactor->GetEventPosition();
+    const int* size = renderer->GetRenderWindow()->GetSize();
+    const int x = position[0], y = position[1];
+    if (x < 0 || y < 0 || x >= size[0] || y >= size[1])
+        return;
+
+    const char* associatedNodeID = nullptr;
+    std::string picked;
+    if (!Is2DDisplayableManager()) {
+        // The same bottom-left convention as the event position: no flip.
+        if (auto* view = vtkMRML3DViewDisplayableManager::SafeDownCast(
+                GetMRMLDisplayableManagerGroup()
+                    ? GetMRMLDisplayableManagerGroup()->GetDisplayableManagerByClassName("vtkMRML3DViewDisplayableManager")
+                    : nullptr)) {
+            // The pick names the model node itself.
+            if (view->PickModelPoint(x, y) && view->GetPickedNodeID()) {
+                picked = view->GetPickedNodeID();
+                associatedNodeID = picked.c_str();
+            }
+        }
+    }
+    OnClickInRenderWindow(x, y, associatedNodeID);
+}
+
+void vtkMRMLAnnotationDisplayableManager::PlaceSeed(double x, double y)
+{
+    Helper->PlaceSeed(x, y, GetInteractor(), GetRenderer());
+    RequestRender();
+}
+
+void vtkMRMLAnnotationDisplayableManager::setViewFeederObject(Gui::ViewFeederAnnotationBase* feeder)
+{
+    if (viewFeederObject == feeder)
+        return;
+    if (viewFeederObject)
+        viewFeederObject->forgetPlacingManager(this);
+    viewFeederObject = feeder;
+    if (feeder)
+        feeder->notePlacingManager(this);
+}
+
+void vtkMRMLAnnotationDisplayableManager::HandOverToViewFeeder(vtkMRMLAnnotationNode* node)
+{
+    Gui::ViewFeederAnnotationBase* feeder = viewFeederObject;
+    if (!feeder)
+        return;
+    // Once: a later widget (a file read, an undo, a rebuild) must not reach this feeder.
+    setViewFeederObject(nullptr);
+    feeder->setMRMLNode(node);
+}
+
+void vtkMRMLAnnotationDisplayableManager::SaveStateForUndo(vtkMRMLNode* node)
+{
+    if (vtkMRMLScene* scene = GetMRMLScene()) {
+        if (node)
+            scene->SaveStateForUndo(node);
+        else
+            scene->SaveStateForUndo();
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Coordinates
+
+void vtkMRMLAnnotationDisplayableManager::GetDisplayToWorldCoordinates(double x, double y, double* world)
+{
+    if (!world)
+        return;
+    if (vtkMRMLSliceNode* slice = GetSliceNode()) {
+        const double xy[4] = {x, y, 0.0, 1.0};
+        slice->GetXYToRAS()->MultiplyPoint(xy, world);
+        world[3] = 1.0;
+        return;
+    }
+    vtkRenderer* renderer = GetRenderer();
+    if (!renderer)
+        return;
+    vtkMRMLDisplayableManagerGroup* group = GetMRMLDisplayableManagerGroup();
+    auto* view = vtkMRML3DViewDisplayableManager::SafeDownCast(
+        group ? group->GetDisplayableManagerByClassName("vtkMRML3DViewDisplayableManager") : nullptr);
+    if (view && x >= 0.0 && y >= 0.0 && view->PickModelPoint(static_cast<int>(x), static_cast<int>(y))) {
+        view->GetPickedRAS(world);
+        world[3] = 1.0;
+        return;
+    }
+    // Off the models the point goes to the depth of the camera's focal point, where it is
+    // seen, rather than onto the near clipping plane, where it is not.
+    double depth = 0.0;
+    if (vtkCamera* camera = renderer->GetActiveCamera()) {
+        double focal[4];
+        camera->GetFocalPoint(focal);
+        focal[3] = 1.0;
+        renderer->SetWorldPoint(focal);
+        renderer->WorldToDisplay();
+        depth = renderer->GetDisplayPoint()[2];
+    }
+    renderer->SetDisplayPoint(x, y, depth);
+    renderer->DisplayToWorld();
+    const double* w = renderer->GetWorldPoint();
+    const double h = w[3] != 0.0 ? w[3] : 1.0;
+    for (int i = 0; i < 3; ++i)
+        world[i] = w[i] / h;
+    world[3] = 1.0;
+}
+
+void vtkMRMLAnnotationDisplayableManager::GetDisplayToWorldCoordinates(double* display, double* world)
+{
+    if (display)
+        GetDisplayToWorldCoordinates(display[0], display[1], world);
+}
+
+void vtkMRMLAnnotationDisplayableManager::GetWorldToDisplayCoordinates(double r, double a, double s, double* display)
+{
+    if (!display)
+        return;
+    if (vtkMRMLSliceNode* slice = GetSliceNode()) {
+        vtkNew<vtkMatrix4x4> rasToXY;
+        vtkMatrix4x4::Invert(slice->GetXYToRAS(), rasToXY);
+        const double ras[4] = {r, a, s, 1.0};
+        double xy[4];
+        rasToXY->MultiplyPoint(ras, xy);
+        for (int i = 0; i < 3; ++i)
+            display[i] = xy[i];
+        return;
+    }
+    vtkRenderer* renderer = GetRenderer();
+    if (!renderer)
+        return;
+    renderer->SetWorldPoint(r, a, s, 1.0);
+    renderer->WorldToDisplay();
+    const double* d = renderer->GetDisplayPoint();
+    for (int i = 0; i < 3; ++i)
+        display[i] = d[i];
+}
+
+void vtkMRMLAnnotationDisplayableManager::GetWorldToDisplayCoordinates(double* world, double* display)
+{
+    if (world)
+        GetWorldToDisplayCoordinates(world[0], world[1], world[2], display);
+}
+
+void vtkMRMLAnnotationDisplayableManager::GetDisplayToViewportCoordinates(double x, double y, double* viewport)
+{
+    vtkRenderer* renderer = GetRenderer();
+    if (!viewport || !renderer || !renderer->GetRenderWindow())
+        return;
+    const int* size = renderer->GetRenderWindow()->GetSize();
+    if (size[0] != 0)
+        viewport[0] = x / size[0];
+    if (size[1] != 0)
+        viewport[1] = y / size[1];
+}
+
+void vtkMRMLAnnotationDisplayableManager::GetDisplayToViewportCoordinates(double* display, double* viewport)
+{
+    if (display)
+        GetDisplayToViewportCoordinates(display[0], display[1], viewport);
+}
+
+bool vtkMRMLAnnotationDisplayableManager::GetDisplayCoordinatesChanged(double* a, double* b)
+{
+    if (!a || !b)
+        return false;
+    const double dx = a[0] - b[0], dy = a[1] - b[1];
+    return std::sqrt(dx * dx + dy * dy) > 1.0;
+}
+
+bool vtkMRMLAnnotationDisplayableManager::GetWorldCoordinatesChanged(double* a, double* b)
+{
+    if (!a || !b)
+        return false;
+    return std::sqrt(vtkMath::Distance2BetweenPoints(a, b)) > std::numeric_limits<double>::epsilon();
+}
+
+void vtkMRMLAnnotationDisplayableManager::RestrictDisplayCoordinatesToViewport(double* display)
+{
+    if (!display)
+        return;
+    vtkRenderWindowInteractor* interactor = GetInteractor();
+    vtkRenderer* renderer = interactor ? interactor->FindPokedRenderer(static_cast<int>(display[0]),
+                                                                       static_cast<int>(display[1]))
+                                       : GetRenderer();
+    if (!renderer) {
+        vtkErrorMacro("RestrictDisplayCoordinatesToViewport: Could not find the poked renderer!");
+        return;
+    }
+    double u = display[0], v = display[1];
+    renderer->DisplayToNormalizedDisplay(u, v);
+    renderer->NormalizedDisplayToViewport(u, v);
+    renderer->ViewportToNormalizedViewport(u, v);
+    u = std::min(std::max(u, 0.001), 0.999);
+    v = std::min(std::max(v, 0.001), 0.999);
+    renderer->NormalizedViewportToViewport(u, v);
+    renderer->ViewportToNormalizedDisplay(u, v);
+    renderer->NormalizedDisplayToDisplay(u, v);
+    display[0] = u;
+    display[1] = v;
+}
+
+void vtkMRMLAnnotationDisplayableManager::GetWorldToLocalCoordinates(vtkMRMLAnnotationNode* node, double* world,
+                                                                      double* local)
+{
+    if (!node) {
+        vtkErrorMacro("GetWorldToLocalCoordinates: node is null");
+        return;
+    }
+    if (!world || !local)
+        return;
+    node->TransformPointFromWorld(world, local);
+}
+
+bool vtkMRMLAnnotationDisplayableManager::IsWidgetDisplayable(vtkMRMLSliceNode* sliceNode, vtkMRMLAnnotationNode* node)
+{
+    if (!sliceNode) {
+        vtkErrorMacro("IsWidgetDisplayable: Could not get the sliceNode.");
+        return false;
+    }
+    if (!node) {
+        vtkErrorMacro("IsWidgetDisplayable: Could not get the annotation node.");
+        return false;
+    }
+    auto* points = vtkMRMLAnnotationControlPointsNode::SafeDownCast(node);
+    if (!points) {
+        vtkErrorMacro("IsWidgetDisplayable: Could not get the controlpoints node.");
+        return false;
+    }
+    int count = points->GetNumberOfControlPoints();
+    if (vtkMRMLAnnotationTextNode::SafeDownCast(node) && count > 1)
+        count = 1;
+    bool inViewport = false;
+    const int depth = sliceNode->GetDimensions()[2];
+    for (int i = 0; i < count; ++i) {
+        double world[4];
+        points->GetControlPointWorldCoordinates(i, world);
+        double display[3];
+        GetWorldToDisplayCoordinates(world, display);
+        const float z = static_cast<float>(display[2]);
+        if (z < -0.5f || z >= static_cast<float>((depth - 1) + 0.5))
+            return false;
+        vtkRenderWindowInteractor* interactor = GetInteractor();
+        vtkRenderer* renderer = interactor ? interactor->FindPokedRenderer(static_cast<int>(display[0]),
+                                                                           static_cast<int>(display[1]))
+                                           : GetRenderer();
+        if (!renderer) {
+            vtkErrorMacro("IsWidgetDisplayable: Could not find the poked renderer!");
+            return false;
+        }
+        double u = display[0], v = display[1];
+        renderer->DisplayToNormalizedDisplay(u, v);
+        renderer->NormalizedDisplayToViewport(u, v);
+        renderer->ViewportToNormalizedViewport(u, v);
+        if (u > 0.0 && u < 1.0 && v > 0.0 && v < 1.0)
+            inViewport = true;
+    }
+    return inViewport;
+}

@@ -1,0 +1,158 @@
+#pragma once
+// Base of the annotation displayable managers. One instance per annotation kind and view
+// shows the annotation nodes of its class (its focus) as VTK widgets, keeps widgets and
+// nodes in step both ways, follows the scene, the nodes, the interaction node and the
+// selection node, and turns left clicks in place mode into new annotations. The concrete
+// managers create the widgets and copy between widget and node.
+
+#include "PelmoraGuiExport.h"
+
+#include <mrml/vtkMRMLAbstractDisplayableManager.h>
+
+#include <vtkSmartPointer.h>
+
+class vtkAbstractWidget;
+class vtkHandleWidget;
+class vtkMRMLAnnotationClickCounter;
+class vtkMRMLAnnotationDisplayableManagerHelper;
+class vtkMRMLAnnotationNode;
+class vtkMRMLSliceNode;
+
+namespace Gui {
+class ViewFeederAnnotationBase;
+}
+
+class PELMORAGUI_EXPORT vtkMRMLAnnotationDisplayableManager : public vtkMRMLAbstractDisplayableManager
+{
+public:
+    static vtkMRMLAnnotationDisplayableManager* New();
+    vtkTypeMacro(vtkMRMLAnnotationDisplayableManager, vtkMRMLAbstractDisplayableManager);
+    void PrintSelf(ostream& os, vtkIndent indent) override;
+
+    // Node to widget and widget to node; the concrete managers supply them.
+    virtual void PropagateMRMLToWidget(vtkMRMLAnnotationNode* node, vtkAbstractWidget* widget);
+    virtual void PropagateWidgetToMRML(vtkAbstractWidget* widget, vtkMRMLAnnotationNode* node);
+
+    // A slice view's manager (its displayable node is a slice node)?
+    bool Is2DDisplayableManager() override;
+    vtkMRMLSliceNode* GetSliceNode();
+
+    // local = inverse(linear parent transform to world) applied to world.
+    virtual void GetWorldToLocalCoordinates(vtkMRMLAnnotationNode* node, double* world, double* local);
+    virtual void SetParentTransformToWidget(vtkMRMLAnnotationNode*, vtkAbstractWidget*) {}
+    virtual void SetScaleFactor2D(double factor) { ScaleFactor2D = factor; }
+    virtual double GetScaleFactor2D() { return ScaleFactor2D; }
+
+    // Observes the scene's interaction and selection nodes and starts afresh.
+    void SetMRMLScene(vtkMRMLScene* scene) override;
+
+    // Creates widgets for the nodes of the focus class that have none.
+    virtual void UpdateFromMRML();
+
+    // The click that places an annotation: the display point (pixels from the bottom left
+    // of the render window) and the node the click landed on, if any.
+    virtual void OnClickInRenderWindow(double x, double y, const char* associatedNodeID);
+    // A left-button release in place mode: reads the interactor's event position. Points
+    // outside the window, and negative ones, are ignored.
+    void OnClickInRenderWindowGetCoordinates();
+    virtual void UpdatePosition(vtkAbstractWidget*, vtkMRMLNode*) {}
+    // Marks a click of a placement of several clicks.
+    virtual void PlaceSeed(double x, double y);
+    virtual vtkAbstractWidget* CreateWidget(vtkMRMLAnnotationNode* node);
+    virtual void OnWidgetCreated(vtkAbstractWidget* widget, vtkMRMLAnnotationNode* node);
+
+    // Does the manager show nodes of this class (exactly the focus)?
+    virtual bool IsManageable(const char* nodeClassName);
+    // ... or this node (the focus class or one derived from it)?
+    virtual bool IsManageable(vtkMRMLNode* node);
+    const char* GetFocus() const { return Focus; }
+
+    // Is the selection node's class being placed this manager's focus?
+    bool IsCorrectDisplayableManager();
+
+    // Adds the node's widget and observes the node; false (reported) when the node is
+    // already shown or no widget is made.
+    bool AddAnnotation(vtkMRMLAnnotationNode* node);
+    vtkAbstractWidget* GetWidget(vtkMRMLAnnotationNode* node);
+    vtkHandleWidget* GetSeed(int index);
+    vtkMRMLAnnotationDisplayableManagerHelper* GetHelper();
+
+    // Coordinates. Display: pixels with the origin at the bottom left of the render
+    // window, the third component the depth (3D view) or the slice index (slice view).
+    // World: RAS with w = 1 (four values).
+    void GetDisplayToWorldCoordinates(double x, double y, double* world);
+    void GetDisplayToWorldCoordinates(double* display, double* world);
+    void GetWorldToDisplayCoordinates(double r, double a, double s, double* display);
+    void GetWorldToDisplayCoordinates(double* world, double* display);
+    // Fractions of the render window.
+    void GetDisplayToViewportCoordinates(double x, double y, double* viewport);
+    void GetDisplayToViewportCoordinates(double* display, double* viewport);
+    // More than one pixel apart in x and y?
+    bool GetDisplayCoordinatesChanged(double* a, double* b);
+    // Further apart than the machine epsilon?
+    bool GetWorldCoordinatesChanged(double* a, double* b);
+    // Keeps a display point 0.1 percent inside the viewport.
+    void RestrictDisplayCoordinatesToViewport(double* display);
+    // Slice views of this system show one slice: never in light-box mode.
+    bool IsInLightboxMode() { return false; }
+    int GetLightboxIndex(vtkMRMLAnnotationNode*, int) { return -1; }
+    // In a slice view: does the annotation lie on the slice and in the viewport?
+    virtual bool IsWidgetDisplayable(vtkMRMLSliceNode* sliceNode, vtkMRMLAnnotationNode* node);
+
+    // The feeder that the next annotation placed by this manager is handed to (not
+    // owned). It is handed over once and then cleared; a feeder that goes away first
+    // clears it too.
+    Gui::ViewFeederAnnotationBase* getViewFeederObject() const { return viewFeederObject; }
+    void setViewFeederObject(Gui::ViewFeederAnnotationBase* feeder);
+
+    vtkGetMacro(DisableInteractorStyleEventsProcessing, int);
+    vtkSetMacro(DisableInteractorStyleEventsProcessing, int);
+
+    void SetAndObserveNode(vtkMRMLAnnotationNode* node);
+    void SetAndObserveNodes();
+    void RemoveMRMLObservers();
+
+protected:
+    vtkMRMLAnnotationDisplayableManager();
+    ~vtkMRMLAnnotationDisplayableManager() override;
+    vtkMRMLAnnotationDisplayableManager(const vtkMRMLAnnotationDisplayableManager&) = delete;
+    void operator=(const vtkMRMLAnnotationDisplayableManager&) = delete;
+
+    void Create() override;
+    void AdditionalInitializeStep() override;
+    void OnMRMLSceneEndClose() override;
+    void OnMRMLSceneNodeAdded(vtkMRMLNode* node) override;
+    void OnMRMLSceneNodeRemoved(vtkMRMLNode* node) override;
+    void OnMRMLDisplayableNodeModifiedEvent(vtkObject* caller) override;
+    void ProcessMRMLNodesEvents(vtkObject* caller, unsigned long event, void* callData) override;
+    void OnInteractorStyleEvent(int eventId) override;
+
+    virtual void OnMRMLSliceNodeModifiedEvent(vtkMRMLSliceNode* sliceNode);
+    virtual void OnMRMLAnnotationNodeModifiedEvent(vtkMRMLNode* node);
+    virtual void OnMRMLAnnotationNodeTransformModifiedEvent(vtkMRMLNode* node);
+    virtual void OnMRMLAnnotationNodeLockModifiedEvent(vtkMRMLNode* node);
+    virtual void OnMRMLAnnotationDisplayNodeModifiedEvent(vtkMRMLNode* node);
+    virtual void OnMRMLAnnotationControlPointModifiedEvent(vtkMRMLNode* node);
+    virtual void OnMRMLSelectionNodeUnitModifiedEvent(vtkMRMLNode*) {}
+
+    // Hands the node to the feeder set for the placement, once.
+    void HandOverToViewFeeder(vtkMRMLAnnotationNode* node);
+    // Saves the scene's state for undo (with the node when given).
+    void SaveStateForUndo(vtkMRMLNode* node = nullptr);
+
+    vtkSmartPointer<vtkMRMLAnnotationClickCounter> ClickCounter;
+    // The node class shown (not owned text).
+    const char* Focus = "vtkMRMLAnnotationNode";
+    // Raised while a widget and its node are copied into each other, and while a click
+    // builds a new node: the node reactions then do nothing.
+    int PropagatingFromWidget = 0;
+    vtkSmartPointer<vtkMRMLAnnotationDisplayableManagerHelper> Helper;
+    int DisableInteractorStyleEventsProcessing = 0;
+    double ScaleFactor2D = 0.01667;
+
+private:
+    void ObserveInteractionAndSelectionNodes();
+    Gui::ViewFeederAnnotationBase* viewFeederObject = nullptr;
+    vtkWeakPointer<vtkMRMLNode> ObservedInteractionNode;
+    vtkWeakPointer<vtkMRMLNode> ObservedSelectionNode;
+};

@@ -1,0 +1,295 @@
+#include "ObjectCommands.h"
+
+#include "annotations/ViewFeederAnnotationBase.h"
+#include "annotations/vtkMRMLAnnotationDisplayableManager.h"
+#include "core/GuiProject.h"
+#include "core/qPelmoraApplication.h"
+#include "dialogs/widgets/FileDialog.h"
+#include "mainwindow/MainWindow.h"
+#include "selection/TreeSelectionSingleton.h"
+#include "visualization/qPelmoraThreeDWidget.h"
+#include "visualization/qView3DMRML.h"
+
+#include <mrml/vtkMRMLModelNode.h>
+#include <mrml/vtkMRMLModelStorageNode.h>
+#include <mrml/vtkMRMLScene.h>
+#include <obj/Application.h>
+#include <obj/Project.h>
+#include <obj/PropertyCouple.h>
+
+#include <vtkCollection.h>
+#include <vtkNew.h>
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QRandomGenerator>
+#include <QStringList>
+
+#include <string>
+
+namespace Gui {
+
+namespace {
+
+void describe(Command& cmd, const char* menu, const char* toolTip, const char* whatsThis, const char* statusTip,
+              const char* pixmap)
+{
+    cmd.set_menu_info(menu);
+    cmd.set_tooltip_info(toolTip);
+    cmd.set_action_info(whatsThis);
+    cmd.set_statustip(statusTip);
+    if (pixmap)
+        cmd.set_pixmap(pixmap);
+}
+
+Obj::Project* currentProjectOrWarn()
+{
+    Obj::Project* project = Obj::Application::_pcSingleton ? Obj::Application::instance().get_current_project()
+                                                             : nullptr;
+    if (!project)
+        QMessageBox::warning(MainWindow::get_main_window_inst(),
+                             QCoreApplication::translate("Gui::Command", "No current project"),
+                             QStringLiteral("Cannot find the current project, no object is created."),
+                             QMessageBox::Ok);
+    return project;
+}
+
+// The project's annotations group, made when it has none.
+Obj::AnnotationsGroup* annotationsGroupOf(Obj::Project* project)
+{
+    if (!project->annotationsGroup)
+        project->annotationsGroup =
+            dynamic_cast<Obj::AnnotationsGroup*>(project->add_object("Obj::AnnotationsGroup", "Annotations"));
+    return project->annotationsGroup;
+}
+
+} // namespace
+
+StdCmdObjectRefresh::StdCmdObjectRefresh() : Command("Std_Refresh")
+{
+    sGroup = "File";
+    describe(*this, QT_TRANSLATE_NOOP("StdCmdObjectRefresh", "&Refresh"),
+             QT_TRANSLATE_NOOP("StdCmdObjectRefresh", "Refresh object"),
+             QT_TRANSLATE_NOOP("StdCmdObjectRefresh", "Refresh object"),
+             QT_TRANSLATE_NOOP("StdCmdObjectRefresh", "Refresh object"), "view-refresh");
+    set_shortcut("Ctrl+R");
+    eType = 7;
+}
+
+StdCmdRandomShapeColor::StdCmdRandomShapeColor() : Command("Std_RandomShapeColor")
+{
+    sGroup = "File";
+    describe(*this, QT_TRANSLATE_NOOP("StdCmdRandomShapeColor", "Random color"),
+             QT_TRANSLATE_NOOP("StdCmdRandomShapeColor", "Random color"),
+             QT_TRANSLATE_NOOP("StdCmdRandomShapeColor", "Random color"),
+             QT_TRANSLATE_NOOP("StdCmdRandomShapeColor", "Random color"), nullptr);
+    eType = 7;
+}
+
+bool StdCmdRandomShapeColor::is_applicable()
+{
+    return TreeSelectionSingleton::instance().size() != 0;
+}
+
+void StdCmdRandomShapeColor::activated(int)
+{
+    qPelmoraApplication* app = qPelmoraApplication::application();
+    if (!app)
+        return;
+    QRandomGenerator* random = QRandomGenerator::global();
+    for (const SelObj& entry : TreeSelectionSingleton::instance().get_all_selections()) {
+        GuiProject* project = entry.project ? app->get_project(entry.project) : nullptr;
+        ViewFeeder* feeder = project && entry.object ? project->get_view_feeder(entry.object) : nullptr;
+        auto* color = feeder ? dynamic_cast<Obj::PropertyColor*>(feeder->get_property_by_name("Shape Color"))
+                             : nullptr;
+        if (color)
+            color->set_value(static_cast<float>(random->generateDouble()),
+                             static_cast<float>(random->generateDouble()),
+                             static_cast<float>(random->generateDouble()));
+    }
+}
+
+StdCmdRelabel::StdCmdRelabel() : Command("Std_Relabel")
+{
+    sGroup = "Tool";
+    describe(*this, QT_TRANSLATE_NOOP("StdCmdRelabel", "Relabel"),
+             QT_TRANSLATE_NOOP("StdCmdRelabel", "Relabel project/object name"),
+             QT_TRANSLATE_NOOP("StdCmdRelabel", "Relabel project/object name"),
+             QT_TRANSLATE_NOOP("StdCmdRelabel", "Relabel project/object name"), nullptr);
+    eType = 7;
+}
+
+bool StdCmdRelabel::is_applicable()
+{
+    return TreeSelectionSingleton::instance().size() == 1;
+}
+
+StdCmdAnnotationsGroup::StdCmdAnnotationsGroup() : Command("Std_AnnotationsGroup")
+{
+    sGroup = "View";
+    describe(*this, QT_TRANSLATE_NOOP("StdCmdAnnotationsGroup", "Annotations"),
+             QT_TRANSLATE_NOOP("StdCmdAnnotationsGroup", "Annotations"), "Std_AnnotationsGroup",
+             QT_TRANSLATE_NOOP("StdCmdAnnotationsGroup", "Create a group object for annotations"),
+             "AnnotationTextWithArrow.png");
+    eType = 2;
+}
+
+void StdCmdAnnotationsGroup::activated(int)
+{
+    Obj::Project* project = currentProjectOrWarn();
+    if (!project)
+        return;
+    if (!project->get_objects(Obj::AnnotationsGroup::getClassTypeId()).empty()) {
+        QMessageBox::warning(MainWindow::get_main_window_inst(),
+                             QCoreApplication::translate("Gui::Command", "Found Annotations"),
+                             QStringLiteral("Annotations Group is already presented, no object is created."),
+                             QMessageBox::Ok);
+        return;
+    }
+    project->annotationsGroup = nullptr;
+    annotationsGroupOf(project);
+}
+
+AnnotationPlacingCommand::AnnotationPlacingCommand(const char* name, const char* type, const char* objName,
+                                                   const char* manager, const char* node)
+    : Command(name), objectType(type), objectName(objName), managerClass(manager), nodeClass(node)
+{
+    sGroup = "View";
+    eType = 2;
+}
+
+void AnnotationPlacingCommand::activated(int)
+{
+    Obj::Project* project = currentProjectOrWarn();
+    if (!project)
+        return;
+    qPelmoraApplication* app = qPelmoraApplication::application();
+    GuiProject* guiProject = app ? app->get_project(project) : nullptr;
+    auto* view = guiProject ? dynamic_cast<qView3DMRML*>(guiProject->getActiveView()) : nullptr;
+    if (!view)
+        return;
+    Obj::AnnotationsGroup* group = annotationsGroupOf(project);
+    if (!group)
+        return;
+    Obj::ProjectObject* object = project->add_object(objectType, objectName);
+    if (!object)
+        return;
+    auto* members = dynamic_cast<Obj::PropertyCoupleArray*>(group->get_property_by_name("Member"));
+    if (!members)
+        return;
+    members->add_value(object);
+    object->parentGroup = group;
+    expandObject(project, group);
+
+    auto* feeder = dynamic_cast<ViewFeederAnnotationBase*>(guiProject->get_view_feeder(object));
+    qPelmoraThreeDWidget* widget = view->getViewer();
+    if (!feeder || !widget)
+        return;
+    vtkNew<vtkCollection> managers;
+    widget->getDisplayableManagers(managers);
+    for (int i = 0; i < managers->GetNumberOfItems(); ++i) {
+        vtkObject* item = managers->GetItemAsObject(i);
+        if (item && item->IsA(managerClass)) {
+            if (auto* manager = vtkMRMLAnnotationDisplayableManager::SafeDownCast(item))
+                manager->setViewFeederObject(feeder);
+            break;
+        }
+    }
+    view->StartPlaceMode(nodeClass, false);
+}
+
+StdCmdAnnotationRuler::StdCmdAnnotationRuler()
+    : AnnotationPlacingCommand("Std_AnnotationRuler", "Obj::AnnotationRuler", "Ruler",
+                               "vtkMRMLAnnotationRulerDisplayableManager", "vtkMRMLAnnotationRulerNode")
+{
+    describe(*this, QT_TRANSLATE_NOOP("StdCmdAnnotationRuler", "Ruler"),
+             QT_TRANSLATE_NOOP("StdCmdAnnotationRuler", "Ruler"), "Std_AnnotationRuler",
+             QT_TRANSLATE_NOOP("StdCmdAnnotationRuler", "Ruler for measuring distance"),
+             "AnnotationDistanceWithArrow.png");
+}
+
+StdCmdAnnotationROI::StdCmdAnnotationROI()
+    : AnnotationPlacingCommand("Std_AnnotationROI", "Obj::AnnotationROI", "ROI",
+                               "vtkMRMLAnnotationROIDisplayableManager", "vtkMRMLAnnotationROINode")
+{
+    describe(*this, QT_TRANSLATE_NOOP("StdCmdAnnotationROI", "ROI"),
+             QT_TRANSLATE_NOOP("StdCmdAnnotationROI", "ROI"), "Std_AnnotationROI",
+             QT_TRANSLATE_NOOP("StdCmdAnnotationROI", "ROI for measuring distance"), "AnnotationROI.png");
+}
+
+StdCmdAnnotationFiducial::StdCmdAnnotationFiducial()
+    : AnnotationPlacingCommand("Std_AnnotationFiducial", "Obj::AnnotationFiducial", "Fiducial",
+                               "vtkMRMLAnnotationFiducialDisplayableManager", "vtkMRMLAnnotationFiducialNode")
+{
+    describe(*this, QT_TRANSLATE_NOOP("StdCmdAnnotationFiducial", "Fiducial"),
+             QT_TRANSLATE_NOOP("StdCmdAnnotationFiducial", "Fiducial"), "Std_AnnotationFiducial",
+             QT_TRANSLATE_NOOP("StdCmdAnnotationFiducial", "Fiducial for measuring distance"),
+             "AnnotationPointWithArrow.png");
+}
+
+StdCmdMRMLModel::StdCmdMRMLModel() : Command("Std_MRMLModel")
+{
+    sGroup = "View";
+    describe(*this, QT_TRANSLATE_NOOP("StdCmdMRMLModel", "Model"),
+             QT_TRANSLATE_NOOP("StdCmdMRMLModel", "Model"), "Std_MRMLModel",
+             QT_TRANSLATE_NOOP("StdCmdMRMLModel", "Model for display object"), "VizModels.png");
+    eType = 2;
+}
+
+QString StdCmdMRMLModel::modelFileFilter()
+{
+    return QStringList{QStringLiteral("All formats (*.vtk *.vtp *.vtu *.g *.byu *.stl *.ply *.obj *.meta)"),
+                       QStringLiteral("VTK Poly Data or Unstructured Grid (*.vtk)"),
+                       QStringLiteral("VTK XML Unstructured Grid (*.vtu)"),
+                       QStringLiteral("VTK XML Poly Data (*.g *.meta)"), QStringLiteral("BYU file (*.byu)"),
+                       QStringLiteral("STL file (*.stl)"), QStringLiteral("Wavefront OBJ file (*.obj)")}
+        .join(QStringLiteral(";;"));
+}
+
+vtkMRMLModelNode* StdCmdMRMLModel::loadModel(const char* fileName, vtkMRMLScene* scene)
+{
+    if (!scene || !fileName || !*fileName)
+        return nullptr;
+    const QFileInfo info(QDir::fromNativeSeparators(QString::fromUtf8(fileName)));
+    vtkNew<vtkMRMLModelStorageNode> storage;
+    if (!storage->SupportedFileType(info.fileName().toUtf8().constData()))
+        return nullptr;
+    const std::string name = scene->GetUniqueNameByString(info.completeBaseName().toUtf8().constData());
+    scene->SaveStateForUndo();
+    std::string error;
+    return vtkMRMLModelStorageNode::AddModelFromFile(scene, fileName, name.c_str(), error);
+}
+
+void StdCmdMRMLModel::activated(int)
+{
+    Obj::Project* project = currentProjectOrWarn();
+    if (!project)
+        return;
+    const QStringList files =
+        FileDialog::getOpenFileNames(MainWindow::get_main_window_inst(),
+                                     QCoreApplication::translate("StdCmdMRMLModel", "Load model file"), QString(),
+                                     modelFileFilter());
+    if (files.isEmpty())
+        return;
+    qPelmoraApplication* app = qPelmoraApplication::application();
+    for (const QString& file : files)
+        loadModel(file.toUtf8().constData(), app ? app->mrmlScene() : nullptr);
+    // The models live in the scene only; the group is where the user looks for them.
+    if (Obj::AnnotationsGroup* group = annotationsGroupOf(project))
+        expandObject(project, group);
+}
+
+void register_object_commands(CommandController& controller)
+{
+    controller.new_command(new StdCmdObjectRefresh());
+    controller.new_command(new StdCmdRandomShapeColor());
+    controller.new_command(new StdCmdRelabel());
+    controller.new_command(new StdCmdAnnotationsGroup());
+    controller.new_command(new StdCmdAnnotationRuler());
+    controller.new_command(new StdCmdAnnotationROI());
+    controller.new_command(new StdCmdAnnotationFiducial());
+    controller.new_command(new StdCmdMRMLModel());
+}
+
+} // namespace Gui

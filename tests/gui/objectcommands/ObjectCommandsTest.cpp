@@ -1,0 +1,242 @@
+// The object and annotation commands: placing a fiducial from the command through a click
+// in the 3D view, the annotations group, the model loader, and the commands' states.
+
+#include <annotations/ViewFeederAnnotationBase.h>
+#include <annotations/vtkMRMLAnnotationFiducialNode.h>
+#include <commands/ObjectCommands.h>
+#include <core/GfxDatabase.h>
+#include <core/GuiProject.h>
+#include <core/qPelmoraApplication.h>
+#include <selection/TreeSelectionSingleton.h>
+#include <visualization/ViewFeeder.h>
+#include <visualization/qPelmoraThreeDWidget.h>
+#include <visualization/qView3DMRML.h>
+
+#include <support/ModalCloser.h>
+#include <support/TestEnvironment.h>
+
+#include <femgui/FemGui.h>
+#include <mrml/vtkMRMLInteractionNode.h>
+#include <mrml/vtkMRMLModelNode.h>
+#include <mrml/vtkMRMLModelStorageNode.h>
+#include <mrml/vtkMRMLScene.h>
+#include <mrml/vtkMRMLSelectionNode.h>
+#include <mrml/vtkMRMLThreeDViewDisplayableManagerFactory.h>
+#include <obj/Application.h>
+#include <obj/Project.h>
+#include <obj/PropertyCouple.h>
+#include <pmmsg/Message.h>
+#include <qmrml/qMRMLThreeDView.h>
+
+#include <QVTKOpenGLNativeWidget.h>
+#include <vtkCommand.h>
+#include <vtkNew.h>
+#include <vtkRenderWindowInteractor.h>
+#include <vtkSphereSource.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSurfaceFormat>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+const bool surfaceFormatSet = [] {
+    QSurfaceFormat::setDefaultFormat(QVTKOpenGLNativeWidget::defaultFormat());
+    return true;
+}();
+
+void registerTypes()
+{
+    static bool done = false;
+    if (done)
+        return;
+    Obj::Application::init_types();
+    Gui::qPelmoraApplication::initialize_application();
+    Gui::GfxDatabase::init();
+    FemGui::initModule();
+    // As the main window does: every 3D view gets a fiducial manager.
+    vtkMRMLThreeDViewDisplayableManagerFactory::GetInstance()->RegisterDisplayableManager(
+        "vtkMRMLAnnotationFiducialDisplayableManager");
+    done = true;
+}
+
+class ObjectCommands : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(surfaceFormatSet);
+        registerTypes();
+        app = std::make_unique<Gui::qPelmoraApplication>(true);
+    }
+
+    void openProject()
+    {
+        pmMsg::runCommand(pmMsg::CMD_NEW_PROJECT, 1, {"Unnamed Project"});
+        project = Obj::Application::instance().get_current_project();
+        ASSERT_NE(project, nullptr);
+        gui = app->get_project(project);
+        ASSERT_NE(gui, nullptr);
+        const auto views = gui->getMDIViews();
+        ASSERT_EQ(views.size(), 1u);
+        view = qobject_cast<Gui::qView3DMRML*>(views.front());
+        ASSERT_NE(view, nullptr);
+        view->resize(320, 320);
+        view->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
+    }
+
+    void TearDown() override
+    {
+        app.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void run(const char* name) { app->get_command_manager().run_command_by_name(name); }
+    Gui::Command* command(const char* name) { return app->get_command_manager().get_command_by_name(name); }
+
+    std::vector<Obj::ProjectObject*> objectsOf(const Vexil::TypeInfo& type) const { return project->get_objects(type); }
+
+    PelmoraTest::ScopedLogic logic;
+    std::unique_ptr<Gui::qPelmoraApplication> app;
+    Obj::Project* project = nullptr;
+    Gui::GuiProject* gui = nullptr;
+    Gui::qView3DMRML* view = nullptr;
+};
+
+} // namespace
+
+TEST_F(ObjectCommands, FiducialCommandThenAClickPlacesAFiducialHandedToItsObject)
+{
+    openProject();
+    run("Std_AnnotationFiducial");
+
+    // The project's annotations group, with the new fiducial object in its member list.
+    ASSERT_NE(project->annotationsGroup, nullptr);
+    EXPECT_STREQ(project->annotationsGroup->get_label(), "Annotations");
+    const auto fiducials = objectsOf(Obj::AnnotationFiducial::getClassTypeId());
+    ASSERT_EQ(fiducials.size(), 1u);
+    Obj::ProjectObject* object = fiducials[0];
+    EXPECT_EQ(object->parentGroup, project->annotationsGroup);
+    auto* members = dynamic_cast<Obj::PropertyCoupleArray*>(project->annotationsGroup->get_property_by_name("Member"));
+    ASSERT_NE(members, nullptr);
+    EXPECT_EQ(members->get_values(), std::vector<Obj::ProjectObject*>{object});
+    EXPECT_EQ(Gui::groupMembers(project->annotationsGroup), std::vector<Obj::ProjectObject*>{object});
+
+    vtkMRMLScene* scene = gui->mrmlScene();
+    auto* interaction = vtkMRMLInteractionNode::SafeDownCast(scene->GetNodeByID("vtkMRMLInteractionNodeSingleton"));
+    auto* selection = vtkMRMLSelectionNode::SafeDownCast(scene->GetNodeByID("vtkMRMLSelectionNodeSingleton"));
+    ASSERT_NE(interaction, nullptr);
+    EXPECT_EQ(interaction->GetCurrentInteractionMode(), vtkMRMLInteractionNode::Place);
+    EXPECT_STREQ(selection->GetActivePlaceNodeClassName(), "vtkMRMLAnnotationFiducialNode");
+
+    // A click in the middle of the view.
+    vtkRenderWindowInteractor* interactor = view->getViewer()->threeDView()->interactor();
+    const int* size = interactor->GetSize();
+    interactor->SetEventInformation(size[0] / 2, size[1] / 2);
+    interactor->InvokeEvent(vtkCommand::LeftButtonPressEvent);
+    interactor->InvokeEvent(vtkCommand::LeftButtonReleaseEvent);
+
+    ASSERT_EQ(scene->GetNumberOfNodesByClass("vtkMRMLAnnotationFiducialNode"), 1);
+    auto* node = scene->GetFirstNodeByClass("vtkMRMLAnnotationFiducialNode");
+    auto* feeder = dynamic_cast<Gui::ViewFeederAnnotationBase*>(gui->get_view_feeder(object));
+    ASSERT_NE(feeder, nullptr);
+    EXPECT_EQ(feeder->getMRMLNode(), node);
+    EXPECT_EQ(interaction->GetCurrentInteractionMode(), vtkMRMLInteractionNode::ViewTransform);
+
+    // A second fiducial joins the same group.
+    run("Std_AnnotationFiducial");
+    EXPECT_EQ(objectsOf(Obj::AnnotationsGroup::getClassTypeId()).size(), 1u);
+    EXPECT_EQ(members->get_values().size(), 2u);
+}
+
+TEST_F(ObjectCommands, WithoutAProjectTheCommandsWarnAndAGroupIsMadeOnce)
+{
+    {
+        PelmoraTest::ModalCloser closer(QMessageBox::Ok);
+        run("Std_AnnotationFiducial");
+        run("Std_AnnotationsGroup");
+        EXPECT_EQ(closer.titles(), (QStringList{"No current project", "No current project"}));
+        EXPECT_EQ(closer.texts().value(0), QStringLiteral("Cannot find the current project, no object is created."));
+    }
+    openProject();
+    {
+        PelmoraTest::ModalCloser closer(QMessageBox::Ok);
+        run("Std_AnnotationsGroup");
+        EXPECT_EQ(closer.count(), 0);
+        run("Std_AnnotationsGroup");
+        EXPECT_EQ(closer.titles(), QStringList{"Found Annotations"});
+        EXPECT_EQ(closer.texts(), QStringList{"Annotations Group is already presented, no object is created."});
+    }
+    EXPECT_EQ(objectsOf(Obj::AnnotationsGroup::getClassTypeId()).size(), 1u);
+
+    // A removed group is no longer the project's.
+    const unsigned int id = project->annotationsGroup->getObjectId();
+    project->remove_object(id);
+    EXPECT_EQ(project->annotationsGroup, nullptr);
+}
+
+TEST_F(ObjectCommands, ModelLoaderAddsReadableFilesOnly)
+{
+    openProject();
+    vtkMRMLScene* scene = gui->mrmlScene();
+    QTemporaryDir dir;
+    vtkNew<vtkSphereSource> sphere;
+    sphere->Update();
+    vtkNew<vtkMRMLModelNode> source;
+    source->SetAndObservePolyData(sphere->GetOutput());
+    vtkNew<vtkMRMLModelStorageNode> writer;
+    const std::string stl = QDir(dir.path()).filePath("ball.stl").toStdString();
+    writer->SetFileName(stl.c_str());
+    ASSERT_EQ(writer->WriteData(source), 1);
+    const std::string other = QDir(dir.path()).filePath("notes.txt").toStdString();
+    QFile f(QString::fromStdString(other));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("solid nothing\n");
+    f.close();
+
+    const int before = scene->GetNumberOfNodes();
+    EXPECT_EQ(Gui::StdCmdMRMLModel::loadModel(other.c_str(), scene), nullptr);
+    EXPECT_EQ(scene->GetNumberOfNodes(), before);
+    vtkMRMLModelNode* model = Gui::StdCmdMRMLModel::loadModel(stl.c_str(), scene);
+    ASSERT_NE(model, nullptr);
+    EXPECT_STREQ(model->GetName(), "ball");
+    EXPECT_EQ(Gui::StdCmdMRMLModel::loadModel(nullptr, scene), nullptr);
+
+    EXPECT_EQ(Gui::StdCmdMRMLModel::modelFileFilter().split(";;").size(), 7);
+    EXPECT_TRUE(Gui::StdCmdMRMLModel::modelFileFilter().startsWith(
+        "All formats (*.vtk *.vtp *.vtu *.g *.byu *.stl *.ply *.obj *.meta);;VTK Poly Data"));
+}
+
+TEST_F(ObjectCommands, RegisteredWithTheirTextsAndStates)
+{
+    for (const char* name : {"Std_Refresh", "Std_RandomShapeColor", "Std_Relabel", "Std_AnnotationsGroup",
+                             "Std_AnnotationRuler", "Std_AnnotationROI", "Std_AnnotationFiducial", "Std_MRMLModel"})
+        ASSERT_NE(command(name), nullptr) << name;
+    EXPECT_STREQ(command("Std_Refresh")->get_shortcut(), "Ctrl+R");
+    EXPECT_STREQ(command("Std_AnnotationFiducial")->get_statustip(), "Fiducial for measuring distance");
+    EXPECT_STREQ(command("Std_AnnotationFiducial")->get_group_name(), "View");
+
+    openProject();
+    Gui::TreeSelectionSingleton& selection = Gui::TreeSelectionSingleton::instance();
+    selection.clear_all_selections();
+    EXPECT_FALSE(command("Std_Relabel")->is_applicable());
+    EXPECT_FALSE(command("Std_RandomShapeColor")->is_applicable());
+    Obj::ProjectObject* a = project->add_object("Obj::AnnotationFiducial", "A");
+    Obj::ProjectObject* b = project->add_object("Obj::AnnotationFiducial", "B");
+    selection.set_selection(project->get_name(), {a});
+    EXPECT_TRUE(command("Std_Relabel")->is_applicable());
+    EXPECT_TRUE(command("Std_RandomShapeColor")->is_applicable());
+    selection.set_selection(project->get_name(), {a, b});
+    EXPECT_FALSE(command("Std_Relabel")->is_applicable());
+    selection.clear_all_selections();
+}
