@@ -201,22 +201,15 @@ void ProjectObjectGroup::clear_members()
     listedValid = true;
 }
 
-AnnotationsGroup::AnnotationsGroup() : memberList(std::make_unique<PropertyCoupleArray>())
+AnnotationsGroup::AnnotationsGroup()
 {
     static const char* const feeder = internedText("Gui::ViewFeederAnnotationsGroup");
     set_interned_feeder_type_name(feeder);
-    adopt_member_property(*memberList, "Member");
 }
 
-AnnotationsGroup::~AnnotationsGroup() = default;
-
-void AnnotationsGroup::on_changed(const Property* p)
+PropertyCoupleArray& AnnotationsGroup::get_member_list()
 {
-    // The listed objects join the group, so that the tree shows them under it.
-    if (p == memberList.get())
-        for (ProjectObject* member : memberList->get_values())
-            add_object(member);
-    ProjectObjectGroup::on_changed(p);
+    return *static_cast<PropertyCoupleArray*>(get_property_by_name("Member"));
 }
 
 AnnotationFiducial::AnnotationFiducial()

@@ -116,12 +116,8 @@ class AnnotationsGroup : public ProjectObjectGroup
     VEXIL_TYPESYSTEM_HEADER();
 public:
     AnnotationsGroup();
-    ~AnnotationsGroup() override;
-    PropertyCoupleArray& get_member_list() { return *memberList; }
-    void on_changed(const Property* p) override;
-
-private:
-    std::unique_ptr<PropertyCoupleArray> memberList;
+    // The group's "Member" list.
+    PropertyCoupleArray& get_member_list();
 };
 
 // Annotation objects of the logic; the GUI shows each through its own feeder type.

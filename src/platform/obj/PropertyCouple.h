@@ -35,34 +35,6 @@ private:
     bool inOwnersProject = false;
 };
 
-// An ordered list of links to project objects, each kept like a PropertyCouple's: a
-// removed object drops out of the list's values instead of dangling.
-class PropertyCoupleArray : public Property
-{
-    VEXIL_TYPESYSTEM_HEADER();
-public:
-    // The linked objects that still exist, in order.
-    std::vector<ProjectObject*> get_values() const;
-    std::size_t get_size() const { return links.size(); }
-    // Appends a link; nothing for null or an object already listed.
-    void add_value(const ProjectObject* object);
-    void remove_value(const ProjectObject* object);
-    // "[project,id,project,id,...]" ("[]" when empty).
-    std::string get_value_text() const override;
-    bool set_value_text(const std::string& text) override;
-
-private:
-    struct Link
-    {
-        std::string project;
-        unsigned int id;
-    };
-    std::vector<Link> links;
-};
-
-} // namespace Obj
-
-namespace Obj {
 
 // Links to objects of the owner's project, in order, each at most once (a group's
 // "Member" list is one).  Kept as ids, so that a removed object drops out of the list.
