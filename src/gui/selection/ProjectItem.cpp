@@ -16,8 +16,8 @@
 #include <QFont>
 
 #include <algorithm>
-#include <exception>
 #include <cstring>
+#include <exception>
 
 using namespace Gui;
 
