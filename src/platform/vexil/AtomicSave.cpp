@@ -141,7 +141,9 @@ bool writeInPlace(const std::string& path, std::string_view data, std::string& e
         return false;
     }
     int failure = 0;
-    bool ok = ::ftruncate(fd, 0) == 0 || ((failure = errno), false);
+    bool ok = ::ftruncate(fd, 0) == 0;
+    if (!ok)
+        failure = errno;
     ok = ok && writeAll(fd, data, failure);
     if (!ok) {
         int ignored = 0;
@@ -199,7 +201,9 @@ bool saveFileAtomically(const std::string& path, std::string_view data, std::str
     bool ok = true;
     if (exists) {
         // A private file stays private, and a file of another user stays theirs where we may.
-        ok = ::fchmod(fd, existing.st_mode & 07777) == 0 || ((failure = errno), false);
+        ok = ::fchmod(fd, existing.st_mode & 07777) == 0;
+        if (!ok)
+            failure = errno;
         // Keeping another user's ownership needs privileges; without them the file
         // becomes ours, as any new file would.
         if (ok && ::fchown(fd, existing.st_uid, existing.st_gid) != 0)

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace {
 
@@ -129,6 +130,30 @@ TEST_F(Startup, LogThatCannotBeWrittenIsSaidOnceOnStandardError)
     EXPECT_EQ(p.exitCode(), 0);
     const QString err = QString::fromLocal8Bit(p.readAllStandardError());
     EXPECT_EQ(err.count("pelmora: the log file /dev/full is incomplete: No space left on device"), 1) << err.toStdString();
+}
+
+TEST_F(Startup, NamedPipesInPlaceOfTheSettingsFilesDoNotHoldUpTheStart)
+{
+    const QString config = dir.filePath("config");
+    ASSERT_TRUE(QDir().mkpath(config + "/Pelmora"));
+    for (const char* name : {"user.cfg", "system.cfg", "preferences.ini"})
+        ASSERT_EQ(::mkfifo(QFile::encodeName(config + "/Pelmora/" + name).constData(), 0600), 0);
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", config);
+    p.setProcessEnvironment(env);
+    p.start(PELMORA_HOST, {"--hidden", "--log", logFile()});
+    const bool finished = p.waitForFinished(60000);
+    if (!finished)
+        p.kill();
+    ASSERT_TRUE(finished) << "the start waits for a writer to the pipes";
+    EXPECT_EQ(p.exitCode(), 0);
+    QFile log(logFile());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(log.readAll());
+    EXPECT_EQ(text.count("not a regular file"), 3) << text.toStdString();
+    for (const char* name : {"user.cfg", "system.cfg", "preferences.ini"})
+        EXPECT_FALSE(QFileInfo(config + "/Pelmora/" + name).isFile()) << name;
 }
 
 TEST_F(Startup, FailedScreenshotLeavesTheFileThatWasThere)
