@@ -98,19 +98,18 @@ struct XmlElement
     int parent = -1;
     std::string_view text; // the character data before the first child or the end tag
 
-    bool has(std::string_view key) const
+    const std::string_view* find(std::string_view key) const
     {
         for (const auto& a : attributes)
             if (a.first == key)
-                return true;
-        return false;
+                return &a.second;
+        return nullptr;
     }
+    bool has(std::string_view key) const { return find(key) != nullptr; }
     std::string_view attribute(std::string_view key) const
     {
-        for (const auto& a : attributes)
-            if (a.first == key)
-                return a.second;
-        return std::string_view();
+        const std::string_view* value = find(key);
+        return value ? *value : std::string_view();
     }
 };
 

@@ -112,6 +112,19 @@ std::string vtpFile(const QTemporaryDir& dir, const XmlMode& mode, int resolutio
     return readFile(path);
 }
 
+template <class Writer>
+void writeWith(vtkPolyData* model, const std::string& path, bool ascii)
+{
+    vtkNew<Writer> writer;
+    writer->SetInputData(model);
+    if (ascii)
+        writer->SetFileTypeToASCII();
+    else
+        writer->SetFileTypeToBinary();
+    writer->SetFileName(path.c_str());
+    writer->Write();
+}
+
 vtkSmartPointer<vtkPolyData> read(const std::string& path, std::string& error)
 {
     return vtkSmartPointer<vtkPolyData>::Take(vtkMRMLModelStorageNode::ReadPolyData(path.c_str(), error));
@@ -261,25 +274,13 @@ TEST(HostileModelFiles, DamagedFilesAreReadOrRefusedWithinASecondAndBoundedMemor
     for (const char* ext : {".ply", ".stl", ".vtk", ".obj"}) {
         for (bool ascii : {true, false}) {
             const std::string path = QDir(dir.path()).filePath(QString("source%1").arg(ext)).toStdString();
-            if (std::string(ext) == ".ply") {
-                vtkNew<vtkPLYWriter> w;
-                w->SetInputData(model);
-                ascii ? w->SetFileTypeToASCII() : w->SetFileTypeToBinary();
-                w->SetFileName(path.c_str());
-                w->Write();
-            } else if (std::string(ext) == ".stl") {
-                vtkNew<vtkSTLWriter> w;
-                w->SetInputData(model);
-                ascii ? w->SetFileTypeToASCII() : w->SetFileTypeToBinary();
-                w->SetFileName(path.c_str());
-                w->Write();
-            } else if (std::string(ext) == ".vtk") {
-                vtkNew<vtkPolyDataWriter> w;
-                w->SetInputData(model);
-                ascii ? w->SetFileTypeToASCII() : w->SetFileTypeToBinary();
-                w->SetFileName(path.c_str());
-                w->Write();
-            } else {
+            if (std::string(ext) == ".ply")
+                writeWith<vtkPLYWriter>(model, path, ascii);
+            else if (std::string(ext) == ".stl")
+                writeWith<vtkSTLWriter>(model, path, ascii);
+            else if (std::string(ext) == ".vtk")
+                writeWith<vtkPolyDataWriter>(model, path, ascii);
+            else {
                 if (!ascii)
                     continue;
                 std::ostringstream obj;
