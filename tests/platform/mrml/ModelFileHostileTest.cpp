@@ -9,6 +9,8 @@
 
 #include <vtkFloatArray.h>
 #include <vtkNew.h>
+#include <vtkObjectFactory.h>
+#include <vtkOutputWindow.h>
 #include <vtkPLYWriter.h>
 #include <vtkPointData.h>
 #include <vtkPolyData.h>
@@ -19,6 +21,7 @@
 #include <vtkXMLPolyDataWriter.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -150,6 +153,17 @@ bool resetPeak()
     return static_cast<bool>(clear);
 }
 
+// Counts what VTK would print while it is the output window.
+class CountingOutputWindow : public vtkOutputWindow
+{
+public:
+    static CountingOutputWindow* New();
+    vtkTypeMacro(CountingOutputWindow, vtkOutputWindow);
+    void DisplayText(const char*) override { ++texts; }
+    int texts = 0;
+};
+vtkStandardNewMacro(CountingOutputWindow);
+
 } // namespace
 
 TEST(HostileModelFiles, AsciiPlyWithoutAFinalLineFeedReads)
@@ -207,6 +221,11 @@ TEST(HostileModelFiles, VtpHeadersAreCheckedBeforeTheReaderTrustsThem)
         bytes.replace(first, end - first, value);
         return bytes;
     };
+    // A byte of the first compressed block changed (a base64 digit of its data run).
+    std::string damagedBlock = compressed;
+    const size_t text = damagedBlock.find('>', damagedBlock.find("format=\"binary\"")) + 1;
+    const size_t run = damagedBlock.find_first_not_of('=', damagedBlock.find('=', text)) + 8;
+    damagedBlock[run] = damagedBlock[run] == 'A' ? 'B' : 'A';
     std::string deep = ModelFileCorpus::nested("deep", plain, 200000).bytes;
     const std::string points = "NumberOfPoints=\"" + std::to_string(sphere(6)->GetNumberOfPoints()) + "\"";
     const struct
@@ -223,12 +242,17 @@ TEST(HostileModelFiles, VtpHeadersAreCheckedBeforeTheReaderTrustsThem)
         {"block-size.vtp", header(1, 0)},
         {"huge-last-block.vtp", header(2, 1ull << 36)},
         {"empty-block.vtp", header(3, 0)},
+        {"damaged-block.vtp", damagedBlock},
         {"deep.vtp", deep},
         {"far-offset.vtp", lastOffset("99999999999")},
         {"negative-offset.vtp", lastOffset("-5")},
         {"doctype.vtp", "<!DOCTYPE x [<!ENTITY a \"aaaa\">]>" + plain},
         {"not-closed.vtp", plain.substr(0, plain.size() / 2)},
     };
+    // What a refused file says is all in the error: nothing goes to VTK's output window.
+    vtkSmartPointer<vtkOutputWindow> previous = vtkOutputWindow::GetInstance();
+    vtkNew<CountingOutputWindow> printed;
+    vtkOutputWindow::SetInstance(printed);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         const std::string path = QDir(dir.path()).filePath(c.file).toStdString();
@@ -238,7 +262,9 @@ TEST(HostileModelFiles, VtpHeadersAreCheckedBeforeTheReaderTrustsThem)
         EXPECT_EQ(read(path, error), nullptr);
         EXPECT_LT(timer.elapsed(), 1000);
         EXPECT_NE(error.find(std::string(c.file) + "\" could not be read: "), std::string::npos) << error;
+        EXPECT_EQ(printed->texts, 0);
     }
+    vtkOutputWindow::SetInstance(previous);
 
     // What VTK writes in each of its forms still reads, whole.
     for (const XmlMode& mode : xmlModes) {
@@ -273,7 +299,8 @@ TEST(HostileModelFiles, DamagedFilesAreReadOrRefusedWithinASecondAndBoundedMemor
     vtkSmartPointer<vtkPolyData> model = sphere(5);
     for (const char* ext : {".ply", ".stl", ".vtk", ".obj"}) {
         for (bool ascii : {true, false}) {
-            const std::string path = QDir(dir.path()).filePath(QString("source%1").arg(ext)).toStdString();
+            const std::string path =
+                QDir(dir.path()).filePath(QString("source-%1%2").arg(ascii ? "ascii" : "binary", ext)).toStdString();
             if (std::string(ext) == ".ply")
                 writeWith<vtkPLYWriter>(model, path, ascii);
             else if (std::string(ext) == ".stl")
@@ -296,6 +323,17 @@ TEST(HostileModelFiles, DamagedFilesAreReadOrRefusedWithinASecondAndBoundedMemor
         }
     }
     ASSERT_GT(corpus.size(), 1500u);
+
+    // The sound files seed the model-file fuzzer (its first byte picks the kind).
+    if (const char* seeds = std::getenv("PELMORA_FUZZ_SEEDS")) {
+        const std::string kinds = "vtp ply vtk obj stl";
+        for (const QString& source : QDir(dir.path()).entryList({"source*"}, QDir::Files)) {
+            const std::string ext = QFileInfo(source).suffix().toStdString();
+            const char kind = static_cast<char>(kinds.find(ext) / 4);
+            writeFile(std::string(seeds) + "/model/" + source.toStdString(),
+                      kind + readFile(QDir(dir.path()).filePath(source).toStdString()));
+        }
+    }
 
     // Kept for a run against the host: PELMORA_MODEL_CORPUS names a folder to write to.
     const char* keep = std::getenv("PELMORA_MODEL_CORPUS");
