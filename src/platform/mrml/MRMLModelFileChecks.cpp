@@ -90,6 +90,9 @@ bool forEachObjLine(const std::string& bytes, Visit visit)
 constexpr size_t MaxXmlDepth = 64;
 // More components than any array of a model has; the reader loops over them per array.
 constexpr long long MaxComponents = 4096;
+// More elements than a model file's markup has (a few per array); the reader keeps a
+// node of its own for each.
+constexpr size_t MaxXmlElements = 200000;
 
 struct XmlElement
 {
@@ -209,6 +212,8 @@ std::string scanXml(const std::string& bytes, std::vector<XmlElement>& elements,
         elements.push_back(std::move(e));
         if (open.size() > MaxXmlDepth)
             return "its elements are nested too deeply";
+        if (elements.size() > MaxXmlElements)
+            return "its markup has more elements than a model file holds";
         if (appended && !closed) {
             // Raw appended data may hold any byte: the markup ends here.
             while (pos < bytes.size() && isXmlBlank(bytes[pos]))

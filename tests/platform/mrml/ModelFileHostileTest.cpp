@@ -227,6 +227,11 @@ TEST(HostileModelFiles, VtpHeadersAreCheckedBeforeTheReaderTrustsThem)
     const size_t run = damagedBlock.find_first_not_of('=', damagedBlock.find('=', text)) + 8;
     damagedBlock[run] = damagedBlock[run] == 'A' ? 'B' : 'A';
     std::string deep = ModelFileCorpus::nested("deep", plain, 200000).bytes;
+    std::string wide = plain;
+    std::string siblings;
+    for (int i = 0; i < 300000; ++i)
+        siblings += "<a/>";
+    wide.insert(wide.find('>', wide.find("<Piece")) + 1, siblings);
     const std::string points = "NumberOfPoints=\"" + std::to_string(sphere(6)->GetNumberOfPoints()) + "\"";
     const struct
     {
@@ -244,6 +249,7 @@ TEST(HostileModelFiles, VtpHeadersAreCheckedBeforeTheReaderTrustsThem)
         {"empty-block.vtp", header(3, 0)},
         {"damaged-block.vtp", damagedBlock},
         {"deep.vtp", deep},
+        {"wide.vtp", wide},
         {"far-offset.vtp", lastOffset("99999999999")},
         {"negative-offset.vtp", lastOffset("-5")},
         {"doctype.vtp", "<!DOCTYPE x [<!ENTITY a \"aaaa\">]>" + plain},
