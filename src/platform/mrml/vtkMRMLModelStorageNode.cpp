@@ -26,6 +26,7 @@
 #include <vtkSmartPointer.h>
 #include <vtkXMLPolyDataReader.h>
 #include <vtkXMLPolyDataWriter.h>
+#include <vtksys/SystemTools.hxx>
 
 #include <QFileInfo>
 
@@ -191,14 +192,17 @@ private:
 };
 
 // A binary STL states its triangle count; a file shorter than that count needs is cut.
+// Whether a file is binary is decided as VTK's reader decides it, by the share of bytes
+// that are not text (not by a "solid" at its start): otherwise a text file with a few
+// changed bytes would have the reader allocate for a count made of letters.
 bool binarySTLTruncated(const char* fileName, qint64 size)
 {
+    if (vtksys::SystemTools::DetectFileType(fileName) == vtksys::SystemTools::FileTypeText)
+        return false;
     std::ifstream in(fileName, std::ios::binary);
     char header[84];
     if (!in.read(header, sizeof header))
-        return size > 0 && size < 84 && std::strncmp(header, "solid", 5) != 0;
-    if (std::strncmp(header, "solid", 5) == 0)
-        return false; // ASCII (or a binary file whose header says "solid": read as is)
+        return size > 0;
     std::uint32_t count = 0;
     std::memcpy(&count, header + 80, 4);
     return static_cast<std::uint64_t>(size) < 84u + 50ull * count;

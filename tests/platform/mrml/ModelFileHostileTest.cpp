@@ -188,6 +188,22 @@ TEST(HostileModelFiles, AsciiPlyWithoutAFinalLineFeedReads)
     EXPECT_EQ(readFile(path), bytes) << "the file itself is left as it is";
 }
 
+TEST(HostileModelFiles, AnStlReadAsBinaryMustHoldTheTrianglesItsHeaderCounts)
+{
+    // A text STL with bytes changed in its head: VTK's reader takes it for a binary file
+    // whose count (bytes 80 to 84, letters here) asks for gigabytes.
+    QTemporaryDir dir;
+    const std::string path = QDir(dir.path()).filePath("head.stl").toStdString();
+    writeWith<vtkSTLWriter>(sphere(8), path, true);
+    std::string bytes = readFile(path);
+    for (size_t i = 100; i < 140; ++i)
+        bytes[i] = '\x01';
+    writeFile(path, bytes);
+    std::string error;
+    EXPECT_EQ(read(path, error), nullptr);
+    EXPECT_NE(error.find("is truncated"), std::string::npos) << error;
+}
+
 TEST(HostileModelFiles, VtpHeadersAreCheckedBeforeTheReaderTrustsThem)
 {
     QTemporaryDir dir;
