@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of fuzz/ with clang, AddressSanitizer and
-# UndefinedBehaviorSanitizer, seeds them with the files the annotation tests write, and
-# runs each for a while.
+# UndefinedBehaviorSanitizer, seeds them with the files the annotation and model-file
+# tests write, and runs each for a while.
 # Usage: scripts/fuzz.sh [SECONDS_PER_TARGET]   (default 20; 0 builds only)
 # With FUZZ_NO_INSTALL set, missing clang packages skip the run (exit 77) instead of
 # being installed.
@@ -37,7 +37,8 @@ CC=clang CXX=clang++ cmake -S "$root/fuzz" -B "$build" -G Ninja -DCMAKE_BUILD_TY
 cmake --build "$build" --parallel "${FUZZ_JOBS:-2}"
 [ "$seconds" = 0 ] && exit 0
 
-# Seeds: the committed ones, plus what the annotation tests write when their program is built.
+# Seeds: the committed ones, plus what the annotation and model-file tests write when their
+# programs are built.
 corpus="$build/corpus"
 mkdir -p "$corpus" "$build/artifacts"
 for kind in acsv fcsv xml; do
@@ -47,6 +48,12 @@ done
 tests="${BUILD_DIR:-$root/build}/bin/test_gui_annotations"
 if [ -x "$tests" ]; then
   PELMORA_FUZZ_SEEDS="$corpus" QT_QPA_PLATFORM=offscreen "$tests" --gtest_brief=1 >/dev/null 2>&1 || true
+fi
+mkdir -p "$corpus/model"
+tests="${BUILD_DIR:-$root/build}/bin/test_platform_mrml"
+if [ -x "$tests" ]; then
+  PELMORA_FUZZ_SEEDS="$corpus" QT_QPA_PLATFORM=offscreen "$tests" --gtest_filter='HostileModelFiles.*' \
+    --gtest_brief=1 >/dev/null 2>&1 || true
 fi
 
 status=0
@@ -68,4 +75,5 @@ run() {
 run fuzz_annotation_list acsv
 run fuzz_fiducial_list fcsv
 run fuzz_scene_attributes xml
+run fuzz_model_file model
 exit $status

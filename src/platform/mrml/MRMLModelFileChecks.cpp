@@ -90,6 +90,9 @@ bool forEachObjLine(const std::string& bytes, Visit visit)
 constexpr size_t MaxXmlDepth = 64;
 // More components than any array of a model has; the reader loops over them per array.
 constexpr long long MaxComponents = 4096;
+// More elements than a model file's markup has (a few per array); the reader keeps a
+// node of its own for each.
+constexpr size_t MaxXmlElements = 200000;
 
 struct XmlElement
 {
@@ -98,19 +101,18 @@ struct XmlElement
     int parent = -1;
     std::string_view text; // the character data before the first child or the end tag
 
-    bool has(std::string_view key) const
+    const std::string_view* find(std::string_view key) const
     {
         for (const auto& a : attributes)
             if (a.first == key)
-                return true;
-        return false;
+                return &a.second;
+        return nullptr;
     }
+    bool has(std::string_view key) const { return find(key) != nullptr; }
     std::string_view attribute(std::string_view key) const
     {
-        for (const auto& a : attributes)
-            if (a.first == key)
-                return a.second;
-        return std::string_view();
+        const std::string_view* value = find(key);
+        return value ? *value : std::string_view();
     }
 };
 
@@ -210,6 +212,8 @@ std::string scanXml(const std::string& bytes, std::vector<XmlElement>& elements,
         elements.push_back(std::move(e));
         if (open.size() > MaxXmlDepth)
             return "its elements are nested too deeply";
+        if (elements.size() > MaxXmlElements)
+            return "its markup has more elements than a model file holds";
         if (appended && !closed) {
             // Raw appended data may hold any byte: the markup ends here.
             while (pos < bytes.size() && isXmlBlank(bytes[pos]))

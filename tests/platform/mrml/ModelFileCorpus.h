@@ -3,6 +3,7 @@
 // markup and of its arrays' block headers replaced by hostile values, deep nesting,
 // truncations and changed bytes. Deterministic, so that a failure can be replayed.
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -160,8 +161,12 @@ inline void truncatedAndChanged(const std::string& name, const std::string& ext,
     std::mt19937 random(static_cast<unsigned>(file.size()));
     for (int i = 0; i < changes; ++i) {
         std::string bytes = file;
-        for (int k = 0; k < 1 + i % 4; ++k)
-            bytes[random() % bytes.size()] = static_cast<char>(random() & 0xff);
+        // Mostly a few bytes anywhere; every tenth file many in its head, where readers
+        // tell text from binary.
+        const bool head = i % 10 == 9;
+        for (int k = 0; k < (head ? 24 : 1 + i % 4); ++k)
+            bytes[random() % (head ? std::min<size_t>(bytes.size(), 256) : bytes.size())] =
+                static_cast<char>(random() & 0xff);
         out.push_back({name + "-changed" + std::to_string(i) + ext, bytes});
     }
 }

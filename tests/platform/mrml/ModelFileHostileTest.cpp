@@ -9,6 +9,8 @@
 
 #include <vtkFloatArray.h>
 #include <vtkNew.h>
+#include <vtkObjectFactory.h>
+#include <vtkOutputWindow.h>
 #include <vtkPLYWriter.h>
 #include <vtkPointData.h>
 #include <vtkPolyData.h>
@@ -19,6 +21,7 @@
 #include <vtkXMLPolyDataWriter.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -112,6 +115,19 @@ std::string vtpFile(const QTemporaryDir& dir, const XmlMode& mode, int resolutio
     return readFile(path);
 }
 
+template <class Writer>
+void writeWith(vtkPolyData* model, const std::string& path, bool ascii)
+{
+    vtkNew<Writer> writer;
+    writer->SetInputData(model);
+    if (ascii)
+        writer->SetFileTypeToASCII();
+    else
+        writer->SetFileTypeToBinary();
+    writer->SetFileName(path.c_str());
+    writer->Write();
+}
+
 vtkSmartPointer<vtkPolyData> read(const std::string& path, std::string& error)
 {
     return vtkSmartPointer<vtkPolyData>::Take(vtkMRMLModelStorageNode::ReadPolyData(path.c_str(), error));
@@ -137,6 +153,17 @@ bool resetPeak()
     return static_cast<bool>(clear);
 }
 
+// Counts what VTK would print while it is the output window.
+class CountingOutputWindow : public vtkOutputWindow
+{
+public:
+    static CountingOutputWindow* New();
+    vtkTypeMacro(CountingOutputWindow, vtkOutputWindow);
+    void DisplayText(const char*) override { ++texts; }
+    int texts = 0;
+};
+vtkStandardNewMacro(CountingOutputWindow);
+
 } // namespace
 
 TEST(HostileModelFiles, AsciiPlyWithoutAFinalLineFeedReads)
@@ -159,6 +186,22 @@ TEST(HostileModelFiles, AsciiPlyWithoutAFinalLineFeedReads)
     ASSERT_NE(data, nullptr) << error;
     EXPECT_EQ(data->GetNumberOfCells(), sphere(8)->GetNumberOfCells());
     EXPECT_EQ(readFile(path), bytes) << "the file itself is left as it is";
+}
+
+TEST(HostileModelFiles, AnStlReadAsBinaryMustHoldTheTrianglesItsHeaderCounts)
+{
+    // A text STL with bytes changed in its head: VTK's reader takes it for a binary file
+    // whose count (bytes 80 to 84, letters here) asks for gigabytes.
+    QTemporaryDir dir;
+    const std::string path = QDir(dir.path()).filePath("head.stl").toStdString();
+    writeWith<vtkSTLWriter>(sphere(8), path, true);
+    std::string bytes = readFile(path);
+    for (size_t i = 100; i < 140; ++i)
+        bytes[i] = '\x01';
+    writeFile(path, bytes);
+    std::string error;
+    EXPECT_EQ(read(path, error), nullptr);
+    EXPECT_NE(error.find("is truncated"), std::string::npos) << error;
 }
 
 TEST(HostileModelFiles, VtpHeadersAreCheckedBeforeTheReaderTrustsThem)
@@ -194,7 +237,17 @@ TEST(HostileModelFiles, VtpHeadersAreCheckedBeforeTheReaderTrustsThem)
         bytes.replace(first, end - first, value);
         return bytes;
     };
+    // A byte of the first compressed block changed (a base64 digit of its data run).
+    std::string damagedBlock = compressed;
+    const size_t text = damagedBlock.find('>', damagedBlock.find("format=\"binary\"")) + 1;
+    const size_t run = damagedBlock.find_first_not_of('=', damagedBlock.find('=', text)) + 8;
+    damagedBlock[run] = damagedBlock[run] == 'A' ? 'B' : 'A';
     std::string deep = ModelFileCorpus::nested("deep", plain, 200000).bytes;
+    std::string wide = plain;
+    std::string siblings;
+    for (int i = 0; i < 300000; ++i)
+        siblings += "<a/>";
+    wide.insert(wide.find('>', wide.find("<Piece")) + 1, siblings);
     const std::string points = "NumberOfPoints=\"" + std::to_string(sphere(6)->GetNumberOfPoints()) + "\"";
     const struct
     {
@@ -210,12 +263,18 @@ TEST(HostileModelFiles, VtpHeadersAreCheckedBeforeTheReaderTrustsThem)
         {"block-size.vtp", header(1, 0)},
         {"huge-last-block.vtp", header(2, 1ull << 36)},
         {"empty-block.vtp", header(3, 0)},
+        {"damaged-block.vtp", damagedBlock},
         {"deep.vtp", deep},
+        {"wide.vtp", wide},
         {"far-offset.vtp", lastOffset("99999999999")},
         {"negative-offset.vtp", lastOffset("-5")},
         {"doctype.vtp", "<!DOCTYPE x [<!ENTITY a \"aaaa\">]>" + plain},
         {"not-closed.vtp", plain.substr(0, plain.size() / 2)},
     };
+    // What a refused file says is all in the error: nothing goes to VTK's output window.
+    vtkSmartPointer<vtkOutputWindow> previous = vtkOutputWindow::GetInstance();
+    vtkNew<CountingOutputWindow> printed;
+    vtkOutputWindow::SetInstance(printed);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         const std::string path = QDir(dir.path()).filePath(c.file).toStdString();
@@ -225,7 +284,9 @@ TEST(HostileModelFiles, VtpHeadersAreCheckedBeforeTheReaderTrustsThem)
         EXPECT_EQ(read(path, error), nullptr);
         EXPECT_LT(timer.elapsed(), 1000);
         EXPECT_NE(error.find(std::string(c.file) + "\" could not be read: "), std::string::npos) << error;
+        EXPECT_EQ(printed->texts, 0);
     }
+    vtkOutputWindow::SetInstance(previous);
 
     // What VTK writes in each of its forms still reads, whole.
     for (const XmlMode& mode : xmlModes) {
@@ -260,26 +321,15 @@ TEST(HostileModelFiles, DamagedFilesAreReadOrRefusedWithinASecondAndBoundedMemor
     vtkSmartPointer<vtkPolyData> model = sphere(5);
     for (const char* ext : {".ply", ".stl", ".vtk", ".obj"}) {
         for (bool ascii : {true, false}) {
-            const std::string path = QDir(dir.path()).filePath(QString("source%1").arg(ext)).toStdString();
-            if (std::string(ext) == ".ply") {
-                vtkNew<vtkPLYWriter> w;
-                w->SetInputData(model);
-                ascii ? w->SetFileTypeToASCII() : w->SetFileTypeToBinary();
-                w->SetFileName(path.c_str());
-                w->Write();
-            } else if (std::string(ext) == ".stl") {
-                vtkNew<vtkSTLWriter> w;
-                w->SetInputData(model);
-                ascii ? w->SetFileTypeToASCII() : w->SetFileTypeToBinary();
-                w->SetFileName(path.c_str());
-                w->Write();
-            } else if (std::string(ext) == ".vtk") {
-                vtkNew<vtkPolyDataWriter> w;
-                w->SetInputData(model);
-                ascii ? w->SetFileTypeToASCII() : w->SetFileTypeToBinary();
-                w->SetFileName(path.c_str());
-                w->Write();
-            } else {
+            const std::string path =
+                QDir(dir.path()).filePath(QString("source-%1%2").arg(ascii ? "ascii" : "binary", ext)).toStdString();
+            if (std::string(ext) == ".ply")
+                writeWith<vtkPLYWriter>(model, path, ascii);
+            else if (std::string(ext) == ".stl")
+                writeWith<vtkSTLWriter>(model, path, ascii);
+            else if (std::string(ext) == ".vtk")
+                writeWith<vtkPolyDataWriter>(model, path, ascii);
+            else {
                 if (!ascii)
                     continue;
                 std::ostringstream obj;
@@ -295,6 +345,17 @@ TEST(HostileModelFiles, DamagedFilesAreReadOrRefusedWithinASecondAndBoundedMemor
         }
     }
     ASSERT_GT(corpus.size(), 1500u);
+
+    // The sound files seed the model-file fuzzer (its first byte picks the kind).
+    if (const char* seeds = std::getenv("PELMORA_FUZZ_SEEDS")) {
+        const std::string kinds = "vtp ply vtk obj stl";
+        for (const QString& source : QDir(dir.path()).entryList({"source*"}, QDir::Files)) {
+            const std::string ext = QFileInfo(source).suffix().toStdString();
+            const char kind = static_cast<char>(kinds.find(ext) / 4);
+            writeFile(std::string(seeds) + "/model/" + source.toStdString(),
+                      kind + readFile(QDir(dir.path()).filePath(source).toStdString()));
+        }
+    }
 
     // Kept for a run against the host: PELMORA_MODEL_CORPUS names a folder to write to.
     const char* keep = std::getenv("PELMORA_MODEL_CORPUS");
