@@ -59,3 +59,17 @@ TEST(Restart, DockAndToolbarVisibilityOutliveTheProcess)
     EXPECT_EQ(value(again, "saved.Std_GraphView"), "false");
     EXPECT_EQ(value(again, "saved.Std_ReportView"), "true");
 }
+
+TEST(RunningWindow, FileMenuHoldsTheProjectCommandsAndTheKeysReachThem)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    int code = -1;
+    const QString out = runDriver(home.path(), QStringLiteral("keys"), &code);
+    ASSERT_EQ(code, 0) << out.toStdString();
+    EXPECT_EQ(value(out, "menu.FILE"), "Std_New Std_OpenPMDB | Std_CloseCurrentWindow Std_CloseAllWnds | Std_Save "
+                                       "Std_SaveAs | Std_DlgUserPref2 | Std_Quit");
+    EXPECT_EQ(value(out, "menu.EDIT"), "Std_Copy Std_Paste Std_DuplicateSelection | Std_Delete");
+    EXPECT_EQ(value(out, "projects.after.CtrlN"), "2");
+    EXPECT_EQ(value(out, "saved.by.CtrlS"), "yes");
+}
