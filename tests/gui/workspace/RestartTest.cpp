@@ -1,5 +1,5 @@
 // What a restart keeps: the main window is closed in one process and the next process,
-// started in the same home, shows the docks and toolbars as they were left.
+// started in the same home, shows the window, docks and toolbars as they were left.
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -52,6 +52,8 @@ TEST(Restart, DockAndToolbarVisibilityOutliveTheProcess)
 
     const QString again = runDriver(home.path(), QStringLiteral("report"), &code);
     ASSERT_EQ(code, 0) << again.toStdString();
+    EXPECT_NE(value(fresh, "window.size"), "777x555");
+    EXPECT_EQ(value(again, "window.size"), "777x555");
     EXPECT_EQ(value(again, "dock.Chart"), "hidden");
     EXPECT_EQ(value(again, "dock.Output"), "shown");
     EXPECT_EQ(value(again, "dock.Project Explorer"), "shown");

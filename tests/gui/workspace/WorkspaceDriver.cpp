@@ -1,6 +1,8 @@
 // Runs the whole application and acts out one scenario once the event loop runs:
-//   close    hide the "Chart" dock and the "FILE" toolbar, then close the main window
-//   report   print which docks and toolbars are shown and what the dock status holds
+//   close    hide the "Chart" dock and the "FILE" toolbar, size the window 777 by 555,
+//            then close the main window
+//   report   print the window's size, which docks and toolbars are shown and what the
+//            dock status holds
 //   keys     print the FILE and EDIT menus, press Ctrl+N, then Ctrl+S once the projects
 //            have a file, and print what became of them
 // Two runs in the same home check what a restart keeps.
@@ -78,10 +80,13 @@ void act()
     if (scenario == "close") {
         mw->findChild<QDockWidget*>(QStringLiteral("Chart"))->hide();
         mw->findChild<QToolBar*>(QStringLiteral("FILE"))->hide();
+        mw->showNormal();
+        mw->resize(777, 555);
         mw->close();
         QTimer::singleShot(0, [] { QCoreApplication::quit(); });
         return;
     }
+    print("window.size", QStringLiteral("%1x%2").arg(mw->width()).arg(mw->height()));
     for (QDockWidget* dock : mw->findChildren<QDockWidget*>())
         print("dock." + dock->objectName(), dock->isVisible() ? "shown" : "hidden");
     for (QToolBar* bar : mw->findChildren<QToolBar*>())
