@@ -11,6 +11,8 @@
 #include <dialogs/widgets/FileDialog.h>
 #include <mainwindow/MDIWindow.h>
 #include <mainwindow/MainWindow.h>
+#include <mainwindow/StatusBarObserver.h>
+#include <dialogs/SpaceballEvent.h>
 #include <selection/TreeSelectionSingleton.h>
 #include <visualization/ViewFeeder.h>
 
@@ -29,6 +31,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QSettings>
@@ -524,4 +527,41 @@ TEST_F(DocumentCommands, OpenOffersEveryTypeProjectsFirstAndOpensEachFileWithIts
     EXPECT_EQ(2u, logic->app().get_projects().size());
     EXPECT_TRUE(logic->app().get_project("Saved"));
     Gui::FileDialog::setBackend(previous);
+}
+
+TEST_F(DocumentCommands, ThreeDMouseButtonsRunTheirCommandAndSceneTextIsNotShown)
+{
+    Obj::Application::instance()
+        .get_preference_group_by_path("User parameter:BaseApp/Spaceball/Buttons")
+        ->get_parameter_group("3")
+        ->set_ASCII_string("Command", "Std_New");
+    Spaceball::ButtonEvent released;
+    released.setButtonNumber(3);
+    released.setButtonStatus(0);
+    EXPECT_TRUE(QApplication::sendEvent(window.get(), &released));
+    EXPECT_TRUE(logic->app().get_projects().empty());
+    Spaceball::ButtonEvent pressed;
+    pressed.setButtonNumber(3);
+    pressed.setButtonStatus(1);
+    EXPECT_TRUE(QApplication::sendEvent(window.get(), &pressed));
+    EXPECT_TRUE(pressed.isHandled());
+    EXPECT_EQ(1u, logic->app().get_projects().size());
+    Spaceball::ButtonEvent unknown;
+    unknown.setButtonNumber(7);
+    unknown.setButtonStatus(1);
+    EXPECT_TRUE(QApplication::sendEvent(window.get(), &unknown));
+    EXPECT_EQ(1u, logic->app().get_projects().size());
+
+    // Scene text of the console goes to a feeder, never to the status bar.
+    app->set_current_project(app->get_project(logic->app().get_projects().front()));
+    auto* label = window->findChild<QLabel*>(QStringLiteral("MessageLabel"));
+    ASSERT_TRUE(label);
+    Gui::CustomMessageEvent scene(3, QStringLiteral("#Inventor V2.1 ascii \nSeparator { }"));
+    QApplication::sendEvent(window.get(), &scene);
+    Gui::CustomMessageEvent plain(3, QStringLiteral("a log line"));
+    QApplication::sendEvent(window.get(), &plain);
+    EXPECT_TRUE(label->text().isEmpty());
+    Gui::CustomMessageEvent message(1, QStringLiteral("shown"));
+    QApplication::sendEvent(window.get(), &message);
+    EXPECT_EQ(label->text(), "shown");
 }
