@@ -41,6 +41,8 @@ std::map<std::string, std::string> hostConfiguration(const std::string& exeName)
     return {
         {"Application", "Pelmora"},
         {"ExeName", exeName},
+        {"ExeVendor", "Pelmora"},
+        {"ExeVersion", "2.1"},
         {"BuildVersionMajor", "2"},
         {"BuildVersionMinor", "1"},
         {"StartWorkbench", "FemWorkbench"},

@@ -294,7 +294,10 @@ bool qPelmoraApplication::save_common(const std::string& fileName)
 
 bool qPelmoraApplication::save_as_sys_temp()
 {
-    const QString folder = QDir(QDir::tempPath()).filePath(QStringLiteral("Pelmora21"));
+    const QString temp = QDir::tempPath();
+    if (temp.isEmpty())
+        return false;
+    const QString folder = QDir(temp).filePath(QStringLiteral("Pelmora21"));
     if (!QDir().mkpath(folder))
         return false;
     const std::string appFile = Obj::Application::instance().getApplicationFile();

@@ -589,6 +589,11 @@ std::string Application::get_executable_file_name() const
 
 std::string Application::get_sys_temp_directory() const
 {
+    // Qt answers an empty path for a TMPDIR that is no folder; the folder asked for is
+    // kept, so that what is made in it fails there instead of landing in the root.
+    const QByteArray configured = qgetenv("TMPDIR");
+    if (!configured.isEmpty())
+        return QDir::cleanPath(QFile::decodeName(configured)).toStdString();
     return QDir::tempPath().toStdString();
 }
 

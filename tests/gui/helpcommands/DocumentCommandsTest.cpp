@@ -8,8 +8,11 @@
 #include <core/GfxDatabase.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
+#include <dialogs/widgets/FileDialog.h>
 #include <mainwindow/MDIWindow.h>
 #include <mainwindow/MainWindow.h>
+#include <mainwindow/StatusBarObserver.h>
+#include <dialogs/SpaceballEvent.h>
 #include <selection/TreeSelectionSingleton.h>
 #include <visualization/ViewFeeder.h>
 
@@ -28,6 +31,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QSettings>
@@ -460,4 +464,104 @@ TEST_F(DocumentCommands, WindowSettingsComeBackUnderTheConfiguredNames)
     EXPECT_EQ(window->size(), QSize(640, 480));
     EXPECT_FALSE(window->statusBar()->isVisible());
     EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(DocumentCommands, OpenOffersEveryTypeProjectsFirstAndOpensEachFileWithItsModule)
+{
+    QStringList chosen;
+    QString shownFilter;
+    Gui::FileDialog::Backend backend;
+    backend.openFileNames = [&](QWidget*, const QString&, const QString&, const QString& filter, QString*,
+                                QFileDialog::Options) {
+        shownFilter = filter;
+        return chosen;
+    };
+    const Gui::FileDialog::Backend previous = Gui::FileDialog::setBackend(backend);
+    const QString home = PelmoraTest::homeDir();
+    auto make = [&home](const char* name, const QByteArray& bytes) {
+        QFile f(home + "/" + name);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return f.fileName();
+    };
+    const QString stl = make("b-part.stl", "solid t\n facet normal 0 0 1\n  outer loop\n   vertex 0 0 0\n"
+                                           "   vertex 1 0 0\n   vertex 0 1 0\n  endloop\n endfacet\nendsolid t\n");
+    const QString step = make("a-part.step", "ISO-10303-21;");
+
+    chosen = QStringList{stl, step};
+    command("Std_Open")->invoke(0);
+    EXPECT_TRUE(shownFilter.startsWith("Supported formats ( *.pmdb *.iges")) << shownFilter.toStdString();
+    EXPECT_TRUE(shownFilter.contains(");;Pelmora project (*.pmdb);;IGES")) << shownFilter.toStdString();
+    EXPECT_TRUE(shownFilter.endsWith(";;All files (*.*)")) << shownFilter.toStdString();
+    std::vector<std::string> opened;
+    for (const std::string& line : pmMsg::Journal::lines())
+        if (line.find(".open(u\"") != std::string::npos)
+            opened.push_back(line);
+    EXPECT_EQ(opened, (std::vector<std::string>{"runString Import.open(u\"" + step.toStdString() + "\")",
+                                                "runString Geometry.open(u\"" + stl.toStdString() + "\")"}));
+
+    // Nothing can read it: the first file is named.
+    PelmoraTest::ModalCloser closer(QMessageBox::Ok);
+    chosen = QStringList{home + "/notes.xyz"};
+    command("Std_Open")->invoke(0);
+    EXPECT_EQ(closer.titles(), QStringList{"Cannot open file"});
+    EXPECT_EQ(closer.texts(), QStringList{"Loading the file " + home + "/notes.xyz is not supported"});
+
+    // Project files: one named outside ASCII stops the files after it.
+    Obj::Project* saved = project("Saved");
+    saved->add_object("Obj::ProjectObject", "Thing");
+    const QString good = home + "/a-good.pmdb";
+    ASSERT_TRUE(logic->app().save_as_file(1, QFile::encodeName(good).constData()));
+    const QString accented = home + QString::fromUtf8("/b-caf\xc3\xa9.pmdb");
+    QFile::copy(good, accented);
+    const QString later = home + "/c-later.pmdb";
+    QFile::copy(good, later);
+    logic->app().close_all_projects();
+    PelmoraTest::ConsoleCapture console;
+    chosen = QStringList{later, accented, good};
+    command("Std_OpenPMDB")->invoke(0);
+    EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Error,
+                                 "Error: Non-ASCII file name (" + accented.toStdString() + ") is not supported."));
+    EXPECT_EQ(QFile::encodeName(good).toStdString(), logic->app().getApplicationFile());
+    // The file holds the two projects open when it was saved; the later file was not read.
+    EXPECT_EQ(2u, logic->app().get_projects().size());
+    EXPECT_TRUE(logic->app().get_project("Saved"));
+    Gui::FileDialog::setBackend(previous);
+}
+
+TEST_F(DocumentCommands, ThreeDMouseButtonsRunTheirCommandAndSceneTextIsNotShown)
+{
+    Obj::Application::instance()
+        .get_preference_group_by_path("User parameter:BaseApp/Spaceball/Buttons")
+        ->get_parameter_group("3")
+        ->set_ASCII_string("Command", "Std_New");
+    Spaceball::ButtonEvent released;
+    released.setButtonNumber(3);
+    released.setButtonStatus(0);
+    EXPECT_TRUE(QApplication::sendEvent(window.get(), &released));
+    EXPECT_TRUE(logic->app().get_projects().empty());
+    Spaceball::ButtonEvent pressed;
+    pressed.setButtonNumber(3);
+    pressed.setButtonStatus(1);
+    EXPECT_TRUE(QApplication::sendEvent(window.get(), &pressed));
+    EXPECT_TRUE(pressed.isHandled());
+    EXPECT_EQ(1u, logic->app().get_projects().size());
+    Spaceball::ButtonEvent unknown;
+    unknown.setButtonNumber(7);
+    unknown.setButtonStatus(1);
+    EXPECT_TRUE(QApplication::sendEvent(window.get(), &unknown));
+    EXPECT_EQ(1u, logic->app().get_projects().size());
+
+    // Scene text of the console goes to a feeder, never to the status bar.
+    app->set_current_project(app->get_project(logic->app().get_projects().front()));
+    auto* label = window->findChild<QLabel*>(QStringLiteral("MessageLabel"));
+    ASSERT_TRUE(label);
+    Gui::CustomMessageEvent scene(3, QStringLiteral("#Inventor V2.1 ascii \nSeparator { }"));
+    QApplication::sendEvent(window.get(), &scene);
+    Gui::CustomMessageEvent plain(3, QStringLiteral("a log line"));
+    QApplication::sendEvent(window.get(), &plain);
+    EXPECT_TRUE(label->text().isEmpty());
+    Gui::CustomMessageEvent message(1, QStringLiteral("shown"));
+    QApplication::sendEvent(window.get(), &message);
+    EXPECT_EQ(label->text(), "shown");
 }

@@ -2,6 +2,7 @@
 // records, what the user is asked and told, and what ends up on disk.
 
 #include <core/GuiProject.h>
+#include <core/MergeProjects.h>
 #include <core/qPelmoraApplication.h>
 #include <dialogs/widgets/FileDialog.h>
 
@@ -18,6 +19,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <cstdlib>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -285,4 +289,57 @@ TEST_F(FileOperations, ResumingAsksFirstAndADamagedFileChangesNothing)
     EXPECT_EQ(closer.texts().back(), "Cannot open the project file: " + broken);
     EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error, "is incomplete"));
     EXPECT_EQ(1u, logic.app().get_projects().size());
+}
+
+TEST_F(FileOperations, SavingToTheTemporaryFolderSaysWhenTheFolderCannotBeMade)
+{
+    newProject()->add_object("Obj::ProjectObject", "Thing");
+    write("not-a-folder", "x");
+    const QByteArray previous = qgetenv("TMPDIR");
+    qputenv("TMPDIR", dir.filePath("not-a-folder/tmp").toLocal8Bit());
+    ConsoleCapture console;
+    ModalCloser closer(QMessageBox::No);
+    const bool saved = app.saveToTmp();
+    qputenv("TMPDIR", previous);
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Warning,
+                                 "Temp folder cannot be created at " + dir.filePath("not-a-folder/tmp").toStdString()
+                                     + "!\n"));
+    EXPECT_TRUE(logic.app().getApplicationFile().empty());
+
+    // With a temporary folder the projects go to "unsaved_project.pmdb" there.
+    EXPECT_TRUE(app.saveToTmp());
+    EXPECT_EQ(QDir(QString::fromStdString(logic.app().getTempAppFolder())).filePath("unsaved_project.pmdb").toStdString(),
+              logic.app().getApplicationFile());
+    QFile::remove(QString::fromStdString(logic.app().getApplicationFile()));
+}
+
+TEST_F(FileOperations, AMergeReadsCopiedObjectsAndLetsGoOfItsTarget)
+{
+    Obj::Project* source = newProject();
+    source->add_object("Obj::ProjectObject", "Copied");
+    std::stringstream copy;
+    source->export_objects(source->get_objects(), copy);
+
+    Obj::Project free;   // a project of no application: it has no GUI project
+    {
+        Gui::MergeProjects merge(&free);
+        EXPECT_EQ(nullptr, merge.target_gui_project());
+        EXPECT_EQ(1u, free.signal_export_objects.num_slots());
+        EXPECT_EQ(1u, free.signal_import_objects.num_slots());
+        const std::vector<Obj::ProjectObject*> objects = merge.import_project_objects(copy);
+        ASSERT_EQ(1u, objects.size());
+        EXPECT_STREQ("Copied", objects.front()->get_name());
+    }
+    EXPECT_EQ(0u, free.signal_export_objects.num_slots());
+    EXPECT_EQ(0u, free.signal_import_objects.num_slots());
+
+    // A stream that holds no copy: reported, nothing created.
+    ConsoleCapture console;
+    Gui::MergeProjects merge(source);
+    EXPECT_EQ(app.get_project(source), merge.target_gui_project());
+    std::stringstream garbage("PELMORA PROJECT FILE\nversion\t1\n");
+    EXPECT_TRUE(merge.import_project_objects(garbage).empty());
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error, "incomplete"));
+    EXPECT_EQ(1u, source->get_num_objects());
 }

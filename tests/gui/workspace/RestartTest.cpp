@@ -1,5 +1,5 @@
 // What a restart keeps: the main window is closed in one process and the next process,
-// started in the same home, shows the docks and toolbars as they were left.
+// started in the same home, shows the window, docks and toolbars as they were left.
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -52,10 +52,26 @@ TEST(Restart, DockAndToolbarVisibilityOutliveTheProcess)
 
     const QString again = runDriver(home.path(), QStringLiteral("report"), &code);
     ASSERT_EQ(code, 0) << again.toStdString();
+    EXPECT_NE(value(fresh, "window.size"), "777x555");
+    EXPECT_EQ(value(again, "window.size"), "777x555");
     EXPECT_EQ(value(again, "dock.Chart"), "hidden");
     EXPECT_EQ(value(again, "dock.Output"), "shown");
     EXPECT_EQ(value(again, "dock.Project Explorer"), "shown");
     EXPECT_EQ(value(again, "toolbar.FILE"), "hidden");
     EXPECT_EQ(value(again, "saved.Std_GraphView"), "false");
     EXPECT_EQ(value(again, "saved.Std_ReportView"), "true");
+}
+
+TEST(RunningWindow, FileMenuHoldsTheProjectCommandsAndTheKeysReachThem)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    int code = -1;
+    const QString out = runDriver(home.path(), QStringLiteral("keys"), &code);
+    ASSERT_EQ(code, 0) << out.toStdString();
+    EXPECT_EQ(value(out, "menu.FILE"), "Std_New Std_OpenPMDB | Std_CloseCurrentWindow Std_CloseAllWnds | Std_Save "
+                                       "Std_SaveAs | Std_DlgUserPref2 | Std_Quit");
+    EXPECT_EQ(value(out, "menu.EDIT"), "Std_Copy Std_Paste Std_DuplicateSelection | Std_Delete");
+    EXPECT_EQ(value(out, "projects.after.CtrlN"), "2");
+    EXPECT_EQ(value(out, "saved.by.CtrlS"), "yes");
 }

@@ -1,6 +1,10 @@
 // Runs the whole application and acts out one scenario once the event loop runs:
-//   close    hide the "Chart" dock and the "FILE" toolbar, then close the main window
-//   report   print which docks and toolbars are shown and what the dock status holds
+//   close    hide the "Chart" dock and the "FILE" toolbar, size the window 777 by 555,
+//            then close the main window
+//   report   print the window's size, which docks and toolbars are shown and what the
+//            dock status holds
+//   keys     print the FILE and EDIT menus, press Ctrl+N, then Ctrl+S once the projects
+//            have a file, and print what became of them
 // Two runs in the same home check what a restart keeps.
 
 #include <support/ApplicationRun.h>
@@ -11,6 +15,10 @@
 
 #include <QApplication>
 #include <QDockWidget>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
 #include <QFileInfo>
 #include <QTimer>
 #include <QToolBar>
@@ -27,16 +35,58 @@ void print(const QString& key, const QString& value)
     std::printf("%s=%s\n", key.toUtf8().constData(), value.toUtf8().constData());
 }
 
+QString menuEntries(Gui::MainWindow* mw, const QString& title)
+{
+    QStringList names;
+    for (QAction* bar : mw->menuBar()->actions()) {
+        if (bar->text() != title || !bar->menu())
+            continue;
+        for (QAction* a : bar->menu()->actions())
+            names << (a->isSeparator() ? QStringLiteral("|") : a->data().toString());
+    }
+    return names.join(QLatin1Char(' '));
+}
+
+void pressKeys(Gui::MainWindow* mw)
+{
+    Obj::Application& logic = Obj::Application::instance();
+    print("menu.FILE", menuEntries(mw, QStringLiteral("&FILE")));
+    print("menu.EDIT", menuEntries(mw, QStringLiteral("&EDIT")));
+    mw->activateWindow();
+    QTest::keyClick(mw, Qt::Key_N, Qt::ControlModifier);
+    print("projects.after.CtrlN", QString::number(logic.get_projects().size()));
+
+    const std::string file = (QFileInfo(QString::fromLocal8Bit(qgetenv("HOME"))).absoluteFilePath() + "/keys.pmdb").toStdString();
+    logic.save_as_file(1, file.c_str());
+    logic.get_projects().back()->add_object("Obj::ProjectObject", "AddedAfterSaving");
+    // The enabled states follow every 300 ms.
+    QTimer::singleShot(700, [mw, file] {
+        QTest::keyClick(mw, Qt::Key_S, Qt::ControlModifier);
+        QFile saved(QString::fromStdString(file));
+        saved.open(QIODevice::ReadOnly);
+        print("saved.by.CtrlS", saved.readAll().contains("AddedAfterSaving") ? "yes" : "no");
+        std::fflush(stdout);
+        QCoreApplication::quit();
+    });
+}
+
 void act()
 {
     Gui::MainWindow* mw = Gui::MainWindow::get_main_window_inst();
+    if (scenario == "keys") {
+        pressKeys(mw);
+        return;
+    }
     if (scenario == "close") {
         mw->findChild<QDockWidget*>(QStringLiteral("Chart"))->hide();
         mw->findChild<QToolBar*>(QStringLiteral("FILE"))->hide();
+        mw->showNormal();
+        mw->resize(777, 555);
         mw->close();
         QTimer::singleShot(0, [] { QCoreApplication::quit(); });
         return;
     }
+    print("window.size", QStringLiteral("%1x%2").arg(mw->width()).arg(mw->height()));
     for (QDockWidget* dock : mw->findChildren<QDockWidget*>())
         print("dock." + dock->objectName(), dock->isVisible() ? "shown" : "hidden");
     for (QToolBar* bar : mw->findChildren<QToolBar*>())
@@ -55,7 +105,7 @@ void act()
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: workspace_driver close|report\n");
+        std::fprintf(stderr, "usage: workspace_driver close|report|keys\n");
         return 2;
     }
     scenario = argv[1];
