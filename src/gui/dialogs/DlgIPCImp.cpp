@@ -205,12 +205,6 @@ void DlgIPCImp::appendToTextBrowser(const QString& text)
     ui->tb_output->setTextCursor(cursor);
 }
 
-void DlgIPCImp::appendToTextBrowser(const QStringList& lines)
-{
-    for (const QString& line : lines)
-        appendToTextBrowser(line + QLatin1Char('\n'));
-}
-
 void DlgIPCImp::slot_pb_test_run_clicked()
 {
 }

@@ -59,7 +59,6 @@ private:
     void onChildError(QProcess::ProcessError error);
     void readChannel(QProcess::ProcessChannel channel);
     void appendToTextBrowser(const QString& text);
-    void appendToTextBrowser(const QStringList& lines);
     void closeDialog();
 
     struct Ui;

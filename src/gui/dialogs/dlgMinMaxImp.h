@@ -1,0 +1,32 @@
+#pragma once
+// Asks for a minimum and a maximum and hands them to the caller only when both are given
+// and the minimum is the smaller; a refused entry is marked red.
+
+#include "PelmoraGuiExport.h"
+
+#include <QDialog>
+
+QT_BEGIN_NAMESPACE
+class QAbstractButton;
+class QDialogButtonBox;
+class QLineEdit;
+QT_END_NAMESPACE
+
+class PELMORAGUI_EXPORT dlgMinMaxImp : public QDialog
+{
+    Q_OBJECT
+public:
+    // `minimum` and `maximum` receive the values on OK; they are not owned.
+    dlgMinMaxImp(double* minimum, double* maximum, QWidget* parent = nullptr);
+    ~dlgMinMaxImp() override;
+
+public Q_SLOTS:
+    void on_buttonBox_clicked(QAbstractButton* button);
+
+private:
+    QLineEdit* lineEditMin;
+    QLineEdit* lineEditMax;
+    QDialogButtonBox* buttonBox;
+    double* minimum;
+    double* maximum;
+};
