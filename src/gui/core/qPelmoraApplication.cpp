@@ -1,5 +1,6 @@
 #include "qPelmoraApplication.h"
 
+#include <annotations/AnnotationProjectFiles.h>
 #include <commands/HelpCommands.h>
 #include <commands/ObjectCommands.h>
 #include <commands/WindowCommands.h>
@@ -260,6 +261,10 @@ qPelmoraApplication::qPelmoraApplication(bool connectLogic)
                 if (_pInstance)
                     _pInstance->activate_simmodule(name.c_str());
             });
+        // Annotation list files from the command line are read into the current project.
+        Obj::Application::instance().setFileOpener([](const std::string& file) {
+            return isAnnotationListFile(file) && (openAnnotationListFile(file), true);
+        });
         // Property edits of feeders come back through the logic as commands 42 and 44.
         pmMsg::setFeederLookup([this](const std::string& projectName,
                                       const unsigned int* objectId) -> Obj::PropertyContainer* {
@@ -286,6 +291,8 @@ qPelmoraApplication::~qPelmoraApplication()
     if (d->connected) {
         pmMsg::InterpreterSingleton::Instance().clearGuiHandlers();
         pmMsg::setFeederLookup(nullptr);
+        if (Obj::Application::_pcSingleton)
+            Obj::Application::instance().setFileOpener(nullptr);
     }
     SimModuleController::destruct();
     SelectionInstance::destruct();
@@ -851,6 +858,10 @@ void qPelmoraApplication::open(const char* fileName, const char* module)
 {
     if (!fileName || !module)
         return;
+    if (isAnnotationListFile(fileName)) {
+        openAnnotationListFile(fileName);
+        return;
+    }
     auto& interpreter = pmMsg::InterpreterSingleton::Instance();
     const std::string escaped = Vexil::UtilityBox::escaped_char_from_utf8(fileName);
     try {
