@@ -1,5 +1,6 @@
 #include "ObjectCommands.h"
 
+#include "annotations/AnnotationProjectFiles.h"
 #include "annotations/ViewFeederAnnotationBase.h"
 #include "annotations/vtkMRMLAnnotationDisplayableManager.h"
 #include "core/GuiProject.h"
@@ -15,7 +16,6 @@
 #include <mrml/vtkMRMLScene.h>
 #include <obj/Application.h>
 #include <obj/Project.h>
-#include <obj/PropertyCouple.h>
 
 #include <vtkCollection.h>
 #include <vtkNew.h>
@@ -53,15 +53,6 @@ Obj::Project* currentProjectOrWarn()
                              QStringLiteral("Cannot find the current project, no object is created."),
                              QMessageBox::Ok);
     return project;
-}
-
-// The project's annotations group, made when it has none.
-Obj::AnnotationsGroup* annotationsGroupOf(Obj::Project* project)
-{
-    if (!project->annotationsGroup)
-        project->annotationsGroup =
-            dynamic_cast<Obj::AnnotationsGroup*>(project->add_object("Obj::AnnotationsGroup", "Annotations"));
-    return project->annotationsGroup;
 }
 
 } // namespace
@@ -169,18 +160,10 @@ void AnnotationPlacingCommand::activated(int)
     auto* view = guiProject ? dynamic_cast<qView3DMRML*>(guiProject->getActiveView()) : nullptr;
     if (!view)
         return;
-    Obj::AnnotationsGroup* group = annotationsGroupOf(project);
-    if (!group)
+    Obj::ProjectObject* object = addAnnotationObject(project, objectType, objectName);
+    if (!object || !object->parentGroup)
         return;
-    Obj::ProjectObject* object = project->add_object(objectType, objectName);
-    if (!object)
-        return;
-    auto* members = dynamic_cast<Obj::PropertyCoupleArray*>(group->get_property_by_name("Member"));
-    if (!members)
-        return;
-    members->add_value(object);
-    object->parentGroup = group;
-    expandObject(project, group);
+    expandObject(project, object->parentGroup);
 
     auto* feeder = dynamic_cast<ViewFeederAnnotationBase*>(guiProject->get_view_feeder(object));
     qPelmoraThreeDWidget* widget = view->getViewer();

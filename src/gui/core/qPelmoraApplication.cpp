@@ -2,6 +2,7 @@
 
 #include <commands/DocumentCommands.h>
 #include <commands/ClipScalarBarCommands.h>
+#include <annotations/AnnotationProjectFiles.h>
 #include <commands/HelpCommands.h>
 #include <commands/ObjectCommands.h>
 #include <commands/WindowCommands.h>
@@ -265,6 +266,10 @@ qPelmoraApplication::qPelmoraApplication(bool connectLogic)
                 if (_pInstance)
                     _pInstance->activate_simmodule(name.c_str());
             });
+        // Annotation list files from the command line are read into the current project.
+        Obj::Application::instance().setFileOpener([](const std::string& file) {
+            return isAnnotationListFile(file) && (openAnnotationListFile(file), true);
+        });
         // Property edits of feeders come back through the logic as commands 42 and 44.
         pmMsg::setFeederLookup([this](const std::string& projectName,
                                       const unsigned int* objectId) -> Obj::PropertyContainer* {
@@ -292,6 +297,8 @@ qPelmoraApplication::~qPelmoraApplication()
     if (d->connected) {
         pmMsg::InterpreterSingleton::Instance().clearGuiHandlers();
         pmMsg::setFeederLookup(nullptr);
+        if (Obj::Application::_pcSingleton)
+            Obj::Application::instance().setFileOpener(nullptr);
     }
     SimModuleController::destruct();
     SelectionInstance::destruct();
@@ -859,6 +866,10 @@ void qPelmoraApplication::open(const char* fileName, const char* module)
         return;
     const Vexil::DocumentInfo file(fileName);
     const std::string path = file.document_path();
+    if (isAnnotationListFile(fileName)) {
+        openAnnotationListFile(fileName);
+        return;
+    }
     auto& interpreter = pmMsg::InterpreterSingleton::Instance();
 
     // An empty, untouched project makes way for the file.

@@ -424,6 +424,10 @@ std::vector<std::string> Application::processFiles(const std::vector<std::string
             Vexil::MsgConsoleSingleton::Instance().Error("Cannot open file %s\n", printableName(file).c_str());
             continue;
         }
+        if (fileOpener && fileOpener(file)) {
+            processed.push_back(file);
+            continue;
+        }
         if (GeometryObject::is_model_file(file)) {
             try {
                 open_model_file(file);

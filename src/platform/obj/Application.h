@@ -10,6 +10,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -55,6 +56,9 @@ public:
     // Files and dirty state.
     std::vector<std::string> getCmdLineFiles() const;
     std::vector<std::string> processFiles(const std::vector<std::string>& files);
+    // Offered every file processFiles is given first; true when it took the file (the
+    // user interface opens the kinds of file it reads itself). Empty: none.
+    void setFileOpener(std::function<bool(const std::string&)> opener) { fileOpener = std::move(opener); }
     void process_command_input_scripts();
     // Reads a surface model into a new project named after the file, holding one geometry
     // object; throws Vexil::ExceptionHandler, with nothing created, when it cannot be read.
@@ -127,6 +131,7 @@ public:
 
 private:
     friend class ProjectFile;
+    std::function<bool(const std::string&)> fileOpener;
     void connect_project(Project* project);
     // Takes in a project set up beforehand (kind, feeder type), names it after `name`
     // made unique and announces it complete.

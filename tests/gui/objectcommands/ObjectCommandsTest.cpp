@@ -2,7 +2,11 @@
 // in the 3D view, the annotations group, the model loader, and the commands' states.
 
 #include <annotations/ViewFeederAnnotationBase.h>
+#include <annotations/vtkMRMLAnnotationFiducialDisplayableManager.h>
 #include <annotations/vtkMRMLAnnotationFiducialNode.h>
+#include <annotations/vtkMRMLAnnotationFiducialsStorageNode.h>
+#include <annotations/vtkMRMLAnnotationRulerNode.h>
+#include <annotations/vtkMRMLAnnotationRulerStorageNode.h>
 #include <commands/ObjectCommands.h>
 #include <core/GfxDatabase.h>
 #include <core/GuiProject.h>
@@ -12,6 +16,7 @@
 #include <visualization/qPelmoraThreeDWidget.h>
 #include <visualization/qView3DMRML.h>
 
+#include <support/ConsoleCapture.h>
 #include <support/ModalCloser.h>
 #include <support/TestEnvironment.h>
 
@@ -29,6 +34,7 @@
 #include <qmrml/qMRMLThreeDView.h>
 
 #include <QVTKOpenGLNativeWidget.h>
+#include <vtkCollection.h>
 #include <vtkCommand.h>
 #include <vtkNew.h>
 #include <vtkRenderWindowInteractor.h>
@@ -239,4 +245,124 @@ TEST_F(ObjectCommands, RegisteredWithTheirTextsAndStates)
     selection.set_selection(project->get_name(), {a, b});
     EXPECT_FALSE(command("Std_Relabel")->is_applicable());
     selection.clear_all_selections();
+}
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeText(const QString& path, const QByteArray& text)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text);
+}
+
+} // namespace
+
+TEST_F(ObjectCommands, AnnotationListFilesOpenAsTheirAnnotationsAndSaveBackUnchanged)
+{
+    openProject();
+    vtkMRMLScene* scene = gui->mrmlScene();
+    QTemporaryDir dir;
+    const QString rulerFile = QDir(dir.path()).filePath("span.acsv");
+    const QString fiducialFile = QDir(dir.path()).filePath("tip.acsv");
+    {
+        // Files as the program writes them, from a scene of their own.
+        vtkNew<vtkMRMLScene> other;
+        vtkNew<vtkMRMLAnnotationRulerNode> ruler;
+        ruler->Initialize(other);
+        ruler->SetName("Span");
+        const double p1[3] = {1.5, -2, 3}, p2[3] = {10, 20.25, 30};
+        ruler->SetPositionWorldCoordinates1(p1);
+        ruler->SetPositionWorldCoordinates2(p2);
+        vtkNew<vtkMRMLAnnotationRulerStorageNode> rulerWriter;
+        rulerWriter->SetFileName(rulerFile.toUtf8().constData());
+        ASSERT_EQ(rulerWriter->WriteData(ruler), 1);
+        vtkNew<vtkMRMLAnnotationFiducialNode> fiducial;
+        fiducial->Initialize(other);
+        fiducial->SetName("Tip");
+        fiducial->SetFiducialCoordinates(4, 5, 6);
+        vtkNew<vtkMRMLAnnotationFiducialsStorageNode> fiducialWriter;
+        fiducialWriter->SetFileName(fiducialFile.toUtf8().constData());
+        ASSERT_EQ(fiducialWriter->WriteData(fiducial), 1);
+    }
+    const QByteArray rulerBytes = readAll(rulerFile);
+    const QByteArray fiducialBytes = readAll(fiducialFile);
+
+    app->open(rulerFile.toUtf8().constData(), "Pelmora");
+    app->open(fiducialFile.toUtf8().constData(), "Pelmora");
+    ASSERT_EQ(objectsOf(Obj::AnnotationRuler::getClassTypeId()).size(), 1u);
+    ASSERT_EQ(objectsOf(Obj::AnnotationFiducial::getClassTypeId()).size(), 1u);
+    Obj::ProjectObject* fiducialObject = objectsOf(Obj::AnnotationFiducial::getClassTypeId())[0];
+    EXPECT_STREQ(fiducialObject->get_label(), "Tip");
+    EXPECT_EQ(fiducialObject->parentGroup, project->annotationsGroup);
+
+    auto* rulerNode = vtkMRMLAnnotationRulerNode::SafeDownCast(scene->GetFirstNodeByClass("vtkMRMLAnnotationRulerNode"));
+    auto* fiducialNode =
+        vtkMRMLAnnotationFiducialNode::SafeDownCast(scene->GetFirstNodeByClass("vtkMRMLAnnotationFiducialNode"));
+    ASSERT_NE(rulerNode, nullptr);
+    ASSERT_NE(fiducialNode, nullptr);
+    auto* feeder = dynamic_cast<Gui::ViewFeederAnnotationBase*>(gui->get_view_feeder(fiducialObject));
+    ASSERT_NE(feeder, nullptr);
+    EXPECT_EQ(feeder->getMRMLNode(), fiducialNode);
+    double p[3];
+    ASSERT_TRUE(fiducialNode->GetFiducialCoordinates(p));
+    EXPECT_EQ(p[2], 6.0);
+
+    // The fiducial is shown once the view has taken up the read.
+    vtkNew<vtkCollection> managers;
+    view->getViewer()->getDisplayableManagers(managers);
+    vtkMRMLAnnotationDisplayableManager* fiducials = nullptr;
+    for (int i = 0; i < managers->GetNumberOfItems(); ++i)
+        if (auto* m = vtkMRMLAnnotationFiducialDisplayableManager::SafeDownCast(managers->GetItemAsObject(i)))
+            fiducials = m;
+    ASSERT_NE(fiducials, nullptr);
+    view->getViewer()->threeDView()->forceRender();
+    EXPECT_NE(fiducials->GetWidget(fiducialNode), nullptr);
+
+    // Saving through the annotations' storage nodes writes the files back byte for byte.
+    ASSERT_EQ(rulerNode->GetStorageNode()->WriteData(rulerNode), 1);
+    ASSERT_EQ(fiducialNode->GetStorageNode()->WriteData(fiducialNode), 1);
+    EXPECT_EQ(readAll(rulerFile), rulerBytes);
+    EXPECT_EQ(readAll(fiducialFile), fiducialBytes);
+}
+
+TEST_F(ObjectCommands, AFiducialListFromTheCommandLineOpensAsItsLastPointAndOtherFilesAreRefused)
+{
+    QTemporaryDir dir;
+    const QString fcsv = QDir(dir.path()).filePath("marks.fcsv");
+    writeText(fcsv, "# pointColumns = type|x|y|z|sel|vis\n"
+                    "point|1|2|3|1|1\n"
+                    "point|7|8|9|0|1\n");
+    const QString garbage = QDir(dir.path()).filePath("notes.acsv");
+    writeText(garbage, "these are my notes\npoint of view\n");
+    const QString empty = QDir(dir.path()).filePath("empty.fcsv");
+    writeText(empty, "");
+
+    PelmoraTest::ConsoleCapture console;
+    Obj::Application& logic = Obj::Application::instance();
+    logic.processFiles({garbage.toStdString(), empty.toStdString()});
+    EXPECT_TRUE(logic.get_projects().empty());
+    EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, "not an annotation list file"), 2);
+
+    logic.processFiles({fcsv.toStdString()});
+    project = logic.get_current_project();
+    ASSERT_NE(project, nullptr);
+    EXPECT_STREQ(project->getProjectName(), "marks");
+    gui = app->get_project(project);
+    ASSERT_NE(gui, nullptr);
+    ASSERT_EQ(objectsOf(Obj::AnnotationFiducial::getClassTypeId()).size(), 1u);
+    auto* node = vtkMRMLAnnotationFiducialNode::SafeDownCast(
+        gui->mrmlScene()->GetFirstNodeByClass("vtkMRMLAnnotationFiducialNode"));
+    ASSERT_NE(node, nullptr);
+    double p[3];
+    ASSERT_TRUE(node->GetFiducialCoordinates(p));
+    EXPECT_EQ(p[0], 7.0);
+    EXPECT_EQ(p[1], 8.0);
+    EXPECT_EQ(p[2], 9.0);
 }

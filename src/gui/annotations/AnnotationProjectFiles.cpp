@@ -1,0 +1,160 @@
+#include "AnnotationProjectFiles.h"
+
+#include "ViewFeederAnnotationBase.h"
+#include "core/GuiProject.h"
+#include "core/qPelmoraApplication.h"
+#include "vtkMRMLAnnotationFiducialNode.h"
+#include "vtkMRMLAnnotationFiducialsStorageNode.h"
+#include "vtkMRMLAnnotationRulerNode.h"
+#include "vtkMRMLAnnotationRulerStorageNode.h"
+
+#include <mrml/vtkMRMLDisplayNode.h>
+#include <mrml/vtkMRMLScene.h>
+#include <obj/Application.h>
+#include <obj/Project.h>
+#include <obj/PropertyCouple.h>
+#include <vexil/MsgConsole.h>
+
+#include <vtkSmartPointer.h>
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <fstream>
+#include <string_view>
+
+namespace Gui {
+
+namespace {
+
+enum class Kind { None, Fiducial, Ruler };
+
+bool startsWith(std::string_view line, std::string_view word)
+{
+    return line.substr(0, word.size()) == word;
+}
+
+// What the file holds, from its lines: a ruler row makes a ruler, else a point row a
+// fiducial. An annotation list file must begin with its header line.
+Kind kindOf(const std::string& fileName, bool fiducialList)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in)
+        return Kind::None;
+    std::string line;
+    bool first = true;
+    bool point = false;
+    // Bounded: a huge file of other content is not read to its end.
+    for (int n = 0; n < 1000000 && std::getline(in, line); ++n) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (first && !fiducialList && !startsWith(line, "# Annotation file"))
+            return Kind::None;
+        first = false;
+        if (startsWith(line, "ruler|") && !fiducialList)
+            return Kind::Ruler;
+        if (startsWith(line, "point"))
+            point = true;
+    }
+    return point ? Kind::Fiducial : Kind::None;
+}
+
+} // namespace
+
+Obj::AnnotationsGroup* annotationsGroupOf(Obj::Project* project)
+{
+    if (!project)
+        return nullptr;
+    if (!project->annotationsGroup)
+        project->annotationsGroup =
+            dynamic_cast<Obj::AnnotationsGroup*>(project->add_object("Obj::AnnotationsGroup", "Annotations"));
+    return project->annotationsGroup;
+}
+
+Obj::ProjectObject* addAnnotationObject(Obj::Project* project, const char* type, const char* name)
+{
+    Obj::AnnotationsGroup* group = annotationsGroupOf(project);
+    if (!group)
+        return nullptr;
+    Obj::ProjectObject* object = project->add_object(type, name);
+    if (!object)
+        return nullptr;
+    if (auto* members = dynamic_cast<Obj::PropertyCoupleArray*>(group->get_property_by_name("Member"))) {
+        members->add_value(object);
+        object->parentGroup = group;
+    }
+    return object;
+}
+
+bool isAnnotationListFile(const std::string& fileName)
+{
+    const QString suffix = QFileInfo(QFile::decodeName(fileName.c_str())).suffix().toLower();
+    return suffix == QLatin1String("acsv") || suffix == QLatin1String("fcsv");
+}
+
+bool openAnnotationListFile(const std::string& fileName)
+{
+    auto& console = Vexil::MsgConsoleSingleton::Instance();
+    const QFileInfo info(QFile::decodeName(fileName.c_str()));
+    const bool fiducialList = info.suffix().toLower() == QLatin1String("fcsv");
+    const Kind kind = info.isFile() ? kindOf(fileName, fiducialList) : Kind::None;
+    if (kind == Kind::None) {
+        console.Error("Cannot open %s: it is not an annotation list file with a fiducial or a ruler\n",
+                      fileName.c_str());
+        return false;
+    }
+    qPelmoraApplication* app = qPelmoraApplication::application();
+    if (!app || !Obj::Application::_pcSingleton)
+        return false;
+    Obj::Application& logic = Obj::Application::instance();
+    Obj::Project* project = logic.get_current_project();
+    if (!project) {
+        const std::string label = info.completeBaseName().toStdString();
+        project = logic.create_project(label.c_str(), label.c_str());
+    }
+    GuiProject* gui = project ? app->get_project(project) : nullptr;
+    vtkMRMLScene* scene = gui ? gui->mrmlScene() : nullptr;
+    if (!scene) {
+        console.Error("Cannot open %s: there is no project to read it into\n", fileName.c_str());
+        return false;
+    }
+
+    vtkSmartPointer<vtkMRMLAnnotationNode> node;
+    vtkSmartPointer<vtkMRMLStorageNode> storage;
+    if (kind == Kind::Ruler) {
+        node = vtkSmartPointer<vtkMRMLAnnotationRulerNode>::New();
+        storage = vtkSmartPointer<vtkMRMLAnnotationRulerStorageNode>::New();
+    } else {
+        node = vtkSmartPointer<vtkMRMLAnnotationFiducialNode>::New();
+        storage = vtkSmartPointer<vtkMRMLAnnotationFiducialsStorageNode>::New();
+    }
+    // The views take the annotation up when the batch ends, once it is read.
+    scene->StartState(vtkMRMLScene::BatchProcessState);
+    scene->SaveStateForUndo();
+    node->Initialize(scene);
+    storage->SetFileName(fileName.c_str());
+    scene->AddNode(storage);
+    node->SetAndObserveStorageNodeID(storage->GetID());
+    const bool read = storage->ReadData(node) == 1;
+    if (!read) {
+        for (int i = node->GetNumberOfDisplayNodes() - 1; i >= 0; --i)
+            scene->RemoveNode(node->GetNthDisplayNode(i));
+        scene->RemoveNode(storage);
+        scene->RemoveNode(node);
+    }
+    scene->EndState(vtkMRMLScene::BatchProcessState);
+    if (!read) {
+        console.Error("Cannot read the annotation list file %s\n", fileName.c_str());
+        return false;
+    }
+
+    const bool ruler = kind == Kind::Ruler;
+    const std::string name = node->GetName() && *node->GetName() ? node->GetName() : ruler ? "Ruler" : "Fiducial";
+    Obj::ProjectObject* object =
+        addAnnotationObject(project, ruler ? "Obj::AnnotationRuler" : "Obj::AnnotationFiducial", name.c_str());
+    if (auto* feeder = dynamic_cast<ViewFeederAnnotationBase*>(object ? gui->get_view_feeder(object) : nullptr))
+        feeder->setMRMLNode(node);
+    return true;
+}
+
+} // namespace Gui
