@@ -27,6 +27,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDesktopServices>
+#include <QWhatsThis>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -111,6 +113,16 @@ std::vector<std::string> sent()
     pmMsg::Journal::clear();
     return lines;
 }
+
+// Receives the links the desktop would open.
+class LinkCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public Q_SLOTS:
+    void open(const QUrl& url) { opened << url; }
+};
 
 class DocumentCommands : public ::testing::Test
 {
@@ -565,3 +577,30 @@ TEST_F(DocumentCommands, ThreeDMouseButtonsRunTheirCommandAndSceneTextIsNotShown
     QApplication::sendEvent(window.get(), &message);
     EXPECT_EQ(label->text(), "shown");
 }
+
+TEST_F(DocumentCommands, HelpReferencesWithASchemeOpenAndViewStateChangesAreAnnounced)
+{
+    LinkCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("pmtest"), &catcher, "open");
+    window->showDocumentation(QStringLiteral("Std_New"));
+    window->showDocumentation(QStringLiteral("pmtest://help/page"));
+    QWhatsThisClickedEvent clicked(QStringLiteral("pmtest://help/clicked"));
+    QApplication::sendEvent(window.get(), &clicked);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("pmtest"));
+    EXPECT_EQ(catcher.opened, (QList<QUrl>{QUrl("pmtest://help/page"), QUrl("pmtest://help/clicked")}));
+
+    Obj::Project* p = project("States");
+    auto* view = new Gui::MDIWindow(app->get_project(p), window.get());
+    window->addWindow(view);
+    QList<Gui::MDIWindow*> announced;
+    QObject::connect(window.get(), &Gui::MainWindow::windowStateChanged, &catcher,
+                     [&announced](Gui::MDIWindow* v) { announced << v; });
+    QWindowStateChangeEvent unchanged(view->windowState());
+    QApplication::sendEvent(view, &unchanged);
+    EXPECT_TRUE(announced.isEmpty());
+    QWindowStateChangeEvent changed(view->windowState() ^ Qt::WindowFullScreen);
+    QApplication::sendEvent(view, &changed);
+    EXPECT_EQ(announced, QList<Gui::MDIWindow*>{view});
+}
+
+#include "DocumentCommandsTest.moc"

@@ -5,6 +5,7 @@
 #include <core/MergeProjects.h>
 #include <core/qPelmoraApplication.h>
 #include <dialogs/widgets/FileDialog.h>
+#include <selection/TreeSelectionSingleton.h>
 
 #include <support/ConsoleCapture.h>
 #include <support/ModalCloser.h>
@@ -161,6 +162,23 @@ TEST_F(FileOperations, ImportsAndExportsSendTheirRecordsWithTheRawPath)
     EXPECT_EQ(sent(), (std::vector<std::string>{
         "doCommand 23 text1=" + file + " text2=" + name + " text3=STEP number=0 text4= text5= text6= real=0 ids=3,4",
         "doCommand 23 text1=" + file + " text2=" + name + " text3=STEP number=0 text4= text5= text6= real=0 ids=7"}));
+
+    // Saving to a file type exports the objects selected in the tree, and nothing without.
+    Obj::Project* mutableProject = logic.app().get_project(name.c_str());
+    const unsigned a = mutableProject->add_object("Obj::ProjectObject", "A")->getObjectId();
+    mutableProject->add_object("Obj::ProjectObject", "B");
+    const unsigned c = mutableProject->add_object("Obj::ProjectObject", "C")->getObjectId();
+    sent();
+    app.save_to(file.c_str(), name.c_str(), "STEP");
+    EXPECT_TRUE(sent().empty());
+    Gui::TreeSelectionSingleton::instance().add_selection(name.c_str(), a, nullptr);
+    Gui::TreeSelectionSingleton::instance().add_selection(name.c_str(), c, nullptr);
+    sent();
+    app.save_to(file.c_str(), name.c_str(), "STEP");
+    EXPECT_EQ(sent(), (std::vector<std::string>{"doCommand 23 text1=" + file + " text2=" + name + " text3=STEP number=0 "
+                                                "text4= text5= text6= real=0 ids=" + std::to_string(a) + ","
+                                                + std::to_string(c)}));
+    Gui::TreeSelectionSingleton::instance().clear_all_selections();
 
     ModalCloser closer(QMessageBox::Ok);
     app.exportStepFile(file.c_str(), name.c_str(), "", std::vector<unsigned>{1});
