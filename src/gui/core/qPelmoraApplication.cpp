@@ -1,6 +1,8 @@
 #include "qPelmoraApplication.h"
 
 #include <commands/HelpCommands.h>
+#include <commands/SelectionCommands.h>
+#include <commands/ViewCommands.h>
 #include <commands/WindowCommands.h>
 
 #include "commands/Command.h"
@@ -313,7 +315,9 @@ void qPelmoraApplication::build_basic_commands()
     // The six standard families register here, in this order, as they are added:
     // help, document and edit, object and annotation, view, window, selection.
     register_help_commands(d->commands);
+    register_view_commands(d->commands);
     register_window_commands(d->commands);
+    register_selection_commands(d->commands);
 }
 
 CommandController& qPelmoraApplication::get_command_manager()
