@@ -259,6 +259,7 @@ TEST_F(ViewCommands, VisibilityRecordsFollowTheSelectionAcrossProjectsAndLeaveGr
     pmMsg::Journal::clear();
     action("Std_Visibility")->trigger();
     EXPECT_EQ(visibilityRecords(), (std::vector<std::string>{"13 one" + ids, "13 two " + std::to_string(b)}));
+    EXPECT_TRUE(guiOne->isShow(a)) << "shown again, so the next toggle hides it again";
 
     // Show and hide send one record per entry, the group's too, in selection order.
     pmMsg::Journal::clear();
