@@ -154,18 +154,20 @@ StdSelectVertexOrNode::StdSelectVertexOrNode()
 
 // ---------------------------------------------------------------------------------------
 
-StdSelectNone::StdSelectNone() : Command("Std_SelectNone")
+SelectGroupCommand::SelectGroupCommand(const char* name) : Command(name)
 {
     sGroup = Group;
-    describe(*this, QT_TRANSLATE_NOOP("StdSelectNone", "Select None"),
-             QT_TRANSLATE_NOOP("StdSelectNone", "Select none"), "pelmora_select_none");
 }
 
-CommandAction* StdSelectNone::new_action()
+CommandAction* SelectGroupCommand::new_action()
 {
-    CommandAction* action = Command::new_action();
-    action->set_checkable(true);
-    return action;
+    return checkable(Command::new_action(), false);
+}
+
+StdSelectNone::StdSelectNone() : SelectGroupCommand("Std_SelectNone")
+{
+    describe(*this, QT_TRANSLATE_NOOP("StdSelectNone", "Select None"),
+             QT_TRANSLATE_NOOP("StdSelectNone", "Select none"), "pelmora_select_none");
 }
 
 bool StdSelectNone::is_applicable()
@@ -180,18 +182,10 @@ void StdSelectNone::activated(int)
         view->EndPlaceMode(nullptr);
 }
 
-StdSelectShape::StdSelectShape() : Command("Std_SelectShape")
+StdSelectShape::StdSelectShape() : SelectGroupCommand("Std_SelectShape")
 {
-    sGroup = Group;
     describe(*this, QT_TRANSLATE_NOOP("StdSelectShape", "Select Shape"),
              QT_TRANSLATE_NOOP("StdSelectShape", "Select shape"), "pelmora_select_shape");
-}
-
-CommandAction* StdSelectShape::new_action()
-{
-    CommandAction* action = Command::new_action();
-    action->set_checkable(true);
-    return action;
 }
 
 bool StdSelectShape::is_applicable()
@@ -204,18 +198,10 @@ void StdSelectShape::activated(int)
     setGroupType(SelGroupEntity);
 }
 
-StdSelectMesh::StdSelectMesh() : Command("Std_SelectMesh")
+StdSelectMesh::StdSelectMesh() : SelectGroupCommand("Std_SelectMesh")
 {
-    sGroup = Group;
     describe(*this, QT_TRANSLATE_NOOP("StdSelectMesh", "Select Mesh"),
              QT_TRANSLATE_NOOP("StdSelectMesh", "Select mesh"), "pelmora_select_mesh");
-}
-
-CommandAction* StdSelectMesh::new_action()
-{
-    CommandAction* action = Command::new_action();
-    action->set_checkable(true);
-    return action;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -53,33 +53,38 @@ public:
     const char* get_class_name() const override { return "StdSelectVertexOrNode"; }
 };
 
-class PELMORAGUI_EXPORT StdSelectNone : public Command
+// A checkable entry of the group that sets the group's selection type.
+class PELMORAGUI_EXPORT SelectGroupCommand : public Command
+{
+public:
+    explicit SelectGroupCommand(const char* name);
+    CommandAction* new_action() override;
+};
+
+class PELMORAGUI_EXPORT StdSelectNone : public SelectGroupCommand
 {
 public:
     StdSelectNone();
     const char* get_class_name() const override { return "StdSelectNone"; }
-    CommandAction* new_action() override;
     bool is_applicable() override;
     void activated(int i) override;
 };
 
-class PELMORAGUI_EXPORT StdSelectShape : public Command
+class PELMORAGUI_EXPORT StdSelectShape : public SelectGroupCommand
 {
 public:
     StdSelectShape();
     const char* get_class_name() const override { return "StdSelectShape"; }
-    CommandAction* new_action() override;
     bool is_applicable() override;
     void activated(int i) override;
 };
 
 // Mesh selection is not offered: the entry is never enabled.
-class PELMORAGUI_EXPORT StdSelectMesh : public Command
+class PELMORAGUI_EXPORT StdSelectMesh : public SelectGroupCommand
 {
 public:
     StdSelectMesh();
     const char* get_class_name() const override { return "StdSelectMesh"; }
-    CommandAction* new_action() override;
     bool is_applicable() override { return false; }
     void activated(int) override {}
 };

@@ -307,7 +307,20 @@ void StdCmdVisibility::activated(int)
     }
 }
 
-StdCmdShowSelected::StdCmdShowSelected() : Command("Std_ShowSelected")
+bool SelectedVisibilityCommand::is_applicable()
+{
+    return treeHasSelection();
+}
+
+void SelectedVisibilityCommand::activated(int)
+{
+    const pmMsg::RecordCode code = showing ? pmMsg::REC_SHOW : pmMsg::REC_HIDE;
+    forEachSelectedObject([code](const Obj::Project& project, const Obj::ProjectObject& object) {
+        sendVisibility(code, project, object);
+    });
+}
+
+StdCmdShowSelected::StdCmdShowSelected() : SelectedVisibilityCommand("Std_ShowSelected", true)
 {
     sGroup = "Standard-View";
     eType = 2;
@@ -316,37 +329,13 @@ StdCmdShowSelected::StdCmdShowSelected() : Command("Std_ShowSelected")
              "pelmora_part_show");
 }
 
-bool StdCmdShowSelected::is_applicable()
-{
-    return treeHasSelection();
-}
-
-void StdCmdShowSelected::activated(int)
-{
-    forEachSelectedObject([](const Obj::Project& project, const Obj::ProjectObject& object) {
-        sendVisibility(pmMsg::REC_SHOW, project, object);
-    });
-}
-
-StdCmdHideSelected::StdCmdHideSelected() : Command("Std_HideSelected")
+StdCmdHideSelected::StdCmdHideSelected() : SelectedVisibilityCommand("Std_HideSelected", false)
 {
     sGroup = "Standard-View";
     eType = 2;
     describe(*this, QT_TRANSLATE_NOOP("StdCmdHideSelected", "Hide"),
              QT_TRANSLATE_NOOP("StdCmdHideSelected", "Hide selected objects"), "Std_HideSelected",
              "pelmora_part_hide");
-}
-
-bool StdCmdHideSelected::is_applicable()
-{
-    return treeHasSelection();
-}
-
-void StdCmdHideSelected::activated(int)
-{
-    forEachSelectedObject([](const Obj::Project& project, const Obj::ProjectObject& object) {
-        sendVisibility(pmMsg::REC_HIDE, project, object);
-    });
 }
 
 // ---------------------------------------------------------------------------------------
@@ -420,7 +409,17 @@ StdCmdMeasureDistance::StdCmdMeasureDistance() : Command("Std_MeasureDistance")
 
 // ---------------------------------------------------------------------------------------
 
-StdCmdShowVertices::StdCmdShowVertices() : Command("Std_ShowVertices")
+CommandAction* ViewDisplaySwitch::new_action()
+{
+    return checkableAction(Command::new_action(), false);
+}
+
+bool ViewDisplaySwitch::is_applicable()
+{
+    return activeView3D() != nullptr;
+}
+
+StdCmdShowVertices::StdCmdShowVertices() : ViewDisplaySwitch("Std_ShowVertices")
 {
     sGroup = "View";
     eType = 2;
@@ -429,42 +428,18 @@ StdCmdShowVertices::StdCmdShowVertices() : Command("Std_ShowVertices")
              "AnnotationEditPolyline.png");
 }
 
-CommandAction* StdCmdShowVertices::new_action()
-{
-    CommandAction* action = Command::new_action();
-    action->set_checkable(true);
-    return action;
-}
-
-bool StdCmdShowVertices::is_applicable()
-{
-    return activeView3D() != nullptr;
-}
-
 void StdCmdShowVertices::activated(int)
 {
     if (vtkMRML3DViewDisplayableManager* manager = firstViewManager(currentViewer()))
         manager->SetRenderPointsVisible(actionChecked(*this));
 }
 
-StdCmdShowWireframe::StdCmdShowWireframe() : Command("Std_ShowWireframe")
+StdCmdShowWireframe::StdCmdShowWireframe() : ViewDisplaySwitch("Std_ShowWireframe")
 {
     sGroup = "View";
     eType = 2;
     describe(*this, QT_TRANSLATE_NOOP("StdCmdShowWireframe", "Wireframe"),
              QT_TRANSLATE_NOOP("StdCmdShowWireframe", "Wireframe"), "Std_ShowWireframe", "FemeshGeometryGroup.png");
-}
-
-CommandAction* StdCmdShowWireframe::new_action()
-{
-    CommandAction* action = Command::new_action();
-    action->set_checkable(true);
-    return action;
-}
-
-bool StdCmdShowWireframe::is_applicable()
-{
-    return activeView3D() != nullptr;
 }
 
 void StdCmdShowWireframe::activated(int)
@@ -473,17 +448,12 @@ void StdCmdShowWireframe::activated(int)
         viewer->VtkSetDisplayMode(0, actionChecked(*this) ? DM_Wireframe : DM_ShadingWithEdges);
 }
 
-StdCmdShowMesh::StdCmdShowMesh() : Command("Std_ShowMesh")
+StdCmdShowMesh::StdCmdShowMesh() : ViewDisplaySwitch("Std_ShowMesh")
 {
     sGroup = "View";
     eType = 2;
     describe(*this, QT_TRANSLATE_NOOP("StdCmdShowMesh", "Show Mesh"), QT_TRANSLATE_NOOP("StdCmdShowMesh", "Show Mesh"),
              "Std_ShowMesh", "FemeshMesh.png");
-}
-
-CommandAction* StdCmdShowMesh::new_action()
-{
-    return checkableAction(Command::new_action(), false);
 }
 
 bool StdCmdShowMesh::is_applicable()

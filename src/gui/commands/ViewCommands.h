@@ -59,22 +59,31 @@ public:
     void activated(int i) override;
 };
 
-class PELMORAGUI_EXPORT StdCmdShowSelected : public Command
+// Hides or shows every selected object: one record per selection entry.
+class PELMORAGUI_EXPORT SelectedVisibilityCommand : public Command
+{
+public:
+    // `show`: the show record, else the hide record.
+    SelectedVisibilityCommand(const char* name, bool show) : Command(name), showing(show) {}
+    bool is_applicable() override;
+    void activated(int i) override;
+
+private:
+    const bool showing;
+};
+
+class PELMORAGUI_EXPORT StdCmdShowSelected : public SelectedVisibilityCommand
 {
 public:
     StdCmdShowSelected();
     const char* get_class_name() const override { return "StdCmdShowSelected"; }
-    bool is_applicable() override;
-    void activated(int i) override;
 };
 
-class PELMORAGUI_EXPORT StdCmdHideSelected : public Command
+class PELMORAGUI_EXPORT StdCmdHideSelected : public SelectedVisibilityCommand
 {
 public:
     StdCmdHideSelected();
     const char* get_class_name() const override { return "StdCmdHideSelected"; }
-    bool is_applicable() override;
-    void activated(int i) override;
 };
 
 class PELMORAGUI_EXPORT StdOrthographicView : public DisabledViewCommand
@@ -122,32 +131,39 @@ public:
     void activated(int) override {}
 };
 
-class PELMORAGUI_EXPORT StdCmdShowVertices : public Command
+// A check mark that switches a way of drawing in the active 3D view.
+class PELMORAGUI_EXPORT ViewDisplaySwitch : public Command
+{
+public:
+    explicit ViewDisplaySwitch(const char* name) : Command(name) {}
+    // Checkable, starting unchecked.
+    CommandAction* new_action() override;
+    // There is an active 3D view.
+    bool is_applicable() override;
+};
+
+class PELMORAGUI_EXPORT StdCmdShowVertices : public ViewDisplaySwitch
 {
 public:
     StdCmdShowVertices();
     const char* get_class_name() const override { return "StdCmdShowVertices"; }
-    CommandAction* new_action() override;
-    bool is_applicable() override;
     void activated(int i) override;
 };
 
-class PELMORAGUI_EXPORT StdCmdShowWireframe : public Command
+class PELMORAGUI_EXPORT StdCmdShowWireframe : public ViewDisplaySwitch
 {
 public:
     StdCmdShowWireframe();
     const char* get_class_name() const override { return "StdCmdShowWireframe"; }
-    CommandAction* new_action() override;
-    bool is_applicable() override;
     void activated(int i) override;
 };
 
-class PELMORAGUI_EXPORT StdCmdShowMesh : public Command
+// Only for projects of the kind that has a mesh.
+class PELMORAGUI_EXPORT StdCmdShowMesh : public ViewDisplaySwitch
 {
 public:
     StdCmdShowMesh();
     const char* get_class_name() const override { return "StdCmdShowMesh"; }
-    CommandAction* new_action() override;
     bool is_applicable() override;
     void activated(int i) override;
 };
