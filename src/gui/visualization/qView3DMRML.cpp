@@ -89,20 +89,6 @@ vtkMRMLInteractionNode* interactionNode(vtkMRMLScene* scene, vtkMRMLInteractionN
 
 } // namespace
 
-namespace {
-template <class F>
-void forEach3DViewManager(qPelmoraThreeDWidget* viewer, F f)
-{
-    if (!viewer)
-        return;
-    vtkNew<vtkCollection> managers;
-    viewer->getDisplayableManagers(managers);
-    for (int i = 0; i < managers->GetNumberOfItems(); ++i)
-        if (auto* m = vtkMRML3DViewDisplayableManager::SafeDownCast(managers->GetItemAsObject(i)))
-            f(m);
-}
-} // namespace
-
 qView3DMRML::qView3DMRML(GuiProject* p, QWidget* parent, QOpenGLWidget*, Qt::WindowFlags flags)
     : MDIWindow(p, parent, flags)
 {
@@ -236,29 +222,6 @@ qPelmoraThreeDWidget* qView3DMRML::createViewFromNode(vtkMRMLAbstractViewNode* n
     return viewer;
 }
 
-void qView3DMRML::applyHighlightPreferences()
-{
-    Vexil::PreferenceManager* prefs = preferences();
-    if (!prefs || !viewer)
-        return;
-    // The model under the mouse is marked, and the picked one coloured, as the
-    // preferences say, in their colours.
-    viewer->SetEnablePreSelection(prefs->isOn(Vexil::PM_ENABLE_PRESELECTION));
-    const auto rgb = [prefs](Vexil::PM_SETTING id, double out[3]) {
-        const QColor c = QColor::fromRgba(prefs->getUInt(id));
-        out[0] = c.redF();
-        out[1] = c.greenF();
-        out[2] = c.blueF();
-    };
-    double selected[3], preSelected[3];
-    rgb(Vexil::PM_SELECTION_COLOR, selected);
-    rgb(Vexil::PM_PRESELECTION_COLOR, preSelected);
-    const bool selection = prefs->isOn(Vexil::PM_ENABLE_SELECTION);
-    forEach3DViewManager(viewer, [&](vtkMRML3DViewDisplayableManager* m) {
-        m->SetHighlighting(selection, selected, preSelected);
-    });
-}
-
 void qView3DMRML::setViewerVisiable(bool visible)
 {
     if (viewer)
@@ -373,12 +336,48 @@ IVtk_DisplayMode qView3DMRML::getDisplayModeFromCommand() const
     return action->is_checked() ? DM_Wireframe : DM_ShadingWithEdges;
 }
 
+namespace {
+template <class F>
+void forEach3DViewManager(qPelmoraThreeDWidget* viewer, F f)
+{
+    if (!viewer)
+        return;
+    vtkNew<vtkCollection> managers;
+    viewer->getDisplayableManagers(managers);
+    for (int i = 0; i < managers->GetNumberOfItems(); ++i)
+        if (auto* m = vtkMRML3DViewDisplayableManager::SafeDownCast(managers->GetItemAsObject(i)))
+            f(m);
+}
+} // namespace
 
 void qView3DMRML::VtkSetSelectionMode(const std::map<IVtk_SelectionMode, bool>& modes)
 {
     forEach3DViewManager(viewer, [&](vtkMRML3DViewDisplayableManager* m) {
         for (const auto& entry : modes)
             m->VtkSetSelectionModeNoRender(entry.first, entry.second);
+    });
+}
+
+void qView3DMRML::applyHighlightPreferences()
+{
+    Vexil::PreferenceManager* prefs = preferences();
+    if (!prefs || !viewer)
+        return;
+    // The model under the mouse is marked, and the picked one coloured, as the
+    // preferences say, in their colours.
+    viewer->SetEnablePreSelection(prefs->isOn(Vexil::PM_ENABLE_PRESELECTION));
+    const auto rgb = [prefs](Vexil::PM_SETTING id, double out[3]) {
+        const QColor c = QColor::fromRgba(prefs->getUInt(id));
+        out[0] = c.redF();
+        out[1] = c.greenF();
+        out[2] = c.blueF();
+    };
+    double selected[3], preSelected[3];
+    rgb(Vexil::PM_SELECTION_COLOR, selected);
+    rgb(Vexil::PM_PRESELECTION_COLOR, preSelected);
+    const bool selection = prefs->isOn(Vexil::PM_ENABLE_SELECTION);
+    forEach3DViewManager(viewer, [&](vtkMRML3DViewDisplayableManager* m) {
+        m->SetHighlighting(selection, selected, preSelected);
     });
 }
 
