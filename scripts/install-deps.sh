@@ -4,7 +4,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config
-  qtbase5-dev libqt5svg5-dev libqt5opengl5-dev qttools5-dev qttools5-dev-tools
+  qtbase5-dev libqt5svg5-dev libqt5opengl5-dev libqt5charts5-dev qttools5-dev qttools5-dev-tools
   libvtk9-dev libvtk9-qt-dev
   libboost-dev libboost-filesystem-dev
   libgtest-dev libgmock-dev libbenchmark-dev python3

@@ -5,6 +5,7 @@
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/PictureFactory.h"
 
+#include <QAction>
 #include <QStatusBar>
 
 namespace Gui {
@@ -149,6 +150,32 @@ void StdCmdViewStatusBar::activated(int i)
         mw->statusBar()->setVisible(i != 0);
 }
 
+StdCmdWindowsMenu::StdCmdWindowsMenu() : Command("Std_WindowsMenu")
+{
+    sGroup = "Window";
+    eType = 0;
+    describe(*this, QT_TRANSLATE_NOOP("StdCmdWindowsMenu", "Activates selected window"),
+             QT_TRANSLATE_NOOP("StdCmdWindowsMenu", "Activates selected window"), nullptr);
+}
+
+CommandAction* StdCmdWindowsMenu::new_action()
+{
+    // Ten window entries, then a separator that the main window shows below a
+    // non-empty list.
+    constexpr int WindowEntries = 10;
+    auto* group = new GuiWndAction(this, MainWindow::get_main_window_inst());
+    for (int i = 0; i < WindowEntries; ++i) {
+        QAction* entry = group->new_action(QString());
+        entry->setCheckable(true);
+        entry->setVisible(false);
+    }
+    QAction* separator = group->new_action(QString());
+    separator->setSeparator(true);
+    separator->setVisible(false);
+    fill_command_details(get_class_name(), group);
+    return group;
+}
+
 void register_window_commands(CommandController& controller)
 {
     controller.new_command(new StdCmdCloseCurrentWindow());
@@ -156,6 +183,7 @@ void register_window_commands(CommandController& controller)
     controller.new_command(new StdCmdDockMenu());
     controller.new_command(new StdCmdToolbarViewMenu());
     controller.new_command(new StdCmdViewStatusBar());
+    controller.new_command(new StdCmdWindowsMenu());
 }
 
 } // namespace Gui

@@ -59,6 +59,17 @@ private:
     bool synced = false;
 };
 
+// Its entries list the open document windows; choosing one activates it.  The main
+// window fills them each time the menu opens.
+class PELMORAGUI_EXPORT StdCmdWindowsMenu : public Command
+{
+public:
+    StdCmdWindowsMenu();
+    const char* get_class_name() const override { return "StdCmdWindowsMenu"; }
+    CommandAction* new_action() override;
+    void activated(int) override {}
+};
+
 // Creates the window commands and hands them to `controller` in menu order.
 PELMORAGUI_EXPORT void register_window_commands(CommandController& controller);
 

@@ -1,10 +1,11 @@
 #include "qPelmoraApplication.h"
 
 #include <commands/DocumentCommands.h>
-#include <commands/ClipScalarBarCommands.h>
 #include <annotations/AnnotationProjectFiles.h>
 #include <commands/HelpCommands.h>
 #include <commands/ObjectCommands.h>
+#include <commands/SelectionCommands.h>
+#include <commands/ViewCommands.h>
 #include <commands/WindowCommands.h>
 
 #include "colors/qVizColorsModule.h"
@@ -332,8 +333,9 @@ void qPelmoraApplication::build_basic_commands()
     register_help_commands(d->commands);
     register_document_commands(d->commands);
     register_object_commands(d->commands);
-    register_clip_and_scalar_bar_commands(d->commands);
+    register_view_commands(d->commands);
     register_window_commands(d->commands);
+    register_selection_commands(d->commands);
 }
 
 CommandController& qPelmoraApplication::get_command_manager()

@@ -234,7 +234,7 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
     registerPanel(table, "Tabular Data", "Std_TableView");
     auto* chart = new DockWindow::GraphDockingView(nullptr, this);
     registerPanel(chart, "Chart", "Std_GraphView");
-    table->setChartGUI(chart->get_chart_widget());
+    table->setChartGUI(chart->getChartGUI());
     if (Obj::Application::_pcSingleton && Obj::Application::instance().useOldSelectionView)
         registerPanel(new DockWindow::SelectionView(nullptr, this), "Selection View Old", "Std_SelectionView");
     registerPanel(new DockWindow::SelectionView3(nullptr, this), "Selection View", "Std_SelectionView3");
@@ -242,8 +242,10 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
     d->entitySelection = std::make_unique<pmFwm::EntitySelectionData>();
     d->entitySelectionConnection = d->entitySelection->signal_selection_changed.connect(
         [mw = this](const pmFwm::SelectionModification2& change) {
-            if (mw == instance)
+            if (mw == instance) {
                 EntitySelectionSingleton::instance().on_selection_modified(change);
+                select_picked_object(change);
+            }
         });
 
     auto* report = new DockWindow::ReportView(this);

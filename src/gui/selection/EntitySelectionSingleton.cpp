@@ -3,8 +3,11 @@
 #include "core/ActiveObjectList.h"
 #include "mainwindow/MainWindow.h"
 #include "selection/SelectionGate.h"
+#include "selection/TreeSelectionSingleton.h"
 
 #include <obj/Application.h>
+#include <obj/Project.h>
+#include <obj/ProjectObject.h>
 #include <pmfwm/EntitySelectionData.h>
 #include <vexil/MsgConsole.h>
 
@@ -16,6 +19,35 @@ using namespace Gui;
 std::string Gui::entity_subelement_name(const pmFwm::SelectionModification2& pick)
 {
     return entity_subelement_name(static_cast<unsigned int>(pick.entity_kind), pick.entity_index);
+}
+
+void Gui::select_picked_object(const pmFwm::SelectionModification2& pick)
+{
+    const bool set = pick.type == 2;
+    if (pick.object_id == 0 || (!set && pick.type != 0))
+        return;
+    const char* name = pick.project_name.c_str();
+    EntitySelectionSingleton* entity = EntitySelectionSingleton::existing();
+    if (!entity || !entity->has_object_entries(name, pick.object_id))
+        return;
+    Obj::Project* project = Obj::Application::_pcSingleton ? Obj::Application::instance().get_project(name) : nullptr;
+    Obj::ProjectObject* object = project ? project->get_object(pick.object_id) : nullptr;
+    if (!object)
+        return;
+    // Through the project's whole selection, so that the tree's items follow.
+    TreeSelectionSingleton& tree = TreeSelectionSingleton::instance();
+    std::vector<Obj::ProjectObject*> objects;
+    if (set) {
+        if (tree.size() == 1 && tree.is_selected(object))
+            return;
+        tree.clear_all_selections();
+    } else {
+        if (tree.is_selected(object))
+            return;
+        objects = tree.get_objects_of_type(Obj::ProjectObject::getClassTypeId(), name);
+    }
+    objects.push_back(object);
+    tree.set_selection(name, objects);
 }
 
 EntitySelectionSingleton* EntitySelectionSingleton::_instance = nullptr;

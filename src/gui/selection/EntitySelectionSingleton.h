@@ -13,6 +13,11 @@ class EntitySelectionGate;
 // "Face3", "Edge2", "Vert7", "Body1"; empty for an unknown kind.
 PELMORAGUI_EXPORT std::string entity_subelement_name(const pmFwm::SelectionModification2& pick);
 
+// A pick that the entity selection took also selects its object in the tree selection,
+// which the project tree, the property editor and the commands follow: a set replaces
+// the tree selection, an add adds to it.
+PELMORAGUI_EXPORT void select_picked_object(const pmFwm::SelectionModification2& pick);
+
 class PELMORAGUI_EXPORT EntitySelectionSingleton : public SelectionSubject
 {
 public:

@@ -126,6 +126,8 @@ void qView3DMRML::stop_animation() {}
 
 void qView3DMRML::settingUpdated(Vexil::PM_SETTING setting)
 {
+    if (setting >= Vexil::PM_ENABLE_PRESELECTION && setting <= Vexil::PM_SELECTION_COLOR)
+        applyHighlightPreferences();
     if (setting >= Vexil::PM_BACKGROUND_MODE && setting <= Vexil::PM_GRADIENT_MIDDLE_COLOR)
         readViewSettings();
 }
@@ -216,6 +218,7 @@ qPelmoraThreeDWidget* qView3DMRML::createViewFromNode(vtkMRMLAbstractViewNode* n
         viewer->VtkSetRulerInMetric(units->IsLengthUnitInMetric());
     if (MainWindow* mw = MainWindow::get_main_window_inst())
         viewer->setEntitySelData(mw->getEntitySelData());
+    applyHighlightPreferences();
     return viewer;
 }
 
@@ -352,6 +355,29 @@ void qView3DMRML::VtkSetSelectionMode(const std::map<IVtk_SelectionMode, bool>& 
     forEach3DViewManager(viewer, [&](vtkMRML3DViewDisplayableManager* m) {
         for (const auto& entry : modes)
             m->VtkSetSelectionModeNoRender(entry.first, entry.second);
+    });
+}
+
+void qView3DMRML::applyHighlightPreferences()
+{
+    Vexil::PreferenceManager* prefs = preferences();
+    if (!prefs || !viewer)
+        return;
+    // The model under the mouse is marked, and the picked one coloured, as the
+    // preferences say, in their colours.
+    viewer->SetEnablePreSelection(prefs->isOn(Vexil::PM_ENABLE_PRESELECTION));
+    const auto rgb = [prefs](Vexil::PM_SETTING id, double out[3]) {
+        const QColor c = QColor::fromRgba(prefs->getUInt(id));
+        out[0] = c.redF();
+        out[1] = c.greenF();
+        out[2] = c.blueF();
+    };
+    double selected[3], preSelected[3];
+    rgb(Vexil::PM_SELECTION_COLOR, selected);
+    rgb(Vexil::PM_PRESELECTION_COLOR, preSelected);
+    const bool selection = prefs->isOn(Vexil::PM_ENABLE_SELECTION);
+    forEach3DViewManager(viewer, [&](vtkMRML3DViewDisplayableManager* m) {
+        m->SetHighlighting(selection, selected, preSelected);
     });
 }
 

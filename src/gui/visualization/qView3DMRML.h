@@ -122,6 +122,8 @@ protected:
 
 private:
     void readViewSettings();
+    // Pre-selection, selection highlighting and their colours from the preferences.
+    void applyHighlightPreferences();
 
     qPelmoraThreeDWidget* viewer = nullptr;
     vtkMRMLScene* scene = nullptr;

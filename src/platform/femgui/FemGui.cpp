@@ -2,7 +2,9 @@
 
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
+#include <mainwindow/MenuItem.h>
 #include <mainwindow/ToolBarGadget.h>
+#include <selection/TreeSelectionSingleton.h>
 
 #include <obj/GeometryObject.h>
 #include <obj/Project.h>
@@ -31,16 +33,6 @@ vtkMRMLScene* sceneOf(const Obj::ProjectObject* object)
 
 } // namespace
 
-Gui::ToolBarGadget* FemGui::SimModule::build_toolbars() const
-{
-    Gui::ToolBarGadget* root = Gui::StdSimModule::build_toolbars();
-    auto* annotations = new Gui::ToolBarGadget(root);
-    annotations->set_command("Annotations");
-    *annotations << "Std_AnnotationsGroup" << "Std_AnnotationFiducial" << "Std_AnnotationRuler"
-                 << "Std_AnnotationROI" << "Std_MRMLModel";
-    return root;
-}
-
 void FemGui::ViewFeederGeometry::attach(Obj::ProjectObject* o)
 {
     ViewFeederTopoObject::attach(o);
@@ -54,6 +46,10 @@ void FemGui::ViewFeederGeometry::attach(Obj::ProjectObject* o)
     vtkNew<vtkMRMLModelNode> model;
     model->SetName(scene->GetUniqueNameByString(geometry->get_label()).c_str());
     model->SetAndObservePolyData(geometry->get_poly_data());
+    // What a pick of the model reports as the picked project and object.
+    if (Obj::Project* project = geometry->get_project())
+        model->SetAttribute("ProjectName", project->get_name());
+    model->SetAttribute("ObjectId", std::to_string(geometry->getObjectId()).c_str());
     auto* added = vtkMRMLModelNode::SafeDownCast(scene->AddNode(model));
     if (added)
         added->CreateDefaultDisplayNodes();
@@ -82,6 +78,56 @@ void FemGui::ViewFeederGeometry::updateData(const Obj::Property* property)
         return;
     }
     ViewFeederTopoObject::updateData(property);
+}
+
+Gui::MenuItem* FemGui::SimModule::build_menu_bar() const
+{
+    Gui::MenuItem* root = StdSimModule::build_menu_bar();
+    if (Gui::MenuItem* view = root->look_for_item("&VIEW")) {
+        Gui::MenuItem* docking = view->look_for_item("Std_ViewWindowDocking");
+        for (const char* name : {"Std_Visibility", "Std_ShowSelected", "Std_HideSelected", "Separator",
+                                 "Std_ShowWireframe", "Std_ShowVertices", "Std_ShowMesh", "Separator"}) {
+            auto* entry = new Gui::MenuItem();
+            entry->set_command(name);
+            if (!docking || !view->insert_item(docking, entry))
+                view->pushback_item(entry);
+        }
+    }
+    // The window menu goes before the help menu's separator.
+    auto* window = new Gui::MenuItem();
+    window->set_command("&WINDOW");
+    *window << "Std_CloseCurrentWindow" << "Std_CloseAllWnds" << "Separator" << "Std_WindowsMenu";
+    if (Gui::MenuItem* separator = root->look_for_item("Separator"); !separator || !root->insert_item(separator, window))
+        root->pushback_item(window);
+    return root;
+}
+
+Gui::ToolBarGadget* FemGui::SimModule::build_toolbars() const
+{
+    Gui::ToolBarGadget* root = StdSimModule::build_toolbars();
+    auto* view = new Gui::ToolBarGadget(root);
+    view->set_command("View");
+    *view << "Std_ViewExtents" << "Std_ShowWireframe" << "Std_Visibility";
+    auto* selection = new Gui::ToolBarGadget(root);
+    selection->set_command("Selection");
+    *selection << "Std_SelectVolumeOrElem" << "Std_SelectFace" << "Std_SelectEdge" << "Std_SelectVertexOrNode"
+               << "Separator" << "Part_SelectionTools" << "Std_SelectNone" << "Std_EnablePreSelect";
+    auto* annotations = new Gui::ToolBarGadget(root);
+    annotations->set_command("Annotations");
+    *annotations << "Std_AnnotationsGroup" << "Std_AnnotationFiducial" << "Std_AnnotationRuler"
+                 << "Std_AnnotationROI" << "Std_MRMLModel";
+    return root;
+}
+
+void FemGui::SimModule::build_context_menu(const char* context, Gui::MenuItem* item) const
+{
+    StdSimModule::build_context_menu(context, item);
+    if (!context || !item || Gui::TreeSelectionSingleton::instance().get_num_objects_of_type(
+                                 Obj::ProjectObject::getClassTypeId()) == 0)
+        return;
+    const std::string name = context;
+    if (name == "View" || name == "Tree")
+        *item << "Separator" << "Std_ShowSelected" << "Std_HideSelected" << "Std_Visibility";
 }
 
 void FemGui::initModule()

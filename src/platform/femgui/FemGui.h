@@ -25,12 +25,15 @@ public:
     void updateData(const Obj::Property* property) override;
 };
 
-// The standard module with the annotation toolbar of the finite-element workbench.
+// The standard layout with the view, visibility, window and selection commands, and the
+// annotation toolbar of the finite-element workbench.
 class SimModule : public Gui::StdSimModule
 {
     VEXIL_TYPESYSTEM_HEADER();
 public:
+    Gui::MenuItem* build_menu_bar() const override;
     Gui::ToolBarGadget* build_toolbars() const override;
+    void build_context_menu(const char* context, Gui::MenuItem* item) const override;
 };
 
 // Registers the classes; call after the GUI library registered its own types.

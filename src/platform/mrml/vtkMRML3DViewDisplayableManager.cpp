@@ -61,6 +61,31 @@ void vtkMRML3DViewDisplayableManager::VtkSetDisplayMode(int mode)
     RequestRender();
 }
 
+void vtkMRML3DViewDisplayableManager::SetHighlighting(bool selection, const double selected[3],
+                                                      const double preSelected[3])
+{
+    SelectionHighlighting = selection;
+    if (vtkMRMLModelDisplayableManager* models = ModelManager()) {
+        models->SetHighlightColors(selected, preSelected);
+        if (!selection)
+            models->SetHighlightedModel(nullptr);
+    }
+}
+
+void vtkMRML3DViewDisplayableManager::SetRenderPointsVisible(bool visible)
+{
+    PointsVisible = visible;
+    if (vtkMRMLModelDisplayableManager* models = ModelManager())
+        models->SetPointsVisible(visible);
+}
+
+void vtkMRML3DViewDisplayableManager::VtkSetShowMesh(bool show)
+{
+    ShowMesh = show;
+    if (vtkMRMLModelDisplayableManager* models = ModelManager())
+        models->SetEdgesVisible(show);
+}
+
 void vtkMRML3DViewDisplayableManager::VtkSetSelectionModes(const std::vector<int>& modes,
                                                            const std::vector<bool>& on)
 {
@@ -128,7 +153,7 @@ bool vtkMRML3DViewDisplayableManager::PreSelect(int x, int y)
     return model != nullptr;
 }
 
-bool vtkMRML3DViewDisplayableManager::Pick(int x, int y)
+bool vtkMRML3DViewDisplayableManager::Pick(int x, int y, bool add)
 {
     PickedNodeID.clear();
     PickedEntityKind = 0;
@@ -185,11 +210,12 @@ bool vtkMRML3DViewDisplayableManager::Pick(int x, int y)
     }
 
     if (PickedEntityKind != 0) {
-        models->SetHighlightedModel(model);
+        if (SelectionHighlighting)
+            models->SetHighlightedModel(model);
         RequestRender();
         if (EntitySelData) {
             pmFwm::SelectionModification2 change;
-            change.type = 0;
+            change.type = add ? 0 : 2;
             if (const char* project = model->GetAttribute("ProjectName"))
                 change.project_name = project;
             if (const char* id = model->GetAttribute("ObjectId"))

@@ -29,12 +29,24 @@ public:
     void VtkSetDisplayMode(int mode);
     int GetDisplayMode() const { return DisplayMode; }
 
+    // Draws the models' vertices as points over their surfaces.
+    void SetRenderPointsVisible(bool visible);
+    bool GetRenderPointsVisible() const { return PointsVisible; }
+    // Draws the edges of the models' cells whatever the display mode.
+    void VtkSetShowMesh(bool show);
+    bool GetShowMesh() const { return ShowMesh; }
+
     // Selection modes: 0 whole shape, 1 vertex, 2 edge, 4 face. The first form pairs the
     // modes with their flags and asks for a render; the second only records the flag.
     void VtkSetSelectionModes(const std::vector<int>& modes, const std::vector<bool>& on);
     void VtkSetSelectionModeNoRender(int mode, bool on);
     bool GetSelectionMode(int mode) const;
     const std::map<int, bool>& GetSelectionModes() const { return SelectionModes; }
+
+    // Highlighting of the picked model and of the model under the mouse: off, or on in
+    // the given colours (red, green, blue from 0 to 1; null keeps the display nodes').
+    void SetHighlighting(bool selection, const double selected[3], const double preSelected[3]);
+    bool GetSelectionHighlighting() const { return SelectionHighlighting; }
 
     // Where picks are reported (not owned; null reports nowhere).
     void setEntitySelData(pmFwm::EntitySelectionData* data) { EntitySelData = data; }
@@ -47,8 +59,9 @@ public:
     // was hit: its node, the picked point in world coordinates and the entity of the
     // finest selection mode that is on are kept, and the entity is reported to the
     // entity-selection data (project name and object id from the model node's
-    // "ProjectName" and "ObjectId" attributes).
-    bool Pick(int x, int y);
+    // "ProjectName" and "ObjectId" attributes): as the whole selection, or with `add` as
+    // an addition to it.
+    bool Pick(int x, int y, bool add = false);
     // Marks the model under the point as the one about to be picked (none off a model);
     // nothing is reported. True when a model is under the point.
     bool PreSelect(int x, int y);
@@ -78,6 +91,9 @@ private:
 
     int DisplayMode = 0;
     bool DisplayModePending = false;
+    bool PointsVisible = false;
+    bool SelectionHighlighting = true;
+    bool ShowMesh = false;
     std::map<int, bool> SelectionModes{{0, false}, {1, false}, {2, false}, {4, false}};
     pmFwm::EntitySelectionData* EntitySelData = nullptr;
     vtkCellPicker* Picker = nullptr;

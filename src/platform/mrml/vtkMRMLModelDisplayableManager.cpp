@@ -57,6 +57,23 @@ struct vtkMRMLModelDisplayableManager::Internal
     vtkWeakPointer<vtkMRMLModelNode> highlighted;
     vtkWeakPointer<vtkMRMLModelNode> preHighlighted;
     int viewDisplayMode = 0;
+    bool useSelectedColor = false;
+    bool usePreSelectedColor = false;
+    double selectedColor[3] = {0.0, 0.0, 0.0};
+    double preSelectedColor[3] = {0.0, 0.0, 0.0};
+    bool pointsVisible = false;
+    bool edgesVisible = false;
+
+    // A setting of every model changed: all of them are redrawn at the next render.
+    bool changeAll(bool& setting, bool value)
+    {
+        if (setting == value)
+            return false;
+        setting = value;
+        for (auto& entry : models)
+            dirty.insert(entry.first);
+        return true;
+    }
 
     // Moves a highlight (`slot`) to `model`; the models losing and gaining it are redrawn.
     // False when it is there already.
@@ -111,6 +128,42 @@ void vtkMRMLModelDisplayableManager::SetViewDisplayMode(int mode)
 int vtkMRMLModelDisplayableManager::GetViewDisplayMode() const
 {
     return d->viewDisplayMode;
+}
+
+void vtkMRMLModelDisplayableManager::SetHighlightColors(const double selected[3], const double preSelected[3])
+{
+    d->useSelectedColor = selected != nullptr;
+    d->usePreSelectedColor = preSelected != nullptr;
+    for (int i = 0; i < 3; ++i) {
+        d->selectedColor[i] = selected ? selected[i] : 0.0;
+        d->preSelectedColor[i] = preSelected ? preSelected[i] : 0.0;
+    }
+    for (vtkMRMLModelNode* model : {d->highlighted.GetPointer(), d->preHighlighted.GetPointer()})
+        if (model && d->models.count(model))
+            d->dirty.insert(model);
+    RequestRender();
+}
+
+void vtkMRMLModelDisplayableManager::SetPointsVisible(bool visible)
+{
+    if (d->changeAll(d->pointsVisible, visible))
+        RequestRender();
+}
+
+bool vtkMRMLModelDisplayableManager::GetPointsVisible() const
+{
+    return d->pointsVisible;
+}
+
+void vtkMRMLModelDisplayableManager::SetEdgesVisible(bool visible)
+{
+    if (d->changeAll(d->edgesVisible, visible))
+        RequestRender();
+}
+
+bool vtkMRMLModelDisplayableManager::GetEdgesVisible() const
+{
+    return d->edgesVisible;
 }
 
 vtkActor* vtkMRMLModelDisplayableManager::GetActorByDisplayNode(vtkMRMLDisplayNode* displayNode) const
@@ -398,12 +451,16 @@ void vtkMRMLModelDisplayableManager::OnBeforeRender()
             }
             p.mapper->SetScalarVisibility(0);
             vtkProperty* property = p.actor->GetProperty();
-            if (preHighlighted) {
+            if (preHighlighted && d->usePreSelectedColor) {
+                property->SetColor(d->preSelectedColor);
+            } else if (preHighlighted) {
                 const double* a = display->GetColor();
                 const double* b = display->GetSelectedColor();
                 property->SetColor(0.5 * (a[0] + b[0]), 0.5 * (a[1] + b[1]), 0.5 * (a[2] + b[2]));
+            } else if (highlighted) {
+                property->SetColor(d->useSelectedColor ? d->selectedColor : display->GetSelectedColor());
             } else {
-                property->SetColor(highlighted ? display->GetSelectedColor() : display->GetColor());
+                property->SetColor(display->GetColor());
             }
             property->SetOpacity(display->GetOpacity());
             property->SetAmbient(display->GetAmbient());
@@ -416,7 +473,10 @@ void vtkMRMLModelDisplayableManager::OnBeforeRender()
             const int mode = d->viewDisplayMode ? d->viewDisplayMode : display->GetDisplayMode();
             property->SetRepresentation(mode == vtkMRMLDisplayNode::DisplayWireframe ? VTK_WIREFRAME
                                                                                     : VTK_SURFACE);
-            property->SetEdgeVisibility(mode == vtkMRMLDisplayNode::DisplayShadedWithWireframe);
+            property->SetEdgeVisibility(d->edgesVisible || mode == vtkMRMLDisplayNode::DisplayShadedWithWireframe);
+            property->SetVertexVisibility(d->pointsVisible);
+            property->SetVertexColor(display->GetEdgeColor());
+            property->SetPointSize(d->pointsVisible ? 5.0f : 1.0f);
             applyClipping(p.mapper, d->clipNode, display->GetClipping() != 0);
         }
     }

@@ -24,6 +24,12 @@ public:
     // edges); 0 lets each display node's own mode hold.
     void SetViewDisplayMode(int mode);
     int GetViewDisplayMode() const;
+    // Vertices drawn as points, and cell edges drawn in every display mode, for every
+    // model of the view.
+    void SetPointsVisible(bool visible);
+    bool GetPointsVisible() const;
+    void SetEdgesVisible(bool visible);
+    bool GetEdgesVisible() const;
 
     // The actor that shows a display node of a model (after the render that built it),
     // or null.
@@ -39,6 +45,9 @@ public:
     // its selected colour.
     void SetPreHighlightedModel(vtkMRMLModelNode* model);
     vtkMRMLModelNode* GetPreHighlightedModel() const;
+    // Colours for the highlighted and the pre-highlighted model that replace those of
+    // the display nodes; null arguments go back to the display nodes' colours.
+    void SetHighlightColors(const double selected[3], const double preSelected[3]);
 
 protected:
     vtkMRMLModelDisplayableManager();

@@ -296,6 +296,15 @@ std::vector<Project*> Application::get_projects() const
     return result;
 }
 
+std::vector<Project*> Application::get_projects(int documentTag) const
+{
+    std::vector<Project*> result;
+    for (const auto& entry : projectsById)
+        if (entry.second->kind == documentTag)
+            result.push_back(entry.second);
+    return result;
+}
+
 const char* Application::get_project_name(const Project* project) const
 {
     return project ? project->get_name() : nullptr;

@@ -44,6 +44,8 @@ public:
     Project* get_current_project() const { return currentProject; }
     Project* get_project(const char* name) const;
     std::vector<Project*> get_projects() const;
+    // The projects whose kind code equals the document tag.
+    std::vector<Project*> get_projects(int documentTag) const;
     const char* get_project_name(const Project* project) const;
     bool set_current_project(const char* name);
     Project* create_project(const char* name, const char* label = nullptr);

@@ -1,9 +1,13 @@
 #include "GeometryObject.h"
 
 #include <mrml/vtkMRMLModelStorageNode.h>
+#include <pmgph/EditorCoreData.h>
+
+#include <vtkCell.h>
 #include <vtkPolyData.h>
 #include <vtkPolyDataWriter.h>
 #include <vtkNew.h>
+#include <vtkTriangle.h>
 #include <vtkSmartPointer.h>
 
 #include <QDir>
@@ -128,6 +132,41 @@ void GeometryObject::on_changed(const Property* p)
             unsuppress();
     }
     ProjectObject::on_changed(p);
+}
+
+std::shared_ptr<const pmGph::EditorCoreData> GeometryObject::get_editor_core_data(int propertyType,
+                                                                                 const char* name) const
+{
+    if (propertyType != 0 || (name && *name) || !polyData || polyData->GetNumberOfCells() == 0)
+        return nullptr;
+    constexpr int Bands = 10;
+    double bounds[6];
+    polyData->GetBounds(bounds);
+    const double low = bounds[4];
+    const double step = (bounds[5] - bounds[4]) / Bands;
+    std::vector<double> area(Bands, 0.0);
+    double a[3], b[3], c[3];
+    for (vtkIdType i = 0; i < polyData->GetNumberOfCells(); ++i) {
+        vtkCell* cell = polyData->GetCell(i);
+        // Polygons as fans of triangles; lines and vertices have no area.
+        const vtkIdType n = cell->GetNumberOfPoints();
+        if (cell->GetCellDimension() != 2 || n < 3)
+            continue;
+        polyData->GetPoint(cell->GetPointId(0), a);
+        for (vtkIdType k = 1; k + 1 < n; ++k) {
+            polyData->GetPoint(cell->GetPointId(k), b);
+            polyData->GetPoint(cell->GetPointId(k + 1), c);
+            const double z = (a[2] + b[2] + c[2]) / 3.0;
+            int band = step > 0.0 ? static_cast<int>((z - low) / step) : 0;
+            band = band < 0 ? 0 : (band >= Bands ? Bands - 1 : band);
+            area[static_cast<size_t>(band)] += vtkTriangle::TriangleArea(a, b, c);
+        }
+    }
+    auto data = std::make_shared<pmGph::EditorCoreData>();
+    data->list = {"Height", "Surface area"};
+    for (int band = 0; band < Bands; ++band)
+        data->values.push_back({low + (band + 0.5) * step, area[static_cast<size_t>(band)]});
+    return data;
 }
 
 } // namespace Obj

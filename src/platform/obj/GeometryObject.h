@@ -39,6 +39,10 @@ public:
     void copy_content(const ProjectObject& source) override;
 
     void on_changed(const Property* p) override;
+    // For property kind 0: the surface's area by height, in ten bands from the lowest to
+    // the highest point ("Height" and "Surface area" columns).
+    std::shared_ptr<const pmGph::EditorCoreData> get_editor_core_data(int propertyType,
+                                                                      const char* name) const override;
 
     PropertyString* FileName = nullptr;
     PropertyBoolean* Suppressed = nullptr;

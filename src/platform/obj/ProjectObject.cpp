@@ -1,5 +1,7 @@
 #include "ProjectObject.h"
 
+#include <pmgph/EditorCoreData.h>
+
 #include "Project.h"
 #include "PropertyCouple.h"
 
@@ -228,6 +230,11 @@ AnnotationROI::AnnotationROI()
 {
     static const char* const feeder = internedText("Gui::ViewFeederAnnotationROI");
     set_interned_feeder_type_name(feeder);
+}
+
+std::shared_ptr<const pmGph::EditorCoreData> ProjectObject::get_editor_core_data(int, const char*) const
+{
+    return nullptr;
 }
 
 } // namespace Obj

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace pmGph { struct EditorCoreData; }
+
 namespace Obj {
 
 class Project;
@@ -31,6 +33,11 @@ public:
     // Registered type name of the GUI view feeder that shows this object.
     virtual const char* get_feeder_type_name() const { return feederType; }
     void set_feeder_type_name(const std::string& type) { feederType = internedText(type.c_str()); }
+
+    // The object's tabular data for the table and chart: its own for property kind 0 and
+    // no name, else that of the named property of the kind.  Null when it has none.
+    virtual std::shared_ptr<const pmGph::EditorCoreData> get_editor_core_data(int propertyType,
+                                                                              const char* name) const;
 
     bool is_valid() const { return !error; }
     bool isError() const { return error; }

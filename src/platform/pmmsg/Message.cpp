@@ -128,6 +128,13 @@ void setVisibility(const MessageData& record, bool visible)
     Obj::Project& project = projectNamed(record.text2);
     const unsigned int id = record.number ? record.number : parseId(record.text3);
     Obj::ProjectObject& object = objectOf(project, id);
+    // The GUI shows or hides the object through its view feeder first: a feeder takes
+    // a change of the object itself as an update, which can hide it but never show it
+    // again.  The object's own flag then follows.
+    if (const FeederLookup lookup = feederLookup())
+        if (Obj::PropertyContainer* feeder = lookup(record.text2, &id))
+            if (auto* shown = dynamic_cast<Obj::PropertyBoolean*>(feeder->get_property_by_name("Visibility")))
+                shown->set_value(visible);
     if (auto* p = dynamic_cast<Obj::PropertyBoolean*>(object.get_property_by_name("Visibility")))
         p->set_value(visible);
 }

@@ -30,6 +30,8 @@
 #include <vector>
 
 namespace {
+// How far (in pixels) the mouse may move between press and release for a click.
+constexpr int ClickSlop = 3;
 const char* const defaultManagers[] = {"vtkMRMLModelDisplayableManager",
                                        "vtkMRML3DViewDisplayableManager",
                                        "vtkMRMLRulerDisplayableManager"};
@@ -49,12 +51,21 @@ struct qMRMLThreeDView::Private
     int movePosition[2] = {0, 0};
     bool preSelection = false;
 
-    bool inSelectMode() const
+    vtkSmartPointer<vtkCallbackCommand> keyCommand;
+    int pressPosition[2] = {0, 0};
+    bool pressed = false;
+
+    // Clicks pick in the select and view-transform modes; while annotations are placed
+    // they belong to the placing.
+    bool picksOnClick() const
     {
         auto* interaction = scene ? vtkMRMLInteractionNode::SafeDownCast(
                                         scene->GetNodeByID("vtkMRMLInteractionNodeSingleton"))
                                   : nullptr;
-        return interaction && interaction->GetCurrentInteractionMode() == vtkMRMLInteractionNode::Select;
+        if (!interaction)
+            return false;
+        const int mode = interaction->GetCurrentInteractionMode();
+        return mode == vtkMRMLInteractionNode::Select || mode == vtkMRMLInteractionNode::ViewTransform;
     }
 
     // One pick for the newest mouse position, however many moves arrived meanwhile.
@@ -119,26 +130,38 @@ qMRMLThreeDView::qMRMLThreeDView(QWidget* parent)
 
     vtkNew<vtkInteractorStyleTrackballCamera> style;
     interactor()->SetInteractorStyle(style);
-    // In the scene's select mode a left click picks; the camera still follows the drag.
+    // A left click that does not drag picks, unless the scene is placing annotations; the
+    // drag itself turns the camera.  Control adds the pick to the selection.
     d->clickCommand = vtkSmartPointer<vtkCallbackCommand>::New();
     d->clickCommand->SetClientData(this);
-    d->clickCommand->SetCallback([](vtkObject* caller, unsigned long, void* client, void*) {
+    d->clickCommand->SetCallback([](vtkObject* caller, unsigned long event, void* client, void*) {
         auto* self = static_cast<qMRMLThreeDView*>(client);
         auto* iren = vtkRenderWindowInteractor::SafeDownCast(caller);
-        vtkMRMLScene* scene = self->mrmlScene();
-        if (!iren || !scene)
-            return;
-        auto* interaction = vtkMRMLInteractionNode::SafeDownCast(
-            scene->GetNodeByID("vtkMRMLInteractionNodeSingleton"));
-        if (!interaction || interaction->GetCurrentInteractionMode() != vtkMRMLInteractionNode::Select)
+        if (!iren)
             return;
         const int* pos = iren->GetEventPosition();
+        if (event == vtkCommand::LeftButtonPressEvent) {
+            self->d->pressPosition[0] = pos[0];
+            self->d->pressPosition[1] = pos[1];
+            self->d->pressed = true;
+            return;
+        }
+        if (!self->d->pressed)
+            return;
+        self->d->pressed = false;
+        const int dx = pos[0] - self->d->pressPosition[0];
+        const int dy = pos[1] - self->d->pressPosition[1];
+        if (dx * dx + dy * dy > ClickSlop * ClickSlop || !self->d->picksOnClick())
+            return;
         for (int i = 0; i < self->d->group->GetDisplayableManagerCount(); ++i)
             if (auto* view = vtkMRML3DViewDisplayableManager::SafeDownCast(
                     self->d->group->GetNthDisplayableManager(i)))
-                view->Pick(pos[0], pos[1]);
+                view->Pick(pos[0], pos[1], iren->GetControlKey() != 0);
     });
+    // Passive: the style grabs the mouse events while it turns the camera.
+    d->clickCommand->SetPassiveObserver(1);
     interactor()->AddObserver(vtkCommand::LeftButtonPressEvent, d->clickCommand, 1.0f);
+    interactor()->AddObserver(vtkCommand::LeftButtonReleaseEvent, d->clickCommand, 1.0f);
 
     d->preSelectTimer = new QTimer(this);
     d->preSelectTimer->setSingleShot(true);
@@ -149,13 +172,22 @@ qMRMLThreeDView::qMRMLThreeDView(QWidget* parent)
     d->moveCommand->SetCallback([](vtkObject* caller, unsigned long, void* client, void*) {
         auto* self = static_cast<qMRMLThreeDView*>(client);
         auto* iren = vtkRenderWindowInteractor::SafeDownCast(caller);
-        if (!iren || !self->d->preSelection || !self->d->inSelectMode())
+        if (!iren || !self->d->preSelection || self->d->pressed || !self->d->picksOnClick())
             return;
         self->d->movePosition[0] = iren->GetEventPosition()[0];
         self->d->movePosition[1] = iren->GetEventPosition()[1];
         self->d->preSelectTimer->start();
     });
     interactor()->AddObserver(vtkCommand::MouseMoveEvent, d->moveCommand, 1.0f);
+
+    // The interactor style's own character keys (stereo, wireframe, quitting the
+    // interactor, ...) are not this view's: they stop here.  Qt still hands the keys to
+    // the parents, and key presses still reach the widgets of the scene.
+    d->keyCommand = vtkSmartPointer<vtkCallbackCommand>::New();
+    d->keyCommand->SetCallback([](vtkObject*, unsigned long, void*, void*) {});
+    d->keyCommand->SetAbortFlagOnExecute(1);
+    interactor()->AddObserver(vtkCommand::CharEvent, d->keyCommand, 10.0f);
+    interactor()->AddObserver(vtkCommand::ExitEvent, d->keyCommand, 10.0f);
 }
 
 qMRMLThreeDView::~qMRMLThreeDView()

@@ -1,8 +1,8 @@
 #pragma once
 // The MRML 3D view: shows a scene through the displayable managers that the 3D-view
 // factory names (the model and 3D-view managers first), renders when they ask, frames
-// the models when they first appear, and in the scene's select mode picks with the left
-// button.
+// the models when they first appear, and picks with a left click (unless the scene is
+// placing annotations).
 
 #include <ctk/ctkVTKAbstractView.h>
 
@@ -32,8 +32,8 @@ public:
     vtkMRMLAbstractDisplayableManager* displayableManagerByClassName(const char* className) const;
     vtkMRMLDisplayableManagerGroup* displayableManagerGroup() const;
 
-    // Whether, in the scene's select mode, the model under the mouse is marked before it
-    // is picked.
+    // Whether, outside the place mode, the model under the mouse is marked before it is
+    // picked.
     void SetEnablePreSelection(bool enabled);
     bool preSelectionEnabled() const;
 

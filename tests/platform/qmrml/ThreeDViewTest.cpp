@@ -1,5 +1,6 @@
 #include <ctk/ctkVTKAbstractView.h>
 #include <mrml/vtkMRML3DViewDisplayableManager.h>
+#include <pmfwm/EntitySelectionData.h>
 #include <mrml/vtkMRMLDisplayableManagerGroup.h>
 #include <mrml/vtkMRMLInteractionNode.h>
 #include <mrml/vtkMRMLModelDisplayNode.h>
@@ -14,7 +15,11 @@
 #include <QVTKOpenGLNativeWidget.h>
 #include <vtkCollection.h>
 #include <vtkNew.h>
+#include <vtkCallbackCommand.h>
 #include <vtkCamera.h>
+#include <vtkCommand.h>
+#include <vtkGenericOpenGLRenderWindow.h>
+#include <vtkRenderWindowInteractor.h>
 #include <vtkRenderer.h>
 #include <vtkSphereSource.h>
 
@@ -116,7 +121,7 @@ TEST_F(ThreeDView, ManyChangesBeforeTheEventLoopRunsMakeOneRender)
     EXPECT_EQ(view.renderCount(), before + 1);
 }
 
-TEST_F(ThreeDView, SelectModeClickPicksTheModelUnderTheMouse)
+TEST_F(ThreeDView, AClickPicksTheModelUnderTheMouseUnlessPlacingOrDragging)
 {
     vtkNew<vtkCollection> managers;
     view.getDisplayableManagers(managers);
@@ -126,22 +131,60 @@ TEST_F(ThreeDView, SelectModeClickPicksTheModelUnderTheMouse)
             manager = m;
     ASSERT_NE(manager, nullptr);
     EXPECT_STREQ(managers->GetItemAsObject(0)->GetClassName(), "vtkMRMLModelDisplayableManager");
+    manager->VtkSetSelectionModes({0}, {true});
+    pmFwm::EntitySelectionData picks;
+    std::vector<int> kinds;
+    picks.signal_selection_changed.connect(
+        [&kinds](const pmFwm::SelectionModification2& change) { kinds.push_back(change.type); });
+    manager->setEntitySelData(&picks);
 
     QWidget* gl = view.VTKWidget();
     const QPoint middle(gl->width() / 2, gl->height() / 2);
-    interaction->SetCurrentInteractionMode(vtkMRMLInteractionNode::ViewTransform);
+    interaction->SetCurrentInteractionMode(vtkMRMLInteractionNode::Place);
     QTest::mouseClick(gl, Qt::LeftButton, Qt::NoModifier, middle);
-    EXPECT_EQ(manager->GetPickedNodeID(), nullptr) << "no pick outside select mode";
+    EXPECT_EQ(manager->GetPickedNodeID(), nullptr) << "clicks place annotations then";
 
-    interaction->SetCurrentInteractionMode(vtkMRMLInteractionNode::Select);
+    // A drag turns the camera and picks nothing.
+    interaction->SetCurrentInteractionMode(vtkMRMLInteractionNode::ViewTransform);
+    QTest::mousePress(gl, Qt::LeftButton, Qt::NoModifier, middle);
+    QMouseEvent drag(QEvent::MouseMove, middle + QPoint(30, 0), gl->mapToGlobal(middle + QPoint(30, 0)),
+                     Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(gl, &drag);
+    QTest::mouseRelease(gl, Qt::LeftButton, Qt::NoModifier, middle + QPoint(30, 0));
+    EXPECT_EQ(manager->GetPickedNodeID(), nullptr);
+    EXPECT_TRUE(kinds.empty());
+
+    view.renderer()->ResetCamera();
     QTest::mouseClick(gl, Qt::LeftButton, Qt::NoModifier, middle);
     EXPECT_STREQ(manager->GetPickedNodeID(), model->GetID());
+    interaction->SetCurrentInteractionMode(vtkMRMLInteractionNode::Select);
+    QTest::mouseClick(gl, Qt::LeftButton, Qt::ControlModifier, middle);
+    EXPECT_EQ(kinds, (std::vector<int>{2, 0})) << "a click sets the selection, with Control it adds";
 
     EXPECT_FALSE(view.pickAt(QPoint(2, 2)));
     EXPECT_TRUE(view.pickAt(middle));
+    manager->setEntitySelData(nullptr);
 }
 
-TEST_F(ThreeDView, PreSelectionMarksTheModelUnderTheMouseInSelectMode)
+TEST_F(ThreeDView, TheInteractorStylesOwnKeysDoNothing)
+{
+    vtkRenderWindow* window = view.renderWindow();
+    bool exited = false;
+    vtkNew<vtkCallbackCommand> exit;
+    exit->SetClientData(&exited);
+    exit->SetCallback([](vtkObject*, unsigned long, void* flag, void*) { *static_cast<bool*>(flag) = true; });
+    view.interactor()->AddObserver(vtkCommand::ExitEvent, exit, -1.0f);
+    QWidget* gl = view.VTKWidget();
+    for (char key : {'3', 'w', 'e', 'q'})
+        QTest::keyClick(gl, key);
+    settle();
+    EXPECT_FALSE(window->GetStereoRender()) << "'3' turns no stereo on";
+    EXPECT_FALSE(exited) << "'e' and 'q' end nothing";
+    EXPECT_GT(centre().red(), 200) << "'w' leaves the model shaded";
+    view.interactor()->RemoveObserver(exit);
+}
+
+TEST_F(ThreeDView, PreSelectionMarksTheModelUnderTheMouseOutsidePlacing)
 {
     display->SetSelectedColor(0, 1, 0);
     QWidget* gl = view.VTKWidget();
