@@ -3,6 +3,8 @@
 // and label follows the camera), and adding one fiducial to a view that shows many.
 #include <benchmark/benchmark.h>
 
+#include <support/OffscreenWindow.h>
+
 #include <vtkMRMLAnnotationFiducialDisplayableManager.h>
 #include <vtkMRMLAnnotationFiducialNode.h>
 
@@ -25,14 +27,7 @@
 
 namespace {
 
-vtkSmartPointer<vtkRenderWindow> makeWindow(vtkRenderer* renderer)
-{
-    auto window = vtkSmartPointer<vtkRenderWindow>::New();
-    window->SetSize(400, 400);
-    window->SetOffScreenRendering(1);
-    window->AddRenderer(renderer);
-    return window;
-}
+using PelmoraBench::makeWindow;
 
 void pointAt(int i, double p[3])
 {
@@ -117,9 +112,9 @@ struct BareScene
     }
 };
 
-void BM_RenderFiducials(benchmark::State& state)
+template <class Scene> void renderFrames(benchmark::State& state)
 {
-    FiducialScene s(static_cast<int>(state.range(0)));
+    Scene s(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         s.renderer->GetActiveCamera()->Azimuth(1.0);
         s.window->Render();
@@ -127,14 +122,14 @@ void BM_RenderFiducials(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+void BM_RenderFiducials(benchmark::State& state)
+{
+    renderFrames<FiducialScene>(state);
+}
+
 void BM_RenderFiducials_Baseline(benchmark::State& state)
 {
-    BareScene s(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        s.renderer->GetActiveCamera()->Azimuth(1.0);
-        s.window->Render();
-    }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    renderFrames<BareScene>(state);
 }
 
 // One fiducial added to a view of n - 1, getting its handle, then removed again: with

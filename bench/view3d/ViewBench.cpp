@@ -3,6 +3,8 @@
 // and rendering it.
 #include <benchmark/benchmark.h>
 
+#include <support/OffscreenWindow.h>
+
 #include <visualization/ViewFeederTopoObject.h>
 
 #include <mrml/vtkMRMLDisplayableManagerGroup.h>
@@ -32,14 +34,7 @@
 
 namespace {
 
-vtkSmartPointer<vtkRenderWindow> makeWindow(vtkRenderer* renderer)
-{
-    auto window = vtkSmartPointer<vtkRenderWindow>::New();
-    window->SetSize(400, 400);
-    window->SetOffScreenRendering(1);
-    window->AddRenderer(renderer);
-    return window;
-}
+using PelmoraBench::makeWindow;
 
 // A small closed surface per model, each at its own place on a grid.
 vtkSmartPointer<vtkPolyData> smallModel(int i)
