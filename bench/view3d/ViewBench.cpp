@@ -4,6 +4,8 @@
 #include <benchmark/benchmark.h>
 
 #include <colors/vtkVizScalarBarActor.h>
+#include <support/OffscreenWindow.h>
+
 #include <visualization/ViewFeederTopoObject.h>
 
 #include <mrml/vtkMRMLColorLogic.h>
@@ -37,14 +39,7 @@
 
 namespace {
 
-vtkSmartPointer<vtkRenderWindow> makeWindow(vtkRenderer* renderer)
-{
-    auto window = vtkSmartPointer<vtkRenderWindow>::New();
-    window->SetSize(400, 400);
-    window->SetOffScreenRendering(1);
-    window->AddRenderer(renderer);
-    return window;
-}
+using PelmoraBench::makeWindow;
 
 // A small closed surface per model, each at its own place on a grid.
 vtkSmartPointer<vtkPolyData> smallModel(int i)

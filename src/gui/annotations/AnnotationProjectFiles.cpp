@@ -108,9 +108,12 @@ bool openAnnotationListFile(const std::string& fileName)
         return false;
     Obj::Application& logic = Obj::Application::instance();
     Obj::Project* project = logic.get_current_project();
+    std::string createdProject;
     if (!project) {
         const std::string label = info.completeBaseName().toStdString();
         project = logic.create_project(label.c_str(), label.c_str());
+        if (project)
+            createdProject = project->get_name();
     }
     GuiProject* gui = project ? app->get_project(project) : nullptr;
     vtkMRMLScene* scene = gui ? gui->mrmlScene() : nullptr;
@@ -132,7 +135,8 @@ bool openAnnotationListFile(const std::string& fileName)
     scene->StartState(vtkMRMLScene::BatchProcessState);
     scene->SaveStateForUndo();
     node->Initialize(scene);
-    storage->SetFileName(fileName.c_str());
+    // Absolute: the scene would take a relative name as relative to its own folder.
+    storage->SetFileName(QFile::encodeName(info.absoluteFilePath()).constData());
     scene->AddNode(storage);
     node->SetAndObserveStorageNodeID(storage->GetID());
     const bool read = storage->ReadData(node) == 1;
@@ -145,6 +149,9 @@ bool openAnnotationListFile(const std::string& fileName)
     scene->EndState(vtkMRMLScene::BatchProcessState);
     if (!read) {
         console.Error("Cannot read the annotation list file %s\n", fileName.c_str());
+        // A project made for the file does not stay behind empty.
+        if (!createdProject.empty())
+            logic.close_project(createdProject.c_str());
         return false;
     }
 

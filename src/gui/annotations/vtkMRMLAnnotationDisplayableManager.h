@@ -135,6 +135,25 @@ protected:
     virtual void OnMRMLAnnotationControlPointModifiedEvent(vtkMRMLNode* node);
     virtual void OnMRMLSelectionNodeUnitModifiedEvent(vtkMRMLNode*) {}
 
+    // Raises PropagatingFromWidget for a scope and puts back what it was, so that the
+    // copies between a widget and its node do not come back as node reactions.
+    class PropagationScope
+    {
+    public:
+        explicit PropagationScope(vtkMRMLAnnotationDisplayableManager* manager)
+            : Flag(manager->PropagatingFromWidget), Old(Flag)
+        {
+            Flag = 1;
+        }
+        ~PropagationScope() { Flag = Old; }
+        PropagationScope(const PropagationScope&) = delete;
+        PropagationScope& operator=(const PropagationScope&) = delete;
+
+    private:
+        int& Flag;
+        int Old;
+    };
+
     // Hands the node to the feeder set for the placement, once.
     void HandOverToViewFeeder(vtkMRMLAnnotationNode* node);
     // Saves the scene's state for undo (with the node when given).

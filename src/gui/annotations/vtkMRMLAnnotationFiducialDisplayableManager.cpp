@@ -33,20 +33,6 @@ vtkStandardNewMacro(vtkMRMLAnnotationFiducialDisplayableManager);
 
 namespace {
 
-// Raises a flag for a scope and puts back what it was.
-class FlagRaiser
-{
-public:
-    explicit FlagRaiser(int& flag) : Flag(flag), Old(flag) { Flag = 1; }
-    ~FlagRaiser() { Flag = Old; }
-    FlagRaiser(const FlagRaiser&) = delete;
-    FlagRaiser& operator=(const FlagRaiser&) = delete;
-
-private:
-    int& Flag;
-    int Old;
-};
-
 vtkHandleRepresentation* firstHandle(vtkSeedRepresentation* representation)
 {
     return representation && representation->GetNumberOfSeeds() > 0 ? representation->GetHandleRepresentation(0)
@@ -155,7 +141,7 @@ void vtkMRMLAnnotationFiducialDisplayableManager::OnClickInRenderWindow(double x
         return;
     vtkSmartPointer<vtkMRMLAnnotationFiducialNode> node;
     {
-        FlagRaiser building(PropagatingFromWidget);
+        PropagationScope building(this);
         double world[4] = {0.0, 0.0, 0.0, 1.0};
         GetDisplayToWorldCoordinates(x, y, world);
         node = vtkSmartPointer<vtkMRMLAnnotationFiducialNode>::New();
@@ -269,7 +255,7 @@ void vtkMRMLAnnotationFiducialDisplayableManager::PropagateMRMLToWidget(vtkMRMLA
         vtkErrorMacro("PropagateMRMLToWidget: Could not get seed representation from widget!");
         return;
     }
-    FlagRaiser propagating(PropagatingFromWidget);
+    PropagationScope propagating(this);
     vtkMRMLSliceNode* slice = GetSliceNode();
     double diagonal = 1.0;
     if (slice) {
@@ -372,7 +358,7 @@ void vtkMRMLAnnotationFiducialDisplayableManager::PropagateWidgetToMRML(vtkAbstr
     vtkHandleRepresentation* handle = firstHandle(representation);
     if (!handle)
         return;
-    FlagRaiser propagating(PropagatingFromWidget);
+    PropagationScope propagating(this);
     node->SetDisableModifiedEvent(1);
     double seed[4] = {0.0, 0.0, 0.0, 1.0};
     if (Is2DDisplayableManager()) {

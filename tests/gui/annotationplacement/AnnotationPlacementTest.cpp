@@ -4,6 +4,7 @@
 #include <vtkMRMLAnnotationFiducialNode.h>
 #include <vtkMRMLAnnotationPointDisplayNode.h>
 #include <vtkMRMLAnnotationDisplayableManagerHelper.h>
+#include <vtkVizAnnotationsModuleMRMLDisplayableManagerObjectFactory.h>
 
 #include <mrml/vtkMRMLDisplayableManagerGroup.h>
 #include <mrml/vtkMRMLInteractionNode.h>
@@ -19,6 +20,8 @@
 #include <vtkHandleWidget.h>
 #include <vtkNew.h>
 #include <vtkObjectFactory.h>
+#include <vtkObjectFactoryCollection.h>
+#include <vtkVersion.h>
 #include <vtkOrientedPolygonalHandleRepresentation3D.h>
 #include <vtkPlaneSource.h>
 #include <vtkPolyData.h>
@@ -169,6 +172,24 @@ TEST(AnnotationManagerFactory, CreatesTheManagersByName)
         EXPECT_STREQ(object->GetClassName(), name);
         EXPECT_TRUE(object->IsA("vtkMRMLAnnotationDisplayableManager"));
     }
+    // One factory, registered as the library loaded, naming the VTK it was built with.
+    int factories = 0;
+    vtkObjectFactoryCollection* all = vtkObjectFactory::GetRegisteredFactories();
+    all->InitTraversal();
+    while (vtkObjectFactory* f = all->GetNextItem()) {
+        if (std::string(f->GetClassName()) != "vtkVizAnnotationsModuleMRMLDisplayableManagerObjectFactory")
+            continue;
+        ++factories;
+        EXPECT_STREQ(f->GetVTKSourceVersion(), vtkVersion::GetVTKSourceVersion());
+    }
+    EXPECT_EQ(factories, 1);
+    vtkVizAnnotationsModuleMRMLDisplayableManagerObjectFactory::RegisterOnce();
+    all->InitTraversal();
+    factories = 0;
+    while (vtkObjectFactory* f = all->GetNextItem())
+        factories += std::string(f->GetClassName()) == "vtkVizAnnotationsModuleMRMLDisplayableManagerObjectFactory";
+    EXPECT_EQ(factories, 1);
+
     // The base alone makes no widgets.
     vtkNew<vtkMRMLAnnotationDisplayableManager> base;
     vtkNew<vtkMRMLScene> scene;
@@ -306,6 +327,30 @@ TEST_F(FiducialView, GlyphFollowsThePointDisplayNode)
     // The label follows the name.
     node->SetName("Tip");
     EXPECT_STREQ(handle->GetLabelText(), "Tip");
+}
+
+// Off every model a click lands at the depth of the camera's focal point (z = 0 here),
+// where the fiducial is seen, not on the near clipping plane.
+class EmptyView : public FiducialView
+{
+protected:
+    void SetUp() override { build(false); }
+};
+
+TEST_F(EmptyView, AClickOffTheModelsLandsInTheFocalPlaneAndAnotherSceneDropsTheWidgets)
+{
+    startPlacing(false);
+    click(240, 160);
+    ASSERT_EQ(fiducials().size(), 1u);
+    vtkMRMLAnnotationFiducialNode* node = fiducials()[0];
+    EXPECT_TRUE(near(world(node), 10.0, -10.0, 0.0));
+    EXPECT_EQ(node->GetAttribute("AssociatedNodeID"), nullptr);
+    ASSERT_NE(manager->GetWidget(node), nullptr);
+
+    vtkNew<vtkMRMLScene> other;
+    manager->SetMRMLScene(other);
+    EXPECT_EQ(manager->GetWidget(node), nullptr);
+    EXPECT_TRUE(manager->GetHelper()->GetNodes().empty());
 }
 
 TEST(FiducialManager, AMissingDisplayNodeIsAConsoleWarning)

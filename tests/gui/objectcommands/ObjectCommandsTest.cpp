@@ -244,6 +244,17 @@ TEST_F(ObjectCommands, RegisteredWithTheirTextsAndStates)
     EXPECT_TRUE(command("Std_RandomShapeColor")->is_applicable());
     selection.set_selection(project->get_name(), {a, b});
     EXPECT_FALSE(command("Std_Relabel")->is_applicable());
+
+    // A random colour for each selected shape; objects without the colour are passed over.
+    Obj::ProjectObject* shape = project->add_object("Obj::GeometryObject", "Shape");
+    Gui::ViewFeeder* feeder = gui->get_view_feeder(shape);
+    ASSERT_NE(feeder, nullptr);
+    auto* color = dynamic_cast<Obj::PropertyColor*>(feeder->get_property_by_name("Shape Color"));
+    ASSERT_NE(color, nullptr);
+    const std::string before = color->get_value_text();
+    selection.set_selection(project->get_name(), {a, shape});
+    run("Std_RandomShapeColor");
+    EXPECT_NE(color->get_value_text(), before);
     selection.clear_all_selections();
 }
 
