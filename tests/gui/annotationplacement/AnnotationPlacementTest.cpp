@@ -353,6 +353,35 @@ TEST_F(EmptyView, AClickOffTheModelsLandsInTheFocalPlaneAndAnotherSceneDropsTheW
     EXPECT_TRUE(manager->GetHelper()->GetNodes().empty());
 }
 
+TEST(FiducialManager, OutlivesItsSceneAndItsNodes)
+{
+    vtkNew<vtkMRMLAnnotationFiducialDisplayableManager> manager;
+    {
+        vtkNew<vtkMRMLScene> scene;
+        manager->SetMRMLScene(scene);
+        vtkNew<vtkMRMLAnnotationFiducialNode> node;
+        node->Initialize(scene);
+        ASSERT_NE(manager->GetWidget(node), nullptr);
+    }
+    EXPECT_TRUE(manager->GetHelper()->GetNodes().empty());
+    EXPECT_EQ(manager->GetMRMLScene(), nullptr);
+
+    // And a scene outlives a manager: its nodes' events reach no manager that is gone.
+    vtkNew<vtkMRMLScene> scene;
+    vtkNew<vtkMRMLInteractionNode> interactionNode;
+    vtkMRMLInteractionNode* interaction = vtkMRMLInteractionNode::SafeDownCast(scene->AddNode(interactionNode));
+    vtkNew<vtkMRMLAnnotationFiducialNode> node;
+    {
+        vtkNew<vtkMRMLAnnotationFiducialDisplayableManager> shortLived;
+        shortLived->SetMRMLScene(scene);
+        node->Initialize(scene);
+    }
+    interaction->SetCurrentInteractionMode(vtkMRMLInteractionNode::Place);
+    node->SetFiducialCoordinates(1, 2, 3);
+    node->SetLocked(1);
+    scene->RemoveNode(node);
+}
+
 TEST(FiducialManager, AMissingDisplayNodeIsAConsoleWarning)
 {
     vtkNew<vtkMRMLScene> scene;
