@@ -362,19 +362,24 @@ TEST_F(ObjectCommands, AFiducialListFromTheCommandLineOpensAsItsLastPointAndOthe
 {
     QTemporaryDir dir;
     const QString fcsv = QDir(dir.path()).filePath("marks.fcsv");
-    writeText(fcsv, "# pointColumns = type|x|y|z|sel|vis\n"
+    writeText(fcsv, "# " + QByteArray(5000, 'c') + "\n"
+                    "# pointColumns = type|x|y|z|sel|vis\n"
                     "point|1|2|3|1|1\n"
                     "point|7|8|9|0|1\n");
     const QString garbage = QDir(dir.path()).filePath("notes.acsv");
     writeText(garbage, "these are my notes\npoint of view\n");
     const QString empty = QDir(dir.path()).filePath("empty.fcsv");
     writeText(empty, "");
+    const QString oneLine = QDir(dir.path()).filePath("line.fcsv");
+    writeText(oneLine, QByteArray(3 << 20, 'p'));
 
     PelmoraTest::ConsoleCapture console;
     Obj::Application& logic = Obj::Application::instance();
-    logic.processFiles({garbage.toStdString(), empty.toStdString()});
+    logic.processFiles({garbage.toStdString(), empty.toStdString(), oneLine.toStdString()});
     EXPECT_TRUE(logic.get_projects().empty());
-    EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, "not an annotation list file"), 2);
+    EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, "not an annotation list file"), 3);
+    // A single line of three megabytes is no list of points, and nothing is made for it.
+    EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, "line.fcsv"), 1);
 
     logic.processFiles({fcsv.toStdString()});
     project = logic.get_current_project();
