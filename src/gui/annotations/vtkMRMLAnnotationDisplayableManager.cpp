@@ -16,7 +16,7 @@
 #include <mrml/vtkMRMLScene.h>
 #include <mrml/vtkMRMLSelectionNode.h>
 #include <mrml/vtkMRMLSliceNode.h>
-#include <mrml/vtkMRMLTransformNode.h>
+#include <mrml/vtkMRMLTransformableNode.h>
 
 #include <vtkAbstractWidget.h>
 #include <vtkCamera.h>
