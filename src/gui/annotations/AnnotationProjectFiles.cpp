@@ -21,6 +21,7 @@
 #include <QFileInfo>
 
 #include <fstream>
+#include <limits>
 #include <string_view>
 
 namespace Gui {
@@ -34,20 +35,24 @@ bool startsWith(std::string_view line, std::string_view word)
     return line.substr(0, word.size()) == word;
 }
 
-// What the file holds, from its lines: a ruler row makes a ruler, else a point row a
-// fiducial. An annotation list file must begin with its header line.
+// What the file holds, from the starts of its lines (as the readers see them, at most
+// 1023 characters each): a ruler row makes a ruler, else a point row a fiducial. An
+// annotation list file must begin with its header line.
 Kind kindOf(const std::string& fileName, bool fiducialList)
 {
     std::ifstream in(fileName, std::ios::binary);
     if (!in)
         return Kind::None;
-    std::string line;
+    char buffer[1024];
     bool first = true;
     bool point = false;
-    // Bounded: a huge file of other content is not read to its end.
-    for (int n = 0; n < 1000000 && std::getline(in, line); ++n) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+    while (in.getline(buffer, sizeof buffer) || in.gcount() > 0) {
+        if (in.fail() && !in.eof()) {
+            // A longer line: its start is read, the rest skipped.
+            in.clear();
+            in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+        }
+        const std::string_view line(buffer);
         if (first && !fiducialList && !startsWith(line, "# Annotation file"))
             return Kind::None;
         first = false;
@@ -55,6 +60,8 @@ Kind kindOf(const std::string& fileName, bool fiducialList)
             return Kind::Ruler;
         if (startsWith(line, "point"))
             point = true;
+        if (in.eof())
+            break;
     }
     return point ? Kind::Fiducial : Kind::None;
 }

@@ -16,7 +16,7 @@
 #include <mrml/vtkMRMLScene.h>
 #include <mrml/vtkMRMLSelectionNode.h>
 #include <mrml/vtkMRMLSliceNode.h>
-#include <mrml/vtkMRMLTransformNode.h>
+#include <mrml/vtkMRMLTransformableNode.h>
 
 #include <vtkAbstractWidget.h>
 #include <vtkCamera.h>
@@ -56,6 +56,9 @@ vtkMRMLAnnotationDisplayableManager::~vtkMRMLAnnotationDisplayableManager()
 {
     setViewFeederObject(nullptr);
     RemoveMRMLObservers();
+    RemoveNodeObservers(ObservedInteractionNode);
+    RemoveNodeObservers(ObservedSelectionNode);
+    RemoveNodeObservers(GetMRMLScene());
     Focus = nullptr;
     PropagatingFromWidget = 0;
     DisableInteractorStyleEventsProcessing = 0;
@@ -132,8 +135,11 @@ void vtkMRMLAnnotationDisplayableManager::SetMRMLScene(vtkMRMLScene* scene)
 {
     if (scene == GetMRMLScene())
         return;
+    RemoveNodeObservers(GetMRMLScene());
     Superclass::SetMRMLScene(scene);
     OnMRMLSceneEndClose();
+    // A scene that goes takes its nodes with it, before this manager may go.
+    AddNodeObserver(scene, {vtkCommand::DeleteEvent});
     ObserveInteractionAndSelectionNodes();
 }
 
@@ -254,6 +260,12 @@ void vtkMRMLAnnotationDisplayableManager::ProcessMRMLNodesEvents(vtkObject* call
     if (node && node->IsA("vtkMRMLSelectionNode")) {
         if (event == vtkMRMLSelectionNode::UnitModifiedEvent)
             OnMRMLSelectionNodeUnitModifiedEvent(node);
+        return;
+    }
+    if (event == vtkCommand::DeleteEvent && caller && caller->IsA("vtkMRMLScene")) {
+        // The nodes go with the scene: forget them without touching them.
+        Helper->RemoveSeeds();
+        Helper->RemoveAllWidgetsAndNodes();
         return;
     }
     Superclass::ProcessMRMLNodesEvents(caller, event, callData);

@@ -58,7 +58,11 @@ public:
     virtual void UpdatePosition(vtkAbstractWidget*, vtkMRMLNode*) {}
     // Marks a click of a placement of several clicks.
     virtual void PlaceSeed(double x, double y);
+    // A new widget for the node, whose one reference AddAnnotation takes over; null when
+    // the node is not of the manager's kind.
     virtual vtkAbstractWidget* CreateWidget(vtkMRMLAnnotationNode* node);
+    // After the widget is registered: observe it and hand the node over
+    // (HandOverToViewFeeder) where the kind is placed from a command.
     virtual void OnWidgetCreated(vtkAbstractWidget* widget, vtkMRMLAnnotationNode* node);
 
     // Does the manager show nodes of this class (exactly the focus)?

@@ -13,10 +13,8 @@
 
 #include <vtkCommand.h>
 #include <vtkFollower.h>
-#include <vtkHandleWidget.h>
 #include <vtkObjectFactory.h>
 #include <vtkOrientedPolygonalHandleRepresentation3D.h>
-#include <vtkPointHandleRepresentation2D.h>
 #include <vtkPolyData.h>
 #include <vtkProperty.h>
 #include <vtkRenderWindowInteractor.h>

@@ -39,6 +39,10 @@ vtkMRMLAbstractDisplayableManager::~vtkMRMLAbstractDisplayableManager()
         ViewNode->RemoveObserver(NodeCommand);
     if (ObservedInteractor)
         ObservedInteractor->RemoveObserver(InteractorCommand);
+    // Objects observed with AddNodeObserver that are still observed reach nothing now.
+    SceneCommand->SetClientData(nullptr);
+    NodeCommand->SetClientData(nullptr);
+    InteractorCommand->SetClientData(nullptr);
 }
 
 void vtkMRMLAbstractDisplayableManager::PrintSelf(ostream& os, vtkIndent indent)
@@ -168,6 +172,8 @@ void vtkMRMLAbstractDisplayableManager::SceneCallback(vtkObject*, unsigned long 
                                                       void* clientData, void* callData)
 {
     auto* self = static_cast<vtkMRMLAbstractDisplayableManager*>(clientData);
+    if (!self)
+        return;
     switch (event) {
     case vtkMRMLScene::NodeAddedEvent:
         // Additions inside a batch are taken up at its end by a full update.
@@ -199,6 +205,8 @@ void vtkMRMLAbstractDisplayableManager::NodeCallback(vtkObject* caller, unsigned
                                                      void* clientData, void* callData)
 {
     auto* self = static_cast<vtkMRMLAbstractDisplayableManager*>(clientData);
+    if (!self)
+        return;
     if (caller && caller == self->ViewNode.Get() && event == vtkCommand::ModifiedEvent) {
         self->OnMRMLDisplayableNodeModifiedEvent(caller);
         return;
@@ -260,5 +268,6 @@ void vtkMRMLAbstractDisplayableManager::ObserveInteractor()
 
 void vtkMRMLAbstractDisplayableManager::InteractorCallback(vtkObject*, unsigned long event, void* clientData, void*)
 {
-    static_cast<vtkMRMLAbstractDisplayableManager*>(clientData)->OnInteractorStyleEvent(static_cast<int>(event));
+    if (clientData)
+        static_cast<vtkMRMLAbstractDisplayableManager*>(clientData)->OnInteractorStyleEvent(static_cast<int>(event));
 }

@@ -259,6 +259,8 @@ Application::Application(int argc, char** argv, std::map<std::string, std::strin
     add_import_type("STEP (*.step *.stp)", "Import");
     add_import_type("IGES (*.iges *.igs)", "Import");
     add_import_type("Pelmora project (*.pmdb)", "Pelmora");
+    // Read by the user interface itself, into the current project.
+    add_import_type("Pelmora annotation lists (*.acsv *.fcsv)", "Pelmora");
     add_import_type("Surface models (*.stl *.vtk *.vtp *.ply *.obj)", "Geometry");
     add_export_type("STEP (*.step *.stp)", "Import");
     add_projectDB_type("Pelmora project (*.pmdb)", "Pelmora");

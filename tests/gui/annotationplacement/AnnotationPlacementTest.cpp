@@ -14,7 +14,10 @@
 #include <mrml/vtkMRMLSelectionNode.h>
 #include <support/ConsoleCapture.h>
 
+#include "../annotations/AnnotationTestHelpers.h"
+
 #include <vtkCamera.h>
+#include <vtkAbstractWidget.h>
 #include <vtkCommand.h>
 #include <vtkHandleRepresentation.h>
 #include <vtkHandleWidget.h>
@@ -329,6 +332,56 @@ TEST_F(FiducialView, GlyphFollowsThePointDisplayNode)
     EXPECT_STREQ(handle->GetLabelText(), "Tip");
 }
 
+TEST_F(FiducialView, BaseRulesForNodesSeedsAndDisabledEvents)
+{
+    // The same node twice: refused, one widget.
+    vtkNew<vtkMRMLAnnotationFiducialNode> node;
+    node->Initialize(scene);
+    {
+        AnnotationTest::Messages messages(manager);
+        EXPECT_FALSE(manager->AddAnnotation(node));
+        EXPECT_TRUE(messages.hasError("AddAnnotation: This node is already associated to the displayable manager!"));
+    }
+    EXPECT_EQ(manager->GetHelper()->GetNodes().size(), 1u);
+
+    // Seeds of a placement under way go when a node of another class arrives.
+    manager->PlaceSeed(10, 10);
+    ASSERT_NE(manager->GetSeed(0), nullptr);
+    scene->AddNode(vtkNew<vtkMRMLModelNode>());
+    EXPECT_EQ(manager->GetSeed(0), nullptr);
+
+    // Inside a batch no widget is made at once; the next update makes it.
+    scene->StartState(vtkMRMLScene::BatchProcessState);
+    vtkNew<vtkMRMLAnnotationFiducialNode> batched;
+    batched->Initialize(scene);
+    EXPECT_EQ(manager->GetWidget(batched), nullptr);
+    scene->EndState(vtkMRMLScene::BatchProcessState);
+    render();
+    EXPECT_NE(manager->GetWidget(batched), nullptr);
+
+    // With interactor events switched off clicks place nothing, and say so.
+    manager->SetDisableInteractorStyleEventsProcessing(1);
+    startPlacing(false);
+    {
+        AnnotationTest::Messages messages(manager);
+        click(200, 200);
+        EXPECT_TRUE(messages.hasWarning("OnInteractorStyleEvent: Processing of events was disabled."));
+    }
+    EXPECT_EQ(fiducials().size(), 2u);
+
+    // A locked node's handle ignores the mouse; place mode locks them all.
+    manager->SetDisableInteractorStyleEventsProcessing(0);
+    interaction->SetCurrentInteractionMode(vtkMRMLInteractionNode::ViewTransform);
+    EXPECT_TRUE(manager->GetWidget(node)->GetProcessEvents());
+    node->SetLocked(1);
+    EXPECT_FALSE(manager->GetWidget(node)->GetProcessEvents());
+    interaction->SetCurrentInteractionMode(vtkMRMLInteractionNode::Place);
+    EXPECT_FALSE(manager->GetWidget(batched)->GetProcessEvents());
+    interaction->SetCurrentInteractionMode(vtkMRMLInteractionNode::ViewTransform);
+    EXPECT_TRUE(manager->GetWidget(batched)->GetProcessEvents());
+    EXPECT_FALSE(manager->GetWidget(node)->GetProcessEvents());
+}
+
 // Off every model a click lands at the depth of the camera's focal point (z = 0 here),
 // where the fiducial is seen, not on the near clipping plane.
 class EmptyView : public FiducialView
@@ -351,6 +404,35 @@ TEST_F(EmptyView, AClickOffTheModelsLandsInTheFocalPlaneAndAnotherSceneDropsTheW
     manager->SetMRMLScene(other);
     EXPECT_EQ(manager->GetWidget(node), nullptr);
     EXPECT_TRUE(manager->GetHelper()->GetNodes().empty());
+}
+
+TEST(FiducialManager, OutlivesItsSceneAndItsNodes)
+{
+    vtkNew<vtkMRMLAnnotationFiducialDisplayableManager> manager;
+    {
+        vtkNew<vtkMRMLScene> scene;
+        manager->SetMRMLScene(scene);
+        vtkNew<vtkMRMLAnnotationFiducialNode> node;
+        node->Initialize(scene);
+        ASSERT_NE(manager->GetWidget(node), nullptr);
+    }
+    EXPECT_TRUE(manager->GetHelper()->GetNodes().empty());
+    EXPECT_EQ(manager->GetMRMLScene(), nullptr);
+
+    // And a scene outlives a manager: its nodes' events reach no manager that is gone.
+    vtkNew<vtkMRMLScene> scene;
+    vtkNew<vtkMRMLInteractionNode> interactionNode;
+    vtkMRMLInteractionNode* interaction = vtkMRMLInteractionNode::SafeDownCast(scene->AddNode(interactionNode));
+    vtkNew<vtkMRMLAnnotationFiducialNode> node;
+    {
+        vtkNew<vtkMRMLAnnotationFiducialDisplayableManager> shortLived;
+        shortLived->SetMRMLScene(scene);
+        node->Initialize(scene);
+    }
+    interaction->SetCurrentInteractionMode(vtkMRMLInteractionNode::Place);
+    node->SetFiducialCoordinates(1, 2, 3);
+    node->SetLocked(1);
+    scene->RemoveNode(node);
 }
 
 TEST(FiducialManager, AMissingDisplayNodeIsAConsoleWarning)

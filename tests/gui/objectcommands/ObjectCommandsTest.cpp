@@ -11,7 +11,10 @@
 #include <core/GfxDatabase.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
+#include <selection/ProjectItem.h>
+#include <selection/ProjectObjectItem.h>
 #include <selection/TreeSelectionSingleton.h>
+#include <selection/TreeWidget.h>
 #include <visualization/ViewFeeder.h>
 #include <visualization/qPelmoraThreeDWidget.h>
 #include <visualization/qView3DMRML.h>
@@ -123,6 +126,7 @@ protected:
 
 TEST_F(ObjectCommands, FiducialCommandThenAClickPlacesAFiducialHandedToItsObject)
 {
+    auto tree = std::make_unique<Gui::TreeWidget>();
     openProject();
     run("Std_AnnotationFiducial");
 
@@ -137,6 +141,16 @@ TEST_F(ObjectCommands, FiducialCommandThenAClickPlacesAFiducialHandedToItsObject
     ASSERT_NE(members, nullptr);
     EXPECT_EQ(members->get_values(), std::vector<Obj::ProjectObject*>{object});
     EXPECT_EQ(Gui::groupMembers(project->annotationsGroup), std::vector<Obj::ProjectObject*>{object});
+    // In the project tree the fiducial sits under the group, which is open.
+    Gui::ProjectItem* projectItem = tree->getProjectItem(gui);
+    ASSERT_NE(projectItem, nullptr);
+    Gui::ProjectObjectItem* groupItem = projectItem->object_item(project->annotationsGroup->getObjectId());
+    Gui::ProjectObjectItem* fiducialItem = projectItem->object_item(object->getObjectId());
+    ASSERT_NE(groupItem, nullptr);
+    ASSERT_NE(fiducialItem, nullptr);
+    EXPECT_EQ(fiducialItem->parent(), groupItem);
+    EXPECT_EQ(fiducialItem->text(0), QStringLiteral("Fiducial"));
+    EXPECT_TRUE(groupItem->isExpanded());
 
     vtkMRMLScene* scene = gui->mrmlScene();
     auto* interaction = vtkMRMLInteractionNode::SafeDownCast(scene->GetNodeByID("vtkMRMLInteractionNodeSingleton"));
@@ -163,6 +177,7 @@ TEST_F(ObjectCommands, FiducialCommandThenAClickPlacesAFiducialHandedToItsObject
     run("Std_AnnotationFiducial");
     EXPECT_EQ(objectsOf(Obj::AnnotationsGroup::getClassTypeId()).size(), 1u);
     EXPECT_EQ(members->get_values().size(), 2u);
+    tree.reset();
 }
 
 TEST_F(ObjectCommands, WithoutAProjectTheCommandsWarnAndAGroupIsMadeOnce)
@@ -347,19 +362,24 @@ TEST_F(ObjectCommands, AFiducialListFromTheCommandLineOpensAsItsLastPointAndOthe
 {
     QTemporaryDir dir;
     const QString fcsv = QDir(dir.path()).filePath("marks.fcsv");
-    writeText(fcsv, "# pointColumns = type|x|y|z|sel|vis\n"
+    writeText(fcsv, "# " + QByteArray(5000, 'c') + "\n"
+                    "# pointColumns = type|x|y|z|sel|vis\n"
                     "point|1|2|3|1|1\n"
                     "point|7|8|9|0|1\n");
     const QString garbage = QDir(dir.path()).filePath("notes.acsv");
     writeText(garbage, "these are my notes\npoint of view\n");
     const QString empty = QDir(dir.path()).filePath("empty.fcsv");
     writeText(empty, "");
+    const QString oneLine = QDir(dir.path()).filePath("line.fcsv");
+    writeText(oneLine, QByteArray(3 << 20, 'p'));
 
     PelmoraTest::ConsoleCapture console;
     Obj::Application& logic = Obj::Application::instance();
-    logic.processFiles({garbage.toStdString(), empty.toStdString()});
+    logic.processFiles({garbage.toStdString(), empty.toStdString(), oneLine.toStdString()});
     EXPECT_TRUE(logic.get_projects().empty());
-    EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, "not an annotation list file"), 2);
+    EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, "not an annotation list file"), 3);
+    // A single line of three megabytes is no list of points, and nothing is made for it.
+    EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, "line.fcsv"), 1);
 
     logic.processFiles({fcsv.toStdString()});
     project = logic.get_current_project();
