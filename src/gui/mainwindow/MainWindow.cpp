@@ -1,5 +1,7 @@
 #include "MainWindow.h"
 
+#include <annotations/AnnotationProjectFiles.h>
+
 #include "commands/Command.h"
 #include "commands/CommandAction.h"
 #include "commands/SimModule.h"
@@ -480,9 +482,12 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* e)
         e->ignore();
         return;
     }
-    // Only the first file counts, by its suffix exactly as written.
-    const QString suffix = QFileInfo(mime->urls().front().toString()).suffix();
-    if (suffix == QLatin1String("pmdb") || suffix == QLatin1String("pmpj"))
+    // Only the first file counts: a project file by its suffix exactly as written, or an
+    // annotation list.
+    const QUrl first = mime->urls().front();
+    const QString suffix = QFileInfo(first.toString()).suffix();
+    if (suffix == QLatin1String("pmdb") || suffix == QLatin1String("pmpj")
+        || isAnnotationListFile(QFile::encodeName(first.toLocalFile()).toStdString()))
         e->acceptProposedAction();
     else
         e->ignore();
@@ -499,7 +504,9 @@ void MainWindow::dropEvent(QDropEvent* e)
     const QString path = url.isLocalFile() ? url.toLocalFile() : url.toString();
     const QByteArray file = path.toUtf8();
     Vexil::MsgConsoleSingleton::Instance().Log("Drop file: %s\n", file.constData());
-    if (qPelmoraApplication* app = qPelmoraApplication::application())
+    if (isAnnotationListFile(file.toStdString()))
+        openAnnotationListFile(file.toStdString());
+    else if (qPelmoraApplication* app = qPelmoraApplication::application())
         app->openPMDB(file.constData(), "Dummy");
 }
 

@@ -455,6 +455,31 @@ TEST_F(DocumentCommands, DroppedProjectFilesOpenByTheirPathAndOnlyTheFirst)
     EXPECT_TRUE(logic->app().get_projects().front()->get_object("Thing"));
 }
 
+TEST_F(DocumentCommands, DroppedAnnotationListsOpenAsTheirAnnotations)
+{
+    const QString fcsv = PelmoraTest::homeDir() + "/dropped marks.fcsv";
+    {
+        QFile out(fcsv);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write("# pointColumns = type|x|y|z|sel|vis\npoint|4|5|6|1|1\n");
+    }
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(fcsv)});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    enter.ignore();
+    QApplication::sendEvent(window.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &drop);
+    Obj::Project* current = logic->app().get_current_project();
+    ASSERT_NE(current, nullptr);
+    bool fiducial = false;
+    for (Obj::ProjectObject* object : current->get_objects())
+        fiducial = fiducial || object->getTypeId().get_name() == std::string("Obj::AnnotationFiducial");
+    EXPECT_TRUE(fiducial);
+}
+
 TEST_F(DocumentCommands, WindowSettingsComeBackUnderTheConfiguredNames)
 {
     Obj::Application::mConfig["ExeVendor"] = "TestVendor";
@@ -502,7 +527,7 @@ TEST_F(DocumentCommands, OpenOffersEveryTypeProjectsFirstAndOpensEachFileWithIts
 
     chosen = QStringList{stl, step};
     command("Std_Open")->invoke(0);
-    EXPECT_TRUE(shownFilter.startsWith("Supported formats ( *.pmdb *.iges")) << shownFilter.toStdString();
+    EXPECT_TRUE(shownFilter.startsWith("Supported formats ( *.pmdb *.acsv *.fcsv *.iges")) << shownFilter.toStdString();
     EXPECT_TRUE(shownFilter.contains(");;Pelmora project (*.pmdb);;IGES")) << shownFilter.toStdString();
     EXPECT_TRUE(shownFilter.endsWith(";;All files (*.*)")) << shownFilter.toStdString();
     std::vector<std::string> opened;
