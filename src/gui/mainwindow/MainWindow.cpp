@@ -764,6 +764,8 @@ void MainWindow::delayedStartup()
     const std::vector<std::string> files = logic.processFiles(logic.getCmdLineFiles());
     for (const std::string& file : files)
         FileDialog::setWorkingDirectory(QString::fromUtf8(file.c_str()));
+    // Read by whoever waits for the start to be complete (the host's screenshot).
+    setProperty("startupFilesOpened", true);
     if (findConfig("StartHidden")) {
         QCoreApplication::quit();
         return;

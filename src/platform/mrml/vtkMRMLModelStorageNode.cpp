@@ -1,6 +1,7 @@
 #include "vtkMRMLModelStorageNode.h"
 
 #include "MRMLModelFileChecks.h"
+#include "MRMLSharedPoints.h"
 
 #include "vtkMRMLModelDisplayNode.h"
 #include "vtkMRMLModelNode.h"
@@ -413,6 +414,8 @@ vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::st
     }
     auto* result = vtkPolyData::New();
     result->ShallowCopy(output);
+    if (ext == ".stl")
+        mrmlmodelfile::shareCoincidentPoints(result);
     return result;
 }
 
