@@ -179,10 +179,12 @@ void ProjectItem::updateSelection()
     }
 }
 
-void ProjectItem::testStatus()
+bool ProjectItem::testStatus()
 {
+    bool changed = false;
     for (const auto& entry : objectItems)
-        entry.second->testStatus();
+        changed = entry.second->testStatus() || changed;
+    return changed;
 }
 
 void ProjectItem::setData(int column, int role, const QVariant& value)

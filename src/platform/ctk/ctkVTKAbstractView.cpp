@@ -131,6 +131,9 @@ ctkVTKAbstractView::~ctkVTKAbstractView()
 
 void ctkVTKAbstractView::setMultiSamples(int samples)
 {
+    // Each new view sets it again: only a change is passed to the existing ones.
+    if (samples == gMultiSamples)
+        return;
     gMultiSamples = samples;
     if (samples >= 0)
         for (ctkVTKAbstractView* view : allViews())

@@ -86,6 +86,28 @@ TEST(OpeningManyFiles, EachFurtherFileAddsLittleMemory)
     EXPECT_LT(perFile, 2.0) << one.peakMiB << " MiB with one file, " << many.peakMiB << " with 21";
 }
 
+TEST(OpeningManyFiles, ProcessorTimeGrowsInProportionToTheFiles)
+{
+    // Each opened file activates its project, adds a tab and a tree item, and is closed
+    // at the end: any of them costing in proportion to the files already open makes four
+    // times the files cost far more than four times as much.
+    const ModelFiles files(400);
+    const auto cpu = [&](int n) {
+        double best = 1e9;
+        for (int run = 0; run < 2; ++run) {
+            const ChildProcessCost cost = files.runHost(n);
+            EXPECT_EQ(cost.exitCode, 0);
+            best = std::min(best, cost.cpuSeconds);
+        }
+        return best;
+    };
+    const double none = cpu(0);
+    const double hundred = cpu(100) - none;
+    const double fourHundred = cpu(400) - none;
+    ASSERT_GT(hundred, 0.0);
+    EXPECT_LT(fourHundred / hundred, 4.6) << hundred << " s for 100 files, " << fourHundred << " s for 400";
+}
+
 TEST(Screenshot, ShowsTheModelAsSoonAsItIsDrawn)
 {
     const ModelFiles files(1);
