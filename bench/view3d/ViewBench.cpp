@@ -206,10 +206,9 @@ void BM_OpenModelFile_Baseline(benchmark::State& state)
         auto window = makeWindow(renderer);
         window->Render();
         state.ResumeTiming();
-        // The same reader settings as the model storage node.
+        // Read with corners shared, as the model storage node keeps them.
         vtkNew<vtkSTLReader> reader;
         reader->SetFileName(file.c_str());
-        reader->MergingOff();
         reader->Update();
         vtkNew<vtkPolyDataMapper> mapper;
         mapper->SetInputData(reader->GetOutput());
