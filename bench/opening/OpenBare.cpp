@@ -17,14 +17,13 @@
 #include <QVTKOpenGLNativeWidget.h>
 #include <QWindow>
 
-#include <vtkActor.h>
 #include <vtkCallbackCommand.h>
 #include <vtkCommand.h>
 #include <vtkGenericOpenGLRenderWindow.h>
 #include <vtkNew.h>
-#include <vtkPolyDataMapper.h>
 #include <vtkRenderer.h>
-#include <vtkSTLReader.h>
+
+#include <support/StlActor.h>
 
 #include <cstdio>
 
@@ -83,16 +82,8 @@ int main(int argc, char** argv)
     auto* view = new QVTKOpenGLNativeWidget(renderWindow, &window);
     window.setCentralWidget(view);
 
-    for (const QString& file : files) {
-        vtkNew<vtkSTLReader> reader;
-        reader->SetFileName(QFile::encodeName(file).constData());
-        reader->Update();
-        vtkNew<vtkPolyDataMapper> mapper;
-        mapper->SetInputData(reader->GetOutput());
-        vtkNew<vtkActor> actor;
-        actor->SetMapper(mapper);
-        renderer->AddActor(actor);
-    }
+    for (const QString& file : files)
+        BenchSupport::addStlActor(renderer, QFile::encodeName(file).constData());
     renderer->ResetCamera();
 
     vtkNew<vtkCallbackCommand> onRendered;

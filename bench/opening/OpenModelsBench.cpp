@@ -12,15 +12,12 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include <vtkNew.h>
-#include <vtkSTLWriter.h>
-#include <vtkSphereSource.h>
-
 #include <map>
 #include <string>
 #include <vector>
 
 #include <support/ChildProcessCost.h>
+#include <support/SmallModelFiles.h>
 
 namespace {
 
@@ -31,28 +28,14 @@ bool ranWell(const ChildProcessCost& cost)
     return cost.started && cost.exitCode == 0;
 }
 
-// Fifty copies of a sphere of 2,444 triangles, written by VTK, under separate names.
+// Fifty copies of a small model, under separate names.
 class Models
 {
 public:
     Models()
     {
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
-        vtkNew<vtkSphereSource> sphere;
-        sphere->SetThetaResolution(47);
-        sphere->SetPhiResolution(28);
-        vtkNew<vtkSTLWriter> writer;
-        writer->SetInputConnection(sphere->GetOutputPort());
-        writer->SetFileTypeToBinary();
-        const QString first = dir.filePath(QStringLiteral("model1.stl"));
-        writer->SetFileName(QFile::encodeName(first).constData());
-        writer->Write();
-        files.push_back(QFile::encodeName(first).toStdString());
-        for (int i = 2; i <= 50; ++i) {
-            const QString copy = dir.filePath(QStringLiteral("model%1.stl").arg(i));
-            QFile::copy(first, copy);
-            files.push_back(QFile::encodeName(copy).toStdString());
-        }
+        files = PelmoraTest::writeSmallModelFiles(dir.path(), 50);
         shot = QFile::encodeName(dir.filePath(QStringLiteral("shot.png"))).toStdString();
     }
 

@@ -2,6 +2,7 @@
 // run: showing or hiding many models and rendering once, and opening a large model file
 // and rendering it.
 #include <benchmark/benchmark.h>
+#include <support/StlActor.h>
 
 #include <visualization/ViewFeederTopoObject.h>
 
@@ -17,7 +18,6 @@
 #include <vtkPolyDataMapper.h>
 #include <vtkRenderWindow.h>
 #include <vtkRenderer.h>
-#include <vtkSTLReader.h>
 #include <vtkSTLWriter.h>
 #include <vtkSmartPointer.h>
 #include <vtkSphereSource.h>
@@ -207,14 +207,7 @@ void BM_OpenModelFile_Baseline(benchmark::State& state)
         window->Render();
         state.ResumeTiming();
         // Read with corners shared, as the model storage node keeps them.
-        vtkNew<vtkSTLReader> reader;
-        reader->SetFileName(file.c_str());
-        reader->Update();
-        vtkNew<vtkPolyDataMapper> mapper;
-        mapper->SetInputData(reader->GetOutput());
-        vtkNew<vtkActor> actor;
-        actor->SetMapper(mapper);
-        renderer->AddActor(actor);
+        BenchSupport::addStlActor(renderer, file.c_str());
         renderer->ResetCamera();
         window->Render();
         state.PauseTiming();

@@ -3,15 +3,12 @@
 // screenshot that is taken once the model is drawn rather than after a fixed pause.
 
 #include <support/ChildProcessCost.h>
+#include <support/SmallModelFiles.h>
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
-
-#include <vtkNew.h>
-#include <vtkSTLWriter.h>
-#include <vtkSphereSource.h>
 
 #include <gtest/gtest.h>
 
@@ -23,27 +20,13 @@ namespace {
 
 using PelmoraTest::ChildProcessCost;
 
-// Copies of a sphere of 2,444 triangles, written by VTK, each under its own name.
+// Copies of a small model in a folder of their own.
 class ModelFiles
 {
 public:
     explicit ModelFiles(int count)
+        : paths(PelmoraTest::writeSmallModelFiles(dir.path(), count))
     {
-        vtkNew<vtkSphereSource> sphere;
-        sphere->SetThetaResolution(47);
-        sphere->SetPhiResolution(28);
-        vtkNew<vtkSTLWriter> writer;
-        writer->SetInputConnection(sphere->GetOutputPort());
-        writer->SetFileTypeToBinary();
-        const QString first = dir.filePath(QStringLiteral("model1.stl"));
-        writer->SetFileName(QFile::encodeName(first).constData());
-        writer->Write();
-        paths.push_back(QFile::encodeName(first).toStdString());
-        for (int i = 2; i <= count; ++i) {
-            const QString copy = dir.filePath(QStringLiteral("model%1.stl").arg(i));
-            QFile::copy(first, copy);
-            paths.push_back(QFile::encodeName(copy).toStdString());
-        }
     }
 
     std::string path(const char* name) const { return QFile::encodeName(dir.filePath(QString::fromUtf8(name))).toStdString(); }
