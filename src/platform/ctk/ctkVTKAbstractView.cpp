@@ -40,6 +40,7 @@ struct ctkVTKAbstractView::Private
     bool syncQueued = false;
     int renders = 0;
     vtkSmartPointer<vtkCallbackCommand> countCommand;
+    vtkSmartPointer<vtkCallbackCommand> startCommand;
 
     QVTKOpenGLNativeWidget* makeWidget()
     {
@@ -114,6 +115,14 @@ ctkVTKAbstractView::ctkVTKAbstractView(QWidget* parent)
         Q_EMIT self->rendered();
     });
     d->window->AddObserver(vtkCommand::EndEvent, d->countCommand);
+    // However a frame comes about (also when Qt paints the widget), it answers the
+    // renders asked for until then.
+    d->startCommand = vtkSmartPointer<vtkCallbackCommand>::New();
+    d->startCommand->SetClientData(d.get());
+    d->startCommand->SetCallback([](vtkObject*, unsigned long, void* client, void*) {
+        static_cast<Private*>(client)->renderTimer->stop();
+    });
+    d->window->AddObserver(vtkCommand::StartEvent, d->startCommand);
 
     d->renderTimer = new QTimer(this);
     d->renderTimer->setSingleShot(true);
@@ -126,6 +135,7 @@ ctkVTKAbstractView::~ctkVTKAbstractView()
 {
     allViews().erase(this);
     d->window->RemoveObserver(d->countCommand);
+    d->window->RemoveObserver(d->startCommand);
     d->dropWidget();
 }
 

@@ -82,9 +82,14 @@ TEST(ViewOffScreen, LetsItsOpenGLWidgetGoAndDrawsTheSameWhenBack)
     settle();
     EXPECT_FALSE(view->hasVTKWidget()) << "off screen: no OpenGL widget";
 
+    // A change while off screen, then back: one frame shows it, not one per request.
+    display->SetOpacity(0.9);
+    display->SetOpacity(1.0);
+    const int before = view->renderCount();
     page->show();
     settle();
     EXPECT_TRUE(view->hasVTKWidget());
+    EXPECT_EQ(view->renderCount(), before + 1);
     EXPECT_GT(centre(*view).red(), 200) << "drawn again after its OpenGL set-up was released";
     EXPECT_DOUBLE_EQ(view->renderer()->GetActiveCamera()->GetPosition()[2], distance) << "the camera stays";
 
