@@ -6,7 +6,7 @@ namespace Host {
 
 // Saves a PNG of the main window to `file` and ends the event loop as soon as the window
 // is on screen, the files named on the command line are open and every 3D view shown has
-// rendered a frame.  Gives up after a minute.
+// rendered a frame.  Waits a minute at most, then pictures the window as it is.
 void requestScreenshot(const std::string& file);
 bool screenshotTaken();
 
