@@ -83,7 +83,7 @@ int main(int argc, char** argv)
     window.setCentralWidget(view);
 
     for (const QString& file : files)
-        BenchSupport::addStlActor(renderer, QFile::encodeName(file).constData());
+        PelmoraBench::addStlActor(renderer, QFile::encodeName(file).constData());
     renderer->ResetCamera();
 
     vtkNew<vtkCallbackCommand> onRendered;

@@ -8,7 +8,7 @@
 #include <vtkRenderer.h>
 #include <vtkSTLReader.h>
 
-namespace BenchSupport {
+namespace PelmoraBench {
 
 inline void addStlActor(vtkRenderer* renderer, const char* fileName)
 {
@@ -22,4 +22,4 @@ inline void addStlActor(vtkRenderer* renderer, const char* fileName)
     renderer->AddActor(actor);
 }
 
-} // namespace BenchSupport
+} // namespace PelmoraBench

@@ -207,7 +207,7 @@ void BM_OpenModelFile_Baseline(benchmark::State& state)
         window->Render();
         state.ResumeTiming();
         // Read with corners shared, as the model storage node keeps them.
-        BenchSupport::addStlActor(renderer, file.c_str());
+        PelmoraBench::addStlActor(renderer, file.c_str());
         renderer->ResetCamera();
         window->Render();
         state.PauseTiming();
