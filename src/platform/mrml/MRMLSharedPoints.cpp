@@ -9,6 +9,7 @@
 #include <vtkTypeInt32Array.h>
 #include <vtkTypeInt64Array.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -34,14 +35,29 @@ std::uint64_t hashOf(const float* p)
     return h * 0x9E3779B97F4A7C15ull;
 }
 
+// The cells with their point ids renumbered, in 32-bit arrays (half the size of VTK's
+// default) when their ids fit, which is when the points do: all but models of billions.
 template <class Ids>
-void renumber(Ids* ids, const std::vector<std::int32_t>& newIndex)
+void renumber(vtkCellArray* cells, Ids* offsets, Ids* connectivity, const std::vector<std::int32_t>& newIndex)
 {
-    auto* begin = ids->GetPointer(0);
-    auto* end = begin + ids->GetNumberOfValues();
-    for (auto* id = begin; id != end; ++id)
-        *id = newIndex[static_cast<size_t>(*id)];
-    ids->Modified();
+    const vtkIdType count = connectivity->GetNumberOfValues();
+    const auto* ids = connectivity->GetPointer(0);
+    if (count > std::numeric_limits<std::int32_t>::max()) {
+        auto* id = connectivity->GetPointer(0);
+        for (vtkIdType i = 0; i < count; ++i)
+            id[i] = newIndex[static_cast<size_t>(id[i])];
+        connectivity->Modified();
+        return;
+    }
+    vtkNew<vtkTypeInt32Array> connectivity32;
+    connectivity32->SetNumberOfValues(count);
+    std::int32_t* to = connectivity32->GetPointer(0);
+    for (vtkIdType i = 0; i < count; ++i)
+        to[i] = newIndex[static_cast<size_t>(ids[i])];
+    vtkNew<vtkTypeInt32Array> offsets32;
+    offsets32->SetNumberOfValues(offsets->GetNumberOfValues());
+    std::copy(offsets->GetPointer(0), offsets->GetPointer(0) + offsets->GetNumberOfValues(), offsets32->GetPointer(0));
+    cells->SetData(offsets32, connectivity32);
 }
 
 } // namespace
@@ -99,10 +115,9 @@ bool shareCoincidentPoints(vtkPolyData* data)
         if (!cells)
             continue;
         if (cells->IsStorage64Bit())
-            renumber(cells->GetConnectivityArray64(), newIndex);
+            renumber(cells, cells->GetOffsetsArray64(), cells->GetConnectivityArray64(), newIndex);
         else
-            renumber(cells->GetConnectivityArray32(), newIndex);
-        cells->Modified();
+            renumber(cells, cells->GetOffsetsArray32(), cells->GetConnectivityArray32(), newIndex);
     }
     vtkNew<vtkPoints> shared;
     shared->SetData(merged);
