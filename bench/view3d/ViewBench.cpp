@@ -2,6 +2,7 @@
 // run: showing or hiding many models and rendering once, opening a large model file and
 // rendering it, and rendering with the colours panel's scalar bar shown.
 #include <benchmark/benchmark.h>
+#include <support/StlActor.h>
 
 #include <colors/vtkVizScalarBarActor.h>
 #include <support/OffscreenWindow.h>
@@ -206,16 +207,8 @@ void BM_OpenModelFile_Baseline(benchmark::State& state)
         auto window = makeWindow(renderer);
         window->Render();
         state.ResumeTiming();
-        // The same reader settings as the model storage node.
-        vtkNew<vtkSTLReader> reader;
-        reader->SetFileName(file.c_str());
-        reader->MergingOff();
-        reader->Update();
-        vtkNew<vtkPolyDataMapper> mapper;
-        mapper->SetInputData(reader->GetOutput());
-        vtkNew<vtkActor> actor;
-        actor->SetMapper(mapper);
-        renderer->AddActor(actor);
+        // Read with corners shared, as the model storage node keeps them.
+        PelmoraBench::addStlActor(renderer, file.c_str());
         renderer->ResetCamera();
         window->Render();
         state.PauseTiming();

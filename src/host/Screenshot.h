@@ -4,8 +4,9 @@
 
 namespace Host {
 
-// Once the main window runs its event loop and has been shown for a moment, saves a PNG
-// of it to `file` and ends the loop.  Gives up after a minute.
+// Saves a PNG of the main window to `file` and ends the event loop as soon as the window
+// is on screen, the files named on the command line are open and every 3D view shown has
+// rendered a frame.  Waits a minute at most, then pictures the window as it is.
 void requestScreenshot(const std::string& file);
 bool screenshotTaken();
 

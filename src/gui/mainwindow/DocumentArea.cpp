@@ -59,6 +59,7 @@ DocumentArea::DocumentArea(QWidget* parent)
 DocumentArea::~DocumentArea()
 {
     // The sub-windows go one by one, each activation reported as with closing them.
+    Closing = true;
     while (!Windows.empty()) {
         QMdiSubWindow* window = Windows.back();
         delete window;
@@ -224,9 +225,11 @@ void DocumentArea::setActiveSubWindow(QMdiSubWindow* window)
     QMdiSubWindow* previous = Active;
     Active = window;
     if (window) {
-        window->setGeometry(Pages->rect());
-        window->show();
-        window->raise();
+        if (!Closing) {
+            window->setGeometry(Pages->rect());
+            window->show();
+            window->raise();
+        }
         History.removeOne(window);
         History.prepend(window);
         const QSignalBlocker blocker(Tabs);

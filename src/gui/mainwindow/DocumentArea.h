@@ -86,6 +86,8 @@ private:
     QList<QMdiSubWindow*> History;
     QMdiSubWindow* Active = nullptr;
     bool TabsHiddenForLayout = false;
+    // While the area goes away, the sub-window that takes over is not shown any more.
+    bool Closing = false;
 };
 
 } // namespace Gui

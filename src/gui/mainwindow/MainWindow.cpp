@@ -1137,6 +1137,8 @@ void MainWindow::delayedStartup()
         FileDialog::setWorkingDirectory(QString::fromUtf8(file.c_str()));
     if (qPelmoraApplication* app = qPelmoraApplication::application())
         app->mark_unchanged_projects_clean();
+    // Read by whoever waits for the start to be complete (the host's screenshot).
+    setProperty("startupFilesOpened", true);
     if (findConfig("StartHidden")) {
         QCoreApplication::quit();
         return;

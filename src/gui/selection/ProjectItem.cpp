@@ -180,10 +180,12 @@ void ProjectItem::updateSelection()
     }
 }
 
-void ProjectItem::testStatus()
+bool ProjectItem::testStatus()
 {
+    bool changed = false;
     for (const auto& entry : objectItems)
-        entry.second->testStatus();
+        changed = entry.second->testStatus() || changed;
+    return changed;
 }
 
 bool ProjectItem::renamed(const std::function<void()>& rename)

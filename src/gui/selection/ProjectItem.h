@@ -43,7 +43,8 @@ public:
     void setItemSelected(unsigned int id, bool on);
     void selectItems();
     void updateSelection();
-    void testStatus();
+    // True when an item's icon changed.
+    bool testStatus();
 
     void setData(int column, int role, const QVariant& value) override;
 

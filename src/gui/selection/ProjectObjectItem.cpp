@@ -127,11 +127,11 @@ int ProjectObjectItem::statusMask() const
     return mask;
 }
 
-void ProjectObjectItem::testStatus()
+bool ProjectObjectItem::testStatus()
 {
     const int mask = statusMask();
     if (mask < 0 || mask == previousStatus)
-        return;
+        return false;
     previousStatus = mask;
 
     int bit = 0;
@@ -161,6 +161,7 @@ void ProjectObjectItem::testStatus()
     QStyle* style = view ? view->style() : QApplication::style();
     const int side = style->pixelMetric(QStyle::PM_ListViewIconSize);
     setIcon(0, overlaidIcon(feeder->getIcon(), bit, mode, side));
+    return true;
 }
 
 void ProjectObjectItem::forceStatusUpdate()

@@ -28,7 +28,8 @@ public:
     // The id the item is kept under by its project item.
     unsigned int key() const { return keyId; }
 
-    void testStatus();
+    // True when the icon changed.
+    bool testStatus();
     void forceStatusUpdate();
     void displayStatusInfo();
     void setExpandedStatus(bool on);

@@ -24,6 +24,7 @@
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QSignalBlocker>
 #include <QTimer>
 
 using namespace Gui;
@@ -235,6 +236,8 @@ void TreeWidget::slotNewProject(const GuiProject& project, ViewFeederProject& fe
     // A second announcement of the same project replaces its item.
     if (ProjectItem* old = getProjectItem(&project)) {
         projectItems.erase(&project);
+        if (boldItem == old)
+            boldItem = nullptr;
         delete old;
     }
     auto* item = new ProjectItem(this, gui, &feeder, rootItem);
@@ -253,6 +256,8 @@ void TreeWidget::slotDeleteProject(const GuiProject& project)
         return;
     ProjectItem* item = it->second;
     projectItems.erase(it);
+    if (boldItem == item)
+        boldItem = nullptr;
     rootItem->removeChild(item);
     delete item;
     updateRootText();
@@ -269,13 +274,19 @@ void TreeWidget::slotRelabelProject(const GuiProject& project)
 
 void TreeWidget::slotActiveProject(const GuiProject& project)
 {
-    if (!getProjectItem(&project))
+    ProjectItem* item = getProjectItem(&project);
+    if (!item || item == boldItem)
         return;
-    for (const auto& entry : projectItems) {
-        QFont font = entry.second->font(0);
-        font.setWeight(entry.first == &project ? 75 : 50);
-        entry.second->setFont(0, font);
-    }
+    // Only the items that change: activating is done once per opened file.
+    const auto setWeight = [](ProjectItem* target, int weight) {
+        QFont font = target->font(0);
+        font.setWeight(weight);
+        target->setFont(0, font);
+    };
+    if (boldItem)
+        setWeight(boldItem, 50);
+    boldItem = item;
+    setWeight(item, 75);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -403,8 +414,18 @@ void TreeWidget::onItemExpanded(QTreeWidgetItem* item)
 void TreeWidget::onTestStatus()
 {
     if (isVisible()) {
-        for (const auto& entry : projectItems)
-            entry.second->testStatus();
+        // The column is sized to its contents: told of each changed icon, the view would
+        // measure the whole column again for each.  It hears of them once, at the end.
+        bool changed = false;
+        {
+            const QSignalBlocker quiet(model());
+            for (const auto& entry : projectItems)
+                changed = entry.second->testStatus() || changed;
+        }
+        if (changed) {
+            scheduleDelayedItemsLayout();
+            viewport()->update();
+        }
     }
     statusTimer->start(StatusRefreshMs);
 }

@@ -88,6 +88,8 @@ private:
     QTreeWidgetItem* rootItem = nullptr;
     QTimer* statusTimer;
     std::map<const GuiProject*, ProjectItem*> projectItems;
+    // The item of the active project, shown in bold.
+    ProjectItem* boldItem = nullptr;
     std::vector<boost::signals2::scoped_connection> appConnections;
     bool destroying = false;
 };

@@ -230,7 +230,8 @@ void qView3DMRML::setViewerVisiable(bool visible)
 
 QOpenGLWidget* qView3DMRML::sharedGLWidget() const
 {
-    return viewer ? viewer->threeDView()->VTKWidget() : nullptr;
+    // A view off screen holds no OpenGL widget, and none is made for the asking.
+    return viewer && viewer->threeDView()->hasVTKWidget() ? viewer->threeDView()->VTKWidget() : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------

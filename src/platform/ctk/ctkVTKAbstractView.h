@@ -2,6 +2,12 @@
 // A widget showing a VTK render window through QVTKOpenGLNativeWidget, with one renderer.
 // Renders are requested with scheduleRender and made once the event loop runs, however
 // many were requested; forceRender renders at once.
+//
+// The OpenGL widget, with its context and frame buffers, exists only while the view is
+// on screen: it is made when the view has been shown and the event loop turns, and let go
+// when the view is hidden (a document in a tab that is not the current one).  The render
+// window, renderer, interactor and camera stay, so the view looks the same when it comes
+// back.
 
 #include <QWidget>
 
@@ -25,7 +31,10 @@ public:
     static void setMultiSamples(int samples);
     static int multiSamples();
 
+    // The OpenGL widget; made at once if the view has none at the moment.
     QVTKOpenGLNativeWidget* VTKWidget() const;
+    // Whether the view holds an OpenGL widget now.
+    bool hasVTKWidget() const;
     vtkGenericOpenGLRenderWindow* renderWindow() const;
     vtkRenderWindowInteractor* interactor() const;
     vtkRenderer* renderer() const;
@@ -41,6 +50,14 @@ public Q_SLOTS:
     virtual void forceRender();
     void setRenderEnabled(bool enabled);
     void setBackgroundColor(const QColor& color);
+
+Q_SIGNALS:
+    // A frame was rendered into the view's window.
+    void rendered();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     struct Private;

@@ -151,7 +151,7 @@ void vtkMRMLDisplayableManagerGroup::SetMRMLScene(vtkMRMLScene* scene)
 
 void vtkMRMLDisplayableManagerGroup::RequestRender()
 {
-    if (RenderRequested)
+    if (RenderRequested || StartingRender)
         return;
     RenderRequested = true;
     InvokeEvent(vtkCommand::UpdateEvent);
@@ -167,7 +167,10 @@ void vtkMRMLDisplayableManagerGroup::UpdateBeforeRender()
 
 void vtkMRMLDisplayableManagerGroup::OnRenderStart(vtkObject*, unsigned long, void* clientData, void*)
 {
-    static_cast<vtkMRMLDisplayableManagerGroup*>(clientData)->UpdateBeforeRender();
+    auto* self = static_cast<vtkMRMLDisplayableManagerGroup*>(clientData);
+    self->StartingRender = true;
+    self->UpdateBeforeRender();
+    self->StartingRender = false;
 }
 
 vtkRenderer* vtkMRMLDisplayableManagerGroup::GetRenderer() const

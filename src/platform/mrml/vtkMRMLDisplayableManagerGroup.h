@@ -49,7 +49,8 @@ public:
     vtkMRMLScene* GetMRMLScene() const;
 
     // Fires vtkCommand::UpdateEvent (once until the next render starts): the view
-    // renders in answer.
+    // renders in answer.  Asked while the managers update at a render's start, it does
+    // nothing: what they changed is in the frame being drawn.
     void RequestRender();
     bool IsRenderRequested() const { return RenderRequested; }
     // Lets every manager apply its pending changes now (a render start does the same).
@@ -71,4 +72,5 @@ private:
     vtkSmartPointer<vtkCallbackCommand> RenderStartCommand;
     unsigned long RenderStartTag = 0;
     bool RenderRequested = false;
+    bool StartingRender = false;
 };

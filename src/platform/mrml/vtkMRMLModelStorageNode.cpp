@@ -1,6 +1,7 @@
 #include "vtkMRMLModelStorageNode.h"
 
 #include "MRMLModelFileChecks.h"
+#include "MRMLSharedPoints.h"
 
 #include <vexil/AtomicSave.h>
 
@@ -535,6 +536,8 @@ vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::st
     }
     auto* result = vtkPolyData::New();
     result->ShallowCopy(output);
+    if (ext == ".stl")
+        mrmlmodelfile::shareCoincidentPoints(result);
     return result;
 }
 

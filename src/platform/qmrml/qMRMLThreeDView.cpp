@@ -47,6 +47,7 @@ struct qMRMLThreeDView::Private
     vtkSmartPointer<vtkCallbackCommand> viewNodeCommand;
     vtkSmartPointer<vtkCallbackCommand> clickCommand;
     vtkSmartPointer<vtkCallbackCommand> moveCommand;
+    vtkSmartPointer<vtkCallbackCommand> frameCommand;
     QTimer* preSelectTimer = nullptr;
     int movePosition[2] = {0, 0};
     bool preSelection = false;
@@ -122,6 +123,17 @@ qMRMLThreeDView::qMRMLThreeDView(QWidget* parent)
     });
     d->group->AddObserver(vtkCommand::UpdateEvent, d->groupCommand);
 
+    // However a frame comes about (also when Qt paints the widget), the first models to
+    // appear are framed; the managers have brought the scene up to date just before.
+    d->frameCommand = vtkSmartPointer<vtkCallbackCommand>::New();
+    d->frameCommand->SetClientData(d.get());
+    d->frameCommand->SetCallback([](vtkObject*, unsigned long, void* client, void*) {
+        auto* self = static_cast<Private*>(client);
+        if (!self->cameraFramed)
+            self->frameVisibleProps();
+    });
+    renderer()->AddObserver(vtkCommand::StartEvent, d->frameCommand, -1.0f);
+
     d->viewNodeCommand = vtkSmartPointer<vtkCallbackCommand>::New();
     d->viewNodeCommand->SetClientData(d.get());
     d->viewNodeCommand->SetCallback([](vtkObject*, unsigned long, void* client, void*) {
@@ -193,6 +205,7 @@ qMRMLThreeDView::qMRMLThreeDView(QWidget* parent)
 qMRMLThreeDView::~qMRMLThreeDView()
 {
     d->group->RemoveObserver(d->groupCommand);
+    renderer()->RemoveObserver(d->frameCommand);
     if (d->viewNode)
         d->viewNode->RemoveObserver(d->viewNodeCommand);
 }

@@ -1,0 +1,121 @@
+// The host started on many model files, measured from outside as whole processes: what a
+// file adds to the peak memory, how the time grows with the number of files, and a
+// screenshot that is taken once the model is drawn rather than after a fixed pause.
+
+#include <support/ChildProcessCost.h>
+#include <support/SmallModelFiles.h>
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+using PelmoraTest::ChildProcessCost;
+
+// Copies of a small model in a folder of their own.
+class ModelFiles
+{
+public:
+    explicit ModelFiles(int count)
+        : paths(PelmoraTest::writeSmallModelFiles(dir.path(), count))
+    {
+    }
+
+    std::string path(const char* name) const
+    {
+        return QFile::encodeName(dir.filePath(QString::fromUtf8(name))).toStdString();
+    }
+
+    // The host with a screenshot (it ends once the window shows) and the first `n` files.
+    ChildProcessCost runHost(int n, const char* screenshot = "shot.png") const
+    {
+        std::vector<std::string> argv{PELMORA_HOST, "--screenshot", path(screenshot)};
+        argv.insert(argv.end(), paths.begin(), paths.begin() + n);
+        return PelmoraTest::runChildProcess(argv);
+    }
+
+private:
+    QTemporaryDir dir;
+    std::vector<std::string> paths;
+};
+
+void expectRan(const ChildProcessCost& cost)
+{
+    ASSERT_TRUE(cost.started);
+    ASSERT_EQ(cost.exitCode, 0);
+}
+
+} // namespace
+
+TEST(OpeningManyFiles, EachFurtherFileAddsLittleMemory)
+{
+    // Each file's model data is about 0.1 MiB; its project, scene and a 3D view that is
+    // not on screen must not cost much more.
+    const ModelFiles files(21);
+    const ChildProcessCost one = files.runHost(1);
+    expectRan(one);
+    const ChildProcessCost many = files.runHost(21);
+    expectRan(many);
+    const double perFile = (many.peakMiB - one.peakMiB) / 20;
+    EXPECT_LT(perFile, 2.0) << one.peakMiB << " MiB with one file, " << many.peakMiB << " with 21";
+}
+
+TEST(OpeningManyFiles, ProcessorTimeGrowsInProportionToTheFiles)
+{
+    // Each opened file activates its project, adds a tab and a tree item, and is closed
+    // at the end: any of them costing in proportion to the files already open makes four
+    // times the files cost far more than four times as much.
+    // Only the opening's own work: VTK's and the OpenGL driver's worker threads, which spin
+    // for a while after each task, would add time that depends on the machine's load.
+    qputenv("VTK_SMP_BACKEND_IN_USE", "Sequential");
+    qputenv("LP_NUM_THREADS", "0");
+    const ModelFiles files(400);
+    const auto cpu = [&](int n) {
+        double best = 1e9;
+        for (int run = 0; run < 2; ++run) {
+            const ChildProcessCost cost = files.runHost(n);
+            EXPECT_EQ(cost.exitCode, 0);
+            best = std::min(best, cost.cpuSeconds);
+        }
+        return best;
+    };
+    const double none = cpu(0);
+    const double hundred = cpu(100) - none;
+    const double fourHundred = cpu(400) - none;
+    ASSERT_GT(hundred, 0.0);
+    EXPECT_LT(fourHundred / hundred, 5.2) << hundred << " s for 100 files, " << fourHundred << " s for 400";
+}
+
+TEST(Screenshot, ShowsTheModelAsSoonAsItIsDrawn)
+{
+    const ModelFiles files(1);
+    // Idle time is what the run took beyond the processor time it used; the best of a few
+    // runs, so that a machine busy with other work does not count as waiting.
+    double idle = 1e9;
+    for (int run = 0; run < 3 && idle >= 1.0; ++run) {
+        const ChildProcessCost cost = files.runHost(1, "model.png");
+        expectRan(cost);
+        idle = std::min(idle, cost.wallSeconds - cost.cpuSeconds);
+    }
+    EXPECT_LT(idle, 1.0);
+
+    // The same start without the file: the model is what differs, over far more of the
+    // picture than the differing names in tree and tab.
+    expectRan(files.runHost(0, "empty.png"));
+    const QImage model(QString::fromStdString(files.path("model.png")));
+    const QImage empty(QString::fromStdString(files.path("empty.png")));
+    ASSERT_FALSE(model.isNull());
+    ASSERT_EQ(model.size(), empty.size());
+    int differing = 0;
+    for (int y = 0; y < model.height(); ++y)
+        for (int x = 0; x < model.width(); ++x)
+            differing += model.pixel(x, y) != empty.pixel(x, y);
+    EXPECT_GT(differing, 5000);
+}
