@@ -118,7 +118,8 @@ StdCmdViewExtents::StdCmdViewExtents() : Command("Std_ViewExtents")
     sGroup = "Standard-View";
     eType = 2;
     set_texts(QT_TRANSLATE_NOOP("StdCmdViewExtents", "Zoom Extents"),
-              QT_TRANSLATE_NOOP("StdCmdViewExtents", "Zoom extents"), "Std_ViewExtents", nullptr, "pelmora_gui_zoomall");
+              QT_TRANSLATE_NOOP("StdCmdViewExtents", "Zoom extents"), "Std_ViewExtents", nullptr,
+              "pelmora_gui_zoomall");
 }
 
 bool StdCmdViewExtents::is_applicable()
@@ -352,7 +353,8 @@ StdPerspectiveView::StdPerspectiveView() : DisabledViewCommand("Std_PerspectiveV
     sGroup = "Standard-View";
     eType = 2;
     set_texts(QT_TRANSLATE_NOOP("StdPerspectiveView", "Perspective view"),
-              QT_TRANSLATE_NOOP("StdPerspectiveView", "Perspective view mode"), "Std_PerspectiveView", nullptr, nullptr);
+              QT_TRANSLATE_NOOP("StdPerspectiveView", "Perspective view mode"), "Std_PerspectiveView", nullptr,
+              nullptr);
     set_shortcut("P");
 }
 
