@@ -121,6 +121,14 @@ CommandAction* Command::new_action()
     return action;
 }
 
+CommandAction* Command::new_checkable_action(bool checked)
+{
+    CommandAction* action = Command::new_action();
+    action->set_checkable(true);
+    action->set_checked(checked, false);
+    return action;
+}
+
 void Command::on_language_changed()
 {
     if (CommandAction* action = get_action())

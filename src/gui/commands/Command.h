@@ -154,6 +154,9 @@ protected:
     static const char* get_shortcut_from_keys(int keys);
     void adjust_gfx_camera() {}
     void fill_command_details(const char* context, CommandAction* action);
+    // The command's plain action, made checkable and set to `checked` without running
+    // the command.
+    CommandAction* new_checkable_action(bool checked);
 
     const char* sAppModule;
     const char* sGroup;

@@ -54,13 +54,6 @@ CommandController* controller()
     return app ? &app->get_command_manager() : nullptr;
 }
 
-CommandAction* checkable(CommandAction* action, bool checked)
-{
-    action->set_checkable(true);
-    action->set_checked(checked, false);
-    return action;
-}
-
 void setGroupType(SelectionGroupType type)
 {
     if (CommandController* commands = controller())
@@ -81,7 +74,7 @@ SelectEntityCommand::SelectEntityCommand(const char* name, int mode, int entity,
 
 CommandAction* SelectEntityCommand::new_action()
 {
-    return checkable(Command::new_action(), startsChecked);
+    return new_checkable_action(startsChecked);
 }
 
 bool SelectEntityCommand::is_applicable()
@@ -151,7 +144,7 @@ SelectGroupCommand::SelectGroupCommand(const char* name) : Command(name)
 
 CommandAction* SelectGroupCommand::new_action()
 {
-    return checkable(Command::new_action(), false);
+    return new_checkable_action(false);
 }
 
 StdSelectNone::StdSelectNone() : SelectGroupCommand("Std_SelectNone")
@@ -255,7 +248,7 @@ CommandAction* StdEnablePreSelect::new_action()
     // The entry shows what the 3D views start with: the preference.
     Vexil::PreferenceManager* prefs =
         Obj::Application::_pcSingleton ? Obj::Application::instance().getPrefMgr() : nullptr;
-    return checkable(Command::new_action(), prefs && prefs->isOn(Vexil::PM_ENABLE_PRESELECTION));
+    return new_checkable_action(prefs && prefs->isOn(Vexil::PM_ENABLE_PRESELECTION));
 }
 
 bool StdEnablePreSelect::is_applicable()

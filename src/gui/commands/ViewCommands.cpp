@@ -72,13 +72,6 @@ bool actionChecked(const Command& cmd)
     return action && action->is_checked();
 }
 
-CommandAction* checkableAction(CommandAction* action, bool checked)
-{
-    action->set_checkable(true);
-    action->set_checked(checked, false);
-    return action;
-}
-
 bool treeHasSelection()
 {
     TreeSelectionSingleton* tree = TreeSelectionSingleton::existing();
@@ -345,7 +338,7 @@ StdOrthographicView::StdOrthographicView() : DisabledViewCommand("Std_Orthograph
 
 CommandAction* StdOrthographicView::new_action()
 {
-    return checkableAction(Command::new_action(), false);
+    return new_checkable_action(false);
 }
 
 StdPerspectiveView::StdPerspectiveView() : DisabledViewCommand("Std_PerspectiveView")
@@ -360,7 +353,7 @@ StdPerspectiveView::StdPerspectiveView() : DisabledViewCommand("Std_PerspectiveV
 
 CommandAction* StdPerspectiveView::new_action()
 {
-    return checkableAction(Command::new_action(), false);
+    return new_checkable_action(false);
 }
 
 StdViewZoomIn::StdViewZoomIn() : DisabledViewCommand("Std_ViewZoomIn")
@@ -406,7 +399,7 @@ StdCmdMeasureDistance::StdCmdMeasureDistance() : Command("Std_MeasureDistance")
 
 CommandAction* ViewDisplaySwitch::new_action()
 {
-    return checkableAction(Command::new_action(), false);
+    return new_checkable_action(false);
 }
 
 bool ViewDisplaySwitch::is_applicable()

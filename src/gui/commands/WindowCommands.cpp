@@ -113,10 +113,7 @@ StdCmdViewStatusBar::StdCmdViewStatusBar() : Command("Std_ShowStatusBar")
 
 CommandAction* StdCmdViewStatusBar::new_action()
 {
-    CommandAction* action = Command::new_action();
-    action->set_checkable(true);
-    action->set_checked(true, false);
-    return action;
+    return new_checkable_action(true);
 }
 
 bool StdCmdViewStatusBar::is_applicable()
