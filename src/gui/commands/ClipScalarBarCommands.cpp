@@ -18,15 +18,6 @@ namespace Gui {
 
 namespace {
 
-void describe(Command& cmd, const char* menu, const char* tip, const char* status, const char* pixmap)
-{
-    cmd.set_menu_info(menu);
-    cmd.set_tooltip_info(tip);
-    cmd.set_statustip(status);
-    cmd.set_action_info(cmd.get_name());
-    cmd.set_pixmap(pixmap);
-}
-
 // Runs a dialog modally and deletes it, also when something closed its parent meanwhile.
 template <class Dialog>
 void runAndDelete(Dialog* dialog)
@@ -42,8 +33,8 @@ StdCmdScalarBar::StdCmdScalarBar() : Command("Std_ScalarBar")
 {
     sGroup = "Graphics";
     eType = 0;
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdScalarBar", "&Scalar Bar"), QT_TRANSLATE_NOOP("StdCmdScalarBar", "Scalar Bar"),
-             QT_TRANSLATE_NOOP("StdCmdScalarBar", "Scalar Bar"), "pelmora_scalar_bar.png");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdScalarBar", "&Scalar Bar"), QT_TRANSLATE_NOOP("StdCmdScalarBar", "Scalar Bar"),
+              get_name(), QT_TRANSLATE_NOOP("StdCmdScalarBar", "Scalar Bar"), "pelmora_scalar_bar.png");
 }
 
 bool StdCmdScalarBar::is_applicable()
@@ -65,9 +56,9 @@ StdCmdClipWidget::StdCmdClipWidget() : Command("Std_ClipWidget")
 {
     sGroup = "Graphics";
     eType = 0;
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdClipWidget", "&Clip Planes"),
-             QT_TRANSLATE_NOOP("StdCmdClipWidget", "Define clip planes"),
-             QT_TRANSLATE_NOOP("StdCmdClipWidget", "Clip Planes"), "pelmora_clip_plane.svg");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdClipWidget", "&Clip Planes"),
+              QT_TRANSLATE_NOOP("StdCmdClipWidget", "Define clip planes"), get_name(),
+              QT_TRANSLATE_NOOP("StdCmdClipWidget", "Clip Planes"), "pelmora_clip_plane.svg");
 }
 
 bool StdCmdClipWidget::is_applicable()

@@ -81,6 +81,17 @@ void CommandBase::set_pixmap(const char* name) { sPixmap = keepCopy(name); }
 void CommandBase::set_shortcut(const char* keys) { sAccel = keepCopy(keys); }
 void CommandBase::set_action_info(const char* text) { sWhatsThis = keepCopy(text); }
 
+void CommandBase::set_texts(const char* menu, const char* toolTip, const char* whatsThis, const char* statusTip,
+                            const char* pixmap)
+{
+    set_menu_info(menu);
+    set_tooltip_info(toolTip);
+    set_action_info(whatsThis ? whatsThis : toolTip);
+    set_statustip(statusTip ? statusTip : toolTip);
+    if (pixmap)
+        set_pixmap(pixmap);
+}
+
 // ---------------------------------------------------------------------------------------
 
 bool Command::_blockCmd = false;
@@ -107,6 +118,14 @@ CommandAction* Command::new_action()
     fill_command_details(get_class_name(), action);
     if (sPixmap)
         action->set_icon(PictureFactory::instance().get_pixmap(sPixmap));
+    return action;
+}
+
+CommandAction* Command::new_checkable_action(bool checked)
+{
+    CommandAction* action = Command::new_action();
+    action->set_checkable(true);
+    action->set_checked(checked, false);
     return action;
 }
 

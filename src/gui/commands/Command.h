@@ -59,6 +59,15 @@ public:
     void set_pixmap(const char* name);
     void set_shortcut(const char* keys);
     void set_action_info(const char* text);
+    // All texts at once; a null what's-this or status tip is the tool tip, and a null
+    // pixmap leaves the command without one.
+    void set_texts(const char* menu, const char* toolTip, const char* whatsThis, const char* statusTip,
+                   const char* pixmap);
+    // One text for the tool tip, what's-this and status tip.
+    void set_texts(const char* menu, const char* tip, const char* pixmap)
+    {
+        set_texts(menu, tip, nullptr, nullptr, pixmap);
+    }
 
     SelectionGroupType getSelGrpType() const { return selGroupType; }
     void setSelGroupType(SelectionGroupType type) { selGroupType = type; }
@@ -145,6 +154,9 @@ protected:
     static const char* get_shortcut_from_keys(int keys);
     void adjust_gfx_camera() {}
     void fill_command_details(const char* context, CommandAction* action);
+    // The command's plain action, made checkable and set to `checked` without running
+    // the command.
+    CommandAction* new_checkable_action(bool checked);
 
     const char* sAppModule;
     const char* sGroup;

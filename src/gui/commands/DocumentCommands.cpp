@@ -36,12 +36,7 @@ namespace {
 void describe(Command& cmd, const char* menu, const char* tip, const char* whatsThis,
               const char* pixmap, const char* shortcut)
 {
-    cmd.set_menu_info(menu);
-    cmd.set_tooltip_info(tip);
-    cmd.set_statustip(tip);
-    cmd.set_action_info(whatsThis);
-    if (pixmap)
-        cmd.set_pixmap(pixmap);
+    cmd.set_texts(menu, tip, whatsThis, nullptr, pixmap);
     if (shortcut)
         cmd.set_shortcut(shortcut);
 }

@@ -25,17 +25,6 @@ namespace Gui {
 
 namespace {
 
-// The texts every command of this file shares: the same tool and status tip, no type flags.
-void describe(Command& cmd, const char* menu, const char* toolTip, const char* whatsThis, const char* pixmap)
-{
-    cmd.set_menu_info(menu);
-    cmd.set_tooltip_info(toolTip);
-    cmd.set_statustip(toolTip);
-    cmd.set_action_info(whatsThis);
-    if (pixmap)
-        cmd.set_pixmap(pixmap);
-}
-
 QString translated(const char* context, const char* text)
 {
     return QCoreApplication::translate(context, text ? text : "");
@@ -49,8 +38,8 @@ StdCmdAbout2::StdCmdAbout2() : Command("Std_About2")
 {
     sGroup = "Help";
     eType = 0;
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdAbout2", "&About %1"), QT_TRANSLATE_NOOP("StdCmdAbout2", "About %1"),
-             "Std_About", "pelmora.svg");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdAbout2", "&About %1"), QT_TRANSLATE_NOOP("StdCmdAbout2", "About %1"),
+              "Std_About", nullptr, "pelmora.svg");
 }
 
 void StdCmdAbout2::fillTexts(CommandAction* action) const
@@ -93,8 +82,9 @@ StdCmdSimmodule::StdCmdSimmodule() : Command("Std_Simmodule")
 {
     sGroup = "View";
     eType = 0;
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdSimmodule", "SimModule"),
-             QT_TRANSLATE_NOOP("StdCmdSimmodule", "Switch between simulation modules"), "Std_Simmodule", "pelmora");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdSimmodule", "SimModule"),
+              QT_TRANSLATE_NOOP("StdCmdSimmodule", "Switch between simulation modules"), "Std_Simmodule", nullptr,
+              "pelmora");
 }
 
 CommandAction* StdCmdSimmodule::new_action()
@@ -147,63 +137,64 @@ void WebPageCommand::activated(int)
 StdCmdOnlineDoc::StdCmdOnlineDoc()
     : WebPageCommand("Std_OnlineDoc", QT_TRANSLATE_NOOP("StdCmdOnlineDoc", PELMORA_WEBSITE "/online-document"))
 {
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdOnlineDoc", "Online document"),
-             QT_TRANSLATE_NOOP("StdCmdOnlineDoc", "Review online document"), "Std_OnlineDoc",
-             "pelmora_gui_onlinedoc.svg");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdOnlineDoc", "Online document"),
+              QT_TRANSLATE_NOOP("StdCmdOnlineDoc", "Review online document"), "Std_OnlineDoc", nullptr,
+              "pelmora_gui_onlinedoc.svg");
 }
 
 StdCmdDocumentation::StdCmdDocumentation()
     : WebPageCommand("Std_Documentation", QT_TRANSLATE_NOOP("StdCmdDocumentation", "https://docs.pelmora.com"))
 {
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdDocumentation", "Documentation"),
-             QT_TRANSLATE_NOOP("StdCmdDocumentation", "Open PELMORA online documentation"), "Std_Documentation",
-             "pelmora_gui_onlinedoc.svg");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdDocumentation", "Documentation"),
+              QT_TRANSLATE_NOOP("StdCmdDocumentation", "Open PELMORA online documentation"), "Std_Documentation",
+              nullptr, "pelmora_gui_onlinedoc.svg");
 }
 
 StdCmdCompanyWebsite::StdCmdCompanyWebsite()
     : WebPageCommand("Std_PelmoraWebsite", QT_TRANSLATE_NOOP("StdCmdCompanyWebsite", PELMORA_WEBSITE))
 {
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdCompanyWebsite", "Website"),
-             QT_TRANSLATE_NOOP("StdCmdCompanyWebsite", "Visit website " PELMORA_WEBSITE), "Std_PelmoraWebsite",
-             "pelmora_gui_website.svg");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdCompanyWebsite", "Website"),
+              QT_TRANSLATE_NOOP("StdCmdCompanyWebsite", "Visit website " PELMORA_WEBSITE), "Std_PelmoraWebsite",
+              nullptr, "pelmora_gui_website.svg");
 }
 
 StdCmdPelmoraForum::StdCmdPelmoraForum()
     : WebPageCommand("Std_PelmoraForum", QT_TRANSLATE_NOOP("StdCmdPelmoraForum", PELMORA_FORUM))
 {
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdPelmoraForum", "Users' forum"),
-             QT_TRANSLATE_NOOP("StdCmdPelmoraForum", "Visit users' forum " PELMORA_FORUM), "Std_PelmoraForum",
-             "pelmora_gui_forum");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdPelmoraForum", "Users' forum"),
+              QT_TRANSLATE_NOOP("StdCmdPelmoraForum", "Visit users' forum " PELMORA_FORUM), "Std_PelmoraForum", nullptr,
+              "pelmora_gui_forum");
 }
 
 StdCmdPelmoraFAQ::StdCmdPelmoraFAQ()
     : WebPageCommand("Std_PelmoraFAQs", QT_TRANSLATE_NOOP("StdCmdPelmoraFAQ", PELMORA_WEBSITE "/faq"))
 {
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdPelmoraFAQ", "Frequently Asked Questions"),
-             QT_TRANSLATE_NOOP("StdCmdPelmoraFAQ", "Visit Pelmora's FAQ page"), "Std_PelmoraFAQs",
-             "pelmora_gui_faq.svg");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdPelmoraFAQ", "Frequently Asked Questions"),
+              QT_TRANSLATE_NOOP("StdCmdPelmoraFAQ", "Visit Pelmora's FAQ page"), "Std_PelmoraFAQs", nullptr,
+              "pelmora_gui_faq.svg");
 }
 
 StdCmdReportAnIssue::StdCmdReportAnIssue()
     : WebPageCommand("Std_ReportAnIssue",
                      QT_TRANSLATE_NOOP("StdCmdReportAnIssue", "https://github.com/pelmora/pelmora/issues"))
 {
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdReportAnIssue", "Report an Issue..."),
-             QT_TRANSLATE_NOOP("StdCmdReportAnIssue", "Report a Pelmora issue to us"), "Std_ReportAnIssue", nullptr);
+    set_texts(QT_TRANSLATE_NOOP("StdCmdReportAnIssue", "Report an Issue..."),
+              QT_TRANSLATE_NOOP("StdCmdReportAnIssue", "Report a Pelmora issue to us"), "Std_ReportAnIssue", nullptr,
+              nullptr);
 }
 
 StdCmdChatOnDiscord::StdCmdChatOnDiscord()
     : WebPageCommand("Std_ChatOnDiscord", QT_TRANSLATE_NOOP("StdCmdChatOnDiscord", "https://discord.gg/pelmora"))
 {
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdChatOnDiscord", "Chat on Discord"),
-             QT_TRANSLATE_NOOP("StdCmdChatOnDiscord", "Chat on Discord"), "Std_ChatOnDiscord", nullptr);
+    set_texts(QT_TRANSLATE_NOOP("StdCmdChatOnDiscord", "Chat on Discord"),
+              QT_TRANSLATE_NOOP("StdCmdChatOnDiscord", "Chat on Discord"), "Std_ChatOnDiscord", nullptr, nullptr);
 }
 
 StdCmdFollowOnTwitter::StdCmdFollowOnTwitter()
     : WebPageCommand("Std_FollowOnTwitter", QT_TRANSLATE_NOOP("StdCmdFollowOnTwitter", "https://twitter.com/pelmora"))
 {
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdFollowOnTwitter", "Follow on Twitter"),
-             QT_TRANSLATE_NOOP("StdCmdFollowOnTwitter", "Follow on Twitter"), "Std_FollowOnTwitter", nullptr);
+    set_texts(QT_TRANSLATE_NOOP("StdCmdFollowOnTwitter", "Follow on Twitter"),
+              QT_TRANSLATE_NOOP("StdCmdFollowOnTwitter", "Follow on Twitter"), "Std_FollowOnTwitter", nullptr, nullptr);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -212,9 +203,9 @@ StdCmdCheckForUpdates::StdCmdCheckForUpdates() : Command("Std_CheckForUpdates")
 {
     sGroup = "Help";
     eType = 0;
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdCheckForUpdates", "Check for Updates"),
-             QT_TRANSLATE_NOOP("StdCmdCheckForUpdates", "Check for any updates from the server"),
-             "Std_CheckForUpdates", nullptr);
+    set_texts(QT_TRANSLATE_NOOP("StdCmdCheckForUpdates", "Check for Updates"),
+              QT_TRANSLATE_NOOP("StdCmdCheckForUpdates", "Check for any updates from the server"),
+              "Std_CheckForUpdates", nullptr, nullptr);
 }
 
 void StdCmdCheckForUpdates::activated(int)

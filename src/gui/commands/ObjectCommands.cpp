@@ -32,17 +32,6 @@ namespace Gui {
 
 namespace {
 
-void describe(Command& cmd, const char* menu, const char* toolTip, const char* whatsThis, const char* statusTip,
-              const char* pixmap)
-{
-    cmd.set_menu_info(menu);
-    cmd.set_tooltip_info(toolTip);
-    cmd.set_action_info(whatsThis);
-    cmd.set_statustip(statusTip);
-    if (pixmap)
-        cmd.set_pixmap(pixmap);
-}
-
 Obj::Project* currentProjectOrWarn()
 {
     Obj::Project* project = Obj::Application::_pcSingleton ? Obj::Application::instance().get_current_project()
@@ -60,10 +49,8 @@ Obj::Project* currentProjectOrWarn()
 StdCmdObjectRefresh::StdCmdObjectRefresh() : Command("Std_Refresh")
 {
     sGroup = "File";
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdObjectRefresh", "&Refresh"),
-             QT_TRANSLATE_NOOP("StdCmdObjectRefresh", "Refresh object"),
-             QT_TRANSLATE_NOOP("StdCmdObjectRefresh", "Refresh object"),
-             QT_TRANSLATE_NOOP("StdCmdObjectRefresh", "Refresh object"), "view-refresh");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdObjectRefresh", "&Refresh"),
+              QT_TRANSLATE_NOOP("StdCmdObjectRefresh", "Refresh object"), "view-refresh");
     set_shortcut("Ctrl+R");
     eType = 7;
 }
@@ -71,10 +58,8 @@ StdCmdObjectRefresh::StdCmdObjectRefresh() : Command("Std_Refresh")
 StdCmdRandomShapeColor::StdCmdRandomShapeColor() : Command("Std_RandomShapeColor")
 {
     sGroup = "File";
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdRandomShapeColor", "Random color"),
-             QT_TRANSLATE_NOOP("StdCmdRandomShapeColor", "Random color"),
-             QT_TRANSLATE_NOOP("StdCmdRandomShapeColor", "Random color"),
-             QT_TRANSLATE_NOOP("StdCmdRandomShapeColor", "Random color"), nullptr);
+    set_texts(QT_TRANSLATE_NOOP("StdCmdRandomShapeColor", "Random color"),
+              QT_TRANSLATE_NOOP("StdCmdRandomShapeColor", "Random color"), nullptr);
     eType = 7;
 }
 
@@ -104,10 +89,8 @@ void StdCmdRandomShapeColor::activated(int)
 StdCmdRelabel::StdCmdRelabel() : Command("Std_Relabel")
 {
     sGroup = "Tool";
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdRelabel", "Relabel"),
-             QT_TRANSLATE_NOOP("StdCmdRelabel", "Relabel project/object name"),
-             QT_TRANSLATE_NOOP("StdCmdRelabel", "Relabel project/object name"),
-             QT_TRANSLATE_NOOP("StdCmdRelabel", "Relabel project/object name"), nullptr);
+    set_texts(QT_TRANSLATE_NOOP("StdCmdRelabel", "Relabel"),
+              QT_TRANSLATE_NOOP("StdCmdRelabel", "Relabel project/object name"), nullptr);
     eType = 7;
 }
 
@@ -119,10 +102,10 @@ bool StdCmdRelabel::is_applicable()
 StdCmdAnnotationsGroup::StdCmdAnnotationsGroup() : Command("Std_AnnotationsGroup")
 {
     sGroup = "View";
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdAnnotationsGroup", "Annotations"),
-             QT_TRANSLATE_NOOP("StdCmdAnnotationsGroup", "Annotations"), "Std_AnnotationsGroup",
-             QT_TRANSLATE_NOOP("StdCmdAnnotationsGroup", "Create a group object for annotations"),
-             "AnnotationTextWithArrow.png");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdAnnotationsGroup", "Annotations"),
+              QT_TRANSLATE_NOOP("StdCmdAnnotationsGroup", "Annotations"), "Std_AnnotationsGroup",
+              QT_TRANSLATE_NOOP("StdCmdAnnotationsGroup", "Create a group object for annotations"),
+              "AnnotationTextWithArrow.png");
     eType = 2;
 }
 
@@ -186,37 +169,35 @@ StdCmdAnnotationRuler::StdCmdAnnotationRuler()
     : AnnotationPlacingCommand("Std_AnnotationRuler", "Obj::AnnotationRuler", "Ruler",
                                "vtkMRMLAnnotationRulerDisplayableManager", "vtkMRMLAnnotationRulerNode")
 {
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdAnnotationRuler", "Ruler"),
-             QT_TRANSLATE_NOOP("StdCmdAnnotationRuler", "Ruler"), "Std_AnnotationRuler",
-             QT_TRANSLATE_NOOP("StdCmdAnnotationRuler", "Ruler for measuring distance"),
-             "AnnotationDistanceWithArrow.png");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdAnnotationRuler", "Ruler"), QT_TRANSLATE_NOOP("StdCmdAnnotationRuler", "Ruler"),
+              "Std_AnnotationRuler", QT_TRANSLATE_NOOP("StdCmdAnnotationRuler", "Ruler for measuring distance"),
+              "AnnotationDistanceWithArrow.png");
 }
 
 StdCmdAnnotationROI::StdCmdAnnotationROI()
     : AnnotationPlacingCommand("Std_AnnotationROI", "Obj::AnnotationROI", "ROI",
                                "vtkMRMLAnnotationROIDisplayableManager", "vtkMRMLAnnotationROINode")
 {
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdAnnotationROI", "ROI"),
-             QT_TRANSLATE_NOOP("StdCmdAnnotationROI", "ROI"), "Std_AnnotationROI",
-             QT_TRANSLATE_NOOP("StdCmdAnnotationROI", "ROI for measuring distance"), "AnnotationROI.png");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdAnnotationROI", "ROI"), QT_TRANSLATE_NOOP("StdCmdAnnotationROI", "ROI"),
+              "Std_AnnotationROI", QT_TRANSLATE_NOOP("StdCmdAnnotationROI", "ROI for measuring distance"),
+              "AnnotationROI.png");
 }
 
 StdCmdAnnotationFiducial::StdCmdAnnotationFiducial()
     : AnnotationPlacingCommand("Std_AnnotationFiducial", "Obj::AnnotationFiducial", "Fiducial",
                                "vtkMRMLAnnotationFiducialDisplayableManager", "vtkMRMLAnnotationFiducialNode")
 {
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdAnnotationFiducial", "Fiducial"),
-             QT_TRANSLATE_NOOP("StdCmdAnnotationFiducial", "Fiducial"), "Std_AnnotationFiducial",
-             QT_TRANSLATE_NOOP("StdCmdAnnotationFiducial", "Fiducial for measuring distance"),
-             "AnnotationPointWithArrow.png");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdAnnotationFiducial", "Fiducial"),
+              QT_TRANSLATE_NOOP("StdCmdAnnotationFiducial", "Fiducial"), "Std_AnnotationFiducial",
+              QT_TRANSLATE_NOOP("StdCmdAnnotationFiducial", "Fiducial for measuring distance"),
+              "AnnotationPointWithArrow.png");
 }
 
 StdCmdMRMLModel::StdCmdMRMLModel() : Command("Std_MRMLModel")
 {
     sGroup = "View";
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdMRMLModel", "Model"),
-             QT_TRANSLATE_NOOP("StdCmdMRMLModel", "Model"), "Std_MRMLModel",
-             QT_TRANSLATE_NOOP("StdCmdMRMLModel", "Model for display object"), "VizModels.png");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdMRMLModel", "Model"), QT_TRANSLATE_NOOP("StdCmdMRMLModel", "Model"),
+              "Std_MRMLModel", QT_TRANSLATE_NOOP("StdCmdMRMLModel", "Model for display object"), "VizModels.png");
     eType = 2;
 }
 

@@ -8,27 +8,13 @@
 
 namespace Gui {
 
-namespace {
-
-// The texts are marked in the context of the command's own class, which is where they
-// are translated.
-void describe(Command& cmd, const char* menuText, const char* tip)
-{
-    cmd.set_menu_info(menuText);
-    cmd.set_tooltip_info(tip);
-    cmd.set_statustip(tip);
-    cmd.set_action_info("Std_DlgUserPref");
-    cmd.set_pixmap("pelmora_preferences");
-}
-
-} // namespace
-
 StdCmdDlgUserPref::StdCmdDlgUserPref() : Command("Std_DlgUserPref")
 {
     sGroup = "File";
     eType = 0;
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdDlgUserPref", "&Preferences ..."),
-             QT_TRANSLATE_NOOP("StdCmdDlgUserPref", "Set user preferences"));
+    set_texts(QT_TRANSLATE_NOOP("StdCmdDlgUserPref", "&Preferences ..."),
+              QT_TRANSLATE_NOOP("StdCmdDlgUserPref", "Set user preferences"), "Std_DlgUserPref", nullptr,
+              "pelmora_preferences");
 }
 
 void StdCmdDlgUserPref::activated(int)
@@ -41,8 +27,9 @@ StdCmdDlgUserPref2::StdCmdDlgUserPref2() : Command("Std_DlgUserPref2")
 {
     sGroup = "File";
     eType = 0;
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdDlgUserPref2", "&Preferences ..."),
-             QT_TRANSLATE_NOOP("StdCmdDlgUserPref2", "Set user preferences"));
+    set_texts(QT_TRANSLATE_NOOP("StdCmdDlgUserPref2", "&Preferences ..."),
+              QT_TRANSLATE_NOOP("StdCmdDlgUserPref2", "Set user preferences"), "Std_DlgUserPref", nullptr,
+              "pelmora_preferences");
 }
 
 void StdCmdDlgUserPref2::activated(int)

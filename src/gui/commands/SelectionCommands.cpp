@@ -30,16 +30,6 @@ const struct
                       {"Std_SelectEdge", SM_Edge},
                       {"Std_SelectVertexOrNode", SM_Vertex}};
 
-void describe(Command& cmd, const char* menu, const char* tip, const char* pixmap)
-{
-    cmd.set_menu_info(menu);
-    cmd.set_tooltip_info(tip);
-    cmd.set_action_info(tip);
-    cmd.set_statustip(tip);
-    if (pixmap)
-        cmd.set_pixmap(pixmap);
-}
-
 MDIWindow* activeWindow()
 {
     MainWindow* mw = MainWindow::get_main_window_inst();
@@ -64,13 +54,6 @@ CommandController* controller()
     return app ? &app->get_command_manager() : nullptr;
 }
 
-CommandAction* checkable(CommandAction* action, bool checked)
-{
-    action->set_checkable(true);
-    action->set_checked(checked, false);
-    return action;
-}
-
 void setGroupType(SelectionGroupType type)
 {
     if (CommandController* commands = controller())
@@ -91,7 +74,7 @@ SelectEntityCommand::SelectEntityCommand(const char* name, int mode, int entity,
 
 CommandAction* SelectEntityCommand::new_action()
 {
-    return checkable(Command::new_action(), startsChecked);
+    return new_checkable_action(startsChecked);
 }
 
 bool SelectEntityCommand::is_applicable()
@@ -129,27 +112,27 @@ void SelectEntityCommand::activated(int i)
 StdSelectVolumeOrElem::StdSelectVolumeOrElem()
     : SelectEntityCommand("Std_SelectVolumeOrElem", SM_Shape, pmFwm::ENTITY_BODY, false)
 {
-    describe(*this, QT_TRANSLATE_NOOP("StdSelectVolumeOrElem", "Select Volume/Element"),
-             QT_TRANSLATE_NOOP("StdSelectVolumeOrElem", "Select volume or element"), "pelmora_select_volume");
+    set_texts(QT_TRANSLATE_NOOP("StdSelectVolumeOrElem", "Select Volume/Element"),
+              QT_TRANSLATE_NOOP("StdSelectVolumeOrElem", "Select volume or element"), "pelmora_select_volume");
 }
 
 StdSelectFace::StdSelectFace() : SelectEntityCommand("Std_SelectFace", SM_Face, pmFwm::ENTITY_FACE, true)
 {
-    describe(*this, QT_TRANSLATE_NOOP("StdSelectFace", "Select Face"),
-             QT_TRANSLATE_NOOP("StdSelectFace", "Select face"), "pelmora_select_face");
+    set_texts(QT_TRANSLATE_NOOP("StdSelectFace", "Select Face"), QT_TRANSLATE_NOOP("StdSelectFace", "Select face"),
+              "pelmora_select_face");
 }
 
 StdSelectEdge::StdSelectEdge() : SelectEntityCommand("Std_SelectEdge", SM_Edge, pmFwm::ENTITY_EDGE, false)
 {
-    describe(*this, QT_TRANSLATE_NOOP("StdSelectEdge", "Select Edge"),
-             QT_TRANSLATE_NOOP("StdSelectEdge", "Select edge"), "pelmora_select_edge");
+    set_texts(QT_TRANSLATE_NOOP("StdSelectEdge", "Select Edge"), QT_TRANSLATE_NOOP("StdSelectEdge", "Select edge"),
+              "pelmora_select_edge");
 }
 
 StdSelectVertexOrNode::StdSelectVertexOrNode()
     : SelectEntityCommand("Std_SelectVertexOrNode", SM_Vertex, pmFwm::ENTITY_VERTEX, false)
 {
-    describe(*this, QT_TRANSLATE_NOOP("StdSelectVertexOrNode", "Select Vertex/Node"),
-             QT_TRANSLATE_NOOP("StdSelectVertexOrNode", "Select vertex or node"), "pelmora_select_vertex");
+    set_texts(QT_TRANSLATE_NOOP("StdSelectVertexOrNode", "Select Vertex/Node"),
+              QT_TRANSLATE_NOOP("StdSelectVertexOrNode", "Select vertex or node"), "pelmora_select_vertex");
 }
 
 // ---------------------------------------------------------------------------------------
@@ -161,13 +144,13 @@ SelectGroupCommand::SelectGroupCommand(const char* name) : Command(name)
 
 CommandAction* SelectGroupCommand::new_action()
 {
-    return checkable(Command::new_action(), false);
+    return new_checkable_action(false);
 }
 
 StdSelectNone::StdSelectNone() : SelectGroupCommand("Std_SelectNone")
 {
-    describe(*this, QT_TRANSLATE_NOOP("StdSelectNone", "Select None"),
-             QT_TRANSLATE_NOOP("StdSelectNone", "Select none"), "pelmora_select_none");
+    set_texts(QT_TRANSLATE_NOOP("StdSelectNone", "Select None"), QT_TRANSLATE_NOOP("StdSelectNone", "Select none"),
+              "pelmora_select_none");
 }
 
 bool StdSelectNone::is_applicable()
@@ -184,8 +167,8 @@ void StdSelectNone::activated(int)
 
 StdSelectShape::StdSelectShape() : SelectGroupCommand("Std_SelectShape")
 {
-    describe(*this, QT_TRANSLATE_NOOP("StdSelectShape", "Select Shape"),
-             QT_TRANSLATE_NOOP("StdSelectShape", "Select shape"), "pelmora_select_shape");
+    set_texts(QT_TRANSLATE_NOOP("StdSelectShape", "Select Shape"), QT_TRANSLATE_NOOP("StdSelectShape", "Select shape"),
+              "pelmora_select_shape");
 }
 
 bool StdSelectShape::is_applicable()
@@ -200,8 +183,8 @@ void StdSelectShape::activated(int)
 
 StdSelectMesh::StdSelectMesh() : SelectGroupCommand("Std_SelectMesh")
 {
-    describe(*this, QT_TRANSLATE_NOOP("StdSelectMesh", "Select Mesh"),
-             QT_TRANSLATE_NOOP("StdSelectMesh", "Select mesh"), "pelmora_select_mesh");
+    set_texts(QT_TRANSLATE_NOOP("StdSelectMesh", "Select Mesh"), QT_TRANSLATE_NOOP("StdSelectMesh", "Select mesh"),
+              "pelmora_select_mesh");
 }
 
 // ---------------------------------------------------------------------------------------
@@ -256,8 +239,8 @@ void CmdGeometrySelectionTools::activated(int i)
 StdEnablePreSelect::StdEnablePreSelect() : Command("Std_EnablePreSelect")
 {
     sGroup = Group;
-    describe(*this, QT_TRANSLATE_NOOP("StdEnablePreSelect", "Enable Pre-Selection"),
-             QT_TRANSLATE_NOOP("StdEnablePreSelect", "Enable Pre-Selection"), "pelmora_preselect");
+    set_texts(QT_TRANSLATE_NOOP("StdEnablePreSelect", "Enable Pre-Selection"),
+              QT_TRANSLATE_NOOP("StdEnablePreSelect", "Enable Pre-Selection"), "pelmora_preselect");
 }
 
 CommandAction* StdEnablePreSelect::new_action()
@@ -265,7 +248,7 @@ CommandAction* StdEnablePreSelect::new_action()
     // The entry shows what the 3D views start with: the preference.
     Vexil::PreferenceManager* prefs =
         Obj::Application::_pcSingleton ? Obj::Application::instance().getPrefMgr() : nullptr;
-    return checkable(Command::new_action(), prefs && prefs->isOn(Vexil::PM_ENABLE_PRESELECTION));
+    return new_checkable_action(prefs && prefs->isOn(Vexil::PM_ENABLE_PRESELECTION));
 }
 
 bool StdEnablePreSelect::is_applicable()

@@ -33,16 +33,6 @@ namespace Gui {
 
 namespace {
 
-// Menu text, tool tip and what's-this; the status tip follows the tool tip.
-void describe(Command& cmd, const char* menu, const char* toolTip, const char* whatsThis, const char* pixmap)
-{
-    cmd.set_menu_info(menu);
-    cmd.set_tooltip_info(toolTip);
-    cmd.set_action_info(whatsThis);
-    if (pixmap)
-        cmd.set_pixmap(pixmap);
-}
-
 qPelmoraApplication* application()
 {
     return qPelmoraApplication::application();
@@ -80,13 +70,6 @@ bool actionChecked(const Command& cmd)
 {
     CommandAction* action = cmd.get_action();
     return action && action->is_checked();
-}
-
-CommandAction* checkableAction(CommandAction* action, bool checked)
-{
-    action->set_checkable(true);
-    action->set_checked(checked, false);
-    return action;
 }
 
 bool treeHasSelection()
@@ -127,8 +110,9 @@ StdCmdViewExtents::StdCmdViewExtents() : Command("Std_ViewExtents")
 {
     sGroup = "Standard-View";
     eType = 2;
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdViewExtents", "Zoom Extents"),
-             QT_TRANSLATE_NOOP("StdCmdViewExtents", "Zoom extents"), "Std_ViewExtents", "pelmora_gui_zoomall");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdViewExtents", "Zoom Extents"),
+              QT_TRANSLATE_NOOP("StdCmdViewExtents", "Zoom extents"), "Std_ViewExtents", nullptr,
+              "pelmora_gui_zoomall");
 }
 
 bool StdCmdViewExtents::is_applicable()
@@ -147,9 +131,9 @@ StdViewScreenCapture::StdViewScreenCapture() : DisabledViewCommand("Std_ViewScre
 {
     sGroup = "Standard-View";
     eType = 2;
-    describe(*this, QT_TRANSLATE_NOOP("StdViewScreenCapture", "Save picture..."),
-             QT_TRANSLATE_NOOP("StdViewScreenCapture", "Creates a screenshot of current view"),
-             "Std_ViewScreenCapture", "camera-photo");
+    set_texts(QT_TRANSLATE_NOOP("StdViewScreenCapture", "Save picture..."),
+              QT_TRANSLATE_NOOP("StdViewScreenCapture", "Creates a screenshot of current view"),
+              "Std_ViewScreenCapture", nullptr, "camera-photo");
 }
 
 // ---------------------------------------------------------------------------------------
@@ -158,9 +142,9 @@ StdViewWindowDocking::StdViewWindowDocking() : Command("Std_ViewWindowDocking")
 {
     sGroup = "Standard-View";
     eType = 2;
-    describe(*this, QT_TRANSLATE_NOOP("StdViewWindowDocking", "Graphics Window"),
-             QT_TRANSLATE_NOOP("StdViewWindowDocking", "Set the displaying mode of graphics window"),
-             "Std_ViewWindowDocking", nullptr);
+    set_texts(QT_TRANSLATE_NOOP("StdViewWindowDocking", "Graphics Window"),
+              QT_TRANSLATE_NOOP("StdViewWindowDocking", "Set the displaying mode of graphics window"),
+              "Std_ViewWindowDocking", nullptr, nullptr);
 }
 
 CommandAction* StdViewWindowDocking::new_action()
@@ -263,7 +247,7 @@ StdCmdVisibility::StdCmdVisibility() : Command("Std_Visibility")
     sGroup = "Standard-View";
     eType = 2;
     const char* text = QT_TRANSLATE_NOOP("StdCmdVisibility", "Toggle visibility of selected objects");
-    describe(*this, text, text, "Std_Visibility", nullptr);
+    set_texts(text, text, "Std_Visibility", nullptr, nullptr);
 }
 
 bool StdCmdVisibility::is_applicable()
@@ -326,18 +310,18 @@ StdCmdShowSelected::StdCmdShowSelected() : SelectedVisibilityCommand("Std_ShowSe
 {
     sGroup = "Standard-View";
     eType = 2;
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdShowSelected", "Show"),
-             QT_TRANSLATE_NOOP("StdCmdShowSelected", "Show selected geometry objects"), "Std_ShowSelected",
-             "pelmora_part_show");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdShowSelected", "Show"),
+              QT_TRANSLATE_NOOP("StdCmdShowSelected", "Show selected geometry objects"), "Std_ShowSelected", nullptr,
+              "pelmora_part_show");
 }
 
 StdCmdHideSelected::StdCmdHideSelected() : SelectedVisibilityCommand("Std_HideSelected", false)
 {
     sGroup = "Standard-View";
     eType = 2;
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdHideSelected", "Hide"),
-             QT_TRANSLATE_NOOP("StdCmdHideSelected", "Hide selected objects"), "Std_HideSelected",
-             "pelmora_part_hide");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdHideSelected", "Hide"),
+              QT_TRANSLATE_NOOP("StdCmdHideSelected", "Hide selected objects"), "Std_HideSelected", nullptr,
+              "pelmora_part_hide");
 }
 
 // ---------------------------------------------------------------------------------------
@@ -346,36 +330,38 @@ StdOrthographicView::StdOrthographicView() : DisabledViewCommand("Std_Orthograph
 {
     sGroup = "Standard-View";
     eType = 2;
-    describe(*this, QT_TRANSLATE_NOOP("StdOrthographicView", "Orthographic view"),
-             QT_TRANSLATE_NOOP("StdOrthographicView", "Orthographic view mode"), "Std_OrthographicView", nullptr);
+    set_texts(QT_TRANSLATE_NOOP("StdOrthographicView", "Orthographic view"),
+              QT_TRANSLATE_NOOP("StdOrthographicView", "Orthographic view mode"), "Std_OrthographicView", nullptr,
+              nullptr);
     set_shortcut("O");
 }
 
 CommandAction* StdOrthographicView::new_action()
 {
-    return checkableAction(Command::new_action(), false);
+    return new_checkable_action(false);
 }
 
 StdPerspectiveView::StdPerspectiveView() : DisabledViewCommand("Std_PerspectiveView")
 {
     sGroup = "Standard-View";
     eType = 2;
-    describe(*this, QT_TRANSLATE_NOOP("StdPerspectiveView", "Perspective view"),
-             QT_TRANSLATE_NOOP("StdPerspectiveView", "Perspective view mode"), "Std_PerspectiveView", nullptr);
+    set_texts(QT_TRANSLATE_NOOP("StdPerspectiveView", "Perspective view"),
+              QT_TRANSLATE_NOOP("StdPerspectiveView", "Perspective view mode"), "Std_PerspectiveView", nullptr,
+              nullptr);
     set_shortcut("P");
 }
 
 CommandAction* StdPerspectiveView::new_action()
 {
-    return checkableAction(Command::new_action(), false);
+    return new_checkable_action(false);
 }
 
 StdViewZoomIn::StdViewZoomIn() : DisabledViewCommand("Std_ViewZoomIn")
 {
     sGroup = "Standard-View";
     eType = 2;
-    describe(*this, QT_TRANSLATE_NOOP("StdViewZoomIn", "Zoom In"), QT_TRANSLATE_NOOP("StdViewZoomIn", "Zoom In"),
-             "Std_ViewZoom", "pelmora_gui_zoomin");
+    set_texts(QT_TRANSLATE_NOOP("StdViewZoomIn", "Zoom In"), QT_TRANSLATE_NOOP("StdViewZoomIn", "Zoom In"),
+              "Std_ViewZoom", nullptr, "pelmora_gui_zoomin");
     // The platform's key bindings need a GUI application.
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         sAccel = get_shortcut_from_keys(QKeySequence(QKeySequence::ZoomIn)[0]);
@@ -385,8 +371,8 @@ StdViewZoomOut::StdViewZoomOut() : DisabledViewCommand("Std_ViewZoomOut")
 {
     sGroup = "Standard-View";
     eType = 2;
-    describe(*this, QT_TRANSLATE_NOOP("StdViewZoomOut", "Zoom Out"), QT_TRANSLATE_NOOP("StdViewZoomOut", "Zoom Out"),
-             "Std_ViewZoom", "pelmora_gui_zoomout");
+    set_texts(QT_TRANSLATE_NOOP("StdViewZoomOut", "Zoom Out"), QT_TRANSLATE_NOOP("StdViewZoomOut", "Zoom Out"),
+              "Std_ViewZoom", nullptr, "pelmora_gui_zoomout");
     // The platform's key bindings need a GUI application.
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         sAccel = get_shortcut_from_keys(QKeySequence(QKeySequence::ZoomOut)[0]);
@@ -396,24 +382,24 @@ StdCmdShowCoordSys::StdCmdShowCoordSys() : DisabledViewCommand("Std_ShowCoordSys
 {
     sGroup = "Standard-View";
     eType = 7;
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdShowCoordSys", "Toggle axis cross"),
-             QT_TRANSLATE_NOOP("StdCmdShowCoordSys", "Toggle axis cross"), "Std_ShowCoordSys", "Std_Tool1");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdShowCoordSys", "Toggle axis cross"),
+              QT_TRANSLATE_NOOP("StdCmdShowCoordSys", "Toggle axis cross"), "Std_ShowCoordSys", nullptr, "Std_Tool1");
 }
 
 StdCmdMeasureDistance::StdCmdMeasureDistance() : Command("Std_MeasureDistance")
 {
     sGroup = "View";
     eType = 2;
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdMeasureDistance", "Measure distance"),
-             QT_TRANSLATE_NOOP("StdCmdMeasureDistance", "Measure distance"), "Std_MeasureDistance",
-             "view-measurement");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdMeasureDistance", "Measure distance"),
+              QT_TRANSLATE_NOOP("StdCmdMeasureDistance", "Measure distance"), "Std_MeasureDistance", nullptr,
+              "view-measurement");
 }
 
 // ---------------------------------------------------------------------------------------
 
 CommandAction* ViewDisplaySwitch::new_action()
 {
-    return checkableAction(Command::new_action(), false);
+    return new_checkable_action(false);
 }
 
 bool ViewDisplaySwitch::is_applicable()
@@ -425,9 +411,9 @@ StdCmdShowVertices::StdCmdShowVertices() : ViewDisplaySwitch("Std_ShowVertices")
 {
     sGroup = "View";
     eType = 2;
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdShowVertices", "Show Vertices"),
-             QT_TRANSLATE_NOOP("StdCmdShowVertices", "Show Vertices"), "Std_ShowVertices",
-             "AnnotationEditPolyline.png");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdShowVertices", "Show Vertices"),
+              QT_TRANSLATE_NOOP("StdCmdShowVertices", "Show Vertices"), "Std_ShowVertices", nullptr,
+              "AnnotationEditPolyline.png");
 }
 
 void StdCmdShowVertices::activated(int)
@@ -440,8 +426,9 @@ StdCmdShowWireframe::StdCmdShowWireframe() : ViewDisplaySwitch("Std_ShowWirefram
 {
     sGroup = "View";
     eType = 2;
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdShowWireframe", "Wireframe"),
-             QT_TRANSLATE_NOOP("StdCmdShowWireframe", "Wireframe"), "Std_ShowWireframe", "FemeshGeometryGroup.png");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdShowWireframe", "Wireframe"),
+              QT_TRANSLATE_NOOP("StdCmdShowWireframe", "Wireframe"), "Std_ShowWireframe", nullptr,
+              "FemeshGeometryGroup.png");
 }
 
 void StdCmdShowWireframe::activated(int)
@@ -454,8 +441,8 @@ StdCmdShowMesh::StdCmdShowMesh() : ViewDisplaySwitch("Std_ShowMesh")
 {
     sGroup = "View";
     eType = 2;
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdShowMesh", "Show Mesh"), QT_TRANSLATE_NOOP("StdCmdShowMesh", "Show Mesh"),
-             "Std_ShowMesh", "FemeshMesh.png");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdShowMesh", "Show Mesh"), QT_TRANSLATE_NOOP("StdCmdShowMesh", "Show Mesh"),
+              "Std_ShowMesh", nullptr, "FemeshMesh.png");
 }
 
 bool StdCmdShowMesh::is_applicable()

@@ -12,17 +12,6 @@ namespace Gui {
 
 namespace {
 
-// Tool tip, what's-this and status tip are one text for every window command.
-void describe(Command& cmd, const char* menu, const char* tip, const char* pixmap)
-{
-    cmd.set_menu_info(menu);
-    cmd.set_tooltip_info(tip);
-    cmd.set_action_info(tip);
-    cmd.set_statustip(tip);
-    if (pixmap)
-        cmd.set_pixmap(pixmap);
-}
-
 // Runs in every activation check: asks for the count instead of building the window
 // list, so that the check allocates nothing.
 bool hasDocumentWindow()
@@ -46,8 +35,8 @@ StdCmdCloseCurrentWindow::StdCmdCloseCurrentWindow() : Command("Std_CloseCurrent
 {
     sGroup = "Window";
     eType = 0;
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdCloseCurrentWindow", "Close"),
-             QT_TRANSLATE_NOOP("StdCmdCloseCurrentWindow", "Close current project"), "pelmora_gui_closedoc");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdCloseCurrentWindow", "Close"),
+              QT_TRANSLATE_NOOP("StdCmdCloseCurrentWindow", "Close current project"), "pelmora_gui_closedoc");
 }
 
 bool StdCmdCloseCurrentWindow::is_applicable()
@@ -65,8 +54,8 @@ StdCmdCloseAllWnds::StdCmdCloseAllWnds() : Command("Std_CloseAllWnds")
 {
     sGroup = "Window";
     eType = 0;
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdCloseAllWnds", "Close All"),
-             QT_TRANSLATE_NOOP("StdCmdCloseAllWnds", "Close all windows"), "pelmora_gui_closeall.svg");
+    set_texts(QT_TRANSLATE_NOOP("StdCmdCloseAllWnds", "Close All"),
+              QT_TRANSLATE_NOOP("StdCmdCloseAllWnds", "Close all windows"), "pelmora_gui_closeall.svg");
 }
 
 bool StdCmdCloseAllWnds::is_applicable()
@@ -84,8 +73,8 @@ StdCmdDockMenu::StdCmdDockMenu() : Command("Std_DockMenu")
 {
     sGroup = "View";
     eType = 0;
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdDockMenu", "Windows"),
-             QT_TRANSLATE_NOOP("StdCmdDockMenu", "Toggles docking window"), nullptr);
+    set_texts(QT_TRANSLATE_NOOP("StdCmdDockMenu", "Windows"),
+              QT_TRANSLATE_NOOP("StdCmdDockMenu", "Toggles docking window"), nullptr);
 }
 
 CommandAction* StdCmdDockMenu::new_action()
@@ -101,8 +90,8 @@ StdCmdToolbarViewMenu::StdCmdToolbarViewMenu() : Command("Std_ToolbarViewMenu")
 {
     sGroup = "View";
     eType = 0;
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdToolbarViewMenu", "Toolbars"),
-             QT_TRANSLATE_NOOP("StdCmdToolbarViewMenu", "Toggles this toolbar"), nullptr);
+    set_texts(QT_TRANSLATE_NOOP("StdCmdToolbarViewMenu", "Toolbars"),
+              QT_TRANSLATE_NOOP("StdCmdToolbarViewMenu", "Toggles this toolbar"), nullptr);
 }
 
 CommandAction* StdCmdToolbarViewMenu::new_action()
@@ -118,16 +107,13 @@ StdCmdViewStatusBar::StdCmdViewStatusBar() : Command("Std_ShowStatusBar")
 {
     sGroup = "View";
     eType = 0;
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdViewStatusBar", "Status Bar"),
-             QT_TRANSLATE_NOOP("StdCmdViewStatusBar", "Toggles the status bar"), nullptr);
+    set_texts(QT_TRANSLATE_NOOP("StdCmdViewStatusBar", "Status Bar"),
+              QT_TRANSLATE_NOOP("StdCmdViewStatusBar", "Toggles the status bar"), nullptr);
 }
 
 CommandAction* StdCmdViewStatusBar::new_action()
 {
-    CommandAction* action = Command::new_action();
-    action->set_checkable(true);
-    action->set_checked(true, false);
-    return action;
+    return new_checkable_action(true);
 }
 
 bool StdCmdViewStatusBar::is_applicable()
@@ -154,8 +140,8 @@ StdCmdWindowsMenu::StdCmdWindowsMenu() : Command("Std_WindowsMenu")
 {
     sGroup = "Window";
     eType = 0;
-    describe(*this, QT_TRANSLATE_NOOP("StdCmdWindowsMenu", "Activates selected window"),
-             QT_TRANSLATE_NOOP("StdCmdWindowsMenu", "Activates selected window"), nullptr);
+    set_texts(QT_TRANSLATE_NOOP("StdCmdWindowsMenu", "Activates selected window"),
+              QT_TRANSLATE_NOOP("StdCmdWindowsMenu", "Activates selected window"), nullptr);
 }
 
 CommandAction* StdCmdWindowsMenu::new_action()

@@ -1,7 +1,10 @@
 #include "DlgIPCImp.h"
 
+#include <vexil/AtomicSave.h>
+
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -10,7 +13,6 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSpacerItem>
 #include <QTextBrowser>
 #include <QTextCodec>
@@ -302,11 +304,13 @@ void DlgIPCImp::slot_btnSave_clicked()
         return;
     if (QFileInfo(fileName).completeSuffix().isEmpty())
         fileName += QStringLiteral(".log");
-    QSaveFile file(fileName);
     const QByteArray text = ui->tb_output->toPlainText().toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+    std::string error;
+    if (!Vexil::saveFileAtomically(QFile::encodeName(fileName).toStdString(),
+                                   std::string_view(text.constData(), static_cast<size_t>(text.size())), error)) {
         QMessageBox::warning(this, tr("Save Console Output"),
-                             tr("The output could not be saved to %1:\n%2").arg(fileName, file.errorString()));
+                             tr("The output could not be saved to %1:\n%2")
+                                 .arg(fileName, QString::fromLocal8Bit(error.c_str())));
     }
 }
 

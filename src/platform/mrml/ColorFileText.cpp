@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QString>
 
 #include <algorithm>
@@ -51,21 +50,6 @@ bool readLines(const std::string& fileName, size_t maxBytes, std::vector<std::st
     }
     if (!line.empty())
         lines.push_back(line);
-    return true;
-}
-
-bool writeAtomically(const std::string& fileName, const std::string& text, std::string& error)
-{
-    QSaveFile file(QString::fromStdString(fileName));
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = "cannot write \"" + fileName + "\"";
-        return false;
-    }
-    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())
-        || !file.commit()) {
-        error = "could not write \"" + fileName + "\" completely";
-        return false;
-    }
     return true;
 }
 

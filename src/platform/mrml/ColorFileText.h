@@ -1,6 +1,6 @@
 #pragma once
-// Private helpers of the colour storage nodes: the extension test, reading a text file
-// with a size limit, and replacing a file only once its new text is complete.
+// Private helpers of the colour storage nodes: the extension test and reading a text file
+// with a size limit.
 
 #include <initializer_list>
 #include <string>
@@ -16,8 +16,5 @@ bool hasExtension(const char* fileName, std::initializer_list<const char*> exten
 // is larger than `maxBytes`.
 bool readLines(const std::string& fileName, size_t maxBytes, std::vector<std::string>& lines,
                std::string& error);
-
-// Writes `text` to a temporary file beside `fileName` and moves it in place.
-bool writeAtomically(const std::string& fileName, const std::string& text, std::string& error);
 
 } // namespace mrmlcolor

@@ -155,23 +155,11 @@ bool vtkMRML3DViewDisplayableManager::PreSelect(int x, int y)
 
 bool vtkMRML3DViewDisplayableManager::Pick(int x, int y, bool add)
 {
-    PickedNodeID.clear();
     PickedEntityKind = 0;
     PickedEntityIndex = -1;
-    vtkRenderer* renderer = GetRenderer();
-    vtkMRMLModelDisplayableManager* models = ModelManager();
-    if (!renderer || !models)
-        return false;
-    // Pending changes (a model shown or hidden a moment ago) count for the pick.
-    if (vtkMRMLDisplayableManagerGroup* group = GetMRMLDisplayableManagerGroup())
-        group->UpdateBeforeRender();
-    if (!Picker->Pick(x, y, 0.0, renderer))
-        return false;
-    vtkMRMLModelNode* model = models->GetModelNodeByProp(Picker->GetProp3D());
+    vtkMRMLModelNode* model = PickModel(x, y);
     if (!model)
         return false;
-    Picker->GetPickPosition(PickedRAS);
-    PickedNodeID = model->GetID() ? model->GetID() : "";
 
     // The finest kind of entity that may be selected decides what the pick reports.
     const vtkIdType cellId = Picker->GetCellId();
@@ -211,7 +199,7 @@ bool vtkMRML3DViewDisplayableManager::Pick(int x, int y, bool add)
 
     if (PickedEntityKind != 0) {
         if (SelectionHighlighting)
-            models->SetHighlightedModel(model);
+            ModelManager()->SetHighlightedModel(model);
         RequestRender();
         if (EntitySelData) {
             pmFwm::SelectionModification2 change;
@@ -233,19 +221,29 @@ bool vtkMRML3DViewDisplayableManager::Pick(int x, int y, bool add)
 
 bool vtkMRML3DViewDisplayableManager::PickModelPoint(int x, int y)
 {
+    if (x < 0 || y < 0) {
+        PickedNodeID.clear();
+        return false;
+    }
+    return PickModel(x, y) != nullptr;
+}
+
+vtkMRMLModelNode* vtkMRML3DViewDisplayableManager::PickModel(int x, int y)
+{
     PickedNodeID.clear();
     vtkRenderer* renderer = GetRenderer();
     vtkMRMLModelDisplayableManager* models = ModelManager();
-    if (!renderer || !models || x < 0 || y < 0)
-        return false;
+    if (!renderer || !models)
+        return nullptr;
+    // Pending changes (a model shown or hidden a moment ago) count for the pick.
     if (vtkMRMLDisplayableManagerGroup* group = GetMRMLDisplayableManagerGroup())
         group->UpdateBeforeRender();
     if (!Picker->Pick(x, y, 0.0, renderer))
-        return false;
+        return nullptr;
     vtkMRMLModelNode* model = models->GetModelNodeByProp(Picker->GetProp3D());
     if (!model)
-        return false;
+        return nullptr;
     Picker->GetPickPosition(PickedRAS);
     PickedNodeID = model->GetID() ? model->GetID() : "";
-    return true;
+    return model;
 }

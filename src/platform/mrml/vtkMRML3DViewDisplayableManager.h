@@ -88,6 +88,9 @@ protected:
 
 private:
     vtkMRMLModelDisplayableManager* ModelManager() const;
+    // Picks the model under display coordinates with pending changes applied, and keeps
+    // the picked point and node; null when none is there.
+    vtkMRMLModelNode* PickModel(int x, int y);
 
     int DisplayMode = 0;
     bool DisplayModePending = false;

@@ -3,6 +3,8 @@
 #include "ColorFileText.h"
 #include "vtkMRMLColorTableNode.h"
 
+#include <vexil/AtomicSave.h>
+
 #include <vtkLookupTable.h>
 #include <vtkObjectFactory.h>
 
@@ -139,7 +141,7 @@ int vtkMRMLColorTableStorageNode::WriteDataInternal(vtkMRMLNode* refNode)
         out << i << " " << name << " " << toByte(rgba[0]) << " " << toByte(rgba[1]) << " "
             << toByte(rgba[2]) << " " << toByte(rgba[3]) << "\n";
     }
-    if (!mrmlcolor::writeAtomically(FileName, out.str(), LastError)) {
+    if (!Vexil::saveFileAtomically(FileName, out.str(), LastError)) {
         vtkErrorMacro("WriteData: " << LastError);
         return 0;
     }

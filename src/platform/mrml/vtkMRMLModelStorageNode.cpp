@@ -37,19 +37,18 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <new>
 #include <stdexcept>
 #include <system_error>
 
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 vtkStandardNewMacro(vtkMRMLModelStorageNode);
@@ -339,20 +338,7 @@ public:
     const std::string& name() const { return linkName; }
     bool readAll(std::string& bytes) const
     {
-        struct stat st;
-        if (fd < 0 || ::fstat(fd, &st) != 0)
-            return false;
-        bytes.resize(static_cast<size_t>(st.st_size));
-        size_t got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::pread(fd, &bytes[got], bytes.size() - got, static_cast<off_t>(got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return false;
-            got += static_cast<size_t>(n);
-        }
-        return true;
+        return fd >= 0 && Vexil::readOpenFile(fd, bytes, std::numeric_limits<size_t>::max());
     }
 
 private:

@@ -3,6 +3,8 @@
 #include "ColorFileText.h"
 #include "vtkMRMLProceduralColorNode.h"
 
+#include <vexil/AtomicSave.h>
+
 #include <vtkColorTransferFunction.h>
 #include <vtkObjectFactory.h>
 
@@ -91,7 +93,7 @@ int vtkMRMLProceduralColorStorageNode::WriteDataInternal(vtkMRMLNode* refNode)
         function->GetNodeValue(i, v);
         out << v[0] << " " << v[1] << " " << v[2] << " " << v[3] << "\n";
     }
-    if (!mrmlcolor::writeAtomically(FileName, out.str(), LastError)) {
+    if (!Vexil::saveFileAtomically(FileName, out.str(), LastError)) {
         vtkErrorMacro("WriteData: " << LastError);
         return 0;
     }

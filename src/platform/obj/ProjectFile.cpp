@@ -5,12 +5,12 @@
 #include "PropertyCouple.h"
 #include "ValueText.h"
 
+#include <vexil/AtomicSave.h>
 #include <vexil/MsgConsole.h>
 #include <vexil/PercentCoding.h>
 
 #include <QByteArray>
 #include <QFile>
-#include <QSaveFile>
 
 #include <array>
 #include <cstdint>
@@ -398,26 +398,6 @@ std::string readAll(const std::string& path)
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-// The file is written next to its target and renamed over it only once every byte
-// reached the disk; a failure leaves the earlier file as it was.
-void writeAtomically(const std::string& path, const std::string& bytes)
-{
-    QSaveFile file(QFile::decodeName(path.c_str()));
-    auto fail = [&path, &file](const char* what) {
-        const std::string reason = file.errorString().toStdString();
-        file.cancelWriting();
-        return ProjectFile::Error("Cannot " + std::string(what) + " the project file " + path + ": " + reason);
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        throw fail("create");
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()))
-        throw fail("write");
-    if (!file.flush() || file.error() != QFileDevice::NoError)
-        throw fail("write");
-    if (!file.commit())
-        throw ProjectFile::Error("Cannot write the project file " + path + ": " + file.errorString().toStdString());
-}
-
 } // namespace
 
 std::string ProjectFile::write(const std::vector<Project*>& projects, const Project* current)
@@ -441,7 +421,10 @@ void ProjectFile::save(const std::string& path, const std::vector<Project*>& pro
 {
     if (path.empty())
         throw Error("No file name given for the project file");
-    writeAtomically(path, write(projects, current));
+    // A failure leaves the earlier file as it was.
+    std::string error;
+    if (!Vexil::saveFileAtomically(path, write(projects, current), error))
+        throw Error("Cannot write the project file " + path + ": " + error);
 }
 
 std::vector<Project*> ProjectFile::resume(Application& app, const std::string& path)

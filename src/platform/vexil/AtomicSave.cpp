@@ -19,7 +19,7 @@ namespace {
 
 // The old content is kept in memory while a file is written in place, so that a failed
 // write can put it back; larger files are written without that net.
-constexpr off_t maxRestorableSize = 64 * 1024 * 1024;
+constexpr size_t maxRestorableSize = 64 * 1024 * 1024;
 
 std::string describe(int error)
 {
@@ -108,32 +108,13 @@ int createBeside(const std::string& path, std::string& tempName, int& error)
     return -1;
 }
 
-// Reads the whole of a small file, to put it back if writing over it fails.
-bool readBack(int fd, std::string& content)
-{
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || st.st_size > maxRestorableSize)
-        return false;
-    content.resize(static_cast<size_t>(st.st_size));
-    size_t got = 0;
-    while (got < content.size()) {
-        const ssize_t n = ::pread(fd, &content[got], content.size() - got, static_cast<off_t>(got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        got += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 // Writes the file itself, for a folder that allows no new file.  The old content is put
 // back when the new one cannot be written whole.
 bool writeInPlace(const std::string& path, std::string_view data, std::string& error)
 {
     int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     std::string old;
-    const bool restorable = fd >= 0 && readBack(fd, old);
+    const bool restorable = fd >= 0 && readOpenFile(fd, old, maxRestorableSize);
     if (fd < 0)
         fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -162,6 +143,24 @@ bool writeInPlace(const std::string& path, std::string_view data, std::string& e
 }
 
 } // namespace
+
+bool readOpenFile(int fd, std::string& content, size_t maxBytes)
+{
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > maxBytes)
+        return false;
+    content.resize(static_cast<size_t>(st.st_size));
+    size_t got = 0;
+    while (got < content.size()) {
+        const ssize_t n = ::pread(fd, &content[got], content.size() - got, static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        got += static_cast<size_t>(n);
+    }
+    return true;
+}
 
 bool saveFileAtomically(const std::string& path, std::string_view data, std::string& error)
 {

@@ -2,6 +2,7 @@
 // Saving a whole file so that a failed or interrupted write never leaves it empty or
 // half-written.  Every file the program saves goes through here.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -18,5 +19,9 @@ namespace Vexil {
 //
 // Returns false with the reason in `error` when the file could not be saved.
 bool saveFileAtomically(const std::string& path, std::string_view data, std::string& error);
+
+// Reads the whole of the open file `fd` from its start, leaving its offset alone; false
+// when it cannot be read or holds more than `maxBytes`.
+bool readOpenFile(int fd, std::string& content, size_t maxBytes);
 
 } // namespace Vexil

@@ -4,21 +4,19 @@
 #include <colors/qVizColorsModuleWidget.h>
 #include <colors/vtkVizScalarBarActor.h>
 #include <commands/Command.h>
-#include <core/GfxDatabase.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
 #include <dialogs/DlgClipPlaneImp.h>
 #include <dialogs/DlgScalarBarImp.h>
 #include <visualization/qMRMLClipNodeWidget2.h>
-#include <visualization/qPelmoraThreeDWidget.h>
 #include <visualization/qView3DMRML.h>
 
 #include <support/ConsoleCapture.h>
+#include <support/GuiSession.h>
 #include <support/ModalCloser.h>
 #include <support/TestEnvironment.h>
 
 #include <ctk/ctkVTKScalarBarWidget.h>
-#include <femgui/FemGui.h>
 #include <mrml/vtkMRMLClipModelsNode.h>
 #include <mrml/vtkMRMLColorTableNode.h>
 #include <mrml/vtkMRMLModelDisplayNode.h>
@@ -32,7 +30,6 @@
 #include <qmrml/qMRMLThreeDView.h>
 #include <vtkaddon/vtkScalarBarWidget2.h>
 
-#include <QVTKOpenGLNativeWidget.h>
 #include <vtkColorTransferFunction.h>
 #include <vtkLookupTable.h>
 #include <vtkNew.h>
@@ -44,17 +41,11 @@
 #include <QImage>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QSurfaceFormat>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-const bool surfaceFormatSet = [] {
-    QSurfaceFormat::setDefaultFormat(QVTKOpenGLNativeWidget::defaultFormat());
-    return true;
-}();
 
 // A colour node of another kind than tables and transfer functions, with a lookup table.
 class OtherColorNode : public vtkMRMLColorNode
@@ -246,57 +237,17 @@ TEST(ClipPanel, ShowsANodeWithoutChangingItAndAClickChangesOneField)
 
 namespace {
 
-void registerTypes()
-{
-    static bool done = false;
-    if (done)
-        return;
-    Obj::Application::init_types();
-    Gui::qPelmoraApplication::initialize_application();
-    Gui::GfxDatabase::init();
-    FemGui::initModule();
-    done = true;
-}
-
 // A session with one project and its 3D view on screen.
-class ProjectView : public ::testing::Test
+class ProjectView : public PelmoraTest::ProjectViewSession
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(surfaceFormatSet);
-        registerTypes();
-        app = std::make_unique<Gui::qPelmoraApplication>(true);
-        pmMsg::runCommand(pmMsg::CMD_NEW_PROJECT, 1, {"Unnamed Project"});
-        Obj::Project* project = Obj::Application::instance().get_current_project();
-        ASSERT_NE(project, nullptr);
-        gui = app->get_project(project);
-        ASSERT_NE(gui, nullptr);
+        ASSERT_NO_FATAL_FAILURE(ProjectViewSession::SetUp());
+        ASSERT_NO_FATAL_FAILURE(newProject());
         // As when the user activates the project's view.
         app->set_current_project(gui);
-        scene = gui->mrmlScene();
-        const auto views = gui->getMDIViews();
-        ASSERT_EQ(views.size(), 1u);
-        view = qobject_cast<Gui::qView3DMRML*>(views.front());
-        ASSERT_NE(view, nullptr);
-        view->resize(320, 320);
-        view->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
-    }
-
-    void TearDown() override
-    {
-        app.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    qMRMLThreeDView* threeD() const { return view->getViewer()->threeDView(); }
-
-    QImage picture()
-    {
-        for (int i = 0; i < 5; ++i)
-            QTest::qWait(20);
-        return threeD()->VTKWidget()->grabFramebuffer();
+        ASSERT_NO_FATAL_FAILURE(showView());
     }
 
     // Strongly coloured pixels: the view has no model, so they belong to the bar.
@@ -311,12 +262,6 @@ protected:
             }
         return n;
     }
-
-    PelmoraTest::ScopedLogic logic;
-    std::unique_ptr<Gui::qPelmoraApplication> app;
-    Gui::GuiProject* gui = nullptr;
-    vtkMRMLScene* scene = nullptr;
-    Gui::qView3DMRML* view = nullptr;
 };
 
 } // namespace
@@ -402,7 +347,7 @@ TEST_F(ProjectView, ClippedModelLosesItsPixelsOnTheClippedSide)
 
 TEST(ScalarBarCommand, WithoutAProjectOnlyWarns)
 {
-    registerTypes();
+    PelmoraTest::registerFemGuiTypes();
     PelmoraTest::ScopedLogic logic;
     Gui::qPelmoraApplication app(true);
     PelmoraTest::ConsoleCapture console;

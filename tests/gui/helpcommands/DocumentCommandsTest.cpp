@@ -4,8 +4,6 @@
 
 #include <commands/Command.h>
 #include <commands/CommandAction.h>
-#include <commands/SimModule.h>
-#include <core/GfxDatabase.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
 #include <dialogs/widgets/FileDialog.h>
@@ -17,6 +15,7 @@
 #include <visualization/ViewFeeder.h>
 
 #include <support/ConsoleCapture.h>
+#include <support/GuiSession.h>
 #include <support/ModalCloser.h>
 #include <support/TestEnvironment.h>
 
@@ -97,11 +96,7 @@ public:
 
 namespace {
 
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
+using PelmoraTest::flushDeletes;
 
 std::vector<std::string> sent()
 {
@@ -124,39 +119,23 @@ public Q_SLOTS:
     void open(const QUrl& url) { opened << url; }
 };
 
-class DocumentCommands : public ::testing::Test
+class DocumentCommands : public PelmoraTest::MainWindowSession
 {
 protected:
     void SetUp() override
     {
-        Obj::Application::init_types();
-        if (!Gui::qPelmoraApplication::types_initialized())
-            Gui::qPelmoraApplication::initialize_application();
-        Gui::GfxDatabase::init();
+        PelmoraTest::registerGuiTypes();
         DocTest::BulkyObject::init();
         DocTest::UnbuildableObject::init();
         DocTest::ThrowingFeeder::init();
-        logic = std::make_unique<PelmoraTest::ScopedLogic>();
-        app = std::make_unique<Gui::qPelmoraApplication>(true);
-        window = std::make_unique<Gui::MainWindow>();
-        window->show();
+        startApplication();
+        openMainWindow();
         pmMsg::Journal::clear();
     }
     void TearDown() override
     {
         QApplication::clipboard()->clear();
-        flushDeletes();
-        window.reset();
-        flushDeletes();
-        Gui::SimModuleController::destruct();
-        app.reset();
-        logic.reset();
-    }
-    Gui::Command* command(const char* name) { return app->get_command_manager().get_command_by_name(name); }
-    QAction* placed(const char* name)
-    {
-        command(name)->add_to(&menu);
-        return command(name)->get_action()->action();
+        closeSession();
     }
     bool enabled(const char* name)
     {
@@ -175,11 +154,6 @@ protected:
         app->set_current_project(app->get_project(p));
         return p;
     }
-
-    QMenu menu;
-    std::unique_ptr<PelmoraTest::ScopedLogic> logic;
-    std::unique_ptr<Gui::qPelmoraApplication> app;
-    std::unique_ptr<Gui::MainWindow> window;
 };
 
 } // namespace

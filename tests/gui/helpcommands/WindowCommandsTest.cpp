@@ -3,12 +3,11 @@
 
 #include <commands/Command.h>
 #include <commands/CommandAction.h>
-#include <commands/SimModule.h>
-#include <core/GfxDatabase.h>
 #include <core/qPelmoraApplication.h>
 #include <mainwindow/MDIWindow.h>
 #include <mainwindow/MainWindow.h>
 
+#include <support/GuiSession.h>
 #include <support/ModalCloser.h>
 #include <support/TestEnvironment.h>
 
@@ -27,46 +26,10 @@
 
 namespace {
 
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
+using PelmoraTest::flushDeletes;
 
-class WindowCommands : public ::testing::Test
+class WindowCommands : public PelmoraTest::MainWindowSession
 {
-protected:
-    void SetUp() override
-    {
-        Obj::Application::init_types();
-        if (!Gui::qPelmoraApplication::types_initialized())
-            Gui::qPelmoraApplication::initialize_application();
-        Gui::GfxDatabase::init();
-        logic = std::make_unique<PelmoraTest::ScopedLogic>();
-        app = std::make_unique<Gui::qPelmoraApplication>(true);
-        window = std::make_unique<Gui::MainWindow>();
-        window->show();
-    }
-    void TearDown() override
-    {
-        flushDeletes();
-        window.reset();
-        flushDeletes();
-        Gui::SimModuleController::destruct();
-        app.reset();
-        logic.reset();
-    }
-    Gui::Command* command(const char* name) { return app->get_command_manager().get_command_by_name(name); }
-    QAction* placed(const char* name)
-    {
-        command(name)->add_to(&menu);
-        return command(name)->get_action()->action();
-    }
-
-    QMenu menu;
-    std::unique_ptr<PelmoraTest::ScopedLogic> logic;
-    std::unique_ptr<Gui::qPelmoraApplication> app;
-    std::unique_ptr<Gui::MainWindow> window;
 };
 
 } // namespace

@@ -8,7 +8,6 @@
 #include <annotations/vtkMRMLAnnotationRulerNode.h>
 #include <annotations/vtkMRMLAnnotationRulerStorageNode.h>
 #include <commands/ObjectCommands.h>
-#include <core/GfxDatabase.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
 #include <selection/ProjectItem.h>
@@ -20,10 +19,10 @@
 #include <visualization/qView3DMRML.h>
 
 #include <support/ConsoleCapture.h>
+#include <support/GuiSession.h>
 #include <support/ModalCloser.h>
 #include <support/TestEnvironment.h>
 
-#include <femgui/FemGui.h>
 #include <mrml/vtkMRMLInteractionNode.h>
 #include <mrml/vtkMRMLModelNode.h>
 #include <mrml/vtkMRMLModelStorageNode.h>
@@ -36,17 +35,14 @@
 #include <pmmsg/Message.h>
 #include <qmrml/qMRMLThreeDView.h>
 
-#include <QVTKOpenGLNativeWidget.h>
 #include <vtkCollection.h>
 #include <vtkCommand.h>
 #include <vtkNew.h>
 #include <vtkRenderWindowInteractor.h>
-#include <vtkSphereSource.h>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QSurfaceFormat>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -58,68 +54,32 @@
 
 namespace {
 
-const bool surfaceFormatSet = [] {
-    QSurfaceFormat::setDefaultFormat(QVTKOpenGLNativeWidget::defaultFormat());
-    return true;
-}();
-
-void registerTypes()
-{
-    static bool done = false;
-    if (done)
-        return;
-    Obj::Application::init_types();
-    Gui::qPelmoraApplication::initialize_application();
-    Gui::GfxDatabase::init();
-    FemGui::initModule();
-    // As the main window does: every 3D view gets a fiducial manager.
-    vtkMRMLThreeDViewDisplayableManagerFactory::GetInstance()->RegisterDisplayableManager(
-        "vtkMRMLAnnotationFiducialDisplayableManager");
-    done = true;
-}
-
-class ObjectCommands : public ::testing::Test
+class ObjectCommands : public PelmoraTest::ProjectViewSession
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(surfaceFormatSet);
-        registerTypes();
-        app = std::make_unique<Gui::qPelmoraApplication>(true);
+        PelmoraTest::registerFemGuiTypes();
+        // As the main window does: every 3D view gets a fiducial manager.
+        static const bool fiducialManager = [] {
+            vtkMRMLThreeDViewDisplayableManagerFactory::GetInstance()->RegisterDisplayableManager(
+                "vtkMRMLAnnotationFiducialDisplayableManager");
+            return true;
+        }();
+        ASSERT_TRUE(fiducialManager);
+        ASSERT_NO_FATAL_FAILURE(ProjectViewSession::SetUp());
     }
 
     void openProject()
     {
-        pmMsg::runCommand(pmMsg::CMD_NEW_PROJECT, 1, {"Unnamed Project"});
-        project = Obj::Application::instance().get_current_project();
-        ASSERT_NE(project, nullptr);
-        gui = app->get_project(project);
-        ASSERT_NE(gui, nullptr);
-        const auto views = gui->getMDIViews();
-        ASSERT_EQ(views.size(), 1u);
-        view = qobject_cast<Gui::qView3DMRML*>(views.front());
-        ASSERT_NE(view, nullptr);
-        view->resize(320, 320);
-        view->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
-    }
-
-    void TearDown() override
-    {
-        app.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_NO_FATAL_FAILURE(newProject());
+        showView();
     }
 
     void run(const char* name) { app->get_command_manager().run_command_by_name(name); }
     Gui::Command* command(const char* name) { return app->get_command_manager().get_command_by_name(name); }
 
     std::vector<Obj::ProjectObject*> objectsOf(const Vexil::TypeInfo& type) const { return project->get_objects(type); }
-
-    PelmoraTest::ScopedLogic logic;
-    std::unique_ptr<Gui::qPelmoraApplication> app;
-    Obj::Project* project = nullptr;
-    Gui::GuiProject* gui = nullptr;
-    Gui::qView3DMRML* view = nullptr;
 };
 
 } // namespace
@@ -211,14 +171,8 @@ TEST_F(ObjectCommands, ModelLoaderAddsReadableFilesOnly)
     openProject();
     vtkMRMLScene* scene = gui->mrmlScene();
     QTemporaryDir dir;
-    vtkNew<vtkSphereSource> sphere;
-    sphere->Update();
-    vtkNew<vtkMRMLModelNode> source;
-    source->SetAndObservePolyData(sphere->GetOutput());
-    vtkNew<vtkMRMLModelStorageNode> writer;
     const std::string stl = QDir(dir.path()).filePath("ball.stl").toStdString();
-    writer->SetFileName(stl.c_str());
-    ASSERT_EQ(writer->WriteData(source), 1);
+    ASSERT_TRUE(PelmoraTest::writeSphereFile(stl, 0.5));
     const std::string other = QDir(dir.path()).filePath("notes.txt").toStdString();
     QFile f(QString::fromStdString(other));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));

@@ -2,7 +2,6 @@
 // plot it, follow edits, say "No Data" otherwise, and follow the material library.
 
 #include <commands/SimModule.h>
-#include <core/GfxDatabase.h>
 #include <core/qPelmoraApplication.h>
 #include <mainwindow/DockingWindowMediator.h>
 #include <mainwindow/GraphDockingView.h>
@@ -10,10 +9,9 @@
 #include <selection/SelectionModification.h>
 #include <selection/TreeSelectionSingleton.h>
 
+#include <support/GuiSession.h>
 #include <support/TestEnvironment.h>
 
-#include <mrml/vtkMRMLModelNode.h>
-#include <mrml/vtkMRMLModelStorageNode.h>
 #include <obj/Application.h>
 #include <obj/Project.h>
 #include <obj/ProjectObject.h>
@@ -23,8 +21,6 @@
 #include <pmgph/qPelmoraTableModel.h>
 #include <pmmat/MaterialApplication.h>
 
-#include <vtkNew.h>
-#include <vtkSphereSource.h>
 
 #include <QtCharts/QChart>
 #include <QtCharts/QLineSeries>
@@ -62,17 +58,13 @@ public:
     }
 };
 
-class TableChartDocks : public ::testing::Test
+class TableChartDocks : public PelmoraTest::MainWindowSession
 {
 protected:
     void SetUp() override
     {
-        Obj::Application::init_types();
-        if (!Gui::qPelmoraApplication::types_initialized())
-            Gui::qPelmoraApplication::initialize_application();
-        Gui::GfxDatabase::init();
-        logic = std::make_unique<PelmoraTest::ScopedLogic>();
-        app = std::make_unique<Gui::qPelmoraApplication>(true);
+        PelmoraTest::registerGuiTypes();
+        startApplication();
         matApp::Application::create();
         window = std::make_unique<Gui::MainWindow>();
         Gui::DockingWindowItems layout;
@@ -114,15 +106,8 @@ protected:
     // A project holding a sphere read from a model file.
     Obj::ProjectObject* openBall(const char* name)
     {
-        vtkNew<vtkSphereSource> sphere;
-        sphere->SetRadius(5.0);
-        sphere->Update();
-        vtkNew<vtkMRMLModelNode> source;
-        source->SetAndObservePolyData(sphere->GetOutput());
-        vtkNew<vtkMRMLModelStorageNode> writer;
         const std::string file = QDir(dir.path()).filePath(QString::fromLatin1(name) + ".stl").toStdString();
-        writer->SetFileName(file.c_str());
-        EXPECT_EQ(writer->WriteData(source), 1);
+        EXPECT_TRUE(PelmoraTest::writeSphereFile(file, 5.0));
         Obj::Project* project = logic->app().open_model_file(file);
         return project->get_objects().front();
     }
@@ -135,9 +120,6 @@ protected:
     }
 
     QTemporaryDir dir;
-    std::unique_ptr<PelmoraTest::ScopedLogic> logic;
-    std::unique_ptr<Gui::qPelmoraApplication> app;
-    std::unique_ptr<Gui::MainWindow> window;
     Gui::DockWindow::TableDockingView* table = nullptr;
     Gui::DockWindow::GraphDockingView* chart = nullptr;
 };

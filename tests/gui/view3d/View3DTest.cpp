@@ -2,7 +2,6 @@
 // display node, picks find it, the view switches the scene's interaction mode, filters
 // what can be selected, answers its messages and prints its picture.
 
-#include <core/GfxDatabase.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
 #include <visualization/GLOverlayWidget.h>
@@ -10,9 +9,9 @@
 #include <visualization/qPelmoraThreeDWidget.h>
 #include <visualization/qView3DMRML.h>
 
+#include <support/GuiSession.h>
 #include <support/TestEnvironment.h>
 
-#include <femgui/FemGui.h>
 #include <mrml/vtkMRML3DViewDisplayableManager.h>
 #include <mrml/vtkMRMLInteractionNode.h>
 #include <mrml/vtkMRMLModelDisplayNode.h>
@@ -21,8 +20,6 @@
 #include <mrml/vtkMRMLRulerDisplayableManager.h>
 #include <mrml/vtkMRMLScene.h>
 #include <mrml/vtkMRMLSelectionNode.h>
-#include <obj/Application.h>
-#include <pmmsg/Message.h>
 #include <qmrml/qMRMLThreeDView.h>
 
 #include <QVTKOpenGLNativeWidget.h>
@@ -30,13 +27,11 @@
 #include <vtkCollection.h>
 #include <vtkNew.h>
 #include <vtkRenderer.h>
-#include <vtkSphereSource.h>
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QImage>
 #include <QPrinter>
-#include <QSurfaceFormat>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -46,57 +41,16 @@
 
 namespace {
 
-const bool surfaceFormatSet = [] {
-    QSurfaceFormat::setDefaultFormat(QVTKOpenGLNativeWidget::defaultFormat());
-    return true;
-}();
-
-void registerTypes()
-{
-    static bool done = false;
-    if (done)
-        return;
-    Obj::Application::init_types();
-    Gui::qPelmoraApplication::initialize_application();
-    Gui::GfxDatabase::init();
-    FemGui::initModule();
-    done = true;
-}
-
 // A session with one project whose 3D view shows a red sphere read from an STL file.
-class View3D : public ::testing::Test
+class View3D : public PelmoraTest::ProjectViewSession
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(surfaceFormatSet);
-        registerTypes();
-        app = std::make_unique<Gui::qPelmoraApplication>(true);
-        pmMsg::runCommand(pmMsg::CMD_NEW_PROJECT, 1, {"Unnamed Project"});
-        Obj::Project* project = Obj::Application::instance().get_current_project();
-        ASSERT_NE(project, nullptr);
-        gui = app->get_project(project);
-        ASSERT_NE(gui, nullptr);
-        scene = gui->mrmlScene();
-        const auto views = gui->getMDIViews();
-        ASSERT_EQ(views.size(), 1u);
-        view = qobject_cast<Gui::qView3DMRML*>(views.front());
-        ASSERT_NE(view, nullptr);
-        ASSERT_NE(view->getViewer(), nullptr);
-
-        // The model file, written with VTK.
-        vtkNew<vtkSphereSource> sphere;
-        sphere->SetRadius(5.0);
-        sphere->SetThetaResolution(32);
-        sphere->SetPhiResolution(16);
-        sphere->Update();
-        vtkNew<vtkMRMLModelNode> source;
-        source->SetAndObservePolyData(sphere->GetOutput());
-        vtkNew<vtkMRMLModelStorageNode> writer;
+        ASSERT_NO_FATAL_FAILURE(ProjectViewSession::SetUp());
+        ASSERT_NO_FATAL_FAILURE(newProject());
         file = QDir(dir.path()).filePath(QStringLiteral("ball.stl")).toStdString();
-        writer->SetFileName(file.c_str());
-        ASSERT_EQ(writer->WriteData(source), 1);
-
+        ASSERT_TRUE(PelmoraTest::writeSphereFile(file, 5.0, 32, 16));
         std::string error;
         model = vtkMRMLModelStorageNode::AddModelFromFile(scene, file.c_str(), nullptr, error);
         ASSERT_NE(model, nullptr) << error;
@@ -104,25 +58,12 @@ protected:
         display->SetColor(1, 0, 0);
         display->SetAmbient(1.0);
         display->SetDiffuse(0.0);
-
-        view->resize(320, 320);
-        view->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
+        ASSERT_NO_FATAL_FAILURE(showView());
     }
-
-    void TearDown() override
-    {
-        app.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    qMRMLThreeDView* threeD() const { return view->getViewer()->threeDView(); }
 
     QColor centre()
     {
-        for (int i = 0; i < 5; ++i)
-            QTest::qWait(20);
-        const QImage image = threeD()->VTKWidget()->grabFramebuffer();
+        const QImage image = picture();
         return image.pixelColor(image.width() / 2, image.height() / 2);
     }
 
@@ -140,11 +81,6 @@ protected:
     static bool isRed(const QColor& c) { return c.red() > 200 && c.green() < 40 && c.blue() < 40; }
 
     QTemporaryDir dir;
-    PelmoraTest::ScopedLogic logic;
-    std::unique_ptr<Gui::qPelmoraApplication> app;
-    Gui::GuiProject* gui = nullptr;
-    vtkMRMLScene* scene = nullptr;
-    Gui::qView3DMRML* view = nullptr;
     std::string file;
     vtkMRMLModelNode* model = nullptr;
     vtkMRMLModelDisplayNode* display = nullptr;
@@ -302,7 +238,7 @@ TEST_F(View3D, RulerUnitReachesTheRulerManager)
 
 TEST(LayoutManager, ViewportParentModuleSignalAndGuardedPointer)
 {
-    registerTypes();
+    PelmoraTest::registerFemGuiTypes();
     PelmoraTest::ScopedLogic logic;
     Gui::qPelmoraApplication app(true);
     auto* viewport = new QWidget;

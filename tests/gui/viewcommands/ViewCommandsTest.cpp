@@ -5,7 +5,6 @@
 #include <commands/Command.h>
 #include <commands/CommandAction.h>
 #include <commands/SimModule.h>
-#include <core/GfxDatabase.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
 #include <mainwindow/DocumentArea.h>
@@ -16,13 +15,11 @@
 #include <visualization/qPelmoraThreeDWidget.h>
 #include <visualization/qView3DMRML.h>
 
+#include <support/GuiSession.h>
 #include <support/TestEnvironment.h>
 
-#include <femgui/FemGui.h>
 #include <mrml/vtkMRML3DViewDisplayableManager.h>
 #include <mrml/vtkMRMLInteractionNode.h>
-#include <mrml/vtkMRMLModelNode.h>
-#include <mrml/vtkMRMLModelStorageNode.h>
 #include <mrml/vtkMRMLScene.h>
 #include <obj/Application.h>
 #include <obj/Project.h>
@@ -33,7 +30,6 @@
 #include <QVTKOpenGLNativeWidget.h>
 #include <vtkCollection.h>
 #include <vtkNew.h>
-#include <vtkSphereSource.h>
 
 #include <QApplication>
 #include <QDir>
@@ -43,7 +39,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QRegularExpression>
-#include <QSurfaceFormat>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -54,11 +49,6 @@
 #include <vector>
 
 namespace {
-
-const bool surfaceFormatSet = [] {
-    QSurfaceFormat::setDefaultFormat(QVTKOpenGLNativeWidget::defaultFormat());
-    return true;
-}();
 
 void flush()
 {
@@ -80,20 +70,14 @@ std::vector<std::string> visibilityRecords()
     return found;
 }
 
-class ViewCommands : public ::testing::Test
+class ViewCommands : public PelmoraTest::MainWindowSession
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(surfaceFormatSet);
-        Obj::Application::init_types();
-        if (!Gui::qPelmoraApplication::types_initialized()) {
-            Gui::qPelmoraApplication::initialize_application();
-            FemGui::initModule();
-        }
-        Gui::GfxDatabase::init();
-        logic = std::make_unique<PelmoraTest::ScopedLogic>();
-        app = std::make_unique<Gui::qPelmoraApplication>(true);
+        ASSERT_TRUE(PelmoraTest::vtkSurfaceFormatSet());
+        PelmoraTest::registerFemGuiTypes();
+        startApplication();
         window = std::make_unique<Gui::MainWindow>();
         window->resize(1000, 800);
         window->show();
@@ -115,24 +99,14 @@ protected:
     // A project named `name` holding a sphere read from a model file, shown in its view.
     Obj::Project* open(const char* name)
     {
-        vtkNew<vtkSphereSource> sphere;
-        sphere->SetRadius(5.0);
-        sphere->SetThetaResolution(24);
-        sphere->SetPhiResolution(12);
-        sphere->Update();
-        vtkNew<vtkMRMLModelNode> source;
-        source->SetAndObservePolyData(sphere->GetOutput());
-        vtkNew<vtkMRMLModelStorageNode> writer;
         const std::string file = QDir(dir.path()).filePath(QString::fromLatin1(name) + ".stl").toStdString();
-        writer->SetFileName(file.c_str());
-        EXPECT_EQ(writer->WriteData(source), 1);
+        EXPECT_TRUE(PelmoraTest::writeSphereFile(file, 5.0, 24, 12));
         Obj::Project* project = logic->app().open_model_file(file);
         flush();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         return project;
     }
 
-    Gui::Command* command(const char* name) { return app->get_command_manager().get_command_by_name(name); }
     QAction* action(const char* name) { return command(name)->get_action()->action(); }
     void check() { app->get_command_manager().check_activation(); }
 
@@ -167,10 +141,6 @@ protected:
     static unsigned int firstObjectId(Obj::Project* project) { return project->get_objects().front()->getObjectId(); }
 
     QTemporaryDir dir;
-    QMenu menu;
-    std::unique_ptr<PelmoraTest::ScopedLogic> logic;
-    std::unique_ptr<Gui::qPelmoraApplication> app;
-    std::unique_ptr<Gui::MainWindow> window;
 };
 
 bool near(const QColor& a, const QColor& b)

@@ -2,14 +2,13 @@
 // logic taking its tabs along, titles following the project label, and the switch
 // between tab, top-level window and full screen.
 
-#include <commands/SimModule.h>
-#include <core/GfxDatabase.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
 #include <mainwindow/DocumentArea.h>
 #include <mainwindow/MDIWindow.h>
 #include <mainwindow/MainWindow.h>
 
+#include <support/GuiSession.h>
 #include <support/ModalCloser.h>
 #include <support/TestEnvironment.h>
 
@@ -26,39 +25,18 @@
 
 namespace {
 
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using PelmoraTest::flushDeletes;
 
-class DocumentViews : public ::testing::Test
+class DocumentViews : public PelmoraTest::MainWindowSession
 {
 protected:
     void SetUp() override
     {
-        Obj::Application::init_types();
-        if (!Gui::qPelmoraApplication::types_initialized())
-            Gui::qPelmoraApplication::initialize_application();
-        Gui::GfxDatabase::init();
-        logic = std::make_unique<PelmoraTest::ScopedLogic>();
-        app = std::make_unique<Gui::qPelmoraApplication>(true);
-        window = std::make_unique<Gui::MainWindow>();
-        window->show();
+        ASSERT_NO_FATAL_FAILURE(MainWindowSession::SetUp());
         project = logic->app().create_project("Part1", "Part1");
         ASSERT_NE(project, nullptr);
         gui = app->get_project(project);
         ASSERT_NE(gui, nullptr);
-    }
-    void TearDown() override
-    {
-        flushDeletes();
-        window.reset();
-        flushDeletes();
-        Gui::SimModuleController::destruct();
-        app.reset();
-        logic.reset();
     }
 
     // A plain document view of the project, added as a tab.
@@ -72,9 +50,6 @@ protected:
     Gui::DocumentArea* area() const { return window->mdiArea(); }
     static QMdiSubWindow* tabOf(QWidget* view) { return qobject_cast<QMdiSubWindow*>(view->parentWidget()); }
 
-    std::unique_ptr<PelmoraTest::ScopedLogic> logic;
-    std::unique_ptr<Gui::qPelmoraApplication> app;
-    std::unique_ptr<Gui::MainWindow> window;
     Obj::Project* project = nullptr;
     Gui::GuiProject* gui = nullptr;
 };

@@ -2,11 +2,11 @@
 // object feeders' visibility, the feeder-property signal, and groups that carry their
 // members with them.
 
-#include <core/GfxDatabase.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
 #include <visualization/ViewFeeder.h>
 
+#include <support/GuiSession.h>
 #include <support/TestEnvironment.h>
 
 #include <obj/Application.h>
@@ -62,21 +62,10 @@ public:
     int hides = 0;
 };
 
-void registerTypes()
-{
-    static bool done = false;
-    if (done)
-        return;
-    Obj::Application::init_types();
-    Gui::qPelmoraApplication::initialize_application();
-    Gui::GfxDatabase::init();
-    done = true;
-}
-
 class FeederTest : public ::testing::Test
 {
 protected:
-    FeederTest() { registerTypes(); }
+    FeederTest() { PelmoraTest::registerGuiTypes(); }
 
     void SetUp() override
     {
@@ -109,7 +98,7 @@ protected:
 
 TEST(FeederBase, UpdateRunsHiddenAndLeavesAFeederHiddenWhoseVisibleFlagDropped)
 {
-    registerTypes();
+    PelmoraTest::registerGuiTypes();
     ProbeFeeder f;
     Obj::PropertyBoolean p;
     ASSERT_TRUE(f.isShow());
@@ -134,7 +123,7 @@ TEST(FeederBase, UpdateRunsHiddenAndLeavesAFeederHiddenWhoseVisibleFlagDropped)
 
 TEST(FeederBase, ModesEditingAndTheBuilderRegistry)
 {
-    registerTypes();
+    PelmoraTest::registerGuiTypes();
     ProbeFeeder f;
     f.set_override_show_mode("Lines");
     EXPECT_EQ(f.getOverrideMode(), 1);
@@ -171,7 +160,7 @@ TEST(FeederBase, ModesEditingAndTheBuilderRegistry)
 
 TEST(FeederBase, PlacementReplacesThePreviousOneAndKeepsTranslationInTheLastColumn)
 {
-    registerTypes();
+    PelmoraTest::registerGuiTypes();
     ProbeFeeder f;
     Vexil::Matrix4D m;
     m.m[0][3] = 10;   // a move along x

@@ -3,7 +3,6 @@
 // and model files opened through the interpreter line become projects with a model in
 // their scene, or, when unreadable, an error and nothing else.
 
-#include <core/GfxDatabase.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
 #include <visualization/ViewFeederTopoObject.h>
@@ -11,6 +10,7 @@
 
 #include <femgui/FemGui.h>
 #include <support/ConsoleCapture.h>
+#include <support/GuiSession.h>
 #include <support/TestEnvironment.h>
 
 #include <mrml/vtkMRMLModelDisplayNode.h>
@@ -52,22 +52,10 @@ const char* const tetrahedron =
     " facet normal 0 0 0\n  outer loop\n   vertex 1 0 0\n   vertex 0 1 0\n   vertex 0 0 1\n  endloop\n endfacet\n"
     "endsolid tet\n";
 
-void registerTypes()
-{
-    static bool done = false;
-    if (done)
-        return;
-    Obj::Application::init_types();
-    Gui::qPelmoraApplication::initialize_application();
-    Gui::GfxDatabase::init();
-    FemGui::initModule();
-    done = true;
-}
-
 class TopoFeederTest : public ::testing::Test
 {
 protected:
-    TopoFeederTest() { registerTypes(); }
+    TopoFeederTest() { PelmoraTest::registerFemGuiTypes(); }
 
     void SetUp() override
     {

@@ -1,6 +1,8 @@
 // Project files of the logic: what a save gives back on resume, what is refused, and
 // what a failed save leaves; copies of objects for the clipboard.
 
+#include "support/ConsoleCapture.h"
+#include "support/SmallDisk.h"
 #include "support/TestEnvironment.h"
 
 #include <obj/Application.h>
@@ -25,7 +27,9 @@
 #include <vector>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
+using PelmoraTest::ConsoleCapture;
 using PelmoraTest::ScopedLogic;
 
 namespace {
@@ -230,6 +234,35 @@ TEST(ProjectFile, AFailedSaveKeepsTheEarlierFile)
     // No temporary file is left beside it.
     EXPECT_EQ(QStringList{QStringLiteral("kept.pmdb")},
               QDir(dir.path()).entryList({QStringLiteral("kept*")}, QDir::Files | QDir::Hidden));
+}
+
+TEST(ProjectFile, AFolderThatAllowsNoNewFileGetsTheProjectFileWrittenInPlace)
+{
+    // Outside the test's private temporary folder, which an unprivileged user cannot enter.
+    QTemporaryDir dir(QStringLiteral("/tmp/pelmora-project-XXXXXX"));
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    const QString folder = dir.filePath("locked");
+    QDir().mkpath(folder);
+    const QString file = folder + "/shared.pmdb";
+    writeBytes(file, "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0666), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+
+    ScopedLogic logic;
+    Obj::Application& app = logic.app();
+    buildSample(app, dir);
+    const std::vector<std::string> before = describe(app);
+    ConsoleCapture console;
+    bool saved = false;
+    PelmoraTest::asUnprivilegedUser([&] { saved = app.save_as_file(1, path(file).c_str()); });
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    ASSERT_TRUE(saved) << app.last_file_error();
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Warning, "written in place"));
+    EXPECT_EQ(QStringList{QStringLiteral("shared.pmdb")}, QDir(folder).entryList(QDir::Files | QDir::Hidden));
+
+    app.close_all_projects();
+    ASSERT_TRUE(app.resume_from_file(1, path(file).c_str())) << app.last_file_error();
+    EXPECT_EQ(before, describe(app));
 }
 
 // The child half of the next test: runs only when the parent names a file.
