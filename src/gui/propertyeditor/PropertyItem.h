@@ -154,9 +154,12 @@ public:
     void set_value(const QVariant& value) override;
 };
 
+// Held to the range of its property.
 class PELMORAGUI_EXPORT PropertyIntegerConstraintItem : public PropertyIntegerItem
 {
     VEXIL_TYPESYSTEM_HEADER();
+public:
+    void setEditorData(QWidget* editor, const QVariant& data) const override;
 };
 
 class PELMORAGUI_EXPORT PropertyDecimalItem : public PropertyItem
@@ -172,19 +175,12 @@ public:
     void set_value(const QVariant& value) override;
 };
 
+// Held to the range of its property, or, as a component row, of its parent's.
 class PELMORAGUI_EXPORT PropertyDecimalRangeItem : public PropertyDecimalItem
 {
     VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertyQuantityItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertyQuantityConstraintItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
+public:
+    void setEditorData(QWidget* editor, const QVariant& data) const override;
 };
 
 class PELMORAGUI_EXPORT PropertyBooleanItem : public PropertyItem
@@ -197,16 +193,6 @@ public:
     QVariant toString(const QVariant& value) const override;
     QVariant value(const Obj::Property* prop) const override;
     void set_value(const QVariant& value) override;
-};
-
-class PELMORAGUI_EXPORT PropertyVector3DItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertySpaceLocationItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
 };
 
 class PELMORAGUI_EXPORT PropertyEnumItem : public PropertyItem
@@ -261,41 +247,6 @@ public:
     QVariant toString(const QVariant& value) const override;
     QVariant value(const Obj::Property* prop) const override;
     void set_value(const QVariant& value) override;
-};
-
-class PELMORAGUI_EXPORT PropertyInputBCItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertyVectorRangeItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertyVectorBoolItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertyQuantityVectorItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertyBCQuantityItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertyBCQuantityConstraintItem : public PropertyBCQuantityItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertyBCQuantityVectorItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
 };
 
 // Registers every item class, parent first, in the editor's fixed order.

@@ -3,6 +3,8 @@
 
 #include "PreferencePageSupport.h"
 
+#include "dialogs/DlgUnitSystemsImp.h"
+
 #include <vexil/PreferenceManager.h>
 
 #include <QMessageBox>
@@ -220,7 +222,8 @@ void GeneralPageImp::onUnitTempChanged()
 
 void GeneralPageImp::onUnitSystemsView()
 {
-    // The units library has no overview dialog in this build.
+    DlgUnitSystemsImp dialog(this);
+    dialog.exec();
 }
 
 } // namespace Dialog

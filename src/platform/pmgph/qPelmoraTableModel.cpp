@@ -1,0 +1,10 @@
+#include "qPelmoraTableModel.h"
+
+namespace pmGph {
+
+qPelmoraTableModel::qPelmoraTableModel(QObject* parent)
+    : QObject(parent)
+{
+}
+
+} // namespace pmGph
