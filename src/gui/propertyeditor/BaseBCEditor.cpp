@@ -108,6 +108,10 @@ ContextBCEditor::ContextBCEditor(QWidget* parent)
     layout->addWidget(button);
     setFocusProxy(spin);
     connect(spin, SIGNAL(editingFinished()), this, SLOT(lineEditingFinished()));
+    // The row commits what this editor holds: a typed number is announced as the
+    // editor's own change, so that the cell it sits in takes it.
+    connect(spin, QOverload<double>::of(&Gui::QuantitySpinBox::valueChanged), this,
+            [this]() { Q_EMIT textChanged(spin->text()); });
 }
 
 pmUnit::Quantity ContextBCEditor::value() const

@@ -109,11 +109,8 @@ QWidget* PropertyBCQuantityItem::createEditor(QWidget* parent, const QObject* re
         return nullptr;
     editor->setAutoFillBackground(true);
     QObject::connect(editor, SIGNAL(textChanged(const QString&)), receiver, method);
-    // A typed number is committed as the other quantity rows commit theirs.
-    if (auto* context = qobject_cast<ContextBCEditor*>(editor)) {
+    if (auto* context = qobject_cast<ContextBCEditor*>(editor))
         context->spinBox()->setReadOnly(is_read_only());
-        QObject::connect(context->spinBox(), SIGNAL(valueChanged(double)), receiver, method);
-    }
     return editor;
 }
 
