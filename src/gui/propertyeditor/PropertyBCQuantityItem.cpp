@@ -184,16 +184,9 @@ QVariant PropertyBCQuantityItem::backgroundcolor(const Obj::Property* prop) cons
 
 void PropertyBCQuantityItem::set_value(const QVariant& v)
 {
-    if (v.type() == QVariant::String || !v.canConvert<pmUnit::Quantity>())
-        return;
-    pmUnit::Quantity q = v.value<pmUnit::Quantity>();
-    if (auto* bc = dynamic_cast<const Obj::PropertyBCQuantity*>(getFirstProperty())) {
-        pmUnit::Quantity converted;
-        if (!q.convertTo(bc->getUnitType(), converted))
-            return;
-        q = converted;
-    }
-    setPropertyValue(numberForLogic(q.getValue(), 'g', 15));
+    QString text;
+    if (quantityTextForLogic(v, getFirstProperty(), text))
+        setPropertyValue(text);
 }
 
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyBCQuantityConstraintItem, Gui::PropertyOperator::PropertyBCQuantityItem)

@@ -107,6 +107,16 @@ private:
     bool valid = false;
 };
 
+// The parent row of a three-component value: edited through its child rows, it shows its
+// own text in a read-only line edit.
+class PELMORAGUI_EXPORT VectorTextRow : public PropertyItem
+{
+public:
+    QWidget* createEditor(QWidget* parent, const QObject* receiver, const char* method) const override;
+    void setEditorData(QWidget* editor, const QVariant& data) const override;
+    QVariant editorData(QWidget* editor) const override;
+};
+
 // The logic's integers are wider than a spin box's or a slider's: a value beyond an int is
 // given whole, not wrapped round.
 PELMORAGUI_EXPORT QVariant wholeInteger(long value);

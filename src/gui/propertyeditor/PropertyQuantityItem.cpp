@@ -69,19 +69,27 @@ QVariant PropertyQuantityItem::backgroundcolor(const Obj::Property* prop) const
     return {};
 }
 
-void PropertyQuantityItem::set_value(const QVariant& v)
+bool Gui::PropertyOperator::quantityTextForLogic(const QVariant& v, const Obj::Property* prop, QString& text)
 {
-    if (!v.canConvert<pmUnit::Quantity>())
-        return;
+    if (v.type() == QVariant::String || !v.canConvert<pmUnit::Quantity>())
+        return false;
     pmUnit::Quantity q = v.value<pmUnit::Quantity>();
     // The number goes to the logic bare: in the property's unit, whatever unit was typed.
-    if (auto* p = dynamic_cast<const Obj::PropertyQuantity*>(getFirstProperty())) {
+    if (auto* p = dynamic_cast<const Obj::PropertyQuantity*>(prop)) {
         pmUnit::Quantity converted;
         if (!q.convertTo(p->getUnitType(), converted))
-            return;
+            return false;
         q = converted;
     }
-    setPropertyValue(numberForLogic(q.getValue(), 'g', 15));
+    text = numberForLogic(q.getValue(), 'g', 15);
+    return true;
+}
+
+void PropertyQuantityItem::set_value(const QVariant& v)
+{
+    QString text;
+    if (quantityTextForLogic(v, getFirstProperty(), text))
+        setPropertyValue(text);
 }
 
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyQuantityConstraintItem, Gui::PropertyOperator::PropertyItem)
@@ -111,30 +119,11 @@ PropertyQuantityVectorItem::PropertyQuantityVectorItem()
 PropertyQuantityVectorItem::PropertyQuantityVectorItem(const Vexil::TypeInfo& childType, bool writeUnchanged)
     : alwaysWrite(writeUnchanged)
 {
-    PropertyItem** slots[] = {&m_x, &m_y, &m_z};
-    const char* names[] = {"x", "y", "z"};
-    for (int i = 0; i < 3; ++i) {
-        auto* c = static_cast<PropertyItem*>(childType.build_instance());
-        c->setParent(this);
-        c->setPropertyName(QLatin1String(names[i]));
-        appendChild(c);
-        *slots[i] = c;
-    }
-}
-
-QWidget* PropertyQuantityVectorItem::createEditor(QWidget* parent, const QObject*, const char*) const
-{
-    return VectorRow::createTextEditor(parent);
-}
-
-void PropertyQuantityVectorItem::setEditorData(QWidget* editor, const QVariant& data) const
-{
-    VectorRow::setText(editor, toString(data));
-}
-
-QVariant PropertyQuantityVectorItem::editorData(QWidget* editor) const
-{
-    return VectorRow::text(editor);
+    PropertyItem* made[3];
+    VectorRow::addComponentRows(this, childType, made);
+    m_x = made[0];
+    m_y = made[1];
+    m_z = made[2];
 }
 
 QVariant PropertyQuantityVectorItem::value(const Obj::Property* prop) const

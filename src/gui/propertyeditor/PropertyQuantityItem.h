@@ -30,15 +30,12 @@ public:
     void setEditorData(QWidget* editor, const QVariant& data) const override;
 };
 
-class PELMORAGUI_EXPORT PropertyQuantityVectorItem : public PropertyItem
+class PELMORAGUI_EXPORT PropertyQuantityVectorItem : public VectorTextRow
 {
     VEXIL_TYPESYSTEM_HEADER();
 public:
     PropertyQuantityVectorItem();
 
-    QWidget* createEditor(QWidget* parent, const QObject* receiver, const char* method) const override;
-    void setEditorData(QWidget* editor, const QVariant& data) const override;
-    QVariant editorData(QWidget* editor) const override;
     bool setProperty(const char* name, const QVariant& value) override;
     QVariant property(const char* name) const override;
     QVariant toString(const QVariant& value) const override;
@@ -62,6 +59,10 @@ private:
     PropertyItem* m_z = nullptr;
     bool alwaysWrite = false;
 };
+
+// The number of a quantity value in the unit of `prop` (when it is a quantity property),
+// for the logic; false for a value of another kind or type.
+PELMORAGUI_EXPORT bool quantityTextForLogic(const QVariant& value, const Obj::Property* prop, QString& text);
 
 // "(x, y, z)" of three numbers, each with 15 significant digits unless that would not
 // read back exactly.

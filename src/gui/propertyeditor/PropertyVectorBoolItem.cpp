@@ -11,16 +11,6 @@ using namespace Gui::PropertyOperator;
 
 namespace {
 
-void addComponentRows(PropertyItem* parent, const Vexil::TypeInfo& type)
-{
-    for (const char* n : {"x", "y", "z"}) {
-        auto* c = static_cast<PropertyItem*>(type.build_instance());
-        c->setParent(parent);
-        parent->appendChild(c);
-        c->setPropertyName(QLatin1String(n));
-    }
-}
-
 QString word(bool on)
 {
     return on ? QStringLiteral("True") : QStringLiteral("False");
@@ -37,17 +27,7 @@ VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyVectorBoolItem, Gui::Prop
 
 PropertyVectorBoolItem::PropertyVectorBoolItem()
 {
-    addComponentRows(this, PropertyBooleanItem::getClassTypeId());
-}
-
-QWidget* PropertyVectorBoolItem::createEditor(QWidget* parent, const QObject*, const char*) const
-{
-    return VectorRow::createTextEditor(parent);
-}
-
-void PropertyVectorBoolItem::setEditorData(QWidget* editor, const QVariant& data) const
-{
-    VectorRow::setText(editor, toString(data));
+    VectorRow::addComponentRows(this, PropertyBooleanItem::getClassTypeId());
 }
 
 QVariant PropertyVectorBoolItem::editorData(QWidget*) const
@@ -108,22 +88,7 @@ VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyVectorRangeItem, Gui::Pro
 
 PropertyVectorRangeItem::PropertyVectorRangeItem()
 {
-    addComponentRows(this, PropertyDecimalRangeItem::getClassTypeId());
-}
-
-QWidget* PropertyVectorRangeItem::createEditor(QWidget* parent, const QObject*, const char*) const
-{
-    return VectorRow::createTextEditor(parent);
-}
-
-void PropertyVectorRangeItem::setEditorData(QWidget* editor, const QVariant& data) const
-{
-    VectorRow::setText(editor, toString(data));
-}
-
-QVariant PropertyVectorRangeItem::editorData(QWidget* editor) const
-{
-    return VectorRow::text(editor);
+    VectorRow::addComponentRows(this, PropertyDecimalRangeItem::getClassTypeId());
 }
 
 QVariant PropertyVectorRangeItem::value(const Obj::Property* prop) const

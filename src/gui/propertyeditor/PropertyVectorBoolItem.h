@@ -7,14 +7,12 @@
 namespace Gui {
 namespace PropertyOperator {
 
-class PELMORAGUI_EXPORT PropertyVectorBoolItem : public PropertyItem
+class PELMORAGUI_EXPORT PropertyVectorBoolItem : public VectorTextRow
 {
     VEXIL_TYPESYSTEM_HEADER();
 public:
     PropertyVectorBoolItem();
 
-    QWidget* createEditor(QWidget* parent, const QObject* receiver, const char* method) const override;
-    void setEditorData(QWidget* editor, const QVariant& data) const override;
     QVariant editorData(QWidget* editor) const override;
     bool setProperty(const char* name, const QVariant& value) override;
     QVariant property(const char* name) const override;
@@ -30,15 +28,12 @@ private:
     void setFlag(int index, bool on);
 };
 
-class PELMORAGUI_EXPORT PropertyVectorRangeItem : public PropertyItem
+class PELMORAGUI_EXPORT PropertyVectorRangeItem : public VectorTextRow
 {
     VEXIL_TYPESYSTEM_HEADER();
 public:
     PropertyVectorRangeItem();
 
-    QWidget* createEditor(QWidget* parent, const QObject* receiver, const char* method) const override;
-    void setEditorData(QWidget* editor, const QVariant& data) const override;
-    QVariant editorData(QWidget* editor) const override;
     bool setProperty(const char* name, const QVariant& value) override;
     QVariant property(const char* name) const override;
     QVariant toString(const QVariant& value) const override;
