@@ -13,14 +13,12 @@
 #include <obj/PropertyQuantity.h>
 #include <pmgph/qPelmoraTableModel.h>
 
-#include <QColor>
 #include <QIcon>
 
 using namespace Gui::PropertyOperator;
 
 namespace {
 
-const QColor noValueColor(255, 255, 102);
 const char tabularText[] = "Tabular Data";
 const char freeText[] = "Free";
 
@@ -175,11 +173,7 @@ QVariant PropertyBCQuantityItem::backgroundcolor(const Obj::Property* prop) cons
     auto* bc = dynamic_cast<const Obj::PropertyBCQuantity*>(prop);
     if (!bc || bc->getLoadValueType() != Obj::LoadConstant)
         return {};
-    if (isNoValue(bc->get_value()))
-        return noValueColor;
-    if (bc->isInValid())
-        return QColor(Qt::red);
-    return {};
+    return numberBackground(bc);
 }
 
 void PropertyBCQuantityItem::set_value(const QVariant& v)

@@ -76,6 +76,16 @@ bool Gui::PropertyOperator::isNoValue(double v)
     return v == noValueMarker();
 }
 
+QVariant Gui::PropertyOperator::numberBackground(const Obj::Property* prop)
+{
+    auto* p = dynamic_cast<const Obj::PropertyDecimal*>(prop);
+    if (p && isNoValue(p->get_value()))
+        return noValueColor;
+    if (prop && prop->isInValid())
+        return QColor(Qt::red);
+    return {};
+}
+
 bool Gui::PropertyOperator::isWritableProperty(const Obj::Property* p)
 {
     Obj::PropertyContainer* c = p ? p->get_container() : nullptr;
@@ -571,12 +581,7 @@ QVariant PropertyDecimalItem::value(const Obj::Property* prop) const
 
 QVariant PropertyDecimalItem::backgroundcolor(const Obj::Property* prop) const
 {
-    auto* p = dynamic_cast<const Obj::PropertyDecimal*>(prop);
-    if (p && isNoValue(p->get_value()))
-        return noValueColor;
-    if (prop && prop->isInValid())
-        return QColor(Qt::red);
-    return {};
+    return numberBackground(prop);
 }
 
 void PropertyDecimalItem::set_value(const QVariant& v)

@@ -265,6 +265,9 @@ PELMORAGUI_EXPORT void initPropertyItems();
 // The decimal that stands for "no value yet" (2^-100).
 PELMORAGUI_EXPORT double noValueMarker();
 PELMORAGUI_EXPORT bool isNoValue(double v);
+// The background of a number's cell: light yellow without a value, red for an invalid
+// property, none otherwise.
+PELMORAGUI_EXPORT QVariant numberBackground(const Obj::Property* prop);
 
 // A property the editor may change: it has a container and neither the container nor
 // its own status bit marks it read-only.

@@ -5,15 +5,8 @@
 
 #include <obj/PropertyQuantity.h>
 
-#include <QColor>
 
 using namespace Gui::PropertyOperator;
-
-namespace {
-
-const QColor noValueColor(255, 255, 102);
-
-} // namespace
 
 QString Gui::PropertyOperator::vectorTextForLogic(double x, double y, double z)
 {
@@ -61,12 +54,7 @@ QVariant PropertyQuantityItem::value(const Obj::Property* prop) const
 
 QVariant PropertyQuantityItem::backgroundcolor(const Obj::Property* prop) const
 {
-    auto* p = dynamic_cast<const Obj::PropertyDecimal*>(prop);
-    if (p && isNoValue(p->get_value()))
-        return noValueColor;
-    if (prop && prop->isInValid())
-        return QColor(Qt::red);
-    return {};
+    return numberBackground(prop);
 }
 
 bool Gui::PropertyOperator::quantityTextForLogic(const QVariant& v, const Obj::Property* prop, QString& text)
