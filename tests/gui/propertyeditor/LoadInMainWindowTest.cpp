@@ -35,6 +35,7 @@ namespace {
 class LoadInMainWindow : public ::testing::Test
 {
 protected:
+    void SetUp() override { QLocale::setDefault(QLocale::c()); }
     // Builds the window in the locale set so far, then a load selected in the tree.
     void start()
     {
