@@ -41,10 +41,7 @@ PropertySpaceLocationItem::PropertySpaceLocationItem()
 QVariant PropertySpaceLocationItem::value(const Obj::Property* prop) const
 {
     auto* p = dynamic_cast<const Obj::PropertySpaceLocation*>(prop);
-    if (!p)
-        return {};
-    loaded = true;
-    return QVariant::fromValue(p->get_value());
+    return p ? QVariant::fromValue(p->get_value()) : QVariant();
 }
 
 QVariant PropertySpaceLocationItem::toString(const QVariant& v) const

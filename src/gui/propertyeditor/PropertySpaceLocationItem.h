@@ -33,7 +33,6 @@ public:
     void set_location(const Vexil::Vector3d& position);
 
 private:
-    mutable bool loaded = false;
     bool originChanged = false;
     PropertyQuantityVectorItem* m_origin;
 };
