@@ -322,3 +322,63 @@ TEST(MinMaxDialog, TakesTwoNumbersOnlyWhenTheMinimumIsSmaller)
     EXPECT_EQ(4.9, low);
     EXPECT_EQ(5.0, high);
 }
+
+TEST_F(BCRows, VectorRowsWriteEveryComponentSetAndTheirChildrenOfferNoEditor)
+{
+    auto* v = add<Obj::PropertyBCQuantityVector>(a, "Components");
+    v->setQuantityKind(pmUnit::Force, pmUnit::Newton);
+    v->set_value(0.1, 0, 1e-7);
+    model.buildUp({{"Components", {v}}});
+    const QModelIndex vec = model.index(1, 0);
+    EXPECT_EQ("[0.1, 0, 1e-07] N", text(value(1)));
+    EXPECT_EQ("0.1 N", text(model.index(0, 1, vec)));
+    EXPECT_EQ(nullptr, openEditor(model.index(0, 1, vec)));
+    // The component's own number again: written all the same.
+    ASSERT_TRUE(item(vec)->setProperty("y", QVariant::fromValue(pmUnit::Quantity(0, pmUnit::Force, pmUnit::Newton))));
+    EXPECT_EQ(commands(), std::vector<std::string>{line41(a, "Components", "(0.1, 0, 1e-07)")});
+}
+
+TEST_F(BCRows, InputDialogOpenedFromTheRowWritesTheValuesAndTheRowFollows)
+{
+    auto* input = add<Obj::PropertyInputBC>(a, "Displacement");
+    input->setQuantityKind(pmUnit::Length, pmUnit::Millimeter);
+    model.buildUp({{"Displacement", {input}}});
+    auto editor = openEditor(value(1));
+    auto* inputEditor = qobject_cast<InputBCEditor*>(editor.get());
+    ASSERT_TRUE(inputEditor);
+    QString title;
+    QTimer::singleShot(50, [&title]() {
+        auto* dialog = qobject_cast<Gui::Dlg::DlgInputBCImp*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        title = dialog->windowTitle();
+        dialog->checkBox(1)->setChecked(false);
+        dialog->lineEdit(2)->setText("2.5");
+        dialog->buttonBox()->button(QDialogButtonBox::Ok)->click();
+    });
+    inputEditor->browseButton()->click();
+    EXPECT_EQ("Boundary Condition Values", title);
+    EXPECT_EQ("[0, Free, 2.5] mm", text(value(1)));
+    EXPECT_TRUE(commands().empty());   // the dialog changes the property itself
+
+    // Without a property the button opens nothing.
+    InputBCEditor lone;
+    lone.browseButton()->click();
+    EXPECT_EQ(nullptr, QApplication::activeModalWidget());
+}
+
+TEST(ContextBCEditorTest, TextsSetTheNumberQuietly)
+{
+    static QStringList messages;
+    messages.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& m) { messages << m; });
+    Gui::PropertyOperator::ContextBCEditor editor;
+    editor.setText(QStringLiteral("12.5"));
+    const double shown = editor.value().getValue();
+    editor.setText(QStringLiteral("twelve"));
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(12.5, shown);
+    EXPECT_EQ(0.0, editor.value().getValue());
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+}
