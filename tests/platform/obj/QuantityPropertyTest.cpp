@@ -7,6 +7,7 @@
 #include <obj/Application.h>
 #include <obj/LoadObject.h>
 #include <obj/Project.h>
+#include <obj/ProjectFile.h>
 #include <obj/PropertyCouple.h>
 #include <obj/PropertyQuantity.h>
 #include <obj/PropertyRange.h>
@@ -133,4 +134,38 @@ TEST_F(QuantityProperties, AScriptLineAddsALoadOnAGeometryObject)
     for (const char* bad : {"App.get_project('P').add_load('999')", "App.get_project('Q').add_load('1')",
                             "App.get_project('P').add_load(1)"})
         EXPECT_THROW(pmMsg::InterpreterSingleton::Instance().runString(bad), Vexil::ExceptionHandler) << bad;
+}
+
+TEST_F(QuantityProperties, ALoadComesBackWholeFromAProjectFile)
+{
+    auto* load = static_cast<Obj::LoadObject*>(project->add_object("Obj::LoadObject", "Force"));
+    load->Geometry->set_value(a);
+    load->Magnitude->set_value(1.0 / 3.0);
+    load->Magnitude->setLoadValueType(Obj::LoadTabular);
+    const bool given[3] = {true, false, true};
+    const double values[3] = {0.1, 7, -2.5};
+    load->Displacement->setBCValues(given, values);
+    load->ActiveDirections->set_value({false, true, false});
+    load->SpatialParameters->set_value(Vexil::SpaceLocation({0.1, 1e-9, -3}, Vexil::SpaceRotation(45, 1, 0, 0)));
+    const std::string path = (logic.dataDir() + "/loads.pmdb").toStdString();
+    Obj::ProjectFile::save(path, {project}, project);
+    const std::string displacement = load->Displacement->get_value_text();
+    const std::string directions = load->ActiveDirections->get_value_text();
+    logic.app().close_project("P");
+
+    const std::vector<Obj::Project*> back = Obj::ProjectFile::resume(logic.app(), path);
+    ASSERT_EQ(1u, back.size());
+    Obj::LoadObject* again = nullptr;
+    for (Obj::ProjectObject* o : back.front()->get_objects()) {
+        if (auto* l = dynamic_cast<Obj::LoadObject*>(o))
+            again = l;
+    }
+    ASSERT_TRUE(again);
+    EXPECT_EQ(1.0 / 3.0, again->Magnitude->get_value());
+    EXPECT_EQ(Obj::LoadTabular, again->Magnitude->getLoadValueType());
+    EXPECT_EQ(displacement, again->Displacement->get_value_text());
+    EXPECT_EQ(directions, again->ActiveDirections->get_value_text());
+    EXPECT_EQ(Vexil::Vector3d(0.1, 1e-9, -3), again->SpatialParameters->get_value().getPosition());
+    ASSERT_TRUE(again->Geometry->get_value());
+    EXPECT_STREQ("A", again->Geometry->get_value()->get_name());
 }
