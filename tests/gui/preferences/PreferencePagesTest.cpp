@@ -1,7 +1,6 @@
 // Each preferences page shows what is stored and stores every change at once with the
 // notify flag its listeners need.
 
-#include <dialogs/DlgUnitSystemsImp.h>
 #include <dialogs/preferences/AnalysisPageImp.h>
 #include <dialogs/preferences/GeneralPageImp.h>
 #include <dialogs/preferences/OutputPageImp.h>
@@ -15,6 +14,7 @@
 
 #include <ctk/ctkVTKAbstractView.h>
 #include <obj/Application.h>
+#include <pmunit/UnitSystemsImp.h>
 #include <pmunit/Units.h>
 #include <vexil/PreferenceManager.h>
 
@@ -143,7 +143,7 @@ TEST_F(Pages, UnitSystemsViewListsEverySystemWithItsUnits)
     QString current;
     QStringList currentUnits;
     QTimer::singleShot(50, [&]() {
-        auto* dialog = qobject_cast<Gui::Dialog::DlgUnitSystemsImp*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<pmUnit::UnitSystemsImp*>(QApplication::activeModalWidget());
         if (!dialog)
             return;
         QTreeWidget* tree = dialog->tree();

@@ -3,8 +3,7 @@
 
 #include "PreferencePageSupport.h"
 
-#include "dialogs/DlgUnitSystemsImp.h"
-
+#include <pmunit/UnitSystemsImp.h>
 #include <vexil/PreferenceManager.h>
 
 #include <QMessageBox>
@@ -222,7 +221,7 @@ void GeneralPageImp::onUnitTempChanged()
 
 void GeneralPageImp::onUnitSystemsView()
 {
-    DlgUnitSystemsImp dialog(this);
+    pmUnit::UnitSystemsImp dialog(this);
     dialog.exec();
 }
 

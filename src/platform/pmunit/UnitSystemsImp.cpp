@@ -1,28 +1,27 @@
-#include "DlgUnitSystemsImp.h"
+#include "UnitSystemsImp.h"
 
-#include <pmunit/Units.h>
+#include "Units.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-namespace Gui {
-namespace Dialog {
+namespace pmUnit {
 
-DlgUnitSystemsImp::DlgUnitSystemsImp(QWidget* parent)
+UnitSystemsImp::UnitSystemsImp(QWidget* parent)
     : QDialog(parent)
     , list(new QTreeWidget(this))
 {
-    setObjectName(QStringLiteral("DlgUnitSystems"));
+    setObjectName(QStringLiteral("UnitSystems"));
     setWindowTitle(tr("Unit Systems"));
     auto* box = new QVBoxLayout(this);
     list->setColumnCount(2);
     list->setHeaderLabels({tr("Quantity"), tr("Unit")});
-    const QString current = pmUnit::UnitsManager::instance()->systemUnits();
-    for (const QString& system : pmUnit::UnitsManager::unitSystems()) {
-        auto* top = new QTreeWidgetItem(list, {pmUnit::UnitsManager::unitSystemLabel(system)});
-        for (const auto& entry : pmUnit::UnitsManager::unitSystemUnits(system))
+    const QString current = UnitsManager::instance()->systemUnits();
+    for (const QString& system : UnitsManager::unitSystems()) {
+        auto* top = new QTreeWidgetItem(list, {UnitsManager::unitSystemLabel(system)});
+        for (const auto& entry : UnitsManager::unitSystemUnits(system))
             new QTreeWidgetItem(top, {tr(entry.first.toLatin1().constData()), entry.second});
         if (system == current) {
             top->setExpanded(true);
@@ -37,5 +36,4 @@ DlgUnitSystemsImp::DlgUnitSystemsImp(QWidget* parent)
     resize(420, 360);
 }
 
-} // namespace Dialog
-} // namespace Gui
+} // namespace pmUnit
