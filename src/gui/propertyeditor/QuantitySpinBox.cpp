@@ -8,8 +8,8 @@
 #include <QLineEdit>
 #include <QToolTip>
 
+#include <algorithm>
 #include <cfloat>
-#include <cmath>
 
 namespace Gui {
 
@@ -99,14 +99,19 @@ void QuantitySpinBox::setValue(double value)
     setValue(pmUnit::Quantity(value, d->quantityKind, d->unit));
 }
 
+QString QuantitySpinBox::numberText(double value) const
+{
+    // In the locale the text is read back in, whole: 15 significant digits, no groups.
+    QLocale shown = d->locale;
+    shown.setNumberOptions(QLocale::OmitGroupSeparator);
+    return shown.toString(value, 'g', 15);
+}
+
 QString QuantitySpinBox::textFromValue(const pmUnit::Quantity& value) const
 {
-    double factor = 1.0;
-    QString unitString;
-    QString text = value.getUserString(factor, unitString);
-    if (std::fabs(value.getValue()) >= 1000.0)
-        text.remove(locale().groupSeparator());
-    return text;
+    const QString unit = value.getUnitString();
+    const QString number = numberText(value.getValue());
+    return unit.isEmpty() ? number : number + QLatin1Char(' ') + unit;
 }
 
 pmUnit::Quantity QuantitySpinBox::valueFromText(const QString& text) const
@@ -263,11 +268,7 @@ void QuantitySpinBox::updateText(const pmUnit::Quantity& value)
         d->quantity = value;
         return;
     }
-    // In the locale the text is read back in, whole: 15 significant digits, no groups.
-    QLocale shown = d->locale;
-    shown.setNumberOptions(QLocale::OmitGroupSeparator);
-    d->lastValue = value.getValue();
-    lineEdit()->setText(shown.toString(value.getValue(), 'g', 15));
+    lineEdit()->setText(numberText(value.getValue()));
     // The text may round the last digits: the value stays the one given.
     d->quantity = value;
     d->lastValue = value.getValue();
@@ -280,9 +281,7 @@ void QuantitySpinBox::stepBy(int steps)
         v = d->maximum;
     else
         v = std::max(d->minimum, v);
-    QLocale shown = d->locale;
-    shown.setNumberOptions(QLocale::OmitGroupSeparator);
-    QString text = shown.toString(v, 'g', 15);
+    QString text = numberText(v);
     if (!d->unitStr.isEmpty())
         text += QLatin1Char(' ') + d->unitStr;
     lineEdit()->setText(text);

@@ -45,6 +45,7 @@ public:
     void setSingleStep(double step);
 
     bool hasValidInput() const;
+    // The value as the field shows it: in the widget's locale, without group separators.
     QString textFromValue(const pmUnit::Quantity& value) const;
     pmUnit::Quantity valueFromText(const QString& text) const;
 
@@ -71,6 +72,7 @@ protected:
 
 private:
     void updateText(const pmUnit::Quantity& value);
+    QString numberText(double value) const;
     void selectNumber();
     QValidator::State interpret(QString& text, int& pos, pmUnit::Quantity& result) const;
     std::unique_ptr<QuantitySpinBoxPrivate> d;

@@ -254,13 +254,6 @@ void Quantity::setUnit(const QString& unitSymbol)
         kind = kindOfDimension(unitInfo(u)->dimension);
 }
 
-QString Quantity::getUserString(double& factor, QString& unitString) const
-{
-    factor = 1.0;
-    unitString = getUnitString();
-    return userString(*this, QLocale::c());
-}
-
 QString Quantity::getUserString() const
 {
     return userString(*this, QLocale::c());

@@ -82,9 +82,7 @@ public:
     Flags3 getVectorBool() const { return flags; }
 
     // The number in the C locale (15 significant digits), a blank and the unit symbol; a
-    // vector "[x, y, z] unit" with "Free" for a component whose flag is clear.  `factor`
-    // is 1 and `unitString` the symbol: values are shown in their own unit.
-    QString getUserString(double& factor, QString& unitString) const;
+    // vector "[x, y, z] unit" with "Free" for a component whose flag is clear.
     QString getUserString() const;
     // The same in the user's locale (QLocale()), for showing in a table cell.
     QString getUserString2() const;

@@ -190,6 +190,7 @@ TEST(QuantitySpinBoxTest, DecimalCommaLocaleShowsAndReadsTheSameNumber)
     EXPECT_DOUBLE_EQ(1234.5, box.rawValue());
     box.stepBy(1);
     EXPECT_EQ("1235,5 mm", field(&box)->text());
+    EXPECT_EQ("1234,5 mm", box.textFromValue(mm(1234.5)));
 }
 
 TEST_F(QuantityRows, QuantityRowShowsItsUnitAndWritesTheBareNumberInItsUnit)
