@@ -180,10 +180,7 @@ QString cNumberText(const QString& text, const QLocale& locale)
 
 QString componentText(double value, bool given, const QLocale& locale)
 {
-    if (!given)
-        return QStringLiteral("Free");
-    QString s = locale.toString(value, 'g', 15);
-    return s;
+    return given ? locale.toString(value, 'g', 15) : QStringLiteral("Free");
 }
 
 QString userString(const Quantity& q, const QLocale& locale)
