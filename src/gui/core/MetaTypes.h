@@ -2,7 +2,7 @@
 // Qt meta types of the value types that travel inside QVariant.
 
 #include <obj/BCSelectionData.h>
-#include <obj/PropertyRange.h>
+#include <obj/Vector3b.h>
 #include <pmunit/Units.h>
 #include <vexil/SpaceLocation.h>
 #include <vexil/Vector3D.h>

@@ -3,18 +3,11 @@
 // held to one range, and three on/off flags.
 
 #include "Property.h"
+#include "Vector3b.h"
 
 #include <vexil/Vector3D.h>
 
 namespace Obj {
-
-// Three flags x, y, z.
-struct Vector3b
-{
-    bool x = false, y = false, z = false;
-    bool operator==(const Vector3b& o) const { return x == o.x && y == o.y && z == o.z; }
-    bool operator!=(const Vector3b& o) const { return !(*this == o); }
-};
 
 class PropertyIntegerRange : public PropertyInteger
 {
