@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include <cmath>

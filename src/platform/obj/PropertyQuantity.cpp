@@ -5,8 +5,6 @@
 #include <vexil/Exception.h>
 #include <vexil/UtilityBox.h>
 
-#include <cmath>
-
 VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyQuantity, Obj::PropertyDecimal)
 VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyQuantityConstraint, Obj::PropertyQuantity)
 VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyBCQuantity, Obj::PropertyQuantity)
