@@ -25,12 +25,7 @@ VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyDecimalVectorItem, Gui::P
 
 PropertyDecimalVectorItem::PropertyDecimalVectorItem()
 {
-    for (const char* n : {"x", "y", "z"}) {
-        auto* c = static_cast<PropertyItem*>(PropertyFloatSciItem::create());
-        c->setParent(this);
-        appendChild(c);
-        c->setPropertyName(QLatin1String(n));
-    }
+    VectorRow::addComponentRows(this, PropertyFloatSciItem::getClassTypeId());
 }
 
 void PropertyDecimalVectorItem::setChildPropertyData(Obj::Property* x, Obj::Property* y, Obj::Property* z)
@@ -51,21 +46,6 @@ void PropertyDecimalVectorItem::setChildPropertyData(const std::vector<Obj::Prop
     const std::vector<Obj::Property*>* parts[] = {&xs, &ys, &zs};
     for (int i = 0; i < 3 && i < childCount(); ++i)
         child(i)->setPropertyData(*parts[i]);
-}
-
-QWidget* PropertyDecimalVectorItem::createEditor(QWidget* parent, const QObject*, const char*) const
-{
-    return VectorRow::createTextEditor(parent);
-}
-
-void PropertyDecimalVectorItem::setEditorData(QWidget* editor, const QVariant& data) const
-{
-    VectorRow::setText(editor, toString(data));
-}
-
-QVariant PropertyDecimalVectorItem::editorData(QWidget* editor) const
-{
-    return VectorRow::text(editor);
 }
 
 QVariant PropertyDecimalVectorItem::property(const char* name) const

@@ -7,7 +7,7 @@
 namespace Gui {
 namespace PropertyOperator {
 
-class PELMORAGUI_EXPORT PropertyDecimalVectorItem : public PropertyItem
+class PELMORAGUI_EXPORT PropertyDecimalVectorItem : public VectorTextRow
 {
     VEXIL_TYPESYSTEM_HEADER();
 public:
@@ -20,9 +20,6 @@ public:
     void setChildPropertyData(const std::vector<Obj::Property*>& xs, const std::vector<Obj::Property*>& ys,
                               const std::vector<Obj::Property*>& zs);
 
-    QWidget* createEditor(QWidget* parent, const QObject* receiver, const char* method) const override;
-    void setEditorData(QWidget* editor, const QVariant& data) const override;
-    QVariant editorData(QWidget* editor) const override;
     bool setProperty(const char* name, const QVariant& value) override;
     QVariant property(const char* name) const override;
     QVariant toString(const QVariant& value) const override;

@@ -4,7 +4,6 @@
 
 #include <obj/PropertyFloatScientific.h>
 
-#include <QColor>
 #include <QLocale>
 #include <QRegularExpression>
 
@@ -77,12 +76,7 @@ QVariant PropertyFloatSciItem::value(const Obj::Property* prop) const
 
 QVariant PropertyFloatSciItem::backgroundcolor(const Obj::Property* prop) const
 {
-    auto* p = dynamic_cast<const Obj::PropertyDecimal*>(prop);
-    if (p && isNoValue(p->get_value()))
-        return QColor(255, 255, 102);
-    if (prop && prop->isInValid())
-        return QColor(Qt::red);
-    return {};
+    return numberBackground(prop);
 }
 
 QVariant PropertyFloatSciItem::textalignment(const Obj::Property*) const

@@ -2,12 +2,15 @@
 
 #include "PropertyAdvEnumItem.h"
 #include "PropertyAdvEnumItem2.h"
+#include "PropertyBCQuantityItem.h"
 #include "PropertyCoupleItem.h"
 #include "PropertyDecimalVectorItem.h"
 #include "PropertyDocumentItem.h"
 #include "PropertyFloatSciItem.h"
 #include "PropertyRangeSliderItem.h"
 #include "PropertySelectionItem.h"
+#include "PropertySpaceLocationItem.h"
+#include "PropertyVectorBoolItem.h"
 #include "PropertyVectorItem.h"
 
 #include "dialogs/widgets/ColoringButton.h"
@@ -19,10 +22,12 @@
 #include <obj/Project.h>
 #include <obj/ProjectObject.h>
 #include <obj/Property.h>
+#include <obj/PropertyRange.h>
 #include <obj/PropertyStringList.h>
 #include <pmmsg/Message.h>
 #include <pmunit/Units.h>
 #include <vexil/MsgConsole.h>
+#include <vexil/PreferenceManager.h>
 #include <vexil/UtilityBox.h>
 
 #include <QApplication>
@@ -69,6 +74,16 @@ double Gui::PropertyOperator::noValueMarker()
 bool Gui::PropertyOperator::isNoValue(double v)
 {
     return v == noValueMarker();
+}
+
+QVariant Gui::PropertyOperator::numberBackground(const Obj::Property* prop)
+{
+    auto* p = dynamic_cast<const Obj::PropertyDecimal*>(prop);
+    if (p && isNoValue(p->get_value()))
+        return noValueColor;
+    if (prop && prop->isInValid())
+        return QColor(Qt::red);
+    return {};
 }
 
 bool Gui::PropertyOperator::isWritableProperty(const Obj::Property* p)
@@ -237,8 +252,12 @@ void PropertyItem::set_read_only(bool on)
 
 void PropertyItem::settingUpdated(int settingId)
 {
-    if (settingId == 5)
-        precision = pmUnit::UnitsManager::instance()->getDecimals();
+    if (settingId != Vexil::PM_SIGNIFICANT_DIGITS || !Obj::Application::_pcSingleton)
+        return;
+    if (Vexil::PreferenceManager* prefs = Obj::Application::instance().getPrefMgr())
+        precision = prefs->getInt(Vexil::PM_SIGNIFICANT_DIGITS);
+    for (PropertyItem* c : qAsConst(children))
+        c->settingUpdated(settingId);
 }
 
 bool PropertyItem::isExpanded() const
@@ -503,6 +522,22 @@ void PropertyIntegerItem::set_value(const QVariant& v)
 
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyIntegerConstraintItem, Gui::PropertyOperator::PropertyIntegerItem)
 
+void PropertyIntegerConstraintItem::setEditorData(QWidget* editor, const QVariant& data) const
+{
+    auto* sb = static_cast<QSpinBox*>(editor);
+    auto* p = dynamic_cast<const Obj::PropertyIntegerRange*>(getFirstProperty());
+    const auto clampToInt = [](long v) {
+        return static_cast<int>(qBound<long>(std::numeric_limits<int>::min(), v, std::numeric_limits<int>::max()));
+    };
+    if (const Obj::PropertyIntegerRange::Ranges* r = p ? p->get_ranges() : nullptr) {
+        sb->setRange(clampToInt(r->minimum), clampToInt(r->maximum));
+        sb->setSingleStep(clampToInt(r->step));
+    } else {
+        sb->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+    }
+    sb->setValue(static_cast<int>(qBound<qlonglong>(sb->minimum(), data.toLongLong(), sb->maximum())));
+}
+
 // ---------------------------------------------------------------------------------
 
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyDecimalItem, Gui::PropertyOperator::PropertyItem)
@@ -546,12 +581,7 @@ QVariant PropertyDecimalItem::value(const Obj::Property* prop) const
 
 QVariant PropertyDecimalItem::backgroundcolor(const Obj::Property* prop) const
 {
-    auto* p = dynamic_cast<const Obj::PropertyDecimal*>(prop);
-    if (p && isNoValue(p->get_value()))
-        return noValueColor;
-    if (prop && prop->isInValid())
-        return QColor(Qt::red);
-    return {};
+    return numberBackground(prop);
 }
 
 void PropertyDecimalItem::set_value(const QVariant& v)
@@ -568,6 +598,29 @@ void PropertyDecimalItem::set_value(const QVariant& v)
 }
 
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyDecimalRangeItem, Gui::PropertyOperator::PropertyDecimalItem)
+
+void PropertyDecimalRangeItem::setEditorData(QWidget* editor, const QVariant& data) const
+{
+    auto* sb = static_cast<QDoubleSpinBox*>(editor);
+    // A component row has no property of its own: the vector's range holds for it.
+    const Obj::Property* owner = getFirstProperty();
+    if (!owner && parent())
+        owner = parent()->getFirstProperty();
+    const Obj::PropertyDecimalRange::Ranges* r = nullptr;
+    if (auto* p = dynamic_cast<const Obj::PropertyDecimalRange*>(owner))
+        r = p->get_ranges();
+    else if (auto* v = dynamic_cast<const Obj::PropertyVectorRange*>(owner))
+        r = v->get_ranges();
+    if (r) {
+        sb->setRange(r->minimum, r->maximum);
+        sb->setSingleStep(r->step);
+    } else {
+        sb->setRange(-floatMax, floatMax);
+        sb->setSingleStep(1.0);
+    }
+    const double v = data.toDouble();
+    sb->setValue(isNoValue(v) ? 0.0 : v);
+}
 
 // ---------------------------------------------------------------------------------
 
@@ -860,22 +913,6 @@ void PropertyColorItem::set_value(const QVariant& v)
                          .arg(c.green() / 255.0, 0, 'f', d)
                          .arg(c.blue() / 255.0, 0, 'f', d));
 }
-
-// ---------------------------------------------------------------------------------
-// Kinds whose rows are registered so that the model creates them, but which show their
-// value only through the base behaviour for now.
-
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyQuantityItem, Gui::PropertyOperator::PropertyItem)
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyQuantityConstraintItem, Gui::PropertyOperator::PropertyItem)
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyVector3DItem, Gui::PropertyOperator::PropertyItem)
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertySpaceLocationItem, Gui::PropertyOperator::PropertyItem)
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyInputBCItem, Gui::PropertyOperator::PropertyItem)
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyVectorRangeItem, Gui::PropertyOperator::PropertyItem)
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyVectorBoolItem, Gui::PropertyOperator::PropertyItem)
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyQuantityVectorItem, Gui::PropertyOperator::PropertyItem)
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyBCQuantityItem, Gui::PropertyOperator::PropertyItem)
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyBCQuantityConstraintItem, Gui::PropertyOperator::PropertyBCQuantityItem)
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyBCQuantityVectorItem, Gui::PropertyOperator::PropertyItem)
 
 void Gui::PropertyOperator::initPropertyItems()
 {

@@ -107,6 +107,16 @@ private:
     bool valid = false;
 };
 
+// The parent row of a three-component value: edited through its child rows, it shows its
+// own text in a read-only line edit.
+class PELMORAGUI_EXPORT VectorTextRow : public PropertyItem
+{
+public:
+    QWidget* createEditor(QWidget* parent, const QObject* receiver, const char* method) const override;
+    void setEditorData(QWidget* editor, const QVariant& data) const override;
+    QVariant editorData(QWidget* editor) const override;
+};
+
 // The logic's integers are wider than a spin box's or a slider's: a value beyond an int is
 // given whole, not wrapped round.
 PELMORAGUI_EXPORT QVariant wholeInteger(long value);
@@ -154,9 +164,12 @@ public:
     void set_value(const QVariant& value) override;
 };
 
+// Held to the range of its property.
 class PELMORAGUI_EXPORT PropertyIntegerConstraintItem : public PropertyIntegerItem
 {
     VEXIL_TYPESYSTEM_HEADER();
+public:
+    void setEditorData(QWidget* editor, const QVariant& data) const override;
 };
 
 class PELMORAGUI_EXPORT PropertyDecimalItem : public PropertyItem
@@ -172,19 +185,12 @@ public:
     void set_value(const QVariant& value) override;
 };
 
+// Held to the range of its property, or, as a component row, of its parent's.
 class PELMORAGUI_EXPORT PropertyDecimalRangeItem : public PropertyDecimalItem
 {
     VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertyQuantityItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertyQuantityConstraintItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
+public:
+    void setEditorData(QWidget* editor, const QVariant& data) const override;
 };
 
 class PELMORAGUI_EXPORT PropertyBooleanItem : public PropertyItem
@@ -197,16 +203,6 @@ public:
     QVariant toString(const QVariant& value) const override;
     QVariant value(const Obj::Property* prop) const override;
     void set_value(const QVariant& value) override;
-};
-
-class PELMORAGUI_EXPORT PropertyVector3DItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertySpaceLocationItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
 };
 
 class PELMORAGUI_EXPORT PropertyEnumItem : public PropertyItem
@@ -263,47 +259,15 @@ public:
     void set_value(const QVariant& value) override;
 };
 
-class PELMORAGUI_EXPORT PropertyInputBCItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertyVectorRangeItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertyVectorBoolItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertyQuantityVectorItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertyBCQuantityItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertyBCQuantityConstraintItem : public PropertyBCQuantityItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
-class PELMORAGUI_EXPORT PropertyBCQuantityVectorItem : public PropertyItem
-{
-    VEXIL_TYPESYSTEM_HEADER();
-};
-
 // Registers every item class, parent first, in the editor's fixed order.
 PELMORAGUI_EXPORT void initPropertyItems();
 
 // The decimal that stands for "no value yet" (2^-100).
 PELMORAGUI_EXPORT double noValueMarker();
 PELMORAGUI_EXPORT bool isNoValue(double v);
+// The background of a number's cell: light yellow without a value, red for an invalid
+// property, none otherwise.
+PELMORAGUI_EXPORT QVariant numberBackground(const Obj::Property* prop);
 
 // A property the editor may change: it has a container and neither the container nor
 // its own status bit marks it read-only.

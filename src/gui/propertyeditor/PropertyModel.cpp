@@ -3,9 +3,13 @@
 #include "PropertyDecimalVectorItem.h"
 #include "PropertyItem.h"
 
+#include "core/MetaTypes.h"
+
+#include <obj/Application.h>
 #include <obj/Property.h>
 #include <obj/PropertyDecimalVector.h>
 #include <vexil/MsgConsole.h>
+#include <vexil/PreferenceManager.h>
 #include <vexil/TypeInfo.h>
 
 #include <cmath>
@@ -20,12 +24,33 @@ const char* const groupOrder[] = {
     "Solver Controls", "Radiosity Controls", "Nonlinear Controls", "Output Controls",
     "Statistics", "Output", "Advanced", "Analysis Data Management", "Visibility", "Vector"};
 
+// Holds that type itself (a text never counts as a quantity or a flag vector).
+template <class T>
+bool isA(const QVariant& v)
+{
+    return v.userType() == qMetaTypeId<T>();
+}
+
 } // namespace
 
 PropertyModel::PropertyModel(QObject* parent)
     : QAbstractItemModel(parent)
     , rootItem(static_cast<PropertyItem*>(PropertyItem::create()))
 {
+    if (Obj::Application::_pcSingleton) {
+        if (Vexil::PreferenceManager* prefs = Obj::Application::instance().getPrefMgr())
+            connect(prefs, &Vexil::PreferenceManager::optionChanged, this, &PropertyModel::settingUpdated);
+    }
+}
+
+void PropertyModel::settingUpdated(int settingId)
+{
+    if (settingId != Vexil::PM_SIGNIFICANT_DIGITS || rootItem->childCount() == 0)
+        return;
+    // The rows show their numbers with the new number of digits.
+    for (int r = 0; r < rootItem->childCount(); ++r)
+        rootItem->child(r)->settingUpdated(settingId);
+    Q_EMIT dataChanged(index(0, 1), index(rootItem->childCount() - 1, 1));
 }
 
 PropertyModel::~PropertyModel()
@@ -87,6 +112,10 @@ bool PropertyModel::setData(const QModelIndex& index, const QVariant& value, int
     bool unchanged;
     if (old.type() == QVariant::Double && value.type() == QVariant::Double)
         unchanged = std::fabs(old.toDouble() - value.toDouble()) <= 1.1754943508222875e-38;
+    else if (isA<pmUnit::Quantity>(old) && isA<pmUnit::Quantity>(value))
+        unchanged = old.value<pmUnit::Quantity>() == value.value<pmUnit::Quantity>();
+    else if (isA<Obj::Vector3b>(old) && isA<Obj::Vector3b>(value))
+        unchanged = old.value<Obj::Vector3b>() == value.value<Obj::Vector3b>();
     else
         unchanged = (old == value);
     if (unchanged)
@@ -97,7 +126,7 @@ bool PropertyModel::setData(const QModelIndex& index, const QVariant& value, int
 Qt::ItemFlags PropertyModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
-        return Qt::NoItemFlags;
+        return Qt::ItemIsSelectable | Qt::ItemIsEnabled;
     return itemFromIndex(index)->flags(index.column());
 }
 

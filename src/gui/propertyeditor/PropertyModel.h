@@ -49,6 +49,9 @@ public:
     // The top-level row bound to `prop`, or null.
     PropertyItem* itemOf(const Obj::Property* prop) const { return rowsByProperty.value(prop, nullptr); }
 
+    // A changed number of significant digits reaches every row.
+    void settingUpdated(int settingId);
+
 private:
     PropertyItem* itemFromIndex(const QModelIndex& index) const;
     // Binds the child rows of a decimal-vector row to the selected vectors' components.

@@ -9,31 +9,26 @@
 
 using namespace Gui::PropertyOperator;
 
-VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyVectorItem, Gui::PropertyOperator::PropertyItem)
-
-PropertyVectorItem::PropertyVectorItem()
-{
-    for (const char* n : {"x", "y", "z"}) {
-        auto* c = static_cast<PropertyItem*>(PropertyDecimalItem::create());
-        c->setParent(this);
-        appendChild(c);
-        c->setPropertyName(QLatin1String(n));
-    }
-}
-
-QWidget* PropertyVectorItem::createEditor(QWidget* parent, const QObject*, const char*) const
+QWidget* VectorTextRow::createEditor(QWidget* parent, const QObject*, const char*) const
 {
     return VectorRow::createTextEditor(parent);
 }
 
-void PropertyVectorItem::setEditorData(QWidget* editor, const QVariant& data) const
+void VectorTextRow::setEditorData(QWidget* editor, const QVariant& data) const
 {
     VectorRow::setText(editor, toString(data));
 }
 
-QVariant PropertyVectorItem::editorData(QWidget* editor) const
+QVariant VectorTextRow::editorData(QWidget* editor) const
 {
     return VectorRow::text(editor);
+}
+
+VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyVectorItem, Gui::PropertyOperator::PropertyItem)
+
+PropertyVectorItem::PropertyVectorItem()
+{
+    VectorRow::addComponentRows(this, PropertyDecimalItem::getClassTypeId());
 }
 
 QVariant PropertyVectorItem::property(const char* name) const

@@ -7,15 +7,12 @@
 namespace Gui {
 namespace PropertyOperator {
 
-class PELMORAGUI_EXPORT PropertyVectorItem : public PropertyItem
+class PELMORAGUI_EXPORT PropertyVectorItem : public VectorTextRow
 {
     VEXIL_TYPESYSTEM_HEADER();
 public:
     PropertyVectorItem();
 
-    QWidget* createEditor(QWidget* parent, const QObject* receiver, const char* method) const override;
-    void setEditorData(QWidget* editor, const QVariant& data) const override;
-    QVariant editorData(QWidget* editor) const override;
     bool setProperty(const char* name, const QVariant& value) override;
     QVariant property(const char* name) const override;
     QVariant toString(const QVariant& value) const override;

@@ -1,8 +1,12 @@
 #pragma once
-// What the two three-component rows share: the child rows are named "x", "y" and "z",
+// What the three-component rows share: the child rows are named "x", "y" and "z",
 // and the parent row itself only shows its text in a read-only line edit.
 
+#include "PropertyItem.h"
+
 #include "core/MetaTypes.h"
+
+#include <vexil/TypeInfo.h>
 
 #include <QLineEdit>
 #include <QVariant>
@@ -21,6 +25,21 @@ inline int componentIndex(const char* name)
     case 'y': return 1;
     case 'z': return 2;
     default: return -1;
+    }
+}
+
+// Makes the child rows "x", "y" and "z" of `type` below `parent`, in that order.
+inline void addComponentRows(PropertyItem* parent, const Vexil::TypeInfo& type, PropertyItem** made = nullptr)
+{
+    int i = 0;
+    for (const char* n : {"x", "y", "z"}) {
+        auto* c = static_cast<PropertyItem*>(type.build_instance());
+        c->setParent(parent);
+        parent->appendChild(c);
+        c->setPropertyName(QLatin1String(n));
+        if (made)
+            made[i] = c;
+        ++i;
     }
 }
 

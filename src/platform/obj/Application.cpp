@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "GeometryObject.h"
+#include "LoadObject.h"
 #include "ProjectFile.h"
 #include "PropertyCouple.h"
 #include "PropertyDecimalVector.h"
@@ -202,9 +203,22 @@ void Application::init_types()
     PropertySelection::init();
     PropertyAdvEnum::init();
     PropertyAdvEnum2::init();
+    PropertyQuantity::init();
+    PropertyQuantityConstraint::init();
+    PropertyBCQuantity::init();
+    PropertyBCQuantityConstraint::init();
+    PropertyInputBC::init();
+    PropertyQuantityVector::init();
+    PropertyVector3D::init();
+    PropertyBCQuantityVector::init();
+    PropertyIntegerRange::init();
+    PropertyDecimalRange::init();
+    PropertyVectorRange::init();
+    PropertyVectorBool::init();
     PropertyContainer::init();
     ProjectObject::init();
     GeometryObject::init();
+    LoadObject::init();
     ProjectObjectGroup::init();
     AnnotationsGroup::init();
     AnnotationFiducial::init();

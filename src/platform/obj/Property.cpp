@@ -385,6 +385,15 @@ std::string PropertySpaceLocation::get_value_text() const
 
 bool PropertySpaceLocation::set_value_text(const std::string& text)
 {
+    // "Position(x,y,z)" moves the placement and keeps its rotation.
+    const std::string position = "Position(";
+    if (text.compare(0, position.size(), position) == 0 && text.size() > position.size() && text.back() == ')') {
+        std::vector<double> p;
+        if (!parseNumberList(text.substr(position.size(), text.size() - position.size() - 1), p) || p.size() != 3)
+            return false;
+        set_value(Vexil::SpaceLocation(Vexil::Vector3d(p[0], p[1], p[2]), value.getRotation()));
+        return true;
+    }
     std::vector<double> v;
     if (!parseNumberList(text, v) || v.size() != 7)
         return false;

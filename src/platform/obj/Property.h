@@ -236,7 +236,7 @@ class PropertySpaceLocation : public Property
 public:
     const Vexil::SpaceLocation& get_value() const { return value; }
     void set_value(const Vexil::SpaceLocation& v);
-    // "x,y,z,angle,ax,ay,az".
+    // "x,y,z,angle,ax,ay,az"; "Position(x,y,z)" is read as well.
     std::string get_value_text() const override;
     bool set_value_text(const std::string& v) override;
     const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertySpaceLocationItem"; }

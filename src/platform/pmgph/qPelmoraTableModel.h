@@ -11,6 +11,11 @@
 
 namespace pmGph {
 
+// How a boundary-condition value is given.
+enum LoadValueType { Constant = 1, Tabular = 2, Function = 3, Free = 4 };
+// What a table change touched.
+enum TableChangePropAspect { LoadTypeAspect = 1, ValueAspect = 2 };
+
 class qPelmoraTableModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -30,6 +35,12 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     // Accepts numbers only (a text is read in the C locale); anything else is refused.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+Q_SIGNALS:
+    // The entry of object `objectId` for quantity kind `quantity` changed; the property
+    // editor's boundary-condition rows of that object follow it.
+    void changeTreeObjPropAspect(unsigned int objectId, int quantity, pmGph::TableChangePropAspect aspect,
+                                 pmGph::LoadValueType type, double value);
 
 private:
     unsigned int id = 0;

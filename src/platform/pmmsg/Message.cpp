@@ -1,6 +1,8 @@
 #include "Message.h"
 
 #include <obj/GeometryObject.h>
+#include <obj/LoadObject.h>
+#include <obj/PropertyCouple.h>
 
 #include <obj/Application.h>
 #include <obj/Project.h>
@@ -472,6 +474,23 @@ std::string InterpreterSingleton::runString(const char* script)
         if (!in.quoted(argument))
             throw unsupported();
         in.skipBlanks();
+        // App.get_project('name').add_load('geometry id'): a load on that object; the
+        // result is the new object's id.
+        if (in.take(").add_load(")) {
+            in.skipBlanks();
+            if (!in.quoted(objectId))
+                throw unsupported();
+            in.skipBlanks();
+            if (!in.take(")") || !in.atEnd())
+                throw unsupported();
+            Obj::Project& project = projectNamed(argument);
+            Obj::ProjectObject& geometry = objectOf(project, parseId(objectId));
+            auto* load = static_cast<Obj::LoadObject*>(project.add_object("Obj::LoadObject", "Force"));
+            if (!load)
+                throw Vexil::ExceptionHandler("Cannot add a load");
+            load->Geometry->set_value(&geometry);
+            return std::to_string(load->getObjectId());
+        }
         if (!in.take(").get_object("))
             throw unsupported();
         in.skipBlanks();

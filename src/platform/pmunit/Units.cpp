@@ -1,10 +1,16 @@
 #include "Units.h"
 
+#include <vexil/Exception.h>
+
 #include <QStringList>
+
+#include <cmath>
 
 namespace pmUnit {
 
 namespace {
+
+enum class Dimension { None, Length, Force, Pressure, Temperature, Angle, Time, Mass };
 
 struct SystemInfo
 {
@@ -12,18 +18,20 @@ struct SystemInfo
     const char* label;
     const char* length;
     bool metric;
+    // The system's units of length, force, pressure and mass.
+    UnitType lengthUnit, forceUnit, pressureUnit, massUnit;
 };
 
 // Base units of each system: length, mass, force, time, voltage, current.
 const SystemInfo systems[] = {
-    {"MKS", "Metric (m, kg, N, s, V, A)", "m", true},
-    {"CMGS", "Metric (cm, g, dyne, s, V, A)", "cm", true},
-    {"MMKS", "Metric (mm, kg, N, s, mV, mA)", "mm", true},
-    {"NMMTON", "Metric (mm, t, N, s, mV, mA)", "mm", true},
-    {"MMDATS", "Metric (mm, dat, N, s, mV, mA)", "mm", true},
-    {"UMKS", "Metric (um, kg, uN, s, V, mA)", "um", true},
-    {"BFT", "U.S. Customary (ft, lbm, lbf, s, V, A)", "ft", false},
-    {"BIN", "U.S. Customary (in, lbm, lbf, s, V, A)", "in", false},
+    {"MKS", "Metric (m, kg, N, s, V, A)", "m", true, Meter, Newton, Pascal, Kilogram},
+    {"CMGS", "Metric (cm, g, dyne, s, V, A)", "cm", true, Centimeter, Dyne, DynePerSquareCentimeter, Gram},
+    {"MMKS", "Metric (mm, kg, N, s, mV, mA)", "mm", true, Millimeter, Newton, Megapascal, Kilogram},
+    {"NMMTON", "Metric (mm, t, N, s, mV, mA)", "mm", true, Millimeter, Newton, Megapascal, Tonne},
+    {"MMDATS", "Metric (mm, dat, N, s, mV, mA)", "mm", true, Millimeter, Newton, Megapascal, Kilogram},
+    {"UMKS", "Metric (um, kg, uN, s, V, mA)", "um", true, Micrometer, Micronewton, Megapascal, Kilogram},
+    {"BFT", "U.S. Customary (ft, lbm, lbf, s, V, A)", "ft", false, Foot, PoundForce, Psi, PoundMass},
+    {"BIN", "U.S. Customary (in, lbm, lbf, s, V, A)", "in", false, Inch, PoundForce, Psi, PoundMass},
 };
 
 const SystemInfo* findSystem(const QString& key)
@@ -35,16 +43,303 @@ const SystemInfo* findSystem(const QString& key)
     return nullptr;
 }
 
+struct UnitInfo
+{
+    UnitType unit;
+    const char* symbol;
+    Dimension dimension;
+    double factor;   // to the SI unit
+    double offset;   // added after the factor (temperatures)
+};
+
+const UnitInfo units[] = {
+    {NoUnit, "", Dimension::None, 1.0, 0.0},
+    {Meter, "m", Dimension::Length, 1.0, 0.0},
+    {Centimeter, "cm", Dimension::Length, 1e-2, 0.0},
+    {Millimeter, "mm", Dimension::Length, 1e-3, 0.0},
+    {Micrometer, "um", Dimension::Length, 1e-6, 0.0},
+    {Foot, "ft", Dimension::Length, 0.3048, 0.0},
+    {Inch, "in", Dimension::Length, 0.0254, 0.0},
+    {Newton, "N", Dimension::Force, 1.0, 0.0},
+    {Kilonewton, "kN", Dimension::Force, 1e3, 0.0},
+    {Micronewton, "uN", Dimension::Force, 1e-6, 0.0},
+    {Dyne, "dyne", Dimension::Force, 1e-5, 0.0},
+    {PoundForce, "lbf", Dimension::Force, 4.4482216152605, 0.0},
+    {Pascal, "Pa", Dimension::Pressure, 1.0, 0.0},
+    {Kilopascal, "kPa", Dimension::Pressure, 1e3, 0.0},
+    {Megapascal, "MPa", Dimension::Pressure, 1e6, 0.0},
+    {Gigapascal, "GPa", Dimension::Pressure, 1e9, 0.0},
+    {DynePerSquareCentimeter, "dyne/cm^2", Dimension::Pressure, 0.1, 0.0},
+    {Psi, "psi", Dimension::Pressure, 6894.757293168361, 0.0},
+    {Celsius, "C", Dimension::Temperature, 1.0, 273.15},
+    {Kelvin, "K", Dimension::Temperature, 1.0, 0.0},
+    {Fahrenheit, "F", Dimension::Temperature, 5.0 / 9.0, 273.15 - 32.0 * 5.0 / 9.0},
+    {Degree, "deg", Dimension::Angle, 3.14159265358979323846 / 180.0, 0.0},
+    {Radian, "rad", Dimension::Angle, 1.0, 0.0},
+    {Second, "s", Dimension::Time, 1.0, 0.0},
+    {Kilogram, "kg", Dimension::Mass, 1.0, 0.0},
+    {Gram, "g", Dimension::Mass, 1e-3, 0.0},
+    {Tonne, "t", Dimension::Mass, 1e3, 0.0},
+    {PoundMass, "lbm", Dimension::Mass, 0.45359237, 0.0},
+};
+
+const UnitInfo* unitInfo(UnitType u)
+{
+    for (const auto& info : units) {
+        if (info.unit == u)
+            return &info;
+    }
+    return nullptr;
+}
+
+struct KindInfo
+{
+    pmQuantity kind;
+    const char* name;
+    Dimension dimension;
+};
+
+const KindInfo kinds[] = {
+    {Dimensionless, "Dimensionless", Dimension::None},
+    {Length, "Length", Dimension::Length},
+    {Force, "Force", Dimension::Force},
+    {Pressure, "Pressure", Dimension::Pressure},
+    {Temperature, "Temperature", Dimension::Temperature},
+    {Angle, "Angle", Dimension::Angle},
+    {Time, "Time", Dimension::Time},
+    {Mass, "Mass", Dimension::Mass},
+    {DisplacementX, "Displacement X", Dimension::Length},
+    {DisplacementY, "Displacement Y", Dimension::Length},
+    {DisplacementZ, "Displacement Z", Dimension::Length},
+};
+
+const KindInfo* kindInfo(pmQuantity k)
+{
+    for (const auto& info : kinds) {
+        if (info.kind == k)
+            return &info;
+    }
+    return nullptr;
+}
+
+pmQuantity kindOfDimension(Dimension d)
+{
+    for (const auto& info : kinds) {
+        if (info.dimension == d)
+            return info.kind;
+    }
+    return Dimensionless;
+}
+
+// A number of `locale` as the C locale writes it: signs and decimal point mapped, group
+// separators dropped where they stand between groups of three digits.
+QString cNumberText(const QString& text, const QLocale& locale)
+{
+    if (locale.language() == QLocale::C)
+        return text;
+    const QChar dp = locale.decimalPoint();
+    const QChar gs = locale.groupSeparator();
+    QString t = text;
+    if (locale.negativeSign() != QLatin1Char('-'))
+        t.replace(locale.negativeSign(), QLatin1Char('-'));
+    if (locale.positiveSign() != QLatin1Char('+'))
+        t.replace(locale.positiveSign(), QLatin1Char('+'));
+    int start = 0;
+    while (start < t.size() && t[start].isSpace())
+        ++start;
+    if (start < t.size() && (t[start] == QLatin1Char('-') || t[start] == QLatin1Char('+')))
+        ++start;
+    int end = start;
+    while (end < t.size() && (t[end].isDigit() || t[end] == dp || t[end] == gs))
+        ++end;
+    const QString number = t.mid(start, end - start);
+    const int dpAt = number.indexOf(dp);
+    QString whole = dpAt < 0 ? number : number.left(dpAt);
+    QString fraction = dpAt < 0 ? QString() : number.mid(dpAt + 1);
+    bool hasPoint = dpAt >= 0;
+    if (whole.contains(gs)) {
+        const QStringList groups = whole.split(gs);
+        bool grouped = !groups.first().isEmpty() && groups.first().size() <= 3;
+        for (int i = 1; i < groups.size(); ++i)
+            grouped = grouped && groups.at(i).size() == 3;
+        if (grouped) {
+            whole.remove(gs);
+        } else if (!hasPoint && groups.size() == 2 && gs == QLatin1Char('.')) {
+            // "12.5" in a decimal-comma locale: a point, not a misplaced separator.
+            whole = groups.at(0);
+            fraction = groups.at(1);
+            hasPoint = true;
+        } else {
+            return text;   // left to fail
+        }
+    }
+    if (fraction.contains(gs))
+        return text;
+    return t.left(start) + whole + (hasPoint ? QStringLiteral(".") + fraction : QString()) + t.mid(end);
+}
+
+QString componentText(double value, bool given, const QLocale& locale)
+{
+    return given ? locale.toString(value, 'g', 15) : QStringLiteral("Free");
+}
+
+QString userString(const Quantity& q, const QLocale& locale)
+{
+    QString number;
+    if (q.isVector()) {
+        const Vexil::Vector3d v = q.getVector3DValue();
+        const Flags3 f = q.getVectorBool();
+        number = QStringLiteral("[%1, %2, %3]")
+                     .arg(componentText(v.x, f.x, locale), componentText(v.y, f.y, locale),
+                          componentText(v.z, f.z, locale));
+    } else {
+        number = locale.toString(q.getValue(), 'g', 15);
+    }
+    const QString unit = q.getUnitString();
+    return unit.isEmpty() ? number : number + QLatin1Char(' ') + unit;
+}
+
 } // namespace
 
-UnitsManager* UnitsManager::_instance = nullptr;
+// ---------------------------------------------------------------------------------
+
+Quantity::Quantity(double value, const QString& unitSymbol)
+{
+    v.x = value;
+    setUnit(unitSymbol);
+}
+
+Quantity::Quantity(double value, pmQuantity k, UnitType u) : kind(k), unit(u)
+{
+    v.x = value;
+}
+
+Quantity::Quantity(double x, double y, double z, pmQuantity k, UnitType u)
+    : v(x, y, z), kind(k), unit(u), vector(true)
+{
+}
+
+Quantity::Quantity(bool fx, bool fy, bool fz, double x, double y, double z, pmQuantity k, UnitType u)
+    : v(x, y, z), flags{fx, fy, fz}, kind(k), unit(u), vector(true), flagged(true)
+{
+}
+
+void Quantity::setUnitType(UnitType u)
+{
+    unit = u;
+    unknownSymbol.clear();
+}
+
+QString Quantity::getUnitString() const
+{
+    if (!unknownSymbol.isEmpty())
+        return unknownSymbol;
+    return UnitsManager::getUnitSymbol(unit);
+}
+
+void Quantity::setUnit(const QString& unitSymbol)
+{
+    const UnitType u = UnitsManager::findUnit(unitSymbol);
+    if (u < 0) {
+        unit = NoUnit;
+        unknownSymbol = unitSymbol;
+        return;
+    }
+    unit = u;
+    unknownSymbol.clear();
+    if (kind == Dimensionless)
+        kind = kindOfDimension(unitInfo(u)->dimension);
+}
 
 QString Quantity::getUserString() const
 {
-    // QString::number always writes the C locale.
-    const QString number = QString::number(val, 'g', 15);
-    return unitText.isEmpty() ? number : number + QLatin1Char(' ') + unitText;
+    return userString(*this, QLocale::c());
 }
+
+QString Quantity::getUserString2() const
+{
+    return userString(*this, QLocale());
+}
+
+bool Quantity::convertTo(UnitType target, Quantity& out) const
+{
+    const UnitInfo* from = unitInfo(unit);
+    const UnitInfo* to = unitInfo(target);
+    if (!to || !unknownSymbol.isEmpty())
+        return false;
+    Quantity result = *this;
+    result.unit = target;
+    if (!from || unit == NoUnit || unit == target) {
+        out = result;
+        return true;
+    }
+    if (from->dimension != to->dimension)
+        return false;
+    auto convert = [from, to](double value) { return (value * from->factor + from->offset - to->offset) / to->factor; };
+    result.v.x = convert(v.x);
+    if (vector) {
+        result.v.y = convert(v.y);
+        result.v.z = convert(v.z);
+    }
+    out = result;
+    return true;
+}
+
+Quantity Quantity::parse(const QString& text, const QLocale& locale)
+{
+    const QString c = cNumberText(text, locale).trimmed();
+    int i = 0;
+    const int n = c.size();
+    auto digits = [&]() {
+        const int from = i;
+        while (i < n && c[i].isDigit() && c[i].unicode() < 128)
+            ++i;
+        return i - from;
+    };
+    if (i < n && (c[i] == QLatin1Char('+') || c[i] == QLatin1Char('-')))
+        ++i;
+    int count = digits();
+    if (i < n && c[i] == QLatin1Char('.')) {
+        ++i;
+        count += digits();
+    }
+    if (count == 0)
+        throw Vexil::ExceptionHandler("Not a number: " + text.toStdString());
+    if (i < n && (c[i] == QLatin1Char('e') || c[i] == QLatin1Char('E'))) {
+        const int mark = i++;
+        if (i < n && (c[i] == QLatin1Char('+') || c[i] == QLatin1Char('-')))
+            ++i;
+        if (digits() == 0)
+            i = mark;   // "2 e" is not an exponent; the rest is read as a unit and fails
+    }
+    bool ok = false;
+    const double value = c.left(i).toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        throw Vexil::ExceptionHandler("Not a number: " + text.toStdString());
+    const QString symbol = c.mid(i).trimmed();
+    Quantity q(value, Dimensionless, NoUnit);
+    if (!symbol.isEmpty()) {
+        const UnitType u = UnitsManager::findUnit(symbol);
+        if (u <= NoUnit)
+            throw Vexil::ExceptionHandler("Unknown unit: " + symbol.toStdString());
+        q.unit = u;
+        q.kind = kindOfDimension(unitInfo(u)->dimension);
+    }
+    return q;
+}
+
+bool Quantity::operator==(const Quantity& o) const
+{
+    if (vector != o.vector || flagged != o.flagged || unit != o.unit || unknownSymbol != o.unknownSymbol
+        || kind != o.kind)
+        return false;
+    if (!vector)
+        return v.x == o.v.x;
+    return v == o.v && (!flagged || flags == o.flags);
+}
+
+
+UnitsManager* UnitsManager::_instance = nullptr;
 
 UnitsManager* UnitsManager::instance()
 {
@@ -119,6 +414,95 @@ QString UnitsManager::lengthUnit() const
 {
     const SystemInfo* s = findSystem(system);
     return QString::fromLatin1(s ? s->length : "m");
+}
+
+UnitType UnitsManager::getDefaultUnitType(pmQuantity kind) const
+{
+    const KindInfo* k = kindInfo(kind);
+    if (!k)
+        return NoUnit;
+    const SystemInfo* s = findSystem(system);
+    switch (k->dimension) {
+    case Dimension::Length: return s ? s->lengthUnit : Meter;
+    case Dimension::Force: return s ? s->forceUnit : Newton;
+    case Dimension::Pressure: return s ? s->pressureUnit : Pascal;
+    case Dimension::Mass: return s ? s->massUnit : Kilogram;
+    case Dimension::Time: return Second;
+    case Dimension::Angle: return angle == QLatin1String("Radians") ? Radian : Degree;
+    case Dimension::Temperature:
+        if (temperature == QLatin1String("Kelvin"))
+            return Kelvin;
+        return temperature == QLatin1String("Fahrenheit") ? Fahrenheit : Celsius;
+    case Dimension::None: break;
+    }
+    return NoUnit;
+}
+
+QString UnitsManager::getDefaultUnitTypeString(pmQuantity kind) const
+{
+    return getUnitSymbol(getDefaultUnitType(kind));
+}
+
+std::vector<UnitType> UnitsManager::getUnitTypes(pmQuantity kind)
+{
+    std::vector<UnitType> list;
+    const KindInfo* k = kindInfo(kind);
+    if (!k || k->dimension == Dimension::None)
+        return list;
+    for (const auto& u : units) {
+        if (u.dimension == k->dimension)
+            list.push_back(u.unit);
+    }
+    return list;
+}
+
+QString UnitsManager::getUnitSymbol(UnitType unit)
+{
+    const UnitInfo* u = unitInfo(unit);
+    return u ? QString::fromLatin1(u->symbol) : QString();
+}
+
+UnitType UnitsManager::findUnit(const QString& symbol)
+{
+    for (const auto& u : units) {
+        if (symbol == QLatin1String(u.symbol))
+            return u.unit;
+    }
+    return -1;
+}
+
+QString UnitsManager::getQuantityName(pmQuantity kind)
+{
+    const KindInfo* k = kindInfo(kind);
+    return k ? QString::fromLatin1(k->name) : QString();
+}
+
+QStringList UnitsManager::unitSystems()
+{
+    QStringList list;
+    for (const auto& s : systems)
+        list << QString::fromLatin1(s.key);
+    return list;
+}
+
+QString UnitsManager::unitSystemLabel(const QString& key)
+{
+    const SystemInfo* s = findSystem(key);
+    return s ? QString::fromLatin1(s->label) : QString();
+}
+
+std::vector<std::pair<QString, QString>> UnitsManager::unitSystemUnits(const QString& key)
+{
+    std::vector<std::pair<QString, QString>> list;
+    const SystemInfo* s = findSystem(key);
+    if (!s)
+        return list;
+    list.emplace_back(QStringLiteral("Length"), getUnitSymbol(s->lengthUnit));
+    list.emplace_back(QStringLiteral("Mass"), getUnitSymbol(s->massUnit));
+    list.emplace_back(QStringLiteral("Force"), getUnitSymbol(s->forceUnit));
+    list.emplace_back(QStringLiteral("Pressure"), getUnitSymbol(s->pressureUnit));
+    list.emplace_back(QStringLiteral("Time"), getUnitSymbol(Second));
+    return list;
 }
 
 } // namespace pmUnit

@@ -1,29 +1,116 @@
 #pragma once
-// The units library: the active unit systems and values with units.
+// The units library: the active unit systems, the kinds of physical quantity with their
+// units, and values with units (scalars, three-component vectors, vectors with flags).
 
+#include <vexil/Vector3D.h>
+
+#include <QLocale>
 #include <QString>
+#include <QStringList>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace pmUnit {
 
-// A value with its unit (unit text such as "mm", "N", "MPa").
+// The kind of physical quantity, as the library numbers it.
+using pmQuantity = int;
+// A unit, as the library numbers it.
+using UnitType = int;
+
+enum QuantityKind : pmQuantity {
+    Dimensionless = 0,
+    Length = 4,
+    Force = 100,
+    Pressure = 101,
+    Temperature = 102,
+    Angle = 103,
+    Time = 104,
+    Mass = 105,
+    // Displacements along x, y and z: lengths that a boundary condition may leave free.
+    DisplacementX = 269,
+    DisplacementY = 270,
+    DisplacementZ = 271,
+};
+
+enum Unit : UnitType {
+    NoUnit = 0,
+    Meter, Centimeter, Millimeter, Micrometer, Foot, Inch,
+    Newton, Kilonewton, Micronewton, Dyne, PoundForce,
+    Pascal, Kilopascal, Megapascal, Gigapascal, DynePerSquareCentimeter, Psi,
+    Celsius, Kelvin, Fahrenheit,
+    Degree, Radian,
+    Second,
+    Kilogram, Gram, Tonne, PoundMass,
+};
+
+struct Flags3
+{
+    bool x = true, y = true, z = true;
+    bool operator==(const Flags3& o) const { return x == o.x && y == o.y && z == o.z; }
+};
+
+// A value with its kind and unit.  A vector quantity holds three components; one made
+// with flags also tells for each component whether it is given (a clear flag: free).
 class Quantity
 {
 public:
     Quantity() = default;
-    Quantity(double value, const QString& unit) : val(value), unitText(unit) {}
+    // A scalar in the unit of that symbol; an unknown symbol is kept as text only.
+    Quantity(double value, const QString& unitSymbol);
+    Quantity(double value, pmQuantity kind, UnitType unit);
+    Quantity(double x, double y, double z, pmQuantity kind, UnitType unit);
+    Quantity(bool fx, bool fy, bool fz, double x, double y, double z, pmQuantity kind, UnitType unit);
 
-    double getValue() const { return val; }
-    void setValue(double v) { val = v; }
-    const QString& getUnit() const { return unitText; }
-    void setUnit(const QString& u) { unitText = u; }
+    // A scalar's value, a vector's x component.
+    double getValue() const { return v.x; }
+    void setValue(double value) { v.x = value; }
+    pmQuantity getQuantityKind() const { return kind; }
+    void setQuantityKind(pmQuantity k) { kind = k; }
+    UnitType getUnitType() const { return unit; }
+    void setUnitType(UnitType u);
+    // The unit's symbol ("mm", "N"; empty without a unit).
+    QString getUnit() const { return getUnitString(); }
+    QString getUnitString() const;
+    void setUnit(const QString& unitSymbol);
+
+    bool isVector() const { return vector; }
+    bool hasFlags() const { return flagged; }
+    Vexil::Vector3d getVector3DValue() const { return v; }
+    void setVector3DValue(const Vexil::Vector3d& value) { v = value; }
+    Flags3 getVectorBool() const { return flags; }
+
+    // The number in the C locale (15 significant digits), a blank and the unit symbol; a
+    // vector "[x, y, z] unit" with "Free" for a component whose flag is clear.
     QString getUserString() const;
-    bool operator==(const Quantity& o) const { return val == o.val && unitText == o.unitText; }
+    // The same in the user's locale (QLocale()), for showing in a table cell.
+    QString getUserString2() const;
+
+    // The quantity in another unit of the same dimension; false (and `out` untouched)
+    // when the units measure different things.  A quantity without unit converts to any
+    // unit unchanged.
+    bool convertTo(UnitType target, Quantity& out) const;
+
+    // Reads a number with an optional unit symbol ("12.5", "-3e2 mm", "1,5 kN" in a
+    // decimal-comma locale).  Numbers follow `locale`: its decimal point, group
+    // separators in their right places, and its signs; in a decimal-comma locale a point
+    // that cannot be a group separator is taken as the decimal point.  The kind is the
+    // unit's dimension (Dimensionless without unit).  Throws Vexil::ExceptionHandler for
+    // anything else.
+    static Quantity parse(const QString& text, const QLocale& locale = QLocale::c());
+
+    bool operator==(const Quantity& o) const;
+    bool operator!=(const Quantity& o) const { return !(*this == o); }
 
 private:
-    double val = 0.0;
-    QString unitText;
+    Vexil::Vector3d v;
+    Flags3 flags;
+    pmQuantity kind = Dimensionless;
+    UnitType unit = NoUnit;
+    QString unknownSymbol;
+    bool vector = false;
+    bool flagged = false;
 };
 
 // The four unit choices that projects convert their values with.
@@ -69,6 +156,24 @@ public:
     bool IsLengthUnitInMetric() const;
     // The length unit of the system ("m", "cm", "mm", "um", "ft", "in").
     QString lengthUnit() const;
+
+    // The unit a kind is shown in under the current choices; NoUnit for a kind without
+    // units or one the library does not know.
+    UnitType getDefaultUnitType(pmQuantity kind) const;
+    QString getDefaultUnitTypeString(pmQuantity kind) const;
+    // Every unit a kind can be given in, in the library's order.
+    static std::vector<UnitType> getUnitTypes(pmQuantity kind);
+    static QString getUnitSymbol(UnitType unit);
+    // The unit with that symbol, or -1.
+    static UnitType findUnit(const QString& symbol);
+    // "Length", "Force", ...; empty for an unknown kind.
+    static QString getQuantityName(pmQuantity kind);
+
+    // The unit systems in the library's order (their settings texts), their labels and,
+    // for the units dialog, the quantities with the unit each system gives them.
+    static QStringList unitSystems();
+    static QString unitSystemLabel(const QString& system);
+    static std::vector<std::pair<QString, QString>> unitSystemUnits(const QString& system);
 
 private:
     UnitsManager() = default;

@@ -14,6 +14,8 @@
 
 #include <ctk/ctkVTKAbstractView.h>
 #include <obj/Application.h>
+#include <pmunit/UnitSystemsImp.h>
+#include <pmunit/Units.h>
 #include <vexil/PreferenceManager.h>
 
 #include <QCheckBox>
@@ -28,6 +30,9 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -126,6 +131,35 @@ TEST_F(Pages, GeneralFolderButtonStoresTheChosenFolderAndCancelKeepsIt)
     answer.clear();
     child<QPushButton>(page, "pbTempFolder")->click();
     EXPECT_EQ(prefs->getString(Vexil::PM_TEMP_FOLDER), QStringLiteral("/chosen/folder"));
+}
+
+TEST_F(Pages, UnitSystemsViewListsEverySystemWithItsUnits)
+{
+    pmUnit::UnitsManager::instance()->setSystemUnits("MMKS");
+    Gui::Dialog::GeneralPageImp page;
+    page.setPreferenceManager(prefs);
+    page.updateValues();
+    QStringList systems;
+    QString current;
+    QStringList currentUnits;
+    QTimer::singleShot(50, [&]() {
+        auto* dialog = qobject_cast<pmUnit::UnitSystemsImp*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        QTreeWidget* tree = dialog->tree();
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            systems << tree->topLevelItem(i)->text(0);
+        current = tree->currentItem()->text(0);
+        for (int i = 0; i < tree->currentItem()->childCount(); ++i)
+            currentUnits << tree->currentItem()->child(i)->text(0) + " " + tree->currentItem()->child(i)->text(1);
+        dialog->reject();
+    });
+    child<QPushButton>(page, "btnUnitSystemsView")->click();
+    pmUnit::UnitsManager::instance()->setSystemUnits("MKS");
+    ASSERT_EQ(8, systems.size());
+    EXPECT_EQ("U.S. Customary (in, lbm, lbf, s, V, A)", systems.last());
+    EXPECT_EQ("Metric (mm, kg, N, s, mV, mA)", current);
+    EXPECT_EQ(currentUnits, QStringList({"Length mm", "Mass kg", "Force N", "Pressure MPa", "Time s"}));
 }
 
 TEST_F(Pages, OutputPageStoresSwitchesAndFullColoursWithNotification)

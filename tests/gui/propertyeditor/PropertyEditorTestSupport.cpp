@@ -5,7 +5,29 @@
 #include <pmmsg/Message.h>
 #include <pmunit/Units.h>
 
+#include <QLocale>
+
+#include <clocale>
+
 namespace PropertyEditorTest {
+
+QLineEdit* field(const QWidget* editor)
+{
+    return editor->findChild<QLineEdit*>();
+}
+
+DecimalCommaLocale::DecimalCommaLocale()
+{
+    previous = std::setlocale(LC_ALL, nullptr);
+    std::setlocale(LC_ALL, "de_DE.UTF-8");
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+}
+
+DecimalCommaLocale::~DecimalCommaLocale()
+{
+    std::setlocale(LC_ALL, previous.c_str());
+    QLocale::setDefault(QLocale::c());
+}
 
 Fixture::Fixture()
 {

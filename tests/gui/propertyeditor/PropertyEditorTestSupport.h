@@ -11,10 +11,23 @@
 
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
+
 #include <string>
 #include <vector>
 
 namespace PropertyEditorTest {
+
+// The text field of a spin box or of another editor made of one.
+QLineEdit* field(const QWidget* editor);
+
+// A decimal-comma locale for Qt's formatting and the C library while it lives.
+struct DecimalCommaLocale
+{
+    DecimalCommaLocale();
+    ~DecimalCommaLocale();
+    std::string previous;
+};
 
 class Fixture : public ::testing::Test
 {

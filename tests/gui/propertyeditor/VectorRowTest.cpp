@@ -21,26 +21,10 @@
 #include <cmath>
 
 using namespace Gui::PropertyOperator;
+using PropertyEditorTest::DecimalCommaLocale;
 using PropertyEditorTest::Fixture;
 
 namespace {
-
-// A decimal-comma locale for Qt's formatting and the C library while it lives.
-struct DecimalCommaLocale
-{
-    DecimalCommaLocale()
-    {
-        previous = std::setlocale(LC_ALL, nullptr);
-        std::setlocale(LC_ALL, "de_DE.UTF-8");
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    }
-    ~DecimalCommaLocale()
-    {
-        std::setlocale(LC_ALL, previous.c_str());
-        QLocale::setDefault(QLocale::c());
-    }
-    std::string previous;
-};
 
 class VectorRows : public Fixture
 {

@@ -1,6 +1,7 @@
 // The units stand-in: accepted settings texts, status labels and user strings.
 
 #include <pmunit/Units.h>
+#include <vexil/Exception.h>
 
 #include <QLocale>
 
@@ -86,4 +87,108 @@ TEST(Quantity, UserStringUsesTheCLocale)
     QLocale::setDefault(previous);
     EXPECT_TRUE(pmUnit::Quantity(1, "N") == pmUnit::Quantity(1, "N"));
     EXPECT_FALSE(pmUnit::Quantity(1, "N") == pmUnit::Quantity(1, "kN"));
+}
+
+// ---------------------------------------------------------------------------------
+// Kinds, units and reading typed values
+
+using pmUnit::Quantity;
+
+namespace {
+Quantity parsed(const char* text, const QLocale& locale = QLocale::c())
+{
+    return Quantity::parse(QString::fromUtf8(text), locale);
+}
+} // namespace
+
+TEST_F(FreshUnits, DefaultUnitsFollowTheSystemAndTheChoices)
+{
+    EXPECT_EQ("m", units().getDefaultUnitTypeString(pmUnit::Length));
+    EXPECT_EQ("N", units().getDefaultUnitTypeString(pmUnit::Force));
+    EXPECT_EQ("Pa", units().getDefaultUnitTypeString(pmUnit::Pressure));
+    EXPECT_EQ("C", units().getDefaultUnitTypeString(pmUnit::Temperature));
+    EXPECT_EQ("deg", units().getDefaultUnitTypeString(pmUnit::Angle));
+    units().setSystemUnits("MMKS");
+    units().setTemperatureUnits("Kelvin");
+    units().setAngleUnits("Radians");
+    EXPECT_EQ(pmUnit::Millimeter, units().getDefaultUnitType(pmUnit::DisplacementY));
+    EXPECT_EQ("MPa", units().getDefaultUnitTypeString(pmUnit::Pressure));
+    EXPECT_EQ("K", units().getDefaultUnitTypeString(pmUnit::Temperature));
+    EXPECT_EQ("rad", units().getDefaultUnitTypeString(pmUnit::Angle));
+    units().setSystemUnits("BIN");
+    EXPECT_EQ("in", units().getDefaultUnitTypeString(pmUnit::Length));
+    EXPECT_EQ("lbf", units().getDefaultUnitTypeString(pmUnit::Force));
+    // No unit for a number without dimension or a kind nobody knows.
+    EXPECT_EQ("", units().getDefaultUnitTypeString(pmUnit::Dimensionless));
+    EXPECT_EQ(pmUnit::NoUnit, units().getDefaultUnitType(12345));
+
+    const std::vector<pmUnit::UnitType> lengths = UnitsManager::getUnitTypes(pmUnit::Length);
+    EXPECT_EQ(6u, lengths.size());
+    EXPECT_EQ("um", UnitsManager::getUnitSymbol(pmUnit::Micrometer));
+    EXPECT_EQ(-1, UnitsManager::findUnit("furlong"));
+    EXPECT_EQ(8, UnitsManager::unitSystems().size());
+    EXPECT_FALSE(UnitsManager::unitSystemUnits("NMMTON").empty());
+    EXPECT_EQ("t", UnitsManager::unitSystemUnits("NMMTON")[1].second);
+}
+
+TEST(Quantity, ParsesNumbersWithOptionalUnitsInTheCLocale)
+{
+    Quantity q = parsed(" 12.5 mm ");
+    EXPECT_DOUBLE_EQ(12.5, q.getValue());
+    EXPECT_EQ(pmUnit::Millimeter, q.getUnitType());
+    EXPECT_EQ(pmUnit::Length, q.getQuantityKind());
+    EXPECT_DOUBLE_EQ(-300, parsed("-3e2").getValue());
+    EXPECT_EQ(pmUnit::NoUnit, parsed("-3e2").getUnitType());
+    EXPECT_DOUBLE_EQ(0.5, parsed(".5kN").getValue());
+    EXPECT_EQ(pmUnit::Kilonewton, parsed(".5kN").getUnitType());
+    for (const char* bad : {"", "mm", "12.5 furlong", "1.2.3", "2 e", "--1", "1e999", "12,5"})
+        EXPECT_THROW(parsed(bad), Vexil::ExceptionHandler) << bad;
+}
+
+TEST(Quantity, ParsesInADecimalCommaLocale)
+{
+    const QLocale german(QLocale::German, QLocale::Germany);
+    EXPECT_DOUBLE_EQ(12.5, parsed("12,5 mm", german).getValue());
+    EXPECT_DOUBLE_EQ(1234.5, parsed("1.234,5", german).getValue());
+    // A point that cannot separate groups of three is a decimal point typed by habit.
+    EXPECT_DOUBLE_EQ(12.5, parsed("12.5 mm", german).getValue());
+    EXPECT_DOUBLE_EQ(1234, parsed("1.234", german).getValue());
+    EXPECT_THROW(parsed("1.23.4", german), Vexil::ExceptionHandler);
+    EXPECT_THROW(parsed("1,2,3", german), Vexil::ExceptionHandler);
+}
+
+TEST(Quantity, ConvertsBetweenUnitsOfOneDimensionOnly)
+{
+    Quantity out;
+    ASSERT_TRUE(Quantity(1.25, pmUnit::Length, pmUnit::Centimeter).convertTo(pmUnit::Millimeter, out));
+    EXPECT_DOUBLE_EQ(12.5, out.getValue());
+    EXPECT_EQ(pmUnit::Millimeter, out.getUnitType());
+    ASSERT_TRUE(Quantity(100, pmUnit::Temperature, pmUnit::Celsius).convertTo(pmUnit::Fahrenheit, out));
+    EXPECT_NEAR(212.0, out.getValue(), 1e-9);
+    ASSERT_TRUE(Quantity(1, 2, 3, pmUnit::Length, pmUnit::Meter).convertTo(pmUnit::Millimeter, out));
+    EXPECT_DOUBLE_EQ(3000, out.getVector3DValue().z);
+    // A bare number is taken in the target unit.
+    ASSERT_TRUE(Quantity(7, pmUnit::Dimensionless, pmUnit::NoUnit).convertTo(pmUnit::Newton, out));
+    EXPECT_DOUBLE_EQ(7, out.getValue());
+
+    const Quantity before(4, pmUnit::Force, pmUnit::Newton);
+    out = before;
+    EXPECT_FALSE(Quantity(1, pmUnit::Length, pmUnit::Meter).convertTo(pmUnit::Newton, out));
+    EXPECT_EQ(before, out);
+}
+
+TEST(Quantity, VectorAndFlagFormsShowFreeComponents)
+{
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const Quantity input(true, false, true, 5, 0, -1.5, pmUnit::Force, pmUnit::Newton);
+    EXPECT_EQ("[5, Free, -1.5] N", input.getUserString());
+    EXPECT_EQ("[5, Free, -1,5] N", input.getUserString2());
+    EXPECT_EQ("12,5 mm", Quantity(12.5, pmUnit::Length, pmUnit::Millimeter).getUserString2());
+    QLocale::setDefault(previous);
+    EXPECT_TRUE(input.isVector());
+    EXPECT_FALSE(input.getVectorBool().y);
+    // Flags take part in equality; a vector is not its first component.
+    EXPECT_NE(input, Quantity(true, true, true, 5, 0, -1.5, pmUnit::Force, pmUnit::Newton));
+    EXPECT_NE(Quantity(5, 0, 0, pmUnit::Force, pmUnit::Newton), Quantity(5, pmUnit::Force, pmUnit::Newton));
 }

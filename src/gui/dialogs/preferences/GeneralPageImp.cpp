@@ -3,6 +3,7 @@
 
 #include "PreferencePageSupport.h"
 
+#include <pmunit/UnitSystemsImp.h>
 #include <vexil/PreferenceManager.h>
 
 #include <QMessageBox>
@@ -220,7 +221,8 @@ void GeneralPageImp::onUnitTempChanged()
 
 void GeneralPageImp::onUnitSystemsView()
 {
-    // The units library has no overview dialog in this build.
+    pmUnit::UnitSystemsImp dialog(this);
+    dialog.exec();
 }
 
 } // namespace Dialog

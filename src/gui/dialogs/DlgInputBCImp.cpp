@@ -1,0 +1,174 @@
+#include "DlgInputBCImp.h"
+
+#include <obj/PropertyQuantity.h>
+#include <pmunit/Units.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+const char redEdit[] = "QLineEdit { background: rgb(255, 0, 0); }";
+
+} // namespace
+
+bool Gui::readTypedNumber(const QString& text, double& out)
+{
+    bool ok = false;
+    double v = QLocale().toDouble(text.trimmed(), &ok);
+    if (!ok)
+        v = QLocale::c().toDouble(text.trimmed(), &ok);
+    if (!ok || !std::isfinite(v))
+        return false;
+    out = v;
+    return true;
+}
+
+namespace Gui {
+namespace Dlg {
+
+DlgInputBCImp::DlgInputBCImp(QWidget* parent, Qt::WindowFlags flags)
+    : QDialog(parent, flags)
+    , buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Horizontal, this))
+{
+    setObjectName(QStringLiteral("Gui__Dlg__DlgInputBC"));
+    resize(334, 185);
+    auto* box = new QVBoxLayout(this);
+    for (int i = 0; i < 3; ++i) {
+        auto* row = new QHBoxLayout;
+        const QString n = QString::number(i + 1);
+        names[i] = new QLabel(QStringLiteral("Name") + n, this);
+        names[i]->setObjectName(QStringLiteral("labelName") + n);
+        checks[i] = new QCheckBox(this);
+        checks[i]->setObjectName(QStringLiteral("checkBox") + n);
+        edits[i] = new QLineEdit(this);
+        edits[i]->setObjectName(QStringLiteral("lineEdit") + n);
+        units[i] = new QLabel(QStringLiteral("U") + n, this);
+        units[i]->setObjectName(QStringLiteral("labelUnit") + n);
+        row->addWidget(names[i]);
+        row->addWidget(checks[i]);
+        row->addWidget(edits[i]);
+        row->addWidget(units[i]);
+        box->addLayout(row);
+    }
+    buttons->setObjectName(QStringLiteral("buttonBox"));
+    box->addWidget(buttons);
+    connect(buttons, SIGNAL(accepted()), this, SLOT(accept()));
+    connect(buttons, SIGNAL(rejected()), this, SLOT(reject()));
+    setWindowIcon(QApplication::windowIcon());
+    setWindowTitle(tr("Boundary Condition Values"));
+}
+
+void DlgInputBCImp::setPropertyInputBC(Obj::PropertyInputBC* p)
+{
+    property = p;
+    names[0]->setText(QStringLiteral("X"));
+    names[1]->setText(QStringLiteral("Y"));
+    names[2]->setText(QStringLiteral("Z"));
+    if (!p)
+        return;
+    bool given[3];
+    double values[3];
+    p->getBCValues(given, values);
+    const QString unit = pmUnit::UnitsManager::getUnitSymbol(p->getUnitType());
+    for (int i = 0; i < 3; ++i) {
+        checks[i]->setChecked(given[i]);
+        edits[i]->setText(QLocale().toString(values[i], 'g', 15));
+        units[i]->setText(unit);
+    }
+}
+
+void DlgInputBCImp::accept()
+{
+    if (!property) {
+        QDialog::accept();
+        return;
+    }
+    bool given[3];
+    double values[3];
+    property->getBCValues(given, values);
+    for (int i = 0; i < 3; ++i) {
+        given[i] = checks[i]->isChecked();
+        double typed = 0.0;
+        if (readTypedNumber(edits[i]->text(), typed)) {
+            values[i] = typed;
+        } else if (given[i]) {
+            // A typo must not turn into a zero load: nothing is written.
+            edits[i]->setStyleSheet(QString::fromLatin1(redEdit));
+            QMessageBox::warning(this, tr("Boundary Condition Values"),
+                                 tr("\"%1\" is not a number.").arg(edits[i]->text()));
+            return;
+        }
+    }
+    property->setBCValues(given, values);
+    QDialog::accept();
+}
+
+} // namespace Dlg
+
+dlgMinMaxImp::dlgMinMaxImp(double* minimum, double* maximum, QWidget* parent)
+    : QDialog(parent)
+    , minEdit(new QLineEdit(this))
+    , maxEdit(new QLineEdit(this))
+    , buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Horizontal, this))
+    , minimumOut(minimum)
+    , maximumOut(maximum)
+{
+    setWindowTitle(tr("Minimum and Maximum"));
+    auto* form = new QFormLayout(this);
+    minEdit->setObjectName(QStringLiteral("lineEditMin"));
+    maxEdit->setObjectName(QStringLiteral("lineEditMax"));
+    buttons->setObjectName(QStringLiteral("buttonBox"));
+    form->addRow(tr("Minimum"), minEdit);
+    form->addRow(tr("Maximum"), maxEdit);
+    form->addRow(buttons);
+    if (minimum)
+        minEdit->setText(QLocale().toString(*minimum, 'g', 15));
+    if (maximum)
+        maxEdit->setText(QLocale().toString(*maximum, 'g', 15));
+    connect(buttons, &QDialogButtonBox::clicked, this, &dlgMinMaxImp::on_buttonBox_clicked);
+}
+
+void dlgMinMaxImp::on_buttonBox_clicked(QAbstractButton* button)
+{
+    const QDialogButtonBox::StandardButton which = buttons->standardButton(button);
+    if (which == QDialogButtonBox::Cancel) {
+        reject();
+        return;
+    }
+    if (which != QDialogButtonBox::Ok)
+        return;
+    const QString red = QString::fromLatin1(redEdit);
+    double low = 0.0;
+    double high = 0.0;
+    if (!readTypedNumber(minEdit->text(), low)) {
+        minEdit->setStyleSheet(red);
+        return;
+    }
+    if (!readTypedNumber(maxEdit->text(), high)) {
+        maxEdit->setStyleSheet(red);
+        return;
+    }
+    if (!(low < high)) {
+        minEdit->setStyleSheet(red);
+        maxEdit->setStyleSheet(red);
+        return;
+    }
+    if (minimumOut)
+        *minimumOut = low;
+    if (maximumOut)
+        *maximumOut = high;
+    accept();
+}
+
+} // namespace Gui

@@ -1,0 +1,74 @@
+#pragma once
+// The dialog of a boundary-condition value of three components: for X, Y and Z whether
+// it is given and its number, with the unit.  A row that is given but holds no number
+// keeps the dialog open and the property unchanged.
+
+#include "PelmoraGuiExport.h"
+
+#include <QDialog>
+
+QT_BEGIN_NAMESPACE
+class QAbstractButton;
+class QCheckBox;
+class QDialogButtonBox;
+class QLabel;
+class QLineEdit;
+QT_END_NAMESPACE
+
+namespace Obj { class PropertyInputBC; }
+
+namespace Gui {
+namespace Dlg {
+
+class PELMORAGUI_EXPORT DlgInputBCImp : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit DlgInputBCImp(QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
+    void setPropertyInputBC(Obj::PropertyInputBC* property);
+    void accept() override;
+
+    QLabel* nameLabel(int row) const { return names[row]; }
+    QCheckBox* checkBox(int row) const { return checks[row]; }
+    QLineEdit* lineEdit(int row) const { return edits[row]; }
+    QLabel* unitLabel(int row) const { return units[row]; }
+    QDialogButtonBox* buttonBox() const { return buttons; }
+
+private:
+    QLabel* names[3];
+    QCheckBox* checks[3];
+    QLineEdit* edits[3];
+    QLabel* units[3];
+    QDialogButtonBox* buttons;
+    Obj::PropertyInputBC* property = nullptr;
+};
+
+} // namespace Dlg
+
+// Asks for a minimum and a maximum; OK takes them only when both are numbers and the
+// minimum is the smaller, and marks the edits at fault red otherwise.
+class PELMORAGUI_EXPORT dlgMinMaxImp : public QDialog
+{
+    Q_OBJECT
+public:
+    dlgMinMaxImp(double* minimum, double* maximum, QWidget* parent = nullptr);
+
+    QLineEdit* minimumEdit() const { return minEdit; }
+    QLineEdit* maximumEdit() const { return maxEdit; }
+    QDialogButtonBox* buttonBox() const { return buttons; }
+
+public Q_SLOTS:
+    void on_buttonBox_clicked(QAbstractButton* button);
+
+private:
+    QLineEdit* minEdit;
+    QLineEdit* maxEdit;
+    QDialogButtonBox* buttons;
+    double* minimumOut;
+    double* maximumOut;
+};
+
+// A number typed in the user's locale, or in the C locale; false for anything else.
+PELMORAGUI_EXPORT bool readTypedNumber(const QString& text, double& out);
+
+} // namespace Gui

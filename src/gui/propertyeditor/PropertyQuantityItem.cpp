@@ -1,0 +1,175 @@
+#include "PropertyQuantityItem.h"
+
+#include "QuantitySpinBox.h"
+#include "VectorRowSupport.h"
+
+#include <obj/PropertyQuantity.h>
+
+
+using namespace Gui::PropertyOperator;
+
+QString Gui::PropertyOperator::vectorTextForLogic(double x, double y, double z)
+{
+    return QStringLiteral("(%1, %2, %3)")
+        .arg(numberForLogic(x, 'g', 15), numberForLogic(y, 'g', 15), numberForLogic(z, 'g', 15));
+}
+
+VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyQuantityItem, Gui::PropertyOperator::PropertyItem)
+
+QWidget* PropertyQuantityItem::createEditor(QWidget* parent, const QObject* receiver, const char* method) const
+{
+    auto* sb = new Gui::QuantitySpinBox(parent);
+    sb->setFrame(false);
+    sb->setMinimumHeight(0);
+    sb->setReadOnly(is_read_only());
+    QObject::connect(sb, SIGNAL(valueChanged(double)), receiver, method);
+    return sb;
+}
+
+void PropertyQuantityItem::setEditorData(QWidget* editor, const QVariant& data) const
+{
+    auto* sb = static_cast<Gui::QuantitySpinBox*>(editor);
+    sb->setValue(data.value<pmUnit::Quantity>());
+    sb->selectAll();
+}
+
+QVariant PropertyQuantityItem::editorData(QWidget* editor) const
+{
+    return QVariant::fromValue(static_cast<Gui::QuantitySpinBox*>(editor)->value());
+}
+
+QVariant PropertyQuantityItem::toString(const QVariant& v) const
+{
+    const pmUnit::Quantity q = v.value<pmUnit::Quantity>();
+    if (isNoValue(q.getValue()))
+        return {};
+    return q.getUserString2();
+}
+
+QVariant PropertyQuantityItem::value(const Obj::Property* prop) const
+{
+    auto* p = dynamic_cast<const Obj::PropertyQuantity*>(prop);
+    return p ? QVariant::fromValue(p->getQuantityValue()) : QVariant();
+}
+
+QVariant PropertyQuantityItem::backgroundcolor(const Obj::Property* prop) const
+{
+    return numberBackground(prop);
+}
+
+bool Gui::PropertyOperator::quantityTextForLogic(const QVariant& v, const Obj::Property* prop, QString& text)
+{
+    if (v.type() == QVariant::String || !v.canConvert<pmUnit::Quantity>())
+        return false;
+    pmUnit::Quantity q = v.value<pmUnit::Quantity>();
+    // The number goes to the logic bare: in the property's unit, whatever unit was typed.
+    if (auto* p = dynamic_cast<const Obj::PropertyQuantity*>(prop)) {
+        pmUnit::Quantity converted;
+        if (!q.convertTo(p->getUnitType(), converted))
+            return false;
+        q = converted;
+    }
+    text = numberForLogic(q.getValue(), 'g', 15);
+    return true;
+}
+
+void PropertyQuantityItem::set_value(const QVariant& v)
+{
+    QString text;
+    if (quantityTextForLogic(v, getFirstProperty(), text))
+        setPropertyValue(text);
+}
+
+VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyQuantityConstraintItem, Gui::PropertyOperator::PropertyItem)
+
+void PropertyQuantityConstraintItem::setEditorData(QWidget* editor, const QVariant& data) const
+{
+    PropertyQuantityItem::setEditorData(editor, data);
+    auto* sb = static_cast<Gui::QuantitySpinBox*>(editor);
+    auto* p = dynamic_cast<const Obj::PropertyQuantityConstraint*>(getFirstProperty());
+    if (const Obj::Constraints* c = p ? p->getConstraints() : nullptr) {
+        sb->setMinimum(c->minimum);
+        sb->setMaximum(c->maximum);
+        sb->setSingleStep(c->step);
+    } else {
+        sb->setMinimum(-2147483648.0);
+        sb->setMaximum(2147483647.0);
+    }
+}
+
+VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyQuantityVectorItem, Gui::PropertyOperator::PropertyItem)
+
+PropertyQuantityVectorItem::PropertyQuantityVectorItem()
+    : PropertyQuantityVectorItem(PropertyQuantityItem::getClassTypeId(), false)
+{
+}
+
+PropertyQuantityVectorItem::PropertyQuantityVectorItem(const Vexil::TypeInfo& childType, bool writeUnchanged)
+    : alwaysWrite(writeUnchanged)
+{
+    PropertyItem* made[3];
+    VectorRow::addComponentRows(this, childType, made);
+    m_x = made[0];
+    m_y = made[1];
+    m_z = made[2];
+}
+
+QVariant PropertyQuantityVectorItem::value(const Obj::Property* prop) const
+{
+    auto* p = dynamic_cast<const Obj::PropertyQuantityVector*>(prop);
+    if (!p)
+        return {};
+    const Vexil::Vector3d& v = p->get_value();
+    return QVariant::fromValue(pmUnit::Quantity(v.x, v.y, v.z, p->getQuantityKind(), p->getUnitType()));
+}
+
+QVariant PropertyQuantityVectorItem::toString(const QVariant& v) const
+{
+    if (!v.canConvert<pmUnit::Quantity>())
+        return QString();
+    const pmUnit::Quantity q = v.value<pmUnit::Quantity>();
+    const Vexil::Vector3d c = q.getVector3DValue();
+    return QStringLiteral("[%1, %2, %3] %4")
+        .arg(QString::number(c.x, 'g', 15), QString::number(c.y, 'g', 15), QString::number(c.z, 'g', 15),
+             q.getUnitString());
+}
+
+QVariant PropertyQuantityVectorItem::property(const char* name) const
+{
+    const int i = VectorRow::componentIndex(name);
+    if (i < 0)
+        return {};
+    const pmUnit::Quantity q = data(1, Qt::EditRole).value<pmUnit::Quantity>();
+    Vexil::Vector3d v = q.getVector3DValue();
+    return QVariant::fromValue(pmUnit::Quantity(VectorRow::component(v, i), q.getQuantityKind(), q.getUnitType()));
+}
+
+bool PropertyQuantityVectorItem::setProperty(const char* name, const QVariant& value)
+{
+    const int i = VectorRow::componentIndex(name);
+    if (i < 0 || !value.canConvert<pmUnit::Quantity>())
+        return false;
+    setComponent(i, value.value<pmUnit::Quantity>());
+    return true;
+}
+
+void PropertyQuantityVectorItem::setComponent(int index, const pmUnit::Quantity& q)
+{
+    const pmUnit::Quantity current = data(1, Qt::EditRole).value<pmUnit::Quantity>();
+    pmUnit::Quantity given;
+    if (!q.convertTo(current.getUnitType(), given))
+        return;
+    Vexil::Vector3d v = current.getVector3DValue();
+    if (!alwaysWrite && VectorRow::component(v, index) == given.getValue())
+        return;
+    VectorRow::component(v, index) = given.getValue();
+    setData(QVariant::fromValue(v));
+}
+
+void PropertyQuantityVectorItem::set_value(const QVariant& v)
+{
+    if (!v.canConvert<Vexil::Vector3d>())
+        return;
+    const Vexil::Vector3d vec = v.value<Vexil::Vector3d>();
+    setPropertyValue(vectorTextForLogic(vec.x, vec.y, vec.z));
+}

@@ -1,0 +1,81 @@
+#pragma once
+// A spin box for a number with a unit.  The text is read and written in the widget's
+// locale; a typed unit of the same kind is converted into the box's unit.
+
+#include "PelmoraGuiExport.h"
+
+#include "core/MetaTypes.h"
+
+#include <QAbstractSpinBox>
+
+#include <memory>
+
+namespace Gui {
+
+class QuantitySpinBoxPrivate;
+
+class PELMORAGUI_EXPORT QuantitySpinBox : public QAbstractSpinBox
+{
+    Q_OBJECT
+    Q_PROPERTY(QString unit READ unitText WRITE setUnitText)
+    Q_PROPERTY(double minimum READ minimum WRITE setMinimum)
+    Q_PROPERTY(double maximum READ maximum WRITE setMaximum)
+    Q_PROPERTY(double singleStep READ singleStep WRITE setSingleStep)
+    Q_PROPERTY(double rawValue READ rawValue WRITE setValue)
+    Q_PROPERTY(pmUnit::Quantity value READ value WRITE setValue USER true)
+public:
+    explicit QuantitySpinBox(QWidget* parent = nullptr);
+    ~QuantitySpinBox() override;
+
+    pmUnit::Quantity value() const;
+    double rawValue() const;
+    pmUnit::UnitType unit() const;
+    void setUnit(pmUnit::UnitType unit);
+    pmUnit::pmQuantity quantity() const;
+    void setQuantity(pmUnit::pmQuantity kind);
+    QString unitText() const;
+    void setUnitText(const QString& text);
+
+    double minimum() const;
+    void setMinimum(double value);
+    double maximum() const;
+    void setMaximum(double value);
+    void setRange(double minimum, double maximum);
+    double singleStep() const;
+    void setSingleStep(double step);
+
+    bool hasValidInput() const;
+    // The value as the field shows it: in the widget's locale, without group separators.
+    QString textFromValue(const pmUnit::Quantity& value) const;
+    pmUnit::Quantity valueFromText(const QString& text) const;
+
+    QValidator::State validate(QString& input, int& pos) const override;
+    void fixup(QString& input) const override;
+    void stepBy(int steps) override;
+
+public Q_SLOTS:
+    void setValue(const pmUnit::Quantity& value);
+    void setValue(double value);
+
+Q_SIGNALS:
+    void valueChanged(const pmUnit::Quantity& value);
+    void valueChanged(double value);
+    void showFormulaDialog(bool on);
+
+protected Q_SLOTS:
+    void userInput(const QString& text);
+
+protected:
+    StepEnabled stepEnabled() const override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void updateText(const pmUnit::Quantity& value);
+    QString numberText(double value) const;
+    void selectNumber();
+    QValidator::State interpret(QString& text, int& pos, pmUnit::Quantity& result) const;
+    std::unique_ptr<QuantitySpinBoxPrivate> d;
+};
+
+} // namespace Gui

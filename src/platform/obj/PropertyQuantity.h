@@ -1,0 +1,136 @@
+#pragma once
+// Values with units: a quantity, one with limits, the quantities of a boundary condition
+// (given as a constant, by a table or left free) and vectors of quantities.  Each holds
+// its kind and the unit its number is in.
+
+#include "PropertyVector.h"
+
+#include <pmunit/Units.h>
+
+namespace Obj {
+
+// How a boundary-condition value is given.
+enum LoadValueType { LoadConstant = 1, LoadTabular = 2, LoadFunction = 3, LoadFree = 4 };
+
+class PropertyQuantity : public PropertyDecimal
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    pmUnit::pmQuantity getQuantityKind() const { return kind; }
+    pmUnit::UnitType getUnitType() const { return unit; }
+    void setQuantityKind(pmUnit::pmQuantity k, pmUnit::UnitType u) { kind = k; unit = u; }
+    pmUnit::Quantity getQuantityValue() const;
+    // A number in the property's unit, or a number with a unit of the same kind, which is
+    // converted ("12.5", "1.25 cm"); C locale.
+    bool set_value_text(const std::string& v) override;
+    const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyQuantityItem"; }
+private:
+    pmUnit::pmQuantity kind = pmUnit::Dimensionless;
+    pmUnit::UnitType unit = pmUnit::NoUnit;
+};
+
+// Minimum, maximum and step of a limited value.
+struct Constraints
+{
+    double minimum;
+    double maximum;
+    double step;
+};
+
+class PropertyQuantityConstraint : public PropertyQuantity
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    // Null until limits are set.
+    const Constraints* getConstraints() const { return hasConstraints ? &constraints : nullptr; }
+    void setConstraints(double minimum, double maximum, double step);
+    // A number outside the limits is refused.
+    bool set_value_text(const std::string& v) override;
+    const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyQuantityConstraintItem"; }
+private:
+    Constraints constraints{0.0, 0.0, 1.0};
+    bool hasConstraints = false;
+};
+
+class PropertyBCQuantity : public PropertyQuantity
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    int getLoadValueType() const { return loadType; }
+    // Changes the type and tells the container.
+    void setLoadValueType(int type);
+    // Changes the type or the number without telling anyone.
+    void setLoadValueType_NoEvent(int type) { loadType = type; }
+    void set_value_no_event(double v);
+    // The number, followed by "|" and the type when that is not constant.
+    std::string get_value_text() const override;
+    bool set_value_text(const std::string& v) override;
+    const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyBCQuantityItem"; }
+private:
+    int loadType = LoadConstant;
+};
+
+class PropertyBCQuantityConstraint : public PropertyBCQuantity
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    const Constraints* getConstraints() const { return hasConstraints ? &constraints : nullptr; }
+    void setConstraints(double minimum, double maximum, double step);
+    const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyBCQuantityConstraintItem"; }
+private:
+    Constraints constraints{0.0, 0.0, 1.0};
+    bool hasConstraints = false;
+};
+
+// Three components x, y, z, each given (with its number) or left free.
+class PropertyInputBC : public Property
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    pmUnit::pmQuantity getQuantityKind() const { return kind; }
+    pmUnit::UnitType getUnitType() const { return unit; }
+    void setQuantityKind(pmUnit::pmQuantity k, pmUnit::UnitType u) { kind = k; unit = u; }
+    void getBCValues(bool enabled[3], double values[3]) const;
+    void setBCValues(const bool enabled[3], const double values[3]);
+    // "(5, Free, -1.5)": exactly three entries, each a number (C locale) or "Free".
+    std::string get_value_text() const override;
+    bool set_value_text(const std::string& v) override;
+    const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyInputBCItem"; }
+private:
+    bool given[3] = {true, true, true};
+    double numbers[3] = {0.0, 0.0, 0.0};
+    pmUnit::pmQuantity kind = pmUnit::Dimensionless;
+    pmUnit::UnitType unit = pmUnit::NoUnit;
+};
+
+// A vector of three numbers of one kind, in one unit.
+class PropertyQuantityVector : public PropertyVector
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    pmUnit::pmQuantity getQuantityKind() const { return kind; }
+    pmUnit::UnitType getUnitType() const { return unit; }
+    void setQuantityKind(pmUnit::pmQuantity k, pmUnit::UnitType u) { kind = k; unit = u; }
+    const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyQuantityVectorItem"; }
+private:
+    pmUnit::pmQuantity kind = pmUnit::Dimensionless;
+    pmUnit::UnitType unit = pmUnit::NoUnit;
+};
+
+// The same, edited as a plain three-component vector.
+class PropertyVector3D : public PropertyQuantityVector
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyVector3DItem"; }
+};
+
+// The same, as the components of a boundary condition.
+class PropertyBCQuantityVector : public PropertyQuantityVector
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyBCQuantityVectorItem"; }
+};
+
+} // namespace Obj
