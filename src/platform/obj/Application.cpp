@@ -207,6 +207,7 @@ void Application::init_types()
     GeometryObject::init();
     ProjectObjectGroup::init();
     AnnotationsGroup::init();
+    AnnotationObject::init();
     AnnotationFiducial::init();
     AnnotationRuler::init();
     AnnotationROI::init();
