@@ -267,8 +267,14 @@ qPelmoraApplication::qPelmoraApplication(bool connectLogic)
                 if (_pInstance)
                     _pInstance->activate_simmodule(name.c_str());
             });
-        // Annotation list files from the command line are read into the current project.
+        // Annotation list files from the command line are read into the current project,
+        // and project files are opened as the Open command does.
         Obj::Application::instance().setFileOpener([](const std::string& file) {
+            if (Vexil::DocumentInfo(file).has_extension("pmdb")) {
+                if (_pInstance)
+                    _pInstance->openPMDB(file.c_str(), "Pelmora");
+                return true;
+            }
             return isAnnotationListFile(file) && (openAnnotationListFile(file), true);
         });
         // Property edits of feeders come back through the logic as commands 42 and 44.

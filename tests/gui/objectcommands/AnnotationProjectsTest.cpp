@@ -1,7 +1,7 @@
 // Annotations kept with their project: a placed fiducial, a ruler read from a list file and
-// a region of interest come back from a saved project as the same nodes, in this process
-// and in another one; copies and duplicates carry their annotation; a damaged annotation
-// text is refused.
+// a region of interest come back from a saved project as the same nodes, in this process,
+// in another one and in the application given the file; copies and duplicates carry their
+// annotation; a damaged annotation text is refused.
 
 #include <annotations/AnnotationProjectFiles.h>
 #include <annotations/ViewFeederAnnotationBase.h>
@@ -39,6 +39,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QSurfaceFormat>
 #include <QTemporaryDir>
@@ -419,4 +420,38 @@ TEST_F(AnnotationProjects, AnotherProcessOpensTheSavedAnnotations)
     ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
     EXPECT_EQ(dump.readAll().toStdString(), "A 0.10000000000000001 0.20000000000000001 0.29999999999999999 1\n"
                                              "B -9.9999999999999995e-08 12345.678 9 0\n");
+}
+
+TEST_F(AnnotationProjects, TheApplicationGivenASavedProjectDrawsItsFiducials)
+{
+    QTemporaryDir dir;
+    Obj::Project* project = openProject();
+    auto* node = nodeOf<vtkMRMLAnnotationFiducialNode>(placeFiducial(project));
+    ASSERT_NE(node, nullptr);
+    // A colour that nothing else in the window has.
+    const double magenta[3] = {1, 0, 1};
+    node->GetAnnotationPointDisplayNode()->SetColor(magenta);
+    node->GetAnnotationPointDisplayNode()->SetGlyphScale(10);
+    const QString file = dir.filePath("marked.pmdb");
+    ASSERT_TRUE(Obj::Application::instance().save_as_file(1, file.toUtf8().constData()));
+
+    const QString shot = dir.filePath("shot.png");
+    const QString log = dir.filePath("console.log");
+    QProcess host;
+    host.start(PELMORA_HOST, {"--log", log, "--screenshot", shot, file});
+    ASSERT_TRUE(host.waitForFinished(90000));
+    EXPECT_EQ(host.exitCode(), 0);
+    QFile f(log);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(f.readAll());
+    EXPECT_FALSE(text.contains("[Err]")) << text.toStdString();
+    const QImage image(shot);
+    ASSERT_FALSE(image.isNull());
+    int drawn = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            drawn += c.red() > 200 && c.blue() > 200 && c.green() < 60;
+        }
+    EXPECT_GT(drawn, 50);
 }
