@@ -5,6 +5,8 @@
 #include "core/qPelmoraApplication.h"
 #include "vtkMRMLAnnotationFiducialNode.h"
 #include "vtkMRMLAnnotationFiducialsStorageNode.h"
+#include "vtkMRMLAnnotationLinesNode.h"
+#include "vtkMRMLAnnotationLinesStorageNode.h"
 #include "vtkMRMLAnnotationRulerNode.h"
 #include "vtkMRMLAnnotationRulerStorageNode.h"
 
@@ -21,6 +23,7 @@
 #include <QFileInfo>
 
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <string_view>
 
@@ -66,7 +69,59 @@ Kind kindOf(const std::string& fileName, bool fiducialList)
     return point ? Kind::Fiducial : Kind::None;
 }
 
+// The storage node that writes and reads annotations of the node's class.
+vtkSmartPointer<vtkMRMLAnnotationStorageNode> storageFor(vtkMRMLAnnotationNode* node)
+{
+    if (vtkMRMLAnnotationRulerNode::SafeDownCast(node))
+        return vtkSmartPointer<vtkMRMLAnnotationRulerStorageNode>::New();
+    if (vtkMRMLAnnotationFiducialNode::SafeDownCast(node))
+        return vtkSmartPointer<vtkMRMLAnnotationFiducialsStorageNode>::New();
+    if (vtkMRMLAnnotationLinesNode::SafeDownCast(node))
+        return vtkSmartPointer<vtkMRMLAnnotationLinesStorageNode>::New();
+    if (vtkMRMLAnnotationControlPointsNode::SafeDownCast(node))
+        return vtkSmartPointer<vtkMRMLAnnotationControlPointsStorageNode>::New();
+    return vtkSmartPointer<vtkMRMLAnnotationStorageNode>::New();
+}
+
+// Adds the node to the scene and fills it with `read`; when that fails, the node, its
+// display nodes and `storage` (when given) leave the scene again.  The views take the
+// annotation up when the batch ends.
+bool addReadNode(vtkMRMLScene* scene, vtkMRMLAnnotationNode* node, vtkMRMLStorageNode* storage,
+                 const std::function<bool()>& read)
+{
+    scene->StartState(vtkMRMLScene::BatchProcessState);
+    node->Initialize(scene);
+    if (storage) {
+        scene->AddNode(storage);
+        node->SetAndObserveStorageNodeID(storage->GetID());
+    }
+    const bool ok = read();
+    if (!ok) {
+        for (int i = node->GetNumberOfDisplayNodes() - 1; i >= 0; --i)
+            scene->RemoveNode(node->GetNthDisplayNode(i));
+        if (storage)
+            scene->RemoveNode(storage);
+        scene->RemoveNode(node);
+    }
+    scene->EndState(vtkMRMLScene::BatchProcessState);
+    return ok;
+}
+
 } // namespace
+
+bool annotationNodeText(vtkMRMLAnnotationNode* node, std::string& text)
+{
+    text.clear();
+    return node && storageFor(node)->WriteToText(node, text) == 1;
+}
+
+bool addAnnotationNodeFromText(vtkMRMLScene* scene, vtkMRMLAnnotationNode* node, const std::string& text)
+{
+    if (!scene || !node)
+        return false;
+    auto storage = storageFor(node);
+    return addReadNode(scene, node, nullptr, [&] { return storage->ReadFromText(node, text) == 1; });
+}
 
 Obj::AnnotationsGroup* annotationsGroupOf(Obj::Project* project)
 {
@@ -138,22 +193,10 @@ bool openAnnotationListFile(const std::string& fileName)
         node = vtkSmartPointer<vtkMRMLAnnotationFiducialNode>::New();
         storage = vtkSmartPointer<vtkMRMLAnnotationFiducialsStorageNode>::New();
     }
-    // The views take the annotation up when the batch ends, once it is read.
-    scene->StartState(vtkMRMLScene::BatchProcessState);
     scene->SaveStateForUndo();
-    node->Initialize(scene);
     // Absolute: the scene would take a relative name as relative to its own folder.
     storage->SetFileName(QFile::encodeName(info.absoluteFilePath()).constData());
-    scene->AddNode(storage);
-    node->SetAndObserveStorageNodeID(storage->GetID());
-    const bool read = storage->ReadData(node) == 1;
-    if (!read) {
-        for (int i = node->GetNumberOfDisplayNodes() - 1; i >= 0; --i)
-            scene->RemoveNode(node->GetNthDisplayNode(i));
-        scene->RemoveNode(storage);
-        scene->RemoveNode(node);
-    }
-    scene->EndState(vtkMRMLScene::BatchProcessState);
+    const bool read = addReadNode(scene, node, storage, [&] { return storage->ReadData(node) == 1; });
     if (!read) {
         console.Error("Cannot read the annotation list file %s\n", fileName.c_str());
         // A project made for the file does not stay behind empty.

@@ -1,11 +1,15 @@
 #pragma once
-// Annotations as project objects: adding one to its project's annotations group, and
-// opening an annotation list file (".acsv") or fiducial list file (".fcsv") into the
-// current project, where its annotation is shown and listed in the project tree.
+// Annotations as project objects: adding one to its project's annotations group, opening
+// an annotation list file (".acsv") or fiducial list file (".fcsv") into the current
+// project, where its annotation is shown and listed in the project tree, and the text
+// form in which a project keeps an annotation.
 
 #include "PelmoraGuiExport.h"
 
 #include <string>
+
+class vtkMRMLAnnotationNode;
+class vtkMRMLScene;
 
 namespace Obj {
 class AnnotationsGroup;
@@ -29,5 +33,14 @@ PELMORAGUI_EXPORT bool isAnnotationListFile(const std::string& fileName);
 // the file when there is none) and shows it. A file that holds no annotation is refused
 // with an error on the console, and nothing is created. True when the annotation was read.
 PELMORAGUI_EXPORT bool openAnnotationListFile(const std::string& fileName);
+
+// The annotation as the text of an annotation list file, as its storage node writes the
+// file; false when the node cannot be written.
+PELMORAGUI_EXPORT bool annotationNodeText(vtkMRMLAnnotationNode* node, std::string& text);
+
+// Adds `node` (with its display nodes) to the scene and reads such a text into it. A text
+// that cannot be read leaves nothing in the scene and returns false.
+PELMORAGUI_EXPORT bool addAnnotationNodeFromText(vtkMRMLScene* scene, vtkMRMLAnnotationNode* node,
+                                                 const std::string& text);
 
 } // namespace Gui

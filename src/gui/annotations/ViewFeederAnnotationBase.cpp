@@ -1,14 +1,25 @@
 #include "ViewFeederAnnotationBase.h"
 
+#include "AnnotationProjectFiles.h"
+#include "core/GuiProject.h"
+#include "core/qPelmoraApplication.h"
 #include "vtkMRMLAnnotationDisplayableManager.h"
+#include "vtkMRMLAnnotationFiducialNode.h"
+#include "vtkMRMLAnnotationROINode.h"
+#include "vtkMRMLAnnotationRulerNode.h"
 #include "visualization/ViewFeederMRMLModel.h"
 #include "visualization/ViewFeederTopoObject.h"
 
 #include <mrml/vtkMRMLDisplayableNode.h>
 #include <mrml/vtkMRMLScene.h>
+#include <obj/Project.h>
+#include <vexil/MsgConsole.h>
+
+#include <vtkCallbackCommand.h>
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 using namespace Gui;
 
@@ -32,6 +43,7 @@ ViewFeederAnnotationBase::~ViewFeederAnnotationBase()
     for (const auto& manager : managers)
         if (manager && manager->getViewFeederObject() == this)
             manager->setViewFeederObject(nullptr);
+    stopObservingNode();
     removeNodeFromScene(annotationScene, annotationNode);
 }
 
@@ -42,8 +54,85 @@ vtkMRMLDisplayableNode* ViewFeederAnnotationBase::getMRMLNode() const
 
 void ViewFeederAnnotationBase::setMRMLNode(vtkMRMLDisplayableNode* node)
 {
+    if (node == annotationNode)
+        return;
+    stopObservingNode();
     annotationNode = node;
     annotationScene = node ? node->GetScene() : nullptr;
+    if (!node)
+        return;
+    // Any change of the node or of its display nodes reaches the object's text: only
+    // this node is written again, and only the object is told.
+    if (!nodeObserver) {
+        nodeObserver = vtkSmartPointer<vtkCallbackCommand>::New();
+        nodeObserver->SetCallback(&ViewFeederAnnotationBase::onNodeEvent);
+        nodeObserver->SetClientData(this);
+    }
+    node->AddObserver(vtkCommand::ModifiedEvent, nodeObserver);
+    node->AddObserver(vtkMRMLDisplayableNode::DisplayModifiedEvent, nodeObserver);
+    storeNodeText();
+}
+
+void ViewFeederAnnotationBase::stopObservingNode()
+{
+    if (annotationNode && nodeObserver)
+        annotationNode->RemoveObserver(nodeObserver);
+}
+
+void ViewFeederAnnotationBase::onNodeEvent(vtkObject*, unsigned long, void* clientData, void*)
+{
+    static_cast<ViewFeederAnnotationBase*>(clientData)->storeNodeText();
+}
+
+void ViewFeederAnnotationBase::storeNodeText()
+{
+    auto* annotation = dynamic_cast<Obj::AnnotationObject*>(object);
+    auto* node = vtkMRMLAnnotationNode::SafeDownCast(annotationNode);
+    if (!annotation || !node || buildingNode)
+        return;
+    std::string text;
+    if (!annotationNodeText(node, text))
+        return;
+    // Called from the node's events: nothing may be thrown back into them.
+    try {
+        annotation->set_annotation_text(text);
+    }
+    catch (const std::exception& e) {
+        Vexil::MsgConsoleSingleton::Instance().Error("Cannot keep the annotation %s: %s\n", annotation->get_label(),
+                                                     e.what());
+    }
+    catch (...) {
+        Vexil::MsgConsoleSingleton::Instance().Error("Cannot keep the annotation %s\n", annotation->get_label());
+    }
+}
+
+void ViewFeederAnnotationBase::updateData(const Obj::Property* property)
+{
+    const auto* annotation = dynamic_cast<const Obj::AnnotationObject*>(object);
+    if (!annotation || property != &annotation->annotation_text_property() || annotationNode || buildingNode
+        || !*annotation->get_annotation_text())
+        return;
+    buildNodeFromText();
+}
+
+void ViewFeederAnnotationBase::buildNodeFromText()
+{
+    auto* annotation = static_cast<Obj::AnnotationObject*>(object);
+    qPelmoraApplication* app = qPelmoraApplication::application();
+    GuiProject* gui = app && object->get_project() ? app->get_project(object->get_project()) : nullptr;
+    vtkMRMLScene* scene = gui ? gui->mrmlScene() : nullptr;
+    const auto node = vtkSmartPointer<vtkMRMLAnnotationNode>::Take(newNode());
+    if (!scene || !node)
+        return;
+    buildingNode = true;
+    const bool read = addAnnotationNodeFromText(scene, node, annotation->get_annotation_text());
+    buildingNode = false;
+    if (!read) {
+        Vexil::MsgConsoleSingleton::Instance().Error(
+            "The annotation %s cannot be shown: its saved content cannot be read\n", annotation->get_label());
+        return;
+    }
+    setMRMLNode(node);
 }
 
 void ViewFeederAnnotationBase::notePlacingManager(vtkMRMLAnnotationDisplayableManager* manager)
@@ -69,9 +158,19 @@ ViewFeederAnnotationRuler::ViewFeederAnnotationRuler()
     iconName = "AnnotationDistanceWithArrow.png";
 }
 
+vtkMRMLAnnotationNode* ViewFeederAnnotationRuler::newNode() const
+{
+    return vtkMRMLAnnotationRulerNode::New();
+}
+
 ViewFeederAnnotationROI::ViewFeederAnnotationROI()
 {
     iconName = "AnnotationROI.png";
+}
+
+vtkMRMLAnnotationNode* ViewFeederAnnotationROI::newNode() const
+{
+    return vtkMRMLAnnotationROINode::New();
 }
 
 void ViewFeederAnnotationROI::setDisplayMode(const char* mode)
@@ -84,4 +183,9 @@ void ViewFeederAnnotationROI::setDisplayMode(const char* mode)
 ViewFeederAnnotationFiducial::ViewFeederAnnotationFiducial()
 {
     iconName = "AnnotationPointWithArrow.png";
+}
+
+vtkMRMLAnnotationNode* ViewFeederAnnotationFiducial::newNode() const
+{
+    return vtkMRMLAnnotationFiducialNode::New();
 }

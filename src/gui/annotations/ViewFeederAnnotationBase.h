@@ -1,13 +1,19 @@
 #pragma once
 // Feeders of the annotation objects: rulers, regions of interest and fiducials.  Each
 // holds its annotation's node, handed over once the node's widget exists, and removes
-// the node from the scene when it goes.
+// the node from the scene when it goes.  While it holds the node it keeps the object's
+// annotation text in step with it; an object that arrives with a text and without a node
+// (a project read back, a copy) gets its node built from the text.
 
 #include "visualization/ViewFeeder.h"
 
+#include <vtkSmartPointer.h>
 #include <vtkWeakPointer.h>
 
+class vtkCallbackCommand;
 class vtkMRMLAnnotationDisplayableManager;
+class vtkMRMLAnnotationNode;
+class vtkObject;
 class vtkMRMLDisplayableNode;
 class vtkMRMLScene;
 
@@ -21,7 +27,8 @@ public:
     ViewFeederAnnotationBase();
     ~ViewFeederAnnotationBase() override;
 
-    void updateData(const Obj::Property*) override {}
+    // Builds the node from the object's annotation text when there is none yet.
+    void updateData(const Obj::Property* property) override;
     using ViewFeederProjectObject::show_and_hide;
     void show_and_hide(const std::vector<Obj::ProjectObject*>&) override {}
     void build_context_menu(const char* receiver, MenuItem* item) const override;
@@ -36,8 +43,20 @@ public:
     void notePlacingManager(vtkMRMLAnnotationDisplayableManager* manager);
     void forgetPlacingManager(vtkMRMLAnnotationDisplayableManager* manager);
 
+protected:
+    // A new node of the feeder's kind (the caller owns it); null for none.
+    virtual vtkMRMLAnnotationNode* newNode() const { return nullptr; }
+
 private:
+    static void onNodeEvent(vtkObject* caller, unsigned long event, void* clientData, void* callData);
+    void stopObservingNode();
+    // The node's content into the object's annotation text.
+    void storeNodeText();
+    void buildNodeFromText();
+
     std::vector<vtkWeakPointer<vtkMRMLAnnotationDisplayableManager>> placingManagers;
+    vtkSmartPointer<vtkCallbackCommand> nodeObserver;
+    bool buildingNode = false;
     // Weak: the scene owns the node and may drop it before this feeder goes.
     vtkWeakPointer<vtkMRMLDisplayableNode> annotationNode;
     vtkWeakPointer<vtkMRMLScene> annotationScene;
@@ -49,6 +68,8 @@ class PELMORAGUI_EXPORT ViewFeederAnnotationRuler : public ViewFeederAnnotationB
     OBJ_PROPERTY_HEADER()
 public:
     ViewFeederAnnotationRuler();
+protected:
+    vtkMRMLAnnotationNode* newNode() const override;
 };
 
 class PELMORAGUI_EXPORT ViewFeederAnnotationROI : public ViewFeederAnnotationBase
@@ -60,6 +81,8 @@ public:
     bool useNewSelectionModel() const override { return true; }
     std::vector<std::string> getDisplayModes() const override { return {"Base"}; }
     void setDisplayMode(const char* mode) override;
+protected:
+    vtkMRMLAnnotationNode* newNode() const override;
 };
 
 class PELMORAGUI_EXPORT ViewFeederAnnotationFiducial : public ViewFeederAnnotationBase
@@ -69,6 +92,8 @@ class PELMORAGUI_EXPORT ViewFeederAnnotationFiducial : public ViewFeederAnnotati
 public:
     ViewFeederAnnotationFiducial();
     bool useNewSelectionModel() const override { return true; }
+protected:
+    vtkMRMLAnnotationNode* newNode() const override;
 };
 
 } // namespace Gui

@@ -190,8 +190,13 @@ int vtkMRMLAnnotationStorageNode::OpenFileToRead(vtkMRMLNode* node)
         vtkErrorMacro("OpenFileToRead: unable to read file " << fullName);
         return 0;
     }
+    return TakeContent(std::move(content), "file " + fullName);
+}
+
+int vtkMRMLAnnotationStorageNode::TakeContent(std::string content, const std::string& source)
+{
     if (content.find('\0') != std::string::npos) {
-        vtkErrorMacro("OpenFileToRead: file " << fullName << " is not a text file");
+        vtkErrorMacro("OpenFileToRead: " << source << " is not a text file");
         return 0;
     }
     // The first line names the file only; a file without it reads the same.  A file in
@@ -212,7 +217,7 @@ int vtkMRMLAnnotationStorageNode::OpenFileToRead(vtkMRMLNode* node)
             annotation = true;
     }
     if (!annotation) {
-        vtkErrorMacro("OpenFileToRead: file " << fullName << " holds no annotation");
+        vtkErrorMacro("OpenFileToRead: " << source << " holds no annotation");
         return 0;
     }
     FileEscaped = escaped;
@@ -245,6 +250,23 @@ int vtkMRMLAnnotationStorageNode::ReadDataInternal(vtkMRMLNode* refNode)
     FileLoaded = false;
     if (!OpenFileToRead(node))
         return 0;
+    return ReadLoadedContent(node, FileName ? FileName : "");
+}
+
+int vtkMRMLAnnotationStorageNode::ReadFromText(vtkMRMLNode* refNode, std::string text)
+{
+    if (!CanReadInReferenceNode(refNode)) {
+        ReportWrongNodeClass(refNode);
+        return 0;
+    }
+    FileLoaded = false;
+    if (!TakeContent(std::move(text), "the annotation text"))
+        return 0;
+    return ReadLoadedContent(vtkMRMLAnnotationNode::SafeDownCast(refNode), "The annotation text");
+}
+
+int vtkMRMLAnnotationStorageNode::ReadLoadedContent(vtkMRMLAnnotationNode* node, const std::string& source)
+{
     NodeSnapshot snapshot(node);
     node->ResetAnnotations();
     const int ok = ReadAnnotation(node);
@@ -253,8 +275,7 @@ int vtkMRMLAnnotationStorageNode::ReadDataInternal(vtkMRMLNode* refNode)
     FileLoaded = false;
     if (!ok) {
         snapshot.Restore();
-        vtkErrorMacro("ReadData: " << (FileName ? FileName : "")
-                                   << " could not be read; the annotation was left unchanged");
+        vtkErrorMacro("ReadData: " << source << " could not be read; the annotation was left unchanged");
         return 0;
     }
     if (SendsReadEventToNode())
@@ -564,13 +585,26 @@ int vtkMRMLAnnotationStorageNode::WriteDataInternal(vtkMRMLNode* refNode)
         vtkWarningMacro("WriteDataInternal: unable to open file to write");
         return 0;
     }
+    std::string content;
+    if (!WriteContent(refNode, FileName, content))
+        return 0;
+    std::string error;
+    if (!Vexil::saveFileAtomically(fullName, content, error)) {
+        vtkErrorMacro("OpenFileToWrite: unable to open file " << fullName << " for writing (" << error << ")");
+        vtkWarningMacro("WriteDataInternal: unable to open file to write");
+        return 0;
+    }
+    return 1;
+}
+
+int vtkMRMLAnnotationStorageNode::WriteContent(vtkMRMLNode* refNode, const char* title, std::string& content)
+{
     // Texts are written as they are, unless one of them cannot be: then the file is
     // written again with every text escaped, and marked so.
-    std::string content;
     TextsNeedEscapes = false;
     for (bool escaped : {false, true}) {
         EscapeWrittenTexts = escaped;
-        content = "# Annotation file " + TextForFile(FileName, false) + "\n";
+        content = "# Annotation file " + TextForFile(title ? title : "", false) + "\n";
         if (escaped)
             content += std::string(EscapedTextsLine) + "\n";
         const int written = WriteAnnotationDataInternal(refNode, content);
@@ -580,11 +614,14 @@ int vtkMRMLAnnotationStorageNode::WriteDataInternal(vtkMRMLNode* refNode)
         if (!TextsNeedEscapes)
             break;
     }
-    std::string error;
-    if (!Vexil::saveFileAtomically(fullName, content, error)) {
-        vtkErrorMacro("OpenFileToWrite: unable to open file " << fullName << " for writing (" << error << ")");
-        vtkWarningMacro("WriteDataInternal: unable to open file to write");
+    return 1;
+}
+
+int vtkMRMLAnnotationStorageNode::WriteToText(vtkMRMLNode* refNode, std::string& text)
+{
+    if (!refNode) {
+        vtkWarningMacro("WriteToText: reference node is null.");
         return 0;
     }
-    return 1;
+    return WriteContent(refNode, refNode->GetName(), text);
 }

@@ -49,6 +49,11 @@ public:
 
     virtual int ReadAnnotation(vtkMRMLAnnotationNode* node);
 
+    // The annotation as the text of an annotation list file (what a project keeps of it),
+    // and back.  1 on success; a text that cannot be read leaves the node as it was.
+    int WriteToText(vtkMRMLNode* node, std::string& text);
+    int ReadFromText(vtkMRMLNode* node, std::string text);
+
     // Section writers (1 written, 0 failed).
     int WriteAnnotationTextProperties(std::string& out, vtkMRMLAnnotationNode* node);
     int WriteAnnotationData(std::string& out, vtkMRMLAnnotationNode* node);
@@ -95,6 +100,13 @@ protected:
 
     // Reads the file into memory for the passes of one read; 1 on success.
     int OpenFileToRead(vtkMRMLNode* node);
+    // Keeps `content` for the passes of one read when it is text holding an annotation;
+    // `source` names it in messages.
+    int TakeContent(std::string content, const std::string& source);
+    // Reads the kept content into the node, or leaves the node as it was; 1 on success.
+    int ReadLoadedContent(vtkMRMLAnnotationNode* node, const std::string& source);
+    // The whole file for the node, its first line naming `title`.
+    int WriteContent(vtkMRMLNode* node, const char* title, std::string& content);
     // The target file's full name ("" when none is set).
     std::string GetFullNameFromFileName();
     // Runs f(line) over every line of the loaded file until f returns false.

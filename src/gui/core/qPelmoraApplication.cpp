@@ -34,6 +34,7 @@
 #include "visualization/qView3DMRML.h"
 
 #include <obj/Application.h>
+#include <obj/ProjectFile.h>
 #include <pmmat/MaterialManager.h>
 #include <pmmsg/Message.h>
 #include <pmunit/Units.h>
@@ -267,8 +268,14 @@ qPelmoraApplication::qPelmoraApplication(bool connectLogic)
                 if (_pInstance)
                     _pInstance->activate_simmodule(name.c_str());
             });
-        // Annotation list files from the command line are read into the current project.
+        // Annotation list files from the command line are read into the current project,
+        // and project files are opened as the Open command does.
         Obj::Application::instance().setFileOpener([](const std::string& file) {
+            if (Vexil::DocumentInfo(file).has_extension("pmdb") && Obj::ProjectFile::is_project_file(file)) {
+                if (_pInstance)
+                    _pInstance->openPMDB(file.c_str(), "Pelmora");
+                return true;
+            }
             return isAnnotationListFile(file) && (openAnnotationListFile(file), true);
         });
         // Property edits of feeders come back through the logic as commands 42 and 44.

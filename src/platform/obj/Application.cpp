@@ -221,6 +221,7 @@ void Application::init_types()
     LoadObject::init();
     ProjectObjectGroup::init();
     AnnotationsGroup::init();
+    AnnotationObject::init();
     AnnotationFiducial::init();
     AnnotationRuler::init();
     AnnotationROI::init();

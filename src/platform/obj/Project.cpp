@@ -120,6 +120,9 @@ ProjectObject* Project::add_object(std::unique_ptr<ProjectObject> object, const 
     object->project = this;
 
     ProjectObject* raw = object.get();
+    // A project read back from a file gets its annotations group with it.
+    if (!annotationsGroup)
+        annotationsGroup = dynamic_cast<AnnotationsGroup*>(raw);
     objects.append(std::move(object));   // ids only grow
     modified = true;
     signal_create_object(*raw);

@@ -427,6 +427,13 @@ void ProjectFile::save(const std::string& path, const std::vector<Project*>& pro
         throw Error("Cannot write the project file " + path + ": " + error);
 }
 
+bool ProjectFile::is_project_file(const std::string& path)
+{
+    QFile file(QFile::decodeName(path.c_str()));
+    const QByteArray magicLine = QByteArray(Magic) + '\n';
+    return file.open(QIODevice::ReadOnly) && file.read(magicLine.size()) == magicLine;
+}
+
 std::vector<Project*> ProjectFile::resume(Application& app, const std::string& path)
 {
     const std::string bytes = readAll(path);

@@ -47,6 +47,9 @@ public:
     // throws Error, leaving an earlier file as it was, when that fails.
     static void save(const std::string& path, const std::vector<Project*>& projects,
                      const Project* current);
+    // Whether `path` begins as a project file does (its first line); says nothing about
+    // whether the rest can be read.
+    static bool is_project_file(const std::string& path);
     // Reads `path` and adds its projects to `app`; returns them.  Throws Error, with
     // nothing added, when the file cannot be read or is not a complete project file.
     static std::vector<Project*> resume(Application& app, const std::string& path);

@@ -11,9 +11,10 @@
 VEXIL_TYPESYSTEM_SOURCE(Obj::ProjectObject, Obj::PropertyContainer)
 VEXIL_TYPESYSTEM_SOURCE(Obj::ProjectObjectGroup, Obj::ProjectObject)
 VEXIL_TYPESYSTEM_SOURCE(Obj::AnnotationsGroup, Obj::ProjectObjectGroup)
-VEXIL_TYPESYSTEM_SOURCE(Obj::AnnotationFiducial, Obj::ProjectObject)
-VEXIL_TYPESYSTEM_SOURCE(Obj::AnnotationRuler, Obj::ProjectObject)
-VEXIL_TYPESYSTEM_SOURCE(Obj::AnnotationROI, Obj::ProjectObject)
+VEXIL_TYPESYSTEM_SOURCE(Obj::AnnotationObject, Obj::ProjectObject)
+VEXIL_TYPESYSTEM_SOURCE(Obj::AnnotationFiducial, Obj::AnnotationObject)
+VEXIL_TYPESYSTEM_SOURCE(Obj::AnnotationRuler, Obj::AnnotationObject)
+VEXIL_TYPESYSTEM_SOURCE(Obj::AnnotationROI, Obj::AnnotationObject)
 
 namespace Obj {
 
@@ -155,8 +156,7 @@ ProjectObjectGroup::ProjectObjectGroup()
 
 ProjectObjectGroup::~ProjectObjectGroup()
 {
-    for (ProjectObject* member : members)
-        member->memberships().erase(this);
+    clear_members();
 }
 
 void ProjectObjectGroup::add_object(ProjectObject* object)
@@ -164,6 +164,9 @@ void ProjectObjectGroup::add_object(ProjectObject* object)
     if (!object || object == this || object->memberships().count(this))
         return;
     object->memberships().emplace(this, members.insert(members.end(), object));
+    // A group read back from a file lists its members again: they know it as theirs.
+    if (!object->parentGroup)
+        object->parentGroup = this;
     if (listedValid)
         listed.push_back(object);
 }
@@ -190,14 +193,19 @@ void ProjectObjectGroup::remove_member(const ProjectObject* object)
         return;
     members.erase(it->second);
     member->memberOf->erase(it);
+    if (member->parentGroup == this)
+        member->parentGroup = nullptr;
     listed.clear();
     listedValid = false;
 }
 
 void ProjectObjectGroup::clear_members()
 {
-    for (ProjectObject* member : members)
+    for (ProjectObject* member : members) {
         member->memberships().erase(this);
+        if (member->parentGroup == this)
+            member->parentGroup = nullptr;
+    }
     members.clear();
     listed.clear();
     listedValid = true;
@@ -212,6 +220,18 @@ AnnotationsGroup::AnnotationsGroup()
 PropertyCoupleArray& AnnotationsGroup::get_member_list()
 {
     return *static_cast<PropertyCoupleArray*>(get_property_by_name("Member"));
+}
+
+AnnotationObject::AnnotationObject()
+{
+    adopt_member_property(annotationText, "AnnotationText");
+    annotationText.set_object_status(Property::Hidden, true);
+}
+
+void AnnotationObject::set_annotation_text(const std::string& text)
+{
+    if (text != annotationText.get_value())
+        annotationText.set_value(text);
 }
 
 AnnotationFiducial::AnnotationFiducial()

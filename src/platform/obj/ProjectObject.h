@@ -127,22 +127,38 @@ public:
     PropertyCoupleArray& get_member_list();
 };
 
-// Annotation objects of the logic; the GUI shows each through its own feeder type.
-class AnnotationFiducial : public ProjectObject
+// Annotation objects of the logic; the GUI shows each through its own feeder type.  An
+// annotation keeps what the GUI shows of it (position, name, display state) as the text
+// of an annotation list file in a hidden property, so that the project file, copies and
+// duplicates carry it.
+class AnnotationObject : public ProjectObject
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    AnnotationObject();
+    const char* get_annotation_text() const { return annotationText.get_value(); }
+    // Changes the property (and raises its signal) only when the text differs.
+    void set_annotation_text(const std::string& text);
+    const PropertyString& annotation_text_property() const { return annotationText; }
+private:
+    PropertyString annotationText;
+};
+
+class AnnotationFiducial : public AnnotationObject
 {
     VEXIL_TYPESYSTEM_HEADER();
 public:
     AnnotationFiducial();
 };
 
-class AnnotationRuler : public ProjectObject
+class AnnotationRuler : public AnnotationObject
 {
     VEXIL_TYPESYSTEM_HEADER();
 public:
     AnnotationRuler();
 };
 
-class AnnotationROI : public ProjectObject
+class AnnotationROI : public AnnotationObject
 {
     VEXIL_TYPESYSTEM_HEADER();
 public:
