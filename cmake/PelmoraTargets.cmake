@@ -43,9 +43,11 @@ function(pelmora_test_pch_owner)
   endif()
 endfunction()
 
-# One GoogleTest executable per test directory, registered with ctest.
+# One GoogleTest executable per test directory, registered with ctest. RESOURCE_LOCK names
+# what its tests share with other test processes on the same display (the clipboard), so
+# that ctest runs them one at a time.
 function(pelmora_add_test target)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
   pelmora_test_pch_owner()
   add_executable(${target} ${ARG_SOURCES})
   pelmora_target_defaults(${target})
@@ -54,5 +56,9 @@ function(pelmora_add_test target)
   target_compile_options(${target} PRIVATE -Wno-maybe-uninitialized)
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} pelmora_test_support GTest::gtest Qt5::Widgets Qt5::Test Boost::headers VTK::CommonCore)
   target_precompile_headers(${target} REUSE_FROM pelmora_test_pch)
-  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+  set(properties TIMEOUT 120)
+  if(ARG_RESOURCE_LOCK)
+    list(APPEND properties RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
+  endif()
+  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
 endfunction()
