@@ -10,6 +10,7 @@
 #include "PropertyAdvEnum2.h"
 #include "PropertySelection.h"
 
+#include <vexil/DocumentInfo.h>
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
 #include <vexil/PreferenceManager.h>
@@ -434,6 +435,14 @@ std::vector<std::string> Application::processFiles(const std::vector<std::string
             continue;
         }
         if (fileOpener && fileOpener(file)) {
+            processed.push_back(file);
+            continue;
+        }
+        // A project file gives back the projects it holds; a refused one was reported.
+        if (Vexil::DocumentInfo(file).has_extension("pmdb")) {
+            if (!resume_from_file(1, file.c_str()))
+                continue;
+            ExecuteAfterResume();
             processed.push_back(file);
             continue;
         }

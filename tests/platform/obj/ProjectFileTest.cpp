@@ -1,6 +1,7 @@
 // Project files of the logic: what a save gives back on resume, what is refused, and
 // what a failed save leaves; copies of objects for the clipboard.
 
+#include "support/ConsoleCapture.h"
 #include "support/TestEnvironment.h"
 
 #include <obj/Application.h>
@@ -193,6 +194,30 @@ TEST(ProjectFile, DamagedTruncatedAndForeignFilesAreRefusedAndChangeNothing)
     EXPECT_FALSE(app.resume_from_file(1, path(dir.filePath("missing.pmdb")).c_str()));
     EXPECT_EQ(path(good), app.getApplicationFile());
     EXPECT_EQ(before, describe(app));
+}
+
+TEST(ProjectFile, AProjectFileNamedOnTheCommandLineGivesBackItsProjects)
+{
+    QTemporaryDir dir;
+    ScopedLogic logic;
+    Obj::Application& app = logic.app();
+    buildSample(app, dir);
+    const std::vector<std::string> before = describe(app);
+    const std::string file = path(dir.filePath("started.pmdb"));
+    ASSERT_TRUE(app.save_as_file(1, file.c_str()));
+    app.close_all_projects();
+
+    EXPECT_EQ(std::vector<std::string>{file}, app.processFiles({file}));
+    EXPECT_EQ(before, describe(app));
+
+    // A damaged one is reported and makes no project, not even an empty one named after it.
+    app.close_all_projects();
+    const QString damaged = dir.filePath("damaged.pmdb");
+    writeBytes(damaged, readBytes(QString::fromStdString(file)).left(100));
+    PelmoraTest::ConsoleCapture console;
+    EXPECT_TRUE(app.processFiles({path(damaged)}).empty());
+    EXPECT_TRUE(app.get_projects().empty());
+    EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Error, "damaged.pmdb"));
 }
 
 TEST(ProjectFile, AFailedSaveKeepsTheEarlierFile)
