@@ -10,6 +10,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <array>
@@ -389,7 +390,13 @@ void applyProperties(PropertyContainer& container, const std::vector<PropertyRec
 
 std::string readAll(const std::string& path)
 {
-    QFile file(QFile::decodeName(path.c_str()));
+    // Only a regular file: opening a named pipe would wait for a writer, and a device
+    // such as /dev/zero never ends.
+    const QString name = QFile::decodeName(path.c_str());
+    const QFileInfo info(name);
+    if (info.exists() && !info.isFile())
+        throw ProjectFile::Error("Cannot read the project file " + path + ": it is not a regular file");
+    QFile file(name);
     if (!file.open(QIODevice::ReadOnly))
         throw ProjectFile::Error("Cannot read the project file " + path + ": " + file.errorString().toStdString());
     const QByteArray bytes = file.readAll();
