@@ -537,6 +537,22 @@ bool Application::resume_from_file(int fileType, const char* path)
     return true;
 }
 
+bool Application::check_project_file(int fileType, const char* path)
+{
+    fileError.clear();
+    try {
+        if (fileType != 1)
+            throw ProjectFile::Error("Unknown project file type " + std::to_string(fileType));
+        ProjectFile::check(path ? path : "");
+    }
+    catch (const ProjectFile::Error& e) {
+        fileError = e.what();
+        Vexil::MsgConsoleSingleton::Instance().Error("%s\n", fileError.c_str());
+        return false;
+    }
+    return true;
+}
+
 void Application::ExecuteAfterResume()
 {
     std::vector<std::string> names;

@@ -451,6 +451,13 @@ void ProjectFile::save(const std::string& path, const std::vector<Project*>& pro
     writeAtomically(path, write(projects, current));
 }
 
+void ProjectFile::check(const std::string& path)
+{
+    const Content content = parse(readAll(path), path);
+    for (const ProjectRecord& project : content.projects)
+        buildObjects(project, path);
+}
+
 std::vector<Project*> ProjectFile::resume(Application& app, const std::string& path)
 {
     const std::string bytes = readAll(path);
