@@ -23,6 +23,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 std::string writeText(const QTemporaryDir& dir, const char* name, const QByteArray& text)
@@ -151,6 +159,62 @@ TEST(ColorFiles, TransferFunctionPointsReadBackExactly)
     storage->SetFileName(writeText(dir, "nan.pcf", "nan 0.5 0.5 0.5\n").c_str());
     EXPECT_EQ(storage->ReadData(back), 0);
     EXPECT_EQ(back->GetNumberOfColors(), 2);
+}
+
+TEST(ColorFiles, OversizedPipedAndFolderFilesAreRefusedAtOnce)
+{
+    QuietVtk quiet;
+    QTemporaryDir dir;
+    vtkNew<vtkMRMLProceduralColorNode> node;
+    node->GetColorTransferFunction()->AddRGBPoint(0, 1, 1, 1);
+    vtkNew<vtkMRMLProceduralColorStorageNode> storage;
+
+    // Each point added sorts them all again: more than a transfer function should hold
+    // is refused before any is added.
+    QByteArray many;
+    for (size_t i = 0; i <= vtkMRMLProceduralColorStorageNode::MaximumPoints; ++i)
+        many += QByteArray::number(static_cast<qulonglong>(i)) + " 0.5 0.5 0.5\n";
+    storage->SetFileName(writeText(dir, "many.pcf", many).c_str());
+    EXPECT_EQ(storage->ReadData(node), 0);
+    EXPECT_NE(storage->GetLastError().find("more than"), std::string::npos) << storage->GetLastError();
+    EXPECT_EQ(node->GetNumberOfColors(), 1);
+
+    // Line numbers count the comments and blank lines skipped.
+    vtkNew<vtkMRMLColorTableNode> table;
+    vtkNew<vtkMRMLColorTableStorageNode> tableStorage;
+    tableStorage->SetFileName(writeText(dir, "third.txt", "# comment\n\n0 a 1 2 3\r\n1 b x\n").c_str());
+    EXPECT_EQ(tableStorage->ReadData(table), 0);
+    EXPECT_NE(tableStorage->GetLastError().find("line 4 "), std::string::npos) << tableStorage->GetLastError();
+
+    // A named pipe or a folder: refused without waiting for a writer.
+    const QString pipe = QDir(dir.path()).filePath(QStringLiteral("pipe.txt"));
+    ASSERT_EQ(0, ::mkfifo(QFile::encodeName(pipe).constData(), 0600));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.txt")));
+    std::atomic<bool> done{false};
+    std::atomic<bool> unblocked{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 100 && !done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (!done) {
+            unblocked = true;
+            const int fd = ::open(QFile::encodeName(pipe).constData(), O_WRONLY);
+            if (fd >= 0)
+                ::close(fd);
+        }
+    });
+    storage->SetFileName(pipe.toUtf8().constData());
+    const int readPipe = storage->ReadData(node);
+    tableStorage->SetFileName(pipe.toUtf8().constData());
+    const int readTablePipe = tableStorage->ReadData(table);
+    done = true;
+    watchdog.join();
+    EXPECT_EQ(readPipe, 0);
+    EXPECT_EQ(readTablePipe, 0);
+    EXPECT_FALSE(unblocked) << "a reader waited for a writer";
+    EXPECT_NE(storage->GetLastError().find("not a regular file"), std::string::npos) << storage->GetLastError();
+    tableStorage->SetFileName(QDir(dir.path()).filePath(QStringLiteral("folder.txt")).toUtf8().constData());
+    EXPECT_EQ(tableStorage->ReadData(table), 0);
+    EXPECT_NE(tableStorage->GetLastError().find("not a regular file"), std::string::npos);
 }
 
 TEST(ColorLogic, AttachedSceneGetsTheDefaultNodesOnceAndFilesOfBothKinds)
