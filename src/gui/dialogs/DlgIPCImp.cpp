@@ -1,5 +1,7 @@
 #include "DlgIPCImp.h"
 
+#include <vexil/AtomicSave.h>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
@@ -10,13 +12,15 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSpacerItem>
 #include <QTextBrowser>
 #include <QTextCodec>
 #include <QTextCursor>
 #include <QTextDecoder>
 #include <QVBoxLayout>
+
+#include <string>
+#include <string_view>
 
 namespace Gui {
 
@@ -302,11 +306,13 @@ void DlgIPCImp::slot_btnSave_clicked()
         return;
     if (QFileInfo(fileName).completeSuffix().isEmpty())
         fileName += QStringLiteral(".log");
-    QSaveFile file(fileName);
+    // Checked on its way to the disk: a full disk fails here and keeps an earlier file.
     const QByteArray text = ui->tb_output->toPlainText().toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+    std::string error;
+    if (!Vexil::saveFileAtomically(QFile::encodeName(fileName).toStdString(),
+                                   std::string_view(text.constData(), static_cast<size_t>(text.size())), error)) {
         QMessageBox::warning(this, tr("Save Console Output"),
-                             tr("The output could not be saved to %1:\n%2").arg(fileName, file.errorString()));
+                             tr("The output could not be saved to %1:\n%2").arg(fileName, QString::fromStdString(error)));
     }
 }
 
