@@ -57,6 +57,18 @@ void writeBytes(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
+// The checksum the closing line of a project file carries.
+quint32 crc32(const QByteArray& bytes)
+{
+    quint32 c = 0xFFFFFFFFu;
+    for (const char b : bytes) {
+        c ^= static_cast<unsigned char>(b);
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    }
+    return c ^ 0xFFFFFFFFu;
+}
+
 std::string path(const QString& p)
 {
     return QFile::encodeName(p).toStdString();
@@ -259,6 +271,38 @@ TEST(ProjectFile, APipeOrAFolderNamedLikeAProjectFileIsRefusedWithoutWaiting)
     EXPECT_FALSE(app.resume_from_file(1, path(dir.filePath("folder.pmdb")).c_str()));
     EXPECT_NE(std::string::npos, app.last_file_error().find("not a regular file")) << app.last_file_error();
     EXPECT_TRUE(app.get_projects().empty());
+}
+
+TEST(ProjectFile, AFileThatUsesTheLastObjectIdStaysReadableAfterMoreObjectsAreAdded)
+{
+    QTemporaryDir dir;
+    ScopedLogic logic;
+    Obj::Application& app = logic.app();
+    Obj::Project* project = app.create_project("Ids", "Ids");
+    project->add_object("Obj::ProjectObject", "First");
+    project->add_object("Obj::ProjectObject", "Last");
+    const QString file = dir.filePath("ids.pmdb");
+    ASSERT_TRUE(app.save_as_file(1, path(file).c_str()));
+
+    // The second object's id becomes the largest there is, with the checksum made anew.
+    QByteArray bytes = readBytes(file);
+    bytes.replace("object\t2\t", "object\t4294967295\t");
+    bytes.chop(bytes.size() - bytes.lastIndexOf("end\t"));
+    bytes += "end\t" + QByteArray::number(crc32(bytes), 16).toUpper().rightJustified(8, '0') + "\n";
+    writeBytes(file, bytes);
+    app.close_all_projects();
+    ASSERT_TRUE(app.resume_from_file(1, path(file).c_str())) << app.last_file_error();
+    Obj::Project* resumed = app.get_project("Ids");
+    ASSERT_TRUE(resumed);
+    ASSERT_TRUE(resumed->get_object(4294967295u));
+
+    // No id after the last: taking a used one would mix two objects up and give a file
+    // that cannot be read back.
+    EXPECT_EQ(nullptr, resumed->add_object("Obj::ProjectObject", "Another"));
+    EXPECT_EQ(2u, resumed->get_num_objects());
+    ASSERT_TRUE(app.save_as_file(1, path(file).c_str()));
+    app.close_all_projects();
+    EXPECT_TRUE(app.resume_from_file(1, path(file).c_str())) << app.last_file_error();
 }
 
 TEST(ProjectFile, AFailedSaveKeepsTheEarlierFile)
