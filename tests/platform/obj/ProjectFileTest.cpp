@@ -36,6 +36,22 @@
 
 using PelmoraTest::ScopedLogic;
 
+namespace ProjectFileTest {
+
+// Counts its constructions: a project file that names it as a property type must not
+// make one.
+class Counted : public Obj::ProjectObject
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    static int built;
+    Counted() { ++built; }
+};
+int Counted::built = 0;
+VEXIL_TYPESYSTEM_SOURCE(ProjectFileTest::Counted, Obj::ProjectObject)
+
+} // namespace ProjectFileTest
+
 namespace {
 
 const char* const wedge =
@@ -67,6 +83,13 @@ quint32 crc32(const QByteArray& bytes)
             c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
     }
     return c ^ 0xFFFFFFFFu;
+}
+
+// A project file's bytes, changed after it was written, with a closing line that fits.
+QByteArray resealed(QByteArray bytes)
+{
+    bytes.chop(bytes.size() - bytes.lastIndexOf("end\t"));
+    return bytes + "end\t" + QByteArray::number(crc32(bytes), 16).toUpper().rightJustified(8, '0') + "\n";
 }
 
 std::string path(const QString& p)
@@ -285,11 +308,7 @@ TEST(ProjectFile, AFileThatUsesTheLastObjectIdStaysReadableAfterMoreObjectsAreAd
     ASSERT_TRUE(app.save_as_file(1, path(file).c_str()));
 
     // The second object's id becomes the largest there is, with the checksum made anew.
-    QByteArray bytes = readBytes(file);
-    bytes.replace("object\t2\t", "object\t4294967295\t");
-    bytes.chop(bytes.size() - bytes.lastIndexOf("end\t"));
-    bytes += "end\t" + QByteArray::number(crc32(bytes), 16).toUpper().rightJustified(8, '0') + "\n";
-    writeBytes(file, bytes);
+    writeBytes(file, resealed(readBytes(file).replace("object\t2\t", "object\t4294967295\t")));
     app.close_all_projects();
     ASSERT_TRUE(app.resume_from_file(1, path(file).c_str())) << app.last_file_error();
     Obj::Project* resumed = app.get_project("Ids");
@@ -303,6 +322,27 @@ TEST(ProjectFile, AFileThatUsesTheLastObjectIdStaysReadableAfterMoreObjectsAreAd
     ASSERT_TRUE(app.save_as_file(1, path(file).c_str()));
     app.close_all_projects();
     EXPECT_TRUE(app.resume_from_file(1, path(file).c_str())) << app.last_file_error();
+}
+
+TEST(ProjectFile, APropertyTypeThatIsNoPropertyBuildsNothing)
+{
+    QTemporaryDir dir;
+    ScopedLogic logic;
+    Obj::Application& app = logic.app();
+    ProjectFileTest::Counted::init();
+    Obj::Project* project = app.create_project("Types", "Types");
+    project->add_object("Obj::ProjectObject", "Plain");
+    const QString file = dir.filePath("types.pmdb");
+    ASSERT_TRUE(app.save_as_file(1, path(file).c_str()));
+
+    QByteArray bytes = readBytes(file);
+    bytes.insert(bytes.lastIndexOf("end\t"), "prop\tOdd\tProjectFileTest::Counted\t1\n");
+    writeBytes(file, resealed(bytes));
+    app.close_all_projects();
+    const int before = ProjectFileTest::Counted::built;
+    ASSERT_TRUE(app.resume_from_file(1, path(file).c_str())) << app.last_file_error();
+    EXPECT_EQ(before, ProjectFileTest::Counted::built);
+    EXPECT_EQ(nullptr, app.get_project("Types")->get_object("Plain")->get_property_by_name("Odd"));
 }
 
 TEST(ProjectFile, AFailedSaveKeepsTheEarlierFile)
