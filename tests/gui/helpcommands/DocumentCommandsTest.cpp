@@ -18,6 +18,7 @@
 
 #include <support/ConsoleCapture.h>
 #include <support/ModalCloser.h>
+#include <support/NamedPipe.h>
 #include <support/TestEnvironment.h>
 
 #include <obj/Application.h>
@@ -45,14 +46,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <memory>
-#include <thread>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -345,40 +339,23 @@ TEST_F(DocumentCommands, ALargeCopyTravelsThroughAFileAndNothingSelectedCopiesNo
 TEST_F(DocumentCommands, APasteOfBadCopiedDataIsRefusedAndLeavesNoProject)
 {
     logic->app().close_all_projects();
-    const QString pipe = QDir(QDir::tempPath()).filePath(
-        QStringLiteral("pelmora-paste-pipe-%1").arg(QCoreApplication::applicationPid()));
-    QFile::remove(pipe);
-    ASSERT_EQ(0, ::mkfifo(QFile::encodeName(pipe).constData(), 0600));
+    PelmoraTest::NamedPipe pipe(QDir(QDir::tempPath()).filePath(
+        QStringLiteral("pelmora-paste-pipe-%1").arg(QCoreApplication::applicationPid())));
+    ASSERT_TRUE(pipe.created());
 
     QMimeData piped;
-    piped.setData("application/x-documentobject-file", QFile::encodeName(pipe));
+    piped.setData("application/x-documentobject-file", QFile::encodeName(pipe.path()));
     QMimeData garbage;
     garbage.setData("application/x-documentobject", QByteArray("PELMORA PROJECT FILE\nversion\t1\nproject\t"));
     QMimeData missing;
-    missing.setData("application/x-documentobject-file", QFile::encodeName(pipe + ".gone"));
+    missing.setData("application/x-documentobject-file", QFile::encodeName(pipe.path() + ".gone"));
     for (const QMimeData* mime : {&piped, &garbage, &missing}) {
         PelmoraTest::ConsoleCapture console;
-        // Should the paste wait for a writer of the pipe, one comes and the test fails.
-        std::atomic<bool> done{false};
-        std::atomic<bool> unblocked{false};
-        std::thread watchdog([&] {
-            for (int i = 0; i < 100 && !done; ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            if (!done) {
-                unblocked = true;
-                const int fd = ::open(QFile::encodeName(pipe).constData(), O_WRONLY);
-                if (fd >= 0)
-                    ::close(fd);
-            }
-        });
-        window->insertFromMimeData(mime);
-        done = true;
-        watchdog.join();
-        EXPECT_FALSE(unblocked) << "the paste waited for a writer";
+        EXPECT_TRUE(pipe.runsWithoutWaiting([&] { window->insertFromMimeData(mime); }))
+            << "the paste waited for a writer";
         EXPECT_EQ(1, console.count(PelmoraTest::ConsoleCapture::Level::Error, ""));
         EXPECT_TRUE(logic->app().get_projects().empty());
     }
-    QFile::remove(pipe);
 }
 
 TEST_F(DocumentCommands, DuplicateCopiesIntoTheSourceProjectAndStopsAtTheFirstRefusal)

@@ -4,6 +4,8 @@
 
 #include "MRMLTestHelpers.h"
 
+#include <support/NamedPipe.h>
+
 #include <mrml/vtkMRMLColorLogic.h>
 #include <mrml/vtkMRMLColorTableNode.h>
 #include <mrml/vtkMRMLColorTableStorageNode.h>
@@ -22,14 +24,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <chrono>
-#include <thread>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -187,30 +181,19 @@ TEST(ColorFiles, OversizedPipedAndFolderFilesAreRefusedAtOnce)
     EXPECT_NE(tableStorage->GetLastError().find("line 4 "), std::string::npos) << tableStorage->GetLastError();
 
     // A named pipe or a folder: refused without waiting for a writer.
-    const QString pipe = QDir(dir.path()).filePath(QStringLiteral("pipe.txt"));
-    ASSERT_EQ(0, ::mkfifo(QFile::encodeName(pipe).constData(), 0600));
+    PelmoraTest::NamedPipe pipe(QDir(dir.path()).filePath(QStringLiteral("pipe.txt")));
+    ASSERT_TRUE(pipe.created());
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.txt")));
-    std::atomic<bool> done{false};
-    std::atomic<bool> unblocked{false};
-    std::thread watchdog([&] {
-        for (int i = 0; i < 100 && !done; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        if (!done) {
-            unblocked = true;
-            const int fd = ::open(QFile::encodeName(pipe).constData(), O_WRONLY);
-            if (fd >= 0)
-                ::close(fd);
-        }
-    });
-    storage->SetFileName(pipe.toUtf8().constData());
-    const int readPipe = storage->ReadData(node);
-    tableStorage->SetFileName(pipe.toUtf8().constData());
-    const int readTablePipe = tableStorage->ReadData(table);
-    done = true;
-    watchdog.join();
+    storage->SetFileName(pipe.path().toUtf8().constData());
+    tableStorage->SetFileName(pipe.path().toUtf8().constData());
+    int readPipe = 1;
+    int readTablePipe = 1;
+    EXPECT_TRUE(pipe.runsWithoutWaiting([&] {
+        readPipe = storage->ReadData(node);
+        readTablePipe = tableStorage->ReadData(table);
+    })) << "a reader waited for a writer";
     EXPECT_EQ(readPipe, 0);
     EXPECT_EQ(readTablePipe, 0);
-    EXPECT_FALSE(unblocked) << "a reader waited for a writer";
     EXPECT_NE(storage->GetLastError().find("not a regular file"), std::string::npos) << storage->GetLastError();
     tableStorage->SetFileName(QDir(dir.path()).filePath(QStringLiteral("folder.txt")).toUtf8().constData());
     EXPECT_EQ(tableStorage->ReadData(table), 0);

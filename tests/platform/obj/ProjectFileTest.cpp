@@ -2,6 +2,7 @@
 // what a failed save leaves; copies of objects for the clipboard.
 
 #include "support/ConsoleCapture.h"
+#include "support/NamedPipe.h"
 #include "support/TestEnvironment.h"
 
 #include <obj/Application.h>
@@ -25,14 +26,7 @@
 #include <string>
 #include <vector>
 
-#include <atomic>
-#include <chrono>
-#include <thread>
-
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using PelmoraTest::ScopedLogic;
 
@@ -267,28 +261,14 @@ TEST(ProjectFile, APipeOrAFolderNamedLikeAProjectFileIsRefusedWithoutWaiting)
     QTemporaryDir dir;
     ScopedLogic logic;
     Obj::Application& app = logic.app();
-    const QString fifo = dir.filePath("pipe.pmdb");
-    ASSERT_EQ(0, ::mkfifo(QFile::encodeName(fifo).constData(), 0600));
+    PelmoraTest::NamedPipe pipe(dir.filePath("pipe.pmdb"));
+    ASSERT_TRUE(pipe.created());
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.pmdb"));
 
-    // Should the reader wait for a writer, one comes after a while and the test fails.
-    std::atomic<bool> done{false};
-    std::atomic<bool> unblocked{false};
-    std::thread watchdog([&] {
-        for (int i = 0; i < 100 && !done; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        if (!done) {
-            unblocked = true;
-            const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY);
-            if (fd >= 0)
-                ::close(fd);
-        }
-    });
-    const bool readPipe = app.resume_from_file(1, path(fifo).c_str());
-    done = true;
-    watchdog.join();
+    bool readPipe = true;
+    EXPECT_TRUE(pipe.runsWithoutWaiting([&] { readPipe = app.resume_from_file(1, path(pipe.path()).c_str()); }))
+        << "the reader waited for a writer";
     EXPECT_FALSE(readPipe);
-    EXPECT_FALSE(unblocked) << "the reader waited for a writer";
     EXPECT_NE(std::string::npos, app.last_file_error().find("not a regular file")) << app.last_file_error();
 
     EXPECT_FALSE(app.resume_from_file(1, path(dir.filePath("folder.pmdb")).c_str()));
