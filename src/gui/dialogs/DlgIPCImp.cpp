@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -18,9 +19,6 @@
 #include <QTextCursor>
 #include <QTextDecoder>
 #include <QVBoxLayout>
-
-#include <string>
-#include <string_view>
 
 namespace Gui {
 
@@ -306,13 +304,13 @@ void DlgIPCImp::slot_btnSave_clicked()
         return;
     if (QFileInfo(fileName).completeSuffix().isEmpty())
         fileName += QStringLiteral(".log");
-    // Checked on its way to the disk: a full disk fails here and keeps an earlier file.
     const QByteArray text = ui->tb_output->toPlainText().toUtf8();
     std::string error;
     if (!Vexil::saveFileAtomically(QFile::encodeName(fileName).toStdString(),
                                    std::string_view(text.constData(), static_cast<size_t>(text.size())), error)) {
         QMessageBox::warning(this, tr("Save Console Output"),
-                             tr("The output could not be saved to %1:\n%2").arg(fileName, QString::fromStdString(error)));
+                             tr("The output could not be saved to %1:\n%2")
+                                 .arg(fileName, QString::fromLocal8Bit(error.c_str())));
     }
 }
 
