@@ -10,11 +10,11 @@
 
 #include <QByteArray>
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <istream>
 #include <iterator>
 #include <limits>
@@ -392,11 +392,11 @@ std::string readAll(const std::string& path)
 {
     // Only a regular file: opening a named pipe would wait for a writer, and a device
     // such as /dev/zero never ends.
-    const QString name = QFile::decodeName(path.c_str());
-    const QFileInfo info(name);
-    if (info.exists() && !info.isFile())
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
         throw ProjectFile::Error("Cannot read the project file " + path + ": it is not a regular file");
-    QFile file(name);
+    QFile file(QFile::decodeName(path.c_str()));
     if (!file.open(QIODevice::ReadOnly))
         throw ProjectFile::Error("Cannot read the project file " + path + ": " + file.errorString().toStdString());
     const QByteArray bytes = file.readAll();

@@ -2,8 +2,9 @@
 // what a failed save leaves; copies of objects for the clipboard.
 
 #include "support/ConsoleCapture.h"
-#include "support/NamedPipe.h"
 #include "support/TestEnvironment.h"
+
+#include <support/NamedPipe.h>
 
 #include <obj/Application.h>
 #include <obj/GeometryObject.h>
