@@ -1,9 +1,9 @@
 // Project files of the logic: what a save gives back on resume, what is refused, and
 // what a failed save leaves; copies of objects for the clipboard.
 
-#include "support/ConsoleCapture.h"
 #include "support/TestEnvironment.h"
 
+#include <support/ConsoleCapture.h>
 #include <support/NamedPipe.h>
 
 #include <obj/Application.h>
