@@ -172,6 +172,25 @@ std::string printableName(const std::string& file)
     return out;
 }
 
+// Runs one step on a project file of `fileType`; false, with the reason in `fileError`
+// and on the console, when the step or the type is refused.
+template <class Step>
+bool projectFileStep(std::string& fileError, int fileType, Step step)
+{
+    fileError.clear();
+    try {
+        if (fileType != 1)
+            throw ProjectFile::Error("Unknown project file type " + std::to_string(fileType));
+        step();
+    }
+    catch (const ProjectFile::Error& e) {
+        fileError = e.what();
+        Vexil::MsgConsoleSingleton::Instance().Error("%s\n", fileError.c_str());
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void Application::init_types()
@@ -495,18 +514,9 @@ Project* Application::open_model_file(const std::string& path)
 
 bool Application::save_as_file(int fileType, const char* path)
 {
-    fileError.clear();
     const std::string file = path ? path : "";
-    try {
-        if (fileType != 1)
-            throw ProjectFile::Error("Unknown project file type " + std::to_string(fileType));
-        ProjectFile::save(file, get_projects(), currentProject);
-    }
-    catch (const ProjectFile::Error& e) {
-        fileError = e.what();
-        Vexil::MsgConsoleSingleton::Instance().Error("%s\n", fileError.c_str());
+    if (!projectFileStep(fileError, fileType, [&] { ProjectFile::save(file, get_projects(), currentProject); }))
         return false;
-    }
     applicationFile = file;
     for (Project* project : get_projects())
         project->set_modified(false);
@@ -516,19 +526,10 @@ bool Application::save_as_file(int fileType, const char* path)
 
 bool Application::resume_from_file(int fileType, const char* path)
 {
-    fileError.clear();
     const std::string file = path ? path : "";
     std::vector<Project*> resumed;
-    try {
-        if (fileType != 1)
-            throw ProjectFile::Error("Unknown project file type " + std::to_string(fileType));
-        resumed = ProjectFile::resume(*this, file);
-    }
-    catch (const ProjectFile::Error& e) {
-        fileError = e.what();
-        Vexil::MsgConsoleSingleton::Instance().Error("%s\n", fileError.c_str());
+    if (!projectFileStep(fileError, fileType, [&] { resumed = ProjectFile::resume(*this, file); }))
         return false;
-    }
     applicationFile = file;
     resumedProjects.clear();
     for (Project* project : resumed)
@@ -539,18 +540,7 @@ bool Application::resume_from_file(int fileType, const char* path)
 
 bool Application::check_project_file(int fileType, const char* path)
 {
-    fileError.clear();
-    try {
-        if (fileType != 1)
-            throw ProjectFile::Error("Unknown project file type " + std::to_string(fileType));
-        ProjectFile::check(path ? path : "");
-    }
-    catch (const ProjectFile::Error& e) {
-        fileError = e.what();
-        Vexil::MsgConsoleSingleton::Instance().Error("%s\n", fileError.c_str());
-        return false;
-    }
-    return true;
+    return projectFileStep(fileError, fileType, [path] { ProjectFile::check(path ? path : ""); });
 }
 
 void Application::ExecuteAfterResume()
