@@ -9,6 +9,8 @@
 #include <vtksys/SystemTools.hxx>
 
 #include <QByteArray>
+#include <QFileInfo>
+#include <QString>
 #include <QtGlobal>
 
 #include <cstring>
@@ -85,6 +87,10 @@ std::vector<std::string> vtkVizColorLogic::FindColorFiles(const std::vector<std:
             if (!name || !std::strchr(name, '.'))
                 continue;
             const std::string path = vtksys::SystemTools::JoinPath({"", directory, name});
+            // Only regular files are looked into: a named pipe would hold start-up until
+            // something writes to it.
+            if (!QFileInfo(QString::fromStdString(path)).isFile())
+                continue;
             if (vtksys::SystemTools::DetectFileType(path.c_str(), 256, 0.05) != vtksys::SystemTools::FileTypeText)
                 continue;
             vtkNew<vtkMRMLColorTableStorageNode> table;

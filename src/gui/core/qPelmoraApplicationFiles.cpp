@@ -52,6 +52,12 @@ bool askYesNo(const QString& title, const QString& text)
 }
 
 
+void warnCannotOpenProjectFile(const char* fileName)
+{
+    QMessageBox::warning(MainWindow::get_main_window_inst(), QObject::tr("Failed to open"),
+                         QObject::tr("Cannot open the project file: %1").arg(QString::fromUtf8(fileName)));
+}
+
 bool isNonAscii(const QString& name)
 {
     static const QRegularExpression nonAscii(QStringLiteral("[^\\x{0000}-\\x{007F}]"));
@@ -88,6 +94,11 @@ void qPelmoraApplication::openPMDB(const char* fileName, const char*)
     Obj::Application& logic = Obj::Application::instance();
 
     if (!logic.get_projects().empty()) {
+        // A file that would be refused must not cost the user the projects open now.
+        if (!logic.check_project_file(1, path.c_str())) {
+            warnCannotOpenProjectFile(fileName);
+            return;
+        }
         if (!askYesNo(QObject::tr("Remove existing projects"),
                       QObject::tr("Resuming a PELMORA project will delete all existing projects, will you continue?")))
             return;
@@ -102,8 +113,7 @@ void qPelmoraApplication::openPMDB(const char* fileName, const char*)
     }
 
     if (!logic.resume_from_file(1, path.c_str())) {
-        QMessageBox::warning(MainWindow::get_main_window_inst(), QObject::tr("Failed to open"),
-                             QObject::tr("Cannot open the project file: %1").arg(QString::fromUtf8(fileName)));
+        warnCannotOpenProjectFile(fileName);
         return;
     }
     send_view_extents(false);

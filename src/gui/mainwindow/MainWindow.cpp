@@ -586,9 +586,21 @@ void MainWindow::insertFromMimeData(const QMimeData* mime)
     const bool inline_ = mime->hasFormat(QLatin1String(ObjectsFormat));
     if (!inline_ && !mime->hasFormat(QLatin1String(ObjectsFileFormat)))
         return;
+    // The file a large copy went through: the clipboard may name anything, and only a
+    // regular file is read (a named pipe would wait for a writer, a device never ends).
+    QByteArray path;
+    if (!inline_) {
+        path = mime->data(QLatin1String(ObjectsFileFormat));
+        if (!QFileInfo(QFile::decodeName(path)).isFile()) {
+            Vexil::MsgConsoleSingleton::Instance().Error("Cannot paste: the copied objects' file %s is not a regular file\n",
+                                                         path.left(4096).constData());
+            return;
+        }
+    }
     Obj::Application& logic = Obj::Application::instance();
     Obj::Project* target = logic.get_current_project();
-    if (!target)
+    const bool newTarget = !target;
+    if (newTarget)
         target = logic.create_project(nullptr, nullptr);
     MergeProjects merge(target);
     std::vector<Obj::ProjectObject*> objects;
@@ -598,10 +610,15 @@ void MainWindow::insertFromMimeData(const QMimeData* mime)
         objects = merge.import_project_objects(stream);
     }
     else {
-        const QByteArray path = mime->data(QLatin1String(ObjectsFileFormat));
         Vexil::ifstream stream(Vexil::DocumentInfo(path.toStdString()), std::ios::in | std::ios::binary);
         objects = merge.import_project_objects(stream);
         stream.close();
+    }
+    if (objects.empty()) {
+        // A paste that brought nothing leaves no empty project behind.
+        if (newTarget && target)
+            logic.close_project(std::string(target->get_name()).c_str());
+        return;
     }
     const std::vector<Obj::ProjectObject*> groups = TreeSelectionSingleton::instance().get_objects_of_type(
         Obj::ProjectObjectGroup::getClassTypeId());

@@ -25,10 +25,16 @@ bool hasExtension(const char* fileName, std::initializer_list<const char*> exten
         && std::any_of(extensions.begin(), extensions.end(), [&](const char* e) { return ext == e; });
 }
 
-bool readLines(const std::string& fileName, size_t maxBytes, std::vector<std::string>& lines,
+bool readLines(const std::string& fileName, size_t maxBytes, size_t maxLines, std::vector<Line>& lines,
                std::string& error)
 {
-    QFile file(QString::fromStdString(fileName));
+    // Only a regular file: a named pipe would wait for a writer, a device never ends.
+    const QString name = QString::fromStdString(fileName);
+    if (QFileInfo::exists(name) && !QFileInfo(name).isFile()) {
+        error = "\"" + fileName + "\" is not a regular file";
+        return false;
+    }
+    QFile file(name);
     if (!file.open(QIODevice::ReadOnly)) {
         error = "cannot open \"" + fileName + "\"";
         return false;
@@ -39,17 +45,28 @@ bool readLines(const std::string& fileName, size_t maxBytes, std::vector<std::st
     }
     const QByteArray data = file.readAll();
     lines.clear();
-    std::string line;
-    for (char c : data) {
-        if (c == '\n') {
-            lines.push_back(line);
-            line.clear();
-        } else if (c != '\r') {
-            line.push_back(c);
+    // Blank lines and comments are skipped as they are read: a file of line ends alone
+    // costs nothing per line.
+    size_t number = 0;
+    int start = 0;
+    while (start < data.size()) {
+        int end = data.indexOf('\n', start);
+        if (end < 0)
+            end = data.size();
+        ++number;
+        std::string text(data.constData() + start, static_cast<size_t>(end - start));
+        start = end + 1;
+        text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+        const size_t first = text.find_first_not_of(" \t");
+        if (first == std::string::npos || text[first] == '#')
+            continue;
+        if (lines.size() == maxLines) {
+            error = "\"" + fileName + "\" holds more than " + std::to_string(maxLines) + " entries";
+            lines.clear();
+            return false;
         }
+        lines.push_back({number, std::move(text)});
     }
-    if (!line.empty())
-        lines.push_back(line);
     return true;
 }
 

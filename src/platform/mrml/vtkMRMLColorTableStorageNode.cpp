@@ -76,21 +76,17 @@ int vtkMRMLColorTableStorageNode::ReadDataInternal(vtkMRMLNode* refNode)
         vtkErrorMacro(<< LastError);
         return 0;
     }
-    std::vector<std::string> lines;
-    if (!mrmlcolor::readLines(FileName, 64u << 20, lines, LastError)) {
+    std::vector<mrmlcolor::Line> lines;
+    if (!mrmlcolor::readLines(FileName, 64u << 20, MaximumIndex + 1, lines, LastError)) {
         vtkErrorMacro("ReadData: " << LastError);
         return 0;
     }
     std::vector<Entry> entries;
     int largest = -1;
-    for (size_t n = 0; n < lines.size(); ++n) {
-        const std::string& line = lines[n];
-        const size_t first = line.find_first_not_of(" \t");
-        if (first == std::string::npos || line[first] == '#')
-            continue;
+    for (const mrmlcolor::Line& line : lines) {
         Entry entry;
-        if (!parseEntry(line, entry)) {
-            LastError = "ReadData: line " + std::to_string(n + 1) + " of \"" + FileName
+        if (!parseEntry(line.text, entry)) {
+            LastError = "ReadData: line " + std::to_string(line.number) + " of \"" + FileName
                 + "\" is not \"index name r g b a\" with components 0 to 255";
             vtkErrorMacro(<< LastError);
             return 0;

@@ -32,18 +32,16 @@ int vtkMRMLProceduralColorStorageNode::ReadDataInternal(vtkMRMLNode* refNode)
         vtkErrorMacro(<< LastError);
         return 0;
     }
-    std::vector<std::string> lines;
-    if (!mrmlcolor::readLines(FileName, 16u << 20, lines, LastError)) {
+    // A transfer function sorts its points again on each one added, so its cost grows
+    // with the square of their number: a file holds a bounded number of them.
+    std::vector<mrmlcolor::Line> lines;
+    if (!mrmlcolor::readLines(FileName, 16u << 20, MaximumPoints, lines, LastError)) {
         vtkErrorMacro("ReadData: " << LastError);
         return 0;
     }
     std::vector<std::array<double, 4>> points;
-    for (size_t n = 0; n < lines.size(); ++n) {
-        const std::string& line = lines[n];
-        const size_t first = line.find_first_not_of(" \t");
-        if (first == std::string::npos || line[first] == '#')
-            continue;
-        std::istringstream in(line);
+    for (const mrmlcolor::Line& line : lines) {
+        std::istringstream in(line.text);
         in.imbue(std::locale::classic());
         std::array<double, 4> p{};
         std::string rest;
@@ -52,7 +50,7 @@ int vtkMRMLProceduralColorStorageNode::ReadDataInternal(vtkMRMLNode* refNode)
         for (int c = 1; ok && c < 4; ++c)
             ok = std::isfinite(p[c]) && p[c] >= 0 && p[c] <= 1;
         if (!ok) {
-            LastError = "ReadData: line " + std::to_string(n + 1) + " of \"" + FileName
+            LastError = "ReadData: line " + std::to_string(line.number) + " of \"" + FileName
                 + "\" is not \"x r g b\" with components 0 to 1";
             vtkErrorMacro(<< LastError);
             return 0;

@@ -4,6 +4,7 @@
 
 #include "vtkMRMLStorageNode.h"
 
+#include <cstddef>
 #include <string>
 
 class vtkMRMLProceduralColorStorageNode : public vtkMRMLStorageNode
@@ -17,6 +18,8 @@ public:
 
     // By the file name's extension (".txt", ".pcf").
     virtual bool SupportedFileType(const char* fileName);
+    // The most points a file may hold.
+    static constexpr size_t MaximumPoints = 4096;
 
     const std::string& GetLastError() const { return LastError; }
 

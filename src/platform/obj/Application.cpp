@@ -11,6 +11,7 @@
 #include "PropertyAdvEnum2.h"
 #include "PropertySelection.h"
 
+#include <vexil/DocumentInfo.h>
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
 #include <vexil/PreferenceManager.h>
@@ -170,6 +171,25 @@ std::string printableName(const std::string& file)
             out += static_cast<char>(c);
     }
     return out;
+}
+
+// Runs one step on a project file of `fileType`; false, with the reason in `fileError`
+// and on the console, when the step or the type is refused.
+template <class Step>
+bool projectFileStep(std::string& fileError, int fileType, Step step)
+{
+    fileError.clear();
+    try {
+        if (fileType != 1)
+            throw ProjectFile::Error("Unknown project file type " + std::to_string(fileType));
+        step();
+    }
+    catch (const ProjectFile::Error& e) {
+        fileError = e.what();
+        Vexil::MsgConsoleSingleton::Instance().Error("%s\n", fileError.c_str());
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -454,6 +474,14 @@ std::vector<std::string> Application::processFiles(const std::vector<std::string
             processed.push_back(file);
             continue;
         }
+        // A project file gives back the projects it holds; a refused one was reported.
+        if (Vexil::DocumentInfo(file).has_extension("pmdb")) {
+            if (!resume_from_file(1, file.c_str()))
+                continue;
+            ExecuteAfterResume();
+            processed.push_back(file);
+            continue;
+        }
         if (GeometryObject::is_model_file(file)) {
             try {
                 open_model_file(file);
@@ -503,18 +531,9 @@ Project* Application::open_model_file(const std::string& path)
 
 bool Application::save_as_file(int fileType, const char* path)
 {
-    fileError.clear();
     const std::string file = path ? path : "";
-    try {
-        if (fileType != 1)
-            throw ProjectFile::Error("Unknown project file type " + std::to_string(fileType));
-        ProjectFile::save(file, get_projects(), currentProject);
-    }
-    catch (const ProjectFile::Error& e) {
-        fileError = e.what();
-        Vexil::MsgConsoleSingleton::Instance().Error("%s\n", fileError.c_str());
+    if (!projectFileStep(fileError, fileType, [&] { ProjectFile::save(file, get_projects(), currentProject); }))
         return false;
-    }
     applicationFile = file;
     for (Project* project : get_projects())
         project->set_modified(false);
@@ -524,25 +543,21 @@ bool Application::save_as_file(int fileType, const char* path)
 
 bool Application::resume_from_file(int fileType, const char* path)
 {
-    fileError.clear();
     const std::string file = path ? path : "";
     std::vector<Project*> resumed;
-    try {
-        if (fileType != 1)
-            throw ProjectFile::Error("Unknown project file type " + std::to_string(fileType));
-        resumed = ProjectFile::resume(*this, file);
-    }
-    catch (const ProjectFile::Error& e) {
-        fileError = e.what();
-        Vexil::MsgConsoleSingleton::Instance().Error("%s\n", fileError.c_str());
+    if (!projectFileStep(fileError, fileType, [&] { resumed = ProjectFile::resume(*this, file); }))
         return false;
-    }
     applicationFile = file;
     resumedProjects.clear();
     for (Project* project : resumed)
         resumedProjects.push_back(project->get_name());
     dirty = false;
     return true;
+}
+
+bool Application::check_project_file(int fileType, const char* path)
+{
+    return projectFileStep(fileError, fileType, [path] { ProjectFile::check(path ? path : ""); });
 }
 
 void Application::ExecuteAfterResume()

@@ -87,6 +87,9 @@ public:
     // resuming then adds nothing.  The file saved or resumed last is the application file.
     bool save_as_file(int fileType, const char* path);
     bool resume_from_file(int fileType, const char* path);
+    // Whether resume_from_file would take the file, changing nothing; false with the
+    // reason on the console and in last_file_error().
+    bool check_project_file(int fileType, const char* path);
     std::string getApplicationFile() const { return applicationFile; }
     const std::string& last_file_error() const { return fileError; }
     // Runs what follows a resume: each project resumed is refreshed once.

@@ -96,7 +96,9 @@ ProjectObject* Project::add_object(const char* typeName, const char* objectName)
 
 ProjectObject* Project::add_object(std::unique_ptr<ProjectObject> object, const char* objectName)
 {
-    if (!object || object->project)
+    // Ids are never reused: once the last one is given (a project file may name it), the
+    // next would wrap around to ids that are taken.
+    if (!object || object->project || nextObjectId == 0)
         return nullptr;
     std::string base;
     if (objectName && *objectName) {

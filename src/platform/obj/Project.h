@@ -53,7 +53,8 @@ public:
     // Creates an object of the registered type; null for an unknown type.
     ProjectObject* add_object(const char* typeName, const char* name = nullptr);
     // Takes in an object built and filled beforehand, so that it is complete when its
-    // creation is announced; null for no object or one that belongs to a project.
+    // creation is announced; null for no object, one that belongs to a project, or when
+    // the project has given its last id.
     ProjectObject* add_object(std::unique_ptr<ProjectObject> object, const char* name = nullptr);
     bool remove_object(unsigned int id);
     void rename_object(unsigned int id, const char* newLabel);

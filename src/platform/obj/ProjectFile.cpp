@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <istream>
 #include <iterator>
 #include <limits>
@@ -389,6 +390,12 @@ void applyProperties(PropertyContainer& container, const std::vector<PropertyRec
 
 std::string readAll(const std::string& path)
 {
+    // Only a regular file: opening a named pipe would wait for a writer, and a device
+    // such as /dev/zero never ends.
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        throw ProjectFile::Error("Cannot read the project file " + path + ": it is not a regular file");
     QFile file(QFile::decodeName(path.c_str()));
     if (!file.open(QIODevice::ReadOnly))
         throw ProjectFile::Error("Cannot read the project file " + path + ": " + file.errorString().toStdString());
@@ -432,6 +439,13 @@ bool ProjectFile::is_project_file(const std::string& path)
     QFile file(QFile::decodeName(path.c_str()));
     const QByteArray magicLine = QByteArray(Magic) + '\n';
     return file.open(QIODevice::ReadOnly) && file.read(magicLine.size()) == magicLine;
+}
+
+void ProjectFile::check(const std::string& path)
+{
+    const Content content = parse(readAll(path), path);
+    for (const ProjectRecord& project : content.projects)
+        buildObjects(project, path);
 }
 
 std::vector<Project*> ProjectFile::resume(Application& app, const std::string& path)

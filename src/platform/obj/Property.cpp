@@ -494,6 +494,11 @@ Property* PropertyContainer::add_property(const char* typeName, const char* name
 {
     if (!typeName || !name || !*name || find_property(name))
         return nullptr;
+    // The name may come from a file: only a property type is built, never some other
+    // registered class whose construction would do who knows what.
+    const Vexil::TypeInfo type = Vexil::TypeInfo::get_type_from_name(typeName);
+    if (type.is_sick() || !type.is_inherited_from(Property::getClassTypeId()))
+        return nullptr;
     Vexil::RootClass* instance = Vexil::TypeInfo::build_instance_by_name(typeName);
     if (!instance)
         return nullptr;

@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace {
 
 std::string write(const QString& dir, const char* name, const QByteArray& text)
@@ -109,6 +111,9 @@ TEST(ColorFilesSearch, UserFoldersAreSearchedInOrderAndOddFilesLeftOut)
     write(first, "NoExtension", "0 n 1 2 3 255\n");
     write(second, "A.ctbl", "0 a 1 2 3 255\n");
     write(second, "B.txt", "0 b 1 2 3 255\n");
+    // A named pipe and a folder named like colour files are passed over without waiting.
+    ASSERT_EQ(0, ::mkfifo(QFile::encodeName(QDir(second).filePath(QStringLiteral("C.txt"))).constData(), 0600));
+    ASSERT_TRUE(QDir(second).mkdir(QStringLiteral("D.txt")));
 
     vtkNew<vtkVizColorLogic> logic;
     EXPECT_TRUE(logic->FindUserColorFiles().empty()) << "no paths set";

@@ -17,6 +17,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
+#include <sys/resource.h>
+
 namespace {
 
 QString shell()
@@ -148,4 +152,34 @@ TEST(ProcessConsole, StopAndSave)
 
     console.findChild<QPushButton*>(QStringLiteral("pb_darkmode"))->click();
     EXPECT_TRUE(console.output()->styleSheet().contains(QStringLiteral("background: rgb(0, 0, 0)")));
+}
+
+TEST(ProcessConsole, ASaveThatRunsOutOfSpaceIsReportedAndKeepsTheEarlierFile)
+{
+    SavingConsole console(QStringLiteral("Solver"), true);
+    ASSERT_TRUE(run(console, QStringLiteral("echo a line of output that does not fit")));
+    QTemporaryDir dir;
+    console.answer = QDir(dir.path()).filePath(QStringLiteral("run.log"));
+    {
+        QFile earlier(console.answer);
+        ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier");
+    }
+
+    // A file size limit fails the write part-way, as a full disk does.
+    struct rlimit old {};
+    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &old));
+    auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 16;
+    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &small));
+    PelmoraTest::ModalCloser closer;
+    console.slot_btnSave_clicked();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_EQ(closer.titles(), QStringList{QStringLiteral("Save Console Output")});
+    QFile kept(console.answer);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("earlier"));
 }

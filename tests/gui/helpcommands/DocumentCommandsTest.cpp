@@ -17,6 +17,7 @@
 #include <support/ConsoleCapture.h>
 #include <support/GuiSession.h>
 #include <support/ModalCloser.h>
+#include <support/NamedPipe.h>
 #include <support/TestEnvironment.h>
 
 #include <obj/Application.h>
@@ -26,7 +27,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QWhatsThis>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -305,6 +308,28 @@ TEST_F(DocumentCommands, ALargeCopyTravelsThroughAFileAndNothingSelectedCopiesNo
     window->insertFromMimeData(&foreign);
     EXPECT_EQ(1u, logic->app().get_projects().front()->get_num_objects());
     QFile::remove(file);
+}
+
+TEST_F(DocumentCommands, APasteOfBadCopiedDataIsRefusedAndLeavesNoProject)
+{
+    logic->app().close_all_projects();
+    PelmoraTest::NamedPipe pipe(QDir(QDir::tempPath()).filePath(
+        QStringLiteral("pelmora-paste-pipe-%1").arg(QCoreApplication::applicationPid())));
+    ASSERT_TRUE(pipe.created());
+
+    QMimeData piped;
+    piped.setData("application/x-documentobject-file", QFile::encodeName(pipe.path()));
+    QMimeData garbage;
+    garbage.setData("application/x-documentobject", QByteArray("PELMORA PROJECT FILE\nversion\t1\nproject\t"));
+    QMimeData missing;
+    missing.setData("application/x-documentobject-file", QFile::encodeName(pipe.path() + ".gone"));
+    for (const QMimeData* mime : {&piped, &garbage, &missing}) {
+        PelmoraTest::ConsoleCapture console;
+        EXPECT_TRUE(pipe.runsWithoutWaiting([&] { window->insertFromMimeData(mime); }))
+            << "the paste waited for a writer";
+        EXPECT_EQ(1, console.count(PelmoraTest::ConsoleCapture::Level::Error, ""));
+        EXPECT_TRUE(logic->app().get_projects().empty());
+    }
 }
 
 TEST_F(DocumentCommands, DuplicateCopiesIntoTheSourceProjectAndStopsAtTheFirstRefusal)

@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 
 #include <cstdlib>
+#include <sys/stat.h>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -307,6 +308,25 @@ TEST_F(FileOperations, ResumingAsksFirstAndADamagedFileChangesNothing)
     EXPECT_EQ(closer.texts().back(), "Cannot open the project file: " + broken);
     EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error, "is incomplete"));
     EXPECT_EQ(1u, logic.app().get_projects().size());
+}
+
+TEST_F(FileOperations, ADamagedFileIsRefusedBeforeAnyOpenProjectIsClosed)
+{
+    Obj::Project* project = newProject();
+    project->add_object("Obj::ProjectObject", "Unsaved");
+    // Closed by its kind when a file is resumed, as a project with views is with them.
+    project->kind = 2;
+    const QString broken = write("broken.pmdb", "PELMORA PROJECT FILE\nversion\t1\n");
+    const QString pipe = dir.filePath("pipe.pmdb");
+    ASSERT_EQ(0, ::mkfifo(QFile::encodeName(pipe).constData(), 0600));
+
+    for (const QString& file : {broken, pipe}) {
+        ModalCloser closer(QMessageBox::Yes);
+        app.openPMDB(file.toUtf8().constData(), "Pelmora");
+        EXPECT_EQ(closer.titles(), QStringList{"Failed to open"}) << file.toStdString();
+        ASSERT_EQ(1u, logic.app().get_projects().size());
+        EXPECT_TRUE(logic.app().get_projects().front()->get_object("Unsaved"));
+    }
 }
 
 TEST_F(FileOperations, SavingToTheTemporaryFolderSaysWhenTheFolderCannotBeMade)

@@ -103,11 +103,11 @@ protected:
 TEST_F(SingleInstance, SecondStartHandsItsFileToTheFirstAndEnds)
 {
     startServer();
-    const QString file = makeFile(QStringLiteral("Bracket.pmdb"));
+    const QString file = makeFile(QStringLiteral("Bracket.step"));
     QProcess second;
     // Relative to its own working directory: the hand-over sends the absolute path.
     second.setWorkingDirectory(files.path());
-    second.start(QStringLiteral(SINGLEINSTANCE_DRIVER), {exe, QStringLiteral("open"), QStringLiteral("Bracket.pmdb")});
+    second.start(QStringLiteral(SINGLEINSTANCE_DRIVER), {exe, QStringLiteral("open"), QStringLiteral("Bracket.step")});
     ASSERT_TRUE(second.waitForFinished(30000));
     EXPECT_EQ(second.exitCode(), 0);
     const QByteArray secondOut = second.readAllStandardOutput();
@@ -124,7 +124,7 @@ TEST_F(SingleInstance, MessageInSeveralPacketsArrivesWholeWhileASilentClientWait
     silent.connectToServer(serverName());
     ASSERT_TRUE(silent.waitForConnected(5000));
 
-    const QString file = makeFile(QStringLiteral("Housing.pmdb"));
+    const QString file = makeFile(QStringLiteral("Housing.step"));
     QByteArray payload;
     {
         QDataStream out(&payload, QIODevice::WriteOnly);
@@ -192,7 +192,7 @@ TEST_F(SingleInstance, StaleServerNameIsTakenOver)
     ASSERT_TRUE(QFile::exists(QString::fromLocal8Bit(path)));
 
     startServer();
-    const QString file = makeFile(QStringLiteral("Shaft.pmdb"));
+    const QString file = makeFile(QStringLiteral("Shaft.step"));
     QProcess second;
     second.start(QStringLiteral(SINGLEINSTANCE_DRIVER), {exe, QStringLiteral("open"), file});
     ASSERT_TRUE(second.waitForFinished(30000));
@@ -201,7 +201,7 @@ TEST_F(SingleInstance, StaleServerNameIsTakenOver)
 
 TEST_F(SingleInstance, AFirstStartOpensItsFilesItself)
 {
-    const QString file = makeFile(QStringLiteral("Plate.pmdb"));
+    const QString file = makeFile(QStringLiteral("Plate.step"));
     QProcess only;
     only.start(QStringLiteral(SINGLEINSTANCE_DRIVER), {exe, QStringLiteral("open"), file});
     ASSERT_TRUE(only.waitForFinished(30000));
@@ -243,7 +243,7 @@ TEST_F(SingleInstance, NobodyElseCanListenUnderTheNameFirst)
                                       | QFile::WriteOther | QFile::ExeOther),
               QFile::Permissions());
 
-    const QString file = makeFile(QStringLiteral("Secret.pmdb"));
+    const QString file = makeFile(QStringLiteral("Secret.step"));
     QProcess second;
     second.start(QStringLiteral(SINGLEINSTANCE_DRIVER), {exe, QStringLiteral("open"), file});
     ASSERT_TRUE(second.waitForFinished(30000));
@@ -270,7 +270,7 @@ TEST_F(SingleInstance, ClientsBeyondSixtyFourAtOnceAreRefused)
 
     // Once they are gone, a second start gets through again.
     clients.clear();
-    const QString file = makeFile(QStringLiteral("Cover.pmdb"));
+    const QString file = makeFile(QStringLiteral("Cover.step"));
     QProcess second;
     second.start(QStringLiteral(SINGLEINSTANCE_DRIVER), {exe, QStringLiteral("open"), file});
     ASSERT_TRUE(second.waitForFinished(30000));
@@ -342,7 +342,7 @@ TEST_F(SingleInstance, ServerClosedByAFailedAcceptListensAgain)
             break;
         QThread::msleep(100);
     }
-    const QString file = makeFile(QStringLiteral("Lever.pmdb"));
+    const QString file = makeFile(QStringLiteral("Lever.step"));
     QProcess second;
     second.start(QStringLiteral(SINGLEINSTANCE_DRIVER), {exe, QStringLiteral("open"), file});
     ASSERT_TRUE(second.waitForFinished(30000));
@@ -352,14 +352,14 @@ TEST_F(SingleInstance, ServerClosedByAFailedAcceptListensAgain)
 
 TEST_F(SingleInstance, FileNamesThatAreNotUtf8ReachTheLogicAsTheirBytes)
 {
-    // "café.pmdb" in Latin-1: not valid UTF-8.
-    const QByteArray name("caf\xe9.pmdb");
+    // "café.step" in Latin-1: not valid UTF-8.
+    const QByteArray name("caf\xe9.step");
     const QByteArray path = QFile::encodeName(files.path()) + '/' + name;
     const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0600);
     ASSERT_GE(fd, 0);
     ::close(fd);
     // The shell puts the byte on the command line; the name is relative to its folder.
-    const QString script = QStringLiteral("cd \"$1\" && exec \"$0\" \"$2\" \"$3\" \"$(printf 'caf\\351.pmdb')\"");
+    const QString script = QStringLiteral("cd \"$1\" && exec \"$0\" \"$2\" \"$3\" \"$(printf 'caf\\351.step')\"");
 
     QProcess only;
     only.start("/bin/sh", {"-c", script, SINGLEINSTANCE_DRIVER, files.path(), exe, "open"});
@@ -411,7 +411,7 @@ TEST_F(SingleInstance, ASecondStartThatHearsNoAcknowledgementOpensItsFilesItself
         while (QLocalSocket* s = mute.nextPendingConnection())
             taken.push_back(s);
     });
-    const QString file = makeFile(QStringLiteral("Gear.pmdb"));
+    const QString file = makeFile(QStringLiteral("Gear.step"));
     const QString log = files.filePath(QStringLiteral("second.log"));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("SINGLEINSTANCE_LOG"), log);
@@ -438,14 +438,14 @@ TEST_F(SingleInstance, HugeAndMultiLineMessagesAreLoggedShortOnOneLineAndKeepThe
     server.setProcessEnvironment(env);
     startServer();
 
-    EXPECT_EQ(sendForReply(serverName(), "OpenFile:/nowhere/a.pmdb\n[Err] forged line"), QByteArray("OK"));
+    EXPECT_EQ(sendForReply(serverName(), "OpenFile:/nowhere/a.step\n[Err] forged line"), QByteArray("OK"));
     // Longer than any file name the system takes: refused, and not acknowledged.
     EXPECT_EQ(sendForReply(serverName(), "OpenFile:/" + QByteArray(5000, 'y')), QByteArray());
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(sendForReply(serverName(), "OpenFile:/" + QByteArray(15 * 1024 * 1024, 'x')), QByteArray());
-    makeFile(QStringLiteral("Final.pmdb"));
-    EXPECT_EQ(sendForReply(serverName(), "OpenFile:" + QFile::encodeName(files.filePath("Final.pmdb"))),
+    makeFile(QStringLiteral("Final.step"));
+    EXPECT_EQ(sendForReply(serverName(), "OpenFile:" + QFile::encodeName(files.filePath("Final.step"))),
               QByteArray("OK"));
     EXPECT_TRUE(serverResult().contains("project=Final\n"));
     EXPECT_LT(clock.elapsed(), 15000) << "the huge message did not hold the window up";
@@ -458,7 +458,7 @@ TEST_F(SingleInstance, HugeAndMultiLineMessagesAreLoggedShortOnOneLineAndKeepThe
         longest = std::max(longest, static_cast<int>(line.size()));
         // The line break inside the message is shown as one, not started.
         if (line.contains("forged")) {
-            EXPECT_TRUE(line.contains("a.pmdb\\n[Err] forged line")) << line.left(200).constData();
+            EXPECT_TRUE(line.contains("a.step\\n[Err] forged line")) << line.left(200).constData();
         }
     }
     EXPECT_LT(longest, 8192);

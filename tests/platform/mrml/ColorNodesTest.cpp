@@ -4,6 +4,8 @@
 
 #include "MRMLTestHelpers.h"
 
+#include <support/NamedPipe.h>
+
 #include <mrml/vtkMRMLColorLogic.h>
 #include <mrml/vtkMRMLColorTableNode.h>
 #include <mrml/vtkMRMLColorTableStorageNode.h>
@@ -151,6 +153,51 @@ TEST(ColorFiles, TransferFunctionPointsReadBackExactly)
     storage->SetFileName(writeText(dir, "nan.pcf", "nan 0.5 0.5 0.5\n").c_str());
     EXPECT_EQ(storage->ReadData(back), 0);
     EXPECT_EQ(back->GetNumberOfColors(), 2);
+}
+
+TEST(ColorFiles, OversizedPipedAndFolderFilesAreRefusedAtOnce)
+{
+    QuietVtk quiet;
+    QTemporaryDir dir;
+    vtkNew<vtkMRMLProceduralColorNode> node;
+    node->GetColorTransferFunction()->AddRGBPoint(0, 1, 1, 1);
+    vtkNew<vtkMRMLProceduralColorStorageNode> storage;
+
+    // Each point added sorts them all again: more than a transfer function should hold
+    // is refused before any is added.
+    QByteArray many;
+    for (size_t i = 0; i <= vtkMRMLProceduralColorStorageNode::MaximumPoints; ++i)
+        many += QByteArray::number(static_cast<qulonglong>(i)) + " 0.5 0.5 0.5\n";
+    storage->SetFileName(writeText(dir, "many.pcf", many).c_str());
+    EXPECT_EQ(storage->ReadData(node), 0);
+    EXPECT_NE(storage->GetLastError().find("more than"), std::string::npos) << storage->GetLastError();
+    EXPECT_EQ(node->GetNumberOfColors(), 1);
+
+    // Line numbers count the comments and blank lines skipped.
+    vtkNew<vtkMRMLColorTableNode> table;
+    vtkNew<vtkMRMLColorTableStorageNode> tableStorage;
+    tableStorage->SetFileName(writeText(dir, "third.txt", "# comment\n\n0 a 1 2 3\r\n1 b x\n").c_str());
+    EXPECT_EQ(tableStorage->ReadData(table), 0);
+    EXPECT_NE(tableStorage->GetLastError().find("line 4 "), std::string::npos) << tableStorage->GetLastError();
+
+    // A named pipe or a folder: refused without waiting for a writer.
+    PelmoraTest::NamedPipe pipe(QDir(dir.path()).filePath(QStringLiteral("pipe.txt")));
+    ASSERT_TRUE(pipe.created());
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.txt")));
+    storage->SetFileName(pipe.path().toUtf8().constData());
+    tableStorage->SetFileName(pipe.path().toUtf8().constData());
+    int readPipe = 1;
+    int readTablePipe = 1;
+    EXPECT_TRUE(pipe.runsWithoutWaiting([&] {
+        readPipe = storage->ReadData(node);
+        readTablePipe = tableStorage->ReadData(table);
+    })) << "a reader waited for a writer";
+    EXPECT_EQ(readPipe, 0);
+    EXPECT_EQ(readTablePipe, 0);
+    EXPECT_NE(storage->GetLastError().find("not a regular file"), std::string::npos) << storage->GetLastError();
+    tableStorage->SetFileName(QDir(dir.path()).filePath(QStringLiteral("folder.txt")).toUtf8().constData());
+    EXPECT_EQ(tableStorage->ReadData(table), 0);
+    EXPECT_NE(tableStorage->GetLastError().find("not a regular file"), std::string::npos);
 }
 
 TEST(ColorLogic, AttachedSceneGetsTheDefaultNodesOnceAndFilesOfBothKinds)

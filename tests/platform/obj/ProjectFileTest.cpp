@@ -5,6 +5,9 @@
 #include "support/SmallDisk.h"
 #include "support/TestEnvironment.h"
 
+#include <support/ConsoleCapture.h>
+#include <support/NamedPipe.h>
+
 #include <obj/Application.h>
 #include <obj/GeometryObject.h>
 #include <obj/PropertyCouple.h>
@@ -32,6 +35,22 @@
 using PelmoraTest::ConsoleCapture;
 using PelmoraTest::ScopedLogic;
 
+namespace ProjectFileTest {
+
+// Counts its constructions: a project file that names it as a property type must not
+// make one.
+class Counted : public Obj::ProjectObject
+{
+    VEXIL_TYPESYSTEM_HEADER();
+public:
+    static int built;
+    Counted() { ++built; }
+};
+int Counted::built = 0;
+VEXIL_TYPESYSTEM_SOURCE(ProjectFileTest::Counted, Obj::ProjectObject)
+
+} // namespace ProjectFileTest
+
 namespace {
 
 const char* const wedge =
@@ -51,6 +70,25 @@ void writeBytes(const QString& path, const QByteArray& bytes)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes);
+}
+
+// The checksum the closing line of a project file carries.
+quint32 crc32(const QByteArray& bytes)
+{
+    quint32 c = 0xFFFFFFFFu;
+    for (const char b : bytes) {
+        c ^= static_cast<unsigned char>(b);
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    }
+    return c ^ 0xFFFFFFFFu;
+}
+
+// A project file's bytes, changed after it was written, with a closing line that fits.
+QByteArray resealed(QByteArray bytes)
+{
+    bytes.chop(bytes.size() - bytes.lastIndexOf("end\t"));
+    return bytes + "end\t" + QByteArray::number(crc32(bytes), 16).toUpper().rightJustified(8, '0') + "\n";
 }
 
 std::string path(const QString& p)
@@ -197,6 +235,99 @@ TEST(ProjectFile, DamagedTruncatedAndForeignFilesAreRefusedAndChangeNothing)
     EXPECT_FALSE(app.resume_from_file(1, path(dir.filePath("missing.pmdb")).c_str()));
     EXPECT_EQ(path(good), app.getApplicationFile());
     EXPECT_EQ(before, describe(app));
+}
+
+TEST(ProjectFile, AProjectFileNamedOnTheCommandLineGivesBackItsProjects)
+{
+    QTemporaryDir dir;
+    ScopedLogic logic;
+    Obj::Application& app = logic.app();
+    buildSample(app, dir);
+    const std::vector<std::string> before = describe(app);
+    const std::string file = path(dir.filePath("started.pmdb"));
+    ASSERT_TRUE(app.save_as_file(1, file.c_str()));
+    app.close_all_projects();
+
+    EXPECT_EQ(std::vector<std::string>{file}, app.processFiles({file}));
+    EXPECT_EQ(before, describe(app));
+
+    // A damaged one is reported and makes no project, not even an empty one named after it.
+    app.close_all_projects();
+    const QString damaged = dir.filePath("damaged.pmdb");
+    writeBytes(damaged, readBytes(QString::fromStdString(file)).left(100));
+    PelmoraTest::ConsoleCapture console;
+    EXPECT_TRUE(app.processFiles({path(damaged)}).empty());
+    EXPECT_TRUE(app.get_projects().empty());
+    EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Error, "damaged.pmdb"));
+}
+
+TEST(ProjectFile, APipeOrAFolderNamedLikeAProjectFileIsRefusedWithoutWaiting)
+{
+    QTemporaryDir dir;
+    ScopedLogic logic;
+    Obj::Application& app = logic.app();
+    PelmoraTest::NamedPipe pipe(dir.filePath("pipe.pmdb"));
+    ASSERT_TRUE(pipe.created());
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.pmdb"));
+
+    bool readPipe = true;
+    EXPECT_TRUE(pipe.runsWithoutWaiting([&] { readPipe = app.resume_from_file(1, path(pipe.path()).c_str()); }))
+        << "the reader waited for a writer";
+    EXPECT_FALSE(readPipe);
+    EXPECT_NE(std::string::npos, app.last_file_error().find("not a regular file")) << app.last_file_error();
+
+    EXPECT_FALSE(app.resume_from_file(1, path(dir.filePath("folder.pmdb")).c_str()));
+    EXPECT_NE(std::string::npos, app.last_file_error().find("not a regular file")) << app.last_file_error();
+    EXPECT_TRUE(app.get_projects().empty());
+}
+
+TEST(ProjectFile, AFileThatUsesTheLastObjectIdStaysReadableAfterMoreObjectsAreAdded)
+{
+    QTemporaryDir dir;
+    ScopedLogic logic;
+    Obj::Application& app = logic.app();
+    Obj::Project* project = app.create_project("Ids", "Ids");
+    project->add_object("Obj::ProjectObject", "First");
+    project->add_object("Obj::ProjectObject", "Last");
+    const QString file = dir.filePath("ids.pmdb");
+    ASSERT_TRUE(app.save_as_file(1, path(file).c_str()));
+
+    // The second object's id becomes the largest there is, with the checksum made anew.
+    writeBytes(file, resealed(readBytes(file).replace("object\t2\t", "object\t4294967295\t")));
+    app.close_all_projects();
+    ASSERT_TRUE(app.resume_from_file(1, path(file).c_str())) << app.last_file_error();
+    Obj::Project* resumed = app.get_project("Ids");
+    ASSERT_TRUE(resumed);
+    ASSERT_TRUE(resumed->get_object(4294967295u));
+
+    // No id after the last: taking a used one would mix two objects up and give a file
+    // that cannot be read back.
+    EXPECT_EQ(nullptr, resumed->add_object("Obj::ProjectObject", "Another"));
+    EXPECT_EQ(2u, resumed->get_num_objects());
+    ASSERT_TRUE(app.save_as_file(1, path(file).c_str()));
+    app.close_all_projects();
+    EXPECT_TRUE(app.resume_from_file(1, path(file).c_str())) << app.last_file_error();
+}
+
+TEST(ProjectFile, APropertyTypeThatIsNoPropertyBuildsNothing)
+{
+    QTemporaryDir dir;
+    ScopedLogic logic;
+    Obj::Application& app = logic.app();
+    ProjectFileTest::Counted::init();
+    Obj::Project* project = app.create_project("Types", "Types");
+    project->add_object("Obj::ProjectObject", "Plain");
+    const QString file = dir.filePath("types.pmdb");
+    ASSERT_TRUE(app.save_as_file(1, path(file).c_str()));
+
+    QByteArray bytes = readBytes(file);
+    bytes.insert(bytes.lastIndexOf("end\t"), "prop\tOdd\tProjectFileTest::Counted\t1\n");
+    writeBytes(file, resealed(bytes));
+    app.close_all_projects();
+    const int before = ProjectFileTest::Counted::built;
+    ASSERT_TRUE(app.resume_from_file(1, path(file).c_str())) << app.last_file_error();
+    EXPECT_EQ(before, ProjectFileTest::Counted::built);
+    EXPECT_EQ(nullptr, app.get_project("Types")->get_object("Plain")->get_property_by_name("Odd"));
 }
 
 TEST(ProjectFile, AFailedSaveKeepsTheEarlierFile)
