@@ -130,18 +130,15 @@ std::string scanXml(const std::string& bytes, std::vector<XmlElement>& elements,
     appendedStart = npos;
     size_t pos = 0;
     while ((pos = bytes.find('<', pos)) != npos) {
-        if (bytes.compare(pos, 2, "<?") == 0) {
-            pos = bytes.find("?>", pos);
+        // Processing instructions and comments are skipped whole.
+        const char* skipTo = bytes.compare(pos, 2, "<?") == 0     ? "?>"
+                             : bytes.compare(pos, 4, "<!--") == 0 ? "-->"
+                                                                  : nullptr;
+        if (skipTo) {
+            pos = bytes.find(skipTo, pos);
             if (pos == npos)
                 return "its header is not complete";
-            pos += 2;
-            continue;
-        }
-        if (bytes.compare(pos, 4, "<!--") == 0) {
-            pos = bytes.find("-->", pos);
-            if (pos == npos)
-                return "its header is not complete";
-            pos += 3;
+            pos += std::strlen(skipTo);
             continue;
         }
         if (bytes.compare(pos, 2, "<!") == 0)
