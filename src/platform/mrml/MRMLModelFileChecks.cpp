@@ -363,15 +363,22 @@ std::string vtpArrayProblem(const VtpFile& file, const XmlElement& a, long long 
 
     const std::string_view format = a.attribute("format");
     if (format == "ascii") {
-        std::vector<std::string_view> w;
-        splitWords(a.text, w);
-        if (w.size() < count)
-            return "an array holds fewer values than its header declares";
-        if (values) {
-            values->resize(static_cast<size_t>(count));
-            for (size_t i = 0; i < count; ++i)
-                if (!parseNumber(w[i], (*values)[i]))
-                    return "a cell list is not made of whole numbers";
+        // Counted word by word: a list of the words would take several times the text.
+        if (values)
+            values->assign(static_cast<size_t>(std::min<unsigned long long>(count, a.text.size())), 0);
+        unsigned long long found = 0;
+        size_t i = 0;
+        while (found < count) {
+            while (i < a.text.size() && isXmlBlank(a.text[i]))
+                ++i;
+            const size_t start = i;
+            while (i < a.text.size() && !isXmlBlank(a.text[i]))
+                ++i;
+            if (i == start)
+                return "an array holds fewer values than its header declares";
+            if (values && !parseNumber(a.text.substr(start, i - start), (*values)[static_cast<size_t>(found)]))
+                return "a cell list is not made of whole numbers";
+            ++found;
         }
         return std::string();
     }
