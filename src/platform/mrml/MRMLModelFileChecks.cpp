@@ -625,6 +625,11 @@ std::string plyProblem(const std::string& bytes)
             e.name = std::string(w[1]);
             if (!parseNumber(w[2], e.count) || e.count < 0)
                 return "its header gives a bad element count";
+            // VTK's reader finds elements and properties by name, and trips over a second
+            // one of the same name.
+            for (const Element& other : elements)
+                if (other.name == e.name)
+                    return "its header names an element twice";
             elements.push_back(e);
         } else if (w[0] == "property" && !elements.empty()) {
             Property p;
@@ -635,6 +640,7 @@ std::string plyProblem(const std::string& bytes)
                 p.itemSize = typeSize(w[3], p.itemSigned, p.itemFloat);
                 if (!p.countSize || countFloat || !p.itemSize)
                     return "its header names an unknown type";
+                p.name = std::string(w[4]);
                 p.isVertexIndices = elements.back().name == "face" && (w[4] == "vertex_indices" || w[4] == "vertex_index");
             } else if (w.size() == 3 && w[1] != "list") {
                 p.name = std::string(w[2]);
@@ -645,6 +651,9 @@ std::string plyProblem(const std::string& bytes)
             } else {
                 return "its header is damaged";
             }
+            for (const Property& other : elements.back().properties)
+                if (other.name == p.name)
+                    return "its header names a property twice";
             elements.back().properties.push_back(p);
         } else if (w[0] != "ply" && w[0] != "comment" && w[0] != "obj_info") {
             return "its header is damaged";

@@ -188,6 +188,24 @@ TEST(HostileModelFiles, AsciiPlyWithoutAFinalLineFeedReads)
     EXPECT_EQ(readFile(path), bytes) << "the file itself is left as it is";
 }
 
+TEST(HostileModelFiles, PlyHeaderNamingAnElementOrPropertyTwiceIsRefused)
+{
+    // VTK's reader finds them by name; this header made it read through a bad pointer.
+    std::string header = "ply\nformat binary_little_endian 1.0\nelement vertex 3\n";
+    for (int i = 0; i < 4; ++i)
+        header += "property float x\nproperty float y\nproperty float z1.0\n";
+    header += "element vertex 3\nproperty float x\nproperty float y\nproperty float z\n"
+              "element face 1\nproperty list uchar int vertex_indices\nend_header\n";
+    std::string data(3 * 48 + 3 * 12, '\0');
+    data += std::string("\x03", 1) + std::string(12, '\0');
+    QTemporaryDir dir;
+    const std::string twice = QDir(dir.path()).filePath("twice.ply").toStdString();
+    writeFile(twice, header + data);
+    std::string error;
+    EXPECT_EQ(read(twice, error), nullptr);
+    EXPECT_NE(error.find("could not be read: its header names"), std::string::npos) << error;
+}
+
 TEST(HostileModelFiles, AnStlReadAsBinaryMustHoldTheTrianglesItsHeaderCounts)
 {
     // A text STL with bytes changed in its head: VTK's reader takes it for a binary file
