@@ -49,6 +49,24 @@ std::vector<std::string_view> words(std::string_view line)
     return out;
 }
 
+// The words of a PLY line, parted by blanks, tabs and carriage returns only, as VTK's
+// reader parts them (a vertical tab, say, is part of a word there).
+void plyWords(std::string_view line, std::vector<std::string_view>& out)
+{
+    out.clear();
+    size_t i = 0;
+    auto blank = [&line](size_t k) { return line[k] == ' ' || line[k] == '\t' || line[k] == '\r'; };
+    while (i < line.size()) {
+        while (i < line.size() && blank(i))
+            ++i;
+        const size_t start = i;
+        while (i < line.size() && !blank(i))
+            ++i;
+        if (i > start)
+            out.push_back(line.substr(start, i - start));
+    }
+}
+
 // Calls `visit` with each line; a line ending in a backslash goes on in the next one.
 template <class Visit>
 bool forEachObjLine(const std::string& bytes, Visit visit)
@@ -608,11 +626,15 @@ std::string plyProblem(const std::string& bytes)
     int format = -1; // 0 ascii, 1 binary little endian, 2 binary big endian
     size_t pos = 0;
     bool ended = false;
+    std::vector<std::string_view> w;
     while (pos < bytes.size() && !ended) {
         size_t end = bytes.find('\n', pos);
         if (end == std::string::npos)
             return "its header is not complete";
-        const auto w = words(std::string_view(bytes.data() + pos, end - pos));
+        // VTK's reader takes a header line in pieces of 4 KB at most.
+        if (end - pos > 4000)
+            return "its header is damaged";
+        plyWords(std::string_view(bytes.data() + pos, end - pos), w);
         pos = end + 1;
         if (w.empty())
             continue;
@@ -686,18 +708,7 @@ std::string plyProblem(const std::string& bytes)
     size_t wordIndex = 0;
     auto nextLine = [&]() {
         const char* end = std::find(data, last, '\n');
-        // Words are parted by blanks and tabs only, as VTK's reader parts them.
-        lineWords.clear();
-        const char* p = data;
-        while (p < end) {
-            while (p < end && (*p == ' ' || *p == '\t' || *p == '\r'))
-                ++p;
-            const char* start = p;
-            while (p < end && *p != ' ' && *p != '\t' && *p != '\r')
-                ++p;
-            if (p > start)
-                lineWords.emplace_back(start, static_cast<size_t>(p - start));
-        }
+        plyWords(std::string_view(data, static_cast<size_t>(end - data)), lineWords);
         wordIndex = 0;
         data = end < last ? end + 1 : last;
     };

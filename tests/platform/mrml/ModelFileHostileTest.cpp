@@ -188,22 +188,29 @@ TEST(HostileModelFiles, AsciiPlyWithoutAFinalLineFeedReads)
     EXPECT_EQ(readFile(path), bytes) << "the file itself is left as it is";
 }
 
-TEST(HostileModelFiles, PlyHeaderNamingAnElementOrPropertyTwiceIsRefused)
+TEST(HostileModelFiles, PlyHeadersThatVtkWouldMisreadAreRefused)
 {
-    // VTK's reader finds them by name; this header made it read through a bad pointer.
-    std::string header = "ply\nformat binary_little_endian 1.0\nelement vertex 3\n";
+    // Each of these made VTK's reader read through a bad pointer: it finds elements and
+    // properties by name, and parts words at blanks and tabs only.
+    const std::string triangle = "element face 1\nproperty list uchar int vertex_indices\nend_header\n";
+    const std::string faceData = std::string("\x03", 1) + std::string(12, '\0');
+    std::string twice = "ply\nformat binary_little_endian 1.0\nelement vertex 3\n";
     for (int i = 0; i < 4; ++i)
-        header += "property float x\nproperty float y\nproperty float z1.0\n";
-    header += "element vertex 3\nproperty float x\nproperty float y\nproperty float z\n"
-              "element face 1\nproperty list uchar int vertex_indices\nend_header\n";
-    std::string data(3 * 48 + 3 * 12, '\0');
-    data += std::string("\x03", 1) + std::string(12, '\0');
+        twice += "property float x\nproperty float y\nproperty float z1.0\n";
+    twice += "element vertex 3\nproperty float x\nproperty float y\nproperty float z\n" + triangle +
+             std::string(3 * 48 + 3 * 12, '\0') + faceData;
+    const std::string tabbed = "ply\nformat binary_little_endian 1.0\nelement vertex 3\nproperty float x\n"
+                               "property float y\n\v\vproperty float z\n" +
+                               triangle + std::string(3 * 12, '\0') + faceData;
     QTemporaryDir dir;
-    const std::string twice = QDir(dir.path()).filePath("twice.ply").toStdString();
-    writeFile(twice, header + data);
-    std::string error;
-    EXPECT_EQ(read(twice, error), nullptr);
-    EXPECT_NE(error.find("could not be read: its header names"), std::string::npos) << error;
+    for (const auto& c : {std::make_pair("twice.ply", twice), std::make_pair("tabbed.ply", tabbed)}) {
+        SCOPED_TRACE(c.first);
+        const std::string path = QDir(dir.path()).filePath(c.first).toStdString();
+        writeFile(path, c.second);
+        std::string error;
+        EXPECT_EQ(read(path, error), nullptr);
+        EXPECT_NE(error.find("could not be read: its header"), std::string::npos) << error;
+    }
 }
 
 TEST(HostileModelFiles, AnStlReadAsBinaryMustHoldTheTrianglesItsHeaderCounts)
