@@ -912,9 +912,14 @@ std::string legacyVtkProblem(const std::string& bytes)
                 long long components = 0, tuples = 0;
                 if (!nextWord(a) || !nextWord(b) || !nextWord(c) || !nextWord(d))
                     return "it is truncated";
-                const int size = typeSize(lower(d));
+                const std::string type = lower(d);
+                const int size = typeSize(type);
+                // Text arrays this check does not size: VTK reads on. Any other type is
+                // one VTK's reader fails on, and then uses the field data it did not make.
+                if (!size && (type == "string" || type == "utf8_string" || type == "variant"))
+                    return std::string();
                 if (!size)
-                    return std::string(); // a kind of array this check does not size: VTK reads on
+                    return "its field data is damaged";
                 startData();
                 if (!parseNumber(b, components) || !parseNumber(c, tuples) || components < 0 || tuples < 0 ||
                     (tuples && components > std::numeric_limits<long long>::max() / tuples) ||

@@ -213,6 +213,18 @@ TEST(HostileModelFiles, PlyHeadersThatVtkWouldMisreadAreRefused)
     }
 }
 
+TEST(HostileModelFiles, LegacyVtkFieldDataOfAnUnknownTypeIsRefused)
+{
+    // VTK's reader fails on the array and then uses the field data it did not make.
+    QTemporaryDir dir;
+    const std::string path = QDir(dir.path()).filePath("field.vtk").toStdString();
+    writeFile(path, "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n0 0 0 1 0 0 0 1 0\n"
+                    "FIELD FieldData 1\nname 1 1 nonsense\n0\nPOLYGONS 1 4\n3 0 1 2\n");
+    std::string error;
+    EXPECT_EQ(read(path, error), nullptr);
+    EXPECT_NE(error.find("could not be read: its field data is damaged"), std::string::npos) << error;
+}
+
 TEST(HostileModelFiles, AnStlReadAsBinaryMustHoldTheTrianglesItsHeaderCounts)
 {
     // A text STL with bytes changed in its head: VTK's reader takes it for a binary file
