@@ -133,6 +133,16 @@ vtkSmartPointer<vtkPolyData> read(const std::string& path, std::string& error)
     return vtkSmartPointer<vtkPolyData>::Take(vtkMRMLModelStorageNode::ReadPolyData(path.c_str(), error));
 }
 
+// Writes `bytes` as `name` in `dir` and reads it, which must fail; gives the error.
+std::string refusal(const QTemporaryDir& dir, const char* name, const std::string& bytes)
+{
+    const std::string path = QDir(dir.path()).filePath(name).toStdString();
+    writeFile(path, bytes);
+    std::string error;
+    EXPECT_EQ(read(path, error), nullptr) << name;
+    return error;
+}
+
 // A figure of /proc/self/status in KiB ("VmHWM", the peak resident memory since the last
 // reset; "VmRSS"; "VmSize"); 0 when the system does not tell.
 long statusKiB(const std::string& field)
@@ -204,11 +214,7 @@ TEST(HostileModelFiles, PlyHeadersThatVtkWouldMisreadAreRefused)
                                triangle + std::string(3 * 12, '\0') + faceData;
     QTemporaryDir dir;
     for (const auto& c : {std::make_pair("twice.ply", twice), std::make_pair("tabbed.ply", tabbed)}) {
-        SCOPED_TRACE(c.first);
-        const std::string path = QDir(dir.path()).filePath(c.first).toStdString();
-        writeFile(path, c.second);
-        std::string error;
-        EXPECT_EQ(read(path, error), nullptr);
+        const std::string error = refusal(dir, c.first, c.second);
         EXPECT_NE(error.find("could not be read: its header"), std::string::npos) << error;
     }
 }
@@ -217,11 +223,10 @@ TEST(HostileModelFiles, LegacyVtkFieldDataOfAnUnknownTypeIsRefused)
 {
     // VTK's reader fails on the array and then uses the field data it did not make.
     QTemporaryDir dir;
-    const std::string path = QDir(dir.path()).filePath("field.vtk").toStdString();
-    writeFile(path, "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n0 0 0 1 0 0 0 1 0\n"
-                    "FIELD FieldData 1\nname 1 1 nonsense\n0\nPOLYGONS 1 4\n3 0 1 2\n");
-    std::string error;
-    EXPECT_EQ(read(path, error), nullptr);
+    const std::string error =
+        refusal(dir, "field.vtk",
+                "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n0 0 0 1 0 0 0 1 0\n"
+                "FIELD FieldData 1\nname 1 1 nonsense\n0\nPOLYGONS 1 4\n3 0 1 2\n");
     EXPECT_NE(error.find("could not be read: its field data is damaged"), std::string::npos) << error;
 }
 
@@ -235,9 +240,7 @@ TEST(HostileModelFiles, AnStlReadAsBinaryMustHoldTheTrianglesItsHeaderCounts)
     std::string bytes = readFile(path);
     for (size_t i = 100; i < 140; ++i)
         bytes[i] = '\x01';
-    writeFile(path, bytes);
-    std::string error;
-    EXPECT_EQ(read(path, error), nullptr);
+    const std::string error = refusal(dir, "head.stl", bytes);
     EXPECT_NE(error.find("is truncated"), std::string::npos) << error;
 }
 
