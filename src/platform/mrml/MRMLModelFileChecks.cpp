@@ -627,6 +627,7 @@ std::string plyProblem(const std::string& bytes)
     size_t pos = 0;
     bool ended = false;
     std::vector<std::string_view> w;
+    const size_t firstLineEnd = bytes.find('\n') + 1; // "ply" belongs there only
     while (pos < bytes.size() && !ended) {
         size_t end = bytes.find('\n', pos);
         if (end == std::string::npos)
@@ -641,7 +642,12 @@ std::string plyProblem(const std::string& bytes)
         if (w[0] == "end_header") {
             ended = true;
         } else if (w[0] == "format" && w.size() >= 2) {
+            // A second format line leaves it open which one VTK's reader follows.
+            if (format >= 0)
+                return "its header is damaged";
             format = w[1] == "ascii" ? 0 : w[1] == "binary_little_endian" ? 1 : w[1] == "binary_big_endian" ? 2 : -1;
+            if (format < 0)
+                return "its header is damaged";
         } else if (w[0] == "element" && w.size() >= 3) {
             Element e;
             e.name = std::string(w[1]);
@@ -677,12 +683,21 @@ std::string plyProblem(const std::string& bytes)
                 if (other.name == p.name)
                     return "its header names a property twice";
             elements.back().properties.push_back(p);
-        } else if (w[0] != "ply" && w[0] != "comment" && w[0] != "obj_info") {
+        } else if ((w[0] != "ply" || pos != firstLineEnd) && w[0] != "comment" && w[0] != "obj_info") {
             return "its header is damaged";
         }
     }
     if (!ended || format < 0)
         return "its header is damaged";
+    // VTK's reader reads the vertices and faces and passes over other elements without
+    // reading their data: one before them would shift what it reads as theirs.
+    size_t lastModelElement = 0;
+    for (size_t i = 0; i < elements.size(); ++i)
+        if (elements[i].name == "vertex" || elements[i].name == "face")
+            lastModelElement = i;
+    for (size_t i = 0; i < lastModelElement; ++i)
+        if (elements[i].name != "vertex" && elements[i].name != "face")
+            return "its header puts another element before the vertices or faces";
     long long vertices = -1;
     bool faces = false;
     for (const Element& e : elements) {

@@ -212,8 +212,16 @@ TEST(HostileModelFiles, PlyHeadersThatVtkWouldMisreadAreRefused)
     const std::string tabbed = "ply\nformat binary_little_endian 1.0\nelement vertex 3\nproperty float x\n"
                                "property float y\n\v\vproperty float z\n" +
                                triangle + std::string(3 * 12, '\0') + faceData;
+    // It passes over other elements without reading their data, nor does it follow a
+    // second format line.
+    const std::string first = "ply\nformat ascii 1.0\nelement junk 1\nproperty float a\nelement vertex 3\n"
+                              "property float x\nproperty float y\nproperty float z\n" +
+                              triangle + "7\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n";
+    std::string formats = first;
+    formats.replace(formats.find("element junk 1\nproperty float a\n"), 32, "format binary_little_endian 1.0\n");
     QTemporaryDir dir;
-    for (const auto& c : {std::make_pair("twice.ply", twice), std::make_pair("tabbed.ply", tabbed)}) {
+    for (const auto& c : {std::make_pair("twice.ply", twice), std::make_pair("tabbed.ply", tabbed),
+                          std::make_pair("first.ply", first), std::make_pair("formats.ply", formats)}) {
         const std::string error = refusal(dir, c.first, c.second);
         EXPECT_NE(error.find("could not be read: its header"), std::string::npos) << error;
     }
