@@ -49,6 +49,24 @@ std::vector<std::string_view> words(std::string_view line)
     return out;
 }
 
+// The words of a PLY line, parted by blanks, tabs and carriage returns only, as VTK's
+// reader parts them (a vertical tab, say, is part of a word there).
+void plyWords(std::string_view line, std::vector<std::string_view>& out)
+{
+    out.clear();
+    size_t i = 0;
+    auto blank = [&line](size_t k) { return line[k] == ' ' || line[k] == '\t' || line[k] == '\r'; };
+    while (i < line.size()) {
+        while (i < line.size() && blank(i))
+            ++i;
+        const size_t start = i;
+        while (i < line.size() && !blank(i))
+            ++i;
+        if (i > start)
+            out.push_back(line.substr(start, i - start));
+    }
+}
+
 // Calls `visit` with each line; a line ending in a backslash goes on in the next one.
 template <class Visit>
 bool forEachObjLine(const std::string& bytes, Visit visit)
@@ -130,18 +148,15 @@ std::string scanXml(const std::string& bytes, std::vector<XmlElement>& elements,
     appendedStart = npos;
     size_t pos = 0;
     while ((pos = bytes.find('<', pos)) != npos) {
-        if (bytes.compare(pos, 2, "<?") == 0) {
-            pos = bytes.find("?>", pos);
+        // Processing instructions and comments are skipped whole.
+        const char* skipTo = bytes.compare(pos, 2, "<?") == 0     ? "?>"
+                             : bytes.compare(pos, 4, "<!--") == 0 ? "-->"
+                                                                  : nullptr;
+        if (skipTo) {
+            pos = bytes.find(skipTo, pos);
             if (pos == npos)
                 return "its header is not complete";
-            pos += 2;
-            continue;
-        }
-        if (bytes.compare(pos, 4, "<!--") == 0) {
-            pos = bytes.find("-->", pos);
-            if (pos == npos)
-                return "its header is not complete";
-            pos += 3;
+            pos += std::strlen(skipTo);
             continue;
         }
         if (bytes.compare(pos, 2, "<!") == 0)
@@ -366,15 +381,22 @@ std::string vtpArrayProblem(const VtpFile& file, const XmlElement& a, long long 
 
     const std::string_view format = a.attribute("format");
     if (format == "ascii") {
-        std::vector<std::string_view> w;
-        splitWords(a.text, w);
-        if (w.size() < count)
-            return "an array holds fewer values than its header declares";
-        if (values) {
-            values->resize(static_cast<size_t>(count));
-            for (size_t i = 0; i < count; ++i)
-                if (!parseNumber(w[i], (*values)[i]))
-                    return "a cell list is not made of whole numbers";
+        // Counted word by word: a list of the words would take several times the text.
+        if (values)
+            values->assign(static_cast<size_t>(std::min<unsigned long long>(count, a.text.size())), 0);
+        unsigned long long found = 0;
+        size_t i = 0;
+        while (found < count) {
+            while (i < a.text.size() && isXmlBlank(a.text[i]))
+                ++i;
+            const size_t start = i;
+            while (i < a.text.size() && !isXmlBlank(a.text[i]))
+                ++i;
+            if (i == start)
+                return "an array holds fewer values than its header declares";
+            if (values && !parseNumber(a.text.substr(start, i - start), (*values)[static_cast<size_t>(found)]))
+                return "a cell list is not made of whole numbers";
+            ++found;
         }
         return std::string();
     }
@@ -604,23 +626,38 @@ std::string plyProblem(const std::string& bytes)
     int format = -1; // 0 ascii, 1 binary little endian, 2 binary big endian
     size_t pos = 0;
     bool ended = false;
+    std::vector<std::string_view> w;
+    const size_t firstLineEnd = bytes.find('\n') + 1; // "ply" belongs there only
     while (pos < bytes.size() && !ended) {
         size_t end = bytes.find('\n', pos);
         if (end == std::string::npos)
             return "its header is not complete";
-        const auto w = words(std::string_view(bytes.data() + pos, end - pos));
+        // VTK's reader takes a header line in pieces of 4 KB at most.
+        if (end - pos > 4000)
+            return "its header is damaged";
+        plyWords(std::string_view(bytes.data() + pos, end - pos), w);
         pos = end + 1;
         if (w.empty())
             continue;
         if (w[0] == "end_header") {
             ended = true;
         } else if (w[0] == "format" && w.size() >= 2) {
+            // A second format line leaves it open which one VTK's reader follows.
+            if (format >= 0)
+                return "its header is damaged";
             format = w[1] == "ascii" ? 0 : w[1] == "binary_little_endian" ? 1 : w[1] == "binary_big_endian" ? 2 : -1;
+            if (format < 0)
+                return "its header is damaged";
         } else if (w[0] == "element" && w.size() >= 3) {
             Element e;
             e.name = std::string(w[1]);
             if (!parseNumber(w[2], e.count) || e.count < 0)
                 return "its header gives a bad element count";
+            // VTK's reader finds elements and properties by name, and trips over a second
+            // one of the same name.
+            for (const Element& other : elements)
+                if (other.name == e.name)
+                    return "its header names an element twice";
             elements.push_back(e);
         } else if (w[0] == "property" && !elements.empty()) {
             Property p;
@@ -631,6 +668,7 @@ std::string plyProblem(const std::string& bytes)
                 p.itemSize = typeSize(w[3], p.itemSigned, p.itemFloat);
                 if (!p.countSize || countFloat || !p.itemSize)
                     return "its header names an unknown type";
+                p.name = std::string(w[4]);
                 p.isVertexIndices = elements.back().name == "face" && (w[4] == "vertex_indices" || w[4] == "vertex_index");
             } else if (w.size() == 3 && w[1] != "list") {
                 p.name = std::string(w[2]);
@@ -641,13 +679,25 @@ std::string plyProblem(const std::string& bytes)
             } else {
                 return "its header is damaged";
             }
+            for (const Property& other : elements.back().properties)
+                if (other.name == p.name)
+                    return "its header names a property twice";
             elements.back().properties.push_back(p);
-        } else if (w[0] != "ply" && w[0] != "comment" && w[0] != "obj_info") {
+        } else if ((w[0] != "ply" || pos != firstLineEnd) && w[0] != "comment" && w[0] != "obj_info") {
             return "its header is damaged";
         }
     }
     if (!ended || format < 0)
         return "its header is damaged";
+    // VTK's reader reads the vertices and faces and passes over other elements without
+    // reading their data: one before them would shift what it reads as theirs.
+    size_t lastModelElement = 0;
+    for (size_t i = 0; i < elements.size(); ++i)
+        if (elements[i].name == "vertex" || elements[i].name == "face")
+            lastModelElement = i;
+    for (size_t i = 0; i < lastModelElement; ++i)
+        if (elements[i].name != "vertex" && elements[i].name != "face")
+            return "its header puts another element before the vertices or faces";
     long long vertices = -1;
     bool faces = false;
     for (const Element& e : elements) {
@@ -673,18 +723,7 @@ std::string plyProblem(const std::string& bytes)
     size_t wordIndex = 0;
     auto nextLine = [&]() {
         const char* end = std::find(data, last, '\n');
-        // Words are parted by blanks and tabs only, as VTK's reader parts them.
-        lineWords.clear();
-        const char* p = data;
-        while (p < end) {
-            while (p < end && (*p == ' ' || *p == '\t' || *p == '\r'))
-                ++p;
-            const char* start = p;
-            while (p < end && *p != ' ' && *p != '\t' && *p != '\r')
-                ++p;
-            if (p > start)
-                lineWords.emplace_back(start, static_cast<size_t>(p - start));
-        }
+        plyWords(std::string_view(data, static_cast<size_t>(end - data)), lineWords);
         wordIndex = 0;
         data = end < last ? end + 1 : last;
     };
@@ -888,9 +927,14 @@ std::string legacyVtkProblem(const std::string& bytes)
                 long long components = 0, tuples = 0;
                 if (!nextWord(a) || !nextWord(b) || !nextWord(c) || !nextWord(d))
                     return "it is truncated";
-                const int size = typeSize(lower(d));
+                const std::string type = lower(d);
+                const int size = typeSize(type);
+                // Text arrays this check does not size: VTK reads on. Any other type is
+                // one VTK's reader fails on, and then uses the field data it did not make.
+                if (!size && (type == "string" || type == "utf8_string" || type == "variant"))
+                    return std::string();
                 if (!size)
-                    return std::string(); // a kind of array this check does not size: VTK reads on
+                    return "its field data is damaged";
                 startData();
                 if (!parseNumber(b, components) || !parseNumber(c, tuples) || components < 0 || tuples < 0 ||
                     (tuples && components > std::numeric_limits<long long>::max() / tuples) ||

@@ -345,6 +345,7 @@ TEST_F(Startup, WarningsFromBeforeTheWindowShowInTheOutputDockAndTheStatusBar)
     ASSERT_NE(warning, output.end()) << output.join('\n').toStdString();
     EXPECT_TRUE(warning->contains("user.cfg")) << warning->toStdString();
     EXPECT_EQ(output.filter("not a parameter file header").size(), 1) << "shown once";
+    EXPECT_EQ(output.filter("PELMORA 2.1").size(), 1) << "a message written after the dock connected, once too";
     // The status bar shows the last of them.
     EXPECT_TRUE(r.value("status").contains("user.cfg")) << r.value("status").toStdString();
 }

@@ -133,6 +133,16 @@ vtkSmartPointer<vtkPolyData> read(const std::string& path, std::string& error)
     return vtkSmartPointer<vtkPolyData>::Take(vtkMRMLModelStorageNode::ReadPolyData(path.c_str(), error));
 }
 
+// Writes `bytes` as `name` in `dir` and reads it, which must fail; gives the error.
+std::string refusal(const QTemporaryDir& dir, const char* name, const std::string& bytes)
+{
+    const std::string path = QDir(dir.path()).filePath(name).toStdString();
+    writeFile(path, bytes);
+    std::string error;
+    EXPECT_EQ(read(path, error), nullptr) << name;
+    return error;
+}
+
 // A figure of /proc/self/status in KiB ("VmHWM", the peak resident memory since the last
 // reset; "VmRSS"; "VmSize"); 0 when the system does not tell.
 long statusKiB(const std::string& field)
@@ -188,6 +198,46 @@ TEST(HostileModelFiles, AsciiPlyWithoutAFinalLineFeedReads)
     EXPECT_EQ(readFile(path), bytes) << "the file itself is left as it is";
 }
 
+TEST(HostileModelFiles, PlyHeadersThatVtkWouldMisreadAreRefused)
+{
+    // Each of these made VTK's reader read through a bad pointer: it finds elements and
+    // properties by name, and parts words at blanks and tabs only.
+    const std::string triangle = "element face 1\nproperty list uchar int vertex_indices\nend_header\n";
+    const std::string faceData = std::string("\x03", 1) + std::string(12, '\0');
+    std::string twice = "ply\nformat binary_little_endian 1.0\nelement vertex 3\n";
+    for (int i = 0; i < 4; ++i)
+        twice += "property float x\nproperty float y\nproperty float z1.0\n";
+    twice += "element vertex 3\nproperty float x\nproperty float y\nproperty float z\n" + triangle +
+             std::string(3 * 48 + 3 * 12, '\0') + faceData;
+    const std::string tabbed = "ply\nformat binary_little_endian 1.0\nelement vertex 3\nproperty float x\n"
+                               "property float y\n\v\vproperty float z\n" +
+                               triangle + std::string(3 * 12, '\0') + faceData;
+    // It passes over other elements without reading their data, nor does it follow a
+    // second format line.
+    const std::string first = "ply\nformat ascii 1.0\nelement junk 1\nproperty float a\nelement vertex 3\n"
+                              "property float x\nproperty float y\nproperty float z\n" +
+                              triangle + "7\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n";
+    std::string formats = first;
+    formats.replace(formats.find("element junk 1\nproperty float a\n"), 32, "format binary_little_endian 1.0\n");
+    QTemporaryDir dir;
+    for (const auto& c : {std::make_pair("twice.ply", twice), std::make_pair("tabbed.ply", tabbed),
+                          std::make_pair("first.ply", first), std::make_pair("formats.ply", formats)}) {
+        const std::string error = refusal(dir, c.first, c.second);
+        EXPECT_NE(error.find("could not be read: its header"), std::string::npos) << error;
+    }
+}
+
+TEST(HostileModelFiles, LegacyVtkFieldDataOfAnUnknownTypeIsRefused)
+{
+    // VTK's reader fails on the array and then uses the field data it did not make.
+    QTemporaryDir dir;
+    const std::string error =
+        refusal(dir, "field.vtk",
+                "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n0 0 0 1 0 0 0 1 0\n"
+                "FIELD FieldData 1\nname 1 1 nonsense\n0\nPOLYGONS 1 4\n3 0 1 2\n");
+    EXPECT_NE(error.find("could not be read: its field data is damaged"), std::string::npos) << error;
+}
+
 TEST(HostileModelFiles, AnStlReadAsBinaryMustHoldTheTrianglesItsHeaderCounts)
 {
     // A text STL with bytes changed in its head: VTK's reader takes it for a binary file
@@ -198,9 +248,7 @@ TEST(HostileModelFiles, AnStlReadAsBinaryMustHoldTheTrianglesItsHeaderCounts)
     std::string bytes = readFile(path);
     for (size_t i = 100; i < 140; ++i)
         bytes[i] = '\x01';
-    writeFile(path, bytes);
-    std::string error;
-    EXPECT_EQ(read(path, error), nullptr);
+    const std::string error = refusal(dir, "head.stl", bytes);
     EXPECT_NE(error.find("is truncated"), std::string::npos) << error;
 }
 
