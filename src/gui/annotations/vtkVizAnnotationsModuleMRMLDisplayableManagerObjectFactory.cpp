@@ -2,6 +2,7 @@
 
 #include "vtkMRMLAnnotationDisplayableManager.h"
 #include "vtkMRMLAnnotationFiducialDisplayableManager.h"
+#include "vtkMRMLAnnotationRulerDisplayableManager.h"
 
 #include <vtkVersion.h>
 
@@ -26,6 +27,7 @@ struct Override
 const Override overrides[] = {
     {"vtkMRMLAnnotationDisplayableManager", &createManager<vtkMRMLAnnotationDisplayableManager>},
     {"vtkMRMLAnnotationFiducialDisplayableManager", &createManager<vtkMRMLAnnotationFiducialDisplayableManager>},
+    {"vtkMRMLAnnotationRulerDisplayableManager", &createManager<vtkMRMLAnnotationRulerDisplayableManager>},
 };
 
 std::atomic<unsigned int> registrations{0};
