@@ -2,6 +2,7 @@
 
 #include "vtkMRMLAnnotationDisplayableManager.h"
 #include "vtkMRMLAnnotationFiducialDisplayableManager.h"
+#include "vtkMRMLAnnotationROIDisplayableManager.h"
 #include "vtkMRMLAnnotationRulerDisplayableManager.h"
 
 #include <vtkVersion.h>
@@ -28,6 +29,7 @@ const Override overrides[] = {
     {"vtkMRMLAnnotationDisplayableManager", &createManager<vtkMRMLAnnotationDisplayableManager>},
     {"vtkMRMLAnnotationFiducialDisplayableManager", &createManager<vtkMRMLAnnotationFiducialDisplayableManager>},
     {"vtkMRMLAnnotationRulerDisplayableManager", &createManager<vtkMRMLAnnotationRulerDisplayableManager>},
+    {"vtkMRMLAnnotationROIDisplayableManager", &createManager<vtkMRMLAnnotationROIDisplayableManager>},
 };
 
 std::atomic<unsigned int> registrations{0};

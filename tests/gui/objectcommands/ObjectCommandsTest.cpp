@@ -72,9 +72,10 @@ void registerTypes()
     Gui::qPelmoraApplication::initialize_application();
     Gui::GfxDatabase::init();
     FemGui::initModule();
-    // As the main window does: every 3D view gets a fiducial manager.
-    vtkMRMLThreeDViewDisplayableManagerFactory::GetInstance()->RegisterDisplayableManager(
-        "vtkMRMLAnnotationFiducialDisplayableManager");
+    // As the main window does: every 3D view gets the region, ruler and fiducial managers.
+    for (const char* manager : {"vtkMRMLAnnotationROIDisplayableManager", "vtkMRMLAnnotationRulerDisplayableManager",
+                                "vtkMRMLAnnotationFiducialDisplayableManager"})
+        vtkMRMLThreeDViewDisplayableManagerFactory::GetInstance()->RegisterDisplayableManager(manager);
     done = true;
 }
 
@@ -178,6 +179,44 @@ TEST_F(ObjectCommands, FiducialCommandThenAClickPlacesAFiducialHandedToItsObject
     EXPECT_EQ(objectsOf(Obj::AnnotationsGroup::getClassTypeId()).size(), 1u);
     EXPECT_EQ(members->get_values().size(), 2u);
     tree.reset();
+}
+
+TEST_F(ObjectCommands, RulerAndRegionCommandsThenTwoClicksPlaceAnnotationsHandedToTheirObjects)
+{
+    openProject();
+    vtkMRMLScene* scene = gui->mrmlScene();
+    auto* interaction = vtkMRMLInteractionNode::SafeDownCast(scene->GetNodeByID("vtkMRMLInteractionNodeSingleton"));
+    ASSERT_NE(interaction, nullptr);
+    vtkRenderWindowInteractor* interactor = view->getViewer()->threeDView()->interactor();
+    const int* size = interactor->GetSize();
+    auto click = [&](int x, int y) {
+        interactor->SetEventInformation(x, y);
+        interactor->InvokeEvent(vtkCommand::LeftButtonPressEvent);
+        interactor->InvokeEvent(vtkCommand::LeftButtonReleaseEvent);
+    };
+
+    struct Case
+    {
+        const char* command;
+        const char* nodeClass;
+        const Vexil::TypeInfo& type;
+    };
+    for (const Case& c : {Case{"Std_AnnotationRuler", "vtkMRMLAnnotationRulerNode", Obj::AnnotationRuler::getClassTypeId()},
+                          Case{"Std_AnnotationROI", "vtkMRMLAnnotationROINode", Obj::AnnotationROI::getClassTypeId()}}) {
+        SCOPED_TRACE(c.command);
+        run(c.command);
+        const auto objects = objectsOf(c.type);
+        ASSERT_EQ(objects.size(), 1u);
+        EXPECT_EQ(interaction->GetCurrentInteractionMode(), vtkMRMLInteractionNode::Place);
+        click(size[0] / 2, size[1] / 2);
+        EXPECT_EQ(scene->GetNumberOfNodesByClass(c.nodeClass), 0) << "the first click makes nothing yet";
+        click(size[0] / 2 + 40, size[1] / 2 + 20);
+        ASSERT_EQ(scene->GetNumberOfNodesByClass(c.nodeClass), 1);
+        auto* feeder = dynamic_cast<Gui::ViewFeederAnnotationBase*>(gui->get_view_feeder(objects[0]));
+        ASSERT_NE(feeder, nullptr);
+        EXPECT_EQ(feeder->getMRMLNode(), scene->GetFirstNodeByClass(c.nodeClass));
+        EXPECT_EQ(interaction->GetCurrentInteractionMode(), vtkMRMLInteractionNode::ViewTransform);
+    }
 }
 
 TEST_F(ObjectCommands, WithoutAProjectTheCommandsWarnAndAGroupIsMadeOnce)
