@@ -4,6 +4,7 @@
 #include "vtkMRMLAnnotationFiducialDisplayableManager.h"
 #include "vtkMRMLAnnotationROIDisplayableManager.h"
 #include "vtkMRMLAnnotationRulerDisplayableManager.h"
+#include "vtkMRMLAnnotationTextDisplayableManager.h"
 
 #include <vtkVersion.h>
 
@@ -30,6 +31,7 @@ const Override overrides[] = {
     {"vtkMRMLAnnotationFiducialDisplayableManager", &createManager<vtkMRMLAnnotationFiducialDisplayableManager>},
     {"vtkMRMLAnnotationRulerDisplayableManager", &createManager<vtkMRMLAnnotationRulerDisplayableManager>},
     {"vtkMRMLAnnotationROIDisplayableManager", &createManager<vtkMRMLAnnotationROIDisplayableManager>},
+    {"vtkMRMLAnnotationTextDisplayableManager", &createManager<vtkMRMLAnnotationTextDisplayableManager>},
 };
 
 std::atomic<unsigned int> registrations{0};
