@@ -1,5 +1,6 @@
 #include "vtkVizAnnotationsModuleMRMLDisplayableManagerObjectFactory.h"
 
+#include "vtkMRMLAnnotationBidimensionalDisplayableManager.h"
 #include "vtkMRMLAnnotationDisplayableManager.h"
 #include "vtkMRMLAnnotationFiducialDisplayableManager.h"
 #include "vtkMRMLAnnotationROIDisplayableManager.h"
@@ -20,7 +21,7 @@ template <class Manager> vtkObject* createManager()
     return Manager::New();
 }
 
-// The managers made by name; the other annotation kinds add their lines here.
+// The managers made by name.
 struct Override
 {
     const char* className;
@@ -32,6 +33,8 @@ const Override overrides[] = {
     {"vtkMRMLAnnotationRulerDisplayableManager", &createManager<vtkMRMLAnnotationRulerDisplayableManager>},
     {"vtkMRMLAnnotationROIDisplayableManager", &createManager<vtkMRMLAnnotationROIDisplayableManager>},
     {"vtkMRMLAnnotationTextDisplayableManager", &createManager<vtkMRMLAnnotationTextDisplayableManager>},
+    {"vtkMRMLAnnotationBidimensionalDisplayableManager",
+     &createManager<vtkMRMLAnnotationBidimensionalDisplayableManager>},
 };
 
 std::atomic<unsigned int> registrations{0};
