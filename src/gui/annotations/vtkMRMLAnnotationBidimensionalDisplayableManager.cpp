@@ -3,6 +3,7 @@
 #include "AnnotationLabelFormat.h"
 #include "vtkAnnotationBidimensionalRepresentation.h"
 #include "vtkAnnotationBidimensionalWidget.h"
+#include "vtkAnnotationWidgetCallback.h"
 #include "vtkMRMLAnnotationBidimensionalNode.h"
 #include "vtkMRMLAnnotationClickCounter.h"
 #include "vtkMRMLAnnotationDisplayableManagerHelper.h"
@@ -36,47 +37,28 @@ double distanceOf(const double a[4], const double b[4])
     return std::sqrt(vtkMath::Distance2BetweenPoints(a, b));
 }
 
-// Turns a bidimensional widget's interaction into node updates: the node follows each
-// step of a drag; the undo state is taken once when it starts, and the scene is told once
-// when it ends.
-class vtkAnnotationBidimensionalWidgetCallback : public vtkCommand
+void handlesOf(vtkBiDimensionalRepresentation* representation, vtkHandleRepresentation* handles[4]);
+
+// The measurement's node follows every step of a drag; the scene is told once, when the
+// drag ends. In a slice view the handles stay inside the viewport.
+class vtkAnnotationBidimensionalWidgetCallback : public vtkAnnotationWidgetCallback
 {
 public:
     static vtkAnnotationBidimensionalWidgetCallback* New() { return new vtkAnnotationBidimensionalWidgetCallback; }
 
-    void Execute(vtkObject*, unsigned long event, void*) override
+protected:
+    void Step(bool finished) override
     {
-        if (!Widget || !Node || !Manager)
-            return;
-        if (event == vtkCommand::StartInteractionEvent) {
-            if (vtkMRMLScene* scene = Node->GetScene())
-                scene->SaveStateForUndo(Node);
-            return;
+        auto* representation = vtkBiDimensionalRepresentation::SafeDownCast(Widget->GetRepresentation());
+        if (representation && Manager->Is2DDisplayableManager()) {
+            vtkHandleRepresentation* handles[4];
+            handlesOf(representation, handles);
+            for (vtkHandleRepresentation* h : handles)
+                Gui::AnnotationWidgets::keepInViewport(Manager, h);
         }
-        if (event != vtkCommand::InteractionEvent && event != vtkCommand::EndInteractionEvent)
-            return;
-        if (Manager->Is2DDisplayableManager()) {
-            auto* representation = vtkBiDimensionalRepresentation::SafeDownCast(Widget->GetRepresentation());
-            vtkHandleRepresentation* handles[4] = {
-                representation->GetPoint1Representation(), representation->GetPoint2Representation(),
-                representation->GetPoint3Representation(), representation->GetPoint4Representation()};
-            for (vtkHandleRepresentation* h : handles) {
-                if (!h)
-                    continue;
-                double display[3], clamped[3];
-                h->GetDisplayPosition(display);
-                std::copy(display, display + 3, clamped);
-                Manager->RestrictDisplayCoordinatesToViewport(clamped);
-                if (Manager->GetDisplayCoordinatesChanged(display, clamped))
-                    h->SetDisplayPosition(clamped);
-            }
-        }
-        Manager->WriteWidgetToNode(Widget, Node, event == vtkCommand::EndInteractionEvent);
+        static_cast<vtkMRMLAnnotationBidimensionalDisplayableManager*>(Manager)->WriteWidgetToNode(Widget, Node,
+                                                                                                    finished);
     }
-
-    vtkAnnotationBidimensionalWidget* Widget = nullptr;
-    vtkMRMLAnnotationBidimensionalNode* Node = nullptr;
-    vtkMRMLAnnotationBidimensionalDisplayableManager* Manager = nullptr;
 };
 
 void handlesOf(vtkBiDimensionalRepresentation* representation, vtkHandleRepresentation* handles[4])
@@ -167,13 +149,7 @@ void vtkMRMLAnnotationBidimensionalDisplayableManager::OnClickInRenderWindow(dou
         node->SetBidimensionalMeasurement(length1, length2);
         node->SetName(scene->GetUniqueNameByString("B").c_str());
     }
-    vtkMRMLInteractionNode* interaction = GetInteractionNode();
-    if (interaction && interaction->GetPlaceModePersistence() != 1)
-        interaction->SetCurrentInteractionMode(vtkMRMLInteractionNode::ViewTransform);
-    SaveStateForUndo();
-    if (associatedNodeID)
-        node->SetAttribute("AssociatedNodeID", associatedNodeID);
-    node->Initialize(scene);
+    FinishPlacement(node, associatedNodeID);
 }
 
 vtkAbstractWidget* vtkMRMLAnnotationBidimensionalDisplayableManager::CreateWidget(vtkMRMLAnnotationNode* node)
@@ -222,26 +198,15 @@ void vtkMRMLAnnotationBidimensionalDisplayableManager::OnWidgetCreated(vtkAbstra
         UpdatePosition(widget, node);
     }
     vtkNew<vtkAnnotationBidimensionalWidgetCallback> callback;
-    callback->Widget = bidimensional;
-    callback->Node = measurement;
-    callback->Manager = this;
-    widget->AddObserver(vtkCommand::StartInteractionEvent, callback);
-    widget->AddObserver(vtkCommand::EndInteractionEvent, callback);
-    widget->AddObserver(vtkCommand::InteractionEvent, callback);
+    callback->Observe(widget, measurement, this, true);
     node->SaveView();
 }
 
 void vtkMRMLAnnotationBidimensionalDisplayableManager::PropagateMRMLToWidget(vtkMRMLAnnotationNode* node,
                                                                             vtkAbstractWidget* widget)
 {
-    if (!widget) {
-        vtkErrorMacro("PropagateMRMLToWidget: Widget was null!");
+    if (!Gui::AnnotationWidgets::haveWidgetAndNode(this, "PropagateMRMLToWidget", widget, node))
         return;
-    }
-    if (!node) {
-        vtkErrorMacro("PropagateMRMLToWidget: MRML node was null!");
-        return;
-    }
     auto* bidimensional = vtkBiDimensionalWidget::SafeDownCast(widget);
     if (!bidimensional) {
         vtkErrorMacro("PropagateMRMLToWidget: Could not get bidimensional widget!");
@@ -325,14 +290,8 @@ void vtkMRMLAnnotationBidimensionalDisplayableManager::PropagateWidgetToMRML(vtk
 void vtkMRMLAnnotationBidimensionalDisplayableManager::WriteWidgetToNode(vtkAbstractWidget* widget,
                                                                         vtkMRMLAnnotationNode* node, bool finished)
 {
-    if (!widget) {
-        vtkErrorMacro("PropagateWidgetToMRML: Widget was null!");
+    if (!Gui::AnnotationWidgets::haveWidgetAndNode(this, "PropagateWidgetToMRML", widget, node))
         return;
-    }
-    if (!node) {
-        vtkErrorMacro("PropagateWidgetToMRML: MRML node was null!");
-        return;
-    }
     auto* bidimensional = vtkBiDimensionalWidget::SafeDownCast(widget);
     if (!bidimensional) {
         vtkErrorMacro("PropagateWidgetToMRML: Could not get bidimensional widget!");
@@ -372,11 +331,5 @@ void vtkMRMLAnnotationBidimensionalDisplayableManager::WriteWidgetToNode(vtkAbst
         shown->SetDistance2(length2);
     }
     measurement->SetBidimensionalMeasurement(length1, length2);
-    if (finished)
-        measurement->SaveView();
-    node->SetDisableModifiedEvent(wasDisabled);
-    node->Modified();
-    if (finished)
-        if (vtkMRMLScene* scene = node->GetScene())
-            scene->InvokeEvent(vtkCommand::ModifiedEvent, node);
+    Gui::AnnotationWidgets::finishNodeWrite(node, wasDisabled, true, finished);
 }

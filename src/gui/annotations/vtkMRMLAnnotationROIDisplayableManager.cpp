@@ -2,6 +2,7 @@
 
 #include "vtkAnnotationROIRepresentation.h"
 #include "vtkAnnotationROIWidget.h"
+#include "vtkAnnotationWidgetCallback.h"
 #include "vtkMRMLAnnotationClickCounter.h"
 #include "vtkMRMLAnnotationDisplayableManagerHelper.h"
 #include "vtkMRMLAnnotationROINode.h"
@@ -27,30 +28,20 @@ vtkStandardNewMacro(vtkMRMLAnnotationROIDisplayableManager);
 
 namespace {
 
-// Turns a box widget's interaction into node updates: by default once per drag, at its
-// end; on every step when the node asks for interactive updates. A drag is one undo step.
-class vtkAnnotationROIWidgetCallback : public vtkCommand
+// The box's node follows once per drag, at its end, or on every step when the node asks
+// for interactive updates.
+class vtkAnnotationROIWidgetCallback : public vtkAnnotationWidgetCallback
 {
 public:
     static vtkAnnotationROIWidgetCallback* New() { return new vtkAnnotationROIWidgetCallback; }
 
-    void Execute(vtkObject*, unsigned long event, void*) override
+protected:
+    void Step(bool finished) override
     {
-        if (!Widget || !Node || !Manager)
-            return;
-        if (event == vtkCommand::StartInteractionEvent) {
-            if (vtkMRMLScene* scene = Node->GetScene())
-                scene->SaveStateForUndo(Node);
-            return;
-        }
-        if (event == vtkCommand::EndInteractionEvent ||
-            (event == vtkCommand::InteractionEvent && Node->GetInteractiveMode() == 1))
+        auto* roi = vtkMRMLAnnotationROINode::SafeDownCast(Node);
+        if (finished || (roi && roi->GetInteractiveMode() == 1))
             Manager->PropagateWidgetToMRML(Widget, Node);
     }
-
-    vtkAnnotationROIWidget* Widget = nullptr;
-    vtkMRMLAnnotationROINode* Node = nullptr;
-    vtkMRMLAnnotationDisplayableManager* Manager = nullptr;
 };
 
 } // namespace
@@ -126,13 +117,7 @@ void vtkMRMLAnnotationROIDisplayableManager::OnClickInRenderWindow(double x, dou
         node->SetName(scene->GetUniqueNameByString("R").c_str());
     }
 
-    vtkMRMLInteractionNode* interaction = GetInteractionNode();
-    if (interaction && interaction->GetPlaceModePersistence() != 1)
-        interaction->SetCurrentInteractionMode(vtkMRMLInteractionNode::ViewTransform);
-    SaveStateForUndo();
-    if (associatedNodeID)
-        node->SetAttribute("AssociatedNodeID", associatedNodeID);
-    node->Initialize(scene);
+    FinishPlacement(node, associatedNodeID);
 }
 
 vtkAbstractWidget* vtkMRMLAnnotationROIDisplayableManager::CreateWidget(vtkMRMLAnnotationNode* node)
@@ -164,21 +149,10 @@ vtkAbstractWidget* vtkMRMLAnnotationROIDisplayableManager::CreateWidget(vtkMRMLA
 
 void vtkMRMLAnnotationROIDisplayableManager::OnWidgetCreated(vtkAbstractWidget* widget, vtkMRMLAnnotationNode* node)
 {
-    if (!widget) {
-        vtkErrorMacro("OnWidgetCreated: Widget was null!");
+    if (!Gui::AnnotationWidgets::haveWidgetAndNode(this, "OnWidgetCreated", widget, node))
         return;
-    }
-    if (!node) {
-        vtkErrorMacro("OnWidgetCreated: MRML node was null!");
-        return;
-    }
     vtkNew<vtkAnnotationROIWidgetCallback> callback;
-    callback->Widget = vtkAnnotationROIWidget::SafeDownCast(widget);
-    callback->Node = vtkMRMLAnnotationROINode::SafeDownCast(node);
-    callback->Manager = this;
-    widget->AddObserver(vtkCommand::StartInteractionEvent, callback);
-    widget->AddObserver(vtkCommand::EndInteractionEvent, callback);
-    widget->AddObserver(vtkCommand::InteractionEvent, callback);
+    callback->Observe(widget, node, this, true);
     node->SaveView();
     HandOverToViewFeeder(node);
 }
@@ -186,14 +160,8 @@ void vtkMRMLAnnotationROIDisplayableManager::OnWidgetCreated(vtkAbstractWidget* 
 void vtkMRMLAnnotationROIDisplayableManager::PropagateMRMLToWidget(vtkMRMLAnnotationNode* node,
                                                                    vtkAbstractWidget* widget)
 {
-    if (!widget) {
-        vtkErrorMacro("PropagateMRMLToWidget: Widget was null!");
+    if (!Gui::AnnotationWidgets::haveWidgetAndNode(this, "PropagateMRMLToWidget", widget, node))
         return;
-    }
-    if (!node) {
-        vtkErrorMacro("PropagateMRMLToWidget: MRML node was null!");
-        return;
-    }
     // Boxes are shown in the 3D view only.
     if (Is2DDisplayableManager())
         return;
@@ -264,14 +232,8 @@ void vtkMRMLAnnotationROIDisplayableManager::SetParentTransformToWidget(vtkMRMLA
 void vtkMRMLAnnotationROIDisplayableManager::PropagateWidgetToMRML(vtkAbstractWidget* widget,
                                                                    vtkMRMLAnnotationNode* node)
 {
-    if (!widget) {
-        vtkErrorMacro("PropagateWidgetToMRML: Widget was null!");
+    if (!Gui::AnnotationWidgets::haveWidgetAndNode(this, "PropagateWidgetToMRML", widget, node))
         return;
-    }
-    if (!node) {
-        vtkErrorMacro("PropagateWidgetToMRML: MRML node was null!");
-        return;
-    }
     auto* box = vtkAnnotationROIWidget::SafeDownCast(widget);
     if (!box) {
         vtkErrorMacro("PropagateWidgetToMRML: Could not get box widget!");

@@ -1,6 +1,7 @@
 #include "vtkMRMLAnnotationTextDisplayableManager.h"
 
 #include "AnnotationLabelFormat.h"
+#include "vtkAnnotationWidgetCallback.h"
 #include "vtkMRMLAnnotationTextDisplayNode.h"
 #include "vtkMRMLAnnotationTextNode.h"
 
@@ -25,46 +26,32 @@ vtkStandardNewMacro(vtkMRMLAnnotationTextDisplayableManager);
 
 namespace {
 
-// Turns the end of a caption drag into a node update; the drag is one undo step.
-class vtkAnnotationTextWidgetCallback : public vtkCommand
+vtkCaptionRepresentation* captionOf(vtkAbstractWidget* widget);
+
+// The caption's node follows once per drag, at its end; in a slice view the caption's
+// anchor stays inside the viewport.
+class vtkAnnotationTextWidgetCallback : public vtkAnnotationWidgetCallback
 {
 public:
     static vtkAnnotationTextWidgetCallback* New() { return new vtkAnnotationTextWidgetCallback; }
 
-    void Execute(vtkObject*, unsigned long event, void*) override
+protected:
+    void Step(bool) override
     {
-        if (!Widget || !Node || !Manager)
-            return;
-        if (event == vtkCommand::StartInteractionEvent) {
-            if (vtkMRMLScene* scene = Node->GetScene())
-                scene->SaveStateForUndo(Node);
-            return;
-        }
-        if (event != vtkCommand::InteractionEvent && event != vtkCommand::EndInteractionEvent)
-            return;
-        if (Manager->Is2DDisplayableManager()) {
-            auto* representation = vtkCaptionRepresentation::SafeDownCast(Widget->GetRepresentation());
-            vtkCaptionActor2D* caption = representation ? representation->GetCaptionActor2D() : nullptr;
-            if (caption) {
-                vtkCoordinate* point = caption->GetAttachmentPointCoordinate();
-                double display[3] = {0.0, 0.0, 0.0}, clamped[3];
-                const double* d = point->GetComputedDoubleDisplayValue(representation->GetRenderer());
-                display[0] = d[0];
-                display[1] = d[1];
-                std::copy(display, display + 3, clamped);
-                Manager->RestrictDisplayCoordinatesToViewport(clamped);
-                if (Manager->GetDisplayCoordinatesChanged(display, clamped)) {
-                    point->SetCoordinateSystemToDisplay();
-                    point->SetValue(clamped);
-                }
+        vtkCaptionRepresentation* representation = captionOf(Widget);
+        vtkCaptionActor2D* caption = representation ? representation->GetCaptionActor2D() : nullptr;
+        if (caption && Manager->Is2DDisplayableManager()) {
+            vtkCoordinate* point = caption->GetAttachmentPointCoordinate();
+            const double* d = point->GetComputedDoubleDisplayValue(representation->GetRenderer());
+            double display[3] = {d[0], d[1], 0.0}, clamped[3] = {d[0], d[1], 0.0};
+            Manager->RestrictDisplayCoordinatesToViewport(clamped);
+            if (Manager->GetDisplayCoordinatesChanged(display, clamped)) {
+                point->SetCoordinateSystemToDisplay();
+                point->SetValue(clamped);
             }
         }
         Manager->PropagateWidgetToMRML(Widget, Node);
     }
-
-    vtkCaptionWidget* Widget = nullptr;
-    vtkMRMLAnnotationTextNode* Node = nullptr;
-    vtkMRMLAnnotationDisplayableManager* Manager = nullptr;
 };
 
 vtkCaptionRepresentation* captionOf(vtkAbstractWidget* widget)
@@ -114,13 +101,7 @@ void vtkMRMLAnnotationTextDisplayableManager::OnClickInRenderWindow(double x, do
         node->SetTextLabel("New text");
         node->SetName(scene->GetUniqueNameByString("T").c_str());
     }
-    vtkMRMLInteractionNode* interaction = GetInteractionNode();
-    if (interaction && interaction->GetPlaceModePersistence() != 1)
-        interaction->SetCurrentInteractionMode(vtkMRMLInteractionNode::ViewTransform);
-    SaveStateForUndo();
-    if (associatedNodeID)
-        node->SetAttribute("AssociatedNodeID", associatedNodeID);
-    node->Initialize(scene);
+    FinishPlacement(node, associatedNodeID);
 }
 
 vtkAbstractWidget* vtkMRMLAnnotationTextDisplayableManager::CreateWidget(vtkMRMLAnnotationNode* node)
@@ -157,34 +138,18 @@ vtkAbstractWidget* vtkMRMLAnnotationTextDisplayableManager::CreateWidget(vtkMRML
 
 void vtkMRMLAnnotationTextDisplayableManager::OnWidgetCreated(vtkAbstractWidget* widget, vtkMRMLAnnotationNode* node)
 {
-    if (!widget) {
-        vtkErrorMacro("OnWidgetCreated: Widget was null!");
+    if (!Gui::AnnotationWidgets::haveWidgetAndNode(this, "OnWidgetCreated", widget, node))
         return;
-    }
-    if (!node) {
-        vtkErrorMacro("OnWidgetCreated: MRML node was null!");
-        return;
-    }
     vtkNew<vtkAnnotationTextWidgetCallback> callback;
-    callback->Widget = vtkCaptionWidget::SafeDownCast(widget);
-    callback->Node = vtkMRMLAnnotationTextNode::SafeDownCast(node);
-    callback->Manager = this;
-    widget->AddObserver(vtkCommand::StartInteractionEvent, callback);
-    widget->AddObserver(vtkCommand::EndInteractionEvent, callback);
+    callback->Observe(widget, node, this, false);
     node->SaveView();
 }
 
 void vtkMRMLAnnotationTextDisplayableManager::PropagateMRMLToWidget(vtkMRMLAnnotationNode* node,
                                                                     vtkAbstractWidget* widget)
 {
-    if (!widget) {
-        vtkErrorMacro("PropagateMRMLToWidget: Widget was null!");
+    if (!Gui::AnnotationWidgets::haveWidgetAndNode(this, "PropagateMRMLToWidget", widget, node))
         return;
-    }
-    if (!node) {
-        vtkErrorMacro("PropagateMRMLToWidget: MRML node was null!");
-        return;
-    }
     vtkCaptionRepresentation* representation = captionOf(widget);
     if (!representation) {
         vtkErrorMacro("PropagateMRMLToWidget: Could not get caption widget!");
@@ -233,14 +198,8 @@ void vtkMRMLAnnotationTextDisplayableManager::PropagateMRMLToWidget(vtkMRMLAnnot
 
 void vtkMRMLAnnotationTextDisplayableManager::UpdatePosition(vtkAbstractWidget* widget, vtkMRMLNode* node)
 {
-    if (!widget) {
-        vtkErrorMacro("UpdatePosition: Widget was null!");
+    if (!Gui::AnnotationWidgets::haveWidgetAndNode(this, "UpdatePosition", widget, node))
         return;
-    }
-    if (!node) {
-        vtkErrorMacro("UpdatePosition: MRML node was null!");
-        return;
-    }
     vtkCaptionRepresentation* representation = captionOf(widget);
     if (!representation) {
         vtkErrorMacro("UpdatePosition: Could not get caption widget!");
@@ -267,14 +226,8 @@ void vtkMRMLAnnotationTextDisplayableManager::UpdatePosition(vtkAbstractWidget* 
 void vtkMRMLAnnotationTextDisplayableManager::PropagateWidgetToMRML(vtkAbstractWidget* widget,
                                                                     vtkMRMLAnnotationNode* node)
 {
-    if (!widget) {
-        vtkErrorMacro("PropagateWidgetToMRML: Widget was null!");
+    if (!Gui::AnnotationWidgets::haveWidgetAndNode(this, "PropagateWidgetToMRML", widget, node))
         return;
-    }
-    if (!node) {
-        vtkErrorMacro("PropagateWidgetToMRML: MRML node was null!");
-        return;
-    }
     vtkCaptionRepresentation* representation = captionOf(widget);
     if (!representation) {
         vtkErrorMacro("PropagateWidgetToMRML: Could not get text widget!");
