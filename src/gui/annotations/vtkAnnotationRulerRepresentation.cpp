@@ -54,9 +54,9 @@ void vtkAnnotationRulerRepresentation::BuildRepresentation()
     AxisActor->GetPositionCoordinate()->SetValue(d1);
     AxisActor->GetPosition2Coordinate()->SetCoordinateSystemToDisplay();
     AxisActor->GetPosition2Coordinate()->SetValue(d2);
-    AxisActor->SetRulerMode(RulerMode);
-    const double onScreen = std::hypot(d2[0] - d1[0], d2[1] - d1[1]);
-    AxisActor->SetRulerDistance(shown > 0.0 ? RulerDistance * onScreen / shown : RulerDistance);
+    // The axis's own ruler mode breaks the renderer (Mesa reads past a vertex buffer) when
+    // its ends are given in display coordinates, as here: its ticks are laid out by count.
+    AxisActor->SetRulerMode(0);
     AxisActor->SetNumberOfLabels(NumberOfRulerTicks);
 
     std::string title;

@@ -5,6 +5,10 @@
 #include <vtkMRMLAnnotationBidimensionalDisplayableManager.h>
 #include <vtkMRMLAnnotationBidimensionalNode.h>
 #include <vtkMRMLAnnotationDisplayableManagerHelper.h>
+#include <vtkAnnotationRulerRepresentation.h>
+#include <vtkAnnotationRulerWidget.h>
+#include <vtkMRMLAnnotationRulerDisplayableManager.h>
+#include <vtkMRMLAnnotationRulerNode.h>
 
 #include <mrml/vtkMRMLInteractionNode.h>
 #include <mrml/vtkMRMLScene.h>
@@ -13,6 +17,7 @@
 #include <qmrml/qMRMLSliceView.h>
 
 #include <QVTKOpenGLNativeWidget.h>
+#include <vtkAxisActor2D.h>
 #include <vtkMatrix4x4.h>
 #include <vtkNew.h>
 #include <vtkRenderWindowInteractor.h>
@@ -50,6 +55,7 @@ protected:
 
         view.resize(400, 400);
         view.addDisplayableManager("vtkMRMLAnnotationBidimensionalDisplayableManager");
+        view.addDisplayableManager("vtkMRMLAnnotationRulerDisplayableManager");
         view.setMRMLScene(scene);
         view.setMRMLSliceNode(slice);
         view.show();
@@ -84,7 +90,7 @@ protected:
         return {ras[0], ras[1], ras[2]};
     }
 
-    static ::testing::AssertionResult at(vtkMRMLAnnotationBidimensionalNode* node, int index, const std::vector<double>& p)
+    static ::testing::AssertionResult at(vtkMRMLAnnotationControlPointsNode* node, int index, const std::vector<double>& p)
     {
         double w[4];
         node->GetControlPointWorldCoordinates(index, w);
@@ -188,6 +194,35 @@ TEST_F(SliceView, ANodeChangeMovesTheHandlesAndTheMirrorHelperWorksInAnyDirectio
     EXPECT_NEAR(m[0], 0, 1e-12);
     EXPECT_NEAR(m[1], 10, 1e-12);
     EXPECT_FALSE(vtkMRMLAnnotationBidimensionalDisplayableManager::MirrorAcrossLine(a, a, q, m));
+}
+
+TEST_F(SliceView, AFlatRulerMeasuresInTheSliceAndKeepsItsPointsWhenAHandleLeavesTheView)
+{
+    selection->SetActivePlaceNodeClassName("vtkMRMLAnnotationRulerNode");
+    interaction->SetCurrentInteractionMode(vtkMRMLInteractionNode::Place);
+    click(100, 100);
+    click(100, 180);
+    auto* ruler = vtkMRMLAnnotationRulerNode::SafeDownCast(scene->GetFirstNodeByClass("vtkMRMLAnnotationRulerNode"));
+    ASSERT_NE(ruler, nullptr);
+    EXPECT_TRUE(at(ruler, 0, world(100, 100)));
+    EXPECT_TRUE(at(ruler, 1, world(100, 180)));
+    auto* rulers = vtkMRMLAnnotationRulerDisplayableManager::SafeDownCast(
+        view.displayableManagerByClassName("vtkMRMLAnnotationRulerDisplayableManager"));
+    auto* widget = vtkAnnotationRulerWidget::SafeDownCast(rulers->GetWidget(ruler));
+    ASSERT_NE(widget, nullptr);
+    EXPECT_EQ(widget->GetIs2DWidget(), 1);
+    auto* flat = vtkAnnotationRulerRepresentation::SafeDownCast(widget->GetRepresentation());
+    ASSERT_NE(flat, nullptr);
+    ruler->SetName("5% %s");
+    view.forceRender();
+    EXPECT_STREQ(flat->GetAxis()->GetTitle(), "5% %s :40 mm") << "80 pixels of half a unit";
+
+    // A handle moved off the view: the label shows the new length, the node keeps its point.
+    double outside[3] = {100, 600, 0};
+    flat->SetPoint2DisplayPosition(outside);
+    rulers->PropagateWidgetToMRML(widget, ruler);
+    EXPECT_TRUE(at(ruler, 1, world(100, 180)));
+    EXPECT_NEAR(flat->GetShownDistance(), 250, 1.0);
 }
 
 TEST(BidimensionalRepresentation, TheLongerLengthComesFirst)
