@@ -227,31 +227,30 @@ TEST_F(RulerView, ChangesObserversMakeWhileTheWidgetIsWrittenAreNotFedBack)
     vtkMRMLAnnotationRulerNode* ruler = place(200, 200, 240, 200);
     ASSERT_NE(ruler, nullptr);
     vtkAbstractWidget* widget = manager->GetWidget(ruler);
-    vtkMRMLAnnotationLineDisplayNode* line = ruler->GetAnnotationLineDisplayNode();
-    // An observer of the widget changes the display node while the manager still writes
-    // into the widget: the manager must not start writing again from inside.
-    bool changed = false;
-    vtkNew<vtkCallbackCommand> command;
+    const int alone = AnnotationTest::countEvents(widget, vtkCommand::ModifiedEvent, [&] { ruler->Modified(); });
+    ASSERT_GE(alone, 2);
+
+    // At the widget's last change of a propagation (after the nested position update has
+    // returned), an observer changes the display node: the manager is still writing, so
+    // the change must not start another propagation.
     struct Data
     {
-        bool* changed;
+        int seen;
+        int trigger;
         vtkMRMLAnnotationLineDisplayNode* line;
-    } data{&changed, line};
+    } data{0, alone, ruler->GetAnnotationLineDisplayNode()};
+    vtkNew<vtkCallbackCommand> command;
     command->SetClientData(&data);
     command->SetCallback([](vtkObject*, unsigned long, void* client, void*) {
         auto* d = static_cast<Data*>(client);
-        if (!*d->changed) {
-            *d->changed = true;
+        if (++d->seen == d->trigger)
             d->line->SetLineThickness(7);
-        }
     });
     widget->AddObserver(vtkCommand::ModifiedEvent, command);
-    const int propagations = AnnotationTest::countEvents(widget, vtkCommand::ModifiedEvent, [&] { ruler->Modified(); });
+    const int withChange = AnnotationTest::countEvents(widget, vtkCommand::ModifiedEvent, [&] { ruler->Modified(); });
     widget->RemoveObserver(command);
-    EXPECT_TRUE(changed);
-    changed = true;
-    const int alone = AnnotationTest::countEvents(widget, vtkCommand::ModifiedEvent, [&] { ruler->Modified(); });
-    EXPECT_EQ(propagations, alone) << "the display change made inside was not propagated again";
+    EXPECT_EQ(data.line->GetLineThickness(), 7);
+    EXPECT_EQ(withChange, alone) << "the display change made inside was not propagated again";
 }
 
 TEST_F(RulerView, ADraggedRulerIsSavedAndReadBackByteIdentical)

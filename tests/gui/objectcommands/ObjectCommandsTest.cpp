@@ -72,10 +72,9 @@ void registerTypes()
     Gui::qPelmoraApplication::initialize_application();
     Gui::GfxDatabase::init();
     FemGui::initModule();
-    // As the main window does: every 3D view gets the region, ruler and fiducial managers.
-    for (const char* manager : {"vtkMRMLAnnotationROIDisplayableManager", "vtkMRMLAnnotationRulerDisplayableManager",
-                                "vtkMRMLAnnotationFiducialDisplayableManager"})
-        vtkMRMLThreeDViewDisplayableManagerFactory::GetInstance()->RegisterDisplayableManager(manager);
+    // As the main window does: every 3D view gets a fiducial manager.
+    vtkMRMLThreeDViewDisplayableManagerFactory::GetInstance()->RegisterDisplayableManager(
+        "vtkMRMLAnnotationFiducialDisplayableManager");
     done = true;
 }
 
@@ -183,6 +182,10 @@ TEST_F(ObjectCommands, FiducialCommandThenAClickPlacesAFiducialHandedToItsObject
 
 TEST_F(ObjectCommands, RulerAndRegionCommandsThenTwoClicksPlaceAnnotationsHandedToTheirObjects)
 {
+    // As the main window does: the views made from now on get the region and ruler managers.
+    for (const char* manager : {"vtkMRMLAnnotationROIDisplayableManager", "vtkMRMLAnnotationRulerDisplayableManager"})
+        if (!vtkMRMLThreeDViewDisplayableManagerFactory::GetInstance()->IsDisplayableManagerRegistered(manager))
+            vtkMRMLThreeDViewDisplayableManagerFactory::GetInstance()->RegisterDisplayableManager(manager);
     openProject();
     vtkMRMLScene* scene = gui->mrmlScene();
     auto* interaction = vtkMRMLInteractionNode::SafeDownCast(scene->GetNodeByID("vtkMRMLInteractionNodeSingleton"));
