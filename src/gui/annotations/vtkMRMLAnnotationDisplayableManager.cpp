@@ -559,6 +559,21 @@ void vtkMRMLAnnotationDisplayableManager::SaveStateForUndo(vtkMRMLNode* node)
     }
 }
 
+void vtkMRMLAnnotationDisplayableManager::FinishPlacement(vtkMRMLAnnotationNode* node, const char* associatedNodeID)
+{
+    vtkMRMLScene* scene = GetMRMLScene();
+    if (!node || !scene)
+        return;
+    vtkMRMLInteractionNode* interaction = GetInteractionNode();
+    if (interaction && interaction->GetPlaceModePersistence() != 1)
+        interaction->SetCurrentInteractionMode(vtkMRMLInteractionNode::ViewTransform);
+    // Undo removes the annotation with its display nodes.
+    SaveStateForUndo();
+    if (associatedNodeID)
+        node->SetAttribute("AssociatedNodeID", associatedNodeID);
+    node->Initialize(scene);
+}
+
 // ---------------------------------------------------------------------------------------
 // Coordinates
 

@@ -162,6 +162,9 @@ protected:
     void HandOverToViewFeeder(vtkMRMLAnnotationNode* node);
     // Saves the scene's state for undo (with the node when given).
     void SaveStateForUndo(vtkMRMLNode* node = nullptr);
+    // The end of a placement: a single placement leaves place mode, the scene saves its
+    // state for undo, and the node, tied to the node clicked on (if any), enters the scene.
+    void FinishPlacement(vtkMRMLAnnotationNode* node, const char* associatedNodeID);
 
     vtkSmartPointer<vtkMRMLAnnotationClickCounter> ClickCounter;
     // The node class shown (not owned text).

@@ -146,14 +146,7 @@ void vtkMRMLAnnotationFiducialDisplayableManager::OnClickInRenderWindow(double x
         node->SetControlPointWorldCoordinates(0, world, 1, 1);
         node->SetName(scene->GetUniqueNameByString("F").c_str());
     }
-    vtkMRMLInteractionNode* interaction = GetInteractionNode();
-    if (interaction && interaction->GetPlaceModePersistence() != 1)
-        interaction->SetCurrentInteractionMode(vtkMRMLInteractionNode::ViewTransform);
-    // Undo removes the fiducial with its display nodes.
-    SaveStateForUndo();
-    if (associatedNodeID)
-        node->SetAttribute("AssociatedNodeID", associatedNodeID);
-    node->Initialize(scene);
+    FinishPlacement(node, associatedNodeID);
 }
 
 vtkAbstractWidget* vtkMRMLAnnotationFiducialDisplayableManager::CreateWidget(vtkMRMLAnnotationNode* node)

@@ -1,7 +1,11 @@
 #include "vtkVizAnnotationsModuleMRMLDisplayableManagerObjectFactory.h"
 
+#include "vtkMRMLAnnotationBidimensionalDisplayableManager.h"
 #include "vtkMRMLAnnotationDisplayableManager.h"
 #include "vtkMRMLAnnotationFiducialDisplayableManager.h"
+#include "vtkMRMLAnnotationROIDisplayableManager.h"
+#include "vtkMRMLAnnotationRulerDisplayableManager.h"
+#include "vtkMRMLAnnotationTextDisplayableManager.h"
 
 #include <vtkVersion.h>
 
@@ -17,7 +21,7 @@ template <class Manager> vtkObject* createManager()
     return Manager::New();
 }
 
-// The managers made by name; the other annotation kinds add their lines here.
+// The managers made by name.
 struct Override
 {
     const char* className;
@@ -26,6 +30,11 @@ struct Override
 const Override overrides[] = {
     {"vtkMRMLAnnotationDisplayableManager", &createManager<vtkMRMLAnnotationDisplayableManager>},
     {"vtkMRMLAnnotationFiducialDisplayableManager", &createManager<vtkMRMLAnnotationFiducialDisplayableManager>},
+    {"vtkMRMLAnnotationRulerDisplayableManager", &createManager<vtkMRMLAnnotationRulerDisplayableManager>},
+    {"vtkMRMLAnnotationROIDisplayableManager", &createManager<vtkMRMLAnnotationROIDisplayableManager>},
+    {"vtkMRMLAnnotationTextDisplayableManager", &createManager<vtkMRMLAnnotationTextDisplayableManager>},
+    {"vtkMRMLAnnotationBidimensionalDisplayableManager",
+     &createManager<vtkMRMLAnnotationBidimensionalDisplayableManager>},
 };
 
 std::atomic<unsigned int> registrations{0};

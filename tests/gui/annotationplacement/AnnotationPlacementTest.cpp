@@ -169,7 +169,8 @@ protected:
 
 TEST(AnnotationManagerFactory, CreatesTheManagersByName)
 {
-    for (const char* name : {"vtkMRMLAnnotationDisplayableManager", "vtkMRMLAnnotationFiducialDisplayableManager"}) {
+    for (const char* name : {"vtkMRMLAnnotationDisplayableManager", "vtkMRMLAnnotationFiducialDisplayableManager",
+                             "vtkMRMLAnnotationRulerDisplayableManager", "vtkMRMLAnnotationROIDisplayableManager"}) {
         vtkSmartPointer<vtkObject> object = vtkSmartPointer<vtkObject>::Take(vtkObjectFactory::CreateInstance(name));
         ASSERT_NE(object, nullptr) << name;
         EXPECT_STREQ(object->GetClassName(), name);

@@ -140,6 +140,48 @@ TEST_F(ObjectCommands, FiducialCommandThenAClickPlacesAFiducialHandedToItsObject
     tree.reset();
 }
 
+TEST_F(ObjectCommands, RulerAndRegionCommandsThenTwoClicksPlaceAnnotationsHandedToTheirObjects)
+{
+    // As the main window does: the views made from now on get the region and ruler managers.
+    for (const char* manager : {"vtkMRMLAnnotationROIDisplayableManager", "vtkMRMLAnnotationRulerDisplayableManager"})
+        if (!vtkMRMLThreeDViewDisplayableManagerFactory::GetInstance()->IsDisplayableManagerRegistered(manager))
+            vtkMRMLThreeDViewDisplayableManagerFactory::GetInstance()->RegisterDisplayableManager(manager);
+    openProject();
+    vtkMRMLScene* scene = gui->mrmlScene();
+    auto* interaction = vtkMRMLInteractionNode::SafeDownCast(scene->GetNodeByID("vtkMRMLInteractionNodeSingleton"));
+    ASSERT_NE(interaction, nullptr);
+    vtkRenderWindowInteractor* interactor = view->getViewer()->threeDView()->interactor();
+    const int* size = interactor->GetSize();
+    auto click = [&](int x, int y) {
+        interactor->SetEventInformation(x, y);
+        interactor->InvokeEvent(vtkCommand::LeftButtonPressEvent);
+        interactor->InvokeEvent(vtkCommand::LeftButtonReleaseEvent);
+    };
+
+    struct Case
+    {
+        const char* command;
+        const char* nodeClass;
+        const Vexil::TypeInfo& type;
+    };
+    for (const Case& c : {Case{"Std_AnnotationRuler", "vtkMRMLAnnotationRulerNode", Obj::AnnotationRuler::getClassTypeId()},
+                          Case{"Std_AnnotationROI", "vtkMRMLAnnotationROINode", Obj::AnnotationROI::getClassTypeId()}}) {
+        SCOPED_TRACE(c.command);
+        run(c.command);
+        const auto objects = objectsOf(c.type);
+        ASSERT_EQ(objects.size(), 1u);
+        EXPECT_EQ(interaction->GetCurrentInteractionMode(), vtkMRMLInteractionNode::Place);
+        click(size[0] / 2, size[1] / 2);
+        EXPECT_EQ(scene->GetNumberOfNodesByClass(c.nodeClass), 0) << "the first click makes nothing yet";
+        click(size[0] / 2 + 40, size[1] / 2 + 20);
+        ASSERT_EQ(scene->GetNumberOfNodesByClass(c.nodeClass), 1);
+        auto* feeder = dynamic_cast<Gui::ViewFeederAnnotationBase*>(gui->get_view_feeder(objects[0]));
+        ASSERT_NE(feeder, nullptr);
+        EXPECT_EQ(feeder->getMRMLNode(), scene->GetFirstNodeByClass(c.nodeClass));
+        EXPECT_EQ(interaction->GetCurrentInteractionMode(), vtkMRMLInteractionNode::ViewTransform);
+    }
+}
+
 TEST_F(ObjectCommands, WithoutAProjectTheCommandsWarnAndAGroupIsMadeOnce)
 {
     {
