@@ -4,6 +4,10 @@
 
 #include <support/ChildProcessCost.h>
 #include <support/SmallModelFiles.h>
+#include <support/TestEnvironment.h>
+
+#include <obj/Application.h>
+#include <obj/ProjectObject.h>
 
 #include <QFile>
 #include <QImage>
@@ -118,4 +122,60 @@ TEST(Screenshot, ShowsTheModelAsSoonAsItIsDrawn)
         for (int x = 0; x < model.width(); ++x)
             differing += model.pixel(x, y) != empty.pixel(x, y);
     EXPECT_GT(differing, 5000);
+}
+
+namespace {
+
+// A project file holding one project with `count` plain objects, written by the logic.
+void writeProjectFile(const std::string& file, int count)
+{
+    PelmoraTest::ScopedLogic logic;
+    Obj::Application& app = logic.app();
+    Obj::Project* project = app.create_project("Many", "Many");
+    // Groups of fifty members, loads among the plain objects.
+    Obj::ProjectObjectGroup* group = nullptr;
+    for (int i = 0; i < count; ++i) {
+        if (i % 50 == 0) {
+            group = static_cast<Obj::ProjectObjectGroup*>(project->add_object("Obj::ProjectObjectGroup", "Group"));
+            continue;
+        }
+        group->add_object(project->add_object(i % 5 == 0 ? "Obj::LoadObject" : "Obj::ProjectObject", "Part"));
+    }
+    ASSERT_TRUE(app.save_as_file(1, file.c_str())) << app.last_file_error();
+}
+
+} // namespace
+
+TEST(OpeningAProjectFile, ProcessorTimeGrowsInProportionToTheObjects)
+{
+    // Every object of the file gets a feeder and a tree item, every member its place
+    // under its group: any of them costing in proportion to the objects already there
+    // makes four times the objects cost far more than four times as much.  The tenths
+    // of a second allow for the start-up's own ups and downs, larger than what
+    // a few thousand objects cost.
+    qputenv("VTK_SMP_BACKEND_IN_USE", "Sequential");
+    qputenv("LP_NUM_THREADS", "0");
+    QTemporaryDir dir;
+    const auto file = [&](int n) {
+        return QFile::encodeName(dir.filePath(QStringLiteral("many%1.pmdb").arg(n))).toStdString();
+    };
+    const std::string shot = QFile::encodeName(dir.filePath(QStringLiteral("shot.png"))).toStdString();
+    const auto cpu = [&](int n) {
+        std::vector<std::string> argv{PELMORA_HOST, "--screenshot", shot};
+        if (n > 0)
+            argv.push_back(file(n));
+        double best = 1e9;
+        for (int run = 0; run < 2; ++run) {
+            const ChildProcessCost cost = PelmoraTest::runChildProcess(argv);
+            EXPECT_EQ(cost.exitCode, 0);
+            best = std::min(best, cost.cpuSeconds);
+        }
+        return best;
+    };
+    writeProjectFile(file(2500), 2500);
+    writeProjectFile(file(10000), 10000);
+    const double none = cpu(0);
+    const double few = cpu(2500) - none;
+    const double many = cpu(10000) - none;
+    EXPECT_LT(many, 5.0 * std::max(few, 0.0) + 0.4) << few << " s for 2,500 objects, " << many << " s for 10,000";
 }
