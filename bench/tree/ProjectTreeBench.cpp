@@ -1,7 +1,8 @@
 // A project of N objects in the project explorer: objects created through the logic
 // (GUI project, feeders, tree items), 10 % of them selected in the tree and cleared
 // through the tree selection, then all deleted; against filling, selecting, clearing and
-// emptying a plain QTreeWidget with the same number of items.
+// emptying a plain QTreeWidget with the same number of items.  And a project file of N
+// objects opened with the tree on screen, against a shown QTreeWidget filled with N items.
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
 #include <selection/ProjectItem.h>
@@ -11,9 +12,11 @@
 
 #include <femgui/FemGui.h>
 #include <obj/Application.h>
+#include <obj/ProjectObject.h>
 
 #include <QCoreApplication>
 #include <QItemSelectionModel>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 
 #include <benchmark/benchmark.h>
@@ -164,3 +167,69 @@ static void BM_ProjectTreeItems_Baseline(benchmark::State& state)
     plainTree(state);
 }
 BENCHMARK(BM_ProjectTreeItems_Baseline)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// A project file of N objects in groups of fifty, opened with the tree on screen until
+// the window has caught up; the opened project is closed outside the timing.
+static void BM_ProjectFileOpen(benchmark::State& state)
+{
+    Session& s = session();
+    const int n = static_cast<int>(state.range(0));
+    QTemporaryDir dir;
+    const std::string file = dir.filePath(QStringLiteral("many.pmdb")).toStdString();
+    {
+        Obj::Project* saved = s.logic->create_project("Many");
+        Obj::ProjectObjectGroup* group = nullptr;
+        for (int i = 0; i < n; ++i) {
+            if (i % 50 == 0)
+                group = static_cast<Obj::ProjectObjectGroup*>(saved->add_object("Obj::ProjectObjectGroup", "Group"));
+            else
+                group->add_object(saved->add_object("Obj::ProjectObject", "Part"));
+        }
+        s.logic->save_as_file(1, file.c_str());
+        s.logic->close_project(saved->get_name());
+    }
+    s.tree->show();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        if (!s.logic->resume_from_file(1, file.c_str()))
+            state.SkipWithError("open failed");
+        s.logic->ExecuteAfterResume();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        for (Obj::Project* project : s.logic->get_projects())
+            if (project != s.project)
+                s.logic->close_project(project->get_name());
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    s.tree->hide();
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_ProjectFileOpen)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+static void BM_ProjectFileOpen_Baseline(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    const auto labels = names(n);
+    QTreeWidget tree;
+    tree.show();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        auto* root = new QTreeWidgetItem(&tree);
+        QTreeWidgetItem* group = nullptr;
+        for (int i = 0; i < n; ++i) {
+            auto* item = new QTreeWidgetItem(i % 50 == 0 ? root : group);
+            item->setText(0, QString::fromUtf8(labels[static_cast<std::size_t>(i)].c_str()));
+            if (i % 50 == 0)
+                group = item;
+        }
+        root->setExpanded(true);
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        delete root;
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_ProjectFileOpen_Baseline)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);

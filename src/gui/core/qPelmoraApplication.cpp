@@ -204,6 +204,22 @@ struct qPelmoraApplication::Private
 
 qPelmoraApplication* qPelmoraApplication::_pInstance = nullptr;
 
+namespace {
+
+// A new, unattached view feeder of the registered type `typeName`; null when no such
+// project feeder type exists.
+ViewFeederProject* buildProjectFeeder(const std::string& typeName)
+{
+    Vexil::RootClass* built = Vexil::TypeInfo::build_instance_by_name(typeName.c_str(), true);
+    if (built && !built->is_inherited_from(ViewFeederProject::getClassTypeId())) {
+        delete built;
+        built = nullptr;
+    }
+    return static_cast<ViewFeederProject*>(built);
+}
+
+} // namespace
+
 qPelmoraApplication::qPelmoraApplication(bool connectLogic)
     : watcher(std::make_unique<QFutureWatcher<void>>())
 {
@@ -278,6 +294,10 @@ qPelmoraApplication::qPelmoraApplication(bool connectLogic)
             }
             return isAnnotationListFile(file) && (openAnnotationListFile(file), true);
         });
+        // A project file's project that no view feeder here can show is refused.
+        Obj::Application::instance().setViewTypeCheck([](const std::string& typeName) {
+            return std::unique_ptr<ViewFeederProject>(buildProjectFeeder(typeName)) != nullptr;
+        });
         // Property edits of feeders come back through the logic as commands 42 and 44.
         pmMsg::setFeederLookup([this](const std::string& projectName,
                                       const unsigned int* objectId) -> Obj::PropertyContainer* {
@@ -305,8 +325,10 @@ qPelmoraApplication::~qPelmoraApplication()
     if (d->connected) {
         pmMsg::InterpreterSingleton::Instance().clearGuiHandlers();
         pmMsg::setFeederLookup(nullptr);
-        if (Obj::Application::_pcSingleton)
+        if (Obj::Application::_pcSingleton) {
             Obj::Application::instance().setFileOpener(nullptr);
+            Obj::Application::instance().setViewTypeCheck(nullptr);
+        }
     }
     SimModuleController::destruct();
     SelectionInstance::destruct();
@@ -370,14 +392,9 @@ void qPelmoraApplication::slot_new_project(const Obj::Project& project)
     const std::string typeName = project.get_feeder_type_name() ? project.get_feeder_type_name() : "";
     if (typeName.empty())
         console.Log("%s has no view provider specified\n", project.getTypeId().get_name());
-    Vexil::RootClass* built = Vexil::TypeInfo::build_instance_by_name(typeName.c_str(), true);
-    if (built && !built->is_inherited_from(ViewFeederProject::getClassTypeId())) {
-        delete built;
-        built = nullptr;
-    }
-    if (!built)
+    ViewFeederProject* feeder = buildProjectFeeder(typeName);
+    if (!feeder)
         return;
-    auto* feeder = static_cast<ViewFeederProject*>(built);
     if (auto old = d->projectFeeders.find(&project); old != d->projectFeeders.end())
         delete old->second;
     d->projectFeeders[&project] = feeder;

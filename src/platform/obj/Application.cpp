@@ -557,7 +557,7 @@ bool Application::resume_from_file(int fileType, const char* path)
 
 bool Application::check_project_file(int fileType, const char* path)
 {
-    return projectFileStep(fileError, fileType, [path] { ProjectFile::check(path ? path : ""); });
+    return projectFileStep(fileError, fileType, [this, path] { ProjectFile::check(*this, path ? path : ""); });
 }
 
 void Application::ExecuteAfterResume()

@@ -61,6 +61,9 @@ public:
     // Offered every file processFiles is given first; true when it took the file (the
     // user interface opens the kinds of file it reads itself). Empty: none.
     void setFileOpener(std::function<bool(const std::string&)> opener) { fileOpener = std::move(opener); }
+    // Asked about the view type that each project of a project file names; a file with a
+    // project it answers false for is refused as a whole. Empty: every type is taken.
+    void setViewTypeCheck(std::function<bool(const std::string&)> check) { viewTypeCheck = std::move(check); }
     void process_command_input_scripts();
     // Reads a surface model into a new project named after the file, holding one geometry
     // object; throws Vexil::ExceptionHandler, with nothing created, when it cannot be read.
@@ -137,6 +140,7 @@ public:
 private:
     friend class ProjectFile;
     std::function<bool(const std::string&)> fileOpener;
+    std::function<bool(const std::string&)> viewTypeCheck;
     void connect_project(Project* project);
     // Takes in a project set up beforehand (kind, feeder type), names it after `name`
     // made unique and announces it complete.

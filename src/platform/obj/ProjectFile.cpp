@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <istream>
 #include <iterator>
 #include <limits>
@@ -286,6 +287,21 @@ Content parse(std::string_view bytes, const std::string& source)
     return content;
 }
 
+// A project whose view type the user interface cannot show could be neither seen nor
+// closed there, so the file is refused before anything is created.
+void checkViewTypes(const Content& content, const std::function<bool(const std::string&)>& known,
+                    const std::string& source)
+{
+    if (!known)
+        return;
+    for (const ProjectRecord& project : content.projects) {
+        if (!known(project.feederType))
+            throw ProjectFile::Error(source + " holds the project " + project.name
+                                     + " of a view type this build does not know: "
+                                     + (project.feederType.empty() ? "(none)" : project.feederType));
+    }
+}
+
 // Objects built and filled (surfaces read) before anything joins a project, so that a
 // file that fails half-way leaves nothing behind.
 std::vector<std::unique_ptr<ProjectObject>> buildObjects(const ProjectRecord& project, const std::string& source)
@@ -441,9 +457,10 @@ bool ProjectFile::is_project_file(const std::string& path)
     return file.open(QIODevice::ReadOnly) && file.read(magicLine.size()) == magicLine;
 }
 
-void ProjectFile::check(const std::string& path)
+void ProjectFile::check(const Application& app, const std::string& path)
 {
     const Content content = parse(readAll(path), path);
+    checkViewTypes(content, app.viewTypeCheck, path);
     for (const ProjectRecord& project : content.projects)
         buildObjects(project, path);
 }
@@ -452,6 +469,7 @@ std::vector<Project*> ProjectFile::resume(Application& app, const std::string& p
 {
     const std::string bytes = readAll(path);
     const Content content = parse(bytes, path);
+    checkViewTypes(content, app.viewTypeCheck, path);
 
     std::vector<std::vector<std::unique_ptr<ProjectObject>>> built;
     built.reserve(content.projects.size());

@@ -53,8 +53,8 @@ public:
     // Reads `path` and adds its projects to `app`; returns them.  Throws Error, with
     // nothing added, when the file cannot be read or is not a complete project file.
     static std::vector<Project*> resume(Application& app, const std::string& path);
-    // Throws the Error that resume would throw for `path`, and creates nothing.
-    static void check(const std::string& path);
+    // Throws the Error that resume would throw for `path` into `app`, and creates nothing.
+    static void check(const Application& app, const std::string& path);
 
     // Copies of objects: `objects` of `source` (other projects' objects are skipped).
     static void export_objects(std::ostream& out, const Project& source,

@@ -151,6 +151,13 @@ protected:
         Gui::TreeSelectionSingleton::instance().add_selection(object->get_project()->get_name(),
                                                               object->getObjectId(), nullptr);
     }
+    // Saves the open projects, as projects of a view this test program has, to `file`.
+    bool saveProjectFile(const QString& file)
+    {
+        for (Obj::Project* each : logic->app().get_projects())
+            each->set_feeder_type_name("Gui::ViewFeederProject");
+        return logic->app().save_as_file(1, QFile::encodeName(file).constData());
+    }
     Obj::Project* project(const char* name)
     {
         Obj::Project* p = logic->app().create_project(name, name);
@@ -441,7 +448,7 @@ TEST_F(DocumentCommands, DroppedProjectFilesOpenByTheirPathAndOnlyTheFirst)
     const QString file = PelmoraTest::homeDir() + "/saved project.pmdb";
     Obj::Project* p = project("Saved");
     p->add_object("Obj::ProjectObject", "Thing");
-    ASSERT_TRUE(logic->app().save_as_file(1, QFile::encodeName(file).constData()));
+    ASSERT_TRUE(saveProjectFile(file));
     logic->app().close_all_projects();
     PelmoraTest::ConsoleCapture console;
     QMimeData mime;
@@ -547,7 +554,7 @@ TEST_F(DocumentCommands, OpenOffersEveryTypeProjectsFirstAndOpensEachFileWithIts
     Obj::Project* saved = project("Saved");
     saved->add_object("Obj::ProjectObject", "Thing");
     const QString good = home + "/a-good.pmdb";
-    ASSERT_TRUE(logic->app().save_as_file(1, QFile::encodeName(good).constData()));
+    ASSERT_TRUE(saveProjectFile(good));
     const QString accented = home + QString::fromUtf8("/b-caf\xc3\xa9.pmdb");
     QFile::copy(good, accented);
     const QString later = home + "/c-later.pmdb";

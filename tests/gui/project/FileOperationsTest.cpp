@@ -1,6 +1,8 @@
 // The application object's file operations: what reaches the logic as script lines and
 // records, what the user is asked and told, and what ends up on disk.
 
+#include "ProjectTestTypes.h"
+
 #include <core/GuiProject.h>
 #include <core/MergeProjects.h>
 #include <core/qPelmoraApplication.h>
@@ -63,6 +65,7 @@ protected:
 
     void SetUp() override
     {
+        ProjectTest::registerTypes();   // the project view feeder that project files name
         Gui::FileDialog::Backend backend;
         backend.saveFileName = [this](QWidget*, const QString&, const QString& start, const QString&, QString*,
                                       QFileDialog::Options) {
@@ -326,6 +329,36 @@ TEST_F(FileOperations, ADamagedFileIsRefusedBeforeAnyOpenProjectIsClosed)
         EXPECT_EQ(closer.titles(), QStringList{"Failed to open"}) << file.toStdString();
         ASSERT_EQ(1u, logic.app().get_projects().size());
         EXPECT_TRUE(logic.app().get_projects().front()->get_object("Unsaved"));
+    }
+}
+
+TEST_F(FileOperations, AProjectOfAViewTypeThisBuildCannotShowRefusesTheWholeFile)
+{
+    // A type nobody registered, and a registered type that is no project view feeder.
+    for (const char* viewType : {"NoSuch::ViewFeederProject", "Obj::ProjectObject"}) {
+        Obj::Project* shown = newProject();
+        shown->add_object("Obj::ProjectObject", "Shown");
+        Obj::Project* unknown = logic.app().create_project("Foreign", "Foreign");
+        unknown->set_feeder_type_name(viewType);
+        unknown->add_object("Obj::ProjectObject", "Hidden");
+        const QString file = dir.filePath("foreign.pmdb");
+        ASSERT_TRUE(logic.app().save_as_file(1, file.toUtf8().constData()));
+        logic.app().close_project(unknown->get_name());
+
+        // Refused before the open project is offered for closing, and with nothing open.
+        for (int open : {1, 0}) {
+            ModalCloser closer(QMessageBox::Yes);
+            ConsoleCapture console;
+            app.openPMDB(file.toUtf8().constData(), "Pelmora");
+            EXPECT_EQ(closer.titles(), QStringList{"Failed to open"}) << viewType;
+            EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error,
+                                         std::string("holds the project Foreign of a view type this build does not know: ")
+                                             + viewType))
+                << viewType;
+            ASSERT_EQ(static_cast<std::size_t>(open), logic.app().get_projects().size()) << viewType;
+            EXPECT_FALSE(open && !logic.app().get_projects().front()->get_object("Shown"));
+            logic.app().close_all_projects();
+        }
     }
 }
 

@@ -1,9 +1,14 @@
 // The host started on many model files, measured from outside as whole processes: what a
 // file adds to the peak memory, how the time grows with the number of files, and a
-// screenshot that is taken once the model is drawn rather than after a fixed pause.
+// screenshot that is taken once the model is drawn rather than after a fixed pause; and
+// how the time grows with the objects of a project file it opens.
 
 #include <support/ChildProcessCost.h>
 #include <support/SmallModelFiles.h>
+#include <support/TestEnvironment.h>
+
+#include <obj/Application.h>
+#include <obj/ProjectObject.h>
 
 #include <QFile>
 #include <QImage>
@@ -52,6 +57,19 @@ void expectRan(const ChildProcessCost& cost)
     ASSERT_EQ(cost.exitCode, 0);
 }
 
+// The processor time of the cheaper of two runs, each expected to end well.
+template <class Run>
+double bestProcessorSeconds(Run run)
+{
+    double best = 1e9;
+    for (int i = 0; i < 2; ++i) {
+        const ChildProcessCost cost = run();
+        EXPECT_EQ(cost.exitCode, 0);
+        best = std::min(best, cost.cpuSeconds);
+    }
+    return best;
+}
+
 } // namespace
 
 TEST(OpeningManyFiles, EachFurtherFileAddsLittleMemory)
@@ -77,15 +95,7 @@ TEST(OpeningManyFiles, ProcessorTimeGrowsInProportionToTheFiles)
     qputenv("VTK_SMP_BACKEND_IN_USE", "Sequential");
     qputenv("LP_NUM_THREADS", "0");
     const ModelFiles files(400);
-    const auto cpu = [&](int n) {
-        double best = 1e9;
-        for (int run = 0; run < 2; ++run) {
-            const ChildProcessCost cost = files.runHost(n);
-            EXPECT_EQ(cost.exitCode, 0);
-            best = std::min(best, cost.cpuSeconds);
-        }
-        return best;
-    };
+    const auto cpu = [&](int n) { return bestProcessorSeconds([&] { return files.runHost(n); }); };
     const double none = cpu(0);
     const double hundred = cpu(100) - none;
     const double fourHundred = cpu(400) - none;
@@ -118,4 +128,55 @@ TEST(Screenshot, ShowsTheModelAsSoonAsItIsDrawn)
         for (int x = 0; x < model.width(); ++x)
             differing += model.pixel(x, y) != empty.pixel(x, y);
     EXPECT_GT(differing, 5000);
+}
+
+namespace {
+
+// A project file holding one project of `count` objects in groups of fifty, written by
+// the logic.
+void writeProjectFile(const std::string& file, int count)
+{
+    PelmoraTest::ScopedLogic logic;
+    Obj::Application& app = logic.app();
+    Obj::Project* project = app.create_project("Many", "Many");
+    // Loads among the plain objects.
+    Obj::ProjectObjectGroup* group = nullptr;
+    for (int i = 0; i < count; ++i) {
+        if (i % 50 == 0) {
+            group = static_cast<Obj::ProjectObjectGroup*>(project->add_object("Obj::ProjectObjectGroup", "Group"));
+            continue;
+        }
+        group->add_object(project->add_object(i % 5 == 0 ? "Obj::LoadObject" : "Obj::ProjectObject", "Part"));
+    }
+    ASSERT_TRUE(app.save_as_file(1, file.c_str())) << app.last_file_error();
+}
+
+} // namespace
+
+TEST(OpeningAProjectFile, ProcessorTimeGrowsInProportionToTheObjects)
+{
+    // Every object of the file gets a feeder and a tree item, every member its place
+    // under its group: any of them costing in proportion to the objects already there
+    // makes four times the objects cost far more than four times as much.  The tenths
+    // of a second allow for the start-up's own ups and downs, larger than what
+    // a few thousand objects cost.
+    qputenv("VTK_SMP_BACKEND_IN_USE", "Sequential");
+    qputenv("LP_NUM_THREADS", "0");
+    QTemporaryDir dir;
+    const auto file = [&](int n) {
+        return QFile::encodeName(dir.filePath(QStringLiteral("many%1.pmdb").arg(n))).toStdString();
+    };
+    const std::string shot = QFile::encodeName(dir.filePath(QStringLiteral("shot.png"))).toStdString();
+    const auto cpu = [&](int n) {
+        std::vector<std::string> argv{PELMORA_HOST, "--screenshot", shot};
+        if (n > 0)
+            argv.push_back(file(n));
+        return bestProcessorSeconds([&] { return PelmoraTest::runChildProcess(argv); });
+    };
+    writeProjectFile(file(2500), 2500);
+    writeProjectFile(file(10000), 10000);
+    const double none = cpu(0);
+    const double few = cpu(2500) - none;
+    const double many = cpu(10000) - none;
+    EXPECT_LT(many, 5.0 * std::max(few, 0.0) + 0.4) << few << " s for 2,500 objects, " << many << " s for 10,000";
 }
