@@ -542,7 +542,7 @@ void vtkMRMLAnnotationDisplayableManager::setViewFeederObject(Gui::ViewFeederAnn
 void vtkMRMLAnnotationDisplayableManager::HandOverToViewFeeder(vtkMRMLAnnotationNode* node)
 {
     Gui::ViewFeederAnnotationBase* feeder = viewFeederObject;
-    if (!feeder)
+    if (!feeder || !node || node != PlacedNode)
         return;
     // Once: a later widget (a file read, an undo, a rebuild) must not reach this feeder.
     setViewFeederObject(nullptr);
@@ -571,7 +571,11 @@ void vtkMRMLAnnotationDisplayableManager::FinishPlacement(vtkMRMLAnnotationNode*
     SaveStateForUndo();
     if (associatedNodeID)
         node->SetAttribute("AssociatedNodeID", associatedNodeID);
+    // Only this node may reach the waiting feeder.
+    vtkMRMLAnnotationNode* outer = PlacedNode;
+    PlacedNode = node;
     node->Initialize(scene);
+    PlacedNode = outer;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -158,7 +158,9 @@ protected:
         int Old;
     };
 
-    // Hands the node to the feeder set for the placement, once.
+    // Hands the node to the feeder set for the placement, once, and only when this
+    // manager's own placement built the node: a node read from text (a paste, a
+    // duplicate, a project read) while the feeder waits is not the feeder's.
     void HandOverToViewFeeder(vtkMRMLAnnotationNode* node);
     // Saves the scene's state for undo (with the node when given).
     void SaveStateForUndo(vtkMRMLNode* node = nullptr);
@@ -179,6 +181,8 @@ protected:
 private:
     void ObserveInteractionAndSelectionNodes();
     Gui::ViewFeederAnnotationBase* viewFeederObject = nullptr;
+    // The node a placement is adding to the scene, while it is added.
+    vtkMRMLAnnotationNode* PlacedNode = nullptr;
     vtkWeakPointer<vtkMRMLNode> ObservedInteractionNode;
     vtkWeakPointer<vtkMRMLNode> ObservedSelectionNode;
 };
