@@ -19,6 +19,7 @@
 #include <mrml/vtkMRMLTransformableNode.h>
 
 #include <vtkAbstractWidget.h>
+#include <vtkCallbackCommand.h>
 #include <vtkCamera.h>
 #include <vtkCommand.h>
 #include <vtkMath.h>
@@ -44,17 +45,25 @@ const std::vector<unsigned long> annotationNodeEvents = {
     static_cast<unsigned long>(vtkMRMLAnnotationNode::LockModifiedEvent),
     static_cast<unsigned long>(vtkMRMLTransformableNode::TransformModifiedEvent),
     static_cast<unsigned long>(vtkMRMLDisplayableNode::DisplayModifiedEvent)};
+// Before the widgets (0.5) and the interactor style (0.0): in place mode a click places,
+// whatever lies under the pointer.
+constexpr float clickPriority = 1.0f;
 } // namespace
 
 vtkMRMLAnnotationDisplayableManager::vtkMRMLAnnotationDisplayableManager()
     : ClickCounter(vtkSmartPointer<vtkMRMLAnnotationClickCounter>::New()),
-      Helper(vtkSmartPointer<vtkMRMLAnnotationDisplayableManagerHelper>::New())
+      Helper(vtkSmartPointer<vtkMRMLAnnotationDisplayableManagerHelper>::New()),
+      ClickCommand(vtkSmartPointer<vtkCallbackCommand>::New())
 {
+    ClickCommand->SetClientData(this);
+    ClickCommand->SetCallback(&vtkMRMLAnnotationDisplayableManager::OnInteractorClick);
 }
 
 vtkMRMLAnnotationDisplayableManager::~vtkMRMLAnnotationDisplayableManager()
 {
     setViewFeederObject(nullptr);
+    if (ClickInteractor)
+        ClickInteractor->RemoveObserver(ClickCommand);
     RemoveMRMLObservers();
     RemoveNodeObservers(ObservedInteractionNode);
     RemoveNodeObservers(ObservedSelectionNode);
@@ -127,8 +136,70 @@ void vtkMRMLAnnotationDisplayableManager::Create()
 
 void vtkMRMLAnnotationDisplayableManager::AdditionalInitializeStep()
 {
-    AddInteractorStyleObservableEvent(vtkCommand::LeftButtonReleaseEvent);
-    AddInteractorStyleObservableEvent(vtkCommand::RightButtonReleaseEvent);
+    AddInteractorClickEvent(vtkCommand::LeftButtonPressEvent);
+    AddInteractorClickEvent(vtkCommand::RightButtonPressEvent);
+    AddInteractorClickEvent(vtkCommand::LeftButtonReleaseEvent);
+    AddInteractorClickEvent(vtkCommand::RightButtonReleaseEvent);
+}
+
+void vtkMRMLAnnotationDisplayableManager::AddInteractorClickEvent(unsigned long event)
+{
+    for (unsigned long known : ClickEvents)
+        if (known == event)
+            return;
+    ClickEvents.push_back(event);
+    if (ClickInteractor)
+        ClickInteractor->AddObserver(event, ClickCommand, clickPriority);
+    else
+        ObserveInteractorClicks();
+}
+
+void vtkMRMLAnnotationDisplayableManager::SetRenderer(vtkRenderer* renderer)
+{
+    Superclass::SetRenderer(renderer);
+    ObserveInteractorClicks();
+}
+
+void vtkMRMLAnnotationDisplayableManager::OnBeforeRender()
+{
+    // The render window may have got its interactor after the renderer came.
+    ObserveInteractorClicks();
+}
+
+void vtkMRMLAnnotationDisplayableManager::ObserveInteractorClicks()
+{
+    vtkRenderWindowInteractor* interactor = GetInteractor();
+    if (interactor == ClickInteractor.Get())
+        return;
+    if (ClickInteractor)
+        ClickInteractor->RemoveObserver(ClickCommand);
+    ClickInteractor = interactor;
+    if (interactor)
+        for (unsigned long event : ClickEvents)
+            interactor->AddObserver(event, ClickCommand, clickPriority);
+}
+
+void vtkMRMLAnnotationDisplayableManager::OnInteractorClick(vtkObject*, unsigned long event, void* clientData, void*)
+{
+    auto* self = static_cast<vtkMRMLAnnotationDisplayableManager*>(clientData);
+    if (!self)
+        return;
+    if (event == vtkCommand::LeftButtonPressEvent || event == vtkCommand::RightButtonPressEvent) {
+        if (self->IsPlacementPress(event))
+            self->ClickCommand->AbortFlagOn();
+        return;
+    }
+    self->OnInteractorStyleEvent(static_cast<int>(event));
+}
+
+bool vtkMRMLAnnotationDisplayableManager::IsPlacementPress(unsigned long event)
+{
+    vtkMRMLInteractionNode* interaction = GetInteractionNode();
+    if (!interaction || interaction->GetCurrentInteractionMode() != vtkMRMLInteractionNode::Place ||
+        !IsCorrectDisplayableManager())
+        return false;
+    // A right drag still zooms unless the right click ends persistent placing.
+    return event == vtkCommand::LeftButtonPressEvent || interaction->GetPlaceModePersistence() == 1;
 }
 
 void vtkMRMLAnnotationDisplayableManager::SetMRMLScene(vtkMRMLScene* scene)
@@ -542,7 +613,7 @@ void vtkMRMLAnnotationDisplayableManager::setViewFeederObject(Gui::ViewFeederAnn
 void vtkMRMLAnnotationDisplayableManager::HandOverToViewFeeder(vtkMRMLAnnotationNode* node)
 {
     Gui::ViewFeederAnnotationBase* feeder = viewFeederObject;
-    if (!feeder)
+    if (!feeder || !node || node != PlacedNode)
         return;
     // Once: a later widget (a file read, an undo, a rebuild) must not reach this feeder.
     setViewFeederObject(nullptr);
@@ -571,7 +642,11 @@ void vtkMRMLAnnotationDisplayableManager::FinishPlacement(vtkMRMLAnnotationNode*
     SaveStateForUndo();
     if (associatedNodeID)
         node->SetAttribute("AssociatedNodeID", associatedNodeID);
+    // Only this node may reach the waiting feeder.
+    vtkMRMLAnnotationNode* outer = PlacedNode;
+    PlacedNode = node;
     node->Initialize(scene);
+    PlacedNode = outer;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -10,13 +10,18 @@
 #include <mrml/vtkMRMLAbstractDisplayableManager.h>
 
 #include <vtkSmartPointer.h>
+#include <vtkWeakPointer.h>
+
+#include <vector>
 
 class vtkAbstractWidget;
+class vtkCallbackCommand;
 class vtkHandleWidget;
 class vtkMRMLAnnotationClickCounter;
 class vtkMRMLAnnotationDisplayableManagerHelper;
 class vtkMRMLAnnotationNode;
 class vtkMRMLSliceNode;
+class vtkRenderWindowInteractor;
 
 namespace Gui {
 class ViewFeederAnnotationBase;
@@ -45,6 +50,8 @@ public:
 
     // Observes the scene's interaction and selection nodes and starts afresh.
     void SetMRMLScene(vtkMRMLScene* scene) override;
+    // Observes the clicks of the view's interactor.
+    void SetRenderer(vtkRenderer* renderer) override;
 
     // Creates widgets for the nodes of the focus class that have none.
     virtual void UpdateFromMRML();
@@ -130,6 +137,10 @@ protected:
     void OnMRMLDisplayableNodeModifiedEvent(vtkObject* caller) override;
     void ProcessMRMLNodesEvents(vtkObject* caller, unsigned long event, void* callData) override;
     void OnInteractorStyleEvent(int eventId) override;
+    void OnBeforeRender() override;
+    // Interactor events that reach OnInteractorStyleEvent from an active observer, which,
+    // unlike a passive one, may switch widgets on and off (add and remove observers).
+    void AddInteractorClickEvent(unsigned long event);
 
     virtual void OnMRMLSliceNodeModifiedEvent(vtkMRMLSliceNode* sliceNode);
     virtual void OnMRMLAnnotationNodeModifiedEvent(vtkMRMLNode* node);
@@ -158,7 +169,9 @@ protected:
         int Old;
     };
 
-    // Hands the node to the feeder set for the placement, once.
+    // Hands the node to the feeder set for the placement, once, and only when this
+    // manager's own placement built the node: a node read from text (a paste, a
+    // duplicate, a project read) while the feeder waits is not the feeder's.
     void HandOverToViewFeeder(vtkMRMLAnnotationNode* node);
     // Saves the scene's state for undo (with the node when given).
     void SaveStateForUndo(vtkMRMLNode* node = nullptr);
@@ -178,7 +191,17 @@ protected:
 
 private:
     void ObserveInteractionAndSelectionNodes();
+    void ObserveInteractorClicks();
+    static void OnInteractorClick(vtkObject* caller, unsigned long event, void* clientData, void* callData);
+    // A press that starts a placement click: kept from the interactor style, so that the
+    // style does not hold the mouse focus and the release reaches this manager.
+    bool IsPlacementPress(unsigned long event);
+    vtkSmartPointer<vtkCallbackCommand> ClickCommand;
+    vtkWeakPointer<vtkRenderWindowInteractor> ClickInteractor;
+    std::vector<unsigned long> ClickEvents;
     Gui::ViewFeederAnnotationBase* viewFeederObject = nullptr;
+    // The node a placement is adding to the scene, while it is added.
+    vtkMRMLAnnotationNode* PlacedNode = nullptr;
     vtkWeakPointer<vtkMRMLNode> ObservedInteractionNode;
     vtkWeakPointer<vtkMRMLNode> ObservedSelectionNode;
 };

@@ -111,7 +111,7 @@ void vtkMRMLAnnotationFiducialDisplayableManager::OnMRMLSceneEndClose()
 void vtkMRMLAnnotationFiducialDisplayableManager::AdditionalInitializeStep()
 {
     Superclass::AdditionalInitializeStep();
-    AddInteractorStyleObservableEvent(vtkCommand::KeyPressEvent);
+    AddInteractorClickEvent(vtkCommand::KeyPressEvent);
 }
 
 void vtkMRMLAnnotationFiducialDisplayableManager::OnInteractorStyleEvent(int eventId)

@@ -186,15 +186,7 @@ void vtkMRMLAnnotationRulerDisplayableManager::OnClickInRenderWindow(double x, d
     node->SetPositionWorldCoordinates1(LastClickWorldCoordinates);
     node->SetPositionWorldCoordinates2(second);
     node->SetName(scene->GetUniqueNameByString("M").c_str());
-
-    vtkMRMLInteractionNode* interaction = GetInteractionNode();
-    if (interaction && interaction->GetPlaceModePersistence() != 1)
-        interaction->SetCurrentInteractionMode(vtkMRMLInteractionNode::ViewTransform);
-    // Undo removes the ruler with its display nodes.
-    SaveStateForUndo();
-    if (associatedNodeID)
-        node->SetAttribute("AssociatedNodeID", associatedNodeID);
-    node->Initialize(scene);
+    FinishPlacement(node, associatedNodeID);
 }
 
 // ---------------------------------------------------------------------------------------

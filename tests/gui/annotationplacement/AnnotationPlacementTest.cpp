@@ -313,6 +313,25 @@ TEST_F(FiducialView, TheFeederReceivesItsNodeOnceAndAFreedFeederIsForgotten)
     EXPECT_EQ(fiducials().size(), 3u);
 }
 
+TEST_F(FiducialView, ANodeBuiltWhileTheFeederWaitsIsNotHandedToIt)
+{
+    // The fiducial command waits for its click; meanwhile a paste builds another node.
+    auto waiting = std::make_unique<Gui::ViewFeederAnnotationFiducial>();
+    manager->setViewFeederObject(waiting.get());
+    startPlacing(false);
+    vtkNew<vtkMRMLAnnotationFiducialNode> pasted;
+    pasted->Initialize(scene);
+    EXPECT_NE(manager->GetWidget(pasted), nullptr);
+    EXPECT_EQ(waiting->getMRMLNode(), nullptr);
+    EXPECT_EQ(manager->getViewFeederObject(), waiting.get());
+
+    click(200, 200);
+    ASSERT_EQ(fiducials().size(), 2u);
+    ASSERT_NE(waiting->getMRMLNode(), nullptr);
+    EXPECT_NE(waiting->getMRMLNode(), pasted.GetPointer());
+    EXPECT_TRUE(near(world(vtkMRMLAnnotationFiducialNode::SafeDownCast(waiting->getMRMLNode())), 0.0, 0.0, 10.0));
+}
+
 TEST_F(FiducialView, GlyphFollowsThePointDisplayNode)
 {
     startPlacing(false);

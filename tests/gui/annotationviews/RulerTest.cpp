@@ -15,6 +15,8 @@
 #include <mrml/vtkMRMLUnitNode.h>
 
 #include <vtkFollower.h>
+#include <vtkObjectFactory.h>
+#include <vtkOutputWindow.h>
 #include <vtkProperty.h>
 #include <vtkPointHandleRepresentation3D.h>
 #include <vtkPoints.h>
@@ -22,6 +24,8 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 using AnnotationViewTest::near;
 
@@ -115,6 +119,45 @@ TEST_F(RulerView, TwoClicksPlaceARulerThatShowsItsDistance)
     all.back()->GetPositionWorldCoordinates2(p);
     EXPECT_TRUE(near(p, -20, -5, 10));
     EXPECT_STRNE(all[2]->GetName(), all[3]->GetName());
+}
+
+// Keeps every text VTK prints while it is installed.
+class RecordingOutputWindow : public vtkOutputWindow
+{
+public:
+    static RecordingOutputWindow* New();
+    vtkTypeMacro(RecordingOutputWindow, vtkOutputWindow);
+    void DisplayText(const char* text) override { texts.emplace_back(text ? text : ""); }
+    std::vector<std::string> texts;
+};
+vtkStandardNewMacro(RecordingOutputWindow);
+
+TEST_F(RulerView, PlacingClicksPrintNoObserverWarning)
+{
+    vtkSmartPointer<vtkOutputWindow> previous = vtkOutputWindow::GetInstance();
+    vtkNew<RecordingOutputWindow> printed;
+    vtkOutputWindow::SetInstance(printed);
+
+    // A ruler, then a persistent placing that a right click ends while a seed is down.
+    startPlacing(false);
+    click(200, 200);
+    click(280, 260);
+    startPlacing(true);
+    click(100, 100);
+    mouse(vtkCommand::RightButtonPressEvent, 100, 100);
+    mouse(vtkCommand::RightButtonReleaseEvent, 100, 100);
+    vtkOutputWindow::SetInstance(previous);
+
+    for (const std::string& text : printed->texts)
+        ADD_FAILURE() << "printed: " << text;
+    auto all = nodes<vtkMRMLAnnotationRulerNode>();
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_NE(manager->GetWidget(all[0]), nullptr);
+    double p[3];
+    all[0]->GetPositionWorldCoordinates2(p);
+    EXPECT_TRUE(near(p, 20, 15, 10));
+    EXPECT_EQ(interaction->GetCurrentInteractionMode(), vtkMRMLInteractionNode::ViewTransform);
+    EXPECT_EQ(manager->GetSeed(0), nullptr) << "the right click took the seed away";
 }
 
 TEST_F(RulerView, HostileNamesAndFormatsNeverReachPrintf)
