@@ -1,5 +1,7 @@
 #include "AnnotationLabelFormat.h"
 
+#include "colors/LabelFormat.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -8,45 +10,9 @@
 namespace Gui {
 namespace AnnotationLabel {
 
-namespace {
-// Widths and precisions beyond three digits only make labels no one can read.
-bool skipDigits(const char*& p)
-{
-    int count = 0;
-    while (*p >= '0' && *p <= '9') {
-        ++p;
-        if (++count > 3)
-            return false;
-    }
-    return true;
-}
-} // namespace
-
 bool isNumberFormat(const char* format)
 {
-    if (!format)
-        return false;
-    int conversions = 0;
-    for (const char* p = format; *p; ++p) {
-        if (*p != '%')
-            continue;
-        ++p;
-        if (*p == '%')
-            continue;
-        while (*p && std::strchr("-+ #0", *p))
-            ++p;
-        if (!skipDigits(p))
-            return false;
-        if (*p == '.') {
-            ++p;
-            if (!skipDigits(p))
-                return false;
-        }
-        if (!*p || !std::strchr("eEfFgGaA", *p))
-            return false;
-        ++conversions;
-    }
-    return conversions == 1;
+    return isSingleConversionFormat(format, "eEfFgGaA");
 }
 
 bool formatNumber(const char* format, double value, std::string& text)
