@@ -1,5 +1,7 @@
 #include "vtkMRMLAnnotationFiducialDisplayableManager.h"
 
+#include "vtkAnnotationWidgetCallback.h"
+
 #include "vtkAnnotationGlyphSource2D.h"
 #include "vtkMRMLAnnotationDisplayableManagerHelper.h"
 #include "vtkMRMLAnnotationFiducialNode.h"
@@ -201,14 +203,8 @@ vtkAbstractWidget* vtkMRMLAnnotationFiducialDisplayableManager::CreateWidget(vtk
 void vtkMRMLAnnotationFiducialDisplayableManager::OnWidgetCreated(vtkAbstractWidget* widget,
                                                                    vtkMRMLAnnotationNode* node)
 {
-    if (!widget) {
-        vtkErrorMacro("OnWidgetCreated: Widget was null!");
+    if (!Gui::AnnotationWidgets::haveWidgetAndNode(this, "OnWidgetCreated", widget, node))
         return;
-    }
-    if (!node) {
-        vtkErrorMacro("OnWidgetCreated: MRML node was null!");
-        return;
-    }
     vtkNew<vtkAnnotationFiducialWidgetCallback> callback;
     callback->Widget = vtkSeedWidget::SafeDownCast(widget);
     callback->Node = node;
@@ -223,14 +219,8 @@ void vtkMRMLAnnotationFiducialDisplayableManager::OnWidgetCreated(vtkAbstractWid
 void vtkMRMLAnnotationFiducialDisplayableManager::PropagateMRMLToWidget(vtkMRMLAnnotationNode* node,
                                                                          vtkAbstractWidget* widget)
 {
-    if (!widget) {
-        vtkErrorMacro("PropagateMRMLToWidget: Widget was null!");
+    if (!Gui::AnnotationWidgets::haveWidgetAndNode(this, "PropagateMRMLToWidget", widget, node))
         return;
-    }
-    if (!node) {
-        vtkErrorMacro("PropagateMRMLToWidget: MRML node was null!");
-        return;
-    }
     auto* seedWidget = vtkSeedWidget::SafeDownCast(widget);
     if (!seedWidget) {
         vtkErrorMacro("PropagateMRMLToWidget: Could not get seed widget!");
@@ -323,14 +313,8 @@ void vtkMRMLAnnotationFiducialDisplayableManager::PropagateMRMLToWidget(vtkMRMLA
 void vtkMRMLAnnotationFiducialDisplayableManager::PropagateWidgetToMRML(vtkAbstractWidget* widget,
                                                                          vtkMRMLAnnotationNode* node)
 {
-    if (!widget) {
-        vtkErrorMacro("PropagateWidgetToMRML: Widget was null!");
+    if (!Gui::AnnotationWidgets::haveWidgetAndNode(this, "PropagateWidgetToMRML", widget, node))
         return;
-    }
-    if (!node) {
-        vtkErrorMacro("PropagateWidgetToMRML: MRML node was null!");
-        return;
-    }
     auto* seedWidget = vtkSeedWidget::SafeDownCast(widget);
     if (!seedWidget) {
         vtkErrorMacro("PropagateWidgetToMRML: Could not get seed widget!");

@@ -4,6 +4,7 @@
 #include "vtkAnnotationRulerRepresentation.h"
 #include "vtkAnnotationRulerRepresentation3D.h"
 #include "vtkAnnotationRulerWidget.h"
+#include "vtkAnnotationWidgetCallback.h"
 #include "vtkMRMLAnnotationClickCounter.h"
 #include "vtkMRMLAnnotationDisplayableManagerHelper.h"
 #include "vtkMRMLAnnotationLineDisplayNode.h"
@@ -247,14 +248,8 @@ vtkAbstractWidget* vtkMRMLAnnotationRulerDisplayableManager::CreateWidget(vtkMRM
 
 void vtkMRMLAnnotationRulerDisplayableManager::OnWidgetCreated(vtkAbstractWidget* widget, vtkMRMLAnnotationNode* node)
 {
-    if (!widget) {
-        vtkErrorMacro("OnWidgetCreated: Widget was null!");
+    if (!Gui::AnnotationWidgets::haveWidgetAndNode(this, "OnWidgetCreated", widget, node))
         return;
-    }
-    if (!node) {
-        vtkErrorMacro("OnWidgetCreated: MRML node was null!");
-        return;
-    }
     auto* ruler = vtkMRMLAnnotationRulerNode::SafeDownCast(node);
     if (!ruler) {
         vtkErrorMacro("OnWidgetCreated: Could not get rulerNode node");
@@ -274,14 +269,8 @@ void vtkMRMLAnnotationRulerDisplayableManager::OnWidgetCreated(vtkAbstractWidget
 void vtkMRMLAnnotationRulerDisplayableManager::PropagateMRMLToWidget(vtkMRMLAnnotationNode* node,
                                                                      vtkAbstractWidget* widget)
 {
-    if (!widget) {
-        vtkErrorMacro("PropagateMRMLToWidget: Widget was null!");
+    if (!Gui::AnnotationWidgets::haveWidgetAndNode(this, "PropagateMRMLToWidget", widget, node))
         return;
-    }
-    if (!node) {
-        vtkErrorMacro("PropagateMRMLToWidget: MRML node was null!");
-        return;
-    }
     auto* rulerWidget = vtkAnnotationRulerWidget::SafeDownCast(widget);
     if (!rulerWidget) {
         vtkErrorMacro("PropagateMRMLToWidget: Could not get ruler widget!");
@@ -383,14 +372,8 @@ void vtkMRMLAnnotationRulerDisplayableManager::PropagateMRMLToWidget(vtkMRMLAnno
 
 void vtkMRMLAnnotationRulerDisplayableManager::UpdatePosition(vtkAbstractWidget* widget, vtkMRMLNode* node)
 {
-    if (!widget) {
-        vtkErrorMacro("UpdatePosition: Widget was null!");
+    if (!Gui::AnnotationWidgets::haveWidgetAndNode(this, "UpdatePosition", widget, node))
         return;
-    }
-    if (!node) {
-        vtkErrorMacro("UpdatePosition: MRML node was null!");
-        return;
-    }
     auto* rulerWidget = vtkAnnotationRulerWidget::SafeDownCast(widget);
     if (!rulerWidget) {
         vtkErrorMacro("UpdatePosition: Could not get ruler widget!");
@@ -435,14 +418,8 @@ void vtkMRMLAnnotationRulerDisplayableManager::PropagateWidgetToMRML(vtkAbstract
 void vtkMRMLAnnotationRulerDisplayableManager::WriteWidgetToNode(vtkAbstractWidget* widget,
                                                                  vtkMRMLAnnotationNode* node, bool finished)
 {
-    if (!widget) {
-        vtkErrorMacro("PropagateWidgetToMRML: Widget was null!");
+    if (!Gui::AnnotationWidgets::haveWidgetAndNode(this, "PropagateWidgetToMRML", widget, node))
         return;
-    }
-    if (!node) {
-        vtkErrorMacro("PropagateWidgetToMRML: MRML node was null!");
-        return;
-    }
     auto* rulerWidget = vtkAnnotationRulerWidget::SafeDownCast(widget);
     if (!rulerWidget) {
         vtkErrorMacro("PropagateWidgetToMRML: Could not get ruler widget!");
@@ -494,14 +471,7 @@ void vtkMRMLAnnotationRulerDisplayableManager::WriteWidgetToNode(vtkAbstractWidg
         ruler->SetPositionWorldCoordinates2(w2);
         changed = true;
     }
-    if (finished)
-        ruler->SaveView();
-    node->SetDisableModifiedEvent(wasDisabled);
     // The node follows each step (its observers redraw); the scene hears of the change once,
     // when the drag ends.
-    if (changed || finished)
-        node->Modified();
-    if (finished)
-        if (vtkMRMLScene* scene = node->GetScene())
-            scene->InvokeEvent(vtkCommand::ModifiedEvent, node);
+    Gui::AnnotationWidgets::finishNodeWrite(node, wasDisabled, changed, finished);
 }
