@@ -141,7 +141,7 @@ DlgIPCImp::DlgIPCImp(const QString& title, bool keep, QWidget*)
 
     flushTimer = new QTimer(this);
     flushTimer->setSingleShot(true);
-    connect(flushTimer, &QTimer::timeout, this, &DlgIPCImp::flushPending);
+    connect(flushTimer, &QTimer::timeout, this, [this] { flushPending(false); });
     connect(ui->pb_copy, &QPushButton::clicked, this, &DlgIPCImp::slot_btnCopy_clicked);
     connect(ui->pb_clear, &QPushButton::clicked, this, &DlgIPCImp::slot_btnClear_clicked);
     connect(ui->pb_save, &QPushButton::clicked, this, &DlgIPCImp::slot_btnSave_clicked);
@@ -247,19 +247,42 @@ void DlgIPCImp::keepPendingBounded(bool toLimit)
     droppedLines += removedLines;
 }
 
-void DlgIPCImp::flushPending()
+// Shows what was read, a slice at a time when called by the timer: a slice costs the
+// event loop a few milliseconds, where ten thousand lines at once would stall it.
+void DlgIPCImp::flushPending(bool everything)
 {
     flushTimer->stop();
     if (pending.isEmpty())
         return;
     keepPendingBounded(true);
     QTextCursor cursor(ui->tb_output->document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(pending);
-    pending.clear();
-    pendingLines = 0;
-    trimOutput();
+    while (!pending.isEmpty()) {
+        int end = 0;
+        int lines = 0;
+        while (lines < MaxLinesPerSlice && end < pending.size()) {
+            const int next = pending.indexOf(QLatin1Char('\n'), end);
+            if (next < 0) {
+                end = pending.size();
+                break;
+            }
+            end = next + 1;
+            ++lines;
+        }
+        if (end > MaxCharsPerSlice) {
+            end = MaxCharsPerSlice;
+            lines = pending.leftRef(end).count(QLatin1Char('\n'));
+        }
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(pending.left(end));
+        pending.remove(0, end);
+        pendingLines -= lines;
+        trimOutput();
+        if (!everything)
+            break;
+    }
     ui->tb_output->moveCursor(QTextCursor::End);
+    if (!pending.isEmpty())
+        flushTimer->start(FlushIntervalMs);
 }
 
 // The view keeps the last MaxKeptLines lines and MaxKeptChars characters; above them a
@@ -305,7 +328,7 @@ void DlgIPCImp::trimOutput()
 void DlgIPCImp::appendToTextBrowser(const QString& text)
 {
     // The program's output read so far comes first.
-    flushPending();
+    flushPending(true);
     QTextCursor cursor(ui->tb_output->document());
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(text);
@@ -330,7 +353,7 @@ void DlgIPCImp::onChildFinished(int code, QProcess::ExitStatus status)
     exitStatus = status;
     errorFound = false;
     ui->progressBar_ipc->setMaximum(100);
-    flushPending();
+    flushPending(true);
     if (status == QProcess::NormalExit && code == 0) {
         if (errorWord) {
             ui->progressBar_ipc->setValue(90);
@@ -411,7 +434,7 @@ void DlgIPCImp::slot_btnSave_clicked()
         return;
     if (QFileInfo(fileName).completeSuffix().isEmpty())
         fileName += QStringLiteral(".log");
-    flushPending();
+    flushPending(true);
     const QByteArray text = ui->tb_output->toPlainText().toUtf8();
     std::string error;
     if (!Vexil::saveFileAtomically(QFile::encodeName(fileName).toStdString(),
@@ -424,7 +447,7 @@ void DlgIPCImp::slot_btnSave_clicked()
 
 void DlgIPCImp::slot_btnCopy_clicked()
 {
-    flushPending();
+    flushPending(true);
     QApplication::clipboard()->setText(ui->tb_output->toPlainText());
 }
 

@@ -42,8 +42,11 @@ public:
     // says how many went.
     static constexpr int MaxKeptLines = 10000;
     static constexpr int MaxKeptChars = 4 * 1024 * 1024;
-    // Output is shown in batches at most this often, however fast it arrives.
+    // Output is shown in slices, one every FlushIntervalMs while there is more, however
+    // fast it arrives.
     static constexpr int FlushIntervalMs = 100;
+    static constexpr int MaxLinesPerSlice = 2000;
+    static constexpr int MaxCharsPerSlice = 256 * 1024;
 
 Q_SIGNALS:
     void signalPanelChanged();
@@ -68,7 +71,7 @@ private:
     void readChannel(QProcess::ProcessChannel channel);
     void lookForWords(const QString& text);
     void keepPendingBounded(bool toLimit);
-    void flushPending();
+    void flushPending(bool everything);
     void trimOutput();
     void appendToTextBrowser(const QString& text);
     void closeDialog();

@@ -191,7 +191,7 @@ ProjectObjectGroup::~ProjectObjectGroup()
 
 void ProjectObjectGroup::add_object(ProjectObject* object)
 {
-    if (!object || object == this || (object->memberOf && object->memberOf->count(this)))
+    if (!object || (object->memberOf && object->memberOf->count(this)))
         return;
     if (would_contain_itself(object)) {
         refuse(*object);

@@ -25,6 +25,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -150,6 +151,10 @@ TEST_F(ClipboardAndDrop, ALargeCopyGoesThroughAPrivateFileThatGoesWithTheClipboa
     PelmoraTest::ModalCloser closer(QMessageBox::Close);   // without saving
     window->close();
     EXPECT_FALSE(QFileInfo::exists(second));
+    // Closing asked the event loop to quit; a loop run to its end takes that back, so
+    // that the modal boxes of later tests in this process still wait for an answer.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
 }
 
 TEST_F(ClipboardAndDrop, AClipboardPathWithALineBreakStaysOnOneConsoleLine)
@@ -197,7 +202,7 @@ TEST_F(ClipboardAndDrop, APasteOfGroupsThatContainEachOtherIsRefusedInlineAndByF
 
 TEST_F(ClipboardAndDrop, ADropThatNamesNoFileIsRefusedWithoutHarm)
 {
-    for (const QByteArray& list : {QByteArray(""), QByteArray("# only a comment\r\n")}) {
+    for (const QByteArray& list : {QByteArray(""), QByteArray("\r\n")}) {
         QMimeData mime;
         mime.setData("text/uri-list", list);
         ASSERT_TRUE(mime.hasUrls());

@@ -65,7 +65,7 @@ TEST(ProcessConsoleFlood, ATalkativeProgramLeavesTheWindowResponsiveAndTheOutput
     ping.stop();
     std::printf("yes as a child for 4 s: longest stall %lld ms, memory %.1f MiB before, peak %.1f MiB\n",
                 static_cast<long long>(worstGap), before, peak);
-    EXPECT_LT(worstGap, 500);
+    EXPECT_LT(worstGap, 250);
     EXPECT_LT(peak - before, 150.0);
 
     console.slot_pb_stop_clicked();
@@ -79,7 +79,6 @@ TEST(ProcessConsoleFlood, ATalkativeProgramLeavesTheWindowResponsiveAndTheOutput
         << note.toStdString();
     EXPECT_GT(note.mid(1, note.indexOf(QLatin1Char(' ')) - 1).toLongLong(), Gui::DlgIPCImp::MaxKeptLines);
     EXPECT_EQ(doc->findBlockByNumber(1).text(), QStringLiteral("y"));
-    EXPECT_TRUE(console.output()->toPlainText().contains(QStringLiteral("\nUser interrupted the child process.\n")));
     EXPECT_TRUE(console.output()->toPlainText().endsWith(QStringLiteral("\nChild process returns an error.\n")));
 
     // Clearing starts afresh: no note for a short run.
