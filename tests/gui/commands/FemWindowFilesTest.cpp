@@ -30,6 +30,7 @@
 #include <obj/Application.h>
 #include <obj/GeometryObject.h>
 #include <obj/LoadObject.h>
+#include <obj/PropertyCouple.h>
 #include <obj/Project.h>
 #include <pmmsg/Message.h>
 #include <qmrml/qMRMLThreeDView.h>
@@ -50,6 +51,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -72,7 +74,7 @@ void flush()
         QTest::qWait(20);
 }
 
-// Answers the dialogs that open, in order: a file dialog gets a name typed into its name
+// Answers the dialogs that open, in order: a file dialog gets a name pasted into its name
 // field and Return, a message box a click on a button. A dialog without a step of its
 // own is cancelled. Records the title of every dialog it saw.
 class DialogSteps : public QObject
@@ -132,9 +134,11 @@ private:
             QTest::keyClick(modal, Qt::Key_Escape);
             return;
         }
+        // Pasted into the name field, as a path copied from elsewhere (typed key by key,
+        // the dialog's completion takes each folder as it is typed), then Return.
         name->setFocus();
-        QTest::keyClicks(name, step.typed);
-        // The completer's list of names would take the Return.
+        name->selectAll();
+        name->insert(step.typed);
         if (QCompleter* completer = name->completer(); completer && completer->popup()->isVisible())
             QTest::keyClick(completer->popup(), Qt::Key_Escape);
         QTest::keyClick(name, Qt::Key_Return);
@@ -225,6 +229,16 @@ protected:
 
     QString modelPath(const char* name) const { return QDir(folder).filePath(QString::fromUtf8(name)); }
 
+    // What the console said, for the messages of failed checks.
+    std::string said() const
+    {
+        std::string text;
+        for (const auto& line : console.lines())
+            text += line.text;
+        return text;
+    }
+
+    PelmoraTest::ConsoleCapture console{"FemWindowFiles"};
     QTemporaryDir dir;
     QString folder;
     QString saves;
@@ -275,7 +289,7 @@ TEST_F(FemWindowFiles, AModelOpenedWithCtrlOIsAProjectThatAClickSelectsAndAProje
         EXPECT_EQ(dialogs.titles, QStringList{"Open document"});
     }
     Obj::Project* project = projectNamed("part.v2");
-    ASSERT_NE(project, nullptr);
+    ASSERT_NE(project, nullptr) << said();
     const auto shapes = project->get_objects(Obj::GeometryObject::getClassTypeId());
     ASSERT_EQ(shapes.size(), 1u);
     auto* shape = dynamic_cast<Obj::GeometryObject*>(shapes.front());
@@ -290,8 +304,12 @@ TEST_F(FemWindowFiles, AModelOpenedWithCtrlOIsAProjectThatAClickSelectsAndAProje
     ASSERT_NE(view, nullptr);
     ASSERT_EQ(view->getGuiProject(), app->get_project(project));
     QVTKOpenGLNativeWidget* gl = view->getViewer()->threeDView()->VTKWidget();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(gl));
     flush();
-    QTest::mouseClick(gl, Qt::LeftButton, Qt::NoModifier, QPoint(gl->width() / 2, gl->height() / 2));
+    const QPoint middle(gl->width() / 2, gl->height() / 2);
+    QMouseEvent move(QEvent::MouseMove, middle, gl->mapToGlobal(middle), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(gl, &move);
+    QTest::mouseClick(gl, Qt::LeftButton, Qt::NoModifier, middle);
     flush();
     EXPECT_TRUE(Gui::TreeSelectionSingleton::instance().is_selected(project->get_name(), shape->getObjectId()));
 
