@@ -149,7 +149,7 @@ void ViewFeederTopoObject::setMRMLNode(vtkMRMLDisplayableNode* node)
     Obj::ProjectObject* owner = get_object();
     if (node && owner) {
         if (Obj::Project* project = owner->get_project())
-            node->SetAttribute("ProjectName", project->getProjectName());
+            node->SetAttribute("ProjectName", project->get_name());
         node->SetAttribute("ObjectId", std::to_string(owner->getObjectId()).c_str());
     }
     applyPlacement();
