@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -115,60 +114,5 @@ void DlgInputBCImp::accept()
 }
 
 } // namespace Dlg
-
-dlgMinMaxImp::dlgMinMaxImp(double* minimum, double* maximum, QWidget* parent)
-    : QDialog(parent)
-    , minEdit(new QLineEdit(this))
-    , maxEdit(new QLineEdit(this))
-    , buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Horizontal, this))
-    , minimumOut(minimum)
-    , maximumOut(maximum)
-{
-    setWindowTitle(tr("Minimum and Maximum"));
-    auto* form = new QFormLayout(this);
-    minEdit->setObjectName(QStringLiteral("lineEditMin"));
-    maxEdit->setObjectName(QStringLiteral("lineEditMax"));
-    buttons->setObjectName(QStringLiteral("buttonBox"));
-    form->addRow(tr("Minimum"), minEdit);
-    form->addRow(tr("Maximum"), maxEdit);
-    form->addRow(buttons);
-    if (minimum)
-        minEdit->setText(QLocale().toString(*minimum, 'g', 15));
-    if (maximum)
-        maxEdit->setText(QLocale().toString(*maximum, 'g', 15));
-    connect(buttons, &QDialogButtonBox::clicked, this, &dlgMinMaxImp::on_buttonBox_clicked);
-}
-
-void dlgMinMaxImp::on_buttonBox_clicked(QAbstractButton* button)
-{
-    const QDialogButtonBox::StandardButton which = buttons->standardButton(button);
-    if (which == QDialogButtonBox::Cancel) {
-        reject();
-        return;
-    }
-    if (which != QDialogButtonBox::Ok)
-        return;
-    const QString red = QString::fromLatin1(redEdit);
-    double low = 0.0;
-    double high = 0.0;
-    if (!readTypedNumber(minEdit->text(), low)) {
-        minEdit->setStyleSheet(red);
-        return;
-    }
-    if (!readTypedNumber(maxEdit->text(), high)) {
-        maxEdit->setStyleSheet(red);
-        return;
-    }
-    if (!(low < high)) {
-        minEdit->setStyleSheet(red);
-        maxEdit->setStyleSheet(red);
-        return;
-    }
-    if (minimumOut)
-        *minimumOut = low;
-    if (maximumOut)
-        *maximumOut = high;
-    accept();
-}
 
 } // namespace Gui
