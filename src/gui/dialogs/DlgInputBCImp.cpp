@@ -1,5 +1,8 @@
 #include "DlgInputBCImp.h"
 
+#include <obj/Application.h>
+#include <obj/Project.h>
+#include <obj/ProjectObject.h>
 #include <obj/PropertyQuantity.h>
 #include <pmunit/Units.h>
 
@@ -12,6 +15,8 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QVBoxLayout>
+
+#include <boost/signals2/connection.hpp>
 
 #include <cmath>
 
@@ -35,6 +40,12 @@ bool Gui::readTypedNumber(const QString& text, double& out)
 
 namespace Gui {
 namespace Dlg {
+
+struct DlgInputBCImp::OwnerWatch
+{
+    boost::signals2::scoped_connection objectGone;
+    boost::signals2::scoped_connection projectGone;
+};
 
 DlgInputBCImp::DlgInputBCImp(QWidget* parent, Qt::WindowFlags flags)
     : QDialog(parent, flags)
@@ -68,9 +79,32 @@ DlgInputBCImp::DlgInputBCImp(QWidget* parent, Qt::WindowFlags flags)
     setWindowTitle(tr("Boundary Condition Values"));
 }
 
+DlgInputBCImp::~DlgInputBCImp() = default;
+
 void DlgInputBCImp::setPropertyInputBC(Obj::PropertyInputBC* p)
 {
     property = p;
+    watch.reset();
+    const auto* object = p ? dynamic_cast<const Obj::ProjectObject*>(p->get_container()) : nullptr;
+    const Obj::Project* project = object ? object->get_project()
+                                         : (p ? dynamic_cast<const Obj::Project*>(p->get_container()) : nullptr);
+    if (Obj::Application* logic = Obj::Application::_pcSingleton; logic && (object || project)) {
+        watch = std::make_unique<OwnerWatch>();
+        auto letGo = [this]() {
+            property = nullptr;
+            reject();
+        };
+        if (object) {
+            watch->objectGone = logic->signal_object_removed.connect([object, letGo](const Obj::ProjectObject& o) {
+                if (&o == object)
+                    letGo();
+            });
+        }
+        watch->projectGone = logic->signal_remove_project.connect([project, letGo](const Obj::Project& gone) {
+            if (&gone == project)
+                letGo();
+        });
+    }
     names[0]->setText(QStringLiteral("X"));
     names[1]->setText(QStringLiteral("Y"));
     names[2]->setText(QStringLiteral("Z"));

@@ -8,6 +8,8 @@
 
 #include <QDialog>
 
+#include <memory>
+
 QT_BEGIN_NAMESPACE
 class QCheckBox;
 class QDialogButtonBox;
@@ -25,7 +27,11 @@ class PELMORAGUI_EXPORT DlgInputBCImp : public QDialog
     Q_OBJECT
 public:
     explicit DlgInputBCImp(QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
+    ~DlgInputBCImp() override;
+    // When the property's object or project goes away while the dialog is open, the
+    // dialog lets go of the property and closes without writing.
     void setPropertyInputBC(Obj::PropertyInputBC* property);
+    Obj::PropertyInputBC* propertyInputBC() const { return property; }
     void accept() override;
 
     QLabel* nameLabel(int row) const { return names[row]; }
@@ -41,6 +47,8 @@ private:
     QLabel* units[3];
     QDialogButtonBox* buttons;
     Obj::PropertyInputBC* property = nullptr;
+    struct OwnerWatch;
+    std::unique_ptr<OwnerWatch> watch;
 };
 
 } // namespace Dlg
