@@ -322,3 +322,89 @@ TEST_F(LoadInMainWindow, EveryRowWithAUnitRefusesAnExpressionAndLeavingTheFieldS
     EXPECT_EQ("1", field(scale)->text());
     EXPECT_TRUE(QToolTip::text().contains("12 is above the maximum 10")) << QToolTip::text().toStdString();
 }
+
+TEST_F(LoadInMainWindow, TheInputDialogGoesWithItsEditorWhenThePanelRebuilds)
+{
+    start();
+    QPointer<InputBCEditor> editor = qobject_cast<InputBCEditor*>(open(cell("Displacement")));
+    ASSERT_TRUE(editor);
+    bool shown = false;
+    QTimer::singleShot(50, [&] {
+        auto* dialog = qobject_cast<Gui::Dlg::DlgInputBCImp*>(QApplication::activeModalWidget());
+        shown = dialog != nullptr;
+        if (!dialog)
+            return;
+        dialog->checkBox(0)->setChecked(true);
+        dialog->lineEdit(0)->setText("7");
+        // Another selection (a file handed over by a second start, say) rebuilds the rows.
+        Gui::TreeSelectionSingleton::instance().set_selection("P", {geometry});
+    });
+    // Should a dialog outlive its editor, it is sent away rather than left to block.
+    QTimer::singleShot(3000, [] {
+        if (QWidget* w = QApplication::activeModalWidget())
+            w->close();
+    });
+    editor->browseButton()->click();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(editor.isNull());
+    EXPECT_EQ(nullptr, QApplication::activeModalWidget());
+    bool given[3];
+    double values[3];
+    load->Displacement->getBCValues(given, values);
+    EXPECT_EQ(0.0, values[0]);
+}
+
+TEST_F(LoadInMainWindow, TheInputDialogLetsGoOfAPropertyWhoseLoadIsDeleted)
+{
+    start();
+    InputBCEditor editor;   // survives the panel's rebuild
+    editor.setProperty(load->Displacement);
+    bool closedByItself = false;
+    const unsigned int id = load->getObjectId();
+    QTimer::singleShot(50, [&] {
+        if (!qobject_cast<Gui::Dlg::DlgInputBCImp*>(QApplication::activeModalWidget()))
+            return;
+        project->remove_object(id);
+        closedByItself = QApplication::activeModalWidget() == nullptr;
+        if (auto* dialog = qobject_cast<Gui::Dlg::DlgInputBCImp*>(QApplication::activeModalWidget())) {
+            dialog->lineEdit(0)->setText("7");
+            dialog->buttonBox()->button(QDialogButtonBox::Ok)->click();   // would write a gone property
+        }
+    });
+    editor.browseButton()->click();
+    EXPECT_TRUE(closedByItself);
+    EXPECT_EQ(nullptr, project->get_object(id));
+}
+
+TEST_F(LoadInMainWindow, ThePanelTitleFollowsARenameADeleteAndAClose)
+{
+    start();
+    showPanels();
+    Gui::TreeSelectionSingleton::instance().clear_all_selections();
+    Gui::TreeSelectionSingleton::instance().set_selection("P", {load});
+    const QString before = QString::fromUtf8(load->get_label());
+    EXPECT_EQ("Properties of \"" + before + "\"", dockTitle());
+    auto* treeView = Gui::DockingWindowMediator::instance()->getDockingWindow("Std_TreeView")->findChild<Gui::TreeWidget*>();
+    ASSERT_TRUE(treeView);
+    Gui::ProjectItem* projectItem = treeView->getProjectItem(app->get_project(project));
+    ASSERT_TRUE(projectItem);
+
+    // Renamed in the project tree, as its editor does on Enter.
+    projectItem->object_item(load->getObjectId())->setData(0, Qt::EditRole, QStringLiteral("Bracket v4"));
+    EXPECT_STREQ("Bracket v4", load->get_label());
+    EXPECT_EQ("Properties of \"Bracket v4\"", dockTitle());
+
+    // Deleted with the Delete command.
+    app->get_command_manager().run_command_by_name("Std_Delete");
+    ASSERT_EQ(nullptr, project->get_object(load->getObjectId()));
+    load = nullptr;
+    EXPECT_EQ("Properties", dockTitle());
+
+    // The project selected, renamed, then closed.
+    treeView->setItemsSelected({projectItem}, true);
+    EXPECT_EQ("Properties of \"P\"", dockTitle());
+    projectItem->setData(0, Qt::EditRole, QStringLiteral("Bracket v2"));
+    EXPECT_EQ("Properties of \"Bracket v2\"", dockTitle());
+    logic->app().close_project("P");
+    EXPECT_EQ("Properties", dockTitle());
+}
