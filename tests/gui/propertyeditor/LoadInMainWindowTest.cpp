@@ -395,9 +395,10 @@ TEST_F(LoadInMainWindow, ThePanelTitleFollowsARenameADeleteAndAClose)
     EXPECT_EQ("Properties of \"Bracket v4\"", dockTitle());
 
     // Deleted with the Delete command.
-    app->get_command_manager().run_command_by_name("Std_Delete");
-    ASSERT_EQ(nullptr, project->get_object(load->getObjectId()));
+    const unsigned int id = load->getObjectId();
     load = nullptr;
+    app->get_command_manager().run_command_by_name("Std_Delete");
+    ASSERT_EQ(nullptr, project->get_object(id));
     EXPECT_EQ("Properties", dockTitle());
 
     // The project selected, renamed, then closed.
