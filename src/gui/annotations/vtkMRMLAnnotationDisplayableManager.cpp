@@ -1097,7 +1097,16 @@ void vtkMRMLAnnotationDisplayableManager::RestrictDisplayCoordinatesToViewport(d
 {
     if (!display)
         return;
-    vtkRenderer* renderer = GetPokedPane(display[0], display[1], nullptr);
+    double px = display[0], py = display[1];
+    vtkRenderer* main = GetRenderer();
+    if (IsInLightboxMode() && main && main->GetRenderWindow()) {
+        // Off the window no pane lies under the point: take the pane at the window's edge,
+        // not whichever pane the look-up falls back to.
+        const int* size = main->GetRenderWindow()->GetSize();
+        px = std::min(std::max(px, 0.0), double(std::max(size[0] - 1, 0)));
+        py = std::min(std::max(py, 0.0), double(std::max(size[1] - 1, 0)));
+    }
+    vtkRenderer* renderer = GetPokedPane(px, py, nullptr);
     if (!renderer) {
         vtkErrorMacro("RestrictDisplayCoordinatesToViewport: Could not find the poked renderer!");
         return;

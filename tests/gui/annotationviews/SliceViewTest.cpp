@@ -463,3 +463,37 @@ TEST_F(CompositeClick, AClickOnASliceModelIsTiedToItsSlicesVolume)
     model->SetDescription("CompositeID:vtkMRMLSliceCompositeNode99");
     EXPECT_STREQ(placedAttribute(240, 200), model->GetID());
 }
+
+TEST_F(SliceViews, DraggingAFiducialInALightBoxPaneMovesItOnThatPanesSlice)
+{
+    vtkMRMLAnnotationFiducialNode* node = fiducial(10, 10, 1);
+    slice->SetLayoutGrid(2, 2);
+    view.forceRender();
+    vtkRenderWindowInteractor* interactor = view.interactor();
+    auto mouse = [&](unsigned long event, int x, int y) {
+        interactor->SetEventInformation(x, y);
+        interactor->InvokeEvent(event);
+    };
+    // World (10, 10) of the second slice is pixel (310, 310) of the top right pane.
+    mouse(vtkCommand::MouseMoveEvent, 310, 310);
+    mouse(vtkCommand::LeftButtonPressEvent, 310, 310);
+    mouse(vtkCommand::MouseMoveEvent, 320, 305);
+    mouse(vtkCommand::MouseMoveEvent, 330, 300);
+    EXPECT_STREQ(node->GetAttribute("Annotations.MovingInSliceView"), "Red");
+    mouse(vtkCommand::LeftButtonReleaseEvent, 330, 300);
+    EXPECT_EQ(node->GetAttribute("Annotations.MovingInSliceView"), nullptr);
+    double w[4];
+    node->GetControlPointWorldCoordinates(0, w);
+    EXPECT_TRUE(AnnotationViewTest::near(w, 30, 0, 1, 1e-9));
+    EXPECT_EQ(fiducials->GetWidget(node)->GetCurrentRenderer(), view.lightBoxRenderer(1));
+
+    // Dragged past the view's right border, the handle stays just inside its pane.
+    mouse(vtkCommand::MouseMoveEvent, 330, 300);
+    mouse(vtkCommand::LeftButtonPressEvent, 330, 300);
+    mouse(vtkCommand::MouseMoveEvent, 380, 300);
+    mouse(vtkCommand::MouseMoveEvent, 430, 300);
+    mouse(vtkCommand::LeftButtonReleaseEvent, 430, 300);
+    node->GetControlPointWorldCoordinates(0, w);
+    EXPECT_NEAR(w[0], 199.8 - 100, 0.01) << "0.1 percent inside the pane";
+    EXPECT_NEAR(w[2], 1, 1e-9);
+}
