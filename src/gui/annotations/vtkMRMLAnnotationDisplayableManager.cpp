@@ -766,7 +766,7 @@ void vtkMRMLAnnotationDisplayableManager::UpdateRulerIntersectionAndProjection(v
         }
     }
     const double opacity = line->GetProjectedOpacity();
-    // The part above the slice is drawn thin, the part below thick.
+    // Each part takes its thickness from the side of the slice its outer end lies on.
     styleLine(over, color, opacity, z1 > 0 ? line->GetUnderLineThickness() : line->GetOverLineThickness(), pattern);
     if (under)
         styleLine(under, color, opacity, z2 > 0 ? line->GetUnderLineThickness() : line->GetOverLineThickness(),

@@ -96,14 +96,13 @@ public:
 
     // Coordinates. Display: pixels with the origin at the bottom left of the render
     // window, the third component the depth (3D view) or the slice index (slice view).
+    // In a light-box slice view x and y stay render-window pixels, so that the widgets in
+    // each pane's renderer draw where they should, and the slice index is the pane's.
     // World: RAS with w = 1 (four values).
     void GetDisplayToWorldCoordinates(double x, double y, double* world);
     void GetDisplayToWorldCoordinates(double* display, double* world);
     void GetWorldToDisplayCoordinates(double r, double a, double s, double* display);
     void GetWorldToDisplayCoordinates(double* world, double* display);
-    // In a light-box slice view, display x and y stay render-window pixels (so that the
-    // widgets of each pane's renderer draw where they should), and the third component is
-    // the slice index, which is also the pane's index.
     // Fractions of the render window (in a slice view, from the origin of the pane under
     // the point).
     void GetDisplayToViewportCoordinates(double x, double y, double* viewport);
@@ -112,7 +111,7 @@ public:
     bool GetDisplayCoordinatesChanged(double* a, double* b);
     // Further apart than the machine epsilon?
     bool GetWorldCoordinatesChanged(double* a, double* b);
-    // Keeps a display point 0.1 percent inside the viewport.
+    // Keeps a display point 0.1 percent inside the viewport (the light-box pane).
     void RestrictDisplayCoordinatesToViewport(double* display);
     // A slice view whose light-box grid has more than one pane?
     bool IsInLightboxMode();

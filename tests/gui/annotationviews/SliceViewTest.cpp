@@ -1,6 +1,7 @@
 // Annotations in slice views: light-box panes, the marks of annotations off the slice,
 // and the node a click is tied to.
 
+#include "../annotations/AnnotationTestHelpers.h"
 #include "AnnotationViewFixture.h"
 
 #include <vtkMRMLAnnotationFiducialDisplayableManager.h>
@@ -496,4 +497,21 @@ TEST_F(SliceViews, DraggingAFiducialInALightBoxPaneMovesItOnThatPanesSlice)
     node->GetControlPointWorldCoordinates(0, w);
     EXPECT_NEAR(w[0], 199.8 - 100, 0.01) << "0.1 percent inside the pane";
     EXPECT_NEAR(w[2], 1, 1e-9);
+}
+
+TEST_F(SliceViews, AFlatHandleThatCannotBeMadeAgainOutOfTheLightBoxIsReported)
+{
+    vtkMRMLAnnotationFiducialNode* node = fiducial(0, 0, 0);
+    node->SetName("Tip");
+    slice->SetLayoutGrid(1, 2);
+    vtkSmartPointer<vtkAbstractWidget> flat = fiducials->GetWidget(node);
+    ASSERT_TRUE(vtkPointHandleRepresentation2D::SafeDownCast(handleOf(flat)));
+    // Without its scene the manager cannot make the widget again.
+    view.setMRMLScene(nullptr);
+    slice->SetLayoutGrid(1, 1);
+    AnnotationTest::Messages messages(fiducials);
+    fiducials->PropagateMRMLToWidget(node, flat);
+    EXPECT_TRUE(messages.hasWarning("PropagateMRMLToWidget: failed to add a new widget for node Tip"))
+        << messages.all();
+    EXPECT_EQ(fiducials->GetWidget(node), nullptr);
 }
