@@ -6,6 +6,7 @@
 #include "vtkMRMLInteractionNode.h"
 #include "vtkMRMLNode.h"
 #include "vtkMRMLSelectionNode.h"
+#include "vtkMRMLSliceCompositeNode.h"
 #include "vtkMRMLSliceNode.h"
 #include "vtkMRMLTransformNode.h"
 #include "vtkMRMLUnitNode.h"
@@ -507,6 +508,7 @@ vtkMRMLScene::vtkMRMLScene()
     registerClass<vtkMRMLSelectionNode>(this);
     registerClass<vtkMRMLInteractionNode>(this);
     registerClass<vtkMRMLSliceNode>(this);
+    registerClass<vtkMRMLSliceCompositeNode>(this);
     registerClass<vtkMRMLCameraNode>(this);
     registerClass<vtkMRMLUnitNode>(this);
     std::vector<void (*)(vtkMRMLScene*)> others;
