@@ -7,6 +7,7 @@
 #include <vtkObjectFactory.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <ostream>
 
@@ -135,7 +136,8 @@ vtkMRMLUnitNode* vtkMRMLUnitNode::SelectSceneUnit(vtkMRMLScene* scene, const cha
         return nullptr;
     // A singleton: the scene keeps it through a clear, and adding it again updates it.
     vtkNew<vtkMRMLUnitNode> wanted;
-    const std::string tag = std::string("Scene") + quantity;
+    std::string tag = std::string("Scene") + quantity;   // "SceneLength" for "length"
+    tag[5] = static_cast<char>(std::toupper(static_cast<unsigned char>(tag[5])));
     wanted->SetSingletonTag(tag.c_str());
     wanted->SetName(quantity);
     wanted->SetHideFromEditors(1);
