@@ -55,6 +55,13 @@ const char* const depthTag = "//VTK::Depth::Impl";
 const char* const labelDepth = "gl_FragDepth = 0.0;\n";
 const char* const lineDepth = "gl_FragDepth = max(gl_FragCoord.z - 0.0002, 0.0);\n";
 
+void setDepth(vtkProp* prop, const char* depth)
+{
+    // Without a rendering back end there is no shader to change (nor anything drawn).
+    if (vtkShaderProperty* shader = prop->GetShaderProperty())
+        shader->AddFragmentShaderReplacement(depthTag, true, depth, false);
+}
+
 } // namespace
 
 vtkAnnotationRulerRepresentation3D::vtkAnnotationRulerRepresentation3D()
@@ -68,9 +75,9 @@ vtkAnnotationRulerRepresentation3D::vtkAnnotationRulerRepresentation3D()
     label->SetProperty(LabelActor->GetProperty());
     label->SetPickable(LabelActor->GetPickable());
     SetLabelActor(label);
-    LabelActor->GetShaderProperty()->AddFragmentShaderReplacement(depthTag, true, labelDepth, false);
-    LineActor->GetShaderProperty()->AddFragmentShaderReplacement(depthTag, true, lineDepth, false);
-    GlyphActor->GetShaderProperty()->AddFragmentShaderReplacement(depthTag, true, lineDepth, false);
+    setDepth(LabelActor, labelDepth);
+    setDepth(LineActor, lineDepth);
+    setDepth(GlyphActor, lineDepth);
 }
 
 void vtkAnnotationRulerRepresentation3D::PrintSelf(ostream& os, vtkIndent indent)
