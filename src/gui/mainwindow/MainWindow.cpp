@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include <annotations/AnnotationProjectFiles.h>
+#include <annotations/SceneLengthUnit.h>
 
 #include "commands/Command.h"
 #include "commands/CommandAction.h"
@@ -1058,6 +1059,9 @@ void MainWindow::settingUpdated(Vexil::PM_SETTING id)
     case Vexil::PM_TEMPERATURE_UNIT:
         units->setTemperatureUnits(prefs->getString(id));
         break;
+    case Vexil::PM_SIGNIFICANT_DIGITS:
+        units->setDecimals(prefs->getInt(id));
+        break;
     default:
         return;
     }
@@ -1068,6 +1072,8 @@ void MainWindow::settingUpdated(Vexil::PM_SETTING id)
         project->onUnitChanged(unitsData);
         // A project with a 3D scene shows its ruler in the new length unit system.
         GuiProject* gui = project->kind == 1 && app ? app->get_project(project) : nullptr;
+        if (gui)
+            selectSceneLengthUnit(gui->mrmlScene());
         auto* view = gui ? qobject_cast<qView3DMRML*>(gui->getActiveView()) : nullptr;
         if (view && view->getViewer())
             view->getViewer()->VtkSetRulerInMetric(units->IsLengthUnitInMetric());
