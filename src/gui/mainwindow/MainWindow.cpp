@@ -1000,7 +1000,8 @@ void MainWindow::settingUpdated(Vexil::PM_SETTING id)
         // A project with a 3D scene shows its ruler in the new length unit system.
         GuiProject* gui = project->kind == 1 && app ? app->get_project(project) : nullptr;
         auto* view = gui ? qobject_cast<qView3DMRML*>(gui->getActiveView()) : nullptr;
-        if (view && view->getViewer())
+        // A viewer built later reads the unit system itself.
+        if (view && view->hasViewer())
             view->getViewer()->VtkSetRulerInMetric(units->IsLengthUnitInMetric());
     }
 }
