@@ -5,6 +5,7 @@
 
 #include <commands/Command.h>
 #include <commands/CommandAction.h>
+#include <commands/ObjectCommands.h>
 #include <commands/SimModule.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
@@ -251,6 +252,31 @@ TEST_F(MainWindowView, ClipPlanesDialogCutsTheDrawnModelAsItsControlsSay)
         // All planes off: the whole model again.
         QTest::mouseClick(yellow, Qt::LeftButton);
         EXPECT_EQ(modelPixels(picture()), wholeCount);
+    });
+}
+
+TEST_F(MainWindowView, ClipPlanesCutAModelLoadedWithTheModelButton)
+{
+    pmMsg::runCommand(pmMsg::CMD_NEW_PROJECT, 1, {"Unnamed Project"});
+    flush();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    ASSERT_NE(active3D(), nullptr);
+    const std::string file = QFile::encodeName(QDir(dir.path()).filePath("loaded ball.v2.stl")).toStdString();
+    ASSERT_TRUE(PelmoraTest::writeSphereFile(file, Radius, 24, 12));
+    // What the Model button loads its chosen file with, into the current project's scene.
+    ASSERT_NE(Gui::StdCmdMRMLModel::loadModel(file.c_str(), app->mrmlScene()), nullptr);
+    active3D()->message_handler("ViewExtents", nullptr);
+    const QPoint left = screenOf(-Radius * 0.5, 0.0, Radius * 0.8), right = screenOf(Radius * 0.5, 0.0, Radius * 0.8);
+    QImage image = picture();
+    ASSERT_TRUE(model(image, left) && model(image, right));
+
+    withModalDialog("Std_ClipWidget", [&](QWidget* dialog) {
+        QWidget* panel = static_cast<Gui::DlgClipPlaneImp*>(dialog)->clipWidget();
+        QTest::mouseClick(child<QCheckBox>(panel, "YellowSliceClippingCheckBox"), Qt::LeftButton);
+        QTest::mouseClick(child<QRadioButton>(panel, "YellowNegativeRadioButton"), Qt::LeftButton);
+        image = picture();
+        EXPECT_TRUE(model(image, left));
+        EXPECT_FALSE(model(image, right)) << "the negative side (-x) stays";
     });
 }
 
