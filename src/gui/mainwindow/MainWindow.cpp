@@ -1075,7 +1075,8 @@ void MainWindow::settingUpdated(Vexil::PM_SETTING id)
         if (gui)
             selectSceneLengthUnit(gui->mrmlScene());
         auto* view = gui ? qobject_cast<qView3DMRML*>(gui->getActiveView()) : nullptr;
-        if (view && view->getViewer())
+        // A viewer built later reads the unit system itself.
+        if (view && view->hasViewer())
             view->getViewer()->VtkSetRulerInMetric(units->IsLengthUnitInMetric());
     }
 }

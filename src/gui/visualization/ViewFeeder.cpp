@@ -455,8 +455,9 @@ void ViewFeederProjectObject::ResetSelection()
 
 void ViewFeederProjectObject::scheduleRender()
 {
+    // A view not yet built has nothing to render (and is not built for the asking).
     if (qView3DMRML* view = activeThreeDView(object ? object->get_project() : nullptr))
-        if (qPelmoraThreeDWidget* viewer = view->getViewer())
+        if (qPelmoraThreeDWidget* viewer = view->hasViewer() ? view->getViewer() : nullptr)
             if (qMRMLThreeDView* threeD = viewer->threeDView())
                 threeD->scheduleRender();
 }

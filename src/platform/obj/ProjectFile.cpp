@@ -1,4 +1,5 @@
 #include "ProjectFile.h"
+#include "ProjectFileLimits.h"
 
 #include "Application.h"
 #include "GeometryObject.h"
@@ -211,6 +212,7 @@ Content parse(std::string_view bytes, const std::string& source)
     std::size_t lineNumber = 1;
     std::vector<std::string> fields;
     bool versionSeen = false;
+    std::size_t objectCount = 0;
     auto damaged = [&](const char* what) {
         return Error(source + " is damaged: " + what + " at line " + std::to_string(lineNumber));
     };
@@ -254,6 +256,9 @@ Content parse(std::string_view bytes, const std::string& source)
             project.kind = static_cast<int>(kind);
             project.feederType = fields[3];
             content.projects.push_back(std::move(project));
+            const std::string refusal = ProjectFileLimits::refusal(source, content.projects.size(), objectCount);
+            if (!refusal.empty())
+                throw Error(refusal);
         } else if (keyword == "pprop" && fields.size() == 4 && !content.projects.empty()) {
             content.projects.back().properties.push_back({fields[1], fields[2], fields[3]});
         } else if (keyword == "object" && fields.size() == 5 && !content.projects.empty()) {
@@ -267,6 +272,9 @@ Content parse(std::string_view bytes, const std::string& source)
             object.name = fields[3];
             object.suppressed = fields[4] == "1";
             objects.push_back(std::move(object));
+            const std::string refusal = ProjectFileLimits::refusal(source, content.projects.size(), ++objectCount);
+            if (!refusal.empty())
+                throw Error(refusal);
         } else if (keyword == "model" && fields.size() == 2 && !content.projects.empty()
                    && !content.projects.back().objects.empty()) {
             ObjectRecord& object = content.projects.back().objects.back();
