@@ -39,13 +39,35 @@ QString toolkitExistingDirectory(QWidget* parent, const QString& caption, const 
     return QFileDialog::getExistingDirectory(parent, caption, dir, options);
 }
 
-// Qt's own save dialog, as its static function opens it, except that a typed name with a
-// double quote is explained: the dialog reads quotes as a list of names ("a" "b") and
-// otherwise refuses such a name without a word.
+// Qt's own save dialog, which reads quotes as a list of names ("a" "b") and otherwise
+// refuses or misreads a typed name with a double quote without a word: such a name is
+// explained and the dialog stays open.
+class QuoteCheckingFileDialog : public QFileDialog
+{
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override
+    {
+        // Only Qt's own dialog has this field; a native one takes such names as they are.
+        if (auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            if (edit->text().contains(QLatin1Char('"'))) {
+                QMessageBox::warning(this, FileDialog::tr("Invalid file name"),
+                                     FileDialog::tr("The name %1 cannot be used: a file name must not contain "
+                                                    "the character \".")
+                                         .arg(edit->text()));
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+};
+
+// The save dialog as Qt's static function opens it, with the quote check above.
 QString toolkitSaveFileName(QWidget* parent, const QString& caption, const QString& start,
                             const QString& filter, QString* selectedFilter, QFileDialog::Options options)
 {
-    QFileDialog dialog(parent, caption, QString(), filter);
+    QuoteCheckingFileDialog dialog(parent, caption, QString(), filter);
     dialog.setOptions(options);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -60,16 +82,6 @@ QString toolkitSaveFileName(QWidget* parent, const QString& caption, const QStri
     }
     if (selectedFilter && !selectedFilter->isEmpty())
         dialog.selectNameFilter(*selectedFilter);
-    // Only Qt's own dialog has this field; a native one takes such names as they are.
-    if (auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
-        QObject::connect(edit, &QLineEdit::returnPressed, &dialog, [&dialog, edit] {
-            if (edit->text().contains(QLatin1Char('"')))
-                QMessageBox::warning(&dialog, FileDialog::tr("Invalid file name"),
-                                     FileDialog::tr("The name %1 cannot be used: a file name must not contain "
-                                                    "the character \".")
-                                         .arg(edit->text()));
-        });
-    }
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     if (selectedFilter)
