@@ -24,12 +24,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace Obj {
@@ -644,9 +646,21 @@ std::string Application::get_sys_temp_directory() const
 
 std::string Application::getTempAppFolder() const
 {
-    const std::string folder = get_sys_temp_directory() + "/Pelmora21/";
-    QDir().mkpath(QString::fromStdString(folder));
-    return folder;
+    // A folder of this user's own, readable by no one else: the shared temporary folder
+    // lets every user name and read files there.  When the usual name is taken by
+    // something that is not this user's folder, a fresh private one serves instead.
+    const std::string temp = get_sys_temp_directory();
+    const std::string folder = temp + "/Pelmora21-" + std::to_string(::geteuid());
+    if (::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) {
+        struct stat info;
+        if (::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid()
+            && ((info.st_mode & 077) == 0 || ::chmod(folder.c_str(), 0700) == 0))
+            return folder + "/";
+    }
+    std::string pattern = folder + "-XXXXXX";
+    if (::mkdtemp(pattern.data()))
+        return pattern + "/";
+    return folder + "/";
 }
 
 std::string Application::get_user_appdata_path() const

@@ -437,6 +437,18 @@ TEST_F(FileOperations, SavingToTheTemporaryFolderSaysWhenTheFolderCannotBeMade)
     EXPECT_EQ(QDir(QString::fromStdString(logic.app().getTempAppFolder())).filePath("unsaved_project.pmdb").toStdString(),
               logic.app().getApplicationFile());
     QFile::remove(QString::fromStdString(logic.app().getApplicationFile()));
+
+    // That folder is this user's alone; one of the same name that is not a private folder
+    // of this user (here a file planted there) is passed over for a fresh private one.
+    const QString own = QString::fromStdString(logic.app().getTempAppFolder());
+    EXPECT_EQ(QFileInfo(own).permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup),
+              QFile::Permissions());
+    qputenv("TMPDIR", dir.path().toLocal8Bit());
+    write(QStringLiteral("Pelmora21-%1").arg(::geteuid()), "planted");
+    const QString fresh = QString::fromStdString(logic.app().getTempAppFolder());
+    qputenv("TMPDIR", previous);
+    EXPECT_TRUE(QFileInfo(fresh).isDir());
+    EXPECT_TRUE(fresh.startsWith(dir.filePath(QStringLiteral("Pelmora21-%1-").arg(::geteuid())))) << fresh.toStdString();
 }
 
 TEST_F(FileOperations, AMergeReadsCopiedObjectsAndLetsGoOfItsTarget)
