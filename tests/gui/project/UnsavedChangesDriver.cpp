@@ -2,9 +2,9 @@
 // about unsaved changes, printing what it saw as key=value lines:
 //   rename        F2 on the project in the project tree, type a new name, Return; then
 //                 Alt+F4, answering Cancel to any question
-//   open-cancel   save the project, change it, Ctrl+O for $HOME/saved.pmdb (the file dialog is
-//                 answered with it), Yes to resuming, Cancel to saving; then Alt+F4, Cancel
-//   open-discard  the same, answering Close to saving
+//   open          save the project, change it, Ctrl+O for $HOME/saved.pmdb (the file dialog
+//                 is answered with it), Yes to resuming, Cancel to saving; the same again
+//                 answering Close to saving; then Alt+F4, Cancel
 // Every question is answered by its title; questions are printed in the order asked.
 
 #include <support/ApplicationRun.h>
@@ -127,7 +127,28 @@ void rename(Gui::MainWindow* mw)
     pressAltF4(mw);
 }
 
-void openOver(Gui::MainWindow* mw, QMessageBox::StandardButton saveAnswer)
+// Ctrl+O for `file`, answering Yes to resuming and `saveAnswer` to saving; prints what
+// was asked and what is open then under `prefix`.
+void pressCtrlO(Gui::MainWindow* mw, const char* prefix, QMessageBox::StandardButton saveAnswer)
+{
+    Answerer answerer({{QStringLiteral("Remove existing projects"), QMessageBox::Yes},
+                       {QStringLiteral("Close Project"), saveAnswer}});
+    QApplication::setActiveWindow(mw);
+    QTest::keyClick(mw, Qt::Key_O, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    const QString p = QString::fromLatin1(prefix);
+    print((p + ".questions").toLatin1().constData(), answerer.titles.join('|'));
+    Obj::Application& logic = Obj::Application::instance();
+    QStringList labels;
+    for (Obj::Project* project : logic.get_projects())
+        labels << QString::fromUtf8(project->getProjectName());
+    print((p + ".projects").toLatin1().constData(), labels.join('|'));
+    Obj::Project* current = logic.get_current_project();
+    print((p + ".unsaved.object").toLatin1().constData(), yesNo(current && current->get_object("Unsaved")));
+    print((p + ".modified").toLatin1().constData(), yesNo(current && current->is_modified()));
+}
+
+void openOver(Gui::MainWindow* mw)
 {
     Obj::Application& logic = Obj::Application::instance();
     Obj::Project* project = logic.get_current_project();
@@ -145,21 +166,8 @@ void openOver(Gui::MainWindow* mw, QMessageBox::StandardButton saveAnswer)
     backend.openFileNames = [saved](QWidget*, const QString&, const QString&, const QString&, QString*,
                                     QFileDialog::Options) { return QStringList{saved}; };
     Gui::FileDialog::setBackend(backend);
-    {
-        Answerer answerer({{QStringLiteral("Remove existing projects"), QMessageBox::Yes},
-                           {QStringLiteral("Close Project"), saveAnswer}});
-        QApplication::setActiveWindow(mw);
-        QTest::keyClick(mw, Qt::Key_O, Qt::ControlModifier);
-        QCoreApplication::processEvents();
-        print("open.questions", answerer.titles.join('|'));
-    }
-    QStringList labels;
-    for (Obj::Project* p : logic.get_projects())
-        labels << QString::fromUtf8(p->getProjectName());
-    print("projects", labels.join('|'));
-    Obj::Project* current = logic.get_current_project();
-    print("unsaved.object", yesNo(current && current->get_object("Unsaved")));
-    print("modified", yesNo(current && current->is_modified()));
+    pressCtrlO(mw, "cancel", QMessageBox::Cancel);
+    pressCtrlO(mw, "discard", QMessageBox::Close);
     pressAltF4(mw);
 }
 
@@ -168,10 +176,8 @@ void act()
     Gui::MainWindow* mw = Gui::MainWindow::get_main_window_inst();
     if (scenario == "rename")
         rename(mw);
-    else if (scenario == "open-cancel")
-        openOver(mw, QMessageBox::Cancel);
-    else if (scenario == "open-discard")
-        openOver(mw, QMessageBox::Close);
+    else if (scenario == "open")
+        openOver(mw);
     QTimer::singleShot(0, [] { QCoreApplication::quit(); });
 }
 
@@ -180,7 +186,7 @@ void act()
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: unsaved_changes_driver rename|open-cancel|open-discard\n");
+        std::fprintf(stderr, "usage: unsaved_changes_driver rename|open\n");
         return 2;
     }
     scenario = argv[1];
