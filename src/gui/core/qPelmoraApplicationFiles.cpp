@@ -120,9 +120,10 @@ void qPelmoraApplication::send_view_extents(bool onlyWhenHandled)
 // - A project file is resumed in place of every open project. So project files are
 //   opened before the other files named with them, which then open beside the projects
 //   the project file brought back, instead of being closed by it.
-// - Only one project file of them can be opened: the first one named. Each project file
-//   named after it, another one or the same one again, is left out, and the console says
-//   which and why. (Other files named twice open twice: neither discards the other.)
+// - Only one project file of them can be opened: the first one named that is a file.
+//   Each project file named after it, another one or the same one again, is left out,
+//   and the console says which and why. (Other files named twice open twice: neither
+//   discards the other.)
 // - The other files keep the order they were named in.
 //
 // Answers in a start without a window ("StartHidden"), where nobody can answer a box:
@@ -142,7 +143,11 @@ std::vector<std::string> qPelmoraApplication::files_to_open_together(const std::
             continue;
         }
         const QString key = sameFileKey(file);
-        if (firstName.empty()) {
+        // A name that is no file is reported when it is opened; it takes nobody's place.
+        if (!QFileInfo(QFile::decodeName(file.c_str())).isFile()) {
+            projectFiles.push_back(file);
+        }
+        else if (firstName.empty()) {
             first = key;
             firstName = file;
             projectFiles.push_back(file);

@@ -15,9 +15,11 @@
 #include <obj/Application.h>
 #include <pmmsg/Message.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -138,6 +140,27 @@ TEST_F(FileRouting, LockFilesOfEarlierRunsAreListedAndThisRunsAreNot)
     // They are only listed.
     for (const QString& name : earlier + ignored)
         EXPECT_TRUE(QFile::exists(QDir(temp.path()).filePath(name))) << name.toStdString();
+}
+
+TEST_F(FileRouting, ARefusedProjectFileIsShownWithTheReason)
+{
+    const QString file = projectFile(QStringLiteral("cut short.pmdb"), "From File");
+    QFile::resize(file, QFile(file).size() - 10);
+    QStringList seen;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&seen] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            seen << box->windowTitle() << box->text() << box->informativeText();
+            box->reject();
+        }
+    });
+    poll.start(20);
+    app.openPMDB(file.toUtf8().constData(), "Pelmora");
+    ASSERT_EQ(seen.size(), 3);
+    EXPECT_EQ(seen[0], "Failed to open");
+    EXPECT_EQ(seen[1], "Cannot open the project file: " + file);
+    EXPECT_FALSE(logic.app().last_file_error().empty());
+    EXPECT_EQ(seen[2], QString::fromStdString(logic.app().last_file_error()));
 }
 
 TEST_F(HiddenFileRouting, NoBoxIsShownQuestionsKeepWhatIsOpenAndRefusalsSayWhy)

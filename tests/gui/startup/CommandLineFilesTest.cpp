@@ -158,7 +158,10 @@ TEST_F(CommandLineFiles, OnlyTheFirstProjectFileNamedIsOpenedAndTheConsoleSaysWh
     // The same file named twice, the second time by another path.
     const QString again = dir.filePath("sub/../first.pmdb");
 
-    const HostRun hidden = host({first, model, again, second});
+    // A project file named first that is not there takes no other's place.
+    const QString missing = dir.filePath("never saved.pmdb");
+
+    const HostRun hidden = host({missing, first, model, again, second});
     ASSERT_TRUE(hidden.finished) << "still running after " << hidden.ms << " ms";
     EXPECT_EQ(hidden.exitCode, 0) << hidden.log.toStdString();
     EXPECT_TRUE(hidden.log.contains("[Wrn] Not opened again: " + again + ": the same project file was named twice"))
@@ -166,7 +169,8 @@ TEST_F(CommandLineFiles, OnlyTheFirstProjectFileNamedIsOpenedAndTheConsoleSaysWh
     EXPECT_TRUE(hidden.log.contains("[Wrn] Not opened: " + second + ": a project file replaces every open project, "
                                     "so only one is opened at a time, and " + first + " was named first"))
         << hidden.log.toStdString();
-    EXPECT_FALSE(hidden.log.contains("[Err]")) << hidden.log.toStdString();
+    EXPECT_TRUE(hidden.log.contains("[Err] Cannot open file " + missing)) << hidden.log.toStdString();
+    EXPECT_EQ(hidden.log.count("[Err]"), 1) << hidden.log.toStdString();
 
     const HostRun shown = runBounded(STARTUP_DRIVER, {"files", "--log", log(), "--files", first, model, again, second}, log());
     ASSERT_TRUE(shown.finished);
