@@ -2,6 +2,8 @@
 // about unsaved changes, printing what it saw as key=value lines:
 //   rename        F2 on the project in the project tree, type a new name, Return; then
 //                 Alt+F4, answering Cancel to any question
+//   label-row     click the project in the tree, type a new name into its Label row in
+//                 the property panel, Return; then Alt+F4, answering Cancel
 //   open          save the project, change it, Ctrl+O for $HOME/saved.pmdb (the file dialog
 //                 is answered with it), Yes to resuming, Cancel to saving; the same again
 //                 answering Close to saving; then Alt+F4, Cancel
@@ -14,6 +16,9 @@
 #include <dialogs/widgets/FileDialog.h>
 #include <mainwindow/MainWindow.h>
 #include <obj/Application.h>
+#include <propertyeditor/PropertyModel.h>
+#include <propertyeditor/PropertyOperator.h>
+#include <propertyeditor/PropertyView.h>
 #include <selection/TreeWidget.h>
 
 #include <QAbstractButton>
@@ -148,6 +153,58 @@ void pressCtrlO(Gui::MainWindow* mw, const char* prefix, QMessageBox::StandardBu
     print((p + ".modified").toLatin1().constData(), yesNo(current && current->is_modified()));
 }
 
+// The value cell of the row `name`, groups searched too.
+QModelIndex rowValue(QAbstractItemModel* model, const QString& name, const QModelIndex& parent = {})
+{
+    for (int r = 0; r < model->rowCount(parent); ++r) {
+        const QModelIndex cell = model->index(r, 0, parent);
+        if (cell.data().toString() == name)
+            return model->index(r, 1, parent);
+        const QModelIndex inside = rowValue(model, name, cell);
+        if (inside.isValid())
+            return inside;
+    }
+    return {};
+}
+
+void renameInLabelRow(Gui::MainWindow* mw)
+{
+    auto* tree = mw->findChild<Gui::TreeWidget*>();
+    QTreeWidgetItem* item = tree ? projectItem(tree) : nullptr;
+    auto* panel = mw->findChild<Gui::PropertyView*>();
+    if (!item || !panel) {
+        print("panel", "no project item or property panel");
+        return;
+    }
+    // A click on the project in the tree shows its properties.
+    QApplication::setActiveWindow(mw);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
+    QCoreApplication::processEvents();
+    Gui::PropertyOperator::PropertyOperator* rows = panel->dataTree();
+    const QModelIndex label = rowValue(rows->propertyModel(), QStringLiteral("Label"));
+    if (!label.isValid()) {
+        print("panel", "no Label row");
+        return;
+    }
+    rows->setCurrentIndex(label.siblingAtColumn(0));
+    QWidget* editor = rows->indexWidget(label);
+    auto* field = editor ? (qobject_cast<QLineEdit*>(editor) ? qobject_cast<QLineEdit*>(editor)
+                                                             : editor->findChild<QLineEdit*>())
+                         : nullptr;
+    if (!field) {
+        print("panel", "no Label editor");
+        return;
+    }
+    field->selectAll();
+    QTest::keyClicks(field, QStringLiteral("Bracket v2.1"));
+    QTest::keyClick(field, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    Obj::Project* project = Obj::Application::instance().get_current_project();
+    print("label", QString::fromUtf8(project->getProjectName()));
+    print("modified", yesNo(project->is_modified()));
+    pressAltF4(mw);
+}
+
 void openOver(Gui::MainWindow* mw)
 {
     Obj::Application& logic = Obj::Application::instance();
@@ -176,6 +233,8 @@ void act()
     Gui::MainWindow* mw = Gui::MainWindow::get_main_window_inst();
     if (scenario == "rename")
         rename(mw);
+    else if (scenario == "label-row")
+        renameInLabelRow(mw);
     else if (scenario == "open")
         openOver(mw);
     QTimer::singleShot(0, [] { QCoreApplication::quit(); });
@@ -186,7 +245,7 @@ void act()
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: unsaved_changes_driver rename|open\n");
+        std::fprintf(stderr, "usage: unsaved_changes_driver rename|label-row|open\n");
         return 2;
     }
     scenario = argv[1];

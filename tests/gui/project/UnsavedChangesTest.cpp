@@ -58,6 +58,16 @@ TEST(UnsavedChanges, ARenameInTheTreeIsAChangeThatClosingAsksAbout)
     EXPECT_EQ(r.value("altf4.window"), "open");
 }
 
+TEST(UnsavedChanges, ARenameInTheLabelRowIsAChangeThatClosingAsksAbout)
+{
+    const DriverRun r = runDriver(QStringLiteral("label-row"));
+    ASSERT_EQ(r.exitCode, 0) << r.out.toStdString();
+    EXPECT_EQ(r.value("label"), "Bracket v2.1") << r.out.toStdString();
+    EXPECT_EQ(r.value("modified"), "yes");
+    EXPECT_EQ(r.value("altf4.questions"), "Close Project");
+    EXPECT_EQ(r.value("altf4.window"), "open");
+}
+
 TEST(UnsavedChanges, CancellingTheSaveQuestionCancelsTheWholeOpen)
 {
     const DriverRun r = runDriver(QStringLiteral("open"));
