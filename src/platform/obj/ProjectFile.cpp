@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "GeometryObject.h"
+#include "GroupCycles.h"
 #include "PropertyCouple.h"
 #include "ValueText.h"
 
@@ -302,6 +303,38 @@ void checkViewTypes(const Content& content, const std::function<bool(const std::
     }
 }
 
+// Groups that contain themselves, directly or through other groups, have no place in the
+// tree: the file is refused before anything is created.
+void checkGroupCycles(const Content& content, const std::string& source)
+{
+    const Vexil::TypeInfo groupType = ProjectObjectGroup::getClassTypeId();
+    const std::string listType = PropertyCoupleArray::getClassTypeId().get_name();
+    for (const ProjectRecord& project : content.projects) {
+        std::vector<GroupMembers> groups;
+        for (const ObjectRecord& object : project.objects) {
+            const Vexil::TypeInfo type = Vexil::TypeInfo::get_type_from_name(object.type.c_str());
+            if (type.is_sick() || !type.is_inherited_from(groupType))
+                continue;
+            GroupMembers group{object.id, object.name, {}};
+            for (const PropertyRecord& property : object.properties) {
+                std::vector<std::string> entries;
+                if (property.name != "Member" || property.type != listType
+                    || !ValueText::parseList(property.value, entries))
+                    continue;
+                for (const std::string& entry : entries) {
+                    unsigned int id = 0;
+                    if (parseUnsigned(entry, id))
+                        group.members.push_back(id);
+                }
+            }
+            groups.push_back(std::move(group));
+        }
+        const std::vector<std::string> chain = findGroupCycle(groups);
+        if (!chain.empty())
+            throw ProjectFile::Error(source + " holds groups that contain each other: " + describeGroupCycle(chain));
+    }
+}
+
 // Objects built and filled (surfaces read) before anything joins a project, so that a
 // file that fails half-way leaves nothing behind.
 std::vector<std::unique_ptr<ProjectObject>> buildObjects(const ProjectRecord& project, const std::string& source)
@@ -461,6 +494,7 @@ void ProjectFile::check(const Application& app, const std::string& path)
 {
     const Content content = parse(readAll(path), path);
     checkViewTypes(content, app.viewTypeCheck, path);
+    checkGroupCycles(content, path);
     for (const ProjectRecord& project : content.projects)
         buildObjects(project, path);
 }
@@ -470,6 +504,7 @@ std::vector<Project*> ProjectFile::resume(Application& app, const std::string& p
     const std::string bytes = readAll(path);
     const Content content = parse(bytes, path);
     checkViewTypes(content, app.viewTypeCheck, path);
+    checkGroupCycles(content, path);
 
     std::vector<std::vector<std::unique_ptr<ProjectObject>>> built;
     built.reserve(content.projects.size());
@@ -539,6 +574,7 @@ std::vector<ProjectObject*> ProjectFile::import_objects(std::istream& in, Projec
 {
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const Content content = parse(bytes, "The copied data");
+    checkGroupCycles(content, "The copied data");
     if (content.projects.empty())
         return {};
     const ProjectRecord& record = content.projects.front();
