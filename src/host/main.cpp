@@ -2,7 +2,9 @@
 // the product's module classes and runs the GUI library.
 //
 // Own options, taken off the command line before the logic sees it:
-//   --hidden           start without showing the window; the loop ends after start-up
+//   --hidden           start without showing the window; the loop ends after start-up.
+//                      No box is shown: questions take the answer that keeps what is
+//                      open, and refusals go to the console (qPelmoraApplicationFiles.cpp)
 //   --screenshot FILE  save a PNG of the main window once start-up is done, then quit
 //   --log FILE         append every console line, with its level, to FILE
 

@@ -1,5 +1,9 @@
 #include "CloseProjectQuestion.h"
 
+#include "core/qPelmoraApplication.h"
+
+#include <vexil/MsgConsole.h>
+
 #include <QAbstractButton>
 #include <QKeySequence>
 
@@ -8,6 +12,12 @@ namespace Gui {
 QMessageBox::StandardButton askCloseProject(QWidget* parent, const QString& text,
                                             QMessageBox::StandardButton defaultButton)
 {
+    // Nobody can answer in a start without a window: nothing closes unasked.
+    if (!qPelmoraApplication::may_ask_user()) {
+        Vexil::MsgConsoleSingleton::Instance().Warning(
+            "Not closed: there are unsaved changes, and a start without a window does not give them up unasked\n");
+        return QMessageBox::Cancel;
+    }
     QMessageBox box(parent);
     box.setIcon(QMessageBox::Question);
     box.setWindowTitle(QObject::tr("Close Project"));

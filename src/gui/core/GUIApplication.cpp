@@ -574,7 +574,8 @@ bool GUISingleApplication::handOverCommandLineFiles() const
 std::vector<std::string> GUISingleApplication::commandLineFilesToOpen() const
 {
     if (!d->handOverTried)
-        return Obj::Application::_pcSingleton ? Obj::Application::instance().getCmdLineFiles()
-                                              : std::vector<std::string>();
-    return d->filesLeft;
+        return qPelmoraApplication::files_to_open_together(
+            Obj::Application::_pcSingleton ? Obj::Application::instance().getCmdLineFiles()
+                                           : std::vector<std::string>());
+    return qPelmoraApplication::files_to_open_together(d->filesLeft);
 }

@@ -91,7 +91,8 @@ public:
     // files.  Tried once; later calls give the same answer.
     bool handOverCommandLineFiles() const;
     // The command-line files this instance opens itself: all of them, or for a second
-    // start those the running instance did not take.
+    // start those the running instance did not take; in the order that opens them
+    // together (qPelmoraApplication::files_to_open_together).
     std::vector<std::string> commandLineFilesToOpen() const;
 
 Q_SIGNALS:

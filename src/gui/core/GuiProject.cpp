@@ -532,6 +532,9 @@ void GuiProject::onUpdate()
 
 void GuiProject::on_label_changed()
 {
+    // A new name is an edit like any other: the views show the project as modified.
+    if (d->project && d->project->is_modified())
+        setDirty(true);
     visitViews([this](BaseView* view) {
         view->on_label_changed(this);
         return false;

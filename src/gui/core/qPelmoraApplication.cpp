@@ -265,10 +265,14 @@ qPelmoraApplication::qPelmoraApplication(bool connectLogic)
 
     QLocale locale;
     if (locale.decimalPoint() == locale.groupSeparator()) {
-        QMessageBox::critical(nullptr, QObject::tr("Invalid system settings"),
+        const QString text =
             QObject::tr("Your system uses the same symbol for decimal point and group separator.\n\n"
                         "This causes serious problems and makes the application fail to work properly.\n"
-                        "Go to the system configuration panel of the OS and fix this issue, please."));
+                        "Go to the system configuration panel of the OS and fix this issue, please.");
+        if (may_ask_user())
+            QMessageBox::critical(nullptr, QObject::tr("Invalid system settings"), text);
+        else
+            Vexil::MsgConsoleSingleton::Instance().Error("%s\n", text.toUtf8().constData());
         throw Vexil::RuntimeError("Invalid system settings");
     }
 
@@ -717,6 +721,11 @@ void qPelmoraApplication::setDirty(bool on)
     Obj::Application::instance().setDirty(on);
     for (auto& entry : d->projects)
         entry.second->setDirty(on);
+}
+
+bool qPelmoraApplication::may_ask_user()
+{
+    return !findConfig("StartHidden");
 }
 
 void qPelmoraApplication::intend_to_close(QCloseEvent* event)

@@ -145,8 +145,16 @@ public:
     // Opens a file with the module that handles it; an empty, unchanged current project
     // is closed first.
     void open(const char* fileName, const char* module);
-    // Resumes a project file in place of every open project (after asking).
+    // Resumes a project file in place of every open project (after asking). Nothing
+    // changes when the user keeps the projects or cancels the question about saving them.
     void openPMDB(const char* fileName, const char* module);
+    // The files named together (on one command line, or handed over at once by a second
+    // start) in the order that opens them all without one discarding another; files that
+    // cannot be opened with the others are left out and the console says why.
+    static std::vector<std::string> files_to_open_together(const std::vector<std::string>& files);
+    // Whether questions and messages may be shown in boxes: not in a start without a
+    // window, where nobody could answer them (see qPelmoraApplicationFiles.cpp).
+    static bool may_ask_user();
     void import_from(const char* fileName, const char* projectName, const char* module);
     void import_geom_from(const char* fileName, const char* projectName, const char* module, unsigned option);
     void exportStepFile(const char* fileName, const char* projectName, const char* fileType,
@@ -186,6 +194,7 @@ protected:
 
 private:
     bool save_common(const std::string& fileName);
+    bool close_projects_for_resume(const char* fileName);
     bool save_as_sys_temp();
     void import_geom_from(const char* fileName, const char* projectName, const char* module, unsigned option,
                           bool geometry);

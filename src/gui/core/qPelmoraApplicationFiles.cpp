@@ -3,6 +3,7 @@
 
 #include "qPelmoraApplication.h"
 
+#include "core/CloseProjectQuestion.h"
 #include "core/GuiProject.h"
 #include "dialogs/widgets/FileDialog.h"
 #include "mainwindow/MDIWindow.h"
@@ -47,7 +48,8 @@ std::string quotedForScript(const std::string& text)
 }
 
 
-// A Yes/No question over the main window that keeps its size.
+// A Yes/No question over the main window that keeps its size. Only asked where the user
+// can answer (qPelmoraApplication::may_ask_user).
 bool askYesNo(const QString& title, const QString& text)
 {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
@@ -104,10 +106,33 @@ QString reserveFreeName(const QString& folder, const QString& base, std::string&
     return {};
 }
 
-void warnCannotOpenProjectFile(const char* fileName)
+Vexil::MsgConsoleSingleton& console()
 {
-    QMessageBox::warning(MainWindow::get_main_window_inst(), QObject::tr("Failed to open"),
-                         QObject::tr("Cannot open the project file: %1").arg(QString::fromUtf8(fileName)));
+    return Vexil::MsgConsoleSingleton::Instance();
+}
+
+// A refused project file: the box (or, without a window, the console) names the file and
+// the reason the logic gave.
+void warnCannotOpenProjectFile(const char* fileName, const std::string& reason)
+{
+    if (!qPelmoraApplication::may_ask_user()) {
+        console().Error("Cannot open the project file %s: %s\n", fileName,
+                        reason.empty() ? "it was refused" : reason.c_str());
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, QObject::tr("Failed to open"),
+                    QObject::tr("Cannot open the project file: %1").arg(QString::fromUtf8(fileName)), QMessageBox::Ok,
+                    MainWindow::get_main_window_inst());
+    box.setInformativeText(QString::fromUtf8(reason.c_str()));
+    box.exec();
+}
+
+// The same file, however it was named; a missing file is known by its absolute name.
+QString sameFileKey(const std::string& file)
+{
+    const QFileInfo info(QFile::decodeName(file.c_str()));
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
 }
 
 bool isNonAscii(const QString& name)
@@ -125,6 +150,10 @@ bool qPelmoraApplication::is_non_ascii_file_name(const QString& name)
 
 void qPelmoraApplication::warn_unknown_filetype(const QString& text)
 {
+    if (!may_ask_user()) {
+        console().Error("%s\n", text.toUtf8().constData());
+        return;
+    }
     QMessageBox::warning(MainWindow::get_main_window_inst(), QObject::tr("Unknown filetype"), text);
 }
 
@@ -135,6 +164,112 @@ void qPelmoraApplication::send_view_extents(bool onlyWhenHandled)
     if (!view || (onlyWhenHandled && !view->has_message_handler("ViewExtents")))
         return;
     view->message_handler("ViewExtents", nullptr);
+}
+
+// Files named together: one command line, or the files a second start hands over at once.
+//
+// They are opened together, none of them discarding another:
+// - A project file is resumed in place of every open project. So project files are
+//   opened before the other files named with them, which then open beside the projects
+//   the project file brought back, instead of being closed by it.
+// - Only one project file of them can be opened: the first one named that is a file.
+//   Each project file named after it, another one or the same one again, is left out,
+//   and the console says which and why. (Other files named twice open twice: neither
+//   discards the other.)
+// - The other files keep the order they were named in.
+//
+// Answers in a start without a window ("StartHidden"), where nobody can answer a box:
+// no box is shown. A question takes the answer that keeps what is open and changes no
+// file ("Remove existing projects": No, so the project file is not opened; "Close
+// Project": Cancel; "Invalid path": No), and says on the console what was not done and
+// why. A refusal or warning goes to the console with its reason instead of a box.
+std::vector<std::string> qPelmoraApplication::files_to_open_together(const std::vector<std::string>& files)
+{
+    std::vector<std::string> projectFiles;
+    std::vector<std::string> others;
+    QString first;
+    std::string firstName;
+    for (const std::string& file : files) {
+        if (!Vexil::DocumentInfo(file).has_extension("pmdb")) {
+            others.push_back(file);
+            continue;
+        }
+        const QString key = sameFileKey(file);
+        // A name that is no file is reported when it is opened; it takes nobody's place.
+        if (!QFileInfo(QFile::decodeName(file.c_str())).isFile()) {
+            projectFiles.push_back(file);
+        }
+        else if (firstName.empty()) {
+            first = key;
+            firstName = file;
+            projectFiles.push_back(file);
+        }
+        else if (key == first) {
+            console().Warning("Not opened again: %s: the same project file was named twice\n", file.c_str());
+        }
+        else {
+            console().Warning("Not opened: %s: a project file replaces every open project, so only one "
+                              "is opened at a time, and %s was named first\n",
+                              file.c_str(), firstName.c_str());
+        }
+    }
+    projectFiles.insert(projectFiles.end(), others.begin(), others.end());
+    return projectFiles;
+}
+
+bool qPelmoraApplication::close_projects_for_resume(const char* fileName)
+{
+    Obj::Application& logic = Obj::Application::instance();
+    if (!may_ask_user()) {
+        console().Warning("Not opened: %s: resuming a project file closes every open project, "
+                          "which a start without a window does not do unasked\n", fileName);
+        return false;
+    }
+    if (!askYesNo(QObject::tr("Remove existing projects"),
+                  QObject::tr("Resuming a PELMORA project will delete all existing projects, will you continue?")))
+        return false;
+
+    // Unsaved changes are asked about once, before anything closes: Cancel, or a save
+    // that did not go through, leaves every project as it is, still unsaved.
+    bool unsaved = false;
+    for (Obj::Project* project : logic.get_projects()) {
+        const GuiProject* gui = get_project(project);
+        unsaved = unsaved || project->is_modified() || (gui && gui->getDirty());
+    }
+    if (unsaved) {
+        const QString text = QObject::tr("Do you want to save the projects? If you close without saving "
+                                         "project, the data will be lost.");
+        switch (askCloseProject(MainWindow::get_main_window_inst(), text, QMessageBox::Cancel)) {
+        case QMessageBox::Save:
+            if (!save())
+                return false;
+            break;
+        case QMessageBox::Close:
+            // Given up: closing their views asks nothing more.
+            setDirty(false);
+            break;
+        default:
+            return false;
+        }
+    }
+
+    if (MainWindow* mw = MainWindow::get_main_window_inst())
+        mw->close_all_windows();
+    QCoreApplication::processEvents();
+    // Projects without views are not closed with their last view; a project whose view
+    // refused to close is kept, and the file is not opened beside it.
+    for (Obj::Project* project : logic.get_projects()) {
+        GuiProject* gui = get_project(project);
+        const bool viewless = project->kind == 2 || project->kind == 3 || !gui || gui->getMDIViews().empty();
+        if (viewless)
+            logic.close_project(project->get_name());
+    }
+    QCoreApplication::processEvents();
+    if (!logic.get_projects().empty()) {
+        console().Warning("Not opened: %s: not every open project could be closed\n", fileName);
+        return false;
+    }
+    return true;
 }
 
 void qPelmoraApplication::openPMDB(const char* fileName, const char*)
@@ -148,24 +283,15 @@ void qPelmoraApplication::openPMDB(const char* fileName, const char*)
     if (!logic.get_projects().empty()) {
         // A file that would be refused must not cost the user the projects open now.
         if (!logic.check_project_file(1, path.c_str())) {
-            warnCannotOpenProjectFile(fileName);
+            warnCannotOpenProjectFile(fileName, logic.last_file_error());
             return;
         }
-        if (!askYesNo(QObject::tr("Remove existing projects"),
-                      QObject::tr("Resuming a PELMORA project will delete all existing projects, will you continue?")))
+        if (!close_projects_for_resume(fileName))
             return;
-        if (MainWindow* mw = MainWindow::get_main_window_inst())
-            mw->close_all_windows();
-        // Projects without views are not closed with their last view.
-        for (Obj::Project* project : logic.get_projects()) {
-            if (project->kind == 2 || project->kind == 3)
-                logic.close_project(project->get_name());
-        }
-        QCoreApplication::processEvents();
     }
 
     if (!logic.resume_from_file(1, path.c_str())) {
-        warnCannotOpenProjectFile(fileName);
+        warnCannotOpenProjectFile(fileName, logic.last_file_error());
         return;
     }
     send_view_extents(false);
@@ -206,8 +332,9 @@ void qPelmoraApplication::import_geom_from(const char* fileName, const char* pro
             runScript("import " + std::string(module));
         if (file.has_extension("pmdb")) {
             runScript(std::string(module) + ".open(u\"" + quotedForScript(path) + "\")");
-            if (GuiProject* current = get_current_project())
-                current->setDirty(false);
+            // The file's projects come in beside the open ones: they are unchanged, and the
+            // project the user imported into keeps its unsaved changes.
+            mark_unchanged_projects_clean();
             return;
         }
         pmMsg::MessageData record;
@@ -344,6 +471,11 @@ bool qPelmoraApplication::save_common(const std::string& fileName)
         setDirty(false);
         return true;
     }
+    if (!may_ask_user()) {
+        console().Error("The projects were not saved: a start without a window does not save them "
+                        "to the system temporary path unasked\n");
+        return false;
+    }
     if (!askYesNo(QObject::tr("Invalid path"),
                   QObject::tr("Failed to save the application file to your designated path. "
                               "Do you want to save projects to the system temporary path instead?")))
@@ -405,10 +537,12 @@ void qPelmoraApplication::checkForPreviousCrashes()
     // Lock files of earlier runs of this program: listed, and left alone.
     Obj::Application& logic = Obj::Application::instance();
     const QString exe = QString::fromUtf8(logic.get_executable_file_name().c_str());
-    const QString pid = QString::number(::getpid());
+    // This run's id as a whole number: run 12 does not take the lock file of run 1234 for its own.
+    const QRegularExpression ownRun(QStringLiteral("(^|\\D)%1(\\D|$)").arg(::getpid()));
     QDir temp(QString::fromUtf8(logic.get_sys_temp_directory().c_str()));
     for (const QString& name : temp.entryList({QStringLiteral("*.pmloc")}, QDir::Files)) {
-        if (QFileInfo(name).completeBaseName().startsWith(exe) && !name.contains(pid))
+        const QString base = QFileInfo(name).completeBaseName();
+        if (base.startsWith(exe) && !ownRun.match(base.mid(exe.size())).hasMatch())
             Vexil::MsgConsoleSingleton::Instance().Log("Lock file of an earlier run: %s\n", name.toUtf8().constData());
     }
 }

@@ -514,8 +514,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e)
                 QWhatsThisClickedEvent clicked(d->whatsThisHelp);
                 QApplication::sendEvent(this, &clicked);
             }
-            if (auto* bubble = qobject_cast<QWidget*>(watched))
+            if (auto* bubble = qobject_cast<QWidget*>(watched)) {
                 bubble->setAttribute(static_cast<Qt::WidgetAttribute>(49));
+                // The bubble is a popup: never drawn, it would still take the user's next
+                // click anywhere. It goes once its show is over.
+                QMetaObject::invokeMethod(bubble, "close", Qt::QueuedConnection);
+            }
             return true;
         }
         if (type == QEvent::Hide && d->whatsThis) {
@@ -1248,7 +1252,8 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
             if (message.startsWith("OpenFile:"))
                 files.emplace_back(message.constData() + 9, static_cast<size_t>(message.size() - 9));
         }
-        const std::vector<std::string> opened = Obj::Application::instance().processFiles(files);
+        const std::vector<std::string> opened =
+            Obj::Application::instance().processFiles(qPelmoraApplication::files_to_open_together(files));
         for (const std::string& file : opened)
             FileDialog::setWorkingDirectory(QString::fromUtf8(file.c_str()));
         if (qPelmoraApplication* app = qPelmoraApplication::application())

@@ -222,6 +222,10 @@ void ProjectItem::setData(int column, int role, const QVariant& value)
 {
     if (role == Qt::EditRole && guiProject) {
         if (Obj::Project* project = guiProject->get_project()) {
+            // Closing the editor without a change is no rename, and no edit of the project
+            // (a label that is not valid UTF-8 keeps its bytes).
+            if (value.toString() == QString::fromUtf8(project->getProjectName()))
+                return;
             const QByteArray label = value.toString().toUtf8();
             if (!renamed([&] { project->OnUpdateLabel(label.constData()); })) {
                 // The item shows the label the project has now.

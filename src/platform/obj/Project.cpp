@@ -223,7 +223,11 @@ void Project::OnUpdateLabel(const char* text)
 
 void Project::on_changed(const Property* p)
 {
-    if (owner && p && std::strcmp(p->get_name(), "Label") == 0)
+    // A project not yet taken in is still being set up: that is not an edit.
+    if (!owner || !p)
+        return;
+    modified = true;
+    if (std::strcmp(p->get_name(), "Label") == 0)
         owner->signal_relabel_project(*this);
 }
 

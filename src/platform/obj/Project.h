@@ -72,7 +72,8 @@ public:
     // The units the project's values are shown in changed.
     void onUnitChanged(const pmUnit::UnitsData& units) { unitsData = units; }
     const pmUnit::UnitsData& get_units() const { return unitsData; }
-    // A new "Label" is announced as a relabel by the owning application.
+    // Every change of a property of a project taken in is an edit: the project counts as
+    // modified. A new "Label" is also announced as a relabel by the owning application.
     void on_changed(const Property* p) override;
 
     // Signals, raised synchronously; the project is changed on the GUI thread only.

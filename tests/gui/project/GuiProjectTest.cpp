@@ -559,7 +559,9 @@ TEST_F(SessionTest, LabelChangesAndMessagesReachPassiveViewsToo)
 
     logic.app().relabel_project(project->get_name(), "Bracket");
     EXPECT_EQ(passive.relabelled, std::vector<Gui::GuiProject*>{gui});
-    EXPECT_EQ(gui->getMDIViews().front()->windowTitle(), QString("Bracket"));
+    // A new name is a change: the tab shows it as unsaved.
+    EXPECT_EQ(gui->getMDIViews().front()->windowTitle(), QString("Bracket[*]"));
+    EXPECT_TRUE(gui->getMDIViews().front()->isWindowModified());
 
     // Document views are asked first; the panel takes what they leave.
     EXPECT_TRUE(gui->sendMsgToViews("TakenByPanel"));

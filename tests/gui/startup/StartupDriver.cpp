@@ -12,8 +12,11 @@
 //   scalarbar    choose VIEW > Scalar Bar, show the bar and print the chosen table and
 //                how many strongly coloured pixels the 3D view has then and after the
 //                panel closed, then quit
+//   files        answer Yes to every question, wait until the files of the command line
+//                are open, print the questions asked and the projects open, then quit
 // Further arguments: key=value sets a configuration key, -key removes one,
-// --log FILE appends console lines to FILE.
+// --log FILE appends console lines to FILE, and everything after --files is the
+// command line's files.
 
 #include <LogFileObserver.h>
 #include <support/ApplicationRun.h>
@@ -38,6 +41,7 @@
 #include <pmmsg/Message.h>
 #include <vexil/MsgConsole.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -49,6 +53,7 @@
 #include <QFileOpenEvent>
 #include <QIcon>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTimer>
 
 #include <vtkOutputWindow.h>
@@ -59,6 +64,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -112,8 +118,47 @@ void inspectScalarBarPanel()
     });
 }
 
+// Answers Yes to every message box that has it and keeps the titles of all.
+QStringList questionsAsked;
+
+void answerYes()
+{
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box && !box->property("answered").toBool()) {
+        box->setProperty("answered", true);
+        questionsAsked << box->windowTitle();
+        if (QAbstractButton* yes = box->button(QMessageBox::Yes))
+            yes->click();
+        else
+            box->reject();
+    }
+    QTimer::singleShot(20, answerYes);
+}
+
+void reportOpenedFiles()
+{
+    Gui::MainWindow* mw = Gui::MainWindow::get_main_window_inst();
+    if (!mw->property("startupFilesOpened").toBool()) {
+        QTimer::singleShot(20, reportOpenedFiles);
+        return;
+    }
+    print("questions", questionsAsked.join('|'));
+    QStringList projects;
+    for (Obj::Project* project : Obj::Application::instance().get_projects())
+        projects << QString::fromUtf8(project->getProjectName());
+    projects.sort();
+    print("projects", projects.join('|'));
+    std::fflush(stdout);
+    QCoreApplication::quit();
+}
+
 void act()
 {
+    if (scenario == "files") {
+        answerYes();
+        reportOpenedFiles();
+        return;
+    }
     if (scenario == "report") {
         print("PELMORA_HOME", QString::fromLocal8Bit(std::getenv("PELMORA_HOME")));
         print("PELMORA_SHARE_DIR", QString::fromLocal8Bit(std::getenv("PELMORA_SHARE_DIR")));
@@ -208,8 +253,13 @@ int main(int argc, char** argv)
     auto config = PelmoraTest::hostConfiguration(
         "startup_driver_" + std::to_string(QCoreApplication::applicationPid()));
     std::unique_ptr<Host::LogFileObserver> log;
+    std::vector<char*> args{argv[0]};
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
+        if (arg == "--files") {
+            args.insert(args.end(), argv + i + 1, argv + argc);
+            break;
+        }
         if (arg == "--log" && i + 1 < argc) {
             log = std::make_unique<Host::LogFileObserver>(argv[++i]);
             Vexil::MsgConsoleSingleton::Instance().connect_observer(log.get());
@@ -222,7 +272,7 @@ int main(int argc, char** argv)
         }
     }
 
-    const int result = PelmoraTest::runApplication(config, {argv[0]}, act);
+    const int result = PelmoraTest::runApplication(config, args, act);
     if (log)
         Vexil::MsgConsoleSingleton::Instance().disconnect_observer(log.get());
     return result;

@@ -5,6 +5,7 @@
 //            dock status holds
 //   keys     print the FILE and EDIT menus, press Ctrl+N, then Ctrl+S once the projects
 //            have a file, and print what became of them
+//   shortcuts  print the shortcut of every menu entry that has one
 // Two runs in the same home check what a restart keeps.
 
 #include <support/ApplicationRun.h>
@@ -92,9 +93,28 @@ void pressKeys(Gui::MainWindow* mw)
     QTimer::singleShot(400, [mw, file] { pressSaveWhenEnabled(mw, file, 200); });
 }
 
+// Every entry of the menu bar that has a shortcut, menus within menus included, as
+// "shortcut.<keys>=<command>" lines.
+void printShortcuts(const QList<QAction*>& actions)
+{
+    for (QAction* a : actions) {
+        if (a->menu())
+            printShortcuts(a->menu()->actions());
+        else if (!a->shortcut().isEmpty())
+            print("shortcut." + a->shortcut().toString(QKeySequence::PortableText),
+                  a->data().toString().isEmpty() ? a->text() : a->data().toString());
+    }
+}
+
 void act()
 {
     Gui::MainWindow* mw = Gui::MainWindow::get_main_window_inst();
+    if (scenario == "shortcuts") {
+        printShortcuts(mw->menuBar()->actions());
+        std::fflush(stdout);
+        QCoreApplication::quit();
+        return;
+    }
     if (scenario == "keys") {
         pressKeys(mw);
         return;
@@ -127,7 +147,7 @@ void act()
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: workspace_driver close|report|keys\n");
+        std::fprintf(stderr, "usage: workspace_driver close|report|keys|shortcuts\n");
         return 2;
     }
     scenario = argv[1];

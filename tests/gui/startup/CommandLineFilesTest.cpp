@@ -1,0 +1,179 @@
+// Files named on the host's command line: a start without a window ends by itself
+// whatever the files are, says on the console what it did not open and why, and the
+// files named together are opened together.
+
+#include <support/TestEnvironment.h>
+
+#include <obj/Application.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct HostRun
+{
+    bool finished = false;
+    int exitCode = -1;
+    qint64 ms = 0;
+    QString out;
+    QString log;
+    QString value(const QString& key) const
+    {
+        for (const QString& line : out.split('\n'))
+            if (line.startsWith(key + '='))
+                return line.mid(key.size() + 1);
+        return QStringLiteral("<missing>");
+    }
+};
+
+// Runs `program`; a run still going after `timeoutMs` is killed and counts as unfinished.
+HostRun runBounded(const QString& program, const QStringList& args, const QString& logFile, int timeoutMs = 60000)
+{
+    QProcess p;
+    QElapsedTimer clock;
+    clock.start();
+    p.start(program, args);
+    HostRun r;
+    r.finished = p.waitForFinished(timeoutMs);
+    r.ms = clock.elapsed();
+    if (!r.finished) {
+        p.kill();
+        p.waitForFinished(5000);
+    }
+    r.exitCode = p.exitCode();
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    QFile f(logFile);
+    if (f.open(QIODevice::ReadOnly))
+        r.log = QString::fromUtf8(f.readAll());
+    return r;
+}
+
+const char* const cube =
+    "solid cube\n"
+    " facet normal 0 0 -1\n  outer loop\n   vertex 0 0 0\n   vertex 1 1 0\n   vertex 1 0 0\n  endloop\n endfacet\n"
+    " facet normal 0 0 -1\n  outer loop\n   vertex 0 0 0\n   vertex 0 1 0\n   vertex 1 1 0\n  endloop\n endfacet\n"
+    " facet normal 0 -1 0\n  outer loop\n   vertex 0 0 0\n   vertex 1 0 0\n   vertex 1 0 1\n  endloop\n endfacet\n"
+    "endsolid cube\n";
+
+class CommandLineFiles : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString log() const { return dir.filePath("console.log"); }
+
+    QString write(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return path;
+    }
+    static QByteArray read(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    // A project file holding one empty project labelled `label`, as the program saves it.
+    QString saveProject(const QString& name, const char* label)
+    {
+        const QString path = dir.filePath(name);
+        PelmoraTest::ScopedLogic logic;
+        logic.app().create_project("Plant", label);
+        EXPECT_TRUE(logic.app().save_as_file(1, QFile::encodeName(path).constData()));
+        return path;
+    }
+    HostRun host(const QStringList& files)
+    {
+        return runBounded(PELMORA_HOST, QStringList{"--hidden", "--log", log()} + files, log());
+    }
+};
+
+} // namespace
+
+TEST_F(CommandLineFiles, AModelAndAProjectFileBothOpenWithoutAQuestion)
+{
+    const QString model = write(QString::fromUtf8("w\xc3\xbcrfel part.stl"), cube);
+    const QString saved = saveProject("my plant v2.1.pmdb", "Saved Plant");
+
+    // Hidden: ends by itself, with nothing left out.
+    const HostRun hidden = host({model, saved});
+    ASSERT_TRUE(hidden.finished) << "still running after " << hidden.ms << " ms";
+    EXPECT_EQ(hidden.exitCode, 0) << hidden.log.toStdString();
+    EXPECT_FALSE(hidden.log.contains("[Err]")) << hidden.log.toStdString();
+    EXPECT_FALSE(hidden.log.contains("Not opened")) << hidden.log.toStdString();
+    EXPECT_TRUE(hidden.log.contains("[Log] Finish: Event loop left")) << hidden.log.toStdString();
+
+    // A start with its window asks nothing either, and keeps the model beside the
+    // project the file brought back, named in either order.
+    for (const QStringList& files : {QStringList{model, saved}, QStringList{saved, model}}) {
+        const HostRun shown = runBounded(STARTUP_DRIVER, QStringList{"files", "--log", log(), "--files"} + files, log());
+        ASSERT_TRUE(shown.finished);
+        EXPECT_EQ(shown.exitCode, 0) << shown.out.toStdString();
+        EXPECT_EQ(shown.value("questions"), "") << files.join(' ').toStdString();
+        EXPECT_EQ(shown.value("projects"), QString::fromUtf8("Saved Plant|w\xc3\xbcrfel part"))
+            << files.join(' ').toStdString();
+    }
+}
+
+TEST_F(CommandLineFiles, ARefusedProjectFileIsReportedWithItsReasonAndTheStartEnds)
+{
+    const QByteArray good = read(saveProject("good.pmdb", "Saved Plant"));
+    ASSERT_FALSE(good.isEmpty());
+    QByteArray flipped = good;
+    flipped[flipped.size() / 2] = flipped[flipped.size() / 2] ^ 0x20;
+    const struct { const char* name; QByteArray bytes; } damaged[] = {
+        {"cut short.pmdb", good.left(good.size() - 10)},
+        {"one byte changed.pmdb", flipped},
+        {"header only.pmdb", good.left(good.indexOf('\n') + 1)},
+    };
+    for (const auto& d : damaged) {
+        const QString file = write(QString::fromUtf8(d.name), d.bytes);
+        QFile::remove(log());
+        const HostRun r = host({file});
+        ASSERT_TRUE(r.finished) << d.name << ": still running after " << r.ms << " ms";
+        EXPECT_EQ(r.exitCode, 0) << r.log.toStdString();
+        // The file and why, in one line.
+        const QString said = "[Err] Cannot open the project file " + file + ": ";
+        const int at = r.log.indexOf(said);
+        ASSERT_GE(at, 0) << r.log.toStdString();
+        const QString reason = r.log.mid(at + said.size()).section('\n', 0, 0);
+        EXPECT_FALSE(reason.trimmed().isEmpty()) << r.log.toStdString();
+        EXPECT_TRUE(r.log.contains("[Log] Finish: Event loop left")) << r.log.toStdString();
+    }
+}
+
+TEST_F(CommandLineFiles, OnlyTheFirstProjectFileNamedIsOpenedAndTheConsoleSaysWhyNotTheOthers)
+{
+    const QString first = saveProject("first.pmdb", "First");
+    const QString second = saveProject("second.pmdb", "Second");
+    const QString model = write("cube.stl", cube);
+    QDir(dir.path()).mkdir("sub");
+    // The same file named twice, the second time by another path.
+    const QString again = dir.filePath("sub/../first.pmdb");
+
+    // A project file named first that is not there takes no other's place.
+    const QString missing = dir.filePath("never saved.pmdb");
+
+    const HostRun hidden = host({missing, first, model, again, second});
+    ASSERT_TRUE(hidden.finished) << "still running after " << hidden.ms << " ms";
+    EXPECT_EQ(hidden.exitCode, 0) << hidden.log.toStdString();
+    EXPECT_TRUE(hidden.log.contains("[Wrn] Not opened again: " + again + ": the same project file was named twice"))
+        << hidden.log.toStdString();
+    EXPECT_TRUE(hidden.log.contains("[Wrn] Not opened: " + second + ": a project file replaces every open project, "
+                                    "so only one is opened at a time, and " + first + " was named first"))
+        << hidden.log.toStdString();
+    EXPECT_TRUE(hidden.log.contains("[Err] Cannot open file " + missing)) << hidden.log.toStdString();
+    EXPECT_EQ(hidden.log.count("[Err]"), 1) << hidden.log.toStdString();
+
+    const HostRun shown = runBounded(STARTUP_DRIVER, {"files", "--log", log(), "--files", first, model, again, second}, log());
+    ASSERT_TRUE(shown.finished);
+    EXPECT_EQ(shown.value("questions"), "");
+    EXPECT_EQ(shown.value("projects"), "First|cube");
+}
