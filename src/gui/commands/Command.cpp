@@ -105,6 +105,8 @@ Command::Command(const char* name)
 
 Command::~Command()
 {
+    if (checkedBy)
+        checkedBy->unlist_placed(this);
     // The action may outlive the command in menus and toolbars: it must not call back.
     if (CommandAction* action = get_action())
         if (action->command() == this)
@@ -153,8 +155,18 @@ void Command::add_to(QWidget* widget)
 {
     if (!_pcAction)
         _pcAction = new_action();
-    if (CommandAction* action = get_action())
+    if (CommandAction* action = get_action()) {
+        if (checkedBy)
+            checkedBy->list_placed(this);
         action->append_to(widget);
+    }
+}
+
+void Command::action_gone(const CommandAction* action)
+{
+    if (checkedBy && placedIndex != static_cast<std::size_t>(-1)
+        && checkedBy->placed[placedIndex].action == action)
+        checkedBy->unlist_placed(this);
 }
 
 void Command::invoke(int i)
@@ -369,11 +381,39 @@ void CommandController::new_command(Command* command)
     Command*& slot = commands[command->get_name()];
     if (slot == command)
         return;
-    if (slot)
+    if (slot) {
+        // A displaced command's action may still show, but it is no longer checked.
+        unlist_placed(slot);
+        slot->checkedBy = nullptr;
         displaced.insert(slot);
+    }
     // A displaced command registered again is owned through the map only.
     displaced.erase(command);
     slot = command;
+    command->checkedBy = this;
+    if (command->get_action())
+        list_placed(command);
+}
+
+void CommandController::list_placed(Command* command)
+{
+    CommandAction* action = command->get_action();
+    if (command->placedIndex != static_cast<std::size_t>(-1)) {
+        placed[command->placedIndex].action = action;
+        return;
+    }
+    command->placedIndex = placed.size();
+    placed.push_back({command, action});
+}
+
+void CommandController::unlist_placed(Command* command)
+{
+    const std::size_t index = command->placedIndex;
+    if (index == static_cast<std::size_t>(-1))
+        return;
+    placed[index] = {nullptr, nullptr};
+    command->placedIndex = static_cast<std::size_t>(-1);
+    ++unlistedPlaces;
 }
 
 void CommandController::delete_command(Command* command)
@@ -386,6 +426,8 @@ void CommandController::delete_command(Command* command)
         commands.erase(it);
     else if (!displaced.erase(command))
         return;
+    unlist_placed(command);
+    command->checkedBy = nullptr;
     // Its action leaves every menu and toolbar now and is freed once control returns to
     // the event loop (the deletion may come from one of the action's own signals).
     if (CommandAction* action = command->get_action()) {
@@ -458,12 +500,32 @@ void CommandController::run_command_by_name(const char* name)
 
 void CommandController::check_activation()
 {
-    for (const auto& entry : commands)
-        entry.second->check_activation();
+    if (unlistedPlaces) {
+        std::size_t kept = 0;
+        for (const Placed& entry : placed) {
+            if (!entry.command)
+                continue;
+            entry.command->placedIndex = kept;
+            placed[kept++] = entry;
+        }
+        placed.resize(kept);
+        unlistedPlaces = 0;
+    }
+    const bool blocked = Command::_blockCmd;
+    for (const Placed& entry : placed)
+        entry.action->set_enabled(blocked ? false : entry.command->is_applicable());
 }
 
 void CommandController::remove_commands()
 {
+    for (const Placed& entry : placed) {
+        if (entry.command)
+            entry.command->placedIndex = static_cast<std::size_t>(-1);
+    }
+    placed.clear();
+    unlistedPlaces = 0;
+    for (auto& entry : commands)
+        entry.second->checkedBy = nullptr;
     for (auto& entry : commands)
         delete entry.second;
     commands.clear();
