@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+class QAction;
 class QWidget;
 namespace Obj { class Project; class ProjectObject; }
 namespace Vexil { class TypeInfo; }
@@ -213,6 +214,7 @@ private:
     {
         Command* command;
         CommandAction* action;
+        QAction* direct;   // the action's sole Qt action, or null
     };
     std::vector<Placed> placed;
     std::size_t unlistedPlaces = 0;   // emptied entries, dropped at the next check
