@@ -18,6 +18,7 @@
 #include <vexil/MsgConsole.h>
 #include <vexil/UtilityBox.h>
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QKeySequence>
 #include <QMessageBox>
@@ -105,6 +106,8 @@ Command::Command(const char* name)
 
 Command::~Command()
 {
+    if (checkedBy)
+        checkedBy->unlist_placed(this);
     // The action may outlive the command in menus and toolbars: it must not call back.
     if (CommandAction* action = get_action())
         if (action->command() == this)
@@ -153,8 +156,18 @@ void Command::add_to(QWidget* widget)
 {
     if (!_pcAction)
         _pcAction = new_action();
-    if (CommandAction* action = get_action())
+    if (CommandAction* action = get_action()) {
+        if (checkedBy)
+            checkedBy->list_placed(this);
         action->append_to(widget);
+    }
+}
+
+void Command::action_gone(const CommandAction* action)
+{
+    if (checkedBy && placedIndex != static_cast<std::size_t>(-1)
+        && checkedBy->placed[placedIndex].action == action)
+        checkedBy->unlist_placed(this);
 }
 
 void Command::invoke(int i)
@@ -369,11 +382,40 @@ void CommandController::new_command(Command* command)
     Command*& slot = commands[command->get_name()];
     if (slot == command)
         return;
-    if (slot)
+    if (slot) {
+        // A displaced command's action may still show, but it is no longer checked.
+        unlist_placed(slot);
+        slot->checkedBy = nullptr;
         displaced.insert(slot);
+    }
     // A displaced command registered again is owned through the map only.
     displaced.erase(command);
     slot = command;
+    command->checkedBy = this;
+    if (command->get_action())
+        list_placed(command);
+}
+
+void CommandController::list_placed(Command* command)
+{
+    CommandAction* action = command->get_action();
+    QAction* direct = action ? action->sole_enabled_action() : nullptr;
+    if (command->placedIndex != static_cast<std::size_t>(-1)) {
+        placed[command->placedIndex] = {command, action, direct};
+        return;
+    }
+    command->placedIndex = placed.size();
+    placed.push_back({command, action, direct});
+}
+
+void CommandController::unlist_placed(Command* command)
+{
+    const std::size_t index = command->placedIndex;
+    if (index == static_cast<std::size_t>(-1))
+        return;
+    placed[index] = {nullptr, nullptr, nullptr};
+    command->placedIndex = static_cast<std::size_t>(-1);
+    ++unlistedPlaces;
 }
 
 void CommandController::delete_command(Command* command)
@@ -386,6 +428,8 @@ void CommandController::delete_command(Command* command)
         commands.erase(it);
     else if (!displaced.erase(command))
         return;
+    unlist_placed(command);
+    command->checkedBy = nullptr;
     // Its action leaves every menu and toolbar now and is freed once control returns to
     // the event loop (the deletion may come from one of the action's own signals).
     if (CommandAction* action = command->get_action()) {
@@ -456,14 +500,59 @@ void CommandController::run_command_by_name(const char* name)
         command->invoke(0);
 }
 
+namespace {
+inline void prefetch(const void* p)
+{
+#if defined(__GNUC__)
+    __builtin_prefetch(p);
+#else
+    (void)p;
+#endif
+}
+} // namespace
+
 void CommandController::check_activation()
 {
-    for (const auto& entry : commands)
-        entry.second->check_activation();
+    if (unlistedPlaces) {
+        std::size_t kept = 0;
+        for (const Placed& entry : placed) {
+            if (!entry.command)
+                continue;
+            entry.command->placedIndex = kept;
+            placed[kept++] = entry;
+        }
+        placed.resize(kept);
+        unlistedPlaces = 0;
+    }
+    const bool blocked = Command::_blockCmd;
+    // The commands and actions lie apart in memory: asking for the ones a few entries
+    // ahead keeps the walk from waiting on each in turn.
+    constexpr std::size_t ahead = 8;
+    const std::size_t count = placed.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i + ahead < count) {
+            prefetch(placed[i + ahead].command);
+            prefetch(placed[i + ahead].direct);
+        }
+        const Placed& entry = placed[i];
+        const bool on = blocked ? false : entry.command->is_applicable();
+        if (entry.direct)
+            entry.direct->setEnabled(on);
+        else
+            entry.action->set_enabled(on);
+    }
 }
 
 void CommandController::remove_commands()
 {
+    for (const Placed& entry : placed) {
+        if (entry.command)
+            entry.command->placedIndex = static_cast<std::size_t>(-1);
+    }
+    placed.clear();
+    unlistedPlaces = 0;
+    for (auto& entry : commands)
+        entry.second->checkedBy = nullptr;
     for (auto& entry : commands)
         delete entry.second;
     commands.clear();

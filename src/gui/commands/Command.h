@@ -8,12 +8,14 @@
 
 #include <QPointer>
 
+#include <cstddef>
 #include <list>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+class QAction;
 class QWidget;
 namespace Obj { class Project; class ProjectObject; }
 namespace Vexil { class TypeInfo; }
@@ -21,6 +23,7 @@ namespace Vexil { class TypeInfo; }
 namespace Gui {
 
 class CommandAction;
+class CommandController;
 class GuiProject;
 class qPelmoraApplication;
 class TreeSelectionSingleton;
@@ -165,6 +168,17 @@ protected:
     int eType = 7;
 
     static bool _blockCmd;
+
+private:
+    friend class CommandController;
+    friend class CommandAction;
+    // One of its actions is going: when it is the listed one, the controller stops
+    // checking the command.
+    void action_gone(const CommandAction* action);
+    // The controller that checks this command, while it is the registered one of its name.
+    CommandController* checkedBy = nullptr;
+    // Its place in the controller's list of placed commands; npos when not listed.
+    std::size_t placedIndex = static_cast<std::size_t>(-1);
 };
 
 // Owns every registered command, keyed by name (byte-wise, case-sensitive).
@@ -190,7 +204,20 @@ public:
     void check_activation();
 
 private:
+    friend class Command;
     void remove_commands();
+    // The periodic check walks only the placed commands, kept side by side with their
+    // actions, so that its cost per command stays the same however many there are.
+    void list_placed(Command* command);
+    void unlist_placed(Command* command);
+    struct Placed
+    {
+        Command* command;
+        CommandAction* action;
+        QAction* direct;   // the action's sole Qt action, or null
+    };
+    std::vector<Placed> placed;
+    std::size_t unlistedPlaces = 0;   // emptied entries, dropped at the next check
     std::map<std::string, Command*> commands;
     // Commands displaced by a newer one of the same name: their actions may still be
     // shown, so they live as long as the controller.  Never also in the map.

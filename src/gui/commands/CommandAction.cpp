@@ -28,6 +28,8 @@ CommandAction::CommandAction(Command* command, QAction* action, QObject* parent)
 
 CommandAction::~CommandAction()
 {
+    if (cmd)
+        cmd->action_gone(this);
     delete qaction;
 }
 

@@ -26,6 +26,9 @@ public:
     virtual void append_to(QWidget* widget);
     virtual void set_enabled(bool on);
     virtual void set_visible(bool on);
+    // The action that set_enabled switches when it switches no other; null when it does
+    // more.  Lets the activation check go to the Qt action directly.
+    virtual QAction* sole_enabled_action() const { return qaction; }
 
     QAction* action() const { return qaction; }
     Command* command() const { return cmd; }
@@ -83,6 +86,7 @@ public:
     void append_to(QWidget* widget) override;
     void set_enabled(bool on) override;
     void set_visible(bool on) override;
+    QAction* sole_enabled_action() const override { return nullptr; }
 
 public Q_SLOTS:
     // A click on a drop-down button re-runs the last choice made from its menu.

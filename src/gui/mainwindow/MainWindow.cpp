@@ -465,7 +465,17 @@ bool MainWindow::event(QEvent* e)
         return true;
     }
     else if (Spaceball::MotionEvent::MotionEventType > 0 && type == Spaceball::MotionEvent::MotionEventType) {
-        static_cast<Spaceball::MotionEvent*>(e)->setHandled(true);
+        auto* motion = static_cast<Spaceball::MotionEvent*>(e);
+        motion->setHandled(true);
+        qPelmoraApplication* app = qPelmoraApplication::application();
+        GuiProject* project = app ? app->get_current_project() : nullptr;
+        if (MDIWindow* view = project ? project->getActiveView() : nullptr) {
+            // The view gets it as taken already: left unhandled there, it would travel up
+            // its parents back to this window and round again.
+            Spaceball::MotionEvent copy(*motion);
+            copy.setHandled(true);
+            QCoreApplication::sendEvent(view, &copy);
+        }
         return true;
     }
     return QMainWindow::event(e);

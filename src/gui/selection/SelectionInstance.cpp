@@ -1,5 +1,7 @@
 #include "SelectionInstance.h"
 
+#include <algorithm>
+
 #include "selection/SelectionGate.h"
 
 #include <obj/Application.h>
@@ -86,6 +88,15 @@ void SelectionInstance::set_project_selection(const char* project_name, const Ob
 std::vector<Obj::Project*> SelectionInstance::get_projects()
 {
     return whole_project_entries();
+}
+
+std::vector<Obj::Project*> SelectionInstance::get_projects(int documentTag)
+{
+    std::vector<Obj::Project*> result = whole_project_entries();
+    result.erase(std::remove_if(result.begin(), result.end(),
+                                [documentTag](const Obj::Project* p) { return p->kind != documentTag; }),
+                 result.end());
+    return result;
 }
 
 bool SelectionInstance::set_pre_selection(const char* project_name, unsigned int object_id, const char* sub_name,

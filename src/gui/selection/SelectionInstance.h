@@ -28,6 +28,8 @@ public:
     void set_selection(const char* project_name, const std::vector<Obj::ProjectObject*>& objects);
     void set_project_selection(const char* project_name, const Obj::Project* project);
     std::vector<Obj::Project*> get_projects();
+    // Only those of projects whose document tag (kind code) is `documentTag`.
+    std::vector<Obj::Project*> get_projects(int documentTag);
     unsigned int size() const { return static_cast<unsigned int>(entries.size()); }
 
     bool set_pre_selection(const char* project_name, unsigned int object_id, const char* sub_name,

@@ -1,5 +1,7 @@
 #include "TreeSelectionSingleton.h"
 
+#include <algorithm>
+
 #include "selection/SelectionGate.h"
 
 #include <obj/Application.h>
@@ -75,6 +77,15 @@ void TreeSelectionSingleton::set_project_selection(const char* project_name, con
 std::vector<Obj::Project*> TreeSelectionSingleton::get_projects()
 {
     return whole_project_entries();
+}
+
+std::vector<Obj::Project*> TreeSelectionSingleton::get_projects(int documentTag)
+{
+    std::vector<Obj::Project*> result = whole_project_entries();
+    result.erase(std::remove_if(result.begin(), result.end(),
+                                [documentTag](const Obj::Project* p) { return p->kind != documentTag; }),
+                 result.end());
+    return result;
 }
 
 void TreeSelectionSingleton::add_selectionable(TreeSelectionGate* newGate)

@@ -33,6 +33,8 @@ public:
     void set_project_selection(const char* project_name, const Obj::Project* project);
     // Whole-project entries, in selection order.
     std::vector<Obj::Project*> get_projects();
+    // Only those of projects whose document tag (kind code) is `documentTag`.
+    std::vector<Obj::Project*> get_projects(int documentTag);
     unsigned int size() const { return static_cast<unsigned int>(entries.size()); }
 
     // Takes ownership of the gate.

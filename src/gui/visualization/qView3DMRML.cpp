@@ -98,6 +98,9 @@ qView3DMRML::qView3DMRML(GuiProject* p, QWidget* parent, QOpenGLWidget*, Qt::Win
         const auto type = static_cast<Vexil::AntiAliasingType>(prefs->getInt(Vexil::PM_ANTI_ALIASING));
         ctkVTKAbstractView::setMultiSamples(prefs->getNumSamplesByType(type));
         readViewSettings();
+        // The view keeps its settings as the user last set them, not as they were when
+        // it opened.
+        connect(prefs, &Vexil::PreferenceManager::optionChanged, this, &qView3DMRML::settingUpdated);
     }
     selectTypes = {pmFwm::ENTITY_VERTEX, pmFwm::ENTITY_EDGE, pmFwm::ENTITY_FACE, pmFwm::ENTITY_BODY};
     animationTimer = new QTimer(this);

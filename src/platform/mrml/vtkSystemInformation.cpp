@@ -5,7 +5,27 @@
 
 #include <string>
 
+#if defined(__i386__) || defined(__x86_64__)
+#include <cpuid.h>
+#endif
+
 vtkStandardNewMacro(vtkSystemInformation);
+
+namespace {
+
+// vtksys answers this only where the compiler offers the Windows intrinsic; elsewhere it
+// says no even on processors that have the instruction, so the processor is asked itself.
+bool processorAnswersCPUID()
+{
+#if defined(__i386__) || defined(__x86_64__)
+    unsigned int eax = 0, ebx = 0, ecx = 0, edx = 0;
+    return __get_cpuid(0, &eax, &ebx, &ecx, &edx) != 0;
+#else
+    return false;
+#endif
+}
+
+} // namespace
 
 struct vtkSystemInformation::Private
 {
@@ -13,6 +33,7 @@ struct vtkSystemInformation::Private
     bool cpu = false;
     bool os = false;
     bool memory = false;
+    bool cpuid = false;
     // Copies, so that the returned pointers stay valid while the object lives.
     std::string vendor;
     std::string osName;
@@ -25,6 +46,7 @@ void vtkSystemInformation::RunCPUCheck()
 {
     d->info.RunCPUCheck();
     d->vendor = d->info.GetVendorString();
+    d->cpuid = processorAnswersCPUID();
     d->cpu = true;
 }
 
@@ -54,7 +76,7 @@ unsigned int vtkSystemInformation::GetNumberOfLogicalCPU() const
 {
     return d->cpu ? d->info.GetNumberOfLogicalCPU() : 0u;
 }
-bool vtkSystemInformation::DoesCPUSupportCPUID() const { return d->cpu && d->info.DoesCPUSupportCPUID(); }
+bool vtkSystemInformation::DoesCPUSupportCPUID() const { return d->cpu && d->cpuid; }
 long long vtkSystemInformation::GetTotalPhysicalMemory() const
 {
     return d->memory ? static_cast<long long>(d->info.GetTotalPhysicalMemory()) : 0;

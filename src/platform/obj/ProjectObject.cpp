@@ -8,6 +8,7 @@
 
 #include <vexil/MsgConsole.h>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <unordered_set>
@@ -65,6 +66,43 @@ void ProjectObject::set_error(bool on, const std::string& message)
 ProjectObjectGroup* ProjectObject::get_group() const
 {
     return memberOf && !memberOf->empty() ? memberOf->begin()->first : nullptr;
+}
+
+std::vector<ProjectObject*> ProjectObject::get_linked_objects() const
+{
+    std::vector<ProjectObject*> result;
+    std::unordered_set<const ProjectObject*> seen{this};
+    if (memberOf) {
+        for (const auto& membership : *memberOf) {
+            if (seen.insert(membership.first).second)
+                result.push_back(membership.first);
+        }
+    }
+    if (!project)
+        return result;
+    for (ProjectObject* other : project->get_objects()) {
+        if (seen.count(other))
+            continue;
+        for (const Property* p : other->get_properties()) {
+            bool refers = false;
+            if (const auto* link = dynamic_cast<const PropertyCouple*>(p)) {
+                refers = link->get_value() == this;
+            } else if (const auto* links = dynamic_cast<const PropertyCoupleArray*>(p)) {
+                // A group's member list was answered by the memberships above.
+                if (dynamic_cast<const ProjectObjectGroup*>(other) && p->get_name()
+                    && std::strcmp(p->get_name(), "Member") == 0)
+                    continue;
+                const std::vector<ProjectObject*> values = links->get_values();
+                refers = std::find(values.begin(), values.end(), this) != values.end();
+            }
+            if (refers) {
+                seen.insert(other);
+                result.push_back(other);
+                break;
+            }
+        }
+    }
+    return result;
 }
 
 // An object that shows its state as a "Suppressed" property keeps the two in step, so

@@ -46,7 +46,9 @@ public:
     bool isSuppressed() const { return suppressed; }
     void suppress();
     void unsuppress();
-    std::vector<ProjectObject*> get_linked_objects() const { return {}; }
+    // The objects that refer to this one: the groups that list it, then the objects of its
+    // project whose links point at it, each once.  Costs as much as the project's links.
+    std::vector<ProjectObject*> get_linked_objects() const;
     // A group that lists this object; null when none does.
     ProjectObjectGroup* get_group() const;
     void set_object_status(int status, bool on);

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <QUrl>
 
 #include <functional>
 
@@ -11,6 +12,16 @@ namespace DialogTest {
 
 // Runs `answer` on the next modal widget that appears (polling, at most `timeoutMs`).
 void answerNextModal(std::function<void(QWidget*)> answer, int timeoutMs = 5000);
+
+// Receives the links the desktop would open (QDesktopServices::setUrlHandler).
+class LinkCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public Q_SLOTS:
+    void open(const QUrl& url) { opened << url; }
+};
 
 class FakeMainWindow : public QMainWindow
 {
