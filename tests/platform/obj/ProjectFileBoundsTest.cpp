@@ -220,7 +220,7 @@ TEST(ProjectFileBounds, TheFirstLineIsCheckedBeforeTheRestIsRead)
         {framed, "damaged: an unknown record at line 2", 8 * 1024},
         {zeros, "damaged: a bad model record at line", 8 * 1024},
         {cut, "incomplete", 40 * 1024},
-        {longRecord, "a record longer than any it writes", 48 * 1024},
+        {longRecord, "a record longer than any it writes", 64 * 1024},
     };
     // Under a limit of 2 GiB more address space than now, none of it runs out of memory.
     rlimit before{};
