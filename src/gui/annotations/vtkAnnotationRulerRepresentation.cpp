@@ -11,6 +11,7 @@
 #include <vtkTextProperty.h>
 #include <vtkWindow.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -25,6 +26,16 @@ void vtkAnnotationRulerRepresentation::PrintSelf(ostream& os, vtkIndent indent)
 vtkProperty2D* vtkAnnotationRulerRepresentation::GetLineProperty()
 {
     return AxisActor ? AxisActor->GetProperty() : nullptr;
+}
+
+int vtkAnnotationRulerRepresentation::LabelCount(double shown) const
+{
+    if (!RulerMode)
+        return NumberOfRulerTicks;
+    // In double first: a tiny spacing on a long ruler must not overflow the count. The
+    // small allowance keeps the tick at the end of a ruler measured a hair short.
+    const double steps = RulerDistance > 0.0 && shown > 0.0 ? std::floor(shown / RulerDistance + 1e-9) : 1.0;
+    return static_cast<int>(std::min(steps, static_cast<double>(NumberOfRulerTicks))) + 1;
 }
 
 void vtkAnnotationRulerRepresentation::BuildRepresentation()
@@ -55,9 +66,13 @@ void vtkAnnotationRulerRepresentation::BuildRepresentation()
     AxisActor->GetPosition2Coordinate()->SetCoordinateSystemToDisplay();
     AxisActor->GetPosition2Coordinate()->SetValue(d2);
     // The axis's own ruler mode breaks the renderer (Mesa reads past a vertex buffer) when
-    // its ends are given in display coordinates, as here: its ticks are laid out by count.
+    // its ends are given in display coordinates, as here: the ticks are laid out by count,
+    // one per ruler distance of the shown distance with both ends labelled, and the labels
+    // read the distance from point 1.
     AxisActor->SetRulerMode(0);
-    AxisActor->SetNumberOfLabels(NumberOfRulerTicks);
+    AxisActor->SetAdjustLabels(0);
+    AxisActor->SetRange(0.0, shown);
+    AxisActor->SetNumberOfLabels(LabelCount(shown));
 
     std::string title;
     if (!Gui::AnnotationLabel::formatNumber(LabelFormat, shown, title))

@@ -30,6 +30,11 @@ protected:
     ~vtkAnnotationRulerRepresentation() override = default;
 
 private:
+    // Labels along the axis for a shown distance: in ruler mode one per ruler distance
+    // (at most the number of ruler ticks) plus the one at point 1; otherwise the number of
+    // ruler ticks. The axis keeps it within its own limits.
+    int LabelCount(double shown) const;
+
     vtkAnnotationRulerRepresentation(const vtkAnnotationRulerRepresentation&) = delete;
     void operator=(const vtkAnnotationRulerRepresentation&) = delete;
 

@@ -10,10 +10,12 @@
 #include <vtkGlyph3D.h>
 #include <vtkHandleRepresentation.h>
 #include <vtkMath.h>
+#include <vtkNew.h>
 #include <vtkObjectFactory.h>
 #include <vtkPoints.h>
 #include <vtkPolyData.h>
 #include <vtkRenderer.h>
+#include <vtkShaderProperty.h>
 #include <vtkVectorText.h>
 #include <vtkWindow.h>
 
@@ -23,11 +25,59 @@
 
 vtkStandardNewMacro(vtkAnnotationRulerRepresentation3D);
 
+namespace {
+
+// A label that faces the camera and draws with its own shader settings: the plain
+// follower renders through an inner actor that would not take them.
+class vtkAnnotationRulerLabelFollower : public vtkFollower
+{
+public:
+    static vtkAnnotationRulerLabelFollower* New();
+    vtkTypeMacro(vtkAnnotationRulerLabelFollower, vtkFollower);
+
+    void Render(vtkRenderer* renderer) override
+    {
+        Device->SetShaderProperty(GetShaderProperty());
+        Superclass::Render(renderer);
+    }
+
+protected:
+    vtkAnnotationRulerLabelFollower() = default;
+    ~vtkAnnotationRulerLabelFollower() override = default;
+};
+
+vtkStandardNewMacro(vtkAnnotationRulerLabelFollower);
+
+// Where a fragment's depth is set: the label is drawn over everything, so that the surface
+// a ruler measures never hides its number; the line and ticks move a little toward the
+// camera, so that they do not fight the face they lie on.
+const char* const depthTag = "//VTK::Depth::Impl";
+const char* const labelDepth = "gl_FragDepth = 0.0;\n";
+const char* const lineDepth = "gl_FragDepth = max(gl_FragCoord.z - 0.0002, 0.0);\n";
+
+void setDepth(vtkProp* prop, const char* depth)
+{
+    // Without a rendering back end there is no shader to change (nor anything drawn).
+    if (vtkShaderProperty* shader = prop->GetShaderProperty())
+        shader->AddFragmentShaderReplacement(depthTag, true, depth, false);
+}
+
+} // namespace
+
 vtkAnnotationRulerRepresentation3D::vtkAnnotationRulerRepresentation3D()
 {
     GlyphScale = 1.0;
     GlyphScaleSpecified = false;
     GlyphCylinder->SetRadius(0.25);
+
+    vtkNew<vtkAnnotationRulerLabelFollower> label;
+    label->SetMapper(LabelActor->GetMapper());
+    label->SetProperty(LabelActor->GetProperty());
+    label->SetPickable(LabelActor->GetPickable());
+    SetLabelActor(label);
+    setDepth(LabelActor, labelDepth);
+    setDepth(LineActor, lineDepth);
+    setDepth(GlyphActor, lineDepth);
 }
 
 void vtkAnnotationRulerRepresentation3D::PrintSelf(ostream& os, vtkIndent indent)

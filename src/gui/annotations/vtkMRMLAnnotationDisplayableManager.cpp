@@ -4,8 +4,13 @@
 #include "vtkMRMLAnnotationClickCounter.h"
 #include "vtkMRMLAnnotationControlPointsNode.h"
 #include "vtkMRMLAnnotationDisplayNode.h"
+#include "vtkAnnotationGlyphSource2D.h"
 #include "vtkMRMLAnnotationDisplayableManagerHelper.h"
+#include "vtkMRMLAnnotationFiducialNode.h"
+#include "vtkMRMLAnnotationLineDisplayNode.h"
 #include "vtkMRMLAnnotationNode.h"
+#include "vtkMRMLAnnotationPointDisplayNode.h"
+#include "vtkMRMLAnnotationRulerNode.h"
 #include "vtkMRMLAnnotationTextNode.h"
 
 #include <mrml/vtkMRML3DViewDisplayableManager.h>
@@ -13,23 +18,39 @@
 #include <mrml/vtkMRMLDisplayableManagerGroup.h>
 #include <mrml/vtkMRMLDisplayableNode.h>
 #include <mrml/vtkMRMLInteractionNode.h>
+#include <mrml/vtkMRMLLightBoxRendererManagerProxy.h>
 #include <mrml/vtkMRMLScene.h>
 #include <mrml/vtkMRMLSelectionNode.h>
+#include <mrml/vtkMRMLSliceCompositeNode.h>
+#include <mrml/vtkMRMLSliceLogic.h>
 #include <mrml/vtkMRMLSliceNode.h>
+#include <mrml/vtkVizApplicationLogic.h>
 #include <mrml/vtkMRMLTransformableNode.h>
 
 #include <vtkAbstractWidget.h>
 #include <vtkCallbackCommand.h>
 #include <vtkCamera.h>
 #include <vtkCommand.h>
+#include <vtkHandleWidget.h>
+#include <vtkLineRepresentation.h>
+#include <vtkLineWidget2.h>
 #include <vtkMath.h>
 #include <vtkMatrix4x4.h>
 #include <vtkNew.h>
 #include <vtkObjectFactory.h>
+#include <vtkPointHandleRepresentation2D.h>
+#include <vtkPointHandleRepresentation3D.h>
+#include <vtkPolyData.h>
+#include <vtkProperty.h>
+#include <vtkProperty2D.h>
 #include <vtkRenderWindow.h>
 #include <vtkRenderWindowInteractor.h>
 #include <vtkRenderer.h>
+#include <vtkSeedRepresentation.h>
+#include <vtkSeedWidget.h>
+#include <vtkWidgetRepresentation.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -534,12 +555,272 @@ void vtkMRMLAnnotationDisplayableManager::OnMRMLSliceNodeModifiedEvent(vtkMRMLSl
     // Copy: a propagation may rebuild a widget, which re-enters the node list.
     const std::vector<vtkMRMLAnnotationNode*> nodes = Helper->GetNodes();
     for (vtkMRMLAnnotationNode* node : nodes) {
+        if (!Helper->HasNode(node))
+            continue;
         const bool visible = IsWidgetDisplayable(sliceNode, node);
         Helper->UpdateVisible(node, visible);
-        if (visible)
+        if (visible) {
+            SwitchOffProjections(node);
             if (vtkAbstractWidget* widget = Helper->GetWidget(node))
                 PropagateMRMLToWidget(node, widget);
+        } else if (vtkMRMLAnnotationRulerNode::SafeDownCast(node)) {
+            UpdateRulerIntersectionAndProjection(sliceNode, node);
+        } else if (vtkMRMLAnnotationFiducialNode::SafeDownCast(node)) {
+            UpdateFiducialProjection(node);
+        }
     }
+}
+
+namespace {
+// A seed widget's handles are widgets of their own: without a renderer of their own they
+// take whichever pane lies under the last event when they are switched on.
+void setSeedRenderer(vtkHandleWidget* seed, vtkRenderer* renderer)
+{
+    if (!seed)
+        return;
+    seed->SetCurrentRenderer(renderer);
+    if (vtkWidgetRepresentation* representation = seed->GetRepresentation())
+        representation->SetRenderer(renderer);
+}
+
+void switchOff(vtkAbstractWidget* widget)
+{
+    if (widget && widget->GetEnabled())
+        widget->SetEnabled(0);
+}
+
+// Marks that only show: they take no clicks and leave the cursor alone.
+vtkSmartPointer<vtkSeedWidget> newMarkSeedWidget(vtkRenderWindowInteractor* interactor, vtkRenderer* renderer,
+                                                 vtkPointHandleRepresentation2D* handle)
+{
+    vtkNew<vtkSeedRepresentation> representation;
+    representation->SetHandleRepresentation(handle);
+    auto widget = vtkSmartPointer<vtkSeedWidget>::New();
+    widget->SetRepresentation(representation);
+    widget->SetInteractor(interactor);
+    widget->SetCurrentRenderer(renderer);
+    representation->SetRenderer(renderer);
+    widget->ProcessEventsOff();
+    widget->ManagesCursorOff();
+    return widget;
+}
+
+vtkSmartPointer<vtkLineWidget2> newProjectionLineWidget(vtkRenderWindowInteractor* interactor, vtkRenderer* renderer)
+{
+    // The line alone: its handles are there, but not seen.
+    vtkNew<vtkPointHandleRepresentation3D> handle;
+    handle->SetHandleSize(0);
+    handle->GetProperty()->SetOpacity(0);
+    handle->GetSelectedProperty()->SetOpacity(0);
+    vtkNew<vtkLineRepresentation> representation;
+    representation->SetHandleRepresentation(handle);
+    representation->InstantiateHandleRepresentation();
+    for (vtkPointHandleRepresentation3D* h : {representation->GetPoint1Representation(),
+                                              representation->GetPoint2Representation(),
+                                              representation->GetLineHandleRepresentation()}) {
+        h->SetHandleSize(0);
+        h->GetProperty()->SetOpacity(0);
+        h->GetSelectedProperty()->SetOpacity(0);
+    }
+    representation->GetEndPointProperty()->SetOpacity(0);
+    representation->GetEndPoint2Property()->SetOpacity(0);
+    representation->GetSelectedEndPointProperty()->SetOpacity(0);
+    representation->GetSelectedEndPoint2Property()->SetOpacity(0);
+    auto widget = vtkSmartPointer<vtkLineWidget2>::New();
+    widget->SetRepresentation(representation);
+    widget->SetInteractor(interactor);
+    widget->SetCurrentRenderer(renderer);
+    representation->SetRenderer(renderer);
+    widget->ProcessEventsOff();
+    widget->ManagesCursorOff();
+    return widget;
+}
+
+void placeLine(vtkLineWidget2* widget, const double from[3], const double to[3])
+{
+    auto* representation = vtkLineRepresentation::SafeDownCast(widget->GetRepresentation());
+    double a[3] = {from[0], from[1], from[2]}, b[3] = {to[0], to[1], to[2]};
+    representation->SetPoint1DisplayPosition(a);
+    representation->SetPoint2DisplayPosition(b);
+}
+
+void styleLine(vtkLineWidget2* widget, const double color[3], double opacity, double width, int pattern)
+{
+    auto* representation = vtkLineRepresentation::SafeDownCast(widget->GetRepresentation());
+    for (vtkProperty* property : {representation->GetLineProperty(), representation->GetSelectedLineProperty()}) {
+        property->SetColor(color[0], color[1], color[2]);
+        property->SetOpacity(opacity);
+        property->SetLineWidth(static_cast<float>(width));
+        property->SetLineStipplePattern(pattern);
+    }
+}
+} // namespace
+
+void vtkMRMLAnnotationDisplayableManager::SwitchOffProjections(vtkMRMLAnnotationNode* node)
+{
+    if (vtkMRMLAnnotationRulerNode::SafeDownCast(node)) {
+        switchOff(Helper->GetOverLineProjectionWidget(node));
+        switchOff(Helper->GetUnderLineProjectionWidget(node));
+        // The ruler itself is drawn: a crossing mark of an earlier slice would be stale.
+        switchOff(Helper->GetIntersectionWidget(node));
+    } else if (vtkMRMLAnnotationFiducialNode::SafeDownCast(node)) {
+        switchOff(Helper->GetPointProjectionWidget(node));
+    }
+}
+
+void vtkMRMLAnnotationDisplayableManager::UpdateRulerIntersectionAndProjection(vtkMRMLSliceNode* sliceNode,
+                                                                               vtkMRMLAnnotationNode* node)
+{
+    auto* ruler = vtkMRMLAnnotationRulerNode::SafeDownCast(node);
+    vtkMRMLAnnotationLineDisplayNode* line = ruler ? ruler->GetAnnotationLineDisplayNode() : nullptr;
+    vtkRenderWindowInteractor* interactor = GetInteractor();
+    if (!line || !interactor) {
+        SwitchOffProjections(node);
+        return;
+    }
+    double w1[4], w2[4], p1[3], p2[3];
+    ruler->GetControlPointWorldCoordinates(0, w1);
+    ruler->GetControlPointWorldCoordinates(1, w2);
+    GetWorldToDisplayCoordinates(w1, p1);
+    GetWorldToDisplayCoordinates(w2, p2);
+    const double z1 = p1[2], z2 = p2[2];
+    const bool crosses = z1 * z2 < 0.0 || z1 == 0.0 || z2 == 0.0;
+    // Where the ruler passes through the slice (z = 0 in the slice's frame).
+    const double t = z2 != z1 ? -z1 / (z2 - z1) : 0.0;
+    const double crossing[3] = {p1[0] + t * (p2[0] - p1[0]), p1[1] + t * (p2[1] - p1[1]), 0.0};
+
+    if (line->GetSliceIntersectionVisibility()) {
+        auto* intersection = vtkSeedWidget::SafeDownCast(Helper->GetIntersectionWidget(node));
+        if (!intersection) {
+            vtkNew<vtkPointHandleRepresentation2D> handle;
+            handle->GetProperty()->SetColor(0.0, 1.0, 0.0);
+            handle->SetHandleSize(3);
+            vtkSmartPointer<vtkSeedWidget> made = newMarkSeedWidget(interactor, GetRenderer(), handle);
+            Helper->SetIntersectionWidget(node, made);
+            intersection = made;
+        }
+        intersection->On();
+        intersection->CompleteInteraction();
+        auto* seeds = vtkSeedRepresentation::SafeDownCast(intersection->GetRepresentation());
+        while (seeds && seeds->GetNumberOfSeeds() > 0)
+            intersection->DeleteSeed(0);
+        if (crosses) {
+            if (vtkHandleWidget* seed = intersection->CreateNewHandle()) {
+                setSeedRenderer(seed, GetRenderer());
+                double position[3] = {crossing[0], crossing[1], crossing[2]};
+                seed->GetHandleRepresentation()->SetDisplayPosition(position);
+            }
+            intersection->On();
+            intersection->CompleteInteraction();
+        }
+    } else {
+        switchOff(Helper->GetIntersectionWidget(node));
+    }
+
+    const int flags = line->GetSliceProjection();
+    if (!(flags & vtkMRMLAnnotationDisplayNode::ProjectionOn) || !line->GetVisibility()) {
+        switchOff(Helper->GetOverLineProjectionWidget(node));
+        switchOff(Helper->GetUnderLineProjectionWidget(node));
+        return;
+    }
+    const bool split = (flags & vtkMRMLAnnotationLineDisplayNode::ProjectionThickerOnTop) != 0;
+    auto* over = vtkLineWidget2::SafeDownCast(Helper->GetOverLineProjectionWidget(node));
+    if (!over) {
+        vtkSmartPointer<vtkLineWidget2> made = newProjectionLineWidget(interactor, GetRenderer());
+        Helper->SetOverLineProjectionWidget(node, made);
+        over = made;
+    }
+    auto* under = vtkLineWidget2::SafeDownCast(Helper->GetUnderLineProjectionWidget(node));
+    if (!under && split) {
+        vtkSmartPointer<vtkLineWidget2> made = newProjectionLineWidget(interactor, GetRenderer());
+        Helper->SetUnderLineProjectionWidget(node, made);
+        under = made;
+    }
+    if (split && z1 * z2 < 0.0) {
+        placeLine(over, p1, crossing);
+        placeLine(under, crossing, p2);
+        under->On();
+    } else {
+        placeLine(over, p1, p2);
+        switchOff(under);
+    }
+    over->On();
+
+    double color[3];
+    if (flags & vtkMRMLAnnotationLineDisplayNode::ProjectionUseRulerColor)
+        line->GetColor(color);
+    else
+        line->GetProjectedColor(color);
+    int pattern = (flags & vtkMRMLAnnotationLineDisplayNode::ProjectionDashed) ? 0xFF00 : 0xFFFF;
+    if (flags & vtkMRMLAnnotationLineDisplayNode::ProjectionColoredWhenParallel) {
+        double normal[3], direction[3];
+        for (int k = 0; k < 3; ++k) {
+            normal[k] = sliceNode->GetSliceToRAS()->GetElement(k, 2);
+            direction[k] = w2[k] - w1[k];
+        }
+        vtkMath::Normalize(normal);
+        vtkMath::Normalize(direction);
+        if (std::abs(vtkMath::Dot(normal, direction)) < 0.005) {
+            sliceNode->GetLayoutColor(color);
+            pattern = 0xFFFF;
+        }
+    }
+    const double opacity = line->GetProjectedOpacity();
+    // Each part takes its thickness from the side of the slice its outer end lies on.
+    styleLine(over, color, opacity, z1 > 0 ? line->GetUnderLineThickness() : line->GetOverLineThickness(), pattern);
+    if (under)
+        styleLine(under, color, opacity, z2 > 0 ? line->GetUnderLineThickness() : line->GetOverLineThickness(),
+                  pattern);
+}
+
+void vtkMRMLAnnotationDisplayableManager::UpdateFiducialProjection(vtkMRMLAnnotationNode* node)
+{
+    auto* fiducial = vtkMRMLAnnotationFiducialNode::SafeDownCast(node);
+    auto* display = fiducial ? vtkMRMLAnnotationPointDisplayNode::SafeDownCast(fiducial->GetAnnotationPointDisplayNode())
+                             : nullptr;
+    vtkRenderWindowInteractor* interactor = GetInteractor();
+    if (!display || !interactor || !(display->GetSliceProjection() & vtkMRMLAnnotationDisplayNode::ProjectionOn) ||
+        !display->GetVisibility()) {
+        switchOff(Helper->GetPointProjectionWidget(node));
+        return;
+    }
+    auto* projection = vtkSeedWidget::SafeDownCast(Helper->GetPointProjectionWidget(node));
+    if (!projection) {
+        vtkNew<vtkPointHandleRepresentation2D> handle;
+        vtkSmartPointer<vtkSeedWidget> made = newMarkSeedWidget(interactor, GetRenderer(), handle);
+        setSeedRenderer(made->CreateNewHandle(), GetRenderer());
+        Helper->SetPointProjectionWidget(node, made);
+        projection = made;
+    } else {
+        switchOff(projection);
+    }
+    // The mark follows the fiducial's place, glyph and colour on every update.
+    auto* representation = vtkSeedRepresentation::SafeDownCast(projection->GetRepresentation());
+    auto* handle = representation && representation->GetNumberOfSeeds() > 0
+                       ? vtkPointHandleRepresentation2D::SafeDownCast(representation->GetHandleRepresentation(0))
+                       : nullptr;
+    if (handle) {
+        vtkNew<vtkAnnotationGlyphSource2D> glyph;
+        const int type = display->GetGlyphType();
+        glyph->SetGlyphType(type == vtkMRMLAnnotationPointDisplayNode::Sphere3D ? 7 : type);
+        glyph->SetScale(2.0 * display->GetGlyphScale());
+        glyph->SetScale2(2.0 * display->GetGlyphScale());
+        glyph->Update();
+        handle->SetCursorShape(glyph->GetOutput());
+        double color[3];
+        if (display->GetSliceProjection() & vtkMRMLAnnotationPointDisplayNode::ProjectionUseFiducialColor)
+            display->GetColor(color);
+        else
+            display->GetProjectedColor(color);
+        handle->GetProperty()->SetColor(color);
+        handle->GetProperty()->SetOpacity(display->GetProjectedOpacity());
+        double world[4], position[3];
+        fiducial->GetControlPointWorldCoordinates(0, world);
+        GetWorldToDisplayCoordinates(world, position);
+        handle->SetDisplayPosition(position);
+    }
+    projection->On();
+    projection->CompleteInteraction();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -575,22 +856,39 @@ void vtkMRMLAnnotationDisplayableManager::OnClickInRenderWindowGetCoordinates()
     if (x < 0 || y < 0 || x >= size[0] || y >= size[1])
         return;
 
-    const char* associatedNodeID = nullptr;
-    std::string picked;
-    if (!Is2DDisplayableManager()) {
-        // The same bottom-left convention as the event position: no flip.
-        if (auto* view = vtkMRML3DViewDisplayableManager::SafeDownCast(
-                GetMRMLDisplayableManagerGroup()
-                    ? GetMRMLDisplayableManagerGroup()->GetDisplayableManagerByClassName("vtkMRML3DViewDisplayableManager")
-                    : nullptr)) {
-            // The pick names the model node itself.
-            if (view->PickModelPoint(x, y) && view->GetPickedNodeID()) {
-                picked = view->GetPickedNodeID();
-                associatedNodeID = picked.c_str();
-            }
-        }
+    const std::string associated = GetAssociatedNodeID(x, y);
+    OnClickInRenderWindow(x, y, associated.empty() ? nullptr : associated.c_str());
+}
+
+std::string vtkMRMLAnnotationDisplayableManager::GetAssociatedNodeID(int x, int y)
+{
+    vtkMRMLScene* scene = GetMRMLScene();
+    if (vtkMRMLSliceNode* slice = GetSliceNode()) {
+        vtkVizApplicationLogic* application = GetMRMLApplicationLogic();
+        vtkMRMLSliceLogic* logic = application ? application->GetSliceLogic(slice) : nullptr;
+        vtkMRMLSliceCompositeNode* composite = logic ? logic->GetSliceCompositeNode() : nullptr;
+        const char* volume = composite ? composite->GetFirstVolumeID() : nullptr;
+        return volume ? volume : std::string();
     }
-    OnClickInRenderWindow(x, y, associatedNodeID);
+    vtkMRMLDisplayableManagerGroup* group = GetMRMLDisplayableManagerGroup();
+    auto* view = vtkMRML3DViewDisplayableManager::SafeDownCast(
+        group ? group->GetDisplayableManagerByClassName("vtkMRML3DViewDisplayableManager") : nullptr);
+    // The same bottom-left convention as the event position: no flip. The pick names the
+    // model node itself.
+    if (!view || !scene || !view->PickModelPoint(x, y) || !view->GetPickedNodeID() || !*view->GetPickedNodeID())
+        return std::string();
+    std::string id = view->GetPickedNodeID();
+    vtkMRMLNode* picked = scene->GetNodeByID(id.c_str());
+    // A slice model names the composite node of its slice in its description: the click
+    // belongs to the volume that slice shows.
+    const char* description = picked ? picked->GetDescription() : nullptr;
+    const char* key = description ? std::strstr(description, "CompositeID") : nullptr;
+    if (key && std::strlen(description) >= 11 && std::strlen(key) > 12) {
+        auto* composite = vtkMRMLSliceCompositeNode::SafeDownCast(scene->GetNodeByID(key + 12));
+        if (const char* volume = composite ? composite->GetFirstVolumeID() : nullptr)
+            id = volume;
+    }
+    return id;
 }
 
 void vtkMRMLAnnotationDisplayableManager::PlaceSeed(double x, double y)
@@ -657,7 +955,18 @@ void vtkMRMLAnnotationDisplayableManager::GetDisplayToWorldCoordinates(double x,
     if (!world)
         return;
     if (vtkMRMLSliceNode* slice = GetSliceNode()) {
-        const double xy[4] = {x, y, 0.0, 1.0};
+        double xy[4] = {x, y, 0.0, 1.0};
+        if (IsInLightboxMode()) {
+            // Window pixels to the pane's XY and its slice index.
+            int pane = -1;
+            vtkRenderer* renderer = GetPokedPane(x, y, &pane);
+            if (renderer && pane >= 0) {
+                const int* origin = renderer->GetOrigin();
+                xy[0] -= origin[0];
+                xy[1] -= origin[1];
+                xy[2] = pane;
+            }
+        }
         slice->GetXYToRAS()->MultiplyPoint(xy, world);
         world[3] = 1.0;
         return;
@@ -711,6 +1020,18 @@ void vtkMRMLAnnotationDisplayableManager::GetWorldToDisplayCoordinates(double r,
         rasToXY->MultiplyPoint(ras, xy);
         for (int i = 0; i < 3; ++i)
             display[i] = xy[i];
+        if (IsInLightboxMode()) {
+            // The pane's XY to window pixels, where the pane's renderer draws it.
+            const int pane = static_cast<int>(std::floor(xy[2] + 0.5));
+            const int panes = slice->GetLayoutGridRows() * slice->GetLayoutGridColumns();
+            vtkMRMLLightBoxRendererManagerProxy* proxy = GetLightBoxRendererManagerProxy();
+            vtkRenderer* renderer = proxy && pane >= 0 && pane < panes ? proxy->GetRenderer(pane) : nullptr;
+            if (renderer && renderer->GetRenderWindow()) {
+                const int* origin = renderer->GetOrigin();
+                display[0] += origin[0];
+                display[1] += origin[1];
+            }
+        }
         return;
     }
     vtkRenderer* renderer = GetRenderer();
@@ -735,6 +1056,14 @@ void vtkMRMLAnnotationDisplayableManager::GetDisplayToViewportCoordinates(double
     if (!viewport || !renderer || !renderer->GetRenderWindow())
         return;
     const int* size = renderer->GetRenderWindow()->GetSize();
+    if (Is2DDisplayableManager()) {
+        // From the origin of the pane under the point.
+        if (vtkRenderer* pane = GetPokedPane(x, y, nullptr)) {
+            const int* origin = pane->GetOrigin();
+            x -= origin[0];
+            y -= origin[1];
+        }
+    }
     if (size[0] != 0)
         viewport[0] = x / size[0];
     if (size[1] != 0)
@@ -752,7 +1081,9 @@ bool vtkMRMLAnnotationDisplayableManager::GetDisplayCoordinatesChanged(double* a
     if (!a || !b)
         return false;
     const double dx = a[0] - b[0], dy = a[1] - b[1];
-    return std::sqrt(dx * dx + dy * dy) > 1.0;
+    if (std::sqrt(dx * dx + dy * dy) > 1.0)
+        return true;
+    return IsInLightboxMode() && std::abs(a[2] - b[2]) > 1.0;
 }
 
 bool vtkMRMLAnnotationDisplayableManager::GetWorldCoordinatesChanged(double* a, double* b)
@@ -766,10 +1097,16 @@ void vtkMRMLAnnotationDisplayableManager::RestrictDisplayCoordinatesToViewport(d
 {
     if (!display)
         return;
-    vtkRenderWindowInteractor* interactor = GetInteractor();
-    vtkRenderer* renderer = interactor ? interactor->FindPokedRenderer(static_cast<int>(display[0]),
-                                                                       static_cast<int>(display[1]))
-                                       : GetRenderer();
+    double px = display[0], py = display[1];
+    vtkRenderer* main = GetRenderer();
+    if (IsInLightboxMode() && main && main->GetRenderWindow()) {
+        // Off the window no pane lies under the point: take the pane at the window's edge,
+        // not whichever pane the look-up falls back to.
+        const int* size = main->GetRenderWindow()->GetSize();
+        px = std::min(std::max(px, 0.0), double(std::max(size[0] - 1, 0)));
+        py = std::min(std::max(py, 0.0), double(std::max(size[1] - 1, 0)));
+    }
+    vtkRenderer* renderer = GetPokedPane(px, py, nullptr);
     if (!renderer) {
         vtkErrorMacro("RestrictDisplayCoordinatesToViewport: Could not find the poked renderer!");
         return;
@@ -799,6 +1136,88 @@ void vtkMRMLAnnotationDisplayableManager::GetWorldToLocalCoordinates(vtkMRMLAnno
     node->TransformPointFromWorld(world, local);
 }
 
+bool vtkMRMLAnnotationDisplayableManager::IsInLightboxMode()
+{
+    vtkMRMLSliceNode* slice = GetSliceNode();
+    return slice && (slice->GetLayoutGridRows() > 1 || slice->GetLayoutGridColumns() > 1);
+}
+
+int vtkMRMLAnnotationDisplayableManager::GetLightboxIndex(vtkMRMLAnnotationNode* node, int pointIndex)
+{
+    if (!IsInLightboxMode() || !node)
+        return -1;
+    auto* points = vtkMRMLAnnotationControlPointsNode::SafeDownCast(node);
+    if (!points) {
+        vtkErrorMacro("GetLightboxIndex: Could not get the controlpoints node.");
+        return -1;
+    }
+    if (pointIndex < 0 || pointIndex >= points->GetNumberOfControlPoints())
+        return -1;
+    double world[4], display[3];
+    points->GetControlPointWorldCoordinates(pointIndex, world);
+    GetWorldToDisplayCoordinates(world, display);
+    return static_cast<int>(std::floor(display[2] + 0.5));
+}
+
+vtkRenderer* vtkMRMLAnnotationDisplayableManager::GetLightboxRenderer(int index)
+{
+    if (!IsInLightboxMode())
+        return GetRenderer();
+    vtkMRMLLightBoxRendererManagerProxy* proxy = GetLightBoxRendererManagerProxy();
+    vtkRenderer* pane = proxy ? proxy->GetRenderer(index) : nullptr;
+    return pane ? pane : GetRenderer();
+}
+
+vtkRenderer* vtkMRMLAnnotationDisplayableManager::GetPokedPane(double x, double y, int* index)
+{
+    if (index)
+        *index = -1;
+    vtkRenderWindowInteractor* interactor = GetInteractor();
+    vtkRenderer* poked =
+        interactor ? interactor->FindPokedRenderer(static_cast<int>(x), static_cast<int>(y)) : GetRenderer();
+    if (!poked || !index)
+        return poked;
+    if (!IsInLightboxMode()) {
+        *index = 0;
+        return poked;
+    }
+    vtkMRMLSliceNode* slice = GetSliceNode();
+    vtkMRMLLightBoxRendererManagerProxy* proxy = GetLightBoxRendererManagerProxy();
+    const int panes = slice->GetLayoutGridRows() * slice->GetLayoutGridColumns();
+    for (int k = 0; proxy && k < panes; ++k)
+        if (proxy->GetRenderer(k) == poked)
+            *index = k;
+    return poked;
+}
+
+void vtkMRMLAnnotationDisplayableManager::MoveWidgetToPane(vtkMRMLAnnotationNode* node, int pane)
+{
+    vtkAbstractWidget* widget = Helper->GetWidget(node);
+    vtkRenderer* renderer = GetLightboxRenderer(pane);
+    if (!widget || !renderer)
+        return;
+    vtkWidgetRepresentation* representation = widget->GetRepresentation();
+    if (widget->GetCurrentRenderer() == renderer && (!representation || representation->GetRenderer() == renderer))
+        return;
+    const int wasOn = widget->GetEnabled();
+    widget->SetEnabled(0);
+    widget->SetCurrentRenderer(renderer);
+    if (representation)
+        representation->SetRenderer(renderer);
+    if (auto* seeds = vtkSeedWidget::SafeDownCast(widget)) {
+        auto* seedRepresentation = vtkSeedRepresentation::SafeDownCast(representation);
+        const int count = seedRepresentation ? seedRepresentation->GetNumberOfSeeds() : 0;
+        for (int i = 0; i < count; ++i)
+            setSeedRenderer(seeds->GetSeed(i), renderer);
+    }
+    if (wasOn) {
+        widget->SetEnabled(1);
+        if (auto* seeds = vtkSeedWidget::SafeDownCast(widget))
+            seeds->CompleteInteraction();
+    }
+    RequestRender();
+}
+
 bool vtkMRMLAnnotationDisplayableManager::IsWidgetDisplayable(vtkMRMLSliceNode* sliceNode, vtkMRMLAnnotationNode* node)
 {
     if (!sliceNode) {
@@ -809,28 +1228,53 @@ bool vtkMRMLAnnotationDisplayableManager::IsWidgetDisplayable(vtkMRMLSliceNode* 
         vtkErrorMacro("IsWidgetDisplayable: Could not get the annotation node.");
         return false;
     }
+    if (vtkMRMLDisplayNode* display = node->GetDisplayNode())
+        if (!display->IsDisplayableInView(sliceNode->GetID()))
+            return false;
     auto* points = vtkMRMLAnnotationControlPointsNode::SafeDownCast(node);
     if (!points) {
         vtkErrorMacro("IsWidgetDisplayable: Could not get the controlpoints node.");
         return false;
     }
+    const bool lightbox = IsInLightboxMode();
+    // A ruler spans slices: a light box, one slice a pane, has no pane to show it in.
+    if (lightbox && Focus && std::strcmp(Focus, "vtkMRMLAnnotationRulerNode") == 0)
+        return false;
     int count = points->GetNumberOfControlPoints();
     if (vtkMRMLAnnotationTextNode::SafeDownCast(node) && count > 1)
         count = 1;
     bool inViewport = false;
     const int depth = sliceNode->GetDimensions()[2];
+    const int panes = sliceNode->GetLayoutGridRows() * sliceNode->GetLayoutGridColumns();
+    double spacing[3] = {1.0, 1.0, 1.0};
+    if (lightbox) {
+        vtkVizApplicationLogic* application = GetMRMLApplicationLogic();
+        if (vtkMRMLSliceLogic* logic = application ? application->GetSliceLogic(sliceNode) : nullptr)
+            logic->GetLowestVolumeSliceSpacing(spacing);
+    }
     for (int i = 0; i < count; ++i) {
         double world[4];
         points->GetControlPointWorldCoordinates(i, world);
         double display[3];
         GetWorldToDisplayCoordinates(world, display);
-        const float z = static_cast<float>(display[2]);
-        if (z < -0.5f || z >= static_cast<float>((depth - 1) + 0.5))
-            return false;
-        vtkRenderWindowInteractor* interactor = GetInteractor();
-        vtkRenderer* renderer = interactor ? interactor->FindPokedRenderer(static_cast<int>(display[0]),
-                                                                           static_cast<int>(display[1]))
-                                           : GetRenderer();
+        if (lightbox) {
+            const int pane = GetLightboxIndex(node, 0);
+            if (pane < 0 || pane >= panes)
+                return false;
+            MoveWidgetToPane(node, pane);
+            vtkMatrix4x4* sliceToRAS = sliceNode->GetSliceToRAS();
+            double distance = 0.0;
+            for (int k = 0; k < 3; ++k)
+                distance += (world[k] - sliceToRAS->GetElement(k, 3)) * sliceToRAS->GetElement(k, 2);
+            distance -= pane * spacing[2];
+            if (distance < -0.5 || distance >= 0.5)
+                return false;
+        } else {
+            const float z = static_cast<float>(display[2]);
+            if (z < -0.5f || z >= static_cast<float>((depth - 1) + 0.5))
+                return false;
+        }
+        vtkRenderer* renderer = GetPokedPane(display[0], display[1], nullptr);
         if (!renderer) {
             vtkErrorMacro("IsWidgetDisplayable: Could not find the poked renderer!");
             return false;

@@ -12,6 +12,7 @@
 #include <vtkSmartPointer.h>
 #include <vtkWeakPointer.h>
 
+#include <string>
 #include <vector>
 
 class vtkAbstractWidget;
@@ -22,6 +23,7 @@ class vtkMRMLAnnotationDisplayableManagerHelper;
 class vtkMRMLAnnotationNode;
 class vtkMRMLSliceNode;
 class vtkRenderWindowInteractor;
+class vtkRenderer;
 
 namespace Gui {
 class ViewFeederAnnotationBase;
@@ -86,27 +88,38 @@ public:
     bool AddAnnotation(vtkMRMLAnnotationNode* node);
     vtkAbstractWidget* GetWidget(vtkMRMLAnnotationNode* node);
     vtkHandleWidget* GetSeed(int index);
+    // The node a click in this view is tied to: the first volume of the slice view's
+    // composite node, or, in the 3D view, the node picked at the display point (for a
+    // slice model, the first volume of the slice it shows). Empty when none.
+    std::string GetAssociatedNodeID(int x, int y);
     vtkMRMLAnnotationDisplayableManagerHelper* GetHelper();
 
     // Coordinates. Display: pixels with the origin at the bottom left of the render
     // window, the third component the depth (3D view) or the slice index (slice view).
+    // In a light-box slice view x and y stay render-window pixels, so that the widgets in
+    // each pane's renderer draw where they should, and the slice index is the pane's.
     // World: RAS with w = 1 (four values).
     void GetDisplayToWorldCoordinates(double x, double y, double* world);
     void GetDisplayToWorldCoordinates(double* display, double* world);
     void GetWorldToDisplayCoordinates(double r, double a, double s, double* display);
     void GetWorldToDisplayCoordinates(double* world, double* display);
-    // Fractions of the render window.
+    // Fractions of the render window (in a slice view, from the origin of the pane under
+    // the point).
     void GetDisplayToViewportCoordinates(double x, double y, double* viewport);
     void GetDisplayToViewportCoordinates(double* display, double* viewport);
-    // More than one pixel apart in x and y?
+    // More than one pixel apart in x and y, or, in light-box mode, more than one slice?
     bool GetDisplayCoordinatesChanged(double* a, double* b);
     // Further apart than the machine epsilon?
     bool GetWorldCoordinatesChanged(double* a, double* b);
-    // Keeps a display point 0.1 percent inside the viewport.
+    // Keeps a display point 0.1 percent inside the viewport (the light-box pane).
     void RestrictDisplayCoordinatesToViewport(double* display);
-    // Slice views of this system show one slice: never in light-box mode.
-    bool IsInLightboxMode() { return false; }
-    int GetLightboxIndex(vtkMRMLAnnotationNode*, int) { return -1; }
+    // A slice view whose light-box grid has more than one pane?
+    bool IsInLightboxMode();
+    // The pane that shows a control point (its display slice index, rounded); -1 outside
+    // light-box mode, for a null node or an index out of range.
+    int GetLightboxIndex(vtkMRMLAnnotationNode* node, int pointIndex);
+    // The renderer of a light-box pane: the view's renderer outside light-box mode.
+    vtkRenderer* GetLightboxRenderer(int index);
     // In a slice view: does the annotation lie on the slice and in the viewport?
     virtual bool IsWidgetDisplayable(vtkMRMLSliceNode* sliceNode, vtkMRMLAnnotationNode* node);
 
@@ -149,6 +162,16 @@ protected:
     virtual void OnMRMLAnnotationDisplayNodeModifiedEvent(vtkMRMLNode* node);
     virtual void OnMRMLAnnotationControlPointModifiedEvent(vtkMRMLNode* node);
     virtual void OnMRMLSelectionNodeUnitModifiedEvent(vtkMRMLNode*) {}
+
+    // The slice view's marks of annotations that are not on the slice: where a ruler
+    // crosses it, a ruler's projection onto it, a fiducial's projection.
+    void UpdateRulerIntersectionAndProjection(vtkMRMLSliceNode* sliceNode, vtkMRMLAnnotationNode* node);
+    void UpdateFiducialProjection(vtkMRMLAnnotationNode* node);
+    void SwitchOffProjections(vtkMRMLAnnotationNode* node);
+    // Moves the node's widget into the pane's renderer (light-box mode).
+    void MoveWidgetToPane(vtkMRMLAnnotationNode* node, int pane);
+    // The pane under a display point and its index (-1 when no pane is found).
+    vtkRenderer* GetPokedPane(double x, double y, int* index);
 
     // Raises PropagatingFromWidget for a scope and puts back what it was, so that the
     // copies between a widget and its node do not come back as node reactions.

@@ -15,10 +15,14 @@
 
 #include <vtkCommand.h>
 #include <vtkFollower.h>
+#include <vtkHandleWidget.h>
+#include <vtkWidgetRepresentation.h>
 #include <vtkObjectFactory.h>
 #include <vtkOrientedPolygonalHandleRepresentation3D.h>
+#include <vtkPointHandleRepresentation2D.h>
 #include <vtkPolyData.h>
 #include <vtkProperty.h>
+#include <vtkProperty2D.h>
 #include <vtkRenderWindowInteractor.h>
 #include <vtkRenderer.h>
 #include <vtkSeedRepresentation.h>
@@ -173,22 +177,35 @@ vtkAbstractWidget* vtkMRMLAnnotationFiducialDisplayableManager::CreateWidget(vtk
     }
 
     vtkNew<vtkSeedRepresentation> representation;
-    vtkNew<vtkOrientedPolygonalHandleRepresentation3D> handle;
-    vtkNew<vtkAnnotationGlyphSource2D> glyph;
-    glyph->SetGlyphType(13);
-    glyph->SetScale(1.0);
-    glyph->Update();
-    handle->SetHandle(glyph->GetOutput());
-    representation->SetHandleRepresentation(handle);
+    vtkRenderer* renderer = GetRenderer();
+    if (IsInLightboxMode()) {
+        // A pane shows one slice flat: a flat handle, in the pane of the fiducial's slice.
+        vtkNew<vtkPointHandleRepresentation2D> handle;
+        representation->SetHandleRepresentation(handle);
+        renderer = GetLightboxRenderer(GetLightboxIndex(node, 0));
+    } else {
+        vtkNew<vtkOrientedPolygonalHandleRepresentation3D> handle;
+        vtkNew<vtkAnnotationGlyphSource2D> glyph;
+        glyph->SetGlyphType(13);
+        glyph->SetScale(1.0);
+        glyph->Update();
+        handle->SetHandle(glyph->GetOutput());
+        representation->SetHandleRepresentation(handle);
+    }
 
     vtkSeedWidget* widget = vtkSeedWidget::New();
     widget->CreateDefaultRepresentation();
     widget->SetRepresentation(representation);
     widget->SetInteractor(GetInteractor());
-    widget->SetCurrentRenderer(GetRenderer());
-    representation->SetRenderer(GetRenderer());
-    if (!widget->CreateNewHandle())
+    widget->SetCurrentRenderer(renderer);
+    representation->SetRenderer(renderer);
+    if (vtkHandleWidget* seed = widget->CreateNewHandle()) {
+        // Its own renderer: else it takes the light-box pane under the last event.
+        seed->SetCurrentRenderer(renderer);
+        seed->GetRepresentation()->SetRenderer(renderer);
+    } else {
         vtkErrorMacro("CreateWidget: error creaing a new handle!");
+    }
 
     PropagateMRMLToWidget(node, widget);
 
@@ -246,8 +263,25 @@ void vtkMRMLAnnotationFiducialDisplayableManager::PropagateMRMLToWidget(vtkMRMLA
             diagonal = 707.1 / length;
     }
     auto* handle = vtkOrientedPolygonalHandleRepresentation3D::SafeDownCast(firstHandle(representation));
+    auto* flatHandle = vtkPointHandleRepresentation2D::SafeDownCast(firstHandle(representation));
+    const bool lightbox = IsInLightboxMode();
+    if ((handle && lightbox) || (flatHandle && !lightbox)) {
+        // The view went into or out of light-box mode: the widget is made again with the
+        // handle that suits it.
+        vtkSmartPointer<vtkAbstractWidget> keepAlive = widget;
+        Helper->RemoveWidgetAndNode(node);
+        vtkAbstractWidget* rebuilt = AddAnnotation(node) ? Helper->GetWidget(node) : nullptr;
+        if (rebuilt)
+            PropagateMRMLToWidget(node, rebuilt);
+        else
+            vtkWarningMacro("PropagateMRMLToWidget: failed to add a new widget for node "
+                            << (node->GetName() ? node->GetName() : ""));
+        return;
+    }
     vtkMRMLAnnotationPointDisplayNode* display = fiducial->GetAnnotationPointDisplayNode();
     const bool selected = node->GetSelected() != 0;
+    if (lightbox && flatHandle && display)
+        flatHandle->GetProperty()->SetColor(selected ? display->GetSelectedColor() : display->GetColor());
     if (handle && display) {
         const int type = display->GetGlyphType();
         auto entry = AppliedGlyphTypes.find(display);

@@ -156,6 +156,9 @@ int vtkMRMLAnnotationFiducialsStorageNode::ReadOneFiducial(std::istream& in, vtk
         vtkErrorMacro("ReadOneFiducial: can't read into a null node");
         return 0;
     }
+    // A storage node kept out of the scene reads nothing, as the ruler's reader does.
+    if (!GetAddToScene())
+        return 1;
     if (!in.good()) {
         vtkErrorMacro("ReadOneFiducial: file isn't open");
         return 0;

@@ -13,6 +13,7 @@
 #include <obj/Application.h>
 #include <obj/PropertyCouple.h>
 #include <pmmsg/Message.h>
+#include <vexil/DocumentInfo.h>
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
 
@@ -157,8 +158,14 @@ void StdCmdOpen::activated(int)
         cannotOpen("StdCmdOpen", files.front());
         return;
     }
-    for (auto it = modules.constBegin(); it != modules.constEnd(); ++it)
-        application()->open(it.key().toUtf8().constData(), it.value().toLatin1().constData());
+    for (auto it = modules.constBegin(); it != modules.constEnd(); ++it) {
+        const QByteArray file = it.key().toUtf8();
+        // A project file replaces the open projects, so it asks first, as Open Project does.
+        if (Vexil::DocumentInfo(file.constData()).has_extension("pmdb"))
+            application()->openPMDB(file.constData(), it.value().toLatin1().constData());
+        else
+            application()->open(file.constData(), it.value().toLatin1().constData());
+    }
 }
 
 // ---------------------------------------------------------------------------------------

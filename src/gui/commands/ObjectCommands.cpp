@@ -11,20 +11,27 @@
 #include "visualization/qPelmoraThreeDWidget.h"
 #include "visualization/qView3DMRML.h"
 
+#include <mrml/vtkMRMLFreeSurferModelStorageNode.h>
+#include <mrml/vtkMRMLModelDisplayNode.h>
 #include <mrml/vtkMRMLModelNode.h>
 #include <mrml/vtkMRMLModelStorageNode.h>
 #include <mrml/vtkMRMLScene.h>
 #include <obj/Application.h>
 #include <obj/Project.h>
+#include <vexil/MsgConsole.h>
 
 #include <vtkCollection.h>
 #include <vtkNew.h>
+#include <vtkPolyData.h>
+#include <vtkSmartPointer.h>
+#include <vtksys/SystemTools.hxx>
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QRandomGenerator>
 #include <QStringList>
+#include <QUrl>
 
 #include <string>
 
@@ -42,6 +49,70 @@ Obj::Project* currentProjectOrWarn()
                              QStringLiteral("Cannot find the current project, no object is created."),
                              QMessageBox::Ok);
     return project;
+}
+
+// Whether the loader is given a URI ("file:///...", "https://...") rather than a file name.
+bool isURI(const char* name)
+{
+    const QString text = QString::fromUtf8(name);
+    const QUrl url(text);
+    return url.isValid() && url.scheme().size() > 1 && text.contains(QLatin1String("://"));
+}
+
+// Reads the model first: only a model that was read joins the scene, with its storage
+// and display nodes, in one batch.
+vtkMRMLModelNode* addModel(const char* fileName, vtkMRMLScene* scene, std::string& error)
+{
+    vtkNew<vtkMRMLModelStorageNode> modelStorage;
+    vtkNew<vtkMRMLFreeSurferModelStorageNode> surfaceStorage;
+    const bool uri = isURI(fileName);
+    for (vtkMRMLStorageNode* storage : {static_cast<vtkMRMLStorageNode*>(modelStorage), static_cast<vtkMRMLStorageNode*>(surfaceStorage)}) {
+        if (uri)
+            storage->SetURI(fileName);
+        else
+            storage->SetFileName(fileName);
+    }
+    const std::string base = vtksys::SystemTools::GetFilenameName(fileName);
+    vtkMRMLModelStorageNode* storage = nullptr;
+    if (modelStorage->SupportedFileType(base.c_str()))
+        storage = modelStorage;
+    else if (surfaceStorage->SupportedFileType(base.c_str()))
+        storage = surfaceStorage;
+    if (!storage) {
+        const std::string ext = vtksys::SystemTools::GetFilenameLastExtension(base);
+        error = "model file \"" + std::string(fileName) + "\" has an unknown kind" +
+                (ext.empty() ? std::string() : " \"" + ext + "\"");
+        return nullptr;
+    }
+    vtkNew<vtkMRMLModelNode> model;
+    storage->StageReadData(model);
+    if (storage->GetReadState() == vtkMRMLStorageNode::Pending) {
+        error = "\"" + std::string(fileName) + "\" names remote data, which is not fetched: its read stays pending";
+        return nullptr;
+    }
+    const char* local = storage->GetFileName();
+    vtkSmartPointer<vtkPolyData> data = vtkSmartPointer<vtkPolyData>::Take(
+        storage == surfaceStorage.GetPointer() ? vtkMRMLFreeSurferModelStorageNode::ReadSurface(local, error)
+                                               : vtkMRMLModelStorageNode::ReadPolyData(local, error));
+    if (!data)
+        return nullptr;
+
+    const std::string name =
+        scene->GetUniqueNameByString(vtksys::SystemTools::GetFilenameWithoutLastExtension(base).c_str());
+    scene->SaveStateForUndo();
+    scene->StartState(vtkMRMLScene::BatchProcessState);
+    vtkNew<vtkMRMLModelDisplayNode> display;
+    vtkMRMLNode* addedStorage = scene->AddNode(storage);
+    vtkMRMLNode* addedDisplay = scene->AddNode(display);
+    model->SetName(name.c_str());
+    model->SetAndObservePolyData(data);
+    if (addedStorage)
+        model->SetAndObserveStorageNodeID(addedStorage->GetID());
+    if (addedDisplay)
+        model->SetAndObserveDisplayNodeID(addedDisplay->GetID());
+    auto* added = vtkMRMLModelNode::SafeDownCast(scene->AddNode(model));
+    scene->EndState(vtkMRMLScene::BatchProcessState);
+    return added;
 }
 
 } // namespace
@@ -207,7 +278,8 @@ QString StdCmdMRMLModel::modelFileFilter()
                        QStringLiteral("VTK Poly Data or Unstructured Grid (*.vtk)"),
                        QStringLiteral("VTK XML Unstructured Grid (*.vtu)"),
                        QStringLiteral("VTK XML Poly Data (*.g *.meta)"), QStringLiteral("BYU file (*.byu)"),
-                       QStringLiteral("STL file (*.stl)"), QStringLiteral("Wavefront OBJ file (*.obj)")}
+                       QStringLiteral("STL file (*.stl)"), QStringLiteral("Wavefront OBJ file (*.obj)"),
+                       QStringLiteral("FreeSurfer surface (*.orig *.white *.pial *.smoothwm *.inflated *.sphere)")}
         .join(QStringLiteral(";;"));
 }
 
@@ -215,14 +287,12 @@ vtkMRMLModelNode* StdCmdMRMLModel::loadModel(const char* fileName, vtkMRMLScene*
 {
     if (!scene || !fileName || !*fileName)
         return nullptr;
-    const QFileInfo info(QDir::fromNativeSeparators(QString::fromUtf8(fileName)));
-    vtkNew<vtkMRMLModelStorageNode> storage;
-    if (!storage->SupportedFileType(info.fileName().toUtf8().constData()))
-        return nullptr;
-    const std::string name = scene->GetUniqueNameByString(info.completeBaseName().toUtf8().constData());
-    scene->SaveStateForUndo();
     std::string error;
-    return vtkMRMLModelStorageNode::AddModelFromFile(scene, fileName, name.c_str(), error);
+    vtkMRMLModelNode* model = addModel(fileName, scene, error);
+    // Reported as the command line reports a model file it cannot open.
+    if (!model)
+        Vexil::MsgConsoleSingleton::Instance().Error("Cannot open model file: %s\n", error.c_str());
+    return model;
 }
 
 void StdCmdMRMLModel::activated(int)

@@ -93,8 +93,9 @@ public:
 
     // The file dialog's filter.
     static QString modelFileFilter();
-    // Adds the file's model to the scene; null (the scene unchanged) when no storage
-    // node reads the file.
+    // Adds the model of the file (a name or a file:// URI) to the scene. Null, the scene
+    // unchanged and the reason written to the console as an error, when no storage node
+    // takes the file, it cannot be read, or it names remote data (not fetched).
     static vtkMRMLModelNode* loadModel(const char* fileName, vtkMRMLScene* scene);
 };
 

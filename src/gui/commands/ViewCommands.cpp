@@ -247,7 +247,8 @@ StdCmdVisibility::StdCmdVisibility() : Command("Std_Visibility")
     sGroup = "Standard-View";
     eType = 2;
     const char* text = QT_TRANSLATE_NOOP("StdCmdVisibility", "Toggle visibility of selected objects");
-    set_texts(text, text, "Std_Visibility", nullptr, nullptr);
+    // Without an icon its toolbar button would show the whole sentence.
+    set_texts(text, text, "Std_Visibility", nullptr, "pelmora_part_visibility");
 }
 
 bool StdCmdVisibility::is_applicable()

@@ -1,5 +1,6 @@
 #include "GUIApplication.h"
 
+#include "core/PrintableText.h"
 #include "core/qPelmoraApplication.h"
 #include "mainwindow/MainWindow.h"
 #include "dialogs/SpaceballEvent.h"
@@ -228,30 +229,6 @@ constexpr int MaxPathBytes = 4096;
 // What of a message is written to the console: a path fits, and a huge message cannot
 // keep the Output dock busy laying out one line.
 constexpr int MaxLoggedBytes = MaxPathBytes + 64;
-
-// `message` for one console line: cut to a length the console can show, and control
-// characters written as escapes, so that a line break inside cannot start a line of
-// its own.
-QByteArray printableForLog(const QByteArray& message)
-{
-    QByteArray out;
-    const int shown = std::min(message.size(), MaxLoggedBytes);
-    out.reserve(shown + 32);
-    for (int i = 0; i < shown; ++i) {
-        const auto c = static_cast<unsigned char>(message[i]);
-        if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else if (c < 0x20 || c == 0x7f)
-            out += "\\x" + QByteArray::number(c, 16).rightJustified(2, '0');
-        else
-            out += static_cast<char>(c);
-    }
-    if (shown < message.size())
-        out += "... (" + QByteArray::number(message.size()) + " bytes)";
-    return out;
-}
 
 #ifdef Q_OS_UNIX
 bool isPrivateFolder(const QString& dir)
@@ -493,7 +470,7 @@ void GUISingleApplication::receiveConnection()
             QByteArray message = buffer.mid(4, static_cast<int>(length));
             d->forget(socket);
             Vexil::MsgConsoleSingleton::Instance().Log("Received message: %s\n",
-                                                       printableForLog(message).constData());
+                                                       printableForLog(message, MaxLoggedBytes).constData());
             if (message.startsWith("OpenFile:") && message.size() - 9 > MaxPathBytes) {
                 // No file has such a name; the sender hears no acknowledgement.
                 Vexil::MsgConsoleSingleton::Instance().Error(
@@ -586,7 +563,7 @@ bool GUISingleApplication::handOverCommandLineFiles() const
                 continue;
         }
         Vexil::MsgConsoleSingleton::Instance().Error(
-            "The running instance did not take '%s'; this instance opens it\n", printableForLog(path).constData());
+            "The running instance did not take '%s'; this instance opens it\n", printableForLog(path, MaxLoggedBytes).constData());
         left.push_back(file);
     }
     d->filesLeft.swap(left);

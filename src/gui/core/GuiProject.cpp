@@ -483,7 +483,7 @@ MDIWindow* GuiProject::createView(const Vexil::TypeInfo& type)
     view->createThreeDWidget();
 
     const QString label = QString::fromUtf8(d->project ? d->project->getProjectName() : "");
-    const bool modified = d->project && d->project->is_modified();
+    const bool modified = d->dirty || (d->project && d->project->is_modified());
     view->setWindowTitle(QString::fromLatin1(modified ? "%1[*]" : "%1").arg(label));
     view->setWindowModified(d->dirty);
     view->setWindowIcon(QApplication::windowIcon());
@@ -581,8 +581,13 @@ void GuiProject::setDirty(bool on)
         if (window && window->isWindowModified() != on)
             changed.push_back(window);
     }
-    for (MDIWindow* window : changed)
+    for (MDIWindow* window : changed) {
+        // The mark shows where the title has a place for it; a title given without one
+        // (the project was unchanged then) gets it now.
+        if (on && !window->windowTitle().contains(QLatin1String("[*]")))
+            window->setWindowTitle(window->windowTitle() + QLatin1String("[*]"));
         window->setWindowModified(on);
+    }
     if (!on && d->project)
         d->project->set_modified(false);
 }

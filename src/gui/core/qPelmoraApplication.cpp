@@ -2,6 +2,7 @@
 
 #include <commands/DocumentCommands.h>
 #include <annotations/AnnotationProjectFiles.h>
+#include <annotations/SceneLengthUnit.h>
 #include <commands/HelpCommands.h>
 #include <commands/ObjectCommands.h>
 #include <commands/SelectionCommands.h>
@@ -608,6 +609,7 @@ void qPelmoraApplication::set_current_project(GuiProject* project)
         selection->AddNewPlaceNodeClassNameToList("vtkMRMLAnnotationROINode", ":/Icons/AnnotationROI.png", "ROI");
         scene->EndState(vtkMRMLScene::BatchProcessState);
     }
+    selectSceneLengthUnit(scene);
 }
 
 // ---------------------------------------------------------------------------------------

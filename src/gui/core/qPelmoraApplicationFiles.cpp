@@ -18,11 +18,17 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLayout>
 #include <QMessageBox>
 #include <QRegularExpression>
 
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Gui;
@@ -51,6 +57,52 @@ bool askYesNo(const QString& title, const QString& text)
     return box.exec() == QMessageBox::Yes;
 }
 
+
+// Makes `folder` with no access for others, or takes it when this user made it before;
+// one that another user made (anyone may name things in the temporary folder) is refused.
+bool makePrivateFolder(const QString& folder, std::string& error)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
+        error = std::strerror(errno);
+        return false;
+    }
+    struct stat info;
+    if (::lstat(path.constData(), &info) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    if (!S_ISDIR(info.st_mode) || info.st_uid != ::geteuid()) {
+        error = "it exists and is not a folder of this user";
+        return false;
+    }
+    if ((info.st_mode & 07777) != 0700 && ::chmod(path.constData(), 0700) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+// Creates the first free file of "<base>.pmdb", "<base>-1.pmdb", ... in `folder`, empty and
+// private, so that no other save takes the name; its path, or empty with the reason.
+QString reserveFreeName(const QString& folder, const QString& base, std::string& error)
+{
+    for (int n = 0; n < 100000; ++n) {
+        const QString name = n == 0 ? base + QStringLiteral(".pmdb") : QStringLiteral("%1-%2.pmdb").arg(base).arg(n);
+        const QString path = QDir(folder).filePath(name);
+        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::close(fd);
+            return path;
+        }
+        if (errno != EEXIST) {
+            error = std::strerror(errno);
+            return {};
+        }
+    }
+    error = "no free file name";
+    return {};
+}
 
 void warnCannotOpenProjectFile(const char* fileName)
 {
@@ -307,15 +359,36 @@ bool qPelmoraApplication::save_as_sys_temp()
     const QString temp = QDir::tempPath();
     if (temp.isEmpty())
         return false;
-    const QString folder = QDir(temp).filePath(QStringLiteral("Pelmora21"));
-    if (!QDir().mkpath(folder))
+    auto& console = Vexil::MsgConsoleSingleton::Instance();
+    // A folder of this user's own: the shared temporary folder lets everyone read and name
+    // files there, and the projects are the user's work.
+    const QString folder = QDir(temp).filePath(QStringLiteral("Pelmora21-%1").arg(::geteuid()));
+    std::string error;
+    if (!makePrivateFolder(folder, error)) {
+        console.Error("Error: Cannot save to the temporary folder %s: %s\n", folder.toUtf8().constData(), error.c_str());
         return false;
+    }
+    // The project keeps its file name, with a number added when an earlier fallback save
+    // holds that name already.
     const std::string appFile = Obj::Application::instance().getApplicationFile();
-    const QString name = appFile.empty()
-        ? QStringLiteral("unknown")
+    QString base = appFile.empty()
+        ? QStringLiteral("Untitled")
         : QFileInfo(QDir::fromNativeSeparators(QString::fromUtf8(appFile.c_str()))).fileName();
-    const QByteArray path = QDir(folder).filePath(name).toUtf8();
-    return Obj::Application::instance().save_as_file(1, path.constData());
+    if (base.endsWith(QLatin1String(".pmdb"), Qt::CaseInsensitive))
+        base.chop(5);
+    const QString path = reserveFreeName(folder, base, error);
+    if (path.isEmpty()) {
+        console.Error("Error: Cannot save to the temporary folder %s: %s\n", folder.toUtf8().constData(), error.c_str());
+        return false;
+    }
+    const QByteArray file = path.toUtf8();
+    if (!Obj::Application::instance().save_as_file(1, file.constData())) {
+        QFile::remove(path);
+        return false;
+    }
+    // Said on the console and so in the status bar: the user must know where the work went.
+    console.Warning("The projects were saved to the temporary file %s\n", file.constData());
+    return true;
 }
 
 void qPelmoraApplication::mark_unchanged_projects_clean()

@@ -18,7 +18,12 @@
 #include <QTextCodec>
 #include <QTextCursor>
 #include <QTextDecoder>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace Gui {
 
@@ -121,6 +126,8 @@ DlgIPCImp::DlgIPCImp(const QString& title, bool keep, QWidget*)
         t.button->setToolTip(t.tip);
     }
     ui->pb_darkmode->setCheckable(true);
+    // Text taken out of the view must not live on in its undo history.
+    ui->tb_output->document()->setUndoRedoEnabled(false);
     ui->tb_output->setStyleSheet(QString::fromLatin1(LightStyle));
     ui->tb_output->ensureCursorVisible();
     ui->progressBar_ipc->setRange(0, 0);
@@ -132,6 +139,9 @@ DlgIPCImp::DlgIPCImp(const QString& title, bool keep, QWidget*)
     ui->pb_stop->setIcon(QIcon(QStringLiteral(":Icons/pelmora_abort_ipc.svg")));
     ui->pb_stop->setToolTip(tr("Stop"));
 
+    flushTimer = new QTimer(this);
+    flushTimer->setSingleShot(true);
+    connect(flushTimer, &QTimer::timeout, this, [this] { flushPending(false); });
     connect(ui->pb_copy, &QPushButton::clicked, this, &DlgIPCImp::slot_btnCopy_clicked);
     connect(ui->pb_clear, &QPushButton::clicked, this, &DlgIPCImp::slot_btnClear_clicked);
     connect(ui->pb_save, &QPushButton::clicked, this, &DlgIPCImp::slot_btnSave_clicked);
@@ -172,7 +182,9 @@ bool DlgIPCImp::startRunning(const QString& executable, const QStringList& argum
         return false;
     appendToTextBrowser(QStringLiteral("Executable: %1\n").arg(executable));
     appendToTextBrowser(QStringLiteral("Arguments: %1\n").arg(arguments.join(QLatin1Char(' '))));
-    childOutput.clear();
+    errorWord = false;
+    warningWord = false;
+    wordTail.clear();
     errorFound = false;
     // One decoder per channel keeps a character split between two reads whole.
     outDecoder.reset(outputCodec()->makeDecoder());
@@ -189,22 +201,139 @@ bool DlgIPCImp::isRunning() const
 
 void DlgIPCImp::readChannel(QProcess::ProcessChannel channel)
 {
+    // Everything the process holds is taken at once: it keeps what is not read, without
+    // limit.
     const QByteArray bytes = channel == QProcess::StandardOutput ? process->readAllStandardOutput()
                                                                  : process->readAllStandardError();
     QTextDecoder* decoder = channel == QProcess::StandardOutput ? outDecoder.get() : errDecoder.get();
     if (bytes.isEmpty())
         return;
     const QString text = decoder ? decoder->toUnicode(bytes) : QString::fromLocal8Bit(bytes);
-    childOutput += text;
-    appendToTextBrowser(text);
+    lookForWords(text);
+    pending += text;
+    pendingLines += text.count(QLatin1Char('\n'));
+    keepPendingBounded(false);
+    if (!flushTimer->isActive())
+        flushTimer->start(FlushIntervalMs);
+}
+
+void DlgIPCImp::lookForWords(const QString& text)
+{
+    if (errorWord && warningWord)
+        return;
+    const QString joined = wordTail + text;
+    errorWord = errorWord || joined.contains(QLatin1String("error"), Qt::CaseInsensitive);
+    warningWord = warningWord || joined.contains(QLatin1String("warning"), Qt::CaseInsensitive);
+    wordTail = joined.right(6);
+}
+
+// Output that the view would drop at once is dropped before it is shown.  Trimmed to the
+// limits only when twice over them (or `toLimit`), so that a fast program costs a
+// constant amount per character.
+void DlgIPCImp::keepPendingBounded(bool toLimit)
+{
+    const int slack = toLimit ? 1 : 2;
+    if (pendingLines <= slack * MaxKeptLines && pending.size() <= slack * MaxKeptChars)
+        return;
+    int cut = 0;
+    if (pendingLines > MaxKeptLines) {
+        for (int skip = pendingLines - MaxKeptLines; skip > 0; --skip)
+            cut = pending.indexOf(QLatin1Char('\n'), cut) + 1;
+    }
+    cut = std::max(cut, pending.size() - MaxKeptChars);
+    const int removedLines = pending.leftRef(cut).count(QLatin1Char('\n'));
+    pending.remove(0, cut);
+    pendingLines -= removedLines;
+    droppedLines += removedLines;
+}
+
+// Shows what was read, a slice at a time when called by the timer: a slice costs the
+// event loop a few milliseconds, where ten thousand lines at once would stall it.
+void DlgIPCImp::flushPending(bool everything)
+{
+    flushTimer->stop();
+    if (pending.isEmpty())
+        return;
+    keepPendingBounded(true);
+    QTextCursor cursor(ui->tb_output->document());
+    while (!pending.isEmpty()) {
+        int end = 0;
+        int lines = 0;
+        while (lines < MaxLinesPerSlice && end < pending.size()) {
+            const int next = pending.indexOf(QLatin1Char('\n'), end);
+            if (next < 0) {
+                end = pending.size();
+                break;
+            }
+            end = next + 1;
+            ++lines;
+        }
+        if (end > MaxCharsPerSlice) {
+            end = MaxCharsPerSlice;
+            lines = pending.leftRef(end).count(QLatin1Char('\n'));
+        }
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(pending.left(end));
+        pending.remove(0, end);
+        pendingLines -= lines;
+        trimOutput();
+        if (!everything)
+            break;
+    }
+    ui->tb_output->moveCursor(QTextCursor::End);
+    if (!pending.isEmpty())
+        flushTimer->start(FlushIntervalMs);
+}
+
+// The view keeps the last MaxKeptLines lines and MaxKeptChars characters; above them a
+// note says how many lines went.
+void DlgIPCImp::trimOutput()
+{
+    QTextDocument* doc = ui->tb_output->document();
+    const int noteBlocks = notedLines > 0 ? 1 : 0;
+    const int excessLines = doc->blockCount() - noteBlocks - MaxKeptLines;
+    const int excessChars = doc->characterCount() - MaxKeptChars;
+    if (excessLines <= 0 && excessChars <= 0 && droppedLines == notedLines)
+        return;
+    const int start = noteBlocks ? doc->findBlockByNumber(1).position() : 0;
+    int cut = start;
+    if (excessLines > 0)
+        cut = doc->findBlockByNumber(noteBlocks + excessLines).position();
+    if (excessChars > 0 && start + excessChars > cut) {
+        // To the start of the next line where there is one.
+        const QTextBlock block = doc->findBlock(start + excessChars);
+        cut = block.next().isValid() ? block.next().position() : start + excessChars;
+    }
+    QTextCursor cursor(doc);
+    if (cut > start) {
+        // A cut inside one long line counts as a line.
+        droppedLines += std::max(1, doc->findBlock(cut).blockNumber() - noteBlocks);
+        cursor.setPosition(start);
+        cursor.setPosition(cut, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
+    const QString note = tr("[%1 earlier lines of output were removed: the console keeps the last %2 lines]")
+                             .arg(droppedLines)
+                             .arg(MaxKeptLines);
+    cursor.setPosition(0);
+    if (notedLines > 0) {
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        cursor.insertText(note);
+    } else {
+        cursor.insertText(note + QLatin1Char('\n'));
+    }
+    notedLines = droppedLines;
 }
 
 void DlgIPCImp::appendToTextBrowser(const QString& text)
 {
-    QTextCursor cursor = ui->tb_output->textCursor();
+    // The program's output read so far comes first.
+    flushPending(true);
+    QTextCursor cursor(ui->tb_output->document());
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(text);
-    ui->tb_output->setTextCursor(cursor);
+    trimOutput();
+    ui->tb_output->moveCursor(QTextCursor::End);
 }
 
 void DlgIPCImp::slot_pb_test_run_clicked()
@@ -224,12 +353,13 @@ void DlgIPCImp::onChildFinished(int code, QProcess::ExitStatus status)
     exitStatus = status;
     errorFound = false;
     ui->progressBar_ipc->setMaximum(100);
+    flushPending(true);
     if (status == QProcess::NormalExit && code == 0) {
-        if (childOutput.contains(QLatin1String("error"), Qt::CaseInsensitive)) {
+        if (errorWord) {
             ui->progressBar_ipc->setValue(90);
             appendToTextBrowser(QStringLiteral("\nChild process returns an error.\n"));
             errorFound = true;
-        } else if (childOutput.contains(QLatin1String("warning"), Qt::CaseInsensitive)) {
+        } else if (warningWord) {
             ui->progressBar_ipc->setValue(100);
             appendToTextBrowser(QStringLiteral("\nChild process returns a warning.\n"));
         } else {
@@ -304,6 +434,7 @@ void DlgIPCImp::slot_btnSave_clicked()
         return;
     if (QFileInfo(fileName).completeSuffix().isEmpty())
         fileName += QStringLiteral(".log");
+    flushPending(true);
     const QByteArray text = ui->tb_output->toPlainText().toUtf8();
     std::string error;
     if (!Vexil::saveFileAtomically(QFile::encodeName(fileName).toStdString(),
@@ -316,11 +447,17 @@ void DlgIPCImp::slot_btnSave_clicked()
 
 void DlgIPCImp::slot_btnCopy_clicked()
 {
+    flushPending(true);
     QApplication::clipboard()->setText(ui->tb_output->toPlainText());
 }
 
 void DlgIPCImp::slot_btnClear_clicked()
 {
+    flushTimer->stop();
+    pending.clear();
+    pendingLines = 0;
+    droppedLines = 0;
+    notedLines = 0;
     ui->tb_output->clear();
 }
 

@@ -16,6 +16,7 @@ class QProgressBar;
 class QPushButton;
 class QTextBrowser;
 class QTextDecoder;
+class QTimer;
 QT_END_NAMESPACE
 
 namespace Gui {
@@ -36,6 +37,16 @@ public:
 
     QTextBrowser* output() const;
     QProgressBar* progressBar() const;
+
+    // What the view keeps of a long run: the oldest lines go first, and a note at the top
+    // says how many went.
+    static constexpr int MaxKeptLines = 10000;
+    static constexpr int MaxKeptChars = 4 * 1024 * 1024;
+    // Output is shown in slices, one every FlushIntervalMs while there is more, however
+    // fast it arrives.
+    static constexpr int FlushIntervalMs = 100;
+    static constexpr int MaxLinesPerSlice = 2000;
+    static constexpr int MaxCharsPerSlice = 256 * 1024;
 
 Q_SIGNALS:
     void signalPanelChanged();
@@ -58,6 +69,10 @@ protected:
 private:
     void onChildError(QProcess::ProcessError error);
     void readChannel(QProcess::ProcessChannel channel);
+    void lookForWords(const QString& text);
+    void keepPendingBounded(bool toLimit);
+    void flushPending(bool everything);
+    void trimOutput();
     void appendToTextBrowser(const QString& text);
     void closeDialog();
 
@@ -68,9 +83,20 @@ private:
     QProcess::ExitStatus exitStatus = QProcess::NormalExit;
     bool errorFound = false;
     bool keepOpen;
-    // What the program wrote during the current run: only this is searched for "error"
-    // and "warning", not the command line echoed before it.
-    QString childOutput;
+    // What the program wrote during the current run is searched for "error" and
+    // "warning" as it arrives (not the command line echoed before it); the tail of the
+    // last piece catches a word split between two reads.
+    bool errorWord = false;
+    bool warningWord = false;
+    QString wordTail;
+    // Output read but not shown yet, and its line count.
+    QString pending;
+    int pendingLines = 0;
+    QTimer* flushTimer = nullptr;
+    // Lines dropped from the top of a long output, and the count that the note at the top
+    // shows (0: no note).
+    qint64 droppedLines = 0;
+    qint64 notedLines = 0;
     std::unique_ptr<QTextDecoder> outDecoder;
     std::unique_ptr<QTextDecoder> errDecoder;
 };

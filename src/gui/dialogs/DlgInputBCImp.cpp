@@ -1,18 +1,22 @@
 #include "DlgInputBCImp.h"
 
+#include <obj/Application.h>
+#include <obj/Project.h>
+#include <obj/ProjectObject.h>
 #include <obj/PropertyQuantity.h>
 #include <pmunit/Units.h>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
 #include <QVBoxLayout>
+
+#include <boost/signals2/connection.hpp>
 
 #include <cmath>
 
@@ -36,6 +40,12 @@ bool Gui::readTypedNumber(const QString& text, double& out)
 
 namespace Gui {
 namespace Dlg {
+
+struct DlgInputBCImp::OwnerWatch
+{
+    boost::signals2::scoped_connection objectGone;
+    boost::signals2::scoped_connection projectGone;
+};
 
 DlgInputBCImp::DlgInputBCImp(QWidget* parent, Qt::WindowFlags flags)
     : QDialog(parent, flags)
@@ -69,9 +79,32 @@ DlgInputBCImp::DlgInputBCImp(QWidget* parent, Qt::WindowFlags flags)
     setWindowTitle(tr("Boundary Condition Values"));
 }
 
+DlgInputBCImp::~DlgInputBCImp() = default;
+
 void DlgInputBCImp::setPropertyInputBC(Obj::PropertyInputBC* p)
 {
     property = p;
+    watch.reset();
+    const auto* object = p ? dynamic_cast<const Obj::ProjectObject*>(p->get_container()) : nullptr;
+    const Obj::Project* project = object ? object->get_project()
+                                         : (p ? dynamic_cast<const Obj::Project*>(p->get_container()) : nullptr);
+    if (Obj::Application* logic = Obj::Application::_pcSingleton; logic && (object || project)) {
+        watch = std::make_unique<OwnerWatch>();
+        auto letGo = [this]() {
+            property = nullptr;
+            reject();
+        };
+        if (object) {
+            watch->objectGone = logic->signal_object_removed.connect([object, letGo](const Obj::ProjectObject& o) {
+                if (&o == object)
+                    letGo();
+            });
+        }
+        watch->projectGone = logic->signal_remove_project.connect([project, letGo](const Obj::Project& gone) {
+            if (&gone == project)
+                letGo();
+        });
+    }
     names[0]->setText(QStringLiteral("X"));
     names[1]->setText(QStringLiteral("Y"));
     names[2]->setText(QStringLiteral("Z"));
@@ -115,60 +148,5 @@ void DlgInputBCImp::accept()
 }
 
 } // namespace Dlg
-
-dlgMinMaxImp::dlgMinMaxImp(double* minimum, double* maximum, QWidget* parent)
-    : QDialog(parent)
-    , minEdit(new QLineEdit(this))
-    , maxEdit(new QLineEdit(this))
-    , buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Horizontal, this))
-    , minimumOut(minimum)
-    , maximumOut(maximum)
-{
-    setWindowTitle(tr("Minimum and Maximum"));
-    auto* form = new QFormLayout(this);
-    minEdit->setObjectName(QStringLiteral("lineEditMin"));
-    maxEdit->setObjectName(QStringLiteral("lineEditMax"));
-    buttons->setObjectName(QStringLiteral("buttonBox"));
-    form->addRow(tr("Minimum"), minEdit);
-    form->addRow(tr("Maximum"), maxEdit);
-    form->addRow(buttons);
-    if (minimum)
-        minEdit->setText(QLocale().toString(*minimum, 'g', 15));
-    if (maximum)
-        maxEdit->setText(QLocale().toString(*maximum, 'g', 15));
-    connect(buttons, &QDialogButtonBox::clicked, this, &dlgMinMaxImp::on_buttonBox_clicked);
-}
-
-void dlgMinMaxImp::on_buttonBox_clicked(QAbstractButton* button)
-{
-    const QDialogButtonBox::StandardButton which = buttons->standardButton(button);
-    if (which == QDialogButtonBox::Cancel) {
-        reject();
-        return;
-    }
-    if (which != QDialogButtonBox::Ok)
-        return;
-    const QString red = QString::fromLatin1(redEdit);
-    double low = 0.0;
-    double high = 0.0;
-    if (!readTypedNumber(minEdit->text(), low)) {
-        minEdit->setStyleSheet(red);
-        return;
-    }
-    if (!readTypedNumber(maxEdit->text(), high)) {
-        maxEdit->setStyleSheet(red);
-        return;
-    }
-    if (!(low < high)) {
-        minEdit->setStyleSheet(red);
-        maxEdit->setStyleSheet(red);
-        return;
-    }
-    if (minimumOut)
-        *minimumOut = low;
-    if (maximumOut)
-        *maximumOut = high;
-    accept();
-}
 
 } // namespace Gui

@@ -1,14 +1,16 @@
 #pragma once
 // The dialog of a boundary-condition value of three components: for X, Y and Z whether
 // it is given and its number, with the unit.  A row that is given but holds no number
-// keeps the dialog open and the property unchanged.
+// keeps the dialog open and the property unchanged.  Also the home of `readTypedNumber`,
+// the reading of a number typed into a dialog.
 
 #include "PelmoraGuiExport.h"
 
 #include <QDialog>
 
+#include <memory>
+
 QT_BEGIN_NAMESPACE
-class QAbstractButton;
 class QCheckBox;
 class QDialogButtonBox;
 class QLabel;
@@ -25,7 +27,11 @@ class PELMORAGUI_EXPORT DlgInputBCImp : public QDialog
     Q_OBJECT
 public:
     explicit DlgInputBCImp(QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
+    ~DlgInputBCImp() override;
+    // When the property's object or project goes away while the dialog is open, the
+    // dialog lets go of the property and closes without writing.
     void setPropertyInputBC(Obj::PropertyInputBC* property);
+    Obj::PropertyInputBC* propertyInputBC() const { return property; }
     void accept() override;
 
     QLabel* nameLabel(int row) const { return names[row]; }
@@ -41,32 +47,11 @@ private:
     QLabel* units[3];
     QDialogButtonBox* buttons;
     Obj::PropertyInputBC* property = nullptr;
+    struct OwnerWatch;
+    std::unique_ptr<OwnerWatch> watch;
 };
 
 } // namespace Dlg
-
-// Asks for a minimum and a maximum; OK takes them only when both are numbers and the
-// minimum is the smaller, and marks the edits at fault red otherwise.
-class PELMORAGUI_EXPORT dlgMinMaxImp : public QDialog
-{
-    Q_OBJECT
-public:
-    dlgMinMaxImp(double* minimum, double* maximum, QWidget* parent = nullptr);
-
-    QLineEdit* minimumEdit() const { return minEdit; }
-    QLineEdit* maximumEdit() const { return maxEdit; }
-    QDialogButtonBox* buttonBox() const { return buttons; }
-
-public Q_SLOTS:
-    void on_buttonBox_clicked(QAbstractButton* button);
-
-private:
-    QLineEdit* minEdit;
-    QLineEdit* maxEdit;
-    QDialogButtonBox* buttons;
-    double* minimumOut;
-    double* maximumOut;
-};
 
 // A number typed in the user's locale, or in the C locale; false for anything else.
 PELMORAGUI_EXPORT bool readTypedNumber(const QString& text, double& out);

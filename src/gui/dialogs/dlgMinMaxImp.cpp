@@ -1,39 +1,65 @@
 #include "dlgMinMaxImp.h"
 
+#include "DlgInputBCImp.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QLocale>
 #include <QVBoxLayout>
 
 namespace {
 
 const char* const RefusedStyle = "QLineEdit { background: rgb(255, 0, 0); }";
 
+void refuse(QLineEdit* edit, const QString& why)
+{
+    edit->setStyleSheet(QString::fromLatin1(RefusedStyle));
+    edit->setToolTip(why);
+}
+
+// The typed number, or false with the edit marked and the reason as its tool tip.
+bool readEdit(QLineEdit* edit, double& out)
+{
+    const QString text = edit->text().trimmed();
+    if (text.isEmpty()) {
+        refuse(edit, dlgMinMaxImp::tr("No number given"));
+        return false;
+    }
+    if (!Gui::readTypedNumber(text, out)) {
+        // A typo must not become a limit of 0.
+        refuse(edit, dlgMinMaxImp::tr("\"%1\" is not a number").arg(text));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 dlgMinMaxImp::dlgMinMaxImp(double* min, double* max, QWidget* parent)
     : QDialog(parent)
-    , lineEditMin(new QLineEdit(this))
-    , lineEditMax(new QLineEdit(this))
-    , buttonBox(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
-    , minimum(min)
-    , maximum(max)
+    , minEdit(new QLineEdit(this))
+    , maxEdit(new QLineEdit(this))
+    , buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
+    , minimumOut(min)
+    , maximumOut(max)
 {
     setObjectName(QStringLiteral("dlgMinMax"));
     setWindowTitle(tr("Range"));
-    lineEditMin->setObjectName(QStringLiteral("lineEditMin"));
-    lineEditMax->setObjectName(QStringLiteral("lineEditMax"));
-    buttonBox->setObjectName(QStringLiteral("buttonBox"));
-    if (minimum)
-        lineEditMin->setText(QString::number(*minimum, 'g', 15));
-    if (maximum)
-        lineEditMax->setText(QString::number(*maximum, 'g', 15));
+    minEdit->setObjectName(QStringLiteral("lineEditMin"));
+    maxEdit->setObjectName(QStringLiteral("lineEditMax"));
+    buttons->setObjectName(QStringLiteral("buttonBox"));
+    // In the user's locale, as they are read back.
+    if (minimumOut)
+        minEdit->setText(QLocale().toString(*minimumOut, 'g', 15));
+    if (maximumOut)
+        maxEdit->setText(QLocale().toString(*maximumOut, 'g', 15));
     auto* form = new QFormLayout();
-    form->addRow(tr("Minimum:"), lineEditMin);
-    form->addRow(tr("Maximum:"), lineEditMax);
+    form->addRow(tr("Minimum:"), minEdit);
+    form->addRow(tr("Maximum:"), maxEdit);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addWidget(buttonBox);
+    layout->addWidget(buttons);
     QMetaObject::connectSlotsByName(this);
 }
 
@@ -41,33 +67,28 @@ dlgMinMaxImp::~dlgMinMaxImp() = default;
 
 void dlgMinMaxImp::on_buttonBox_clicked(QAbstractButton* button)
 {
-    const QDialogButtonBox::StandardButton which = buttonBox->standardButton(button);
+    const QDialogButtonBox::StandardButton which = buttons->standardButton(button);
     if (which == QDialogButtonBox::Cancel) {
         reject();
         return;
     }
     if (which != QDialogButtonBox::Ok)
         return;
-    const QString minText = lineEditMin->text();
-    const QString maxText = lineEditMax->text();
-    if (minText.isEmpty() || maxText.isEmpty()) {
-        if (minText.isEmpty())
-            lineEditMin->setStyleSheet(QString::fromLatin1(RefusedStyle));
-        if (maxText.isEmpty())
-            lineEditMax->setStyleSheet(QString::fromLatin1(RefusedStyle));
+    double lo = 0.0;
+    double hi = 0.0;
+    const bool minRead = readEdit(minEdit, lo);
+    const bool maxRead = readEdit(maxEdit, hi);
+    if (!minRead || !maxRead)
         return;
-    }
-    // Text that is no number counts as 0.
-    const double lo = minText.toDouble();
-    const double hi = maxText.toDouble();
     if (!(lo < hi)) {
-        lineEditMin->setStyleSheet(QString::fromLatin1(RefusedStyle));
-        lineEditMax->setStyleSheet(QString::fromLatin1(RefusedStyle));
+        const QString why = tr("The minimum must be smaller than the maximum");
+        refuse(minEdit, why);
+        refuse(maxEdit, why);
         return;
     }
-    if (minimum)
-        *minimum = lo;
-    if (maximum)
-        *maximum = hi;
+    if (minimumOut)
+        *minimumOut = lo;
+    if (maximumOut)
+        *maximumOut = hi;
     accept();
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Asks for a minimum and a maximum and hands them to the caller only when both are given
-// and the minimum is the smaller; a refused entry is marked red.
+// Asks for a minimum and a maximum and hands them to the caller only when both are
+// numbers and the minimum is the smaller; a refused entry is marked red and its tool tip
+// says why.
 
 #include "PelmoraGuiExport.h"
 
@@ -16,17 +17,21 @@ class PELMORAGUI_EXPORT dlgMinMaxImp : public QDialog
 {
     Q_OBJECT
 public:
-    // `minimum` and `maximum` receive the values on OK; they are not owned.
+    // `minimum` and `maximum` are shown and receive the values on OK; they are not owned.
     dlgMinMaxImp(double* minimum, double* maximum, QWidget* parent = nullptr);
     ~dlgMinMaxImp() override;
+
+    QLineEdit* minimumEdit() const { return minEdit; }
+    QLineEdit* maximumEdit() const { return maxEdit; }
+    QDialogButtonBox* buttonBox() const { return buttons; }
 
 public Q_SLOTS:
     void on_buttonBox_clicked(QAbstractButton* button);
 
 private:
-    QLineEdit* lineEditMin;
-    QLineEdit* lineEditMax;
-    QDialogButtonBox* buttonBox;
-    double* minimum;
-    double* maximum;
+    QLineEdit* minEdit;
+    QLineEdit* maxEdit;
+    QDialogButtonBox* buttons;
+    double* minimumOut;
+    double* maximumOut;
 };

@@ -111,6 +111,9 @@ void DocumentArea::addSubWindow(QMdiSubWindow* window)
     if (window->parentWidget() != Pages)
         window->setParent(Pages);
     window->setWindowFlags(Qt::SubWindow | Qt::FramelessWindowHint);
+    // Without a title bar its system menu never opens; its actions and their icons cost
+    // more than the rest of an empty project, one per document.
+    window->setSystemMenu(nullptr);
     followFocus(window, false);
     window->installEventFilter(this);
     connect(window, &QObject::destroyed, this, [this](QObject* gone) {

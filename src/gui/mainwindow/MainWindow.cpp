@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include <annotations/AnnotationProjectFiles.h>
+#include <annotations/SceneLengthUnit.h>
 
 #include "commands/Command.h"
 #include "commands/CommandAction.h"
@@ -9,6 +10,7 @@
 #include "core/GUIApplication.h"
 #include "core/GuiProject.h"
 #include "core/MergeProjects.h"
+#include "core/PrintableText.h"
 #include "core/qPelmoraApplication.h"
 #include "dialogs/SpaceballEvent.h"
 #include "dialogs/SplashScreen.h"
@@ -46,6 +48,7 @@
 #include <vexil/Stream.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDialog>
@@ -73,11 +76,17 @@
 #include <QWhatsThis>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <set>
 
 #include <boost/signals2/connection.hpp>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Gui;
 
@@ -103,12 +112,47 @@ const char* const ObjectsFileFormat = "application/x-documentobject-file";
 // Copies up to this size travel inside the clipboard; larger ones through a file.
 constexpr unsigned long long InlineCopyLimit = 0xA00000;
 
-// The one file per process that carries large copies, named on the first one.
-const std::string& copyFileName()
+// The one file per process that carries large copies.  It is made on the first large copy,
+// readable by this user only and under a name no one else had (the shared temporary
+// folder lets anyone read and name files there), and removed once the clipboard no
+// longer names it or the process ends: a copy can be hundreds of megabytes.
+class CopyFile
 {
-    static const std::string name = Vexil::DocumentInfo::getTempFileName();
-    return name;
-}
+public:
+    static CopyFile& instance()
+    {
+        static CopyFile file;
+        return file;
+    }
+    // The file's path, made now when there is none; empty when it cannot be made.
+    const std::string& path()
+    {
+        struct stat info;
+        if (!name.empty() && ::lstat(name.c_str(), &info) != 0)
+            name.clear();   // removed meanwhile: a new one is made, never one by that name
+        if (name.empty()) {
+            QByteArray pattern = QFile::encodeName(QDir(QDir::tempPath()).filePath(QStringLiteral("pelmora-copy-XXXXXX")));
+            const int fd = ::mkstemp(pattern.data());   // private and exclusive
+            if (fd >= 0) {
+                ::close(fd);
+                name = pattern.toStdString();
+            }
+        }
+        return name;
+    }
+    const std::string& current() const { return name; }
+    void remove()
+    {
+        if (!name.empty())
+            ::unlink(name.c_str());
+        name.clear();
+    }
+    ~CopyFile() { remove(); }
+
+private:
+    CopyFile() = default;
+    std::string name;
+};
 
 // The Qt settings of the window: organisation, application and version from the
 // configuration, one group per Qt version inside.
@@ -257,6 +301,17 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
     connect(report, &DockWindow::ReportView::signalProcessOutput, this, &MainWindow::slotProcessOutput);
 
     setAcceptDrops(true);
+    // The file of a large copy lives as long as the clipboard names it.
+    if (QClipboard* clipboard = QApplication::clipboard()) {
+        connect(clipboard, &QClipboard::dataChanged, this, [clipboard] {
+            CopyFile& copy = CopyFile::instance();
+            if (copy.current().empty())
+                return;
+            const QMimeData* mime = clipboard->mimeData();
+            if (!mime || mime->data(QLatin1String(ObjectsFileFormat)) != QByteArray(copy.current().c_str()))
+                copy.remove();
+        });
+    }
     statusBar()->showMessage(tr("Ready"), 2001);
     firstCheckDone = false;
     adjustSize();
@@ -483,8 +538,13 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* e)
         return;
     }
     // Only the first file counts: a project file by its suffix exactly as written, or an
-    // annotation list.
-    const QUrl first = mime->urls().front();
+    // annotation list.  A URI list can say it holds URLs and give none.
+    const QList<QUrl> urls = mime->urls();
+    if (urls.isEmpty()) {
+        e->ignore();
+        return;
+    }
+    const QUrl first = urls.front();
     const QString suffix = QFileInfo(first.toString()).suffix();
     if (suffix == QLatin1String("pmdb") || suffix == QLatin1String("pmpj")
         || isAnnotationListFile(QFile::encodeName(first.toLocalFile()).toStdString()))
@@ -496,11 +556,12 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* e)
 void MainWindow::dropEvent(QDropEvent* e)
 {
     const QMimeData* mime = e->mimeData();
-    if (!mime || !mime->hasUrls()) {
+    const QList<QUrl> urls = mime ? mime->urls() : QList<QUrl>();
+    if (urls.isEmpty()) {
         QMainWindow::dropEvent(e);
         return;
     }
-    const QUrl url = mime->urls().front();
+    const QUrl url = urls.front();
     const QString path = url.isLocalFile() ? url.toLocalFile() : url.toString();
     const QByteArray file = path.toUtf8();
     Vexil::MsgConsoleSingleton::Instance().Log("Drop file: %s\n", file.constData());
@@ -554,7 +615,16 @@ QMimeData* MainWindow::createMimeDataFromSelection() const
         format = QLatin1String(ObjectsFormat);
     }
     else {
-        const Vexil::DocumentInfo file(copyFileName());
+        const std::string& copyPath = CopyFile::instance().path();
+        if (copyPath.empty()) {
+            Vexil::MsgConsoleSingleton::Instance().Error("Cannot make a file for the copied objects in %s: %s\n",
+                                                         QFile::encodeName(QDir::tempPath()).constData(),
+                                                         std::strerror(errno));
+            return nullptr;
+        }
+        // Closing the window removes it too.
+        const_cast<MainWindow*>(this)->setProperty("x-projectobject-file", QByteArray(copyPath.c_str()));
+        const Vexil::DocumentInfo file(copyPath);
         Vexil::ofstream stream(file, std::ios::out | std::ios::trunc | std::ios::binary);
         source->export_objects(selected, stream);
         stream.close();
@@ -593,7 +663,7 @@ void MainWindow::insertFromMimeData(const QMimeData* mime)
         path = mime->data(QLatin1String(ObjectsFileFormat));
         if (!QFileInfo(QFile::decodeName(path)).isFile()) {
             Vexil::MsgConsoleSingleton::Instance().Error("Cannot paste: the copied objects' file %s is not a regular file\n",
-                                                         path.left(4096).constData());
+                                                         printableForLog(path, 4096).constData());
             return;
         }
     }
@@ -989,6 +1059,9 @@ void MainWindow::settingUpdated(Vexil::PM_SETTING id)
     case Vexil::PM_TEMPERATURE_UNIT:
         units->setTemperatureUnits(prefs->getString(id));
         break;
+    case Vexil::PM_SIGNIFICANT_DIGITS:
+        units->setDecimals(prefs->getInt(id));
+        break;
     default:
         return;
     }
@@ -999,8 +1072,11 @@ void MainWindow::settingUpdated(Vexil::PM_SETTING id)
         project->onUnitChanged(unitsData);
         // A project with a 3D scene shows its ruler in the new length unit system.
         GuiProject* gui = project->kind == 1 && app ? app->get_project(project) : nullptr;
+        if (gui)
+            selectSceneLengthUnit(gui->mrmlScene());
         auto* view = gui ? qobject_cast<qView3DMRML*>(gui->getActiveView()) : nullptr;
-        if (view && view->getViewer())
+        // A viewer built later reads the unit system itself.
+        if (view && view->hasViewer())
             view->getViewer()->VtkSetRulerInMetric(units->IsLengthUnitInMetric());
     }
 }

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 
 using namespace Gui::PropertyOperator;
@@ -183,7 +184,12 @@ void InputBCEditor::createBCInputDlg()
     auto* input = dynamic_cast<Obj::PropertyInputBC*>(prop);
     if (!input)
         return;
-    Gui::Dlg::DlgInputBCImp dialog(this);
-    dialog.setPropertyInputBC(input);
-    dialog.exec();
+    // This is a row editor: a rebuild of the dock's rows while the dialog is open (a file
+    // handed over by a second start, say) deletes it and the dialog with it, so the dialog
+    // lives on the heap and is used only while it is there.  The dialog itself lets go of
+    // the property when its object goes away.
+    QPointer<Gui::Dlg::DlgInputBCImp> dialog = new Gui::Dlg::DlgInputBCImp(this);
+    dialog->setPropertyInputBC(input);
+    dialog->exec();
+    delete dialog.data();
 }

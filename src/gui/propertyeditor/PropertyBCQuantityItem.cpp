@@ -107,8 +107,10 @@ QWidget* PropertyBCQuantityItem::createEditor(QWidget* parent, const QObject* re
         return nullptr;
     editor->setAutoFillBackground(true);
     QObject::connect(editor, SIGNAL(textChanged(const QString&)), receiver, method);
-    if (auto* context = qobject_cast<ContextBCEditor*>(editor))
+    if (auto* context = qobject_cast<ContextBCEditor*>(editor)) {
         context->spinBox()->setReadOnly(is_read_only());
+        context->spinBox()->setKeyboardTracking(false);   // a constant is written whole
+    }
     return editor;
 }
 
@@ -132,7 +134,7 @@ void PropertyBCQuantityItem::setEditorData(QWidget* editor, const QVariant& data
 QVariant PropertyBCQuantityItem::editorData(QWidget* editor) const
 {
     if (auto* context = qobject_cast<ContextBCEditor*>(editor))
-        return QVariant::fromValue(context->value());
+        return context->spinBox()->hasValidInput() ? QVariant::fromValue(context->value()) : QVariant();
     if (auto* label = qobject_cast<LabelBCEditor*>(editor))
         return label->getText();
     return {};

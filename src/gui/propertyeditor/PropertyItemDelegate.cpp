@@ -116,6 +116,8 @@ void PropertyItemDelegate::setModelData(QWidget* editor, QAbstractItemModel* mod
     // the user changed it, writing it back would change the property of every selected
     // object.
     const QVariant data = item->editorData(editor);
+    if (!data.isValid())
+        return;   // the editor holds no value to write (a refused text)
     const QVariant shown = editor->property(shownValue);
     if (shown.isValid() && sameValue(shown, data))
         return;

@@ -22,6 +22,9 @@ QWidget* PropertyQuantityItem::createEditor(QWidget* parent, const QObject* rece
     sb->setFrame(false);
     sb->setMinimumHeight(0);
     sb->setReadOnly(is_read_only());
+    // Written when the user presses Enter or leaves the field: the numbers on the way to
+    // "12.5" or "2*3 mm" are not the user's value.
+    sb->setKeyboardTracking(false);
     QObject::connect(sb, SIGNAL(valueChanged(double)), receiver, method);
     return sb;
 }
@@ -35,7 +38,11 @@ void PropertyQuantityItem::setEditorData(QWidget* editor, const QVariant& data) 
 
 QVariant PropertyQuantityItem::editorData(QWidget* editor) const
 {
-    return QVariant::fromValue(static_cast<Gui::QuantitySpinBox*>(editor)->value());
+    auto* sb = static_cast<Gui::QuantitySpinBox*>(editor);
+    // A refused text gives no value: the last one taken on the way is not the user's.
+    if (!sb->hasValidInput())
+        return {};
+    return QVariant::fromValue(sb->value());
 }
 
 QVariant PropertyQuantityItem::toString(const QVariant& v) const

@@ -255,25 +255,60 @@ PropertyDockingView::PropertyDockingView(GuiProject* project, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view, 0, 0);
     resize(200, 400);
+    // A rename keeps the selection as it is: the title follows it here.
+    if (Obj::Application* logic = Obj::Application::_pcSingleton) {
+        objectRenamed = logic->signal_object_renamed.connect([this](const Obj::ProjectObject& o) {
+            if (titledObject && o.get_project() == titledProject && o.getObjectId() == titledObject)
+                setTitleFor(titledProject, &o);
+        });
+        projectRelabelled = logic->signal_relabel_project.connect([this](const Obj::Project& p) {
+            if (!titledObject && &p == titledProject)
+                setTitleFor(titledProject, nullptr);
+        });
+        projectClosed = logic->signal_remove_project.connect([this](const Obj::Project& p) {
+            if (&p == titledProject)
+                setTitleFor(nullptr, nullptr);
+        });
+    }
 }
 
 PropertyDockingView::~PropertyDockingView() = default;
+
+void PropertyDockingView::setTitleFor(const Obj::Project* project, const Obj::ProjectObject* object)
+{
+    titledProject = project;
+    titledObject = object ? object->getObjectId() : 0;
+    QString title = tr("Properties");
+    if (object)
+        title = tr("Properties of \"%1\"").arg(tr(object->get_label()));
+    else if (project)
+        title = tr("Properties of \"%1\"").arg(tr(project->getProjectName()));
+    qDebug().noquote() << QStringLiteral("[Debug] ") + title;
+    DockingWindowMediator::instance()->setDockingWindowTitle(QStringLiteral("Std_PropertyView"), title);
+}
 
 void PropertyDockingView::on_selection_modified(const SelectionModification& change)
 {
     if (!handledKind(change.kind))
         return;
     const std::vector<SelObj> selection = TreeSelectionSingleton::instance().get_all_selections();
-    if (selection.size() != 1)
+    if (selection.size() == 1) {
+        const SelObj& sel = selection.front();
+        if (sel.object || sel.project)
+            setTitleFor(sel.object ? sel.object->get_project() : sel.project, sel.object);
         return;
-    const SelObj& sel = selection.front();
-    QString title = tr("Properties");
-    if (sel.object)
-        title = tr("Properties of \"%1\"").arg(tr(sel.object->get_label()));
-    else if (sel.project)
-        title = tr("Properties of \"%1\"").arg(tr(sel.project->getProjectName()));
-    qDebug().noquote() << QStringLiteral("[Debug] ") + title;
-    DockingWindowMediator::instance()->setDockingWindowTitle(QStringLiteral("Std_PropertyView"), title);
+    }
+    if (!titledProject)
+        return;
+    // With several selected the title keeps naming the one among them; an entry deleted,
+    // closed or no longer selected is named no more.
+    for (const SelObj& sel : selection) {
+        const Obj::Project* project = sel.object ? sel.object->get_project() : sel.project;
+        const unsigned int id = sel.object ? sel.object->getObjectId() : 0;
+        if (project == titledProject && id == titledObject)
+            return;
+    }
+    setTitleFor(nullptr, nullptr);
 }
 
 } // namespace DockWindow

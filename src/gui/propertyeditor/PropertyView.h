@@ -15,7 +15,11 @@ class QTabWidget;
 class QTimer;
 QT_END_NAMESPACE
 
-namespace Obj { class Property; }
+namespace Obj {
+class Project;
+class ProjectObject;
+class Property;
+}
 
 namespace Gui {
 
@@ -60,7 +64,8 @@ private:
 namespace DockWindow {
 
 // The dock panel registered as "Std_PropertyView"; its title names the one selected
-// object or project.
+// object or project under its current label, and names nothing once that is no longer
+// selected (deleted, closed, or another selection).
 class PELMORAGUI_EXPORT PropertyDockingView : public DockingWindow, public SelectionListener
 {
     Q_OBJECT
@@ -72,7 +77,16 @@ public:
     PropertyView* propertyView() const { return view; }
 
 private:
+    // Names the project, or its object with `object`; a null project names nothing.
+    void setTitleFor(const Obj::Project* project, const Obj::ProjectObject* object);
+
     PropertyView* view;
+    // What the title names: a project, and one of its objects (0: the project itself).
+    const Obj::Project* titledProject = nullptr;
+    unsigned int titledObject = 0;
+    boost::signals2::scoped_connection objectRenamed;
+    boost::signals2::scoped_connection projectRelabelled;
+    boost::signals2::scoped_connection projectClosed;
 };
 
 } // namespace DockWindow

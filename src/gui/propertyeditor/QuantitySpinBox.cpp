@@ -4,14 +4,28 @@
 
 #include <vexil/Exception.h>
 
+#include <QCoreApplication>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QStatusTipEvent>
 #include <QToolTip>
 
 #include <algorithm>
 #include <cfloat>
 
 namespace Gui {
+
+namespace {
+
+const char refusedStyle[] = "QLineEdit { background: rgb(255, 0, 0); }";
+
+QString number(double v)
+{
+    return QString::number(v, 'g', 15);
+}
+
+} // namespace
 
 class QuantitySpinBoxPrivate
 {
@@ -27,6 +41,13 @@ public:
     double maximum = DBL_MAX;
     double minimum = -DBL_MAX;
     double singleStep = 1.0;
+    // Why the text is refused; empty while it is taken.
+    QString problem;
+    // The text is being set by the widget, not typed.
+    bool ownText = false;
+    // A typed value not announced yet (without keyboard tracking), and its text.
+    bool typed = false;
+    QString typedStr;
 };
 
 QuantitySpinBox::QuantitySpinBox(QWidget* parent)
@@ -52,6 +73,7 @@ double QuantitySpinBox::maximum() const { return d->maximum; }
 void QuantitySpinBox::setMaximum(double value) { d->maximum = value; }
 double QuantitySpinBox::singleStep() const { return d->singleStep; }
 bool QuantitySpinBox::hasValidInput() const { return d->validInput; }
+QString QuantitySpinBox::inputProblem() const { return d->problem; }
 
 void QuantitySpinBox::setRange(double minimum, double maximum)
 {
@@ -126,7 +148,7 @@ pmUnit::Quantity QuantitySpinBox::valueFromText(const QString& text) const
     return result;
 }
 
-QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Quantity& result) const
+QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Quantity& result, QString* why) const
 {
     QString copy = input;
     const QChar dp = d->locale.decimalPoint();
@@ -136,8 +158,11 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
     const bool minus = d->minimum <= 0.0;
     QValidator::State state = QValidator::Invalid;
     double value = 0.0;
+    QString problem = tr("Not a number");
 
     auto finish = [&]() {
+        if (why)
+            *why = state == QValidator::Acceptable ? QString() : problem;
         if (state != QValidator::Acceptable)
             value = d->maximum > 0.0 ? d->minimum : d->maximum;
         result = pmUnit::Quantity(value, d->quantityKind, d->unit);
@@ -146,6 +171,7 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
     };
 
     if (len == 0) {
+        problem = tr("No number given");
         state = d->maximum != d->minimum ? QValidator::Intermediate : QValidator::Invalid;
         return finish();
     }
@@ -177,14 +203,18 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
             return finish();
         }
     }
-    if (copy.startsWith(gs))
+    if (copy.startsWith(gs)) {
+        problem = tr("A number cannot begin with the group separator \"%1\"").arg(gs);
         return finish();
+    }
     if (len >= 2) {
         bool open = false;
         for (QChar c : qAsConst(copy)) {
             if (c == dp) {
-                if (open)
+                if (open) {
+                    problem = tr("\"%1\" has more than one decimal sign").arg(copy.trimmed());
                     return finish();
+                }
                 open = true;
             } else if (!c.isDigit() && c != gs) {
                 open = false;
@@ -201,16 +231,27 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
         pmUnit::Quantity converted;
         // A unit of another kind is not wrong yet: the user may still be typing.
         if (!parsed.convertTo(d->unit, converted)) {
+            const QString kind = pmUnit::UnitsManager::getQuantityName(d->quantityKind);
+            const QString typedKind = pmUnit::UnitsManager::getQuantityName(parsed.getQuantityKind());
+            problem = d->unit == pmUnit::NoUnit || kind.isEmpty()
+                ? tr("This value takes no unit")
+                : tr("\"%1\" is a unit of %2, not of %3").arg(parsed.getUnitString(), typedKind, kind);
             state = QValidator::Intermediate;
             return finish();
         }
         value = converted.getValue();
     }
-    catch (const Vexil::ExceptionHandler&) {
+    catch (const Vexil::ExceptionHandler& e) {
+        problem = QString::fromStdString(e.get_message());
         state = QValidator::Intermediate;
         return finish();
     }
+    if (value > d->maximum)
+        problem = tr("%1 is above the maximum %2").arg(number(value), number(d->maximum));
+    else if (value < d->minimum)
+        problem = tr("%1 is below the minimum %2").arg(number(value), number(d->minimum));
     if (d->minimum <= value && value <= d->maximum) {
+        problem = tr("The number ends with the decimal sign");
         state = copy.endsWith(dp) ? QValidator::Intermediate : QValidator::Acceptable;
     } else if (d->minimum == d->maximum) {
         state = QValidator::Invalid;
@@ -238,37 +279,93 @@ void QuantitySpinBox::userInput(const QString& text)
     QString copy = text;
     int pos = 0;
     pmUnit::Quantity result;
-    QValidator::State state = interpret(copy, pos, result);
-    if (state == QValidator::Acceptable) {
-        d->validInput = true;
-        d->validStr = text;
-    } else if (state == QValidator::Intermediate) {
+    QString why;
+    QValidator::State state = interpret(copy, pos, result, &why);
+    QString taken = text;
+    if (state == QValidator::Intermediate) {
+        // A bare number is taken in the box's unit.
         copy = copy.trimmed() + QLatin1Char(' ') + d->unitStr;
         state = interpret(copy, pos, result);
-        if (state != QValidator::Acceptable) {
-            d->validInput = false;
-            return;
-        }
-        d->validInput = true;
-        d->validStr = copy;
-    } else {
+        taken = copy;
+    }
+    if (state != QValidator::Acceptable) {
         d->validInput = false;
+        // The widget's own texts (an empty one for a missing value) are not the user's fault.
+        if (!d->ownText)
+            markProblem(why);
+        d->typed = !d->ownText;
         return;
     }
+    d->validInput = true;
+    markProblem(QString());
     d->lastValue = result.getValue();
     d->quantity = result;
+    if (!keyboardTracking() && !d->ownText) {
+        d->typed = true;
+        d->typedStr = taken;
+        return;
+    }
+    d->typed = false;
+    d->validStr = taken;
     Q_EMIT valueChanged(result);
     Q_EMIT valueChanged(result.getValue());
+}
+
+void QuantitySpinBox::setOwnText(const QString& text)
+{
+    const bool was = d->ownText;
+    d->ownText = true;
+    lineEdit()->setText(text);
+    d->ownText = was;
+}
+
+bool QuantitySpinBox::finishTyping()
+{
+    if (!d->typed)
+        return true;
+    if (!d->validInput) {
+        announceProblem();
+        return false;
+    }
+    d->typed = false;
+    d->validStr = d->typedStr;
+    Q_EMIT valueChanged(d->quantity);
+    Q_EMIT valueChanged(d->quantity.getValue());
+    return true;
+}
+
+void QuantitySpinBox::markProblem(const QString& why)
+{
+    if (why == d->problem)
+        return;
+    d->problem = why;
+    lineEdit()->setStyleSheet(why.isEmpty() ? QString() : QString::fromLatin1(refusedStyle));
+    setToolTip(why);
+    if (why.isEmpty())
+        QToolTip::hideText();
+}
+
+void QuantitySpinBox::announceProblem()
+{
+    if (d->problem.isEmpty())
+        return;
+    const QString text = tr("Not taken: %1").arg(d->problem);
+    if (isVisible())
+        QToolTip::showText(mapToGlobal(QPoint(0, height())), text, this);
+    // The main window shows it in its status bar.
+    QStatusTipEvent tip(text);
+    QCoreApplication::sendEvent(this, &tip);
 }
 
 void QuantitySpinBox::updateText(const pmUnit::Quantity& value)
 {
     if (PropertyOperator::isNoValue(value.getValue())) {
-        lineEdit()->clear();
+        setOwnText(QString());
         d->quantity = value;
+        markProblem(QString());
         return;
     }
-    lineEdit()->setText(numberText(value.getValue()));
+    setOwnText(numberText(value.getValue()));
     // The text may round the last digits: the value stays the one given.
     d->quantity = value;
     d->lastValue = value.getValue();
@@ -284,7 +381,8 @@ void QuantitySpinBox::stepBy(int steps)
     QString text = numberText(v);
     if (!d->unitStr.isEmpty())
         text += QLatin1Char(' ') + d->unitStr;
-    lineEdit()->setText(text);
+    // A step is announced at once, as in Qt's spin boxes.
+    setOwnText(text);
     update();
     selectNumber();
 }
@@ -316,13 +414,48 @@ void QuantitySpinBox::selectNumber()
     lineEdit()->setSelection(0, i);
 }
 
+void QuantitySpinBox::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !finishTyping()) {
+        // The refused text stays for the user to mend.
+        event->accept();
+        return;
+    }
+    QLineEdit* edit = lineEdit();
+    const QString before = edit->text();
+    QString wanted = before;
+    if (edit->hasSelectedText())
+        wanted.replace(edit->selectionStart(), edit->selectedText().size(), event->text());
+    else
+        wanted.insert(edit->cursorPosition(), event->text());
+    QAbstractSpinBox::keyPressEvent(event);
+    // A key that the validator turned away (a number beyond the range, a second decimal
+    // sign) leaves the text as it was: say why, or the user sees a key that did nothing.
+    if (!event->text().isEmpty() && event->text().at(0).isPrint() && !isReadOnly() && edit->text() == before
+        && wanted != before) {
+        int pos = 0;
+        pmUnit::Quantity ignored;
+        QString why;
+        if (interpret(wanted, pos, ignored, &why) == QValidator::Invalid && !why.isEmpty() && isVisible())
+            QToolTip::showText(mapToGlobal(QPoint(0, height())), why, this);
+    }
+}
+
 void QuantitySpinBox::focusOutEvent(QFocusEvent* event)
 {
+    const bool taken = finishTyping();
     QString text = lineEdit()->text();
     int pos = 0;
-    if (validate(text, pos) != QValidator::Acceptable)
-        lineEdit()->setText(d->validStr);
-    QToolTip::hideText();
+    if (!taken || validate(text, pos) != QValidator::Acceptable) {
+        // Back to the last value taken, without announcing it again.
+        const bool was = blockSignals(true);
+        setOwnText(d->validStr);
+        blockSignals(was);
+        d->typed = false;
+        markProblem(QString());
+    }
+    if (taken)
+        QToolTip::hideText();
     QAbstractSpinBox::focusOutEvent(event);
 }
 

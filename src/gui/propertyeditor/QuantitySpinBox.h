@@ -1,6 +1,9 @@
 #pragma once
 // A spin box for a number with a unit.  The text is read and written in the widget's
-// locale; a typed unit of the same kind is converted into the box's unit.
+// locale; a typed unit of the same kind is converted into the box's unit.  A text that
+// cannot be read whole is marked red, its reason is the tool tip, and no value comes of
+// it.  Without keyboard tracking a typed value is announced when the user presses Enter
+// or leaves the field, never a half-typed one.
 
 #include "PelmoraGuiExport.h"
 
@@ -45,6 +48,8 @@ public:
     void setSingleStep(double step);
 
     bool hasValidInput() const;
+    // Why the text is not taken; empty while it is.
+    QString inputProblem() const;
     // The value as the field shows it: in the widget's locale, without group separators.
     QString textFromValue(const pmUnit::Quantity& value) const;
     pmUnit::Quantity valueFromText(const QString& text) const;
@@ -67,6 +72,7 @@ protected Q_SLOTS:
 
 protected:
     StepEnabled stepEnabled() const override;
+    void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -74,7 +80,13 @@ private:
     void updateText(const pmUnit::Quantity& value);
     QString numberText(double value) const;
     void selectNumber();
-    QValidator::State interpret(QString& text, int& pos, pmUnit::Quantity& result) const;
+    // Sets the field's text as the widget's own, not as typing.
+    void setOwnText(const QString& text);
+    // Ends the typing: announces a typed value, or tells why the text is refused.
+    bool finishTyping();
+    void markProblem(const QString& why);
+    void announceProblem();
+    QValidator::State interpret(QString& text, int& pos, pmUnit::Quantity& result, QString* why = nullptr) const;
     std::unique_ptr<QuantitySpinBoxPrivate> d;
 };
 

@@ -21,6 +21,21 @@
 
 using namespace Gui;
 
+namespace {
+
+// Whether `item` lies inside `ancestor`'s subtree (or is it).  Walks up the parents only:
+// as deep as the tree, not as wide.
+bool holds(const QTreeWidgetItem* ancestor, const QTreeWidgetItem* item)
+{
+    for (const QTreeWidgetItem* up = item; up; up = up->parent()) {
+        if (up == ancestor)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 ProjectItem::ProjectItem(TreeWidget* treeWidget, GuiProject* project, ViewFeederProject* feeder,
                          QTreeWidgetItem* parent)
     : QTreeWidgetItem(parent, ItemType), tree(treeWidget), guiProject(project), projectFeeder(feeder)
@@ -288,7 +303,7 @@ void ProjectItem::slot_delete_object(const ViewFeederProjectObject& feeder)
         bool adopted = false;
         if (child->type() == ProjectObjectItem::ItemType) {
             for (ProjectObjectItem* claimer : findParentItems(static_cast<ProjectObjectItem*>(child))) {
-                if (claimer != item) {
+                if (claimer != item && !holds(child, claimer)) {
                     claimer->addChild(child);
                     adopted = true;
                     break;
@@ -333,6 +348,12 @@ void ProjectItem::slot_change_object(const ViewFeederProjectObject& feeder, cons
             continue;
         if (childItem == item) {
             console.Warning("Gui::ProjectItem::slot_change_object(): Object reference same to itself.\n");
+            continue;
+        }
+        if (holds(childItem, item)) {
+            // Taking an item's own ancestor as its child would make the tree a loop.
+            console.Warning("Gui::ProjectItem::slot_change_object(): %s already contains %s.\n",
+                            descendant->get_label(), object ? object->get_label() : "");
             continue;
         }
         currentParent->removeChild(childItem);

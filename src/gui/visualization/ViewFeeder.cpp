@@ -455,8 +455,9 @@ void ViewFeederProjectObject::ResetSelection()
 
 void ViewFeederProjectObject::scheduleRender()
 {
+    // A view not yet built has nothing to render (and is not built for the asking).
     if (qView3DMRML* view = activeThreeDView(object ? object->get_project() : nullptr))
-        if (qPelmoraThreeDWidget* viewer = view->getViewer())
+        if (qPelmoraThreeDWidget* viewer = view->hasViewer() ? view->getViewer() : nullptr)
             if (qMRMLThreeDView* threeD = viewer->threeDView())
                 threeD->scheduleRender();
 }
@@ -561,8 +562,8 @@ bool ViewFeederProjectObjectGroup::onDelete(const std::vector<std::string>&)
         // A name with quotes or backslashes must stay one string argument.
         const std::string name = Vexil::UtilityBox::escaped_char_from_utf8(owner->get_name());
         Command::do_command(Command::Doc,
-                            "App.get_project(\"%s\").get_object(\"%i\").removeObjectsFromDocument()",
-                            name.c_str(), int(object->getObjectId()));
+                            "App.get_project(\"%s\").get_object(\"%u\").removeObjectsFromDocument()",
+                            name.c_str(), object->getObjectId());
     }
     return true;
 }

@@ -145,11 +145,12 @@ void ViewFeederTopoObject::setMRMLNode(vtkMRMLDisplayableNode* node)
     modelNode = node;
     modelScene = node ? node->GetScene() : nullptr;
     // The 3D view reports a pick on this node as an entity of our object: it reads the
-    // owner from these two attributes.
+    // owner from these two attributes.  The selection finds projects by their name, not
+    // by the label the user sees (a file "a.b.stl" gives the label "a.b" and the name "a_b").
     Obj::ProjectObject* owner = get_object();
     if (node && owner) {
         if (Obj::Project* project = owner->get_project())
-            node->SetAttribute("ProjectName", project->getProjectName());
+            node->SetAttribute("ProjectName", project->get_name());
         node->SetAttribute("ObjectId", std::to_string(owner->getObjectId()).c_str());
     }
     applyPlacement();

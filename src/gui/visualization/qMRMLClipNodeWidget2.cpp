@@ -310,8 +310,12 @@ void qMRMLClipNodeWidget2::updateWidgetFromMRML()
     d->WholeCellClippingCheckBox->setChecked(d->node->GetClippingMethod() != vtkMRMLClipModelsNode::Straight);
     const double* origin = d->node->GetClipOrigin();
     const double o[3] = {origin[0], origin[1], origin[2]};
+    // A spin box that shows the node's value already keeps its text: the node follows
+    // every keystroke, and setting the value again would turn "1" into "1.000" under
+    // the user's cursor, so that "1.5" could not be typed.
     for (int i = 0; i < 3; ++i)
-        d->spin[i]->setValue(o[i]);
+        if (d->spin[i]->value() != o[i])
+            d->spin[i]->setValue(o[i]);
     d->updating = wasUpdating;
 }
 

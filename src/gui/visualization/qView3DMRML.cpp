@@ -179,7 +179,9 @@ void qView3DMRML::createThreeDWidget()
     layout->setSpacing(0);
     layout->setContentsMargins(0, 0, 0, 0);
     const QColor previous = central->palette().color(QPalette::Window);
-    layout->addWidget(createViewFromNode(node));
+    viewerPrepared = true;
+    if (isVisible())
+        buildViewer();
     QPalette palette = central->palette();
     palette.setColor(QPalette::All, QPalette::Window, QColor(95, 95, 113));
     central->setPalette(palette);
@@ -189,6 +191,34 @@ void qView3DMRML::createThreeDWidget()
     frame->setPalette(framePalette);
     frame->setAttribute(Qt::WA_NoSystemBackground);
     frame->setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void qView3DMRML::buildViewer()
+{
+    if (viewer || !viewerPrepared)
+        return;
+    GuiProject* p = get_project();
+    vtkMRMLAbstractViewNode* node = p ? p->getViewNode() : nullptr;
+    QWidget* central = centralWidget();
+    if (!node || !central || !central->layout())
+        return;
+    viewerPrepared = false;
+    central->layout()->addWidget(createViewFromNode(node));
+    // Built while the view shows (its children are shown already): show it as well.
+    if (central->isVisible())
+        viewer->show();
+}
+
+qPelmoraThreeDWidget* qView3DMRML::getViewer() const
+{
+    const_cast<qView3DMRML*>(this)->buildViewer();
+    return viewer;
+}
+
+void qView3DMRML::showEvent(QShowEvent* event)
+{
+    buildViewer();
+    MDIWindow::showEvent(event);
 }
 
 qPelmoraThreeDWidget* qView3DMRML::createViewFromNode(vtkMRMLAbstractViewNode* node)
@@ -213,6 +243,8 @@ qPelmoraThreeDWidget* qView3DMRML::createViewFromNode(vtkMRMLAbstractViewNode* n
     std::vector<bool> flags;
     getSelectionModesFromCommands(modes, flags);
     viewer->VtkSetSelectionModes(modes, flags);
+    if (!canSelectModes.empty())
+        VtkSetSelectionMode(canSelectModes);
     viewer->VtkSetDisplayMode(0, getDisplayModeFromCommand());
     if (pmUnit::UnitsManager* units = pmUnit::UnitsManager::instance())
         viewer->VtkSetRulerInMetric(units->IsLengthUnitInMetric());
@@ -309,6 +341,7 @@ void qView3DMRML::setCanSelect(const std::vector<pmFwm::pmShapeEntityType>& type
                     if (!action->is_checked())
                         modes[mode] = false;
     }
+    canSelectModes = modes;
     VtkSetSelectionMode(modes);
 }
 
@@ -422,9 +455,10 @@ bool qView3DMRML::message_handler(const char* name, const char**)
 
 QImage qView3DMRML::printImage() const
 {
-    if (!viewer)
+    qPelmoraThreeDWidget* shown = getViewer();
+    if (!shown)
         return QImage();
-    qMRMLThreeDView* view = viewer->threeDView();
+    qMRMLThreeDView* view = shown->threeDView();
     view->forceRender();
     return view->VTKWidget()->grabFramebuffer();
 }

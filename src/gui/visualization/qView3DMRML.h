@@ -19,6 +19,7 @@ QT_BEGIN_NAMESPACE
 class QCursor;
 class QOpenGLWidget;
 class QPrinter;
+class QShowEvent;
 class QTimer;
 class QToolBar;
 QT_END_NAMESPACE
@@ -47,10 +48,14 @@ public:
     Q_INVOKABLE void settingUpdated(Vexil::PM_SETTING setting);
     Q_INVOKABLE void stop_animation();
 
-    // Viewer.
-    qPelmoraThreeDWidget* getViewer() const { return viewer; }
-    qPelmoraThreeDWidget* viewWidget() const { return viewer; }
-    qPelmoraThreeDWidget* viewWidget(int) const { return viewer; }
+    // Viewer.  A view that has not been on screen yet has none: createThreeDWidget only
+    // prepares it, and it is built when the view is first shown or first asked for here.
+    // Thousands of projects whose views stay in hidden tabs then cost little.
+    qPelmoraThreeDWidget* getViewer() const;
+    qPelmoraThreeDWidget* viewWidget() const { return getViewer(); }
+    qPelmoraThreeDWidget* viewWidget(int) const { return getViewer(); }
+    // Whether the viewer is built; asking this builds nothing.
+    bool hasViewer() const { return viewer != nullptr; }
     void setViewer(qPelmoraThreeDWidget* widget) { viewer = widget; }
     void setMRMLScene(vtkMRMLScene* scene);
     vtkMRMLScene* mrmlScene() const;
@@ -118,14 +123,21 @@ public Q_SLOTS:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void focusInEvent(QFocusEvent*) override {}
 
 private:
+    // Builds the viewer that createThreeDWidget prepared, once.
+    void buildViewer();
     void readViewSettings();
     // Pre-selection, selection highlighting and their colours from the preferences.
     void applyHighlightPreferences();
 
     qPelmoraThreeDWidget* viewer = nullptr;
+    // createThreeDWidget ran and the viewer waits to be built.
+    bool viewerPrepared = false;
+    // The selection modes of the last setCanSelect, for a viewer built after it.
+    std::map<IVtk_SelectionMode, bool> canSelectModes;
     vtkMRMLScene* scene = nullptr;
     vtkCollection* logics = nullptr;
     QTimer* animationTimer = nullptr;

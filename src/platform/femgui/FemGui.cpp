@@ -1,18 +1,24 @@
 #include "FemGui.h"
 
+#include <commands/Command.h>
+#include <commands/CommandAction.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
 #include <mainwindow/MenuItem.h>
 #include <mainwindow/ToolBarGadget.h>
 #include <selection/TreeSelectionSingleton.h>
 
+#include <obj/Application.h>
 #include <obj/GeometryObject.h>
 #include <obj/Project.h>
+#include <vexil/UtilityBox.h>
 
 #include <mrml/vtkMRMLModelDisplayNode.h>
 #include <mrml/vtkMRMLModelNode.h>
 #include <mrml/vtkMRMLScene.h>
 #include <vtkNew.h>
+
+#include <QString>
 
 #include <string>
 
@@ -29,6 +35,63 @@ vtkMRMLScene* sceneOf(const Obj::ProjectObject* object)
     Obj::Project* project = object ? object->get_project() : nullptr;
     Gui::GuiProject* gui = app && project ? app->get_project(project) : nullptr;
     return gui ? gui->mrmlScene() : nullptr;
+}
+
+// Adds a load to each geometry object selected in the current project, through the
+// script line a module of the product sends for it.
+class CmdFemAddLoad : public Gui::Command
+{
+public:
+    CmdFemAddLoad() : Command("Fem_AddLoad")
+    {
+        sAppModule = "Fem";
+        sGroup = "Fem";
+        set_texts(QT_TRANSLATE_NOOP("CmdFemAddLoad", "Add Load"),
+                  QT_TRANSLATE_NOOP("CmdFemAddLoad", "Add a load to the selected geometry"), nullptr);
+        eType = 7;
+    }
+    const char* get_class_name() const override { return "CmdFemAddLoad"; }
+    bool is_applicable() override
+    {
+        return Gui::TreeSelectionSingleton::instance().get_num_objects_of_type(
+                   Obj::GeometryObject::getClassTypeId()) != 0;
+    }
+    void activated(int) override
+    {
+        Obj::Project* project =
+            Obj::Application::_pcSingleton ? Obj::Application::instance().get_current_project() : nullptr;
+        if (!project)
+            return;
+        const std::string name = Vexil::UtilityBox::escaped_char_from_utf8(project->get_name());
+        for (Obj::ProjectObject* geometry :
+             Gui::TreeSelectionSingleton::instance().get_objects_of_type(Obj::GeometryObject::getClassTypeId()))
+            do_command(Doc, "App.get_project('%s').add_load('%u')", name.c_str(), geometry->getObjectId());
+    }
+};
+
+// The module's own commands join the application's on first use.
+void registerCommands()
+{
+    Gui::qPelmoraApplication* app = Gui::qPelmoraApplication::application();
+    if (!app)
+        return;
+    Gui::CommandController& commands = app->get_command_manager();
+    if (!commands.get_command_by_name("Fem_AddLoad"))
+        commands.new_command(new CmdFemAddLoad());
+}
+
+// Gives the command's action its own key, or none.
+void keepKey(const char* name, bool keep)
+{
+    Gui::qPelmoraApplication* app = Gui::qPelmoraApplication::application();
+    Gui::Command* command = app ? app->get_command_manager().get_command_by_name(name) : nullptr;
+    Gui::CommandAction* action = command ? command->get_action() : nullptr;
+    if (!action)
+        return;
+    action->set_shortcut_key(keep ? QString::fromLatin1(command->get_shortcut() ? command->get_shortcut() : "")
+                                  : QString());
+    // The tool tip names the key.
+    command->on_language_changed();
 }
 
 } // namespace
@@ -82,7 +145,17 @@ void FemGui::ViewFeederGeometry::updateData(const Obj::Property* property)
 
 Gui::MenuItem* FemGui::SimModule::build_menu_bar() const
 {
+    registerCommands();
     Gui::MenuItem* root = StdSimModule::build_menu_bar();
+    if (Gui::MenuItem* file = root->look_for_item("&FILE")) {
+        // Opening files of every kind goes beside opening a project file.
+        auto* open = new Gui::MenuItem();
+        open->set_command("Std_Open");
+        Gui::MenuItem* project = file->look_for_item("Std_OpenPMDB");
+        Gui::MenuItem* next = project ? file->next_item(project) : nullptr;
+        if (!next || !file->insert_item(next, open))
+            file->pushback_item(open);
+    }
     if (Gui::MenuItem* view = root->look_for_item("&VIEW")) {
         Gui::MenuItem* docking = view->look_for_item("Std_ViewWindowDocking");
         for (const char* name : {"Std_Visibility", "Std_ShowSelected", "Std_HideSelected", "Separator",
@@ -122,12 +195,28 @@ Gui::ToolBarGadget* FemGui::SimModule::build_toolbars() const
 void FemGui::SimModule::build_context_menu(const char* context, Gui::MenuItem* item) const
 {
     StdSimModule::build_context_menu(context, item);
-    if (!context || !item || Gui::TreeSelectionSingleton::instance().get_num_objects_of_type(
-                                 Obj::ProjectObject::getClassTypeId()) == 0)
+    Gui::TreeSelectionSingleton& selection = Gui::TreeSelectionSingleton::instance();
+    if (!context || !item || selection.get_num_objects_of_type(Obj::ProjectObject::getClassTypeId()) == 0)
         return;
     const std::string name = context;
     if (name == "View" || name == "Tree")
         *item << "Separator" << "Std_ShowSelected" << "Std_HideSelected" << "Std_Visibility";
+    if (name == "Tree" && selection.get_num_objects_of_type(Obj::GeometryObject::getClassTypeId()) != 0) {
+        registerCommands();
+        *item << "Separator" << "Fem_AddLoad";
+    }
+}
+
+void FemGui::SimModule::activated()
+{
+    keepKey("Std_OpenPMDB", false);
+    keepKey("Std_Open", true);
+}
+
+void FemGui::SimModule::deactivated()
+{
+    keepKey("Std_Open", false);
+    keepKey("Std_OpenPMDB", true);
 }
 
 void FemGui::initModule()

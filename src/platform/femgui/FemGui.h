@@ -26,7 +26,8 @@ public:
 };
 
 // The standard layout with the view, visibility, window and selection commands, and the
-// annotation toolbar of the finite-element workbench.
+// annotation toolbar of the finite-element workbench. Its file menu opens and imports
+// files (Std_Open) beside opening project files, and the project tree's menu adds loads.
 class SimModule : public Gui::StdSimModule
 {
     VEXIL_TYPESYSTEM_HEADER();
@@ -34,6 +35,10 @@ public:
     Gui::MenuItem* build_menu_bar() const override;
     Gui::ToolBarGadget* build_toolbars() const override;
     void build_context_menu(const char* context, Gui::MenuItem* item) const override;
+    // Std_Open and Std_OpenPMDB both carry the standard Open key, which Qt would take
+    // as ambiguous and run neither: while this module is active it runs Std_Open alone.
+    void activated() override;
+    void deactivated() override;
 };
 
 // Registers the classes; call after the GUI library registered its own types.

@@ -3,9 +3,11 @@
 #include "vtkMRMLAbstractViewNode.h"
 #include "vtkMRMLDisplayableManagerGroup.h"
 #include "vtkMRMLInteractionNode.h"
+#include "vtkMRMLLightBoxRendererManagerProxy.h"
 #include "vtkMRMLNode.h"
 #include "vtkMRMLScene.h"
 #include "vtkMRMLSelectionNode.h"
+#include "vtkVizApplicationLogic.h"
 
 #include <vtkCallbackCommand.h>
 #include <vtkCommand.h>
@@ -121,6 +123,26 @@ void vtkMRMLAbstractDisplayableManager::SetMRMLScene(vtkMRMLScene* scene)
     SetUpdateFromMRMLRequested(true);
     RequestRender();
     Modified();
+}
+
+void vtkMRMLAbstractDisplayableManager::SetMRMLApplicationLogic(vtkVizApplicationLogic* logic)
+{
+    ApplicationLogic = logic;
+}
+
+vtkVizApplicationLogic* vtkMRMLAbstractDisplayableManager::GetMRMLApplicationLogic() const
+{
+    return ApplicationLogic;
+}
+
+void vtkMRMLAbstractDisplayableManager::SetLightBoxRendererManagerProxy(vtkMRMLLightBoxRendererManagerProxy* proxy)
+{
+    LightBoxProxy = proxy;
+}
+
+vtkMRMLLightBoxRendererManagerProxy* vtkMRMLAbstractDisplayableManager::GetLightBoxRendererManagerProxy() const
+{
+    return LightBoxProxy;
 }
 
 void vtkMRMLAbstractDisplayableManager::RequestRender()

@@ -14,11 +14,13 @@ class vtkCallbackCommand;
 class vtkMRMLAbstractViewNode;
 class vtkMRMLDisplayableManagerGroup;
 class vtkMRMLInteractionNode;
+class vtkMRMLLightBoxRendererManagerProxy;
 class vtkMRMLNode;
 class vtkMRMLSelectionNode;
 class vtkMRMLScene;
 class vtkRenderer;
 class vtkRenderWindowInteractor;
+class vtkVizApplicationLogic;
 
 class vtkMRMLAbstractDisplayableManager : public vtkObject
 {
@@ -43,6 +45,14 @@ public:
     // The scene shown (not owned). Setting it re-reads everything.
     virtual void SetMRMLScene(vtkMRMLScene* scene);
     vtkMRMLScene* GetMRMLScene() const;
+
+    // The application logic (not owned; null when the view was given none): slice views
+    // find their slice logic through it.
+    void SetMRMLApplicationLogic(vtkVizApplicationLogic* logic);
+    vtkVizApplicationLogic* GetMRMLApplicationLogic() const;
+    // The panes of a slice view's light-box layout (not owned; null outside slice views).
+    void SetLightBoxRendererManagerProxy(vtkMRMLLightBoxRendererManagerProxy* proxy);
+    vtkMRMLLightBoxRendererManagerProxy* GetLightBoxRendererManagerProxy() const;
 
     // Asks the group (and so the view) for a render; several requests make one render.
     void RequestRender();
@@ -109,6 +119,8 @@ private:
     vtkSmartPointer<vtkRenderer> Renderer;
     vtkWeakPointer<vtkMRMLNode> ViewNode;
     vtkWeakPointer<vtkMRMLScene> Scene;
+    vtkWeakPointer<vtkVizApplicationLogic> ApplicationLogic;
+    vtkWeakPointer<vtkMRMLLightBoxRendererManagerProxy> LightBoxProxy;
     vtkSmartPointer<vtkCallbackCommand> SceneCommand;
     vtkSmartPointer<vtkCallbackCommand> NodeCommand;
     vtkSmartPointer<vtkCallbackCommand> InteractorCommand;

@@ -2,7 +2,9 @@
 
 #include "MRMLXMLHelpers.h"
 
+#include <algorithm>
 #include <ostream>
+#include <sstream>
 #include <string>
 
 void vtkMRMLDisplayNode::PrintSelf(ostream& os, vtkIndent indent)
@@ -19,6 +21,53 @@ void vtkMRMLDisplayNode::PrintSelf(ostream& os, vtkIndent indent)
     os << indent << "Clipping: " << Clipping << "\n";
     os << indent << "EdgeColor: " << mrmlxml::formatDoubles(EdgeColor, 3) << "\n";
     os << indent << "LineWidth: " << LineWidth << " BackfaceCulling: " << BackfaceCulling << "\n";
+    os << indent << "SliceIntersectionVisibility: " << SliceIntersectionVisibility << "\n";
+    os << indent << "ViewNodeIDs:";
+    for (const std::string& id : ViewNodeIDs)
+        os << " " << id;
+    os << "\n";
+}
+
+void vtkMRMLDisplayNode::AddViewNodeID(const char* viewNodeID)
+{
+    if (!viewNodeID || !*viewNodeID ||
+        std::find(ViewNodeIDs.begin(), ViewNodeIDs.end(), viewNodeID) != ViewNodeIDs.end())
+        return;
+    ViewNodeIDs.emplace_back(viewNodeID);
+    Modified();
+}
+
+void vtkMRMLDisplayNode::RemoveViewNodeID(const char* viewNodeID)
+{
+    if (!viewNodeID)
+        return;
+    const auto it = std::find(ViewNodeIDs.begin(), ViewNodeIDs.end(), viewNodeID);
+    if (it == ViewNodeIDs.end())
+        return;
+    ViewNodeIDs.erase(it);
+    Modified();
+}
+
+void vtkMRMLDisplayNode::RemoveAllViewNodeIDs()
+{
+    if (ViewNodeIDs.empty())
+        return;
+    ViewNodeIDs.clear();
+    Modified();
+}
+
+const char* vtkMRMLDisplayNode::GetNthViewNodeID(int n) const
+{
+    if (n < 0 || n >= static_cast<int>(ViewNodeIDs.size()))
+        return nullptr;
+    return ViewNodeIDs[static_cast<size_t>(n)].c_str();
+}
+
+bool vtkMRMLDisplayNode::IsDisplayableInView(const char* viewNodeID) const
+{
+    if (ViewNodeIDs.empty())
+        return true;
+    return viewNodeID && std::find(ViewNodeIDs.begin(), ViewNodeIDs.end(), viewNodeID) != ViewNodeIDs.end();
 }
 
 namespace {
@@ -85,6 +134,16 @@ void vtkMRMLDisplayNode::ReadXMLAttributes(const char** atts)
             SetLineWidth(v[0]);
         else if (name == "backfaceCulling")
             SetBackfaceCulling(mrmlxml::parseFlag(value));
+        else if (name == "sliceIntersectionVisibility")
+            SetSliceIntersectionVisibility(mrmlxml::parseFlag(value));
+        else if (name == "viewNodeRef") {
+            std::istringstream ids{std::string(value)};
+            std::string id;
+            ViewNodeIDs.clear();
+            while (ids >> id)
+                AddViewNodeID(id.c_str());
+            Modified();
+        }
     }
     EndModify(wasModifying);
 }
@@ -108,6 +167,15 @@ void vtkMRMLDisplayNode::WriteXML(ostream& of, int indent)
     of << " edgeColor=\"" << mrmlxml::formatDoubles(EdgeColor, 3) << "\"";
     of << " lineWidth=\"" << mrmlxml::formatDoubles(&LineWidth, 1) << "\"";
     of << " backfaceCulling=\"" << (BackfaceCulling ? "true" : "false") << "\"";
+    // Written only when set, so that files of nodes that use neither stay as they were.
+    if (SliceIntersectionVisibility)
+        of << " sliceIntersectionVisibility=\"true\"";
+    if (!ViewNodeIDs.empty()) {
+        std::string ids;
+        for (const std::string& id : ViewNodeIDs)
+            ids += (ids.empty() ? "" : " ") + id;
+        of << " viewNodeRef=\"" << XMLAttributeEncodeString(ids) << "\"";
+    }
 }
 
 void vtkMRMLDisplayNode::Copy(vtkMRMLNode* anode)
@@ -131,6 +199,11 @@ void vtkMRMLDisplayNode::Copy(vtkMRMLNode* anode)
         SetEdgeColor(node->GetEdgeColor());
         SetLineWidth(node->GetLineWidth());
         SetBackfaceCulling(node->GetBackfaceCulling());
+        SetSliceIntersectionVisibility(node->GetSliceIntersectionVisibility());
+        if (ViewNodeIDs != node->ViewNodeIDs) {
+            ViewNodeIDs = node->ViewNodeIDs;
+            Modified();
+        }
     }
     EndModify(wasModifying);
 }

@@ -4,6 +4,9 @@
 
 #include "vtkMRMLNode.h"
 
+#include <string>
+#include <vector>
+
 class vtkMRMLDisplayNode : public vtkMRMLNode
 {
 public:
@@ -62,6 +65,20 @@ public:
     vtkGetMacro(BackfaceCulling, int);
     vtkBooleanMacro(BackfaceCulling, int);
 
+    // Whether slice views mark where the node crosses their plane.
+    vtkSetMacro(SliceIntersectionVisibility, int);
+    vtkGetMacro(SliceIntersectionVisibility, int);
+    vtkBooleanMacro(SliceIntersectionVisibility, int);
+
+    // The views that show the node, by view node id; none listed means every view.
+    void AddViewNodeID(const char* viewNodeID);
+    void RemoveViewNodeID(const char* viewNodeID);
+    void RemoveAllViewNodeIDs();
+    int GetNumberOfViewNodeIDs() const { return static_cast<int>(ViewNodeIDs.size()); }
+    const char* GetNthViewNodeID(int n) const;
+    // Does the view of that id show the node?
+    bool IsDisplayableInView(const char* viewNodeID) const;
+
 protected:
     vtkMRMLDisplayNode() = default;
     ~vtkMRMLDisplayNode() override = default;
@@ -84,4 +101,6 @@ protected:
     double EdgeColor[3] = {0.0, 0.0, 0.0};
     double LineWidth = 1.0;
     int BackfaceCulling = 0;
+    int SliceIntersectionVisibility = 0;
+    std::vector<std::string> ViewNodeIDs;
 };

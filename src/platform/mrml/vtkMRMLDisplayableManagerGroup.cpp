@@ -5,7 +5,9 @@
 #include "vtkMRMLModelDisplayableManager.h"
 #include "vtkMRMLNode.h"
 #include "vtkMRMLRulerDisplayableManager.h"
+#include "vtkMRMLLightBoxRendererManagerProxy.h"
 #include "vtkMRMLScene.h"
+#include "vtkVizApplicationLogic.h"
 
 #include <vtkCallbackCommand.h>
 #include <vtkCommand.h>
@@ -87,6 +89,8 @@ void vtkMRMLDisplayableManagerGroup::AddDisplayableManager(vtkMRMLAbstractDispla
     Managers.emplace_back(manager);
     manager->SetMRMLDisplayableManagerGroup(this);
     manager->SetMRMLDisplayableNode(ViewNode);
+    manager->SetMRMLApplicationLogic(ApplicationLogic);
+    manager->SetLightBoxRendererManagerProxy(LightBoxProxy);
     manager->SetMRMLScene(Scene);
     if (Renderer)
         manager->SetRenderer(Renderer);
@@ -136,6 +140,25 @@ void vtkMRMLDisplayableManagerGroup::SetMRMLDisplayableNode(vtkMRMLNode* viewNod
         manager->SetMRMLDisplayableNode(viewNode);
     RequestRender();
     Modified();
+}
+
+void vtkMRMLDisplayableManagerGroup::SetMRMLApplicationLogic(vtkVizApplicationLogic* logic)
+{
+    ApplicationLogic = logic;
+    for (auto& manager : Managers)
+        manager->SetMRMLApplicationLogic(logic);
+}
+
+vtkVizApplicationLogic* vtkMRMLDisplayableManagerGroup::GetMRMLApplicationLogic() const
+{
+    return ApplicationLogic;
+}
+
+void vtkMRMLDisplayableManagerGroup::SetLightBoxRendererManagerProxy(vtkMRMLLightBoxRendererManagerProxy* proxy)
+{
+    LightBoxProxy = proxy;
+    for (auto& manager : Managers)
+        manager->SetLightBoxRendererManagerProxy(proxy);
 }
 
 void vtkMRMLDisplayableManagerGroup::SetMRMLScene(vtkMRMLScene* scene)

@@ -13,6 +13,8 @@
 
 class vtkCallbackCommand;
 class vtkMRMLAbstractDisplayableManager;
+class vtkMRMLLightBoxRendererManagerProxy;
+class vtkVizApplicationLogic;
 class vtkMRMLNode;
 class vtkMRMLScene;
 class vtkRenderer;
@@ -48,6 +50,11 @@ public:
     void SetMRMLScene(vtkMRMLScene* scene);
     vtkMRMLScene* GetMRMLScene() const;
 
+    // Handed to every manager too (neither is owned).
+    void SetMRMLApplicationLogic(vtkVizApplicationLogic* logic);
+    vtkVizApplicationLogic* GetMRMLApplicationLogic() const;
+    void SetLightBoxRendererManagerProxy(vtkMRMLLightBoxRendererManagerProxy* proxy);
+
     // Fires vtkCommand::UpdateEvent (once until the next render starts): the view
     // renders in answer.  Asked while the managers update at a render's start, it does
     // nothing: what they changed is in the frame being drawn.
@@ -69,6 +76,8 @@ private:
     vtkSmartPointer<vtkRenderer> Renderer;
     vtkWeakPointer<vtkMRMLNode> ViewNode;
     vtkWeakPointer<vtkMRMLScene> Scene;
+    vtkWeakPointer<vtkVizApplicationLogic> ApplicationLogic;
+    vtkWeakPointer<vtkMRMLLightBoxRendererManagerProxy> LightBoxProxy;
     vtkSmartPointer<vtkCallbackCommand> RenderStartCommand;
     unsigned long RenderStartTag = 0;
     bool RenderRequested = false;

@@ -6,7 +6,12 @@
 #include "vtkMRMLScene.h"
 
 #include <vtkActor.h>
+#include <vtkClipPolyData.h>
 #include <vtkCommand.h>
+#include <vtkExtractPolyDataGeometry.h>
+#include <vtkFeatureEdges.h>
+#include <vtkImplicitBoolean.h>
+#include <vtkMath.h>
 #include <vtkMatrix4x4.h>
 #include <vtkNew.h>
 #include <vtkObjectFactory.h>
@@ -17,12 +22,15 @@
 #include <vtkProperty.h>
 #include <vtkRenderer.h>
 #include <vtkSmartPointer.h>
+#include <vtkTransform.h>
 #include <vtkWeakPointer.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 vtkStandardNewMacro(vtkMRMLModelDisplayableManager);
@@ -35,6 +43,23 @@ struct Pipeline
     vtkMRMLDisplayNode* displayKey = nullptr; // the key in actorByDisplay, even once gone
     vtkSmartPointer<vtkActor> actor;
     vtkSmartPointer<vtkPolyDataMapper> mapper;
+    // Cuts the model for the clip node when the mapper's clipping planes cannot.
+    vtkSmartPointer<vtkPolyDataAlgorithm> cutter;
+    // Made when first needed: the vertices as points (same mapper, so cut alike), and
+    // the outline that "shaded with wireframe" draws (boundary and feature edges).
+    vtkSmartPointer<vtkActor> points;
+    vtkSmartPointer<vtkActor> outline;
+    vtkSmartPointer<vtkFeatureEdges> outlineEdges;
+
+    // The actors this pipeline adds to the renderer.
+    std::vector<vtkActor*> actors() const
+    {
+        std::vector<vtkActor*> all{actor};
+        for (vtkActor* extra : {points.GetPointer(), outline.GetPointer()})
+            if (extra)
+                all.push_back(extra);
+        return all;
+    }
 };
 
 struct ModelEntry
@@ -102,7 +127,8 @@ vtkMRMLModelDisplayableManager::~vtkMRMLModelDisplayableManager()
             RemoveNodeObservers(entry.second.model);
         if (GetRenderer())
             for (auto& p : entry.second.pipelines)
-                GetRenderer()->RemoveActor(p.actor);
+                for (vtkActor* actor : p.actors())
+                    GetRenderer()->RemoveActor(actor);
     }
     if (d->clipNode)
         RemoveNodeObservers(d->clipNode);
@@ -183,6 +209,24 @@ int vtkMRMLModelDisplayableManager::GetNumberOfActors() const
     return static_cast<int>(d->modelByProp.size());
 }
 
+bool vtkMRMLModelDisplayableManager::GetVisibleModelBounds(double bounds[6]) const
+{
+    vtkMath::UninitializeBounds(bounds);
+    bool any = false;
+    for (const auto& entry : d->modelByProp) {
+        vtkProp* prop = entry.first;
+        const double* b = prop->GetVisibility() ? prop->GetBounds() : nullptr;
+        if (!b || !vtkMath::AreBoundsInitialized(b))
+            continue;
+        for (int i = 0; i < 3; ++i) {
+            bounds[2 * i] = any ? std::min(bounds[2 * i], b[2 * i]) : b[2 * i];
+            bounds[2 * i + 1] = any ? std::max(bounds[2 * i + 1], b[2 * i + 1]) : b[2 * i + 1];
+        }
+        any = true;
+    }
+    return any;
+}
+
 void vtkMRMLModelDisplayableManager::SetHighlightedModel(vtkMRMLModelNode* model)
 {
     if (d->moveHighlight(d->highlighted, model))
@@ -226,37 +270,177 @@ void removePipelines(vtkRenderer* renderer, ModelEntry& entry,
         if (it != actorByDisplay.end() && it->second == p.actor)
             actorByDisplay.erase(it);
         if (renderer)
-            renderer->RemoveActor(p.actor);
+            for (vtkActor* actor : p.actors())
+                renderer->RemoveActor(actor);
     }
     entry.pipelines.clear();
 }
 
-// The planes of the scene's clip node: each slice plane that clips passes through the
-// node's origin; the plane's normal points to the side that stays.
-void applyClipping(vtkPolyDataMapper* mapper, vtkMRMLClipModelsNode* clip, bool clipping)
+// An actor drawn with a model's own actor, never picked: a pick names the model actor.
+vtkSmartPointer<vtkActor> companionActor(vtkRenderer* renderer)
 {
-    mapper->RemoveAllClippingPlanes();
-    if (!clipping || !clip)
+    auto actor = vtkSmartPointer<vtkActor>::New();
+    actor->PickableOff();
+    actor->GetProperty()->SetAmbient(1.0);
+    actor->GetProperty()->SetDiffuse(0.0);
+    actor->GetProperty()->LightingOff();
+    renderer->AddActor(actor);
+    return actor;
+}
+
+// Shows the vertices of the pipeline's model as points when `on`.
+void showPoints(vtkRenderer* renderer, Pipeline& p, bool on, const double color[3], vtkMatrix4x4* toWorld)
+{
+    if (!on) {
+        if (p.points)
+            p.points->VisibilityOff();
         return;
+    }
+    if (!p.points) {
+        p.points = companionActor(renderer);
+        p.points->SetMapper(p.mapper);
+        vtkProperty* property = p.points->GetProperty();
+        property->SetRepresentationToPoints();
+        property->SetPointSize(6.0f);
+        // Spheres stand out of the surface they sit on instead of sinking half into it.
+        property->RenderPointsAsSpheresOn();
+    }
+    p.points->GetProperty()->SetColor(color[0], color[1], color[2]);
+    p.points->SetUserMatrix(toWorld);
+    p.points->VisibilityOn();
+}
+
+// Shows the outline of the pipeline's model (what the mapper draws, cut as it is cut)
+// when `on`.
+void showOutline(vtkRenderer* renderer, Pipeline& p, bool on, vtkPolyData* polyData, vtkProperty* look,
+                 vtkMatrix4x4* toWorld)
+{
+    if (!on) {
+        if (p.outline)
+            p.outline->VisibilityOff();
+        return;
+    }
+    if (!p.outline) {
+        p.outlineEdges = vtkSmartPointer<vtkFeatureEdges>::New();
+        p.outlineEdges->BoundaryEdgesOn();
+        p.outlineEdges->FeatureEdgesOn();
+        p.outlineEdges->NonManifoldEdgesOn();
+        p.outlineEdges->ManifoldEdgesOff();
+        p.outlineEdges->ColoringOff();
+        vtkNew<vtkPolyDataMapper> mapper;
+        mapper->SetInputConnection(p.outlineEdges->GetOutputPort());
+        mapper->ScalarVisibilityOff();
+        p.outline = companionActor(renderer);
+        p.outline->SetMapper(mapper);
+    }
+    if (p.cutter)
+        p.outlineEdges->SetInputConnection(p.cutter->GetOutputPort());
+    else
+        p.outlineEdges->SetInputData(polyData);
+    p.outline->GetMapper()->SetClippingPlanes(p.mapper->GetClippingPlanes());
+    const double* color = look->GetEdgeColor();
+    p.outline->GetProperty()->SetColor(color[0], color[1], color[2]);
+    p.outline->GetProperty()->SetLineWidth(std::max(1.0f, look->GetLineWidth()));
+    p.outline->GetProperty()->SetOpacity(look->GetOpacity());
+    p.outline->SetUserMatrix(toWorld);
+    p.outline->VisibilityOn();
+}
+
+// A model node this manager draws.  Annotations are model nodes too, but their own
+// managers draw them as widgets: drawn here as well they would be picked and framed as
+// models.
+vtkMRMLModelNode* shownModel(vtkMRMLNode* node)
+{
+    auto* model = vtkMRMLModelNode::SafeDownCast(node);
+    return model && !model->IsA("vtkMRMLAnnotationNode") ? model : nullptr;
+}
+
+// The half-spaces that the scene's clip node keeps: each slice plane that clips passes
+// through the node's origin; "positive" keeps the side toward growing coordinates
+// (yellow: x, green: y, red: z).  Normals point into the kept side.
+std::vector<std::pair<int, double>> keptHalfSpaces(vtkMRMLClipModelsNode* clip)
+{
+    std::vector<std::pair<int, double>> kept; // axis, sign of the kept side
+    if (!clip)
+        return kept;
     const int states[3] = {clip->GetYellowSliceClipState(), clip->GetGreenSliceClipState(),
                            clip->GetRedSliceClipState()};
-    for (int axis = 0; axis < 3; ++axis) {
-        if (states[axis] == vtkMRMLClipModelsNode::ClipOff)
-            continue;
-        double normal[3] = {0, 0, 0};
-        normal[axis] = states[axis] == vtkMRMLClipModelsNode::ClipPositiveSpace ? -1.0 : 1.0;
-        vtkNew<vtkPlane> plane;
-        plane->SetOrigin(clip->GetClipOrigin());
-        plane->SetNormal(normal);
-        mapper->AddClippingPlane(plane);
+    for (int axis = 0; axis < 3; ++axis)
+        if (states[axis] == vtkMRMLClipModelsNode::ClipPositiveSpace)
+            kept.emplace_back(axis, 1.0);
+        else if (states[axis] == vtkMRMLClipModelsNode::ClipNegativeSpace)
+            kept.emplace_back(axis, -1.0);
+    return kept;
+}
+
+// Feeds the mapper with the model's surface as the clip node cuts it.  The planes apply to
+// every model of the scene: the clip planes dialog offers no choice per model.  Cells cut
+// straight by the intersection of the kept half-spaces are left to the mapper's clipping
+// planes (no copy of the data); a union or whole cells need a filter: an implicit boolean
+// of the planes, evaluated in world coordinates, cuts (vtkClipPolyData) or keeps the cells
+// wholly inside (vtkExtractPolyDataGeometry).  True when what the mapper draws changed.
+bool applyClipping(Pipeline& p, vtkPolyData* polyData, vtkMRMLClipModelsNode* clip, vtkMatrix4x4* toWorld)
+{
+    p.mapper->RemoveAllClippingPlanes();
+    const auto kept = keptHalfSpaces(clip);
+    const bool wholeCells = clip && clip->GetClippingMethod() == vtkMRMLClipModelsNode::WholeCells;
+    const bool unite = clip && clip->GetClipType() == vtkMRMLClipModelsNode::ClipUnion && kept.size() > 1;
+    const double* origin = clip ? clip->GetClipOrigin() : nullptr;
+
+    if (kept.empty() || (!wholeCells && !unite)) {
+        const bool changed = p.cutter != nullptr || p.mapper->GetInput() != polyData;
+        p.cutter = nullptr;
+        if (p.mapper->GetInput() != polyData)
+            p.mapper->SetInputData(polyData);
+        for (const auto& half : kept) {
+            double normal[3] = {0, 0, 0};
+            normal[half.first] = half.second;
+            vtkNew<vtkPlane> plane;
+            plane->SetOrigin(origin[0], origin[1], origin[2]);
+            plane->SetNormal(normal);
+            p.mapper->AddClippingPlane(plane);
+        }
+        return changed;
     }
+
+    // Implicit functions are negative inside: the normals point out of the kept side.
+    vtkNew<vtkImplicitBoolean> region;
+    region->SetOperationType(unite ? vtkImplicitBoolean::VTK_UNION : vtkImplicitBoolean::VTK_INTERSECTION);
+    for (const auto& half : kept) {
+        double normal[3] = {0, 0, 0};
+        normal[half.first] = -half.second;
+        vtkNew<vtkPlane> plane;
+        plane->SetOrigin(origin[0], origin[1], origin[2]);
+        plane->SetNormal(normal);
+        region->AddFunction(plane);
+    }
+    // The data is in the model's own coordinates, the planes in the world's.
+    vtkNew<vtkTransform> modelToWorld;
+    modelToWorld->SetMatrix(toWorld);
+    region->SetTransform(modelToWorld);
+
+    if (wholeCells) {
+        vtkNew<vtkExtractPolyDataGeometry> extract;
+        extract->SetImplicitFunction(region);
+        extract->ExtractInsideOn();
+        extract->ExtractBoundaryCellsOff();
+        p.cutter = extract;
+    } else {
+        vtkNew<vtkClipPolyData> cut;
+        cut->SetClipFunction(region);
+        cut->InsideOutOn();
+        p.cutter = cut;
+    }
+    p.cutter->SetInputData(polyData);
+    p.mapper->SetInputConnection(p.cutter->GetOutputPort());
+    return true;
 }
 
 } // namespace
 
 void vtkMRMLModelDisplayableManager::OnMRMLSceneNodeAdded(vtkMRMLNode* node)
 {
-    if (auto* model = vtkMRMLModelNode::SafeDownCast(node)) {
+    if (auto* model = shownModel(node)) {
         if (d->models.count(model))
             return;
         ModelEntry& entry = d->models[model];
@@ -370,7 +554,9 @@ void vtkMRMLModelDisplayableManager::UpdateFromMRML()
     std::vector<vtkMRMLNode*> nodes;
     scene->GetNodesByClass("vtkMRMLModelNode", nodes);
     for (vtkMRMLNode* node : nodes) {
-        auto* model = static_cast<vtkMRMLModelNode*>(node);
+        auto* model = shownModel(node);
+        if (!model)
+            continue;
         if (!d->models.count(model)) {
             ModelEntry& entry = d->models[model];
             entry.model = model;
@@ -427,18 +613,19 @@ void vtkMRMLModelDisplayableManager::OnBeforeRender()
         const bool preHighlighted = !highlighted && d->preHighlighted == model;
         for (Pipeline& p : entry.pipelines) {
             vtkMRMLDisplayNode* display = p.display;
-            if (p.mapper->GetInput() != polyData) {
-                p.mapper->SetInputData(polyData);
-                geometryChanged = true;
-            }
             const bool visible = display->GetVisibility() && polyData &&
                                  polyData->GetNumberOfPoints() > 0;
             if (p.actor->GetVisibility() != (visible ? 1 : 0)) {
                 p.actor->SetVisibility(visible);
                 geometryChanged = true;
             }
-            if (!visible)
+            if (!visible) {
+                showPoints(renderer, p, false, nullptr, nullptr);
+                showOutline(renderer, p, false, nullptr, nullptr, nullptr);
                 continue; // the rest waits until it is shown again
+            }
+            if (applyClipping(p, polyData, d->clipNode, toWorld))
+                geometryChanged = true;
             vtkMatrix4x4* current = p.actor->GetUserMatrix();
             bool sameMatrix = current != nullptr;
             for (int k = 0; sameMatrix && k < 16; ++k)
@@ -473,11 +660,12 @@ void vtkMRMLModelDisplayableManager::OnBeforeRender()
             const int mode = d->viewDisplayMode ? d->viewDisplayMode : display->GetDisplayMode();
             property->SetRepresentation(mode == vtkMRMLDisplayNode::DisplayWireframe ? VTK_WIREFRAME
                                                                                     : VTK_SURFACE);
-            property->SetEdgeVisibility(d->edgesVisible || mode == vtkMRMLDisplayNode::DisplayShadedWithWireframe);
-            property->SetVertexVisibility(d->pointsVisible);
-            property->SetVertexColor(display->GetEdgeColor());
-            property->SetPointSize(d->pointsVisible ? 5.0f : 1.0f);
-            applyClipping(p.mapper, d->clipNode, display->GetClipping() != 0);
+            // Shaded with wireframe outlines the shape (its borders and sharp edges); every
+            // cell edge, the mesh, shows only when the mesh is asked for.
+            property->SetEdgeVisibility(d->edgesVisible);
+            showOutline(renderer, p, mode == vtkMRMLDisplayNode::DisplayShadedWithWireframe && !d->edgesVisible,
+                        polyData, property, p.actor->GetUserMatrix());
+            showPoints(renderer, p, d->pointsVisible, display->GetEdgeColor(), p.actor->GetUserMatrix());
         }
     }
     d->dirty.clear();

@@ -1,7 +1,7 @@
 #pragma once
 // Shows the scene's model nodes in a 3D view: one actor per model and display node, with
-// the display node's colour, opacity, visibility, surface/edge mode and clipping and the
-// model's transform to the world. Changes are gathered per model and applied when the
+// the display node's colour, opacity, visibility and surface/edge mode, the model's
+// transform to the world, and the cuts of the scene's clip node. Changes are gathered per model and applied when the
 // next render starts, so a render after many changes costs what changed.
 
 #include "vtkMRMLAbstractDisplayableManager.h"
@@ -37,6 +37,10 @@ public:
     // The model node an actor of this manager shows, or null.
     vtkMRMLModelNode* GetModelNodeByProp(vtkProp* prop) const;
     int GetNumberOfActors() const;
+    // The world bounds of the models shown (after the render that built them); false
+    // when none is shown.  What frames a view: markers and widgets of other managers do
+    // not count.
+    bool GetVisibleModelBounds(double bounds[6]) const;
 
     // Colours the actors of the model with their display nodes' selected colour.
     void SetHighlightedModel(vtkMRMLModelNode* model);

@@ -33,7 +33,9 @@
 #include <vtkXMLWriterBase.h>
 #include <vtksys/SystemTools.hxx>
 
+#include <QFile>
 #include <QFileInfo>
+#include <QUrl>
 
 #include <algorithm>
 #include <cctype>
@@ -533,6 +535,44 @@ vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::st
     return result;
 }
 
+std::string vtkMRMLModelStorageNode::LocalFileOfURI(const char* uri)
+{
+    const QUrl url(QString::fromUtf8(uri ? uri : ""));
+    if (!url.isValid() || url.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) != 0)
+        return std::string();
+    const QString host = url.host();
+    if (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)
+        return std::string();
+    const QString path = url.path(QUrl::FullyDecoded);
+    return path.isEmpty() ? std::string() : QFile::encodeName(path).toStdString();
+}
+
+void vtkMRMLModelStorageNode::StageReadData(vtkMRMLNode* refNode)
+{
+    if (refNode && (!FileName || !*FileName) && URI && *URI) {
+        const std::string local = LocalFileOfURI(URI);
+        if (!local.empty()) {
+            SetFileName(local.c_str());
+            SetReadState(TransferDone);
+            return;
+        }
+    }
+    Superclass::StageReadData(refNode);
+}
+
+bool vtkMRMLModelStorageNode::StageLocalFile(vtkMRMLNode* refNode)
+{
+    if (FileName && *FileName)
+        return true;
+    StageReadData(refNode);
+    if (FileName && *FileName)
+        return true;
+    LastError = std::string("ReadData: \"") + (URI ? URI : "") +
+                "\" names remote data, which is not fetched: its read stays pending";
+    vtkErrorMacro(<< LastError);
+    return false;
+}
+
 int vtkMRMLModelStorageNode::ReadDataInternal(vtkMRMLNode* refNode)
 {
     auto* model = vtkMRMLModelNode::SafeDownCast(refNode);
@@ -541,6 +581,8 @@ int vtkMRMLModelStorageNode::ReadDataInternal(vtkMRMLNode* refNode)
         vtkErrorMacro(<< LastError);
         return 0;
     }
+    if (!StageLocalFile(refNode))
+        return 0;
     vtkSmartPointer<vtkPolyData> polyData =
         vtkSmartPointer<vtkPolyData>::Take(ReadPolyData(GetFileName(), LastError));
     if (!polyData) {

@@ -39,6 +39,13 @@ public:
     // The message of the last failed read or write, empty after a success.
     const std::string& GetLastErrorMessage() const { return LastError; }
 
+    // Data named by a file:// URI is the local file it names, read from there; data named
+    // by any other URI is remote, is not fetched, and its read stays pending.
+    void StageReadData(vtkMRMLNode* refNode) override;
+    // The local file a file:// URI names (percent-decoded, in the file system's
+    // encoding); empty for a URI of another scheme or of another host.
+    static std::string LocalFileOfURI(const char* uri);
+
 protected:
     vtkMRMLModelStorageNode() = default;
     ~vtkMRMLModelStorageNode() override = default;
@@ -47,6 +54,8 @@ protected:
 
     int ReadDataInternal(vtkMRMLNode* refNode) override;
     int WriteDataInternal(vtkMRMLNode* refNode) override;
+    // Stages the data; false, with the error set, while it is not a local file.
+    bool StageLocalFile(vtkMRMLNode* refNode);
 
     std::string LastError;
 };

@@ -6,6 +6,7 @@
 #include "vtkMRMLInteractionNode.h"
 #include "vtkMRMLNode.h"
 #include "vtkMRMLSelectionNode.h"
+#include "vtkMRMLSliceCompositeNode.h"
 #include "vtkMRMLSliceNode.h"
 #include "vtkMRMLTransformNode.h"
 #include "vtkMRMLUnitNode.h"
@@ -507,6 +508,7 @@ vtkMRMLScene::vtkMRMLScene()
     registerClass<vtkMRMLSelectionNode>(this);
     registerClass<vtkMRMLInteractionNode>(this);
     registerClass<vtkMRMLSliceNode>(this);
+    registerClass<vtkMRMLSliceCompositeNode>(this);
     registerClass<vtkMRMLCameraNode>(this);
     registerClass<vtkMRMLUnitNode>(this);
     std::vector<void (*)(vtkMRMLScene*)> others;
@@ -867,7 +869,20 @@ void vtkMRMLScene::RegisterNodeClass(vtkMRMLNode* prototype)
 {
     if (!prototype)
         return;
-    Internal->registeredClasses[prototype->GetClassName()] = prototype;
+    // A prototype only makes nodes of its class and names its tag: every scene of the
+    // process keeps the first one registered for a class, so that a further scene (one
+    // per project) costs no copies of them.  Kept for the whole run.
+    static std::mutex mutex;
+    static auto* shared = new std::unordered_map<std::string, vtkSmartPointer<vtkMRMLNode>>;
+    vtkSmartPointer<vtkMRMLNode> kept;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        vtkSmartPointer<vtkMRMLNode>& slot = (*shared)[prototype->GetClassName()];
+        if (!slot)
+            slot = prototype;
+        kept = slot;
+    }
+    Internal->registeredClasses[prototype->GetClassName()] = kept;
 }
 
 vtkMRMLNode* vtkMRMLScene::CreateNodeByClass(const char* className)

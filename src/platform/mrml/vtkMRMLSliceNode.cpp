@@ -5,6 +5,7 @@
 #include <vtkMatrix4x4.h>
 #include <vtkObjectFactory.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <ostream>
@@ -45,6 +46,8 @@ void vtkMRMLSliceNode::PrintSelf(ostream& os, vtkIndent indent)
     os << indent << "Orientation: " << Orientation << "\n";
     os << indent << "FieldOfView: " << mrmlxml::formatDoubles(FieldOfView, 3) << "\n";
     os << indent << "Dimensions: " << Dimensions[0] << " " << Dimensions[1] << " " << Dimensions[2] << "\n";
+    os << indent << "LayoutGrid: " << LayoutGridRows << " x " << LayoutGridColumns << "\n";
+    os << indent << "LayoutColor: " << mrmlxml::formatDoubles(LayoutColor, 3) << "\n";
     os << indent << "SliceToRAS: " << mrmlxml::formatDoubles(&SliceToRAS->Element[0][0], 16) << "\n";
 }
 
@@ -105,6 +108,18 @@ void vtkMRMLSliceNode::SetDimensions(int x, int y, int z)
     UpdateMatrices();
 }
 
+void vtkMRMLSliceNode::SetLayoutGrid(int rows, int columns)
+{
+    // A grid of more panes than pixels shows nothing useful.
+    rows = std::min(std::max(rows, 1), 64);
+    columns = std::min(std::max(columns, 1), 64);
+    if (rows == LayoutGridRows && columns == LayoutGridColumns)
+        return;
+    LayoutGridRows = rows;
+    LayoutGridColumns = columns;
+    Modified();
+}
+
 double vtkMRMLSliceNode::GetSliceOffset()
 {
     double offset = 0;
@@ -138,6 +153,14 @@ void vtkMRMLSliceNode::ReadXMLAttributes(const char** atts)
         } else if (name == "dimensions" && mrmlxml::parseDoubles(value, v, 3) == 3) {
             auto toInt = [](double d) { return std::isfinite(d) && d >= 1 && d < 1e9 ? static_cast<int>(d) : 1; };
             SetDimensions(toInt(v[0]), toInt(v[1]), toInt(v[2]));
+        } else if (name == "layoutGridRows" || name == "layoutGridColumns") {
+            const int n = mrmlxml::parseInt(value);
+            if (name == "layoutGridRows")
+                SetLayoutGrid(n, LayoutGridColumns);
+            else
+                SetLayoutGrid(LayoutGridRows, n);
+        } else if (name == "layoutColor" && mrmlxml::parseDoubles(value, v, 3) == 3) {
+            SetLayoutColor(v);
         } else if (name == "sliceToRAS" && mrmlxml::parseDoubles(value, v, 16) == 16) {
             SliceToRAS->DeepCopy(v);
             UpdateMatrices();
@@ -153,6 +176,9 @@ void vtkMRMLSliceNode::WriteXML(ostream& of, int indent)
     of << " fieldOfView=\"" << mrmlxml::formatDoubles(FieldOfView, 3) << "\"";
     of << " dimensions=\"" << Dimensions[0] << " " << Dimensions[1] << " " << Dimensions[2] << "\"";
     of << " sliceToRAS=\"" << mrmlxml::formatDoubles(&SliceToRAS->Element[0][0], 16) << "\"";
+    of << " layoutGridRows=\"" << LayoutGridRows << "\"";
+    of << " layoutGridColumns=\"" << LayoutGridColumns << "\"";
+    of << " layoutColor=\"" << mrmlxml::formatDoubles(LayoutColor, 3) << "\"";
 }
 
 void vtkMRMLSliceNode::Copy(vtkMRMLNode* anode)
@@ -165,7 +191,10 @@ void vtkMRMLSliceNode::Copy(vtkMRMLNode* anode)
         for (int k = 0; k < 3; ++k) {
             FieldOfView[k] = node->FieldOfView[k];
             Dimensions[k] = node->Dimensions[k];
+            LayoutColor[k] = node->LayoutColor[k];
         }
+        LayoutGridRows = node->LayoutGridRows;
+        LayoutGridColumns = node->LayoutGridColumns;
         UpdateMatrices();
     }
     EndModify(wasModifying);

@@ -1,7 +1,10 @@
 #pragma once
 // A slice view: the plane it shows (slice-to-RAS: the plane's axes and origin in RAS
 // coordinates), the extent of that plane in millimetres and in pixels, and the
-// pixel-to-RAS matrix that follows from them.
+// pixel-to-RAS matrix that follows from them. In a light-box layout the view is a grid
+// of panes: pane k (row-major from the top left) shows the plane moved k slice
+// spacings along its normal, and its pixels are XY (x, y, k) with x and y counted from
+// the pane's lower left corner.
 
 #include "vtkMRMLAbstractViewNode.h"
 
@@ -42,6 +45,17 @@ public:
     void SetDimensions(int x, int y, int z);
     vtkGetVector3Macro(Dimensions, int);
 
+    // The light-box grid (each at least 1; 1 x 1 is a single slice). The dimensions are
+    // those of one pane.
+    void SetLayoutGrid(int rows, int columns);
+    vtkGetMacro(LayoutGridRows, int);
+    vtkGetMacro(LayoutGridColumns, int);
+
+    // The colour that marks this view in the layout (its frame, and lines that lie in
+    // its plane).
+    vtkSetVector3Macro(LayoutColor, double);
+    vtkGetVector3Macro(LayoutColor, double);
+
     // Distance of the plane from the RAS origin along its normal; setting it moves the
     // plane's origin along the normal.
     double GetSliceOffset();
@@ -58,4 +72,7 @@ protected:
     vtkNew<vtkMatrix4x4> XYToRAS;
     double FieldOfView[3] = {250.0, 250.0, 1.0};
     int Dimensions[3] = {256, 256, 1};
+    int LayoutGridRows = 1;
+    int LayoutGridColumns = 1;
+    double LayoutColor[3] = {0.5, 0.5, 0.5};
 };

@@ -1,8 +1,13 @@
 #include "vtkMRMLUnitNode.h"
 
+#include "vtkMRMLScene.h"
+#include "vtkMRMLSelectionNode.h"
+
+#include <vtkNew.h>
 #include <vtkObjectFactory.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <ostream>
 
@@ -119,4 +124,38 @@ std::string vtkMRMLUnitNode::GetDisplayStringFromValue(double value) const
     char buffer[512];
     std::snprintf(buffer, sizeof buffer, GetDisplayStringFormat().c_str(), GetDisplayValueFromValue(value));
     return buffer;
+}
+
+vtkMRMLUnitNode* vtkMRMLUnitNode::SelectSceneUnit(vtkMRMLScene* scene, const char* quantity, const char* suffix,
+                                                  int precision)
+{
+    if (!scene || !quantity || !*quantity)
+        return nullptr;
+    auto* selection = vtkMRMLSelectionNode::SafeDownCast(scene->GetNodeByID("vtkMRMLSelectionNodeSingleton"));
+    if (!selection)
+        return nullptr;
+    // A singleton: the scene keeps it through a clear, and adding it again updates it.
+    vtkNew<vtkMRMLUnitNode> wanted;
+    std::string tag = std::string("Scene") + quantity;   // "SceneLength" for "length"
+    tag[5] = static_cast<char>(std::toupper(static_cast<unsigned char>(tag[5])));
+    wanted->SetSingletonTag(tag.c_str());
+    wanted->SetName(quantity);
+    wanted->SetHideFromEditors(1);
+    wanted->SetQuantity(quantity);
+    wanted->SetSuffix(suffix);
+    wanted->SetPrecision(precision);
+    const std::string id = "vtkMRMLUnitNode" + tag;
+    auto* unit = vtkMRMLUnitNode::SafeDownCast(scene->GetNodeByID(id.c_str()));
+    const bool changed = !unit || unit->Suffix != wanted->Suffix || unit->Prefix != wanted->Prefix
+        || unit->Precision != wanted->Precision || unit->DisplayCoefficient != 1.0 || unit->DisplayOffset != 0.0;
+    if (changed)
+        unit = vtkMRMLUnitNode::SafeDownCast(scene->AddNode(wanted));
+    if (!unit)
+        return nullptr;
+    const char* named = selection->GetUnitNodeID(quantity);
+    if (!named || id != named)
+        selection->SetUnitNodeID(quantity, unit->GetID());   // tells the views itself
+    else if (changed)
+        selection->InvokeEvent(vtkMRMLSelectionNode::UnitModifiedEvent, nullptr);
+    return unit;
 }

@@ -4,11 +4,14 @@
 #include "vtkMRMLInteractionNode.h"
 #include "vtkMRMLScene.h"
 #include "vtkMRMLSelectionNode.h"
+#include "vtkMRMLSliceLogic.h"
+#include "vtkMRMLSliceNode.h"
 
 #include <vtkNew.h>
 #include <vtkObjectFactory.h>
 #include <vtksys/SystemTools.hxx>
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -83,7 +86,38 @@ void vtkVizApplicationLogic::SetMRMLScene(vtkMRMLScene* scene)
     }
     if (ColorLogic)
         ColorLogic->SetMRMLScene(scene);
+    for (auto& logic : SliceLogics)
+        logic->SetMRMLScene(scene);
     Modified();
+}
+
+vtkMRMLSliceLogic* vtkVizApplicationLogic::CreateSliceLogic(vtkMRMLSliceNode* sliceNode)
+{
+    if (!sliceNode)
+        return nullptr;
+    if (vtkMRMLSliceLogic* existing = GetSliceLogic(sliceNode))
+        return existing;
+    // The logics of slice nodes that went: the list stays as long as the views.
+    SliceLogics.erase(std::remove_if(SliceLogics.begin(), SliceLogics.end(),
+                                     [](const vtkSmartPointer<vtkMRMLSliceLogic>& logic) {
+                                         return !logic->GetSliceNode();
+                                     }),
+                      SliceLogics.end());
+    auto logic = vtkSmartPointer<vtkMRMLSliceLogic>::New();
+    logic->SetMRMLScene(Scene);
+    logic->SetSliceNode(sliceNode);
+    SliceLogics.push_back(logic);
+    return logic;
+}
+
+vtkMRMLSliceLogic* vtkVizApplicationLogic::GetSliceLogic(vtkMRMLSliceNode* sliceNode) const
+{
+    if (!sliceNode)
+        return nullptr;
+    for (const auto& logic : SliceLogics)
+        if (logic->GetSliceNode() == sliceNode)
+            return logic;
+    return nullptr;
 }
 
 void vtkVizApplicationLogic::SetColorLogic(vtkMRMLColorLogic* logic)

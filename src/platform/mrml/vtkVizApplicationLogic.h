@@ -8,11 +8,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class vtkMRMLColorLogic;
 class vtkMRMLInteractionNode;
 class vtkMRMLScene;
 class vtkMRMLSelectionNode;
+class vtkMRMLSliceLogic;
+class vtkMRMLSliceNode;
 
 class vtkVizApplicationLogic : public vtkObject
 {
@@ -28,6 +31,12 @@ public:
     // The singletons of the current scene; null without a scene.
     vtkMRMLSelectionNode* GetSelectionNode() const;
     vtkMRMLInteractionNode* GetInteractionNode() const;
+
+    // The logic of a slice view, made on first asking with the current scene and kept
+    // while the slice node lives; null for a null node.
+    vtkMRMLSliceLogic* CreateSliceLogic(vtkMRMLSliceNode* sliceNode);
+    // The logic made for the slice node; null when there is none.
+    vtkMRMLSliceLogic* GetSliceLogic(vtkMRMLSliceNode* sliceNode) const;
 
     // The application's colour logic (held); it follows the current scene.
     void SetColorLogic(vtkMRMLColorLogic* logic);
@@ -56,5 +65,6 @@ private:
     struct Worker;
     vtkSmartPointer<vtkMRMLScene> Scene;
     vtkSmartPointer<vtkMRMLColorLogic> ColorLogic;
+    std::vector<vtkSmartPointer<vtkMRMLSliceLogic>> SliceLogics;
     std::unique_ptr<Worker> ProcessingWorker;
 };

@@ -1,7 +1,9 @@
 #include "ProjectFile.h"
+#include "ProjectFileLimits.h"
 
 #include "Application.h"
 #include "GeometryObject.h"
+#include "GroupCycles.h"
 #include "PropertyCouple.h"
 #include "ValueText.h"
 
@@ -322,6 +324,7 @@ Content parse(std::istream& in, const std::string& source)
     std::string line;
     bool versionSeen = false;
     bool ended = false;
+    std::size_t objectCount = 0;
     auto damaged = [&](const std::string& what) {
         return Error(source + " is damaged: " + what + " at line " + std::to_string(lineNumber));
     };
@@ -389,6 +392,9 @@ Content parse(std::istream& in, const std::string& source)
             project.kind = static_cast<int>(kind);
             project.feederType = name(fields[3], "a view type");
             content.projects.push_back(std::move(project));
+            const std::string refusal = ProjectFileLimits::refusal(source, content.projects.size(), objectCount);
+            if (!refusal.empty())
+                throw Error(refusal);
         } else if (keyword == "pprop" && fields.size() == 4 && !content.projects.empty()) {
             content.projects.back().properties.push_back(property(fields));
         } else if (keyword == "object" && fields.size() == 5 && !content.projects.empty()) {
@@ -402,6 +408,9 @@ Content parse(std::istream& in, const std::string& source)
             object.name = name(fields[3], "an object name");
             object.suppressed = fields[4] == "1";
             objects.push_back(std::move(object));
+            const std::string refusal = ProjectFileLimits::refusal(source, content.projects.size(), ++objectCount);
+            if (!refusal.empty())
+                throw Error(refusal);
         } else if (keyword == "model" && fields.size() == 2 && !content.projects.empty()
                    && !content.projects.back().objects.empty()) {
             ObjectRecord& object = content.projects.back().objects.back();
@@ -465,6 +474,38 @@ void checkViewTypes(const Content& content, const std::function<bool(const std::
             throw ProjectFile::Error(source + " holds the project " + project.name
                                      + " of a view type this build does not know: "
                                      + (project.feederType.empty() ? "(none)" : project.feederType));
+    }
+}
+
+// Groups that contain themselves, directly or through other groups, have no place in the
+// tree: the file is refused before anything is created.
+void checkGroupCycles(const Content& content, const std::string& source)
+{
+    const Vexil::TypeInfo groupType = ProjectObjectGroup::getClassTypeId();
+    const std::string listType = PropertyCoupleArray::getClassTypeId().get_name();
+    for (const ProjectRecord& project : content.projects) {
+        std::vector<GroupMembers> groups;
+        for (const ObjectRecord& object : project.objects) {
+            const Vexil::TypeInfo type = Vexil::TypeInfo::get_type_from_name(object.type.c_str());
+            if (type.is_sick() || !type.is_inherited_from(groupType))
+                continue;
+            GroupMembers group{object.id, object.name, {}};
+            for (const PropertyRecord& property : object.properties) {
+                std::vector<std::string> entries;
+                if (property.name != "Member" || property.type != listType
+                    || !ValueText::parseList(property.value, entries))
+                    continue;
+                for (const std::string& entry : entries) {
+                    unsigned int id = 0;
+                    if (parseUnsigned(entry, id))
+                        group.members.push_back(id);
+                }
+            }
+            groups.push_back(std::move(group));
+        }
+        const std::vector<std::string> chain = findGroupCycle(groups);
+        if (!chain.empty())
+            throw ProjectFile::Error(source + " holds groups that contain each other: " + describeGroupCycle(chain));
     }
 }
 
@@ -625,6 +666,7 @@ void ProjectFile::check(const Application& app, const std::string& path)
 {
     const Content content = parseFile(path);
     checkViewTypes(content, app.viewTypeCheck, path);
+    checkGroupCycles(content, path);
     for (const ProjectRecord& project : content.projects)
         buildObjects(project, path);
 }
@@ -633,6 +675,7 @@ std::vector<Project*> ProjectFile::resume(Application& app, const std::string& p
 {
     const Content content = parseFile(path);
     checkViewTypes(content, app.viewTypeCheck, path);
+    checkGroupCycles(content, path);
 
     std::vector<std::vector<std::unique_ptr<ProjectObject>>> built;
     built.reserve(content.projects.size());
@@ -701,6 +744,7 @@ void ProjectFile::export_objects(std::ostream& out, const Project& source,
 std::vector<ProjectObject*> ProjectFile::import_objects(std::istream& in, Project& target)
 {
     const Content content = parseBounded(in, "The copied data");
+    checkGroupCycles(content, "The copied data");
     if (content.projects.empty())
         return {};
     const ProjectRecord& record = content.projects.front();

@@ -4,8 +4,13 @@
 
 #include "Project.h"
 #include "PropertyCouple.h"
+#include "ValueText.h"
+
+#include <vexil/MsgConsole.h>
 
 #include <cstring>
+#include <limits>
+#include <unordered_set>
 
 
 VEXIL_TYPESYSTEM_SOURCE(Obj::ProjectObject, Obj::PropertyContainer)
@@ -127,6 +132,10 @@ public:
     {
         if (!object || object->get_project() != group.get_project() || object == &group)
             return;
+        if (group.would_contain_itself(object)) {
+            group.refuse(*object);
+            return;
+        }
         about_to_set_value();
         group.add_object(object);
         has_set_value();
@@ -140,6 +149,27 @@ public:
                 group.add_object(object);
         }
         has_set_value();
+    }
+    // A list that would make the group contain itself is refused whole, so that a script
+    // line that sets it fails and says why.
+    bool set_value_text(const std::string& text) override
+    {
+        std::vector<std::string> entries;
+        const Project* project = group.get_project();
+        if (!project || !ValueText::parseList(text, entries))
+            return PropertyCoupleArray::set_value_text(text);
+        for (const std::string& entry : entries) {
+            long id = 0;
+            if (!ValueText::parseInteger(entry, id) || id <= 0
+                || static_cast<unsigned long>(id) > std::numeric_limits<unsigned int>::max())
+                continue;
+            const ProjectObject* object = project->get_object(static_cast<unsigned int>(id));
+            if (object && group.would_contain_itself(object)) {
+                group.refuse(*object);
+                return false;
+            }
+        }
+        return PropertyCoupleArray::set_value_text(text);
     }
 private:
     ProjectObjectGroup& group;
@@ -161,14 +191,54 @@ ProjectObjectGroup::~ProjectObjectGroup()
 
 void ProjectObjectGroup::add_object(ProjectObject* object)
 {
-    if (!object || object == this || object->memberships().count(this))
+    if (!object || (object->memberOf && object->memberOf->count(this)))
         return;
+    if (would_contain_itself(object)) {
+        refuse(*object);
+        return;
+    }
     object->memberships().emplace(this, members.insert(members.end(), object));
     // A group read back from a file lists its members again: they know it as theirs.
     if (!object->parentGroup)
         object->parentGroup = this;
     if (listedValid)
         listed.push_back(object);
+}
+
+bool ProjectObjectGroup::would_contain_itself(const ProjectObject* object) const
+{
+    if (object == this)
+        return true;
+    // Only a group holds members; and a group that holds nothing yet is not held by one.
+    if (!object || !dynamic_cast<const ProjectObjectGroup*>(object) || !memberOf)
+        return false;
+    // Up through the groups that hold this one: the holders of a group are few, its
+    // members may be many.
+    std::vector<const ProjectObject*> todo{this};
+    std::unordered_set<const ProjectObject*> seen{this};
+    while (!todo.empty()) {
+        const ProjectObject* held = todo.back();
+        todo.pop_back();
+        if (!held->memberOf)
+            continue;
+        for (const auto& holder : *held->memberOf) {
+            if (holder.first == object)
+                return true;
+            if (seen.insert(holder.first).second)
+                todo.push_back(holder.first);
+        }
+    }
+    return false;
+}
+
+void ProjectObjectGroup::refuse(const ProjectObject& object) const
+{
+    auto& console = Vexil::MsgConsoleSingleton::Instance();
+    if (&object == this)
+        console.Warning("The group '%s' cannot be a member of itself\n", get_name());
+    else
+        console.Warning("The group '%s' cannot be a member of the group '%s', which it already contains\n",
+                        object.get_name(), get_name());
 }
 
 const std::vector<ProjectObject*>& ProjectObjectGroup::get_objects() const

@@ -99,7 +99,12 @@ class ProjectObjectGroup : public ProjectObject
 public:
     ProjectObjectGroup();
     ~ProjectObjectGroup() override;
+    // Refuses, with a console warning, an object that would make the group contain
+    // itself: the group itself or a group that holds it, directly or through others.
     void add_object(ProjectObject* object);
+    // Whether `object` as a member would make this group contain itself.  Costs as much as
+    // the groups that hold this one.
+    bool would_contain_itself(const ProjectObject* object) const;
     // The members in the order they were added.
     const std::vector<ProjectObject*>& get_objects() const;
     // Constant time: deleting the members of a large group one by one stays linear.
@@ -108,6 +113,8 @@ public:
     void clear_members();
 private:
     class MemberList;
+    // Says on the console why `object` does not join the group.
+    void refuse(const ProjectObject& object) const;
     std::list<ProjectObject*> members;
     // get_objects()'s answer, rebuilt on the first call after a change.
     mutable std::vector<ProjectObject*> listed;

@@ -2,6 +2,7 @@
 
 #include <vexil/Exception.h>
 
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <cmath>
@@ -199,6 +200,62 @@ QString userString(const Quantity& q, const QLocale& locale)
     return unit.isEmpty() ? number : number + QLatin1Char(' ') + unit;
 }
 
+std::string quoted(const QString& text)
+{
+    return "\"" + text.toStdString() + "\"";
+}
+
+bool isOperator(QChar ch)
+{
+    return QStringLiteral("*/+-^()\u00d7\u00f7").contains(ch);
+}
+
+// Why a text without a number is refused.
+std::string notANumber(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return "No number given";
+    bool digit = false;
+    bool op = false;
+    for (int k = 0; k < t.size(); ++k) {
+        digit = digit || t[k].isDigit();
+        const bool afterOperand = k > 0 && (t[k - 1].isDigit() || t[k - 1] == QLatin1Char(')') || t[k - 1].isSpace());
+        op = op || (afterOperand && isOperator(t[k])) || t[k] == QLatin1Char('(');
+    }
+    if (digit && op)
+        return "Expressions such as " + quoted(t) + " are not read: type the resulting number";
+    return quoted(t) + " is not a number";
+}
+
+// Why the text after a number (`rest`, in the C form that the parser reads) is refused.
+std::string trailingText(const QString& text, const QString& rest, const QLocale& locale)
+{
+    const QString t = text.trimmed();
+    const QChar first = rest.at(0);
+    if (isOperator(first))
+        return "Expressions such as " + quoted(t) + " are not read: type the resulting number";
+    const QChar point = locale.decimalPoint();
+    if (first == QLatin1Char('.') || first == QLatin1Char(',')) {
+        // The parser reads the locale's decimal sign as ".": one left over is a second one.
+        if (first == point || (first == QLatin1Char('.') && t.contains(point)))
+            return quoted(t) + " has more than one decimal sign";
+        return "The decimal sign here is " + quoted(QString(point)) + ", not " + quoted(QString(first)) + " (in "
+            + quoted(t) + ")";
+    }
+    // A unit followed by more text, a unit in the wrong case, or no unit at all.
+    const int blank = rest.indexOf(QRegularExpression(QStringLiteral("\\s")));
+    if (blank > 0 && UnitsManager::findUnit(rest.left(blank)) > NoUnit)
+        return "Unexpected " + quoted(rest.mid(blank).trimmed()) + " after the unit in " + quoted(t);
+    const QString word = blank > 0 ? rest.left(blank) : rest;
+    for (const auto& u : units) {
+        const QString symbol = QString::fromLatin1(u.symbol);
+        if (!symbol.isEmpty() && symbol.compare(word, Qt::CaseInsensitive) == 0)
+            return "Unknown unit " + quoted(word) + ": units are case-sensitive (" + quoted(symbol) + "?)";
+    }
+    return "Unknown unit " + quoted(rest) + " in " + quoted(t);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------
@@ -304,7 +361,7 @@ Quantity Quantity::parse(const QString& text, const QLocale& locale)
         count += digits();
     }
     if (count == 0)
-        throw Vexil::ExceptionHandler("Not a number: " + text.toStdString());
+        throw Vexil::ExceptionHandler(notANumber(text));
     if (i < n && (c[i] == QLatin1Char('e') || c[i] == QLatin1Char('E'))) {
         const int mark = i++;
         if (i < n && (c[i] == QLatin1Char('+') || c[i] == QLatin1Char('-')))
@@ -315,13 +372,13 @@ Quantity Quantity::parse(const QString& text, const QLocale& locale)
     bool ok = false;
     const double value = c.left(i).toDouble(&ok);
     if (!ok || !std::isfinite(value))
-        throw Vexil::ExceptionHandler("Not a number: " + text.toStdString());
+        throw Vexil::ExceptionHandler(quoted(text.trimmed()) + " is beyond the numbers that can be held");
     const QString symbol = c.mid(i).trimmed();
     Quantity q(value, Dimensionless, NoUnit);
     if (!symbol.isEmpty()) {
         const UnitType u = UnitsManager::findUnit(symbol);
         if (u <= NoUnit)
-            throw Vexil::ExceptionHandler("Unknown unit: " + symbol.toStdString());
+            throw Vexil::ExceptionHandler(trailingText(text, symbol, locale));
         q.unit = u;
         q.kind = kindOfDimension(unitInfo(u)->dimension);
     }

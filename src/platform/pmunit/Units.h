@@ -96,8 +96,10 @@ public:
     // decimal-comma locale).  Numbers follow `locale`: its decimal point, group
     // separators in their right places, and its signs; in a decimal-comma locale a point
     // that cannot be a group separator is taken as the decimal point.  The kind is the
-    // unit's dimension (Dimensionless without unit).  Throws Vexil::ExceptionHandler for
-    // anything else.
+    // unit's dimension (Dimensionless without unit).  The whole text must be read: for
+    // anything else (an unknown or wrongly cased unit, text after it, an expression, the
+    // other locale's decimal sign) it throws Vexil::ExceptionHandler with a message that
+    // tells the user what is wrong.
     static Quantity parse(const QString& text, const QLocale& locale = QLocale::c());
 
     bool operator==(const Quantity& o) const;

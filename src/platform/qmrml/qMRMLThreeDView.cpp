@@ -2,6 +2,7 @@
 
 #include <mrml/vtkMRML3DViewDisplayableManager.h>
 #include <mrml/vtkMRMLAbstractDisplayableManager.h>
+#include <mrml/vtkMRMLCameraNode.h>
 #include <mrml/vtkMRMLDisplayableManagerGroup.h>
 #include <mrml/vtkMRMLInteractionNode.h>
 #include <mrml/vtkMRMLModelDisplayableManager.h>
@@ -11,6 +12,7 @@
 
 #include <QVTKOpenGLNativeWidget.h>
 #include <vtkCallbackCommand.h>
+#include <vtkCamera.h>
 #include <vtkCollection.h>
 #include <vtkCommand.h>
 #include <vtkGenericOpenGLRenderWindow.h>
@@ -26,6 +28,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -78,16 +81,48 @@ struct qMRMLThreeDView::Private
     }
     bool cameraFramed = false;
 
-    // Brings the models up to date, then aims the camera at what is visible (if anything).
-    void frameVisibleProps()
+    // Brings the models up to date, then aims the camera at the models shown.  Only models
+    // count: a placement marker or an annotation widget is no model, and framing the
+    // first marker of an empty view would zoom onto that marker alone.  False when no
+    // model is shown.
+    bool frameVisibleModels()
     {
         group->UpdateBeforeRender();
         double bounds[6];
-        q->renderer()->ComputeVisiblePropBounds(bounds);
-        if (vtkMath::AreBoundsInitialized(bounds)) {
-            q->renderer()->ResetCamera(bounds);
-            cameraFramed = true;
+        vtkMath::UninitializeBounds(bounds);
+        for (int i = 0; i < group->GetDisplayableManagerCount(); ++i) {
+            auto* models = vtkMRMLModelDisplayableManager::SafeDownCast(group->GetNthDisplayableManager(i));
+            double b[6];
+            if (!models || !models->GetVisibleModelBounds(b))
+                continue;
+            const bool first = !vtkMath::AreBoundsInitialized(bounds);
+            for (int k = 0; k < 3; ++k) {
+                bounds[2 * k] = first ? b[2 * k] : std::min(bounds[2 * k], b[2 * k]);
+                bounds[2 * k + 1] = first ? b[2 * k + 1] : std::max(bounds[2 * k + 1], b[2 * k + 1]);
+            }
         }
+        if (!vtkMath::AreBoundsInitialized(bounds))
+            return false;
+        q->renderer()->ResetCamera(bounds);
+        cameraFramed = true;
+        return true;
+    }
+
+    // The camera of a view without models: the camera node's default distance from the
+    // origin (a few hundred millimetres) and its view angle, looking down the z axis, so
+    // that clicks in an empty view land at a millimetre scale.
+    void standAtDefaultDistance()
+    {
+        vtkNew<vtkMRMLCameraNode> defaults;
+        const double distance = std::sqrt(vtkMath::Distance2BetweenPoints(defaults->GetPosition(),
+                                                                          defaults->GetFocalPoint()));
+        const double* focal = defaults->GetFocalPoint();
+        vtkCamera* camera = q->renderer()->GetActiveCamera();
+        camera->SetFocalPoint(focal[0], focal[1], focal[2]);
+        camera->SetPosition(focal[0], focal[1], focal[2] + distance);
+        camera->SetViewUp(0.0, 1.0, 0.0);
+        camera->SetViewAngle(defaults->GetViewAngle());
+        camera->SetClippingRange(distance / 1000.0, distance * 2.0);
     }
 
     void applyViewNode()
@@ -115,6 +150,7 @@ qMRMLThreeDView::qMRMLThreeDView(QWidget* parent)
     d->group = vtkSmartPointer<vtkMRMLDisplayableManagerGroup>::New();
     d->group->AddDisplayableManagers(names);
     d->group->SetRenderer(renderer());
+    d->standAtDefaultDistance();
 
     d->groupCommand = vtkSmartPointer<vtkCallbackCommand>::New();
     d->groupCommand->SetClientData(this);
@@ -130,7 +166,7 @@ qMRMLThreeDView::qMRMLThreeDView(QWidget* parent)
     d->frameCommand->SetCallback([](vtkObject*, unsigned long, void* client, void*) {
         auto* self = static_cast<Private*>(client);
         if (!self->cameraFramed)
-            self->frameVisibleProps();
+            self->frameVisibleModels();
     });
     renderer()->AddObserver(vtkCommand::StartEvent, d->frameCommand, -1.0f);
 
@@ -297,7 +333,15 @@ bool qMRMLThreeDView::pickAt(const QPoint& position)
 
 void qMRMLThreeDView::resetFocalPoint()
 {
-    d->frameVisibleProps();
+    // Asked for, the view takes in whatever it shows: without models, the annotations.
+    if (!d->frameVisibleModels()) {
+        double bounds[6];
+        renderer()->ComputeVisiblePropBounds(bounds);
+        if (vtkMath::AreBoundsInitialized(bounds))
+            renderer()->ResetCamera(bounds);
+        else
+            d->standAtDefaultDistance();
+    }
     scheduleRender();
 }
 
@@ -305,6 +349,6 @@ void qMRMLThreeDView::forceRender()
 {
     // The first models to appear are framed; afterwards the camera is the user's.
     if (!d->cameraFramed)
-        d->frameVisibleProps();
+        d->frameVisibleModels();
     ctkVTKAbstractView::forceRender();
 }

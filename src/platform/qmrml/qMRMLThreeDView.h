@@ -1,8 +1,8 @@
 #pragma once
 // The MRML 3D view: shows a scene through the displayable managers that the 3D-view
 // factory names (the model and 3D-view managers first), renders when they ask, frames
-// the models when they first appear, and picks with a left click (unless the scene is
-// placing annotations).
+// the models when they first appear (until then it stands at a millimetre scale), and
+// picks with a left click (unless the scene is placing annotations).
 
 #include <ctk/ctkVTKAbstractView.h>
 
@@ -44,7 +44,9 @@ public:
 public Q_SLOTS:
     void setMRMLScene(vtkMRMLScene* scene);
     void setMRMLViewNode(vtkMRMLViewNode* viewNode);
-    // Points the camera at the centre of the visible models and frames them.
+    // Points the camera at the centre of the visible models and frames them; without
+    // models, frames what else is shown, and in a view showing nothing puts the camera
+    // back where an empty view stands.
     void resetFocalPoint();
     void forceRender() override;
 

@@ -67,6 +67,25 @@ bool syncAndClose(int fd, int& error)
     return ok;
 }
 
+// The kernel's rule for links in shared folders, applied here because the links are
+// followed in user space: in a folder that anyone may write to and only owners may
+// delete from (such as /tmp), a link is followed only when it belongs to the user or to
+// the folder's owner.  Anyone else's link there may have been planted to make this user
+// overwrite a file of their own.
+bool mayFollowLink(const std::string& link, const struct stat& linkInfo, std::string& error)
+{
+    const std::string folder = folderOf(link);
+    struct stat folderInfo;
+    if (::stat(folder.c_str(), &folderInfo) != 0)
+        return true;   // the write itself reports a folder that cannot be reached
+    const bool shared = (folderInfo.st_mode & S_ISVTX) && (folderInfo.st_mode & S_IWOTH);
+    if (!shared || linkInfo.st_uid == ::geteuid() || linkInfo.st_uid == folderInfo.st_uid)
+        return true;
+    error = "will not follow the symbolic link '" + link + "': it belongs to another user (uid "
+            + std::to_string(linkInfo.st_uid) + ") in the shared folder '" + folder + "'";
+    return false;
+}
+
 // Follows symbolic links to the file they finally name, which need not exist yet.
 bool resolveLinks(std::string& path, std::string& error)
 {
@@ -74,6 +93,8 @@ bool resolveLinks(std::string& path, std::string& error)
         struct stat st;
         if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
             return true;
+        if (!mayFollowLink(path, st, error))
+            return false;
         std::string target(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
         const ssize_t n = ::readlink(path.c_str(), &target[0], target.size());
         if (n < 0 || static_cast<size_t>(n) >= target.size()) {

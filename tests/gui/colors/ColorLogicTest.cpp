@@ -107,7 +107,10 @@ TEST(ColorFilesSearch, UserFoldersAreSearchedInOrderAndOddFilesLeftOut)
     const QString second = QDir(dir.path()).filePath(QStringLiteral("second"));
     write(first, "B.txt", "0 b 1 2 3 255\n");
     write(first, "notes.dat", "plain text that no colour reader takes\n");
-    write(first, "picture.png", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0", 33));
+    write(first, "picture.png", [] {
+        static const char png[] = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0";
+        return QByteArray(png, sizeof png - 1);
+    }());
     write(first, "NoExtension", "0 n 1 2 3 255\n");
     write(second, "A.ctbl", "0 a 1 2 3 255\n");
     write(second, "B.txt", "0 b 1 2 3 255\n");

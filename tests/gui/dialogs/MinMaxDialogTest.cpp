@@ -4,6 +4,7 @@
 #include <dialogs/dlgMinMaxImp.h>
 
 #include <QDialogButtonBox>
+#include <QLocale>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -61,4 +62,35 @@ TEST(MinMaxDialog, EmptyEntriesAreMarkedAndCancelChangesNothing)
     m.press(QDialogButtonBox::Cancel);
     EXPECT_EQ(m.dialog.result(), QDialog::Rejected);
     EXPECT_EQ(m.lo, 1);
+}
+
+TEST(MinMaxDialog, ANonNumberIsRefusedWithItsReasonNotTakenAsZero)
+{
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    MinMax m;
+    m.dialog.show();
+    m.min()->setText(QStringLiteral("abc"));
+    m.max()->setText(QStringLiteral("5"));
+    m.press(QDialogButtonBox::Ok);
+    EXPECT_TRUE(m.dialog.isVisible());
+    EXPECT_TRUE(MinMax::red(m.min()));
+    EXPECT_FALSE(MinMax::red(m.max()));
+    EXPECT_EQ(m.min()->toolTip(), QStringLiteral("\"abc\" is not a number"));
+    EXPECT_EQ(m.lo, 1);
+
+    // Half a number is no number either; a number in the C locale is taken.
+    m.min()->setText(QStringLiteral("2*3"));
+    m.max()->setText(QStringLiteral("12,5"));
+    m.press(QDialogButtonBox::Ok);
+    EXPECT_TRUE(m.dialog.isVisible());
+    EXPECT_TRUE(MinMax::red(m.max()));
+    EXPECT_EQ(m.hi, 2);
+    m.min()->setText(QStringLiteral("-1e3"));
+    m.max()->setText(QStringLiteral("12.5"));
+    m.press(QDialogButtonBox::Ok);
+    EXPECT_EQ(m.dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(m.lo, -1000);
+    EXPECT_EQ(m.hi, 12.5);
+    QLocale::setDefault(previous);
 }

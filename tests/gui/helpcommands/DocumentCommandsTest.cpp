@@ -382,6 +382,9 @@ TEST_F(DocumentCommands, DeleteSendsRecordsForEveryProjectSparesPrimaryObjectsAn
     Obj::Project* first = project("First");
     Obj::ProjectObject* annotations = first->add_object("Obj::AnnotationsGroup", "Annotations");
     Obj::ProjectObject* plain = first->add_object("Obj::ProjectObject", "Plain");
+    // The delete frees the objects: their ids are taken before.
+    const std::string otherId = std::to_string(other->getObjectId());
+    const std::string plainId = std::to_string(plain->getObjectId());
 
     select(other);
     EXPECT_FALSE(enabled("Std_Delete")) << "only a selection in the current project enables it";
@@ -391,9 +394,9 @@ TEST_F(DocumentCommands, DeleteSendsRecordsForEveryProjectSparesPrimaryObjectsAn
     sent();
     command("Std_Delete")->invoke(0);
     EXPECT_EQ(sent(), (std::vector<std::string>{
-        "doCommand 3 text1= text2=Second text3= number=" + std::to_string(other->getObjectId())
+        "doCommand 3 text1= text2=Second text3= number=" + otherId
             + " text4= text5= text6= real=0 ids=",
-        "doCommand 3 text1= text2=First text3= number=" + std::to_string(plain->getObjectId())
+        "doCommand 3 text1= text2=First text3= number=" + plainId
             + " text4= text5= text6= real=0 ids="}));
     EXPECT_EQ(1u, first->get_num_objects());
     EXPECT_EQ(0u, second->get_num_objects());

@@ -35,9 +35,13 @@
 #include <pmmsg/Message.h>
 #include <qmrml/qMRMLThreeDView.h>
 
+#include <vtkCellArray.h>
 #include <vtkCollection.h>
 #include <vtkCommand.h>
+#include <vtkIdList.h>
 #include <vtkNew.h>
+#include <vtkPoints.h>
+#include <vtkPolyData.h>
 #include <vtkRenderWindowInteractor.h>
 
 #include <QCoreApplication>
@@ -45,9 +49,15 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -229,7 +239,7 @@ TEST_F(ObjectCommands, ModelLoaderAddsReadableFilesOnly)
     EXPECT_STREQ(model->GetName(), "ball");
     EXPECT_EQ(Gui::StdCmdMRMLModel::loadModel(nullptr, scene), nullptr);
 
-    EXPECT_EQ(Gui::StdCmdMRMLModel::modelFileFilter().split(";;").size(), 7);
+    EXPECT_EQ(Gui::StdCmdMRMLModel::modelFileFilter().split(";;").size(), 8);
     EXPECT_TRUE(Gui::StdCmdMRMLModel::modelFileFilter().startsWith(
         "All formats (*.vtk *.vtp *.vtu *.g *.byu *.stl *.ply *.obj *.meta);;VTK Poly Data"));
 }
@@ -392,4 +402,164 @@ TEST_F(ObjectCommands, AFiducialListFromTheCommandLineOpensAsItsLastPointAndOthe
     EXPECT_EQ(p[0], 7.0);
     EXPECT_EQ(p[1], 8.0);
     EXPECT_EQ(p[2], 9.0);
+}
+
+namespace {
+
+void putBigEndian(QByteArray& out, std::uint32_t v)
+{
+    char bytes[4];
+    qToBigEndian(v, bytes);
+    out.append(bytes, 4);
+}
+
+void putFloat(QByteArray& out, float f)
+{
+    std::uint32_t bits;
+    std::memcpy(&bits, &f, 4);
+    putBigEndian(out, bits);
+}
+
+// A FreeSurfer triangle surface as FreeSurfer writes it, with its tags after the faces,
+// stating the counts given.
+QByteArray freeSurferSurface(const std::vector<float>& xyz, const std::vector<std::int32_t>& faces,
+                             std::int32_t vertexCount, std::int32_t faceCount)
+{
+    static const char header[] = "\xff\xff\xfe" "created by tester on Mon Dec  7 09:00:00 2026\n\n";
+    QByteArray out(header, sizeof header - 1);
+    putBigEndian(out, static_cast<std::uint32_t>(vertexCount));
+    putBigEndian(out, static_cast<std::uint32_t>(faceCount));
+    for (float f : xyz)
+        putFloat(out, f);
+    for (std::int32_t i : faces)
+        putBigEndian(out, static_cast<std::uint32_t>(i));
+    static const char tags[] = "\0\0\0\x03" "valid = 1  # volume info valid\n";
+    out.append(tags, sizeof tags - 1);
+    return out;
+}
+
+QByteArray freeSurferSurface(const std::vector<float>& xyz, const std::vector<std::int32_t>& faces)
+{
+    return freeSurferSurface(xyz, faces, static_cast<std::int32_t>(xyz.size() / 3),
+                             static_cast<std::int32_t>(faces.size() / 3));
+}
+
+const std::vector<float> tetraPoints{0, 0, 0, 10.5f, 0, 0, 0, 20.25f, 0, 0, 0, -30};
+const std::vector<std::int32_t> tetraFaces{0, 2, 1, 0, 1, 3, 1, 2, 3, 0, 3, 2};
+
+} // namespace
+
+TEST_F(ObjectCommands, ModelLoaderReadsFreeSurferTriangleSurfacesAndRefusesDamagedOnesClearly)
+{
+    openProject();
+    vtkMRMLScene* scene = gui->mrmlScene();
+    QTemporaryDir dir;
+    const QString folder = QDir(dir.path()).filePath(QStringLiteral("Oberfl\u00e4chen v1.2"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    auto file = [&](const char* name, const QByteArray& bytes) {
+        const QString path = QDir(folder).filePath(QString::fromUtf8(name));
+        writeText(path, bytes);
+        return QFile::encodeName(path).toStdString();
+    };
+
+    PelmoraTest::ConsoleCapture console;
+    vtkMRMLModelNode* model = Gui::StdCmdMRMLModel::loadModel(file("lh.pial", freeSurferSurface(tetraPoints, tetraFaces)).c_str(), scene);
+    ASSERT_NE(model, nullptr);
+    EXPECT_STREQ(model->GetName(), "lh");
+    vtkPolyData* data = model->GetPolyData();
+    ASSERT_NE(data, nullptr);
+    ASSERT_EQ(data->GetNumberOfPoints(), 4);
+    ASSERT_EQ(data->GetNumberOfPolys(), 4);
+    double p[3];
+    data->GetPoint(2, p);
+    EXPECT_EQ(p[1], 20.25);
+    data->GetPoint(3, p);
+    EXPECT_EQ(p[2], -30.0);
+    vtkNew<vtkIdList> ids;
+    data->GetCellPoints(1, ids);
+    ASSERT_EQ(ids->GetNumberOfIds(), 3);
+    EXPECT_EQ(ids->GetId(2), 3);
+    EXPECT_NE(model->GetDisplayNode(), nullptr);
+    EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, ""), 0);
+    // The other kinds are surfaces too; upper case as written by some tools.
+    EXPECT_NE(Gui::StdCmdMRMLModel::loadModel(file("rh.WHITE", freeSurferSurface(tetraPoints, tetraFaces)).c_str(), scene),
+              nullptr);
+
+    const QByteArray good = freeSurferSurface(tetraPoints, tetraFaces);
+    QByteArray quad = good;
+    quad[2] = '\xff';
+    std::vector<float> nan = tetraPoints;
+    nan[4] = std::numeric_limits<float>::quiet_NaN();
+    struct Bad
+    {
+        const char* name;
+        QByteArray bytes;
+        const char* reason;
+    };
+    const int before = scene->GetNumberOfNodes();
+    for (const Bad& bad : {Bad{"cut.orig", good.left(3 + 47 + 8 + 48 + 20), "is truncated"},
+                           Bad{"header.orig", good.left(30), "header text does not end"},
+                           Bad{"huge.sphere", freeSurferSurface(tetraPoints, tetraFaces, 0x7fffffff, 0x7fffffff),
+                               "is truncated"},
+                           Bad{"negative.sphere", freeSurferSurface(tetraPoints, tetraFaces, -4, 4), "negative"},
+                           Bad{"quad.inflated", quad, "quadrangle"},
+                           Bad{"index.smoothwm", freeSurferSurface(tetraPoints, {0, 1, 4, 0, 1, 2}), "names vertex 4"},
+                           Bad{"nan.white", freeSurferSurface(nan, tetraFaces), "not a number"},
+                           Bad{"notes.pial", "these are my notes on the pial surface\n", "not a FreeSurfer surface"},
+                           Bad{"empty.pial", "", "is empty"}}) {
+        SCOPED_TRACE(bad.name);
+        console.clear();
+        EXPECT_EQ(Gui::StdCmdMRMLModel::loadModel(file(bad.name, bad.bytes).c_str(), scene), nullptr);
+        EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, "Cannot open model file"), 1);
+        EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, bad.name), 1);
+        EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, bad.reason), 1);
+    }
+    EXPECT_EQ(scene->GetNumberOfNodes(), before);
+}
+
+TEST_F(ObjectCommands, ModelLoaderReadsTheFileAFileURINamesAndLeavesRemoteDataPending)
+{
+    openProject();
+    vtkMRMLScene* scene = gui->mrmlScene();
+    QTemporaryDir dir;
+    const QString folder = QDir(dir.path()).filePath(QStringLiteral("shared models \u00e9t\u00e9"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString stl = QDir(folder).filePath(QStringLiteral("ball.v2.stl"));
+    ASSERT_TRUE(PelmoraTest::writeSphereFile(QFile::encodeName(stl).toStdString(), 0.5));
+    writeText(QDir(folder).filePath(QStringLiteral("lh.pial")), freeSurferSurface(tetraPoints, tetraFaces));
+
+    PelmoraTest::ConsoleCapture console;
+    const QByteArray uri = QUrl::fromLocalFile(stl).toEncoded();
+    ASSERT_TRUE(uri.contains("%20")) << uri.constData();
+    vtkMRMLModelNode* model = Gui::StdCmdMRMLModel::loadModel(uri.constData(), scene);
+    ASSERT_NE(model, nullptr);
+    EXPECT_STREQ(model->GetName(), "ball.v2");
+    EXPECT_GT(model->GetPolyData()->GetNumberOfPoints(), 0);
+    auto* storage = vtkMRMLStorageNode::SafeDownCast(model->GetStorageNode());
+    ASSERT_NE(storage, nullptr);
+    EXPECT_EQ(QFile::decodeName(storage->GetFileName()), stl);
+    EXPECT_EQ(storage->GetReadState(), vtkMRMLStorageNode::TransferDone);
+    const QByteArray surface = "file://localhost" + QUrl::fromLocalFile(QDir(folder).filePath("lh.pial")).toEncoded().mid(7);
+    EXPECT_NE(Gui::StdCmdMRMLModel::loadModel(surface.constData(), scene), nullptr) << surface.constData();
+    EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, ""), 0);
+
+    const int before = scene->GetNumberOfNodes();
+    for (const char* remote : {"https://example.invalid/models/ball.stl", "file://fileserver/models/ball.stl"}) {
+        SCOPED_TRACE(remote);
+        console.clear();
+        EXPECT_EQ(Gui::StdCmdMRMLModel::loadModel(remote, scene), nullptr);
+        EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, "not fetched: its read stays pending"), 1);
+    }
+    EXPECT_EQ(scene->GetNumberOfNodes(), before);
+
+    // A storage node named by a file URI alone reads through it; one of a remote URI stays pending.
+    vtkNew<vtkMRMLModelNode> target;
+    vtkNew<vtkMRMLModelStorageNode> local;
+    local->SetURI(uri.constData());
+    EXPECT_EQ(local->ReadData(target), 1);
+    EXPECT_GT(target->GetPolyData()->GetNumberOfPoints(), 0);
+    vtkNew<vtkMRMLModelStorageNode> far;
+    far->SetURI("https://example.invalid/models/ball.stl");
+    EXPECT_EQ(far->ReadData(target), 0);
+    EXPECT_EQ(far->GetReadState(), vtkMRMLStorageNode::Pending);
 }

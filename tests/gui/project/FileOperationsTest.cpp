@@ -25,6 +25,7 @@
 
 #include <cstdlib>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -262,14 +263,67 @@ TEST_F(FileOperations, AFailedSaveKeepsTheOldFileAndOffersTheTemporaryFolder)
     EXPECT_TRUE(app.getDirty() || project->is_modified());
     EXPECT_EQ(dir.filePath("kept.pmdb").toStdString(), logic.app().getApplicationFile());
 
-    // Yes: the projects go to the temporary folder under the application file's name.
+    // Yes: the projects go to this user's private folder in the temporary folder, under
+    // the application file's name, and the console says where.
     closer.setAnswer(QMessageBox::Yes);
+    const QString folder = QDir(QDir::tempPath()).filePath(QStringLiteral("Pelmora21-%1").arg(::geteuid()));
+    QDir(folder).removeRecursively();
     EXPECT_TRUE(app.save_as());
-    const QString fallback = QDir(QDir::tempPath()).filePath("Pelmora21/kept.pmdb");
+    const QString fallback = QDir(folder).filePath("kept.pmdb");
     EXPECT_TRUE(QFileInfo::exists(fallback));
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Warning,
+                                 "The projects were saved to the temporary file " + fallback.toStdString() + "\n"));
     EXPECT_EQ(before, read(dir.filePath("kept.pmdb")));
     EXPECT_FALSE(project->is_modified());
-    QFile::remove(fallback);
+    struct stat info;
+    ASSERT_EQ(::stat(QFile::encodeName(folder).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    ASSERT_EQ(::stat(QFile::encodeName(fallback).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+
+    // A second fallback save never replaces the first: it takes the next free name.
+    const QByteArray first = read(fallback);
+    project->add_object("Obj::ProjectObject", "Later");
+    answer = dir.filePath("taken.pmdb");
+    EXPECT_TRUE(app.save_as());
+    EXPECT_EQ(first, read(fallback));
+    EXPECT_TRUE(QFileInfo::exists(QDir(folder).filePath("kept-1.pmdb")));
+
+    // A folder of that name that is no folder of this user is not used.
+    QDir(folder).removeRecursively();
+    write("elsewhere", "x");
+    ASSERT_TRUE(QFile::link(dir.filePath("elsewhere"), folder));
+    EXPECT_FALSE(app.save_as());
+    EXPECT_EQ(read(dir.filePath("elsewhere")), QByteArray("x"));
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error, "Error: Cannot save to the temporary folder " + folder.toStdString()));
+    QFile::remove(folder);
+}
+
+TEST_F(FileOperations, AProjectNeverSavedFallsBackUnderTheDefaultNameBesideOthers)
+{
+    newProject()->add_object("Obj::ProjectObject", "Fresh");
+    const QString folder = QDir(QDir::tempPath()).filePath(QStringLiteral("Pelmora21-%1").arg(::geteuid()));
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    write("other", "another project's fallback");
+    ASSERT_TRUE(QFile::copy(dir.filePath("other"), QDir(folder).filePath("Untitled.pmdb")));
+
+    ConsoleCapture console;
+    ModalCloser closer(QMessageBox::Yes);
+    QDir(dir.path()).mkpath("taken.pmdb");
+    answer = dir.filePath("taken.pmdb");
+    EXPECT_TRUE(app.save_as());
+    const QString saved = QDir(folder).filePath("Untitled-1.pmdb");
+    EXPECT_EQ(read(QDir(folder).filePath("Untitled.pmdb")), QByteArray("another project's fallback"));
+    EXPECT_TRUE(read(saved).startsWith("PELMORA PROJECT FILE\n"));
+    EXPECT_EQ(saved.toStdString(), logic.app().getApplicationFile());
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Warning,
+                                 "The projects were saved to the temporary file " + saved.toStdString() + "\n"));
+    // The folder made by an earlier run with looser permissions is made private again.
+    struct stat info;
+    ASSERT_EQ(::stat(QFile::encodeName(folder).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    QDir(folder).removeRecursively();
 }
 
 TEST_F(FileOperations, ResumingAsksFirstAndADamagedFileChangesNothing)

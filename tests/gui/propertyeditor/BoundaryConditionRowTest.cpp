@@ -5,6 +5,7 @@
 
 #include <core/MetaTypes.h>
 #include <dialogs/DlgInputBCImp.h>
+#include <dialogs/dlgMinMaxImp.h>
 #include <mainwindow/DockingWindowMediator.h>
 #include <propertyeditor/BaseBCEditor.h>
 #include <propertyeditor/PropertyBCQuantityItem.h>
@@ -305,7 +306,7 @@ TEST(MinMaxDialog, TakesTwoNumbersOnlyWhenTheMinimumIsSmaller)
     QLocale::setDefault(QLocale::c());
     double low = 0;
     double high = 1;
-    Gui::dlgMinMaxImp dialog(&low, &high);
+    dlgMinMaxImp dialog(&low, &high);
     QPushButton* ok = dialog.buttonBox()->button(QDialogButtonBox::Ok);
     dialog.minimumEdit()->setText("5");
     dialog.maximumEdit()->setText("5");

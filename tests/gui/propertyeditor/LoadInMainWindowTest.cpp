@@ -1,31 +1,44 @@
 // A load made by a script line, edited in the property panel of the real main window:
 // a typed quantity with its unit, a boundary condition switched between constant and
-// tabular, and a placement's origin.
+// tabular, a placement's origin, texts that cannot be read whole, the input dialog of a
+// boundary condition while the panel rebuilds, and the panel's title.
 
 #include "PropertyEditorTestSupport.h"
 
+#include <commands/Command.h>
 #include <commands/SimModule.h>
 #include <core/qPelmoraApplication.h>
 #include <femgui/FemGui.h>
 #include <mainwindow/DockingWindowMediator.h>
 #include <mainwindow/MainWindow.h>
+#include <dialogs/DlgInputBCImp.h>
 #include <propertyeditor/BaseBCEditor.h>
 #include <propertyeditor/PropertyItem.h>
 #include <propertyeditor/PropertyModel.h>
 #include <propertyeditor/PropertyOperator.h>
 #include <propertyeditor/PropertyView.h>
 #include <propertyeditor/QuantitySpinBox.h>
+#include <selection/ProjectItem.h>
+#include <selection/ProjectObjectItem.h>
 #include <selection/TreeSelectionSingleton.h>
+#include <selection/TreeWidget.h>
 
 #include <obj/LoadObject.h>
 #include <obj/PropertyCouple.h>
 #include <pmmsg/Message.h>
 
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QDockWidget>
+#include <QPointer>
+#include <QStatusBar>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 using namespace Gui::PropertyOperator;
 using PropertyEditorTest::field;
@@ -91,11 +104,42 @@ protected:
         tree->setCurrentIndex(i.siblingAtColumn(0));
         return tree->indexWidget(i);
     }
-    void type(QWidget* editor, const QString& text)
+    // Types into the editor's spin box as a user does, then presses Enter.
+    void type(QWidget* editor, const QString& text, bool enter = true)
     {
-        QLineEdit* f = field(editor);
-        f->selectAll();
-        QTest::keyClicks(f, text);
+        auto* box = qobject_cast<QAbstractSpinBox*>(editor);
+        if (!box)
+            box = editor->findChild<QAbstractSpinBox*>();
+        ASSERT_TRUE(box);
+        field(box)->selectAll();
+        QTest::keyClicks(box, text);
+        if (enter)
+            QTest::keyClick(box, Qt::Key_Return);
+    }
+    static std::vector<std::string> commands()
+    {
+        std::vector<std::string> out;
+        for (const std::string& l : pmMsg::Journal::lines()) {
+            if (l.rfind("runCommand", 0) == 0)
+                out.push_back(l);
+        }
+        return out;
+    }
+    // The tree and the property panel in their docks, as a module's layout puts them.
+    void showPanels()
+    {
+        Gui::DockingWindowItems layout;
+        layout.add_docking_widget("Std_TreeView", Qt::LeftDockWidgetArea, true, false);
+        layout.add_docking_widget("Std_PropertyView", Qt::LeftDockWidgetArea, true, false);
+        Gui::DockingWindowMediator::instance()->setup(&layout);
+    }
+    QString dockTitle() const
+    {
+        for (QDockWidget* dock : window->findChildren<QDockWidget*>()) {
+            if (dock->widget() == Gui::DockingWindowMediator::instance()->getDockingWindow("Std_PropertyView"))
+                return dock->windowTitle();
+        }
+        return {};
     }
 
     std::unique_ptr<PelmoraTest::ScopedLogic> logic;
@@ -182,4 +226,186 @@ TEST_F(LoadInMainWindow, APlacementsOriginIsEditedInItsChildRow)
     type(editor, "4.5");
     EXPECT_EQ(Vexil::Vector3d(0, 4.5, 0), load->SpatialParameters->get_value().getPosition());
     EXPECT_EQ("[Origin(0 4.5 0)] mm", shown(cell("Spatial Parameters")));
+}
+
+TEST_F(LoadInMainWindow, TextsNotReadWholeAreRefusedWithTheirReasonAndWriteNothing)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    start();
+    const QModelIndex place = cell("Spatial Parameters").siblingAtColumn(0);
+    tree->expand(place);
+    const QModelIndex origin = cell("Origin", place).siblingAtColumn(0);
+    tree->expand(origin);
+    auto* x = qobject_cast<Gui::QuantitySpinBox*>(open(cell("x", origin)));
+    ASSERT_TRUE(x);
+    pmMsg::Journal::clear();
+    const struct
+    {
+        const char* text;
+        const char* why;
+    } refused[] = {
+        {"12,5 mm", "The decimal sign here is \".\", not \",\""},
+        {"2*3 mm", "Expressions such as \"2*3 mm\" are not read"},
+        {"12.5 furlongs", "Unknown unit \"furlongs\""},
+        {"12.5 MM", "Unknown unit \"MM\": units are case-sensitive (\"mm\"?)"},
+        {"12.5 mm thick", "Unexpected \"thick\" after the unit"},
+        {"5 N", "\"N\" is a unit of Force, not of Length"},
+    };
+    for (const auto& r : refused) {
+        type(x, r.text);
+        EXPECT_EQ(r.text, field(x)->text()) << "left for the user to mend";
+        EXPECT_FALSE(x->hasValidInput()) << r.text;
+        EXPECT_TRUE(x->toolTip().contains(r.why)) << r.text << ": " << x->toolTip().toStdString();
+        EXPECT_TRUE(field(x)->styleSheet().contains("255, 0, 0")) << r.text;
+    }
+    EXPECT_TRUE(commands().empty());
+    EXPECT_EQ(Vexil::Vector3d(0, 0, 0), load->SpatialParameters->get_value().getPosition());
+
+    // Mended, the value is written once, and the marks go.
+    type(x, "12.5 mm");
+    EXPECT_EQ(Vexil::Vector3d(12.5, 0, 0), load->SpatialParameters->get_value().getPosition());
+    EXPECT_EQ(1u, commands().size());
+    EXPECT_TRUE(x->toolTip().isEmpty());
+    EXPECT_TRUE(field(x)->styleSheet().isEmpty());
+}
+
+TEST_F(LoadInMainWindow, EveryRowWithAUnitRefusesAnExpressionAndLeavingTheFieldSaysWhy)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    start();
+    showPanels();
+    tree->expand(cell("Offset").siblingAtColumn(0));
+    const QModelIndex offsetY = cell("y", cell("Offset").siblingAtColumn(0));
+    pmMsg::Journal::clear();
+    // Quantity, limited quantity, boundary-condition constant and its limited form, vector.
+    for (const QModelIndex& row : {cell("Thickness"), cell("Scale Factor"), cell("Magnitude"),
+                                   cell("Pressure Limit"), offsetY}) {
+        const std::string name = tree->propertyModel()->data(row.siblingAtColumn(0)).toString().toStdString();
+        QWidget* editor = open(row);
+        ASSERT_TRUE(editor) << name;
+        auto* box = qobject_cast<Gui::QuantitySpinBox*>(editor);
+        if (!box)
+            box = editor->findChild<Gui::QuantitySpinBox*>();
+        ASSERT_TRUE(box) << name;
+        type(editor, "2*3");
+        EXPECT_FALSE(box->hasValidInput()) << name;
+        EXPECT_TRUE(box->inputProblem().contains("Expressions")) << name << ": " << box->inputProblem().toStdString();
+        EXPECT_EQ("2*3", field(box)->text()) << name;
+    }
+    EXPECT_TRUE(commands().empty());
+    EXPECT_EQ(0.0, load->Thickness->get_value());
+    EXPECT_EQ(1.0, load->ScaleFactor->get_value());
+    EXPECT_EQ(0.0, load->Magnitude->get_value());
+
+    // Typed, then left for another widget: not written, the last value is back, and the
+    // status bar says why.
+    window->activateWindow();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    auto* thickness = qobject_cast<Gui::QuantitySpinBox*>(open(cell("Thickness")));
+    ASSERT_TRUE(thickness);
+    thickness->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return thickness->hasFocus(); }, 1000));
+    type(thickness, "12.5 MM", false);
+    tree->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !thickness->hasFocus(); }, 1000));
+    EXPECT_TRUE(commands().empty());
+    EXPECT_EQ(0.0, load->Thickness->get_value());
+    EXPECT_EQ("0", field(thickness)->text());
+    EXPECT_TRUE(window->statusBar()->currentMessage().contains("Unknown unit \"MM\""))
+        << window->statusBar()->currentMessage().toStdString();
+
+    // A number beyond a limit is a key that does nothing: the tool tip says why.
+    QWidget* scale = open(cell("Scale Factor"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return scale->isVisible(); }, 1000));
+    type(scale, "12", false);
+    EXPECT_EQ("1", field(scale)->text());
+    EXPECT_TRUE(QToolTip::text().contains("12 is above the maximum 10")) << QToolTip::text().toStdString();
+}
+
+TEST_F(LoadInMainWindow, TheInputDialogGoesWithItsEditorWhenThePanelRebuilds)
+{
+    start();
+    QPointer<InputBCEditor> editor = qobject_cast<InputBCEditor*>(open(cell("Displacement")));
+    ASSERT_TRUE(editor);
+    bool shown = false;
+    QTimer::singleShot(50, [&] {
+        auto* dialog = qobject_cast<Gui::Dlg::DlgInputBCImp*>(QApplication::activeModalWidget());
+        shown = dialog != nullptr;
+        if (!dialog)
+            return;
+        dialog->checkBox(0)->setChecked(true);
+        dialog->lineEdit(0)->setText("7");
+        // Another selection (a file handed over by a second start, say) rebuilds the rows.
+        Gui::TreeSelectionSingleton::instance().set_selection("P", {geometry});
+    });
+    // Should a dialog outlive its editor, it is sent away rather than left to block.
+    QTimer::singleShot(3000, [] {
+        if (QWidget* w = QApplication::activeModalWidget())
+            w->close();
+    });
+    editor->browseButton()->click();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(editor.isNull());
+    EXPECT_EQ(nullptr, QApplication::activeModalWidget());
+    bool given[3];
+    double values[3];
+    load->Displacement->getBCValues(given, values);
+    EXPECT_EQ(0.0, values[0]);
+}
+
+TEST_F(LoadInMainWindow, TheInputDialogLetsGoOfAPropertyWhoseLoadIsDeleted)
+{
+    start();
+    InputBCEditor editor;   // survives the panel's rebuild
+    editor.setProperty(load->Displacement);
+    bool closedByItself = false;
+    const unsigned int id = load->getObjectId();
+    QTimer::singleShot(50, [&] {
+        if (!qobject_cast<Gui::Dlg::DlgInputBCImp*>(QApplication::activeModalWidget()))
+            return;
+        project->remove_object(id);
+        closedByItself = QApplication::activeModalWidget() == nullptr;
+        if (auto* dialog = qobject_cast<Gui::Dlg::DlgInputBCImp*>(QApplication::activeModalWidget())) {
+            dialog->lineEdit(0)->setText("7");
+            dialog->buttonBox()->button(QDialogButtonBox::Ok)->click();   // would write a gone property
+        }
+    });
+    editor.browseButton()->click();
+    EXPECT_TRUE(closedByItself);
+    EXPECT_EQ(nullptr, project->get_object(id));
+}
+
+TEST_F(LoadInMainWindow, ThePanelTitleFollowsARenameADeleteAndAClose)
+{
+    start();
+    showPanels();
+    Gui::TreeSelectionSingleton::instance().clear_all_selections();
+    Gui::TreeSelectionSingleton::instance().set_selection("P", {load});
+    const QString before = QString::fromUtf8(load->get_label());
+    EXPECT_EQ("Properties of \"" + before + "\"", dockTitle());
+    auto* treeView = Gui::DockingWindowMediator::instance()->getDockingWindow("Std_TreeView")->findChild<Gui::TreeWidget*>();
+    ASSERT_TRUE(treeView);
+    Gui::ProjectItem* projectItem = treeView->getProjectItem(app->get_project(project));
+    ASSERT_TRUE(projectItem);
+
+    // Renamed in the project tree, as its editor does on Enter.
+    projectItem->object_item(load->getObjectId())->setData(0, Qt::EditRole, QStringLiteral("Bracket v4"));
+    EXPECT_STREQ("Bracket v4", load->get_label());
+    EXPECT_EQ("Properties of \"Bracket v4\"", dockTitle());
+
+    // Deleted with the Delete command.
+    const unsigned int id = load->getObjectId();
+    load = nullptr;
+    app->get_command_manager().run_command_by_name("Std_Delete");
+    ASSERT_EQ(nullptr, project->get_object(id));
+    EXPECT_EQ("Properties", dockTitle());
+
+    // The project selected, renamed, then closed.
+    treeView->setItemsSelected({projectItem}, true);
+    EXPECT_EQ("Properties of \"P\"", dockTitle());
+    projectItem->setData(0, Qt::EditRole, QStringLiteral("Bracket v2"));
+    EXPECT_EQ("Properties of \"Bracket v2\"", dockTitle());
+    logic->app().close_project("P");
+    EXPECT_EQ("Properties", dockTitle());
 }

@@ -167,11 +167,12 @@ TEST_F(ViewTest, TheDockTitleNamesTheOneSelectedObject)
     const QtMessageHandler previous = qInstallMessageHandler(
         [](QtMsgType, const QMessageLogContext&, const QString& text) { debugLines << text; });
     select({x});
-    select({x, y});   // several: the title stays
-    Gui::TreeSelectionSingleton::instance().clear_all_selections();
+    select({x, y});   // several, the named one among them: the title stays
+    Gui::TreeSelectionSingleton::instance().clear_all_selections();   // nothing selected: named no more
     Gui::TreeSelectionSingleton::instance().set_project_selection("Q", q);
     qInstallMessageHandler(previous);
-    EXPECT_EQ(debugLines, (QStringList{"[Debug] Properties of \"Beam\"", "[Debug] Properties of \"Q\""}));
+    EXPECT_EQ(debugLines, (QStringList{"[Debug] Properties of \"Beam\"", "[Debug] Properties",
+                                       "[Debug] Properties of \"Q\""}));
 }
 
 TEST_F(ViewTest, AnEditInTheRowEditorGoesToTheLogicAndComesBackIntoTheRow)

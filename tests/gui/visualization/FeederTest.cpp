@@ -11,18 +11,22 @@
 
 #include <obj/Application.h>
 #include <obj/Project.h>
+#include <obj/ProjectFile.h>
 #include <obj/ProjectObject.h>
 #include <pmmsg/Message.h>
 #include <vexil/Exception.h>
 #include <vexil/Persistence.h>
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
 
 #include <vtkMatrix4x4.h>
 #include <vtkTransform.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -271,6 +275,59 @@ TEST_F(FeederTest, DeletingAGroupRemovesItsMembersAndKeepsTheRest)
                       + "').removeObjectsFromDocument()").c_str()),
                  Vexil::ExceptionHandler);
     EXPECT_EQ(project->get_object(kept->getObjectId()), kept);
+}
+
+// Ids of 2^31 and more come from project files; the delete line must name them as they are.
+TEST_F(FeederTest, DeletingAGroupWithAnIdBeyondTheSignedRangeRemovesItsMembers)
+{
+    Obj::ProjectObject* a = project->add_object("Obj::ProjectObject", "A");
+    project->add_object("Obj::ProjectObject", "Kept");
+    auto* group = static_cast<Obj::ProjectObjectGroup*>(project->add_object("Obj::ProjectObjectGroup", "Group"));
+    group->add_object(a);
+    std::string bytes = Obj::ProjectFile::write({project}, project);
+    const auto replace = [&bytes](const std::string& from, const std::string& to) {
+        const auto at = bytes.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        bytes.replace(at, from.size(), to);
+    };
+    replace("project\tFeeders\t", "project\tLargeIds\t");
+    // This test program registers no simulation module: the plain project feeder serves.
+    replace("\tFemGui::ViewFeederProjectFem\n", "\tGui::ViewFeederProject\n");
+    replace("current\tFeeders", "current\tLargeIds");
+    replace("object\t" + std::to_string(group->getObjectId()) + "\t", "object\t2147483648\t");
+    bytes.erase(bytes.rfind("end\t"));
+    unsigned int crc = 0xFFFFFFFFu;
+    for (const char b : bytes) {
+        crc ^= static_cast<unsigned char>(b);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc & 1u) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+    }
+    char check[16];
+    std::snprintf(check, sizeof check, "%08X", crc ^ 0xFFFFFFFFu);
+    bytes += std::string("end\t") + check + "\n";
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("large ids.v2.pmdb").toStdString();
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << bytes;
+    }
+
+    const std::vector<Obj::Project*> read = Obj::ProjectFile::resume(Obj::Application::instance(), path);
+    ASSERT_EQ(read.size(), 1u);
+    Obj::Project* large = read.front();
+    auto* readGroup = dynamic_cast<Obj::ProjectObjectGroup*>(large->get_object(2147483648u));
+    ASSERT_NE(readGroup, nullptr);
+    ASSERT_EQ(readGroup->get_objects().size(), 1u);
+    const unsigned int memberId = readGroup->get_objects().front()->getObjectId();
+    auto* feeder = dynamic_cast<Gui::ViewFeederProjectObjectGroup*>(app.get_project(large)->get_view_feeder(readGroup));
+    ASSERT_NE(feeder, nullptr);
+
+    pmMsg::Journal::clear();
+    EXPECT_NO_THROW(feeder->onDelete({}));
+    EXPECT_EQ(pmMsg::Journal::lines(), std::vector<std::string>{
+        "runString App.get_project(\"LargeIds\").get_object(\"2147483648\").removeObjectsFromDocument()"});
+    EXPECT_EQ(large->get_object(memberId), nullptr);
+    EXPECT_EQ(large->get_object(2147483648u), readGroup);
 }
 
 TEST_F(FeederTest, GroupCarriesItsMembersExceptWhileRestoring)

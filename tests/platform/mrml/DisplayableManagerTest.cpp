@@ -198,7 +198,9 @@ TEST_F(ModelView, DisplayModesTakeEffectAtTheNextRender)
     display->SetDisplayMode(vtkMRMLDisplayNode::DisplayShadedWithWireframe);
     window->Render();
     EXPECT_EQ(actor->GetProperty()->GetRepresentation(), VTK_SURFACE);
-    EXPECT_TRUE(actor->GetProperty()->GetEdgeVisibility());
+    // The outline is a second actor; the cell edges (the mesh) stay off.
+    EXPECT_FALSE(actor->GetProperty()->GetEdgeVisibility());
+    EXPECT_EQ(renderer->GetActors()->GetNumberOfItems(), 2);
 
     // The view's own mode overrides every model's until it is set back to 0.
     view->VtkSetDisplayMode(1);
@@ -213,15 +215,15 @@ TEST_F(ModelView, DisplayModesTakeEffectAtTheNextRender)
     window->Render();
     EXPECT_DOUBLE_EQ(actor->GetProperty()->GetOpacity(), 0.5);
 
-    // Clipping cuts with the scene's clip node only while the display node asks for it.
+    // The scene's clip node cuts every model, whatever its display node's own flag.
     auto clip = MRMLTest::addNode<vtkMRMLClipModelsNode>(scene);
     clip->SetRedSliceClipState(vtkMRMLClipModelsNode::ClipPositiveSpace);
     window->Render();
     auto* mapper = vtkPolyDataMapper::SafeDownCast(actor->GetMapper());
-    EXPECT_EQ(mapper->GetNumberOfClippingPlanes(), 0);
-    display->ClippingOn();
-    window->Render();
     EXPECT_EQ(mapper->GetNumberOfClippingPlanes(), 1);
+    clip->SetRedSliceClipState(vtkMRMLClipModelsNode::ClipOff);
+    window->Render();
+    EXPECT_EQ(mapper->GetNumberOfClippingPlanes(), 0);
 }
 
 TEST_F(ModelView, PickReturnsTheModelUnderThePointAndReportsTheEntity)

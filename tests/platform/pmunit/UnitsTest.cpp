@@ -192,3 +192,31 @@ TEST(Quantity, VectorAndFlagFormsShowFreeComponents)
     EXPECT_NE(input, Quantity(true, true, true, 5, 0, -1.5, pmUnit::Force, pmUnit::Newton));
     EXPECT_NE(Quantity(5, 0, 0, pmUnit::Force, pmUnit::Newton), Quantity(5, pmUnit::Force, pmUnit::Newton));
 }
+
+TEST(Quantity, RefusalsTellTheUserWhatIsWrong)
+{
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const QLocale german(QLocale::German, QLocale::Germany);
+    auto why = [](const char* text, const QLocale& locale) -> std::string {
+        try {
+            parsed(text, locale);
+        } catch (const Vexil::ExceptionHandler& e) {
+            return e.get_message();
+        }
+        return "taken";
+    };
+    EXPECT_EQ("The decimal sign here is \".\", not \",\" (in \"12,5 mm\")", why("12,5 mm", english));
+    EXPECT_EQ("The decimal sign here is \",\", not \".\" (in \"1.23.4\")", why("1.23.4", german));
+    EXPECT_EQ("\"1.2.3\" has more than one decimal sign", why("1.2.3", QLocale::c()));
+    EXPECT_EQ("\"1,2,3\" has more than one decimal sign", why("1,2,3", german));
+    EXPECT_EQ("Expressions such as \"2*3 mm\" are not read: type the resulting number", why("2*3 mm", english));
+    EXPECT_EQ("Expressions such as \"(2+3) mm\" are not read: type the resulting number", why("(2+3) mm", english));
+    EXPECT_EQ("Unknown unit \"furlongs\" in \"12.5 furlongs\"", why("12.5 furlongs", english));
+    EXPECT_EQ("Unknown unit \"MM\": units are case-sensitive (\"mm\"?)", why("12.5 MM", english));
+    EXPECT_EQ("Unexpected \"thick\" after the unit in \"12.5 mm thick\"", why("12.5 mm thick", english));
+    EXPECT_EQ("\"mm\" is not a number", why("mm", english));
+    EXPECT_EQ("\"--1\" is not a number", why("--1", english));
+    EXPECT_EQ("No number given", why("  ", english));
+    // Units with signs in their symbols are still units.
+    EXPECT_EQ("taken", why("2 dyne/cm^2", english));
+}

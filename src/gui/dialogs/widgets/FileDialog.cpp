@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -36,6 +37,44 @@ QString toolkitExistingDirectory(QWidget* parent, const QString& caption, const 
     if (backend().existingDirectory)
         return backend().existingDirectory(parent, caption, dir, options);
     return QFileDialog::getExistingDirectory(parent, caption, dir, options);
+}
+
+// Qt's own save dialog, as its static function opens it, except that a typed name with a
+// double quote is explained: the dialog reads quotes as a list of names ("a" "b") and
+// otherwise refuses such a name without a word.
+QString toolkitSaveFileName(QWidget* parent, const QString& caption, const QString& start,
+                            const QString& filter, QString* selectedFilter, QFileDialog::Options options)
+{
+    QFileDialog dialog(parent, caption, QString(), filter);
+    dialog.setOptions(options);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    if (!start.isEmpty()) {
+        const QFileInfo info(start);
+        if (info.isDir()) {
+            dialog.setDirectory(start);
+        } else {
+            dialog.setDirectory(info.absolutePath());
+            dialog.selectFile(info.fileName());
+        }
+    }
+    if (selectedFilter && !selectedFilter->isEmpty())
+        dialog.selectNameFilter(*selectedFilter);
+    // Only Qt's own dialog has this field; a native one takes such names as they are.
+    if (auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+        QObject::connect(edit, &QLineEdit::returnPressed, &dialog, [&dialog, edit] {
+            if (edit->text().contains(QLatin1Char('"')))
+                QMessageBox::warning(&dialog, FileDialog::tr("Invalid file name"),
+                                     FileDialog::tr("The name %1 cannot be used: a file name must not contain "
+                                                    "the character \".")
+                                         .arg(edit->text()));
+        });
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    if (selectedFilter)
+        *selectedFilter = dialog.selectedNameFilter();
+    return dialog.selectedFiles().value(0);
 }
 
 // The suffix of the first "(*.ext" pattern of a name filter, taken whole: "(*.tar.gz)"
@@ -115,7 +154,7 @@ QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, con
     const QString title = caption.isEmpty() ? tr("Save as") : caption;
     QString file = backend().saveFileName
         ? backend().saveFileName(parent, title, start, filter, selectedFilter, options)
-        : QFileDialog::getSaveFileName(parent, title, start, filter, selectedFilter, options);
+        : toolkitSaveFileName(parent, title, start, filter, selectedFilter, options);
     file = QDir::fromNativeSeparators(file);
     if (!file.isEmpty())
         setWorkingDirectory(file);

@@ -1,0 +1,67 @@
+#include "GroupCycles.h"
+
+#include <cstddef>
+#include <unordered_map>
+#include <utility>
+
+namespace Obj {
+
+std::vector<std::string> findGroupCycle(const std::vector<GroupMembers>& groups)
+{
+    std::unordered_map<unsigned int, std::size_t> index;
+    index.reserve(groups.size());
+    for (std::size_t i = 0; i < groups.size(); ++i)
+        index.emplace(groups[i].id, i);
+
+    // Depth-first, without recursion: a deep chain of nested groups must not exhaust the stack.
+    enum class Mark : unsigned char { New, Open, Done };
+    std::vector<Mark> marks(groups.size(), Mark::New);
+    std::vector<std::pair<std::size_t, std::size_t>> path;   // group, next member to visit
+    for (std::size_t root = 0; root < groups.size(); ++root) {
+        if (marks[root] != Mark::New)
+            continue;
+        marks[root] = Mark::Open;
+        path.emplace_back(root, 0);
+        while (!path.empty()) {
+            auto& [group, next] = path.back();
+            const std::vector<unsigned int>& members = groups[group].members;
+            if (next == members.size()) {
+                marks[group] = Mark::Done;
+                path.pop_back();
+                continue;
+            }
+            const auto found = index.find(members[next++]);
+            if (found == index.end())
+                continue;
+            const std::size_t member = found->second;
+            if (marks[member] == Mark::Open) {
+                std::vector<std::string> chain;
+                std::size_t start = 0;
+                while (path[start].first != member)
+                    ++start;
+                for (std::size_t k = start; k < path.size(); ++k)
+                    chain.push_back(groups[path[k].first].name);
+                chain.push_back(groups[member].name);
+                return chain;
+            }
+            if (marks[member] == Mark::New) {
+                marks[member] = Mark::Open;
+                path.emplace_back(member, 0);
+            }
+        }
+    }
+    return {};
+}
+
+std::string describeGroupCycle(const std::vector<std::string>& chain)
+{
+    std::string text;
+    for (std::size_t i = 0; i < chain.size(); ++i) {
+        if (i)
+            text += " > ";
+        text += chain[i];
+    }
+    return text;
+}
+
+} // namespace Obj

@@ -1,0 +1,27 @@
+#pragma once
+// Groups that would contain themselves.  The tree shows a group's members as its
+// children, so a group that is (through other groups) a member of itself has no place
+// in it; such membership is refused wherever it is set.
+
+#include <string>
+#include <vector>
+
+namespace Obj {
+
+// One group as a file or a copy lists it: its object id, its name and its members' ids.
+struct GroupMembers
+{
+    unsigned int id = 0;
+    std::string name;
+    std::vector<unsigned int> members;
+};
+
+// The names along a chain of groups that leads back to its first one ("A", "B", "A"), or
+// an empty list when no group contains itself.  Ids that name no group are passed over.
+// Linear in the groups and members listed.
+std::vector<std::string> findGroupCycle(const std::vector<GroupMembers>& groups);
+
+// The chain as text for a message: "A > B > A".
+std::string describeGroupCycle(const std::vector<std::string>& chain);
+
+} // namespace Obj

@@ -1,0 +1,112 @@
+// Saving through a symbolic link in a shared sticky folder (such as /tmp): another user's
+// link there is not followed, so that it cannot make this user replace a file of theirs.
+
+#include <vexil/AtomicSave.h>
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr uid_t OtherUser = 4242;
+constexpr uid_t FolderOwner = 4243;
+
+QByteArray readRaw(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void writeRaw(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+std::string local(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+// A link at `link` to `target`, owned by `owner`.
+void plantLink(const QString& target, const QString& link, uid_t owner)
+{
+    ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()), 0);
+    ASSERT_EQ(::lchown(QFile::encodeName(link).constData(), owner, static_cast<gid_t>(-1)), 0);
+}
+
+class SharedFolderLinks : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "giving a link to another user needs the super-user";
+        ASSERT_TRUE(home.isValid() && shared.isValid());
+        ASSERT_EQ(::chmod(QFile::encodeName(shared.path()).constData(), 01777), 0);
+        secret = home.filePath("private file.pmdb");
+        writeRaw(secret, "the user's own work");
+        ASSERT_EQ(::chmod(QFile::encodeName(secret).constData(), 0600), 0);
+    }
+
+    QTemporaryDir home;     // the user's own folder
+    QTemporaryDir shared;   // world-writable and sticky, as /tmp is
+    QString secret;
+};
+
+} // namespace
+
+TEST_F(SharedFolderLinks, OnlyTheUsersAndTheFolderOwnersLinksAreFollowed)
+{
+    const QString link = shared.filePath("report..final.pmdb");
+    plantLink(secret, link, OtherUser);
+
+    std::string error;
+    EXPECT_FALSE(Vexil::saveFileAtomically(local(link), "replaced", error));
+    EXPECT_NE(error.find("will not follow the symbolic link '" + local(link) + "'"), std::string::npos) << error;
+    EXPECT_NE(error.find("another user"), std::string::npos) << error;
+    EXPECT_EQ(readRaw(secret), QByteArray("the user's own work"));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    // Nothing was left beside the target or the link.
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 1);
+    EXPECT_EQ(QDir(shared.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 1);
+
+    // The same link reached through one of the user's own links is still refused.
+    const QString own = home.filePath("shortcut.pmdb");
+    ASSERT_TRUE(QFile::link(link, own));
+    EXPECT_FALSE(Vexil::saveFileAtomically(local(own), "replaced", error));
+    EXPECT_EQ(readRaw(secret), QByteArray("the user's own work"));
+
+    // The user's own link in the shared folder is followed.
+    const QString mine = shared.filePath("mine.pmdb");
+    plantLink(secret, mine, ::geteuid());
+    ASSERT_TRUE(Vexil::saveFileAtomically(local(mine), "saved through my link", error)) << error;
+    EXPECT_EQ(readRaw(secret), QByteArray("saved through my link"));
+    EXPECT_TRUE(QFileInfo(mine).isSymLink());
+
+    // A link of the folder's owner, in a sticky folder of theirs.
+    ASSERT_EQ(::chown(QFile::encodeName(shared.path()).constData(), FolderOwner, static_cast<gid_t>(-1)), 0);
+    const QString owners = shared.filePath("owners.pmdb");
+    plantLink(secret, owners, FolderOwner);
+    ASSERT_TRUE(Vexil::saveFileAtomically(local(owners), "through the owner's link", error)) << error;
+    EXPECT_EQ(readRaw(secret), QByteArray("through the owner's link"));
+
+    // Another user's link in a folder that is world-writable but not sticky: the kernel
+    // rule does not cover it, and neither does ours.
+    ASSERT_EQ(::chmod(QFile::encodeName(shared.path()).constData(), 0777), 0);
+    const QString plain = shared.filePath("plain.pmdb");
+    plantLink(secret, plain, OtherUser);
+    ASSERT_TRUE(Vexil::saveFileAtomically(local(plain), "not sticky", error)) << error;
+    EXPECT_EQ(readRaw(secret), QByteArray("not sticky"));
+}
