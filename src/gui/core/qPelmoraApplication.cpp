@@ -443,6 +443,8 @@ void qPelmoraApplication::slot_remove_project(const Obj::Project& project)
     }
     if (d->applicationLogic && d->applicationLogic->GetMRMLScene() == gui->mrmlScene())
         d->applicationLogic->SetMRMLScene(nullptr);
+    if (d->colorsModule && d->colorsModule->mrmlScene() == gui->mrmlScene())
+        d->colorsModule->setMRMLScene(nullptr);
 
     // Look again: a listener may have changed the map.
     const auto again = d->projects.find(&project);
@@ -593,6 +595,8 @@ void qPelmoraApplication::set_current_project(GuiProject* project)
     if (!project || project->get_project()->kind != 1)
         return;
     vtkMRMLScene* scene = project->mrmlScene();
+    if (d->colorsModule)
+        d->colorsModule->setMRMLScene(scene);
     if (MainWindow* mw = MainWindow::get_main_window_inst()) {
         mw->setMrmlScene(scene);
         d->handedScene = scene;
@@ -687,6 +691,11 @@ bool qPelmoraApplication::test_msg_to_current_view(const char* msg)
     MainWindow* mw = MainWindow::get_main_window_inst();
     MDIWindow* view = mw ? mw->activeWindow() : nullptr;
     return view ? view->has_message_handler(msg) : false;
+}
+
+qVizColorsModule* qPelmoraApplication::colorsModule() const
+{
+    return d->colorsModule.get();
 }
 
 vtkVizApplicationLogic* qPelmoraApplication::applicationLogic() const

@@ -20,6 +20,7 @@ template <typename T> class QFutureWatcher;
 class vtkMRMLScene;
 class qPelmoraLayoutManager;
 class vtkVizApplicationLogic;
+class qVizColorsModule;
 
 namespace Obj { class Project; class ProjectObject; class Property; }
 namespace Vexil { class TypeInfo; }
@@ -123,6 +124,8 @@ public:
     bool test_msg_to_current_view(const char* msg);
 
     vtkVizApplicationLogic* applicationLogic() const;
+    // The colours module; it shows the scene of the current project of kind 1.
+    qVizColorsModule* colorsModule() const;
     void setApplicationLogic(vtkVizApplicationLogic* logic);
     // Kept as a guarded pointer: null once the manager is gone.
     qPelmoraLayoutManager* layoutManager() const;

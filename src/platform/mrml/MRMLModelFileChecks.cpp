@@ -327,7 +327,7 @@ struct VtpFile
     bool bigEndian = false;
     vtkSmartPointer<vtkDataCompressor> compressor;
     unsigned long long ratio = 1; // the most a compressed byte can expand to
-    std::string_view appended;    // raw bytes, or base64 text without blanks
+    std::string_view appended;    // raw bytes, or base64 text
     bool appendedBase64 = false;
     bool hasAppended = false;
 
@@ -401,13 +401,13 @@ std::string vtpArrayProblem(const VtpFile& file, const XmlElement& a, long long 
         return std::string();
     }
     DataStream stream;
-    std::string inlineText;
     if (format == "binary") {
-        inlineText.reserve(a.text.size());
-        for (char c : a.text)
-            if (!isXmlBlank(c))
-                inlineText += c;
-        stream.data = inlineText;
+        // The reader passes over the blanks before inline data and then reads on: a blank
+        // within it is no base64 digit, which the decoding refuses.
+        size_t first = 0;
+        while (first < a.text.size() && isXmlBlank(a.text[first]))
+            ++first;
+        stream.data = a.text.substr(first);
         stream.base64 = true;
     } else if (format == "appended") {
         unsigned long long offset = 0;
@@ -439,8 +439,8 @@ std::string vtpArrayProblem(const VtpFile& file, const XmlElement& a, long long 
         if (!stream.peek(h, header))
             return "an array is truncated";
         const unsigned long long blocks = file.word(header, 0);
-        // Each block takes at least one byte.
-        if (blocks > stream.left() || blocks == 0 || !stream.take((3 + blocks) * h, header))
+        // Each block takes at least one byte; only an empty array has none.
+        if (blocks > stream.left() || (blocks == 0 && needed > 0) || !stream.take((3 + blocks) * h, header))
             return "an array's block header is damaged";
         const unsigned long long blockSize = file.word(header, 1);
         const unsigned long long lastSize = file.word(header, 2);
@@ -790,8 +790,12 @@ std::string plyProblem(const std::string& bytes)
 // and VTK's reader walks those counts without checking them against the list; version 5
 // lists offsets and connectivity, whose counts it trusts. A damaged count (or a damaged
 // version number that makes a newer file look old) makes it read past its arrays.
-std::string legacyVtkProblem(const std::string& bytes)
+std::string legacyVtkProblem(const std::string& bytes, std::string* readable)
 {
+    if (readable)
+        readable->clear();
+    // The byte ranges of the METADATA blocks, which the reader is given the file without.
+    std::vector<std::pair<size_t, size_t>> cuts;
     size_t pos = 0;
     auto nextLine = [&](std::string_view& line) {
         if (pos >= bytes.size())
@@ -913,6 +917,34 @@ std::string legacyVtkProblem(const std::string& bytes)
         return std::string();
     };
 
+    // An array may be followed by a METADATA block: its line, then lines of component
+    // names and information keys, up to and including the first blank line. The block
+    // only names and annotates the array; the file is checked and read without it, so
+    // that the reader and this check cannot part ways over where it ends.
+    auto cutMetadata = [&](size_t start) {
+        size_t end = bytes.find('\n', pos);
+        end = end == std::string::npos ? bytes.size() : end + 1;
+        while (end < bytes.size()) {
+            size_t next = bytes.find('\n', end);
+            next = next == std::string::npos ? bytes.size() : next + 1;
+            const std::string_view line(bytes.data() + end, next - end);
+            end = next;
+            if (line.find_first_not_of(" \t\r\n") == std::string_view::npos)
+                break;
+        }
+        cuts.emplace_back(start, end);
+        pos = end;
+    };
+    // Cuts the METADATA block that follows an array, when there is one.
+    auto skipMetadata = [&]() {
+        const size_t before = pos;
+        std::string_view w;
+        if (nextWord(w) && keyword(w) == "metadata")
+            cutMetadata(static_cast<size_t>(w.data() - bytes.data()));
+        else
+            pos = before;
+    };
+
     long long points = 0;
     std::string_view word, a, b, c, d;
     while (nextWord(word)) {
@@ -940,6 +972,7 @@ std::string legacyVtkProblem(const std::string& bytes)
                     (tuples && components > std::numeric_limits<long long>::max() / tuples) ||
                     !values(components * tuples, size, nullptr))
                     return "its field data is damaged or truncated";
+                skipMetadata();
             }
         } else if (k == "points") {
             if (!nextWord(a) || !nextWord(b))
@@ -980,16 +1013,25 @@ std::string legacyVtkProblem(const std::string& bytes)
             startData();
             if (!values(first, typeSize(lower(b)), nullptr))
                 return "a cell list is damaged or truncated";
+            skipMetadata();
             if (!nextWord(a) || keyword(a) != "connectivity" || !nextWord(b))
                 return "a cell list is damaged";
             startData();
             if (!values(second, typeSize(lower(b)), nullptr))
                 return "a cell list is damaged or truncated";
         } else if (k == "metadata") {
-            return std::string(); // array information follows; the cells were checked before it
+            cutMetadata(static_cast<size_t>(word.data() - bytes.data()));
         } else {
             break; // point and cell data follow the cells
         }
+    }
+    if (readable && !cuts.empty()) {
+        size_t from = 0;
+        for (const auto& cut : cuts) {
+            readable->append(bytes, from, cut.first - from);
+            from = cut.second;
+        }
+        readable->append(bytes, from, std::string::npos);
     }
     return std::string();
 }
@@ -1023,20 +1065,15 @@ std::string vtpProblem(const std::string& bytes)
     } else if (!compressor.empty()) {
         return "its header names an unknown compressor";
     }
-    std::string appendedText;
     if (appendedStart != std::string::npos) {
         const XmlElement& appended = elements.back();
         file.hasAppended = true;
         file.appendedBase64 = appended.attribute("encoding") == "base64";
+        // The offsets count the characters as they stand: the reader takes them so, and a
+        // blank among them is no base64 digit, which the decoding refuses. (Counting
+        // without the blanks made this check read other block headers than the reader.)
         const size_t end = file.appendedBase64 ? std::min(bytes.find('<', appendedStart), bytes.size()) : bytes.size();
-        if (file.appendedBase64) {
-            for (size_t i = appendedStart; i < end; ++i)
-                if (!isXmlBlank(bytes[i]))
-                    appendedText += bytes[i];
-            file.appended = appendedText;
-        } else {
-            file.appended = std::string_view(bytes.data() + appendedStart, end - appendedStart);
-        }
+        file.appended = std::string_view(bytes.data() + appendedStart, end - appendedStart);
     }
 
     std::vector<std::vector<int>> children(elements.size());
@@ -1099,8 +1136,16 @@ std::string vtpProblem(const std::string& bytes)
                 else if (a->attribute("Name") == "connectivity")
                     connectivity = a;
             }
-            if (count == 0)
+            if (count == 0) {
+                // Empty lists still have their block headers checked: they are read too
+                // where a reader goes by the arrays rather than the counts.
+                for (const XmlElement* a : {offsets, connectivity}) {
+                    const std::string p = a ? vtpArrayProblem(file, *a, 0, nullptr) : std::string();
+                    if (!p.empty())
+                        return p;
+                }
                 continue;
+            }
             if (!offsets || !connectivity)
                 return "a cell list is missing";
             // The reader sizes the connectivity by the offsets.

@@ -19,8 +19,11 @@ std::string objProblem(const std::string& bytes);
 // PLY: the header is sound, and every vertex index of a face names one of the vertices.
 std::string plyProblem(const std::string& bytes);
 
-// Legacy VTK: the version is known, and the cell lists fit the file and their points.
-std::string legacyVtkProblem(const std::string& bytes);
+// Legacy VTK: the version is known, and the cell lists fit the file and their points,
+// wherever METADATA blocks stand among them. A file without problem is to be read as
+// `readable` gives it when that is set and not empty: the file without the METADATA
+// blocks before its point and cell data.
+std::string legacyVtkProblem(const std::string& bytes, std::string* readable = nullptr);
 
 // VTK XML poly data: the elements nest within bounds, every count and size the header and
 // the arrays' block headers declare is one the file's data really holds (compressed

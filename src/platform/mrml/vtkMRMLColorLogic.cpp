@@ -7,10 +7,15 @@
 #include "vtkMRMLProceduralColorStorageNode.h"
 #include "vtkMRMLScene.h"
 
+#include <vtkLookupTable.h>
 #include <vtkNew.h>
 #include <vtkObjectFactory.h>
+#include <vtkWeakPointer.h>
 #include <vtksys/SystemTools.hxx>
 
+#include <algorithm>
+#include <filesystem>
+#include <map>
 #include <ostream>
 
 vtkStandardNewMacro(vtkMRMLColorLogic);
@@ -25,6 +30,40 @@ bool quietlyReads(vtkMRMLStorageNode* storage, vtkMRMLNode* node)
     const bool ok = storage->ReadData(node) == 1;
     vtkObject::SetGlobalWarningDisplay(globalWarnings);
     return ok;
+}
+
+// The tables read from colour files, by path: each project's scene gets a node of its
+// own, and those of one unchanged file share its entries (a table of a million entries
+// takes tens of megabytes).
+struct SharedFile
+{
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type time;
+    vtkWeakPointer<vtkLookupTable> table;
+    std::vector<vtkWeakPointer<vtkMRMLColorTableNode>> nodes;
+};
+
+std::map<std::string, SharedFile>& sharedFiles()
+{
+    static std::map<std::string, SharedFile> files;
+    return files;
+}
+
+// The node that still shows the entries read from the file, or null.
+vtkMRMLColorTableNode* sharedNode(SharedFile& file)
+{
+    vtkMRMLColorTableNode* found = nullptr;
+    auto& nodes = file.nodes;
+    nodes.erase(std::remove_if(nodes.begin(), nodes.end(),
+                               [&](const vtkWeakPointer<vtkMRMLColorTableNode>& node) {
+                                   if (!node || !file.table || node->GetLookupTable() != file.table)
+                                       return true;
+                                   if (!found)
+                                       found = node;
+                                   return false;
+                               }),
+                nodes.end());
+    return found;
 }
 
 } // namespace
@@ -113,9 +152,33 @@ vtkMRMLColorNode* vtkMRMLColorLogic::LoadColorFile(const char* fileName)
     proceduralStorage->SetFileName(fileName);
     vtkSmartPointer<vtkMRMLColorNode> node;
     if (tableStorage->SupportedFileType(fileName)) {
-        auto table = vtkSmartPointer<vtkMRMLColorTableNode>::New();
-        if (quietlyReads(tableStorage, table))
-            node = table;
+        // Another scene may show this file already, unchanged since it was read.
+        std::error_code error;
+        const std::filesystem::path path = std::filesystem::absolute(fileName, error);
+        const std::uintmax_t size = std::filesystem::file_size(path, error);
+        const auto time = error ? std::filesystem::file_time_type() : std::filesystem::last_write_time(path, error);
+        SharedFile* shared = nullptr;
+        if (!error) {
+            shared = &sharedFiles()[path.lexically_normal().string()];
+            if (shared->size == size && shared->time == time) {
+                if (vtkMRMLColorTableNode* source = sharedNode(*shared)) {
+                    auto table = vtkSmartPointer<vtkMRMLColorTableNode>::New();
+                    table->ShareEntriesWith(source);
+                    shared->nodes.emplace_back(table.GetPointer());
+                    node = table;
+                }
+            }
+        }
+        if (!node) {
+            auto table = vtkSmartPointer<vtkMRMLColorTableNode>::New();
+            if (quietlyReads(tableStorage, table)) {
+                node = table;
+                if (shared) {
+                    table->MarkEntriesShared();
+                    *shared = SharedFile{size, time, table->GetLookupTable(), {table.GetPointer()}};
+                }
+            }
+        }
     }
     if (!node && proceduralStorage->SupportedFileType(fileName)) {
         auto procedural = vtkSmartPointer<vtkMRMLProceduralColorNode>::New();

@@ -69,26 +69,37 @@ bool vtkMRMLColorNode::GetColor(int i, double rgba[4])
 
 const char* vtkMRMLColorNode::GetColorName(int i) const
 {
-    if (i < 0 || i >= static_cast<int>(Names.size()))
+    if (i < 0 || i >= static_cast<int>(Names->size()))
         return "";
-    return Names[static_cast<size_t>(i)].c_str();
+    return (*Names)[static_cast<size_t>(i)].c_str();
 }
 
 bool vtkMRMLColorNode::SetColorName(int i, const char* name)
 {
     if (i < 0)
         return false;
-    if (i >= static_cast<int>(Names.size()))
+    if (i >= static_cast<int>(Names->size()))
         ResizeNames(i + 1);
     const std::string value = name ? name : "";
-    if (Names[static_cast<size_t>(i)] == value)
+    if ((*Names)[static_cast<size_t>(i)] == value)
         return true;
-    Names[static_cast<size_t>(i)] = value;
+    OwnEntries();
+    (*Names)[static_cast<size_t>(i)] = value;
     Modified();
     return true;
 }
 
 void vtkMRMLColorNode::ResizeNames(int n)
 {
-    Names.resize(static_cast<size_t>(n < 0 ? 0 : n));
+    const size_t size = static_cast<size_t>(n < 0 ? 0 : n);
+    if (size == Names->size())
+        return;
+    OwnEntries();
+    Names->resize(size);
+}
+
+void vtkMRMLColorNode::OwnEntries()
+{
+    if (Names.use_count() > 1)
+        Names = std::make_shared<std::vector<std::string>>(*Names);
 }

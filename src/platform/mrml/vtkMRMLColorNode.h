@@ -4,6 +4,7 @@
 
 #include "vtkMRMLStorableNode.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,7 +54,11 @@ protected:
     void operator=(const vtkMRMLColorNode&) = delete;
 
     void ResizeNames(int n);
+    // Makes the entries (names here; a subclass adds its colours) this node's own before
+    // they change, when other nodes share them.
+    virtual void OwnEntries();
 
     int Type = User;
-    std::vector<std::string> Names;
+    // Shared by the nodes made from one colour file, and copied before one changes them.
+    std::shared_ptr<std::vector<std::string>> Names = std::make_shared<std::vector<std::string>>();
 };

@@ -65,6 +65,7 @@ void vtkMRMLColorTableNode::SetNumberOfColors(int n)
     if (!LookupTable || n < 0 || n == GetNumberOfColors())
         return;
     const int old = GetNumberOfColors();
+    OwnEntries();
     const double* range = LookupTable->GetTableRange();
     const bool defaultRange = range[0] == 0 && range[1] == (old > 0 ? old - 1 : 0);
     int wasModifying = StartModify();
@@ -91,6 +92,7 @@ bool vtkMRMLColorTableNode::SetColor(int i, double r, double g, double b, double
 {
     if (!LookupTable || i < 0 || i >= GetNumberOfColors())
         return false;
+    OwnEntries();
     LookupTable->SetTableValue(i, r, g, b, a);
     Modified();
     return true;
@@ -110,6 +112,7 @@ void vtkMRMLColorTableNode::SetAndObserveLookupTable(vtkLookupTable* table)
 {
     if (LookupTable == table)
         return;
+    SharedTable = false;
     if (LookupTable && LookupTableTag)
         LookupTable->RemoveObserver(LookupTableTag);
     LookupTable = table;
@@ -153,4 +156,28 @@ void vtkMRMLColorTableNode::ProcessMRMLEvents(vtkObject* caller, unsigned long e
         return;
     }
     Superclass::ProcessMRMLEvents(caller, event, callData);
+}
+
+void vtkMRMLColorTableNode::ShareEntriesWith(vtkMRMLColorTableNode* source)
+{
+    if (!source || source == this)
+        return;
+    int wasModifying = StartModify();
+    SetType(source->GetType());
+    Names = source->Names;
+    SetAndObserveLookupTable(source->LookupTable);
+    SharedTable = source->SharedTable = LookupTable != nullptr;
+    Modified();
+    EndModify(wasModifying);
+}
+
+void vtkMRMLColorTableNode::OwnEntries()
+{
+    if (SharedTable && LookupTable) {
+        vtkNew<vtkLookupTable> table;
+        table->DeepCopy(LookupTable);
+        // SetAndObserveLookupTable clears the sharing and keeps the names' size.
+        SetAndObserveLookupTable(table);
+    }
+    Superclass::OwnEntries();
 }

@@ -37,13 +37,24 @@ public:
 
     void ProcessMRMLEvents(vtkObject* caller, unsigned long event, void* callData) override;
 
+    // Shows the entries (lookup table and names) of `source` without copying them, as
+    // when both are made from one colour file: either node copies them before it
+    // changes them through its own calls, so that the other keeps what it showed.
+    void ShareEntriesWith(vtkMRMLColorTableNode* source);
+    // Marks the entries as ones other nodes may come to share: they are copied before
+    // this node changes them.
+    void MarkEntriesShared() { SharedTable = LookupTable != nullptr; }
+
 protected:
     vtkMRMLColorTableNode();
     ~vtkMRMLColorTableNode() override;
     vtkMRMLColorTableNode(const vtkMRMLColorTableNode&) = delete;
     void operator=(const vtkMRMLColorTableNode&) = delete;
 
+    void OwnEntries() override;
+
 private:
     vtkSmartPointer<vtkLookupTable> LookupTable;
     unsigned long LookupTableTag = 0;
+    bool SharedTable = false;
 };

@@ -468,14 +468,17 @@ vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::st
         // The decompressors the .vtp check uses complain through VTK's output window;
         // the check's own answer says what is wrong.
         OutputCapture quiet;
+        std::string readable;
         const std::string problem = ext == ".obj"   ? mrmlmodelfile::objProblem(bytes)
                                     : ext == ".ply" ? mrmlmodelfile::plyProblem(bytes)
                                     : ext == ".vtp" ? mrmlmodelfile::vtpProblem(bytes)
-                                                    : mrmlmodelfile::legacyVtkProblem(bytes);
+                                                    : mrmlmodelfile::legacyVtkProblem(bytes, &readable);
         if (!problem.empty()) {
             error = "model file \"" + name + "\" could not be read: " + problem;
             return nullptr;
         }
+        if (!readable.empty())
+            bytes.swap(readable);
     }
     // These readers take the bytes just checked, not the file again, which may have
     // changed meanwhile.
@@ -488,6 +491,9 @@ vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::st
     } else if (auto* xml = vtkXMLPolyDataReader::SafeDownCast(reader)) {
         xml->SetInputString(bytes);
         xml->ReadFromInputStringOn();
+    } else if (auto* legacy = vtkPolyDataReader::SafeDownCast(reader)) {
+        legacy->SetInputString(bytes);
+        legacy->ReadFromInputStringOn();
     }
     std::string().swap(bytes);
 

@@ -15,6 +15,8 @@
 #include <QFile>
 
 #include <array>
+#include <cstring>
+#include <fstream>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -33,19 +35,20 @@ namespace {
 
 const char Magic[] = "PELMORA PROJECT FILE";
 
-std::uint32_t crc32(std::string_view bytes)
+// CRC-32 of `bytes` continued from `c`, the CRC-32 of the bytes before them (0 for none).
+std::uint32_t crcUpdate(std::uint32_t c, std::string_view bytes)
 {
     static const std::array<std::uint32_t, 256> table = [] {
         std::array<std::uint32_t, 256> t{};
         for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t c = i;
+            std::uint32_t v = i;
             for (int k = 0; k < 8; ++k)
-                c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
+                v = (v & 1u) ? 0xEDB88320u ^ (v >> 1) : v >> 1;
+            t[i] = v;
         }
         return t;
     }();
-    std::uint32_t c = 0xFFFFFFFFu;
+    c ^= 0xFFFFFFFFu;
     for (const char b : bytes)
         c = table[(c ^ static_cast<unsigned char>(b)) & 0xFFu] ^ (c >> 8);
     return c ^ 0xFFFFFFFFu;
@@ -163,7 +166,7 @@ void openFile(std::string& out)
 
 void closeFile(std::string& out)
 {
-    const std::uint32_t sum = crc32(out);
+    const std::uint32_t sum = crcUpdate(0, out);
     RecordWriter(out).begin("end").field(hex8(sum)).end();
 }
 
@@ -186,47 +189,174 @@ bool parseUnsigned(const std::string& text, unsigned int& out)
     return true;
 }
 
-// Checks the frame (first line, version, closing line and checksum) and reads the
-// records; throws ProjectFile::Error naming `source` when anything is wrong.
-Content parse(std::string_view bytes, const std::string& source)
+// The longest name or label a project file or a paste may hold: a longer one is no name a
+// user gave, and showing it (eliding a window title, say) costs time with its length.
+constexpr std::size_t MaxNameBytes = 4096;
+// The longest record other than a surface: property values, such as a group's member
+// list, stay far below this.
+constexpr std::size_t MaxRecordBytes = std::size_t(16) << 20;
+// The longest keyword a record begins with.
+constexpr std::size_t MaxKeywordBytes = 16;
+
+// Reads the lines of a project file from a stream, one at a time: the first line alone
+// first, so that anything else is refused at once, and never a line longer than its kind
+// of record allows or than what is left of the size the stream had when reading began.
+class LineReader
+{
+public:
+    LineReader(std::istream& input, const std::string& sourceName)
+        : in(input), source(sourceName)
+    {
+        // What the stream holds, when it tells: a file's size as it was opened.
+        std::streambuf* buffer = in.rdbuf();
+        if (buffer) {
+            const std::streamoff here = buffer->pubseekoff(0, std::ios::cur, std::ios::in);
+            const std::streamoff end = buffer->pubseekoff(0, std::ios::end, std::ios::in);
+            if (here >= 0 && end >= here && buffer->pubseekoff(here, std::ios::beg, std::ios::in) == here)
+                left = static_cast<std::uint64_t>(end - here);
+        }
+    }
+
+    // Throws when the stream does not begin with the first line of a project file.
+    void readFirstLine(std::string_view magicLine)
+    {
+        std::string first(magicLine.size(), '\0');
+        const std::size_t got = fill(&first[0], first.size());
+        if (got != magicLine.size() || first != magicLine)
+            throw ProjectFile::Error(source + " is not a Pelmora project file");
+        crc = crcUpdate(crc, first);
+    }
+
+    // The next line without its line end; false when the input has ended. Throws when
+    // the input ends within a line or a line is longer than its record may be.
+    bool next(std::string& line, std::size_t lineNumber)
+    {
+        line.clear();
+        std::size_t scan = at; // what lies before has been looked at
+        while (true) {
+            const std::size_t eol = buffer.find('\n', scan);
+            const std::size_t end = eol == std::string::npos ? buffer.size() : eol;
+            checkLine(std::string_view(buffer.data() + at, end - at), scan - at, lineNumber);
+            if (eol != std::string::npos) {
+                line.assign(buffer, at, eol - at);
+                crc = crcUpdate(crc, std::string_view(buffer.data() + at, eol - at + 1));
+                at = eol + 1;
+                return true;
+            }
+            // Keep only the unfinished line, then read on.
+            buffer.erase(0, at);
+            at = 0;
+            scan = buffer.size();
+            char chunk[64 * 1024];
+            const std::size_t got = fill(chunk, sizeof chunk);
+            if (got == 0) {
+                if (!buffer.empty())
+                    throw ProjectFile::Error(source + " is incomplete: the file ends before its last record");
+                return false;
+            }
+            buffer.append(chunk, got);
+        }
+    }
+
+    // The checksum of every byte read before the current line.
+    std::uint32_t checksumBefore() const { return crcBefore; }
+    void markLine() { crcBefore = crc; }
+
+private:
+    // Reads up to `size` bytes, no more than the stream held when reading began.
+    std::size_t fill(char* out, std::size_t size)
+    {
+        const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(size, left));
+        if (wanted == 0 || !in)
+            return 0;
+        in.read(out, static_cast<std::streamsize>(wanted));
+        const auto got = static_cast<std::size_t>(std::max<std::streamsize>(0, in.gcount()));
+        left -= got;
+        return got;
+    }
+
+    // Refuses a line as soon as what has come of it cannot belong to a record: `soFar`
+    // is the line up to here, of which the first `checked` bytes were seen before.
+    void checkLine(std::string_view soFar, std::size_t checked, std::size_t lineNumber) const
+    {
+        const std::size_t tab = soFar.find('\t');
+        const std::string_view keyword = soFar.substr(0, tab);
+        if (keyword.size() > MaxKeywordBytes)
+            throw ProjectFile::Error(source + " is damaged: an unknown record at line " + std::to_string(lineNumber));
+        if (tab == std::string_view::npos)
+            return;
+        if (keyword != "model") {
+            if (soFar.size() > MaxRecordBytes)
+                throw ProjectFile::Error(source + " is damaged: a record longer than any it writes at line "
+                                         + std::to_string(lineNumber));
+            return;
+        }
+        // A surface may take what is left of the file, as long as it is base64 text.
+        for (std::size_t i = std::max(checked, tab + 1); i < soFar.size(); ++i) {
+            const char c = soFar[i];
+            if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+'
+                  || c == '/' || c == '='))
+                throw ProjectFile::Error(source + " is damaged: a bad model record at line "
+                                         + std::to_string(lineNumber));
+        }
+    }
+
+    std::istream& in;
+    const std::string& source;
+    std::uint64_t left = std::numeric_limits<std::uint64_t>::max();
+    std::string buffer;
+    std::size_t at = 0;
+    std::uint32_t crc = 0;
+    std::uint32_t crcBefore = 0;
+};
+
+// Reads the records of `in`, checking the frame (first line, version, closing line and
+// checksum); throws ProjectFile::Error naming `source` when anything is wrong.
+Content parse(std::istream& in, const std::string& source)
 {
     using Error = ProjectFile::Error;
-    const std::string magicLine = std::string(Magic) + '\n';
-    if (bytes.substr(0, magicLine.size()) != magicLine)
-        throw Error(source + " is not a Pelmora project file");
-
-    // The closing line: "end", a tab, eight hex digits and a line end.
-    const std::size_t endSize = 3 + 1 + 8 + 1;
-    if (bytes.size() < magicLine.size() + endSize || bytes.back() != '\n'
-        || bytes.substr(bytes.size() - endSize, 4) != "end\t")
-        throw Error(source + " is incomplete: the file ends before its last record");
-    const std::string_view body = bytes.substr(0, bytes.size() - endSize);
-    if (!body.empty() && body.back() != '\n')
-        throw Error(source + " is incomplete: the file ends before its last record");
-    const std::string_view sumText = bytes.substr(bytes.size() - endSize + 4, 8);
-    if (sumText != hex8(crc32(body)))
-        throw Error(source + " is damaged: its contents do not match its checksum");
+    LineReader reader(in, source);
+    reader.readFirstLine(std::string(Magic) + '\n');
 
     Content content;
-    std::size_t pos = magicLine.size();
     std::size_t lineNumber = 1;
     std::vector<std::string> fields;
+    std::string line;
     bool versionSeen = false;
+    bool ended = false;
     std::size_t objectCount = 0;
-    auto damaged = [&](const char* what) {
+    auto damaged = [&](const std::string& what) {
         return Error(source + " is damaged: " + what + " at line " + std::to_string(lineNumber));
     };
-    while (pos < body.size()) {
+    // Names and labels are kept whole or not at all: a NUL byte would cut one short
+    // where it is used, and a name of megabytes is no name anyone gave.
+    auto name = [&](const std::string& text, const char* what) -> const std::string& {
+        if (text.find('\0') != std::string::npos)
+            throw damaged(std::string(what) + " holding a NUL byte");
+        if (text.size() > MaxNameBytes)
+            throw damaged(std::string(what) + " longer than " + std::to_string(MaxNameBytes) + " bytes");
+        return text;
+    };
+    auto property = [&](const std::vector<std::string>& f) {
+        PropertyRecord record{name(f[1], "a property name"), name(f[2], "a property type"), f[3]};
+        if (record.name == "Label")
+            name(record.value, "a label");
+        return record;
+    };
+    while (true) {
+        reader.markLine();
+        if (!reader.next(line, lineNumber + 1))
+            break;
         ++lineNumber;
-        const std::size_t eol = body.find('\n', pos);
-        const std::string_view line = body.substr(pos, eol - pos);
-        pos = eol + 1;
+        if (ended)
+            throw damaged("a record after the last one");
         fields.clear();
         std::size_t start = 0;
+        const std::string_view text(line);
         while (true) {
-            const std::size_t tab = line.find('\t', start);
+            const std::size_t tab = text.find('\t', start);
             std::string decoded;
-            if (!Vexil::percentDecodeTo(decoded, line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start),
+            if (!Vexil::percentDecodeTo(decoded, text.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start),
                                         Vexil::StrayPercent::Reject))
                 throw damaged("a malformed field");
             fields.push_back(std::move(decoded));
@@ -235,6 +365,12 @@ Content parse(std::string_view bytes, const std::string& source)
             start = tab + 1;
         }
         const std::string& keyword = fields[0];
+        if (keyword == "end" && fields.size() == 2 && fields[1].size() == 8) {
+            if (fields[1] != hex8(reader.checksumBefore()))
+                throw Error(source + " is damaged: its contents do not match its checksum");
+            ended = true;
+            continue;
+        }
         if (!versionSeen) {
             unsigned int version = 0;
             if (keyword != "version" || fields.size() != 2 || !parseUnsigned(fields[1], version))
@@ -246,21 +382,21 @@ Content parse(std::string_view bytes, const std::string& source)
             continue;
         }
         if (keyword == "current" && fields.size() == 2) {
-            content.current = fields[1];
+            content.current = name(fields[1], "a project name");
         } else if (keyword == "project" && fields.size() == 4) {
             ProjectRecord project;
-            project.name = fields[1];
+            project.name = name(fields[1], "a project name");
             unsigned int kind = 0;
             if (project.name.empty() || !parseUnsigned(fields[2], kind) || kind > 1000)
                 throw damaged("a bad project record");
             project.kind = static_cast<int>(kind);
-            project.feederType = fields[3];
+            project.feederType = name(fields[3], "a view type");
             content.projects.push_back(std::move(project));
             const std::string refusal = ProjectFileLimits::refusal(source, content.projects.size(), objectCount);
             if (!refusal.empty())
                 throw Error(refusal);
         } else if (keyword == "pprop" && fields.size() == 4 && !content.projects.empty()) {
-            content.projects.back().properties.push_back({fields[1], fields[2], fields[3]});
+            content.projects.back().properties.push_back(property(fields));
         } else if (keyword == "object" && fields.size() == 5 && !content.projects.empty()) {
             ObjectRecord object;
             auto& objects = content.projects.back().objects;
@@ -268,8 +404,8 @@ Content parse(std::string_view bytes, const std::string& source)
                 || (!objects.empty() && objects.back().id >= object.id)
                 || fields[2].empty() || (fields[4] != "0" && fields[4] != "1"))
                 throw damaged("a bad object record");
-            object.type = fields[2];
-            object.name = fields[3];
+            object.type = name(fields[2], "an object type");
+            object.name = name(fields[3], "an object name");
             object.suppressed = fields[4] == "1";
             objects.push_back(std::move(object));
             const std::string refusal = ProjectFileLimits::refusal(source, content.projects.size(), ++objectCount);
@@ -286,14 +422,44 @@ Content parse(std::string_view bytes, const std::string& source)
             object.model.assign(decoded.decoded.constData(), static_cast<std::size_t>(decoded.decoded.size()));
         } else if (keyword == "prop" && fields.size() == 4 && !content.projects.empty()
                    && !content.projects.back().objects.empty()) {
-            content.projects.back().objects.back().properties.push_back({fields[1], fields[2], fields[3]});
+            content.projects.back().objects.back().properties.push_back(property(fields));
         } else {
             throw damaged("an unknown record");
         }
     }
+    if (!ended)
+        throw Error(source + " is incomplete: the file ends before its last record");
     if (!versionSeen)
         throw Error(source + " is damaged: it has no version");
     return content;
+}
+
+// parse(), with a lack of memory reported as a refusal rather than ending the program.
+Content parseBounded(std::istream& in, const std::string& source)
+{
+    try {
+        return parse(in, source);
+    }
+    catch (const std::bad_alloc&) {
+        throw ProjectFile::Error(source + " cannot be read: it holds more than there is memory for");
+    }
+}
+
+// Reads the project file at `path`: only a regular file, and no more of it than it held
+// when opened.
+Content parseFile(const std::string& path)
+{
+    // Only a regular file: opening a named pipe would wait for a writer, and a device
+    // such as /dev/zero never ends.
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        throw ProjectFile::Error("Cannot read the project file " + path + ": it is not a regular file");
+    std::ifstream in(path, std::ios::in | std::ios::binary);
+    if (!in)
+        throw ProjectFile::Error("Cannot read the project file " + path + ": "
+                                 + (std::filesystem::exists(status) ? "it cannot be opened" : "it does not exist"));
+    return parseBounded(in, path);
 }
 
 // A project whose view type the user interface cannot show could be neither seen nor
@@ -445,23 +611,6 @@ void applyProperties(PropertyContainer& container, const std::vector<PropertyRec
     }
 }
 
-std::string readAll(const std::string& path)
-{
-    // Only a regular file: opening a named pipe would wait for a writer, and a device
-    // such as /dev/zero never ends.
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
-        throw ProjectFile::Error("Cannot read the project file " + path + ": it is not a regular file");
-    QFile file(QFile::decodeName(path.c_str()));
-    if (!file.open(QIODevice::ReadOnly))
-        throw ProjectFile::Error("Cannot read the project file " + path + ": " + file.errorString().toStdString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw ProjectFile::Error("Cannot read the project file " + path + ": " + file.errorString().toStdString());
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
 } // namespace
 
 std::string ProjectFile::write(const std::vector<Project*>& projects, const Project* current)
@@ -485,6 +634,21 @@ void ProjectFile::save(const std::string& path, const std::vector<Project*>& pro
 {
     if (path.empty())
         throw Error("No file name given for the project file");
+    // A file that could not be read back is not written.
+    auto tooLong = [](const char* text) { return text && std::strlen(text) > MaxNameBytes; };
+    for (const Project* project : projects) {
+        if (!project)
+            continue;
+        if (tooLong(project->get_name()) || tooLong(project->getProjectName()))
+            throw Error("Cannot write the project file " + path + ": a project's name or label is longer than "
+                        + std::to_string(MaxNameBytes) + " bytes");
+        project->objects.for_each([&](ProjectObject* object) {
+            if (tooLong(object->get_name()) || tooLong(object->get_label()))
+                throw Error("Cannot write the project file " + path + ": the name or label of an object of "
+                            + std::string(project->get_name()).substr(0, 200) + " is longer than "
+                            + std::to_string(MaxNameBytes) + " bytes");
+        });
+    }
     // A failure leaves the earlier file as it was.
     std::string error;
     if (!Vexil::saveFileAtomically(path, write(projects, current), error))
@@ -500,7 +664,7 @@ bool ProjectFile::is_project_file(const std::string& path)
 
 void ProjectFile::check(const Application& app, const std::string& path)
 {
-    const Content content = parse(readAll(path), path);
+    const Content content = parseFile(path);
     checkViewTypes(content, app.viewTypeCheck, path);
     checkGroupCycles(content, path);
     for (const ProjectRecord& project : content.projects)
@@ -509,8 +673,7 @@ void ProjectFile::check(const Application& app, const std::string& path)
 
 std::vector<Project*> ProjectFile::resume(Application& app, const std::string& path)
 {
-    const std::string bytes = readAll(path);
-    const Content content = parse(bytes, path);
+    const Content content = parseFile(path);
     checkViewTypes(content, app.viewTypeCheck, path);
     checkGroupCycles(content, path);
 
@@ -580,8 +743,7 @@ void ProjectFile::export_objects(std::ostream& out, const Project& source,
 
 std::vector<ProjectObject*> ProjectFile::import_objects(std::istream& in, Project& target)
 {
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const Content content = parse(bytes, "The copied data");
+    const Content content = parseBounded(in, "The copied data");
     checkGroupCycles(content, "The copied data");
     if (content.projects.empty())
         return {};

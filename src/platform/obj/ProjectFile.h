@@ -16,7 +16,9 @@
 //   prop<TAB><name><TAB><type><TAB><value text>      (a property of the last object)
 //   end<TAB><CRC-32 of every byte before this line, 8 hex digits>
 // A file that lacks the first line, the version, or the closing line with a matching
-// checksum is refused as a whole.
+// checksum is refused as a whole, and so is one with a name or label that holds a NUL
+// byte or is longer than 4096 bytes.  Reading checks the first line before anything
+// else and takes one record at a time, none longer than what is left of the file.
 
 #include <iosfwd>
 #include <stdexcept>

@@ -1,6 +1,6 @@
 #pragma once
-// The colours of a colour node, one row each: a swatch and the colour's name. Unnamed
-// colours can be hidden. Follows changes of the node.
+// The colours of a colour node, one row each: a swatch and the colour's name, the colour's
+// index in the row header. Unnamed colours can be left out. Follows changes of the node.
 
 #include <QTableView>
 
@@ -18,6 +18,8 @@ public:
 
     vtkMRMLColorNode* mrmlColorNode() const;
     bool showOnlyNamedColors() const;
+    // The colour index that `row` shows; -1 for no row.
+    int colorIndex(int row) const;
 
 public Q_SLOTS:
     void setMRMLColorNode(vtkMRMLNode* node);

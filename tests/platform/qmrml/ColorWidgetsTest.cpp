@@ -82,11 +82,17 @@ TEST(ColorTableView, ShowsEveryEntryAndHidesUnnamedOnesOnRequest)
     ASSERT_EQ(view.model()->rowCount(), 3);
     EXPECT_EQ(view.model()->index(2, 1).data().toString(), QStringLiteral("steel"));
     view.setShowOnlyNamedColors(true);
-    EXPECT_TRUE(view.isRowHidden(1));
-    EXPECT_FALSE(view.isRowHidden(2));
+    // The unnamed entry is left out; each row's header keeps its colour's index.
+    ASSERT_EQ(view.model()->rowCount(), 2);
+    EXPECT_EQ(view.model()->headerData(1, Qt::Vertical).toString(), QStringLiteral("2"));
+    EXPECT_EQ(view.model()->index(1, 1).data().toString(), QStringLiteral("steel"));
+    EXPECT_EQ(view.colorIndex(1), 2);
     table->SetNumberOfColors(4);
-    EXPECT_EQ(view.model()->rowCount(), 4) << "follows the node";
-    EXPECT_TRUE(view.isRowHidden(3));
+    EXPECT_EQ(view.model()->rowCount(), 2) << "follows the node: the new entry has no name";
+    table->SetColor(3, "glass", 0, 0, 1);
+    EXPECT_EQ(view.model()->rowCount(), 3);
+    view.setShowOnlyNamedColors(false);
+    EXPECT_EQ(view.model()->rowCount(), 4);
     view.setMRMLColorNode(nullptr);
     EXPECT_EQ(view.model()->rowCount(), 0);
 }
