@@ -4,6 +4,7 @@
 #include <commands/Command.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
+#include <mainwindow/DockingWindowMediator.h>
 #include <mainwindow/MainWindow.h>
 #include <selection/ProjectItem.h>
 #include <selection/ProjectObjectItem.h>
@@ -33,7 +34,9 @@ protected:
         project = logic->app().create_project("P", "P");
         gui = app->get_project(project);
         app->set_current_project(gui);
-        tree = window->findChild<Gui::TreeWidget*>();
+        // The project tree of the tree dock (the window may hold other trees).
+        if (QWidget* dock = Gui::DockingWindowMediator::instance()->getDockingWindow("Std_TreeView"))
+            tree = dock->findChild<Gui::TreeWidget*>();
     }
     void TearDown() override { closeSession(); }
 

@@ -127,10 +127,12 @@ TEST_F(DocumentViews, TitlesFollowTheProjectLabel)
     Gui::MDIWindow* plainNumber = openView(QStringLiteral("Part1 : 3"));
     Gui::MDIWindow* unnumbered = openView(QStringLiteral("Part1"));
 
+    // A rename is a change of the project: every view of it gets the place for the mark.
     logic->app().relabel_project("Part1", "Bracket");
     EXPECT_EQ(numbered->windowTitle(), QStringLiteral("Bracket : 2[*]"));
-    EXPECT_EQ(plainNumber->windowTitle(), QStringLiteral("Bracket : 3"));
-    EXPECT_EQ(unnumbered->windowTitle(), QStringLiteral("Bracket"));
+    EXPECT_EQ(plainNumber->windowTitle(), QStringLiteral("Bracket : 3[*]"));
+    EXPECT_EQ(unnumbered->windowTitle(), QStringLiteral("Bracket[*]"));
+    EXPECT_TRUE(unnumbered->isWindowModified());
 
     project->set_modified(true);
     logic->app().relabel_project("Part1", "Bracket 2");

@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <clocale>
 #include <ctime>
@@ -508,8 +510,11 @@ TEST(ObjPaths, FromConfigurationAndDefaults)
         EXPECT_EQ(data, app.get_user_appdata_path());
         EXPECT_TRUE(QFileInfo(QString::fromStdString(data)).isDir());
         EXPECT_EQ(QDir::tempPath().toStdString(), app.get_sys_temp_directory());
-        EXPECT_EQ(QDir::tempPath().toStdString() + "/Pelmora21/", app.getTempAppFolder());
-        EXPECT_TRUE(QFileInfo(QDir::tempPath() + "/Pelmora21").isDir());
+        // The temporary application folder is the user's own.
+        const QString own = QDir::tempPath() + "/Pelmora21-" + QString::number(::geteuid());
+        EXPECT_EQ(own.toStdString() + "/", app.getTempAppFolder());
+        EXPECT_TRUE(QFileInfo(own).isDir());
+        EXPECT_EQ(QFileInfo(own).permissions() & (QFile::ReadOther | QFile::ReadGroup), QFile::Permissions());
         EXPECT_EQ(&app, Obj::Application::_pcSingleton);
         EXPECT_EQ(1, Obj::Application::_argc);
     }
