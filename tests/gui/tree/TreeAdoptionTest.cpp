@@ -28,7 +28,7 @@ class TreeAdoption : public PelmoraTest::MainWindowSession
 protected:
     void SetUp() override
     {
-        PelmoraTest::registerGuiTypes();
+        PelmoraTest::registerFemGuiTypes();
         startApplication();
         openMainWindow();
         project = logic->app().create_project("P", "P");
