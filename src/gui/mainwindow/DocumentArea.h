@@ -74,8 +74,14 @@ private:
     int indexOf(const QObject* window) const;
     void forget(int index);
     void tabClicked(int index);
+    void activate(QMdiSubWindow* window, bool showNow);
+    void showActive();
     void activateAfterRemoval();
     void layOutTabsLater();
+    void layOutTabs();
+    void startTurn();
+    void onTurn();
+    void flushPostedEvents();
     void updateTab(QMdiSubWindow* window);
 
     QWidget* Pages = nullptr;
@@ -85,6 +91,14 @@ private:
     // Most recently active first.
     QList<QMdiSubWindow*> History;
     QMdiSubWindow* Active = nullptr;
+    // The sub-window on screen: it lags behind Active while a burst of new ones waits for
+    // the event loop to turn.
+    QMdiSubWindow* Shown = nullptr;
+    bool ShowPending = false;
+    // Sub-windows added since the event loop last turned.
+    int AddedThisTurn = 0;
+    bool TurnPending = false;
+    bool Flushing = false;
     bool TabsHiddenForLayout = false;
     // While the area goes away, the sub-window that takes over is not shown any more.
     bool Closing = false;
