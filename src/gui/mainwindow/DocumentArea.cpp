@@ -119,6 +119,10 @@ void DocumentArea::addSubWindow(QMdiSubWindow* window)
     window->setSystemMenu(nullptr);
     followFocus(window, false);
     window->installEventFilter(this);
+    // A sub-window shows itself when the widget it holds is shown; only the one on screen
+    // may (see eventFilter).
+    if (QWidget* inside = window->widget())
+        inside->installEventFilter(this);
     connect(window, &QObject::destroyed, this, [this](QObject* gone) {
         const int index = indexOf(gone);
         if (index >= 0)
@@ -145,6 +149,7 @@ void DocumentArea::addSubWindow(QMdiSubWindow* window)
 // once-per-turn work still waits for the loop.
 void DocumentArea::flushPostedEvents()
 {
+    hideShownInPassing();
     Flushing = true;
     QCoreApplication::sendPostedEvents();
     Flushing = false;
@@ -181,6 +186,8 @@ void DocumentArea::removeSubWindow(QWidget* widget)
         return;
     QMdiSubWindow* window = Windows[static_cast<size_t>(index)];
     window->removeEventFilter(this);
+    if (QWidget* inside = window->widget())
+        inside->removeEventFilter(this);
     disconnect(window, &QObject::destroyed, this, nullptr);
     forget(index);
     window->hide();
@@ -303,6 +310,7 @@ void DocumentArea::activate(QMdiSubWindow* window, bool showNow)
 void DocumentArea::showActive()
 {
     ShowPending = false;
+    hideShownInPassing();
     QMdiSubWindow* window = Active;
     QMdiSubWindow* previous = Shown;
     if (window == previous)
@@ -326,6 +334,15 @@ void DocumentArea::showActive()
     }
     if (window)
         followFocus(window, true);
+}
+
+void DocumentArea::hideShownInPassing()
+{
+    std::vector<QPointer<QMdiSubWindow>> windows;
+    windows.swap(ShownInPassing);
+    for (const QPointer<QMdiSubWindow>& window : windows)
+        if (window && window != Shown && indexOf(window) >= 0)
+            window->hide();
 }
 
 void DocumentArea::tabClicked(int index)
@@ -381,11 +398,29 @@ bool DocumentArea::eventFilter(QObject* watched, QEvent* event)
             Shown->setGeometry(Pages->rect());
         return false;
     }
+    if (event->type() == QEvent::ShowToParent && !Closing) {
+        // The widget of a sub-window that is not on screen was shown (a new view is, while
+        // a file of many projects opens): its sub-window stays hidden, or every view would
+        // be shown in passing and build its viewer.  It appears with its sub-window.
+        auto* widget = static_cast<QWidget*>(watched);
+        auto* holder = qobject_cast<QMdiSubWindow*>(widget->parentWidget());
+        if (holder && holder->widget() == widget && holder != Shown && indexOf(holder) >= 0)
+            return true;
+        return false;
+    }
+    auto* window = qobject_cast<QMdiSubWindow*>(watched);
+    if (!window)
+        return false;
     switch (event->type()) {
+    case QEvent::Show:
+        // Shown by other means while the active one waits to be shown.
+        if (ShowPending && window != Shown)
+            ShownInPassing.emplace_back(window);
+        break;
     case QEvent::WindowTitleChange:
     case QEvent::ModifiedChange:
     case QEvent::WindowIconChange:
-        updateTab(static_cast<QMdiSubWindow*>(watched));
+        updateTab(window);
         break;
     default:
         break;

@@ -10,6 +10,7 @@
 #include <QBrush>
 #include <QList>
 #include <QMdiArea>
+#include <QPointer>
 #include <QTabWidget>
 #include <QWidget>
 
@@ -76,6 +77,7 @@ private:
     void tabClicked(int index);
     void activate(QMdiSubWindow* window, bool showNow);
     void showActive();
+    void hideShownInPassing();
     void activateAfterRemoval();
     void layOutTabsLater();
     void layOutTabs();
@@ -95,6 +97,10 @@ private:
     // the event loop to turn.
     QMdiSubWindow* Shown = nullptr;
     bool ShowPending = false;
+    // Sub-windows that showed themselves (with the widget they hold) while the active one
+    // waits to be shown: hidden before anything else happens, so that their views never
+    // build a viewer.
+    std::vector<QPointer<QMdiSubWindow>> ShownInPassing;
     // Sub-windows added since the event loop last turned.
     int AddedThisTurn = 0;
     bool TurnPending = false;
