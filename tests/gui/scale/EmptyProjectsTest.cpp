@@ -128,6 +128,28 @@ TEST(EmptyProjects, EachCostsLittleWhileItsViewIsNotShown)
                                     << " MiB with 1,001";
 }
 
+TEST(EmptyProjects, OnScreenOnlyTheCurrentProjectsViewIsBuilt)
+{
+    // With the window shown, each project's view was shown in passing while the file
+    // opened and built its viewer: about 180 KiB a project; about 110 now.
+    QTemporaryDir dir;
+    const auto run = [&dir](const char* name, int count) {
+        const QString shot = dir.filePath(QStringLiteral("shot.png"));
+        const std::string file = QFile::encodeName(dir.filePath(QString::fromUtf8(name))).toStdString();
+        writeEmptyProjectsQuickly(file, count);
+        const PelmoraTest::ChildProcessCost cost = PelmoraTest::runChildProcess(
+            {PELMORA_HOST, "--screenshot", QFile::encodeName(shot).toStdString(), file});
+        EXPECT_EQ(cost.exitCode, 0);
+        EXPECT_TRUE(QFile::exists(shot));
+        QFile::remove(shot);
+        return cost.peakMiB;
+    };
+    const double base = run("one.pmdb", 1);
+    const double many = run("projects, 1001.pmdb", 1001);
+    const double perProjectKiB = (many - base) * 1024.0 / 1000.0;
+    EXPECT_LT(perProjectKiB, 140.0) << base << " MiB with one project, " << many << " MiB with 1,001";
+}
+
 TEST(EmptyProjects, AFileNamingTooManyProjectsIsRefusedWithAMessage)
 {
     QTemporaryDir dir;
