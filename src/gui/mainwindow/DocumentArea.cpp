@@ -201,8 +201,10 @@ void DocumentArea::forget(int index)
     QMdiSubWindow* window = Windows[static_cast<size_t>(index)];
     Windows.erase(Windows.begin() + index);
     History.removeOne(window);
-    layOutTabsLater();
-    {
+    // While the area goes away its tab bar does too: taking each tab out of it would cost
+    // in proportion to the tabs left.
+    if (!Closing) {
+        layOutTabsLater();
         const QSignalBlocker blocker(Tabs);
         Tabs->removeTab(index);
     }
@@ -295,8 +297,10 @@ void DocumentArea::activate(QMdiSubWindow* window, bool showNow)
             History.removeOne(window);
             History.prepend(window);
         }
-        const QSignalBlocker blocker(Tabs);
-        Tabs->setCurrentIndex(index);
+        if (!Closing) {
+            const QSignalBlocker blocker(Tabs);
+            Tabs->setCurrentIndex(index);
+        }
     }
     // A later show happens when the loop turns (startTurn has asked for it).
     if (showNow || !window || !TurnPending)
