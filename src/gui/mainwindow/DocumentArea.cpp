@@ -106,6 +106,9 @@ void DocumentArea::addSubWindow(QMdiSubWindow* window)
 {
     if (!window || indexOf(window) >= 0)
         return;
+    // Between documents, each added completely.
+    if (AddedThisTurn > 0 && AddedThisTurn % 64 == 0)
+        flushPostedEvents();
     // Shown filling the area, without frame or title bar: the tab is its title.
     window->hide();
     if (window->parentWidget() != Pages)
@@ -116,19 +119,62 @@ void DocumentArea::addSubWindow(QMdiSubWindow* window)
     window->setSystemMenu(nullptr);
     followFocus(window, false);
     window->installEventFilter(this);
+    // A sub-window shows itself when the widget it holds is shown; only the one on screen
+    // may (see eventFilter).
+    if (QWidget* inside = window->widget())
+        inside->installEventFilter(this);
     connect(window, &QObject::destroyed, this, [this](QObject* gone) {
         const int index = indexOf(gone);
         if (index >= 0)
             forget(index);
     });
     Windows.push_back(window);
-    History.append(window);
+    History.prepend(window);
     layOutTabsLater();
     {
         const QSignalBlocker blocker(Tabs);
         Tabs->addTab(window->windowIcon(), tabText(window));
     }
-    setActiveSubWindow(window);
+    startTurn();
+    // Of many added at once (a file of many projects) only the last is shown, when the
+    // loop turns: showing each in passing built every one's view.
+    activate(window, AddedThisTurn == 1);
+}
+
+// Every new widget posts itself a polish request, and a widget with an event waiting makes
+// each further event posted to it, and its destruction, search the thread's whole queue of
+// posted events.  Without the loop turning between them, many documents added at once made
+// that queue, and so the cost of each document, grow with their number: what waits is
+// delivered every so many documents, as the loop would deliver it.  The area's own
+// once-per-turn work still waits for the loop.
+void DocumentArea::flushPostedEvents()
+{
+    hideShownInPassing();
+    Flushing = true;
+    QCoreApplication::sendPostedEvents();
+    Flushing = false;
+}
+
+// Counts the sub-windows added until the event loop turns.
+void DocumentArea::startTurn()
+{
+    ++AddedThisTurn;
+    if (TurnPending)
+        return;
+    TurnPending = true;
+    QMetaObject::invokeMethod(this, [this] { onTurn(); }, Qt::QueuedConnection);
+}
+
+void DocumentArea::onTurn()
+{
+    if (Flushing) {
+        QMetaObject::invokeMethod(this, [this] { onTurn(); }, Qt::QueuedConnection);
+        return;
+    }
+    TurnPending = false;
+    AddedThisTurn = 0;
+    if (ShowPending)
+        showActive();
 }
 
 void DocumentArea::removeSubWindow(QWidget* widget)
@@ -140,6 +186,8 @@ void DocumentArea::removeSubWindow(QWidget* widget)
         return;
     QMdiSubWindow* window = Windows[static_cast<size_t>(index)];
     window->removeEventFilter(this);
+    if (QWidget* inside = window->widget())
+        inside->removeEventFilter(this);
     disconnect(window, &QObject::destroyed, this, nullptr);
     forget(index);
     window->hide();
@@ -153,11 +201,15 @@ void DocumentArea::forget(int index)
     QMdiSubWindow* window = Windows[static_cast<size_t>(index)];
     Windows.erase(Windows.begin() + index);
     History.removeOne(window);
-    layOutTabsLater();
-    {
+    // While the area goes away its tab bar does too: taking each tab out of it would cost
+    // in proportion to the tabs left.
+    if (!Closing) {
+        layOutTabsLater();
         const QSignalBlocker blocker(Tabs);
         Tabs->removeTab(index);
     }
+    if (window == Shown)
+        Shown = nullptr;
     if (window == Active) {
         Active = nullptr;
         activateAfterRemoval();
@@ -173,18 +225,22 @@ void DocumentArea::layOutTabsLater()
         return;
     TabsHiddenForLayout = true;
     Tabs->hide();
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            TabsHiddenForLayout = false;
-            // While there are tabs, the bar keeps its room when hidden for the next change.
-            const bool shown = !Windows.empty();
-            QSizePolicy policy = Tabs->sizePolicy();
-            policy.setRetainSizeWhenHidden(shown);
-            Tabs->setSizePolicy(policy);
-            Tabs->setVisible(shown);
-        },
-        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] { layOutTabs(); }, Qt::QueuedConnection);
+}
+
+void DocumentArea::layOutTabs()
+{
+    if (Flushing) {
+        QMetaObject::invokeMethod(this, [this] { layOutTabs(); }, Qt::QueuedConnection);
+        return;
+    }
+    TabsHiddenForLayout = false;
+    // While there are tabs, the bar keeps its room when hidden for the next change.
+    const bool shown = !Windows.empty();
+    QSizePolicy policy = Tabs->sizePolicy();
+    policy.setRetainSizeWhenHidden(shown);
+    Tabs->setSizePolicy(policy);
+    Tabs->setVisible(shown);
 }
 
 void DocumentArea::activateAfterRemoval()
@@ -220,24 +276,55 @@ QList<QMdiSubWindow*> DocumentArea::subWindowList(QMdiArea::WindowOrder order) c
 
 void DocumentArea::setActiveSubWindow(QMdiSubWindow* window)
 {
-    if (window == Active)
+    activate(window, true);
+}
+
+// Makes `window` the active one (its tab current, subWindowActivated emitted) and puts it on
+// screen now or, with `showNow` false, when the event loop turns.
+void DocumentArea::activate(QMdiSubWindow* window, bool showNow)
+{
+    if (window == Active) {
+        if (showNow && Shown != Active)
+            showActive();
         return;
+    }
     const int index = indexOf(window);
     if (window && index < 0)
         return;
-    QMdiSubWindow* previous = Active;
     Active = window;
     if (window) {
-        if (!Closing) {
-            window->setGeometry(Pages->rect());
-            window->show();
-            window->raise();
+        if (History.isEmpty() || History.first() != window) {
+            History.removeOne(window);
+            History.prepend(window);
         }
-        History.removeOne(window);
-        History.prepend(window);
-        const QSignalBlocker blocker(Tabs);
-        Tabs->setCurrentIndex(index);
+        if (!Closing) {
+            const QSignalBlocker blocker(Tabs);
+            Tabs->setCurrentIndex(index);
+        }
     }
+    // A later show happens when the loop turns (startTurn has asked for it).
+    if (showNow || !window || !TurnPending)
+        showActive();
+    else
+        ShowPending = true;
+    Q_EMIT subWindowActivated(window);
+}
+
+// Puts the active sub-window on screen in place of the one shown.
+void DocumentArea::showActive()
+{
+    ShowPending = false;
+    hideShownInPassing();
+    QMdiSubWindow* window = Active;
+    QMdiSubWindow* previous = Shown;
+    if (window == previous)
+        return;
+    if (window && !Closing) {
+        window->setGeometry(Pages->rect());
+        window->show();
+        window->raise();
+    }
+    Shown = Closing ? nullptr : window;
     if (previous) {
         // Move the focus over first, so that hiding the old page does not make Qt search
         // the whole window for somewhere to put it.
@@ -251,7 +338,15 @@ void DocumentArea::setActiveSubWindow(QMdiSubWindow* window)
     }
     if (window)
         followFocus(window, true);
-    Q_EMIT subWindowActivated(window);
+}
+
+void DocumentArea::hideShownInPassing()
+{
+    std::vector<QPointer<QMdiSubWindow>> windows;
+    windows.swap(ShownInPassing);
+    for (const QPointer<QMdiSubWindow>& window : windows)
+        if (window && window != Shown && indexOf(window) >= 0)
+            window->hide();
 }
 
 void DocumentArea::tabClicked(int index)
@@ -303,15 +398,33 @@ void DocumentArea::updateTab(QMdiSubWindow* window)
 bool DocumentArea::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Pages) {
-        if (event->type() == QEvent::Resize && Active)
-            Active->setGeometry(Pages->rect());
+        if (event->type() == QEvent::Resize && Shown)
+            Shown->setGeometry(Pages->rect());
         return false;
     }
+    if (event->type() == QEvent::ShowToParent && !Closing) {
+        // The widget of a sub-window that is not on screen was shown (a new view is, while
+        // a file of many projects opens): its sub-window stays hidden, or every view would
+        // be shown in passing and build its viewer.  It appears with its sub-window.
+        auto* widget = static_cast<QWidget*>(watched);
+        auto* holder = qobject_cast<QMdiSubWindow*>(widget->parentWidget());
+        if (holder && holder->widget() == widget && holder != Shown && indexOf(holder) >= 0)
+            return true;
+        return false;
+    }
+    auto* window = qobject_cast<QMdiSubWindow*>(watched);
+    if (!window)
+        return false;
     switch (event->type()) {
+    case QEvent::Show:
+        // Shown by other means while the active one waits to be shown.
+        if (ShowPending && window != Shown)
+            ShownInPassing.emplace_back(window);
+        break;
     case QEvent::WindowTitleChange:
     case QEvent::ModifiedChange:
     case QEvent::WindowIconChange:
-        updateTab(static_cast<QMdiSubWindow*>(watched));
+        updateTab(window);
         break;
     default:
         break;

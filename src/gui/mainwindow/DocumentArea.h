@@ -3,13 +3,16 @@
 // the bottom, only the current sub-window shown.  Adding, activating and removing a
 // sub-window cost the same however many are open: QMdiArea's tabbed mode re-stacks every
 // sub-window and moves every tab's close button each time, which made opening many files
-// grow with the square of their number.  The calls follow QMdiArea's.
+// grow with the square of their number.  Of many sub-windows added before the event loop
+// turns (a file of many projects), only the last is put on screen, when the loop turns.
+// The calls follow QMdiArea's.
 
 #include "PelmoraGuiExport.h"
 
 #include <QBrush>
 #include <QList>
 #include <QMdiArea>
+#include <QPointer>
 #include <QTabWidget>
 #include <QWidget>
 
@@ -74,8 +77,15 @@ private:
     int indexOf(const QObject* window) const;
     void forget(int index);
     void tabClicked(int index);
+    void activate(QMdiSubWindow* window, bool showNow);
+    void showActive();
+    void hideShownInPassing();
     void activateAfterRemoval();
     void layOutTabsLater();
+    void layOutTabs();
+    void startTurn();
+    void onTurn();
+    void flushPostedEvents();
     void updateTab(QMdiSubWindow* window);
 
     QWidget* Pages = nullptr;
@@ -85,6 +95,18 @@ private:
     // Most recently active first.
     QList<QMdiSubWindow*> History;
     QMdiSubWindow* Active = nullptr;
+    // The sub-window on screen: it lags behind Active while a burst of new ones waits for
+    // the event loop to turn.
+    QMdiSubWindow* Shown = nullptr;
+    bool ShowPending = false;
+    // Sub-windows that showed themselves (with the widget they hold) while the active one
+    // waits to be shown: hidden before anything else happens, so that their views never
+    // build a viewer.
+    std::vector<QPointer<QMdiSubWindow>> ShownInPassing;
+    // Sub-windows added since the event loop last turned.
+    int AddedThisTurn = 0;
+    bool TurnPending = false;
+    bool Flushing = false;
     bool TabsHiddenForLayout = false;
     // While the area goes away, the sub-window that takes over is not shown any more.
     bool Closing = false;

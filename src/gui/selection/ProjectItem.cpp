@@ -256,6 +256,10 @@ void ProjectItem::slot_create_object(const ViewFeederProjectObject& feeder)
     item->keyId = id;
     slot.first->second = item;
     addChild(item);   // shows the object's label: the view hears of the item once
+    if (expandOnFirstObject) {
+        expandOnFirstObject = false;
+        setExpanded(true);
+    }
 
     const eTreeOrderType order = feeder.getTreeOrder();
     if (order == 0)

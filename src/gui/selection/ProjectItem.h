@@ -76,6 +76,10 @@ private:
     GuiProject* guiProject;
     ViewFeederProject* projectFeeder;
     OpenHashMap<unsigned int, ProjectObjectItem*> objectItems;
+    // A project opens expanded, but only once it has a first object: the tree view keeps
+    // a persistent index per expanded item, and every row taken out of the tree walks all
+    // of them, so thousands of expanded empty projects made closing them quadratic.
+    bool expandOnFirstObject = true;
     // Ordered by id: the selection is handed on in that order.
     std::map<unsigned int, ProjectObjectItem*> selectedItems;
     std::vector<boost::signals2::scoped_connection> connections;

@@ -240,8 +240,7 @@ void TreeWidget::slotNewProject(const GuiProject& project, ViewFeederProject& fe
             boldItem = nullptr;
         delete old;
     }
-    auto* item = new ProjectItem(this, gui, &feeder, rootItem);
-    item->setExpanded(true);
+    auto* item = new ProjectItem(this, gui, &feeder, rootItem);   // expands with its first object
     item->setIcon(0, projectPixmap());
     if (Obj::Project* logic = gui->get_project())
         item->setText(0, QString::fromUtf8(logic->getProjectName()));
