@@ -156,6 +156,8 @@ TEST_F(ViewWindow, AnimationStopsWhenAnotherWindowChangesUnlessItIsMaximisedInsi
     auto* first = qobject_cast<Gui::qView3DMRML*>(newProjectView());
     auto* second = qobject_cast<Gui::qView3DMRML*>(newProjectView());
     ASSERT_TRUE(first && second);
+    // The document area shows a new view when the loop turns.
+    QCoreApplication::processEvents();
     auto* timer = first->findChild<QTimer*>();
     ASSERT_NE(timer, nullptr);
 
