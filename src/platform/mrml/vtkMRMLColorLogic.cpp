@@ -49,21 +49,21 @@ std::map<std::string, SharedFile>& sharedFiles()
     return files;
 }
 
-// The node that still shows the entries read from the file, or null.
+// The node that still shows the entries read from the file, or null.  Every scene that
+// loads the file adds a node here, so this must not walk the whole list each time: the
+// newest node is asked first, nodes gone or changed are dropped from the end, and the
+// rest of the list is swept only as it doubles.
 vtkMRMLColorTableNode* sharedNode(SharedFile& file)
 {
-    vtkMRMLColorTableNode* found = nullptr;
     auto& nodes = file.nodes;
-    nodes.erase(std::remove_if(nodes.begin(), nodes.end(),
-                               [&](const vtkWeakPointer<vtkMRMLColorTableNode>& node) {
-                                   if (!node || !file.table || node->GetLookupTable() != file.table)
-                                       return true;
-                                   if (!found)
-                                       found = node;
-                                   return false;
-                               }),
-                nodes.end());
-    return found;
+    const auto stale = [&file](const vtkWeakPointer<vtkMRMLColorTableNode>& node) {
+        return !node || !file.table || node->GetLookupTable() != file.table;
+    };
+    if (nodes.size() >= 64 && (nodes.size() & (nodes.size() - 1)) == 0)
+        nodes.erase(std::remove_if(nodes.begin(), nodes.end(), stale), nodes.end());
+    while (!nodes.empty() && stale(nodes.back()))
+        nodes.pop_back();
+    return nodes.empty() ? nullptr : nodes.back().GetPointer();
 }
 
 } // namespace

@@ -10,8 +10,63 @@
 #include <vtkObjectFactory.h>
 
 #include <ostream>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 vtkStandardNewMacro(vtkMRMLColorTableNode);
+
+namespace {
+
+// The nodes that show one lookup table hear its changes through a single observer on it.
+// A table read from a file is shared by the nodes of every scene that shows the file, and
+// VTK's observer list costs in proportion to its length to add to and to remove from:
+// one observer per node would make opening N projects cost N².
+struct TableListeners
+{
+    unsigned long tag = 0;
+    std::unordered_set<vtkMRMLColorTableNode*> nodes;
+};
+
+std::unordered_map<vtkLookupTable*, TableListeners>& tableListeners()
+{
+    static std::unordered_map<vtkLookupTable*, TableListeners> listeners;
+    return listeners;
+}
+
+} // namespace
+
+void vtkMRMLColorTableNode::ListenTo(vtkLookupTable* table)
+{
+    TableListeners& entry = tableListeners()[table];
+    if (entry.nodes.empty()) {
+        vtkNew<vtkCallbackCommand> callback;
+        callback->SetCallback([](vtkObject* caller, unsigned long event, void*, void* data) {
+            const auto found = tableListeners().find(static_cast<vtkLookupTable*>(caller));
+            if (found == tableListeners().end())
+                return;
+            // A node may stop listening while it hears the change.
+            const std::vector<vtkMRMLColorTableNode*> nodes(found->second.nodes.begin(), found->second.nodes.end());
+            for (vtkMRMLColorTableNode* node : nodes)
+                if (found->second.nodes.count(node))
+                    node->ProcessMRMLEvents(caller, event, data);
+        });
+        entry.tag = table->AddObserver(vtkCommand::ModifiedEvent, callback);
+    }
+    entry.nodes.insert(this);
+}
+
+void vtkMRMLColorTableNode::StopListeningTo(vtkLookupTable* table)
+{
+    const auto found = tableListeners().find(table);
+    if (found == tableListeners().end())
+        return;
+    found->second.nodes.erase(this);
+    if (found->second.nodes.empty()) {
+        table->RemoveObserver(found->second.tag);
+        tableListeners().erase(found);
+    }
+}
 
 vtkMRMLColorTableNode::vtkMRMLColorTableNode()
 {
@@ -23,8 +78,8 @@ vtkMRMLColorTableNode::vtkMRMLColorTableNode()
 
 vtkMRMLColorTableNode::~vtkMRMLColorTableNode()
 {
-    if (LookupTable && LookupTableTag)
-        LookupTable->RemoveObserver(LookupTableTag);
+    if (LookupTable && ListeningToTable)
+        StopListeningTo(LookupTable);
 }
 
 void vtkMRMLColorTableNode::PrintSelf(ostream& os, vtkIndent indent)
@@ -113,17 +168,13 @@ void vtkMRMLColorTableNode::SetAndObserveLookupTable(vtkLookupTable* table)
     if (LookupTable == table)
         return;
     SharedTable = false;
-    if (LookupTable && LookupTableTag)
-        LookupTable->RemoveObserver(LookupTableTag);
+    if (LookupTable && ListeningToTable)
+        StopListeningTo(LookupTable);
     LookupTable = table;
-    LookupTableTag = 0;
+    ListeningToTable = false;
     if (LookupTable) {
-        vtkNew<vtkCallbackCommand> callback;
-        callback->SetClientData(this);
-        callback->SetCallback([](vtkObject* caller, unsigned long event, void* client, void* data) {
-            static_cast<vtkMRMLColorTableNode*>(client)->ProcessMRMLEvents(caller, event, data);
-        });
-        LookupTableTag = LookupTable->AddObserver(vtkCommand::ModifiedEvent, callback);
+        ListenTo(LookupTable);
+        ListeningToTable = true;
     }
     ResizeNames(GetNumberOfColors());
     Modified();

@@ -54,7 +54,12 @@ protected:
     void OwnEntries() override;
 
 private:
+    // Changes of the lookup table are heard through one observer per table, shared by
+    // every node that shows it.
+    void ListenTo(vtkLookupTable* table);
+    void StopListeningTo(vtkLookupTable* table);
+
     vtkSmartPointer<vtkLookupTable> LookupTable;
-    unsigned long LookupTableTag = 0;
+    bool ListeningToTable = false;
     bool SharedTable = false;
 };

@@ -252,3 +252,44 @@ TEST(ColorLogic, ApplicationLogicHandsItsSceneToTheColourLogic)
     app->SetMRMLScene(nullptr);
     EXPECT_EQ(colors->GetMRMLScene(), nullptr) << "a closed scene is not kept alive";
 }
+
+TEST(ColorTables, NodesSharingOneTableAllHearItsChangesThroughOneObserver)
+{
+    vtkNew<vtkMRMLColorTableNode> source;
+    source->SetTypeAndColors(vtkMRMLColorNode::Grey, 4);
+    vtkLookupTable* table = source->GetLookupTable();
+    std::vector<vtkSmartPointer<vtkMRMLColorTableNode>> sharing;
+    for (int k = 0; k < 3; ++k) {
+        sharing.push_back(vtkSmartPointer<vtkMRMLColorTableNode>::New());
+        sharing.back()->ShareEntriesWith(source);
+        ASSERT_EQ(sharing.back()->GetLookupTable(), table);
+    }
+    // However many nodes show the table, it carries one observer for them.
+    int observers = 0;
+    for (unsigned long tag = 0; tag < 64; ++tag)
+        observers += table->GetCommand(tag) ? 1 : 0;
+    EXPECT_EQ(observers, 1);
+
+    const auto modifiedTime = [](vtkMRMLColorTableNode* node) { return node->GetMTime(); };
+    std::vector<vtkMTimeType> before;
+    for (auto& node : sharing)
+        before.push_back(modifiedTime(node));
+    const vtkMTimeType sourceBefore = modifiedTime(source);
+    table->SetTableValue(1, 1.0, 0.0, 0.0, 1.0);
+    table->Modified();
+    EXPECT_GT(modifiedTime(source), sourceBefore);
+    for (std::size_t k = 0; k < sharing.size(); ++k)
+        EXPECT_GT(modifiedTime(sharing[k]), before[k]) << k;
+
+    // A node that goes no longer hears; the others still do.
+    sharing.erase(sharing.begin());
+    const vtkMTimeType kept = modifiedTime(sharing.front());
+    table->Modified();
+    EXPECT_GT(modifiedTime(sharing.front()), kept);
+
+    // A node that takes its own copy stops listening to the shared table.
+    sharing.front()->SetAndObserveLookupTable(vtkNew<vtkLookupTable>());
+    const vtkMTimeType own = modifiedTime(sharing.front());
+    table->Modified();
+    EXPECT_EQ(modifiedTime(sharing.front()), own);
+}
