@@ -4,7 +4,7 @@
 #include <mainwindow/DocumentTabBar.h>
 
 #include <support/ThreadCpuTimer.h>
-#include <support/Timing.h>
+#include <support/CostLimits.h>
 
 #include <QApplication>
 #include <QMdiSubWindow>
@@ -151,7 +151,7 @@ TEST(DocumentArea, TheCloseButtonOfATabAsksToCloseItWithoutSwitching)
 
 TEST(DocumentArea, OneMoreTabCostsTheSameBesideManyOthers)
 {
-    PELMORA_SKIP_TIME_LIMITS_WHEN_INSTRUMENTED();
+    PELMORA_SKIP_COST_LIMITS_WHEN_INSTRUMENTED();
     Area a;
     const auto addMany = [&a](int n) {
         for (int i = 0; i < n; ++i)

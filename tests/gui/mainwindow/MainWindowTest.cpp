@@ -17,7 +17,7 @@
 
 #include <support/ModalCloser.h>
 #include <support/TestEnvironment.h>
-#include <support/Timing.h>
+#include <support/CostLimits.h>
 
 #include <mrml/vtkMRMLThreeDViewDisplayableManagerFactory.h>
 #include <obj/Application.h>
@@ -234,7 +234,7 @@ TEST_F(MainWindowTest, ConsoleTextFromAWorkerThreadReachesTheStatusBarEscapedAnd
 
 TEST_F(MainWindowTest, StartUpMessageIsNotPaintedOverTheConsoleLabel)
 {
-    PELMORA_SKIP_TIME_LIMITS_WHEN_INSTRUMENTED();
+    PELMORA_SKIP_COST_LIMITS_WHEN_INSTRUMENTED();
     Gui::MainWindow& mw = build();
     Vexil::MsgConsoleSingleton::Instance().Message("console line");
     QLabel* label = messageLabel();
@@ -252,7 +252,7 @@ TEST_F(MainWindowTest, StartUpMessageIsNotPaintedOverTheConsoleLabel)
 
 TEST_F(MainWindowTest, AFloodOfConsoleLinesReachesTheStatusBarAFewTimesASecond)
 {
-    PELMORA_SKIP_TIME_LIMITS_WHEN_INSTRUMENTED();
+    PELMORA_SKIP_COST_LIMITS_WHEN_INSTRUMENTED();
     Gui::MainWindow& mw = build();
     QLabel* label = messageLabel();
     // Counts what the window is handed, and what is queued for the GUI thread.

@@ -14,6 +14,7 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include <support/CostLimits.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -38,6 +39,7 @@ double residentMiB()
 
 TEST(ProcessConsoleFlood, ATalkativeProgramLeavesTheWindowResponsiveAndTheOutputBounded)
 {
+    PELMORA_SKIP_COST_LIMITS_WHEN_INSTRUMENTED();
     const QString yes = QStandardPaths::findExecutable(QStringLiteral("yes"));
     ASSERT_FALSE(yes.isEmpty());
     Gui::DlgIPCImp console(QStringLiteral("Talker"), true);

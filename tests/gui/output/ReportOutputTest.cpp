@@ -11,7 +11,7 @@
 #include <support/SmallDisk.h>
 #include <support/ModalCloser.h>
 #include <support/TestEnvironment.h>
-#include <support/Timing.h>
+#include <support/CostLimits.h>
 
 #include <obj/Application.h>
 #include <vexil/MsgConsole.h>
@@ -207,7 +207,7 @@ TEST_F(OutputDock, ManyLinesFromSeveralWorkersKeepEachWritersOrder)
 
 TEST_F(OutputDock, MixedKindsFromAWorkerKeepTheirColoursAndALongLogGoesQuickly)
 {
-    PELMORA_SKIP_TIME_LIMITS_WHEN_INSTRUMENTED();
+    PELMORA_SKIP_COST_LIMITS_WHEN_INSTRUMENTED();
     constexpr int lines = 30000;
     auto output = std::make_unique<ReportOutput>();
     output->resize(600, 300);

@@ -5,6 +5,7 @@
 
 #include <support/ChildProcessCost.h>
 #include <support/TestEnvironment.h>
+#include <support/CostLimits.h>
 
 #include <obj/Application.h>
 #include <obj/ProjectFileLimits.h>
@@ -86,6 +87,7 @@ double bestProcessorSeconds(const std::string& file)
 
 TEST(EmptyProjects, ProcessorTimeGrowsInProportionToTheProjects)
 {
+    PELMORA_SKIP_COST_LIMITS_WHEN_INSTRUMENTED();
     // Each project adds a tab, a document window, a tree item and a scene, and all are
     // closed at the end: any of them costing in proportion to the projects already open
     // makes four times the projects cost far more than four times as much (6.6 times from
@@ -113,6 +115,7 @@ TEST(EmptyProjects, ProcessorTimeGrowsInProportionToTheProjects)
 
 TEST(EmptyProjects, EachCostsLittleWhileItsViewIsNotShown)
 {
+    PELMORA_SKIP_COST_LIMITS_WHEN_INSTRUMENTED();
     QTemporaryDir dir;
     const std::string one = QFile::encodeName(dir.filePath(QStringLiteral("one.pmdb"))).toStdString();
     const std::string many = QFile::encodeName(dir.filePath(QStringLiteral("many.pmdb"))).toStdString();
@@ -131,6 +134,7 @@ TEST(EmptyProjects, EachCostsLittleWhileItsViewIsNotShown)
 
 TEST(EmptyProjects, OnScreenOnlyTheCurrentProjectsViewIsBuilt)
 {
+    PELMORA_SKIP_COST_LIMITS_WHEN_INSTRUMENTED();
     // With the window shown, each project's view was shown in passing while the file
     // opened and built its viewer: about 180 KiB a project; about 110 now.
     QTemporaryDir dir;

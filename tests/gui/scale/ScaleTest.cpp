@@ -6,7 +6,7 @@
 #include <support/ChildProcessCost.h>
 #include <support/SmallModelFiles.h>
 #include <support/TestEnvironment.h>
-#include <support/Timing.h>
+#include <support/CostLimits.h>
 
 #include <obj/Application.h>
 #include <obj/ProjectObject.h>

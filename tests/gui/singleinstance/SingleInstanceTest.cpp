@@ -14,7 +14,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <support/Timing.h>
+#include <support/CostLimits.h>
 #include <gtest/gtest.h>
 
 #include <sys/socket.h>
@@ -313,7 +313,7 @@ TEST_F(SingleInstance, BytesHeldForAllClientsTogetherAreCapped)
 
 TEST_F(SingleInstance, ABatchIsHandedOnAtMostASecondAfterItsFirstMessage)
 {
-    PELMORA_SKIP_TIME_LIMITS_WHEN_INSTRUMENTED();
+    PELMORA_SKIP_COST_LIMITS_WHEN_INSTRUMENTED();
     startServer(QStringLiteral("batches"));
     // A steady trickle, closer together than the batching delay.
     for (const char* message : {"first", "second", "third", "fourth"}) {
@@ -327,7 +327,7 @@ TEST_F(SingleInstance, ABatchIsHandedOnAtMostASecondAfterItsFirstMessage)
 
 TEST_F(SingleInstance, ServerClosedByAFailedAcceptListensAgain)
 {
-    PELMORA_SKIP_TIME_LIMITS_WHEN_INSTRUMENTED();
+    PELMORA_SKIP_COST_LIMITS_WHEN_INSTRUMENTED();
     startServer(QStringLiteral("exhaust"));
     ASSERT_TRUE(waitForOutput("exhausted\n"));
     // Accepting this client fails: no descriptor is left.

@@ -1,8 +1,8 @@
 #pragma once
-// Time limits in tests measure how fast this program answers.  In a build instrumented by
+// Time and memory limits in tests measure what this program costs.  In a build instrumented by
 // the address and undefined-behaviour sanitizers (scripts/sanitize.sh) every step is
-// several times slower, so such limits say nothing there: the tests whose point is a time
-// limit skip, and others leave out their timing checks.
+// several times slower and allocates far more, so such limits say nothing there: the tests
+// whose point is such a limit skip, and others leave out those checks.
 
 #include <gtest/gtest.h>
 
@@ -23,8 +23,8 @@ constexpr bool instrumentedBuild = false;
 } // namespace PelmoraTest
 
 // In a test body: skips the test in an instrumented build.
-#define PELMORA_SKIP_TIME_LIMITS_WHEN_INSTRUMENTED()                                        \
+#define PELMORA_SKIP_COST_LIMITS_WHEN_INSTRUMENTED()                                        \
     do {                                                                                    \
         if (PelmoraTest::instrumentedBuild)                                                 \
-            GTEST_SKIP() << "time limits mean nothing in a sanitizer build";                \
+            GTEST_SKIP() << "time and memory limits mean nothing in a sanitizer build";               \
     } while (0)
