@@ -27,6 +27,6 @@ protected:
     vtkMRMLFreeSurferModelStorageNode(const vtkMRMLFreeSurferModelStorageNode&) = delete;
     void operator=(const vtkMRMLFreeSurferModelStorageNode&) = delete;
 
-    int ReadDataInternal(vtkMRMLNode* refNode) override;
+    vtkPolyData* ReadFile(const char* fileName, std::string& error) override { return ReadSurface(fileName, error); }
     int WriteDataInternal(vtkMRMLNode* refNode) override;
 };

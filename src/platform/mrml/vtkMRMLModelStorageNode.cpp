@@ -583,13 +583,13 @@ int vtkMRMLModelStorageNode::ReadDataInternal(vtkMRMLNode* refNode)
     }
     if (!StageLocalFile(refNode))
         return 0;
-    vtkSmartPointer<vtkPolyData> polyData =
-        vtkSmartPointer<vtkPolyData>::Take(ReadPolyData(GetFileName(), LastError));
+    vtkSmartPointer<vtkPolyData> polyData = vtkSmartPointer<vtkPolyData>::Take(ReadFile(GetFileName(), LastError));
     if (!polyData) {
         LastError = "ReadData: " + LastError;
         vtkErrorMacro(<< LastError);
         return 0;
     }
+    LastError.clear();
     model->SetAndObservePolyData(polyData);
     return 1;
 }

@@ -56,6 +56,8 @@ protected:
     int WriteDataInternal(vtkMRMLNode* refNode) override;
     // Stages the data; false, with the error set, while it is not a local file.
     bool StageLocalFile(vtkMRMLNode* refNode);
+    // The reader of this kind of storage node, as ReadPolyData.
+    virtual vtkPolyData* ReadFile(const char* fileName, std::string& error) { return ReadPolyData(fileName, error); }
 
     std::string LastError;
 };
