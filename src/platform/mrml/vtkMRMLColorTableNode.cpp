@@ -129,6 +129,17 @@ void vtkMRMLColorTableNode::SetAndObserveLookupTable(vtkLookupTable* table)
     Modified();
 }
 
+void vtkMRMLColorTableNode::SetTableRange(double min, double max)
+{
+    if (!LookupTable)
+        return;
+    const double* range = LookupTable->GetTableRange();
+    if (range[0] == min && range[1] == max)
+        return;
+    OwnEntries();
+    LookupTable->SetTableRange(min, max);
+}
+
 void vtkMRMLColorTableNode::SetTypeAndColors(int type, int n)
 {
     int wasModifying = StartModify();
@@ -165,7 +176,14 @@ void vtkMRMLColorTableNode::ShareEntriesWith(vtkMRMLColorTableNode* source)
     int wasModifying = StartModify();
     SetType(source->GetType());
     Names = source->Names;
-    SetAndObserveLookupTable(source->LookupTable);
+    // A shared table is not observed: it does not change while shared (a node copies it
+    // first), and one observer per scene on it would make adding each scene's node cost
+    // as much as all those before it.
+    if (LookupTable && LookupTableTag)
+        LookupTable->RemoveObserver(LookupTableTag);
+    LookupTable = source->LookupTable;
+    LookupTableTag = 0;
+    ResizeNames(GetNumberOfColors());
     SharedTable = source->SharedTable = LookupTable != nullptr;
     Modified();
     EndModify(wasModifying);

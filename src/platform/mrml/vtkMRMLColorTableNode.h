@@ -32,6 +32,9 @@ public:
     vtkScalarsToColors* GetScalarsToColors() override;
     void SetAndObserveLookupTable(vtkLookupTable* table);
 
+    // Sets the scalar range the colours span; shared entries are copied first.
+    void SetTableRange(double min, double max);
+
     // Fills a built-in table: FullRainbow (blue through red) or Grey, with n colours.
     void SetTypeAndColors(int type, int n);
 
@@ -39,7 +42,8 @@ public:
 
     // Shows the entries (lookup table and names) of `source` without copying them, as
     // when both are made from one colour file: either node copies them before it
-    // changes them through its own calls, so that the other keeps what it showed.
+    // changes them through its own calls, so that the other keeps what it showed. A
+    // shared lookup table is not observed: change it through this node's calls.
     void ShareEntriesWith(vtkMRMLColorTableNode* source);
     // Marks the entries as ones other nodes may come to share: they are copied before
     // this node changes them.
