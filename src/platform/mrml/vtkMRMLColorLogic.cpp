@@ -41,6 +41,7 @@ struct SharedFile
     std::filesystem::file_time_type time;
     vtkWeakPointer<vtkLookupTable> table;
     std::vector<vtkWeakPointer<vtkMRMLColorTableNode>> nodes;
+    std::size_t keptNodes = 0;
 };
 
 std::map<std::string, SharedFile>& sharedFiles()
@@ -52,18 +53,26 @@ std::map<std::string, SharedFile>& sharedFiles()
 // The node that still shows the entries read from the file, or null.
 vtkMRMLColorTableNode* sharedNode(SharedFile& file)
 {
-    vtkMRMLColorTableNode* found = nullptr;
     auto& nodes = file.nodes;
-    nodes.erase(std::remove_if(nodes.begin(), nodes.end(),
-                               [&](const vtkWeakPointer<vtkMRMLColorTableNode>& node) {
-                                   if (!node || !file.table || node->GetLookupTable() != file.table)
-                                       return true;
-                                   if (!found)
-                                       found = node;
-                                   return false;
-                               }),
-                nodes.end());
-    return found;
+    const auto shows = [&file](const vtkWeakPointer<vtkMRMLColorTableNode>& node) {
+        return node && file.table && node->GetLookupTable() == file.table;
+    };
+    // Dropping the nodes gone or changed takes a pass over all of them: it is done once
+    // the list has doubled since the last pass, so that each scene's node costs alike.
+    if (nodes.size() > 2 * file.keptNodes + 8) {
+        nodes.erase(std::remove_if(nodes.begin(), nodes.end(),
+                                   [&shows](const vtkWeakPointer<vtkMRMLColorTableNode>& node) {
+                                       return !shows(node);
+                                   }),
+                    nodes.end());
+        file.keptNodes = nodes.size();
+    }
+    // The latest nodes are the likeliest still to show the entries.
+    for (auto node = nodes.rbegin(); node != nodes.rend(); ++node) {
+        if (shows(*node))
+            return *node;
+    }
+    return nullptr;
 }
 
 // The built-in tables are alike in every scene: each scene's node shows the entries of one
