@@ -353,7 +353,10 @@ void qVizColorsModuleWidget::setCenterLabel(bool on)
 void qVizColorsModuleWidget::setLookupTableRange(double min, double max)
 {
     auto* node = vtkMRMLColorNode::SafeDownCast(d->ColorTableComboBox->currentNode());
-    if (node && node->GetLookupTable())
+    // A table's entries may be shown by other scenes' nodes too: the node copies them first.
+    if (auto* table = vtkMRMLColorTableNode::SafeDownCast(node))
+        table->SetTableRange(min, max);
+    else if (node && node->GetLookupTable())
         node->GetLookupTable()->SetRange(min, max);
 }
 

@@ -66,6 +66,21 @@ vtkMRMLColorTableNode* sharedNode(SharedFile& file)
     return nodes.empty() ? nullptr : nodes.back().GetPointer();
 }
 
+// The built-in tables are alike in every scene: each scene's node shows the entries of one
+// table made on first use, and copies them only when that node is changed.
+vtkMRMLColorTableNode* builtInTable(int type)
+{
+    static vtkSmartPointer<vtkMRMLColorTableNode> rainbow;
+    static vtkSmartPointer<vtkMRMLColorTableNode> grey;
+    vtkSmartPointer<vtkMRMLColorTableNode>& table = type == vtkMRMLColorNode::Grey ? grey : rainbow;
+    if (!table) {
+        table = vtkSmartPointer<vtkMRMLColorTableNode>::New();
+        table->SetTypeAndColors(type, 256);
+        table->MarkEntriesShared();
+    }
+    return table;
+}
+
 } // namespace
 
 vtkMRMLColorLogic::vtkMRMLColorLogic() = default;
@@ -201,14 +216,14 @@ void vtkMRMLColorLogic::AddDefaultColorNodes()
         return;
     if (!scene->GetNodeByID(GetRainbowColorNodeID())) {
         vtkNew<vtkMRMLColorTableNode> rainbow;
-        rainbow->SetTypeAndColors(vtkMRMLColorNode::FullRainbow, 256);
+        rainbow->ShareEntriesWith(builtInTable(vtkMRMLColorNode::FullRainbow));
         rainbow->SetName("PmRainbow");
         rainbow->SetID(GetRainbowColorNodeID());
         scene->AddNode(rainbow);
     }
     if (!scene->GetNodeByID(GetGreyColorNodeID())) {
         vtkNew<vtkMRMLColorTableNode> grey;
-        grey->SetTypeAndColors(vtkMRMLColorNode::Grey, 256);
+        grey->ShareEntriesWith(builtInTable(vtkMRMLColorNode::Grey));
         grey->SetName("Grey");
         grey->SetID(GetGreyColorNodeID());
         scene->AddNode(grey);

@@ -180,6 +180,17 @@ void vtkMRMLColorTableNode::SetAndObserveLookupTable(vtkLookupTable* table)
     Modified();
 }
 
+void vtkMRMLColorTableNode::SetTableRange(double min, double max)
+{
+    if (!LookupTable)
+        return;
+    const double* range = LookupTable->GetTableRange();
+    if (range[0] == min && range[1] == max)
+        return;
+    OwnEntries();
+    LookupTable->SetTableRange(min, max);
+}
+
 void vtkMRMLColorTableNode::SetTypeAndColors(int type, int n)
 {
     int wasModifying = StartModify();

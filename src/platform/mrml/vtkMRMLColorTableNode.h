@@ -32,6 +32,9 @@ public:
     vtkScalarsToColors* GetScalarsToColors() override;
     void SetAndObserveLookupTable(vtkLookupTable* table);
 
+    // Sets the scalar range the colours span; shared entries are copied first.
+    void SetTableRange(double min, double max);
+
     // Fills a built-in table: FullRainbow (blue through red) or Grey, with n colours.
     void SetTypeAndColors(int type, int n);
 

@@ -1,6 +1,6 @@
 // Colour nodes and their files: tables and transfer functions written and read back
 // exactly, damaged files refused, and the colour logic filling a scene with the default
-// colour nodes once.
+// colour nodes once, their entries shared by every scene until one changes them.
 
 #include "MRMLTestHelpers.h"
 
@@ -292,4 +292,48 @@ TEST(ColorTables, NodesSharingOneTableAllHearItsChangesThroughOneObserver)
     const vtkMTimeType own = modifiedTime(sharing.front());
     table->Modified();
     EXPECT_EQ(modifiedTime(sharing.front()), own);
+}
+
+TEST(ColorLogic, EveryScenesDefaultTablesShareTheirEntriesUntilOneIsChanged)
+{
+    vtkNew<vtkMRMLColorLogic> logic;
+    vtkNew<vtkMRMLScene> first;
+    vtkNew<vtkMRMLScene> second;
+    logic->SetMRMLScene(first);
+    logic->SetMRMLScene(second);
+    const auto table = [](vtkMRMLScene* scene, const char* id) {
+        return vtkMRMLColorTableNode::SafeDownCast(scene->GetNodeByID(id));
+    };
+    for (const char* id : {vtkMRMLColorLogic::GetRainbowColorNodeID(), vtkMRMLColorLogic::GetGreyColorNodeID()}) {
+        vtkMRMLColorTableNode* mine = table(first, id);
+        vtkMRMLColorTableNode* theirs = table(second, id);
+        ASSERT_NE(mine, nullptr);
+        ASSERT_NE(theirs, nullptr);
+        EXPECT_EQ(mine->GetLookupTable(), theirs->GetLookupTable()) << id << ": one table for every scene";
+        double before[4];
+        theirs->GetColor(7, before);
+
+        mine->SetColor(7, "seven", 0.25, 0.5, 0.75);
+        double after[4];
+        mine->GetColor(7, after);
+        EXPECT_NEAR(after[1], 0.5, 0.01);
+        mine->SetTableRange(-3, 3);
+        theirs->GetColor(7, after);
+        EXPECT_EQ(std::vector<double>(after, after + 4), std::vector<double>(before, before + 4)) << id;
+        EXPECT_STREQ(theirs->GetColorName(7), "");
+        EXPECT_DOUBLE_EQ(theirs->GetLookupTable()->GetRange()[0], 0);
+        EXPECT_DOUBLE_EQ(theirs->GetLookupTable()->GetRange()[1], 255);
+        EXPECT_STREQ(mine->GetColorName(7), "seven");
+        EXPECT_DOUBLE_EQ(mine->GetLookupTable()->GetRange()[0], -3);
+    }
+
+    // A later scene still gets the built-in colours, not the changed ones.
+    vtkNew<vtkMRMLScene> third;
+    logic->SetMRMLScene(third);
+    vtkMRMLColorTableNode* grey = table(third, vtkMRMLColorLogic::GetGreyColorNodeID());
+    ASSERT_NE(grey, nullptr);
+    double seventh[4];
+    grey->GetColor(7, seventh);
+    EXPECT_DOUBLE_EQ(seventh[0], 7.0 / 255.0);
+    EXPECT_EQ(grey->GetNumberOfColors(), 256);
 }
