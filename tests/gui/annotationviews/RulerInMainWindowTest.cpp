@@ -1,4 +1,4 @@
-// A ruler measured in the main window's 3D view on a part 37.5 units wide: it reads the
+// A ruler measured in the main window's 3D view on a model 37.5 units wide: it reads the
 // length unit the property editor shows for the same coordinates, with the preferences'
 // decimals, and follows a change of unit system; seen head-on it shows its whole label and
 // line over the face it lies on. The annotations button marks no window whose title
@@ -74,7 +74,7 @@ protected:
 
     Vexil::PreferenceManager* prefs() const { return Obj::Application::instance().getPrefMgr(); }
 
-    // A new project whose 3D view shows a part 37.5 wide and high, seen head-on along its
+    // A new project whose 3D view shows a model 37.5 wide and high, seen head-on along its
     // depth, read from a file with a name from the wild: a plain block 10 deep, or a plate
     // 4 deep whose right half (x > 0) is a rim standing 6 proud of it.
     void openProjectWithPart(bool withRim = false)
