@@ -1,12 +1,17 @@
 #include "PropertyOperator.h"
 
+#include "PendingEdits.h"
 #include "PropertyItem.h"
 #include "PropertyItemDelegate.h"
+#include "QuantitySpinBox.h"
 
 #include <obj/Property.h>
 
 #include <QItemEditorFactory>
 #include <QPainter>
+#include <QPointer>
+
+#include <algorithm>
 
 namespace Gui {
 namespace PropertyOperator {
@@ -16,6 +21,13 @@ namespace {
 PropertyItem* itemOf(const QModelIndex& index)
 {
     return index.isValid() ? static_cast<PropertyItem*>(index.internalPointer()) : nullptr;
+}
+
+// Every property tree alive: a panel has two.
+std::vector<PropertyOperator*>& trees()
+{
+    static std::vector<PropertyOperator*> all;
+    return all;
 }
 
 } // namespace
@@ -33,17 +45,25 @@ PropertyOperator::PropertyOperator(QWidget* parent)
     setRootIsDecorated(true);
     connect(this, &QTreeView::collapsed, this, &PropertyOperator::on_group_collapsed);
     connect(this, &QTreeView::expanded, this, &PropertyOperator::on_group_expanded);
+    trees().push_back(this);
 }
 
-PropertyOperator::~PropertyOperator() = default;
+PropertyOperator::~PropertyOperator()
+{
+    auto& all = trees();
+    all.erase(std::remove(all.begin(), all.end(), this), all.end());
+}
 
-void PropertyOperator::buildUp(const PropertyList& props)
+void PropertyOperator::buildUp(const PropertyList& props, bool keepTyped)
 {
     if (committing) {
         delaybuild = true;
         postponed = props;
         return;
     }
+    // The rows still stand for the objects the user typed for.
+    if (keepTyped)
+        finishEditing();
     const QStringList path = model->propertyPathFromIndex(currentIndex());
     if (!path.isEmpty())
         savedPath = path;
@@ -136,6 +156,36 @@ void PropertyOperator::commitData(QWidget* editor)
     }
 }
 
+void PropertyOperator::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    // Enter has taken the value.  Every editor here is the one kept open on the current
+    // row, and the keyboard stays in it: closing would hand the focus to the tree, which
+    // would spend the next key on giving it back, with the cursor at the start of the
+    // old text.
+    if (hint == QAbstractItemDelegate::SubmitModelCache) {
+        model->submit();
+        return;
+    }
+    QTreeView::closeEditor(editor, hint);
+}
+
+void PropertyOperator::finishEditing()
+{
+    QWidget* editor = indexWidget(model->buddy(currentIndex()));
+    if (!editor)
+        return;
+    // A write may rebuild the rows, which sends the editors away.
+    std::vector<QPointer<Gui::QuantitySpinBox>> boxes;
+    if (auto* box = qobject_cast<Gui::QuantitySpinBox*>(editor))
+        boxes.emplace_back(box);
+    for (Gui::QuantitySpinBox* box : editor->findChildren<Gui::QuantitySpinBox*>())
+        boxes.emplace_back(box);
+    for (const QPointer<Gui::QuantitySpinBox>& box : boxes) {
+        if (box)
+            box->finishTyping();
+    }
+}
+
 void PropertyOperator::reset()
 {
     QTreeView::reset();
@@ -158,4 +208,16 @@ void PropertyOperator::rowsInserted(const QModelIndex& parent, int start, int en
 }
 
 } // namespace PropertyOperator
+
+void finishPendingEdits()
+{
+    // A write may make or remove trees on its way.
+    const std::vector<PropertyOperator::PropertyOperator*> all = PropertyOperator::trees();
+    for (PropertyOperator::PropertyOperator* tree : all) {
+        const auto& now = PropertyOperator::trees();
+        if (std::find(now.begin(), now.end(), tree) != now.end())
+            tree->finishEditing();
+    }
+}
+
 } // namespace Gui
