@@ -126,8 +126,18 @@ void PropertyOperator::drawBranches(QPainter* painter, const QRect& rect, const 
 void PropertyOperator::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
     QTreeView::currentChanged(current, previous);
-    if (previous.isValid())
-        closePersistentEditor(model->buddy(previous));
+    if (previous.isValid()) {
+        // Written while the editor is still known as its row's: once closed, it writes
+        // nowhere.  The write may rebuild the rows.
+        const QPersistentModelIndex before(model->buddy(previous));
+        const QPersistentModelIndex now(model->buddy(current));
+        finishTypingIn(indexWidget(before));
+        if (before.isValid())
+            closePersistentEditor(before);
+        if (now.isValid())
+            openPersistentEditor(now);
+        return;
+    }
     if (current.isValid())
         openPersistentEditor(model->buddy(current));
 }
@@ -171,7 +181,11 @@ void PropertyOperator::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEd
 
 void PropertyOperator::finishEditing()
 {
-    QWidget* editor = indexWidget(model->buddy(currentIndex()));
+    finishTypingIn(indexWidget(model->buddy(currentIndex())));
+}
+
+void PropertyOperator::finishTypingIn(QWidget* editor)
+{
     if (!editor)
         return;
     // A write may rebuild the rows, which sends the editors away.

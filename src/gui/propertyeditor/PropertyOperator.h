@@ -44,6 +44,8 @@ private Q_SLOTS:
     void on_group_expanded(const QModelIndex&) {}
 
 private:
+    void finishTypingIn(QWidget* editor);
+
     PropertyModel* model;
     QStringList savedPath;
     bool committing = false;
