@@ -168,11 +168,11 @@ void PropertyOperator::commitData(QWidget* editor)
 
 void PropertyOperator::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
 {
-    // Enter has taken the value.  Every editor here is the one kept open on the current
-    // row, and the keyboard stays in it: closing would hand the focus to the tree, which
-    // would spend the next key on giving it back, with the cursor at the start of the
-    // old text.
-    if (hint == QAbstractItemDelegate::SubmitModelCache) {
+    // Enter has taken the value.  The editor kept open on the current row stays, and so
+    // does the keyboard: closing would hand the focus to the tree, which would spend the
+    // next key on giving it back, with the cursor at the start of the old text.
+    if (hint == QAbstractItemDelegate::SubmitModelCache && editor
+        && editor == indexWidget(model->buddy(currentIndex()))) {
         model->submit();
         return;
     }

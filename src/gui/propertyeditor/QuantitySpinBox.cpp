@@ -325,16 +325,15 @@ void QuantitySpinBox::setOwnText(const QString& text)
 
 bool QuantitySpinBox::finishTyping()
 {
-    if (d->typed && !d->validInput) {
+    if (!d->typed)
+        return true;
+    if (!d->validInput) {
         announceProblem();
         return false;
     }
-    if (d->validInput)
-        withdrawProblem();
-    if (!d->typed)
-        return true;
     d->typed = false;
     d->validStr = d->typedStr;
+    withdrawProblem();
     Q_EMIT valueChanged(d->quantity);
     Q_EMIT valueChanged(d->quantity.getValue());
     return true;
