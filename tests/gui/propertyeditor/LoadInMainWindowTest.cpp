@@ -1,7 +1,8 @@
 // A load made by a script line, edited in the property panel of the real main window:
 // a typed quantity with its unit, a boundary condition switched between constant and
 // tabular, a placement's origin, texts that cannot be read whole, the input dialog of a
-// boundary condition while the panel rebuilds, and the panel's title.
+// boundary condition while the panel rebuilds, the panel's title, keys typed right after
+// Enter, and values typed without Enter before a save, the close question or a selection.
 
 #include "PropertyEditorTestSupport.h"
 
@@ -149,8 +150,7 @@ protected:
             QTest::keyClicks(target, QString(c));
         }
     }
-    // Makes the row current with a click on its name, as a user does, and puts the
-    // keyboard in its editor's field.
+    // Makes the row current, which opens its editor, and puts the keyboard in its field.
     QAbstractSpinBox* focusRow(const QModelIndex& i)
     {
         QWidget* editor = open(i);
