@@ -23,11 +23,12 @@ PropertyItem* itemOf(const QModelIndex& index)
     return index.isValid() ? static_cast<PropertyItem*>(index.internalPointer()) : nullptr;
 }
 
-// Every property tree alive: a panel has two.
+// Every property tree alive: a panel has two.  Never freed, so that a tree destroyed
+// late in the program's exit still finds it.
 std::vector<PropertyOperator*>& trees()
 {
-    static std::vector<PropertyOperator*> all;
-    return all;
+    static auto* all = new std::vector<PropertyOperator*>;
+    return *all;
 }
 
 } // namespace
