@@ -8,6 +8,7 @@
 #include "mainwindow/MDIWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/PictureFactory.h"
+#include "propertyeditor/PendingEdits.h"
 #include "selection/TreeSelectionSingleton.h"
 #include "visualization/ViewFeeder.h"
 
@@ -173,6 +174,8 @@ void Command::action_gone(const CommandAction* action)
 void Command::invoke(int i)
 {
     try {
+        // A value typed and not yet confirmed is the user's too: the command sees it.
+        finishPendingEdits();
         if (is_applicable())
             activated(i);
     }

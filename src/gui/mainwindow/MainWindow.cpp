@@ -24,6 +24,7 @@
 #include "mainwindow/PictureFactory.h"
 #include "mainwindow/ReportView.h"
 #include "mainwindow/StatusBarObserver.h"
+#include "propertyeditor/PendingEdits.h"
 #include "propertyeditor/PropertyView.h"
 #include "selection/EntitySelectionSingleton.h"
 #include "selection/SelectionModification.h"
@@ -1020,6 +1021,8 @@ void MainWindow::hideEvent(QHideEvent* event)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // A value typed and not yet confirmed counts among the unsaved changes asked about.
+    finishPendingEdits();
     if (qPelmoraApplication* app = qPelmoraApplication::application())
         app->intend_to_close(event);
     if (!event->isAccepted())

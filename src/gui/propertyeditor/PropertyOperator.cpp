@@ -1,12 +1,17 @@
 #include "PropertyOperator.h"
 
+#include "PendingEdits.h"
 #include "PropertyItem.h"
 #include "PropertyItemDelegate.h"
+#include "QuantitySpinBox.h"
 
 #include <obj/Property.h>
 
 #include <QItemEditorFactory>
 #include <QPainter>
+#include <QPointer>
+
+#include <algorithm>
 
 namespace Gui {
 namespace PropertyOperator {
@@ -16,6 +21,14 @@ namespace {
 PropertyItem* itemOf(const QModelIndex& index)
 {
     return index.isValid() ? static_cast<PropertyItem*>(index.internalPointer()) : nullptr;
+}
+
+// Every property tree alive: a panel has two.  Never freed, so that a tree destroyed
+// late in the program's exit still finds it.
+std::vector<PropertyOperator*>& trees()
+{
+    static auto* all = new std::vector<PropertyOperator*>;
+    return *all;
 }
 
 } // namespace
@@ -33,17 +46,25 @@ PropertyOperator::PropertyOperator(QWidget* parent)
     setRootIsDecorated(true);
     connect(this, &QTreeView::collapsed, this, &PropertyOperator::on_group_collapsed);
     connect(this, &QTreeView::expanded, this, &PropertyOperator::on_group_expanded);
+    trees().push_back(this);
 }
 
-PropertyOperator::~PropertyOperator() = default;
+PropertyOperator::~PropertyOperator()
+{
+    auto& all = trees();
+    all.erase(std::remove(all.begin(), all.end(), this), all.end());
+}
 
-void PropertyOperator::buildUp(const PropertyList& props)
+void PropertyOperator::buildUp(const PropertyList& props, bool keepTyped)
 {
     if (committing) {
         delaybuild = true;
         postponed = props;
         return;
     }
+    // The rows still stand for the objects the user typed for.
+    if (keepTyped)
+        finishEditing();
     const QStringList path = model->propertyPathFromIndex(currentIndex());
     if (!path.isEmpty())
         savedPath = path;
@@ -106,8 +127,18 @@ void PropertyOperator::drawBranches(QPainter* painter, const QRect& rect, const 
 void PropertyOperator::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
     QTreeView::currentChanged(current, previous);
-    if (previous.isValid())
-        closePersistentEditor(model->buddy(previous));
+    if (previous.isValid()) {
+        // Written while the editor is still known as its row's: once closed, it writes
+        // nowhere.  The write may rebuild the rows.
+        const QPersistentModelIndex before(model->buddy(previous));
+        const QPersistentModelIndex now(model->buddy(current));
+        finishTypingIn(indexWidget(before));
+        if (before.isValid())
+            closePersistentEditor(before);
+        if (now.isValid())
+            openPersistentEditor(now);
+        return;
+    }
     if (current.isValid())
         openPersistentEditor(model->buddy(current));
 }
@@ -136,6 +167,40 @@ void PropertyOperator::commitData(QWidget* editor)
     }
 }
 
+void PropertyOperator::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    // Enter has taken the value.  The editor kept open on the current row stays, and so
+    // does the keyboard: closing would hand the focus to the tree, which would spend the
+    // next key on giving it back, with the cursor at the start of the old text.
+    if (hint == QAbstractItemDelegate::SubmitModelCache && editor
+        && editor == indexWidget(model->buddy(currentIndex()))) {
+        model->submit();
+        return;
+    }
+    QTreeView::closeEditor(editor, hint);
+}
+
+void PropertyOperator::finishEditing()
+{
+    finishTypingIn(indexWidget(model->buddy(currentIndex())));
+}
+
+void PropertyOperator::finishTypingIn(QWidget* editor)
+{
+    if (!editor)
+        return;
+    // A write may rebuild the rows, which sends the editors away.
+    std::vector<QPointer<Gui::QuantitySpinBox>> boxes;
+    if (auto* box = qobject_cast<Gui::QuantitySpinBox*>(editor))
+        boxes.emplace_back(box);
+    for (Gui::QuantitySpinBox* box : editor->findChildren<Gui::QuantitySpinBox*>())
+        boxes.emplace_back(box);
+    for (const QPointer<Gui::QuantitySpinBox>& box : boxes) {
+        if (box)
+            box->finishTyping();
+    }
+}
+
 void PropertyOperator::reset()
 {
     QTreeView::reset();
@@ -158,4 +223,16 @@ void PropertyOperator::rowsInserted(const QModelIndex& parent, int start, int en
 }
 
 } // namespace PropertyOperator
+
+void finishPendingEdits()
+{
+    // A write may make or remove trees on its way.
+    const std::vector<PropertyOperator::PropertyOperator*> all = PropertyOperator::trees();
+    for (PropertyOperator::PropertyOperator* tree : all) {
+        const auto& now = PropertyOperator::trees();
+        if (std::find(now.begin(), now.end(), tree) != now.end())
+            tree->finishEditing();
+    }
+}
+
 } // namespace Gui

@@ -21,7 +21,11 @@ public:
     explicit PropertyOperator(QWidget* parent = nullptr);
     ~PropertyOperator() override;
 
-    void buildUp(const PropertyList& props);
+    // Rebuilds the rows; a value typed into the open editor is written first, unless
+    // `keepTyped` is false (the rows' objects may be on their way out).
+    void buildUp(const PropertyList& props, bool keepTyped = true);
+    // Writes what was typed into the open editor and not taken yet (see finishPendingEdits).
+    void finishEditing();
     void updateProperty(const Obj::Property& prop);
     void updatePropertyState(const Obj::Property& prop);
     PropertyModel* propertyModel() const { return model; }
@@ -31,6 +35,7 @@ protected:
     void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void commitData(QWidget* editor) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void reset() override;
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
 
@@ -39,6 +44,8 @@ private Q_SLOTS:
     void on_group_expanded(const QModelIndex&) {}
 
 private:
+    void finishTypingIn(QWidget* editor);
+
     PropertyModel* model;
     QStringList savedPath;
     bool committing = false;

@@ -188,9 +188,10 @@ void PropertyView::on_selection_modified(const SelectionModification& change)
     if (change.kind == SelectionModification::RemoveSelection) {
         // The removed entry may be an object on its way out, whose view feeder is gone
         // already: no row may stay bound to it.  Rebuilding for every one of many removals
-        // would cost the square of the selection.
-        propertyEditorData->buildUp({});
-        propertyEditorView->buildUp({});
+        // would cost the square of the selection.  Nothing typed is written to it either
+        // (commands write what was typed before they delete).
+        propertyEditorData->buildUp({}, false);
+        propertyEditorView->buildUp({}, false);
         rebuildAfterRemoval->start();
         return;
     }

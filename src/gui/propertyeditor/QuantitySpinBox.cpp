@@ -48,6 +48,8 @@ public:
     // A typed value not announced yet (without keyboard tracking), and its text.
     bool typed = false;
     QString typedStr;
+    // The refusal was told in the status bar: a value taken later takes it back.
+    bool announced = false;
 };
 
 QuantitySpinBox::QuantitySpinBox(QWidget* parent)
@@ -307,6 +309,8 @@ void QuantitySpinBox::userInput(const QString& text)
     }
     d->typed = false;
     d->validStr = taken;
+    if (!d->ownText)
+        withdrawProblem();
     Q_EMIT valueChanged(result);
     Q_EMIT valueChanged(result.getValue());
 }
@@ -329,6 +333,7 @@ bool QuantitySpinBox::finishTyping()
     }
     d->typed = false;
     d->validStr = d->typedStr;
+    withdrawProblem();
     Q_EMIT valueChanged(d->quantity);
     Q_EMIT valueChanged(d->quantity.getValue());
     return true;
@@ -355,6 +360,17 @@ void QuantitySpinBox::announceProblem()
     // The main window shows it in its status bar.
     QStatusTipEvent tip(text);
     QCoreApplication::sendEvent(this, &tip);
+    d->announced = true;
+}
+
+void QuantitySpinBox::withdrawProblem()
+{
+    if (!d->announced)
+        return;
+    d->announced = false;
+    // A reason left standing would speak of a value that is now taken.
+    QStatusTipEvent tip{QString()};
+    QCoreApplication::sendEvent(this, &tip);
 }
 
 void QuantitySpinBox::updateText(const pmUnit::Quantity& value)
@@ -365,7 +381,8 @@ void QuantitySpinBox::updateText(const pmUnit::Quantity& value)
         markProblem(QString());
         return;
     }
-    setOwnText(numberText(value.getValue()));
+    // With its unit, as the row shows it: the text the editor opens with reads back as is.
+    setOwnText(textFromValue(value));
     // The text may round the last digits: the value stays the one given.
     d->quantity = value;
     d->lastValue = value.getValue();

@@ -54,6 +54,11 @@ public:
     QString textFromValue(const pmUnit::Quantity& value) const;
     pmUnit::Quantity valueFromText(const QString& text) const;
 
+    // Ends the typing: announces a typed value not yet announced, or tells why the text is
+    // refused (false; the text stays for the user to mend).  Pressing Enter and leaving
+    // the field do this; so must anything that acts on the value before either.
+    bool finishTyping();
+
     QValidator::State validate(QString& input, int& pos) const override;
     void fixup(QString& input) const override;
     void stepBy(int steps) override;
@@ -82,10 +87,9 @@ private:
     void selectNumber();
     // Sets the field's text as the widget's own, not as typing.
     void setOwnText(const QString& text);
-    // Ends the typing: announces a typed value, or tells why the text is refused.
-    bool finishTyping();
     void markProblem(const QString& why);
     void announceProblem();
+    void withdrawProblem();
     QValidator::State interpret(QString& text, int& pos, pmUnit::Quantity& result, QString* why = nullptr) const;
     std::unique_ptr<QuantitySpinBoxPrivate> d;
 };

@@ -184,8 +184,12 @@ QString componentText(double value, bool given, const QLocale& locale)
     return given ? locale.toString(value, 'g', 15) : QStringLiteral("Free");
 }
 
-QString userString(const Quantity& q, const QLocale& locale)
+QString userString(const Quantity& q, const QLocale& given)
 {
+    // Without group separators: the text reads back as it is shown, also where a
+    // separator could be taken for the decimal sign of another habit.
+    QLocale locale = given;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
     QString number;
     if (q.isVector()) {
         const Vexil::Vector3d v = q.getVector3DValue();

@@ -84,7 +84,8 @@ public:
     // The number in the C locale (15 significant digits), a blank and the unit symbol; a
     // vector "[x, y, z] unit" with "Free" for a component whose flag is clear.
     QString getUserString() const;
-    // The same in the user's locale (QLocale()), for showing in a table cell.
+    // The same in the user's locale (QLocale()), for showing in a table cell; no group
+    // separators, so that the text reads back with parse as it is shown.
     QString getUserString2() const;
 
     // The quantity in another unit of the same dimension; false (and `out` untouched)

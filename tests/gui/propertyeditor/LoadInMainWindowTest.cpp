@@ -1,7 +1,8 @@
 // A load made by a script line, edited in the property panel of the real main window:
 // a typed quantity with its unit, a boundary condition switched between constant and
 // tabular, a placement's origin, texts that cannot be read whole, the input dialog of a
-// boundary condition while the panel rebuilds, and the panel's title.
+// boundary condition while the panel rebuilds, the panel's title, keys typed right after
+// Enter, and values typed without Enter before a save, the close question or a selection.
 
 #include "PropertyEditorTestSupport.h"
 
@@ -25,11 +26,15 @@
 
 #include <obj/LoadObject.h>
 #include <obj/PropertyCouple.h>
+#include <obj/PropertyQuantity.h>
 #include <pmmsg/Message.h>
+#include <support/ModalCloser.h>
 
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QDialogButtonBox>
 #include <QDockWidget>
 #include <QPointer>
@@ -37,6 +42,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolTip>
 
@@ -115,6 +121,46 @@ protected:
         QTest::keyClicks(box, text);
         if (enter)
             QTest::keyClick(box, Qt::Key_Return);
+    }
+    // Makes the window the active one, asking again when another test program on the
+    // display took the focus meanwhile.
+    bool activate()
+    {
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            window->raise();
+            window->activateWindow();
+            QApplication::setActiveWindow(window.get());
+            if (QTest::qWaitForWindowActive(window.get()))
+                return true;
+        }
+        return false;
+    }
+    // Keys as the keyboard sends them: to the widget that has the focus, whichever it is.
+    static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QWidget* target = QApplication::focusWidget();
+        ASSERT_TRUE(target);
+        QTest::keyClick(target, key, modifiers);
+    }
+    static void keys(const QString& text)
+    {
+        for (const QChar c : text) {
+            QWidget* target = QApplication::focusWidget();
+            ASSERT_TRUE(target);
+            QTest::keyClicks(target, QString(c));
+        }
+    }
+    // Makes the row current, which opens its editor, and puts the keyboard in its field.
+    QAbstractSpinBox* focusRow(const QModelIndex& i)
+    {
+        QWidget* editor = open(i);
+        auto* box = qobject_cast<QAbstractSpinBox*>(editor);
+        if (!box && editor)
+            box = editor->findChild<QAbstractSpinBox*>();
+        if (!box)
+            return nullptr;
+        box->setFocus();
+        return QTest::qWaitFor([&] { return box->hasFocus(); }, 1000) ? box : nullptr;
     }
     static std::vector<std::string> commands()
     {
@@ -299,15 +345,7 @@ TEST_F(LoadInMainWindow, EveryRowWithAUnitRefusesAnExpressionAndLeavingTheFieldS
 
     // Typed, then left for another widget: not written, the last value is back, and the
     // status bar says why.
-    // Other test programs share the display and may take its focus meanwhile: asked again.
-    bool active = false;
-    for (int attempt = 0; attempt < 4 && !active; ++attempt) {
-        window->raise();
-        window->activateWindow();
-        QApplication::setActiveWindow(window.get());
-        active = QTest::qWaitForWindowActive(window.get());
-    }
-    ASSERT_TRUE(active);
+    ASSERT_TRUE(activate());
     auto* thickness = qobject_cast<Gui::QuantitySpinBox*>(open(cell("Thickness")));
     ASSERT_TRUE(thickness);
     thickness->setFocus();
@@ -317,7 +355,7 @@ TEST_F(LoadInMainWindow, EveryRowWithAUnitRefusesAnExpressionAndLeavingTheFieldS
     ASSERT_TRUE(QTest::qWaitFor([&] { return !thickness->hasFocus(); }, 1000));
     EXPECT_TRUE(commands().empty());
     EXPECT_EQ(0.0, load->Thickness->get_value());
-    EXPECT_EQ("0", field(thickness)->text());
+    EXPECT_EQ("0 mm", field(thickness)->text());
     EXPECT_TRUE(window->statusBar()->currentMessage().contains("Unknown unit \"MM\""))
         << window->statusBar()->currentMessage().toStdString();
 
@@ -414,4 +452,142 @@ TEST_F(LoadInMainWindow, ThePanelTitleFollowsARenameADeleteAndAClose)
     EXPECT_EQ("Properties of \"Bracket v2\"", dockTitle());
     logic->app().close_project("P");
     EXPECT_EQ("Properties", dockTitle());
+}
+
+TEST_F(LoadInMainWindow, AfterEnterTheKeysGoWhereTheCursorIsAndEachRowReadsBackWhatItShows)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    start();
+    showPanels();
+    ASSERT_TRUE(activate());
+    const QModelIndex place = cell("Spatial Parameters").siblingAtColumn(0);
+    tree->expand(place);
+    const QModelIndex origin = cell("Origin", place).siblingAtColumn(0);
+    tree->expand(origin);
+    QAbstractSpinBox* x = focusRow(cell("x", origin));
+    ASSERT_TRUE(x);
+
+    // Enter, then at once the next value: every key lands in the field, none in front of
+    // the old text.
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("12.5 mm");
+    press(Qt::Key_Return);
+    EXPECT_EQ("12.5 mm", shown(cell("x", origin)));
+    keys("25");
+    press(Qt::Key_Return);
+    EXPECT_EQ("25", field(x)->text());
+    EXPECT_EQ("25 mm", shown(cell("x", origin)));
+    keys("7 mm");
+    press(Qt::Key_Return);
+    EXPECT_EQ("7 mm", field(x)->text());
+    EXPECT_EQ("7 mm", shown(cell("x", origin)));
+    EXPECT_EQ("[Origin(7 0 0)] mm", shown(cell("Spatial Parameters")));
+
+    // A row shows its value without group separators, its editor opens on that same text,
+    // and a number typed with the separators where they belong is read too.
+    ASSERT_TRUE(focusRow(cell("Magnitude")));
+    keys("5 kN");
+    press(Qt::Key_Return);
+    EXPECT_EQ("5000 N", shown(cell("Magnitude")));
+    ASSERT_TRUE(focusRow(cell("Thickness")));
+    keys("12.5 mm");
+    press(Qt::Key_Return);
+    for (const char* name : {"Magnitude", "Thickness"}) {
+        QAbstractSpinBox* box = focusRow(cell(name));
+        ASSERT_TRUE(box) << name;
+        EXPECT_EQ(shown(cell(name)), field(box)->text()) << name;
+    }
+    ASSERT_TRUE(focusRow(cell("Magnitude")));
+    keys("1,500 N");
+    press(Qt::Key_Return);
+    EXPECT_EQ(1500.0, load->Magnitude->get_value());
+    EXPECT_EQ("1500 N", shown(cell("Magnitude")));
+
+    // A refusal's reason stays in the status bar only until a value is taken.
+    QAbstractSpinBox* thickness = focusRow(cell("Thickness"));
+    ASSERT_TRUE(thickness);
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("3 MM");
+    press(Qt::Key_Return);
+    EXPECT_TRUE(window->statusBar()->currentMessage().startsWith("Not taken")) << window->statusBar()->currentMessage().toStdString();
+    EXPECT_EQ("3 MM", field(thickness)->text());
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("3 mm");
+    press(Qt::Key_Return);
+    EXPECT_EQ("3 mm", shown(cell("Thickness")));
+    EXPECT_FALSE(window->statusBar()->currentMessage().contains("Not taken")) << window->statusBar()->currentMessage().toStdString();
+}
+
+TEST_F(LoadInMainWindow, AValueTypedWithoutEnterIsWrittenBeforeACommandTheCloseQuestionOrAnotherSelection)
+{
+    start();
+    ASSERT_TRUE(app->activate_simmodule("FemWorkbench"));
+    showPanels();
+    tree = Gui::DockingWindowMediator::instance()->getDockingWindow("Std_PropertyView")
+               ->findChild<Gui::PropertyView*>()->dataTree();
+    Gui::TreeSelectionSingleton::instance().set_selection("P", {load});
+    // Saved once under a name of the user's: Ctrl+S then writes to it without asking.
+    QTemporaryDir dir;
+    const QString file = QDir(dir.path()).filePath(QStringLiteral("typed v1.2 values.pmdb"));
+    ASSERT_TRUE(logic->app().save_as_file(1, QFile::encodeName(file).constData())) << logic->app().last_file_error();
+    ASSERT_FALSE(project->is_modified());
+    ASSERT_TRUE(activate());
+    const auto millimetres = [](const Obj::PropertyQuantity* p) {
+        pmUnit::Quantity mm;
+        return p->getQuantityValue().convertTo(pmUnit::Millimeter, mm) ? mm.getValue() : -1.0;
+    };
+
+    // Typed, not confirmed, and Ctrl+S: the file holds the typed value.
+    ASSERT_TRUE(focusRow(cell("Thickness")));
+    keys("7.5");
+    press(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ("7.5 mm", shown(cell("Thickness")));
+    EXPECT_FALSE(project->is_modified()) << "saved after the value was written";
+
+    // A text that cannot be read whole stays, with its reason; the save goes on without it.
+    QAbstractSpinBox* thickness = focusRow(cell("Thickness"));
+    ASSERT_TRUE(thickness);
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("12.5 MM");
+    press(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ("12.5 MM", field(thickness)->text());
+    EXPECT_TRUE(window->statusBar()->currentMessage().contains("Unknown unit \"MM\""))
+        << window->statusBar()->currentMessage().toStdString();
+    EXPECT_EQ(7.5, millimetres(load->Thickness));
+    EXPECT_FALSE(project->is_modified());
+
+    // Typed, not confirmed, and the window closed: the value is an unsaved change asked about.
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("9");
+    {
+        PelmoraTest::ModalCloser closer(QMessageBox::Cancel);
+        window->close();
+        EXPECT_EQ(1, closer.count());
+        EXPECT_TRUE(closer.texts().value(0).startsWith("Do you want to save the projects?"))
+            << closer.texts().join('|').toStdString();
+    }
+    const bool open = window->isVisible();
+    if (!open) {
+        // The loop was asked to quit: a loop run to its end takes that back for later tests.
+        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+    }
+    ASSERT_TRUE(open) << "closed without asking";
+    EXPECT_EQ(9.0, millimetres(load->Thickness));
+
+    // Typed, not confirmed, and another object selected: written to the load, not lost.
+    ASSERT_TRUE(activate());   // the question had the focus
+    ASSERT_TRUE(focusRow(cell("Thickness")));
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("3.25");
+    Gui::TreeSelectionSingleton::instance().set_selection("P", {geometry});
+    EXPECT_EQ(3.25, millimetres(load->Thickness));
+
+    // The file saved with Ctrl+S reads back with the value typed before it.
+    ASSERT_TRUE(logic->app().resume_from_file(1, QFile::encodeName(file).constData())) << logic->app().last_file_error();
+    Obj::Project* back = logic->app().get_projects().back();
+    ASSERT_NE(back, project);
+    const auto loads = back->get_objects(Obj::LoadObject::getClassTypeId());
+    ASSERT_EQ(1u, loads.size());
+    EXPECT_EQ(7.5, millimetres(static_cast<Obj::LoadObject*>(loads.front())->Thickness));
 }
