@@ -141,7 +141,11 @@ QWidget* PropertySpaceLocationItem::createEditor(QWidget* parent, const QObject*
 
 void PropertySpaceLocationItem::setEditorData(QWidget* editor, const QVariant& data) const
 {
-    static_cast<Gui::LabelButton*>(editor)->setValue(data);
+    // The editor shows the origin as the row does, in the unit system's length unit.
+    Vexil::SpaceLocation shown = data.value<Vexil::SpaceLocation>();
+    shown.setPosition(converted(shown.getPosition(), keptUnit(getFirstProperty()), lengthUnit()));
+    static_cast<Gui::LabelButton*>(editor)->setValue(data.canConvert<Vexil::SpaceLocation>() ? QVariant::fromValue(shown)
+                                                                                             : data);
 }
 
 QVariant PropertySpaceLocationItem::editorData(QWidget* editor) const
