@@ -15,6 +15,9 @@
 #include <QByteArray>
 #include <QFile>
 
+#include <vtkPoints.h>
+#include <vtkPolyData.h>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -625,15 +628,15 @@ int takeLengthUnit(std::vector<PropertyRecord>& records, const std::string& sour
     return unit;
 }
 
-// Placements written in `from` moved to the same places in `to`.
-void convertPlacements(PropertyContainer& container, pmUnit::UnitType from, pmUnit::UnitType to)
+// What one `from` is in `to` (both lengths).
+double lengthFactor(pmUnit::UnitType from, pmUnit::UnitType to)
 {
-    if (from == to)
-        return;
     pmUnit::Quantity one;
-    if (!pmUnit::Quantity(1.0, pmUnit::Length, from).convertTo(to, one))
-        return;
-    const double factor = one.getValue();
+    return pmUnit::Quantity(1.0, pmUnit::Length, from).convertTo(to, one) ? one.getValue() : 1.0;
+}
+
+void scalePlacements(PropertyContainer& container, double factor)
+{
     for (Property* p : container.get_properties()) {
         auto* placement = dynamic_cast<PropertySpaceLocation*>(p);
         if (!placement)
@@ -643,6 +646,21 @@ void convertPlacements(PropertyContainer& container, pmUnit::UnitType from, pmUn
         location.setPosition(Vexil::Vector3d(at.x * factor, at.y * factor, at.z * factor));
         placement->set_value(location);
     }
+}
+
+void scaleSurface(GeometryObject& geometry, double factor)
+{
+    vtkPolyData* surface = geometry.get_poly_data();
+    vtkPoints* points = surface ? surface->GetPoints() : nullptr;
+    if (!points)
+        return;
+    for (vtkIdType i = 0; i < points->GetNumberOfPoints(); ++i) {
+        double p[3];
+        points->GetPoint(i, p);
+        points->SetPoint(i, p[0] * factor, p[1] * factor, p[2] * factor);
+    }
+    points->Modified();
+    surface->Modified();
 }
 
 void applyProperties(PropertyContainer& container, const std::vector<PropertyRecord>& records,
@@ -810,6 +828,13 @@ std::vector<ProjectObject*> ProjectFile::import_objects(std::istream& in, Projec
         return {};
     const ProjectRecord& record = content.projects.front();
     std::vector<std::unique_ptr<ProjectObject>> built = buildObjects(record, "The copied data");
+    // Copied from a project whose lengths are in another unit: the same sizes and places.
+    std::vector<PropertyRecord> projectProperties = record.properties;
+    const int lengthUnit = takeLengthUnit(projectProperties, "The copied data");
+    const double factor = lengthUnit >= 0 ? lengthFactor(lengthUnit, target.get_length_unit()) : 1.0;
+    for (const auto& object : built)
+        if (auto* geometry = dynamic_cast<GeometryObject*>(object.get()); geometry && factor != 1.0)
+            scaleSurface(*geometry, factor);
 
     LinkMap links;
     links.projectNames[record.name] = target.get_name();
@@ -822,16 +847,13 @@ std::vector<ProjectObject*> ProjectFile::import_objects(std::istream& in, Projec
         if (object)
             ids[record.objects[i].id] = object->getObjectId();
     }
-    // Copied from a project whose placements are in another length unit: the same places.
-    std::vector<PropertyRecord> projectProperties = record.properties;
-    const int lengthUnit = takeLengthUnit(projectProperties, "The copied data");
     for (std::size_t i = 0; i < created.size(); ++i) {
         if (!created[i])
             continue;
         applyProperties(*created[i], record.objects[i].properties, record.name, links,
                         std::string("object ") + created[i]->get_name());
-        if (lengthUnit >= 0)
-            convertPlacements(*created[i], lengthUnit, target.get_length_unit());
+        if (factor != 1.0)
+            scalePlacements(*created[i], factor);
     }
     return created;
 }

@@ -11,7 +11,6 @@
 #include <dialogs/widgets/FileDialog.h>
 #include <dialogs/preferences/PreferencesDialogImp.h>
 #include <mainwindow/DockingWindowMediator.h>
-#include <mainwindow/MainWindow.h>
 #include <propertyeditor/PropertyItem.h>
 #include <propertyeditor/PropertyModel.h>
 #include <propertyeditor/PropertyOperator.h>
