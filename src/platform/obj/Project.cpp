@@ -220,6 +220,9 @@ void Project::refresh()
 
 void Project::onUnitChanged(const pmUnit::UnitsData& units)
 {
+    // Announced also when only the number of digits changed: then nothing is to be done.
+    if (units == unitsData)
+        return;
     // Each quantity converts from the unit it is in, whatever the units were before.
     for (Property* p : get_properties())
         convertToUnits(*p, units);
