@@ -613,7 +613,7 @@ void qPelmoraApplication::set_current_project(GuiProject* project)
         selection->AddNewPlaceNodeClassNameToList("vtkMRMLAnnotationROINode", ":/Icons/AnnotationROI.png", "ROI");
         scene->EndState(vtkMRMLScene::BatchProcessState);
     }
-    selectSceneLengthUnit(scene);
+    selectSceneLengthUnit(scene, project->get_project());
 }
 
 // ---------------------------------------------------------------------------------------

@@ -1090,7 +1090,7 @@ void MainWindow::settingUpdated(Vexil::PM_SETTING id)
         // A project with a 3D scene shows its ruler in the new length unit system.
         GuiProject* gui = project->kind == 1 && app ? app->get_project(project) : nullptr;
         if (gui)
-            selectSceneLengthUnit(gui->mrmlScene());
+            selectSceneLengthUnit(gui->mrmlScene(), project);
         auto* view = gui ? qobject_cast<qView3DMRML*>(gui->getActiveView()) : nullptr;
         // A viewer built later reads the unit system itself.
         if (view && view->hasViewer())

@@ -45,9 +45,10 @@ PropertyModel::PropertyModel(QObject* parent)
 
 void PropertyModel::settingUpdated(int settingId)
 {
-    if (settingId != Vexil::PM_SIGNIFICANT_DIGITS || rootItem->childCount() == 0)
+    const bool units = settingId >= Vexil::PM_UNIT_SYSTEM && settingId <= Vexil::PM_TEMPERATURE_UNIT;
+    if ((settingId != Vexil::PM_SIGNIFICANT_DIGITS && !units) || rootItem->childCount() == 0)
         return;
-    // The rows show their numbers with the new number of digits.
+    // The rows show their numbers with the new number of digits, or in the new units.
     for (int r = 0; r < rootItem->childCount(); ++r)
         rootItem->child(r)->settingUpdated(settingId);
     Q_EMIT dataChanged(index(0, 1), index(rootItem->childCount() - 1, 1));

@@ -25,6 +25,22 @@ pmUnit::UnitType lengthUnit()
     return pmUnit::UnitsManager::instance()->getDefaultUnitType(pmUnit::Length);
 }
 
+// The unit a placement's position is kept in (its project's), which need not be the one
+// shown.
+pmUnit::UnitType keptUnit(const Obj::Property* prop)
+{
+    auto* p = dynamic_cast<const Obj::PropertySpaceLocation*>(prop);
+    return p ? p->get_length_unit() : lengthUnit();
+}
+
+Vexil::Vector3d converted(const Vexil::Vector3d& v, pmUnit::UnitType from, pmUnit::UnitType to)
+{
+    pmUnit::Quantity out;
+    if (from == to || !pmUnit::Quantity(v.x, v.y, v.z, pmUnit::Length, from).convertTo(to, out))
+        return v;
+    return out.getVector3DValue();
+}
+
 } // namespace
 
 VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertySpaceLocationItem, Gui::PropertyOperator::PropertyItem)
@@ -46,7 +62,8 @@ QVariant PropertySpaceLocationItem::value(const Obj::Property* prop) const
 
 QVariant PropertySpaceLocationItem::toString(const QVariant& v) const
 {
-    const Vexil::Vector3d p = v.value<Vexil::SpaceLocation>().getPosition();
+    const Vexil::Vector3d p =
+        converted(v.value<Vexil::SpaceLocation>().getPosition(), keptUnit(getFirstProperty()), lengthUnit());
     return originText(p, decimals(), "[Origin(%1 %2 %3)] ") + pmUnit::UnitsManager::getUnitSymbol(lengthUnit());
 }
 
@@ -55,14 +72,16 @@ QVariant PropertySpaceLocationItem::get_tool_tip(const Obj::Property* prop) cons
     auto* p = dynamic_cast<const Obj::PropertySpaceLocation*>(prop);
     if (!p)
         return {};
-    return originText(p->get_value().getPosition(), decimals(), "Origin: (%1 %2  %3)");
+    return originText(converted(p->get_value().getPosition(), keptUnit(p), lengthUnit()), decimals(),
+                      "Origin: (%1 %2  %3)");
 }
 
 QVariant PropertySpaceLocationItem::property(const char* name) const
 {
     if (qstrcmp(name, "Origin") != 0)
         return {};
-    const Vexil::Vector3d p = get_location();
+    // Shown in the length unit of the unit system, whatever unit the position is kept in.
+    const Vexil::Vector3d p = converted(get_location(), keptUnit(getFirstProperty()), lengthUnit());
     return QVariant::fromValue(pmUnit::Quantity(p.x, p.y, p.z, pmUnit::Length, lengthUnit()));
 }
 
@@ -70,7 +89,14 @@ bool PropertySpaceLocationItem::setProperty(const char* name, const QVariant& va
 {
     if (qstrcmp(name, "Origin") != 0 || !value.canConvert<Vexil::Vector3d>())
         return false;
-    set_location(value.value<Vexil::Vector3d>());
+    // Given as shown: back to the kept unit, the components not edited exactly as they were.
+    const pmUnit::UnitType kept = keptUnit(getFirstProperty());
+    const Vexil::Vector3d given = value.value<Vexil::Vector3d>();
+    const Vexil::Vector3d was = get_location();
+    const Vexil::Vector3d wasShown = converted(was, kept, lengthUnit());
+    const Vexil::Vector3d back = converted(given, lengthUnit(), kept);
+    set_location(Vexil::Vector3d(given.x == wasShown.x ? was.x : back.x, given.y == wasShown.y ? was.y : back.y,
+                                 given.z == wasShown.z ? was.z : back.z));
     return true;
 }
 
@@ -115,7 +141,11 @@ QWidget* PropertySpaceLocationItem::createEditor(QWidget* parent, const QObject*
 
 void PropertySpaceLocationItem::setEditorData(QWidget* editor, const QVariant& data) const
 {
-    static_cast<Gui::LabelButton*>(editor)->setValue(data);
+    // The editor shows the origin as the row does, in the unit system's length unit.
+    Vexil::SpaceLocation shown = data.value<Vexil::SpaceLocation>();
+    shown.setPosition(converted(shown.getPosition(), keptUnit(getFirstProperty()), lengthUnit()));
+    static_cast<Gui::LabelButton*>(editor)->setValue(data.canConvert<Vexil::SpaceLocation>() ? QVariant::fromValue(shown)
+                                                                                             : data);
 }
 
 QVariant PropertySpaceLocationItem::editorData(QWidget* editor) const

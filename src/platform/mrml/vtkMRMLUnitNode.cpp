@@ -127,7 +127,7 @@ std::string vtkMRMLUnitNode::GetDisplayStringFromValue(double value) const
 }
 
 vtkMRMLUnitNode* vtkMRMLUnitNode::SelectSceneUnit(vtkMRMLScene* scene, const char* quantity, const char* suffix,
-                                                  int precision)
+                                                  int precision, double coefficient)
 {
     if (!scene || !quantity || !*quantity)
         return nullptr;
@@ -144,10 +144,12 @@ vtkMRMLUnitNode* vtkMRMLUnitNode::SelectSceneUnit(vtkMRMLScene* scene, const cha
     wanted->SetQuantity(quantity);
     wanted->SetSuffix(suffix);
     wanted->SetPrecision(precision);
+    wanted->SetDisplayCoefficient(coefficient);
     const std::string id = "vtkMRMLUnitNode" + tag;
     auto* unit = vtkMRMLUnitNode::SafeDownCast(scene->GetNodeByID(id.c_str()));
     const bool changed = !unit || unit->Suffix != wanted->Suffix || unit->Prefix != wanted->Prefix
-        || unit->Precision != wanted->Precision || unit->DisplayCoefficient != 1.0 || unit->DisplayOffset != 0.0;
+        || unit->Precision != wanted->Precision || unit->DisplayCoefficient != wanted->DisplayCoefficient
+        || unit->DisplayOffset != 0.0;
     if (changed)
         unit = vtkMRMLUnitNode::SafeDownCast(scene->AddNode(wanted));
     if (!unit)

@@ -43,12 +43,12 @@ public:
     std::string GetDisplayStringFromValue(double value) const;
 
     // Names the scene's unit of a quantity: the scene's own unit node of that quantity (one
-    // per scene, kept when the scene is cleared) shows values unscaled with `suffix` and
-    // `precision` decimals, and the selection node names it for the quantity. Views that
-    // show values of the quantity hear of any change through the selection node's
-    // UnitModifiedEvent. Null (nothing changed) without a scene or selection node.
+    // per scene, kept when the scene is cleared) shows values times `coefficient` with
+    // `suffix` and `precision` decimals, and the selection node names it for the quantity.
+    // Views that show values of the quantity hear of any change through the selection
+    // node's UnitModifiedEvent. Null (nothing changed) without a scene or selection node.
     static vtkMRMLUnitNode* SelectSceneUnit(vtkMRMLScene* scene, const char* quantity, const char* suffix,
-                                            int precision);
+                                            int precision, double coefficient = 1.0);
 
 protected:
     vtkMRMLUnitNode();

@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "ProjectFile.h"
 #include "PropertyCouple.h"
+#include "PropertyQuantity.h"
 
 #include <vexil/Exception.h>
 
@@ -17,6 +18,8 @@ namespace Obj {
 
 Project::Project()
     : feederType(internedText("FemGui::ViewFeederProjectFem"))
+    , unitsData(pmUnit::UnitsManager::instance()->getUnitsData())
+    , lengthUnit(pmUnit::UnitsManager::instance()->getDefaultUnitType(pmUnit::Length))
 {
     adopt_property(new PropertyString, "Label");
 }
@@ -213,6 +216,21 @@ std::vector<ProjectObject*> Project::import_objects(std::istream& in)
 void Project::refresh()
 {
     signal_refresh(*this);
+}
+
+void Project::onUnitChanged(const pmUnit::UnitsData& units)
+{
+    // Announced also when only the number of digits changed: then nothing is to be done.
+    if (units == unitsData)
+        return;
+    // Each quantity converts from the unit it is in, whatever the units were before.
+    for (Property* p : get_properties())
+        convertToUnits(*p, units);
+    objects.for_each([&units](ProjectObject* object) {
+        for (Property* p : object->get_properties())
+            convertToUnits(*p, units);
+    });
+    unitsData = units;
 }
 
 void Project::OnUpdateLabel(const char* text)

@@ -69,9 +69,16 @@ public:
     void set_modified(bool on) { modified = on; }
     void refresh();
     void OnUpdateLabel(const char* text);
-    // The units the project's values are shown in changed.
-    void onUnitChanged(const pmUnit::UnitsData& units) { unitsData = units; }
+    // The units the project's values are shown in changed: every quantity of its objects
+    // is named in the new units, each the same amount as before.  Placements and the
+    // scene keep their length unit (get_length_unit).
+    void onUnitChanged(const pmUnit::UnitsData& units);
     const pmUnit::UnitsData& get_units() const { return unitsData; }
+    // The unit of length of the project's placements and of its scene's coordinates: that
+    // of the unit system when the project was made, or the one its project file names.  It
+    // does not follow a change of unit system, so that the models stay where they are.
+    pmUnit::UnitType get_length_unit() const { return lengthUnit; }
+    void set_length_unit(pmUnit::UnitType unit) { lengthUnit = unit; }
     // Every change of a property of a project taken in is an edit: the project counts as
     // modified. A new "Label" is also announced as a relabel by the owning application.
     void on_changed(const Property* p) override;
@@ -120,6 +127,7 @@ private:
     bool modified = false;
     bool restoring = false;
     pmUnit::UnitsData unitsData;
+    pmUnit::UnitType lengthUnit = pmUnit::Meter;
 };
 
 } // namespace Obj

@@ -5,6 +5,7 @@
 #include "GeometryObject.h"
 #include "GroupCycles.h"
 #include "PropertyCouple.h"
+#include "PropertyQuantity.h"
 #include "ValueText.h"
 
 #include <vexil/AtomicSave.h>
@@ -14,6 +15,10 @@
 #include <QByteArray>
 #include <QFile>
 
+#include <vtkPoints.h>
+#include <vtkPolyData.h>
+
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <fstream>
@@ -34,6 +39,9 @@ namespace Obj {
 namespace {
 
 const char Magic[] = "PELMORA PROJECT FILE";
+// The project record that names the length unit of the project's placements and scene.
+// Written as a string property, so that a reader that does not know it keeps it as one.
+const char LengthUnitRecord[] = "Length Unit";
 
 // CRC-32 of `bytes` continued from `c`, the CRC-32 of the bytes before them (0 for none).
 std::uint32_t crcUpdate(std::uint32_t c, std::string_view bytes)
@@ -124,7 +132,8 @@ void writeProperties(RecordWriter& w, const char* keyword, const PropertyContain
         // Shapes are kept as model data; other kinds without a value text have nothing.
         if (p->is_inherited_from(PropertyAdvancedTopoData::getClassTypeId()))
             continue;
-        w.begin(keyword).field(p->get_name()).field(p->getTypeId().get_name()).field(p->get_value_text()).end();
+        // Quantities carry their units: the same amounts come back under any unit system.
+        w.begin(keyword).field(p->get_name()).field(p->getTypeId().get_name()).field(valueTextWithUnits(*p)).end();
     }
 }
 
@@ -155,6 +164,11 @@ void writeProjectHeader(RecordWriter& w, const Project& project)
         .field(project.get_feeder_type_name() ? project.get_feeder_type_name() : "")
         .end();
     writeProperties(w, "pprop", project);
+    w.begin("pprop")
+        .field(LengthUnitRecord)
+        .field(PropertyString::getClassTypeId().get_name())
+        .field(pmUnit::UnitsManager::getUnitSymbol(project.get_length_unit()).toStdString())
+        .end();
 }
 
 void openFile(std::string& out)
@@ -590,6 +604,65 @@ std::string relinked(const PropertyRecord& record, const std::string& writtenPro
     return record.value;
 }
 
+// The length unit a project's records name, taken out of them; -1 when they name none,
+// as in files written before placements kept their unit: those were written in the
+// unit system of their day, which the reader's own stands for.
+int takeLengthUnit(std::vector<PropertyRecord>& records, const std::string& source)
+{
+    int unit = -1;
+    for (auto it = records.begin(); it != records.end();) {
+        if (it->name != LengthUnitRecord) {
+            ++it;
+            continue;
+        }
+        const int found = pmUnit::UnitsManager::findUnit(QString::fromStdString(it->value));
+        const std::vector<pmUnit::UnitType> lengths = pmUnit::UnitsManager::getUnitTypes(pmUnit::Length);
+        if (std::find(lengths.begin(), lengths.end(), found) != lengths.end())
+            unit = found;
+        else
+            Vexil::MsgConsoleSingleton::Instance().Warning(
+                "%s names an unknown length unit '%s': its placements are read in the current one\n",
+                source.c_str(), it->value.c_str());
+        it = records.erase(it);
+    }
+    return unit;
+}
+
+// What one `from` is in `to` (both lengths).
+double lengthFactor(pmUnit::UnitType from, pmUnit::UnitType to)
+{
+    pmUnit::Quantity one;
+    return pmUnit::Quantity(1.0, pmUnit::Length, from).convertTo(to, one) ? one.getValue() : 1.0;
+}
+
+void scalePlacements(PropertyContainer& container, double factor)
+{
+    for (Property* p : container.get_properties()) {
+        auto* placement = dynamic_cast<PropertySpaceLocation*>(p);
+        if (!placement)
+            continue;
+        Vexil::SpaceLocation location = placement->get_value();
+        const Vexil::Vector3d& at = location.getPosition();
+        location.setPosition(Vexil::Vector3d(at.x * factor, at.y * factor, at.z * factor));
+        placement->set_value(location);
+    }
+}
+
+void scaleSurface(GeometryObject& geometry, double factor)
+{
+    vtkPolyData* surface = geometry.get_poly_data();
+    vtkPoints* points = surface ? surface->GetPoints() : nullptr;
+    if (!points)
+        return;
+    for (vtkIdType i = 0; i < points->GetNumberOfPoints(); ++i) {
+        double p[3];
+        points->GetPoint(i, p);
+        points->SetPoint(i, p[0] * factor, p[1] * factor, p[2] * factor);
+    }
+    points->Modified();
+    surface->Modified();
+}
+
 void applyProperties(PropertyContainer& container, const std::vector<PropertyRecord>& records,
                      const std::string& writtenProject, const LinkMap& links, const std::string& owner)
 {
@@ -684,12 +757,18 @@ std::vector<Project*> ProjectFile::resume(Application& app, const std::string& p
 
     // From here on nothing can refuse the file.
     std::vector<Project*> result;
+    std::vector<std::vector<PropertyRecord>> projectProperties;
     LinkMap links;
     for (std::size_t i = 0; i < content.projects.size(); ++i) {
         const ProjectRecord& record = content.projects[i];
         auto project = std::make_unique<Project>();
         project->kind = record.kind;
         project->set_feeder_type_name(record.feederType);
+        // Known before the project is shown: its scene reads it.
+        projectProperties.push_back(record.properties);
+        const int lengthUnit = takeLengthUnit(projectProperties.back(), path);
+        if (lengthUnit >= 0)
+            project->set_length_unit(lengthUnit);
         std::string label = record.name;
         for (const PropertyRecord& p : record.properties) {
             if (p.name == "Label")
@@ -707,7 +786,7 @@ std::vector<Project*> ProjectFile::resume(Application& app, const std::string& p
     for (std::size_t i = 0; i < content.projects.size(); ++i) {
         const ProjectRecord& record = content.projects[i];
         Project* project = result[i];
-        applyProperties(*project, record.properties, record.name, links,
+        applyProperties(*project, projectProperties[i], record.name, links,
                         std::string("project ") + project->get_name());
         for (const ObjectRecord& written : record.objects) {
             if (ProjectObject* object = project->get_object(written.id))
@@ -749,6 +828,13 @@ std::vector<ProjectObject*> ProjectFile::import_objects(std::istream& in, Projec
         return {};
     const ProjectRecord& record = content.projects.front();
     std::vector<std::unique_ptr<ProjectObject>> built = buildObjects(record, "The copied data");
+    // Copied from a project whose lengths are in another unit: the same sizes and places.
+    std::vector<PropertyRecord> projectProperties = record.properties;
+    const int lengthUnit = takeLengthUnit(projectProperties, "The copied data");
+    const double factor = lengthUnit >= 0 ? lengthFactor(lengthUnit, target.get_length_unit()) : 1.0;
+    for (const auto& object : built)
+        if (auto* geometry = dynamic_cast<GeometryObject*>(object.get()); geometry && factor != 1.0)
+            scaleSurface(*geometry, factor);
 
     LinkMap links;
     links.projectNames[record.name] = target.get_name();
@@ -762,9 +848,12 @@ std::vector<ProjectObject*> ProjectFile::import_objects(std::istream& in, Projec
             ids[record.objects[i].id] = object->getObjectId();
     }
     for (std::size_t i = 0; i < created.size(); ++i) {
-        if (created[i])
-            applyProperties(*created[i], record.objects[i].properties, record.name, links,
-                            std::string("object ") + created[i]->get_name());
+        if (!created[i])
+            continue;
+        applyProperties(*created[i], record.objects[i].properties, record.name, links,
+                        std::string("object ") + created[i]->get_name());
+        if (factor != 1.0)
+            scalePlacements(*created[i], factor);
     }
     return created;
 }

@@ -11,10 +11,15 @@
 //   current<TAB><project name>                       (when a project is current)
 //   project<TAB><name><TAB><kind><TAB><feeder type>
 //   pprop<TAB><name><TAB><type><TAB><value text>     (a property of the last project)
+//   pprop<TAB>Length Unit<TAB>Obj::PropertyString<TAB><unit symbol>
+//                                    (what the project's placements and surfaces are in)
 //   object<TAB><id><TAB><type><TAB><name><TAB><0|1 suppressed>
 //   model<TAB><base64 of a binary legacy VTK surface> (of the last object)
 //   prop<TAB><name><TAB><type><TAB><value text>      (a property of the last object)
 //   end<TAB><CRC-32 of every byte before this line, 8 hex digits>
+// Values with units carry their unit ("12.5 mm"), so that they read back as the same
+// amounts under any unit system.  A file without these (written before) has bare numbers,
+// which are read in the reader's unit system, as they always were.
 // A file that lacks the first line, the version, or the closing line with a matching
 // checksum is refused as a whole, and so is one with a name or label that holds a NUL
 // byte or is longer than 4096 bytes.  Reading checks the first line before anything

@@ -368,6 +368,16 @@ void PropertySpaceLocation::set_value(const Vexil::SpaceLocation& v)
     has_set_value();
 }
 
+int PropertySpaceLocation::get_length_unit() const
+{
+    PropertyContainer* owner = get_container();
+    const Project* project = dynamic_cast<const Project*>(owner);
+    if (const auto* object = dynamic_cast<const ProjectObject*>(owner))
+        project = object->get_project();
+    return project ? project->get_length_unit()
+                   : pmUnit::UnitsManager::instance()->getDefaultUnitType(pmUnit::Length);
+}
+
 std::string PropertySpaceLocation::get_value_text() const
 {
     using Vexil::UtilityBox;

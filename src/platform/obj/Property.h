@@ -240,6 +240,9 @@ public:
     std::string get_value_text() const override;
     bool set_value_text(const std::string& v) override;
     const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertySpaceLocationItem"; }
+    // The unit (a pmUnit::UnitType) of the position: the length unit of the project the
+    // property belongs to, or of the current unit system for a property of no project.
+    int get_length_unit() const;
 private:
     Vexil::SpaceLocation value;
 };

@@ -5,6 +5,9 @@
 #include <vexil/Exception.h>
 #include <vexil/UtilityBox.h>
 
+#include <algorithm>
+#include <cmath>
+
 VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyQuantity, Obj::PropertyDecimal)
 VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyQuantityConstraint, Obj::PropertyQuantity)
 VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyBCQuantity, Obj::PropertyQuantity)
@@ -18,6 +21,9 @@ namespace Obj {
 
 namespace {
 
+// The property editor's mark for "no value": never a number to convert.
+const double NoValue = std::ldexp(1.0, -100);
+
 // A number with an optional unit, in `unit` (converted from a unit of the same kind).
 bool parseQuantity(const std::string& text, pmUnit::UnitType unit, double& out)
 {
@@ -26,7 +32,7 @@ bool parseQuantity(const std::string& text, pmUnit::UnitType unit, double& out)
         pmUnit::Quantity converted;
         if (!q.convertTo(unit, converted))
             return false;
-        out = converted.getValue();
+        out = q.getValue() == NoValue ? NoValue : converted.getValue();
         return true;
     }
     catch (const Vexil::ExceptionHandler&) {
@@ -53,6 +59,50 @@ std::vector<std::string> splitEntries(const std::string& text)
     return parts;
 }
 
+// `value` from one unit to another of the same kind; false when they measure different
+// things.  A difference (a step) converts without the offset of a temperature scale.
+bool convertNumber(double& value, pmUnit::pmQuantity kind, pmUnit::UnitType from, pmUnit::UnitType to,
+                   bool difference = false)
+{
+    if (from == to || value == NoValue)
+        return true;
+    pmUnit::Quantity converted, zero;
+    if (!pmUnit::Quantity(value, kind, from).convertTo(to, converted)
+        || !pmUnit::Quantity(0.0, kind, from).convertTo(to, zero))
+        return false;
+    value = converted.getValue() - (difference ? zero.getValue() : 0.0);
+    return true;
+}
+
+bool convertConstraints(Constraints& c, pmUnit::pmQuantity kind, pmUnit::UnitType from, pmUnit::UnitType to)
+{
+    Constraints converted = c;
+    if (!convertNumber(converted.minimum, kind, from, to) || !convertNumber(converted.maximum, kind, from, to)
+        || !convertNumber(converted.step, kind, from, to, true))
+        return false;
+    c = converted;
+    return true;
+}
+
+std::string withUnit(double value, pmUnit::UnitType unit)
+{
+    std::string text = Vexil::UtilityBox::exact_number_text(value);
+    const QString symbol = pmUnit::UnitsManager::getUnitSymbol(unit);
+    if (value != NoValue && !symbol.isEmpty())
+        text += " " + symbol.toStdString();
+    return text;
+}
+
+// Stores a value without telling the container: a change of unit is no edit.
+template <class P, class V>
+void setQuietly(P& property, const V& value)
+{
+    PropertyContainer* owner = property.get_container();
+    property.set_container(nullptr);
+    property.set_value(value);
+    property.set_container(owner);
+}
+
 } // namespace
 
 pmUnit::Quantity PropertyQuantity::getQuantityValue() const
@@ -66,6 +116,27 @@ bool PropertyQuantity::set_value_text(const std::string& text)
     if (!parseQuantity(text, unit, parsed))
         return false;
     set_value(parsed);
+    return true;
+}
+
+bool PropertyQuantity::convert_unit(pmUnit::UnitType target)
+{
+    double v = get_value();
+    if (!convertNumber(v, kind, unit, target))
+        return false;
+    setQuietly(*this, v);
+    unit = target;
+    return true;
+}
+
+bool PropertyQuantityConstraint::convert_unit(pmUnit::UnitType target)
+{
+    Constraints converted = constraints;
+    if (hasConstraints && !convertConstraints(converted, getQuantityKind(), getUnitType(), target))
+        return false;
+    if (!PropertyQuantity::convert_unit(target))
+        return false;
+    constraints = converted;
     return true;
 }
 
@@ -131,6 +202,17 @@ void PropertyBCQuantityConstraint::setConstraints(double minimum, double maximum
     hasConstraints = true;
 }
 
+bool PropertyBCQuantityConstraint::convert_unit(pmUnit::UnitType target)
+{
+    Constraints converted = constraints;
+    if (hasConstraints && !convertConstraints(converted, getQuantityKind(), getUnitType(), target))
+        return false;
+    if (!PropertyBCQuantity::convert_unit(target))
+        return false;
+    constraints = converted;
+    return true;
+}
+
 void PropertyInputBC::getBCValues(bool enabled[3], double values[3]) const
 {
     for (int i = 0; i < 3; ++i) {
@@ -175,6 +257,95 @@ bool PropertyInputBC::set_value_text(const std::string& text)
     }
     setBCValues(enabled, values);
     return true;
+}
+
+bool PropertyInputBC::convert_unit(pmUnit::UnitType target)
+{
+    double converted[3] = {numbers[0], numbers[1], numbers[2]};
+    for (double& v : converted) {
+        if (!convertNumber(v, kind, unit, target))
+            return false;
+    }
+    std::copy(converted, converted + 3, numbers);
+    unit = target;
+    return true;
+}
+
+bool PropertyQuantityVector::set_value_text(const std::string& text)
+{
+    if (PropertyVector::set_value_text(text))
+        return true;
+    const std::vector<std::string> parts = splitEntries(text);
+    if (parts.size() != 3)
+        return false;
+    double v[3];
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (!parseQuantity(parts[i], unit, v[i]))
+            return false;
+    }
+    set_value(v[0], v[1], v[2]);
+    return true;
+}
+
+bool PropertyQuantityVector::convert_unit(pmUnit::UnitType target)
+{
+    Vexil::Vector3d v = get_value();
+    if (!convertNumber(v.x, kind, unit, target) || !convertNumber(v.y, kind, unit, target)
+        || !convertNumber(v.z, kind, unit, target))
+        return false;
+    setQuietly(*this, v);
+    unit = target;
+    return true;
+}
+
+std::string valueTextWithUnits(const Property& property)
+{
+    if (const auto* bc = dynamic_cast<const PropertyBCQuantity*>(&property)) {
+        std::string text = withUnit(bc->get_value(), bc->getUnitType());
+        if (bc->getLoadValueType() != LoadConstant)
+            text += "|" + std::to_string(bc->getLoadValueType());
+        return text;
+    }
+    if (const auto* q = dynamic_cast<const PropertyQuantity*>(&property))
+        return withUnit(q->get_value(), q->getUnitType());
+    if (const auto* input = dynamic_cast<const PropertyInputBC*>(&property)) {
+        bool given[3];
+        double values[3];
+        input->getBCValues(given, values);
+        std::string text = "(";
+        for (int i = 0; i < 3; ++i) {
+            if (i)
+                text += ", ";
+            text += given[i] ? withUnit(values[i], input->getUnitType()) : std::string("Free");
+        }
+        return text + ")";
+    }
+    if (const auto* vector = dynamic_cast<const PropertyQuantityVector*>(&property)) {
+        if (pmUnit::UnitsManager::getUnitSymbol(vector->getUnitType()).isEmpty())
+            return vector->get_value_text();
+        const Vexil::Vector3d& v = vector->get_value();
+        return "(" + withUnit(v.x, vector->getUnitType()) + ", " + withUnit(v.y, vector->getUnitType()) + ", "
+            + withUnit(v.z, vector->getUnitType()) + ")";
+    }
+    return property.get_value_text();
+}
+
+bool convertToUnits(Property& property, const pmUnit::UnitsData& units)
+{
+    using Manager = pmUnit::UnitsManager;
+    if (auto* q = dynamic_cast<PropertyQuantity*>(&property)) {
+        q->convert_unit(Manager::getDefaultUnitType(q->getQuantityKind(), units));
+        return true;
+    }
+    if (auto* input = dynamic_cast<PropertyInputBC*>(&property)) {
+        input->convert_unit(Manager::getDefaultUnitType(input->getQuantityKind(), units));
+        return true;
+    }
+    if (auto* vector = dynamic_cast<PropertyQuantityVector*>(&property)) {
+        vector->convert_unit(Manager::getDefaultUnitType(vector->getQuantityKind(), units));
+        return true;
+    }
+    return false;
 }
 
 } // namespace Obj

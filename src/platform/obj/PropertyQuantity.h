@@ -24,6 +24,9 @@ public:
     // converted ("12.5", "1.25 cm"); C locale.
     bool set_value_text(const std::string& v) override;
     const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyQuantityItem"; }
+    // The same amount in another unit of its kind (limits too); false, with nothing
+    // changed, for a unit of another kind.  Nobody is told: the value is the same.
+    virtual bool convert_unit(pmUnit::UnitType target);
 private:
     pmUnit::pmQuantity kind = pmUnit::Dimensionless;
     pmUnit::UnitType unit = pmUnit::NoUnit;
@@ -47,6 +50,7 @@ public:
     // A number outside the limits is refused.
     bool set_value_text(const std::string& v) override;
     const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyQuantityConstraintItem"; }
+    bool convert_unit(pmUnit::UnitType target) override;
 private:
     Constraints constraints{0.0, 0.0, 1.0};
     bool hasConstraints = false;
@@ -77,6 +81,7 @@ public:
     const Constraints* getConstraints() const { return hasConstraints ? &constraints : nullptr; }
     void setConstraints(double minimum, double maximum, double step);
     const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyBCQuantityConstraintItem"; }
+    bool convert_unit(pmUnit::UnitType target) override;
 private:
     Constraints constraints{0.0, 0.0, 1.0};
     bool hasConstraints = false;
@@ -96,6 +101,7 @@ public:
     std::string get_value_text() const override;
     bool set_value_text(const std::string& v) override;
     const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyInputBCItem"; }
+    bool convert_unit(pmUnit::UnitType target);
 private:
     bool given[3] = {true, true, true};
     double numbers[3] = {0.0, 0.0, 0.0};
@@ -111,7 +117,10 @@ public:
     pmUnit::pmQuantity getQuantityKind() const { return kind; }
     pmUnit::UnitType getUnitType() const { return unit; }
     void setQuantityKind(pmUnit::pmQuantity k, pmUnit::UnitType u) { kind = k; unit = u; }
+    // Also reads components with units of the vector's kind: "(1 mm, 2 mm, 0.5 cm)".
+    bool set_value_text(const std::string& v) override;
     const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyQuantityVectorItem"; }
+    bool convert_unit(pmUnit::UnitType target);
 private:
     pmUnit::pmQuantity kind = pmUnit::Dimensionless;
     pmUnit::UnitType unit = pmUnit::NoUnit;
@@ -132,5 +141,14 @@ class PropertyBCQuantityVector : public PropertyQuantityVector
 public:
     const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyBCQuantityVectorItem"; }
 };
+
+// The value text with its unit after each number ("12.5 mm", "(5 mm, Free, -1.5 mm)"), so
+// that it reads back as the same amount whatever unit the reading property is in; a
+// property without a unit gives its plain value text.
+std::string valueTextWithUnits(const Property& property);
+
+// A quantity property (of any of the kinds above) in the unit its kind has under `units`:
+// the same amount, named in other units; nobody is told.  False for any other property.
+bool convertToUnits(Property& property, const pmUnit::UnitsData& units);
 
 } // namespace Obj

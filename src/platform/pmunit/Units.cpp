@@ -479,21 +479,26 @@ QString UnitsManager::lengthUnit() const
 
 UnitType UnitsManager::getDefaultUnitType(pmQuantity kind) const
 {
+    return getDefaultUnitType(kind, getUnitsData());
+}
+
+UnitType UnitsManager::getDefaultUnitType(pmQuantity kind, const UnitsData& units)
+{
     const KindInfo* k = kindInfo(kind);
     if (!k)
         return NoUnit;
-    const SystemInfo* s = findSystem(system);
+    const SystemInfo* s = findSystem(units.system);
     switch (k->dimension) {
     case Dimension::Length: return s ? s->lengthUnit : Meter;
     case Dimension::Force: return s ? s->forceUnit : Newton;
     case Dimension::Pressure: return s ? s->pressureUnit : Pascal;
     case Dimension::Mass: return s ? s->massUnit : Kilogram;
     case Dimension::Time: return Second;
-    case Dimension::Angle: return angle == QLatin1String("Radians") ? Radian : Degree;
+    case Dimension::Angle: return units.angle == QLatin1String("Radians") ? Radian : Degree;
     case Dimension::Temperature:
-        if (temperature == QLatin1String("Kelvin"))
+        if (units.temperature == QLatin1String("Kelvin"))
             return Kelvin;
-        return temperature == QLatin1String("Fahrenheit") ? Fahrenheit : Celsius;
+        return units.temperature == QLatin1String("Fahrenheit") ? Fahrenheit : Celsius;
     case Dimension::None: break;
     }
     return NoUnit;

@@ -164,6 +164,8 @@ public:
     // units or one the library does not know.
     UnitType getDefaultUnitType(pmQuantity kind) const;
     QString getDefaultUnitTypeString(pmQuantity kind) const;
+    // The same under the given choices (an unknown system counts as "MKS").
+    static UnitType getDefaultUnitType(pmQuantity kind, const UnitsData& units);
     // Every unit a kind can be given in, in the library's order.
     static std::vector<UnitType> getUnitTypes(pmQuantity kind);
     static QString getUnitSymbol(UnitType unit);

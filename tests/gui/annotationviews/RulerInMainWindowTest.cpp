@@ -215,14 +215,15 @@ TEST_F(RulerInMainWindow, TheRulerReadsTheUnitOfThePropertyEditorAndFollowsTheUn
     ASSERT_EQ(lengthSymbol(), "m");
     EXPECT_EQ(label(ruler), shown(length, 3, "m"));
 
-    // Another unit system names the same coordinates in millimetres.
+    // Another unit system names the same length in millimetres: the project's coordinates
+    // stay in metres.
     prefs()->set(Vexil::PM_UNIT_SYSTEM, QStringLiteral("MMKS"), true);
     ASSERT_EQ(lengthSymbol(), "mm");
-    EXPECT_EQ(label(ruler), shown(length, 3, "mm"));
+    EXPECT_EQ(label(ruler), shown(length * 1000, 3, "mm"));
 
     // Fewer decimals, announced as the preferences dialog does.
     prefs()->set(Vexil::PM_SIGNIFICANT_DIGITS, 1, true);
-    EXPECT_EQ(label(ruler), shown(length, 1, "mm"));
+    EXPECT_EQ(label(ruler), shown(length * 1000, 1, "mm"));
 
     // A second project's scene has the same unit from the start.
     pmMsg::runCommand(pmMsg::CMD_NEW_PROJECT, 1, {"Second"});

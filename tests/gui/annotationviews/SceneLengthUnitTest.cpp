@@ -74,4 +74,12 @@ TEST(SceneLengthUnit, OneUnitNodeNamedByTheSelectionAndAnnouncedOnChange)
     scene->Clear(0);
     EXPECT_EQ(scene->GetNodeByID(unit->GetID()), unit);
     EXPECT_STREQ(selection->GetUnitNodeID("length"), unit->GetID());
+
+    // Coordinates in metres shown in millimetres: converted, and announced once.
+    events = AnnotationTest::countEvents(selection, vtkMRMLSelectionNode::UnitModifiedEvent, [&] {
+        EXPECT_EQ(vtkMRMLUnitNode::SelectSceneUnit(scene, "length", "mm", 2, 1000.0), unit);
+        EXPECT_EQ(vtkMRMLUnitNode::SelectSceneUnit(scene, "length", "mm", 2, 1000.0), unit);
+    });
+    EXPECT_EQ(events, 1);
+    EXPECT_DOUBLE_EQ(rulers->ApplyUnit(0.0375), 37.5);
 }

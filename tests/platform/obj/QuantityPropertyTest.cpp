@@ -5,6 +5,7 @@
 #include <support/TestEnvironment.h>
 
 #include <obj/Application.h>
+#include <obj/GeometryObject.h>
 #include <obj/LoadObject.h>
 #include <obj/Project.h>
 #include <obj/ProjectFile.h>
@@ -14,8 +15,15 @@
 #include <pmmsg/Message.h>
 #include <vexil/Exception.h>
 
+#include <QByteArray>
+#include <QFile>
+
+#include <vtkPolyData.h>
+
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -168,4 +176,150 @@ TEST_F(QuantityProperties, ALoadComesBackWholeFromAProjectFile)
     EXPECT_EQ(Vexil::Vector3d(0.1, 1e-9, -3), again->SpatialParameters->get_value().getPosition());
     ASSERT_TRUE(again->Geometry->get_value());
     EXPECT_STREQ("A", again->Geometry->get_value()->get_name());
+}
+
+namespace {
+
+// The unit system for one test, the default one back afterwards.
+struct UnitSystem
+{
+    explicit UnitSystem(const char* system) { set(system); }
+    ~UnitSystem() { set("MKS"); }
+    static pmUnit::UnitsData set(const char* system)
+    {
+        pmUnit::UnitsManager::instance()->setSystemUnits(system);
+        return pmUnit::UnitsManager::instance()->getUnitsData();
+    }
+};
+
+QByteArray sealed(const QByteArray& body)
+{
+    quint32 c = 0xFFFFFFFFu;
+    for (const char b : body) {
+        c ^= static_cast<unsigned char>(b);
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    }
+    c ^= 0xFFFFFFFFu;
+    return body + "end\t" + QByteArray::number(c, 16).toUpper().rightJustified(8, '0') + "\n";
+}
+
+Obj::LoadObject* loadOf(Obj::Project* project)
+{
+    for (Obj::ProjectObject* o : project ? project->get_objects() : std::vector<Obj::ProjectObject*>{})
+        if (auto* load = dynamic_cast<Obj::LoadObject*>(o))
+            return load;
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(QuantityProperties, EveryAmountStaysThroughAChangeOfUnitSystemAFileAndACopy)
+{
+    UnitSystem millimetres("MMKS");
+    Obj::Project* mm = logic.app().create_project("Bracket");
+    auto* load = static_cast<Obj::LoadObject*>(mm->add_object("Obj::LoadObject", "Force"));
+    EXPECT_TRUE(load->Thickness->set_value_text("40"));
+    EXPECT_TRUE(load->PressureLimit->set_value_text("5"));
+    EXPECT_TRUE(load->Offset->set_value_text("(1, 2, 3)"));
+    EXPECT_TRUE(load->Displacement->set_value_text("(5, Free, -1.5)"));
+    EXPECT_TRUE(load->SpatialParameters->set_value_text("Position(12.5,0,0)"));
+    load->Magnitude->set_value(std::ldexp(1.0, -100));   // no value given
+    mm->set_modified(false);
+    std::vector<std::string> edits;
+    mm->signal_change_object.connect(
+        [&edits](const Obj::ProjectObject&, const Obj::Property& p) { edits.push_back(p.get_name()); });
+
+    // Back to metres, as the main window announces it: the same amounts, named in metres
+    // and pascals, limits too; the placement (and so the model) stays where it is.
+    mm->onUnitChanged(UnitSystem::set("MKS"));
+    EXPECT_EQ(pmUnit::Meter, load->Thickness->getUnitType());
+    EXPECT_DOUBLE_EQ(0.04, load->Thickness->get_value());
+    EXPECT_EQ(5e6, load->PressureLimit->get_value());
+    EXPECT_EQ(pmUnit::Pascal, load->PressureLimit->getUnitType());
+    EXPECT_EQ(1e18, load->PressureLimit->getConstraints()->maximum);
+    EXPECT_EQ(pmUnit::Meter, load->Offset->getUnitType());
+    EXPECT_DOUBLE_EQ(0.003, load->Offset->get_value().z);
+    bool given[3];
+    double values[3];
+    load->Displacement->getBCValues(given, values);
+    EXPECT_DOUBLE_EQ(-0.0015, values[2]);
+    EXPECT_FALSE(given[1]);
+    EXPECT_EQ(std::ldexp(1.0, -100), load->Magnitude->get_value()) << "still no value";
+    EXPECT_EQ(Vexil::Vector3d(12.5, 0, 0), load->SpatialParameters->get_value().getPosition());
+    EXPECT_EQ(pmUnit::Millimeter, mm->get_length_unit());
+    EXPECT_TRUE(edits.empty());
+    EXPECT_FALSE(mm->is_modified()) << "a change of units is no edit";
+
+    // Saved under metres, read back under millimetres: the same amounts again.
+    const std::string path = (logic.dataDir() + "/bracket v2.ü.pmdb").toStdString();
+    Obj::ProjectFile::save(path, {mm}, mm);
+    logic.app().close_project("Bracket");
+    UnitSystem::set("MMKS");
+    Obj::LoadObject* back = loadOf(Obj::ProjectFile::resume(logic.app(), path).front());
+    ASSERT_TRUE(back);
+    EXPECT_EQ(pmUnit::Millimeter, back->Thickness->getUnitType());
+    EXPECT_DOUBLE_EQ(40.0, back->Thickness->get_value());
+    EXPECT_DOUBLE_EQ(5.0, back->PressureLimit->get_value());
+    EXPECT_DOUBLE_EQ(2.0, back->Offset->get_value().y);
+    EXPECT_EQ(std::ldexp(1.0, -100), back->Magnitude->get_value());
+    EXPECT_EQ(Vexil::Vector3d(12.5, 0, 0), back->SpatialParameters->get_value().getPosition());
+    EXPECT_EQ(pmUnit::Millimeter, back->get_project()->get_length_unit());
+
+    // Copied with a surface 10 mm wide into a project in metres: the same place and size.
+    const QString stl = logic.dataDir() + "/plate v1.0.stl";
+    QFile model(stl);
+    ASSERT_TRUE(model.open(QIODevice::WriteOnly));
+    model.write("solid t\n facet normal 0 0 1\n  outer loop\n   vertex 0 0 0\n   vertex 10 0 0\n"
+                "   vertex 0 10 0\n  endloop\n endfacet\nendsolid t\n");
+    model.close();
+    auto* plate = static_cast<Obj::GeometryObject*>(back->get_project()->add_object("Obj::GeometryObject", "Plate"));
+    std::string error;
+    ASSERT_TRUE(plate->read_model_file(stl.toStdString(), error)) << error;
+    UnitSystem::set("MKS");
+    Obj::Project* metres = logic.app().create_project("Frame");
+    std::stringstream copied;
+    back->get_project()->export_objects({back, plate}, copied);
+    const std::vector<Obj::ProjectObject*> pasted = metres->import_objects(copied);
+    ASSERT_EQ(2u, pasted.size());
+    auto* copy = dynamic_cast<Obj::LoadObject*>(pasted.front());
+    ASSERT_TRUE(copy);
+    EXPECT_DOUBLE_EQ(0.0125, copy->SpatialParameters->get_value().getPosition().x);
+    EXPECT_DOUBLE_EQ(0.04, copy->Thickness->get_value());
+    auto* plateCopy = dynamic_cast<Obj::GeometryObject*>(pasted.back());
+    ASSERT_TRUE(plateCopy && plateCopy->get_poly_data());
+    EXPECT_NEAR(0.01, plateCopy->get_poly_data()->GetBounds()[1], 1e-9);   // points are floats
+}
+
+TEST_F(QuantityProperties, AFileWrittenBeforeUnitsWereKeptOpensAsItDid)
+{
+    // Bare numbers and no length unit, as files were written: read in the reader's unit
+    // system, which is all such a file can tell.
+    const QByteArray old = sealed("PELMORA PROJECT FILE\nversion\t1\ncurrent\tOld\n"
+                                  "project\tOld\t1\tFemGui::ViewFeederProjectFem\n"
+                                  "pprop\tLabel\tObj::PropertyString\tOld\n"
+                                  "object\t1\tObj::LoadObject\tForce\t0\n"
+                                  "prop\tThickness\tObj::PropertyQuantity\t12.5\n"
+                                  "prop\tMagnitude\tObj::PropertyBCQuantity\t3|2\n"
+                                  "prop\tOffset\tObj::PropertyQuantityVector\t(1, 2, 3)\n"
+                                  "prop\tSpatial Parameters\tObj::PropertySpaceLocation\t12.5,0,0,0,0,0,1\n");
+    const QString path = logic.dataDir() + "/old.pmdb";
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(old);
+    file.close();
+    for (const char* system : {"MMKS", "MKS"}) {
+        UnitSystem units(system);
+        const pmUnit::UnitType length = pmUnit::UnitsManager::instance()->getDefaultUnitType(pmUnit::Length);
+        Obj::Project* project = Obj::ProjectFile::resume(logic.app(), path.toStdString()).front();
+        Obj::LoadObject* load = loadOf(project);
+        ASSERT_TRUE(load) << system;
+        EXPECT_EQ(pmUnit::Quantity(12.5, pmUnit::Length, length), load->Thickness->getQuantityValue()) << system;
+        EXPECT_EQ("3|2", load->Magnitude->get_value_text());
+        EXPECT_EQ(Vexil::Vector3d(1, 2, 3), load->Offset->get_value());
+        EXPECT_EQ(Vexil::Vector3d(12.5, 0, 0), load->SpatialParameters->get_value().getPosition());
+        EXPECT_EQ(length, project->get_length_unit()) << system;
+        EXPECT_FALSE(project->is_modified());
+        logic.app().close_project(project->get_name());
+    }
 }
