@@ -709,6 +709,8 @@ std::vector<Project*> ProjectFile::resume(Application& app, const std::string& p
         Project* project = result[i];
         applyProperties(*project, record.properties, record.name, links,
                         std::string("project ") + project->get_name());
+        // The file's groups were checked for rings above, all at once.
+        const ProjectObjectGroup::CheckedMembership checked(*project);
         for (const ObjectRecord& written : record.objects) {
             if (ProjectObject* object = project->get_object(written.id))
                 applyProperties(*object, written.properties, record.name, links,
@@ -761,6 +763,8 @@ std::vector<ProjectObject*> ProjectFile::import_objects(std::istream& in, Projec
         if (object)
             ids[record.objects[i].id] = object->getObjectId();
     }
+    // The copy's groups were checked for rings above, and hold only objects of the copy.
+    const ProjectObjectGroup::CheckedMembership checked(target);
     for (std::size_t i = 0; i < created.size(); ++i) {
         if (created[i])
             applyProperties(*created[i], record.objects[i].properties, record.name, links,
