@@ -1,7 +1,8 @@
 // Groups nested deep, with the project tree on screen.  A project file holding a chain of
 // N groups, each the only member of the one before, opened and pasted, against a flat file
 // of N plain objects opened and pasted the same way: the cost per object should be alike
-// and stay flat as N grows.  And deleting a group that holds a group of K objects (the
+// and stay flat as N grows.  The chain is written outermost first, or innermost first (a
+// copy of it is pasted).  And deleting a group that holds a group of K objects (the
 // inner group goes with it, its K objects move up in the tree), against a plain
 // QTreeWidget making the same move.
 #include <core/GuiProject.h>
@@ -23,7 +24,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include <fstream>
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -67,42 +68,47 @@ void closeAll()
     QCoreApplication::processEvents();
 }
 
-// A project of `n` groups, each holding the next, or of `n` plain objects.  The chain is
-// linked from its inner end, so that making it costs no check that climbs the chain.
-Obj::Project* makeProject(int n, bool chain)
+enum class Shape { Flat, Chain, ChainInnerFirst };
+
+// A project of `n` plain objects, or of `n` groups each holding the next: the outermost
+// made first, or the innermost (as a user nests groups made before).  Linked from the
+// inner end, so that making it costs no check that climbs the chain.
+Obj::Project* makeProject(int n, Shape shape)
 {
     Obj::Project* project = session().logic->create_project("Made");
     std::vector<Obj::ProjectObject*> objects;
     for (int i = 0; i < n; ++i)
-        objects.push_back(project->add_object(chain ? "Obj::ProjectObjectGroup" : "Obj::ProjectObject", "Item"));
-    if (chain) {
-        for (int i = n - 2; i >= 0; --i)
-            static_cast<Obj::ProjectObjectGroup*>(objects[static_cast<std::size_t>(i)])->add_object(objects[static_cast<std::size_t>(i) + 1]);
+        objects.push_back(project->add_object(shape == Shape::Flat ? "Obj::ProjectObject" : "Obj::ProjectObjectGroup", "Item"));
+    if (shape == Shape::ChainInnerFirst)
+        std::reverse(objects.begin(), objects.end());
+    if (shape != Shape::Flat) {
+        for (std::size_t i = objects.size() - 1; i-- > 0;)
+            static_cast<Obj::ProjectObjectGroup*>(objects[i])->add_object(objects[i + 1]);
     }
     return project;
 }
 
 // The file, written once per size and shape.
-std::string projectFile(int n, bool chain)
+std::string projectFile(int n, Shape shape)
 {
-    static std::map<std::pair<int, bool>, std::string> files;
-    auto it = files.find({n, chain});
+    static std::map<std::pair<int, Shape>, std::string> files;
+    auto it = files.find({n, shape});
     if (it != files.end())
         return it->second;
     Session& s = session();
-    const std::string path = s.dir.filePath(QStringLiteral("%1-%2.pmdb").arg(chain ? "chain" : "flat").arg(n)).toStdString();
+    const std::string path = s.dir.filePath(QStringLiteral("%1-%2.pmdb").arg(int(shape)).arg(n)).toStdString();
     closeAll();
-    makeProject(n, chain);
+    makeProject(n, shape);
     s.logic->save_as_file(1, path.c_str());
     closeAll();
-    return files.emplace(std::make_pair(n, chain), path).first->second;
+    return files.emplace(std::make_pair(n, shape), path).first->second;
 }
 
-void open(benchmark::State& state, bool chain)
+void open(benchmark::State& state, Shape shape)
 {
     Session& s = session();
     const int n = static_cast<int>(state.range(0));
-    const std::string file = projectFile(n, chain);
+    const std::string file = projectFile(n, shape);
     for (auto _ : state) {
         if (!s.logic->resume_from_file(1, file.c_str()))
             state.SkipWithError("open failed");
@@ -118,12 +124,12 @@ void open(benchmark::State& state, bool chain)
 }
 
 // The objects copied out of one project and pasted into an empty one.
-void paste(benchmark::State& state, bool chain)
+void paste(benchmark::State& state, Shape shape)
 {
     Session& s = session();
     const int n = static_cast<int>(state.range(0));
     closeAll();
-    Obj::Project* source = makeProject(n, chain);
+    Obj::Project* source = makeProject(n, shape);
     std::ostringstream copied;
     source->export_objects(source->get_objects(), copied);
     const std::string bytes = copied.str();
@@ -148,12 +154,16 @@ void paste(benchmark::State& state, bool chain)
 
 } // namespace
 
-static void BM_ChainOpen(benchmark::State& state) { open(state, true); }
-static void BM_ChainOpen_Baseline(benchmark::State& state) { open(state, false); }
-static void BM_ChainPaste(benchmark::State& state) { paste(state, true); }
-static void BM_ChainPaste_Baseline(benchmark::State& state) { paste(state, false); }
+static void BM_ChainOpen(benchmark::State& state) { open(state, Shape::Chain); }
+static void BM_ChainOpen_Baseline(benchmark::State& state) { open(state, Shape::Flat); }
+static void BM_ChainInnerFirstOpen(benchmark::State& state) { open(state, Shape::ChainInnerFirst); }
+static void BM_ChainInnerFirstOpen_Baseline(benchmark::State& state) { open(state, Shape::Flat); }
+static void BM_ChainPaste(benchmark::State& state) { paste(state, Shape::ChainInnerFirst); }
+static void BM_ChainPaste_Baseline(benchmark::State& state) { paste(state, Shape::Flat); }
 BENCHMARK(BM_ChainOpen)->Arg(1000)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ChainOpen_Baseline)->Arg(1000)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChainInnerFirstOpen)->Arg(1000)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChainInnerFirstOpen_Baseline)->Arg(1000)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ChainPaste)->Arg(1000)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ChainPaste_Baseline)->Arg(1000)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
