@@ -402,8 +402,14 @@ void ProjectItem::slot_change_object(const ViewFeederProjectObject& feeder, cons
             if (!claimed.count(c))
                 unclaimed.append(c);
         }
-        for (QTreeWidgetItem* c : unclaimed)
-            item->removeChild(c);
+        // A group emptied at once gives up its items at once: one by one, each removal
+        // searches and shifts the rest of the list.
+        if (unclaimed.size() == item->childCount()) {
+            item->takeChildren();
+        } else {
+            for (QTreeWidgetItem* c : unclaimed)
+                item->removeChild(c);
+        }
         addChildren(unclaimed);
     }
     if (object && std::strcmp(property.get_name(), "Label") == 0)
