@@ -49,8 +49,8 @@ public:
     // The objects that refer to this one: the groups that list it, then the objects of its
     // project whose links point at it, each once.  Costs as much as the project's links.
     std::vector<ProjectObject*> get_linked_objects() const;
-    // get_linked_objects() of each of `objects` (of one project), in one pass over the
-    // project's links: finding those of many objects costs no more than of one.
+    // get_linked_objects() of each of `objects`, in one pass over the links of their
+    // projects: finding those of many objects costs no more than of one.
     static std::vector<std::vector<ProjectObject*>> get_linked_objects(const std::vector<const ProjectObject*>& objects);
     // A group that lists this object; null when none does.
     ProjectObjectGroup* get_group() const;
