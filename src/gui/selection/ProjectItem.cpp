@@ -18,6 +18,8 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <unordered_map>
+#include <unordered_set>
 
 using namespace Gui;
 
@@ -281,21 +283,37 @@ void ProjectItem::slot_create_object(const ViewFeederProjectObject& feeder)
     }
 }
 
-std::vector<ProjectObjectItem*> ProjectItem::findParentItems(ProjectObjectItem* item) const
+std::vector<std::vector<ProjectObjectItem*>> ProjectItem::findParentItems(
+    const std::vector<ProjectObjectItem*>& items) const
 {
-    std::vector<ProjectObjectItem*> result;
-    Obj::ProjectObject* object = item->feeder ? item->feeder->get_object() : nullptr;
-    if (!object || !guiProject)
+    std::vector<std::vector<ProjectObjectItem*>> result(items.size());
+    if (!guiProject)
         return result;
-    for (Obj::ProjectObject* linked : object->get_linked_objects()) {
-        auto* feeder = dynamic_cast<ViewFeederProjectObject*>(guiProject->get_view_feeder(linked));
-        if (!feeder)
+    std::vector<const Obj::ProjectObject*> objects;
+    objects.reserve(items.size());
+    for (ProjectObjectItem* item : items)
+        objects.push_back(item->feeder ? item->feeder->get_object() : nullptr);
+    // The links of all the objects in one pass, and what each linking object's feeder
+    // claims asked once: a group's claims are all its members.
+    const std::vector<std::vector<Obj::ProjectObject*>> linked = Obj::ProjectObject::get_linked_objects(objects);
+    std::unordered_map<const Obj::ProjectObject*, std::unordered_set<const Obj::ProjectObject*>> claims;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (!objects[i])
             continue;
-        const auto claimed = feeder->claim_descendants();
-        if (std::find(claimed.begin(), claimed.end(), object) == claimed.end())
-            continue;
-        if (ProjectObjectItem* parentItem = object_item(linked->getObjectId()))
-            result.push_back(parentItem);
+        for (Obj::ProjectObject* linker : linked[i]) {
+            auto known = claims.find(linker);
+            if (known == claims.end()) {
+                known = claims.emplace(linker, std::unordered_set<const Obj::ProjectObject*>{}).first;
+                if (auto* feeder = dynamic_cast<ViewFeederProjectObject*>(guiProject->get_view_feeder(linker))) {
+                    const std::vector<Obj::ProjectObject*> claimed = feeder->claim_descendants();
+                    known->second.insert(claimed.begin(), claimed.end());
+                }
+            }
+            if (!known->second.count(objects[i]))
+                continue;
+            if (ProjectObjectItem* parentItem = object_item(linker->getObjectId()))
+                result[i].push_back(parentItem);
+        }
     }
     return result;
 }
@@ -306,17 +324,25 @@ void ProjectItem::slot_delete_object(const ViewFeederProjectObject& feeder)
     if (!item)
         return;
     const QList<QTreeWidgetItem*> children = item->takeChildren();
+    std::vector<ProjectObjectItem*> objectChildren;
+    for (QTreeWidgetItem* child : children) {
+        if (child->type() == ProjectObjectItem::ItemType)
+            objectChildren.push_back(static_cast<ProjectObjectItem*>(child));
+    }
+    const std::vector<std::vector<ProjectObjectItem*>> claimers = findParentItems(objectChildren);
     QList<QTreeWidgetItem*> orphans;
+    std::size_t next = 0;
     for (QTreeWidgetItem* child : children) {
         bool adopted = false;
         if (child->type() == ProjectObjectItem::ItemType) {
-            for (ProjectObjectItem* claimer : findParentItems(static_cast<ProjectObjectItem*>(child))) {
+            for (ProjectObjectItem* claimer : claimers[next]) {
                 if (claimer != item && !holds(child, claimer)) {
                     claimer->addChild(child);
                     adopted = true;
                     break;
                 }
             }
+            ++next;
         }
         if (!adopted)
             orphans.append(child);
@@ -334,7 +360,7 @@ void ProjectItem::slot_change_object(const ViewFeederProjectObject& feeder, cons
         console.Warning("Gui::ProjectItem::slot_change_object(): Cannot find the object tree item.\n");
         return;
     }
-    std::vector<QTreeWidgetItem*> claimed;
+    std::unordered_set<const QTreeWidgetItem*> claimed;
     for (Obj::ProjectObject* descendant : feeder.claim_descendants()) {
         if (!descendant)
             continue;
@@ -350,7 +376,7 @@ void ProjectItem::slot_change_object(const ViewFeederProjectObject& feeder, cons
                             descendant->get_label(), int(id));
             continue;
         }
-        claimed.push_back(childItem);
+        claimed.insert(childItem);
         QTreeWidgetItem* currentParent = childItem->parent();
         if (!currentParent || currentParent == item)
             continue;
@@ -358,7 +384,9 @@ void ProjectItem::slot_change_object(const ViewFeederProjectObject& feeder, cons
             console.Warning("Gui::ProjectItem::slot_change_object(): Object reference same to itself.\n");
             continue;
         }
-        if (holds(childItem, item)) {
+        // Only an item with children can be an ancestor: a chain of groups built from
+        // the top then costs no climb per link.
+        if (childItem->childCount() > 0 && holds(childItem, item)) {
             // Taking an item's own ancestor as its child would make the tree a loop.
             console.Warning("Gui::ProjectItem::slot_change_object(): %s already contains %s.\n",
                             descendant->get_label(), object ? object->get_label() : "");
@@ -371,11 +399,17 @@ void ProjectItem::slot_change_object(const ViewFeederProjectObject& feeder, cons
         QList<QTreeWidgetItem*> unclaimed;
         for (int i = 0; i < item->childCount(); ++i) {
             QTreeWidgetItem* c = item->child(i);
-            if (std::find(claimed.begin(), claimed.end(), c) == claimed.end())
+            if (!claimed.count(c))
                 unclaimed.append(c);
         }
-        for (QTreeWidgetItem* c : unclaimed)
-            item->removeChild(c);
+        // A group emptied at once gives up its items at once: one by one, each removal
+        // searches and shifts the rest of the list.
+        if (unclaimed.size() == item->childCount()) {
+            item->takeChildren();
+        } else {
+            for (QTreeWidgetItem* c : unclaimed)
+                item->removeChild(c);
+        }
         addChildren(unclaimed);
     }
     if (object && std::strcmp(property.get_name(), "Label") == 0)

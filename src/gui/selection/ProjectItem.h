@@ -63,7 +63,9 @@ private:
     friend class ProjectObjectItem;
     friend class TreeWidget;
     ProjectObjectItem* item_of(const ViewFeederProjectObject& feeder) const;
-    std::vector<ProjectObjectItem*> findParentItems(ProjectObjectItem* item) const;
+    // Per item, the items of the objects that claim its object as a descendant, for a
+    // new parent when its own goes; found for all the items at once.
+    std::vector<std::vector<ProjectObjectItem*>> findParentItems(const std::vector<ProjectObjectItem*>& items) const;
     // Kept by the tree's selection-model listener.
     void note_selected(ProjectObjectItem* item, bool on);
     void item_destroyed(ProjectObjectItem* item);

@@ -16,6 +16,7 @@
 #include <vexil/UtilityBox.h>
 
 #include <QApplication>
+#include <QPointer>
 #include <QScopeGuard>
 #include <QStyle>
 
@@ -501,13 +502,21 @@ void ViewFeederProjectObjectGroup::dropObject(Obj::ProjectObject* member)
 
 QIcon ViewFeederProjectObjectGroup::getIcon() const
 {
-    QIcon icon;
+    // One icon for all groups while the style stays: the tree's status pass keeps one
+    // overlaid form per icon, so a fresh icon per call made it read and merge the folder
+    // pixmaps again for every group.  Kept for the program's life, past the application.
+    static QPointer<QStyle> madeFor;
+    static QIcon* icon = new QIcon;
     QStyle* style = QApplication::style();
     if (!style)
-        return icon;
-    icon.addPixmap(style->standardPixmap(QStyle::SP_DirClosedIcon), QIcon::Normal, QIcon::Off);
-    icon.addPixmap(style->standardPixmap(QStyle::SP_DirOpenIcon), QIcon::Normal, QIcon::On);
-    return icon;
+        return QIcon();
+    if (madeFor != style || icon->isNull()) {
+        *icon = QIcon();
+        icon->addPixmap(style->standardPixmap(QStyle::SP_DirClosedIcon), QIcon::Normal, QIcon::Off);
+        icon->addPixmap(style->standardPixmap(QStyle::SP_DirOpenIcon), QIcon::Normal, QIcon::On);
+        madeFor = style;
+    }
+    return *icon;
 }
 
 void ViewFeederProjectObjectGroup::get_viewfeeders(std::vector<ViewFeederProjectObject*>& feeders) const

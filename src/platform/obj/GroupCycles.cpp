@@ -1,6 +1,8 @@
 #include "GroupCycles.h"
 
 #include <cstddef>
+#include <functional>
+#include <queue>
 #include <unordered_map>
 #include <utility>
 
@@ -51,6 +53,48 @@ std::vector<std::string> findGroupCycle(const std::vector<GroupMembers>& groups)
         }
     }
     return {};
+}
+
+std::vector<std::size_t> holdersFirst(const std::vector<GroupMembers>& groups)
+{
+    std::unordered_map<unsigned int, std::size_t> index;
+    index.reserve(groups.size());
+    for (std::size_t i = 0; i < groups.size(); ++i)
+        index.emplace(groups[i].id, i);
+    // Per group, how many listings by other groups wait to be placed before it.
+    std::vector<std::size_t> holders(groups.size(), 0);
+    for (const GroupMembers& group : groups) {
+        for (const unsigned int member : group.members) {
+            const auto found = index.find(member);
+            if (found != index.end())
+                ++holders[found->second];
+        }
+    }
+    // The earliest group that no unplaced group holds goes next.
+    std::priority_queue<std::size_t, std::vector<std::size_t>, std::greater<std::size_t>> ready;
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        if (holders[i] == 0)
+            ready.push(i);
+    }
+    std::vector<std::size_t> order;
+    order.reserve(groups.size());
+    std::vector<bool> placed(groups.size(), false);
+    while (!ready.empty()) {
+        const std::size_t next = ready.top();
+        ready.pop();
+        order.push_back(next);
+        placed[next] = true;
+        for (const unsigned int member : groups[next].members) {
+            const auto found = index.find(member);
+            if (found != index.end() && --holders[found->second] == 0)
+                ready.push(found->second);
+        }
+    }
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        if (!placed[i])
+            order.push_back(i);
+    }
+    return order;
 }
 
 std::string describeGroupCycle(const std::vector<std::string>& chain)

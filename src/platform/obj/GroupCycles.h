@@ -3,6 +3,7 @@
 // children, so a group that is (through other groups) a member of itself has no place
 // in it; such membership is refused wherever it is set.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,12 @@ struct GroupMembers
 // an empty list when no group contains itself.  Ids that name no group are passed over.
 // Linear in the groups and members listed.
 std::vector<std::string> findGroupCycle(const std::vector<GroupMembers>& groups);
+
+// The groups in an order where each comes before every group it holds, and otherwise
+// keeps its place in `groups` (which it keeps whole when it already has that order), as
+// indices into `groups`.  Filling the tree in this order moves each group's item while it
+// is still empty.  For groups that contain no ring; any left in one follow in their places.
+std::vector<std::size_t> holdersFirst(const std::vector<GroupMembers>& groups);
 
 // The chain as text for a message: "A > B > A".
 std::string describeGroupCycle(const std::vector<std::string>& chain);

@@ -491,36 +491,61 @@ void checkViewTypes(const Content& content, const std::function<bool(const std::
     }
 }
 
+// The groups among a project's objects with the ids their member lists name, and where
+// each group's record is.
+std::vector<GroupMembers> groupsOf(const ProjectRecord& project, std::vector<std::size_t>* places = nullptr)
+{
+    const Vexil::TypeInfo groupType = ProjectObjectGroup::getClassTypeId();
+    const std::string listType = PropertyCoupleArray::getClassTypeId().get_name();
+    std::vector<GroupMembers> groups;
+    for (std::size_t k = 0; k < project.objects.size(); ++k) {
+        const ObjectRecord& object = project.objects[k];
+        const Vexil::TypeInfo type = Vexil::TypeInfo::get_type_from_name(object.type.c_str());
+        if (type.is_sick() || !type.is_inherited_from(groupType))
+            continue;
+        GroupMembers group{object.id, object.name, {}};
+        for (const PropertyRecord& property : object.properties) {
+            std::vector<std::string> entries;
+            if (property.name != "Member" || property.type != listType
+                || !ValueText::parseList(property.value, entries))
+                continue;
+            for (const std::string& entry : entries) {
+                unsigned int id = 0;
+                if (parseUnsigned(entry, id))
+                    group.members.push_back(id);
+            }
+        }
+        groups.push_back(std::move(group));
+        if (places)
+            places->push_back(k);
+    }
+    return groups;
+}
+
 // Groups that contain themselves, directly or through other groups, have no place in the
 // tree: the file is refused before anything is created.
 void checkGroupCycles(const Content& content, const std::string& source)
 {
-    const Vexil::TypeInfo groupType = ProjectObjectGroup::getClassTypeId();
-    const std::string listType = PropertyCoupleArray::getClassTypeId().get_name();
     for (const ProjectRecord& project : content.projects) {
-        std::vector<GroupMembers> groups;
-        for (const ObjectRecord& object : project.objects) {
-            const Vexil::TypeInfo type = Vexil::TypeInfo::get_type_from_name(object.type.c_str());
-            if (type.is_sick() || !type.is_inherited_from(groupType))
-                continue;
-            GroupMembers group{object.id, object.name, {}};
-            for (const PropertyRecord& property : object.properties) {
-                std::vector<std::string> entries;
-                if (property.name != "Member" || property.type != listType
-                    || !ValueText::parseList(property.value, entries))
-                    continue;
-                for (const std::string& entry : entries) {
-                    unsigned int id = 0;
-                    if (parseUnsigned(entry, id))
-                        group.members.push_back(id);
-                }
-            }
-            groups.push_back(std::move(group));
-        }
-        const std::vector<std::string> chain = findGroupCycle(groups);
+        const std::vector<std::string> chain = findGroupCycle(groupsOf(project));
         if (!chain.empty())
             throw ProjectFile::Error(source + " holds groups that contain each other: " + describeGroupCycle(chain));
     }
+}
+
+// The order in which a project's objects take their properties: as listed, but with a
+// group's members set only after those of the groups that hold it, so that the tree
+// nests each group's item while it is empty rather than carrying ever deeper branches.
+std::vector<std::size_t> propertyOrder(const ProjectRecord& project)
+{
+    std::vector<std::size_t> order(project.objects.size());
+    for (std::size_t k = 0; k < order.size(); ++k)
+        order[k] = k;
+    std::vector<std::size_t> places;
+    const std::vector<std::size_t> groups = holdersFirst(groupsOf(project, &places));
+    for (std::size_t j = 0; j < groups.size(); ++j)
+        order[places[j]] = places[groups[j]];
+    return order;
 }
 
 // Objects built and filled (surfaces read) before anything joins a project, so that a
@@ -788,7 +813,10 @@ std::vector<Project*> ProjectFile::resume(Application& app, const std::string& p
         Project* project = result[i];
         applyProperties(*project, projectProperties[i], record.name, links,
                         std::string("project ") + project->get_name());
-        for (const ObjectRecord& written : record.objects) {
+        // The file's groups were checked for rings above, all at once.
+        const ProjectObjectGroup::CheckedMembership checked(*project);
+        for (const std::size_t k : propertyOrder(record)) {
+            const ObjectRecord& written = record.objects[k];
             if (ProjectObject* object = project->get_object(written.id))
                 applyProperties(*object, written.properties, record.name, links,
                                 std::string("object ") + object->get_name());
@@ -847,7 +875,9 @@ std::vector<ProjectObject*> ProjectFile::import_objects(std::istream& in, Projec
         if (object)
             ids[record.objects[i].id] = object->getObjectId();
     }
-    for (std::size_t i = 0; i < created.size(); ++i) {
+    // The copy's groups were checked for rings above, and hold only objects of the copy.
+    const ProjectObjectGroup::CheckedMembership checked(target);
+    for (const std::size_t i : propertyOrder(record)) {
         if (!created[i])
             continue;
         applyProperties(*created[i], record.objects[i].properties, record.name, links,

@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 
 VEXIL_TYPESYSTEM_SOURCE(Obj::ProjectObject, Obj::PropertyContainer)
@@ -23,6 +25,13 @@ VEXIL_TYPESYSTEM_SOURCE(Obj::AnnotationRuler, Obj::AnnotationObject)
 VEXIL_TYPESYSTEM_SOURCE(Obj::AnnotationROI, Obj::AnnotationObject)
 
 namespace Obj {
+
+namespace {
+
+// The project whose groups' member lists are being set from checked content, if any.
+const Project* checkedProject = nullptr;
+
+} // namespace
 
 ProjectObject::ProjectObject()
 {
@@ -70,35 +79,53 @@ ProjectObjectGroup* ProjectObject::get_group() const
 
 std::vector<ProjectObject*> ProjectObject::get_linked_objects() const
 {
-    std::vector<ProjectObject*> result;
-    std::unordered_set<const ProjectObject*> seen{this};
-    if (memberOf) {
-        for (const auto& membership : *memberOf) {
-            if (seen.insert(membership.first).second)
-                result.push_back(membership.first);
-        }
-    }
-    if (!project)
-        return result;
-    for (ProjectObject* other : project->get_objects()) {
-        if (seen.count(other))
+    return std::move(get_linked_objects(std::vector<const ProjectObject*>{this}).front());
+}
+
+std::vector<std::vector<ProjectObject*>> ProjectObject::get_linked_objects(const std::vector<const ProjectObject*>& objects)
+{
+    std::vector<std::vector<ProjectObject*>> result(objects.size());
+    // Per object asked about: the objects already answered, itself among them.
+    std::vector<std::unordered_set<const ProjectObject*>> seen(objects.size());
+    // Per project: the objects asked about, and where in `objects` each is.
+    std::map<const Project*, std::unordered_map<const ProjectObject*, std::vector<std::size_t>>> asked;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        const ProjectObject* object = objects[i];
+        if (!object)
             continue;
-        for (const Property* p : other->get_properties()) {
-            bool refers = false;
-            if (const auto* link = dynamic_cast<const PropertyCouple*>(p)) {
-                refers = link->get_value() == this;
-            } else if (const auto* links = dynamic_cast<const PropertyCoupleArray*>(p)) {
-                // A group's member list was answered by the memberships above.
-                if (dynamic_cast<const ProjectObjectGroup*>(other) && p->get_name()
-                    && std::strcmp(p->get_name(), "Member") == 0)
-                    continue;
-                const std::vector<ProjectObject*> values = links->get_values();
-                refers = std::find(values.begin(), values.end(), this) != values.end();
+        seen[i].insert(object);
+        if (object->memberOf) {
+            for (const auto& membership : *object->memberOf) {
+                if (seen[i].insert(membership.first).second)
+                    result[i].push_back(membership.first);
             }
-            if (refers) {
-                seen.insert(other);
-                result.push_back(other);
-                break;
+        }
+        if (object->project)
+            asked[object->project][object].push_back(i);
+    }
+    for (const auto& [project, targets] : asked) {
+        const auto note = [&](ProjectObject* other, const ProjectObject* target) {
+            const auto found = targets.find(target);
+            if (found == targets.end())
+                return;
+            for (const std::size_t i : found->second) {
+                if (seen[i].insert(other).second)
+                    result[i].push_back(other);
+            }
+        };
+        for (ProjectObject* other : project->get_objects()) {
+            const bool group = dynamic_cast<const ProjectObjectGroup*>(other) != nullptr;
+            for (const Property* p : other->get_properties()) {
+                if (const auto* link = dynamic_cast<const PropertyCouple*>(p)) {
+                    if (const ProjectObject* target = link->get_value())
+                        note(other, target);
+                } else if (const auto* links = dynamic_cast<const PropertyCoupleArray*>(p)) {
+                    // A group's member list was answered by the memberships above.
+                    if (group && p->get_name() && std::strcmp(p->get_name(), "Member") == 0)
+                        continue;
+                    for (const ProjectObject* target : links->get_values())
+                        note(other, target);
+                }
             }
         }
     }
@@ -170,7 +197,7 @@ public:
     {
         if (!object || object->get_project() != group.get_project() || object == &group)
             return;
-        if (group.would_contain_itself(object)) {
+        if (group.refuses(object)) {
             group.refuse(*object);
             return;
         }
@@ -194,7 +221,7 @@ public:
     {
         std::vector<std::string> entries;
         const Project* project = group.get_project();
-        if (!project || !ValueText::parseList(text, entries))
+        if (!project || project == checkedProject || !ValueText::parseList(text, entries))
             return PropertyCoupleArray::set_value_text(text);
         for (const std::string& entry : entries) {
             long id = 0;
@@ -231,7 +258,7 @@ void ProjectObjectGroup::add_object(ProjectObject* object)
 {
     if (!object || (object->memberOf && object->memberOf->count(this)))
         return;
-    if (would_contain_itself(object)) {
+    if (refuses(object)) {
         refuse(*object);
         return;
     }
@@ -267,6 +294,25 @@ bool ProjectObjectGroup::would_contain_itself(const ProjectObject* object) const
         }
     }
     return false;
+}
+
+bool ProjectObjectGroup::refuses(const ProjectObject* object) const
+{
+    if (object == this)
+        return true;
+    if (checkedProject && checkedProject == get_project())
+        return false;
+    return would_contain_itself(object);
+}
+
+ProjectObjectGroup::CheckedMembership::CheckedMembership(const Project& project) : previous(checkedProject)
+{
+    checkedProject = &project;
+}
+
+ProjectObjectGroup::CheckedMembership::~CheckedMembership()
+{
+    checkedProject = previous;
 }
 
 void ProjectObjectGroup::refuse(const ProjectObject& object) const

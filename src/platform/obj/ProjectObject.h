@@ -49,6 +49,9 @@ public:
     // The objects that refer to this one: the groups that list it, then the objects of its
     // project whose links point at it, each once.  Costs as much as the project's links.
     std::vector<ProjectObject*> get_linked_objects() const;
+    // get_linked_objects() of each of `objects`, in one pass over the links of their
+    // projects: finding those of many objects costs no more than of one.
+    static std::vector<std::vector<ProjectObject*>> get_linked_objects(const std::vector<const ProjectObject*>& objects);
     // A group that lists this object; null when none does.
     ProjectObjectGroup* get_group() const;
     void set_object_status(int status, bool on);
@@ -107,6 +110,20 @@ public:
     // Whether `object` as a member would make this group contain itself.  Costs as much as
     // the groups that hold this one.
     bool would_contain_itself(const ProjectObject* object) const;
+    // While one lives, the groups of `project` take members without that check: for the
+    // member lists of a file or a copy, whose groups were checked as a whole before any
+    // joined the project.  Checked one member at a time, a chain of groups each holding
+    // the next would cost the square of its depth.
+    class CheckedMembership
+    {
+    public:
+        explicit CheckedMembership(const Project& project);
+        ~CheckedMembership();
+        CheckedMembership(const CheckedMembership&) = delete;
+        CheckedMembership& operator=(const CheckedMembership&) = delete;
+    private:
+        const Project* previous;
+    };
     // The members in the order they were added.
     const std::vector<ProjectObject*>& get_objects() const;
     // Constant time: deleting the members of a large group one by one stays linear.
@@ -115,6 +132,9 @@ public:
     void clear_members();
 private:
     class MemberList;
+    // Whether `object` must be refused as a member: would_contain_itself, unless this
+    // group's project is under a CheckedMembership.
+    bool refuses(const ProjectObject* object) const;
     // Says on the console why `object` does not join the group.
     void refuse(const ProjectObject& object) const;
     std::list<ProjectObject*> members;

@@ -89,6 +89,48 @@ TEST_F(TreeAdoption, DeletingAGroupsHolderHandsItsSharedMemberToTheOtherGroup)
     EXPECT_EQ(itemOf(keeper)->childCount(), 1);
 }
 
+TEST_F(TreeAdoption, DeletingAGroupThatHoldsALargeGroupHandsEachObjectToItsRightParent)
+{
+    ASSERT_NE(tree, nullptr);
+    const int count = 10000;
+    Obj::ProjectObjectGroup* outer = group("Outer");
+    Obj::ProjectObjectGroup* inner = group("Inner");
+    Obj::ProjectObjectGroup* keeper = group("Keeper");
+    std::vector<Obj::ProjectObject*> parts, kept;
+    for (int i = 0; i < count; ++i)
+        parts.push_back(project->add_object("Obj::ProjectObject", "Part"));
+    for (int i = 0; i < count; i += 1000)
+        kept.push_back(parts[static_cast<std::size_t>(i)]);
+    // A load's link points at one part: a link that claims nothing takes no item.
+    Obj::ProjectObject* load = project->add_object("Obj::LoadObject", "Force");
+    ASSERT_TRUE(load && static_cast<Obj::PropertyCouple*>(load->get_property_by_name("Geometry")));
+    static_cast<Obj::PropertyCouple*>(load->get_property_by_name("Geometry"))->set_value(parts[1]);
+    static_cast<Obj::PropertyCoupleArray*>(keeper->get_property_by_name("Member"))->set_values(kept);
+    static_cast<Obj::PropertyCoupleArray*>(inner->get_property_by_name("Member"))->set_values(parts);
+    list(outer, inner);
+    ASSERT_EQ(itemOf(inner)->childCount(), count);
+    ASSERT_EQ(itemOf(keeper)->childCount(), 0);
+
+    Gui::TreeSelectionSingleton::instance().add_selection("P", outer->getObjectId(), nullptr);
+    command("Std_Delete")->invoke(0);
+    ASSERT_EQ(project->get_object("Outer"), nullptr);
+    ASSERT_EQ(project->get_object("Inner"), nullptr);
+    ASSERT_EQ(project->get_num_objects(), unsigned(count) + 2);
+
+    // Keeper takes the parts it lists, in its own order; the rest go to the project.
+    QTreeWidgetItem* projectItem = tree->getProjectItem(gui);
+    ASSERT_EQ(itemOf(keeper)->childCount(), int(kept.size()));
+    for (std::size_t i = 0; i < kept.size(); ++i)
+        EXPECT_EQ(itemOf(keeper)->child(int(i)), itemOf(kept[i]));
+    int underProject = 0;
+    for (Obj::ProjectObject* part : parts) {
+        if (part->get_group() != keeper)
+            underProject += itemOf(part)->parent() == projectItem;
+    }
+    EXPECT_EQ(underProject, count - int(kept.size()));
+    EXPECT_EQ(projectItem->childCount(), count - int(kept.size()) + 2);
+}
+
 TEST_F(TreeAdoption, ObjectsNameTheGroupsAndLinksThatReferToThem)
 {
     Obj::ProjectObjectGroup* first = group("First");
