@@ -417,6 +417,16 @@ bool offsetsRunToTheEnd(Array* offsets, vtkIdType connectivity)
     return true;
 }
 
+template <class Array>
+bool idsWithin(Array* ids, double points)
+{
+    const auto* v = ids->GetPointer(0);
+    for (vtkIdType i = 0, n = ids->GetNumberOfValues(); i < n; ++i)
+        if (v[i] < 0 || static_cast<double>(v[i]) >= points)
+            return false;
+    return true;
+}
+
 // Every cell must refer to points the data has, or drawing it reads past the points.
 bool cellsReferToTheirPoints(vtkPolyData* data)
 {
@@ -424,9 +434,11 @@ bool cellsReferToTheirPoints(vtkPolyData* data)
     for (vtkCellArray* cells : {data->GetVerts(), data->GetLines(), data->GetPolys(), data->GetStrips()}) {
         if (!cells || cells->GetNumberOfConnectivityIds() == 0)
             continue;
-        double range[2];
-        cells->GetConnectivityArray()->GetRange(range, 0);
-        if (range[0] < 0 || range[1] >= points)
+        // A plain pass rather than the array's range: VTK computes that in parallel, and a
+        // thread pool that cannot start for want of memory ends the process.
+        const bool within = cells->IsStorage64Bit() ? idsWithin(cells->GetConnectivityArray64(), points)
+                                                    : idsWithin(cells->GetConnectivityArray32(), points);
+        if (!within)
             return false;
         // The offsets must run from 0 to the end of the connectivity without going back.
         const bool ordered = cells->IsStorage64Bit()
@@ -722,12 +734,12 @@ vtkPolyData* readModelFile(const char* fileName, std::string& error)
 vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::string& error)
 {
     error.clear();
-    // What VTK would print on the way (an allocation it could not make) is said by the
-    // error instead.
-    OutputCapture quiet;
     // Every step, sharing points included, may run out of memory on a large model: that
     // is a refusal of the file like any other, never an exception for the caller.
     try {
+        // What VTK would print on the way (an allocation it could not make) is said by
+        // the error instead.
+        OutputCapture quiet;
         return readModelFile(fileName, error);
     } catch (const std::exception& e) {
         const bool size = outOfMemory(e);
@@ -736,7 +748,6 @@ vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::st
         return nullptr;
     }
 }
-
 
 bool vtkMRMLModelStorageNode::IsURI(const char* text)
 {

@@ -8,10 +8,13 @@
 #include <commands/ObjectCommands.h>
 
 #include <mrml/vtkMRMLModelNode.h>
+#include <mrml/vtkMRMLModelStorageNode.h>
 #include <mrml/vtkMRMLScene.h>
 #include <vexil/MsgConsole.h>
 
 #include <vtkNew.h>
+#include <vtkPolyData.h>
+#include <vtkSmartPointer.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -50,6 +53,10 @@ int main(int argc, char** argv)
     LastError console;
     Vexil::MsgConsoleSingleton::Instance().connect_observer(&console);
     vtkNew<vtkMRMLScene> scene;
+    // VTK's parallel loops start their thread pool on first use, and a pool that cannot
+    // start ends the process wherever it is: the application has started it long before.
+    std::string warmUp;
+    vtkSmartPointer<vtkPolyData>::Take(vtkMRMLModelStorageNode::ReadPolyData(argv[1], warmUp));
     rlimit before{};
     getrlimit(RLIMIT_AS, &before);
     bool refused = false;

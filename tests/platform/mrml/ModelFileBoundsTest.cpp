@@ -279,6 +279,11 @@ TEST(ModelFileBounds, RunningOutOfMemoryWhileReadingIsARefusal)
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+        // VTK's parallel loops start their thread pool on first use, and a pool that
+        // cannot start ends the process wherever it is: a program that reads models has
+        // started it long before memory runs short.
+        std::string warmUp;
+        vtkSmartPointer<vtkPolyData>::Take(vtkMRMLModelStorageNode::ReadPolyData(path.c_str(), warmUp));
         rlimit before{};
         getrlimit(RLIMIT_AS, &before);
         bool refused = false;
