@@ -68,8 +68,8 @@ struct SurfaceHeader
     std::uint64_t length() const { return dataStart + 12ull * std::uint64_t(vertices) + 12ull * std::uint64_t(faces); }
 };
 
-// The header from the first `available` bytes of a file of `total` bytes; false with
-// `problem` saying what is wrong. The counts are checked against the file's size before
+// The header from `bytes`, the start of a file of `total` bytes; false with `problem`
+// saying what is wrong. The counts are checked against the file's size before
 // anything is allocated or read for them.
 bool parseHeader(const std::string& bytes, std::uint64_t total, SurfaceHeader& header, std::string& problem)
 {
