@@ -52,7 +52,8 @@ cmake --build "$build" --parallel "${FUZZ_JOBS:-2}"
 [ "$seconds" = 0 ] && exit 0
 
 # The committed inputs of each kind: seeds and kept findings. Model files are kept under
-# their own extension; the target reads a kind byte first (vtp ply vtk obj stl).
+# their own extension; the target reads a kind byte first (vtp ply vtk obj stl, then the
+# FreeSurfer surfaces).
 committed="$build/committed"
 rm -rf "$committed"
 for kind in acsv fcsv xml model; do
@@ -63,6 +64,7 @@ for kind in acsv fcsv xml model; do
     if [ "$kind" = model ]; then
       case "${file##*.}" in
         vtp) byte='\000' ;; ply) byte='\001' ;; vtk) byte='\002' ;; obj) byte='\003' ;; stl) byte='\004' ;;
+        orig | white | pial | smoothwm | inflated | sphere) byte='\005' ;;
         *) continue ;;
       esac
       { printf "$byte"; cat "$file"; } >"$committed/$kind/$name"

@@ -33,6 +33,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <new>
 #include <string>
 
 namespace Gui {
@@ -51,28 +52,30 @@ Obj::Project* currentProjectOrWarn()
     return project;
 }
 
-// Whether the loader is given a URI ("file:///...", "https://...") rather than a file name.
-bool isURI(const char* name)
-{
-    const QString text = QString::fromUtf8(name);
-    const QUrl url(text);
-    return url.isValid() && url.scheme().size() > 1 && text.contains(QLatin1String("://"));
-}
-
 // Reads the model first: only a model that was read joins the scene, with its storage
 // and display nodes, in one batch.
 vtkMRMLModelNode* addModel(const char* fileName, vtkMRMLScene* scene, std::string& error)
 {
     vtkNew<vtkMRMLModelStorageNode> modelStorage;
     vtkNew<vtkMRMLFreeSurferModelStorageNode> surfaceStorage;
-    const bool uri = isURI(fileName);
+    // A URI's path is decoded before its kind and name are taken from it, as the storage
+    // node decodes it to read.
+    const bool uri = vtkMRMLModelStorageNode::IsURI(fileName);
+    std::string path = fileName;
+    if (uri) {
+        std::string problem;
+        if (vtkMRMLModelStorageNode::ResolveURI(fileName, path, problem) == vtkMRMLModelStorageNode::RefusedURI) {
+            error = "model file URI \"" + std::string(fileName) + "\" cannot be read: " + problem;
+            return nullptr;
+        }
+    }
     for (vtkMRMLStorageNode* storage : {static_cast<vtkMRMLStorageNode*>(modelStorage), static_cast<vtkMRMLStorageNode*>(surfaceStorage)}) {
         if (uri)
             storage->SetURI(fileName);
         else
             storage->SetFileName(fileName);
     }
-    const std::string base = vtksys::SystemTools::GetFilenameName(fileName);
+    const std::string base = vtksys::SystemTools::GetFilenameName(path);
     vtkMRMLModelStorageNode* storage = nullptr;
     if (modelStorage->SupportedFileType(base.c_str()))
         storage = modelStorage;
@@ -288,7 +291,13 @@ vtkMRMLModelNode* StdCmdMRMLModel::loadModel(const char* fileName, vtkMRMLScene*
     if (!scene || !fileName || !*fileName)
         return nullptr;
     std::string error;
-    vtkMRMLModelNode* model = addModel(fileName, scene, error);
+    vtkMRMLModelNode* model = nullptr;
+    try {
+        model = addModel(fileName, scene, error);
+    } catch (const std::bad_alloc&) {
+        // A model too large for the memory left is a file that cannot be opened.
+        error = "model file \"" + std::string(fileName) + "\" could not be read: it asks for more memory than there is";
+    }
     // Reported as the command line reports a model file it cannot open.
     if (!model)
         Vexil::MsgConsoleSingleton::Instance().Error("Cannot open model file: %s\n", error.c_str());

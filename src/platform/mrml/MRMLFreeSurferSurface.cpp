@@ -58,51 +58,83 @@ bool isFreeSurferSurfaceName(const char* fileName)
     return std::find(kinds.begin(), kinds.end(), ext) != kinds.end();
 }
 
-vtkPolyData* freeSurferSurfaceFromBytes(const std::string& bytes, std::string& problem)
+namespace {
+
+struct SurfaceHeader
 {
-    problem.clear();
+    size_t dataStart = 0; // where the vertices begin
+    std::int32_t vertices = 0;
+    std::int32_t faces = 0;
+    std::uint64_t length() const { return dataStart + 12ull * std::uint64_t(vertices) + 12ull * std::uint64_t(faces); }
+};
+
+// The header from `bytes`, the start of a file of `total` bytes; false with `problem`
+// saying what is wrong. The counts are checked against the file's size before
+// anything is allocated or read for them.
+bool parseHeader(const std::string& bytes, std::uint64_t total, SurfaceHeader& header, std::string& problem)
+{
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const size_t size = bytes.size();
     if (size < 3 || p[0] != 0xFF || p[1] != 0xFF || (p[2] != 0xFE && p[2] != 0xFF && p[2] != 0xFD)) {
         problem = "it is not a FreeSurfer surface file";
-        return nullptr;
+        return false;
     }
     if (p[2] != 0xFE) {
         problem = "it is a FreeSurfer quadrangle surface; only triangle surfaces are read";
-        return nullptr;
+        return false;
     }
     const size_t textEnd = bytes.find("\n\n", 3);
     if (textEnd == std::string::npos) {
-        problem = "it is truncated: its header text does not end";
-        return nullptr;
+        problem = size < total ? "its header text does not end within its first " + std::to_string(size) + " bytes"
+                               : "it is truncated: its header text does not end";
+        return false;
     }
     size_t pos = textEnd + 2;
     if (size - pos < 8) {
         problem = "it is truncated before its vertex and face counts";
-        return nullptr;
+        return false;
     }
-    const std::int32_t vertices = signed32(p + pos);
-    const std::int32_t faces = signed32(p + pos + 4);
+    header.vertices = signed32(p + pos);
+    header.faces = signed32(p + pos + 4);
     pos += 8;
-    if (vertices < 0 || faces < 0) {
+    header.dataStart = pos;
+    if (header.vertices < 0 || header.faces < 0) {
         problem = "its header is damaged: it gives a negative vertex or face count";
-        return nullptr;
+        return false;
     }
-    if (vertices == 0 || faces == 0) {
+    if (header.vertices == 0 || header.faces == 0) {
         problem = "it holds no model geometry";
-        return nullptr;
+        return false;
     }
-    // The counts are checked against what the file holds before anything is allocated.
-    const std::uint64_t needed = 12ull * static_cast<std::uint64_t>(vertices) + 12ull * static_cast<std::uint64_t>(faces);
-    if (needed > size - pos) {
-        problem = "it is truncated: its " + std::to_string(vertices) + " vertices and " + std::to_string(faces) +
-                  " triangles take " + std::to_string(needed) + " bytes, and it holds " + std::to_string(size - pos);
-        return nullptr;
+    const std::uint64_t needed = header.length() - pos;
+    if (needed > total - pos) {
+        problem = "it is truncated: its " + std::to_string(header.vertices) + " vertices and " +
+                  std::to_string(header.faces) + " triangles take " + std::to_string(needed) +
+                  " bytes, and it holds " + std::to_string(total - pos);
+        return false;
     }
+    return true;
+}
+
+} // namespace
+
+vtkPolyData* freeSurferSurfaceFromBytes(const std::string& bytes, std::string& problem)
+{
+    problem.clear();
+    SurfaceHeader header;
+    if (!parseHeader(bytes, bytes.size(), header, problem))
+        return nullptr;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::int32_t vertices = header.vertices;
+    const std::int32_t faces = header.faces;
+    size_t pos = header.dataStart;
 
     vtkNew<vtkFloatArray> coordinates;
     coordinates->SetNumberOfComponents(3);
     coordinates->SetNumberOfTuples(vertices);
+    // VTK's arrays report an allocation they could not make and keep their old size.
+    if (coordinates->GetNumberOfValues() != 3 * static_cast<vtkIdType>(vertices))
+        throw std::bad_alloc();
     float* xyz = coordinates->GetPointer(0);
     for (std::int64_t i = 0; i < 3ll * vertices; ++i, pos += 4) {
         const std::uint32_t bits = bigEndian32(p + pos);
@@ -118,6 +150,9 @@ vtkPolyData* freeSurferSurfaceFromBytes(const std::string& bytes, std::string& p
     offsets->SetNumberOfValues(static_cast<vtkIdType>(faces) + 1);
     vtkNew<vtkIdTypeArray> connectivity;
     connectivity->SetNumberOfValues(3 * static_cast<vtkIdType>(faces));
+    if (offsets->GetNumberOfValues() != static_cast<vtkIdType>(faces) + 1 ||
+        connectivity->GetNumberOfValues() != 3 * static_cast<vtkIdType>(faces))
+        throw std::bad_alloc();
     vtkIdType* ids = connectivity->GetPointer(0);
     for (std::int64_t i = 0; i < 3ll * faces; ++i, pos += 4) {
         const std::int32_t index = signed32(p + pos);
@@ -141,6 +176,36 @@ vtkPolyData* freeSurferSurfaceFromBytes(const std::string& bytes, std::string& p
     surface->SetPolys(triangles);
     return surface;
 }
+
+namespace {
+
+// Reads the header from the file's first bytes, then no more of the file than the
+// surface it announces: not a file of another kind whole, nor the tags after the faces.
+vtkPolyData* readBoundedSurface(const std::string& name, std::uint64_t size, std::string& problem)
+{
+    std::ifstream in(name, std::ios::binary);
+    std::string bytes(static_cast<size_t>(std::min<std::uint64_t>(size, 1 << 20)), '\0');
+    if (!in.read(&bytes[0], static_cast<std::streamsize>(bytes.size()))) {
+        problem = "it could not be read";
+        return nullptr;
+    }
+    SurfaceHeader header;
+    if (!parseHeader(bytes, size, header, problem))
+        return nullptr;
+    const auto length = static_cast<size_t>(header.length());
+    if (length > bytes.size()) {
+        const size_t have = bytes.size();
+        bytes.resize(length);
+        if (!in.read(&bytes[have], static_cast<std::streamsize>(length - have))) {
+            problem = "it could not be read";
+            return nullptr;
+        }
+    }
+    bytes.resize(length);
+    return freeSurferSurfaceFromBytes(bytes, problem);
+}
+
+} // namespace
 
 vtkPolyData* readFreeSurferSurface(const char* fileName, std::string& error)
 {
@@ -166,21 +231,13 @@ vtkPolyData* readFreeSurferSurface(const char* fileName, std::string& error)
         error = "model file \"" + name + "\" is empty";
         return nullptr;
     }
-    std::string bytes;
-    bool read = false;
-    try {
-        read = readWholeFile(fileName, bytes);
-    } catch (const std::bad_alloc&) {
-    }
-    if (!read) {
-        error = "model file \"" + name + "\" is not a readable file";
-        return nullptr;
-    }
     std::string problem;
     vtkPolyData* surface = nullptr;
     try {
-        surface = freeSurferSurfaceFromBytes(bytes, problem);
+        surface = readBoundedSurface(name, static_cast<std::uint64_t>(size), problem);
     } catch (const std::bad_alloc&) {
+        problem = "it asks for more memory than there is";
+    } catch (const std::length_error&) {
         problem = "it asks for more memory than there is";
     }
     if (!surface)

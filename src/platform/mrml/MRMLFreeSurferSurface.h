@@ -21,7 +21,8 @@ bool isFreeSurferSurfaceName(const char* fileName);
 // hold, coordinates that are no numbers or faces naming vertices the file does not hold.
 vtkPolyData* freeSurferSurfaceFromBytes(const std::string& bytes, std::string& problem);
 
-// The file read and checked as above; null with `error` naming the file and the problem.
+// The file read and checked as above, no further than the surface its header announces;
+// null with `error` naming the file and the problem.
 vtkPolyData* readFreeSurferSurface(const char* fileName, std::string& error);
 
 } // namespace mrmlmodelfile

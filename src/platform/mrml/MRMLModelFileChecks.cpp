@@ -515,6 +515,31 @@ bool readWholeFile(const char* fileName, std::string& bytes)
     return static_cast<bool>(in.read(&bytes[0], size));
 }
 
+bool readWholeTextFile(const char* fileName, std::string& bytes)
+{
+    bytes.clear();
+    std::ifstream in(fileName, std::ios::binary | std::ios::ate);
+    if (!in)
+        return false;
+    // Reserved, not touched: pages that a NUL stops short of are never taken.
+    const std::streamoff size = in.tellg();
+    in.seekg(0);
+    if (size > 0)
+        bytes.reserve(static_cast<size_t>(size));
+    const size_t piece = 1 << 20;
+    for (;;) {
+        const size_t at = bytes.size();
+        bytes.resize(at + piece);
+        in.read(&bytes[at], static_cast<std::streamsize>(piece));
+        const auto got = static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0));
+        bytes.resize(at + got);
+        if (bytes.find('\0', at) != std::string::npos)
+            return false;
+        if (got < piece)
+            return in.eof() && !in.bad();
+    }
+}
+
 // Wavefront OBJ: coordinates must be numbers, and every index of a face, line or point
 // must name a vertex, texture coordinate or normal of the file (negative ones count back
 // from those defined so far).

@@ -11,6 +11,9 @@ namespace mrmlmodelfile {
 
 // The whole file; false when it cannot be read.
 bool readWholeFile(const char* fileName, std::string& bytes);
+// The whole of a text file, read in pieces; false when it cannot be read, or as soon as a
+// piece holds a NUL byte (then `bytes` ends with that piece), which no text file holds.
+bool readWholeTextFile(const char* fileName, std::string& bytes);
 
 // Wavefront OBJ: coordinates are numbers, and every index of a face, line or point names
 // a vertex, texture coordinate or normal of the file.

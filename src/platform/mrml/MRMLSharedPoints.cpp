@@ -13,11 +13,20 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <vector>
 
 namespace mrmlmodelfile {
 
 namespace {
+
+// VTK's arrays report an allocation they could not make and keep their old size; the
+// caller's refusal of the model is the answer to running out of memory here.
+void requireValues(vtkDataArray* array, vtkIdType values)
+{
+    if (array->GetNumberOfValues() != values)
+        throw std::bad_alloc();
+}
 
 std::uint32_t bitsOf(float v)
 {
@@ -51,11 +60,13 @@ void renumber(vtkCellArray* cells, Ids* offsets, Ids* connectivity, const std::v
     }
     vtkNew<vtkTypeInt32Array> connectivity32;
     connectivity32->SetNumberOfValues(count);
+    requireValues(connectivity32, count);
     std::int32_t* to = connectivity32->GetPointer(0);
     for (vtkIdType i = 0; i < count; ++i)
         to[i] = newIndex[static_cast<size_t>(ids[i])];
     vtkNew<vtkTypeInt32Array> offsets32;
     offsets32->SetNumberOfValues(offsets->GetNumberOfValues());
+    requireValues(offsets32, offsets->GetNumberOfValues());
     std::copy(offsets->GetPointer(0), offsets->GetPointer(0) + offsets->GetNumberOfValues(), offsets32->GetPointer(0));
     cells->SetData(offsets32, connectivity32);
 }
@@ -106,6 +117,7 @@ bool shareCoincidentPoints(vtkPolyData* data)
     vtkNew<vtkFloatArray> merged;
     merged->SetNumberOfComponents(3);
     merged->SetNumberOfTuples(static_cast<vtkIdType>(kept.size()));
+    requireValues(merged, 3 * static_cast<vtkIdType>(kept.size()));
     float* out = merged->GetPointer(0);
     for (std::int32_t first : kept) {
         std::memcpy(out, xyz + 3 * static_cast<size_t>(first), 3 * sizeof(float));

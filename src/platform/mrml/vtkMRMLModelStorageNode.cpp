@@ -15,6 +15,9 @@
 #include <vtkDataWriter.h>
 #include <vtkDataArray.h>
 #include <vtkExecutive.h>
+#include <vtkFloatArray.h>
+#include <vtkPoints.h>
+#include <vtkTypeInt64Array.h>
 #include <vtkNew.h>
 #include <vtkOBJReader.h>
 #include <vtkOBJWriter.h>
@@ -39,6 +42,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -203,21 +207,177 @@ private:
     std::string warning;
 };
 
-// A binary STL states its triangle count; a file shorter than that count needs is cut.
-// Whether a file is binary is decided as VTK's reader decides it, by the share of bytes
-// that are not text (not by a "solid" at its start): otherwise a text file with a few
-// changed bytes would have the reader allocate for a count made of letters.
-bool binarySTLTruncated(const char* fileName, qint64 size)
+// Whether an STL file is binary is decided as VTK's reader decides it, by the share of
+// bytes that are not text (not by a "solid" at its start): binary headers of some
+// exporters begin with "solid", and a text file with a few changed bytes must not have
+// its letters taken for a triangle count.
+bool isBinarySTL(const char* fileName)
 {
-    if (vtksys::SystemTools::DetectFileType(fileName) == vtksys::SystemTools::FileTypeText)
-        return false;
+    return vtksys::SystemTools::DetectFileType(fileName) != vtksys::SystemTools::FileTypeText;
+}
+
+// Whether an exception says that memory ran out: an allocation, a size past any that can
+// be, or a thread of VTK's parallel loops that could not be started for want of memory.
+bool outOfMemory(const std::exception& e)
+{
+    if (dynamic_cast<const std::bad_alloc*>(&e) || dynamic_cast<const std::length_error*>(&e))
+        return true;
+    const auto* system = dynamic_cast<const std::system_error*>(&e);
+    if (system)
+        return system->code() == std::errc::resource_unavailable_try_again ||
+               system->code() == std::errc::not_enough_memory;
+    // The thread pool behind VTK's parallel loops says so in the system's words.
+    const std::string what = e.what();
+    return what.find(std::strerror(EAGAIN)) != std::string::npos || what.find(std::strerror(ENOMEM)) != std::string::npos;
+}
+
+// VTK's arrays report an allocation they could not make and go on at their old size;
+// reading on would write past them.
+void requireValues(vtkDataArray* array, vtkIdType values)
+{
+    if (array->GetNumberOfValues() != values)
+        throw std::bad_alloc();
+}
+
+// A binary STL: an 80-byte header, the triangle count, and 50 bytes per triangle (a
+// normal, three corners, two attribute bytes). Only the triangles the count declares are
+// read; exporters may leave a few bytes after them. Each corner is a point of its own, as
+// VTK's reader gives them: shareCoincidentPoints joins them afterwards.
+vtkPolyData* readBinarySTL(const char* fileName, std::uint64_t fileSize, std::string& problem)
+{
     std::ifstream in(fileName, std::ios::binary);
-    char header[84];
-    if (!in.read(header, sizeof header))
-        return size > 0;
-    std::uint32_t count = 0;
-    std::memcpy(&count, header + 80, 4);
-    return static_cast<std::uint64_t>(size) < 84u + 50ull * count;
+    unsigned char header[84];
+    if (!in.read(reinterpret_cast<char*>(header), sizeof header)) {
+        problem = "is truncated";
+        return nullptr;
+    }
+    const std::uint64_t count = std::uint64_t(header[80]) | std::uint64_t(header[81]) << 8 |
+                                std::uint64_t(header[82]) << 16 | std::uint64_t(header[83]) << 24;
+    if (count == 0) {
+        problem = "holds no model geometry: its header declares no triangles";
+        return nullptr;
+    }
+    if (fileSize < 84 + 50 * count) {
+        problem = "is truncated";
+        return nullptr;
+    }
+    vtkNew<vtkFloatArray> coordinates;
+    coordinates->SetNumberOfComponents(3);
+    coordinates->SetNumberOfTuples(static_cast<vtkIdType>(3 * count));
+    requireValues(coordinates, static_cast<vtkIdType>(9 * count));
+    float* xyz = coordinates->GetPointer(0);
+    const std::uint64_t perChunk = 20000;
+    std::vector<char> chunk(static_cast<size_t>(50 * std::min(count, perChunk)));
+    for (std::uint64_t done = 0; done < count;) {
+        const std::uint64_t n = std::min(count - done, perChunk);
+        if (!in.read(chunk.data(), static_cast<std::streamsize>(50 * n))) {
+            problem = "is truncated";
+            return nullptr;
+        }
+        for (std::uint64_t t = 0; t < n; ++t, xyz += 9) {
+            // The corners follow the normal; the file's floats are little-endian, as
+            // this machine's.
+            std::memcpy(xyz, chunk.data() + 50 * t + 12, 9 * sizeof(float));
+            for (int k = 0; k < 9; ++k)
+                xyz[k] += 0.0f; // -0 is 0
+        }
+        done += n;
+    }
+    vtkNew<vtkTypeInt64Array> offsets;
+    offsets->SetNumberOfValues(static_cast<vtkIdType>(count) + 1);
+    vtkNew<vtkTypeInt64Array> connectivity;
+    connectivity->SetNumberOfValues(static_cast<vtkIdType>(3 * count));
+    requireValues(offsets, static_cast<vtkIdType>(count) + 1);
+    requireValues(connectivity, static_cast<vtkIdType>(3 * count));
+    auto* starts = offsets->GetPointer(0);
+    for (vtkIdType i = 0; i <= static_cast<vtkIdType>(count); ++i)
+        starts[i] = 3 * i;
+    auto* ids = connectivity->GetPointer(0);
+    for (vtkIdType i = 0; i < static_cast<vtkIdType>(3 * count); ++i)
+        ids[i] = i;
+    vtkNew<vtkPoints> points;
+    points->SetData(coordinates);
+    vtkNew<vtkCellArray> triangles;
+    triangles->SetData(offsets, connectivity);
+    auto* data = vtkPolyData::New();
+    data->SetPoints(points);
+    data->SetPolys(triangles);
+    return data;
+}
+
+// The first bytes of a file, up to `limit`.
+std::string headOf(const char* fileName, size_t limit)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    std::string head(limit, '\0');
+    in.read(&head[0], static_cast<std::streamsize>(limit));
+    head.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return head;
+}
+
+// What the start of a legacy, XML or OBJ file shows before the whole is read: the kind's
+// opening, and for legacy files, that the points the header announces can fit in the
+// file. Empty when the head is sound.
+std::string headProblem(const std::string& ext, const std::string& head, std::uint64_t fileSize)
+{
+    if (ext == ".vtk") {
+        if (head.rfind("# vtk DataFile Version", 0) != 0)
+            return "its header is damaged or of a version not known";
+        // The fourth line names the encoding; each point takes three values of its type
+        // in binary, or three numbers of a digit and a separator each in text.
+        size_t line = 0;
+        for (int k = 0; k < 2 && line != std::string::npos; ++k)
+            line = head.find('\n', line + (k ? 1 : 0));
+        const bool binary = line != std::string::npos && head.compare(line + 1, 6, "BINARY") == 0;
+        const size_t at = head.find("\nPOINTS ");
+        if (at != std::string::npos) {
+            const char* p = head.c_str() + at + 8;
+            char* end = nullptr;
+            const unsigned long long points = std::strtoull(p, &end, 10);
+            std::string type;
+            while (end && *end == ' ')
+                ++end;
+            while (end && std::isalpha(static_cast<unsigned char>(*end)))
+                type += *end++;
+            const unsigned size = type == "double" || type == "long" || type == "vtktypeint64" ? 8
+                                  : type == "char" || type == "unsigned_char"                 ? 1
+                                  : type == "short" || type == "unsigned_short"               ? 2
+                                                                                              : 4;
+            const long double needed = 3.0L * points * (binary ? size : 2);
+            if (end != p && needed > static_cast<long double>(fileSize))
+                return "it is truncated: its header announces " + std::to_string(points) +
+                       " points, more than the file can hold";
+        }
+        return std::string();
+    }
+    if (ext == ".vtp") {
+        size_t start = head.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+        start = head.find_first_not_of(" \t\r\n", start);
+        if (start == std::string::npos || head[start] != '<' || head.find('\0') < head.find("<VTKFile"))
+            return "it is not a VTK poly data file";
+        return std::string();
+    }
+    if (ext == ".obj" && head.find('\0') != std::string::npos)
+        return "it is not a Wavefront OBJ file: it holds bytes that are not text";
+    return std::string();
+}
+
+// A model whose faces all collapse to one point shows nothing.
+bool facesCollapseToOnePoint(vtkPolyData* data)
+{
+    const vtkIdType faces = data->GetNumberOfPolys() + data->GetNumberOfStrips();
+    vtkPoints* points = data->GetPoints();
+    if (faces == 0 || faces != data->GetNumberOfCells() || !points || points->GetNumberOfPoints() == 0)
+        return false;
+    double first[3];
+    points->GetPoint(0, first);
+    double p[3];
+    for (vtkIdType i = 1; i < points->GetNumberOfPoints(); ++i) {
+        points->GetPoint(i, p);
+        if (p[0] != first[0] || p[1] != first[1] || p[2] != first[2])
+            return false;
+    }
+    return first[0] == first[0] && first[1] == first[1] && first[2] == first[2];
 }
 
 // A PLY header names how many of each element follow; a count the file cannot hold (each
@@ -257,6 +417,16 @@ bool offsetsRunToTheEnd(Array* offsets, vtkIdType connectivity)
     return true;
 }
 
+template <class Array>
+bool idsWithin(Array* ids, double points)
+{
+    const auto* v = ids->GetPointer(0);
+    for (vtkIdType i = 0, n = ids->GetNumberOfValues(); i < n; ++i)
+        if (v[i] < 0 || static_cast<double>(v[i]) >= points)
+            return false;
+    return true;
+}
+
 // Every cell must refer to points the data has, or drawing it reads past the points.
 bool cellsReferToTheirPoints(vtkPolyData* data)
 {
@@ -264,9 +434,11 @@ bool cellsReferToTheirPoints(vtkPolyData* data)
     for (vtkCellArray* cells : {data->GetVerts(), data->GetLines(), data->GetPolys(), data->GetStrips()}) {
         if (!cells || cells->GetNumberOfConnectivityIds() == 0)
             continue;
-        double range[2];
-        cells->GetConnectivityArray()->GetRange(range, 0);
-        if (range[0] < 0 || range[1] >= points)
+        // A plain pass rather than the array's range: VTK computes that in parallel, and a
+        // thread pool that cannot start for want of memory ends the process.
+        const bool within = cells->IsStorage64Bit() ? idsWithin(cells->GetConnectivityArray64(), points)
+                                                    : idsWithin(cells->GetConnectivityArray32(), points);
+        if (!within)
             return false;
         // The offsets must run from 0 to the end of the connectivity without going back.
         const bool ordered = cells->IsStorage64Bit()
@@ -405,9 +577,10 @@ bool vtkMRMLModelStorageNode::IsSupportedFileName(const char* fileName)
     return std::find(exts.begin(), exts.end(), lowerExtension(fileName)) != exts.end();
 }
 
-vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::string& error)
+namespace {
+
+vtkPolyData* readModelFile(const char* fileName, std::string& error)
 {
-    error.clear();
     const std::string name = fileName ? fileName : "";
     if (name.empty()) {
         error = "no model file name given";
@@ -441,9 +614,14 @@ vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::st
                 "\" (readable: .vtk, .vtp, .stl, .ply, .obj)";
         return nullptr;
     }
-    if (ext == ".stl" && binarySTLTruncated(fileName, static_cast<qint64>(fileSize))) {
-        error = "model file \"" + name + "\" is truncated";
-        return nullptr;
+    std::string problem;
+    vtkSmartPointer<vtkPolyData> binarySTL;
+    if (ext == ".stl" && isBinarySTL(fileName)) {
+        binarySTL.TakeReference(readBinarySTL(fileName, fileSize, problem));
+        if (!binarySTL) {
+            error = "model file \"" + name + "\" " + problem;
+            return nullptr;
+        }
     }
     if (ext == ".ply" && !vtkPLYReader::CanReadFile(fileName)) {
         error = "model file \"" + name + "\" is not a PLY file";
@@ -454,12 +632,21 @@ vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::st
         return nullptr;
     }
 
+    // A file of another kind (or of nothing) is told from its first bytes, before the
+    // rest is read.
+    problem = headProblem(ext, headOf(fileName, 64 * 1024), fileSize);
+    if (!problem.empty()) {
+        error = "model file \"" + name + "\" could not be read: " + problem;
+        return nullptr;
+    }
+
     std::string bytes;
     if (ext == ".obj" || ext == ".ply" || ext == ".vtk" || ext == ".vtp") {
-        bool read = false;
-        try {
-            read = mrmlmodelfile::readWholeFile(fileName, bytes);
-        } catch (const std::bad_alloc&) {
+        const bool read = ext == ".obj" ? mrmlmodelfile::readWholeTextFile(fileName, bytes)
+                                        : mrmlmodelfile::readWholeFile(fileName, bytes);
+        if (!read && ext == ".obj" && bytes.find('\0') != std::string::npos) {
+            error = "model file \"" + name + "\" could not be read: " + headProblem(ext, bytes, fileSize);
+            return nullptr;
         }
         if (!read) {
             error = "model file \"" + name + "\" is not a readable file";
@@ -469,7 +656,7 @@ vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::st
         // the check's own answer says what is wrong.
         OutputCapture quiet;
         std::string readable;
-        const std::string problem = ext == ".obj"   ? mrmlmodelfile::objProblem(bytes)
+        problem = ext == ".obj"   ? mrmlmodelfile::objProblem(bytes)
                                     : ext == ".ply" ? mrmlmodelfile::plyProblem(bytes)
                                     : ext == ".vtp" ? mrmlmodelfile::vtpProblem(bytes)
                                                     : mrmlmodelfile::legacyVtkProblem(bytes, &readable);
@@ -497,8 +684,8 @@ vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::st
     }
     std::string().swap(bytes);
 
-    vtkPolyData* output = nullptr;
-    {
+    vtkPolyData* output = binarySTL;
+    if (!output) {
         // A reader that complains at all (a short read is only a warning) has not read
         // the whole model.
         MessageCatcher catcher(reader);
@@ -506,7 +693,7 @@ vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::st
             reader->Update();
         } catch (const std::exception& e) {
             // A damaged size in the file asked for more memory than there is (or can be).
-            const bool size = dynamic_cast<const std::bad_alloc*>(&e) || dynamic_cast<const std::length_error*>(&e);
+            const bool size = outOfMemory(e);
             error = "model file \"" + name + "\" could not be read: " +
                     (size ? "it asks for more memory than there is" : "it is damaged");
             return nullptr;
@@ -528,34 +715,95 @@ vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::st
         error = "model file \"" + name + "\" is damaged: its faces refer to points it does not hold";
         return nullptr;
     }
-    auto* result = vtkPolyData::New();
+    vtkSmartPointer<vtkPolyData> result = vtkSmartPointer<vtkPolyData>::New();
     result->ShallowCopy(output);
     if (ext == ".stl")
         mrmlmodelfile::shareCoincidentPoints(result);
-    return result;
+    if (facesCollapseToOnePoint(result)) {
+        error = "model file \"" + name + "\" holds no model geometry: all its " +
+                std::to_string(result->GetNumberOfCells()) + " faces collapse to one point";
+        return nullptr;
+    }
+    vtkPolyData* read = result;
+    read->Register(nullptr);
+    return read;
+}
+
+} // namespace
+
+vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::string& error)
+{
+    error.clear();
+    // Every step, sharing points included, may run out of memory on a large model: that
+    // is a refusal of the file like any other, never an exception for the caller.
+    try {
+        // What VTK would print on the way (an allocation it could not make) is said by
+        // the error instead.
+        OutputCapture quiet;
+        return readModelFile(fileName, error);
+    } catch (const std::exception& e) {
+        const bool size = outOfMemory(e);
+        error = "model file \"" + std::string(fileName ? fileName : "") + "\" could not be read: " +
+                (size ? "it asks for more memory than there is" : "it is damaged");
+        return nullptr;
+    }
+}
+
+bool vtkMRMLModelStorageNode::IsURI(const char* text)
+{
+    const QString name = QString::fromUtf8(text ? text : "");
+    const QUrl url(name);
+    if (!url.isValid() || url.scheme().size() < 2) // one letter is a drive, not a scheme
+        return false;
+    return name.contains(QLatin1String("://")) || url.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) == 0;
+}
+
+vtkMRMLModelStorageNode::URITarget vtkMRMLModelStorageNode::ResolveURI(const char* uri, std::string& path,
+                                                                       std::string& problem)
+{
+    path.clear();
+    problem.clear();
+    const QUrl url(QString::fromUtf8(uri ? uri : ""));
+    if (!url.isValid() || url.scheme().isEmpty()) {
+        problem = "it is not a valid URI";
+        return RefusedURI;
+    }
+    // Decoded as bytes, not as text: a file name that is not UTF-8 is still named.
+    const QByteArray decoded = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    if (decoded.contains('\0')) {
+        problem = "its path holds a NUL character";
+        return RefusedURI;
+    }
+    const bool file = url.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) == 0;
+    const QString host = url.host();
+    const bool local = file && (host.isEmpty() || host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0);
+    if (local && !decoded.startsWith('/')) {
+        problem = "it names no file";
+        return RefusedURI;
+    }
+    path = decoded.toStdString();
+    return local ? LocalFileURI : RemoteURI;
 }
 
 std::string vtkMRMLModelStorageNode::LocalFileOfURI(const char* uri)
 {
-    const QUrl url(QString::fromUtf8(uri ? uri : ""));
-    if (!url.isValid() || url.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) != 0)
-        return std::string();
-    const QString host = url.host();
-    if (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)
-        return std::string();
-    const QString path = url.path(QUrl::FullyDecoded);
-    return path.isEmpty() ? std::string() : QFile::encodeName(path).toStdString();
+    std::string path, problem;
+    return ResolveURI(uri, path, problem) == LocalFileURI ? path : std::string();
 }
 
 void vtkMRMLModelStorageNode::StageReadData(vtkMRMLNode* refNode)
 {
+    URIProblem.clear();
     if (refNode && (!FileName || !*FileName) && URI && *URI) {
-        const std::string local = LocalFileOfURI(URI);
-        if (!local.empty()) {
+        std::string local;
+        const URITarget target = ResolveURI(URI, local, URIProblem);
+        if (target == LocalFileURI) {
             SetFileName(local.c_str());
             SetReadState(TransferDone);
             return;
         }
+        if (target == RefusedURI)
+            return;
     }
     Superclass::StageReadData(refNode);
 }
@@ -567,8 +815,9 @@ bool vtkMRMLModelStorageNode::StageLocalFile(vtkMRMLNode* refNode)
     StageReadData(refNode);
     if (FileName && *FileName)
         return true;
-    LastError = std::string("ReadData: \"") + (URI ? URI : "") +
-                "\" names remote data, which is not fetched: its read stays pending";
+    LastError = std::string("ReadData: \"") + (URI ? URI : "") + "\" " +
+                (URIProblem.empty() ? "names remote data, which is not fetched: its read stays pending"
+                                    : "cannot be read: " + URIProblem);
     vtkErrorMacro(<< LastError);
     return false;
 }
@@ -581,17 +830,25 @@ int vtkMRMLModelStorageNode::ReadDataInternal(vtkMRMLNode* refNode)
         vtkErrorMacro(<< LastError);
         return 0;
     }
-    if (!StageLocalFile(refNode))
-        return 0;
-    vtkSmartPointer<vtkPolyData> polyData = vtkSmartPointer<vtkPolyData>::Take(ReadFile(GetFileName(), LastError));
-    if (!polyData) {
-        LastError = "ReadData: " + LastError;
+    // Out of memory anywhere on the way is a failed read, reported as one.
+    try {
+        if (!StageLocalFile(refNode))
+            return 0;
+        vtkSmartPointer<vtkPolyData> polyData = vtkSmartPointer<vtkPolyData>::Take(ReadFile(GetFileName(), LastError));
+        if (!polyData) {
+            LastError = "ReadData: " + LastError;
+            vtkErrorMacro(<< LastError);
+            return 0;
+        }
+        LastError.clear();
+        model->SetAndObservePolyData(polyData);
+        return 1;
+    } catch (const std::bad_alloc&) {
+        LastError = std::string("ReadData: model file \"") + (GetFileName() ? GetFileName() : "") +
+                    "\" could not be read: it asks for more memory than there is";
         vtkErrorMacro(<< LastError);
         return 0;
     }
-    LastError.clear();
-    model->SetAndObservePolyData(polyData);
-    return 1;
 }
 
 int vtkMRMLModelStorageNode::WriteDataInternal(vtkMRMLNode* refNode)

@@ -39,11 +39,23 @@ public:
     // The message of the last failed read or write, empty after a success.
     const std::string& GetLastErrorMessage() const { return LastError; }
 
-    // Data named by a file:// URI is the local file it names, read from there; data named
-    // by any other URI is remote, is not fetched, and its read stays pending.
+    // Data named by a file URI is the local file it names, read from there; data named
+    // by any other URI is remote, is not fetched, and its read stays pending. A URI
+    // whose path holds a NUL is refused.
     void StageReadData(vtkMRMLNode* refNode) override;
-    // The local file a file:// URI names (percent-decoded, in the file system's
-    // encoding); empty for a URI of another scheme or of another host.
+
+    // What a URI names, for every reader of model URIs alike.
+    enum URITarget { LocalFileURI, RemoteURI, RefusedURI };
+    // Whether `text` is a URI rather than a file name: "scheme://...", or a file URI
+    // in any of its spellings ("file:/path" too).
+    static bool IsURI(const char* text);
+    // The path of a URI, percent-decoded before anything is taken from it (its kind, its
+    // name), as the file system's bytes: for a local file URI the file to read, for a
+    // remote one the path on its host. A refused URI gives an empty path and says why in
+    // `problem`.
+    static URITarget ResolveURI(const char* uri, std::string& path, std::string& problem);
+    // The local file a file URI names; empty for a URI of another scheme, of another
+    // host, or a refused one.
     static std::string LocalFileOfURI(const char* uri);
 
 protected:
@@ -60,4 +72,6 @@ protected:
     virtual vtkPolyData* ReadFile(const char* fileName, std::string& error) { return ReadPolyData(fileName, error); }
 
     std::string LastError;
+    // Why the URI could not be staged, when it was refused.
+    std::string URIProblem;
 };

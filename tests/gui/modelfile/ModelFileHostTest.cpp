@@ -2,12 +2,19 @@
 // of complaint and shows in the 3D view; an unreadable one says why and the application
 // still starts and ends normally.
 
+#include <support/ChildProcessCost.h>
+
 #include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include <unistd.h>
 
 namespace {
 
@@ -18,10 +25,13 @@ struct HostRun
     QString log;
 };
 
-HostRun runHost(const QStringList& args, const QString& logFile)
+HostRun runHost(const QStringList& args, const QString& logFile, const QString& shellPrefix = QString())
 {
     QProcess p;
-    p.start(PELMORA_HOST, QStringList{"--log", logFile} + args);
+    if (shellPrefix.isEmpty())
+        p.start(PELMORA_HOST, QStringList{"--log", logFile} + args);
+    else // the shell sets a limit for the host it becomes
+        p.start("/bin/sh", QStringList{"-c", shellPrefix + " && exec \"$0\" \"$@\"", PELMORA_HOST, "--log", logFile} + args);
     HostRun r;
     r.finished = p.waitForFinished(90000);
     if (!r.finished)
@@ -40,6 +50,25 @@ QString writeFile(const QTemporaryDir& dir, const char* name, const QByteArray& 
     if (f.open(QIODevice::WriteOnly))
         f.write(content);
     return path;
+}
+
+// A binary STL that declares `count` triangles: four that make a wedge, the rest on one of
+// its corners, written without taking the disk their zeros would.
+QString largeSTL(const QTemporaryDir& dir, const char* name, std::uint32_t count)
+{
+    QByteArray bytes = QByteArray("large binary model").leftJustified(80, ' ');
+    for (int i = 0; i < 4; ++i)
+        bytes.append(static_cast<char>((count >> (8 * i)) & 0xFF));
+    const float corners[4][9] = {{0, 0, 0, 4, 0, 0, 0, 3, 0}, {0, 0, 0, 0, 3, 0, 0, 0, 2},
+                                 {0, 0, 0, 0, 0, 2, 4, 0, 0}, {4, 0, 0, 0, 0, 2, 0, 3, 0}};
+    for (const auto& t : corners) {
+        bytes.append(QByteArray(12, '\0'));
+        bytes.append(reinterpret_cast<const char*>(t), sizeof t);
+        bytes.append(QByteArray(2, '\0'));
+    }
+    const QString path = writeFile(dir, name, bytes);
+    return ::truncate(QFile::encodeName(path).constData(), static_cast<off_t>(84 + 50ull * count)) == 0 ? path
+                                                                                                      : QString();
 }
 
 const char* const wedge =
@@ -104,4 +133,65 @@ TEST(ModelFileOnTheCommandLine, FilesOfNoKnownKindAndUnknownOptionsAreReported)
     EXPECT_TRUE(r.log.contains("[Err] Cannot open unknown file type: " + bare)) << r.log.toStdString();
     EXPECT_TRUE(r.log.contains("[Err] Unknown option: --bogus")) << r.log.toStdString();
     EXPECT_FALSE(r.log.contains("Unknown option: -style")) << "Qt's own option: " << r.log.toStdString();
+}
+
+TEST(ModelFileOnTheCommandLine, GigabyteFilesOfZerosAreRefusedFromTheirHeadsWithoutTakingTheirSize)
+{
+    QTemporaryDir dir;
+    QStringList files;
+    for (const char* name : {"zero fill.v2.vtk", "zero fill.v2.vtp", "zero fill.v2.obj", "zero fill.v2.stl"}) {
+        files << writeFile(dir, name, QByteArray());
+        ASSERT_EQ(::truncate(QFile::encodeName(files.back()).constData(), off_t(1) << 30), 0);
+    }
+    const QString log = dir.filePath("console.log");
+    std::vector<std::string> argv{PELMORA_HOST, "--hidden", "--log", log.toStdString()};
+    for (const QString& f : files)
+        argv.push_back(f.toStdString());
+    const PelmoraTest::ChildProcessCost cost = PelmoraTest::runChildProcess(argv);
+    ASSERT_TRUE(cost.started);
+    EXPECT_EQ(cost.exitCode, 0);
+    QFile logFile(log);
+    ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
+    const QString said = QString::fromUtf8(logFile.readAll());
+    for (const QString& f : files)
+        EXPECT_TRUE(said.contains("[Err] Cannot open model file: model file \"" + f + "\"")) << said.toStdString();
+    EXPECT_TRUE(said.contains("zero fill.v2.stl\" holds no model geometry: its header declares no triangles"))
+        << said.toStdString();
+    EXPECT_TRUE(said.contains("zero fill.v2.obj\" could not be read: it is not a Wavefront OBJ file"))
+        << said.toStdString();
+    EXPECT_TRUE(said.contains("[Log] Finish: Event loop left")) << said.toStdString();
+    // The host itself takes about 130 MiB; a file read whole would add a gigabyte.
+    EXPECT_LT(cost.peakMiB, 512) << cost.peakMiB;
+}
+
+TEST(ModelFileOnTheCommandLine, AModelTooLargeForTheMemoryLeftIsRefusedAndTheStartEnds)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves address space beyond any limit set here";
+#else
+    // Three million triangles under a limit of 2 GiB of address space: the reader gets
+    // through, sharing their corners does not.
+    QTemporaryDir dir;
+    const QString model = largeSTL(dir, "large model.v3.stl", 3u << 20);
+    ASSERT_FALSE(model.isEmpty());
+    const HostRun r = runHost({"--hidden", model}, dir.filePath("console.log"), "ulimit -v 2097152");
+    ASSERT_TRUE(r.finished) << r.log.toStdString();
+    EXPECT_EQ(r.exitCode, 0) << r.log.toStdString();
+    EXPECT_FALSE(r.log.contains("Unhandled")) << r.log.toStdString();
+    EXPECT_TRUE(r.log.contains("[Log] Finish: Event loop left")) << r.log.toStdString();
+    if (r.log.contains("Cannot open model file")) {
+        EXPECT_TRUE(r.log.contains("large model.v3.stl\" could not be read: it asks for more memory than there is"))
+            << r.log.toStdString();
+    }
+
+    // The Model button's loader, in a program of its own, under limits from a little
+    // above what it uses upwards: every attempt is read or refused as too large.
+    const QString small = largeSTL(dir, "loader model.v3.stl", 1u << 20);
+    QProcess driver;
+    driver.start(MODEL_LOADER_DRIVER, {small});
+    ASSERT_TRUE(driver.waitForFinished(90000));
+    const QString output = QString::fromUtf8(driver.readAllStandardOutput() + driver.readAllStandardError());
+    EXPECT_EQ(driver.exitStatus(), QProcess::NormalExit) << output.toStdString();
+    EXPECT_EQ(driver.exitCode(), 0) << output.toStdString();
+#endif
 }

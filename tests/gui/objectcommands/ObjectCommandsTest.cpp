@@ -563,3 +563,54 @@ TEST_F(ObjectCommands, ModelLoaderReadsTheFileAFileURINamesAndLeavesRemoteDataPe
     EXPECT_EQ(far->ReadData(target), 0);
     EXPECT_EQ(far->GetReadState(), vtkMRMLStorageNode::Pending);
 }
+
+TEST_F(ObjectCommands, ModelURIsAreDecodedBeforeTheirKindIsTakenByTheLoaderAndTheStorageNodeAlike)
+{
+    openProject();
+    vtkMRMLScene* scene = gui->mrmlScene();
+    QTemporaryDir dir;
+    const QString folder = QDir(dir.path()).filePath(QStringLiteral("shared models \u00e9t\u00e9"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString stl = QDir(folder).filePath(QStringLiteral("t.stl"));
+    ASSERT_TRUE(PelmoraTest::writeSphereFile(QFile::encodeName(stl).toStdString(), 0.5, 8, 8));
+    ASSERT_TRUE(PelmoraTest::writeSphereFile(QFile::encodeName(QDir(folder).filePath("t.vtk")).toStdString(), 0.5, 4, 4));
+    const QByteArray folderURI = QUrl::fromLocalFile(folder).toEncoded();
+    const QByteArray folderPath = QUrl::fromLocalFile(folder).path(QUrl::FullyEncoded).toLatin1();
+
+    // Every spelling names t.stl: an escaped dot, a query after the name, one slash.
+    PelmoraTest::ConsoleCapture console;
+    for (const QByteArray& uri : {folderURI + "/t%2Estl", folderURI + "/t.stl?x=1", "file:" + folderPath + "/t.stl",
+                                  "FILE://localhost" + folderPath + "/t%2estl"}) {
+        SCOPED_TRACE(uri.constData());
+        console.clear();
+        vtkMRMLModelNode* model = Gui::StdCmdMRMLModel::loadModel(uri.constData(), scene);
+        ASSERT_NE(model, nullptr) << (console.lines().empty() ? std::string() : console.lines().back().text);
+        EXPECT_EQ(model->GetPolyData()->GetNumberOfPoints(), 50);
+        auto* storage = vtkMRMLStorageNode::SafeDownCast(model->GetStorageNode());
+        ASSERT_NE(storage, nullptr);
+        EXPECT_EQ(QFile::decodeName(storage->GetFileName()), stl);
+
+        vtkNew<vtkMRMLModelNode> target;
+        vtkNew<vtkMRMLModelStorageNode> node;
+        node->SetURI(uri.constData());
+        EXPECT_EQ(node->ReadData(target), 1) << node->GetLastErrorMessage();
+        ASSERT_NE(target->GetPolyData(), nullptr);
+        EXPECT_EQ(target->GetPolyData()->GetNumberOfPoints(), 50);
+    }
+    EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, ""), 0);
+
+    // A NUL in the path would end the name early and read another file (here t.vtk).
+    const int before = scene->GetNumberOfNodes();
+    const QByteArray nul = folderURI + "/t.vtk%00.stl";
+    console.clear();
+    EXPECT_EQ(Gui::StdCmdMRMLModel::loadModel(nul.constData(), scene), nullptr);
+    EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, "its path holds a NUL character"), 1);
+    EXPECT_EQ(scene->GetNumberOfNodes(), before);
+    vtkNew<vtkMRMLModelNode> target;
+    vtkNew<vtkMRMLModelStorageNode> node;
+    node->SetURI(nul.constData());
+    EXPECT_EQ(node->ReadData(target), 0);
+    EXPECT_NE(node->GetLastErrorMessage().find("its path holds a NUL character"), std::string::npos)
+        << node->GetLastErrorMessage();
+    EXPECT_EQ(target->GetPolyData(), nullptr);
+}

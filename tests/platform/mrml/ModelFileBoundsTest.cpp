@@ -1,0 +1,325 @@
+// Model files read no further than their kind asks: a file of another kind is told from
+// its first bytes, a file longer than its header declares is read as far as the header
+// says, a model of nothing is refused with the reason, and running out of memory while
+// reading is a refusal like any other.
+
+#include <mrml/vtkMRMLFreeSurferModelStorageNode.h>
+#include <mrml/vtkMRMLModelNode.h>
+#include <mrml/vtkMRMLModelStorageNode.h>
+
+#include <vtkNew.h>
+#include <vtkPolyData.h>
+#include <vtkSTLWriter.h>
+#include <vtkSmartPointer.h>
+#include <vtkSphereSource.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+std::string pathIn(const QTemporaryDir& dir, const char* name)
+{
+    return QFile::encodeName(QDir(dir.path()).filePath(QString::fromUtf8(name))).toStdString();
+}
+
+void writeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Makes the file `size` bytes long without writing the rest: it reads as zeros and takes
+// no disk.
+bool extendTo(const std::string& path, std::uint64_t size)
+{
+    return ::truncate(path.c_str(), static_cast<off_t>(size)) == 0;
+}
+
+long statusKiB(const std::string& field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field + ":", 0) == 0)
+            return std::strtol(line.c_str() + field.size() + 1, nullptr, 10);
+    return 0;
+}
+
+bool resetPeak()
+{
+    std::ofstream clear("/proc/self/clear_refs");
+    clear << "5";
+    clear.flush();
+    return static_cast<bool>(clear);
+}
+
+std::string littleEndian32(std::uint32_t v)
+{
+    std::string out(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        out[static_cast<size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    return out;
+}
+
+std::string bigEndian32(std::uint32_t v)
+{
+    std::string out(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        out[static_cast<size_t>(i)] = static_cast<char>((v >> (24 - 8 * i)) & 0xFF);
+    return out;
+}
+
+std::string floatBits(float f, bool big)
+{
+    std::uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return big ? bigEndian32(bits) : littleEndian32(bits);
+}
+
+// A binary STL: `header` padded to 80 bytes, the count, and the triangles (nine corners'
+// coordinates each).
+std::string binarySTL(const std::string& header, std::uint32_t count, const std::vector<std::vector<float>>& triangles)
+{
+    std::string bytes = header;
+    bytes.resize(80, ' ');
+    bytes += littleEndian32(count);
+    for (const auto& t : triangles) {
+        bytes += std::string(12, '\0'); // the normal
+        for (float c : t)
+            bytes += floatBits(c, false);
+        bytes += std::string(2, '\0');
+    }
+    return bytes;
+}
+
+const std::vector<std::vector<float>> wedge{
+    {0, 0, 0, 4, 0, 0, 0, 3, 0}, {0, 0, 0, 0, 3, 0, 0, 0, 2}, {0, 0, 0, 0, 0, 2, 4, 0, 0}, {4, 0, 0, 0, 0, 2, 0, 3, 0}};
+
+std::string freeSurferTetra()
+{
+    std::string bytes = "\xFF\xFF\xFE" "created by hand\n\n";
+    bytes += bigEndian32(4) + bigEndian32(4);
+    for (float c : {0.f, 0.f, 0.f, 10.5f, 0.f, 0.f, 0.f, 20.25f, 0.f, 0.f, 0.f, -30.f})
+        bytes += floatBits(c, true);
+    for (std::uint32_t i : {0u, 2u, 1u, 0u, 1u, 3u, 1u, 2u, 3u, 0u, 3u, 2u})
+        bytes += bigEndian32(i);
+    return bytes;
+}
+
+struct Reading
+{
+    vtkSmartPointer<vtkPolyData> data;
+    std::string error;
+    long peakGrowthKiB = 0;
+};
+
+// Reads the file with the reader its name picks, and how far the peak of resident memory
+// rose meanwhile.
+Reading readMeasured(const std::string& path)
+{
+    Reading r;
+    const long before = statusKiB("VmRSS");
+    const bool measured = resetPeak() && statusKiB("VmHWM") > 0;
+    if (vtkMRMLFreeSurferModelStorageNode::IsSupportedFileName(path.c_str()))
+        r.data.TakeReference(vtkMRMLFreeSurferModelStorageNode::ReadSurface(path.c_str(), r.error));
+    else
+        r.data.TakeReference(vtkMRMLModelStorageNode::ReadPolyData(path.c_str(), r.error));
+    r.peakGrowthKiB = measured ? statusKiB("VmHWM") - before : 0;
+    return r;
+}
+
+} // namespace
+
+TEST(ModelFileBounds, GigabyteFilesOfZerosAreRefusedFromTheirFirstBytes)
+{
+    QTemporaryDir dir;
+    const std::uint64_t gigabyte = 1ull << 30;
+    const struct
+    {
+        const char* name;
+        const char* says;
+    } cases[] = {
+        {"zero fill.v2.vtk", "could not be read: its header is damaged"},
+        {"zero fill.v2.vtp", "could not be read: it is not a VTK poly data file"},
+        {"zero fill.v2.obj", "could not be read: it is not a Wavefront OBJ file"},
+        {"zero fill.v2.stl", "holds no model geometry: its header declares no triangles"},
+        {"zero fill.v2.ply", "is not a PLY file"},
+        {"lh.zero fill.pial", "could not be read: it is not a FreeSurfer surface file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = pathIn(dir, c.name);
+        writeFile(path, "");
+        ASSERT_TRUE(extendTo(path, gigabyte));
+        const Reading r = readMeasured(path);
+        EXPECT_EQ(r.data, nullptr);
+        EXPECT_NE(r.error.find(c.says), std::string::npos) << r.error;
+        EXPECT_NE(r.error.find(c.name), std::string::npos) << r.error;
+        EXPECT_LT(r.peakGrowthKiB, 32 * 1024);
+    }
+
+    // Models followed by a gigabyte that their headers do not count: the model is read,
+    // and no more.
+    const std::string stl = pathIn(dir, "wedge.tail.stl");
+    writeFile(stl, binarySTL("wedge", 4, wedge));
+    ASSERT_TRUE(extendTo(stl, gigabyte));
+    const std::string pial = pathIn(dir, "rh.tail.pial");
+    writeFile(pial, freeSurferTetra());
+    ASSERT_TRUE(extendTo(pial, gigabyte));
+    for (const std::string& path : {stl, pial}) {
+        SCOPED_TRACE(path);
+        const Reading r = readMeasured(path);
+        ASSERT_NE(r.data, nullptr) << r.error;
+        EXPECT_EQ(r.data->GetNumberOfPolys(), 4);
+        EXPECT_EQ(r.data->GetNumberOfPoints(), 4);
+        EXPECT_LT(r.peakGrowthKiB, 32 * 1024);
+    }
+
+    // A legacy header that announces more points than the file can hold.
+    const std::string legacy = pathIn(dir, "many.points.vtk");
+    writeFile(legacy, "# vtk DataFile Version 3.0\nmany\nBINARY\nDATASET POLYDATA\nPOINTS 900000000 float\n");
+    ASSERT_TRUE(extendTo(legacy, 64ull << 20));
+    const Reading many = readMeasured(legacy);
+    EXPECT_EQ(many.data, nullptr);
+    EXPECT_NE(many.error.find("its header announces 900000000 points, more than the file can hold"),
+              std::string::npos)
+        << many.error;
+    EXPECT_LT(many.peakGrowthKiB, 32 * 1024);
+}
+
+TEST(ModelFileBounds, BinarySTLIsReadAsFarAsItsCountAndAModelOfOnePointIsRefused)
+{
+    QTemporaryDir dir;
+    // What exporters write: a header that begins with "solid", a few bytes after the
+    // triangles.
+    const std::string solid = pathIn(dir, "solid head.v1.stl");
+    writeFile(solid, binarySTL("solid wedge exported", 4, wedge) + std::string("\r\n\0\0", 4));
+    std::string error;
+    vtkSmartPointer<vtkPolyData> data =
+        vtkSmartPointer<vtkPolyData>::Take(vtkMRMLModelStorageNode::ReadPolyData(solid.c_str(), error));
+    ASSERT_NE(data, nullptr) << error;
+    EXPECT_EQ(data->GetNumberOfPolys(), 4);
+    EXPECT_EQ(data->GetNumberOfPoints(), 4);
+    double p[3];
+    data->GetPoint(1, p);
+    EXPECT_EQ(p[0], 4.0);
+
+    // As VTK writes a sphere: the same triangles and corners as VTK's own reader gives.
+    vtkNew<vtkSphereSource> sphere;
+    sphere->Update();
+    const std::string written = pathIn(dir, "sphere.vtk-made.stl");
+    vtkNew<vtkSTLWriter> writer;
+    writer->SetInputData(sphere->GetOutput());
+    writer->SetFileTypeToBinary();
+    writer->SetFileName(written.c_str());
+    writer->Write();
+    data.TakeReference(vtkMRMLModelStorageNode::ReadPolyData(written.c_str(), error));
+    ASSERT_NE(data, nullptr) << error;
+    EXPECT_EQ(data->GetNumberOfPolys(), sphere->GetOutput()->GetNumberOfPolys());
+    EXPECT_EQ(data->GetNumberOfPoints(), sphere->GetOutput()->GetNumberOfPoints());
+
+    // A megabyte of zeros declares no triangles; triangles that all sit on one point,
+    // binary or text, make no model either.
+    const std::string zeros = pathIn(dir, "zeros.stl");
+    writeFile(zeros, std::string(1 << 20, '\0'));
+    const std::string point = pathIn(dir, "point.stl");
+    writeFile(point, binarySTL("", 3, std::vector<std::vector<float>>(3, std::vector<float>(9, 1.5f))));
+    const std::string text = pathIn(dir, "point text.stl");
+    std::string facet = " facet normal 0 0 0\n  outer loop\n   vertex 0 0 0\n   vertex -0 0 0\n   vertex 0 0 0\n"
+                        "  endloop\n endfacet\n";
+    writeFile(text, "solid p\n" + facet + facet + "endsolid p\n");
+    const struct
+    {
+        const std::string& path;
+        const char* says;
+    } refused[] = {
+        {zeros, "holds no model geometry: its header declares no triangles"},
+        {point, "holds no model geometry: all its 3 faces collapse to one point"},
+        {text, "holds no model geometry: all its 2 faces collapse to one point"},
+    };
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.path);
+        EXPECT_EQ(vtkSmartPointer<vtkPolyData>::Take(vtkMRMLModelStorageNode::ReadPolyData(r.path.c_str(), error)),
+                  nullptr);
+        EXPECT_NE(error.find(r.says), std::string::npos) << error;
+    }
+}
+
+TEST(ModelFileBounds, RunningOutOfMemoryWhileReadingIsARefusal)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves address space beyond any limit set here";
+#else
+    // A million triangles, a few distinct and the rest on one corner: large enough that
+    // some limit lets the reader through and stops what follows it.
+    QTemporaryDir dir;
+    const std::uint32_t count = 1u << 20;
+    const std::string path = pathIn(dir, "large model.v3.stl");
+    writeFile(path, binarySTL("large", count, wedge));
+    ASSERT_TRUE(extendTo(path, 84 + 50ull * count));
+
+    // In a child, under address limits rising from a little above what it uses to far
+    // more, through the storage node as a scene reads it: nothing may escape the read.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // VTK's parallel loops start their thread pool on first use, and a pool that
+        // cannot start ends the process wherever it is: a program that reads models has
+        // started it long before memory runs short.
+        std::string warmUp;
+        vtkSmartPointer<vtkPolyData>::Take(vtkMRMLModelStorageNode::ReadPolyData(path.c_str(), warmUp));
+        rlimit before{};
+        getrlimit(RLIMIT_AS, &before);
+        bool refused = false;
+        bool read = false;
+        for (rlim_t margin = 8; margin <= 512; margin += 4) {
+            rlimit capped = before;
+            capped.rlim_cur = static_cast<rlim_t>(statusKiB("VmSize")) * 1024 + (margin << 20);
+            if (before.rlim_cur != RLIM_INFINITY && capped.rlim_cur > before.rlim_cur)
+                capped.rlim_cur = before.rlim_cur;
+            setrlimit(RLIMIT_AS, &capped);
+            int ok = 0;
+            std::string error;
+            try {
+                vtkNew<vtkMRMLModelNode> model;
+                vtkNew<vtkMRMLModelStorageNode> storage;
+                storage->SetURI(("file:" + path).c_str());
+                ok = storage->ReadData(model);
+                error = storage->GetLastErrorMessage();
+            } catch (...) {
+                _exit(3);
+            }
+            setrlimit(RLIMIT_AS, &before);
+            if (!ok && error.find("asks for more memory than there is") == std::string::npos)
+                _exit(4);
+            refused = refused || !ok;
+            read = read || ok;
+            if (read)
+                break;
+        }
+        _exit(refused && read ? 0 : 5);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    EXPECT_NE(WEXITSTATUS(status), 3) << "an exception escaped the read";
+    EXPECT_NE(WEXITSTATUS(status), 4) << "a read failed for another reason than memory";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the limits did not reach from a refusal to a read";
+#endif
+}
