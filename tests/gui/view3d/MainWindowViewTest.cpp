@@ -11,6 +11,7 @@
 #include <core/qPelmoraApplication.h>
 #include <dialogs/DlgClipPlaneImp.h>
 #include <mainwindow/MainWindow.h>
+#include <mainwindow/ToolBarGadget.h>
 #include <selection/TreeSelectionSingleton.h>
 #include <visualization/qMRMLClipNodeWidget2.h>
 #include <visualization/qPelmoraThreeDWidget.h>
@@ -21,6 +22,7 @@
 #include <support/TestEnvironment.h>
 
 #include <annotations/vtkMRMLAnnotationRulerNode.h>
+#include <mrml/vtkMRML3DViewDisplayableManager.h>
 #include <mrml/vtkMRMLScene.h>
 #include <obj/Application.h>
 #include <obj/Project.h>
@@ -30,6 +32,8 @@
 
 #include <QVTKOpenGLNativeWidget.h>
 #include <vtkCamera.h>
+#include <vtkCollection.h>
+#include <vtkNew.h>
 #include <vtkRenderer.h>
 
 #include <QApplication>
@@ -41,6 +45,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -344,4 +350,146 @@ TEST_F(MainWindowView, ShowVerticesAndShowMeshChangeWhatIsDrawn)
     EXPECT_GT(differing(plain, withMesh), 200) << "the cell edges show";
     mesh->trigger();
     EXPECT_EQ(differing(plain, picture()), 0);
+}
+
+namespace {
+
+// A toolbar of the view: its name, then its commands ("Separator" for a separator).
+void addBar(Gui::ToolBarGadget* root, const char* name, const std::vector<std::string>& commands)
+{
+    auto* bar = new Gui::ToolBarGadget(root);
+    bar->set_command(name);
+    for (const std::string& command : commands)
+        *bar << command;
+}
+
+QStringList dataOf(const QToolBar* bar)
+{
+    QStringList names;
+    for (QAction* action : bar->actions())
+        names << (action->isSeparator() ? QStringLiteral("|") + action->data().toString() : action->data().toString());
+    return names;
+}
+
+} // namespace
+
+TEST_F(MainWindowView, TheViewsOwnToolbarsShowTheirCommandsAndAClickOnAButtonRunsIt)
+{
+    open(QStringLiteral("tool bar.v1.stl"));
+    Gui::qView3DMRML* view = active3D();
+    ASSERT_NE(view, nullptr);
+    vtkNew<vtkCollection> managers;
+    view->getViewer()->getDisplayableManagers(managers);
+    vtkMRML3DViewDisplayableManager* models = nullptr;
+    for (int i = 0; i < managers->GetNumberOfItems() && !models; ++i)
+        models = vtkMRML3DViewDisplayableManager::SafeDownCast(managers->GetItemAsObject(i));
+    ASSERT_NE(models, nullptr);
+
+    Gui::ToolBarGadget first;
+    addBar(&first, "View", {"Std_ViewExtents", "Separator", "Std_ShowWireframe", "Std_ViewZoomIn"});
+    addBar(&first, "Marks", {"Std_AnnotationRuler"});
+    view->setupToolBar(&first);
+    flush();
+    EXPECT_EQ(view->toolBarNames(), (QStringList{"View", "Marks"}));
+    ASSERT_EQ(view->toolBars().size(), 2);
+    QToolBar* bar = view->findChild<QToolBar*>(QStringLiteral("View"));
+    QToolBar* marks = view->findChild<QToolBar*>(QStringLiteral("Marks"));
+    ASSERT_NE(bar, nullptr);
+    ASSERT_NE(marks, nullptr);
+    EXPECT_EQ(bar->windowTitle(), QStringLiteral("View"));
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_TRUE(marks->isVisible());
+    EXPECT_EQ(dataOf(bar), (QStringList{"Std_ViewExtents", "|Separator", "Std_ShowWireframe", "Std_ViewZoomIn"}));
+
+    // Each command shows as a button with its icon and text; the entries that cannot act
+    // are disabled.
+    app->get_command_manager().check_activation();
+    auto button = [&](QToolBar* on, const char* name) {
+        for (QAction* action : on->actions())
+            if (action->data().toString() == QLatin1String(name))
+                return qobject_cast<QToolButton*>(on->widgetForAction(action));
+        return static_cast<QToolButton*>(nullptr);
+    };
+    struct Shown
+    {
+        const char* name;
+        const char* text;
+        bool enabled;
+    };
+    for (const Shown& shown : {Shown{"Std_ViewExtents", "Zoom Extents", true}, Shown{"Std_ShowWireframe", "Wireframe", true},
+                               Shown{"Std_ViewZoomIn", "Zoom In", false}}) {
+        SCOPED_TRACE(shown.name);
+        QToolButton* b = button(bar, shown.name);
+        ASSERT_NE(b, nullptr);
+        EXPECT_TRUE(b->isVisible());
+        EXPECT_EQ(b->defaultAction()->text(), QString::fromLatin1(shown.text));
+        EXPECT_FALSE(b->icon().isNull());
+        EXPECT_EQ(b->isEnabled(), shown.enabled);
+    }
+    EXPECT_EQ(button(marks, "Std_AnnotationRuler")->defaultAction()->text(), QStringLiteral("Ruler"));
+
+    // A click on the wireframe button draws the model as wires, a second one shaded again.
+    QToolButton* wires = button(bar, "Std_ShowWireframe");
+    QTest::mouseClick(wires, Qt::LeftButton);
+    flush();
+    EXPECT_TRUE(wires->isChecked());
+    EXPECT_EQ(models->GetDisplayMode(), DM_Wireframe);
+    QTest::mouseClick(wires, Qt::LeftButton);
+    flush();
+    EXPECT_EQ(models->GetDisplayMode(), DM_ShadingWithEdges);
+    // "Zoom Extents" brings a model moved out of sight back into the view.
+    vtkCamera* camera = renderer()->GetActiveCamera();
+    camera->SetFocalPoint(500, 500, 0);
+    camera->SetPosition(500, 500, 100);
+    view->getViewer()->threeDView()->forceRender();
+    ASSERT_EQ(modelPixels(picture()), 0);
+    QTest::mouseClick(button(bar, "Std_ViewExtents"), Qt::LeftButton);
+    view->getViewer()->threeDView()->forceRender();
+    EXPECT_GT(modelPixels(picture()), 1000);
+
+    // Set up again with fewer entries: the same toolbar keeps the actions still named, in
+    // their places, loses the others, and a toolbar no longer named is hidden, its entry
+    // in the toolbars' menu too; the focus leaves it for the view.
+    QAction* extents = bar->actions().front();
+    button(marks, "Std_AnnotationRuler")->setFocus();
+    Gui::ToolBarGadget second;
+    addBar(&second, "View", {"Std_ShowWireframe", "Std_ViewExtents"});
+    view->setupToolBar(&second);
+    flush();
+    EXPECT_EQ(view->findChild<QToolBar*>(QStringLiteral("View")), bar);
+    EXPECT_EQ(dataOf(bar), (QStringList{"Std_ViewExtents", "Std_ShowWireframe"}));
+    EXPECT_EQ(bar->actions().front(), extents);
+    EXPECT_FALSE(marks->isVisible());
+    EXPECT_FALSE(marks->toggleViewAction()->isVisible());
+    EXPECT_FALSE(marks->isAncestorOf(QApplication::focusWidget()));
+    EXPECT_EQ(view->toolBarNames(), QStringList{"View"});
+
+    // Named again, it comes back; two new toolbars wider together than the window: the
+    // second starts a row of its own.
+    const std::vector<std::string> plain{
+        "Std_ViewScreenCapture", "Std_ShowSelected", "Std_HideSelected", "Std_OrthographicView",
+        "Std_PerspectiveView", "Std_ViewZoomOut", "Std_ShowCoordSys", "Std_MeasureDistance", "Std_ShowVertices",
+        "Std_ShowMesh", "Std_ScalarBar", "Std_ClipWidget", "Std_Refresh", "Std_RandomShapeColor",
+        "Std_Relabel", "Std_AnnotationsGroup", "Std_AnnotationROI", "Std_AnnotationFiducial", "Std_MRMLModel",
+        "Std_SelectVolumeOrElem", "Std_SelectFace", "Std_SelectEdge", "Std_SelectVertexOrNode", "Std_SelectNone",
+        "Std_SelectShape", "Std_SelectMesh", "Std_EnablePreSelect", "Std_Visibility"};
+    view->setIconSize(QSize(48, 48));
+    const int half = static_cast<int>(plain.size()) / 2;
+    ASSERT_LT(half * 48 + 48, window->width());
+    ASSERT_GT(2 * half * 48, window->width());
+    addBar(&second, "Marks", {"Std_AnnotationRuler"});
+    addBar(&second, "Left", std::vector<std::string>(plain.begin(), plain.begin() + half));
+    addBar(&second, "Right", std::vector<std::string>(plain.begin() + half, plain.end()));
+    view->setupToolBar(&second);
+    flush();
+    EXPECT_TRUE(marks->isVisible());
+    EXPECT_TRUE(marks->toggleViewAction()->isVisible());
+    QToolBar* left = view->findChild<QToolBar*>(QStringLiteral("Left"));
+    QToolBar* right = view->findChild<QToolBar*>(QStringLiteral("Right"));
+    ASSERT_NE(left, nullptr);
+    ASSERT_NE(right, nullptr);
+    EXPECT_EQ(left->actions().size(), half);
+    EXPECT_FALSE(view->toolBarBreak(left));
+    EXPECT_TRUE(view->toolBarBreak(right));
+    EXPECT_GT(right->y(), left->y()) << "the second one starts a row of its own";
 }
