@@ -91,10 +91,12 @@ void vtkAnnotationRulerRepresentation::BuildRepresentation()
     const double shown = ShownDistance > 0.0 ? ShownDistance : std::sqrt(vtkMath::Distance2BetweenPoints(p1, p2));
     Distance = shown;
 
+    // On the screen's plane: the axis measures its length, and so counts its ruler ticks,
+    // from these values, and a depth left in them would count ticks no one sees.
     AxisActor->GetPositionCoordinate()->SetCoordinateSystemToDisplay();
-    AxisActor->GetPositionCoordinate()->SetValue(d1);
+    AxisActor->GetPositionCoordinate()->SetValue(d1[0], d1[1], 0.0);
     AxisActor->GetPosition2Coordinate()->SetCoordinateSystemToDisplay();
-    AxisActor->GetPosition2Coordinate()->SetValue(d2);
+    AxisActor->GetPosition2Coordinate()->SetValue(d2[0], d2[1], 0.0);
     // The axis's ruler mode puts a tick every ruler distance (given in the axis's own
     // display units) from point 1, and one at point 2. It places its labels on those
     // ticks in order, with values spread evenly over its range: the range and the number

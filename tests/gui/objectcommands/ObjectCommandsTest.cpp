@@ -568,6 +568,8 @@ TEST_F(ObjectCommands, ModelLoaderReadsTheFileAFileURINamesAndLeavesRemoteDataPe
 TEST_F(ObjectCommands, TheModelButtonNamesEachModelAfterItsFileUpToTheFirstDot)
 {
     openProject();
+    // As when the user activates the project's view.
+    app->set_current_project(gui);
     vtkMRMLScene* scene = gui->mrmlScene();
     QTemporaryDir dir;
     const QString folder = QDir(dir.path()).filePath(QStringLiteral("Modelle v2.1 \u00fcber"));
