@@ -28,8 +28,8 @@ public:
 
     // The label's printf format: the node's name (its "%" doubled), " :" and the number
     // format: the length unit's, with the preferences' decimals, when the scene names one,
-    // else the node's own distance
-    // format when it takes one number, else "%-#6.3g mm". Empty without a node.
+    // else the node's own distance format when it takes one number, else "%-#6.3g mm".
+    // Empty without a node.
     std::string GetLabelFormat(vtkMRMLAnnotationRulerNode* node);
     // A length in scene units as shown in the scene's length unit.
     double ApplyUnit(double lengthInSceneUnits);

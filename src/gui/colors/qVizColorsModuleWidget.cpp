@@ -379,8 +379,14 @@ void qVizColorsModuleWidget::updateNumberOfColors()
 
 namespace {
 
-// What the bar shows of a colour node: its transfer function for a procedural node,
-// otherwise its lookup table.
+// Tables and FreeSurfer colours have entries with names, which the bar can show.
+bool hasNamedEntries(vtkMRMLColorNode* node)
+{
+    return vtkMRMLColorTableNode::SafeDownCast(node) || vtkMRMLFreeSurferProceduralColorNode::SafeDownCast(node);
+}
+
+// What the bar shows of a colour node: the lookup table of a node with entries, the
+// transfer function of another procedural node.
 vtkScalarsToColors* barTableOf(vtkMRMLColorNode* node)
 {
     if (auto* table = vtkMRMLColorTableNode::SafeDownCast(node))
@@ -398,8 +404,7 @@ void qVizColorsModuleWidget::showNodeTableOnBar(vtkMRMLColorNode* colorNode, vtk
 {
     d->scalarBarActor->SetLookupTable(table);
     // The entries' names become the annotations of the bar's lookup table.
-    const bool entries = vtkMRMLColorTableNode::SafeDownCast(colorNode) || vtkMRMLFreeSurferProceduralColorNode::SafeDownCast(colorNode);
-    if (table && entries) {
+    if (table && hasNamedEntries(colorNode)) {
         vtkNew<vtkIntArray> values;
         vtkNew<vtkStringArray> names;
         for (int i = 0; i < colorNode->GetNumberOfColors(); ++i) {
@@ -416,9 +421,8 @@ void qVizColorsModuleWidget::onShownColorNodeModified()
     vtkScalarsToColors* table = node ? barTableOf(node) : nullptr;
     // Only a node that now has another table, or another number of entries than the bar
     // names: the bar follows it, and the view shows it.
-    const bool entries = vtkMRMLColorTableNode::SafeDownCast(node) || vtkMRMLFreeSurferProceduralColorNode::SafeDownCast(node);
     if (!table || (table == d->scalarBarActor->GetLookupTable()
-                   && (!entries || table->GetNumberOfAnnotatedValues() == node->GetNumberOfColors())))
+                   && (!hasNamedEntries(node) || table->GetNumberOfAnnotatedValues() == node->GetNumberOfColors())))
         return;
     showNodeTableOnBar(node, table);
     if (d->view && d->scalarBarWidget->GetEnabled())
