@@ -22,7 +22,6 @@
 #include <support/TestEnvironment.h>
 
 #include <annotations/vtkMRMLAnnotationRulerNode.h>
-#include <mrml/vtkMRML3DViewDisplayableManager.h>
 #include <mrml/vtkMRMLScene.h>
 #include <obj/Application.h>
 #include <obj/Project.h>
@@ -32,8 +31,6 @@
 
 #include <QVTKOpenGLNativeWidget.h>
 #include <vtkCamera.h>
-#include <vtkCollection.h>
-#include <vtkNew.h>
 #include <vtkRenderer.h>
 
 #include <QApplication>
@@ -378,12 +375,6 @@ TEST_F(MainWindowView, TheViewsOwnToolbarsShowTheirCommandsAndAClickOnAButtonRun
     open(QStringLiteral("tool bar.v1.stl"));
     Gui::qView3DMRML* view = active3D();
     ASSERT_NE(view, nullptr);
-    vtkNew<vtkCollection> managers;
-    view->getViewer()->getDisplayableManagers(managers);
-    vtkMRML3DViewDisplayableManager* models = nullptr;
-    for (int i = 0; i < managers->GetNumberOfItems() && !models; ++i)
-        models = vtkMRML3DViewDisplayableManager::SafeDownCast(managers->GetItemAsObject(i));
-    ASSERT_NE(models, nullptr);
 
     Gui::ToolBarGadget first;
     addBar(&first, "View", {"Std_ViewExtents", "Separator", "Std_ShowWireframe", "Std_ViewZoomIn"});
@@ -396,7 +387,6 @@ TEST_F(MainWindowView, TheViewsOwnToolbarsShowTheirCommandsAndAClickOnAButtonRun
     QToolBar* marks = view->findChild<QToolBar*>(QStringLiteral("Marks"));
     ASSERT_NE(bar, nullptr);
     ASSERT_NE(marks, nullptr);
-    EXPECT_EQ(bar->windowTitle(), QStringLiteral("View"));
     EXPECT_TRUE(bar->isVisible());
     EXPECT_TRUE(marks->isVisible());
     EXPECT_EQ(dataOf(bar), (QStringList{"Std_ViewExtents", "|Separator", "Std_ShowWireframe", "Std_ViewZoomIn"}));
@@ -410,34 +400,16 @@ TEST_F(MainWindowView, TheViewsOwnToolbarsShowTheirCommandsAndAClickOnAButtonRun
                 return qobject_cast<QToolButton*>(on->widgetForAction(action));
         return static_cast<QToolButton*>(nullptr);
     };
-    struct Shown
-    {
-        const char* name;
-        const char* text;
-        bool enabled;
-    };
-    for (const Shown& shown : {Shown{"Std_ViewExtents", "Zoom Extents", true}, Shown{"Std_ShowWireframe", "Wireframe", true},
-                               Shown{"Std_ViewZoomIn", "Zoom In", false}}) {
-        SCOPED_TRACE(shown.name);
-        QToolButton* b = button(bar, shown.name);
-        ASSERT_NE(b, nullptr);
-        EXPECT_TRUE(b->isVisible());
-        EXPECT_EQ(b->defaultAction()->text(), QString::fromLatin1(shown.text));
-        EXPECT_FALSE(b->icon().isNull());
-        EXPECT_EQ(b->isEnabled(), shown.enabled);
+    QStringList shown;
+    for (const char* name : {"Std_ViewExtents", "Std_ShowWireframe", "Std_ViewZoomIn"}) {
+        QToolButton* b = button(bar, name);
+        ASSERT_NE(b, nullptr) << name;
+        shown << QStringLiteral("%1 %2 %3").arg(b->defaultAction()->text(), b->icon().isNull() ? "-" : "icon",
+                                                b->isEnabled() ? "on" : "off");
     }
-    EXPECT_EQ(button(marks, "Std_AnnotationRuler")->defaultAction()->text(), QStringLiteral("Ruler"));
+    EXPECT_EQ(shown, (QStringList{"Zoom Extents icon on", "Wireframe icon on", "Zoom In icon off"}));
 
-    // A click on the wireframe button draws the model as wires, a second one shaded again.
-    QToolButton* wires = button(bar, "Std_ShowWireframe");
-    QTest::mouseClick(wires, Qt::LeftButton);
-    flush();
-    EXPECT_TRUE(wires->isChecked());
-    EXPECT_EQ(models->GetDisplayMode(), DM_Wireframe);
-    QTest::mouseClick(wires, Qt::LeftButton);
-    flush();
-    EXPECT_EQ(models->GetDisplayMode(), DM_ShadingWithEdges);
-    // "Zoom Extents" brings a model moved out of sight back into the view.
+    // A click on "Zoom Extents" brings a model moved out of sight back into the view.
     vtkCamera* camera = renderer()->GetActiveCamera();
     camera->SetFocalPoint(500, 500, 0);
     camera->SetPosition(500, 500, 100);
@@ -451,7 +423,9 @@ TEST_F(MainWindowView, TheViewsOwnToolbarsShowTheirCommandsAndAClickOnAButtonRun
     // their places, loses the others, and a toolbar no longer named is hidden, its entry
     // in the toolbars' menu too; the focus leaves it for the view.
     QAction* extents = bar->actions().front();
+    QApplication::setActiveWindow(window.get());
     button(marks, "Std_AnnotationRuler")->setFocus();
+    ASSERT_TRUE(button(marks, "Std_AnnotationRuler")->hasFocus());
     Gui::ToolBarGadget second;
     addBar(&second, "View", {"Std_ShowWireframe", "Std_ViewExtents"});
     view->setupToolBar(&second);
@@ -461,7 +435,9 @@ TEST_F(MainWindowView, TheViewsOwnToolbarsShowTheirCommandsAndAClickOnAButtonRun
     EXPECT_EQ(bar->actions().front(), extents);
     EXPECT_FALSE(marks->isVisible());
     EXPECT_FALSE(marks->toggleViewAction()->isVisible());
-    EXPECT_FALSE(marks->isAncestorOf(QApplication::focusWidget()));
+    QWidget* focus = QApplication::focusWidget();
+    EXPECT_TRUE(focus == view || view->isAncestorOf(focus));
+    EXPECT_FALSE(marks->isAncestorOf(focus));
     EXPECT_EQ(view->toolBarNames(), QStringList{"View"});
 
     // Named again, it comes back; two new toolbars wider together than the window: the
