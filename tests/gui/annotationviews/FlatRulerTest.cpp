@@ -1,5 +1,5 @@
-// The flat ruler of the slice views: its axis carries one label per ruler distance of the
-// shown distance, laid out by count, and draws without the axis's own ruler mode.
+// The flat ruler of the slice views: its axis draws a tick every ruler distance of the
+// shown distance from point 1, as the picture shows, each labelled with its distance.
 
 #include <vtkAnnotationRulerRepresentation.h>
 #include <vtkAnnotationRulerWidget.h>

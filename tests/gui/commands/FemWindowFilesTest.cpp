@@ -1,7 +1,8 @@
-// The main window with the finite-element module, as a user meets it: Ctrl+O opens and
-// imports files through the real file dialog (a surface model, an annotation list, a
-// project file), what was opened is saved in and read back from a project file, the Model
-// button of the annotation toolbar loads models, and the project tree adds loads.
+// The main window with the finite-element module, as a user meets it: Ctrl+O (and the
+// File menu's first "&Open...") opens and imports files through the real file dialog (a
+// surface model, an annotation list, a project file), what was opened is saved in and read
+// back from a project file, the Model button of the annotation toolbar loads models, the
+// View toolbar shows icons only, and the project tree adds loads.
 
 #include <commands/Command.h>
 #include <commands/CommandAction.h>

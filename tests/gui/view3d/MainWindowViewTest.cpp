@@ -1,7 +1,8 @@
 // The 3D view of a project in the running main window, driven with the mouse and the
 // commands as a user drives it: picking models whose file names have two dots, the clip
-// planes dialog cutting the drawn models, rulers placed in a project without models, and
-// the vertex and mesh switches, each checked on what the view draws.
+// planes dialog cutting the drawn models, rulers placed in a project without models, the
+// vertex and mesh switches, and the view's own toolbars, each checked on what the view
+// draws.
 
 #include <commands/Command.h>
 #include <commands/CommandAction.h>
