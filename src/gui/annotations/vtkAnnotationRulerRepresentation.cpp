@@ -28,14 +28,44 @@ vtkProperty2D* vtkAnnotationRulerRepresentation::GetLineProperty()
     return AxisActor ? AxisActor->GetProperty() : nullptr;
 }
 
-int vtkAnnotationRulerRepresentation::LabelCount(double shown) const
+namespace {
+
+// More ticks than this are never drawn, whatever number of ruler ticks is asked for: each
+// costs two points and a line, and ticks closer than a pixel show nothing.
+const double mostTicks = 10000.0;
+
+} // namespace
+
+vtkAnnotationRulerRepresentation::TickLayout vtkAnnotationRulerRepresentation::LayOutTicks(double shown) const
 {
-    if (!RulerMode)
-        return NumberOfRulerTicks;
-    // In double first: a tiny spacing on a long ruler must not overflow the count. The
-    // small allowance keeps the tick at the end of a ruler measured a hair short.
-    const double steps = RulerDistance > 0.0 && shown > 0.0 ? std::floor(shown / RulerDistance + 1e-9) : 1.0;
-    return static_cast<int>(std::min(steps, static_cast<double>(NumberOfRulerTicks))) + 1;
+    TickLayout layout;
+    layout.Range = shown;
+    if (!RulerMode) {
+        layout.Labels = NumberOfRulerTicks;
+        return layout;
+    }
+    // Without a usable spacing: the two ends, labelled 0 and the distance.
+    if (!(shown > 0.0) || !(RulerDistance > 0.0) || !std::isfinite(shown / RulerDistance))
+        return layout;
+    // In double first: a tiny spacing on a long ruler must not overflow a count. The small
+    // allowance keeps the tick at the end of a ruler measured a hair short.
+    const double steps = std::floor(shown / RulerDistance + 1e-9);
+    const double most = std::max(1.0, std::min(static_cast<double>(NumberOfRulerTicks), mostTicks));
+    // Past the most ticks, every second (third, ...) one is drawn: they stay on whole ruler
+    // distances from point 1.
+    const double every = steps > most ? std::ceil(steps / most) : 1.0;
+    layout.Spacing = RulerDistance * every;
+    const double ticks = std::floor(steps / every);
+    // Shorter than one ruler distance: the two ends alone.
+    if (ticks < 1.0)
+        return layout;
+    // One label per tick, reading its distance from point 1; the end of the line carries
+    // a tick of its own but no label (the title shows the distance). The axis shows at most
+    // its own largest number of labels, on the first ticks.
+    const double labels = std::min(ticks + 1.0, static_cast<double>(vtkAxisActor2D::VTK_MAX_LABELS));
+    layout.Labels = static_cast<int>(labels);
+    layout.Range = layout.Spacing * (labels - 1.0);
+    return layout;
 }
 
 void vtkAnnotationRulerRepresentation::BuildRepresentation()
@@ -61,18 +91,25 @@ void vtkAnnotationRulerRepresentation::BuildRepresentation()
     const double shown = ShownDistance > 0.0 ? ShownDistance : std::sqrt(vtkMath::Distance2BetweenPoints(p1, p2));
     Distance = shown;
 
+    // On the screen's plane: the axis measures its length, and so counts its ruler ticks,
+    // from these values, and a depth left in them would count ticks no one sees.
     AxisActor->GetPositionCoordinate()->SetCoordinateSystemToDisplay();
-    AxisActor->GetPositionCoordinate()->SetValue(d1);
+    AxisActor->GetPositionCoordinate()->SetValue(d1[0], d1[1], 0.0);
     AxisActor->GetPosition2Coordinate()->SetCoordinateSystemToDisplay();
-    AxisActor->GetPosition2Coordinate()->SetValue(d2);
-    // The axis's own ruler mode breaks the renderer (Mesa reads past a vertex buffer) when
-    // its ends are given in display coordinates, as here: the ticks are laid out by count,
-    // one per ruler distance of the shown distance with both ends labelled, and the labels
-    // read the distance from point 1.
-    AxisActor->SetRulerMode(0);
+    AxisActor->GetPosition2Coordinate()->SetValue(d2[0], d2[1], 0.0);
+    // The axis's ruler mode puts a tick every ruler distance (given in the axis's own
+    // display units) from point 1, and one at point 2. It places its labels on those
+    // ticks in order, with values spread evenly over its range: the range and the number
+    // of labels are chosen so that each label reads the distance of its tick, and there is
+    // never a label without a tick (the axis would read past its points for it).
+    const TickLayout layout = LayOutTicks(shown);
+    const double onScreen = std::hypot(d2[0] - d1[0], d2[1] - d1[1]);
+    const bool ruler = RulerMode && layout.Spacing > 0.0 && onScreen > 0.0;
+    AxisActor->SetRulerMode(ruler ? 1 : 0);
+    AxisActor->SetRulerDistance(ruler ? layout.Spacing * onScreen / shown : 0.0);
     AxisActor->SetAdjustLabels(0);
-    AxisActor->SetRange(0.0, shown);
-    AxisActor->SetNumberOfLabels(LabelCount(shown));
+    AxisActor->SetRange(0.0, layout.Range);
+    AxisActor->SetNumberOfLabels(layout.Labels);
 
     std::string title;
     if (!Gui::AnnotationLabel::formatNumber(LabelFormat, shown, title))

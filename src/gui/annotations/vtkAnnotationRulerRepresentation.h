@@ -30,10 +30,17 @@ protected:
     ~vtkAnnotationRulerRepresentation() override = default;
 
 private:
-    // Labels along the axis for a shown distance: in ruler mode one per ruler distance
-    // (at most the number of ruler ticks) plus the one at point 1; otherwise the number of
-    // ruler ticks. The axis keeps it within its own limits.
-    int LabelCount(double shown) const;
+    // How the axis shows a distance: in ruler mode a tick every `Spacing` (the ruler
+    // distance, or a multiple of it when there would be more than the number of ruler
+    // ticks) from point 1, `Labels` labels on the first ticks, spread over 0..`Range`.
+    // Out of ruler mode `Labels` (the number of ruler ticks) spread over the distance.
+    struct TickLayout
+    {
+        double Spacing = 0.0;
+        double Range = 0.0;
+        int Labels = 2;
+    };
+    TickLayout LayOutTicks(double shown) const;
 
     vtkAnnotationRulerRepresentation(const vtkAnnotationRulerRepresentation&) = delete;
     void operator=(const vtkAnnotationRulerRepresentation&) = delete;

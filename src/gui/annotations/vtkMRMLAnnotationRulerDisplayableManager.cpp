@@ -17,6 +17,8 @@
 #include <mrml/vtkMRMLSelectionNode.h>
 #include <mrml/vtkMRMLSliceNode.h>
 #include <mrml/vtkMRMLUnitNode.h>
+#include <obj/Application.h>
+#include <vexil/PreferenceManager.h>
 
 #include <vtkActor.h>
 #include <vtkAxisActor2D.h>
@@ -48,6 +50,16 @@ const char* const fallbackFormat = "%-#6.3g mm";
 double* colorOf(vtkMRMLDisplayNode* display, vtkMRMLNode* node)
 {
     return node->GetSelected() ? display->GetSelectedColor() : display->GetColor();
+}
+
+// The decimals a ruler shows: the preference itself, read each time. The preferences
+// page writes it without telling anyone, so a copy taken earlier (the scene's unit) may
+// be stale. `fallback` without an application.
+int preferredDecimals(int fallback)
+{
+    Obj::Application* logic = Obj::Application::_pcSingleton;
+    Vexil::PreferenceManager* prefs = logic ? logic->getPrefMgr() : nullptr;
+    return prefs ? std::clamp(prefs->getInt(Vexil::PM_SIGNIFICANT_DIGITS), 0, 15) : fallback;
 }
 
 double distanceOf(const double a[4], const double b[4])
@@ -134,7 +146,15 @@ std::string vtkMRMLAnnotationRulerDisplayableManager::GetLabelFormat(vtkMRMLAnno
         return std::string();
     std::string format = fallbackFormat;
     if (vtkMRMLUnitNode* unit = GetLengthUnitNode()) {
-        format = unit->GetDisplayStringFormat();
+        const int decimals = preferredDecimals(unit->GetPrecision());
+        if (decimals == unit->GetPrecision()) {
+            format = unit->GetDisplayStringFormat();
+        } else {
+            vtkNew<vtkMRMLUnitNode> shown;
+            shown->Copy(unit);
+            shown->SetPrecision(decimals);
+            format = shown->GetDisplayStringFormat();
+        }
     } else if (const char* own = node->GetDistanceAnnotationFormat()) {
         if (Gui::AnnotationLabel::isNumberFormat(own))
             format = own;
@@ -152,6 +172,23 @@ double vtkMRMLAnnotationRulerDisplayableManager::ApplyUnit(double lengthInSceneU
 {
     vtkMRMLUnitNode* unit = GetLengthUnitNode();
     return unit ? unit->GetDisplayValueFromValue(lengthInSceneUnits) : lengthInSceneUnits;
+}
+
+void vtkMRMLAnnotationRulerDisplayableManager::OnBeforeRender()
+{
+    Superclass::OnBeforeRender();
+    // Rulers already drawn take a changed number of decimals at their next render.
+    const int decimals = preferredDecimals(-1);
+    if (decimals == LabelDecimals)
+        return;
+    LabelDecimals = decimals;
+    const std::vector<vtkMRMLAnnotationNode*> nodes = Helper->GetNodes();
+    for (vtkMRMLAnnotationNode* node : nodes) {
+        auto* ruler = vtkMRMLAnnotationRulerNode::SafeDownCast(node);
+        auto* widget = ruler ? vtkAnnotationRulerWidget::SafeDownCast(Helper->GetWidget(ruler)) : nullptr;
+        if (auto* representation = widget ? vtkDistanceRepresentation::SafeDownCast(widget->GetRepresentation()) : nullptr)
+            representation->SetLabelFormat(GetLabelFormat(ruler).c_str());
+    }
 }
 
 void vtkMRMLAnnotationRulerDisplayableManager::OnMRMLSelectionNodeUnitModifiedEvent(vtkMRMLNode* selectionNode)

@@ -27,8 +27,9 @@ public:
     void OnWidgetCreated(vtkAbstractWidget* widget, vtkMRMLAnnotationNode* node) override;
 
     // The label's printf format: the node's name (its "%" doubled), " :" and the number
-    // format: the length unit's when the scene names one, else the node's own distance
-    // format when it takes one number, else "%-#6.3g mm". Empty without a node.
+    // format: the length unit's, with the preferences' decimals, when the scene names one,
+    // else the node's own distance format when it takes one number, else "%-#6.3g mm".
+    // Empty without a node.
     std::string GetLabelFormat(vtkMRMLAnnotationRulerNode* node);
     // A length in scene units as shown in the scene's length unit.
     double ApplyUnit(double lengthInSceneUnits);
@@ -44,10 +45,13 @@ protected:
     void operator=(const vtkMRMLAnnotationRulerDisplayableManager&) = delete;
 
     void OnMRMLSelectionNodeUnitModifiedEvent(vtkMRMLNode* selectionNode) override;
+    void OnBeforeRender() override;
 
 private:
     vtkMRMLUnitNode* GetLengthUnitNode();
 
     // World position of the first click of a placement (homogeneous).
     double LastClickWorldCoordinates[4] = {0.0, 0.0, 0.0, 1.0};
+    // The decimals the drawn labels were last given at a render (-2: none yet).
+    int LabelDecimals = -2;
 };

@@ -9,6 +9,7 @@
 
 #include <ctk/ctkCollapsibleButton.h>
 #include <ctk/ctkDynamicSpacer.h>
+#include <ctk/ctkVTKObjectEventsObserver.h>
 #include <ctk/ctkVTKScalarBarWidget.h>
 #include <ctk/ctkVTKScalarsToColorsView.h>
 #include <ctk/ctkVTKScalarsToColorsWidget.h>
@@ -25,12 +26,14 @@
 
 #include <vtkBorderRepresentation.h>
 #include <vtkColorTransferFunction.h>
+#include <vtkCommand.h>
 #include <vtkIntArray.h>
 #include <vtkLookupTable.h>
 #include <vtkNew.h>
 #include <vtkRenderWindow.h>
 #include <vtkRenderer.h>
 #include <vtkStringArray.h>
+#include <vtkWeakPointer.h>
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -69,6 +72,10 @@ public:
     vtkSmartPointer<vtkMRMLScene> scene;
     // The 3D view the bar is shown in, if any.
     QPointer<qMRMLThreeDView> view;
+    // The chosen colour node, watched for a table of its own replacing the one the bar
+    // shows (a table shared between scenes is copied when one of them changes it).
+    vtkWeakPointer<vtkMRMLColorNode> shownNode;
+    ctkVTKObjectEventsObserver nodeEvents;
 
     QFrame* frame = nullptr;
     QLabel* ColorTableLabel = nullptr;
@@ -370,9 +377,64 @@ void qVizColorsModuleWidget::updateNumberOfColors()
         qWarning() << "updateNumberOfColors: please select a discrete color table node to adjust the number of colors";
 }
 
+namespace {
+
+// Tables and FreeSurfer colours have entries with names, which the bar can show.
+bool hasNamedEntries(vtkMRMLColorNode* node)
+{
+    return vtkMRMLColorTableNode::SafeDownCast(node) || vtkMRMLFreeSurferProceduralColorNode::SafeDownCast(node);
+}
+
+// What the bar shows of a colour node: the lookup table of a node with entries, the
+// transfer function of another procedural node.
+vtkScalarsToColors* barTableOf(vtkMRMLColorNode* node)
+{
+    if (auto* table = vtkMRMLColorTableNode::SafeDownCast(node))
+        return table->GetLookupTable();
+    if (auto* freeSurfer = vtkMRMLFreeSurferProceduralColorNode::SafeDownCast(node))
+        return freeSurfer->GetLookupTable();
+    if (auto* procedural = vtkMRMLProceduralColorNode::SafeDownCast(node))
+        return procedural->GetColorTransferFunction();
+    return nullptr;
+}
+
+} // namespace
+
+void qVizColorsModuleWidget::showNodeTableOnBar(vtkMRMLColorNode* colorNode, vtkScalarsToColors* table)
+{
+    d->scalarBarActor->SetLookupTable(table);
+    // The entries' names become the annotations of the bar's lookup table.
+    if (table && hasNamedEntries(colorNode)) {
+        vtkNew<vtkIntArray> values;
+        vtkNew<vtkStringArray> names;
+        for (int i = 0; i < colorNode->GetNumberOfColors(); ++i) {
+            values->InsertNextValue(i);
+            names->InsertNextValue(colorNode->GetColorName(i));
+        }
+        table->SetAnnotations(values, names);
+    }
+}
+
+void qVizColorsModuleWidget::onShownColorNodeModified()
+{
+    vtkMRMLColorNode* node = d->shownNode;
+    vtkScalarsToColors* table = node ? barTableOf(node) : nullptr;
+    // Only a node that now has another table, or another number of entries than the bar
+    // names: the bar follows it, and the view shows it.
+    if (!table || (table == d->scalarBarActor->GetLookupTable()
+                   && (!hasNamedEntries(node) || table->GetNumberOfAnnotatedValues() == node->GetNumberOfColors())))
+        return;
+    showNodeTableOnBar(node, table);
+    if (d->view && d->scalarBarWidget->GetEnabled())
+        d->view->scheduleRender();
+}
+
 void qVizColorsModuleWidget::onMRMLColorNodeChanged(vtkMRMLNode* newNode)
 {
     auto* colorNode = vtkMRMLColorNode::SafeDownCast(newNode);
+    d->nodeEvents.addConnection(d->shownNode, colorNode, vtkCommand::ModifiedEvent, this,
+                                SLOT(onShownColorNodeModified()));
+    d->shownNode = colorNode;
     // Filling the range widget must not write its values back into the node's table:
     // every branch below adjusts it with its signals blocked.
     const QSignalBlocker rangeBlocker(d->LUTRangeWidget);
@@ -403,7 +465,7 @@ void qVizColorsModuleWidget::onMRMLColorNodeChanged(vtkMRMLNode* newNode)
             const double hi = range[1];
             d->LUTRangeWidget->setRange(lo - pad, hi + pad);
             d->LUTRangeWidget->setValues(lo, hi);
-            d->scalarBarActor->SetLookupTable(lut);
+            showNodeTableOnBar(colorNode, lut);
         } else {
             d->LUTRangeWidget->setEnabled(false);
             d->LUTRangeWidget->setValues(0, 0);
@@ -413,17 +475,6 @@ void qVizColorsModuleWidget::onMRMLColorNodeChanged(vtkMRMLNode* newNode)
         d->ContinuousDisplayCollapsibleButton->setCollapsed(true);
         d->ContinuousDisplayCollapsibleButton->setEnabled(false);
         d->ContinuousScalarsToColorsWidget->setEnabled(false);
-
-        // The entries' names become the annotations of the bar's lookup table.
-        if (vtkScalarsToColors* shown = d->scalarBarActor->GetLookupTable()) {
-            vtkNew<vtkIntArray> values;
-            vtkNew<vtkStringArray> names;
-            for (int i = 0; i < colorNode->GetNumberOfColors(); ++i) {
-                values->InsertNextValue(i);
-                names->InsertNextValue(colorNode->GetColorName(i));
-            }
-            shown->SetAnnotations(values, names);
-        }
     } else if (procedural) {
         d->NumberOfColorsSpinBox->setEnabled(false);
         d->NumberOfColorsSpinBox->setValue(0);

@@ -8,9 +8,11 @@
 
 #include <memory>
 
+class vtkMRMLColorNode;
 class vtkMRMLNode;
 class vtkMRMLScene;
 class vtkScalarBarWidget2;
+class vtkScalarsToColors;
 class vtkVizScalarBarActor;
 
 class qVizColorsModuleWidgetPrivate;
@@ -42,11 +44,14 @@ Q_SIGNALS:
 
 protected Q_SLOTS:
     void onMRMLColorNodeChanged(vtkMRMLNode* node);
+    // The bar follows a table that the chosen node gets in place of the shown one.
+    void onShownColorNodeModified();
 
 protected:
     virtual void setup();
 
 private:
     void selectDefaultColorNode();
+    void showNodeTableOnBar(vtkMRMLColorNode* colorNode, vtkScalarsToColors* table);
     std::unique_ptr<qVizColorsModuleWidgetPrivate> d;
 };

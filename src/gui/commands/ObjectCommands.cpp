@@ -100,8 +100,15 @@ vtkMRMLModelNode* addModel(const char* fileName, vtkMRMLScene* scene, std::strin
     if (!data)
         return nullptr;
 
-    const std::string name =
-        scene->GetUniqueNameByString(vtksys::SystemTools::GetFilenameWithoutLastExtension(base).c_str());
+    // "ball.v3.stl" is named "ball"; a further "ball..." gets the scene's next free name.
+    // A name that starts with a dot (".mesh.stl") is cut at its last dot instead, so that
+    // the model keeps a name.
+    std::string stem = vtksys::SystemTools::GetFilenameWithoutExtension(base);
+    if (stem.empty())
+        stem = vtksys::SystemTools::GetFilenameWithoutLastExtension(base);
+    if (stem.empty())
+        stem = base;
+    const std::string name = scene->GetUniqueNameByString(stem.c_str());
     scene->SaveStateForUndo();
     scene->StartState(vtkMRMLScene::BatchProcessState);
     vtkNew<vtkMRMLModelDisplayNode> display;

@@ -247,8 +247,9 @@ StdCmdVisibility::StdCmdVisibility() : Command("Std_Visibility")
     sGroup = "Standard-View";
     eType = 2;
     const char* text = QT_TRANSLATE_NOOP("StdCmdVisibility", "Toggle visibility of selected objects");
-    // Without an icon its toolbar button would show the whole sentence.
-    set_texts(text, text, "Std_Visibility", nullptr, "pelmora_part_visibility");
+    // No icon: the command is offered in menus, where its sentence reads well; toolbars
+    // leave it out rather than show the whole sentence on a button.
+    set_texts(text, text, "Std_Visibility", nullptr, nullptr);
 }
 
 bool StdCmdVisibility::is_applicable()

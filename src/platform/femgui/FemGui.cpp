@@ -148,12 +148,13 @@ Gui::MenuItem* FemGui::SimModule::build_menu_bar() const
     registerCommands();
     Gui::MenuItem* root = StdSimModule::build_menu_bar();
     if (Gui::MenuItem* file = root->look_for_item("&FILE")) {
-        // Opening files of every kind goes beside opening a project file.
+        // Opening files of every kind comes first, before opening a project file: both are
+        // called "&Open...", and the menu's key O reaches the first (their status tips
+        // tell them apart).
         auto* open = new Gui::MenuItem();
         open->set_command("Std_Open");
         Gui::MenuItem* project = file->look_for_item("Std_OpenPMDB");
-        Gui::MenuItem* next = project ? file->next_item(project) : nullptr;
-        if (!next || !file->insert_item(next, open))
+        if (!project || !file->insert_item(project, open))
             file->pushback_item(open);
     }
     if (Gui::MenuItem* view = root->look_for_item("&VIEW")) {
@@ -180,7 +181,8 @@ Gui::ToolBarGadget* FemGui::SimModule::build_toolbars() const
     Gui::ToolBarGadget* root = StdSimModule::build_toolbars();
     auto* view = new Gui::ToolBarGadget(root);
     view->set_command("View");
-    *view << "Std_ViewExtents" << "Std_ShowWireframe" << "Std_Visibility";
+    // The visibility toggle has no icon: the View menu offers it.
+    *view << "Std_ViewExtents" << "Std_ShowWireframe";
     auto* selection = new Gui::ToolBarGadget(root);
     selection->set_command("Selection");
     *selection << "Std_SelectVolumeOrElem" << "Std_SelectFace" << "Std_SelectEdge" << "Std_SelectVertexOrNode"

@@ -1,5 +1,5 @@
-// The flat ruler of the slice views: its axis carries one label per ruler distance of the
-// shown distance, laid out by count, and draws without the axis's own ruler mode.
+// The flat ruler of the slice views: its axis draws a tick every ruler distance of the
+// shown distance from point 1, as the picture shows, each labelled with its distance.
 
 #include <vtkAnnotationRulerRepresentation.h>
 #include <vtkAnnotationRulerWidget.h>
@@ -13,6 +13,46 @@
 #include <vtkUnsignedCharArray.h>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+#include <string>
+
+namespace {
+
+// The middles of the ticks drawn below a ruler lying along y = 100 from x = 50 to 350, as
+// a row of the picture shows them (the handles' cross hairs stand at both ends).
+std::vector<double> ticksDrawn(vtkRenderWindow* window)
+{
+    vtkNew<vtkUnsignedCharArray> row;
+    window->GetPixelData(0, 96, 399, 96, 1, row);
+    std::vector<double> middles;
+    int runStart = -1;
+    for (vtkIdType x = 0; x <= row->GetNumberOfTuples(); ++x) {
+        const bool lit = x < row->GetNumberOfTuples()
+            && row->GetComponent(x, 0) + row->GetComponent(x, 1) + row->GetComponent(x, 2) > 150;
+        if (lit && runStart < 0)
+            runStart = static_cast<int>(x);
+        if (!lit && runStart >= 0) {
+            middles.push_back(0.5 * (runStart + x - 1));
+            runStart = -1;
+        }
+    }
+    return middles;
+}
+
+// Equal when every tick stands within 1.5 pixels of the one expected.
+bool near(const std::vector<double>& drawn, const std::vector<double>& expected)
+{
+    if (drawn.size() != expected.size())
+        return false;
+    for (size_t i = 0; i < drawn.size(); ++i)
+        if (std::abs(drawn[i] - expected[i]) > 1.5)
+            return false;
+    return true;
+}
+
+} // namespace
 
 TEST(FlatRuler, LabelsFollowTheShownDistanceAndTheRulerDistance)
 {
@@ -47,11 +87,13 @@ TEST(FlatRuler, LabelsFollowTheShownDistanceAndTheRulerDistance)
     window->Render();
 
     vtkAxisActor2D* axis = ruler->GetAxis();
-    EXPECT_FALSE(axis->GetRulerMode());
     EXPECT_EQ(axis->GetNumberOfLabels(), 4) << "0, 10, 20 and 30 of 35";
     EXPECT_EQ(axis->GetRange()[0], 0.0);
-    EXPECT_EQ(axis->GetRange()[1], 35.0);
+    EXPECT_EQ(axis->GetRange()[1], 30.0) << "the last label reads the distance of the last tick";
     EXPECT_STREQ(axis->GetTitle(), "35.0");
+    // Where the ticks stand, as drawn: one every 10 of the 35 units from point 1 (50 to 350
+    // on the screen, 8.57 pixels a unit), and the end; not four spread evenly.
+    EXPECT_PRED2(near, ticksDrawn(window), (std::vector<double>{50, 135.7, 221.4, 307.1, 350}));
 
     // Something is drawn where the ruler lies.
     vtkNew<vtkUnsignedCharArray> pixels;
@@ -61,14 +103,18 @@ TEST(FlatRuler, LabelsFollowTheShownDistanceAndTheRulerDistance)
         lit += pixels->GetComponent(i, 0) + pixels->GetComponent(i, 1) + pixels->GetComponent(i, 2) > 150;
     EXPECT_GT(lit, 200);
 
-    // A longer shown distance adds labels; the number of ruler ticks bounds them.
+    // A longer shown distance adds ticks and labels; the number of ruler ticks bounds them:
+    // then every second tick is drawn, still on whole ruler distances.
     ruler->SetDistance(62);
     ruler->Modified();
     window->Render();
     EXPECT_EQ(axis->GetNumberOfLabels(), 7);
+    EXPECT_PRED2(near, ticksDrawn(window), (std::vector<double>{50, 98.4, 146.8, 195.2, 243.5, 291.9, 340.3, 350}));
     ruler->SetNumberOfRulerTicks(3);
     window->Render();
     EXPECT_EQ(axis->GetNumberOfLabels(), 4);
+    EXPECT_EQ(axis->GetRange()[1], 60.0);
+    EXPECT_PRED2(near, ticksDrawn(window), (std::vector<double>{50, 146.8, 243.5, 340.3, 350}));
 
     // No spacing: the two ends alone. A tiny one: as many as the axis can show, at once.
     ruler->SetNumberOfRulerTicks(99);

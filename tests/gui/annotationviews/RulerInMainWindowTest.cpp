@@ -15,6 +15,7 @@
 #include <commands/CommandAction.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
+#include <dialogs/preferences/PreferencesDialogImp.h>
 #include <mainwindow/MainWindow.h>
 #include <mainwindow/MDIWindow.h>
 #include <visualization/qPelmoraThreeDWidget.h>
@@ -44,9 +45,13 @@
 #include <vtkRenderer.h>
 
 #include <QAction>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QImage>
 #include <QMdiSubWindow>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -56,6 +61,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -129,14 +135,45 @@ protected:
             QTest::qWait(20);
     }
 
-    // The ruler command, then two clicks on the front face, as a user places a ruler.
+    // The ruler command, then two clicks on the front face, as a user places a ruler: the
+    // ruler placed last.
     vtkMRMLAnnotationRulerNode* measure(QPoint from, QPoint to)
     {
         app->get_command_manager().run_command_by_name("Std_AnnotationRuler");
         QTest::mouseClick(gl(), Qt::LeftButton, Qt::NoModifier, from);
         QTest::mouseClick(gl(), Qt::LeftButton, Qt::NoModifier, to);
         settle();
-        return vtkMRMLAnnotationRulerNode::SafeDownCast(scene->GetFirstNodeByClass("vtkMRMLAnnotationRulerNode"));
+        std::vector<vtkMRMLNode*> rulers;
+        scene->GetNodesByClass("vtkMRMLAnnotationRulerNode", rulers);
+        return rulers.empty() ? nullptr : vtkMRMLAnnotationRulerNode::SafeDownCast(rulers.back());
+    }
+
+    // The preferences command, the number typed over the General page's significant
+    // digits, then OK.
+    void setDigitsInPreferencesDialog(const char* digits)
+    {
+        placed("Std_DlgUserPref2")->trigger();
+        Gui::Dialog::PreferencesDialogImp* dialog = nullptr;
+        for (Gui::Dialog::PreferencesDialogImp* open : window->findChildren<Gui::Dialog::PreferencesDialogImp*>())
+            if (open->isVisible())
+                dialog = open;
+        ASSERT_NE(dialog, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+        auto* spin = dialog->findChild<QSpinBox*>(QStringLiteral("spinNumDigits"));
+        ASSERT_NE(spin, nullptr);
+        // On the page's "Appearance" tab.
+        auto* tabs = dialog->findChild<QTabWidget*>(QStringLiteral("tabWidget"));
+        ASSERT_NE(tabs, nullptr);
+        tabs->setCurrentWidget(dialog->findChild<QWidget*>(QStringLiteral("tabAppearance")));
+        spin->setFocus();
+        QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(spin, QString::fromLatin1(digits));
+        auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        ASSERT_NE(buttons, nullptr);
+        ASSERT_NE(buttons->button(QDialogButtonBox::Ok), nullptr);
+        QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        settle();
+        EXPECT_FALSE(dialog->isVisible());
     }
 
     vtkAnnotationRulerRepresentation3D* representationOf(vtkMRMLAnnotationRulerNode* node) const
@@ -221,9 +258,16 @@ TEST_F(RulerInMainWindow, TheRulerReadsTheUnitOfThePropertyEditorAndFollowsTheUn
     ASSERT_EQ(lengthSymbol(), "mm");
     EXPECT_EQ(label(ruler), shown(length * 1000, 3, "mm"));
 
-    // Fewer decimals, announced as the preferences dialog does.
-    prefs()->set(Vexil::PM_SIGNIFICANT_DIGITS, 1, true);
+    // Fewer decimals, typed on the preferences dialog's General page and confirmed with
+    // OK: the page writes the setting without announcing it. The open ruler shows them at
+    // its next render, and a ruler placed afterwards too.
+    ASSERT_NO_FATAL_FAILURE(setDigitsInPreferencesDialog("1"));
+    ASSERT_EQ(prefs()->getInt(Vexil::PM_SIGNIFICANT_DIGITS), 1);
     EXPECT_EQ(label(ruler), shown(length * 1000, 1, "mm"));
+    vtkMRMLAnnotationRulerNode* later = measure(centre - QPoint(40, 50), centre + QPoint(40, 50));
+    ASSERT_NE(later, nullptr);
+    ASSERT_NE(later, ruler);
+    EXPECT_EQ(label(later), later->GetName() + shown(lengthOf(later) * 1000, 1, "mm").substr(1));
 
     // A second project's scene has the same unit from the start.
     pmMsg::runCommand(pmMsg::CMD_NEW_PROJECT, 1, {"Second"});

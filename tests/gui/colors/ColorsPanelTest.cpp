@@ -182,6 +182,60 @@ TEST(ColorsPanel, NameLabelsSwitchTheFormatAndTheAnnotations)
     EXPECT_TRUE(child<QWidget>(&panel, "CenterLabelCheckBox")->toolTip().contains("centering"));
 }
 
+TEST(ColorsPanel, TheBarFollowsATableThatTheRangeOrCountGivesItsOwnEntries)
+{
+    // A colour file's table shown in two projects' scenes: their nodes share its entries
+    // until one of them is changed.
+    vtkNew<vtkMRMLScene> first;
+    vtkNew<vtkMRMLScene> second;
+    vtkMRMLColorTableNode* original = addTable(first, "Heat", 0, 255);
+    vtkMRMLColorTableNode* shared = addTable(second, "Heat", 0, 0);
+    vtkMRMLColorTableNode* other = addTable(second, "Heat copy", 0, 0);
+    shared->ShareEntriesWith(original);
+    other->ShareEntriesWith(original);
+    ASSERT_EQ(shared->GetLookupTable(), original->GetLookupTable());
+
+    qVizColorsModuleWidget panel;
+    panel.setMRMLScene(second);
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    panel.setCurrentColorNode(shared);
+    vtkVizScalarBarActor* bar = panel.scalarBarActor();
+    ASSERT_EQ(bar->GetLookupTable(), original->GetLookupTable());
+
+    // The user types a new scalar range into the panel.
+    auto* range = child<qMRMLRangeWidget>(&panel, "LUTRangeWidget");
+    auto type = [](QWidget* box, const char* text) {
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(box, QString::fromLatin1(text));
+        QTest::keyClick(box, Qt::Key_Return);
+    };
+    type(child<QDoubleSpinBox>(range, "MaximumSpinBox"), "200");
+    type(child<QDoubleSpinBox>(range, "MinimumSpinBox"), "10");
+    ASSERT_NE(shared->GetLookupTable(), original->GetLookupTable()) << "the node has its own entries now";
+    EXPECT_DOUBLE_EQ(rangeOf(shared)[0], 10);
+    EXPECT_DOUBLE_EQ(rangeOf(shared)[1], 200);
+    EXPECT_DOUBLE_EQ(rangeOf(original)[1], 255) << "the other scene keeps its table";
+    // The bar shows the node's table, and so the new range.
+    EXPECT_EQ(bar->GetLookupTable(), shared->GetLookupTable());
+    EXPECT_DOUBLE_EQ(bar->GetLookupTable()->GetRange()[0], 10);
+    EXPECT_DOUBLE_EQ(bar->GetLookupTable()->GetRange()[1], 200);
+
+    // The same when the number of colours makes the copy; the bar's labels keep the names.
+    panel.setCurrentColorNode(other);
+    ASSERT_EQ(bar->GetLookupTable(), original->GetLookupTable());
+    type(child<QSpinBox>(&panel, "NumberOfColorsSpinBox"), "6");
+    ASSERT_EQ(other->GetNumberOfColors(), 6);
+    ASSERT_NE(other->GetLookupTable(), original->GetLookupTable());
+    EXPECT_EQ(bar->GetLookupTable(), other->GetLookupTable());
+    EXPECT_EQ(original->GetNumberOfColors(), 4);
+    vtkScalarsToColors* shown = bar->GetLookupTable();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->GetNumberOfAnnotatedValues(), 6);
+    EXPECT_EQ(shown->GetAnnotation(2), vtkStdString("c2"));
+}
+
 TEST(ClipPanel, ShowsANodeWithoutChangingItAndAClickChangesOneField)
 {
     vtkNew<vtkMRMLClipModelsNode> node;

@@ -1,7 +1,8 @@
-// The main window with the finite-element module, as a user meets it: Ctrl+O opens and
-// imports files through the real file dialog (a surface model, an annotation list, a
-// project file), what was opened is saved in and read back from a project file, the Model
-// button of the annotation toolbar loads models, and the project tree adds loads.
+// The main window with the finite-element module, as a user meets it: Ctrl+O (and the
+// File menu's first "&Open...") opens and imports files through the real file dialog (a
+// surface model, an annotation list, a project file), what was opened is saved in and read
+// back from a project file, the Model button of the annotation toolbar loads models, the
+// View toolbar shows icons only, and the project tree adds loads.
 
 #include <commands/Command.h>
 #include <commands/CommandAction.h>
@@ -57,6 +58,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -251,7 +253,7 @@ TEST_F(FemWindowFiles, TheFileMenuOpensFilesAndOneCtrlORunsOnlyTheOpenCommand)
     const QStringList menu = fileMenu();
     const int project = static_cast<int>(menu.indexOf(QStringLiteral("Std_OpenPMDB")));
     ASSERT_GE(project, 0) << menu.join(' ').toStdString();
-    EXPECT_EQ(menu.value(project + 1), QStringLiteral("Std_Open")) << menu.join(' ').toStdString();
+    EXPECT_EQ(menu.value(project - 1), QStringLiteral("Std_Open")) << menu.join(' ').toStdString();
     EXPECT_EQ(key("Std_Open"), QKeySequence(QKeySequence::Open));
     EXPECT_TRUE(key("Std_OpenPMDB").isEmpty());
     EXPECT_TRUE(command("Std_Open")->get_action()->action()->toolTip().contains(QKeySequence(QKeySequence::Open).toString(QKeySequence::NativeText)));
@@ -276,6 +278,68 @@ TEST_F(FemWindowFiles, TheFileMenuOpensFilesAndOneCtrlORunsOnlyTheOpenCommand)
         keys(Qt::Key_O);
         EXPECT_EQ(dialogs.titles, QStringList{"Open document"});
     }
+}
+
+TEST_F(FemWindowFiles, AltFOEnterOpensEveryKindAndTheVisibilityToggleIsInTheViewMenuOnly)
+{
+    // The two "&Open..." entries of the File menu: the one that opens every kind of file
+    // comes first, and their status tips tell them apart.
+    QMenu* file = nullptr;
+    QMenu* viewMenu = nullptr;
+    for (QAction* entry : window->menuBar()->actions()) {
+        if (entry->data().toString() == QLatin1String("&FILE"))
+            file = entry->menu();
+        if (entry->data().toString() == QLatin1String("&VIEW"))
+            viewMenu = entry->menu();
+    }
+    ASSERT_NE(file, nullptr);
+    ASSERT_NE(viewMenu, nullptr);
+    QStringList opens;
+    QStringList tips;
+    for (QAction* entry : file->actions())
+        if (entry->text() == QLatin1String("&Open...")) {
+            opens << entry->data().toString();
+            tips << entry->statusTip();
+        }
+    EXPECT_EQ(opens, (QStringList{"Std_Open", "Std_OpenPMDB"}));
+    ASSERT_EQ(tips.size(), 2);
+    EXPECT_TRUE(tips[0].contains(QStringLiteral("import files"))) << tips[0].toStdString();
+    EXPECT_TRUE(tips[1].contains(QStringLiteral("archived solution file"))) << tips[1].toStdString();
+
+    // Alt+F, O, Enter: the open dialog for every kind of file.
+    {
+        DialogSteps dialogs;
+        QApplication::setActiveWindow(window.get());
+        QTest::keyClick(window.get(), Qt::Key_F, Qt::AltModifier);
+        flush();
+        ASSERT_EQ(QApplication::activePopupWidget(), file);
+        QTest::keyClick(file, Qt::Key_O);
+        EXPECT_EQ(file->activeAction()->data().toString(), QStringLiteral("Std_Open"));
+        QTest::keyClick(file, Qt::Key_Return);
+        flush();
+        EXPECT_EQ(dialogs.titles, QStringList{"Open document"});
+    }
+
+    // The visibility toggle has no icon: the View menu offers it, no toolbar does, and
+    // every toolbar button shows an icon rather than a sentence.
+    QAction* visibility = command("Std_Visibility")->get_action()->action();
+    EXPECT_TRUE(visibility->icon().isNull());
+    EXPECT_TRUE(viewMenu->actions().contains(visibility));
+    for (QToolBar* bar : window->findChildren<QToolBar*>()) {
+        EXPECT_FALSE(bar->actions().contains(visibility)) << bar->objectName().toStdString();
+        for (QAction* action : bar->actions()) {
+            // Command buttons (their action's data names the command).
+            if (!action->data().toString().isEmpty() && qobject_cast<QToolButton*>(bar->widgetForAction(action))) {
+                EXPECT_FALSE(action->icon().isNull()) << bar->objectName().toStdString() << ": " << action->text().toStdString();
+            }
+        }
+    }
+    QToolBar* viewBar = window->findChild<QToolBar*>(QStringLiteral("View"));
+    ASSERT_NE(viewBar, nullptr);
+    QStringList shown;
+    for (QAction* action : viewBar->actions())
+        shown << action->data().toString();
+    EXPECT_EQ(shown, (QStringList{"Std_ViewExtents", "Std_ShowWireframe"}));
 }
 
 TEST_F(FemWindowFiles, AModelOpenedWithCtrlOIsAProjectThatAClickSelectsAndAProjectFileKeeps)
@@ -430,7 +494,7 @@ TEST_F(FemWindowFiles, TheModelButtonLoadsTheChosenModelsAndReportsABrokenOne)
     }
     ASSERT_EQ(scene->GetNumberOfNodesByClass("vtkMRMLModelNode"), 1);
     auto* model = vtkMRMLModelNode::SafeDownCast(scene->GetFirstNodeByClass("vtkMRMLModelNode"));
-    EXPECT_STREQ(model->GetName(), "ball.v3");
+    EXPECT_STREQ(model->GetName(), "ball");
     EXPECT_GT(model->GetPolyData()->GetNumberOfPoints(), 0);
     EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, "Cannot open model file"), 1);
     EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, "broken.stl\" is truncated"), 1);

@@ -10,6 +10,7 @@
 #include <commands/ObjectCommands.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
+#include <dialogs/widgets/FileDialog.h>
 #include <selection/ProjectItem.h>
 #include <selection/ProjectObjectItem.h>
 #include <selection/TreeSelectionSingleton.h>
@@ -533,7 +534,7 @@ TEST_F(ObjectCommands, ModelLoaderReadsTheFileAFileURINamesAndLeavesRemoteDataPe
     ASSERT_TRUE(uri.contains("%20")) << uri.constData();
     vtkMRMLModelNode* model = Gui::StdCmdMRMLModel::loadModel(uri.constData(), scene);
     ASSERT_NE(model, nullptr);
-    EXPECT_STREQ(model->GetName(), "ball.v2");
+    EXPECT_STREQ(model->GetName(), "ball");
     EXPECT_GT(model->GetPolyData()->GetNumberOfPoints(), 0);
     auto* storage = vtkMRMLStorageNode::SafeDownCast(model->GetStorageNode());
     ASSERT_NE(storage, nullptr);
@@ -613,4 +614,45 @@ TEST_F(ObjectCommands, ModelURIsAreDecodedBeforeTheirKindIsTakenByTheLoaderAndTh
     EXPECT_NE(node->GetLastErrorMessage().find("its path holds a NUL character"), std::string::npos)
         << node->GetLastErrorMessage();
     EXPECT_EQ(target->GetPolyData(), nullptr);
+}
+
+TEST_F(ObjectCommands, TheModelButtonNamesEachModelAfterItsFileUpToTheFirstDot)
+{
+    openProject();
+    // As when the user activates the project's view.
+    app->set_current_project(gui);
+    vtkMRMLScene* scene = gui->mrmlScene();
+    QTemporaryDir dir;
+    const QString folder = QDir(dir.path()).filePath(QStringLiteral("Modelle v2.1 \u00fcber"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QStringList chosen;
+    for (const char* name : {"ball.v3.stl", "ball.v2.stl", "gear wheel \xc3\xbc.final.stl", ".mesh.stl"}) {
+        chosen << QDir(folder).filePath(QString::fromUtf8(name));
+        ASSERT_TRUE(PelmoraTest::writeSphereFile(QFile::encodeName(chosen.last()).toStdString(), 0.5));
+    }
+    // The user picks the four files in the "Load model file" dialog.
+    Gui::FileDialog::Backend backend;
+    QString caption;
+    backend.openFileNames = [&](QWidget*, const QString& title, const QString&, const QString&, QString*,
+                                QFileDialog::Options) {
+        caption = title;
+        return chosen;
+    };
+    const Gui::FileDialog::Backend previous = Gui::FileDialog::setBackend(backend);
+    PelmoraTest::ConsoleCapture console;
+    command("Std_MRMLModel")->invoke(0);
+    Gui::FileDialog::setBackend(previous);
+    EXPECT_EQ(caption, QStringLiteral("Load model file"));
+    EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, ""), 0);
+
+    // Each model is named after its file up to the first dot; the second "ball" gets the
+    // scene's next free name.
+    std::vector<std::string> names;
+    std::vector<vtkMRMLNode*> nodes;
+    scene->GetNodesByClass("vtkMRMLModelNode", nodes);
+    for (vtkMRMLNode* node : nodes)
+        if (auto* model = vtkMRMLModelNode::SafeDownCast(node))
+            if (model->GetStorageNode())
+                names.emplace_back(model->GetName());
+    EXPECT_EQ(names, (std::vector<std::string>{"ball", "ball_1", "gear wheel \xc3\xbc", ".mesh"}));
 }

@@ -1,7 +1,8 @@
 // The 3D view of a project in the running main window, driven with the mouse and the
 // commands as a user drives it: picking models whose file names have two dots, the clip
-// planes dialog cutting the drawn models, rulers placed in a project without models, and
-// the vertex and mesh switches, each checked on what the view draws.
+// planes dialog cutting the drawn models, rulers placed in a project without models, the
+// vertex and mesh switches, and the view's own toolbars, each checked on what the view
+// draws.
 
 #include <commands/Command.h>
 #include <commands/CommandAction.h>
@@ -11,6 +12,7 @@
 #include <core/qPelmoraApplication.h>
 #include <dialogs/DlgClipPlaneImp.h>
 #include <mainwindow/MainWindow.h>
+#include <mainwindow/ToolBarGadget.h>
 #include <selection/TreeSelectionSingleton.h>
 #include <visualization/qMRMLClipNodeWidget2.h>
 #include <visualization/qPelmoraThreeDWidget.h>
@@ -41,6 +43,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -344,4 +348,125 @@ TEST_F(MainWindowView, ShowVerticesAndShowMeshChangeWhatIsDrawn)
     EXPECT_GT(differing(plain, withMesh), 200) << "the cell edges show";
     mesh->trigger();
     EXPECT_EQ(differing(plain, picture()), 0);
+}
+
+namespace {
+
+// A toolbar of the view: its name, then its commands ("Separator" for a separator).
+void addBar(Gui::ToolBarGadget* root, const char* name, const std::vector<std::string>& commands)
+{
+    auto* bar = new Gui::ToolBarGadget(root);
+    bar->set_command(name);
+    for (const std::string& command : commands)
+        *bar << command;
+}
+
+QStringList dataOf(const QToolBar* bar)
+{
+    QStringList names;
+    for (QAction* action : bar->actions())
+        names << (action->isSeparator() ? QStringLiteral("|") + action->data().toString() : action->data().toString());
+    return names;
+}
+
+} // namespace
+
+TEST_F(MainWindowView, TheViewsOwnToolbarsShowTheirCommandsAndAClickOnAButtonRunsIt)
+{
+    open(QStringLiteral("tool bar.v1.stl"));
+    Gui::qView3DMRML* view = active3D();
+    ASSERT_NE(view, nullptr);
+
+    Gui::ToolBarGadget first;
+    addBar(&first, "View", {"Std_ViewExtents", "Separator", "Std_ShowWireframe", "Std_ViewZoomIn"});
+    addBar(&first, "Marks", {"Std_AnnotationRuler"});
+    view->setupToolBar(&first);
+    flush();
+    EXPECT_EQ(view->toolBarNames(), (QStringList{"View", "Marks"}));
+    ASSERT_EQ(view->toolBars().size(), 2);
+    QToolBar* bar = view->findChild<QToolBar*>(QStringLiteral("View"));
+    QToolBar* marks = view->findChild<QToolBar*>(QStringLiteral("Marks"));
+    ASSERT_NE(bar, nullptr);
+    ASSERT_NE(marks, nullptr);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_TRUE(marks->isVisible());
+    EXPECT_EQ(dataOf(bar), (QStringList{"Std_ViewExtents", "|Separator", "Std_ShowWireframe", "Std_ViewZoomIn"}));
+
+    // Each command shows as a button with its icon and text; the entries that cannot act
+    // are disabled.
+    app->get_command_manager().check_activation();
+    auto button = [&](QToolBar* on, const char* name) {
+        for (QAction* action : on->actions())
+            if (action->data().toString() == QLatin1String(name))
+                return qobject_cast<QToolButton*>(on->widgetForAction(action));
+        return static_cast<QToolButton*>(nullptr);
+    };
+    QStringList shown;
+    for (const char* name : {"Std_ViewExtents", "Std_ShowWireframe", "Std_ViewZoomIn"}) {
+        QToolButton* b = button(bar, name);
+        ASSERT_NE(b, nullptr) << name;
+        shown << QStringLiteral("%1 %2 %3").arg(b->defaultAction()->text(), b->icon().isNull() ? "-" : "icon",
+                                                b->isEnabled() ? "on" : "off");
+    }
+    EXPECT_EQ(shown, (QStringList{"Zoom Extents icon on", "Wireframe icon on", "Zoom In icon off"}));
+
+    // A click on "Zoom Extents" brings a model moved out of sight back into the view.
+    vtkCamera* camera = renderer()->GetActiveCamera();
+    camera->SetFocalPoint(500, 500, 0);
+    camera->SetPosition(500, 500, 100);
+    view->getViewer()->threeDView()->forceRender();
+    ASSERT_EQ(modelPixels(picture()), 0);
+    QTest::mouseClick(button(bar, "Std_ViewExtents"), Qt::LeftButton);
+    view->getViewer()->threeDView()->forceRender();
+    EXPECT_GT(modelPixels(picture()), 1000);
+
+    // Set up again with fewer entries: the same toolbar keeps the actions still named, in
+    // their places, loses the others, and a toolbar no longer named is hidden, its entry
+    // in the toolbars' menu too; the focus leaves it for the view.
+    QAction* extents = bar->actions().front();
+    QApplication::setActiveWindow(window.get());
+    button(marks, "Std_AnnotationRuler")->setFocus();
+    ASSERT_TRUE(button(marks, "Std_AnnotationRuler")->hasFocus());
+    Gui::ToolBarGadget second;
+    addBar(&second, "View", {"Std_ShowWireframe", "Std_ViewExtents"});
+    view->setupToolBar(&second);
+    flush();
+    EXPECT_EQ(view->findChild<QToolBar*>(QStringLiteral("View")), bar);
+    EXPECT_EQ(dataOf(bar), (QStringList{"Std_ViewExtents", "Std_ShowWireframe"}));
+    EXPECT_EQ(bar->actions().front(), extents);
+    EXPECT_FALSE(marks->isVisible());
+    EXPECT_FALSE(marks->toggleViewAction()->isVisible());
+    QWidget* focus = QApplication::focusWidget();
+    EXPECT_TRUE(focus == view || view->isAncestorOf(focus));
+    EXPECT_FALSE(marks->isAncestorOf(focus));
+    EXPECT_EQ(view->toolBarNames(), QStringList{"View"});
+
+    // Named again, it comes back; two new toolbars wider together than the window: the
+    // second starts a row of its own.
+    const std::vector<std::string> plain{
+        "Std_ViewScreenCapture", "Std_ShowSelected", "Std_HideSelected", "Std_OrthographicView",
+        "Std_PerspectiveView", "Std_ViewZoomOut", "Std_ShowCoordSys", "Std_MeasureDistance", "Std_ShowVertices",
+        "Std_ShowMesh", "Std_ScalarBar", "Std_ClipWidget", "Std_Refresh", "Std_RandomShapeColor",
+        "Std_Relabel", "Std_AnnotationsGroup", "Std_AnnotationROI", "Std_AnnotationFiducial", "Std_MRMLModel",
+        "Std_SelectVolumeOrElem", "Std_SelectFace", "Std_SelectEdge", "Std_SelectVertexOrNode", "Std_SelectNone",
+        "Std_SelectShape", "Std_SelectMesh", "Std_EnablePreSelect", "Std_Visibility"};
+    view->setIconSize(QSize(48, 48));
+    const int half = static_cast<int>(plain.size()) / 2;
+    ASSERT_LT(half * 48 + 48, window->width());
+    ASSERT_GT(2 * half * 48, window->width());
+    addBar(&second, "Marks", {"Std_AnnotationRuler"});
+    addBar(&second, "Left", std::vector<std::string>(plain.begin(), plain.begin() + half));
+    addBar(&second, "Right", std::vector<std::string>(plain.begin() + half, plain.end()));
+    view->setupToolBar(&second);
+    flush();
+    EXPECT_TRUE(marks->isVisible());
+    EXPECT_TRUE(marks->toggleViewAction()->isVisible());
+    QToolBar* left = view->findChild<QToolBar*>(QStringLiteral("Left"));
+    QToolBar* right = view->findChild<QToolBar*>(QStringLiteral("Right"));
+    ASSERT_NE(left, nullptr);
+    ASSERT_NE(right, nullptr);
+    EXPECT_EQ(left->actions().size(), half);
+    EXPECT_FALSE(view->toolBarBreak(left));
+    EXPECT_TRUE(view->toolBarBreak(right));
+    EXPECT_GT(right->y(), left->y()) << "the second one starts a row of its own";
 }

@@ -69,7 +69,7 @@ TEST(RunningWindow, FileMenuHoldsTheProjectCommandsAndTheKeysReachThem)
     int code = -1;
     const QString out = runDriver(home.path(), QStringLiteral("keys"), &code);
     ASSERT_EQ(code, 0) << out.toStdString();
-    EXPECT_EQ(value(out, "menu.FILE"), "Std_New Std_OpenPMDB Std_Open | Std_CloseCurrentWindow Std_CloseAllWnds | Std_Save "
+    EXPECT_EQ(value(out, "menu.FILE"), "Std_New Std_Open Std_OpenPMDB | Std_CloseCurrentWindow Std_CloseAllWnds | Std_Save "
                                        "Std_SaveAs | Std_DlgUserPref2 | Std_Quit");
     EXPECT_EQ(value(out, "menu.EDIT"), "Std_Copy Std_Paste Std_DuplicateSelection | Std_Delete");
     EXPECT_EQ(value(out, "projects.after.CtrlN"), "2");
