@@ -10,6 +10,7 @@
 #include "PelmoraGuiExport.h"
 
 #include <QBrush>
+#include <QHash>
 #include <QList>
 #include <QMdiArea>
 #include <QPointer>
@@ -87,11 +88,17 @@ private:
     void onTurn();
     void flushPostedEvents();
     void updateTab(QMdiSubWindow* window);
+    void syncCurrentTab();
 
     QWidget* Pages = nullptr;
     DocumentTabBar* Tabs = nullptr;
     // Creation order, the same as the tabs'.
     std::vector<QMdiSubWindow*> Windows;
+    // Each window's number in the order it was added, ascending like Windows: a window's
+    // tab is found by a hashed look-up and a binary search, not a pass over every tab.
+    std::vector<quint64> Numbers;
+    QHash<const QObject*, quint64> NumberOf;
+    quint64 NextNumber = 0;
     // Most recently active first.
     QList<QMdiSubWindow*> History;
     QMdiSubWindow* Active = nullptr;
@@ -108,6 +115,9 @@ private:
     bool TurnPending = false;
     bool Flushing = false;
     bool TabsHiddenForLayout = false;
+    // While the tabs wait to be laid out, the current tab is set when they are: asking a
+    // tab bar with a pending layout for a tab's place lays out every tab.
+    bool CurrentTabPending = false;
     // While the area goes away, the sub-window that takes over is not shown any more.
     bool Closing = false;
 };
