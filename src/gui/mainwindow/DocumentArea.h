@@ -88,11 +88,13 @@ private:
     void onTurn();
     void flushPostedEvents();
     void updateTab(QMdiSubWindow* window);
+    void addPendingTabs();
     void syncCurrentTab();
 
     QWidget* Pages = nullptr;
     DocumentTabBar* Tabs = nullptr;
-    // Creation order, the same as the tabs'.
+    // Creation order, the same as the tabs'.  Those added since the tabs were last laid
+    // out have no tab yet: the tabs are of the first ones.
     std::vector<QMdiSubWindow*> Windows;
     // Each window's number in the order it was added, ascending like Windows: a window's
     // tab is found by a hashed look-up and a binary search, not a pass over every tab.
