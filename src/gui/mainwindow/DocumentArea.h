@@ -4,7 +4,8 @@
 // sub-window cost the same however many are open: QMdiArea's tabbed mode re-stacks every
 // sub-window and moves every tab's close button each time, which made opening many files
 // grow with the square of their number.  Of many sub-windows added before the event loop
-// turns (a file of many projects), only the last is put on screen, when the loop turns.
+// turns (a file of many projects), only the last is put on screen, when the loop turns;
+// their tabs are added, the current tab set and the tabs laid out then, once.
 // The calls follow QMdiArea's.
 
 #include "PelmoraGuiExport.h"
