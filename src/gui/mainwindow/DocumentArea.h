@@ -4,12 +4,14 @@
 // sub-window cost the same however many are open: QMdiArea's tabbed mode re-stacks every
 // sub-window and moves every tab's close button each time, which made opening many files
 // grow with the square of their number.  Of many sub-windows added before the event loop
-// turns (a file of many projects), only the last is put on screen, when the loop turns.
+// turns (a file of many projects), only the last is put on screen, when the loop turns;
+// their tabs are added, the current tab set and the tabs laid out then, once.
 // The calls follow QMdiArea's.
 
 #include "PelmoraGuiExport.h"
 
 #include <QBrush>
+#include <QHash>
 #include <QList>
 #include <QMdiArea>
 #include <QPointer>
@@ -87,11 +89,19 @@ private:
     void onTurn();
     void flushPostedEvents();
     void updateTab(QMdiSubWindow* window);
+    void addPendingTabs();
+    void syncCurrentTab();
 
     QWidget* Pages = nullptr;
     DocumentTabBar* Tabs = nullptr;
-    // Creation order, the same as the tabs'.
+    // Creation order, the same as the tabs'.  Those added since the tabs were last laid
+    // out have no tab yet: the tabs are of the first ones.
     std::vector<QMdiSubWindow*> Windows;
+    // Each window's number in the order it was added, ascending like Windows: a window's
+    // tab is found by a hashed look-up and a binary search, not a pass over every tab.
+    std::vector<quint64> Numbers;
+    QHash<const QObject*, quint64> NumberOf;
+    quint64 NextNumber = 0;
     // Most recently active first.
     QList<QMdiSubWindow*> History;
     QMdiSubWindow* Active = nullptr;
@@ -108,6 +118,9 @@ private:
     bool TurnPending = false;
     bool Flushing = false;
     bool TabsHiddenForLayout = false;
+    // While the tabs wait to be laid out, the current tab is set when they are: asking a
+    // tab bar with a pending layout for a tab's place lays out every tab.
+    bool CurrentTabPending = false;
     // While the area goes away, the sub-window that takes over is not shown any more.
     bool Closing = false;
 };

@@ -29,6 +29,7 @@
 #include "selection/EntitySelectionSingleton.h"
 #include "selection/SelectionModification.h"
 #include "selection/SelectionView.h"
+#include "selection/TreeWidget.h"
 #include "selection/TreeSelectionSingleton.h"
 #include "selection/TreeView.h"
 #include "visualization/ViewFeeder.h"
@@ -331,6 +332,10 @@ MainWindow::~MainWindow()
     // The document area outlives this body and still reports activations while its
     // windows go; they must not reach a half-destroyed main window.
     QObject::disconnect(d->mdiArea, nullptr, this, nullptr);
+    // The projects close with their windows once this body is done, one after another;
+    // the project tree lets go of all their items first, in one removal.
+    for (TreeWidget* tree : findChildren<TreeWidget*>())
+        tree->releaseProjectItems();
     d->entitySelectionConnection.disconnect();
     d->entitySelection.reset();
     d->statusObserver.reset();

@@ -154,6 +154,15 @@ TreeWidget::~TreeWidget()
     destroying = true;
 }
 
+void TreeWidget::releaseProjectItems()
+{
+    projectItems.clear();
+    boldItem = nullptr;
+    const QList<QTreeWidgetItem*> items = rootItem->takeChildren();
+    qDeleteAll(items);
+    updateRootText();
+}
+
 ProjectItem* TreeWidget::getProjectItem(const GuiProject* project) const
 {
     const auto it = projectItems.find(project);

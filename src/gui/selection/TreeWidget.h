@@ -38,6 +38,10 @@ public:
     // not depend on how scattered they are.
     void deselectItems(const QList<QTreeWidgetItem*>& items);
     void updateRootText();
+    // Lets go of every project's item at once, as one removal from the view: for the main
+    // window's end, when all projects close one after another and taking each item out
+    // alone would cost in proportion to the items left.
+    void releaseProjectItems();
 
     QTreeWidgetItem* getRootItem() const { return rootItem; }
     ProjectItem* getProjectItem(const GuiProject* project) const;

@@ -6,6 +6,8 @@
 //   keys     print the FILE and EDIT menus, press Ctrl+N, then Ctrl+S once the projects
 //            have a file, and print what became of them
 //   shortcuts  print the shortcut of every menu entry that has one
+//   projects FILE  open FILE from the command line and print its tabs and tree once
+//            opened, then the tabs after one project is changed and another made current
 // Two runs in the same home check what a restart keeps.
 
 #include <support/ApplicationRun.h>
@@ -13,7 +15,9 @@
 #include <commands/Command.h>
 #include <commands/CommandAction.h>
 #include <core/qPelmoraApplication.h>
+#include <mainwindow/DocumentArea.h>
 #include <mainwindow/MainWindow.h>
+#include <selection/TreeWidget.h>
 #include <obj/Application.h>
 #include <vexil/Parameter.h>
 
@@ -21,15 +25,19 @@
 #include <QApplication>
 #include <QDockWidget>
 #include <QFile>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
 #include <QFileInfo>
+#include <QTabBar>
 #include <QTimer>
+#include <QTreeWidgetItem>
 #include <QToolBar>
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -106,9 +114,77 @@ void printShortcuts(const QList<QAction*>& actions)
     }
 }
 
+// The tab bar as the user sees it: the texts joined by "|", which tab is current, whether
+// it is the active window's, and whether the tabs lie side by side without overlapping.
+void printTabs(const char* when)
+{
+    Gui::DocumentArea* area = Gui::MainWindow::get_main_window_inst()->mdiArea();
+    QTabBar* tabs = area->tabBar();
+    QStringList texts;
+    bool inRow = true;
+    for (int i = 0; i < tabs->count(); ++i) {
+        texts << tabs->tabText(i);
+        if (i > 0 && tabs->tabRect(i).left() < tabs->tabRect(i - 1).right())
+            inRow = false;
+    }
+    const QString prefix = QString::fromLatin1(when);
+    print(prefix + ".tabs.count", QString::number(tabs->count()));
+    print(prefix + ".tabs.texts", texts.join(QLatin1Char('|')));
+    print(prefix + ".tabs.current", tabs->currentIndex() >= 0 ? tabs->tabText(tabs->currentIndex()) : QString());
+    const QList<QMdiSubWindow*> windows = area->subWindowList();
+    const int active = windows.indexOf(area->activeSubWindow());
+    print(prefix + ".tabs.currentIsActive", active >= 0 && active == tabs->currentIndex() ? "yes" : "no");
+    print(prefix + ".tabs.inRow", inRow ? "yes" : "no");
+    print(prefix + ".tabs.shown", tabs->isVisible() ? "yes" : "no");
+}
+
+// Each project of the tree as "name:object,object,...", joined by "|".
+void printTree()
+{
+    auto* tree = Gui::MainWindow::get_main_window_inst()->findChild<Gui::TreeWidget*>();
+    QStringList projects;
+    for (int i = 0; tree && i < tree->getRootItem()->childCount(); ++i) {
+        const QTreeWidgetItem* project = tree->getRootItem()->child(i);
+        QStringList objects;
+        for (int k = 0; k < project->childCount(); ++k)
+            objects << project->child(k)->text(0);
+        projects << project->text(0) + QLatin1Char(':') + objects.join(QLatin1Char(','));
+    }
+    print("tree", projects.join(QLatin1Char('|')));
+}
+
+// Waits until the file named on the command line has been opened and the loop has turned
+// after it, at most 120 s.
+void reportProjects(std::size_t expected, int triesLeft)
+{
+    Obj::Application& logic = Obj::Application::instance();
+    if (logic.get_projects().size() < expected && triesLeft > 0) {
+        QTimer::singleShot(50, [expected, triesLeft] { reportProjects(expected, triesLeft - 1); });
+        return;
+    }
+    QTimer::singleShot(0, [] {
+        printTabs("opened");
+        printTree();
+        // One project changed, then the first one chosen by its tab, as a user would.
+        Obj::Application& app = Obj::Application::instance();
+        app.get_projects().at(app.get_projects().size() / 2)->add_object("Obj::ProjectObject", "Added");
+        Gui::DocumentArea* area = Gui::MainWindow::get_main_window_inst()->mdiArea();
+        area->tabBar()->setCurrentIndex(0);
+        QTimer::singleShot(0, [] {
+            printTabs("changed");
+            std::fflush(stdout);
+            QCoreApplication::quit();
+        });
+    });
+}
+
 void act()
 {
     Gui::MainWindow* mw = Gui::MainWindow::get_main_window_inst();
+    if (scenario == "projects") {
+        reportProjects(std::stoul(qgetenv("EXPECTED_PROJECTS").toStdString()), 2400);
+        return;
+    }
     if (scenario == "shortcuts") {
         printShortcuts(mw->menuBar()->actions());
         std::fflush(stdout);
@@ -147,7 +223,7 @@ void act()
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: workspace_driver close|report|keys|shortcuts\n");
+        std::fprintf(stderr, "usage: workspace_driver close|report|keys|shortcuts|projects FILE\n");
         return 2;
     }
     scenario = argv[1];
@@ -155,5 +231,8 @@ int main(int argc, char** argv)
     // share it (they run one after the other in their own home), other tests do not.
     const QByteArray home = QFileInfo(QString::fromLocal8Bit(qgetenv("HOME"))).fileName().toLatin1();
     auto config = PelmoraTest::hostConfiguration("workspace_driver_" + home.toStdString());
-    return PelmoraTest::runApplication(config, {argv[0]}, act);
+    std::vector<char*> args{argv[0]};
+    if (scenario == "projects" && argc > 2)
+        args.push_back(argv[2]);
+    return PelmoraTest::runApplication(config, args, act);
 }
