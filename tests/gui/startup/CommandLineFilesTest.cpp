@@ -22,6 +22,7 @@ struct HostRun
     int exitCode = -1;
     qint64 ms = 0;
     QString out;
+    QString err;
     QString log;
     QString value(const QString& key) const
     {
@@ -48,6 +49,7 @@ HostRun runBounded(const QString& program, const QStringList& args, const QStrin
     }
     r.exitCode = p.exitCode();
     r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
     QFile f(logFile);
     if (f.open(QIODevice::ReadOnly))
         r.log = QString::fromUtf8(f.readAll());
@@ -122,31 +124,56 @@ TEST_F(CommandLineFiles, AModelAndAProjectFileBothOpenWithoutAQuestion)
     }
 }
 
-TEST_F(CommandLineFiles, ARefusedProjectFileIsReportedWithItsReasonAndTheStartEnds)
+TEST_F(CommandLineFiles, ARefusedProjectFileIsReportedWithItsReasonOnStandardErrorAndTheStartFails)
 {
     const QByteArray good = read(saveProject("good.pmdb", "Saved Plant"));
     ASSERT_FALSE(good.isEmpty());
     QByteArray flipped = good;
     flipped[flipped.size() / 2] = flipped[flipped.size() / 2] ^ 0x20;
+    QByteArray picture("\x89PNG\r\n\x1a\n", 8);
+    picture.append(QByteArray(200, 'x'));
     const struct { const char* name; QByteArray bytes; } damaged[] = {
         {"cut short.pmdb", good.left(good.size() - 10)},
         {"one byte changed.pmdb", flipped},
         {"header only.pmdb", good.left(good.indexOf('\n') + 1)},
+        // Another program's file under the project file's extension.
+        {"pl\xc3\xa4n v2.1.pmdb", picture},
     };
     for (const auto& d : damaged) {
         const QString file = write(QString::fromUtf8(d.name), d.bytes);
         QFile::remove(log());
         const HostRun r = host({file});
         ASSERT_TRUE(r.finished) << d.name << ": still running after " << r.ms << " ms";
-        EXPECT_EQ(r.exitCode, 0) << r.log.toStdString();
-        // The file and why, in one line.
-        const QString said = "[Err] Cannot open the project file " + file + ": ";
-        const int at = r.log.indexOf(said);
-        ASSERT_GE(at, 0) << r.log.toStdString();
-        const QString reason = r.log.mid(at + said.size()).section('\n', 0, 0);
-        EXPECT_FALSE(reason.trimmed().isEmpty()) << r.log.toStdString();
+        // A script tells the refusal from success by the exit status, and reads why on
+        // standard error without asking for a log.
+        EXPECT_EQ(r.exitCode, 1) << d.name << "\n" << r.log.toStdString();
+        // The file and why, in one line, in the log and on standard error.
+        QString said;
+        for (const QString& line : r.log.split('\n'))
+            if (line.startsWith("[Err] ") && line.contains(file))
+                said = line.mid(6);
+        ASSERT_FALSE(said.isEmpty()) << r.log.toStdString();
+        EXPECT_GT(said.size(), file.size() + 20) << said.toStdString();
+        EXPECT_TRUE(r.err.contains("pelmora: " + said + "\n")) << d.name << "\n" << r.err.toStdString();
         EXPECT_TRUE(r.log.contains("[Log] Finish: Event loop left")) << r.log.toStdString();
     }
+
+    // The same file whole, beside a model: opened, exit status 0, and nothing on standard
+    // error about either.
+    const QString whole = write(QString::fromUtf8("pl\xc3\xa4n v2.1.pmdb"), good);
+    const QString model = write("part 1..2.stl", cube);
+    const HostRun fine = host({model, whole});
+    ASSERT_TRUE(fine.finished);
+    EXPECT_EQ(fine.exitCode, 0) << fine.err.toStdString();
+    EXPECT_FALSE(fine.err.contains(whole)) << fine.err.toStdString();
+    EXPECT_FALSE(fine.err.contains(model)) << fine.err.toStdString();
+
+    // A model that cannot be read fails the start too.
+    const QString broken = write(QString::fromUtf8("b\xc3\xb6se teil..stl"), QByteArray("not a model"));
+    const HostRun refused = host({whole, broken});
+    ASSERT_TRUE(refused.finished);
+    EXPECT_EQ(refused.exitCode, 1) << refused.log.toStdString();
+    EXPECT_TRUE(refused.err.contains(QString::fromUtf8("b\xc3\xb6se teil..stl"))) << refused.err.toStdString();
 }
 
 TEST_F(CommandLineFiles, OnlyTheFirstProjectFileNamedIsOpenedAndTheConsoleSaysWhyNotTheOthers)
@@ -163,7 +190,10 @@ TEST_F(CommandLineFiles, OnlyTheFirstProjectFileNamedIsOpenedAndTheConsoleSaysWh
 
     const HostRun hidden = host({missing, first, model, again, second});
     ASSERT_TRUE(hidden.finished) << "still running after " << hidden.ms << " ms";
-    EXPECT_EQ(hidden.exitCode, 0) << hidden.log.toStdString();
+    // Two files named were not opened; the same file named twice was.
+    EXPECT_EQ(hidden.exitCode, 1) << hidden.log.toStdString();
+    EXPECT_TRUE(hidden.err.contains("pelmora: Not opened: " + second + ": ")) << hidden.err.toStdString();
+    EXPECT_TRUE(hidden.err.contains("pelmora: Cannot open file " + missing)) << hidden.err.toStdString();
     EXPECT_TRUE(hidden.log.contains("[Wrn] Not opened again: " + again + ": the same project file was named twice"))
         << hidden.log.toStdString();
     EXPECT_TRUE(hidden.log.contains("[Wrn] Not opened: " + second + ": a project file replaces every open project, "
