@@ -236,6 +236,34 @@ public:
     using QMdiSubWindow::QMdiSubWindow;
 
 protected:
+    // Whenever Qt puts a maximized sub-window's buttons into the main window's menu bar
+    // (on being maximized, shown, or activated again, as after any dialog), it marks the
+    // main window modified along with the sub-window, and warns, as the main window's
+    // title has no place for the mark.  Nothing shows that mark: the document's own tab
+    // and title carry it.  So for those steps the sub-window shows Qt an unchanged state.
+    bool event(QEvent* e) override
+    {
+        switch (e->type()) {
+        case QEvent::Show:
+        case QEvent::WindowStateChange:
+        case QEvent::WindowActivate:
+        case QEvent::WindowDeactivate:
+        case QEvent::ActivationChange:
+        case QEvent::FocusIn:
+        case QEvent::ParentChange:
+            break;
+        default:
+            return QMdiSubWindow::event(e);
+        }
+        const bool modified = isWindowModified();
+        if (modified)
+            setAttribute(Qt::WA_WindowModified, false);
+        const bool handled = QMdiSubWindow::event(e);
+        if (modified)
+            setAttribute(Qt::WA_WindowModified, true);
+        return handled;
+    }
+
     bool focusNextPrevChild(bool next) override
     {
         QWidget* top = window();

@@ -10,9 +10,14 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -34,9 +39,11 @@ struct HostRun
 };
 
 // Runs `program`; a run still going after `timeoutMs` is killed and counts as unfinished.
-HostRun runBounded(const QString& program, const QStringList& args, const QString& logFile, int timeoutMs = 60000)
+HostRun runBounded(const QString& program, const QStringList& args, const QString& logFile, int timeoutMs = 60000,
+                   const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess p;
+    p.setProcessEnvironment(environment);
     QElapsedTimer clock;
     clock.start();
     p.start(program, args);
@@ -206,4 +213,52 @@ TEST_F(CommandLineFiles, OnlyTheFirstProjectFileNamedIsOpenedAndTheConsoleSaysWh
     ASSERT_TRUE(shown.finished);
     EXPECT_EQ(shown.value("questions"), "");
     EXPECT_EQ(shown.value("projects"), "First|cube");
+}
+
+TEST_F(CommandLineFiles, AStartRemovesTheCopyFilesThatNoRunningInstanceHolds)
+{
+    // A temporary folder of its own, as TMPDIR names it.
+    QDir(dir.path()).mkdir("tmp");
+    const QString tmp = dir.filePath("tmp");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TMPDIR", tmp);
+
+    // A process that has ended: its copy file was left by a kill.
+    QProcess ended;
+    ended.start("true", QStringList());
+    ASSERT_TRUE(ended.waitForFinished(10000));
+    const QString gone = QString::number(ended.processId());
+    const QString self = QString::number(::getpid());
+    const auto make = [&](const QString& name) {
+        const QString path = QDir(tmp).filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("copied objects");
+        return path;
+    };
+    const QString killed = make("pelmora-copy-" + gone + "-a1B2c3");
+    // This test runs, but it is no instance of the program, and holds no lock on it.
+    const QString unheld = make("pelmora-copy-" + self + "-d4E5f6");
+    // Held by a running process (this one) as an instance holds its own.
+    const QString held = make("pelmora-copy-" + self + "-g7H8i9");
+    const int lock = ::open(QFile::encodeName(held).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(lock, 0);
+    ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
+    // Not copy files: another name, and a link named like one.
+    const QString other = make("pelmora-copy-notes.txt");
+    const QString target = make("kept target");
+    const QString link = QDir(tmp).filePath("pelmora-copy-" + gone + "-j0K1l2");
+    ASSERT_TRUE(QFile::link(target, link));
+
+    const HostRun r = runBounded(PELMORA_HOST, QStringList{"--hidden", "--log", log()}, log(), 60000, environment);
+    ::close(lock);
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(killed));
+    EXPECT_FALSE(QFileInfo::exists(unheld));
+    EXPECT_TRUE(QFileInfo::exists(held));
+    EXPECT_TRUE(QFileInfo::exists(other));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(read(target), QByteArray("copied objects"));
+    EXPECT_TRUE(r.log.contains("[Log] Removed the copy file " + QFileInfo(killed).fileName())) << r.log.toStdString();
 }
