@@ -1,12 +1,17 @@
 // The Project Explorer without the mouse, in the real main window: Tab and Shift+Tab
 // bring the focus to the tree from the 3D view, the arrow keys choose an object, and F2
-// renames it; a label no project file could hold is refused as it is typed.
+// renames it; a label no project file could hold is refused as it is typed, there and in
+// the property editor's Label row.
 
 #include <commands/SimModule.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
 #include <mainwindow/DockingWindowMediator.h>
 #include <mainwindow/MainWindow.h>
+#include <propertyeditor/PropertyModel.h>
+#include <propertyeditor/PropertyOperator.h>
+#include <propertyeditor/PropertyView.h>
+#include <selection/ProjectItem.h>
 #include <selection/ProjectObjectItem.h>
 #include <selection/TreeWidget.h>
 #include <visualization/qView3DMRML.h>
@@ -20,6 +25,7 @@
 #include <pmmsg/Message.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QTest>
 
@@ -144,4 +150,43 @@ TEST_F(TreeKeyboard, TabReachesTheTreeWhereKeysSelectAndRenameAndALabelTooLongIs
     // 4,096 bytes are taken.
     ASSERT_TRUE(rename(QString(4096, 'y')));
     EXPECT_EQ(std::string(object->get_label()), std::string(4096, 'y'));
+
+    // Up to the project's item: its label is refused the same way.
+    for (int n = 0; n < 10 && tree->currentItem() && tree->currentItem()->type() != Gui::ProjectItem::ItemType; ++n)
+        QTest::keyClick(tree, Qt::Key_Up);
+    ASSERT_TRUE(tree->currentItem() && tree->currentItem()->type() == Gui::ProjectItem::ItemType);
+    const std::string projectLabel = project->getProjectName();
+    console.clear();
+    ASSERT_TRUE(rename(QString(5000, 'p')));
+    EXPECT_EQ(project->getProjectName(), projectLabel);
+    EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Error,
+                                 "a label may hold at most 4096 bytes, and this one holds 5000"));
+    // Back down to the object for the property editor.
+    for (int n = 0; n < 10 && tree->currentItem() != item; ++n)
+        QTest::keyClick(tree, Qt::Key_Down);
+    ASSERT_EQ(tree->currentItem(), item);
+
+    // The property editor's Label row of the object selected with the keys refuses a
+    // longer one pasted in, with the same reason.
+    auto* panel = Gui::DockingWindowMediator::instance()->getDockingWindow("Std_PropertyView");
+    ASSERT_NE(panel, nullptr);
+    Gui::PropertyOperator::PropertyOperator* rows = panel->findChild<Gui::PropertyView*>()->dataTree();
+    Gui::PropertyOperator::PropertyModel* model = rows->propertyModel();
+    QModelIndex labelRow;
+    for (int r = 0; r < model->rowCount() && !labelRow.isValid(); ++r)
+        if (model->data(model->index(r, 0)).toString() == QLatin1String("Label"))
+            labelRow = model->index(r, 1);
+    ASSERT_TRUE(labelRow.isValid());
+    rows->setCurrentIndex(labelRow.siblingAtColumn(0));
+    auto* field = qobject_cast<QLineEdit*>(rows->indexWidget(labelRow));
+    ASSERT_NE(field, nullptr);
+    field->setFocus();
+    console.clear();
+    QApplication::clipboard()->setText(QString(4097, 'z'));
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    QTest::qWait(5);
+    EXPECT_EQ(std::string(object->get_label()), std::string(4096, 'y'));
+    EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Error,
+                                 "a label may hold at most 4096 bytes, and this one holds 4097"));
 }
