@@ -123,7 +123,7 @@ constexpr unsigned long long InlineCopyLimit = 0xA00000;
 //
 // A process killed or crashed cannot remove it, so the name carries the process id and
 // the process holds a lock on the file while it lives; a later start removes the files
-// whose lock it can take and whose process is not this program (abandoned()).
+// whose lock it can take and whose process is not this program (removeAbandoned()).
 class CopyFile
 {
 public:
@@ -137,7 +137,7 @@ public:
     {
         struct stat info;
         if (!name.empty() && ::lstat(name.c_str(), &info) != 0)
-            remove();   // removed meanwhile: a new one is made, never one by that name
+            release();   // removed meanwhile: a new one is made, never one by that name
         if (name.empty()) {
             QByteArray pattern = QFile::encodeName(
                 QDir(QDir::tempPath()).filePath(QStringLiteral("%1%2-XXXXXX").arg(QLatin1String(Prefix)).arg(::getpid())));
@@ -155,10 +155,7 @@ public:
     {
         if (!name.empty())
             ::unlink(name.c_str());
-        name.clear();
-        if (lock >= 0)
-            ::close(lock);
-        lock = -1;
+        release();
     }
     ~CopyFile() { remove(); }
 
@@ -223,6 +220,14 @@ private:
     }
 
     CopyFile() = default;
+    // Lets go of the file without removing it.
+    void release()
+    {
+        name.clear();
+        if (lock >= 0)
+            ::close(lock);
+        lock = -1;
+    }
     std::string name;
     int lock = -1;
 };
