@@ -9,6 +9,7 @@
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
 #include <dialogs/widgets/FileDialog.h>
+#include <mainwindow/DocumentArea.h>
 #include <mainwindow/MDIWindow.h>
 #include <mainwindow/MainWindow.h>
 
@@ -24,6 +25,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -155,8 +157,11 @@ TEST_F(WindowModifiedMark, BringingAChangedProjectsViewBackMarksNoWindowWithoutA
     EXPECT_EQ(complaints(console), 0) << "open cancelled";
     console.clear();
 
-    // The mark itself is kept throughout.
+    // The mark itself is kept throughout, on the view and on its tab.
     ASSERT_NE(window->activeWindow(), nullptr);
     EXPECT_TRUE(window->activeWindow()->isWindowModified());
+    QTabBar* tabs = window->findChild<Gui::DocumentArea*>()->tabBar();
+    ASSERT_EQ(tabs->count(), 1);
+    EXPECT_EQ(tabs->tabText(0), "Unnamed Project*");
     EXPECT_TRUE(project->get_object("Unsaved"));
 }
