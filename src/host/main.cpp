@@ -5,12 +5,15 @@
 //   --hidden           start without showing the window; the loop ends after start-up.
 //                      No box is shown: questions take the answer that keeps what is
 //                      open, and refusals go to the console (qPelmoraApplicationFiles.cpp)
+//                      and to standard error. The exit status is 1 when a file named on
+//                      the command line was not opened.
 //   --screenshot FILE  save a PNG of the main window once start-up is done, then quit
 //   --log FILE         append every console line, with its level, to FILE
 
 #include "HostOptions.h"
 #include "LogFileObserver.h"
 #include "Screenshot.h"
+#include "StandardErrorObserver.h"
 
 #include <core/qPelmoraApplication.h>
 #include <femgui/FemGui.h>
@@ -40,6 +43,13 @@ int main(int argc, char** argv)
         Vexil::MsgConsoleSingleton::Instance().connect_observer(log.get());
     }
 
+    // Connected before the logic starts: refusals during start-up count too.
+    std::unique_ptr<Host::StandardErrorObserver> standardError;
+    if (options.hidden) {
+        standardError = std::make_unique<Host::StandardErrorObserver>();
+        Vexil::MsgConsoleSingleton::Instance().connect_observer(standardError.get());
+    }
+
     int result = 0;
     try {
         Obj::Application logic(static_cast<int>(options.arguments.size()) - 1, options.arguments.data(),
@@ -52,6 +62,9 @@ int main(int argc, char** argv)
         Gui::qPelmoraApplication::execute_application();
         Gui::qPelmoraApplication::destruct();
         if (!options.screenshotFile.empty() && !Host::screenshotTaken())
+            result = 1;
+        // A script that names a file must be able to tell a refusal from success.
+        if (options.hidden && Gui::qPelmoraApplication::command_line_files_not_opened() > 0)
             result = 1;
     }
     catch (const Vexil::SystemExitException& e) {
@@ -68,5 +81,7 @@ int main(int argc, char** argv)
 
     if (log)
         Vexil::MsgConsoleSingleton::Instance().disconnect_observer(log.get());
+    if (standardError)
+        Vexil::MsgConsoleSingleton::Instance().disconnect_observer(standardError.get());
     return result;
 }

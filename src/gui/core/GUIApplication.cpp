@@ -573,9 +573,13 @@ bool GUISingleApplication::handOverCommandLineFiles() const
 
 std::vector<std::string> GUISingleApplication::commandLineFilesToOpen() const
 {
+    return qPelmoraApplication::files_to_open_together(commandLineFilesNamedHere());
+}
+
+std::vector<std::string> GUISingleApplication::commandLineFilesNamedHere() const
+{
     if (!d->handOverTried)
-        return qPelmoraApplication::files_to_open_together(
-            Obj::Application::_pcSingleton ? Obj::Application::instance().getCmdLineFiles()
-                                           : std::vector<std::string>());
-    return qPelmoraApplication::files_to_open_together(d->filesLeft);
+        return Obj::Application::_pcSingleton ? Obj::Application::instance().getCmdLineFiles()
+                                              : std::vector<std::string>();
+    return d->filesLeft;
 }

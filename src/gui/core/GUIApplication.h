@@ -94,6 +94,8 @@ public:
     // start those the running instance did not take; in the order that opens them
     // together (qPelmoraApplication::files_to_open_together).
     std::vector<std::string> commandLineFilesToOpen() const;
+    // The same files as named, before any is left out for being named with another.
+    std::vector<std::string> commandLineFilesNamedHere() const;
 
 Q_SIGNALS:
     void messageReceived(const QList<QByteArray>& messages);

@@ -292,12 +292,13 @@ qPelmoraApplication::qPelmoraApplication(bool connectLogic)
         // Annotation list files from the command line are read into the current project,
         // and project files are opened as the Open command does.
         Obj::Application::instance().setFileOpener([](const std::string& file) {
-            if (Vexil::DocumentInfo(file).has_extension("pmdb") && Obj::ProjectFile::is_project_file(file)) {
-                if (_pInstance)
-                    _pInstance->openPMDB(file.c_str(), "Pelmora");
-                return true;
-            }
-            return isAnnotationListFile(file) && (openAnnotationListFile(file), true);
+            using Opening = Obj::Application::FileOpening;
+            const auto outcome = [](bool opened) { return opened ? Opening::Opened : Opening::Refused; };
+            if (Vexil::DocumentInfo(file).has_extension("pmdb") && Obj::ProjectFile::is_project_file(file))
+                return outcome(_pInstance && _pInstance->openPMDB(file.c_str(), "Pelmora"));
+            if (isAnnotationListFile(file))
+                return outcome(openAnnotationListFile(file));
+            return Opening::NotMine;
         });
         // A project file's project that no view feeder here can show is refused.
         Obj::Application::instance().setViewTypeCheck([](const std::string& typeName) {

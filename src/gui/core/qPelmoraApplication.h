@@ -150,11 +150,17 @@ public:
     void open(const char* fileName, const char* module);
     // Resumes a project file in place of every open project (after asking). Nothing
     // changes when the user keeps the projects or cancels the question about saving them.
-    void openPMDB(const char* fileName, const char* module);
+    // True when the file's projects were opened.
+    bool openPMDB(const char* fileName, const char* module);
     // The files named together (on one command line, or handed over at once by a second
     // start) in the order that opens them all without one discarding another; files that
     // cannot be opened with the others are left out and the console says why.
     static std::vector<std::string> files_to_open_together(const std::vector<std::string>& files);
+    // Notes which of the files named on the command line the start opened; the host's
+    // exit status tells a script whether any was not (missing, refused, or left out).
+    static void note_command_line_files(const std::vector<std::string>& named,
+                                        const std::vector<std::string>& opened);
+    static std::size_t command_line_files_not_opened();
     // Whether questions and messages may be shown in boxes: not in a start without a
     // window, where nobody could answer them (see qPelmoraApplicationFiles.cpp).
     static bool may_ask_user();

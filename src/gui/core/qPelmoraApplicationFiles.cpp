@@ -11,6 +11,7 @@
 #include "selection/TreeSelectionSingleton.h"
 
 #include <obj/Application.h>
+#include <obj/ProjectFile.h>
 #include <pmmsg/Message.h>
 #include <vexil/DocumentInfo.h>
 #include <vexil/Exception.h>
@@ -24,12 +25,12 @@
 #include <QLayout>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <cerrno>
 #include <cstring>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Gui;
@@ -59,31 +60,6 @@ bool askYesNo(const QString& title, const QString& text)
     return box.exec() == QMessageBox::Yes;
 }
 
-
-// Makes `folder` with no access for others, or takes it when this user made it before;
-// one that another user made (anyone may name things in the temporary folder) is refused.
-bool makePrivateFolder(const QString& folder, std::string& error)
-{
-    const QByteArray path = QFile::encodeName(folder);
-    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
-        error = std::strerror(errno);
-        return false;
-    }
-    struct stat info;
-    if (::lstat(path.constData(), &info) != 0) {
-        error = std::strerror(errno);
-        return false;
-    }
-    if (!S_ISDIR(info.st_mode) || info.st_uid != ::geteuid()) {
-        error = "it exists and is not a folder of this user";
-        return false;
-    }
-    if ((info.st_mode & 07777) != 0700 && ::chmod(path.constData(), 0700) != 0) {
-        error = std::strerror(errno);
-        return false;
-    }
-    return true;
-}
 
 // Creates the first free file of "<base>.pmdb", "<base>-1.pmdb", ... in `folder`, empty and
 // private, so that no other save takes the name; its path, or empty with the reason.
@@ -217,6 +193,28 @@ std::vector<std::string> qPelmoraApplication::files_to_open_together(const std::
     return projectFiles;
 }
 
+namespace {
+std::size_t commandLineFilesNotOpened = 0;
+}
+
+void qPelmoraApplication::note_command_line_files(const std::vector<std::string>& named,
+                                                  const std::vector<std::string>& opened)
+{
+    // A file named twice and opened once was opened.
+    QSet<QString> done;
+    for (const std::string& file : opened)
+        done.insert(sameFileKey(file));
+    commandLineFilesNotOpened = 0;
+    for (const std::string& file : named)
+        if (!done.contains(sameFileKey(file)))
+            ++commandLineFilesNotOpened;
+}
+
+std::size_t qPelmoraApplication::command_line_files_not_opened()
+{
+    return commandLineFilesNotOpened;
+}
+
 bool qPelmoraApplication::close_projects_for_resume(const char* fileName)
 {
     Obj::Application& logic = Obj::Application::instance();
@@ -272,10 +270,10 @@ bool qPelmoraApplication::close_projects_for_resume(const char* fileName)
     return true;
 }
 
-void qPelmoraApplication::openPMDB(const char* fileName, const char*)
+bool qPelmoraApplication::openPMDB(const char* fileName, const char*)
 {
     if (!fileName)
-        return;
+        return false;
     const Vexil::DocumentInfo file(fileName);
     const std::string path = file.document_path();
     Obj::Application& logic = Obj::Application::instance();
@@ -284,15 +282,15 @@ void qPelmoraApplication::openPMDB(const char* fileName, const char*)
         // A file that would be refused must not cost the user the projects open now.
         if (!logic.check_project_file(1, path.c_str())) {
             warnCannotOpenProjectFile(fileName, logic.last_file_error());
-            return;
+            return false;
         }
         if (!close_projects_for_resume(fileName))
-            return;
+            return false;
     }
 
     if (!logic.resume_from_file(1, path.c_str())) {
         warnCannotOpenProjectFile(fileName, logic.last_file_error());
-        return;
+        return false;
     }
     send_view_extents(false);
     logic.ExecuteAfterResume();
@@ -302,6 +300,7 @@ void qPelmoraApplication::openPMDB(const char* fileName, const char*)
         logic.check_input();
         setDirty(false);
     }
+    return true;
 }
 
 void qPelmoraApplication::import_from(const char* fileName, const char* projectName, const char* module)
@@ -467,9 +466,21 @@ bool qPelmoraApplication::save_common(const std::string& fileName)
                                                      folder.toUtf8().constData());
         return false;
     }
-    if (Obj::Application::instance().save_as_file(1, fileName.c_str())) {
+    Obj::Application& logic = Obj::Application::instance();
+    if (logic.save_as_file(1, fileName.c_str())) {
         setDirty(false);
         return true;
+    }
+    // What the projects hold fails wherever they go: another folder would not help.
+    const std::string content = Obj::ProjectFile::content_error(logic.get_projects());
+    if (!content.empty()) {
+        if (may_ask_user()) {
+            QMessageBox box(QMessageBox::Warning, QObject::tr("Failed to save"),
+                            QObject::tr("The projects were not saved: %1").arg(QString::fromUtf8(content.c_str())),
+                            QMessageBox::Ok, MainWindow::get_main_window_inst());
+            box.exec();
+        }
+        return false;
     }
     if (!may_ask_user()) {
         console().Error("The projects were not saved: a start without a window does not save them "
@@ -488,38 +499,40 @@ bool qPelmoraApplication::save_common(const std::string& fileName)
 
 bool qPelmoraApplication::save_as_sys_temp()
 {
-    const QString temp = QDir::tempPath();
-    if (temp.isEmpty())
-        return false;
+    Obj::Application& logic = Obj::Application::instance();
     auto& console = Vexil::MsgConsoleSingleton::Instance();
-    // A folder of this user's own: the shared temporary folder lets everyone read and name
-    // files there, and the projects are the user's work.
-    const QString folder = QDir(temp).filePath(QStringLiteral("Pelmora21-%1").arg(::geteuid()));
-    std::string error;
-    if (!makePrivateFolder(folder, error)) {
-        console.Error("Error: Cannot save to the temporary folder %s: %s\n", folder.toUtf8().constData(), error.c_str());
-        return false;
-    }
+    // The logic's own folder of this user: the shared temporary folder lets everyone read
+    // and name files there, and the projects are the user's work.  Where another user
+    // took its usual name, the logic makes a fresh private folder instead.
+    const QString usual = QDir(QString::fromUtf8(logic.get_sys_temp_directory().c_str()))
+                              .filePath(QStringLiteral("Pelmora21-%1").arg(::geteuid()));
+    const QString folder = QDir::cleanPath(QString::fromUtf8(logic.getTempAppFolder().c_str()));
     // The project keeps its file name, with a number added when an earlier fallback save
     // holds that name already.
-    const std::string appFile = Obj::Application::instance().getApplicationFile();
+    const std::string appFile = logic.getApplicationFile();
     QString base = appFile.empty()
         ? QStringLiteral("Untitled")
         : QFileInfo(QDir::fromNativeSeparators(QString::fromUtf8(appFile.c_str()))).fileName();
     if (base.endsWith(QLatin1String(".pmdb"), Qt::CaseInsensitive))
         base.chop(5);
+    std::string error;
     const QString path = reserveFreeName(folder, base, error);
     if (path.isEmpty()) {
         console.Error("Error: Cannot save to the temporary folder %s: %s\n", folder.toUtf8().constData(), error.c_str());
         return false;
     }
     const QByteArray file = path.toUtf8();
-    if (!Obj::Application::instance().save_as_file(1, file.constData())) {
+    if (!logic.save_as_file(1, file.constData())) {
         QFile::remove(path);
         return false;
     }
     // Said on the console and so in the status bar: the user must know where the work went.
-    console.Warning("The projects were saved to the temporary file %s\n", file.constData());
+    if (folder != usual)
+        console.Warning("The projects were saved to the temporary file %s: %s is not a folder of this user, so "
+                        "they went to the private folder %s\n",
+                        file.constData(), usual.toUtf8().constData(), folder.toUtf8().constData());
+    else
+        console.Warning("The projects were saved to the temporary file %s\n", file.constData());
     return true;
 }
 

@@ -67,6 +67,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
 #include <QSignalMapper>
@@ -83,10 +84,13 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <limits>
 #include <set>
 
 #include <boost/signals2/connection.hpp>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -118,6 +122,10 @@ constexpr unsigned long long InlineCopyLimit = 0xA00000;
 // readable by this user only and under a name no one else had (the shared temporary
 // folder lets anyone read and name files there), and removed once the clipboard no
 // longer names it or the process ends: a copy can be hundreds of megabytes.
+//
+// A process killed or crashed cannot remove it, so the name carries the process id and
+// the process holds a lock on the file while it lives; a later start removes the files
+// whose lock it can take and whose process is not this program (removeAbandoned()).
 class CopyFile
 {
 public:
@@ -131,12 +139,14 @@ public:
     {
         struct stat info;
         if (!name.empty() && ::lstat(name.c_str(), &info) != 0)
-            name.clear();   // removed meanwhile: a new one is made, never one by that name
+            release();   // removed meanwhile: a new one is made, never one by that name
         if (name.empty()) {
-            QByteArray pattern = QFile::encodeName(QDir(QDir::tempPath()).filePath(QStringLiteral("pelmora-copy-XXXXXX")));
-            const int fd = ::mkstemp(pattern.data());   // private and exclusive
+            QByteArray pattern = QFile::encodeName(
+                QDir(QDir::tempPath()).filePath(QStringLiteral("%1%2-XXXXXX").arg(QLatin1String(Prefix)).arg(::getpid())));
+            const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);   // private and exclusive
             if (fd >= 0) {
-                ::close(fd);
+                ::flock(fd, LOCK_EX | LOCK_NB);
+                lock = fd;
                 name = pattern.toStdString();
             }
         }
@@ -147,13 +157,138 @@ public:
     {
         if (!name.empty())
             ::unlink(name.c_str());
-        name.clear();
+        release();
     }
     ~CopyFile() { remove(); }
 
+    // Removes this user's copy files in `folder` that no running instance holds; returns
+    // their names.
+    static QStringList removeAbandoned(const QString& folder)
+    {
+        static const QRegularExpression pattern(QStringLiteral("^%1(\\d{1,10})-[A-Za-z0-9]{6}$").arg(QLatin1String(Prefix)));
+        const std::string own = instance().current();
+        QStringList removed;
+        const QDir dir(folder);
+        for (const QString& entry : dir.entryList({QLatin1String(Prefix) + QLatin1Char('*')},
+                                                  QDir::Files | QDir::System | QDir::Hidden)) {
+            const QRegularExpressionMatch match = pattern.match(entry);
+            const QByteArray path = QFile::encodeName(dir.filePath(entry));
+            if (!match.hasMatch() || path.toStdString() == own)
+                continue;
+            // Opened without following a link and without waiting on a pipe; only a
+            // regular file of this user is a copy file.
+            const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+            if (fd < 0)
+                continue;
+            struct stat opened;
+            struct stat named;
+            const bool abandoned = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == ::geteuid()
+                && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && !runsThisProgram(match.captured(1).toLongLong())
+                && ::lstat(path.constData(), &named) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino;
+            if (abandoned && ::unlink(path.constData()) == 0)
+                removed << entry;
+            ::close(fd);
+        }
+        return removed;
+    }
+
 private:
+    static constexpr const char* Prefix = "pelmora-copy-";
+
+    // Whether process `pid` runs this program: then its file may be one it has just made
+    // and not yet locked.  When that cannot be told, it is taken to.
+    static bool runsThisProgram(long long pid)
+    {
+        if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
+            return false;
+        if (pid == ::getpid())
+            return true;
+        const auto target = [](const QByteArray& link, bool& gone) {
+            QByteArray buffer(4096, '\0');
+            const ssize_t n = ::readlink(link.constData(), buffer.data(), static_cast<size_t>(buffer.size()));
+            gone = n < 0 && errno == ENOENT;
+            QByteArray text = n > 0 ? buffer.left(static_cast<int>(n)) : QByteArray();
+            // A program replaced on disk while it runs is still that program.
+            if (text.endsWith(" (deleted)"))
+                text.chop(10);
+            return text;
+        };
+        bool gone = false;
+        const QByteArray self = target("/proc/self/exe", gone);
+        const QByteArray other = target("/proc/" + QByteArray::number(pid) + "/exe", gone);
+        if (gone)
+            return false;
+        return other.isEmpty() || self.isEmpty() || other == self;
+    }
+
     CopyFile() = default;
+    // Lets go of the file without removing it.
+    void release()
+    {
+        name.clear();
+        if (lock >= 0)
+            ::close(lock);
+        lock = -1;
+    }
     std::string name;
+    int lock = -1;
+};
+
+// The frame of a document view in the document area.  Qt keeps Tab inside a sub-window,
+// which would leave every dock (the Project Explorer among them) out of reach of the
+// keyboard: here Tab goes on through the main window's widgets as it does elsewhere.
+class DocumentSubWindow : public QMdiSubWindow
+{
+public:
+    using QMdiSubWindow::QMdiSubWindow;
+
+protected:
+    // Whenever Qt puts a maximized sub-window's buttons into the main window's menu bar
+    // (on being maximized, shown, or activated again, as after any dialog), it marks the
+    // main window modified along with the sub-window, and warns, as the main window's
+    // title has no place for the mark.  Nothing shows that mark: the document's own tab
+    // and title carry it.  So for those steps the sub-window shows Qt an unchanged state.
+    bool event(QEvent* e) override
+    {
+        switch (e->type()) {
+        case QEvent::Show:
+        case QEvent::WindowStateChange:
+        case QEvent::WindowActivate:
+        case QEvent::WindowDeactivate:
+        case QEvent::ActivationChange:
+        case QEvent::FocusIn:
+        case QEvent::ParentChange:
+            break;
+        default:
+            return QMdiSubWindow::event(e);
+        }
+        const bool modified = isWindowModified();
+        if (modified)
+            setAttribute(Qt::WA_WindowModified, false);
+        const bool handled = QMdiSubWindow::event(e);
+        if (modified)
+            setAttribute(Qt::WA_WindowModified, true);
+        return handled;
+    }
+
+    bool focusNextPrevChild(bool next) override
+    {
+        QWidget* top = window();
+        QWidget* from = QApplication::focusWidget();
+        if (!top || top == this || !from || from->window() != top)
+            return QMdiSubWindow::focusNextPrevChild(next);
+        for (QWidget* w = step(from, next); w && w != from; w = step(w, next)) {
+            if ((w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && !w->focusProxy() && w->isEnabled()
+                && w->window() == top && w->isVisibleTo(top)) {
+                w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    static QWidget* step(QWidget* w, bool next) { return next ? w->nextInFocusChain() : w->previousInFocusChain(); }
 };
 
 // The Qt settings of the window: organisation, application and version from the
@@ -792,7 +927,7 @@ void MainWindow::addWindow(MDIWindow* view)
     if (!view)
         return;
     const bool first = d->mdiArea->subWindowCount() == 0;
-    auto* sub = new QMdiSubWindow(d->mdiArea->viewport());
+    auto* sub = new DocumentSubWindow(d->mdiArea->viewport());
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWidget(view);
     sub->setWindowIcon(view->windowIcon());
@@ -1224,6 +1359,10 @@ void MainWindow::writeWindowSettings()
 void MainWindow::delayedStartup()
 {
     Obj::Application& logic = Obj::Application::instance();
+    // What an instance killed with a large copy on the clipboard left behind.
+    for (const QString& name : CopyFile::removeAbandoned(QDir::tempPath()))
+        Vexil::MsgConsoleSingleton::Instance().Log("Removed the copy file %s that no running instance holds\n",
+                                                   QFile::encodeName(name).constData());
     const std::string* runMode = findConfig("RunMode");
     if (runMode && *runMode == "Internal") {
         try {
@@ -1240,14 +1379,17 @@ void MainWindow::delayedStartup()
     // A second start with files hands them to the running instance and ends; what that
     // instance did not take is opened here.
     std::vector<std::string> commandLineFiles = logic.getCmdLineFiles();
+    std::vector<std::string> named = commandLineFiles;
     if (auto* single = qobject_cast<GUISingleApplication*>(QCoreApplication::instance())) {
         if (single->handOverCommandLineFiles()) {
             QCoreApplication::quit();
             return;
         }
+        named = single->commandLineFilesNamedHere();
         commandLineFiles = single->commandLineFilesToOpen();
     }
     const std::vector<std::string> files = logic.processFiles(commandLineFiles);
+    qPelmoraApplication::note_command_line_files(named, files);
     for (const std::string& file : files)
         FileDialog::setWorkingDirectory(QString::fromUtf8(file.c_str()));
     if (qPelmoraApplication* app = qPelmoraApplication::application())

@@ -8,6 +8,7 @@
 #include "visualization/ViewFeeder.h"
 
 #include <obj/Project.h>
+#include <obj/ProjectFile.h>
 #include <obj/Property.h>
 #include <vexil/MsgConsole.h>
 
@@ -18,6 +19,7 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -229,7 +231,13 @@ void ProjectItem::setData(int column, int role, const QVariant& value)
             if (value.toString() == QString::fromUtf8(project->getProjectName()))
                 return;
             const QByteArray label = value.toString().toUtf8();
-            if (!renamed([&] { project->OnUpdateLabel(label.constData()); })) {
+            if (!renamed([&] {
+                    // A label that no project file could hold would make every later save fail.
+                    const std::string error = Obj::ProjectFile::label_error(label.toStdString());
+                    if (!error.empty())
+                        throw std::invalid_argument("the label of the project was not changed: " + error);
+                    project->OnUpdateLabel(label.constData());
+                })) {
                 // The item shows the label the project has now.
                 QTreeWidgetItem::setData(column, Qt::DisplayRole, QString::fromUtf8(project->getProjectName()));
                 return;

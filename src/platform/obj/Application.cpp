@@ -472,10 +472,11 @@ std::vector<std::string> Application::processFiles(const std::vector<std::string
             Vexil::MsgConsoleSingleton::Instance().Error("Cannot open file %s\n", printableName(file).c_str());
             continue;
         }
-        if (fileOpener && fileOpener(file)) {
+        const FileOpening opening = fileOpener ? fileOpener(file) : FileOpening::NotMine;
+        if (opening == FileOpening::Opened)
             processed.push_back(file);
+        if (opening != FileOpening::NotMine)
             continue;
-        }
         // A project file gives back the projects it holds; a refused one was reported.
         if (Vexil::DocumentInfo(file).has_extension("pmdb")) {
             if (!resume_from_file(1, file.c_str()))

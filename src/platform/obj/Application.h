@@ -58,9 +58,12 @@ public:
     // Files and dirty state.
     std::vector<std::string> getCmdLineFiles() const;
     std::vector<std::string> processFiles(const std::vector<std::string>& files);
-    // Offered every file processFiles is given first; true when it took the file (the
-    // user interface opens the kinds of file it reads itself). Empty: none.
-    void setFileOpener(std::function<bool(const std::string&)> opener) { fileOpener = std::move(opener); }
+    // What a file opener did with a file it was offered.
+    enum class FileOpening { NotMine, Opened, Refused };
+    // Offered every file processFiles is given first (the user interface opens the kinds
+    // of file it reads itself); a file it opened or refused, having said why, goes no
+    // further. Empty: none.
+    void setFileOpener(std::function<FileOpening(const std::string&)> opener) { fileOpener = std::move(opener); }
     // Asked about the view type that each project of a project file names; a file with a
     // project it answers false for is refused as a whole. Empty: every type is taken.
     void setViewTypeCheck(std::function<bool(const std::string&)> check) { viewTypeCheck = std::move(check); }
@@ -139,7 +142,7 @@ public:
 
 private:
     friend class ProjectFile;
-    std::function<bool(const std::string&)> fileOpener;
+    std::function<FileOpening(const std::string&)> fileOpener;
     std::function<bool(const std::string&)> viewTypeCheck;
     void connect_project(Project* project);
     // Takes in a project set up beforehand (kind, feeder type), names it after `name`

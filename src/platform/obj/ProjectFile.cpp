@@ -203,9 +203,7 @@ bool parseUnsigned(const std::string& text, unsigned int& out)
     return true;
 }
 
-// The longest name or label a project file or a paste may hold: a longer one is no name a
-// user gave, and showing it (eliding a window title, say) costs time with its length.
-constexpr std::size_t MaxNameBytes = 4096;
+constexpr std::size_t MaxNameBytes = ProjectFile::MaxNameBytes;
 // The longest record other than a surface: property values, such as a group's member
 // list, stay far below this.
 constexpr std::size_t MaxRecordBytes = std::size_t(16) << 20;
@@ -728,25 +726,42 @@ std::string ProjectFile::write(const std::vector<Project*>& projects, const Proj
     return out;
 }
 
-void ProjectFile::save(const std::string& path, const std::vector<Project*>& projects, const Project* current)
+std::string ProjectFile::label_error(const std::string& label)
 {
-    if (path.empty())
-        throw Error("No file name given for the project file");
-    // A file that could not be read back is not written.
+    if (label.size() <= MaxNameBytes)
+        return {};
+    return "a label may hold at most " + std::to_string(MaxNameBytes) + " bytes, and this one holds "
+        + std::to_string(label.size());
+}
+
+std::string ProjectFile::content_error(const std::vector<Project*>& projects)
+{
     auto tooLong = [](const char* text) { return text && std::strlen(text) > MaxNameBytes; };
     for (const Project* project : projects) {
         if (!project)
             continue;
         if (tooLong(project->get_name()) || tooLong(project->getProjectName()))
-            throw Error("Cannot write the project file " + path + ": a project's name or label is longer than "
-                        + std::to_string(MaxNameBytes) + " bytes");
+            return "a project's name or label is longer than " + std::to_string(MaxNameBytes) + " bytes";
+        std::string error;
         project->objects.for_each([&](ProjectObject* object) {
-            if (tooLong(object->get_name()) || tooLong(object->get_label()))
-                throw Error("Cannot write the project file " + path + ": the name or label of an object of "
-                            + std::string(project->get_name()).substr(0, 200) + " is longer than "
-                            + std::to_string(MaxNameBytes) + " bytes");
+            if (error.empty() && (tooLong(object->get_name()) || tooLong(object->get_label())))
+                error = "the name or label of an object of " + std::string(project->get_name()).substr(0, 200)
+                    + " is longer than " + std::to_string(MaxNameBytes) + " bytes";
         });
+        if (!error.empty())
+            return error;
     }
+    return {};
+}
+
+void ProjectFile::save(const std::string& path, const std::vector<Project*>& projects, const Project* current)
+{
+    if (path.empty())
+        throw Error("No file name given for the project file");
+    // A file that could not be read back is not written.
+    const std::string content = content_error(projects);
+    if (!content.empty())
+        throw Error("Cannot write the project file " + path + ": " + content);
     // A failure leaves the earlier file as it was.
     std::string error;
     if (!Vexil::saveFileAtomically(path, write(projects, current), error))

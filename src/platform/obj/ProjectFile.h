@@ -25,6 +25,7 @@
 // byte or is longer than 4096 bytes.  Reading checks the first line before anything
 // else and takes one record at a time, none longer than what is left of the file.
 
+#include <cstddef>
 #include <iosfwd>
 #include <stdexcept>
 #include <string>
@@ -40,6 +41,10 @@ class ProjectFile
 {
 public:
     static constexpr int Version = 1;
+    // The longest name or label a project file or a paste may hold: a longer one is no
+    // name a user gave, and showing it (eliding a window title, say) costs time with its
+    // length.
+    static constexpr std::size_t MaxNameBytes = 4096;
 
     // Why a file was refused or could not be written.
     class Error : public std::runtime_error
@@ -54,6 +59,11 @@ public:
     // throws Error, leaving an earlier file as it was, when that fails.
     static void save(const std::string& path, const std::vector<Project*>& projects,
                      const Project* current);
+    // Why `label` could not be written to a project file; empty when it could.
+    static std::string label_error(const std::string& label);
+    // Why `projects` could not be written to a project file wherever it goes (a label too
+    // long, say); empty when nothing in them stands in the way.
+    static std::string content_error(const std::vector<Project*>& projects);
     // Whether `path` begins as a project file does (its first line); says nothing about
     // whether the rest can be read.
     static bool is_project_file(const std::string& path);

@@ -6,6 +6,7 @@
 
 #include <obj/Application.h>
 #include <obj/Project.h>
+#include <obj/ProjectFile.h>
 #include <obj/ProjectObject.h>
 #include <vexil/DocumentInfo.h>
 #include <vexil/Exception.h>
@@ -112,6 +113,12 @@ void writeProperty(Obj::PropertyContainer& container, const std::string& owner,
         throw Vexil::ExceptionHandler("Unknown property '" + propertyName + "' of " + owner);
     if (container.is_read_only(property))
         throw Vexil::ExceptionHandler("Property '" + propertyName + "' of " + owner + " is read-only");
+    // A label that no project file could hold would make every later save fail.
+    if (propertyName == "Label") {
+        const std::string error = Obj::ProjectFile::label_error(value);
+        if (!error.empty())
+            throw Vexil::ExceptionHandler("The label of " + owner.substr(0, 200) + " was not changed: " + error);
+    }
     if (!property->set_value_text(value)) {
         throw Vexil::ExceptionHandler("Invalid value '" + value + "' for property '" + propertyName
                                       + "' of " + owner);

@@ -115,7 +115,8 @@ TEST(ModelFileOnTheCommandLine, AnUnreadableFileIsReportedAndTheApplicationRunsO
     const QString bad = writeFile(dir, "broken.stl", QByteArray("solid broken\n facet normal 0 0 1\n  outer loop\n   vertex 0 0"));
     const HostRun r = runHost({"--hidden", bad}, dir.filePath("console.log"));
     ASSERT_TRUE(r.finished);
-    EXPECT_EQ(r.exitCode, 0) << r.log.toStdString();
+    // The start ends normally; its status says the file named was not opened.
+    EXPECT_EQ(r.exitCode, 1) << r.log.toStdString();
     EXPECT_TRUE(r.log.contains("[Err] Cannot open model file")) << r.log.toStdString();
     EXPECT_TRUE(r.log.contains("broken.stl")) << r.log.toStdString();
     EXPECT_TRUE(r.log.contains("[Log] Finish: Event loop left")) << r.log.toStdString();
@@ -128,7 +129,7 @@ TEST(ModelFileOnTheCommandLine, FilesOfNoKnownKindAndUnknownOptionsAreReported)
     const QString bare = writeFile(dir, "wedge", wedge); // a model, but nothing says so
     const HostRun r = runHost({"--hidden", notes, "--bogus", bare, "-style", "fusion"}, dir.filePath("console.log"));
     ASSERT_TRUE(r.finished);
-    EXPECT_EQ(r.exitCode, 0) << r.log.toStdString();
+    EXPECT_EQ(r.exitCode, 1) << r.log.toStdString();
     EXPECT_TRUE(r.log.contains("[Err] Cannot open unknown file type: " + notes)) << r.log.toStdString();
     EXPECT_TRUE(r.log.contains("[Err] Cannot open unknown file type: " + bare)) << r.log.toStdString();
     EXPECT_TRUE(r.log.contains("[Err] Unknown option: --bogus")) << r.log.toStdString();

@@ -289,14 +289,62 @@ TEST_F(FileOperations, AFailedSaveKeepsTheOldFileAndOffersTheTemporaryFolder)
     EXPECT_EQ(first, read(fallback));
     EXPECT_TRUE(QFileInfo::exists(QDir(folder).filePath("kept-1.pmdb")));
 
-    // A folder of that name that is no folder of this user is not used.
+    // Something of that name that is no folder of this user (a link another user planted,
+    // to a file or to a folder) is not used: the projects go to a fresh private folder
+    // beside it, and the console names it.
     QDir(folder).removeRecursively();
     write("elsewhere", "x");
-    ASSERT_TRUE(QFile::link(dir.filePath("elsewhere"), folder));
-    EXPECT_FALSE(app.save_as());
+    QDir(dir.path()).mkdir("elsewhere folder");
+    for (const QString& target : {dir.filePath("elsewhere"), dir.filePath("elsewhere folder")}) {
+        ASSERT_TRUE(QFile::link(target, folder));
+        console.clear();
+        answer = dir.filePath("taken.pmdb");
+        EXPECT_TRUE(app.save_as());
+        const QString saved = QString::fromStdString(logic.app().getApplicationFile());
+        const QString fresh = QFileInfo(saved).absolutePath();
+        EXPECT_TRUE(fresh.startsWith(folder + "-")) << saved.toStdString();
+        EXPECT_TRUE(read(saved).startsWith("PELMORA PROJECT FILE\n"));
+        EXPECT_TRUE(console.contains(ConsoleCapture::Level::Warning,
+                                     "The projects were saved to the temporary file " + saved.toStdString() + ": "
+                                         + folder.toStdString() + " is not a folder of this user, so they went to "
+                                         "the private folder " + fresh.toStdString() + "\n"));
+        ASSERT_EQ(::stat(QFile::encodeName(fresh).constData(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0700u);
+        QDir(fresh).removeRecursively();
+        QFile::remove(folder);
+    }
     EXPECT_EQ(read(dir.filePath("elsewhere")), QByteArray("x"));
-    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error, "Error: Cannot save to the temporary folder " + folder.toStdString()));
-    QFile::remove(folder);
+    EXPECT_TRUE(QDir(dir.filePath("elsewhere folder")).isEmpty());
+}
+
+TEST_F(FileOperations, ASaveThatFailsForWhatTheProjectsHoldOffersNoOtherFolder)
+{
+    // A label no project file can hold, given by a module through the logic: the typed
+    // paths refuse it where it is typed.
+    Obj::Project* project = newProject();
+    Obj::ProjectObject* object = project->add_object("Obj::ProjectObject", "Thing");
+    object->set_label(std::string(5000, 'L').c_str());
+    answer = dir.filePath("plant v2.1.pmdb");
+
+    ConsoleCapture console;
+    ModalCloser closer(QMessageBox::Yes);
+    EXPECT_FALSE(app.save_as());
+    // Told why, once; never asked about the temporary folder, where it would fail again.
+    EXPECT_EQ(closer.titles(), QStringList{"Failed to save"});
+    ASSERT_EQ(closer.texts().size(), 1);
+    EXPECT_TRUE(closer.texts()[0].startsWith("The projects were not saved: the name or label of an object of "))
+        << closer.texts()[0].toStdString();
+    EXPECT_TRUE(closer.texts()[0].endsWith(" is longer than 4096 bytes")) << closer.texts()[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(answer));
+    EXPECT_TRUE(project->is_modified());
+    EXPECT_TRUE(app.getDirty() || project->is_modified());
+
+    // Mended, the same save goes through.
+    object->set_label("Thing");
+    closer.setAnswer(QMessageBox::No);
+    EXPECT_TRUE(app.save_as());
+    EXPECT_TRUE(read(answer).startsWith("PELMORA PROJECT FILE\n"));
+    EXPECT_EQ(closer.count(), 1);
 }
 
 TEST_F(FileOperations, AProjectNeverSavedFallsBackUnderTheDefaultNameBesideOthers)
