@@ -10,6 +10,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QMimeData>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -19,7 +20,9 @@
 #include <QTextCursor>
 #include <QTextDecoder>
 #include <QTextBlock>
+#include <QTextBlockFormat>
 #include <QTextDocument>
+#include <QTextOption>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -38,6 +41,62 @@ QTextCodec* outputCodec()
     QTextCodec* codec = QTextCodec::codecForName("GBK");
     return codec ? codec : QTextCodec::codecForLocale();
 }
+
+// Marks a block of the view that continues the line of the block before it.
+constexpr int ContinuesLine = QTextFormat::UserProperty + 1;
+
+bool continuesLine(const QTextBlock& block)
+{
+    return block.blockFormat().boolProperty(ContinuesLine);
+}
+
+QTextBlockFormat continuationFormat()
+{
+    QTextBlockFormat format;
+    format.setProperty(ContinuesLine, true);
+    return format;
+}
+
+// The characters the view takes as the end of a line.
+bool endsLine(QChar c)
+{
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator
+           || c == QChar(0xfdd0) || c == QChar(0xfdd1);
+}
+
+// The view's text between two positions as the program wrote it: the pieces of an
+// over-long line joined again.
+QString writtenText(const QTextDocument* doc, int from, int to)
+{
+    QString text;
+    for (QTextBlock block = doc->findBlock(from); block.isValid() && block.position() < to; block = block.next()) {
+        const int start = block.position();
+        const int separator = start + block.length() - 1;
+        const int a = std::max(from, start) - start;
+        const int b = std::min(to, separator) - start;
+        if (b > a)
+            text += block.text().midRef(a, b - a);
+        if (separator >= from && separator < to && block.next().isValid() && !continuesLine(block.next()))
+            text += QLatin1Char('\n');
+    }
+    return text;
+}
+
+// The output view: a selection copied or dragged out is the text as written too.
+class OutputBrowser : public QTextBrowser
+{
+public:
+    using QTextBrowser::QTextBrowser;
+
+protected:
+    QMimeData* createMimeDataFromSelection() const override
+    {
+        const QTextCursor cursor = textCursor();
+        auto* data = new QMimeData;
+        data->setText(writtenText(document(), cursor.selectionStart(), cursor.selectionEnd()));
+        return data;
+    }
+};
 
 } // namespace
 
@@ -77,7 +136,7 @@ struct DlgIPCImp::Ui
             tools->addWidget(b);
         tools->addItem(new QSpacerItem(40, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
         column->addLayout(tools);
-        tb_output = new QTextBrowser(dialog);
+        tb_output = new OutputBrowser(dialog);
         tb_output->setObjectName(QStringLiteral("tb_output"));
         column->addWidget(tb_output);
         progressBar_ipc = new QProgressBar(dialog);
@@ -128,6 +187,9 @@ DlgIPCImp::DlgIPCImp(const QString& title, bool keep, QWidget*)
     ui->pb_darkmode->setCheckable(true);
     // Text taken out of the view must not live on in its undo history.
     ui->tb_output->document()->setUndoRedoEnabled(false);
+    // Qt's word wrap takes time in the square of the length of a run without a break
+    // point; such a run is broken anywhere instead.
+    ui->tb_output->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     ui->tb_output->setStyleSheet(QString::fromLatin1(LightStyle));
     ui->tb_output->ensureCursorVisible();
     ui->progressBar_ipc->setRange(0, 0);
@@ -255,7 +317,6 @@ void DlgIPCImp::flushPending(bool everything)
     if (pending.isEmpty())
         return;
     keepPendingBounded(true);
-    QTextCursor cursor(ui->tb_output->document());
     while (!pending.isEmpty()) {
         int end = 0;
         int lines = 0;
@@ -272,8 +333,7 @@ void DlgIPCImp::flushPending(bool everything)
             end = MaxCharsPerSlice;
             lines = pending.leftRef(end).count(QLatin1Char('\n'));
         }
-        cursor.movePosition(QTextCursor::End);
-        cursor.insertText(pending.left(end));
+        insertAtEnd(pending.left(end));
         pending.remove(0, end);
         pendingLines -= lines;
         trimOutput();
@@ -291,26 +351,52 @@ void DlgIPCImp::trimOutput()
 {
     QTextDocument* doc = ui->tb_output->document();
     const int noteBlocks = notedLines > 0 ? 1 : 0;
-    const int excessLines = doc->blockCount() - noteBlocks - MaxKeptLines;
+    const int excessLines = doc->blockCount() - continuationBlocks - noteBlocks - MaxKeptLines;
     const int excessChars = doc->characterCount() - MaxKeptChars;
     if (excessLines <= 0 && excessChars <= 0 && droppedLines == notedLines)
         return;
-    const int start = noteBlocks ? doc->findBlockByNumber(1).position() : 0;
-    int cut = start;
-    if (excessLines > 0)
-        cut = doc->findBlockByNumber(noteBlocks + excessLines).position();
-    if (excessChars > 0 && start + excessChars > cut) {
-        // To the start of the next line where there is one.
-        const QTextBlock block = doc->findBlock(start + excessChars);
-        cut = block.next().isValid() ? block.next().position() : start + excessChars;
+    const QTextBlock first = noteBlocks ? doc->firstBlock().next() : doc->firstBlock();
+    const int start = first.position();
+    // Whole blocks go from the top: the lines over the limit, then the blocks up to the
+    // first whose start brings the characters under theirs.  Without such a block the
+    // cut falls inside the last one.
+    const int charsEnd = start + excessChars;
+    int lineStarts = 0;
+    int pieces = 0;
+    QTextBlock keep = first;
+    QTextBlock last = first;
+    for (; keep.isValid(); keep = keep.next()) {
+        const bool continues = continuesLine(keep);
+        const bool linesDone = excessLines <= 0 || (lineStarts >= excessLines && !continues);
+        if (linesDone && (excessChars <= 0 || keep.position() > charsEnd))
+            break;
+        (continues ? pieces : lineStarts) += 1;
+        last = keep;
     }
+    int cut = start;
+    bool keptContinues = false;
+    if (keep.isValid()) {
+        cut = keep.position();
+        keptContinues = continuesLine(keep);
+    } else {
+        cut = std::min(std::max(charsEnd, last.position()), doc->characterCount() - 1);
+        keptContinues = continuesLine(last);
+        if (keptContinues)
+            --pieces;
+    }
+    const bool cutInsideLine = !keep.isValid() || keptContinues;
     QTextCursor cursor(doc);
     if (cut > start) {
-        // A cut inside one long line counts as a line.
-        droppedLines += std::max(1, doc->findBlock(cut).blockNumber() - noteBlocks);
+        // A cut inside one long line counts it as a line, once: the first line shown
+        // may be the rest of one counted already.
+        droppedLines += lineStarts - (restOfRemovedLine ? 1 : 0);
+        restOfRemovedLine = cutInsideLine;
         cursor.setPosition(start);
         cursor.setPosition(cut, QTextCursor::KeepAnchor);
         cursor.removeSelectedText();
+        // What is left of a line whose start went begins the view's lines now.
+        cursor.setBlockFormat(QTextBlockFormat());
+        continuationBlocks -= pieces + (keptContinues ? 1 : 0);
     }
     const QString note = tr("[%1 earlier lines of output were removed: the console keeps the last %2 lines]")
                              .arg(droppedLines)
@@ -325,13 +411,55 @@ void DlgIPCImp::trimOutput()
     notedLines = droppedLines;
 }
 
+// Inserts at the end of the view.  A line longer than MaxBlockChars goes into several
+// blocks, the later ones marked as continuing it: a block is laid out whole whenever text
+// is added to it, so one growing block would cost time in the square of its length.
+void DlgIPCImp::insertAtEnd(const QString& text)
+{
+    QTextDocument* doc = ui->tb_output->document();
+    QTextCursor cursor(doc);
+    cursor.movePosition(QTextCursor::End);
+    cursor.beginEditBlock();
+    const QTextBlock last = doc->lastBlock();
+    bool continuing = continuesLine(last);
+    int lineLength = last.length() - 1;
+    int runStart = 0;
+    const int size = text.size();
+    for (int i = 0; i < size; ++i) {
+        const QChar c = text.at(i);
+        if (endsLine(c)) {
+            const int next = c == QLatin1Char('\r') && i + 1 < size && text.at(i + 1) == QLatin1Char('\n') ? i + 1 : i;
+            if (continuing) {
+                // A new block would take the format of the one it follows.
+                cursor.insertText(text.mid(runStart, i - runStart));
+                cursor.insertBlock(QTextBlockFormat());
+                runStart = next + 1;
+                continuing = false;
+            }
+            i = next;
+            lineLength = 0;
+        } else if (lineLength >= MaxBlockChars && !c.isLowSurrogate()) {
+            if (i > runStart)
+                cursor.insertText(text.mid(runStart, i - runStart));
+            cursor.insertBlock(continuationFormat());
+            ++continuationBlocks;
+            runStart = i;
+            continuing = true;
+            lineLength = 1;
+        } else {
+            ++lineLength;
+        }
+    }
+    if (runStart < size)
+        cursor.insertText(text.mid(runStart));
+    cursor.endEditBlock();
+}
+
 void DlgIPCImp::appendToTextBrowser(const QString& text)
 {
     // The program's output read so far comes first.
     flushPending(true);
-    QTextCursor cursor(ui->tb_output->document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(text);
+    insertAtEnd(text);
     trimOutput();
     ui->tb_output->moveCursor(QTextCursor::End);
 }
@@ -435,7 +563,8 @@ void DlgIPCImp::slot_btnSave_clicked()
     if (QFileInfo(fileName).completeSuffix().isEmpty())
         fileName += QStringLiteral(".log");
     flushPending(true);
-    const QByteArray text = ui->tb_output->toPlainText().toUtf8();
+    const QTextDocument* doc = ui->tb_output->document();
+    const QByteArray text = writtenText(doc, 0, doc->characterCount() - 1).toUtf8();
     std::string error;
     if (!Vexil::saveFileAtomically(QFile::encodeName(fileName).toStdString(),
                                    std::string_view(text.constData(), static_cast<size_t>(text.size())), error)) {
@@ -448,7 +577,8 @@ void DlgIPCImp::slot_btnSave_clicked()
 void DlgIPCImp::slot_btnCopy_clicked()
 {
     flushPending(true);
-    QApplication::clipboard()->setText(ui->tb_output->toPlainText());
+    const QTextDocument* doc = ui->tb_output->document();
+    QApplication::clipboard()->setText(writtenText(doc, 0, doc->characterCount() - 1));
 }
 
 void DlgIPCImp::slot_btnClear_clicked()
@@ -458,6 +588,8 @@ void DlgIPCImp::slot_btnClear_clicked()
     pendingLines = 0;
     droppedLines = 0;
     notedLines = 0;
+    continuationBlocks = 0;
+    restOfRemovedLine = false;
     ui->tb_output->clear();
 }
 
