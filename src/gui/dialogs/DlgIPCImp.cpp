@@ -314,9 +314,9 @@ void DlgIPCImp::keepPendingBounded(bool toLimit)
 void DlgIPCImp::flushPending(bool everything)
 {
     flushTimer->stop();
-    if (pending.isEmpty())
-        return;
-    keepPendingBounded(true);
+    if (!pending.isEmpty())
+        keepPendingBounded(true);
+    const bool any = !pending.isEmpty();
     while (!pending.isEmpty()) {
         int end = 0;
         int lines = 0;
@@ -340,9 +340,14 @@ void DlgIPCImp::flushPending(bool everything)
         if (!everything)
             break;
     }
-    ui->tb_output->moveCursor(QTextCursor::End);
-    if (!pending.isEmpty())
+    if (any)
+        ui->tb_output->moveCursor(QTextCursor::End);
+    if (!pending.isEmpty()) {
         flushTimer->start(FlushIntervalMs);
+    } else if (endToReport) {
+        endToReport = false;
+        reportEnd();
+    }
 }
 
 // The view keeps the last MaxKeptLines lines and MaxKeptChars characters; above them a
@@ -479,9 +484,22 @@ void DlgIPCImp::onChildFinished(int code, QProcess::ExitStatus status)
     readChannel(QProcess::StandardError);
     exitCode = code;
     exitStatus = status;
+    // Much output still to show goes on in slices, the window reacting meanwhile; the
+    // end is told after it.
+    if (pendingLines > MaxLinesPerSlice || pending.size() > MaxCharsPerSlice) {
+        endToReport = true;
+        return;
+    }
+    flushPending(true);
+    reportEnd();
+}
+
+void DlgIPCImp::reportEnd()
+{
+    const int code = exitCode;
+    const QProcess::ExitStatus status = exitStatus;
     errorFound = false;
     ui->progressBar_ipc->setMaximum(100);
-    flushPending(true);
     if (status == QProcess::NormalExit && code == 0) {
         if (errorWord) {
             ui->progressBar_ipc->setValue(90);
@@ -591,6 +609,10 @@ void DlgIPCImp::slot_btnClear_clicked()
     continuationBlocks = 0;
     restOfRemovedLine = false;
     ui->tb_output->clear();
+    if (endToReport) {
+        endToReport = false;
+        reportEnd();
+    }
 }
 
 void DlgIPCImp::slot_btnDarkMode_clicked()

@@ -75,6 +75,7 @@ private:
     void lookForWords(const QString& text);
     void keepPendingBounded(bool toLimit);
     void flushPending(bool everything);
+    void reportEnd();
     void trimOutput();
     void insertAtEnd(const QString& text);
     void appendToTextBrowser(const QString& text);
@@ -105,6 +106,8 @@ private:
     int continuationBlocks = 0;
     // The first line shown is what is left of one counted among the removed lines.
     bool restOfRemovedLine = false;
+    // The program has ended; that is told once its output is shown.
+    bool endToReport = false;
     std::unique_ptr<QTextDecoder> outDecoder;
     std::unique_ptr<QTextDecoder> errDecoder;
 };
