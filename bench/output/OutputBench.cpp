@@ -94,6 +94,45 @@ void BM_OutputDock_Baseline(benchmark::State& state)
 }
 BENCHMARK(BM_OutputDock_Baseline)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Console messages of 1,000 characters that together make one line (a progress bar
+// written piece by piece, a long record), until they stand in the Output dock.
+void BM_OutputDockUnbroken(benchmark::State& state)
+{
+    const int characters = static_cast<int>(state.range(0));
+    Gui::DockWindow::ReportOutput output;
+    output.onToggleGoToEnd();
+    output.resize(800, 400);
+    output.show();
+    QCoreApplication::processEvents();
+    QElapsedTimer sinceLast;
+    qint64 maxGap = 0;
+    QTimer heartbeat;
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] { maxGap = std::max(maxGap, sinceLast.restart()); });
+    const std::string piece(1000, 'y');
+    for (auto _ : state) {
+        sinceLast.start();
+        heartbeat.start(0);
+        std::thread writer([&] {
+            Vexil::MsgConsoleSingleton& console = Vexil::MsgConsoleSingleton::Instance();
+            for (int i = 0; i < characters / 1000; ++i)
+                console.Message("%s", piece.c_str());
+            console.Message("\n");
+        });
+        while (output.document()->blockCount() < 2)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        writer.join();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        heartbeat.stop();
+        output.clear();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["max_gap_ms"] = static_cast<double>(maxGap);
+    state.SetItemsProcessed(state.iterations() * (characters / 1000) * 1000);
+}
+BENCHMARK(BM_OutputDockUnbroken)->Arg(256000)->Arg(1024000)->Arg(2048000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 QStringList unbrokenLine(int characters)
 {
     return {QStringLiteral("-c"), QStringLiteral("head -c %1 /dev/zero | tr '\\0' y").arg(characters)};

@@ -1,5 +1,7 @@
 #include "DlgIPCImp.h"
 
+#include "mainwindow/LongLineText.h"
+
 #include <vexil/AtomicSave.h>
 
 #include <QApplication>
@@ -42,46 +44,6 @@ QTextCodec* outputCodec()
     return codec ? codec : QTextCodec::codecForLocale();
 }
 
-// Marks a block of the view that continues the line of the block before it.
-constexpr int ContinuesLine = QTextFormat::UserProperty + 1;
-
-bool continuesLine(const QTextBlock& block)
-{
-    return block.blockFormat().boolProperty(ContinuesLine);
-}
-
-QTextBlockFormat continuationFormat()
-{
-    QTextBlockFormat format;
-    format.setProperty(ContinuesLine, true);
-    return format;
-}
-
-// The characters the view takes as the end of a line.
-bool endsLine(QChar c)
-{
-    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator
-           || c == QChar(0xfdd0) || c == QChar(0xfdd1);
-}
-
-// The view's text between two positions as the program wrote it: the pieces of an
-// over-long line joined again.
-QString writtenText(const QTextDocument* doc, int from, int to)
-{
-    QString text;
-    for (QTextBlock block = doc->findBlock(from); block.isValid() && block.position() < to; block = block.next()) {
-        const int start = block.position();
-        const int separator = start + block.length() - 1;
-        const int a = std::max(from, start) - start;
-        const int b = std::min(to, separator) - start;
-        if (b > a)
-            text += block.text().midRef(a, b - a);
-        if (separator >= from && separator < to && block.next().isValid() && !continuesLine(block.next()))
-            text += QLatin1Char('\n');
-    }
-    return text;
-}
-
 // The output view: a selection copied or dragged out is the text as written too.
 class OutputBrowser : public QTextBrowser
 {
@@ -93,12 +55,14 @@ protected:
     {
         const QTextCursor cursor = textCursor();
         auto* data = new QMimeData;
-        data->setText(writtenText(document(), cursor.selectionStart(), cursor.selectionEnd()));
+        data->setText(LongLineText::writtenText(document(), cursor.selectionStart(), cursor.selectionEnd()));
         return data;
     }
 };
 
 } // namespace
+
+static_assert(DlgIPCImp::MaxBlockChars == LongLineText::MaxBlockChars, "one block length for every output view");
 
 struct DlgIPCImp::Ui
 {
@@ -371,7 +335,7 @@ void DlgIPCImp::trimOutput()
     QTextBlock keep = first;
     QTextBlock last = first;
     for (; keep.isValid(); keep = keep.next()) {
-        const bool continues = continuesLine(keep);
+        const bool continues = LongLineText::continuesLine(keep);
         const bool linesDone = excessLines <= 0 || (lineStarts >= excessLines && !continues);
         if (linesDone && (excessChars <= 0 || keep.position() > charsEnd))
             break;
@@ -382,10 +346,10 @@ void DlgIPCImp::trimOutput()
     bool keptContinues = false;
     if (keep.isValid()) {
         cut = keep.position();
-        keptContinues = continuesLine(keep);
+        keptContinues = LongLineText::continuesLine(keep);
     } else {
         cut = std::min(std::max(charsEnd, last.position()), doc->characterCount() - 1);
-        keptContinues = continuesLine(last);
+        keptContinues = LongLineText::continuesLine(last);
         if (keptContinues)
             --pieces;
     }
@@ -416,48 +380,11 @@ void DlgIPCImp::trimOutput()
     notedLines = droppedLines;
 }
 
-// Inserts at the end of the view.  A line longer than MaxBlockChars goes into several
-// blocks, the later ones marked as continuing it: a block is laid out whole whenever text
-// is added to it, so one growing block would cost time in the square of its length.
+// Inserts at the end of the view, an over-long line in blocks of bounded length.
 void DlgIPCImp::insertAtEnd(const QString& text)
 {
-    QTextDocument* doc = ui->tb_output->document();
-    QTextCursor cursor(doc);
-    cursor.movePosition(QTextCursor::End);
-    cursor.beginEditBlock();
-    const QTextBlock last = doc->lastBlock();
-    bool continuing = continuesLine(last);
-    int lineLength = last.length() - 1;
-    int runStart = 0;
-    const int size = text.size();
-    for (int i = 0; i < size; ++i) {
-        const QChar c = text.at(i);
-        if (endsLine(c)) {
-            const int next = c == QLatin1Char('\r') && i + 1 < size && text.at(i + 1) == QLatin1Char('\n') ? i + 1 : i;
-            if (continuing) {
-                // A new block would take the format of the one it follows.
-                cursor.insertText(text.mid(runStart, i - runStart));
-                cursor.insertBlock(QTextBlockFormat());
-                runStart = next + 1;
-                continuing = false;
-            }
-            i = next;
-            lineLength = 0;
-        } else if (lineLength >= MaxBlockChars && !c.isLowSurrogate()) {
-            if (i > runStart)
-                cursor.insertText(text.mid(runStart, i - runStart));
-            cursor.insertBlock(continuationFormat());
-            ++continuationBlocks;
-            runStart = i;
-            continuing = true;
-            lineLength = 1;
-        } else {
-            ++lineLength;
-        }
-    }
-    if (runStart < size)
-        cursor.insertText(text.mid(runStart));
-    cursor.endEditBlock();
+    QTextCursor cursor(ui->tb_output->document());
+    continuationBlocks += LongLineText::insertAtEnd(cursor, text);
 }
 
 void DlgIPCImp::appendToTextBrowser(const QString& text)
@@ -582,7 +509,7 @@ void DlgIPCImp::slot_btnSave_clicked()
         fileName += QStringLiteral(".log");
     flushPending(true);
     const QTextDocument* doc = ui->tb_output->document();
-    const QByteArray text = writtenText(doc, 0, doc->characterCount() - 1).toUtf8();
+    const QByteArray text = LongLineText::writtenText(doc, 0, doc->characterCount() - 1).toUtf8();
     std::string error;
     if (!Vexil::saveFileAtomically(QFile::encodeName(fileName).toStdString(),
                                    std::string_view(text.constData(), static_cast<size_t>(text.size())), error)) {
@@ -596,7 +523,7 @@ void DlgIPCImp::slot_btnCopy_clicked()
 {
     flushPending(true);
     const QTextDocument* doc = ui->tb_output->document();
-    QApplication::clipboard()->setText(writtenText(doc, 0, doc->characterCount() - 1));
+    QApplication::clipboard()->setText(LongLineText::writtenText(doc, 0, doc->characterCount() - 1));
 }
 
 void DlgIPCImp::slot_btnClear_clicked()
