@@ -36,6 +36,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -495,8 +496,15 @@ TEST_F(OutputDock, AnUnbrokenLineOfTwoKindsArrivesColouredAndIsSavedAndCopiedWho
     const int length = 2 * pieces * static_cast<int>(piece.size());
     const QString written = QString(length, QLatin1Char('x')) + QStringLiteral("!\nnext\n");
 
-    // The document position of a character of the text as written.
+    // Laid out in pieces of bounded length: one growing block is laid out whole again for
+    // every piece that arrives.
     QTextDocument* doc = output.document();
+    int longest = 0;
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
+        longest = std::max(longest, block.length() - 1);
+    EXPECT_LE(longest, Gui::LongLineText::MaxBlockChars);
+
+    // The document position of a character of the text as written.
     const auto at = [doc](int index) {
         int seen = 0;
         for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
