@@ -141,13 +141,15 @@ TEST(ColorFilesSearch, UserFoldersAreSearchedInOrderAndOddFilesLeftOut)
     EXPECT_STREQ(logic->GetUserColorFilePaths(), paths.c_str()) << "the search leaves the text as it was";
 }
 
-TEST(ColorFilesSearch, ARefusedColourFileIsReadAndWarnedAboutOnceForEveryProject)
+TEST(ColorFilesSearch, ARefusedOrOddColourFileIsReadAndWarnedAboutOnceForAllProjects)
 {
     QTemporaryDir dir;
     const QString folder = QDir(dir.path()).filePath(QStringLiteral("share/Pelmora-2.1/ColorFiles"));
     // Blank lines only: no table and no transfer function.
     const std::string refused = write(folder, "blank lines..txt", QByteArray(200000, '\n'));
     write(folder, "Good one.txt", "0 a 1 2 3 255\n");
+    // Text in a file no colour reader takes.
+    write(folder, "read me.dat", "notes\n");
     ScopedEnv home("PELMORA_HOME", dir.path().toUtf8());
 
     std::vector<std::string> warnings;
@@ -180,6 +182,12 @@ TEST(ColorFilesSearch, ARefusedColourFileIsReadAndWarnedAboutOnceForEveryProject
 
     EXPECT_FALSE(openProjects(6));
     EXPECT_EQ(refusals(), 1) << "the unchanged file is read and refused once";
+    EXPECT_EQ(std::count_if(warnings.begin(), warnings.end(),
+                            [](const std::string& w) {
+                                return w.find("not a supported file type") != std::string::npos
+                                       && w.find("read me.dat") != std::string::npos;
+                            }),
+              1);
 
     // Changed, it is read again: now as a table for every later project.
     write(folder, "blank lines..txt", "0 mended 9 9 9 255\n");
