@@ -9,13 +9,33 @@
 #include <vtksys/SystemTools.hxx>
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QFileInfo>
+#include <QHash>
 #include <QString>
 #include <QtGlobal>
 
 #include <cstring>
+#include <utility>
 
 vtkStandardNewMacro(vtkVizColorLogic);
+
+namespace {
+
+// True the first time a file is met as it is now (its size and time): every project
+// searches the colour folders, and an odd file is warned about once, not per project.
+bool firstMeeting(const QFileInfo& file)
+{
+    static QHash<QString, std::pair<qint64, qint64>> met;
+    const std::pair<qint64, qint64> state(file.size(), file.lastModified().toMSecsSinceEpoch());
+    auto found = met.find(file.absoluteFilePath());
+    if (found != met.end() && found.value() == state)
+        return false;
+    met.insert(file.absoluteFilePath(), state);
+    return true;
+}
+
+} // namespace
 
 vtkVizColorLogic::vtkVizColorLogic() = default;
 vtkVizColorLogic::~vtkVizColorLogic() = default;
@@ -89,7 +109,8 @@ std::vector<std::string> vtkVizColorLogic::FindColorFiles(const std::vector<std:
             const std::string path = vtksys::SystemTools::JoinPath({"", directory, name});
             // Only regular files are looked into: a named pipe would hold start-up until
             // something writes to it.
-            if (!QFileInfo(QString::fromStdString(path)).isFile())
+            const QFileInfo info(QString::fromStdString(path));
+            if (!info.isFile())
                 continue;
             if (vtksys::SystemTools::DetectFileType(path.c_str(), 256, 0.05) != vtksys::SystemTools::FileTypeText)
                 continue;
@@ -97,7 +118,7 @@ std::vector<std::string> vtkVizColorLogic::FindColorFiles(const std::vector<std:
             vtkNew<vtkMRMLProceduralColorStorageNode> procedural;
             if (table->SupportedFileType(path.c_str()) || procedural->SupportedFileType(path.c_str()))
                 AddColorFile(path.c_str(), &files);
-            else
+            else if (firstMeeting(info))
                 vtkWarningMacro("FindColorFiles: not a supported file type:\n" << path);
         }
     }

@@ -1,5 +1,7 @@
 #include "DlgIPCImp.h"
 
+#include "mainwindow/LongLineText.h"
+
 #include <vexil/AtomicSave.h>
 
 #include <QApplication>
@@ -10,6 +12,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QMimeData>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -19,7 +22,9 @@
 #include <QTextCursor>
 #include <QTextDecoder>
 #include <QTextBlock>
+#include <QTextBlockFormat>
 #include <QTextDocument>
+#include <QTextOption>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -39,7 +44,25 @@ QTextCodec* outputCodec()
     return codec ? codec : QTextCodec::codecForLocale();
 }
 
+// The output view: a selection copied or dragged out is the text as written too.
+class OutputBrowser : public QTextBrowser
+{
+public:
+    using QTextBrowser::QTextBrowser;
+
+protected:
+    QMimeData* createMimeDataFromSelection() const override
+    {
+        const QTextCursor cursor = textCursor();
+        auto* data = new QMimeData;
+        data->setText(LongLineText::writtenText(document(), cursor.selectionStart(), cursor.selectionEnd()));
+        return data;
+    }
+};
+
 } // namespace
+
+static_assert(DlgIPCImp::MaxBlockChars == LongLineText::MaxBlockChars, "one block length for every output view");
 
 struct DlgIPCImp::Ui
 {
@@ -77,7 +100,7 @@ struct DlgIPCImp::Ui
             tools->addWidget(b);
         tools->addItem(new QSpacerItem(40, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
         column->addLayout(tools);
-        tb_output = new QTextBrowser(dialog);
+        tb_output = new OutputBrowser(dialog);
         tb_output->setObjectName(QStringLiteral("tb_output"));
         column->addWidget(tb_output);
         progressBar_ipc = new QProgressBar(dialog);
@@ -128,6 +151,9 @@ DlgIPCImp::DlgIPCImp(const QString& title, bool keep, QWidget*)
     ui->pb_darkmode->setCheckable(true);
     // Text taken out of the view must not live on in its undo history.
     ui->tb_output->document()->setUndoRedoEnabled(false);
+    // Qt's word wrap takes time in the square of the length of a run without a break
+    // point; such a run is broken anywhere instead.
+    ui->tb_output->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     ui->tb_output->setStyleSheet(QString::fromLatin1(LightStyle));
     ui->tb_output->ensureCursorVisible();
     ui->progressBar_ipc->setRange(0, 0);
@@ -252,10 +278,9 @@ void DlgIPCImp::keepPendingBounded(bool toLimit)
 void DlgIPCImp::flushPending(bool everything)
 {
     flushTimer->stop();
-    if (pending.isEmpty())
-        return;
-    keepPendingBounded(true);
-    QTextCursor cursor(ui->tb_output->document());
+    if (!pending.isEmpty())
+        keepPendingBounded(true);
+    const bool any = !pending.isEmpty();
     while (!pending.isEmpty()) {
         int end = 0;
         int lines = 0;
@@ -272,17 +297,21 @@ void DlgIPCImp::flushPending(bool everything)
             end = MaxCharsPerSlice;
             lines = pending.leftRef(end).count(QLatin1Char('\n'));
         }
-        cursor.movePosition(QTextCursor::End);
-        cursor.insertText(pending.left(end));
+        insertAtEnd(pending.left(end));
         pending.remove(0, end);
         pendingLines -= lines;
         trimOutput();
         if (!everything)
             break;
     }
-    ui->tb_output->moveCursor(QTextCursor::End);
-    if (!pending.isEmpty())
+    if (any)
+        ui->tb_output->moveCursor(QTextCursor::End);
+    if (!pending.isEmpty()) {
         flushTimer->start(FlushIntervalMs);
+    } else if (endToReport) {
+        endToReport = false;
+        reportEnd();
+    }
 }
 
 // The view keeps the last MaxKeptLines lines and MaxKeptChars characters; above them a
@@ -291,26 +320,52 @@ void DlgIPCImp::trimOutput()
 {
     QTextDocument* doc = ui->tb_output->document();
     const int noteBlocks = notedLines > 0 ? 1 : 0;
-    const int excessLines = doc->blockCount() - noteBlocks - MaxKeptLines;
+    const int excessLines = doc->blockCount() - continuationBlocks - noteBlocks - MaxKeptLines;
     const int excessChars = doc->characterCount() - MaxKeptChars;
     if (excessLines <= 0 && excessChars <= 0 && droppedLines == notedLines)
         return;
-    const int start = noteBlocks ? doc->findBlockByNumber(1).position() : 0;
-    int cut = start;
-    if (excessLines > 0)
-        cut = doc->findBlockByNumber(noteBlocks + excessLines).position();
-    if (excessChars > 0 && start + excessChars > cut) {
-        // To the start of the next line where there is one.
-        const QTextBlock block = doc->findBlock(start + excessChars);
-        cut = block.next().isValid() ? block.next().position() : start + excessChars;
+    const QTextBlock first = noteBlocks ? doc->firstBlock().next() : doc->firstBlock();
+    const int start = first.position();
+    // Whole blocks go from the top: the lines over the limit, then the blocks up to the
+    // first whose start brings the characters under theirs.  Without such a block the
+    // cut falls inside the last one.
+    const int charsEnd = start + excessChars;
+    int lineStarts = 0;
+    int pieces = 0;
+    QTextBlock keep = first;
+    QTextBlock last = first;
+    for (; keep.isValid(); keep = keep.next()) {
+        const bool continues = LongLineText::continuesLine(keep);
+        const bool linesDone = excessLines <= 0 || (lineStarts >= excessLines && !continues);
+        if (linesDone && (excessChars <= 0 || keep.position() > charsEnd))
+            break;
+        (continues ? pieces : lineStarts) += 1;
+        last = keep;
     }
+    int cut = start;
+    bool keptContinues = false;
+    if (keep.isValid()) {
+        cut = keep.position();
+        keptContinues = LongLineText::continuesLine(keep);
+    } else {
+        cut = std::min(std::max(charsEnd, last.position()), doc->characterCount() - 1);
+        keptContinues = LongLineText::continuesLine(last);
+        if (keptContinues)
+            --pieces;
+    }
+    const bool cutInsideLine = !keep.isValid() || keptContinues;
     QTextCursor cursor(doc);
     if (cut > start) {
-        // A cut inside one long line counts as a line.
-        droppedLines += std::max(1, doc->findBlock(cut).blockNumber() - noteBlocks);
+        // A cut inside one long line counts it as a line, once: the first line shown
+        // may be the rest of one counted already.
+        droppedLines += lineStarts - (restOfRemovedLine ? 1 : 0);
+        restOfRemovedLine = cutInsideLine;
         cursor.setPosition(start);
         cursor.setPosition(cut, QTextCursor::KeepAnchor);
         cursor.removeSelectedText();
+        // What is left of a line whose start went begins the view's lines now.
+        cursor.setBlockFormat(QTextBlockFormat());
+        continuationBlocks -= pieces + (keptContinues ? 1 : 0);
     }
     const QString note = tr("[%1 earlier lines of output were removed: the console keeps the last %2 lines]")
                              .arg(droppedLines)
@@ -325,13 +380,18 @@ void DlgIPCImp::trimOutput()
     notedLines = droppedLines;
 }
 
+// Inserts at the end of the view, an over-long line in blocks of bounded length.
+void DlgIPCImp::insertAtEnd(const QString& text)
+{
+    QTextCursor cursor(ui->tb_output->document());
+    continuationBlocks += LongLineText::insertAtEnd(cursor, text);
+}
+
 void DlgIPCImp::appendToTextBrowser(const QString& text)
 {
     // The program's output read so far comes first.
     flushPending(true);
-    QTextCursor cursor(ui->tb_output->document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(text);
+    insertAtEnd(text);
     trimOutput();
     ui->tb_output->moveCursor(QTextCursor::End);
 }
@@ -351,9 +411,22 @@ void DlgIPCImp::onChildFinished(int code, QProcess::ExitStatus status)
     readChannel(QProcess::StandardError);
     exitCode = code;
     exitStatus = status;
+    // Much output still to show goes on in slices, the window reacting meanwhile; the
+    // end is told after it.
+    if (pendingLines > MaxLinesPerSlice || pending.size() > MaxCharsPerSlice) {
+        endToReport = true;
+        return;
+    }
+    flushPending(true);
+    reportEnd();
+}
+
+void DlgIPCImp::reportEnd()
+{
+    const int code = exitCode;
+    const QProcess::ExitStatus status = exitStatus;
     errorFound = false;
     ui->progressBar_ipc->setMaximum(100);
-    flushPending(true);
     if (status == QProcess::NormalExit && code == 0) {
         if (errorWord) {
             ui->progressBar_ipc->setValue(90);
@@ -435,7 +508,8 @@ void DlgIPCImp::slot_btnSave_clicked()
     if (QFileInfo(fileName).completeSuffix().isEmpty())
         fileName += QStringLiteral(".log");
     flushPending(true);
-    const QByteArray text = ui->tb_output->toPlainText().toUtf8();
+    const QTextDocument* doc = ui->tb_output->document();
+    const QByteArray text = LongLineText::writtenText(doc, 0, doc->characterCount() - 1).toUtf8();
     std::string error;
     if (!Vexil::saveFileAtomically(QFile::encodeName(fileName).toStdString(),
                                    std::string_view(text.constData(), static_cast<size_t>(text.size())), error)) {
@@ -448,7 +522,8 @@ void DlgIPCImp::slot_btnSave_clicked()
 void DlgIPCImp::slot_btnCopy_clicked()
 {
     flushPending(true);
-    QApplication::clipboard()->setText(ui->tb_output->toPlainText());
+    const QTextDocument* doc = ui->tb_output->document();
+    QApplication::clipboard()->setText(LongLineText::writtenText(doc, 0, doc->characterCount() - 1));
 }
 
 void DlgIPCImp::slot_btnClear_clicked()
@@ -458,7 +533,13 @@ void DlgIPCImp::slot_btnClear_clicked()
     pendingLines = 0;
     droppedLines = 0;
     notedLines = 0;
+    continuationBlocks = 0;
+    restOfRemovedLine = false;
     ui->tb_output->clear();
+    if (endToReport) {
+        endToReport = false;
+        reportEnd();
+    }
 }
 
 void DlgIPCImp::slot_btnDarkMode_clicked()

@@ -47,6 +47,9 @@ public:
     static constexpr int FlushIntervalMs = 100;
     static constexpr int MaxLinesPerSlice = 2000;
     static constexpr int MaxCharsPerSlice = 256 * 1024;
+    // A line longer than this is shown in pieces of this length, each laid out on its
+    // own; copying and saving join them again.
+    static constexpr int MaxBlockChars = 1024;
 
 Q_SIGNALS:
     void signalPanelChanged();
@@ -72,7 +75,9 @@ private:
     void lookForWords(const QString& text);
     void keepPendingBounded(bool toLimit);
     void flushPending(bool everything);
+    void reportEnd();
     void trimOutput();
+    void insertAtEnd(const QString& text);
     void appendToTextBrowser(const QString& text);
     void closeDialog();
 
@@ -97,6 +102,12 @@ private:
     // shows (0: no note).
     qint64 droppedLines = 0;
     qint64 notedLines = 0;
+    // Blocks of the view that continue an over-long line.
+    int continuationBlocks = 0;
+    // The first line shown is what is left of one counted among the removed lines.
+    bool restOfRemovedLine = false;
+    // The program has ended; that is told once its output is shown.
+    bool endToReport = false;
     std::unique_ptr<QTextDecoder> outDecoder;
     std::unique_ptr<QTextDecoder> errDecoder;
 };

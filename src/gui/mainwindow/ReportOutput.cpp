@@ -1,6 +1,7 @@
 #include "ReportOutput.h"
 
 #include "dialogs/widgets/FileDialog.h"
+#include "mainwindow/LongLineText.h"
 #include "mainwindow/ReportHighlighter.h"
 
 #include <obj/Application.h>
@@ -14,9 +15,11 @@
 #include <QImage>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTextOption>
 #include <QFile>
 
 #include <memory>
@@ -61,6 +64,9 @@ ReportOutput::ReportOutput(QWidget* parent) : QTextEdit(parent)
     setReadOnly(true);
     clear();
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Qt's word wrap takes time in the square of the length of a run without a break
+    // point; such a run is broken anywhere instead.
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     // A log only grows; undo steps would only cost memory and time.
     document()->setUndoRedoEnabled(false);
 
@@ -222,12 +228,18 @@ void ReportOutput::insertRuns(const QString& text, QVector<QPair<int, int>> runs
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
     const int start = cursor.position();
-    for (auto& run : runs)
+    // A long line goes in as several blocks; each block that starts within a run moves
+    // the run's end on by one.
+    const QVector<int> splits = LongLineText::continuationStarts(document(), text);
+    int moved = 0;
+    for (auto& run : runs) {
         run.first += start;
+        while (moved < splits.size() && splits[moved] < run.first)
+            ++moved;
+        run.first += moved;
+    }
     highlighter->setPendingRuns(start, runs);
-    cursor.beginEditBlock();
-    cursor.insertText(text);
-    cursor.endEditBlock();
+    LongLineText::insertAtEnd(cursor, text);
     highlighter->clearPendingRuns();
     if (gotoEnd) {
         setTextCursor(cursor);
@@ -239,10 +251,7 @@ void ReportOutput::appendMessage(int kind, const QString& text)
 {
     highlighter->setParagraphType(kind);
     QTextCursor cursor(document());
-    cursor.beginEditBlock();
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(text);
-    cursor.endEditBlock();
+    LongLineText::insertAtEnd(cursor, text);
     // Without auto-scroll the view stays where the user left it; the text area's own
     // cursor may have moved along with text inserted at its position, so it is not
     // brought into view either.
@@ -320,6 +329,15 @@ void ReportOutput::settingUpdated(Vexil::PM_SETTING id)
 // ---------------------------------------------------------------------------------------
 // Context menu and saving
 
+QMimeData* ReportOutput::createMimeDataFromSelection() const
+{
+    // The pieces of a long line are copied as the one line they are.
+    const QTextCursor cursor = textCursor();
+    auto* data = new QMimeData;
+    data->setText(LongLineText::writtenText(document(), cursor.selectionStart(), cursor.selectionEnd()));
+    return data;
+}
+
 void ReportOutput::contextMenuEvent(QContextMenuEvent* event)
 {
     std::unique_ptr<QMenu> menu(createStandardContextMenu());
@@ -368,7 +386,7 @@ void ReportOutput::writeFile(const QString& fileName)
 {
     // Written whole and checked before it replaces the old file, so a failed write (a
     // full disk) keeps the old file as it was.
-    const QByteArray bytes = toPlainText().toUtf8();
+    const QByteArray bytes = LongLineText::writtenText(document(), 0, document()->characterCount() - 1).toUtf8();
     std::string error;
     if (!Vexil::saveFileAtomically(QFile::encodeName(fileName).toStdString(),
                                    std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), error)) {

@@ -71,6 +71,7 @@ public Q_SLOTS:
 protected:
     void customEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    QMimeData* createMimeDataFromSelection() const override;
 
 private:
     void queue(int kind, const char* text);

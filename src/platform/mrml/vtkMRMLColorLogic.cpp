@@ -34,13 +34,15 @@ bool quietlyReads(vtkMRMLStorageNode* storage, vtkMRMLNode* node)
 
 // The tables read from colour files, by path: each project's scene gets a node of its
 // own, and those of one unchanged file share its entries (a table of a million entries
-// takes tens of megabytes).
+// takes tens of megabytes).  A file that no reader takes is remembered too, so that it is
+// neither read nor warned about again for every project while it stays as it was.
 struct SharedFile
 {
     std::uintmax_t size = 0;
     std::filesystem::file_time_type time;
     vtkWeakPointer<vtkLookupTable> table;
     std::vector<vtkWeakPointer<vtkMRMLColorTableNode>> nodes;
+    bool refused = false;
 };
 
 std::map<std::string, SharedFile>& sharedFiles()
@@ -165,23 +167,38 @@ vtkMRMLColorNode* vtkMRMLColorLogic::LoadColorFile(const char* fileName)
     vtkNew<vtkMRMLProceduralColorStorageNode> proceduralStorage;
     tableStorage->SetFileName(fileName);
     proceduralStorage->SetFileName(fileName);
-    vtkSmartPointer<vtkMRMLColorNode> node;
-    if (tableStorage->SupportedFileType(fileName)) {
-        // Another scene may show this file already, unchanged since it was read.
+    const bool tableType = tableStorage->SupportedFileType(fileName) != 0;
+    const bool proceduralType = proceduralStorage->SupportedFileType(fileName) != 0;
+
+    // What another scene learnt of this file, when it is unchanged since.
+    SharedFile* shared = nullptr;
+    bool unchanged = false;
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type time;
+    if (tableType || proceduralType) {
         std::error_code error;
         const std::filesystem::path path = std::filesystem::absolute(fileName, error);
-        const std::uintmax_t size = std::filesystem::file_size(path, error);
-        const auto time = error ? std::filesystem::file_time_type() : std::filesystem::last_write_time(path, error);
-        SharedFile* shared = nullptr;
+        if (!error)
+            size = std::filesystem::file_size(path, error);
+        if (!error)
+            time = std::filesystem::last_write_time(path, error);
         if (!error) {
             shared = &sharedFiles()[path.lexically_normal().string()];
-            if (shared->size == size && shared->time == time) {
-                if (vtkMRMLColorTableNode* source = sharedNode(*shared)) {
-                    auto table = vtkSmartPointer<vtkMRMLColorTableNode>::New();
-                    table->ShareEntriesWith(source);
-                    shared->nodes.emplace_back(table.GetPointer());
-                    node = table;
-                }
+            unchanged = shared->size == size && shared->time == time;
+        }
+    }
+    // Refused before and warned about then.
+    if (unchanged && shared->refused)
+        return nullptr;
+
+    vtkSmartPointer<vtkMRMLColorNode> node;
+    if (tableType) {
+        if (unchanged) {
+            if (vtkMRMLColorTableNode* source = sharedNode(*shared)) {
+                auto table = vtkSmartPointer<vtkMRMLColorTableNode>::New();
+                table->ShareEntriesWith(source);
+                shared->nodes.emplace_back(table.GetPointer());
+                node = table;
             }
         }
         if (!node) {
@@ -190,17 +207,22 @@ vtkMRMLColorNode* vtkMRMLColorLogic::LoadColorFile(const char* fileName)
                 node = table;
                 if (shared) {
                     table->MarkEntriesShared();
-                    *shared = SharedFile{size, time, table->GetLookupTable(), {table.GetPointer()}};
+                    *shared = SharedFile{size, time, table->GetLookupTable(), {table.GetPointer()}, false};
                 }
             }
         }
     }
-    if (!node && proceduralStorage->SupportedFileType(fileName)) {
+    if (!node && proceduralType) {
         auto procedural = vtkSmartPointer<vtkMRMLProceduralColorNode>::New();
-        if (quietlyReads(proceduralStorage, procedural))
+        if (quietlyReads(proceduralStorage, procedural)) {
             node = procedural;
+            if (shared && shared->refused)
+                *shared = SharedFile{};
+        }
     }
     if (!node) {
+        if (shared)
+            *shared = SharedFile{size, time, nullptr, {}, true};
         vtkWarningMacro("LoadColorFile: cannot read colour file \"" << fileName << "\"");
         return nullptr;
     }

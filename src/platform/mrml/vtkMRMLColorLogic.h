@@ -43,7 +43,8 @@ public:
 
     // Reads a colour table or procedural colour file into a new node of the scene, with
     // the ID GetFileColorNodeID gives; the node already there when that ID is taken.
-    // Null when there is no scene or the file cannot be read.
+    // Null when there is no scene or the file cannot be read; a file refused once is
+    // warned about then, and not read again while its size and time stay the same.
     vtkMRMLColorNode* LoadColorFile(const char* fileName);
 
     // The built-in nodes and the nodes of the files found, those not yet in the scene.

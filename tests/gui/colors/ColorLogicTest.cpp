@@ -140,3 +140,62 @@ TEST(ColorFilesSearch, UserFoldersAreSearchedInOrderAndOddFilesLeftOut)
     EXPECT_NE(warnings[0].find("notes.dat"), std::string::npos);
     EXPECT_STREQ(logic->GetUserColorFilePaths(), paths.c_str()) << "the search leaves the text as it was";
 }
+
+TEST(ColorFilesSearch, ARefusedOrOddColourFileIsReadAndWarnedAboutOnceForAllProjects)
+{
+    QTemporaryDir dir;
+    const QString folder = QDir(dir.path()).filePath(QStringLiteral("share/Pelmora-2.1/ColorFiles"));
+    // Blank lines only: no table and no transfer function.
+    const std::string refused = write(folder, "blank lines..txt", QByteArray(200000, '\n'));
+    write(folder, "Good one.txt", "0 a 1 2 3 255\n");
+    // Text in a file no colour reader takes.
+    write(folder, "read me.dat", "notes\n");
+    ScopedEnv home("PELMORA_HOME", dir.path().toUtf8());
+
+    std::vector<std::string> warnings;
+    vtkNew<vtkCallbackCommand> observer;
+    observer->SetClientData(&warnings);
+    observer->SetCallback([](vtkObject*, unsigned long, void* client, void* data) {
+        static_cast<std::vector<std::string>*>(client)->emplace_back(static_cast<const char*>(data));
+    });
+    const std::string refusedID = vtkMRMLColorLogic::GetFileColorNodeID(refused.c_str());
+    const auto openProjects = [&](int count) {
+        // Each project's scene gets the colour nodes from a logic of its own.
+        for (int i = 0; i < count; ++i) {
+            vtkNew<vtkVizColorLogic> logic;
+            logic->AddObserver(vtkCommand::WarningEvent, observer);
+            vtkNew<vtkMRMLScene> scene;
+            logic->SetMRMLScene(scene);
+            EXPECT_NE(scene->GetNodeByID(vtkMRMLColorLogic::GetFileColorNodeID("Good one.txt")), nullptr);
+            const bool shown = scene->GetNodeByID(refusedID) != nullptr;
+            logic->SetMRMLScene(nullptr);
+            if (shown)
+                return true;
+        }
+        return false;
+    };
+    const auto refusals = [&] {
+        return std::count_if(warnings.begin(), warnings.end(), [&](const std::string& w) {
+            return w.find("cannot read colour file") != std::string::npos && w.find(refused) != std::string::npos;
+        });
+    };
+
+    EXPECT_FALSE(openProjects(6));
+    EXPECT_EQ(refusals(), 1) << "the unchanged file is read and refused once";
+    EXPECT_EQ(std::count_if(warnings.begin(), warnings.end(),
+                            [](const std::string& w) {
+                                return w.find("not a supported file type") != std::string::npos
+                                       && w.find("read me.dat") != std::string::npos;
+                            }),
+              1);
+
+    // Changed, it is read again: now as a table for every later project.
+    write(folder, "blank lines..txt", "0 mended 9 9 9 255\n");
+    EXPECT_TRUE(openProjects(1));
+    EXPECT_EQ(refusals(), 1);
+
+    // Damaged again, it is refused again, once.
+    write(folder, "blank lines..txt", QByteArray(100, '\n'));
+    EXPECT_FALSE(openProjects(4));
+    EXPECT_EQ(refusals(), 2);
+}

@@ -4,9 +4,12 @@
 
 #include <dialogs/DlgIPCImp.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTextBlock>
@@ -93,4 +96,80 @@ TEST(ProcessConsoleFlood, ATalkativeProgramLeavesTheWindowResponsiveAndTheOutput
     EXPECT_TRUE(console.output()->toPlainText().contains(QStringLiteral("\nsolver ERROR in step 3\n")));
     EXPECT_EQ(console.progressBar()->value(), 90);
     EXPECT_TRUE(console.hasErrors());
+}
+
+// Output without line breaks: progress dots, a long base64 line, a binary file sent to
+// the terminal.  The window keeps reacting while it streams, and what the user copies is
+// the text as the program wrote it.
+TEST(ProcessConsoleFlood, OutputWithoutLineBreaksLeavesTheWindowResponsiveAndArrivesWhole)
+{
+    const QString sh = QStandardPaths::findExecutable(QStringLiteral("sh"));
+    ASSERT_FALSE(sh.isEmpty());
+    Gui::DlgIPCImp console(QStringLiteral("Dots"), true);
+    console.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&console));
+    QTextDocument* doc = console.output()->document();
+    const auto finished = [&] { return !console.isRunning() && console.progressBar()->maximum() == 100; };
+
+    // An endless line: the user's click on Stop is taken while it streams.  The clock
+    // ticks only while the event loop runs; the generous limits only keep a frozen
+    // window from holding the test for ever.
+    int ticks = 0;
+    QTimer clock;
+    QObject::connect(&clock, &QTimer::timeout, [&] { ++ticks; });
+    ASSERT_TRUE(console.startRunning(sh, {QStringLiteral("-c"), QStringLiteral("yes x | tr -d '\\n'")}));
+    clock.start(10);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks >= 100 && doc->characterCount() > 2 * Gui::DlgIPCImp::MaxCharsPerSlice; },
+                                120000))
+        << ticks << " ticks";
+    const int ticksBeforeClick = ticks;
+    auto* stop = console.findChild<QPushButton*>(QStringLiteral("pb_stop"));
+    ASSERT_NE(stop, nullptr);
+    QTest::mouseClick(stop, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor(finished, 120000));
+    clock.stop();
+    EXPECT_GE(ticksBeforeClick, 100);
+    const QString shown = console.output()->toPlainText();
+    EXPECT_LE(doc->characterCount(), Gui::DlgIPCImp::MaxKeptChars + 1024);
+    // However often its start was cut, the long line counts once among the removed
+    // ones, after the two lines that named the program.
+    EXPECT_EQ(doc->firstBlock().text().toStdString(),
+              QStringLiteral("[3 earlier lines of output were removed: the console keeps the last %1 lines]")
+                  .arg(Gui::DlgIPCImp::MaxKeptLines).toStdString());
+    EXPECT_TRUE(doc->firstBlock().next().text().startsWith(QLatin1String("xxxx")));
+    EXPECT_TRUE(shown.contains(QStringLiteral("xxxx\nUser interrupted the child process.\n")));
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("xxxx\nChild process returns an error.\n"))) << shown.right(200).toStdString();
+
+    // A run of two million characters, then two short lines: copied with the button,
+    // and selected and copied with the keyboard, it is one line.
+    console.slot_btnClear_clicked();
+    const int length = 2000000;
+    ASSERT_TRUE(console.startRunning(
+        sh, {QStringLiteral("-c"), QStringLiteral("head -c %1 /dev/zero | tr '\\0' y; printf ' end\\nnext line\\n'").arg(length)}));
+    ticks = 0;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    clock.start(10);
+    ASSERT_TRUE(QTest::qWaitFor(finished, 120000));
+    clock.stop();
+    std::printf("%d characters in one line: shown in %lld ms, %d ticks of a 10 ms timer meanwhile\n", length,
+                static_cast<long long>(elapsed.elapsed()), ticks);
+    EXPECT_GT(ticks, 0);
+    const QString expected = QStringLiteral("Executable: %1\nArguments: -c ").arg(sh);
+    const QString written = QString(length, QLatin1Char('y')) + QStringLiteral(" end\nnext line\n");
+    auto* copy = console.findChild<QPushButton*>(QStringLiteral("pb_copy"));
+    ASSERT_NE(copy, nullptr);
+    QApplication::clipboard()->clear();
+    QTest::mouseClick(copy, Qt::LeftButton);
+    const QString copied = QApplication::clipboard()->text();
+    ASSERT_TRUE(copied.startsWith(expected));
+    const int at = copied.indexOf(QLatin1Char('\n'), expected.size()) + 1;
+    EXPECT_EQ(copied.mid(at), written) << "copied text differs";
+    EXPECT_GT(doc->blockCount(), length / Gui::DlgIPCImp::MaxBlockChars) << "the long line is laid out in pieces";
+
+    QApplication::clipboard()->clear();
+    console.output()->setFocus();
+    QTest::keyClick(console.output(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(console.output(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), copied);
 }

@@ -3,6 +3,7 @@
 
 #include <core/qPelmoraApplication.h>
 #include <dialogs/widgets/FileDialog.h>
+#include <mainwindow/LongLineText.h>
 #include <mainwindow/MainWindow.h>
 #include <mainwindow/ReportOutput.h>
 #include <mainwindow/ReportView.h>
@@ -18,6 +19,7 @@
 #include <vexil/PreferenceManager.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QElapsedTimer>
@@ -34,6 +36,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -289,13 +292,15 @@ TEST_F(OutputDock, TextThatComesFasterThanItCanBeShownIsCappedAndSaysSo)
     const QTextDocument* doc = output.document();
     ASSERT_TRUE(waitFor([&] { return doc->lastBlock().previous().text() == QStringLiteral("end"); }, 60000));
     // The lines that did not fit are counted where they were left out; a short one after
-    // them still fitted.
-    ASSERT_EQ(doc->blockCount(), 2097 + 3);
-    EXPECT_EQ(doc->firstBlock().text().size(), 7999);
-    EXPECT_EQ(doc->findBlockByNumber(2096).text().size(), 7999);
-    const QTextBlock notice = doc->findBlockByNumber(2097);
-    EXPECT_EQ(notice.text(), QStringLiteral(
+    // them still fitted.  (A long line is shown in several blocks.)
+    const QStringList lines = Gui::LongLineText::writtenText(doc, 0, doc->characterCount() - 1).split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 2097 + 3);
+    EXPECT_EQ(lines[0].size(), 7999);
+    EXPECT_EQ(lines[2096].size(), 7999);
+    EXPECT_EQ(lines[2097], QStringLiteral(
         "[3 console messages are not shown here: they came faster than they could be shown]"));
+    const QTextBlock notice = doc->lastBlock().previous().previous();
+    EXPECT_EQ(notice.text(), lines[2097]);
     EXPECT_EQ(colourAt(doc, notice.position()), QColor(255, 170, 0));
     EXPECT_EQ(colourAt(doc, notice.next().position()), QColor(255, 0, 0));
 
@@ -458,6 +463,78 @@ TEST_F(OutputDock, SavedFileHoldsExactlyWhatIsShown)
     answerSaveWith(QString());
     output.onSaveAs();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+// A line of two million characters from console messages of two kinds (a progress bar
+// written piece by piece, a long record): it arrives while the window keeps reacting,
+// keeps the colour of each part, and is saved and copied as the one line it is.
+TEST_F(OutputDock, AnUnbrokenLineOfTwoKindsArrivesColouredAndIsSavedAndCopiedWhole)
+{
+    ReportOutput output;
+    output.resize(600, 300);
+    output.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&output));
+    const int pieces = 1000;
+    const std::string piece(1000, 'x');
+    writeFromWorker([&](Vexil::MsgConsoleSingleton& c) {
+        for (int i = 0; i < pieces; ++i)
+            c.Message("%s", piece.c_str());
+        for (int i = 0; i < pieces; ++i)
+            c.Warning("%s", piece.c_str());
+        c.Error("!\n");
+        c.Message("next\n");
+    });
+    // The generous limit only keeps a frozen window from holding the test for ever.
+    int ticks = 0;
+    QTimer clock;
+    QObject::connect(&clock, &QTimer::timeout, [&] { ++ticks; });
+    clock.start(10);
+    ASSERT_TRUE(waitFor([&] { return output.document()->blockCount() > 2 && output.toPlainText().endsWith(QStringLiteral("next\n")); },
+                        120000));
+    clock.stop();
+    EXPECT_GT(ticks, 0);
+    const int length = 2 * pieces * static_cast<int>(piece.size());
+    const QString written = QString(length, QLatin1Char('x')) + QStringLiteral("!\nnext\n");
+
+    // Laid out in pieces of bounded length: one growing block is laid out whole again for
+    // every piece that arrives.
+    QTextDocument* doc = output.document();
+    int longest = 0;
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
+        longest = std::max(longest, block.length() - 1);
+    EXPECT_LE(longest, Gui::LongLineText::MaxBlockChars);
+
+    // The document position of a character of the text as written.
+    const auto at = [doc](int index) {
+        int seen = 0;
+        for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+            if (index - seen < block.length() - 1)
+                return block.position() + index - seen;
+            seen += block.length() - 1;
+            if (block.next().isValid() && !block.next().blockFormat().boolProperty(QTextFormat::UserProperty + 1))
+                ++seen;
+        }
+        return -1;
+    };
+    const QColor text = output.palette().color(QPalette::WindowText);
+    EXPECT_EQ(colourAt(doc, at(0)), text);
+    EXPECT_EQ(colourAt(doc, at(length / 2 - 1)), text);
+    EXPECT_EQ(colourAt(doc, at(length / 2)), QColor(255, 170, 0));
+    EXPECT_EQ(colourAt(doc, at(length - 1)), QColor(255, 170, 0));
+    EXPECT_EQ(colourAt(doc, at(length)), QColor(255, 0, 0));
+    EXPECT_EQ(colourAt(doc, at(length + 2)), text);
+
+    QTemporaryDir dir;
+    const QString saved = dir.filePath(QStringLiteral("long line..log"));
+    answerSaveWith(saved);
+    output.onSaveAs();
+    EXPECT_TRUE(read(saved) == written.toUtf8()) << "the saved line differs";
+
+    QApplication::clipboard()->clear();
+    output.setFocus();
+    QTest::keyClick(&output, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&output, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(QApplication::clipboard()->text() == written) << "the copied line differs";
 }
 
 TEST_F(OutputDock, AFileThatCannotBeWrittenIsReported)

@@ -1,0 +1,38 @@
+#pragma once
+// Text views that show program output: a block is laid out whole whenever text is added
+// to it, so one growing line would cost time in the square of its length.  A line longer
+// than MaxBlockChars is shown in several blocks, the later ones marked as continuing it;
+// the text copied or saved joins them again.
+
+#include "PelmoraGuiExport.h"
+
+#include <QString>
+#include <QVector>
+
+QT_BEGIN_NAMESPACE
+class QTextBlock;
+class QTextCursor;
+class QTextDocument;
+QT_END_NAMESPACE
+
+namespace Gui {
+namespace LongLineText {
+
+constexpr int MaxBlockChars = 1024;
+
+PELMORAGUI_EXPORT bool continuesLine(const QTextBlock& block);
+
+// Where `text`, inserted at the end of `doc`, starts new blocks that continue a line: the
+// positions, counted in the document before any of them is added, of the characters
+// that go first in such a block.
+PELMORAGUI_EXPORT QVector<int> continuationStarts(const QTextDocument* doc, const QString& text);
+
+// Inserts `text` at the end of the cursor's document (the cursor is left there) and
+// returns the number of continuing blocks made.  Inside an edit block of its own.
+PELMORAGUI_EXPORT int insertAtEnd(QTextCursor& cursor, const QString& text);
+
+// The text between two positions as written: the blocks of one line joined.
+PELMORAGUI_EXPORT QString writtenText(const QTextDocument* doc, int from, int to);
+
+} // namespace LongLineText
+} // namespace Gui
