@@ -9,6 +9,7 @@
 #include <support/ConsoleCapture.h>
 #include <support/GuiSession.h>
 #include <support/ModalCloser.h>
+#include <support/ProjectFileSeal.h>
 #include <support/TestEnvironment.h>
 
 #include <obj/Application.h>
@@ -52,17 +53,6 @@ namespace {
 
 using PelmoraTest::ConsoleCapture;
 
-quint32 crc32(const QByteArray& bytes)
-{
-    quint32 c = 0xFFFFFFFFu;
-    for (const char b : bytes) {
-        c ^= static_cast<unsigned char>(b);
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    }
-    return c ^ 0xFFFFFFFFu;
-}
-
 // Copied data with a valid check line whose groups A and B list each other.
 QByteArray groupsInARing()
 {
@@ -70,7 +60,7 @@ QByteArray groupsInARing()
         "PELMORA PROJECT FILE\nversion\t1\nproject\tP\t1\tGui::ViewFeederProject\n"
         "object\t1\tObj::ProjectObjectGroup\tA\t0\nprop\tMember\tObj::PropertyCoupleArray\t[2,]\n"
         "object\t2\tObj::ProjectObjectGroup\tB\t0\nprop\tMember\tObj::PropertyCoupleArray\t[1,]\n";
-    return body + "end\t" + QByteArray::number(crc32(body), 16).toUpper().rightJustified(8, '0') + "\n";
+    return PelmoraTest::sealedProjectFile(body);
 }
 
 double peakMiB()

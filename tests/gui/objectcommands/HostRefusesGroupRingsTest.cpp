@@ -2,6 +2,8 @@
 // window: the file is refused with a message naming the groups, and the host ends on its
 // own instead of spinning for good.
 
+#include <support/ProjectFileSeal.h>
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -13,17 +15,6 @@
 #include <cstdio>
 
 namespace {
-
-quint32 crc32(const QByteArray& bytes)
-{
-    quint32 c = 0xFFFFFFFFu;
-    for (const char b : bytes) {
-        c ^= static_cast<unsigned char>(b);
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    }
-    return c ^ 0xFFFFFFFFu;
-}
 
 } // namespace
 
@@ -41,7 +32,7 @@ TEST(HostCommandLine, RefusesAProjectFileWhoseGroupsContainEachOther)
     {
         QFile f(dir.filePath(name));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(body + "end\t" + QByteArray::number(crc32(body), 16).toUpper().rightJustified(8, '0') + "\n");
+        f.write(PelmoraTest::sealedProjectFile(body));
     }
     const QString log = dir.filePath("console.log");
 

@@ -12,6 +12,7 @@
 
 #include <support/ConsoleCapture.h>
 #include <support/GuiSession.h>
+#include <support/ProjectFileSeal.h>
 #include <support/TestEnvironment.h>
 
 #include <obj/Application.h>
@@ -36,17 +37,6 @@ namespace {
 
 constexpr int Depth = 10000;
 
-quint32 crc32(const QByteArray& bytes)
-{
-    quint32 c = 0xFFFFFFFFu;
-    for (const char b : bytes) {
-        c ^= static_cast<unsigned char>(b);
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    }
-    return c ^ 0xFFFFFFFFu;
-}
-
 // A project file of one project "P" with groups G1..Gn, Gk holding Gk+1.  Listed from the
 // outermost group (ids 1..n) or from the innermost (Gk has the id n+1-k); `ring` makes
 // the innermost group hold the outermost.
@@ -63,7 +53,7 @@ QByteArray chainFile(int n, bool outermostFirst, bool ring = false)
         body += "prop\tMember\tObj::PropertyCoupleArray\t[" + (member ? QByteArray::number(member) + "," : QByteArray())
                 + "]\n";
     }
-    return body + "end\t" + QByteArray::number(crc32(body), 16).toUpper().rightJustified(8, '0') + "\n";
+    return PelmoraTest::sealedProjectFile(body);
 }
 
 class GroupChains : public PelmoraTest::MainWindowSession

@@ -3,6 +3,8 @@
 // lie side by side with the active window's tab current, and the tree shows every project
 // with its objects; a later change marks only its own project's tab.
 
+#include <support/ProjectFileSeal.h>
+
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -19,17 +21,6 @@ namespace {
 
 constexpr int Projects = 2000;
 constexpr int Objects = 10;
-
-std::uint32_t crc32(const QByteArray& bytes)
-{
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (const char b : bytes) {
-        c ^= static_cast<unsigned char>(b);
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    }
-    return c ^ 0xFFFFFFFFu;
-}
 
 QString projectName(int i)
 {
@@ -61,7 +52,7 @@ TEST(ManyProjects, AFileOfThousandsOfProjectsWithObjectsOpensWithEveryTabAndTree
         tabs << projectName(p);
         tree << projectName(p) + QLatin1Char(':') + objects.join(QLatin1Char(','));
     }
-    body += "end\t" + QByteArray::number(crc32(body), 16).toUpper().rightJustified(8, '0') + "\n";
+    body = PelmoraTest::sealedProjectFile(body);
     const QString file = home.filePath(QStringLiteral("many projects..v2 \u00fc.pmdb"));
     {
         QFile out(file);

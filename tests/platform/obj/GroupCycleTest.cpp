@@ -3,6 +3,7 @@
 // groups are involved.
 
 #include <support/ConsoleCapture.h>
+#include <support/ProjectFileSeal.h>
 #include <support/TestEnvironment.h>
 
 #include <obj/Application.h>
@@ -27,17 +28,6 @@ using PelmoraTest::ScopedLogic;
 
 namespace {
 
-quint32 crc32(const QByteArray& bytes)
-{
-    quint32 c = 0xFFFFFFFFu;
-    for (const char b : bytes) {
-        c ^= static_cast<unsigned char>(b);
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    }
-    return c ^ 0xFFFFFFFFu;
-}
-
 // A complete project file with one project "P" whose objects are the lines given, each
 // "id<TAB>name<TAB>member list" of a group.
 QByteArray projectFile(const std::vector<std::string>& groups)
@@ -49,7 +39,7 @@ QByteArray projectFile(const std::vector<std::string>& groups)
         body += "prop\tLabel\tObj::PropertyString\t" + f[1] + "\n";
         body += "prop\tMember\tObj::PropertyCoupleArray\t" + f[2] + "\n";
     }
-    return body + "end\t" + QByteArray::number(crc32(body), 16).toUpper().rightJustified(8, '0') + "\n";
+    return PelmoraTest::sealedProjectFile(body);
 }
 
 struct CycleCase

@@ -3,6 +3,7 @@
 // names and labels are taken whole or refused with a reason, and a surface that would
 // crash the model reader is refused.
 
+#include "support/ProjectFileSeal.h"
 #include "support/TestEnvironment.h"
 #include "support/ThreadCpuTimer.h"
 
@@ -55,24 +56,13 @@ void writeBytes(const QString& file, const QByteArray& bytes)
     f.write(bytes);
 }
 
-quint32 crc32(const QByteArray& bytes)
-{
-    quint32 c = 0xFFFFFFFFu;
-    for (const char b : bytes) {
-        c ^= static_cast<unsigned char>(b);
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    }
-    return c ^ 0xFFFFFFFFu;
-}
-
 // A project file's bytes with `from` replaced by `to`, and a closing line that fits.
 QByteArray changed(QByteArray bytes, const QByteArray& from, const QByteArray& to)
 {
     EXPECT_GE(bytes.indexOf(from), 0) << from.toStdString();
     bytes.replace(bytes.indexOf(from), from.size(), to);
     bytes.chop(bytes.size() - bytes.lastIndexOf("end\t"));
-    return bytes + "end\t" + QByteArray::number(crc32(bytes), 16).toUpper().rightJustified(8, '0') + "\n";
+    return PelmoraTest::sealedProjectFile(bytes);
 }
 
 // A file of `size` bytes that begins with `head` and holds zeros after it, taking no

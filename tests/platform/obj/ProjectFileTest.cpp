@@ -2,6 +2,7 @@
 // what a failed save leaves; copies of objects for the clipboard.
 
 #include "support/ConsoleCapture.h"
+#include "support/ProjectFileSeal.h"
 #include "support/SmallDisk.h"
 #include "support/TestEnvironment.h"
 
@@ -73,22 +74,11 @@ void writeBytes(const QString& path, const QByteArray& bytes)
 }
 
 // The checksum the closing line of a project file carries.
-quint32 crc32(const QByteArray& bytes)
-{
-    quint32 c = 0xFFFFFFFFu;
-    for (const char b : bytes) {
-        c ^= static_cast<unsigned char>(b);
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    }
-    return c ^ 0xFFFFFFFFu;
-}
-
 // A project file's bytes, changed after it was written, with a closing line that fits.
 QByteArray resealed(QByteArray bytes)
 {
     bytes.chop(bytes.size() - bytes.lastIndexOf("end\t"));
-    return bytes + "end\t" + QByteArray::number(crc32(bytes), 16).toUpper().rightJustified(8, '0') + "\n";
+    return PelmoraTest::sealedProjectFile(bytes);
 }
 
 std::string path(const QString& p)
