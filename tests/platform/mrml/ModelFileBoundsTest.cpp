@@ -3,6 +3,8 @@
 // says, a model of nothing is refused with the reason, and running out of memory while
 // reading is a refusal like any other.
 
+#include <support/OwnMemory.h>
+
 #include <mrml/vtkMRMLFreeSurferModelStorageNode.h>
 #include <mrml/vtkMRMLModelNode.h>
 #include <mrml/vtkMRMLModelStorageNode.h>
@@ -33,6 +35,9 @@
 
 namespace {
 
+using PelmoraTest::resetPeak;
+using PelmoraTest::statusKiB;
+
 std::string pathIn(const QTemporaryDir& dir, const char* name)
 {
     return QFile::encodeName(QDir(dir.path()).filePath(QString::fromUtf8(name))).toStdString();
@@ -49,24 +54,6 @@ void writeFile(const std::string& path, const std::string& bytes)
 bool extendTo(const std::string& path, std::uint64_t size)
 {
     return ::truncate(path.c_str(), static_cast<off_t>(size)) == 0;
-}
-
-long statusKiB(const std::string& field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field + ":", 0) == 0)
-            return std::strtol(line.c_str() + field.size() + 1, nullptr, 10);
-    return 0;
-}
-
-bool resetPeak()
-{
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-    clear.flush();
-    return static_cast<bool>(clear);
 }
 
 std::string littleEndian32(std::uint32_t v)

@@ -3,6 +3,7 @@
 // proportion to the file.
 
 #include "ModelFileCorpus.h"
+#include "support/OwnMemory.h"
 #include "support/ThreadCpuTimer.h"
 
 #include <mrml/vtkMRMLModelStorageNode.h>
@@ -37,6 +38,9 @@
 using ModelFileCorpus::Sample;
 
 namespace {
+
+using PelmoraTest::resetPeak;
+using PelmoraTest::statusKiB;
 
 vtkSmartPointer<vtkPolyData> sphere(int resolution)
 {
@@ -145,24 +149,6 @@ std::string refusal(const QTemporaryDir& dir, const char* name, const std::strin
 
 // A figure of /proc/self/status in KiB ("VmHWM", the peak resident memory since the last
 // reset; "VmRSS"; "VmSize"); 0 when the system does not tell.
-long statusKiB(const std::string& field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field + ":", 0) == 0)
-            return std::strtol(line.c_str() + field.size() + 1, nullptr, 10);
-    return 0;
-}
-
-bool resetPeak()
-{
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-    clear.flush();
-    return static_cast<bool>(clear);
-}
-
 // Counts what VTK would print while it is the output window.
 class CountingOutputWindow : public vtkOutputWindow
 {

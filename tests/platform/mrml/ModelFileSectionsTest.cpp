@@ -3,6 +3,7 @@
 // as the reader counts them. Each is refused at once, without a crash and with little
 // memory; the sound forms still read. The files kept from fuzzing are replayed here too.
 
+#include "support/OwnMemory.h"
 #include "support/ThreadCpuTimer.h"
 
 #include <mrml/vtkMRMLModelStorageNode.h>
@@ -29,25 +30,13 @@
 
 namespace {
 
+using PelmoraTest::resetPeak;
+using PelmoraTest::statusKiB;
+
 void writeFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-long statusKiB(const std::string& field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field + ":", 0) == 0)
-            return std::strtol(line.c_str() + field.size() + 1, nullptr, 10);
-    return 0;
-}
-
-void resetPeak()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
 }
 
 struct Outcome

@@ -3,6 +3,7 @@
 // names and labels are taken whole or refused with a reason, and a surface that would
 // crash the model reader is refused.
 
+#include "support/OwnMemory.h"
 #include "support/ProjectFileSeal.h"
 #include "support/TestEnvironment.h"
 #include "support/ThreadCpuTimer.h"
@@ -37,6 +38,9 @@
 using PelmoraTest::ScopedLogic;
 
 namespace {
+
+using PelmoraTest::resetPeak;
+using PelmoraTest::statusKiB;
 
 std::string path(const QString& p)
 {
@@ -75,23 +79,13 @@ void sparseFile(const QString& file, const QByteArray& head, qint64 size)
     ASSERT_TRUE(f.resize(size));
 }
 
-long statusKiB(const std::string& field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field + ":", 0) == 0)
-            return std::strtol(line.c_str() + field.size() + 1, nullptr, 10);
-    return 0;
-}
-
 // Runs `step` and gives its thread's processor time (ms) and how far the resident memory
 // peaked above where it was (KiB).
 template <class Step>
 std::pair<std::int64_t, long> cost(Step step)
 {
     const long before = statusKiB("VmRSS");
-    std::ofstream("/proc/self/clear_refs") << "5";
+    resetPeak();
     PelmoraTest::ThreadCpuTimer timer;
     step();
     return {timer.elapsed(), statusKiB("VmHWM") - before};
