@@ -53,6 +53,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QPointer>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -171,9 +172,11 @@ protected:
         auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
         ASSERT_NE(buttons, nullptr);
         ASSERT_NE(buttons->button(QDialogButtonBox::Ok), nullptr);
+        // OK closes the dialog, which deletes itself.
+        const QPointer<QWidget> closing(dialog);
         QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
         settle();
-        EXPECT_FALSE(dialog->isVisible());
+        EXPECT_TRUE(closing.isNull() || !closing->isVisible());
     }
 
     vtkAnnotationRulerRepresentation3D* representationOf(vtkMRMLAnnotationRulerNode* node) const
