@@ -306,6 +306,7 @@ void TreeWidget::collapseForRemovals()
     }
     collapsedForRemovals = true;
     // Nothing shows the tree collapsed meanwhile.
+    updatesBeforeRemovals = updatesEnabled();
     setUpdatesEnabled(false);
     const QSignalBlocker blocker(this);
     collapseAll();
@@ -323,7 +324,7 @@ void TreeWidget::endRemovals()
             item->setExpanded(true);
     }
     expandedBeforeRemovals.clear();
-    setUpdatesEnabled(true);
+    setUpdatesEnabled(updatesBeforeRemovals);
 }
 
 void TreeWidget::slotRelabelProject(const GuiProject& project)

@@ -107,6 +107,7 @@ private:
     // While many projects go, the items that were expanded, shown expanded again when the
     // event loop turns; those that go meanwhile leave the set.
     bool collapsedForRemovals = false;
+    bool updatesBeforeRemovals = true;
     QSet<QTreeWidgetItem*> expandedBeforeRemovals;
 };
 

@@ -9,7 +9,8 @@
 //   projects FILE  open FILE from the command line and print its tabs and tree once
 //            opened, then the tabs after one project is changed and another made current
 //   over FILE SECOND  open FILE from the command line; change one of its projects and
-//            close all windows, keeping that one ("Close Project": Cancel), then open
+//            close all windows, keeping that one ("Close Project": Cancel), click its
+//            tab's close button (Cancel again), then open
 //            SECOND over them with Ctrl+O ("Remove existing projects": Yes, "Close
 //            Project": Close); print the tabs and tree after each step
 // Two runs in the same home check what a restart keeps.
@@ -21,6 +22,7 @@
 #include <core/qPelmoraApplication.h>
 #include <dialogs/widgets/FileDialog.h>
 #include <mainwindow/DocumentArea.h>
+#include <mainwindow/DocumentTabBar.h>
 #include <mainwindow/MainWindow.h>
 #include <selection/TreeWidget.h>
 #include <obj/Application.h>
@@ -249,6 +251,14 @@ void closeAllButChanged(Gui::MainWindow* mw)
         QTimer::singleShot(0, [mw] {
             printTabs("closeall");
             printTree("closeall");
+            // The tab's close button still asks about the changed project.
+            auto* tabs = static_cast<Gui::DocumentTabBar*>(mw->mdiArea()->tabBar());
+            {
+                Answerer answerer({{QStringLiteral("Close Project"), QMessageBox::Cancel}});
+                QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->closeButtonRect(0).center());
+                QCoreApplication::processEvents();
+                print("closeall.closeButton.questions", answerer.titles.join(QLatin1Char('|')));
+            }
             openSecondOver(mw);
         });
     });
