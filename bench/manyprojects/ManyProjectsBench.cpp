@@ -5,9 +5,17 @@
 // 20,000 projects shows whether anything on the path grows with the projects already
 // open.  Each figure is the whole process, opening and closing, from the operating
 // system's accounting of the finished child.
+//
+// Then a small project file opened over such a file in a window, as a user does with
+// Ctrl+O: every project of the first file closes before the second one opens.  The time
+// of that step, against the same step over as many empty projects, and its growth per
+// project from 1,000 to 20,000 projects, show whether closing a project costs in
+// proportion to the projects still open; the ratio to the time the first file took to
+// open is printed too.
 #include <benchmark/benchmark.h>
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <cstdint>
@@ -58,7 +66,14 @@ bool writeProjects(const std::string& path, int projects, int objects)
 class Files
 {
 public:
-    Files() { qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path())); }
+    Files()
+    {
+        // The host's settings and runtime files stay in this run's folder.
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
+        qputenv("HOME", QFile::encodeName(dir.path()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral(".config"))));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral(".local/share"))));
+    }
 
     // The file of `projects` projects of `objects` objects each, written once.
     const std::string& file(int projects, int objects)
@@ -123,7 +138,64 @@ void BM_OpenProjectsOfTenObjects_Baseline(benchmark::State& state)
     openProjects(state, 0);
 }
 
+// The figure `key` of the driver's output ("key=value" lines); -1 when missing.
+double figure(const QByteArray& out, const QByteArray& key)
+{
+    for (const QByteArray& line : out.split('\n'))
+        if (line.startsWith(key + '='))
+            return line.mid(key.size() + 1).toDouble();
+    return -1;
+}
+
+void openOver(benchmark::State& state, int objects)
+{
+    const int projects = static_cast<int>(state.range(0));
+    const std::string& first = files().file(projects, objects);
+    const std::string& second = files().file(1, ObjectsPerProject);
+    if (first.empty() || second.empty()) {
+        state.SkipWithError("cannot write the project files");
+        return;
+    }
+    double open = 0, over = 0;
+    for (auto _ : state) {
+        QProcess driver;
+        driver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        driver.start(QString::fromUtf8(OPEN_OVER_DRIVER), {QString::fromStdString(first), QString::fromStdString(second),
+                                                         QString::number(projects)});
+        if (!driver.waitForFinished(-1) || driver.exitStatus() != QProcess::NormalExit || driver.exitCode() != 0) {
+            state.SkipWithError("the driver did not end well");
+            return;
+        }
+        const QByteArray out = driver.readAllStandardOutput();
+        if (figure(out, "projects") != 1 || figure(out, "over_ms") < 0) {
+            state.SkipWithError("the second file did not replace the first one's projects");
+            return;
+        }
+        state.SetIterationTime(figure(out, "over_ms") / 1000.0);
+        open += figure(out, "open_ms");
+        over += figure(out, "over_ms");
+    }
+    const double runs = static_cast<double>(state.iterations());
+    state.SetItemsProcessed(state.iterations() * projects);
+    state.counters["open_ms"] = open / runs;
+    state.counters["over_to_open"] = open > 0 ? over / open : 0;
+    state.counters["over_ms_per_project"] = over / runs / projects;
+}
+
+void BM_OpenOverProjectsOfTenObjects(benchmark::State& state)
+{
+    openOver(state, ObjectsPerProject);
+}
+
+// Opened over as many projects without objects.
+void BM_OpenOverProjectsOfTenObjects_Baseline(benchmark::State& state)
+{
+    openOver(state, 0);
+}
+
 } // namespace
 
 BENCHMARK(BM_OpenProjectsOfTenObjects)->Arg(1000)->Arg(4000)->Arg(20000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenProjectsOfTenObjects_Baseline)->Arg(1000)->Arg(4000)->Arg(20000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenOverProjectsOfTenObjects)->Arg(1000)->Arg(4000)->Arg(8000)->Arg(20000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenOverProjectsOfTenObjects_Baseline)->Arg(1000)->Arg(4000)->Arg(8000)->Arg(20000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -17,6 +17,9 @@ using namespace Gui;
 
 namespace {
 
+// Tabs taken out of the bar one by one before the event loop turns; more go with a new bar.
+constexpr int TabsRemovedOneByOne = 32;
+
 // The tab text of QMdiArea: the title with its "[*]" placeholder shown as "*" while the
 // window is modified.
 QString tabText(const QMdiSubWindow* window)
@@ -51,10 +54,35 @@ DocumentArea::DocumentArea(QWidget* parent)
     Pages->setAutoFillBackground(true);
     Pages->installEventFilter(this);
     layout->addWidget(Pages, 1);
+    makeTabBar();
+    layout->addWidget(Tabs, 0);
+}
+
+void DocumentArea::makeTabBar()
+{
     Tabs = new DocumentTabBar(this);
     Tabs->setVisible(false);
-    layout->addWidget(Tabs, 0);
     connect(Tabs, &QTabBar::currentChanged, this, &DocumentArea::tabClicked);
+    connect(Tabs, &QTabBar::tabCloseRequested, this, &DocumentArea::tabCloseRequested);
+}
+
+// Qt's tab bar lays out every tab, or at least walks every tab, for each tab taken out of
+// it: closing thousands of documents at once would cost in proportion to the square of
+// their number.  A new bar, with the tabs of the sub-windows left, takes the place of
+// one that many tabs left at once.
+void DocumentArea::replaceTabBar()
+{
+    TabsStale = false;
+    DocumentTabBar* old = Tabs;
+    const bool hadFocus = old->hasFocus();
+    const QSizePolicy policy = old->sizePolicy();
+    makeTabBar();
+    Tabs->setSizePolicy(policy);
+    delete layout()->replaceWidget(old, Tabs);
+    delete old;
+    if (hadFocus)
+        Tabs->setFocus(Qt::OtherFocusReason);
+    CurrentTabPending = true;
 }
 
 DocumentArea::~DocumentArea()
@@ -209,10 +237,13 @@ void DocumentArea::forget(int index)
     NumberOf.remove(window);
     History.removeOne(window);
     // While the area goes away its tab bar does too: taking each tab out of it would cost
-    // in proportion to the tabs left.
+    // in proportion to the tabs left.  So would it for many windows closed at once: past
+    // a few their tabs are left to a new bar (see replaceTabBar).
     if (!Closing) {
         layOutTabsLater();
-        if (index < Tabs->count()) {
+        if (++RemovedThisTurn > TabsRemovedOneByOne)
+            TabsStale = true;
+        if (index < Tabs->count() && !TabsStale) {
             const QSignalBlocker blocker(Tabs);
             Tabs->removeTab(index);
         }
@@ -244,6 +275,9 @@ void DocumentArea::layOutTabs()
         return;
     }
     TabsHiddenForLayout = false;
+    RemovedThisTurn = 0;
+    if (TabsStale)
+        replaceTabBar();
     addPendingTabs();
     if (CurrentTabPending)
         syncCurrentTab();
@@ -429,8 +463,9 @@ void DocumentArea::syncCurrentTab()
 void DocumentArea::updateTab(QMdiSubWindow* window)
 {
     const int index = indexOf(window);
-    // A tab still to be added shows the window as it is then.
-    if (index < 0 || index >= Tabs->count())
+    // A tab still to be added shows the window as it is then, as do all tabs of a bar to
+    // be replaced.
+    if (index < 0 || index >= Tabs->count() || TabsStale)
         return;
     const QString text = tabText(window);
     const QIcon icon = window->windowIcon();

@@ -5,7 +5,8 @@
 // sub-window and moves every tab's close button each time, which made opening many files
 // grow with the square of their number.  Of many sub-windows added before the event loop
 // turns (a file of many projects), only the last is put on screen, when the loop turns;
-// their tabs are added, the current tab set and the tabs laid out then, once.
+// their tabs are added, the current tab set and the tabs laid out then, once.  Of many
+// removed before the loop turns (all windows closed), the tabs go together then too.
 // The calls follow QMdiArea's.
 
 #include "PelmoraGuiExport.h"
@@ -35,6 +36,7 @@ public:
 
     // The parent of the sub-windows.
     QWidget* viewport() const;
+    // The tab bar; another one takes its place after many sub-windows went at once.
     QTabBar* tabBar() const;
 
     // Adds the sub-window as the last tab and makes it the active one.
@@ -71,6 +73,8 @@ public Q_SLOTS:
 Q_SIGNALS:
     // The new active sub-window, null when none is left.
     void subWindowActivated(QMdiSubWindow* window);
+    // The close button of tab `index` was clicked.
+    void tabCloseRequested(int index);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -91,6 +95,8 @@ private:
     void updateTab(QMdiSubWindow* window);
     void addPendingTabs();
     void syncCurrentTab();
+    void makeTabBar();
+    void replaceTabBar();
 
     QWidget* Pages = nullptr;
     DocumentTabBar* Tabs = nullptr;
@@ -123,6 +129,11 @@ private:
     bool CurrentTabPending = false;
     // While the area goes away, the sub-window that takes over is not shown any more.
     bool Closing = false;
+    // Sub-windows removed since the tabs were last laid out; past a few, their tabs stay
+    // (TabsStale: the tabs no longer match Windows) and a new bar takes the old one's place
+    // when the tabs are laid out.
+    int RemovedThisTurn = 0;
+    bool TabsStale = false;
 };
 
 } // namespace Gui

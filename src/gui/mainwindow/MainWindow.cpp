@@ -357,7 +357,7 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
     // Tabs at the bottom, each with its close button, not stretched; the active document
     // fills the area; activation follows the history of activations.
     d->mdiArea = new DocumentArea(this);
-    connect(d->mdiArea->tabBar(), &QTabBar::tabCloseRequested, this, &MainWindow::tabCloseRequested);
+    connect(d->mdiArea, &DocumentArea::tabCloseRequested, this, &MainWindow::tabCloseRequested);
     d->mdiArea->setBackground(QBrush(QColor(160, 160, 160, 255)));
     setCentralWidget(d->mdiArea);
 
@@ -929,6 +929,11 @@ void MainWindow::addWindow(MDIWindow* view)
     const bool first = d->mdiArea->subWindowCount() == 0;
     auto* sub = new DocumentSubWindow(d->mdiArea->viewport());
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    // Closing a document never ends the application; and a widget that may end it looks,
+    // as it closes, at every widget of the application for a window still open, so that
+    // closing many documents at once cost in proportion to the documents left open.
+    sub->setAttribute(Qt::WA_QuitOnClose, false);
+    view->setAttribute(Qt::WA_QuitOnClose, false);
     sub->setWidget(view);
     sub->setWindowIcon(view->windowIcon());
     if (QMenu* menu = sub->systemMenu()) {

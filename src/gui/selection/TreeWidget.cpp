@@ -173,6 +173,8 @@ void TreeWidget::forgetItem(QTreeWidgetItem* item)
 {
     if (contextItem == item)
         contextItem = nullptr;
+    if (collapsedForRemovals)
+        expandedBeforeRemovals.remove(item);
 }
 
 ProjectObjectItem* TreeWidget::itemShowing(const ViewFeeder& feeder) const
@@ -262,6 +264,7 @@ void TreeWidget::slotDeleteProject(const GuiProject& project)
     const auto it = projectItems.find(&project);
     if (it == projectItems.end())
         return;
+    noteProjectRemoval();
     ProjectItem* item = it->second;
     projectItems.erase(it);
     if (boldItem == item)
@@ -269,6 +272,59 @@ void TreeWidget::slotDeleteProject(const GuiProject& project)
     rootItem->removeChild(item);
     delete item;
     updateRootText();
+}
+
+// The view keeps a persistent index per expanded item, and every row taken out of the
+// tree walks all of them: closing thousands of projects at once (all windows closed,
+// another project file opened over them) cost in proportion to the square of their
+// number.  So when a second project goes before the event loop turns, the tree is
+// collapsed, without telling the objects' feeders, and what was expanded and is still
+// there is expanded again when the loop turns.  Each item still goes when its project
+// does: a project whose view refuses to close keeps its item, as it was.
+void TreeWidget::noteProjectRemoval()
+{
+    if (removalsThisTurn++ == 0) {
+        QMetaObject::invokeMethod(this, [this] { endRemovals(); }, Qt::QueuedConnection);
+        return;
+    }
+    if (!collapsedForRemovals)
+        collapseForRemovals();
+}
+
+void TreeWidget::collapseForRemovals()
+{
+    std::vector<QTreeWidgetItem*> pending{rootItem};
+    while (!pending.empty()) {
+        QTreeWidgetItem* item = pending.back();
+        pending.pop_back();
+        if (item->childCount() == 0)
+            continue;
+        if (item->isExpanded())
+            expandedBeforeRemovals.insert(item);
+        for (int i = 0; i < item->childCount(); ++i)
+            pending.push_back(item->child(i));
+    }
+    collapsedForRemovals = true;
+    // Nothing shows the tree collapsed meanwhile.
+    updatesBeforeRemovals = updatesEnabled();
+    setUpdatesEnabled(false);
+    const QSignalBlocker blocker(this);
+    collapseAll();
+}
+
+void TreeWidget::endRemovals()
+{
+    removalsThisTurn = 0;
+    if (!collapsedForRemovals)
+        return;
+    collapsedForRemovals = false;
+    {
+        const QSignalBlocker blocker(this);
+        for (QTreeWidgetItem* item : qAsConst(expandedBeforeRemovals))
+            item->setExpanded(true);
+    }
+    expandedBeforeRemovals.clear();
+    setUpdatesEnabled(updatesBeforeRemovals);
 }
 
 void TreeWidget::slotRelabelProject(const GuiProject& project)

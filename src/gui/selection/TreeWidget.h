@@ -8,6 +8,7 @@
 
 #include <boost/signals2/connection.hpp>
 
+#include <QSet>
 #include <QTreeWidget>
 
 #include <map>
@@ -84,6 +85,11 @@ private:
     // The object item that shows the feeder, found by project and object id; null if none.
     ProjectObjectItem* itemShowing(const ViewFeeder& feeder) const;
     void activateViewOf(GuiProject* project);
+    // Before a project's item goes: the second one to go before the event loop turns
+    // collapses the whole tree until it turns (see collapseForRemovals).
+    void noteProjectRemoval();
+    void collapseForRemovals();
+    void endRemovals();
 
     QAction* createGroupAction;
     QAction* relabelAction;
@@ -96,6 +102,13 @@ private:
     ProjectItem* boldItem = nullptr;
     std::vector<boost::signals2::scoped_connection> appConnections;
     bool destroying = false;
+    // Projects whose items went since the event loop last turned.
+    int removalsThisTurn = 0;
+    // While many projects go, the items that were expanded, shown expanded again when the
+    // event loop turns; those that go meanwhile leave the set.
+    bool collapsedForRemovals = false;
+    bool updatesBeforeRemovals = true;
+    QSet<QTreeWidgetItem*> expandedBeforeRemovals;
 };
 
 } // namespace Gui

@@ -2,6 +2,8 @@
 // every project gets its tab, in the file's order and without a modified mark, the tabs
 // lie side by side with the active window's tab current, and the tree shows every project
 // with its objects; a later change marks only its own project's tab.
+// Closing all windows of such a file, and then opening another project file over it,
+// leaves exactly the projects that stay, as they were, and then exactly the new file's.
 
 #include <support/ProjectFileSeal.h>
 
@@ -25,6 +27,47 @@ constexpr int Objects = 10;
 QString projectName(int i)
 {
     return QStringLiteral("Bau teil %1 \u00e9").arg(i);
+}
+
+// The project file of `names`, each project holding `objects` objects "Part 1", ...
+QByteArray projectFile(const QStringList& names, int objects)
+{
+    QByteArray body = "PELMORA PROJECT FILE\nversion\t1\n";
+    for (const QString& name : names) {
+        body += "project\t" + name.toUtf8() + "\t1\tFemGui::ViewFeederProjectFem\n";
+        for (int o = 1; o <= objects; ++o)
+            body += "object\t" + QByteArray::number(o) + "\tObj::ProjectObject\tPart " + QByteArray::number(o) + "\t0\n";
+    }
+    return body + "end\t" + QByteArray::number(crc32(body), 16).toUpper().rightJustified(8, '0') + "\n";
+}
+
+bool write(const QString& path, const QByteArray& bytes)
+{
+    QFile out(path);
+    return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size();
+}
+
+// Runs the workspace driver in `home` and returns its output, empty when it failed.
+QString runDriver(const QTemporaryDir& home, const QStringList& args, int expectedProjects)
+{
+    QProcess driver;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral(".local/share")));
+    env.insert(QStringLiteral("EXPECTED_PROJECTS"), QString::number(expectedProjects));
+    driver.setProcessEnvironment(env);
+    driver.setWorkingDirectory(home.path());
+    driver.start(QStringLiteral(WORKSPACE_DRIVER), args);
+    if (!driver.waitForFinished(240000)) {
+        ADD_FAILURE() << "the driver did not end";
+        return {};
+    }
+    if (driver.exitCode() != 0) {
+        ADD_FAILURE() << driver.readAllStandardError().toStdString();
+        return {};
+    }
+    return QString::fromUtf8(driver.readAllStandardOutput());
 }
 
 QString value(const QString& out, const QString& key)
@@ -87,4 +130,47 @@ TEST(ManyProjects, AFileOfThousandsOfProjectsWithObjectsOpensWithEveryTabAndTree
     EXPECT_EQ(value(out, "changed.tabs.current"), projectName(0));
     EXPECT_EQ(value(out, "changed.tabs.currentIsActive"), "yes");
     EXPECT_EQ(value(out, "changed.tabs.inRow"), "yes");
+}
+
+TEST(ManyProjects, ClosingAllWindowsAndOpeningAnotherFileOverThousandsOfProjectsLeavesExactlyWhatStays)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    QStringList first, second;
+    for (int p = 0; p < Projects; ++p)
+        first << projectName(p);
+    second << QStringLiteral("Zweite \u00e4 1") << QStringLiteral("Zweite..2") << QStringLiteral("Zweite 3");
+    const QString firstFile = home.filePath(QStringLiteral("first..v1 \u00fc.pmdb"));
+    const QString secondFile = home.filePath(QStringLiteral("second..v2 \u00e9.pmdb"));
+    ASSERT_TRUE(write(firstFile, projectFile(first, Objects)));
+    ASSERT_TRUE(write(secondFile, projectFile(second, 2)));
+
+    const QString out = runDriver(home, {QStringLiteral("over"), firstFile, secondFile}, Projects);
+    ASSERT_FALSE(out.isEmpty());
+    ASSERT_EQ(value(out, "opened.tabs.count"), QString::number(Projects));
+
+    // The changed project's view refused to close; it keeps its tab, current, and its
+    // branch as it was: expanded, with every object.  Its tab's close button still works.
+    const QString kept = projectName(Projects / 2);
+    EXPECT_EQ(value(out, "closeall.questions"), "Close Project");
+    EXPECT_EQ(value(out, "closeall.tabs.texts"), kept + QLatin1Char('*'));
+    EXPECT_EQ(value(out, "closeall.tabs.currentIsActive"), "yes");
+    EXPECT_EQ(value(out, "closeall.tabs.shown"), "yes");
+    QStringList parts;
+    for (int o = 1; o <= Objects; ++o)
+        parts << QStringLiteral("Part %1").arg(o);
+    EXPECT_EQ(value(out, "closeall.tree"), kept + QLatin1Char(':') + parts.join(QLatin1Char(',')) + ",Unsaved");
+    EXPECT_EQ(value(out, "closeall.tree.expanded"), kept);
+    EXPECT_EQ(value(out, "closeall.tree.root"), "Solution (1 project) (open)");
+    EXPECT_EQ(value(out, "closeall.closeButton.questions"), "Close Project");
+
+    // Over it, exactly the second file's projects, each expanded with its objects.
+    EXPECT_EQ(value(out, "over.questions"), "Remove existing projects|Close Project");
+    EXPECT_EQ(value(out, "over.tabs.count"), "3");
+    EXPECT_EQ(value(out, "over.tabs.texts"), second.join(QLatin1Char('|')));
+    EXPECT_EQ(value(out, "over.tabs.currentIsActive"), "yes");
+    EXPECT_EQ(value(out, "over.tabs.inRow"), "yes");
+    EXPECT_EQ(value(out, "over.tree"), second.join(":Part 1,Part 2|") + ":Part 1,Part 2");
+    EXPECT_EQ(value(out, "over.tree.expanded"), second.join(QLatin1Char('|')));
+    EXPECT_EQ(value(out, "over.tree.root"), "Solution (3 projects) (open)");
 }

@@ -8,6 +8,11 @@
 //   shortcuts  print the shortcut of every menu entry that has one
 //   projects FILE  open FILE from the command line and print its tabs and tree once
 //            opened, then the tabs after one project is changed and another made current
+//   over FILE SECOND  open FILE from the command line; change one of its projects and
+//            close all windows, keeping that one ("Close Project": Cancel), click its
+//            tab's close button (Cancel again), then open
+//            SECOND over them with Ctrl+O ("Remove existing projects": Yes, "Close
+//            Project": Close); print the tabs and tree after each step
 // Two runs in the same home check what a restart keeps.
 
 #include <support/ApplicationRun.h>
@@ -15,12 +20,15 @@
 #include <commands/Command.h>
 #include <commands/CommandAction.h>
 #include <core/qPelmoraApplication.h>
+#include <dialogs/widgets/FileDialog.h>
 #include <mainwindow/DocumentArea.h>
+#include <mainwindow/DocumentTabBar.h>
 #include <mainwindow/MainWindow.h>
 #include <selection/TreeWidget.h>
 #include <obj/Application.h>
 #include <vexil/Parameter.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDockWidget>
@@ -28,6 +36,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QTest>
 #include <QFileInfo>
 #include <QTabBar>
@@ -36,12 +45,14 @@
 #include <QToolBar>
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace {
 
 std::string scenario;
+std::string secondFile;
 
 void print(const QString& key, const QString& value)
 {
@@ -138,19 +149,119 @@ void printTabs(const char* when)
     print(prefix + ".tabs.shown", tabs->isVisible() ? "yes" : "no");
 }
 
-// Each project of the tree as "name:object,object,...", joined by "|".
-void printTree()
+// Each project of the tree as "name:object,object,...", joined by "|"; with `when`, also
+// the root's text and the projects shown expanded.
+void printTree(const char* when = nullptr)
 {
     auto* tree = Gui::MainWindow::get_main_window_inst()->findChild<Gui::TreeWidget*>();
-    QStringList projects;
+    QStringList projects, expanded;
     for (int i = 0; tree && i < tree->getRootItem()->childCount(); ++i) {
         const QTreeWidgetItem* project = tree->getRootItem()->child(i);
         QStringList objects;
         for (int k = 0; k < project->childCount(); ++k)
             objects << project->child(k)->text(0);
         projects << project->text(0) + QLatin1Char(':') + objects.join(QLatin1Char(','));
+        if (project->isExpanded())
+            expanded << project->text(0);
     }
-    print("tree", projects.join(QLatin1Char('|')));
+    if (!when) {
+        print("tree", projects.join(QLatin1Char('|')));
+        return;
+    }
+    const QString prefix = QString::fromLatin1(when);
+    print(prefix + ".tree", projects.join(QLatin1Char('|')));
+    print(prefix + ".tree.root", tree ? tree->getRootItem()->text(0) + (tree->getRootItem()->isExpanded() ? " (open)" : "") : QString());
+    print(prefix + ".tree.expanded", expanded.join(QLatin1Char('|')));
+}
+
+// Answers each message box by its title while it lives and keeps the titles seen.
+class Answerer : public QObject
+{
+public:
+    explicit Answerer(std::map<QString, QMessageBox::StandardButton> answers) : answers(std::move(answers))
+    {
+        auto* timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [this] { poll(); });
+        timer->start(20);
+    }
+    QStringList titles;
+
+private:
+    void poll()
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || box->property("answered").toBool())
+            return;
+        box->setProperty("answered", true);
+        titles << box->windowTitle();
+        const auto it = answers.find(box->windowTitle());
+        QAbstractButton* button = it == answers.end() ? nullptr : box->button(it->second);
+        if (button)
+            button->click();
+        else
+            box->reject();
+    }
+    std::map<QString, QMessageBox::StandardButton> answers;
+};
+
+// Ctrl+O of the second file over the projects open, answering that they go.
+void openSecondOver(Gui::MainWindow* mw)
+{
+    Gui::FileDialog::Backend backend;
+    backend.openFileNames = [](QWidget*, const QString&, const QString&, const QString&, QString*,
+                               QFileDialog::Options) { return QStringList{QString::fromStdString(secondFile)}; };
+    Gui::FileDialog::setBackend(backend);
+    {
+        Answerer answerer({{QStringLiteral("Remove existing projects"), QMessageBox::Yes},
+                           {QStringLiteral("Close Project"), QMessageBox::Close}});
+        QApplication::setActiveWindow(mw);
+        QTest::keyClick(mw, Qt::Key_O, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+        print("over.questions", answerer.titles.join(QLatin1Char('|')));
+    }
+    QTimer::singleShot(0, [] {
+        QTimer::singleShot(0, [] {
+            printTabs("over");
+            printTree("over");
+            std::fflush(stdout);
+            QCoreApplication::quit();
+        });
+    });
+}
+
+// Window > Close All with one project changed, whose view stays ("Close Project": Cancel).
+void closeAllButChanged(Gui::MainWindow* mw)
+{
+    Obj::Application& app = Obj::Application::instance();
+    app.get_projects().at(app.get_projects().size() / 2)->add_object("Obj::ProjectObject", "Unsaved");
+    QAction* closeAll = nullptr;
+    for (QAction* bar : mw->menuBar()->actions())
+        for (QAction* a : bar->menu() ? bar->menu()->actions() : QList<QAction*>())
+            if (a->data().toString() == QLatin1String("Std_CloseAllWnds"))
+                closeAll = a;
+    {
+        Answerer answerer({{QStringLiteral("Close Project"), QMessageBox::Cancel}});
+        if (closeAll)
+            closeAll->trigger();
+        QCoreApplication::processEvents();
+        print("closeall.questions", answerer.titles.join(QLatin1Char('|')));
+    }
+    // The closed windows go when the loop turns, and their tabs when it turns again.
+    QTimer::singleShot(0, [mw] {
+        QTimer::singleShot(0, [mw] {
+            printTabs("closeall");
+            printTree("closeall");
+            // The tab's close button still asks about the changed project.
+            auto* tabs = static_cast<Gui::DocumentTabBar*>(mw->mdiArea()->tabBar());
+            {
+                Answerer answerer({{QStringLiteral("Close Project"), QMessageBox::Cancel}});
+                QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->closeButtonRect(0).center());
+                QCoreApplication::processEvents();
+                print("closeall.closeButton.questions", answerer.titles.join(QLatin1Char('|')));
+            }
+            openSecondOver(mw);
+        });
+    });
 }
 
 // Waits until the file named on the command line has been opened and the loop has turned
@@ -165,6 +276,10 @@ void reportProjects(std::size_t expected, int triesLeft)
     QTimer::singleShot(0, [] {
         printTabs("opened");
         printTree();
+        if (scenario == "over") {
+            closeAllButChanged(Gui::MainWindow::get_main_window_inst());
+            return;
+        }
         // One project changed, then the first one chosen by its tab, as a user would.
         Obj::Application& app = Obj::Application::instance();
         app.get_projects().at(app.get_projects().size() / 2)->add_object("Obj::ProjectObject", "Added");
@@ -181,7 +296,7 @@ void reportProjects(std::size_t expected, int triesLeft)
 void act()
 {
     Gui::MainWindow* mw = Gui::MainWindow::get_main_window_inst();
-    if (scenario == "projects") {
+    if (scenario == "projects" || scenario == "over") {
         reportProjects(std::stoul(qgetenv("EXPECTED_PROJECTS").toStdString()), 2400);
         return;
     }
@@ -223,7 +338,7 @@ void act()
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: workspace_driver close|report|keys|shortcuts|projects FILE\n");
+        std::fprintf(stderr, "usage: workspace_driver close|report|keys|shortcuts|projects FILE|over FILE SECOND\n");
         return 2;
     }
     scenario = argv[1];
@@ -232,7 +347,9 @@ int main(int argc, char** argv)
     const QByteArray home = QFileInfo(QString::fromLocal8Bit(qgetenv("HOME"))).fileName().toLatin1();
     auto config = PelmoraTest::hostConfiguration("workspace_driver_" + home.toStdString());
     std::vector<char*> args{argv[0]};
-    if (scenario == "projects" && argc > 2)
+    if ((scenario == "projects" || scenario == "over") && argc > 2)
         args.push_back(argv[2]);
+    if (scenario == "over" && argc > 3)
+        secondFile = QFileInfo(QString::fromLocal8Bit(argv[3])).absoluteFilePath().toStdString();
     return PelmoraTest::runApplication(config, args, act);
 }
