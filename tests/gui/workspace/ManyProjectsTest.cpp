@@ -38,7 +38,7 @@ QByteArray projectFile(const QStringList& names, int objects)
         for (int o = 1; o <= objects; ++o)
             body += "object\t" + QByteArray::number(o) + "\tObj::ProjectObject\tPart " + QByteArray::number(o) + "\t0\n";
     }
-    return body + "end\t" + QByteArray::number(crc32(body), 16).toUpper().rightJustified(8, '0') + "\n";
+    return PelmoraTest::sealedProjectFile(body);
 }
 
 bool write(const QString& path, const QByteArray& bytes)
