@@ -44,8 +44,8 @@ function(pelmora_test_pch_owner)
 endfunction()
 
 # One GoogleTest executable per test directory, registered with ctest. RESOURCE_LOCK names
-# what its tests share with other test processes on the same display (the clipboard), so
-# that ctest runs them one at a time.
+# what its tests share with other test processes on the same display (the clipboard, the
+# keyboard focus and the modal dialogs that take it), so that ctest runs them one at a time.
 function(pelmora_add_test target)
   cmake_parse_arguments(ARG "" "RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
   pelmora_test_pch_owner()
