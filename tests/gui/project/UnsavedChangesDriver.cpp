@@ -10,6 +10,7 @@
 // Every question is answered by its title; questions are printed in the order asked.
 
 #include <support/ApplicationRun.h>
+#include <support/BoxAnswerer.h>
 
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
@@ -46,36 +47,6 @@ void print(const char* key, const QString& value)
     std::fflush(stdout);
 }
 
-// Answers each message box by its title while it lives and keeps the titles seen.
-class Answerer : public QObject
-{
-public:
-    explicit Answerer(std::map<QString, QMessageBox::StandardButton> answers) : answers(std::move(answers))
-    {
-        auto* timer = new QTimer(this);
-        connect(timer, &QTimer::timeout, this, [this] { poll(); });
-        timer->start(20);
-    }
-    QStringList titles;
-
-private:
-    void poll()
-    {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || box->property("answered").toBool())
-            return;
-        box->setProperty("answered", true);
-        titles << box->windowTitle();
-        const auto it = answers.find(box->windowTitle());
-        QAbstractButton* button = it == answers.end() ? nullptr : box->button(it->second);
-        if (button)
-            button->click();
-        else
-            box->reject();
-    }
-    std::map<QString, QMessageBox::StandardButton> answers;
-};
-
 QString yesNo(bool b)
 {
     return b ? QStringLiteral("yes") : QStringLiteral("no");
@@ -83,7 +54,7 @@ QString yesNo(bool b)
 
 void pressAltF4(Gui::MainWindow* mw)
 {
-    Answerer answerer({{QStringLiteral("Close Project"), QMessageBox::Cancel}});
+    PelmoraTest::BoxAnswerer answerer({{QStringLiteral("Close Project"), QMessageBox::Cancel}});
     QApplication::setActiveWindow(mw);
     QTest::keyClick(mw, Qt::Key_F4, Qt::AltModifier);
     print("altf4.questions", answerer.titles.join('|'));
@@ -136,7 +107,7 @@ void rename(Gui::MainWindow* mw)
 // was asked and what is open then under `prefix`.
 void pressCtrlO(Gui::MainWindow* mw, const char* prefix, QMessageBox::StandardButton saveAnswer)
 {
-    Answerer answerer({{QStringLiteral("Remove existing projects"), QMessageBox::Yes},
+    PelmoraTest::BoxAnswerer answerer({{QStringLiteral("Remove existing projects"), QMessageBox::Yes},
                        {QStringLiteral("Close Project"), saveAnswer}});
     QApplication::setActiveWindow(mw);
     QTest::keyClick(mw, Qt::Key_O, Qt::ControlModifier);

@@ -29,6 +29,7 @@
 #include <obj/PropertyQuantity.h>
 #include <pmmsg/Message.h>
 #include <support/ModalCloser.h>
+#include <support/WindowFocus.h>
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -126,14 +127,7 @@ protected:
     // display took the focus meanwhile.
     bool activate()
     {
-        for (int attempt = 0; attempt < 4; ++attempt) {
-            window->raise();
-            window->activateWindow();
-            QApplication::setActiveWindow(window.get());
-            if (QTest::qWaitForWindowActive(window.get()))
-                return true;
-        }
-        return false;
+        return PelmoraTest::activateForTyping(window.get());
     }
     // Keys as the keyboard sends them: to the widget that has the focus, whichever it is.
     static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)

@@ -18,6 +18,7 @@
 
 #include <support/ConsoleCapture.h>
 #include <support/GuiSession.h>
+#include <support/WindowFocus.h>
 
 #include <obj/Application.h>
 #include <obj/Project.h>
@@ -53,14 +54,7 @@ protected:
     // Other programs share the display and may take its focus: asked again.
     bool activate()
     {
-        for (int attempt = 0; attempt < 4; ++attempt) {
-            window->raise();
-            window->activateWindow();
-            QApplication::setActiveWindow(window.get());
-            if (QTest::qWaitForWindowActive(window.get()))
-                return true;
-        }
-        return false;
+        return PelmoraTest::activateForTyping(window.get());
     }
 
     // Presses `key` on whatever has the focus until the tree has it; how many presses

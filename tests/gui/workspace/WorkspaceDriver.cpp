@@ -16,6 +16,7 @@
 // Two runs in the same home check what a restart keeps.
 
 #include <support/ApplicationRun.h>
+#include <support/BoxAnswerer.h>
 
 #include <commands/Command.h>
 #include <commands/CommandAction.h>
@@ -174,36 +175,6 @@ void printTree(const char* when = nullptr)
     print(prefix + ".tree.expanded", expanded.join(QLatin1Char('|')));
 }
 
-// Answers each message box by its title while it lives and keeps the titles seen.
-class Answerer : public QObject
-{
-public:
-    explicit Answerer(std::map<QString, QMessageBox::StandardButton> answers) : answers(std::move(answers))
-    {
-        auto* timer = new QTimer(this);
-        connect(timer, &QTimer::timeout, this, [this] { poll(); });
-        timer->start(20);
-    }
-    QStringList titles;
-
-private:
-    void poll()
-    {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || box->property("answered").toBool())
-            return;
-        box->setProperty("answered", true);
-        titles << box->windowTitle();
-        const auto it = answers.find(box->windowTitle());
-        QAbstractButton* button = it == answers.end() ? nullptr : box->button(it->second);
-        if (button)
-            button->click();
-        else
-            box->reject();
-    }
-    std::map<QString, QMessageBox::StandardButton> answers;
-};
-
 // Ctrl+O of the second file over the projects open, answering that they go.
 void openSecondOver(Gui::MainWindow* mw)
 {
@@ -212,7 +183,7 @@ void openSecondOver(Gui::MainWindow* mw)
                                QFileDialog::Options) { return QStringList{QString::fromStdString(secondFile)}; };
     Gui::FileDialog::setBackend(backend);
     {
-        Answerer answerer({{QStringLiteral("Remove existing projects"), QMessageBox::Yes},
+        PelmoraTest::BoxAnswerer answerer({{QStringLiteral("Remove existing projects"), QMessageBox::Yes},
                            {QStringLiteral("Close Project"), QMessageBox::Close}});
         QApplication::setActiveWindow(mw);
         QTest::keyClick(mw, Qt::Key_O, Qt::ControlModifier);
@@ -240,7 +211,7 @@ void closeAllButChanged(Gui::MainWindow* mw)
             if (a->data().toString() == QLatin1String("Std_CloseAllWnds"))
                 closeAll = a;
     {
-        Answerer answerer({{QStringLiteral("Close Project"), QMessageBox::Cancel}});
+        PelmoraTest::BoxAnswerer answerer({{QStringLiteral("Close Project"), QMessageBox::Cancel}});
         if (closeAll)
             closeAll->trigger();
         QCoreApplication::processEvents();
@@ -254,7 +225,7 @@ void closeAllButChanged(Gui::MainWindow* mw)
             // The tab's close button still asks about the changed project.
             auto* tabs = static_cast<Gui::DocumentTabBar*>(mw->mdiArea()->tabBar());
             {
-                Answerer answerer({{QStringLiteral("Close Project"), QMessageBox::Cancel}});
+                PelmoraTest::BoxAnswerer answerer({{QStringLiteral("Close Project"), QMessageBox::Cancel}});
                 QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->closeButtonRect(0).center());
                 QCoreApplication::processEvents();
                 print("closeall.closeButton.questions", answerer.titles.join(QLatin1Char('|')));

@@ -1,0 +1,23 @@
+#pragma once
+// Makes a top-level window the active one for tests that type into it.  Other test
+// programs on the same display may take the focus meanwhile: it is asked for again.
+
+#include <QApplication>
+#include <QTest>
+#include <QWidget>
+
+namespace PelmoraTest {
+
+inline bool activateForTyping(QWidget* window)
+{
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        window->raise();
+        window->activateWindow();
+        QApplication::setActiveWindow(window);
+        if (QTest::qWaitForWindowActive(window))
+            return true;
+    }
+    return false;
+}
+
+} // namespace PelmoraTest
