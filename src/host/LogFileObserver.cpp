@@ -1,5 +1,7 @@
 #include "LogFileObserver.h"
 
+#include "PrefixedLines.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -28,20 +30,10 @@ void LogFileObserver::write(const char* level, const char* text)
 {
     if (!file || !text)
         return;
-    // Each line carries its level; text without a final line feed continues the line.
+    // Each line carries its level.
     std::string out;
     std::lock_guard<std::mutex> lock(mutex);
-    for (const char* p = text; *p; ++p) {
-        if (atLineStart) {
-            out += '[';
-            out += level;
-            out += "] ";
-            atLineStart = false;
-        }
-        out += *p;
-        if (*p == '\n')
-            atLineStart = true;
-    }
+    appendPrefixedLines(out, text, std::string("[") + level + "] ", atLineStart);
     if (std::fwrite(out.data(), 1, out.size(), file) != out.size() || std::fflush(file) != 0)
         reportIncomplete(errno);
 }
