@@ -1,6 +1,8 @@
 // A colour table of a million entries, which one short line of a colour file makes: the
 // colours panel shows it at once, and every project that shows it shares its entries.
 
+#include <support/OwnMemory.h>
+
 #include <colors/qVizColorsModuleWidget.h>
 
 #include <mrml/vtkMRMLColorLogic.h>
@@ -28,15 +30,7 @@
 
 namespace {
 
-long statusKiB(const std::string& field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field + ":", 0) == 0)
-            return std::strtol(line.c_str() + field.size() + 1, nullptr, 10);
-    return 0;
-}
+using PelmoraTest::statusKiB;
 
 // Scene nodes of a colour file, as the colour logic makes them for each project's scene.
 vtkMRMLColorTableNode* loaded(vtkMRMLColorLogic* logic, vtkMRMLScene* scene, const QString& file)

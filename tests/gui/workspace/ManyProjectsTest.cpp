@@ -5,6 +5,8 @@
 // Closing all windows of such a file, and then opening another project file over it,
 // leaves exactly the projects that stay, as they were, and then exactly the new file's.
 
+#include "DriverOutput.h"
+
 #include <support/ProjectFileSeal.h>
 
 #include <QFile>
@@ -70,14 +72,6 @@ QString runDriver(const QTemporaryDir& home, const QStringList& args, int expect
     return QString::fromUtf8(driver.readAllStandardOutput());
 }
 
-QString value(const QString& out, const QString& key)
-{
-    for (const QString& line : out.split(QLatin1Char('\n')))
-        if (line.startsWith(key + QLatin1Char('=')))
-            return line.mid(key.size() + 1);
-    return QStringLiteral("<missing>");
-}
-
 } // namespace
 
 TEST(ManyProjects, AFileOfThousandsOfProjectsWithObjectsOpensWithEveryTabAndTreeBranchRight)
@@ -116,20 +110,20 @@ TEST(ManyProjects, AFileOfThousandsOfProjectsWithObjectsOpensWithEveryTabAndTree
     const QString out = QString::fromUtf8(driver.readAllStandardOutput());
     ASSERT_EQ(driver.exitCode(), 0) << driver.readAllStandardError().toStdString();
 
-    EXPECT_EQ(value(out, "opened.tabs.count"), QString::number(Projects));
-    EXPECT_EQ(value(out, "opened.tabs.texts"), tabs.join(QLatin1Char('|')));
-    EXPECT_EQ(value(out, "opened.tabs.currentIsActive"), "yes");
-    EXPECT_EQ(value(out, "opened.tabs.inRow"), "yes");
-    EXPECT_EQ(value(out, "opened.tabs.shown"), "yes");
-    EXPECT_EQ(value(out, "tree"), tree.join(QLatin1Char('|')));
+    EXPECT_EQ(driverValue(out, "opened.tabs.count"), QString::number(Projects));
+    EXPECT_EQ(driverValue(out, "opened.tabs.texts"), tabs.join(QLatin1Char('|')));
+    EXPECT_EQ(driverValue(out, "opened.tabs.currentIsActive"), "yes");
+    EXPECT_EQ(driverValue(out, "opened.tabs.inRow"), "yes");
+    EXPECT_EQ(driverValue(out, "opened.tabs.shown"), "yes");
+    EXPECT_EQ(driverValue(out, "tree"), tree.join(QLatin1Char('|')));
 
     // Only the changed project's tab shows the mark; the tab chosen is current and active.
     QStringList changed = tabs;
     changed[Projects / 2] += QLatin1Char('*');
-    EXPECT_EQ(value(out, "changed.tabs.texts"), changed.join(QLatin1Char('|')));
-    EXPECT_EQ(value(out, "changed.tabs.current"), projectName(0));
-    EXPECT_EQ(value(out, "changed.tabs.currentIsActive"), "yes");
-    EXPECT_EQ(value(out, "changed.tabs.inRow"), "yes");
+    EXPECT_EQ(driverValue(out, "changed.tabs.texts"), changed.join(QLatin1Char('|')));
+    EXPECT_EQ(driverValue(out, "changed.tabs.current"), projectName(0));
+    EXPECT_EQ(driverValue(out, "changed.tabs.currentIsActive"), "yes");
+    EXPECT_EQ(driverValue(out, "changed.tabs.inRow"), "yes");
 }
 
 TEST(ManyProjects, ClosingAllWindowsAndOpeningAnotherFileOverThousandsOfProjectsLeavesExactlyWhatStays)
@@ -147,30 +141,30 @@ TEST(ManyProjects, ClosingAllWindowsAndOpeningAnotherFileOverThousandsOfProjects
 
     const QString out = runDriver(home, {QStringLiteral("over"), firstFile, secondFile}, Projects);
     ASSERT_FALSE(out.isEmpty());
-    ASSERT_EQ(value(out, "opened.tabs.count"), QString::number(Projects));
+    ASSERT_EQ(driverValue(out, "opened.tabs.count"), QString::number(Projects));
 
     // The changed project's view refused to close; it keeps its tab, current, and its
     // branch as it was: expanded, with every object.  Its tab's close button still works.
     const QString kept = projectName(Projects / 2);
-    EXPECT_EQ(value(out, "closeall.questions"), "Close Project");
-    EXPECT_EQ(value(out, "closeall.tabs.texts"), kept + QLatin1Char('*'));
-    EXPECT_EQ(value(out, "closeall.tabs.currentIsActive"), "yes");
-    EXPECT_EQ(value(out, "closeall.tabs.shown"), "yes");
+    EXPECT_EQ(driverValue(out, "closeall.questions"), "Close Project");
+    EXPECT_EQ(driverValue(out, "closeall.tabs.texts"), kept + QLatin1Char('*'));
+    EXPECT_EQ(driverValue(out, "closeall.tabs.currentIsActive"), "yes");
+    EXPECT_EQ(driverValue(out, "closeall.tabs.shown"), "yes");
     QStringList parts;
     for (int o = 1; o <= Objects; ++o)
         parts << QStringLiteral("Part %1").arg(o);
-    EXPECT_EQ(value(out, "closeall.tree"), kept + QLatin1Char(':') + parts.join(QLatin1Char(',')) + ",Unsaved");
-    EXPECT_EQ(value(out, "closeall.tree.expanded"), kept);
-    EXPECT_EQ(value(out, "closeall.tree.root"), "Solution (1 project) (open)");
-    EXPECT_EQ(value(out, "closeall.closeButton.questions"), "Close Project");
+    EXPECT_EQ(driverValue(out, "closeall.tree"), kept + QLatin1Char(':') + parts.join(QLatin1Char(',')) + ",Unsaved");
+    EXPECT_EQ(driverValue(out, "closeall.tree.expanded"), kept);
+    EXPECT_EQ(driverValue(out, "closeall.tree.root"), "Solution (1 project) (open)");
+    EXPECT_EQ(driverValue(out, "closeall.closeButton.questions"), "Close Project");
 
     // Over it, exactly the second file's projects, each expanded with its objects.
-    EXPECT_EQ(value(out, "over.questions"), "Remove existing projects|Close Project");
-    EXPECT_EQ(value(out, "over.tabs.count"), "3");
-    EXPECT_EQ(value(out, "over.tabs.texts"), second.join(QLatin1Char('|')));
-    EXPECT_EQ(value(out, "over.tabs.currentIsActive"), "yes");
-    EXPECT_EQ(value(out, "over.tabs.inRow"), "yes");
-    EXPECT_EQ(value(out, "over.tree"), second.join(":Part 1,Part 2|") + ":Part 1,Part 2");
-    EXPECT_EQ(value(out, "over.tree.expanded"), second.join(QLatin1Char('|')));
-    EXPECT_EQ(value(out, "over.tree.root"), "Solution (3 projects) (open)");
+    EXPECT_EQ(driverValue(out, "over.questions"), "Remove existing projects|Close Project");
+    EXPECT_EQ(driverValue(out, "over.tabs.count"), "3");
+    EXPECT_EQ(driverValue(out, "over.tabs.texts"), second.join(QLatin1Char('|')));
+    EXPECT_EQ(driverValue(out, "over.tabs.currentIsActive"), "yes");
+    EXPECT_EQ(driverValue(out, "over.tabs.inRow"), "yes");
+    EXPECT_EQ(driverValue(out, "over.tree"), second.join(":Part 1,Part 2|") + ":Part 1,Part 2");
+    EXPECT_EQ(driverValue(out, "over.tree.expanded"), second.join(QLatin1Char('|')));
+    EXPECT_EQ(driverValue(out, "over.tree.root"), "Solution (3 projects) (open)");
 }

@@ -1,6 +1,8 @@
 // What a restart keeps: the main window is closed in one process and the next process,
 // started in the same home, shows the window, docks and toolbars as they were left.
 
+#include "DriverOutput.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -27,14 +29,6 @@ QString runDriver(const QString& home, const QString& scenario, int* exitCode)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-QString value(const QString& out, const QString& key)
-{
-    for (const QString& line : out.split(QLatin1Char('\n')))
-        if (line.startsWith(key + QLatin1Char('=')))
-            return line.mid(key.size() + 1);
-    return QStringLiteral("<missing>");
-}
-
 } // namespace
 
 TEST(Restart, DockAndToolbarVisibilityOutliveTheProcess)
@@ -44,22 +38,22 @@ TEST(Restart, DockAndToolbarVisibilityOutliveTheProcess)
     int code = -1;
     const QString fresh = runDriver(home.path(), QStringLiteral("report"), &code);
     ASSERT_EQ(code, 0) << fresh.toStdString();
-    EXPECT_EQ(value(fresh, "dock.Chart"), "shown");
-    EXPECT_EQ(value(fresh, "toolbar.FILE"), "shown");
+    EXPECT_EQ(driverValue(fresh, "dock.Chart"), "shown");
+    EXPECT_EQ(driverValue(fresh, "toolbar.FILE"), "shown");
 
     runDriver(home.path(), QStringLiteral("close"), &code);
     ASSERT_EQ(code, 0);
 
     const QString again = runDriver(home.path(), QStringLiteral("report"), &code);
     ASSERT_EQ(code, 0) << again.toStdString();
-    EXPECT_NE(value(fresh, "window.size"), "777x555");
-    EXPECT_EQ(value(again, "window.size"), "777x555");
-    EXPECT_EQ(value(again, "dock.Chart"), "hidden");
-    EXPECT_EQ(value(again, "dock.Output"), "shown");
-    EXPECT_EQ(value(again, "dock.Project Explorer"), "shown");
-    EXPECT_EQ(value(again, "toolbar.FILE"), "hidden");
-    EXPECT_EQ(value(again, "saved.Std_GraphView"), "false");
-    EXPECT_EQ(value(again, "saved.Std_ReportView"), "true");
+    EXPECT_NE(driverValue(fresh, "window.size"), "777x555");
+    EXPECT_EQ(driverValue(again, "window.size"), "777x555");
+    EXPECT_EQ(driverValue(again, "dock.Chart"), "hidden");
+    EXPECT_EQ(driverValue(again, "dock.Output"), "shown");
+    EXPECT_EQ(driverValue(again, "dock.Project Explorer"), "shown");
+    EXPECT_EQ(driverValue(again, "toolbar.FILE"), "hidden");
+    EXPECT_EQ(driverValue(again, "saved.Std_GraphView"), "false");
+    EXPECT_EQ(driverValue(again, "saved.Std_ReportView"), "true");
 }
 
 TEST(RunningWindow, FileMenuHoldsTheProjectCommandsAndTheKeysReachThem)
@@ -69,9 +63,9 @@ TEST(RunningWindow, FileMenuHoldsTheProjectCommandsAndTheKeysReachThem)
     int code = -1;
     const QString out = runDriver(home.path(), QStringLiteral("keys"), &code);
     ASSERT_EQ(code, 0) << out.toStdString();
-    EXPECT_EQ(value(out, "menu.FILE"), "Std_New Std_Open Std_OpenPMDB | Std_CloseCurrentWindow Std_CloseAllWnds | Std_Save "
+    EXPECT_EQ(driverValue(out, "menu.FILE"), "Std_New Std_Open Std_OpenPMDB | Std_CloseCurrentWindow Std_CloseAllWnds | Std_Save "
                                        "Std_SaveAs | Std_DlgUserPref2 | Std_Quit");
-    EXPECT_EQ(value(out, "menu.EDIT"), "Std_Copy Std_Paste Std_DuplicateSelection | Std_Delete");
-    EXPECT_EQ(value(out, "projects.after.CtrlN"), "2");
-    EXPECT_EQ(value(out, "saved.by.CtrlS"), "yes");
+    EXPECT_EQ(driverValue(out, "menu.EDIT"), "Std_Copy Std_Paste Std_DuplicateSelection | Std_Delete");
+    EXPECT_EQ(driverValue(out, "projects.after.CtrlN"), "2");
+    EXPECT_EQ(driverValue(out, "saved.by.CtrlS"), "yes");
 }
