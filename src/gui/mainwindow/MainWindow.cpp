@@ -1207,6 +1207,7 @@ void MainWindow::settingUpdated(Vexil::PM_SETTING id)
     pmUnit::UnitsManager* units = pmUnit::UnitsManager::instance();
     if (!prefs || !units)
         return;
+    const pmUnit::UnitsData before = units->getUnitsData();
     switch (id) {
     case Vexil::PM_UNIT_SYSTEM:
         units->setSystemUnits(prefs->getString(id));
@@ -1227,8 +1228,27 @@ void MainWindow::settingUpdated(Vexil::PM_SETTING id)
     default:
         return;
     }
-    d->unitLabel->setText(units->getUnitStatusLabel());
     const pmUnit::UnitsData unitsData = units->getUnitsData();
+    // A change that would push a stored value past the largest number is refused as a
+    // whole: the units stay as they were, and the console names the value.
+    for (Obj::Project* project : Obj::Application::instance().get_projects()) {
+        const std::string problem = project->units_problem(unitsData);
+        if (problem.empty())
+            continue;
+        units->setSystemUnits(before.system);
+        units->setAngularVelocityUnits(before.angularVelocity);
+        units->setAngleUnits(before.angle);
+        units->setTemperatureUnits(before.temperature);
+        const QString kept = id == Vexil::PM_UNIT_SYSTEM ? before.system
+            : id == Vexil::PM_ANGULAR_VELOCITY_UNIT     ? before.angularVelocity
+            : id == Vexil::PM_ANGLE_UNIT                ? before.angle
+                                                        : before.temperature;
+        prefs->set(id, kept, false);
+        Vexil::MsgConsoleSingleton::Instance().Error(
+            "The units were not changed: in project %s, %s\n", project->get_name(), problem.c_str());
+        return;
+    }
+    d->unitLabel->setText(units->getUnitStatusLabel());
     qPelmoraApplication* app = qPelmoraApplication::application();
     for (Obj::Project* project : Obj::Application::instance().get_projects()) {
         project->onUnitChanged(unitsData);

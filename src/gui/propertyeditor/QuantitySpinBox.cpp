@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <cmath>
 
 namespace Gui {
 
@@ -242,6 +243,11 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
             return finish();
         }
         value = converted.getValue();
+        if (!std::isfinite(value)) {
+            problem = tr("\"%1\" is beyond the largest number in %2").arg(copy.trimmed(), pmUnit::UnitsManager::getUnitSymbol(d->unit));
+            state = QValidator::Intermediate;
+            return finish();
+        }
     }
     catch (const Vexil::ExceptionHandler& e) {
         problem = QString::fromStdString(e.get_message());

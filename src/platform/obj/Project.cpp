@@ -6,6 +6,7 @@
 #include "PropertyQuantity.h"
 
 #include <vexil/Exception.h>
+#include <vexil/MsgConsole.h>
 
 #include <vexil/UtilityBox.h>
 
@@ -218,11 +219,41 @@ void Project::refresh()
     signal_refresh(*this);
 }
 
-void Project::onUnitChanged(const pmUnit::UnitsData& units)
+std::string Project::units_problem(const pmUnit::UnitsData& units) const
+{
+    if (units == unitsData)
+        return {};
+    std::string problem;
+    auto check = [&units, &problem](const Property& p, const std::string& owner) {
+        const std::string why = unitsProblem(p, units);
+        if (!why.empty())
+            problem = "property '" + std::string(p.get_name()) + "' of " + owner + ": " + why;
+        return problem.empty();
+    };
+    for (const Property* p : get_properties())
+        if (!check(*p, std::string("project ") + get_name()))
+            return problem;
+    objects.for_each([&check, &problem](ProjectObject* object) {
+        for (const Property* p : object->get_properties())
+            if (problem.empty())
+                check(*p, std::string("object ") + object->get_name());
+    });
+    return problem;
+}
+
+bool Project::onUnitChanged(const pmUnit::UnitsData& units)
 {
     // Announced also when only the number of digits changed: then nothing is to be done.
     if (units == unitsData)
-        return;
+        return true;
+    // All or nothing: a value that would leave the finite numbers keeps every amount of
+    // the project in the units it has.
+    const std::string problem = units_problem(units);
+    if (!problem.empty()) {
+        Vexil::MsgConsoleSingleton::Instance().Error("The values of project %s stay in the units they were in: %s\n",
+                                                     get_name(), problem.c_str());
+        return false;
+    }
     // Each quantity converts from the unit it is in, whatever the units were before.
     for (Property* p : get_properties())
         convertToUnits(*p, units);
@@ -231,6 +262,7 @@ void Project::onUnitChanged(const pmUnit::UnitsData& units)
             convertToUnits(*p, units);
     });
     unitsData = units;
+    return true;
 }
 
 void Project::OnUpdateLabel(const char* text)

@@ -71,8 +71,13 @@ public:
     void OnUpdateLabel(const char* text);
     // The units the project's values are shown in changed: every quantity of its objects
     // is named in the new units, each the same amount as before.  Placements and the
-    // scene keep their length unit (get_length_unit).
-    void onUnitChanged(const pmUnit::UnitsData& units);
+    // scene keep their length unit (get_length_unit).  When a value would be beyond the
+    // largest number in its new unit, the console is told which one, nothing changes and
+    // the result is false.
+    bool onUnitChanged(const pmUnit::UnitsData& units);
+    // Why the project's values cannot be named in `units` (the first value that would be
+    // beyond the largest number, with its object and property); empty when they can.
+    std::string units_problem(const pmUnit::UnitsData& units) const;
     const pmUnit::UnitsData& get_units() const { return unitsData; }
     // The unit of length of the project's placements and of its scene's coordinates: that
     // of the unit system when the project was made, or the one its project file names.  It

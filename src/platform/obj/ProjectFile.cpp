@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <cstdint>
@@ -627,28 +628,40 @@ std::string relinked(const PropertyRecord& record, const std::string& writtenPro
     return record.value;
 }
 
-// The length unit a project's records name, taken out of them; -1 when they name none,
-// as in files written before placements kept their unit: those were written in the
-// unit system of their day, which the reader's own stands for.
+// A project names the length unit of its placements once: a file with two such records
+// was not written by this program, and which one the placements were written in cannot
+// be told, so it is refused as damaged before anything is built.
+void checkLengthUnits(const Content& content, const std::string& source)
+{
+    for (const ProjectRecord& project : content.projects) {
+        const auto count = std::count_if(project.properties.begin(), project.properties.end(),
+                                         [](const PropertyRecord& p) { return p.name == LengthUnitRecord; });
+        if (count > 1)
+            throw ProjectFile::Error(source + " is damaged: project " + ValueText::printable(project.name)
+                                     + " names the length unit of its placements " + std::to_string(count)
+                                     + " times");
+    }
+}
+
+// The length unit a project's records name (checked to be named once), taken out of them;
+// -1 when they name none, as in files written before placements kept their unit: those
+// were written in the unit system of their day, which the reader's own stands for.
 int takeLengthUnit(std::vector<PropertyRecord>& records, const std::string& source)
 {
-    int unit = -1;
-    for (auto it = records.begin(); it != records.end();) {
-        if (it->name != LengthUnitRecord) {
-            ++it;
-            continue;
-        }
-        const int found = pmUnit::UnitsManager::findUnit(QString::fromStdString(it->value));
-        const std::vector<pmUnit::UnitType> lengths = pmUnit::UnitsManager::getUnitTypes(pmUnit::Length);
-        if (std::find(lengths.begin(), lengths.end(), found) != lengths.end())
-            unit = found;
-        else
-            Vexil::MsgConsoleSingleton::Instance().Warning(
-                "%s names an unknown length unit '%s': its placements are read in the current one\n",
-                source.c_str(), it->value.c_str());
-        it = records.erase(it);
-    }
-    return unit;
+    const auto it = std::find_if(records.begin(), records.end(),
+                                 [](const PropertyRecord& p) { return p.name == LengthUnitRecord; });
+    if (it == records.end())
+        return -1;
+    const std::string value = it->value;
+    records.erase(it);
+    const int found = pmUnit::UnitsManager::findUnit(QString::fromStdString(value));
+    const std::vector<pmUnit::UnitType> lengths = pmUnit::UnitsManager::getUnitTypes(pmUnit::Length);
+    if (std::find(lengths.begin(), lengths.end(), found) != lengths.end())
+        return found;
+    Vexil::MsgConsoleSingleton::Instance().Warning(
+        "%s names an unknown length unit '%s': its placements are read in the current one\n", source.c_str(),
+        ValueText::printable(value).c_str());
+    return -1;
 }
 
 // What one `from` is in `to` (both lengths).
@@ -686,6 +699,52 @@ void scaleSurface(GeometryObject& geometry, double factor)
     surface->Modified();
 }
 
+bool finiteScaled(const double p[3], double factor, double largest = std::numeric_limits<double>::max())
+{
+    for (int i = 0; i < 3; ++i)
+        if (!(std::fabs(p[i] * factor) <= largest))
+            return false;
+    return true;
+}
+
+// A paste into a project of a smaller length unit must not push a place or a point past
+// the largest number: refused before anything is created.
+void checkScaling(const ProjectRecord& record, const std::vector<std::unique_ptr<ProjectObject>>& built,
+                  double factor, pmUnit::UnitType unit)
+{
+    const std::string symbol = pmUnit::UnitsManager::getUnitSymbol(unit).toStdString();
+    for (std::size_t i = 0; i < built.size(); ++i) {
+        const std::string name = ValueText::printable(record.objects[i].name);
+        for (const PropertyRecord& p : record.objects[i].properties) {
+            if (p.type != PropertySpaceLocation::getClassTypeId().get_name())
+                continue;
+            PropertySpaceLocation placement;
+            if (!placement.set_value_text(p.value))
+                continue;   // refused when it is applied
+            const Vexil::Vector3d& at = placement.get_value().getPosition();
+            const double xyz[3] = {at.x, at.y, at.z};
+            if (!finiteScaled(xyz, factor))
+                throw ProjectFile::Error("The copied data cannot be pasted: the placement of object " + name + " ("
+                                         + ValueText::printable(p.value) + ") is beyond the largest number in "
+                                         + symbol);
+        }
+        auto* geometry = dynamic_cast<GeometryObject*>(built[i].get());
+        vtkPolyData* surface = geometry ? geometry->get_poly_data() : nullptr;
+        vtkPoints* points = surface ? surface->GetPoints() : nullptr;
+        if (!points)
+            continue;
+        const double largest = points->GetDataType() == VTK_FLOAT ? double(std::numeric_limits<float>::max())
+                                                                  : std::numeric_limits<double>::max();
+        for (vtkIdType k = 0; k < points->GetNumberOfPoints(); ++k) {
+            double xyz[3];
+            points->GetPoint(k, xyz);
+            if (!finiteScaled(xyz, factor, largest))
+                throw ProjectFile::Error("The copied data cannot be pasted: a point of object " + name
+                                         + " is beyond the largest number in " + symbol);
+        }
+    }
+}
+
 void applyProperties(PropertyContainer& container, const std::vector<PropertyRecord>& records,
                      const std::string& writtenProject, const LinkMap& links, const std::string& owner)
 {
@@ -701,9 +760,13 @@ void applyProperties(PropertyContainer& container, const std::vector<PropertyRec
         }
         if (property->get_value_text() == record.value)
             continue;
-        if (!property->set_value_text(relinked(record, writtenProject, links)))
-            console.Warning("Property '%s' of %s keeps its value: '%s' is not valid\n",
-                            record.name.c_str(), owner.c_str(), record.value.c_str());
+        const std::string value = relinked(record, writtenProject, links);
+        if (!property->set_value_text(value)) {
+            const std::string why = quantityTextProblem(*property, value);
+            console.Warning("Property '%s' of %s keeps its value: '%s' is not valid%s%s\n",
+                            ValueText::printable(record.name).c_str(), ValueText::printable(owner).c_str(),
+                            ValueText::printable(record.value).c_str(), why.empty() ? "" : ": ", why.c_str());
+        }
     }
 }
 
@@ -780,6 +843,7 @@ void ProjectFile::check(const Application& app, const std::string& path)
     const Content content = parseFile(path);
     checkViewTypes(content, app.viewTypeCheck, path);
     checkGroupCycles(content, path);
+    checkLengthUnits(content, path);
     for (const ProjectRecord& project : content.projects)
         buildObjects(project, path);
 }
@@ -789,6 +853,7 @@ std::vector<Project*> ProjectFile::resume(Application& app, const std::string& p
     const Content content = parseFile(path);
     checkViewTypes(content, app.viewTypeCheck, path);
     checkGroupCycles(content, path);
+    checkLengthUnits(content, path);
 
     std::vector<std::vector<std::unique_ptr<ProjectObject>>> built;
     built.reserve(content.projects.size());
@@ -867,6 +932,7 @@ std::vector<ProjectObject*> ProjectFile::import_objects(std::istream& in, Projec
 {
     const Content content = parseBounded(in, "The copied data");
     checkGroupCycles(content, "The copied data");
+    checkLengthUnits(content, "The copied data");
     if (content.projects.empty())
         return {};
     const ProjectRecord& record = content.projects.front();
@@ -875,6 +941,8 @@ std::vector<ProjectObject*> ProjectFile::import_objects(std::istream& in, Projec
     std::vector<PropertyRecord> projectProperties = record.properties;
     const int lengthUnit = takeLengthUnit(projectProperties, "The copied data");
     const double factor = lengthUnit >= 0 ? lengthFactor(lengthUnit, target.get_length_unit()) : 1.0;
+    if (factor != 1.0)
+        checkScaling(record, built, factor, target.get_length_unit());
     for (const auto& object : built)
         if (auto* geometry = dynamic_cast<GeometryObject*>(object.get()); geometry && factor != 1.0)
             scaleSurface(*geometry, factor);

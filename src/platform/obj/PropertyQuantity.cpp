@@ -5,8 +5,11 @@
 #include <vexil/Exception.h>
 #include <vexil/UtilityBox.h>
 
+#include <QLocale>
+
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyQuantity, Obj::PropertyDecimal)
 VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyQuantityConstraint, Obj::PropertyQuantity)
@@ -24,20 +27,57 @@ namespace {
 // The property editor's mark for "no value": never a number to convert.
 const double NoValue = std::ldexp(1.0, -100);
 
-// A number with an optional unit, in `unit` (converted from a unit of the same kind).
-bool parseQuantity(const std::string& text, pmUnit::UnitType unit, double& out)
+// Numbers in files and value texts are C-locale numbers without group separators.
+const QLocale& plainNumbers()
+{
+    static const QLocale locale = [] {
+        QLocale c = QLocale::c();
+        c.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+        return c;
+    }();
+    return locale;
+}
+
+std::string quotedText(const std::string& text)
+{
+    return "'" + ValueText::printable(Vexil::UtilityBox::trimmed(text)) + "'";
+}
+
+std::string unitName(pmUnit::UnitType unit)
+{
+    const QString symbol = pmUnit::UnitsManager::getUnitSymbol(unit);
+    return symbol.isEmpty() ? std::string("a number without unit") : symbol.toStdString();
+}
+
+// A number with an optional unit, in `unit` (converted from a unit of the same kind);
+// empty, or why the text is not taken.
+std::string readQuantity(const std::string& text, pmUnit::UnitType unit, double& out)
 {
     try {
-        const pmUnit::Quantity q = pmUnit::Quantity::parse(QString::fromStdString(text));
+        const pmUnit::Quantity q = pmUnit::Quantity::parse(QString::fromStdString(text), plainNumbers());
         pmUnit::Quantity converted;
-        if (!q.convertTo(unit, converted))
-            return false;
-        out = q.getValue() == NoValue ? NoValue : converted.getValue();
-        return true;
+        if (!q.convertTo(unit, converted)) {
+            const QString kind = pmUnit::UnitsManager::getQuantityName(q.getQuantityKind());
+            return quotedText(text) + " is " + (kind.isEmpty() ? std::string("of another kind") : "a " + kind.toLower().toStdString())
+                + ", not a value in " + unitName(unit);
+        }
+        if (q.getValue() == NoValue) {
+            out = NoValue;
+            return {};
+        }
+        if (!std::isfinite(converted.getValue()))
+            return quotedText(text) + " is beyond the largest number in " + unitName(unit);
+        out = converted.getValue();
+        return {};
     }
-    catch (const Vexil::ExceptionHandler&) {
-        return false;
+    catch (const Vexil::ExceptionHandler& e) {
+        return e.get_message();
     }
+}
+
+bool parseQuantity(const std::string& text, pmUnit::UnitType unit, double& out)
+{
+    return readQuantity(text, unit, out).empty();
 }
 
 std::vector<std::string> splitEntries(const std::string& text)
@@ -74,16 +114,6 @@ bool convertNumber(double& value, pmUnit::pmQuantity kind, pmUnit::UnitType from
     return true;
 }
 
-bool convertConstraints(Constraints& c, pmUnit::pmQuantity kind, pmUnit::UnitType from, pmUnit::UnitType to)
-{
-    Constraints converted = c;
-    if (!convertNumber(converted.minimum, kind, from, to) || !convertNumber(converted.maximum, kind, from, to)
-        || !convertNumber(converted.step, kind, from, to, true))
-        return false;
-    c = converted;
-    return true;
-}
-
 std::string withUnit(double value, pmUnit::UnitType unit)
 {
     std::string text = Vexil::UtilityBox::exact_number_text(value);
@@ -103,7 +133,99 @@ void setQuietly(P& property, const V& value)
     property.set_container(owner);
 }
 
+// The reason a boundary-condition text is refused, with its number and type when taken.
+std::string readLoad(const std::string& text, pmUnit::UnitType unit, int currentType, double& number, int& type)
+{
+    const std::size_t bar = text.find('|');
+    long parsed = currentType;
+    if (bar != std::string::npos) {
+        const std::string typeText = text.substr(bar + 1);
+        if (!ValueText::parseInteger(typeText, parsed) || parsed < LoadConstant || parsed > LoadFree)
+            return quotedText(typeText) + " is not a load value type (1 constant, 2 tabular, 3 function, 4 free)";
+    }
+    const std::string why = readQuantity(text.substr(0, bar), unit, number);
+    if (why.empty())
+        type = static_cast<int>(parsed);
+    return why;
+}
+
+std::string readLimited(const std::string& text, pmUnit::UnitType unit, const Constraints* limits, double& number)
+{
+    const std::string why = readQuantity(text, unit, number);
+    if (!why.empty() || !limits || number == NoValue)
+        return why;
+    if (number < limits->minimum || number > limits->maximum)
+        return quotedText(text) + " lies outside " + withUnit(limits->minimum, unit) + " to "
+            + withUnit(limits->maximum, unit);
+    return {};
+}
+
+std::string readInputBC(const std::string& text, pmUnit::UnitType unit, const double current[3], bool enabled[3],
+                        double values[3])
+{
+    const std::vector<std::string> parts = splitEntries(text);
+    if (parts.size() != 3)
+        return quotedText(text) + " does not hold three entries, each a number or Free";
+    for (std::size_t i = 0; i < 3; ++i) {
+        enabled[i] = parts[i] != "Free";
+        values[i] = enabled[i] ? 0.0 : current[i];
+        if (enabled[i]) {
+            const std::string why = readQuantity(parts[i], unit, values[i]);
+            if (!why.empty())
+                return why;
+        }
+    }
+    return {};
+}
+
+std::string readVector(const std::string& text, pmUnit::UnitType unit, double values[3])
+{
+    const std::vector<std::string> parts = splitEntries(text);
+    if (parts.size() != 3)
+        return quotedText(text) + " does not hold three numbers";
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::string why = readQuantity(parts[i], unit, values[i]);
+        if (!why.empty())
+            return why;
+    }
+    return {};
+}
+
 } // namespace
+
+bool GivenNumbers::unchangedSince(const double* numbers, int n, pmUnit::UnitType unit) const
+{
+    // Compared bit for bit: a number set anew, even an equal one, is given anew.
+    return count == n && lastUnit == unit && std::memcmp(last, numbers, sizeof(double) * static_cast<std::size_t>(n)) == 0;
+}
+
+bool GivenNumbers::convert(const double* numbers, int n, pmUnit::pmQuantity kind, pmUnit::UnitType unit,
+                           pmUnit::UnitType target, double* out, const bool* difference) const
+{
+    const bool fromGiven = unchangedSince(numbers, n, unit);
+    const double* source = fromGiven ? given : numbers;
+    const pmUnit::UnitType from = fromGiven ? givenUnit : unit;
+    for (int i = 0; i < n; ++i) {
+        out[i] = source[i];
+        if (!convertNumber(out[i], kind, from, target, difference && difference[i]))
+            return false;
+        if (std::isfinite(source[i]) && !std::isfinite(out[i]))
+            return false;
+    }
+    return true;
+}
+
+void GivenNumbers::remember(const double* numbers, int n, pmUnit::UnitType unit, const double* out,
+                            pmUnit::UnitType target)
+{
+    if (!unchangedSince(numbers, n, unit)) {
+        std::copy(numbers, numbers + n, given);
+        givenUnit = unit;
+    }
+    std::copy(out, out + n, last);
+    lastUnit = target;
+    count = n;
+}
 
 pmUnit::Quantity PropertyQuantity::getQuantityValue() const
 {
@@ -119,24 +241,36 @@ bool PropertyQuantity::set_value_text(const std::string& text)
     return true;
 }
 
-bool PropertyQuantity::convert_unit(pmUnit::UnitType target)
+bool PropertyQuantity::convert_unit(pmUnit::UnitType target, bool apply)
 {
-    double v = get_value();
-    if (!convertNumber(v, kind, unit, target))
+    const double v = get_value();
+    double converted = v;
+    if (!given.convert(&v, 1, kind, unit, target, &converted))
         return false;
-    setQuietly(*this, v);
+    if (!apply)
+        return true;
+    given.remember(&v, 1, unit, &converted, target);
+    setQuietly(*this, converted);
     unit = target;
     return true;
 }
 
-bool PropertyQuantityConstraint::convert_unit(pmUnit::UnitType target)
+bool PropertyQuantityConstraint::convert_unit(pmUnit::UnitType target, bool apply)
 {
-    Constraints converted = constraints;
-    if (hasConstraints && !convertConstraints(converted, getQuantityKind(), getUnitType(), target))
+    const double limits[3] = {constraints.minimum, constraints.maximum, constraints.step};
+    const bool step[3] = {false, false, true};
+    double converted[3] = {limits[0], limits[1], limits[2]};
+    if (hasConstraints && !givenLimits.convert(limits, 3, getQuantityKind(), getUnitType(), target, converted, step))
         return false;
+    if (!apply)
+        return PropertyQuantity::convert_unit(target, false);
+    const pmUnit::UnitType from = getUnitType();
     if (!PropertyQuantity::convert_unit(target))
         return false;
-    constraints = converted;
+    if (hasConstraints) {
+        givenLimits.remember(limits, 3, from, converted, target);
+        constraints = {converted[0], converted[1], converted[2]};
+    }
     return true;
 }
 
@@ -149,9 +283,7 @@ void PropertyQuantityConstraint::setConstraints(double minimum, double maximum, 
 bool PropertyQuantityConstraint::set_value_text(const std::string& text)
 {
     double parsed = 0.0;
-    if (!parseQuantity(text, getUnitType(), parsed))
-        return false;
-    if (hasConstraints && (parsed < constraints.minimum || parsed > constraints.maximum))
+    if (!readLimited(text, getUnitType(), getConstraints(), parsed).empty())
         return false;
     set_value(parsed);
     return true;
@@ -183,15 +315,12 @@ std::string PropertyBCQuantity::get_value_text() const
 
 bool PropertyBCQuantity::set_value_text(const std::string& text)
 {
-    const std::size_t bar = text.find('|');
-    long type = loadType;
-    if (bar != std::string::npos && !ValueText::parseInteger(text.substr(bar + 1), type))
-        return false;
     double parsed = 0.0;
-    if (!parseQuantity(text.substr(0, bar), getUnitType(), parsed))
+    int type = loadType;
+    if (!readLoad(text, getUnitType(), loadType, parsed, type).empty())
         return false;
     if (type != loadType)
-        loadType = static_cast<int>(type);
+        loadType = type;
     set_value(parsed);
     return true;
 }
@@ -202,14 +331,22 @@ void PropertyBCQuantityConstraint::setConstraints(double minimum, double maximum
     hasConstraints = true;
 }
 
-bool PropertyBCQuantityConstraint::convert_unit(pmUnit::UnitType target)
+bool PropertyBCQuantityConstraint::convert_unit(pmUnit::UnitType target, bool apply)
 {
-    Constraints converted = constraints;
-    if (hasConstraints && !convertConstraints(converted, getQuantityKind(), getUnitType(), target))
+    const double limits[3] = {constraints.minimum, constraints.maximum, constraints.step};
+    const bool step[3] = {false, false, true};
+    double converted[3] = {limits[0], limits[1], limits[2]};
+    if (hasConstraints && !givenLimits.convert(limits, 3, getQuantityKind(), getUnitType(), target, converted, step))
         return false;
+    if (!apply)
+        return PropertyBCQuantity::convert_unit(target, false);
+    const pmUnit::UnitType from = getUnitType();
     if (!PropertyBCQuantity::convert_unit(target))
         return false;
-    constraints = converted;
+    if (hasConstraints) {
+        givenLimits.remember(limits, 3, from, converted, target);
+        constraints = {converted[0], converted[1], converted[2]};
+    }
     return true;
 }
 
@@ -244,28 +381,22 @@ std::string PropertyInputBC::get_value_text() const
 
 bool PropertyInputBC::set_value_text(const std::string& text)
 {
-    const std::vector<std::string> parts = splitEntries(text);
-    if (parts.size() != 3)
-        return false;
     bool enabled[3];
     double values[3];
-    for (int i = 0; i < 3; ++i) {
-        enabled[i] = parts[static_cast<std::size_t>(i)] != "Free";
-        values[i] = enabled[i] ? 0.0 : numbers[i];
-        if (enabled[i] && !parseQuantity(parts[static_cast<std::size_t>(i)], unit, values[i]))
-            return false;
-    }
+    if (!readInputBC(text, unit, numbers, enabled, values).empty())
+        return false;
     setBCValues(enabled, values);
     return true;
 }
 
-bool PropertyInputBC::convert_unit(pmUnit::UnitType target)
+bool PropertyInputBC::convert_unit(pmUnit::UnitType target, bool apply)
 {
-    double converted[3] = {numbers[0], numbers[1], numbers[2]};
-    for (double& v : converted) {
-        if (!convertNumber(v, kind, unit, target))
-            return false;
-    }
+    double converted[3];
+    if (!givenNumbers.convert(numbers, 3, kind, unit, target, converted))
+        return false;
+    if (!apply)
+        return true;
+    givenNumbers.remember(numbers, 3, unit, converted, target);
     std::copy(converted, converted + 3, numbers);
     unit = target;
     return true;
@@ -273,27 +404,27 @@ bool PropertyInputBC::convert_unit(pmUnit::UnitType target)
 
 bool PropertyQuantityVector::set_value_text(const std::string& text)
 {
-    if (PropertyVector::set_value_text(text))
-        return true;
-    const std::vector<std::string> parts = splitEntries(text);
-    if (parts.size() != 3)
-        return false;
+    Vexil::Vector3d plain;
+    if (ValueText::parseVector(text, plain))
+        return PropertyVector::set_value_text(text);
     double v[3];
-    for (std::size_t i = 0; i < 3; ++i) {
-        if (!parseQuantity(parts[i], unit, v[i]))
-            return false;
-    }
+    if (!readVector(text, unit, v).empty())
+        return false;
     set_value(v[0], v[1], v[2]);
     return true;
 }
 
-bool PropertyQuantityVector::convert_unit(pmUnit::UnitType target)
+bool PropertyQuantityVector::convert_unit(pmUnit::UnitType target, bool apply)
 {
-    Vexil::Vector3d v = get_value();
-    if (!convertNumber(v.x, kind, unit, target) || !convertNumber(v.y, kind, unit, target)
-        || !convertNumber(v.z, kind, unit, target))
+    const Vexil::Vector3d& v = get_value();
+    const double numbers[3] = {v.x, v.y, v.z};
+    double converted[3];
+    if (!given.convert(numbers, 3, kind, unit, target, converted))
         return false;
-    setQuietly(*this, v);
+    if (!apply)
+        return true;
+    given.remember(numbers, 3, unit, converted, target);
+    setQuietly(*this, Vexil::Vector3d(converted[0], converted[1], converted[2]));
     unit = target;
     return true;
 }
@@ -330,22 +461,77 @@ std::string valueTextWithUnits(const Property& property)
     return property.get_value_text();
 }
 
-bool convertToUnits(Property& property, const pmUnit::UnitsData& units)
+namespace {
+
+// The unit `property` takes under `units`, or -1 for a property without one.
+pmUnit::UnitType unitUnder(const Property& property, const pmUnit::UnitsData& units)
 {
     using Manager = pmUnit::UnitsManager;
-    if (auto* q = dynamic_cast<PropertyQuantity*>(&property)) {
-        q->convert_unit(Manager::getDefaultUnitType(q->getQuantityKind(), units));
-        return true;
+    if (const auto* q = dynamic_cast<const PropertyQuantity*>(&property))
+        return Manager::getDefaultUnitType(q->getQuantityKind(), units);
+    if (const auto* input = dynamic_cast<const PropertyInputBC*>(&property))
+        return Manager::getDefaultUnitType(input->getQuantityKind(), units);
+    if (const auto* vector = dynamic_cast<const PropertyQuantityVector*>(&property))
+        return Manager::getDefaultUnitType(vector->getQuantityKind(), units);
+    return -1;
+}
+
+bool convertTo(Property& property, pmUnit::UnitType target, bool apply)
+{
+    if (auto* q = dynamic_cast<PropertyQuantity*>(&property))
+        return q->convert_unit(target, apply);
+    if (auto* input = dynamic_cast<PropertyInputBC*>(&property))
+        return input->convert_unit(target, apply);
+    if (auto* vector = dynamic_cast<PropertyQuantityVector*>(&property))
+        return vector->convert_unit(target, apply);
+    return true;
+}
+
+} // namespace
+
+bool convertToUnits(Property& property, const pmUnit::UnitsData& units)
+{
+    const pmUnit::UnitType target = unitUnder(property, units);
+    if (target < 0)
+        return false;
+    convertTo(property, target, true);
+    return true;
+}
+
+std::string unitsProblem(const Property& property, const pmUnit::UnitsData& units)
+{
+    const pmUnit::UnitType target = unitUnder(property, units);
+    // Only a look: nothing is converted.
+    if (target < 0 || convertTo(const_cast<Property&>(property), target, false))
+        return {};
+    return valueTextWithUnits(property) + " is beyond the largest number in " + unitName(target);
+}
+
+std::string quantityTextProblem(const Property& property, const std::string& text)
+{
+    double number = 0.0;
+    if (const auto* bc = dynamic_cast<const PropertyBCQuantity*>(&property)) {
+        int type = bc->getLoadValueType();
+        return readLoad(text, bc->getUnitType(), type, number, type);
     }
-    if (auto* input = dynamic_cast<PropertyInputBC*>(&property)) {
-        input->convert_unit(Manager::getDefaultUnitType(input->getQuantityKind(), units));
-        return true;
+    if (const auto* limited = dynamic_cast<const PropertyQuantityConstraint*>(&property))
+        return readLimited(text, limited->getUnitType(), limited->getConstraints(), number);
+    if (const auto* q = dynamic_cast<const PropertyQuantity*>(&property))
+        return readQuantity(text, q->getUnitType(), number);
+    if (const auto* input = dynamic_cast<const PropertyInputBC*>(&property)) {
+        bool enabled[3], given[3];
+        double current[3], values[3];
+        input->getBCValues(given, current);
+        return readInputBC(text, input->getUnitType(), current, enabled, values);
     }
-    if (auto* vector = dynamic_cast<PropertyQuantityVector*>(&property)) {
-        vector->convert_unit(Manager::getDefaultUnitType(vector->getQuantityKind(), units));
-        return true;
+    if (const auto* vector = dynamic_cast<const PropertyQuantityVector*>(&property)) {
+        Vexil::Vector3d plain;
+        if (ValueText::parseVector(text, plain))
+            return {};
+        double values[3];
+        return readVector(text, vector->getUnitType(), values);
     }
-    return false;
+    return {};
 }
 
 } // namespace Obj

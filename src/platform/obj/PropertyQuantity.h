@@ -7,10 +7,37 @@
 
 #include <pmunit/Units.h>
 
+#include <string>
+
 namespace Obj {
 
 // How a boundary-condition value is given.
 enum LoadValueType { LoadConstant = 1, LoadTabular = 2, LoadFunction = 3, LoadFree = 4 };
+
+// The numbers of a quantity as they were last given (typed, read or set) and the unit they
+// were given in.  A change of unit converts from these, never from an earlier conversion:
+// the factors are not exact in binary, and going back to the unit a number was given in
+// gives back that very number, however often the unit changed in between.
+class GivenNumbers
+{
+public:
+    static constexpr int Most = 3;
+    // `numbers` (n of them, in `unit`) in `target`, into `out`; false when the units
+    // measure different things or a number would leave the finite ones.  A number marked
+    // in `difference` (a step) converts without a temperature scale's offset.
+    bool convert(const double* numbers, int n, pmUnit::pmQuantity kind, pmUnit::UnitType unit,
+                 pmUnit::UnitType target, double* out, const bool* difference = nullptr) const;
+    // Notes that `numbers` in `unit` became `out` in `target`.
+    void remember(const double* numbers, int n, pmUnit::UnitType unit, const double* out, pmUnit::UnitType target);
+private:
+    // Whether `numbers` in `unit` are still those of the last conversion.
+    bool unchangedSince(const double* numbers, int n, pmUnit::UnitType unit) const;
+    double given[Most] = {};
+    double last[Most] = {};
+    pmUnit::UnitType givenUnit = pmUnit::NoUnit;
+    pmUnit::UnitType lastUnit = pmUnit::NoUnit;
+    int count = 0;
+};
 
 class PropertyQuantity : public PropertyDecimal
 {
@@ -25,11 +52,13 @@ public:
     bool set_value_text(const std::string& v) override;
     const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyQuantityItem"; }
     // The same amount in another unit of its kind (limits too); false, with nothing
-    // changed, for a unit of another kind.  Nobody is told: the value is the same.
-    virtual bool convert_unit(pmUnit::UnitType target);
+    // changed, for a unit of another kind or an amount beyond the largest number there.
+    // Nobody is told: the value is the same.  With `apply` false it only tells.
+    virtual bool convert_unit(pmUnit::UnitType target, bool apply = true);
 private:
     pmUnit::pmQuantity kind = pmUnit::Dimensionless;
     pmUnit::UnitType unit = pmUnit::NoUnit;
+    GivenNumbers given;
 };
 
 // Minimum, maximum and step of a limited value.
@@ -50,10 +79,11 @@ public:
     // A number outside the limits is refused.
     bool set_value_text(const std::string& v) override;
     const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyQuantityConstraintItem"; }
-    bool convert_unit(pmUnit::UnitType target) override;
+    bool convert_unit(pmUnit::UnitType target, bool apply = true) override;
 private:
     Constraints constraints{0.0, 0.0, 1.0};
     bool hasConstraints = false;
+    GivenNumbers givenLimits;
 };
 
 class PropertyBCQuantity : public PropertyQuantity
@@ -66,7 +96,8 @@ public:
     // Changes the type or the number without telling anyone.
     void setLoadValueType_NoEvent(int type) { loadType = type; }
     void set_value_no_event(double v);
-    // The number, followed by "|" and the type when that is not constant.
+    // The number, followed by "|" and the type when that is not constant; a type that is
+    // none of LoadValueType is refused.
     std::string get_value_text() const override;
     bool set_value_text(const std::string& v) override;
     const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyBCQuantityItem"; }
@@ -81,10 +112,11 @@ public:
     const Constraints* getConstraints() const { return hasConstraints ? &constraints : nullptr; }
     void setConstraints(double minimum, double maximum, double step);
     const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyBCQuantityConstraintItem"; }
-    bool convert_unit(pmUnit::UnitType target) override;
+    bool convert_unit(pmUnit::UnitType target, bool apply = true) override;
 private:
     Constraints constraints{0.0, 0.0, 1.0};
     bool hasConstraints = false;
+    GivenNumbers givenLimits;
 };
 
 // Three components x, y, z, each given (with its number) or left free.
@@ -101,12 +133,13 @@ public:
     std::string get_value_text() const override;
     bool set_value_text(const std::string& v) override;
     const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyInputBCItem"; }
-    bool convert_unit(pmUnit::UnitType target);
+    bool convert_unit(pmUnit::UnitType target, bool apply = true);
 private:
     bool given[3] = {true, true, true};
     double numbers[3] = {0.0, 0.0, 0.0};
     pmUnit::pmQuantity kind = pmUnit::Dimensionless;
     pmUnit::UnitType unit = pmUnit::NoUnit;
+    GivenNumbers givenNumbers;
 };
 
 // A vector of three numbers of one kind, in one unit.
@@ -120,10 +153,11 @@ public:
     // Also reads components with units of the vector's kind: "(1 mm, 2 mm, 0.5 cm)".
     bool set_value_text(const std::string& v) override;
     const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyQuantityVectorItem"; }
-    bool convert_unit(pmUnit::UnitType target);
+    bool convert_unit(pmUnit::UnitType target, bool apply = true);
 private:
     pmUnit::pmQuantity kind = pmUnit::Dimensionless;
     pmUnit::UnitType unit = pmUnit::NoUnit;
+    GivenNumbers given;
 };
 
 // The same, edited as a plain three-component vector.
@@ -150,5 +184,15 @@ std::string valueTextWithUnits(const Property& property);
 // A quantity property (of any of the kinds above) in the unit its kind has under `units`:
 // the same amount, named in other units; nobody is told.  False for any other property.
 bool convertToUnits(Property& property, const pmUnit::UnitsData& units);
+
+// Why `property` (a quantity of any kind above) cannot be named in the units `units` (a
+// number would leave the finite ones); empty when it can, and for any other property.
+std::string unitsProblem(const Property& property, const pmUnit::UnitsData& units);
+
+// Why `text` is not taken as the value of `property` (a quantity of any kind above): the
+// text is not read, its unit is of another kind, its amount is beyond the largest number
+// in the property's unit, it lies outside the limits, it names no load value type.  Empty
+// when it is taken, and for any other property.
+std::string quantityTextProblem(const Property& property, const std::string& text);
 
 } // namespace Obj

@@ -26,6 +26,9 @@ std::string escaped(const std::string& text);
 // Text in double quotes loses them and its escapes; other text is returned as it is.
 std::string unquoted(const std::string& text);
 std::string quoted(const std::string& text);
+// For a message: control characters (a NUL above all) written as escapes, so that the
+// text shown is the whole one given.
+std::string printable(const std::string& text);
 
 } // namespace ValueText
 } // namespace Obj

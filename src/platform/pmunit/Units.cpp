@@ -136,7 +136,8 @@ pmQuantity kindOfDimension(Dimension d)
 // separators dropped where they stand between groups of three digits.
 QString cNumberText(const QString& text, const QLocale& locale)
 {
-    if (locale.language() == QLocale::C)
+    // The C locale groups with commas too ("1,500"); readers of files ask for none.
+    if (locale.numberOptions() & QLocale::RejectGroupSeparator)
         return text;
     const QChar dp = locale.decimalPoint();
     const QChar gs = locale.groupSeparator();
@@ -204,9 +205,28 @@ QString userString(const Quantity& q, const QLocale& given)
     return unit.isEmpty() ? number : number + QLatin1Char(' ') + unit;
 }
 
+// Control characters (a NUL above all) escaped: a message cut at one would name
+// another text than the one refused.
+QString printable(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\n'))
+            out += QLatin1String("\\n");
+        else if (c == QLatin1Char('\r'))
+            out += QLatin1String("\\r");
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
 std::string quoted(const QString& text)
 {
-    return "\"" + text.toStdString() + "\"";
+    return "\"" + printable(text).toStdString() + "\"";
 }
 
 bool isOperator(QChar ch)
@@ -336,7 +356,15 @@ bool Quantity::convertTo(UnitType target, Quantity& out) const
     }
     if (from->dimension != to->dimension)
         return false;
-    auto convert = [from, to](double value) { return (value * from->factor + from->offset - to->offset) / to->factor; };
+    // To the 15 significant digits that values are shown and sent with: the factors are
+    // not held exactly in binary, and "3 ft" is 914.4 mm, not 914.40000000000009.
+    auto convert = [from, to](double value) {
+        const double converted = (value * from->factor + from->offset - to->offset) / to->factor;
+        bool ok = false;
+        const double rounded = QString::number(converted, 'g', 15).toDouble(&ok);
+        // Near the largest number the rounded text may lie beyond it.
+        return ok && std::isfinite(rounded) ? rounded : converted;
+    };
     result.v.x = convert(v.x);
     if (vector) {
         result.v.y = convert(v.y);

@@ -88,14 +88,16 @@ public:
     // separators, so that the text reads back with parse as it is shown.
     QString getUserString2() const;
 
-    // The quantity in another unit of the same dimension; false (and `out` untouched)
-    // when the units measure different things.  A quantity without unit converts to any
-    // unit unchanged.
+    // The quantity in another unit of the same dimension, to 15 significant digits; false
+    // (and `out` untouched) when the units measure different things.  A quantity without
+    // unit converts to any unit unchanged.  A number beyond the largest one in the target
+    // unit comes out infinite: callers that keep it check.
     bool convertTo(UnitType target, Quantity& out) const;
 
-    // Reads a number with an optional unit symbol ("12.5", "-3e2 mm", "1,5 kN" in a
-    // decimal-comma locale).  Numbers follow `locale`: its decimal point, group
-    // separators in their right places, and its signs; in a decimal-comma locale a point
+    // Reads a number with an optional unit symbol ("12.5", "-3e2 mm", "1,500 N", "1,5 kN" in
+    // a decimal-comma locale).  Numbers follow `locale`: its decimal point, group
+    // separators in their right places (none with QLocale::RejectGroupSeparator), and its
+    // signs; in a decimal-comma locale a point
     // that cannot be a group separator is taken as the decimal point.  The kind is the
     // unit's dimension (Dimensionless without unit).  The whole text must be read: for
     // anything else (an unknown or wrongly cased unit, text after it, an expression, the

@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -322,4 +323,53 @@ TEST_F(QuantityProperties, AFileWrittenBeforeUnitsWereKeptOpensAsItDid)
         EXPECT_FALSE(project->is_modified());
         logic.app().close_project(project->get_name());
     }
+}
+
+TEST_F(QuantityProperties, AmountsNoNumberCanHoldAreRefusedWithTheirReason)
+{
+    UnitSystem metres("MKS");
+    auto* pressure = add<Obj::PropertyQuantity>("Modulus");
+    pressure->setQuantityKind(pmUnit::Pressure, pmUnit::Pascal);
+    EXPECT_FALSE(pressure->set_value_text("1e300 GPa"));
+    EXPECT_EQ("'1e300 GPa' is beyond the largest number in Pa", Obj::quantityTextProblem(*pressure, "1e300 GPa"));
+    EXPECT_TRUE(pressure->set_value_text("1e300 Pa"));
+    auto* force = add<Obj::PropertyBCQuantity>("Magnitude");
+    force->setQuantityKind(pmUnit::Force, pmUnit::Newton);
+    for (const char* bad : {"5 kN|99", "5 kN|-1", "5 kN|0"})
+        EXPECT_FALSE(force->set_value_text(bad)) << bad;
+    EXPECT_EQ("'99' is not a load value type (1 constant, 2 tabular, 3 function, 4 free)",
+              Obj::quantityTextProblem(*force, "5 kN|99"));
+    EXPECT_EQ(Obj::LoadConstant, force->getLoadValueType());
+
+    // A length of 1e308 m cannot be named in micrometres: the project keeps its units.
+    auto* length = add<Obj::PropertyQuantity>("Thickness");
+    length->setQuantityKind(pmUnit::Length, pmUnit::Meter);
+    ASSERT_TRUE(length->set_value_text("1e308"));
+    const pmUnit::UnitsData before = project->get_units();
+    EXPECT_FALSE(project->onUnitChanged(UnitSystem::set("UMKS")));
+    EXPECT_EQ("property 'Thickness' of object A: 1e+308 m is beyond the largest number in um",
+              project->units_problem(pmUnit::UnitsManager::instance()->getUnitsData()));
+    EXPECT_EQ(before, project->get_units());
+    EXPECT_EQ(pmUnit::Pascal, pressure->getUnitType());
+    EXPECT_EQ(1e300, pressure->get_value());
+    EXPECT_EQ(1e308, length->get_value());
+}
+
+TEST_F(QuantityProperties, APasteNamingItsLengthUnitManyTimesIsRefusedInLinearTime)
+{
+    QByteArray body = "PELMORA PROJECT FILE\nversion\t1\nproject\tP\t1\tFemGui::ViewFeederProjectFem\n";
+    for (int i = 0; i < 100000; ++i)
+        body += "pprop\tLength Unit\tObj::PropertyString\tmm\n";
+    std::stringstream copied(sealed(body).toStdString());
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        project->import_objects(copied);
+        ADD_FAILURE() << "taken";
+    } catch (const Vexil::ExceptionHandler& e) {
+        EXPECT_NE(std::string(e.what()).find("names the length unit of its placements 100000 times"), std::string::npos)
+            << e.what();
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 5.0);
+    EXPECT_EQ(1u, project->get_num_objects());
 }

@@ -220,3 +220,36 @@ TEST(Quantity, RefusalsTellTheUserWhatIsWrong)
     // Units with signs in their symbols are still units.
     EXPECT_EQ("taken", why("2 dyne/cm^2", english));
 }
+
+TEST(Quantity, ReadsGroupsUnderTheCLocaleAndNamesATextWithANulWhole)
+{
+    auto why = [](const QString& text, const QLocale& locale) -> std::string {
+        try {
+            Quantity::parse(text, locale);
+        } catch (const Vexil::ExceptionHandler& e) {
+            return e.get_message();
+        }
+        return "taken";
+    };
+    EXPECT_EQ(1500.0, parsed("1,500 N").getValue());
+    EXPECT_EQ(pmUnit::Newton, parsed("1,500 N").getUnitType());
+    EXPECT_EQ(1234567.5, parsed("1,234,567.5").getValue());
+    // A comma between other than three digits is a decimal sign of another habit.
+    EXPECT_EQ("The decimal sign here is \".\", not \",\" (in \"1,5 N\")", why("1,5 N", QLocale::c()));
+    // Readers of files take no groups.
+    QLocale plain = QLocale::c();
+    plain.setNumberOptions(QLocale::RejectGroupSeparator);
+    EXPECT_NE("taken", why("1,500 N", plain));
+    // A NUL is shown escaped: the text named is the one refused.
+    EXPECT_EQ("Unknown unit \"m\\x00m\" in \"12.5 m\\x00m\"", why(QString::fromUtf8("12.5 m\0m", 8), QLocale::c()));
+
+    // Conversions give the numbers the user would write.
+    Quantity out;
+    ASSERT_TRUE(parsed("3 ft").convertTo(pmUnit::Millimeter, out));
+    EXPECT_EQ(914.4, out.getValue());
+    ASSERT_TRUE(parsed("3 in").convertTo(pmUnit::Millimeter, out));
+    EXPECT_EQ(76.2, out.getValue());
+    ASSERT_TRUE(parsed("7000 N").convertTo(pmUnit::Dyne, out));
+    ASSERT_TRUE(Quantity(out.getValue(), pmUnit::Force, pmUnit::Dyne).convertTo(pmUnit::Newton, out));
+    EXPECT_EQ(7000.0, out.getValue());
+}

@@ -1,0 +1,90 @@
+// The host given project files that name their length unit oddly, in a start without a
+// window: a file naming it a hundred thousand times is refused as damaged at once, and a
+// unit that is not known, a NUL in it included, is named whole in one warning.
+
+#include <support/ProjectFileSeal.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+struct HostRun
+{
+    int status = -1;
+    double seconds = 0.0;
+    QString log;
+};
+
+// A hidden start of the host with the file `body` (sealed) named on its command line.
+HostRun openWithHost(const QTemporaryDir& dir, const QString& name, const QByteArray& body)
+{
+    {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(PelmoraTest::sealedProjectFile(body));
+    }
+    const QString log = dir.filePath(name + ".log");
+    QProcess host;
+    host.setWorkingDirectory(dir.path());
+    QElapsedTimer clock;
+    clock.start();
+    host.start(PELMORA_HOST, {"--hidden", "--log", log, name});
+    EXPECT_TRUE(host.waitForStarted());
+    const bool ended = host.waitForFinished(120000);
+    HostRun run;
+    run.seconds = clock.elapsed() / 1000.0;
+    if (!ended) {
+        host.kill();
+        host.waitForFinished();
+    }
+    EXPECT_TRUE(ended) << "the host was still running after " << run.seconds << " s";
+    run.status = host.exitStatus() == QProcess::NormalExit ? host.exitCode() : -1;
+    QFile f(log);
+    if (f.open(QIODevice::ReadOnly))
+        run.log = QString::fromUtf8(f.readAll());
+    return run;
+}
+
+const QByteArray Head = "PELMORA PROJECT FILE\nversion\t1\ncurrent\tP\nproject\tP\t1\tFemGui::ViewFeederProjectFem\n"
+                        "pprop\tLabel\tObj::PropertyString\tP\n";
+
+} // namespace
+
+TEST(HostCommandLine, RefusesAsDamagedAProjectThatNamesItsLengthUnitManyTimes)
+{
+    QTemporaryDir dir;
+    QByteArray body = Head;
+    const int records = 100000;
+    for (int i = 0; i < records; ++i)
+        body += "pprop\tLength Unit\tObj::PropertyString\tfurlong\n";
+    const QString name = QStringLiteral("units..v2 many.pmdb");
+    const HostRun run = openWithHost(dir, name, body);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.log.count(QStringLiteral("is damaged: project P names the length unit of its placements 100000 times")),
+              1)
+        << run.log.left(2000).toStdString();
+    // Refused before any record is taken: no warning per record.
+    EXPECT_EQ(run.log.count(QStringLiteral("unknown length unit")), 0);
+    EXPECT_LT(run.log.size(), 10000);
+    // Reading 4 MB is linear work: well below the 34.6 s one record at a time took.
+    EXPECT_LT(run.seconds, 20.0);
+    std::printf("host refusing %d length-unit records (%.1f MB): %.2f s\n", records, body.size() / 1e6, run.seconds);
+}
+
+TEST(HostCommandLine, NamesAnUnknownLengthUnitWholeInOneWarning)
+{
+    QTemporaryDir dir;
+    const QByteArray body = Head + "pprop\tLength Unit\tObj::PropertyString\tm%00m\n";
+    const HostRun run = openWithHost(dir, QStringLiteral("nul unit v2.pmdb"), body);
+    EXPECT_EQ(run.status, 0) << run.log.toStdString();
+    EXPECT_EQ(run.log.count(QStringLiteral("names an unknown length unit 'm\\x00m'")), 1) << run.log.toStdString();
+    EXPECT_FALSE(run.log.contains(QStringLiteral("unknown length unit 'm'"))) << run.log.toStdString();
+}
