@@ -68,8 +68,7 @@ TEST(HostCommandLine, RefusesAsDamagedAProjectThatNamesItsLengthUnitManyTimes)
     const QString name = QStringLiteral("units..v2 many.pmdb");
     const HostRun run = openWithHost(dir, name, body);
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.log.count(QStringLiteral("is damaged: project P names the length unit of its placements 100000 times")),
-              1)
+    EXPECT_TRUE(run.log.contains(QStringLiteral("is damaged: project P names the length unit of its placements 100000 times")))
         << run.log.left(2000).toStdString();
     // Refused before any record is taken: no warning per record.
     EXPECT_EQ(run.log.count(QStringLiteral("unknown length unit")), 0);
