@@ -266,7 +266,7 @@ TEST_F(UnitAmounts, RoundTripsOfTheUnitSystemLeaveTheSavedFileByteForByte)
     ASSERT_NO_FATAL_FAILURE(openModel());
     std::mt19937 random(20261207);
     auto n = [&random] { return typedNumber(random); };
-    for (int i = 0; i < 60; ++i) {
+    for (int i = 0; i < 1000; ++i) {
         Obj::LoadObject* load = addLoad();
         ASSERT_NE(load, nullptr);
         set(load, "Magnitude", n() + " N");
