@@ -46,7 +46,7 @@ std::string quotedText(const std::string& text)
 std::string unitName(pmUnit::UnitType unit)
 {
     const QString symbol = pmUnit::UnitsManager::getUnitSymbol(unit);
-    return symbol.isEmpty() ? std::string("a number without unit") : symbol.toStdString();
+    return symbol.isEmpty() ? std::string("numbers without unit") : symbol.toStdString();
 }
 
 // A number with an optional unit, in `unit` (converted from a unit of the same kind);
@@ -57,9 +57,11 @@ std::string readQuantity(const std::string& text, pmUnit::UnitType unit, double&
         const pmUnit::Quantity q = pmUnit::Quantity::parse(QString::fromStdString(text), plainNumbers());
         pmUnit::Quantity converted;
         if (!q.convertTo(unit, converted)) {
-            const QString kind = pmUnit::UnitsManager::getQuantityName(q.getQuantityKind());
-            return quotedText(text) + " is " + (kind.isEmpty() ? std::string("of another kind") : "a " + kind.toLower().toStdString())
-                + ", not a value in " + unitName(unit);
+            const QString kind = pmUnit::UnitsManager::getQuantityName(q.getQuantityKind()).toLower();
+            const std::string what = kind.isEmpty() ? std::string("of another kind") : "a " + kind.toStdString();
+            if (unit == pmUnit::NoUnit)
+                return quotedText(text) + " is " + what + ": this value takes no unit";
+            return quotedText(text) + " is " + what + ", not a value in " + unitName(unit);
         }
         if (q.getValue() == NoValue) {
             out = NoValue;

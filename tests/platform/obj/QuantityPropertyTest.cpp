@@ -2,6 +2,7 @@
 // are read in the property's unit, texts that do not fit are refused unchanged, and a
 // load made by a script line holds them all.
 
+#include <support/ConsoleCapture.h>
 #include <support/TestEnvironment.h>
 
 #include <obj/Application.h>
@@ -372,4 +373,17 @@ TEST_F(QuantityProperties, APasteNamingItsLengthUnitManyTimesIsRefusedInLinearTi
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_LT(seconds, 5.0);
     EXPECT_EQ(1u, project->get_num_objects());
+
+    // A load holding a value no number is pasted with that value refused, and why.
+    PelmoraTest::ConsoleCapture console;
+    std::stringstream load(sealed("PELMORA PROJECT FILE\nversion\t1\nproject\tP\t1\tFemGui::ViewFeederProjectFem\n"
+                                  "pprop\tLength Unit\tObj::PropertyString\tm\n"
+                                  "object\t1\tObj::LoadObject\tForce\t0\n"
+                                  "prop\tThickness\tObj::PropertyQuantity\tinf mm\n")
+                               .toStdString());
+    const std::vector<Obj::ProjectObject*> pasted = project->import_objects(load);
+    ASSERT_EQ(1u, pasted.size());
+    EXPECT_EQ(0.0, static_cast<Obj::LoadObject*>(pasted.front())->Thickness->get_value());
+    EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Warning,
+                                 "keeps its value: 'inf mm' is not valid: \"inf mm\" is not a number"));
 }
