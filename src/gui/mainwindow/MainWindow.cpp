@@ -1244,6 +1244,8 @@ void MainWindow::settingUpdated(Vexil::PM_SETTING id)
             : id == Vexil::PM_ANGLE_UNIT                ? before.angle
                                                         : before.temperature;
         prefs->set(id, kept, false);
+        if (id == Vexil::PM_UNIT_SYSTEM)
+            pmMsg::InterpreterSingleton::Instance().updateOCCTargetUnit();
         Vexil::MsgConsoleSingleton::Instance().Error(
             "The units were not changed: in project %s, %s\n", project->get_name(), problem.c_str());
         return;
