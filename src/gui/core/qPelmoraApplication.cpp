@@ -473,19 +473,17 @@ void qPelmoraApplication::slot_current_project(const Obj::Project& project)
     if (!gui)
         return;
     // The logic made another project current than the one on screen (a file's current
-    // record, a project closed by a script line): its window comes to the front, so that
-    // the project in bold, the tab shown and where a paste goes are the same one.
+    // record): its window comes to the front, so that the project in bold, the tab shown
+    // and where a paste goes are the same one.
     if (gui != d->current) {
         MainWindow* mw = MainWindow::get_main_window_inst();
         MDIWindow* view = mw ? gui->getActiveView() : nullptr;
-        if (view && view->getGuiProject() == gui)
+        if (view && view->getGuiProject() == gui) {
             mw->setActiveWindow(view);
-        if (get_project(&project) != gui)
-            return;
-        if (d->current != gui)
-            set_current_project(gui);
-        if (get_project(&project) != gui)
-            return;
+            // A listener of the activation may have closed the project.
+            if (get_project(&project) != gui)
+                return;
+        }
     }
     signal_current_project(*gui);
 }

@@ -166,7 +166,8 @@ TEST_F(ScalarRangeTyping, TypedNumbersAreTakenAndTheBarIsDrawnAgain)
         typeInto(low, "0.25");
         EXPECT_EQ(low->text(), QStringLiteral("0.2500"));
         EXPECT_DOUBLE_EQ(lut[0], 0.25);
-        EXPECT_TRUE(range->refusal().isEmpty());
+        auto* reason = child<QLabel>(range, "RefusalLabel");
+        EXPECT_TRUE(!reason || !reason->isVisible()) << "nothing was refused";
         // Enter takes it too.
         high->setFocus(Qt::TabFocusReason);
         QTest::keyClick(high, Qt::Key_A, Qt::ControlModifier);
@@ -178,7 +179,6 @@ TEST_F(ScalarRangeTyping, TypedNumbersAreTakenAndTheBarIsDrawnAgain)
         typeInto(high, "100");
         EXPECT_DOUBLE_EQ(lut[1], 0.75);
         EXPECT_EQ(high->text(), QStringLiteral("0.7500"));
-        auto* reason = child<QLabel>(range, "RefusalLabel");
         ASSERT_NE(reason, nullptr);
         EXPECT_TRUE(reason->isVisible());
         EXPECT_TRUE(reason->text().contains(QStringLiteral("100"))) << reason->text().toStdString();

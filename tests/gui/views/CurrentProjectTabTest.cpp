@@ -1,6 +1,7 @@
 // After a file of several projects is opened, by the Open entry or handed over by a second
 // start, the project shown in bold in the project tree, the tab on screen and the project
-// a paste goes into are the same one: the one the file names as current.
+// a paste goes into are the same one: the one the file names as current.  With thousands
+// of tabs, the current one stays in view when a hand-over marks its project changed.
 
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
@@ -14,6 +15,7 @@
 #include <selection/TreeWidget.h>
 
 #include <support/GuiSession.h>
+#include <support/ProjectFileSeal.h>
 #include <support/WindowFocus.h>
 
 #include <obj/Application.h>
@@ -22,6 +24,10 @@
 #include <pmmsg/Message.h>
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QAction>
+#include <commands/Command.h>
+#include <commands/CommandAction.h>
 #include <QFile>
 #include <QMdiSubWindow>
 #include <QTabBar>
@@ -146,9 +152,11 @@ TEST_F(CurrentProjectTab, AfterOpeningTheBoldProjectIsTheShownTabAndTakesThePast
     ASSERT_NE(metres, nullptr);
     Gui::TreeSelectionSingleton::instance().set_selection("Metres", {metres->get_objects().front()});
     ASSERT_TRUE(PelmoraTest::activateForTyping(window.get()));
-    QTest::qWait(400);   // the window offers Copy for the selection
+    QAction* copy = command("Std_Copy")->get_action()->action();
+    QAction* paste = command("Std_Paste")->get_action()->action();
+    ASSERT_TRUE(QTest::qWaitFor([copy] { return copy->isEnabled(); }, 3000)) << "the window offers Copy";
     QTest::keyClick(window.get(), Qt::Key_C, Qt::ControlModifier);
-    QTest::qWait(400);
+    ASSERT_TRUE(QTest::qWaitFor([paste] { return paste->isEnabled(); }, 3000)) << "the window offers Paste";
     QTest::keyClick(window.get(), Qt::Key_V, Qt::ControlModifier);
     settle();
     EXPECT_EQ(metres->get_num_objects(), 2u);
@@ -171,4 +179,54 @@ TEST_F(CurrentProjectTab, AfterOpeningTheBoldProjectIsTheShownTabAndTakesThePast
     window->processMessages({QByteArray("OpenFile:") + QFile::encodeName(marks)});
     ASSERT_NO_FATAL_FAILURE(expectOneCurrent("annotation list handed over"));
     EXPECT_EQ(named("Metres")->get_objects(Obj::AnnotationFiducial::getClassTypeId()).size(), 1u);
+}
+
+TEST_F(CurrentProjectTab, AtFiveThousandProjectsAHandOverLeavesTheCurrentTabShown)
+{
+    // A file of 5,000 projects naming the first one current, handed over by a second start.
+    static constexpr int Projects = 5000;
+    QByteArray body = "PELMORA PROJECT FILE\nversion\t1\n";
+    for (int p = 0; p < Projects; ++p)
+        body += "project\tPart" + QByteArray::number(p) + "\t1\tFemGui::ViewFeederProjectFem\n";
+    body += "current\tPart0\n";
+    const QString file = QDir(dir.path()).filePath(QStringLiteral("many parts..v2.pmdb"));
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    const QByteArray sealed = PelmoraTest::sealedProjectFile(body);
+    ASSERT_EQ(out.write(sealed), sealed.size());
+    out.close();
+
+    auto agree = [this](const char* after, const std::string& expected) {
+        settle();
+        const std::string current = Obj::Application::instance().get_current_project()->get_name();
+        EXPECT_EQ(current, expected) << after;
+        EXPECT_EQ(bold(), current) << after;
+        EXPECT_EQ(shownView(), current) << after;
+        QTabBar* bar = window->mdiArea()->tabBar();
+        EXPECT_EQ(bar->count(), Projects) << after;
+        EXPECT_EQ(bar->tabText(bar->currentIndex()).toStdString().rfind(current, 0), 0u) << after;
+        // The bar shows the current tab: it lies within the bar, not scrolled away.
+        EXPECT_TRUE(bar->isVisible()) << after;
+        EXPECT_TRUE(bar->rect().intersects(bar->tabRect(bar->currentIndex()))) << after;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    window->processMessages({QByteArray("OpenFile:") + QFile::encodeName(file)});
+    ASSERT_NO_FATAL_FAILURE(agree("handed over", "Part0"));
+    EXPECT_LT(clock.elapsed(), 120000);
+
+    // The user picks a tab far along, then an annotation list is handed over: it goes
+    // into that project, whose tab stays the one shown.
+    QTabBar* bar = window->mdiArea()->tabBar();
+    window->mdiArea()->setActiveSubWindow(window->mdiArea()->subWindowList().at(Projects - 10));
+    ASSERT_NO_FATAL_FAILURE(agree("a tab picked", "Part4990"));
+    const QString marks = QDir(dir.path()).filePath(QStringLiteral("marks v2.ü.fcsv"));
+    QFile list(marks);
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("# pointColumns = type|x|y|z|sel|vis\npoint|1|2|3|1|1\n");
+    list.close();
+    window->processMessages({QByteArray("OpenFile:") + QFile::encodeName(marks)});
+    ASSERT_NO_FATAL_FAILURE(agree("an annotation list handed over", "Part4990"));
+    EXPECT_EQ(named("Part4990")->get_objects(Obj::AnnotationFiducial::getClassTypeId()).size(), 1u);
+    EXPECT_EQ(bar, window->mdiArea()->tabBar());
 }
