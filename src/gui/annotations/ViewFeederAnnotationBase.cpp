@@ -70,9 +70,10 @@ void ViewFeederAnnotationBase::setMRMLNode(vtkMRMLDisplayableNode* node)
         nodeObserver->SetCallback(&ViewFeederAnnotationBase::onNodeEvent);
         nodeObserver->SetClientData(this);
     }
-    // A node built from a file's text, or placed while the object is hidden, takes the
-    // object's visibility before its text is kept.
-    showNodeAsVisibility();
+    // A node built from a file's text, or placed while the object is hidden, is hidden
+    // before its text is kept; one hidden in the scene itself stays hidden.
+    if (!Visibility->get_value())
+        showNodeAsVisibility();
     node->AddObserver(vtkCommand::ModifiedEvent, nodeObserver);
     node->AddObserver(vtkMRMLDisplayableNode::DisplayModifiedEvent, nodeObserver);
     storeNodeText();

@@ -380,13 +380,12 @@ void qVizColorsModuleWidget::updateNumberOfColors()
 {
     if (!d->NumberOfColorsSpinBox->isEnabled())
         return;
-    if (auto* table = vtkMRMLColorTableNode::SafeDownCast(d->ColorTableComboBox->currentNode()))
-    {
+    if (auto* table = vtkMRMLColorTableNode::SafeDownCast(d->ColorTableComboBox->currentNode())) {
         table->SetNumberOfColors(d->NumberOfColorsSpinBox->value());
         redrawBar();
-    }
-    else
+    } else {
         qWarning() << "updateNumberOfColors: please select a discrete color table node to adjust the number of colors";
+    }
 }
 
 namespace {

@@ -361,7 +361,8 @@ void StdCmdDuplicateSelection::activated(int)
         }
         if (filled)
             filled->copy_content(*original);
-        Obj::ProjectObject* copy = filled ? source.project->add_object(std::move(filled), original->get_label()) : nullptr;
+        Obj::ProjectObject* copy =
+            filled ? source.project->add_object(std::move(filled), original->get_label()) : nullptr;
         if (!copy) {
             // Stop at the first refusal: what follows would repeat it.
             throw Vexil::ExceptionHandler(std::string("Cannot duplicate ") + original->get_label() + ": the project "

@@ -55,7 +55,7 @@ private:
     QString reasonFor(const QString& typed, double value) const
     {
         const QString kept = textFromValue(this->value());
-        if (value < minimum() || value > maximum())
+        if (!(value >= minimum() && value <= maximum()))
             return qMRMLRangeWidget::tr("%1 is outside the range %2 to %3; the value stays %4.")
                 .arg(typed, textFromValue(minimum()), textFromValue(maximum()), kept);
         return qMRMLRangeWidget::tr("%1 has more than %2 decimals; the value stays %3.")
