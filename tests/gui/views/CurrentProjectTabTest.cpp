@@ -1,5 +1,5 @@
-// After a file of several projects is opened, by the Open entry or handed over by a second
-// start, the project shown in bold in the project tree, the tab on screen and the project
+// After a file of several projects is opened, by the Open entry, dropped on the window or
+// handed over by a second start, the project shown in bold in the project tree, the tab on screen and the project
 // a paste goes into are the same one: the one the file names as current.  With thousands
 // of tabs, the current one stays in view when a hand-over marks its project changed.
 
@@ -26,6 +26,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QAction>
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <commands/Command.h>
 #include <commands/CommandAction.h>
 #include <QFile>
@@ -123,6 +127,7 @@ protected:
     void expectOneCurrent(const char* after)
     {
         settle();
+        ASSERT_NE(Obj::Application::instance().get_current_project(), nullptr) << after;
         const std::string current = Obj::Application::instance().get_current_project()->get_name();
         EXPECT_EQ(current, "Metres") << after;
         EXPECT_EQ(bold(), current) << after;
@@ -165,6 +170,19 @@ TEST_F(CurrentProjectTab, AfterOpeningTheBoldProjectIsTheShownTabAndTakesThePast
     EXPECT_EQ(shownTab().rfind("Metres", 0), 0u) << shownTab();
     EXPECT_NE(shownTab().find('*'), std::string::npos) << "the tab on screen carries the change: " << shownTab();
 
+    // Dropped on the window.
+    Gui::TreeSelectionSingleton::instance().clear_all_selections();
+    Obj::Application::instance().close_all_projects();
+    PelmoraTest::flushDeletes();
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(saveAnswer)});
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window.get(), &enter);
+    ASSERT_TRUE(enter.isAccepted()) << "the window takes the file";
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window.get(), &drop);
+    ASSERT_NO_FATAL_FAILURE(expectOneCurrent("dropped"));
+
     // Handed over by a second start, the same file once more, then an annotation list.
     Gui::TreeSelectionSingleton::instance().clear_all_selections();
     Obj::Application::instance().close_all_projects();
@@ -198,6 +216,7 @@ TEST_F(CurrentProjectTab, AtFiveThousandProjectsAHandOverLeavesTheCurrentTabShow
 
     auto agree = [this](const char* after, const std::string& expected) {
         settle();
+        ASSERT_NE(Obj::Application::instance().get_current_project(), nullptr) << after;
         const std::string current = Obj::Application::instance().get_current_project()->get_name();
         EXPECT_EQ(current, expected) << after;
         EXPECT_EQ(bold(), current) << after;
