@@ -1,7 +1,8 @@
-// After a file of several projects is opened, by the Open entry, dropped on the window or
-// handed over by a second start, the project shown in bold in the project tree, the tab on screen and the project
-// a paste goes into are the same one: the one the file names as current.  With thousands
-// of tabs, the current one stays in view when a hand-over marks its project changed.
+// After a file of several projects is opened, by the Open entry, dropped on the window,
+// handed over by a second start or named on the command line, the project shown in bold
+// in the project tree, the tab on screen and the project a paste goes into are the same
+// one: the one the file names as current.  With thousands of tabs, the current one stays
+// in view when a hand-over marks its project changed.
 
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
@@ -24,6 +25,7 @@
 #include <pmmsg/Message.h>
 
 #include <QDir>
+#include <QProcess>
 #include <QElapsedTimer>
 #include <QAction>
 #include <QCoreApplication>
@@ -40,6 +42,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -248,4 +251,33 @@ TEST_F(CurrentProjectTab, AtFiveThousandProjectsAHandOverLeavesTheCurrentTabShow
     ASSERT_NO_FATAL_FAILURE(agree("an annotation list handed over", "Part4990"));
     EXPECT_EQ(named("Part4990")->get_objects(Obj::AnnotationFiducial::getClassTypeId()).size(), 1u);
     EXPECT_EQ(bar, window->mdiArea()->tabBar());
+}
+
+TEST(CurrentProjectOnTheCommandLine, TheProjectTheFileNamesIsBoldAndOnScreen)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("units v2.both.pmdb"));
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    const QByteArray sealed = PelmoraTest::sealedProjectFile(
+        "PELMORA PROJECT FILE\nversion\t1\nproject\tMetres\t1\tFemGui::ViewFeederProjectFem\n"
+        "project\tMillimetres\t1\tFemGui::ViewFeederProjectFem\ncurrent\tMetres\n");
+    ASSERT_EQ(out.write(sealed), sealed.size());
+    out.close();
+
+    QProcess driver;
+    driver.start(QStringLiteral(VIEWS_DRIVER), {file});
+    ASSERT_TRUE(driver.waitForFinished(120000));
+    const QString printed = QString::fromUtf8(driver.readAllStandardOutput());
+    ASSERT_EQ(driver.exitCode(), 0) << driver.readAllStandardError().toStdString();
+    auto value = [&printed](const char* key) {
+        for (const QString& line : printed.split(QLatin1Char('\n')))
+            if (line.startsWith(QLatin1String(key) + QLatin1Char('=')))
+                return line.mid(static_cast<int>(std::strlen(key)) + 1).toStdString();
+        return std::string("<missing>");
+    };
+    EXPECT_EQ(value("current"), "Metres");
+    EXPECT_EQ(value("bold"), "Metres");
+    EXPECT_EQ(value("shown"), "Metres");
+    EXPECT_EQ(value("tab").rfind("Metres", 0), 0u) << value("tab");
 }
