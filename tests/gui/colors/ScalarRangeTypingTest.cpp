@@ -183,6 +183,11 @@ TEST_F(ScalarRangeTyping, TypedNumbersAreTakenAndTheBarIsDrawnAgain)
         EXPECT_TRUE(reason->isVisible());
         EXPECT_TRUE(reason->text().contains(QStringLiteral("100"))) << reason->text().toStdString();
         EXPECT_TRUE(reason->text().contains(QStringLiteral("1.2000"))) << reason->text().toStdString();
+        // More decimals than the field shows: refused too, with its own reason.
+        typeInto(low, "0.12345");
+        EXPECT_DOUBLE_EQ(lut[0], 0.25);
+        EXPECT_EQ(low->text(), QStringLiteral("0.2500"));
+        EXPECT_TRUE(reason->text().contains(QStringLiteral("decimals"))) << reason->text().toStdString();
 
         // The up arrow: taken at once, the reason gone, and the view draws the bar again.
         QTest::qWait(100);
