@@ -105,6 +105,8 @@ void ViewFeederAnnotationBase::on_changed(const Obj::Property* property)
         show();
     else
         hide();
+    // Published as before, for whoever shows the feeder's rows.
+    ViewFeederProjectObject::on_changed(property);
 }
 
 // Only a change of "Visibility" reaches the node: the update pass and a restore hide and
