@@ -17,6 +17,8 @@
 
 #include <vtkCallbackCommand.h>
 
+#include <QScopeGuard>
+
 #include <algorithm>
 #include <cstring>
 #include <exception>
@@ -68,9 +70,61 @@ void ViewFeederAnnotationBase::setMRMLNode(vtkMRMLDisplayableNode* node)
         nodeObserver->SetCallback(&ViewFeederAnnotationBase::onNodeEvent);
         nodeObserver->SetClientData(this);
     }
+    // A node built from a file's text, or placed while the object is hidden, is hidden
+    // before its text is kept; one hidden in the scene itself stays hidden.
+    if (!Visibility->get_value())
+        showNodeAsVisibility();
     node->AddObserver(vtkCommand::ModifiedEvent, nodeObserver);
     node->AddObserver(vtkMRMLDisplayableNode::DisplayModifiedEvent, nodeObserver);
     storeNodeText();
+}
+
+void ViewFeederAnnotationBase::showNodeAsVisibility()
+{
+    vtkMRMLDisplayableNode* node = annotationNode;
+    if (!node || node->GetNumberOfDisplayNodes() == 0)
+        return;
+    const bool visible = Visibility->get_value() && !(object && object->isSuppressed());
+    if ((node->GetDisplayVisibility() != 0) != visible)
+        node->SetDisplayVisibility(visible ? 1 : 0);
+}
+
+void ViewFeederAnnotationBase::on_changed(const Obj::Property* property)
+{
+    if (property != Visibility) {
+        ViewFeederProjectObject::on_changed(property);
+        return;
+    }
+    if (Visibility->test_object_status(VisibilityInProgress))
+        return;
+    setVisibleFlag(Visibility->get_value());
+    Visibility->set_object_status(VisibilityInProgress, true);
+    // Cleared also when show or hide throws: later changes must not be ignored.
+    const auto done = qScopeGuard([this] { Visibility->set_object_status(VisibilityInProgress, false); });
+    if (Visibility->get_value())
+        show();
+    else
+        hide();
+    // Published as before, for whoever shows the feeder's rows.
+    ViewFeederProjectObject::on_changed(property);
+}
+
+// Only a change of "Visibility" reaches the node: the update pass and a restore hide and
+// show the feeder without it.
+void ViewFeederAnnotationBase::show()
+{
+    if ((object && object->isSuppressed()) || !visibleFlag())
+        return;
+    if (Visibility->test_object_status(VisibilityInProgress))
+        showNodeAsVisibility();
+    ViewFeederProjectObject::show();
+}
+
+void ViewFeederAnnotationBase::hide()
+{
+    if (Visibility->test_object_status(VisibilityInProgress))
+        showNodeAsVisibility();
+    ViewFeederProjectObject::hide();
 }
 
 void ViewFeederAnnotationBase::stopObservingNode()
@@ -108,6 +162,14 @@ void ViewFeederAnnotationBase::storeNodeText()
 
 void ViewFeederAnnotationBase::updateData(const Obj::Property* property)
 {
+    if (property && object && property->get_container() == object
+        && property->is_inherited_from(Obj::PropertyBoolean::getClassTypeId())
+        && std::strcmp(property->get_name(), "Visibility") == 0) {
+        const bool visible = static_cast<const Obj::PropertyBoolean*>(property)->get_value();
+        if (visible != Visibility->get_value())
+            Visibility->set_value(visible);
+        return;
+    }
     const auto* annotation = dynamic_cast<const Obj::AnnotationObject*>(object);
     if (!annotation || property != &annotation->annotation_text_property() || annotationNode || buildingNode
         || !*annotation->get_annotation_text())

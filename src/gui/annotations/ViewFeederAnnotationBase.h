@@ -27,8 +27,14 @@ public:
     ViewFeederAnnotationBase();
     ~ViewFeederAnnotationBase() override;
 
-    // Builds the node from the object's annotation text when there is none yet.
+    // Builds the node from the object's annotation text when there is none yet; the
+    // object's own "Visibility" (set by the hide and show records, read back from a file)
+    // becomes the feeder's.
     void updateData(const Obj::Property* property) override;
+    // "Visibility" shows or hides the annotation's node, as it does a model's.
+    void on_changed(const Obj::Property* property) override;
+    void show() override;
+    void hide() override;
     using ViewFeederProjectObject::show_and_hide;
     void show_and_hide(const std::vector<Obj::ProjectObject*>&) override {}
     void build_context_menu(const char* receiver, MenuItem* item) const override;
@@ -53,6 +59,8 @@ private:
     // The node's content into the object's annotation text.
     void storeNodeText();
     void buildNodeFromText();
+    // The node's display nodes shown or hidden as "Visibility" asks.
+    void showNodeAsVisibility();
 
     std::vector<vtkWeakPointer<vtkMRMLAnnotationDisplayableManager>> placingManagers;
     vtkSmartPointer<vtkCallbackCommand> nodeObserver;

@@ -429,6 +429,10 @@ bool vtkMRMLAnnotationDisplayableManager::AddAnnotation(vtkMRMLAnnotationNode* n
     SetAndObserveNode(node);
     RequestRender();
     OnWidgetCreated(widget, node);
+    // The managers turn a new widget on; a node that comes hidden (a project read back
+    // with the annotation hidden) keeps its widget off.
+    if (!node->GetDisplayVisibility() && widget->GetEnabled())
+        widget->SetEnabled(0);
     return true;
 }
 

@@ -365,16 +365,27 @@ void qVizColorsModuleWidget::setLookupTableRange(double min, double max)
         table->SetTableRange(min, max);
     else if (node && node->GetLookupTable())
         node->GetLookupTable()->SetRange(min, max);
+    redrawBar();
+}
+
+// The bar's table changed without the bar itself: only a render shows the new range
+// or colours.
+void qVizColorsModuleWidget::redrawBar()
+{
+    if (d->view && d->scalarBarWidget->GetEnabled())
+        d->view->scheduleRender();
 }
 
 void qVizColorsModuleWidget::updateNumberOfColors()
 {
     if (!d->NumberOfColorsSpinBox->isEnabled())
         return;
-    if (auto* table = vtkMRMLColorTableNode::SafeDownCast(d->ColorTableComboBox->currentNode()))
+    if (auto* table = vtkMRMLColorTableNode::SafeDownCast(d->ColorTableComboBox->currentNode())) {
         table->SetNumberOfColors(d->NumberOfColorsSpinBox->value());
-    else
+        redrawBar();
+    } else {
         qWarning() << "updateNumberOfColors: please select a discrete color table node to adjust the number of colors";
+    }
 }
 
 namespace {

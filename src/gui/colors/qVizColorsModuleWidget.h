@@ -53,5 +53,6 @@ protected:
 private:
     void selectDefaultColorNode();
     void showNodeTableOnBar(vtkMRMLColorNode* colorNode, vtkScalarsToColors* table);
+    void redrawBar();
     std::unique_ptr<qVizColorsModuleWidgetPrivate> d;
 };

@@ -16,6 +16,7 @@
 #include <vexil/DocumentInfo.h>
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
+#include <vexil/TypeInfo.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -26,6 +27,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -347,14 +349,26 @@ void StdCmdDuplicateSelection::activated(int)
         Obj::ProjectObject* original = source.project->get_object(source.id);
         if (!original)
             continue;
-        Obj::ProjectObject* copy = source.project->add_object(source.type.c_str(), original->get_label());
+        // Filled before it joins the project, as a pasted object is: its feeder is made
+        // when it joins and draws what the object holds then (a copied shape that arrived
+        // later would stay undrawn until the project was read back).
+        std::unique_ptr<Obj::ProjectObject> filled;
+        if (Vexil::RootClass* built = Vexil::TypeInfo::build_instance_by_name(source.type.c_str())) {
+            if (built->is_inherited_from(Obj::ProjectObject::getClassTypeId()))
+                filled.reset(static_cast<Obj::ProjectObject*>(built));
+            else
+                delete built;
+        }
+        if (filled)
+            filled->copy_content(*original);
+        Obj::ProjectObject* copy =
+            filled ? source.project->add_object(std::move(filled), original->get_label()) : nullptr;
         if (!copy) {
             // Stop at the first refusal: what follows would repeat it.
             throw Vexil::ExceptionHandler(std::string("Cannot duplicate ") + original->get_label() + ": the project "
                                           + source.project->get_name() + " cannot create an object of type "
                                           + source.type);
         }
-        copy->copy_content(*original);
         if (Obj::ProjectObjectGroup* group = original->get_group()) {
             if (auto* members = dynamic_cast<Obj::PropertyCoupleArray*>(group->get_property_by_name("Member")))
                 members->add_value(copy);

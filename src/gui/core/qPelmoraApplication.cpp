@@ -469,8 +469,23 @@ void qPelmoraApplication::slot_rename_project(const Obj::Project& project)
 
 void qPelmoraApplication::slot_current_project(const Obj::Project& project)
 {
-    if (GuiProject* gui = get_project(&project))
-        signal_current_project(*gui);
+    GuiProject* gui = get_project(&project);
+    if (!gui)
+        return;
+    // The logic made another project current than the one on screen (a file's current
+    // record): its window comes to the front, so that the project in bold, the tab shown
+    // and where a paste goes are the same one.
+    if (gui != d->current) {
+        MainWindow* mw = MainWindow::get_main_window_inst();
+        MDIWindow* view = mw ? gui->getActiveView() : nullptr;
+        if (view && view->getGuiProject() == gui) {
+            mw->setActiveWindow(view);
+            // A listener of the activation may have closed the project.
+            if (get_project(&project) != gui)
+                return;
+        }
+    }
+    signal_current_project(*gui);
 }
 
 void qPelmoraApplication::slot_relabel_project(const Obj::Project& project)

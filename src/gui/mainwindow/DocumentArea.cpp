@@ -287,6 +287,8 @@ void DocumentArea::layOutTabs()
     policy.setRetainSizeWhenHidden(shown);
     Tabs->setSizePolicy(policy);
     Tabs->setVisible(shown);
+    if (shown)
+        Tabs->showCurrentTab();
 }
 
 void DocumentArea::activateAfterRemoval()

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QResizeEvent>
 #include <QStyleOption>
 #include <QStylePainter>
 
@@ -67,6 +68,18 @@ void DocumentTabBar::setText(int index, const QString& text)
     if (static_cast<size_t>(index) < Sizes.size())
         Sizes[static_cast<size_t>(index)] = QSize();
     setTabText(index, text);
+}
+
+// A bar laid out again while hidden (a tab's text changed: the project's modified mark)
+// scrolls back to its first tab, and showing it again does not bring the current tab
+// back: the bar's own resize handling lays the tabs out and scrolls to the current one.
+void DocumentTabBar::showCurrentTab()
+{
+    const int current = currentIndex();
+    if (current < 0 || !isVisible() || rect().intersects(tabRect(current)))
+        return;
+    QResizeEvent event(size(), size());
+    QTabBar::resizeEvent(&event);
 }
 
 void DocumentTabBar::changeEvent(QEvent* event)

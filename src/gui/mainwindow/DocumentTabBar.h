@@ -20,6 +20,8 @@ public:
     QRect closeButtonRect(int index) const;
     // Sets the tab's text and forgets its measured size.
     void setText(int index, const QString& text);
+    // Scrolls the current tab into view when it lies outside the bar.
+    void showCurrentTab();
 
 protected:
     QSize tabSizeHint(int index) const override;

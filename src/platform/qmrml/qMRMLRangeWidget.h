@@ -1,9 +1,13 @@
 #pragma once
 // A pair of values (minimum and maximum) chosen within a range, with a spin box for each.
+// A number typed into a box is taken when the edit ends (Enter, Tab, leaving the box),
+// not digit by digit; one the box cannot take is refused with the reason shown below
+// the boxes.
 
 #include <QWidget>
 
 class QDoubleSpinBox;
+class QLabel;
 class vtkMRMLScene;
 
 class qMRMLRangeWidget : public QWidget
@@ -17,6 +21,8 @@ public:
     double maximum() const { return rangeMax; }
     double minimumValue() const { return low; }
     double maximumValue() const { return high; }
+    // Why the last typed number was refused; empty once a value was taken since.
+    QString refusal() const;
     vtkMRMLScene* mrmlScene() const { return scene; }
 
 public Q_SLOTS:
@@ -34,11 +40,13 @@ Q_SIGNALS:
 
 private:
     void showValues();
+    void refuse(const QString& reason);
     double rangeMin = 0;
     double rangeMax = 99;
     double low = 0;
     double high = 99;
     QDoubleSpinBox* lowBox;
     QDoubleSpinBox* highBox;
+    QLabel* message;
     vtkMRMLScene* scene = nullptr; // not owned
 };

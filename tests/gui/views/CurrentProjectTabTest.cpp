@@ -1,0 +1,283 @@
+// After a file of several projects is opened, by the Open entry, dropped on the window,
+// handed over by a second start or named on the command line, the project shown in bold
+// in the project tree, the tab on screen and the project a paste goes into are the same
+// one: the one the file names as current.  With thousands of tabs, the current one stays
+// in view when a hand-over marks its project changed.
+
+#include <core/GuiProject.h>
+#include <core/qPelmoraApplication.h>
+#include <dialogs/widgets/FileDialog.h>
+#include <mainwindow/DockingWindowMediator.h>
+#include <mainwindow/DocumentArea.h>
+#include <mainwindow/MDIWindow.h>
+#include <mainwindow/MainWindow.h>
+#include <selection/ProjectItem.h>
+#include <selection/TreeSelectionSingleton.h>
+#include <selection/TreeWidget.h>
+
+#include <support/GuiSession.h>
+#include <support/ProjectFileSeal.h>
+#include <support/WindowFocus.h>
+
+#include <obj/Application.h>
+#include <obj/Project.h>
+#include <obj/ProjectObject.h>
+#include <pmmsg/Message.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QElapsedTimer>
+#include <QAction>
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <commands/Command.h>
+#include <commands/CommandAction.h>
+#include <QFile>
+#include <QMdiSubWindow>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+class CurrentProjectTab : public PelmoraTest::MainWindowSession
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(PelmoraTest::vtkSurfaceFormatSet());
+        PelmoraTest::registerFemGuiTypes();
+        startApplication();
+        openMainWindow();
+        window->resize(1000, 700);
+        app->activate_simmodule("FemWorkbench");
+        Gui::FileDialog::Backend backend;
+        backend.saveFileName = [this](QWidget*, const QString&, const QString&, const QString&, QString*,
+                                      QFileDialog::Options) { return saveAnswer; };
+        previous = Gui::FileDialog::setBackend(backend);
+    }
+    void TearDown() override
+    {
+        Gui::TreeSelectionSingleton::instance().clear_all_selections();
+        Gui::FileDialog::setBackend(previous);
+        closeSession();
+    }
+
+    static void settle()
+    {
+        for (int i = 0; i < 5; ++i)
+            QTest::qWait(20);
+    }
+
+    Obj::Project* named(const char* name) const { return Obj::Application::instance().get_project(name); }
+
+    // The project whose tree item is bold.
+    std::string bold() const
+    {
+        auto* tree = window->findChild<Gui::TreeWidget*>();
+        if (!tree)
+            return "<no tree>";
+        std::string names;
+        for (Obj::Project* project : Obj::Application::instance().get_projects()) {
+            Gui::ProjectItem* item = tree->getProjectItem(app->get_project(project));
+            if (item && item->font(0).bold())
+                names += (names.empty() ? "" : ",") + std::string(project->get_name());
+        }
+        return names;
+    }
+    // The project of the tab the bar shows as current, and of the view on screen.
+    std::string shownTab() const
+    {
+        QTabBar* bar = window->mdiArea()->tabBar();
+        return bar->currentIndex() < 0 ? "<none>" : bar->tabText(bar->currentIndex()).toStdString();
+    }
+    std::string shownView() const
+    {
+        QMdiSubWindow* sub = window->mdiArea()->activeSubWindow();
+        auto* view = sub ? qobject_cast<Gui::MDIWindow*>(sub->widget()) : nullptr;
+        Gui::GuiProject* gui = view ? view->getGuiProject() : nullptr;
+        return gui && gui->get_project() ? gui->get_project()->get_name() : "<none>";
+    }
+
+    // The file: "Metres" with a model, then "Millimetres", saved while Metres is current.
+    void writeTwoProjectFile()
+    {
+        pmMsg::runCommand(pmMsg::CMD_NEW_PROJECT, 1, {"Metres"});
+        pmMsg::runCommand(pmMsg::CMD_NEW_PROJECT, 1, {"Millimetres"});
+        ASSERT_TRUE(named("Metres") && named("Millimetres"));
+        ASSERT_NE(named("Metres")->add_object("Obj::GeometryObject", "gear"), nullptr);
+        settle();
+        // The user clicks the tab of Metres.
+        QTabBar* bar = window->mdiArea()->tabBar();
+        ASSERT_EQ(bar->count(), 2);
+        QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(0).center());
+        settle();
+        ASSERT_STREQ(Obj::Application::instance().get_current_project()->get_name(), "Metres");
+        saveAnswer = QDir(dir.path()).filePath(QStringLiteral("units v2.both.pmdb"));
+        ASSERT_TRUE(app->save_as());
+        Obj::Application::instance().close_all_projects();
+        PelmoraTest::flushDeletes();
+        settle();
+    }
+
+    void expectOneCurrent(const char* after)
+    {
+        settle();
+        ASSERT_NE(Obj::Application::instance().get_current_project(), nullptr) << after;
+        const std::string current = Obj::Application::instance().get_current_project()->get_name();
+        EXPECT_EQ(current, "Metres") << after;
+        EXPECT_EQ(bold(), current) << after;
+        EXPECT_EQ(shownView(), current) << after;
+        EXPECT_EQ(shownTab().rfind(current, 0), 0u) << after << ": " << shownTab();
+        ASSERT_NE(app->get_current_project(), nullptr);
+        EXPECT_STREQ(app->get_current_project()->get_project()->get_name(), current.c_str()) << after;
+    }
+
+    QTemporaryDir dir;
+    QString saveAnswer;
+    Gui::FileDialog::Backend previous;
+};
+
+} // namespace
+
+TEST_F(CurrentProjectTab, AfterOpeningTheBoldProjectIsTheShownTabAndTakesThePaste)
+{
+    ASSERT_NO_FATAL_FAILURE(writeTwoProjectFile());
+
+    // The Open entry's path.
+    app->open(saveAnswer.toUtf8().constData(), "Geometry");
+    ASSERT_NO_FATAL_FAILURE(expectOneCurrent("opened"));
+
+    // Ctrl+C, Ctrl+V of the model of Metres: the copy is in the project on screen.
+    Obj::Project* metres = named("Metres");
+    ASSERT_NE(metres, nullptr);
+    Gui::TreeSelectionSingleton::instance().set_selection("Metres", {metres->get_objects().front()});
+    ASSERT_TRUE(PelmoraTest::activateForTyping(window.get()));
+    QAction* copy = command("Std_Copy")->get_action()->action();
+    QAction* paste = command("Std_Paste")->get_action()->action();
+    ASSERT_TRUE(QTest::qWaitFor([copy] { return copy->isEnabled(); }, 3000)) << "the window offers Copy";
+    QTest::keyClick(window.get(), Qt::Key_C, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([paste] { return paste->isEnabled(); }, 3000)) << "the window offers Paste";
+    QTest::keyClick(window.get(), Qt::Key_V, Qt::ControlModifier);
+    settle();
+    EXPECT_EQ(metres->get_num_objects(), 2u);
+    EXPECT_EQ(named("Millimetres")->get_num_objects(), 0u);
+    EXPECT_EQ(shownView(), "Metres");
+    EXPECT_EQ(shownTab().rfind("Metres", 0), 0u) << shownTab();
+    EXPECT_NE(shownTab().find('*'), std::string::npos) << "the tab on screen carries the change: " << shownTab();
+
+    // Dropped on the window.
+    Gui::TreeSelectionSingleton::instance().clear_all_selections();
+    Obj::Application::instance().close_all_projects();
+    PelmoraTest::flushDeletes();
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(saveAnswer)});
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window.get(), &enter);
+    ASSERT_TRUE(enter.isAccepted()) << "the window takes the file";
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window.get(), &drop);
+    ASSERT_NO_FATAL_FAILURE(expectOneCurrent("dropped"));
+
+    // Handed over by a second start, the same file once more, then an annotation list.
+    Gui::TreeSelectionSingleton::instance().clear_all_selections();
+    Obj::Application::instance().close_all_projects();
+    PelmoraTest::flushDeletes();
+    window->processMessages({QByteArray("OpenFile:") + QFile::encodeName(saveAnswer)});
+    ASSERT_NO_FATAL_FAILURE(expectOneCurrent("handed over"));
+    const QString marks = QDir(dir.path()).filePath(QStringLiteral("marks v2.ü.fcsv"));
+    QFile list(marks);
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("# pointColumns = type|x|y|z|sel|vis\npoint|1|2|3|1|1\n");
+    list.close();
+    window->processMessages({QByteArray("OpenFile:") + QFile::encodeName(marks)});
+    ASSERT_NO_FATAL_FAILURE(expectOneCurrent("annotation list handed over"));
+    EXPECT_EQ(named("Metres")->get_objects(Obj::AnnotationFiducial::getClassTypeId()).size(), 1u);
+}
+
+TEST_F(CurrentProjectTab, AtFiveThousandProjectsAHandOverLeavesTheCurrentTabShown)
+{
+    // A file of 5,000 projects naming the first one current, handed over by a second start.
+    static constexpr int Projects = 5000;
+    QByteArray body = "PELMORA PROJECT FILE\nversion\t1\n";
+    for (int p = 0; p < Projects; ++p)
+        body += "project\tPart" + QByteArray::number(p) + "\t1\tFemGui::ViewFeederProjectFem\n";
+    body += "current\tPart0\n";
+    const QString file = QDir(dir.path()).filePath(QStringLiteral("many parts..v2.pmdb"));
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    const QByteArray sealed = PelmoraTest::sealedProjectFile(body);
+    ASSERT_EQ(out.write(sealed), sealed.size());
+    out.close();
+
+    auto agree = [this](const char* after, const std::string& expected) {
+        settle();
+        ASSERT_NE(Obj::Application::instance().get_current_project(), nullptr) << after;
+        const std::string current = Obj::Application::instance().get_current_project()->get_name();
+        EXPECT_EQ(current, expected) << after;
+        EXPECT_EQ(bold(), current) << after;
+        EXPECT_EQ(shownView(), current) << after;
+        QTabBar* bar = window->mdiArea()->tabBar();
+        EXPECT_EQ(bar->count(), Projects) << after;
+        EXPECT_EQ(bar->tabText(bar->currentIndex()).toStdString().rfind(current, 0), 0u) << after;
+        // The bar shows the current tab: it lies within the bar, not scrolled away.
+        EXPECT_TRUE(bar->isVisible()) << after;
+        EXPECT_TRUE(bar->rect().intersects(bar->tabRect(bar->currentIndex()))) << after;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    window->processMessages({QByteArray("OpenFile:") + QFile::encodeName(file)});
+    ASSERT_NO_FATAL_FAILURE(agree("handed over", "Part0"));
+    EXPECT_LT(clock.elapsed(), 120000);
+
+    // The user picks a tab far along, then an annotation list is handed over: it goes
+    // into that project, whose tab stays the one shown.
+    QTabBar* bar = window->mdiArea()->tabBar();
+    window->mdiArea()->setActiveSubWindow(window->mdiArea()->subWindowList().at(Projects - 10));
+    ASSERT_NO_FATAL_FAILURE(agree("a tab picked", "Part4990"));
+    const QString marks = QDir(dir.path()).filePath(QStringLiteral("marks v2.ü.fcsv"));
+    QFile list(marks);
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("# pointColumns = type|x|y|z|sel|vis\npoint|1|2|3|1|1\n");
+    list.close();
+    window->processMessages({QByteArray("OpenFile:") + QFile::encodeName(marks)});
+    ASSERT_NO_FATAL_FAILURE(agree("an annotation list handed over", "Part4990"));
+    EXPECT_EQ(named("Part4990")->get_objects(Obj::AnnotationFiducial::getClassTypeId()).size(), 1u);
+    EXPECT_EQ(bar, window->mdiArea()->tabBar());
+}
+
+TEST(CurrentProjectOnTheCommandLine, TheProjectTheFileNamesIsBoldAndOnScreen)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("units v2.both.pmdb"));
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    const QByteArray sealed = PelmoraTest::sealedProjectFile(
+        "PELMORA PROJECT FILE\nversion\t1\nproject\tMetres\t1\tFemGui::ViewFeederProjectFem\n"
+        "project\tMillimetres\t1\tFemGui::ViewFeederProjectFem\ncurrent\tMetres\n");
+    ASSERT_EQ(out.write(sealed), sealed.size());
+    out.close();
+
+    QProcess driver;
+    driver.start(QStringLiteral(VIEWS_DRIVER), {file});
+    ASSERT_TRUE(driver.waitForFinished(120000));
+    const QString printed = QString::fromUtf8(driver.readAllStandardOutput());
+    ASSERT_EQ(driver.exitCode(), 0) << driver.readAllStandardError().toStdString();
+    auto value = [&printed](const char* key) {
+        for (const QString& line : printed.split(QLatin1Char('\n')))
+            if (line.startsWith(QLatin1String(key) + QLatin1Char('=')))
+                return line.mid(static_cast<int>(std::strlen(key)) + 1).toStdString();
+        return std::string("<missing>");
+    };
+    EXPECT_EQ(value("current"), "Metres");
+    EXPECT_EQ(value("bold"), "Metres");
+    EXPECT_EQ(value("shown"), "Metres");
+    EXPECT_EQ(value("tab").rfind("Metres", 0), 0u) << value("tab");
+}
