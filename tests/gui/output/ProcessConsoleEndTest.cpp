@@ -177,4 +177,18 @@ TEST(ProcessConsoleEnd, CopyAndSaveGiveWhatTheProgramWrote)
     EXPECT_EQ(taken.copied.toStdString(), expected.toStdString());
     EXPECT_EQ(taken.saved.toStdString(), expected.toStdString());
     EXPECT_FALSE(console.hasErrors());
+
+    // A long run of CR LF lines, of which the view keeps the last: the lines kept, the
+    // first among them too, still end as written; the note above them is the console's.
+    console.slot_btnClear_clicked();
+    ASSERT_TRUE(console.startRunning(shell(), {QStringLiteral("-c"), QStringLiteral("seq 1 30000 | sed 's/$/\r/'")}));
+    ASSERT_TRUE(QTest::qWaitFor(finished, 20000));
+    const Taken trimmed = takeOutput(console, dir.filePath(QStringLiteral("long.run.txt")));
+    EXPECT_EQ(trimmed.copied, trimmed.saved);
+    ASSERT_TRUE(trimmed.copied.startsWith("[")) << trimmed.copied.left(200).toStdString();
+    const QByteArray kept = trimmed.copied.mid(trimmed.copied.indexOf('\n') + 1);
+    EXPECT_TRUE(kept.endsWith("\n29999\r\n30000\r\n"));
+    EXPECT_EQ(kept.count('\n'), kept.count("\r\n"));
+    EXPECT_GE(kept.count('\n'), Gui::DlgIPCImp::MaxKeptLines - 1);
+    EXPECT_TRUE(kept.startsWith(QByteArray::number(30001 - kept.count('\n')) + "\r\n"));
 }
