@@ -89,10 +89,38 @@ namespace {
 bool typesInitialized = false;
 QtMessageHandler previousMessageHandler = nullptr;
 
+// Messages of the window system: Qt's platform plugin and its X connection (protocol
+// errors, a lost selection owner).  They tell a developer about the display, not the user
+// about the work.
+bool fromWindowSystem(const QMessageLogContext& context, const QString& msg)
+{
+    const char* category = context.category;
+    if (category && (qstrncmp(category, "qt.qpa", 6) == 0 || qstrncmp(category, "qt.xcb", 6) == 0))
+        return true;
+    return msg.startsWith(QLatin1String("QXcb"));
+}
+
+// Those go to the log file when the host keeps one, otherwise where Qt would put them;
+// never to the Output dock or the status bar.
+void logWindowSystemMessage(QtMsgType type, const QMessageLogContext& context, const QString& msg)
+{
+    Vexil::MsgConsoleObserver* log = Vexil::MsgConsoleSingleton::Instance().get_observer("LogFile");
+    if (log) {
+        if (log->bLog)
+            log->Log((msg + QLatin1Char('\n')).toUtf8().constData());
+    } else if (previousMessageHandler) {
+        previousMessageHandler(type, context, msg);
+    }
+}
+
 // Qt's own messages go to the console: warnings as warnings, critical and fatal ones
 // as errors; debug and info output is dropped.
-void messageHandler(QtMsgType type, const QMessageLogContext&, const QString& msg)
+void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& msg)
 {
+    if (type != QtDebugMsg && type != QtInfoMsg && type != QtFatalMsg && fromWindowSystem(context, msg)) {
+        logWindowSystemMessage(type, context, msg);
+        return;
+    }
     const QByteArray text = msg.toUtf8();
     switch (type) {
     case QtWarningMsg:

@@ -210,7 +210,8 @@ bool DlgIPCImp::startRunning(const QString& executable, const QStringList& argum
     appendToTextBrowser(QStringLiteral("Arguments: %1\n").arg(arguments.join(QLatin1Char(' '))));
     errorWord = false;
     warningWord = false;
-    wordTail.clear();
+    outWordTail.clear();
+    errWordTail.clear();
     errorFound = false;
     // One decoder per channel keeps a character split between two reads whole.
     outDecoder.reset(outputCodec()->makeDecoder());
@@ -235,7 +236,7 @@ void DlgIPCImp::readChannel(QProcess::ProcessChannel channel)
     if (bytes.isEmpty())
         return;
     const QString text = decoder ? decoder->toUnicode(bytes) : QString::fromLocal8Bit(bytes);
-    lookForWords(text);
+    lookForWords(text, channel == QProcess::StandardOutput ? outWordTail : errWordTail);
     pending += text;
     pendingLines += text.count(QLatin1Char('\n'));
     keepPendingBounded(false);
@@ -243,14 +244,14 @@ void DlgIPCImp::readChannel(QProcess::ProcessChannel channel)
         flushTimer->start(FlushIntervalMs);
 }
 
-void DlgIPCImp::lookForWords(const QString& text)
+void DlgIPCImp::lookForWords(const QString& text, QString& tail)
 {
     if (errorWord && warningWord)
         return;
-    const QString joined = wordTail + text;
+    const QString joined = tail + text;
     errorWord = errorWord || joined.contains(QLatin1String("error"), Qt::CaseInsensitive);
     warningWord = warningWord || joined.contains(QLatin1String("warning"), Qt::CaseInsensitive);
-    wordTail = joined.right(6);
+    tail = joined.right(6);
 }
 
 // Output that the view would drop at once is dropped before it is shown.  Trimmed to the
@@ -362,9 +363,11 @@ void DlgIPCImp::trimOutput()
         restOfRemovedLine = cutInsideLine;
         cursor.setPosition(start);
         cursor.setPosition(cut, QTextCursor::KeepAnchor);
+        // What is left of a line whose start went begins the view's lines now; it keeps
+        // how its line ended.
+        const QTextBlockFormat keptFormat = LongLineText::lineStartFormat(keep.isValid() ? keep : last);
         cursor.removeSelectedText();
-        // What is left of a line whose start went begins the view's lines now.
-        cursor.setBlockFormat(QTextBlockFormat());
+        cursor.setBlockFormat(keptFormat);
         continuationBlocks -= pieces + (keptContinues ? 1 : 0);
     }
     const QString note = tr("[%1 earlier lines of output were removed: the console keeps the last %2 lines]")
@@ -375,7 +378,12 @@ void DlgIPCImp::trimOutput()
         cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
         cursor.insertText(note);
     } else {
-        cursor.insertText(note + QLatin1Char('\n'));
+        // The block split off takes the format of the one split, which is the first
+        // line's; the note's own line is a plain one.
+        cursor.insertText(note);
+        cursor.insertBlock(cursor.blockFormat());
+        cursor.setPosition(0);
+        cursor.setBlockFormat(QTextBlockFormat());
     }
     notedLines = droppedLines;
 }
@@ -384,7 +392,7 @@ void DlgIPCImp::trimOutput()
 void DlgIPCImp::insertAtEnd(const QString& text)
 {
     QTextCursor cursor(ui->tb_output->document());
-    continuationBlocks += LongLineText::insertAtEnd(cursor, text);
+    continuationBlocks += LongLineText::insertAtEnd(cursor, text, LongLineText::Pieces::OneStream);
 }
 
 void DlgIPCImp::appendToTextBrowser(const QString& text)
@@ -411,6 +419,9 @@ void DlgIPCImp::onChildFinished(int code, QProcess::ExitStatus status)
     readChannel(QProcess::StandardError);
     exitCode = code;
     exitStatus = status;
+    // How the run went is known now, however much of its output is still to be shown:
+    // Close and hasErrors() go by it from here on.
+    errorFound = status != QProcess::NormalExit || code != 0 || errorWord;
     // Much output still to show goes on in slices, the window reacting meanwhile; the
     // end is told after it.
     if (pendingLines > MaxLinesPerSlice || pending.size() > MaxCharsPerSlice) {

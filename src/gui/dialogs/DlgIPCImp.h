@@ -32,7 +32,8 @@ public:
     // False, and nothing starts, when `executable` is empty or no existing file.
     bool startRunning(const QString& executable, const QStringList& arguments);
     bool isRunning() const;
-    // True after a run that ended with an error, a failed start or a crash.
+    // True once a run has ended with an error in its output, a failed start or a crash,
+    // even while the end of its output is still being shown.
     bool hasErrors() const { return errorFound; }
 
     QTextBrowser* output() const;
@@ -72,7 +73,7 @@ protected:
 private:
     void onChildError(QProcess::ProcessError error);
     void readChannel(QProcess::ProcessChannel channel);
-    void lookForWords(const QString& text);
+    void lookForWords(const QString& text, QString& tail);
     void keepPendingBounded(bool toLimit);
     void flushPending(bool everything);
     void reportEnd();
@@ -90,10 +91,11 @@ private:
     bool keepOpen;
     // What the program wrote during the current run is searched for "error" and
     // "warning" as it arrives (not the command line echoed before it); the tail of the
-    // last piece catches a word split between two reads.
+    // last piece of each channel catches a word split between two reads.
     bool errorWord = false;
     bool warningWord = false;
-    QString wordTail;
+    QString outWordTail;
+    QString errWordTail;
     // Output read but not shown yet, and its line count.
     QString pending;
     int pendingLines = 0;

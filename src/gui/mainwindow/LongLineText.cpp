@@ -14,6 +14,24 @@ namespace {
 
 // Marks a block that continues the line of the block before it.
 constexpr int ContinuesLine = QTextFormat::UserProperty + 1;
+// The characters that ended the line whose last block this is, when not a line feed:
+// the document itself keeps only that a block ended.
+constexpr int LineEnd = QTextFormat::UserProperty + 2;
+
+const QLatin1Char LineFeed('\n');
+
+QString lineEnd(const QTextBlock& block)
+{
+    const QVariant end = block.blockFormat().property(LineEnd);
+    return end.isValid() ? end.toString() : QString(LineFeed);
+}
+
+void setLineEnd(QTextCursor& cursor, const QString& end)
+{
+    QTextBlockFormat format;
+    format.setProperty(LineEnd, end);
+    cursor.mergeBlockFormat(format);
+}
 
 // The characters the document takes as the end of a block.
 bool endsLine(QChar c)
@@ -62,6 +80,13 @@ bool continuesLine(const QTextBlock& block)
     return block.blockFormat().boolProperty(ContinuesLine);
 }
 
+QTextBlockFormat lineStartFormat(const QTextBlock& block)
+{
+    QTextBlockFormat format = block.blockFormat();
+    format.clearProperty(ContinuesLine);
+    return format;
+}
+
 QVector<int> continuationStarts(const QTextDocument* doc, const QString& text)
 {
     QVector<int> starts;
@@ -69,20 +94,35 @@ QVector<int> continuationStarts(const QTextDocument* doc, const QString& text)
     return starts;
 }
 
-int insertAtEnd(QTextCursor& cursor, const QString& text)
+int insertAtEnd(QTextCursor& cursor, const QString& text, Pieces pieces)
 {
     QTextDocument* doc = cursor.document();
     cursor.movePosition(QTextCursor::End);
     cursor.beginEditBlock();
-    bool continuing = continuesLine(doc->lastBlock());
     int runStart = 0;
+    // The line feed that completes a carriage return at the end of the last piece: the
+    // line ended there already, now with both.
+    const QTextBlock last = doc->lastBlock();
+    if (pieces == Pieces::OneStream && text.startsWith(LineFeed) && last.length() == 1 && last.previous().isValid()
+        && lineEnd(last.previous()) == QLatin1String("\r")) {
+        QTextCursor previous(last.previous());
+        setLineEnd(previous, QStringLiteral("\r\n"));
+        runStart = 1;
+    }
+    const QString rest = runStart ? text.mid(runStart) : QString();
+    const QString& input = runStart ? rest : text;
+    runStart = 0;
+    bool continuing = continuesLine(doc->lastBlock());
     int made = 0;
     walk(
-        doc, text,
+        doc, input,
         [&](int i, int next) {
-            if (continuing) {
+            const bool lineFeed = next == i && input.at(i) == LineFeed;
+            if (continuing || !lineFeed) {
                 // A new block would take the format of the one it follows.
-                cursor.insertText(text.mid(runStart, i - runStart));
+                cursor.insertText(input.mid(runStart, i - runStart));
+                if (!lineFeed)
+                    setLineEnd(cursor, input.mid(i, next - i + 1));
                 cursor.insertBlock(QTextBlockFormat());
                 runStart = next + 1;
                 continuing = false;
@@ -90,14 +130,14 @@ int insertAtEnd(QTextCursor& cursor, const QString& text)
         },
         [&](int i, int) {
             if (i > runStart)
-                cursor.insertText(text.mid(runStart, i - runStart));
+                cursor.insertText(input.mid(runStart, i - runStart));
             cursor.insertBlock(continuationFormat());
             ++made;
             runStart = i;
             continuing = true;
         });
-    if (runStart < text.size())
-        cursor.insertText(text.mid(runStart));
+    if (runStart < input.size())
+        cursor.insertText(input.mid(runStart));
     cursor.endEditBlock();
     return made;
 }
@@ -113,7 +153,7 @@ QString writtenText(const QTextDocument* doc, int from, int to)
         if (b > a)
             text += block.text().midRef(a, b - a);
         if (separator >= from && separator < to && block.next().isValid() && !continuesLine(block.next()))
-            text += QLatin1Char('\n');
+            text += lineEnd(block);
     }
     return text;
 }

@@ -2,7 +2,8 @@
 // Text views that show program output: a block is laid out whole whenever text is added
 // to it, so one growing line would cost time in the square of its length.  A line longer
 // than MaxBlockChars is shown in several blocks, the later ones marked as continuing it;
-// the text copied or saved joins them again.
+// the text copied or saved joins them again.  A line that ended with a carriage return
+// (alone or before a line feed) keeps that ending for the text copied or saved.
 
 #include "PelmoraGuiExport.h"
 
@@ -11,6 +12,7 @@
 
 QT_BEGIN_NAMESPACE
 class QTextBlock;
+class QTextBlockFormat;
 class QTextCursor;
 class QTextDocument;
 QT_END_NAMESPACE
@@ -21,6 +23,14 @@ namespace LongLineText {
 constexpr int MaxBlockChars = 1024;
 
 PELMORAGUI_EXPORT bool continuesLine(const QTextBlock& block);
+// The block's format without the mark of a continuing block, for a block that now starts
+// a line (what came before it was removed).
+PELMORAGUI_EXPORT QTextBlockFormat lineStartFormat(const QTextBlock& block);
+
+// How the texts given to insertAtEnd relate: separate messages, or pieces of one stream
+// read as it came, where a carriage return ending one piece and a line feed starting the
+// next are one line end.
+enum class Pieces { Separate, OneStream };
 
 // Where `text`, inserted at the end of `doc`, starts new blocks that continue a line: the
 // positions, counted in the document before any of them is added, of the characters
@@ -29,9 +39,10 @@ PELMORAGUI_EXPORT QVector<int> continuationStarts(const QTextDocument* doc, cons
 
 // Inserts `text` at the end of the cursor's document (the cursor is left there) and
 // returns the number of continuing blocks made.  Inside an edit block of its own.
-PELMORAGUI_EXPORT int insertAtEnd(QTextCursor& cursor, const QString& text);
+PELMORAGUI_EXPORT int insertAtEnd(QTextCursor& cursor, const QString& text, Pieces pieces = Pieces::Separate);
 
-// The text between two positions as written: the blocks of one line joined.
+// The text between two positions as written: the blocks of one line joined, each line
+// ended as it was.
 PELMORAGUI_EXPORT QString writtenText(const QTextDocument* doc, int from, int to);
 
 } // namespace LongLineText

@@ -18,6 +18,7 @@
 #include "dialogs/widgets/ProgressBar.h"
 #include "mainwindow/DockingWindowMediator.h"
 #include "mainwindow/DocumentArea.h"
+#include "mainwindow/FocusMark.h"
 #include "mainwindow/GraphDockingView.h"
 #include "mainwindow/MDIWindow.h"
 #include "mainwindow/MenuItem.h"
@@ -278,8 +279,10 @@ protected:
         if (!top || top == this || !from || from->window() != top)
             return QMdiSubWindow::focusNextPrevChild(next);
         for (QWidget* w = step(from, next); w && w != from; w = step(w, next)) {
+            // A container of the widget left (this sub-window itself, going backwards)
+            // would only hand the focus back inside: Shift+Tab would skip a stop.
             if ((w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && !w->focusProxy() && w->isEnabled()
-                && w->window() == top && w->isVisibleTo(top)) {
+                && w->window() == top && w->isVisibleTo(top) && !w->isAncestorOf(from)) {
                 w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
                 return true;
             }
@@ -362,6 +365,8 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
     setCentralWidget(d->mdiArea);
 
     d->statusObserver = std::make_unique<StatusBarObserver>();
+    // Panes that draw no focus mark of their own get one while they have the keyboard.
+    new FocusMark(this);
 
     d->messageLabel = new QLabel(statusBar());
     d->messageLabel->setMinimumWidth(120);
