@@ -145,7 +145,8 @@ bool qPelmoraApplication::is_non_ascii_file_name(const QString& name)
 void qPelmoraApplication::warn_unknown_filetype(const QString& text)
 {
     if (!may_ask_user()) {
-        console().Error("%s\n", text.toUtf8().constData());
+        // The text names a file (or its extension).
+        console().Error("%s\n", shown(text).c_str());
         return;
     }
     QMessageBox::warning(MainWindow::get_main_window_inst(), QObject::tr("Unknown filetype"), text);
