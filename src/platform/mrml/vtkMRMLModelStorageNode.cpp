@@ -747,7 +747,7 @@ vtkPolyData* readModelFile(const char* fileName, std::string& error)
         if (nul != std::string::npos) {
             error = namedFile(name) + " could not be read: " +
                     (ext == ".obj" ? headProblem(ext, std::string(1, '\0'), fileSize)
-                                   : "it is damaged: its header says it is text, and it holds a NUL byte at byte " +
+                                   : "it is damaged: its header says it is text, and it holds a NUL byte at offset " +
                                          std::to_string(nul));
             return nullptr;
         }

@@ -221,7 +221,7 @@ TEST(ModelFileOnTheCommandLine, ATextVtkFileWithASoundHeadIsRefusedAtItsFirstNul
     const QString said = QString::fromUtf8(logFile.readAll());
     // The reason is the file's, and names where it goes wrong.
     EXPECT_TRUE(said.contains("[Err] Cannot open model file: model file \"" + model + "\" could not be read: it is "
-                              "damaged: its header says it is text, and it holds a NUL byte at byte "
+                              "damaged: its header says it is text, and it holds a NUL byte at offset "
                               + QString::number(sound) + "\n"))
         << said.toStdString();
     EXPECT_TRUE(said.contains("[Log] Finish: Event loop left")) << said.toStdString();
