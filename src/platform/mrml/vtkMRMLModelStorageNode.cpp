@@ -4,6 +4,7 @@
 #include "MRMLSharedPoints.h"
 
 #include <vexil/AtomicSave.h>
+#include <vexil/PrintableText.h>
 
 #include "vtkMRMLModelDisplayNode.h"
 #include "vtkMRMLModelNode.h"
@@ -208,12 +209,20 @@ public:
     }
     bool hasError() const { return !error.empty() || !output.window->firstError.empty(); }
     bool hasWarning() const { return !warning.empty() || !output.window->firstWarning.empty(); }
-    std::string message() const
+    // The first message; where it names the file the reader was given (`read`), it names
+    // `shown` instead, as our own messages name it.
+    std::string message(const std::string& read = std::string(), const std::string& shown = std::string()) const
     {
         const std::string* order[] = {&error, &output.window->firstError, &warning, &output.window->firstWarning};
         for (const std::string* m : order)
-            if (!m->empty())
-                return printableExcerpt(trimmed(*m));
+            if (!m->empty()) {
+                std::string text = trimmed(*m);
+                for (size_t at = read.empty() ? std::string::npos : text.find(read); at != std::string::npos;
+                     at = text.find(read, at + shown.size())) {
+                    text.replace(at, read.size(), shown);
+                }
+                return printableExcerpt(text);
+            }
         return std::string();
     }
 
@@ -402,6 +411,12 @@ std::string headProblem(const std::string& ext, const std::string& head, std::ui
     if (ext == ".obj" && head.find('\0') != std::string::npos)
         return "it is not a Wavefront OBJ file: it holds bytes that are not text";
     return std::string();
+}
+
+// Whether the head holds the end of its first line.
+bool firstLineWithin(const std::string& head)
+{
+    return head.find('\n') != std::string::npos;
 }
 
 // Whether the text's lines end in a carriage return alone: it has some and no line feed.
@@ -691,13 +706,16 @@ vtkPolyData* readModelFile(const char* fileName, std::string& error)
     // What a reader that takes only files reads instead of the file, when the file's
     // bytes are mended for it.
     std::unique_ptr<MemoryFile> mended;
-    if (ext == ".stl" && isBinarySTL(fileName, fileSize)) {
+    // Not text to VTK's reader either, and no line ends within the bytes it looks at:
+    // a binary file whose header begins with "solid" and whose count does not fit.
+    const bool binaryToVtk = ext == ".stl" && vtksys::SystemTools::DetectFileType(fileName) != vtksys::SystemTools::FileTypeText;
+    if (ext == ".stl" && (isBinarySTL(fileName, fileSize) || (binaryToVtk && !firstLineWithin(headOf(fileName, 256))))) {
         binarySTL.TakeReference(readBinarySTL(fileName, fileSize, problem));
         if (!binarySTL) {
             error = namedFile(name) + " " + problem;
             return nullptr;
         }
-    } else if (ext == ".stl" && vtksys::SystemTools::DetectFileType(fileName) != vtksys::SystemTools::FileTypeText) {
+    } else if (binaryToVtk) {
         // A text STL with control characters in its first bytes, which VTK's reader would
         // take for a binary one.  In the name after "solid" (which is not read) they are
         // blanked; anywhere else the file is no text STL.
@@ -815,7 +833,7 @@ vtkPolyData* readModelFile(const char* fileName, std::string& error)
         output = vtkPolyData::SafeDownCast(reader->GetOutputDataObject(0));
         if (catcher.hasError() || catcher.hasWarning()) {
             error = namedFile(name) + " could not be read";
-            const std::string detail = catcher.message();
+            const std::string detail = catcher.message(mended ? mended->name() : name, Vexil::printableText(name));
             if (!detail.empty())
                 error += ": " + detail;
             return nullptr;

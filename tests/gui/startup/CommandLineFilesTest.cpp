@@ -384,6 +384,8 @@ TEST_F(CommandLineFiles, RefusalsSayWhatIsWrong)
     QByteArray controls = cube;
     controls.replace("solid cube", "solid \x01\x02\x03\x04\x05\x06\x07\x08\x0e\x0f\x10\x11\x12\x13\x14\x15 cube");
     const QString controlled = write(QString::fromUtf8("exp\xc3\xb6rt 1..stl"), controls);
+    // The same, cut short: VTK's complaint names the file as the user named it.
+    const QString controlledCut = write("cut..stl", controls.left(controls.indexOf("vertex 1 1 0") + 10));
     // An OBJ whose lines end in a carriage return alone.
     const QString oldMac = write("old mac.v1.obj", "v 0 0 0\rv 1 0 0\rv 0 1 0\rf 1 2 3\r");
     // A legacy VTK file whose normals are cut short: VTK's own complaint.
@@ -409,6 +411,9 @@ TEST_F(CommandLineFiles, RefusalsSayWhatIsWrong)
         {{"--hidden", "--screenshot", dir.filePath("no folder/shot.png")}, 1,
          {"pelmora: no screenshot was written to " + dir.filePath("no folder/shot.png") + ": "}, {}},
         {{"--hidden", controlled, oldMac}, 0, {}, {"Cannot open"}},
+        {{"--hidden", controlledCut}, 1,
+         {"pelmora: Cannot open model file: model file \"" + controlledCut + "\" could not be read: STLReader: error "
+          "while reading file " + controlledCut + " at line "}, {"pelmora-model-"}},
         {{"--hidden", shortNormals}, 1,
          {"pelmora: Cannot open model file: model file \"" + shortNormals + "\" could not be read: Error reading ascii "
           "data. Possible mismatch of datasize with declaration.\n"},
