@@ -10,7 +10,8 @@
 //   --screenshot FILE  save a PNG of the main window once start-up is done, then quit;
 //                      refusals go to standard error and set the exit status as with
 //                      --hidden
-//   --log FILE         append every console line, with its level, to FILE
+//   --log FILE         append every console line, with its level, to FILE: a new or
+//                      empty file, or a log written before (LogFileObserver.h)
 
 #include "HostOptions.h"
 #include "LogFileObserver.h"
