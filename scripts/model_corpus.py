@@ -43,7 +43,8 @@ def run(args):
     _, status, usage = os.wait4(process.pid, 0)
     seconds = time.monotonic() - start
     text = open(log, errors="replace").read() if os.path.exists(log) else ""
-    ended = os.waitstatus_to_exitcode(status) == 0 and "Finish: Event loop left" in text
+    # Status 1 says that a file named was refused; a crash or a signal is no status at all.
+    ended = os.waitstatus_to_exitcode(status) in (0, 1) and "Finish: Event loop left" in text
     return ended, seconds, usage.ru_maxrss, text.count("[Err] Cannot open model file")
 
 

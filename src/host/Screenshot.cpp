@@ -1,6 +1,7 @@
 #include "Screenshot.h"
 
 #include <vexil/AtomicSave.h>
+#include <vexil/PrintableText.h>
 #include <ctk/ctkVTKAbstractView.h>
 
 #include <QApplication>
@@ -22,6 +23,7 @@ namespace {
 constexpr int GiveUpMs = 60000;
 std::string target;
 bool taken = false;
+bool failureSaid = false;
 
 // The main window once it runs its event loop, is on screen and has opened the files of
 // the command line.
@@ -96,10 +98,12 @@ private:
             std::string error;
             taken = buffer.open(QIODevice::WriteOnly) && window->grab().save(&buffer, "PNG")
                     && Vexil::saveFileAtomically(target, std::string_view(png.constData(), static_cast<size_t>(png.size())), error);
+            failureSaid = !taken;
             if (!taken)
-                std::fprintf(stderr, "pelmora: cannot write %s%s%s\n", target.c_str(), error.empty() ? "" : ": ",
+                std::fprintf(stderr, "pelmora: cannot write %s%s%s\n", Vexil::printableText(target).c_str(), error.empty() ? "" : ": ",
                              error.c_str());
         } else {
+            failureSaid = true;
             std::fprintf(stderr, "pelmora: the main window did not appear\n");
         }
         QCoreApplication::quit();
@@ -126,6 +130,11 @@ void requestScreenshot(const std::string& file)
 bool screenshotTaken()
 {
     return taken;
+}
+
+bool screenshotFailureSaid()
+{
+    return failureSaid;
 }
 
 } // namespace Host

@@ -9,5 +9,7 @@ namespace Host {
 // rendered a frame.  Waits a minute at most, then pictures the window as it is.
 void requestScreenshot(const std::string& file);
 bool screenshotTaken();
+// Whether a failure to take it was said on standard error already.
+bool screenshotFailureSaid();
 
 } // namespace Host

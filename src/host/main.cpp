@@ -7,8 +7,11 @@
 //                      open, and refusals go to the console (qPelmoraApplicationFiles.cpp)
 //                      and to standard error. The exit status is 1 when a file named on
 //                      the command line was not opened.
-//   --screenshot FILE  save a PNG of the main window once start-up is done, then quit
-//   --log FILE         append every console line, with its level, to FILE
+//   --screenshot FILE  save a PNG of the main window once start-up is done, then quit;
+//                      refusals go to standard error and set the exit status as with
+//                      --hidden
+//   --log FILE         append every console line, with its level, to FILE: a new or
+//                      empty file, or a log written before (LogFileObserver.h)
 
 #include "HostOptions.h"
 #include "LogFileObserver.h"
@@ -20,6 +23,9 @@
 #include <obj/Application.h>
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
+#include <vexil/PrintableText.h>
+
+#include <vtkLogger.h>
 
 #include <cstdio>
 #include <exception>
@@ -33,19 +39,27 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    // VTK's messages reach the console (and from there standard error and the log) through
+    // its output window; its logger would print them once more on standard error, raw,
+    // with colour codes and the source file and line that raised them.
+    vtkLogger::SetStderrVerbosity(vtkLogger::VERBOSITY_OFF);
+
     std::unique_ptr<Host::LogFileObserver> log;
     if (!options.logFile.empty()) {
         log = std::make_unique<Host::LogFileObserver>(options.logFile);
         if (!log->isOpen()) {
-            std::fprintf(stderr, "pelmora: cannot write the log file %s\n", options.logFile.c_str());
-            return 2;
+            std::fprintf(stderr, "pelmora: cannot write the log file %s: %s\n",
+                         Vexil::printableText(options.logFile).c_str(), log->openError().c_str());
+            return 1;
         }
         Vexil::MsgConsoleSingleton::Instance().connect_observer(log.get());
     }
 
-    // Connected before the logic starts: refusals during start-up count too.
+    // Connected before the logic starts: refusals during start-up count too.  A start for
+    // a screenshot is as unattended as a hidden one and tells its failures the same way.
+    const bool unattended = options.hidden || !options.screenshotFile.empty();
     std::unique_ptr<Host::StandardErrorObserver> standardError;
-    if (options.hidden) {
+    if (unattended) {
         standardError = std::make_unique<Host::StandardErrorObserver>();
         Vexil::MsgConsoleSingleton::Instance().connect_observer(standardError.get());
     }
@@ -61,10 +75,17 @@ int main(int argc, char** argv)
         FemGui::initModule();
         Gui::qPelmoraApplication::execute_application();
         Gui::qPelmoraApplication::destruct();
-        if (!options.screenshotFile.empty() && !Host::screenshotTaken())
+        if (!options.screenshotFile.empty() && !Host::screenshotTaken()) {
+            // A hidden start ends before any window is on screen.
+            if (!Host::screenshotFailureSaid())
+                std::fprintf(stderr, "pelmora: no screenshot was written to %s: %s\n",
+                             Vexil::printableText(options.screenshotFile).c_str(),
+                             options.hidden ? "a start with --hidden shows no window to picture"
+                                            : "the start ended before the main window was ready");
             result = 1;
+        }
         // A script that names a file must be able to tell a refusal from success.
-        if (options.hidden && Gui::qPelmoraApplication::command_line_files_not_opened() > 0)
+        if (unattended && Gui::qPelmoraApplication::command_line_files_not_opened() > 0)
             result = 1;
     }
     catch (const Vexil::SystemExitException& e) {

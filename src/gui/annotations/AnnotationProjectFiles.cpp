@@ -16,6 +16,7 @@
 #include <obj/Project.h>
 #include <obj/PropertyCouple.h>
 #include <vexil/MsgConsole.h>
+#include <vexil/PrintableText.h>
 
 #include <vtkSmartPointer.h>
 
@@ -162,7 +163,7 @@ bool openAnnotationListFile(const std::string& fileName)
     const Kind kind = info.isFile() ? kindOf(fileName, fiducialList) : Kind::None;
     if (kind == Kind::None) {
         console.Error("Cannot open %s: it is not an annotation list file with a fiducial or a ruler\n",
-                      fileName.c_str());
+                      Vexil::printableText(fileName).c_str());
         return false;
     }
     qPelmoraApplication* app = qPelmoraApplication::application();
@@ -180,7 +181,7 @@ bool openAnnotationListFile(const std::string& fileName)
     GuiProject* gui = project ? app->get_project(project) : nullptr;
     vtkMRMLScene* scene = gui ? gui->mrmlScene() : nullptr;
     if (!scene) {
-        console.Error("Cannot open %s: there is no project to read it into\n", fileName.c_str());
+        console.Error("Cannot open %s: there is no project to read it into\n", Vexil::printableText(fileName).c_str());
         return false;
     }
 
@@ -198,7 +199,7 @@ bool openAnnotationListFile(const std::string& fileName)
     storage->SetFileName(QFile::encodeName(info.absoluteFilePath()).constData());
     const bool read = addReadNode(scene, node, storage, [&] { return storage->ReadData(node) == 1; });
     if (!read) {
-        console.Error("Cannot read the annotation list file %s\n", fileName.c_str());
+        console.Error("Cannot read the annotation list file %s\n", Vexil::printableText(fileName).c_str());
         // A project made for the file does not stay behind empty.
         if (!createdProject.empty())
             logic.close_project(createdProject.c_str());

@@ -42,6 +42,7 @@
 #include <vexil/DocumentInfo.h>
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
+#include <vexil/PrintableText.h>
 #include <vexil/PreferenceManager.h>
 #include <vexil/UtilityBox.h>
 
@@ -1081,7 +1082,7 @@ void qPelmoraApplication::execute_application()
     const QStringList arguments = QCoreApplication::arguments();
     for (int i = 1; i < arguments.size(); ++i)
         if (arguments[i].startsWith(QLatin1Char('-')))
-            console.Error("Unknown option: %s\n", arguments[i].toLocal8Bit().constData());
+            console.Error("Unknown option: %s\n", Vexil::printableText(arguments[i].toLocal8Bit().toStdString()).c_str());
     // A second start hands its files to the running instance and ends.
     if (mainApp.isRunning() && mainApp.handOverCommandLineFiles())
         return;

@@ -16,6 +16,7 @@
 #include <vexil/DocumentInfo.h>
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
+#include <vexil/PrintableText.h>
 #include <vexil/UtilityBox.h>
 
 #include <QCoreApplication>
@@ -82,6 +83,22 @@ QString reserveFreeName(const QString& folder, const QString& base, std::string&
     return {};
 }
 
+// A file name for a console line: nothing in it can act on a terminal or start a line.
+std::string shown(const std::string& name)
+{
+    return Vexil::printableText(name);
+}
+
+std::string shown(const char* name)
+{
+    return Vexil::printableText(name ? name : "");
+}
+
+std::string shown(const QString& name)
+{
+    return Vexil::printableText(name.toUtf8().toStdString());
+}
+
 Vexil::MsgConsoleSingleton& console()
 {
     return Vexil::MsgConsoleSingleton::Instance();
@@ -92,8 +109,9 @@ Vexil::MsgConsoleSingleton& console()
 void warnCannotOpenProjectFile(const char* fileName, const std::string& reason)
 {
     if (!qPelmoraApplication::may_ask_user()) {
-        console().Error("Cannot open the project file %s: %s\n", fileName,
-                        reason.empty() ? "it was refused" : reason.c_str());
+        // The logic has said why on the console already.
+        if (reason.empty())
+            console().Error("Cannot open the project file %s: it was refused\n", shown(fileName).c_str());
         return;
     }
     QMessageBox box(QMessageBox::Warning, QObject::tr("Failed to open"),
@@ -127,7 +145,8 @@ bool qPelmoraApplication::is_non_ascii_file_name(const QString& name)
 void qPelmoraApplication::warn_unknown_filetype(const QString& text)
 {
     if (!may_ask_user()) {
-        console().Error("%s\n", text.toUtf8().constData());
+        // The text names a file (or its extension).
+        console().Error("%s\n", shown(text).c_str());
         return;
     }
     QMessageBox::warning(MainWindow::get_main_window_inst(), QObject::tr("Unknown filetype"), text);
@@ -181,12 +200,12 @@ std::vector<std::string> qPelmoraApplication::files_to_open_together(const std::
             projectFiles.push_back(file);
         }
         else if (key == first) {
-            console().Warning("Not opened again: %s: the same project file was named twice\n", file.c_str());
+            console().Warning("Not opened again: %s: the same project file was named twice\n", shown(file).c_str());
         }
         else {
             console().Warning("Not opened: %s: a project file replaces every open project, so only one "
                               "is opened at a time, and %s was named first\n",
-                              file.c_str(), firstName.c_str());
+                              shown(file).c_str(), shown(firstName).c_str());
         }
     }
     projectFiles.insert(projectFiles.end(), others.begin(), others.end());
@@ -220,7 +239,7 @@ bool qPelmoraApplication::close_projects_for_resume(const char* fileName)
     Obj::Application& logic = Obj::Application::instance();
     if (!may_ask_user()) {
         console().Warning("Not opened: %s: resuming a project file closes every open project, "
-                          "which a start without a window does not do unasked\n", fileName);
+                          "which a start without a window does not do unasked\n", shown(fileName).c_str());
         return false;
     }
     if (!askYesNo(QObject::tr("Remove existing projects"),
@@ -264,7 +283,7 @@ bool qPelmoraApplication::close_projects_for_resume(const char* fileName)
     }
     QCoreApplication::processEvents();
     if (!logic.get_projects().empty()) {
-        console().Warning("Not opened: %s: not every open project could be closed\n", fileName);
+        console().Warning("Not opened: %s: not every open project could be closed\n", shown(fileName).c_str());
         return false;
     }
     return true;
@@ -439,7 +458,7 @@ bool qPelmoraApplication::save_as()
     if (isNonAscii(name)) {
         Vexil::MsgConsoleSingleton::Instance().Error(
             "Error: Non-ASCII file name (%s) is not supported. Please change the file name or path.\n",
-            name.toUtf8().constData());
+            shown(name).c_str());
         return false;
     }
     return save_common(name.toUtf8().toStdString());
@@ -450,7 +469,7 @@ bool qPelmoraApplication::saveToTmp()
     Obj::Application& logic = Obj::Application::instance();
     const QString temp = QString::fromUtf8(logic.get_sys_temp_directory().c_str());
     if (!QDir().mkpath(temp))
-        Vexil::MsgConsoleSingleton::Instance().Warning("Temp folder cannot be created at %s!\n", temp.toUtf8().constData());
+        Vexil::MsgConsoleSingleton::Instance().Warning("Temp folder cannot be created at %s!\n", shown(temp).c_str());
     const QString path = QDir(QString::fromUtf8(logic.getTempAppFolder().c_str()))
                              .filePath(QStringLiteral("unsaved_project.pmdb"));
     return save_common(path.toUtf8().toStdString());
@@ -463,7 +482,7 @@ bool qPelmoraApplication::save_common(const std::string& fileName)
     const QString folder = QFileInfo(QString::fromUtf8(fileName.c_str())).absolutePath();
     if (!QDir().mkpath(folder)) {
         Vexil::MsgConsoleSingleton::Instance().Error("Error: Cannot create directory at: %s.\n",
-                                                     folder.toUtf8().constData());
+                                                     shown(folder).c_str());
         return false;
     }
     Obj::Application& logic = Obj::Application::instance();
@@ -518,7 +537,7 @@ bool qPelmoraApplication::save_as_sys_temp()
     std::string error;
     const QString path = reserveFreeName(folder, base, error);
     if (path.isEmpty()) {
-        console.Error("Error: Cannot save to the temporary folder %s: %s\n", folder.toUtf8().constData(), error.c_str());
+        console.Error("Error: Cannot save to the temporary folder %s: %s\n", shown(folder).c_str(), error.c_str());
         return false;
     }
     const QByteArray file = path.toUtf8();
@@ -530,9 +549,9 @@ bool qPelmoraApplication::save_as_sys_temp()
     if (folder != usual)
         console.Warning("The projects were saved to the temporary file %s: %s is not a folder of this user, so "
                         "they went to the private folder %s\n",
-                        file.constData(), usual.toUtf8().constData(), folder.toUtf8().constData());
+                        shown(path).c_str(), shown(usual).c_str(), shown(folder).c_str());
     else
-        console.Warning("The projects were saved to the temporary file %s\n", file.constData());
+        console.Warning("The projects were saved to the temporary file %s\n", shown(path).c_str());
     return true;
 }
 

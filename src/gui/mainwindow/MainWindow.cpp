@@ -90,6 +90,7 @@
 
 #include <boost/signals2/connection.hpp>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -163,33 +164,50 @@ public:
     ~CopyFile() { remove(); }
 
     // Removes this user's copy files in `folder` that no running instance holds; returns
-    // their names.
+    // their names.  Other users' entries are passed over on their directory entry and
+    // owner alone, never opened: the shared folder may hold any number of them, and a
+    // start costs in proportion to this user's own copy files.
     static QStringList removeAbandoned(const QString& folder)
     {
         static const QRegularExpression pattern(QStringLiteral("^%1(\\d{1,10})-[A-Za-z0-9]{6}$").arg(QLatin1String(Prefix)));
         const std::string own = instance().current();
         QStringList removed;
-        const QDir dir(folder);
-        for (const QString& entry : dir.entryList({QLatin1String(Prefix) + QLatin1Char('*')},
-                                                  QDir::Files | QDir::System | QDir::Hidden)) {
+        const QByteArray folderPath = QFile::encodeName(folder);
+        DIR* dir = ::opendir(folderPath.constData());
+        if (!dir)
+            return removed;
+        const int at = ::dirfd(dir);
+        const uid_t self = ::geteuid();
+        const size_t prefixLength = std::strlen(Prefix);
+        while (const dirent* e = ::readdir(dir)) {
+            if (std::strncmp(e->d_name, Prefix, prefixLength) != 0 || (e->d_type != DT_REG && e->d_type != DT_UNKNOWN))
+                continue;
+            // Only a regular file of this user is a copy file; a link is not followed.
+            struct stat named;
+            if (::fstatat(at, e->d_name, &named, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(named.st_mode)
+                || named.st_uid != self)
+                continue;
+            const QString entry = QFile::decodeName(e->d_name);
             const QRegularExpressionMatch match = pattern.match(entry);
-            const QByteArray path = QFile::encodeName(dir.filePath(entry));
+            const QByteArray path = folderPath + '/' + e->d_name;
             if (!match.hasMatch() || path.toStdString() == own)
                 continue;
-            // Opened without following a link and without waiting on a pipe; only a
-            // regular file of this user is a copy file.
-            const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+            // Opened without following a link and without waiting on a pipe: the entry
+            // may have been replaced since it was looked at.
+            const int fd = ::openat(at, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
             if (fd < 0)
                 continue;
             struct stat opened;
-            struct stat named;
-            const bool abandoned = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == ::geteuid()
+            struct stat now;
+            const bool abandoned = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == self
                 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && !runsThisProgram(match.captured(1).toLongLong())
-                && ::lstat(path.constData(), &named) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino;
-            if (abandoned && ::unlink(path.constData()) == 0)
+                && ::fstatat(at, e->d_name, &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_dev == opened.st_dev
+                && now.st_ino == opened.st_ino;
+            if (abandoned && ::unlinkat(at, e->d_name, 0) == 0)
                 removed << entry;
             ::close(fd);
         }
+        ::closedir(dir);
         return removed;
     }
 
@@ -778,7 +796,7 @@ QMimeData* MainWindow::createMimeDataFromSelection() const
         const std::string& copyPath = CopyFile::instance().path();
         if (copyPath.empty()) {
             Vexil::MsgConsoleSingleton::Instance().Error("Cannot make a file for the copied objects in %s: %s\n",
-                                                         QFile::encodeName(QDir::tempPath()).constData(),
+                                                         printableForLog(QFile::encodeName(QDir::tempPath()), 4096).constData(),
                                                          std::strerror(errno));
             return nullptr;
         }
@@ -790,7 +808,7 @@ QMimeData* MainWindow::createMimeDataFromSelection() const
         stream.close();
         if (stream.fail()) {
             Vexil::MsgConsoleSingleton::Instance().Error("Cannot write the copied objects to %s\n",
-                                                         file.document_path().c_str());
+                                                         printableForLog(QByteArray::fromStdString(file.document_path()), 4096).constData());
             return nullptr;
         }
         bytes = QByteArray(file.document_path().c_str());
@@ -821,9 +839,11 @@ void MainWindow::insertFromMimeData(const QMimeData* mime)
     QByteArray path;
     if (!inline_) {
         path = mime->data(QLatin1String(ObjectsFileFormat));
-        if (!QFileInfo(QFile::decodeName(path)).isFile()) {
-            Vexil::MsgConsoleSingleton::Instance().Error("Cannot paste: the copied objects' file %s is not a regular file\n",
-                                                         printableForLog(path, 4096).constData());
+        const QFileInfo info(QFile::decodeName(path));
+        if (!info.isFile()) {
+            Vexil::MsgConsoleSingleton::Instance().Error("Cannot paste: the copied objects' file %s %s\n",
+                                                         printableForLog(path, 4096).constData(),
+                                                         info.exists() ? "is not a regular file" : "does not exist");
             return;
         }
     }
@@ -1385,7 +1405,7 @@ void MainWindow::writeWindowSettings()
     }
     if (!error.empty())
         Vexil::MsgConsoleSingleton::Instance().Error("Cannot save the window layout to '%s': %s\n",
-                                                     QFile::encodeName(file).constData(), error.c_str());
+                                                     printableForLog(QFile::encodeName(file), 4096).constData(), error.c_str());
 }
 
 void MainWindow::delayedStartup()
@@ -1394,7 +1414,7 @@ void MainWindow::delayedStartup()
     // What an instance killed with a large copy on the clipboard left behind.
     for (const QString& name : CopyFile::removeAbandoned(QDir::tempPath()))
         Vexil::MsgConsoleSingleton::Instance().Log("Removed the copy file %s that no running instance holds\n",
-                                                   QFile::encodeName(name).constData());
+                                                   printableForLog(QFile::encodeName(name), 4096).constData());
     const std::string* runMode = findConfig("RunMode");
     if (runMode && *runMode == "Internal") {
         try {

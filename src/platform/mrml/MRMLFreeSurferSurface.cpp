@@ -157,8 +157,11 @@ vtkPolyData* freeSurferSurfaceFromBytes(const std::string& bytes, std::string& p
     for (std::int64_t i = 0; i < 3ll * faces; ++i, pos += 4) {
         const std::int32_t index = signed32(p + pos);
         if (index < 0 || index >= vertices) {
-            problem = "triangle " + std::to_string(i / 3) + " names vertex " + std::to_string(index) +
-                      ", and the file holds " + std::to_string(vertices);
+            // The counts lead every later read: a vertex count that is off makes the
+            // triangles start among the coordinates.
+            problem = "its header's vertex and triangle counts do not match its data: triangle " +
+                      std::to_string(i / 3) + " names vertex " + std::to_string(index) +
+                      ", and the header declares " + std::to_string(vertices) + " vertices";
             return nullptr;
         }
         ids[i] = index;
@@ -219,16 +222,16 @@ vtkPolyData* readFreeSurferSurface(const char* fileName, std::string& error)
     const std::filesystem::path path(name);
     const auto status = std::filesystem::status(path, ec);
     if (!std::filesystem::exists(status)) {
-        error = "model file \"" + name + "\" does not exist";
+        error = namedFile(name) + " does not exist";
         return nullptr;
     }
     const auto size = std::filesystem::is_regular_file(status) ? std::filesystem::file_size(path, ec) : 0;
     if (!std::filesystem::is_regular_file(status) || ec || !std::ifstream(name, std::ios::binary)) {
-        error = "model file \"" + name + "\" is not a readable file";
+        error = namedFile(name) + " is not a readable file";
         return nullptr;
     }
     if (size == 0) {
-        error = "model file \"" + name + "\" is empty";
+        error = namedFile(name) + " is empty";
         return nullptr;
     }
     std::string problem;
@@ -241,7 +244,7 @@ vtkPolyData* readFreeSurferSurface(const char* fileName, std::string& error)
         problem = "it asks for more memory than there is";
     }
     if (!surface)
-        error = "model file \"" + name + "\" could not be read: " + problem;
+        error = namedFile(name) + " could not be read: " + problem;
     return surface;
 }
 

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include <vexil/PrintableText.h>
+
 #include <vtkDataCompressor.h>
 #include <vtkLZ4DataCompressor.h>
 #include <vtkLZMADataCompressor.h>
@@ -502,6 +504,11 @@ std::string vtpArrayProblem(const VtpFile& file, const XmlElement& a, long long 
 
 namespace mrmlmodelfile {
 
+std::string namedFile(const std::string& name)
+{
+    return "model file \"" + Vexil::printableText(name) + "\"";
+}
+
 bool readWholeFile(const char* fileName, std::string& bytes)
 {
     std::ifstream in(fileName, std::ios::binary | std::ios::ate);
@@ -515,14 +522,37 @@ bool readWholeFile(const char* fileName, std::string& bytes)
     return static_cast<bool>(in.read(&bytes[0], size));
 }
 
-bool readWholeTextFile(const char* fileName, std::string& bytes)
+bool readWholeTextFile(const char* fileName, std::string& bytes, size_t* nulAt)
 {
     bytes.clear();
+    if (nulAt)
+        *nulAt = std::string::npos;
     std::ifstream in(fileName, std::ios::binary | std::ios::ate);
     if (!in)
         return false;
-    // Reserved, not touched: pages that a NUL stops short of are never taken.
     const std::streamoff size = in.tellg();
+    in.seekg(0);
+    // First looked through in pieces, keeping none: a NUL early in a large file costs
+    // neither the time nor the memory (nor the address space) of the whole.
+    {
+        std::string piece(std::size_t(1) << 20, '\0');
+        size_t offset = 0;
+        while (in) {
+            in.read(&piece[0], static_cast<std::streamsize>(piece.size()));
+            const auto got = static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0));
+            const void* nul = std::memchr(piece.data(), '\0', got);
+            if (nul) {
+                if (nulAt)
+                    *nulAt = offset + static_cast<size_t>(static_cast<const char*>(nul) - piece.data());
+                return false;
+            }
+            offset += got;
+        }
+        if (in.bad())
+            return false;
+    }
+    // Then read whole; the file may have changed meanwhile, so it is looked at again.
+    in.clear();
     in.seekg(0);
     if (size > 0)
         bytes.reserve(static_cast<size_t>(size));
@@ -533,8 +563,13 @@ bool readWholeTextFile(const char* fileName, std::string& bytes)
         in.read(&bytes[at], static_cast<std::streamsize>(piece));
         const auto got = static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0));
         bytes.resize(at + got);
-        if (bytes.find('\0', at) != std::string::npos)
+        const size_t nul = bytes.find('\0', at);
+        if (nul != std::string::npos) {
+            if (nulAt)
+                *nulAt = nul;
+            bytes.clear();
             return false;
+        }
         if (got < piece)
             return in.eof() && !in.bad();
     }

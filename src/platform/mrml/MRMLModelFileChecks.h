@@ -5,15 +5,22 @@
 // arrays. Each check returns an empty text for a file the reader can take, otherwise
 // what is wrong with it.
 
+#include <cstddef>
 #include <string>
 
 namespace mrmlmodelfile {
 
+// "model file \"NAME\"" for a reason: the name as the console and a terminal can take it
+// (a control character, a line break or a byte that is not UTF-8 written as an escape).
+std::string namedFile(const std::string& name);
+
 // The whole file; false when it cannot be read.
 bool readWholeFile(const char* fileName, std::string& bytes);
-// The whole of a text file, read in pieces; false when it cannot be read, or as soon as a
-// piece holds a NUL byte (then `bytes` ends with that piece), which no text file holds.
-bool readWholeTextFile(const char* fileName, std::string& bytes);
+// The whole of a text file; false when it cannot be read, or when it holds a NUL byte,
+// which no text file holds (then `nulAt`, when given, is where the first one is).  The
+// file is looked through before it is kept, so that a NUL costs no more than the bytes
+// before it.
+bool readWholeTextFile(const char* fileName, std::string& bytes, size_t* nulAt = nullptr);
 
 // Wavefront OBJ: coordinates are numbers, and every index of a face, line or point names
 // a vertex, texture coordinate or normal of the file.

@@ -4,6 +4,7 @@
 #include "MRMLSharedPoints.h"
 
 #include <vexil/AtomicSave.h>
+#include <vexil/PrintableText.h>
 
 #include "vtkMRMLModelDisplayNode.h"
 #include "vtkMRMLModelNode.h"
@@ -50,6 +51,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <system_error>
@@ -60,6 +62,8 @@
 vtkStandardNewMacro(vtkMRMLModelStorageNode);
 
 namespace {
+
+using mrmlmodelfile::namedFile;
 
 std::string lowerExtension(const char* fileName)
 {
@@ -103,15 +107,38 @@ vtkStandardNewMacro(CapturingOutputWindow);
 
 std::string trimmed(std::string text)
 {
-    // VTK's texts start with the class and address; only the sentence after is of use.
-    const size_t colon = text.rfind("): ");
-    if (colon != std::string::npos)
-        text = text.substr(colon + 3);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.pop_back();
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-        text.erase(text.begin());
-    return text;
+    // VTK's texts begin with their kind, the source file and line that raised them ("ERROR:
+    // In ./IO/Legacy/vtkDataReader.cxx, line 1537"), then the class and address of the
+    // object: only the sentence after is of use to the user.
+    for (const char* kind : {"ERROR: ", "Warning: ", "Generic Warning: ", "Debug: "})
+        if (text.rfind(kind, 0) == 0) {
+            text.erase(0, std::strlen(kind));
+            break;
+        }
+    const size_t lineEnd = text.find('\n');
+    if (text.rfind("In ", 0) == 0 && lineEnd != std::string::npos && text.rfind(", line ", lineEnd) != std::string::npos)
+        text.erase(0, lineEnd + 1);
+    size_t name = 0;
+    while (name < text.size() && (std::isalnum(static_cast<unsigned char>(text[name])) || text[name] == '_'))
+        ++name;
+    const size_t close = text.find("): ");
+    if (name > 0 && text.compare(name, 2, " (") == 0 && close != std::string::npos && close < text.find('\n'))
+        text.erase(0, close + 3);
+    // Its lines joined into one sentence.
+    std::string out;
+    for (const char c : text) {
+        const bool blank = std::isspace(static_cast<unsigned char>(c));
+        if (blank && (out.empty() || out.back() == ' '))
+            continue;
+        out += blank ? ' ' : c;
+    }
+    while (!out.empty() && out.back() == ' ')
+        out.pop_back();
+    // The reader names its file, which it does not have: it reads the checked bytes.
+    const std::string noFile = " for file:";
+    if (out.size() > noFile.size() && out.compare(out.size() - noFile.size(), noFile.size(), noFile) == 0)
+        out.erase(out.size() - noFile.size());
+    return out;
 }
 
 // A reader's message may quote the file's bytes (its first line, up to hundreds of
@@ -182,12 +209,20 @@ public:
     }
     bool hasError() const { return !error.empty() || !output.window->firstError.empty(); }
     bool hasWarning() const { return !warning.empty() || !output.window->firstWarning.empty(); }
-    std::string message() const
+    // The first message; where it names the file the reader was given (`read`), it names
+    // `shown` instead, as our own messages name it.
+    std::string message(const std::string& read = std::string(), const std::string& shown = std::string()) const
     {
         const std::string* order[] = {&error, &output.window->firstError, &warning, &output.window->firstWarning};
         for (const std::string* m : order)
-            if (!m->empty())
-                return printableExcerpt(trimmed(*m));
+            if (!m->empty()) {
+                std::string text = trimmed(*m);
+                for (size_t at = read.empty() ? std::string::npos : text.find(read); at != std::string::npos;
+                     at = text.find(read, at + shown.size())) {
+                    text.replace(at, read.size(), shown);
+                }
+                return printableExcerpt(text);
+            }
         return std::string();
     }
 
@@ -207,13 +242,29 @@ private:
     std::string warning;
 };
 
-// Whether an STL file is binary is decided as VTK's reader decides it, by the share of
-// bytes that are not text (not by a "solid" at its start): binary headers of some
-// exporters begin with "solid", and a text file with a few changed bytes must not have
-// its letters taken for a triangle count.
-bool isBinarySTL(const char* fileName)
+// Whether an STL file is binary.  A text STL begins with "solid"; so do the headers of
+// some binary exporters, which are told by a triangle count that the file can hold and by
+// the share of bytes that are not text (as VTK's reader decides).  A text file whose
+// first bytes hold control characters has letters where the count would be, which no
+// file of its size can hold.
+bool isBinarySTL(const char* fileName, std::uint64_t fileSize)
 {
-    return vtksys::SystemTools::DetectFileType(fileName) != vtksys::SystemTools::FileTypeText;
+    std::ifstream in(fileName, std::ios::binary);
+    unsigned char head[84] = {};
+    in.read(reinterpret_cast<char*>(head), sizeof head);
+    const auto got = static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0));
+    size_t start = 0;
+    while (start < got && std::isspace(head[start]))
+        ++start;
+    if (got - start < 5 || std::memcmp(head + start, "solid", 5) != 0)
+        return true;
+    if (got < sizeof head)
+        return false;
+    const std::uint64_t count = std::uint64_t(head[80]) | std::uint64_t(head[81]) << 8 |
+                                std::uint64_t(head[82]) << 16 | std::uint64_t(head[83]) << 24;
+    if (84 + 50 * count == fileSize)
+        return true;
+    return 84 + 50 * count < fileSize && vtksys::SystemTools::DetectFileType(fileName) != vtksys::SystemTools::FileTypeText;
 }
 
 // Whether an exception says that memory ran out: an allocation, a size past any that can
@@ -360,6 +411,31 @@ std::string headProblem(const std::string& ext, const std::string& head, std::ui
     if (ext == ".obj" && head.find('\0') != std::string::npos)
         return "it is not a Wavefront OBJ file: it holds bytes that are not text";
     return std::string();
+}
+
+// Whether the head holds the end of its first line.
+bool firstLineWithin(const std::string& head)
+{
+    return head.find('\n') != std::string::npos;
+}
+
+// Whether the text's lines end in a carriage return alone: it has some and no line feed.
+bool endsLinesWithCarriageReturnsOnly(const std::string& text)
+{
+    return text.find('\r') != std::string::npos && text.find('\n') == std::string::npos;
+}
+
+// Whether a legacy VTK file's head (its third line) says that its data is text.
+bool isLegacyVtkText(const std::string& head)
+{
+    const size_t first = head.find('\n');
+    const size_t second = first == std::string::npos ? first : head.find('\n', first + 1);
+    if (second == std::string::npos)
+        return false;
+    std::string word = head.substr(second + 1, 5);
+    std::transform(word.begin(), word.end(), word.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return word == "ascii";
 }
 
 // A model whose faces all collapse to one point shows nothing.
@@ -510,6 +586,17 @@ public:
     MemoryFile(const MemoryFile&) = delete;
     MemoryFile& operator=(const MemoryFile&) = delete;
     const std::string& name() const { return linkName; }
+    bool writeAll(const std::string& bytes) const
+    {
+        size_t done = 0;
+        while (fd >= 0 && done < bytes.size()) {
+            const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+            if (n <= 0 && errno != EINTR)
+                return false;
+            done += n > 0 ? static_cast<size_t>(n) : 0;
+        }
+        return fd >= 0;
+    }
     bool readAll(std::string& bytes) const
     {
         return fd >= 0 && Vexil::readOpenFile(fd, bytes, std::numeric_limits<size_t>::max());
@@ -591,44 +678,71 @@ vtkPolyData* readModelFile(const char* fileName, std::string& error)
     const std::filesystem::path filePath(name);
     const auto status = std::filesystem::status(filePath, ec);
     if (!std::filesystem::exists(status)) {
-        error = "model file \"" + name + "\" does not exist";
+        error = namedFile(name) + " does not exist";
         return nullptr;
     }
     if (!std::filesystem::is_regular_file(status) || !std::ifstream(name, std::ios::binary)) {
-        error = "model file \"" + name + "\" is not a readable file";
+        error = namedFile(name) + " is not a readable file";
         return nullptr;
     }
     const auto fileSize = std::filesystem::file_size(filePath, ec);
     if (ec) {
-        error = "model file \"" + name + "\" is not a readable file";
+        error = namedFile(name) + " is not a readable file";
         return nullptr;
     }
     if (fileSize == 0) {
-        error = "model file \"" + name + "\" is empty";
+        error = namedFile(name) + " is empty";
         return nullptr;
     }
     const std::string ext = lowerExtension(fileName);
     vtkSmartPointer<vtkAlgorithm> reader = readerFor(ext, fileName);
     if (!reader) {
-        error = "model file \"" + name + "\" has an unknown kind \"" + ext +
+        error = namedFile(name) + " has an unknown kind \"" + ext +
                 "\" (readable: .vtk, .vtp, .stl, .ply, .obj)";
         return nullptr;
     }
     std::string problem;
     vtkSmartPointer<vtkPolyData> binarySTL;
-    if (ext == ".stl" && isBinarySTL(fileName)) {
+    // What a reader that takes only files reads instead of the file, when the file's
+    // bytes are mended for it.
+    std::unique_ptr<MemoryFile> mended;
+    // Not text to VTK's reader either, and no line ends within the bytes it looks at:
+    // a binary file whose header begins with "solid" and whose count does not fit.
+    const bool binaryToVtk = ext == ".stl" && vtksys::SystemTools::DetectFileType(fileName) != vtksys::SystemTools::FileTypeText;
+    if (ext == ".stl" && (isBinarySTL(fileName, fileSize) || (binaryToVtk && !firstLineWithin(headOf(fileName, 256))))) {
         binarySTL.TakeReference(readBinarySTL(fileName, fileSize, problem));
         if (!binarySTL) {
-            error = "model file \"" + name + "\" " + problem;
+            error = namedFile(name) + " " + problem;
             return nullptr;
         }
+    } else if (binaryToVtk) {
+        // A text STL with control characters in its first bytes, which VTK's reader would
+        // take for a binary one.  In the name after "solid" (which is not read) they are
+        // blanked; anywhere else the file is no text STL.
+        std::string text;
+        if (!mrmlmodelfile::readWholeFile(fileName, text)) {
+            error = namedFile(name) + " is not a readable file";
+            return nullptr;
+        }
+        const size_t lineEnd = std::min(text.find('\n'), text.size());
+        for (size_t i = 0; i < lineEnd; ++i)
+            if (static_cast<unsigned char>(text[i]) < 0x20 && text[i] != '\r')
+                text[i] = ' ';
+        mended = std::make_unique<MemoryFile>(ext);
+        if (!mended->writeAll(text)
+            || vtksys::SystemTools::DetectFileType(mended->name().c_str()) != vtksys::SystemTools::FileTypeText) {
+            error = namedFile(name) + " could not be read: it begins as a text STL file (\"solid\") and holds "
+                    "bytes that are not text";
+            return nullptr;
+        }
+        vtkSTLReader::SafeDownCast(reader)->SetFileName(mended->name().c_str());
     }
     if (ext == ".ply" && !vtkPLYReader::CanReadFile(fileName)) {
-        error = "model file \"" + name + "\" is not a PLY file";
+        error = namedFile(name) + " is not a PLY file";
         return nullptr;
     }
     if (ext == ".ply" && !plyCountsFit(fileName, static_cast<qint64>(fileSize))) {
-        error = "model file \"" + name + "\" is truncated or its header is damaged";
+        error = namedFile(name) + " is truncated or its header is damaged";
         return nullptr;
     }
 
@@ -636,32 +750,50 @@ vtkPolyData* readModelFile(const char* fileName, std::string& error)
     // rest is read.
     problem = headProblem(ext, headOf(fileName, 64 * 1024), fileSize);
     if (!problem.empty()) {
-        error = "model file \"" + name + "\" could not be read: " + problem;
+        error = namedFile(name) + " could not be read: " + problem;
         return nullptr;
     }
 
     std::string bytes;
     if (ext == ".obj" || ext == ".ply" || ext == ".vtk" || ext == ".vtp") {
-        const bool read = ext == ".obj" ? mrmlmodelfile::readWholeTextFile(fileName, bytes)
-                                        : mrmlmodelfile::readWholeFile(fileName, bytes);
-        if (!read && ext == ".obj" && bytes.find('\0') != std::string::npos) {
-            error = "model file \"" + name + "\" could not be read: " + headProblem(ext, bytes, fileSize);
+        // Text is read only up to its first NUL byte, which no text file holds: a sound
+        // head before gigabytes of zeros costs no more than the head.
+        const bool text = ext == ".obj" || (ext == ".vtk" && isLegacyVtkText(headOf(fileName, 4096)));
+        size_t nul = std::string::npos;
+        const bool read = text ? mrmlmodelfile::readWholeTextFile(fileName, bytes, &nul)
+                               : mrmlmodelfile::readWholeFile(fileName, bytes);
+        if (nul != std::string::npos) {
+            error = namedFile(name) + " could not be read: " +
+                    (ext == ".obj" ? headProblem(ext, std::string(1, '\0'), fileSize)
+                                   : "it is damaged: its header says it is text, and it holds a NUL byte at offset " +
+                                         std::to_string(nul));
             return nullptr;
         }
         if (!read) {
-            error = "model file \"" + name + "\" is not a readable file";
+            error = namedFile(name) + " is not a readable file";
             return nullptr;
         }
         // The decompressors the .vtp check uses complain through VTK's output window;
         // the check's own answer says what is wrong.
         OutputCapture quiet;
+        if (ext == ".obj" && endsLinesWithCarriageReturnsOnly(bytes)) {
+            // Lines ended by a carriage return alone (as old Mac programs write them) are
+            // one line to VTK's reader, which then finds nothing in the file.
+            std::replace(bytes.begin(), bytes.end(), '\r', '\n');
+            mended = std::make_unique<MemoryFile>(ext);
+            if (!mended->writeAll(bytes)) {
+                error = namedFile(name) + " could not be read: " + std::strerror(errno);
+                return nullptr;
+            }
+            vtkOBJReader::SafeDownCast(reader)->SetFileName(mended->name().c_str());
+        }
         std::string readable;
         problem = ext == ".obj"   ? mrmlmodelfile::objProblem(bytes)
                                     : ext == ".ply" ? mrmlmodelfile::plyProblem(bytes)
                                     : ext == ".vtp" ? mrmlmodelfile::vtpProblem(bytes)
                                                     : mrmlmodelfile::legacyVtkProblem(bytes, &readable);
         if (!problem.empty()) {
-            error = "model file \"" + name + "\" could not be read: " + problem;
+            error = namedFile(name) + " could not be read: " + problem;
             return nullptr;
         }
         if (!readable.empty())
@@ -694,25 +826,25 @@ vtkPolyData* readModelFile(const char* fileName, std::string& error)
         } catch (const std::exception& e) {
             // A damaged size in the file asked for more memory than there is (or can be).
             const bool size = outOfMemory(e);
-            error = "model file \"" + name + "\" could not be read: " +
+            error = namedFile(name) + " could not be read: " +
                     (size ? "it asks for more memory than there is" : "it is damaged");
             return nullptr;
         }
         output = vtkPolyData::SafeDownCast(reader->GetOutputDataObject(0));
         if (catcher.hasError() || catcher.hasWarning()) {
-            error = "model file \"" + name + "\" could not be read";
-            const std::string detail = catcher.message();
+            error = namedFile(name) + " could not be read";
+            const std::string detail = catcher.message(mended ? mended->name() : name, Vexil::printableText(name));
             if (!detail.empty())
                 error += ": " + detail;
             return nullptr;
         }
     }
     if (!output || output->GetNumberOfPoints() == 0 || output->GetNumberOfCells() == 0) {
-        error = "model file \"" + name + "\" holds no model geometry";
+        error = namedFile(name) + " holds no model geometry";
         return nullptr;
     }
     if (!cellsReferToTheirPoints(output)) {
-        error = "model file \"" + name + "\" is damaged: its faces refer to points it does not hold";
+        error = namedFile(name) + " is damaged: its faces refer to points it does not hold";
         return nullptr;
     }
     vtkSmartPointer<vtkPolyData> result = vtkSmartPointer<vtkPolyData>::New();
@@ -720,7 +852,7 @@ vtkPolyData* readModelFile(const char* fileName, std::string& error)
     if (ext == ".stl")
         mrmlmodelfile::shareCoincidentPoints(result);
     if (facesCollapseToOnePoint(result)) {
-        error = "model file \"" + name + "\" holds no model geometry: all its " +
+        error = namedFile(name) + " holds no model geometry: all its " +
                 std::to_string(result->GetNumberOfCells()) + " faces collapse to one point";
         return nullptr;
     }
@@ -743,7 +875,7 @@ vtkPolyData* vtkMRMLModelStorageNode::ReadPolyData(const char* fileName, std::st
         return readModelFile(fileName, error);
     } catch (const std::exception& e) {
         const bool size = outOfMemory(e);
-        error = "model file \"" + std::string(fileName ? fileName : "") + "\" could not be read: " +
+        error = namedFile(fileName ? fileName : "") + " could not be read: " +
                 (size ? "it asks for more memory than there is" : "it is damaged");
         return nullptr;
     }

@@ -15,6 +15,7 @@
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
 #include <vexil/PreferenceManager.h>
+#include <vexil/PrintableText.h>
 #include <vexil/RootClass.h>
 #include <vexil/UtilityBox.h>
 
@@ -27,6 +28,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
 #include <set>
 
 #ifdef Q_OS_UNIX
@@ -156,23 +160,26 @@ bool isRegularFile(const std::string& file)
 #endif
 }
 
-// A file name for one console line: a line break or other control character in it is
-// written as an escape, so that it cannot start a line of its own.
+// Why `file`, which is not a regular file, cannot be opened.
+const char* notRegularReason(const std::string& file)
+{
+#ifndef Q_OS_UNIX
+    const QFileInfo info(QFile::decodeName(file.c_str()));
+    return info.isDir() ? "it is a folder" : info.exists() ? "it is not a regular file" : "it does not exist";
+#else
+    struct stat st;
+    if (::stat(file.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a regular file";
+    if (errno == ENOENT || errno == ENOTDIR)
+        return ::lstat(file.c_str(), &st) == 0 ? "it is a link to a file that does not exist" : "it does not exist";
+    return std::strerror(errno);
+#endif
+}
+
+// A file name for one console line: see Vexil::printableText.
 std::string printableName(const std::string& file)
 {
-    std::string out;
-    static const char* hex = "0123456789abcdef";
-    for (unsigned char c : file) {
-        if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else if (c < 0x20 || c == 0x7f)
-            out += std::string("\\x") + hex[c >> 4] + hex[c & 15];
-        else
-            out += static_cast<char>(c);
-    }
-    return out;
+    return Vexil::printableText(file);
 }
 
 // Runs one step on a project file of `fileType`; false, with the reason in `fileError`
@@ -469,7 +476,8 @@ std::vector<std::string> Application::processFiles(const std::vector<std::string
         // File names are the local 8-bit bytes they were given as: a name that is not
         // valid UTF-8 still names its file.
         if (!isRegularFile(file)) {
-            Vexil::MsgConsoleSingleton::Instance().Error("Cannot open file %s\n", printableName(file).c_str());
+            Vexil::MsgConsoleSingleton::Instance().Error("Cannot open file %s: %s\n", printableName(file).c_str(),
+                                                         notRegularReason(file));
             continue;
         }
         const FileOpening opening = fileOpener ? fileOpener(file) : FileOpening::NotMine;
@@ -526,7 +534,7 @@ Project* Application::open_model_file(const std::string& path)
     const std::string label = QFileInfo(QFile::decodeName(path.c_str())).completeBaseName().toStdString();
     Project* project = create_project(label.c_str(), label.c_str());
     if (!project)
-        throw Vexil::ExceptionHandler("Cannot create a project for " + path);
+        throw Vexil::ExceptionHandler("Cannot create a project for " + printableName(path));
     project->add_object(std::move(geometry), label.c_str());
     project->set_modified(false);
     return project;
@@ -658,9 +666,24 @@ std::string Application::getTempAppFolder() const
             && ((info.st_mode & 077) == 0 || ::chmod(folder.c_str(), 0700) == 0))
             return folder + "/";
     }
+    // One private folder per process and temporary folder, made on first need and kept
+    // while it is still this user's: every fallback save would otherwise leave one more.
+    static std::mutex madeMutex;
+    static std::map<std::string, std::string> made;
+    const std::lock_guard<std::mutex> lock(madeMutex);
+    const auto earlier = made.find(temp);
+    if (earlier != made.end()) {
+        struct stat info;
+        if (::lstat(earlier->second.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid()
+            && (info.st_mode & 077) == 0)
+            return earlier->second + "/";
+        made.erase(earlier);
+    }
     std::string pattern = folder + "-XXXXXX";
-    if (::mkdtemp(pattern.data()))
+    if (::mkdtemp(pattern.data())) {
+        made[temp] = pattern;
         return pattern + "/";
+    }
     return folder + "/";
 }
 

@@ -11,6 +11,7 @@
 #include <vexil/AtomicSave.h>
 #include <vexil/MsgConsole.h>
 #include <vexil/PercentCoding.h>
+#include <vexil/PrintableText.h>
 
 #include <QByteArray>
 #include <QFile>
@@ -464,15 +465,16 @@ Content parseFile(const std::string& path)
 {
     // Only a regular file: opening a named pipe would wait for a writer, and a device
     // such as /dev/zero never ends.
+    const std::string shown = Vexil::printableText(path);
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(path, error);
     if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
-        throw ProjectFile::Error("Cannot read the project file " + path + ": it is not a regular file");
+        throw ProjectFile::Error("Cannot read the project file " + shown + ": it is not a regular file");
     std::ifstream in(path, std::ios::in | std::ios::binary);
     if (!in)
-        throw ProjectFile::Error("Cannot read the project file " + path + ": "
+        throw ProjectFile::Error("Cannot read the project file " + shown + ": "
                                  + (std::filesystem::exists(status) ? "it cannot be opened" : "it does not exist"));
-    return parseBounded(in, path);
+    return parseBounded(in, shown);
 }
 
 // A project whose view type the user interface cannot show could be neither seen nor
@@ -824,11 +826,11 @@ void ProjectFile::save(const std::string& path, const std::vector<Project*>& pro
     // A file that could not be read back is not written.
     const std::string content = content_error(projects);
     if (!content.empty())
-        throw Error("Cannot write the project file " + path + ": " + content);
+        throw Error("Cannot write the project file " + Vexil::printableText(path) + ": " + content);
     // A failure leaves the earlier file as it was.
     std::string error;
     if (!Vexil::saveFileAtomically(path, write(projects, current), error))
-        throw Error("Cannot write the project file " + path + ": " + error);
+        throw Error("Cannot write the project file " + Vexil::printableText(path) + ": " + error);
 }
 
 bool ProjectFile::is_project_file(const std::string& path)
@@ -841,24 +843,26 @@ bool ProjectFile::is_project_file(const std::string& path)
 void ProjectFile::check(const Application& app, const std::string& path)
 {
     const Content content = parseFile(path);
-    checkViewTypes(content, app.viewTypeCheck, path);
-    checkGroupCycles(content, path);
-    checkLengthUnits(content, path);
+    const std::string source = Vexil::printableText(path);
+    checkViewTypes(content, app.viewTypeCheck, source);
+    checkGroupCycles(content, source);
+    checkLengthUnits(content, source);
     for (const ProjectRecord& project : content.projects)
-        buildObjects(project, path);
+        buildObjects(project, source);
 }
 
 std::vector<Project*> ProjectFile::resume(Application& app, const std::string& path)
 {
     const Content content = parseFile(path);
-    checkViewTypes(content, app.viewTypeCheck, path);
-    checkGroupCycles(content, path);
-    checkLengthUnits(content, path);
+    const std::string source = Vexil::printableText(path);
+    checkViewTypes(content, app.viewTypeCheck, source);
+    checkGroupCycles(content, source);
+    checkLengthUnits(content, source);
 
     std::vector<std::vector<std::unique_ptr<ProjectObject>>> built;
     built.reserve(content.projects.size());
     for (const ProjectRecord& project : content.projects)
-        built.push_back(buildObjects(project, path));
+        built.push_back(buildObjects(project, source));
 
     // From here on nothing can refuse the file.
     std::vector<Project*> result;
@@ -871,7 +875,7 @@ std::vector<Project*> ProjectFile::resume(Application& app, const std::string& p
         project->set_feeder_type_name(record.feederType);
         // Known before the project is shown: its scene reads it.
         projectProperties.push_back(record.properties);
-        const int lengthUnit = takeLengthUnit(projectProperties.back(), path);
+        const int lengthUnit = takeLengthUnit(projectProperties.back(), source);
         if (lengthUnit >= 0)
             project->set_length_unit(lengthUnit);
         std::string label = record.name;

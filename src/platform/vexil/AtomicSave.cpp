@@ -1,6 +1,8 @@
 #include "AtomicSave.h"
 
 #include "MsgConsole.h"
+#include "PrintableText.h"
+#include "PrintableText.h"
 
 #include <atomic>
 #include <cerrno>
@@ -81,8 +83,8 @@ bool mayFollowLink(const std::string& link, const struct stat& linkInfo, std::st
     const bool shared = (folderInfo.st_mode & S_ISVTX) && (folderInfo.st_mode & S_IWOTH);
     if (!shared || linkInfo.st_uid == ::geteuid() || linkInfo.st_uid == folderInfo.st_uid)
         return true;
-    error = "will not follow the symbolic link '" + link + "': it belongs to another user (uid "
-            + std::to_string(linkInfo.st_uid) + ") in the shared folder '" + folder + "'";
+    error = "will not follow the symbolic link '" + printableText(link) + "': it belongs to another user (uid "
+            + std::to_string(linkInfo.st_uid) + ") in the shared folder '" + printableText(folder) + "'";
     return false;
 }
 
@@ -98,15 +100,24 @@ bool resolveLinks(std::string& path, std::string& error)
         std::string target(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
         const ssize_t n = ::readlink(path.c_str(), &target[0], target.size());
         if (n < 0 || static_cast<size_t>(n) >= target.size()) {
-            error = "cannot follow the symbolic link '" + path + "'";
+            error = "cannot follow the symbolic link '" + printableText(path) + "'";
             return false;
         }
         target.resize(static_cast<size_t>(n));
         path = !target.empty() && target[0] == '/' ? target : folderOf(path) + "/" + target;
     }
-    error = "too many levels of symbolic links at '" + path + "'";
+    error = "too many levels of symbolic links at '" + printableText(path) + "'";
     return false;
 }
+
+} // namespace
+
+bool resolveSymbolicLinks(std::string& path, std::string& error)
+{
+    return resolveLinks(path, error);
+}
+
+namespace {
 
 // A name beside `path` that no file has yet, created with the default permissions.
 int createBeside(const std::string& path, std::string& tempName, int& error)
@@ -139,7 +150,7 @@ bool writeInPlace(const std::string& path, std::string_view data, std::string& e
     if (fd < 0)
         fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) {
-        error = "cannot write '" + path + "': " + describe(errno);
+        error = "cannot write '" + printableText(path) + "': " + describe(errno);
         return false;
     }
     int failure = 0;
@@ -152,12 +163,12 @@ bool writeInPlace(const std::string& path, std::string_view data, std::string& e
         bool restored = restorable && ::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0
                         && writeAll(fd, old, ignored);
         restored = syncAndClose(fd, ignored) && restored;
-        error = "cannot write '" + path + "': " + describe(failure) +
+        error = "cannot write '" + printableText(path) + "': " + describe(failure) +
                 (restored ? "; its old content was written back" : "; it may be incomplete");
         return false;
     }
     if (!syncAndClose(fd, failure)) {
-        error = "cannot write '" + path + "': " + describe(failure);
+        error = "cannot write '" + printableText(path) + "': " + describe(failure);
         return false;
     }
     return true;
@@ -197,7 +208,7 @@ bool saveFileAtomically(const std::string& path, std::string_view data, std::str
     struct stat existing;
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists && !S_ISREG(existing.st_mode)) {
-        error = "'" + target + "' is not a regular file";
+        error = "'" + printableText(target) + "' is not a regular file";
         return false;
     }
 
@@ -207,14 +218,14 @@ bool saveFileAtomically(const std::string& path, std::string_view data, std::str
     if (fd < 0) {
         const bool folderLocked = failure == EACCES || failure == EPERM;
         if (!exists || !folderLocked) {
-            error = "cannot create a file in '" + folderOf(target) + "': " + describe(failure);
+            error = "cannot create a file in '" + printableText(folderOf(target)) + "': " + describe(failure);
             return false;
         }
         if (!writeInPlace(target, data, error))
             return false;
         MsgConsoleSingleton::Instance().Warning(
             "The folder of '%s' does not allow a temporary file (%s); the file was written in place\n",
-            target.c_str(), describe(failure).c_str());
+            printableText(target).c_str(), describe(failure).c_str());
         return true;
     }
 
@@ -241,7 +252,7 @@ bool saveFileAtomically(const std::string& path, std::string_view data, std::str
     }
     if (!ok) {
         ::unlink(tempName.c_str());
-        error = "cannot write '" + target + "': " + describe(failure);
+        error = "cannot write '" + printableText(target) + "': " + describe(failure);
         return false;
     }
     return true;

@@ -20,6 +20,12 @@ namespace Vexil {
 // Returns false with the reason in `error` when the file could not be saved.
 bool saveFileAtomically(const std::string& path, std::string_view data, std::string& error);
 
+// Follows the symbolic links at `path` to the file they finally name (which need not
+// exist yet), by the rule the saves keep: in a shared sticky folder such as /tmp only
+// links of this user or of the folder's owner are followed.  False with the reason in
+// `error` for a link that is refused or cannot be followed.
+bool resolveSymbolicLinks(std::string& path, std::string& error);
+
 // Reads the whole of the open file `fd` from its start, leaving its offset alone; false
 // when it cannot be read or holds more than `maxBytes`.
 bool readOpenFile(int fd, std::string& content, size_t maxBytes);

@@ -3,6 +3,7 @@
 #include "AtomicSave.h"
 #include "MsgConsole.h"
 #include "PercentCoding.h"
+#include "PrintableText.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -59,14 +60,14 @@ struct ParseReport
     {
         if (++skipped <= maxWarnings) {
             MsgConsoleSingleton::Instance().Warning("Parameter file '%s', line %d: %s; line skipped\n",
-                                                    fileName.c_str(), lineNumber, why);
+                                                    printableText(fileName).c_str(), lineNumber, why);
         }
     }
     void finish() const
     {
         if (skipped > maxWarnings) {
             MsgConsoleSingleton::Instance().Warning("Parameter file '%s': %d more lines skipped\n",
-                                                    fileName.c_str(), skipped - maxWarnings);
+                                                    printableText(fileName).c_str(), skipped - maxWarnings);
         }
     }
     static constexpr int maxWarnings = 20;
@@ -520,7 +521,7 @@ void ParameterManager::report_save_failure(const std::string& reason) const
     if (saveFailureReported)
         return;
     saveFailureReported = true;
-    MsgConsoleSingleton::Instance().Error("Cannot save the parameter file '%s': %s\n", fileName.c_str(),
+    MsgConsoleSingleton::Instance().Error("Cannot save the parameter file '%s': %s\n", printableText(fileName).c_str(),
                                           reason.c_str());
 }
 

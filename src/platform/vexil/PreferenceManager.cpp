@@ -3,6 +3,7 @@
 #include "AtomicSave.h"
 #include "IniFile.h"
 #include "MsgConsole.h"
+#include "PrintableText.h"
 
 #include <QDir>
 #include <QFile>
@@ -265,8 +266,8 @@ void PreferenceManager::Private::beforeWrite()
         || !saveFileAtomically(QFile::encodeName(backup).toStdString(),
                                std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), error)) {
         MsgConsoleSingleton::Instance().Error("Cannot keep a copy of the preference file '%s' as '%s'\n",
-                                              QFile::encodeName(fileName).constData(),
-                                              QFile::encodeName(backup).constData());
+                                              printableText(QFile::encodeName(fileName).toStdString()).c_str(),
+                                              printableText(QFile::encodeName(backup).toStdString()).c_str());
         return;
     }
     MsgConsoleSingleton::Instance().Warning(

@@ -5,6 +5,7 @@
 #include <support/ChildProcessCost.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -13,6 +14,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
@@ -197,4 +199,37 @@ TEST(ModelFileOnTheCommandLine, AModelTooLargeForTheMemoryLeftIsRefusedAndTheSta
     EXPECT_EQ(driver.exitStatus(), QProcess::NormalExit) << output.toStdString();
     EXPECT_EQ(driver.exitCode(), 0) << output.toStdString();
 #endif
+}
+
+TEST(ModelFileOnTheCommandLine, ATextVtkFileWithASoundHeadIsRefusedAtItsFirstNulByte)
+{
+    // A valid three-point model followed by a gigabyte of zeros (a sparse file), read
+    // under a 2 GiB cap on the address space.
+    QTemporaryDir dir;
+    const QString model = writeFile(dir, "three points..v2.vtk",
+                                    "# vtk DataFile Version 3.0\nthree points\nASCII\nDATASET POLYDATA\n"
+                                    "POINTS 3 float\n0 0 0 1 0 0 0 1 0\nPOLYGONS 1 4\n3 0 1 2\n");
+    const QByteArray head = QFile::encodeName(model);
+    const off_t sound = static_cast<off_t>(QFileInfo(model).size());
+    ASSERT_EQ(::truncate(head.constData(), off_t(1) << 30), 0);
+    const QString log = dir.filePath("console.log");
+    std::vector<std::string> argv{PELMORA_HOST, "--hidden", "--log", log.toStdString(), model.toStdString()};
+#if !defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer reserves address space beyond any such cap.
+    argv.insert(argv.begin(), {"/usr/bin/prlimit", "--as=2147483648"});
+#endif
+    const PelmoraTest::ChildProcessCost cost = PelmoraTest::runChildProcess(argv);
+    ASSERT_TRUE(cost.started);
+    EXPECT_EQ(cost.exitCode, 1);
+    QFile logFile(log);
+    ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
+    const QString said = QString::fromUtf8(logFile.readAll());
+    // The reason is the file's, and names where it goes wrong.
+    EXPECT_TRUE(said.contains("[Err] Cannot open model file: model file \"" + model + "\" could not be read: it is "
+                              "damaged: its header says it is text, and it holds a NUL byte at offset "
+                              + QString::number(sound) + "\n"))
+        << said.toStdString();
+    EXPECT_TRUE(said.contains("[Log] Finish: Event loop left")) << said.toStdString();
+    // The host itself takes about 130 MiB; the file read whole takes three times its size.
+    EXPECT_LT(cost.peakMiB, 1024) << cost.peakMiB;
 }

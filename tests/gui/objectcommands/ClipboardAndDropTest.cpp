@@ -157,7 +157,7 @@ TEST_F(ClipboardAndDrop, AClipboardPathWithALineBreakStaysOnOneConsoleLine)
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines.front().text,
               "Cannot paste: the copied objects' file /no/such/dir/a\\nCannot paste: forged line\\r\\x1b[31m "
-              "is not a regular file\n");
+              "does not exist\n");
     EXPECT_TRUE(logic->app().get_projects().empty());
 }
 

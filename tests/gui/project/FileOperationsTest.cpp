@@ -317,6 +317,47 @@ TEST_F(FileOperations, AFailedSaveKeepsTheOldFileAndOffersTheTemporaryFolder)
     EXPECT_TRUE(QDir(dir.filePath("elsewhere folder")).isEmpty());
 }
 
+TEST_F(FileOperations, FallbackSavesBesideATakenFolderNameShareOnePrivateFolder)
+{
+    Obj::Project* project = newProject();
+    project->add_object("Obj::ProjectObject", "Thing");
+    // The usual folder's name is taken by a link to somewhere else.
+    const QString folder = QDir(QDir::tempPath()).filePath(QStringLiteral("Pelmora21-%1").arg(::geteuid()));
+    QDir(folder).removeRecursively();
+    QFile::remove(folder);
+    QDir(dir.path()).mkdir("elsewhere folder");
+    ASSERT_TRUE(QFile::link(dir.filePath("elsewhere folder"), folder));
+    const QString pattern = QFileInfo(folder).fileName() + "-*";
+    const QStringList before = QDir(QDir::tempPath()).entryList({pattern}, QDir::Dirs);
+
+    ConsoleCapture console;
+    ModalCloser closer(QMessageBox::Yes);
+    QDir(dir.path()).mkpath("taken.pmdb");
+    QStringList saved;
+    for (int i = 0; i < 3; ++i) {
+        project->add_object("Obj::ProjectObject", ("Later " + std::to_string(i)).c_str());
+        answer = dir.filePath("taken.pmdb");
+        ASSERT_TRUE(app.save_as());
+        saved << QString::fromStdString(logic.app().getApplicationFile());
+    }
+    // Three saves, one private folder, each save under a name of its own.
+    QStringList made = QDir(QDir::tempPath()).entryList({pattern}, QDir::Dirs);
+    for (const QString& old : before)
+        made.removeAll(old);
+    EXPECT_LE(made.size(), 1) << made.join(' ').toStdString();
+    const QString fresh = QFileInfo(saved.front()).absolutePath();
+    EXPECT_TRUE(fresh.startsWith(folder + "-")) << fresh.toStdString();
+    EXPECT_EQ(saved.removeDuplicates(), 0);
+    for (const QString& file : saved) {
+        EXPECT_EQ(QFileInfo(file).absolutePath(), fresh) << file.toStdString();
+        EXPECT_TRUE(read(file).startsWith("PELMORA PROJECT FILE\n"));
+    }
+    EXPECT_EQ(closer.count(), 3);
+    EXPECT_TRUE(QDir(dir.filePath("elsewhere folder")).isEmpty());
+    QDir(fresh).removeRecursively();
+    QFile::remove(folder);
+}
+
 TEST_F(FileOperations, ASaveThatFailsForWhatTheProjectsHoldOffersNoOtherFolder)
 {
     // A label no project file can hold, given by a module through the logic: the typed

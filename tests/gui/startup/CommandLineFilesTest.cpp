@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -17,6 +18,8 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -261,4 +264,223 @@ TEST_F(CommandLineFiles, AStartRemovesTheCopyFilesThatNoRunningInstanceHolds)
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(read(target), QByteArray("copied objects"));
     EXPECT_TRUE(r.log.contains("[Log] Removed the copy file " + QFileInfo(killed).fileName())) << r.log.toStdString();
+}
+
+TEST_F(CommandLineFiles, TheLogIsAppendedToOnlyWhenItIsALogOfThisProgram)
+{
+    // Named by mistake: a project file and a model file are left as they were.
+    const QString project = saveProject("thick_mm.pmdb", "Thick");
+    const QByteArray projectBytes = read(project);
+    const QString model = write(QString::fromUtf8("w\xc3\xbcrfel..stl"), cube);
+    // Not a file: a named pipe would hold up the start until someone read it.
+    const QString pipe = dir.filePath("pipe.log");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    // Another user's link in a shared sticky folder, to a file of this user's.
+    QDir(dir.path()).mkdir("shared");
+    const QString shared = dir.filePath("shared");
+    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+    const QString victim = write("victim notes.txt", "mine\n");
+    const QString planted = QDir(shared).filePath("planted.log");
+    ASSERT_TRUE(QFile::link(victim, planted));
+    ASSERT_EQ(::lchown(QFile::encodeName(planted).constData(), 12345, 12345), 0);
+
+    const struct { QString log; const char* reason; } refused[] = {
+        {project, "it is not a log file"},
+        {model, "it is not a log file"},
+        {pipe, "it is not a regular file"},
+        {planted, "will not follow the symbolic link"},
+    };
+    for (const auto& r : refused) {
+        const HostRun run = runBounded(PELMORA_HOST, {"--hidden", "--log", r.log}, QString(), 30000);
+        ASSERT_TRUE(run.finished) << r.log.toStdString() << ": still running after " << run.ms << " ms";
+        EXPECT_EQ(run.exitCode, 1) << r.log.toStdString();
+        EXPECT_TRUE(run.err.startsWith("pelmora: cannot write the log file " + r.log + ": " + r.reason))
+            << run.err.toStdString();
+    }
+    EXPECT_EQ(read(project), projectBytes);
+    EXPECT_EQ(read(model), QByteArray(cube));
+    EXPECT_EQ(read(victim), QByteArray("mine\n"));
+    // The project file still opens.
+    const HostRun reopened = host({project});
+    EXPECT_EQ(reopened.exitCode, 0) << reopened.err.toStdString();
+
+    // A new log, and the same log again: appended to.
+    const QString log = dir.filePath("run log..txt");
+    const HostRun first = runBounded(PELMORA_HOST, {"--hidden", "--log", log}, log);
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    const QByteArray once = read(log);
+    ASSERT_TRUE(once.startsWith("[")) << once.constData();
+    const HostRun second = runBounded(PELMORA_HOST, {"--hidden", "--log", log}, log);
+    EXPECT_EQ(second.exitCode, 0) << second.err.toStdString();
+    EXPECT_TRUE(read(log).startsWith(once));
+    EXPECT_GT(read(log).size(), once.size());
+    // This user's own link to it in the shared folder is followed.
+    const QString ownLink = QDir(shared).filePath("own.log");
+    ASSERT_TRUE(QFile::link(log, ownLink));
+    const HostRun linked = runBounded(PELMORA_HOST, {"--hidden", "--log", ownLink}, log);
+    EXPECT_EQ(linked.exitCode, 0) << linked.err.toStdString();
+    EXPECT_GT(read(log).size(), once.size() * 3 / 2);
+}
+
+TEST_F(CommandLineFiles, EveryFileNameInAMessageIsEscaped)
+{
+    // Names as bytes: some are not UTF-8, so they reach the host through the shell's printf.
+    const QByteArray names[] = {
+        "esc\x1b[31mRED\x1b[0m\x1b]0;TITLE\x07.stl",     // colour, window title, bell
+        "two\npelmora: forged line.stl",                   // a second line of its own
+        "bare\rcarriage.stl",                              // overwrites the line so far
+        "bad \xff\xfe utf..stl",                           // not UTF-8
+        "c1 \xc2\x9b" "31m.stl",                           // a C1 control in UTF-8
+        "plan\x1b]0;x\x07 v2.pmdb",                        // a damaged project file
+        "k\xc3\xa4se t\xc3\xa9st.stl",                     // names in any script are kept
+    };
+    QString script = QStringLiteral("cd \"$1\" && exec \"$0\" --hidden --log console.log");
+    for (const QByteArray& name : names) {
+        const QByteArray path = QFile::encodeName(dir.path()) + '/' + name;
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        ASSERT_GE(fd, 0) << name.constData();
+        const QByteArray content = name.endsWith(".pmdb") ? QByteArray("PELMORA PROJECT FILE\n")
+                                                          : QByteArray("solid broken\n facet normal 0 0 1\n  outer loop\n");
+        ASSERT_EQ(::write(fd, content.constData(), static_cast<size_t>(content.size())), content.size());
+        ::close(fd);
+        QString octal;
+        for (const char c : name)
+            octal += QStringLiteral("\\%1").arg(static_cast<unsigned char>(c), 3, 8, QLatin1Char('0'));
+        script += QStringLiteral(" \"$(printf '%1')\"").arg(octal);
+    }
+    // And one that is missing.
+    script += QStringLiteral(" \"$(printf 'gone\\033[2J.stl')\"");
+    const HostRun r = runBounded("/bin/sh", {"-c", script, PELMORA_HOST, dir.path()}, log());
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 1);
+    const QByteArray err = r.err.toUtf8();
+    const QByteArray logged = r.log.toUtf8();
+    for (const QByteArray& said : {err, logged}) {
+        // Nothing a terminal acts on, and every line begins as the host begins it.
+        for (const char c : said)
+            EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << said.constData();
+        EXPECT_FALSE(said.contains("\xc2\x9b")) << said.constData();
+        EXPECT_FALSE(said.contains("\xef\xbf\xbd")) << said.constData();
+        for (const QByteArray& line : said.split('\n'))
+            EXPECT_TRUE(line.isEmpty() || line.startsWith("pelmora: ") || line.startsWith("["))
+                << line.constData();
+    }
+    for (const QByteArray& expected :
+         {QByteArray("\"esc\\x1b[31mRED\\x1b[0m\\x1b]0;TITLE\\x07.stl\""), QByteArray("\"two\\npelmora: forged line.stl\""),
+          QByteArray("\"bare\\rcarriage.stl\""), QByteArray("\"bad \\xff\\xfe utf..stl\""),
+          QByteArray("\"c1 \\xc2\\x9b31m.stl\""), QByteArray(" plan\\x1b]0;x\\x07 v2.pmdb is"),
+          QByteArray("Cannot open file gone\\x1b[2J.stl: it does not exist"), QByteArray("\"k\xc3\xa4se t\xc3\xa9st.stl\"")}) {
+        EXPECT_TRUE(err.contains(expected)) << expected.constData() << "\n" << err.constData();
+        EXPECT_TRUE(logged.contains(expected)) << expected.constData() << "\n" << logged.constData();
+    }
+}
+
+TEST_F(CommandLineFiles, RefusalsSayWhatIsWrong)
+{
+    const QByteArray good = read(saveProject("good.pmdb", "Saved Plant"));
+    const QString truncated = write("cut short.pmdb", good.left(good.size() - 10));
+    const QString fake = write("fake..pmdb", "just some text\n");
+    // A text STL whose name after "solid" holds control characters.
+    QByteArray controls = cube;
+    controls.replace("solid cube", "solid \x01\x02\x03\x04\x05\x06\x07\x08\x0e\x0f\x10\x11\x12\x13\x14\x15 cube");
+    const QString controlled = write(QString::fromUtf8("exp\xc3\xb6rt 1..stl"), controls);
+    // The same, cut short: VTK's complaint names the file as the user named it.
+    const QString controlledCut = write("cut..stl", controls.left(controls.indexOf("vertex 1 1 0") + 10));
+    // An OBJ whose lines end in a carriage return alone.
+    const QString oldMac = write("old mac.v1.obj", "v 0 0 0\rv 1 0 0\rv 0 1 0\rf 1 2 3\r");
+    // A legacy VTK file whose normals are cut short: VTK's own complaint.
+    const QString shortNormals = write("short normals.vtk",
+                                       "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n"
+                                       "0 0 0 1 0 0 0 1 0\nPOLYGONS 1 4\n3 0 1 2\nPOINT_DATA 3\nNORMALS n float\n1 0 0 1 0\n");
+    QDir(dir.path()).mkdir("sub folder");
+    const QString missing = dir.filePath("m/missing.pmdb");
+    const QString shot = dir.filePath("shot.png");
+
+    struct Case
+    {
+        QStringList args;
+        int status;
+        QStringList said;      // each once on standard error
+        QStringList notSaid;
+    };
+    const Case cases[] = {
+        {{"--hidden", missing}, 1, {"pelmora: Cannot open file " + missing + ": it does not exist\n"}, {}},
+        {{"--hidden", dir.filePath("sub folder")}, 1, {"pelmora: Cannot open file " + dir.filePath("sub folder") + ": it is a folder\n"}, {}},
+        {{"--hidden", truncated}, 1, {"is incomplete: the file ends before its last record\n"}, {}},
+        {{"--screenshot", shot, fake}, 1, {"pelmora: " + fake + " is not a Pelmora project file\n"}, {}},
+        {{"--hidden", "--screenshot", dir.filePath("no folder/shot.png")}, 1,
+         {"pelmora: no screenshot was written to " + dir.filePath("no folder/shot.png") + ": "}, {}},
+        {{"--hidden", controlled, oldMac}, 0, {}, {"Cannot open"}},
+        {{"--hidden", controlledCut}, 1,
+         {"pelmora: Cannot open model file: model file \"" + controlledCut + "\" could not be read: STLReader: error "
+          "while reading file " + controlledCut + " at line "}, {"pelmora-model-"}},
+        {{"--hidden", shortNormals}, 1,
+         {"pelmora: Cannot open model file: model file \"" + shortNormals + "\" could not be read: Error reading ascii "
+          "data. Possible mismatch of datasize with declaration.\n"},
+         {"vtkDataReader.cxx", "In ./", "line 1537?"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const HostRun r = runBounded(PELMORA_HOST, c.args, QString());
+        ASSERT_TRUE(r.finished) << "still running after " << r.ms << " ms";
+        EXPECT_EQ(r.exitCode, c.status) << r.err.toStdString();
+        for (const QString& text : c.said)
+            EXPECT_EQ(r.err.count(text), 1) << text.toStdString() << "\n" << r.err.toStdString();
+        for (const QString& text : c.notSaid)
+            EXPECT_FALSE(r.err.contains(text)) << text.toStdString() << "\n" << r.err.toStdString();
+    }
+}
+
+TEST_F(CommandLineFiles, TheCopyFileCleanUpOpensNoOtherUsersFiles)
+{
+    // A shared sticky temporary folder of the test's own, as TMPDIR names it.
+    QDir(dir.path()).mkdir("tmp");
+    const QString tmp = dir.filePath("tmp");
+    ASSERT_EQ(::chmod(QFile::encodeName(tmp).constData(), 01777), 0);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TMPDIR", tmp);
+    QProcess ended;
+    ended.start("true", QStringList());
+    ASSERT_TRUE(ended.waitForFinished(10000));
+    const QString gone = QString::number(ended.processId());
+
+    // Another user's look-alikes of copy files, empty and abandoned, and one of this user's.
+    for (int i = 0; i < 2000; ++i) {
+        const QString path = QDir(tmp).filePath(QStringLiteral("pelmora-copy-%1-o%2").arg(gone).arg(i, 5, 10, QLatin1Char('0')));
+        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::fchown(fd, 12345, 12345), 0);
+        ::close(fd);
+    }
+    const QString own = QDir(tmp).filePath("pelmora-copy-" + gone + "-mY0wn1");
+    {
+        QFile f(own);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("copied objects");
+    }
+
+    // Every open of an entry in the folder is seen.
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, QFile::encodeName(tmp).constData(), IN_OPEN), 0);
+    const HostRun r = runBounded(PELMORA_HOST, QStringList{"--hidden", "--log", log()}, log(), 60000, environment);
+    QStringList opened;
+    alignas(inotify_event) char buffer[64 * 1024];
+    for (ssize_t n; (n = ::read(watch, buffer, sizeof buffer)) > 0;)
+        for (char* p = buffer; p < buffer + n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(p);
+            if (event->len > 0)
+                opened << QFile::decodeName(event->name);
+            p += sizeof(inotify_event) + event->len;
+        }
+    ::close(watch);
+
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(own));
+    EXPECT_TRUE(r.log.contains("[Log] Removed the copy file " + QFileInfo(own).fileName())) << r.log.toStdString();
+    EXPECT_EQ(QDir(tmp).entryList({"pelmora-copy-*"}, QDir::Files).size(), 2000);
+    const QStringList others = opened.filter("-o");
+    EXPECT_TRUE(others.isEmpty()) << others.size() << " of another user's files opened, such as "
+                                  << others.value(0).toStdString();
 }

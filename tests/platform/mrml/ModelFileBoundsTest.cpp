@@ -310,3 +310,23 @@ TEST(ModelFileBounds, RunningOutOfMemoryWhileReadingIsARefusal)
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the limits did not reach from a refusal to a read";
 #endif
 }
+
+TEST(ModelFileBounds, ASurfaceThatHoldsMoreVerticesThanItsHeaderCountsSaysSo)
+{
+    // Four vertices written, three declared: the triangles are read from the fourth.
+    std::string bytes = "\xFF\xFF\xFE" "created by hand\n\n";
+    bytes += bigEndian32(3) + bigEndian32(2);
+    for (float c : {0.f, 0.f, 0.f, 10.5f, 0.f, 0.f, 0.f, 20.25f, 0.f, -30.f, 2.f, 3.f})
+        bytes += floatBits(c, true);
+    for (std::uint32_t i : {0u, 1u, 2u, 0u, 2u, 3u})
+        bytes += bigEndian32(i);
+    QTemporaryDir dir;
+    const std::string path = pathIn(dir, "lh.one more.white");
+    writeFile(path, bytes);
+    const Reading r = readMeasured(path);
+    EXPECT_EQ(r.data, nullptr);
+    EXPECT_NE(r.error.find("could not be read: its header's vertex and triangle counts do not match its data: "
+                           "triangle 0 names vertex -1041235968, and the header declares 3 vertices"),
+              std::string::npos)
+        << r.error;
+}
