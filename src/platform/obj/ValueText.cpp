@@ -1,5 +1,6 @@
 #include "ValueText.h"
 
+#include <vexil/PrintableText.h>
 #include <vexil/UtilityBox.h>
 
 #include <locale>
@@ -179,21 +180,7 @@ std::string quoted(const std::string& text)
 
 std::string printable(const std::string& text)
 {
-    static const char hex[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(text.size());
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else if (c < 0x20 || c == 0x7f)
-            out += std::string("\\x") + hex[c >> 4] + hex[c & 15];
-        else
-            out += ch;
-    }
-    return out;
+    return Vexil::printableText(text);
 }
 
 } // namespace ValueText
