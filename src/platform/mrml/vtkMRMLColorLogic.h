@@ -43,8 +43,9 @@ public:
 
     // Reads a colour table or procedural colour file into a new node of the scene, with
     // the ID GetFileColorNodeID gives; the node already there when that ID is taken.
-    // Null when there is no scene or the file cannot be read; a file refused once is
-    // warned about then, and not read again while its size and time stay the same.
+    // A file is read once while its size and time stay the same: the nodes of later
+    // scenes share what it gave.  Null when there is no scene or the file cannot be read;
+    // a refused file is warned about once, with the reason.
     vtkMRMLColorNode* LoadColorFile(const char* fileName);
 
     // The built-in nodes and the nodes of the files found, those not yet in the scene.
