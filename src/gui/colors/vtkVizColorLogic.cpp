@@ -142,7 +142,7 @@ std::vector<std::string> vtkVizColorLogic::FindColorFiles(const std::vector<std:
                 if (table->SupportedFileType(path.c_str()) || procedural->SupportedFileType(path.c_str()))
                     AddColorFile(path.c_str(), &scan.files);
                 else if (firstMeeting(info))
-                    vtkWarningMacro("FindColorFiles: not a supported file type:\n" << path);
+                    WarnPlainly("FindColorFiles: not a supported file type:\n" + path);
             }
         }
         files.insert(files.end(), scan.files.begin(), scan.files.end());

@@ -84,16 +84,6 @@ std::string refusalReason(bool tableTried, const vtkMRMLColorTableStorageNode* t
     return "it is neither a colour table (\".txt\", \".ctbl\") nor a procedural colour file (\".txt\", \".pcf\")";
 }
 
-// VTK's own warnings name our source file and the object's address, which mean nothing
-// to the user: the warning goes out as its text alone.
-void warn(vtkObject* logic, const std::string& text)
-{
-    if (logic->HasObserver(vtkCommand::WarningEvent))
-        logic->InvokeEvent(vtkCommand::WarningEvent, const_cast<char*>(text.c_str()));
-    else if (vtkObject::GetGlobalWarningDisplay())
-        vtkOutputWindowDisplayWarningText(text.c_str());
-}
-
 // The built-in tables are alike in every scene: each scene's node shows the entries of one
 // table made on first use, and copies them only when that node is changed.
 vtkMRMLColorTableNode* builtInTable(int type)
@@ -254,7 +244,7 @@ vtkMRMLColorNode* vtkMRMLColorLogic::LoadColorFile(const char* fileName)
         vtkObject::SetGlobalWarningDisplay(globalWarnings);
         if (!node) {
             read.refused = true;
-            warn(this, "Colour file \"" + std::string(fileName) + "\" is not read: "
+            WarnPlainly("Colour file \"" + std::string(fileName) + "\" is not read: "
                            + refusalReason(tableType, tableStorage, proceduralType, proceduralStorage));
         }
         if (shared)
@@ -265,6 +255,14 @@ vtkMRMLColorNode* vtkMRMLColorLogic::LoadColorFile(const char* fileName)
     node->SetName(vtksys::SystemTools::GetFilenameWithoutLastExtension(fileName).c_str());
     node->SetID(id.c_str());
     return vtkMRMLColorNode::SafeDownCast(scene->AddNode(node));
+}
+
+void vtkMRMLColorLogic::WarnPlainly(const std::string& text)
+{
+    if (HasObserver(vtkCommand::WarningEvent))
+        InvokeEvent(vtkCommand::WarningEvent, const_cast<char*>(text.c_str()));
+    else if (vtkObject::GetGlobalWarningDisplay())
+        vtkOutputWindow::GetInstance()->DisplayWarningText(text.c_str());
 }
 
 void vtkMRMLColorLogic::AddDefaultColorNodes()

@@ -60,6 +60,10 @@ protected:
     void SetMRMLSceneInternal(vtkMRMLScene* scene) override;
     // Appends the path to the list (the files that will be read).
     void AddColorFile(const char* path, std::vector<std::string>* files);
+    // A warning for the user, to the logic's warning observers or else VTK's output window:
+    // the text alone, without the source line and object address of VTK's own warnings,
+    // which mean nothing to the user (and which VTK's logger prints a second time).
+    void WarnPlainly(const std::string& text);
 
     char* UserColorFilePaths = nullptr;
 };
