@@ -201,8 +201,7 @@ vtkMRMLColorNode* vtkMRMLColorLogic::LoadColorFile(const char* fileName)
         node = procedural;
     } else if (unchanged) {
         if (vtkMRMLColorTableNode* source = sharedNode(*shared)) {
-            auto table = vtkSmartPointer<vtkMRMLColorTableNode>::New();
-            table->ShareEntriesWith(source);
+            auto table = vtkSmartPointer<vtkMRMLColorTableNode>::Take(vtkMRMLColorTableNode::NewSharing(source));
             shared->nodes.emplace_back(table.GetPointer());
             node = table;
         }
@@ -271,15 +270,15 @@ void vtkMRMLColorLogic::AddDefaultColorNodes()
     if (!scene)
         return;
     if (!scene->GetNodeByID(GetRainbowColorNodeID())) {
-        vtkNew<vtkMRMLColorTableNode> rainbow;
-        rainbow->ShareEntriesWith(builtInTable(vtkMRMLColorNode::FullRainbow));
+        auto rainbow = vtkSmartPointer<vtkMRMLColorTableNode>::Take(
+            vtkMRMLColorTableNode::NewSharing(builtInTable(vtkMRMLColorNode::FullRainbow)));
         rainbow->SetName("PmRainbow");
         rainbow->SetID(GetRainbowColorNodeID());
         scene->AddNode(rainbow);
     }
     if (!scene->GetNodeByID(GetGreyColorNodeID())) {
-        vtkNew<vtkMRMLColorTableNode> grey;
-        grey->ShareEntriesWith(builtInTable(vtkMRMLColorNode::Grey));
+        auto grey = vtkSmartPointer<vtkMRMLColorTableNode>::Take(
+            vtkMRMLColorTableNode::NewSharing(builtInTable(vtkMRMLColorNode::Grey)));
         grey->SetName("Grey");
         grey->SetID(GetGreyColorNodeID());
         scene->AddNode(grey);
