@@ -792,11 +792,16 @@ bool ProjectFile::is_project_file(const std::string& path)
 
 void ProjectFile::check(const Application& app, const std::string& path)
 {
-    const Content content = parseFile(path);
-    checkViewTypes(content, app.viewTypeCheck, path);
-    checkGroupCycles(content, path);
-    for (const ProjectRecord& project : content.projects)
-        buildObjects(project, path);
+    try {
+        const Content content = parseFile(path);
+        checkViewTypes(content, app.viewTypeCheck, path);
+        checkGroupCycles(content, path);
+        for (const ProjectRecord& project : content.projects)
+            buildObjects(project, path);
+    }
+    catch (const std::bad_alloc&) {
+        throw Error(path + " cannot be opened: there is not enough memory for what it holds");
+    }
 }
 
 std::vector<Project*> ProjectFile::resume(Application& app, const std::string& path)
@@ -818,6 +823,7 @@ std::vector<Project*> ProjectFile::resume(Application& app, const std::string& p
     }
     catch (const std::bad_alloc&) {
         std::vector<std::string> doomed;
+        std::size_t left = 0;
         try {
             for (const Project* project : app.get_projects())
                 if (!before.count(project))
@@ -826,14 +832,20 @@ std::vector<Project*> ProjectFile::resume(Application& app, const std::string& p
                 app.close_project(name->c_str());
             if (!current.empty())
                 app.set_current_project(current.c_str());
+            for (const Project* project : app.get_projects())
+                left += before.count(project) ? 0 : 1;
         }
         catch (const std::bad_alloc&) {
-            // Closing gives memory back; what could not be closed is said below.
+            // Closing gives memory back; that not all could be closed is said below.
+            left = std::max<std::size_t>(left, 1);
         }
         std::string reason = path + " cannot be opened: there is not enough memory for what it holds";
-        if (total > 0)
+        if (total > 0 && left == 0)
             reason += " (" + std::to_string(made) + " of its " + std::to_string(total)
                 + " projects were made, and closed again)";
+        else if (total > 0)
+            reason += " (" + std::to_string(made) + " of its " + std::to_string(total)
+                + " projects were made, and not all of them could be closed again)";
         throw Error(reason);
     }
 }
