@@ -96,31 +96,58 @@ std::vector<std::string> vtkVizColorLogic::FindUserColorFiles()
 
 std::vector<std::string> vtkVizColorLogic::FindColorFiles(const std::vector<std::string>& directories)
 {
+    // Every project's scene asks for the colour files: a folder is looked through again only
+    // when its entries changed (its time of change moves), so that a project does not cost
+    // more with every file the folder holds.  A file changed in place is seen when it is
+    // loaded, by its own size and time.
+    struct Scan
+    {
+        qint64 time = -1;
+        std::vector<std::string> files;
+    };
+    static QHash<QString, Scan> scans;
+
     std::vector<std::string> files;
     for (const std::string& directory : directories) {
-        vtksys::Directory entries;
-        if (!entries.Load(directory))
+        const QString key = QString::fromStdString(directory);
+        const QFileInfo folder(key);
+        const qint64 time = folder.isDir() ? folder.lastModified().toMSecsSinceEpoch() : -1;
+        auto known = scans.find(key);
+        // A folder changed within the last second may change again within the same tick
+        // of its clock: it is looked through again until it is older.
+        const bool settled = QDateTime::currentMSecsSinceEpoch() - time > 2000;
+        if (time >= 0 && known != scans.end() && known->time == time && settled) {
+            files.insert(files.end(), known->files.begin(), known->files.end());
             continue;
-        for (unsigned long i = 0; i < entries.GetNumberOfFiles(); ++i) {
-            const char* name = entries.GetFile(i);
-            // Entries "*.*" only.
-            if (!name || !std::strchr(name, '.'))
-                continue;
-            const std::string path = vtksys::SystemTools::JoinPath({"", directory, name});
-            // Only regular files are looked into: a named pipe would hold start-up until
-            // something writes to it.
-            const QFileInfo info(QString::fromStdString(path));
-            if (!info.isFile())
-                continue;
-            if (vtksys::SystemTools::DetectFileType(path.c_str(), 256, 0.05) != vtksys::SystemTools::FileTypeText)
-                continue;
-            vtkNew<vtkMRMLColorTableStorageNode> table;
-            vtkNew<vtkMRMLProceduralColorStorageNode> procedural;
-            if (table->SupportedFileType(path.c_str()) || procedural->SupportedFileType(path.c_str()))
-                AddColorFile(path.c_str(), &files);
-            else if (firstMeeting(info))
-                vtkWarningMacro("FindColorFiles: not a supported file type:\n" << path);
         }
+        Scan scan;
+        scan.time = time;
+        vtksys::Directory entries;
+        if (entries.Load(directory)) {
+            for (unsigned long i = 0; i < entries.GetNumberOfFiles(); ++i) {
+                const char* name = entries.GetFile(i);
+                // Entries "*.*" only.
+                if (!name || !std::strchr(name, '.'))
+                    continue;
+                const std::string path = vtksys::SystemTools::JoinPath({"", directory, name});
+                // Only regular files are looked into: a named pipe would hold start-up until
+                // something writes to it.
+                const QFileInfo info(QString::fromStdString(path));
+                if (!info.isFile())
+                    continue;
+                if (vtksys::SystemTools::DetectFileType(path.c_str(), 256, 0.05) != vtksys::SystemTools::FileTypeText)
+                    continue;
+                vtkNew<vtkMRMLColorTableStorageNode> table;
+                vtkNew<vtkMRMLProceduralColorStorageNode> procedural;
+                if (table->SupportedFileType(path.c_str()) || procedural->SupportedFileType(path.c_str()))
+                    AddColorFile(path.c_str(), &scan.files);
+                else if (firstMeeting(info))
+                    WarnPlainly("FindColorFiles: not a supported file type:\n" + path);
+            }
+        }
+        files.insert(files.end(), scan.files.begin(), scan.files.end());
+        if (time >= 0)
+            scans.insert(key, std::move(scan));
     }
     return files;
 }

@@ -10,6 +10,17 @@
 
 namespace mrmlcolor {
 
+namespace {
+
+std::string sizeText(size_t bytes)
+{
+    if (bytes % (1u << 20) == 0)
+        return std::to_string(bytes >> 20) + " MiB";
+    return std::to_string(bytes) + " bytes";
+}
+
+} // namespace
+
 std::string extensionOf(const char* fileName)
 {
     if (!fileName)
@@ -31,16 +42,16 @@ bool readLines(const std::string& fileName, size_t maxBytes, size_t maxLines, st
     // Only a regular file: a named pipe would wait for a writer, a device never ends.
     const QString name = QString::fromStdString(fileName);
     if (QFileInfo::exists(name) && !QFileInfo(name).isFile()) {
-        error = "\"" + fileName + "\" is not a regular file";
+        error = "it is not a regular file";
         return false;
     }
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly)) {
-        error = "cannot open \"" + fileName + "\"";
+        error = "it cannot be opened: " + file.errorString().toStdString();
         return false;
     }
     if (static_cast<size_t>(file.size()) > maxBytes) {
-        error = "\"" + fileName + "\" is too large for a colour file";
+        error = "it is larger than " + sizeText(maxBytes) + ", more than a colour file holds";
         return false;
     }
     const QByteArray data = file.readAll();
@@ -61,7 +72,7 @@ bool readLines(const std::string& fileName, size_t maxBytes, size_t maxLines, st
         if (first == std::string::npos || text[first] == '#')
             continue;
         if (lines.size() == maxLines) {
-            error = "\"" + fileName + "\" holds more than " + std::to_string(maxLines) + " entries";
+            error = "it holds more than " + std::to_string(maxLines) + " lines of colours";
             lines.clear();
             return false;
         }

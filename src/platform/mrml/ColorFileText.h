@@ -21,7 +21,7 @@ struct Line
 };
 
 // The file's lines that are neither blank nor "#" comments, without line ends; false with
-// `error` set when it cannot be read, is not a regular file, is larger than `maxBytes` or
+// `error` set (a reason without the file's name) when it cannot be read, is not a regular file, is larger than `maxBytes` or
 // holds more than `maxLines` such lines.
 bool readLines(const std::string& fileName, size_t maxBytes, size_t maxLines, std::vector<Line>& lines,
                std::string& error);

@@ -7,47 +7,49 @@
 #include "vtkMRMLProceduralColorStorageNode.h"
 #include "vtkMRMLScene.h"
 
+#include <vtkColorTransferFunction.h>
+#include <vtkCommand.h>
 #include <vtkLookupTable.h>
+#include <vtkOutputWindow.h>
 #include <vtkNew.h>
 #include <vtkObjectFactory.h>
 #include <vtkWeakPointer.h>
 #include <vtksys/SystemTools.hxx>
 
 #include <algorithm>
-#include <filesystem>
-#include <map>
+#include <cstdint>
+#include <limits>
 #include <ostream>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include <sys/stat.h>
 
 vtkStandardNewMacro(vtkMRMLColorLogic);
 
 namespace {
 
-bool quietlyReads(vtkMRMLStorageNode* storage, vtkMRMLNode* node)
-{
-    // A table reader tried on a procedural file is expected to fail: no error output.
-    const bool globalWarnings = vtkObject::GetGlobalWarningDisplay();
-    vtkObject::SetGlobalWarningDisplay(0);
-    const bool ok = storage->ReadData(node) == 1;
-    vtkObject::SetGlobalWarningDisplay(globalWarnings);
-    return ok;
-}
-
-// The tables read from colour files, by path: each project's scene gets a node of its
-// own, and those of one unchanged file share its entries (a table of a million entries
-// takes tens of megabytes).  A file that no reader takes is remembered too, so that it is
-// neither read nor warned about again for every project while it stays as it was.
+// What a colour file gave, by the path it was named by: each project's scene gets a node of
+// its own, and the nodes made from one unchanged file share what was read from it (a table
+// of a million entries takes tens of megabytes; a transfer function of thousands of points
+// takes tens of milliseconds to build).  A file that no reader takes is remembered too, so
+// that it is neither read nor warned about again for every project while it stays as it was.
 struct SharedFile
 {
-    std::uintmax_t size = 0;
-    std::filesystem::file_time_type time;
+    // The file as it was read: its size and time of change.
+    off_t size = -1;
+    std::int64_t time = 0;
+    std::int64_t timeNanoseconds = 0;
     vtkWeakPointer<vtkLookupTable> table;
     std::vector<vtkWeakPointer<vtkMRMLColorTableNode>> nodes;
+    vtkSmartPointer<vtkColorTransferFunction> function;
     bool refused = false;
 };
 
-std::map<std::string, SharedFile>& sharedFiles()
+std::unordered_map<std::string, SharedFile>& sharedFiles()
 {
-    static std::map<std::string, SharedFile> files;
+    static std::unordered_map<std::string, SharedFile> files;
     return files;
 }
 
@@ -66,6 +68,20 @@ vtkMRMLColorTableNode* sharedNode(SharedFile& file)
     while (!nodes.empty() && stale(nodes.back()))
         nodes.pop_back();
     return nodes.empty() ? nullptr : nodes.back().GetPointer();
+}
+
+// Why neither reader took the file: the reason of the one that read further (a reason
+// for the whole file, such as its size, comes after every line), the table's when both
+// stopped at the same place.
+std::string refusalReason(bool tableTried, const vtkMRMLColorTableStorageNode* table, bool proceduralTried,
+                          const vtkMRMLProceduralColorStorageNode* procedural)
+{
+    const auto depth = [](size_t line) { return line == 0 ? std::numeric_limits<size_t>::max() : line; };
+    if (tableTried && (!proceduralTried || depth(table->GetLastErrorLine()) >= depth(procedural->GetLastErrorLine())))
+        return table->GetLastError();
+    if (proceduralTried)
+        return procedural->GetLastError();
+    return "it is neither a colour table (\".txt\", \".ctbl\") nor a procedural colour file (\".txt\", \".pcf\")";
 }
 
 // The built-in tables are alike in every scene: each scene's node shows the entries of one
@@ -163,72 +179,89 @@ vtkMRMLColorNode* vtkMRMLColorLogic::LoadColorFile(const char* fileName)
     if (auto* present = vtkMRMLColorNode::SafeDownCast(scene->GetNodeByID(id)))
         return present;
 
-    vtkNew<vtkMRMLColorTableStorageNode> tableStorage;
-    vtkNew<vtkMRMLProceduralColorStorageNode> proceduralStorage;
-    tableStorage->SetFileName(fileName);
-    proceduralStorage->SetFileName(fileName);
-    const bool tableType = tableStorage->SupportedFileType(fileName) != 0;
-    const bool proceduralType = proceduralStorage->SupportedFileType(fileName) != 0;
-
-    // What another scene learnt of this file, when it is unchanged since.
+    // What another scene learnt of this file, when it is unchanged since: one look at the
+    // file, whatever it holds.
+    struct stat status{};
     SharedFile* shared = nullptr;
     bool unchanged = false;
-    std::uintmax_t size = 0;
-    std::filesystem::file_time_type time;
-    if (tableType || proceduralType) {
-        std::error_code error;
-        const std::filesystem::path path = std::filesystem::absolute(fileName, error);
-        if (!error)
-            size = std::filesystem::file_size(path, error);
-        if (!error)
-            time = std::filesystem::last_write_time(path, error);
-        if (!error) {
-            shared = &sharedFiles()[path.lexically_normal().string()];
-            unchanged = shared->size == size && shared->time == time;
-        }
+    if (::stat(fileName, &status) == 0) {
+        shared = &sharedFiles()[fileName];
+        unchanged = shared->size == status.st_size && shared->time == status.st_mtim.tv_sec
+            && shared->timeNanoseconds == status.st_mtim.tv_nsec;
     }
     // Refused before and warned about then.
     if (unchanged && shared->refused)
         return nullptr;
 
     vtkSmartPointer<vtkMRMLColorNode> node;
-    if (tableType) {
-        if (unchanged) {
-            if (vtkMRMLColorTableNode* source = sharedNode(*shared)) {
-                auto table = vtkSmartPointer<vtkMRMLColorTableNode>::New();
-                table->ShareEntriesWith(source);
-                shared->nodes.emplace_back(table.GetPointer());
-                node = table;
-            }
-        }
-        if (!node) {
-            auto table = vtkSmartPointer<vtkMRMLColorTableNode>::New();
-            if (quietlyReads(tableStorage, table)) {
-                node = table;
-                if (shared) {
-                    table->MarkEntriesShared();
-                    *shared = SharedFile{size, time, table->GetLookupTable(), {table.GetPointer()}, false};
-                }
-            }
-        }
-    }
-    if (!node && proceduralType) {
+    if (unchanged && shared->function) {
         auto procedural = vtkSmartPointer<vtkMRMLProceduralColorNode>::New();
-        if (quietlyReads(proceduralStorage, procedural)) {
-            node = procedural;
-            if (shared && shared->refused)
-                *shared = SharedFile{};
+        procedural->SetAndObserveColorTransferFunction(shared->function);
+        procedural->SetTypeToFile();
+        node = procedural;
+    } else if (unchanged) {
+        if (vtkMRMLColorTableNode* source = sharedNode(*shared)) {
+            auto table = vtkSmartPointer<vtkMRMLColorTableNode>::Take(vtkMRMLColorTableNode::NewSharing(source));
+            shared->nodes.emplace_back(table.GetPointer());
+            node = table;
         }
     }
     if (!node) {
+        vtkNew<vtkMRMLColorTableStorageNode> tableStorage;
+        vtkNew<vtkMRMLProceduralColorStorageNode> proceduralStorage;
+        tableStorage->SetFileName(fileName);
+        proceduralStorage->SetFileName(fileName);
+        const bool tableType = tableStorage->SupportedFileType(fileName);
+        const bool proceduralType = proceduralStorage->SupportedFileType(fileName);
+        SharedFile read;
+        if (shared) {
+            read.size = status.st_size;
+            read.time = status.st_mtim.tv_sec;
+            read.timeNanoseconds = status.st_mtim.tv_nsec;
+        }
+        // The readers' own reports name our sources; the reason goes into one warning below.
+        const bool globalWarnings = vtkObject::GetGlobalWarningDisplay();
+        vtkObject::SetGlobalWarningDisplay(0);
+        if (tableType) {
+            auto table = vtkSmartPointer<vtkMRMLColorTableNode>::New();
+            if (tableStorage->ReadData(table) == 1) {
+                table->MarkEntriesShared();
+                read.table = table->GetLookupTable();
+                read.nodes.emplace_back(table.GetPointer());
+                node = table;
+            }
+        }
+        if (!node && proceduralType) {
+            if (vtkSmartPointer<vtkColorTransferFunction> function = proceduralStorage->ReadFunction()) {
+                auto procedural = vtkSmartPointer<vtkMRMLProceduralColorNode>::New();
+                procedural->SetAndObserveColorTransferFunction(function);
+                procedural->SetTypeToFile();
+                read.function = function;
+                node = procedural;
+            }
+        }
+        vtkObject::SetGlobalWarningDisplay(globalWarnings);
+        if (!node) {
+            read.refused = true;
+            WarnPlainly("Colour file \"" + std::string(fileName) + "\" is not read: "
+                           + refusalReason(tableType, tableStorage, proceduralType, proceduralStorage));
+        }
         if (shared)
-            *shared = SharedFile{size, time, nullptr, {}, true};
-        vtkWarningMacro("LoadColorFile: cannot read colour file \"" << fileName << "\"");
-        return nullptr;
+            *shared = std::move(read);
+        if (!node)
+            return nullptr;
     }
     node->SetName(vtksys::SystemTools::GetFilenameWithoutLastExtension(fileName).c_str());
     node->SetID(id.c_str());
     return vtkMRMLColorNode::SafeDownCast(scene->AddNode(node));
+}
+
+void vtkMRMLColorLogic::WarnPlainly(const std::string& text)
+{
+    if (HasObserver(vtkCommand::WarningEvent))
+        InvokeEvent(vtkCommand::WarningEvent, const_cast<char*>(text.c_str()));
+    else if (vtkObject::GetGlobalWarningDisplay())
+        vtkOutputWindow::GetInstance()->DisplayWarningText(text.c_str());
 }
 
 void vtkMRMLColorLogic::AddDefaultColorNodes()
@@ -237,15 +270,15 @@ void vtkMRMLColorLogic::AddDefaultColorNodes()
     if (!scene)
         return;
     if (!scene->GetNodeByID(GetRainbowColorNodeID())) {
-        vtkNew<vtkMRMLColorTableNode> rainbow;
-        rainbow->ShareEntriesWith(builtInTable(vtkMRMLColorNode::FullRainbow));
+        auto rainbow = vtkSmartPointer<vtkMRMLColorTableNode>::Take(
+            vtkMRMLColorTableNode::NewSharing(builtInTable(vtkMRMLColorNode::FullRainbow)));
         rainbow->SetName("PmRainbow");
         rainbow->SetID(GetRainbowColorNodeID());
         scene->AddNode(rainbow);
     }
     if (!scene->GetNodeByID(GetGreyColorNodeID())) {
-        vtkNew<vtkMRMLColorTableNode> grey;
-        grey->ShareEntriesWith(builtInTable(vtkMRMLColorNode::Grey));
+        auto grey = vtkSmartPointer<vtkMRMLColorTableNode>::Take(
+            vtkMRMLColorTableNode::NewSharing(builtInTable(vtkMRMLColorNode::Grey)));
         grey->SetName("Grey");
         grey->SetID(GetGreyColorNodeID());
         scene->AddNode(grey);

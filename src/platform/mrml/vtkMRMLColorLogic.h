@@ -43,8 +43,9 @@ public:
 
     // Reads a colour table or procedural colour file into a new node of the scene, with
     // the ID GetFileColorNodeID gives; the node already there when that ID is taken.
-    // Null when there is no scene or the file cannot be read; a file refused once is
-    // warned about then, and not read again while its size and time stay the same.
+    // A file is read once while its size and time stay the same: the nodes of later
+    // scenes share what it gave.  Null when there is no scene or the file cannot be read;
+    // a refused file is warned about once, with the reason.
     vtkMRMLColorNode* LoadColorFile(const char* fileName);
 
     // The built-in nodes and the nodes of the files found, those not yet in the scene.
@@ -59,6 +60,10 @@ protected:
     void SetMRMLSceneInternal(vtkMRMLScene* scene) override;
     // Appends the path to the list (the files that will be read).
     void AddColorFile(const char* path, std::vector<std::string>* files);
+    // A warning for the user, to the logic's warning observers or else VTK's output window:
+    // the text alone, without the source line and object address of VTK's own warnings,
+    // which mean nothing to the user (and which VTK's logger prints a second time).
+    void WarnPlainly(const std::string& text);
 
     char* UserColorFilePaths = nullptr;
 };

@@ -233,6 +233,16 @@ void vtkMRMLColorTableNode::ShareEntriesWith(vtkMRMLColorTableNode* source)
     EndModify(wasModifying);
 }
 
+vtkMRMLColorTableNode* vtkMRMLColorTableNode::NewSharing(vtkMRMLColorTableNode* source)
+{
+    if (!source || !source->LookupTable)
+        return New();
+    auto* node = new vtkMRMLColorTableNode(WithoutTable{});
+    node->InitializeObjectBase();
+    node->ShareEntriesWith(source);
+    return node;
+}
+
 void vtkMRMLColorTableNode::OwnEntries()
 {
     if (SharedTable && LookupTable) {

@@ -44,6 +44,10 @@ public:
     // when both are made from one colour file: either node copies them before it
     // changes them through its own calls, so that the other keeps what it showed.
     void ShareEntriesWith(vtkMRMLColorTableNode* source);
+    // A new node that shows the entries of `source` from the start, as ShareEntriesWith
+    // makes it, without building a table of its own first (every project's scene makes
+    // one such node for each colour file).
+    static vtkMRMLColorTableNode* NewSharing(vtkMRMLColorTableNode* source);
     // Marks the entries as ones other nodes may come to share: they are copied before
     // this node changes them.
     void MarkEntriesShared() { SharedTable = LookupTable != nullptr; }
@@ -57,6 +61,11 @@ protected:
     void OwnEntries() override;
 
 private:
+    struct WithoutTable
+    {
+    };
+    explicit vtkMRMLColorTableNode(WithoutTable) {}
+
     // Changes of the lookup table are heard through one observer per table, shared by
     // every node that shows it.
     void ListenTo(vtkLookupTable* table);

@@ -4,6 +4,7 @@
 
 #include "vtkMRMLStorageNode.h"
 
+#include <cstddef>
 #include <string>
 
 class vtkMRMLColorTableStorageNode : public vtkMRMLStorageNode
@@ -19,8 +20,13 @@ public:
     virtual bool SupportedFileType(const char* fileName);
     // The largest index a file may use.
     static constexpr int MaximumIndex = 1000000;
+    // The largest file read.
+    static constexpr size_t MaximumBytes = size_t(64) << 20;
 
+    // Why the last read or write failed; for a read, a reason that names no file.
     const std::string& GetLastError() const { return LastError; }
+    // The line of the file the last read stopped at, 0 when it failed for the whole file.
+    size_t GetLastErrorLine() const { return LastErrorLine; }
 
 protected:
     vtkMRMLColorTableStorageNode() = default;
@@ -32,4 +38,5 @@ protected:
     int WriteDataInternal(vtkMRMLNode* refNode) override;
 
     std::string LastError;
+    size_t LastErrorLine = 0;
 };

@@ -8,7 +8,63 @@
 #include <vtkNew.h>
 #include <vtkObjectFactory.h>
 
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
 vtkStandardNewMacro(vtkMRMLProceduralColorNode);
+
+namespace {
+
+// The function read from a colour file is shown by a node in every project's scene: those
+// nodes hear its changes through one observer on it, as VTK's observer list costs in
+// proportion to its length to add to and to remove from.
+struct FunctionListeners
+{
+    unsigned long tag = 0;
+    std::unordered_set<vtkMRMLProceduralColorNode*> nodes;
+};
+
+std::unordered_map<vtkColorTransferFunction*, FunctionListeners>& functionListeners()
+{
+    static std::unordered_map<vtkColorTransferFunction*, FunctionListeners> listeners;
+    return listeners;
+}
+
+void listen(vtkColorTransferFunction* function, vtkMRMLProceduralColorNode* node)
+{
+    FunctionListeners& entry = functionListeners()[function];
+    if (entry.nodes.empty()) {
+        vtkNew<vtkCallbackCommand> callback;
+        callback->SetCallback([](vtkObject* caller, unsigned long event, void*, void* data) {
+            const auto found = functionListeners().find(static_cast<vtkColorTransferFunction*>(caller));
+            if (found == functionListeners().end())
+                return;
+            // A node may stop listening while it hears the change.
+            const std::vector<vtkMRMLProceduralColorNode*> nodes(found->second.nodes.begin(),
+                                                                  found->second.nodes.end());
+            for (vtkMRMLProceduralColorNode* n : nodes)
+                if (found->second.nodes.count(n))
+                    n->ProcessMRMLEvents(caller, event, data);
+        });
+        entry.tag = function->AddObserver(vtkCommand::ModifiedEvent, callback);
+    }
+    entry.nodes.insert(node);
+}
+
+void stopListening(vtkColorTransferFunction* function, vtkMRMLProceduralColorNode* node)
+{
+    const auto found = functionListeners().find(function);
+    if (found == functionListeners().end())
+        return;
+    found->second.nodes.erase(node);
+    if (found->second.nodes.empty()) {
+        function->RemoveObserver(found->second.tag);
+        functionListeners().erase(found);
+    }
+}
+
+} // namespace
 
 vtkMRMLProceduralColorNode::vtkMRMLProceduralColorNode()
 {
@@ -18,8 +74,8 @@ vtkMRMLProceduralColorNode::vtkMRMLProceduralColorNode()
 
 vtkMRMLProceduralColorNode::~vtkMRMLProceduralColorNode()
 {
-    if (Function && FunctionTag)
-        Function->RemoveObserver(FunctionTag);
+    if (Function)
+        stopListening(Function, this);
 }
 
 void vtkMRMLProceduralColorNode::Copy(vtkMRMLNode* anode)
@@ -73,18 +129,11 @@ void vtkMRMLProceduralColorNode::SetAndObserveColorTransferFunction(vtkColorTran
 {
     if (Function == function)
         return;
-    if (Function && FunctionTag)
-        Function->RemoveObserver(FunctionTag);
+    if (Function)
+        stopListening(Function, this);
     Function = function;
-    FunctionTag = 0;
-    if (Function) {
-        vtkNew<vtkCallbackCommand> callback;
-        callback->SetClientData(this);
-        callback->SetCallback([](vtkObject* caller, unsigned long event, void* client, void* data) {
-            static_cast<vtkMRMLProceduralColorNode*>(client)->ProcessMRMLEvents(caller, event, data);
-        });
-        FunctionTag = Function->AddObserver(vtkCommand::ModifiedEvent, callback);
-    }
+    if (Function)
+        listen(Function, this);
     Modified();
 }
 

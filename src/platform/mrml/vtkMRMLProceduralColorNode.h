@@ -22,6 +22,8 @@ public:
     int GetNumberOfColors() override;
     bool GetColor(int i, double rgba[4]) override;
 
+    // Nodes made from one colour file show the same function: what changes it through
+    // one node changes it for all of them.
     vtkColorTransferFunction* GetColorTransferFunction();
     void SetAndObserveColorTransferFunction(vtkColorTransferFunction* function);
     vtkScalarsToColors* GetScalarsToColors() override;
@@ -36,5 +38,4 @@ protected:
 
 private:
     vtkSmartPointer<vtkColorTransferFunction> Function;
-    unsigned long FunctionTag = 0;
 };

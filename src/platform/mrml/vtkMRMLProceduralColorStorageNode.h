@@ -4,8 +4,12 @@
 
 #include "vtkMRMLStorageNode.h"
 
+#include <vtkSmartPointer.h>
+
 #include <cstddef>
 #include <string>
+
+class vtkColorTransferFunction;
 
 class vtkMRMLProceduralColorStorageNode : public vtkMRMLStorageNode
 {
@@ -20,8 +24,16 @@ public:
     virtual bool SupportedFileType(const char* fileName);
     // The most points a file may hold.
     static constexpr size_t MaximumPoints = 4096;
+    static constexpr size_t MaximumBytes = size_t(16) << 20;
 
+    // The function the file holds, built apart from any node; null when the file is
+    // refused, with the reason in GetLastError.
+    vtkSmartPointer<vtkColorTransferFunction> ReadFunction();
+
+    // Why the last read or write failed; for a read, a reason that names no file.
     const std::string& GetLastError() const { return LastError; }
+    // The line of the file the last read stopped at, 0 when it failed for the whole file.
+    size_t GetLastErrorLine() const { return LastErrorLine; }
 
 protected:
     vtkMRMLProceduralColorStorageNode() = default;
@@ -33,4 +45,5 @@ protected:
     int WriteDataInternal(vtkMRMLNode* refNode) override;
 
     std::string LastError;
+    size_t LastErrorLine = 0;
 };

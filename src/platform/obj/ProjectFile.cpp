@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <cstdint>
@@ -35,6 +36,7 @@
 #include <ostream>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace Obj {
 
@@ -448,6 +450,19 @@ Content parse(std::istream& in, const std::string& source)
     return content;
 }
 
+// Whether a block of this size can still be had: what one more project, its view and its
+// tree item take, with room for the window to lay itself out and show a message.  The block
+// is only reserved, never touched, and given back at once.
+bool memoryToSpare()
+{
+    constexpr std::size_t Spare = std::size_t(64) << 20;
+    // Called through a volatile pointer: a compiler may otherwise drop the pair of calls.
+    void* (*volatile allocate)(std::size_t) = std::malloc;
+    void* block = allocate(Spare);
+    std::free(block);
+    return block != nullptr;
+}
+
 // parse(), with a lack of memory reported as a refusal rather than ending the program.
 Content parseBounded(std::istream& in, const std::string& source)
 {
@@ -842,16 +857,68 @@ bool ProjectFile::is_project_file(const std::string& path)
 
 void ProjectFile::check(const Application& app, const std::string& path)
 {
-    const Content content = parseFile(path);
     const std::string source = Vexil::printableText(path);
-    checkViewTypes(content, app.viewTypeCheck, source);
-    checkGroupCycles(content, source);
-    checkLengthUnits(content, source);
-    for (const ProjectRecord& project : content.projects)
-        buildObjects(project, source);
+    try {
+        const Content content = parseFile(path);
+        checkViewTypes(content, app.viewTypeCheck, source);
+        checkGroupCycles(content, source);
+        checkLengthUnits(content, source);
+        for (const ProjectRecord& project : content.projects)
+            buildObjects(project, source);
+    }
+    catch (const std::bad_alloc&) {
+        throw Error(source + " cannot be opened: there is not enough memory for what it holds");
+    }
 }
 
 std::vector<Project*> ProjectFile::resume(Application& app, const std::string& path)
+{
+    // Running out of memory is one more reason to refuse the file, and a refusal leaves
+    // nothing of it: every project made so far is closed again, with what the GUI built
+    // for it.  So that the GUI's own steps seldom meet the end of memory, where they can
+    // not all give way cleanly, a project is made only while memory to spare remains.
+    std::unordered_set<const Project*> before;
+    std::string current;
+    std::size_t made = 0;
+    std::size_t total = 0;
+    try {
+        for (const Project* project : app.get_projects())
+            before.insert(project);
+        if (app.get_current_project())
+            current = app.get_current_project()->get_name();
+        return resumeWithin(app, path, made, total);
+    }
+    catch (const std::bad_alloc&) {
+        std::vector<std::string> doomed;
+        std::size_t left = 0;
+        try {
+            for (const Project* project : app.get_projects())
+                if (!before.count(project))
+                    doomed.emplace_back(project->get_name());
+            for (auto name = doomed.rbegin(); name != doomed.rend(); ++name)
+                app.close_project(name->c_str());
+            if (!current.empty())
+                app.set_current_project(current.c_str());
+            for (const Project* project : app.get_projects())
+                left += before.count(project) ? 0 : 1;
+        }
+        catch (const std::bad_alloc&) {
+            // Closing gives memory back; that not all could be closed is said below.
+            left = std::max<std::size_t>(left, 1);
+        }
+        std::string reason = Vexil::printableText(path) + " cannot be opened: there is not enough memory for what it holds";
+        if (total > 0 && left == 0)
+            reason += " (" + std::to_string(made) + " of its " + std::to_string(total)
+                + " projects were made, and closed again)";
+        else if (total > 0)
+            reason += " (" + std::to_string(made) + " of its " + std::to_string(total)
+                + " projects were made, and not all of them could be closed again)";
+        throw Error(reason);
+    }
+}
+
+std::vector<Project*> ProjectFile::resumeWithin(Application& app, const std::string& path, std::size_t& made,
+                                                std::size_t& total)
 {
     const Content content = parseFile(path);
     const std::string source = Vexil::printableText(path);
@@ -864,8 +931,10 @@ std::vector<Project*> ProjectFile::resume(Application& app, const std::string& p
     for (const ProjectRecord& project : content.projects)
         built.push_back(buildObjects(project, source));
 
-    // From here on nothing can refuse the file.
+    // From here on only a lack of memory can refuse the file.
+    total = content.projects.size();
     std::vector<Project*> result;
+    result.reserve(total);
     std::vector<std::vector<PropertyRecord>> projectProperties;
     LinkMap links;
     for (std::size_t i = 0; i < content.projects.size(); ++i) {
@@ -883,7 +952,10 @@ std::vector<Project*> ProjectFile::resume(Application& app, const std::string& p
             if (p.name == "Label")
                 label = p.value;
         }
+        if (!memoryToSpare())
+            throw std::bad_alloc();
         Project* raw = app.adopt_project(std::move(project), record.name.c_str(), label.c_str());
+        ++made;
         links.projectNames[record.name] = raw->get_name();
         for (std::size_t k = 0; k < built[i].size(); ++k) {
             // Objects keep their ids, so that the links among them hold.

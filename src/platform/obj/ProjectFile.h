@@ -68,7 +68,8 @@ public:
     // whether the rest can be read.
     static bool is_project_file(const std::string& path);
     // Reads `path` and adds its projects to `app`; returns them.  Throws Error, with
-    // nothing added, when the file cannot be read or is not a complete project file.
+    // nothing added, when the file cannot be read, is not a complete project file, or
+    // holds more than there is memory for.
     static std::vector<Project*> resume(Application& app, const std::string& path);
     // Throws the Error that resume would throw for `path` into `app`, and creates nothing.
     static void check(const Application& app, const std::string& path);
@@ -79,6 +80,11 @@ public:
     // Creates the objects that `in` holds in `target`, links among them kept; returns
     // them in the order written.  Throws Error, with nothing created, on a bad stream.
     static std::vector<ProjectObject*> import_objects(std::istream& in, Project& target);
+
+private:
+    // resume() up to its refusal for a lack of memory; counts the projects made.
+    static std::vector<Project*> resumeWithin(Application& app, const std::string& path, std::size_t& made,
+                                              std::size_t& total);
 };
 
 } // namespace Obj

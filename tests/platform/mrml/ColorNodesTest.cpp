@@ -178,7 +178,7 @@ TEST(ColorFiles, OversizedPipedAndFolderFilesAreRefusedAtOnce)
     vtkNew<vtkMRMLColorTableStorageNode> tableStorage;
     tableStorage->SetFileName(writeText(dir, "third.txt", "# comment\n\n0 a 1 2 3\r\n1 b x\n").c_str());
     EXPECT_EQ(tableStorage->ReadData(table), 0);
-    EXPECT_NE(tableStorage->GetLastError().find("line 4 "), std::string::npos) << tableStorage->GetLastError();
+    EXPECT_NE(tableStorage->GetLastError().find("line 4: "), std::string::npos) << tableStorage->GetLastError();
 
     // A named pipe or a folder: refused without waiting for a writer.
     PelmoraTest::NamedPipe pipe(QDir(dir.path()).filePath(QStringLiteral("pipe.txt")));

@@ -1,0 +1,133 @@
+// What a colour file costs each project's scene: the colour logic attaching fresh scenes
+// to a colour folder holding one procedural file of 1,024 to 4,096 points, against plain
+// VTK building that transfer function point by point for every scene (as each project
+// read it before); and the heap bytes a project's scene takes for a folder of one-entry
+// tables.  Figures: "ms_per_project" and "bytes_per_project".
+
+#include <colors/vtkVizColorLogic.h>
+
+#include <mrml/vtkMRMLScene.h>
+
+#include <benchmark/benchmark.h>
+
+#include <vtkColorTransferFunction.h>
+#include <vtkNew.h>
+#include <vtkObject.h>
+#include <vtkSmartPointer.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <malloc.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+constexpr int Projects = 50;
+
+size_t heapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// A home whose colour folder holds what `fill` writes there; PELMORA_HOME names it.
+struct ColourHome
+{
+    QTemporaryDir dir;
+    QString folder;
+    ColourHome()
+    {
+        folder = QDir(dir.path()).filePath(QStringLiteral("share/Pelmora-2.1/ColorFiles"));
+        QDir().mkpath(folder);
+        qputenv("PELMORA_HOME", dir.path().toUtf8());
+    }
+    void write(const QString& name, const QByteArray& bytes) const
+    {
+        QFile out(QDir(folder).filePath(name));
+        out.open(QIODevice::WriteOnly);
+        out.write(bytes);
+    }
+};
+
+QByteArray ramp(int points)
+{
+    QByteArray bytes;
+    for (int i = 0; i < points; ++i)
+        bytes += QByteArray::number(i) + ' ' + QByteArray::number((i % 256) / 255.0) + " 0.5 0.5\n";
+    return bytes;
+}
+
+void BM_ProceduralFilePerProject(benchmark::State& state)
+{
+    ColourHome home;
+    home.write(QStringLiteral("ramp.pcf"), ramp(int(state.range(0))));
+    vtkObject::GlobalWarningDisplayOff();
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        for (int p = 0; p < Projects; ++p) {
+            vtkNew<vtkVizColorLogic> logic;
+            vtkNew<vtkMRMLScene> scene;
+            logic->SetMRMLScene(scene);
+            logic->SetMRMLScene(nullptr);
+        }
+        state.counters["ms_per_project"] = double(timer.nsecsElapsed()) / 1e6 / Projects;
+    }
+}
+
+void BM_ProceduralFilePerProject_Baseline(benchmark::State& state)
+{
+    // The same points, added one by one to a transfer function of every project.
+    std::vector<double> x;
+    for (int i = 0; i < state.range(0); ++i)
+        x.push_back(i);
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        for (int p = 0; p < Projects; ++p) {
+            vtkNew<vtkColorTransferFunction> function;
+            for (size_t i = 0; i < x.size(); ++i)
+                function->AddRGBPoint(x[i], (int(i) % 256) / 255.0, 0.5, 0.5);
+        }
+        state.counters["ms_per_project"] = double(timer.nsecsElapsed()) / 1e6 / Projects;
+    }
+}
+
+void BM_TableFilesPerProject(benchmark::State& state)
+{
+    ColourHome home;
+    for (int i = 0; i < state.range(0); ++i)
+        home.write(QStringLiteral("t%1.txt").arg(i), "0 c 1 2 3 255\n");
+    vtkObject::GlobalWarningDisplayOff();
+    vtkNew<vtkVizColorLogic> logic;
+    {
+        // The first scene reads the files; the figures are those of the scenes after it.
+        vtkNew<vtkMRMLScene> first;
+        logic->SetMRMLScene(first);
+        logic->SetMRMLScene(nullptr);
+    }
+    for (auto _ : state) {
+        std::vector<vtkSmartPointer<vtkMRMLScene>> scenes;
+        const size_t before = heapInUse();
+        QElapsedTimer timer;
+        timer.start();
+        for (int p = 0; p < Projects; ++p) {
+            scenes.push_back(vtkSmartPointer<vtkMRMLScene>::New());
+            logic->SetMRMLScene(scenes.back());
+        }
+        state.counters["ms_per_project"] = double(timer.nsecsElapsed()) / 1e6 / Projects;
+        state.counters["bytes_per_project"] = double(heapInUse() - before) / Projects;
+        logic->SetMRMLScene(nullptr);
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_ProceduralFilePerProject)->Arg(1024)->Arg(2048)->Arg(4096)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ProceduralFilePerProject_Baseline)->Arg(1024)->Arg(2048)->Arg(4096)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TableFilesPerProject)->Arg(0)->Arg(500)->Arg(5000)->Iterations(1)->Unit(benchmark::kMillisecond);
