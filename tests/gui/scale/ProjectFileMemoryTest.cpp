@@ -24,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <malloc.h>
 #include <sys/resource.h>
 
 namespace {
@@ -89,8 +90,7 @@ TEST(ProjectFileMemory, TwentyThousandEmptyProjectsFitInTwoGiBAndAFileThatDoesNo
     const HiddenRun refused = runCapped(file, qint64(1) << 30);
     ASSERT_TRUE(refused.ended) << "a hidden start that ran out of memory did not end";
     EXPECT_EQ(refused.exitCode, 1) << refused.errors.toStdString();
-    EXPECT_TRUE(refused.errors.contains(QStringLiteral("Cannot open the project file ") + file))
-        << refused.errors.toStdString();
+    EXPECT_TRUE(refused.errors.contains(file + QStringLiteral(" cannot be opened"))) << refused.errors.toStdString();
     EXPECT_TRUE(refused.errors.contains(QStringLiteral("there is not enough memory for what it holds")))
         << refused.errors.toStdString();
     EXPECT_TRUE(refused.errors.contains(QStringLiteral("of its 20000 projects were made, and closed again")))
@@ -103,6 +103,9 @@ class ProjectFileMemoryWindow : public PelmoraTest::MainWindowSession
 protected:
     void SetUp() override
     {
+        // As the host does: threads share two heaps, so that a thread that starts while
+        // memory is short does not reserve a heap of its own past the cap.
+        mallopt(M_ARENA_MAX, 2);
         PelmoraTest::registerFemGuiTypes();
         startApplication();
         openMainWindow();
