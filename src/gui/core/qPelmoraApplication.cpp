@@ -76,6 +76,7 @@
 #include <algorithm>
 #include <list>
 #include <map>
+#include <utility>
 
 // Resources must be initialised from the global namespace.
 static void initPelmoraResources()
@@ -230,6 +231,9 @@ struct qPelmoraApplication::Private
     std::vector<boost::signals2::scoped_connection> logicConnections;
     // The scene last handed to the main window and the MRML logic.
     vtkMRMLScene* handedScene = nullptr;
+    // The project whose window comes to the front at the next turn of the event loop.
+    const Obj::Project* frontPending = nullptr;
+    bool frontScheduled = false;
 };
 
 qPelmoraApplication* qPelmoraApplication::_pInstance = nullptr;
@@ -503,18 +507,32 @@ void qPelmoraApplication::slot_current_project(const Obj::Project& project)
         return;
     // The logic made another project current than the one on screen (a file's current
     // record): its window comes to the front, so that the project in bold, the tab shown
-    // and where a paste goes are the same one.
+    // and where a paste goes are the same one.  Once, at the next turn of the event loop:
+    // a file taken in makes each of its projects current in turn, and may close them all
+    // again, and a window activated for each would cost its layout and could outlive it.
     if (gui != d->current) {
-        MainWindow* mw = MainWindow::get_main_window_inst();
-        MDIWindow* view = mw ? gui->getActiveView() : nullptr;
-        if (view && view->getGuiProject() == gui) {
-            mw->setActiveWindow(view);
-            // A listener of the activation may have closed the project.
-            if (get_project(&project) != gui)
-                return;
+        d->frontPending = &project;
+        if (!d->frontScheduled) {
+            d->frontScheduled = true;
+            QMetaObject::invokeMethod(watcher.get(), [this] { bringCurrentToFront(); }, Qt::QueuedConnection);
         }
     }
     signal_current_project(*gui);
+}
+
+void qPelmoraApplication::bringCurrentToFront()
+{
+    d->frontScheduled = false;
+    const Obj::Project* project = std::exchange(d->frontPending, nullptr);
+    // Only a project that is still there and still the logic's current one (the pointer is
+    // a key here, never followed before it is found).
+    GuiProject* gui = project ? get_project(project) : nullptr;
+    if (!gui || Obj::Application::instance().get_current_project() != project)
+        return;
+    MainWindow* mw = MainWindow::get_main_window_inst();
+    MDIWindow* view = mw ? gui->getActiveView() : nullptr;
+    if (view && view->getGuiProject() == gui && mw->activeWindow() != view)
+        mw->setActiveWindow(view);
 }
 
 void qPelmoraApplication::slot_relabel_project(const Obj::Project& project)

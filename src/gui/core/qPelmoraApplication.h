@@ -199,6 +199,8 @@ protected:
     void slot_remove_project(const Obj::Project& project);
     void slot_rename_project(const Obj::Project& project);
     void slot_current_project(const Obj::Project& project);
+    // Brings the logic's current project's window to the front (queued by slot_current_project).
+    void bringCurrentToFront();
     void slot_relabel_project(const Obj::Project& project);
 
 private:
