@@ -36,6 +36,7 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void commitData(QWidget* editor) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void reset() override;
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
 
@@ -45,6 +46,7 @@ private Q_SLOTS:
 
 private:
     void finishTypingIn(QWidget* editor);
+    bool typeIntoEditor(QKeyEvent* event);
 
     PropertyModel* model;
     QStringList savedPath;

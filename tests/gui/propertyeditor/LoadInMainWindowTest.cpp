@@ -585,3 +585,134 @@ TEST_F(LoadInMainWindow, AValueTypedWithoutEnterIsWrittenBeforeACommandTheCloseQ
     ASSERT_EQ(1u, loads.size());
     EXPECT_EQ(7.5, millimetres(static_cast<Obj::LoadObject*>(loads.front())->Thickness));
 }
+
+TEST_F(LoadInMainWindow, EnterGivesTheKeysToTheListEscapeThrowsTheTypingAwayAndADialogGivesThemBack)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    start();
+    ASSERT_TRUE(app->activate_simmodule("FemWorkbench"));
+    showPanels();
+    tree = Gui::DockingWindowMediator::instance()->getDockingWindow("Std_PropertyView")
+               ->findChild<Gui::PropertyView*>()->dataTree();
+    Gui::TreeSelectionSingleton::instance().set_selection("P", {load});
+    QTemporaryDir dir;
+    const QString file = QDir(dir.path()).filePath(QString::fromUtf8("keys v1.2 t\xc3\xa4ble.pmdb"));
+    ASSERT_TRUE(logic->app().save_as_file(1, QFile::encodeName(file).constData())) << logic->app().last_file_error();
+    const QModelIndex place = cell("Spatial Parameters").siblingAtColumn(0);
+    tree->expand(place);
+    const QModelIndex origin = cell("Origin", place).siblingAtColumn(0);
+    tree->expand(origin);
+    ASSERT_TRUE(activate());
+    const auto thickness = [this] {
+        pmUnit::Quantity mm;
+        return load->Thickness->getQuantityValue().convertTo(pmUnit::Millimeter, mm) ? mm.getValue() : -1.0;
+    };
+    const auto position = [this] { return load->SpatialParameters->get_value().getPosition(); };
+    const auto onList = [this] { return QApplication::focusWidget() == tree; };
+    const auto currentRow = [this] { return shown(tree->currentIndex().siblingAtColumn(0)); };
+    // Escape pressed in the next modal dialog, as the user closes it.
+    int dialogs = 0;
+    const auto escapeTheDialog = [&dialogs] {
+        QTimer::singleShot(100, [&dialogs] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (!dialog)
+                return;
+            ++dialogs;
+            QWidget* target = QApplication::focusWidget();
+            QTest::keyClick(target && target->window() == dialog ? target : dialog, Qt::Key_Escape);
+        });
+    };
+    QAbstractSpinBox* box = focusRow(cell("Thickness"));
+    ASSERT_TRUE(box);
+    pmMsg::Journal::clear();
+
+    // Enter takes the value and gives the keyboard to the list, where Down and Up move
+    // between the rows and change no value.
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("7.5 mm");
+    press(Qt::Key_Return);
+    EXPECT_EQ(7.5, thickness());
+    EXPECT_TRUE(onList());
+    press(Qt::Key_Down);
+    EXPECT_NE("Thickness", currentRow());
+    press(Qt::Key_Up);
+    EXPECT_EQ("Thickness", currentRow());
+    EXPECT_EQ(7.5, thickness());
+    box = qobject_cast<QAbstractSpinBox*>(tree->indexWidget(cell("Thickness")));   // opened again
+    ASSERT_TRUE(box);
+    EXPECT_EQ("7.5 mm", field(box)->text());
+
+    // A key typed on the list starts editing the row with that key, in place of the old
+    // text; nothing is written before Enter.
+    keys("3 mm");
+    EXPECT_EQ("3 mm", field(box)->text());
+    EXPECT_EQ(7.5, thickness());
+    press(Qt::Key_Return);
+    EXPECT_EQ(3.0, thickness());
+    EXPECT_EQ(2u, commands().size());
+
+    // Escape throws what was typed away: the stored value is back in the editor, nothing
+    // is written, and the keyboard is on the list.
+    keys("9");
+    press(Qt::Key_Escape);
+    EXPECT_EQ("3 mm", field(box)->text());
+    EXPECT_EQ(3.0, thickness());
+    EXPECT_TRUE(onList());
+    ASSERT_TRUE(focusRow(cell("y", origin)));
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("7 mm");
+    press(Qt::Key_Escape);
+    EXPECT_EQ(Vexil::Vector3d(0, 0, 0), position());
+    EXPECT_EQ("[0, 0, 0] mm", shown(cell("Origin", place)));
+    EXPECT_EQ(2u, commands().size());
+    // After Escape too the arrows move between the rows.
+    press(Qt::Key_Up);
+    EXPECT_EQ("x", currentRow());
+
+    // Tab takes the value as leaving the field does.
+    box = focusRow(cell("Thickness"));
+    ASSERT_TRUE(box);
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("4");
+    press(Qt::Key_Tab);
+    EXPECT_EQ(4.0, thickness());
+
+    // A dialog in between (Save As, closed with Escape): the keyboard goes back where it
+    // was, on the list after Enter...
+    QAbstractSpinBox* x = focusRow(cell("x", origin));
+    ASSERT_TRUE(x);
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("66 mm");
+    press(Qt::Key_Return);
+    EXPECT_EQ(Vexil::Vector3d(66, 0, 0), position());
+    escapeTheDialog();
+    press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(1, dialogs);
+    EXPECT_TRUE(QTest::qWaitFor(onList, 2000)) << "the keyboard is elsewhere after the dialog";
+    keys("77 mm");
+    EXPECT_EQ("77 mm", field(x)->text());
+
+    // ... and in the editor when the dialog came with a value typed.
+    escapeTheDialog();
+    press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(2, dialogs);
+    EXPECT_EQ(Vexil::Vector3d(77, 0, 0), position());
+    EXPECT_TRUE(QTest::qWaitFor([x] { return x->hasFocus(); }, 2000)) << "the editor looks open without the keyboard";
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("55 mm");
+    EXPECT_EQ("55 mm", field(x)->text());
+
+    // What was typed after the dialog is an unsaved change that closing asks about.
+    {
+        PelmoraTest::ModalCloser closer(QMessageBox::Cancel);
+        window->close();
+        EXPECT_EQ(1, closer.count());
+    }
+    const bool open = window->isVisible();
+    if (!open) {
+        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+    }
+    ASSERT_TRUE(open) << "closed without asking";
+    EXPECT_EQ(Vexil::Vector3d(55, 0, 0), position());
+}
