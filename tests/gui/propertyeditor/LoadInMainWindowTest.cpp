@@ -2,7 +2,9 @@
 // a typed quantity with its unit, a boundary condition switched between constant and
 // tabular, a placement's origin, texts that cannot be read whole, the input dialog of a
 // boundary condition while the panel rebuilds, the panel's title, keys typed right after
-// Enter, and values typed without Enter before a save, the close question or a selection.
+// Enter, values typed without Enter before a save, the close question or a selection, the
+// keys of the list (Enter, Escape, the arrows, Tab, a letter, a dialog in between), and
+// the rows above an edited component and a renamed project's label as the screen shows them.
 
 #include "PropertyEditorTestSupport.h"
 
@@ -36,6 +38,9 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QScreen>
 #include <QDialogButtonBox>
 #include <QDockWidget>
 #include <QPointer>
@@ -596,7 +601,7 @@ TEST_F(LoadInMainWindow, EnterGivesTheKeysToTheListEscapeThrowsTheTypingAwayAndA
                ->findChild<Gui::PropertyView*>()->dataTree();
     Gui::TreeSelectionSingleton::instance().set_selection("P", {load});
     QTemporaryDir dir;
-    const QString file = QDir(dir.path()).filePath(QString::fromUtf8("keys v1.2 t\xc3\xa4ble.pmdb"));
+    const QString file = QDir(dir.path()).filePath(QString::fromUtf8("keys v1.2 t\xc3\xa4" "ble.pmdb"));
     ASSERT_TRUE(logic->app().save_as_file(1, QFile::encodeName(file).constData())) << logic->app().last_file_error();
     const QModelIndex place = cell("Spatial Parameters").siblingAtColumn(0);
     tree->expand(place);
@@ -715,4 +720,84 @@ TEST_F(LoadInMainWindow, EnterGivesTheKeysToTheListEscapeThrowsTheTypingAwayAndA
     }
     ASSERT_TRUE(open) << "closed without asking";
     EXPECT_EQ(Vexil::Vector3d(55, 0, 0), position());
+}
+
+TEST_F(LoadInMainWindow, TheRowsAboveAComponentAndAProjectsLabelShowAValueWhenItIsTaken)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    start();
+    ASSERT_TRUE(app->activate_simmodule("FemWorkbench"));
+    showPanels();
+    window->resize(1200, 950);
+    tree = Gui::DockingWindowMediator::instance()->getDockingWindow("Std_PropertyView")
+               ->findChild<Gui::PropertyView*>()->dataTree();
+    Gui::TreeSelectionSingleton::instance().set_selection("P", {load});
+    QTemporaryDir dir;
+    const QString file = QDir(dir.path()).filePath(QStringLiteral("rows v1.2.pmdb"));
+    ASSERT_TRUE(logic->app().save_as_file(1, QFile::encodeName(file).constData())) << logic->app().last_file_error();
+    const QModelIndex place = cell("Spatial Parameters").siblingAtColumn(0);
+    tree->expand(place);
+    const QModelIndex origin = cell("Origin", place).siblingAtColumn(0);
+    tree->expand(origin);
+    tree->scrollTo(cell("z", origin));
+    ASSERT_TRUE(activate());
+    // What the screen shows of a cell against a fresh drawing of it: a row whose change was
+    // not announced keeps its old pixels on the screen.
+    const auto onScreen = [this](const QModelIndex& i) {
+        QTest::qWait(50);
+        const QRect r = tree->visualRect(i);
+        const QPoint at = tree->viewport()->mapToGlobal(r.topLeft());
+        const QImage screen = QGuiApplication::primaryScreen()
+                                  ->grabWindow(0, at.x(), at.y(), r.width(), r.height())
+                                  .toImage()
+                                  .convertToFormat(QImage::Format_RGB32);
+        return screen == tree->viewport()->grab(r).toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    QAbstractSpinBox* x = focusRow(cell("x", origin));
+    ASSERT_TRUE(x);
+    ASSERT_TRUE(onScreen(cell("z", origin).siblingAtColumn(0))) << "the window is not on the screen as drawn";
+
+    // Enter, twice.
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("12.5 mm");
+    press(Qt::Key_Return);
+    keys("7 mm");
+    press(Qt::Key_Return);
+    EXPECT_EQ("[7, 0, 0] mm", shown(cell("Origin", place)));
+    EXPECT_TRUE(onScreen(cell("Origin", place)));
+    EXPECT_TRUE(onScreen(cell("Spatial Parameters")));
+
+    // Typed without Enter, and Ctrl+S.
+    x = focusRow(cell("x", origin));
+    ASSERT_TRUE(x);
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("44 mm");
+    press(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(project->is_modified());
+    EXPECT_EQ("[44, 0, 0] mm", shown(cell("Origin", place)));
+    EXPECT_TRUE(onScreen(cell("Origin", place)));
+    EXPECT_TRUE(onScreen(cell("Spatial Parameters")));
+
+    // The project selected in the project tree and renamed there with F2.
+    auto* projectTree = Gui::DockingWindowMediator::instance()->getDockingWindow("Std_TreeView")->findChild<Gui::TreeWidget*>();
+    ASSERT_TRUE(projectTree);
+    Gui::ProjectItem* projectItem = projectTree->getProjectItem(app->get_project(project));
+    ASSERT_TRUE(projectItem);
+    Gui::TreeSelectionSingleton::instance().clear_all_selections();
+    projectTree->setCurrentItem(projectItem);
+    projectTree->setItemsSelected({projectItem}, true);
+    projectTree->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([projectTree] { return projectTree->hasFocus(); }, 1000));
+    const QModelIndex label = cell("Label");
+    tree->scrollTo(label);
+    QTest::qWait(50);
+    press(Qt::Key_F2);
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("Gear v2");
+    press(Qt::Key_Return);
+    const auto* name = static_cast<Obj::PropertyString*>(project->get_property_by_name("Label"));
+    EXPECT_TRUE(QTest::qWaitFor([name] { return std::string("Gear v2") == name->get_value(); }, 1000));
+    EXPECT_STREQ("Gear v2", static_cast<Obj::PropertyString*>(project->get_property_by_name("Label"))->get_value());
+    EXPECT_EQ("Gear v2", shown(label));
+    EXPECT_TRUE(onScreen(label));
 }
