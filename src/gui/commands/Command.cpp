@@ -42,9 +42,16 @@ namespace {
 void takeBackActivation(QWidget* main)
 {
     QWidget* active = QApplication::activeWindow();
-    if (main->isVisible() && (!active || !active->isVisible()) && !QApplication::activeModalWidget()
-        && !QApplication::activePopupWidget())
-        main->activateWindow();
+    if (!main->isVisible() || (active && active->isVisible()) || QApplication::activeModalWidget()
+        || QApplication::activePopupWidget())
+        return;
+    // A window the command opened (an undocked view, a panel) is on its way to activation.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = w->windowType();
+        if (w != main && w->isVisible() && (type == Qt::Window || type == Qt::Dialog || type == Qt::Tool))
+            return;
+    }
+    main->activateWindow();
 }
 
 // Texts given to the setters live until the process ends: actions and callers keep
