@@ -221,6 +221,17 @@ TEST_F(WindowModifiedMark, AModelFileTheModelButtonRefusesLeavesTheProjectAsItWa
     EXPECT_EQ(tabs->tabText(0), name + "*");
     const QString saved = QDir(dir.path()).filePath(QStringLiteral("with model v2.pmdb"));
     ASSERT_TRUE(Obj::Application::instance().save_as_file(1, QFile::encodeName(saved).constData()));
+    app->get_project(project)->setDirty(false);   // as the save commands do
+    settle();
+    ASSERT_FALSE(project->is_modified());
+    ASSERT_EQ(tabs->tabText(0), name);
+    // Another model, under the group there is: the models live in the scene only, so
+    // nothing that a save keeps has changed.
+    QTest::mouseClick(modelButton, Qt::LeftButton);
+    settle();
+    EXPECT_EQ(groups(), 1u);
+    EXPECT_FALSE(project->is_modified());
+    EXPECT_EQ(tabs->tabText(0), name);
     ASSERT_TRUE(Obj::Application::instance().resume_from_file(1, QFile::encodeName(saved).constData()))
         << Obj::Application::instance().last_file_error();
     Obj::Project* back = Obj::Application::instance().get_projects().back();

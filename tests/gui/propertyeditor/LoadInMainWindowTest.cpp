@@ -674,6 +674,19 @@ TEST_F(LoadInMainWindow, EnterGivesTheKeysToTheListEscapeThrowsTheTypingAwayAndA
     press(Qt::Key_Up);
     EXPECT_EQ("x", currentRow());
 
+    // The same in a boundary condition's editor, whose field sits beside its button.
+    ASSERT_TRUE(focusRow(cell("Magnitude")));
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("2 kN");
+    press(Qt::Key_Return);
+    EXPECT_EQ(2000.0, load->Magnitude->get_value());
+    EXPECT_TRUE(onList());
+    keys("3");
+    press(Qt::Key_Escape);
+    EXPECT_EQ(2000.0, load->Magnitude->get_value());
+    EXPECT_EQ("2000 N", field(tree->indexWidget(cell("Magnitude")))->text());
+    EXPECT_TRUE(onList());
+
     // Tab takes the value as leaving the field does.
     box = focusRow(cell("Thickness"));
     ASSERT_TRUE(box);
