@@ -35,6 +35,17 @@ std::vector<PropertyOperator*>& trees()
     return *all;
 }
 
+// The quantity fields of an editor: itself, or those it is made of.
+std::vector<QPointer<Gui::QuantitySpinBox>> spinBoxesIn(QWidget* editor)
+{
+    std::vector<QPointer<Gui::QuantitySpinBox>> boxes;
+    if (auto* box = qobject_cast<Gui::QuantitySpinBox*>(editor))
+        boxes.emplace_back(box);
+    for (Gui::QuantitySpinBox* box : editor->findChildren<Gui::QuantitySpinBox*>())
+        boxes.emplace_back(box);
+    return boxes;
+}
+
 } // namespace
 
 PropertyOperator::PropertyOperator(QWidget* parent)
@@ -182,8 +193,13 @@ void PropertyOperator::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEd
     // was typed: the editor shows the stored value again before it loses the keyboard,
     // which would otherwise take the typed text.
     const QModelIndex cell = model->buddy(currentIndex());
-    if (hint == QAbstractItemDelegate::RevertModelCache && editor && editor == indexWidget(cell))
+    if (hint == QAbstractItemDelegate::RevertModelCache && editor && editor == indexWidget(cell)) {
         itemDelegate()->setEditorData(editor, cell);
+        for (const QPointer<Gui::QuantitySpinBox>& box : spinBoxesIn(editor)) {
+            if (box)
+                box->withdrawRefusal();
+        }
+    }
     QTreeView::closeEditor(editor, hint);
 }
 
@@ -234,12 +250,7 @@ void PropertyOperator::finishTypingIn(QWidget* editor)
     if (!editor)
         return;
     // A write may rebuild the rows, which sends the editors away.
-    std::vector<QPointer<Gui::QuantitySpinBox>> boxes;
-    if (auto* box = qobject_cast<Gui::QuantitySpinBox*>(editor))
-        boxes.emplace_back(box);
-    for (Gui::QuantitySpinBox* box : editor->findChildren<Gui::QuantitySpinBox*>())
-        boxes.emplace_back(box);
-    for (const QPointer<Gui::QuantitySpinBox>& box : boxes) {
+    for (const QPointer<Gui::QuantitySpinBox>& box : spinBoxesIn(editor)) {
         if (box)
             box->finishTyping();
     }

@@ -676,6 +676,19 @@ TEST_F(LoadInMainWindow, EnterGivesTheKeysToTheListWhereUpDownAndALetterWorkAndE
     EXPECT_EQ("3 mm", field(box)->text());
     EXPECT_EQ(3.0, thickness());
     EXPECT_TRUE(onList());
+
+    // Escape on a text that was refused: the text and its reason go.
+    ASSERT_TRUE(focusRow(cell("Thickness")));
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("5 MM");
+    press(Qt::Key_Return);
+    EXPECT_TRUE(window->statusBar()->currentMessage().contains("Unknown unit")) << window->statusBar()->currentMessage().toStdString();
+    press(Qt::Key_Escape);
+    EXPECT_EQ("3 mm", field(tree->indexWidget(cell("Thickness")))->text());
+    EXPECT_TRUE(window->statusBar()->currentMessage().isEmpty()) << window->statusBar()->currentMessage().toStdString();
+    EXPECT_EQ(3.0, thickness());
+
+    // In a component row: nothing reaches the vector.
     ASSERT_TRUE(focusRow(cell("y", originRow())));
     press(Qt::Key_A, Qt::ControlModifier);
     keys("7 mm");
@@ -683,6 +696,7 @@ TEST_F(LoadInMainWindow, EnterGivesTheKeysToTheListWhereUpDownAndALetterWorkAndE
     EXPECT_EQ(Vexil::Vector3d(0, 0, 0), position());
     EXPECT_EQ("[0, 0, 0] mm", shown(cell("Origin", placeRow())));
     EXPECT_EQ(2u, commands().size());
+
     // After Escape too the arrows move between the rows.
     press(Qt::Key_Up);
     EXPECT_EQ("x", currentRow());
