@@ -215,7 +215,8 @@ bool PropertyOperator::typeIntoEditor(QKeyEvent* event)
     // editor would: Qt's view only hands the keyboard to a persistent editor and drops the
     // key.  The key replaces the old text rather than joining it.
     const QString text = event->text();
-    if (text.isEmpty() || !text.at(0).isPrint()
+    // A key the field turns away comes back to the list: it is not passed on again.
+    if (passingOn || text.isEmpty() || !text.at(0).isPrint()
         || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
         return false;
     const QModelIndex cell = model->buddy(currentIndex());
@@ -236,7 +237,9 @@ bool PropertyOperator::typeIntoEditor(QKeyEvent* event)
         box->selectAll();
     else
         line->selectAll();
+    passingOn = true;
     QCoreApplication::sendEvent(field, event);
+    passingOn = false;
     return true;
 }
 

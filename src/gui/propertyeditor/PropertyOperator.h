@@ -52,6 +52,7 @@ private:
     QStringList savedPath;
     bool committing = false;
     bool delaybuild = false;
+    bool passingOn = false;   // a key typed on the list is on its way to the editor
     PropertyList postponed;
     // Changes reported while an edit is committed; refreshed after it, but for the row
     // being edited, whose editor must not be reset under the user's hands.
