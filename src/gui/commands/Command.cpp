@@ -20,9 +20,11 @@
 #include <vexil/UtilityBox.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QKeySequence>
 #include <QMessageBox>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdarg>
@@ -34,6 +36,23 @@
 using namespace Gui;
 
 namespace {
+
+// A dialog that closed leaves no window active where no window manager hands the
+// activation back: the main window takes it, and with it the keyboard where it was.
+void takeBackActivation(QWidget* main)
+{
+    QWidget* active = QApplication::activeWindow();
+    if (!main->isVisible() || (active && active->isVisible()) || QApplication::activeModalWidget()
+        || QApplication::activePopupWidget())
+        return;
+    // A window the command opened (an undocked view, a panel) is on its way to activation.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = w->windowType();
+        if (w != main && w->isVisible() && (type == Qt::Window || type == Qt::Dialog || type == Qt::Tool))
+            return;
+    }
+    main->activateWindow();
+}
 
 // Texts given to the setters live until the process ends: actions and callers keep
 // the pointers.
@@ -173,6 +192,8 @@ void Command::action_gone(const CommandAction* action)
 
 void Command::invoke(int i)
 {
+    MainWindow* main = MainWindow::get_main_window_inst();
+    const bool mainActive = main && QApplication::activeWindow() == main;
     try {
         // A value typed and not yet confirmed is the user's too: the command sees it.
         finishPendingEdits();
@@ -198,6 +219,8 @@ void Command::invoke(int i)
         Vexil::MsgConsoleSingleton::Instance().Error(
             "Gui::Command::activated(%d): Unknown C++ exception thrown\n", i);
     }
+    if (mainActive)
+        QTimer::singleShot(0, main, [main] { takeBackActivation(main); });
 }
 
 void Command::check_activation()

@@ -323,8 +323,12 @@ void StdCmdMRMLModel::activated(int)
     if (files.isEmpty())
         return;
     qPelmoraApplication* app = qPelmoraApplication::application();
+    bool loaded = false;
     for (const QString& file : files)
-        loadModel(file.toUtf8().constData(), app ? app->mrmlScene() : nullptr);
+        loaded = loadModel(file.toUtf8().constData(), app ? app->mrmlScene() : nullptr) != nullptr || loaded;
+    // A refused file changes nothing in the project.
+    if (!loaded)
+        return;
     // The models live in the scene only; the group is where the user looks for them.
     if (Obj::AnnotationsGroup* group = annotationsGroupOf(project))
         expandObject(project, group);

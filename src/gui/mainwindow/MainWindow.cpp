@@ -284,9 +284,17 @@ protected:
         const bool modified = isWindowModified();
         if (modified)
             setAttribute(Qt::WA_WindowModified, false);
+        // Qt's sub-window takes the keyboard when the main window is active again (after any
+        // dialog); it goes back where it was, as the user left it outside the document.
+        QPointer<QWidget> before = e->type() == QEvent::WindowActivate && window() ? window()->focusWidget() : nullptr;
         const bool handled = QMdiSubWindow::event(e);
         if (modified)
             setAttribute(Qt::WA_WindowModified, true);
+        if (before && before != this && !isAncestorOf(before) && before->isVisible() && before->isEnabled()) {
+            QWidget* now = window() ? window()->focusWidget() : nullptr;
+            if (now != before && (now == this || isAncestorOf(now)))
+                before->setFocus(Qt::ActiveWindowFocusReason);
+        }
         return handled;
     }
 

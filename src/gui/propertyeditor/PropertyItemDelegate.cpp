@@ -1,9 +1,12 @@
 #include "PropertyItemDelegate.h"
 
 #include "PropertyItem.h"
+#include "QuantitySpinBox.h"
 
 #include <QApplication>
 #include <QEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QWidget>
@@ -137,6 +140,45 @@ bool PropertyItemDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
 {
     pressed = event && event->type() == QEvent::MouseButtonPress;
     return QItemDelegate::editorEvent(event, model, option, index);
+}
+
+bool PropertyItemDelegate::eventFilter(QObject* object, QEvent* event)
+{
+    auto* editor = qobject_cast<QWidget*>(object);
+    if (!editor)
+        return QItemDelegate::eventFilter(object, event);
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            // Taken and handed back at once, not when the loop next turns (as Qt's own
+            // handling does): a key pressed right after Enter must find the list.
+            if (!finishTyping(editor))
+                return true;   // refused: the text stays for the user to mend, with the keyboard
+            Q_EMIT commitData(editor);
+            Q_EMIT closeEditor(editor, QAbstractItemDelegate::SubmitModelCache);
+            return true;
+        }
+    } else if (event->type() == QEvent::FocusOut) {
+        // A dialog or another window took the keyboard: the editor is to have it back when
+        // the window is active again, so it is not handed to the list meanwhile.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+            return false;
+    }
+    return QItemDelegate::eventFilter(object, event);
+}
+
+bool PropertyItemDelegate::finishTyping(QWidget* editor)
+{
+    // The field the key went to; a refused text keeps it.
+    QWidget* focus = QApplication::focusWidget();
+    for (QWidget* w = focus; w; w = w->parentWidget()) {
+        if (auto* box = qobject_cast<Gui::QuantitySpinBox*>(w))
+            return box->finishTyping();
+        if (w == editor)
+            break;
+    }
+    return true;
 }
 
 void PropertyItemDelegate::valueChanged()

@@ -28,7 +28,13 @@ public:
 public Q_SLOTS:
     void valueChanged();
 
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
+
 private:
+    // Ends the typing in the editor's field that has the keyboard; false when its text is
+    // refused.
+    static bool finishTyping(QWidget* editor);
     mutable bool pressed = false;
 };
 

@@ -287,6 +287,29 @@ void PropertyModel::updateProperty(const Obj::Property& prop)
         Q_EMIT dataChanged(createIndex(0, 1, item->child(0)), createIndex(n - 1, 1, item->child(n - 1)));
 }
 
+void PropertyModel::updateProperty(const Obj::Property& prop, const QModelIndex& keep)
+{
+    PropertyItem* item = rowsByProperty.value(&prop, nullptr);
+    if (!item)
+        return;
+    if (!keep.isValid()) {
+        updateProperty(prop);
+        return;
+    }
+    item->updateData();
+    // Cell by cell: a change announced for a range would refill the editor in `keep` too.
+    std::vector<PropertyItem*> todo{item};
+    while (!todo.empty()) {
+        PropertyItem* i = todo.back();
+        todo.pop_back();
+        const QModelIndex cell = createIndex(i->row(), 1, i);
+        if (cell != keep)
+            Q_EMIT dataChanged(cell, cell);
+        for (int r = 0; r < i->childCount(); ++r)
+            todo.push_back(i->child(r));
+    }
+}
+
 QStringList PropertyModel::propertyPathFromIndex(const QModelIndex& index) const
 {
     QStringList path;

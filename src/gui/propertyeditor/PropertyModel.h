@@ -43,6 +43,9 @@ public:
     void buildUp(const PropertyList& props);
     // Refreshes the one row bound to `prop`; a property without a row changes nothing.
     void updateProperty(const Obj::Property& prop);
+    // The same for the row and every row below it, but for the cell `keep` (an editor the
+    // user is in), which is left as it is.
+    void updateProperty(const Obj::Property& prop, const QModelIndex& keep);
     QStringList propertyPathFromIndex(const QModelIndex& index) const;
     QModelIndex propertyIndexFromPath(const QStringList& path) const;
 

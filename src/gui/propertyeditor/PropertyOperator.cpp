@@ -7,7 +7,11 @@
 
 #include <obj/Property.h>
 
+#include <QAbstractSpinBox>
+#include <QCoreApplication>
 #include <QItemEditorFactory>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
 
@@ -29,6 +33,17 @@ std::vector<PropertyOperator*>& trees()
 {
     static auto* all = new std::vector<PropertyOperator*>;
     return *all;
+}
+
+// The quantity fields of an editor: itself, or those it is made of.
+std::vector<QPointer<Gui::QuantitySpinBox>> spinBoxesIn(QWidget* editor)
+{
+    std::vector<QPointer<Gui::QuantitySpinBox>> boxes;
+    if (auto* box = qobject_cast<Gui::QuantitySpinBox*>(editor))
+        boxes.emplace_back(box);
+    for (Gui::QuantitySpinBox* box : editor->findChildren<Gui::QuantitySpinBox*>())
+        boxes.emplace_back(box);
+    return boxes;
 }
 
 } // namespace
@@ -132,6 +147,9 @@ void PropertyOperator::currentChanged(const QModelIndex& current, const QModelIn
         // nowhere.  The write may rebuild the rows.
         const QPersistentModelIndex before(model->buddy(previous));
         const QPersistentModelIndex now(model->buddy(current));
+        // Another cell of the same row (the keyboard went into its editor): the editor stays.
+        if (before == now)
+            return;
         finishTypingIn(indexWidget(before));
         if (before.isValid())
             closePersistentEditor(before);
@@ -145,6 +163,11 @@ void PropertyOperator::currentChanged(const QModelIndex& current, const QModelIn
 
 void PropertyOperator::commitData(QWidget* editor)
 {
+    // The cell of the editor committed, when it is the current row's (the one left for
+    // another row is committed after the new row became current).
+    QModelIndex editing = model->buddy(currentIndex());
+    if (indexWidget(editing) != editor)
+        editing = QModelIndex();
     committing = true;
     QTreeView::commitData(editor);
     committing = false;
@@ -156,28 +179,68 @@ void PropertyOperator::commitData(QWidget* editor)
         postponed.clear();
         return;
     }
-    // The rows are the same ones as before the commit, bound to live properties.
-    PropertyItem* edited = itemOf(currentIndex());
-    while (edited && edited->parent() && edited->parent()->parent())
-        edited = edited->parent();
-    for (const Obj::Property* p : changed) {
-        PropertyItem* item = model->itemOf(p);
-        if (item && item != edited)
-            model->updateProperty(*p);
-    }
+    // The rows are the same ones as before the commit, bound to live properties.  The row
+    // being edited keeps its editor as the user left it; the rows above and beside it (a
+    // vector's or a placement's summary) show the value just taken.
+    for (const Obj::Property* p : changed)
+        model->updateProperty(*p, editing);
 }
 
 void PropertyOperator::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
 {
-    // Enter has taken the value.  The editor kept open on the current row stays, and so
-    // does the keyboard: closing would hand the focus to the tree, which would spend the
-    // next key on giving it back, with the cursor at the start of the old text.
-    if (hint == QAbstractItemDelegate::SubmitModelCache && editor
-        && editor == indexWidget(model->buddy(currentIndex()))) {
-        model->submit();
-        return;
+    // The editor kept open on the current row stays open; Qt's handling gives the keyboard
+    // back to the list, so that Up and Down move between rows.  Escape throws away what
+    // was typed: the editor shows the stored value again before it loses the keyboard,
+    // which would otherwise take the typed text.
+    const QModelIndex cell = model->buddy(currentIndex());
+    if (hint == QAbstractItemDelegate::RevertModelCache && editor && editor == indexWidget(cell)) {
+        itemDelegate()->setEditorData(editor, cell);
+        for (const QPointer<Gui::QuantitySpinBox>& box : spinBoxesIn(editor)) {
+            if (box)
+                box->withdrawRefusal();
+        }
     }
     QTreeView::closeEditor(editor, hint);
+}
+
+void PropertyOperator::keyPressEvent(QKeyEvent* event)
+{
+    if (!typeIntoEditor(event))
+        QTreeView::keyPressEvent(event);
+}
+
+bool PropertyOperator::typeIntoEditor(QKeyEvent* event)
+{
+    // A key typed on the list starts editing the current row with that key, as a new
+    // editor would: Qt's view only hands the keyboard to a persistent editor and drops the
+    // key.  The key replaces the old text rather than joining it.
+    const QString text = event->text();
+    // A key the field turns away comes back to the list: it is not passed on again.
+    if (passingOn || text.isEmpty() || !text.at(0).isPrint()
+        || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return false;
+    const QModelIndex cell = model->buddy(currentIndex());
+    QWidget* editor = indexWidget(cell);
+    if (!editor || !editor->isEnabled() || !(model->flags(cell) & Qt::ItemIsEditable))
+        return false;
+    QWidget* field = editor;
+    while (field->focusProxy())
+        field = field->focusProxy();
+    auto* box = qobject_cast<QAbstractSpinBox*>(field);
+    auto* line = qobject_cast<QLineEdit*>(field);
+    if ((!box || box->isReadOnly()) && (!line || line->isReadOnly()))
+        return false;
+    field->setFocus(Qt::OtherFocusReason);
+    if (!field->hasFocus())
+        return false;
+    if (box)
+        box->selectAll();
+    else
+        line->selectAll();
+    passingOn = true;
+    QCoreApplication::sendEvent(field, event);
+    passingOn = false;
+    return true;
 }
 
 void PropertyOperator::finishEditing()
@@ -190,12 +253,7 @@ void PropertyOperator::finishTypingIn(QWidget* editor)
     if (!editor)
         return;
     // A write may rebuild the rows, which sends the editors away.
-    std::vector<QPointer<Gui::QuantitySpinBox>> boxes;
-    if (auto* box = qobject_cast<Gui::QuantitySpinBox*>(editor))
-        boxes.emplace_back(box);
-    for (Gui::QuantitySpinBox* box : editor->findChildren<Gui::QuantitySpinBox*>())
-        boxes.emplace_back(box);
-    for (const QPointer<Gui::QuantitySpinBox>& box : boxes) {
+    for (const QPointer<Gui::QuantitySpinBox>& box : spinBoxesIn(editor)) {
         if (box)
             box->finishTyping();
     }

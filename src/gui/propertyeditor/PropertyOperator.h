@@ -36,6 +36,7 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void commitData(QWidget* editor) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void reset() override;
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
 
@@ -45,11 +46,13 @@ private Q_SLOTS:
 
 private:
     void finishTypingIn(QWidget* editor);
+    bool typeIntoEditor(QKeyEvent* event);
 
     PropertyModel* model;
     QStringList savedPath;
     bool committing = false;
     bool delaybuild = false;
+    bool passingOn = false;   // a key typed on the list is on its way to the editor
     PropertyList postponed;
     // Changes reported while an edit is committed; refreshed after it, but for the row
     // being edited, whose editor must not be reset under the user's hands.

@@ -165,6 +165,12 @@ PropertyView::PropertyView(QWidget* parent)
     if (Obj::Application* logic = Obj::Application::_pcSingleton) {
         stateChanged = logic->signal_property_status.connect(
             [this](const Obj::Property& prop) { propertyStateChanged(prop); });
+        // A project's own properties change without the objects' signal; its label (renamed
+        // in the project tree) is the one changed from outside the panel.
+        projectRelabelled = logic->signal_relabel_project.connect([this](const Obj::Project& project) {
+            if (const Obj::Property* label = project.get_property_by_name("Label"))
+                propertyEditorData->updateProperty(*label);
+        });
     }
 }
 

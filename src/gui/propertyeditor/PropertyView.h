@@ -59,6 +59,7 @@ private:
     boost::signals2::scoped_connection objectChanged;
     boost::signals2::scoped_connection feederChanged;
     boost::signals2::scoped_connection stateChanged;
+    boost::signals2::scoped_connection projectRelabelled;
 };
 
 namespace DockWindow {

@@ -345,6 +345,11 @@ bool QuantitySpinBox::finishTyping()
     return true;
 }
 
+void QuantitySpinBox::withdrawRefusal()
+{
+    withdrawProblem();
+}
+
 void QuantitySpinBox::markProblem(const QString& why)
 {
     if (why == d->problem)

@@ -58,6 +58,8 @@ public:
     // refused (false; the text stays for the user to mend).  Pressing Enter and leaving
     // the field do this; so must anything that acts on the value before either.
     bool finishTyping();
+    // Takes back the reason told for a refused text once that text is thrown away.
+    void withdrawRefusal();
 
     QValidator::State validate(QString& input, int& pos) const override;
     void fixup(QString& input) const override;

@@ -2,7 +2,8 @@
 // actions that bring its view back into the document area or back to the front (docking
 // it after full screen, a model loaded with the Model button, an open a second start
 // handed over and the user cancelled, Cancel in Save As) mark no window whose title has
-// no place for the mark, so Qt has nothing to warn about.
+// no place for the mark, so Qt has nothing to warn about; a model file the Model button
+// refuses marks nothing.
 
 #include <commands/Command.h>
 #include <commands/CommandAction.h>
@@ -16,9 +17,11 @@
 #include <support/ConsoleCapture.h>
 #include <support/GuiSession.h>
 #include <support/ModalCloser.h>
+#include <support/WindowFocus.h>
 
 #include <obj/Application.h>
 #include <obj/Project.h>
+#include <obj/ProjectObject.h>
 #include <pmmsg/Message.h>
 
 #include <QDialog>
@@ -28,6 +31,9 @@
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
+#include <QAction>
+#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -164,4 +170,71 @@ TEST_F(WindowModifiedMark, BringingAChangedProjectsViewBackMarksNoWindowWithoutA
     ASSERT_EQ(tabs->count(), 1);
     EXPECT_EQ(tabs->tabText(0), "Unnamed Project*");
     EXPECT_TRUE(project->get_object("Unsaved"));
+}
+
+TEST_F(WindowModifiedMark, AModelFileTheModelButtonRefusesLeavesTheProjectAsItWas)
+{
+    ASSERT_TRUE(PelmoraTest::activateForTyping(window.get()));
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.get(), Qt::Key_N,
+                    Qt::ControlModifier);
+    Obj::Project* project = Obj::Application::instance().get_current_project();
+    ASSERT_NE(project, nullptr);
+    settle();
+    ASSERT_FALSE(project->is_modified());
+    QToolButton* modelButton = nullptr;
+    for (QToolButton* button : window->findChildren<QToolButton*>()) {
+        if (button->defaultAction() && button->defaultAction()->text() == QLatin1String("Model") && button->isVisible())
+            modelButton = button;
+    }
+    ASSERT_NE(modelButton, nullptr);
+    QTabBar* tabs = window->findChild<Gui::DocumentArea*>()->tabBar();
+    ASSERT_EQ(tabs->count(), 1);
+    const QString name = tabs->tabText(0);
+    const auto groups = [project] { return project->get_objects(Obj::AnnotationsGroup::getClassTypeId()).size(); };
+
+    // An empty file, then one that is not a model: refused in red, and nothing changes.
+    ConsoleCapture console;
+    for (const char* file : {"empty v1.0.stl", "notes.txt.vtk"}) {
+        modelFile = QDir(dir.path()).filePath(QString::fromLatin1(file));
+        QFile f(modelFile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        if (modelFile.endsWith(".vtk"))
+            f.write("just some words\n");
+        f.close();
+        QTest::mouseClick(modelButton, Qt::LeftButton);
+        settle();
+        EXPECT_EQ(console.count(ConsoleCapture::Level::Error, "Cannot open model file"), 1) << file;
+        console.clear();
+        EXPECT_EQ(groups(), 0u) << file;
+        EXPECT_FALSE(project->is_modified()) << file;
+        EXPECT_EQ(tabs->tabText(0), name) << file;
+    }
+
+    // A model: the group the user finds it under is a change that a save keeps.
+    modelFile = QDir(dir.path()).filePath(QString::fromUtf8("kugel \xc3\xbc.v3.stl"));
+    ASSERT_TRUE(PelmoraTest::writeSphereFile(QFile::encodeName(modelFile).toStdString(), 2.0));
+    QTest::mouseClick(modelButton, Qt::LeftButton);
+    settle();
+    EXPECT_EQ(console.count(ConsoleCapture::Level::Error, ""), 0);
+    EXPECT_EQ(groups(), 1u);
+    EXPECT_TRUE(project->is_modified());
+    EXPECT_EQ(tabs->tabText(0), name + "*");
+    const QString saved = QDir(dir.path()).filePath(QStringLiteral("with model v2.pmdb"));
+    ASSERT_TRUE(Obj::Application::instance().save_as_file(1, QFile::encodeName(saved).constData()));
+    app->get_project(project)->setDirty(false);   // as the save commands do
+    settle();
+    ASSERT_FALSE(project->is_modified());
+    ASSERT_EQ(tabs->tabText(0), name);
+    // Another model, under the group there is: the models live in the scene only, so
+    // nothing that a save keeps has changed.
+    QTest::mouseClick(modelButton, Qt::LeftButton);
+    settle();
+    EXPECT_EQ(groups(), 1u);
+    EXPECT_FALSE(project->is_modified());
+    EXPECT_EQ(tabs->tabText(0), name);
+    ASSERT_TRUE(Obj::Application::instance().resume_from_file(1, QFile::encodeName(saved).constData()))
+        << Obj::Application::instance().last_file_error();
+    Obj::Project* back = Obj::Application::instance().get_projects().back();
+    ASSERT_NE(back, project);
+    EXPECT_EQ(back->get_objects(Obj::AnnotationsGroup::getClassTypeId()).size(), 1u);
 }

@@ -2,7 +2,9 @@
 // a typed quantity with its unit, a boundary condition switched between constant and
 // tabular, a placement's origin, texts that cannot be read whole, the input dialog of a
 // boundary condition while the panel rebuilds, the panel's title, keys typed right after
-// Enter, and values typed without Enter before a save, the close question or a selection.
+// Enter, values typed without Enter before a save, the close question or a selection, the
+// keys of the list (Enter, Escape, the arrows, Tab, a letter, a dialog in between), and
+// the rows above an edited component and a renamed project's label as the screen shows them.
 
 #include "PropertyEditorTestSupport.h"
 
@@ -36,6 +38,9 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QScreen>
 #include <QDialogButtonBox>
 #include <QDockWidget>
 #include <QPointer>
@@ -154,7 +159,9 @@ protected:
         if (!box)
             return nullptr;
         box->setFocus();
-        return QTest::qWaitFor([&] { return box->hasFocus(); }, 1000) ? box : nullptr;
+        // The rows may be rebuilt meanwhile, which sends the editor away.
+        const QPointer<QAbstractSpinBox> kept(box);
+        return QTest::qWaitFor([&] { return kept && kept->hasFocus(); }, 1000) ? kept.data() : nullptr;
     }
     static std::vector<std::string> commands()
     {
@@ -182,6 +189,42 @@ protected:
         return {};
     }
 
+    // The window in the module's layout, the load selected and its project saved once
+    // under a name of the user's, the placement's origin open, the window active.
+    void startSaved(const QTemporaryDir& dir)
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        start();
+        ASSERT_TRUE(app->activate_simmodule("FemWorkbench"));
+        showPanels();
+        tree = Gui::DockingWindowMediator::instance()->getDockingWindow("Std_PropertyView")
+                   ->findChild<Gui::PropertyView*>()->dataTree();
+        Gui::TreeSelectionSingleton::instance().set_selection("P", {load});
+        const QString file = QDir(dir.path()).filePath(QString::fromUtf8("keys v1.2 t\xc3\xa4" "ble.pmdb"));
+        ASSERT_TRUE(logic->app().save_as_file(1, QFile::encodeName(file).constData())) << logic->app().last_file_error();
+        tree->expand(placeRow());
+        tree->expand(originRow());
+        ASSERT_TRUE(activate());
+    }
+    // Looked up each time: a fault that rebuilt the rows would leave an index dangling.
+    QModelIndex placeRow() { return cell("Spatial Parameters").siblingAtColumn(0); }
+    QModelIndex originRow() { return cell("Origin", placeRow()).siblingAtColumn(0); }
+    bool onList() const { return QApplication::focusWidget() == tree; }
+    Vexil::Vector3d position() const { return load->SpatialParameters->get_value().getPosition(); }
+    // Escape pressed in the next modal dialog, as the user closes it.
+    void escapeTheDialog()
+    {
+        QTimer::singleShot(100, [this] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (!dialog)
+                return;
+            ++dialogs;
+            QWidget* target = QApplication::focusWidget();
+            QTest::keyClick(target && target->window() == dialog ? target : dialog, Qt::Key_Escape);
+        });
+    }
+
+    int dialogs = 0;
     std::unique_ptr<PelmoraTest::ScopedLogic> logic;
     std::unique_ptr<Gui::qPelmoraApplication> app;
     std::unique_ptr<Gui::MainWindow> window;
@@ -584,4 +627,221 @@ TEST_F(LoadInMainWindow, AValueTypedWithoutEnterIsWrittenBeforeACommandTheCloseQ
     const auto loads = back->get_objects(Obj::LoadObject::getClassTypeId());
     ASSERT_EQ(1u, loads.size());
     EXPECT_EQ(7.5, millimetres(static_cast<Obj::LoadObject*>(loads.front())->Thickness));
+}
+
+TEST_F(LoadInMainWindow, EnterGivesTheKeysToTheListWhereUpDownAndALetterWorkAndEscapeThrowsTheTypingAway)
+{
+    QTemporaryDir dir;
+    startSaved(dir);
+    const auto thickness = [this] {
+        pmUnit::Quantity mm;
+        return load->Thickness->getQuantityValue().convertTo(pmUnit::Millimeter, mm) ? mm.getValue() : -1.0;
+    };
+    const auto currentRow = [this] { return shown(tree->currentIndex().siblingAtColumn(0)); };
+    QPointer<QAbstractSpinBox> box = focusRow(cell("Thickness"));
+    ASSERT_TRUE(box);
+    pmMsg::Journal::clear();
+
+    // Enter takes the value and gives the keyboard to the list, where Down and Up move
+    // between the rows and change no value.
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("7.5 mm");
+    press(Qt::Key_Return);
+    EXPECT_EQ(7.5, thickness());
+    EXPECT_TRUE(onList());
+    press(Qt::Key_Down);
+    EXPECT_NE("Thickness", currentRow());
+    press(Qt::Key_Up);
+    EXPECT_EQ("Thickness", currentRow());
+    EXPECT_EQ(7.5, thickness());
+    box = qobject_cast<QAbstractSpinBox*>(tree->indexWidget(cell("Thickness")));   // opened again
+    ASSERT_TRUE(box);
+    EXPECT_EQ("7.5 mm", field(box)->text());
+
+    // A key typed on the list starts editing the row with that key, in place of the old
+    // text; nothing is written before Enter.
+    keys("3 mm");
+    ASSERT_TRUE(box);
+    EXPECT_EQ("3 mm", field(box)->text());
+    EXPECT_EQ(7.5, thickness());
+    press(Qt::Key_Return);
+    EXPECT_EQ(3.0, thickness());
+    EXPECT_EQ(2u, commands().size());
+
+    // Escape throws what was typed away: the stored value is back in the editor, nothing
+    // is written, and the keyboard is on the list.
+    keys("9");
+    press(Qt::Key_Escape);
+    ASSERT_TRUE(box);
+    EXPECT_EQ("3 mm", field(box)->text());
+    EXPECT_EQ(3.0, thickness());
+    EXPECT_TRUE(onList());
+
+    // Escape on a text that was refused: the text and its reason go.
+    ASSERT_TRUE(focusRow(cell("Thickness")));
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("5 MM");
+    press(Qt::Key_Return);
+    EXPECT_TRUE(window->statusBar()->currentMessage().contains("Unknown unit")) << window->statusBar()->currentMessage().toStdString();
+    press(Qt::Key_Escape);
+    EXPECT_EQ("3 mm", field(tree->indexWidget(cell("Thickness")))->text());
+    EXPECT_TRUE(window->statusBar()->currentMessage().isEmpty()) << window->statusBar()->currentMessage().toStdString();
+    EXPECT_EQ(3.0, thickness());
+
+    // In a component row: nothing reaches the vector.
+    ASSERT_TRUE(focusRow(cell("y", originRow())));
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("7 mm");
+    press(Qt::Key_Escape);
+    EXPECT_EQ(Vexil::Vector3d(0, 0, 0), position());
+    EXPECT_EQ("[0, 0, 0] mm", shown(cell("Origin", placeRow())));
+    EXPECT_EQ(2u, commands().size());
+
+    // After Escape too the arrows move between the rows.
+    press(Qt::Key_Up);
+    EXPECT_EQ("x", currentRow());
+
+    // The same in a boundary condition's editor, whose field sits beside its button.
+    ASSERT_TRUE(focusRow(cell("Magnitude")));
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("2 kN");
+    press(Qt::Key_Return);
+    EXPECT_EQ(2000.0, load->Magnitude->get_value());
+    EXPECT_TRUE(onList());
+    keys("3");
+    press(Qt::Key_Escape);
+    EXPECT_EQ(2000.0, load->Magnitude->get_value());
+    QWidget* magnitude = tree->indexWidget(cell("Magnitude"));
+    ASSERT_TRUE(magnitude && field(magnitude));
+    EXPECT_EQ("2000 N", field(magnitude)->text());
+    EXPECT_TRUE(onList());
+
+    // Tab takes the value as leaving the field does.
+    box = focusRow(cell("Thickness"));
+    ASSERT_TRUE(box);
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("4");
+    press(Qt::Key_Tab);
+    EXPECT_EQ(4.0, thickness());
+}
+
+TEST_F(LoadInMainWindow, AfterADialogTheKeysGoBackWhereTheyWereAndWhatIsTypedThenIsAskedAboutOnClosing)
+{
+    QTemporaryDir dir;
+    startSaved(dir);
+    // A dialog in between (Save As, closed with Escape): the keyboard goes back where it
+    // was, on the list after Enter...
+    QPointer<QAbstractSpinBox> x = focusRow(cell("x", originRow()));
+    ASSERT_TRUE(x);
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("66 mm");
+    press(Qt::Key_Return);
+    EXPECT_EQ(Vexil::Vector3d(66, 0, 0), position());
+    escapeTheDialog();
+    press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(1, dialogs);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return onList(); }, 2000)) << "the keyboard is elsewhere after the dialog";
+    keys("77 mm");
+    ASSERT_TRUE(x);
+    EXPECT_EQ("77 mm", field(x)->text());
+
+    // ... and in the editor when the dialog came with a value typed.
+    escapeTheDialog();
+    press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(2, dialogs);
+    EXPECT_EQ(Vexil::Vector3d(77, 0, 0), position());
+    EXPECT_TRUE(QTest::qWaitFor([x] { return x && x->hasFocus(); }, 2000)) << "the editor looks open without the keyboard";
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("55 mm");
+    ASSERT_TRUE(x);
+    EXPECT_EQ("55 mm", field(x)->text());
+
+    // What was typed after the dialog is an unsaved change that closing asks about.
+    {
+        PelmoraTest::ModalCloser closer(QMessageBox::Cancel);
+        window->close();
+        EXPECT_EQ(1, closer.count());
+    }
+    const bool open = window->isVisible();
+    if (!open) {
+        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+    }
+    ASSERT_TRUE(open) << "closed without asking";
+    EXPECT_EQ(Vexil::Vector3d(55, 0, 0), position());
+}
+
+TEST_F(LoadInMainWindow, TheRowsAboveAComponentAndAProjectsLabelShowAValueWhenItIsTaken)
+{
+    QTemporaryDir dir;
+    startSaved(dir);
+    window->resize(1200, 950);
+    const QModelIndex place = placeRow();
+    const QModelIndex origin = originRow();
+    tree->scrollTo(cell("z", origin));
+    // What the screen shows of a cell against a fresh drawing of it: a row whose change was
+    // not announced keeps its old pixels on the screen.  The window is raised again in case
+    // another program's window covers it: that brings back what was drawn, not a new drawing.
+    const auto onScreen = [this](const QModelIndex& i) {
+        const QRect r = tree->visualRect(i);
+        return QTest::qWaitFor(
+            [&] {
+                window->raise();
+                QCoreApplication::processEvents();
+                const QPoint at = tree->viewport()->mapToGlobal(r.topLeft());
+                const QImage screen = QGuiApplication::primaryScreen()
+                                          ->grabWindow(0, at.x(), at.y(), r.width(), r.height())
+                                          .toImage()
+                                          .convertToFormat(QImage::Format_RGB32);
+                return screen == tree->viewport()->grab(r).toImage().convertToFormat(QImage::Format_RGB32);
+            },
+            2000);
+    };
+    QAbstractSpinBox* x = focusRow(cell("x", origin));
+    ASSERT_TRUE(x);
+    ASSERT_TRUE(onScreen(cell("z", origin).siblingAtColumn(0))) << "the window is not on the screen as drawn";
+
+    // Enter, twice.
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("12.5 mm");
+    press(Qt::Key_Return);
+    keys("7 mm");
+    press(Qt::Key_Return);
+    EXPECT_EQ("[7, 0, 0] mm", shown(cell("Origin", place)));
+    EXPECT_TRUE(onScreen(cell("Origin", place)));
+    EXPECT_TRUE(onScreen(cell("Spatial Parameters")));
+
+    // Typed without Enter, and Ctrl+S.
+    x = focusRow(cell("x", origin));
+    ASSERT_TRUE(x);
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("44 mm");
+    press(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(project->is_modified());
+    EXPECT_EQ("[44, 0, 0] mm", shown(cell("Origin", place)));
+    EXPECT_TRUE(onScreen(cell("Origin", place)));
+    EXPECT_TRUE(onScreen(cell("Spatial Parameters")));
+
+    // The project selected in the project tree and renamed there with F2.
+    auto* projectTree = Gui::DockingWindowMediator::instance()->getDockingWindow("Std_TreeView")->findChild<Gui::TreeWidget*>();
+    ASSERT_TRUE(projectTree);
+    Gui::ProjectItem* projectItem = projectTree->getProjectItem(app->get_project(project));
+    ASSERT_TRUE(projectItem);
+    Gui::TreeSelectionSingleton::instance().clear_all_selections();
+    projectTree->setCurrentItem(projectItem);
+    projectTree->setItemsSelected({projectItem}, true);
+    projectTree->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([projectTree] { return projectTree->hasFocus(); }, 1000));
+    const QModelIndex label = cell("Label");
+    tree->scrollTo(label);
+    QTest::qWait(50);
+    press(Qt::Key_F2);
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("Gear v2");
+    press(Qt::Key_Return);
+    const auto* name = static_cast<Obj::PropertyString*>(project->get_property_by_name("Label"));
+    EXPECT_TRUE(QTest::qWaitFor([name] { return std::string("Gear v2") == name->get_value(); }, 1000));
+    EXPECT_STREQ("Gear v2", static_cast<Obj::PropertyString*>(project->get_property_by_name("Label"))->get_value());
+    EXPECT_EQ("Gear v2", shown(label));
+    EXPECT_TRUE(onScreen(label));
 }
