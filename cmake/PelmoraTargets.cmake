@@ -43,13 +43,17 @@ function(pelmora_test_pch_owner)
   endif()
 endfunction()
 
-# One GoogleTest executable per test directory, registered with ctest. RESOURCE_LOCK names
-# what its tests share with other test processes on the same display (the clipboard, the
-# keyboard focus and the modal dialogs that take it), so that ctest runs them one at a time.
+# One GoogleTest executable per test directory, registered with ctest one entry per test.
+# Each test process runs on an X display of its own, started by the main() in
+# tests/support/TestMain.cpp, so tests that use the clipboard, the keyboard focus or window
+# activation need nothing here.  RESOURCE_LOCK is for what test processes share beyond
+# their display (a file, a port).
 function(pelmora_add_test target)
-  cmake_parse_arguments(ARG "" "RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;RESOURCE_LOCK" ${ARGN})
+  pelmora_check_test_sources(${target} ${ARG_SOURCES})
   pelmora_test_pch_owner()
   add_executable(${target} ${ARG_SOURCES})
+  set_property(TARGET ${target} PROPERTY PELMORA_TEST_PROGRAM TRUE)
   pelmora_target_defaults(${target})
   # GCC 12 at -O3 reports a false "maybe uninitialized" inside Boost.Function when a
   # lambda is connected to a Boost.Signals2 signal, as tests do everywhere.
@@ -63,7 +67,26 @@ function(pelmora_add_test target)
     set(properties TIMEOUT 120)
   endif()
   if(ARG_RESOURCE_LOCK)
-    list(APPEND properties RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
+    list(APPEND properties RESOURCE_LOCK "${ARG_RESOURCE_LOCK}")
   endif()
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
+endfunction()
+
+# What a test program does with the display must happen on the display of its own that
+# TestMain.cpp starts: a source with a main() of its own would run on whatever display the
+# caller has, shared with every other test.
+function(pelmora_check_test_sources target)
+  foreach(source ${ARGN})
+    get_filename_component(path ${source} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    if(EXISTS ${path})
+      file(STRINGS ${path} mains REGEX "^[ \t]*int[ \t]+main[ \t]*\\(")
+      if(mains)
+        message(FATAL_ERROR "${path} defines main(), so ${target} would not run on a display of "
+          "its own and its tests could lose the clipboard or the keyboard focus to other tests. "
+          "Leave main() to tests/support/TestMain.cpp (it sets up the environment, the display "
+          "and the QApplication); put a program that needs its own main() into an executable "
+          "that a test starts.")
+      endif()
+    endif()
+  endforeach()
 endfunction()
