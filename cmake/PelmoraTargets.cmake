@@ -53,7 +53,6 @@ function(pelmora_add_test target)
   pelmora_check_test_sources(${target} ${ARG_SOURCES})
   pelmora_test_pch_owner()
   add_executable(${target} ${ARG_SOURCES})
-  set_property(TARGET ${target} PROPERTY PELMORA_TEST_PROGRAM TRUE)
   pelmora_target_defaults(${target})
   # GCC 12 at -O3 reports a false "maybe uninitialized" inside Boost.Function when a
   # lambda is connected to a Boost.Signals2 signal, as tests do everywhere.
@@ -63,14 +62,25 @@ function(pelmora_add_test target)
   # Instrumented builds (scripts/sanitize.sh) run several times slower.
   if("${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_RELEASE}" MATCHES "-fsanitize=")
     set(properties TIMEOUT 900)
+    set(order_timeout 3600)
   else()
     set(properties TIMEOUT 120)
+    set(order_timeout 600)
   endif()
   if(ARG_RESOURCE_LOCK)
     list(APPEND properties RESOURCE_LOCK "${ARG_RESOURCE_LOCK}")
   endif()
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
+  # Each test passes whatever ran before it: the whole program once more in one process,
+  # its tests shuffled.  The seed is fixed so that a failure repeats on the next run.
+  add_test(NAME ${target}.AllInOneProcessShuffled
+           COMMAND ${target} --gtest_shuffle --gtest_random_seed=${PELMORA_TEST_ORDER_SEED} --gtest_brief=1)
+  set_tests_properties(${target}.AllInOneProcessShuffled PROPERTIES TIMEOUT ${order_timeout})
 endfunction()
+
+# The order the programs' one-process runs use; another seed shows other orders:
+# cmake -DPELMORA_TEST_ORDER_SEED=N.
+set(PELMORA_TEST_ORDER_SEED 1 CACHE STRING "Seed of the shuffled order of each test program's one-process run")
 
 # What a test program does with the display must happen on the display of its own that
 # TestMain.cpp starts: a source with a main() of its own would run on whatever display the
