@@ -58,8 +58,10 @@ int runApplication(const std::map<std::string, std::string>& config, std::vector
     // A driver types, pastes and activates windows like its test does: it must share the
     // display of the test that started it and no one else's.
     if (!onOwnDisplay()) {
-        std::fprintf(stderr, "%s: not on the display of a test program; drivers are run by a "
-                             "test (see tests/support/OwnDisplay.h), not by ctest or by hand\n",
+        std::fprintf(stderr,
+                     "%s: not on the display of a test program.  A driver is started by a test, "
+                     "which gives it its own display (tests/support/OwnDisplay.h), not by ctest; "
+                     "to watch one by hand, set PELMORA_TEST_OWN_DISPLAY to the DISPLAY it runs on.\n",
                      args.empty() ? "driver" : args.front());
         return 1;
     }
