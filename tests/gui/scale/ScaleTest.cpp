@@ -227,8 +227,16 @@ TEST_F(OpeningAProjectFile, ProcessorTimeGrowsInProportionToTheObjects)
     writeProjectFile(file(0), 0);
     writeProjectFile(file(2500), 2500);
     writeProjectFile(file(10000), 10000);
-    // The cheaper of two openings: a measure can only grow by what else the thread did.
-    const auto best = [&](int n) { return std::min(openingMs(file(n), n), openingMs(file(n), n)); };
+    // What the first project and the first objects of a process cost once (fonts, shaders,
+    // type tables) is no part of any measure.
+    openingMs(file(2500), 2500);
+    // The cheapest of three openings: a measure can only grow by what else the thread did.
+    const auto best = [&](int n) {
+        std::int64_t ms = openingMs(file(n), n);
+        for (int run = 0; run < 2; ++run)
+            ms = std::min(ms, openingMs(file(n), n));
+        return ms;
+    };
     // What any project costs (its 3D view, its tab) is no part of the growth.
     const std::int64_t none = best(0);
     const std::int64_t few = best(2500) - none;
@@ -236,9 +244,8 @@ TEST_F(OpeningAProjectFile, ProcessorTimeGrowsInProportionToTheObjects)
     std::printf("opening a project file: %lld ms for an empty project, %lld ms more for 2,500 objects, "
                 "%lld ms more for 10,000\n",
                 static_cast<long long>(none), static_cast<long long>(few), static_cast<long long>(many));
-    // Four times the objects cost about five times as much here (a larger tree is slower
-    // to reach in memory); a cost that grows with the objects already there makes it
-    // sixteen.
+    // Four times the objects cost four to five times as much, in a sanitizer build too;
+    // a cost that grows with the objects already there makes it sixteen.
     ASSERT_GT(few, 0);
     EXPECT_LT(many, 8 * few + 20) << few << " ms for 2,500 objects, " << many << " ms for 10,000";
 }
