@@ -43,11 +43,14 @@ function(pelmora_test_pch_owner)
   endif()
 endfunction()
 
-# One GoogleTest executable per test directory, registered with ctest. RESOURCE_LOCK names
-# what its tests share with other test processes on the same display (the clipboard, the
-# keyboard focus and the modal dialogs that take it), so that ctest runs them one at a time.
+# One GoogleTest executable per test directory, registered with ctest one entry per test.
+# Each test process runs on an X display of its own, started by the main() in
+# tests/support/TestMain.cpp, so tests that use the clipboard, the keyboard focus or window
+# activation need nothing here.  RESOURCE_LOCK is for what test processes share beyond
+# their display (a file, a port).
 function(pelmora_add_test target)
-  cmake_parse_arguments(ARG "" "RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;RESOURCE_LOCK" ${ARGN})
+  pelmora_check_test_sources(${target} ${ARG_SOURCES})
   pelmora_test_pch_owner()
   add_executable(${target} ${ARG_SOURCES})
   pelmora_target_defaults(${target})
@@ -59,11 +62,41 @@ function(pelmora_add_test target)
   # Instrumented builds (scripts/sanitize.sh) run several times slower.
   if("${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_RELEASE}" MATCHES "-fsanitize=")
     set(properties TIMEOUT 900)
+    set(order_timeout 3600)
   else()
     set(properties TIMEOUT 120)
+    set(order_timeout 600)
   endif()
   if(ARG_RESOURCE_LOCK)
-    list(APPEND properties RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
+    list(APPEND properties RESOURCE_LOCK "${ARG_RESOURCE_LOCK}")
   endif()
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
+  # Each test passes whatever ran before it: the whole program once more in one process,
+  # its tests shuffled.  The seed is fixed so that a failure repeats on the next run.
+  add_test(NAME ${target}.AllInOneProcessShuffled
+           COMMAND ${target} --gtest_shuffle --gtest_random_seed=${PELMORA_TEST_ORDER_SEED} --gtest_brief=1)
+  set_tests_properties(${target}.AllInOneProcessShuffled PROPERTIES TIMEOUT ${order_timeout})
+endfunction()
+
+# The order the programs' one-process runs use; another seed shows other orders:
+# cmake -DPELMORA_TEST_ORDER_SEED=N.
+set(PELMORA_TEST_ORDER_SEED 1 CACHE STRING "Seed of the shuffled order of each test program's one-process run")
+
+# What a test program does with the display must happen on the display of its own that
+# TestMain.cpp starts: a source with a main() of its own would run on whatever display the
+# caller has, shared with every other test.
+function(pelmora_check_test_sources target)
+  foreach(source ${ARGN})
+    get_filename_component(path ${source} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    if(EXISTS ${path})
+      file(STRINGS ${path} mains REGEX "^[ \t]*int[ \t]+main[ \t]*\\(")
+      if(mains)
+        message(FATAL_ERROR "${path} defines main(), so ${target} would not run on a display of "
+          "its own and its tests could lose the clipboard or the keyboard focus to other tests. "
+          "Leave main() to tests/support/TestMain.cpp (it sets up the environment, the display "
+          "and the QApplication); put a program that needs its own main() into an executable "
+          "that a test starts.")
+      endif()
+    endif()
+  endforeach()
 endfunction()

@@ -1,4 +1,5 @@
 #include "ApplicationRun.h"
+#include "OwnDisplay.h"
 
 #include <core/qPelmoraApplication.h>
 #include <femgui/FemGui.h>
@@ -54,6 +55,16 @@ std::map<std::string, std::string> hostConfiguration(const std::string& exeName)
 int runApplication(const std::map<std::string, std::string>& config, std::vector<char*> args,
                    std::function<void()> onLoop)
 {
+    // A driver types, pastes and activates windows like its test does: it must share the
+    // display of the test that started it and no one else's.
+    if (!onOwnDisplay()) {
+        std::fprintf(stderr,
+                     "%s: not on the display of a test program.  A driver is started by a test, "
+                     "which gives it its own display (tests/support/OwnDisplay.h), not by ctest; "
+                     "to watch one by hand, set PELMORA_TEST_OWN_DISPLAY to the DISPLAY it runs on.\n",
+                     args.empty() ? "driver" : args.front());
+        return 1;
+    }
     loopHook = std::move(onLoop);
     const int argc = static_cast<int>(args.size());
     args.push_back(nullptr);

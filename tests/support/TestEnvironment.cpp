@@ -54,8 +54,6 @@ void isolateEnvironment()
     setenv("XDG_CONFIG_HOME", (home + "/.config").constData(), 1);
     setenv("XDG_DATA_HOME", (home + "/.local/share").constData(), 1);
     setenv("XDG_CACHE_HOME", (home + "/.cache").constData(), 1);
-    if (!getenv("DISPLAY") && !getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
 
 ScopedLogic::ScopedLogic(std::map<std::string, std::string> config)

@@ -1,16 +1,67 @@
-// main() of every test program: isolate the environment, then run GoogleTest inside a
-// QApplication so that widgets and queued events work.
+// main() of every test program: isolate the environment, give the process a display of its
+// own, then run GoogleTest inside a QApplication so that widgets and queued events work.
 
+#include "OwnDisplay.h"
 #include "TestEnvironment.h"
 
 #include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+// Closing the main window quits the application, as it should.  Outside the application's
+// own loop that quit stays pending: Qt then refuses every later event loop, so every
+// dialog a later test opens would return at once without showing.  Each test begins with
+// the application able to run loops again, whatever the test before it closed.
+class RestoreEventLoops : public ::testing::EmptyTestEventListener
+{
+    void OnTestEnd(const ::testing::TestInfo&) override
+    {
+        if (!QCoreApplication::instance() || !loopsRefused())
+            return;
+        // The application's loop forgets a pending quit when it starts and when it ends.
+        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+    }
+
+    static bool loopsRefused()
+    {
+        QEventLoop loop;
+        bool ran = false;
+        QTimer::singleShot(0, &loop, [&] {
+            ran = true;
+            loop.quit();
+        });
+        loop.exec();
+        return !ran;
+    }
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     PelmoraTest::isolateEnvironment();
     ::testing::InitGoogleTest(&argc, argv);
+    // Listing the tests (ctest's discovery) shows no window.
+    if (GTEST_FLAG_GET(list_tests))
+        return RUN_ALL_TESTS();
+    QString error;
+    if (!PelmoraTest::startOwnDisplay(&error)) {
+        std::fprintf(stderr,
+                     "%s: a test program runs on an X display of its own, so that no other test "
+                     "shares its clipboard, keyboard focus or active window, and none could be "
+                     "started: %s\nInstall Xvfb (scripts/install-deps.sh does), or set "
+                     "QT_QPA_PLATFORM=offscreen for tests that need no display.\n",
+                     argv[0], qPrintable(error));
+        return 1;
+    }
     QApplication app(argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new RestoreEventLoops);
     return RUN_ALL_TESTS();
 }

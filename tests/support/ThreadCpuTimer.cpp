@@ -1,39 +1,38 @@
 #include "support/ThreadCpuTimer.h"
 
-#include <chrono>
-#include <ctime>
+#include <pthread.h>
 
 namespace PelmoraTest {
 
-namespace {
-std::int64_t nowNs()
+std::int64_t ThreadCpuTimer::now() const
 {
     timespec ts{};
-    if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts) != 0) {
-        // No per-thread clock: fall back to the wall clock rather than measure nothing.
-        return std::chrono::duration_cast<std::chrono::nanoseconds>(
-                   std::chrono::steady_clock::now().time_since_epoch()).count();
-    }
+    clock_gettime(clock, &ts);
     return std::int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
-} // namespace
 
 void ThreadCpuTimer::start()
 {
-    startNs = nowNs();
+    // The clock of this very thread, read the same way whoever asks later; only where
+    // threads have no clock the wall clock stands in, for start and end alike.
+    timespec probe{};
+    if (pthread_getcpuclockid(pthread_self(), &clock) != 0 || clock_gettime(clock, &probe) != 0)
+        clock = CLOCK_MONOTONIC;
+    startNs = now();
 }
 
 std::int64_t ThreadCpuTimer::elapsed() const
 {
-    return (nowNs() - startNs) / 1000000;
+    const std::int64_t ns = now() - startNs;
+    return ns > 0 ? ns / 1000000 : 0;
 }
 
 std::int64_t ThreadCpuTimer::restart()
 {
-    const std::int64_t now = nowNs();
-    const std::int64_t ms = (now - startNs) / 1000000;
-    startNs = now;
-    return ms;
+    const std::int64_t t = now();
+    const std::int64_t ns = t - startNs;
+    startNs = t;
+    return ns > 0 ? ns / 1000000 : 0;
 }
 
 } // namespace PelmoraTest

@@ -1,6 +1,7 @@
 #pragma once
-// Makes a top-level window the active one for tests that type into it.  Other test
-// programs on the same display may take the focus meanwhile: it is asked for again.
+// Makes a top-level window the active one for tests that type into it.  The display is
+// this test process's own (OwnDisplay.h), but a window the test itself opens or closes
+// meanwhile may take the focus: it is asked for again.
 
 #include <QApplication>
 #include <QTest>

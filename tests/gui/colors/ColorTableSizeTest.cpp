@@ -2,6 +2,7 @@
 // colours panel shows it at once, and every project that shows it shares its entries.
 
 #include <support/OwnMemory.h>
+#include <support/ThreadCpuTimer.h>
 
 #include <colors/qVizColorsModuleWidget.h>
 
@@ -91,11 +92,11 @@ TEST(ColorTableSize, AMillionEntriesAreShownAtOnceAndSharedByEveryScene)
     auto* view = panel.findChild<qMRMLColorTableView*>(QStringLiteral("ColorView"));
     auto* hide = panel.findChild<QCheckBox*>(QStringLiteral("HideInvalidColorsCheckBox"));
     ASSERT_TRUE(combo && view && hide);
-    QElapsedTimer clock;
-    clock.start();
+    // This thread's processor time: the panel's own work, whatever else the machine does.
+    PelmoraTest::ThreadCpuTimer clock;
     combo->setCurrentNode(table);
     QApplication::processEvents();
-    const qint64 shown = clock.elapsed();
+    const std::int64_t shown = clock.elapsed();
     std::printf("choosing a 1,000,001-entry table in the colours panel: %lld ms\n", static_cast<long long>(shown));
     EXPECT_LT(shown, 3000);
     ASSERT_EQ(view->model()->rowCount(), 1000001);

@@ -182,6 +182,9 @@ TEST_F(Workspace, DockAndToolbarEntriesGetTheirMenuOnceAndListToggles)
 TEST_F(Workspace, ModuleGroupListsModulesAndTheComboBoxRelaysAndFollowsChoices)
 {
     Obj::Application::mConfig["ExtraWorkbench"] = "Zeta;Alpha;Mid";
+    // Only these three: the module classes other tests of this program register stay
+    // registered for the rest of the process.
+    Obj::Application::mConfig["HiddenWorkbench"] = "FemWorkbench;MatWorkbench;TotalSimmodule";
     auto* command = new ModulesCommand();
     commands().new_command(command);
     Gui::SimModuleController::instance()->activate("Alpha", "Gui::StdSimModule");
