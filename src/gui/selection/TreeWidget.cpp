@@ -356,10 +356,19 @@ void TreeWidget::slotActiveProject(const GuiProject& project)
         font.setWeight(weight);
         target->setFont(0, font);
     };
-    if (boldItem)
-        setWeight(boldItem, 50);
-    boldItem = item;
-    setWeight(item, 75);
+    // The view hears of it as a layout to do once the event loop turns, not as changed
+    // rows: told of a row just after it was laid out, the view measures the text of every
+    // row above that row to find it.  Opening a file of thousands of projects activates
+    // each project's window in turn, and over open projects that measured every row once
+    // per project.
+    {
+        const QSignalBlocker quiet(model());
+        if (boldItem)
+            setWeight(boldItem, 50);
+        boldItem = item;
+        setWeight(item, 75);
+    }
+    scheduleDelayedItemsLayout();
 }
 
 // ---------------------------------------------------------------------------------------
