@@ -38,6 +38,54 @@ bool holds(const QTreeWidgetItem* ancestor, const QTreeWidgetItem* item)
     return false;
 }
 
+// Takes `item` out of `parent`, looking for it from both ends of the children at once:
+// the member a group takes is nearly always near one end of its project's list (a chain
+// of groups, listed either way round, takes them from the front or from the back), where
+// looking from the front only passed every other object of a large project each time.
+void takeOut(QTreeWidgetItem* parent, QTreeWidgetItem* item)
+{
+    for (int front = 0, back = parent->childCount() - 1; front <= back; ++front, --back) {
+        if (parent->child(back) == item) {
+            parent->takeChild(back);
+            return;
+        }
+        if (parent->child(front) == item) {
+            parent->takeChild(front);
+            return;
+        }
+    }
+}
+
+// Deletes items that are in no view, with everything they hold, deepest first.  The
+// item's own destructor deletes its children recursively, two stack frames a level, which
+// a chain of tens of thousands of nested groups overflows.
+void deleteItems(const QList<QTreeWidgetItem*>& items)
+{
+    // Every item before those it holds, and each item's children in their order.
+    std::vector<QTreeWidgetItem*> order;
+    std::vector<QTreeWidgetItem*> pending(items.rbegin(), items.rend());
+    while (!pending.empty()) {
+        QTreeWidgetItem* item = pending.back();
+        pending.pop_back();
+        order.push_back(item);
+        for (int i = item->childCount(); i-- > 0;)
+            pending.push_back(item->child(i));
+    }
+    // Backwards, every item comes once all it held are gone, as its parent's last child:
+    // taking it out of its parent is then no search.
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        QTreeWidgetItem* item = *it;
+        if (QTreeWidgetItem* parent = item->parent()) {
+            const int last = parent->childCount() - 1;
+            if (parent->child(last) == item)
+                parent->takeChild(last);
+            else
+                parent->removeChild(item);
+        }
+        delete item;
+    }
+}
+
 } // namespace
 
 ProjectItem::ProjectItem(TreeWidget* treeWidget, GuiProject* project, ViewFeederProject* feeder,
@@ -69,8 +117,7 @@ ProjectItem::~ProjectItem()
     // Out of the view first, then the object items, while this item is still whole.
     if (QTreeWidgetItem* p = parent())
         p->removeChild(this);
-    const QList<QTreeWidgetItem*> children = takeChildren();
-    qDeleteAll(children);
+    deleteItems(takeChildren());
     objectItems.clear();
     selectedItems.clear();
     if (tree)
@@ -400,7 +447,7 @@ void ProjectItem::slot_change_object(const ViewFeederProjectObject& feeder, cons
                             descendant->get_label(), object ? object->get_label() : "");
             continue;
         }
-        currentParent->removeChild(childItem);
+        takeOut(currentParent, childItem);
         item->addChild(childItem);
     }
     if (item->childCount() > 0) {

@@ -14,6 +14,7 @@
 
 #include <obj/Application.h>
 #include <obj/ObjectStatus.h>
+#include <vexil/MsgConsole.h>
 
 #include <QAction>
 #include <QActionGroup>
@@ -22,6 +23,7 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSignalBlocker>
@@ -137,6 +139,13 @@ TreeWidget::TreeWidget(QWidget* parent)
     // starts from here, and like that signal stays quiet while the tree's signals are
     // blocked.
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &TreeWidget::trackSelection);
+    // The levels remembered for the opening limit hold until rows move.
+    const auto forgetLevels = [this] { rowsChanged = true; };
+    connect(model(), &QAbstractItemModel::rowsInserted, this, forgetLevels);
+    connect(model(), &QAbstractItemModel::rowsRemoved, this, forgetLevels);
+    connect(model(), &QAbstractItemModel::rowsMoved, this, forgetLevels);
+    connect(model(), &QAbstractItemModel::layoutChanged, this, forgetLevels);
+    connect(model(), &QAbstractItemModel::modelReset, this, forgetLevels);
     statusTimer->setSingleShot(true);
     statusTimer->start(StatusRefreshMs);
 
@@ -347,10 +356,19 @@ void TreeWidget::slotActiveProject(const GuiProject& project)
         font.setWeight(weight);
         target->setFont(0, font);
     };
-    if (boldItem)
-        setWeight(boldItem, 50);
-    boldItem = item;
-    setWeight(item, 75);
+    // The view hears of it as a layout to do once the event loop turns, not as changed
+    // rows: told of a row just after it was laid out, the view measures the text of every
+    // row above that row to find it.  Opening a file of thousands of projects activates
+    // each project's window in turn, and over open projects that measured every row once
+    // per project.
+    {
+        const QSignalBlocker quiet(model());
+        if (boldItem)
+            setWeight(boldItem, 50);
+        boldItem = item;
+        setWeight(item, 75);
+    }
+    scheduleDelayedItemsLayout();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -471,8 +489,79 @@ void TreeWidget::onItemCollapsed(QTreeWidgetItem* item)
 
 void TreeWidget::onItemExpanded(QTreeWidgetItem* item)
 {
+    // However it was asked for (a click, a key, a selection shown, a command), an item
+    // too deep is closed again before the view lays the tree out.
+    if (levelOf(item) > MaxOpenLevel) {
+        refuseOpening(item);
+        return;
+    }
     if (ProjectObjectItem* objectItem = asObjectItem(item))
         objectItem->setExpandedStatus(true);
+}
+
+int TreeWidget::levelOf(const QTreeWidgetItem* item)
+{
+    if (rowsChanged) {
+        rowsChanged = false;
+        levels = {};
+    }
+    // Up to the first item whose level is known, or to the top; then down again.
+    std::vector<const QTreeWidgetItem*> path;
+    int above = -1;
+    for (const QTreeWidgetItem* up = item; up; up = up->parent()) {
+        const auto known = levels.find(up);
+        if (known != levels.end()) {
+            above = known->second;
+            break;
+        }
+        path.push_back(up);
+    }
+    int level = above;
+    for (auto it = path.rbegin(); it != path.rend(); ++it)
+        levels.emplace(*it, ++level);
+    return level;
+}
+
+bool TreeWidget::expandBelow(QTreeWidgetItem* top)
+{
+    // Laid out once, when all are open, rather than for each.
+    scheduleDelayedItemsLayout();
+    bool whole = true;
+    std::vector<std::pair<QTreeWidgetItem*, int>> pending{{top, levelOf(top)}};
+    while (!pending.empty()) {
+        QTreeWidgetItem* item = pending.back().first;
+        const int level = pending.back().second;
+        pending.pop_back();
+        if (item->childCount() == 0)
+            continue;
+        if (level > MaxOpenLevel) {
+            whole = false;
+            continue;
+        }
+        item->setExpanded(true);
+        for (int i = 0; i < item->childCount(); ++i)
+            pending.emplace_back(item->child(i), level + 1);
+    }
+    return whole;
+}
+
+void TreeWidget::refuseOpening(QTreeWidgetItem* item)
+{
+    const QSignalBlocker quiet(this);
+    item->setExpanded(false);
+    tellOpeningLimit();
+}
+
+void TreeWidget::tellOpeningLimit()
+{
+    // Once for all the items refused before the event loop turns.
+    if (limitTold)
+        return;
+    limitTold = true;
+    QMetaObject::invokeMethod(this, [this] { limitTold = false; }, Qt::QueuedConnection);
+    Vexil::MsgConsoleSingleton::Instance().Warning(
+        "The project tree opens groups only down to %d levels below their project; deeper ones stay closed.\n",
+        MaxOpenLevel);
 }
 
 void TreeWidget::onTestStatus()
@@ -511,6 +600,19 @@ void TreeWidget::mouseDoubleClickEvent(QMouseEvent* event)
     ViewFeederProjectObject* feeder = objectItem->get_feeder();
     if (!feeder || !feeder->on_double_clicked())
         QTreeView::mouseDoubleClickEvent(event);
+}
+
+void TreeWidget::keyPressEvent(QKeyEvent* event)
+{
+    QTreeWidgetItem* item = currentItem();
+    if (event->key() != Qt::Key_Asterisk || !item || state() == EditingState || !itemsExpandable()) {
+        QTreeWidget::keyPressEvent(event);
+        return;
+    }
+    if (!expandBelow(item))
+        tellOpeningLimit();
+    // What the view does with any other key (the key's text searches the rows).
+    QAbstractItemView::keyPressEvent(event);
 }
 
 void TreeWidget::contextMenuEvent(QContextMenuEvent* event)

@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 class QAction;
@@ -32,6 +33,12 @@ class PELMORAGUI_EXPORT TreeWidget : public QTreeWidget, public SelectionListene
 public:
     explicit TreeWidget(QWidget* parent = nullptr);
     ~TreeWidget() override;
+
+    // How deep the tree opens groups: an item this many levels below its project's item
+    // (a top-level object is one level below) is shown, but stays closed.  The view lays out the open
+    // levels recursively, a few hundred bytes of stack each: a chain of tens of thousands
+    // of nested groups opened whole overflowed the stack.
+    static constexpr int MaxOpenLevel = 1000;
 
     // Selects or deselects the items in one call of the selection model.
     void setItemsSelected(const QList<QTreeWidgetItem*>& items, bool on);
@@ -68,6 +75,8 @@ public Q_SLOTS:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // "*" opens the current item and everything below it, down to MaxOpenLevel.
+    void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -90,6 +99,15 @@ private:
     void noteProjectRemoval();
     void collapseForRemovals();
     void endRemovals();
+    // Levels below the solution's root: 0 for the root, 1 for a project, 2 for its
+    // top-level objects.  Remembered until the tree's rows change.
+    int levelOf(const QTreeWidgetItem* item);
+    // Opens `item` and all below it that may be opened; false when some could not.
+    bool expandBelow(QTreeWidgetItem* item);
+    // Closes an item opened deeper than MaxOpenLevel, and says why.
+    void refuseOpening(QTreeWidgetItem* item);
+    // Says on the console, once before the event loop turns, how deep the tree opens.
+    void tellOpeningLimit();
 
     QAction* createGroupAction;
     QAction* relabelAction;
@@ -109,6 +127,9 @@ private:
     bool collapsedForRemovals = false;
     bool updatesBeforeRemovals = true;
     QSet<QTreeWidgetItem*> expandedBeforeRemovals;
+    std::unordered_map<const QTreeWidgetItem*, int> levels;
+    bool rowsChanged = false;
+    bool limitTold = false;
 };
 
 } // namespace Gui
