@@ -1,7 +1,7 @@
 #pragma once
 // The colour logic: puts the default colour nodes into the scene it is given, the
-// built-in tables and one node per colour file found, and names the defaults that
-// volumes, models, label maps, the editor and charts use.
+// built-in tables and one node per colour file found (made when first asked for), and
+// names the defaults that volumes, models, label maps, the editor and charts use.
 
 #include "vtkMRMLAbstractLogic.h"
 
@@ -48,7 +48,10 @@ public:
     // a refused file is warned about once, with the reason.
     vtkMRMLColorNode* LoadColorFile(const char* fileName);
 
-    // The built-in nodes and the nodes of the files found, those not yet in the scene.
+    // The built-in nodes, and the nodes of the files found that are not yet in the scene.
+    // The files are read once for every scene while the folders and files stay as they
+    // were; the scene shows their nodes and makes each only when it is asked for (see
+    // vtkMRMLScene::AddDeferredNodes), so a project costs the same whatever the folders hold.
     void AddDefaultColorNodes();
 
 protected:
