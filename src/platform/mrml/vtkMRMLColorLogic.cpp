@@ -226,8 +226,16 @@ public:
     const char* GetNodeName(size_t i) const override { return Entries[i].name.c_str(); }
     bool NodeIsA(size_t i, const char* className) const override
     {
-        return Entries[i].procedural ? vtkMRMLProceduralColorNode::IsTypeOf(className) != 0
-                                     : vtkMRMLColorTableNode::IsTypeOf(className) != 0;
+        // Asked for every node in turn with one class name: the answers for the two kinds
+        // are kept for the last name asked.
+        if (!className)
+            return false;
+        if (LastClass != className) {
+            LastClass = className;
+            LastIsTable = vtkMRMLColorTableNode::IsTypeOf(className) != 0;
+            LastIsProcedural = vtkMRMLProceduralColorNode::IsTypeOf(className) != 0;
+        }
+        return Entries[i].procedural ? LastIsProcedural : LastIsTable;
     }
     bool HoldsNodesOf(const char* className) const override
     {
@@ -263,6 +271,9 @@ private:
     std::unordered_map<std::string_view, size_t> ByID;
     std::unordered_map<std::string_view, size_t> ByName;
     bool Stale = false;
+    mutable std::string LastClass;
+    mutable bool LastIsTable = false;
+    mutable bool LastIsProcedural = false;
 };
 
 // The list of the files found last: alike for every project while the folders and the

@@ -952,18 +952,30 @@ void vtkMRMLScene::AddDeferredNodes(const std::shared_ptr<vtkMRMLDeferredNodes>&
         if (list.nodes == nodes)
             return;
     Internal->deferred.push_back(vtkInternal::DeferredList{nodes, {}, 0});
+    // The scene's own nodes hide those of their IDs.
+    vtkInternal::DeferredList& list = Internal->deferred.back();
+    Internal->nodes.forEach([&list](vtkMRMLNode* node) {
+        const size_t i = list.nodes->FindNode(node->ID);
+        if (i != vtkMRMLDeferredNodes::npos)
+            list.take(i);
+    });
 }
 
-std::vector<vtkMRMLScene::WaitingNode> vtkMRMLScene::GetWaitingNodes(const char* className) const
+std::vector<vtkMRMLScene::WaitingNodes> vtkMRMLScene::GetWaitingNodes(const char* className) const
 {
-    std::vector<WaitingNode> waiting;
-    const vtkInternal& d = *Internal;
-    for (const auto& list : d.deferred) {
+    // Every ID a made node holds is marked taken in the lists (they are made before a
+    // node of theirs is added, and checked when added), so no ID is looked up here.
+    std::vector<WaitingNodes> waiting;
+    for (const auto& list : Internal->deferred) {
         if (list.exhausted() || !className || !list.nodes->HoldsNodesOf(className))
             continue;
-        for (size_t i = 0; i < list.nodes->GetNumberOfNodes(); ++i)
-            if (!list.isTaken(i) && list.nodes->NodeIsA(i, className) && !d.findID(list.nodes->GetNodeID(i)))
-                waiting.push_back(WaitingNode{list.nodes, i});
+        WaitingNodes nodes{list.nodes, {}};
+        const size_t n = list.nodes->GetNumberOfNodes();
+        nodes.indices.reserve(n - list.takenCount);
+        for (size_t i = 0; i < n; ++i)
+            if (!list.isTaken(i) && list.nodes->NodeIsA(i, className))
+                nodes.indices.push_back(static_cast<unsigned>(i));
+        waiting.push_back(std::move(nodes));
     }
     return waiting;
 }
@@ -992,6 +1004,12 @@ void vtkMRMLScene::NodeIDChanged(vtkMRMLNode* node, const std::string& oldId)
         return;
     Internal->unindexID(node);
     Internal->indexID(node);
+    // The new ID hides a deferred node of that ID.
+    for (auto& list : Internal->deferred) {
+        const size_t i = list.nodes->FindNode(node->ID);
+        if (i != vtkMRMLDeferredNodes::npos)
+            list.take(i);
+    }
 }
 
 void vtkMRMLScene::NodeNameChanged(vtkMRMLNode* node, const char* oldName)

@@ -77,14 +77,14 @@ public:
     // hides the deferred node of that ID; a node made and then removed is not made again.
     // Adding a list the scene already shows does nothing.
     void AddDeferredNodes(const std::shared_ptr<vtkMRMLDeferredNodes>& nodes);
-    // The deferred nodes of this class (and derived classes) not made yet, in order, as a
-    // list and an index into it, without making them.
-    struct WaitingNode
+    // The deferred nodes of this class (and derived classes) not made yet, without making
+    // them: for each list in order, the list and the indices of those nodes in it.
+    struct WaitingNodes
     {
         std::shared_ptr<vtkMRMLDeferredNodes> list;
-        size_t index = 0;
+        std::vector<unsigned> indices;
     };
-    std::vector<WaitingNode> GetWaitingNodes(const char* className) const;
+    std::vector<WaitingNodes> GetWaitingNodes(const char* className) const;
     // The nodes of the class the scene holds now, in scene order, making none.
     int GetMadeNodesByClass(const char* className, std::vector<vtkMRMLNode*>& nodes);
 

@@ -18,59 +18,96 @@ namespace {
 // The combo box's rows: the colour nodes the scene holds and those it shows but has not
 // made yet (one per colour file), whose names and IDs are read from the scene's shared
 // list only when a row is drawn or searched, so that listing a folder of thousands of
-// colour files costs a project no texts of its own.
+// colour files costs a project no texts of its own.  Rows come in segments: nodes the
+// scene holds, or one shared list's waiting nodes.
 class ColorNodeListModel : public QAbstractListModel
 {
 public:
     using QAbstractListModel::QAbstractListModel;
 
-    struct Row
+    struct Segment
     {
-        QString name;
-        QString id;
-        vtkMRMLScene::WaitingNode waiting;
+        std::vector<std::pair<QString, QString>> nodes; // name and ID
+        vtkMRMLScene::WaitingNodes waiting;
+        size_t size() const { return waiting.list ? waiting.indices.size() : nodes.size(); }
     };
 
-    void reset(std::vector<Row> rows)
+    void reset(std::vector<Segment> segments)
     {
         beginResetModel();
-        Rows = std::move(rows);
+        Segments = std::move(segments);
+        Rows = 0;
+        for (const Segment& segment : Segments)
+            Rows += segment.size();
         endResetModel();
     }
     void append(const QString& name, const QString& id)
     {
         beginInsertRows(QModelIndex(), rowCount(), rowCount());
-        Rows.push_back(Row{name, id, {}});
+        if (Segments.empty() || Segments.back().waiting.list)
+            Segments.emplace_back();
+        Segments.back().nodes.emplace_back(name, id);
+        ++Rows;
         endInsertRows();
     }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override
     {
-        return parent.isValid() ? 0 : static_cast<int>(Rows.size());
+        return parent.isValid() ? 0 : static_cast<int>(Rows);
     }
     QVariant data(const QModelIndex& index, int role) const override
     {
-        if (!index.isValid() || index.row() >= rowCount())
+        if (!index.isValid() || index.row() >= rowCount() || (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::UserRole))
             return {};
-        const Row& row = Rows[static_cast<size_t>(index.row())];
-        if (role == Qt::DisplayRole || role == Qt::EditRole)
-            return row.waiting.list ? QString::fromUtf8(row.waiting.list->GetNodeName(row.waiting.index)) : row.name;
-        if (role == Qt::UserRole)
-            return row.waiting.list ? QString::fromUtf8(row.waiting.list->GetNodeID(row.waiting.index)) : row.id;
-        return {};
+        size_t at = 0;
+        const Segment& segment = segmentOf(static_cast<size_t>(index.row()), at);
+        if (segment.waiting.list) {
+            const unsigned i = segment.waiting.indices[at];
+            return QString::fromUtf8(role == Qt::UserRole ? segment.waiting.list->GetNodeID(i)
+                                                          : segment.waiting.list->GetNodeName(i));
+        }
+        return role == Qt::UserRole ? segment.nodes[at].second : segment.nodes[at].first;
     }
     bool removeRows(int row, int count, const QModelIndex& parent = QModelIndex()) override
     {
         if (parent.isValid() || row < 0 || count <= 0 || row + count > rowCount())
             return false;
         beginRemoveRows(QModelIndex(), row, row + count - 1);
-        Rows.erase(Rows.begin() + row, Rows.begin() + row + count);
+        if (row == 0 && count == rowCount()) {
+            Segments.clear();
+            Rows = 0;
+        } else {
+            for (int k = 0; k < count; ++k) {
+                size_t at = 0;
+                Segment& segment = const_cast<Segment&>(segmentOf(static_cast<size_t>(row), at));
+                if (segment.waiting.list)
+                    segment.waiting.indices.erase(segment.waiting.indices.begin() + static_cast<std::ptrdiff_t>(at));
+                else
+                    segment.nodes.erase(segment.nodes.begin() + static_cast<std::ptrdiff_t>(at));
+                --Rows;
+            }
+        }
         endRemoveRows();
         return true;
     }
 
 private:
-    std::vector<Row> Rows;
+    // The segment holding `row`, and the row's place in it.
+    const Segment& segmentOf(size_t row, size_t& at) const
+    {
+        for (const Segment& segment : Segments) {
+            if (row < segment.size()) {
+                at = row;
+                return segment;
+            }
+            row -= segment.size();
+        }
+        at = 0;
+        return Segments.back();
+    }
+
+    std::vector<Segment> Segments;
+    size_t Rows = 0;
 };
 
 } // namespace
@@ -114,15 +151,17 @@ void qMRMLColorTableComboBox::setMRMLScene(vtkMRMLScene* scene)
         clear();
         if (scene) {
             // The colour nodes the scene holds, then those it makes when chosen.
-            std::vector<ColorNodeListModel::Row> rows;
+            std::vector<ColorNodeListModel::Segment> segments(1);
             std::vector<vtkMRMLNode*> nodes;
             scene->GetMadeNodesByClass("vtkMRMLColorNode", nodes);
             for (vtkMRMLNode* node : nodes)
-                rows.push_back({QString::fromUtf8(node->GetName() ? node->GetName() : node->GetID()),
-                                QString::fromUtf8(node->GetID()), {}});
-            for (vtkMRMLScene::WaitingNode& waiting : scene->GetWaitingNodes("vtkMRMLColorNode"))
-                rows.push_back({QString(), QString(), std::move(waiting)});
-            d->model->reset(std::move(rows));
+                segments[0].nodes.emplace_back(QString::fromUtf8(node->GetName() ? node->GetName() : node->GetID()),
+                                               QString::fromUtf8(node->GetID()));
+            for (vtkMRMLScene::WaitingNodes& waiting : scene->GetWaitingNodes("vtkMRMLColorNode")) {
+                segments.emplace_back();
+                segments.back().waiting = std::move(waiting);
+            }
+            d->model->reset(std::move(segments));
             d->observer.addConnection(scene, vtkMRMLScene::NodeAddedEvent, this, SLOT(onNodeAdded(vtkObject*, void*)));
             d->observer.addConnection(scene, vtkMRMLScene::NodeRemovedEvent, this, SLOT(onNodeRemoved(vtkObject*, void*)));
         }
