@@ -77,6 +77,7 @@ void BM_ProceduralFilePerProject(benchmark::State& state)
 {
     ColourHome home;
     home.write(QStringLiteral("ramp.pcf"), ramp(int(state.range(0))));
+    home.settle();
     vtkObject::GlobalWarningDisplayOff();
     for (auto _ : state) {
         QElapsedTimer timer;

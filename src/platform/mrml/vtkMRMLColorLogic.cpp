@@ -197,11 +197,11 @@ public:
         return list;
     }
 
-    // True while the files found are those it was read from, a file it refused is as it
-    // was, and none of its files went bad since.
-    bool Holds(const std::vector<std::string>& files) const
+    // True while the files found are those it was read from (unless no list is given), a
+    // file it refused is as it was, and none of its files went bad since.
+    bool Holds(const std::vector<std::string>* files) const
     {
-        if (Stale || files != Files)
+        if (Stale || (files && *files != Files))
             return false;
         for (const std::string& path : Refused) {
             struct stat status{};
@@ -220,6 +220,8 @@ public:
 
     // Where a file that went bad is reported when its node is asked for.
     Warning Warn;
+    // The logic's stamp of the folders when the files were found.
+    std::string Stamp;
 
     size_t GetNumberOfNodes() const override { return Entries.size(); }
     const char* GetNodeID(size_t i) const override { return Entries[i].id.c_str(); }
@@ -403,9 +405,6 @@ void vtkMRMLColorLogic::AddDefaultColorNodes()
         scene->AddNode(heat);
     }
     // The scene shows a node for every file found, and makes one only when it is asked for.
-    std::vector<std::string> files = FindDefaultColorFiles();
-    std::vector<std::string> user = FindUserColorFiles();
-    files.insert(files.end(), std::make_move_iterator(user.begin()), std::make_move_iterator(user.end()));
     vtkWeakPointer<vtkMRMLColorLogic> self(this);
     Warning warn = [self](const std::string& text) {
         if (self)
@@ -414,8 +413,17 @@ void vtkMRMLColorLogic::AddDefaultColorNodes()
             vtkOutputWindow::GetInstance()->DisplayWarningText(text.c_str());
     };
     std::shared_ptr<FileColorNodes>& list = currentFileNodes();
-    if (!list || !list->Holds(files))
-        list = FileColorNodes::Read(files, warn);
+    // Searching the folders copies the name of every file found: skipped while they are
+    // as they were when the list was made.
+    const std::string stamp = ColorFilesStamp();
+    if (!list || stamp.empty() || list->Stamp != stamp || !list->Holds(nullptr)) {
+        std::vector<std::string> files = FindDefaultColorFiles();
+        std::vector<std::string> user = FindUserColorFiles();
+        files.insert(files.end(), std::make_move_iterator(user.begin()), std::make_move_iterator(user.end()));
+        if (!list || !list->Holds(&files))
+            list = FileColorNodes::Read(files, warn);
+        list->Stamp = stamp;
+    }
     list->Warn = warn;
     if (list->GetNumberOfNodes() > 0)
         scene->AddDeferredNodes(list);

@@ -61,6 +61,10 @@ protected:
     void operator=(const vtkMRMLColorLogic&) = delete;
 
     void SetMRMLSceneInternal(vtkMRMLScene* scene) override;
+    // A text that stays the same while the colour files found stay the same (the folders
+    // searched and their times of change), so that attaching a scene need not search them
+    // again; empty when they must be searched.
+    virtual std::string ColorFilesStamp() { return {}; }
     // Appends the path to the list (the files that will be read).
     void AddColorFile(const char* path, std::vector<std::string>* files);
     // A warning for the user, to the logic's warning observers or else VTK's output window:
