@@ -63,17 +63,52 @@ const char* vtkVizColorLogic::GetDefaultChartColorNodeID()
     return id.c_str();
 }
 
-std::vector<std::string> vtkVizColorLogic::FindDefaultColorFiles()
+namespace {
+
+// A folder changed within the last seconds may change again within the same tick of its
+// clock: it is looked through again until it is older.
+bool settled(qint64 time)
+{
+    return QDateTime::currentMSecsSinceEpoch() - time > 2000;
+}
+
+} // namespace
+
+std::string vtkVizColorLogic::DefaultColorFileDirectory()
 {
     // Start-up sets PELMORA_HOME to the application's home before the module is built.
     // The working directory is no fallback: it depends on where the user started us.
     const QByteArray home = qgetenv("PELMORA_HOME");
-    const std::string directory = vtksys::SystemTools::JoinPath(
-        {"", home.toStdString(), std::string("share/Pelmora-2.1") + "/ColorFiles"});
-    return FindColorFiles({directory});
+    return vtksys::SystemTools::JoinPath({"", home.toStdString(), std::string("share/Pelmora-2.1") + "/ColorFiles"});
+}
+
+std::vector<std::string> vtkVizColorLogic::FindDefaultColorFiles()
+{
+    return FindColorFiles({DefaultColorFileDirectory()});
+}
+
+std::string vtkVizColorLogic::ColorFilesStamp()
+{
+    std::vector<std::string> directories = UserColorFileDirectories();
+    directories.insert(directories.begin(), DefaultColorFileDirectory());
+    std::string stamp;
+    for (const std::string& directory : directories) {
+        const QFileInfo folder(QString::fromStdString(directory));
+        const qint64 time = folder.isDir() ? folder.lastModified().toMSecsSinceEpoch() : -1;
+        if (time >= 0 && !settled(time))
+            return {};
+        stamp += directory + '\n' + std::to_string(time) + '\n';
+    }
+    // A folder named twice is searched twice.
+    return stamp + std::to_string(directories.size());
 }
 
 std::vector<std::string> vtkVizColorLogic::FindUserColorFiles()
+{
+    return FindColorFiles(UserColorFileDirectories());
+}
+
+std::vector<std::string> vtkVizColorLogic::UserColorFileDirectories()
 {
     std::vector<std::string> directories;
     const char* paths = GetUserColorFilePaths();
@@ -91,7 +126,7 @@ std::vector<std::string> vtkVizColorLogic::FindUserColorFiles()
             }
         }
     }
-    return FindColorFiles(directories);
+    return directories;
 }
 
 std::vector<std::string> vtkVizColorLogic::FindColorFiles(const std::vector<std::string>& directories)
@@ -113,10 +148,7 @@ std::vector<std::string> vtkVizColorLogic::FindColorFiles(const std::vector<std:
         const QFileInfo folder(key);
         const qint64 time = folder.isDir() ? folder.lastModified().toMSecsSinceEpoch() : -1;
         auto known = scans.find(key);
-        // A folder changed within the last second may change again within the same tick
-        // of its clock: it is looked through again until it is older.
-        const bool settled = QDateTime::currentMSecsSinceEpoch() - time > 2000;
-        if (time >= 0 && known != scans.end() && known->time == time && settled) {
+        if (time >= 0 && known != scans.end() && known->time == time && settled(time)) {
             files.insert(files.end(), known->files.begin(), known->files.end());
             continue;
         }

@@ -32,6 +32,12 @@ protected:
     vtkVizColorLogic(const vtkVizColorLogic&) = delete;
     void operator=(const vtkVizColorLogic&) = delete;
 
+    // The folders searched and their times of change; empty while one of them changed
+    // within the last seconds.
+    std::string ColorFilesStamp() override;
+    // The application's colour folder, and the user's colour folders in their order.
+    static std::string DefaultColorFileDirectory();
+    std::vector<std::string> UserColorFileDirectories();
     // Text files that a colour storage node reads, folder by folder in the given order.
     std::vector<std::string> FindColorFiles(const std::vector<std::string>& directories);
 };

@@ -2,6 +2,7 @@
 
 #include "vtkMRMLColorTableNode.h"
 #include "vtkMRMLColorTableStorageNode.h"
+#include "vtkMRMLDeferredNodes.h"
 #include "vtkMRMLFreeSurferProceduralColorNode.h"
 #include "vtkMRMLProceduralColorNode.h"
 #include "vtkMRMLProceduralColorStorageNode.h"
@@ -18,10 +19,15 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <string_view>
 #include <limits>
 #include <ostream>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include <sys/stat.h>
@@ -30,44 +36,27 @@ vtkStandardNewMacro(vtkMRMLColorLogic);
 
 namespace {
 
-// What a colour file gave, by the path it was named by: each project's scene gets a node of
-// its own, and the nodes made from one unchanged file share what was read from it (a table
-// of a million entries takes tens of megabytes; a transfer function of thousands of points
-// takes tens of milliseconds to build).  A file that no reader takes is remembered too, so
-// that it is neither read nor warned about again for every project while it stays as it was.
+// What a colour file gave, by the path it was named by: read once while its size and time
+// stay the same, and shared by the nodes of every project's scene (a table of a million
+// entries takes tens of megabytes; a transfer function of thousands of points takes tens
+// of milliseconds to build).  A file that no reader takes is remembered too, so that it is
+// neither read nor warned about again for every project while it stays as it was.
 struct SharedFile
 {
-    // The file as it was read: its size and time of change.
+    // The file as it was read: its size and time of change (size -1: it could not be looked at).
     off_t size = -1;
     std::int64_t time = 0;
     std::int64_t timeNanoseconds = 0;
-    vtkWeakPointer<vtkLookupTable> table;
-    std::vector<vtkWeakPointer<vtkMRMLColorTableNode>> nodes;
+    // The entries of a table, in a node of no scene that the scenes' nodes share.
+    vtkSmartPointer<vtkMRMLColorTableNode> table;
     vtkSmartPointer<vtkColorTransferFunction> function;
-    bool refused = false;
+    bool refused = true;
 };
 
 std::unordered_map<std::string, SharedFile>& sharedFiles()
 {
     static std::unordered_map<std::string, SharedFile> files;
     return files;
-}
-
-// The node that still shows the entries read from the file, or null.  Every scene that
-// loads the file adds a node here, so this must not walk the whole list each time: the
-// newest node is asked first, nodes gone or changed are dropped from the end, and the
-// rest of the list is swept only as it doubles.
-vtkMRMLColorTableNode* sharedNode(SharedFile& file)
-{
-    auto& nodes = file.nodes;
-    const auto stale = [&file](const vtkWeakPointer<vtkMRMLColorTableNode>& node) {
-        return !node || !file.table || node->GetLookupTable() != file.table;
-    };
-    if (nodes.size() >= 64 && (nodes.size() & (nodes.size() - 1)) == 0)
-        nodes.erase(std::remove_if(nodes.begin(), nodes.end(), stale), nodes.end());
-    while (!nodes.empty() && stale(nodes.back()))
-        nodes.pop_back();
-    return nodes.empty() ? nullptr : nodes.back().GetPointer();
 }
 
 // Why neither reader took the file: the reason of the one that read further (a reason
@@ -97,6 +86,204 @@ vtkMRMLColorTableNode* builtInTable(int type)
         table->MarkEntriesShared();
     }
     return table;
+}
+
+using Warning = std::function<void(const std::string&)>;
+
+// The file as read last, read again when its size or time changed; a refusal is warned
+// about once per change.
+const SharedFile& readShared(const std::string& fileName, const Warning& warn)
+{
+    struct stat status{};
+    const bool seen = ::stat(fileName.c_str(), &status) == 0;
+    const auto found = sharedFiles().find(fileName);
+    if (found != sharedFiles().end()) {
+        const SharedFile& known = found->second;
+        const bool unchanged = seen ? known.size == status.st_size && known.time == status.st_mtim.tv_sec
+                                          && known.timeNanoseconds == status.st_mtim.tv_nsec
+                                    : known.size == -1;
+        if (unchanged)
+            return known;
+    }
+    SharedFile read;
+    if (seen) {
+        read.size = status.st_size;
+        read.time = status.st_mtim.tv_sec;
+        read.timeNanoseconds = status.st_mtim.tv_nsec;
+    }
+    vtkNew<vtkMRMLColorTableStorageNode> tableStorage;
+    vtkNew<vtkMRMLProceduralColorStorageNode> proceduralStorage;
+    tableStorage->SetFileName(fileName.c_str());
+    proceduralStorage->SetFileName(fileName.c_str());
+    const bool tableType = tableStorage->SupportedFileType(fileName.c_str());
+    const bool proceduralType = proceduralStorage->SupportedFileType(fileName.c_str());
+    // The readers' own reports name our sources; the reason goes into one warning below.
+    const bool globalWarnings = vtkObject::GetGlobalWarningDisplay();
+    vtkObject::SetGlobalWarningDisplay(0);
+    if (tableType) {
+        auto table = vtkSmartPointer<vtkMRMLColorTableNode>::New();
+        if (tableStorage->ReadData(table) == 1) {
+            table->MarkEntriesShared();
+            read.table = table;
+        }
+    }
+    if (!read.table && proceduralType)
+        read.function = proceduralStorage->ReadFunction();
+    vtkObject::SetGlobalWarningDisplay(globalWarnings);
+    read.refused = !read.table && !read.function;
+    if (read.refused)
+        warn("Colour file \"" + fileName + "\" is not read: "
+             + refusalReason(tableType, tableStorage, proceduralType, proceduralStorage));
+    SharedFile& slot = sharedFiles()[fileName];
+    slot = std::move(read);
+    return slot;
+}
+
+// A new node of a scene that shows what the file gave, null for a refused file.
+vtkSmartPointer<vtkMRMLColorNode> nodeOf(const SharedFile& file, const std::string& id, const std::string& name)
+{
+    vtkSmartPointer<vtkMRMLColorNode> node;
+    if (file.function) {
+        auto procedural = vtkSmartPointer<vtkMRMLProceduralColorNode>::New();
+        procedural->SetAndObserveColorTransferFunction(file.function);
+        procedural->SetTypeToFile();
+        node = procedural;
+    } else if (file.table) {
+        node = vtkSmartPointer<vtkMRMLColorTableNode>::Take(vtkMRMLColorTableNode::NewSharing(file.table));
+    } else {
+        return nullptr;
+    }
+    node->SetName(name.c_str());
+    node->SetID(id.c_str());
+    return node;
+}
+
+// The colour nodes of a list of files, read once, that every project's scene shows and
+// makes a node of only when asked for: a project costs the same whatever the folder holds.
+class FileColorNodes : public vtkMRMLDeferredNodes
+{
+public:
+    struct Entry
+    {
+        std::string path;
+        std::string id;
+        std::string name;
+        bool procedural = false;
+    };
+
+    static std::shared_ptr<FileColorNodes> Read(const std::vector<std::string>& files, const Warning& warn)
+    {
+        auto list = std::make_shared<FileColorNodes>();
+        list->Files = files;
+        std::unordered_set<std::string> ids;
+        for (const std::string& path : files) {
+            const SharedFile& file = readShared(path, warn);
+            if (file.refused) {
+                list->Refused.push_back(path);
+                continue;
+            }
+            // The first file of a name gives the node of that ID.
+            std::string id = vtkMRMLColorLogic::GetFileColorNodeID(path.c_str());
+            if (!ids.insert(id).second)
+                continue;
+            list->Entries.push_back(Entry{path, std::move(id),
+                                          vtksys::SystemTools::GetFilenameWithoutLastExtension(path),
+                                          static_cast<bool>(file.function)});
+        }
+        for (size_t i = 0; i < list->Entries.size(); ++i) {
+            list->ByID.emplace(list->Entries[i].id, i);
+            list->ByName.emplace(list->Entries[i].name, i);
+        }
+        return list;
+    }
+
+    // True while the files found are those it was read from (unless no list is given), a
+    // file it refused is as it was, and none of its files went bad since.
+    bool Holds(const std::vector<std::string>* files) const
+    {
+        if (Stale || (files && *files != Files))
+            return false;
+        for (const std::string& path : Refused) {
+            struct stat status{};
+            const auto known = sharedFiles().find(path);
+            if (known == sharedFiles().end())
+                return false;
+            const bool seen = ::stat(path.c_str(), &status) == 0;
+            if (seen != (known->second.size != -1)
+                || (seen
+                    && (known->second.size != status.st_size || known->second.time != status.st_mtim.tv_sec
+                        || known->second.timeNanoseconds != status.st_mtim.tv_nsec)))
+                return false;
+        }
+        return true;
+    }
+
+    // Where a file that went bad is reported when its node is asked for.
+    Warning Warn;
+    // The logic's stamp of the folders when the files were found.
+    std::string Stamp;
+
+    size_t GetNumberOfNodes() const override { return Entries.size(); }
+    const char* GetNodeID(size_t i) const override { return Entries[i].id.c_str(); }
+    const char* GetNodeName(size_t i) const override { return Entries[i].name.c_str(); }
+    bool NodeIsA(size_t i, const char* className) const override
+    {
+        // Asked for every node in turn with one class name: the answers for the two kinds
+        // are kept for the last name asked.
+        if (!className)
+            return false;
+        if (LastClass != className) {
+            LastClass = className;
+            LastIsTable = vtkMRMLColorTableNode::IsTypeOf(className) != 0;
+            LastIsProcedural = vtkMRMLProceduralColorNode::IsTypeOf(className) != 0;
+        }
+        return Entries[i].procedural ? LastIsProcedural : LastIsTable;
+    }
+    bool HoldsNodesOf(const char* className) const override
+    {
+        return vtkMRMLProceduralColorNode::IsTypeOf(className) || vtkMRMLColorTableNode::IsTypeOf(className);
+    }
+    size_t FindNode(std::string_view id) const override
+    {
+        const auto found = ByID.find(id);
+        return found == ByID.end() ? npos : found->second;
+    }
+    size_t FindNodeByName(std::string_view name) const override
+    {
+        const auto found = ByName.find(name);
+        return found == ByName.end() ? npos : found->second;
+    }
+    vtkSmartPointer<vtkMRMLNode> MakeNode(size_t i) override
+    {
+        // A file changed in place is read again here; one gone bad is left out of the
+        // list the next project gets.
+        const Entry& entry = Entries[i];
+        const SharedFile& file = readShared(entry.path, Warn ? Warn : Warning([](const std::string&) {}));
+        if (file.refused) {
+            Stale = true;
+            return nullptr;
+        }
+        return nodeOf(file, entry.id, entry.name);
+    }
+
+private:
+    std::vector<std::string> Files;
+    std::vector<std::string> Refused;
+    std::vector<Entry> Entries;
+    std::unordered_map<std::string_view, size_t> ByID;
+    std::unordered_map<std::string_view, size_t> ByName;
+    bool Stale = false;
+    mutable std::string LastClass;
+    mutable bool LastIsTable = false;
+    mutable bool LastIsProcedural = false;
+};
+
+// The list of the files found last: alike for every project while the folders and the
+// files it refused stay as they were.
+std::shared_ptr<FileColorNodes>& currentFileNodes()
+{
+    static std::shared_ptr<FileColorNodes> list;
+    return list;
 }
 
 } // namespace
@@ -178,82 +365,10 @@ vtkMRMLColorNode* vtkMRMLColorLogic::LoadColorFile(const char* fileName)
     const std::string id = GetFileColorNodeID(fileName);
     if (auto* present = vtkMRMLColorNode::SafeDownCast(scene->GetNodeByID(id)))
         return present;
-
-    // What another scene learnt of this file, when it is unchanged since: one look at the
-    // file, whatever it holds.
-    struct stat status{};
-    SharedFile* shared = nullptr;
-    bool unchanged = false;
-    if (::stat(fileName, &status) == 0) {
-        shared = &sharedFiles()[fileName];
-        unchanged = shared->size == status.st_size && shared->time == status.st_mtim.tv_sec
-            && shared->timeNanoseconds == status.st_mtim.tv_nsec;
-    }
-    // Refused before and warned about then.
-    if (unchanged && shared->refused)
-        return nullptr;
-
-    vtkSmartPointer<vtkMRMLColorNode> node;
-    if (unchanged && shared->function) {
-        auto procedural = vtkSmartPointer<vtkMRMLProceduralColorNode>::New();
-        procedural->SetAndObserveColorTransferFunction(shared->function);
-        procedural->SetTypeToFile();
-        node = procedural;
-    } else if (unchanged) {
-        if (vtkMRMLColorTableNode* source = sharedNode(*shared)) {
-            auto table = vtkSmartPointer<vtkMRMLColorTableNode>::Take(vtkMRMLColorTableNode::NewSharing(source));
-            shared->nodes.emplace_back(table.GetPointer());
-            node = table;
-        }
-    }
-    if (!node) {
-        vtkNew<vtkMRMLColorTableStorageNode> tableStorage;
-        vtkNew<vtkMRMLProceduralColorStorageNode> proceduralStorage;
-        tableStorage->SetFileName(fileName);
-        proceduralStorage->SetFileName(fileName);
-        const bool tableType = tableStorage->SupportedFileType(fileName);
-        const bool proceduralType = proceduralStorage->SupportedFileType(fileName);
-        SharedFile read;
-        if (shared) {
-            read.size = status.st_size;
-            read.time = status.st_mtim.tv_sec;
-            read.timeNanoseconds = status.st_mtim.tv_nsec;
-        }
-        // The readers' own reports name our sources; the reason goes into one warning below.
-        const bool globalWarnings = vtkObject::GetGlobalWarningDisplay();
-        vtkObject::SetGlobalWarningDisplay(0);
-        if (tableType) {
-            auto table = vtkSmartPointer<vtkMRMLColorTableNode>::New();
-            if (tableStorage->ReadData(table) == 1) {
-                table->MarkEntriesShared();
-                read.table = table->GetLookupTable();
-                read.nodes.emplace_back(table.GetPointer());
-                node = table;
-            }
-        }
-        if (!node && proceduralType) {
-            if (vtkSmartPointer<vtkColorTransferFunction> function = proceduralStorage->ReadFunction()) {
-                auto procedural = vtkSmartPointer<vtkMRMLProceduralColorNode>::New();
-                procedural->SetAndObserveColorTransferFunction(function);
-                procedural->SetTypeToFile();
-                read.function = function;
-                node = procedural;
-            }
-        }
-        vtkObject::SetGlobalWarningDisplay(globalWarnings);
-        if (!node) {
-            read.refused = true;
-            WarnPlainly("Colour file \"" + std::string(fileName) + "\" is not read: "
-                           + refusalReason(tableType, tableStorage, proceduralType, proceduralStorage));
-        }
-        if (shared)
-            *shared = std::move(read);
-        if (!node)
-            return nullptr;
-    }
-    node->SetName(vtksys::SystemTools::GetFilenameWithoutLastExtension(fileName).c_str());
-    node->SetID(id.c_str());
-    return vtkMRMLColorNode::SafeDownCast(scene->AddNode(node));
+    const SharedFile& file = readShared(fileName, [this](const std::string& text) { WarnPlainly(text); });
+    vtkSmartPointer<vtkMRMLColorNode> node =
+        nodeOf(file, id, vtksys::SystemTools::GetFilenameWithoutLastExtension(fileName));
+    return node ? vtkMRMLColorNode::SafeDownCast(scene->AddNode(node)) : nullptr;
 }
 
 void vtkMRMLColorLogic::WarnPlainly(const std::string& text)
@@ -289,10 +404,29 @@ void vtkMRMLColorLogic::AddDefaultColorNodes()
         heat->SetID(GetHeatColorNodeID());
         scene->AddNode(heat);
     }
-    for (const std::string& file : FindDefaultColorFiles())
-        LoadColorFile(file.c_str());
-    for (const std::string& file : FindUserColorFiles())
-        LoadColorFile(file.c_str());
+    // The scene shows a node for every file found, and makes one only when it is asked for.
+    vtkWeakPointer<vtkMRMLColorLogic> self(this);
+    Warning warn = [self](const std::string& text) {
+        if (self)
+            self->WarnPlainly(text);
+        else if (vtkObject::GetGlobalWarningDisplay())
+            vtkOutputWindow::GetInstance()->DisplayWarningText(text.c_str());
+    };
+    std::shared_ptr<FileColorNodes>& list = currentFileNodes();
+    // Searching the folders copies the name of every file found: skipped while they are
+    // as they were when the list was made.
+    const std::string stamp = ColorFilesStamp();
+    if (!list || stamp.empty() || list->Stamp != stamp || !list->Holds(nullptr)) {
+        std::vector<std::string> files = FindDefaultColorFiles();
+        std::vector<std::string> user = FindUserColorFiles();
+        files.insert(files.end(), std::make_move_iterator(user.begin()), std::make_move_iterator(user.end()));
+        if (!list || !list->Holds(&files))
+            list = FileColorNodes::Read(files, warn);
+        list->Stamp = stamp;
+    }
+    list->Warn = warn;
+    if (list->GetNumberOfNodes() > 0)
+        scene->AddDeferredNodes(list);
 }
 
 void vtkMRMLColorLogic::SetMRMLSceneInternal(vtkMRMLScene* scene)

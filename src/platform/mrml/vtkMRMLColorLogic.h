@@ -1,7 +1,7 @@
 #pragma once
 // The colour logic: puts the default colour nodes into the scene it is given, the
-// built-in tables and one node per colour file found, and names the defaults that
-// volumes, models, label maps, the editor and charts use.
+// built-in tables and one node per colour file found (made when first asked for), and
+// names the defaults that volumes, models, label maps, the editor and charts use.
 
 #include "vtkMRMLAbstractLogic.h"
 
@@ -48,7 +48,10 @@ public:
     // a refused file is warned about once, with the reason.
     vtkMRMLColorNode* LoadColorFile(const char* fileName);
 
-    // The built-in nodes and the nodes of the files found, those not yet in the scene.
+    // The built-in nodes, and the nodes of the files found that are not yet in the scene.
+    // The files are read once for every scene while the folders and files stay as they
+    // were; the scene shows their nodes and makes each only when it is asked for (see
+    // vtkMRMLScene::AddDeferredNodes), so a project costs the same whatever the folders hold.
     void AddDefaultColorNodes();
 
 protected:
@@ -58,6 +61,10 @@ protected:
     void operator=(const vtkMRMLColorLogic&) = delete;
 
     void SetMRMLSceneInternal(vtkMRMLScene* scene) override;
+    // A text that stays the same while the colour files found stay the same (the folders
+    // searched and their times of change), so that attaching a scene need not search them
+    // again; empty when they must be searched.
+    virtual std::string ColorFilesStamp() { return {}; }
     // Appends the path to the list (the files that will be read).
     void AddColorFile(const char* path, std::vector<std::string>* files);
     // A warning for the user, to the logic's warning observers or else VTK's output window:

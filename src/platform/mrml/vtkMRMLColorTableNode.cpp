@@ -30,8 +30,10 @@ struct TableListeners
 
 std::unordered_map<vtkLookupTable*, TableListeners>& tableListeners()
 {
-    static std::unordered_map<vtkLookupTable*, TableListeners> listeners;
-    return listeners;
+    // Never destroyed: nodes kept for the whole run (the built-in tables, those of the
+    // colour files) let go of their tables after the other statics have gone.
+    static auto* listeners = new std::unordered_map<vtkLookupTable*, TableListeners>;
+    return *listeners;
 }
 
 } // namespace

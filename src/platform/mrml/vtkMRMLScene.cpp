@@ -3,6 +3,7 @@
 #include "vtkMRMLCameraNode.h"
 #include "vtkMRMLClipModelsNode.h"
 #include "vtkMRMLCrosshairNode.h"
+#include "vtkMRMLDeferredNodes.h"
 #include "vtkMRMLInteractionNode.h"
 #include "vtkMRMLNode.h"
 #include "vtkMRMLSelectionNode.h"
@@ -372,6 +373,82 @@ struct vtkMRMLScene::vtkInternal
     std::unordered_map<std::string, vtkSmartPointer<vtkMRMLNode>> registeredClasses;
     std::string rootDirectory;
 
+    // Lists of nodes shown but made only when asked for; `taken` marks the ones made (or
+    // hidden by a node of their ID), sized on first use so that a list costs a scene
+    // nothing per node until it makes some.
+    struct DeferredList
+    {
+        std::shared_ptr<vtkMRMLDeferredNodes> nodes;
+        std::vector<bool> taken;
+        size_t takenCount = 0;
+        bool isTaken(size_t i) const { return i < taken.size() && taken[i]; }
+        void take(size_t i)
+        {
+            if (taken.empty())
+                taken.assign(nodes->GetNumberOfNodes(), false);
+            if (i < taken.size() && !taken[i]) {
+                taken[i] = true;
+                ++takenCount;
+            }
+        }
+        bool exhausted() const { return takenCount >= nodes->GetNumberOfNodes(); }
+    };
+    std::vector<DeferredList> deferred;
+    // Set while a deferred node is added: it is no change of the user's to undo.
+    bool makingDeferred = false;
+
+    // Makes node i of list k, marking its ID taken in every list.
+    vtkMRMLNode* makeDeferred(vtkMRMLScene* scene, size_t k, size_t i)
+    {
+        std::shared_ptr<vtkMRMLDeferredNodes> list = deferred[k].nodes;
+        const std::string id = list->GetNodeID(i);
+        for (DeferredList& other : deferred) {
+            const size_t j = other.nodes == list ? i : other.nodes->FindNode(id);
+            if (j != vtkMRMLDeferredNodes::npos)
+                other.take(j);
+        }
+        vtkSmartPointer<vtkMRMLNode> node = list->MakeNode(i);
+        if (!node)
+            return nullptr;
+        const bool was = makingDeferred;
+        makingDeferred = true;
+        vtkMRMLNode* added = scene->AddNode(node);
+        makingDeferred = was;
+        return added;
+    }
+
+    // The deferred node of this ID, made now; null when no list waits with one.
+    vtkMRMLNode* makeDeferredID(vtkMRMLScene* scene, std::string_view id)
+    {
+        for (size_t k = 0; k < deferred.size(); ++k) {
+            const size_t i = deferred[k].nodes->FindNode(id);
+            if (i != vtkMRMLDeferredNodes::npos && !deferred[k].isTaken(i))
+                return makeDeferred(scene, k, i);
+        }
+        return nullptr;
+    }
+
+    // Makes every waiting node of the class (every one with a null class name) in list order.
+    void makeDeferredOfClass(vtkMRMLScene* scene, const char* className)
+    {
+        for (size_t k = 0; k < deferred.size(); ++k) {
+            std::shared_ptr<vtkMRMLDeferredNodes> list = deferred[k].nodes;
+            if (deferred[k].exhausted() || (className && !list->HoldsNodesOf(className)))
+                continue;
+            for (size_t i = 0; i < list->GetNumberOfNodes(); ++i) {
+                // An observer of an addition may have cleared the scene meanwhile.
+                if (k >= deferred.size() || deferred[k].nodes != list)
+                    return;
+                if (deferred[k].isTaken(i) || (className && !list->NodeIsA(i, className)))
+                    continue;
+                if (findID(list->GetNodeID(i)))
+                    deferred[k].take(i);
+                else
+                    makeDeferred(scene, k, i);
+            }
+        }
+    }
+
     ClassEntry& classOf(vtkMRMLNode* node)
     {
         const char* name = node->GetClassName();
@@ -577,6 +654,8 @@ const char* vtkMRMLScene::GetRootDirectory() const
 
 int vtkMRMLScene::GetNumberOfNodes() const
 {
+    if (!Internal->deferred.empty())
+        Internal->makeDeferredOfClass(const_cast<vtkMRMLScene*>(this), nullptr);
     return static_cast<int>(Internal->nodes.size());
 }
 
@@ -607,6 +686,12 @@ vtkMRMLNode* vtkMRMLScene::AddNode(vtkMRMLNode* node)
         return node;
 
     vtkInternal& d = *Internal;
+    // A deferred node owns its ID here: it is made first, and the node added gets another.
+    if (!d.deferred.empty() && !node->ID.empty() && !d.findID(node->ID)) {
+        d.makeDeferredID(this, node->ID);
+        if (IsNodePresent(node))
+            return node;
+    }
     std::string singleton;
     std::string singletonID;
     if (node->IsSingleton()) {
@@ -665,7 +750,7 @@ vtkMRMLNode* vtkMRMLScene::AddNode(vtkMRMLNode* node)
         IndexName(node, node->GetName(), true);
 
     node->SetScene(this);
-    if (!d.undo.empty())
+    if (!d.undo.empty() && !d.makingDeferred)
         d.undo.back().added.emplace_back(node->ID);
     InvokeEvent(NodeAddedEvent, node);
     Modified();
@@ -771,6 +856,7 @@ void vtkMRMLScene::Clear(int removeSingletons)
     });
     for (auto& node : toRemove)
         RemoveNode(node);
+    Internal->deferred.clear();
     EndState(CloseState);
 }
 
@@ -778,13 +864,19 @@ vtkMRMLNode* vtkMRMLScene::GetNodeByID(const char* id) const
 {
     if (!id)
         return nullptr;
-    return Internal->findID(std::string_view(id));
+    if (vtkMRMLNode* node = Internal->findID(std::string_view(id)))
+        return node;
+    if (Internal->deferred.empty())
+        return nullptr;
+    return Internal->makeDeferredID(const_cast<vtkMRMLScene*>(this), std::string_view(id));
 }
 
 vtkMRMLNode* vtkMRMLScene::GetNthNode(int n) const
 {
     if (n < 0)
         return nullptr;
+    if (!Internal->deferred.empty())
+        Internal->makeDeferredOfClass(const_cast<vtkMRMLScene*>(this), nullptr);
     return Internal->nodes.nth(static_cast<size_t>(n));
 }
 
@@ -797,23 +889,38 @@ vtkMRMLNode* vtkMRMLScene::GetNthNodeByClass(int n, const char* className)
 {
     if (n < 0 || !className)
         return nullptr;
+    if (!Internal->deferred.empty())
+        Internal->makeDeferredOfClass(this, className);
     return Internal->query(className).nth(static_cast<size_t>(n));
 }
 
 int vtkMRMLScene::GetNumberOfNodesByClass(const char* className)
 {
-    return className ? static_cast<int>(Internal->query(className).size()) : 0;
+    if (!className)
+        return 0;
+    if (!Internal->deferred.empty())
+        Internal->makeDeferredOfClass(this, className);
+    return static_cast<int>(Internal->query(className).size());
 }
 
 vtkCollection* vtkMRMLScene::GetNodesByClass(const char* className)
 {
     vtkCollection* collection = vtkCollection::New();
+    if (className && !Internal->deferred.empty())
+        Internal->makeDeferredOfClass(this, className);
     if (className)
         Internal->query(className).forEach([collection](vtkMRMLNode* node) { collection->AddItem(node); });
     return collection;
 }
 
 int vtkMRMLScene::GetNodesByClass(const char* className, std::vector<vtkMRMLNode*>& nodes)
+{
+    if (className && !Internal->deferred.empty())
+        Internal->makeDeferredOfClass(this, className);
+    return GetMadeNodesByClass(className, nodes);
+}
+
+int vtkMRMLScene::GetMadeNodesByClass(const char* className, std::vector<vtkMRMLNode*>& nodes)
 {
     nodes.clear();
     if (className)
@@ -825,10 +932,52 @@ vtkMRMLNode* vtkMRMLScene::GetFirstNodeByName(const char* name) const
 {
     if (!name)
         return nullptr;
+    vtkInternal& d = *Internal;
+    for (size_t k = 0; k < d.deferred.size(); ++k) {
+        const size_t i = d.deferred[k].nodes->FindNodeByName(name);
+        if (i != vtkMRMLDeferredNodes::npos && !d.deferred[k].isTaken(i) && !d.findID(d.deferred[k].nodes->GetNodeID(i)))
+            d.makeDeferred(const_cast<vtkMRMLScene*>(this), k, i);
+    }
     auto it = Internal->byName.find(name);
     if (it == Internal->byName.end() || it->second.empty())
         return nullptr;
     return it->second.begin()->second;
+}
+
+void vtkMRMLScene::AddDeferredNodes(const std::shared_ptr<vtkMRMLDeferredNodes>& nodes)
+{
+    if (!nodes)
+        return;
+    for (const auto& list : Internal->deferred)
+        if (list.nodes == nodes)
+            return;
+    Internal->deferred.push_back(vtkInternal::DeferredList{nodes, {}, 0});
+    // The scene's own nodes hide those of their IDs.
+    vtkInternal::DeferredList& list = Internal->deferred.back();
+    Internal->nodes.forEach([&list](vtkMRMLNode* node) {
+        const size_t i = list.nodes->FindNode(node->ID);
+        if (i != vtkMRMLDeferredNodes::npos)
+            list.take(i);
+    });
+}
+
+std::vector<vtkMRMLScene::WaitingNodes> vtkMRMLScene::GetWaitingNodes(const char* className) const
+{
+    // Every ID a made node holds is marked taken in the lists (they are made before a
+    // node of theirs is added, and checked when added), so no ID is looked up here.
+    std::vector<WaitingNodes> waiting;
+    for (const auto& list : Internal->deferred) {
+        if (list.exhausted() || !className || !list.nodes->HoldsNodesOf(className))
+            continue;
+        WaitingNodes nodes{list.nodes, {}};
+        const size_t n = list.nodes->GetNumberOfNodes();
+        nodes.indices.reserve(n - list.takenCount);
+        for (size_t i = 0; i < n; ++i)
+            if (!list.isTaken(i) && list.nodes->NodeIsA(i, className))
+                nodes.indices.push_back(static_cast<unsigned>(i));
+        waiting.push_back(std::move(nodes));
+    }
+    return waiting;
 }
 
 void vtkMRMLScene::IndexName(vtkMRMLNode* node, const char* name, bool add)
@@ -855,6 +1004,12 @@ void vtkMRMLScene::NodeIDChanged(vtkMRMLNode* node, const std::string& oldId)
         return;
     Internal->unindexID(node);
     Internal->indexID(node);
+    // The new ID hides a deferred node of that ID.
+    for (auto& list : Internal->deferred) {
+        const size_t i = list.nodes->FindNode(node->ID);
+        if (i != vtkMRMLDeferredNodes::npos)
+            list.take(i);
+    }
 }
 
 void vtkMRMLScene::NodeNameChanged(vtkMRMLNode* node, const char* oldName)
@@ -903,13 +1058,24 @@ bool vtkMRMLScene::IsNodeClassRegistered(const char* className) const
 std::string vtkMRMLScene::GetUniqueNameByString(const char* base)
 {
     const std::string prefix = base ? base : "";
-    if (!Internal->byName.count(prefix))
+    // A name a deferred node will have is taken as well.
+    const auto taken = [this](const std::string& name) {
+        if (Internal->byName.count(name))
+            return true;
+        for (const auto& list : Internal->deferred) {
+            const size_t i = list.nodes->FindNodeByName(name);
+            if (i != vtkMRMLDeferredNodes::npos && !list.isTaken(i))
+                return true;
+        }
+        return false;
+    };
+    if (!taken(prefix))
         return prefix;
     int& counter = Internal->nameCounters[prefix];
     std::string name;
     do {
         name = prefix + "_" + std::to_string(++counter);
-    } while (Internal->byName.count(name));
+    } while (taken(name));
     return name;
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 class vtkCollection;
+class vtkMRMLDeferredNodes;
 class vtkMRMLNode;
 
 class vtkMRMLScene : public vtkObject
@@ -69,6 +70,23 @@ public:
     vtkCollection* GetNodesByClass(const char* className);
     int GetNodesByClass(const char* className, std::vector<vtkMRMLNode*>& nodes);
     vtkMRMLNode* GetFirstNodeByName(const char* name) const;
+
+    // Nodes the scene shows but makes only when asked for (see vtkMRMLDeferredNodes): a
+    // look-up of one's ID makes that one; asking for all nodes, for those of a class they
+    // belong to, or for one by its name, makes those first.  An ID the scene already holds
+    // hides the deferred node of that ID; a node made and then removed is not made again.
+    // Adding a list the scene already shows does nothing.
+    void AddDeferredNodes(const std::shared_ptr<vtkMRMLDeferredNodes>& nodes);
+    // The deferred nodes of this class (and derived classes) not made yet, without making
+    // them: for each list in order, the list and the indices of those nodes in it.
+    struct WaitingNodes
+    {
+        std::shared_ptr<vtkMRMLDeferredNodes> list;
+        std::vector<unsigned> indices;
+    };
+    std::vector<WaitingNodes> GetWaitingNodes(const char* className) const;
+    // The nodes of the class the scene holds now, in scene order, making none.
+    int GetMadeNodesByClass(const char* className, std::vector<vtkMRMLNode*>& nodes);
 
     // Node classes the scene can create by name. The prototype's class name is the key.
     void RegisterNodeClass(vtkMRMLNode* prototype);

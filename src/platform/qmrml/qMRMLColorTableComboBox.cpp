@@ -2,12 +2,115 @@
 
 #include <ctk/ctkVTKObjectEventsObserver.h>
 #include <mrml/vtkMRMLColorNode.h>
+#include <mrml/vtkMRMLDeferredNodes.h>
 #include <mrml/vtkMRMLScene.h>
 
 #include <vtkSmartPointer.h>
 #include <vtkWeakPointer.h>
 
+#include <QAbstractListModel>
 #include <QSignalBlocker>
+
+#include <vector>
+
+namespace {
+
+// The combo box's rows: the colour nodes the scene holds and those it shows but has not
+// made yet (one per colour file), whose names and IDs are read from the scene's shared
+// list only when a row is drawn or searched, so that listing a folder of thousands of
+// colour files costs a project no texts of its own.  Rows come in segments: nodes the
+// scene holds, or one shared list's waiting nodes.
+class ColorNodeListModel : public QAbstractListModel
+{
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    struct Segment
+    {
+        std::vector<std::pair<QString, QString>> nodes; // name and ID
+        vtkMRMLScene::WaitingNodes waiting;
+        size_t size() const { return waiting.list ? waiting.indices.size() : nodes.size(); }
+    };
+
+    void reset(std::vector<Segment> segments)
+    {
+        beginResetModel();
+        Segments = std::move(segments);
+        Rows = 0;
+        for (const Segment& segment : Segments)
+            Rows += segment.size();
+        endResetModel();
+    }
+    void append(const QString& name, const QString& id)
+    {
+        beginInsertRows(QModelIndex(), rowCount(), rowCount());
+        if (Segments.empty() || Segments.back().waiting.list)
+            Segments.emplace_back();
+        Segments.back().nodes.emplace_back(name, id);
+        ++Rows;
+        endInsertRows();
+    }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(Rows);
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= rowCount() || (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::UserRole))
+            return {};
+        size_t at = 0;
+        const Segment& segment = segmentOf(static_cast<size_t>(index.row()), at);
+        if (segment.waiting.list) {
+            const unsigned i = segment.waiting.indices[at];
+            return QString::fromUtf8(role == Qt::UserRole ? segment.waiting.list->GetNodeID(i)
+                                                          : segment.waiting.list->GetNodeName(i));
+        }
+        return role == Qt::UserRole ? segment.nodes[at].second : segment.nodes[at].first;
+    }
+    bool removeRows(int row, int count, const QModelIndex& parent = QModelIndex()) override
+    {
+        if (parent.isValid() || row < 0 || count <= 0 || row + count > rowCount())
+            return false;
+        beginRemoveRows(QModelIndex(), row, row + count - 1);
+        if (row == 0 && count == rowCount()) {
+            Segments.clear();
+            Rows = 0;
+        } else {
+            for (int k = 0; k < count; ++k) {
+                size_t at = 0;
+                Segment& segment = const_cast<Segment&>(segmentOf(static_cast<size_t>(row), at));
+                if (segment.waiting.list)
+                    segment.waiting.indices.erase(segment.waiting.indices.begin() + static_cast<std::ptrdiff_t>(at));
+                else
+                    segment.nodes.erase(segment.nodes.begin() + static_cast<std::ptrdiff_t>(at));
+                --Rows;
+            }
+        }
+        endRemoveRows();
+        return true;
+    }
+
+private:
+    // The segment holding `row`, and the row's place in it.
+    const Segment& segmentOf(size_t row, size_t& at) const
+    {
+        for (const Segment& segment : Segments) {
+            if (row < segment.size()) {
+                at = row;
+                return segment;
+            }
+            row -= segment.size();
+        }
+        at = 0;
+        return Segments.back();
+    }
+
+    std::vector<Segment> Segments;
+    size_t Rows = 0;
+};
+
+} // namespace
 
 
 struct qMRMLColorTableComboBox::Private
@@ -15,6 +118,7 @@ struct qMRMLColorTableComboBox::Private
     vtkWeakPointer<vtkMRMLScene> scene;
     ctkVTKObjectEventsObserver observer;
     vtkWeakPointer<vtkMRMLNode> announced;
+    ColorNodeListModel* model = nullptr;
     bool addEnabled = true;
     bool removeEnabled = true;
 };
@@ -24,6 +128,8 @@ qMRMLColorTableComboBox::qMRMLColorTableComboBox(QWidget* parent)
     , d(std::make_unique<Private>())
 {
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    d->model = new ColorNodeListModel(this);
+    setModel(d->model);
     connect(this, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &qMRMLColorTableComboBox::onIndexChanged);
 }
 
@@ -44,11 +150,18 @@ void qMRMLColorTableComboBox::setMRMLScene(vtkMRMLScene* scene)
         const QSignalBlocker blocker(this);
         clear();
         if (scene) {
-            // Colour nodes of every kind: the scene's class query matches one class only.
-            for (int i = 0; i < scene->GetNumberOfNodes(); ++i)
-                if (auto* node = vtkMRMLColorNode::SafeDownCast(scene->GetNthNode(i)))
-                    addItem(QString::fromUtf8(node->GetName() ? node->GetName() : node->GetID()),
-                        QString::fromUtf8(node->GetID()));
+            // The colour nodes the scene holds, then those it makes when chosen.
+            std::vector<ColorNodeListModel::Segment> segments(1);
+            std::vector<vtkMRMLNode*> nodes;
+            scene->GetMadeNodesByClass("vtkMRMLColorNode", nodes);
+            for (vtkMRMLNode* node : nodes)
+                segments[0].nodes.emplace_back(QString::fromUtf8(node->GetName() ? node->GetName() : node->GetID()),
+                                               QString::fromUtf8(node->GetID()));
+            for (vtkMRMLScene::WaitingNodes& waiting : scene->GetWaitingNodes("vtkMRMLColorNode")) {
+                segments.emplace_back();
+                segments.back().waiting = std::move(waiting);
+            }
+            d->model->reset(std::move(segments));
             d->observer.addConnection(scene, vtkMRMLScene::NodeAddedEvent, this, SLOT(onNodeAdded(vtkObject*, void*)));
             d->observer.addConnection(scene, vtkMRMLScene::NodeRemovedEvent, this, SLOT(onNodeRemoved(vtkObject*, void*)));
         }
@@ -105,9 +218,12 @@ void qMRMLColorTableComboBox::onNodeAdded(vtkObject*, void* data)
     auto* node = vtkMRMLColorNode::SafeDownCast(static_cast<vtkObject*>(data));
     if (!node || !node->GetID())
         return;
+    // A node shown before it was made is listed already.
+    if (findData(QString::fromUtf8(node->GetID())) >= 0)
+        return;
     const QSignalBlocker blocker(this);
     const int current = currentIndex();
-    addItem(QString::fromUtf8(node->GetName() ? node->GetName() : node->GetID()), QString::fromUtf8(node->GetID()));
+    d->model->append(QString::fromUtf8(node->GetName() ? node->GetName() : node->GetID()), QString::fromUtf8(node->GetID()));
     // Adding to an empty list would make the new node current.
     setCurrentIndex(current);
 }

@@ -10,15 +10,25 @@
 
 #include <support/GuiSession.h>
 
+#include <colors/vtkVizScalarBarActor.h>
+#include <ctk/ctkVTKScalarBarWidget.h>
 #include <mrml/vtkMRMLColorLogic.h>
+#include <mrml/vtkMRMLColorTableNode.h>
 #include <mrml/vtkMRMLScene.h>
+#include <qmrml/qMRMLColorTableView.h>
 #include <obj/Application.h>
 #include <pmmsg/Message.h>
 #include <qmrml/qMRMLColorTableComboBox.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QSet>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <vtkLookupTable.h>
 
 #include <gtest/gtest.h>
 
@@ -96,4 +106,87 @@ TEST_F(ColorsModuleScene, FollowsTheCurrentProjectAndLetsGoOfAClosedOne)
     QApplication::processEvents();
     EXPECT_NE(colors->mrmlScene(), closed);
     EXPECT_NE(tables->currentNode(), rainbow);
+}
+
+TEST_F(ColorsModuleScene, EveryColourFileIsListedForEveryProjectAndTheOneTypedIsMadeAndShown)
+{
+    // A colour folder under the home with files named as users name them.
+    QTemporaryDir home;
+    const QString folder = QDir(home.path()).filePath(QStringLiteral("share/Pelmora-2.1/ColorFiles"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QSet<QString> names;
+    for (int i = 0; i < 40; ++i) {
+        const QString name = QStringLiteral("Tafel-%1 w\u00e4rmer..v1").arg(i, 2, 10, QLatin1Char('0'));
+        QFile out(QDir(folder).filePath(name + QStringLiteral(".txt")));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write("0 warm" + QByteArray::number(i) + ' ' + QByteArray::number(i * 6) + " 128 255 255\n");
+        names.insert(name);
+    }
+    const QByteArray oldHome = qgetenv("PELMORA_HOME");
+    qputenv("PELMORA_HOME", QFile::encodeName(home.path()));
+    struct Restore
+    {
+        QByteArray value;
+        ~Restore() { qputenv("PELMORA_HOME", value); }
+    } restore{oldHome};
+
+    qVizColorsModuleWidget* panel = app->colorsModule()->widgetRepresentation();
+    ASSERT_NE(panel, nullptr);
+    auto* tables = panel->findChild<qMRMLColorTableComboBox*>(QStringLiteral("ColorTableComboBox"));
+    ASSERT_NE(tables, nullptr);
+    panel->show();
+    const auto listed = [tables] {
+        QSet<QString> texts;
+        for (int i = 0; i < tables->count(); ++i)
+            texts.insert(tables->itemText(i));
+        return texts;
+    };
+    Gui::GuiProject* first = newProject();
+    Gui::GuiProject* second = newProject();
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    // The second project is current (both tabs bear one title, so it is not clicked).
+    ASSERT_EQ(tables->mrmlScene(), second->mrmlScene());
+    EXPECT_TRUE(listed().contains(names)) << "every file's node is offered";
+    EXPECT_TRUE(listed().contains(QStringLiteral("PmRainbow")));
+    EXPECT_EQ(tables->count(), names.size() + 3) << "and each once";
+
+    // The user types a name into the list of the second project.
+    tables->setFocus();
+    QTest::keyClicks(tables, QStringLiteral("Tafel-17"));
+    QApplication::processEvents();
+    ASSERT_EQ(tables->currentText(), QStringLiteral("Tafel-17 w\u00e4rmer..v1"));
+    const std::string id = vtkMRMLColorLogic::GetFileColorNodeID("Tafel-17 w\xc3\xa4rmer..v1.txt");
+    auto* chosen = vtkMRMLColorTableNode::SafeDownCast(tables->currentNode());
+    ASSERT_NE(chosen, nullptr);
+    EXPECT_EQ(chosen, second->mrmlScene()->GetNodeByID(id));
+    EXPECT_EQ(tables->count(), names.size() + 3) << "made when chosen, it is not listed twice";
+    // The scalar bar and the entry list show the file's colours.
+    auto* bar = panel->findChild<ctkVTKScalarBarWidget*>(QStringLiteral("VTKScalarBar"));
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->title(), QStringLiteral("Tafel-17 w\u00e4rmer..v1 (mm)"));
+    vtkLookupTable* shown = vtkLookupTable::SafeDownCast(panel->scalarBarActor()->GetLookupTable());
+    ASSERT_NE(shown, nullptr);
+    double rgba[4];
+    shown->GetTableValue(0, rgba);
+    EXPECT_DOUBLE_EQ(rgba[0], 102 / 255.0);
+    EXPECT_DOUBLE_EQ(rgba[1], 128 / 255.0);
+    auto* view = panel->findChild<qMRMLColorTableView*>(QStringLiteral("ColorView"));
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->mrmlColorNode(), chosen);
+    EXPECT_STREQ(chosen->GetColorName(0), "warm17");
+
+    // The first project still lists the file without a node of its own made for it.
+    clickTabOf(first);
+    ASSERT_EQ(tables->mrmlScene(), first->mrmlScene());
+    EXPECT_TRUE(listed().contains(names));
+    EXPECT_EQ(tables->count(), names.size() + 3);
+    std::vector<vtkMRMLNode*> made;
+    first->mrmlScene()->GetMadeNodesByClass("vtkMRMLColorNode", made);
+    EXPECT_LE(made.size(), 4u) << "the built-in tables and no file's";
+    // Asked for all its colour nodes, the scene makes them: every file's is there.
+    std::vector<vtkMRMLNode*> all;
+    first->mrmlScene()->GetNodesByClass("vtkMRMLColorNode", all);
+    EXPECT_EQ(all.size(), size_t(names.size() + 3));
+    EXPECT_EQ(tables->count(), names.size() + 3);
 }
