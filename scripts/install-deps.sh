@@ -9,6 +9,8 @@ PACKAGES=(
   libboost-dev libboost-filesystem-dev
   libgtest-dev libgmock-dev libbenchmark-dev python3
   xvfb xauth libgl1-mesa-dri mesa-utils
+  # the peak memory of programs a test starts, measured apart from the test process
+  time
   locales
   # the short fuzzing run of the file readers in the test suite
   clang libclang-rt-14-dev

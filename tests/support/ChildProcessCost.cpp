@@ -2,28 +2,74 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
 namespace PelmoraTest {
+
+namespace {
+
+const char TimeProgram[] = "/usr/bin/time";
+
+// The child's own peak, as GNU time wrote it ("%M", KiB) on the last line of `path` (a
+// line about a non-zero status or a signal may come first); 0 when unreadable.
+double peakKiBWritten(const std::string& path)
+{
+    double kib = 0;
+    if (FILE* in = std::fopen(path.c_str(), "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, in)) {
+            char* end = nullptr;
+            const double value = std::strtod(line, &end);
+            if (end != line)
+                kib = value;
+        }
+        std::fclose(in);
+    }
+    return kib;
+}
+
+} // namespace
 
 ChildProcessCost runChildProcess(const std::vector<std::string>& argv)
 {
     ChildProcessCost cost;
     if (argv.empty())
         return cost;
+    // A child spawned from this process starts its peak at this process's own (the kernel
+    // carries the peak of the address space it leaves at exec over to the new program), so
+    // a test process that has grown would see every child as large as itself.  GNU time is
+    // small and forks the program afresh: the peak it reports is the program's alone.
+    std::string peakFile;
+    std::vector<std::string> command;
+    if (access(TimeProgram, X_OK) == 0) {
+        char name[] = "/tmp/pelmora-child-peak-XXXXXX";
+        const int fd = mkstemp(name);
+        if (fd >= 0) {
+            close(fd);
+            peakFile = name;
+            command = {TimeProgram, "-f", "%M", "-o", peakFile, "--"};
+        }
+    }
+    command.insert(command.end(), argv.begin(), argv.end());
     std::vector<char*> args;
-    for (const std::string& a : argv)
+    for (const std::string& a : command)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
-    if (posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0)
+    if (posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0) {
+        if (!peakFile.empty())
+            std::remove(peakFile.c_str());
         return cost;
+    }
     cost.started = true;
     int status = 0;
     rusage usage{};
@@ -31,13 +77,19 @@ ChildProcessCost runChildProcess(const std::vector<std::string>& argv)
     do
         waited = wait4(pid, &status, 0, &usage);
     while (waited < 0 && errno == EINTR);
+    const double writtenKiB = peakFile.empty() ? 0 : peakKiBWritten(peakFile);
+    if (!peakFile.empty())
+        std::remove(peakFile.c_str());
     if (waited != pid)
         return cost;
     cost.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     cost.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
                       + 1e-6 * static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
-    cost.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    cost.peakMiB = (peakFile.empty() ? static_cast<double>(usage.ru_maxrss) : writtenKiB) / 1024.0;
     cost.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    // GNU time ends with 128 + the signal that ended the program.
+    if (!peakFile.empty() && cost.exitCode > 128)
+        cost.exitCode = -1;
     return cost;
 }
 
