@@ -109,6 +109,15 @@ void MainWindowSession::openMainWindow()
     window->show();
 }
 
+void MainWindowSession::openProductWindow()
+{
+    ASSERT_TRUE(vtkSurfaceFormatSet());
+    registerFemGuiTypes();
+    startApplication();
+    openMainWindow();
+    ASSERT_TRUE(app->activate_simmodule("FemWorkbench"));
+}
+
 void MainWindowSession::closeSession()
 {
     flushDeletes();

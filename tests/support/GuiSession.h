@@ -56,6 +56,9 @@ protected:
     void startApplication();
     void openMainWindow();
     void closeSession();
+    // The product's project types, a fresh application and its main window with the FEM
+    // module's menus, tool bars and docks, as a start lays them out (a SetUp of its own).
+    void openProductWindow();
 
     Gui::Command* command(const char* name) const;
     // The command's action, placed in `menu`.

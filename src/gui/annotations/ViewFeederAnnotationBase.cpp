@@ -17,7 +17,6 @@
 
 #include <vtkCallbackCommand.h>
 
-#include <QScopeGuard>
 
 #include <algorithm>
 #include <cstring>
@@ -95,16 +94,8 @@ void ViewFeederAnnotationBase::on_changed(const Obj::Property* property)
         ViewFeederProjectObject::on_changed(property);
         return;
     }
-    if (Visibility->test_object_status(VisibilityInProgress))
+    if (!followVisibility())
         return;
-    setVisibleFlag(Visibility->get_value());
-    Visibility->set_object_status(VisibilityInProgress, true);
-    // Cleared also when show or hide throws: later changes must not be ignored.
-    const auto done = qScopeGuard([this] { Visibility->set_object_status(VisibilityInProgress, false); });
-    if (Visibility->get_value())
-        show();
-    else
-        hide();
     // Published as before, for whoever shows the feeder's rows.
     ViewFeederProjectObject::on_changed(property);
 }

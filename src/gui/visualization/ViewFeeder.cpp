@@ -432,6 +432,20 @@ void ViewFeederProjectObject::updateView()
         setShownFlag(true);
 }
 
+bool ViewFeederProjectObject::followVisibility()
+{
+    if (Visibility->test_object_status(VisibilityInProgress))
+        return false;
+    setVisibleFlag(Visibility->get_value());
+    guarded(Visibility, [this] {
+        if (Visibility->get_value())
+            show();
+        else
+            hide();
+    });
+    return true;
+}
+
 MDIWindow* ViewFeederProjectObject::getActiveView() const
 {
     qPelmoraApplication* app = qPelmoraApplication::application();

@@ -298,6 +298,10 @@ public:
 
 protected:
     MDIWindow* getActiveView() const;
+    // Carries out a change of "Visibility": the visible flag follows it and the feeder is
+    // shown or hidden, without re-entering when that changes the property again.  False
+    // (and nothing done) while a change is already being carried out.
+    bool followVisibility();
 
     Obj::ProjectObject* object = nullptr;
     eTreeOrderType treeOrder = 0;

@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
-#include <QScopeGuard>
 
 #include <mrml/vtkMRMLDisplayNode.h>
 #include <mrml/vtkMRMLDisplayableNode.h>
@@ -199,16 +198,7 @@ void ViewFeederTopoObject::on_changed(const Obj::Property* property)
 {
     vtkMRMLDisplayNode* display = modelNode ? modelNode->GetDisplayNode() : nullptr;
     if (property == Visibility) {
-        if (Visibility->test_object_status(VisibilityInProgress))
-            return;
-        setVisibleFlag(Visibility->get_value());
-        Visibility->set_object_status(VisibilityInProgress, true);
-        // Cleared also when show or hide throws: later changes must not be ignored.
-        const auto done = qScopeGuard([this] { Visibility->set_object_status(VisibilityInProgress, false); });
-        if (Visibility->get_value())
-            show();
-        else
-            hide();
+        followVisibility();
         return;
     }
     if (property == DisplayMode) {

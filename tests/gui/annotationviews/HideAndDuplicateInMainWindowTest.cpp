@@ -45,13 +45,9 @@ class HideAndDuplicate : public PelmoraTest::MainWindowSession
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(PelmoraTest::vtkSurfaceFormatSet());
-        PelmoraTest::registerFemGuiTypes();
         QLocale::setDefault(QLocale::c());
-        startApplication();
-        openMainWindow();
+        ASSERT_NO_FATAL_FAILURE(openProductWindow());
         window->resize(1200, 900);
-        app->activate_simmodule("FemWorkbench");
         Gui::FileDialog::Backend backend;
         backend.saveFileName = [this](QWidget*, const QString&, const QString&, const QString&, QString*,
                                       QFileDialog::Options) { return saveAnswer; };

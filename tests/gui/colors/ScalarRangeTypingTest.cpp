@@ -54,13 +54,9 @@ class ScalarRangeTyping : public PelmoraTest::MainWindowSession
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(PelmoraTest::vtkSurfaceFormatSet());
-        PelmoraTest::registerFemGuiTypes();
         QLocale::setDefault(QLocale::c());
-        startApplication();
-        openMainWindow();
+        ASSERT_NO_FATAL_FAILURE(openProductWindow());
         window->resize(1200, 900);
-        app->activate_simmodule("FemWorkbench");
         const QString file = QDir(dir.path()).filePath(QStringLiteral("gear wheel ü.v2.stl"));
         ASSERT_TRUE(PelmoraTest::writeSphereFile(file.toStdString(), 10));
         app->open(file.toUtf8().constData(), "Geometry");

@@ -31,11 +31,7 @@ class FocusMarks : public PelmoraTest::MainWindowSession
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(PelmoraTest::vtkSurfaceFormatSet());
-        PelmoraTest::registerFemGuiTypes();
-        startApplication();
-        openMainWindow();
-        ASSERT_TRUE(app->activate_simmodule("FemWorkbench"));
+        ASSERT_NO_FATAL_FAILURE(openProductWindow());
         window->resize(1100, 700);
     }
 

@@ -35,11 +35,7 @@ class OutputWindowSystem : public PelmoraTest::MainWindowSession
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(PelmoraTest::vtkSurfaceFormatSet());
-        PelmoraTest::registerFemGuiTypes();
-        startApplication();
-        openMainWindow();
-        ASSERT_TRUE(app->activate_simmodule("FemWorkbench"));
+        ASSERT_NO_FATAL_FAILURE(openProductWindow());
         ASSERT_TRUE(dir.isValid());
         logFile = dir.filePath(QStringLiteral("pelmora session.log"));
         log = std::make_unique<Host::LogFileObserver>(QFile::encodeName(logFile).toStdString());

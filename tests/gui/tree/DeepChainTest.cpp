@@ -86,12 +86,7 @@ class DeepGroupChains : public PelmoraTest::MainWindowSession
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(PelmoraTest::vtkSurfaceFormatSet());
-        PelmoraTest::registerFemGuiTypes();
-        startApplication();
-        openMainWindow();
-        // The module's menus, tool bars and docks, as a start lays them out.
-        ASSERT_TRUE(app->activate_simmodule("FemWorkbench"));
+        ASSERT_NO_FATAL_FAILURE(openProductWindow());
         window->resize(1200, 900);
         tree = Gui::DockingWindowMediator::instance()->getDockingWindow("Std_TreeView")->findChild<Gui::TreeWidget*>();
     }

@@ -52,12 +52,8 @@ class CurrentProjectTab : public PelmoraTest::MainWindowSession
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(PelmoraTest::vtkSurfaceFormatSet());
-        PelmoraTest::registerFemGuiTypes();
-        startApplication();
-        openMainWindow();
+        ASSERT_NO_FATAL_FAILURE(openProductWindow());
         window->resize(1000, 700);
-        app->activate_simmodule("FemWorkbench");
         Gui::FileDialog::Backend backend;
         backend.saveFileName = [this](QWidget*, const QString&, const QString&, const QString&, QString*,
                                       QFileDialog::Options) { return saveAnswer; };
