@@ -161,6 +161,9 @@ TreeWidget::~TreeWidget()
     delete rootItem;
     rootItem = nullptr;
     destroying = true;
+    // The model goes with QWidget's children, after this part of the tree: what it says
+    // then must not reach the tree's own bookkeeping.
+    disconnect(model(), nullptr, this, nullptr);
 }
 
 void TreeWidget::releaseProjectItems()
