@@ -20,6 +20,8 @@
 
 #include <support/ConsoleCapture.h>
 #include <support/GuiSession.h>
+
+#include "UnitSystemDialog.h"
 #include <support/ProjectFileSeal.h>
 
 #include <obj/Application.h>
@@ -79,34 +81,7 @@ protected:
         QLocale::setDefault(QLocale::c());
     }
 
-    // The preferences dialog of the File menu: the General page's "Units" tab, a unit
-    // system's button, then OK, each clicked as a user does.
-    void chooseUnitSystem(const char* button)
-    {
-        app->get_command_manager().run_command_by_name("Std_DlgUserPref2");
-        Gui::Dialog::PreferencesDialogImp* dialog = nullptr;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<Gui::Dialog::PreferencesDialogImp*>(w))
-                if (d->isVisible())
-                    dialog = d;
-        ASSERT_NE(dialog, nullptr);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
-        auto* radio = dialog->findChild<QRadioButton*>(QString::fromLatin1(button));
-        ASSERT_NE(radio, nullptr);
-        auto* unitsTab = dialog->findChild<QWidget*>(QStringLiteral("tabUnits"));
-        QTabWidget* tabs = nullptr;
-        for (QWidget* w = unitsTab; w && !tabs; w = w->parentWidget())
-            tabs = qobject_cast<QTabWidget*>(w);
-        ASSERT_TRUE(tabs && unitsTab);
-        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, Qt::NoModifier,
-                          tabs->tabBar()->tabRect(tabs->indexOf(unitsTab)).center());
-        ASSERT_TRUE(QTest::qWaitFor([radio] { return radio->isVisible(); }, 2000));
-        QTest::mouseClick(radio, Qt::LeftButton, Qt::NoModifier, QPoint(radio->height() / 2, radio->height() / 2));
-        QPushButton* ok = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Ok);
-        ASSERT_NE(ok, nullptr);
-        QTest::mouseClick(ok, Qt::LeftButton);
-        PelmoraTest::flushDeletes();
-    }
+    void chooseUnitSystem(const char* button) { PelmoraTest::chooseUnitSystem(*app, button); }
 
     // A model read from a file with the model button's path; its project is current.
     void openModel()

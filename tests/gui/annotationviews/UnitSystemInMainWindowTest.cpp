@@ -20,6 +20,8 @@
 
 #include <support/GuiSession.h>
 
+#include "UnitSystemDialog.h"
+
 #include <mrml/vtkMRMLScene.h>
 #include <mrml/vtkMRMLTransformableNode.h>
 #include <mrml/vtkMRMLTransformNode.h>
@@ -72,37 +74,7 @@ protected:
         pmUnit::UnitsManager::instance()->setSystemUnits("MKS");
     }
 
-    // The preferences dialog of the File menu: the General page's "Units" tab, a unit
-    // system's button, then OK, each clicked as a user does.
-    void chooseUnitSystem(const char* button)
-    {
-        app->get_command_manager().run_command_by_name("Std_DlgUserPref2");
-        Gui::Dialog::PreferencesDialogImp* dialog = nullptr;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<Gui::Dialog::PreferencesDialogImp*>(w))
-                if (d->isVisible())
-                    dialog = d;
-        ASSERT_NE(dialog, nullptr);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
-        auto* radio = dialog->findChild<QRadioButton*>(QString::fromLatin1(button));
-        ASSERT_NE(radio, nullptr);
-        auto* unitsTab = dialog->findChild<QWidget*>(QStringLiteral("tabUnits"));
-        QTabWidget* tabs = nullptr;
-        for (QWidget* w = unitsTab; w && !tabs; w = w->parentWidget())
-            tabs = qobject_cast<QTabWidget*>(w);
-        ASSERT_TRUE(tabs && unitsTab);
-        ASSERT_TRUE(tabs->isVisible()) << "the General page is shown first";
-        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, Qt::NoModifier,
-                          tabs->tabBar()->tabRect(tabs->indexOf(unitsTab)).center());
-        ASSERT_TRUE(QTest::qWaitFor([radio] { return radio->isVisible(); }, 2000));
-        // On its round mark: the button's far side may lie beyond its text.
-        QTest::mouseClick(radio, Qt::LeftButton, Qt::NoModifier, QPoint(radio->height() / 2, radio->height() / 2));
-        ASSERT_TRUE(radio->isChecked());
-        QPushButton* ok = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Ok);
-        ASSERT_NE(ok, nullptr);
-        QTest::mouseClick(ok, Qt::LeftButton);
-        PelmoraTest::flushDeletes();
-    }
+    void chooseUnitSystem(const char* button) { PelmoraTest::chooseUnitSystem(*app, button); }
 
     // A model read from a file, selected, with the rows of its placement open.
     void openModel()
