@@ -13,6 +13,7 @@
 #include <visualization/qView3DMRML.h>
 
 #include <support/GuiSession.h>
+#include <support/SaveDialogAnswer.h>
 
 #include <obj/Application.h>
 #include <obj/GeometryObject.h>
@@ -48,15 +49,10 @@ protected:
         QLocale::setDefault(QLocale::c());
         ASSERT_NO_FATAL_FAILURE(openProductWindow());
         window->resize(1200, 900);
-        Gui::FileDialog::Backend backend;
-        backend.saveFileName = [this](QWidget*, const QString&, const QString&, const QString&, QString*,
-                                      QFileDialog::Options) { return saveAnswer; };
-        previous = Gui::FileDialog::setBackend(backend);
     }
     void TearDown() override
     {
         Gui::TreeSelectionSingleton::instance().clear_all_selections();
-        Gui::FileDialog::setBackend(previous);
         closeSession();
     }
 
@@ -158,8 +154,8 @@ protected:
     QPoint centre() const { return QPoint(gl()->width() / 2, gl()->height() / 2); }
 
     QTemporaryDir dir;
-    QString saveAnswer;
-    Gui::FileDialog::Backend previous;
+    PelmoraTest::SaveDialogAnswer saveDialog;
+    QString& saveAnswer = saveDialog.answer;
     Obj::Project* project = nullptr;
     Gui::GuiProject* gui = nullptr;
     Gui::qView3DMRML* view = nullptr;

@@ -20,6 +20,7 @@
 
 #include <support/ConsoleCapture.h>
 #include <support/GuiSession.h>
+#include <support/SaveDialogAnswer.h>
 
 #include "UnitSystemDialog.h"
 #include <support/ProjectFileSeal.h>
@@ -67,15 +68,10 @@ protected:
         startApplication();
         openMainWindow();
         Gui::PropertyOperator::initPropertyItems();
-        Gui::FileDialog::Backend backend;
-        backend.saveFileName = [this](QWidget*, const QString&, const QString&, const QString&, QString*,
-                                      QFileDialog::Options) { return saveAnswer; };
-        previous = Gui::FileDialog::setBackend(backend);
     }
     void TearDown() override
     {
         Gui::TreeSelectionSingleton::instance().clear_all_selections();
-        Gui::FileDialog::setBackend(previous);
         closeSession();
         pmUnit::UnitsManager::instance()->setSystemUnits("MKS");
         QLocale::setDefault(QLocale::c());
@@ -188,8 +184,8 @@ protected:
     }
 
     QTemporaryDir dir;
-    QString saveAnswer;
-    Gui::FileDialog::Backend previous;
+    PelmoraTest::SaveDialogAnswer saveDialog;
+    QString& saveAnswer = saveDialog.answer;
     Obj::Project* project = nullptr;
     Obj::ProjectObject* model = nullptr;
     Gui::PropertyOperator::PropertyOperator* tree = nullptr;

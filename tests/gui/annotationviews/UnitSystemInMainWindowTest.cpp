@@ -19,6 +19,7 @@
 #include <selection/TreeSelectionSingleton.h>
 
 #include <support/GuiSession.h>
+#include <support/SaveDialogAnswer.h>
 
 #include "UnitSystemDialog.h"
 
@@ -61,15 +62,10 @@ protected:
         Obj::Application::instance().getPrefMgr()->set(Vexil::PM_SIGNIFICANT_DIGITS, 3, false);
         openMainWindow();
         Gui::PropertyOperator::initPropertyItems();
-        Gui::FileDialog::Backend backend;
-        backend.saveFileName = [this](QWidget*, const QString&, const QString&, const QString&, QString*,
-                                      QFileDialog::Options) { return saveAnswer; };
-        previous = Gui::FileDialog::setBackend(backend);
     }
     void TearDown() override
     {
         Gui::TreeSelectionSingleton::instance().clear_all_selections();
-        Gui::FileDialog::setBackend(previous);
         closeSession();
         pmUnit::UnitsManager::instance()->setSystemUnits("MKS");
     }
@@ -150,8 +146,8 @@ protected:
     }
 
     QTemporaryDir dir;
-    QString saveAnswer;
-    Gui::FileDialog::Backend previous;
+    PelmoraTest::SaveDialogAnswer saveDialog;
+    QString& saveAnswer = saveDialog.answer;
     Obj::Project* project = nullptr;
     Obj::ProjectObject* model = nullptr;
     Gui::PropertyOperator::PropertyOperator* tree = nullptr;

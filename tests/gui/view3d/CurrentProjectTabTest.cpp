@@ -16,6 +16,7 @@
 #include <selection/TreeWidget.h>
 
 #include <support/GuiSession.h>
+#include <support/SaveDialogAnswer.h>
 #include <support/ProjectFileSeal.h>
 #include <support/WindowFocus.h>
 
@@ -54,15 +55,10 @@ protected:
     {
         ASSERT_NO_FATAL_FAILURE(openProductWindow());
         window->resize(1000, 700);
-        Gui::FileDialog::Backend backend;
-        backend.saveFileName = [this](QWidget*, const QString&, const QString&, const QString&, QString*,
-                                      QFileDialog::Options) { return saveAnswer; };
-        previous = Gui::FileDialog::setBackend(backend);
     }
     void TearDown() override
     {
         Gui::TreeSelectionSingleton::instance().clear_all_selections();
-        Gui::FileDialog::setBackend(previous);
         closeSession();
     }
 
@@ -137,8 +133,8 @@ protected:
     }
 
     QTemporaryDir dir;
-    QString saveAnswer;
-    Gui::FileDialog::Backend previous;
+    PelmoraTest::SaveDialogAnswer saveDialog;
+    QString& saveAnswer = saveDialog.answer;
 };
 
 } // namespace
