@@ -4,11 +4,15 @@
 // read it before); and the time and heap bytes a project's scene takes for a folder of
 // 0, 500 and 5,000 one-entry tables (the scene makes their nodes only when asked for, so
 // the figures should not grow with the folder; 0 is the baseline).  Figures:
-// "ms_per_project" and "bytes_per_project".
+// "ms_per_project" and "bytes_per_project".  And what a project costs the colour picker
+// (the list of tables it shows, the default table chosen) for a folder of 10 to 10,000
+// tables, against plain Qt filling a QComboBox with the same tables and finding the default
+// by its data for every project: ours should stay flat per project, the baseline grows.
 
 #include <colors/vtkVizColorLogic.h>
 
 #include <mrml/vtkMRMLScene.h>
+#include <qmrml/qMRMLColorPickerWidget.h>
 
 #include <benchmark/benchmark.h>
 
@@ -17,8 +21,10 @@
 #include <vtkObject.h>
 #include <vtkSmartPointer.h>
 
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QStringList>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -139,8 +145,69 @@ void BM_TableFilesPerProject(benchmark::State& state)
     }
 }
 
+// A folder of `tables` one-entry tables and the picker's default table among them.
+void writeTables(const ColourHome& home, int tables)
+{
+    home.write(QStringLiteral("HotToColdRainbow.txt"), "0 hot 255 0 0 255\n");
+    for (int i = 0; i < tables; ++i)
+        home.write(QStringLiteral("t%1.txt").arg(i), "0 c 1 2 3 255\n");
+    home.settle();
+}
+
+void BM_PickerPerProject(benchmark::State& state)
+{
+    ColourHome home;
+    writeTables(home, int(state.range(0)));
+    vtkObject::GlobalWarningDisplayOff();
+    vtkNew<vtkVizColorLogic> logic;
+    qMRMLColorPickerWidget picker;
+    picker.setMRMLColorLogic(logic);
+    std::vector<vtkSmartPointer<vtkMRMLScene>> scenes;
+    const auto project = [&] {
+        scenes.push_back(vtkSmartPointer<vtkMRMLScene>::New());
+        logic->SetMRMLScene(scenes.back());
+        picker.setMRMLScene(scenes.back());
+    };
+    project(); // the first project reads the folder
+    for (auto _ : state) {
+        for (int p = 0; p < Projects; ++p)
+            project();
+        state.PauseTiming();
+        picker.setMRMLScene(nullptr);
+        logic->SetMRMLScene(nullptr);
+        scenes.clear();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * Projects);
+}
+
+void BM_PickerPerProject_Baseline(benchmark::State& state)
+{
+    // Plain Qt: the same tables' names and IDs in a combo box of every project, the
+    // default found by its data.
+    const int tables = int(state.range(0)) + 1;
+    QStringList names;
+    QStringList ids;
+    for (int i = 0; i < tables; ++i) {
+        names << (i == tables / 2 ? QStringLiteral("HotToColdRainbow") : QStringLiteral("t%1").arg(i));
+        ids << QStringLiteral("vtkMRMLColorTableNodeFile") + names.back() + QStringLiteral(".txt");
+    }
+    QComboBox combo;
+    for (auto _ : state) {
+        for (int p = 0; p < Projects; ++p) {
+            combo.clear();
+            for (int i = 0; i < tables; ++i)
+                combo.addItem(names[i], ids[i]);
+            combo.setCurrentIndex(combo.findData(QStringLiteral("vtkMRMLColorTableNodeFileHotToColdRainbow.txt")));
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * Projects);
+}
+
 } // namespace
 
+BENCHMARK(BM_PickerPerProject)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PickerPerProject_Baseline)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ProceduralFilePerProject)->Arg(1024)->Arg(2048)->Arg(4096)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ProceduralFilePerProject_Baseline)->Arg(1024)->Arg(2048)->Arg(4096)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TableFilesPerProject)->Arg(0)->Arg(500)->Arg(5000)->Iterations(1)->Unit(benchmark::kMillisecond);

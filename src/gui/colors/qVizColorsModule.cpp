@@ -127,13 +127,13 @@ void qVizColorsModule::setInstalled(bool on) { d->installed = on; }
 
 void qVizColorsModule::setMRMLScene(vtkMRMLScene* scene)
 {
-    d->colorPicker->setMRMLScene(scene);
-    if (d->scene.GetPointer() == scene)
-        return;
+    // The logic gives the scene the colour files of the moment before the lists show it.
+    const bool changed = d->scene.GetPointer() != scene;
     d->scene = scene;
-    if (d->logic)
+    if (changed && d->logic)
         d->logic->SetMRMLScene(scene);
-    if (d->widget)
+    d->colorPicker->setMRMLScene(scene);
+    if (changed && d->widget)
         d->widget->setMRMLScene(scene);
 }
 

@@ -18,6 +18,8 @@
 #include <cstring>
 #include <utility>
 
+#include <sys/stat.h>
+
 vtkStandardNewMacro(vtkVizColorLogic);
 
 namespace {
@@ -65,14 +67,68 @@ const char* vtkVizColorLogic::GetDefaultChartColorNodeID()
 
 namespace {
 
-// A folder changed within the last seconds may change again within the same tick of its
-// clock: it is looked through again until it is older.
-bool settled(qint64 time)
+// A folder as it was looked at: its times of change and of status change, and its inode,
+// so that a file added to a folder whose time is then put back is still seen.
+struct FolderState
 {
-    return QDateTime::currentMSecsSinceEpoch() - time > 2000;
-}
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    timespec time{};
+    timespec statusTime{};
+
+    static FolderState of(const std::string& path)
+    {
+        FolderState state;
+        struct stat status{};
+        if (::stat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
+            return state;
+        state.exists = true;
+        state.device = status.st_dev;
+        state.inode = status.st_ino;
+        state.time = status.st_mtim;
+        state.statusTime = status.st_ctim;
+        return state;
+    }
+    bool operator==(const FolderState& other) const
+    {
+        return exists == other.exists
+               && (!exists
+                   || (device == other.device && inode == other.inode && time.tv_sec == other.time.tv_sec
+                       && time.tv_nsec == other.time.tv_nsec && statusTime.tv_sec == other.statusTime.tv_sec
+                       && statusTime.tv_nsec == other.statusTime.tv_nsec));
+    }
+    std::string text() const
+    {
+        if (!exists)
+            return "-";
+        return std::to_string(device) + ':' + std::to_string(inode) + ':' + std::to_string(time.tv_sec) + '.'
+               + std::to_string(time.tv_nsec) + ':' + std::to_string(statusTime.tv_sec) + '.'
+               + std::to_string(statusTime.tv_nsec);
+    }
+    // A folder changed within the last seconds may change again within the same tick of
+    // its clock, which leaves its times as they were: what is found in it now is trusted
+    // only once that time is past.  A time ahead of the clock (a clock skew, an unpacked
+    // archive, a network share) is no recent change.
+    bool settled() const
+    {
+        if (!exists)
+            return true;
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        const qint64 changed = qint64(time.tv_sec) * 1000 + time.tv_nsec / 1000000;
+        return changed > now || now - changed > 2000;
+    }
+};
+
+// Folders read (enumerated) since the start: a count for tests and benchmarks.
+long long folderReads = 0;
 
 } // namespace
+
+long long vtkVizColorLogic::GetNumberOfFolderReads()
+{
+    return folderReads;
+}
 
 std::string vtkVizColorLogic::DefaultColorFileDirectory()
 {
@@ -93,11 +149,10 @@ std::string vtkVizColorLogic::ColorFilesStamp()
     directories.insert(directories.begin(), DefaultColorFileDirectory());
     std::string stamp;
     for (const std::string& directory : directories) {
-        const QFileInfo folder(QString::fromStdString(directory));
-        const qint64 time = folder.isDir() ? folder.lastModified().toMSecsSinceEpoch() : -1;
-        if (time >= 0 && !settled(time))
+        const FolderState folder = FolderState::of(directory);
+        if (!folder.settled())
             return {};
-        stamp += directory + '\n' + std::to_string(time) + '\n';
+        stamp += directory + '\n' + folder.text() + '\n';
     }
     // A folder named twice is searched twice.
     return stamp + std::to_string(directories.size());
@@ -132,12 +187,13 @@ std::vector<std::string> vtkVizColorLogic::UserColorFileDirectories()
 std::vector<std::string> vtkVizColorLogic::FindColorFiles(const std::vector<std::string>& directories)
 {
     // Every project's scene asks for the colour files: a folder is looked through again only
-    // when its entries changed (its time of change moves), so that a project does not cost
-    // more with every file the folder holds.  A file changed in place is seen when it is
-    // loaded, by its own size and time.
+    // when its entries may have changed (it is not as it was, or it had changed just before
+    // it was looked through), so that a project does not cost more with every file the
+    // folder holds.  A file changed in place is seen when it is loaded, by its own state.
     struct Scan
     {
-        qint64 time = -1;
+        FolderState folder;
+        bool trusted = false;
         std::vector<std::string> files;
     };
     static QHash<QString, Scan> scans;
@@ -145,17 +201,17 @@ std::vector<std::string> vtkVizColorLogic::FindColorFiles(const std::vector<std:
     std::vector<std::string> files;
     for (const std::string& directory : directories) {
         const QString key = QString::fromStdString(directory);
-        const QFileInfo folder(key);
-        const qint64 time = folder.isDir() ? folder.lastModified().toMSecsSinceEpoch() : -1;
+        const FolderState state = FolderState::of(directory);
         auto known = scans.find(key);
-        if (time >= 0 && known != scans.end() && known->time == time && settled(time)) {
+        if (known != scans.end() && known->trusted && known->folder == state) {
             files.insert(files.end(), known->files.begin(), known->files.end());
             continue;
         }
         Scan scan;
-        scan.time = time;
+        scan.folder = state;
+        scan.trusted = state.settled();
         vtksys::Directory entries;
-        if (entries.Load(directory)) {
+        if (state.exists && (++folderReads, entries.Load(directory))) {
             for (unsigned long i = 0; i < entries.GetNumberOfFiles(); ++i) {
                 const char* name = entries.GetFile(i);
                 // Entries "*.*" only.
@@ -178,8 +234,7 @@ std::vector<std::string> vtkVizColorLogic::FindColorFiles(const std::vector<std:
             }
         }
         files.insert(files.end(), scan.files.begin(), scan.files.end());
-        if (time >= 0)
-            scans.insert(key, std::move(scan));
+        scans.insert(key, std::move(scan));
     }
     return files;
 }

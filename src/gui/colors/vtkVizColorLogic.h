@@ -26,14 +26,17 @@ public:
     // The colour files of the folders in the user colour-file paths.
     std::vector<std::string> FindUserColorFiles() override;
 
+    // Colour folders read since the start of the process (for tests and benchmarks).
+    static long long GetNumberOfFolderReads();
+
 protected:
     vtkVizColorLogic();
     ~vtkVizColorLogic() override;
     vtkVizColorLogic(const vtkVizColorLogic&) = delete;
     void operator=(const vtkVizColorLogic&) = delete;
 
-    // The folders searched and their times of change; empty while one of them changed
-    // within the last seconds.
+    // The folders searched and their states (times of change and of status change, inode);
+    // empty while one of them changed within the last seconds.
     std::string ColorFilesStamp() override;
     // The application's colour folder, and the user's colour folders in their order.
     static std::string DefaultColorFileDirectory();

@@ -36,22 +36,64 @@ vtkStandardNewMacro(vtkMRMLColorLogic);
 
 namespace {
 
-// What a colour file gave, by the path it was named by: read once while its size and time
-// stay the same, and shared by the nodes of every project's scene (a table of a million
-// entries takes tens of megabytes; a transfer function of thousands of points takes tens
-// of milliseconds to build).  A file that no reader takes is remembered too, so that it is
+// A file as it was looked at: besides its size and time of change, what no one can put
+// back (its inode and its time of status change), so that a file rewritten with its old
+// size and time (cp -p, rsync -t, an archive unpacked) is still seen to have changed.
+struct FileState
+{
+    bool seen = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    std::int64_t time = 0;
+    std::int64_t timeNanoseconds = 0;
+    std::int64_t statusTime = 0;
+    std::int64_t statusTimeNanoseconds = 0;
+
+    static FileState of(const std::string& path)
+    {
+        FileState state;
+        struct stat status{};
+        if (::stat(path.c_str(), &status) != 0)
+            return state;
+        state.seen = true;
+        state.device = status.st_dev;
+        state.inode = status.st_ino;
+        state.size = status.st_size;
+        state.time = status.st_mtim.tv_sec;
+        state.timeNanoseconds = status.st_mtim.tv_nsec;
+        state.statusTime = status.st_ctim.tv_sec;
+        state.statusTimeNanoseconds = status.st_ctim.tv_nsec;
+        return state;
+    }
+    bool operator==(const FileState& other) const
+    {
+        if (seen != other.seen)
+            return false;
+        return !seen
+               || (device == other.device && inode == other.inode && size == other.size && time == other.time
+                   && timeNanoseconds == other.timeNanoseconds && statusTime == other.statusTime
+                   && statusTimeNanoseconds == other.statusTimeNanoseconds);
+    }
+    bool operator!=(const FileState& other) const { return !(*this == other); }
+};
+
+// What a colour file gave, by the path it was named by: read once while it stays as it
+// was, and shared by the nodes of every project's scene (a table of a million entries
+// takes tens of megabytes; a transfer function of thousands of points takes tens of
+// milliseconds to build).  A file that no reader takes is remembered too, so that it is
 // neither read nor warned about again for every project while it stays as it was.
 struct SharedFile
 {
-    // The file as it was read: its size and time of change (size -1: it could not be looked at).
-    off_t size = -1;
-    std::int64_t time = 0;
-    std::int64_t timeNanoseconds = 0;
+    FileState state;
     // The entries of a table, in a node of no scene that the scenes' nodes share.
     vtkSmartPointer<vtkMRMLColorTableNode> table;
     vtkSmartPointer<vtkColorTransferFunction> function;
     bool refused = true;
 };
+
+// Colour files read (parsed) since the start: a count for tests and benchmarks.
+long long colorFileReads = 0;
 
 std::unordered_map<std::string, SharedFile>& sharedFiles()
 {
@@ -90,27 +132,17 @@ vtkMRMLColorTableNode* builtInTable(int type)
 
 using Warning = std::function<void(const std::string&)>;
 
-// The file as read last, read again when its size or time changed; a refusal is warned
-// about once per change.
+// The file as read last, read again when it changed; a refusal is warned about once per
+// change.
 const SharedFile& readShared(const std::string& fileName, const Warning& warn)
 {
-    struct stat status{};
-    const bool seen = ::stat(fileName.c_str(), &status) == 0;
+    const FileState state = FileState::of(fileName);
     const auto found = sharedFiles().find(fileName);
-    if (found != sharedFiles().end()) {
-        const SharedFile& known = found->second;
-        const bool unchanged = seen ? known.size == status.st_size && known.time == status.st_mtim.tv_sec
-                                          && known.timeNanoseconds == status.st_mtim.tv_nsec
-                                    : known.size == -1;
-        if (unchanged)
-            return known;
-    }
+    if (found != sharedFiles().end() && found->second.state == state)
+        return found->second;
+    ++colorFileReads;
     SharedFile read;
-    if (seen) {
-        read.size = status.st_size;
-        read.time = status.st_mtim.tv_sec;
-        read.timeNanoseconds = status.st_mtim.tv_nsec;
-    }
+    read.state = state;
     vtkNew<vtkMRMLColorTableStorageNode> tableStorage;
     vtkNew<vtkMRMLProceduralColorStorageNode> proceduralStorage;
     tableStorage->SetFileName(fileName.c_str());
@@ -204,15 +236,8 @@ public:
         if (Stale || (files && *files != Files))
             return false;
         for (const std::string& path : Refused) {
-            struct stat status{};
             const auto known = sharedFiles().find(path);
-            if (known == sharedFiles().end())
-                return false;
-            const bool seen = ::stat(path.c_str(), &status) == 0;
-            if (seen != (known->second.size != -1)
-                || (seen
-                    && (known->second.size != status.st_size || known->second.time != status.st_mtim.tv_sec
-                        || known->second.timeNanoseconds != status.st_mtim.tv_nsec)))
+            if (known == sharedFiles().end() || known->second.state != FileState::of(path))
                 return false;
         }
         return true;
@@ -223,6 +248,13 @@ public:
     // The logic's stamp of the folders when the files were found.
     std::string Stamp;
 
+    // Every list the logic makes stands for the colour files of the moment: a newer one
+    // takes an older one's place in a scene.
+    const void* GetSource() const override
+    {
+        static const char files = 0;
+        return &files;
+    }
     size_t GetNumberOfNodes() const override { return Entries.size(); }
     const char* GetNodeID(size_t i) const override { return Entries[i].id.c_str(); }
     const char* GetNodeName(size_t i) const override { return Entries[i].name.c_str(); }
@@ -369,6 +401,11 @@ vtkMRMLColorNode* vtkMRMLColorLogic::LoadColorFile(const char* fileName)
     vtkSmartPointer<vtkMRMLColorNode> node =
         nodeOf(file, id, vtksys::SystemTools::GetFilenameWithoutLastExtension(fileName));
     return node ? vtkMRMLColorNode::SafeDownCast(scene->AddNode(node)) : nullptr;
+}
+
+long long vtkMRMLColorLogic::GetNumberOfColorFileReads()
+{
+    return colorFileReads;
 }
 
 void vtkMRMLColorLogic::WarnPlainly(const std::string& text)

@@ -43,15 +43,18 @@ public:
 
     // Reads a colour table or procedural colour file into a new node of the scene, with
     // the ID GetFileColorNodeID gives; the node already there when that ID is taken.
-    // A file is read once while its size and time stay the same: the nodes of later
-    // scenes share what it gave.  Null when there is no scene or the file cannot be read;
+    // A file is read once while it stays as it was (its size, time of change, inode and
+    // time of status change): the nodes of later scenes share what it gave.  Null when there is no scene or the file cannot be read;
     // a refused file is warned about once, with the reason.
     vtkMRMLColorNode* LoadColorFile(const char* fileName);
+    // Colour files read since the start of the process (for tests and benchmarks).
+    static long long GetNumberOfColorFileReads();
 
     // The built-in nodes, and the nodes of the files found that are not yet in the scene.
     // The files are read once for every scene while the folders and files stay as they
     // were; the scene shows their nodes and makes each only when it is asked for (see
     // vtkMRMLScene::AddDeferredNodes), so a project costs the same whatever the folders hold.
+    // The files found now take the place of those a scene was given before.
     void AddDefaultColorNodes();
 
 protected:

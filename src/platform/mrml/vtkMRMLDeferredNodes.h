@@ -18,6 +18,9 @@ public:
     static constexpr size_t npos = static_cast<size_t>(-1);
 
     virtual ~vtkMRMLDeferredNodes() = default;
+    // Where the nodes come from: a scene shows one list of a source, the one it was given
+    // last (lists made anew when what they stand for changed replace each other).
+    virtual const void* GetSource() const { return this; }
     virtual size_t GetNumberOfNodes() const = 0;
     virtual const char* GetNodeID(size_t i) const = 0;
     virtual const char* GetNodeName(size_t i) const = 0;

@@ -948,17 +948,36 @@ void vtkMRMLScene::AddDeferredNodes(const std::shared_ptr<vtkMRMLDeferredNodes>&
 {
     if (!nodes)
         return;
-    for (const auto& list : Internal->deferred)
-        if (list.nodes == nodes)
+    std::vector<vtkInternal::DeferredList>& lists = Internal->deferred;
+    size_t older = lists.size();
+    for (size_t k = 0; k < lists.size(); ++k) {
+        if (lists[k].nodes == nodes)
             return;
-    Internal->deferred.push_back(vtkInternal::DeferredList{nodes, {}, 0});
+        if (lists[k].nodes->GetSource() == nodes->GetSource())
+            older = k;
+    }
+    vtkInternal::DeferredList list{nodes, {}, 0};
     // The scene's own nodes hide those of their IDs.
-    vtkInternal::DeferredList& list = Internal->deferred.back();
     Internal->nodes.forEach([&list](vtkMRMLNode* node) {
         const size_t i = list.nodes->FindNode(node->ID);
         if (i != vtkMRMLDeferredNodes::npos)
             list.take(i);
     });
+    if (older == lists.size()) {
+        lists.push_back(std::move(list));
+        return;
+    }
+    // A newer list of the same source takes the older one's place: its waiting nodes go,
+    // and a node of it made and removed since is not made again.
+    const vtkInternal::DeferredList& replaced = lists[older];
+    for (size_t i = 0; replaced.takenCount > 0 && i < replaced.taken.size(); ++i) {
+        if (!replaced.taken[i])
+            continue;
+        const size_t j = nodes->FindNode(replaced.nodes->GetNodeID(i));
+        if (j != vtkMRMLDeferredNodes::npos)
+            list.take(j);
+    }
+    lists[older] = std::move(list);
 }
 
 std::vector<vtkMRMLScene::WaitingNodes> vtkMRMLScene::GetWaitingNodes(const char* className) const

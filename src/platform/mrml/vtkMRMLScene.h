@@ -75,7 +75,8 @@ public:
     // look-up of one's ID makes that one; asking for all nodes, for those of a class they
     // belong to, or for one by its name, makes those first.  An ID the scene already holds
     // hides the deferred node of that ID; a node made and then removed is not made again.
-    // Adding a list the scene already shows does nothing.
+    // Adding a list the scene already shows does nothing; one of the same source as a list
+    // it shows takes that list's place (see vtkMRMLDeferredNodes::GetSource).
     void AddDeferredNodes(const std::shared_ptr<vtkMRMLDeferredNodes>& nodes);
     // The deferred nodes of this class (and derived classes) not made yet, without making
     // them: for each list in order, the list and the indices of those nodes in it.

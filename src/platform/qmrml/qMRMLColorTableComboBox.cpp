@@ -9,17 +9,25 @@
 #include <vtkWeakPointer.h>
 
 #include <QAbstractListModel>
+#include <QByteArray>
+#include <QHash>
 #include <QSignalBlocker>
 
+#include <algorithm>
+#include <string_view>
 #include <vector>
 
 namespace {
 
+// Rows read from the list (as a search of the rows reads them) since the start.
+long long rowReads = 0;
+
 // The combo box's rows: the colour nodes the scene holds and those it shows but has not
 // made yet (one per colour file), whose names and IDs are read from the scene's shared
-// list only when a row is drawn or searched, so that listing a folder of thousands of
-// colour files costs a project no texts of its own.  Rows come in segments: nodes the
-// scene holds, or one shared list's waiting nodes.
+// list only when a row is drawn, so that listing a folder of thousands of colour files
+// costs a project no texts of its own.  Rows come in segments: nodes the scene holds, or
+// one shared list's waiting nodes.  A node is found by its ID without reading the rows:
+// through the shared list's own index, or an index of the segment's nodes.
 class ColorNodeListModel : public QAbstractListModel
 {
 public:
@@ -28,27 +36,67 @@ public:
     struct Segment
     {
         std::vector<std::pair<QString, QString>> nodes; // name and ID
+        QHash<QString, int> nodeRows;                   // ID -> place in `nodes` (first of an ID)
         vtkMRMLScene::WaitingNodes waiting;
+        size_t first = 0; // the row of its first entry
         size_t size() const { return waiting.list ? waiting.indices.size() : nodes.size(); }
+        void indexNodes()
+        {
+            nodeRows.clear();
+            for (int i = static_cast<int>(nodes.size()) - 1; i >= 0; --i)
+                nodeRows.insert(nodes[size_t(i)].second, i);
+        }
     };
 
     void reset(std::vector<Segment> segments)
     {
         beginResetModel();
         Segments = std::move(segments);
-        Rows = 0;
-        for (const Segment& segment : Segments)
-            Rows += segment.size();
+        for (Segment& segment : Segments)
+            if (!segment.waiting.list)
+                segment.indexNodes();
+        placeSegments();
         endResetModel();
     }
     void append(const QString& name, const QString& id)
     {
         beginInsertRows(QModelIndex(), rowCount(), rowCount());
-        if (Segments.empty() || Segments.back().waiting.list)
+        if (Segments.empty() || Segments.back().waiting.list) {
             Segments.emplace_back();
-        Segments.back().nodes.emplace_back(name, id);
+            Segments.back().first = Rows;
+        }
+        Segment& last = Segments.back();
+        last.nodes.emplace_back(name, id);
+        if (!last.nodeRows.contains(id))
+            last.nodeRows.insert(id, static_cast<int>(last.nodes.size() - 1));
         ++Rows;
         endInsertRows();
+    }
+
+    // The first row of the node with this ID, -1 when none.
+    int rowOf(const QString& id) const
+    {
+        if (id.isEmpty())
+            return -1;
+        QByteArray utf8;
+        for (const Segment& segment : Segments) {
+            if (segment.waiting.list) {
+                if (utf8.isNull())
+                    utf8 = id.toUtf8();
+                const size_t i = segment.waiting.list->FindNode(std::string_view(utf8.constData(), size_t(utf8.size())));
+                if (i == vtkMRMLDeferredNodes::npos)
+                    continue;
+                const std::vector<unsigned>& indices = segment.waiting.indices;
+                const auto at = std::lower_bound(indices.begin(), indices.end(), static_cast<unsigned>(i));
+                if (at != indices.end() && *at == i)
+                    return static_cast<int>(segment.first + size_t(at - indices.begin()));
+            } else {
+                const auto found = segment.nodeRows.constFind(id);
+                if (found != segment.nodeRows.constEnd())
+                    return static_cast<int>(segment.first + size_t(found.value()));
+            }
+        }
+        return -1;
     }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override
@@ -59,8 +107,9 @@ public:
     {
         if (!index.isValid() || index.row() >= rowCount() || (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::UserRole))
             return {};
+        ++rowReads;
         size_t at = 0;
-        const Segment& segment = segmentOf(static_cast<size_t>(index.row()), at);
+        const Segment& segment = Segments[segmentOf(static_cast<size_t>(index.row()), at)];
         if (segment.waiting.list) {
             const unsigned i = segment.waiting.indices[at];
             return QString::fromUtf8(role == Qt::UserRole ? segment.waiting.list->GetNodeID(i)
@@ -79,12 +128,14 @@ public:
         } else {
             for (int k = 0; k < count; ++k) {
                 size_t at = 0;
-                Segment& segment = const_cast<Segment&>(segmentOf(static_cast<size_t>(row), at));
-                if (segment.waiting.list)
+                Segment& segment = Segments[segmentOf(static_cast<size_t>(row), at)];
+                if (segment.waiting.list) {
                     segment.waiting.indices.erase(segment.waiting.indices.begin() + static_cast<std::ptrdiff_t>(at));
-                else
+                } else {
                     segment.nodes.erase(segment.nodes.begin() + static_cast<std::ptrdiff_t>(at));
-                --Rows;
+                    segment.indexNodes();
+                }
+                placeSegments();
             }
         }
         endRemoveRows();
@@ -92,18 +143,27 @@ public:
     }
 
 private:
-    // The segment holding `row`, and the row's place in it.
-    const Segment& segmentOf(size_t row, size_t& at) const
+    // Numbers the rows segment by segment.
+    void placeSegments()
     {
-        for (const Segment& segment : Segments) {
-            if (row < segment.size()) {
-                at = row;
-                return segment;
+        Rows = 0;
+        for (Segment& segment : Segments) {
+            segment.first = Rows;
+            Rows += segment.size();
+        }
+    }
+    // The segment holding `row` (there are a few: the nodes made and a list or two), and
+    // the row's place in it.
+    size_t segmentOf(size_t row, size_t& at) const
+    {
+        for (size_t k = Segments.size(); k-- > 0;) {
+            if (row >= Segments[k].first && row < Segments[k].first + Segments[k].size()) {
+                at = row - Segments[k].first;
+                return k;
             }
-            row -= segment.size();
         }
         at = 0;
-        return Segments.back();
+        return Segments.size() - 1;
     }
 
     std::vector<Segment> Segments;
@@ -209,7 +269,7 @@ void qMRMLColorTableComboBox::setCurrentNode(vtkMRMLNode* node)
 
 void qMRMLColorTableComboBox::setCurrentNodeID(const QString& id)
 {
-    setCurrentIndex(id.isEmpty() ? -1 : findData(id));
+    setCurrentIndex(id.isEmpty() ? -1 : d->model->rowOf(id));
     announceIfChanged();
 }
 
@@ -219,7 +279,7 @@ void qMRMLColorTableComboBox::onNodeAdded(vtkObject*, void* data)
     if (!node || !node->GetID())
         return;
     // A node shown before it was made is listed already.
-    if (findData(QString::fromUtf8(node->GetID())) >= 0)
+    if (d->model->rowOf(QString::fromUtf8(node->GetID())) >= 0)
         return;
     const QSignalBlocker blocker(this);
     const int current = currentIndex();
@@ -233,7 +293,7 @@ void qMRMLColorTableComboBox::onNodeRemoved(vtkObject*, void* data)
     auto* node = vtkMRMLColorNode::SafeDownCast(static_cast<vtkObject*>(data));
     if (!node || !node->GetID())
         return;
-    const int index = findData(QString::fromUtf8(node->GetID()));
+    const int index = d->model->rowOf(QString::fromUtf8(node->GetID()));
     if (index < 0)
         return;
     const bool wasCurrent = index == currentIndex();
@@ -247,6 +307,11 @@ void qMRMLColorTableComboBox::onNodeRemoved(vtkObject*, void* data)
         d->announced = nullptr;
         Q_EMIT currentNodeChanged(nullptr);
     }
+}
+
+long long qMRMLColorTableComboBox::rowsRead()
+{
+    return rowReads;
 }
 
 void qMRMLColorTableComboBox::onIndexChanged(int)

@@ -25,6 +25,9 @@ public:
     void setRemoveEnabled(bool enabled);
     bool addEnabled() const;
     bool removeEnabled() const;
+    // Rows read from the lists of every combo box since the start (a node is looked up by
+    // its ID without reading rows): a count for tests.
+    static long long rowsRead();
 
 public Q_SLOTS:
     void setMRMLScene(vtkMRMLScene* scene);

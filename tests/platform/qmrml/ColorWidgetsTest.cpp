@@ -6,6 +6,7 @@
 #include <ctk/ctkCollapsibleButton.h>
 #include <ctk/ctkVTKScalarBarWidget.h>
 #include <mrml/vtkMRMLColorTableNode.h>
+#include <mrml/vtkMRMLDeferredNodes.h>
 #include <mrml/vtkMRMLModelNode.h>
 #include <mrml/vtkMRMLScene.h>
 #include <qmrml/qMRMLColorTableComboBox.h>
@@ -23,6 +24,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -35,7 +40,97 @@ vtkMRMLColorTableNode* addTable(vtkMRMLScene* scene, const char* name, int color
     return vtkMRMLColorTableNode::SafeDownCast(scene->AddNode(table));
 }
 
+// A list of colour tables that a scene shows and makes only when asked for, as the colour
+// logic lists a folder's files.
+class WaitingTables : public vtkMRMLDeferredNodes
+{
+public:
+    explicit WaitingTables(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            Names.push_back("Table " + std::to_string(i) + " \xc3\xa4");
+            IDs.push_back("vtkMRMLColorTableNodeFileTable" + std::to_string(i));
+        }
+        for (size_t i = 0; i < IDs.size(); ++i)
+            ByID.emplace(IDs[i], i);
+    }
+    size_t GetNumberOfNodes() const override { return IDs.size(); }
+    const char* GetNodeID(size_t i) const override { return IDs[i].c_str(); }
+    const char* GetNodeName(size_t i) const override { return Names[i].c_str(); }
+    bool NodeIsA(size_t, const char* className) const override { return vtkMRMLColorTableNode::IsTypeOf(className); }
+    bool HoldsNodesOf(const char* className) const override { return vtkMRMLColorTableNode::IsTypeOf(className); }
+    size_t FindNode(std::string_view id) const override
+    {
+        const auto found = ByID.find(std::string(id));
+        return found == ByID.end() ? npos : found->second;
+    }
+    size_t FindNodeByName(std::string_view) const override { return npos; }
+    vtkSmartPointer<vtkMRMLNode> MakeNode(size_t i) override
+    {
+        auto table = vtkSmartPointer<vtkMRMLColorTableNode>::New();
+        table->SetTypeAndColors(vtkMRMLColorNode::Grey, 2);
+        table->SetName(Names[i].c_str());
+        table->SetID(IDs[i].c_str());
+        return table;
+    }
+
+private:
+    std::vector<std::string> Names;
+    std::vector<std::string> IDs;
+    std::unordered_map<std::string, size_t> ByID;
+};
+
 } // namespace
+
+// Lists of 10, 100 and 1,000 waiting tables x every way the combo box looks a node up (a
+// waiting node chosen by ID, one made and announced by the scene then chosen, a node of
+// the scene's own added and chosen, the chosen one removed): the right row is chosen, and
+// the look-ups read as many rows whatever the length of the list.
+TEST(ColorTableComboBox, FindsANodeWithoutReadingTheRows)
+{
+    std::vector<long long> perSize;
+    for (const int count : {10, 100, 1000}) {
+        SCOPED_TRACE(count);
+        vtkNew<vtkMRMLScene> scene;
+        addTable(scene, "Made first", 2);
+        scene->AddDeferredNodes(std::make_shared<WaitingTables>(count));
+        qMRMLColorTableComboBox combo;
+        combo.setMRMLScene(scene);
+        ASSERT_EQ(combo.count(), count + 1);
+        const long long before = qMRMLColorTableComboBox::rowsRead();
+
+        // The last waiting table, chosen by its ID without making it.
+        const QString last = QStringLiteral("vtkMRMLColorTableNodeFileTable%1").arg(count - 1);
+        combo.setCurrentNodeID(last);
+        EXPECT_EQ(combo.currentIndex(), count);
+        EXPECT_EQ(combo.currentNodeID(), last);
+        // One in the middle, made by a look-up: announced, not listed twice, then chosen.
+        vtkMRMLNode* middle = scene->GetNodeByID("vtkMRMLColorTableNodeFileTable" + std::to_string(count / 2));
+        ASSERT_NE(middle, nullptr);
+        EXPECT_EQ(combo.count(), count + 1);
+        combo.setCurrentNode(middle);
+        EXPECT_EQ(combo.currentIndex(), count / 2 + 1);
+        EXPECT_EQ(combo.currentNode(), middle);
+        // A table of the scene's own, added after the list.
+        vtkMRMLColorTableNode* own = addTable(scene, "Own", 2);
+        ASSERT_EQ(combo.count(), count + 2);
+        combo.setCurrentNode(own);
+        EXPECT_EQ(combo.currentIndex(), count + 1);
+        // The chosen one removed: nothing is chosen, the rows after it move up.
+        combo.setCurrentNode(middle);
+        scene->RemoveNode(middle);
+        EXPECT_EQ(combo.count(), count + 1);
+        EXPECT_EQ(combo.currentNode(), nullptr);
+        combo.setCurrentNode(own);
+        EXPECT_EQ(combo.currentIndex(), count);
+        combo.setCurrentNodeID(last);
+        EXPECT_EQ(combo.currentIndex(), count - 1);
+        EXPECT_EQ(combo.itemText(count - 1), QString::fromUtf8("Table %1 \xc3\xa4").arg(count - 1));
+        perSize.push_back(qMRMLColorTableComboBox::rowsRead() - before);
+    }
+    EXPECT_EQ(perSize[1], perSize[0]) << "rows read with 100 tables against 10";
+    EXPECT_EQ(perSize[2], perSize[0]) << "rows read with 1,000 tables against 10";
+}
 
 TEST(ColorTableComboBox, FollowsTheSceneAndLeavesTheChoiceToTheUser)
 {
