@@ -223,6 +223,7 @@ public:
                                           static_cast<bool>(file.function)});
         }
         for (size_t i = 0; i < list->Entries.size(); ++i) {
+            list->Procedurals += list->Entries[i].procedural ? 1 : 0;
             list->ByID.emplace(list->Entries[i].id, i);
             list->ByName.emplace(list->Entries[i].name, i);
         }
@@ -275,6 +276,11 @@ public:
     {
         return vtkMRMLProceduralColorNode::IsTypeOf(className) || vtkMRMLColorTableNode::IsTypeOf(className);
     }
+    bool AllNodesAre(const char* className) const override
+    {
+        return (Procedurals == 0 || vtkMRMLProceduralColorNode::IsTypeOf(className))
+               && (Procedurals == Entries.size() || vtkMRMLColorTableNode::IsTypeOf(className));
+    }
     size_t FindNode(std::string_view id) const override
     {
         const auto found = ByID.find(id);
@@ -302,6 +308,7 @@ private:
     std::vector<std::string> Files;
     std::vector<std::string> Refused;
     std::vector<Entry> Entries;
+    size_t Procedurals = 0;
     std::unordered_map<std::string_view, size_t> ByID;
     std::unordered_map<std::string_view, size_t> ByName;
     bool Stale = false;

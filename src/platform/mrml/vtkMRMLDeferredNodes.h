@@ -28,6 +28,8 @@ public:
     virtual bool NodeIsA(size_t i, const char* className) const = 0;
     // Whether any node of the list may be of this class or of one derived from it.
     virtual bool HoldsNodesOf(const char* className) const = 0;
+    // Whether every node of the list is of this class or of one derived from it.
+    virtual bool AllNodesAre(const char*) const { return false; }
     // The index of the node with this ID, npos when there is none.
     virtual size_t FindNode(std::string_view id) const = 0;
     // The index of the first node with this name, npos when there is none.

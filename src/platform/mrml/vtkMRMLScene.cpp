@@ -18,6 +18,7 @@
 #include <vtkObjectFactory.h>
 
 #include <algorithm>
+#include <unordered_set>
 #include <cctype>
 #include <charconv>
 #include <cstdint>
@@ -373,22 +374,22 @@ struct vtkMRMLScene::vtkInternal
     std::unordered_map<std::string, vtkSmartPointer<vtkMRMLNode>> registeredClasses;
     std::string rootDirectory;
 
-    // Lists of nodes shown but made only when asked for; `taken` marks the ones made (or
-    // hidden by a node of their ID), sized on first use so that a list costs a scene
-    // nothing per node until it makes some.
+    // Lists of nodes shown but made only when asked for; `taken` holds the ones made (or
+    // hidden by a node of their ID), so that a list costs a scene what it made of it, not
+    // what the list holds.
     struct DeferredList
     {
         std::shared_ptr<vtkMRMLDeferredNodes> nodes;
-        std::vector<bool> taken;
+        std::unordered_set<unsigned> taken;
         size_t takenCount = 0;
-        bool isTaken(size_t i) const { return i < taken.size() && taken[i]; }
+        // The indices taken, in the order they were taken.
+        std::vector<unsigned> takenIndices;
+        bool isTaken(size_t i) const { return takenCount > 0 && taken.count(static_cast<unsigned>(i)) > 0; }
         void take(size_t i)
         {
-            if (taken.empty())
-                taken.assign(nodes->GetNumberOfNodes(), false);
-            if (i < taken.size() && !taken[i]) {
-                taken[i] = true;
+            if (i < nodes->GetNumberOfNodes() && taken.insert(static_cast<unsigned>(i)).second) {
                 ++takenCount;
+                takenIndices.push_back(static_cast<unsigned>(i));
             }
         }
         bool exhausted() const { return takenCount >= nodes->GetNumberOfNodes(); }
@@ -956,7 +957,7 @@ void vtkMRMLScene::AddDeferredNodes(const std::shared_ptr<vtkMRMLDeferredNodes>&
         if (lists[k].nodes->GetSource() == nodes->GetSource())
             older = k;
     }
-    vtkInternal::DeferredList list{nodes, {}, 0};
+    vtkInternal::DeferredList list{nodes, {}, 0, {}};
     // The scene's own nodes hide those of their IDs.
     Internal->nodes.forEach([&list](vtkMRMLNode* node) {
         const size_t i = list.nodes->FindNode(node->ID);
@@ -970,9 +971,7 @@ void vtkMRMLScene::AddDeferredNodes(const std::shared_ptr<vtkMRMLDeferredNodes>&
     // A newer list of the same source takes the older one's place: its waiting nodes go,
     // and a node of it made and removed since is not made again.
     const vtkInternal::DeferredList& replaced = lists[older];
-    for (size_t i = 0; replaced.takenCount > 0 && i < replaced.taken.size(); ++i) {
-        if (!replaced.taken[i])
-            continue;
+    for (const unsigned i : replaced.takenIndices) {
         const size_t j = nodes->FindNode(replaced.nodes->GetNodeID(i));
         if (j != vtkMRMLDeferredNodes::npos)
             list.take(j);
@@ -988,15 +987,65 @@ std::vector<vtkMRMLScene::WaitingNodes> vtkMRMLScene::GetWaitingNodes(const char
     for (const auto& list : Internal->deferred) {
         if (list.exhausted() || !className || !list.nodes->HoldsNodesOf(className))
             continue;
-        WaitingNodes nodes{list.nodes, {}};
+        WaitingNodes nodes;
+        nodes.list = list.nodes;
         const size_t n = list.nodes->GetNumberOfNodes();
-        nodes.indices.reserve(n - list.takenCount);
-        for (size_t i = 0; i < n; ++i)
-            if (!list.isTaken(i) && list.nodes->NodeIsA(i, className))
-                nodes.indices.push_back(static_cast<unsigned>(i));
+        if (list.nodes->AllNodesAre(className)) {
+            // Every node but those taken: a scene's list costs it what it made, not what
+            // the list holds.
+            nodes.allBut = true;
+            nodes.count = n;
+            nodes.indices = list.takenIndices;
+            std::sort(nodes.indices.begin(), nodes.indices.end());
+        } else {
+            nodes.indices.reserve(n - list.takenCount);
+            for (size_t i = 0; i < n; ++i)
+                if (!list.isTaken(i) && list.nodes->NodeIsA(i, className))
+                    nodes.indices.push_back(static_cast<unsigned>(i));
+        }
         waiting.push_back(std::move(nodes));
     }
     return waiting;
+}
+
+size_t vtkMRMLScene::WaitingNodes::size() const
+{
+    return allBut ? count - indices.size() : indices.size();
+}
+
+unsigned vtkMRMLScene::WaitingNodes::at(size_t k) const
+{
+    if (!allBut)
+        return indices[k];
+    // The k-th index that is not left out.
+    size_t index = k;
+    for (const unsigned skipped : indices) {
+        if (skipped > index)
+            break;
+        ++index;
+    }
+    return static_cast<unsigned>(index);
+}
+
+size_t vtkMRMLScene::WaitingNodes::find(size_t index) const
+{
+    const auto at = std::lower_bound(indices.begin(), indices.end(), static_cast<unsigned>(index));
+    const bool listed = at != indices.end() && *at == index;
+    if (!allBut)
+        return listed ? size_t(at - indices.begin()) : vtkMRMLDeferredNodes::npos;
+    if (listed || index >= count)
+        return vtkMRMLDeferredNodes::npos;
+    return index - size_t(at - indices.begin());
+}
+
+void vtkMRMLScene::WaitingNodes::erase(size_t k)
+{
+    if (!allBut) {
+        indices.erase(indices.begin() + static_cast<std::ptrdiff_t>(k));
+        return;
+    }
+    const unsigned index = at(k);
+    indices.insert(std::lower_bound(indices.begin(), indices.end(), index), index);
 }
 
 void vtkMRMLScene::IndexName(vtkMRMLNode* node, const char* name, bool add)

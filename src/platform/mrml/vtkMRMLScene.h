@@ -83,7 +83,17 @@ public:
     struct WaitingNodes
     {
         std::shared_ptr<vtkMRMLDeferredNodes> list;
+        // The waiting nodes are the `indices` of the list, in order; or, when `allBut` is
+        // set, every one of the list's `count` nodes but the `indices` (sorted).
         std::vector<unsigned> indices;
+        bool allBut = false;
+        size_t count = 0;
+        // How many wait; the list's index of the k-th; the place of a list index among
+        // them (npos when it does not wait); the k-th left out.
+        size_t size() const;
+        unsigned at(size_t k) const;
+        size_t find(size_t index) const;
+        void erase(size_t k);
     };
     std::vector<WaitingNodes> GetWaitingNodes(const char* className) const;
     // The nodes of the class the scene holds now, in scene order, making none.

@@ -13,7 +13,6 @@
 #include <QHash>
 #include <QSignalBlocker>
 
-#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -39,7 +38,7 @@ public:
         QHash<QString, int> nodeRows;                   // ID -> place in `nodes` (first of an ID)
         vtkMRMLScene::WaitingNodes waiting;
         size_t first = 0; // the row of its first entry
-        size_t size() const { return waiting.list ? waiting.indices.size() : nodes.size(); }
+        size_t size() const { return waiting.list ? waiting.size() : nodes.size(); }
         void indexNodes()
         {
             nodeRows.clear();
@@ -86,10 +85,9 @@ public:
                 const size_t i = segment.waiting.list->FindNode(std::string_view(utf8.constData(), size_t(utf8.size())));
                 if (i == vtkMRMLDeferredNodes::npos)
                     continue;
-                const std::vector<unsigned>& indices = segment.waiting.indices;
-                const auto at = std::lower_bound(indices.begin(), indices.end(), static_cast<unsigned>(i));
-                if (at != indices.end() && *at == i)
-                    return static_cast<int>(segment.first + size_t(at - indices.begin()));
+                const size_t at = segment.waiting.find(i);
+                if (at != vtkMRMLDeferredNodes::npos)
+                    return static_cast<int>(segment.first + at);
             } else {
                 const auto found = segment.nodeRows.constFind(id);
                 if (found != segment.nodeRows.constEnd())
@@ -111,7 +109,7 @@ public:
         size_t at = 0;
         const Segment& segment = Segments[segmentOf(static_cast<size_t>(index.row()), at)];
         if (segment.waiting.list) {
-            const unsigned i = segment.waiting.indices[at];
+            const unsigned i = segment.waiting.at(at);
             return QString::fromUtf8(role == Qt::UserRole ? segment.waiting.list->GetNodeID(i)
                                                           : segment.waiting.list->GetNodeName(i));
         }
@@ -130,7 +128,7 @@ public:
                 size_t at = 0;
                 Segment& segment = Segments[segmentOf(static_cast<size_t>(row), at)];
                 if (segment.waiting.list) {
-                    segment.waiting.indices.erase(segment.waiting.indices.begin() + static_cast<std::ptrdiff_t>(at));
+                    segment.waiting.erase(at);
                 } else {
                     segment.nodes.erase(segment.nodes.begin() + static_cast<std::ptrdiff_t>(at));
                     segment.indexNodes();

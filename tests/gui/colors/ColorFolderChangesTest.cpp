@@ -120,8 +120,8 @@ struct Folder
     {
         QSet<QString> names;
         for (const vtkMRMLScene::WaitingNodes& waiting : scene->GetWaitingNodes("vtkMRMLColorNode"))
-            for (unsigned i : waiting.indices)
-                names.insert(QString::fromUtf8(waiting.list->GetNodeName(i)));
+            for (size_t k = 0; k < waiting.size(); ++k)
+                names.insert(QString::fromUtf8(waiting.list->GetNodeName(waiting.at(k))));
         std::vector<vtkMRMLNode*> made;
         scene->GetMadeNodesByClass("vtkMRMLColorNode", made);
         for (vtkMRMLNode* node : made)
