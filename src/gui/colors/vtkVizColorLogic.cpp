@@ -211,7 +211,12 @@ std::vector<std::string> vtkVizColorLogic::FindColorFiles(const std::vector<std:
         scan.folder = state;
         scan.trusted = state.settled();
         vtksys::Directory entries;
-        if (state.exists && (++folderReads, entries.Load(directory))) {
+        bool loaded = false;
+        if (state.exists) {
+            ++folderReads;
+            loaded = static_cast<bool>(entries.Load(directory));
+        }
+        if (loaded) {
             for (unsigned long i = 0; i < entries.GetNumberOfFiles(); ++i) {
                 const char* name = entries.GetFile(i);
                 // Entries "*.*" only.
