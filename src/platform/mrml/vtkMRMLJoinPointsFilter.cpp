@@ -18,13 +18,15 @@ int vtkMRMLJoinPointsFilter::RequestData(vtkInformation*, vtkInformationVector**
     vtkPolyData* output = vtkPolyData::GetData(outputVector, 0);
     if (!input || !output)
         return 0;
-    output->DeepCopy(input);
     try {
+        output->DeepCopy(input);
         mrmlmodelfile::mergeCoincidentPoints(output);
     } catch (const std::bad_alloc&) {
-        vtkErrorMacro("Not enough memory to join the points of " << input->GetNumberOfPoints() << " points");
+        // Said once: a failed request would be made again, and said again, every frame.
+        vtkErrorMacro("Not enough memory to cut a model of " << input->GetNumberOfCells()
+                                                             << " cells: its cut part is not drawn");
         output->Initialize();
-        return 0;
+        return 1;
     }
     return 1;
 }

@@ -215,9 +215,10 @@ int vtkMRMLModelOutlineFilter::RequestData(vtkInformation*, vtkInformationVector
         output->SetPoints(points);
         output->SetLines(lines);
     } catch (const std::bad_alloc&) {
-        vtkErrorMacro("Not enough memory for the outline of " << polyCount + stripCount << " polygons");
+        // Said once: a failed request would be made again, and said again, every frame.
+        vtkErrorMacro("Not enough memory to outline a model of " << polyCount + stripCount << " polygons");
         output->Initialize();
-        return 0;
+        return 1;
     }
     totalEdgesVisited += LastWork.edgesVisited;
     totalSlotsRead += LastWork.slotsRead;
