@@ -11,6 +11,7 @@
 #include <vtkObjectFactory.h>
 #include <vtkPoints.h>
 #include <vtkPolyData.h>
+#include <vtkSmartPointer.h>
 
 #include <atomic>
 #include <cmath>
