@@ -23,6 +23,7 @@
 
 #include <cstdio>
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <vector>
@@ -62,7 +63,7 @@ public:
         const size_t at = reason.find(said);
         return at == std::string::npos ? reason : reason.substr(at + said.size());
     }
-    int drawing = 0;   // views between the start and the end of a frame
+    std::atomic<int> drawing{0};   // views between the start and the end of a frame
     std::function<void()> onFirst;
 
 private:
@@ -137,7 +138,8 @@ private:
                 if (event == vtkCommand::StartEvent) {
                     ++drawingErrors->drawing;
                 } else {
-                    drawingErrors->drawing = std::max(0, drawingErrors->drawing - 1);
+                    if (drawingErrors->drawing > 0)
+                        --drawingErrors->drawing;
                     static_cast<Watcher*>(self)->checkLater();
                 }
             });
