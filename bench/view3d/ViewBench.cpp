@@ -1,14 +1,17 @@
 // The 3D view's displayable managers against bare VTK doing the same drawing in the same
 // run: showing or hiding many models and rendering once, opening a large model file and
-// rendering it, and rendering with the colours panel's scalar bar shown.
+// rendering it, drawing a model with a stray point far away shaded with wireframe, and
+// rendering with the colours panel's scalar bar shown.
 #include <benchmark/benchmark.h>
 #include <support/StlActor.h>
+#include <platform/mrml/ModelShapes.h>
 
 #include <colors/vtkVizScalarBarActor.h>
 #include <support/OffscreenWindow.h>
 
 #include <visualization/ViewFeederTopoObject.h>
 
+#include <mrml/MRMLSharedPoints.h>
 #include <mrml/vtkMRMLColorLogic.h>
 #include <mrml/vtkMRMLColorTableNode.h>
 #include <mrml/vtkMRMLDisplayableManagerGroup.h>
@@ -18,6 +21,9 @@
 #include <mrml/vtkMRMLScene.h>
 
 #include <vtkActor.h>
+#include <vtkFeatureEdges.h>
+#include <vtkNonMergingPointLocator.h>
+#include <vtkProperty.h>
 #include <vtkLookupTable.h>
 #include <vtkNew.h>
 #include <vtkPolyData.h>
@@ -219,6 +225,84 @@ void BM_OpenModelFile_Baseline(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// A grid of N triangles with shared corners and one stray triangle 1e7 away, as exported
+// CAD and scan data often have: the first drawing of it shaded with wireframe (surface and
+// outline).  The baseline draws the same surface and outline with plain VTK, its
+// feature-edge filter given a locator that does not merge points (its default one bins
+// the bounds evenly and piles this model into a few bins).
+vtkSmartPointer<vtkPolyData> strayPointModel(int triangles)
+{
+    vtkSmartPointer<vtkPolyData> data = ModelShapes::triangleSoup(
+        ModelShapes::triangleCorners(ModelShapes::Shape::Integer, triangles, true));
+    mrmlmodelfile::shareCoincidentPoints(data);
+    return data;
+}
+
+void BM_DrawStrayPointModel(benchmark::State& state)
+{
+    vtkSmartPointer<vtkPolyData> data = strayPointModel(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto s = std::make_unique<ModelScene>(0);
+        vtkNew<vtkPolyData> copy;
+        copy->DeepCopy(data);
+        state.ResumeTiming();
+        vtkNew<vtkMRMLModelDisplayNode> display;
+        display->SetDisplayMode(vtkMRMLDisplayNode::DisplayShadedWithWireframe);
+        s->scene->AddNode(display);
+        vtkNew<vtkMRMLModelNode> model;
+        model->SetAndObservePolyData(copy);
+        model->SetAndObserveDisplayNodeID(display->GetID());
+        s->scene->AddNode(model);
+        s->renderer->ResetCamera();
+        s->window->Render();
+        state.PauseTiming();
+        s.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_DrawStrayPointModel_Baseline(benchmark::State& state)
+{
+    vtkSmartPointer<vtkPolyData> data = strayPointModel(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto renderer = vtkSmartPointer<vtkRenderer>::New();
+        auto window = makeWindow(renderer);
+        window->Render();
+        vtkNew<vtkPolyData> copy;
+        copy->DeepCopy(data);
+        state.ResumeTiming();
+        vtkNew<vtkPolyDataMapper> mapper;
+        mapper->SetInputData(copy);
+        vtkNew<vtkActor> actor;
+        actor->SetMapper(mapper);
+        renderer->AddActor(actor);
+        vtkNew<vtkFeatureEdges> edges;
+        edges->SetInputData(copy);
+        edges->BoundaryEdgesOn();
+        edges->FeatureEdgesOn();
+        edges->NonManifoldEdgesOn();
+        edges->ManifoldEdgesOff();
+        edges->ColoringOff();
+        vtkNew<vtkNonMergingPointLocator> copyAll;
+        edges->SetLocator(copyAll);
+        vtkNew<vtkPolyDataMapper> outlineMapper;
+        outlineMapper->SetInputConnection(edges->GetOutputPort());
+        vtkNew<vtkActor> outline;
+        outline->SetMapper(outlineMapper);
+        renderer->AddActor(outline);
+        renderer->ResetCamera();
+        window->Render();
+        state.PauseTiming();
+        window = nullptr;
+        renderer = nullptr;
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
 // The scalar bar as the colours panel sets it up, on the default rainbow table, beside
 // the models of a small scene. Its layout is rebuilt every frame, as when the view is
 // resized or the table edited.
@@ -268,6 +352,8 @@ void BM_RenderWithScalarBar_Baseline(benchmark::State& state)
 BENCHMARK(BM_RenderWithScalarBar)->Arg(20)->Arg(300)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderWithScalarBar_Baseline)->Arg(20)->Arg(300)->Unit(benchmark::kMillisecond);
 
+BENCHMARK(BM_DrawStrayPointModel)->Arg(10000)->Arg(20000)->Arg(40000)->Arg(80000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawStrayPointModel_Baseline)->Arg(10000)->Arg(20000)->Arg(40000)->Arg(80000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenModelFile)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenModelFile_Baseline)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 

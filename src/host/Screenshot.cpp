@@ -1,8 +1,15 @@
 #include "Screenshot.h"
 
 #include <vexil/AtomicSave.h>
+#include <vexil/MsgConsole.h>
 #include <vexil/PrintableText.h>
 #include <ctk/ctkVTKAbstractView.h>
+
+#include <vtkCallbackCommand.h>
+#include <vtkCommand.h>
+#include <vtkGenericOpenGLRenderWindow.h>
+#include <vtkNew.h>
+#include <vtkWeakPointer.h>
 
 #include <QApplication>
 #include <QBuffer>
@@ -15,6 +22,11 @@
 #include <QWindow>
 
 #include <cstdio>
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <vector>
 
 namespace Host {
 
@@ -24,6 +36,41 @@ constexpr int GiveUpMs = 60000;
 std::string target;
 bool taken = false;
 bool failureSaid = false;
+
+// The first error said on the console while a 3D view was drawing (a filter short of
+// memory, an exception that left a frame unfinished): the picture would not show what
+// the view should.
+class DrawingErrors : public Vexil::MsgConsoleObserver
+{
+public:
+    void Error(const char* text) override
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (drawing > 0 && first.empty() && text) {
+            first = text;
+            if (onFirst)
+                onFirst();
+        }
+    }
+    std::string firstError()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        std::string reason = first;
+        while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' '))
+            reason.pop_back();
+        // An exception's report names where it was caught: its message is the reason.
+        const std::string said = "The error message is: ";
+        const size_t at = reason.find(said);
+        return at == std::string::npos ? reason : reason.substr(at + said.size());
+    }
+    std::atomic<int> drawing{0};   // views between the start and the end of a frame
+    std::function<void()> onFirst;
+
+private:
+    std::mutex mutex;
+    std::string first;
+};
+DrawingErrors* drawingErrors = nullptr;
 
 // The main window once it runs its event loop, is on screen and has opened the files of
 // the command line.
@@ -46,20 +93,63 @@ public:
         : QObject(qApp)
     {
         qApp->installEventFilter(this);
-        // A window whose 3D views never drew is still pictured; no window, no picture.
+        // A window whose 3D views never drew, or no window: no picture.
         QTimer::singleShot(GiveUpMs, this, [this] { finish(readyMainWindow()); });
     }
 
+    ~Watcher() override
+    {
+        for (vtkRenderWindow* window : watchedWindows)
+            if (window)
+                window->RemoveObserver(frameCommand);
+        if (drawingErrors)
+            Vexil::MsgConsoleSingleton::Instance().disconnect_observer(drawingErrors);
+        delete drawingErrors;
+        drawingErrors = nullptr;
+    }
+
 protected:
-    bool eventFilter(QObject*, QEvent* event) override
+    bool eventFilter(QObject* object, QEvent* event) override
     {
         const QEvent::Type type = event->type();
+        // A view draws only once shown: watched from then on, its first frame included.
+        if (type == QEvent::Show)
+            if (auto* view = qobject_cast<ctkVTKAbstractView*>(object))
+                watchFrames(view);
         if (type == QEvent::Expose || type == QEvent::DynamicPropertyChange || type == QEvent::Show)
             checkLater();
         return false;
     }
 
 private:
+    void watchFrames(ctkVTKAbstractView* view)
+    {
+        vtkRenderWindow* window = view->renderWindow();
+        if (!window || std::find(watchedWindows.begin(), watchedWindows.end(), window) != watchedWindows.end())
+            return;
+        watchedWindows.emplace_back(window);
+        if (!drawingErrors) {
+            drawingErrors = new DrawingErrors;
+            // The console may speak from another thread: the check runs in this one.
+            drawingErrors->onFirst = [this] { QMetaObject::invokeMethod(this, [this] { checkLater(); }, Qt::QueuedConnection); };
+            Vexil::MsgConsoleSingleton::Instance().connect_observer(drawingErrors);
+            frameCommand->SetClientData(this);
+            frameCommand->SetCallback([](vtkObject*, unsigned long event, void* self, void*) {
+                if (event == vtkCommand::StartEvent) {
+                    ++drawingErrors->drawing;
+                } else {
+                    if (drawingErrors->drawing > 0)
+                        --drawingErrors->drawing;
+                    static_cast<Watcher*>(self)->checkLater();
+                }
+            });
+        }
+        window->AddObserver(vtkCommand::StartEvent, frameCommand);
+        // A frame that an exception cuts short never ends: the error reported where the
+        // exception is caught comes while the view is still drawing.
+        window->AddObserver(vtkCommand::EndEvent, frameCommand);
+    }
+
     void checkLater()
     {
         if (checkQueued || done)
@@ -74,6 +164,10 @@ private:
         QWidget* window = readyMainWindow();
         if (!window)
             return;
+        if (drawingErrors && !drawingErrors->firstError().empty()) {
+            finish(window);
+            return;
+        }
         bool rendered = true;
         for (ctkVTKAbstractView* view : window->findChildren<ctkVTKAbstractView*>()) {
             if (!view->isVisible() || view->renderCount() > 0)
@@ -91,7 +185,19 @@ private:
             return;
         done = true;
         qApp->removeEventFilter(this);
-        if (window) {
+        const std::string drawingError = drawingErrors ? drawingErrors->firstError() : std::string();
+        bool undrawn = false;
+        if (window)
+            for (ctkVTKAbstractView* view : window->findChildren<ctkVTKAbstractView*>())
+                undrawn = undrawn || (view->isVisible() && view->renderCount() == 0);
+        if (window && (undrawn || !drawingError.empty())) {
+            // A picture of a view that could not draw (black, or without part of a model)
+            // would pass for what the files look like.
+            failureSaid = true;
+            std::fprintf(stderr, "pelmora: no screenshot was written to %s: the 3D view could not be drawn%s%s\n",
+                         Vexil::printableText(target).c_str(), drawingError.empty() ? "" : ": ",
+                         Vexil::printableText(drawingError).c_str());
+        } else if (window) {
             // Saved whole or not at all: a failed write leaves no empty or partial PNG.
             QByteArray png;
             QBuffer buffer(&png);
@@ -111,6 +217,8 @@ private:
 
     bool checkQueued = false;
     bool done = false;
+    std::vector<vtkWeakPointer<vtkRenderWindow>> watchedWindows;
+    vtkNew<vtkCallbackCommand> frameCommand;
 };
 
 void startWatching()

@@ -1,5 +1,6 @@
 #include "PmOutputWindow.h"
 
+#include <mrml/MRMLVtkMessage.h>
 #include <vexil/MsgConsole.h>
 
 #include <vtkObjectFactory.h>
@@ -28,12 +29,14 @@ void PmOutputWindow::DisplayText(const char* text)
     case MESSAGE_TYPE_DEBUG:
         console.Message("%s\n", text);
         break;
+    // Errors and warnings reach the Output as reasons, without VTK's source paths and
+    // object addresses.
     case MESSAGE_TYPE_ERROR:
-        console.Error("%s\n", text);
+        console.Error("%s\n", mrmlvtk::plainMessage(text).c_str());
         break;
     case MESSAGE_TYPE_WARNING:
     case MESSAGE_TYPE_GENERIC_WARNING:
-        console.Warning("%s\n", text);
+        console.Warning("%s\n", mrmlvtk::plainMessage(text).c_str());
         break;
     }
 }

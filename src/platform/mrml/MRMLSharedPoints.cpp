@@ -1,6 +1,9 @@
 #include "MRMLSharedPoints.h"
 
+#include "MRMLBitMixing.h"
+
 #include <vtkCellArray.h>
+#include <vtkDoubleArray.h>
 #include <vtkFloatArray.h>
 #include <vtkNew.h>
 #include <vtkPointData.h>
@@ -10,10 +13,12 @@
 #include <vtkTypeInt64Array.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <type_traits>
 #include <vector>
 
 namespace mrmlmodelfile {
@@ -28,20 +33,29 @@ void requireValues(vtkDataArray* array, vtkIdType values)
         throw std::bad_alloc();
 }
 
-std::uint32_t bitsOf(float v)
+std::atomic<std::uint64_t> pointsLookedUp{0};
+std::atomic<std::uint64_t> slotsRead{0};
+
+template <class Real>
+auto bitsOf(Real v)
 {
-    v += 0.0f;   // -0 and +0 are the same coordinate
-    std::uint32_t bits = 0;
+    using Bits = std::conditional_t<sizeof(Real) == 4, std::uint32_t, std::uint64_t>;
+    v += Real(0);   // -0 and +0 are the same coordinate
+    Bits bits = 0;
     std::memcpy(&bits, &v, sizeof bits);
     return bits;
 }
 
+// Round coordinates leave the low bits of their floats zero and powers of two the whole
+// mantissa: all the bits of all three coordinates are mixed before a slot is taken.
 std::uint64_t hashOf(const float* p)
 {
-    std::uint64_t h = bitsOf(p[0]);
-    h = h * 0x9E3779B97F4A7C15ull ^ bitsOf(p[1]);
-    h = h * 0x9E3779B97F4A7C15ull ^ bitsOf(p[2]);
-    return h * 0x9E3779B97F4A7C15ull;
+    return mixBits((std::uint64_t(bitsOf(p[0])) << 32) | bitsOf(p[1]), bitsOf(p[2]));
+}
+
+std::uint64_t hashOf(const double* p)
+{
+    return mixBits(mixBits(bitsOf(p[0]), bitsOf(p[1])), bitsOf(p[2]));
 }
 
 // The cells with their point ids renumbered, in 32-bit arrays (half the size of VTK's
@@ -73,16 +87,15 @@ void renumber(vtkCellArray* cells, Ids* offsets, Ids* connectivity, const std::v
 
 } // namespace
 
-bool shareCoincidentPoints(vtkPolyData* data)
+namespace {
+
+template <class Real, class RealArray>
+bool joinPoints(vtkPolyData* data, RealArray* coords, bool keepAttributes)
 {
-    vtkPoints* points = data ? data->GetPoints() : nullptr;
-    auto* coords = points ? vtkFloatArray::SafeDownCast(points->GetData()) : nullptr;
-    if (!coords || coords->GetNumberOfComponents() != 3 || data->GetPointData()->GetNumberOfArrays() > 0)
-        return false;
     const vtkIdType count = coords->GetNumberOfTuples();
     if (count < 2 || count > std::numeric_limits<std::int32_t>::max() / 4)
         return false;
-    const float* xyz = coords->GetPointer(0);
+    const Real* xyz = coords->GetPointer(0);
 
     // Open addressing on the point's first occurrence; at most half the slots are used.
     // A coordinate that is not a number equals nothing, so such a point stays apart.
@@ -92,10 +105,25 @@ bool shareCoincidentPoints(vtkPolyData* data)
     std::vector<std::int32_t> table(slots, -1);
     std::vector<std::int32_t> newIndex(static_cast<size_t>(count));
     std::vector<std::int32_t> kept;
+    std::uint64_t probes = 0;
+    // The slots of the points a little ahead are asked of the memory early: a table larger
+    // than the caches would otherwise cost a wait on every point.
+    constexpr std::int32_t ahead = 16;
+    size_t homes[ahead];
+    auto homeOf = [&](std::int32_t k) { return static_cast<size_t>(hashOf(xyz + 3 * static_cast<size_t>(k))) & (slots - 1); };
+    for (std::int32_t k = 0; k < ahead && k < count; ++k) {
+        homes[k] = homeOf(k);
+        __builtin_prefetch(&table[homes[k]]);
+    }
     for (std::int32_t i = 0; i < count; ++i) {
-        const float* p = xyz + 3 * static_cast<size_t>(i);
-        size_t slot = static_cast<size_t>(hashOf(p)) & (slots - 1);
+        const Real* p = xyz + 3 * static_cast<size_t>(i);
+        size_t slot = homes[i % ahead];
+        if (i + ahead < count) {
+            homes[i % ahead] = homeOf(i + ahead);
+            __builtin_prefetch(&table[homes[i % ahead]]);
+        }
         for (;; slot = (slot + 1) & (slots - 1)) {
+            ++probes;
             const std::int32_t first = table[slot];
             if (first < 0) {
                 table[slot] = i;
@@ -103,25 +131,35 @@ bool shareCoincidentPoints(vtkPolyData* data)
                 kept.push_back(i);
                 break;
             }
-            const float* q = xyz + 3 * static_cast<size_t>(first);
+            const Real* q = xyz + 3 * static_cast<size_t>(first);
             if (p[0] == q[0] && p[1] == q[1] && p[2] == q[2]) {
                 newIndex[static_cast<size_t>(i)] = newIndex[static_cast<size_t>(first)];
                 break;
             }
         }
     }
+    pointsLookedUp += static_cast<std::uint64_t>(count);
+    slotsRead += probes;
     std::vector<std::int32_t>().swap(table);
     if (static_cast<vtkIdType>(kept.size()) == count)
         return false;
 
-    vtkNew<vtkFloatArray> merged;
+    vtkNew<RealArray> merged;
     merged->SetNumberOfComponents(3);
     merged->SetNumberOfTuples(static_cast<vtkIdType>(kept.size()));
     requireValues(merged, 3 * static_cast<vtkIdType>(kept.size()));
-    float* out = merged->GetPointer(0);
+    Real* out = merged->GetPointer(0);
     for (std::int32_t first : kept) {
-        std::memcpy(out, xyz + 3 * static_cast<size_t>(first), 3 * sizeof(float));
+        std::memcpy(out, xyz + 3 * static_cast<size_t>(first), 3 * sizeof(Real));
         out += 3;
+    }
+    if (keepAttributes && data->GetPointData()->GetNumberOfArrays() > 0) {
+        vtkPointData* from = data->GetPointData();
+        vtkNew<vtkPointData> to;
+        to->CopyAllocate(from, static_cast<vtkIdType>(kept.size()));
+        for (size_t k = 0; k < kept.size(); ++k)
+            to->CopyData(from, kept[k], static_cast<vtkIdType>(k));
+        from->ShallowCopy(to);
     }
     for (vtkCellArray* cells : {data->GetVerts(), data->GetLines(), data->GetPolys(), data->GetStrips()}) {
         if (!cells)
@@ -135,6 +173,37 @@ bool shareCoincidentPoints(vtkPolyData* data)
     shared->SetData(merged);
     data->SetPoints(shared);
     return true;
+}
+
+} // namespace
+
+SharedPointsWork sharedPointsWork()
+{
+    SharedPointsWork work;
+    work.points = pointsLookedUp.load();
+    work.probes = slotsRead.load();
+    return work;
+}
+
+bool shareCoincidentPoints(vtkPolyData* data)
+{
+    vtkPoints* points = data ? data->GetPoints() : nullptr;
+    auto* coords = points ? vtkFloatArray::SafeDownCast(points->GetData()) : nullptr;
+    if (!coords || coords->GetNumberOfComponents() != 3 || data->GetPointData()->GetNumberOfArrays() > 0)
+        return false;
+    return joinPoints<float>(data, coords, false);
+}
+
+bool mergeCoincidentPoints(vtkPolyData* data)
+{
+    vtkPoints* points = data ? data->GetPoints() : nullptr;
+    if (!points || points->GetData()->GetNumberOfComponents() != 3)
+        return false;
+    if (auto* single = vtkFloatArray::SafeDownCast(points->GetData()))
+        return joinPoints<float>(data, single, true);
+    if (auto* twice = vtkDoubleArray::SafeDownCast(points->GetData()))
+        return joinPoints<double>(data, twice, true);
+    return false;
 }
 
 } // namespace mrmlmodelfile

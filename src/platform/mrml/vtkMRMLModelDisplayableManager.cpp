@@ -2,17 +2,19 @@
 
 #include "vtkMRMLClipModelsNode.h"
 #include "vtkMRMLDisplayNode.h"
+#include "vtkMRMLJoinPointsFilter.h"
 #include "vtkMRMLModelNode.h"
+#include "vtkMRMLModelOutlineFilter.h"
 #include "vtkMRMLScene.h"
 
 #include <vtkActor.h>
 #include <vtkClipPolyData.h>
 #include <vtkCommand.h>
 #include <vtkExtractPolyDataGeometry.h>
-#include <vtkFeatureEdges.h>
 #include <vtkImplicitBoolean.h>
 #include <vtkMath.h>
 #include <vtkMatrix4x4.h>
+#include <vtkNonMergingPointLocator.h>
 #include <vtkNew.h>
 #include <vtkObjectFactory.h>
 #include <vtkPlane.h>
@@ -49,7 +51,7 @@ struct Pipeline
     // the outline that "shaded with wireframe" draws (boundary and feature edges).
     vtkSmartPointer<vtkActor> points;
     vtkSmartPointer<vtkActor> outline;
-    vtkSmartPointer<vtkFeatureEdges> outlineEdges;
+    vtkSmartPointer<vtkMRMLModelOutlineFilter> outlineEdges;
 
     // The actors this pipeline adds to the renderer.
     std::vector<vtkActor*> actors() const
@@ -321,12 +323,7 @@ void showOutline(vtkRenderer* renderer, Pipeline& p, bool on, vtkPolyData* polyD
         return;
     }
     if (!p.outline) {
-        p.outlineEdges = vtkSmartPointer<vtkFeatureEdges>::New();
-        p.outlineEdges->BoundaryEdgesOn();
-        p.outlineEdges->FeatureEdgesOn();
-        p.outlineEdges->NonManifoldEdgesOn();
-        p.outlineEdges->ManifoldEdgesOff();
-        p.outlineEdges->ColoringOff();
+        p.outlineEdges = vtkSmartPointer<vtkMRMLModelOutlineFilter>::New();
         vtkNew<vtkPolyDataMapper> mapper;
         mapper->SetInputConnection(p.outlineEdges->GetOutputPort());
         mapper->ScalarVisibilityOff();
@@ -425,13 +422,21 @@ bool applyClipping(Pipeline& p, vtkPolyData* polyData, vtkMRMLClipModelsNode* cl
         extract->ExtractInsideOn();
         extract->ExtractBoundaryCellsOff();
         p.cutter = extract;
+        p.cutter->SetInputData(polyData);
     } else {
+        // Each cut cell's corners are copied as they come and joined afterwards by their
+        // exact coordinates: VTK's default locator bins the model's bounds evenly, and a
+        // model with a stray point far away has all its other points in a few bins.
         vtkNew<vtkClipPolyData> cut;
         cut->SetClipFunction(region);
         cut->InsideOutOn();
-        p.cutter = cut;
+        vtkNew<vtkNonMergingPointLocator> copyAll;
+        cut->SetLocator(copyAll);
+        cut->SetInputData(polyData);
+        vtkNew<vtkMRMLJoinPointsFilter> join;
+        join->SetInputConnection(cut->GetOutputPort());
+        p.cutter = join;
     }
-    p.cutter->SetInputData(polyData);
     p.mapper->SetInputConnection(p.cutter->GetOutputPort());
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "MRMLModelFileChecks.h"
 #include "MRMLSharedPoints.h"
+#include "MRMLVtkMessage.h"
 
 #include <vexil/AtomicSave.h>
 #include <vexil/PrintableText.h>
@@ -107,33 +108,7 @@ vtkStandardNewMacro(CapturingOutputWindow);
 
 std::string trimmed(std::string text)
 {
-    // VTK's texts begin with their kind, the source file and line that raised them ("ERROR:
-    // In ./IO/Legacy/vtkDataReader.cxx, line 1537"), then the class and address of the
-    // object: only the sentence after is of use to the user.
-    for (const char* kind : {"ERROR: ", "Warning: ", "Generic Warning: ", "Debug: "})
-        if (text.rfind(kind, 0) == 0) {
-            text.erase(0, std::strlen(kind));
-            break;
-        }
-    const size_t lineEnd = text.find('\n');
-    if (text.rfind("In ", 0) == 0 && lineEnd != std::string::npos && text.rfind(", line ", lineEnd) != std::string::npos)
-        text.erase(0, lineEnd + 1);
-    size_t name = 0;
-    while (name < text.size() && (std::isalnum(static_cast<unsigned char>(text[name])) || text[name] == '_'))
-        ++name;
-    const size_t close = text.find("): ");
-    if (name > 0 && text.compare(name, 2, " (") == 0 && close != std::string::npos && close < text.find('\n'))
-        text.erase(0, close + 3);
-    // Its lines joined into one sentence.
-    std::string out;
-    for (const char c : text) {
-        const bool blank = std::isspace(static_cast<unsigned char>(c));
-        if (blank && (out.empty() || out.back() == ' '))
-            continue;
-        out += blank ? ' ' : c;
-    }
-    while (!out.empty() && out.back() == ' ')
-        out.pop_back();
+    std::string out = mrmlvtk::plainMessage(std::move(text));
     // The reader names its file, which it does not have: it reads the checked bytes.
     const std::string noFile = " for file:";
     if (out.size() > noFile.size() && out.compare(out.size() - noFile.size(), noFile.size(), noFile) == 0)

@@ -71,13 +71,20 @@ TEST(PmOutputWindow, VtkTextReachesTheConsoleAtItsLevel)
     window->DisplayText("plain text");
     // Percent signs in VTK text are not format directives.
     window->DisplayText("100% done %s");
+    // As VTK's macros word them: the reason alone, without source path or address.
+    window->DisplayErrorText("ERROR: In /build/vtk/Filters/Core/vtkFeatureEdges.cxx, line 191\n"
+                             "vtkFeatureEdges (0x55d0c8a3e2b0): Not enough memory\n  for the edges\n\n");
+    window->DisplayWarningText("Warning: In vtkCompositeDataPipeline.cxx, line 8\n"
+                               "vtkCompositeDataPipeline (0x1f): UpdateInformation invoked during another request\n");
 
     const std::pair<Level, const char*> expected[] = {
         {Level::Error, "bad pipeline\n"}, {Level::Warning, "odd input\n"}, {Level::Warning, "generic thing\n"},
-        {Level::Message, "debug detail\n"}, {Level::Message, "plain text\n"}, {Level::Message, "100% done %s\n"}};
+        {Level::Message, "debug detail\n"}, {Level::Message, "plain text\n"}, {Level::Message, "100% done %s\n"},
+        {Level::Error, "Not enough memory for the edges\n"},
+        {Level::Warning, "UpdateInformation invoked during another request\n"}};
     for (const auto& [level, text] : expected)
         EXPECT_EQ(capture.count(level, text), 1) << text;
-    EXPECT_EQ(capture.lines().size(), 6u);
+    EXPECT_EQ(capture.lines().size(), 8u);
 }
 
 TEST(SplashObserver, AlignmentAndColourFromTheConfiguration)
