@@ -448,7 +448,7 @@ protected:
             escapeNextDialog();
             press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
             // The keyboard goes back where it was once the window is active again.
-            QTest::qWaitFor([&] { return editing ? keyboardInEditor() : QApplication::focusWidget() == tree; }, 2000);
+            (void)QTest::qWaitFor([&] { return editing ? keyboardInEditor() : QApplication::focusWidget() == tree; }, 2000);
             break;
         }
         case Key::Save: press(Qt::Key_S, Qt::ControlModifier); break;

@@ -801,10 +801,13 @@ TEST_F(LoadInMainWindow, TheRowsAboveAComponentAndAProjectsLabelShowAValueWhenIt
     ASSERT_TRUE(x);
     ASSERT_TRUE(onScreen(cell("z", origin).siblingAtColumn(0))) << "the window is not on the screen as drawn";
 
-    // Enter, twice.
+    // Enter, twice.  Each time the screen is drawn with the typed text first, so that a
+    // row left unrefreshed shows its old value.
     press(Qt::Key_A, Qt::ControlModifier);
     keys("12.5 mm");
+    ASSERT_TRUE(onScreen(cell("Origin", place)));
     press(Qt::Key_Return);
+    ASSERT_TRUE(onScreen(cell("Origin", place)));
     keys("7 mm");
     press(Qt::Key_Return);
     EXPECT_EQ("[7, 0, 0] mm", shown(cell("Origin", place)));
@@ -816,6 +819,8 @@ TEST_F(LoadInMainWindow, TheRowsAboveAComponentAndAProjectsLabelShowAValueWhenIt
     ASSERT_TRUE(x);
     press(Qt::Key_A, Qt::ControlModifier);
     keys("44 mm");
+    ASSERT_TRUE(onScreen(cell("Origin", place)));
+    ASSERT_TRUE(onScreen(cell("Spatial Parameters")));
     press(Qt::Key_S, Qt::ControlModifier);
     EXPECT_FALSE(project->is_modified());
     EXPECT_EQ("[44, 0, 0] mm", shown(cell("Origin", place)));
@@ -835,6 +840,7 @@ TEST_F(LoadInMainWindow, TheRowsAboveAComponentAndAProjectsLabelShowAValueWhenIt
     const QModelIndex label = cell("Label");
     tree->scrollTo(label);
     QTest::qWait(50);
+    ASSERT_TRUE(onScreen(label));
     press(Qt::Key_F2);
     press(Qt::Key_A, Qt::ControlModifier);
     keys("Gear v2");
