@@ -1,5 +1,6 @@
 // When an edit in the property panel reaches the project, as a table: every kind of row x
-// every way into it x every key a user presses there, then Escape or Enter, with real key,
+// every way into it x every key a user presses there, then Escape or Enter (and then F2 and
+// Escape), with real key,
 // mouse and wheel events in the panel of the real main window.  One check for each cell:
 // the project, the saved file and the modified mark change exactly when the user commits
 // (Enter, Tab, Shift+Tab, a command), only in the row edited, and Escape leaves them as
@@ -577,6 +578,20 @@ protected:
             if (editing != keyboardInEditor() && fault.empty())
                 fault = std::string(" after ") + keyNames[static_cast<int>(k)] + ": the keyboard is "
                     + (keyboardInEditor() ? "in the editor" : "not in the editor");
+        }
+        // F2 opens the current row with its whole text selected, every time; Escape leaves
+        // everything as it was.
+        if (fault.empty() && takesTyping(GetParam())) {
+            press(Qt::Key_F2);
+            QWidget* opened = tree->indexWidget(tree->currentIndex().siblingAtColumn(1));
+            auto* line = opened ? qobject_cast<QLineEdit*>(opened) : nullptr;
+            if (opened && !line && !qobject_cast<QComboBox*>(opened))
+                line = opened->findChild<QLineEdit*>();
+            if (line && !line->isReadOnly() && line->hasFocus() && line->selectedText() != line->text())
+                fault = " after F2: \"" + line->selectedText().toStdString() + "\" of \"" + line->text().toStdString()
+                    + "\" selected";
+            press(Qt::Key_Escape);
+            check("F2, Escape", want, modified, saved);
         }
         return fault;
     }

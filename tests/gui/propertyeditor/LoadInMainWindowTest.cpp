@@ -851,3 +851,62 @@ TEST_F(LoadInMainWindow, TheRowsAboveAComponentAndAProjectsLabelShowAValueWhenIt
     EXPECT_EQ("Gear v2", shown(label));
     EXPECT_TRUE(onScreen(label));
 }
+
+TEST_F(LoadInMainWindow, KeysReachOnlyTheRowEditedAndARowThatTakesNoTypingSaysWhy)
+{
+    QTemporaryDir dir;
+    startSaved(dir);
+    window->resize(1200, 950);
+    const auto doubleClick = [this](const QModelIndex& i) {
+        tree->scrollTo(i);
+        const QPoint at = tree->visualRect(i).center();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseRelease(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    };
+    const auto said = [this] { return window->statusBar()->currentMessage(); };
+
+    // A decimal typed and taken; then a component of a boundary-condition vector, which
+    // offers no editor: the keys typed there reach no other row.
+    doubleClick(cell("Damping"));
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("0.25");
+    press(Qt::Key_Return);
+    EXPECT_EQ(0.25, load->Damping->get_value());
+    tree->expand(cell("Components").siblingAtColumn(0));
+    for (const char* component : {"x", "z"}) {
+        doubleClick(cell(component, cell("Components").siblingAtColumn(0)));
+        press(Qt::Key_A, Qt::ControlModifier);
+        keys("0.5 N");
+        press(Qt::Key_Return);
+        EXPECT_EQ(0.25, load->Damping->get_value()) << component;
+        EXPECT_TRUE(said().contains(QString("Components %1").arg(component))) << said().toStdString();
+    }
+    EXPECT_EQ(Vexil::Vector3d(0, 0, 0), load->Components->get_value());
+
+    // A value entered with its dialog: typing on its row says so.
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      tree->visualRect(cell("Displacement").siblingAtColumn(0)).center());
+    keys("[0.001, 0.002, 0.003]");
+    EXPECT_TRUE(said().contains("\"Displacement\" takes no typing")) << said().toStdString();
+    bool given[3];
+    double values[3];
+    load->Displacement->getBCValues(given, values);
+    EXPECT_EQ(0.0, values[0]);
+
+    // Tab from the last row leaves the panel, as from any other row: the next keys go
+    // elsewhere.
+    QModelIndex last = tree->propertyModel()->index(0, 0);
+    for (QModelIndex next = tree->indexBelow(last); next.isValid(); next = tree->indexBelow(next))
+        last = next;
+    const QString before = shown(last.siblingAtColumn(1));
+    tree->setCurrentIndex(last);
+    tree->setFocus();
+    press(Qt::Key_F2);
+    ASSERT_NE(tree, QApplication::focusWidget()) << "the last row's editor did not open";
+    press(Qt::Key_Tab);
+    QWidget* now = QApplication::focusWidget();
+    EXPECT_TRUE(now && now != tree && !tree->isAncestorOf(now)) << (now ? now->metaObject()->className() : "none");
+    keys("t9");
+    EXPECT_EQ(before, shown(last.siblingAtColumn(1)));
+}
