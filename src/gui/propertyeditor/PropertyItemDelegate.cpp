@@ -248,6 +248,10 @@ bool PropertyItemDelegate::eventFilter(QObject* object, QEvent* event)
             return false;
         if (hasKeyboard(editor))
             return false;   // from one field of the editor to another
+        // An editor being sent away (its rows rebuilt) writes nowhere: what was typed was
+        // taken before the rows changed.
+        if (editor->isHidden())
+            return false;
         // Leaving the editor takes what was typed.
         commitEditor(editor);
         return false;

@@ -51,6 +51,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolTip>
+#include <QWheelEvent>
+
+#include <functional>
 
 using namespace Gui::PropertyOperator;
 using PropertyEditorTest::field;
@@ -909,4 +912,74 @@ TEST_F(LoadInMainWindow, KeysReachOnlyTheRowEditedAndARowThatTakesNoTypingSaysWh
     EXPECT_TRUE(now && now != tree && !tree->isAncestorOf(now)) << (now ? now->metaObject()->className() : "none");
     keys("t9");
     EXPECT_EQ(before, shown(last.siblingAtColumn(1)));
+}
+
+TEST_F(LoadInMainWindow, AStepStartsFromTheStoredValueNeverFromARefusedTextAndF2AlwaysSelectsTheWholeText)
+{
+    QTemporaryDir dir;
+    startSaved(dir);
+    const auto thickness = [this] {
+        pmUnit::Quantity mm;
+        return load->Thickness->getQuantityValue().convertTo(pmUnit::Millimeter, mm) ? mm.getValue() : -1.0;
+    };
+    const auto wheelUp = [this] {
+        QWidget* box = tree->indexWidget(cell("Thickness"));
+        const QPoint at = box->rect().center();
+        QWheelEvent e(QPointF(at), QPointF(box->mapToGlobal(at)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(box, &e);
+    };
+    ASSERT_TRUE(focusRow(cell("Thickness")));
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("3 mm");
+    press(Qt::Key_Return);
+    ASSERT_EQ(3.0, thickness());
+
+    // Each refused text (a part of it could be read on the way) with each step: the step
+    // is a draft from the stored 3 mm, taken with Enter.
+    const struct
+    {
+        const char* key;
+        std::function<void()> step;
+        double expected;
+    } steps[] = {
+        {"Down", [] { press(Qt::Key_Down); }, 2.0},
+        {"Up", [] { press(Qt::Key_Up); }, 4.0},
+        {"PgDn", [] { press(Qt::Key_PageDown); }, -7.0},
+        {"wheel", wheelUp, 4.0},
+    };
+    for (const char* refused : {"5 MM", "12,5 mm", "7.5 furlongs"}) {
+        for (const auto& s : steps) {
+            const std::string name = std::string(refused) + ", " + s.key;
+            ASSERT_TRUE(focusRow(cell("Thickness"))) << name;
+            press(Qt::Key_F2);
+            keys(refused);
+            press(Qt::Key_Return);
+            EXPECT_EQ(3.0, thickness()) << name;
+            s.step();
+            EXPECT_EQ(3.0, thickness()) << name << ": a step is a draft";
+            press(Qt::Key_Return);
+            EXPECT_EQ(s.expected, thickness()) << name;
+            // Back to 3 mm for the next.
+            ASSERT_TRUE(focusRow(cell("Thickness"))) << name;
+            press(Qt::Key_F2);
+            keys("3 mm");
+            press(Qt::Key_Return);
+            ASSERT_EQ(3.0, thickness()) << name;
+        }
+    }
+
+    // F2 after Escape, round after round, replaces the whole text.
+    tree->setCurrentIndex(cell("y", originRow()).siblingAtColumn(0));
+    tree->setFocus();
+    for (int round = 0; round < 4; ++round) {
+        press(Qt::Key_F2);
+        keys("8");
+        press(Qt::Key_Escape);
+        EXPECT_TRUE(onList()) << round;
+    }
+    press(Qt::Key_F2);
+    keys("4");
+    press(Qt::Key_Return);
+    EXPECT_EQ(Vexil::Vector3d(0, 4, 0), position());
 }
