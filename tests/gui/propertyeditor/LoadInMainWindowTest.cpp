@@ -25,6 +25,8 @@
 #include <selection/ProjectObjectItem.h>
 #include <selection/TreeSelectionSingleton.h>
 #include <selection/TreeWidget.h>
+#include <visualization/ViewFeeder.h>
+#include <core/GuiProject.h>
 
 #include <obj/LoadObject.h>
 #include <obj/PropertyCouple.h>
@@ -45,6 +47,7 @@
 #include <QDockWidget>
 #include <QPointer>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
@@ -982,4 +985,52 @@ TEST_F(LoadInMainWindow, AStepStartsFromTheStoredValueNeverFromARefusedTextAndF2
     keys("4");
     press(Qt::Key_Return);
     EXPECT_EQ(Vexil::Vector3d(0, 4, 0), position());
+}
+
+TEST_F(LoadInMainWindow, AModelsVisibilityChangesOnlyWhenTheUserCommitsIt)
+{
+    QTemporaryDir dir;
+    startSaved(dir);
+    Gui::TreeSelectionSingleton::instance().set_selection("P", {geometry});
+    auto* feeder = dynamic_cast<Gui::ViewFeederProjectObject*>(app->get_project(project)->get_view_feeder(geometry));
+    ASSERT_TRUE(feeder && feeder->Visibility);
+    auto* view = Gui::DockingWindowMediator::instance()->getDockingWindow("Std_PropertyView")->findChild<Gui::PropertyView*>();
+    PropertyOperator* rows = view->viewTree();
+    view->findChild<QTabWidget*>()->setCurrentWidget(rows);
+    PropertyModel* m = rows->propertyModel();
+    QModelIndex visibility;
+    for (int r = 0; r < m->rowCount() && !visibility.isValid(); ++r) {
+        if (m->data(m->index(r, 0)).toString() == "Visibility")
+            visibility = m->index(r, 0);
+    }
+    ASSERT_TRUE(visibility.isValid());
+    ASSERT_TRUE(activate());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows->isVisible() && rows->visualRect(visibility).isValid(); }, 1000));
+    rows->scrollTo(visibility);
+    const auto visible = [&] { return feeder->Visibility->get_value(); };
+    ASSERT_TRUE(visible());
+
+    // A click on the name puts the row on the list: Up and Down move, a letter opens the
+    // row with that letter as a draft, Escape throws it away.
+    QTest::mouseClick(rows->viewport(), Qt::LeftButton, Qt::NoModifier, rows->visualRect(visibility).center());
+    ASSERT_EQ(rows, QApplication::focusWidget())
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "none");
+    press(Qt::Key_Up);
+    press(Qt::Key_Down);
+    EXPECT_EQ(visibility, rows->currentIndex());
+    EXPECT_TRUE(visible());
+    keys("f");
+    EXPECT_TRUE(visible()) << "a draft";
+    press(Qt::Key_Escape);
+    EXPECT_TRUE(visible());
+    EXPECT_EQ(rows, QApplication::focusWidget());
+    EXPECT_EQ("True", m->data(visibility.siblingAtColumn(1)).toString());
+
+    // Taken with Enter.
+    // (A second "f" within the list's typing interval would search for "ff".)
+    QTest::qWait(QApplication::keyboardInputInterval() + 100);
+    keys("f");
+    press(Qt::Key_Return);
+    EXPECT_FALSE(visible());
+    EXPECT_EQ(rows, QApplication::focusWidget());
 }
