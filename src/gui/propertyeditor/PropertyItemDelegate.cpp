@@ -3,12 +3,20 @@
 #include "PropertyItem.h"
 #include "QuantitySpinBox.h"
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QStyle>
+#include <QWheelEvent>
 #include <QWidget>
 
 namespace Gui {
@@ -24,6 +32,46 @@ PropertyItem* itemOf(const QModelIndex& index)
 // The editor's own value when it was last given the row's value or last written: what
 // the user has not changed since.
 const char shownValue[] = "pelmoraShownValue";
+
+// Marks the widgets the delegate made as row editors.
+const char rowEditorMark[] = "pelmoraRowEditor";
+
+// The quantity fields of an editor: itself, or those it is made of.
+std::vector<QPointer<Gui::QuantitySpinBox>> spinBoxesIn(QWidget* editor)
+{
+    std::vector<QPointer<Gui::QuantitySpinBox>> boxes;
+    if (auto* box = qobject_cast<Gui::QuantitySpinBox*>(editor))
+        boxes.emplace_back(box);
+    for (Gui::QuantitySpinBox* box : editor->findChildren<Gui::QuantitySpinBox*>())
+        boxes.emplace_back(box);
+    return boxes;
+}
+
+// A field the user types into or chooses from with the keys.
+bool takesTyping(QWidget* w)
+{
+    if (!w || !w->isEnabled())
+        return false;
+    if (auto* box = qobject_cast<QAbstractSpinBox*>(w))
+        return !box->isReadOnly();
+    if (auto* line = qobject_cast<QLineEdit*>(w))
+        return !line->isReadOnly() && !qobject_cast<QAbstractSpinBox*>(w->parentWidget())
+            && !qobject_cast<QComboBox*>(w->parentWidget());
+    return qobject_cast<QComboBox*>(w) != nullptr;
+}
+
+// The keyboard is in a field of `editor` that takes typing, or in the list one of its
+// drop-downs shows.
+bool typingInto(QWidget* editor)
+{
+    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget()) {
+        if (takesTyping(w))
+            return PropertyItemDelegate::hasKeyboard(editor);
+        if (w == editor)
+            return false;   // in the editor, but not in a field of it (a button)
+    }
+    return false;
+}
 
 bool sameValue(const QVariant& a, const QVariant& b)
 {
@@ -89,12 +137,29 @@ QWidget* PropertyItemDelegate::createEditor(QWidget* parent, const QStyleOptionV
         return nullptr;
     QWidget* editor = item->createEditor(parent, this, SLOT(valueChanged()));
     if (editor) {
+        editor->setProperty(rowEditorMark, true);
+        // The view filters the editor itself; its fields are filtered here, so that a key
+        // or a wheel reaches the rule before the field that has it.
+        auto* self = const_cast<PropertyItemDelegate*>(this);
+        const QList<QWidget*> fields = editor->findChildren<QWidget*>();
+        for (QWidget* w : fields)
+            w->installEventFilter(self);
+        // A wheel turned to scroll the panel does not put the keyboard into a row, and a
+        // row that takes no typing (its value is chosen with a button, or edited in the
+        // rows below) leaves the keyboard on the list, where a key says why.
+        const bool typing = typingField(editor) != nullptr;
+        for (QWidget* w : fields + QList<QWidget*>{editor}) {
+            if ((w->focusPolicy() & Qt::WheelFocus) == Qt::WheelFocus)
+                w->setFocusPolicy(Qt::StrongFocus);
+            if (!typing && (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w)))
+                w->setFocusPolicy(Qt::NoFocus);
+        }
         if (item->is_read_only())
             editor->setDisabled(true);
-        else if (pressed)
-            editor->setFocus(Qt::OtherFocusReason);
+        else if (pressedOnValue && typing)
+            editor->setFocus(Qt::MouseFocusReason);
     }
-    pressed = false;
+    pressedOnValue = false;
     return editor;
 }
 
@@ -138,53 +203,180 @@ void PropertyItemDelegate::updateEditorGeometry(QWidget* editor, const QStyleOpt
 bool PropertyItemDelegate::editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
                                        const QModelIndex& index)
 {
-    pressed = event && event->type() == QEvent::MouseButtonPress;
+    // A press on a row's name puts the row on the list; one on its value opens its editor.
+    // The view hands the value cell's index for a press on either cell: where the press
+    // was tells them apart.
+    pressedOnValue = event && event->type() == QEvent::MouseButtonPress && index.column() == 1
+        && option.rect.contains(static_cast<QMouseEvent*>(event)->pos());
     return QItemDelegate::editorEvent(event, model, option, index);
 }
 
 bool PropertyItemDelegate::eventFilter(QObject* object, QEvent* event)
 {
-    auto* editor = qobject_cast<QWidget*>(object);
+    QWidget* editor = rowEditorOf(qobject_cast<QWidget*>(object));
     if (!editor)
         return QItemDelegate::eventFilter(object, event);
-    if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            // Taken and handed back at once, not when the loop next turns (as Qt's own
-            // handling does): a key pressed right after Enter must find the list.
-            if (!finishTyping(editor))
-                return true;   // refused: the text stays for the user to mend, with the keyboard
-            Q_EMIT commitData(editor);
-            Q_EMIT closeEditor(editor, QAbstractItemDelegate::SubmitModelCache);
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        // Escape belongs to the editor, not to a shortcut of the window.
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            event->accept();
             return true;
         }
-    } else if (event->type() == QEvent::FocusOut) {
+        return false;
+    case QEvent::KeyPress:
+        return keyInEditor(editor, static_cast<QKeyEvent*>(event));
+    case QEvent::Wheel: {
+        if (hasKeyboard(editor))
+            return false;   // the field's own: a step, a draft like a typed one
+        // Over a row the user did not open, the wheel scrolls the panel.
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        QWidget* viewport = editor->parentWidget();
+        if (!viewport)
+            return true;
+        const QPoint at = static_cast<QWidget*>(object)->mapTo(viewport, wheel->position().toPoint());
+        QWheelEvent scroll(at, wheel->globalPosition(), wheel->pixelDelta(), wheel->angleDelta(), wheel->buttons(),
+                           wheel->modifiers(), wheel->phase(), wheel->inverted(), wheel->source());
+        QCoreApplication::sendEvent(viewport, &scroll);
+        return true;
+    }
+    case QEvent::FocusOut: {
         // A dialog or another window took the keyboard: the editor is to have it back when
-        // the window is active again, so it is not handed to the list meanwhile.
+        // the window is active again, with what was typed.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
             return false;
+        if (hasKeyboard(editor))
+            return false;   // from one field of the editor to another
+        // An editor being sent away (its rows rebuilt) writes nowhere: what was typed was
+        // taken before the rows changed.
+        if (editor->isHidden())
+            return false;
+        // Leaving the editor takes what was typed.
+        commitEditor(editor);
+        return false;
     }
-    return QItemDelegate::eventFilter(object, event);
+    default:
+        return false;
+    }
 }
 
-bool PropertyItemDelegate::finishTyping(QWidget* editor)
+bool PropertyItemDelegate::keyInEditor(QWidget* editor, QKeyEvent* event)
 {
-    // The field the key went to; a refused text keeps it.
-    QWidget* focus = QApplication::focusWidget();
-    for (QWidget* w = focus; w; w = w->parentWidget()) {
-        if (auto* box = qobject_cast<Gui::QuantitySpinBox*>(w))
-            return box->finishTyping();
-        if (w == editor)
-            break;
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        if (mods != Qt::NoModifier)
+            return false;
+        // Taken and handed back at once, not when the loop next turns: a key pressed
+        // right after Enter must find the list.
+        const QPointer<QWidget> kept(editor);
+        if (commitEditor(editor) && kept)
+            Q_EMIT closeEditor(editor, QAbstractItemDelegate::SubmitModelCache);
+        return true;   // refused: the text stays for the user to mend, with the keyboard
     }
-    return true;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: {
+        if (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+            return false;
+        const bool back = event->key() == Qt::Key_Backtab || (mods & Qt::ShiftModifier);
+        const QPointer<QWidget> kept(editor);
+        if (commitEditor(editor) && kept)
+            Q_EMIT closeEditor(editor, back ? QAbstractItemDelegate::EditPreviousItem
+                                            : QAbstractItemDelegate::EditNextItem);
+        return true;
+    }
+    case Qt::Key_Escape:
+        if (mods != Qt::NoModifier)
+            return false;
+        Q_EMIT closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+        return true;
+    case Qt::Key_F2:
+        if (mods != Qt::NoModifier)
+            return false;
+        selectWholeText(typingField(editor));
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool PropertyItemDelegate::commitEditor(QWidget* editor)
+{
+    if (!editor)
+        return true;
+    const QPointer<QWidget> kept(editor);
+    bool taken = true;
+    const bool was = committingEditor;
+    committingEditor = true;
+    // A write may rebuild the rows, which sends the editors away.
+    for (const QPointer<Gui::QuantitySpinBox>& box : spinBoxesIn(editor)) {
+        if (box && !box->finishTyping())
+            taken = false;
+    }
+    // A refused text gives no value, so nothing is written for it.
+    if (kept)
+        Q_EMIT commitData(editor);
+    committingEditor = was;
+    return taken;
+}
+
+QWidget* PropertyItemDelegate::rowEditorOf(QWidget* widget)
+{
+    for (QWidget* w = widget; w; w = w->parentWidget()) {
+        if (w->property(rowEditorMark).toBool())
+            return w;
+    }
+    return nullptr;
+}
+
+QWidget* PropertyItemDelegate::typingField(QWidget* editor)
+{
+    if (!editor)
+        return nullptr;
+    QWidget* first = editor;
+    while (first->focusProxy())
+        first = first->focusProxy();
+    if (takesTyping(first))
+        return first;
+    if (takesTyping(editor))
+        return editor;
+    for (QWidget* w : editor->findChildren<QWidget*>()) {
+        if (takesTyping(w))
+            return w;
+    }
+    return nullptr;
+}
+
+bool PropertyItemDelegate::hasKeyboard(QWidget* editor)
+{
+    // Across windows: the list a drop-down shows is a window of its own.
+    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget()) {
+        if (w == editor)
+            return true;
+    }
+    return false;
+}
+
+void PropertyItemDelegate::selectWholeText(QWidget* field)
+{
+    if (auto* box = qobject_cast<QAbstractSpinBox*>(field))
+        box->selectAll();
+    else if (auto* line = qobject_cast<QLineEdit*>(field))
+        line->selectAll();
 }
 
 void PropertyItemDelegate::valueChanged()
 {
-    if (auto* editor = qobject_cast<QWidget*>(sender()))
-        Q_EMIT commitData(editor);
+    auto* editor = qobject_cast<QWidget*>(sender());
+    if (!editor || committingEditor)
+        return;
+    // A change the user makes in a field of the editor is a draft until it is taken; one
+    // made from elsewhere (a dialog, a menu) is taken at once.
+    if (typingInto(editor))
+        return;
+    Q_EMIT commitData(editor);
 }
 
 } // namespace PropertyOperator

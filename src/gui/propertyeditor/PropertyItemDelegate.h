@@ -1,10 +1,18 @@
 #pragma once
 // Draws the rows of a property tree with grid lines and bold group rows, and lets each
-// row create, fill and read its own editor; every change in an editor commits at once.
+// row create, fill and read its own editor.  It also keeps the rule by which an edit
+// reaches the project: what the user changes in a row's editor while the keyboard is in
+// it is a draft until Enter, Tab, Shift+Tab, leaving the editor or a command takes it;
+// Escape throws it away; a mouse wheel turned over an editor without the keyboard
+// scrolls the panel.
 
 #include "PelmoraGuiExport.h"
 
 #include <QItemDelegate>
+
+QT_BEGIN_NAMESPACE
+class QKeyEvent;
+QT_END_NAMESPACE
 
 namespace Gui {
 namespace PropertyOperator {
@@ -25,6 +33,20 @@ public:
     bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
                      const QModelIndex& index) override;
 
+    // Takes what the user changed in `editor`: ends the typing in its quantity fields and
+    // commits it.  False when a typed text is refused (it stays, with its reason).
+    bool commitEditor(QWidget* editor);
+
+    // The row editor `widget` belongs to (itself or an ancestor), or null.
+    static QWidget* rowEditorOf(QWidget* widget);
+    // The field of a row editor that takes typing (a text field, a spin box, a drop-down
+    // list), or null when the row takes none.
+    static QWidget* typingField(QWidget* editor);
+    // Whether the keyboard is in `editor` (or in a list it dropped down).
+    static bool hasKeyboard(QWidget* editor);
+    // Selects the whole text of a text field or spin box.
+    static void selectWholeText(QWidget* field);
+
 public Q_SLOTS:
     void valueChanged();
 
@@ -32,10 +54,13 @@ protected:
     bool eventFilter(QObject* object, QEvent* event) override;
 
 private:
-    // Ends the typing in the editor's field that has the keyboard; false when its text is
-    // refused.
-    static bool finishTyping(QWidget* editor);
-    mutable bool pressed = false;
+    // Enter, Tab and Shift+Tab take the draft, Escape throws it away, F2 selects the whole
+    // text; other keys are the field's.
+    bool keyInEditor(QWidget* editor, QKeyEvent* event);
+
+    bool committingEditor = false;
+    // Set by a mouse press on a value cell: the editor made for it takes the keyboard.
+    mutable bool pressedOnValue = false;
 };
 
 } // namespace PropertyOperator

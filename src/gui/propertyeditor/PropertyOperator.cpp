@@ -7,13 +7,16 @@
 
 #include <obj/Property.h>
 
+#include <QAbstractButton>
 #include <QAbstractSpinBox>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QItemEditorFactory>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
+#include <QStatusTipEvent>
 
 #include <algorithm>
 
@@ -35,17 +38,6 @@ std::vector<PropertyOperator*>& trees()
     return *all;
 }
 
-// The quantity fields of an editor: itself, or those it is made of.
-std::vector<QPointer<Gui::QuantitySpinBox>> spinBoxesIn(QWidget* editor)
-{
-    std::vector<QPointer<Gui::QuantitySpinBox>> boxes;
-    if (auto* box = qobject_cast<Gui::QuantitySpinBox*>(editor))
-        boxes.emplace_back(box);
-    for (Gui::QuantitySpinBox* box : editor->findChildren<Gui::QuantitySpinBox*>())
-        boxes.emplace_back(box);
-    return boxes;
-}
-
 } // namespace
 
 PropertyOperator::PropertyOperator(QWidget* parent)
@@ -61,6 +53,8 @@ PropertyOperator::PropertyOperator(QWidget* parent)
     setRootIsDecorated(true);
     connect(this, &QTreeView::collapsed, this, &PropertyOperator::on_group_collapsed);
     connect(this, &QTreeView::expanded, this, &PropertyOperator::on_group_expanded);
+    // Keys an editor did not take would reach the list through the rows' area.
+    viewport()->installEventFilter(this);
     trees().push_back(this);
 }
 
@@ -150,7 +144,12 @@ void PropertyOperator::currentChanged(const QModelIndex& current, const QModelIn
         // Another cell of the same row (the keyboard went into its editor): the editor stays.
         if (before == now)
             return;
-        finishTypingIn(indexWidget(before));
+        QWidget* left = indexWidget(before);
+        // Leaving the row takes what was typed in it, and the keyboard stays on the list.
+        rowDelegate()->commitEditor(left);
+        if (left && PropertyItemDelegate::hasKeyboard(left))
+            setFocus(Qt::OtherFocusReason);
+        takeBackReason();
         if (before.isValid())
             closePersistentEditor(before);
         if (now.isValid())
@@ -188,19 +187,156 @@ void PropertyOperator::commitData(QWidget* editor)
 
 void PropertyOperator::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
 {
-    // The editor kept open on the current row stays open; Qt's handling gives the keyboard
-    // back to the list, so that Up and Down move between rows.  Escape throws away what
-    // was typed: the editor shows the stored value again before it loses the keyboard,
-    // which would otherwise take the typed text.
+    // The editor kept open on the current row stays open; the keyboard goes back to the
+    // list, where Up and Down move between rows.  Escape throws away what was typed: the
+    // editor shows the stored value again before it loses the keyboard, which would
+    // otherwise take the typed text.
     const QModelIndex cell = model->buddy(currentIndex());
     if (hint == QAbstractItemDelegate::RevertModelCache && editor && editor == indexWidget(cell)) {
         itemDelegate()->setEditorData(editor, cell);
-        for (const QPointer<Gui::QuantitySpinBox>& box : spinBoxesIn(editor)) {
-            if (box)
-                box->withdrawRefusal();
-        }
+        QList<Gui::QuantitySpinBox*> boxes = editor->findChildren<Gui::QuantitySpinBox*>();
+        if (auto* own = qobject_cast<Gui::QuantitySpinBox*>(editor))
+            boxes.prepend(own);
+        for (Gui::QuantitySpinBox* box : boxes)
+            box->withdrawRefusal();
     }
-    QTreeView::closeEditor(editor, hint);
+    const bool hadKeyboard = editor && PropertyItemDelegate::hasKeyboard(editor);
+    // Qt's own moves for Tab would open the next row's editor with the keyboard in it.
+    QTreeView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    if (hadKeyboard && !hasFocus())
+        setFocus(Qt::OtherFocusReason);
+    if (hint == QAbstractItemDelegate::EditNextItem)
+        moveByTab(true);
+    else if (hint == QAbstractItemDelegate::EditPreviousItem)
+        moveByTab(false);
+}
+
+PropertyItemDelegate* PropertyOperator::rowDelegate() const
+{
+    return static_cast<PropertyItemDelegate*>(itemDelegate());
+}
+
+bool PropertyOperator::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    if (trigger == EditKeyPressed || trigger == DoubleClicked)
+        return openRowEditor(index, trigger == EditKeyPressed);
+    return QTreeView::edit(index, trigger, event);
+}
+
+bool PropertyOperator::openRowEditor(const QModelIndex& index, bool tell)
+{
+    const QModelIndex cell = model->buddy(index);
+    PropertyItem* item = itemOf(cell);
+    if (!item || item->isSeparator())
+        return false;
+    if (model->buddy(currentIndex()) != cell)
+        setCurrentIndex(cell.siblingAtColumn(0));
+    QWidget* field = PropertyItemDelegate::typingField(indexWidget(cell));
+    if (!field || !(model->flags(cell) & Qt::ItemIsEditable)) {
+        if (tell)
+            tellWhyNoTyping(cell);
+        return false;
+    }
+    field->setFocus(Qt::OtherFocusReason);
+    // Every time the whole text, whatever the editor last showed.
+    PropertyItemDelegate::selectWholeText(field);
+    return true;
+}
+
+bool PropertyOperator::focusNextPrevChild(bool next)
+{
+    // Tab and Shift+Tab on the list go from row to row, as they do from an editor.
+    if (hasFocus()) {
+        moveByTab(next);
+        return true;
+    }
+    return QTreeView::focusNextPrevChild(next);
+}
+
+void PropertyOperator::moveByTab(bool forward)
+{
+    QModelIndex at = currentIndex();
+    do {
+        at = at.isValid() ? (forward ? indexBelow(at) : indexAbove(at))
+                          : (forward ? model->index(0, 0) : QModelIndex());
+        PropertyItem* item = itemOf(at);
+        if (!item || !item->isSeparator())
+            break;
+    } while (at.isValid());
+    if (!at.isValid()) {
+        leavePanel(forward);
+        return;
+    }
+    setCurrentIndex(at.siblingAtColumn(0));
+    setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+}
+
+void PropertyOperator::leavePanel(bool forward)
+{
+    // The next stop of the window's chain that is neither this list nor one of its editors.
+    QWidget* w = this;
+    for (int guard = 0; guard < 10000; ++guard) {
+        w = forward ? w->nextInFocusChain() : w->previousInFocusChain();
+        if (!w || w == this)
+            break;
+        if (isAncestorOf(w) || w->window() != window() || !w->isVisible() || !w->isEnabled()
+            || (w->focusPolicy() & Qt::TabFocus) != Qt::TabFocus)
+            continue;
+        w->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        QWidget* now = QApplication::focusWidget();
+        if (now && now != this && !isAncestorOf(now))
+            return;
+    }
+    setFocus(Qt::OtherFocusReason);   // nowhere else to go: the list keeps the keyboard
+}
+
+bool PropertyOperator::eventFilter(QObject* object, QEvent* event)
+{
+    if (object == viewport() && event->type() == QEvent::KeyPress) {
+        // A key that a row's editor did not take (Up in a text, a letter on a button) stops
+        // here: it neither moves the list under the user's typing nor reaches another row.
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        if (!text.isEmpty() && text.at(0).isPrint()
+            && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+            tellWhyNoTyping(model->buddy(currentIndex()));
+        key->accept();
+        return true;
+    }
+    return QTreeView::eventFilter(object, event);
+}
+
+void PropertyOperator::tellWhyNoTyping(const QModelIndex& cell)
+{
+    PropertyItem* item = itemOf(cell);
+    if (!item || item->isSeparator())
+        return;
+    QString name = item->displayName();
+    PropertyItem* parent = item->parent();
+    if (parent && parent->parent())
+        name = QStringLiteral("%1 %2").arg(parent->displayName(), name);
+    QWidget* editor = indexWidget(cell);
+    QString why;
+    if (item->is_read_only())
+        why = tr("\"%1\" cannot be changed").arg(name);
+    else if (item->childCount() > 0)
+        why = tr("\"%1\" takes no typing: its rows below are edited").arg(name);
+    else if (editor && (qobject_cast<QAbstractButton*>(editor) || editor->findChild<QAbstractButton*>()))
+        why = tr("\"%1\" takes no typing: use the button in its value").arg(name);
+    else
+        why = tr("\"%1\" takes no typing").arg(name);
+    QStatusTipEvent tip(why);
+    QCoreApplication::sendEvent(this, &tip);
+    toldWhy = true;
+}
+
+void PropertyOperator::takeBackReason()
+{
+    if (!toldWhy)
+        return;
+    toldWhy = false;
+    QStatusTipEvent tip{QString()};
+    QCoreApplication::sendEvent(this, &tip);
 }
 
 void PropertyOperator::keyPressEvent(QKeyEvent* event)
@@ -213,30 +349,27 @@ bool PropertyOperator::typeIntoEditor(QKeyEvent* event)
 {
     // A key typed on the list starts editing the current row with that key, as a new
     // editor would: Qt's view only hands the keyboard to a persistent editor and drops the
-    // key.  The key replaces the old text rather than joining it.
+    // key.  The key replaces the old text rather than joining it, and is a draft like any
+    // typing.  A row that takes no typing says why.
     const QString text = event->text();
-    // A key the field turns away comes back to the list: it is not passed on again.
     if (passingOn || text.isEmpty() || !text.at(0).isPrint()
         || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
         return false;
     const QModelIndex cell = model->buddy(currentIndex());
-    QWidget* editor = indexWidget(cell);
-    if (!editor || !editor->isEnabled() || !(model->flags(cell) & Qt::ItemIsEditable))
+    PropertyItem* item = itemOf(cell);
+    if (!item)
         return false;
-    QWidget* field = editor;
-    while (field->focusProxy())
-        field = field->focusProxy();
-    auto* box = qobject_cast<QAbstractSpinBox*>(field);
-    auto* line = qobject_cast<QLineEdit*>(field);
-    if ((!box || box->isReadOnly()) && (!line || line->isReadOnly()))
-        return false;
+    if (item->isSeparator())
+        return true;   // a group row holds no value
+    QWidget* field = PropertyItemDelegate::typingField(indexWidget(cell));
+    if (!field || !(model->flags(cell) & Qt::ItemIsEditable)) {
+        tellWhyNoTyping(cell);
+        return true;
+    }
     field->setFocus(Qt::OtherFocusReason);
     if (!field->hasFocus())
-        return false;
-    if (box)
-        box->selectAll();
-    else
-        line->selectAll();
+        return true;
+    PropertyItemDelegate::selectWholeText(field);
     passingOn = true;
     QCoreApplication::sendEvent(field, event);
     passingOn = false;
@@ -245,18 +378,7 @@ bool PropertyOperator::typeIntoEditor(QKeyEvent* event)
 
 void PropertyOperator::finishEditing()
 {
-    finishTypingIn(indexWidget(model->buddy(currentIndex())));
-}
-
-void PropertyOperator::finishTypingIn(QWidget* editor)
-{
-    if (!editor)
-        return;
-    // A write may rebuild the rows, which sends the editors away.
-    for (const QPointer<Gui::QuantitySpinBox>& box : spinBoxesIn(editor)) {
-        if (box)
-            box->finishTyping();
-    }
+    rowDelegate()->commitEditor(indexWidget(model->buddy(currentIndex())));
 }
 
 void PropertyOperator::reset()

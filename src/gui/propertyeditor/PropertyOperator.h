@@ -36,6 +36,9 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void commitData(QWidget* editor) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    bool eventFilter(QObject* object, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void reset() override;
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
@@ -45,14 +48,25 @@ private Q_SLOTS:
     void on_group_expanded(const QModelIndex&) {}
 
 private:
-    void finishTypingIn(QWidget* editor);
+    class PropertyItemDelegate* rowDelegate() const;
+    // Puts the keyboard into the row's editor with its whole text selected (F2, a double
+    // click); false, and with `tell` the reason in the status bar, for a row that takes no
+    // typing.
+    bool openRowEditor(const QModelIndex& index, bool tell);
     bool typeIntoEditor(QKeyEvent* event);
+    // Tab and Shift+Tab: the next or previous row that holds a value, on the list; past
+    // the last or the first, the next stop outside the panel.
+    void moveByTab(bool forward);
+    void leavePanel(bool forward);
+    void tellWhyNoTyping(const QModelIndex& cell);
+    void takeBackReason();
 
     PropertyModel* model;
     QStringList savedPath;
     bool committing = false;
     bool delaybuild = false;
     bool passingOn = false;   // a key typed on the list is on its way to the editor
+    bool toldWhy = false;     // the status bar says why a row took no typing
     PropertyList postponed;
     // Changes reported while an edit is committed; refreshed after it, but for the row
     // being edited, whose editor must not be reset under the user's hands.

@@ -53,6 +53,18 @@ public:
     bool announced = false;
 };
 
+namespace {
+
+// A step starts from the value the text stands for while it is read whole (typed or not),
+// and from the last value given or taken while it is refused: never from the part of a
+// refused text that could be read on the way ("5" of "5 MM").
+double stepBase(const QuantitySpinBoxPrivate& d)
+{
+    return d.validInput ? d.quantity.getValue() : d.lastValue;
+}
+
+} // namespace
+
 QuantitySpinBox::QuantitySpinBox(QWidget* parent)
     : QAbstractSpinBox(parent)
     , d(new QuantitySpinBoxPrivate)
@@ -306,13 +318,13 @@ void QuantitySpinBox::userInput(const QString& text)
     }
     d->validInput = true;
     markProblem(QString());
-    d->lastValue = result.getValue();
     d->quantity = result;
     if (!keyboardTracking() && !d->ownText) {
         d->typed = true;
         d->typedStr = taken;
         return;
     }
+    d->lastValue = result.getValue();
     d->typed = false;
     d->validStr = taken;
     if (!d->ownText)
@@ -339,6 +351,7 @@ bool QuantitySpinBox::finishTyping()
     }
     d->typed = false;
     d->validStr = d->typedStr;
+    d->lastValue = d->quantity.getValue();
     withdrawProblem();
     Q_EMIT valueChanged(d->quantity);
     Q_EMIT valueChanged(d->quantity.getValue());
@@ -401,7 +414,7 @@ void QuantitySpinBox::updateText(const pmUnit::Quantity& value)
 
 void QuantitySpinBox::stepBy(int steps)
 {
-    double v = steps * d->singleStep + d->lastValue;
+    double v = steps * d->singleStep + stepBase(*d);
     if (v > d->maximum)
         v = d->maximum;
     else
@@ -422,7 +435,7 @@ QAbstractSpinBox::StepEnabled QuantitySpinBox::stepEnabled() const
     if (wrapping())
         return StepUpEnabled | StepDownEnabled;
     StepEnabled ret = StepNone;
-    const double v = d->quantity.getValue();
+    const double v = stepBase(*d);
     if (d->maximum > v)
         ret |= StepUpEnabled;
     if (v > d->minimum)

@@ -25,6 +25,8 @@
 #include <selection/ProjectObjectItem.h>
 #include <selection/TreeSelectionSingleton.h>
 #include <selection/TreeWidget.h>
+#include <visualization/ViewFeeder.h>
+#include <core/GuiProject.h>
 
 #include <obj/LoadObject.h>
 #include <obj/PropertyCouple.h>
@@ -45,12 +47,16 @@
 #include <QDockWidget>
 #include <QPointer>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolTip>
+#include <QWheelEvent>
+
+#include <functional>
 
 using namespace Gui::PropertyOperator;
 using PropertyEditorTest::field;
@@ -801,10 +807,13 @@ TEST_F(LoadInMainWindow, TheRowsAboveAComponentAndAProjectsLabelShowAValueWhenIt
     ASSERT_TRUE(x);
     ASSERT_TRUE(onScreen(cell("z", origin).siblingAtColumn(0))) << "the window is not on the screen as drawn";
 
-    // Enter, twice.
+    // Enter, twice.  Each time the screen is drawn with the typed text first, so that a
+    // row left unrefreshed shows its old value.
     press(Qt::Key_A, Qt::ControlModifier);
     keys("12.5 mm");
+    ASSERT_TRUE(onScreen(cell("Origin", place)));
     press(Qt::Key_Return);
+    ASSERT_TRUE(onScreen(cell("Origin", place)));
     keys("7 mm");
     press(Qt::Key_Return);
     EXPECT_EQ("[7, 0, 0] mm", shown(cell("Origin", place)));
@@ -816,6 +825,8 @@ TEST_F(LoadInMainWindow, TheRowsAboveAComponentAndAProjectsLabelShowAValueWhenIt
     ASSERT_TRUE(x);
     press(Qt::Key_A, Qt::ControlModifier);
     keys("44 mm");
+    ASSERT_TRUE(onScreen(cell("Origin", place)));
+    ASSERT_TRUE(onScreen(cell("Spatial Parameters")));
     press(Qt::Key_S, Qt::ControlModifier);
     EXPECT_FALSE(project->is_modified());
     EXPECT_EQ("[44, 0, 0] mm", shown(cell("Origin", place)));
@@ -835,6 +846,7 @@ TEST_F(LoadInMainWindow, TheRowsAboveAComponentAndAProjectsLabelShowAValueWhenIt
     const QModelIndex label = cell("Label");
     tree->scrollTo(label);
     QTest::qWait(50);
+    ASSERT_TRUE(onScreen(label));
     press(Qt::Key_F2);
     press(Qt::Key_A, Qt::ControlModifier);
     keys("Gear v2");
@@ -844,4 +856,181 @@ TEST_F(LoadInMainWindow, TheRowsAboveAComponentAndAProjectsLabelShowAValueWhenIt
     EXPECT_STREQ("Gear v2", static_cast<Obj::PropertyString*>(project->get_property_by_name("Label"))->get_value());
     EXPECT_EQ("Gear v2", shown(label));
     EXPECT_TRUE(onScreen(label));
+}
+
+TEST_F(LoadInMainWindow, KeysReachOnlyTheRowEditedAndARowThatTakesNoTypingSaysWhy)
+{
+    QTemporaryDir dir;
+    startSaved(dir);
+    window->resize(1200, 950);
+    const auto doubleClick = [this](const QModelIndex& i) {
+        tree->scrollTo(i);
+        const QPoint at = tree->visualRect(i).center();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseRelease(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    };
+    const auto said = [this] { return window->statusBar()->currentMessage(); };
+
+    // A decimal typed and taken; then a component of a boundary-condition vector, which
+    // offers no editor: the keys typed there reach no other row.
+    doubleClick(cell("Damping"));
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("0.25");
+    press(Qt::Key_Return);
+    EXPECT_EQ(0.25, load->Damping->get_value());
+    tree->expand(cell("Components").siblingAtColumn(0));
+    for (const char* component : {"x", "z"}) {
+        doubleClick(cell(component, cell("Components").siblingAtColumn(0)));
+        press(Qt::Key_A, Qt::ControlModifier);
+        keys("0.5 N");
+        press(Qt::Key_Return);
+        EXPECT_EQ(0.25, load->Damping->get_value()) << component;
+        EXPECT_TRUE(said().contains(QString("Components %1").arg(component))) << said().toStdString();
+    }
+    EXPECT_EQ(Vexil::Vector3d(0, 0, 0), load->Components->get_value());
+
+    // A value entered with its dialog: typing on its row says so.
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      tree->visualRect(cell("Displacement").siblingAtColumn(0)).center());
+    keys("[0.001, 0.002, 0.003]");
+    EXPECT_TRUE(said().contains("\"Displacement\" takes no typing")) << said().toStdString();
+    bool given[3];
+    double values[3];
+    load->Displacement->getBCValues(given, values);
+    EXPECT_EQ(0.0, values[0]);
+
+    // Tab from the last row leaves the panel, as from any other row: the next keys go
+    // elsewhere.
+    QModelIndex last = tree->propertyModel()->index(0, 0);
+    for (QModelIndex next = tree->indexBelow(last); next.isValid(); next = tree->indexBelow(next))
+        last = next;
+    const QString before = shown(last.siblingAtColumn(1));
+    tree->setCurrentIndex(last);
+    tree->setFocus();
+    press(Qt::Key_F2);
+    ASSERT_NE(tree, QApplication::focusWidget()) << "the last row's editor did not open";
+    press(Qt::Key_Tab);
+    QWidget* now = QApplication::focusWidget();
+    EXPECT_TRUE(now && now != tree && !tree->isAncestorOf(now)) << (now ? now->metaObject()->className() : "none");
+    keys("t9");
+    EXPECT_EQ(before, shown(last.siblingAtColumn(1)));
+}
+
+TEST_F(LoadInMainWindow, AStepStartsFromTheStoredValueNeverFromARefusedTextAndF2AlwaysSelectsTheWholeText)
+{
+    QTemporaryDir dir;
+    startSaved(dir);
+    const auto thickness = [this] {
+        pmUnit::Quantity mm;
+        return load->Thickness->getQuantityValue().convertTo(pmUnit::Millimeter, mm) ? mm.getValue() : -1.0;
+    };
+    const auto wheelUp = [this] {
+        QWidget* box = tree->indexWidget(cell("Thickness"));
+        const QPoint at = box->rect().center();
+        QWheelEvent e(QPointF(at), QPointF(box->mapToGlobal(at)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(box, &e);
+    };
+    ASSERT_TRUE(focusRow(cell("Thickness")));
+    press(Qt::Key_A, Qt::ControlModifier);
+    keys("3 mm");
+    press(Qt::Key_Return);
+    ASSERT_EQ(3.0, thickness());
+
+    // Each refused text (a part of it could be read on the way) with each step: the step
+    // is a draft from the stored 3 mm, taken with Enter.
+    const struct
+    {
+        const char* key;
+        std::function<void()> step;
+        double expected;
+    } steps[] = {
+        {"Down", [] { press(Qt::Key_Down); }, 2.0},
+        {"Up", [] { press(Qt::Key_Up); }, 4.0},
+        {"PgDn", [] { press(Qt::Key_PageDown); }, -7.0},
+        {"wheel", wheelUp, 4.0},
+    };
+    for (const char* refused : {"5 MM", "12,5 mm", "7.5 furlongs"}) {
+        for (const auto& s : steps) {
+            const std::string name = std::string(refused) + ", " + s.key;
+            ASSERT_TRUE(focusRow(cell("Thickness"))) << name;
+            press(Qt::Key_F2);
+            keys(refused);
+            press(Qt::Key_Return);
+            EXPECT_EQ(3.0, thickness()) << name;
+            s.step();
+            EXPECT_EQ(3.0, thickness()) << name << ": a step is a draft";
+            press(Qt::Key_Return);
+            EXPECT_EQ(s.expected, thickness()) << name;
+            // Back to 3 mm for the next.
+            ASSERT_TRUE(focusRow(cell("Thickness"))) << name;
+            press(Qt::Key_F2);
+            keys("3 mm");
+            press(Qt::Key_Return);
+            ASSERT_EQ(3.0, thickness()) << name;
+        }
+    }
+
+    // F2 after Escape, round after round, replaces the whole text.
+    tree->setCurrentIndex(cell("y", originRow()).siblingAtColumn(0));
+    tree->setFocus();
+    for (int round = 0; round < 4; ++round) {
+        press(Qt::Key_F2);
+        keys("8");
+        press(Qt::Key_Escape);
+        EXPECT_TRUE(onList()) << round;
+    }
+    press(Qt::Key_F2);
+    keys("4");
+    press(Qt::Key_Return);
+    EXPECT_EQ(Vexil::Vector3d(0, 4, 0), position());
+}
+
+TEST_F(LoadInMainWindow, AModelsVisibilityChangesOnlyWhenTheUserCommitsIt)
+{
+    QTemporaryDir dir;
+    startSaved(dir);
+    Gui::TreeSelectionSingleton::instance().set_selection("P", {geometry});
+    auto* feeder = dynamic_cast<Gui::ViewFeederProjectObject*>(app->get_project(project)->get_view_feeder(geometry));
+    ASSERT_TRUE(feeder && feeder->Visibility);
+    auto* view = Gui::DockingWindowMediator::instance()->getDockingWindow("Std_PropertyView")->findChild<Gui::PropertyView*>();
+    PropertyOperator* rows = view->viewTree();
+    view->findChild<QTabWidget*>()->setCurrentWidget(rows);
+    PropertyModel* m = rows->propertyModel();
+    QModelIndex visibility;
+    for (int r = 0; r < m->rowCount() && !visibility.isValid(); ++r) {
+        if (m->data(m->index(r, 0)).toString() == "Visibility")
+            visibility = m->index(r, 0);
+    }
+    ASSERT_TRUE(visibility.isValid());
+    ASSERT_TRUE(activate());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows->isVisible() && rows->visualRect(visibility).isValid(); }, 1000));
+    rows->scrollTo(visibility);
+    const auto visible = [&] { return feeder->Visibility->get_value(); };
+    ASSERT_TRUE(visible());
+
+    // A click on the name puts the row on the list: Up and Down move, a letter opens the
+    // row with that letter as a draft, Escape throws it away.
+    QTest::mouseClick(rows->viewport(), Qt::LeftButton, Qt::NoModifier, rows->visualRect(visibility).center());
+    ASSERT_EQ(rows, QApplication::focusWidget())
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "none");
+    press(Qt::Key_Up);
+    press(Qt::Key_Down);
+    EXPECT_EQ(visibility, rows->currentIndex());
+    EXPECT_TRUE(visible());
+    keys("f");
+    EXPECT_TRUE(visible()) << "a draft";
+    press(Qt::Key_Escape);
+    EXPECT_TRUE(visible());
+    EXPECT_EQ(rows, QApplication::focusWidget());
+    EXPECT_EQ("True", m->data(visibility.siblingAtColumn(1)).toString());
+
+    // Taken with Enter.
+    // (A second "f" within the list's typing interval would search for "ff".)
+    QTest::qWait(QApplication::keyboardInputInterval() + 100);
+    keys("f");
+    press(Qt::Key_Return);
+    EXPECT_FALSE(visible());
+    EXPECT_EQ(rows, QApplication::focusWidget());
 }
