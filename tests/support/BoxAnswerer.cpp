@@ -20,6 +20,7 @@ void BoxAnswerer::poll()
         return;
     box->setProperty("answered", true);
     titles << box->windowTitle();
+    texts << box->text();
     const auto it = answers.find(box->windowTitle());
     QAbstractButton* button = it == answers.end() ? nullptr : box->button(it->second);
     if (button)

@@ -194,6 +194,22 @@ void ViewFeederAnnotationBase::notePlacingManager(vtkMRMLAnnotationDisplayableMa
         placingManagers.emplace_back(manager);
 }
 
+void ViewFeederAnnotationBase::placementAbandoned()
+{
+    auto* annotation = dynamic_cast<Obj::AnnotationObject*>(object);
+    Obj::Project* project = annotation ? annotation->get_project() : nullptr;
+    if (!project || annotationNode || *annotation->get_annotation_text())
+        return;
+    const unsigned int id = annotation->getObjectId();
+    // Removing the object deletes this feeder: nothing of it is used after.
+    try {
+        project->remove_object(id);
+    }
+    catch (const std::exception& e) {
+        Vexil::MsgConsoleSingleton::Instance().Error("Cannot remove the unplaced annotation %u: %s\n", id, e.what());
+    }
+}
+
 void ViewFeederAnnotationBase::forgetPlacingManager(vtkMRMLAnnotationDisplayableManager* manager)
 {
     placingManagers.erase(std::remove_if(placingManagers.begin(), placingManagers.end(),

@@ -48,6 +48,9 @@ public:
     // first, the manager forgets it.
     void notePlacingManager(vtkMRMLAnnotationDisplayableManager* manager);
     void forgetPlacingManager(vtkMRMLAnnotationDisplayableManager* manager);
+    // Placing ended before the node was built: the object, made for the placing, is
+    // removed from its project when it holds no annotation (this feeder goes with it).
+    void placementAbandoned();
 
 protected:
     // A new node of the feeder's kind (the caller owns it); null for none.

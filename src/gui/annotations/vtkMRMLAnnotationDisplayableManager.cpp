@@ -346,6 +346,8 @@ void vtkMRMLAnnotationDisplayableManager::ProcessMRMLNodesEvents(vtkObject* call
         } else if (event == vtkMRMLInteractionNode::EndPlacementEvent) {
             ClickCounter->Reset();
             Helper->RemoveSeeds();
+            if (!FinishingPlacement)
+                AbandonPlacement();
         }
         return;
     }
@@ -938,8 +940,11 @@ void vtkMRMLAnnotationDisplayableManager::FinishPlacement(vtkMRMLAnnotationNode*
     if (!node || !scene)
         return;
     vtkMRMLInteractionNode* interaction = GetInteractionNode();
-    if (interaction && interaction->GetPlaceModePersistence() != 1)
+    if (interaction && interaction->GetPlaceModePersistence() != 1) {
+        FinishingPlacement = true;
         interaction->SetCurrentInteractionMode(vtkMRMLInteractionNode::ViewTransform);
+        FinishingPlacement = false;
+    }
     // Undo removes the annotation with its display nodes.
     SaveStateForUndo();
     if (associatedNodeID)
@@ -949,6 +954,19 @@ void vtkMRMLAnnotationDisplayableManager::FinishPlacement(vtkMRMLAnnotationNode*
     PlacedNode = node;
     node->Initialize(scene);
     PlacedNode = outer;
+    // Place mode is over and the node did not reach the feeder: nothing is left to place.
+    if (viewFeederObject && interaction
+        && interaction->GetCurrentInteractionMode() != vtkMRMLInteractionNode::Place)
+        AbandonPlacement();
+}
+
+void vtkMRMLAnnotationDisplayableManager::AbandonPlacement()
+{
+    Gui::ViewFeederAnnotationBase* feeder = viewFeederObject;
+    if (!feeder)
+        return;
+    setViewFeederObject(nullptr);
+    feeder->placementAbandoned();
 }
 
 // ---------------------------------------------------------------------------------------

@@ -201,6 +201,9 @@ protected:
     // The end of a placement: a single placement leaves place mode, the scene saves its
     // state for undo, and the node, tied to the node clicked on (if any), enters the scene.
     void FinishPlacement(vtkMRMLAnnotationNode* node, const char* associatedNodeID);
+    // Place mode ended before the placement built its node: the waiting feeder's object,
+    // made for the placement and holding nothing, goes with it.
+    void AbandonPlacement();
 
     vtkSmartPointer<vtkMRMLAnnotationClickCounter> ClickCounter;
     // The node class shown (not owned text).
@@ -225,6 +228,8 @@ private:
     Gui::ViewFeederAnnotationBase* viewFeederObject = nullptr;
     // The node a placement is adding to the scene, while it is added.
     vtkMRMLAnnotationNode* PlacedNode = nullptr;
+    // Raised while a placement leaves place mode on its own, its node on the way.
+    bool FinishingPlacement = false;
     vtkWeakPointer<vtkMRMLNode> ObservedInteractionNode;
     vtkWeakPointer<vtkMRMLNode> ObservedSelectionNode;
 };

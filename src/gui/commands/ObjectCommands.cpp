@@ -224,6 +224,8 @@ void AnnotationPlacingCommand::activated(int)
     auto* view = guiProject ? dynamic_cast<qView3DMRML*>(guiProject->getActiveView()) : nullptr;
     if (!view)
         return;
+    // A placement still under way ends first: its clicks are not the new one's.
+    view->EndPlaceMode();
     Obj::ProjectObject* object = addAnnotationObject(project, objectType, objectName);
     if (!object || !object->parentGroup)
         return;

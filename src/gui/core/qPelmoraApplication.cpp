@@ -234,6 +234,9 @@ struct qPelmoraApplication::Private
     // The project whose window comes to the front at the next turn of the event loop.
     const Obj::Project* frontPending = nullptr;
     bool frontScheduled = false;
+    // The logic's current project is being closed: the project it makes current next is
+    // its own pick, and the document area's history chooses the tab shown instead.
+    bool currentClosing = false;
 };
 
 qPelmoraApplication* qPelmoraApplication::_pInstance = nullptr;
@@ -421,6 +424,8 @@ void qPelmoraApplication::slot_new_project(const Obj::Project& project)
     // selections forget it first.
     if (d->projects.count(&project))
         slot_remove_project(project);
+    // A project that comes makes its own current signal; a close before it is over.
+    d->currentClosing = false;
     auto* mutableProject = const_cast<Obj::Project*>(&project);
     auto* gui = new GuiProject(mutableProject, this);
     d->projects[&project] = gui;
@@ -463,6 +468,8 @@ void qPelmoraApplication::slot_remove_project(const Obj::Project& project)
         return;
     }
     GuiProject* gui = it->second;
+    if (Obj::Application::instance().get_current_project() == &project)
+        d->currentClosing = true;
     TreeSelectionSingleton::instance().clear_selection(project.get_name());
     EntitySelectionSingleton::instance().clear_selection(project.get_name());
     signal_remove_project(*gui);
@@ -502,15 +509,20 @@ void qPelmoraApplication::slot_rename_project(const Obj::Project& project)
 
 void qPelmoraApplication::slot_current_project(const Obj::Project& project)
 {
+    // After the current project closed, the logic's pick of the next one does not decide
+    // what the user sees: the tab the user was on before comes back (the document area's
+    // history), and it makes its project current in turn.
+    const bool afterClose = std::exchange(d->currentClosing, false);
     GuiProject* gui = get_project(&project);
     if (!gui)
         return;
-    // The logic made another project current than the one on screen (a file's current
-    // record): its window comes to the front, so that the project in bold, the tab shown
-    // and where a paste goes are the same one.  Once, at the next turn of the event loop:
-    // a file taken in makes each of its projects current in turn, and may close them all
-    // again, and a window activated for each would cost its layout and could outlive it.
-    if (gui != d->current) {
+    // The logic made another project current than the one on screen on its own (a file's
+    // current record, an opening): its window comes to the front, so that the project in
+    // bold, the tab shown and where a paste goes are the same one.  Once, at the next turn
+    // of the event loop: a file taken in makes each of its projects current in turn, and
+    // may close them all again, and a window activated for each would cost its layout and
+    // could outlive it.
+    if (gui != d->current && !afterClose) {
         d->frontPending = &project;
         if (!d->frontScheduled) {
             d->frontScheduled = true;

@@ -29,6 +29,7 @@
 #include <QSet>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include <fcntl.h>
@@ -133,6 +134,23 @@ bool isNonAscii(const QString& name)
 {
     static const QRegularExpression nonAscii(QStringLiteral("[^\\x{0000}-\\x{007F}]"));
     return nonAscii.match(name).hasMatch();
+}
+
+// The window may be about to go (a quit that saved): the user is told before, in a box, and
+// on standard error unless the console copies its warnings there already.
+void tellWhereSaved(const QString& path)
+{
+    const std::string place = shown(path);
+    if (!console().get_observer("StandardError"))
+        std::fprintf(stderr, "pelmora: The projects were saved to the temporary file %s\n", place.c_str());
+    if (!qPelmoraApplication::may_ask_user())
+        return;
+    QMessageBox box(QMessageBox::Information, QObject::tr("Saved to the temporary folder"),
+                    QObject::tr("The projects were saved to the temporary file\n%1")
+                        .arg(QString::fromUtf8(place.c_str())),
+                    QMessageBox::Ok, MainWindow::get_main_window_inst());
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 } // namespace
@@ -552,6 +570,7 @@ bool qPelmoraApplication::save_as_sys_temp()
                         shown(path).c_str(), shown(usual).c_str(), shown(folder).c_str());
     else
         console.Warning("The projects were saved to the temporary file %s\n", shown(path).c_str());
+    tellWhereSaved(path);
     return true;
 }
 

@@ -287,9 +287,14 @@ void ViewFeederTopoObject::updateData(const Obj::Property* property)
         return;
     }
     if (isNamed(property, "Suppressed") && property->is_inherited_from(Obj::PropertyBoolean::getClassTypeId())) {
+        // A suppressed object is hidden; otherwise it is shown as its own "Visibility" says
+        // (a hidden object, a hidden one's copy, stays hidden when it is not suppressed).
         const bool suppressed = static_cast<const Obj::PropertyBoolean*>(property)->get_value();
-        if (suppressed == Visibility->get_value())
-            Visibility->set_value(!suppressed);
+        const auto* own = object ? dynamic_cast<const Obj::PropertyBoolean*>(object->get_property_by_name("Visibility"))
+                                 : nullptr;
+        const bool shown = !suppressed && (!own || own->get_value());
+        if (shown != Visibility->get_value())
+            Visibility->set_value(shown);
     }
 }
 

@@ -502,6 +502,13 @@ void qView3DMRML::print(QPrinter* printer)
 
 void qView3DMRML::keyPressEvent(QKeyEvent* event)
 {
+    // Escape first ends a placement under way, as the mouse-mode tool bar would.
+    vtkMRMLInteractionNode* interaction = event->key() == Qt::Key_Escape ? interactionNode(scene, nullptr) : nullptr;
+    if (interaction && interaction->GetCurrentInteractionMode() == vtkMRMLInteractionNode::Place) {
+        interaction->SwitchToViewTransformMode();
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_Escape && currentViewMode() != Child)
         setCurrentViewMode(Child);
     MDIWindow::keyPressEvent(event);

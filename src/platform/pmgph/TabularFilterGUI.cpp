@@ -11,6 +11,31 @@
 
 using namespace pmGph;
 
+namespace {
+
+// The arrow keys move between the cells; Tab and Shift+Tab are the window's, and take the
+// keyboard to the next or previous focus stop, also from a cell being edited (its text is
+// taken first), so that the keyboard can always leave the table.
+class CellTable : public QTableView
+{
+public:
+    explicit CellTable(QWidget* parent) : QTableView(parent) { setTabKeyNavigation(false); }
+
+protected:
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override
+    {
+        const bool next = hint == QAbstractItemDelegate::EditNextItem;
+        if (!next && hint != QAbstractItemDelegate::EditPreviousItem) {
+            QTableView::closeEditor(editor, hint);
+            return;
+        }
+        QTableView::closeEditor(editor, QAbstractItemDelegate::SubmitModelCache);
+        focusNextPrevChild(next);
+    }
+};
+
+} // namespace
+
 struct TabularFilterGUI::Private
 {
     qPelmoraTableModel* model = nullptr;
@@ -24,7 +49,7 @@ TabularFilterGUI::TabularFilterGUI(QWidget* parent) : QWidget(parent), d(new Pri
 {
     d->model = new qPelmoraTableModel(this);
     d->columns = new QStringListModel(this);
-    d->view = new QTableView(this);
+    d->view = new CellTable(this);
     d->view->setModel(d->model);
     d->view->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     auto* layout = new QGridLayout(this);

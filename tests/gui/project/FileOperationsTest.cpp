@@ -352,7 +352,11 @@ TEST_F(FileOperations, FallbackSavesBesideATakenFolderNameShareOnePrivateFolder)
         EXPECT_EQ(QFileInfo(file).absolutePath(), fresh) << file.toStdString();
         EXPECT_TRUE(read(file).startsWith("PELMORA PROJECT FILE\n"));
     }
-    EXPECT_EQ(closer.count(), 3);
+    // Each save asked, and then said where the projects went.
+    EXPECT_EQ(closer.titles(), (QStringList{"Invalid path", "Saved to the temporary folder", "Invalid path",
+                                            "Saved to the temporary folder", "Invalid path",
+                                            "Saved to the temporary folder"}));
+    EXPECT_EQ(closer.texts().at(1), "The projects were saved to the temporary file\n" + saved.at(0));
     EXPECT_TRUE(QDir(dir.filePath("elsewhere folder")).isEmpty());
     QDir(fresh).removeRecursively();
     QFile::remove(folder);

@@ -9,6 +9,7 @@
 #include <dialogs/widgets/FileDialog.h>
 #include <mainwindow/DockingWindowMediator.h>
 #include <mainwindow/DocumentArea.h>
+#include <mainwindow/DocumentTabBar.h>
 #include <mainwindow/MDIWindow.h>
 #include <mainwindow/MainWindow.h>
 #include <selection/ProjectItem.h>
@@ -16,6 +17,7 @@
 #include <selection/TreeWidget.h>
 
 #include <support/GuiSession.h>
+#include <support/ModalCloser.h>
 #include <support/SaveDialogAnswer.h>
 #include <support/ProjectFileSeal.h>
 #include <support/WindowFocus.h>
@@ -43,8 +45,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -192,6 +196,98 @@ TEST_F(CurrentProjectTab, AfterOpeningTheBoldProjectIsTheShownTabAndTakesThePast
     window->processMessages({QByteArray("OpenFile:") + QFile::encodeName(marks)});
     ASSERT_NO_FATAL_FAILURE(expectOneCurrent("annotation list handed over"));
     EXPECT_EQ(named("Metres")->get_objects(Obj::AnnotationFiducial::getClassTypeId()).size(), 1u);
+}
+
+// Closing a tab: the document area's history decides which tab comes next, whatever
+// project the logic would take as current.  Three projects A, B, C, the tabs clicked in
+// every order, then closed by the tab's close button or File > Close (the tab on screen),
+// or by another tab's close button, or by the logic (a script's close); with nothing to
+// save, and with a change the user gives up when asked.
+TEST_F(CurrentProjectTab, ClosingATabShowsTheTabTheUserWasOnBefore)
+{
+    enum class Close { ShownByItsButton, ShownByTheCloseEntry, AnotherByItsButton, TheOtherByItsButton, ShownByTheLogic };
+    const char* const ways[] = {"the shown tab's button", "File > Close", "the previous tab's button",
+                                "the first-clicked tab's button", "the logic closing the shown one"};
+    const std::vector<std::string> names{"A", "B", "C"};
+    std::vector<std::string> order = names;
+    QTabBar* bar = window->mdiArea()->tabBar();
+    // A tab shows its project's label, with a number when the project has several views.
+    auto labels = [](QString text, const std::string& name) {
+        if (text.endsWith(QLatin1Char('*')))
+            text.chop(1);
+        const QString label = QString::fromStdString(name);
+        return text == label || text.startsWith(label + QLatin1Char(' '));
+    };
+    auto tabOf = [bar, labels](const std::string& name) {
+        for (int i = 0; i < bar->count(); ++i)
+            if (labels(bar->tabText(i), name))
+                return i;
+        return -1;
+    };
+    PelmoraTest::ModalCloser closer(QMessageBox::Close);
+    do {
+      for (bool changed : {false, true})
+        for (Close how : {Close::ShownByItsButton, Close::ShownByTheCloseEntry, Close::AnotherByItsButton,
+                          Close::TheOtherByItsButton, Close::ShownByTheLogic}) {
+            const std::string cell = "clicked " + order[0] + order[1] + order[2] + ", closed by "
+                                     + ways[static_cast<int>(how)] + (changed ? ", with a change" : "");
+            for (const std::string& name : names) {
+                pmMsg::runCommand(pmMsg::CMD_NEW_PROJECT, 1, {name.c_str()});
+                if (changed) {
+                    ASSERT_NE(named(name.c_str())->add_object("Obj::GeometryObject", "part"), nullptr);
+                }
+            }
+            settle();
+            ASSERT_EQ(bar->count(), 3) << cell;
+            for (const std::string& name : order) {
+                ASSERT_GE(tabOf(name), 0) << cell << ": " << name;
+                QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(tabOf(name)).center());
+                settle();
+            }
+            ASSERT_EQ(shownView(), order[2]) << cell;
+            const int asked = closer.count();
+            // Which tab goes, and which must be shown afterwards.
+            std::string closed = order[2];
+            std::string expected = order[1];
+            if (how == Close::AnotherByItsButton || how == Close::TheOtherByItsButton) {
+                closed = how == Close::AnotherByItsButton ? order[1] : order[0];
+                expected = order[2];
+            }
+            if (how == Close::ShownByTheCloseEntry) {
+                QAction* close = command("Std_CloseCurrentWindow")->get_action()->action();
+                ASSERT_TRUE(close->isEnabled()) << cell;
+                close->trigger();
+            }
+            else if (how == Close::ShownByTheLogic) {
+                pmMsg::runCommand(pmMsg::CMD_CLOSE_PROJECT, 1, {closed});
+            }
+            else {
+                auto* tabs = qobject_cast<Gui::DocumentTabBar*>(bar);
+                ASSERT_NE(tabs, nullptr);
+                const QPoint button = tabs->closeButtonRect(tabOf(closed)).center();
+                QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, button);
+                QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, button);
+            }
+            settle();
+            EXPECT_EQ(named(closed.c_str()), nullptr) << cell;
+            // The logic closes a project without asking; a user's close asks about a change.
+            EXPECT_EQ(closer.count() - asked, changed && how != Close::ShownByTheLogic ? 1 : 0)
+                << cell << ": asked about the change";
+            EXPECT_EQ(bar->count(), 2) << cell;
+            EXPECT_EQ(shownView(), expected) << cell;
+            EXPECT_TRUE(labels(QString::fromStdString(shownTab()), expected)) << cell << ": " << shownTab();
+            EXPECT_EQ(bold(), expected) << cell;
+            ASSERT_NE(Obj::Application::instance().get_current_project(), nullptr) << cell;
+            EXPECT_EQ(Obj::Application::instance().get_current_project()->get_name(), expected) << cell;
+            ASSERT_NE(app->get_current_project(), nullptr) << cell;
+            EXPECT_EQ(app->get_current_project()->get_project()->get_name(), expected) << cell;
+
+            Gui::TreeSelectionSingleton::instance().clear_all_selections();
+            Obj::Application::instance().close_all_projects();
+            PelmoraTest::flushDeletes();
+            settle();
+        }
+    } while (std::next_permutation(order.begin(), order.end()));
 }
 
 TEST_F(CurrentProjectTab, AtFiveThousandProjectsAHandOverLeavesTheCurrentTabShown)
