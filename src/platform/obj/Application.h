@@ -54,6 +54,14 @@ public:
     void rename_project(const char* name, const char* newName);
     void relabel_project(const char* name, const char* newLabel);
     std::string get_unique_project_name(const char* base) const;
+    // The objects of every open project.
+    std::size_t get_num_objects() const { return objectCount; }
+    // Why `what` ("Cannot paste", say) may not make `projects` more projects and `objects`
+    // more objects: a save writes every open project to one file, and what is open must
+    // stay within what one file may hold (ProjectFileLimits).  Empty when it may.  Every
+    // way of making projects and objects asks this first; create_project and
+    // Project::add_object throw Vexil::ExceptionHandler with the answer, making nothing.
+    std::string growth_error(const std::string& what, std::size_t projects, std::size_t objects) const;
 
     // Files and dirty state.
     std::vector<std::string> getCmdLineFiles() const;
@@ -142,6 +150,7 @@ public:
 
 private:
     friend class ProjectFile;
+    friend class Project;
     std::function<FileOpening(const std::string&)> fileOpener;
     std::function<bool(const std::string&)> viewTypeCheck;
     void connect_project(Project* project);
@@ -158,6 +167,7 @@ private:
     std::string homePath, userDataPath, exeName;
     Project* currentProject = nullptr;
     unsigned int nextProjectId = 1;
+    std::size_t objectCount = 0;   // of the projects listed above
     bool dirty = false;
     std::unique_ptr<Vexil::PreferenceManager> prefMgr;
     Vexil::ParameterManager::Handle userParameters;

@@ -538,6 +538,34 @@ std::vector<GroupMembers> groupsOf(const ProjectRecord& project, std::vector<std
     return groups;
 }
 
+// Every open project is saved to one file: a file whose projects would take what is open
+// beyond what one file may hold is refused before anything is created.
+void checkRoom(const Application& app, const Content& content, const std::string& source)
+{
+    std::size_t objects = 0;
+    for (const ProjectRecord& project : content.projects)
+        objects += project.objects.size();
+    const std::string refusal = app.growth_error(source + " cannot be opened", content.projects.size(), objects);
+    if (!refusal.empty())
+        throw ProjectFile::Error(refusal);
+}
+
+// The line of the first record of `bytes` other than a surface that is longer than a
+// reader takes; 0 when there is none.
+std::size_t overlongRecord(std::string_view bytes)
+{
+    std::size_t line = 1;
+    for (std::size_t start = 0; start < bytes.size(); ++line) {
+        std::size_t end = bytes.find('\n', start);
+        if (end == std::string_view::npos)
+            end = bytes.size();
+        if (end - start > MaxRecordBytes && bytes.compare(start, 6, "model\t") != 0)
+            return line;
+        start = end + 1;
+    }
+    return 0;
+}
+
 // Groups that contain themselves, directly or through other groups, have no place in the
 // tree: the file is refused before anything is created.
 void checkGroupCycles(const Content& content, const std::string& source)
@@ -806,6 +834,17 @@ std::string ProjectFile::write(const std::vector<Project*>& projects, const Proj
     return out;
 }
 
+void ProjectFile::fitForNumber(std::string& stem)
+{
+    constexpr std::size_t Digits = 10;
+    if (stem.size() + Digits <= MaxNameBytes)
+        return;
+    std::size_t cut = MaxNameBytes - Digits;
+    while (cut > 0 && (static_cast<unsigned char>(stem[cut]) & 0xC0) == 0x80)
+        --cut;
+    stem.resize(cut);
+}
+
 std::string ProjectFile::label_error(const std::string& label)
 {
     if (label.size() <= MaxNameBytes)
@@ -816,6 +855,20 @@ std::string ProjectFile::label_error(const std::string& label)
 
 std::string ProjectFile::content_error(const std::vector<Project*>& projects)
 {
+    std::size_t objects = 0;
+    std::size_t listed = 0;
+    for (const Project* project : projects) {
+        if (project) {
+            objects += project->get_num_objects();
+            ++listed;
+        }
+    }
+    if (listed > ProjectFileLimits::maxProjects())
+        return "it would hold " + std::to_string(listed) + " projects, more than the "
+            + std::to_string(ProjectFileLimits::maxProjects()) + " a project file may hold";
+    if (objects > ProjectFileLimits::maxObjects())
+        return "it would hold " + std::to_string(objects) + " objects, more than the "
+            + std::to_string(ProjectFileLimits::maxObjects()) + " a project file may hold";
     auto tooLong = [](const char* text) { return text && std::strlen(text) > MaxNameBytes; };
     for (const Project* project : projects) {
         if (!project)
@@ -842,9 +895,14 @@ void ProjectFile::save(const std::string& path, const std::vector<Project*>& pro
     const std::string content = content_error(projects);
     if (!content.empty())
         throw Error("Cannot write the project file " + Vexil::printableText(path) + ": " + content);
+    const std::string bytes = write(projects, current);
+    if (const std::size_t line = overlongRecord(bytes))
+        throw Error("Cannot write the project file " + Vexil::printableText(path) + ": its record at line "
+                    + std::to_string(line) + " would be longer than the "
+                    + std::to_string(MaxRecordBytes >> 20) + " MiB a project file may hold in one record");
     // A failure leaves the earlier file as it was.
     std::string error;
-    if (!Vexil::saveFileAtomically(path, write(projects, current), error))
+    if (!Vexil::saveFileAtomically(path, bytes, error))
         throw Error("Cannot write the project file " + Vexil::printableText(path) + ": " + error);
 }
 
@@ -863,6 +921,7 @@ void ProjectFile::check(const Application& app, const std::string& path)
         checkViewTypes(content, app.viewTypeCheck, source);
         checkGroupCycles(content, source);
         checkLengthUnits(content, source);
+        checkRoom(app, content, source);
         for (const ProjectRecord& project : content.projects)
             buildObjects(project, source);
     }
@@ -925,6 +984,7 @@ std::vector<Project*> ProjectFile::resumeWithin(Application& app, const std::str
     checkViewTypes(content, app.viewTypeCheck, source);
     checkGroupCycles(content, source);
     checkLengthUnits(content, source);
+    checkRoom(app, content, source);
 
     std::vector<std::vector<std::unique_ptr<ProjectObject>>> built;
     built.reserve(content.projects.size());
@@ -1012,6 +1072,11 @@ std::vector<ProjectObject*> ProjectFile::import_objects(std::istream& in, Projec
     if (content.projects.empty())
         return {};
     const ProjectRecord& record = content.projects.front();
+    if (target.owner) {
+        const std::string refusal = target.owner->growth_error("The copied data cannot be pasted", 0, record.objects.size());
+        if (!refusal.empty())
+            throw Error(refusal);
+    }
     std::vector<std::unique_ptr<ProjectObject>> built = buildObjects(record, "The copied data");
     // Copied from a project whose lengths are in another unit: the same sizes and places.
     std::vector<PropertyRecord> projectProperties = record.properties;

@@ -59,6 +59,9 @@ public:
     // throws Error, leaving an earlier file as it was, when that fails.
     static void save(const std::string& path, const std::vector<Project*>& projects,
                      const Project* current);
+    // Shortens `stem` (at a character's start) so that a number of up to ten digits after
+    // it still makes a name a project file takes.
+    static void fitForNumber(std::string& stem);
     // Why `label` could not be written to a project file; empty when it could.
     static std::string label_error(const std::string& label);
     // Why `projects` could not be written to a project file wherever it goes (a label too
