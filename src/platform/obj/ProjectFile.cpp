@@ -921,7 +921,6 @@ void ProjectFile::check(const Application& app, const std::string& path)
         checkViewTypes(content, app.viewTypeCheck, source);
         checkGroupCycles(content, source);
         checkLengthUnits(content, source);
-        checkRoom(app, content, source);
         for (const ProjectRecord& project : content.projects)
             buildObjects(project, source);
     }

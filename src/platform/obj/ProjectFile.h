@@ -74,7 +74,8 @@ public:
     // nothing added, when the file cannot be read, is not a complete project file, or
     // holds more than there is memory for.
     static std::vector<Project*> resume(Application& app, const std::string& path);
-    // Throws the Error that resume would throw for `path` into `app`, and creates nothing.
+    // Throws the Error that resume would throw for `path` into `app` with no project open,
+    // and creates nothing: a file is checked before the projects it replaces are closed.
     static void check(const Application& app, const std::string& path);
 
     // Copies of objects: `objects` of `source` (other projects' objects are skipped).
