@@ -75,6 +75,11 @@ public:
     // Asked about the view type that each project of a project file names; a file with a
     // project it answers false for is refused as a whole. Empty: every type is taken.
     void setViewTypeCheck(std::function<bool(const std::string&)> check) { viewTypeCheck = std::move(check); }
+    // Called when a project file was refused for a lack of memory and the projects made of
+    // it were closed again, before the refusal is said: the user interface lets go at once
+    // of what it kept of them (views waiting to be deleted), so that the memory they took
+    // is free again before anything else takes room after it. Empty: nothing kept.
+    void setMemoryRelease(std::function<void()> release) { memoryRelease = std::move(release); }
     void process_command_input_scripts();
     // Reads a surface model into a new project named after the file, holding one geometry
     // object; throws Vexil::ExceptionHandler, with nothing created, when it cannot be read.
@@ -153,6 +158,7 @@ private:
     friend class Project;
     std::function<FileOpening(const std::string&)> fileOpener;
     std::function<bool(const std::string&)> viewTypeCheck;
+    std::function<void()> memoryRelease;
     void connect_project(Project* project);
     // Takes in a project set up beforehand (kind, feeder type), names it after `name`
     // made unique and announces it complete.

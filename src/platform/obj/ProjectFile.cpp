@@ -23,6 +23,11 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+#include <sys/resource.h>
+#include <unistd.h>
 #include <cstring>
 #include <fstream>
 #include <cstdint>
@@ -461,6 +466,92 @@ bool memoryToSpare()
     void* block = allocate(Spare);
     std::free(block);
     return block != nullptr;
+}
+
+// Whether the projects of a file still to be made will fit in the address space the process
+// may have, judged by the memory those made so far took.  A file that will not fit is
+// refused while it has taken little: what projects take stays with the heap when they close
+// again (in free blocks among those still in use, which new projects reuse but which are
+// no room for what needs fresh address space), so a file that ran into the limit left the
+// program unable to open files it had opened before.
+class AddressSpaceForecast
+{
+public:
+    explicit AddressSpaceForecast(std::size_t projects) : total(projects)
+    {
+        rlimit limit{};
+        if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+            cap = static_cast<std::size_t>(limit.rlim_cur);
+        if (cap != 0)
+            last = heap().inUse;
+    }
+
+    // Asked after each project made; false once the rest will not fit.  Judged every so
+    // many projects from what they took, and only when two such judgements in a row say
+    // so: one-off costs (a heap reserved for a thread, the first view's graphics) fall
+    // into one of them.  Early projects take more than later ones, so a file is refused
+    // here only when not even half of what it seems to need fits; one nearer the
+    // limit is left to the end of memory, as before.
+    bool fits(std::size_t made)
+    {
+        if (cap == 0 || made % Stretch != 0 || made >= total)
+            return true;
+        const Heap now = heap();
+        if (now.inUse == 0)
+            return true;   // not told
+        const double perProject = now.inUse > last ? double(now.inUse - last) / Stretch : 0.0;
+        last = now.inUse;
+        const double room = double(cap) - double(addressSpace()) + double(now.free) - double(Spare);
+        const bool beyond = perProject * double(total - made) / 2.0 > room;
+        const bool refuse = beyond && beyondBefore;
+        beyondBefore = beyond;
+        return !refuse;
+    }
+
+private:
+    static constexpr std::size_t Stretch = 256;
+    static constexpr std::size_t Spare = std::size_t(64) << 20;
+
+    struct Heap
+    {
+        std::size_t inUse = 0;   // in blocks given out, of the heap or mapped alone
+        std::size_t free = 0;    // in the heap's free blocks
+    };
+    // Counted by a walk of the heap's free blocks: once every so many projects.
+    static Heap heap()
+    {
+        Heap h;
+#ifdef __GLIBC__
+        const struct mallinfo2 info = mallinfo2();
+        h.inUse = info.uordblks + info.hblkhd;
+        h.free = info.fordblks;
+#endif
+        return h;
+    }
+
+    // The address space the process has taken, in bytes.
+    static std::size_t addressSpace()
+    {
+        std::ifstream statm("/proc/self/statm");
+        std::size_t pages = 0;
+        statm >> pages;
+        return pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    }
+
+    std::size_t total;
+    std::size_t cap = 0;
+    std::size_t last = 0;
+    bool beyondBefore = false;
+};
+
+// Gives the heap's free memory at its end back to the system, and the pages of its free
+// blocks: after a refused file, what its projects took is free again for the next file,
+// but it would stay with this process.
+void giveBackFreeMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 // parse(), with a lack of memory reported as a refusal rather than ending the program.
@@ -959,6 +1050,11 @@ std::vector<Project*> ProjectFile::resume(Application& app, const std::string& p
                 app.set_current_project(current.c_str());
             for (const Project* project : app.get_projects())
                 left += before.count(project) ? 0 : 1;
+            // Freed before the reason is said anywhere: what says it would otherwise take
+            // its room after all that the file took, and the heap could not shrink.
+            if (app.memoryRelease)
+                app.memoryRelease();
+            giveBackFreeMemory();
         }
         catch (const std::bad_alloc&) {
             // Closing gives memory back; that not all could be closed is said below.
@@ -996,6 +1092,7 @@ std::vector<Project*> ProjectFile::resumeWithin(Application& app, const std::str
     result.reserve(total);
     std::vector<std::vector<PropertyRecord>> projectProperties;
     LinkMap links;
+    AddressSpaceForecast forecast(total);
     for (std::size_t i = 0; i < content.projects.size(); ++i) {
         const ProjectRecord& record = content.projects[i];
         auto project = std::make_unique<Project>();
@@ -1011,7 +1108,7 @@ std::vector<Project*> ProjectFile::resumeWithin(Application& app, const std::str
             if (p.name == "Label")
                 label = p.value;
         }
-        if (!memoryToSpare())
+        if (!memoryToSpare() || !forecast.fits(made))
             throw std::bad_alloc();
         Project* raw = app.adopt_project(std::move(project), record.name.c_str(), label.c_str());
         ++made;
