@@ -23,11 +23,6 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-#include <sys/resource.h>
-#include <unistd.h>
 #include <cstring>
 #include <fstream>
 #include <cstdint>
@@ -42,6 +37,12 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace Obj {
 
