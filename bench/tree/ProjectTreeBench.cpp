@@ -3,7 +3,10 @@
 // through the tree selection, then all deleted; against filling, selecting, clearing and
 // emptying a plain QTreeWidget with the same number of items.  And a project file of N
 // objects opened with the tree on screen, against a shown QTreeWidget filled with N items.
+// And a chain of N groups pasted into a project with a thousand rows open, against a plain
+// tree taking a branch of N nested items under as many open rows.
 #include <core/GuiProject.h>
+#include <core/MergeProjects.h>
 #include <core/qPelmoraApplication.h>
 #include <selection/ProjectItem.h>
 #include <selection/ProjectObjectItem.h>
@@ -22,6 +25,7 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -233,3 +237,84 @@ static void BM_ProjectFileOpen_Baseline(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * n);
 }
 BENCHMARK(BM_ProjectFileOpen_Baseline)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// A chain of N groups, each holding the next, pasted into a project whose tree shows a
+// thousand open rows; against a plain QTreeWidget with as many rows open taking a branch
+// of N nested items.  The pasted objects are removed outside the timing.
+static void BM_PasteChainIntoOpenedTree(benchmark::State& state)
+{
+    Session& s = session();
+    const int n = static_cast<int>(state.range(0));
+    Obj::Project* source = s.logic->create_project("Chain");
+    Obj::ProjectObjectGroup* outer = nullptr;
+    for (int i = 0; i < n; ++i) {
+        auto* group = static_cast<Obj::ProjectObjectGroup*>(source->add_object("Obj::ProjectObjectGroup", "G"));
+        if (outer)
+            outer->add_object(group);
+        outer = group;
+    }
+    std::ostringstream copied;
+    source->export_objects(source->get_objects(), copied);
+    s.logic->close_project(source->get_name());
+    Obj::Project* target = s.logic->create_project("Target");
+    for (int i = 0; i < 1000; ++i)
+        target->add_object("Obj::ProjectObject", "Row");
+    Gui::GuiProject* gui = s.app->get_project(target);
+    s.tree->getProjectItem(gui)->setExpanded(true);
+    s.tree->show();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        std::istringstream in(copied.str());
+        const std::vector<Obj::ProjectObject*> pasted = Gui::MergeProjects(target).import_project_objects(in);
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        if (pasted.size() != std::size_t(n))
+            state.SkipWithError("paste failed");
+        for (auto it = pasted.rbegin(); it != pasted.rend(); ++it)
+            target->remove_object((*it)->getObjectId());
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    s.tree->hide();
+    s.logic->close_project(target->get_name());
+    QCoreApplication::processEvents();
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_PasteChainIntoOpenedTree)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+static void BM_PasteChainIntoOpenedTree_Baseline(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    QTreeWidget tree;
+    auto* root = new QTreeWidgetItem(&tree);
+    for (int i = 0; i < 1000; ++i)
+        (new QTreeWidgetItem(root))->setText(0, QStringLiteral("Row"));
+    root->setExpanded(true);
+    tree.show();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        auto* top = new QTreeWidgetItem;
+        top->setText(0, QStringLiteral("G"));
+        QTreeWidgetItem* inner = top;
+        for (int i = 1; i < n; ++i) {
+            auto* item = new QTreeWidgetItem(inner);
+            item->setText(0, QStringLiteral("G"));
+            inner = item;
+        }
+        root->addChild(top);
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        root->removeChild(top);
+        // Deepest first: a deep branch deleted from the top recurses once per level.
+        while (inner != top) {
+            QTreeWidgetItem* up = inner->parent();
+            delete up->takeChild(0);
+            inner = up;
+        }
+        delete top;
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_PasteChainIntoOpenedTree_Baseline)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond);

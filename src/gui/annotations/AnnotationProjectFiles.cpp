@@ -16,6 +16,7 @@
 #include <obj/Project.h>
 #include <obj/PropertyCouple.h>
 #include <vexil/MsgConsole.h>
+#include <vexil/Exception.h>
 #include <vexil/PrintableText.h>
 
 #include <vtkSmartPointer.h>
@@ -136,6 +137,13 @@ Obj::AnnotationsGroup* annotationsGroupOf(Obj::Project* project)
 
 Obj::ProjectObject* addAnnotationObject(Obj::Project* project, const char* type, const char* name)
 {
+    // The group and the annotation both, or neither.
+    if (project && Obj::Application::_pcSingleton) {
+        const std::string refusal = Obj::Application::instance().growth_error(
+            std::string("Cannot add an annotation to ") + project->get_name(), 0, project->annotationsGroup ? 1 : 2);
+        if (!refusal.empty())
+            throw Vexil::ExceptionHandler(refusal);
+    }
     Obj::AnnotationsGroup* group = annotationsGroupOf(project);
     if (!group)
         return nullptr;
@@ -171,6 +179,12 @@ bool openAnnotationListFile(const std::string& fileName)
         return false;
     Obj::Application& logic = Obj::Application::instance();
     Obj::Project* project = logic.get_current_project();
+    const std::string refusal = logic.growth_error("Cannot open " + Vexil::printableText(fileName), project ? 0 : 1,
+                                                   project && project->annotationsGroup ? 1 : 2);
+    if (!refusal.empty()) {
+        console.Error("%s\n", refusal.c_str());
+        return false;
+    }
     std::string createdProject;
     if (!project) {
         const std::string label = info.completeBaseName().toStdString();

@@ -345,6 +345,11 @@ void StdCmdDuplicateSelection::activated(int)
         if (entry.project && entry.object && entry.object_id == entry.object->getObjectId())
             sources.push_back({entry.project, entry.object_id, entry.type_name ? entry.type_name : ""});
     }
+    // All the copies or none.
+    const std::string refusal =
+        Obj::Application::instance().growth_error("Cannot duplicate the selection", 0, sources.size());
+    if (!refusal.empty())
+        throw Vexil::ExceptionHandler(refusal);
     for (const Source& source : sources) {
         Obj::ProjectObject* original = source.project->get_object(source.id);
         if (!original)

@@ -60,6 +60,10 @@ public:
     GuiSignal<void(const ViewFeederProjectObject&, const HighlightMode&, bool)>
         signal_highlight_object;
     GuiSignal<void(const ViewFeederProjectObject&, const TreeItemMode&)> signal_expand_object;
+    // Raised with true before copied objects are pasted into the project and with false
+    // once they all are, links and member lists set: views may lay out what was pasted
+    // once, rather than follow each object and each member list on the way.
+    GuiSignal<void(bool)> signal_pasting;
 
     // Feeders.
     ViewFeeder* get_view_feeder(const Obj::ProjectObject* object) const;

@@ -1,5 +1,6 @@
 #include "MergeProjects.h"
 
+#include "core/GuiProject.h"
 #include "core/qPelmoraApplication.h"
 
 #include <obj/Project.h>
@@ -36,6 +37,21 @@ std::vector<Obj::ProjectObject*> MergeProjects::import_project_objects(std::istr
 {
     if (!target)
         return {};
+    // Told the end whichever way the paste ends.
+    struct Pasting
+    {
+        explicit Pasting(GuiProject* g) : gui(g)
+        {
+            if (gui)
+                gui->signal_pasting(true);
+        }
+        ~Pasting()
+        {
+            if (gui)
+                gui->signal_pasting(false);
+        }
+        GuiProject* gui;
+    } pasting(targetGui);
     try {
         merged = target->import_objects(stream);
     }

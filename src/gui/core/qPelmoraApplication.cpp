@@ -46,6 +46,8 @@
 #include <vexil/PreferenceManager.h>
 #include <vexil/UtilityBox.h>
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QCloseEvent>
 #include <QFutureWatcher>
 #include <QPushButton>
@@ -336,6 +338,9 @@ qPelmoraApplication::qPelmoraApplication(bool connectLogic)
                 return outcome(openAnnotationListFile(file));
             return Opening::NotMine;
         });
+        // The views of the projects of a file refused for a lack of memory go at once.
+        Obj::Application::instance().setMemoryRelease(
+            [] { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); });
         // A project file's project that no view feeder here can show is refused.
         Obj::Application::instance().setViewTypeCheck([](const std::string& typeName) {
             return std::unique_ptr<ViewFeederProject>(buildProjectFeeder(typeName)) != nullptr;
@@ -370,6 +375,7 @@ qPelmoraApplication::~qPelmoraApplication()
         if (Obj::Application::_pcSingleton) {
             Obj::Application::instance().setFileOpener(nullptr);
             Obj::Application::instance().setViewTypeCheck(nullptr);
+            Obj::Application::instance().setMemoryRelease(nullptr);
         }
     }
     SimModuleController::destruct();

@@ -263,9 +263,11 @@ void DocumentArea::layOutTabsLater()
 {
     if (TabsHiddenForLayout)
         return;
+    // Asked for first: when memory runs out here, the bar stays as it was, and the next
+    // change asks again, rather than the bar waiting for a layout that was never asked for.
+    QMetaObject::invokeMethod(this, [this] { layOutTabs(); }, Qt::QueuedConnection);
     TabsHiddenForLayout = true;
     Tabs->hide();
-    QMetaObject::invokeMethod(this, [this] { layOutTabs(); }, Qt::QueuedConnection);
 }
 
 void DocumentArea::layOutTabs()

@@ -109,6 +109,7 @@ ProjectItem::ProjectItem(TreeWidget* treeWidget, GuiProject* project, ViewFeeder
         [this](Feeder f, const HighlightMode& m, bool on) { slot_highlight_object(f, m, on); }));
     connections.emplace_back(g.signal_expand_object.connect(
         [this](Feeder f, const TreeItemMode& m) { slot_expand_object(f, m); }));
+    connections.emplace_back(g.signal_pasting.connect([this](bool begins) { slot_pasting(begins); }));
 }
 
 ProjectItem::~ProjectItem()
@@ -117,7 +118,13 @@ ProjectItem::~ProjectItem()
     // Out of the view first, then the object items, while this item is still whole.
     if (QTreeWidgetItem* p = parent())
         p->removeChild(this);
-    deleteItems(takeChildren());
+    QList<QTreeWidgetItem*> doomed = takeChildren();
+    for (QTreeWidgetItem* item : held)
+        if (heldSet.count(item) && !item->parent())
+            doomed.append(item);
+    held.clear();
+    heldSet.clear();
+    deleteItems(doomed);
     objectItems.clear();
     selectedItems.clear();
     if (tree)
@@ -155,6 +162,7 @@ void ProjectItem::item_destroyed(ProjectObjectItem* item)
     const auto sel = selectedItems.find(item->keyId);
     if (sel != selectedItems.end() && sel->second == item)
         selectedItems.erase(sel);
+    heldSet.erase(item);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -312,13 +320,23 @@ void ProjectItem::slot_create_object(const ViewFeederProjectObject& feeder)
     auto* item = new ProjectObjectItem(const_cast<ViewFeederProjectObject*>(&feeder), this);
     item->keyId = id;
     slot.first->second = item;
+    if (pastes > 0) {
+        held.push_back(item);
+        heldSet.insert(item);
+        return;
+    }
+    placeTopLevel(item);
+}
+
+void ProjectItem::placeTopLevel(ProjectObjectItem* item)
+{
     addChild(item);   // shows the object's label: the view hears of the item once
     if (expandOnFirstObject) {
         expandOnFirstObject = false;
         setExpanded(true);
     }
 
-    const eTreeOrderType order = feeder.getTreeOrder();
+    const eTreeOrderType order = item->feeder ? item->feeder->getTreeOrder() : 0;
     if (order == 0)
         return;
     const int count = childCount();
@@ -336,6 +354,53 @@ void ProjectItem::slot_create_object(const ViewFeederProjectObject& feeder)
             break;
         }
     }
+}
+
+void ProjectItem::addTopLevel(const QList<QTreeWidgetItem*>& items)
+{
+    if (pastes == 0) {
+        addChildren(items);
+        return;
+    }
+    for (QTreeWidgetItem* item : items) {
+        if (heldSet.insert(item).second)
+            held.push_back(item);
+    }
+}
+
+void ProjectItem::slot_pasting(bool begins)
+{
+    if (begins) {
+        ++pastes;
+        return;
+    }
+    if (pastes == 0 || --pastes > 0)
+        return;
+    // The top of the branch, in the order made: those without a tree order join at once,
+    // the few with one each take their place.
+    QList<QTreeWidgetItem*> plain;
+    std::vector<ProjectObjectItem*> ordered;
+    for (QTreeWidgetItem* item : held) {
+        if (!heldSet.count(item) || item->parent())
+            continue;
+        heldSet.erase(item);   // listed once, even if held twice
+        auto* objectItem = item->type() == ProjectObjectItem::ItemType ? static_cast<ProjectObjectItem*>(item) : nullptr;
+        if (objectItem && objectItem->feeder && objectItem->feeder->getTreeOrder() != 0)
+            ordered.push_back(objectItem);
+        else
+            plain.append(item);
+    }
+    held.clear();
+    heldSet.clear();
+    if (!plain.isEmpty()) {
+        addChildren(plain);
+        if (expandOnFirstObject) {
+            expandOnFirstObject = false;
+            setExpanded(true);
+        }
+    }
+    for (ProjectObjectItem* item : ordered)
+        placeTopLevel(item);
 }
 
 std::vector<std::vector<ProjectObjectItem*>> ProjectItem::findParentItems(
@@ -402,7 +467,7 @@ void ProjectItem::slot_delete_object(const ViewFeederProjectObject& feeder)
         if (!adopted)
             orphans.append(child);
     }
-    addChildren(orphans);
+    addTopLevel(orphans);
     delete item;   // takes itself out of its parent and its entry
 }
 
@@ -433,7 +498,8 @@ void ProjectItem::slot_change_object(const ViewFeederProjectObject& feeder, cons
         }
         claimed.insert(childItem);
         QTreeWidgetItem* currentParent = childItem->parent();
-        if (!currentParent || currentParent == item)
+        // An item without a parent is one held out of the view during a paste.
+        if (currentParent == item || (!currentParent && !heldSet.count(childItem)))
             continue;
         if (childItem == item) {
             console.Warning("Gui::ProjectItem::slot_change_object(): Object reference same to itself.\n");
@@ -447,7 +513,8 @@ void ProjectItem::slot_change_object(const ViewFeederProjectObject& feeder, cons
                             descendant->get_label(), object ? object->get_label() : "");
             continue;
         }
-        takeOut(currentParent, childItem);
+        if (currentParent)
+            takeOut(currentParent, childItem);
         item->addChild(childItem);
     }
     if (item->childCount() > 0) {
@@ -465,7 +532,7 @@ void ProjectItem::slot_change_object(const ViewFeederProjectObject& feeder, cons
             for (QTreeWidgetItem* c : unclaimed)
                 item->removeChild(c);
         }
-        addChildren(unclaimed);
+        addTopLevel(unclaimed);
     }
     if (object && std::strcmp(property.get_name(), "Label") == 0)
         item->showLabel();

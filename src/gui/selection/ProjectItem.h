@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <map>
+#include <unordered_set>
 #include <vector>
 
 namespace Obj { class ProjectObject; class Property; }
@@ -58,6 +59,11 @@ public:
     void slot_reset_edit(const ViewFeederProjectObject& feeder);
     void slot_highlight_object(const ViewFeederProjectObject& feeder, const HighlightMode& mode, bool on);
     void slot_expand_object(const ViewFeederProjectObject& feeder, const TreeItemMode& mode);
+    // While objects are pasted, their items are built into a branch out of the view, and
+    // the branch joins the view at once when the paste ends: every item moved in the view
+    // walks each open row's persistent index, so following the paste object by object
+    // cost in proportion to the open rows for every member list set.
+    void slot_pasting(bool begins);
 
 private:
     friend class ProjectObjectItem;
@@ -66,6 +72,10 @@ private:
     // Per item, the items of the objects that claim its object as a descendant, for a
     // new parent when its own goes; found for all the items at once.
     std::vector<std::vector<ProjectObjectItem*>> findParentItems(const std::vector<ProjectObjectItem*>& items) const;
+    // Puts items at the project's top level: held out of the view while a paste goes on.
+    void addTopLevel(const QList<QTreeWidgetItem*>& items);
+    // Shows a new top-level item, in its place by tree order.
+    void placeTopLevel(ProjectObjectItem* item);
     // Kept by the tree's selection-model listener.
     void note_selected(ProjectObjectItem* item, bool on);
     void item_destroyed(ProjectObjectItem* item);
@@ -85,6 +95,11 @@ private:
     // Ordered by id: the selection is handed on in that order.
     std::map<unsigned int, ProjectObjectItem*> selectedItems;
     std::vector<boost::signals2::scoped_connection> connections;
+    // Pastes going on, and the items made meanwhile, in the order made; those still
+    // without a parent when the last paste ends are the branch's top.
+    int pastes = 0;
+    std::vector<QTreeWidgetItem*> held;
+    std::unordered_set<const QTreeWidgetItem*> heldSet;
 };
 
 } // namespace Gui

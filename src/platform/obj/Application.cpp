@@ -3,6 +3,7 @@
 #include "GeometryObject.h"
 #include "LoadObject.h"
 #include "ProjectFile.h"
+#include "ProjectFileLimits.h"
 #include "PropertyCouple.h"
 #include "PropertyDecimalVector.h"
 #include "PropertyPath.h"
@@ -370,9 +371,11 @@ bool Application::set_current_project(const char* name)
 
 std::string Application::get_unique_project_name(const char* base) const
 {
-    const std::string stem = sanitizedName(base);
+    std::string stem = sanitizedName(base);
     if (!projects.count(stem))
         return stem;
+    // A numbered name stays one that a project file takes.
+    ProjectFile::fitForNumber(stem);
     unsigned int n = 1;
     return Vexil::UtilityBox::numbered_name(stem, n, [this](const std::string& c) { return projects.count(c) != 0; });
 }
@@ -382,14 +385,24 @@ Project* Application::create_project(const char* name, const char* label)
     return adopt_project(std::make_unique<Project>(), name, label);
 }
 
+std::string Application::growth_error(const std::string& what, std::size_t newProjects, std::size_t newObjects) const
+{
+    return ProjectFileLimits::growthRefusal(what, projectsById.size(), objectCount, newProjects, newObjects);
+}
+
 Project* Application::adopt_project(std::unique_ptr<Project> project, const char* name, const char* label)
 {
+    const std::string refusal = growth_error("Cannot create the project " + Vexil::printableText(name ? name : "Unnamed"),
+                                             1, project->get_num_objects());
+    if (!refusal.empty())
+        throw Vexil::ExceptionHandler(refusal);
     project->name = get_unique_project_name(name);
     project->projectId = nextProjectId++;
     project->OnUpdateLabel((label && *label) ? label : project->name.c_str());
     Project* raw = project.get();
     connect_project(raw);
     projectsById.emplace(raw->projectId, raw);
+    objectCount += raw->get_num_objects();
     projects.emplace(raw->name, std::move(project));
     signal_new_project(*raw);
     currentProject = raw;
@@ -418,6 +431,8 @@ bool Application::close_project(const char* name)
     std::unique_ptr<Project> doomed = std::move(again->second);
     projects.erase(again);
     projectsById.erase(project->projectId);
+    objectCount -= std::min<std::size_t>(objectCount, doomed->get_num_objects());
+    doomed->owner = nullptr;
     if (wasCurrent)
         currentProject = projectsById.empty() ? nullptr : projectsById.rbegin()->second;
     doomed.reset();
@@ -518,7 +533,13 @@ std::vector<std::string> Application::processFiles(const std::vector<std::string
             continue;
         }
         const std::string label = info.completeBaseName().toStdString();
-        create_project(label.c_str(), label.c_str());
+        try {
+            create_project(label.c_str(), label.c_str());
+        }
+        catch (const Vexil::ExceptionHandler& e) {
+            Vexil::MsgConsoleSingleton::Instance().Error("%s\n", e.what());
+            continue;
+        }
         processed.push_back(file);
     }
     return processed;
@@ -526,7 +547,10 @@ std::vector<std::string> Application::processFiles(const std::vector<std::string
 
 Project* Application::open_model_file(const std::string& path)
 {
-    // Read first: a file that cannot be read leaves no project and no object behind.
+    // Room first, then read: a file that cannot be taken leaves no project and no object.
+    const std::string refusal = growth_error("Cannot open model file " + printableName(path), 1, 1);
+    if (!refusal.empty())
+        throw Vexil::ExceptionHandler(refusal);
     auto geometry = std::make_unique<GeometryObject>();
     std::string error;
     if (!geometry->read_model_file(path, error))

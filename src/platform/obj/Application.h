@@ -54,6 +54,14 @@ public:
     void rename_project(const char* name, const char* newName);
     void relabel_project(const char* name, const char* newLabel);
     std::string get_unique_project_name(const char* base) const;
+    // The objects of every open project.
+    std::size_t get_num_objects() const { return objectCount; }
+    // Why `what` ("Cannot paste", say) may not make `projects` more projects and `objects`
+    // more objects: a save writes every open project to one file, and what is open must
+    // stay within what one file may hold (ProjectFileLimits).  Empty when it may.  Every
+    // way of making projects and objects asks this first; create_project and
+    // Project::add_object throw Vexil::ExceptionHandler with the answer, making nothing.
+    std::string growth_error(const std::string& what, std::size_t projects, std::size_t objects) const;
 
     // Files and dirty state.
     std::vector<std::string> getCmdLineFiles() const;
@@ -67,6 +75,11 @@ public:
     // Asked about the view type that each project of a project file names; a file with a
     // project it answers false for is refused as a whole. Empty: every type is taken.
     void setViewTypeCheck(std::function<bool(const std::string&)> check) { viewTypeCheck = std::move(check); }
+    // Called when a project file was refused for a lack of memory and the projects made of
+    // it were closed again, before the refusal is said: the user interface lets go at once
+    // of what it kept of them (views waiting to be deleted), so that the memory they took
+    // is free again before anything else takes room after it. Empty: nothing kept.
+    void setMemoryRelease(std::function<void()> release) { memoryRelease = std::move(release); }
     void process_command_input_scripts();
     // Reads a surface model into a new project named after the file, holding one geometry
     // object; throws Vexil::ExceptionHandler, with nothing created, when it cannot be read.
@@ -142,8 +155,10 @@ public:
 
 private:
     friend class ProjectFile;
+    friend class Project;
     std::function<FileOpening(const std::string&)> fileOpener;
     std::function<bool(const std::string&)> viewTypeCheck;
+    std::function<void()> memoryRelease;
     void connect_project(Project* project);
     // Takes in a project set up beforehand (kind, feeder type), names it after `name`
     // made unique and announces it complete.
@@ -158,6 +173,7 @@ private:
     std::string homePath, userDataPath, exeName;
     Project* currentProject = nullptr;
     unsigned int nextProjectId = 1;
+    std::size_t objectCount = 0;   // of the projects listed above
     bool dirty = false;
     std::unique_ptr<Vexil::PreferenceManager> prefMgr;
     Vexil::ParameterManager::Handle userParameters;

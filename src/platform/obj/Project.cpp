@@ -79,6 +79,8 @@ std::string Project::get_unique_object_name(const char* base) const
     std::string stem = (base && *base) ? base : "Object";
     if (!objectsByName.contains(stem))
         return stem;
+    // A numbered name stays one that a project file takes.
+    ProjectFile::fitForNumber(stem);
     return Vexil::UtilityBox::numbered_name(stem, nameSuffixHint[stem],
                                             [this](const std::string& c) { return objectsByName.contains(c); });
 }
@@ -104,6 +106,11 @@ ProjectObject* Project::add_object(std::unique_ptr<ProjectObject> object, const 
     // next would wrap around to ids that are taken.
     if (!object || object->project || nextObjectId == 0)
         return nullptr;
+    if (owner) {
+        const std::string refusal = owner->growth_error("Cannot add an object to " + name, 0, 1);
+        if (!refusal.empty())
+            throw Vexil::ExceptionHandler(refusal);
+    }
     std::string base;
     if (objectName && *objectName) {
         base = objectName;
@@ -130,6 +137,8 @@ ProjectObject* Project::add_object(std::unique_ptr<ProjectObject> object, const 
     if (!annotationsGroup)
         annotationsGroup = dynamic_cast<AnnotationsGroup*>(raw);
     objects.append(std::move(object));   // ids only grow
+    if (owner)
+        ++owner->objectCount;
     modified = true;
     signal_create_object(*raw);
     return raw;
@@ -149,6 +158,8 @@ bool Project::remove_object(unsigned int id)
     std::unique_ptr<ProjectObject> doomed = objects.take(id);
     if (!doomed)
         return true;
+    if (owner && owner->objectCount > 0)
+        --owner->objectCount;
     objectsByName.erase(doomed.get());
     doomed->project = nullptr;
     if (annotationsGroup == doomed.get())

@@ -38,6 +38,12 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace Obj {
 
 namespace {
@@ -463,6 +469,92 @@ bool memoryToSpare()
     return block != nullptr;
 }
 
+// Whether the projects of a file still to be made will fit in the address space the process
+// may have, judged by the memory those made so far took.  A file that will not fit is
+// refused while it has taken little: what projects take stays with the heap when they close
+// again (in free blocks among those still in use, which new projects reuse but which are
+// no room for what needs fresh address space), so a file that ran into the limit left the
+// program unable to open files it had opened before.
+class AddressSpaceForecast
+{
+public:
+    explicit AddressSpaceForecast(std::size_t projects) : total(projects)
+    {
+        rlimit limit{};
+        if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+            cap = static_cast<std::size_t>(limit.rlim_cur);
+        if (cap != 0)
+            last = heap().inUse;
+    }
+
+    // Asked after each project made; false once the rest will not fit.  Judged every so
+    // many projects from what they took, and only when two such judgements in a row say
+    // so: one-off costs (a heap reserved for a thread, the first view's graphics) fall
+    // into one of them.  Early projects take more than later ones, so a file is refused
+    // here only when not even half of what it seems to need fits; one nearer the
+    // limit is left to the end of memory, as before.
+    bool fits(std::size_t made)
+    {
+        if (cap == 0 || made % Stretch != 0 || made >= total)
+            return true;
+        const Heap now = heap();
+        if (now.inUse == 0)
+            return true;   // not told
+        const double perProject = now.inUse > last ? double(now.inUse - last) / Stretch : 0.0;
+        last = now.inUse;
+        const double room = double(cap) - double(addressSpace()) + double(now.free) - double(Spare);
+        const bool beyond = perProject * double(total - made) / 2.0 > room;
+        const bool refuse = beyond && beyondBefore;
+        beyondBefore = beyond;
+        return !refuse;
+    }
+
+private:
+    static constexpr std::size_t Stretch = 256;
+    static constexpr std::size_t Spare = std::size_t(64) << 20;
+
+    struct Heap
+    {
+        std::size_t inUse = 0;   // in blocks given out, of the heap or mapped alone
+        std::size_t free = 0;    // in the heap's free blocks
+    };
+    // Counted by a walk of the heap's free blocks: once every so many projects.
+    static Heap heap()
+    {
+        Heap h;
+#ifdef __GLIBC__
+        const struct mallinfo2 info = mallinfo2();
+        h.inUse = info.uordblks + info.hblkhd;
+        h.free = info.fordblks;
+#endif
+        return h;
+    }
+
+    // The address space the process has taken, in bytes.
+    static std::size_t addressSpace()
+    {
+        std::ifstream statm("/proc/self/statm");
+        std::size_t pages = 0;
+        statm >> pages;
+        return pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    }
+
+    std::size_t total;
+    std::size_t cap = 0;
+    std::size_t last = 0;
+    bool beyondBefore = false;
+};
+
+// Gives the heap's free memory at its end back to the system, and the pages of its free
+// blocks: after a refused file, what its projects took is free again for the next file,
+// but it would stay with this process.
+void giveBackFreeMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
 // parse(), with a lack of memory reported as a refusal rather than ending the program.
 Content parseBounded(std::istream& in, const std::string& source)
 {
@@ -536,6 +628,34 @@ std::vector<GroupMembers> groupsOf(const ProjectRecord& project, std::vector<std
             places->push_back(k);
     }
     return groups;
+}
+
+// Every open project is saved to one file: a file whose projects would take what is open
+// beyond what one file may hold is refused before anything is created.
+void checkRoom(const Application& app, const Content& content, const std::string& source)
+{
+    std::size_t objects = 0;
+    for (const ProjectRecord& project : content.projects)
+        objects += project.objects.size();
+    const std::string refusal = app.growth_error(source + " cannot be opened", content.projects.size(), objects);
+    if (!refusal.empty())
+        throw ProjectFile::Error(refusal);
+}
+
+// The line of the first record of `bytes` other than a surface that is longer than a
+// reader takes; 0 when there is none.
+std::size_t overlongRecord(std::string_view bytes)
+{
+    std::size_t line = 1;
+    for (std::size_t start = 0; start < bytes.size(); ++line) {
+        std::size_t end = bytes.find('\n', start);
+        if (end == std::string_view::npos)
+            end = bytes.size();
+        if (end - start > MaxRecordBytes && bytes.compare(start, 6, "model\t") != 0)
+            return line;
+        start = end + 1;
+    }
+    return 0;
 }
 
 // Groups that contain themselves, directly or through other groups, have no place in the
@@ -806,6 +926,17 @@ std::string ProjectFile::write(const std::vector<Project*>& projects, const Proj
     return out;
 }
 
+void ProjectFile::fitForNumber(std::string& stem)
+{
+    constexpr std::size_t Digits = 10;
+    if (stem.size() + Digits <= MaxNameBytes)
+        return;
+    std::size_t cut = MaxNameBytes - Digits;
+    while (cut > 0 && (static_cast<unsigned char>(stem[cut]) & 0xC0) == 0x80)
+        --cut;
+    stem.resize(cut);
+}
+
 std::string ProjectFile::label_error(const std::string& label)
 {
     if (label.size() <= MaxNameBytes)
@@ -816,6 +947,20 @@ std::string ProjectFile::label_error(const std::string& label)
 
 std::string ProjectFile::content_error(const std::vector<Project*>& projects)
 {
+    std::size_t objects = 0;
+    std::size_t listed = 0;
+    for (const Project* project : projects) {
+        if (project) {
+            objects += project->get_num_objects();
+            ++listed;
+        }
+    }
+    if (listed > ProjectFileLimits::maxProjects())
+        return "it would hold " + std::to_string(listed) + " projects, more than the "
+            + std::to_string(ProjectFileLimits::maxProjects()) + " a project file may hold";
+    if (objects > ProjectFileLimits::maxObjects())
+        return "it would hold " + std::to_string(objects) + " objects, more than the "
+            + std::to_string(ProjectFileLimits::maxObjects()) + " a project file may hold";
     auto tooLong = [](const char* text) { return text && std::strlen(text) > MaxNameBytes; };
     for (const Project* project : projects) {
         if (!project)
@@ -842,9 +987,14 @@ void ProjectFile::save(const std::string& path, const std::vector<Project*>& pro
     const std::string content = content_error(projects);
     if (!content.empty())
         throw Error("Cannot write the project file " + Vexil::printableText(path) + ": " + content);
+    const std::string bytes = write(projects, current);
+    if (const std::size_t line = overlongRecord(bytes))
+        throw Error("Cannot write the project file " + Vexil::printableText(path) + ": its record at line "
+                    + std::to_string(line) + " would be longer than the "
+                    + std::to_string(MaxRecordBytes >> 20) + " MiB a project file may hold in one record");
     // A failure leaves the earlier file as it was.
     std::string error;
-    if (!Vexil::saveFileAtomically(path, write(projects, current), error))
+    if (!Vexil::saveFileAtomically(path, bytes, error))
         throw Error("Cannot write the project file " + Vexil::printableText(path) + ": " + error);
 }
 
@@ -901,6 +1051,11 @@ std::vector<Project*> ProjectFile::resume(Application& app, const std::string& p
                 app.set_current_project(current.c_str());
             for (const Project* project : app.get_projects())
                 left += before.count(project) ? 0 : 1;
+            // Freed before the reason is said anywhere: what says it would otherwise take
+            // its room after all that the file took, and the heap could not shrink.
+            if (app.memoryRelease)
+                app.memoryRelease();
+            giveBackFreeMemory();
         }
         catch (const std::bad_alloc&) {
             // Closing gives memory back; that not all could be closed is said below.
@@ -925,6 +1080,7 @@ std::vector<Project*> ProjectFile::resumeWithin(Application& app, const std::str
     checkViewTypes(content, app.viewTypeCheck, source);
     checkGroupCycles(content, source);
     checkLengthUnits(content, source);
+    checkRoom(app, content, source);
 
     std::vector<std::vector<std::unique_ptr<ProjectObject>>> built;
     built.reserve(content.projects.size());
@@ -937,6 +1093,7 @@ std::vector<Project*> ProjectFile::resumeWithin(Application& app, const std::str
     result.reserve(total);
     std::vector<std::vector<PropertyRecord>> projectProperties;
     LinkMap links;
+    AddressSpaceForecast forecast(total);
     for (std::size_t i = 0; i < content.projects.size(); ++i) {
         const ProjectRecord& record = content.projects[i];
         auto project = std::make_unique<Project>();
@@ -952,7 +1109,7 @@ std::vector<Project*> ProjectFile::resumeWithin(Application& app, const std::str
             if (p.name == "Label")
                 label = p.value;
         }
-        if (!memoryToSpare())
+        if (!memoryToSpare() || !forecast.fits(made))
             throw std::bad_alloc();
         Project* raw = app.adopt_project(std::move(project), record.name.c_str(), label.c_str());
         ++made;
@@ -1012,6 +1169,11 @@ std::vector<ProjectObject*> ProjectFile::import_objects(std::istream& in, Projec
     if (content.projects.empty())
         return {};
     const ProjectRecord& record = content.projects.front();
+    if (target.owner) {
+        const std::string refusal = target.owner->growth_error("The copied data cannot be pasted", 0, record.objects.size());
+        if (!refusal.empty())
+            throw Error(refusal);
+    }
     std::vector<std::unique_ptr<ProjectObject>> built = buildObjects(record, "The copied data");
     // Copied from a project whose lengths are in another unit: the same sizes and places.
     std::vector<PropertyRecord> projectProperties = record.properties;

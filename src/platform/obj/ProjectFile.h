@@ -59,6 +59,9 @@ public:
     // throws Error, leaving an earlier file as it was, when that fails.
     static void save(const std::string& path, const std::vector<Project*>& projects,
                      const Project* current);
+    // Shortens `stem` (at a character's start) so that a number of up to ten digits after
+    // it still makes a name a project file takes.
+    static void fitForNumber(std::string& stem);
     // Why `label` could not be written to a project file; empty when it could.
     static std::string label_error(const std::string& label);
     // Why `projects` could not be written to a project file wherever it goes (a label too
@@ -71,7 +74,8 @@ public:
     // nothing added, when the file cannot be read, is not a complete project file, or
     // holds more than there is memory for.
     static std::vector<Project*> resume(Application& app, const std::string& path);
-    // Throws the Error that resume would throw for `path` into `app`, and creates nothing.
+    // Throws the Error that resume would throw for `path` into `app` with no project open,
+    // and creates nothing: a file is checked before the projects it replaces are closed.
     static void check(const Application& app, const std::string& path);
 
     // Copies of objects: `objects` of `source` (other projects' objects are skipped).

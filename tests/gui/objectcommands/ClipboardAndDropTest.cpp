@@ -13,6 +13,7 @@
 #include <support/TestEnvironment.h>
 
 #include <obj/Application.h>
+#include <obj/ProjectFileLimits.h>
 #include <obj/Project.h>
 #include <obj/ProjectObject.h>
 
@@ -208,4 +209,57 @@ TEST_F(ClipboardAndDrop, ADropThatNamesNoFileIsRefusedWithoutHarm)
         EXPECT_FALSE(console.contains(ConsoleCapture::Level::Log, "Drop file:"));
         EXPECT_TRUE(logic->app().get_projects().empty());
     }
+}
+
+// At the limits of what one project file holds (lowered for the test), a paste, a
+// duplicate and a new project are refused with the reason and make nothing; below them
+// they make what they make, and what is open saves.
+TEST_F(ClipboardAndDrop, PasteDuplicateAndNewProjectStopAtWhatAProjectFileHolds)
+{
+    Obj::ProjectFileLimits::TestLimits limits(2, 4);
+    Obj::Application& logicApp = logic->app();
+    Obj::Project* a = project("A");
+    Obj::ProjectObject* box = a->add_object("Obj::ProjectObject", "Box");
+    a->add_object("Obj::ProjectObject", "Ball");
+    Obj::Project* b = project("B");
+    b->add_object("Obj::ProjectObject", "Cone");
+    b->add_object("Obj::ProjectObject", "Cube");
+    logicApp.set_current_project("A");
+    Gui::TreeSelectionSingleton::instance().clear_all_selections();
+    select(box);
+    command("Std_Copy")->invoke(0);
+    const auto open = [&] { return std::make_pair(logicApp.get_projects().size(), logicApp.get_num_objects()); };
+    const auto full = open();
+    ASSERT_EQ(full, std::make_pair(std::size_t(2), std::size_t(4)));
+
+    PelmoraTest::ModalCloser closer(QMessageBox::Ok);
+    {
+        ConsoleCapture console;
+        command("Std_Paste")->invoke(0);
+        EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error,
+                                     "The copied data cannot be pasted: 4 objects are open, and 1 more would be more "
+                                     "than the 4 one project file may hold"));
+        EXPECT_EQ(open(), full);
+    }
+    command("Std_DuplicateSelection")->invoke(0);
+    EXPECT_EQ(open(), full);
+    command("Std_New")->invoke(0);
+    EXPECT_EQ(open(), full);
+    EXPECT_EQ(closer.texts(),
+              (QStringList{"Cannot duplicate the selection: 4 objects are open, and 1 more would be more than the 4 "
+                           "one project file may hold",
+                           "Cannot create the project Unnamed Project: 2 projects are open, and 1 more would be more "
+                           "than the 2 one project file may hold"}));
+
+    // Room for one project and two objects: each makes its own.
+    ASSERT_TRUE(logicApp.close_project("B"));
+    command("Std_DuplicateSelection")->invoke(0);
+    logicApp.set_current_project("A");
+    command("Std_Paste")->invoke(0);
+    command("Std_New")->invoke(0);
+    EXPECT_EQ(open(), full);
+    EXPECT_EQ(closer.count(), 2);
+    QTemporaryDir dir;
+    const std::string saved = QFile::encodeName(dir.filePath("at the limits.pmdb")).toStdString();
+    ASSERT_TRUE(logicApp.save_as_file(1, saved.c_str())) << logicApp.last_file_error();
 }

@@ -31,6 +31,7 @@
 #include <mrml/vtkMRMLSelectionNode.h>
 #include <mrml/vtkMRMLThreeDViewDisplayableManagerFactory.h>
 #include <obj/Application.h>
+#include <obj/ProjectFileLimits.h>
 #include <obj/Project.h>
 #include <obj/PropertyCouple.h>
 #include <pmmsg/Message.h>
@@ -655,4 +656,37 @@ TEST_F(ObjectCommands, TheModelButtonNamesEachModelAfterItsFileUpToTheFirstDot)
             if (model->GetStorageNode())
                 names.emplace_back(model->GetName());
     EXPECT_EQ(names, (std::vector<std::string>{"ball", "ball_1", "gear wheel \xc3\xbc", ".mesh"}));
+}
+
+// At the limit of objects one project file holds (lowered for the test), an annotation
+// placed with a command or read from a list file is refused with the reason, the group
+// and the annotation both or neither; with room for them they are made.
+TEST_F(ObjectCommands, AnnotationsStopAtWhatAProjectFileHolds)
+{
+    Obj::ProjectFileLimits::TestLimits limits(10, 3);
+    openProject();
+    Obj::Application& logic = Obj::Application::instance();
+    project->add_object("Obj::ProjectObject", "Box");
+    project->add_object("Obj::ProjectObject", "Ball");
+    QTemporaryDir dir;
+    const QString fcsv = QDir(dir.path()).filePath("marks.fcsv");
+    writeText(fcsv, "# pointColumns = type|x|y|z|sel|vis\npoint|1|2|3|1|1\n");
+    const std::string full = "2 objects are open, and 2 more would be more than the 3 one project file may hold";
+    {
+        PelmoraTest::ModalCloser closer(QMessageBox::Ok);
+        PelmoraTest::ConsoleCapture console;
+        run("Std_AnnotationFiducial");
+        EXPECT_EQ(closer.texts(), QStringList{QString::fromStdString("Cannot add an annotation to " +
+                                                                     std::string(project->get_name()) + ": " + full)});
+        logic.processFiles({fcsv.toStdString()});
+        EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Error, "marks.fcsv: " + full));
+        EXPECT_EQ(logic.get_num_objects(), 2u);
+        EXPECT_EQ(project->annotationsGroup, nullptr);
+    }
+    // Room for the group and one annotation: the file's fiducial comes in with its group.
+    project->remove_object(project->get_object("Ball")->getObjectId());
+    logic.processFiles({fcsv.toStdString()});
+    EXPECT_EQ(objectsOf(Obj::AnnotationFiducial::getClassTypeId()).size(), 1u);
+    EXPECT_NE(project->annotationsGroup, nullptr);
+    EXPECT_EQ(logic.get_num_objects(), 3u);
 }

@@ -12,6 +12,7 @@
 #include <commands/Command.h>
 #include <dialogs/widgets/FileDialog.h>
 #include <mainwindow/DockingWindowMediator.h>
+#include <mainwindow/DocumentArea.h>
 #include <mainwindow/MainWindow.h>
 #include <selection/TreeWidget.h>
 
@@ -20,6 +21,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QStringList>
+#include <QTabBar>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -127,6 +129,14 @@ protected:
     }
 
     int projectItems() const { return tree ? tree->getRootItem()->childCount() : -1; }
+    // Tabs on the document area's bar once the event loop has turned.
+    int tabs() const
+    {
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+        QTabBar* bar = window->mdiArea()->tabBar();
+        return bar->isVisible() ? bar->count() : 0;
+    }
 
     QTemporaryDir dir;
     Gui::TreeWidget* tree = nullptr;
@@ -163,6 +173,7 @@ TEST_F(ProjectFileMemoryWindow, AFileMemoryCannotHoldLeavesNothingAndTheWindowKe
     EXPECT_TRUE(Obj::Application::instance().get_projects().empty());
     EXPECT_TRUE(window->get_windows().isEmpty());
     EXPECT_EQ(projectItems(), 0);
+    EXPECT_EQ(tabs(), 0);
     EXPECT_TRUE(window->isVisible());
 
     // The window opens the next file as ever.
@@ -171,4 +182,56 @@ TEST_F(ProjectFileMemoryWindow, AFileMemoryCannotHoldLeavesNothingAndTheWindowKe
     EXPECT_EQ(Obj::Application::instance().get_projects().size(), 3u);
     EXPECT_EQ(window->get_windows().size(), 3);
     EXPECT_EQ(projectItems(), 3);
+    EXPECT_EQ(tabs(), 3);
+}
+
+// A file far beyond what memory holds is refused while it has taken little, and leaves
+// the window as able to open files as before: a file that opened whole under the cap opens
+// whole again after the refusal, and the tab bar holds a tab for each project and no more.
+TEST_F(ProjectFileMemoryWindow, ARefusedFileLeavesRoomForAFileThatOpenedBefore)
+{
+    PELMORA_SKIP_COST_LIMITS_WHEN_INSTRUMENTED();
+    ASSERT_NE(tree, nullptr);
+    const QString big = write(dir, QStringLiteral("twenty thousand..v3.pmdb"), emptyProjects(20000));
+    const QString fits = write(dir, QStringLiteral("one thousand..v1.pmdb"), emptyProjects(1000, "M"));
+    PelmoraTest::ModalCloser closer(QMessageBox::Yes);
+    Obj::Application& logic = Obj::Application::instance();
+    // Closed as the event loop would close them: their views deleted.
+    const auto closeAll = [&logic] {
+        logic.close_all_projects();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    };
+    // Views drawn first, as in the test above.
+    open(write(dir, QStringLiteral("three projects.pmdb"), emptyProjects(3, "Small ")));
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    closeAll();
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &saved), 0);
+    rlimit capped = saved;
+    capped.rlim_cur = static_cast<rlim_t>(PelmoraTest::statusKiB("VmSize") + 300 * 1024) * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &capped), 0);
+
+    open(fits);
+    EXPECT_EQ(logic.get_projects().size(), 1000u) << logic.last_file_error();
+    EXPECT_EQ(tabs(), 1000);
+    closeAll();
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        open(big);
+        EXPECT_NE(logic.last_file_error().find("of its 20000 projects were made, and closed again"), std::string::npos)
+            << logic.last_file_error();
+        EXPECT_TRUE(logic.get_projects().empty());
+        EXPECT_EQ(projectItems(), 0);
+        EXPECT_EQ(tabs(), 0);
+
+        open(fits);
+        EXPECT_EQ(logic.get_projects().size(), 1000u) << logic.last_file_error();
+        EXPECT_EQ(projectItems(), 1000);
+        EXPECT_EQ(tabs(), 1000);
+        closeAll();
+    }
+    setrlimit(RLIMIT_AS, &saved);
+    EXPECT_EQ(closer.count(), 2) << "only the refusals were said";
 }

@@ -4,6 +4,7 @@
 // still refused in a file and in a copy, and by hand afterwards.
 
 #include <core/GuiProject.h>
+#include <core/MergeProjects.h>
 #include <core/qPelmoraApplication.h>
 #include <mainwindow/DockingWindowMediator.h>
 #include <selection/ProjectItem.h>
@@ -21,9 +22,11 @@
 #include <obj/PropertyCouple.h>
 #include <vexil/Exception.h>
 
+#include <QAbstractItemModel>
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -177,4 +180,63 @@ TEST_F(GroupChains, APastedChainKeepsItsLinksAndARingInAFileOrACopyIsRefused)
     std::istringstream ringCopy(ring.toStdString());
     EXPECT_THROW(target->import_objects(ringCopy), Vexil::ExceptionHandler);
     EXPECT_EQ(target->get_num_objects(), unsigned(Depth) + 1);
+}
+
+// A paste into a project whose tree was opened with "*" builds the pasted branch once: the
+// view hears of as many rows going in, out or moving as with the project closed, and as
+// many for a long chain as for a short one.  Followed object by object, each pasted
+// group's member list moved one row in the view, which walked every open row.
+TEST_F(GroupChains, APasteIntoAnOpenedTreeMovesNoRowsWhateverTheChainsLength)
+{
+    ASSERT_NE(tree, nullptr);
+    Obj::Application& logicApp = logic->app();
+    QAbstractItemModel* model = tree->model();
+    int rowChanges = 0;
+    const auto count = [&rowChanges] { ++rowChanges; };
+    QObject::connect(model, &QAbstractItemModel::rowsInserted, count);
+    QObject::connect(model, &QAbstractItemModel::rowsRemoved, count);
+    QObject::connect(model, &QAbstractItemModel::rowsMoved, count);
+
+    for (const int depth : {50, 200, 800}) {
+        SCOPED_TRACE(depth);
+        ASSERT_TRUE(logicApp.resume_from_file(1, write("kette.pmdb", chainFile(depth, depth % 2 == 0)).c_str()));
+        Obj::Project* source = logicApp.get_project("P");
+        std::ostringstream copied;
+        source->export_objects(source->get_objects(), copied);
+        for (const bool opened : {false, true}) {
+            SCOPED_TRACE(opened ? "tree opened" : "tree closed");
+            // A project with a chain pasted before, opened with "*" or closed.
+            Obj::Project* target = logicApp.create_project("Target", "Target");
+            std::istringstream first(copied.str());
+            ASSERT_EQ(Gui::MergeProjects(target).import_project_objects(first).size(), std::size_t(depth));
+            QCoreApplication::processEvents();
+            Gui::ProjectItem* projectItem = tree->getProjectItem(app->get_project(target));
+            ASSERT_NE(projectItem, nullptr);
+            if (opened) {
+                tree->setCurrentItem(projectItem);
+                QTest::keyClick(tree, Qt::Key_Asterisk);
+                QCoreApplication::processEvents();
+                ASSERT_TRUE(projectItem->isExpanded());
+            } else {
+                projectItem->setExpanded(false);
+            }
+
+            rowChanges = 0;
+            std::istringstream second(copied.str());
+            const std::vector<Obj::ProjectObject*> pasted = Gui::MergeProjects(target).import_project_objects(second);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(rowChanges, 1) << "the pasted branch joins the view at once";
+            ASSERT_EQ(pasted.size(), std::size_t(depth));
+            Obj::ProjectObject* outermost = pasted.front();
+            while (outermost->get_group())
+                outermost = outermost->get_group();
+            EXPECT_EQ(chainFrom(outermost).size(), std::size_t(depth));
+            EXPECT_EQ(itemOf(outermost)->parent(), projectItem);
+            EXPECT_EQ(projectItem->childCount(), 2);
+            ASSERT_TRUE(logicApp.close_project(target->get_name()));
+            QCoreApplication::processEvents();
+        }
+        ASSERT_TRUE(logicApp.close_project("P"));
+        QCoreApplication::processEvents();
+    }
 }
