@@ -1,9 +1,12 @@
 #include "PropertyQuantityItem.h"
 
+#include "PropertySpaceLocationItem.h"
 #include "QuantitySpinBox.h"
 #include "VectorRowSupport.h"
 
 #include <obj/PropertyQuantity.h>
+
+#include <cstring>
 
 
 using namespace Gui::PropertyOperator;
@@ -32,6 +35,10 @@ QWidget* PropertyQuantityItem::createEditor(QWidget* parent, const QObject* rece
 void PropertyQuantityItem::setEditorData(QWidget* editor, const QVariant& data) const
 {
     auto* sb = static_cast<Gui::QuantitySpinBox*>(editor);
+    // A component of a placement's origin is kept in its project's length unit.
+    auto* vector = dynamic_cast<PropertyQuantityVectorItem*>(parent());
+    auto* location = vector ? dynamic_cast<PropertySpaceLocationItem*>(vector->parent()) : nullptr;
+    sb->setKeptUnit(location ? location->keptLengthUnit() : pmUnit::NoUnit);
     sb->setValue(data.value<pmUnit::Quantity>());
     sb->selectAll();
 }
@@ -69,8 +76,30 @@ bool Gui::PropertyOperator::quantityTextForLogic(const QVariant& v, const Obj::P
     if (v.type() == QVariant::String || !v.canConvert<pmUnit::Quantity>())
         return false;
     pmUnit::Quantity q = v.value<pmUnit::Quantity>();
-    // The number goes to the logic bare: in the property's unit, whatever unit was typed.
-    if (auto* p = dynamic_cast<const Obj::PropertyQuantity*>(prop)) {
+    // A number typed in another unit goes to the logic converted into the property's own
+    // while that conversion gives the typed number back exactly; otherwise with its unit,
+    // exactly as typed, so that the logic keeps the amount as given ("9.99999999999999 in"
+    // in a project in metres).
+    auto* p = dynamic_cast<const Obj::PropertyQuantity*>(prop);
+    if (p && q.hasGiven() && q.givenUnit() != p->getUnitType() && !q.isVector()) {
+        const pmUnit::Quantity typed(q.givenNumber(), q.getQuantityKind(), q.givenUnit());
+        pmUnit::Quantity held, back;
+        if (!typed.convertTo(p->getUnitType(), held))
+            return false;
+        const double number = q.givenNumber();
+        bool exact = held.convertTo(q.givenUnit(), back);
+        if (exact) {
+            const double again = back.getValue();
+            exact = std::memcmp(&number, &again, sizeof number) == 0;
+        }
+        if (!exact) {
+            text = pmUnit::shortestText(number) + QLatin1Char(' ') + pmUnit::UnitsManager::getUnitSymbol(q.givenUnit());
+            return true;
+        }
+        q = held;
+    }
+    // Otherwise the number goes to the logic bare, in the property's unit.
+    if (p) {
         pmUnit::Quantity converted;
         if (!q.convertTo(p->getUnitType(), converted))
             return false;

@@ -180,12 +180,14 @@ TEST(QuantitySpinBoxTest, DecimalCommaLocaleShowsAndReadsTheSameNumber)
     box.setValue(mm(12.5));
     EXPECT_EQ("12,5 mm", field(&box)->text());
     EXPECT_DOUBLE_EQ(12.5, box.rawValue());
-    // Typed: with a comma, with the habit of a point, and with groups.
+    // Typed: with a comma and with groups; a point that groups nothing may be a decimal
+    // point of another habit, and is refused, never read as another number.
     field(&box)->clear();
     QTest::keyClicks(&box, "7,25 mm");
     EXPECT_DOUBLE_EQ(7.25, box.rawValue());
     field(&box)->setText("12.5 mm");
-    EXPECT_DOUBLE_EQ(12.5, box.rawValue());
+    EXPECT_FALSE(box.hasValidInput());
+    EXPECT_DOUBLE_EQ(7.25, box.rawValue());
     field(&box)->setText("1.234,5");
     EXPECT_DOUBLE_EQ(1234.5, box.rawValue());
     box.stepBy(1);

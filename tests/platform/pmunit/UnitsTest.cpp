@@ -150,8 +150,9 @@ TEST(Quantity, ParsesInADecimalCommaLocale)
     const QLocale german(QLocale::German, QLocale::Germany);
     EXPECT_DOUBLE_EQ(12.5, parsed("12,5 mm", german).getValue());
     EXPECT_DOUBLE_EQ(1234.5, parsed("1.234,5", german).getValue());
-    // A point that cannot separate groups of three is a decimal point typed by habit.
-    EXPECT_DOUBLE_EQ(12.5, parsed("12.5 mm", german).getValue());
+    // A point that cannot separate groups of three may be a decimal point typed by habit,
+    // or a misplaced separator: refused, never guessed.
+    EXPECT_THROW(parsed("12.5 mm", german), Vexil::ExceptionHandler);
     EXPECT_DOUBLE_EQ(1234, parsed("1.234", german).getValue());
     EXPECT_THROW(parsed("1.23.4", german), Vexil::ExceptionHandler);
     EXPECT_THROW(parsed("1,2,3", german), Vexil::ExceptionHandler);
@@ -205,8 +206,12 @@ TEST(Quantity, RefusalsTellTheUserWhatIsWrong)
         }
         return "taken";
     };
-    EXPECT_EQ("The decimal sign here is \".\", not \",\" (in \"12,5 mm\")", why("12,5 mm", english));
-    EXPECT_EQ("The decimal sign here is \",\", not \".\" (in \"1.23.4\")", why("1.23.4", german));
+    EXPECT_EQ("The decimal sign here is \".\", not \",\" (in \"12,5 mm\"): \",\" only separates groups of three "
+              "digits, as in \"1,500\"",
+              why("12,5 mm", english));
+    EXPECT_EQ("The decimal sign here is \",\", not \".\" (in \"1.23.4\"): \".\" only separates groups of three "
+              "digits, as in \"1.500\"",
+              why("1.23.4", german));
     EXPECT_EQ("\"1.2.3\" has more than one decimal sign", why("1.2.3", QLocale::c()));
     EXPECT_EQ("\"1,2,3\" has more than one decimal sign", why("1,2,3", german));
     EXPECT_EQ("Expressions such as \"2*3 mm\" are not read: type the resulting number", why("2*3 mm", english));
@@ -235,7 +240,9 @@ TEST(Quantity, ReadsGroupsUnderTheCLocaleAndNamesATextWithANulWhole)
     EXPECT_EQ(pmUnit::Newton, parsed("1,500 N").getUnitType());
     EXPECT_EQ(1234567.5, parsed("1,234,567.5").getValue());
     // A comma between other than three digits is a decimal sign of another habit.
-    EXPECT_EQ("The decimal sign here is \".\", not \",\" (in \"1,5 N\")", why("1,5 N", QLocale::c()));
+    EXPECT_EQ("The decimal sign here is \".\", not \",\" (in \"1,5 N\"): \",\" only separates groups of three "
+              "digits, as in \"1,500\"",
+              why("1,5 N", QLocale::c()));
     // Readers of files take no groups.
     QLocale plain = QLocale::c();
     plain.setNumberOptions(QLocale::RejectGroupSeparator);
