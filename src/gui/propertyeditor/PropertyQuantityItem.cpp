@@ -6,8 +6,6 @@
 
 #include <obj/PropertyQuantity.h>
 
-#include <cstring>
-
 
 using namespace Gui::PropertyOperator;
 
@@ -76,27 +74,16 @@ bool Gui::PropertyOperator::quantityTextForLogic(const QVariant& v, const Obj::P
     if (v.type() == QVariant::String || !v.canConvert<pmUnit::Quantity>())
         return false;
     pmUnit::Quantity q = v.value<pmUnit::Quantity>();
-    // A number typed in another unit goes to the logic converted into the property's own
-    // while that conversion gives the typed number back exactly; otherwise with its unit,
-    // exactly as typed, so that the logic keeps the amount as given ("9.99999999999999 in"
-    // in a project in metres).
+    // A number typed in another unit goes with that unit, exactly as typed: the logic keeps
+    // the amount as given and converts it itself ("2.5 cm" into a row in millimetres).
     auto* p = dynamic_cast<const Obj::PropertyQuantity*>(prop);
     if (p && q.hasGiven() && q.givenUnit() != p->getUnitType() && !q.isVector()) {
-        const pmUnit::Quantity typed(q.givenNumber(), q.getQuantityKind(), q.givenUnit());
-        pmUnit::Quantity held, back;
-        if (!typed.convertTo(p->getUnitType(), held))
+        pmUnit::Quantity check;
+        if (!pmUnit::Quantity(q.givenNumber(), q.getQuantityKind(), q.givenUnit()).convertTo(p->getUnitType(), check))
             return false;
-        const double number = q.givenNumber();
-        bool exact = held.convertTo(q.givenUnit(), back);
-        if (exact) {
-            const double again = back.getValue();
-            exact = std::memcmp(&number, &again, sizeof number) == 0;
-        }
-        if (!exact) {
-            text = pmUnit::shortestText(number) + QLatin1Char(' ') + pmUnit::UnitsManager::getUnitSymbol(q.givenUnit());
-            return true;
-        }
-        q = held;
+        text = pmUnit::shortestText(q.givenNumber()) + QLatin1Char(' ')
+            + pmUnit::UnitsManager::getUnitSymbol(q.givenUnit());
+        return true;
     }
     // Otherwise the number goes to the logic bare, in the property's unit.
     if (p) {
@@ -105,7 +92,8 @@ bool Gui::PropertyOperator::quantityTextForLogic(const QVariant& v, const Obj::P
             return false;
         q = converted;
     }
-    text = numberForLogic(q.getValue(), 'g', 15);
+    // The shortest text that reads back the very number ("-0" too).
+    text = pmUnit::shortestText(q.getValue());
     return true;
 }
 

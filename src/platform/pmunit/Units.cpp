@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <charconv>
+#include <cstring>
 #include <cmath>
 #include <limits>
 
@@ -384,12 +385,14 @@ bool Quantity::convertTo(UnitType target, Quantity& out) const
     auto convert = [from, to, scaled, ratio](double value) {
         const double converted =
             scaled ? value * ratio : (value * from->factor + from->offset - to->offset) / to->factor;
-        if (!std::isfinite(value) || !std::isfinite(converted))
+        // Zero keeps its sign (the text of -0 would lose it).
+        if (!std::isfinite(value) || !std::isfinite(converted) || converted == 0.0)
             return converted;
         // What the result is in the unit it came from: it must stay a number there, so
         // that the amount can always go back.
-        auto back = [from, to, scaled, ratio](double r) {
-            return scaled ? r / ratio : (r * to->factor + to->offset - from->offset) / from->factor;
+        // As the conversion the other way computes it.
+        auto back = [from, to, scaled](double r) {
+            return scaled ? r * (to->factor / from->factor) : (r * to->factor + to->offset - from->offset) / from->factor;
         };
         double result = converted;
         bool ok = false;
@@ -469,9 +472,11 @@ bool Quantity::operator==(const Quantity& o) const
     if (vector != o.vector || flagged != o.flagged || unit != o.unit || unknownSymbol != o.unknownSymbol
         || kind != o.kind)
         return false;
+    // Bit for bit: -0 typed over 0 is a new amount, and the same number is equal to itself.
+    auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
     if (!vector)
-        return v.x == o.v.x;
-    return v == o.v && (!flagged || flags == o.flags);
+        return same(v.x, o.v.x);
+    return same(v.x, o.v.x) && same(v.y, o.v.y) && same(v.z, o.v.z) && (!flagged || flags == o.flags);
 }
 
 

@@ -206,9 +206,10 @@ TEST_F(QuantityRows, QuantityRowShowsItsUnitAndWritesTheBareNumberInItsUnit)
         EXPECT_EQ("1234.5 mm", field(box)->text());
         field(box)->setText("12.5 mm");
     });
-    // A unit typed is converted into the property's own.
+    // A unit typed goes to the logic as typed, which keeps the amount as given and
+    // converts it into the property's own.
     editWith<QuantitySpinBox>(value("Thickness"), [](QuantitySpinBox* box) { field(box)->setText("2.5 cm"); });
-    EXPECT_EQ(commands(), (std::vector<std::string>{line41(a, "Thickness", "12.5"), line41(a, "Thickness", "25")}));
+    EXPECT_EQ(commands(), (std::vector<std::string>{line41(a, "Thickness", "12.5"), line41(a, "Thickness", "2.5 cm")}));
     EXPECT_EQ("25 mm", text(value("Thickness")));
 
     // Writing the value the row holds sends nothing.
