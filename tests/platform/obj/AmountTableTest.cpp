@@ -22,6 +22,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -330,4 +331,71 @@ TEST_F(AmountTable, FilesAndPastesTakeNoGroupSeparatorsAndLoseNothing)
         }
     }
     QFile::remove(QString::fromStdString(path));
+}
+
+TEST_F(AmountTable, AFileSavedUnderOneSystemAndOpenedUnderAnotherGivesBackEveryAmount)
+{
+    // A thousand loads typed under each system with amounts of 1 to 17 digits in every
+    // unit of their kinds; saved, opened under each other system, saved there, opened and
+    // saved under the first again: byte for byte the first file, in every ordered pair.
+    const QStringList systems = pmUnit::UnitsManager::unitSystems();
+    const std::vector<UnitType> lengths = pmUnit::UnitsManager::getUnitTypes(pmUnit::Length);
+    const std::vector<UnitType> forces = pmUnit::UnitsManager::getUnitTypes(pmUnit::Force);
+    const std::string path = (logic.dataDir() + "/loads v3.pmdb").toStdString();
+    auto bytesOf = [&path]() {
+        QFile file(QString::fromStdString(path));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return file.readAll();
+    };
+    auto resaved = [&](const QString& under) {
+        system(under);
+        const std::vector<Obj::Project*> back = Obj::ProjectFile::resume(logic.app(), path);
+        EXPECT_EQ(1u, back.size());
+        Obj::ProjectFile::save(path, back, back.front());
+        logic.app().close_project(back.front()->get_name());
+        return bytesOf();
+    };
+    std::mt19937 random(48);
+    std::uniform_int_distribution<int> digits(1, 17), power(-4, 4), pick(0, 1000);
+    auto number = [&]() {
+        std::string m = std::to_string(1 + pick(random) % 9);
+        for (int d = digits(random); d > 1; --d)
+            m += char('0' + pick(random) % 10);
+        return m.substr(0, 1) + "." + m.substr(1) + "e" + std::to_string(power(random));
+    };
+    auto symbol = [](UnitType u) { return pmUnit::UnitsManager::getUnitSymbol(u).toStdString(); };
+    int pairs = 0, changedLines = 0;
+    for (const QString& first : systems) {
+        system(first);
+        Obj::Project* project = logic.app().create_project("Loads");
+        for (int i = 0; i < 1000; ++i) {
+            auto* load = static_cast<Obj::LoadObject*>(project->add_object("Obj::LoadObject", "L"));
+            ASSERT_TRUE(load->Thickness->set_value_text(number() + " " + symbol(lengths[i % lengths.size()])));
+            ASSERT_TRUE(load->Magnitude->set_value_text(number() + " " + symbol(forces[i % forces.size()])));
+            ASSERT_TRUE(load->Offset->set_value_text("(" + number() + " " + symbol(lengths[(i + 1) % lengths.size()])
+                                                     + ", " + number() + " " + symbol(lengths[(i + 2) % lengths.size()])
+                                                     + ", -" + number() + " " + symbol(lengths[(i + 3) % lengths.size()]) + ")"));
+            ASSERT_TRUE(load->Displacement->set_value_text("(" + number() + " " + symbol(lengths[i % lengths.size()])
+                                                           + ", Free, " + number() + ")"));
+        }
+        Obj::ProjectFile::save(path, {project}, project);
+        logic.app().close_project(project->get_name());
+        const QByteArray written = bytesOf();
+        for (const QString& second : systems) {
+            if (second == first)
+                continue;
+            ++pairs;
+            resaved(second);
+            const QByteArray again = resaved(first);
+            const QList<QByteArray> a = written.split('\n'), b = again.split('\n');
+            int changed = std::abs(a.size() - b.size());
+            for (int k = 0; k < std::min(a.size(), b.size()); ++k)
+                changed += a[k] != b[k] ? 1 : 0;
+            EXPECT_EQ(0, changed) << first.toStdString() << " -> " << second.toStdString() << " -> " << first.toStdString();
+            changedLines += changed;
+        }
+    }
+    QFile::remove(QString::fromStdString(path));
+    EXPECT_EQ(56, pairs);
+    EXPECT_EQ(0, changedLines);
 }
