@@ -194,8 +194,9 @@ void TypedAmounts::typedTable(bool comma)
                 }
                 ++taken;
                 EXPECT_TRUE(box->hasValidInput()) << cellName << ": " << box->inputProblem().toStdString();
-                if (unit == own)
+                if (unit == own) {
                     EXPECT_TRUE(sameBits(n, load->Thickness->get_value())) << cellName;
+                }
                 // In the logic, named in the unit typed (a system that shows lengths in it):
                 // the very number typed, in the value and in the saved value text.
                 pmUnit::UnitsData inTyped = pmUnit::UnitsManager::instance()->getUnitsData();

@@ -164,8 +164,9 @@ TEST_F(AmountTable, EveryAmountComesBackAsGivenOrIsRefusedWithATrueReason)
                     ++taken;
                     EXPECT_EQ("", why) << cell;
                     ASSERT_TRUE(q->set_value_text(text)) << cell;
-                    if (unit == own)
+                    if (unit == own) {
                         EXPECT_TRUE(sameBits(n, q->get_value())) << cell << ": " << q->get_value();
+                    }
                     const double typedValue = q->get_value();
 
                     // Every system in turn and back: taken or refused as the amount fits,
@@ -238,8 +239,9 @@ TEST_F(AmountTable, EveryAmountComesBackAsGivenOrIsRefusedWithATrueReason)
                         ASSERT_EQ(1u, back.size()) << cell << ": " << error;
                         Obj::PropertyQuantity* q = amount(back.front(), row.property);
                         ASSERT_TRUE(q) << cell;
-                        if (target == unit)
+                        if (target == unit) {
                             EXPECT_TRUE(sameBits(n, q->get_value())) << cell << ": " << q->get_value();
+                        }
                         EXPECT_EQ(savedOnce.toStdString(), Obj::valueTextWithUnits(*q)) << cell;
                         logic.app().close_project(back.front()->get_name());
                     }
@@ -254,8 +256,9 @@ TEST_F(AmountTable, EveryAmountComesBackAsGivenOrIsRefusedWithATrueReason)
                         ++pasted;
                         ASSERT_EQ(1u, made.size());
                         auto* q = static_cast<Obj::PropertyQuantity*>(made.front()->get_property_by_name(row.property));
-                        if (target == unit)
+                        if (target == unit) {
                             EXPECT_TRUE(sameBits(n, q->get_value())) << cell << " pasted";
+                        }
                         EXPECT_EQ(savedOnce.toStdString(), Obj::valueTextWithUnits(*q)) << cell << " pasted";
                     } catch (const Vexil::ExceptionHandler& e) {
                         EXPECT_NE(0, fits) << cell << " pasted: " << e.what();

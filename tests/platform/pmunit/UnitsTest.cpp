@@ -365,8 +365,9 @@ TEST(QuantityTable, ConversionsNeverRoundPastTheLargestNumberAndTellWhatFallsBel
                     ASSERT_TRUE(there.convertTo(from, back)) << cell;
                     EXPECT_TRUE(std::isfinite(back.getValue())) << cell << ": " << c;
                     EXPECT_EQ(std::signbit(v), std::signbit(c)) << cell;
-                    if (v != 0.0)
+                    if (v != 0.0) {
                         EXPECT_LE(std::fabs(back.getValue() - v) / std::fabs(v), 1e-14) << cell;
+                    }
                 }
             }
         }
