@@ -1,5 +1,6 @@
 #include "PropertyQuantityItem.h"
 
+#include "PropertySpaceLocationItem.h"
 #include "QuantitySpinBox.h"
 #include "VectorRowSupport.h"
 
@@ -32,6 +33,10 @@ QWidget* PropertyQuantityItem::createEditor(QWidget* parent, const QObject* rece
 void PropertyQuantityItem::setEditorData(QWidget* editor, const QVariant& data) const
 {
     auto* sb = static_cast<Gui::QuantitySpinBox*>(editor);
+    // A component of a placement's origin is kept in its project's length unit.
+    auto* vector = dynamic_cast<PropertyQuantityVectorItem*>(parent());
+    auto* location = vector ? dynamic_cast<PropertySpaceLocationItem*>(vector->parent()) : nullptr;
+    sb->setKeptUnit(location ? location->keptLengthUnit() : pmUnit::NoUnit);
     sb->setValue(data.value<pmUnit::Quantity>());
     sb->selectAll();
 }
@@ -69,14 +74,26 @@ bool Gui::PropertyOperator::quantityTextForLogic(const QVariant& v, const Obj::P
     if (v.type() == QVariant::String || !v.canConvert<pmUnit::Quantity>())
         return false;
     pmUnit::Quantity q = v.value<pmUnit::Quantity>();
-    // The number goes to the logic bare: in the property's unit, whatever unit was typed.
-    if (auto* p = dynamic_cast<const Obj::PropertyQuantity*>(prop)) {
+    // A number typed in another unit goes with that unit, exactly as typed: the logic keeps
+    // the amount as given and converts it itself ("2.5 cm" into a row in millimetres).
+    auto* p = dynamic_cast<const Obj::PropertyQuantity*>(prop);
+    if (p && q.hasGiven() && q.givenUnit() != p->getUnitType() && !q.isVector()) {
+        pmUnit::Quantity check;
+        if (!pmUnit::Quantity(q.givenNumber(), q.getQuantityKind(), q.givenUnit()).convertTo(p->getUnitType(), check))
+            return false;
+        text = pmUnit::shortestText(q.givenNumber()) + QLatin1Char(' ')
+            + pmUnit::UnitsManager::getUnitSymbol(q.givenUnit());
+        return true;
+    }
+    // Otherwise the number goes to the logic bare, in the property's unit.
+    if (p) {
         pmUnit::Quantity converted;
         if (!q.convertTo(p->getUnitType(), converted))
             return false;
         q = converted;
     }
-    text = numberForLogic(q.getValue(), 'g', 15);
+    // The shortest text that reads back the very number ("-0" too).
+    text = pmUnit::shortestText(q.getValue());
     return true;
 }
 

@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QLocale>
 
+#include <cmath>
+
 using namespace Gui::PropertyOperator;
 
 namespace {
@@ -54,6 +56,11 @@ PropertySpaceLocationItem::PropertySpaceLocationItem()
     appendChild(m_origin);
 }
 
+int PropertySpaceLocationItem::keptLengthUnit() const
+{
+    return keptUnit(getFirstProperty());
+}
+
 QVariant PropertySpaceLocationItem::value(const Obj::Property* prop) const
 {
     auto* p = dynamic_cast<const Obj::PropertySpaceLocation*>(prop);
@@ -95,6 +102,9 @@ bool PropertySpaceLocationItem::setProperty(const char* name, const QVariant& va
     const Vexil::Vector3d was = get_location();
     const Vexil::Vector3d wasShown = converted(was, kept, lengthUnit());
     const Vexil::Vector3d back = converted(given, lengthUnit(), kept);
+    // Never a position the logic cannot hold (the edit box refuses such a text first).
+    if (!std::isfinite(back.x) || !std::isfinite(back.y) || !std::isfinite(back.z))
+        return true;
     set_location(Vexil::Vector3d(given.x == wasShown.x ? was.x : back.x, given.y == wasShown.y ? was.y : back.y,
                                  given.z == wasShown.z ? was.z : back.z));
     return true;

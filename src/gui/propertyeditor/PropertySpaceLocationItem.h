@@ -31,6 +31,8 @@ public:
 
     Vexil::Vector3d get_location() const;
     void set_location(const Vexil::Vector3d& position);
+    // The unit the position is kept in (its project's length unit).
+    int keptLengthUnit() const;
 
 private:
     bool originChanged = false;

@@ -36,6 +36,7 @@ public:
     QString validStr;
     pmUnit::Quantity quantity;
     pmUnit::UnitType unit = pmUnit::NoUnit;
+    pmUnit::UnitType keptUnit = pmUnit::NoUnit;
     pmUnit::pmQuantity quantityKind = pmUnit::Dimensionless;
     double lastValue = 0.0;
     QString unitStr;
@@ -110,6 +111,11 @@ void QuantitySpinBox::setUnit(pmUnit::UnitType unit)
     updateText(d->quantity);
 }
 
+void QuantitySpinBox::setKeptUnit(pmUnit::UnitType unit)
+{
+    d->keptUnit = unit;
+}
+
 void QuantitySpinBox::setQuantity(pmUnit::pmQuantity kind)
 {
     d->quantityKind = kind;
@@ -174,6 +180,9 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
     QValidator::State state = QValidator::Invalid;
     double value = 0.0;
     QString problem = tr("Not a number");
+    // A number typed in another unit than the box's: kept as typed for the logic.
+    pmUnit::Quantity typed;
+    bool typedInOtherUnit = false;
 
     auto finish = [&]() {
         if (why)
@@ -181,6 +190,8 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
         if (state != QValidator::Acceptable)
             value = d->maximum > 0.0 ? d->minimum : d->maximum;
         result = pmUnit::Quantity(value, d->quantityKind, d->unit);
+        if (state == QValidator::Acceptable && typedInOtherUnit)
+            result.setGiven(typed.getValue(), typed.getUnitType());
         input = copy;
         return state;
     };
@@ -255,10 +266,34 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
             return finish();
         }
         value = converted.getValue();
-        if (!std::isfinite(value)) {
-            problem = tr("\"%1\" is beyond the largest number in %2").arg(copy.trimmed(), pmUnit::UnitsManager::getUnitSymbol(d->unit));
+        const bool otherUnit = parsed.getUnitType() != pmUnit::NoUnit && parsed.getUnitType() != d->unit;
+        const pmUnit::Quantity::Fit fit =
+            otherUnit ? pmUnit::Quantity::fit(parsed.getValue(), value) : pmUnit::Quantity::Fits;
+        if (fit != pmUnit::Quantity::Fits) {
+            const QString symbol = pmUnit::UnitsManager::getUnitSymbol(d->unit);
+            problem = fit == pmUnit::Quantity::BeyondLargest
+                ? tr("\"%1\" is beyond the largest number in %2").arg(copy.trimmed(), symbol)
+                : tr("\"%1\" is below the smallest normal number in %2").arg(copy.trimmed(), symbol);
             state = QValidator::Intermediate;
             return finish();
+        }
+        typed = parsed;
+        typedInOtherUnit = otherUnit;
+        // Where the value is kept in another unit, the amount must fit there too.
+        const pmUnit::UnitType from = otherUnit ? parsed.getUnitType() : d->unit;
+        const double amount = otherUnit ? parsed.getValue() : value;
+        pmUnit::Quantity kept;
+        if (d->keptUnit != pmUnit::NoUnit && d->keptUnit != from
+            && pmUnit::Quantity(amount, d->quantityKind, from).convertTo(d->keptUnit, kept)) {
+            const pmUnit::Quantity::Fit keptFit = pmUnit::Quantity::fit(amount, kept.getValue());
+            if (keptFit != pmUnit::Quantity::Fits) {
+                const QString symbol = pmUnit::UnitsManager::getUnitSymbol(d->keptUnit);
+                problem = keptFit == pmUnit::Quantity::BeyondLargest
+                    ? tr("\"%1\" is beyond the largest number in %2").arg(copy.trimmed(), symbol)
+                    : tr("\"%1\" is below the smallest normal number in %2").arg(copy.trimmed(), symbol);
+                state = QValidator::Intermediate;
+                return finish();
+            }
         }
     }
     catch (const Vexil::ExceptionHandler& e) {
@@ -291,6 +326,14 @@ QValidator::State QuantitySpinBox::validate(QString& input, int& pos) const
 
 void QuantitySpinBox::fixup(QString& input) const
 {
+    // Only separators that group digits: anywhere else one may be meant as the decimal
+    // sign, and dropping it would read another number.
+    try {
+        pmUnit::Quantity::parse(input, d->locale);
+    }
+    catch (const Vexil::ExceptionHandler&) {
+        return;
+    }
     input.remove(locale().groupSeparator());
 }
 

@@ -38,6 +38,10 @@ public:
     void setQuantity(pmUnit::pmQuantity kind);
     QString unitText() const;
     void setUnitText(const QString& text);
+    // The unit the value is finally kept in, where that is not the box's own (a placement
+    // kept in its project's length unit): an amount beyond what that unit holds is refused
+    // here, with the reason.  NoUnit: the box's unit.
+    void setKeptUnit(pmUnit::UnitType unit);
 
     double minimum() const;
     void setMinimum(double value);

@@ -882,6 +882,29 @@ void checkScaling(const ProjectRecord& record, const std::vector<std::unique_ptr
     }
 }
 
+// An amount the reader cannot take would be lost (the object keeping another number, which
+// the next save writes over the file's): the whole file, or copy, is refused instead, and
+// the reason names the amount.  Checked before anything is made.
+void checkAmounts(const ProjectRecord& record, const std::vector<std::unique_ptr<ProjectObject>>& built,
+                  const std::string& refusal)
+{
+    for (std::size_t k = 0; k < built.size() && k < record.objects.size(); ++k) {
+        const ProjectObject* object = built[k].get();
+        if (!object)
+            continue;
+        for (const PropertyRecord& p : record.objects[k].properties) {
+            const Property* property = object->get_property_by_name(p.name.c_str());
+            if (!property || p.type != property->getTypeId().get_name() || property->get_value_text() == p.value)
+                continue;
+            const std::string why = quantityTextProblem(*property, p.value);
+            if (!why.empty())
+                throw ProjectFile::Error(refusal + ": property '" + ValueText::printable(p.name) + "' of object "
+                                         + ValueText::printable(record.objects[k].name) + " holds '"
+                                         + ValueText::printable(p.value) + "': " + why);
+        }
+    }
+}
+
 void applyProperties(PropertyContainer& container, const std::vector<PropertyRecord>& records,
                      const std::string& writtenProject, const LinkMap& links, const std::string& owner)
 {
@@ -1014,7 +1037,7 @@ void ProjectFile::check(const Application& app, const std::string& path)
         checkGroupCycles(content, source);
         checkLengthUnits(content, source);
         for (const ProjectRecord& project : content.projects)
-            buildObjects(project, source);
+            checkAmounts(project, buildObjects(project, source), source + " cannot be opened");
     }
     catch (const std::bad_alloc&) {
         throw Error(source + " cannot be opened: there is not enough memory for what it holds");
@@ -1084,8 +1107,10 @@ std::vector<Project*> ProjectFile::resumeWithin(Application& app, const std::str
 
     std::vector<std::vector<std::unique_ptr<ProjectObject>>> built;
     built.reserve(content.projects.size());
-    for (const ProjectRecord& project : content.projects)
+    for (const ProjectRecord& project : content.projects) {
         built.push_back(buildObjects(project, source));
+        checkAmounts(project, built.back(), source + " cannot be opened");
+    }
 
     // From here on only a lack of memory can refuse the file.
     total = content.projects.size();
@@ -1175,6 +1200,7 @@ std::vector<ProjectObject*> ProjectFile::import_objects(std::istream& in, Projec
             throw Error(refusal);
     }
     std::vector<std::unique_ptr<ProjectObject>> built = buildObjects(record, "The copied data");
+    checkAmounts(record, built, "The copied data cannot be pasted");
     // Copied from a project whose lengths are in another unit: the same sizes and places.
     std::vector<PropertyRecord> projectProperties = record.properties;
     const int lengthUnit = takeLengthUnit(projectProperties, "The copied data");

@@ -49,9 +49,18 @@ std::string unitName(pmUnit::UnitType unit)
     return symbol.isEmpty() ? std::string("numbers without unit") : symbol.toStdString();
 }
 
+// How a conversion that left the normal numbers failed, in words that follow the amount.
+std::string outside(pmUnit::Quantity::Fit fit, pmUnit::UnitType unit)
+{
+    return fit == pmUnit::Quantity::BelowSmallest ? " is below the smallest normal number in " + unitName(unit)
+                                                  : " is beyond the largest number in " + unitName(unit);
+}
+
 // A number with an optional unit, in `unit` (converted from a unit of the same kind);
-// empty, or why the text is not taken.
-std::string readQuantity(const std::string& text, pmUnit::UnitType unit, double& out)
+// empty, or why the text is not taken.  `typed` and `typedUnit`, when given, receive the
+// number as the text gave it and its unit (`unit` for a bare number).
+std::string readQuantity(const std::string& text, pmUnit::UnitType unit, double& out, double* typed = nullptr,
+                         pmUnit::UnitType* typedUnit = nullptr)
 {
     try {
         const pmUnit::Quantity q = pmUnit::Quantity::parse(QString::fromStdString(text), plainNumbers());
@@ -63,23 +72,27 @@ std::string readQuantity(const std::string& text, pmUnit::UnitType unit, double&
                 return quotedText(text) + " is " + what + ": this value takes no unit";
             return quotedText(text) + " is " + what + ", not a value in " + unitName(unit);
         }
+        const bool bare = q.getUnitType() == pmUnit::NoUnit;
+        if (typed)
+            *typed = q.getValue();
+        if (typedUnit)
+            *typedUnit = bare ? unit : q.getUnitType();
         if (q.getValue() == NoValue) {
             out = NoValue;
             return {};
         }
-        if (!std::isfinite(converted.getValue()))
-            return quotedText(text) + " is beyond the largest number in " + unitName(unit);
+        // A number in the property's own unit is taken as it is, a denormal one too.
+        const pmUnit::Quantity::Fit fit = bare || q.getUnitType() == unit
+            ? pmUnit::Quantity::Fits
+            : pmUnit::Quantity::fit(q.getValue(), converted.getValue());
+        if (fit != pmUnit::Quantity::Fits)
+            return quotedText(text) + outside(fit, unit);
         out = converted.getValue();
         return {};
     }
     catch (const Vexil::ExceptionHandler& e) {
         return e.get_message();
     }
-}
-
-bool parseQuantity(const std::string& text, pmUnit::UnitType unit, double& out)
-{
-    return readQuantity(text, unit, out).empty();
 }
 
 std::vector<std::string> splitEntries(const std::string& text)
@@ -118,7 +131,7 @@ bool convertNumber(double& value, pmUnit::pmQuantity kind, pmUnit::UnitType from
 
 std::string withUnit(double value, pmUnit::UnitType unit)
 {
-    std::string text = Vexil::UtilityBox::exact_number_text(value);
+    std::string text = pmUnit::shortestText(value).toStdString();
     const QString symbol = pmUnit::UnitsManager::getUnitSymbol(unit);
     if (value != NoValue && !symbol.isEmpty())
         text += " " + symbol.toStdString();
@@ -136,7 +149,8 @@ void setQuietly(P& property, const V& value)
 }
 
 // The reason a boundary-condition text is refused, with its number and type when taken.
-std::string readLoad(const std::string& text, pmUnit::UnitType unit, int currentType, double& number, int& type)
+std::string readLoad(const std::string& text, pmUnit::UnitType unit, int currentType, double& number, int& type,
+                     double* typed = nullptr, pmUnit::UnitType* typedUnit = nullptr)
 {
     const std::size_t bar = text.find('|');
     long parsed = currentType;
@@ -145,15 +159,16 @@ std::string readLoad(const std::string& text, pmUnit::UnitType unit, int current
         if (!ValueText::parseInteger(typeText, parsed) || parsed < LoadConstant || parsed > LoadFree)
             return quotedText(typeText) + " is not a load value type (1 constant, 2 tabular, 3 function, 4 free)";
     }
-    const std::string why = readQuantity(text.substr(0, bar), unit, number);
+    const std::string why = readQuantity(text.substr(0, bar), unit, number, typed, typedUnit);
     if (why.empty())
         type = static_cast<int>(parsed);
     return why;
 }
 
-std::string readLimited(const std::string& text, pmUnit::UnitType unit, const Constraints* limits, double& number)
+std::string readLimited(const std::string& text, pmUnit::UnitType unit, const Constraints* limits, double& number,
+                        double* typed = nullptr, pmUnit::UnitType* typedUnit = nullptr)
 {
-    const std::string why = readQuantity(text, unit, number);
+    const std::string why = readQuantity(text, unit, number, typed, typedUnit);
     if (!why.empty() || !limits || number == NoValue)
         return why;
     if (number < limits->minimum || number > limits->maximum)
@@ -163,7 +178,7 @@ std::string readLimited(const std::string& text, pmUnit::UnitType unit, const Co
 }
 
 std::string readInputBC(const std::string& text, pmUnit::UnitType unit, const double current[3], bool enabled[3],
-                        double values[3])
+                        double values[3], double typed[3] = nullptr, pmUnit::UnitType typedUnits[3] = nullptr)
 {
     const std::vector<std::string> parts = splitEntries(text);
     if (parts.size() != 3)
@@ -171,8 +186,13 @@ std::string readInputBC(const std::string& text, pmUnit::UnitType unit, const do
     for (std::size_t i = 0; i < 3; ++i) {
         enabled[i] = parts[i] != "Free";
         values[i] = enabled[i] ? 0.0 : current[i];
+        if (typed) {
+            typed[i] = values[i];
+            typedUnits[i] = unit;
+        }
         if (enabled[i]) {
-            const std::string why = readQuantity(parts[i], unit, values[i]);
+            const std::string why = readQuantity(parts[i], unit, values[i], typed ? &typed[i] : nullptr,
+                                                 typed ? &typedUnits[i] : nullptr);
             if (!why.empty())
                 return why;
         }
@@ -180,13 +200,15 @@ std::string readInputBC(const std::string& text, pmUnit::UnitType unit, const do
     return {};
 }
 
-std::string readVector(const std::string& text, pmUnit::UnitType unit, double values[3])
+std::string readVector(const std::string& text, pmUnit::UnitType unit, double values[3], double typed[3] = nullptr,
+                       pmUnit::UnitType typedUnits[3] = nullptr)
 {
     const std::vector<std::string> parts = splitEntries(text);
     if (parts.size() != 3)
         return quotedText(text) + " does not hold three numbers";
     for (std::size_t i = 0; i < 3; ++i) {
-        const std::string why = readQuantity(parts[i], unit, values[i]);
+        const std::string why = readQuantity(parts[i], unit, values[i], typed ? &typed[i] : nullptr,
+                                             typed ? &typedUnits[i] : nullptr);
         if (!why.empty())
             return why;
     }
@@ -202,17 +224,23 @@ bool GivenNumbers::unchangedSince(const double* numbers, int n, pmUnit::UnitType
 }
 
 bool GivenNumbers::convert(const double* numbers, int n, pmUnit::pmQuantity kind, pmUnit::UnitType unit,
-                           pmUnit::UnitType target, double* out, const bool* difference) const
+                           pmUnit::UnitType target, double* out, const bool* difference, std::string* why) const
 {
     const bool fromGiven = unchangedSince(numbers, n, unit);
-    const double* source = fromGiven ? given : numbers;
-    const pmUnit::UnitType from = fromGiven ? givenUnit : unit;
     for (int i = 0; i < n; ++i) {
-        out[i] = source[i];
+        const double source = fromGiven ? given[i] : numbers[i];
+        const pmUnit::UnitType from = fromGiven ? givenUnit[i] : unit;
+        out[i] = source;
         if (!convertNumber(out[i], kind, from, target, difference && difference[i]))
             return false;
-        if (std::isfinite(source[i]) && !std::isfinite(out[i]))
+        const pmUnit::Quantity::Fit fit = from == target || source == NoValue
+            ? pmUnit::Quantity::Fits
+            : pmUnit::Quantity::fit(source, out[i]);
+        if (fit != pmUnit::Quantity::Fits) {
+            if (why)
+                *why = outside(fit, target);
             return false;
+        }
     }
     return true;
 }
@@ -222,11 +250,31 @@ void GivenNumbers::remember(const double* numbers, int n, pmUnit::UnitType unit,
 {
     if (!unchangedSince(numbers, n, unit)) {
         std::copy(numbers, numbers + n, given);
-        givenUnit = unit;
+        std::fill(givenUnit, givenUnit + n, unit);
     }
     std::copy(out, out + n, last);
     lastUnit = target;
     count = n;
+}
+
+void GivenNumbers::give(const double* numbers, const pmUnit::UnitType* units, int n, const double* held,
+                        pmUnit::UnitType heldUnit)
+{
+    std::copy(numbers, numbers + n, given);
+    std::copy(units, units + n, givenUnit);
+    std::copy(held, held + n, last);
+    lastUnit = heldUnit;
+    count = n;
+}
+
+void GivenNumbers::amounts(const double* numbers, int n, pmUnit::UnitType unit, double* out,
+                           pmUnit::UnitType* units) const
+{
+    const bool fromGiven = unchangedSince(numbers, n, unit);
+    for (int i = 0; i < n; ++i) {
+        out[i] = fromGiven ? given[i] : numbers[i];
+        units[i] = fromGiven ? givenUnit[i] : unit;
+    }
 }
 
 pmUnit::Quantity PropertyQuantity::getQuantityValue() const
@@ -236,11 +284,27 @@ pmUnit::Quantity PropertyQuantity::getQuantityValue() const
 
 bool PropertyQuantity::set_value_text(const std::string& text)
 {
-    double parsed = 0.0;
-    if (!parseQuantity(text, unit, parsed))
+    double parsed = 0.0, typed = 0.0;
+    pmUnit::UnitType typedUnit = unit;
+    if (!readQuantity(text, unit, parsed, &typed, &typedUnit).empty())
         return false;
     set_value(parsed);
+    keep_given(typed, typedUnit);
     return true;
+}
+
+void PropertyQuantity::keep_given(double number, pmUnit::UnitType givenUnit)
+{
+    const double held = get_value();
+    given.give(&number, &givenUnit, 1, &held, unit);
+}
+
+double PropertyQuantity::given_amount(pmUnit::UnitType& givenUnit) const
+{
+    const double held = get_value();
+    double out = held;
+    given.amounts(&held, 1, unit, &out, &givenUnit);
+    return out;
 }
 
 bool PropertyQuantity::convert_unit(pmUnit::UnitType target, bool apply)
@@ -284,10 +348,12 @@ void PropertyQuantityConstraint::setConstraints(double minimum, double maximum, 
 
 bool PropertyQuantityConstraint::set_value_text(const std::string& text)
 {
-    double parsed = 0.0;
-    if (!readLimited(text, getUnitType(), getConstraints(), parsed).empty())
+    double parsed = 0.0, typed = 0.0;
+    pmUnit::UnitType typedUnit = getUnitType();
+    if (!readLimited(text, getUnitType(), getConstraints(), parsed, &typed, &typedUnit).empty())
         return false;
     set_value(parsed);
+    keep_given(typed, typedUnit);
     return true;
 }
 
@@ -317,13 +383,15 @@ std::string PropertyBCQuantity::get_value_text() const
 
 bool PropertyBCQuantity::set_value_text(const std::string& text)
 {
-    double parsed = 0.0;
+    double parsed = 0.0, typed = 0.0;
+    pmUnit::UnitType typedUnit = getUnitType();
     int type = loadType;
-    if (!readLoad(text, getUnitType(), loadType, parsed, type).empty())
+    if (!readLoad(text, getUnitType(), loadType, parsed, type, &typed, &typedUnit).empty())
         return false;
     if (type != loadType)
         loadType = type;
     set_value(parsed);
+    keep_given(typed, typedUnit);
     return true;
 }
 
@@ -384,11 +452,18 @@ std::string PropertyInputBC::get_value_text() const
 bool PropertyInputBC::set_value_text(const std::string& text)
 {
     bool enabled[3];
-    double values[3];
-    if (!readInputBC(text, unit, numbers, enabled, values).empty())
+    double values[3], typed[3];
+    pmUnit::UnitType typedUnits[3];
+    if (!readInputBC(text, unit, numbers, enabled, values, typed, typedUnits).empty())
         return false;
     setBCValues(enabled, values);
+    givenNumbers.give(typed, typedUnits, 3, numbers, unit);
     return true;
+}
+
+void PropertyInputBC::given_amounts(double values[3], pmUnit::UnitType units[3]) const
+{
+    givenNumbers.amounts(numbers, 3, unit, values, units);
 }
 
 bool PropertyInputBC::convert_unit(pmUnit::UnitType target, bool apply)
@@ -407,13 +482,30 @@ bool PropertyInputBC::convert_unit(pmUnit::UnitType target, bool apply)
 bool PropertyQuantityVector::set_value_text(const std::string& text)
 {
     Vexil::Vector3d plain;
-    if (ValueText::parseVector(text, plain))
-        return PropertyVector::set_value_text(text);
-    double v[3];
-    if (!readVector(text, unit, v).empty())
+    double v[3], typed[3];
+    pmUnit::UnitType typedUnits[3] = {unit, unit, unit};
+    if (ValueText::parseVector(text, plain)) {
+        if (!PropertyVector::set_value_text(text))
+            return false;
+        const Vexil::Vector3d& held = get_value();
+        const double numbers[3] = {held.x, held.y, held.z};
+        given.give(numbers, typedUnits, 3, numbers, unit);
+        return true;
+    }
+    if (!readVector(text, unit, v, typed, typedUnits).empty())
         return false;
     set_value(v[0], v[1], v[2]);
+    const Vexil::Vector3d& held = get_value();
+    const double numbers[3] = {held.x, held.y, held.z};
+    given.give(typed, typedUnits, 3, numbers, unit);
     return true;
+}
+
+void PropertyQuantityVector::given_amounts(double values[3], pmUnit::UnitType units[3]) const
+{
+    const Vexil::Vector3d& held = get_value();
+    const double numbers[3] = {held.x, held.y, held.z};
+    given.amounts(numbers, 3, unit, values, units);
 }
 
 bool PropertyQuantityVector::convert_unit(pmUnit::UnitType target, bool apply)
@@ -433,32 +525,37 @@ bool PropertyQuantityVector::convert_unit(pmUnit::UnitType target, bool apply)
 
 std::string valueTextWithUnits(const Property& property)
 {
-    if (const auto* bc = dynamic_cast<const PropertyBCQuantity*>(&property)) {
-        std::string text = withUnit(bc->get_value(), bc->getUnitType());
-        if (bc->getLoadValueType() != LoadConstant)
+    if (const auto* q = dynamic_cast<const PropertyQuantity*>(&property)) {
+        pmUnit::UnitType unit = q->getUnitType();
+        const double number = q->given_amount(unit);
+        std::string text = withUnit(number, unit);
+        const auto* bc = dynamic_cast<const PropertyBCQuantity*>(&property);
+        if (bc && bc->getLoadValueType() != LoadConstant)
             text += "|" + std::to_string(bc->getLoadValueType());
         return text;
     }
-    if (const auto* q = dynamic_cast<const PropertyQuantity*>(&property))
-        return withUnit(q->get_value(), q->getUnitType());
     if (const auto* input = dynamic_cast<const PropertyInputBC*>(&property)) {
         bool given[3];
-        double values[3];
+        double values[3], amounts[3];
+        pmUnit::UnitType units[3];
         input->getBCValues(given, values);
+        input->given_amounts(amounts, units);
         std::string text = "(";
         for (int i = 0; i < 3; ++i) {
             if (i)
                 text += ", ";
-            text += given[i] ? withUnit(values[i], input->getUnitType()) : std::string("Free");
+            text += given[i] ? withUnit(amounts[i], units[i]) : std::string("Free");
         }
         return text + ")";
     }
     if (const auto* vector = dynamic_cast<const PropertyQuantityVector*>(&property)) {
         if (pmUnit::UnitsManager::getUnitSymbol(vector->getUnitType()).isEmpty())
             return vector->get_value_text();
-        const Vexil::Vector3d& v = vector->get_value();
-        return "(" + withUnit(v.x, vector->getUnitType()) + ", " + withUnit(v.y, vector->getUnitType()) + ", "
-            + withUnit(v.z, vector->getUnitType()) + ")";
+        double amounts[3];
+        pmUnit::UnitType units[3];
+        vector->given_amounts(amounts, units);
+        return "(" + withUnit(amounts[0], units[0]) + ", " + withUnit(amounts[1], units[1]) + ", "
+            + withUnit(amounts[2], units[2]) + ")";
     }
     return property.get_value_text();
 }
@@ -476,6 +573,29 @@ pmUnit::UnitType unitUnder(const Property& property, const pmUnit::UnitsData& un
     if (const auto* vector = dynamic_cast<const PropertyQuantityVector*>(&property))
         return Manager::getDefaultUnitType(vector->getQuantityKind(), units);
     return -1;
+}
+
+// Why the amounts of `property` do not go into `target`: the first one that does not.
+std::string whyNotIn(const Property& property, pmUnit::UnitType target)
+{
+    double amounts[3] = {0.0, 0.0, 0.0};
+    pmUnit::UnitType units[3] = {pmUnit::NoUnit, pmUnit::NoUnit, pmUnit::NoUnit};
+    if (const auto* q = dynamic_cast<const PropertyQuantity*>(&property))
+        amounts[0] = q->given_amount(units[0]);
+    else if (const auto* input = dynamic_cast<const PropertyInputBC*>(&property))
+        input->given_amounts(amounts, units);
+    else if (const auto* vector = dynamic_cast<const PropertyQuantityVector*>(&property))
+        vector->given_amounts(amounts, units);
+    for (int i = 0; i < 3; ++i) {
+        pmUnit::Quantity converted;
+        if (amounts[i] == NoValue || units[i] == target
+            || !pmUnit::Quantity(amounts[i], pmUnit::Dimensionless, units[i]).convertTo(target, converted))
+            continue;
+        const pmUnit::Quantity::Fit fit = pmUnit::Quantity::fit(amounts[i], converted.getValue());
+        if (fit != pmUnit::Quantity::Fits)
+            return outside(fit, target);
+    }
+    return outside(pmUnit::Quantity::BeyondLargest, target);
 }
 
 bool convertTo(Property& property, pmUnit::UnitType target, bool apply)
@@ -506,7 +626,7 @@ std::string unitsProblem(const Property& property, const pmUnit::UnitsData& unit
     // Only a look: nothing is converted.
     if (target < 0 || convertTo(const_cast<Property&>(property), target, false))
         return {};
-    return valueTextWithUnits(property) + " is beyond the largest number in " + unitName(target);
+    return valueTextWithUnits(property) + whyNotIn(property, target);
 }
 
 std::string quantityTextProblem(const Property& property, const std::string& text)

@@ -14,27 +14,35 @@ namespace Obj {
 // How a boundary-condition value is given.
 enum LoadValueType { LoadConstant = 1, LoadTabular = 2, LoadFunction = 3, LoadFree = 4 };
 
-// The numbers of a quantity as they were last given (typed, read or set) and the unit they
-// were given in.  A change of unit converts from these, never from an earlier conversion:
-// the factors are not exact in binary, and going back to the unit a number was given in
-// gives back that very number, however often the unit changed in between.
+// The numbers of a quantity as they were last given (typed, read from a file or a paste,
+// or set) and the unit each was given in, exactly as its text gave it.  A change of unit
+// converts from these, never from an earlier conversion: the factors are not exact in
+// binary, and going back to the unit a number was given in gives back that very number,
+// however often the unit changed in between.  A file keeps them as given, too.
 class GivenNumbers
 {
 public:
     static constexpr int Most = 3;
     // `numbers` (n of them, in `unit`) in `target`, into `out`; false when the units
-    // measure different things or a number would leave the finite ones.  A number marked
-    // in `difference` (a step) converts without a temperature scale's offset.
+    // measure different things or a number would leave the normal ones (`why` then says
+    // how, in words that follow the amount).  A number marked in `difference` (a step)
+    // converts without a temperature scale's offset.
     bool convert(const double* numbers, int n, pmUnit::pmQuantity kind, pmUnit::UnitType unit,
-                 pmUnit::UnitType target, double* out, const bool* difference = nullptr) const;
+                 pmUnit::UnitType target, double* out, const bool* difference = nullptr,
+                 std::string* why = nullptr) const;
     // Notes that `numbers` in `unit` became `out` in `target`.
     void remember(const double* numbers, int n, pmUnit::UnitType unit, const double* out, pmUnit::UnitType target);
+    // Notes that `held` (in `heldUnit`) was given as `numbers`, each in its unit of `units`.
+    void give(const double* numbers, const pmUnit::UnitType* units, int n, const double* held,
+              pmUnit::UnitType heldUnit);
+    // The amounts to write for `numbers` held in `unit`: as given while they are unchanged.
+    void amounts(const double* numbers, int n, pmUnit::UnitType unit, double* out, pmUnit::UnitType* units) const;
 private:
     // Whether `numbers` in `unit` are still those of the last conversion.
     bool unchangedSince(const double* numbers, int n, pmUnit::UnitType unit) const;
     double given[Most] = {};
+    pmUnit::UnitType givenUnit[Most] = {};
     double last[Most] = {};
-    pmUnit::UnitType givenUnit = pmUnit::NoUnit;
     pmUnit::UnitType lastUnit = pmUnit::NoUnit;
     int count = 0;
 };
@@ -55,6 +63,11 @@ public:
     // changed, for a unit of another kind or an amount beyond the largest number there.
     // Nobody is told: the value is the same.  With `apply` false it only tells.
     virtual bool convert_unit(pmUnit::UnitType target, bool apply = true);
+    // The amount as it was given: its number and the unit of that number.
+    double given_amount(pmUnit::UnitType& givenUnit) const;
+protected:
+    // The value just stored was given as `number` in `givenUnit`.
+    void keep_given(double number, pmUnit::UnitType givenUnit);
 private:
     pmUnit::pmQuantity kind = pmUnit::Dimensionless;
     pmUnit::UnitType unit = pmUnit::NoUnit;
@@ -134,6 +147,8 @@ public:
     bool set_value_text(const std::string& v) override;
     const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyInputBCItem"; }
     bool convert_unit(pmUnit::UnitType target, bool apply = true);
+    // The components as they were given: their numbers and the unit of each.
+    void given_amounts(double values[3], pmUnit::UnitType units[3]) const;
 private:
     bool given[3] = {true, true, true};
     double numbers[3] = {0.0, 0.0, 0.0};
@@ -154,6 +169,8 @@ public:
     bool set_value_text(const std::string& v) override;
     const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyQuantityVectorItem"; }
     bool convert_unit(pmUnit::UnitType target, bool apply = true);
+    // The components as they were given: their numbers and the unit of each.
+    void given_amounts(double values[3], pmUnit::UnitType units[3]) const;
 private:
     pmUnit::pmQuantity kind = pmUnit::Dimensionless;
     pmUnit::UnitType unit = pmUnit::NoUnit;
@@ -177,8 +194,9 @@ public:
 };
 
 // The value text with its unit after each number ("12.5 mm", "(5 mm, Free, -1.5 mm)"), so
-// that it reads back as the same amount whatever unit the reading property is in; a
-// property without a unit gives its plain value text.
+// that it reads back as the same amount whatever unit the reading property is in; each
+// amount as it was given (number and unit), its number in the shortest text that reads
+// back as the very same number.  A property without a unit gives its plain value text.
 std::string valueTextWithUnits(const Property& property);
 
 // A quantity property (of any of the kinds above) in the unit its kind has under `units`:
@@ -186,7 +204,8 @@ std::string valueTextWithUnits(const Property& property);
 bool convertToUnits(Property& property, const pmUnit::UnitsData& units);
 
 // Why `property` (a quantity of any kind above) cannot be named in the units `units` (a
-// number would leave the finite ones); empty when it can, and for any other property.
+// number would go beyond the largest or below the smallest normal number there); empty
+// when it can, and for any other property.
 std::string unitsProblem(const Property& property, const pmUnit::UnitsData& units);
 
 // Why `text` is not taken as the value of `property` (a quantity of any kind above): the

@@ -5,7 +5,10 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <charconv>
+#include <cstring>
 #include <cmath>
+#include <limits>
 
 namespace pmUnit {
 
@@ -132,8 +135,12 @@ pmQuantity kindOfDimension(Dimension d)
     return Dimensionless;
 }
 
+std::string quoted(const QString& text);
+
 // A number of `locale` as the C locale writes it: signs and decimal point mapped, group
-// separators dropped where they stand between groups of three digits.
+// separators dropped where they stand between groups of three digits.  A group separator
+// anywhere else may be meant as the decimal sign of another habit ("0,500" for a half):
+// the text is refused rather than read as another number.
 QString cNumberText(const QString& text, const QLocale& locale)
 {
     // The C locale groups with commas too ("1,500"); readers of files ask for none.
@@ -157,26 +164,26 @@ QString cNumberText(const QString& text, const QLocale& locale)
     const QString number = t.mid(start, end - start);
     const int dpAt = number.indexOf(dp);
     QString whole = dpAt < 0 ? number : number.left(dpAt);
-    QString fraction = dpAt < 0 ? QString() : number.mid(dpAt + 1);
-    bool hasPoint = dpAt >= 0;
+    const QString fraction = dpAt < 0 ? QString() : number.mid(dpAt + 1);
+    const bool hasPoint = dpAt >= 0;
+    auto refuse = [&]() {
+        throw Vexil::ExceptionHandler("The decimal sign here is " + quoted(QString(dp)) + ", not " + quoted(QString(gs))
+                                      + " (in " + quoted(text.trimmed()) + "): " + quoted(QString(gs))
+                                      + " only separates groups of three digits, as in "
+                                      + quoted(QStringLiteral("1") + gs + QStringLiteral("500")));
+    };
     if (whole.contains(gs)) {
         const QStringList groups = whole.split(gs);
-        bool grouped = !groups.first().isEmpty() && groups.first().size() <= 3;
+        const QString& first = groups.first();
+        bool grouped = !first.isEmpty() && first.size() <= 3 && first[0] != QLatin1Char('0');
         for (int i = 1; i < groups.size(); ++i)
             grouped = grouped && groups.at(i).size() == 3;
-        if (grouped) {
-            whole.remove(gs);
-        } else if (!hasPoint && groups.size() == 2 && gs == QLatin1Char('.')) {
-            // "12.5" in a decimal-comma locale: a point, not a misplaced separator.
-            whole = groups.at(0);
-            fraction = groups.at(1);
-            hasPoint = true;
-        } else {
-            return text;   // left to fail
-        }
+        if (!grouped)
+            refuse();
+        whole.remove(gs);
     }
     if (fraction.contains(gs))
-        return text;
+        refuse();
     return t.left(start) + whole + (hasPoint ? QStringLiteral(".") + fraction : QString()) + t.mid(end);
 }
 
@@ -260,6 +267,10 @@ std::string trailingText(const QString& text, const QString& rest, const QLocale
     if (isOperator(first))
         return "Expressions such as " + quoted(t) + " are not read: type the resulting number";
     const QChar point = locale.decimalPoint();
+    if ((locale.numberOptions() & QLocale::RejectGroupSeparator) && first == locale.groupSeparator()
+        && first != point)
+        return quoted(t) + " is not read: numbers here are written without group separators such as "
+            + quoted(QString(first)) + ", with " + quoted(QString(point)) + " as the decimal sign";
     if (first == QLatin1Char('.') || first == QLatin1Char(',')) {
         // The parser reads the locale's decimal sign as ".": one left over is a second one.
         if (first == point || (first == QLatin1Char('.') && t.contains(point)))
@@ -281,6 +292,13 @@ std::string trailingText(const QString& text, const QString& rest, const QLocale
 }
 
 } // namespace
+
+QString shortestText(double value)
+{
+    char buffer[64];
+    const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return QString::fromLatin1(buffer, static_cast<int>(r.ptr - buffer));
+}
 
 // ---------------------------------------------------------------------------------
 
@@ -308,6 +326,7 @@ Quantity::Quantity(bool fx, bool fy, bool fz, double x, double y, double z, pmQu
 void Quantity::setUnitType(UnitType u)
 {
     unit = u;
+    hasGivenAmount = false;
     unknownSymbol.clear();
 }
 
@@ -320,6 +339,7 @@ QString Quantity::getUnitString() const
 
 void Quantity::setUnit(const QString& unitSymbol)
 {
+    hasGivenAmount = false;
     const UnitType u = UnitsManager::findUnit(unitSymbol);
     if (u < 0) {
         unit = NoUnit;
@@ -358,12 +378,31 @@ bool Quantity::convertTo(UnitType target, Quantity& out) const
         return false;
     // To the 15 significant digits that values are shown and sent with: the factors are
     // not held exactly in binary, and "3 ft" is 914.4 mm, not 914.40000000000009.
-    auto convert = [from, to](double value) {
-        const double converted = (value * from->factor + from->offset - to->offset) / to->factor;
+    // Without offsets by one factor: the product with the first one alone could leave the
+    // numbers (or their digits) on the way, near the largest or the smallest of them.
+    const bool scaled = from->offset == 0.0 && to->offset == 0.0;
+    const double ratio = from->factor / to->factor;
+    auto convert = [from, to, scaled, ratio](double value) {
+        const double converted =
+            scaled ? value * ratio : (value * from->factor + from->offset - to->offset) / to->factor;
+        // Zero keeps its sign (the text of -0 would lose it).
+        if (!std::isfinite(value) || !std::isfinite(converted) || converted == 0.0)
+            return converted;
+        // What the result is in the unit it came from: it must stay a number there, so
+        // that the amount can always go back.
+        // As the conversion the other way computes it.
+        auto back = [from, to, scaled](double r) {
+            return scaled ? r * (to->factor / from->factor) : (r * to->factor + to->offset - from->offset) / from->factor;
+        };
+        double result = converted;
         bool ok = false;
         const double rounded = QString::number(converted, 'g', 15).toDouble(&ok);
-        // Near the largest number the rounded text may lie beyond it.
-        return ok && std::isfinite(rounded) ? rounded : converted;
+        if (ok && std::isfinite(rounded) && std::isfinite(back(rounded)) && (rounded != 0.0 || converted == 0.0))
+            result = rounded;
+        // Near the largest number even the exact quotient may round past it.
+        for (int k = 0; k < 64 && result != 0.0 && !std::isfinite(back(result)); ++k)
+            result = std::nextafter(result, 0.0);
+        return result;
     };
     result.v.x = convert(v.x);
     if (vector) {
@@ -372,6 +411,17 @@ bool Quantity::convertTo(UnitType target, Quantity& out) const
     }
     out = result;
     return true;
+}
+
+Quantity::Fit Quantity::fit(double source, double converted)
+{
+    if (!std::isfinite(source) || source == 0.0)
+        return Fits;
+    if (!std::isfinite(converted))
+        return BeyondLargest;
+    if (std::fabs(converted) < std::numeric_limits<double>::min())
+        return BelowSmallest;
+    return Fits;
 }
 
 Quantity Quantity::parse(const QString& text, const QLocale& locale)
@@ -422,9 +472,11 @@ bool Quantity::operator==(const Quantity& o) const
     if (vector != o.vector || flagged != o.flagged || unit != o.unit || unknownSymbol != o.unknownSymbol
         || kind != o.kind)
         return false;
+    // Bit for bit: -0 typed over 0 is a new amount, and the same number is equal to itself.
+    auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
     if (!vector)
-        return v.x == o.v.x;
-    return v == o.v && (!flagged || flags == o.flags);
+        return same(v.x, o.v.x);
+    return same(v.x, o.v.x) && same(v.y, o.v.y) && same(v.z, o.v.z) && (!flagged || flags == o.flags);
 }
 
 

@@ -65,7 +65,19 @@ public:
 
     // A scalar's value, a vector's x component.
     double getValue() const { return v.x; }
-    void setValue(double value) { v.x = value; }
+    void setValue(double value) { v.x = value; hasGivenAmount = false; }
+    // A scalar as its text gave it, when that was in another unit than the one it is
+    // held in: the number and its unit, exactly.  Kept through conversions; a new value or
+    // unit drops it.  Not part of the comparison: the amount is the same.
+    void setGiven(double number, UnitType givenUnit)
+    {
+        givenNumberValue = number;
+        givenUnitType = givenUnit;
+        hasGivenAmount = true;
+    }
+    bool hasGiven() const { return hasGivenAmount; }
+    double givenNumber() const { return hasGivenAmount ? givenNumberValue : v.x; }
+    UnitType givenUnit() const { return hasGivenAmount ? givenUnitType : unit; }
     pmQuantity getQuantityKind() const { return kind; }
     void setQuantityKind(pmQuantity k) { kind = k; }
     UnitType getUnitType() const { return unit; }
@@ -90,15 +102,23 @@ public:
 
     // The quantity in another unit of the same dimension, to 15 significant digits; false
     // (and `out` untouched) when the units measure different things.  A quantity without
-    // unit converts to any unit unchanged.  A number beyond the largest one in the target
-    // unit comes out infinite: callers that keep it check.
+    // unit converts to any unit unchanged.  The rounding never carries a number past the
+    // largest one its own unit can hold, so the result always converts back.  A number
+    // beyond the largest one in the target unit comes out infinite, one below the smallest
+    // normal number there loses digits or becomes 0: callers that keep it check (fit).
     bool convertTo(UnitType target, Quantity& out) const;
 
+    // How the conversion of `source` to `converted` fits the numbers a double holds with
+    // all its digits.
+    enum Fit { Fits, BeyondLargest, BelowSmallest };
+    static Fit fit(double source, double converted);
+
     // Reads a number with an optional unit symbol ("12.5", "-3e2 mm", "1,500 N", "1,5 kN" in
-    // a decimal-comma locale).  Numbers follow `locale`: its decimal point, group
-    // separators in their right places (none with QLocale::RejectGroupSeparator), and its
-    // signs; in a decimal-comma locale a point
-    // that cannot be a group separator is taken as the decimal point.  The kind is the
+    // a decimal-comma locale).  Numbers follow `locale`: its decimal point, its signs, and
+    // group separators only where grouping cannot mean anything else (a first group of one
+    // to three digits not starting with 0, then groups of exactly three); a group separator
+    // anywhere else ("0,500", "1,5" in the C locale) is refused, never read as another
+    // number.  With QLocale::RejectGroupSeparator no group separator is taken.  The kind is the
     // unit's dimension (Dimensionless without unit).  The whole text must be read: for
     // anything else (an unknown or wrongly cased unit, text after it, an expression, the
     // other locale's decimal sign) it throws Vexil::ExceptionHandler with a message that
@@ -116,6 +136,9 @@ private:
     QString unknownSymbol;
     bool vector = false;
     bool flagged = false;
+    bool hasGivenAmount = false;
+    double givenNumberValue = 0.0;
+    UnitType givenUnitType = NoUnit;
 };
 
 // The four unit choices that projects convert their values with.
@@ -131,6 +154,10 @@ struct UnitsData
             && temperature == o.temperature;
     }
 };
+
+// The shortest text (C locale, no group separators) that reads back as exactly `value`;
+// "-0" for negative zero, "inf"/"nan" for what no number is.
+QString shortestText(double value);
 
 class UnitsManager
 {

@@ -210,7 +210,7 @@ TEST_F(BCRows, TypedConstantsAreWrittenInThePropertysUnitAndLimitedRowsUseTheirL
         field(context->spinBox())->setText("2 GPa");   // beyond the limit
         EXPECT_FALSE(context->spinBox()->hasValidInput());
     }
-    EXPECT_EQ(commands(), std::vector<std::string>{line41(a, "Magnitude", "1500")});
+    EXPECT_EQ(commands(), std::vector<std::string>{line41(a, "Magnitude", "1.5 kN")});
     EXPECT_EQ("1500 N", text(value(1)));
 }
 

@@ -262,9 +262,9 @@ TEST_F(LoadInMainWindow, TypedMillimetresAreKeptUnderADecimalCommaLocale)
     QWidget* editor = open(cell("Thickness"));
     type(editor, "3,75 mm");
     EXPECT_EQ(3.75, load->Thickness->get_value());
-    type(editor, "12.5 mm");
-    EXPECT_EQ(12.5, load->Thickness->get_value());
-    EXPECT_EQ("12,5 mm", shown(cell("Thickness")));
+    type(editor, "1.250,5 mm");
+    EXPECT_EQ(1250.5, load->Thickness->get_value());
+    EXPECT_EQ("1250,5 mm", shown(cell("Thickness")));
 }
 
 TEST_F(LoadInMainWindow, ABoundaryConditionSwitchesBetweenConstantAndTabular)

@@ -180,12 +180,14 @@ TEST(QuantitySpinBoxTest, DecimalCommaLocaleShowsAndReadsTheSameNumber)
     box.setValue(mm(12.5));
     EXPECT_EQ("12,5 mm", field(&box)->text());
     EXPECT_DOUBLE_EQ(12.5, box.rawValue());
-    // Typed: with a comma, with the habit of a point, and with groups.
+    // Typed: with a comma and with groups; a point that groups nothing may be a decimal
+    // point of another habit, and is refused, never read as another number.
     field(&box)->clear();
     QTest::keyClicks(&box, "7,25 mm");
     EXPECT_DOUBLE_EQ(7.25, box.rawValue());
     field(&box)->setText("12.5 mm");
-    EXPECT_DOUBLE_EQ(12.5, box.rawValue());
+    EXPECT_FALSE(box.hasValidInput());
+    EXPECT_DOUBLE_EQ(7.25, box.rawValue());
     field(&box)->setText("1.234,5");
     EXPECT_DOUBLE_EQ(1234.5, box.rawValue());
     box.stepBy(1);
@@ -204,9 +206,10 @@ TEST_F(QuantityRows, QuantityRowShowsItsUnitAndWritesTheBareNumberInItsUnit)
         EXPECT_EQ("1234.5 mm", field(box)->text());
         field(box)->setText("12.5 mm");
     });
-    // A unit typed is converted into the property's own.
+    // A unit typed goes to the logic as typed, which keeps the amount as given and
+    // converts it into the property's own.
     editWith<QuantitySpinBox>(value("Thickness"), [](QuantitySpinBox* box) { field(box)->setText("2.5 cm"); });
-    EXPECT_EQ(commands(), (std::vector<std::string>{line41(a, "Thickness", "12.5"), line41(a, "Thickness", "25")}));
+    EXPECT_EQ(commands(), (std::vector<std::string>{line41(a, "Thickness", "12.5"), line41(a, "Thickness", "2.5 cm")}));
     EXPECT_EQ("25 mm", text(value("Thickness")));
 
     // Writing the value the row holds sends nothing.

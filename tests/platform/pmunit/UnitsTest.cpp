@@ -4,6 +4,14 @@
 #include <vexil/Exception.h>
 
 #include <QLocale>
+#include <QRegExp>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -150,8 +158,9 @@ TEST(Quantity, ParsesInADecimalCommaLocale)
     const QLocale german(QLocale::German, QLocale::Germany);
     EXPECT_DOUBLE_EQ(12.5, parsed("12,5 mm", german).getValue());
     EXPECT_DOUBLE_EQ(1234.5, parsed("1.234,5", german).getValue());
-    // A point that cannot separate groups of three is a decimal point typed by habit.
-    EXPECT_DOUBLE_EQ(12.5, parsed("12.5 mm", german).getValue());
+    // A point that cannot separate groups of three may be a decimal point typed by habit,
+    // or a misplaced separator: refused, never guessed.
+    EXPECT_THROW(parsed("12.5 mm", german), Vexil::ExceptionHandler);
     EXPECT_DOUBLE_EQ(1234, parsed("1.234", german).getValue());
     EXPECT_THROW(parsed("1.23.4", german), Vexil::ExceptionHandler);
     EXPECT_THROW(parsed("1,2,3", german), Vexil::ExceptionHandler);
@@ -205,8 +214,12 @@ TEST(Quantity, RefusalsTellTheUserWhatIsWrong)
         }
         return "taken";
     };
-    EXPECT_EQ("The decimal sign here is \".\", not \",\" (in \"12,5 mm\")", why("12,5 mm", english));
-    EXPECT_EQ("The decimal sign here is \",\", not \".\" (in \"1.23.4\")", why("1.23.4", german));
+    EXPECT_EQ("The decimal sign here is \".\", not \",\" (in \"12,5 mm\"): \",\" only separates groups of three "
+              "digits, as in \"1,500\"",
+              why("12,5 mm", english));
+    EXPECT_EQ("The decimal sign here is \",\", not \".\" (in \"1.23.4\"): \".\" only separates groups of three "
+              "digits, as in \"1.500\"",
+              why("1.23.4", german));
     EXPECT_EQ("\"1.2.3\" has more than one decimal sign", why("1.2.3", QLocale::c()));
     EXPECT_EQ("\"1,2,3\" has more than one decimal sign", why("1,2,3", german));
     EXPECT_EQ("Expressions such as \"2*3 mm\" are not read: type the resulting number", why("2*3 mm", english));
@@ -235,7 +248,9 @@ TEST(Quantity, ReadsGroupsUnderTheCLocaleAndNamesATextWithANulWhole)
     EXPECT_EQ(pmUnit::Newton, parsed("1,500 N").getUnitType());
     EXPECT_EQ(1234567.5, parsed("1,234,567.5").getValue());
     // A comma between other than three digits is a decimal sign of another habit.
-    EXPECT_EQ("The decimal sign here is \".\", not \",\" (in \"1,5 N\")", why("1,5 N", QLocale::c()));
+    EXPECT_EQ("The decimal sign here is \".\", not \",\" (in \"1,5 N\"): \",\" only separates groups of three "
+              "digits, as in \"1,500\"",
+              why("1,5 N", QLocale::c()));
     // Readers of files take no groups.
     QLocale plain = QLocale::c();
     plain.setNumberOptions(QLocale::RejectGroupSeparator);
@@ -252,4 +267,146 @@ TEST(Quantity, ReadsGroupsUnderTheCLocaleAndNamesATextWithANulWhole)
     ASSERT_TRUE(parsed("7000 N").convertTo(pmUnit::Dyne, out));
     ASSERT_TRUE(Quantity(out.getValue(), pmUnit::Force, pmUnit::Dyne).convertTo(pmUnit::Newton, out));
     EXPECT_EQ(7000.0, out.getValue());
+}
+
+namespace {
+
+// Why `text` is refused, or "taken N" with the number read.
+std::string reading(const QString& text, const QLocale& locale)
+{
+    try {
+        return "taken " + pmUnit::shortestText(Quantity::parse(text, locale).getValue()).toStdString();
+    } catch (const Vexil::ExceptionHandler& e) {
+        return e.get_message();
+    }
+}
+
+} // namespace
+
+TEST(QuantityTable, AGroupSeparatorIsReadOnlyWhereItCanMeanNothingElse)
+{
+    // Each text under the C locale, under a decimal-comma locale (point and comma traded),
+    // and as a file reads it (no group separators at all).
+    const QLocale german(QLocale::German, QLocale::Germany);
+    QLocale file = QLocale::c();
+    file.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+    const struct
+    {
+        const char* text;
+        const char* number;   // read under the locale; null: refused for its separator
+    } table[] = {
+        {"0,500", nullptr}, {"0,125", nullptr}, {"0,001", nullptr}, {"00,500", nullptr}, {"01,500", nullptr},
+        {"1,5", nullptr},   {"1,50", nullptr},  {"1,5000", nullptr}, {",500", nullptr},  {"1,500,00", nullptr},
+        {"1.500,5", nullptr}, {"12,5.5", nullptr},
+        {"1,500", "1500"},  {"12,345", "12345"}, {"123,456,789", "123456789"}, {"1,500.25", "1500.25"},
+        {"-1,500", "-1500"}, {"1500", "1500"}, {"0.500", "0.5"}, {"1.5", "1.5"},
+    };
+    for (const auto& row : table) {
+        for (const bool comma : {false, true}) {
+            QString text = QString::fromLatin1(row.text) + " mm";
+            if (comma)
+                text.replace(QLatin1Char('.'), QLatin1Char('#')).replace(QLatin1Char(','), QLatin1Char('.')).replace(QLatin1Char('#'), QLatin1Char(','));
+            const QLocale& locale = comma ? german : QLocale::c();
+            const std::string got = reading(text, locale);
+            const std::string cell = text.toStdString() + (comma ? " (de_DE)" : " (C)");
+            if (row.number) {
+                EXPECT_EQ(std::string("taken ") + row.number, got) << cell;
+            } else {
+                const std::string dp = comma ? "\",\"" : "\".\"", gs = comma ? "\".\"" : "\",\"";
+                // The reason names both signs: which one the text may have meant.
+                EXPECT_TRUE(got.find("The decimal sign here is " + dp + ", not " + gs) == 0
+                            || got.find("has more than one decimal sign") != std::string::npos)
+                    << cell << ": " << got;
+            }
+        }
+        // A file takes no group separators: refused with that reason, or read as written.
+        const QString text = QString::fromLatin1(row.text) + " mm";
+        const std::string got = reading(text, file);
+        if (row.text[0] == ',')
+            EXPECT_EQ("\",500 mm\" is not a number", got);
+        else if (QString::fromLatin1(row.text).contains(QLatin1Char(',')))
+            EXPECT_NE(std::string::npos, got.find("written without group separators such as \",\", with \".\" as the "
+                                                  "decimal sign"))
+                << row.text << " (file): " << got;
+        else
+            EXPECT_EQ(std::string("taken ") + row.number, got) << row.text << " (file)";
+    }
+}
+
+TEST(QuantityTable, ConversionsNeverRoundPastTheLargestNumberAndTellWhatFallsBelowTheSmallest)
+{
+    const double edges[] = {DBL_MAX, -DBL_MAX, 1e308, DBL_MIN, 2.2250738585072009e-308, 4.9406564584124654e-324,
+                            -0.0, 0.30000000000000004, 9.99999999999999, 0.12345678901234567};
+    for (const pmUnit::pmQuantity kind : {pmUnit::Length, pmUnit::Force, pmUnit::Pressure, pmUnit::Mass}) {
+        const std::vector<pmUnit::UnitType> units = pmUnit::UnitsManager::getUnitTypes(kind);
+        for (const pmUnit::UnitType from : units) {
+            for (const pmUnit::UnitType to : units) {
+                for (const double v : edges) {
+                    const std::string cell = std::to_string(v) + " " + pmUnit::UnitsManager::getUnitSymbol(from).toStdString()
+                        + " -> " + pmUnit::UnitsManager::getUnitSymbol(to).toStdString();
+                    Quantity there, back;
+                    ASSERT_TRUE(Quantity(v, kind, from).convertTo(to, there)) << cell;
+                    const double c = there.getValue();
+                    const Quantity::Fit fit = Quantity::fit(v, c);
+                    if (from == to) {
+                        EXPECT_EQ(0, std::memcmp(&v, &c, sizeof v)) << cell;
+                        continue;
+                    }
+                    if (fit == Quantity::BeyondLargest) {
+                        EXPECT_FALSE(std::isfinite(c)) << cell;
+                        continue;
+                    }
+                    if (fit == Quantity::BelowSmallest) {
+                        EXPECT_LT(std::fabs(c), DBL_MIN) << cell;
+                        continue;
+                    }
+                    // What fits goes back: finite, and to the number it came from within
+                    // the digits shown.
+                    ASSERT_TRUE(there.convertTo(from, back)) << cell;
+                    EXPECT_TRUE(std::isfinite(back.getValue())) << cell << ": " << c;
+                    EXPECT_EQ(std::signbit(v), std::signbit(c)) << cell;
+                    if (v != 0.0) {
+                        EXPECT_LE(std::fabs(back.getValue() - v) / std::fabs(v), 1e-14) << cell;
+                    }
+                }
+            }
+        }
+    }
+    // The largest number in millimetres, in metres and back: never rounded past it.
+    Quantity m, mm;
+    ASSERT_TRUE(Quantity(DBL_MAX, pmUnit::Length, pmUnit::Millimeter).convertTo(pmUnit::Meter, m));
+    EXPECT_LE(m.getValue(), DBL_MAX / 1000.0 * (1 + 1e-15));
+    ASSERT_TRUE(m.convertTo(pmUnit::Millimeter, mm));
+    EXPECT_TRUE(std::isfinite(mm.getValue()));
+    // Below the smallest normal number: told, not silently 0 or short of digits.
+    EXPECT_EQ(Quantity::BelowSmallest, Quantity::fit(4.9406564584124654e-324, 0.0));
+    EXPECT_EQ(Quantity::BelowSmallest, Quantity::fit(2.2250738585072009e-308, 2.2250738585072009e-314));
+    EXPECT_EQ(Quantity::Fits, Quantity::fit(-0.0, -0.0));
+}
+
+TEST(QuantityTable, TheShortestTextReadsBackTheVeryNumber)
+{
+    const double numbers[] = {0.1, 0.30000000000000004, 1573.6626016979733, 9.9999999999999991e-05, -0.0, DBL_MAX,
+                              DBL_MIN, 4.9406564584124654e-324, 7000, 0.003 / 0.3048, 1.0 / 3.0, 914.4000000000001};
+    for (const double v : numbers) {
+        const QString text = pmUnit::shortestText(v);
+        bool ok = false;
+        const double back = text.toDouble(&ok);
+        EXPECT_TRUE(ok) << text.toStdString();
+        EXPECT_EQ(0, std::memcmp(&v, &back, sizeof v)) << text.toStdString();
+        // No shorter text with fewer significant digits reads back the same number.
+        QString mantissa = text.section(QLatin1Char('e'), 0, 0);
+        mantissa.remove(QRegExp("[^0-9]"));
+        mantissa.remove(QRegExp("^0+"));
+        mantissa.remove(QRegExp("0+$"));
+        const int significant = mantissa.size();
+        if (significant > 1) {
+            const QString shorter = QString::number(v, 'g', significant - 1);
+            EXPECT_NE(v, shorter.toDouble()) << text.toStdString() << " vs " << shorter.toStdString();
+        }
+        EXPECT_EQ(Quantity::parse(text + " mm").getValue(), v);
+    }
+    EXPECT_EQ("-0", pmUnit::shortestText(-0.0));
+    EXPECT_EQ("0.30000000000000004", pmUnit::shortestText(0.30000000000000004));
+    EXPECT_EQ("7000", pmUnit::shortestText(7000));
 }

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -61,6 +62,11 @@ const char* checkedText(const Choices& choices)
 
 void checkMatching(const Choices& choices, const QString& stored)
 {
+    // Loading shows the stored choice; it does not make it: a window's units change only
+    // when the user picks a button, or by OK (a choice stored by another window).
+    std::vector<std::unique_ptr<QSignalBlocker>> quiet;
+    for (const auto& c : choices)
+        quiet.push_back(std::make_unique<QSignalBlocker>(c.first));
     for (const auto& c : choices) {
         if (stored == QLatin1String(c.second)) {
             c.first->setChecked(true);

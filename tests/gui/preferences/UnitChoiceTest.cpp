@@ -1,0 +1,129 @@
+// The unit choice of a window and the preferences dialog, as a table: every way the dialog
+// is left (OK, Cancel, Escape, closing it) x whether the user picked another unit system in
+// it x whether another instance stored a choice meanwhile.  Only OK makes a choice the
+// window does not follow yet; every other way leaves the window's units, its status bar and
+// its projects' amounts as they were.
+
+#include <commands/SimModule.h>
+#include <core/qPelmoraApplication.h>
+#include <dialogs/preferences/PreferencesDialogImp.h>
+#include <mainwindow/MainWindow.h>
+
+#include <support/TestEnvironment.h>
+
+#include <obj/Application.h>
+#include <obj/LoadObject.h>
+#include <obj/Project.h>
+#include <obj/PropertyQuantity.h>
+#include <pmunit/Units.h>
+#include <vexil/PreferenceManager.h>
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+using Gui::Dialog::PreferencesDialogImp;
+
+namespace {
+
+enum class Leave { Ok, Cancel, Escape, Close };
+
+const char* name(Leave how)
+{
+    switch (how) {
+    case Leave::Ok: return "OK";
+    case Leave::Cancel: return "Cancel";
+    case Leave::Escape: return "Escape";
+    case Leave::Close: return "close";
+    }
+    return "";
+}
+
+class UnitChoice : public ::testing::Test
+{
+protected:
+    void TearDown() override { pmUnit::UnitsManager::instance()->setSystemUnits("MKS"); }
+    PelmoraTest::ScopedLogic logic;
+};
+
+} // namespace
+
+TEST_F(UnitChoice, OnlyOkChangesTheWindowsUnits)
+{
+    Vexil::PreferenceManager* prefs = logic.app().getPrefMgr();
+    ASSERT_TRUE(prefs);
+    auto app = std::make_unique<Gui::qPelmoraApplication>(false);
+    auto window = std::make_unique<Gui::MainWindow>();
+    auto* label = window->statusBar()->findChild<QLabel*>(QStringLiteral("UnitLabel"));
+    ASSERT_TRUE(label);
+    const QString file = prefs->fileName();
+
+    for (const Leave how : {Leave::Ok, Leave::Cancel, Leave::Escape, Leave::Close}) {
+        for (const bool picked : {false, true}) {
+            for (const bool otherStored : {false, true}) {
+                const std::string cell = std::string(name(how)) + (picked ? ", CMGS picked" : "")
+                    + (otherStored ? ", another instance stored BFT" : "");
+                // The window follows millimetres, with an amount in a project.
+                prefs->set(Vexil::PM_UNIT_SYSTEM, QStringLiteral("MMKS"), true);
+                ASSERT_EQ("MMKS", pmUnit::UnitsManager::instance()->systemUnits()) << cell;
+                Obj::Project* project = logic.app().create_project("P");
+                auto* load = static_cast<Obj::LoadObject*>(project->add_object("Obj::LoadObject", "L"));
+                ASSERT_TRUE(load->Thickness->set_value_text("12.5"));
+                const QString labelBefore = label->text();
+                if (otherStored) {
+                    Vexil::PreferenceManager other(file);
+                    other.set(Vexil::PM_UNIT_SYSTEM, QStringLiteral("BFT"), false);
+                    // This window stores a setting of its own, which takes in what the other stored.
+                    prefs->set(Vexil::PM_RECENT_FILES, prefs->getInt(Vexil::PM_RECENT_FILES), false);
+                    ASSERT_EQ("BFT", prefs->getString(Vexil::PM_UNIT_SYSTEM)) << cell;
+                }
+
+                auto* dlg = new PreferencesDialogImp(window.get());
+                dlg->setPreferenceManager(prefs);
+                dlg->show();
+                ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg)) << cell;
+                // Opening shows the stored choice and changes nothing yet.
+                EXPECT_EQ("MMKS", pmUnit::UnitsManager::instance()->systemUnits()) << cell;
+                EXPECT_EQ(labelBefore, label->text()) << cell;
+                EXPECT_EQ(otherStored, dlg->findChild<QRadioButton*>(QStringLiteral("radioUnitsBFT"))->isChecked()) << cell;
+                if (picked) {
+                    dlg->findChild<QRadioButton*>(QStringLiteral("radioUnitsCMGS"))->click();
+                    EXPECT_EQ("CMGS", pmUnit::UnitsManager::instance()->systemUnits()) << cell << ": a pick shows at once";
+                }
+                auto* buttons = dlg->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+                ASSERT_TRUE(buttons);
+                switch (how) {
+                case Leave::Ok: buttons->button(QDialogButtonBox::Ok)->click(); break;
+                case Leave::Cancel: buttons->button(QDialogButtonBox::Cancel)->click(); break;
+                case Leave::Escape: QTest::keyClick(dlg, Qt::Key_Escape); break;
+                case Leave::Close: dlg->close(); break;
+                }
+                EXPECT_FALSE(dlg->isVisible()) << cell;
+                delete dlg;
+
+                const QString expected = how != Leave::Ok ? "MMKS" : picked ? "CMGS" : otherStored ? "BFT" : "MMKS";
+                EXPECT_EQ(expected, pmUnit::UnitsManager::instance()->systemUnits()) << cell;
+                const pmUnit::UnitType length = pmUnit::UnitsManager::instance()->getDefaultUnitType(pmUnit::Length);
+                EXPECT_EQ(length, load->Thickness->getUnitType()) << cell;
+                EXPECT_EQ("12.5 mm", Obj::valueTextWithUnits(*load->Thickness)) << cell;
+                EXPECT_EQ(pmUnit::UnitsManager::instance()->getUnitStatusLabel(), label->text()) << cell;
+                if (how != Leave::Ok) {
+                    EXPECT_EQ(labelBefore, label->text()) << cell;
+                    // The stored choice is the one there was when the dialog opened.
+                    EXPECT_EQ(otherStored ? "BFT" : "MMKS", prefs->getString(Vexil::PM_UNIT_SYSTEM)) << cell;
+                }
+                logic.app().close_project(project->get_name());
+            }
+        }
+    }
+    window.reset();
+    Gui::SimModuleController::destruct();
+}

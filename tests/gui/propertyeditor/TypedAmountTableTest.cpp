@@ -1,0 +1,300 @@
+// Amounts typed into the real property panel, as a table: every unit system x the C and a
+// decimal-comma locale x grouped texts, texts with leading-zero groups and edge numbers.
+// In every cell the amount is taken exactly as typed (number and unit, in the logic and in
+// the saved value text) or refused in the box with a true reason, and nothing changes.
+
+#include "PropertyEditorTestSupport.h"
+
+#include <commands/SimModule.h>
+#include <core/qPelmoraApplication.h>
+#include <femgui/FemGui.h>
+#include <mainwindow/DockingWindowMediator.h>
+#include <mainwindow/MainWindow.h>
+#include <propertyeditor/PropertyItem.h>
+#include <propertyeditor/PropertyModel.h>
+#include <propertyeditor/PropertyOperator.h>
+#include <propertyeditor/PropertyView.h>
+#include <propertyeditor/QuantitySpinBox.h>
+#include <selection/TreeSelectionSingleton.h>
+
+#include <obj/LoadObject.h>
+#include <obj/PropertyQuantity.h>
+#include <pmmsg/Message.h>
+
+#include <QAbstractSpinBox>
+#include <QLineEdit>
+#include <QTest>
+
+#include <cfloat>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+using PropertyEditorTest::field;
+
+namespace {
+
+class TypedAmounts : public ::testing::Test
+{
+protected:
+    void start(const char* system = "MKS")
+    {
+        static const bool registered = [] {
+            Obj::Application::init_types();
+            if (!Gui::qPelmoraApplication::types_initialized())
+                Gui::qPelmoraApplication::initialize_application();
+            FemGui::initModule();
+            return true;
+        }();
+        (void)registered;
+        Gui::PropertyOperator::initPropertyItems();
+        logic = std::make_unique<PelmoraTest::ScopedLogic>();
+        app = std::make_unique<Gui::qPelmoraApplication>(true);
+        window = std::make_unique<Gui::MainWindow>();
+        window->show();
+        pmUnit::UnitsManager::instance()->setSystemUnits(system);
+        project = logic->app().create_project("P");
+        Obj::ProjectObject* geometry = project->add_object("Obj::GeometryObject", "Plate");
+        const std::string id = pmMsg::InterpreterSingleton::Instance().runString(
+            ("App.get_project('P').add_load('" + std::to_string(geometry->getObjectId()) + "')").c_str());
+        load = dynamic_cast<Obj::LoadObject*>(project->get_object(static_cast<unsigned int>(std::stoul(id))));
+        ASSERT_TRUE(load);
+        tree = Gui::DockingWindowMediator::instance()->getDockingWindow("Std_PropertyView")
+                   ->findChild<Gui::PropertyView*>()->dataTree();
+    }
+    void TearDown() override
+    {
+        Gui::TreeSelectionSingleton::instance().clear_all_selections();
+        window.reset();
+        Gui::SimModuleController::destruct();
+        app.reset();
+        logic.reset();
+        pmUnit::UnitsManager::instance()->setSystemUnits("MKS");
+        QLocale::setDefault(QLocale::c());
+    }
+    // The unit system as the main window switches it, and the rows shown anew.
+    void useSystem(const QString& key)
+    {
+        Gui::TreeSelectionSingleton::instance().clear_all_selections();
+        ASSERT_TRUE(load->Thickness->set_value_text("0"));
+        pmUnit::UnitsManager::instance()->setSystemUnits(key);
+        ASSERT_TRUE(project->onUnitChanged(pmUnit::UnitsManager::instance()->getUnitsData()));
+        Gui::TreeSelectionSingleton::instance().set_selection("P", {load});
+    }
+    QModelIndex cell(const char* name)
+    {
+        Gui::PropertyOperator::PropertyModel* m = tree->propertyModel();
+        for (int r = 0; r < m->rowCount(); ++r) {
+            if (m->data(m->index(r, 0)).toString() == QLatin1String(name))
+                return m->index(r, 1);
+        }
+        ADD_FAILURE() << "no row " << name;
+        return {};
+    }
+    // Types into the row's box as a user does, then Enter; the box.
+    Gui::QuantitySpinBox* type(const char* row, const QString& text)
+    {
+        const QModelIndex i = cell(row);
+        tree->setCurrentIndex(i.siblingAtColumn(0));
+        auto* box = qobject_cast<Gui::QuantitySpinBox*>(tree->indexWidget(i));
+        if (!box)
+            return nullptr;
+        field(box)->selectAll();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+        return box;
+    }
+
+    void typedTable(bool comma);
+
+    std::unique_ptr<PelmoraTest::ScopedLogic> logic;
+    std::unique_ptr<Gui::qPelmoraApplication> app;
+    std::unique_ptr<Gui::MainWindow> window;
+    Obj::Project* project = nullptr;
+    Obj::LoadObject* load = nullptr;
+    Gui::PropertyOperator::PropertyOperator* tree = nullptr;
+};
+
+long double metres(const QString& unit)
+{
+    if (unit == "m") return 1.0L;
+    if (unit == "cm") return 1e-2L;
+    if (unit == "mm") return 1e-3L;
+    if (unit == "um") return 1e-6L;
+    if (unit == "ft") return 0.3048L;
+    return 0.0254L;   // in
+}
+
+bool sameBits(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+} // namespace
+
+void TypedAmounts::typedTable(bool comma)
+{
+    // Texts in the C locale's spelling; under the decimal-comma locale point and comma
+    // trade places.  A group separator is taken only where it can mean nothing else.
+    const struct
+    {
+        const char* text;
+        const char* number;   // as taken; null: refused for its separator
+    } typed[] = {
+        {"0,500 mm", nullptr}, {"0,125 mm", nullptr}, {"0,001 mm", nullptr}, {"00,500 mm", nullptr},
+        {"1,5 mm", nullptr}, {"1,50 mm", nullptr}, {"1,500 mm", "1500"}, {"12,345,678.5 um", "12345678.5"},
+        {"9.99999999999999 in", "9.99999999999999"}, {"0.30000000000000004 m", "0.30000000000000004"},
+        {"0.12345678901234567 m", "0.12345678901234567"}, {"9.9999999999999991e-05 m", "9.9999999999999991e-05"},
+        {"-0 m", "-0"}, {"1.7976931348623157e308 mm", "1.7976931348623157e308"},
+        {"2.2250738585072014e-308 m", "2.2250738585072014e-308"},
+        {"4.9406564584124654e-324 cm", "4.9406564584124654e-324"},
+    };
+    int taken = 0, refused = 0;
+    {
+        std::unique_ptr<PropertyEditorTest::DecimalCommaLocale> german;
+        if (comma)
+            german = std::make_unique<PropertyEditorTest::DecimalCommaLocale>();
+        start();
+        for (const QString& system : pmUnit::UnitsManager::unitSystems()) {
+            useSystem(system);
+            const QString own = pmUnit::UnitsManager::instance()->getDefaultUnitTypeString(pmUnit::Length);
+            for (const auto& t : typed) {
+                QString text = QString::fromLatin1(t.text);
+                if (comma) {
+                    text.replace(QLatin1Char('.'), QLatin1Char('#')).replace(QLatin1Char(','), QLatin1Char('.'));
+                    text.replace(QLatin1Char('#'), QLatin1Char(','));
+                }
+                const std::string cellName = text.toStdString() + " under " + system.toStdString()
+                    + (comma ? " (de_DE)" : " (C)");
+                const QString unit = text.section(QLatin1Char(' '), 1);
+                const std::string before = Obj::valueTextWithUnits(*load->Thickness);
+                pmMsg::Journal::clear();
+                Gui::QuantitySpinBox* box = type("Thickness", text);
+                ASSERT_TRUE(box) << cellName;
+                if (!t.number) {
+                    ++refused;
+                    EXPECT_FALSE(box->hasValidInput()) << cellName;
+                    const QString dp = comma ? "\",\"" : "\".\"";
+                    EXPECT_TRUE(box->inputProblem().startsWith("The decimal sign here is " + dp))
+                        << cellName << ": " << box->inputProblem().toStdString();
+                    EXPECT_EQ(before, Obj::valueTextWithUnits(*load->Thickness)) << cellName;
+                    continue;
+                }
+                const double n = QString::fromLatin1(t.number).toDouble();   // whatever the C library locale
+                const long double v = std::fabs(static_cast<long double>(n) * metres(unit) / metres(own));
+                const bool fits = unit == own || n == 0.0 || (v <= DBL_MAX && v >= DBL_MIN);
+                if (!fits) {
+                    ++refused;
+                    EXPECT_FALSE(box->hasValidInput()) << cellName;
+                    const QString reason = (v > DBL_MAX ? "is beyond the largest number in " : "is below the smallest normal number in ") + own;
+                    EXPECT_TRUE(box->inputProblem().contains(reason)) << cellName << ": " << box->inputProblem().toStdString();
+                    EXPECT_EQ(before, Obj::valueTextWithUnits(*load->Thickness)) << cellName;
+                    continue;
+                }
+                ++taken;
+                EXPECT_TRUE(box->hasValidInput()) << cellName << ": " << box->inputProblem().toStdString();
+                if (unit == own) {
+                    EXPECT_TRUE(sameBits(n, load->Thickness->get_value())) << cellName;
+                }
+                // In the logic, named in the unit typed (a system that shows lengths in it):
+                // the very number typed, in the value and in the saved value text.
+                pmUnit::UnitsData inTyped = pmUnit::UnitsManager::instance()->getUnitsData();
+                for (const QString& s : pmUnit::UnitsManager::unitSystems()) {
+                    inTyped.system = s;
+                    if (pmUnit::UnitsManager::getUnitSymbol(pmUnit::UnitsManager::getDefaultUnitType(pmUnit::Length, inTyped)) == unit)
+                        break;
+                }
+                ASSERT_TRUE(project->onUnitChanged(inTyped)) << cellName;
+                EXPECT_TRUE(sameBits(n, load->Thickness->get_value())) << cellName << ": " << load->Thickness->get_value();
+                const QString kept = QString::fromStdString(Obj::valueTextWithUnits(*load->Thickness));
+                EXPECT_EQ(unit, kept.section(QLatin1Char(' '), 1)) << cellName << ": " << kept.toStdString();
+                EXPECT_TRUE(sameBits(n, kept.section(QLatin1Char(' '), 0, 0).toDouble())) << cellName << ": " << kept.toStdString();
+                ASSERT_TRUE(project->onUnitChanged(pmUnit::UnitsManager::instance()->getUnitsData())) << cellName;
+            }
+        }
+        // The window goes while the locale is still the one it was made in.
+        TearDown();
+    }
+    // Every cell was walked: 16 texts under 8 systems.
+    EXPECT_EQ(128, taken + refused);
+    EXPECT_GT(taken, 50);
+    EXPECT_GT(refused, 40);
+}
+
+TEST_F(TypedAmounts, EveryAmountTypedUnderTheCLocaleIsTakenAsTypedOrRefusedWithATrueReason)
+{
+    typedTable(false);
+}
+
+TEST_F(TypedAmounts, EveryAmountTypedUnderAGermanLocaleIsTakenAsTypedOrRefusedWithATrueReason)
+{
+    typedTable(true);
+}
+
+TEST_F(TypedAmounts, AnAmountTypedInAnotherUnitComesBackExactlyInThatUnit)
+{
+    start();
+    useSystem("MKS");
+    pmMsg::Journal::clear();
+    ASSERT_TRUE(type("Thickness", "9.99999999999999 in"));
+    // Shown in metres, kept as typed; the message names the unit typed.
+    EXPECT_EQ(load->Thickness->getUnitType(), pmUnit::Meter);
+    bool sent = false;
+    for (const std::string& l : pmMsg::Journal::lines())
+        sent = sent || l.find("|Thickness|9.99999999999999 in") != std::string::npos;
+    EXPECT_TRUE(sent);
+    // U.S. Customary (in), as the preferences switch it: the very number typed.
+    Gui::TreeSelectionSingleton::instance().clear_all_selections();
+    pmUnit::UnitsManager::instance()->setSystemUnits("BIN");
+    ASSERT_TRUE(project->onUnitChanged(pmUnit::UnitsManager::instance()->getUnitsData()));
+    Gui::TreeSelectionSingleton::instance().set_selection("P", {load});
+    EXPECT_EQ(9.99999999999999, load->Thickness->get_value());
+    EXPECT_EQ("9.99999999999999 in", tree->propertyModel()->data(cell("Thickness")).toString());
+    EXPECT_EQ("9.99999999999999 in", Obj::valueTextWithUnits(*load->Thickness));
+}
+
+TEST_F(TypedAmounts, AnOriginBeyondWhatTheProjectsLengthUnitHoldsIsRefusedInItsBox)
+{
+    // The project's placements are kept in micrometres; the panel shows metres.
+    start("UMKS");
+    Gui::TreeSelectionSingleton::instance().clear_all_selections();
+    pmUnit::UnitsManager::instance()->setSystemUnits("MKS");
+    ASSERT_TRUE(project->onUnitChanged(pmUnit::UnitsManager::instance()->getUnitsData()));
+    ASSERT_EQ(pmUnit::Micrometer, project->get_length_unit());
+    Gui::TreeSelectionSingleton::instance().set_selection("P", {load});
+    const QModelIndex place = cell("Spatial Parameters").siblingAtColumn(0);
+    tree->expand(place);
+    Gui::PropertyOperator::PropertyModel* m = tree->propertyModel();
+    QModelIndex origin;
+    for (int r = 0; r < m->rowCount(place); ++r)
+        if (m->data(m->index(r, 0, place)).toString() == "Origin")
+            origin = m->index(r, 0, place);
+    ASSERT_TRUE(origin.isValid());
+    tree->expand(origin);
+    QModelIndex x;
+    for (int r = 0; r < m->rowCount(origin); ++r)
+        if (m->data(m->index(r, 0, origin)).toString() == "x")
+            x = m->index(r, 1, origin);
+    ASSERT_TRUE(x.isValid());
+    tree->setCurrentIndex(x.siblingAtColumn(0));
+    auto* box = qobject_cast<Gui::QuantitySpinBox*>(tree->indexWidget(x));
+    ASSERT_TRUE(box);
+    pmMsg::Journal::clear();
+    for (const char* text : {"1e308 m", "1e303"}) {
+        field(box)->selectAll();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+        EXPECT_FALSE(box->hasValidInput()) << text;
+        EXPECT_TRUE(box->inputProblem().contains("is beyond the largest number in um")) << box->inputProblem().toStdString();
+    }
+    EXPECT_EQ("\"1e303\" is beyond the largest number in um", box->inputProblem().toStdString());
+    EXPECT_EQ(Vexil::Vector3d(0, 0, 0), load->SpatialParameters->get_value().getPosition());
+    for (const std::string& l : pmMsg::Journal::lines())
+        EXPECT_EQ(std::string::npos, l.find("runCommand")) << l;
+    // A number that fits is taken.
+    field(box)->selectAll();
+    QTest::keyClicks(box, "2.5 m");
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(Vexil::Vector3d(2.5e6, 0, 0), load->SpatialParameters->get_value().getPosition());
+}
