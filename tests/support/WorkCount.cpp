@@ -37,6 +37,17 @@ std::string grouped(std::uint64_t n)
 }
 } // namespace
 
+std::uint64_t bytesReadByProcess()
+{
+    std::ifstream io("/proc/self/io");
+    std::string field;
+    unsigned long long value = 0;
+    while (io >> field >> value)
+        if (field == "rchar:")
+            return value;
+    return 0;
+}
+
 std::string describe(const Work& work)
 {
     return grouped(work.allocations) + " allocations (" + grouped(work.bytes) + " bytes)";

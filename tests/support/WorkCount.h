@@ -51,6 +51,10 @@ private:
     Work begin;
 };
 
+// The bytes this process has read so far, by any of its threads (read() and its kin,
+// from files, pipes and sockets alike): a count of what a reader read.
+std::uint64_t bytesReadByProcess();
+
 // "1,234 allocations (5,678 bytes)", for messages.
 std::string describe(const Work& work);
 
