@@ -80,6 +80,11 @@ corpus="$build/corpus"
 # A replay starts afresh, so that only this commit's inputs count.
 [ -n "$replay" ] && rm -rf "$corpus"
 mkdir -p "$corpus" "$build/artifacts"
+# The targets' work folders go into one of the build's own, which goes when the script ends.
+work_tmp="$build/tmp"
+rm -rf "$work_tmp"
+mkdir -p "$work_tmp"
+trap 'rm -rf "$work_tmp"' EXIT
 for kind in acsv fcsv xml model; do
   mkdir -p "$corpus/$kind"
   cp -n "$committed/$kind/"* "$corpus/$kind/" 2>/dev/null || true
@@ -103,7 +108,7 @@ if [ -n "$replay" ] && setarch "$(uname -m)" -R true 2>/dev/null; then
 fi
 # Leak reports from VTK's lazily created singletons are not findings of the readers.
 fuzz() {
-  ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  TMPDIR="$work_tmp" ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     "${fixed[@]}" "$@" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=2048
 }
 finding() {

@@ -1,5 +1,7 @@
 #include "ChildProcessCost.h"
 
+#include <cstring>
+
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -50,8 +52,9 @@ ChildProcessCost runChildProcess(const std::vector<std::string>& argv)
     std::string peakFile;
     std::vector<std::string> command;
     if (access(TimeProgram, X_OK) == 0) {
-        char name[] = "/tmp/pelmora-child-peak-XXXXXX";
-        const int fd = mkstemp(name);
+        const char* tmp = std::getenv("TMPDIR");
+        std::string name = std::string(tmp && *tmp ? tmp : "/tmp") + "/pelmora-child-peak-XXXXXX";
+        const int fd = mkstemp(&name[0]);
         if (fd >= 0) {
             close(fd);
             peakFile = name;
@@ -59,13 +62,38 @@ ChildProcessCost runChildProcess(const std::vector<std::string>& argv)
         }
     }
     command.insert(command.end(), argv.begin(), argv.end());
+    // The child counts its main thread's allocations into a file of its own making.
+    std::vector<std::string> environment;
+    std::string preloaded;
+    for (char** e = environ; *e; ++e) {
+        if (std::strncmp(*e, "LD_PRELOAD=", 11) == 0)
+            preloaded = *e + 11;
+        else
+            environment.emplace_back(*e);
+    }
+#ifdef PELMORA_WORK_PRELOAD_LIBRARY
+    const std::string workFile = childWorkFileName();
+    const auto variables = childWorkVariables(argv[0], workFile, preloaded);
+#else
+    // Built into a benchmark, which has no counting library.
+    const std::string workFile;
+    const std::vector<std::pair<std::string, std::string>> variables;
+#endif
+    if (variables.empty() && !preloaded.empty())
+        environment.push_back("LD_PRELOAD=" + preloaded);
+    for (const auto& v : variables)
+        environment.push_back(v.first + "=" + v.second);
+    std::vector<char*> envp;
+    for (const std::string& e : environment)
+        envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
     std::vector<char*> args;
     for (const std::string& a : command)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
-    if (posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0) {
+    if (posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), envp.data()) != 0) {
         if (!peakFile.empty())
             std::remove(peakFile.c_str());
         return cost;
@@ -80,6 +108,9 @@ ChildProcessCost runChildProcess(const std::vector<std::string>& argv)
     const double writtenKiB = peakFile.empty() ? 0 : peakKiBWritten(peakFile);
     if (!peakFile.empty())
         std::remove(peakFile.c_str());
+#ifdef PELMORA_WORK_PRELOAD_LIBRARY
+    cost.work = childWorkWritten(workFile);
+#endif
     if (waited != pid)
         return cost;
     cost.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

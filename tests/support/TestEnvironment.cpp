@@ -1,14 +1,17 @@
 #include "TestEnvironment.h"
+#include "TempFolders.h"
 
 #include <obj/Application.h>
 #include <pmmsg/Message.h>
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <cstdlib>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace PelmoraTest {
 
@@ -28,17 +31,22 @@ QString homeDir()
 namespace {
 // Runs at exit after the singletons made during the tests are gone (they were made
 // after this was registered), so that no late writer recreates part of the folder.
+// The system's calls on the names' bytes: a test may leave a file whose name is no text,
+// which Qt's own removal cannot name.
 void removeHome()
 {
     if (QTemporaryDir* dir = homeHolder())
-        QDir(dir->path()).removeRecursively();
+        removeTree(QFile::encodeName(dir->path()).toStdString());
 }
 } // namespace
 
 void isolateEnvironment()
 {
     if (!homeHolder()) {
-        homeHolder() = new QTemporaryDir(QDir::tempPath() + "/pelmora-test-XXXXXX");
+        // What runs that were killed (a test out of time) left goes first; this run's home
+        // names this process, so that the next run knows it for one that ended.
+        clearFoldersOfEndedRuns(QFile::encodeName(QDir::tempPath()).toStdString());
+        homeHolder() = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/pelmora-test-%1-XXXXXX").arg(::getpid()));
         homeHolder()->setAutoRemove(false);
         std::atexit(removeHome);
     }

@@ -172,5 +172,6 @@ TEST(UpdateCheck, TheCommandRunsTheDialogUntilTheUserClosesIt)
     timer.start();
     app.get_command_manager().run_command_by_name("Std_CheckForUpdates");
     EXPECT_EQ(closer.count(), 1);
-    EXPECT_LT(timer.elapsed(), 5000);
+    // A guard only: far above a normal run, below the request's own time-out.
+    EXPECT_LT(timer.elapsed(), 15000);
 }

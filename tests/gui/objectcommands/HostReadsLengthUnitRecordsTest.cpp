@@ -3,6 +3,7 @@
 // unit that is not known, a NUL in it included, is named whole in one warning.
 
 #include <support/ProjectFileSeal.h>
+#include <support/WorkCount.h>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -20,6 +21,7 @@ struct HostRun
 {
     int status = -1;
     double seconds = 0.0;
+    PelmoraTest::Work work;   // of the host's main thread
     QString log;
 };
 
@@ -34,6 +36,11 @@ HostRun openWithHost(const QTemporaryDir& dir, const QString& name, const QByteA
     const QString log = dir.filePath(name + ".log");
     QProcess host;
     host.setWorkingDirectory(dir.path());
+    const std::string workFile = PelmoraTest::childWorkFileName();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const auto& v : PelmoraTest::childWorkVariables(PELMORA_HOST, workFile))
+        env.insert(QString::fromStdString(v.first), QString::fromStdString(v.second));
+    host.setProcessEnvironment(env);
     QElapsedTimer clock;
     clock.start();
     host.start(PELMORA_HOST, {"--hidden", "--log", log, name});
@@ -46,6 +53,7 @@ HostRun openWithHost(const QTemporaryDir& dir, const QString& name, const QByteA
         host.waitForFinished();
     }
     EXPECT_TRUE(ended) << "the host was still running after " << run.seconds << " s";
+    run.work = PelmoraTest::childWorkWritten(workFile);
     run.status = host.exitStatus() == QProcess::NormalExit ? host.exitCode() : -1;
     QFile f(log);
     if (f.open(QIODevice::ReadOnly))
@@ -73,9 +81,23 @@ TEST(HostCommandLine, RefusesAsDamagedAProjectThatNamesItsLengthUnitManyTimes)
     // Refused before any record is taken: no warning per record.
     EXPECT_EQ(run.log.count(QStringLiteral("unknown length unit")), 0);
     EXPECT_LT(run.log.size(), 10000);
-    // Reading 4 MB is linear work: well below the 34.6 s one record at a time took.
-    EXPECT_LT(run.seconds, 20.0);
-    std::printf("host refusing %d length-unit records (%.1f MB): %.2f s\n", records, body.size() / 1e6, run.seconds);
+    // Reading 4 MB is linear work: one record at a time took 34.6 s.  Counted against a
+    // start on a file of a thousand such records, refused alike, as the host's
+    // allocations per further record.
+    QByteArray fewer = Head;
+    for (int i = 0; i < 1000; ++i)
+        fewer += "pprop\tLength Unit\tObj::PropertyString\tfurlong\n";
+    const HostRun one = openWithHost(dir, QStringLiteral("units fewer.pmdb"), fewer);
+    EXPECT_EQ(one.status, 1);
+    const PelmoraTest::Work extra = run.work - one.work;
+    std::printf("host refusing %d length-unit records (%.1f MB): %.2f s, %s more than for 1,000\n", records,
+                body.size() / 1e6, run.seconds, PelmoraTest::describe(extra).c_str());
+    if (PelmoraTest::workCounted()) {
+        ASSERT_GT(one.work.allocations, 0u) << "the host wrote no count of its work";
+        ASSERT_GT(run.work.allocations, one.work.allocations);
+        EXPECT_LT(extra.allocations, 20u * records) << PelmoraTest::describe(extra);
+        EXPECT_LT(extra.bytes, 2000u * records) << PelmoraTest::describe(extra);
+    }
 }
 
 TEST(HostCommandLine, NamesAnUnknownLengthUnitWholeInOneWarning)

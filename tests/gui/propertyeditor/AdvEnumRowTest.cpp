@@ -12,7 +12,7 @@
 #include <QColor>
 #include <QComboBox>
 
-#include <support/ThreadCpuTimer.h>
+#include <support/WorkCount.h>
 
 using namespace Gui::PropertyOperator;
 using PropertyEditorTest::Fixture;
@@ -122,22 +122,35 @@ TEST_F(AdvEnumRowTest, ReadOnlyRowsDisableTheirEditorAndSendNothing)
 
 TEST_F(AdvEnumRowTest, OpeningTheEditorCostsInProportionToTheNamesOfferedTimesTheSelection)
 {
-    constexpr int objects = 8000;
     constexpr int selected = 60;
-    for (int i = 0; i < objects; ++i)
-        project->add_object("Obj::GeometryObject", ("Part" + std::to_string(i)).c_str());
     std::vector<Obj::Property*> props;
     for (int i = 0; i < selected; ++i)
         props.push_back(choice<Obj::PropertyAdvEnum>(
             project->add_object("Obj::ProjectObject", ("Holder" + std::to_string(i)).c_str())));
-    const QModelIndex v = rowOf(props);
-    auto* item = static_cast<PropertyItem*>(v.internalPointer());
-    QComboBox box;
-    PelmoraTest::ThreadCpuTimer timer;
-    item->setEditorData(&box, QStringLiteral("Part7"));
-    const auto spent = timer.elapsed();
-    EXPECT_EQ(box.count(), objects);
-    EXPECT_EQ(box.currentText(), "Part7");
-    // Comparing every name with every other one takes seconds here.
-    EXPECT_LT(spent, 1000) << spent << " ms";
+    int objects = 0;
+    // The work of filling the editor's list with `count` objects in the project.
+    const auto filling = [&](int count) {
+        for (; objects < count; ++objects)
+            project->add_object("Obj::GeometryObject", ("Part" + std::to_string(objects)).c_str());
+        const QModelIndex v = rowOf(props);
+        auto* item = static_cast<PropertyItem*>(v.internalPointer());
+        QComboBox box;
+        PelmoraTest::WorkMeter meter;
+        item->setEditorData(&box, QStringLiteral("Part7"));
+        const PelmoraTest::Work work = meter.elapsed();
+        EXPECT_EQ(box.count(), count);
+        EXPECT_EQ(box.currentText(), "Part7");
+        return work;
+    };
+    const PelmoraTest::Work few = filling(2000);
+    const PelmoraTest::Work many = filling(8000);
+    if (!PelmoraTest::workCounted())
+        return;
+    // Comparing every name with every other one makes four times the names sixteen times
+    // the work.
+    EXPECT_GT(few.allocations, 2000u);
+    EXPECT_LT(many.allocations, 5 * few.allocations)
+        << PelmoraTest::describe(few) << " for 2,000 names, " << PelmoraTest::describe(many) << " for 8,000";
+    EXPECT_LT(many.bytes, 5 * few.bytes)
+        << PelmoraTest::describe(few) << " for 2,000 names, " << PelmoraTest::describe(many) << " for 8,000";
 }

@@ -7,7 +7,7 @@
 #include <propertyeditor/PropertyRangeSliderItem.h>
 #include <propertyeditor/SliderEditor.h>
 
-#include <support/ThreadCpuTimer.h>
+#include <support/WorkCount.h>
 
 #include <QLabel>
 #include <QSlider>
@@ -186,22 +186,27 @@ TEST_F(SliderRowTest, AStepCostsAboutWhatWritingEverySelectedObjectCosts)
         [&](const Obj::ProjectObject&, const Obj::Property& p) { tree.updateProperty(p); });
     tree.show();
     // The same writes and row refreshes without an open editor.
-    PelmoraTest::ThreadCpuTimer timer;
+    PelmoraTest::WorkMeter meter;
     for (long step = 1; step <= 5; ++step) {
         for (Obj::Property* p : props)
             static_cast<Obj::PropertyRangeSlider*>(p)->set_value(step);
     }
-    const auto plain = timer.restart();
+    const PelmoraTest::Work plain = meter.restart();
     const QModelIndex v = tree.propertyModel()->index(1, 1);
     tree.setCurrentIndex(v);
     auto* editor = qobject_cast<SliderEditor*>(tree.indexWidget(v));
     ASSERT_TRUE(editor);
-    timer.start();
+    meter.start();
     for (int step = 6; step <= 10; ++step)
         editor->slider()->setValue(step);
-    const auto spent = timer.elapsed();
+    const PelmoraTest::Work spent = meter.elapsed();
     EXPECT_EQ(static_cast<Obj::PropertyRangeSlider*>(props.back())->get_value(), 10);
     // Each write's refresh handed the open slider the whole selection again: five times
     // the plain writes here.
-    EXPECT_LT(spent, 2 * plain + 20) << spent << " ms against " << plain << " ms";
+    if (PelmoraTest::workCounted()) {
+        EXPECT_GT(plain.allocations, static_cast<std::uint64_t>(count));
+        EXPECT_LT(spent.allocations, 2 * plain.allocations)
+            << PelmoraTest::describe(spent) << " against " << PelmoraTest::describe(plain);
+        EXPECT_LT(spent.bytes, 2 * plain.bytes) << PelmoraTest::describe(spent) << " against " << PelmoraTest::describe(plain);
+    }
 }

@@ -2,7 +2,7 @@
 // 100,000 and 200,000 groups each holding the next, listed outermost or innermost first.
 // Opened in the main window with Ctrl+O, the top group clicked and "*" pressed, the
 // innermost group selected, and every window closed; and the host started hidden on each
-// file ends well.  Both orders open in comparable time.
+// file ends well.  Both orders open with comparable work.
 
 #include <core/qPelmoraApplication.h>
 #include <dialogs/widgets/FileDialog.h>
@@ -16,6 +16,7 @@
 #include <support/GuiSession.h>
 #include <support/ProjectFileSeal.h>
 #include <support/WindowFocus.h>
+#include <support/WorkCount.h>
 
 #include <obj/Application.h>
 #include <obj/Project.h>
@@ -24,7 +25,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -34,6 +34,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 using PelmoraTest::ConsoleCapture;
@@ -92,22 +93,21 @@ protected:
     }
     void TearDown() override { closeSession(); }
 
-    // Ctrl+O with `path` chosen in the dialog; how long until the window answered.
-    qint64 open(const QString& path)
+    // Ctrl+O with `path` chosen in the dialog; the work (allocations) until the window answered.
+    PelmoraTest::Work open(const QString& path)
     {
         Gui::FileDialog::Backend backend;
         backend.openFileNames = [path](QWidget*, const QString&, const QString&, const QString&, QString*,
                                        QFileDialog::Options) { return QStringList{path}; };
         const Gui::FileDialog::Backend previous = Gui::FileDialog::setBackend(backend);
         EXPECT_TRUE(PelmoraTest::activateForTyping(window.get()));
-        QElapsedTimer clock;
-        clock.start();
+        PelmoraTest::WorkMeter meter;
         QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
-        const qint64 ms = clock.elapsed();
+        const PelmoraTest::Work work = meter.elapsed();
         Gui::FileDialog::setBackend(previous);
-        return ms;
+        return work;
     }
 
     Gui::TreeWidget* tree = nullptr;
@@ -121,12 +121,12 @@ TEST_F(DeepGroupChains, OpenStarSelectAndCloseAllHoldForChainsUpToTheObjectLimit
     QTemporaryDir dir;
     Obj::Application& logicApp = logic->app();
     for (const int depth : Depths) {
-        qint64 openMs[2] = {0, 0};
+        PelmoraTest::Work opening[2];
         for (const bool outermostFirst : {true, false}) {
             SCOPED_TRACE(std::to_string(depth) + (outermostFirst ? " deep, outermost first" : " deep, innermost first"));
             const QString path = writeChain(dir, depth, outermostFirst);
             ASSERT_FALSE(path.isEmpty());
-            openMs[outermostFirst ? 0 : 1] = open(path);
+            opening[outermostFirst ? 0 : 1] = open(path);
             Obj::Project* project = logicApp.get_project("P");
             ASSERT_NE(project, nullptr);
             ASSERT_EQ(project->get_num_objects(), unsigned(depth));
@@ -180,11 +180,16 @@ TEST_F(DeepGroupChains, OpenStarSelectAndCloseAllHoldForChainsUpToTheObjectLimit
             EXPECT_TRUE(logicApp.get_projects().empty());
             EXPECT_EQ(tree->getRootItem()->childCount(), 0);
         }
-        // Either order opens in comparable time (generous: the machine may be loaded).
-        const qint64 slower = std::max(openMs[0], openMs[1]);
-        const qint64 faster = std::min(openMs[0], openMs[1]);
-        EXPECT_LE(slower, 3 * faster + 1500) << depth << " deep: " << openMs[0] << " ms outermost first, "
-                                              << openMs[1] << " ms innermost first";
+        // Either order opens with comparable work.
+        const std::uint64_t more = std::max(opening[0].allocations, opening[1].allocations);
+        const std::uint64_t fewer = std::min(opening[0].allocations, opening[1].allocations);
+        std::printf("%d deep: %s outermost first, %s innermost first\n", depth, PelmoraTest::describe(opening[0]).c_str(),
+                    PelmoraTest::describe(opening[1]).c_str());
+        if (PelmoraTest::workCounted()) {
+            EXPECT_GT(fewer, static_cast<std::uint64_t>(depth));
+            EXPECT_LE(more, 2 * fewer) << depth << " deep: " << PelmoraTest::describe(opening[0]) << " outermost first, "
+                                       << PelmoraTest::describe(opening[1]) << " innermost first";
+        }
     }
 }
 
@@ -198,26 +203,35 @@ TEST(DeepGroupChainsHidden, AHiddenStartOnEachChainEndsWell)
     env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral(".local/share")));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
     for (const int depth : Depths) {
-        qint64 ms[2] = {0, 0};
+        PelmoraTest::Work work[2];
         for (const bool outermostFirst : {true, false}) {
             SCOPED_TRACE(std::to_string(depth) + (outermostFirst ? " deep, outermost first" : " deep, innermost first"));
             const QString path = writeChain(dir, depth, outermostFirst);
             ASSERT_FALSE(path.isEmpty());
             QProcess host;
-            host.setProcessEnvironment(env);
+            // The host's main thread counts its allocations.
+            const std::string workFile = PelmoraTest::childWorkFileName();
+            QProcessEnvironment counted = env;
+            for (const auto& v : PelmoraTest::childWorkVariables(PELMORA_HOST, workFile))
+                counted.insert(QString::fromStdString(v.first), QString::fromStdString(v.second));
+            host.setProcessEnvironment(counted);
             host.setWorkingDirectory(dir.path());
-            QElapsedTimer clock;
-            clock.start();
             host.start(QStringLiteral(PELMORA_HOST), {QStringLiteral("--hidden"), path});
+            // A guard against a hang only.
             ASSERT_TRUE(host.waitForFinished(120000));
-            ms[outermostFirst ? 0 : 1] = clock.elapsed();
+            work[outermostFirst ? 0 : 1] = PelmoraTest::childWorkWritten(workFile);
             EXPECT_EQ(host.exitStatus(), QProcess::NormalExit) << host.readAllStandardError().right(2000).toStdString();
             EXPECT_EQ(host.exitCode(), 0) << host.readAllStandardError().right(2000).toStdString();
             QFile::remove(path);
         }
-        const qint64 slower = std::max(ms[0], ms[1]);
-        const qint64 faster = std::min(ms[0], ms[1]);
-        EXPECT_LE(slower, 3 * faster + 1500) << depth << " deep: " << ms[0] << " ms outermost first, " << ms[1]
-                                              << " ms innermost first";
+        const std::uint64_t more = std::max(work[0].allocations, work[1].allocations);
+        const std::uint64_t fewer = std::min(work[0].allocations, work[1].allocations);
+        std::printf("host, %d deep: %s outermost first, %s innermost first\n", depth,
+                    PelmoraTest::describe(work[0]).c_str(), PelmoraTest::describe(work[1]).c_str());
+        if (PelmoraTest::workCounted()) {
+            EXPECT_GT(fewer, static_cast<std::uint64_t>(depth));
+            EXPECT_LE(more, 2 * fewer) << depth << " deep: " << PelmoraTest::describe(work[0]) << " outermost first, "
+                                       << PelmoraTest::describe(work[1]) << " innermost first";
+        }
     }
 }

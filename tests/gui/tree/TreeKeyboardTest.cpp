@@ -194,8 +194,11 @@ TEST_F(TreeKeyboard, TabReachesTheTreeWhereKeysSelectAndRenameAndALabelTooLongIs
     field->selectAll();
     QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
     QTest::keyClick(field, Qt::Key_Return);   // a pasted text is a draft until taken
-    QTest::qWait(5);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return console.contains(PelmoraTest::ConsoleCapture::Level::Error,
+                                    "a label may hold at most 4096 bytes, and this one holds 4097");
+        },
+        20000));
     EXPECT_EQ(std::string(object->get_label()), std::string(4096, 'y'));
-    EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Error,
-                                 "a label may hold at most 4096 bytes, and this one holds 4097"));
 }

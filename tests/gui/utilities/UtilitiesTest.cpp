@@ -170,7 +170,14 @@ TEST(ProcessTermination, NeverEndsItselfOrAnotherUsersProcess)
         execl(path.constData(), path.constData(), "30", static_cast<char*>(nullptr));
         _exit(4);
     }
-    QTest::qWait(200);   // let it reach exec
+    // Once it runs under its name (a guard against a hang only).
+    const QString comm = QStringLiteral("/proc/%1/comm").arg(child);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            QFile f(comm);
+            return f.open(QIODevice::ReadOnly) && f.readAll().trimmed() == "pelmoraforeign";
+        },
+        30000));
     pmProc::process_windows::killProcessByName(L"pelmoraforeign");
     int status = 0;
     ASSERT_FALSE(exited(child, &status, 500))
