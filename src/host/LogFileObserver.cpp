@@ -62,7 +62,10 @@ std::FILE* LogFileObserver::open()
     // A character device (/dev/null, a terminal) takes lines without keeping a file.
     else if (!S_ISREG(info.st_mode) && !S_ISCHR(info.st_mode))
         refusal = "it is not a regular file";
-    else if (S_ISREG(info.st_mode) && !beginsAsLog(fd, info.st_size))
+    // Another user's file in a shared folder (such as /tmp) would be read by that user.
+    else if (S_ISREG(info.st_mode) && !Vexil::mayAppendToFile(path, info.st_uid, refusal)) {
+        // `refusal` says why
+    } else if (S_ISREG(info.st_mode) && !beginsAsLog(fd, info.st_size))
         refusal = "it is not a log file: its lines do not begin with a level such as [Msg], so it may be "
                   "another file (a project or model file) named by mistake";
     std::FILE* opened = nullptr;

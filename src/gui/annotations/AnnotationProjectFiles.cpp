@@ -19,6 +19,11 @@
 #include <vexil/Exception.h>
 #include <vexil/PrintableText.h>
 
+#include <mrml/VtkMessageText.h>
+
+#include <vtkCallbackCommand.h>
+#include <vtkCommand.h>
+#include <vtkNew.h>
 #include <vtkSmartPointer.h>
 
 #include <QFile>
@@ -26,8 +31,10 @@
 
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <limits>
 #include <string_view>
+#include <vector>
 
 namespace Gui {
 
@@ -109,6 +116,45 @@ bool addReadNode(vtkMRMLScene* scene, vtkMRMLAnnotationNode* node, vtkMRMLStorag
     return ok;
 }
 
+// Takes the errors and warnings that the observed objects raise while it lives, each as
+// one printable sentence.
+class ReaderComplaints
+{
+public:
+    explicit ReaderComplaints(std::initializer_list<vtkObject*> objects)
+    {
+        command->SetClientData(this);
+        command->SetCallback([](vtkObject*, unsigned long event, void* client, void* callData) {
+            auto* self = static_cast<ReaderComplaints*>(client);
+            const std::string text = Vexil::printableText(
+                mrml::vtkMessageSentence(callData ? static_cast<const char*>(callData) : ""));
+            if (event != vtkCommand::ErrorEvent)
+                self->warnings.push_back(text);
+            else if (self->firstError.empty())
+                self->firstError = text;
+        });
+        for (vtkObject* object : objects) {
+            object->AddObserver(vtkCommand::ErrorEvent, command);
+            object->AddObserver(vtkCommand::WarningEvent, command);
+            observed.emplace_back(object);
+        }
+    }
+    ~ReaderComplaints()
+    {
+        for (auto& object : observed)
+            object->RemoveObserver(command);
+    }
+    ReaderComplaints(const ReaderComplaints&) = delete;
+    ReaderComplaints& operator=(const ReaderComplaints&) = delete;
+
+    std::string firstError;
+    std::vector<std::string> warnings;
+
+private:
+    vtkNew<vtkCallbackCommand> command;
+    std::vector<vtkSmartPointer<vtkObject>> observed;
+};
+
 } // namespace
 
 bool annotationNodeText(vtkMRMLAnnotationNode* node, std::string& text)
@@ -117,12 +163,21 @@ bool annotationNodeText(vtkMRMLAnnotationNode* node, std::string& text)
     return node && storageFor(node)->WriteToText(node, text) == 1;
 }
 
-bool addAnnotationNodeFromText(vtkMRMLScene* scene, vtkMRMLAnnotationNode* node, const std::string& text)
+bool addAnnotationNodeFromText(vtkMRMLScene* scene, vtkMRMLAnnotationNode* node, const std::string& text,
+                               std::string* problem)
 {
     if (!scene || !node)
         return false;
     auto storage = storageFor(node);
-    return addReadNode(scene, node, nullptr, [&] { return storage->ReadFromText(node, text) == 1; });
+    // The reader's complaints are taken here instead of being printed in VTK's form (its
+    // source file and line, the class and address of the object).
+    ReaderComplaints complaints({storage, node});
+    const bool read = addReadNode(scene, node, nullptr, [&] { return storage->ReadFromText(node, text) == 1; });
+    if (!read && problem)
+        *problem = complaints.firstError;
+    for (const std::string& warning : complaints.warnings)
+        Vexil::MsgConsoleSingleton::Instance().Warning("%s\n", warning.c_str());
+    return read;
 }
 
 Obj::AnnotationsGroup* annotationsGroupOf(Obj::Project* project)

@@ -39,8 +39,10 @@ PELMORAGUI_EXPORT bool openAnnotationListFile(const std::string& fileName);
 PELMORAGUI_EXPORT bool annotationNodeText(vtkMRMLAnnotationNode* node, std::string& text);
 
 // Adds `node` (with its display nodes) to the scene and reads such a text into it. A text
-// that cannot be read leaves nothing in the scene and returns false.
+// that cannot be read leaves nothing in the scene and returns false, with the reader's
+// first complaint, as one printable sentence, in `problem` when given.  The reader's
+// warnings go to the console as such sentences too.
 PELMORAGUI_EXPORT bool addAnnotationNodeFromText(vtkMRMLScene* scene, vtkMRMLAnnotationNode* node,
-                                                 const std::string& text);
+                                                 const std::string& text, std::string* problem = nullptr);
 
 } // namespace Gui

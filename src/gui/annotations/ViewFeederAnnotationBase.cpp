@@ -14,6 +14,7 @@
 #include <mrml/vtkMRMLScene.h>
 #include <obj/Project.h>
 #include <vexil/MsgConsole.h>
+#include <vexil/PrintableText.h>
 
 #include <vtkCallbackCommand.h>
 
@@ -143,11 +144,13 @@ void ViewFeederAnnotationBase::storeNodeText()
         annotation->set_annotation_text(text);
     }
     catch (const std::exception& e) {
-        Vexil::MsgConsoleSingleton::Instance().Error("Cannot keep the annotation %s: %s\n", annotation->get_label(),
-                                                     e.what());
+        Vexil::MsgConsoleSingleton::Instance().Error("Cannot keep the annotation %s: %s\n",
+                                                     Vexil::printableText(annotation->get_label()).c_str(),
+                                                     Vexil::printableText(e.what()).c_str());
     }
     catch (...) {
-        Vexil::MsgConsoleSingleton::Instance().Error("Cannot keep the annotation %s\n", annotation->get_label());
+        Vexil::MsgConsoleSingleton::Instance().Error("Cannot keep the annotation %s\n",
+                                                     Vexil::printableText(annotation->get_label()).c_str());
     }
 }
 
@@ -178,11 +181,13 @@ void ViewFeederAnnotationBase::buildNodeFromText()
     if (!scene || !node)
         return;
     buildingNode = true;
-    const bool read = addAnnotationNodeFromText(scene, node, annotation->get_annotation_text());
+    std::string problem;
+    const bool read = addAnnotationNodeFromText(scene, node, annotation->get_annotation_text(), &problem);
     buildingNode = false;
     if (!read) {
         Vexil::MsgConsoleSingleton::Instance().Error(
-            "The annotation %s cannot be shown: its saved content cannot be read\n", annotation->get_label());
+            "The annotation %s cannot be shown: its saved content cannot be read%s%s\n",
+            Vexil::printableText(annotation->get_label()).c_str(), problem.empty() ? "" : ": ", problem.c_str());
         return;
     }
     setMRMLNode(node);

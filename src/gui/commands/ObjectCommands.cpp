@@ -19,6 +19,7 @@
 #include <obj/Application.h>
 #include <obj/Project.h>
 #include <vexil/MsgConsole.h>
+#include <vexil/PrintableText.h>
 
 #include <vtkCollection.h>
 #include <vtkNew.h>
@@ -65,7 +66,7 @@ vtkMRMLModelNode* addModel(const char* fileName, vtkMRMLScene* scene, std::strin
     if (uri) {
         std::string problem;
         if (vtkMRMLModelStorageNode::ResolveURI(fileName, path, problem) == vtkMRMLModelStorageNode::RefusedURI) {
-            error = "model file URI \"" + std::string(fileName) + "\" cannot be read: " + problem;
+            error = "model file URI \"" + Vexil::printableText(fileName) + "\" cannot be read: " + problem;
             return nullptr;
         }
     }
@@ -83,14 +84,14 @@ vtkMRMLModelNode* addModel(const char* fileName, vtkMRMLScene* scene, std::strin
         storage = surfaceStorage;
     if (!storage) {
         const std::string ext = vtksys::SystemTools::GetFilenameLastExtension(base);
-        error = "model file \"" + std::string(fileName) + "\" has an unknown kind" +
-                (ext.empty() ? std::string() : " \"" + ext + "\"");
+        error = "model file \"" + Vexil::printableText(fileName) + "\" has an unknown kind" +
+                (ext.empty() ? std::string() : " \"" + Vexil::printableText(ext) + "\"");
         return nullptr;
     }
     vtkNew<vtkMRMLModelNode> model;
     storage->StageReadData(model);
     if (storage->GetReadState() == vtkMRMLStorageNode::Pending) {
-        error = "\"" + std::string(fileName) + "\" names remote data, which is not fetched: its read stays pending";
+        error = "\"" + Vexil::printableText(fileName) + "\" names remote data, which is not fetched: its read stays pending";
         return nullptr;
     }
     const char* local = storage->GetFileName();
@@ -305,7 +306,7 @@ vtkMRMLModelNode* StdCmdMRMLModel::loadModel(const char* fileName, vtkMRMLScene*
         model = addModel(fileName, scene, error);
     } catch (const std::bad_alloc&) {
         // A model too large for the memory left is a file that cannot be opened.
-        error = "model file \"" + std::string(fileName) + "\" could not be read: it asks for more memory than there is";
+        error = "model file \"" + Vexil::printableText(fileName) + "\" could not be read: it asks for more memory than there is";
     }
     // Reported as the command line reports a model file it cannot open.
     if (!model)

@@ -594,6 +594,7 @@ void qPelmoraApplication::checkForPreviousCrashes()
     for (const QString& name : temp.entryList({QStringLiteral("*.pmloc")}, QDir::Files)) {
         const QString base = QFileInfo(name).completeBaseName();
         if (base.startsWith(exe) && !ownRun.match(base.mid(exe.size())).hasMatch())
-            Vexil::MsgConsoleSingleton::Instance().Log("Lock file of an earlier run: %s\n", name.toUtf8().constData());
+            Vexil::MsgConsoleSingleton::Instance().Log("Lock file of an earlier run: %s\n",
+                                                     shown(QFile::encodeName(name).toStdString()).c_str());
     }
 }

@@ -213,6 +213,11 @@ bool DlgIPCImp::startRunning(const QString& executable, const QStringList& argum
     outWordTail.clear();
     errWordTail.clear();
     errorFound = false;
+    // Nothing of the previous run decides how this one went.
+    exitCode = 1;
+    exitStatus = QProcess::NormalExit;
+    stoppedByUser = false;
+    closedSinceStart = false;
     // One decoder per channel keeps a character split between two reads whole.
     outDecoder.reset(outputCodec()->makeDecoder());
     errDecoder.reset(outputCodec()->makeDecoder());
@@ -421,7 +426,7 @@ void DlgIPCImp::onChildFinished(int code, QProcess::ExitStatus status)
     exitStatus = status;
     // How the run went is known now, however much of its output is still to be shown:
     // Close and hasErrors() go by it from here on.
-    errorFound = status != QProcess::NormalExit || code != 0 || errorWord;
+    errorFound = stoppedByUser || status != QProcess::NormalExit || code != 0 || errorWord;
     // Much output still to show goes on in slices, the window reacting meanwhile; the
     // end is told after it.
     if (pendingLines > MaxLinesPerSlice || pending.size() > MaxCharsPerSlice) {
@@ -438,7 +443,9 @@ void DlgIPCImp::reportEnd()
     const QProcess::ExitStatus status = exitStatus;
     errorFound = false;
     ui->progressBar_ipc->setMaximum(100);
-    if (status == QProcess::NormalExit && code == 0) {
+    // A run the user stopped may still have ended by itself just before: it failed all
+    // the same.
+    if (status == QProcess::NormalExit && code == 0 && !stoppedByUser) {
         if (errorWord) {
             ui->progressBar_ipc->setValue(90);
             appendToTextBrowser(QStringLiteral("\nChild process returns an error.\n"));
@@ -448,7 +455,7 @@ void DlgIPCImp::reportEnd()
             appendToTextBrowser(QStringLiteral("\nChild process returns a warning.\n"));
         } else {
             ui->progressBar_ipc->setValue(100);
-            if (!keepOpen)
+            if (!keepOpen && !closedSinceStart)
                 closeDialog();
         }
     } else {
@@ -474,7 +481,8 @@ void DlgIPCImp::onChildError(QProcess::ProcessError error)
 
 void DlgIPCImp::closeDialog()
 {
-    if (exitStatus == QProcess::NormalExit && exitCode == 0 && !errorFound)
+    closedSinceStart = true;
+    if (exitStatus == QProcess::NormalExit && exitCode == 0 && !errorFound && !stoppedByUser)
         accept();
     else
         reject();
@@ -483,6 +491,8 @@ void DlgIPCImp::closeDialog()
 void DlgIPCImp::slot_pb_stop_clicked()
 {
     if (isRunning()) {
+        stoppedByUser = true;
+        errorFound = true;
         appendToTextBrowser(QStringLiteral("\nUser interrupted the child process.\n"));
         process->kill();
     } else {
@@ -501,6 +511,13 @@ void DlgIPCImp::slot_pb_close_clicked()
         if (answer != QMessageBox::Yes)
             return;
         slot_pb_stop_clicked();
+    } else if (endToReport) {
+        // The run has ended and its output is still being shown: the end is told now, and
+        // a clean run that closes the dialog by itself closes it once.
+        const bool closedBefore = closedSinceStart;
+        flushPending(true);
+        if (closedSinceStart && !closedBefore)
+            return;
     }
     closeDialog();
 }

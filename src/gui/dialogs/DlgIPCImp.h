@@ -33,7 +33,8 @@ public:
     bool startRunning(const QString& executable, const QStringList& arguments);
     bool isRunning() const;
     // True once a run has ended with an error in its output, a failed start or a crash,
-    // even while the end of its output is still being shown.
+    // even while the end of its output is still being shown, and once the user stopped
+    // the run.
     bool hasErrors() const { return errorFound; }
 
     QTextBrowser* output() const;
@@ -110,6 +111,12 @@ private:
     bool restOfRemovedLine = false;
     // The program has ended; that is told once its output is shown.
     bool endToReport = false;
+    // The user stopped the current run (Stop, or Close and Yes): it failed, however it
+    // ended.
+    bool stoppedByUser = false;
+    // The dialog was closed since the current run started: the end of the run, told
+    // later, does not close it again.
+    bool closedSinceStart = false;
     std::unique_ptr<QTextDecoder> outDecoder;
     std::unique_ptr<QTextDecoder> errDecoder;
 };

@@ -142,7 +142,7 @@ int insertAtEnd(QTextCursor& cursor, const QString& text, Pieces pieces)
     return made;
 }
 
-QString writtenText(const QTextDocument* doc, int from, int to)
+QString writtenText(const QTextDocument* doc, int from, int to, LineEnds ends)
 {
     QString text;
     for (QTextBlock block = doc->findBlock(from); block.isValid() && block.position() < to; block = block.next()) {
@@ -153,7 +153,7 @@ QString writtenText(const QTextDocument* doc, int from, int to)
         if (b > a)
             text += block.text().midRef(a, b - a);
         if (separator >= from && separator < to && block.next().isValid() && !continuesLine(block.next()))
-            text += lineEnd(block);
+            text += ends == LineEnds::AsShown ? QString(LineFeed) : lineEnd(block);
     }
     return text;
 }

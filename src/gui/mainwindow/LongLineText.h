@@ -41,9 +41,14 @@ PELMORAGUI_EXPORT QVector<int> continuationStarts(const QTextDocument* doc, cons
 // returns the number of continuing blocks made.  Inside an edit block of its own.
 PELMORAGUI_EXPORT int insertAtEnd(QTextCursor& cursor, const QString& text, Pieces pieces = Pieces::Separate);
 
-// The text between two positions as written: the blocks of one line joined, each line
-// ended as it was.
-PELMORAGUI_EXPORT QString writtenText(const QTextDocument* doc, int from, int to);
+// How the lines of a text taken out end: as they were written (a carriage return kept),
+// or as the view shows them, each with a line feed.
+enum class LineEnds { AsWritten, AsShown };
+
+// The text between two positions: the blocks of one line joined, each line ended as
+// `ends` says.
+PELMORAGUI_EXPORT QString writtenText(const QTextDocument* doc, int from, int to,
+                                      LineEnds ends = LineEnds::AsWritten);
 
 } // namespace LongLineText
 } // namespace Gui

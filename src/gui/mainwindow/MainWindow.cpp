@@ -750,7 +750,7 @@ void MainWindow::dropEvent(QDropEvent* e)
     const QUrl url = urls.front();
     const QString path = url.isLocalFile() ? url.toLocalFile() : url.toString();
     const QByteArray file = path.toUtf8();
-    Vexil::MsgConsoleSingleton::Instance().Log("Drop file: %s\n", file.constData());
+    Vexil::MsgConsoleSingleton::Instance().Log("Drop file: %s\n", printableForLog(file, 4096).constData());
     if (isAnnotationListFile(file.toStdString()))
         openAnnotationListFile(file.toStdString());
     else if (qPelmoraApplication* app = qPelmoraApplication::application())

@@ -331,10 +331,12 @@ void ReportOutput::settingUpdated(Vexil::PM_SETTING id)
 
 QMimeData* ReportOutput::createMimeDataFromSelection() const
 {
-    // The pieces of a long line are copied as the one line they are.
+    // The pieces of a long line are copied as the one line they are; the lines end as
+    // they are shown.
     const QTextCursor cursor = textCursor();
     auto* data = new QMimeData;
-    data->setText(LongLineText::writtenText(document(), cursor.selectionStart(), cursor.selectionEnd()));
+    data->setText(LongLineText::writtenText(document(), cursor.selectionStart(), cursor.selectionEnd(),
+                                            LongLineText::LineEnds::AsShown));
     return data;
 }
 
@@ -386,7 +388,10 @@ void ReportOutput::writeFile(const QString& fileName)
 {
     // Written whole and checked before it replaces the old file, so a failed write (a
     // full disk) keeps the old file as it was.
-    const QByteArray bytes = LongLineText::writtenText(document(), 0, document()->characterCount() - 1).toUtf8();
+    // What the text area shows, line by line, long lines whole.
+    const QByteArray bytes =
+        LongLineText::writtenText(document(), 0, document()->characterCount() - 1, LongLineText::LineEnds::AsShown)
+            .toUtf8();
     std::string error;
     if (!Vexil::saveFileAtomically(QFile::encodeName(fileName).toStdString(),
                                    std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), error)) {

@@ -8,6 +8,7 @@
 #include "vtkMRMLProceduralColorStorageNode.h"
 #include "vtkMRMLScene.h"
 
+#include <vexil/PrintableText.h>
 #include <vtkColorTransferFunction.h>
 #include <vtkCommand.h>
 #include <vtkLookupTable.h>
@@ -164,7 +165,7 @@ const SharedFile& readShared(const std::string& fileName, const Warning& warn)
     vtkObject::SetGlobalWarningDisplay(globalWarnings);
     read.refused = !read.table && !read.function;
     if (read.refused)
-        warn("Colour file \"" + fileName + "\" is not read: "
+        warn("Colour file \"" + Vexil::printableText(fileName) + "\" is not read: "
              + refusalReason(tableType, tableStorage, proceduralType, proceduralStorage));
     SharedFile& slot = sharedFiles()[fileName];
     slot = std::move(read);

@@ -4,6 +4,7 @@
 #include "vtkMRMLColorTableNode.h"
 
 #include <vexil/AtomicSave.h>
+#include <vexil/PrintableText.h>
 
 #include <vtkLookupTable.h>
 #include <vtkObjectFactory.h>
@@ -26,10 +27,11 @@ struct Entry
     double rgba[4] = {0, 0, 0, 1};
 };
 
-// A number as the line gave it, shortened so that a line of garbage stays readable.
+// A word as the line gave it, shortened so that a line of garbage stays readable, and
+// printable: the file's bytes reach the console.
 std::string shown(const std::string& word)
 {
-    return word.size() <= 40 ? word : word.substr(0, 40) + "...";
+    return Vexil::printableText(word.size() <= 40 ? word : word.substr(0, 40)) + (word.size() <= 40 ? "" : "...");
 }
 
 // "index name r g b [a]" with components 0..255; the reason when the line is not that.

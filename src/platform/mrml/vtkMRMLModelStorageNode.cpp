@@ -1,4 +1,5 @@
 #include "vtkMRMLModelStorageNode.h"
+#include "VtkMessageText.h"
 
 #include "MRMLModelFileChecks.h"
 #include "MRMLSharedPoints.h"
@@ -1036,3 +1037,12 @@ vtkMRMLModelNode* vtkMRMLModelStorageNode::AddModelFromFile(vtkMRMLScene* scene,
     scene->EndState(vtkMRMLScene::BatchProcessState);
     return added;
 }
+
+namespace mrml {
+
+std::string vtkMessageSentence(const std::string& text)
+{
+    return trimmed(text);
+}
+
+} // namespace mrml

@@ -3,6 +3,7 @@
 #include "ColorFileText.h"
 #include "vtkMRMLProceduralColorNode.h"
 
+#include <vexil/PrintableText.h>
 #include <vexil/AtomicSave.h>
 
 #include <vtkColorTransferFunction.h>
@@ -54,7 +55,8 @@ vtkSmartPointer<vtkColorTransferFunction> vtkMRMLProceduralColorStorageNode::Rea
             number.imbue(std::locale::classic());
             std::string rest;
             if (!(number >> p[count]) || (number >> rest) || !std::isfinite(p[count]))
-                reason = "\"" + (word.size() <= 40 ? word : word.substr(0, 40) + "...") + "\" is not a finite number";
+                reason = "\"" + Vexil::printableText(word.size() <= 40 ? word : word.substr(0, 40) + "...")
+                         + "\" is not a finite number";
             else if (count > 0 && (p[count] < 0 || p[count] > 1))
                 reason = "component " + word + " is outside 0 to 1";
         }

@@ -1,5 +1,7 @@
 #include "GroupCycles.h"
 
+#include <vexil/PrintableText.h>
+
 #include <cstddef>
 #include <functional>
 #include <queue>
@@ -103,7 +105,8 @@ std::string describeGroupCycle(const std::vector<std::string>& chain)
     for (std::size_t i = 0; i < chain.size(); ++i) {
         if (i)
             text += " > ";
-        text += chain[i];
+        // The names come from the file: nothing in them may act on the line they are shown in.
+        text += Vexil::printableText(chain[i]);
     }
     return text;
 }

@@ -915,7 +915,8 @@ void applyProperties(PropertyContainer& container, const std::vector<PropertyRec
             property = container.add_property(record.type.c_str(), record.name.c_str());
         if (!property || record.type != property->getTypeId().get_name()) {
             console.Warning("Property '%s' of %s is not restored: its type %s is not known here\n",
-                            record.name.c_str(), owner.c_str(), record.type.c_str());
+                            Vexil::printableText(record.name).c_str(), Vexil::printableText(owner).c_str(),
+                            Vexil::printableText(record.type).c_str());
             continue;
         }
         if (property->get_value_text() == record.value)

@@ -319,10 +319,10 @@ void ProjectObjectGroup::refuse(const ProjectObject& object) const
 {
     auto& console = Vexil::MsgConsoleSingleton::Instance();
     if (&object == this)
-        console.Warning("The group '%s' cannot be a member of itself\n", get_name());
+        console.Warning("The group '%s' cannot be a member of itself\n", ValueText::printable(get_name()).c_str());
     else
         console.Warning("The group '%s' cannot be a member of the group '%s', which it already contains\n",
-                        object.get_name(), get_name());
+                        ValueText::printable(object.get_name()).c_str(), ValueText::printable(get_name()).c_str());
 }
 
 const std::vector<ProjectObject*>& ProjectObjectGroup::get_objects() const

@@ -2,7 +2,6 @@
 
 #include "MsgConsole.h"
 #include "PrintableText.h"
-#include "PrintableText.h"
 
 #include <atomic>
 #include <cerrno>
@@ -80,8 +79,7 @@ bool mayFollowLink(const std::string& link, const struct stat& linkInfo, std::st
     struct stat folderInfo;
     if (::stat(folder.c_str(), &folderInfo) != 0)
         return true;   // the write itself reports a folder that cannot be reached
-    const bool shared = (folderInfo.st_mode & S_ISVTX) && (folderInfo.st_mode & S_IWOTH);
-    if (!shared || linkInfo.st_uid == ::geteuid() || linkInfo.st_uid == folderInfo.st_uid)
+    if (sharedFolderAllows(folderInfo.st_mode, folderInfo.st_uid, linkInfo.st_uid, ::geteuid()))
         return true;
     error = "will not follow the symbolic link '" + printableText(link) + "': it belongs to another user (uid "
             + std::to_string(linkInfo.st_uid) + ") in the shared folder '" + printableText(folder) + "'";
@@ -115,6 +113,23 @@ bool resolveLinks(std::string& path, std::string& error)
 bool resolveSymbolicLinks(std::string& path, std::string& error)
 {
     return resolveLinks(path, error);
+}
+
+bool sharedFolderAllows(unsigned folderMode, unsigned folderOwner, unsigned entryOwner, unsigned user)
+{
+    const bool shared = (folderMode & S_ISVTX) && (folderMode & S_IWOTH);
+    return !shared || entryOwner == user || entryOwner == folderOwner;
+}
+
+bool mayAppendToFile(const std::string& path, unsigned owner, std::string& error)
+{
+    const std::string folder = folderOf(path);
+    struct stat folderInfo;
+    if (::stat(folder.c_str(), &folderInfo) != 0 || sharedFolderAllows(folderInfo.st_mode, folderInfo.st_uid, owner, ::geteuid()))
+        return true;
+    error = "it belongs to another user (uid " + std::to_string(owner) + ") in the shared folder '"
+            + printableText(folder) + "', who may read what is written to it";
+    return false;
 }
 
 namespace {

@@ -26,6 +26,17 @@ bool saveFileAtomically(const std::string& path, std::string_view data, std::str
 // `error` for a link that is refused or cannot be followed.
 bool resolveSymbolicLinks(std::string& path, std::string& error);
 
+// The rule for entries of shared folders: in a folder that anyone may write to and only
+// owners may delete from (sticky and writable by others, such as /tmp), an entry is used
+// only when it belongs to the user or to the folder's owner.  Anyone else's entry there
+// may have been planted: a link to make the user overwrite a file of their own, a file
+// to read what the user writes.  In any other folder every entry may be used.
+bool sharedFolderAllows(unsigned folderMode, unsigned folderOwner, unsigned entryOwner, unsigned user);
+
+// Whether this user may add to the existing file at `path` (links already followed),
+// owned by `owner`, by that rule; false with the reason in `error`.
+bool mayAppendToFile(const std::string& path, unsigned owner, std::string& error);
+
 // Reads the whole of the open file `fd` from its start, leaving its offset alone; false
 // when it cannot be read or holds more than `maxBytes`.
 bool readOpenFile(int fd, std::string& content, size_t maxBytes);

@@ -242,7 +242,7 @@ void PreferenceManager::Private::read()
         MsgConsoleSingleton::Instance().Warning(
             "Preference file '%s' is not a regular file or cannot be read; the defaults are used and "
             "changes are not saved to it\n",
-            QFile::encodeName(fileName).constData());
+            printableText(QFile::encodeName(fileName).toStdString()).c_str());
         break;
     }
     seen = stampOf(fileName);
@@ -272,7 +272,8 @@ void PreferenceManager::Private::beforeWrite()
     }
     MsgConsoleSingleton::Instance().Warning(
         "Preference file '%s' has lines that cannot be read; the original is kept as '%s'\n",
-        QFile::encodeName(fileName).constData(), QFile::encodeName(backup).constData());
+        printableText(QFile::encodeName(fileName).toStdString()).c_str(),
+        printableText(QFile::encodeName(backup).toStdString()).c_str());
 }
 
 void PreferenceManager::Private::save()
@@ -296,7 +297,8 @@ void PreferenceManager::Private::reportSaveFailure(const std::string& reason)
         return;
     saveFailureReported = true;
     MsgConsoleSingleton::Instance().Error("Cannot save the preferences to '%s': %s\n",
-                                          QFile::encodeName(fileName).constData(), reason.c_str());
+                                          printableText(QFile::encodeName(fileName).toStdString()).c_str(),
+                                          reason.c_str());
     Q_EMIT q->saveFailed(fileName);
 }
 

@@ -1,8 +1,26 @@
 #include "PrintableText.h"
 
+#include <QChar>
+
 namespace Vexil {
 
 namespace {
+
+// Characters that show nothing of their own and change how the text around them reads:
+// format characters (bidirectional overrides and isolates, marks, zero-width joiners,
+// the byte-order mark) and the line and paragraph separators.  A terminal or a text view
+// would let such a character turn a message around or break it into two.
+bool changesTheLine(unsigned codePoint)
+{
+    switch (QChar::category(static_cast<uint>(codePoint))) {
+    case QChar::Other_Format:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return false;
+    }
+}
 
 // The length of the well-formed UTF-8 sequence at `at` (an overlong form, a surrogate or
 // a code point past U+10FFFF is none), or 0.
@@ -71,12 +89,13 @@ std::string printableText(std::string_view text)
         }
         unsigned codePoint = 0;
         const size_t length = c >= 0x80 ? utf8Length(text, i, codePoint) : 0;
-        if (length > 0 && codePoint >= 0xA0) {
+        if (length > 0 && codePoint >= 0xA0 && !changesTheLine(codePoint)) {
             out.append(text.data() + i, length);
             i += length;
             continue;
         }
-        // A control character, or a byte that begins no character: each byte escaped.
+        // A control or format character, or a byte that begins no character: each byte
+        // escaped.
         const size_t bytes = length > 0 ? length : 1;
         for (size_t k = 0; k < bytes; ++k)
             appendEscaped(out, static_cast<unsigned char>(text[i + k]));

@@ -9,8 +9,10 @@ namespace Vexil {
 
 // `text` with every byte that a terminal would act on or that could start a line of its
 // own written as an escape: line feed and carriage return as \n and \r, tab as \t, other
-// control characters (C0, DEL, and C1 written in UTF-8) and bytes that are not UTF-8 as
-// \xNN.  Valid UTF-8 text (a name with umlauts or in any script) is kept as it is.
+// control characters (C0, DEL, and C1 written in UTF-8), format characters (such as the
+// bidirectional controls, zero-width characters and U+FEFF), the line and paragraph
+// separators U+2028 and U+2029, and bytes that are not UTF-8 as \xNN, byte by byte.
+// Letters and signs of every script are kept as they are.
 std::string printableText(std::string_view text);
 
 } // namespace Vexil

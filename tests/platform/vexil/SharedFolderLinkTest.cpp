@@ -110,3 +110,55 @@ TEST_F(SharedFolderLinks, OnlyTheUsersAndTheFolderOwnersLinksAreFollowed)
     ASSERT_TRUE(Vexil::saveFileAtomically(local(plain), "not sticky", error)) << error;
     EXPECT_EQ(readRaw(secret), QByteArray("not sticky"));
 }
+
+// The rule itself, over every kind of folder and every owner of the entry: only in a
+// folder that is both sticky and writable by others is an entry of a third user refused.
+TEST(SharedFolderRule, OnlyAThirdUsersEntryInASharedStickyFolderIsRefused)
+{
+    constexpr unsigned Me = 1000;
+    const struct
+    {
+        const char* folder;
+        unsigned mode;
+        bool shared;
+    } folders[] = {
+        {"sticky, writable by all (/tmp)", 01777, true},
+        {"sticky, writable by all, not readable", 01733, true},
+        {"sticky, group-writable only", 01770, false},
+        {"writable by all, not sticky", 0777, false},
+        {"the user's own folder", 0755, false},
+        {"sticky, read-only", 01555, false},
+    };
+    const struct
+    {
+        const char* entry;
+        unsigned owner;
+    } owners[] = {{"this user's", Me}, {"the folder owner's", FolderOwner}, {"a third user's", OtherUser},
+                  {"root's, the folder being another's", 0}};
+    for (const auto& folder : folders) {
+        for (const auto& owner : owners) {
+            SCOPED_TRACE(std::string(owner.entry) + " entry in " + folder.folder);
+            const bool third = owner.owner != Me && owner.owner != FolderOwner;
+            EXPECT_EQ(Vexil::sharedFolderAllows(S_IFDIR | folder.mode, FolderOwner, owner.owner, Me),
+                      !(folder.shared && third));
+        }
+    }
+    // The user may be the folder's owner too: then only the user's own entries are theirs.
+    EXPECT_TRUE(Vexil::sharedFolderAllows(S_IFDIR | 01777, Me, Me, Me));
+    EXPECT_FALSE(Vexil::sharedFolderAllows(S_IFDIR | 01777, Me, OtherUser, Me));
+}
+
+// Appending to an existing file in a shared folder goes by the same rule, and says why.
+TEST_F(SharedFolderLinks, AFileOfAThirdUserThereIsNotAppendedTo)
+{
+    const QString file = shared.filePath("forged.log");
+    writeRaw(file, "[Log] planted\n");
+    std::string error;
+    EXPECT_FALSE(Vexil::mayAppendToFile(local(file), OtherUser, error));
+    EXPECT_EQ(error, "it belongs to another user (uid 4242) in the shared folder '" + local(shared.path())
+                         + "', who may read what is written to it");
+    error.clear();
+    EXPECT_TRUE(Vexil::mayAppendToFile(local(file), ::geteuid(), error)) << error;
+    // Outside a shared folder, whoever owns the file.
+    EXPECT_TRUE(Vexil::mayAppendToFile(local(secret), OtherUser, error)) << error;
+}
