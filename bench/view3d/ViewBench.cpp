@@ -88,6 +88,28 @@ struct ModelScene
     }
 };
 
+// The first drawing of what a run of a benchmark built, timed, then its scene or its bare
+// renderer and window dropped untimed.
+void drawThenDrop(benchmark::State& state, std::unique_ptr<ModelScene>& s)
+{
+    s->renderer->ResetCamera();
+    s->window->Render();
+    state.PauseTiming();
+    s.reset();
+    state.ResumeTiming();
+}
+
+void drawThenDrop(benchmark::State& state, vtkSmartPointer<vtkRenderer>& renderer,
+                  vtkSmartPointer<vtkRenderWindow>& window)
+{
+    renderer->ResetCamera();
+    window->Render();
+    state.PauseTiming();
+    window = nullptr;
+    renderer = nullptr;
+    state.ResumeTiming();
+}
+
 void BM_ToggleModelVisibility(benchmark::State& state)
 {
     ModelScene s(static_cast<int>(state.range(0)));
@@ -195,11 +217,7 @@ void BM_OpenModelFile(benchmark::State& state)
             state.SkipWithError(error.c_str());
             break;
         }
-        s->renderer->ResetCamera();
-        s->window->Render();
-        state.PauseTiming();
-        s.reset();
-        state.ResumeTiming();
+        drawThenDrop(state, s);
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
@@ -215,12 +233,7 @@ void BM_OpenModelFile_Baseline(benchmark::State& state)
         state.ResumeTiming();
         // Read with corners shared, as the model storage node keeps them.
         PelmoraBench::addStlActor(renderer, file.c_str());
-        renderer->ResetCamera();
-        window->Render();
-        state.PauseTiming();
-        window = nullptr;
-        renderer = nullptr;
-        state.ResumeTiming();
+        drawThenDrop(state, renderer, window);
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
@@ -254,11 +267,7 @@ void BM_DrawStrayPointModel(benchmark::State& state)
         model->SetAndObservePolyData(copy);
         model->SetAndObserveDisplayNodeID(display->GetID());
         s->scene->AddNode(model);
-        s->renderer->ResetCamera();
-        s->window->Render();
-        state.PauseTiming();
-        s.reset();
-        state.ResumeTiming();
+        drawThenDrop(state, s);
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
@@ -293,12 +302,7 @@ void BM_DrawStrayPointModel_Baseline(benchmark::State& state)
         vtkNew<vtkActor> outline;
         outline->SetMapper(outlineMapper);
         renderer->AddActor(outline);
-        renderer->ResetCamera();
-        window->Render();
-        state.PauseTiming();
-        window = nullptr;
-        renderer = nullptr;
-        state.ResumeTiming();
+        drawThenDrop(state, renderer, window);
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }

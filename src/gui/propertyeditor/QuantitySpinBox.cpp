@@ -64,6 +64,15 @@ double stepBase(const QuantitySpinBoxPrivate& d)
     return d.validInput ? d.quantity.getValue() : d.lastValue;
 }
 
+// Why a typed amount that does not fit in a number of `unit` is refused.
+QString unfitReason(pmUnit::Quantity::Fit fit, const QString& typed, pmUnit::UnitType unit)
+{
+    const QString symbol = pmUnit::UnitsManager::getUnitSymbol(unit);
+    return fit == pmUnit::Quantity::BeyondLargest
+        ? QuantitySpinBox::tr("\"%1\" is beyond the largest number in %2").arg(typed, symbol)
+        : QuantitySpinBox::tr("\"%1\" is below the smallest normal number in %2").arg(typed, symbol);
+}
+
 } // namespace
 
 QuantitySpinBox::QuantitySpinBox(QWidget* parent)
@@ -270,10 +279,7 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
         const pmUnit::Quantity::Fit fit =
             otherUnit ? pmUnit::Quantity::fit(parsed.getValue(), value) : pmUnit::Quantity::Fits;
         if (fit != pmUnit::Quantity::Fits) {
-            const QString symbol = pmUnit::UnitsManager::getUnitSymbol(d->unit);
-            problem = fit == pmUnit::Quantity::BeyondLargest
-                ? tr("\"%1\" is beyond the largest number in %2").arg(copy.trimmed(), symbol)
-                : tr("\"%1\" is below the smallest normal number in %2").arg(copy.trimmed(), symbol);
+            problem = unfitReason(fit, copy.trimmed(), d->unit);
             state = QValidator::Intermediate;
             return finish();
         }
@@ -287,10 +293,7 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
             && pmUnit::Quantity(amount, d->quantityKind, from).convertTo(d->keptUnit, kept)) {
             const pmUnit::Quantity::Fit keptFit = pmUnit::Quantity::fit(amount, kept.getValue());
             if (keptFit != pmUnit::Quantity::Fits) {
-                const QString symbol = pmUnit::UnitsManager::getUnitSymbol(d->keptUnit);
-                problem = keptFit == pmUnit::Quantity::BeyondLargest
-                    ? tr("\"%1\" is beyond the largest number in %2").arg(copy.trimmed(), symbol)
-                    : tr("\"%1\" is below the smallest normal number in %2").arg(copy.trimmed(), symbol);
+                problem = unfitReason(keptFit, copy.trimmed(), d->keptUnit);
                 state = QValidator::Intermediate;
                 return finish();
             }

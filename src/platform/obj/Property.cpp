@@ -1,6 +1,7 @@
 #include "Property.h"
 
 #include "Application.h"
+#include "ValueText.h"
 
 #include <vexil/TypeInfo.h>
 #include <vexil/UtilityBox.h>
@@ -31,20 +32,14 @@ namespace Obj {
 namespace {
 
 // Whole text as one number in the C locale.
-template <typename T>
-bool parseNumber(const std::string& text, T& out)
+bool parseNumber(const std::string& text, double& out)
 {
-    const std::string v = Vexil::UtilityBox::trimmed(text);
-    if (v.empty())
-        return false;
-    std::istringstream in(v);
-    in.imbue(std::locale::classic());
-    T parsed{};
-    in >> parsed;
-    if (in.fail() || !in.eof())
-        return false;
-    out = parsed;
-    return true;
+    return ValueText::parseNumber(text, out);
+}
+
+bool parseNumber(const std::string& text, long& out)
+{
+    return ValueText::parseInteger(text, out);
 }
 
 // Comma-separated numbers; false unless every item parses.

@@ -215,6 +215,30 @@ std::string readVector(const std::string& text, pmUnit::UnitType unit, double va
     return {};
 }
 
+// The amount and its limits in another unit, all of them or none; `convertAmount(apply)`
+// converts the amount itself.
+template <class ConvertAmount>
+bool convertWithLimits(const PropertyQuantity& amount, pmUnit::UnitType target, bool apply, bool hasConstraints,
+                       Constraints& constraints, GivenNumbers& givenLimits, ConvertAmount convertAmount)
+{
+    const double limits[3] = {constraints.minimum, constraints.maximum, constraints.step};
+    const bool step[3] = {false, false, true};
+    double converted[3] = {limits[0], limits[1], limits[2]};
+    if (hasConstraints
+        && !givenLimits.convert(limits, 3, amount.getQuantityKind(), amount.getUnitType(), target, converted, step))
+        return false;
+    if (!apply)
+        return convertAmount(false);
+    const pmUnit::UnitType from = amount.getUnitType();
+    if (!convertAmount(true))
+        return false;
+    if (hasConstraints) {
+        givenLimits.remember(limits, 3, from, converted, target);
+        constraints = {converted[0], converted[1], converted[2]};
+    }
+    return true;
+}
+
 } // namespace
 
 bool GivenNumbers::unchangedSince(const double* numbers, int n, pmUnit::UnitType unit) const
@@ -323,21 +347,8 @@ bool PropertyQuantity::convert_unit(pmUnit::UnitType target, bool apply)
 
 bool PropertyQuantityConstraint::convert_unit(pmUnit::UnitType target, bool apply)
 {
-    const double limits[3] = {constraints.minimum, constraints.maximum, constraints.step};
-    const bool step[3] = {false, false, true};
-    double converted[3] = {limits[0], limits[1], limits[2]};
-    if (hasConstraints && !givenLimits.convert(limits, 3, getQuantityKind(), getUnitType(), target, converted, step))
-        return false;
-    if (!apply)
-        return PropertyQuantity::convert_unit(target, false);
-    const pmUnit::UnitType from = getUnitType();
-    if (!PropertyQuantity::convert_unit(target))
-        return false;
-    if (hasConstraints) {
-        givenLimits.remember(limits, 3, from, converted, target);
-        constraints = {converted[0], converted[1], converted[2]};
-    }
-    return true;
+    return convertWithLimits(*this, target, apply, hasConstraints, constraints, givenLimits,
+                             [this, target](bool really) { return PropertyQuantity::convert_unit(target, really); });
 }
 
 void PropertyQuantityConstraint::setConstraints(double minimum, double maximum, double step)
@@ -403,21 +414,8 @@ void PropertyBCQuantityConstraint::setConstraints(double minimum, double maximum
 
 bool PropertyBCQuantityConstraint::convert_unit(pmUnit::UnitType target, bool apply)
 {
-    const double limits[3] = {constraints.minimum, constraints.maximum, constraints.step};
-    const bool step[3] = {false, false, true};
-    double converted[3] = {limits[0], limits[1], limits[2]};
-    if (hasConstraints && !givenLimits.convert(limits, 3, getQuantityKind(), getUnitType(), target, converted, step))
-        return false;
-    if (!apply)
-        return PropertyBCQuantity::convert_unit(target, false);
-    const pmUnit::UnitType from = getUnitType();
-    if (!PropertyBCQuantity::convert_unit(target))
-        return false;
-    if (hasConstraints) {
-        givenLimits.remember(limits, 3, from, converted, target);
-        constraints = {converted[0], converted[1], converted[2]};
-    }
-    return true;
+    return convertWithLimits(*this, target, apply, hasConstraints, constraints, givenLimits,
+                             [this, target](bool really) { return PropertyBCQuantity::convert_unit(target, really); });
 }
 
 void PropertyInputBC::getBCValues(bool enabled[3], double values[3]) const

@@ -90,34 +90,14 @@ std::vector<std::string> lines(const std::string& text)
     return out;
 }
 
-class CommitRuleTable : public ::testing::TestWithParam<Kind>
+class CommitRuleTable : public ::testing::TestWithParam<Kind>, protected PropertyEditorTest::LoadWindow
 {
 protected:
     void SetUp() override
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        static const bool registered = [] {
-            Obj::Application::init_types();
-            if (!Gui::qPelmoraApplication::types_initialized())
-                Gui::qPelmoraApplication::initialize_application();
-            FemGui::initModule();
-            return true;
-        }();
-        (void)registered;
-        Gui::PropertyOperator::initPropertyItems();
-        logic = std::make_unique<PelmoraTest::ScopedLogic>();
-        app = std::make_unique<Gui::qPelmoraApplication>(true);
-        window = std::make_unique<Gui::MainWindow>();
-        window->show();
+        ASSERT_NO_FATAL_FAILURE(startLoadWindow("MMKS"));
         window->resize(1200, 1000);
-        pmUnit::UnitsManager::instance()->setSystemUnits("MMKS");
-        project = logic->app().create_project("P");
-        geometry = dynamic_cast<Obj::GeometryObject*>(project->add_object("Obj::GeometryObject", "Plate"));
-        ASSERT_TRUE(geometry);
-        const std::string id = pmMsg::InterpreterSingleton::Instance().runString(
-            ("App.get_project('P').add_load('" + std::to_string(geometry->getObjectId()) + "')").c_str());
-        load = dynamic_cast<Obj::LoadObject*>(project->get_object(static_cast<unsigned int>(std::stoul(id))));
-        ASSERT_TRUE(load);
         load->set_label("Force");
         load->Thickness->set_value(1.5);
         load->Magnitude->set_value(1.5);
@@ -148,16 +128,7 @@ protected:
         openingProject = lines(Obj::ProjectFile::write(logic->app().get_projects(), project));
         savedValue = opening;
     }
-    void TearDown() override
-    {
-        Gui::TreeSelectionSingleton::instance().clear_all_selections();
-        window.reset();
-        Gui::SimModuleController::destruct();
-        app.reset();
-        logic.reset();
-        pmUnit::UnitsManager::instance()->setSystemUnits("MKS");
-        QLocale::setDefault(QLocale::c());
-    }
+    void TearDown() override { stopLoadWindow(); }
 
     // The name cell of a row, looked up each time.
     QModelIndex row(const char* name, const QModelIndex& parent = {}) const
@@ -598,12 +569,6 @@ protected:
 
     QTemporaryDir dir;
     QString file;
-    std::unique_ptr<PelmoraTest::ScopedLogic> logic;
-    std::unique_ptr<Gui::qPelmoraApplication> app;
-    std::unique_ptr<Gui::MainWindow> window;
-    Obj::Project* project = nullptr;
-    Obj::GeometryObject* geometry = nullptr;
-    Obj::LoadObject* load = nullptr;
     Obj::PropertyEnumType* choice = nullptr;
     PropertyOperator* tree = nullptr;
     QString opening;

@@ -63,48 +63,20 @@ using PropertyEditorTest::field;
 
 namespace {
 
-class LoadInMainWindow : public ::testing::Test
+class LoadInMainWindow : public ::testing::Test, protected PropertyEditorTest::LoadWindow
 {
 protected:
     void SetUp() override { QLocale::setDefault(QLocale::c()); }
     // Builds the window in the locale set so far, then a load selected in the tree.
     void start()
     {
-        static const bool registered = [] {
-            Obj::Application::init_types();
-            if (!Gui::qPelmoraApplication::types_initialized())
-                Gui::qPelmoraApplication::initialize_application();
-            FemGui::initModule();
-            return true;
-        }();
-        (void)registered;
-        Gui::PropertyOperator::initPropertyItems();
-        logic = std::make_unique<PelmoraTest::ScopedLogic>();
-        app = std::make_unique<Gui::qPelmoraApplication>(true);
-        window = std::make_unique<Gui::MainWindow>();
-        window->show();
-        pmUnit::UnitsManager::instance()->setSystemUnits("MMKS");
-        project = logic->app().create_project("P");
-        geometry = project->add_object("Obj::GeometryObject", "Plate");
-        const std::string id = pmMsg::InterpreterSingleton::Instance().runString(
-            ("App.get_project('P').add_load('" + std::to_string(geometry->getObjectId()) + "')").c_str());
-        load = dynamic_cast<Obj::LoadObject*>(project->get_object(static_cast<unsigned int>(std::stoul(id))));
-        ASSERT_TRUE(load);
+        ASSERT_NO_FATAL_FAILURE(startLoadWindow("MMKS"));
         Gui::TreeSelectionSingleton::instance().set_selection("P", {load});
         auto* panel = Gui::DockingWindowMediator::instance()->getDockingWindow("Std_PropertyView");
         ASSERT_TRUE(panel);
         tree = panel->findChild<Gui::PropertyView*>()->dataTree();
     }
-    void TearDown() override
-    {
-        Gui::TreeSelectionSingleton::instance().clear_all_selections();
-        window.reset();
-        Gui::SimModuleController::destruct();
-        app.reset();
-        logic.reset();
-        pmUnit::UnitsManager::instance()->setSystemUnits("MKS");
-        QLocale::setDefault(QLocale::c());
-    }
+    void TearDown() override { stopLoadWindow(); }
     QModelIndex cell(const char* name, const QModelIndex& parent = {})
     {
         PropertyModel* m = tree->propertyModel();
@@ -116,6 +88,12 @@ protected:
         return {};
     }
     QString shown(const QModelIndex& i) { return tree->propertyModel()->data(i).toString(); }
+    // A length in millimetres; -1 for an amount of another kind.
+    static double millimetres(const Obj::PropertyQuantity* p)
+    {
+        pmUnit::Quantity mm;
+        return p->getQuantityValue().convertTo(pmUnit::Millimeter, mm) ? mm.getValue() : -1.0;
+    }
     // Makes the row current, which opens its editor, and types into the editor's field.
     QWidget* open(const QModelIndex& i)
     {
@@ -231,12 +209,6 @@ protected:
     }
 
     int dialogs = 0;
-    std::unique_ptr<PelmoraTest::ScopedLogic> logic;
-    std::unique_ptr<Gui::qPelmoraApplication> app;
-    std::unique_ptr<Gui::MainWindow> window;
-    Obj::Project* project = nullptr;
-    Obj::ProjectObject* geometry = nullptr;
-    Obj::LoadObject* load = nullptr;
     PropertyOperator* tree = nullptr;
 };
 
@@ -575,11 +547,6 @@ TEST_F(LoadInMainWindow, AValueTypedWithoutEnterIsWrittenBeforeACommandTheCloseQ
     ASSERT_TRUE(logic->app().save_as_file(1, QFile::encodeName(file).constData())) << logic->app().last_file_error();
     ASSERT_FALSE(project->is_modified());
     ASSERT_TRUE(activate());
-    const auto millimetres = [](const Obj::PropertyQuantity* p) {
-        pmUnit::Quantity mm;
-        return p->getQuantityValue().convertTo(pmUnit::Millimeter, mm) ? mm.getValue() : -1.0;
-    };
-
     // Typed, not confirmed, and Ctrl+S: the file holds the typed value.
     ASSERT_TRUE(focusRow(cell("Thickness")));
     keys("7.5");
@@ -639,10 +606,7 @@ TEST_F(LoadInMainWindow, EnterGivesTheKeysToTheListWhereUpDownAndALetterWorkAndE
 {
     QTemporaryDir dir;
     startSaved(dir);
-    const auto thickness = [this] {
-        pmUnit::Quantity mm;
-        return load->Thickness->getQuantityValue().convertTo(pmUnit::Millimeter, mm) ? mm.getValue() : -1.0;
-    };
+    const auto thickness = [this] { return millimetres(load->Thickness); };
     const auto currentRow = [this] { return shown(tree->currentIndex().siblingAtColumn(0)); };
     QPointer<QAbstractSpinBox> box = focusRow(cell("Thickness"));
     ASSERT_TRUE(box);
@@ -921,10 +885,7 @@ TEST_F(LoadInMainWindow, AStepStartsFromTheStoredValueNeverFromARefusedTextAndF2
 {
     QTemporaryDir dir;
     startSaved(dir);
-    const auto thickness = [this] {
-        pmUnit::Quantity mm;
-        return load->Thickness->getQuantityValue().convertTo(pmUnit::Millimeter, mm) ? mm.getValue() : -1.0;
-    };
+    const auto thickness = [this] { return millimetres(load->Thickness); };
     const auto wheelUp = [this] {
         QWidget* box = tree->indexWidget(cell("Thickness"));
         const QPoint at = box->rect().center();

@@ -1,6 +1,9 @@
 #include "PropertyEditorTestSupport.h"
 
+#include <commands/SimModule.h>
+#include <femgui/FemGui.h>
 #include <propertyeditor/PropertyItem.h>
+#include <selection/TreeSelectionSingleton.h>
 
 #include <pmmsg/Message.h>
 #include <pmunit/Units.h>
@@ -63,6 +66,42 @@ void Fixture::clearJournal()
 std::string Fixture::line41(const Obj::ProjectObject* o, const std::string& name, const std::string& value)
 {
     return "runCommand 41 P|" + std::to_string(o->getObjectId()) + "|" + name + "|" + value;
+}
+
+void LoadWindow::startLoadWindow(const char* system)
+{
+    static const bool registered = [] {
+        Obj::Application::init_types();
+        if (!Gui::qPelmoraApplication::types_initialized())
+            Gui::qPelmoraApplication::initialize_application();
+        FemGui::initModule();
+        return true;
+    }();
+    (void)registered;
+    Gui::PropertyOperator::initPropertyItems();
+    logic = std::make_unique<PelmoraTest::ScopedLogic>();
+    app = std::make_unique<Gui::qPelmoraApplication>(true);
+    window = std::make_unique<Gui::MainWindow>();
+    window->show();
+    pmUnit::UnitsManager::instance()->setSystemUnits(system);
+    project = logic->app().create_project("P");
+    geometry = dynamic_cast<Obj::GeometryObject*>(project->add_object("Obj::GeometryObject", "Plate"));
+    ASSERT_TRUE(geometry);
+    const std::string id = pmMsg::InterpreterSingleton::Instance().runString(
+        ("App.get_project('P').add_load('" + std::to_string(geometry->getObjectId()) + "')").c_str());
+    load = dynamic_cast<Obj::LoadObject*>(project->get_object(static_cast<unsigned int>(std::stoul(id))));
+    ASSERT_TRUE(load);
+}
+
+void LoadWindow::stopLoadWindow()
+{
+    Gui::TreeSelectionSingleton::instance().clear_all_selections();
+    window.reset();
+    Gui::SimModuleController::destruct();
+    app.reset();
+    logic.reset();
+    pmUnit::UnitsManager::instance()->setSystemUnits("MKS");
+    QLocale::setDefault(QLocale::c());
 }
 
 } // namespace PropertyEditorTest

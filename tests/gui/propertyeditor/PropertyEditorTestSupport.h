@@ -1,10 +1,16 @@
 #pragma once
 // Shared pieces of the property-editor tests: a fresh logic with one project "P" of three
-// objects, helpers that add properties in a group, and the commands the journal saw.
+// objects, helpers that add properties in a group, the commands the journal saw, and the
+// real main window over a project holding a load.
 
 #include <support/TestEnvironment.h>
 
+#include <core/qPelmoraApplication.h>
+#include <mainwindow/MainWindow.h>
+
 #include <obj/Application.h>
+#include <obj/GeometryObject.h>
+#include <obj/LoadObject.h>
 #include <obj/Project.h>
 #include <obj/ProjectObject.h>
 #include <obj/Property.h>
@@ -13,6 +19,7 @@
 
 #include <QLineEdit>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,6 +59,24 @@ protected:
     Obj::ProjectObject* b = nullptr;
     Obj::ProjectObject* c = nullptr;
     Obj::PropertyCoreData table;
+};
+
+// The real main window shown over a fresh logic, in the locale set so far, with project "P"
+// holding the geometry "Plate" and a load on it made by a script line.
+class LoadWindow
+{
+protected:
+    void startLoadWindow(const char* system);
+    // Closes the window, the application and the logic, and puts back the MKS system and
+    // the C locale.
+    void stopLoadWindow();
+
+    std::unique_ptr<PelmoraTest::ScopedLogic> logic;
+    std::unique_ptr<Gui::qPelmoraApplication> app;
+    std::unique_ptr<Gui::MainWindow> window;
+    Obj::Project* project = nullptr;
+    Obj::GeometryObject* geometry = nullptr;
+    Obj::LoadObject* load = nullptr;
 };
 
 } // namespace PropertyEditorTest

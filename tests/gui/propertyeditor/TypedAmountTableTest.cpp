@@ -35,44 +35,16 @@ using PropertyEditorTest::field;
 
 namespace {
 
-class TypedAmounts : public ::testing::Test
+class TypedAmounts : public ::testing::Test, protected PropertyEditorTest::LoadWindow
 {
 protected:
     void start(const char* system = "MKS")
     {
-        static const bool registered = [] {
-            Obj::Application::init_types();
-            if (!Gui::qPelmoraApplication::types_initialized())
-                Gui::qPelmoraApplication::initialize_application();
-            FemGui::initModule();
-            return true;
-        }();
-        (void)registered;
-        Gui::PropertyOperator::initPropertyItems();
-        logic = std::make_unique<PelmoraTest::ScopedLogic>();
-        app = std::make_unique<Gui::qPelmoraApplication>(true);
-        window = std::make_unique<Gui::MainWindow>();
-        window->show();
-        pmUnit::UnitsManager::instance()->setSystemUnits(system);
-        project = logic->app().create_project("P");
-        Obj::ProjectObject* geometry = project->add_object("Obj::GeometryObject", "Plate");
-        const std::string id = pmMsg::InterpreterSingleton::Instance().runString(
-            ("App.get_project('P').add_load('" + std::to_string(geometry->getObjectId()) + "')").c_str());
-        load = dynamic_cast<Obj::LoadObject*>(project->get_object(static_cast<unsigned int>(std::stoul(id))));
-        ASSERT_TRUE(load);
+        ASSERT_NO_FATAL_FAILURE(startLoadWindow(system));
         tree = Gui::DockingWindowMediator::instance()->getDockingWindow("Std_PropertyView")
                    ->findChild<Gui::PropertyView*>()->dataTree();
     }
-    void TearDown() override
-    {
-        Gui::TreeSelectionSingleton::instance().clear_all_selections();
-        window.reset();
-        Gui::SimModuleController::destruct();
-        app.reset();
-        logic.reset();
-        pmUnit::UnitsManager::instance()->setSystemUnits("MKS");
-        QLocale::setDefault(QLocale::c());
-    }
+    void TearDown() override { stopLoadWindow(); }
     // The unit system as the main window switches it, and the rows shown anew.
     void useSystem(const QString& key)
     {
@@ -108,11 +80,6 @@ protected:
 
     void typedTable(bool comma);
 
-    std::unique_ptr<PelmoraTest::ScopedLogic> logic;
-    std::unique_ptr<Gui::qPelmoraApplication> app;
-    std::unique_ptr<Gui::MainWindow> window;
-    Obj::Project* project = nullptr;
-    Obj::LoadObject* load = nullptr;
     Gui::PropertyOperator::PropertyOperator* tree = nullptr;
 };
 

@@ -128,6 +128,16 @@ protected:
         QCoreApplication::processEvents();
     }
 
+    // Caps the address space at 300 MiB above what this process holds now; `saved` gets
+    // the limit it had.
+    static void capAddressSpace(rlimit& saved)
+    {
+        ASSERT_EQ(getrlimit(RLIMIT_AS, &saved), 0);
+        rlimit capped = saved;
+        capped.rlim_cur = static_cast<rlim_t>(PelmoraTest::statusKiB("VmSize") + 300 * 1024) * 1024;
+        ASSERT_EQ(setrlimit(RLIMIT_AS, &capped), 0);
+    }
+
     int projectItems() const { return tree ? tree->getRootItem()->childCount() : -1; }
     // Tabs on the document area's bar once the event loop has turned.
     int tabs() const
@@ -160,10 +170,7 @@ TEST_F(ProjectFileMemoryWindow, AFileMemoryCannotHoldLeavesNothingAndTheWindowKe
         // A few hundred megabytes above what this process holds now: a few thousand of
         // the file's projects fit, not all.
         rlimit saved{};
-        ASSERT_EQ(getrlimit(RLIMIT_AS, &saved), 0);
-        rlimit capped = saved;
-        capped.rlim_cur = static_cast<rlim_t>(PelmoraTest::statusKiB("VmSize") + 300 * 1024) * 1024;
-        ASSERT_EQ(setrlimit(RLIMIT_AS, &capped), 0);
+        ASSERT_NO_FATAL_FAILURE(capAddressSpace(saved));
         open(big);
         setrlimit(RLIMIT_AS, &saved);
     }
@@ -208,10 +215,7 @@ TEST_F(ProjectFileMemoryWindow, ARefusedFileLeavesRoomForAFileThatOpenedBefore)
         QCoreApplication::processEvents();
     closeAll();
     rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_AS, &saved), 0);
-    rlimit capped = saved;
-    capped.rlim_cur = static_cast<rlim_t>(PelmoraTest::statusKiB("VmSize") + 300 * 1024) * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_AS, &capped), 0);
+    ASSERT_NO_FATAL_FAILURE(capAddressSpace(saved));
 
     open(fits);
     EXPECT_EQ(logic.get_projects().size(), 1000u) << logic.last_file_error();

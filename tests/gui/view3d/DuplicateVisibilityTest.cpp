@@ -2,7 +2,7 @@
 // annotation is drawn in the 3D view exactly when its Visibility says so: at once, and
 // after the project is saved and opened again.
 
-#include "ProductViewFixture.h"
+#include <support/ProductView.h>
 
 #include <annotations/ViewFeederAnnotationBase.h>
 #include <visualization/ViewFeederTopoObject.h>

@@ -4,7 +4,7 @@
 // from its own clicks, and everything kept is drawn after the project is saved and opened
 // again.
 
-#include "ProductViewFixture.h"
+#include <support/ProductView.h>
 
 #include <annotations/ViewFeederAnnotationBase.h>
 #include <annotations/vtkMRMLAnnotationROINode.h>

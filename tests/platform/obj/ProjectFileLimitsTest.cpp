@@ -97,6 +97,15 @@ protected:
         return path;
     }
 
+    // A save of what is open is refused for `reason` and writes no file.
+    void savesNothing(const std::string& reason)
+    {
+        const std::string path = file("beyond.pmdb");
+        EXPECT_FALSE(app().save_as_file(1, path.c_str()));
+        EXPECT_NE(app().last_file_error().find(reason), std::string::npos) << app().last_file_error();
+        EXPECT_FALSE(QFile::exists(QFile::decodeName(path.c_str())));
+    }
+
     // What is open, saved, closed and opened again: the same counts.
     void savesAndReopens(const char* name)
     {
@@ -193,11 +202,7 @@ TEST_F(OpenLimits, EveryWayOfMakingObjectsIsRefusedAtTheObjectLimitAndWhatIsSave
     // A save of more than the limit (set lower meanwhile) writes nothing.
     {
         TestLimits lower(ProjectLimit, ObjectLimit - 1);
-        const std::string path = file("beyond.pmdb");
-        EXPECT_FALSE(app().save_as_file(1, path.c_str()));
-        EXPECT_NE(app().last_file_error().find(": it would hold 8 objects, more than the 7 a project file may hold"),
-                  std::string::npos) << app().last_file_error();
-        EXPECT_FALSE(QFile::exists(QFile::decodeName(path.c_str())));
+        savesNothing(": it would hold 8 objects, more than the 7 a project file may hold");
     }
 }
 
@@ -235,11 +240,7 @@ TEST_F(OpenLimits, EveryWayOfMakingProjectsIsRefusedAtTheProjectLimitAndWhatIsSa
 
     {
         TestLimits lower(ProjectLimit - 1, ObjectLimit);
-        const std::string path = file("beyond.pmdb");
-        EXPECT_FALSE(app().save_as_file(1, path.c_str()));
-        EXPECT_NE(app().last_file_error().find(": it would hold 3 projects, more than the 2 a project file may hold"),
-                  std::string::npos) << app().last_file_error();
-        EXPECT_FALSE(QFile::exists(QFile::decodeName(path.c_str())));
+        savesNothing(": it would hold 3 projects, more than the 2 a project file may hold");
     }
 }
 
