@@ -1,0 +1,113 @@
+// The host under a cap on its address space that leaves too little room for the OpenGL
+// driver to start: every way of starting it, with or without a model file, ends with
+// status 1 and says why on standard error, instead of dying inside the driver.  A cap
+// with room enough opens the same file.
+
+#include <support/CostLimits.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+struct CappedRun
+{
+    bool finished = false;
+    bool normalExit = false;
+    int exitCode = -1;
+    QString errors;
+};
+
+CappedRun runCapped(const QTemporaryDir& home, qint64 bytes, const QStringList& args)
+{
+    QProcess host;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"})
+        environment.insert(QString::fromLatin1(name), home.path());
+    host.setProcessEnvironment(environment);
+    host.start(QStringLiteral("prlimit"), QStringList{QStringLiteral("--as=%1").arg(bytes), PELMORA_HOST} + args);
+    CappedRun run;
+    // Only a guard against a hang: a start ends in about a second.
+    run.finished = host.waitForFinished(120000);
+    if (!run.finished) {
+        host.kill();
+        host.waitForFinished(5000);
+    }
+    run.normalExit = host.exitStatus() == QProcess::NormalExit;
+    run.exitCode = host.exitCode();
+    run.errors = QString::fromUtf8(host.readAllStandardError());
+    return run;
+}
+
+// A binary STL of a few triangles, under a name with spaces and dots.
+QString writeModel(const QTemporaryDir& dir)
+{
+    const QString path = dir.filePath(QStringLiteral("small model..v2 (copy).stl"));
+    QByteArray bytes(80, '\0');
+    const float triangles[][9] = {{0, 0, 0, 1, 0, 0, 0, 1, 0}, {1, 0, 0, 1, 1, 0, 0, 1, 0}, {0, 0, 0, 0, 1, 0, 0, 0, 1}};
+    const std::uint32_t count = 3;
+    bytes.append(reinterpret_cast<const char*>(&count), 4);
+    for (const auto& corners : triangles) {
+        const float normal[3] = {0, 0, 0};
+        bytes.append(reinterpret_cast<const char*>(normal), sizeof normal);
+        bytes.append(reinterpret_cast<const char*>(corners), sizeof corners);
+        bytes.append(2, '\0');
+    }
+    QFile out(path);
+    EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+    EXPECT_EQ(out.write(bytes), bytes.size());
+    return path;
+}
+
+} // namespace
+
+TEST(AddressSpaceLimit, EveryStartUnderACapTooSmallForOpenGLEndsWithStatusOneAndSaysWhy)
+{
+    // A sanitizer reserves address space far beyond any such cap.
+    PELMORA_SKIP_COST_LIMITS_WHEN_INSTRUMENTED();
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString model = writeModel(home);
+    const QString picture = home.filePath(QStringLiteral("view.png"));
+
+    // 500 MiB: the software renderer's drawing threads did not all start, and it freed
+    // memory twice or followed a null pointer.
+    const qint64 cap = qint64(500) << 20;
+    const QStringList ways[] = {{QStringLiteral("--hidden")},
+                                {QStringLiteral("--screenshot"), picture},
+                                {QStringLiteral("--hidden"), QStringLiteral("--screenshot"), picture},
+                                {}};
+    for (const QStringList& way : ways) {
+        for (const QStringList& files : {QStringList{}, QStringList{model}}) {
+            const QStringList args = way + files;
+            SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
+            const CappedRun run = runCapped(home, cap, args);
+            ASSERT_TRUE(run.finished);
+            EXPECT_TRUE(run.normalExit) << "ended by a signal\n" << run.errors.toStdString();
+            EXPECT_EQ(run.exitCode, 1) << run.errors.toStdString();
+            EXPECT_TRUE(run.errors.contains(QStringLiteral("pelmora: cannot start: there is not enough memory for "
+                                                           "OpenGL: its driver needs about ")))
+                << run.errors.toStdString();
+            EXPECT_TRUE(run.errors.contains(QStringLiteral(" MiB of address space to start, and the limit of 500 "
+                                                           "MiB on this process leaves ")))
+                << run.errors.toStdString();
+            EXPECT_FALSE(QFileInfo::exists(picture));
+        }
+    }
+
+    // With room for the driver the same file opens.
+    const CappedRun fits = runCapped(home, qint64(2) << 30, {QStringLiteral("--hidden"), model});
+    ASSERT_TRUE(fits.finished);
+    EXPECT_TRUE(fits.normalExit) << fits.errors.toStdString();
+    EXPECT_EQ(fits.exitCode, 0) << fits.errors.toStdString();
+    EXPECT_FALSE(fits.errors.contains(QStringLiteral("cannot start"))) << fits.errors.toStdString();
+}
