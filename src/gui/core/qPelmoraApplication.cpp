@@ -185,11 +185,12 @@ std::uint64_t openGLStartRoom()
     return (2 * threads + 2) * (stack + 4096) + (std::uint64_t(192) << 20);
 }
 
-// Empty when the address space has room for the OpenGL driver to start, else why not.
-// The driver does not survive a start that runs out of memory half-way (the software
-// renderer frees memory twice or follows a null pointer when one of its threads could not
-// start), so a start under a cap that leaves too little room ends before it.
-std::string openGLStartProblem()
+// Empty when the address space has room for the OpenGL driver to start (and, for a start
+// that shows the window, to draw it), else why not.  The driver does not survive running
+// out of memory half-way (the software renderer frees memory twice or follows a null
+// pointer when one of its threads could not start, and its shader compiler aborts), so a
+// start under a cap that leaves too little room ends before it.
+std::string openGLStartProblem(bool drawing)
 {
     rlimit limit{};
     if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
@@ -204,12 +205,13 @@ std::string openGLStartProblem()
     const std::uint64_t used = pages * std::uint64_t(sysconf(_SC_PAGESIZE));
     const std::uint64_t cap = limit.rlim_cur;
     const std::uint64_t left = cap > used ? cap - used : 0;
-    const std::uint64_t needed = openGLStartRoom();
+    // The first frame: the window's buffers and the shaders the driver compiles for them.
+    const std::uint64_t needed = openGLStartRoom() + (drawing ? std::uint64_t(128) << 20 : 0);
     if (left >= needed)
         return {};
     const auto mib = [](std::uint64_t bytes) { return std::to_string(bytes >> 20); };
     return "cannot start: there is not enough memory for OpenGL: its driver needs about " + mib(needed) +
-           " MiB of address space to start, and the limit of " + mib(cap) + " MiB on this process leaves " +
+           " MiB of address space to start" + (drawing ? " and draw the window" : "") + ", and the limit of " + mib(cap) + " MiB on this process leaves " +
            mib(left) + " MiB";
 }
 
@@ -220,9 +222,9 @@ struct OpenGLProbe
     std::unique_ptr<QWindow> window;
     std::unique_ptr<QOpenGLContext> context;
 
-    void run()
+    void run(bool drawing)
     {
-        const std::string problem = openGLStartProblem();
+        const std::string problem = openGLStartProblem(drawing);
         if (!problem.empty())
             throw std::runtime_error(problem);
         window = std::make_unique<QWindow>();
@@ -1228,7 +1230,7 @@ void qPelmoraApplication::execute_application()
     console.Message("PELMORA 2.1, build 6689\n");
 
     OpenGLProbe openGL;
-    openGL.run();
+    openGL.run(findConfig("StartHidden") == nullptr);
 
     initGraphicsDatabase();
 
