@@ -14,8 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstring>
 #include <utility>
 
 namespace {
@@ -49,23 +47,14 @@ CappedRun runCapped(const QTemporaryDir& home, qint64 bytes, const QStringList& 
     return run;
 }
 
-// A binary STL of a few triangles, under a name with spaces and dots.
+// A one-triangle STL under a name with spaces and dots.
 QString writeModel(const QTemporaryDir& dir)
 {
     const QString path = dir.filePath(QStringLiteral("small model..v2 (copy).stl"));
-    QByteArray bytes(80, '\0');
-    const float triangles[][9] = {{0, 0, 0, 1, 0, 0, 0, 1, 0}, {1, 0, 0, 1, 1, 0, 0, 1, 0}, {0, 0, 0, 0, 1, 0, 0, 0, 1}};
-    const std::uint32_t count = 3;
-    bytes.append(reinterpret_cast<const char*>(&count), 4);
-    for (const auto& corners : triangles) {
-        const float normal[3] = {0, 0, 0};
-        bytes.append(reinterpret_cast<const char*>(normal), sizeof normal);
-        bytes.append(reinterpret_cast<const char*>(corners), sizeof corners);
-        bytes.append(2, '\0');
-    }
     QFile out(path);
     EXPECT_TRUE(out.open(QIODevice::WriteOnly));
-    EXPECT_EQ(out.write(bytes), bytes.size());
+    out.write("solid t\n facet normal 0 0 1\n  outer loop\n   vertex 0 0 0\n   vertex 1 0 0\n   vertex 0 1 0\n"
+              "  endloop\n endfacet\nendsolid t\n");
     return path;
 }
 
