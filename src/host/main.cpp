@@ -32,6 +32,53 @@
 #include <memory>
 
 #include <malloc.h>
+#include <pthread.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+namespace {
+
+// Empty when the cap on the address space, if any, leaves room for the start-up before
+// OpenGL starts (the window system, the libraries' first use, and the thread pools, one
+// stack per processor), else why not.  Short of that room the start fails wherever memory
+// runs out: in Qt's platform plugin (which aborts), or in a thread that never starts and
+// is waited for.  The OpenGL driver's own room is checked when it starts.
+std::string startRoomProblem()
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return {};
+    unsigned long long pages = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%llu", &pages) != 1)
+            pages = 0;
+        std::fclose(statm);
+    }
+    std::uint64_t stack = std::uint64_t(8) << 20;
+    pthread_attr_t attributes;
+    if (pthread_getattr_default_np(&attributes) == 0) {
+        size_t size = 0;
+        if (pthread_attr_getstacksize(&attributes, &size) == 0 && size > 0)
+            stack = size;
+        pthread_attr_destroy(&attributes);
+    }
+    const std::uint64_t used = pages * std::uint64_t(sysconf(_SC_PAGESIZE));
+    const std::uint64_t cap = limit.rlim_cur;
+    const std::uint64_t left = cap > used ? cap - used : 0;
+    const std::uint64_t needed = (std::uint64_t(64) << 20) + std::max(1u, std::thread::hardware_concurrency()) * stack;
+    if (left >= needed)
+        return {};
+    return "cannot start: there is not enough memory: starting needs about " + std::to_string(needed >> 20) +
+           " MiB of address space, and the limit of " + std::to_string(cap >> 20) + " MiB on this process leaves " +
+           std::to_string(left >> 20) + " MiB";
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -44,6 +91,12 @@ int main(int argc, char** argv)
     if (!options.error.empty()) {
         std::fprintf(stderr, "pelmora: %s\n", options.error.c_str());
         return 2;
+    }
+
+    const std::string room = startRoomProblem();
+    if (!room.empty()) {
+        std::fprintf(stderr, "pelmora: %s\n", room.c_str());
+        return 1;
     }
 
     // VTK's messages reach the console (and from there standard error and the log) through

@@ -76,9 +76,19 @@
 #include <vtksys/SystemTools.hxx>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <list>
+#include <stdexcept>
+#include <string>
+#include <thread>
 #include <map>
 #include <utility>
+
+#include <pthread.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 // Resources must be initialised from the global namespace.
 static void initPelmoraResources()
@@ -152,6 +162,61 @@ const std::string* findConfig(const char* key)
     return it == Obj::Application::mConfig.end() ? nullptr : &it->second;
 }
 
+// The address space that the OpenGL driver takes when its first context starts.  Its code
+// and shader compiler are loaded then (176 MiB for Mesa's software renderer with LLVM; 192
+// are counted), and the software renderer starts one drawing thread per processor (at most 32, or as
+// many as LP_NUM_THREADS says), each taking twice the default thread stack.
+std::uint64_t openGLStartRoom()
+{
+    std::uint64_t stack = std::uint64_t(8) << 20;
+    pthread_attr_t attributes;
+    if (pthread_getattr_default_np(&attributes) == 0) {
+        size_t size = 0;
+        if (pthread_attr_getstacksize(&attributes, &size) == 0 && size > 0)
+            stack = size;
+        pthread_attr_destroy(&attributes);
+    }
+    std::uint64_t threads = std::max(1u, std::thread::hardware_concurrency());
+    if (const char* asked = std::getenv("LP_NUM_THREADS")) {
+        char* end = nullptr;
+        const unsigned long count = std::strtoul(asked, &end, 10);
+        if (end != asked && *end == '\0')
+            threads = std::max(1ul, count);
+    }
+    threads = std::min<std::uint64_t>(threads, 32);
+    return (2 * threads + 2) * (stack + 4096) + (std::uint64_t(192) << 20);
+}
+
+// Empty when the address space has room for the OpenGL driver to start (and, for a start
+// that shows the window, to draw it), else why not.  The driver does not survive running
+// out of memory half-way (the software renderer frees memory twice or follows a null
+// pointer when one of its threads could not start, and its shader compiler aborts), so a
+// start under a cap that leaves too little room ends before it.
+std::string openGLStartProblem(bool drawing)
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return {};
+    std::uint64_t pages = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        unsigned long long size = 0;
+        if (std::fscanf(statm, "%llu", &size) == 1)
+            pages = size;
+        std::fclose(statm);
+    }
+    const std::uint64_t used = pages * std::uint64_t(sysconf(_SC_PAGESIZE));
+    const std::uint64_t cap = limit.rlim_cur;
+    const std::uint64_t left = cap > used ? cap - used : 0;
+    // The first frame: the window's buffers and the shaders the driver compiles for them.
+    const std::uint64_t needed = openGLStartRoom() + (drawing ? std::uint64_t(128) << 20 : 0);
+    if (left >= needed)
+        return {};
+    const auto mib = [](std::uint64_t bytes) { return std::to_string(bytes >> 20); };
+    return "cannot start: there is not enough memory for OpenGL: its driver needs about " + mib(needed) +
+           " MiB of address space to start" + (drawing ? " and draw the window" : "") + ", and the limit of " + mib(cap) + " MiB on this process leaves " +
+           mib(left) + " MiB";
+}
+
 // Probes OpenGL on a hidden window and writes what it lacks to the console.  The window
 // and context stay alive until the teardown.
 struct OpenGLProbe
@@ -159,8 +224,11 @@ struct OpenGLProbe
     std::unique_ptr<QWindow> window;
     std::unique_ptr<QOpenGLContext> context;
 
-    void run()
+    void run(bool drawing)
     {
+        const std::string problem = openGLStartProblem(drawing);
+        if (!problem.empty())
+            throw std::runtime_error(problem);
         window = std::make_unique<QWindow>();
         window->setSurfaceType(QSurface::OpenGLSurface);
         window->create();
@@ -1180,7 +1248,7 @@ void qPelmoraApplication::execute_application()
     console.Message("PELMORA 2.1, build 6689\n");
 
     OpenGLProbe openGL;
-    openGL.run();
+    openGL.run(findConfig("StartHidden") == nullptr);
 
     initGraphicsDatabase();
 
