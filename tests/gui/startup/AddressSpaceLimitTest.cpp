@@ -32,6 +32,9 @@ CappedRun runCapped(const QTemporaryDir& home, qint64 bytes, const QStringList& 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"})
         environment.insert(QString::fromLatin1(name), home.path());
+    // The software renderer starts one drawing thread per processor: eight of them on any
+    // machine, so that what the driver needs is the same whatever this machine's processors.
+    environment.insert(QStringLiteral("LP_NUM_THREADS"), QStringLiteral("8"));
     host.setProcessEnvironment(environment);
     host.start(QStringLiteral("prlimit"), QStringList{QStringLiteral("--as=%1").arg(bytes), PELMORA_HOST} + args);
     CappedRun run;
