@@ -164,10 +164,13 @@ bool Project::remove_object(unsigned int id)
     doomed->project = nullptr;
     if (annotationsGroup == doomed.get())
         annotationsGroup = nullptr;
-    if (doomed->is_inherited_from(ProjectObjectGroup::getClassTypeId()))
-        for (ProjectObject* member : static_cast<ProjectObjectGroup*>(doomed.get())->get_objects())
+    if (doomed->is_inherited_from(ProjectObjectGroup::getClassTypeId())) {
+        const auto& members = static_cast<ProjectObjectGroup*>(doomed.get())->get_objects();
+        ProjectObjectGroup::countMemberEntries(members.size());
+        for (ProjectObject* member : members)
             if (member->parentGroup == doomed.get())
                 member->parentGroup = nullptr;
+    }
     modified = true;
     return true;
 }

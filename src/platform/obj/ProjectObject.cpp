@@ -31,6 +31,9 @@ namespace {
 // The project whose groups' member lists are being set from checked content, if any.
 const Project* checkedProject = nullptr;
 
+// ProjectObjectGroup::memberEntriesVisited(): per thread, so no lock and no race.
+thread_local std::uint64_t memberEntries = 0;
+
 } // namespace
 
 ProjectObject::ProjectObject()
@@ -328,6 +331,7 @@ void ProjectObjectGroup::refuse(const ProjectObject& object) const
 const std::vector<ProjectObject*>& ProjectObjectGroup::get_objects() const
 {
     if (!listedValid) {
+        memberEntries += members.size();
         listed.assign(members.begin(), members.end());
         listedValid = true;
     }
@@ -345,6 +349,7 @@ void ProjectObjectGroup::remove_member(const ProjectObject* object)
     const auto it = member->memberOf->find(this);
     if (it == member->memberOf->end())
         return;
+    ++memberEntries;
     members.erase(it->second);
     member->memberOf->erase(it);
     if (member->parentGroup == this)
@@ -355,6 +360,7 @@ void ProjectObjectGroup::remove_member(const ProjectObject* object)
 
 void ProjectObjectGroup::clear_members()
 {
+    memberEntries += members.size();
     for (ProjectObject* member : members) {
         member->memberships().erase(this);
         if (member->parentGroup == this)
@@ -363,6 +369,16 @@ void ProjectObjectGroup::clear_members()
     members.clear();
     listed.clear();
     listedValid = true;
+}
+
+std::uint64_t ProjectObjectGroup::memberEntriesVisited()
+{
+    return memberEntries;
+}
+
+void ProjectObjectGroup::countMemberEntries(std::uint64_t entries)
+{
+    memberEntries += entries;
 }
 
 AnnotationsGroup::AnnotationsGroup()

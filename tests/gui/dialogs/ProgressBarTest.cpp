@@ -55,6 +55,16 @@ void runOnWorker(const std::function<void()>& work)
         QCoreApplication::processEvents();
 }
 
+// From a worker: returns once the GUI thread has handled what the worker posted so far
+// (the bar's show, after which estimates are made).
+void awaitGuiThread()
+{
+    std::atomic<bool> reached{false};
+    QMetaObject::invokeMethod(qApp, [&] { reached = true; }, Qt::QueuedConnection);
+    while (!reached)
+        QThread::msleep(1);
+}
+
 class Presses : public QWidget
 {
 public:
@@ -75,6 +85,26 @@ void escape(QWidget* target, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     QKeyEvent e(QEvent::KeyPress, Qt::Key_Escape, modifiers);
     QApplication::sendEvent(target, &e);
 }
+
+// The time the bar sees, moved by hand.
+std::atomic<qint64> fakeNow{0};
+qint64 fakeClock()
+{
+    return fakeNow;
+}
+
+// Puts the bar on the hand-moved clock for its lifetime, starting at `start` ms.
+class HandClock
+{
+public:
+    explicit HandClock(qint64 start) : previous((fakeNow = start, ProgressQueue::setClock(&fakeClock))) {}
+    ~HandClock() { ProgressQueue::setClock(previous); }
+    HandClock(const HandClock&) = delete;
+    HandClock& operator=(const HandClock&) = delete;
+
+private:
+    ProgressQueue::Clock previous;
+};
 
 class ProgressBarTest : public ::testing::Test
 {
@@ -102,8 +132,9 @@ TEST_F(ProgressBarTest, OnlyLongOperationsShowTheBar)
 
     Vexil::ProgressPassingLauncher op("Long", 10);
     EXPECT_FALSE(bar()->isVisible());
-    // Timers fire late on a loaded machine, never early.
-    QTRY_VERIFY_WITH_TIMEOUT(bar()->isVisible(), 15000);
+    // Timers fire late on a loaded machine, never early: a guard against a hang only,
+    // far above the two seconds the bar waits.
+    QTRY_VERIFY_WITH_TIMEOUT(bar()->isVisible(), 60000);
 }
 
 TEST_F(ProgressBarTest, MoreStepsThanTheBarCountsAreShownInProportion)
@@ -137,14 +168,15 @@ TEST_F(ProgressBarTest, WorkerProgressReachesTheBarOnTheGuiThread)
     });
     std::atomic<bool> sawBlocking{true};
 
+    HandClock clock(20000);
     runOnWorker([&] {
         Vexil::ProgressPassingLauncher op("Meshing", 100);
         sawBlocking = ProgressQueue::instance()->is_blocking();
         op.set_progress(1);
-        QThread::msleep(1200);
+        awaitGuiThread();
+        fakeNow += 1200;   // past the first second, when an estimate may show
         for (int i = 0; i < 10; ++i)
             op.next();
-        QThread::msleep(100);
     });
     QObject::disconnect(connection);
 
@@ -166,26 +198,46 @@ TEST_F(ProgressBarTest, NoEstimateWithoutProgress)
 {
     // After five seconds with the value still 0 there is nothing to extrapolate from.
     DialogTest::FakeMainWindow mw;
+    HandClock clock(30000);
     runOnWorker([&] {
         Vexil::ProgressPassingLauncher op("Waiting", 50);
         op.set_progress(1);
-        QThread::msleep(5100);
+        awaitGuiThread();
+        fakeNow += 5100;
         op.set_progress(0);
-        QThread::msleep(50);
     });
     EXPECT_TRUE(mw.messages.filter(QStringLiteral("Remaining")).isEmpty());
 }
 
 TEST_F(ProgressBarTest, EstimateNeedsMoreThanFivePercentWithinFiveSeconds)
 {
-    DialogTest::FakeMainWindow mw;
+    // An estimate shows after the first second, once more than a twentieth is done or
+    // five seconds have passed; one cell per time and value, each on a fresh operation.
     const QRegularExpression estimate(QStringLiteral("^Estimating\\t\\[Remaining: "));
-    Vexil::ProgressPassingLauncher op("Estimating", 100);
-    QThread::msleep(1100); // more than the first second, far less than five
-    op.set_progress(5);    // 5 * 20 is not more than 100
-    EXPECT_EQ(mw.messages.filter(estimate).size(), 0);
-    op.set_progress(6);
-    EXPECT_EQ(mw.messages.filter(estimate).size(), 1) << mw.messages.join(QStringLiteral(" | ")).toStdString();
+    struct Cell
+    {
+        qint64 after;   // ms since the operation began
+        unsigned long long value;   // of 100
+        bool shown;
+    };
+    const Cell cells[] = {
+        {900, 50, false},    // within the first second: nothing yet, however far along
+        {1000, 50, false},   // the first second not yet over
+        {1100, 5, false},    // 5 * 20 is not more than 100
+        {1100, 6, true},
+        {5000, 5, false},    // five seconds not yet over
+        {5001, 1, true},     // past five seconds, any progress will do
+        {5001, 0, false},    // without progress there is nothing to extrapolate from
+    };
+    for (const Cell& cell : cells) {
+        DialogTest::FakeMainWindow mw;
+        HandClock clock(40000);
+        Vexil::ProgressPassingLauncher op("Estimating", 100);
+        fakeNow += cell.after;
+        op.set_progress(cell.value);
+        EXPECT_EQ(mw.messages.filter(estimate).size(), cell.shown ? 1 : 0)
+            << cell.after << " ms, " << cell.value << ": " << mw.messages.join(QStringLiteral(" | ")).toStdString();
+    }
 }
 
 TEST_F(ProgressBarTest, EscapeAsksNoContinuesYesAborts)
@@ -262,18 +314,10 @@ TEST_F(ProgressBarTest, SendTextOfNullStoresEmptyText)
     EXPECT_EQ(mw.messages, (QStringList{QStringLiteral("Step \u00e4"), QString()}));
 }
 
-// The time the busy bar sees, moved by hand.
-std::atomic<qint64> fakeNow{0};
-qint64 fakeClock()
-{
-    return fakeNow;
-}
-
 TEST_F(ProgressBarTest, BusyBarAdvancesAtMostTwiceASecond)
 {
-    fakeNow = 10000;
-    const ProgressQueue::Clock previous = ProgressQueue::setClock(&fakeClock);
     {
+        HandClock clock(10000);
         Vexil::ProgressPassingLauncher op("Busy", 0);
         const int start = bar()->value();
         fakeNow += 400;
@@ -292,20 +336,17 @@ TEST_F(ProgressBarTest, BusyBarAdvancesAtMostTwiceASecond)
         }
         EXPECT_EQ(bar()->value(), start + 1 + 17);
     }
-    ProgressQueue::setClock(previous);
 }
 
 TEST_F(ProgressBarTest, AnEstimateBeyondADayKeepsCountingHours)
 {
     DialogTest::FakeMainWindow mw;
-    fakeNow = 50000;
-    const ProgressQueue::Clock previous = ProgressQueue::setClock(&fakeClock);
     {
+        HandClock clock(50000);
         Vexil::ProgressPassingLauncher op("Solving", 100);
         fakeNow += 3 * 3600 * 1000;   // a tenth done after three hours
         op.set_progress(10);
     }
-    ProgressQueue::setClock(previous);
     EXPECT_TRUE(mw.messages.contains(QStringLiteral("Solving\t[Remaining: 27:00:00]")))
         << mw.messages.join(QStringLiteral(" | ")).toStdString();
 }

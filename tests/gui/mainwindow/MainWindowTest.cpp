@@ -370,11 +370,15 @@ TEST_F(MainWindowTest, ActivationCheckRunsEvery300msOnlyWhileVisible)
     EXPECT_EQ(cmd->checks, 0);   // hidden: the timer re-arms but checks nothing
 
     mw.show();
+    QElapsedTimer sinceFirst;
+    sinceFirst.start();
     mw.update_all_actions();
     const int afterFirst = cmd->checks;
     EXPECT_EQ(afterFirst, 1);
     mw.update_all_actions();   // within 251 ms of the last check
-    EXPECT_EQ(cmd->checks, afterFirst);
+    if (sinceFirst.elapsed() < 251) {   // unless the machine stalled between the two
+        EXPECT_EQ(cmd->checks, afterFirst);
+    }
 
     QElapsedTimer running;
     running.start();

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <signal.h>
 
 namespace {
 
@@ -167,9 +168,15 @@ bool send(const QString& server, const QByteArray& message)
 TEST_F(SingleInstance, MessagesCloseTogetherArriveAsOneBatch)
 {
     startServer(QStringLiteral("batches"));
-    ASSERT_TRUE(send(serverName(), "first"));
-    QThread::msleep(200);
-    ASSERT_TRUE(send(serverName(), "second"));
+    // The first two arrive together whatever the machine's load: the running instance is
+    // held still while both are sent (the system queues the connections and their bytes),
+    // so it finds them at once when it goes on.
+    ASSERT_EQ(::kill(static_cast<pid_t>(server.processId()), SIGSTOP), 0);
+    const bool firstSent = send(serverName(), "first");
+    const bool secondSent = send(serverName(), "second");
+    ASSERT_EQ(::kill(static_cast<pid_t>(server.processId()), SIGCONT), 0);
+    ASSERT_TRUE(firstSent);
+    ASSERT_TRUE(secondSent);
     // Well past the 1000 ms batching delay: each of these is a batch of its own.
     QThread::msleep(3000);
     ASSERT_TRUE(send(serverName(), "third"));
@@ -304,10 +311,14 @@ TEST_F(SingleInstance, BytesHeldForAllClientsTogetherAreCapped)
                 return false;
         return true;
     };
-    while (!settled() && clock.elapsed() < 20000)
+    while (!settled() && clock.elapsed() < 60000)
         pump(50);
-    pump(300);
-    // 48 MiB together: the server keeps no more than 32 MiB of it.
+    // 48 MiB together: the server keeps no more than 32 MiB of it.  It drops the clients
+    // beyond that when it reads them, however late that is on a loaded machine; the
+    // minute is a guard against a hang only.
+    clock.restart();
+    while (unconnected(clients) < 2 && clock.elapsed() < 60000)
+        pump(50);
     EXPECT_GE(unconnected(clients), 2);
 }
 
@@ -451,7 +462,8 @@ TEST_F(SingleInstance, HugeAndMultiLineMessagesAreLoggedShortOnOneLineAndKeepThe
     EXPECT_EQ(sendForReply(serverName(), "OpenFile:" + QFile::encodeName(files.filePath("Final.step"))),
               QByteArray("OK"));
     EXPECT_TRUE(serverResult().contains("project=Final\n"));
-    EXPECT_LT(clock.elapsed(), 15000) << "the huge message did not hold the window up";
+    // A guard against a hang only: the whole exchange takes a second or two.
+    EXPECT_LT(clock.elapsed(), 60000) << "the huge message held the window up";
 
     QFile f(log);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));

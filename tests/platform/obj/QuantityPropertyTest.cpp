@@ -4,6 +4,8 @@
 
 #include <support/ConsoleCapture.h>
 #include <support/TestEnvironment.h>
+#include <support/ThreadCpuTimer.h>
+#include <support/WorkCount.h>
 
 #include <obj/Application.h>
 #include <obj/GeometryObject.h>
@@ -23,7 +25,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -358,20 +359,36 @@ TEST_F(QuantityProperties, AmountsNoNumberCanHoldAreRefusedWithTheirReason)
 
 TEST_F(QuantityProperties, APasteNamingItsLengthUnitManyTimesIsRefusedInLinearTime)
 {
-    QByteArray body = "PELMORA PROJECT FILE\nversion\t1\nproject\tP\t1\tFemGui::ViewFeederProjectFem\n";
-    for (int i = 0; i < 100000; ++i)
-        body += "pprop\tLength Unit\tObj::PropertyString\tmm\n";
-    std::stringstream copied(sealed(body).toStdString());
-    const auto start = std::chrono::steady_clock::now();
-    try {
-        project->import_objects(copied);
-        ADD_FAILURE() << "taken";
-    } catch (const Vexil::ExceptionHandler& e) {
-        EXPECT_NE(std::string(e.what()).find("names the length unit of its placements 100000 times"), std::string::npos)
-            << e.what();
+    // The work of refusing a paste that names the length unit `times` times, counted in
+    // allocations: four times the records cost about four times as much.
+    const auto refusing = [&](int times) {
+        QByteArray body = "PELMORA PROJECT FILE\nversion\t1\nproject\tP\t1\tFemGui::ViewFeederProjectFem\n";
+        for (int i = 0; i < times; ++i)
+            body += "pprop\tLength Unit\tObj::PropertyString\tmm\n";
+        std::stringstream copied(sealed(body).toStdString());
+        PelmoraTest::WorkMeter meter;
+        try {
+            project->import_objects(copied);
+            ADD_FAILURE() << "taken";
+        } catch (const Vexil::ExceptionHandler& e) {
+            EXPECT_NE(std::string(e.what()).find("names the length unit of its placements " + std::to_string(times)
+                                                 + " times"),
+                      std::string::npos)
+                << e.what();
+        }
+        return meter.elapsed();
+    };
+    PelmoraTest::ThreadCpuTimer hangGuard;
+    const PelmoraTest::Work fewer = refusing(25000);
+    const PelmoraTest::Work more = refusing(100000);
+    if (PelmoraTest::workCounted()) {
+        EXPECT_LE(double(more.allocations), 4.5 * double(fewer.allocations) + 100)
+            << PelmoraTest::describe(fewer) << " for 25,000, " << PelmoraTest::describe(more) << " for 100,000";
+        EXPECT_LE(double(more.bytes), 4.5 * double(fewer.bytes) + 65536)
+            << PelmoraTest::describe(fewer) << " for 25,000, " << PelmoraTest::describe(more) << " for 100,000";
     }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_LT(seconds, 5.0);
+    // A guard against a hang only: both refusals take well under a second.
+    EXPECT_LT(hangGuard.elapsed(), 60000);
     EXPECT_EQ(1u, project->get_num_objects());
 
     // A load holding a value no number can hold is not pasted: the amount would be lost.
