@@ -133,7 +133,7 @@ protected:
             if (item->text().remove(QLatin1Char('&')) == QLatin1String(entry))
                 action = item;
         ASSERT_NE(action, nullptr) << entry;
-        ASSERT_TRUE(QTest::qWaitFor([action] { return action->isEnabled(); }, 3000)) << entry;
+        ASSERT_TRUE(QTest::qWaitFor([action] { return action->isEnabled(); }, 20000)) << entry;
         action->trigger();
         settle();
     }

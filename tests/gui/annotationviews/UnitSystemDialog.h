@@ -41,7 +41,7 @@ inline void chooseUnitSystem(Gui::qPelmoraApplication& app, const char* button)
     ASSERT_TRUE(tabs->isVisible()) << "the General page is shown first";
     QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, Qt::NoModifier,
                       tabs->tabBar()->tabRect(tabs->indexOf(unitsTab)).center());
-    ASSERT_TRUE(QTest::qWaitFor([radio] { return radio->isVisible(); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([radio] { return radio->isVisible(); }, 20000));
     // On its round mark: the button's far side may lie beyond its text.
     QTest::mouseClick(radio, Qt::LeftButton, Qt::NoModifier, QPoint(radio->height() / 2, radio->height() / 2));
     ASSERT_TRUE(radio->isChecked());

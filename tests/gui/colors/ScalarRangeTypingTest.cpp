@@ -148,7 +148,7 @@ TEST_F(ScalarRangeTyping, TypedNumbersAreTakenAndTheBarIsDrawnAgain)
             QTest::mouseClick(section, Qt::LeftButton);
         auto* display = child<QCheckBox>(panel, "DisplayScalarBarCheckBox");
         ASSERT_NE(display, nullptr);
-        ASSERT_TRUE(QTest::qWaitFor([display] { return display->isVisible() && display->height() > 0; }, 2000));
+        ASSERT_TRUE(QTest::qWaitFor([display] { return display->isVisible() && display->height() > 0; }, 20000));
         QTest::mouseClick(display, Qt::LeftButton, Qt::NoModifier, QPoint(display->height() / 2, display->height() / 2));
         ASSERT_TRUE(display->isChecked());
         ASSERT_TRUE(panel->scalarBar()->GetEnabled());
@@ -193,6 +193,6 @@ TEST_F(ScalarRangeTyping, TypedNumbersAreTakenAndTheBarIsDrawnAgain)
         EXPECT_EQ(high->text(), QStringLiteral("1.2000"));
         EXPECT_DOUBLE_EQ(lut[1], 1.2);
         EXPECT_FALSE(reason->isVisible());
-        EXPECT_TRUE(QTest::qWaitFor([&renders] { return renders > 0; }, 2000)) << "the bar is drawn with its new range";
+        EXPECT_TRUE(QTest::qWaitFor([&renders] { return renders > 0; }, 20000)) << "the bar is drawn with its new range";
     });
 }

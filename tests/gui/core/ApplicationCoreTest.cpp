@@ -227,7 +227,7 @@ TEST_F(ApplicationCore, ModuleFailureIsQuietDuringStartupAndABoxAfterwards)
 
     app.set_starting(false);
     EXPECT_FALSE(app.activate_simmodule("TotalSimmodule"));
-    QTRY_COMPARE_WITH_TIMEOUT(closer.count(), 1, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(closer.count(), 1, 20000);
     EXPECT_EQ(closer.titles().value(0), QString("SimModule failure"));
     EXPECT_EQ(closer.texts().value(0), QString("No module named Broken"));
 }

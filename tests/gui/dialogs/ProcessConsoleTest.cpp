@@ -132,7 +132,7 @@ TEST(ProcessConsole, StopAndSave)
     EXPECT_TRUE(console.output()->toPlainText().contains(QStringLiteral("Child process is not running, Stop command ignored.")));
 
     ASSERT_TRUE(console.startRunning(shell(), {QStringLiteral("-c"), QStringLiteral("sleep 30")}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return console.isRunning(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return console.isRunning(); }, 20000));
     console.slot_pb_stop_clicked();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !console.isRunning(); }, 10000));
     EXPECT_TRUE(console.output()->toPlainText().contains(QStringLiteral("User interrupted the child process.")));

@@ -93,7 +93,7 @@ TEST_F(OutputWindowSystem, WindowSystemMessagesGoToTheLogNotToTheOutput)
     }
 #endif
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return output->toPlainText().contains(QLatin1String("an ordinary warning")); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return output->toPlainText().contains(QLatin1String("an ordinary warning")); }, 20000));
     for (int i = 0; i < 5; ++i)
         QTest::qWait(20);
     const QString shown = output->toPlainText();

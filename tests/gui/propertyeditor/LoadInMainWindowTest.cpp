@@ -145,7 +145,7 @@ protected:
         box->setFocus();
         // The rows may be rebuilt meanwhile, which sends the editor away.
         const QPointer<QAbstractSpinBox> kept(box);
-        return QTest::qWaitFor([&] { return kept && kept->hasFocus(); }, 1000) ? kept.data() : nullptr;
+        return QTest::qWaitFor([&] { return kept && kept->hasFocus(); }, 20000) ? kept.data() : nullptr;
     }
     static std::vector<std::string> commands()
     {
@@ -373,10 +373,10 @@ TEST_F(LoadInMainWindow, EveryRowWithAUnitRefusesAnExpressionAndLeavingTheFieldS
     auto* thickness = qobject_cast<Gui::QuantitySpinBox*>(open(cell("Thickness")));
     ASSERT_TRUE(thickness);
     thickness->setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return thickness->hasFocus(); }, 1000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return thickness->hasFocus(); }, 20000));
     type(thickness, "12.5 MM", false);
     tree->setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !thickness->hasFocus(); }, 1000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !thickness->hasFocus(); }, 20000));
     EXPECT_TRUE(commands().empty());
     EXPECT_EQ(0.0, load->Thickness->get_value());
     EXPECT_EQ("0 mm", field(thickness)->text());
@@ -385,7 +385,7 @@ TEST_F(LoadInMainWindow, EveryRowWithAUnitRefusesAnExpressionAndLeavingTheFieldS
 
     // A number beyond a limit is a key that does nothing: the tool tip says why.
     QWidget* scale = open(cell("Scale Factor"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return scale->isVisible(); }, 1000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return scale->isVisible(); }, 20000));
     type(scale, "12", false);
     EXPECT_EQ("1", field(scale)->text());
     EXPECT_TRUE(QToolTip::text().contains("12 is above the maximum 10")) << QToolTip::text().toStdString();
@@ -719,7 +719,7 @@ TEST_F(LoadInMainWindow, AfterADialogTheKeysGoBackWhereTheyWereAndWhatIsTypedThe
     escapeTheDialog();
     press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(1, dialogs);
-    EXPECT_TRUE(QTest::qWaitFor([this] { return onList(); }, 2000)) << "the keyboard is elsewhere after the dialog";
+    EXPECT_TRUE(QTest::qWaitFor([this] { return onList(); }, 20000)) << "the keyboard is elsewhere after the dialog";
     keys("77 mm");
     ASSERT_TRUE(x);
     EXPECT_EQ("77 mm", field(x)->text());
@@ -729,7 +729,7 @@ TEST_F(LoadInMainWindow, AfterADialogTheKeysGoBackWhereTheyWereAndWhatIsTypedThe
     press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(2, dialogs);
     EXPECT_EQ(Vexil::Vector3d(77, 0, 0), position());
-    EXPECT_TRUE(QTest::qWaitFor([x] { return x && x->hasFocus(); }, 2000)) << "the editor looks open without the keyboard";
+    EXPECT_TRUE(QTest::qWaitFor([x] { return x && x->hasFocus(); }, 20000)) << "the editor looks open without the keyboard";
     press(Qt::Key_A, Qt::ControlModifier);
     keys("55 mm");
     ASSERT_TRUE(x);
@@ -774,7 +774,7 @@ TEST_F(LoadInMainWindow, TheRowsAboveAComponentAndAProjectsLabelShowAValueWhenIt
                                           .convertToFormat(QImage::Format_RGB32);
                 return screen == tree->viewport()->grab(r).toImage().convertToFormat(QImage::Format_RGB32);
             },
-            2000);
+            20000);
     };
     QAbstractSpinBox* x = focusRow(cell("x", origin));
     ASSERT_TRUE(x);
@@ -815,7 +815,7 @@ TEST_F(LoadInMainWindow, TheRowsAboveAComponentAndAProjectsLabelShowAValueWhenIt
     projectTree->setCurrentItem(projectItem);
     projectTree->setItemsSelected({projectItem}, true);
     projectTree->setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([projectTree] { return projectTree->hasFocus(); }, 1000));
+    ASSERT_TRUE(QTest::qWaitFor([projectTree] { return projectTree->hasFocus(); }, 20000));
     const QModelIndex label = cell("Label");
     tree->scrollTo(label);
     QTest::qWait(50);
@@ -825,7 +825,7 @@ TEST_F(LoadInMainWindow, TheRowsAboveAComponentAndAProjectsLabelShowAValueWhenIt
     keys("Gear v2");
     press(Qt::Key_Return);
     const auto* name = static_cast<Obj::PropertyString*>(project->get_property_by_name("Label"));
-    EXPECT_TRUE(QTest::qWaitFor([name] { return std::string("Gear v2") == name->get_value(); }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([name] { return std::string("Gear v2") == name->get_value(); }, 20000));
     EXPECT_STREQ("Gear v2", static_cast<Obj::PropertyString*>(project->get_property_by_name("Label"))->get_value());
     EXPECT_EQ("Gear v2", shown(label));
     EXPECT_TRUE(onScreen(label));
@@ -975,7 +975,7 @@ TEST_F(LoadInMainWindow, AModelsVisibilityChangesOnlyWhenTheUserCommitsIt)
     }
     ASSERT_TRUE(visibility.isValid());
     ASSERT_TRUE(activate());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return rows->isVisible() && rows->visualRect(visibility).isValid(); }, 1000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows->isVisible() && rows->visualRect(visibility).isValid(); }, 20000));
     rows->scrollTo(visibility);
     const auto visible = [&] { return feeder->Visibility->get_value(); };
     ASSERT_TRUE(visible());

@@ -166,7 +166,7 @@ TEST_F(PathAndLinkRows, LinkLabelEditsThroughTheDialogAndSelectsTheLinkedObject)
     selection.add_selection("P", c->getObjectId(), "");
     label.onLinkActivated(QStringLiteral("P.%1").arg(link[1]));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !selection.get_selection("P").empty()
-                                             && selection.get_selection("P").front().object == b; }, 2000));
+                                             && selection.get_selection("P").front().object == b; }, 20000));
     EXPECT_EQ(selection.get_selection("P").size(), 1u);
     selection.clear_selection();
 }

@@ -312,7 +312,7 @@ TEST_F(ViewTest, ObjectsRemovedOrAProjectClosedWhileShownWithEditorsOpenLeaveNoR
     q->remove_object(x->getObjectId());
     data->grab();
     shown->grab();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return boundCount(data, "Name") == 1; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return boundCount(data, "Name") == 1; }, 20000));
     EXPECT_EQ(boundCount(shown, "Opacity"), 1u);
     data->grab();
     shown->grab();
@@ -380,7 +380,7 @@ TEST_F(ViewTest, AnEditWhoseCommandRemovesAnotherSelectedObjectWritesTheRestAndR
     editor->setText("one");
     cascade.disconnect();
     EXPECT_EQ(commands().size(), 2u);   // the second one names an object that is gone, and fails
-    EXPECT_TRUE(QTest::qWaitFor([&] { return boundCount(data, "Name") == 1; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return boundCount(data, "Name") == 1; }, 20000));
     data->grab();
 }
 

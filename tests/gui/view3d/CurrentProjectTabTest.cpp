@@ -158,9 +158,9 @@ TEST_F(CurrentProjectTab, AfterOpeningTheBoldProjectIsTheShownTabAndTakesThePast
     ASSERT_TRUE(PelmoraTest::activateForTyping(window.get()));
     QAction* copy = command("Std_Copy")->get_action()->action();
     QAction* paste = command("Std_Paste")->get_action()->action();
-    ASSERT_TRUE(QTest::qWaitFor([copy] { return copy->isEnabled(); }, 3000)) << "the window offers Copy";
+    ASSERT_TRUE(QTest::qWaitFor([copy] { return copy->isEnabled(); }, 20000)) << "the window offers Copy";
     QTest::keyClick(window.get(), Qt::Key_C, Qt::ControlModifier);
-    ASSERT_TRUE(QTest::qWaitFor([paste] { return paste->isEnabled(); }, 3000)) << "the window offers Paste";
+    ASSERT_TRUE(QTest::qWaitFor([paste] { return paste->isEnabled(); }, 20000)) << "the window offers Paste";
     QTest::keyClick(window.get(), Qt::Key_V, Qt::ControlModifier);
     settle();
     EXPECT_EQ(metres->get_num_objects(), 2u);
