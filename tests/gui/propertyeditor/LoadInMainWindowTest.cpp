@@ -202,14 +202,17 @@ protected:
     void escapeTheDialog()
     {
         ASSERT_TRUE(activate());
-        QTimer::singleShot(50, [this] { escapeWhenShown(200); });
+        const int mine = ++escapes;
+        QTimer::singleShot(50, [this, mine] { escapeWhenShown(mine, 200); });
     }
-    void escapeWhenShown(int triesLeft)
+    void escapeWhenShown(int mine, int triesLeft)
     {
+        if (mine != escapes)
+            return;   // a later Save As is being answered
         QWidget* dialog = QApplication::activeModalWidget();
         if (!dialog) {
             if (triesLeft > 0)
-                QTimer::singleShot(50, [this, triesLeft] { escapeWhenShown(triesLeft - 1); });
+                QTimer::singleShot(50, [this, mine, triesLeft] { escapeWhenShown(mine, triesLeft - 1); });
             return;
         }
         ++dialogs;
@@ -217,7 +220,19 @@ protected:
         QTest::keyClick(target && target->window() == dialog ? target : dialog, Qt::Key_Escape);
     }
 
+    // Save As, closed with Escape.  A quit another test left pending in this process ends a
+    // dialog's loop before it shows; the user then simply asks again.
+    void saveAsEscaped(int expected)
+    {
+        for (int attempt = 0; attempt < 3 && dialogs < expected; ++attempt) {
+            escapeTheDialog();
+            press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        }
+        ++escapes;   // no answer waits for a dialog any more
+    }
+
     int dialogs = 0;
+    int escapes = 0;
     PropertyOperator* tree = nullptr;
 };
 
@@ -716,8 +731,7 @@ TEST_F(LoadInMainWindow, AfterADialogTheKeysGoBackWhereTheyWereAndWhatIsTypedThe
     keys("66 mm");
     press(Qt::Key_Return);
     EXPECT_EQ(Vexil::Vector3d(66, 0, 0), position());
-    escapeTheDialog();
-    press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    saveAsEscaped(1);
     EXPECT_EQ(1, dialogs);
     EXPECT_TRUE(QTest::qWaitFor([this] { return onList(); }, 20000)) << "the keyboard is elsewhere after the dialog";
     keys("77 mm");
@@ -725,8 +739,7 @@ TEST_F(LoadInMainWindow, AfterADialogTheKeysGoBackWhereTheyWereAndWhatIsTypedThe
     EXPECT_EQ("77 mm", field(x)->text());
 
     // ... and in the editor when the dialog came with a value typed.
-    escapeTheDialog();
-    press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    saveAsEscaped(2);
     EXPECT_EQ(2, dialogs);
     EXPECT_EQ(Vexil::Vector3d(77, 0, 0), position());
     EXPECT_TRUE(QTest::qWaitFor([x] { return x && x->hasFocus(); }, 20000)) << "the editor looks open without the keyboard";
