@@ -21,6 +21,7 @@
 #include <core/qPelmoraApplication.h>
 #include <femgui/FemGui.h>
 #include <obj/Application.h>
+#include <vexil/AddressSpace.h>
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
 #include <vexil/PrintableText.h>
@@ -32,9 +33,6 @@
 #include <memory>
 
 #include <malloc.h>
-#include <pthread.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -50,32 +48,18 @@ namespace {
 // is waited for.  The OpenGL driver's own room is checked when it starts.
 std::string startRoomProblem()
 {
-    rlimit limit{};
-    if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+    const std::uint64_t cap = Vexil::AddressSpace::cap();
+    if (cap == 0)
         return {};
-    unsigned long long pages = 0;
-    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%llu", &pages) != 1)
-            pages = 0;
-        std::fclose(statm);
-    }
-    std::uint64_t stack = std::uint64_t(8) << 20;
-    pthread_attr_t attributes;
-    if (pthread_getattr_default_np(&attributes) == 0) {
-        size_t size = 0;
-        if (pthread_attr_getstacksize(&attributes, &size) == 0 && size > 0)
-            stack = size;
-        pthread_attr_destroy(&attributes);
-    }
-    const std::uint64_t used = pages * std::uint64_t(sysconf(_SC_PAGESIZE));
-    const std::uint64_t cap = limit.rlim_cur;
-    const std::uint64_t left = cap > used ? cap - used : 0;
-    const std::uint64_t needed = (std::uint64_t(64) << 20) + std::max(1u, std::thread::hardware_concurrency()) * stack;
+    const std::uint64_t left = Vexil::AddressSpace::left();
+    const std::uint64_t needed = (std::uint64_t(64) << 20) +
+                                 std::max(1u, std::thread::hardware_concurrency()) * Vexil::AddressSpace::defaultThreadStack();
     if (left >= needed)
         return {};
-    return "cannot start: there is not enough memory: starting needs about " + std::to_string(needed >> 20) +
-           " MiB of address space, and the limit of " + std::to_string(cap >> 20) + " MiB on this process leaves " +
-           std::to_string(left >> 20) + " MiB";
+    using Vexil::AddressSpace;
+    return "cannot start: there is not enough memory: starting needs about " + std::to_string(AddressSpace::mib(needed)) +
+           " MiB of address space, and the limit of " + std::to_string(AddressSpace::mib(cap)) + " MiB on this process leaves " +
+           std::to_string(AddressSpace::mib(left)) + " MiB";
 }
 
 } // namespace

@@ -39,6 +39,7 @@
 #include <pmmat/MaterialManager.h>
 #include <pmmsg/Message.h>
 #include <pmunit/Units.h>
+#include <vexil/AddressSpace.h>
 #include <vexil/DocumentInfo.h>
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
@@ -86,9 +87,6 @@
 #include <map>
 #include <utility>
 
-#include <pthread.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 // Resources must be initialised from the global namespace.
 static void initPelmoraResources()
@@ -168,14 +166,7 @@ const std::string* findConfig(const char* key)
 // many as LP_NUM_THREADS says), each taking twice the default thread stack.
 std::uint64_t openGLStartRoom()
 {
-    std::uint64_t stack = std::uint64_t(8) << 20;
-    pthread_attr_t attributes;
-    if (pthread_getattr_default_np(&attributes) == 0) {
-        size_t size = 0;
-        if (pthread_attr_getstacksize(&attributes, &size) == 0 && size > 0)
-            stack = size;
-        pthread_attr_destroy(&attributes);
-    }
+    const std::uint64_t stack = Vexil::AddressSpace::defaultThreadStack();
     std::uint64_t threads = std::max(1u, std::thread::hardware_concurrency());
     if (const char* asked = std::getenv("LP_NUM_THREADS")) {
         char* end = nullptr;
@@ -194,24 +185,15 @@ std::uint64_t openGLStartRoom()
 // start under a cap that leaves too little room ends before it.
 std::string openGLStartProblem(bool drawing)
 {
-    rlimit limit{};
-    if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+    const std::uint64_t cap = Vexil::AddressSpace::cap();
+    if (cap == 0)
         return {};
-    std::uint64_t pages = 0;
-    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        unsigned long long size = 0;
-        if (std::fscanf(statm, "%llu", &size) == 1)
-            pages = size;
-        std::fclose(statm);
-    }
-    const std::uint64_t used = pages * std::uint64_t(sysconf(_SC_PAGESIZE));
-    const std::uint64_t cap = limit.rlim_cur;
-    const std::uint64_t left = cap > used ? cap - used : 0;
+    const std::uint64_t left = Vexil::AddressSpace::left();
     // The first frame: the window's buffers and the shaders the driver compiles for them.
     const std::uint64_t needed = openGLStartRoom() + (drawing ? std::uint64_t(128) << 20 : 0);
     if (left >= needed)
         return {};
-    const auto mib = [](std::uint64_t bytes) { return std::to_string(bytes >> 20); };
+    const auto mib = [](std::uint64_t bytes) { return std::to_string(Vexil::AddressSpace::mib(bytes)); };
     return "cannot start: there is not enough memory for OpenGL: its driver needs about " + mib(needed) +
            " MiB of address space to start" + (drawing ? " and draw the window" : "") + ", and the limit of " + mib(cap) + " MiB on this process leaves " +
            mib(left) + " MiB";

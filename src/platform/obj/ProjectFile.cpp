@@ -8,6 +8,7 @@
 #include "PropertyQuantity.h"
 #include "ValueText.h"
 
+#include <vexil/AddressSpace.h>
 #include <vexil/AtomicSave.h>
 #include <vexil/MsgConsole.h>
 #include <vexil/PercentCoding.h>
@@ -41,8 +42,6 @@
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace Obj {
 
@@ -480,9 +479,7 @@ class AddressSpaceForecast
 public:
     explicit AddressSpaceForecast(std::size_t projects) : total(projects)
     {
-        rlimit limit{};
-        if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
-            cap = static_cast<std::size_t>(limit.rlim_cur);
+        cap = static_cast<std::size_t>(Vexil::AddressSpace::cap());
         if (cap != 0)
             last = heap().inUse;
     }
@@ -502,7 +499,7 @@ public:
             return true;   // not told
         const double perProject = now.inUse > last ? double(now.inUse - last) / Stretch : 0.0;
         last = now.inUse;
-        const double room = double(cap) - double(addressSpace()) + double(now.free) - double(Spare);
+        const double room = double(cap) - double(Vexil::AddressSpace::used()) + double(now.free) - double(Spare);
         const bool beyond = perProject * double(total - made) / 2.0 > room;
         const bool refuse = beyond && beyondBefore;
         beyondBefore = beyond;
@@ -528,15 +525,6 @@ private:
         h.free = info.fordblks;
 #endif
         return h;
-    }
-
-    // The address space the process has taken, in bytes.
-    static std::size_t addressSpace()
-    {
-        std::ifstream statm("/proc/self/statm");
-        std::size_t pages = 0;
-        statm >> pages;
-        return pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
     }
 
     std::size_t total;
