@@ -4,6 +4,7 @@
 
 #include <dialogs/DlgIPCImp.h>
 
+#include <support/ProcessConsoleRun.h>
 #include <support/ModalCloser.h>
 
 #include <QDir>
@@ -23,28 +24,9 @@
 
 namespace {
 
-QString shell()
-{
-    return QStandardPaths::findExecutable(QStringLiteral("sh"));
-}
-
-// Runs a shell script in the console and waits until the end is reported.
-bool run(Gui::DlgIPCImp& console, const QString& script, const QString& executable = shell())
-{
-    if (!console.startRunning(executable, {QStringLiteral("-c"), script}))
-        return false;
-    return QTest::qWaitFor([&] { return !console.isRunning() && console.progressBar()->maximum() == 100; }, 10000);
-}
-
-class SavingConsole : public Gui::DlgIPCImp
-{
-public:
-    using Gui::DlgIPCImp::DlgIPCImp;
-    QString answer;
-
-protected:
-    QString askSaveFileName() override { return answer; }
-};
+using PelmoraTest::SavingConsole;
+using PelmoraTest::runScript;
+using PelmoraTest::shell;
 
 } // namespace
 
@@ -52,11 +34,11 @@ TEST(ProcessConsole, CleanRunClosesAcceptedUnlessKeptOpen)
 {
     Gui::DlgIPCImp closing(QStringLiteral("Solver"), false);
     EXPECT_EQ(closing.windowTitle(), QStringLiteral("Solver"));
-    ASSERT_TRUE(run(closing, QStringLiteral("echo all done")));
+    ASSERT_TRUE(runScript(closing, QStringLiteral("echo all done")));
     EXPECT_EQ(closing.result(), QDialog::Accepted);
 
     Gui::DlgIPCImp kept(QStringLiteral("Solver"), true);
-    ASSERT_TRUE(run(kept, QStringLiteral("echo all done")));
+    ASSERT_TRUE(runScript(kept, QStringLiteral("echo all done")));
     EXPECT_EQ(kept.result(), 0);
     EXPECT_EQ(kept.progressBar()->value(), 100);
     const QString text = kept.output()->toPlainText();
@@ -68,18 +50,18 @@ TEST(ProcessConsole, CleanRunClosesAcceptedUnlessKeptOpen)
 TEST(ProcessConsole, WordsInTheProgramsOutputDecideBetweenWarningAndError)
 {
     Gui::DlgIPCImp console(QStringLiteral("Solver"), true);
-    ASSERT_TRUE(run(console, QStringLiteral("echo Some Warning here")));
+    ASSERT_TRUE(runScript(console, QStringLiteral("echo Some Warning here")));
     EXPECT_EQ(console.progressBar()->value(), 100);
     EXPECT_TRUE(console.output()->toPlainText().endsWith(QStringLiteral("\nChild process returns a warning.\n")));
     EXPECT_FALSE(console.hasErrors());
 
-    ASSERT_TRUE(run(console, QStringLiteral("echo ERROR: singular matrix >&2")));
+    ASSERT_TRUE(runScript(console, QStringLiteral("echo ERROR: singular matrix >&2")));
     EXPECT_EQ(console.progressBar()->value(), 90);
     EXPECT_TRUE(console.output()->toPlainText().contains(QStringLiteral("singular matrix")))
         << "standard error is shown too";
     EXPECT_TRUE(console.hasErrors());
 
-    ASSERT_TRUE(run(console, QStringLiteral("exit 2")));
+    ASSERT_TRUE(runScript(console, QStringLiteral("exit 2")));
     EXPECT_EQ(console.progressBar()->value(), 60);
     EXPECT_TRUE(console.output()->toPlainText().endsWith(QStringLiteral("\nChild process returns an error.\n")));
 
@@ -89,7 +71,7 @@ TEST(ProcessConsole, WordsInTheProgramsOutputDecideBetweenWarningAndError)
     const QString tool = QDir(dir.path()).filePath(QStringLiteral("error-checker"));
     ASSERT_TRUE(QFile::link(shell(), tool));
     Gui::DlgIPCImp clean(QStringLiteral("Checker"), false);
-    ASSERT_TRUE(run(clean, QStringLiteral("echo fine"), tool));
+    ASSERT_TRUE(runScript(clean, QStringLiteral("echo fine"), tool));
     EXPECT_EQ(clean.result(), QDialog::Accepted);
     EXPECT_FALSE(clean.hasErrors());
 }
@@ -120,7 +102,7 @@ TEST(ProcessConsole, CharactersSplitBetweenReadsArriveWhole)
 {
     Gui::DlgIPCImp console(QStringLiteral("Solver"), true);
     // The two bytes of one GBK character, written a moment apart.
-    ASSERT_TRUE(run(console, QStringLiteral("printf '\\304'; sleep 0.3; printf '\\343 ok\\n'")));
+    ASSERT_TRUE(runScript(console, QStringLiteral("printf '\\304'; sleep 0.3; printf '\\343 ok\\n'")));
     EXPECT_TRUE(console.output()->toPlainText().contains(QString::fromUtf8("\xe4\xbd\xa0 ok")))
         << console.output()->toPlainText().toStdString();
 }
@@ -157,7 +139,7 @@ TEST(ProcessConsole, StopAndSave)
 TEST(ProcessConsole, ASaveThatRunsOutOfSpaceIsReportedAndKeepsTheEarlierFile)
 {
     SavingConsole console(QStringLiteral("Solver"), true);
-    ASSERT_TRUE(run(console, QStringLiteral("echo a line of output that does not fit")));
+    ASSERT_TRUE(runScript(console, QStringLiteral("echo a line of output that does not fit")));
     QTemporaryDir dir;
     console.answer = QDir(dir.path()).filePath(QStringLiteral("run.log"));
     {

@@ -8,6 +8,7 @@
 #include <mainwindow/ReportOutput.h>
 #include <mainwindow/ReportView.h>
 
+#include <support/ProcessConsoleRun.h>
 #include <support/TestEnvironment.h>
 
 #include <vexil/MsgConsole.h>
@@ -142,20 +143,10 @@ TEST(OutputDockLineEnds, SavedAndCopiedAsShown)
 // as the program wrote them.
 TEST(OutputDockLineEnds, TheProcessConsoleKeepsTheProgramsBytes)
 {
-    class SavingConsole : public Gui::DlgIPCImp
-    {
-    public:
-        using Gui::DlgIPCImp::DlgIPCImp;
-        QString answer;
-
-    protected:
-        QString askSaveFileName() override { return answer; }
-    };
     QTemporaryDir dir;
-    SavingConsole console(QStringLiteral("Mesher"), true);
+    PelmoraTest::SavingConsole console(QStringLiteral("Mesher"), true);
     const QString script = QStringLiteral("printf 'windows line\\r\\nlone cr\\rafter cr\\ntwice\\r\\r\\n'");
-    ASSERT_TRUE(console.startRunning(QStandardPaths::findExecutable(QStringLiteral("sh")), {QStringLiteral("-c"), script}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !console.isRunning() && console.progressBar()->maximum() == 100; }, 20000));
+    ASSERT_TRUE(PelmoraTest::runScript(console, script));
     const QByteArray written = "windows line\r\nlone cr\rafter cr\ntwice\r\r\n";
     QApplication::clipboard()->clear();
     QTest::mouseClick(console.findChild<QPushButton*>(QStringLiteral("pb_copy")), Qt::LeftButton);

@@ -19,24 +19,14 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include <support/ProcessConsoleRun.h>
 #include <gtest/gtest.h>
 
 namespace {
 
-QString shell()
-{
-    return QStandardPaths::findExecutable(QStringLiteral("sh"));
-}
-
-class SavingConsole : public Gui::DlgIPCImp
-{
-public:
-    using Gui::DlgIPCImp::DlgIPCImp;
-    QString answer;
-
-protected:
-    QString askSaveFileName() override { return answer; }
-};
+using PelmoraTest::SavingConsole;
+using PelmoraTest::endReported;
+using PelmoraTest::shell;
 
 QPushButton* button(QWidget* dialog, const char* name)
 {
@@ -159,7 +149,7 @@ TEST(ProcessConsoleEnd, CopyAndSaveGiveWhatTheProgramWrote)
     SavingConsole console(QStringLiteral("Mesher"), true);
     console.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&console));
-    const auto finished = [&] { return !console.isRunning() && console.progressBar()->maximum() == 100; };
+    const auto finished = [&] { return endReported(console); };
 
     QString counter;
     for (int i = 0; i <= 100; ++i)

@@ -17,6 +17,7 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include <support/ProcessConsoleRun.h>
 #include <support/CostLimits.h>
 #include <support/WorkCount.h>
 #include <gtest/gtest.h>
@@ -93,7 +94,7 @@ TEST(ProcessConsoleFlood, ATalkativeProgramLeavesTheWindowResponsiveAndTheOutput
     EXPECT_LT(peak - before, 150.0);
 
     console.slot_pb_stop_clicked();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !console.isRunning() && console.progressBar()->maximum() == 100; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return PelmoraTest::endReported(console); }, 10000));
     QTextDocument* doc = console.output()->document();
     // The kept lines, the note above them and the messages after them.
     EXPECT_LE(doc->blockCount(), Gui::DlgIPCImp::MaxKeptLines + 8);
@@ -110,7 +111,7 @@ TEST(ProcessConsoleFlood, ATalkativeProgramLeavesTheWindowResponsiveAndTheOutput
     console.slot_btnClear_clicked();
     ASSERT_TRUE(console.startRunning(QStandardPaths::findExecutable(QStringLiteral("sh")),
                                      {QStringLiteral("-c"), QStringLiteral("printf 'solver ERR'; sleep 0.5; printf 'OR in step 3\\n'")}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !console.isRunning() && console.progressBar()->maximum() == 100; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return PelmoraTest::endReported(console); }, 10000));
     EXPECT_TRUE(doc->firstBlock().text().startsWith(QLatin1String("Executable: ")));
     EXPECT_TRUE(console.output()->toPlainText().contains(QStringLiteral("\nsolver ERROR in step 3\n")));
     EXPECT_EQ(console.progressBar()->value(), 90);
@@ -128,7 +129,7 @@ TEST(ProcessConsoleFlood, OutputWithoutLineBreaksLeavesTheWindowResponsiveAndArr
     console.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&console));
     QTextDocument* doc = console.output()->document();
-    const auto finished = [&] { return !console.isRunning() && console.progressBar()->maximum() == 100; };
+    const auto finished = [&] { return PelmoraTest::endReported(console); };
 
     // An endless line: the user's click on Stop is taken while it streams.  The clock
     // ticks only while the event loop runs; the generous limits only keep a frozen

@@ -18,16 +18,15 @@
 #include <QTextBrowser>
 #include <QTimer>
 
+#include <support/ProcessConsoleRun.h>
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
 
-QString shell()
-{
-    return QStandardPaths::findExecutable(QStringLiteral("sh"));
-}
+using PelmoraTest::endReported;
+using PelmoraTest::shell;
 
 enum class First { None, Clean, Error, Crash };
 enum class Second { Clean, Error, KilledByClose, KilledAfterAnError, CloseRefusedThenEnds };
@@ -64,11 +63,6 @@ const char* name(Moment m)
     case Moment::WhileRunning: return "closed while running";
     }
     return "";
-}
-
-bool endReported(const Gui::DlgIPCImp& console)
-{
-    return !console.isRunning() && console.progressBar()->maximum() == 100;
 }
 
 struct Signals
