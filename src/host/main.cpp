@@ -29,6 +29,8 @@
 #include <vtkLogger.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <memory>
 
@@ -62,6 +64,21 @@ std::string startRoomProblem()
            std::to_string(AddressSpace::mib(left)) + " MiB";
 }
 
+// Empty when the window system Qt uses on this machine (X11, unless QT_QPA_PLATFORM names
+// another) has a display to connect to, else why not.  Without one Qt ends the process with
+// an abort and advice to reinstall, which is neither true nor a failure a script can read.
+std::string displayProblem()
+{
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform && *platform && std::strncmp(platform, "xcb", 3) != 0)
+        return {};   // offscreen, Wayland and the others find their own way
+    const char* display = std::getenv("DISPLAY");
+    if (display && *display)
+        return {};
+    return "cannot start: there is no display to show the window on (DISPLAY is not set): start it in a desktop "
+           "session, under xvfb-run, or with QT_QPA_PLATFORM=offscreen";
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -77,10 +94,11 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    const std::string room = startRoomProblem();
-    if (!room.empty()) {
-        std::fprintf(stderr, "pelmora: %s\n", room.c_str());
-        return 1;
+    for (const std::string& problem : {displayProblem(), startRoomProblem()}) {
+        if (!problem.empty()) {
+            std::fprintf(stderr, "pelmora: %s\n", problem.c_str());
+            return 1;
+        }
     }
 
     // VTK's messages reach the console (and from there standard error and the log) through

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 #include <sys/stat.h>
 
 namespace {
@@ -118,6 +119,39 @@ TEST_F(Startup, HostRefusesAnOptionWithoutItsFile)
         EXPECT_TRUE(p.readAllStandardError().contains((args.front() + " needs a file name").toUtf8()));
         if (p.state() != QProcess::NotRunning)
             p.kill();
+    }
+}
+
+// Without a display the host says so and ends with status 1, instead of Qt's abort with
+// advice to reinstall; a platform that needs no display still starts.
+TEST_F(Startup, WithoutADisplayTheHostSaysSoAndFailsWhereQtWouldAbort)
+{
+    enum class Display { Unset, Empty, Own };
+    const char* const displays[] = {"DISPLAY unset", "DISPLAY empty", "own display"};
+    for (Display display : {Display::Unset, Display::Empty, Display::Own}) {
+        for (const char* platform : {"", "xcb", "offscreen"}) {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            if (display == Display::Unset)
+                environment.remove("DISPLAY");
+            else if (display == Display::Empty)
+                environment.insert("DISPLAY", "");
+            if (*platform)
+                environment.insert("QT_QPA_PLATFORM", platform);
+            else
+                environment.remove("QT_QPA_PLATFORM");
+            const std::string cell = std::string(displays[int(display)]) + ", QT_QPA_PLATFORM=" + platform;
+            QProcess p;
+            p.setProcessEnvironment(environment);
+            p.start(PELMORA_HOST, {"--hidden"});
+            ASSERT_TRUE(p.waitForFinished(90000)) << cell;
+            const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+            EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << cell << ": " << err.toStdString();
+            const bool refused = display != Display::Own && std::string(platform) != "offscreen";
+            EXPECT_EQ(p.exitCode(), refused ? 1 : 0) << cell << ": " << err.toStdString();
+            EXPECT_EQ(err.contains("pelmora: cannot start: there is no display to show the window on"), refused)
+                << cell << ": " << err.toStdString();
+            EXPECT_FALSE(err.contains("Reinstalling")) << cell;
+        }
     }
 }
 
