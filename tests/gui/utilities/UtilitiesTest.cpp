@@ -115,8 +115,11 @@ TEST(ProcessTermination, EndsOurOwnProcessesOfThatNameWhateverTheCase)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString upper = sleeperNamed(dir, QStringLiteral("PELMORASLEEPER"));
-    const QString other = sleeperNamed(dir, QStringLiteral("pelmorasleeper-not"));
+    // Names of this test process alone: a copy of this test running beside it (the whole
+    // program in one process, say) ends its own sleepers, never these.
+    const QString stem = QStringLiteral("pelmorasleeper%1").arg(::getpid());
+    const QString upper = sleeperNamed(dir, stem.toUpper());
+    const QString other = sleeperNamed(dir, stem + QStringLiteral("-not"));
 
     QProcess first, second, bystander;
     first.start(upper, {QStringLiteral("30")});
@@ -126,7 +129,7 @@ TEST(ProcessTermination, EndsOurOwnProcessesOfThatNameWhateverTheCase)
     ASSERT_TRUE(second.waitForStarted());
     ASSERT_TRUE(bystander.waitForStarted());
 
-    pmProc::process_windows::killProcessByName(L"pelmorasleeper");
+    pmProc::process_windows::killProcessByName(stem.toStdWString().c_str());
     EXPECT_TRUE(first.waitForFinished(5000));
     EXPECT_TRUE(second.waitForFinished(5000));
     EXPECT_EQ(first.exitStatus(), QProcess::CrashExit);
@@ -137,7 +140,7 @@ TEST(ProcessTermination, EndsOurOwnProcessesOfThatNameWhateverTheCase)
     bystander.waitForFinished();
 
     // Nothing of that name: nothing happens; an empty name matches nothing.
-    pmProc::process_windows::killProcessByName(L"pelmorasleeper");
+    pmProc::process_windows::killProcessByName(stem.toStdWString().c_str());
     pmProc::process_windows::killProcessByName(L"");
     pmProc::process_windows::killProcessByName(nullptr);
 }
@@ -145,9 +148,16 @@ TEST(ProcessTermination, EndsOurOwnProcessesOfThatNameWhateverTheCase)
 TEST(ProcessTermination, NeverEndsItselfOrAnotherUsersProcess)
 {
     // A program asking to end its own name goes on running.  (Not this test program:
-    // other tests of it may be running beside it.)
+    // other tests of it may be running beside it.)  The probe runs as a copy named for this
+    // test process, so that a probe of a copy of this test running beside it, which ends
+    // every process of its own name but itself, cannot end this one.
+    QTemporaryDir probeDir;
+    ASSERT_TRUE(probeDir.isValid());
+    const QString probeCopy = probeDir.filePath(QStringLiteral("pelmoraprobe%1").arg(::getpid()));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(PELMORA_SELFKILL_PROBE), probeCopy));
+    ASSERT_TRUE(QFile::setPermissions(probeCopy, QFile::ReadOwner | QFile::ExeOwner));
     QProcess probe;
-    probe.start(QStringLiteral(PELMORA_SELFKILL_PROBE), QStringList());
+    probe.start(probeCopy, QStringList());
     ASSERT_TRUE(probe.waitForFinished(20000));
     EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(probe.exitCode(), 0);
