@@ -16,17 +16,24 @@ namespace {
 
 // Closing the main window quits the application, as it should.  Outside the application's
 // own loop that quit stays pending: Qt then refuses every later event loop, so every
-// dialog a later test opens would return at once without showing.  Each test begins with
-// the application able to run loops again, whatever the test before it closed.
+// dialog a later test opens would return at once without showing.  Each test begins and
+// ends with the application able to run loops again, whatever the test before it closed,
+// and with no quit event queued by a window closed inside the application's loop.
 class RestoreEventLoops : public ::testing::EmptyTestEventListener
 {
-    void OnTestEnd(const ::testing::TestInfo&) override
+    void OnTestStart(const ::testing::TestInfo&) override { restore(); }
+    void OnTestEnd(const ::testing::TestInfo&) override { restore(); }
+
+    static void restore()
     {
-        if (!QCoreApplication::instance() || !loopsRefused())
+        if (!QCoreApplication::instance())
             return;
-        // The application's loop forgets a pending quit when it starts and when it ends.
-        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-        QCoreApplication::exec();
+        if (loopsRefused()) {
+            // The application's loop forgets a pending quit when it starts and when it ends.
+            QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+            QCoreApplication::exec();
+        }
+        QCoreApplication::removePostedEvents(QCoreApplication::instance(), QEvent::Quit);
     }
 
     static bool loopsRefused()

@@ -203,7 +203,7 @@ protected:
     {
         ASSERT_TRUE(activate());
         const int mine = ++escapes;
-        QTimer::singleShot(50, [this, mine] { escapeWhenShown(mine, 200); });
+        QTimer::singleShot(50, &answering, [this, mine] { escapeWhenShown(mine, 200); });
     }
     void escapeWhenShown(int mine, int triesLeft)
     {
@@ -212,7 +212,7 @@ protected:
         QWidget* dialog = QApplication::activeModalWidget();
         if (!dialog) {
             if (triesLeft > 0)
-                QTimer::singleShot(50, [this, mine, triesLeft] { escapeWhenShown(mine, triesLeft - 1); });
+                QTimer::singleShot(50, &answering, [this, mine, triesLeft] { escapeWhenShown(mine, triesLeft - 1); });
             return;
         }
         ++dialogs;
@@ -233,6 +233,9 @@ protected:
 
     int dialogs = 0;
     int escapes = 0;
+    // The context of the answering timers: they end with the test, never to answer a
+    // dialog of the next one.
+    QObject answering;
     PropertyOperator* tree = nullptr;
 };
 
@@ -422,8 +425,10 @@ TEST_F(LoadInMainWindow, TheInputDialogGoesWithItsEditorWhenThePanelRebuilds)
         // Another selection (a file handed over by a second start, say) rebuilds the rows.
         Gui::TreeSelectionSingleton::instance().set_selection("P", {geometry});
     });
-    // Should a dialog outlive its editor, it is sent away rather than left to block.
-    QTimer::singleShot(3000, [] {
+    // Should a dialog outlive its editor, it is sent away rather than left to block; the
+    // guard ends with this test, so no later test's dialog is sent away.
+    QObject guard;
+    QTimer::singleShot(3000, &guard, [] {
         if (QWidget* w = QApplication::activeModalWidget())
             w->close();
     });
