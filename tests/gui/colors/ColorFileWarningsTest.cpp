@@ -3,6 +3,7 @@
 // without a source path or an object address; the start itself goes on.
 
 #include <support/ProjectFileSeal.h>
+#include <support/HangGuard.h>
 
 #include <QDir>
 #include <QFile>
@@ -95,7 +96,7 @@ TEST(ColorFileWarnings, EachRefusedFileOfTheColourFolderSaysWhyOnceAndNothingEls
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
     run.setProcessEnvironment(env);
     run.start(host, {QStringLiteral("--hidden"), QStringLiteral("--log"), log, project});
-    ASSERT_TRUE(run.waitForFinished(100000));
+    ASSERT_TRUE(run.waitForFinished(PelmoraTest::HangGuardMs));
     EXPECT_EQ(run.exitCode(), 0);
     // The folder is named as found: the home (ending in a slash) joined with its path.
     const QString errors = QString::fromUtf8(run.readAllStandardError()).replace(QStringLiteral("//"), QStringLiteral("/"));

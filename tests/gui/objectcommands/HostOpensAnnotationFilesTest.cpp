@@ -2,6 +2,7 @@
 // names, one fiducial list and one file that is no annotation list.
 
 #include <QDir>
+#include <support/HangGuard.h>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -23,7 +24,7 @@ TEST(HostCommandLine, OpensAFiducialListAndReportsAFileThatIsNoAnnotationList)
     QProcess host;
     host.setWorkingDirectory(dir.path());
     host.start(PELMORA_HOST, {"--hidden", "--log", log, "marks.fcsv", "notes.acsv"});
-    ASSERT_TRUE(host.waitForFinished(90000));
+    ASSERT_TRUE(host.waitForFinished(PelmoraTest::HangGuardMs));
     // One of the files named was not opened.
     EXPECT_EQ(host.exitCode(), 1);
     QFile f(log);

@@ -4,6 +4,7 @@
 // and status 1, by the rule the saves apply to links there.
 
 #include <QDir>
+#include <support/HangGuard.h>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -76,7 +77,7 @@ TEST(SharedLogFile, AThirdUsersLogInASharedStickyFolderIsRefused)
                 QProcess host;
                 host.start(PELMORA_HOST, {"--hidden", "--log", log});
                 // Only a guard against a hung start.
-                ASSERT_TRUE(host.waitForFinished(120000));
+                ASSERT_TRUE(host.waitForFinished(PelmoraTest::HangGuardMs));
                 const QString err = QString::fromUtf8(host.readAllStandardError());
                 const bool refused = folder.shared && owner.owner == ThirdUser;
                 if (refused) {

@@ -2,6 +2,7 @@
 // start-up driver as its own process and reads what it printed and logged.
 
 #include <support/TestEnvironment.h>
+#include <support/HangGuard.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -53,7 +54,7 @@ ProcessRun runProgram(const QString& program, const QStringList& args, const QSt
     p.setProcessChannelMode(QProcess::SeparateChannels);
     p.start(program, args);
     ProcessRun r;
-    r.finished = p.waitForFinished(90000);
+    r.finished = p.waitForFinished(PelmoraTest::HangGuardMs);
     if (!r.finished)
         p.kill();
     r.exitCode = p.exitCode();
@@ -114,7 +115,7 @@ TEST_F(Startup, HostRefusesAnOptionWithoutItsFile)
     for (const QStringList& args : cases) {
         QProcess p;
         p.start(PELMORA_HOST, args);
-        ASSERT_TRUE(p.waitForFinished(30000)) << args.join(' ').toStdString();
+        ASSERT_TRUE(p.waitForFinished(PelmoraTest::HangGuardMs)) << args.join(' ').toStdString();
         EXPECT_EQ(p.exitCode(), 2);
         EXPECT_TRUE(p.readAllStandardError().contains((args.front() + " needs a file name").toUtf8()));
         if (p.state() != QProcess::NotRunning)
@@ -143,7 +144,7 @@ TEST_F(Startup, WithoutADisplayTheHostSaysSoAndFailsWhereQtWouldAbort)
             QProcess p;
             p.setProcessEnvironment(environment);
             p.start(PELMORA_HOST, {"--hidden"});
-            ASSERT_TRUE(p.waitForFinished(90000)) << cell;
+            ASSERT_TRUE(p.waitForFinished(PelmoraTest::HangGuardMs)) << cell;
             const QString err = QString::fromLocal8Bit(p.readAllStandardError());
             EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << cell << ": " << err.toStdString();
             const bool refused = display != Display::Own && std::string(platform) != "offscreen";
@@ -160,7 +161,7 @@ TEST_F(Startup, LogThatCannotBeWrittenIsSaidOnceOnStandardError)
     // /dev/full opens, and every write to it fails as on a full disk.
     QProcess p;
     p.start(PELMORA_HOST, {"--hidden", "--log", "/dev/full"});
-    ASSERT_TRUE(p.waitForFinished(90000));
+    ASSERT_TRUE(p.waitForFinished(PelmoraTest::HangGuardMs));
     EXPECT_EQ(p.exitCode(), 0);
     const QString err = QString::fromLocal8Bit(p.readAllStandardError());
     EXPECT_EQ(err.count("pelmora: the log file /dev/full is incomplete: No space left on device"), 1) << err.toStdString();
@@ -177,7 +178,7 @@ TEST_F(Startup, NamedPipesInPlaceOfTheSettingsFilesDoNotHoldUpTheStart)
     env.insert("XDG_CONFIG_HOME", config);
     p.setProcessEnvironment(env);
     p.start(PELMORA_HOST, {"--hidden", "--log", logFile()});
-    const bool finished = p.waitForFinished(60000);
+    const bool finished = p.waitForFinished(PelmoraTest::HangGuardMs);
     if (!finished)
         p.kill();
     ASSERT_TRUE(finished) << "the start waits for a writer to the pipes";
@@ -201,7 +202,7 @@ TEST_F(Startup, FailedScreenshotLeavesTheFileThatWasThere)
     // Files may grow to 2 KiB only: the PNG cannot be written whole.
     QProcess p;
     p.start("/bin/sh", {"-c", "ulimit -f 4; trap '' XFSZ; exec \"$0\" --screenshot \"$1\"", PELMORA_HOST, shot});
-    ASSERT_TRUE(p.waitForFinished(90000));
+    ASSERT_TRUE(p.waitForFinished(PelmoraTest::HangGuardMs));
     EXPECT_EQ(p.exitCode(), 1);
     EXPECT_TRUE(p.readAllStandardError().contains("cannot write"));
     QFile kept(shot);
@@ -229,7 +230,7 @@ TEST(TestIsolation, EachProcessHasPrivateTemporaryAndRuntimeFoldersRemovedAtExit
     env.insert("TMPDIR", tmp.path());
     self.setProcessEnvironment(env);
     self.start(QCoreApplication::applicationFilePath(), {"--gtest_list_tests"});
-    ASSERT_TRUE(self.waitForFinished(30000));
+    ASSERT_TRUE(self.waitForFinished(PelmoraTest::HangGuardMs));
     EXPECT_EQ(self.exitCode(), 0);
     EXPECT_EQ(QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
 }
