@@ -65,6 +65,8 @@ TEST(ColorFileWarnings, EachRefusedFileOfTheColourFolderSaysWhyOnceAndNothingEls
         {"too many points.pcf", tooManyPoints, "a procedural file holds at most 4096 points"},
         {"ramp with nan.txt", "0 0 0 0\n0.5 nan 0 0\n", "line 2: \"nan\" is not a finite number"},
         {"bright.pcf", "0 0.5 0.5 2\n", "line 1: component 2 is outside 0 to 1"},
+        {"damaged.txt", QByteArray("0 a 1 2 3\n\x01\x1b[2J\x00\xff 1 2 3\n", 24),
+         "line 2: \"\\x01\\x1b[2J\\x00\\xff\" is no index"},
     };
     for (const auto& file : refused) {
         QFile out(QDir(folder).filePath(QString::fromUtf8(file.name)));
