@@ -289,8 +289,17 @@ bool SimModuleController::activate(const char* name, const char* className)
     SimModule* module = new_simmodule(name, className);
     if (!module)
         return false;
+    // A module that fails to come up does not stay the active one: the one before it
+    // still is, and a later attempt tries again (and is reported again).
+    SimModule* before = activeModule;
     activeModule = module;
-    return module->activate();
+    try {
+        return module->activate();
+    }
+    catch (...) {
+        activeModule = before;
+        throw;
+    }
 }
 
 SimModule* SimModuleController::get_simmodule(const char* name) const

@@ -145,7 +145,7 @@ TEST_F(ProgressBarTest, OnlyLongOperationsShowTheBar)
     ASSERT_TRUE(wait->isActive());
     EXPECT_EQ(wait->interval(), 2000);
     wait->start(0);
-    QTRY_VERIFY_WITH_TIMEOUT(bar()->isVisible(), PelmoraTest::HangGuardMs);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return bar()->isVisible(); }, PelmoraTest::HangGuardMs));
 }
 
 TEST_F(ProgressBarTest, MoreStepsThanTheBarCountsAreShownInProportion)
