@@ -36,7 +36,11 @@ LoadObject::LoadObject()
     Geometry = addTo<PropertyCouple>(table, this, "Geometry", "Scoping", "The geometry the load acts on.");
     Magnitude = addQuantity<PropertyBCQuantity>(table, this, "Magnitude", "Definition", pmUnit::Force);
     PressureLimit = addQuantity<PropertyBCQuantityConstraint>(table, this, "Pressure Limit", "Definition", pmUnit::Pressure);
+    // The limits are pascals, named in the unit shown: the same limits under every system.
+    const pmUnit::UnitType shown = PressureLimit->getUnitType();
+    PressureLimit->setQuantityKind(pmUnit::Pressure, pmUnit::Pascal);
     PressureLimit->setConstraints(0.0, 1e12, 1.0);
+    PressureLimit->convert_unit(shown);
     Components = addQuantity<PropertyBCQuantityVector>(table, this, "Components", "Definition", pmUnit::Force);
     Displacement = addQuantity<PropertyInputBC>(table, this, "Displacement", "Definition", pmUnit::Length);
     Thickness = addQuantity<PropertyQuantity>(table, this, "Thickness", "Geometry", pmUnit::Length);

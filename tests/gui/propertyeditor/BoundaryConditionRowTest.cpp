@@ -336,7 +336,7 @@ TEST_F(BCRows, VectorRowsWriteEveryComponentSetAndTheirChildrenOfferNoEditor)
     EXPECT_EQ(nullptr, openEditor(model.index(0, 1, vec)));
     // The component's own number again: written all the same.
     ASSERT_TRUE(item(vec)->setProperty("y", QVariant::fromValue(pmUnit::Quantity(0, pmUnit::Force, pmUnit::Newton))));
-    EXPECT_EQ(commands(), std::vector<std::string>{line41(a, "Components", "(0.1, 0, 1e-07)")});
+    EXPECT_EQ(commands(), std::vector<std::string>{line41(a, "Components", "(0.1 N, 0 N, 1e-07 N)")});
 }
 
 TEST_F(BCRows, InputDialogOpenedFromTheRowWritesTheValuesAndTheRowFollows)
