@@ -461,11 +461,21 @@ void PropertyInputBC::getBCValues(bool enabled[3], double values[3]) const
 
 void PropertyInputBC::setBCValues(const bool enabled[3], const double values[3])
 {
+    // A component whose number stays (bit for bit) keeps the amount it was given as; the
+    // others are given anew, in the property's unit.
+    double amounts[3];
+    pmUnit::UnitType units[3];
+    givenNumbers.amounts(numbers, 3, unit, amounts, units);
     about_to_set_value();
     for (int i = 0; i < 3; ++i) {
         given[i] = enabled[i];
+        if (std::memcmp(&numbers[i], &values[i], sizeof(double)) != 0) {
+            amounts[i] = values[i];
+            units[i] = unit;
+        }
         numbers[i] = values[i];
     }
+    givenNumbers.give(amounts, units, 3, numbers, unit);
     has_set_value();
 }
 
