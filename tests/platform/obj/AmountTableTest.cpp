@@ -6,6 +6,7 @@
 // unit, in the property and in the saved bytes, or it is refused with a true reason and
 // nothing stored changes.
 
+#include <support/ProjectFileSeal.h>
 #include <support/TestEnvironment.h>
 
 #include <obj/Application.h>
@@ -352,14 +353,7 @@ TEST_F(AmountTable, FilesAndPastesTakeOnlyAmountsTheProgramWritesAndLoseNothing)
             ASSERT_GE(at, 0) << cell;
             const int from = saved.indexOf('\t', at + key.size()) + 1;
             QByteArray bytes = saved.left(from) + w.value + saved.mid(saved.indexOf('\n', from));
-            bytes.truncate(bytes.lastIndexOf("end\t"));
-            quint32 c = 0xFFFFFFFFu;
-            for (const char b : bytes) {
-                c ^= static_cast<unsigned char>(b);
-                for (int k = 0; k < 8; ++k)
-                    c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            }
-            bytes += "end\t" + QByteArray::number(c ^ 0xFFFFFFFFu, 16).toUpper().rightJustified(8, '0') + "\n";
+            bytes = PelmoraTest::sealedProjectFile(bytes.left(bytes.lastIndexOf("end\t")));
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
             file.write(bytes);
             file.close();
