@@ -350,13 +350,16 @@ void StdCmdDuplicateSelection::activated(int)
         Obj::Application::instance().growth_error("Cannot duplicate the selection", 0, sources.size());
     if (!refusal.empty())
         throw Vexil::ExceptionHandler(refusal);
+    // Filled before they join the project, as a pasted object is: its feeder is made when
+    // it joins and draws what the object holds then (a copied shape that arrived later
+    // would stay undrawn until the project was read back).  All are filled first, so that
+    // an amount a copy refuses leaves no copy made.
+    std::vector<std::pair<const Source*, std::unique_ptr<Obj::ProjectObject>>> copies;
+    copies.reserve(sources.size());
     for (const Source& source : sources) {
         Obj::ProjectObject* original = source.project->get_object(source.id);
         if (!original)
             continue;
-        // Filled before it joins the project, as a pasted object is: its feeder is made
-        // when it joins and draws what the object holds then (a copied shape that arrived
-        // later would stay undrawn until the project was read back).
         std::unique_ptr<Obj::ProjectObject> filled;
         if (Vexil::RootClass* built = Vexil::TypeInfo::build_instance_by_name(source.type.c_str())) {
             if (built->is_inherited_from(Obj::ProjectObject::getClassTypeId()))
@@ -366,13 +369,19 @@ void StdCmdDuplicateSelection::activated(int)
         }
         if (filled)
             filled->copy_content(*original);
+        copies.emplace_back(&source, std::move(filled));
+    }
+    for (auto& [source, filled] : copies) {
+        Obj::ProjectObject* original = source->project->get_object(source->id);
+        if (!original)
+            continue;
         Obj::ProjectObject* copy =
-            filled ? source.project->add_object(std::move(filled), original->get_label()) : nullptr;
+            filled ? source->project->add_object(std::move(filled), original->get_label()) : nullptr;
         if (!copy) {
             // Stop at the first refusal: what follows would repeat it.
             throw Vexil::ExceptionHandler(std::string("Cannot duplicate ") + original->get_label() + ": the project "
-                                          + source.project->get_name() + " cannot create an object of type "
-                                          + source.type);
+                                          + source->project->get_name() + " cannot create an object of type "
+                                          + source->type);
         }
         if (Obj::ProjectObjectGroup* group = original->get_group()) {
             if (auto* members = dynamic_cast<Obj::PropertyCoupleArray*>(group->get_property_by_name("Member")))

@@ -133,6 +133,10 @@ void DlgInputBCImp::accept()
     for (int i = 0; i < 3; ++i) {
         given[i] = checks[i]->isChecked();
         double typed = 0.0;
+        // A number left as shown keeps the very number held (and the amount it was given
+        // as), not the number its 15 digits read back as.
+        if (edits[i]->text() == QLocale().toString(values[i], 'g', 15))
+            continue;
         if (readTypedNumber(edits[i]->text(), typed)) {
             values[i] = typed;
         } else if (given[i]) {

@@ -186,6 +186,22 @@ void PropertyQuantityVectorItem::setComponent(int index, const pmUnit::Quantity&
     Vexil::Vector3d v = current.getVector3DValue();
     if (!alwaysWrite && VectorRow::component(v, index) == given.getValue())
         return;
+    // Of a vector property with a unit: the other components go back as they were given
+    // and this one as typed ("3 ft" in a millimetre row), each with its unit, so that no
+    // number is converted and rounded on the way.
+    auto* p = dynamic_cast<const Obj::PropertyQuantityVector*>(getFirstProperty());
+    if (p && !pmUnit::UnitsManager::getUnitSymbol(p->getUnitType()).isEmpty()) {
+        double amounts[3];
+        pmUnit::UnitType units[3];
+        p->given_amounts(amounts, units);
+        amounts[index] = q.givenNumber();
+        units[index] = q.givenUnit();
+        setPropertyValue(QStringLiteral("(%1, %2, %3)")
+                             .arg(QString::fromStdString(Obj::amountText(amounts[0], units[0])),
+                                  QString::fromStdString(Obj::amountText(amounts[1], units[1])),
+                                  QString::fromStdString(Obj::amountText(amounts[2], units[2]))));
+        return;
+    }
     VectorRow::component(v, index) = given.getValue();
     setData(QVariant::fromValue(v));
 }

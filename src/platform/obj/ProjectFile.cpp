@@ -756,8 +756,11 @@ std::string relinked(const PropertyRecord& record, const std::string& writtenPro
 // A project names the length unit of its placements once: a file with two such records
 // was not written by this program, and which one the placements were written in cannot
 // be told, so it is refused as damaged before anything is built.
+// A unit that is no length (or none the program knows) leaves the placements without a
+// known size: refused as well, rather than read (and saved again) in the reader's unit.
 void checkLengthUnits(const Content& content, const std::string& source)
 {
+    const std::vector<pmUnit::UnitType> lengths = pmUnit::UnitsManager::getUnitTypes(pmUnit::Length);
     for (const ProjectRecord& project : content.projects) {
         const auto count = std::count_if(project.properties.begin(), project.properties.end(),
                                          [](const PropertyRecord& p) { return p.name == LengthUnitRecord; });
@@ -765,28 +768,35 @@ void checkLengthUnits(const Content& content, const std::string& source)
             throw ProjectFile::Error(source + " is damaged: project " + ValueText::printable(project.name)
                                      + " names the length unit of its placements " + std::to_string(count)
                                      + " times");
+        for (const PropertyRecord& p : project.properties) {
+            if (p.name != LengthUnitRecord)
+                continue;
+            const int found = pmUnit::UnitsManager::findUnit(QString::fromStdString(p.value));
+            if (std::find(lengths.begin(), lengths.end(), found) != lengths.end())
+                continue;
+            std::string known;
+            for (const pmUnit::UnitType unit : lengths)
+                known += (known.empty() ? "" : ", ") + pmUnit::UnitsManager::getUnitSymbol(unit).toStdString();
+            throw ProjectFile::Error(source + " is damaged: project " + ValueText::printable(project.name)
+                                     + " names '" + ValueText::printable(p.value)
+                                     + "' as the length unit of its placements, which is none of " + known);
+        }
     }
 }
 
-// The length unit a project's records name (checked to be named once), taken out of them;
-// -1 when they name none, as in files written before placements kept their unit: those
-// were written in the unit system of their day, which the reader's own stands for.
-int takeLengthUnit(std::vector<PropertyRecord>& records, const std::string& source)
+// The length unit a project's records name (checked to be named once, and to be a length
+// unit), taken out of them; -1 when they name none, as in files written before placements
+// kept their unit: those were written in the unit system of their day, which the reader's
+// own stands for.
+int takeLengthUnit(std::vector<PropertyRecord>& records)
 {
     const auto it = std::find_if(records.begin(), records.end(),
                                  [](const PropertyRecord& p) { return p.name == LengthUnitRecord; });
     if (it == records.end())
         return -1;
-    const std::string value = it->value;
+    const int found = pmUnit::UnitsManager::findUnit(QString::fromStdString(it->value));
     records.erase(it);
-    const int found = pmUnit::UnitsManager::findUnit(QString::fromStdString(value));
-    const std::vector<pmUnit::UnitType> lengths = pmUnit::UnitsManager::getUnitTypes(pmUnit::Length);
-    if (std::find(lengths.begin(), lengths.end(), found) != lengths.end())
-        return found;
-    Vexil::MsgConsoleSingleton::Instance().Warning(
-        "%s names an unknown length unit '%s': its placements are read in the current one\n", source.c_str(),
-        ValueText::printable(value).c_str());
-    return -1;
+    return found;
 }
 
 // What one `from` is in `to` (both lengths).
@@ -882,9 +892,10 @@ void checkAmounts(const ProjectRecord& record, const std::vector<std::unique_ptr
             continue;
         for (const PropertyRecord& p : record.objects[k].properties) {
             const Property* property = object->get_property_by_name(p.name.c_str());
-            if (!property || p.type != property->getTypeId().get_name() || property->get_value_text() == p.value)
+            if (!property || p.type != property->getTypeId().get_name())
                 continue;
-            const std::string why = quantityTextProblem(*property, p.value);
+            // Checked even where the text is the value held: a bare number is no amount.
+            const std::string why = writtenAmountProblem(*property, p.value);
             if (!why.empty())
                 throw ProjectFile::Error(refusal + ": property '" + ValueText::printable(p.name) + "' of object "
                                          + ValueText::printable(record.objects[k].name) + " holds '"
@@ -1115,7 +1126,7 @@ std::vector<Project*> ProjectFile::resumeWithin(Application& app, const std::str
         project->set_feeder_type_name(record.feederType);
         // Known before the project is shown: its scene reads it.
         projectProperties.push_back(record.properties);
-        const int lengthUnit = takeLengthUnit(projectProperties.back(), source);
+        const int lengthUnit = takeLengthUnit(projectProperties.back());
         if (lengthUnit >= 0)
             project->set_length_unit(lengthUnit);
         std::string label = record.name;
@@ -1192,7 +1203,7 @@ std::vector<ProjectObject*> ProjectFile::import_objects(std::istream& in, Projec
     checkAmounts(record, built, "The copied data cannot be pasted");
     // Copied from a project whose lengths are in another unit: the same sizes and places.
     std::vector<PropertyRecord> projectProperties = record.properties;
-    const int lengthUnit = takeLengthUnit(projectProperties, "The copied data");
+    const int lengthUnit = takeLengthUnit(projectProperties);
     const double factor = lengthUnit >= 0 ? lengthFactor(lengthUnit, target.get_length_unit()) : 1.0;
     if (factor != 1.0)
         checkScaling(record, built, factor, target.get_length_unit());

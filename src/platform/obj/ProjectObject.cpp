@@ -4,8 +4,10 @@
 
 #include "Project.h"
 #include "PropertyCouple.h"
+#include "PropertyQuantity.h"
 #include "ValueText.h"
 
+#include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
 
 #include <algorithm>
@@ -181,8 +183,19 @@ void ProjectObject::copy_content(const ProjectObject& source)
         Property* to = get_property_by_name(from->get_name());
         if (!to)
             to = add_property(from->getTypeId().get_name(), from->get_name());
-        if (to && to->getTypeId() == from->getTypeId())
-            to->set_value_text(from->get_value_text());
+        if (!to || to->getTypeId() != from->getTypeId())
+            continue;
+        // Each amount as it was given (its number and unit), not its number in the unit
+        // shown: that would be given anew, rounded.  One the copy cannot hold (beyond its
+        // limits) refuses the copy with the reason.
+        const std::string text = valueTextWithUnits(*from);
+        if (!to->set_value_text(text)) {
+            const std::string why = quantityTextProblem(*to, text);
+            if (!why.empty())
+                throw Vexil::ExceptionHandler("Cannot copy " + ValueText::printable(source.get_label())
+                                              + ": property '" + from->get_name() + "' holds '"
+                                              + ValueText::printable(text) + "': " + why);
+        }
     }
     if (source.isSuppressed())
         suppress();

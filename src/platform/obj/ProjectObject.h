@@ -65,7 +65,9 @@ public:
     ProjectObjectGroup* parentGroup = nullptr;
 
     // Takes over `source`'s content: every property value but the label (so that a copy
-    // keeps its own name) and its suppressed state.
+    // keeps its own name) and its suppressed state.  Each amount keeps the number and unit
+    // it was given in; one the copy refuses (beyond its limits) throws Vexil::ExceptionHandler
+    // with the reason.
     virtual void copy_content(const ProjectObject& source);
 
     void on_changed(const Property* p) override;

@@ -56,11 +56,16 @@ std::string outside(pmUnit::Quantity::Fit fit, pmUnit::UnitType unit)
                                                   : " is beyond the largest number in " + unitName(unit);
 }
 
+// How strictly an amount's text is read.  What the user types may leave out the unit (the
+// number is then in the units shown); what a file or a copy holds was written by the
+// program, which always names the unit, so a bare number there has no known meaning.
+enum class Reading { Typed, Written };
+
 // A number with an optional unit, in `unit` (converted from a unit of the same kind);
 // empty, or why the text is not taken.  `typed` and `typedUnit`, when given, receive the
 // number as the text gave it and its unit (`unit` for a bare number).
 std::string readQuantity(const std::string& text, pmUnit::UnitType unit, double& out, double* typed = nullptr,
-                         pmUnit::UnitType* typedUnit = nullptr)
+                         pmUnit::UnitType* typedUnit = nullptr, Reading reading = Reading::Typed)
 {
     try {
         const pmUnit::Quantity q = pmUnit::Quantity::parse(QString::fromStdString(text), plainNumbers());
@@ -73,6 +78,10 @@ std::string readQuantity(const std::string& text, pmUnit::UnitType unit, double&
             return quotedText(text) + " is " + what + ", not a value in " + unitName(unit);
         }
         const bool bare = q.getUnitType() == pmUnit::NoUnit;
+        // Whose units the number was meant in cannot be told: the writer's are not known.
+        if (bare && reading == Reading::Written && unit != pmUnit::NoUnit && q.getValue() != NoValue)
+            return quotedText(text) + " names no unit: an amount read from a file or a copy must name its unit ("
+                + unitName(unit) + " or another of its kind)";
         if (typed)
             *typed = q.getValue();
         if (typedUnit)
@@ -150,7 +159,7 @@ void setQuietly(P& property, const V& value)
 
 // The reason a boundary-condition text is refused, with its number and type when taken.
 std::string readLoad(const std::string& text, pmUnit::UnitType unit, int currentType, double& number, int& type,
-                     double* typed = nullptr, pmUnit::UnitType* typedUnit = nullptr)
+                     double* typed = nullptr, pmUnit::UnitType* typedUnit = nullptr, Reading reading = Reading::Typed)
 {
     const std::size_t bar = text.find('|');
     long parsed = currentType;
@@ -159,26 +168,41 @@ std::string readLoad(const std::string& text, pmUnit::UnitType unit, int current
         if (!ValueText::parseInteger(typeText, parsed) || parsed < LoadConstant || parsed > LoadFree)
             return quotedText(typeText) + " is not a load value type (1 constant, 2 tabular, 3 function, 4 free)";
     }
-    const std::string why = readQuantity(text.substr(0, bar), unit, number, typed, typedUnit);
+    const std::string why = readQuantity(text.substr(0, bar), unit, number, typed, typedUnit, reading);
     if (why.empty())
         type = static_cast<int>(parsed);
     return why;
 }
 
-std::string readLimited(const std::string& text, pmUnit::UnitType unit, const Constraints* limits, double& number,
-                        double* typed = nullptr, pmUnit::UnitType* typedUnit = nullptr)
+// Why `number` (read from `text`, in `unit`) is not within `limits`; empty when it is.
+std::string outsideLimits(const std::string& text, double number, pmUnit::UnitType unit, const Constraints* limits)
 {
-    const std::string why = readQuantity(text, unit, number, typed, typedUnit);
-    if (!why.empty() || !limits || number == NoValue)
-        return why;
-    if (number < limits->minimum || number > limits->maximum)
-        return quotedText(text) + " lies outside " + withUnit(limits->minimum, unit) + " to "
-            + withUnit(limits->maximum, unit);
-    return {};
+    if (!limits || number == NoValue || (number >= limits->minimum && number <= limits->maximum))
+        return {};
+    return quotedText(text) + " lies outside " + withUnit(limits->minimum, unit) + " to "
+        + withUnit(limits->maximum, unit);
+}
+
+std::string readLimited(const std::string& text, pmUnit::UnitType unit, const Constraints* limits, double& number,
+                        double* typed = nullptr, pmUnit::UnitType* typedUnit = nullptr,
+                        Reading reading = Reading::Typed)
+{
+    const std::string why = readQuantity(text, unit, number, typed, typedUnit, reading);
+    return why.empty() ? outsideLimits(text, number, unit, limits) : why;
+}
+
+// A boundary-condition value with limits: its number is held to them whatever its type.
+std::string readLimitedLoad(const std::string& text, pmUnit::UnitType unit, const Constraints* limits,
+                            int currentType, double& number, int& type, double* typed = nullptr,
+                            pmUnit::UnitType* typedUnit = nullptr, Reading reading = Reading::Typed)
+{
+    const std::string why = readLoad(text, unit, currentType, number, type, typed, typedUnit, reading);
+    return why.empty() ? outsideLimits(text.substr(0, text.find('|')), number, unit, limits) : why;
 }
 
 std::string readInputBC(const std::string& text, pmUnit::UnitType unit, const double current[3], bool enabled[3],
-                        double values[3], double typed[3] = nullptr, pmUnit::UnitType typedUnits[3] = nullptr)
+                        double values[3], double typed[3] = nullptr, pmUnit::UnitType typedUnits[3] = nullptr,
+                        Reading reading = Reading::Typed)
 {
     const std::vector<std::string> parts = splitEntries(text);
     if (parts.size() != 3)
@@ -192,7 +216,7 @@ std::string readInputBC(const std::string& text, pmUnit::UnitType unit, const do
         }
         if (enabled[i]) {
             const std::string why = readQuantity(parts[i], unit, values[i], typed ? &typed[i] : nullptr,
-                                                 typed ? &typedUnits[i] : nullptr);
+                                                 typed ? &typedUnits[i] : nullptr, reading);
             if (!why.empty())
                 return why;
         }
@@ -201,14 +225,14 @@ std::string readInputBC(const std::string& text, pmUnit::UnitType unit, const do
 }
 
 std::string readVector(const std::string& text, pmUnit::UnitType unit, double values[3], double typed[3] = nullptr,
-                       pmUnit::UnitType typedUnits[3] = nullptr)
+                       pmUnit::UnitType typedUnits[3] = nullptr, Reading reading = Reading::Typed)
 {
     const std::vector<std::string> parts = splitEntries(text);
     if (parts.size() != 3)
         return quotedText(text) + " does not hold three numbers";
     for (std::size_t i = 0; i < 3; ++i) {
         const std::string why = readQuantity(parts[i], unit, values[i], typed ? &typed[i] : nullptr,
-                                             typed ? &typedUnits[i] : nullptr);
+                                             typed ? &typedUnits[i] : nullptr, reading);
         if (!why.empty())
             return why;
     }
@@ -412,6 +436,15 @@ void PropertyBCQuantityConstraint::setConstraints(double minimum, double maximum
     hasConstraints = true;
 }
 
+bool PropertyBCQuantityConstraint::set_value_text(const std::string& text)
+{
+    double parsed = 0.0;
+    int type = getLoadValueType();
+    if (!readLimitedLoad(text, getUnitType(), getConstraints(), type, parsed, type).empty())
+        return false;
+    return PropertyBCQuantity::set_value_text(text);
+}
+
 bool PropertyBCQuantityConstraint::convert_unit(pmUnit::UnitType target, bool apply)
 {
     return convertWithLimits(*this, target, apply, hasConstraints, constraints, givenLimits,
@@ -428,11 +461,21 @@ void PropertyInputBC::getBCValues(bool enabled[3], double values[3]) const
 
 void PropertyInputBC::setBCValues(const bool enabled[3], const double values[3])
 {
+    // A component whose number stays (bit for bit) keeps the amount it was given as; the
+    // others are given anew, in the property's unit.
+    double amounts[3];
+    pmUnit::UnitType units[3];
+    givenNumbers.amounts(numbers, 3, unit, amounts, units);
     about_to_set_value();
     for (int i = 0; i < 3; ++i) {
         given[i] = enabled[i];
+        if (std::memcmp(&numbers[i], &values[i], sizeof(double)) != 0) {
+            amounts[i] = values[i];
+            units[i] = unit;
+        }
         numbers[i] = values[i];
     }
+    givenNumbers.give(amounts, units, 3, numbers, unit);
     has_set_value();
 }
 
@@ -558,6 +601,11 @@ std::string valueTextWithUnits(const Property& property)
     return property.get_value_text();
 }
 
+std::string amountText(double number, pmUnit::UnitType unit)
+{
+    return withUnit(number, unit);
+}
+
 namespace {
 
 // The unit `property` takes under `units`, or -1 for a property without one.
@@ -627,31 +675,53 @@ std::string unitsProblem(const Property& property, const pmUnit::UnitsData& unit
     return valueTextWithUnits(property) + whyNotIn(property, target);
 }
 
-std::string quantityTextProblem(const Property& property, const std::string& text)
+namespace {
+
+std::string textProblem(const Property& property, const std::string& text, Reading reading)
 {
     double number = 0.0;
+    if (const auto* limitedLoad = dynamic_cast<const PropertyBCQuantityConstraint*>(&property)) {
+        int type = limitedLoad->getLoadValueType();
+        return readLimitedLoad(text, limitedLoad->getUnitType(), limitedLoad->getConstraints(), type, number, type,
+                               nullptr, nullptr, reading);
+    }
     if (const auto* bc = dynamic_cast<const PropertyBCQuantity*>(&property)) {
         int type = bc->getLoadValueType();
-        return readLoad(text, bc->getUnitType(), type, number, type);
+        return readLoad(text, bc->getUnitType(), type, number, type, nullptr, nullptr, reading);
     }
     if (const auto* limited = dynamic_cast<const PropertyQuantityConstraint*>(&property))
-        return readLimited(text, limited->getUnitType(), limited->getConstraints(), number);
+        return readLimited(text, limited->getUnitType(), limited->getConstraints(), number, nullptr, nullptr, reading);
     if (const auto* q = dynamic_cast<const PropertyQuantity*>(&property))
-        return readQuantity(text, q->getUnitType(), number);
+        return readQuantity(text, q->getUnitType(), number, nullptr, nullptr, reading);
     if (const auto* input = dynamic_cast<const PropertyInputBC*>(&property)) {
         bool enabled[3], given[3];
         double current[3], values[3];
         input->getBCValues(given, current);
-        return readInputBC(text, input->getUnitType(), current, enabled, values);
+        return readInputBC(text, input->getUnitType(), current, enabled, values, nullptr, nullptr, reading);
     }
     if (const auto* vector = dynamic_cast<const PropertyQuantityVector*>(&property)) {
+        // Plain numbers are the components of a vector without unit; written ones of a
+        // kind with units name theirs.
+        const bool unitless = pmUnit::UnitsManager::getUnitSymbol(vector->getUnitType()).isEmpty();
         Vexil::Vector3d plain;
-        if (ValueText::parseVector(text, plain))
+        if ((reading == Reading::Typed || unitless) && ValueText::parseVector(text, plain))
             return {};
         double values[3];
-        return readVector(text, vector->getUnitType(), values);
+        return readVector(text, vector->getUnitType(), values, nullptr, nullptr, reading);
     }
     return {};
+}
+
+} // namespace
+
+std::string quantityTextProblem(const Property& property, const std::string& text)
+{
+    return textProblem(property, text, Reading::Typed);
+}
+
+std::string writtenAmountProblem(const Property& property, const std::string& text)
+{
+    return textProblem(property, text, Reading::Written);
 }
 
 } // namespace Obj

@@ -124,6 +124,8 @@ class PropertyBCQuantityConstraint : public PropertyBCQuantity
 public:
     const Constraints* getConstraints() const { return hasConstraints ? &constraints : nullptr; }
     void setConstraints(double minimum, double maximum, double step);
+    // A number outside the limits is refused, whatever the type.
+    bool set_value_text(const std::string& v) override;
     const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyBCQuantityConstraintItem"; }
     bool convert_unit(pmUnit::UnitType target, bool apply = true) override;
 private:
@@ -213,5 +215,14 @@ std::string unitsProblem(const Property& property, const pmUnit::UnitsData& unit
 // in the property's unit, it lies outside the limits, it names no load value type.  Empty
 // when it is taken, and for any other property.
 std::string quantityTextProblem(const Property& property, const std::string& text);
+
+// The same for a text that a project file or a copy holds: besides, an amount of a kind
+// that has units must name its unit there ("5" is refused, "5 mm" read), since the
+// program writes every such amount with its unit and the writer's units are not known.
+std::string writtenAmountProblem(const Property& property, const std::string& text);
+
+// An amount as a file writes it: the shortest text of its number, a blank and its unit's
+// symbol (the number alone for a unit without one, and for the no-value mark).
+std::string amountText(double number, pmUnit::UnitType unit);
 
 } // namespace Obj

@@ -241,7 +241,7 @@ TEST_F(UnitAmounts, RoundTripsOfTheUnitSystemLeaveTheSavedFileByteForByte)
         Obj::LoadObject* load = addLoad();
         ASSERT_NE(load, nullptr);
         set(load, "Magnitude", n() + " N");
-        set(load, "Pressure Limit", n() + " MPa");
+        set(load, "Pressure Limit", n() + " kPa");   // within its limits, 0 to 1e12 Pa
         set(load, "Components", "(" + n() + " N, " + n() + " N, " + n() + " N)");
         set(load, "Displacement", "(" + n() + " mm, Free, " + n() + " mm)");
         set(load, "Thickness", n() + " mm");

@@ -21,6 +21,7 @@
 #include <support/TestEnvironment.h>
 
 #include <obj/Application.h>
+#include <obj/LoadObject.h>
 #include <obj/PropertyCouple.h>
 #include <pmmsg/Message.h>
 #include <vexil/Exception.h>
@@ -373,6 +374,19 @@ TEST_F(DocumentCommands, DuplicateCopiesIntoTheSourceProjectAndStopsAtTheFirstRe
     EXPECT_EQ(4u, p->get_num_objects());
     EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Error, "Cannot duplicate Odd"));
     EXPECT_EQ(closer.titles(), QStringList{"Pelmora Exception"});
+
+    // An amount beyond its limits (set directly: no way in takes it) is not copied as
+    // another: the duplicate is refused with the reason, before any copy is made.
+    auto* load = static_cast<Obj::LoadObject*>(p->add_object("Obj::LoadObject", "Load"));
+    load->PressureLimit->set_value(5e12);
+    Gui::TreeSelectionSingleton::instance().clear_all_selections();
+    select(part);
+    select(load);
+    command("Std_DuplicateSelection")->invoke(0);
+    EXPECT_EQ(5u, p->get_num_objects());
+    EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Error,
+                                 "Cannot copy Load: property 'Pressure Limit' holds '5e+12 Pa': "
+                                 "'5e+12 Pa' lies outside 0 Pa to 1e+12 Pa"));
 }
 
 TEST_F(DocumentCommands, DeleteSendsRecordsForEveryProjectSparesPrimaryObjectsAndRestoresUpdates)

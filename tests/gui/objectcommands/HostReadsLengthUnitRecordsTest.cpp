@@ -1,6 +1,6 @@
 // The host given project files that name their length unit oddly, in a start without a
-// window: a file naming it a hundred thousand times is refused as damaged at once, and a
-// unit that is not known, a NUL in it included, is named whole in one warning.
+// window: a file naming it a hundred thousand times is refused as damaged at once, and so
+// is a unit that is not known, named whole (a NUL in it included) in the reason.
 
 #include <support/ProjectFileSeal.h>
 #include <support/HangGuard.h>
@@ -80,7 +80,7 @@ TEST(HostCommandLine, RefusesAsDamagedAProjectThatNamesItsLengthUnitManyTimes)
     EXPECT_TRUE(run.log.contains(QStringLiteral("is damaged: project P names the length unit of its placements 100000 times")))
         << run.log.left(2000).toStdString();
     // Refused before any record is taken: no warning per record.
-    EXPECT_EQ(run.log.count(QStringLiteral("unknown length unit")), 0);
+    EXPECT_EQ(run.log.count(QStringLiteral("which is none of")), 0);
     EXPECT_LT(run.log.size(), 10000);
     // Reading 4 MB is linear work: one record at a time took 34.6 s.  Counted against a
     // start on a file of a thousand such records, refused alike, as the host's
@@ -101,12 +101,13 @@ TEST(HostCommandLine, RefusesAsDamagedAProjectThatNamesItsLengthUnitManyTimes)
     }
 }
 
-TEST(HostCommandLine, NamesAnUnknownLengthUnitWholeInOneWarning)
+TEST(HostCommandLine, RefusesAnUnknownLengthUnitNamingItWhole)
 {
     QTemporaryDir dir;
     const QByteArray body = Head + "pprop\tLength Unit\tObj::PropertyString\tm%00m\n";
     const HostRun run = openWithHost(dir, QStringLiteral("nul unit v2.pmdb"), body);
-    EXPECT_EQ(run.status, 0) << run.log.toStdString();
-    EXPECT_EQ(run.log.count(QStringLiteral("names an unknown length unit 'm\\x00m'")), 1) << run.log.toStdString();
-    EXPECT_FALSE(run.log.contains(QStringLiteral("unknown length unit 'm'"))) << run.log.toStdString();
+    EXPECT_EQ(run.status, 1) << run.log.toStdString();
+    EXPECT_EQ(run.log.count(QStringLiteral("names 'm\\x00m' as the length unit of its placements")), 1)
+        << run.log.toStdString();
+    EXPECT_FALSE(run.log.contains(QStringLiteral("names 'm' "))) << run.log.toStdString();
 }

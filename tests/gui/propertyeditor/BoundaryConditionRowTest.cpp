@@ -336,13 +336,14 @@ TEST_F(BCRows, VectorRowsWriteEveryComponentSetAndTheirChildrenOfferNoEditor)
     EXPECT_EQ(nullptr, openEditor(model.index(0, 1, vec)));
     // The component's own number again: written all the same.
     ASSERT_TRUE(item(vec)->setProperty("y", QVariant::fromValue(pmUnit::Quantity(0, pmUnit::Force, pmUnit::Newton))));
-    EXPECT_EQ(commands(), std::vector<std::string>{line41(a, "Components", "(0.1, 0, 1e-07)")});
+    EXPECT_EQ(commands(), std::vector<std::string>{line41(a, "Components", "(0.1 N, 0 N, 1e-07 N)")});
 }
 
 TEST_F(BCRows, InputDialogOpenedFromTheRowWritesTheValuesAndTheRowFollows)
 {
     auto* input = add<Obj::PropertyInputBC>(a, "Displacement");
     input->setQuantityKind(pmUnit::Length, pmUnit::Millimeter);
+    ASSERT_TRUE(input->set_value_text("(0.30000000000000004 mm, 1 mm, 4 mm)"));
     model.buildUp({{"Displacement", {input}}});
     auto editor = openEditor(value(1));
     auto* inputEditor = qobject_cast<InputBCEditor*>(editor.get());
@@ -359,7 +360,17 @@ TEST_F(BCRows, InputDialogOpenedFromTheRowWritesTheValuesAndTheRowFollows)
     });
     inputEditor->browseButton()->click();
     EXPECT_EQ("Boundary Condition Values", title);
-    EXPECT_EQ("[0, Free, 2.5] mm", text(value(1)));
+    EXPECT_EQ("[0.3, Free, 2.5] mm", text(value(1)));
+    // The component left alone keeps the amount it was given as.
+    EXPECT_EQ("(0.30000000000000004 mm, Free, 2.5 mm)", Obj::valueTextWithUnits(*input));
+    // And the unit it was given in, where the dialog sets another component.
+    ASSERT_TRUE(input->set_value_text("(3 ft, Free, 2.5 mm)"));
+    bool on[3];
+    double numbers[3];
+    input->getBCValues(on, numbers);
+    numbers[2] = 7;
+    input->setBCValues(on, numbers);
+    EXPECT_EQ("(3 ft, Free, 7 mm)", Obj::valueTextWithUnits(*input));
     EXPECT_TRUE(commands().empty());   // the dialog changes the property itself
 
     // Without a property the button opens nothing.

@@ -286,7 +286,8 @@ TEST_F(QuantityRows, QuantityVectorShowsItsUnitAndWritesOnlyChangedComponents)
     model.setData(value("x", vec), QVariant::fromValue(mm(1)));   // its current value
     EXPECT_TRUE(commands().empty());
     editWith<QuantitySpinBox>(value("z", vec), [](QuantitySpinBox* box) { field(box)->setText("0.1 cm"); });
-    EXPECT_EQ(commands(), (std::vector<std::string>{line41(a, "Offset", "(1, 2.5, 1)")}));
+    // Each component with its unit: the one typed as typed, the others as they were given.
+    EXPECT_EQ(commands(), (std::vector<std::string>{line41(a, "Offset", "(1 mm, 2.5 mm, 0.1 cm)")}));
     EXPECT_EQ("[1, 2.5, 1] mm", text(value("Offset")));
 }
 
@@ -319,7 +320,7 @@ TEST_F(QuantityRows, FlagRangeAnd3DVectorsWriteTheirComponentEdits)
     EXPECT_EQ(commands(), (std::vector<std::string>{line41(a, "Active", "[True, False, True]"),
                                                     line41(a, "Active", "[True, False, False]"),
                                                     line41(a, "Weights", "(1.00, 4.50, 3.00)"),
-                                                    line41(a, "Direction", "(0.1, 0, 2)")}));
+                                                    line41(a, "Direction", "(0.1 m, 0 m, 2 m)")}));
     EXPECT_EQ(Vexil::Vector3d(0.1, 0, 2), dir->get_value());
     EXPECT_FALSE(flags->get_value().z);
 

@@ -1,7 +1,9 @@
 // Amounts typed into the real property panel, as a table: every unit system x the C and a
-// decimal-comma locale x grouped texts, texts with leading-zero groups and edge numbers.
+// decimal-comma locale x grouped texts, texts with leading-zero groups and edge numbers x
+// a scalar row and one component of a vector row; and amounts pasted into a limited row.
 // In every cell the amount is taken exactly as typed (number and unit, in the logic and in
-// the saved value text) or refused in the box with a true reason, and nothing changes.
+// the saved value text; a vector's other components as they were given) or refused in the
+// box with a true reason, and nothing changes.
 
 #include "PropertyEditorTestSupport.h"
 
@@ -10,6 +12,7 @@
 #include <femgui/FemGui.h>
 #include <mainwindow/DockingWindowMediator.h>
 #include <mainwindow/MainWindow.h>
+#include <propertyeditor/BaseBCEditor.h>
 #include <propertyeditor/PropertyItem.h>
 #include <propertyeditor/PropertyModel.h>
 #include <propertyeditor/PropertyOperator.h>
@@ -50,30 +53,46 @@ protected:
     {
         Gui::TreeSelectionSingleton::instance().clear_all_selections();
         ASSERT_TRUE(load->Thickness->set_value_text("0"));
+        ASSERT_TRUE(load->Offset->set_value_text("(0, 0, 0)"));
         pmUnit::UnitsManager::instance()->setSystemUnits(key);
         ASSERT_TRUE(project->onUnitChanged(pmUnit::UnitsManager::instance()->getUnitsData()));
         Gui::TreeSelectionSingleton::instance().set_selection("P", {load});
     }
-    QModelIndex cell(const char* name)
+    // The value cell of a row, or of the component row `component` ("y") below it.
+    QModelIndex cell(const char* name, const char* component = nullptr)
     {
         Gui::PropertyOperator::PropertyModel* m = tree->propertyModel();
         for (int r = 0; r < m->rowCount(); ++r) {
-            if (m->data(m->index(r, 0)).toString() == QLatin1String(name))
-                return m->index(r, 1);
+            const QModelIndex i = m->index(r, 0);
+            if (m->data(i).toString() != QLatin1String(name))
+                continue;
+            if (!component)
+                return i.siblingAtColumn(1);
+            tree->expand(i);
+            for (int k = 0; k < m->rowCount(i); ++k)
+                if (m->data(m->index(k, 0, i)).toString() == QLatin1String(component))
+                    return m->index(k, 1, i);
         }
-        ADD_FAILURE() << "no row " << name;
+        ADD_FAILURE() << "no row " << name << (component ? component : "");
         return {};
     }
-    // Types into the row's box as a user does, then Enter; the box.
-    Gui::QuantitySpinBox* type(const char* row, const QString& text)
+    // Types into the row's box as a user does (or pastes the whole text at once), then
+    // Enter; the box.
+    Gui::QuantitySpinBox* type(const char* row, const QString& text, const char* component = nullptr,
+                               bool paste = false)
     {
-        const QModelIndex i = cell(row);
+        const QModelIndex i = cell(row, component);
         tree->setCurrentIndex(i.siblingAtColumn(0));
         auto* box = qobject_cast<Gui::QuantitySpinBox*>(tree->indexWidget(i));
+        if (auto* bc = qobject_cast<Gui::PropertyOperator::ContextBCEditor*>(tree->indexWidget(i)))
+            box = bc->spinBox();
         if (!box)
             return nullptr;
         field(box)->selectAll();
-        QTest::keyClicks(box, text);
+        if (paste)
+            field(box)->setText(text);
+        else
+            QTest::keyClicks(box, text);
         QTest::keyClick(box, Qt::Key_Return);
         return box;
     }
@@ -126,18 +145,25 @@ void TypedAmounts::typedTable(bool comma)
         for (const QString& system : pmUnit::UnitsManager::unitSystems()) {
             useSystem(system);
             const QString own = pmUnit::UnitsManager::instance()->getDefaultUnitTypeString(pmUnit::Length);
+            for (const bool component : {false, true})
             for (const auto& t : typed) {
                 QString text = QString::fromLatin1(t.text);
                 if (comma) {
                     text.replace(QLatin1Char('.'), QLatin1Char('#')).replace(QLatin1Char(','), QLatin1Char('.'));
                     text.replace(QLatin1Char('#'), QLatin1Char(','));
                 }
-                const std::string cellName = text.toStdString() + " under " + system.toStdString()
-                    + (comma ? " (de_DE)" : " (C)");
+                const std::string cellName = text.toStdString() + (component ? " into Offset's y" : "") + " under "
+                    + system.toStdString() + (comma ? " (de_DE)" : " (C)");
                 const QString unit = text.section(QLatin1Char(' '), 1);
-                const std::string before = Obj::valueTextWithUnits(*load->Thickness);
+                // The other components, given in other units, stay as given.
+                const std::string others[2] = {"(12.5 mm, ", ", 9.99999999999999 ft)"};
+                if (component) {
+                    ASSERT_TRUE(load->Offset->set_value_text(others[0] + "7 m" + others[1])) << cellName;
+                }
+                Obj::Property* target = component ? static_cast<Obj::Property*>(load->Offset) : load->Thickness;
+                const std::string before = Obj::valueTextWithUnits(*target);
                 pmMsg::Journal::clear();
-                Gui::QuantitySpinBox* box = type("Thickness", text);
+                Gui::QuantitySpinBox* box = type(component ? "Offset" : "Thickness", text, component ? "y" : nullptr);
                 ASSERT_TRUE(box) << cellName;
                 if (!t.number) {
                     ++refused;
@@ -145,7 +171,7 @@ void TypedAmounts::typedTable(bool comma)
                     const QString dp = comma ? "\",\"" : "\".\"";
                     EXPECT_TRUE(box->inputProblem().startsWith("The decimal sign here is " + dp))
                         << cellName << ": " << box->inputProblem().toStdString();
-                    EXPECT_EQ(before, Obj::valueTextWithUnits(*load->Thickness)) << cellName;
+                    EXPECT_EQ(before, Obj::valueTextWithUnits(*target)) << cellName;
                     continue;
                 }
                 const double n = QString::fromLatin1(t.number).toDouble();   // whatever the C library locale
@@ -156,11 +182,17 @@ void TypedAmounts::typedTable(bool comma)
                     EXPECT_FALSE(box->hasValidInput()) << cellName;
                     const QString reason = (v > DBL_MAX ? "is beyond the largest number in " : "is below the smallest normal number in ") + own;
                     EXPECT_TRUE(box->inputProblem().contains(reason)) << cellName << ": " << box->inputProblem().toStdString();
-                    EXPECT_EQ(before, Obj::valueTextWithUnits(*load->Thickness)) << cellName;
+                    EXPECT_EQ(before, Obj::valueTextWithUnits(*target)) << cellName;
                     continue;
                 }
                 ++taken;
                 EXPECT_TRUE(box->hasValidInput()) << cellName << ": " << box->inputProblem().toStdString();
+                if (component) {
+                    // Each component's number and unit as given: the typed one as typed.
+                    EXPECT_EQ(others[0] + pmUnit::shortestText(n).toStdString() + " " + unit.toStdString() + others[1],
+                              Obj::valueTextWithUnits(*target)) << cellName;
+                    continue;
+                }
                 if (unit == own) {
                     EXPECT_TRUE(sameBits(n, load->Thickness->get_value())) << cellName;
                 }
@@ -179,14 +211,38 @@ void TypedAmounts::typedTable(bool comma)
                 EXPECT_TRUE(sameBits(n, kept.section(QLatin1Char(' '), 0, 0).toDouble())) << cellName << ": " << kept.toStdString();
                 ASSERT_TRUE(project->onUnitChanged(pmUnit::UnitsManager::instance()->getUnitsData())) << cellName;
             }
+            // A limited row (limits 0 to 1e12 Pa) takes an amount pasted into its box only
+            // within its limits, whatever unit it names, and says why it refuses.
+            const struct
+            {
+                const char* text;
+                const char* reason;   // null: taken
+            } limited[] = {{"5e12 Pa", "above the maximum"}, {"-1e300 Pa", "below the minimum"},
+                           {"1e9 psi", "above the maximum"}, {"2 MPa", nullptr}};
+            for (const auto& l : limited) {
+                const std::string cellName = std::string(l.text) + " into Pressure Limit under " + system.toStdString()
+                    + (comma ? " (de_DE)" : " (C)");
+                ASSERT_TRUE(load->PressureLimit->set_value_text("3 Pa")) << cellName;
+                Gui::QuantitySpinBox* box = type("Pressure Limit", QString::fromLatin1(l.text), nullptr, true);
+                ASSERT_TRUE(box) << cellName;
+                if (l.reason) {
+                    ++refused;
+                    EXPECT_TRUE(box->inputProblem().contains(QLatin1String(l.reason)))
+                        << cellName << ": " << box->inputProblem().toStdString();
+                    EXPECT_EQ("3 Pa", Obj::valueTextWithUnits(*load->PressureLimit)) << cellName;
+                } else {
+                    ++taken;
+                    EXPECT_EQ(l.text, Obj::valueTextWithUnits(*load->PressureLimit)) << cellName;
+                }
+            }
         }
         // The window goes while the locale is still the one it was made in.
         TearDown();
     }
-    // Every cell was walked: 16 texts under 8 systems.
-    EXPECT_EQ(128, taken + refused);
-    EXPECT_GT(taken, 50);
-    EXPECT_GT(refused, 40);
+    // Every cell was walked: 16 texts into two rows and 4 into a limited one, under 8 systems.
+    EXPECT_EQ(288, taken + refused);
+    EXPECT_GT(taken, 100);
+    EXPECT_GT(refused, 80);
 }
 
 TEST_F(TypedAmounts, EveryAmountTypedUnderTheCLocaleIsTakenAsTypedOrRefusedWithATrueReason)

@@ -1,10 +1,12 @@
 // Amounts are never silently changed, as a table: every unit system x every unit of a kind
 // x edge numbers x every way an amount comes in (a value text as the editor sends it,
-// switches of the unit system, a file saved under one system and opened under each,
-// a paste under each).  In every cell the amount comes back exactly as given in its own
+// a duplicate, switches of the unit system, a file saved under one system and opened
+// under each, a paste under each; texts a file or a paste may hold that the program never
+// writes: grouped numbers, bare numbers, amounts beyond their limits, no length unit).  In every cell the amount comes back exactly as given in its own
 // unit, in the property and in the saved bytes, or it is refused with a true reason and
 // nothing stored changes.
 
+#include <support/ProjectFileSeal.h>
 #include <support/TestEnvironment.h>
 
 #include <obj/Application.h>
@@ -22,6 +24,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
@@ -168,6 +171,14 @@ TEST_F(AmountTable, EveryAmountComesBackAsGivenOrIsRefusedWithATrueReason)
                         EXPECT_TRUE(sameBits(n, q->get_value())) << cell << ": " << q->get_value();
                     }
                     const double typedValue = q->get_value();
+                    // Duplicated (EDIT > Duplicate copies the content): the amount as given.
+                    {
+                        Obj::LoadObject copy;
+                        copy.copy_content(*dynamic_cast<Obj::ProjectObject*>(q->get_container()));
+                        EXPECT_EQ(Obj::valueTextWithUnits(*q),
+                                  Obj::valueTextWithUnits(*copy.get_property_by_name(row.property)))
+                            << cell << " duplicated";
+                    }
 
                     // Every system in turn and back: taken or refused as the amount fits,
                     // the very number in its own unit, and the same held value at the end.
@@ -278,40 +289,77 @@ TEST_F(AmountTable, EveryAmountComesBackAsGivenOrIsRefusedWithATrueReason)
     EXPECT_EQ(opened, pasted);
 }
 
-TEST_F(AmountTable, FilesAndPastesTakeNoGroupSeparatorsAndLoseNothing)
+TEST_F(AmountTable, FilesAndPastesTakeOnlyAmountsTheProgramWritesAndLoseNothing)
 {
-    // Every spelling a hand-edited file may hold, under every system, as a file and as a
-    // paste: refused whole with the reason, and what is open stays as it was.
-    const char* const grouped[] = {"1,500.5 N", "1,500 N", "0,500 N", "00,500 N", "1,5 N", "1.500,5 N"};
+    // Every spelling a hand-edited file may hold that the program never writes, under
+    // every system, as a file and as a paste: refused whole, the reason naming the record
+    // and what is wrong with it, and what is open stays as it was.  A record is a
+    // property of the load, or the project's length unit.
+    const struct
+    {
+        const char* record;
+        const char* value;
+        const char* reason;
+    } written[] = {
+        {"Magnitude", "1,500.5 N", "without group separators such as \",\", with \".\" as the decimal sign"},
+        {"Magnitude", "1,500 N", "without group separators"}, {"Magnitude", "0,500 N", "without group separators"},
+        {"Magnitude", "00,500 N", "without group separators"}, {"Magnitude", "1,5 N", "without group separators"},
+        {"Magnitude", "1.500,5 N", "without group separators"},
+        // Amounts without their unit: whose units they were meant in cannot be told.
+        {"Thickness", "5", "names no unit"}, {"Magnitude", "7", "names no unit"},
+        {"Magnitude", "3|2", "names no unit"}, {"Pressure Limit", "5", "names no unit"},
+        {"Offset", "(1 , 2 mm, 3 in)", "'1' names no unit"}, {"Offset", "(1, 2, 3)", "names no unit"},
+        {"Displacement", "(1 mm, Free, 2)", "'2' names no unit"},
+        // Beyond the limits, in their unit or another.
+        {"Pressure Limit", "5e12 Pa", "lies outside"}, {"Pressure Limit", "-1e300 Pa", "lies outside"},
+        {"Pressure Limit", "5e12 Pa|2", "lies outside"}, {"Pressure Limit", "1e9 psi", "lies outside"},
+        // A length unit that is none: the placements' size is not known.
+        {"Length Unit", "UM", "as the length unit of its placements, which is none of m, "},
+        {"Length Unit", "feet", "which is none of"}, {"Length Unit", "kN", "which is none of"},
+        {"Length Unit", "", "which is none of"},
+    };
     const QStringList systems = pmUnit::UnitsManager::unitSystems();
-    const std::string path = (logic.dataDir() + "/grouped.pmdb").toStdString();
+    const std::string path = (logic.dataDir() + "/written.pmdb").toStdString();
+    int cells = 0;
     for (const QString& under : systems) {
         system(under);
-        for (const char* value : grouped) {
-            const std::string cell = std::string(value) + " under " + under.toStdString();
-            Obj::Project* source = logic.app().create_project("S");
-            source->add_object("Obj::LoadObject", "Load");
-            ASSERT_TRUE(amount(source, "Magnitude")->set_value_text("7 kN"));
-            Obj::ProjectFile::save(path, {source}, source);
-            logic.app().close_project(source->get_name());
-            QFile file(QString::fromStdString(path));
-            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-            QByteArray bytes = file.readAll();
-            file.close();
-            ASSERT_EQ(1, bytes.count("\tObj::PropertyBCQuantity\t7 kN\n")) << cell;
-            bytes.replace("\tObj::PropertyBCQuantity\t7 kN\n", QByteArray("\tObj::PropertyBCQuantity\t") + value + "\n");
-            // Sealed again as the writer seals.
-            bytes.truncate(bytes.lastIndexOf("end\t"));
-            quint32 c = 0xFFFFFFFFu;
-            for (const char b : bytes) {
-                c ^= static_cast<unsigned char>(b);
-                for (int k = 0; k < 8; ++k)
-                    c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            }
-            bytes += "end\t" + QByteArray::number(c ^ 0xFFFFFFFFu, 16).toUpper().rightJustified(8, '0') + "\n";
+        Obj::Project* source = logic.app().create_project("S");
+        auto* made = static_cast<Obj::LoadObject*>(source->add_object("Obj::LoadObject", "Load"));
+        ASSERT_TRUE(made->Magnitude->set_value_text("7 kN"));
+        ASSERT_TRUE(made->PressureLimit->set_value_text("2 MPa"));
+        Obj::ProjectFile::save(path, {source}, source);
+        // Nor does a duplicate take an amount beyond the limits (held by no way in but
+        // the number set directly): refused with the reason, not copied as a default.
+        made->PressureLimit->set_value(5e30);
+        Obj::LoadObject copy;
+        try {
+            copy.copy_content(*made);
+            ADD_FAILURE() << "duplicated under " << under.toStdString();
+        } catch (const Vexil::ExceptionHandler& e) {
+            EXPECT_NE(std::string::npos, std::string(e.what()).find("property 'Pressure Limit' holds '"))
+                << e.what();
+            EXPECT_NE(std::string::npos, std::string(e.what()).find("lies outside")) << e.what();
+        }
+        logic.app().close_project(source->get_name());
+        QFile file(QString::fromStdString(path));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray saved = file.readAll();
+        file.close();
+        for (const auto& w : written) {
+            const std::string cell = std::string(w.record) + " '" + w.value + "' under " + under.toStdString();
+            // The record's value field replaced, and the file sealed again as the writer seals.
+            const QByteArray key = QByteArray("\t") + w.record + "\t";
+            const int at = saved.indexOf(key);
+            ASSERT_GE(at, 0) << cell;
+            const int from = saved.indexOf('\t', at + key.size()) + 1;
+            QByteArray bytes = saved.left(from) + w.value + saved.mid(saved.indexOf('\n', from));
+            bytes = PelmoraTest::sealedProjectFile(bytes.left(bytes.lastIndexOf("end\t")));
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
             file.write(bytes);
             file.close();
+            const std::string named = std::string(w.record) == "Length Unit"
+                ? std::string("project S names '") + w.value + "'"
+                : std::string("property '") + w.record + "' of object Load holds '" + w.value + "'";
 
             Obj::Project* open = logic.app().create_project("Open");
             open->add_object("Obj::LoadObject", "Load");
@@ -321,19 +369,25 @@ TEST_F(AmountTable, FilesAndPastesTakeNoGroupSeparatorsAndLoseNothing)
                 ADD_FAILURE() << cell << " opened";
             } catch (const Obj::ProjectFile::Error& e) {
                 const std::string why = e.what();
-                EXPECT_NE(std::string::npos, why.find("holds '" + std::string(value) + "'")) << why;
-                EXPECT_NE(std::string::npos, why.find("without group separators such as \",\", with \".\" as the decimal sign"))
-                    << cell << ": " << why;
+                EXPECT_NE(std::string::npos, why.find(named)) << cell << ": " << why;
+                EXPECT_NE(std::string::npos, why.find(w.reason)) << cell << ": " << why;
             }
             EXPECT_EQ(1u, logic.app().get_projects().size()) << cell;
             std::stringstream copied(bytes.toStdString());
-            EXPECT_THROW(open->import_objects(copied), Vexil::ExceptionHandler) << cell;
+            try {
+                open->import_objects(copied);
+                ADD_FAILURE() << cell << " pasted";
+            } catch (const Vexil::ExceptionHandler& e) {
+                EXPECT_NE(std::string::npos, std::string(e.what()).find(w.reason)) << cell << ": " << e.what();
+            }
             EXPECT_EQ(1u, open->get_num_objects()) << cell;
             EXPECT_EQ("3 N", Obj::valueTextWithUnits(*amount(open, "Magnitude"))) << cell;
             logic.app().close_project(open->get_name());
+            ++cells;
         }
     }
     QFile::remove(QString::fromStdString(path));
+    EXPECT_EQ(int(std::size(written)) * systems.size(), cells);
 }
 
 TEST_F(AmountTable, AFileSavedUnderOneSystemAndOpenedUnderAnotherGivesBackEveryAmount)

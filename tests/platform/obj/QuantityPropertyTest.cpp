@@ -240,7 +240,8 @@ TEST_F(QuantityProperties, EveryAmountStaysThroughAChangeOfUnitSystemAFileAndACo
     EXPECT_DOUBLE_EQ(0.04, load->Thickness->get_value());
     EXPECT_EQ(5e6, load->PressureLimit->get_value());
     EXPECT_EQ(pmUnit::Pascal, load->PressureLimit->getUnitType());
-    EXPECT_EQ(1e18, load->PressureLimit->getConstraints()->maximum);
+    // Its limits are the same pascals whatever the system the load was made under.
+    EXPECT_EQ(1e12, load->PressureLimit->getConstraints()->maximum);
     EXPECT_EQ(pmUnit::Meter, load->Offset->getUnitType());
     EXPECT_DOUBLE_EQ(0.003, load->Offset->get_value().z);
     bool given[3];
@@ -294,36 +295,49 @@ TEST_F(QuantityProperties, EveryAmountStaysThroughAChangeOfUnitSystemAFileAndACo
     EXPECT_NEAR(0.01, plateCopy->get_poly_data()->GetBounds()[1], 1e-9);   // points are floats
 }
 
-TEST_F(QuantityProperties, AFileWrittenBeforeUnitsWereKeptOpensAsItDid)
+TEST_F(QuantityProperties, AFileWrittenBeforeUnitsWereKeptIsRefusedForItsBareAmounts)
 {
-    // Bare numbers and no length unit, as files were written: read in the reader's unit
-    // system, which is all such a file can tell.
-    const QByteArray old = sealed("PELMORA PROJECT FILE\nversion\t1\ncurrent\tOld\n"
-                                  "project\tOld\t1\tFemGui::ViewFeederProjectFem\n"
-                                  "pprop\tLabel\tObj::PropertyString\tOld\n"
-                                  "object\t1\tObj::LoadObject\tForce\t0\n"
-                                  "prop\tThickness\tObj::PropertyQuantity\t12.5\n"
-                                  "prop\tMagnitude\tObj::PropertyBCQuantity\t3|2\n"
-                                  "prop\tOffset\tObj::PropertyQuantityVector\t(1, 2, 3)\n"
-                                  "prop\tSpatial Parameters\tObj::PropertySpaceLocation\t12.5,0,0,0,0,0,1\n");
+    // Bare numbers and no length unit, as files were written: which units the amounts were
+    // meant in cannot be told, so the file is refused with the first of them.  Placements
+    // without a length unit are read in the reader's, which is all such a file can tell.
+    const QByteArray head = "PELMORA PROJECT FILE\nversion\t1\ncurrent\tOld\n"
+                            "project\tOld\t1\tFemGui::ViewFeederProjectFem\n"
+                            "pprop\tLabel\tObj::PropertyString\tOld\n"
+                            "object\t1\tObj::LoadObject\tForce\t0\n"
+                            "prop\tSpatial Parameters\tObj::PropertySpaceLocation\t12.5,0,0,0,0,0,1\n";
     const QString path = logic.dataDir() + "/old.pmdb";
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(old);
-    file.close();
+    const std::size_t open = logic.app().get_projects().size();
     for (const char* system : {"MMKS", "MKS"}) {
         UnitSystem units(system);
-        const pmUnit::UnitType length = pmUnit::UnitsManager::instance()->getDefaultUnitType(pmUnit::Length);
-        Obj::Project* project = Obj::ProjectFile::resume(logic.app(), path.toStdString()).front();
-        Obj::LoadObject* load = loadOf(project);
-        ASSERT_TRUE(load) << system;
-        EXPECT_EQ(pmUnit::Quantity(12.5, pmUnit::Length, length), load->Thickness->getQuantityValue()) << system;
-        EXPECT_EQ("3|2", load->Magnitude->get_value_text());
-        EXPECT_EQ(Vexil::Vector3d(1, 2, 3), load->Offset->get_value());
-        EXPECT_EQ(Vexil::Vector3d(12.5, 0, 0), load->SpatialParameters->get_value().getPosition());
-        EXPECT_EQ(length, project->get_length_unit()) << system;
-        EXPECT_FALSE(project->is_modified());
-        logic.app().close_project(project->get_name());
+        for (const bool bare : {true, false}) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(sealed(head + (bare ? "prop\tThickness\tObj::PropertyQuantity\t12.5\n"
+                                             "prop\tOffset\tObj::PropertyQuantityVector\t(1, 2, 3)\n"
+                                           : "")));
+            file.close();
+            if (bare) {
+                try {
+                    Obj::ProjectFile::resume(logic.app(), path.toStdString());
+                    ADD_FAILURE() << system << ": opened";
+                } catch (const Obj::ProjectFile::Error& e) {
+                    EXPECT_NE(std::string(e.what()).find("cannot be opened: property 'Thickness' of object Force holds "
+                                                         "'12.5': '12.5' names no unit"),
+                              std::string::npos)
+                        << e.what();
+                }
+                EXPECT_EQ(open, logic.app().get_projects().size());
+                continue;
+            }
+            const pmUnit::UnitType length = pmUnit::UnitsManager::instance()->getDefaultUnitType(pmUnit::Length);
+            Obj::Project* project = Obj::ProjectFile::resume(logic.app(), path.toStdString()).front();
+            Obj::LoadObject* load = loadOf(project);
+            ASSERT_TRUE(load) << system;
+            EXPECT_EQ(Vexil::Vector3d(12.5, 0, 0), load->SpatialParameters->get_value().getPosition());
+            EXPECT_EQ(length, project->get_length_unit()) << system;
+            EXPECT_FALSE(project->is_modified());
+            logic.app().close_project(project->get_name());
+        }
     }
 }
 
