@@ -9,9 +9,15 @@
 #include <mrml/vtkMRMLModelNode.h>
 #include <mrml/vtkMRMLModelStorageNode.h>
 
+#include <vtkCellArray.h>
 #include <vtkNew.h>
+#include <vtkOBJWriter.h>
+#include <vtkPLYWriter.h>
+#include <vtkPoints.h>
 #include <vtkPolyData.h>
+#include <vtkPolyDataWriter.h>
 #include <vtkSTLWriter.h>
+#include <vtkXMLPolyDataWriter.h>
 #include <vtkSmartPointer.h>
 #include <vtkSphereSource.h>
 
@@ -21,7 +27,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <limits>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -98,11 +108,13 @@ std::string binarySTL(const std::string& header, std::uint32_t count, const std:
 const std::vector<std::vector<float>> wedge{
     {0, 0, 0, 4, 0, 0, 0, 3, 0}, {0, 0, 0, 0, 3, 0, 0, 0, 2}, {0, 0, 0, 0, 0, 2, 4, 0, 0}, {4, 0, 0, 0, 0, 2, 0, 3, 0}};
 
-std::string freeSurferTetra()
+const std::vector<float> tetraCorners{0.f, 0.f, 0.f, 10.5f, 0.f, 0.f, 0.f, 20.25f, 0.f, 0.f, 0.f, -30.f};
+
+std::string freeSurferTetra(const std::vector<float>& corners = tetraCorners)
 {
     std::string bytes = "\xFF\xFF\xFE" "created by hand\n\n";
     bytes += bigEndian32(4) + bigEndian32(4);
-    for (float c : {0.f, 0.f, 0.f, 10.5f, 0.f, 0.f, 0.f, 20.25f, 0.f, 0.f, 0.f, -30.f})
+    for (float c : corners)
         bytes += floatBits(c, true);
     for (std::uint32_t i : {0u, 2u, 1u, 0u, 1u, 3u, 1u, 2u, 3u, 0u, 3u, 2u})
         bytes += bigEndian32(i);
@@ -188,6 +200,87 @@ TEST(ModelFileBounds, GigabyteFilesOfZerosAreRefusedFromTheirFirstBytes)
               std::string::npos)
         << many.error;
     EXPECT_LT(many.peakGrowthKiB, 32 * 1024);
+}
+
+namespace {
+
+// The tetrahedron above as poly data.
+vtkSmartPointer<vtkPolyData> tetraModel(const std::vector<float>& corners)
+{
+    vtkNew<vtkPoints> points;
+    for (size_t k = 0; k < corners.size(); k += 3)
+        points->InsertNextPoint(corners[k], corners[k + 1], corners[k + 2]);
+    vtkNew<vtkCellArray> faces;
+    for (std::array<vtkIdType, 3> face : {std::array<vtkIdType, 3>{0, 2, 1}, {0, 1, 3}, {1, 2, 3}, {0, 3, 2}})
+        faces->InsertNextCell(3, face.data());
+    auto tetra = vtkSmartPointer<vtkPolyData>::New();
+    tetra->SetPoints(points);
+    tetra->SetPolys(faces);
+    return tetra;
+}
+
+} // namespace
+
+// One rule for every kind of model file: a coordinate that is not a number, or is
+// infinite, refuses the file with that reason (a surface of points that are no numbers
+// would be joined at a cost that grows with its square, and drawn as nothing), and a
+// model whose corners all coincide holds no geometry.
+TEST(ModelFileBounds, EveryKindRefusesCoordinatesThatAreNotFiniteAndCornersThatAllCoincide)
+{
+    QTemporaryDir dir;
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct
+    {
+        float value;
+        const char* says;
+    } values[] = {{std::numeric_limits<float>::quiet_NaN(), "has a coordinate that is not a number"},
+                  {inf, "has a coordinate that is infinite"},
+                  {-inf, "has a coordinate that is infinite"},
+                  {1.5f, "holds no model geometry: all its 4 faces collapse to one point"}};
+    using Kind = std::function<void(const std::string&, const std::vector<float>&)>;
+    // Written by VTK's writer of the kind, of the encoding `set` picks.
+    auto by = [](auto make, auto set) {
+        return Kind([make, set](const std::string& path, const std::vector<float>& corners) {
+            auto writer = make();
+            set(writer.Get());
+            writer->SetInputData(tetraModel(corners));
+            writer->SetFileName(path.c_str());
+            writer->Write();
+        });
+    };
+    auto binary = [](auto* w) { w->SetFileTypeToBinary(); };
+    auto text = [](auto* w) { w->SetFileTypeToASCII(); };
+    auto asIs = [](auto*) {};
+    const std::pair<const char*, Kind> kinds[] = {
+        {"model.stl", by(vtkSmartPointer<vtkSTLWriter>::New, binary)},
+        {"model text.stl", by(vtkSmartPointer<vtkSTLWriter>::New, text)},
+        {"model.vtk", by(vtkSmartPointer<vtkPolyDataWriter>::New, binary)},
+        {"model text.vtk", by(vtkSmartPointer<vtkPolyDataWriter>::New, text)},
+        {"model.vtp", by(vtkSmartPointer<vtkXMLPolyDataWriter>::New, asIs)},
+        {"model.ply", by(vtkSmartPointer<vtkPLYWriter>::New, binary)},
+        {"model text.ply", by(vtkSmartPointer<vtkPLYWriter>::New, text)},
+        {"model.obj", by(vtkSmartPointer<vtkOBJWriter>::New, asIs)},
+        {"lh.model.pial", [](const std::string& path, const std::vector<float>& corners) {
+             writeFile(path, freeSurferTetra(corners));
+         }},
+    };
+    for (const auto& kind : kinds) {
+        for (const auto& value : values) {
+            std::vector<float> corners = tetraCorners;
+            if (value.value == 1.5f)
+                corners.assign(corners.size(), value.value);
+            else
+                corners[7] = value.value;
+            const std::string path = pathIn(dir, kind.first);
+            kind.second(path, corners);
+            SCOPED_TRACE(std::string(kind.first) + ", " + value.says + " " + std::to_string(value.value));
+            const Reading r = readMeasured(path);
+            EXPECT_EQ(r.data, nullptr);
+            EXPECT_NE(r.error.find(kind.first), std::string::npos) << r.error;
+            EXPECT_NE(r.error.find(value.says), std::string::npos) << r.error;
+            std::remove(path.c_str());
+        }
+    }
 }
 
 TEST(ModelFileBounds, BinarySTLIsReadAsFarAsItsCountAndAModelOfOnePointIsRefused)
