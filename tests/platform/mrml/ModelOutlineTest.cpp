@@ -173,7 +173,7 @@ TEST(ModelOutline, EdgesChosenToShareOneSlotCostAboutOneSlotAnEdge)
         vtkNew<vtkCellArray> faces;
         for (vtkIdType a = 0; a < count && faces->GetNumberOfCells() < edges; ++a)
             for (vtkIdType b = a + 1; b < count && faces->GetNumberOfCells() < edges; ++b)
-                if ((ModelShapes::unseededPair(std::uint64_t(a), std::uint64_t(b)) & (slots - 1)) == 0) {
+                if ((mrmlmodelfile::mixBits(std::uint64_t(a), std::uint64_t(b)) & (slots - 1)) == 0) {
                     const vtkIdType ids[2] = {a, b};
                     faces->InsertNextCell(2, ids);
                 }

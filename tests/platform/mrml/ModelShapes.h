@@ -5,6 +5,8 @@
 // (whose floats differ only in their exponents) and arbitrary ones; and the same grid with
 // one stray triangle far away, as exported CAD and scan data often have.
 
+#include <mrml/MRMLBitMixing.h>
+
 #include <vtkCellArray.h>
 #include <vtkFloatArray.h>
 #include <vtkNew.h>
@@ -18,6 +20,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace ModelShapes {
@@ -156,80 +159,47 @@ inline const char* hostileName(Hostile shape)
     return shape == Hostile::NotANumber ? "all corners not a number" : "all corners in one unseeded slot";
 }
 
-inline std::uint64_t finalizer(std::uint64_t x)
-{
-    x ^= x >> 33;
-    x *= 0xff51afd7ed558ccdull;
-    x ^= x >> 33;
-    x *= 0xc4ceb9fe1a85ec53ull;
-    return x ^ (x >> 33);
-}
-
-// finalizer() run backwards: a shift by more than half the word undoes itself, and the
-// multipliers are odd, so each has an inverse modulo 2^64.
-inline std::uint64_t unfinalizer(std::uint64_t x)
+// mrmlmodelfile::mixBits run backwards: a shift by more than half the word undoes itself,
+// and an odd multiplier has an inverse modulo 2^64 (Newton's iteration finds it).
+inline std::uint64_t unmixBits(std::uint64_t x)
 {
     auto inverse = [](std::uint64_t a) {
-        std::uint64_t y = a;   // Newton's iteration doubles the correct low bits each step
+        std::uint64_t y = a;
         for (int k = 0; k < 6; ++k)
             y *= 2 - a * y;
         return y;
     };
-    x ^= x >> 33;
-    x *= inverse(0xc4ceb9fe1a85ec53ull);
-    x ^= x >> 33;
-    x *= inverse(0xff51afd7ed558ccdull);
+    x = (x ^ (x >> 33)) * inverse(0xc4ceb9fe1a85ec53ull);
+    x = (x ^ (x >> 33)) * inverse(0xff51afd7ed558ccdull);
     return x ^ (x >> 33);
 }
 
-// Two words joined as the tables join a key's words, before any seed.
-inline std::uint64_t unseededPair(std::uint64_t a, std::uint64_t b)
-{
-    return finalizer(finalizer(a) ^ (b + 0x9E3779B97F4A7C15ull));
-}
-
-template <class Real>
-Real fromBits(std::uint64_t bits)
-{
-    Real v;
-    if constexpr (sizeof(Real) == 4) {
-        const auto b32 = static_cast<std::uint32_t>(bits);
-        std::memcpy(&v, &b32, 4);
-    } else {
-        std::memcpy(&v, &bits, 8);
-    }
-    return v;
-}
-
-// The corners of `triangles` triangles, x, y, z in turn.  For single precision the key of
-// a point is (x << 32 | y) paired with z; for double precision x paired with y, that
-// paired with z.  Every point's hash is a multiple of 2^40, so every table smaller than
-// that puts them in its first slot.
+// The corners of `triangles` triangles.  Single precision joins a point's key
+// (x << 32 | y) with z, double precision x with y and that with z, each by mixBits(a, b);
+// here every point's hash is a multiple of 2^40, the first slot of any smaller table.
 template <class Real>
 std::vector<Real> hostileCorners(Hostile shape, int triangles)
 {
+    using Bits = std::conditional_t<sizeof(Real) == 4, std::uint32_t, std::uint64_t>;
+    auto real = [](std::uint64_t bits) {
+        Real v;
+        const auto b = static_cast<Bits>(bits);
+        std::memcpy(&v, &b, sizeof v);
+        return v;
+    };
+    const size_t values = 9 * static_cast<size_t>(triangles);
+    if (shape == Hostile::NotANumber)
+        return std::vector<Real>(values, real(sizeof(Real) == 4 ? 0x7fc00000u : 0x7ff8000000000000ull));
     std::vector<Real> xyz;
-    xyz.reserve(9 * static_cast<size_t>(triangles));
-    if (shape == Hostile::NotANumber) {
-        xyz.assign(9 * static_cast<size_t>(triangles), fromBits<Real>(sizeof(Real) == 4 ? 0x7fc00000u : 0x7ff8000000000000ull));
-        return xyz;
-    }
     const Real z = 1;
-    std::uint64_t zBits = 0;
+    Bits zBits;
     std::memcpy(&zBits, &z, sizeof z);
-    const std::uint64_t x = 0x3ff0000000000000ull;   // 1.0 as a double, for double precision
-    auto finite = [](Real v) { return std::isfinite(v) && !(v == 0 && std::signbit(v)); };
-    for (std::uint64_t slotRound = 1; xyz.size() < 9 * static_cast<size_t>(triangles); ++slotRound) {
-        const std::uint64_t pair = unfinalizer(unfinalizer(slotRound << 40) ^ (zBits + 0x9E3779B97F4A7C15ull));
-        Real p[3];
-        if constexpr (sizeof(Real) == 4) {
-            p[0] = fromBits<float>(pair >> 32), p[1] = fromBits<float>(pair & 0xffffffffu);
-        } else {
-            p[0] = fromBits<double>(x);
-            p[1] = fromBits<double>((unfinalizer(pair) ^ finalizer(x)) - 0x9E3779B97F4A7C15ull);
-        }
-        p[2] = z;
-        if (finite(p[0]) && finite(p[1]))
+    const std::uint64_t one = 0x3ff0000000000000ull, twist = 0x9E3779B97F4A7C15ull;
+    for (std::uint64_t slotRound = 1; xyz.size() < values; ++slotRound) {
+        const std::uint64_t pair = unmixBits(unmixBits(slotRound << 40) ^ (zBits + twist));
+        const Real p[3] = {sizeof(Real) == 4 ? real(pair >> 32) : real(one),
+                           sizeof(Real) == 4 ? real(pair) : real((unmixBits(pair) ^ mrmlmodelfile::mixBits(one)) - twist), z};
+        if (std::isfinite(p[0]) && std::isfinite(p[1]) && !(p[0] == 0 && std::signbit(p[0])) && !(p[1] == 0 && std::signbit(p[1])))
             xyz.insert(xyz.end(), p, p + 3);
     }
     return xyz;
