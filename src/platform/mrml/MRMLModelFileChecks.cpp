@@ -374,8 +374,10 @@ int vtpTypeSize(std::string_view type, bool& whole, bool& isSigned)
 }
 
 // Checks that the array element `a` holds `tuples` tuples; with `values`, also gives
-// them (whole numbers only).
-std::string vtpArrayProblem(const VtpFile& file, const XmlElement& a, long long tuples, std::vector<long long>* values)
+// them (whole numbers only).  Text coordinates must be finite: VTK's reader fails on the
+// range it keeps of an array with an infinite one, with a reason about that range.
+std::string vtpArrayProblem(const VtpFile& file, const XmlElement& a, long long tuples, std::vector<long long>* values,
+                            bool coordinates = false)
 {
     bool whole = false, isSigned = false;
     const int size = vtpTypeSize(a.attribute("type"), whole, isSigned);
@@ -411,6 +413,9 @@ std::string vtpArrayProblem(const VtpFile& file, const XmlElement& a, long long 
                 return "an array holds fewer values than its header declares";
             if (values && !parseNumber(a.text.substr(start, i - start), (*values)[static_cast<size_t>(found)]))
                 return "a cell list is not made of whole numbers";
+            double coordinate = 0;
+            if (coordinates && parseNumber(a.text.substr(start, i - start), coordinate) && !std::isfinite(coordinate))
+                return nonFiniteCoordinate(static_cast<long long>(found) / components, coordinate);
             ++found;
         }
         return std::string();
@@ -1204,7 +1209,7 @@ std::string vtpProblem(const std::string& bytes)
                 const auto arrays = arraysOf(child);
                 pointsFound = pointsFound || (name == "Points" && !arrays.empty());
                 for (const XmlElement* a : arrays) {
-                    const std::string p = vtpArrayProblem(file, *a, points, nullptr);
+                    const std::string p = vtpArrayProblem(file, *a, points, nullptr, name == "Points");
                     if (!p.empty())
                         return p;
                 }

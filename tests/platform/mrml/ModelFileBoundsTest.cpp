@@ -223,8 +223,9 @@ void writeTetra(const std::string& path, const std::vector<float>& corners)
     auto write = [&](auto writer) {
         writer->SetInputData(tetra);
         writer->SetFileName(path.c_str());
-        if constexpr (!std::is_same_v<decltype(writer), vtkSmartPointer<vtkXMLPolyDataWriter>> &&
-                      !std::is_same_v<decltype(writer), vtkSmartPointer<vtkOBJWriter>>)
+        if constexpr (std::is_same_v<decltype(writer), vtkSmartPointer<vtkXMLPolyDataWriter>>)
+            text ? writer->SetDataModeToAscii() : writer->SetDataModeToAppended();
+        else if constexpr (!std::is_same_v<decltype(writer), vtkSmartPointer<vtkOBJWriter>>)
             text ? writer->SetFileTypeToASCII() : writer->SetFileTypeToBinary();
         writer->Write();
     };
@@ -257,7 +258,7 @@ TEST(ModelFileBounds, EveryKindRefusesCoordinatesThatAreNotFiniteAndCornersThatA
         {inf, "could not be read: point ? has a coordinate that is infinite"},
         {-inf, "could not be read: point ? has a coordinate that is infinite"},
         {1.5f, "holds no model geometry: all its 4 faces collapse to one point"}};
-    for (const char* kind : {"model.stl", "model text.stl", "model.vtk", "model text.vtk", "model.vtp", "model.ply",
+    for (const char* kind : {"model.stl", "model text.stl", "model.vtk", "model text.vtk", "model.vtp", "model text.vtp", "model.ply",
                              "model text.ply", "model.obj", "lh.model.pial"}) {
         for (const auto& [value, says] : values) {
             std::vector<float> corners = value == 1.5f ? std::vector<float>(tetraCorners.size(), value) : tetraCorners;
