@@ -47,7 +47,8 @@ namespace {
 // OpenGL starts (the window system, the libraries' first use, and the thread pools, one
 // stack per processor this process may run on), else why not.  Short of that room the
 // start fails wherever memory runs out: in Qt's platform plugin (which aborts), or in a
-// thread that never starts and is waited for.  The OpenGL driver's own room is checked when it starts.
+// thread that never starts and is waited for.  The OpenGL driver's own room is checked
+// when it starts.
 std::string startRoomProblem()
 {
     const std::uint64_t cap = Vexil::AddressSpace::cap();

@@ -29,6 +29,7 @@ std::unordered_set<ctkVTKAbstractView*>& allViews()
     static std::unordered_set<ctkVTKAbstractView*> views;
     return views;
 }
+
 // The OpenGL widget of a view, whose painting (which renders when the window needs a new
 // frame) runs under the view's guard against running out of memory.
 class GuardedVTKWidget : public QVTKOpenGLNativeWidget
