@@ -170,6 +170,12 @@ private:
         }
         bool rendered = true;
         for (ctkVTKAbstractView* view : window->findChildren<ctkVTKAbstractView*>()) {
+            // A view that gave up its frame for want of memory will not draw: said at once.
+            if (view->isVisible() && view->renderRefused()) {
+                finish(window);
+                return;
+            }
+            connect(view, &ctkVTKAbstractView::drawingRefused, this, &Watcher::checkLater, Qt::UniqueConnection);
             if (!view->isVisible() || view->renderCount() > 0)
                 continue;
             rendered = false;
@@ -185,11 +191,15 @@ private:
             return;
         done = true;
         qApp->removeEventFilter(this);
-        const std::string drawingError = drawingErrors ? drawingErrors->firstError() : std::string();
+        std::string drawingError = drawingErrors ? drawingErrors->firstError() : std::string();
+        if (drawingError.empty() && window)
+            for (ctkVTKAbstractView* view : window->findChildren<ctkVTKAbstractView*>())
+                if (view->isVisible() && view->renderRefused())
+                    drawingError = "there is not enough memory to draw it";
         bool undrawn = false;
         if (window)
             for (ctkVTKAbstractView* view : window->findChildren<ctkVTKAbstractView*>())
-                undrawn = undrawn || (view->isVisible() && view->renderCount() == 0);
+                undrawn = undrawn || (view->isVisible() && (view->renderCount() == 0 || view->renderRefused()));
         if (window && (undrawn || !drawingError.empty())) {
             // A picture of a view that could not draw (black, or without part of a model)
             // would pass for what the files look like.

@@ -46,9 +46,10 @@ namespace {
 
 // Empty when the cap on the address space, if any, leaves room for the start-up before
 // OpenGL starts (the window system, the libraries' first use, and the thread pools, one
-// stack per processor), else why not.  Short of that room the start fails wherever memory
-// runs out: in Qt's platform plugin (which aborts), or in a thread that never starts and
-// is waited for.  The OpenGL driver's own room is checked when it starts.
+// stack per processor this process may run on), else why not.  Short of that room the
+// start fails wherever memory runs out: in Qt's platform plugin (which aborts), or in a
+// thread that never starts and is waited for.  The OpenGL driver's own room is checked
+// when it starts.
 std::string startRoomProblem()
 {
     const std::uint64_t cap = Vexil::AddressSpace::cap();
@@ -56,7 +57,7 @@ std::string startRoomProblem()
         return {};
     const std::uint64_t left = Vexil::AddressSpace::left();
     const std::uint64_t needed = (std::uint64_t(64) << 20) +
-                                 std::max(1u, std::thread::hardware_concurrency()) * Vexil::AddressSpace::defaultThreadStack();
+                                 Vexil::AddressSpace::usableProcessors() * Vexil::AddressSpace::defaultThreadStack();
     if (left >= needed)
         return {};
     using Vexil::AddressSpace;

@@ -28,6 +28,10 @@
 #include <climits>
 #include <cstring>
 #include <exception>
+#include <new>
+#include <set>
+#include <string>
+#include <utility>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -144,6 +148,21 @@ bool GUIApplication::notify(QObject* receiver, QEvent* event)
     catch (const Vexil::SystemExitException& e) {
         systemExit = std::make_shared<Vexil::SystemExitException>(e);
         QCoreApplication::exit(static_cast<int>(e.getExitCode()));
+        return true;
+    }
+    catch (const std::bad_alloc&) {
+        // Not a fault of the program to be traced through the widget tree: a refusal, said
+        // once for each kind of event and receiver (a paint would otherwise say it again at
+        // every frame).
+        try {
+            static std::set<std::pair<std::string, int>> said;
+            const std::string className = receiver->metaObject()->className();
+            if (said.emplace(className, event ? static_cast<int>(event->type()) : -1).second)
+                Vexil::MsgConsoleSingleton::Instance().Error(
+                    "There is not enough memory to finish what %s was doing: it was given up\n", className.c_str());
+        }
+        catch (const std::bad_alloc&) {
+        }
         return true;
     }
     catch (const Vexil::ExceptionHandler& e) {

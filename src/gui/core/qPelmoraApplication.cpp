@@ -160,22 +160,32 @@ const std::string* findConfig(const char* key)
     return it == Obj::Application::mConfig.end() ? nullptr : &it->second;
 }
 
-// The address space that the OpenGL driver takes when its first context starts.  Its code
-// and shader compiler are loaded then (176 MiB for Mesa's software renderer with LLVM; 192
-// are counted), and the software renderer starts one drawing thread per processor (at most 32, or as
-// many as LP_NUM_THREADS says), each taking twice the default thread stack.
-std::uint64_t openGLStartRoom()
+// The software renderer's drawing threads: as many as LP_NUM_THREADS says, or one per
+// processor this process may run on (as `taskset` leaves it), at most 32.
+std::uint64_t drawingThreads()
 {
-    const std::uint64_t stack = Vexil::AddressSpace::defaultThreadStack();
-    std::uint64_t threads = std::max(1u, std::thread::hardware_concurrency());
+    std::uint64_t threads = Vexil::AddressSpace::usableProcessors();
     if (const char* asked = std::getenv("LP_NUM_THREADS")) {
         char* end = nullptr;
         const unsigned long count = std::strtoul(asked, &end, 10);
         if (end != asked && *end == '\0')
             threads = std::max(1ul, count);
     }
-    threads = std::min<std::uint64_t>(threads, 32);
-    return (2 * threads + 2) * (stack + 4096) + (std::uint64_t(192) << 20);
+    return std::min<std::uint64_t>(threads, 32);
+}
+
+// The address space the OpenGL driver takes from its first context on: its code and shader
+// compiler, and for a start that shows the window, the first frame (its buffers, the
+// shaders compiled for them, the drawing threads at work).  Measured with Mesa's software
+// renderer under Xvfb, as the least cap under which starts ran, less what the process held
+// when it checked: a hidden start took 170 MiB with 1, 2 or 8 threads (187 with 32), a
+// start that drew its window 222, 267 and 312 MiB with 1, 2 and 8 threads (359 with 8 on
+// two processors); below those the driver crashed or aborted.
+std::uint64_t openGLStartRoom(bool drawing)
+{
+    const std::uint64_t threads = drawingThreads();
+    const std::uint64_t mib = std::uint64_t(1) << 20;
+    return drawing ? (248 + 15 * threads) * mib : (176 + threads) * mib;
 }
 
 // Empty when the address space has room for the OpenGL driver to start (and, for a start
@@ -189,8 +199,7 @@ std::string openGLStartProblem(bool drawing)
     if (cap == 0)
         return {};
     const std::uint64_t left = Vexil::AddressSpace::left();
-    // The first frame: the window's buffers and the shaders the driver compiles for them.
-    const std::uint64_t needed = openGLStartRoom() + (drawing ? std::uint64_t(128) << 20 : 0);
+    const std::uint64_t needed = openGLStartRoom(drawing);
     if (left >= needed)
         return {};
     const auto mib = [](std::uint64_t bytes) { return std::to_string(Vexil::AddressSpace::mib(bytes)); };

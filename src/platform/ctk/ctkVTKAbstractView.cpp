@@ -7,6 +7,7 @@
 #include <vtkGenericOpenGLRenderWindow.h>
 #include <vtkInteractorStyleTrackballCamera.h>
 #include <vtkNew.h>
+#include <vtkOutputWindow.h>
 #include <vtkRenderer.h>
 #include <vtkSmartPointer.h>
 
@@ -17,6 +18,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <functional>
+#include <new>
 #include <unordered_set>
 
 namespace {
@@ -26,6 +29,27 @@ std::unordered_set<ctkVTKAbstractView*>& allViews()
     static std::unordered_set<ctkVTKAbstractView*> views;
     return views;
 }
+
+// The OpenGL widget of a view, whose painting (which renders when the window needs a new
+// frame) runs under the view's guard against running out of memory.
+class GuardedVTKWidget : public QVTKOpenGLNativeWidget
+{
+public:
+    GuardedVTKWidget(vtkGenericOpenGLRenderWindow* window, QWidget* parent, std::function<void(const std::function<void()>&)> guard)
+        : QVTKOpenGLNativeWidget(window, parent), guard(std::move(guard))
+    {
+    }
+
+protected:
+    void paintGL() override
+    {
+        guard([this] { QVTKOpenGLNativeWidget::paintGL(); });
+    }
+
+private:
+    std::function<void(const std::function<void()>&)> guard;
+};
+
 } // namespace
 
 struct ctkVTKAbstractView::Private
@@ -41,11 +65,37 @@ struct ctkVTKAbstractView::Private
     int renders = 0;
     vtkSmartPointer<vtkCallbackCommand> countCommand;
     vtkSmartPointer<vtkCallbackCommand> startCommand;
+    // Drawing ran out of memory: the view is not drawn again (a paint would only fail
+    // again, each time after taking all there is) until a render is asked for.
+    bool drawRefused = false;
+    bool refusalSaid = false;
+
+    // Runs `draw` (a render, or a paint that may render); memory running out in it is a
+    // refusal said once, not an exception for the event loop.
+    void guardedDraw(const std::function<void()>& draw)
+    {
+        if (drawRefused)
+            return;
+        try {
+            draw();
+        } catch (const std::bad_alloc&) {
+            // The frame was cut short: the window would take every later frame for one
+            // still under way.
+            window->ClearInRenderStatus();
+            drawRefused = true;
+            if (!refusalSaid) {
+                refusalSaid = true;
+                vtkOutputWindowDisplayErrorText("There is not enough memory to draw the 3D view: it is left undrawn "
+                                                "until what it shows changes\n");
+            }
+            Q_EMIT q->drawingRefused();
+        }
+    }
 
     QVTKOpenGLNativeWidget* makeWidget()
     {
         if (!widget) {
-            widget = new QVTKOpenGLNativeWidget(window, q);
+            widget = new GuardedVTKWidget(window, q, [this](const std::function<void()>& draw) { guardedDraw(draw); });
             widget->setObjectName(QStringLiteral("VTKWidget"));
             layout->addWidget(widget);
             if (q->isVisible())
@@ -112,6 +162,8 @@ ctkVTKAbstractView::ctkVTKAbstractView(QWidget* parent)
     d->countCommand->SetCallback([](vtkObject*, unsigned long, void* client, void*) {
         auto* self = static_cast<ctkVTKAbstractView*>(client);
         ++self->d->renders;
+        // A frame drawn whole: the next refusal is news again.
+        self->d->refusalSaid = false;
         Q_EMIT self->rendered();
     });
     d->window->AddObserver(vtkCommand::EndEvent, d->countCommand);
@@ -190,8 +242,14 @@ int ctkVTKAbstractView::renderCount() const
     return d->renders;
 }
 
+bool ctkVTKAbstractView::renderRefused() const
+{
+    return d->drawRefused;
+}
+
 void ctkVTKAbstractView::scheduleRender()
 {
+    d->drawRefused = false;
     if (!d->renderTimer->isActive())
         d->renderTimer->start();
 }
@@ -201,7 +259,7 @@ void ctkVTKAbstractView::forceRender()
     d->renderTimer->stop();
     if (!d->renderEnabled || !d->widget || !d->widget->isVisible())
         return;
-    d->window->Render();
+    d->guardedDraw([this] { d->window->Render(); });
 }
 
 void ctkVTKAbstractView::setRenderEnabled(bool enabled)

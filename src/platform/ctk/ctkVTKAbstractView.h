@@ -42,6 +42,9 @@ public:
     bool renderEnabled() const;
     // How many renders this view made (for tests and statistics).
     int renderCount() const;
+    // Whether the last frame was given up for want of memory; the view tries again when a
+    // render is next asked for.
+    bool renderRefused() const;
 
 public Q_SLOTS:
     // Asks for one render when the event loop next runs.
@@ -54,6 +57,8 @@ public Q_SLOTS:
 Q_SIGNALS:
     // A frame was rendered into the view's window.
     void rendered();
+    // A frame was given up for want of memory (said once on VTK's output window).
+    void drawingRefused();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -4,7 +4,9 @@
 // key reaches every bit of the result, so any slice of it spreads such keys evenly over a
 // table (the finalizer of MurmurHash3, a bijection on 64 bits).
 
+#include <chrono>
 #include <cstdint>
+#include <random>
 
 namespace mrmlmodelfile {
 
@@ -22,6 +24,33 @@ inline std::uint64_t mixBits(std::uint64_t x)
 inline std::uint64_t mixBits(std::uint64_t a, std::uint64_t b)
 {
     return mixBits(mixBits(a) ^ (b + 0x9E3779B97F4A7C15ull));
+}
+
+// A number drawn once for the process.  Tables whose keys come from a file (coordinates,
+// point ids) mix it in: the finalizer above can be run backwards, so a file could
+// otherwise be made whose keys all land in one slot, and each lookup would walk them all.
+inline std::uint64_t hashSeed()
+{
+    static const std::uint64_t seed = [] {
+        std::uint64_t drawn = 0;
+        try {
+            std::random_device device;
+            drawn = (std::uint64_t(device()) << 32) ^ device();
+        } catch (...) {
+            // No source of entropy: the clock and where this process's data lies.
+        }
+        static const char here = 0;
+        drawn ^= mixBits(std::uint64_t(std::chrono::steady_clock::now().time_since_epoch().count())
+                         ^ reinterpret_cast<std::uintptr_t>(&here));
+        return drawn;
+    }();
+    return seed;
+}
+
+// mixBits(a, b) under a seed; a seed of 0 gives mixBits(a, b).
+inline std::uint64_t mixBits(std::uint64_t a, std::uint64_t b, std::uint64_t seed)
+{
+    return mixBits(mixBits(a ^ seed) ^ (b + 0x9E3779B97F4A7C15ull + seed));
 }
 
 } // namespace mrmlmodelfile

@@ -138,13 +138,7 @@ vtkPolyData* freeSurferSurfaceFromBytes(const std::string& bytes, std::string& p
     float* xyz = coordinates->GetPointer(0);
     for (std::int64_t i = 0; i < 3ll * vertices; ++i, pos += 4) {
         const std::uint32_t bits = bigEndian32(p + pos);
-        float value;
-        std::memcpy(&value, &bits, sizeof value);
-        if (!std::isfinite(value)) {
-            problem = "vertex " + std::to_string(i / 3) + " has a coordinate that is not a number";
-            return nullptr;
-        }
-        xyz[i] = value;
+        std::memcpy(xyz + i, &bits, sizeof(float));
     }
     vtkNew<vtkIdTypeArray> offsets;
     offsets->SetNumberOfValues(static_cast<vtkIdType>(faces) + 1);
@@ -243,8 +237,17 @@ vtkPolyData* readFreeSurferSurface(const char* fileName, std::string& error)
     } catch (const std::length_error&) {
         problem = "it asks for more memory than there is";
     }
-    if (!surface)
+    if (!surface) {
         error = namedFile(name) + " could not be read: " + problem;
+        return nullptr;
+    }
+    // As every other model file: finite coordinates, and more than one point.
+    problem = geometryProblem(surface);
+    if (!problem.empty()) {
+        error = namedFile(name) + " " + problem;
+        surface->Delete();
+        return nullptr;
+    }
     return surface;
 }
 

@@ -18,11 +18,12 @@ bool isFreeSurferSurfaceName(const char* fileName);
 
 // The surface in `bytes` as new poly data (the caller owns it), or null with `problem`
 // saying what is wrong: not a surface file, a quadrangle surface, counts the file cannot
-// hold, coordinates that are no numbers or faces naming vertices the file does not hold.
+// hold or faces naming vertices the file does not hold.
 vtkPolyData* freeSurferSurfaceFromBytes(const std::string& bytes, std::string& problem);
 
-// The file read and checked as above, no further than the surface its header announces;
-// null with `error` naming the file and the problem.
+// The file read and checked as above, no further than the surface its header announces,
+// and its points as every model file's (geometryProblem); null with `error` naming the
+// file and the problem.
 vtkPolyData* readFreeSurferSurface(const char* fileName, std::string& error);
 
 } // namespace mrmlmodelfile

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -12,13 +13,25 @@
 
 #include <vexil/PrintableText.h>
 
+#include <vtkCellArray.h>
 #include <vtkDataCompressor.h>
+#include <vtkDoubleArray.h>
+#include <vtkFloatArray.h>
+#include <vtkPoints.h>
+#include <vtkPolyData.h>
 #include <vtkLZ4DataCompressor.h>
 #include <vtkLZMADataCompressor.h>
 #include <vtkSmartPointer.h>
 #include <vtkZLibDataCompressor.h>
 
 namespace {
+
+// The reason every reader gives for a coordinate that is not finite.
+std::string nonFiniteCoordinate(long long point, double value)
+{
+    return "point " + std::to_string(point) + " has a coordinate that is " +
+           (std::isnan(value) ? "not a number" : "infinite");
+}
 
 template <class Number>
 bool parseNumber(std::string_view text, Number& value)
@@ -361,8 +374,10 @@ int vtpTypeSize(std::string_view type, bool& whole, bool& isSigned)
 }
 
 // Checks that the array element `a` holds `tuples` tuples; with `values`, also gives
-// them (whole numbers only).
-std::string vtpArrayProblem(const VtpFile& file, const XmlElement& a, long long tuples, std::vector<long long>* values)
+// them (whole numbers only).  Text coordinates must be finite: VTK's reader fails on the
+// range it keeps of an array with an infinite one, with a reason about that range.
+std::string vtpArrayProblem(const VtpFile& file, const XmlElement& a, long long tuples, std::vector<long long>* values,
+                            bool coordinates = false)
 {
     bool whole = false, isSigned = false;
     const int size = vtpTypeSize(a.attribute("type"), whole, isSigned);
@@ -398,6 +413,9 @@ std::string vtpArrayProblem(const VtpFile& file, const XmlElement& a, long long 
                 return "an array holds fewer values than its header declares";
             if (values && !parseNumber(a.text.substr(start, i - start), (*values)[static_cast<size_t>(found)]))
                 return "a cell list is not made of whole numbers";
+            double coordinate = 0;
+            if (coordinates && parseNumber(a.text.substr(start, i - start), coordinate) && !std::isfinite(coordinate))
+                return nonFiniteCoordinate(static_cast<long long>(found) / components, coordinate);
             ++found;
         }
         return std::string();
@@ -592,11 +610,17 @@ std::string objProblem(const std::string& bytes)
         if (kind >= 0) {
             const size_t needed = kind == 1 ? 2 : 3;
             double value = 0;
-            for (size_t k = 1; k <= needed; ++k)
+            for (size_t k = 1; k <= needed; ++k) {
                 if (k >= w.size() || !parseNumber(w[k], value)) {
                     problem = "a \"" + std::string(w[0]) + "\" line does not hold its numbers";
                     return false;
                 }
+                // VTK's reader would take such a vertex for one at 0.
+                if (kind == 0 && !std::isfinite(value)) {
+                    problem = nonFiniteCoordinate(sofar[0], value);
+                    return false;
+                }
+            }
             ++sofar[kind];
             return true;
         }
@@ -929,9 +953,13 @@ std::string legacyVtkProblem(const std::string& bytes, std::string* readable)
             return 8;
         return 0;
     };
+    // The first text value that is a number but not a finite one, of the last `values`.
+    long long nonFinite = -1;
+    double nonFiniteValue = 0;
     // `count` values of `size` bytes (binary, big-endian) or words (ASCII); kept as whole
     // numbers in `out` when asked for.
     auto values = [&](long long count, int size, std::vector<long long>* out) {
+        nonFinite = -1;
         if (count < 0)
             return false;
         if (binary) {
@@ -962,6 +990,10 @@ std::string legacyVtkProblem(const std::string& bytes, std::string* readable)
             double real = 0;
             if (out ? !parseNumber(word, v) : !parseNumber(word, real))
                 return false; // a word short, VTK's reader goes on with the next keyword
+            if (!out && nonFinite < 0 && !std::isfinite(real)) {
+                nonFinite = i;
+                nonFiniteValue = real;
+            }
             if (out)
                 out->push_back(v);
         }
@@ -1042,6 +1074,9 @@ std::string legacyVtkProblem(const std::string& bytes, std::string* readable)
             if (!parseNumber(a, points) || points < 0 || !size || points > std::numeric_limits<long long>::max() / 3 ||
                 !values(points * 3, size, nullptr))
                 return "its points are damaged or truncated";
+            // VTK's text reader stops at such a word, and says it knows no such keyword.
+            if (nonFinite >= 0)
+                return nonFiniteCoordinate(nonFinite / 3, nonFiniteValue);
         } else if (k == "vertices" || k == "lines" || k == "polygons" || k == "triangle_strips") {
             long long first = 0, second = 0;
             if (!nextWord(a) || !nextWord(b) || !parseNumber(a, first) || !parseNumber(b, second) || first < 0 || second < 0)
@@ -1174,7 +1209,7 @@ std::string vtpProblem(const std::string& bytes)
                 const auto arrays = arraysOf(child);
                 pointsFound = pointsFound || (name == "Points" && !arrays.empty());
                 for (const XmlElement* a : arrays) {
-                    const std::string p = vtpArrayProblem(file, *a, points, nullptr);
+                    const std::string p = vtpArrayProblem(file, *a, points, nullptr, name == "Points");
                     if (!p.empty())
                         return p;
                 }
@@ -1236,6 +1271,68 @@ std::string vtpProblem(const std::string& bytes)
             }
         }
     }
+    return std::string();
+}
+
+namespace {
+
+// The first point with a coordinate that is not finite (-1 when there is none) and that
+// coordinate; whether every point lies where the first does.
+struct PointsSurvey
+{
+    long long nonFinite = -1;
+    double value = 0;
+    bool allAtOne = true;
+};
+
+// `pointAt(i, p)` gives point i's coordinates in p.
+template <class Real, class PointAt>
+PointsSurvey survey(long long count, PointAt pointAt)
+{
+    PointsSurvey out;
+    Real first[3], p[3];
+    pointAt(0, first);
+    for (long long i = 0; i < count; ++i) {
+        pointAt(i, p);
+        for (int k = 0; k < 3; ++k) {
+            if (!std::isfinite(p[k])) {
+                out.nonFinite = i;
+                out.value = static_cast<double>(p[k]);
+                return out;
+            }
+        }
+        if (p[0] != first[0] || p[1] != first[1] || p[2] != first[2])
+            out.allAtOne = false;
+    }
+    return out;
+}
+
+template <class Real>
+PointsSurvey surveyArray(const Real* xyz, long long count)
+{
+    return survey<Real>(count, [xyz](long long i, Real* p) { std::memcpy(p, xyz + 3 * i, 3 * sizeof(Real)); });
+}
+
+} // namespace
+
+std::string geometryProblem(vtkPolyData* data)
+{
+    vtkPoints* points = data ? data->GetPoints() : nullptr;
+    const long long count = points ? points->GetNumberOfPoints() : 0;
+    if (count == 0)
+        return std::string();
+    vtkDataArray* coordinates = points->GetData();
+    auto* single = vtkFloatArray::SafeDownCast(coordinates);
+    auto* twice = vtkDoubleArray::SafeDownCast(coordinates);
+    const bool plain = coordinates->GetNumberOfComponents() == 3;
+    const PointsSurvey found = plain && single ? surveyArray(single->GetPointer(0), count)
+                               : plain && twice ? surveyArray(twice->GetPointer(0), count)
+                                                : survey<double>(count, [points](long long i, double* p) { points->GetPoint(i, p); });
+    if (found.nonFinite >= 0)
+        return "could not be read: " + nonFiniteCoordinate(found.nonFinite, found.value);
+    const long long faces = data->GetNumberOfPolys() + data->GetNumberOfStrips();
+    if (found.allAtOne && faces > 0 && faces == data->GetNumberOfCells())
+        return "holds no model geometry: all its " + std::to_string(faces) + " faces collapse to one point";
     return std::string();
 }
 

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <string>
 
+class vtkPolyData;
+
 namespace mrmlmodelfile {
 
 // "model file \"NAME\"" for a reason: the name as the console and a terminal can take it
@@ -40,5 +42,12 @@ std::string legacyVtkProblem(const std::string& bytes, std::string* readable = n
 // blocks are uncompressed to see that), and the cell offsets stay within their
 // connectivity, so that the reader never allocates more than the model holds.
 std::string vtpProblem(const std::string& bytes);
+
+// What every reader asks of the model it read, whatever the file's kind and way in: every
+// coordinate is a finite number (a point that is not a number, or infinitely far, can be
+// neither drawn nor joined with others), and the faces do not all collapse to one point.
+// Empty when the model is sound, else what is wrong, to follow the file's name ("could
+// not be read: point 4 has a coordinate that is not a number").
+std::string geometryProblem(vtkPolyData* data);
 
 } // namespace mrmlmodelfile

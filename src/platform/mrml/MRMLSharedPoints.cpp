@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -47,15 +48,22 @@ auto bitsOf(Real v)
 }
 
 // Round coordinates leave the low bits of their floats zero and powers of two the whole
-// mantissa: all the bits of all three coordinates are mixed before a slot is taken.
-std::uint64_t hashOf(const float* p)
+// mantissa: all the bits of all three coordinates are mixed before a slot is taken, under
+// the process's seed, so that no file can choose coordinates that share a slot.
+std::uint64_t hashOf(const float* p, std::uint64_t seed)
 {
-    return mixBits((std::uint64_t(bitsOf(p[0])) << 32) | bitsOf(p[1]), bitsOf(p[2]));
+    return mixBits((std::uint64_t(bitsOf(p[0])) << 32) | bitsOf(p[1]), bitsOf(p[2]), seed);
 }
 
-std::uint64_t hashOf(const double* p)
+std::uint64_t hashOf(const double* p, std::uint64_t seed)
 {
-    return mixBits(mixBits(bitsOf(p[0]), bitsOf(p[1])), bitsOf(p[2]));
+    return mixBits(mixBits(bitsOf(p[0]), bitsOf(p[1]), seed), bitsOf(p[2]), seed);
+}
+
+template <class Real>
+bool finitePoint(const Real* p)
+{
+    return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
 }
 
 // The cells with their point ids renumbered, in 32-bit arrays (half the size of VTK's
@@ -98,7 +106,8 @@ bool joinPoints(vtkPolyData* data, RealArray* coords, bool keepAttributes)
     const Real* xyz = coords->GetPointer(0);
 
     // Open addressing on the point's first occurrence; at most half the slots are used.
-    // A coordinate that is not a number equals nothing, so such a point stays apart.
+    // A coordinate that is not a number equals nothing, so such a point stays apart
+    // without a search (infinities too: the readers refuse both, filters may make them).
     size_t slots = 1;
     while (slots < 2 * static_cast<size_t>(count))
         slots <<= 1;
@@ -110,7 +119,8 @@ bool joinPoints(vtkPolyData* data, RealArray* coords, bool keepAttributes)
     // than the caches would otherwise cost a wait on every point.
     constexpr std::int32_t ahead = 16;
     size_t homes[ahead];
-    auto homeOf = [&](std::int32_t k) { return static_cast<size_t>(hashOf(xyz + 3 * static_cast<size_t>(k))) & (slots - 1); };
+    const std::uint64_t seed = hashSeed();
+    auto homeOf = [&](std::int32_t k) { return static_cast<size_t>(hashOf(xyz + 3 * static_cast<size_t>(k), seed)) & (slots - 1); };
     for (std::int32_t k = 0; k < ahead && k < count; ++k) {
         homes[k] = homeOf(k);
         __builtin_prefetch(&table[homes[k]]);
@@ -121,6 +131,11 @@ bool joinPoints(vtkPolyData* data, RealArray* coords, bool keepAttributes)
         if (i + ahead < count) {
             homes[i % ahead] = homeOf(i + ahead);
             __builtin_prefetch(&table[homes[i % ahead]]);
+        }
+        if (!finitePoint(p)) {
+            newIndex[static_cast<size_t>(i)] = static_cast<std::int32_t>(kept.size());
+            kept.push_back(i);
+            continue;
         }
         for (;; slot = (slot + 1) & (slots - 1)) {
             ++probes;

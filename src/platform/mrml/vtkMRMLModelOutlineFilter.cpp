@@ -95,9 +95,11 @@ public:
     size_t bytes() const { return slots.capacity() * sizeof(std::int64_t) + edges.capacity() * sizeof(Edge); }
 
 private:
-    static size_t home(vtkIdType a, vtkIdType b, size_t mask)
+    // The ids come from the file: the process's seed keeps a file from choosing edges that
+    // share a slot.
+    size_t home(vtkIdType a, vtkIdType b, size_t mask) const
     {
-        return static_cast<size_t>(mrmlmodelfile::mixBits(static_cast<std::uint64_t>(a), static_cast<std::uint64_t>(b))) & mask;
+        return static_cast<size_t>(mrmlmodelfile::mixBits(static_cast<std::uint64_t>(a), static_cast<std::uint64_t>(b), seed)) & mask;
     }
 
     void rehash(size_t wanted)
@@ -116,6 +118,7 @@ private:
     }
 
     vtkMRMLModelOutlineFilter::Work& work;
+    const std::uint64_t seed = mrmlmodelfile::hashSeed();
     std::vector<std::int64_t> slots;
     std::vector<Edge> edges;
 };

@@ -414,24 +414,6 @@ bool isLegacyVtkText(const std::string& head)
     return word == "ascii";
 }
 
-// A model whose faces all collapse to one point shows nothing.
-bool facesCollapseToOnePoint(vtkPolyData* data)
-{
-    const vtkIdType faces = data->GetNumberOfPolys() + data->GetNumberOfStrips();
-    vtkPoints* points = data->GetPoints();
-    if (faces == 0 || faces != data->GetNumberOfCells() || !points || points->GetNumberOfPoints() == 0)
-        return false;
-    double first[3];
-    points->GetPoint(0, first);
-    double p[3];
-    for (vtkIdType i = 1; i < points->GetNumberOfPoints(); ++i) {
-        points->GetPoint(i, p);
-        if (p[0] != first[0] || p[1] != first[1] || p[2] != first[2])
-            return false;
-    }
-    return first[0] == first[0] && first[1] == first[1] && first[2] == first[2];
-}
-
 // A PLY header names how many of each element follow; a count the file cannot hold (each
 // element takes at least one byte) is refused before the reader allocates for it.
 bool plyCountsFit(const char* fileName, qint64 size)
@@ -823,15 +805,16 @@ vtkPolyData* readModelFile(const char* fileName, std::string& error)
         error = namedFile(name) + " is damaged: its faces refer to points it does not hold";
         return nullptr;
     }
+    // Before points are joined: one that is not a number equals nothing.
+    problem = mrmlmodelfile::geometryProblem(output);
+    if (!problem.empty()) {
+        error = namedFile(name) + " " + problem;
+        return nullptr;
+    }
     vtkSmartPointer<vtkPolyData> result = vtkSmartPointer<vtkPolyData>::New();
     result->ShallowCopy(output);
     if (ext == ".stl")
         mrmlmodelfile::shareCoincidentPoints(result);
-    if (facesCollapseToOnePoint(result)) {
-        error = namedFile(name) + " holds no model geometry: all its " +
-                std::to_string(result->GetNumberOfCells()) + " faces collapse to one point";
-        return nullptr;
-    }
     vtkPolyData* read = result;
     read->Register(nullptr);
     return read;

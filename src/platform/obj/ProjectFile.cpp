@@ -474,22 +474,42 @@ bool memoryToSpare()
 // again (in free blocks among those still in use, which new projects reuse but which are
 // no room for what needs fresh address space), so a file that ran into the limit left the
 // program unable to open files it had opened before.
+//
+// A project takes memory for itself, for each of its objects and for the bytes of its
+// surfaces, in shares the forecast cannot tell apart: the last stretch of projects could
+// have spent all it took on any one of the three.  So what the rest will take at least is
+// what the stretch took, times the smallest of the three ratios of what is left to what
+// the stretch held.  A stretch of large projects early thus says nothing about the small
+// ones after it, and the same projects in another order get the same verdict.
 class AddressSpaceForecast
 {
 public:
-    explicit AddressSpaceForecast(std::size_t projects) : total(projects)
+    explicit AddressSpaceForecast(const std::vector<ProjectRecord>& projects) : total(projects.size())
     {
         cap = static_cast<std::size_t>(Vexil::AddressSpace::cap());
-        if (cap != 0)
-            last = heap().inUse;
+        if (cap == 0)
+            return;
+        last = heap().inUse;
+        // What the first i projects hold, for every i: a stretch's and the rest's share
+        // are differences of two of these.
+        heldBefore.reserve(projects.size() + 1);
+        heldBefore.push_back({});
+        for (const ProjectRecord& project : projects) {
+            Amounts held = heldBefore.back();
+            held.projects += 1;
+            held.objects += double(project.objects.size());
+            for (const ObjectRecord& object : project.objects)
+                held.surfaceBytes += double(object.model.size());
+            heldBefore.push_back(held);
+        }
     }
 
     // Asked after each project made; false once the rest will not fit.  Judged every so
     // many projects from what they took, and only when two such judgements in a row say
     // so: one-off costs (a heap reserved for a thread, the first view's graphics) fall
     // into one of them.  Early projects take more than later ones, so a file is refused
-    // here only when not even half of what it seems to need fits; one nearer the
-    // limit is left to the end of memory, as before.
+    // here only when not even half of what it must take fits; one nearer the limit is
+    // left to the end of memory, as before.
     bool fits(std::size_t made)
     {
         if (cap == 0 || made % Stretch != 0 || made >= total)
@@ -497,10 +517,13 @@ public:
         const Heap now = heap();
         if (now.inUse == 0)
             return true;   // not told
-        const double perProject = now.inUse > last ? double(now.inUse - last) / Stretch : 0.0;
+        const double took = now.inUse > last ? double(now.inUse - last) : 0.0;
         last = now.inUse;
+        const Amounts held = minus(heldBefore[made], heldBefore[lastMade]);
+        lastMade = made;
+        const double least = took * smallestRatio(minus(heldBefore[total], heldBefore[made]), held);
         const double room = double(cap) - double(Vexil::AddressSpace::used()) + double(now.free) - double(Spare);
-        const bool beyond = perProject * double(total - made) / 2.0 > room;
+        const bool beyond = least / 2.0 > room;
         const bool refuse = beyond && beyondBefore;
         beyondBefore = beyond;
         return !refuse;
@@ -509,6 +532,28 @@ public:
 private:
     static constexpr std::size_t Stretch = 256;
     static constexpr std::size_t Spare = std::size_t(64) << 20;
+
+    struct Amounts
+    {
+        double projects = 0;
+        double objects = 0;
+        double surfaceBytes = 0;
+    };
+    static Amounts minus(const Amounts& a, const Amounts& b)
+    {
+        return {a.projects - b.projects, a.objects - b.objects, a.surfaceBytes - b.surfaceBytes};
+    }
+    // The smallest ratio of what is left to what the stretch held, over the amounts the
+    // stretch held any of (of an amount it held none of, it tells nothing).
+    static double smallestRatio(const Amounts& rest, const Amounts& held)
+    {
+        double smallest = rest.projects / held.projects;
+        if (held.objects > 0)
+            smallest = std::min(smallest, rest.objects / held.objects);
+        if (held.surfaceBytes > 0)
+            smallest = std::min(smallest, rest.surfaceBytes / held.surfaceBytes);
+        return smallest;
+    }
 
     struct Heap
     {
@@ -530,6 +575,8 @@ private:
     std::size_t total;
     std::size_t cap = 0;
     std::size_t last = 0;
+    std::size_t lastMade = 0;
+    std::vector<Amounts> heldBefore;
     bool beyondBefore = false;
 };
 
@@ -1118,7 +1165,7 @@ std::vector<Project*> ProjectFile::resumeWithin(Application& app, const std::str
     result.reserve(total);
     std::vector<std::vector<PropertyRecord>> projectProperties;
     LinkMap links;
-    AddressSpaceForecast forecast(total);
+    AddressSpaceForecast forecast(content.projects);
     for (std::size_t i = 0; i < content.projects.size(); ++i) {
         const ProjectRecord& record = content.projects[i];
         auto project = std::make_unique<Project>();

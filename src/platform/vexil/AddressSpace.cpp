@@ -1,8 +1,12 @@
 #include "AddressSpace.h"
 
+#include <algorithm>
 #include <cstdio>
 
+#include <thread>
+
 #include <pthread.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -32,6 +36,15 @@ std::uint64_t AddressSpace::left()
     const std::uint64_t all = cap();
     const std::uint64_t taken = used();
     return all > taken ? all - taken : 0;
+}
+
+unsigned AddressSpace::usableProcessors()
+{
+    cpu_set_t mask;
+    CPU_ZERO(&mask);
+    if (sched_getaffinity(0, sizeof mask, &mask) == 0 && CPU_COUNT(&mask) > 0)
+        return static_cast<unsigned>(CPU_COUNT(&mask));
+    return std::max(1u, std::thread::hardware_concurrency());
 }
 
 std::uint64_t AddressSpace::defaultThreadStack()

@@ -15,6 +15,9 @@ struct AddressSpace
     // What the cap leaves beyond what is taken: 0 when it is all taken.  Only meaningful
     // when cap() is not 0.
     static std::uint64_t left();
+    // The processors this process may run on (its affinity mask, as `taskset` sets it):
+    // thread pools that start one thread per processor start this many.
+    static unsigned usableProcessors();
     // The stack a new thread gets unless told otherwise.
     static std::uint64_t defaultThreadStack();
     // Bytes as whole MiB, for messages.

@@ -492,6 +492,9 @@ TEST_F(ObjectCommands, ModelLoaderReadsFreeSurferTriangleSurfacesAndRefusesDamag
     quad[2] = '\xff';
     std::vector<float> nan = tetraPoints;
     nan[4] = std::numeric_limits<float>::quiet_NaN();
+    std::vector<float> infinite = tetraPoints;
+    infinite[4] = -std::numeric_limits<float>::infinity();
+    const std::vector<float> onePoint(tetraPoints.size(), 2.5f);
     struct Bad
     {
         const char* name;
@@ -506,7 +509,9 @@ TEST_F(ObjectCommands, ModelLoaderReadsFreeSurferTriangleSurfacesAndRefusesDamag
                            Bad{"negative.sphere", freeSurferSurface(tetraPoints, tetraFaces, -4, 4), "negative"},
                            Bad{"quad.inflated", quad, "quadrangle"},
                            Bad{"index.smoothwm", freeSurferSurface(tetraPoints, {0, 1, 4, 0, 1, 2}), "names vertex 4"},
-                           Bad{"nan.white", freeSurferSurface(nan, tetraFaces), "not a number"},
+                           Bad{"nan.white", freeSurferSurface(nan, tetraFaces), "point 1 has a coordinate that is not a number"},
+                           Bad{"inf.white", freeSurferSurface(infinite, tetraFaces), "point 1 has a coordinate that is infinite"},
+                           Bad{"point.white", freeSurferSurface(onePoint, tetraFaces), "all its 4 faces collapse to one point"},
                            Bad{"notes.pial", "these are my notes on the pial surface\n", "not a FreeSurfer surface"},
                            Bad{"empty.pial", "", "is empty"}}) {
         SCOPED_TRACE(bad.name);

@@ -101,6 +101,31 @@ TEST(ProjectFileMemory, TwentyThousandEmptyProjectsFitInTwoGiBAndAFileThatDoesNo
     EXPECT_FALSE(refused.errors.contains(QStringLiteral("bad_alloc"))) << refused.errors.toStdString();
 }
 
+// The forecast judges what the rest of a file will take at least: 512 projects of 150
+// objects and 3,584 empty ones open whole under 1,000 MiB in either order (the large ones
+// first were refused as "not enough memory", taken for what every later project takes).
+TEST(ProjectFileMemory, TheSameProjectsInAnotherOrderGetTheSameVerdict)
+{
+    PELMORA_SKIP_COST_LIMITS_WHEN_INSTRUMENTED();
+    QTemporaryDir dir;
+    auto project = [](int i, int objects) {
+        QByteArray records = "project\tP" + QByteArray::number(i) + "\t1\tFemGui::ViewFeederProjectFem\n";
+        for (int k = 1; k <= objects; ++k)
+            records += "object\t" + QByteArray::number(k) + "\tObj::ProjectObject\tB" + QByteArray::number(k) + "\t0\n";
+        return records;
+    };
+    for (bool largeFirst : {true, false}) {
+        QByteArray body = "PELMORA PROJECT FILE\nversion\t1\n";
+        for (int i = 0; i < 4096; ++i)
+            body += project(i, (largeFirst ? i < 512 : i >= 4096 - 512) ? 150 : 0);
+        const QString file = write(dir, largeFirst ? QStringLiteral("large first.pmdb") : QStringLiteral("large last.pmdb"),
+                                   PelmoraTest::sealedProjectFile(body));
+        const HiddenRun run = runCapped(file, qint64(1000) << 20);
+        ASSERT_TRUE(run.ended) << file.toStdString();
+        EXPECT_EQ(run.exitCode, 0) << file.toStdString() << ": " << run.errors.toStdString();
+    }
+}
+
 class ProjectFileMemoryWindow : public PelmoraTest::MainWindowSession
 {
 protected:

@@ -4,6 +4,7 @@
 //                current project with its scene, then quit
 //   exit         throw a system-exit request (code 3) from an event handler
 //   throw        throw a standard exception from an event handler, then quit
+//   nomemory     run out of memory in three event handlers of one kind, then quit
 //   vtk          write a warning through VTK's output window, then quit
 //   fileopen     hand the desktop's file-open events for "a.pmstd" and "b.step" to the
 //                application and print the script lines they sent, then quit
@@ -55,6 +56,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
+
+#include <new>
 
 #include <vtkOutputWindow.h>
 
@@ -231,6 +234,12 @@ void act()
                              : QString("no view"));
         std::fflush(stdout);
         QCoreApplication::quit();
+    }
+    else if (scenario == "nomemory") {
+        // Three handlers of one kind run out of memory, then the loop is left.
+        for (int i = 0; i < 3; ++i)
+            QTimer::singleShot(0, [] { throw std::bad_alloc(); });
+        QTimer::singleShot(0, [] { QCoreApplication::quit(); });
     }
     else if (scenario == "throw") {
         QTimer::singleShot(50, [] { QCoreApplication::quit(); });

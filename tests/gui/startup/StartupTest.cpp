@@ -405,6 +405,20 @@ TEST_F(Startup, ExceptionInAnEventHandlerIsReportedAndTheLoopGoesOn)
     EXPECT_TRUE(r.log.contains("Finish: Event loop left"));
 }
 
+// Memory running out in an event handler is a refusal, said once for handlers of a kind;
+// no fault report with the widget tree.
+TEST_F(Startup, RunningOutOfMemoryInAnEventHandlerIsSaidOnceAndTheLoopGoesOn)
+{
+    ProcessRun r = driver("nomemory", {"StartHidden=1"});
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 0) << r.log.toStdString();
+    EXPECT_EQ(r.log.count("[Err] There is not enough memory to finish what "), 1) << r.log.toStdString();
+    EXPECT_TRUE(r.log.contains(" was doing: it was given up\n")) << r.log.toStdString();
+    EXPECT_FALSE(r.log.contains("Object tree:")) << r.log.toStdString();
+    EXPECT_FALSE(r.log.contains("Unhandled")) << r.log.toStdString();
+    EXPECT_TRUE(r.log.contains("Finish: Event loop left"));
+}
+
 TEST_F(Startup, VtkMessagesReachTheConsoleOnceStarted)
 {
     ProcessRun r = driver("vtk", {"StartHidden=1"});

@@ -9,9 +9,15 @@
 #include <mrml/vtkMRMLModelNode.h>
 #include <mrml/vtkMRMLModelStorageNode.h>
 
+#include <vtkCellArray.h>
 #include <vtkNew.h>
+#include <vtkOBJWriter.h>
+#include <vtkPLYWriter.h>
+#include <vtkPoints.h>
 #include <vtkPolyData.h>
+#include <vtkPolyDataWriter.h>
 #include <vtkSTLWriter.h>
+#include <vtkXMLPolyDataWriter.h>
 #include <vtkSmartPointer.h>
 #include <vtkSphereSource.h>
 
@@ -21,12 +27,17 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
+#include <cstdio>
+#include <limits>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include <sys/resource.h>
@@ -98,11 +109,13 @@ std::string binarySTL(const std::string& header, std::uint32_t count, const std:
 const std::vector<std::vector<float>> wedge{
     {0, 0, 0, 4, 0, 0, 0, 3, 0}, {0, 0, 0, 0, 3, 0, 0, 0, 2}, {0, 0, 0, 0, 0, 2, 4, 0, 0}, {4, 0, 0, 0, 0, 2, 0, 3, 0}};
 
-std::string freeSurferTetra()
+const std::vector<float> tetraCorners{0.f, 0.f, 0.f, 10.5f, 0.f, 0.f, 0.f, 20.25f, 0.f, 0.f, 0.f, -30.f};
+
+std::string freeSurferTetra(const std::vector<float>& corners = tetraCorners)
 {
     std::string bytes = "\xFF\xFF\xFE" "created by hand\n\n";
     bytes += bigEndian32(4) + bigEndian32(4);
-    for (float c : {0.f, 0.f, 0.f, 10.5f, 0.f, 0.f, 0.f, 20.25f, 0.f, 0.f, 0.f, -30.f})
+    for (float c : corners)
         bytes += floatBits(c, true);
     for (std::uint32_t i : {0u, 2u, 1u, 0u, 1u, 3u, 1u, 2u, 3u, 0u, 3u, 2u})
         bytes += bigEndian32(i);
@@ -188,6 +201,81 @@ TEST(ModelFileBounds, GigabyteFilesOfZerosAreRefusedFromTheirFirstBytes)
               std::string::npos)
         << many.error;
     EXPECT_LT(many.peakGrowthKiB, 32 * 1024);
+}
+
+namespace {
+
+// The tetrahedron above as the writer of its kind writes it; in text when the name says so.
+void writeTetra(const std::string& path, const std::vector<float>& corners)
+{
+    if (path.find(".pial") != std::string::npos)
+        return writeFile(path, freeSurferTetra(corners));
+    vtkNew<vtkPoints> points;
+    for (size_t k = 0; k < corners.size(); k += 3)
+        points->InsertNextPoint(corners[k], corners[k + 1], corners[k + 2]);
+    vtkNew<vtkCellArray> faces;
+    for (std::array<vtkIdType, 3> face : {std::array<vtkIdType, 3>{0, 2, 1}, {0, 1, 3}, {1, 2, 3}, {0, 3, 2}})
+        faces->InsertNextCell(3, face.data());
+    vtkNew<vtkPolyData> tetra;
+    tetra->SetPoints(points);
+    tetra->SetPolys(faces);
+    const bool text = path.find("text") != std::string::npos;
+    auto write = [&](auto writer) {
+        writer->SetInputData(tetra);
+        writer->SetFileName(path.c_str());
+        if constexpr (std::is_same_v<decltype(writer), vtkSmartPointer<vtkXMLPolyDataWriter>>)
+            text ? writer->SetDataModeToAscii() : writer->SetDataModeToAppended();
+        else if constexpr (!std::is_same_v<decltype(writer), vtkSmartPointer<vtkOBJWriter>>)
+            text ? writer->SetFileTypeToASCII() : writer->SetFileTypeToBinary();
+        writer->Write();
+    };
+    const std::string ext = path.substr(path.rfind('.'));
+    if (ext == ".stl")
+        write(vtkSmartPointer<vtkSTLWriter>::New());
+    else if (ext == ".vtk")
+        write(vtkSmartPointer<vtkPolyDataWriter>::New());
+    else if (ext == ".vtp")
+        write(vtkSmartPointer<vtkXMLPolyDataWriter>::New());
+    else if (ext == ".ply")
+        write(vtkSmartPointer<vtkPLYWriter>::New());
+    else
+        write(vtkSmartPointer<vtkOBJWriter>::New());
+}
+
+} // namespace
+
+// One rule for every kind of model file: a coordinate that is not a number, or is
+// infinite, refuses the file with that reason (points that equal nothing would be joined
+// at a cost that grows with their square, and drawn as nothing), and a model whose
+// corners all coincide holds no geometry.
+TEST(ModelFileBounds, EveryKindRefusesCoordinatesThatAreNotFiniteAndCornersThatAllCoincide)
+{
+    QTemporaryDir dir;
+    const float inf = std::numeric_limits<float>::infinity();
+    // Points are numbered as the file lists them: STL files list each triangle's corners.
+    const std::pair<float, const char*> values[] = {
+        {std::numeric_limits<float>::quiet_NaN(), "could not be read: point ? has a coordinate that is not a number"},
+        {inf, "could not be read: point ? has a coordinate that is infinite"},
+        {-inf, "could not be read: point ? has a coordinate that is infinite"},
+        {1.5f, "holds no model geometry: all its 4 faces collapse to one point"}};
+    for (const char* kind : {"model.stl", "model text.stl", "model.vtk", "model text.vtk", "model.vtp", "model text.vtp", "model.ply",
+                             "model text.ply", "model.obj", "lh.model.pial"}) {
+        for (const auto& [value, says] : values) {
+            std::vector<float> corners = value == 1.5f ? std::vector<float>(tetraCorners.size(), value) : tetraCorners;
+            corners[7] = value;
+            const std::string path = pathIn(dir, kind);
+            writeTetra(path, corners);
+            SCOPED_TRACE(std::string(kind) + ", " + std::to_string(value));
+            const Reading r = readMeasured(path);
+            EXPECT_EQ(r.data, nullptr);
+            EXPECT_NE(r.error.find(kind), std::string::npos) << r.error;
+            const std::string reason = says;
+            const size_t digit = reason.find('?');
+            EXPECT_NE(r.error.find(reason.substr(0, digit)), std::string::npos) << r.error;
+            EXPECT_NE(r.error.find(reason.substr(std::min(digit + 1, reason.size()))), std::string::npos) << r.error;
+            std::remove(path.c_str());
+        }
+    }
 }
 
 TEST(ModelFileBounds, BinarySTLIsReadAsFarAsItsCountAndAModelOfOnePointIsRefused)

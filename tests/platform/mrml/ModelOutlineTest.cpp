@@ -32,6 +32,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
 #include <set>
 #include <string>
 #include <utility>
@@ -151,6 +152,41 @@ TEST(ModelOutline, CostsTheSameATriangleWithAStrayPointAndWithout)
             // The grid's border, and the stray triangle's three sides.
             EXPECT_GT(outline->GetOutput()->GetNumberOfLines(), 4) << cell;
         }
+    }
+}
+
+// Edges chosen against the table: pairs of point ids that a table hashed without the
+// process's seed puts all in one slot, as two-cornered faces (each one edge, met twice).
+// The outline reads under three slots an edge at every size (half of them a second
+// look-up), where the unseeded table read half the edges for each.
+TEST(ModelOutline, EdgesChosenToShareOneSlotCostAboutOneSlotAnEdge)
+{
+    for (int edges : {500, 2000, 8000}) {
+        // The table of a model of 2 * edges corners: twice as many slots as edges, or more.
+        std::uint64_t slots = 16;
+        while (slots < 2 * std::uint64_t(edges + 1))
+            slots <<= 1;
+        const vtkIdType count = vtkIdType(2 * slots);
+        vtkNew<vtkPoints> points;
+        for (vtkIdType i = 0; i < count; ++i)
+            points->InsertNextPoint(double(i), 0, 0);
+        vtkNew<vtkCellArray> faces;
+        for (vtkIdType a = 0; a < count && faces->GetNumberOfCells() < edges; ++a)
+            for (vtkIdType b = a + 1; b < count && faces->GetNumberOfCells() < edges; ++b)
+                if ((mrmlmodelfile::mixBits(std::uint64_t(a), std::uint64_t(b)) & (slots - 1)) == 0) {
+                    const vtkIdType ids[2] = {a, b};
+                    faces->InsertNextCell(2, ids);
+                }
+        ASSERT_EQ(faces->GetNumberOfCells(), edges);
+        vtkNew<vtkPolyData> model;
+        model->SetPoints(points);
+        model->SetPolys(faces);
+        vtkNew<vtkMRMLModelOutlineFilter> outline;
+        outline->SetInputData(model);
+        outline->Update();
+        const auto& work = outline->GetLastWork();
+        EXPECT_EQ(work.edgesVisited, 2u * unsigned(edges)) << edges;
+        EXPECT_LT(double(work.slotsRead) / double(work.edgesVisited), 3.0) << edges;
     }
 }
 

@@ -5,6 +5,8 @@
 // (whose floats differ only in their exponents) and arbitrary ones; and the same grid with
 // one stray triangle far away, as exported CAD and scan data often have.
 
+#include <mrml/MRMLBitMixing.h>
+
 #include <vtkCellArray.h>
 #include <vtkFloatArray.h>
 #include <vtkNew.h>
@@ -18,6 +20,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace ModelShapes {
@@ -143,6 +146,63 @@ inline bool writeBinaryStl(const std::string& path, const std::vector<float>& xy
         ok = std::fwrite(block.data(), 50, n, file) == n;
     }
     return std::fclose(file) == 0 && ok;
+}
+
+// Corners chosen against the tables that join them: all not a number (one bit pattern),
+// or all distinct and finite yet landing in one slot of a table hashed without a seed.
+// The hash's finalizer is a bijection, so a file can be made backwards from the slots.
+enum class Hostile { NotANumber, OneSlotUnseeded };
+constexpr Hostile allHostile[] = {Hostile::NotANumber, Hostile::OneSlotUnseeded};
+
+inline const char* hostileName(Hostile shape)
+{
+    return shape == Hostile::NotANumber ? "all corners not a number" : "all corners in one unseeded slot";
+}
+
+// mrmlmodelfile::mixBits run backwards: a shift by more than half the word undoes itself,
+// and an odd multiplier has an inverse modulo 2^64 (Newton's iteration finds it).
+inline std::uint64_t unmixBits(std::uint64_t x)
+{
+    auto inverse = [](std::uint64_t a) {
+        std::uint64_t y = a;
+        for (int k = 0; k < 6; ++k)
+            y *= 2 - a * y;
+        return y;
+    };
+    x = (x ^ (x >> 33)) * inverse(0xc4ceb9fe1a85ec53ull);
+    x = (x ^ (x >> 33)) * inverse(0xff51afd7ed558ccdull);
+    return x ^ (x >> 33);
+}
+
+// The corners of `triangles` triangles.  Single precision joins a point's key
+// (x << 32 | y) with z, double precision x with y and that with z, each by mixBits(a, b);
+// here every point's hash is a multiple of 2^40, the first slot of any smaller table.
+template <class Real>
+std::vector<Real> hostileCorners(Hostile shape, int triangles)
+{
+    using Bits = std::conditional_t<sizeof(Real) == 4, std::uint32_t, std::uint64_t>;
+    auto real = [](std::uint64_t bits) {
+        Real v;
+        const auto b = static_cast<Bits>(bits);
+        std::memcpy(&v, &b, sizeof v);
+        return v;
+    };
+    const size_t values = 9 * static_cast<size_t>(triangles);
+    if (shape == Hostile::NotANumber)
+        return std::vector<Real>(values, real(sizeof(Real) == 4 ? 0x7fc00000u : 0x7ff8000000000000ull));
+    std::vector<Real> xyz;
+    const Real z = 1;
+    Bits zBits;
+    std::memcpy(&zBits, &z, sizeof z);
+    const std::uint64_t one = 0x3ff0000000000000ull, twist = 0x9E3779B97F4A7C15ull;
+    for (std::uint64_t slotRound = 1; xyz.size() < values; ++slotRound) {
+        const std::uint64_t pair = unmixBits(unmixBits(slotRound << 40) ^ (zBits + twist));
+        const Real p[3] = {sizeof(Real) == 4 ? real(pair >> 32) : real(one),
+                           sizeof(Real) == 4 ? real(pair) : real((unmixBits(pair) ^ mrmlmodelfile::mixBits(one)) - twist), z};
+        if (std::isfinite(p[0]) && std::isfinite(p[1]) && !(p[0] == 0 && std::signbit(p[0])) && !(p[1] == 0 && std::signbit(p[1])))
+            xyz.insert(xyz.end(), p, p + 3);
+    }
+    return xyz;
 }
 
 } // namespace ModelShapes

@@ -17,6 +17,8 @@
 #include <vtkNew.h>
 #include <vtkCallbackCommand.h>
 #include <vtkCamera.h>
+#include <vtkObjectFactory.h>
+#include <vtkOutputWindow.h>
 #include <vtkCommand.h>
 #include <vtkGenericOpenGLRenderWindow.h>
 #include <vtkRenderWindowInteractor.h>
@@ -26,11 +28,16 @@
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
+#include <QSignalSpy>
 #include <QSurfaceFormat>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -119,6 +126,70 @@ TEST_F(ThreeDView, ManyChangesBeforeTheEventLoopRunsMakeOneRender)
     }
     settle();
     EXPECT_EQ(view.renderCount(), before + 1);
+}
+
+namespace {
+
+// Counts the errors said through VTK's output window while it is the window.
+class ErrorCount : public vtkOutputWindow
+{
+public:
+    static ErrorCount* New();
+    vtkTypeMacro(ErrorCount, vtkOutputWindow);
+    void DisplayErrorText(const char* text) override
+    {
+        ++errors;
+        last = text ? text : "";
+    }
+    int errors = 0;
+    std::string last;
+};
+vtkStandardNewMacro(ErrorCount);
+
+} // namespace
+
+// Memory running out while the view draws is a refusal said once: no way of drawing lets
+// the exception out, paints in between do not try again, and once a render asked for
+// draws, the next such refusal is said again.
+TEST_F(ThreeDView, RunningOutOfMemoryWhileDrawingIsARefusalSaidOnce)
+{
+    vtkNew<ErrorCount> output;
+    vtkSmartPointer<vtkOutputWindow> previous = vtkOutputWindow::GetInstance();
+    vtkOutputWindow::SetInstance(output);
+    vtkNew<vtkCallbackCommand> exhausted;
+    exhausted->SetCallback([](vtkObject*, unsigned long, void*, void*) { throw std::bad_alloc(); });
+    QSignalSpy refusals(&view, &ctkVTKAbstractView::drawingRefused);
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"render", [this] { view.forceRender(); }},
+        {"paint", [this] { view.VTKWidget()->repaint(); }},
+        {"render asked for", [this] {
+             view.scheduleRender();
+             QCoreApplication::processEvents();
+         }},
+    };
+    for (int streak = 1; streak <= 2; ++streak) {
+        view.renderer()->AddObserver(vtkCommand::StartEvent, exhausted);
+        const int rendered = view.renderCount();
+        for (const auto& way : ways) {
+            SCOPED_TRACE(way.first);
+            EXPECT_NO_THROW(way.second());
+            EXPECT_NO_THROW(view.VTKWidget()->repaint());
+            EXPECT_TRUE(view.renderRefused());
+            EXPECT_EQ(output->errors, streak) << output->last;
+        }
+        EXPECT_NE(output->last.find("There is not enough memory to draw the 3D view"), std::string::npos) << output->last;
+        EXPECT_EQ(view.renderCount(), rendered);
+        // Memory back: the next render asked for draws.
+        view.renderer()->RemoveObserver(exhausted);
+        view.scheduleRender();
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(view.renderRefused());
+        EXPECT_EQ(view.renderCount(), rendered + 1);
+    }
+    // Once at the first of each streak's ways, then once for each retry asked for.
+    EXPECT_EQ(refusals.count(), 2 * 2);
+    vtkOutputWindow::SetInstance(previous);
+    EXPECT_GT(centre().red(), 200) << "the model is drawn again";
 }
 
 TEST_F(ThreeDView, AClickPicksTheModelUnderTheMouseUnlessPlacingOrDragging)
