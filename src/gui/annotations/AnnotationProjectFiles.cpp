@@ -14,6 +14,7 @@
 #include <mrml/vtkMRMLScene.h>
 #include <obj/Application.h>
 #include <obj/Project.h>
+#include <obj/ProjectFile.h>
 #include <obj/PropertyCouple.h>
 #include <vexil/MsgConsole.h>
 #include <vexil/Exception.h>
@@ -266,9 +267,22 @@ bool openAnnotationListFile(const std::string& fileName)
     scene->SaveStateForUndo();
     // Absolute: the scene would take a relative name as relative to its own folder.
     storage->SetFileName(QFile::encodeName(info.absoluteFilePath()).constData());
-    const bool read = addReadNode(scene, node, storage, [&] { return storage->ReadData(node) == 1; });
+    // What no project file can hold is refused here: taken in, it would make every later
+    // save of its project fail.
+    std::string unsavable;
+    const bool read = addReadNode(scene, node, storage, [&] {
+        std::string text;
+        if (storage->ReadData(node) != 1)
+            return false;
+        if (annotationNodeText(node, text))
+            unsavable = Obj::ProjectFile::value_error(text);
+        return unsavable.empty();
+    });
     if (!read) {
-        console.Error("Cannot read the annotation list file %s\n", Vexil::printableText(fileName).c_str());
+        if (unsavable.empty())
+            console.Error("Cannot read the annotation list file %s\n", Vexil::printableText(fileName).c_str());
+        else
+            console.Error("Cannot open %s: %s\n", Vexil::printableText(fileName).c_str(), unsavable.c_str());
         // A project made for the file does not stay behind empty.
         if (!createdProject.empty())
             logic.close_project(createdProject.c_str());
