@@ -402,12 +402,22 @@ TEST_F(FileOperations, ASaveThatFailsForWhatTheProjectsHoldOffersNoOtherFolder)
     EXPECT_TRUE(project->is_modified());
     EXPECT_TRUE(app.getDirty() || project->is_modified());
 
-    // Mended, the same save goes through.
+    // A value longer than a project file holds: the box gives that cause, not the path's.
     object->set_label("Thing");
+    Obj::Property* note = object->add_property("Obj::PropertyString", "Note");
+    ASSERT_TRUE(note);
+    ASSERT_TRUE(note->set_value_text(std::string((16 << 20) + 100, 'n')));
+    EXPECT_FALSE(app.save_as());
+    EXPECT_EQ(closer.titles(), (QStringList{"Failed to save", "Failed to save"}));
+    EXPECT_TRUE(closer.informativeTexts().value(1).contains("16 MiB")) << closer.informativeTexts().value(1).toStdString();
+    EXPECT_FALSE(QFileInfo::exists(answer));
+
+    // Mended, the same save goes through.
+    ASSERT_TRUE(note->set_value_text("short"));
     closer.setAnswer(QMessageBox::No);
     EXPECT_TRUE(app.save_as());
     EXPECT_TRUE(read(answer).startsWith("PELMORA PROJECT FILE\n"));
-    EXPECT_EQ(closer.count(), 1);
+    EXPECT_EQ(closer.count(), 2);
 }
 
 TEST_F(FileOperations, AFallbackCopyKeepsTheNameChosenBesideOthers)
