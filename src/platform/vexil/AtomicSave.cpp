@@ -193,10 +193,12 @@ int createBeside(const std::string& path, std::string& tempName, int& error)
             }
             continue;
         }
-        // Another save's clean-up may have taken it between its creation and the lock.
+        // Another save's clean-up may have taken it between its creation and the lock; on
+        // a file system without locks it is written unlocked (and never taken for a leftover).
+        const bool taken = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
         struct stat opened, entry;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0
-            && ::lstat(tempName.c_str(), &entry) == 0 && sameEntry(opened, entry))
+        if (!taken && ::fstat(fd, &opened) == 0 && ::lstat(tempName.c_str(), &entry) == 0
+            && sameEntry(opened, entry))
             return fd;
         ::close(fd);
     }
