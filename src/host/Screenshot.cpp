@@ -1,5 +1,7 @@
 #include "Screenshot.h"
 
+#include <core/qPelmoraApplication.h>
+
 #include <vexil/AtomicSave.h>
 #include <vexil/MsgConsole.h>
 #include <vexil/PrintableText.h>
@@ -200,7 +202,14 @@ private:
         if (window)
             for (ctkVTKAbstractView* view : window->findChildren<ctkVTKAbstractView*>())
                 undrawn = undrawn || (view->isVisible() && (view->renderCount() == 0 || view->renderRefused()));
-        if (window && (undrawn || !drawingError.empty())) {
+        const std::size_t refused = Gui::qPelmoraApplication::command_line_files_not_opened();
+        if (window && refused > 0) {
+            // The picture would show a window without the file it was asked of.
+            failureSaid = true;
+            std::fprintf(stderr, "pelmora: no screenshot was written to %s: %zu of the files named on the command "
+                                 "line %s not opened\n",
+                         Vexil::printableText(target).c_str(), refused, refused == 1 ? "was" : "were");
+        } else if (window && (undrawn || !drawingError.empty())) {
             // A picture of a view that could not draw (black, or without part of a model)
             // would pass for what the files look like.
             failureSaid = true;

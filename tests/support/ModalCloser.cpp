@@ -24,6 +24,7 @@ void ModalCloser::poll()
     seenTitles << w->windowTitle();
     if (auto* box = qobject_cast<QMessageBox*>(w)) {
         seenTexts << box->text();
+        seenInformative << box->informativeText();
         seenFormats << box->textFormat();
         if (answer != QMessageBox::NoButton) {
             if (QAbstractButton* b = box->button(answer)) {
@@ -36,6 +37,7 @@ void ModalCloser::poll()
         return;
     }
     seenTexts << QString();
+    seenInformative << QString();
     if (auto* dlg = qobject_cast<QDialog*>(w))
         dlg->reject();
     else

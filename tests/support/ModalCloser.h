@@ -22,6 +22,8 @@ public:
     void setAnswer(QMessageBox::StandardButton b) { answer = b; }
     QStringList titles() const { return seenTitles; }
     QStringList texts() const { return seenTexts; }
+    // Each box's informative text (its reason), in the same order as texts().
+    QStringList informativeTexts() const { return seenInformative; }
     // How each message box meant to show its text (rich or plain).
     QList<Qt::TextFormat> formats() const { return seenFormats; }
     int count() const { return seenTitles.size(); }
@@ -32,6 +34,7 @@ private:
     QMessageBox::StandardButton answer;
     QStringList seenTitles;
     QStringList seenTexts;
+    QStringList seenInformative;
     QList<Qt::TextFormat> seenFormats;
 };
 

@@ -14,6 +14,7 @@
 #include <mrml/vtkMRMLScene.h>
 #include <obj/Application.h>
 #include <obj/Project.h>
+#include <obj/ProjectFile.h>
 #include <obj/PropertyCouple.h>
 #include <vexil/MsgConsole.h>
 #include <vexil/Exception.h>
@@ -266,19 +267,32 @@ bool openAnnotationListFile(const std::string& fileName)
     scene->SaveStateForUndo();
     // Absolute: the scene would take a relative name as relative to its own folder.
     storage->SetFileName(QFile::encodeName(info.absoluteFilePath()).constData());
-    // The reader's first complaint is the reason, said once in the refusal below.
+    // The reader's first complaint is the reason, said once in the refusal below.  What no
+    // project file can hold is refused too: taken in, it would make every later save of
+    // its project fail.
     std::string reason;
+    std::string unsavable;
     bool read = false;
     {
         ReaderComplaints complaints({storage, node});
-        read = addReadNode(scene, node, storage, [&] { return storage->ReadData(node) == 1; });
+        read = addReadNode(scene, node, storage, [&] {
+            std::string text;
+            if (storage->ReadData(node) != 1)
+                return false;
+            if (annotationNodeText(node, text))
+                unsavable = Obj::ProjectFile::value_error(text);
+            return unsavable.empty();
+        });
         reason = complaints.firstError;
         for (const std::string& warning : complaints.warnings)
             console.Warning("%s\n", warning.c_str());
     }
     if (!read) {
-        console.Error("Cannot read the annotation list file %s%s%s\n", Vexil::printableText(fileName).c_str(),
-                      reason.empty() ? "" : ": ", reason.c_str());
+        if (!unsavable.empty())
+            console.Error("Cannot open %s: %s\n", Vexil::printableText(fileName).c_str(), unsavable.c_str());
+        else
+            console.Error("Cannot read the annotation list file %s%s%s\n", Vexil::printableText(fileName).c_str(),
+                          reason.empty() ? "" : ": ", reason.c_str());
         // A project made for the file does not stay behind empty.
         if (!createdProject.empty())
             logic.close_project(createdProject.c_str());

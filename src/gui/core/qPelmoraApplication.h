@@ -206,7 +206,9 @@ protected:
 private:
     bool save_common(const std::string& fileName);
     bool close_projects_for_resume(const char* fileName);
-    bool save_as_sys_temp();
+    // Saves a copy to the temporary folder under the name of `intended`, the file the save
+    // could not reach.
+    bool save_as_sys_temp(const std::string& intended);
     void import_geom_from(const char* fileName, const char* projectName, const char* module, unsigned option,
                           bool geometry);
     void sendExport(const char* fileName, const char* projectName, const char* fileType,

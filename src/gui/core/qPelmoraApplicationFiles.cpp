@@ -65,8 +65,12 @@ bool askYesNo(const QString& title, const QString& text)
 
 // Creates the first free file of "<base>.pmdb", "<base>-1.pmdb", ... in `folder`, empty and
 // private, so that no other save takes the name; its path, or empty with the reason.
-QString reserveFreeName(const QString& folder, const QString& base, std::string& error)
+QString reserveFreeName(const QString& folder, QString base, std::string& error)
 {
+    // A name as long as a name may be keeps room for the number.
+    constexpr int NameMax = 255;
+    while (!base.isEmpty() && QFile::encodeName(base).size() + 12 > NameMax)
+        base.chop(base.size() > 1 && base.at(base.size() - 1).isLowSurrogate() ? 2 : 1);
     for (int n = 0; n < 100000; ++n) {
         const QString name = n == 0 ? base + QStringLiteral(".pmdb") : QStringLiteral("%1-%2.pmdb").arg(base).arg(n);
         const QString path = QDir(folder).filePath(name);
@@ -138,7 +142,7 @@ bool isNonAscii(const QString& name)
 
 // The window may be about to go (a quit that saved): the user is told before, in a box, and
 // on standard error unless the console copies its warnings there already.
-void tellWhereSaved(const QString& path)
+void tellWhereSaved(const QString& path, const QString& intended)
 {
     const std::string place = shown(path);
     if (!console().get_observer("StandardError"))
@@ -149,6 +153,8 @@ void tellWhereSaved(const QString& path)
                     QObject::tr("The projects were saved to the temporary file\n%1")
                         .arg(QString::fromUtf8(place.c_str())),
                     QMessageBox::Ok, MainWindow::get_main_window_inst());
+    box.setInformativeText(QObject::tr("%1 was not saved; the projects stay unsaved until a save reaches it.")
+                               .arg(QString::fromUtf8(shown(intended).c_str())));
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
@@ -456,8 +462,25 @@ void qPelmoraApplication::save_to(const char* fileName, const char* projectName,
 
 bool qPelmoraApplication::save()
 {
-    const std::string name = Obj::Application::instance().getApplicationFile();
-    return name.empty() ? save_as() : save_common(name);
+    Obj::Application& logic = Obj::Application::instance();
+    const std::string name = logic.getApplicationFile();
+    if (name.empty())
+        return save_as();
+    // Another window (or program) saved the file since this one read or wrote it: replacing
+    // it unasked would lose that work.
+    if (logic.application_file_changed_on_disk()) {
+        if (!may_ask_user()) {
+            console().Error("Not saved: %s was changed on disk since this window read or saved it, and a start "
+                            "without a window does not replace it unasked\n", shown(name).c_str());
+            return false;
+        }
+        if (!askYesNo(QObject::tr("File changed on disk"),
+                      QObject::tr("%1 was changed on disk since this window read or last saved it. Saving replaces "
+                                  "those changes with the projects open here. Save anyway?")
+                          .arg(QString::fromUtf8(name.c_str()))))
+            return false;
+    }
+    return save_common(name);
 }
 
 bool qPelmoraApplication::save_as()
@@ -479,7 +502,21 @@ bool qPelmoraApplication::save_as()
             shown(name).c_str());
         return false;
     }
-    return save_common(name.toUtf8().toStdString());
+    // Every file a save writes is one the program opens: a name without the project
+    // file's extension gets it, as a file dialog's default suffix would give it.
+    QString file = name;
+    if (!file.endsWith(QLatin1String(".pmdb"), Qt::CaseInsensitive)) {
+        file += QStringLiteral(".pmdb");
+        // The dialog asked about replacing the name typed, not this one.
+        if (QFileInfo(file).exists() || QFileInfo(file).isSymLink()) {
+            if (!may_ask_user())
+                return false;
+            if (!askYesNo(QObject::tr("Save %1").arg(appName),
+                          QObject::tr("%1 already exists.\nDo you want to replace it?").arg(file)))
+                return false;
+        }
+    }
+    return save_common(file.toUtf8().toStdString());
 }
 
 bool qPelmoraApplication::saveToTmp()
@@ -508,13 +545,18 @@ bool qPelmoraApplication::save_common(const std::string& fileName)
         setDirty(false);
         return true;
     }
+    const QString reason = QString::fromUtf8(logic.last_file_error().c_str());
     // What the projects hold fails wherever they go: another folder would not help.
-    const std::string content = Obj::ProjectFile::content_error(logic.get_projects());
-    if (!content.empty()) {
+    if (logic.last_save_failed_for_content()) {
+        const std::string content = Obj::ProjectFile::content_error(logic.get_projects());
         if (may_ask_user()) {
             QMessageBox box(QMessageBox::Warning, QObject::tr("Failed to save"),
-                            QObject::tr("The projects were not saved: %1").arg(QString::fromUtf8(content.c_str())),
+                            content.empty() ? QObject::tr("The projects were not saved.")
+                                            : QObject::tr("The projects were not saved: %1")
+                                                  .arg(QString::fromUtf8(content.c_str())),
                             QMessageBox::Ok, MainWindow::get_main_window_inst());
+            if (content.empty())
+                box.setInformativeText(reason);
             box.exec();
         }
         return false;
@@ -524,17 +566,27 @@ bool qPelmoraApplication::save_common(const std::string& fileName)
                         "to the system temporary path unasked\n");
         return false;
     }
-    if (!askYesNo(QObject::tr("Invalid path"),
-                  QObject::tr("Failed to save the application file to your designated path. "
-                              "Do you want to save projects to the system temporary path instead?")))
+    {
+        QMessageBox box(QMessageBox::Question, QObject::tr("Invalid path"),
+                        QObject::tr("Failed to save the application file to your designated path. "
+                                    "Do you want to save projects to the system temporary path instead?"),
+                        QMessageBox::Yes | QMessageBox::No, MainWindow::get_main_window_inst());
+        box.setDefaultButton(QMessageBox::No);
+        box.setInformativeText(reason);
+        box.layout()->setSizeConstraint(QLayout::SetFixedSize);
+        if (box.exec() != QMessageBox::Yes)
+            return false;
+    }
+    if (!save_as_sys_temp(fileName))
         return false;
-    if (!save_as_sys_temp())
-        return false;
-    setDirty(false);
+    // The file the user chose was not written: the next save tries it again, and until one
+    // reaches it the projects count as unsaved, so that closing asks.
+    logic.set_application_file(fileName);
+    setDirty(true);
     return true;
 }
 
-bool qPelmoraApplication::save_as_sys_temp()
+bool qPelmoraApplication::save_as_sys_temp(const std::string& intended)
 {
     Obj::Application& logic = Obj::Application::instance();
     auto& console = Vexil::MsgConsoleSingleton::Instance();
@@ -544,12 +596,13 @@ bool qPelmoraApplication::save_as_sys_temp()
     const QString usual = QDir(QString::fromUtf8(logic.get_sys_temp_directory().c_str()))
                               .filePath(QStringLiteral("Pelmora21-%1").arg(::geteuid()));
     const QString folder = QDir::cleanPath(QString::fromUtf8(logic.getTempAppFolder().c_str()));
-    // The project keeps its file name, with a number added when an earlier fallback save
-    // holds that name already.
-    const std::string appFile = logic.getApplicationFile();
-    QString base = appFile.empty()
+    // The copy keeps the name of the file the user chose, with a number added when an
+    // earlier fallback save holds that name already.
+    QString base = intended.empty()
         ? QStringLiteral("Untitled")
-        : QFileInfo(QDir::fromNativeSeparators(QString::fromUtf8(appFile.c_str()))).fileName();
+        : QFileInfo(QDir::fromNativeSeparators(QString::fromUtf8(intended.c_str()))).fileName();
+    if (base.isEmpty())
+        base = QStringLiteral("Untitled");
     if (base.endsWith(QLatin1String(".pmdb"), Qt::CaseInsensitive))
         base.chop(5);
     std::string error;
@@ -559,7 +612,7 @@ bool qPelmoraApplication::save_as_sys_temp()
         return false;
     }
     const QByteArray file = path.toUtf8();
-    if (!logic.save_as_file(1, file.constData())) {
+    if (!logic.save_copy_to_file(1, file.constData())) {
         QFile::remove(path);
         return false;
     }
@@ -570,7 +623,9 @@ bool qPelmoraApplication::save_as_sys_temp()
                         shown(path).c_str(), shown(usual).c_str(), shown(folder).c_str());
     else
         console.Warning("The projects were saved to the temporary file %s\n", shown(path).c_str());
-    tellWhereSaved(path);
+    console.Warning("%s was not saved: its projects stay unsaved until a save reaches it\n",
+                    shown(intended).c_str());
+    tellWhereSaved(path, QString::fromUtf8(intended.c_str()));
     return true;
 }
 

@@ -564,12 +564,62 @@ Project* Application::open_model_file(const std::string& path)
     return project;
 }
 
+Application::FileStamp Application::stampOf(const std::string& path)
+{
+    FileStamp stamp;
+    struct stat info;
+    // Only a file can be replaced with the projects; a save over anything else fails.
+    if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return stamp;
+    stamp.known = true;
+    stamp.device = static_cast<unsigned long long>(info.st_dev);
+    stamp.inode = static_cast<unsigned long long>(info.st_ino);
+    stamp.size = static_cast<long long>(info.st_size);
+    stamp.modifiedSeconds = static_cast<long long>(info.st_mtim.tv_sec);
+    stamp.modifiedNanoseconds = static_cast<long long>(info.st_mtim.tv_nsec);
+    return stamp;
+}
+
+bool Application::writeProjectFile(int fileType, const std::string& file)
+{
+    contentError = false;
+    return projectFileStep(fileError, fileType, [&] {
+        try {
+            ProjectFile::save(file, get_projects(), currentProject);
+        }
+        catch (const ProjectFile::ContentError&) {
+            contentError = true;
+            throw;
+        }
+    });
+}
+
+bool Application::save_copy_to_file(int fileType, const char* path)
+{
+    return writeProjectFile(fileType, path ? path : "");
+}
+
+void Application::set_application_file(const std::string& path)
+{
+    applicationFile = path;
+    applicationFileStamp = stampOf(path);
+}
+
+bool Application::application_file_changed_on_disk() const
+{
+    if (!applicationFileStamp.known)
+        return false;
+    const FileStamp now = stampOf(applicationFile);
+    return now.known && !(now == applicationFileStamp);
+}
+
 bool Application::save_as_file(int fileType, const char* path)
 {
     const std::string file = path ? path : "";
-    if (!projectFileStep(fileError, fileType, [&] { ProjectFile::save(file, get_projects(), currentProject); }))
+    if (!writeProjectFile(fileType, file))
         return false;
     applicationFile = file;
+    applicationFileStamp = stampOf(file);
     for (Project* project : get_projects())
         project->set_modified(false);
     dirty = false;
@@ -580,9 +630,12 @@ bool Application::resume_from_file(int fileType, const char* path)
 {
     const std::string file = path ? path : "";
     std::vector<Project*> resumed;
+    // Taken before the file is read: a change made while it is read counts as a change.
+    const FileStamp stamp = stampOf(file);
     if (!projectFileStep(fileError, fileType, [&] { resumed = ProjectFile::resume(*this, file); }))
         return false;
     applicationFile = file;
+    applicationFileStamp = stamp;
     resumedProjects.clear();
     for (Project* project : resumed)
         resumedProjects.push_back(project->get_name());

@@ -111,6 +111,19 @@ public:
     bool check_project_file(int fileType, const char* path);
     std::string getApplicationFile() const { return applicationFile; }
     const std::string& last_file_error() const { return fileError; }
+    // Whether the last save failed for what the projects hold (a value too long for a
+    // project file, say), so that no other place would take them either.
+    bool last_save_failed_for_content() const { return contentError; }
+    // Writes the projects to `path` as save_as_file does, as a copy: the application file
+    // and the projects' modified state stay as they were.
+    bool save_copy_to_file(int fileType, const char* path);
+    // Makes `path` the application file without writing it (a save that went elsewhere
+    // keeps the name the user chose); the file there now counts as the one last seen.
+    void set_application_file(const std::string& path);
+    // Whether the application file was changed on disk (another file put in its place, or
+    // its size or modification time changed) since this program last read or wrote it;
+    // false when it is gone, is no file, or was never read here.
+    bool application_file_changed_on_disk() const;
     // Runs what follows a resume: each project resumed is refreshed once.
     void ExecuteAfterResume();
     // Checks the current project's input before work on it; the stand-in has no solver
@@ -163,8 +176,24 @@ private:
     // Takes in a project set up beforehand (kind, feeder type), names it after `name`
     // made unique and announces it complete.
     Project* adopt_project(std::unique_ptr<Project> project, const char* name, const char* label);
+    // What the application file was when it was last read or written here.
+    struct FileStamp
+    {
+        bool known = false;
+        unsigned long long device = 0, inode = 0;
+        long long size = 0, modifiedSeconds = 0, modifiedNanoseconds = 0;
+        bool operator==(const FileStamp& o) const
+        {
+            return known == o.known && device == o.device && inode == o.inode && size == o.size
+                && modifiedSeconds == o.modifiedSeconds && modifiedNanoseconds == o.modifiedNanoseconds;
+        }
+    };
+    static FileStamp stampOf(const std::string& path);
+    bool writeProjectFile(int fileType, const std::string& path);
     std::string applicationFile;
+    FileStamp applicationFileStamp;
     std::string fileError;
+    bool contentError = false;
     std::vector<std::string> resumedProjects;
 
     FilterTable importFilters, exportFilters, projectDBFilters;

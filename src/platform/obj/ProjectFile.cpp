@@ -772,7 +772,11 @@ struct LinkMap
 };
 
 // A link's value text rewritten for the names and ids the objects have now.
-std::string relinked(const PropertyRecord& record, const std::string& writtenProject, const LinkMap& links)
+// The value `record` takes in the project made of `writtenProject`, its links turned to the
+// ids the objects took there.  Entries of a member list that name no object of `project`
+// are left out, and the list keeps the others; each one left out goes to `dropped`.
+std::string relinked(const PropertyRecord& record, const std::string& writtenProject, const LinkMap& links,
+                     const Project* project, std::vector<std::string>& dropped)
 {
     std::vector<std::string> entries;
     if (record.type == PropertyCouple::getClassTypeId().get_name()) {
@@ -792,8 +796,10 @@ std::string relinked(const PropertyRecord& record, const std::string& writtenPro
         std::vector<std::string> kept;
         for (const std::string& entry : entries) {
             unsigned int id = 0;
-            if (parseUnsigned(entry, id) && links.mapped(writtenProject, id))
+            if (parseUnsigned(entry, id) && links.mapped(writtenProject, id) && (!project || project->get_object(id)))
                 kept.push_back(std::to_string(id));
+            else
+                dropped.push_back(entry);
         }
         return ValueText::listText(kept);
     }
@@ -967,7 +973,17 @@ void applyProperties(PropertyContainer& container, const std::vector<PropertyRec
         }
         if (property->get_value_text() == record.value)
             continue;
-        const std::string value = relinked(record, writtenProject, links);
+        const auto* object = dynamic_cast<const ProjectObject*>(&container);
+        const Project* project = object ? object->get_project() : dynamic_cast<const Project*>(&container);
+        std::vector<std::string> dropped;
+        const std::string value = relinked(record, writtenProject, links, project, dropped);
+        // A copy leaves out the members that were not copied with their group; a file names
+        // each entry it held that named nothing.
+        if (links.ids.find(writtenProject) == links.ids.end())
+            for (const std::string& entry : dropped)
+                console.Warning("Property '%s' of %s: the entry '%s' names no object of the project and is left out\n",
+                                ValueText::printable(record.name).c_str(), ValueText::printable(owner).c_str(),
+                                ValueText::printable(entry).c_str());
         if (!property->set_value_text(value)) {
             const std::string why = quantityTextProblem(*property, value);
             console.Warning("Property '%s' of %s keeps its value: '%s' is not valid%s%s\n",
@@ -1056,16 +1072,29 @@ void ProjectFile::save(const std::string& path, const std::vector<Project*>& pro
     // A file that could not be read back is not written.
     const std::string content = content_error(projects);
     if (!content.empty())
-        throw Error("Cannot write the project file " + Vexil::printableText(path) + ": " + content);
+        throw ContentError("Cannot write the project file " + Vexil::printableText(path) + ": " + content);
     const std::string bytes = write(projects, current);
     if (const std::size_t line = overlongRecord(bytes))
-        throw Error("Cannot write the project file " + Vexil::printableText(path) + ": its record at line "
+        throw ContentError("Cannot write the project file " + Vexil::printableText(path) + ": its record at line "
                     + std::to_string(line) + " would be longer than the "
                     + std::to_string(MaxRecordBytes >> 20) + " MiB a project file may hold in one record");
     // A failure leaves the earlier file as it was.
     std::string error;
     if (!Vexil::saveFileAtomically(path, bytes, error))
         throw Error("Cannot write the project file " + Vexil::printableText(path) + ": " + error);
+}
+
+std::string ProjectFile::value_error(std::string_view value)
+{
+    // The record's keyword, the property's name and type take a few dozen bytes more.
+    constexpr std::size_t Others = 4096;
+    std::string encoded;
+    Vexil::percentEncodeTo(encoded, value, reserved);
+    if (encoded.size() + Others <= MaxRecordBytes)
+        return {};
+    return "it holds " + std::to_string(value.size()) + " bytes of text, more than the "
+        + std::to_string(MaxRecordBytes >> 20) + " MiB a project file can hold in one value, so no project "
+        "holding it could be saved";
 }
 
 bool ProjectFile::is_project_file(const std::string& path)

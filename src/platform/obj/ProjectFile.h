@@ -29,6 +29,7 @@
 #include <iosfwd>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Obj {
@@ -53,6 +54,13 @@ public:
         using std::runtime_error::runtime_error;
     };
 
+    // A save refused for what the projects hold: no other place would take them either.
+    class ContentError : public Error
+    {
+    public:
+        using Error::Error;
+    };
+
     // The bytes of a project file holding `projects`.
     static std::string write(const std::vector<Project*>& projects, const Project* current);
     // Writes the file through a temporary one that replaces `path` only when complete;
@@ -67,6 +75,9 @@ public:
     // Why `projects` could not be written to a project file wherever it goes (a label too
     // long, say); empty when nothing in them stands in the way.
     static std::string content_error(const std::vector<Project*>& projects);
+    // Why a property value `value` could not be written to a project file; empty when it
+    // could.  What the program reads in is checked with it, so that it can be saved again.
+    static std::string value_error(std::string_view value);
     // Whether `path` begins as a project file does (its first line); says nothing about
     // whether the rest can be read.
     static bool is_project_file(const std::string& path);

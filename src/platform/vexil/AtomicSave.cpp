@@ -3,14 +3,15 @@
 #include "MsgConsole.h"
 #include "PrintableText.h"
 
-#include <atomic>
 #include <cerrno>
-#include <chrono>
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <system_error>
 
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -135,22 +136,71 @@ bool mayAppendToFile(const std::string& path, unsigned owner, std::string& error
 
 namespace {
 
-// A name beside `path` that no file has yet, created with the default permissions.
+// The temporary files of a save sit beside its target under short names of their own, so
+// that a target whose name is as long as a name may be still gets one; the hash of the
+// target's name ties them to it, so that what an interrupted save left can be found.  A
+// save holds a lock on its temporary file while it writes: an unlocked one is a leftover.
+std::uint64_t nameHash(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    std::uint64_t hash = 14695981039346656037ull;
+    for (size_t i = slash == std::string::npos ? 0 : slash + 1; i < path.size(); ++i) {
+        hash ^= static_cast<unsigned char>(path[i]);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+bool sameEntry(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Removes the temporary files that interrupted saves of `path` left: only regular files of
+// this user under the names our saves give, and only those no save is writing now.
+void removeLeftovers(const std::string& path)
+{
+    for (unsigned slot = 0; slot < temporaryFileSlots; ++slot) {
+        const std::string name = temporaryFileName(path, slot);
+        struct stat entry;
+        if (::lstat(name.c_str(), &entry) != 0 || !S_ISREG(entry.st_mode) || entry.st_uid != ::geteuid())
+            continue;
+        int fd = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            fd = ::open(name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat opened;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 && sameEntry(opened, entry)
+            && ::lstat(name.c_str(), &entry) == 0 && sameEntry(opened, entry))
+            ::unlink(name.c_str());
+        ::close(fd);
+    }
+}
+
+// A temporary file beside `path` that no file had, created with the default permissions
+// and locked for this save.
 int createBeside(const std::string& path, std::string& tempName, int& error)
 {
-    static std::atomic<unsigned> counter{0};
-    const auto seed = static_cast<unsigned long long>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const unsigned long long salt = seed * 2654435761u + counter.fetch_add(1) * 40503u + static_cast<unsigned>(::getpid());
-        tempName = path + ".tmp-" + std::to_string(salt % 100000000u);
-        const int fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0)
-            return fd;
-        if (errno != EEXIST) {
-            error = errno;
-            return -1;
+    removeLeftovers(path);
+    for (unsigned slot = 0; slot < temporaryFileSlots; ++slot) {
+        tempName = temporaryFileName(path, slot);
+        const int fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno != EEXIST) {
+                error = errno;
+                return -1;
+            }
+            continue;
         }
+        // Another save's clean-up may have taken it between its creation and the lock; on
+        // a file system without locks it is written unlocked (and never taken for a leftover).
+        const bool taken = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+        struct stat opened, entry;
+        if (!taken && ::fstat(fd, &opened) == 0 && ::lstat(tempName.c_str(), &entry) == 0
+            && sameEntry(opened, entry))
+            return fd;
+        ::close(fd);
     }
     error = EEXIST;
     return -1;
@@ -191,6 +241,14 @@ bool writeInPlace(const std::string& path, std::string_view data, std::string& e
 }
 
 } // namespace
+
+std::string temporaryFileName(const std::string& path, unsigned slot)
+{
+    char name[48];
+    std::snprintf(name, sizeof name, ".pmsave-%016llx-%u", static_cast<unsigned long long>(nameHash(path)), slot);
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(name) : path.substr(0, slash + 1) + name;
+}
 
 bool readOpenFile(int fd, std::string& content, size_t maxBytes)
 {

@@ -10,7 +10,7 @@ namespace Vexil {
 
 // Replaces the content of the file at `path` with `data`, or leaves it as it was.
 //
-// The bytes go to a new file beside the target, are checked on their way to the disk
+// The bytes go to a new file beside the target (see temporaryFileName), are checked on their way to the disk
 // (a full disk fails here, not later) and then renamed over the target.  A symbolic link
 // is written through to the file it names; a file written over keeps its permissions.
 // When the folder allows no new file but the file itself is writable, the file is
@@ -19,6 +19,13 @@ namespace Vexil {
 //
 // Returns false with the reason in `error` when the file could not be saved.
 bool saveFileAtomically(const std::string& path, std::string_view data, std::string& error);
+
+// The temporary files of a save of `path` are named temporaryFileName(path, slot) for a
+// slot below temporaryFileSlots: short names in the target's folder that fit wherever the
+// target's name does.  A save first removes those that an interrupted save of the same
+// target left (files of this user that no save is writing).
+constexpr unsigned temporaryFileSlots = 16;
+std::string temporaryFileName(const std::string& path, unsigned slot);
 
 // Follows the symbolic links at `path` to the file they finally name (which need not
 // exist yet), by the rule the saves keep: in a shared folder such as /tmp only links of

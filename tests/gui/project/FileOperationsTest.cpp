@@ -95,6 +95,18 @@ protected:
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
+    // The file the last fallback save wrote, as the console named it.
+    static QString lastFallbackCopy(const ConsoleCapture& console)
+    {
+        const std::string said = "The projects were saved to the temporary file ";
+        QString copy;
+        for (const ConsoleCapture::Line& line : console.lines())
+            if (line.level == ConsoleCapture::Level::Warning && line.text.rfind(said, 0) == 0) {
+                const std::string rest = line.text.substr(said.size());
+                copy = QString::fromStdString(rest.substr(0, rest.find_first_of(":\n")));
+            }
+        return copy;
+    }
     Obj::Project* newProject()
     {
         pmMsg::runCommand(pmMsg::CMD_NEW_PROJECT, 1, {"Unnamed Project"});
@@ -263,18 +275,23 @@ TEST_F(FileOperations, AFailedSaveKeepsTheOldFileAndOffersTheTemporaryFolder)
     EXPECT_TRUE(app.getDirty() || project->is_modified());
     EXPECT_EQ(dir.filePath("kept.pmdb").toStdString(), logic.app().getApplicationFile());
 
-    // Yes: the projects go to this user's private folder in the temporary folder, under
-    // the application file's name, and the console says where.
+    // Yes: a copy goes to this user's private folder in the temporary folder, under the
+    // name chosen, and the console says where.  The chosen file stays the one the next
+    // save goes to, and the projects stay unsaved until one reaches it.
     closer.setAnswer(QMessageBox::Yes);
     const QString folder = QDir(QDir::tempPath()).filePath(QStringLiteral("Pelmora21-%1").arg(::geteuid()));
     QDir(folder).removeRecursively();
     EXPECT_TRUE(app.save_as());
-    const QString fallback = QDir(folder).filePath("kept.pmdb");
+    const QString fallback = QDir(folder).filePath("taken.pmdb");
     EXPECT_TRUE(QFileInfo::exists(fallback));
     EXPECT_TRUE(console.contains(ConsoleCapture::Level::Warning,
                                  "The projects were saved to the temporary file " + fallback.toStdString() + "\n"));
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Warning,
+                                 dir.filePath("taken.pmdb").toStdString()
+                                     + " was not saved: its projects stay unsaved until a save reaches it\n"));
     EXPECT_EQ(before, read(dir.filePath("kept.pmdb")));
-    EXPECT_FALSE(project->is_modified());
+    EXPECT_TRUE(app.getDirty());
+    EXPECT_EQ(dir.filePath("taken.pmdb").toStdString(), logic.app().getApplicationFile());
     struct stat info;
     ASSERT_EQ(::stat(QFile::encodeName(folder).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0700u);
@@ -287,7 +304,7 @@ TEST_F(FileOperations, AFailedSaveKeepsTheOldFileAndOffersTheTemporaryFolder)
     answer = dir.filePath("taken.pmdb");
     EXPECT_TRUE(app.save_as());
     EXPECT_EQ(first, read(fallback));
-    EXPECT_TRUE(QFileInfo::exists(QDir(folder).filePath("kept-1.pmdb")));
+    EXPECT_TRUE(QFileInfo::exists(QDir(folder).filePath("taken-1.pmdb")));
 
     // Something of that name that is no folder of this user (a link another user planted,
     // to a file or to a folder) is not used: the projects go to a fresh private folder
@@ -300,7 +317,7 @@ TEST_F(FileOperations, AFailedSaveKeepsTheOldFileAndOffersTheTemporaryFolder)
         console.clear();
         answer = dir.filePath("taken.pmdb");
         EXPECT_TRUE(app.save_as());
-        const QString saved = QString::fromStdString(logic.app().getApplicationFile());
+        const QString saved = lastFallbackCopy(console);
         const QString fresh = QFileInfo(saved).absolutePath();
         EXPECT_TRUE(fresh.startsWith(folder + "-")) << saved.toStdString();
         EXPECT_TRUE(read(saved).startsWith("PELMORA PROJECT FILE\n"));
@@ -337,8 +354,9 @@ TEST_F(FileOperations, FallbackSavesBesideATakenFolderNameShareOnePrivateFolder)
     for (int i = 0; i < 3; ++i) {
         project->add_object("Obj::ProjectObject", ("Later " + std::to_string(i)).c_str());
         answer = dir.filePath("taken.pmdb");
+        console.clear();
         ASSERT_TRUE(app.save_as());
-        saved << QString::fromStdString(logic.app().getApplicationFile());
+        saved << lastFallbackCopy(console);
     }
     // Three saves, one private folder, each save under a name of its own.
     QStringList made = QDir(QDir::tempPath()).entryList({pattern}, QDir::Dirs);
@@ -384,32 +402,42 @@ TEST_F(FileOperations, ASaveThatFailsForWhatTheProjectsHoldOffersNoOtherFolder)
     EXPECT_TRUE(project->is_modified());
     EXPECT_TRUE(app.getDirty() || project->is_modified());
 
-    // Mended, the same save goes through.
+    // A value longer than a project file holds: the box gives that cause, not the path's.
     object->set_label("Thing");
+    Obj::Property* note = object->add_property("Obj::PropertyString", "Note");
+    ASSERT_TRUE(note);
+    ASSERT_TRUE(note->set_value_text(std::string((16 << 20) + 100, 'n')));
+    EXPECT_FALSE(app.save_as());
+    EXPECT_EQ(closer.titles(), (QStringList{"Failed to save", "Failed to save"}));
+    EXPECT_TRUE(closer.informativeTexts().value(1).contains("16 MiB")) << closer.informativeTexts().value(1).toStdString();
+    EXPECT_FALSE(QFileInfo::exists(answer));
+
+    // Mended, the same save goes through.
+    ASSERT_TRUE(note->set_value_text("short"));
     closer.setAnswer(QMessageBox::No);
     EXPECT_TRUE(app.save_as());
     EXPECT_TRUE(read(answer).startsWith("PELMORA PROJECT FILE\n"));
-    EXPECT_EQ(closer.count(), 1);
+    EXPECT_EQ(closer.count(), 2);
 }
 
-TEST_F(FileOperations, AProjectNeverSavedFallsBackUnderTheDefaultNameBesideOthers)
+TEST_F(FileOperations, AFallbackCopyKeepsTheNameChosenBesideOthers)
 {
     newProject()->add_object("Obj::ProjectObject", "Fresh");
     const QString folder = QDir(QDir::tempPath()).filePath(QStringLiteral("Pelmora21-%1").arg(::geteuid()));
     QDir(folder).removeRecursively();
     QDir().mkpath(folder);
     write("other", "another project's fallback");
-    ASSERT_TRUE(QFile::copy(dir.filePath("other"), QDir(folder).filePath("Untitled.pmdb")));
+    ASSERT_TRUE(QFile::copy(dir.filePath("other"), QDir(folder).filePath("taken.pmdb")));
 
     ConsoleCapture console;
     ModalCloser closer(QMessageBox::Yes);
     QDir(dir.path()).mkpath("taken.pmdb");
     answer = dir.filePath("taken.pmdb");
     EXPECT_TRUE(app.save_as());
-    const QString saved = QDir(folder).filePath("Untitled-1.pmdb");
-    EXPECT_EQ(read(QDir(folder).filePath("Untitled.pmdb")), QByteArray("another project's fallback"));
+    const QString saved = QDir(folder).filePath("taken-1.pmdb");
+    EXPECT_EQ(read(QDir(folder).filePath("taken.pmdb")), QByteArray("another project's fallback"));
     EXPECT_TRUE(read(saved).startsWith("PELMORA PROJECT FILE\n"));
-    EXPECT_EQ(saved.toStdString(), logic.app().getApplicationFile());
+    EXPECT_EQ(answer.toStdString(), logic.app().getApplicationFile());
     EXPECT_TRUE(console.contains(ConsoleCapture::Level::Warning,
                                  "The projects were saved to the temporary file " + saved.toStdString() + "\n"));
     // The folder made by an earlier run with looser permissions is made private again.

@@ -28,6 +28,7 @@ struct ProcessRun
     int exitCode = -1;
     bool finished = false;
     QString out;
+    QString err;
     QString log;
 
     // The value printed as "key=value" by the driver's report.
@@ -60,6 +61,7 @@ ProcessRun runProgram(const QString& program, const QStringList& args, const QSt
         p.kill();
     r.exitCode = p.exitCode();
     r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
     QFile f(logFile);
     if (f.open(QIODevice::ReadOnly))
         r.log = QString::fromUtf8(f.readAll());
@@ -108,6 +110,18 @@ TEST_F(Startup, HostWritesAScreenshotOfTheMainWindow)
     ASSERT_FALSE(image.isNull());
     EXPECT_GE(image.width(), 400);
     EXPECT_GE(image.height(), 300);
+
+    // A start that refuses its file pictures no window without it, and fails.
+    const QString refusedShot = dir.filePath("refused.png");
+    QFile fake(dir.filePath("fake.pmdb"));
+    ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
+    fake.write("not a project file\n");
+    fake.close();
+    r = runProgram(PELMORA_HOST, {"--screenshot", refusedShot, "--log", logFile(), fake.fileName()}, logFile());
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 1) << r.log.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(refusedShot));
+    EXPECT_TRUE(r.err.contains("no screenshot was written to " + refusedShot)) << r.err.toStdString();
 }
 
 TEST_F(Startup, HostRefusesAnOptionWithoutItsFile)

@@ -176,3 +176,44 @@ TEST(GroupCycles, TheLogicAndScriptLinesRefuseAMemberThatHoldsTheGroup)
     c->add_object(b);   // B no longer holds C
     EXPECT_EQ(c->get_objects(), (std::vector<Obj::ProjectObject*>{plain, b}));
 }
+
+// A member list read from a file keeps every entry that names an object of the project,
+// in order; each entry that names none is left out and named in a warning.
+TEST(GroupMembers, EntriesThatNameNoObjectAreLeftOutAndNamedAndTheOthersKept)
+{
+    const struct { const char* list; std::vector<unsigned> kept; std::vector<const char*> dropped; } cases[] = {
+        {"[2,3,]", {2, 3}, {}},
+        {"[2,7,3,]", {2, 3}, {"7"}},
+        {"[7,]", {}, {"7"}},
+        {"[2,abc,3,]", {2, 3}, {"abc"}},
+        {"[0,2,]", {2}, {"0"}},
+        {"[-3,2,]", {2}, {"-3"}},
+        {"[99999999999,2,]", {2}, {"99999999999"}},
+        {"[2,,3,]", {2, 3}, {""}},
+        {"[2,3x,]", {2}, {"3x"}},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.list);
+        ScopedLogic logic;
+        const QString path = dir.filePath("members.pmdb");
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(projectFile({std::string("1\tG\t") + c.list, "2\tA\t[]", "3\tB\t[]"}));
+        f.close();
+        ConsoleCapture console;
+        ASSERT_TRUE(logic.app().resume_from_file(1, QFile::encodeName(path).constData()));
+        auto* group = dynamic_cast<Obj::ProjectObjectGroup*>(logic.app().get_project("P")->get_object(1u));
+        ASSERT_TRUE(group);
+        std::vector<unsigned> members;
+        for (const Obj::ProjectObject* member : group->get_objects())
+            members.push_back(member->getObjectId());
+        EXPECT_EQ(members, c.kept);
+        for (const char* entry : c.dropped)
+            EXPECT_TRUE(console.contains(ConsoleCapture::Level::Warning,
+                                         std::string("Property 'Member' of object G: the entry '") + entry
+                                             + "' names no object of the project and is left out"));
+        EXPECT_EQ(console.count(ConsoleCapture::Level::Warning, "names no object"), int(c.dropped.size()));
+        EXPECT_FALSE(console.contains(ConsoleCapture::Level::Warning, "keeps its value"));
+    }
+}

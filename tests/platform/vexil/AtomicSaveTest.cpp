@@ -15,6 +15,8 @@
 
 #include <string>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -124,6 +126,59 @@ TEST(AtomicSave, ReadOnlyFolderIsWrittenInPlaceAndTheConsoleSaysSo)
     EXPECT_FALSE(created);
     EXPECT_NE(createError.find("Permission denied"), std::string::npos) << createError;
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+// What lies beside the target under the names of its temporary files, and whether the
+// next save removes it: only what an interrupted save of this target left.
+TEST(AtomicSave, ANameAsLongAsTheFolderTakesIsSavedAndOnlyLeftoversOfItsOwnSavesAreRemoved)
+{
+    enum class Beside { Nothing, Leftover, LeftoverInALaterSlot, BeingWritten, OtherTargets, Link, Folder };
+    const struct { Beside beside; bool removed; } cases[] = {
+        {Beside::Nothing, false},     {Beside::Leftover, true}, {Beside::LeftoverInALaterSlot, true},
+        {Beside::BeingWritten, false}, {Beside::OtherTargets, false}, {Beside::Link, false},
+        {Beside::Folder, false},
+    };
+    for (const int length : {1, 20, 243, 250, 255}) {
+        for (const auto& c : cases) {
+            QTemporaryDir dir;
+            const QString path = dir.filePath(QString(length, QLatin1Char('n')));
+            const unsigned slot = c.beside == Beside::LeftoverInALaterSlot ? 5 : 0;
+            const QString other = dir.filePath(QStringLiteral("other.pmdb"));
+            const QString beside = QFile::decodeName(Vexil::temporaryFileName(
+                local(c.beside == Beside::OtherTargets ? other : path), slot).c_str());
+            int held = -1;
+            switch (c.beside) {
+            case Beside::Nothing: break;
+            case Beside::Leftover: case Beside::LeftoverInALaterSlot: case Beside::OtherTargets:
+                writeRaw(beside, "half a save");
+                break;
+            case Beside::BeingWritten:
+                writeRaw(beside, "a save going on");
+                held = ::open(QFile::encodeName(beside).constData(), O_RDONLY | O_CLOEXEC);
+                ASSERT_EQ(::flock(held, LOCK_EX), 0);
+                break;
+            case Beside::Link: ASSERT_TRUE(QFile::link(other, beside)); break;
+            case Beside::Folder: ASSERT_TRUE(QDir().mkdir(beside)); break;
+            }
+            const std::string label = std::to_string(length) + " bytes, case " + std::to_string(int(c.beside));
+            for (const char* content : {"first", "second"}) {
+                std::string error;
+                EXPECT_TRUE(Vexil::saveFileAtomically(local(path), content, error)) << label << ": " << error;
+                EXPECT_EQ(readRaw(path), QByteArray(content)) << label;
+            }
+            const bool present = c.beside != Beside::Nothing && (QFileInfo(beside).exists() || QFileInfo(beside).isSymLink());
+            EXPECT_EQ(present, c.beside != Beside::Nothing && !c.removed) << label;
+            // Nothing else is left: the target, and what the case put beside it.
+            const QStringList left = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                                                | QDir::NoDotAndDotDot);
+            EXPECT_EQ(left.size(), present ? 2 : 1) << label << ": " << left.join(' ').toStdString();
+            if (held >= 0)
+                ::close(held);
+        }
+    }
+    // The names fit wherever the target's does.
+    EXPECT_LE(QFileInfo(QFile::decodeName(Vexil::temporaryFileName(std::string(255, 'n'), 15).c_str()))
+                  .fileName().size(), 30);
 }
 
 TEST(AtomicSave, RefusesWhatIsNoRegularFile)
