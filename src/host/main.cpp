@@ -9,10 +9,11 @@
 //                      the command line was not opened.
 //   --screenshot FILE  save a PNG of the main window once start-up is done, then quit;
 //                      refusals go to standard error and set the exit status as with
-//                      --hidden
+//                      --hidden; refused at once on a window system without OpenGL
 //   --log FILE         append every console line, with its level, to FILE: a new or
 //                      empty file, or a log written before (LogFileObserver.h)
 
+#include "DisplayCheck.h"
 #include "HostOptions.h"
 #include "LogFileObserver.h"
 #include "Screenshot.h"
@@ -64,21 +65,6 @@ std::string startRoomProblem()
            std::to_string(AddressSpace::mib(left)) + " MiB";
 }
 
-// Empty when the window system Qt uses on this machine (X11, unless QT_QPA_PLATFORM names
-// another) has a display to connect to, else why not.  Without one Qt ends the process with
-// an abort and advice to reinstall, which is neither true nor a failure a script can read.
-std::string displayProblem()
-{
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (platform && *platform && std::strncmp(platform, "xcb", 3) != 0)
-        return {};   // offscreen, Wayland and the others find their own way
-    const char* display = std::getenv("DISPLAY");
-    if (display && *display)
-        return {};
-    return "cannot start: there is no display to show the window on (DISPLAY is not set): start it in a desktop "
-           "session, under xvfb-run, or with QT_QPA_PLATFORM=offscreen";
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -94,11 +80,20 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    for (const std::string& problem : {displayProblem(), startRoomProblem()}) {
+    const Host::WindowSystem windowSystem = Host::windowSystem(options.arguments);
+    for (const std::string& problem : {windowSystem.problem, startRoomProblem()}) {
         if (!problem.empty()) {
             std::fprintf(stderr, "pelmora: %s\n", problem.c_str());
             return 1;
         }
+    }
+    // The 3D views of such a window system never draw: a wait for their first frame would
+    // end only when the screenshot gives up.
+    if (!options.screenshotFile.empty() && !options.hidden && windowSystem.withoutOpenGL()) {
+        std::fprintf(stderr, "pelmora: no screenshot was written to %s: the window system \"%s\" has no OpenGL to draw "
+                     "the 3D view with; take it on a display (under xvfb-run, for one)\n",
+                     Vexil::printableText(options.screenshotFile).c_str(), windowSystem.platform.c_str());
+        return 1;
     }
 
     // VTK's messages reach the console (and from there standard error and the log) through

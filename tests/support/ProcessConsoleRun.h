@@ -3,6 +3,7 @@
 // Running real programs in the process console, for the tests that drive it.
 
 #include <dialogs/DlgIPCImp.h>
+#include <support/HangGuard.h>
 
 #include <QDir>
 #include <QFile>
@@ -57,7 +58,7 @@ inline bool runScript(Gui::DlgIPCImp& console, const QString& script, const QStr
 {
     if (!console.startRunning(executable, {QStringLiteral("-c"), script}))
         return false;
-    return QTest::qWaitFor([&] { return endReported(console); }, 20000);
+    return QTest::qWaitFor([&] { return endReported(console); }, PelmoraTest::HangGuardMs);
 }
 
 // A console whose Save button is answered with `answer` instead of a file dialog.

@@ -4,6 +4,7 @@
 // opened again.
 
 #include <commands/Command.h>
+#include <support/HangGuard.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
 #include <mainwindow/MainWindow.h>
@@ -133,7 +134,7 @@ protected:
             if (item->text().remove(QLatin1Char('&')) == QLatin1String(entry))
                 action = item;
         ASSERT_NE(action, nullptr) << entry;
-        ASSERT_TRUE(QTest::qWaitFor([action] { return action->isEnabled(); }, 20000)) << entry;
+        ASSERT_TRUE(QTest::qWaitFor([action] { return action->isEnabled(); }, PelmoraTest::HangGuardMs)) << entry;
         action->trigger();
         settle();
     }

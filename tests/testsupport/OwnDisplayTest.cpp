@@ -3,6 +3,7 @@
 // the same moment by the same main(), fills its clipboard and activates its own window.
 
 #include <support/OwnDisplay.h>
+#include <support/HangGuard.h>
 #include <support/WindowFocus.h>
 
 #include <QApplication>
@@ -64,11 +65,11 @@ TEST(OwnDisplay, ClipboardAndFocusStayWithTheirTestProcess)
     probe.setProcessEnvironment(env);
     probe.start(QCoreApplication::applicationFilePath(),
                 {QStringLiteral("--gtest_filter=OwnDisplay.ClipboardAndFocusStayWithTheirTestProcess")});
-    ASSERT_TRUE(probe.waitForStarted(10000));
+    ASSERT_TRUE(probe.waitForStarted(PelmoraTest::HangGuardMs));
     // Keep this process's event loop running, so that it would see a focus change.
     QElapsedTimer clock;
     clock.start();
-    while (probe.state() != QProcess::NotRunning && clock.elapsed() < 60000)
+    while (probe.state() != QProcess::NotRunning && clock.elapsed() < PelmoraTest::HangGuardMs)
         QTest::qWait(20);
     ASSERT_EQ(probe.state(), QProcess::NotRunning);
     EXPECT_EQ(probe.exitCode(), 0) << probe.readAllStandardError().toStdString();

@@ -4,6 +4,7 @@
 // users stay.
 
 #include <support/TempFolders.h>
+#include <support/HangGuard.h>
 #include <support/TestEnvironment.h>
 
 #include <QCoreApplication>
@@ -119,7 +120,7 @@ TEST(TempFolders, ATestProgramLeavesNothingBehindWhateverItsFilesAreNamed)
     QTemporaryDir tmp(PelmoraTest::homeDir() + QStringLiteral("/tmp-XXXXXX"));
     ASSERT_TRUE(tmp.isValid());
     Child child(QStringLiteral("ends"), tmp.path());
-    ASSERT_TRUE(child.process.waitForFinished(120000));   // a guard against a hang only
+    ASSERT_TRUE(child.process.waitForFinished(PelmoraTest::HangGuardMs));   // a guard against a hang only
     const QByteArray output = child.process.readAllStandardOutput();
     EXPECT_EQ(child.process.exitCode(), 0) << output.toStdString() << child.process.readAllStandardError().toStdString();
     // It had a home of its own, named for its process.
@@ -143,7 +144,7 @@ TEST(TempFolders, WhatAKilledRunLeftGoesWithTheNextRun)
         ASSERT_TRUE(output.contains("ready\n")) << output.toStdString();
         const qint64 pid = killed.process.processId();
         ::kill(static_cast<pid_t>(pid), SIGKILL);
-        ASSERT_TRUE(killed.process.waitForFinished(120000));
+        ASSERT_TRUE(killed.process.waitForFinished(PelmoraTest::HangGuardMs));
         // Killed, it could not remove its home.
         const std::vector<std::string> left = namesIn(folder);
         ASSERT_EQ(left.size(), 1u);
@@ -151,7 +152,7 @@ TEST(TempFolders, WhatAKilledRunLeftGoesWithTheNextRun)
             << left.front();
     }
     Child next(QStringLiteral("ends"), tmp.path());
-    ASSERT_TRUE(next.process.waitForFinished(120000));
+    ASSERT_TRUE(next.process.waitForFinished(PelmoraTest::HangGuardMs));
     EXPECT_EQ(next.process.exitCode(), 0) << next.process.readAllStandardError().toStdString();
     EXPECT_EQ(namesIn(folder), std::vector<std::string>{});
 }

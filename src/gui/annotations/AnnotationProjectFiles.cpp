@@ -266,9 +266,19 @@ bool openAnnotationListFile(const std::string& fileName)
     scene->SaveStateForUndo();
     // Absolute: the scene would take a relative name as relative to its own folder.
     storage->SetFileName(QFile::encodeName(info.absoluteFilePath()).constData());
-    const bool read = addReadNode(scene, node, storage, [&] { return storage->ReadData(node) == 1; });
+    // The reader's first complaint is the reason, said once in the refusal below.
+    std::string reason;
+    bool read = false;
+    {
+        ReaderComplaints complaints({storage, node});
+        read = addReadNode(scene, node, storage, [&] { return storage->ReadData(node) == 1; });
+        reason = complaints.firstError;
+        for (const std::string& warning : complaints.warnings)
+            console.Warning("%s\n", warning.c_str());
+    }
     if (!read) {
-        console.Error("Cannot read the annotation list file %s\n", Vexil::printableText(fileName).c_str());
+        console.Error("Cannot read the annotation list file %s%s%s\n", Vexil::printableText(fileName).c_str(),
+                      reason.empty() ? "" : ": ", reason.c_str());
         // A project made for the file does not stay behind empty.
         if (!createdProject.empty())
             logic.close_project(createdProject.c_str());

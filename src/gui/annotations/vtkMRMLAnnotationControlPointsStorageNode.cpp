@@ -121,10 +121,8 @@ int vtkMRMLAnnotationControlPointsStorageNode::ReadAnnotationControlPointsProper
         node->SetNumberingScheme(annotationtext::parseInt(value));
         return 1;
     }
-    if (MatchKey(line, "# pointColumns = ", value)) {
-        ReadColumns(value, {"x", "y", "z", "sel", "vis"}, cols);
-        return 1;
-    }
+    if (MatchKey(line, "# pointColumns = ", value))
+        return ReadColumnsHeader("pointColumns", value, {"x", "y", "z", "sel", "vis"}, cols);
     return 0;
 }
 
@@ -206,8 +204,8 @@ int vtkMRMLAnnotationControlPointsStorageNode::ReadAnnotation(vtkMRMLAnnotationN
         if (!line.empty() && line[0] == '#') {
             if (line.size() < 2 || line[1] != ' ')
                 return true;
-            if (ReadAnnotationControlPointsProperties(node, line, cols))
-                return true;
+            if (const int read = ReadAnnotationControlPointsProperties(node, line, cols))
+                return read > 0;
             return ReadAnnotationPointDisplayProperties(display, line, "point") >= 0;
         }
         return ReadPointRow(node, line, cols, &rows) >= 0;

@@ -118,8 +118,8 @@ bool vtkMRMLAnnotationFiducialsStorageNode::ReadFiducialLine(vtkMRMLAnnotationFi
     }
     if (line.size() < 2 || line[1] != ' ')
         return true;
-    if (ReadAnnotationTextProperties(node, line, textCols) > 0)
-        return true;
+    if (const int read = ReadAnnotationTextProperties(node, line, textCols))
+        return read > 0;
     if (ReadAnnotationFiducialsProperties(node, line, pointCols))
         return true;
     if (ReadAnnotationPointDisplayProperties(node->GetAnnotationPointDisplayNode(), line, "point") < 0)

@@ -79,8 +79,7 @@ int vtkMRMLAnnotationLinesStorageNode::ReadAnnotationLinesProperties(vtkMRMLAnno
     std::string_view value;
     if (!node || !MatchKey(line, "# lineColumns = ", value))
         return 0;
-    ReadColumns(value, {"startPointID", "endPointID", "sel", "vis"}, cols);
-    return 1;
+    return ReadColumnsHeader("lineColumns", value, {"startPointID", "endPointID", "sel", "vis"}, cols);
 }
 
 int vtkMRMLAnnotationLinesStorageNode::ReadAnnotationLineDisplayProperties(vtkMRMLAnnotationLineDisplayNode* node,
@@ -150,8 +149,8 @@ int vtkMRMLAnnotationLinesStorageNode::ReadAnnotation(vtkMRMLAnnotationNode* ano
         if (!line.empty() && line[0] == '#') {
             if (line.size() < 2 || line[1] != ' ')
                 return true;
-            if (ReadAnnotationLinesProperties(node, line, cols))
-                return true;
+            if (const int read = ReadAnnotationLinesProperties(node, line, cols))
+                return read > 0;
             return ReadAnnotationLineDisplayProperties(display, line, "line") >= 0;
         }
         return ReadAnnotationLinesData(node, line, cols) >= 0;

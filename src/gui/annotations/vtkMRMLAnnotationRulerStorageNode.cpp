@@ -74,10 +74,8 @@ int vtkMRMLAnnotationRulerStorageNode::ReadAnnotationRulerProperties(vtkMRMLAnno
         node->SetDistanceAnnotationFormat(TextFromFile(value).c_str());
         return 1;
     }
-    if (MatchKey(line, "# rulerColumns = ", value)) {
-        ReadColumns(value, {"line1ID", "sel", "vis"}, cols);
-        return 1;
-    }
+    if (MatchKey(line, "# rulerColumns = ", value))
+        return ReadColumnsHeader("rulerColumns", value, {"line1ID", "sel", "vis"}, cols);
     return 0;
 }
 
@@ -143,10 +141,8 @@ int vtkMRMLAnnotationRulerStorageNode::ReadAnnotation(vtkMRMLAnnotationNode* ano
     cols.field[2] = 5;
     cols.field[3] = cols.field[4] = -1;
     return RunPass(node, [&](std::string_view line) {
-        if (line.size() >= 2 && line[0] == '#' && line[1] == ' ') {
-            ReadAnnotationRulerProperties(node, line, cols);
-            return true;
-        }
+        if (line.size() >= 2 && line[0] == '#' && line[1] == ' ')
+            return ReadAnnotationRulerProperties(node, line, cols) >= 0;
         return ReadAnnotationRulerData(node, line, cols) >= 0;
     });
 }

@@ -11,6 +11,7 @@
 
 #include <mrml/vtkMRMLScene.h>
 #include <vexil/AtomicSave.h>
+#include <vexil/PrintableText.h>
 
 #include <vtkNew.h>
 #include <vtkObjectFactory.h>
@@ -232,7 +233,9 @@ int vtkMRMLAnnotationStorageNode::RunPass(vtkMRMLAnnotationNode* node,
     const int disabled = node->GetDisableModifiedEvent();
     node->SetDisableModifiedEvent(1);
     bool ok = true;
+    PassLine = 0;
     ForEachLine([&](std::string_view line) {
+        ++PassLine;
         ok = f(line);
         return ok;
     });
@@ -339,6 +342,20 @@ void vtkMRMLAnnotationStorageNode::ReadColumns(std::string_view value, const std
     }
 }
 
+int vtkMRMLAnnotationStorageNode::ReadColumnsHeader(const char* header, std::string_view value,
+                                                    const std::vector<std::string_view>& names, Columns& cols)
+{
+    ReadColumns(value, names, cols);
+    if (cols.type == 0)
+        return 1;
+    if (!value.empty() && value.back() == '\r')
+        value.remove_suffix(1);
+    const std::string shown = Vexil::printableText(value.substr(0, 200)) + (value.size() > 200 ? "..." : "");
+    vtkErrorMacro("line " << PassLine << ": the " << header << " header \"" << shown
+                          << "\" does not begin with the type column");
+    return -1;
+}
+
 int vtkMRMLAnnotationStorageNode::ReadAnnotationDisplayProperties(vtkMRMLAnnotationDisplayNode* node,
                                                                   std::string_view line,
                                                                   const std::string& section)
@@ -419,10 +436,8 @@ int vtkMRMLAnnotationStorageNode::ReadAnnotationTextProperties(vtkMRMLAnnotation
         node->SetName(TextFromFile(value).c_str());
         return 1;
     }
-    if (MatchKey(line, "# textColumns = ", value)) {
-        ReadColumns(value, {"annotation", "sel", "vis"}, cols);
-        return 1;
-    }
+    if (MatchKey(line, "# textColumns = ", value))
+        return ReadColumnsHeader("textColumns", value, {"annotation", "sel", "vis"}, cols);
     return 0;
 }
 

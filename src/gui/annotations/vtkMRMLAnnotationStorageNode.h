@@ -74,6 +74,11 @@ public:
     static bool MatchKey(std::string_view line, std::string_view key, std::string_view& value);
     // Reads a declaration ("Columns = a|b|c") into the columns of the given names.
     static void ReadColumns(std::string_view value, const std::vector<std::string_view>& names, Columns& cols);
+    // Reads the declaration of the section `header` ("textColumns", ...) of the line being
+    // read; its rows name their section first, so a declaration that does not begin with
+    // the type column is refused, said once with the line.  1 read, -1 refused.
+    int ReadColumnsHeader(const char* header, std::string_view value, const std::vector<std::string_view>& names,
+                          Columns& cols);
     // Calls f(column, field) for each non-empty field of a row, after the section word.
     // In a file that escapes its texts a "\|" does not separate fields.
     template <typename F>
@@ -128,6 +133,8 @@ protected:
     bool EscapeWrittenTexts = false;
     // Set while a plain file is written when a text needs escapes.
     bool TextsNeedEscapes = false;
+    // The number (from 1) of the line a pass is reading.
+    size_t PassLine = 0;
 };
 
 template <typename F>

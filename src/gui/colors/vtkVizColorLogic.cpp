@@ -2,6 +2,7 @@
 
 #include <mrml/vtkMRMLColorTableStorageNode.h>
 #include <mrml/vtkMRMLProceduralColorStorageNode.h>
+#include <vexil/PrintableText.h>
 
 #include <vtkNew.h>
 #include <vtkObjectFactory.h>
@@ -228,14 +229,14 @@ std::vector<std::string> vtkVizColorLogic::FindColorFiles(const std::vector<std:
                 const QFileInfo info(QString::fromStdString(path));
                 if (!info.isFile())
                     continue;
-                if (vtksys::SystemTools::DetectFileType(path.c_str(), 256, 0.05) != vtksys::SystemTools::FileTypeText)
-                    continue;
+                // Not judged by its bytes here: names in other scripts are no binary data, and
+                // a damaged file is refused by its reader, which says why.
                 vtkNew<vtkMRMLColorTableStorageNode> table;
                 vtkNew<vtkMRMLProceduralColorStorageNode> procedural;
                 if (table->SupportedFileType(path.c_str()) || procedural->SupportedFileType(path.c_str()))
                     AddColorFile(path.c_str(), &scan.files);
                 else if (firstMeeting(info))
-                    WarnPlainly("FindColorFiles: not a supported file type:\n" + path);
+                    WarnPlainly("FindColorFiles: not a supported file type:\n" + Vexil::printableText(path));
             }
         }
         files.insert(files.end(), scan.files.begin(), scan.files.end());

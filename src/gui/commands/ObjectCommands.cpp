@@ -319,11 +319,25 @@ void StdCmdMRMLModel::activated(int)
     Obj::Project* project = currentProjectOrWarn();
     if (!project)
         return;
+    // The models go with the project's annotations group: a project that cannot take the
+    // group is refused before a file is chosen (and again once chosen, in case the project
+    // grew meanwhile), and nothing is drawn.
+    const auto refused = [project] {
+        if (project->annotationsGroup || !Obj::Application::_pcSingleton)
+            return false;
+        const std::string refusal = Obj::Application::instance().growth_error(
+            "Cannot load a model into " + Vexil::printableText(project->get_name()), 0, 1);
+        if (!refusal.empty())
+            Vexil::MsgConsoleSingleton::Instance().Error("%s\n", refusal.c_str());
+        return !refusal.empty();
+    };
+    if (refused())
+        return;
     const QStringList files =
         FileDialog::getOpenFileNames(MainWindow::get_main_window_inst(),
                                      QCoreApplication::translate("StdCmdMRMLModel", "Load model file"), QString(),
                                      modelFileFilter());
-    if (files.isEmpty())
+    if (files.isEmpty() || refused())
         return;
     qPelmoraApplication* app = qPelmoraApplication::application();
     bool loaded = false;

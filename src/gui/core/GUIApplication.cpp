@@ -300,6 +300,7 @@ struct GUISingleApplication::Private
     QString serverName;
     QString serverPath;
     QList<QByteArray> messages;
+    QDeadlineTimer batchDeadline{QDeadlineTimer::Forever};
     bool running = false;
     // Bytes received so far from each client still connected.
     QHash<QLocalSocket*, QByteArray> partial;
@@ -348,6 +349,7 @@ GUISingleApplication::GUISingleApplication(int& argc, char** argv)
 {
     d->timer = new QTimer(this);
     d->timer->setSingleShot(true);
+    d->timer->setTimerType(Qt::PreciseTimer);
     std::string exe = Obj::Application::_pcSingleton
         ? Obj::Application::instance().get_executable_file_name() : std::string("pelmora");
     d->serverName = QString::fromLatin1("%1_%2").arg(QString::fromStdString(exe), QLatin1String("server"));
@@ -482,8 +484,10 @@ void GUISingleApplication::receiveConnection()
             d->queuedBytes += message.size();
             d->messages.append(message);
             // Later messages join the batch without putting it off.
-            if (!d->timer->isActive())
+            if (!d->timer->isActive()) {
+                d->batchDeadline = QDeadlineTimer(BatchDelayMs, Qt::PreciseTimer);
                 d->timer->start(BatchDelayMs);
+            }
             socket->write(Acknowledgement);
             socket->disconnectFromServer();
         };
@@ -500,7 +504,13 @@ void GUISingleApplication::processMessages()
     QList<QByteArray> batch;
     batch.swap(d->messages);
     d->queuedBytes = 0;
+    d->batchDeadline = QDeadlineTimer(QDeadlineTimer::Forever);
     Q_EMIT messageReceived(batch);
+}
+
+QDeadlineTimer GUISingleApplication::pendingBatchDeadline() const
+{
+    return d->batchDeadline;
 }
 
 bool GUISingleApplication::sendMessage(const QByteArray& message, int timeoutMs) const

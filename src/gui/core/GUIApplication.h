@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QList>
 
 #include <memory>
@@ -96,6 +97,10 @@ public:
     std::vector<std::string> commandLineFilesToOpen() const;
     // The same files as named, before any is left out for being named with another.
     std::vector<std::string> commandLineFilesNamedHere() const;
+    // When the messages received so far are handed on (messageReceived): set by the
+    // first message of a batch, never put off by the ones that join it; forever while
+    // no batch is being collected.
+    QDeadlineTimer pendingBatchDeadline() const;
 
 Q_SIGNALS:
     void messageReceived(const QList<QByteArray>& messages);

@@ -10,6 +10,7 @@
 #include "core/GUIApplication.h"
 #include "core/GuiProject.h"
 #include "core/MergeProjects.h"
+#include "core/MonotonicClock.h"
 #include "core/PrintableText.h"
 #include "core/qPelmoraApplication.h"
 #include "dialogs/SpaceballEvent.h"
@@ -106,12 +107,8 @@ constexpr int StatusMessageMs = 5000;
 constexpr int ActionCheckMs = 300;
 constexpr int ActionCheckMinGapMs = 251;
 
-// Restarted at every activation check; shared by the class.
-QElapsedTimer& checkClock()
-{
-    static QElapsedTimer clock;
-    return clock;
-}
+// When the actions were last checked, by MonotonicClock; shared by the class.
+qint64 lastCheckMs = 0;
 
 bool windowMenuFirstCall = true;
 
@@ -420,11 +417,13 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
     statusBar()->addPermanentWidget(d->statusLabel, 0);
 
     d->statusClear = new QTimer(this);
+    d->statusClear->setObjectName(QStringLiteral("StatusMessageClear"));
     d->statusClear->setSingleShot(true);
     // A coarse timer may fire 5% early; a message stays its full five seconds.
     d->statusClear->setTimerType(Qt::PreciseTimer);
     connect(d->statusClear, &QTimer::timeout, d->messageLabel, &QLabel::clear);
     d->actionTimer = new QTimer(this);
+    d->actionTimer->setObjectName(QStringLiteral("ActionCheck"));
     connect(d->actionTimer, &QTimer::timeout, this, &MainWindow::update_all_actions);
     d->actionTimer->setSingleShot(true);
     d->actionTimer->start(ActionCheckMs);
@@ -1165,12 +1164,13 @@ QMenu* MainWindow::make_popup_menu()
 
 void MainWindow::update_all_actions()
 {
-    QElapsedTimer& clock = checkClock();
-    const bool tooSoon = clock.isValid() && clock.elapsed() < ActionCheckMinGapMs;
+    const qint64 now = MonotonicClock::nowMs();
+    // A clock that seems to have gone back (a test's, swapped) counts as long ago.
+    const bool tooSoon = now >= lastCheckMs && now - lastCheckMs < ActionCheckMinGapMs;
     if (!(tooSoon && firstCheckDone) && isVisible()) {
         if (qPelmoraApplication* app = qPelmoraApplication::application())
             app->get_command_manager().check_activation();
-        clock.restart();
+        lastCheckMs = now;
         firstCheckDone = true;
     }
     d->actionTimer->start(ActionCheckMs);

@@ -1,5 +1,7 @@
 #include "StatusBarObserver.h"
 
+#include "core/MonotonicClock.h"
+
 #include "mainwindow/MainWindow.h"
 
 #include <obj/Application.h>
@@ -131,9 +133,10 @@ void StatusBarObserver::post(int kind, const char* text, const QString& colour)
 
 void StatusBarObserver::deliver()
 {
-    if (sinceDelivery.isValid() && sinceDelivery.elapsed() < DeliveryIntervalMs) {
+    const qint64 sinceDelivery = MonotonicClock::nowMs() - lastDeliveryMs;
+    if (delivered && sinceDelivery >= 0 && sinceDelivery < DeliveryIntervalMs) {
         if (!relay->timer.isActive())
-            relay->timer.start(DeliveryIntervalMs - static_cast<int>(sinceDelivery.elapsed()));
+            relay->timer.start(static_cast<int>(DeliveryIntervalMs - sinceDelivery));
         return;
     }
     std::vector<std::pair<int, Pending>> lines;
@@ -149,7 +152,8 @@ void StatusBarObserver::deliver()
     }
     if (lines.empty())
         return;
-    sinceDelivery.start();
+    lastDeliveryMs = MonotonicClock::nowMs();
+    delivered = true;
     std::sort(lines.begin(), lines.end(),
               [](const auto& a, const auto& b) { return a.second.order < b.second.order; });
     for (const auto& line : lines) {

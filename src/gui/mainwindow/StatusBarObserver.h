@@ -80,7 +80,8 @@ private:
     Pending pending[4];   // the latest line of each kind
     unsigned long long nextOrder = 0;
     bool wakeQueued = false;
-    QElapsedTimer sinceDelivery;
+    qint64 lastDeliveryMs = 0;   // by MonotonicClock
+    bool delivered = false;
     std::mutex lock;   // the colours are read on writers' threads
     QString textColour = QStringLiteral("#000000");
     QString warningColour = QStringLiteral("#ffaa00");

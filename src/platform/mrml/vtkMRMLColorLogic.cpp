@@ -20,6 +20,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <ctime>
+#include <fstream>
 #include <functional>
 #include <iterator>
 #include <memory>
@@ -37,6 +39,18 @@ vtkStandardNewMacro(vtkMRMLColorLogic);
 
 namespace {
 
+// The step of the file times that the logic counts on: two seconds, the coarsest of the
+// common file systems (FAT; ext3 and some network shares keep whole seconds).  Within one
+// step a file can be rewritten and keep its times.
+std::int64_t fileTimeResolution = 2'000'000'000;
+
+// A time in steps of the resolution.
+std::int64_t tickOf(const timespec& time)
+{
+    const std::int64_t nanoseconds = std::int64_t(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+    return nanoseconds >= 0 ? nanoseconds / fileTimeResolution : -((-nanoseconds - 1) / fileTimeResolution) - 1;
+}
+
 // A file as it was looked at: besides its size and time of change, what no one can put
 // back (its inode and its time of status change), so that a file rewritten with its old
 // size and time (cp -p, rsync -t, an archive unpacked) is still seen to have changed.
@@ -47,13 +61,17 @@ struct FileState
     ino_t inode = 0;
     off_t size = 0;
     std::int64_t time = 0;
-    std::int64_t timeNanoseconds = 0;
     std::int64_t statusTime = 0;
-    std::int64_t statusTimeNanoseconds = 0;
+    // Changed within the step of the clock it was looked at in (or stamped ahead of the
+    // clock): a rewrite within that step would leave every field above as it is.
+    bool recent = false;
 
     static FileState of(const std::string& path)
     {
         FileState state;
+        // The clock is read first: a change after it falls in this step or a later one.
+        timespec now{};
+        ::clock_gettime(CLOCK_REALTIME, &now);
         struct stat status{};
         if (::stat(path.c_str(), &status) != 0)
             return state;
@@ -61,10 +79,9 @@ struct FileState
         state.device = status.st_dev;
         state.inode = status.st_ino;
         state.size = status.st_size;
-        state.time = status.st_mtim.tv_sec;
-        state.timeNanoseconds = status.st_mtim.tv_nsec;
-        state.statusTime = status.st_ctim.tv_sec;
-        state.statusTimeNanoseconds = status.st_ctim.tv_nsec;
+        state.time = tickOf(status.st_mtim);
+        state.statusTime = tickOf(status.st_ctim);
+        state.recent = std::max(state.time, state.statusTime) >= tickOf(now);
         return state;
     }
     bool operator==(const FileState& other) const
@@ -73,11 +90,29 @@ struct FileState
             return false;
         return !seen
                || (device == other.device && inode == other.inode && size == other.size && time == other.time
-                   && timeNanoseconds == other.timeNanoseconds && statusTime == other.statusTime
-                   && statusTimeNanoseconds == other.statusTimeNanoseconds);
+                   && statusTime == other.statusTime);
     }
     bool operator!=(const FileState& other) const { return !(*this == other); }
 };
+
+// FNV-1a of the file's bytes; false when it cannot be read whole.
+bool contentHash(const std::string& path, std::uint64_t& hash)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    hash = 14695981039346656037ull;
+    char buffer[65536];
+    while (in) {
+        in.read(buffer, sizeof buffer);
+        const std::streamsize got = in.gcount();
+        for (std::streamsize i = 0; i < got; ++i) {
+            hash ^= static_cast<unsigned char>(buffer[i]);
+            hash *= 1099511628211ull;
+        }
+    }
+    return in.eof();
+}
 
 // What a colour file gave, by the path it was named by: read once while it stays as it
 // was, and shared by the nodes of every project's scene (a table of a million entries
@@ -87,6 +122,9 @@ struct FileState
 struct SharedFile
 {
     FileState state;
+    // Of the bytes read, kept while the file's times cannot tell a rewrite (state.recent).
+    std::uint64_t hash = 0;
+    bool hashed = false;
     // The entries of a table, in a node of no scene that the scenes' nodes share.
     vtkSmartPointer<vtkMRMLColorTableNode> table;
     vtkSmartPointer<vtkColorTransferFunction> function;
@@ -133,17 +171,36 @@ vtkMRMLColorTableNode* builtInTable(int type)
 
 using Warning = std::function<void(const std::string&)>;
 
+// Whether the file is as it was when `known` was read.  Where its times cannot tell (it
+// changed within the step of the clock it was read in), its bytes are compared, until a
+// look in a later step finds them the same.
+bool unchanged(SharedFile& known, const std::string& path)
+{
+    const FileState now = FileState::of(path);
+    if (known.state != now)
+        return false;
+    if (!known.state.recent || !known.state.seen)
+        return true;
+    std::uint64_t hash = 0;
+    if (!known.hashed || !contentHash(path, hash) || hash != known.hash)
+        return false;
+    known.state.recent = now.recent;
+    return true;
+}
+
 // The file as read last, read again when it changed; a refusal is warned about once per
 // change.
 const SharedFile& readShared(const std::string& fileName, const Warning& warn)
 {
-    const FileState state = FileState::of(fileName);
     const auto found = sharedFiles().find(fileName);
-    if (found != sharedFiles().end() && found->second.state == state)
+    if (found != sharedFiles().end() && unchanged(found->second, fileName))
         return found->second;
     ++colorFileReads;
     SharedFile read;
-    read.state = state;
+    read.state = FileState::of(fileName);
+    // Taken before the readers read: a rewrite in between shows as a change next time.
+    if (read.state.recent)
+        read.hashed = contentHash(fileName, read.hash);
     vtkNew<vtkMRMLColorTableStorageNode> tableStorage;
     vtkNew<vtkMRMLProceduralColorStorageNode> proceduralStorage;
     tableStorage->SetFileName(fileName.c_str());
@@ -239,7 +296,7 @@ public:
             return false;
         for (const std::string& path : Refused) {
             const auto known = sharedFiles().find(path);
-            if (known == sharedFiles().end() || known->second.state != FileState::of(path))
+            if (known == sharedFiles().end() || !unchanged(known->second, path))
                 return false;
         }
         return true;
@@ -414,6 +471,14 @@ vtkMRMLColorNode* vtkMRMLColorLogic::LoadColorFile(const char* fileName)
 long long vtkMRMLColorLogic::GetNumberOfColorFileReads()
 {
     return colorFileReads;
+}
+
+long long vtkMRMLColorLogic::SetFileTimeResolution(long long nanoseconds)
+{
+    const long long previous = fileTimeResolution;
+    if (nanoseconds > 0)
+        fileTimeResolution = nanoseconds;
+    return previous;
 }
 
 void vtkMRMLColorLogic::WarnPlainly(const std::string& text)

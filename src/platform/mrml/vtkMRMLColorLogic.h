@@ -44,11 +44,17 @@ public:
     // Reads a colour table or procedural colour file into a new node of the scene, with
     // the ID GetFileColorNodeID gives; the node already there when that ID is taken.
     // A file is read once while it stays as it was (its size, time of change, inode and
-    // time of status change): the nodes of later scenes share what it gave.  Null when there is no scene or the file cannot be read;
+    // time of status change, and its content where those times cannot tell): the nodes of
+    // later scenes share what it gave.  Null when there is no scene or the file cannot be read;
     // a refused file is warned about once, with the reason.
     vtkMRMLColorNode* LoadColorFile(const char* fileName);
     // Colour files read since the start of the process (for tests and benchmarks).
     static long long GetNumberOfColorFileReads();
+    // The step of file times that a file is judged by (two seconds unless set): a file
+    // changed within the step of the clock in which it was read may be rewritten within it
+    // and keep its times, so its content is compared while the step lasts.  Returns the
+    // step it replaces; for tests, which set a step long enough that every time falls in one.
+    static long long SetFileTimeResolution(long long nanoseconds);
 
     // The built-in nodes, and the nodes of the files found that are not yet in the scene.
     // The files are read once for every scene while the folders and files stay as they

@@ -69,10 +69,9 @@ bool syncAndClose(int fd, int& error)
 }
 
 // The kernel's rule for links in shared folders, applied here because the links are
-// followed in user space: in a folder that anyone may write to and only owners may
-// delete from (such as /tmp), a link is followed only when it belongs to the user or to
-// the folder's owner.  Anyone else's link there may have been planted to make this user
-// overwrite a file of their own.
+// followed in user space, and to every folder that others may write to: there a link is
+// followed only when it belongs to the user or to the folder's owner.  Anyone else's
+// link there may have been planted to make this user overwrite a file of their own.
 bool mayFollowLink(const std::string& link, const struct stat& linkInfo, std::string& error)
 {
     const std::string folder = folderOf(link);
@@ -117,7 +116,9 @@ bool resolveSymbolicLinks(std::string& path, std::string& error)
 
 bool sharedFolderAllows(unsigned folderMode, unsigned folderOwner, unsigned entryOwner, unsigned user)
 {
-    const bool shared = (folderMode & S_ISVTX) && (folderMode & S_IWOTH);
+    // Sticky or not: without the sticky bit another user may also replace or remove the
+    // user's own entries, which makes none of theirs more trustworthy.
+    const bool shared = (folderMode & (S_IWOTH | S_IWGRP)) != 0;
     return !shared || entryOwner == user || entryOwner == folderOwner;
 }
 

@@ -21,16 +21,16 @@ namespace Vexil {
 bool saveFileAtomically(const std::string& path, std::string_view data, std::string& error);
 
 // Follows the symbolic links at `path` to the file they finally name (which need not
-// exist yet), by the rule the saves keep: in a shared sticky folder such as /tmp only
-// links of this user or of the folder's owner are followed.  False with the reason in
+// exist yet), by the rule the saves keep: in a shared folder such as /tmp only links of
+// this user or of the folder's owner are followed.  False with the reason in
 // `error` for a link that is refused or cannot be followed.
 bool resolveSymbolicLinks(std::string& path, std::string& error);
 
-// The rule for entries of shared folders: in a folder that anyone may write to and only
-// owners may delete from (sticky and writable by others, such as /tmp), an entry is used
-// only when it belongs to the user or to the folder's owner.  Anyone else's entry there
-// may have been planted: a link to make the user overwrite a file of their own, a file
-// to read what the user writes.  In any other folder every entry may be used.
+// The rule for entries of shared folders: in a folder that users other than its owner
+// may write to (writable by the group or by others, sticky as /tmp or not), an entry is
+// used only when it belongs to the user or to the folder's owner.  Anyone else's entry
+// there may have been planted: a link to make the user overwrite a file of their own, a
+// file to read what the user writes.  In any other folder every entry may be used.
 bool sharedFolderAllows(unsigned folderMode, unsigned folderOwner, unsigned entryOwner, unsigned user);
 
 // Whether this user may add to the existing file at `path` (links already followed),

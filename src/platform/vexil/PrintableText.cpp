@@ -12,6 +12,10 @@ namespace {
 // would let such a character turn a message around or break it into two.
 bool changesTheLine(unsigned codePoint)
 {
+    // Noncharacters (U+FDD0 to U+FDEF, and the last two of every plane) are no text: a
+    // program may treat one as a mark of its own, such as an end of line.
+    if ((codePoint >= 0xFDD0 && codePoint <= 0xFDEF) || (codePoint & 0xFFFE) == 0xFFFE)
+        return true;
     switch (QChar::category(static_cast<uint>(codePoint))) {
     case QChar::Other_Format:
     case QChar::Separator_Line:

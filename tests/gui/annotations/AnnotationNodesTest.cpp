@@ -284,7 +284,6 @@ TEST(LinesNode, ManyLinesAddInTimeProportionalToTheirNumberAndEditsStayFound)
     // Scanning every line per addition, or rebuilding the lookup of lines per addition,
     // took half a minute for 30,000 lines; counted in allocations, four times the lines
     // cost about four times as much.
-    PelmoraTest::ThreadCpuTimer hangGuard;
     const int n = 30000;
     const PelmoraTest::Work quarter = addLinesTwice(linesNodeOn200Points(), n / 4);
     vtkSmartPointer<vtkMRMLAnnotationLinesNode> node = linesNodeOn200Points();
@@ -297,8 +296,6 @@ TEST(LinesNode, ManyLinesAddInTimeProportionalToTheirNumberAndEditsStayFound)
         EXPECT_LE(double(whole.bytes), 4.5 * double(quarter.bytes) + 65536)
             << PelmoraTest::describe(quarter) << " for " << n / 4 << ", " << PelmoraTest::describe(whole) << " for " << n;
     }
-    // A guard against a hang only: the additions take some tens of milliseconds.
-    EXPECT_LT(hangGuard.elapsed(), 60000);
     EXPECT_EQ(node->GetNumberOfLines(), n);
     EXPECT_EQ(node->GetAnnotationAttribute(n - 1, vtkMRMLAnnotationLinesNode::LINE_SELECTED), 1);
 

@@ -23,6 +23,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <clocale>
 #include <locale>
 #include <sys/stat.h>
@@ -295,13 +296,13 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
     {
         const char* name;
         std::string content;
-        const char* error;
+        std::string error;
     };
     std::string badRuler = good;
     badRuler.replace(badRuler.find("ruler|0|1|1"), 11, "ruler|5|1|1");
     std::string garbage = "\x7f" "ELF\x02\x01\x01";
     garbage += std::string(1, '\0') + "binary";
-    const std::vector<Case> cases = {
+    std::vector<Case> cases = {
         {"empty", "", "holds no annotation"},
         {"truncated header", "# Annot", "holds no annotation"},
         {"header only", "# Annotation file bad.acsv\n", "holds no annotation"},
@@ -312,6 +313,27 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
          "not a finite number"},
         {"bad ruler row", badRuler, "Error setting angle , lineID = 5"},
     };
+    // A section's columns header that does not begin with the type column: refused at its
+    // line, whatever its rows hold.
+    const struct
+    {
+        const char* header;
+        const char* damaged;
+    } headers[] = {{"textColumns", "annotation|type|sel|vis"},
+                   {"pointColumns", "x|y|z|sel|vis"},
+                   {"lineColumns", ""},
+                   {"rulerColumns", "line1ID|type|sel|vis"}};
+    for (const auto& h : headers) {
+        std::string content = good;
+        const size_t at = content.find(std::string("# ") + h.header + " = ");
+        ASSERT_NE(at, std::string::npos) << h.header;
+        const size_t end = content.find('\n', at);
+        content.replace(at, end - at, std::string("# ") + h.header + " = " + h.damaged);
+        const size_t line = size_t(std::count(content.begin(), content.begin() + long(at), '\n')) + 1;
+        cases.push_back({h.header, content,
+                         "line " + std::to_string(line) + ": the " + h.header + " header \"" + h.damaged
+                             + "\" does not begin with the type column"});
+    }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         writeFile(path("bad.acsv"), c.content);
@@ -319,6 +341,10 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
         Messages messages(storage);
         EXPECT_EQ(storage->ReadData(ruler), 0);
         EXPECT_TRUE(messages.hasError(c.error)) << messages.all();
+        // Each reason said once.
+        std::vector<std::string> said = messages.Errors;
+        std::sort(said.begin(), said.end());
+        EXPECT_EQ(std::adjacent_find(said.begin(), said.end()), said.end()) << messages.all();
         EXPECT_EQ(describe(ruler), before);
     }
 

@@ -2,6 +2,7 @@
 // Choosing a unit system the way a user does, for the tests of this program that change it.
 
 #include <commands/Command.h>
+#include <support/HangGuard.h>
 #include <core/qPelmoraApplication.h>
 #include <dialogs/preferences/PreferencesDialogImp.h>
 
@@ -41,7 +42,7 @@ inline void chooseUnitSystem(Gui::qPelmoraApplication& app, const char* button)
     ASSERT_TRUE(tabs->isVisible()) << "the General page is shown first";
     QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, Qt::NoModifier,
                       tabs->tabBar()->tabRect(tabs->indexOf(unitsTab)).center());
-    ASSERT_TRUE(QTest::qWaitFor([radio] { return radio->isVisible(); }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([radio] { return radio->isVisible(); }, PelmoraTest::HangGuardMs));
     // On its round mark: the button's far side may lie beyond its text.
     QTest::mouseClick(radio, Qt::LeftButton, Qt::NoModifier, QPoint(radio->height() / 2, radio->height() / 2));
     ASSERT_TRUE(radio->isChecked());

@@ -3,6 +3,7 @@
 // without a source path or an object address; the start itself goes on.
 
 #include <support/ProjectFileSeal.h>
+#include <support/HangGuard.h>
 
 #include <QDir>
 #include <QFile>
@@ -64,6 +65,8 @@ TEST(ColorFileWarnings, EachRefusedFileOfTheColourFolderSaysWhyOnceAndNothingEls
         {"too many points.pcf", tooManyPoints, "a procedural file holds at most 4096 points"},
         {"ramp with nan.txt", "0 0 0 0\n0.5 nan 0 0\n", "line 2: \"nan\" is not a finite number"},
         {"bright.pcf", "0 0.5 0.5 2\n", "line 1: component 2 is outside 0 to 1"},
+        {"damaged.txt", QByteArray("0 a 1 2 3\n\x01\x1b[2J\x00\xff 1 2 3\n", 24),
+         "line 2: \"\\x01\\x1b[2J\\x00\\xff\" is no index"},
     };
     for (const auto& file : refused) {
         QFile out(QDir(folder).filePath(QString::fromUtf8(file.name)));
@@ -95,7 +98,7 @@ TEST(ColorFileWarnings, EachRefusedFileOfTheColourFolderSaysWhyOnceAndNothingEls
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
     run.setProcessEnvironment(env);
     run.start(host, {QStringLiteral("--hidden"), QStringLiteral("--log"), log, project});
-    ASSERT_TRUE(run.waitForFinished(100000));
+    ASSERT_TRUE(run.waitForFinished(PelmoraTest::HangGuardMs));
     EXPECT_EQ(run.exitCode(), 0);
     // The folder is named as found: the home (ending in a slash) joined with its path.
     const QString errors = QString::fromUtf8(run.readAllStandardError()).replace(QStringLiteral("//"), QStringLiteral("/"));

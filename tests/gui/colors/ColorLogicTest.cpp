@@ -31,7 +31,7 @@ namespace {
 std::string write(const QString& dir, const char* name, const QByteArray& text)
 {
     QDir().mkpath(dir);
-    const QString path = QDir(dir).filePath(QString::fromLatin1(name));
+    const QString path = QDir(dir).filePath(QString::fromUtf8(name));
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     file.write(text);
@@ -121,6 +121,12 @@ TEST(ColorFilesSearch, UserFoldersAreSearchedInOrderAndOddFilesLeftOut)
     // A named pipe and a folder named like colour files are passed over without waiting.
     ASSERT_EQ(0, ::mkfifo(QFile::encodeName(QDir(second).filePath(QStringLiteral("C.txt"))).constData(), 0600));
     ASSERT_TRUE(QDir(second).mkdir(QStringLiteral("D.txt")));
+    // Names in other scripts, in the file's name and in its colours, are no binary data;
+    // a damaged table is listed too, and refused (with its reason) when it is read.
+    const QString third = QDir(dir.path()).filePath(QStringLiteral("third"));
+    write(third, "\xd0\xa6\xd0\xb2\xd0\xb5\xd1\x82\xd0\xb0.txt", "0 \xd0\xba\xd1\x80\xd0\xb0\xd1\x81\xd0\xbd\xd1\x8b\xd0\xb9 255 0 0\n");
+    write(third, "\xe8\x89\xb2.ctbl", "0 \xe8\xb5\xa4 255 0 0\n1 \xe9\x9d\x92 0 0 255\n");
+    write(third, "damaged.txt", QByteArray("0 a 1 2 3\n\x01\x02\x00\xff\n", 15));
 
     vtkNew<vtkVizColorLogic> logic;
     EXPECT_TRUE(logic->FindUserColorFiles().empty()) << "no paths set";
@@ -134,14 +140,35 @@ TEST(ColorFilesSearch, UserFoldersAreSearchedInOrderAndOddFilesLeftOut)
         static_cast<std::vector<std::string>*>(client)->emplace_back(static_cast<const char*>(data));
     });
     logic->AddObserver(vtkCommand::WarningEvent, observer);
-    const std::string paths = (first + QStringLiteral(";;") + second + QStringLiteral(";")).toStdString();
+    const std::string paths = (first + QStringLiteral(";;") + second + QStringLiteral(";") + third).toStdString();
     logic->SetUserColorFilePaths(paths.c_str());
     const std::vector<std::string> found = logic->FindUserColorFiles();
-    EXPECT_EQ(names(found), (std::vector<std::string>{"B.txt", "A.ctbl", "B.txt"}));
+    ASSERT_EQ(found.size(), 6u);
+    EXPECT_EQ(names({found.begin(), found.begin() + 3}), (std::vector<std::string>{"B.txt", "A.ctbl", "B.txt"}));
+    std::vector<std::string> inThird = names({found.begin() + 3, found.end()});
+    std::sort(inThird.begin(), inThird.end());
+    EXPECT_EQ(inThird, (std::vector<std::string>{"damaged.txt", "\xd0\xa6\xd0\xb2\xd0\xb5\xd1\x82\xd0\xb0.txt",
+                                                 "\xe8\x89\xb2.ctbl"}));
     EXPECT_EQ(found.front().rfind(first.toStdString() + "/", 0), 0u);
-    ASSERT_EQ(warnings.size(), 1u);
-    EXPECT_NE(warnings[0].find("FindColorFiles: not a supported file type:\n"), std::string::npos);
-    EXPECT_NE(warnings[0].find("notes.dat"), std::string::npos);
+    // Each file left out is named with the reason, once.
+    ASSERT_EQ(warnings.size(), 2u);
+    std::sort(warnings.begin(), warnings.end());
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(warnings[i].rfind("FindColorFiles: not a supported file type:\n", 0), 0u) << warnings[i];
+        EXPECT_NE(warnings[i].find(i == 0 ? "notes.dat" : "picture.png"), std::string::npos) << warnings[i];
+    }
+    logic->FindUserColorFiles();
+    EXPECT_EQ(warnings.size(), 2u);
+    // The tables in other scripts read as any other.
+    vtkNew<vtkMRMLScene> scene;
+    logic->SetMRMLScene(scene);
+    auto* japanese = vtkMRMLColorTableNode::SafeDownCast(
+        scene->GetNodeByID(vtkMRMLColorLogic::GetFileColorNodeID("\xe8\x89\xb2.ctbl")));
+    ASSERT_NE(japanese, nullptr);
+    EXPECT_STREQ(japanese->GetColorName(1), "\xe9\x9d\x92");
+    EXPECT_NE(scene->GetNodeByID(vtkMRMLColorLogic::GetFileColorNodeID("\xd0\xa6\xd0\xb2\xd0\xb5\xd1\x82\xd0\xb0.txt")),
+              nullptr);
+    logic->SetMRMLScene(nullptr);
     EXPECT_STREQ(logic->GetUserColorFilePaths(), paths.c_str()) << "the search leaves the text as it was";
 }
 

@@ -3,6 +3,7 @@
 // shown, and the bar in the view is drawn again when its range changes.
 
 #include <colors/qVizColorsModuleWidget.h>
+#include <support/HangGuard.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
 #include <dialogs/DlgScalarBarImp.h>
@@ -148,7 +149,7 @@ TEST_F(ScalarRangeTyping, TypedNumbersAreTakenAndTheBarIsDrawnAgain)
             QTest::mouseClick(section, Qt::LeftButton);
         auto* display = child<QCheckBox>(panel, "DisplayScalarBarCheckBox");
         ASSERT_NE(display, nullptr);
-        ASSERT_TRUE(QTest::qWaitFor([display] { return display->isVisible() && display->height() > 0; }, 20000));
+        ASSERT_TRUE(QTest::qWaitFor([display] { return display->isVisible() && display->height() > 0; }, PelmoraTest::HangGuardMs));
         QTest::mouseClick(display, Qt::LeftButton, Qt::NoModifier, QPoint(display->height() / 2, display->height() / 2));
         ASSERT_TRUE(display->isChecked());
         ASSERT_TRUE(panel->scalarBar()->GetEnabled());
@@ -193,6 +194,6 @@ TEST_F(ScalarRangeTyping, TypedNumbersAreTakenAndTheBarIsDrawnAgain)
         EXPECT_EQ(high->text(), QStringLiteral("1.2000"));
         EXPECT_DOUBLE_EQ(lut[1], 1.2);
         EXPECT_FALSE(reason->isVisible());
-        EXPECT_TRUE(QTest::qWaitFor([&renders] { return renders > 0; }, 20000)) << "the bar is drawn with its new range";
+        EXPECT_TRUE(QTest::qWaitFor([&renders] { return renders > 0; }, PelmoraTest::HangGuardMs)) << "the bar is drawn with its new range";
     });
 }

@@ -2,6 +2,8 @@
 // what reaches the interpreter and the application logic.
 
 #include <commands/Command.h>
+#include <support/SettleEvents.h>
+#include <support/HangGuard.h>
 #include <commands/CommandAction.h>
 #include <commands/SimModule.h>
 #include <core/GfxDatabase.h>
@@ -311,7 +313,7 @@ TEST_F(Commands, InvokeReportsEachKindOfFailureItsOwnWay)
 
     cmd->work = [](int) { throw Vexil::ExceptionAbortion(); };
     cmd->invoke(0);
-    QTest::qWait(50);
+    PelmoraTest::settleQueuedEvents();
     EXPECT_EQ(closer.count(), 0);
     EXPECT_TRUE(console.lines().empty());
 
@@ -442,7 +444,7 @@ TEST(CommandTexts, EachCommandsTextsAreMarkedForTranslationWhereTheyAreLookedUp)
     QProcess lupdate;
     lupdate.start(QStringLiteral(PELMORA_LUPDATE),
                   {QStringLiteral("-silent"), QStringLiteral(PELMORA_GUI_SOURCE_DIR), QStringLiteral("-ts"), ts});
-    ASSERT_TRUE(lupdate.waitForFinished(120000)) << "lupdate did not finish";
+    ASSERT_TRUE(lupdate.waitForFinished(PelmoraTest::HangGuardMs)) << "lupdate did not finish";
     ASSERT_EQ(lupdate.exitCode(), 0) << lupdate.readAllStandardError().toStdString();
     QFile file(ts);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));

@@ -2,6 +2,8 @@
 // message handler, and module activation.
 
 #include <commands/SimModule.h>
+#include <support/SettleEvents.h>
+#include <support/HangGuard.h>
 #include <core/MetaTypes.h>
 #include <core/GfxDatabase.h>
 #include <core/qPelmoraApplication.h>
@@ -222,12 +224,12 @@ TEST_F(ApplicationCore, ModuleFailureIsQuietDuringStartupAndABoxAfterwards)
     // The import-error prefix is stripped from what the user reads.
     EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error, "No module named Broken\n"));
     EXPECT_FALSE(console.contains(ConsoleCapture::Level::Error, "ImportError"));
-    QTest::qWait(100);
+    PelmoraTest::settleQueuedEvents();
     EXPECT_EQ(closer.count(), 0);
 
     app.set_starting(false);
     EXPECT_FALSE(app.activate_simmodule("TotalSimmodule"));
-    QTRY_COMPARE_WITH_TIMEOUT(closer.count(), 1, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(closer.count(), 1, PelmoraTest::HangGuardMs);
     EXPECT_EQ(closer.titles().value(0), QString("SimModule failure"));
     EXPECT_EQ(closer.texts().value(0), QString("No module named Broken"));
 }

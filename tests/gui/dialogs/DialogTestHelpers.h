@@ -3,6 +3,7 @@
 // that stands in for the main window and records what it is told.
 
 #include <QMainWindow>
+#include <support/HangGuard.h>
 #include <QStringList>
 #include <QUrl>
 
@@ -11,7 +12,7 @@
 namespace DialogTest {
 
 // Runs `answer` on the next modal widget that appears (polling, at most `timeoutMs`).
-void answerNextModal(std::function<void(QWidget*)> answer, int timeoutMs = 5000);
+void answerNextModal(std::function<void(QWidget*)> answer, int timeoutMs = PelmoraTest::HangGuardMs);
 
 // Receives the links the desktop would open (QDesktopServices::setUrlHandler).
 class LinkCatcher : public QObject

@@ -3,6 +3,7 @@
 // split between reads, and saving the output.
 
 #include <dialogs/DlgIPCImp.h>
+#include <support/HangGuard.h>
 
 #include <support/ProcessConsoleRun.h>
 #include <support/ModalCloser.h>
@@ -90,7 +91,7 @@ TEST(ProcessConsole, ProgramsThatCannotStartAreReported)
     file.write("not a program\n");
     file.close();
     ASSERT_TRUE(console.startRunning(notExecutable, {}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return console.progressBar()->maximum() == 100; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return console.progressBar()->maximum() == 100; }, PelmoraTest::HangGuardMs));
     EXPECT_TRUE(console.hasErrors());
     EXPECT_EQ(console.progressBar()->value(), 60);
     EXPECT_TRUE(console.output()->toPlainText().contains(QStringLiteral("could not be started")));
@@ -114,9 +115,9 @@ TEST(ProcessConsole, StopAndSave)
     EXPECT_TRUE(console.output()->toPlainText().contains(QStringLiteral("Child process is not running, Stop command ignored.")));
 
     ASSERT_TRUE(console.startRunning(shell(), {QStringLiteral("-c"), QStringLiteral("sleep 30")}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return console.isRunning(); }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return console.isRunning(); }, PelmoraTest::HangGuardMs));
     console.slot_pb_stop_clicked();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !console.isRunning(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !console.isRunning(); }, PelmoraTest::HangGuardMs));
     EXPECT_TRUE(console.output()->toPlainText().contains(QStringLiteral("User interrupted the child process.")));
     EXPECT_EQ(console.progressBar()->value(), 60);
 

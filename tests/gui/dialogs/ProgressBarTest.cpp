@@ -1,4 +1,6 @@
 #include "DialogTestHelpers.h"
+#include <support/SettleEvents.h>
+#include <support/HangGuard.h>
 
 #include <dialogs/widgets/ProgressBar.h>
 
@@ -13,6 +15,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 #include <thread>
@@ -122,19 +125,27 @@ protected:
 
 TEST_F(ProgressBarTest, OnlyLongOperationsShowTheBar)
 {
+    // The bar waits two seconds before it shows; an operation over by then never shows it.
+    auto* wait = bar()->findChild<QTimer*>(QStringLiteral("ShowDelay"));
+    ASSERT_NE(wait, nullptr);
     {
         Vexil::ProgressPassingLauncher op("Quick", 3);
         op.next();
         op.next();
+        EXPECT_TRUE(wait->isActive());
+        EXPECT_EQ(wait->interval(), 2000);
     }
-    QTest::qWait(2200);
+    if (wait->isActive())
+        wait->start(0);   // its time comes after the end
+    PelmoraTest::settleQueuedEvents();
     EXPECT_FALSE(bar()->isVisible());
 
     Vexil::ProgressPassingLauncher op("Long", 10);
     EXPECT_FALSE(bar()->isVisible());
-    // Timers fire late on a loaded machine, never early: a guard against a hang only,
-    // far above the two seconds the bar waits.
-    QTRY_VERIFY_WITH_TIMEOUT(bar()->isVisible(), 60000);
+    ASSERT_TRUE(wait->isActive());
+    EXPECT_EQ(wait->interval(), 2000);
+    wait->start(0);
+    QTRY_VERIFY_WITH_TIMEOUT(bar()->isVisible(), PelmoraTest::HangGuardMs);
 }
 
 TEST_F(ProgressBarTest, MoreStepsThanTheBarCountsAreShownInProportion)

@@ -3,6 +3,7 @@
 // still starts and ends normally.
 
 #include <support/ChildProcessCost.h>
+#include <support/HangGuard.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -35,7 +36,7 @@ HostRun runHost(const QStringList& args, const QString& logFile, const QString& 
     else // the shell sets a limit for the host it becomes
         p.start("/bin/sh", QStringList{"-c", shellPrefix + " && exec \"$0\" \"$@\"", PELMORA_HOST, "--log", logFile} + args);
     HostRun r;
-    r.finished = p.waitForFinished(90000);
+    r.finished = p.waitForFinished(PelmoraTest::HangGuardMs);
     if (!r.finished)
         p.kill();
     r.exitCode = p.exitCode();
@@ -194,7 +195,7 @@ TEST(ModelFileOnTheCommandLine, AModelTooLargeForTheMemoryLeftIsRefusedAndTheSta
     const QString small = largeSTL(dir, "loader model.v3.stl", 1u << 20);
     QProcess driver;
     driver.start(MODEL_LOADER_DRIVER, {small});
-    ASSERT_TRUE(driver.waitForFinished(90000));
+    ASSERT_TRUE(driver.waitForFinished(PelmoraTest::HangGuardMs));
     const QString output = QString::fromUtf8(driver.readAllStandardOutput() + driver.readAllStandardError());
     EXPECT_EQ(driver.exitStatus(), QProcess::NormalExit) << output.toStdString();
     EXPECT_EQ(driver.exitCode(), 0) << output.toStdString();

@@ -4,6 +4,7 @@
 // annotation; a damaged annotation text is refused.
 
 #include <annotations/AnnotationProjectFiles.h>
+#include <support/HangGuard.h>
 #include <annotations/ViewFeederAnnotationBase.h>
 #include <annotations/vtkMRMLAnnotationFiducialDisplayableManager.h>
 #include <annotations/vtkMRMLAnnotationFiducialNode.h>
@@ -414,7 +415,7 @@ TEST_F(AnnotationProjects, AnotherProcessOpensTheSavedAnnotations)
     child.setProcessEnvironment(env);
     child.start(QCoreApplication::applicationFilePath(),
                 {QStringLiteral("--gtest_filter=AnnotationProjects.ChildProcessOpensAProject")});
-    ASSERT_TRUE(child.waitForFinished(120000));
+    ASSERT_TRUE(child.waitForFinished(PelmoraTest::HangGuardMs));
     EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
     QFile dump(dir.filePath("dump.txt"));
     ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
@@ -439,7 +440,7 @@ TEST_F(AnnotationProjects, TheApplicationGivenASavedProjectDrawsItsFiducials)
     const QString log = dir.filePath("console.log");
     QProcess host;
     host.start(PELMORA_HOST, {"--log", log, "--screenshot", shot, file});
-    ASSERT_TRUE(host.waitForFinished(90000));
+    ASSERT_TRUE(host.waitForFinished(PelmoraTest::HangGuardMs));
     EXPECT_EQ(host.exitCode(), 0);
     QFile f(log);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));

@@ -1,34 +1,57 @@
 // The host given annotation files on its command line, as a user starts it: relative
-// names, one fiducial list and one file that is no annotation list.
+// names, one fiducial list, one file that is no annotation list and one whose columns
+// header is damaged; each start alone, so that its status is its file's.
 
 #include <QDir>
+#include <support/HangGuard.h>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-TEST(HostCommandLine, OpensAFiducialListAndReportsAFileThatIsNoAnnotationList)
+TEST(HostCommandLine, OpensAFiducialListAndReportsAFileItCannotReadOnceWithTheReason)
 {
     QTemporaryDir dir;
-    auto write = [&](const char* name, const QByteArray& text) {
-        QFile f(dir.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text);
+    const struct
+    {
+        const char* name;
+        QByteArray text;
+        const char* refusal;   // null: opened
+    } files[] = {
+        {"marks.fcsv", "# pointColumns = type|x|y|z|sel|vis\npoint|1|2|3|1|1\n", nullptr},
+        {"notes.acsv", "hello\n", "Cannot open notes.acsv: it is not an annotation list file"},
+        {"damaged.acsv",
+         "# Annotation file damaged.acsv\n# textColumns = annotation|type|sel|vis\ntext|hello|1|1\n"
+         "# pointColumns = type|x|y|z|sel|vis\npoint|1|2|3|1|1\n",
+         "Cannot read the annotation list file damaged.acsv: line 2: the textColumns header "
+         "\"annotation|type|sel|vis\" does not begin with the type column\n"},
     };
-    write("marks.fcsv", "# pointColumns = type|x|y|z|sel|vis\npoint|1|2|3|1|1\n");
-    write("notes.acsv", "hello\n");
-    const QString log = dir.filePath("console.log");
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        QFile f(dir.filePath(file.name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(file.text);
+        f.close();
+        const QString log = dir.filePath("console.log");
+        QFile::remove(log);
 
-    QProcess host;
-    host.setWorkingDirectory(dir.path());
-    host.start(PELMORA_HOST, {"--hidden", "--log", log, "marks.fcsv", "notes.acsv"});
-    ASSERT_TRUE(host.waitForFinished(90000));
-    // One of the files named was not opened.
-    EXPECT_EQ(host.exitCode(), 1);
-    QFile f(log);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(f.readAll());
-    EXPECT_TRUE(text.contains("[Err] Cannot open notes.acsv: it is not an annotation list file")) << text.toStdString();
-    EXPECT_FALSE(text.contains("marks.fcsv")) << text.toStdString();
+        QProcess host;
+        host.setWorkingDirectory(dir.path());
+        host.start(PELMORA_HOST, {"--hidden", "--log", log, file.name});
+        ASSERT_TRUE(host.waitForFinished(PelmoraTest::HangGuardMs));
+        // A file named that was not opened fails the start.
+        EXPECT_EQ(host.exitCode(), file.refusal ? 1 : 0);
+        QFile logFile(log);
+        ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(logFile.readAll());
+        if (file.refusal) {
+            EXPECT_EQ(text.count(QStringLiteral("[Err] ") + file.refusal), 1) << text.toStdString();
+            // Said once, and nothing else about the file.
+            EXPECT_EQ(text.count(file.name), 1) << text.toStdString();
+        } else {
+            EXPECT_FALSE(text.contains(file.name)) << text.toStdString();
+        }
+        EXPECT_FALSE(text.contains("Type column")) << text.toStdString();
+    }
 }

@@ -3,6 +3,7 @@
 // unit that is not known, a NUL in it included, is named whole in one warning.
 
 #include <support/ProjectFileSeal.h>
+#include <support/HangGuard.h>
 #include <support/WorkCount.h>
 
 #include <QDir>
@@ -45,7 +46,7 @@ HostRun openWithHost(const QTemporaryDir& dir, const QString& name, const QByteA
     clock.start();
     host.start(PELMORA_HOST, {"--hidden", "--log", log, name});
     EXPECT_TRUE(host.waitForStarted());
-    const bool ended = host.waitForFinished(120000);
+    const bool ended = host.waitForFinished(PelmoraTest::HangGuardMs);
     HostRun run;
     run.seconds = clock.elapsed() / 1000.0;
     if (!ended) {

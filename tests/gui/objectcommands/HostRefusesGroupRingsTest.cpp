@@ -3,6 +3,7 @@
 // own instead of spinning for good.
 
 #include <support/ProjectFileSeal.h>
+#include <support/HangGuard.h>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -46,7 +47,7 @@ TEST(HostCommandLine, RefusesAProjectFileWhoseGroupsContainEachOther)
     ASSERT_TRUE(host.waitForStarted());
     // The peak memory, read while it runs.
     double peakMiB = 0.0;
-    while (clock.elapsed() < 60000 && host.state() == QProcess::Running) {
+    while (clock.elapsed() < PelmoraTest::HangGuardMs && host.state() == QProcess::Running) {
         QFile status(QStringLiteral("/proc/%1/status").arg(host.processId()));
         if (status.open(QIODevice::ReadOnly))
             for (const QByteArray& line : status.readAll().split('\n'))

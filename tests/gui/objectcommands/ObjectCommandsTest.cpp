@@ -683,6 +683,35 @@ TEST_F(ObjectCommands, AnnotationsStopAtWhatAProjectFileHolds)
         EXPECT_EQ(logic.get_num_objects(), 2u);
         EXPECT_EQ(project->annotationsGroup, nullptr);
     }
+    // The Model button where the group would be one object too many: refused before a file
+    // is chosen; nothing is drawn, nothing is added.
+    {
+        Obj::ProjectObject* extra = project->add_object("Obj::ProjectObject", "Extra");
+        app->set_current_project(gui);
+        const QString ball = QDir(dir.path()).filePath("ball.stl");
+        ASSERT_TRUE(PelmoraTest::writeSphereFile(QFile::encodeName(ball).toStdString(), 0.5));
+        int dialogs = 0;
+        Gui::FileDialog::Backend backend;
+        backend.openFileNames = [&](QWidget*, const QString&, const QString&, const QString&, QString*,
+                                    QFileDialog::Options) {
+            ++dialogs;
+            return QStringList{ball};
+        };
+        const Gui::FileDialog::Backend previous = Gui::FileDialog::setBackend(backend);
+        PelmoraTest::ConsoleCapture console;
+        const int models = gui->mrmlScene()->GetNumberOfNodesByClass("vtkMRMLModelNode");
+        command("Std_MRMLModel")->invoke(0);
+        Gui::FileDialog::setBackend(previous);
+        EXPECT_EQ(dialogs, 0);
+        EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Error, ""), 1);
+        EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Error,
+                                     "Cannot load a model into " + std::string(project->get_name())
+                                         + ": 3 objects are open, and 1 more would be more than the 3 one project file may hold"));
+        EXPECT_EQ(gui->mrmlScene()->GetNumberOfNodesByClass("vtkMRMLModelNode"), models);
+        EXPECT_EQ(project->annotationsGroup, nullptr);
+        EXPECT_EQ(logic.get_num_objects(), 3u);
+        project->remove_object(extra->getObjectId());
+    }
     // Room for the group and one annotation: the file's fiducial comes in with its group.
     project->remove_object(project->get_object("Ball")->getObjectId());
     logic.processFiles({fcsv.toStdString()});

@@ -2,6 +2,7 @@
 // (which the dialog would read as a list of names) is explained instead of ignored.
 
 #include <core/qPelmoraApplication.h>
+#include <support/HangGuard.h>
 #include <mainwindow/MainWindow.h>
 
 #include <support/GuiSession.h>
@@ -74,7 +75,7 @@ TEST_F(SaveAsName, ANameWithADoubleQuoteIsExplainedAndNothingIsSaved)
             // Still open after the Return, as it should be; cancelled once the box was
             // seen, or, as a guard against a hang only, a minute after the name was typed
             // without one.
-            if (typedIn && (!explained.isEmpty() || clock.elapsed() > 60000))
+            if (typedIn && (!explained.isEmpty() || clock.elapsed() > PelmoraTest::HangGuardMs))
                 dialog->reject();
         }
     });

@@ -3,6 +3,7 @@
 // while the process console gives back the program's bytes.
 
 #include <dialogs/DlgIPCImp.h>
+#include <support/HangGuard.h>
 #include <dialogs/widgets/FileDialog.h>
 #include <mainwindow/LongLineText.h>
 #include <mainwindow/ReportOutput.h>
@@ -112,7 +113,7 @@ TEST(OutputDockLineEnds, SavedAndCopiedAsShown)
         output->clear();
         for (const QByteArray& message : input.messages)
             Vexil::MsgConsoleSingleton::Instance().Message("%s", message.constData());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return output->document()->characterCount() - 1 >= input.shown.size(); }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return output->document()->characterCount() - 1 >= input.shown.size(); }, PelmoraTest::HangGuardMs));
         // The lines the dock shows: a long line is laid out in several blocks, and one
         // ended line leaves an empty block after it.
         int lines = 0;

@@ -3,6 +3,7 @@
 // file and not to the user's Output dock; Qt's other warnings still reach the Output.
 
 #include <core/qPelmoraApplication.h>
+#include <support/HangGuard.h>
 #include <mainwindow/MainWindow.h>
 #include <mainwindow/ReportOutput.h>
 
@@ -87,13 +88,13 @@ TEST_F(OutputWindowSystem, WindowSystemMessagesGoToTheLogNotToTheOutput)
         victim.setWindowTitle(QStringLiteral("gone"));
         EXPECT_TRUE(QTest::qWaitFor([&] { return logText().contains(QLatin1String("XCB error: 3 (BadWindow)"))
                                                   && logText().count(QLatin1String("XCB error")) >= 2; },
-                                    5000))
+                                    PelmoraTest::HangGuardMs))
             << logText().toStdString();
         xcb_disconnect(other);
     }
 #endif
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return output->toPlainText().contains(QLatin1String("an ordinary warning")); }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return output->toPlainText().contains(QLatin1String("an ordinary warning")); }, PelmoraTest::HangGuardMs));
     for (int i = 0; i < 5; ++i)
         QTest::qWait(20);
     const QString shown = output->toPlainText();

@@ -4,6 +4,7 @@
 // output was split between reads.
 
 #include <dialogs/DlgIPCImp.h>
+#include <support/HangGuard.h>
 #include <mainwindow/LongLineText.h>
 
 #include <QApplication>
@@ -160,7 +161,7 @@ TEST(ProcessConsoleEnd, CopyAndSaveGiveWhatTheProgramWrote)
         "printf '\\ndone\\rnext\\n'");
     const QString written = QStringLiteral("meshing\r\nblocks\r\n") + counter + QStringLiteral("\ndone\rnext\n");
     ASSERT_TRUE(console.startRunning(shell(), {QStringLiteral("-c"), script}));
-    ASSERT_TRUE(QTest::qWaitFor(finished, 20000));
+    ASSERT_TRUE(QTest::qWaitFor(finished, PelmoraTest::HangGuardMs));
     const QByteArray expected =
         (QStringLiteral("Executable: %1\nArguments: -c %2\n").arg(shell(), script) + written).toUtf8();
     const Taken taken = takeOutput(console, dir.filePath(QStringLiteral("mesher run.log")));
@@ -172,7 +173,7 @@ TEST(ProcessConsoleEnd, CopyAndSaveGiveWhatTheProgramWrote)
     // first among them too, still end as written; the note above them is the console's.
     console.slot_btnClear_clicked();
     ASSERT_TRUE(console.startRunning(shell(), {QStringLiteral("-c"), QStringLiteral("seq 1 30000 | sed 's/$/\r/'")}));
-    ASSERT_TRUE(QTest::qWaitFor(finished, 20000));
+    ASSERT_TRUE(QTest::qWaitFor(finished, PelmoraTest::HangGuardMs));
     const Taken trimmed = takeOutput(console, dir.filePath(QStringLiteral("long.run.txt")));
     EXPECT_EQ(trimmed.copied, trimmed.saved);
     ASSERT_TRUE(trimmed.copied.startsWith("[")) << trimmed.copied.left(200).toStdString();

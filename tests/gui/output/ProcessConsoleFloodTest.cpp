@@ -3,6 +3,7 @@
 // memory stays bounded.
 
 #include <dialogs/DlgIPCImp.h>
+#include <support/HangGuard.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -94,7 +95,7 @@ TEST(ProcessConsoleFlood, ATalkativeProgramLeavesTheWindowResponsiveAndTheOutput
     EXPECT_LT(peak - before, 150.0);
 
     console.slot_pb_stop_clicked();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return PelmoraTest::endReported(console); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return PelmoraTest::endReported(console); }, PelmoraTest::HangGuardMs));
     QTextDocument* doc = console.output()->document();
     // The kept lines, the note above them and the messages after them.
     EXPECT_LE(doc->blockCount(), Gui::DlgIPCImp::MaxKeptLines + 8);
@@ -111,7 +112,7 @@ TEST(ProcessConsoleFlood, ATalkativeProgramLeavesTheWindowResponsiveAndTheOutput
     console.slot_btnClear_clicked();
     ASSERT_TRUE(console.startRunning(QStandardPaths::findExecutable(QStringLiteral("sh")),
                                      {QStringLiteral("-c"), QStringLiteral("printf 'solver ERR'; sleep 0.5; printf 'OR in step 3\\n'")}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return PelmoraTest::endReported(console); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return PelmoraTest::endReported(console); }, PelmoraTest::HangGuardMs));
     EXPECT_TRUE(doc->firstBlock().text().startsWith(QLatin1String("Executable: ")));
     EXPECT_TRUE(console.output()->toPlainText().contains(QStringLiteral("\nsolver ERROR in step 3\n")));
     EXPECT_EQ(console.progressBar()->value(), 90);
@@ -140,13 +141,13 @@ TEST(ProcessConsoleFlood, OutputWithoutLineBreaksLeavesTheWindowResponsiveAndArr
     ASSERT_TRUE(console.startRunning(sh, {QStringLiteral("-c"), QStringLiteral("yes x | tr -d '\\n'")}));
     clock.start(10);
     ASSERT_TRUE(QTest::qWaitFor([&] { return ticks >= 100 && doc->characterCount() > 2 * Gui::DlgIPCImp::MaxCharsPerSlice; },
-                                120000))
+                                PelmoraTest::HangGuardMs))
         << ticks << " ticks";
     const int ticksBeforeClick = ticks;
     auto* stop = console.findChild<QPushButton*>(QStringLiteral("pb_stop"));
     ASSERT_NE(stop, nullptr);
     QTest::mouseClick(stop, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor(finished, 120000));
+    ASSERT_TRUE(QTest::qWaitFor(finished, PelmoraTest::HangGuardMs));
     clock.stop();
     EXPECT_GE(ticksBeforeClick, 100);
     const QString shown = console.output()->toPlainText();
@@ -170,7 +171,7 @@ TEST(ProcessConsoleFlood, OutputWithoutLineBreaksLeavesTheWindowResponsiveAndArr
     QElapsedTimer elapsed;
     elapsed.start();
     clock.start(10);
-    ASSERT_TRUE(QTest::qWaitFor(finished, 120000));
+    ASSERT_TRUE(QTest::qWaitFor(finished, PelmoraTest::HangGuardMs));
     clock.stop();
     std::printf("%d characters in one line: shown in %lld ms, %d ticks of a 10 ms timer meanwhile\n", length,
                 static_cast<long long>(elapsed.elapsed()), ticks);

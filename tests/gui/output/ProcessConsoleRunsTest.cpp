@@ -4,6 +4,7 @@
 // each close is told once.
 
 #include <dialogs/DlgIPCImp.h>
+#include <support/HangGuard.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -113,7 +114,7 @@ public:
         if (first == First::None)
             return;
         ASSERT_TRUE(console.startRunning(shell(), {QStringLiteral("-c"), QString::fromLatin1(scripts[int(first)])}));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return endReported(console); }, 30000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return endReported(console); }, PelmoraTest::HangGuardMs));
         ASSERT_EQ(console.hasErrors(), first == First::Error || first == First::Crash);
     }
 
@@ -182,7 +183,7 @@ public:
         answerer.stop();
         // Whatever comes after the dialog went (the killed program's end, the rest of the
         // output) is handled before the signals are counted.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return endReported(console); }, 30000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return endReported(console); }, PelmoraTest::HangGuardMs));
         QTest::qWait(3 * Gui::DlgIPCImp::FlushIntervalMs);
         outcome.errorsLater = console.hasErrors();
         if (killing)

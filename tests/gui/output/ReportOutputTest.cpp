@@ -2,6 +2,7 @@
 // colours from the preferences, its context menu (also in German) and saving.
 
 #include <core/qPelmoraApplication.h>
+#include <support/HangGuard.h>
 #include <dialogs/widgets/FileDialog.h>
 #include <mainwindow/LongLineText.h>
 #include <mainwindow/MainWindow.h>
@@ -49,7 +50,7 @@ using Gui::DockWindow::ReportOutput;
 namespace {
 
 template <typename Pred>
-bool waitFor(Pred done, int timeoutMs = 10000)
+bool waitFor(Pred done, int timeoutMs = PelmoraTest::HangGuardMs)
 {
     QElapsedTimer clock;
     clock.start();

@@ -3,6 +3,7 @@
 // written, shortcuts, and a second process reading what the first one stored.
 
 #include <commands/Command.h>
+#include <support/HangGuard.h>
 #include <commands/PreferenceCommands.h>
 #include <commands/SimModule.h>
 #include <core/FolderSettings.h>
@@ -63,7 +64,7 @@ using Gui::Dialog::PreferencesDialogImp;
 namespace {
 
 template <typename Pred>
-bool waitFor(Pred done, int timeoutMs = 5000)
+bool waitFor(Pred done, int timeoutMs = PelmoraTest::HangGuardMs)
 {
     QElapsedTimer clock;
     clock.start();
@@ -360,7 +361,7 @@ TEST_F(PreferencesDialog, ARestartKeepsWhatTheDialogStored)
     second.start(QCoreApplication::applicationFilePath(),
                  {QStringLiteral("--gtest_filter=SecondProcess.ReadsWhatTheFirstStored"), QStringLiteral("-platform"),
                   QStringLiteral("offscreen")});
-    ASSERT_TRUE(second.waitForFinished(60000));
+    ASSERT_TRUE(second.waitForFinished(PelmoraTest::HangGuardMs));
     const QByteArray out = second.readAllStandardOutput();
     EXPECT_EQ(second.exitCode(), 0) << out.constData();
     EXPECT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.constData();

@@ -3,6 +3,7 @@
 // still asks about them. Each scenario runs the whole application as its own process.
 
 #include <QProcess>
+#include <support/HangGuard.h>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
@@ -37,7 +38,7 @@ DriverRun runDriver(const QString& scenario)
     p.setProcessChannelMode(QProcess::SeparateChannels);
     p.start(QStringLiteral(UNSAVED_CHANGES_DRIVER), QStringList{scenario});
     DriverRun r;
-    if (!p.waitForFinished(90000))
+    if (!p.waitForFinished(PelmoraTest::HangGuardMs))
         p.kill();
     r.exitCode = p.exitCode();
     r.out = QString::fromUtf8(p.readAllStandardOutput());

@@ -7,6 +7,7 @@
 // the rows above an edited component and a renamed project's label as the screen shows them.
 
 #include "PropertyEditorTestSupport.h"
+#include <support/HangGuard.h>
 
 #include <commands/Command.h>
 #include <commands/SimModule.h>
@@ -145,7 +146,7 @@ protected:
         box->setFocus();
         // The rows may be rebuilt meanwhile, which sends the editor away.
         const QPointer<QAbstractSpinBox> kept(box);
-        return QTest::qWaitFor([&] { return kept && kept->hasFocus(); }, 20000) ? kept.data() : nullptr;
+        return QTest::qWaitFor([&] { return kept && kept->hasFocus(); }, PelmoraTest::HangGuardMs) ? kept.data() : nullptr;
     }
     static std::vector<std::string> commands()
     {
@@ -391,10 +392,10 @@ TEST_F(LoadInMainWindow, EveryRowWithAUnitRefusesAnExpressionAndLeavingTheFieldS
     auto* thickness = qobject_cast<Gui::QuantitySpinBox*>(open(cell("Thickness")));
     ASSERT_TRUE(thickness);
     thickness->setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return thickness->hasFocus(); }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return thickness->hasFocus(); }, PelmoraTest::HangGuardMs));
     type(thickness, "12.5 MM", false);
     tree->setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !thickness->hasFocus(); }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !thickness->hasFocus(); }, PelmoraTest::HangGuardMs));
     EXPECT_TRUE(commands().empty());
     EXPECT_EQ(0.0, load->Thickness->get_value());
     EXPECT_EQ("0 mm", field(thickness)->text());
@@ -403,7 +404,7 @@ TEST_F(LoadInMainWindow, EveryRowWithAUnitRefusesAnExpressionAndLeavingTheFieldS
 
     // A number beyond a limit is a key that does nothing: the tool tip says why.
     QWidget* scale = open(cell("Scale Factor"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return scale->isVisible(); }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return scale->isVisible(); }, PelmoraTest::HangGuardMs));
     type(scale, "12", false);
     EXPECT_EQ("1", field(scale)->text());
     EXPECT_TRUE(QToolTip::text().contains("12 is above the maximum 10")) << QToolTip::text().toStdString();
@@ -738,7 +739,7 @@ TEST_F(LoadInMainWindow, AfterADialogTheKeysGoBackWhereTheyWereAndWhatIsTypedThe
     EXPECT_EQ(Vexil::Vector3d(66, 0, 0), position());
     saveAsEscaped(1);
     EXPECT_EQ(1, dialogs);
-    EXPECT_TRUE(QTest::qWaitFor([this] { return onList(); }, 20000)) << "the keyboard is elsewhere after the dialog";
+    EXPECT_TRUE(QTest::qWaitFor([this] { return onList(); }, PelmoraTest::HangGuardMs)) << "the keyboard is elsewhere after the dialog";
     keys("77 mm");
     ASSERT_TRUE(x);
     EXPECT_EQ("77 mm", field(x)->text());
@@ -747,7 +748,7 @@ TEST_F(LoadInMainWindow, AfterADialogTheKeysGoBackWhereTheyWereAndWhatIsTypedThe
     saveAsEscaped(2);
     EXPECT_EQ(2, dialogs);
     EXPECT_EQ(Vexil::Vector3d(77, 0, 0), position());
-    EXPECT_TRUE(QTest::qWaitFor([x] { return x && x->hasFocus(); }, 20000)) << "the editor looks open without the keyboard";
+    EXPECT_TRUE(QTest::qWaitFor([x] { return x && x->hasFocus(); }, PelmoraTest::HangGuardMs)) << "the editor looks open without the keyboard";
     press(Qt::Key_A, Qt::ControlModifier);
     keys("55 mm");
     ASSERT_TRUE(x);
@@ -795,7 +796,7 @@ TEST_F(LoadInMainWindow, TheRowsAboveAComponentAndAProjectsLabelShowAValueWhenIt
                                           .convertToFormat(QImage::Format_RGB32);
                 return screen == tree->viewport()->grab(r).toImage().convertToFormat(QImage::Format_RGB32);
             },
-            20000);
+            PelmoraTest::HangGuardMs);
     };
     QAbstractSpinBox* x = focusRow(cell("x", origin));
     ASSERT_TRUE(x);
@@ -836,7 +837,7 @@ TEST_F(LoadInMainWindow, TheRowsAboveAComponentAndAProjectsLabelShowAValueWhenIt
     projectTree->setCurrentItem(projectItem);
     projectTree->setItemsSelected({projectItem}, true);
     projectTree->setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([projectTree] { return projectTree->hasFocus(); }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([projectTree] { return projectTree->hasFocus(); }, PelmoraTest::HangGuardMs));
     const QModelIndex label = cell("Label");
     tree->scrollTo(label);
     QTest::qWait(50);
@@ -846,7 +847,7 @@ TEST_F(LoadInMainWindow, TheRowsAboveAComponentAndAProjectsLabelShowAValueWhenIt
     keys("Gear v2");
     press(Qt::Key_Return);
     const auto* name = static_cast<Obj::PropertyString*>(project->get_property_by_name("Label"));
-    EXPECT_TRUE(QTest::qWaitFor([name] { return std::string("Gear v2") == name->get_value(); }, 20000));
+    EXPECT_TRUE(QTest::qWaitFor([name] { return std::string("Gear v2") == name->get_value(); }, PelmoraTest::HangGuardMs));
     EXPECT_STREQ("Gear v2", static_cast<Obj::PropertyString*>(project->get_property_by_name("Label"))->get_value());
     EXPECT_EQ("Gear v2", shown(label));
     EXPECT_TRUE(onScreen(label));
@@ -996,7 +997,7 @@ TEST_F(LoadInMainWindow, AModelsVisibilityChangesOnlyWhenTheUserCommitsIt)
     }
     ASSERT_TRUE(visibility.isValid());
     ASSERT_TRUE(activate());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return rows->isVisible() && rows->visualRect(visibility).isValid(); }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows->isVisible() && rows->visualRect(visibility).isValid(); }, PelmoraTest::HangGuardMs));
     rows->scrollTo(visibility);
     const auto visible = [&] { return feeder->Visibility->get_value(); };
     ASSERT_TRUE(visible());

@@ -2,6 +2,7 @@
 // properties: texts shown, exact texts sent, and values that survive the round trip.
 
 #include "PropertyEditorTestSupport.h"
+#include <support/HangGuard.h>
 
 #include <dialogs/DlgPropertyCouple.h>
 #include <dialogs/widgets/FileDialog.h>
@@ -166,7 +167,7 @@ TEST_F(PathAndLinkRows, LinkLabelEditsThroughTheDialogAndSelectsTheLinkedObject)
     selection.add_selection("P", c->getObjectId(), "");
     label.onLinkActivated(QStringLiteral("P.%1").arg(link[1]));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !selection.get_selection("P").empty()
-                                             && selection.get_selection("P").front().object == b; }, 20000));
+                                             && selection.get_selection("P").front().object == b; }, PelmoraTest::HangGuardMs));
     EXPECT_EQ(selection.get_selection("P").size(), 1u);
     selection.clear_selection();
 }

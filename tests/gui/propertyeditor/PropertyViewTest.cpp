@@ -3,6 +3,7 @@
 // the panel of the main window following a click in the project tree.
 
 #include "PropertyEditorTestSupport.h"
+#include <support/HangGuard.h>
 
 #include <commands/SimModule.h>
 #include <core/qPelmoraApplication.h>
@@ -312,7 +313,7 @@ TEST_F(ViewTest, ObjectsRemovedOrAProjectClosedWhileShownWithEditorsOpenLeaveNoR
     q->remove_object(x->getObjectId());
     data->grab();
     shown->grab();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return boundCount(data, "Name") == 1; }, 20000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return boundCount(data, "Name") == 1; }, PelmoraTest::HangGuardMs));
     EXPECT_EQ(boundCount(shown, "Opacity"), 1u);
     data->grab();
     shown->grab();
@@ -380,7 +381,7 @@ TEST_F(ViewTest, AnEditWhoseCommandRemovesAnotherSelectedObjectWritesTheRestAndR
     editor->setText("one");
     cascade.disconnect();
     EXPECT_EQ(commands().size(), 2u);   // the second one names an object that is gone, and fails
-    EXPECT_TRUE(QTest::qWaitFor([&] { return boundCount(data, "Name") == 1; }, 20000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return boundCount(data, "Name") == 1; }, PelmoraTest::HangGuardMs));
     data->grab();
 }
 
@@ -446,7 +447,7 @@ TEST_F(ViewTest, RemovingManySelectedObjectsCostsInProportionToThem)
         for (std::size_t i = 0; i + 1 < count; ++i)
             q->remove_object(many[i]->getObjectId());
         const PelmoraTest::Work work = meter.elapsed();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return boundCount(view->dataTree(), "P0") == 1; }, 20000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return boundCount(view->dataTree(), "P0") == 1; }, PelmoraTest::HangGuardMs));
         return work;
     };
     const PelmoraTest::Work few = removing(250);

@@ -4,6 +4,7 @@
 // status 1 and the reason.
 
 #include <support/CostLimits.h>
+#include <support/HangGuard.h>
 #include <support/GuiSession.h>
 #include <support/ModalCloser.h>
 #include <support/OwnMemory.h>
@@ -63,7 +64,7 @@ HiddenRun runCapped(const QString& file, qint64 bytes)
     host.start(QStringLiteral("prlimit"), {QStringLiteral("--as=%1").arg(bytes), QStringLiteral(PELMORA_HOST),
                                            QStringLiteral("--hidden"), file});
     HiddenRun run;
-    run.ended = host.waitForFinished(100000);
+    run.ended = host.waitForFinished(PelmoraTest::HangGuardMs);
     if (!run.ended) {
         host.kill();
         host.waitForFinished();

@@ -3,10 +3,13 @@
 //   singleinstance_driver EXENAME serve          prints "ready" once the loop runs, then
 //                                                prints "project=<name>" for the first
 //                                                project opened after that and quits
-//                                                (20 s at most)
 //   singleinstance_driver EXENAME batches        prints "ready", then "batch=<n>" for each
 //                                                batch of messages; quits after four
-//                                                messages (20 s at most)
+//                                                messages.  A line "deadline" on its
+//                                                standard input is answered with
+//                                                "deadline=<ns>" (the monotonic clock's
+//                                                time the pending batch is due) or
+//                                                "deadline=none".
 //   singleinstance_driver EXENAME exhaust        as serve, but first uses up every file
 //                                                descriptor it may open ("exhausted"),
 //                                                and gives them back 1.5 s later
@@ -25,6 +28,7 @@
 #include <vexil/MsgConsole.h>
 
 #include <QCoreApplication>
+#include <QSocketNotifier>
 #include <QElapsedTimer>
 #include <QTimer>
 
@@ -42,7 +46,34 @@
 
 namespace {
 
+// Only against a hang: the tests decide by what the driver prints, never by its time.
+constexpr int HangGuardMs = 300000;
+
 std::string scenario;
+
+// Answers the test's questions about the batch being collected, one per line.
+void answerOnStandardInput(Gui::GUISingleApplication* single)
+{
+    auto* notifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, single);
+    QObject::connect(notifier, &QSocketNotifier::activated, single, [single, notifier] {
+        char buffer[256];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n <= 0) {
+            notifier->setEnabled(false);
+            return;
+        }
+        for (ssize_t i = 0; i < n; ++i) {
+            if (buffer[i] != '\n')
+                continue;
+            const QDeadlineTimer due = single->pendingBatchDeadline();
+            if (due.isForever())
+                std::printf("deadline=none\n");
+            else
+                std::printf("deadline=%lld\n", static_cast<long long>(due.deadlineNSecs()));
+            std::fflush(stdout);
+        }
+    });
+}
 std::set<std::string> projectsAtStart;
 
 void watchForProject()
@@ -58,7 +89,7 @@ void watchForProject()
         QCoreApplication::quit();
         return;
     }
-    if (clock.elapsed() > 20000) {
+    if (clock.elapsed() > HangGuardMs) {
         QCoreApplication::quit();
         return;
     }
@@ -82,7 +113,8 @@ void onLoop()
                              if (seen >= 4)
                                  QCoreApplication::quit();
                          });
-        QTimer::singleShot(20000, [] { QCoreApplication::quit(); });
+        answerOnStandardInput(single);
+        QTimer::singleShot(HangGuardMs, [] { QCoreApplication::quit(); });
         std::printf("ready\n");
         std::fflush(stdout);
     }

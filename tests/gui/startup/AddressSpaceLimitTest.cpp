@@ -4,6 +4,7 @@
 // with room enough opens the same file.
 
 #include <support/CostLimits.h>
+#include <support/HangGuard.h>
 
 #include <QDir>
 #include <QFile>
@@ -39,7 +40,7 @@ CappedRun runCapped(const QTemporaryDir& home, qint64 bytes, const QStringList& 
     host.start(QStringLiteral("prlimit"), QStringList{QStringLiteral("--as=%1").arg(bytes), PELMORA_HOST} + args);
     CappedRun run;
     // Only a guard against a hang: a start ends in about a second.
-    run.finished = host.waitForFinished(120000);
+    run.finished = host.waitForFinished(PelmoraTest::HangGuardMs);
     if (!run.finished) {
         host.kill();
         host.waitForFinished(5000);

@@ -3,6 +3,7 @@
 // files named together are opened together.
 
 #include <support/TestEnvironment.h>
+#include <support/HangGuard.h>
 
 #include <obj/Application.h>
 
@@ -42,7 +43,7 @@ struct HostRun
 };
 
 // Runs `program`; a run still going after `timeoutMs` is killed and counts as unfinished.
-HostRun runBounded(const QString& program, const QStringList& args, const QString& logFile, int timeoutMs = 60000,
+HostRun runBounded(const QString& program, const QStringList& args, const QString& logFile, int timeoutMs = PelmoraTest::HangGuardMs,
                    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess p;
@@ -229,7 +230,7 @@ TEST_F(CommandLineFiles, AStartRemovesTheCopyFilesThatNoRunningInstanceHolds)
     // A process that has ended: its copy file was left by a kill.
     QProcess ended;
     ended.start("true", QStringList());
-    ASSERT_TRUE(ended.waitForFinished(10000));
+    ASSERT_TRUE(ended.waitForFinished(PelmoraTest::HangGuardMs));
     const QString gone = QString::number(ended.processId());
     const QString self = QString::number(::getpid());
     const auto make = [&](const QString& name) {
@@ -441,7 +442,7 @@ TEST_F(CommandLineFiles, TheCopyFileCleanUpOpensNoOtherUsersFiles)
     environment.insert("TMPDIR", tmp);
     QProcess ended;
     ended.start("true", QStringList());
-    ASSERT_TRUE(ended.waitForFinished(10000));
+    ASSERT_TRUE(ended.waitForFinished(PelmoraTest::HangGuardMs));
     const QString gone = QString::number(ended.processId());
 
     // Another user's look-alikes of copy files, empty and abandoned, and one of this user's.

@@ -7,6 +7,7 @@
 // letters of every script pass unchanged.
 
 #include "HostileTexts.h"
+#include <support/HangGuard.h>
 
 #include <support/ProjectFileSeal.h>
 
@@ -45,7 +46,7 @@ Said run(const QString& program, const QStringList& args, const QString& logFile
     p.start(program, args);
     Said said;
     // Only a guard against a hung start, far above any normal one.
-    said.finished = p.waitForFinished(120000);
+    said.finished = p.waitForFinished(PelmoraTest::HangGuardMs);
     if (!said.finished) {
         p.kill();
         p.waitForFinished(5000);

@@ -2,6 +2,7 @@
 // start-up driver as its own process and reads what it printed and logged.
 
 #include <support/TestEnvironment.h>
+#include <support/HangGuard.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -53,7 +55,7 @@ ProcessRun runProgram(const QString& program, const QStringList& args, const QSt
     p.setProcessChannelMode(QProcess::SeparateChannels);
     p.start(program, args);
     ProcessRun r;
-    r.finished = p.waitForFinished(90000);
+    r.finished = p.waitForFinished(PelmoraTest::HangGuardMs);
     if (!r.finished)
         p.kill();
     r.exitCode = p.exitCode();
@@ -114,7 +116,7 @@ TEST_F(Startup, HostRefusesAnOptionWithoutItsFile)
     for (const QStringList& args : cases) {
         QProcess p;
         p.start(PELMORA_HOST, args);
-        ASSERT_TRUE(p.waitForFinished(30000)) << args.join(' ').toStdString();
+        ASSERT_TRUE(p.waitForFinished(PelmoraTest::HangGuardMs)) << args.join(' ').toStdString();
         EXPECT_EQ(p.exitCode(), 2);
         EXPECT_TRUE(p.readAllStandardError().contains((args.front() + " needs a file name").toUtf8()));
         if (p.state() != QProcess::NotRunning)
@@ -122,37 +124,99 @@ TEST_F(Startup, HostRefusesAnOptionWithoutItsFile)
     }
 }
 
-// Without a display the host says so and ends with status 1, instead of Qt's abort with
-// advice to reinstall; a platform that needs no display still starts.
-TEST_F(Startup, WithoutADisplayTheHostSaysSoAndFailsWhereQtWouldAbort)
+namespace {
+
+// A display number that no X server on this machine serves (neither its socket file nor
+// its abstract socket exists).
+QString unservedDisplay()
 {
-    enum class Display { Unset, Empty, Own };
-    const char* const displays[] = {"DISPLAY unset", "DISPLAY empty", "own display"};
-    for (Display display : {Display::Unset, Display::Empty, Display::Own}) {
-        for (const char* platform : {"", "xcb", "offscreen"}) {
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            if (display == Display::Unset)
-                environment.remove("DISPLAY");
-            else if (display == Display::Empty)
-                environment.insert("DISPLAY", "");
-            if (*platform)
-                environment.insert("QT_QPA_PLATFORM", platform);
-            else
-                environment.remove("QT_QPA_PLATFORM");
-            const std::string cell = std::string(displays[int(display)]) + ", QT_QPA_PLATFORM=" + platform;
-            QProcess p;
-            p.setProcessEnvironment(environment);
-            p.start(PELMORA_HOST, {"--hidden"});
-            ASSERT_TRUE(p.waitForFinished(90000)) << cell;
-            const QString err = QString::fromLocal8Bit(p.readAllStandardError());
-            EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << cell << ": " << err.toStdString();
-            const bool refused = display != Display::Own && std::string(platform) != "offscreen";
-            EXPECT_EQ(p.exitCode(), refused ? 1 : 0) << cell << ": " << err.toStdString();
-            EXPECT_EQ(err.contains("pelmora: cannot start: there is no display to show the window on"), refused)
-                << cell << ": " << err.toStdString();
-            EXPECT_FALSE(err.contains("Reinstalling")) << cell;
+    QFile sockets("/proc/net/unix");
+    const QByteArray listening = sockets.open(QIODevice::ReadOnly) ? sockets.readAll() : QByteArray();
+    for (int n = 59000; n < 60000; ++n) {
+        const QByteArray socket = "/tmp/.X11-unix/X" + QByteArray::number(n);
+        if (!QFileInfo::exists(QString::fromLatin1(socket)) && !listening.contains(socket + '\n'))
+            return ":" + QString::number(n);
+    }
+    return QString();
+}
+
+} // namespace
+
+// Every display (none named, an empty name, the test's own, one no server answers, a name
+// that is none, a screen the server lacks) x every platform (the default, X11 by name, one
+// without OpenGL, a misspelt one) x both unattended starts: where Qt would end the process
+// with its abort, the host says why and ends with status 1 before Qt is asked; a platform
+// that needs no display starts, and a screenshot there, which nothing would draw, is
+// refused at once.
+TEST_F(Startup, AWindowSystemQtCannotOpenIsRefusedWithTheReasonWhereQtWouldAbort)
+{
+    const QString own = QProcessEnvironment::systemEnvironment().value("DISPLAY");
+    ASSERT_FALSE(own.isEmpty());
+    const QString unserved = unservedDisplay();
+    ASSERT_FALSE(unserved.isEmpty());
+    enum class Display { Unset, Empty, Own, Unserved, NoName, NoScreen };
+    const struct
+    {
+        Display display;
+        QString value;
+        QString refusal;   // on X11
+    } displays[] = {
+        {Display::Unset, QString(), "cannot start: there is no display to show the window on"},
+        {Display::Empty, QString(), "cannot start: there is no display to show the window on"},
+        {Display::Own, own, QString()},
+        {Display::Unserved, unserved,
+         "cannot start: cannot reach display " + unserved + " (DISPLAY): no X server answers there"},
+        {Display::NoName, "no display", "cannot start: display no display (DISPLAY) is no display name"},
+        {Display::NoScreen, own + ".7", "cannot start: display " + own + ".7 (DISPLAY) has no such screen"},
+    };
+    const QString shot = dir.filePath("shot.png");
+    for (const auto& display : displays) {
+        for (const char* platform : {"", "xcb", "offscreen", "xcbb"}) {
+            for (const bool screenshot : {false, true}) {
+                QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+                if (display.display == Display::Unset)
+                    environment.remove("DISPLAY");
+                else
+                    environment.insert("DISPLAY", display.value);
+                if (*platform)
+                    environment.insert("QT_QPA_PLATFORM", platform);
+                else
+                    environment.remove("QT_QPA_PLATFORM");
+                const std::string cell = "DISPLAY=" + display.value.toStdString() + (display.display == Display::Unset ? " (unset)" : "")
+                                         + ", QT_QPA_PLATFORM=" + platform + (screenshot ? ", --screenshot" : ", --hidden");
+                QFile::remove(shot);
+                QProcess p;
+                p.setProcessEnvironment(environment);
+                p.start(PELMORA_HOST, screenshot ? QStringList{"--screenshot", shot} : QStringList{"--hidden"});
+                // Only a guard against a hung start.
+                ASSERT_TRUE(p.waitForFinished(PelmoraTest::HangGuardMs)) << cell;
+                const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+                const std::string said = cell + ": " + err.toStdString();
+                EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << said;
+                EXPECT_FALSE(err.contains("Reinstalling")) << said;
+
+                QString refusal;
+                if (std::string(platform) == "xcbb")
+                    refusal = "cannot start: there is no window system platform \"xcbb\" (QT_QPA_PLATFORM); the "
+                              "platforms installed are: ";
+                else if (std::string(platform) != "offscreen")
+                    refusal = display.refusal;
+                else if (screenshot)
+                    refusal = "no screenshot was written to " + shot
+                              + ": the window system \"offscreen\" has no OpenGL to draw the 3D view with";
+                EXPECT_EQ(p.exitCode(), refusal.isEmpty() ? 0 : 1) << said;
+                if (!refusal.isEmpty()) {
+                    EXPECT_TRUE(err.startsWith("pelmora: " + refusal)) << said;
+                    EXPECT_EQ(err.count('\n'), 1) << said;
+                }
+                if (std::string(platform) == "xcbb") {
+                    EXPECT_TRUE(err.contains(QRegularExpression("installed are: .*offscreen, .*xcb"))) << said;
+                }
+                EXPECT_EQ(QFileInfo::exists(shot), screenshot && refusal.isEmpty()) << said;
+            }
         }
     }
+    QFile::remove(shot);
 }
 
 TEST_F(Startup, LogThatCannotBeWrittenIsSaidOnceOnStandardError)
@@ -160,7 +224,7 @@ TEST_F(Startup, LogThatCannotBeWrittenIsSaidOnceOnStandardError)
     // /dev/full opens, and every write to it fails as on a full disk.
     QProcess p;
     p.start(PELMORA_HOST, {"--hidden", "--log", "/dev/full"});
-    ASSERT_TRUE(p.waitForFinished(90000));
+    ASSERT_TRUE(p.waitForFinished(PelmoraTest::HangGuardMs));
     EXPECT_EQ(p.exitCode(), 0);
     const QString err = QString::fromLocal8Bit(p.readAllStandardError());
     EXPECT_EQ(err.count("pelmora: the log file /dev/full is incomplete: No space left on device"), 1) << err.toStdString();
@@ -177,7 +241,7 @@ TEST_F(Startup, NamedPipesInPlaceOfTheSettingsFilesDoNotHoldUpTheStart)
     env.insert("XDG_CONFIG_HOME", config);
     p.setProcessEnvironment(env);
     p.start(PELMORA_HOST, {"--hidden", "--log", logFile()});
-    const bool finished = p.waitForFinished(60000);
+    const bool finished = p.waitForFinished(PelmoraTest::HangGuardMs);
     if (!finished)
         p.kill();
     ASSERT_TRUE(finished) << "the start waits for a writer to the pipes";
@@ -201,7 +265,7 @@ TEST_F(Startup, FailedScreenshotLeavesTheFileThatWasThere)
     // Files may grow to 2 KiB only: the PNG cannot be written whole.
     QProcess p;
     p.start("/bin/sh", {"-c", "ulimit -f 4; trap '' XFSZ; exec \"$0\" --screenshot \"$1\"", PELMORA_HOST, shot});
-    ASSERT_TRUE(p.waitForFinished(90000));
+    ASSERT_TRUE(p.waitForFinished(PelmoraTest::HangGuardMs));
     EXPECT_EQ(p.exitCode(), 1);
     EXPECT_TRUE(p.readAllStandardError().contains("cannot write"));
     QFile kept(shot);
@@ -229,7 +293,7 @@ TEST(TestIsolation, EachProcessHasPrivateTemporaryAndRuntimeFoldersRemovedAtExit
     env.insert("TMPDIR", tmp.path());
     self.setProcessEnvironment(env);
     self.start(QCoreApplication::applicationFilePath(), {"--gtest_list_tests"});
-    ASSERT_TRUE(self.waitForFinished(30000));
+    ASSERT_TRUE(self.waitForFinished(PelmoraTest::HangGuardMs));
     EXPECT_EQ(self.exitCode(), 0);
     EXPECT_EQ(QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
 }

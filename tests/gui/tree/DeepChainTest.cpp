@@ -5,6 +5,7 @@
 // file ends well.  Both orders open with comparable work.
 
 #include <core/qPelmoraApplication.h>
+#include <support/HangGuard.h>
 #include <dialogs/widgets/FileDialog.h>
 #include <mainwindow/DockingWindowMediator.h>
 #include <mainwindow/MainWindow.h>
@@ -218,7 +219,7 @@ TEST(DeepGroupChainsHidden, AHiddenStartOnEachChainEndsWell)
             host.setWorkingDirectory(dir.path());
             host.start(QStringLiteral(PELMORA_HOST), {QStringLiteral("--hidden"), path});
             // A guard against a hang only.
-            ASSERT_TRUE(host.waitForFinished(120000));
+            ASSERT_TRUE(host.waitForFinished(PelmoraTest::HangGuardMs));
             work[outermostFirst ? 0 : 1] = PelmoraTest::childWorkWritten(workFile);
             EXPECT_EQ(host.exitStatus(), QProcess::NormalExit) << host.readAllStandardError().right(2000).toStdString();
             EXPECT_EQ(host.exitCode(), 0) << host.readAllStandardError().right(2000).toStdString();

@@ -4,6 +4,7 @@
 // the property editor's Label row.
 
 #include <commands/SimModule.h>
+#include <support/HangGuard.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
 #include <mainwindow/DockingWindowMediator.h>
@@ -199,6 +200,6 @@ TEST_F(TreeKeyboard, TabReachesTheTreeWhereKeysSelectAndRenameAndALabelTooLongIs
             return console.contains(PelmoraTest::ConsoleCapture::Level::Error,
                                     "a label may hold at most 4096 bytes, and this one holds 4097");
         },
-        20000));
+        PelmoraTest::HangGuardMs));
     EXPECT_EQ(std::string(object->get_label()), std::string(4096, 'y'));
 }

@@ -1,6 +1,7 @@
 // Progress reported by the logic, ending processes by name, and opening web pages.
 
 #include <mainwindow/BrowseWebsite.h>
+#include <support/HangGuard.h>
 #include <mainwindow/ProcessWindows.h>
 #include <mainwindow/ProgressBarIndicator.h>
 
@@ -51,7 +52,7 @@ QString sleeperNamed(const QTemporaryDir& dir, const QString& name)
     return path;
 }
 
-bool exited(pid_t pid, int* status, int timeoutMs = 5000)
+bool exited(pid_t pid, int* status, int timeoutMs = PelmoraTest::HangGuardMs)
 {
     QElapsedTimer clock;
     clock.start();
@@ -130,8 +131,8 @@ TEST(ProcessTermination, EndsOurOwnProcessesOfThatNameWhateverTheCase)
     ASSERT_TRUE(bystander.waitForStarted());
 
     pmProc::process_windows::killProcessByName(stem.toStdWString().c_str());
-    EXPECT_TRUE(first.waitForFinished(5000));
-    EXPECT_TRUE(second.waitForFinished(5000));
+    EXPECT_TRUE(first.waitForFinished(PelmoraTest::HangGuardMs));
+    EXPECT_TRUE(second.waitForFinished(PelmoraTest::HangGuardMs));
     EXPECT_EQ(first.exitStatus(), QProcess::CrashExit);
     EXPECT_EQ(second.exitStatus(), QProcess::CrashExit);
     // A longer name that merely begins the same is left running.
@@ -158,7 +159,7 @@ TEST(ProcessTermination, NeverEndsItselfOrAnotherUsersProcess)
     ASSERT_TRUE(QFile::setPermissions(probeCopy, QFile::ReadOwner | QFile::ExeOwner));
     QProcess probe;
     probe.start(probeCopy, QStringList());
-    ASSERT_TRUE(probe.waitForFinished(20000));
+    ASSERT_TRUE(probe.waitForFinished(PelmoraTest::HangGuardMs));
     EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(probe.exitCode(), 0);
     EXPECT_EQ(probe.readAllStandardOutput().trimmed(), QByteArray("still here"));
@@ -187,7 +188,7 @@ TEST(ProcessTermination, NeverEndsItselfOrAnotherUsersProcess)
             QFile f(comm);
             return f.open(QIODevice::ReadOnly) && f.readAll().trimmed() == "pelmoraforeign";
         },
-        30000));
+        PelmoraTest::HangGuardMs));
     pmProc::process_windows::killProcessByName(L"pelmoraforeign");
     int status = 0;
     ASSERT_FALSE(exited(child, &status, 500))

@@ -5,6 +5,7 @@
 // in view when a hand-over marks its project changed.
 
 #include <core/GuiProject.h>
+#include <support/HangGuard.h>
 #include <core/qPelmoraApplication.h>
 #include <dialogs/widgets/FileDialog.h>
 #include <mainwindow/DockingWindowMediator.h>
@@ -158,9 +159,9 @@ TEST_F(CurrentProjectTab, AfterOpeningTheBoldProjectIsTheShownTabAndTakesThePast
     ASSERT_TRUE(PelmoraTest::activateForTyping(window.get()));
     QAction* copy = command("Std_Copy")->get_action()->action();
     QAction* paste = command("Std_Paste")->get_action()->action();
-    ASSERT_TRUE(QTest::qWaitFor([copy] { return copy->isEnabled(); }, 20000)) << "the window offers Copy";
+    ASSERT_TRUE(QTest::qWaitFor([copy] { return copy->isEnabled(); }, PelmoraTest::HangGuardMs)) << "the window offers Copy";
     QTest::keyClick(window.get(), Qt::Key_C, Qt::ControlModifier);
-    ASSERT_TRUE(QTest::qWaitFor([paste] { return paste->isEnabled(); }, 20000)) << "the window offers Paste";
+    ASSERT_TRUE(QTest::qWaitFor([paste] { return paste->isEnabled(); }, PelmoraTest::HangGuardMs)) << "the window offers Paste";
     QTest::keyClick(window.get(), Qt::Key_V, Qt::ControlModifier);
     settle();
     EXPECT_EQ(metres->get_num_objects(), 2u);
@@ -319,11 +320,8 @@ TEST_F(CurrentProjectTab, AtFiveThousandProjectsAHandOverLeavesTheCurrentTabShow
         EXPECT_TRUE(bar->isVisible()) << after;
         EXPECT_TRUE(bar->rect().intersects(bar->tabRect(bar->currentIndex()))) << after;
     };
-    QElapsedTimer clock;
-    clock.start();
     window->processMessages({QByteArray("OpenFile:") + QFile::encodeName(file)});
     ASSERT_NO_FATAL_FAILURE(agree("handed over", "Part0"));
-    EXPECT_LT(clock.elapsed(), 120000);
 
     // The user picks a tab far along, then an annotation list is handed over: it goes
     // into that project, whose tab stays the one shown.
@@ -355,7 +353,7 @@ TEST(CurrentProjectOnTheCommandLine, TheProjectTheFileNamesIsBoldAndOnScreen)
 
     QProcess driver;
     driver.start(QStringLiteral(VIEWS_DRIVER), {file});
-    ASSERT_TRUE(driver.waitForFinished(120000));
+    ASSERT_TRUE(driver.waitForFinished(PelmoraTest::HangGuardMs));
     const QString printed = QString::fromUtf8(driver.readAllStandardOutput());
     ASSERT_EQ(driver.exitCode(), 0) << driver.readAllStandardError().toStdString();
     auto value = [&printed](const char* key) {

@@ -6,6 +6,7 @@
 // leaves exactly the projects that stay, as they were, and then exactly the new file's.
 
 #include "DriverOutput.h"
+#include <support/HangGuard.h>
 
 #include <support/ProjectFileSeal.h>
 
@@ -61,7 +62,7 @@ QString runDriver(const QTemporaryDir& home, const QStringList& args, int expect
     driver.setProcessEnvironment(env);
     driver.setWorkingDirectory(home.path());
     driver.start(QStringLiteral(WORKSPACE_DRIVER), args);
-    if (!driver.waitForFinished(240000)) {
+    if (!driver.waitForFinished(PelmoraTest::HangGuardMs)) {
         ADD_FAILURE() << "the driver did not end";
         return {};
     }
@@ -106,7 +107,7 @@ TEST(ManyProjects, AFileOfThousandsOfProjectsWithObjectsOpensWithEveryTabAndTree
     driver.setProcessEnvironment(env);
     driver.setWorkingDirectory(home.path());
     driver.start(QStringLiteral(WORKSPACE_DRIVER), {QStringLiteral("projects"), file});
-    ASSERT_TRUE(driver.waitForFinished(240000)) << "the driver did not end";
+    ASSERT_TRUE(driver.waitForFinished(PelmoraTest::HangGuardMs)) << "the driver did not end";
     const QString out = QString::fromUtf8(driver.readAllStandardOutput());
     ASSERT_EQ(driver.exitCode(), 0) << driver.readAllStandardError().toStdString();
 

@@ -2,6 +2,7 @@
 // started in the same home, shows the window, docks and toolbars as they were left.
 
 #include "DriverOutput.h"
+#include <support/HangGuard.h>
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -23,7 +24,7 @@ QString runDriver(const QString& home, const QString& scenario, int* exitCode)
     p.setProcessEnvironment(env);
     p.setProcessChannelMode(QProcess::SeparateChannels);
     p.start(QStringLiteral(WORKSPACE_DRIVER), QStringList{scenario});
-    if (!p.waitForFinished(90000))
+    if (!p.waitForFinished(PelmoraTest::HangGuardMs))
         p.kill();
     *exitCode = p.exitCode();
     return QString::fromUtf8(p.readAllStandardOutput());

@@ -2,6 +2,7 @@
 // more, no fewer.
 
 #include <QFile>
+#include <support/HangGuard.h>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -19,7 +20,7 @@ TEST(Shortcuts, TheReadmeNamesExactlyTheKeysTheMenusCarry)
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(WORKSPACE_DRIVER), {QStringLiteral("shortcuts")});
-    ASSERT_TRUE(p.waitForFinished(90000));
+    ASSERT_TRUE(p.waitForFinished(PelmoraTest::HangGuardMs));
     ASSERT_EQ(p.exitCode(), 0);
     QSet<QString> shipped;
     for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n'))

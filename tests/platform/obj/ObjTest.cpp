@@ -439,7 +439,6 @@ TEST(ObjObjects, ClosingAProjectWithABigGroupIsLinear)
     // again after each, costs n^2/2 steps: for 160,000 members over ten billion.  Counted
     // as entries stepped over, closing four times the members costs about four times as
     // much, on every run and every machine.
-    PelmoraTest::ThreadCpuTimer hangGuard;
     const int n = 10000;
     const std::uint64_t small = entriesToCloseABigGroup(n);
     const std::uint64_t big = entriesToCloseABigGroup(4 * n);
@@ -448,13 +447,10 @@ TEST(ObjObjects, ClosingAProjectWithABigGroupIsLinear)
     EXPECT_GE(small, std::uint64_t(n));   // each member is let go once
     EXPECT_LE(small, std::uint64_t(3 * n));
     EXPECT_LE(double(big), 4.5 * double(small)) << small << " for " << n << ", " << big << " for " << 4 * n;
-    // A guard against a hang only: the two closings take some milliseconds.
-    EXPECT_LT(hangGuard.elapsed(), 60000);
 }
 
 TEST(ObjObjects, DeletingTheMembersOfABigGroupIsLinearAndKeepsTheOrder)
 {
-    PelmoraTest::ThreadCpuTimer hangGuard;
     const int n = 15000;
     ScopedLogic logic;
     const std::uint64_t small = entriesToDeleteTheMembers(logic, n).visited;
@@ -468,8 +464,6 @@ TEST(ObjObjects, DeletingTheMembersOfABigGroupIsLinearAndKeepsTheOrder)
     EXPECT_LE(small, std::uint64_t(3 * n));
     EXPECT_LE(double(big.visited), 4.5 * double(small)) << small << " for " << n << ", " << big.visited << " for "
                                                         << 4 * n;
-    // A guard against a hang only: the deletions take some tens of milliseconds.
-    EXPECT_LT(hangGuard.elapsed(), 60000);
 
     Obj::ProjectObjectGroup* group = big.group;
     std::vector<Obj::ProjectObject*> kept = big.kept;

@@ -2,6 +2,7 @@
 // what a failed save leaves; copies of objects for the clipboard.
 
 #include "support/ConsoleCapture.h"
+#include <support/HangGuard.h>
 #include "support/ProjectFileSeal.h"
 #include "support/SmallDisk.h"
 #include "support/TestEnvironment.h"
@@ -418,7 +419,7 @@ TEST(ProjectFile, AnotherProcessReadsWhatOneSaved)
     child.setProcessEnvironment(env);
     child.start(QCoreApplication::applicationFilePath(),
                 {QStringLiteral("--gtest_filter=ProjectFile.ChildProcessReadsAFile")});
-    ASSERT_TRUE(child.waitForFinished(120000));
+    ASSERT_TRUE(child.waitForFinished(PelmoraTest::HangGuardMs));
     EXPECT_EQ(0, child.exitCode()) << child.readAllStandardOutput().toStdString();
     EXPECT_EQ(expected, readBytes(dir.filePath("dump.txt")).toStdString());
 }

@@ -378,7 +378,6 @@ TEST_F(QuantityProperties, APasteNamingItsLengthUnitManyTimesIsRefusedInLinearTi
         }
         return meter.elapsed();
     };
-    PelmoraTest::ThreadCpuTimer hangGuard;
     const PelmoraTest::Work fewer = refusing(25000);
     const PelmoraTest::Work more = refusing(100000);
     if (PelmoraTest::workCounted()) {
@@ -387,8 +386,6 @@ TEST_F(QuantityProperties, APasteNamingItsLengthUnitManyTimesIsRefusedInLinearTi
         EXPECT_LE(double(more.bytes), 4.5 * double(fewer.bytes) + 65536)
             << PelmoraTest::describe(fewer) << " for 25,000, " << PelmoraTest::describe(more) << " for 100,000";
     }
-    // A guard against a hang only: both refusals take well under a second.
-    EXPECT_LT(hangGuard.elapsed(), 60000);
     EXPECT_EQ(1u, project->get_num_objects());
 
     // A load holding a value no number can hold is not pasted: the amount would be lost.

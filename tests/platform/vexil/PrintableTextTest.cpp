@@ -95,6 +95,11 @@ TEST(PrintableText, WhatActsOnALineIsEscapedByteByByte)
         {"U+00AD soft hyphen (format)", "\xc2\xad", "\\xc2\\xad"},
         {"U+FFF9 interlinear annotation anchor", "\xef\xbf\xb9", "\\xef\\xbf\\xb9"},
         {"U+E0001 language tag", "\xf3\xa0\x80\x81", "\\xf3\\xa0\\x80\\x81"},
+        {"U+FDD0 noncharacter (a text view's frame mark)", "a\xef\xb7\x90" "b", "a\\xef\\xb7\\x90" "b"},
+        {"U+FDEF last noncharacter of its block", "\xef\xb7\xaf", "\\xef\\xb7\\xaf"},
+        {"U+FFFE noncharacter", "\xef\xbf\xbe", "\\xef\\xbf\\xbe"},
+        {"U+FFFF noncharacter", "\xef\xbf\xbf", "\\xef\\xbf\\xbf"},
+        {"U+10FFFF noncharacter", "\xf4\x8f\xbf\xbf", "\\xf4\\x8f\\xbf\\xbf"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -128,7 +133,7 @@ TEST(PrintableText, LettersOfEveryScriptPass)
 }
 
 // Every code point from U+0000 to U+10FFFF: what passes is exactly what is neither a
-// control, nor a format character, nor a line or paragraph separator; everything else is
+// control, nor a format character, nor a line or paragraph separator, nor a noncharacter; everything else is
 // escaped, and nothing that is printed holds one.
 TEST(PrintableText, EveryCodePointIsKeptOrEscapedByItsCategory)
 {
@@ -141,7 +146,8 @@ TEST(PrintableText, EveryCodePointIsKeptOrEscapedByItsCategory)
         const std::string shown = Vexil::printableText(raw);
         const QChar::Category category = QChar::category(c);
         const bool hidden = category == QChar::Other_Control || category == QChar::Other_Format
-                            || category == QChar::Separator_Line || category == QChar::Separator_Paragraph;
+                            || category == QChar::Separator_Line || category == QChar::Separator_Paragraph
+                            || QChar::isNonCharacter(c);
         if (hidden) {
             ASSERT_NE(shown, raw) << std::hex << c;
             ASSERT_EQ(shown[0], '\\') << std::hex << c;
@@ -152,7 +158,8 @@ TEST(PrintableText, EveryCodePointIsKeptOrEscapedByItsCategory)
         }
         ASSERT_TRUE(onlyVisible(shown)) << std::hex << c;
     }
-    // The controls (65), and the format characters and separators of the Unicode data.
-    EXPECT_GT(escaped, 65 + 150);
+    // The controls (65), the noncharacters (66), and the format characters and separators
+    // of the Unicode data.
+    EXPECT_GT(escaped, 65 + 66 + 150);
     EXPECT_GT(kept, 1000000);
 }

@@ -1,4 +1,4 @@
-// Saving through a symbolic link in a shared sticky folder (such as /tmp): another user's
+// Saving through a symbolic link in a shared folder (such as /tmp): another user's
 // link there is not followed, so that it cannot make this user replace a file of theirs.
 
 #include <vexil/AtomicSave.h>
@@ -102,17 +102,21 @@ TEST_F(SharedFolderLinks, OnlyTheUsersAndTheFolderOwnersLinksAreFollowed)
     ASSERT_TRUE(Vexil::saveFileAtomically(local(owners), "through the owner's link", error)) << error;
     EXPECT_EQ(readRaw(secret), QByteArray("through the owner's link"));
 
-    // Another user's link in a folder that is world-writable but not sticky: the kernel
-    // rule does not cover it, and neither does ours.
-    ASSERT_EQ(::chmod(QFile::encodeName(shared.path()).constData(), 0777), 0);
-    const QString plain = shared.filePath("plain.pmdb");
-    plantLink(secret, plain, OtherUser);
-    ASSERT_TRUE(Vexil::saveFileAtomically(local(plain), "not sticky", error)) << error;
-    EXPECT_EQ(readRaw(secret), QByteArray("not sticky"));
+    // Another user's link in a folder that others may write to without the sticky bit,
+    // for all or for the group: the kernel rule does not cover it, ours does.
+    for (const mode_t mode : {0777, 0770, 01770}) {
+        SCOPED_TRACE(mode);
+        ASSERT_EQ(::chmod(QFile::encodeName(shared.path()).constData(), mode), 0);
+        const QString plain = shared.filePath("plain.pmdb");
+        QFile::remove(plain);
+        plantLink(secret, plain, OtherUser);
+        EXPECT_FALSE(Vexil::saveFileAtomically(local(plain), "not sticky", error));
+        EXPECT_EQ(readRaw(secret), QByteArray("through the owner's link"));
+    }
 }
 
-// The rule itself, over every kind of folder and every owner of the entry: only in a
-// folder that is both sticky and writable by others is an entry of a third user refused.
+// The rule itself, over every kind of folder and every owner of the entry: in a folder
+// that the group or others may write to, sticky or not, an entry of a third user is refused.
 TEST(SharedFolderRule, OnlyAThirdUsersEntryInASharedStickyFolderIsRefused)
 {
     constexpr unsigned Me = 1000;
@@ -124,9 +128,12 @@ TEST(SharedFolderRule, OnlyAThirdUsersEntryInASharedStickyFolderIsRefused)
     } folders[] = {
         {"sticky, writable by all (/tmp)", 01777, true},
         {"sticky, writable by all, not readable", 01733, true},
-        {"sticky, group-writable only", 01770, false},
-        {"writable by all, not sticky", 0777, false},
+        {"sticky, group-writable only", 01770, true},
+        {"writable by all, not sticky", 0777, true},
+        {"group-writable, not sticky", 0770, true},
+        {"writable by others only", 0703, true},
         {"the user's own folder", 0755, false},
+        {"the user's own folder, not readable by others", 0700, false},
         {"sticky, read-only", 01555, false},
     };
     const struct

@@ -411,6 +411,7 @@ PMProgressBar::PMProgressBar(ProgressQueue* q, QWidget* parent)
     , d(new Private)
 {
     d->timer = new QTimer(this);
+    d->timer->setObjectName(QStringLiteral("ShowDelay"));
     d->timer->setSingleShot(true);
     connect(d->timer, &QTimer::timeout, this, &PMProgressBar::delayedShow);
 }

@@ -1,0 +1,27 @@
+#pragma once
+// Whether Qt can open the window system it would be asked for, checked before the
+// application is made: where Qt cannot, it ends the process with an abort and advice to
+// reinstall, which is neither true nor a failure a script can read.
+
+#include <string>
+#include <vector>
+
+namespace Host {
+
+struct WindowSystem
+{
+    // The platform Qt would load: the first of the "-platform" argument (else
+    // QT_QPA_PLATFORM, else "xcb") that is installed and, for X11, whose display answers.
+    std::string platform;
+    // Empty when there is one, else why not, as one sentence.
+    std::string problem;
+    // Whether that platform draws without OpenGL ("offscreen", "minimal", "vnc",
+    // "linuxfb"): there a 3D view never draws.
+    bool withoutOpenGL() const;
+};
+
+// `arguments` are those handed to the application, argv style (a trailing null is allowed):
+// "-platform", "-platformpluginpath" and "-display" count as Qt counts them.
+WindowSystem windowSystem(const std::vector<char*>& arguments);
+
+} // namespace Host
