@@ -71,26 +71,15 @@ struct Cell
 {
     Way way;
     int state;
-    bool yes;
-    bool keepOpen;
+    bool yes, keepOpen;
 };
 
 struct Seen
 {
-    int result = -2;
-    bool errors = false;
-    int questions = 0;
-    int questionsWithoutRun = 0;
-    int finished = 0;
-    int accepted = 0;
-    int rejected = 0;
-    bool groupLeft = false;
-    bool wayTaken = false;
-    bool wayTakenOpen = false;
+    int result = -2, questions = 0, questionsWithoutRun = 0, finished = 0, accepted = 0, rejected = 0;
     int startedAgain = -1;
-    bool refusalChangedNothing = true;
-    bool parentVisible = false;
-    bool quietAfter = true;
+    bool errors = false, groupLeft = false, wayTaken = false, wayTakenOpen = false;
+    bool refusalChangedNothing = true, parentVisible = false, quietAfter = true;
 };
 
 QPushButton* button(QWidget* dialog, const char* name)
@@ -124,7 +113,7 @@ public:
         // The grace before SIGKILL is driven by the test (the program that ignores SIGTERM);
         // every other program must end on SIGTERM, or the cell waits for its guard.
         grace = console.findChild<QTimer*>(QStringLiteral("stopGrace"));
-        grace->setInterval(10 * 60 * 1000);
+        grace->setInterval(2 * PelmoraTest::HangGuardMs);
         QObject::connect(&console, &QDialog::finished, [this] { ++seen.finished; });
         QObject::connect(&console, &QDialog::accepted, [this] { ++seen.accepted; });
         QObject::connect(&console, &QDialog::rejected, [this] { ++seen.rejected; });
@@ -152,7 +141,7 @@ public:
                 box->reject();
             console.done(-1);
         });
-        guard.start(5 * 60 * 1000);
+        guard.start(PelmoraTest::HangGuardMs);
         seen.result = console.exec();
         seen.errors = console.hasErrors();
         seen.groupLeft = !groupRuns(group) && !groupRuns(secondGroup);
@@ -167,7 +156,7 @@ public:
         seen.parentVisible = parent.isVisible();
         if (seen.wayTakenOpen && asks(cell.way))
             takeWay();
-        EXPECT_TRUE(QTest::qWaitFor([this] { return idle(console); }, 5 * 60 * 1000));
+        EXPECT_TRUE(QTest::qWaitFor([this] { return idle(console); }, PelmoraTest::HangGuardMs));
         QCoreApplication::processEvents();
         seen.quietAfter = seen.finished == closes && !console.isVisible();
         return seen;
@@ -258,7 +247,7 @@ private:
             ++seen.questionsWithoutRun;
         if (cell.state == EndsWhileAsked) {
             QFile(go).open(QIODevice::WriteOnly);
-            EXPECT_TRUE(QTest::qWaitFor([this] { return endReported(console); }, 5 * 60 * 1000));
+            EXPECT_TRUE(QTest::qWaitFor([this] { return endReported(console); }, PelmoraTest::HangGuardMs));
         }
         box->button(cell.yes ? QMessageBox::Yes : QMessageBox::No)->click();
         answering = false;
@@ -267,18 +256,13 @@ private:
     Cell cell;
     State row;
     QTemporaryDir dir;
-    QString go;
-    QString reached;
+    QString go, reached;
     QWidget parent;
     Gui::DlgIPCImp console;
     QTimer* grace = nullptr;
-    qint64 group = 0;
-    qint64 secondGroup = 0;
+    qint64 group = 0, secondGroup = 0;
     Seen seen;
-    bool killed = false;
-    bool taking = false;
-    bool closing = false;
-    bool answering = false;
+    bool killed = false, taking = false, closing = false, answering = false;
 };
 
 } // namespace
