@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -249,6 +250,13 @@ DlgIPCImp::DlgIPCImp(const QString& title, bool keep, QWidget* parent)
     connect(watchTimer, &QTimer::timeout, this, &DlgIPCImp::checkRunOver);
     // The output is read from the console's own pipes (see RunProcess).
     process->setProcessChannelMode(QProcess::ForwardedChannels);
+    // An application that quits while a run goes on leaves nothing of it behind.
+    if (QCoreApplication::instance()) {
+        connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] {
+            if (runActive)
+                signalGroup(SIGKILL);
+        });
+    }
     if (parent) {
         watchedWindow = parent->window();
         watchedWindow->installEventFilter(this);
@@ -667,6 +675,8 @@ void DlgIPCImp::checkRunOver()
     watchTimer->stop();
     graceTimer->stop();
     runActive = false;
+    if (runEndLoop)
+        runEndLoop->quit();
     finishRun();
 }
 
@@ -823,6 +833,16 @@ void DlgIPCImp::closeEvent(QCloseEvent* event)
     event->setAccepted(!isVisible());
 }
 
+void DlgIPCImp::waitForRunEnd()
+{
+    if (!runActive || runEndLoop)
+        return;
+    QEventLoop loop;
+    runEndLoop = &loop;
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    runEndLoop = nullptr;
+}
+
 void DlgIPCImp::showEvent(QShowEvent* event)
 {
     if (!event->spontaneous())
@@ -839,6 +859,9 @@ bool DlgIPCImp::eventFilter(QObject* watched, QEvent* event)
             event->ignore();
             return true;
         }
+        // The window takes the application with it, as a rule: the run ends now, within
+        // its grace, rather than with an event loop that may not come back.
+        waitForRunEnd();
     }
     return QDialog::eventFilter(watched, event);
 }

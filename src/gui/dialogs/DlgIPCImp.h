@@ -24,6 +24,7 @@
 
 QT_BEGIN_NAMESPACE
 class QCloseEvent;
+class QEventLoop;
 class QProgressBar;
 class QShowEvent;
 class QSocketNotifier;
@@ -109,6 +110,7 @@ private:
     void finishRun();
     void stopRun(bool thenClose);
     bool closeByUser();
+    void waitForRunEnd();
     void lookForWords(const QString& text, QString& tail);
     void keepPendingBounded(bool toLimit);
     void flushPending(bool everything);
@@ -169,6 +171,8 @@ private:
     // Looks for the end of a group whose output is closed or that is being stopped.
     QTimer* watchTimer = nullptr;
     QPointer<QWidget> watchedWindow;
+    // Runs while the parent window's close waits for the run to end.
+    QEventLoop* runEndLoop = nullptr;
     std::unique_ptr<QTextDecoder> decoder[2];
 };
 

@@ -208,8 +208,19 @@ private:
         return row.runs && (cell.way == Way::Stop || (asks(cell.way) && cell.yes && cell.state != EndsWhileAsked));
     }
 
+    // The grace runs out when the test says so.  Both timers look: a timer does not fire
+    // again while its own handler waits (the parent window's close waits for the run).
+    void endGrace()
+    {
+        if (cell.state == IgnoresTerm && grace->isActive()) {
+            grace->stop();
+            EXPECT_TRUE(QMetaObject::invokeMethod(grace, "timeout"));
+        }
+    }
+
     void drive()
     {
+        endGrace();
         if (!console.isVisible() || QApplication::activeModalWidget() != &console || taking)
             return;
         if (!seen.wayTaken) {
@@ -224,10 +235,6 @@ private:
         // dialog, if still open, is closed once that end is told.
         if (!userStops())
             QFile(go).open(QIODevice::WriteOnly);
-        if (cell.state == IgnoresTerm && grace->isActive()) {
-            grace->stop();
-            EXPECT_TRUE(QMetaObject::invokeMethod(grace, "timeout"));
-        }
         // A dialog that never ran shows the busy bar it was made with.
         const bool settled = endReported(console) || (!console.isRunning() && !row.script && seen.startedAgain != 1);
         if (settled && !closing) {
@@ -238,6 +245,7 @@ private:
 
     void answer()
     {
+        endGrace();
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box || answering)
             return;
