@@ -6,6 +6,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -16,6 +19,8 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShowEvent>
+#include <QSocketNotifier>
 #include <QSpacerItem>
 #include <QTextBrowser>
 #include <QTextCodec>
@@ -29,6 +34,12 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
 
 namespace Gui {
 
@@ -59,6 +70,65 @@ protected:
         return data;
     }
 };
+
+// The run's first program: it leads a process group of its own, so that the whole run
+// can be ended together, and writes to the console's own pipes, which stay open for as
+// long as any process of the run holds them.
+class RunProcess : public QProcess
+{
+public:
+    using QProcess::QProcess;
+    int outputFd[2] = {-1, -1};
+
+protected:
+    // In the child, between fork and exec: only calls safe there.
+    void setupChildProcess() override
+    {
+        ::setpgid(0, 0);
+        if (outputFd[0] >= 0)
+            ::dup2(outputFd[0], STDOUT_FILENO);
+        if (outputFd[1] >= 0)
+            ::dup2(outputFd[1], STDERR_FILENO);
+    }
+};
+
+// Whether process `pid` runs (is no zombie) in group `group`.
+bool runsInGroup(const QString& pid, qint64 group)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.read(1024);
+    // "pid (name) state ppid pgrp ...": the name may hold anything, so the fields are
+    // counted after its last parenthesis.
+    const int close = line.lastIndexOf(')');
+    if (close < 0)
+        return false;
+    const QList<QByteArray> fields = line.mid(close + 2).split(' ');
+    return fields.size() >= 3 && fields[2].toLongLong() == group && fields[0] != "Z" && fields[0] != "X";
+}
+
+// Whether a process other than a zombie is left in group `group`.  `member` is one found
+// last time, looked at first.
+bool processGroupAlive(qint64 group, qint64& member)
+{
+    if (group <= 1)
+        return false;
+    if (::kill(static_cast<pid_t>(-group), 0) != 0 && errno == ESRCH)
+        return false;
+    // Zombies answer kill() until someone reaps them, which not every system's first
+    // process does; they run no more.
+    if (member > 0 && runsInGroup(QString::number(member), group))
+        return true;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        if (entry.at(0).isDigit() && runsInGroup(entry, group)) {
+            member = entry.toLongLong();
+            return true;
+        }
+    }
+    return false;
+}
 
 } // namespace
 
@@ -121,10 +191,10 @@ struct DlgIPCImp::Ui
     }
 };
 
-DlgIPCImp::DlgIPCImp(const QString& title, bool keep, QWidget*)
+DlgIPCImp::DlgIPCImp(const QString& title, bool keep, QWidget* parent)
     : QDialog(nullptr)
     , ui(std::make_unique<Ui>())
-    , process(new QProcess(this))
+    , process(new RunProcess(this))
     , keepOpen(keep)
 {
     ui->setupUi(this);
@@ -168,6 +238,37 @@ DlgIPCImp::DlgIPCImp(const QString& title, bool keep, QWidget*)
     flushTimer = new QTimer(this);
     flushTimer->setSingleShot(true);
     connect(flushTimer, &QTimer::timeout, this, [this] { flushPending(false); });
+    graceTimer = new QTimer(this);
+    graceTimer->setObjectName(QStringLiteral("stopGrace"));
+    graceTimer->setSingleShot(true);
+    graceTimer->setInterval(StopGraceMs);
+    connect(graceTimer, &QTimer::timeout, this, [this] {
+        signalGroup(SIGKILL);
+        checkRunOver();
+    });
+    watchTimer = new QTimer(this);
+    connect(watchTimer, &QTimer::timeout, this, &DlgIPCImp::checkRunOver);
+    // The output is read from the console's own pipes (see RunProcess).
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    // An application that quits while a run goes on leaves nothing of it behind.
+    if (QCoreApplication::instance()) {
+        connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] {
+            if (runActive)
+                signalGroup(SIGKILL);
+        });
+    }
+    if (parent) {
+        watchedWindow = parent->window();
+        watchedWindow->installEventFilter(this);
+        connect(watchedWindow, &QObject::destroyed, this, [this] {
+            // Gone without a close to refuse: the run ends, and with it the dialog.
+            if (runActive)
+                stopRun(true);
+            else if (isVisible()) {
+                closeDialog();
+            }
+        });
+    }
     connect(ui->pb_copy, &QPushButton::clicked, this, &DlgIPCImp::slot_btnCopy_clicked);
     connect(ui->pb_clear, &QPushButton::clicked, this, &DlgIPCImp::slot_btnClear_clicked);
     connect(ui->pb_save, &QPushButton::clicked, this, &DlgIPCImp::slot_btnSave_clicked);
@@ -175,9 +276,6 @@ DlgIPCImp::DlgIPCImp(const QString& title, bool keep, QWidget*)
     connect(ui->pb_test_run, &QPushButton::clicked, this, &DlgIPCImp::slot_pb_test_run_clicked);
     connect(ui->pb_close, &QPushButton::clicked, this, &DlgIPCImp::slot_pb_close_clicked);
     connect(ui->pb_stop, &QPushButton::clicked, this, &DlgIPCImp::slot_pb_stop_clicked);
-    connect(process, &QProcess::readyReadStandardOutput, this,
-            [this] { readChannel(QProcess::StandardOutput); });
-    connect(process, &QProcess::readyReadStandardError, this, [this] { readChannel(QProcess::StandardError); });
     connect(process, &QProcess::started, this, &DlgIPCImp::onChildStarted);
     connect(process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
             &DlgIPCImp::onChildFinished);
@@ -186,10 +284,16 @@ DlgIPCImp::DlgIPCImp(const QString& title, bool keep, QWidget*)
 
 DlgIPCImp::~DlgIPCImp()
 {
-    // No finish handling may reach a dialog being destroyed; deleting the process ends
-    // a child that still runs.
+    // No finish handling may reach a dialog being destroyed; nothing of its run outlives
+    // it.
     process->disconnect(this);
+    if (runActive)
+        signalGroup(SIGKILL);
     delete process;
+    for (int channel : {0, 1}) {
+        if (outputFd[channel] >= 0)
+            ::close(outputFd[channel]);
+    }
 }
 
 QTextBrowser* DlgIPCImp::output() const
@@ -206,42 +310,139 @@ bool DlgIPCImp::startRunning(const QString& executable, const QStringList& argum
 {
     if (executable.isEmpty() || !QFileInfo::exists(executable))
         return false;
+    if (runActive || endToReport)
+        return false;
     appendToTextBrowser(QStringLiteral("Executable: %1\n").arg(executable));
     appendToTextBrowser(QStringLiteral("Arguments: %1\n").arg(arguments.join(QLatin1Char(' '))));
     errorWord = false;
     warningWord = false;
-    outWordTail.clear();
-    errWordTail.clear();
+    for (QString& tail : wordTail)
+        tail.clear();
     errorFound = false;
     // Nothing of the previous run decides how this one went.
     exitCode = 1;
     exitStatus = QProcess::NormalExit;
     stoppedByUser = false;
-    closedSinceStart = false;
+    closed = false;
+    stopping = false;
+    closeWhenOver = false;
+    launcherDone = false;
+    failedToStart = false;
+    startError.clear();
+    runGroup = 0;
+    groupMember = 0;
     // One decoder per channel keeps a character split between two reads whole.
-    outDecoder.reset(outputCodec()->makeDecoder());
-    errDecoder.reset(outputCodec()->makeDecoder());
+    for (auto& d : decoder)
+        d.reset(outputCodec()->makeDecoder());
     ui->progressBar_ipc->setRange(0, 0);
+    runActive = true;
+    QString error;
+    if (!openOutput(error)) {
+        launcherDone = true;
+        failedToStart = true;
+        startError = error;
+        checkRunOver();
+        return true;
+    }
+    auto* run = static_cast<RunProcess*>(process);
+    int childEnds[2] = {-1, -1};
+    for (int channel : {0, 1})
+        childEnds[channel] = run->outputFd[channel];
     process->start(executable, arguments, QIODevice::ReadWrite);
+    // Only the run's processes hold the write ends now; the output closes when they have
+    // all ended.
+    for (int channel : {0, 1}) {
+        ::close(childEnds[channel]);
+        run->outputFd[channel] = -1;
+    }
+    const qint64 pid = process->processId();
+    if (pid > 0) {
+        runGroup = pid;
+        // Also from here, so that the group exists before anything signals it; once the
+        // child has run its program this fails, the child having done it itself.
+        ::setpgid(static_cast<pid_t>(pid), static_cast<pid_t>(pid));
+    }
+    return true;
+}
+
+// The pipes the run writes to: the dialog reads one end without blocking; the child's
+// ends are handed to RunProcess.
+bool DlgIPCImp::openOutput(QString& error)
+{
+    int ends[2][2] = {{-1, -1}, {-1, -1}};
+    for (int channel : {0, 1}) {
+        if (::pipe2(ends[channel], O_CLOEXEC) != 0) {
+            error = QString::fromLocal8Bit(std::strerror(errno));
+            for (int c = 0; c < channel; ++c) {
+                ::close(ends[c][0]);
+                ::close(ends[c][1]);
+            }
+            return false;
+        }
+    }
+    auto* run = static_cast<RunProcess*>(process);
+    for (int channel : {0, 1}) {
+        ::fcntl(ends[channel][0], F_SETFL, ::fcntl(ends[channel][0], F_GETFL) | O_NONBLOCK);
+        outputFd[channel] = ends[channel][0];
+        run->outputFd[channel] = ends[channel][1];
+        outputNotifier[channel] = new QSocketNotifier(outputFd[channel], QSocketNotifier::Read, this);
+        connect(outputNotifier[channel], &QSocketNotifier::activated, this, [this, channel] {
+            readOutput(channel);
+            if (outputFd[channel] < 0)
+                checkRunOver();
+        });
+    }
     return true;
 }
 
 bool DlgIPCImp::isRunning() const
 {
-    return process && (process->state() == QProcess::Starting || process->state() == QProcess::Running);
+    return runActive;
 }
 
-void DlgIPCImp::readChannel(QProcess::ProcessChannel channel)
+// Reads what the run wrote to one channel, a bounded amount at a time so that a fast
+// program leaves the window time for other events; the end of the pipe closes it.
+void DlgIPCImp::readOutput(int channel)
 {
-    // Everything the process holds is taken at once: it keeps what is not read, without
-    // limit.
-    const QByteArray bytes = channel == QProcess::StandardOutput ? process->readAllStandardOutput()
-                                                                 : process->readAllStandardError();
-    QTextDecoder* decoder = channel == QProcess::StandardOutput ? outDecoder.get() : errDecoder.get();
+    const int fd = outputFd[channel];
+    if (fd < 0)
+        return;
+    QByteArray bytes;
+    char buffer[64 * 1024];
+    for (int round = 0; round < 16; ++round) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            bytes.append(buffer, static_cast<int>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            break;
+        // The end of the output, or a pipe that cannot be read any more.
+        closeOutput(channel);
+        break;
+    }
+    showRead(bytes, channel);
+}
+
+void DlgIPCImp::closeOutput(int channel)
+{
+    if (outputFd[channel] < 0)
+        return;
+    delete outputNotifier[channel];
+    outputNotifier[channel] = nullptr;
+    ::close(outputFd[channel]);
+    outputFd[channel] = -1;
+}
+
+void DlgIPCImp::showRead(const QByteArray& bytes, int channel)
+{
     if (bytes.isEmpty())
         return;
-    const QString text = decoder ? decoder->toUnicode(bytes) : QString::fromLocal8Bit(bytes);
-    lookForWords(text, channel == QProcess::StandardOutput ? outWordTail : errWordTail);
+    QTextDecoder* d = decoder[channel].get();
+    const QString text = d ? d->toUnicode(bytes) : QString::fromLocal8Bit(bytes);
+    lookForWords(text, wordTail[channel]);
     pending += text;
     pendingLines += text.count(QLatin1Char('\n'));
     keepPendingBounded(false);
@@ -417,24 +618,92 @@ void DlgIPCImp::onChildStarted()
 {
 }
 
+// The first program of the run has ended; the run goes on while other programs of it
+// run or hold its output open.
 void DlgIPCImp::onChildFinished(int code, QProcess::ExitStatus status)
 {
-    // Output still buffered when the end is reported belongs to this run.
-    readChannel(QProcess::StandardOutput);
-    readChannel(QProcess::StandardError);
+    if (!runActive || launcherDone)
+        return;
     exitCode = code;
     exitStatus = status;
-    // How the run went is known now, however much of its output is still to be shown:
-    // Close and hasErrors() go by it from here on.
-    errorFound = stoppedByUser || status != QProcess::NormalExit || code != 0 || errorWord;
-    // Much output still to show goes on in slices, the window reacting meanwhile; the
-    // end is told after it.
-    if (pendingLines > MaxLinesPerSlice || pending.size() > MaxCharsPerSlice) {
-        endToReport = true;
+    launcherDone = true;
+    checkRunOver();
+}
+
+bool DlgIPCImp::groupAlive()
+{
+    return processGroupAlive(runGroup, groupMember);
+}
+
+void DlgIPCImp::signalGroup(int signal)
+{
+    if (runGroup > 1)
+        ::kill(static_cast<pid_t>(-runGroup), signal);
+    else if (signal == SIGKILL && process->state() != QProcess::NotRunning)
+        process->kill();
+}
+
+// The run is over when its first program has ended, every process of its group has
+// ended and the output is closed.  Once a stopped group is gone, a process that left it
+// and still holds the output is no longer waited for.
+void DlgIPCImp::checkRunOver()
+{
+    if (!runActive)
+        return;
+    if (!launcherDone) {
+        watchTimer->stop();
         return;
     }
-    flushPending(true);
-    reportEnd();
+    const bool outputOpen = outputFd[0] >= 0 || outputFd[1] >= 0;
+    if (outputOpen && !stopping) {
+        // The end of the output comes as an event.
+        watchTimer->stop();
+        return;
+    }
+    if (groupAlive()) {
+        // Quickly while the group is being ended, at ease while a program of the run goes
+        // on with its output closed.
+        const int interval = stopping ? 20 : 250;
+        if (!watchTimer->isActive() || watchTimer->interval() != interval)
+            watchTimer->start(interval);
+        return;
+    }
+    for (int channel : {0, 1}) {
+        readOutput(channel);
+        closeOutput(channel);
+    }
+    watchTimer->stop();
+    graceTimer->stop();
+    runActive = false;
+    if (runEndLoop)
+        runEndLoop->quit();
+    finishRun();
+}
+
+void DlgIPCImp::finishRun()
+{
+    if (failedToStart) {
+        exitCode = 1;
+        exitStatus = QProcess::CrashExit;
+        errorFound = true;
+        ui->progressBar_ipc->setMaximum(100);
+        ui->progressBar_ipc->setValue(60);
+        appendToTextBrowser(QStringLiteral("\nChild process could not be started: %1\n").arg(startError));
+    } else {
+        // How the run went is known now, however much of its output is still to be
+        // shown: Close and hasErrors() go by it from here on.
+        errorFound = stoppedByUser || exitStatus != QProcess::NormalExit || exitCode != 0 || errorWord;
+        // Much output still to show goes on in slices, the window reacting meanwhile; the
+        // end is told after it, unless the dialog is to close now.
+        if (!closeWhenOver && (pendingLines > MaxLinesPerSlice || pending.size() > MaxCharsPerSlice)) {
+            endToReport = true;
+            return;
+        }
+        flushPending(true);
+        reportEnd();
+    }
+    if (closeWhenOver)
+        closeDialog();
 }
 
 void DlgIPCImp::reportEnd()
@@ -455,7 +724,7 @@ void DlgIPCImp::reportEnd()
             appendToTextBrowser(QStringLiteral("\nChild process returns a warning.\n"));
         } else {
             ui->progressBar_ipc->setValue(100);
-            if (!keepOpen && !closedSinceStart)
+            if (!keepOpen)
                 closeDialog();
         }
     } else {
@@ -468,58 +737,133 @@ void DlgIPCImp::reportEnd()
 void DlgIPCImp::onChildError(QProcess::ProcessError error)
 {
     // Crashes and other ends come through onChildFinished; a program that never started
-    // has no end to report, so it is reported here.
-    if (error != QProcess::FailedToStart)
+    // has no end of its own.
+    if (error != QProcess::FailedToStart || !runActive || launcherDone)
         return;
-    exitCode = 1;
-    exitStatus = QProcess::CrashExit;
-    errorFound = true;
-    ui->progressBar_ipc->setMaximum(100);
-    ui->progressBar_ipc->setValue(60);
-    appendToTextBrowser(QStringLiteral("\nChild process could not be started: %1\n").arg(process->errorString()));
+    failedToStart = true;
+    startError = process->errorString();
+    launcherDone = true;
+    checkRunOver();
 }
 
 void DlgIPCImp::closeDialog()
 {
-    closedSinceStart = true;
+    if (closed)
+        return;
+    closed = true;
     if (exitStatus == QProcess::NormalExit && exitCode == 0 && !errorFound && !stoppedByUser)
-        accept();
+        QDialog::accept();
     else
-        reject();
+        QDialog::reject();
+}
+
+void DlgIPCImp::stopRun(bool thenClose)
+{
+    if (!runActive)
+        return;
+    closeWhenOver = closeWhenOver || thenClose;
+    if (stopping) {
+        checkRunOver();
+        return;
+    }
+    stopping = true;
+    stoppedByUser = true;
+    errorFound = true;
+    appendToTextBrowser(QStringLiteral("\nUser interrupted the child process.\n"));
+    signalGroup(SIGTERM);
+    graceTimer->start();
+    checkRunOver();
 }
 
 void DlgIPCImp::slot_pb_stop_clicked()
 {
-    if (isRunning()) {
-        stoppedByUser = true;
-        errorFound = true;
-        appendToTextBrowser(QStringLiteral("\nUser interrupted the child process.\n"));
-        process->kill();
-    } else {
+    if (runActive)
+        stopRun(false);
+    else
         appendToTextBrowser(QStringLiteral("\nChild process is not running, Stop command ignored.\n"));
+}
+
+// Every way of closing but Stop: asks while a program of the run still runs (unless the
+// user has already asked for the run to end), and closes once the run is over.  False
+// when the user keeps the run going.
+bool DlgIPCImp::closeByUser()
+{
+    if (runActive) {
+        if (!stopping) {
+            const int answer = QMessageBox::warning(
+                this, tr("Close"),
+                tr("Closing this dialog (%1) will terminate the currently running process, do you want to continue?")
+                    .arg(windowTitle()),
+                QMessageBox::Yes | QMessageBox::No);
+            if (answer != QMessageBox::Yes)
+                return false;
+        }
+        // The run may have ended by itself while the question was up; then it is closed
+        // as after its end.
+        if (runActive) {
+            stopRun(true);
+            return true;
+        }
     }
+    // A run whose output is still being shown: its end is told now, which may close a
+    // dialog not kept open.
+    if (endToReport)
+        flushPending(true);
+    closeDialog();
+    return true;
 }
 
 void DlgIPCImp::slot_pb_close_clicked()
 {
-    if (isRunning()) {
-        const int answer = QMessageBox::warning(
-            this, tr("Close"),
-            tr("Closing this dialog (%1) will terminate the currently running process, do you want to continue?")
-                .arg(windowTitle()),
-            QMessageBox::Yes | QMessageBox::No);
-        if (answer != QMessageBox::Yes)
-            return;
-        slot_pb_stop_clicked();
-    } else if (endToReport) {
-        // The run has ended and its output is still being shown: the end is told now, and
-        // a clean run that closes the dialog by itself closes it once.
-        const bool closedBefore = closedSinceStart;
-        flushPending(true);
-        if (closedSinceStart && !closedBefore)
-            return;
+    closeByUser();
+}
+
+void DlgIPCImp::reject()
+{
+    closeByUser();
+}
+
+void DlgIPCImp::closeEvent(QCloseEvent* event)
+{
+    if (!isVisible() && !runActive) {
+        event->accept();
+        return;
     }
-    closeDialog();
+    closeByUser();
+    event->setAccepted(!isVisible());
+}
+
+void DlgIPCImp::waitForRunEnd()
+{
+    if (!runActive || runEndLoop)
+        return;
+    QEventLoop loop;
+    runEndLoop = &loop;
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    runEndLoop = nullptr;
+}
+
+void DlgIPCImp::showEvent(QShowEvent* event)
+{
+    if (!event->spontaneous())
+        closed = false;
+    QDialog::showEvent(event);
+}
+
+bool DlgIPCImp::eventFilter(QObject* watched, QEvent* event)
+{
+    // The parent window's close closes the console, or is refused when the user keeps
+    // the run going.
+    if (watched == watchedWindow && event->type() == QEvent::Close && (isVisible() || runActive)) {
+        if (!closeByUser()) {
+            event->ignore();
+            return true;
+        }
+        // The window takes the application with it, as a rule: the run ends now, within
+        // its grace, rather than with an event loop that may not come back.
+        waitForRunEnd();
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 QString DlgIPCImp::askSaveFileName()

@@ -3,6 +3,15 @@
 // tells how it ended (clean, a warning or an error in its output, a failed start, a
 // crash), and lets the user stop it, copy, save or clear the output and switch between a
 // light and a dark text style.
+//
+// A run is the program and every process it starts, in a process group of their own.  It
+// goes on until all of them have ended and closed the output; what they write until then
+// is shown and judged.  Stop, and Close answered Yes, end the whole group: SIGTERM, then
+// SIGKILL after a grace of StopGraceMs.  Close, Escape, the window's own close and the
+// close of the parent window are one way of closing: while a program of the run still
+// runs they ask first, and the dialog closes once the run is over.  The dialog closes at
+// most once per showing or run, and a run the user or a signal ended, or that printed an
+// error, never closes it accepted.
 
 #include "PelmoraGuiExport.h"
 
@@ -11,8 +20,14 @@
 
 #include <memory>
 
+#include <QPointer>
+
 QT_BEGIN_NAMESPACE
+class QCloseEvent;
+class QEventLoop;
 class QProgressBar;
+class QShowEvent;
+class QSocketNotifier;
 class QPushButton;
 class QTextBrowser;
 class QTextDecoder;
@@ -25,12 +40,15 @@ class PELMORAGUI_EXPORT DlgIPCImp : public QDialog
 {
     Q_OBJECT
 public:
-    // `parent` is not used: the console is a window of its own.
+    // The console is a window of its own; closing `parent`'s window is one more way of
+    // closing it.
     DlgIPCImp(const QString& title, bool keepOpen, QWidget* parent = nullptr);
     ~DlgIPCImp() override;
 
-    // False, and nothing starts, when `executable` is empty or no existing file.
+    // False, and nothing starts, when `executable` is empty or no existing file, and while
+    // a run goes on (until its end has been told); that run is left as it was.
     bool startRunning(const QString& executable, const QStringList& arguments);
+    // True while a program of the run still runs or holds its output open.
     bool isRunning() const;
     // True once a run has ended with an error in its output, a failed start or a crash,
     // even while the end of its output is still being shown, and once the user stopped
@@ -52,6 +70,12 @@ public:
     // A line longer than this is shown in pieces of this length, each laid out on its
     // own; copying and saving join them again.
     static constexpr int MaxBlockChars = 1024;
+    // How long the programs of a run that is being stopped get to end on SIGTERM before
+    // SIGKILL; the timer is the child object named "stopGrace".
+    static constexpr int StopGraceMs = 3000;
+
+    // Escape and the window's close are the Close button.
+    void reject() override;
 
 Q_SIGNALS:
     void signalPanelChanged();
@@ -70,10 +94,23 @@ public Q_SLOTS:
 protected:
     // The file name the save button writes to; a file dialog asks the user.
     virtual QString askSaveFileName();
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void onChildError(QProcess::ProcessError error);
-    void readChannel(QProcess::ProcessChannel channel);
+    bool openOutput(QString& error);
+    void readOutput(int channel);
+    void closeOutput(int channel);
+    void showRead(const QByteArray& bytes, int channel);
+    bool groupAlive();
+    void signalGroup(int signal);
+    void checkRunOver();
+    void finishRun();
+    void stopRun(bool thenClose);
+    bool closeByUser();
+    void waitForRunEnd();
     void lookForWords(const QString& text, QString& tail);
     void keepPendingBounded(bool toLimit);
     void flushPending(bool everything);
@@ -95,8 +132,7 @@ private:
     // last piece of each channel catches a word split between two reads.
     bool errorWord = false;
     bool warningWord = false;
-    QString outWordTail;
-    QString errWordTail;
+    QString wordTail[2];
     // Output read but not shown yet, and its line count.
     QString pending;
     int pendingLines = 0;
@@ -114,11 +150,30 @@ private:
     // The user stopped the current run (Stop, or Close and Yes): it failed, however it
     // ended.
     bool stoppedByUser = false;
-    // The dialog was closed since the current run started: the end of the run, told
-    // later, does not close it again.
-    bool closedSinceStart = false;
-    std::unique_ptr<QTextDecoder> outDecoder;
-    std::unique_ptr<QTextDecoder> errDecoder;
+    // The dialog was closed since it was last shown or the current run started: it is
+    // not closed again.
+    bool closed = false;
+    // The run: its process group (the first program's id), the read ends of its standard
+    // output and error (-1 once every process closed them), whether the first program has
+    // ended, and whether it could not start.
+    bool runActive = false;
+    qint64 runGroup = 0;
+    qint64 groupMember = 0;
+    int outputFd[2] = {-1, -1};
+    QSocketNotifier* outputNotifier[2] = {nullptr, nullptr};
+    bool launcherDone = false;
+    bool failedToStart = false;
+    QString startError;
+    // The user asked for the run to end, and for the dialog to close once it has.
+    bool stopping = false;
+    bool closeWhenOver = false;
+    QTimer* graceTimer = nullptr;
+    // Looks for the end of a group whose output is closed or that is being stopped.
+    QTimer* watchTimer = nullptr;
+    QPointer<QWidget> watchedWindow;
+    // Runs while the parent window's close waits for the run to end.
+    QEventLoop* runEndLoop = nullptr;
+    std::unique_ptr<QTextDecoder> decoder[2];
 };
 
 } // namespace Gui

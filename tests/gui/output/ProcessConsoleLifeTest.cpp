@@ -1,0 +1,331 @@
+// The process console's whole life as one rule, over every way of closing it, every state
+// of its run, both answers to its question and both ways of ending (kept open or closing
+// by itself): it asks exactly when a program of the run still runs; it closes once per
+// exec(), accepted only after a run that ended by itself, cleanly and without an error
+// word; and when it has closed no process of the run is left and nothing more comes.
+
+#include <dialogs/DlgIPCImp.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+
+#include <support/ProcessConsoleRun.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include <signal.h>
+
+namespace {
+
+using PelmoraTest::endReported;
+using PelmoraTest::groupRuns;
+using PelmoraTest::shell;
+
+enum class Way { Close, Stop, Escape, WindowClose, ParentClose, StartAgain };
+const char* const wayNames[] = {"Close", "Stop", "Escape", "the window's close", "the parent window's close",
+                                "startRunning again"};
+bool asks(Way w)
+{
+    return w != Way::Stop && w != Way::StartAgain;
+}
+
+// %1: the file that lets a waiting program go on; %2: the file a program makes when the
+// state is reached.  `runs`: a program of the run still runs when the way is taken;
+// `clean`: the run, left to end by itself, ends cleanly.
+struct State
+{
+    const char* name;
+    const char* script;
+    bool runs;
+    bool clean;
+};
+#define WAIT "while [ ! -e '%1' ]; do sleep 0.02; done; "
+const State states[] = {
+    {"not started", nullptr, false, false},
+    {"running", "echo ready; : > '%2'; " WAIT "echo all done", true, true},
+    {"running, ends by itself while asked", "echo ready; : > '%2'; " WAIT "echo all done", true, true},
+    {"ended, its end still shown", "seq 1 30000 | sed 's/^/step /'; echo all done", false, true},
+    {"ended long ago", "echo all done", false, true},
+    {"ended with error", "echo 'error: mesh too coarse'", false, false},
+    {"crashed", "echo dying; kill -SEGV $$", false, false},
+    {"killed from outside", ": > '%2'; " WAIT "echo all done", false, false},
+    {"a launcher that leaves a child", "( exec >/dev/null 2>&1; : > '%2'; " WAIT ") & echo launched", true, true},
+    {"a child that prints after the launcher ended",
+     "( while kill -0 $$ 2>/dev/null; do sleep 0.01; done; : > '%2'; " WAIT "echo 'error: solver diverged'; exit 1 ) & "
+     "exit 0",
+     true, false},
+    {"ignores SIGTERM", "trap '' TERM; : > '%2'; " WAIT "echo all done", true, true},
+    {"prints 100 MB", ": > '%2'; yes step | head -c 100000000; " WAIT "echo all done", true, true},
+};
+enum StateIndex { NotStarted, Running, EndsWhileAsked, EndShown, EndedLongAgo, KilledFromOutside = 7, IgnoresTerm = 10 };
+
+struct Cell
+{
+    Way way;
+    int state;
+    bool yes, keepOpen;
+};
+
+struct Seen
+{
+    int result = -2, questions = 0, questionsWithoutRun = 0, finished = 0, accepted = 0, rejected = 0;
+    int startedAgain = -1;
+    bool errors = false, groupLeft = false, wayTaken = false, wayTakenOpen = false;
+    bool refusalChangedNothing = true, parentVisible = false, quietAfter = true;
+};
+
+QPushButton* button(QWidget* dialog, const char* name)
+{
+    return dialog->findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+// The console has nothing left to do: no program, no output to show, no timer.
+bool idle(const Gui::DlgIPCImp& console)
+{
+    if (console.isRunning())
+        return false;
+    for (const QTimer* t : console.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (t->isActive())
+            return false;
+    }
+    return true;
+}
+
+class Life
+{
+public:
+    explicit Life(const Cell& cell)
+        : cell(cell)
+        , row(states[cell.state])
+        , console(QStringLiteral("Solver"), cell.keepOpen, &parent)
+    {
+        parent.show();
+        go = dir.filePath(QStringLiteral("go"));
+        reached = dir.filePath(QStringLiteral("reached"));
+        // The grace before SIGKILL is driven by the test (the program that ignores SIGTERM);
+        // every other program must end on SIGTERM, or the cell waits for its guard.
+        grace = console.findChild<QTimer*>(QStringLiteral("stopGrace"));
+        grace->setInterval(2 * PelmoraTest::HangGuardMs);
+        QObject::connect(&console, &QDialog::finished, [this] { ++seen.finished; });
+        QObject::connect(&console, &QDialog::accepted, [this] { ++seen.accepted; });
+        QObject::connect(&console, &QDialog::rejected, [this] { ++seen.rejected; });
+    }
+
+    Seen live()
+    {
+        if (row.script) {
+            const QString script =
+                QString::fromLatin1(row.script).replace(QLatin1String("%1"), go).replace(QLatin1String("%2"), reached);
+            EXPECT_TRUE(console.startRunning(shell(), {QStringLiteral("-c"), script}));
+            group = PelmoraTest::runGroup(console);
+        }
+        QTimer answerer;
+        QObject::connect(&answerer, &QTimer::timeout, [this] { answer(); });
+        answerer.start(5);
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [this] { drive(); });
+        poll.start(2);
+        // Only a guard against a hang.
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->reject();
+            console.done(-1);
+        });
+        guard.start(PelmoraTest::HangGuardMs);
+        seen.result = console.exec();
+        seen.errors = console.hasErrors();
+        seen.groupLeft = !groupRuns(group) && !groupRuns(secondGroup);
+        poll.stop();
+
+        const int closes = seen.finished;
+        // A dialog that closed by itself before the state was reached meets the way now;
+        // a way of closing taken once more closes nothing.
+        seen.wayTakenOpen = seen.wayTaken;
+        if (!seen.wayTaken)
+            takeWay();
+        seen.parentVisible = parent.isVisible();
+        if (seen.wayTakenOpen && asks(cell.way))
+            takeWay();
+        EXPECT_TRUE(QTest::qWaitFor([this] { return idle(console); }, PelmoraTest::HangGuardMs));
+        QCoreApplication::processEvents();
+        seen.quietAfter = seen.finished == closes && !console.isVisible();
+        return seen;
+    }
+
+private:
+    bool reachedState()
+    {
+        if (cell.state == NotStarted)
+            return console.isVisible();
+        if (cell.state == EndShown)
+            return !console.isRunning() && console.progressBar()->maximum() == 0;
+        if (cell.state == KilledFromOutside && QFile::exists(reached) && !killed) {
+            killed = true;
+            ::kill(static_cast<pid_t>(group), SIGKILL);
+        }
+        if (!row.runs)
+            return endReported(console);
+        return QFile::exists(reached);
+    }
+
+    void takeWay()
+    {
+        seen.wayTaken = true;
+        switch (cell.way) {
+        case Way::Close: button(&console, "pb_close")->click(); break;
+        case Way::Stop: button(&console, "pb_stop")->click(); break;
+        case Way::Escape: QTest::keyClick(&console, Qt::Key_Escape); break;
+        case Way::WindowClose: console.close(); break;
+        case Way::ParentClose: parent.close(); break;
+        case Way::StartAgain: {
+            const bool errors = console.hasErrors();
+            const bool running = console.isRunning();
+            const qint64 before = PelmoraTest::runGroup(console);
+            const auto starts = [this] { return console.output()->toPlainText().count(QStringLiteral("Executable: ")); };
+            const int startsBefore = starts();
+            const bool started = console.startRunning(shell(), {QStringLiteral("-c"), QStringLiteral("echo second run")});
+            seen.startedAgain = started;
+            if (started)
+                secondGroup = PelmoraTest::runGroup(console);
+            else
+                seen.refusalChangedNothing = console.hasErrors() == errors && console.isRunning() == running
+                                             && PelmoraTest::runGroup(console) == before && starts() <= startsBefore;
+            break;
+        }
+        }
+    }
+
+    bool userStops() const
+    {
+        return row.runs && (cell.way == Way::Stop || (asks(cell.way) && cell.yes && cell.state != EndsWhileAsked));
+    }
+
+    // The grace runs out when the test says so.  Both timers look: a timer does not fire
+    // again while its own handler waits (the parent window's close waits for the run).
+    void endGrace()
+    {
+        if (cell.state == IgnoresTerm && grace->isActive()) {
+            grace->stop();
+            EXPECT_TRUE(QMetaObject::invokeMethod(grace, "timeout"));
+        }
+    }
+
+    void drive()
+    {
+        endGrace();
+        if (!console.isVisible() || QApplication::activeModalWidget() != &console || taking)
+            return;
+        if (!seen.wayTaken) {
+            if (!reachedState())
+                return;
+            taking = true;
+            takeWay();
+            taking = false;
+            return;
+        }
+        // After the way: a run the user did not stop is let go on to its end, and the
+        // dialog, if still open, is closed once that end is told.
+        if (!userStops())
+            QFile(go).open(QIODevice::WriteOnly);
+        // A dialog that never ran shows the busy bar it was made with.
+        const bool settled = endReported(console) || (!console.isRunning() && !row.script && seen.startedAgain != 1);
+        if (settled && !closing) {
+            closing = true;
+            button(&console, "pb_close")->click();
+        }
+    }
+
+    void answer()
+    {
+        endGrace();
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || answering)
+            return;
+        answering = true;
+        ++seen.questions;
+        if (!groupRuns(group))
+            ++seen.questionsWithoutRun;
+        if (cell.state == EndsWhileAsked) {
+            QFile(go).open(QIODevice::WriteOnly);
+            EXPECT_TRUE(QTest::qWaitFor([this] { return endReported(console); }, PelmoraTest::HangGuardMs));
+        }
+        box->button(cell.yes ? QMessageBox::Yes : QMessageBox::No)->click();
+        answering = false;
+    }
+
+    Cell cell;
+    State row;
+    QTemporaryDir dir;
+    QString go, reached;
+    QWidget parent;
+    Gui::DlgIPCImp console;
+    QTimer* grace = nullptr;
+    qint64 group = 0, secondGroup = 0;
+    Seen seen;
+    bool killed = false, taking = false, closing = false, answering = false;
+};
+
+} // namespace
+
+TEST(ProcessConsoleLife, EveryWayOfClosingInEveryStateOfTheRun)
+{
+    const bool quitOnLast = QApplication::quitOnLastWindowClosed();
+    QApplication::setQuitOnLastWindowClosed(false);
+    int cells = 0;
+    const int stateCount = int(sizeof states / sizeof states[0]);
+    for (const bool keepOpen : {true, false}) {
+        for (int w = 0; w <= int(Way::StartAgain); ++w) {
+            for (int s = 0; s < stateCount; ++s) {
+                for (const bool yes : {true, false}) {
+                    const Way way = Way(w);
+                    const State& row = states[s];
+                    const bool asked = asks(way) && row.runs;
+                    // The answer matters only where there is a question; a clean run closes
+                    // a dialog not kept open before a start can meet it.
+                    if ((!asked && !yes) || (way == Way::StartAgain && s == EndedLongAgo && !keepOpen))
+                        continue;
+                    SCOPED_TRACE(std::string(wayNames[w]) + ", " + row.name + (asked ? (yes ? ", Yes" : ", No") : "")
+                                 + (keepOpen ? ", kept open" : ", closing by itself"));
+                    ++cells;
+                    const Cell cell{way, s, yes, keepOpen};
+                    const Seen seen = Life(cell).live();
+
+                    const bool userEnded =
+                        row.runs && (way == Way::Stop || (asked && yes && s != EndsWhileAsked));
+                    const bool startedAgain = way == Way::StartAgain && !row.runs && s != EndShown;
+                    const bool accepted = startedAgain || (s != NotStarted && row.clean && !userEnded);
+                    EXPECT_EQ(seen.questions, asked ? 1 : 0);
+                    EXPECT_EQ(seen.questionsWithoutRun, 0);
+                    EXPECT_EQ(seen.result, accepted ? QDialog::Accepted : QDialog::Rejected);
+                    EXPECT_EQ(seen.errors, !accepted && s != NotStarted);
+                    EXPECT_EQ(seen.finished, 1);
+                    EXPECT_EQ(seen.accepted, accepted ? 1 : 0);
+                    EXPECT_EQ(seen.rejected, accepted ? 0 : 1);
+                    EXPECT_TRUE(seen.groupLeft) << "a process of the run outlived the dialog";
+                    EXPECT_TRUE(seen.quietAfter);
+                    EXPECT_EQ(seen.wayTakenOpen, s != EndedLongAgo || keepOpen) << "the state was not met open";
+                    if (way == Way::StartAgain) {
+                        EXPECT_EQ(seen.startedAgain, startedAgain ? 1 : 0);
+                        EXPECT_TRUE(seen.refusalChangedNothing);
+                    }
+                    if (way == Way::ParentClose) {
+                        EXPECT_EQ(seen.parentVisible, asked && !yes) << "the parent closes unless the user keeps the run";
+                    }
+                }
+            }
+        }
+    }
+    QApplication::setQuitOnLastWindowClosed(quitOnLast);
+    EXPECT_EQ(cells, 2 * (6 * 12 + 4 * 6) - 1);
+}
