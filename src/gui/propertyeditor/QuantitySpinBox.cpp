@@ -262,7 +262,7 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
         copy.replace(d->locale.positiveSign(), QLatin1Char('+'));
 
     try {
-        const pmUnit::Quantity parsed = pmUnit::Quantity::parse(copy, d->locale);
+        const pmUnit::Quantity parsed = pmUnit::Quantity::parse(copy, d->locale, d->quantityKind);
         pmUnit::Quantity converted;
         // A unit of another kind is not wrong yet: the user may still be typing.
         if (!parsed.convertTo(d->unit, converted)) {
@@ -332,7 +332,7 @@ void QuantitySpinBox::fixup(QString& input) const
     // Only separators that group digits: anywhere else one may be meant as the decimal
     // sign, and dropping it would read another number.
     try {
-        pmUnit::Quantity::parse(input, d->locale);
+        pmUnit::Quantity::parse(input, d->locale, d->quantityKind);
     }
     catch (const Vexil::ExceptionHandler&) {
         return;
