@@ -530,6 +530,13 @@ void QuantitySpinBox::keyPressEvent(QKeyEvent* event)
 
 void QuantitySpinBox::focusOutEvent(QFocusEvent* event)
 {
+    // The window lost the keyboard for a while (a question asked, another window, a file
+    // handed over by a second start): the typing goes on when it comes back, with what
+    // was typed.  Only the user ends it.
+    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason) {
+        QAbstractSpinBox::focusOutEvent(event);
+        return;
+    }
     const bool taken = finishTyping();
     QString text = lineEdit()->text();
     int pos = 0;
