@@ -446,11 +446,11 @@ protected:
         case Key::HandOver: {
             // The project's own file, handed over: the question whether to close the open
             // projects is answered No.
-            const bool editing = keyboardInEditor();
-            PelmoraTest::ModalCloser closer(QMessageBox::No);
+            PelmoraTest::ModalCloser closer(QMessageBox::No, 1);
             window->processMessages({"OpenFile:" + QFile::encodeName(file)});
             handOverQuestions = closer.titles();
-            (void)QTest::qWaitFor([&] { return editing ? keyboardInEditor() : QApplication::focusWidget() == tree; }, 2000);
+            // The window is active again once the question is answered.
+            (void)QTest::qWaitFor([&] { return QApplication::activeWindow() == window.get(); }, 2000);
             break;
         }
         }
