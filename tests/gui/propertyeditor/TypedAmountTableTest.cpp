@@ -1,5 +1,6 @@
-// Amounts typed into the real property panel, as a table: every unit system x the C and a
-// decimal-comma locale x grouped texts, texts with leading-zero groups and edge numbers.
+// Amounts typed into the real property panel, as a table: every unit system x the C locale,
+// a decimal-comma one, French (a narrow no-break space groups) and India's English (groups
+// of 3 then 2) x grouped texts, texts with leading-zero groups and edge numbers.
 // In every cell the amount is taken exactly as typed (number and unit, in the logic and in
 // the saved value text) or refused in the box with a true reason, and nothing changes.
 
@@ -73,12 +74,15 @@ protected:
         if (!box)
             return nullptr;
         field(box)->selectAll();
-        QTest::keyClicks(box, text);
+        // Character by character, those beyond Latin-1 (a narrow no-break space) too.
+        for (const QChar c : text)
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
         QTest::keyClick(box, Qt::Key_Return);
         return box;
     }
 
-    void typedTable(bool comma);
+    enum Column { C, German, French, Indian };
+    void typedTable(Column column);
 
     Gui::PropertyOperator::PropertyOperator* tree = nullptr;
 };
@@ -100,15 +104,20 @@ bool sameBits(double a, double b)
 
 } // namespace
 
-void TypedAmounts::typedTable(bool comma)
+void TypedAmounts::typedTable(Column column)
 {
     // Texts in the C locale's spelling; under the decimal-comma locale point and comma
-    // trade places.  A group separator is taken only where it can mean nothing else.
+    // trade places, under French the point is a comma and the comma a narrow no-break
+    // space.  A group separator is taken only where it can mean nothing else.
+    const bool comma = column == German || column == French;
+    const QString groupSign = column == French ? QString(QChar(0x202F)) : QStringLiteral(".");
+    const char* const names[] = {" (C)", " (de_DE)", " (fr_FR)", " (en_IN)"};
     const struct
     {
         const char* text;
         const char* number;   // as taken; null: refused for its separator
     } typed[] = {
+        {"1,50,000 mm", column == Indian ? "150000" : nullptr},
         {"0,500 mm", nullptr}, {"0,125 mm", nullptr}, {"0,001 mm", nullptr}, {"00,500 mm", nullptr},
         {"1,5 mm", nullptr}, {"1,50 mm", nullptr}, {"1,500 mm", "1500"}, {"12,345,678.5 um", "12345678.5"},
         {"9.99999999999999 in", "9.99999999999999"}, {"0.30000000000000004 m", "0.30000000000000004"},
@@ -122,6 +131,10 @@ void TypedAmounts::typedTable(bool comma)
         std::unique_ptr<PropertyEditorTest::DecimalCommaLocale> german;
         if (comma)
             german = std::make_unique<PropertyEditorTest::DecimalCommaLocale>();
+        if (column == French)
+            QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        if (column == Indian)
+            QLocale::setDefault(QLocale(QLocale::English, QLocale::India));
         start();
         for (const QString& system : pmUnit::UnitsManager::unitSystems()) {
             useSystem(system);
@@ -129,11 +142,10 @@ void TypedAmounts::typedTable(bool comma)
             for (const auto& t : typed) {
                 QString text = QString::fromLatin1(t.text);
                 if (comma) {
-                    text.replace(QLatin1Char('.'), QLatin1Char('#')).replace(QLatin1Char(','), QLatin1Char('.'));
+                    text.replace(QLatin1Char('.'), QLatin1Char('#')).replace(QLatin1Char(','), groupSign);
                     text.replace(QLatin1Char('#'), QLatin1Char(','));
                 }
-                const std::string cellName = text.toStdString() + " under " + system.toStdString()
-                    + (comma ? " (de_DE)" : " (C)");
+                const std::string cellName = text.toStdString() + " under " + system.toStdString() + names[column];
                 const QString unit = text.section(QLatin1Char(' '), 1);
                 const std::string before = Obj::valueTextWithUnits(*load->Thickness);
                 pmMsg::Journal::clear();
@@ -143,7 +155,8 @@ void TypedAmounts::typedTable(bool comma)
                     ++refused;
                     EXPECT_FALSE(box->hasValidInput()) << cellName;
                     const QString dp = comma ? "\",\"" : "\".\"";
-                    EXPECT_TRUE(box->inputProblem().startsWith("The decimal sign here is " + dp))
+                    EXPECT_TRUE(column == French ? box->inputProblem().contains("is not read: under fr_FR, \"" + groupSign + "\" only separates groups of three digits")
+                                                 : box->inputProblem().startsWith("The decimal sign here is " + dp))
                         << cellName << ": " << box->inputProblem().toStdString();
                     EXPECT_EQ(before, Obj::valueTextWithUnits(*load->Thickness)) << cellName;
                     continue;
@@ -183,20 +196,30 @@ void TypedAmounts::typedTable(bool comma)
         // The window goes while the locale is still the one it was made in.
         TearDown();
     }
-    // Every cell was walked: 16 texts under 8 systems.
-    EXPECT_EQ(128, taken + refused);
+    // Every cell was walked: 17 texts under 8 systems.
+    EXPECT_EQ(136, taken + refused);
     EXPECT_GT(taken, 50);
     EXPECT_GT(refused, 40);
 }
 
 TEST_F(TypedAmounts, EveryAmountTypedUnderTheCLocaleIsTakenAsTypedOrRefusedWithATrueReason)
 {
-    typedTable(false);
+    typedTable(C);
 }
 
 TEST_F(TypedAmounts, EveryAmountTypedUnderAGermanLocaleIsTakenAsTypedOrRefusedWithATrueReason)
 {
-    typedTable(true);
+    typedTable(German);
+}
+
+TEST_F(TypedAmounts, EveryAmountTypedUnderAFrenchLocaleIsTakenAsTypedOrRefusedWithATrueReason)
+{
+    typedTable(French);
+}
+
+TEST_F(TypedAmounts, EveryAmountTypedUnderAnIndianLocaleIsTakenAsTypedOrRefusedWithATrueReason)
+{
+    typedTable(Indian);
 }
 
 TEST_F(TypedAmounts, AnAmountTypedInAnotherUnitComesBackExactlyInThatUnit)
