@@ -328,8 +328,14 @@ bool PropertyItemDelegate::keyInList(QWidget* editor, QComboBox* box, QKeyEvent*
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        // The list picked its item and closed on this Enter already (see eventFilter).
-        return mods == Qt::NoModifier && !box->view()->isVisible();
+        if (mods != Qt::NoModifier)
+            return false;
+        // Mostly the list picked its item and closed on this Enter already (see
+        // eventFilter); otherwise it picks now, and the pick is taken.
+        if (!box->view()->isVisible())
+            return true;
+        pickedByEnter = editor;
+        return false;
     case Qt::Key_Tab:
     case Qt::Key_Backtab: {
         if (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
