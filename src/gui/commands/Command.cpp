@@ -37,23 +37,6 @@ using namespace Gui;
 
 namespace {
 
-// A dialog that closed leaves no window active where no window manager hands the
-// activation back: the main window takes it, and with it the keyboard where it was.
-void takeBackActivation(QWidget* main)
-{
-    QWidget* active = QApplication::activeWindow();
-    if (!main->isVisible() || (active && active->isVisible()) || QApplication::activeModalWidget()
-        || QApplication::activePopupWidget())
-        return;
-    // A window the command opened (an undocked view, a panel) is on its way to activation.
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        const Qt::WindowType type = w->windowType();
-        if (w != main && w->isVisible() && (type == Qt::Window || type == Qt::Dialog || type == Qt::Tool))
-            return;
-    }
-    main->activateWindow();
-}
-
 // Texts given to the setters live until the process ends: actions and callers keep
 // the pointers.
 const char* keepCopy(const char* text)
@@ -220,7 +203,7 @@ void Command::invoke(int i)
             "Gui::Command::activated(%d): Unknown C++ exception thrown\n", i);
     }
     if (mainActive)
-        QTimer::singleShot(0, main, [main] { takeBackActivation(main); });
+        QTimer::singleShot(0, main, [main] { main->takeBackActivation(); });
 }
 
 void Command::check_activation()

@@ -1464,8 +1464,26 @@ void MainWindow::delayedStartup()
         app->checkForPreviousCrashes();
 }
 
+void MainWindow::takeBackActivation()
+{
+    QWidget* active = QApplication::activeWindow();
+    if (!isVisible() || (active && active->isVisible()) || QApplication::activeModalWidget()
+        || QApplication::activePopupWidget())
+        return;
+    // A window the caller opened (an undocked view, a panel) is on its way to activation.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = w->windowType();
+        if (w != this && w->isVisible() && (type == Qt::Window || type == Qt::Dialog || type == Qt::Tool))
+            return;
+    }
+    activateWindow();
+}
+
 void MainWindow::processMessages(const QList<QByteArray>& messages)
 {
+    // A file handed over by a second start ends no edit under way: an open editor keeps
+    // its draft and, once a question the opening asked is answered, the keyboard.
+    const bool wasActive = QApplication::activeWindow() == this;
     try {
         std::vector<std::string> files;
         for (const QByteArray& message : messages) {
@@ -1481,4 +1499,6 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
     }
     catch (const Vexil::SystemExitException&) {
     }
+    if (wasActive)
+        QTimer::singleShot(0, this, [this] { takeBackActivation(); });
 }

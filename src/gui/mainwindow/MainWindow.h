@@ -63,6 +63,9 @@ public:
     void user_defined_event(QEvent* event);
     // Opens a help reference that names a scheme in the desktop's handler.
     void showDocumentation(const QString& reference);
+    // A dialog that closed leaves no window active where no window manager hands the
+    // activation back: this window takes it, and with it the keyboard where it was.
+    void takeBackActivation();
 
     // Copy and paste of project objects.  The mime data of the tree selection, owned by
     // the caller (null when nothing is selected); whether mime data can be pasted; the

@@ -4,6 +4,7 @@
 #include "QuantitySpinBox.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
@@ -144,6 +145,12 @@ QWidget* PropertyItemDelegate::createEditor(QWidget* parent, const QStyleOptionV
         const QList<QWidget*> fields = editor->findChildren<QWidget*>();
         for (QWidget* w : fields)
             w->installEventFilter(self);
+        // The list a drop-down shows is a window of its own: its keys are filtered too.
+        QList<QComboBox*> boxes = editor->findChildren<QComboBox*>();
+        if (auto* own = qobject_cast<QComboBox*>(editor))
+            boxes.prepend(own);
+        for (QComboBox* box : boxes)
+            box->view()->installEventFilter(self);
         // A wheel turned to scroll the panel does not put the keyboard into a row, and a
         // row that takes no typing (its value is chosen with a button, or edited in the
         // rows below) leaves the keyboard on the list, where a key says why.
@@ -216,15 +223,28 @@ bool PropertyItemDelegate::eventFilter(QObject* object, QEvent* event)
     QWidget* editor = rowEditorOf(qobject_cast<QWidget*>(object));
     if (!editor)
         return QItemDelegate::eventFilter(object, event);
+    // The drop-down whose list `object` is, if it is one.
+    auto* box = qobject_cast<QComboBox*>(object->parent() ? object->parent()->parent() : nullptr);
+    if (box && object != box->view())
+        box = nullptr;
     switch (event->type()) {
-    case QEvent::ShortcutOverride:
+    case QEvent::ShortcutOverride: {
+        const auto* key = static_cast<QKeyEvent*>(event);
         // Escape belongs to the editor, not to a shortcut of the window.
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        if (key->key() == Qt::Key_Escape) {
             event->accept();
             return true;
         }
+        // The list picks its item on Enter here, before the key itself arrives.
+        if (box && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier)
+            pickedByEnter = editor;
         return false;
+    }
     case QEvent::KeyPress:
+        pickedByEnter = nullptr;
+        if (box)
+            return keyInList(editor, box, static_cast<QKeyEvent*>(event));
         return keyInEditor(editor, static_cast<QKeyEvent*>(event));
     case QEvent::Wheel: {
         if (hasKeyboard(editor))
@@ -302,6 +322,40 @@ bool PropertyItemDelegate::keyInEditor(QWidget* editor, QKeyEvent* event)
     }
 }
 
+bool PropertyItemDelegate::keyInList(QWidget* editor, QComboBox* box, QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (mods != Qt::NoModifier)
+            return false;
+        // Mostly the list picked its item and closed on this Enter already (see
+        // eventFilter); otherwise it picks now, and the pick is taken.
+        if (!box->view()->isVisible())
+            return true;
+        pickedByEnter = editor;
+        return false;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: {
+        if (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+            return false;
+        const QModelIndex highlighted = box->view()->currentIndex();
+        box->hidePopup();
+        if (highlighted.isValid() && (highlighted.flags() & Qt::ItemIsEnabled))
+            box->setCurrentIndex(highlighted.row());
+        return keyInEditor(editor, event);
+    }
+    case Qt::Key_Escape:
+        if (mods != Qt::NoModifier)
+            return false;
+        box->hidePopup();
+        return keyInEditor(editor, event);
+    default:
+        return false;
+    }
+}
+
 bool PropertyItemDelegate::commitEditor(QWidget* editor)
 {
     if (!editor)
@@ -372,6 +426,15 @@ void PropertyItemDelegate::valueChanged()
     auto* editor = qobject_cast<QWidget*>(sender());
     if (!editor || committingEditor)
         return;
+    // Enter in the list the editor dropped down: taken, as Enter in the field is.
+    if (pickedByEnter && (pickedByEnter == editor || pickedByEnter->isAncestorOf(editor))) {
+        QWidget* picked = pickedByEnter;
+        pickedByEnter = nullptr;
+        const QPointer<QWidget> kept(picked);
+        if (commitEditor(picked) && kept)
+            Q_EMIT closeEditor(picked, QAbstractItemDelegate::SubmitModelCache);
+        return;
+    }
     // A change the user makes in a field of the editor is a draft until it is taken; one
     // made from elsewhere (a dialog, a menu) is taken at once.
     if (typingInto(editor))

@@ -10,7 +10,10 @@
 
 #include <QItemDelegate>
 
+#include <QPointer>
+
 QT_BEGIN_NAMESPACE
+class QComboBox;
 class QKeyEvent;
 QT_END_NAMESPACE
 
@@ -57,8 +60,13 @@ private:
     // Enter, Tab and Shift+Tab take the draft, Escape throws it away, F2 selects the whole
     // text; other keys are the field's.
     bool keyInEditor(QWidget* editor, QKeyEvent* event);
+    // In the list a drop-down shows: Enter takes the item it picks, Tab and Shift+Tab the
+    // highlighted one, as in the field; Escape closes the list and throws the draft away.
+    bool keyInList(QWidget* editor, QComboBox* box, QKeyEvent* event);
 
     bool committingEditor = false;
+    // The editor whose drop-down list Enter is picking from: the pick is taken.
+    QPointer<QWidget> pickedByEnter;
     // Set by a mouse press on a value cell: the editor made for it takes the keyboard.
     mutable bool pressedOnValue = false;
 };

@@ -262,7 +262,7 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
         copy.replace(d->locale.positiveSign(), QLatin1Char('+'));
 
     try {
-        const pmUnit::Quantity parsed = pmUnit::Quantity::parse(copy, d->locale);
+        const pmUnit::Quantity parsed = pmUnit::Quantity::parse(copy, d->locale, d->quantityKind);
         pmUnit::Quantity converted;
         // A unit of another kind is not wrong yet: the user may still be typing.
         if (!parsed.convertTo(d->unit, converted)) {
@@ -332,7 +332,7 @@ void QuantitySpinBox::fixup(QString& input) const
     // Only separators that group digits: anywhere else one may be meant as the decimal
     // sign, and dropping it would read another number.
     try {
-        pmUnit::Quantity::parse(input, d->locale);
+        pmUnit::Quantity::parse(input, d->locale, d->quantityKind);
     }
     catch (const Vexil::ExceptionHandler&) {
         return;
@@ -530,6 +530,13 @@ void QuantitySpinBox::keyPressEvent(QKeyEvent* event)
 
 void QuantitySpinBox::focusOutEvent(QFocusEvent* event)
 {
+    // The window lost the keyboard for a while (a question asked, another window, a file
+    // handed over by a second start): the typing goes on when it comes back, with what
+    // was typed.  Only the user ends it.
+    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason) {
+        QAbstractSpinBox::focusOutEvent(event);
+        return;
+    }
     const bool taken = finishTyping();
     QString text = lineEdit()->text();
     int pos = 0;

@@ -68,7 +68,9 @@ std::string readQuantity(const std::string& text, pmUnit::UnitType unit, double&
                          pmUnit::UnitType* typedUnit = nullptr, Reading reading = Reading::Typed)
 {
     try {
-        const pmUnit::Quantity q = pmUnit::Quantity::parse(QString::fromStdString(text), plainNumbers());
+        const pmUnit::Quantity q = pmUnit::Quantity::parse(
+            QString::fromStdString(text), plainNumbers(),
+            pmUnit::Quantity(0.0, pmUnit::UnitsManager::getUnitSymbol(unit)).getQuantityKind());
         pmUnit::Quantity converted;
         if (!q.convertTo(unit, converted)) {
             const QString kind = pmUnit::UnitsManager::getQuantityName(q.getQuantityKind()).toLower();

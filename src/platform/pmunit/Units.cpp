@@ -1,6 +1,7 @@
 #include "Units.h"
 
 #include <vexil/Exception.h>
+#include <vexil/PrintableText.h>
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -137,15 +138,62 @@ pmQuantity kindOfDimension(Dimension d)
 
 std::string quoted(const QString& text);
 
+// The blanks a number may hold between its digit groups: space, no-break space and the
+// narrow no-break space (the group sign of French and several other locales).
+bool isBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c.unicode() == 0x00A0 || c.unicode() == 0x202F;
+}
+
+// How a locale groups the digits of a whole number: the size of the last group and of
+// each one before it (3 and 3 mostly, 3 and 2 in India: "1,50,000").
+struct Grouping
+{
+    int last = 3;
+    int others = 3;
+};
+
+Grouping groupingOf(const QLocale& locale)
+{
+    QLocale probe = locale;
+    probe.setNumberOptions(QLocale::DefaultNumberOptions);
+    const QStringList groups = probe.toString(qlonglong(1234567890123LL)).split(locale.groupSeparator());
+    Grouping g;
+    if (groups.size() >= 3 && !groups.last().isEmpty() && !groups.at(groups.size() - 2).isEmpty()) {
+        g.last = groups.last().size();
+        g.others = groups.at(groups.size() - 2).size();
+    }
+    return g;
+}
+
+bool groupedAs(const QStringList& groups, const Grouping& g)
+{
+    const QString& first = groups.first();
+    if (first.isEmpty() || first.size() > (groups.size() == 2 ? g.last : g.others) || first[0] == QLatin1Char('0'))
+        return false;
+    for (int i = 1; i + 1 < groups.size(); ++i) {
+        if (groups.at(i).size() != g.others)
+            return false;
+    }
+    return groups.last().size() == g.last;
+}
+
+// "1,500" or "1,50,000": a whole number grouped as the locale groups it.
+QString groupedExample(QChar gs, const Grouping& g)
+{
+    if (g.last == 3 && g.others == 3)
+        return QStringLiteral("1") + gs + QStringLiteral("500");
+    return QStringLiteral("1") + gs + QString(g.others, QLatin1Char('0')).replace(0, 1, QLatin1Char('5')) + gs
+        + QString(g.last, QLatin1Char('0'));
+}
+
 // A number of `locale` as the C locale writes it: signs and decimal point mapped, group
-// separators dropped where they stand between groups of three digits.  A group separator
-// anywhere else may be meant as the decimal sign of another habit ("0,500" for a half):
-// the text is refused rather than read as another number.
+// separators dropped where they stand between groups as the locale groups them (or in
+// threes).  A sign that may mean something else under another habit ("0,500" for a half,
+// "1.500" for fifteen hundred) is refused with the reason, never read as another number.
 QString cNumberText(const QString& text, const QLocale& locale)
 {
-    // The C locale groups with commas too ("1,500"); readers of files ask for none.
-    if (locale.numberOptions() & QLocale::RejectGroupSeparator)
-        return text;
+    const bool noGroups = locale.numberOptions() & QLocale::RejectGroupSeparator;
     const QChar dp = locale.decimalPoint();
     const QChar gs = locale.groupSeparator();
     QString t = text;
@@ -158,30 +206,76 @@ QString cNumberText(const QString& text, const QLocale& locale)
         ++start;
     if (start < t.size() && (t[start] == QLatin1Char('-') || t[start] == QLatin1Char('+')))
         ++start;
+    // The number: digits, the signs that may stand in one, and blanks between two digits.
     int end = start;
-    while (end < t.size() && (t[end].isDigit() || t[end] == dp || t[end] == gs))
+    while (end < t.size()) {
+        const QChar ch = t[end];
+        if (isBlank(ch)) {
+            if (end > start && t[end - 1].isDigit() && end + 1 < t.size() && t[end + 1].isDigit()) {
+                ++end;
+                continue;
+            }
+            break;
+        }
+        if (!ch.isDigit() && ch != dp && ch != gs && ch != QLatin1Char('.') && ch != QLatin1Char(','))
+            break;
         ++end;
-    const QString number = t.mid(start, end - start);
+    }
+    QString number = t.mid(start, end - start);
+    const std::string shown = quoted(text.trimmed());
+    int blankAt = -1;
+    for (int k = 0; k < number.size() && blankAt < 0; ++k) {
+        if (isBlank(number[k]))
+            blankAt = k;
+    }
+    if (noGroups) {
+        // Files and value texts: the C form, without groups.  A comma is refused as the
+        // number's end (see trailingText).
+        if (blankAt >= 0)
+            throw Vexil::ExceptionHandler(shown + " is not read: numbers here are written without group separators "
+                                                  "such as " + quoted(QString(number[blankAt])) + ", with "
+                                          + quoted(QString(dp)) + " as the decimal sign");
+        return t;
+    }
+    const Grouping grouping = groupingOf(locale);
+    const bool blankGroups = isBlank(gs);
+    const std::string signs = "under " + locale.name().toStdString() + ", " + quoted(QString(dp))
+        + " is the decimal sign and " + quoted(QString(gs)) + " groups, as in " + quoted(groupedExample(gs, grouping));
+    for (const QChar ch : qAsConst(number)) {
+        if ((ch == QLatin1Char('.') || ch == QLatin1Char(',')) && ch != dp && ch != gs)
+            throw Vexil::ExceptionHandler(shown + " is not read: " + signs);
+    }
+    if (blankGroups) {
+        for (QChar& ch : number) {
+            if (isBlank(ch))
+                ch = gs;
+        }
+    } else if (blankAt >= 0) {
+        throw Vexil::ExceptionHandler(shown + " is not read: a blank does not group digits here: " + signs);
+    }
     const int dpAt = number.indexOf(dp);
     QString whole = dpAt < 0 ? number : number.left(dpAt);
     const QString fraction = dpAt < 0 ? QString() : number.mid(dpAt + 1);
     const bool hasPoint = dpAt >= 0;
     auto refuse = [&]() {
+        const bool threes = grouping.last == 3 && grouping.others == 3;
+        const std::string rule = quoted(QString(gs)) + " only separates groups of "
+            + (threes ? "three digits" : "digits") + ", as in " + quoted(groupedExample(gs, grouping))
+            + (threes ? "" : " or " + quoted(groupedExample(gs, Grouping())));
+        if (blankGroups)
+            throw Vexil::ExceptionHandler(shown + " is not read: under " + locale.name().toStdString() + ", " + rule
+                                          + ", and " + quoted(QString(dp)) + " is the decimal sign");
         throw Vexil::ExceptionHandler("The decimal sign here is " + quoted(QString(dp)) + ", not " + quoted(QString(gs))
-                                      + " (in " + quoted(text.trimmed()) + "): " + quoted(QString(gs))
-                                      + " only separates groups of three digits, as in "
-                                      + quoted(QStringLiteral("1") + gs + QStringLiteral("500")));
+                                      + " (in " + shown + "): " + rule);
     };
     if (whole.contains(gs)) {
         const QStringList groups = whole.split(gs);
-        const QString& first = groups.first();
-        bool grouped = !first.isEmpty() && first.size() <= 3 && first[0] != QLatin1Char('0');
-        for (int i = 1; i < groups.size(); ++i)
-            grouped = grouped && groups.at(i).size() == 3;
-        if (!grouped)
+        if (!groupedAs(groups, grouping) && !groupedAs(groups, Grouping()))
             refuse();
         whole.remove(gs);
     }
+    if (fraction.contains(dp))
+        throw Vexil::ExceptionHandler(shown + " has more than one decimal sign");
     if (fraction.contains(gs))
         refuse();
     return t.left(start) + whole + (hasPoint ? QStringLiteral(".") + fraction : QString()) + t.mid(end);
@@ -212,28 +306,11 @@ QString userString(const Quantity& q, const QLocale& given)
     return unit.isEmpty() ? number : number + QLatin1Char(' ') + unit;
 }
 
-// Control characters (a NUL above all) escaped: a message cut at one would name
-// another text than the one refused.
-QString printable(const QString& text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\n'))
-            out += QLatin1String("\\n");
-        else if (c == QLatin1Char('\r'))
-            out += QLatin1String("\\r");
-        else if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return out;
-}
-
+// Through the shared escaping: control, format and bidirectional characters in a refused
+// text would otherwise reach the console and the log as they are.
 std::string quoted(const QString& text)
 {
-    return "\"" + printable(text).toStdString() + "\"";
+    return "\"" + Vexil::printableText(text.toStdString()) + "\"";
 }
 
 bool isOperator(QChar ch)
@@ -260,7 +337,8 @@ std::string notANumber(const QString& text)
 }
 
 // Why the text after a number (`rest`, in the C form that the parser reads) is refused.
-std::string trailingText(const QString& text, const QString& rest, const QLocale& locale)
+// A hint names only a unit of the expected kind (any unit for Dimensionless).
+std::string trailingText(const QString& text, const QString& rest, const QLocale& locale, pmQuantity kind)
 {
     const QString t = text.trimmed();
     const QChar first = rest.at(0);
@@ -283,9 +361,11 @@ std::string trailingText(const QString& text, const QString& rest, const QLocale
     if (blank > 0 && UnitsManager::findUnit(rest.left(blank)) > NoUnit)
         return "Unexpected " + quoted(rest.mid(blank).trimmed()) + " after the unit in " + quoted(t);
     const QString word = blank > 0 ? rest.left(blank) : rest;
+    const KindInfo* expected = kindInfo(kind);
+    const bool anyKind = !expected || expected->dimension == Dimension::None;
     for (const auto& u : units) {
         const QString symbol = QString::fromLatin1(u.symbol);
-        if (!symbol.isEmpty() && symbol.compare(word, Qt::CaseInsensitive) == 0)
+        if (!symbol.isEmpty() && (anyKind || u.dimension == expected->dimension) && symbol.compare(word, Qt::CaseInsensitive) == 0)
             return "Unknown unit " + quoted(word) + ": units are case-sensitive (" + quoted(symbol) + "?)";
     }
     return "Unknown unit " + quoted(rest) + " in " + quoted(t);
@@ -424,7 +504,7 @@ Quantity::Fit Quantity::fit(double source, double converted)
     return Fits;
 }
 
-Quantity Quantity::parse(const QString& text, const QLocale& locale)
+Quantity Quantity::parse(const QString& text, const QLocale& locale, pmQuantity expected)
 {
     const QString c = cNumberText(text, locale).trimmed();
     int i = 0;
@@ -460,7 +540,7 @@ Quantity Quantity::parse(const QString& text, const QLocale& locale)
     if (!symbol.isEmpty()) {
         const UnitType u = UnitsManager::findUnit(symbol);
         if (u <= NoUnit)
-            throw Vexil::ExceptionHandler(trailingText(text, symbol, locale));
+            throw Vexil::ExceptionHandler(trailingText(text, symbol, locale, expected));
         q.unit = u;
         q.kind = kindOfDimension(unitInfo(u)->dimension);
     }

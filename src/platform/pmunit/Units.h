@@ -114,16 +114,22 @@ public:
     static Fit fit(double source, double converted);
 
     // Reads a number with an optional unit symbol ("12.5", "-3e2 mm", "1,500 N", "1,5 kN" in
-    // a decimal-comma locale).  Numbers follow `locale`: its decimal point, its signs, and
-    // group separators only where grouping cannot mean anything else (a first group of one
-    // to three digits not starting with 0, then groups of exactly three); a group separator
-    // anywhere else ("0,500", "1,5" in the C locale) is refused, never read as another
-    // number.  With QLocale::RejectGroupSeparator no group separator is taken.  The kind is the
-    // unit's dimension (Dimensionless without unit).  The whole text must be read: for
-    // anything else (an unknown or wrongly cased unit, text after it, an expression, the
-    // other locale's decimal sign) it throws Vexil::ExceptionHandler with a message that
-    // tells the user what is wrong.
-    static Quantity parse(const QString& text, const QLocale& locale = QLocale::c());
+    // a decimal-comma locale, "1 500,5 N" in French, "1,50,000" in India).  Numbers follow
+    // `locale`: its decimal sign, its signs, and its group sign only between groups as the
+    // locale groups them (or in threes: a first group of one to three digits not starting
+    // with 0); a space, a no-break or a narrow no-break space between digits is the group
+    // sign where the locale groups with a blank.  A group sign anywhere else ("0,500", "1,5"
+    // in the C locale), a blank between digits elsewhere, and a "." or "," that is neither
+    // the locale's decimal nor its group sign ("1.500" in French) are refused with the
+    // reason naming the signs, never read as another number.  With
+    // QLocale::RejectGroupSeparator no group separator is taken.  The kind is the unit's
+    // dimension (Dimensionless without unit).  The whole text must be read: for anything
+    // else (an unknown or wrongly cased unit, text after it, an expression) it throws
+    // Vexil::ExceptionHandler with a message that tells the user what is wrong; a
+    // wrongly cased unit is named only among the units of the `expected` kind (any, for
+    // Dimensionless).
+    static Quantity parse(const QString& text, const QLocale& locale = QLocale::c(),
+                          pmQuantity expected = Dimensionless);
 
     bool operator==(const Quantity& o) const;
     bool operator!=(const Quantity& o) const { return !(*this == o); }

@@ -1,8 +1,9 @@
 // The unit choice of a window and the preferences dialog, as a table: every way the dialog
 // is left (OK, Cancel, Escape, closing it) x whether the user picked another unit system in
-// it x whether another instance stored a choice meanwhile.  Only OK makes a choice the
-// window does not follow yet; every other way leaves the window's units, its status bar and
-// its projects' amounts as they were.
+// it x whether another instance stored a choice meanwhile x whether a second dialog, left
+// untouched, is open beside it and cancelled after.  A pick is stored and followed at once
+// and stays however the dialog is left; nothing else changes the window's units, its
+// status bar, its projects' amounts or the stored choice.
 
 #include <commands/SimModule.h>
 #include <core/qPelmoraApplication.h>
@@ -56,7 +57,7 @@ protected:
 
 } // namespace
 
-TEST_F(UnitChoice, OnlyOkChangesTheWindowsUnits)
+TEST_F(UnitChoice, OnlyAPickChangesTheUnitsAndNoWayOutTakesItBack)
 {
     Vexil::PreferenceManager* prefs = logic.app().getPrefMgr();
     ASSERT_TRUE(prefs);
@@ -68,9 +69,12 @@ TEST_F(UnitChoice, OnlyOkChangesTheWindowsUnits)
 
     for (const Leave how : {Leave::Ok, Leave::Cancel, Leave::Escape, Leave::Close}) {
         for (const bool picked : {false, true}) {
-            for (const bool otherStored : {false, true}) {
+            for (int variant = 0; variant < 4; ++variant) {
+                const bool otherStored = variant & 1;
+                const bool second = variant & 2;
                 const std::string cell = std::string(name(how)) + (picked ? ", CMGS picked" : "")
-                    + (otherStored ? ", another instance stored BFT" : "");
+                    + (otherStored ? ", another instance stored BFT" : "")
+                    + (second ? ", a second dialog cancelled" : "");
                 // The window follows millimetres, with an amount in a project.
                 prefs->set(Vexil::PM_UNIT_SYSTEM, QStringLiteral("MMKS"), true);
                 ASSERT_EQ("MMKS", pmUnit::UnitsManager::instance()->systemUnits()) << cell;
@@ -86,6 +90,12 @@ TEST_F(UnitChoice, OnlyOkChangesTheWindowsUnits)
                     ASSERT_EQ("BFT", prefs->getString(Vexil::PM_UNIT_SYSTEM)) << cell;
                 }
 
+                PreferencesDialogImp* beside = nullptr;
+                if (second) {
+                    beside = new PreferencesDialogImp(window.get());
+                    beside->setPreferenceManager(prefs);
+                    beside->show();
+                }
                 auto* dlg = new PreferencesDialogImp(window.get());
                 dlg->setPreferenceManager(prefs);
                 dlg->show();
@@ -108,18 +118,23 @@ TEST_F(UnitChoice, OnlyOkChangesTheWindowsUnits)
                 }
                 EXPECT_FALSE(dlg->isVisible()) << cell;
                 delete dlg;
+                if (beside) {
+                    beside->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Cancel)->click();
+                    EXPECT_FALSE(beside->isVisible()) << cell;
+                    delete beside;
+                }
 
-                const QString expected = how != Leave::Ok ? "MMKS" : picked ? "CMGS" : otherStored ? "BFT" : "MMKS";
-                EXPECT_EQ(expected, pmUnit::UnitsManager::instance()->systemUnits()) << cell;
+                EXPECT_EQ(picked ? "CMGS" : "MMKS", pmUnit::UnitsManager::instance()->systemUnits()) << cell;
                 const pmUnit::UnitType length = pmUnit::UnitsManager::instance()->getDefaultUnitType(pmUnit::Length);
                 EXPECT_EQ(length, load->Thickness->getUnitType()) << cell;
                 EXPECT_EQ("12.5 mm", Obj::valueTextWithUnits(*load->Thickness)) << cell;
                 EXPECT_EQ(pmUnit::UnitsManager::instance()->getUnitStatusLabel(), label->text()) << cell;
-                if (how != Leave::Ok) {
+                if (!picked) {
                     EXPECT_EQ(labelBefore, label->text()) << cell;
-                    // The stored choice is the one there was when the dialog opened.
-                    EXPECT_EQ(otherStored ? "BFT" : "MMKS", prefs->getString(Vexil::PM_UNIT_SYSTEM)) << cell;
                 }
+                // The pick stays stored; without one, the stored choice is the one there was.
+                EXPECT_EQ(picked ? "CMGS" : otherStored ? "BFT" : "MMKS", prefs->getString(Vexil::PM_UNIT_SYSTEM))
+                    << cell;
                 logic.app().close_project(project->get_name());
             }
         }

@@ -1,11 +1,12 @@
 // When an edit in the property panel reaches the project, as a table: every kind of row x
-// every way into it x every key a user presses there, then Escape or Enter (and then F2 and
-// Escape), with real key,
-// mouse and wheel events in the panel of the real main window.  One check for each cell:
-// the project, the saved file and the modified mark change exactly when the user commits
-// (Enter, Tab, Shift+Tab, a command), only in the row edited, and Escape leaves them as
-// they were.  A step of a spin box starts from the value its text stands for, or from the
-// stored value when the text is refused.
+// every way into it (the value of a row already current too, whose drop-down then shows its
+// list) x every key a user presses there, then Escape, Enter or a file handed over by a
+// second start (and then F2 and Escape), with real key, mouse and wheel events in the panel
+// of the real main window.  One check for each cell: the project, the saved file and the
+// modified mark change exactly when the user commits (Enter, Tab, Shift+Tab, a command),
+// only in the row edited, and Escape leaves them as they were; a hand-over leaves the draft
+// and the keyboard where they were.  A step of a spin box starts from the value its text
+// stands for, or from the stored value when the text is refused.
 
 #include "PropertyEditorTestSupport.h"
 
@@ -27,14 +28,17 @@
 #include <obj/PropertyQuantity.h>
 #include <obj/PropertyRange.h>
 #include <pmmsg/Message.h>
+#include <support/ModalCloser.h>
 #include <support/WindowFocus.h>
 
+#include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -52,17 +56,17 @@ using Gui::PropertyOperator::PropertyOperator;
 namespace {
 
 enum class Kind { Quantity, Component, Text, Integer, TrueFalse, Choice, LoadQuantity, ValueType };
-enum class Way { ClickName, ClickValue, Enter, Arrival, TabArrival, F2, DoubleClick, LetterOnList };
+enum class Way { ClickName, ClickValue, Enter, Arrival, TabArrival, F2, DoubleClick, LetterOnList, ValueOfCurrent };
 enum class Key { Up, Down, PageUp, PageDown, WheelOnValue, WheelOnOther, Letter, Digit, Backspace, Delete,
-                 Escape, Enter, Tab, ShiftTab, Dialog, Save };
+                 Escape, Enter, Tab, ShiftTab, Dialog, Save, HandOver };
 
 const char* const kindNames[] = {"quantity", "vector component", "text", "integer", "True/False", "choice",
                                  "load quantity", "load value type"};
 const char* const wayNames[] = {"click on name", "click on value", "Enter", "Up/Down arrival", "Tab arrival",
-                                "F2", "double-click", "letter on list"};
+                                "F2", "double-click", "letter on list", "click on the current row's value"};
 const char* const keyNames[] = {"Up", "Down", "PgUp", "PgDn", "wheel on value", "wheel on another row", "letter",
                                 "digit", "Backspace", "Delete", "Escape", "Enter", "Tab", "Shift+Tab",
-                                "dialog", "Ctrl+S"};
+                                "dialog", "Ctrl+S", "a second start hands a file over"};
 
 const char* const choices[] = {"Linear", "Quadratic", "Cubic", nullptr};
 
@@ -223,8 +227,15 @@ protected:
         if (auto* line = qobject_cast<QLineEdit*>(f))
             return line->text().isNull() ? QStringLiteral("") : line->text();
         if (auto* combo = qobject_cast<QComboBox*>(f))
-            return combo->currentText();
+            return openList() ? openList()->currentIndex().data().toString() : combo->currentText();
         return stored();
+    }
+    // The list the target's drop-down shows, while it is open: what Enter would pick is
+    // the draft.
+    QAbstractItemView* openList() const
+    {
+        auto* combo = qobject_cast<QComboBox*>(field());
+        return combo && combo->view()->isVisible() ? combo->view() : nullptr;
     }
     bool keyboardInEditor() const
     {
@@ -379,6 +390,10 @@ protected:
             click(target(), 0);
             type(letter());
             break;
+        case Way::ValueOfCurrent:
+            click(target(), 0);
+            click(target(), 1);
+            break;
         }
     }
     // Where the keyboard is meant to be after the way in.
@@ -386,7 +401,8 @@ protected:
     {
         if (!takesTyping(GetParam()))
             return false;
-        return way == Way::ClickValue || way == Way::F2 || way == Way::DoubleClick || way == Way::LetterOnList;
+        return way == Way::ClickValue || way == Way::F2 || way == Way::DoubleClick || way == Way::LetterOnList
+            || way == Way::ValueOfCurrent;
     }
     void escapeNextDialog()
     {
@@ -421,9 +437,22 @@ protected:
             press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
             // The keyboard goes back where it was once the window is active again.
             (void)QTest::qWaitFor([&] { return editing ? keyboardInEditor() : QApplication::focusWidget() == tree; }, 2000);
+            // Where no dialog opened (an open list holds the keys), the Escape meant for it
+            // goes now, not to a box a later key opens.
+            QCoreApplication::processEvents();
             break;
         }
         case Key::Save: press(Qt::Key_S, Qt::ControlModifier); break;
+        case Key::HandOver: {
+            // The project's own file, handed over: the question whether to close the open
+            // projects is answered No.
+            PelmoraTest::ModalCloser closer(QMessageBox::No, 1);
+            window->processMessages({"OpenFile:" + QFile::encodeName(file)});
+            handOverQuestions = closer.titles();
+            // The window is active again once the question is answered.
+            (void)QTest::qWaitFor([&] { return QApplication::activeWindow() == window.get(); }, 2000);
+            break;
+        }
         }
     }
     // The step a key makes in a spin box: +1 or -1, ten of them for the page keys.
@@ -516,6 +545,8 @@ protected:
         for (Key k : {key, closing}) {
             const QString draftBefore = editing ? draft() : QString();
             const QString base = editing && !draftBefore.isNull() ? draftBefore : stored();
+            // A question a hand-over asks closes an open drop-down list without a pick.
+            const QString heldBefore = openList() ? qobject_cast<QComboBox*>(field())->currentText() : draftBefore;
             act(k);
             if (editing && commits(k)) {
                 if (!draftBefore.isNull() && draftBefore != want) {
@@ -540,6 +571,14 @@ protected:
                     fault = std::string(" after ") + keyNames[static_cast<int>(k)] + ": the step gives "
                         + draft().toStdString() + ", not " + number(expected).toStdString() + " from "
                         + base.toStdString();
+            }
+            if (k == Key::HandOver && fault.empty()) {
+                // A hand-over ends no edit: the draft stays as it was.
+                if (handOverQuestions != QStringList{"Remove existing projects"})
+                    fault = " the hand-over asked " + handOverQuestions.join(", ").toStdString();
+                else if (editing && draft() != heldBefore)
+                    fault = " after the hand-over the editor shows " + draft().toStdString() + ", not "
+                        + heldBefore.toStdString();
             }
             if (k == Key::Save) {
                 saved = want;
@@ -569,6 +608,7 @@ protected:
 
     QTemporaryDir dir;
     QString file;
+    QStringList handOverQuestions;
     Obj::PropertyEnumType* choice = nullptr;
     PropertyOperator* tree = nullptr;
     QString opening;
@@ -582,9 +622,9 @@ TEST_P(CommitRuleTable, AValueChangesOnlyWhenTheUserCommitsItAndOnlyInTheRowEdit
     savedOpening = savedLine();
     ASSERT_FALSE(savedOpening.empty());
     int cells = 0;
-    for (int w = 0; w <= static_cast<int>(Way::LetterOnList); ++w) {
+    for (int w = 0; w <= static_cast<int>(Way::ValueOfCurrent); ++w) {
         for (int k = 0; k <= static_cast<int>(Key::Save); ++k) {
-            for (Key closing : {Key::Escape, Key::Enter}) {
+            for (Key closing : {Key::Escape, Key::Enter, Key::HandOver}) {
                 const std::string fault = cell(static_cast<Way>(w), static_cast<Key>(k), closing);
                 ++cells;
                 EXPECT_EQ("", fault) << kindNames[static_cast<int>(GetParam())] << " | " << wayNames[w] << " | "
@@ -592,7 +632,7 @@ TEST_P(CommitRuleTable, AValueChangesOnlyWhenTheUserCommitsItAndOnlyInTheRowEdit
             }
         }
     }
-    EXPECT_EQ(8 * 16 * 2, cells);
+    EXPECT_EQ(9 * 16 * 3, cells);
 }
 
 std::string kindName(const ::testing::TestParamInfo<Kind>& info)

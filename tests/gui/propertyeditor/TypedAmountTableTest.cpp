@@ -1,5 +1,6 @@
-// Amounts typed into the real property panel, as a table: every unit system x the C and a
-// decimal-comma locale x grouped texts, texts with leading-zero groups and edge numbers x
+// Amounts typed into the real property panel, as a table: every unit system x the C locale,
+// a decimal-comma one, French (a narrow no-break space groups) and India's English (groups
+// of 3 then 2) x grouped texts, texts with leading-zero groups and edge numbers x
 // a scalar row and one component of a vector row; and amounts pasted into a limited row.
 // In every cell the amount is taken exactly as typed (number and unit, in the logic and in
 // the saved value text; a vector's other components as they were given) or refused in the
@@ -91,13 +92,17 @@ protected:
         field(box)->selectAll();
         if (paste)
             field(box)->setText(text);
-        else
-            QTest::keyClicks(box, text);
+        else {
+            // Character by character, those beyond Latin-1 (a narrow no-break space) too.
+            for (const QChar c : text)
+                QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
         QTest::keyClick(box, Qt::Key_Return);
         return box;
     }
 
-    void typedTable(bool comma);
+    enum Column { C, German, French, Indian };
+    void typedTable(Column column);
 
     Gui::PropertyOperator::PropertyOperator* tree = nullptr;
 };
@@ -119,10 +124,14 @@ bool sameBits(double a, double b)
 
 } // namespace
 
-void TypedAmounts::typedTable(bool comma)
+void TypedAmounts::typedTable(Column column)
 {
     // Texts in the C locale's spelling; under the decimal-comma locale point and comma
-    // trade places.  A group separator is taken only where it can mean nothing else.
+    // trade places, under French the point is a comma and the comma a narrow no-break
+    // space.  A group separator is taken only where it can mean nothing else.
+    const bool comma = column == German || column == French;
+    const QString groupSign = column == French ? QString(QChar(0x202F)) : QStringLiteral(".");
+    const char* const names[] = {" (C)", " (de_DE)", " (fr_FR)", " (en_IN)"};
     const struct
     {
         const char* text;
@@ -130,6 +139,7 @@ void TypedAmounts::typedTable(bool comma)
     } typed[] = {
         {"0,500 mm", nullptr}, {"0,125 mm", nullptr}, {"0,001 mm", nullptr}, {"00,500 mm", nullptr},
         {"1,5 mm", nullptr}, {"1,50 mm", nullptr}, {"1,500 mm", "1500"}, {"12,345,678.5 um", "12345678.5"},
+        {"1,50,000 mm", column == Indian ? "150000" : nullptr},
         {"9.99999999999999 in", "9.99999999999999"}, {"0.30000000000000004 m", "0.30000000000000004"},
         {"0.12345678901234567 m", "0.12345678901234567"}, {"9.9999999999999991e-05 m", "9.9999999999999991e-05"},
         {"-0 m", "-0"}, {"1.7976931348623157e308 mm", "1.7976931348623157e308"},
@@ -141,6 +151,10 @@ void TypedAmounts::typedTable(bool comma)
         std::unique_ptr<PropertyEditorTest::DecimalCommaLocale> german;
         if (comma)
             german = std::make_unique<PropertyEditorTest::DecimalCommaLocale>();
+        if (column == French)
+            QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        if (column == Indian)
+            QLocale::setDefault(QLocale(QLocale::English, QLocale::India));
         start();
         for (const QString& system : pmUnit::UnitsManager::unitSystems()) {
             useSystem(system);
@@ -149,11 +163,11 @@ void TypedAmounts::typedTable(bool comma)
             for (const auto& t : typed) {
                 QString text = QString::fromLatin1(t.text);
                 if (comma) {
-                    text.replace(QLatin1Char('.'), QLatin1Char('#')).replace(QLatin1Char(','), QLatin1Char('.'));
+                    text.replace(QLatin1Char('.'), QLatin1Char('#')).replace(QLatin1Char(','), groupSign);
                     text.replace(QLatin1Char('#'), QLatin1Char(','));
                 }
                 const std::string cellName = text.toStdString() + (component ? " into Offset's y" : "") + " under "
-                    + system.toStdString() + (comma ? " (de_DE)" : " (C)");
+                    + system.toStdString() + names[column];
                 const QString unit = text.section(QLatin1Char(' '), 1);
                 // The other components, given in other units, stay as given.
                 const std::string others[2] = {"(12.5 mm, ", ", 9.99999999999999 ft)"};
@@ -169,7 +183,8 @@ void TypedAmounts::typedTable(bool comma)
                     ++refused;
                     EXPECT_FALSE(box->hasValidInput()) << cellName;
                     const QString dp = comma ? "\",\"" : "\".\"";
-                    EXPECT_TRUE(box->inputProblem().startsWith("The decimal sign here is " + dp))
+                    EXPECT_TRUE(column == French ? box->inputProblem().contains("is not read: under fr_FR, \"" + groupSign + "\" only separates groups of three digits")
+                                                 : box->inputProblem().startsWith("The decimal sign here is " + dp))
                         << cellName << ": " << box->inputProblem().toStdString();
                     EXPECT_EQ(before, Obj::valueTextWithUnits(*target)) << cellName;
                     continue;
@@ -221,7 +236,7 @@ void TypedAmounts::typedTable(bool comma)
                            {"1e9 psi", "above the maximum"}, {"2 MPa", nullptr}};
             for (const auto& l : limited) {
                 const std::string cellName = std::string(l.text) + " into Pressure Limit under " + system.toStdString()
-                    + (comma ? " (de_DE)" : " (C)");
+                    + names[column];
                 ASSERT_TRUE(load->PressureLimit->set_value_text("3 Pa")) << cellName;
                 Gui::QuantitySpinBox* box = type("Pressure Limit", QString::fromLatin1(l.text), nullptr, true);
                 ASSERT_TRUE(box) << cellName;
@@ -239,20 +254,30 @@ void TypedAmounts::typedTable(bool comma)
         // The window goes while the locale is still the one it was made in.
         TearDown();
     }
-    // Every cell was walked: 16 texts into two rows and 4 into a limited one, under 8 systems.
-    EXPECT_EQ(288, taken + refused);
+    // Every cell was walked: 17 texts into two rows and 4 into a limited one, under 8 systems.
+    EXPECT_EQ(304, taken + refused);
     EXPECT_GT(taken, 100);
     EXPECT_GT(refused, 80);
 }
 
 TEST_F(TypedAmounts, EveryAmountTypedUnderTheCLocaleIsTakenAsTypedOrRefusedWithATrueReason)
 {
-    typedTable(false);
+    typedTable(C);
 }
 
 TEST_F(TypedAmounts, EveryAmountTypedUnderAGermanLocaleIsTakenAsTypedOrRefusedWithATrueReason)
 {
-    typedTable(true);
+    typedTable(German);
+}
+
+TEST_F(TypedAmounts, EveryAmountTypedUnderAFrenchLocaleIsTakenAsTypedOrRefusedWithATrueReason)
+{
+    typedTable(French);
+}
+
+TEST_F(TypedAmounts, EveryAmountTypedUnderAnIndianLocaleIsTakenAsTypedOrRefusedWithATrueReason)
+{
+    typedTable(Indian);
 }
 
 TEST_F(TypedAmounts, AnAmountTypedInAnotherUnitComesBackExactlyInThatUnit)

@@ -206,9 +206,9 @@ TEST(Quantity, RefusalsTellTheUserWhatIsWrong)
 {
     const QLocale english(QLocale::English, QLocale::UnitedStates);
     const QLocale german(QLocale::German, QLocale::Germany);
-    auto why = [](const char* text, const QLocale& locale) -> std::string {
+    auto why = [](const char* text, const QLocale& locale, pmUnit::pmQuantity kind = pmUnit::Dimensionless) -> std::string {
         try {
-            parsed(text, locale);
+            Quantity::parse(QString::fromUtf8(text), locale, kind);
         } catch (const Vexil::ExceptionHandler& e) {
             return e.get_message();
         }
@@ -226,6 +226,19 @@ TEST(Quantity, RefusalsTellTheUserWhatIsWrong)
     EXPECT_EQ("Expressions such as \"(2+3) mm\" are not read: type the resulting number", why("(2+3) mm", english));
     EXPECT_EQ("Unknown unit \"furlongs\" in \"12.5 furlongs\"", why("12.5 furlongs", english));
     EXPECT_EQ("Unknown unit \"MM\": units are case-sensitive (\"mm\"?)", why("12.5 MM", english));
+    // The hint names only a unit of the kind expected.
+    const struct { const char* text; pmUnit::pmQuantity kind; const char* reason; } hints[] = {
+        {"12.5 MM", pmUnit::Length, "Unknown unit \"MM\": units are case-sensitive (\"mm\"?)"},
+        {"12.5 MM", pmUnit::Force, "Unknown unit \"MM\" in \"12.5 MM\""},
+        {"12.5 n", pmUnit::Force, "Unknown unit \"n\": units are case-sensitive (\"N\"?)"},
+        {"12.5 n", pmUnit::Length, "Unknown unit \"n\" in \"12.5 n\""},
+        {"3 KPA", pmUnit::Pressure, "Unknown unit \"KPA\": units are case-sensitive (\"kPa\"?)"},
+        {"3 KPA", pmUnit::Dimensionless, "Unknown unit \"KPA\": units are case-sensitive (\"kPa\"?)"},
+        {"3 UM", pmUnit::Force, "Unknown unit \"UM\" in \"3 UM\""},
+        {"3 UM", pmUnit::Length, "Unknown unit \"UM\": units are case-sensitive (\"um\"?)"},
+    };
+    for (const auto& row : hints)
+        EXPECT_EQ(row.reason, why(row.text, english, row.kind)) << UnitsManager::getQuantityName(row.kind).toStdString();
     EXPECT_EQ("Unexpected \"thick\" after the unit in \"12.5 mm thick\"", why("12.5 mm thick", english));
     EXPECT_EQ("\"mm\" is not a number", why("mm", english));
     EXPECT_EQ("\"--1\" is not a number", why("--1", english));
@@ -257,6 +270,18 @@ TEST(Quantity, ReadsGroupsUnderTheCLocaleAndNamesATextWithANulWhole)
     EXPECT_NE("taken", why("1,500 N", plain));
     // A NUL is shown escaped: the text named is the one refused.
     EXPECT_EQ("Unknown unit \"m\\x00m\" in \"12.5 m\\x00m\"", why(QString::fromUtf8("12.5 m\0m", 8), QLocale::c()));
+    // So are C1 controls, bidirectional and zero-width characters and the byte-order mark,
+    // byte by byte, wherever the refused text stands.
+    const struct { ushort character; const char* escaped; } hidden[] = {{0x9B, "\\xc2\\x9b"}, {0x85, "\\xc2\\x85"}, {0x202E, "\\xe2\\x80\\xae"},
+                  {0x2066, "\\xe2\\x81\\xa6"}, {0x200B, "\\xe2\\x80\\x8b"}, {0xFEFF, "\\xef\\xbb\\xbf"}};
+    for (const auto& c : hidden) {
+        const QString ch(QChar(c.character));
+        for (const QString& text : {"12.5 m" + ch + "m", "1" + ch + "2", "2*" + ch + "3", "1 5" + ch + "00"}) {
+            const std::string got = why(text, QLocale::c());
+            EXPECT_EQ(std::string::npos, got.find(ch.toStdString())) << got;
+            EXPECT_NE(std::string::npos, got.find(c.escaped)) << got;
+        }
+    }
 
     // Conversions give the numbers the user would write.
     Quantity out;
@@ -286,38 +311,60 @@ std::string reading(const QString& text, const QLocale& locale)
 TEST(QuantityTable, AGroupSeparatorIsReadOnlyWhereItCanMeanNothingElse)
 {
     // Each text under the C locale, under a decimal-comma locale (point and comma traded),
-    // and as a file reads it (no group separators at all).
+    // under French (a comma for the point, a narrow no-break space for the comma), under
+    // India's English (the C signs, groups of 3 then 2), and as a file reads it (no group
+    // separators at all).
     const QLocale german(QLocale::German, QLocale::Germany);
+    const QLocale french(QLocale::French, QLocale::France);
+    const QLocale indian(QLocale::English, QLocale::India);
     QLocale file = QLocale::c();
     file.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+    const QString nnbsp(QChar(0x202F));
     const struct
     {
         const char* text;
         const char* number;   // read under the locale; null: refused for its separator
+        const char* inIndia;  // the same under en_IN
     } table[] = {
-        {"0,500", nullptr}, {"0,125", nullptr}, {"0,001", nullptr}, {"00,500", nullptr}, {"01,500", nullptr},
-        {"1,5", nullptr},   {"1,50", nullptr},  {"1,5000", nullptr}, {",500", nullptr},  {"1,500,00", nullptr},
-        {"1.500,5", nullptr}, {"12,5.5", nullptr},
-        {"1,500", "1500"},  {"12,345", "12345"}, {"123,456,789", "123456789"}, {"1,500.25", "1500.25"},
-        {"-1,500", "-1500"}, {"1500", "1500"}, {"0.500", "0.5"}, {"1.5", "1.5"},
+        {"0,500", nullptr, nullptr}, {"0,125", nullptr, nullptr}, {"0,001", nullptr, nullptr},
+        {"00,500", nullptr, nullptr}, {"01,500", nullptr, nullptr}, {"1,5", nullptr, nullptr},
+        {"1,50", nullptr, nullptr}, {"1,5000", nullptr, nullptr}, {",500", nullptr, nullptr},
+        {"1,500,00", nullptr, nullptr}, {"1.500,5", nullptr, nullptr}, {"12,5.5", nullptr, nullptr},
+        {"1,50,000", nullptr, "150000"}, {"12,34,567.5", nullptr, "1234567.5"}, {"1,5,000", nullptr, nullptr},
+        {"123,45,678", nullptr, nullptr}, {"01,50,000", nullptr, nullptr},
+        {"1,500", "1500", "1500"}, {"12,345", "12345", "12345"}, {"123,456,789", "123456789", "123456789"},
+        {"1,500.25", "1500.25", "1500.25"}, {"-1,500", "-1500", "-1500"}, {"1500", "1500", "1500"},
+        {"0.500", "0.5", "0.5"}, {"1.5", "1.5", "1.5"},
     };
+    enum Column { C, German, French, Indian };
+    const char* const names[] = {"C", "de_DE", "fr_FR", "en_IN"};
+    const QLocale plainC = QLocale::c();
+    const QLocale* locales[] = {&plainC, &german, &french, &indian};
     for (const auto& row : table) {
-        for (const bool comma : {false, true}) {
+        for (const Column column : {C, German, French, Indian}) {
             QString text = QString::fromLatin1(row.text) + " mm";
-            if (comma)
-                text.replace(QLatin1Char('.'), QLatin1Char('#')).replace(QLatin1Char(','), QLatin1Char('.')).replace(QLatin1Char('#'), QLatin1Char(','));
-            const QLocale& locale = comma ? german : QLocale::c();
-            const std::string got = reading(text, locale);
-            const std::string cell = text.toStdString() + (comma ? " (de_DE)" : " (C)");
-            if (row.number) {
-                EXPECT_EQ(std::string("taken ") + row.number, got) << cell;
-            } else {
-                const std::string dp = comma ? "\",\"" : "\".\"", gs = comma ? "\".\"" : "\",\"";
-                // The reason names both signs: which one the text may have meant.
-                EXPECT_TRUE(got.find("The decimal sign here is " + dp + ", not " + gs) == 0
-                            || got.find("has more than one decimal sign") != std::string::npos)
-                    << cell << ": " << got;
+            const QString comma = column == French ? nnbsp : QStringLiteral(".");
+            if (column == German || column == French)
+                text.replace(QLatin1Char('.'), QLatin1Char('#')).replace(QLatin1Char(','), comma).replace(QLatin1Char('#'), QLatin1Char(','));
+            const std::string got = reading(text, *locales[column]);
+            const std::string cell = text.toStdString() + " (" + names[column] + ")";
+            const char* number = column == Indian ? row.inIndia : row.number;
+            if (column == French && row.text[0] == ',')
+                number = "500";   // a blank before a number is no group sign
+            if (number) {
+                EXPECT_EQ(std::string("taken ") + number, got) << cell;
+                continue;
             }
+            // The reason names the signs: which one the text may have meant.
+            const std::string dp = column == German || column == French ? "\",\"" : "\".\"";
+            const std::string gs = column == German ? "\".\"" : column == French ? "\"" + nnbsp.toStdString() + "\"" : "\",\"";
+            const std::string groups = gs + " only separates groups of "
+                + (column == Indian ? "digits, as in \"1,50,000\" or \"1,500\"" : "three digits");
+            const bool named = column == French
+                ? got.find("is not read: under fr_FR, " + groups) != std::string::npos
+                    && got.find(", and \",\" is the decimal sign") != std::string::npos
+                : got.find("The decimal sign here is " + dp + ", not " + gs) == 0 && got.find(groups) != std::string::npos;
+            EXPECT_TRUE(named || got.find("has more than one decimal sign") != std::string::npos) << cell << ": " << got;
         }
         // A file takes no group separators: refused with that reason, or read as written.
         const QString text = QString::fromLatin1(row.text) + " mm";
@@ -330,6 +377,58 @@ TEST(QuantityTable, AGroupSeparatorIsReadOnlyWhereItCanMeanNothingElse)
                 << row.text << " (file): " << got;
         else
             EXPECT_EQ(std::string("taken ") + row.number, got) << row.text << " (file)";
+    }
+
+    // A blank between digits (a space, a no-break space, a narrow no-break space) groups
+    // only where the locale groups with a blank; elsewhere the reason says which sign
+    // groups.  And a "." or "," that is neither sign of the locale is refused, naming both.
+    const std::string frenchSigns = "under fr_FR, \",\" is the decimal sign and \"" + nnbsp.toStdString()
+        + "\" groups, as in \"1" + nnbsp.toStdString() + "500\"";
+    const std::string groupSigns[] = {"under C, \".\" is the decimal sign and \",\" groups, as in \"1,500\"",
+                                      "under de_DE, \",\" is the decimal sign and \".\" groups, as in \"1.500\"",
+                                      frenchSigns,
+                                      "under en_IN, \".\" is the decimal sign and \",\" groups, as in \"1,50,000\""};
+    for (const ushort blank : {ushort(0x20), ushort(0xA0), ushort(0x202F)}) {
+        for (const char* shape : {"1#500 N", "-12#345#678 N", "1#50#000 N"}) {
+            const QString text = QString::fromLatin1(shape).replace(QLatin1Char('#'), QChar(blank));
+            const bool indianShape = QString::fromLatin1(shape).startsWith(QLatin1String("1#50#"));
+            for (const Column column : {C, German, French, Indian}) {
+                const std::string cell = QString::number(blank, 16).toStdString() + " in " + shape + " (" + names[column] + ")";
+                const std::string got = reading(text, *locales[column]);
+                if (column == French && !indianShape)
+                    EXPECT_EQ(QString::fromLatin1(shape).startsWith('-') ? "taken -12345678" : "taken 1500", got) << cell;
+                else if (column == French)
+                    EXPECT_NE(std::string::npos, got.find("only separates groups of three digits")) << cell << ": " << got;
+                else
+                    EXPECT_EQ("\"" + text.toStdString() + "\" is not read: a blank does not group digits here: "
+                                  + groupSigns[column],
+                              got)
+                        << cell;
+            }
+            EXPECT_EQ("\"" + text.toStdString() + "\" is not read: numbers here are written without group separators "
+                          "such as \"" + QString(QChar(blank)).toStdString() + "\", with \".\" as the decimal sign",
+                      reading(text, file))
+                << QString::number(blank, 16).toStdString() << " in " << shape << " (file)";
+        }
+    }
+    // Read under C, de_DE, fr_FR, en_IN; null: refused, naming the signs.
+    const struct { const char* text; const char* taken[4]; } signs[] = {
+        {"1.500 N", {"1.5", "1500", nullptr, "1.5"}},
+        {"1,500 N", {"1500", "1.5", "1.5", "1500"}},
+        {"1.234,5 N", {nullptr, "1234.5", nullptr, nullptr}},
+        {"12.5", {"12.5", nullptr, nullptr, "12.5"}},
+    };
+    for (const auto& row : signs) {
+        for (const Column column : {C, German, French, Indian}) {
+            const std::string got = reading(QString::fromLatin1(row.text), *locales[column]);
+            const std::string cell = std::string(row.text) + " (" + names[column] + ")";
+            if (row.taken[column])
+                EXPECT_EQ(std::string("taken ") + row.taken[column], got) << cell;
+            else if (column == French)
+                EXPECT_EQ("\"" + std::string(row.text) + "\" is not read: " + frenchSigns, got) << cell;
+            else
+                EXPECT_EQ(0u, got.find("The decimal sign here is ")) << cell << ": " << got;
+        }
     }
 }
 

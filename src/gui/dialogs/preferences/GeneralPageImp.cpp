@@ -63,7 +63,7 @@ const char* checkedText(const Choices& choices)
 void checkMatching(const Choices& choices, const QString& stored)
 {
     // Loading shows the stored choice; it does not make it: a window's units change only
-    // when the user picks a button, or by OK (a choice stored by another window).
+    // when the user picks a button in it.
     std::vector<std::unique_ptr<QSignalBlocker>> quiet;
     for (const auto& c : choices)
         quiet.push_back(std::make_unique<QSignalBlocker>(c.first));

@@ -6,7 +6,6 @@
 #include <core/FolderSettings.h>
 #include <mainwindow/MainWindow.h>
 
-#include <pmunit/Units.h>
 #include <vexil/PreferenceManager.h>
 
 #include <QDebug>
@@ -85,22 +84,6 @@ QSize PreferencesDialogImp::sizeShowingEveryPage()
     return wanted;
 }
 
-namespace {
-
-const Vexil::PM_SETTING unitSettings[] = {Vexil::PM_UNIT_SYSTEM, Vexil::PM_ANGULAR_VELOCITY_UNIT,
-                                          Vexil::PM_ANGLE_UNIT, Vexil::PM_TEMPERATURE_UNIT};
-
-// The unit choices the window follows now, in the order of unitSettings.
-QStringList windowUnits()
-{
-    if (!pmUnit::UnitsManager::is_initialized())
-        return {};
-    const pmUnit::UnitsData u = pmUnit::UnitsManager::instance()->getUnitsData();
-    return {u.system, u.angularVelocity, u.angle, u.temperature};
-}
-
-} // namespace
-
 PreferencesDialogImp::~PreferencesDialogImp() = default;
 
 void PreferencesDialogImp::setPreferenceManager(Vexil::PreferenceManager* prefs)
@@ -121,12 +104,6 @@ void PreferencesDialogImp::setPreferenceManager(Vexil::PreferenceManager* prefs)
     ui->analysis->setPreferenceManager(prefMgr);
     ui->tools->setPreferenceManager(prefMgr);
     ui->shortcuts->setPreferenceManager(prefMgr);
-    windowUnitsAtOpen = windowUnits();
-    storedUnitsAtOpen.clear();
-    if (prefMgr) {
-        for (Vexil::PM_SETTING id : unitSettings)
-            storedUnitsAtOpen.append(prefMgr->getString(id));
-    }
     reloadPages();
     connect(ui->buttonBox, &QDialogButtonBox::rejected, this, &QWidget::close, Qt::UniqueConnection);
     connect(ui->contentsWidget, &QListWidget::currentItemChanged, this, &PreferencesDialogImp::changePage,
@@ -140,37 +117,6 @@ void PreferencesDialogImp::reloadPages()
     ui->threedgraphics->updateValues();
     ui->analysis->updateValues();
 }
-
-
-void PreferencesDialogImp::accept()
-{
-    finished = true;
-    const QStringList window = windowUnits();
-    if (prefMgr && window.size() == 4) {
-        for (int i = 0; i < 4; ++i) {
-            const QString stored = prefMgr->getString(unitSettings[i]);
-            if (stored != window.at(i))
-                prefMgr->set(unitSettings[i], stored, true);
-        }
-    }
-    QDialog::accept();
-}
-
-void PreferencesDialogImp::reject()
-{
-    if (!finished && prefMgr && windowUnitsAtOpen.size() == 4 && storedUnitsAtOpen.size() == 4) {
-        finished = true;
-        const QStringList window = windowUnits();
-        for (int i = 0; i < 4 && window.size() == 4; ++i) {
-            if (window.at(i) != windowUnitsAtOpen.at(i))
-                prefMgr->set(unitSettings[i], windowUnitsAtOpen.at(i), true);
-            if (prefMgr->getString(unitSettings[i]) != storedUnitsAtOpen.at(i))
-                prefMgr->set(unitSettings[i], storedUnitsAtOpen.at(i), false);
-        }
-    }
-    QDialog::reject();
-}
-
 void PreferencesDialogImp::changePage(QListWidgetItem* current, QListWidgetItem* previous)
 {
     showPageOfRow(ui->contentsWidget, ui->pagesWidget, current, previous);
