@@ -148,6 +148,12 @@ void TypedAmounts::typedTable(Column column)
     };
     int taken = 0, refused = 0;
     {
+        // Whatever locale the column sets, the next test starts with the one before.
+        struct RestoreLocale
+        {
+            QLocale before;
+            ~RestoreLocale() { QLocale::setDefault(before); }
+        } restoreLocale;
         std::unique_ptr<PropertyEditorTest::DecimalCommaLocale> german;
         if (comma)
             german = std::make_unique<PropertyEditorTest::DecimalCommaLocale>();
