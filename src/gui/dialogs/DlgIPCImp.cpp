@@ -236,6 +236,7 @@ DlgIPCImp::DlgIPCImp(const QString& title, bool keep, QWidget* parent)
     ui->pb_stop->setToolTip(tr("Stop"));
 
     flushTimer = new QTimer(this);
+    flushTimer->setObjectName(QStringLiteral("outputFlush"));
     flushTimer->setSingleShot(true);
     connect(flushTimer, &QTimer::timeout, this, [this] { flushPending(false); });
     graceTimer = new QTimer(this);

@@ -174,7 +174,7 @@ public:
         QTimer guard;
         guard.setSingleShot(true);
         QObject::connect(&guard, &QTimer::timeout, [&] { console.done(-1); });
-        guard.start(60000);
+        guard.start(PelmoraTest::HangGuardMs);
 
         EXPECT_TRUE(console.startRunning(shell(), {QStringLiteral("-c"), script(second, moment)}));
         outcome.result = console.exec();
@@ -184,7 +184,8 @@ public:
         // Whatever comes after the dialog went (the killed program's end, the rest of the
         // output) is handled before the signals are counted.
         EXPECT_TRUE(QTest::qWaitFor([&] { return endReported(console); }, PelmoraTest::HangGuardMs));
-        QTest::qWait(3 * Gui::DlgIPCImp::FlushIntervalMs);
+        auto* flush = console.findChild<QTimer*>(QStringLiteral("outputFlush"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !flush->isActive(); }, PelmoraTest::HangGuardMs));
         outcome.errorsLater = console.hasErrors();
         if (killing)
             outcome.closedAsPlanned = askedWhileRunning && clicked;
