@@ -5,12 +5,14 @@
 
 #include <support/ChildProcessCost.h>
 #include <support/GuiSession.h>
+#include <support/StepCount.h>
 #include <support/WorkCount.h>
 #include <support/SmallModelFiles.h>
 #include <support/TestEnvironment.h>
 #include <support/CostLimits.h>
 
 #include <mainwindow/DockingWindowMediator.h>
+#include <selection/ProjectItem.h>
 
 #include <obj/Application.h>
 #include <obj/ProjectObject.h>
@@ -162,10 +164,20 @@ void writeProjectFile(const std::string& file, int count)
 
 namespace {
 
+// The steps of opening a project file that allocate nothing: member-list entries of the
+// groups and items of the project tree stepped over.
+std::uint64_t openingSteps()
+{
+    return Obj::ProjectObjectGroup::memberEntriesVisited() + Gui::ProjectItem::itemsVisited();
+}
+
 // The application as the host builds it, with the project tree docked, opening project files.
 class OpeningAProjectFile : public PelmoraTest::MainWindowSession
 {
 protected:
+    // The steps of the last openingWork().
+    std::uint64_t steps = 0;
+
     void SetUp() override
     {
         ASSERT_TRUE(PelmoraTest::vtkSurfaceFormatSet());
@@ -192,9 +204,11 @@ protected:
         EXPECT_NE(tree, nullptr);
         PelmoraTest::flushDeletes();
         PelmoraTest::WorkMeter meter;
+        PelmoraTest::StepMeter stepped(&openingSteps);
         EXPECT_TRUE(logic->app().resume_from_file(1, file.c_str())) << logic->app().last_file_error();
         PelmoraTest::flushDeletes();
         const PelmoraTest::Work work = meter.elapsed();
+        steps = stepped.elapsed();
         EXPECT_EQ(logic->app().get_projects().size(), 1u);
         // Every object has its tree item, below the project's and the root's.
         int items = 0;
@@ -213,9 +227,10 @@ TEST_F(OpeningAProjectFile, WorkGrowsInProportionToTheObjects)
     // Every object of the file gets a feeder and a tree item, every member its place
     // under its group: any of them costing in proportion to the objects already there
     // makes four times the objects cost far more than four times as much.  Only the
-    // opening is counted: the start-up around it stays out.
-    if (!PelmoraTest::workCounted())
-        GTEST_SKIP() << "allocations are not counted in a sanitizer build";
+    // opening is counted: the start-up around it stays out.  Counted in allocations and in
+    // member entries and tree items stepped over, which see what allocates nothing: a slow
+    // insert (an item placed by walking its siblings), or each member looked for past
+    // every group that took its members before (fourteen times the steps here).
     QTemporaryDir dir;
     const auto file = [&](int n) {
         return QFile::encodeName(dir.filePath(QStringLiteral("many %1..v2.pmdb").arg(n))).toStdString();
@@ -228,11 +243,20 @@ TEST_F(OpeningAProjectFile, WorkGrowsInProportionToTheObjects)
     openingWork(file(2500), 2500);
     // What any project costs (its 3D view, its tab) is no part of the growth.
     const PelmoraTest::Work none = openingWork(file(0), 0);
+    const std::uint64_t noSteps = steps;
     const PelmoraTest::Work few = openingWork(file(2500), 2500) - none;
+    const std::uint64_t fewSteps = steps - noSteps;
     const PelmoraTest::Work many = openingWork(file(10000), 10000) - none;
-    std::printf("opening a project file: %s for an empty project, %s more for 2,500 objects, %s more for 10,000\n",
+    const std::uint64_t manySteps = steps - noSteps;
+    EXPECT_GE(fewSteps, 2500u) << "every object is placed";
+    EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(fewSteps, manySteps, 6)) << "member entries and tree items";
+    std::printf("opening a project file: %s for an empty project, %s more for 2,500 objects, %s more for 10,000; "
+                "%llu and %llu entries and items stepped over\n",
                 PelmoraTest::describe(none).c_str(), PelmoraTest::describe(few).c_str(),
-                PelmoraTest::describe(many).c_str());
+                PelmoraTest::describe(many).c_str(), static_cast<unsigned long long>(fewSteps),
+                static_cast<unsigned long long>(manySteps));
+    if (!PelmoraTest::workCounted())
+        return;   // allocations are not counted in a sanitizer build
     // Every object is worked on: some allocations each.
     ASSERT_GT(few.allocations, 2500u);
     // Four times the objects make four times the allocations and bytes (4.3 and 4.1 times
