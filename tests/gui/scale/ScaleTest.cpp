@@ -5,6 +5,7 @@
 
 #include <support/ChildProcessCost.h>
 #include <support/GuiSession.h>
+#include <support/ProjectTreeSteps.h>
 #include <support/StepCount.h>
 #include <support/WorkCount.h>
 #include <support/SmallModelFiles.h>
@@ -12,7 +13,6 @@
 #include <support/CostLimits.h>
 
 #include <mainwindow/DockingWindowMediator.h>
-#include <selection/ProjectItem.h>
 
 #include <obj/Application.h>
 #include <obj/ProjectObject.h>
@@ -164,13 +164,6 @@ void writeProjectFile(const std::string& file, int count)
 
 namespace {
 
-// The steps of opening a project file that allocate nothing: member-list entries of the
-// groups and items of the project tree stepped over.
-std::uint64_t openingSteps()
-{
-    return Obj::ProjectObjectGroup::memberEntriesVisited() + Gui::ProjectItem::itemsVisited();
-}
-
 // The application as the host builds it, with the project tree docked, opening project files.
 class OpeningAProjectFile : public PelmoraTest::MainWindowSession
 {
@@ -204,7 +197,7 @@ protected:
         EXPECT_NE(tree, nullptr);
         PelmoraTest::flushDeletes();
         PelmoraTest::WorkMeter meter;
-        PelmoraTest::StepMeter stepped(&openingSteps);
+        PelmoraTest::StepMeter stepped(&PelmoraTest::projectTreeSteps);
         EXPECT_TRUE(logic->app().resume_from_file(1, file.c_str())) << logic->app().last_file_error();
         PelmoraTest::flushDeletes();
         const PelmoraTest::Work work = meter.elapsed();

@@ -16,6 +16,8 @@
 #include <support/ConsoleCapture.h>
 #include <support/GuiSession.h>
 #include <support/ProjectFileSeal.h>
+#include <support/ProjectTreeSteps.h>
+#include <support/StepCount.h>
 #include <support/WindowFocus.h>
 #include <support/WorkCount.h>
 
@@ -94,8 +96,9 @@ protected:
     }
     void TearDown() override { closeSession(); }
 
-    // Ctrl+O with `path` chosen in the dialog; the work (allocations) until the window answered.
-    PelmoraTest::Work open(const QString& path)
+    // Ctrl+O with `path` chosen in the dialog; the work (allocations) until the window
+    // answered, and in `steps` the member entries and tree items stepped over.
+    PelmoraTest::Work open(const QString& path, std::uint64_t& steps)
     {
         Gui::FileDialog::Backend backend;
         backend.openFileNames = [path](QWidget*, const QString&, const QString&, const QString&, QString*,
@@ -103,10 +106,12 @@ protected:
         const Gui::FileDialog::Backend previous = Gui::FileDialog::setBackend(backend);
         EXPECT_TRUE(PelmoraTest::activateForTyping(window.get()));
         PelmoraTest::WorkMeter meter;
+        PelmoraTest::StepMeter stepped(&PelmoraTest::projectTreeSteps);
         QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
         const PelmoraTest::Work work = meter.elapsed();
+        steps = stepped.elapsed();
         Gui::FileDialog::setBackend(previous);
         return work;
     }
@@ -123,11 +128,12 @@ TEST_F(DeepGroupChains, OpenStarSelectAndCloseAllHoldForChainsUpToTheObjectLimit
     Obj::Application& logicApp = logic->app();
     for (const int depth : Depths) {
         PelmoraTest::Work opening[2];
+        std::uint64_t steps[2] = {0, 0};
         for (const bool outermostFirst : {true, false}) {
             SCOPED_TRACE(std::to_string(depth) + (outermostFirst ? " deep, outermost first" : " deep, innermost first"));
             const QString path = writeChain(dir, depth, outermostFirst);
             ASSERT_FALSE(path.isEmpty());
-            opening[outermostFirst ? 0 : 1] = open(path);
+            opening[outermostFirst ? 0 : 1] = open(path, steps[outermostFirst ? 0 : 1]);
             Obj::Project* project = logicApp.get_project("P");
             ASSERT_NE(project, nullptr);
             ASSERT_EQ(project->get_num_objects(), unsigned(depth));
@@ -181,7 +187,11 @@ TEST_F(DeepGroupChains, OpenStarSelectAndCloseAllHoldForChainsUpToTheObjectLimit
             EXPECT_TRUE(logicApp.get_projects().empty());
             EXPECT_EQ(tree->getRootItem()->childCount(), 0);
         }
-        // Either order opens with comparable work.
+        // Either order opens with comparable work: an ancestor check climbing the chain
+        // for every link makes one order cost the square of the depth.
+        EXPECT_GE(std::min(steps[0], steps[1]), static_cast<std::uint64_t>(depth));
+        EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(std::min(steps[0], steps[1]), std::max(steps[0], steps[1]), 2))
+            << depth << " deep: member entries and tree items, outermost and innermost first";
         const std::uint64_t more = std::max(opening[0].allocations, opening[1].allocations);
         const std::uint64_t fewer = std::min(opening[0].allocations, opening[1].allocations);
         std::printf("%d deep: %s outermost first, %s innermost first\n", depth, PelmoraTest::describe(opening[0]).c_str(),
