@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace PelmoraTest {
@@ -33,5 +34,30 @@ inline ::testing::AssertionResult stepsGrowAtMost(std::uint64_t smaller, std::ui
     return ::testing::AssertionFailure() << larger << " steps where " << smaller << " steps for the smaller part allow at most "
                                          << limit << " times as many";
 }
+
+// The steps of the same work done at growing sizes in two ways (two orders, say): each size
+// at least one step per element, the two ways within twice each other, and each size
+// within 1.25 times its share of the steps of the size before.
+class ChainSteps
+{
+public:
+    ::testing::AssertionResult expectLinear(int size, const std::uint64_t (&steps)[2])
+    {
+        const std::uint64_t fewer = std::min(steps[0], steps[1]);
+        const std::uint64_t more = std::max(steps[0], steps[1]);
+        ::testing::AssertionResult result = fewer < std::uint64_t(size)
+            ? ::testing::AssertionFailure() << fewer << " steps for " << size << " elements"
+            : stepsGrowAtMost(fewer, more, 2);
+        if (result && lastSize > 0)
+            result = stepsGrowAtMost(lastMore, more, 1.25 * size / lastSize);
+        lastSize = size;
+        lastMore = more;
+        return result << " (" << steps[0] << " and " << steps[1] << " steps at " << size << ")";
+    }
+
+private:
+    int lastSize = 0;
+    std::uint64_t lastMore = 0;
+};
 
 } // namespace PelmoraTest
