@@ -50,11 +50,13 @@ public:
     }
 
     // The host with a screenshot (it ends once the window shows) and the first `n` files.
+    // Its steps: Gui::DocumentArea::windowEntriesVisited() and Gui::ProjectItem::itemsVisited().
     ChildProcessCost runHost(int n, const char* screenshot = "shot.png") const
     {
         std::vector<std::string> argv{PELMORA_HOST, "--screenshot", path(screenshot)};
         argv.insert(argv.end(), paths.begin(), paths.begin() + n);
-        return PelmoraTest::runChildProcess(argv);
+        return PelmoraTest::runChildProcess(
+            argv, {"_ZN3Gui12DocumentArea20windowEntriesVisitedEv", "_ZN3Gui11ProjectItem12itemsVisitedEv"});
     }
 
 private:
@@ -98,7 +100,8 @@ TEST(OpeningManyFiles, WorkGrowsInProportionToTheFiles)
     // Each opened file activates its project, adds a tab and a tree item, and is closed
     // at the end: any of them costing in proportion to the files already open makes four
     // times the files cost far more than four times as much.  The host's main thread
-    // counts its allocations.
+    // counts its allocations, and its window entries and tree items stepped over (which
+    // see a per-tab scan that allocates nothing).
     if (!PelmoraTest::workCounted())
         GTEST_SKIP() << "allocations are not counted in a sanitizer build";
     const ModelFiles files(400);
@@ -109,6 +112,8 @@ TEST(OpeningManyFiles, WorkGrowsInProportionToTheFiles)
                 PelmoraTest::describe(none).c_str(), PelmoraTest::describe(hundred).c_str(),
                 PelmoraTest::describe(fourHundred).c_str());
     ASSERT_GT(hundred.allocations, 100u);
+    EXPECT_GE(hundred.steps, 100u);
+    EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(hundred.steps, fourHundred.steps, 5)) << "window entries and tree items";
     EXPECT_LT(fourHundred.allocations, 5 * hundred.allocations)
         << PelmoraTest::describe(hundred) << " for 100 files, " << PelmoraTest::describe(fourHundred) << " for 400";
     EXPECT_LT(fourHundred.bytes, 5 * hundred.bytes)
