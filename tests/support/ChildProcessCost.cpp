@@ -40,7 +40,7 @@ double peakKiBWritten(const std::string& path)
 
 } // namespace
 
-ChildProcessCost runChildProcess(const std::vector<std::string>& argv)
+ChildProcessCost runChildProcess(const std::vector<std::string>& argv, const std::vector<std::string>& steps)
 {
     ChildProcessCost cost;
     if (argv.empty())
@@ -73,9 +73,10 @@ ChildProcessCost runChildProcess(const std::vector<std::string>& argv)
     }
 #ifdef PELMORA_WORK_PRELOAD_LIBRARY
     const std::string workFile = childWorkFileName();
-    const auto variables = childWorkVariables(argv[0], workFile, preloaded);
+    const auto variables = childWorkVariables(argv[0], workFile, preloaded, steps);
 #else
     // Built into a benchmark, which has no counting library.
+    (void)steps;
     const std::string workFile;
     const std::vector<std::pair<std::string, std::string>> variables;
 #endif

@@ -23,6 +23,8 @@ struct ChildProcessCost
 };
 
 // `argv[0]` is the program's path; the child inherits this process's environment.
-ChildProcessCost runChildProcess(const std::vector<std::string>& argv);
+// `steps` names the work counters of the child's libraries to add up as work.steps (see
+// childWorkVariables).
+ChildProcessCost runChildProcess(const std::vector<std::string>& argv, const std::vector<std::string>& steps = {});
 
 } // namespace PelmoraTest

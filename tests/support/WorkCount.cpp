@@ -64,15 +64,20 @@ std::string childWorkPreload()
 
 std::vector<std::pair<std::string, std::string>> childWorkVariables(const std::string& program,
                                                                     const std::string& file,
-                                                                    const std::string& preloaded)
+                                                                    const std::string& preloaded,
+                                                                    const std::vector<std::string>& steps)
 {
     const std::string preload = childWorkPreload();
     char real[PATH_MAX];
     if (preload.empty() || file.empty() || !realpath(program.c_str(), real))
         return {};
+    std::string counters;
+    for (const std::string& symbol : steps)
+        counters += (counters.empty() ? "" : ",") + symbol;
     return {{"LD_PRELOAD", preloaded.empty() ? preload : preload + ":" + preloaded},
             {"PELMORA_WORK_FILE", file},
-            {"PELMORA_WORK_PROGRAM", real}};
+            {"PELMORA_WORK_PROGRAM", real},
+            {"PELMORA_WORK_STEPS", counters}};
 }
 
 std::string childWorkFileName()
@@ -92,10 +97,12 @@ Work childWorkWritten(const std::string& file)
     Work w;
     {
         std::ifstream in(file);
-        unsigned long long allocations = 0, bytes = 0;
+        unsigned long long allocations = 0, bytes = 0, steps = 0;
         if (in >> allocations >> bytes) {
             w.allocations = allocations;
             w.bytes = bytes;
+            if (in >> steps)
+                w.steps = steps;
         }
     }
     if (!file.empty())

@@ -22,8 +22,10 @@ struct Work
 {
     std::uint64_t allocations = 0;
     std::uint64_t bytes = 0;
+    // Of a child process only: the steps its counters (see childWorkVariables) counted.
+    std::uint64_t steps = 0;
 
-    Work operator-(const Work& o) const { return {allocations - o.allocations, bytes - o.bytes}; }
+    Work operator-(const Work& o) const { return {allocations - o.allocations, bytes - o.bytes, steps - o.steps}; }
 };
 
 // True where allocations are counted (not in a sanitizer build).
@@ -63,10 +65,13 @@ std::string describe(const Work& work);
 std::string childWorkPreload();
 // The environment variables (name, value) that make the child `program` count its main
 // thread's work and write it to `file` when it exits; `preloaded` is the child's LD_PRELOAD
-// so far.  None where nothing is counted.
+// so far.  `steps` names (by their symbols) the work counters of the child's libraries,
+// functions taking nothing and giving a std::uint64_t, whose sum at exit is its steps.
+// None where nothing is counted.
 std::vector<std::pair<std::string, std::string>> childWorkVariables(const std::string& program,
                                                                     const std::string& file,
-                                                                    const std::string& preloaded = {});
+                                                                    const std::string& preloaded = {},
+                                                                    const std::vector<std::string>& steps = {});
 // A fresh name for such a file (not made: the child makes it, once).
 std::string childWorkFileName();
 // What the child wrote to `file`, which is then removed; zero counts when it wrote

@@ -63,15 +63,41 @@ void pelmora_thread_work(uint64_t* allocations, uint64_t* bytes)
 
 #ifdef PELMORA_WORK_PRELOAD
 /* The preloaded form: at exit (on the thread that ends the program, its main thread) the
- * counts go to the file PELMORA_WORK_FILE names, as "allocations bytes": only from the
+ * counts go to the file PELMORA_WORK_FILE names, as "allocations bytes steps": only from the
  * program PELMORA_WORK_PROGRAM names (not from GNU time around it, nor from a program it
- * starts), and only by the first to end. */
+ * starts), and only by the first to end.  The steps are the sum of what the functions that
+ * PELMORA_WORK_STEPS names (comma-separated symbols of the program's libraries, each taking
+ * nothing and giving a 64-bit count of the calling thread's work) answer then. */
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
+
+static unsigned long long stepsCounted(void)
+{
+    const char* names = getenv("PELMORA_WORK_STEPS");
+    unsigned long long total = 0;
+    char name[256];
+    while (names && *names) {
+        const char* comma = strchr(names, ',');
+        const size_t length = comma ? (size_t)(comma - names) : strlen(names);
+        if (length > 0 && length < sizeof name) {
+            memcpy(name, names, length);
+            name[length] = 0;
+            void* symbol = dlsym(RTLD_DEFAULT, name);
+            if (symbol) {
+                uint64_t (*count)(void);
+                memcpy(&count, &symbol, sizeof count);
+                total += count();
+            }
+        }
+        names = comma ? comma + 1 : NULL;
+    }
+    return total;
+}
 
 __attribute__((destructor)) static void writeWork(void)
 {
@@ -86,9 +112,9 @@ __attribute__((destructor)) static void writeWork(void)
     self[length] = 0;
     if (strcmp(self, program) != 0)
         return;
-    char text[64];
-    const int n = snprintf(text, sizeof text, "%llu %llu\n", (unsigned long long)threadAllocations,
-                           (unsigned long long)threadBytes);
+    char text[96];
+    const int n = snprintf(text, sizeof text, "%llu %llu %llu\n", (unsigned long long)threadAllocations,
+                           (unsigned long long)threadBytes, stepsCounted());
     const int fd = open(file, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return;

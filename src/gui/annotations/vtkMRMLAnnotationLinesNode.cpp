@@ -21,6 +21,25 @@
 
 vtkStandardNewMacro(vtkMRMLAnnotationLinesNode);
 
+namespace {
+
+// vtkMRMLAnnotationLinesNode::GetLineEntriesVisited(): per thread, so no lock and no race.
+thread_local std::uint64_t lineEntries = 0;
+
+// Every line cell this class reads comes through here, so that the count sees each.
+void readCell(vtkCellArray* lines, vtkIdType c, vtkIdList* ids)
+{
+    ++lineEntries;
+    lines->GetCellAtId(c, ids);
+}
+
+} // namespace
+
+std::uint64_t vtkMRMLAnnotationLinesNode::GetLineEntriesVisited()
+{
+    return lineEntries;
+}
+
 struct vtkMRMLAnnotationLinesNode::LineLookup
 {
     struct PairHash
@@ -53,7 +72,7 @@ int vtkMRMLAnnotationLinesNode::FindLine(int startId, int endId)
         table.firstIndex.clear();
         vtkNew<vtkIdList> ids;
         for (vtkIdType c = 0; c < lines->GetNumberOfCells(); ++c) {
-            lines->GetCellAtId(c, ids);
+            readCell(lines, c, ids);
             if (ids->GetNumberOfIds() == 2)
                 table.firstIndex.emplace(std::make_pair(ids->GetId(0), ids->GetId(1)), static_cast<int>(c));
         }
@@ -61,7 +80,10 @@ int vtkMRMLAnnotationLinesNode::FindLine(int startId, int endId)
         table.time = lines->GetMTime();
         table.count = lines->GetNumberOfCells();
     }
-    auto it = table.firstIndex.find(std::make_pair(vtkIdType(startId), vtkIdType(endId)));
+    const auto key = std::make_pair(vtkIdType(startId), vtkIdType(endId));
+    // The entries of the key's bucket, each compared with the key.
+    lineEntries += 1 + table.firstIndex.bucket_size(table.firstIndex.bucket(key));
+    auto it = table.firstIndex.find(key);
     return it == table.firstIndex.end() ? -1 : it->second;
 }
 
@@ -78,6 +100,7 @@ void vtkMRMLAnnotationLinesNode::RememberLine(int startId, int endId, int index,
         table.cells = nullptr;
         return;
     }
+    ++lineEntries;
     if (appended)
         table.firstIndex.emplace(std::make_pair(vtkIdType(startId), vtkIdType(endId)), index);
     table.time = lines->GetMTime();
@@ -144,7 +167,7 @@ std::vector<std::vector<vtkIdType>> vtkMRMLAnnotationLinesNode::ReadCells()
     cells.resize(lines->GetNumberOfCells());
     vtkNew<vtkIdList> ids;
     for (vtkIdType c = 0; c < lines->GetNumberOfCells(); ++c) {
-        lines->GetCellAtId(c, ids);
+        readCell(lines, c, ids);
         for (vtkIdType k = 0; k < ids->GetNumberOfIds(); ++k)
             cells[c].push_back(ids->GetId(k));
     }
@@ -155,6 +178,7 @@ void vtkMRMLAnnotationLinesNode::StoreLines(const std::vector<std::vector<vtkIdT
 {
     vtkCellArray* lines = GetLines();
     lines->Reset();
+    lineEntries += cells.size();
     for (const auto& cell : cells)
         lines->InsertNextCell(static_cast<vtkIdType>(cell.size()), cell.data());
     lines->Modified();
@@ -201,13 +225,16 @@ int vtkMRMLAnnotationLinesNode::SetLine(int id, int startId, int endId, int sele
         CreatePolyData();
     vtkCellArray* lines = GetLines();
     const vtkIdType pair[2] = {startId, endId};
+    ++lineEntries;
     if (id < lines->GetNumberOfCells() && lines->GetCellSize(id) == 2) {
         lines->ReplaceCellAtId(id, 2, pair);
         lines->Modified();
     } else if (id >= lines->GetNumberOfCells()) {
         // Appended in place: lines that are skipped over stay empty cells.
-        while (lines->GetNumberOfCells() < id)
+        while (lines->GetNumberOfCells() < id) {
             lines->InsertNextCell(0, pair);
+            ++lineEntries;
+        }
         lines->InsertNextCell(2, pair);
         lines->Modified();
         GetPolyData()->Modified();
@@ -238,7 +265,7 @@ int vtkMRMLAnnotationLinesNode::GetEndPointsId(vtkIdType id, vtkIdType ids[2])
         return 0;
     }
     vtkNew<vtkIdList> cell;
-    lines->GetCellAtId(id, cell);
+    readCell(lines, id, cell);
     if (cell->GetNumberOfIds() != 2) {
         vtkErrorMacro("Annotation: GetEndPointsId: line with id is not correctly defined");
         return 0;

@@ -4,6 +4,7 @@
 
 #include "vtkMRMLAnnotationControlPointsNode.h"
 
+#include <cstdint>
 #include <memory>
 
 class vtkMRMLAnnotationLineDisplayNode;
@@ -37,6 +38,10 @@ public:
     int GetEndPointsId(vtkIdType id, vtkIdType ids[2]);
     int GetNumberOfLines();
     void DeleteLine(int id);
+    // How many line cells and look-up entries the lines nodes of this thread have read
+    // since it started: a plain count of the work, the same on every run, by which a test
+    // sees that adding n lines reads about n of them, not n for every line already there.
+    static std::uint64_t GetLineEntriesVisited();
 
     void CreateAnnotationLineDisplayNode();
     vtkMRMLAnnotationLineDisplayNode* GetAnnotationLineDisplayNode();

@@ -20,6 +20,17 @@ namespace {
 // Tabs taken out of the bar one by one before the event loop turns; more go with a new bar.
 constexpr int TabsRemovedOneByOne = 32;
 
+// DocumentArea::windowEntriesVisited(): per thread, so no lock and no race.
+thread_local std::uint64_t windowEntries = 0;
+
+// The position of `window` in `list`, with the entries compared counted; -1 when absent.
+int countedIndexOf(const QList<QMdiSubWindow*>& list, const QMdiSubWindow* window)
+{
+    const int at = list.indexOf(const_cast<QMdiSubWindow*>(window));
+    windowEntries += static_cast<std::uint64_t>(at < 0 ? list.size() : at + 1);
+    return at;
+}
+
 // The tab text of QMdiArea: the title with its "[*]" placeholder shown as "*" while the
 // window is modified.
 QString tabText(const QMdiSubWindow* window)
@@ -122,12 +133,21 @@ void DocumentArea::setBackground(const QBrush& brush)
     Pages->setPalette(palette);
 }
 
+std::uint64_t DocumentArea::windowEntriesVisited()
+{
+    return windowEntries;
+}
+
 int DocumentArea::indexOf(const QObject* window) const
 {
+    ++windowEntries;
     const auto found = NumberOf.constFind(window);
     if (found == NumberOf.constEnd())
         return -1;
-    const auto it = std::lower_bound(Numbers.begin(), Numbers.end(), found.value());
+    const auto it = std::lower_bound(Numbers.begin(), Numbers.end(), found.value(), [](quint64 a, quint64 b) {
+        ++windowEntries;
+        return a < b;
+    });
     return static_cast<int>(it - Numbers.begin());
 }
 
@@ -162,6 +182,7 @@ void DocumentArea::addSubWindow(QMdiSubWindow* window)
         if (index >= 0)
             forget(index);
     });
+    windowEntries += 2;
     Windows.push_back(window);
     Numbers.push_back(NextNumber);
     NumberOf.insert(window, NextNumber++);
@@ -232,10 +253,14 @@ void DocumentArea::removeSubWindow(QWidget* widget)
 void DocumentArea::forget(int index)
 {
     QMdiSubWindow* window = Windows[static_cast<size_t>(index)];
+    // The entries behind it move up.
+    windowEntries += 2 * (Windows.size() - static_cast<size_t>(index));
     Windows.erase(Windows.begin() + index);
     Numbers.erase(Numbers.begin() + index);
     NumberOf.remove(window);
-    History.removeOne(window);
+    const int inHistory = countedIndexOf(History, window);
+    if (inHistory >= 0)
+        History.removeAt(inHistory);
     // While the area goes away its tab bar does too: taking each tab out of it would cost
     // in proportion to the tabs left.  So would it for many windows closed at once: past
     // a few their tabs are left to a new bar (see replaceTabBar).
@@ -343,8 +368,11 @@ void DocumentArea::activate(QMdiSubWindow* window, bool showNow)
         return;
     Active = window;
     if (window) {
+        ++windowEntries;
         if (History.isEmpty() || History.first() != window) {
-            History.removeOne(window);
+            const int inHistory = countedIndexOf(History, window);
+            if (inHistory >= 0)
+                History.removeAt(inHistory);
             History.prepend(window);
         }
         if (TabsHiddenForLayout)
@@ -396,6 +424,7 @@ void DocumentArea::hideShownInPassing()
 {
     std::vector<QPointer<QMdiSubWindow>> windows;
     windows.swap(ShownInPassing);
+    windowEntries += windows.size();
     for (const QPointer<QMdiSubWindow>& window : windows)
         if (window && window != Shown && indexOf(window) >= 0)
             window->hide();
@@ -446,7 +475,7 @@ void DocumentArea::activatePreviousSubWindow()
 void DocumentArea::addPendingTabs()
 {
     const QSignalBlocker blocker(Tabs);
-    for (size_t i = static_cast<size_t>(Tabs->count()); i < Windows.size(); ++i)
+    for (size_t i = static_cast<size_t>(Tabs->count()); i < Windows.size(); ++i, ++windowEntries)
         Tabs->addTab(Windows[i]->windowIcon(), tabText(Windows[i]));
 }
 

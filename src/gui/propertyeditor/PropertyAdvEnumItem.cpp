@@ -14,6 +14,9 @@ VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyAdvEnumItem, Gui::Propert
 
 namespace {
 
+// PropertyAdvEnumItem::namesVisited(): per thread, so no lock and no race.
+thread_local std::uint64_t namesStepped = 0;
+
 const Obj::PropertyAdvEnum* asChoice(const Obj::Property* prop, const Vexil::TypeInfo& type)
 {
     if (!prop || !prop->is_inherited_from(type))
@@ -27,6 +30,11 @@ QString noSelection()
 }
 
 } // namespace
+
+std::uint64_t PropertyAdvEnumItem::namesVisited()
+{
+    return namesStepped;
+}
 
 Vexil::TypeInfo PropertyAdvEnumItem::propertyClass() const
 {
@@ -55,8 +63,10 @@ void PropertyAdvEnumItem::setEditorData(QWidget* editor, const QVariant& data) c
             continue;
         const auto* choice = static_cast<const Obj::PropertyAdvEnum*>(prop);
         QStringList own;
-        for (const std::string& n : choice->get_objects_of_type_name())
+        for (const std::string& n : choice->get_objects_of_type_name()) {
             own << QString::fromUtf8(n.c_str());
+            ++namesStepped;
+        }
         if (first) {
             common = own;
             first = false;
@@ -65,8 +75,10 @@ void PropertyAdvEnumItem::setEditorData(QWidget* editor, const QVariant& data) c
         // Keep the later object's order: the list shows what the last one offers.  The
         // names are the project's objects, so membership is hashed.
         const QSet<QString> offered(common.cbegin(), common.cend());
+        namesStepped += static_cast<std::uint64_t>(common.size());
         QStringList kept;
         for (const QString& n : qAsConst(own)) {
+            ++namesStepped;
             if (offered.contains(n))
                 kept << n;
         }

@@ -5,6 +5,8 @@
 
 #include "propertyeditor/PropertyItem.h"
 
+#include <cstdint>
+
 namespace Vexil { class TypeInfo; }
 
 namespace Gui {
@@ -16,6 +18,11 @@ class PELMORAGUI_EXPORT PropertyAdvEnumItem : public PropertyItem
 public:
     QWidget* createEditor(QWidget* parent, const QObject* receiver, const char* method) const override;
     void setEditorData(QWidget* editor, const QVariant& data) const override;
+    // How many names the editors of this thread have stepped over (taken from a property,
+    // looked up among those offered) since it started: a plain count of the work, the same
+    // on every run, by which a test sees that filling the list with n names costs about n
+    // steps per property.
+    static std::uint64_t namesVisited();
     QVariant editorData(QWidget* editor) const override;
     QVariant value(const Obj::Property* prop) const override;
     QVariant backgroundcolor(const Obj::Property* prop) const override;

@@ -19,6 +19,9 @@ using namespace Gui::PropertyOperator;
 
 namespace {
 
+// PropertyModel::propertiesBound(): per thread, so no lock and no race.
+thread_local std::uint64_t boundSteps = 0;
+
 const char* const groupOrder[] = {
     "Infomation", "Geometry", "Apply To", "Scoping", "Definition", "Step Controls",
     "Solver Controls", "Radiosity Controls", "Nonlinear Controls", "Output Controls",
@@ -32,6 +35,11 @@ bool isA(const QVariant& v)
 }
 
 } // namespace
+
+std::uint64_t PropertyModel::propertiesBound()
+{
+    return boundSteps;
+}
 
 PropertyModel::PropertyModel(QObject* parent)
     : QAbstractItemModel(parent)
@@ -172,11 +180,13 @@ bool PropertyModel::removeRows(int row, int count, const QModelIndex& parent)
 void PropertyModel::buildUp(const PropertyList& props)
 {
     beginResetModel();
+    boundSteps += static_cast<std::uint64_t>(rowsByProperty.size());
     rootItem->reset();
     rowsByProperty.clear();
     int bound = 0;
     for (const auto& entry : props)
         bound += static_cast<int>(entry.second.size());
+    boundSteps += static_cast<std::uint64_t>(bound);
     rowsByProperty.reserve(bound);
 
     // Group the entries, keeping the order of first appearance for groups outside the

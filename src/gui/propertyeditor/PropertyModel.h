@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QStringList>
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,6 +42,10 @@ public:
     bool removeRows(int row, int count, const QModelIndex& parent = QModelIndex()) override;
 
     void buildUp(const PropertyList& props);
+    // How many properties the models of this thread have bound to rows or let go of since it
+    // started: a plain count of the work, the same on every run, by which a test sees that
+    // rows follow a change of n objects in about n steps.
+    static std::uint64_t propertiesBound();
     // Refreshes the one row bound to `prop`; a property without a row changes nothing.
     void updateProperty(const Obj::Property& prop);
     // The same for the row and every row below it, but for the cell `keep` (an editor the

@@ -24,6 +24,9 @@ using namespace Gui::PropertyOperator;
 
 namespace {
 
+// SliderEditor::propertiesVisited(): per thread, so no lock and no race.
+thread_local std::uint64_t propertiesStepped = 0;
+
 // The object and project that a property lives and dies with.
 std::pair<const void*, const void*> ownersOf(const Obj::Property* p)
 {
@@ -49,8 +52,14 @@ int onSlider(long v)
 
 } // namespace
 
+std::uint64_t SliderEditor::propertiesVisited()
+{
+    return propertiesStepped;
+}
+
 void SliderEditor::writeEvery(const std::vector<Obj::PropertyRangeSlider*>& props, long value)
 {
+    propertiesStepped += props.size();
     std::vector<std::pair<const void*, const void*>> owners;
     owners.reserve(props.size());
     for (const Obj::PropertyRangeSlider* p : props)
@@ -101,6 +110,7 @@ void SliderEditor::setProperty(Obj::PropertyRangeSlider* prop)
 
 void SliderEditor::setProperties(const std::vector<Obj::PropertyRangeSlider*>& props)
 {
+    propertiesStepped += props.size();
     if (props == properties)
         return;
     properties = props;

@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include <cstdint>
 #include <vector>
 
 QT_BEGIN_NAMESPACE
@@ -41,6 +42,10 @@ public:
     // other objects (or the closing of their project): their properties are skipped,
     // never read.
     static void writeEvery(const std::vector<Obj::PropertyRangeSlider*>& props, long value);
+    // How many properties the sliders of this thread have stepped over (written, compared,
+    // taken on) since it started: a plain count of the work, the same on every run, by
+    // which a test sees that a step costs one write per selected object.
+    static std::uint64_t propertiesVisited();
     // True while a movement is being written: the rows' refreshes need not rebind it.
     bool isWriting() const { return writing; }
 

@@ -27,32 +27,47 @@ using namespace Gui;
 
 namespace {
 
+// ProjectItem::itemsVisited(): per thread, so no lock and no race.
+thread_local std::uint64_t itemsStepped = 0;
+
 // Whether `item` lies inside `ancestor`'s subtree (or is it).  Walks up the parents only:
 // as deep as the tree, not as wide.
 bool holds(const QTreeWidgetItem* ancestor, const QTreeWidgetItem* item)
 {
     for (const QTreeWidgetItem* up = item; up; up = up->parent()) {
+        ++itemsStepped;
         if (up == ancestor)
             return true;
     }
     return false;
 }
 
-// Takes `item` out of `parent`, looking for it from both ends of the children at once:
-// the member a group takes is nearly always near one end of its project's list (a chain
-// of groups, listed either way round, takes them from the front or from the back), where
-// looking from the front only passed every other object of a large project each time.
-void takeOut(QTreeWidgetItem* parent, QTreeWidgetItem* item)
+// Takes `item` out of `parent`, looking for it from both ends of the children and from
+// both sides of `near` at once, and leaves in `near` the row it was taken from.  The
+// member a group takes is nearly always near one end of its project's list (a chain of
+// groups, listed either way round, takes them from the front or from the back) or next to
+// the one taken before it: a file's groups take their members in turn, each from behind
+// the groups that took theirs already, where looking from the ends only passed every one
+// of those groups for each member.
+void takeOut(QTreeWidgetItem* parent, QTreeWidgetItem* item, int& near)
 {
-    for (int front = 0, back = parent->childCount() - 1; front <= back; ++front, --back) {
-        if (parent->child(back) == item) {
-            parent->takeChild(back);
-            return;
-        }
-        if (parent->child(front) == item) {
-            parent->takeChild(front);
-            return;
-        }
+    const int count = parent->childCount();
+    const auto take = [&](int row) {
+        parent->takeChild(row);
+        near = row;
+    };
+    const int hint = std::min(std::max(near, 0), count - 1);
+    // The ends alone reach every row by the time they meet.
+    for (int step = 0, front = 0, back = count - 1; front <= back; ++step, ++front, --back) {
+        itemsStepped += 4;
+        if (parent->child(back) == item)
+            return take(back);
+        if (parent->child(front) == item)
+            return take(front);
+        if (hint - step >= 0 && parent->child(hint - step) == item)
+            return take(hint - step);
+        if (hint + step < count && parent->child(hint + step) == item)
+            return take(hint + step);
     }
 }
 
@@ -68,6 +83,7 @@ void deleteItems(const QList<QTreeWidgetItem*>& items)
         QTreeWidgetItem* item = pending.back();
         pending.pop_back();
         order.push_back(item);
+        ++itemsStepped;
         for (int i = item->childCount(); i-- > 0;)
             pending.push_back(item->child(i));
     }
@@ -129,6 +145,11 @@ ProjectItem::~ProjectItem()
     selectedItems.clear();
     if (tree)
         tree->forgetItem(this);
+}
+
+std::uint64_t ProjectItem::itemsVisited()
+{
+    return itemsStepped;
 }
 
 ProjectObjectItem* ProjectItem::object_item(unsigned int id) const
@@ -311,6 +332,7 @@ void ProjectItem::slot_create_object(const ViewFeederProjectObject& feeder)
     if (!object)
         return;
     const unsigned int id = object->getObjectId();
+    ++itemsStepped;
     const auto slot = objectItems.insert(id, nullptr);
     if (!slot.second) {
         Vexil::MsgConsoleSingleton::Instance().Warning(
@@ -341,6 +363,7 @@ void ProjectItem::placeTopLevel(ProjectObjectItem* item)
         return;
     const int count = childCount();
     for (int i = 0; i < count; ++i) {
+        ++itemsStepped;
         QTreeWidgetItem* sibling = child(i);
         if (sibling == item)
             break;
@@ -380,6 +403,7 @@ void ProjectItem::slot_pasting(bool begins)
     // the few with one each take their place.
     QList<QTreeWidgetItem*> plain;
     std::vector<ProjectObjectItem*> ordered;
+    itemsStepped += held.size();
     for (QTreeWidgetItem* item : held) {
         if (!heldSet.count(item) || item->parent())
             continue;
@@ -421,6 +445,7 @@ std::vector<std::vector<ProjectObjectItem*>> ProjectItem::findParentItems(
         if (!objects[i])
             continue;
         for (Obj::ProjectObject* linker : linked[i]) {
+            ++itemsStepped;
             auto known = claims.find(linker);
             if (known == claims.end()) {
                 known = claims.emplace(linker, std::unordered_set<const Obj::ProjectObject*>{}).first;
@@ -482,6 +507,7 @@ void ProjectItem::slot_change_object(const ViewFeederProjectObject& feeder, cons
     }
     std::unordered_set<const QTreeWidgetItem*> claimed;
     for (Obj::ProjectObject* descendant : feeder.claim_descendants()) {
+        ++itemsStepped;
         if (!descendant)
             continue;
         const unsigned int id = descendant->getObjectId();
@@ -514,12 +540,13 @@ void ProjectItem::slot_change_object(const ViewFeederProjectObject& feeder, cons
             continue;
         }
         if (currentParent)
-            takeOut(currentParent, childItem);
+            takeOut(currentParent, childItem, takenRow);
         item->addChild(childItem);
     }
     if (item->childCount() > 0) {
         QList<QTreeWidgetItem*> unclaimed;
         for (int i = 0; i < item->childCount(); ++i) {
+            ++itemsStepped;
             QTreeWidgetItem* c = item->child(i);
             if (!claimed.count(c))
                 unclaimed.append(c);

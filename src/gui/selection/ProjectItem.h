@@ -11,6 +11,7 @@
 
 #include <QTreeWidgetItem>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <unordered_set>
@@ -38,6 +39,11 @@ public:
     ViewFeederProject* get_project_feeder() const { return projectFeeder; }
     ProjectObjectItem* object_item(unsigned int id) const;
     std::size_t object_item_count() const { return objectItems.size(); }
+    // How many tree items the project items of this thread have stepped over (made, placed,
+    // searched for among their siblings, moved, walked) since it started: a plain count of
+    // the work, the same on every run, by which a test sees that opening n objects costs
+    // about n steps.
+    static std::uint64_t itemsVisited();
 
     // Selection, both ways.
     void clearSelection();
@@ -92,6 +98,9 @@ private:
     // a persistent index per expanded item, and every row taken out of the tree walks all
     // of them, so thousands of expanded empty projects made closing them quadratic.
     bool expandOnFirstObject = true;
+    // The row an item was last taken from among its siblings: where the next one is looked
+    // for first.
+    int takenRow = 0;
     // Ordered by id: the selection is handed on in that order.
     std::map<unsigned int, ProjectObjectItem*> selectedItems;
     std::vector<boost::signals2::scoped_connection> connections;

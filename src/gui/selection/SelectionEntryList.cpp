@@ -6,6 +6,9 @@ using namespace Gui;
 
 namespace {
 
+// SelectionEntryList::entriesVisited(): per thread, so no lock and no race.
+thread_local std::uint64_t entriesStepped = 0;
+
 std::string objectKey(const std::string& project, unsigned int id)
 {
     std::string key = project;
@@ -24,6 +27,11 @@ std::string fullKey(const std::string& project, unsigned int id, const std::stri
 
 } // namespace
 
+std::uint64_t SelectionEntryList::entriesVisited()
+{
+    return entriesStepped;
+}
+
 SelectionEntryList::SelectionEntryList() = default;
 SelectionEntryList::~SelectionEntryList() = default;
 
@@ -33,14 +41,18 @@ void SelectionEntryList::add(Index<K>& idx, int which, const K& key, Handle h)
     Bucket& bucket = idx[key];
     // Appends come last in list order; only a renamed entry may have to go further in.
     auto at = bucket.end();
-    while (at != bucket.begin() && (*std::prev(at))->seq > h->seq)
+    ++entriesStepped;
+    while (at != bucket.begin() && (*std::prev(at))->seq > h->seq) {
         --at;
+        ++entriesStepped;
+    }
     h->pos[which] = bucket.insert(at, h);
 }
 
 template <class K>
 void SelectionEntryList::drop(Index<K>& idx, int which, const K& key, Handle h)
 {
+    ++entriesStepped;
     const auto it = idx.find(key);
     if (it == idx.end())
         return;
@@ -53,9 +65,11 @@ template <class K>
 std::vector<SelectionEntryList::Handle> SelectionEntryList::find(const Index<K>& idx, const K& key)
 {
     std::vector<Handle> result;
+    ++entriesStepped;
     const auto it = idx.find(key);
     if (it == idx.end())
         return result;
+    entriesStepped += it->second.size();
     result.reserve(it->second.size());
     result.assign(it->second.begin(), it->second.end());
     return result;
@@ -121,6 +135,7 @@ void SelectionEntryList::clear()
 
 bool SelectionEntryList::contains(const std::string& project, unsigned int id, const std::string& sub) const
 {
+    ++entriesStepped;
     return byKey.count(fullKey(project, id, sub)) != 0;
 }
 
@@ -152,11 +167,13 @@ std::vector<SelectionEntryList::Handle> SelectionEntryList::with_object(const Ob
 
 bool SelectionEntryList::has_project(const Obj::Project* project) const
 {
+    ++entriesStepped;
     return byProject.count(project) != 0;
 }
 
 bool SelectionEntryList::has_object(const Obj::ProjectObject* object) const
 {
+    ++entriesStepped;
     return object && byObject.count(object) != 0;
 }
 
@@ -166,6 +183,7 @@ bool SelectionEntryList::has_object_with_sub(const Obj::ProjectObject* object, c
     if (it == byObject.end())
         return false;
     for (Handle h : it->second) {
+        ++entriesStepped;
         if (h->entry.sub_name == sub)
             return true;
     }
@@ -186,6 +204,7 @@ void SelectionEntryList::rename_project(const Obj::Project* project, const std::
 bool SelectionEntryList::first_of_object(const std::string& project, unsigned int id, const std::string* sub,
                                          std::uint64_t limit, Handle& found) const
 {
+    ++entriesStepped;
     const auto it = sub ? byKey.find(fullKey(project, id, *sub)) : byObjectKey.find(objectKey(project, id));
     const auto end = sub ? byKey.end() : byObjectKey.end();
     if (it == end || it->second.front()->seq >= limit)
@@ -196,6 +215,7 @@ bool SelectionEntryList::first_of_object(const std::string& project, unsigned in
 
 bool SelectionEntryList::first_of_object(const Obj::ProjectObject* object, std::uint64_t limit, Handle& found) const
 {
+    ++entriesStepped;
     const auto it = byObject.find(object);
     if (it == byObject.end() || it->second.front()->seq >= limit)
         return false;

@@ -94,6 +94,11 @@ public:
     // Writes `name` into every entry of the project.
     void rename_project(const Obj::Project* project, const std::string& name);
 
+    // How many entries the lists of this thread have stepped over (appended, indexed,
+    // found, matched) since it started: a plain count of the work, the same on every
+    // run, by which a test sees that selecting n objects costs about n steps.
+    static std::uint64_t entriesVisited();
+
 private:
     template <class K> using Index = std::unordered_map<K, Bucket>;
     template <class K> static void add(Index<K>& index, int which, const K& key, Handle h);

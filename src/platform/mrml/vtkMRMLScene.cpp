@@ -34,6 +34,9 @@ vtkStandardNewMacro(vtkMRMLScene);
 
 namespace {
 
+// vtkMRMLScene::GetNodeSlotsVisited(): per thread, so no lock and no race.
+thread_local std::uint64_t slotsVisited = 0;
+
 // Nodes in scene order: appending, removing a given node and finding the n-th node take
 // constant or logarithmic time.  A removed node leaves an empty slot; a Fenwick tree over
 // the slots counts the live ones so that the n-th live slot is found by descending the
@@ -52,8 +55,11 @@ public:
         const size_t i = Nodes.size(); // 1-based position in the tree
         // The new tree cell covers (i - lowbit(i), i]: itself plus the cells below it.
         std::uint32_t count = 1;
-        for (size_t j = i - 1; j > i - lowbit(i); j -= lowbit(j))
+        ++slotsVisited;
+        for (size_t j = i - 1; j > i - lowbit(i); j -= lowbit(j)) {
             count += Tree[j];
+            ++slotsVisited;
+        }
         Tree.push_back(count);
         ++Live;
         SlotOf.set(node, Base + i - 1);
@@ -78,13 +84,18 @@ public:
             while (!Nodes.back()) {
                 Nodes.pop_back();
                 Tree.pop_back();
+                ++slotsVisited;
             }
         } else {
-            for (size_t i = slot + 1; i < Tree.size(); i += lowbit(i))
+            for (size_t i = slot + 1; i < Tree.size(); i += lowbit(i)) {
                 --Tree[i];
+                ++slotsVisited;
+            }
             if (slot == Lead)
-                while (!Nodes[Lead])
+                while (!Nodes[Lead]) {
                     ++Lead;
+                    ++slotsVisited;
+                }
         }
         const size_t empty = Nodes.size() - Live;
         if (empty > 64 && empty > Live)
@@ -93,6 +104,7 @@ public:
 
     vtkMRMLNode* nth(size_t n) const
     {
+        ++slotsVisited;
         if (n >= Live)
             return nullptr;
         if (Live + Lead == Nodes.size())
@@ -100,8 +112,10 @@ public:
         // An index loop asks for n, n + 1, ...: step on from the last answer.
         if (CursorValid && n == CursorIndex + 1) {
             size_t slot = CursorSlot + 1;
-            while (!Nodes[slot])
+            while (!Nodes[slot]) {
                 ++slot;
+                ++slotsVisited;
+            }
             CursorIndex = n;
             CursorSlot = slot;
             return Nodes[slot];
@@ -109,6 +123,7 @@ public:
         size_t pos = 0;
         std::uint32_t remaining = static_cast<std::uint32_t>(n + 1);
         for (size_t step = highestBit(Nodes.size()); step; step >>= 1) {
+            ++slotsVisited;
             if (pos + step <= Nodes.size() && Tree[pos + step] < remaining) {
                 pos += step;
                 remaining -= Tree[pos];
@@ -122,9 +137,11 @@ public:
 
     template <class F> void forEach(F&& f) const
     {
-        for (size_t i = Lead; i < Nodes.size(); ++i)
+        for (size_t i = Lead; i < Nodes.size(); ++i) {
+            ++slotsVisited;
             if (vtkMRMLNode* node = Nodes[i])
                 f(node);
+        }
     }
 
     std::vector<vtkMRMLNode*> toVector() const
@@ -155,6 +172,7 @@ private:
         size_t out = 0;
         bool shifted = false;
         for (size_t i = lead; i < Nodes.size(); ++i) {
+            ++slotsVisited;
             vtkMRMLNode* node = Nodes[i];
             if (!node) {
                 shifted = true;
@@ -470,6 +488,7 @@ struct vtkMRMLScene::vtkInternal
     // The node holding `id`, wherever it is indexed.
     vtkMRMLNode* findID(std::string_view id) const
     {
+        ++slotsVisited;
         // Split off the trailing number: "vtkMRMLViewNode12" is number 12 of its class.
         size_t digits = id.size();
         while (digits > 0 && std::isdigit(static_cast<unsigned char>(id[digits - 1])))
@@ -670,6 +689,7 @@ size_t vtkMRMLScene::GenerateUniqueID(vtkMRMLNode* node)
     // The counter only grows, so each taken number is skipped at most once.  A number
     // above the counter is in no class's numbered table, only perhaps in the hash table.
     for (;;) {
+        ++slotsVisited;
         char digits[16];
         const auto end = std::to_chars(digits, digits + sizeof(digits), ++cls.idCounter).ptr;
         id.resize(base);
@@ -1118,6 +1138,11 @@ vtkMRMLNode* vtkMRMLScene::CreateNodeByClass(const char* className)
     return it->second->CreateNodeInstance();
 }
 
+std::uint64_t vtkMRMLScene::GetNodeSlotsVisited()
+{
+    return slotsVisited;
+}
+
 bool vtkMRMLScene::IsNodeClassRegistered(const char* className) const
 {
     return className && Internal->registeredClasses.count(className);
@@ -1128,6 +1153,7 @@ std::string vtkMRMLScene::GetUniqueNameByString(const char* base)
     const std::string prefix = base ? base : "";
     // A name a deferred node will have is taken as well.
     const auto taken = [this](const std::string& name) {
+        ++slotsVisited;
         if (Internal->byName.count(name))
             return true;
         for (const auto& list : Internal->deferred) {

@@ -9,6 +9,7 @@
 #include <vtkObject.h>
 #include <vtkSmartPointer.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -113,6 +114,11 @@ public:
     // "base" while no node is named so, else the first unused "base_N", N counting up
     // from 1 and never reused for the same base during the scene's life.
     std::string GetUniqueNameByString(const char* base);
+    // How many node slots and candidate IDs or names the scenes of this thread have stepped
+    // over (appended, found, walked, renumbered, tried) since it started: a plain count of
+    // the work, the same on every run, by which a test sees that adding n nodes and finding
+    // each again costs about n steps, not n for every node already there.
+    static std::uint64_t GetNodeSlotsVisited();
 
     // Nested states: the start events fire on entering, the end events on leaving the
     // outermost level of each kind.

@@ -47,6 +47,9 @@ namespace Obj {
 
 namespace {
 
+// ProjectFile::recordsVisited(): per thread, so no lock and no race.
+thread_local std::uint64_t recordsStepped = 0;
+
 const char Magic[] = "PELMORA PROJECT FILE";
 // The project record that names the length unit of the project's placements and scene.
 // Written as a string property, so that a reader that does not know it keeps it as one.
@@ -369,6 +372,7 @@ Content parse(std::istream& in, const std::string& source)
         if (!reader.next(line, lineNumber + 1))
             break;
         ++lineNumber;
+        ++recordsStepped;
         if (ended)
             throw damaged("a record after the last one");
         fields.clear();
@@ -815,6 +819,7 @@ void checkLengthUnits(const Content& content, const std::string& source)
 {
     const std::vector<pmUnit::UnitType> lengths = pmUnit::UnitsManager::getUnitTypes(pmUnit::Length);
     for (const ProjectRecord& project : content.projects) {
+        recordsStepped += project.properties.size();
         const auto count = std::count_if(project.properties.begin(), project.properties.end(),
                                          [](const PropertyRecord& p) { return p.name == LengthUnitRecord; });
         if (count > 1)
@@ -845,6 +850,7 @@ int takeLengthUnit(std::vector<PropertyRecord>& records)
 {
     const auto it = std::find_if(records.begin(), records.end(),
                                  [](const PropertyRecord& p) { return p.name == LengthUnitRecord; });
+    recordsStepped += static_cast<std::uint64_t>(it - records.begin()) + 1;
     if (it == records.end())
         return -1;
     const int found = pmUnit::UnitsManager::findUnit(QString::fromStdString(it->value));
@@ -962,6 +968,7 @@ void applyProperties(PropertyContainer& container, const std::vector<PropertyRec
 {
     auto& console = Vexil::MsgConsoleSingleton::Instance();
     for (const PropertyRecord& record : records) {
+        ++recordsStepped;
         Property* property = container.get_property_by_name(record.name.c_str());
         if (!property)
             property = container.add_property(record.type.c_str(), record.name.c_str());
@@ -994,6 +1001,11 @@ void applyProperties(PropertyContainer& container, const std::vector<PropertyRec
 }
 
 } // namespace
+
+std::uint64_t ProjectFile::recordsVisited()
+{
+    return recordsStepped;
+}
 
 std::string ProjectFile::write(const std::vector<Project*>& projects, const Project* current)
 {

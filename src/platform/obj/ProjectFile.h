@@ -26,6 +26,7 @@
 // else and takes one record at a time, none longer than what is left of the file.
 
 #include <cstddef>
+#include <cstdint>
 #include <iosfwd>
 #include <stdexcept>
 #include <string>
@@ -95,6 +96,10 @@ public:
     // Creates the objects that `in` holds in `target`, links among them kept; returns
     // them in the order written.  Throws Error, with nothing created, on a bad stream.
     static std::vector<ProjectObject*> import_objects(std::istream& in, Project& target);
+    // How many records this thread's readers have stepped over (read, checked, applied)
+    // since it started: a plain count of the work, the same on every run, by which a test
+    // sees that reading n records costs about n steps.
+    static std::uint64_t recordsVisited();
 
 private:
     // resume() up to its refusal for a lack of memory; counts the projects made.

@@ -278,6 +278,7 @@ void ProjectObjectGroup::add_object(ProjectObject* object)
         refuse(*object);
         return;
     }
+    ++memberEntries;
     object->memberships().emplace(this, members.insert(members.end(), object));
     // A group read back from a file lists its members again: they know it as theirs.
     if (!object->parentGroup)

@@ -133,8 +133,8 @@ public:
     void remove_member(const ProjectObject* object);
     // Drops every member at once; linear in the group's size.
     void clear_members();
-    // How many member-list entries the groups of this thread have stepped over (removed,
-    // cleared, listed) since it started: a plain count of the work, the same on every
+    // How many member-list entries the groups of this thread have stepped over (added,
+    // removed, cleared, listed) since it started: a plain count of the work, the same on every
     // run, by which a test sees that removing n members costs about n steps.
     static std::uint64_t memberEntriesVisited();
     // Adds `entries` to that count (the project's own walks over a group's members).

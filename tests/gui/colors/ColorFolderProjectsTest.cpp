@@ -67,6 +67,7 @@ struct PerProject
 {
     double allocations = 0;   // of the host's main thread
     double peakKiB = 0;
+    double nodeSlots = 0;     // stepped over by its scenes
 };
 
 // What each project beyond the few costs, the cheaper of two runs of each.
@@ -75,11 +76,15 @@ PerProject perProject(const Home& home, const std::string& few, const std::strin
     const auto best = [&home](const std::string& file) {
         PelmoraTest::ChildProcessCost cheapest;
         cheapest.work.allocations = ~0ull;
+        cheapest.work.steps = ~0ull;
         cheapest.peakMiB = 1e9;
         for (int i = 0; i < 2; ++i) {
-            const PelmoraTest::ChildProcessCost cost = PelmoraTest::runChildProcess({home.host, "--hidden", file});
+            // Its steps: vtkMRMLScene::GetNodeSlotsVisited().
+            const PelmoraTest::ChildProcessCost cost = PelmoraTest::runChildProcess(
+                {home.host, "--hidden", file}, {"_ZN12vtkMRMLScene19GetNodeSlotsVisitedEv"});
             EXPECT_EQ(cost.exitCode, 0) << file;
             cheapest.work.allocations = std::min(cheapest.work.allocations, cost.work.allocations);
+            cheapest.work.steps = std::min(cheapest.work.steps, cost.work.steps);
             cheapest.peakMiB = std::min(cheapest.peakMiB, cost.peakMiB);
         }
         return cheapest;
@@ -87,7 +92,8 @@ PerProject perProject(const Home& home, const std::string& few, const std::strin
     const PelmoraTest::ChildProcessCost a = best(few);
     const PelmoraTest::ChildProcessCost b = best(many);
     return PerProject{(static_cast<double>(b.work.allocations) - static_cast<double>(a.work.allocations)) / extra,
-                      (b.peakMiB - a.peakMiB) * 1024.0 / extra};
+                      (b.peakMiB - a.peakMiB) * 1024.0 / extra,
+                      (static_cast<double>(b.work.steps) - static_cast<double>(a.work.steps)) / extra};
 }
 
 } // namespace
@@ -110,8 +116,13 @@ TEST(ColorFolderProjects, FiveThousandTablesCostAProjectWhatItCostsWithoutThem)
     ASSERT_GT(without.allocations, 0.0);
     EXPECT_LT(with.peakKiB, without.peakKiB * 1.5 + 16) << with.peakKiB << " KiB a project with the folder, "
                                                         << without.peakKiB << " without";
-    std::printf("a project: %.0f allocations and %.0f KiB with the folder, %.0f and %.0f without\n",
-                with.allocations, with.peakKiB, without.allocations, without.peakKiB);
+    std::printf("a project: %.0f allocations, %.0f KiB and %.0f node slots with the folder, %.0f, %.0f and %.0f without\n",
+                with.allocations, with.peakKiB, with.nodeSlots, without.allocations, without.peakKiB, without.nodeSlots);
+    // Counted in node slots too, which see a scene walking the folder's tables however
+    // little that allocates.
+    EXPECT_GT(without.nodeSlots, 0.0);
+    EXPECT_LT(with.nodeSlots, without.nodeSlots * 1.5 + 100) << with.nodeSlots << " node slots a project with the folder, "
+                                                              << without.nodeSlots << " without";
     EXPECT_LT(with.allocations, without.allocations * 1.5 + 100) << with.allocations
                                                                  << " allocations a project with the folder, "
                                                                  << without.allocations << " without";

@@ -3,6 +3,7 @@
 #include <mainwindow/DocumentArea.h>
 #include <mainwindow/DocumentTabBar.h>
 
+#include <support/StepCount.h>
 #include <support/WorkCount.h>
 #include <support/CostLimits.h>
 
@@ -159,16 +160,22 @@ TEST(DocumentArea, OneMoreTabCostsTheSameBesideManyOthers)
         settle();
     };
     // A cost that grows with the number of tabs makes the same hundred tabs far more work
-    // beside many others (the old area took over ten times as long here).
-    const auto work = [&addMany](int n) {
+    // beside many others (the old area took over ten times as long here): counted in
+    // window entries stepped over, which see a pass over every tab that allocates
+    // nothing, and in allocations.
+    std::uint64_t entries[2] = {0, 0};
+    const auto work = [&addMany, &entries](int n, int which) {
         PelmoraTest::WorkMeter meter;
+        PelmoraTest::StepMeter stepped(&Gui::DocumentArea::windowEntriesVisited);
         addMany(n);
+        entries[which] = stepped.elapsed();
         return meter.elapsed();
     };
     addMany(100);   // what the first tabs cost once is no part of it
-    const PelmoraTest::Work early = work(100);
+    const PelmoraTest::Work early = work(100, 0);
     addMany(1500);
-    const PelmoraTest::Work late = work(100);
+    const PelmoraTest::Work late = work(100, 1);
+    EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(entries[0], entries[1], 2)) << "window entries, beside 100 and 1,700 tabs";
     if (PelmoraTest::workCounted()) {
         EXPECT_LE(late.allocations, 2 * early.allocations)
             << "first " << PelmoraTest::describe(early) << ", beside 1,700 others " << PelmoraTest::describe(late);

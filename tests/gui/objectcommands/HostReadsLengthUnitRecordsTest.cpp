@@ -39,7 +39,9 @@ HostRun openWithHost(const QTemporaryDir& dir, const QString& name, const QByteA
     host.setWorkingDirectory(dir.path());
     const std::string workFile = PelmoraTest::childWorkFileName();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const auto& v : PelmoraTest::childWorkVariables(PELMORA_HOST, workFile))
+    // Its steps: the records its reader stepped over, Obj::ProjectFile::recordsVisited().
+    for (const auto& v : PelmoraTest::childWorkVariables(PELMORA_HOST, workFile, {},
+                                                         {"_ZN3Obj11ProjectFile14recordsVisitedEv"}))
         env.insert(QString::fromStdString(v.first), QString::fromStdString(v.second));
     host.setProcessEnvironment(env);
     QElapsedTimer clock;
@@ -84,7 +86,8 @@ TEST(HostCommandLine, RefusesAsDamagedAProjectThatNamesItsLengthUnitManyTimes)
     EXPECT_LT(run.log.size(), 10000);
     // Reading 4 MB is linear work: one record at a time took 34.6 s.  Counted against a
     // start on a file of a thousand such records, refused alike, as the host's
-    // allocations per further record.
+    // allocations and records stepped over (which see a check per record that walks the
+    // others, allocating nothing) per further record.
     QByteArray fewer = Head;
     for (int i = 0; i < 1000; ++i)
         fewer += "pprop\tLength Unit\tObj::PropertyString\tfurlong\n";
@@ -98,6 +101,8 @@ TEST(HostCommandLine, RefusesAsDamagedAProjectThatNamesItsLengthUnitManyTimes)
         ASSERT_GT(run.work.allocations, one.work.allocations);
         EXPECT_LT(extra.allocations, 20u * records) << PelmoraTest::describe(extra);
         EXPECT_LT(extra.bytes, 2000u * records) << PelmoraTest::describe(extra);
+        EXPECT_GE(extra.steps, std::uint64_t(records)) << "records stepped over";
+        EXPECT_LT(extra.steps, 4u * records) << "records stepped over";
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QColor>
 #include <QComboBox>
 
+#include <support/StepCount.h>
 #include <support/WorkCount.h>
 
 using namespace Gui::PropertyOperator;
@@ -128,7 +129,10 @@ TEST_F(AdvEnumRowTest, OpeningTheEditorCostsInProportionToTheNamesOfferedTimesTh
         props.push_back(choice<Obj::PropertyAdvEnum>(
             project->add_object("Obj::ProjectObject", ("Holder" + std::to_string(i)).c_str())));
     int objects = 0;
-    // The work of filling the editor's list with `count` objects in the project.
+    // The work of filling the editor's list with `count` objects in the project: its
+    // allocations, and the names stepped over (which see a comparison of every name with
+    // every other one, which allocates nothing).
+    std::uint64_t names[2] = {0, 0};
     const auto filling = [&](int count) {
         for (; objects < count; ++objects)
             project->add_object("Obj::GeometryObject", ("Part" + std::to_string(objects)).c_str());
@@ -136,14 +140,18 @@ TEST_F(AdvEnumRowTest, OpeningTheEditorCostsInProportionToTheNamesOfferedTimesTh
         auto* item = static_cast<PropertyItem*>(v.internalPointer());
         QComboBox box;
         PelmoraTest::WorkMeter meter;
+        PelmoraTest::StepMeter stepped(&PropertyAdvEnumItem::namesVisited);
         item->setEditorData(&box, QStringLiteral("Part7"));
         const PelmoraTest::Work work = meter.elapsed();
+        names[count > 2000] = stepped.elapsed();
         EXPECT_EQ(box.count(), count);
         EXPECT_EQ(box.currentText(), "Part7");
         return work;
     };
     const PelmoraTest::Work few = filling(2000);
     const PelmoraTest::Work many = filling(8000);
+    EXPECT_GE(names[0], 2000u * selected);
+    EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(names[0], names[1], 5)) << "names, for 2,000 and 8,000 objects";
     if (!PelmoraTest::workCounted())
         return;
     // Comparing every name with every other one makes four times the names sixteen times

@@ -25,6 +25,7 @@
 #include <obj/CDocObjProp.h>
 #include <obj/PropertyPath.h>
 
+#include <support/StepCount.h>
 #include <support/WorkCount.h>
 
 #include <QAbstractItemModelTester>
@@ -431,8 +432,11 @@ TEST_F(ViewTest, LeavingAnEditorTheUserDidNotChangeWritesNothing)
 
 TEST_F(ViewTest, RemovingManySelectedObjectsCostsInProportionToThem)
 {
-    // The work of removing all but one of `count` selected objects, each with thirty rows.
+    // The work of removing all but one of `count` selected objects, each with thirty rows:
+    // allocations, and properties bound to rows or let go of (which see rows rebuilt from
+    // the rest of the selection after every removal however little that allocates).
     int made = 0;
+    std::uint64_t bound[2] = {0, 0};
     const auto removing = [&](std::size_t count) {
         std::vector<Obj::ProjectObject*> many;
         for (std::size_t i = 0; i < count; ++i) {
@@ -444,14 +448,17 @@ TEST_F(ViewTest, RemovingManySelectedObjectsCostsInProportionToThem)
         select(many);
         EXPECT_EQ(boundCount(view->dataTree(), "P0"), count);
         PelmoraTest::WorkMeter meter;
+        PelmoraTest::StepMeter stepped(&Gui::PropertyOperator::PropertyModel::propertiesBound);
         for (std::size_t i = 0; i + 1 < count; ++i)
             q->remove_object(many[i]->getObjectId());
         const PelmoraTest::Work work = meter.elapsed();
         EXPECT_TRUE(QTest::qWaitFor([&] { return boundCount(view->dataTree(), "P0") == 1; }, PelmoraTest::HangGuardMs));
+        bound[count > 250] = stepped.elapsed();
         return work;
     };
     const PelmoraTest::Work few = removing(250);
     const PelmoraTest::Work many = removing(1000);
+    EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(bound[0], bound[1], 5)) << "properties bound, for 250 and 1,000 objects";
     if (!PelmoraTest::workCounted())
         return;
     // Rebuilding from the rest of the selection after each removal makes four times the

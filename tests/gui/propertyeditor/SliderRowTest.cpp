@@ -7,6 +7,7 @@
 #include <propertyeditor/PropertyRangeSliderItem.h>
 #include <propertyeditor/SliderEditor.h>
 
+#include <support/StepCount.h>
 #include <support/WorkCount.h>
 
 #include <QLabel>
@@ -197,9 +198,13 @@ TEST_F(SliderRowTest, AStepCostsAboutWhatWritingEverySelectedObjectCosts)
     auto* editor = qobject_cast<SliderEditor*>(tree.indexWidget(v));
     ASSERT_TRUE(editor);
     meter.start();
+    PelmoraTest::StepMeter stepped(&SliderEditor::propertiesVisited);
     for (int step = 6; step <= 10; ++step)
         editor->slider()->setValue(step);
     const PelmoraTest::Work spent = meter.elapsed();
+    // Properties stepped over: a write each, where handing the slider the selection again
+    // on each write's refresh (a comparison that allocates nothing) makes it `count` each.
+    EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(5u * count, stepped.elapsed(), 2)) << "properties, for 5 steps of " << count;
     EXPECT_EQ(static_cast<Obj::PropertyRangeSlider*>(props.back())->get_value(), 10);
     // Each write's refresh handed the open slider the whole selection again: five times
     // the plain writes here.

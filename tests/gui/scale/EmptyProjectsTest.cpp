@@ -4,6 +4,7 @@
 // may open, refused with a message.
 
 #include <support/ChildProcessCost.h>
+#include <support/StepCount.h>
 #include <support/TestEnvironment.h>
 #include <support/CostLimits.h>
 
@@ -54,9 +55,9 @@ std::uint32_t crc32(const std::string& bytes)
     return c ^ 0xFFFFFFFFu;
 }
 
-PelmoraTest::ChildProcessCost runHidden(const std::string& file)
+PelmoraTest::ChildProcessCost runHidden(const std::string& file, const std::vector<std::string>& steps = {})
 {
-    return PelmoraTest::runChildProcess({PELMORA_HOST, "--hidden", file});
+    return PelmoraTest::runChildProcess({PELMORA_HOST, "--hidden", file}, steps);
 }
 
 // A project file of `count` empty projects, written as the logic writes its files: quicker
@@ -75,7 +76,9 @@ void writeEmptyProjectsQuickly(const std::string& file, int count)
 // The work of the host's main thread (its allocations) in a run expected to end well.
 PelmoraTest::Work hostWork(const std::string& file)
 {
-    const PelmoraTest::ChildProcessCost cost = runHidden(file);
+    // Its steps: Gui::DocumentArea::windowEntriesVisited() and Gui::ProjectItem::itemsVisited().
+    const PelmoraTest::ChildProcessCost cost =
+        runHidden(file, {"_ZN3Gui12DocumentArea20windowEntriesVisitedEv", "_ZN3Gui11ProjectItem12itemsVisitedEv"});
     EXPECT_EQ(cost.exitCode, 0);
     EXPECT_GT(cost.work.allocations, 0u) << "the host wrote no count of its work";
     return cost.work;
@@ -89,7 +92,8 @@ TEST(EmptyProjects, WorkGrowsInProportionToTheProjects)
     // closed at the end: any of them costing in proportion to the projects already open
     // makes four times the projects cost far more than four times as much (the tree kept
     // every empty project expanded and each window's posted events piled up until the end,
-    // once).  The host's main thread counts its allocations.
+    // once).  The host's main thread counts its allocations, and its window entries and
+    // tree items stepped over (which see a per-tab scan that allocates nothing).
     if (!PelmoraTest::workCounted())
         GTEST_SKIP() << "allocations are not counted in a sanitizer build";
     QTemporaryDir dir;
@@ -108,6 +112,8 @@ TEST(EmptyProjects, WorkGrowsInProportionToTheProjects)
                 PelmoraTest::describe(base).c_str(), PelmoraTest::describe(fewWork).c_str(),
                 PelmoraTest::describe(manyWork).c_str());
     ASSERT_GT(fewWork.allocations, 1000u);
+    EXPECT_GE(fewWork.steps, 1000u);
+    EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(fewWork.steps, manyWork.steps, 5)) << "window entries and tree items";
     EXPECT_LT(manyWork.allocations, 5 * fewWork.allocations)
         << PelmoraTest::describe(fewWork) << " for 1,000 projects, " << PelmoraTest::describe(manyWork) << " for 4,000";
     EXPECT_LT(manyWork.bytes, 5 * fewWork.bytes)

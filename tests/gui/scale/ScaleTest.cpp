@@ -5,6 +5,8 @@
 
 #include <support/ChildProcessCost.h>
 #include <support/GuiSession.h>
+#include <support/ProjectTreeSteps.h>
+#include <support/StepCount.h>
 #include <support/WorkCount.h>
 #include <support/SmallModelFiles.h>
 #include <support/TestEnvironment.h>
@@ -48,11 +50,13 @@ public:
     }
 
     // The host with a screenshot (it ends once the window shows) and the first `n` files.
+    // Its steps: Gui::DocumentArea::windowEntriesVisited() and Gui::ProjectItem::itemsVisited().
     ChildProcessCost runHost(int n, const char* screenshot = "shot.png") const
     {
         std::vector<std::string> argv{PELMORA_HOST, "--screenshot", path(screenshot)};
         argv.insert(argv.end(), paths.begin(), paths.begin() + n);
-        return PelmoraTest::runChildProcess(argv);
+        return PelmoraTest::runChildProcess(
+            argv, {"_ZN3Gui12DocumentArea20windowEntriesVisitedEv", "_ZN3Gui11ProjectItem12itemsVisitedEv"});
     }
 
 private:
@@ -96,7 +100,8 @@ TEST(OpeningManyFiles, WorkGrowsInProportionToTheFiles)
     // Each opened file activates its project, adds a tab and a tree item, and is closed
     // at the end: any of them costing in proportion to the files already open makes four
     // times the files cost far more than four times as much.  The host's main thread
-    // counts its allocations.
+    // counts its allocations, and its window entries and tree items stepped over (which
+    // see a per-tab scan that allocates nothing).
     if (!PelmoraTest::workCounted())
         GTEST_SKIP() << "allocations are not counted in a sanitizer build";
     const ModelFiles files(400);
@@ -107,6 +112,8 @@ TEST(OpeningManyFiles, WorkGrowsInProportionToTheFiles)
                 PelmoraTest::describe(none).c_str(), PelmoraTest::describe(hundred).c_str(),
                 PelmoraTest::describe(fourHundred).c_str());
     ASSERT_GT(hundred.allocations, 100u);
+    EXPECT_GE(hundred.steps, 100u);
+    EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(hundred.steps, fourHundred.steps, 5)) << "window entries and tree items";
     EXPECT_LT(fourHundred.allocations, 5 * hundred.allocations)
         << PelmoraTest::describe(hundred) << " for 100 files, " << PelmoraTest::describe(fourHundred) << " for 400";
     EXPECT_LT(fourHundred.bytes, 5 * hundred.bytes)
@@ -166,6 +173,9 @@ namespace {
 class OpeningAProjectFile : public PelmoraTest::MainWindowSession
 {
 protected:
+    // The steps of the last openingWork().
+    std::uint64_t steps = 0;
+
     void SetUp() override
     {
         ASSERT_TRUE(PelmoraTest::vtkSurfaceFormatSet());
@@ -192,9 +202,11 @@ protected:
         EXPECT_NE(tree, nullptr);
         PelmoraTest::flushDeletes();
         PelmoraTest::WorkMeter meter;
+        PelmoraTest::StepMeter stepped(&PelmoraTest::projectTreeSteps);
         EXPECT_TRUE(logic->app().resume_from_file(1, file.c_str())) << logic->app().last_file_error();
         PelmoraTest::flushDeletes();
         const PelmoraTest::Work work = meter.elapsed();
+        steps = stepped.elapsed();
         EXPECT_EQ(logic->app().get_projects().size(), 1u);
         // Every object has its tree item, below the project's and the root's.
         int items = 0;
@@ -213,9 +225,10 @@ TEST_F(OpeningAProjectFile, WorkGrowsInProportionToTheObjects)
     // Every object of the file gets a feeder and a tree item, every member its place
     // under its group: any of them costing in proportion to the objects already there
     // makes four times the objects cost far more than four times as much.  Only the
-    // opening is counted: the start-up around it stays out.
-    if (!PelmoraTest::workCounted())
-        GTEST_SKIP() << "allocations are not counted in a sanitizer build";
+    // opening is counted: the start-up around it stays out.  Counted in allocations and in
+    // member entries and tree items stepped over, which see what allocates nothing: a slow
+    // insert (an item placed by walking its siblings), or each member looked for past
+    // every group that took its members before (fourteen times the steps here).
     QTemporaryDir dir;
     const auto file = [&](int n) {
         return QFile::encodeName(dir.filePath(QStringLiteral("many %1..v2.pmdb").arg(n))).toStdString();
@@ -228,11 +241,20 @@ TEST_F(OpeningAProjectFile, WorkGrowsInProportionToTheObjects)
     openingWork(file(2500), 2500);
     // What any project costs (its 3D view, its tab) is no part of the growth.
     const PelmoraTest::Work none = openingWork(file(0), 0);
+    const std::uint64_t noSteps = steps;
     const PelmoraTest::Work few = openingWork(file(2500), 2500) - none;
+    const std::uint64_t fewSteps = steps - noSteps;
     const PelmoraTest::Work many = openingWork(file(10000), 10000) - none;
-    std::printf("opening a project file: %s for an empty project, %s more for 2,500 objects, %s more for 10,000\n",
+    const std::uint64_t manySteps = steps - noSteps;
+    EXPECT_GE(fewSteps, 2500u) << "every object is placed";
+    EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(fewSteps, manySteps, 6)) << "member entries and tree items";
+    std::printf("opening a project file: %s for an empty project, %s more for 2,500 objects, %s more for 10,000; "
+                "%llu and %llu entries and items stepped over\n",
                 PelmoraTest::describe(none).c_str(), PelmoraTest::describe(few).c_str(),
-                PelmoraTest::describe(many).c_str());
+                PelmoraTest::describe(many).c_str(), static_cast<unsigned long long>(fewSteps),
+                static_cast<unsigned long long>(manySteps));
+    if (!PelmoraTest::workCounted())
+        return;   // allocations are not counted in a sanitizer build
     // Every object is worked on: some allocations each.
     ASSERT_GT(few.allocations, 2500u);
     // Four times the objects make four times the allocations and bytes (4.3 and 4.1 times

@@ -5,12 +5,14 @@
 
 #include <commands/Command.h>
 #include <selection/EntitySelectionSingleton.h>
+#include <selection/SelectionEntryList.h>
 #include <selection/SelectionFilter.h>
 #include <selection/SelectionInstance.h>
 #include <selection/SelectionListener.h>
 #include <selection/TreeSelectionSingleton.h>
 
 #include <support/ConsoleCapture.h>
+#include <support/StepCount.h>
 #include <support/WorkCount.h>
 
 #include <obj/CDocObjProp.h>
@@ -439,8 +441,10 @@ TEST_F(SingletonTest, LogicSelectionRecordsReachTheSelections)
 
 TEST_F(SingletonTest, LogicSelectRecordsCostTheSamePerRecordHoweverManyAreSelected)
 {
-    // Rebuilding the project's selection for every record makes the larger size cost at
-    // least eight times as much per record.
+    // Rebuilding the project's selection for every record, or a check that walks the whole
+    // selection, makes the larger size cost at least eight times as much per record:
+    // counted in selection entries stepped over (which see a walk that allocates nothing)
+    // and in allocations.
     auto& tree = TreeSelectionSingleton::instance();
     std::vector<unsigned int> created;
     for (int i = 0; i < 16000; ++i)
@@ -449,18 +453,22 @@ TEST_F(SingletonTest, LogicSelectRecordsCostTheSamePerRecordHoweverManyAreSelect
     select.code = pmMsg::REC_SELECT;
     select.text2 = "P";
     // The work (allocations and bytes) of selecting the first `n` objects, per record.
+    std::uint64_t entries[2] = {0, 0};
     const auto perRecord = [&](int n) {
         pmMsg::runCommand(pmMsg::CMD_CLEAR_SELECTION, "P");
         PelmoraTest::WorkMeter meter;
+        PelmoraTest::StepMeter stepped(&Gui::SelectionEntryList::entriesVisited);
         for (int i = 0; i < n; ++i) {
             select.number = created[std::size_t(i)];
             pmMsg::doCommand(select);
         }
+        entries[n > 2000] = stepped.elapsed();
         const PelmoraTest::Work work = meter.elapsed();
         return std::pair<double, double>(double(work.allocations) / n, double(work.bytes) / n);
     };
     const auto small = perRecord(2000);
     const auto big = perRecord(16000);
+    EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(entries[0], entries[1], 16)) << "selection entries, for 2,000 and 16,000 records";
     EXPECT_EQ(tree.get_selection("P").size(), 16000u);
     if (PelmoraTest::workCounted()) {
         EXPECT_GT(small.first, 0.0);

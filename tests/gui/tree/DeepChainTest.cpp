@@ -16,6 +16,8 @@
 #include <support/ConsoleCapture.h>
 #include <support/GuiSession.h>
 #include <support/ProjectFileSeal.h>
+#include <support/ProjectTreeSteps.h>
+#include <support/StepCount.h>
 #include <support/WindowFocus.h>
 #include <support/WorkCount.h>
 
@@ -94,8 +96,9 @@ protected:
     }
     void TearDown() override { closeSession(); }
 
-    // Ctrl+O with `path` chosen in the dialog; the work (allocations) until the window answered.
-    PelmoraTest::Work open(const QString& path)
+    // Ctrl+O with `path` chosen in the dialog; the work (allocations) until the window
+    // answered, and in `steps` the member entries and tree items stepped over.
+    PelmoraTest::Work open(const QString& path, std::uint64_t& steps)
     {
         Gui::FileDialog::Backend backend;
         backend.openFileNames = [path](QWidget*, const QString&, const QString&, const QString&, QString*,
@@ -103,10 +106,12 @@ protected:
         const Gui::FileDialog::Backend previous = Gui::FileDialog::setBackend(backend);
         EXPECT_TRUE(PelmoraTest::activateForTyping(window.get()));
         PelmoraTest::WorkMeter meter;
+        PelmoraTest::StepMeter stepped(&PelmoraTest::projectTreeSteps);
         QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
         const PelmoraTest::Work work = meter.elapsed();
+        steps = stepped.elapsed();
         Gui::FileDialog::setBackend(previous);
         return work;
     }
@@ -121,13 +126,15 @@ TEST_F(DeepGroupChains, OpenStarSelectAndCloseAllHoldForChainsUpToTheObjectLimit
     ASSERT_NE(tree, nullptr);
     QTemporaryDir dir;
     Obj::Application& logicApp = logic->app();
+    PelmoraTest::ChainSteps chainSteps;
     for (const int depth : Depths) {
         PelmoraTest::Work opening[2];
+        std::uint64_t steps[2] = {0, 0};
         for (const bool outermostFirst : {true, false}) {
             SCOPED_TRACE(std::to_string(depth) + (outermostFirst ? " deep, outermost first" : " deep, innermost first"));
             const QString path = writeChain(dir, depth, outermostFirst);
             ASSERT_FALSE(path.isEmpty());
-            opening[outermostFirst ? 0 : 1] = open(path);
+            opening[outermostFirst ? 0 : 1] = open(path, steps[outermostFirst ? 0 : 1]);
             Obj::Project* project = logicApp.get_project("P");
             ASSERT_NE(project, nullptr);
             ASSERT_EQ(project->get_num_objects(), unsigned(depth));
@@ -181,7 +188,9 @@ TEST_F(DeepGroupChains, OpenStarSelectAndCloseAllHoldForChainsUpToTheObjectLimit
             EXPECT_TRUE(logicApp.get_projects().empty());
             EXPECT_EQ(tree->getRootItem()->childCount(), 0);
         }
-        // Either order opens with comparable work.
+        // Either order opens with work in proportion to the depth: an ancestor check
+        // climbing the chain for every link costs the square of the depth.
+        EXPECT_TRUE(chainSteps.expectLinear(depth, steps)) << "member entries and tree items";
         const std::uint64_t more = std::max(opening[0].allocations, opening[1].allocations);
         const std::uint64_t fewer = std::min(opening[0].allocations, opening[1].allocations);
         std::printf("%d deep: %s outermost first, %s innermost first\n", depth, PelmoraTest::describe(opening[0]).c_str(),
@@ -203,6 +212,7 @@ TEST(DeepGroupChainsHidden, AHiddenStartOnEachChainEndsWell)
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral(".config")));
     env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral(".local/share")));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+    PelmoraTest::ChainSteps chainSteps;
     for (const int depth : Depths) {
         PelmoraTest::Work work[2];
         for (const bool outermostFirst : {true, false}) {
@@ -213,7 +223,11 @@ TEST(DeepGroupChainsHidden, AHiddenStartOnEachChainEndsWell)
             // The host's main thread counts its allocations.
             const std::string workFile = PelmoraTest::childWorkFileName();
             QProcessEnvironment counted = env;
-            for (const auto& v : PelmoraTest::childWorkVariables(PELMORA_HOST, workFile))
+            // Its steps: Obj::ProjectObjectGroup::memberEntriesVisited() and
+            // Gui::ProjectItem::itemsVisited().
+            for (const auto& v : PelmoraTest::childWorkVariables(
+                     PELMORA_HOST, workFile, {},
+                     {"_ZN3Obj18ProjectObjectGroup20memberEntriesVisitedEv", "_ZN3Gui11ProjectItem12itemsVisitedEv"}))
                 counted.insert(QString::fromStdString(v.first), QString::fromStdString(v.second));
             host.setProcessEnvironment(counted);
             host.setWorkingDirectory(dir.path());
@@ -233,6 +247,8 @@ TEST(DeepGroupChainsHidden, AHiddenStartOnEachChainEndsWell)
             EXPECT_GT(fewer, static_cast<std::uint64_t>(depth));
             EXPECT_LE(more, 2 * fewer) << depth << " deep: " << PelmoraTest::describe(work[0]) << " outermost first, "
                                        << PelmoraTest::describe(work[1]) << " innermost first";
+            const std::uint64_t steps[2] = {work[0].steps, work[1].steps};
+            EXPECT_TRUE(chainSteps.expectLinear(depth, steps)) << "host: member entries and tree items";
         }
     }
 }

@@ -1,4 +1,5 @@
 #include "MRMLTestHelpers.h"
+#include "support/StepCount.h"
 #include "support/WorkCount.h"
 
 #include <mrml/vtkMRMLCrosshairNode.h>
@@ -227,17 +228,23 @@ TEST(MRMLScene, AddingManyNodesCostsInProportionToThem)
     vtkNew<vtkMRMLScene> scene;
     int added = 0;
     // The work of adding nodes until there are `n`, each with a name of its own, and of
-    // finding each again.
+    // finding each again: allocations, and node slots stepped over (which see a walk that
+    // allocates nothing, such as a class look-up going through every node).
+    std::uint64_t slots[2] = {0, 0};
     const auto adding = [&](int n) {
         PelmoraTest::WorkMeter meter;
+        PelmoraTest::StepMeter stepped(&vtkMRMLScene::GetNodeSlotsVisited);
         for (; added < n; ++added)
             addNode<vtkMRMLViewNode>(scene, nullptr, scene->GetUniqueNameByString("View").c_str());
         for (int i = 0; i < n; ++i)
             EXPECT_NE(scene->GetNthNodeByClass(i, "vtkMRMLViewNode"), nullptr);
+        slots[n > 500] = stepped.elapsed();
         return meter.elapsed();
     };
     const PelmoraTest::Work first = adding(500);
     const PelmoraTest::Work next = adding(2000);
+    // 3,500 adds and finds beside 1,000: a look-up walking every node makes it sixteen times.
+    EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(slots[0], slots[1], 5)) << "node slots stepped over";
     EXPECT_EQ(scene->GetNumberOfNodes(), 2000);
     EXPECT_NE(scene->GetNodeByID("vtkMRMLViewNode2000"), nullptr);
     EXPECT_NE(scene->GetFirstNodeByName("View_1999"), nullptr);

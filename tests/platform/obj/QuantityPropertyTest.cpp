@@ -3,6 +3,7 @@
 // load made by a script line holds them all.
 
 #include <support/ConsoleCapture.h>
+#include <support/StepCount.h>
 #include <support/TestEnvironment.h>
 #include <support/ThreadCpuTimer.h>
 #include <support/WorkCount.h>
@@ -374,13 +375,16 @@ TEST_F(QuantityProperties, AmountsNoNumberCanHoldAreRefusedWithTheirReason)
 TEST_F(QuantityProperties, APasteNamingItsLengthUnitManyTimesIsRefusedInLinearTime)
 {
     // The work of refusing a paste that names the length unit `times` times, counted in
-    // allocations: four times the records cost about four times as much.
+    // allocations and in records stepped over (which see a check per record that walks
+    // the others, allocating nothing): four times the records cost about four times as much.
+    std::uint64_t records[2] = {0, 0};
     const auto refusing = [&](int times) {
         QByteArray body = "PELMORA PROJECT FILE\nversion\t1\nproject\tP\t1\tFemGui::ViewFeederProjectFem\n";
         for (int i = 0; i < times; ++i)
             body += "pprop\tLength Unit\tObj::PropertyString\tmm\n";
         std::stringstream copied(sealed(body).toStdString());
         PelmoraTest::WorkMeter meter;
+        PelmoraTest::StepMeter stepped(&Obj::ProjectFile::recordsVisited);
         try {
             project->import_objects(copied);
             ADD_FAILURE() << "taken";
@@ -390,10 +394,13 @@ TEST_F(QuantityProperties, APasteNamingItsLengthUnitManyTimesIsRefusedInLinearTi
                       std::string::npos)
                 << e.what();
         }
+        records[times > 25000] = stepped.elapsed();
         return meter.elapsed();
     };
     const PelmoraTest::Work fewer = refusing(25000);
     const PelmoraTest::Work more = refusing(100000);
+    EXPECT_GE(records[0], 25000u);
+    EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(records[0], records[1], 4.5)) << "records, for 25,000 and 100,000";
     if (PelmoraTest::workCounted()) {
         EXPECT_LE(double(more.allocations), 4.5 * double(fewer.allocations) + 100)
             << PelmoraTest::describe(fewer) << " for 25,000, " << PelmoraTest::describe(more) << " for 100,000";

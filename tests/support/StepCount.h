@@ -1,0 +1,63 @@
+#pragma once
+// Counts the work of a path as the steps a counter in the code keeps: entries visited,
+// probes, cells read.  Allocations alone miss a walk over what is already there that
+// allocates nothing; such a counter sees it.  The counters are per thread and count in
+// every build, the sanitizers' included.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace PelmoraTest {
+
+// The steps `counter` has advanced since start().
+class StepMeter
+{
+public:
+    using Counter = std::uint64_t (*)();
+    explicit StepMeter(Counter c) : counter(c) { start(); }
+    void start() { begin = counter(); }
+    std::uint64_t elapsed() const { return counter() - begin; }
+
+private:
+    Counter counter;
+    std::uint64_t begin = 0;
+};
+
+// Passes when `larger` steps (for `times` the work of `smaller`) stay within `limit` times
+// `smaller`: a path whose cost grows with what is already there goes far past it.
+inline ::testing::AssertionResult stepsGrowAtMost(std::uint64_t smaller, std::uint64_t larger, double limit)
+{
+    if (smaller > 0 && double(larger) <= limit * double(smaller))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << larger << " steps where " << smaller << " steps for the smaller part allow at most "
+                                         << limit << " times as many";
+}
+
+// The steps of the same work done at growing sizes in two ways (two orders, say): each size
+// at least one step per element, the two ways within twice each other, and each size
+// within 1.25 times its share of the steps of the size before.
+class ChainSteps
+{
+public:
+    ::testing::AssertionResult expectLinear(int size, const std::uint64_t (&steps)[2])
+    {
+        const std::uint64_t fewer = std::min(steps[0], steps[1]);
+        const std::uint64_t more = std::max(steps[0], steps[1]);
+        ::testing::AssertionResult result = fewer < std::uint64_t(size)
+            ? ::testing::AssertionFailure() << fewer << " steps for " << size << " elements"
+            : stepsGrowAtMost(fewer, more, 2);
+        if (result && lastSize > 0)
+            result = stepsGrowAtMost(lastMore, more, 1.25 * size / lastSize);
+        lastSize = size;
+        lastMore = more;
+        return result << " (" << steps[0] << " and " << steps[1] << " steps at " << size << ")";
+    }
+
+private:
+    int lastSize = 0;
+    std::uint64_t lastMore = 0;
+};
+
+} // namespace PelmoraTest
