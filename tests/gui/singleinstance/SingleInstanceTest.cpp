@@ -452,7 +452,11 @@ TEST_F(SingleInstance, HugeAndMultiLineMessagesAreLoggedShortOnOneLineAndKeepThe
     server.setProcessEnvironment(env);
     startServer();
 
-    EXPECT_EQ(sendForReply(serverName(), "OpenFile:/nowhere/a.step\n[Err] forged line"), QByteArray("OK"));
+    // Acknowledged, then refused with the reason on a line of its own.
+    const QByteArray forged = sendForReply(serverName(), "OpenFile:/nowhere/a.step\n[Err] forged line");
+    EXPECT_TRUE(forged.startsWith("OK\nREFUSED Cannot open file /nowhere/a.step\\n[Err] forged line: it does not exist"))
+        << forged.constData();
+    EXPECT_EQ(forged.count('\n'), 2);
     // Longer than any file name the system takes: refused, and not acknowledged.
     EXPECT_EQ(sendForReply(serverName(), "OpenFile:/" + QByteArray(5000, 'y')), QByteArray());
     QElapsedTimer clock;
@@ -460,7 +464,7 @@ TEST_F(SingleInstance, HugeAndMultiLineMessagesAreLoggedShortOnOneLineAndKeepThe
     EXPECT_EQ(sendForReply(serverName(), "OpenFile:/" + QByteArray(15 * 1024 * 1024, 'x')), QByteArray());
     makeFile(QStringLiteral("Final.step"));
     EXPECT_EQ(sendForReply(serverName(), "OpenFile:" + QFile::encodeName(files.filePath("Final.step"))),
-              QByteArray("OK"));
+              QByteArray("OK\nOPENED\n"));
     EXPECT_TRUE(serverResult().contains("project=Final\n"));
     // A guard against a hang only: the whole exchange takes a second or two.
     EXPECT_LT(clock.elapsed(), 60000) << "the huge message held the window up";
