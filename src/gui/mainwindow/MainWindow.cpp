@@ -917,8 +917,11 @@ void MainWindow::close_all_windows()
             undocked.emplace_back(view);
     }
     for (const QPointer<MDIWindow>& view : undocked) {
-        if (view)
-            view->close();
+        // A view that agreed to close leaves its project now, as a docked one does, so
+        // that the project closes with its last view before the caller goes on; the view
+        // itself is deleted later.
+        if (view && view->close() && view)
+            view->onClose();
     }
 }
 void MainWindow::set_next_window_current() { d->mdiArea->activateNextSubWindow(); }

@@ -9,8 +9,9 @@
 //                              chosen in the Open dialog of Ctrl+O; "done"
 //   release                    lets go of what the state holds open (the close question is
 //                              answered Cancel, the dialog cancelled); "done"
-//   report                     "report projects=N modified=0|1 undocked=N boxes=TITLE: TEXT|..."
-//                              and forgets the boxes seen
+//   report                     "report projects=NAMES objects=N modified=0|1 undocked=N
+//                              boxes=TITLE: TEXT|...", the project names in hex, and
+//                              forgets the boxes seen
 // Boxes are answered as a user who keeps what is open: "Remove existing projects" Yes,
 // then the question about saving Cancel; a refusal Ok.
 
@@ -124,9 +125,14 @@ void openFile(const QByteArray& name)
 void report()
 {
     int modified = 0;
-    for (Obj::Project* project : Obj::Application::instance().get_projects())
+    std::size_t objects = 0;
+    QByteArrayList names;
+    for (Obj::Project* project : Obj::Application::instance().get_projects()) {
         modified = modified || project->is_modified();
-    say("report projects=" + QByteArray::number(static_cast<int>(Obj::Application::instance().get_projects().size())) +
+        objects += project->get_num_objects();
+        names << QByteArray(project->get_name()).toHex();
+    }
+    say("report projects=" + names.join(',') + " objects=" + QByteArray::number(static_cast<qulonglong>(objects)) +
         " modified=" + QByteArray::number(modified) +
         " undocked=" + QByteArray::number(Gui::MDIWindow::undockedViewCount()) + " boxes=" +
         boxes.join(QLatin1Char('|')).replace(QLatin1Char('\n'), QLatin1Char(' ')).toUtf8());
@@ -135,8 +141,9 @@ void report()
 
 void command(const QByteArray& line)
 {
-    const QByteArray word = line.left(line.indexOf(' '));
-    const QByteArray argument = QByteArray::fromHex(line.mid(word.size() + 1));
+    const int space = line.indexOf(' ');
+    const QByteArray word = space < 0 ? line : line.left(space);
+    const QByteArray argument = space < 0 ? QByteArray() : QByteArray::fromHex(line.mid(space + 1));
     if (word == "drop")
         dropFile(argument);
     else if (word == "open")
