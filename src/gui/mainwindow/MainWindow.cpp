@@ -1540,12 +1540,12 @@ std::string sameFile(const std::string& name)
 
 // A refusal shown where the user looks: a box, as for a dropped file, unless the step
 // that refused showed one already; the console has the line.
-void showRefusal(const QByteArray& file, const std::string& reason, int boxesBefore)
+void showRefusal(const QString& file, const std::string& reason, int boxesBefore)
 {
     if (!qPelmoraApplication::may_ask_user() || qPelmoraApplication::refusal_boxes_shown() != boxesBefore)
         return;
     QMessageBox box(QMessageBox::Warning, QObject::tr("Failed to open"),
-                    QObject::tr("Cannot open the file: %1").arg(QFile::decodeName(file)), QMessageBox::Ok,
+                    QObject::tr("Cannot open the file: %1").arg(file), QMessageBox::Ok,
                     MainWindow::get_main_window_inst());
     box.setInformativeText(QString::fromUtf8(reason.c_str()));
     box.exec();
@@ -1583,8 +1583,8 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
                                            "which no file name can";
                 const int boxes = qPelmoraApplication::refusal_boxes_shown();
                 console.Error("%s\n", reason.c_str());
-                showRefusal(name, reason, boxes);
                 answer(i, "REFUSED " + QByteArray::fromStdString(reason));
+                showRefusal(QString::fromUtf8(shown.c_str()), reason, boxes);
                 continue;
             }
             files.push_back(name.toStdString());
@@ -1621,7 +1621,7 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
                 answer(namedBy[n], reason.empty() ? QByteArray("OPENED") : "REFUSED " + QByteArray::fromStdString(reason));
             }
             if (refused)
-                showRefusal(QByteArray::fromStdString(file), reason, boxes);
+                showRefusal(QFile::decodeName(file.c_str()), reason, boxes);
         }
         for (std::size_t n = 0; n < files.size(); ++n) {
             if (!answered[n])

@@ -69,6 +69,9 @@ const std::vector<Kind>& kinds()
              return d + "/folder.pmdb";
          }},
         {"name not UTF-8", [](const QByteArray& d) { return write(d + "/caf\xe9.pmdb", projectBytes()); }},
+        // The part before the NUL names a file that opens.
+        {"name holding a NUL",
+         [](const QByteArray& d) { return write(d + "/study.pmdb", projectBytes()) + QByteArray("\0.xyz", 5); }},
     };
     return all;
 }
@@ -76,7 +79,8 @@ const std::vector<Kind>& kinds()
 // What became of a file: opened; asked about and kept out by the user's answer; refused
 // with a reason (a box in the window, or, for what a second start sees itself, its own
 // standard error); or not taken by a closing window, and opened by the second start.
-enum class Outcome { Opened, Kept, Refused, OpenedBySecondStart };
+// (Closed: what Close All does with what is open.)
+enum class Outcome { Opened, Closed, Kept, Refused, OpenedBySecondStart };
 
 struct Cell
 {
@@ -155,6 +159,11 @@ std::vector<Cell> cells()
     rows.push_back({"hand-over", "project file", "undocked", O::Opened, "", false});
     rows.push_back({"Ctrl+O", "project file", "undocked", O::Opened, "", true});
     rows.push_back({"drop", "project file", "modified", O::Kept, "", true});
+    // A message naming a file with a NUL: no second start sends one, anyone may.
+    rows.push_back({"message", "name holding a NUL", "idle", O::Refused, "NUL", true});
+    // Close All reaches undocked projects as docked ones, with the same question.
+    rows.push_back({"Close All", "project file", "undocked", O::Closed, "", true});
+    rows.push_back({"Close All", "project file", "undocked-modified", O::Kept, "", true});
     return rows;
 }
 
@@ -221,6 +230,30 @@ QString shellEscaped(const QByteArray& name)
     return escaped;
 }
 
+// Sends one message as a second start does; what the instance answered before it ended
+// the connection.
+QByteArray sendForAnswer(const QString& server, const QByteArray& message)
+{
+    QLocalSocket socket;
+    socket.connectToServer(server);
+    if (!socket.waitForConnected(5000))
+        return "<no connection>";
+    QByteArray payload;
+    {
+        QDataStream out(&payload, QIODevice::WriteOnly);
+        out << message;
+    }
+    socket.write(payload);
+    QByteArray answer;
+    QElapsedTimer clock;   // a guard against a hang only
+    clock.start();
+    while (socket.state() == QLocalSocket::ConnectedState && clock.elapsed() < 300000) {
+        socket.waitForReadyRead(200);
+        answer += socket.readAll();
+    }
+    return answer + socket.readAll();
+}
+
 // A report without the boxes: what the window holds.
 QByteArray contents(const QByteArray& report)
 {
@@ -269,6 +302,13 @@ TEST(FilesComingIn, EachFileIsOpenedAskedAboutOrRefusedWithItsReasonAndATrueStat
         if (cell.way == "drop" || cell.way == "Ctrl+O") {
             running->ask((cell.way == "drop" ? "drop " : "open ") + file.toHex());
         }
+        else if (cell.way == "Close All") {
+            running->ask("closeall");
+        }
+        else if (cell.way == "message") {
+            err = sendForAnswer(QDir(runtime.path()).filePath(QStringLiteral("pelmora_server")), "OpenFile:" + file);
+            status = err.startsWith("OK\nREFUSED ") ? 1 : 0;
+        }
         else {
             QProcess host;
             host.setProcessEnvironment(env);
@@ -288,6 +328,7 @@ TEST(FilesComingIn, EachFileIsOpenedAskedAboutOrRefusedWithItsReasonAndATrueStat
 
         switch (cell.outcome) {
         case Outcome::Opened:
+        case Outcome::Closed:
             EXPECT_EQ(status, 0) << err.constData();
             if (running) {
                 EXPECT_FALSE(unchanged) << report.constData();
@@ -303,8 +344,12 @@ TEST(FilesComingIn, EachFileIsOpenedAskedAboutOrRefusedWithItsReasonAndATrueStat
                 EXPECT_TRUE(err.contains(cell.reason)) << err.constData();
             }
             // Asked, and what was open is still open, changed as it was.
-            EXPECT_TRUE(boxes.contains("Remove existing projects")) << report.constData();
-            EXPECT_TRUE(unchanged) << before.constData() << "\n" << report.constData();
+            EXPECT_TRUE(boxes.contains(cell.way == "Close All" ? "Close Project" : "Remove existing projects"))
+                << report.constData();
+            if (cell.way == "Close All")   // the unchanged docked project goes
+                EXPECT_TRUE(report.contains(" modified=1 undocked=1 ")) << report.constData();
+            else
+                EXPECT_TRUE(unchanged) << before.constData() << "\n" << report.constData();
             break;
         case Outcome::Refused:
             if (!(cell.way == "drop" || cell.way == "Ctrl+O")) {

@@ -4,9 +4,11 @@
 //   filesin_driver STATE       STATE: idle, modified (a changed project), close-question
 //                              (its question held open), quitting (the close went through,
 //                              the loop not yet left), save-as (the Save As dialog held
-//                              open), undocked (a project whose 3D view is undocked)
+//                              open), undocked (a project whose 3D view is undocked),
+//                              undocked-modified (the same, changed)
 //   drop HEX / open HEX        the file (its name's bytes in hex) dropped on the window, or
 //                              chosen in the Open dialog of Ctrl+O; "done"
+//   closeall                   the Close All command; "done"
 //   release                    lets go of what the state holds open (the close question is
 //                              answered Cancel, the dialog cancelled); "done"
 //   report                     "report projects=NAMES objects=N modified=0|1 undocked=N
@@ -148,6 +150,8 @@ void command(const QByteArray& line)
         dropFile(argument);
     else if (word == "open")
         openFile(argument);
+    else if (word == "closeall")
+        Gui::qPelmoraApplication::application()->get_command_manager().run_command_by_name("Std_CloseAllWnds");
     else if (word == "report")
         return report();
     else if (word == "release") {
@@ -215,11 +219,14 @@ void onLoop()
         Gui::FileDialog::setBackend(backend);
         QTimer::singleShot(0, [] { Gui::qPelmoraApplication::application()->save_as(); });
     }
-    else if (state == "undocked") {
+    else if (state == "undocked" || state == "undocked-modified") {
         pmMsg::runCommand(pmMsg::CMD_NEW_PROJECT, 1, {"Unnamed Project"});
         QTimer::singleShot(0, [] {
-            if (Gui::MDIWindow* view = window()->activeWindow())
+            if (Gui::MDIWindow* view = window()->activeWindow()) {
                 view->setCurrentViewMode(Gui::MDIWindow::TopLevel);
+                if (state == "undocked-modified")
+                    view->getAppProject()->set_modified(true);
+            }
             say("ready");
         });
         return;
