@@ -378,12 +378,12 @@ qPelmoraApplication::qPelmoraApplication(bool connectLogic)
                     _pInstance->activate_simmodule(name.c_str());
             });
         // Annotation list files from the command line are read into the current project,
-        // and project files are opened as the Open command does: a damaged one too, so
-        // that it is refused the same way, and never read in beside the open projects.
+        // and project files are opened as the Open command does.  (What is no project
+        // file at all the logic refuses without reading anything in.)
         Obj::Application::instance().setFileOpener([](const std::string& file) {
             using Opening = Obj::Application::FileOpening;
             const auto outcome = [](bool opened) { return opened ? Opening::Opened : Opening::Refused; };
-            if (Vexil::DocumentInfo(file).has_extension("pmdb"))
+            if (Vexil::DocumentInfo(file).has_extension("pmdb") && Obj::ProjectFile::is_project_file(file))
                 return outcome(_pInstance && _pInstance->openPMDB(file.c_str(), "Pelmora"));
             if (isAnnotationListFile(file))
                 return outcome(openAnnotationListFile(file));

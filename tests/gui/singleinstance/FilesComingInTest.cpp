@@ -267,6 +267,7 @@ TEST(FilesComingIn, EachFileIsOpenedAskedAboutOrRefusedWithItsReasonAndATrueStat
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QByteArray folder = QFile::encodeName(dir.path());
+    // FILESIN_ONLY=<part of a cell's name> runs only the cells it names, when looking into one.
     const QByteArray only = qgetenv("FILESIN_ONLY");
     for (const Cell& cell : cells()) {
         const std::string name = cell.way + " / " + cell.kind + " / " + cell.state;

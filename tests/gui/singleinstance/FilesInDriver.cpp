@@ -62,15 +62,22 @@ void say(const QByteArray& line)
     std::fflush(stdout);
 }
 
+// The box on screen, noted once.
+QMessageBox* noteBox()
+{
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box && !box->property("seen").toBool()) {
+        box->setProperty("seen", true);
+        boxes << box->windowTitle() + QStringLiteral(": ") + box->text() + QLatin1Char(' ') + box->informativeText();
+        if (holdCloseQuestion && box->windowTitle() == QLatin1String("Close Project"))
+            say("held");
+    }
+    return box;
+}
+
 void answerBoxes()
 {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        if (!box->property("seen").toBool()) {
-            box->setProperty("seen", true);
-            boxes << box->windowTitle() + QStringLiteral(": ") + box->text() + QLatin1Char(' ') + box->informativeText();
-            if (holdCloseQuestion && box->windowTitle() == QLatin1String("Close Project"))
-                say("held");
-        }
+    if (QMessageBox* box = noteBox()) {
         const bool hold = holdCloseQuestion && box->windowTitle() == QLatin1String("Close Project");
         if (!hold) {
             QMessageBox::StandardButton answer = QMessageBox::Ok;
@@ -126,6 +133,7 @@ void openFile(const QByteArray& name)
 
 void report()
 {
+    noteBox();   // one shown just now, before the next look
     int modified = 0;
     std::size_t objects = 0;
     QByteArrayList names;
