@@ -130,7 +130,7 @@ std::vector<Cell> cells()
         {"missing", O::Refused, "does not exist", true},
         {"damaged", O::Refused, "broken.pmdb", true},
         {"folder", O::Refused, "folder", true},
-        {"name not UTF-8", O::Refused, "caf", true},
+        {"name not UTF-8", O::Refused, "does not exist", true},
     };
     for (const Expect& e : drop)
         rows.push_back({"drop", e.kind, "idle", e.outcome, e.reason, true});
@@ -143,7 +143,7 @@ std::vector<Cell> cells()
         {"missing", O::Refused, "does not exist", true},
         {"damaged", O::Refused, "broken.pmdb", true},
         {"folder", O::Refused, "folder", true},
-        {"name not UTF-8", O::Refused, "caf", true},
+        {"name not UTF-8", O::Refused, "does not exist", true},
     };
     for (const Expect& e : open)
         rows.push_back({"Ctrl+O", e.kind, "idle", e.outcome, e.reason, true});
