@@ -6,7 +6,8 @@
 //                      No box is shown: questions take the answer that keeps what is
 //                      open, and refusals go to the console (qPelmoraApplicationFiles.cpp)
 //                      and to standard error. The exit status is 1 when a file named on
-//                      the command line was not opened.
+//                      the command line was not opened.  A second start, hidden or not,
+//                      exits with 1 when it or the running instance refused its file.
 //   --screenshot FILE  save a PNG of the main window once start-up is done, then quit;
 //                      refusals go to standard error and set the exit status as with
 //                      --hidden; refused at once on a window system without OpenGL
@@ -142,8 +143,10 @@ int main(int argc, char** argv)
                                             : "the start ended before the main window was ready");
             result = 1;
         }
-        // A script that names a file must be able to tell a refusal from success.
-        if (unattended && Gui::qPelmoraApplication::command_line_files_not_opened() > 0)
+        // A script that names a file must be able to tell a refusal from success; so must
+        // one that hands its file to the running instance, window or not.
+        if ((unattended || Gui::qPelmoraApplication::handed_over_files_refused() > 0) &&
+            Gui::qPelmoraApplication::command_line_files_not_opened() > 0)
             result = 1;
     }
     catch (const Vexil::SystemExitException& e) {

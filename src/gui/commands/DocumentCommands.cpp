@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QFile>
 #include <QKeySequence>
 #include <QMessageBox>
 #include <QMimeData>
@@ -161,7 +162,7 @@ void StdCmdOpen::activated(int)
         return;
     }
     for (auto it = modules.constBegin(); it != modules.constEnd(); ++it) {
-        const QByteArray file = it.key().toUtf8();
+        const QByteArray file = QFile::encodeName(it.key());
         // A project file replaces the open projects, so it asks first, as Open Project does.
         if (Vexil::DocumentInfo(file.constData()).has_extension("pmdb"))
             application()->openPMDB(file.constData(), it.value().toLatin1().constData());
@@ -196,7 +197,7 @@ void StdCmdOpenPMDB::activated(int)
         return;
     }
     for (auto it = modules.constBegin(); it != modules.constEnd(); ++it) {
-        const QByteArray file = it.key().toUtf8();
+        const QByteArray file = QFile::encodeName(it.key());
         if (qPelmoraApplication::is_non_ascii_file_name(it.key())) {
             Vexil::MsgConsoleSingleton::Instance().Error(
                 "Error: Non-ASCII file name (%s) is not supported. Please change the file name or path.\n",

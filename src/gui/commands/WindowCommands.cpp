@@ -2,6 +2,7 @@
 
 #include "commands/CommandAction.h"
 #include "mainwindow/DocumentArea.h"
+#include "mainwindow/MDIWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/PictureFactory.h"
 
@@ -60,7 +61,8 @@ StdCmdCloseAllWnds::StdCmdCloseAllWnds() : Command("Std_CloseAllWnds")
 
 bool StdCmdCloseAllWnds::is_applicable()
 {
-    return hasDocumentWindow();
+    // Undocked views are closed too.
+    return hasDocumentWindow() || MDIWindow::undockedViewCount() > 0;
 }
 
 void StdCmdCloseAllWnds::activated(int)

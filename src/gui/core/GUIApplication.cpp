@@ -18,6 +18,7 @@
 #include <QHash>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QSessionManager>
 #include <QStandardPaths>
 #include <QTimer>
@@ -26,6 +27,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <new>
@@ -237,8 +239,12 @@ constexpr int ListenCheckMs = 1000;
 // Each client's data is taken from the socket in pieces of at most this size.
 constexpr qint64 ClientReadBufferBytes = 256 * 1024;
 // The running instance's answer once it has queued a message.  A second start reports
-// its files handed over only when it has this.
+// its files handed over only when it has this.  What became of the message follows on a
+// line of its own, when the instance has dealt with it.
 const QByteArray Acknowledgement = QByteArrayLiteral("OK");
+// How long a second start waits for that line: the instance may be asking the user
+// about the file.  Past it the file counts as handed over.
+constexpr int AnswerTimeoutMs = 120000;
 // The longest file name the system takes; a longer "OpenFile:" name names no file.
 #ifdef PATH_MAX
 constexpr int MaxPathBytes = PATH_MAX;
@@ -320,6 +326,11 @@ struct GUISingleApplication::Private
     QString serverPath;
     QList<QByteArray> messages;
     QDeadlineTimer batchDeadline{QDeadlineTimer::Forever};
+    // The connection of each pending message, kept open for its answer.
+    QList<QPointer<QLocalSocket>> senders;
+    // The senders of the batch being delivered (batches can nest: delivering one may wait
+    // for the user, and the next one arrives meanwhile).
+    QList<QPointer<QLocalSocket>>* answering = nullptr;
     bool running = false;
     // Bytes received so far from each client still connected.
     QHash<QLocalSocket*, QByteArray> partial;
@@ -502,13 +513,16 @@ void GUISingleApplication::receiveConnection()
             }
             d->queuedBytes += message.size();
             d->messages.append(message);
+            d->senders.append(QPointer<QLocalSocket>(socket));
+            // The client now waits for the answer, however long the user takes.
+            for (QTimer* guard : socket->findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly))
+                guard->stop();
             // Later messages join the batch without putting it off.
             if (!d->timer->isActive()) {
                 d->batchDeadline = QDeadlineTimer(BatchDelayMs, Qt::PreciseTimer);
                 d->timer->start(BatchDelayMs);
             }
             socket->write(Acknowledgement);
-            socket->disconnectFromServer();
         };
         connect(socket, &QLocalSocket::readyRead, this, readAvailable);
         if (socket->bytesAvailable() > 0)
@@ -522,9 +536,23 @@ void GUISingleApplication::processMessages()
 {
     QList<QByteArray> batch;
     batch.swap(d->messages);
+    QList<QPointer<QLocalSocket>> senders;
+    senders.swap(d->senders);
     d->queuedBytes = 0;
     d->batchDeadline = QDeadlineTimer(QDeadlineTimer::Forever);
+    QList<QPointer<QLocalSocket>>* outer = d->answering;
+    d->answering = &senders;
+    struct Restore
+    {
+        Private* d;
+        QList<QPointer<QLocalSocket>>* outer;
+        ~Restore() { d->answering = outer; }
+    } restore{d.get(), outer};
     Q_EMIT messageReceived(batch);
+    for (const QPointer<QLocalSocket>& socket : senders) {
+        if (socket)
+            socket->disconnectFromServer();
+    }
 }
 
 QDeadlineTimer GUISingleApplication::pendingBatchDeadline() const
@@ -532,8 +560,26 @@ QDeadlineTimer GUISingleApplication::pendingBatchDeadline() const
     return d->batchDeadline;
 }
 
-bool GUISingleApplication::sendMessage(const QByteArray& message, int timeoutMs) const
+void GUISingleApplication::answerMessage(int index, const QByteArray& answer)
 {
+    if (!d->answering || index < 0 || index >= d->answering->size())
+        return;
+    QPointer<QLocalSocket>& socket = (*d->answering)[index];
+    if (!socket)
+        return;
+    // One line: a reason cannot end it early.
+    QByteArray line = answer;
+    line.replace('\n', ' ').replace('\r', ' ');
+    socket->write('\n' + line + '\n');
+    socket->disconnectFromServer();
+    socket = nullptr;
+}
+
+bool GUISingleApplication::sendMessage(const QByteArray& message, int timeoutMs, QByteArray* answer,
+                                       int answerTimeoutMs) const
+{
+    if (answer)
+        answer->clear();
     if (d->serverPath.isEmpty())
         return false;
     QLocalSocket socket;
@@ -565,6 +611,24 @@ bool GUISingleApplication::sendMessage(const QByteArray& message, int timeoutMs)
             break;
     }
     const bool acknowledged = socket.read(Acknowledgement.size()) == Acknowledgement;
+    if (acknowledged && answer) {
+        // "\n<answer>\n", or the connection ends without one (the instance quit).
+        const auto complete = [](const QByteArray& r) { return r.size() > 1 && r.endsWith('\n'); };
+        QByteArray received = socket.readAll();
+        clock.restart();
+        while (!complete(received) && received.size() <= 2 * MaxLoggedBytes &&
+               socket.state() == QLocalSocket::ConnectedState) {
+            const qint64 left = answerTimeoutMs - clock.elapsed();
+            if (left <= 0)
+                break;
+            socket.waitForReadyRead(static_cast<int>(left));
+            received += socket.readAll();
+        }
+        if (received.startsWith('\n') && complete(received))
+            *answer = received.mid(1, received.size() - 2);
+        else if (socket.state() != QLocalSocket::ConnectedState)
+            *answer = QByteArrayLiteral("NOT TAKEN the running instance ended without opening it");
+    }
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState)
         socket.waitForDisconnected(timeoutMs);
@@ -581,20 +645,53 @@ bool GUISingleApplication::handOverCommandLineFiles() const
     d->filesLeft = Obj::Application::instance().getCmdLineFiles();
     if (!d->running || d->filesLeft.empty())
         return false;
+    auto& console = Vexil::MsgConsoleSingleton::Instance();
+    // A refusal is this start's result, also in one with a window: its standard error
+    // has it when the console does not copy errors there already.
+    const auto refuse = [&console](const QByteArray& reason) {
+        console.Error("%s\n", reason.constData());
+        if (!console.get_observer("StandardError"))
+            std::fprintf(stderr, "pelmora: %s\n", reason.constData());
+    };
     std::vector<std::string> left;
+    std::size_t refused = 0;
     bool answering = true;
     for (const std::string& file : d->filesLeft) {
+        // What this start can tell itself is not sent.
+        const std::string refusal = qPelmoraApplication::refusal_before_opening(file);
+        if (!refusal.empty()) {
+            refuse(QByteArray::fromStdString(refusal));
+            ++refused;
+            continue;
+        }
         const QByteArray path = absoluteFileName(file);
+        const QByteArray shown = printableForLog(path, MaxLoggedBytes);
         // An instance that did not answer once is not waited for again.
         if (answering && path.size() <= MaxPathBytes) {
-            answering = sendMessage(QByteArrayLiteral("OpenFile:") + path);
-            if (answering)
+            QByteArray answer;
+            answering = sendMessage(QByteArrayLiteral("OpenFile:") + path, 5000, &answer, AnswerTimeoutMs);
+            if (answering) {
+                if (answer.startsWith("REFUSED ")) {
+                    refuse(answer.mid(8));
+                    ++refused;
+                    continue;
+                }
+                if (!answer.startsWith("NOT TAKEN ")) {
+                    if (answer.isEmpty())
+                        console.Message("Handed '%s' to the running instance, which has not said yet what it did "
+                                        "with it\n", shown.constData());
+                    continue;
+                }
+                console.Warning("The running instance did not take '%s' (%s); this instance opens it\n",
+                                shown.constData(), printableForLog(answer.mid(10), MaxLoggedBytes).constData());
+                left.push_back(file);
                 continue;
+            }
         }
-        Vexil::MsgConsoleSingleton::Instance().Error(
-            "The running instance did not take '%s'; this instance opens it\n", printableForLog(path, MaxLoggedBytes).constData());
+        console.Error("The running instance did not take '%s'; this instance opens it\n", shown.constData());
         left.push_back(file);
     }
+    qPelmoraApplication::note_handed_over_files_refused(refused);
     d->filesLeft.swap(left);
     d->handedOver = d->filesLeft.empty();
     return d->handedOver;

@@ -82,12 +82,23 @@ public:
 
     // Sends one message to the running instance: one serialized byte array per
     // connection.  False when no instance answers or does not acknowledge the message
-    // within `timeoutMs` (each wait).
-    bool sendMessage(const QByteArray& message, int timeoutMs = 5000) const;
+    // within `timeoutMs` (each wait).  With `answer`, waits on after the acknowledgement,
+    // up to `answerTimeoutMs`, for what the instance did with the message (see
+    // answerMessage); `answer` stays empty when it said nothing in that time.
+    bool sendMessage(const QByteArray& message, int timeoutMs = 5000, QByteArray* answer = nullptr,
+                     int answerTimeoutMs = 0) const;
+    // While messageReceived is emitted: tells the sender of the batch's message `index`
+    // what became of it ("OPENED", "REFUSED <reason>", "NOT TAKEN <reason>") and ends its
+    // connection.  A sender not answered by the end of the emission is let go without.
+    void answerMessage(int index, const QByteArray& answer);
     // For a second start: when another instance runs and the command line names files,
-    // sends "OpenFile:<absolute path>" for each (the name's local 8-bit bytes as given)
-    // and returns true when the running instance acknowledged every one; the caller then
-    // ends.  A file it did not acknowledge is reported and left to this instance
+    // refuses those it can tell will not open (missing, a folder, of no known kind), and
+    // sends "OpenFile:<absolute path>" for each other one (the name's local 8-bit bytes as
+    // given), waiting a while for the instance's answer.  True when nothing is left for
+    // this instance to open: every file was opened or asked about there, or refused (with
+    // the reason on the console; qPelmoraApplication::handed_over_files_refused counts
+    // them); the caller then ends.  A file the instance did not acknowledge or did not take
+    // (its window is closing) is reported and left to this instance
     // (commandLineFilesToOpen).  False for a first instance or a command line without
     // files.  Tried once; later calls give the same answer.
     bool handOverCommandLineFiles() const;

@@ -387,7 +387,8 @@ qPelmoraApplication::qPelmoraApplication(bool connectLogic)
                     _pInstance->activate_simmodule(name.c_str());
             });
         // Annotation list files from the command line are read into the current project,
-        // and project files are opened as the Open command does.
+        // and project files are opened as the Open command does.  (What is no project
+        // file at all the logic refuses without reading anything in.)
         Obj::Application::instance().setFileOpener([](const std::string& file) {
             using Opening = Obj::Application::FileOpening;
             const auto outcome = [](bool opened) { return opened ? Opening::Opened : Opening::Refused; };

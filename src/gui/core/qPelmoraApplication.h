@@ -161,6 +161,16 @@ public:
     static void note_command_line_files(const std::vector<std::string>& named,
                                         const std::vector<std::string>& opened);
     static std::size_t command_line_files_not_opened();
+    // Notes how many of a second start's files were refused, by itself or by the running
+    // instance it handed them to; they count as not opened, and a refusal is a failure
+    // whether or not the start has a window.
+    static void note_handed_over_files_refused(std::size_t refused);
+    static std::size_t handed_over_files_refused();
+    // Why a file would be refused before it is read (it is no regular file, or of no kind
+    // this program opens), as the line that says so; empty when it would be tried.
+    static std::string refusal_before_opening(const std::string& file);
+    // How many refusals of a file were shown in a box so far.
+    static int refusal_boxes_shown();
     // Whether questions and messages may be shown in boxes: not in a start without a
     // window, where nobody could answer them (see qPelmoraApplicationFiles.cpp).
     static bool may_ask_user();

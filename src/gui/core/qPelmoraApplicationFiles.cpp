@@ -5,6 +5,7 @@
 
 #include "core/CloseProjectQuestion.h"
 #include "core/GuiProject.h"
+#include <annotations/AnnotationProjectFiles.h>
 #include "dialogs/widgets/FileDialog.h"
 #include "mainwindow/MDIWindow.h"
 #include "mainwindow/MainWindow.h"
@@ -104,6 +105,9 @@ std::string shown(const QString& name)
     return Vexil::printableText(name.toUtf8().toStdString());
 }
 
+// Refusals shown in a box: whoever passes a file on knows that the user was told.
+int refusalBoxes = 0;
+
 Vexil::MsgConsoleSingleton& console()
 {
     return Vexil::MsgConsoleSingleton::Instance();
@@ -120,9 +124,10 @@ void warnCannotOpenProjectFile(const char* fileName, const std::string& reason)
         return;
     }
     QMessageBox box(QMessageBox::Warning, QObject::tr("Failed to open"),
-                    QObject::tr("Cannot open the project file: %1").arg(QString::fromUtf8(fileName)), QMessageBox::Ok,
+                    QObject::tr("Cannot open the project file: %1").arg(QFile::decodeName(fileName)), QMessageBox::Ok,
                     MainWindow::get_main_window_inst());
     box.setInformativeText(QString::fromUtf8(reason.c_str()));
+    ++refusalBoxes;
     box.exec();
 }
 
@@ -173,6 +178,7 @@ void qPelmoraApplication::warn_unknown_filetype(const QString& text)
         console().Error("%s\n", shown(text).c_str());
         return;
     }
+    ++refusalBoxes;
     QMessageBox::warning(MainWindow::get_main_window_inst(), QObject::tr("Unknown filetype"), text);
 }
 
@@ -238,6 +244,33 @@ std::vector<std::string> qPelmoraApplication::files_to_open_together(const std::
 
 namespace {
 std::size_t commandLineFilesNotOpened = 0;
+std::size_t handedOverFilesRefused = 0;
+}
+
+void qPelmoraApplication::note_handed_over_files_refused(std::size_t refused)
+{
+    handedOverFilesRefused = refused;
+}
+
+std::size_t qPelmoraApplication::handed_over_files_refused()
+{
+    return handedOverFilesRefused;
+}
+
+std::string qPelmoraApplication::refusal_before_opening(const std::string& file)
+{
+    if (!Obj::Application::_pcSingleton)
+        return {};
+    const std::string refusal = Obj::Application::instance().open_refusal(file);
+    // Annotation lists are read here, not by the logic.
+    if (refusal.rfind("Cannot open unknown file type", 0) == 0 && isAnnotationListFile(file))
+        return {};
+    return refusal;
+}
+
+int qPelmoraApplication::refusal_boxes_shown()
+{
+    return refusalBoxes;
 }
 
 void qPelmoraApplication::note_command_line_files(const std::vector<std::string>& named,
@@ -255,7 +288,7 @@ void qPelmoraApplication::note_command_line_files(const std::vector<std::string>
 
 std::size_t qPelmoraApplication::command_line_files_not_opened()
 {
-    return commandLineFilesNotOpened;
+    return commandLineFilesNotOpened + handedOverFilesRefused;
 }
 
 bool qPelmoraApplication::close_projects_for_resume(const char* fileName)

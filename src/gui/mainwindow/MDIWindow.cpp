@@ -43,6 +43,13 @@ MDIWindow::~MDIWindow()
             mw->setFocus(Qt::OtherFocusReason);
     }
     deleteConnection.disconnect();
+    if (viewMode != Child)
+        --undockedViews;
+}
+
+int MDIWindow::undockedViewCount()
+{
+    return undockedViews;
 }
 
 void MDIWindow::setBaseView(GuiProject* p)
@@ -159,6 +166,14 @@ void MDIWindow::changeEvent(QEvent* event)
 }
 
 void MDIWindow::setCurrentViewMode(ViewMode mode)
+{
+    const bool wasDocked = viewMode == Child;
+    setViewMode(mode);
+    if (wasDocked != (viewMode == Child))
+        undockedViews += wasDocked ? 1 : -1;
+}
+
+void MDIWindow::setViewMode(ViewMode mode)
 {
     MainWindow* mw = MainWindow::get_main_window_inst();
     const auto leaveDocumentArea = [this, mw] {

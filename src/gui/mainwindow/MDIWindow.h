@@ -50,6 +50,8 @@ public:
     virtual void print_preview();
     virtual void setCurrentViewMode(ViewMode mode);
     ViewMode currentViewMode() const { return viewMode; }
+    // How many views are out of the document area (undocked or full screen) now.
+    static int undockedViewCount();
 
     void setCanActivated(bool on) { canActivate = on; }
     bool canActivated() const { return canActivate; }
@@ -74,6 +76,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void setViewMode(ViewMode mode);
+    static inline int undockedViews = 0;
     bool canActivate = true;
     ViewMode viewMode = Child;
     Qt::WindowStates savedState = Qt::WindowNoState;

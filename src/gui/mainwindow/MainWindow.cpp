@@ -49,6 +49,7 @@
 #include <vexil/Exception.h>
 #include <vexil/IniFile.h>
 #include <vexil/MsgConsole.h>
+#include <vexil/PrintableText.h>
 #include <vexil/Stream.h>
 
 #include <QApplication>
@@ -67,6 +68,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
+#include <QThread>
 #include <QMimeData>
 #include <QPointer>
 #include <QRegularExpression>
@@ -366,6 +368,7 @@ struct MainWindow::Private
     std::unique_ptr<pmFwm::EntitySelectionData> entitySelection;
     boost::signals2::connection entitySelectionConnection;
     qVizViewersToolBar* viewersToolBar = nullptr;
+    bool closing = false;
 };
 
 MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
@@ -748,7 +751,8 @@ void MainWindow::dropEvent(QDropEvent* e)
     }
     const QUrl url = urls.front();
     const QString path = url.isLocalFile() ? url.toLocalFile() : url.toString();
-    const QByteArray file = path.toUtf8();
+    // The file system's bytes of the name, as every other way in passes it on.
+    const QByteArray file = QFile::encodeName(path);
     Vexil::MsgConsoleSingleton::Instance().Log("Drop file: %s\n", printableForLog(file, 4096).constData());
     if (isAnnotationListFile(file.toStdString()))
         openAnnotationListFile(file.toStdString());
@@ -899,7 +903,26 @@ void MainWindow::tile() { d->mdiArea->tileSubWindows(); }
 void MainWindow::cascade() { d->mdiArea->cascadeSubWindows(); }
 void MainWindow::close_current_window() { d->mdiArea->closeActiveSubWindow(); }
 void MainWindow::close_selected_window() {}
-void MainWindow::close_all_windows() { d->mdiArea->closeAllSubWindows(); }
+void MainWindow::close_all_windows()
+{
+    d->mdiArea->closeAllSubWindows();
+    // Undocked and full-screen views are windows of their own, outside the document area;
+    // each is asked as a docked one is (the last view of a changed project asks first).
+    // Guarded: closing one view may destroy another.
+    std::vector<QPointer<MDIWindow>> undocked;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* view = qobject_cast<MDIWindow*>(widget);
+        if (view && view->currentViewMode() != MDIWindow::Child)
+            undocked.emplace_back(view);
+    }
+    for (const QPointer<MDIWindow>& view : undocked) {
+        // A view that agreed to close leaves its project now, as a docked one does, so
+        // that the project closes with its last view before the caller goes on; the view
+        // itself is deleted later.
+        if (view && view->close() && view)
+            view->onClose();
+    }
+}
 void MainWindow::set_next_window_current() { d->mdiArea->activateNextSubWindow(); }
 void MainWindow::set_last_window_current() { d->mdiArea->activatePreviousSubWindow(); }
 
@@ -1197,14 +1220,25 @@ void MainWindow::hideEvent(QHideEvent* event)
     QMainWindow::hideEvent(event);
 }
 
+bool MainWindow::is_closing() const
+{
+    return d->closing;
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // A file handed over while the user answers the close question would be lost with
+    // Close, or saved unseen into the project file with Save: it is not taken.
+    const bool wasClosing = d->closing;
+    d->closing = true;
     // A value typed and not yet confirmed counts among the unsaved changes asked about.
     finishPendingEdits();
     if (qPelmoraApplication* app = qPelmoraApplication::application())
         app->intend_to_close(event);
-    if (!event->isAccepted())
+    if (!event->isAccepted()) {
+        d->closing = wasClosing;
         return;
+    }
     // Guarded: closing one dialog may destroy another.
     const QList<QDialog*> found = findChildren<QDialog*>();
     std::vector<QPointer<QDialog>> dialogs(found.begin(), found.end());
@@ -1479,21 +1513,143 @@ void MainWindow::takeBackActivation()
     activateWindow();
 }
 
+namespace {
+
+// The errors and warnings the console says on the GUI thread while it lives: why a file
+// was refused or left alone.
+class RefusalCapture : public Vexil::MsgConsoleObserver
+{
+public:
+    RefusalCapture() { Vexil::MsgConsoleSingleton::Instance().connect_observer(this); }
+    ~RefusalCapture() override { Vexil::MsgConsoleSingleton::Instance().disconnect_observer(this); }
+    RefusalCapture(const RefusalCapture&) = delete;
+    RefusalCapture& operator=(const RefusalCapture&) = delete;
+    void Error(const char* text) override { keep(errors, text); }
+    void Warning(const char* text) override { keep(warnings, text); }
+    // The last error, else the last warning; empty when neither was said.
+    std::string reason() const { return !errors.empty() ? errors : warnings; }
+
+private:
+    static void keep(std::string& into, const char* text)
+    {
+        if (QThread::currentThread() != QCoreApplication::instance()->thread() || !text)
+            return;
+        into = text;
+        while (!into.empty() && (into.back() == '\n' || into.back() == '\r'))
+            into.pop_back();
+    }
+    std::string errors;
+    std::string warnings;
+};
+
+// The same file, however it was named (the name's own bytes: it may not be valid UTF-8).
+std::string sameFile(const std::string& name)
+{
+    char* resolved = ::realpath(name.c_str(), nullptr);
+    if (!resolved)
+        return name;
+    std::string result(resolved);
+    std::free(resolved);
+    return result;
+}
+
+// A refusal shown where the user looks: a box, as for a dropped file, unless the step
+// that refused showed one already; the console has the line.
+void showRefusal(const QString& file, const std::string& reason, int boxesBefore)
+{
+    if (!qPelmoraApplication::may_ask_user() || qPelmoraApplication::refusal_boxes_shown() != boxesBefore)
+        return;
+    QMessageBox box(QMessageBox::Warning, QObject::tr("Failed to open"),
+                    QObject::tr("Cannot open the file: %1").arg(file), QMessageBox::Ok,
+                    MainWindow::get_main_window_inst());
+    box.setInformativeText(QString::fromUtf8(reason.c_str()));
+    box.exec();
+}
+
+} // namespace
+
 void MainWindow::processMessages(const QList<QByteArray>& messages)
 {
     // A file handed over by a second start ends no edit under way: an open editor keeps
     // its draft and, once a question the opening asked is answered, the keyboard.
     const bool wasActive = QApplication::activeWindow() == this;
+    auto* single = qobject_cast<GUISingleApplication*>(QCoreApplication::instance());
+    const auto answer = [single](int index, const QByteArray& reply) {
+        if (single)
+            single->answerMessage(index, reply);
+    };
+    auto& console = Vexil::MsgConsoleSingleton::Instance();
     try {
+        // The files in the order named, and which message named each.
         std::vector<std::string> files;
-        for (const QByteArray& message : messages) {
-            if (message.startsWith("OpenFile:"))
-                files.emplace_back(message.constData() + 9, static_cast<size_t>(message.size() - 9));
+        std::vector<int> namedBy;
+        for (int i = 0; i < messages.size(); ++i) {
+            const QByteArray& message = messages[i];
+            if (!message.startsWith("OpenFile:"))
+                continue;
+            const QByteArray name = message.mid(9);
+            const std::string shown = printableForLog(name, 4096).toStdString();
+            if (d->closing) {
+                console.Warning("Not taken: %s: this window is closing; the start that named it opens it\n",
+                                shown.c_str());
+                answer(i, "NOT TAKEN this window is closing");
+                continue;
+            }
+            if (name.contains('\0')) {
+                // No file name holds one; cut there, it would name another file.
+                const std::string reason = "Cannot open the file " + shown + ": its name holds a NUL byte, "
+                                           "which no file name can";
+                const int boxes = qPelmoraApplication::refusal_boxes_shown();
+                console.Error("%s\n", reason.c_str());
+                answer(i, "REFUSED " + QByteArray::fromStdString(reason));
+                showRefusal(QString::fromUtf8(shown.c_str()), reason, boxes);
+                continue;
+            }
+            files.push_back(name.toStdString());
+            namedBy.push_back(i);
         }
-        const std::vector<std::string> opened =
-            Obj::Application::instance().processFiles(qPelmoraApplication::files_to_open_together(files));
-        for (const std::string& file : opened)
-            FileDialog::setWorkingDirectory(QString::fromUtf8(file.c_str()));
+        if (files.empty()) {
+            if (wasActive)
+                QTimer::singleShot(0, this, [this] { takeBackActivation(); });
+            return;
+        }
+
+        Obj::Application& logic = Obj::Application::instance();
+        std::vector<std::string> keys;
+        for (const std::string& file : files)
+            keys.push_back(sameFile(file));
+        std::vector<bool> answered(files.size(), false);
+        // Each file on its own, so that each answer carries its own reason; the sender
+        // hears it before the user reads the box.
+        for (const std::string& file : qPelmoraApplication::files_to_open_together(files)) {
+            const int boxes = qPelmoraApplication::refusal_boxes_shown();
+            std::string reason;
+            bool refused = false;   // else opened, or kept out by the user's answer
+            {
+                RefusalCapture capture;
+                if (!logic.processFiles({file}).empty())
+                    FileDialog::setWorkingDirectory(QFile::decodeName(file.c_str()));
+                else if ((reason = capture.reason()).empty())
+                    reason = "Not opened: " + Vexil::printableText(file) + ": the open projects were kept";
+                else
+                    refused = true;
+            }
+            const std::string key = sameFile(file);
+            for (std::size_t n = 0; n < files.size(); ++n) {
+                if (answered[n] || keys[n] != key)
+                    continue;
+                answered[n] = true;
+                answer(namedBy[n], reason.empty() ? QByteArray("OPENED") : "REFUSED " + QByteArray::fromStdString(reason));
+            }
+            if (refused)
+                showRefusal(QFile::decodeName(file.c_str()), reason, boxes);
+        }
+        for (std::size_t n = 0; n < files.size(); ++n) {
+            if (!answered[n])
+                answer(namedBy[n], "REFUSED Not opened: " + QByteArray::fromStdString(Vexil::printableText(files[n]))
+                                       + ": a project file replaces every open project, and another one named "
+                                         "with it was opened instead");
+        }
         if (qPelmoraApplication* app = qPelmoraApplication::application())
             app->mark_unchanged_projects_clean();
     }

@@ -74,6 +74,10 @@ public:
     bool canInsertFromMimeData(const QMimeData* mime) const;
     void insertFromMimeData(const QMimeData* mime);
 
+    // True from a close until it is refused (its question is open meanwhile), and for
+    // good once it went through: files handed over then are not taken.
+    bool is_closing() const;
+
 Q_SIGNALS:
     void timeEvent();
     void windowStateChanged(Gui::MDIWindow* view);

@@ -522,14 +522,8 @@ std::vector<std::string> Application::processFiles(const std::vector<std::string
         // Files of a kind a module registered open as a project; any other file (a text
         // file, a model without its extension) was not read and makes none.
         const QFileInfo info(QFile::decodeName(file.c_str()));
-        auto registered = [this](const QString& suffix) {
-            const QByteArray ext = suffix.toUtf8();
-            return !ext.isEmpty() &&
-                   (!get_import_filters(ext.constData()).empty() || !get_projectDB_filters(ext.constData()).empty());
-        };
-        if (!registered(info.suffix()) && !registered(info.completeSuffix())) {
-            Vexil::MsgConsoleSingleton::Instance().Error("Cannot open unknown file type: %s\n",
-                                                         printableName(file).c_str());
+        if (!registeredKind(file)) {
+            Vexil::MsgConsoleSingleton::Instance().Error("%s\n", unknownKindRefusal(file).c_str());
             continue;
         }
         const std::string label = info.completeBaseName().toStdString();
@@ -543,6 +537,31 @@ std::vector<std::string> Application::processFiles(const std::vector<std::string
         processed.push_back(file);
     }
     return processed;
+}
+
+bool Application::registeredKind(const std::string& file) const
+{
+    const QFileInfo info(QFile::decodeName(file.c_str()));
+    auto registered = [this](const QString& suffix) {
+        const QByteArray ext = suffix.toUtf8();
+        return !ext.isEmpty() &&
+               (!get_import_filters(ext.constData()).empty() || !get_projectDB_filters(ext.constData()).empty());
+    };
+    return registered(info.suffix()) || registered(info.completeSuffix());
+}
+
+std::string Application::unknownKindRefusal(const std::string& file)
+{
+    return "Cannot open unknown file type: " + printableName(file);
+}
+
+std::string Application::open_refusal(const std::string& file) const
+{
+    if (!isRegularFile(file))
+        return "Cannot open file " + printableName(file) + ": " + notRegularReason(file);
+    if (Vexil::DocumentInfo(file).has_extension("pmdb") || GeometryObject::is_model_file(file) || registeredKind(file))
+        return {};
+    return unknownKindRefusal(file);
 }
 
 Project* Application::open_model_file(const std::string& path)

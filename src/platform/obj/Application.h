@@ -66,6 +66,10 @@ public:
     // Files and dirty state.
     std::vector<std::string> getCmdLineFiles() const;
     std::vector<std::string> processFiles(const std::vector<std::string>& files);
+    // Why processFiles would refuse `file` before reading it (it is no regular file, or
+    // of no kind this program opens), as the line it would say; empty when it would try.
+    // Kinds the file opener takes are not known here.
+    std::string open_refusal(const std::string& file) const;
     // What a file opener did with a file it was offered.
     enum class FileOpening { NotMine, Opened, Refused };
     // Offered every file processFiles is given first (the user interface opens the kinds
@@ -167,6 +171,10 @@ public:
     LogicSignal<void(const Project&)> signal_clear_selection;
 
 private:
+    // Whether a module registered the kind of `file` (by its suffix), and the line that
+    // refuses a file of no known kind.
+    bool registeredKind(const std::string& file) const;
+    static std::string unknownKindRefusal(const std::string& file);
     friend class ProjectFile;
     friend class Project;
     std::function<FileOpening(const std::string&)> fileOpener;

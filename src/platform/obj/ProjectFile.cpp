@@ -1111,9 +1111,16 @@ std::string ProjectFile::value_error(std::string_view value)
 
 bool ProjectFile::is_project_file(const std::string& path)
 {
-    QFile file(QFile::decodeName(path.c_str()));
-    const QByteArray magicLine = QByteArray(Magic) + '\n';
-    return file.open(QIODevice::ReadOnly) && file.read(magicLine.size()) == magicLine;
+    // The name's own bytes: one that is not valid in the locale's encoding would not
+    // survive a trip through QString, and would name no file.  Only a regular file is
+    // read, so that a named pipe cannot hold the caller up.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return false;
+    std::ifstream in(path, std::ios::in | std::ios::binary);
+    const std::string magicLine = std::string(Magic) + '\n';
+    std::string head(magicLine.size(), '\0');
+    return in && in.read(&head[0], static_cast<std::streamsize>(head.size())) && head == magicLine;
 }
 
 void ProjectFile::check(const Application& app, const std::string& path)

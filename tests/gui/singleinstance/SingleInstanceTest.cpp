@@ -341,7 +341,24 @@ TEST_F(SingleInstance, ABatchIsHandedOnAtMostASecondAfterItsFirstMessage)
     int batchesSeen = 0;
     for (const char* message : {"first", "second", "third", "fourth"}) {
         const qint64 before = QDeadlineTimer::current(Qt::PreciseTimer).deadlineNSecs();
-        ASSERT_TRUE(sendForReply(serverName(), message).size() > 0) << message;   // acknowledged
+        // Acknowledged: the message is with the instance (its answer comes when the batch
+        // is handed on).
+        QLocalSocket socket;
+        socket.connectToServer(serverName());
+        ASSERT_TRUE(socket.waitForConnected(HangGuardMs)) << message;
+        QByteArray payload;
+        {
+            QDataStream out(&payload, QIODevice::WriteOnly);
+            out << QByteArray(message);
+        }
+        socket.write(payload);
+        QByteArray reply;
+        QDeadlineTimer ackGuard(HangGuardMs);
+        while (!reply.startsWith("OK") && socket.state() == QLocalSocket::ConnectedState && !ackGuard.hasExpired()) {
+            socket.waitForReadyRead(100);
+            reply += socket.readAll();
+        }
+        ASSERT_TRUE(reply.startsWith("OK")) << message;
         const qint64 after = QDeadlineTimer::current(Qt::PreciseTimer).deadlineNSecs();
         server.write("deadline\n");
         const int asked = serverOutput.count("deadline=");
@@ -491,13 +508,17 @@ TEST_F(SingleInstance, HugeAndMultiLineMessagesAreLoggedShortOnOneLineAndKeepThe
     server.setProcessEnvironment(env);
     startServer();
 
-    EXPECT_EQ(sendForReply(serverName(), "OpenFile:/nowhere/a.step\n[Err] forged line"), QByteArray("OK"));
+    // Acknowledged, then refused with the reason on a line of its own.
+    const QByteArray forged = sendForReply(serverName(), "OpenFile:/nowhere/a.step\n[Err] forged line");
+    EXPECT_TRUE(forged.startsWith("OK\nREFUSED Cannot open file /nowhere/a.step\\n[Err] forged line: it does not exist"))
+        << forged.constData();
+    EXPECT_EQ(forged.count('\n'), 2);
     // Longer than any file name the system takes: refused, and not acknowledged.
     EXPECT_EQ(sendForReply(serverName(), "OpenFile:/" + QByteArray(5000, 'y')), QByteArray());
     EXPECT_EQ(sendForReply(serverName(), "OpenFile:/" + QByteArray(15 * 1024 * 1024, 'x')), QByteArray());
     makeFile(QStringLiteral("Final.step"));
     EXPECT_EQ(sendForReply(serverName(), "OpenFile:" + QFile::encodeName(files.filePath("Final.step"))),
-              QByteArray("OK"));
+              QByteArray("OK\nOPENED\n"));
     // The window took the next file after it: the huge message did not hold it up.
     EXPECT_TRUE(serverResult().contains("project=Final\n"));
 
