@@ -160,18 +160,23 @@ const std::string* findConfig(const char* key)
     return it == Obj::Application::mConfig.end() ? nullptr : &it->second;
 }
 
-// The software renderer's drawing threads: as many as LP_NUM_THREADS says, or one per
-// processor this process may run on (as `taskset` leaves it), at most 32.
+// The software renderer's drawing threads, counted as it counts them: one per processor
+// this process may run on (as `taskset` leaves it), none on one; or as many as
+// LP_NUM_THREADS says, read as a C number ("0x10" is 16, "010" is 8, blanks before it
+// and anything after its digits are passed over, a value with no number in front keeps
+// the count per processor) and taken as an unsigned 32-bit count ("-1" is the most);
+// at most 32.
 std::uint64_t drawingThreads()
 {
-    std::uint64_t threads = Vexil::AddressSpace::usableProcessors();
+    const unsigned processors = Vexil::AddressSpace::usableProcessors();
+    unsigned threads = processors > 1 ? processors : 0;
     if (const char* asked = std::getenv("LP_NUM_THREADS")) {
         char* end = nullptr;
-        const unsigned long count = std::strtoul(asked, &end, 10);
-        if (end != asked && *end == '\0')
-            threads = std::max(1ul, count);
+        const long count = std::strtol(asked, &end, 0);
+        if (end != asked)
+            threads = static_cast<unsigned>(count);
     }
-    return std::min<std::uint64_t>(threads, 32);
+    return std::min(threads, 32u);
 }
 
 // The address space the OpenGL driver takes from its first context on: its code and shader
@@ -183,7 +188,8 @@ std::uint64_t drawingThreads()
 // two processors); below those the driver crashed or aborted.
 std::uint64_t openGLStartRoom(bool drawing)
 {
-    const std::uint64_t threads = drawingThreads();
+    // Without threads of its own the renderer draws on the caller's: room as for one.
+    const std::uint64_t threads = std::max<std::uint64_t>(drawingThreads(), 1);
     const std::uint64_t mib = std::uint64_t(1) << 20;
     return drawing ? (248 + 15 * threads) * mib : (176 + threads) * mib;
 }

@@ -34,7 +34,9 @@ struct CappedRun
 // per processor of the process, pinned to one of this one's.
 enum class Threads { Eight, Two, PinnedToOne };
 
-CappedRun runCapped(const QTemporaryDir& home, qint64 bytes, const QStringList& args, Threads threads = Threads::Eight)
+// `asked`, when given, is LP_NUM_THREADS as written (instead of the count of `threads`).
+CappedRun runCapped(const QTemporaryDir& home, qint64 bytes, const QStringList& args, Threads threads = Threads::Eight,
+                    const QString& asked = QString())
 {
     QProcess host;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -43,6 +45,8 @@ CappedRun runCapped(const QTemporaryDir& home, qint64 bytes, const QStringList& 
     environment.remove(QStringLiteral("LP_NUM_THREADS"));
     if (threads != Threads::PinnedToOne)
         environment.insert(QStringLiteral("LP_NUM_THREADS"), threads == Threads::Eight ? QStringLiteral("8") : QStringLiteral("2"));
+    if (!asked.isNull())
+        environment.insert(QStringLiteral("LP_NUM_THREADS"), asked);
     host.setProcessEnvironment(environment);
     QStringList command{QStringLiteral("prlimit"), QStringLiteral("--as=%1").arg(bytes), PELMORA_HOST};
     if (threads == Threads::PinnedToOne) {
@@ -153,4 +157,35 @@ TEST(AddressSpaceLimit, EveryStartUnderACapTooSmallToStartEndsWithStatusOneAndSa
         EXPECT_EQ(QFileInfo::exists(picture), r.args.contains(picture));
     }
     QFile::remove(picture);
+}
+
+// LP_NUM_THREADS as the software renderer reads it (a C number: hexadecimal after "0x",
+// octal after "0", blanks before it and anything after its digits passed over, a negative
+// one wrapped round, at most 32): the room the start is said to need is that for the
+// threads the renderer will start, the same as for the count written plainly.
+TEST(AddressSpaceLimit, TheDrawingThreadsAreCountedAsTheRendererReadsThem)
+{
+    PELMORA_SKIP_COST_LIMITS_WHEN_INSTRUMENTED();
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString picture = home.filePath(QStringLiteral("view.png"));
+    // Under this cap every start is refused with what its driver needs.
+    const auto needed = [&](const QString& asked) {
+        const CappedRun run = runCapped(home, qint64(400) << 20, {QStringLiteral("--screenshot"), picture}, Threads::Eight, asked);
+        EXPECT_TRUE(run.finished && run.normalExit && run.exitCode == 1) << run.errors.toStdString();
+        const int at = run.errors.indexOf(QStringLiteral("its driver needs about "));
+        EXPECT_GE(at, 0) << run.errors.toStdString();
+        return run.errors.mid(at).section(QLatin1Char(' '), 4, 4).toInt();
+    };
+    const std::pair<const char*, const char*> values[] = {
+        {"0x10", "16"}, {"010", "8"}, {"4x", "4"}, {" 4", "4"}, {"16 ", "16"}, {"\t5", "5"},
+        {"+3", "3"}, {"-1", "32"}, {"64", "32"}, {"99999999999999999999", "32"}, {"4294967298", "2"}};
+    for (const auto& [asked, plain] : values) {
+        SCOPED_TRACE(std::string("LP_NUM_THREADS=\"") + asked + "\", as " + plain);
+        EXPECT_EQ(needed(QString::fromLatin1(asked)), needed(QString::fromLatin1(plain)));
+    }
+    // Each thread takes room of its own: the two sides of each row differ in what they say
+    // when the count is misread.
+    EXPECT_LT(needed(QStringLiteral("4")), needed(QStringLiteral("16")));
+    EXPECT_FALSE(QFileInfo::exists(picture));
 }
