@@ -3,6 +3,7 @@
 #include <vexil/PrintableText.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -15,7 +16,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace Host {
 
@@ -136,6 +143,134 @@ std::string displayProblem(const std::string& display, const char* where)
     return problem;
 }
 
+// The value of option `key` among those given after the platform's name ("linuxfb:fb=/dev/fb1:size=800x600").
+QString platformOption(const QString& entry, const QString& key)
+{
+    const QStringList parts = entry.split(QLatin1Char(':'));
+    for (int i = 1; i < parts.size(); ++i)
+        if (parts[i].startsWith(key + QLatin1Char('=')))
+            return parts[i].mid(key.size() + 1);
+    return QString();
+}
+
+// Empty when `path` opens for reading, else why not.
+std::string openProblem(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return Vexil::printableText(path) + " cannot be opened: " + std::strerror(errno);
+    ::close(fd);
+    return {};
+}
+
+// Empty when a DRM device in /dev/dri opens, else why not.
+std::string drmProblem(const std::string& platform)
+{
+    const QDir dri(QStringLiteral("/dev/dri"));
+    for (const QString& card : dri.entryList({QStringLiteral("card*")}, QDir::System | QDir::Files))
+        if (openProblem(QFile::encodeName(dri.filePath(card)).toStdString()).empty())
+            return {};
+    return platform + " draws on a DRM device, and there is none in /dev/dri that can be opened";
+}
+
+// Empty when the framebuffer device the "linuxfb" platform would draw on opens, else why not.
+std::string framebufferProblem(const QString& entry, const std::string& platform)
+{
+    const std::string drm = environment("QT_QPA_FB_DRM");
+    if (!drm.empty() && std::atoi(drm.c_str()) != 0)
+        return drmProblem(platform + " (with QT_QPA_FB_DRM)");
+    QString device = platformOption(entry, QStringLiteral("fb"));
+    if (device.isEmpty()) {
+        // Where Qt looks when none is named.
+        device = QStringLiteral("/dev/fb0");
+        if (!QFileInfo::exists(device) && QFileInfo::exists(QStringLiteral("/dev/graphics/fb0")))
+            device = QStringLiteral("/dev/graphics/fb0");
+    }
+    const std::string problem = openProblem(QFile::encodeName(device).toStdString());
+    return problem.empty() ? problem : platform + " draws on a framebuffer device, and " + problem;
+}
+
+// Empty when the EGL display the "minimalegl" platform opens (the default one) has a window to
+// draw on (the screen itself, as on a framebuffer), else why not.
+std::string eglScreenProblem(const std::string& platform)
+{
+    void* egl = ::dlopen("libEGL.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (!egl) {
+        const char* why = ::dlerror();
+        return platform + " draws through EGL, and the library libEGL.so.1 cannot be loaded" +
+               (why ? ": " + Vexil::printableText(why) : std::string());
+    }
+    using GetDisplay = void* (*)(void*);
+    using Initialize = unsigned (*)(void*, int*, int*);
+    using ChooseConfig = unsigned (*)(void*, const int*, void**, int, int*);
+    using CreateWindowSurface = void* (*)(void*, void*, std::uintptr_t, const int*);
+    using DestroySurface = unsigned (*)(void*, void*);
+    using Terminate = unsigned (*)(void*);
+    using GetError = int (*)();
+    auto getDisplay = reinterpret_cast<GetDisplay>(::dlsym(egl, "eglGetDisplay"));
+    auto initialize = reinterpret_cast<Initialize>(::dlsym(egl, "eglInitialize"));
+    auto chooseConfig = reinterpret_cast<ChooseConfig>(::dlsym(egl, "eglChooseConfig"));
+    auto createWindowSurface = reinterpret_cast<CreateWindowSurface>(::dlsym(egl, "eglCreateWindowSurface"));
+    auto destroySurface = reinterpret_cast<DestroySurface>(::dlsym(egl, "eglDestroySurface"));
+    auto terminate = reinterpret_cast<Terminate>(::dlsym(egl, "eglTerminate"));
+    auto getError = reinterpret_cast<GetError>(::dlsym(egl, "eglGetError"));
+    std::string problem;
+    const auto code = [&getError] {
+        char text[16];
+        std::snprintf(text, sizeof text, "0x%04x", unsigned(getError()));
+        return std::string(" (EGL error ") + text + ")";
+    };
+    if (!getDisplay || !initialize || !chooseConfig || !createWindowSurface || !destroySurface || !terminate || !getError) {
+        problem = platform + " draws through EGL, and the library libEGL.so.1 lacks its calls";
+    } else if (void* display = getDisplay(nullptr); !display) {
+        problem = platform + " draws on the default EGL display, and there is none" + code();
+    } else if (int major = 0, minor = 0; !initialize(display, &major, &minor)) {
+        problem = platform + " draws on the default EGL display, and it cannot be opened" + code();
+    } else {
+        const int surfaceType = 0x3033, windowBit = 0x0004, none = 0x3038;   // EGL_SURFACE_TYPE, EGL_WINDOW_BIT, EGL_NONE
+        const int attributes[] = {surfaceType, windowBit, none};
+        void* config = nullptr;
+        int configs = 0;
+        if (!chooseConfig(display, attributes, &config, 1, &configs) || configs < 1) {
+            problem = platform + " draws on the default EGL display, and it has no configuration for windows" + code();
+        } else if (void* surface = createWindowSurface(display, config, 0, nullptr); !surface) {
+            problem = platform + " draws on the screen of the default EGL display, and that display has none to draw on" +
+                      code();
+        } else {
+            destroySurface(display, surface);
+        }
+        terminate(display);
+    }
+    ::dlclose(egl);
+    return problem;
+}
+
+// Empty when the platform `name` (one of the list entry `entry`) finds the device it draws
+// on, else why not.  Those that Qt would end with an abort: "linuxfb" without its framebuffer,
+// "minimalegl" without an EGL display that is a screen, and "eglfs", which shows one OpenGL
+// window alone (this program's window is several) and draws through X11 where DISPLAY is set,
+// else on a DRM device.
+std::string deviceProblem(const QString& entry, const QString& name, const char* source, bool hidden)
+{
+    const std::string platform = "the window system platform \"" + Vexil::printableText(name.toStdString()) + "\"" +
+                                 (source ? std::string(" (") + source + ")" : std::string());
+    if (name == QLatin1String("linuxfb"))
+        return framebufferProblem(entry, platform);
+    if (name == QLatin1String("minimalegl"))
+        return eglScreenProblem(platform);
+    if (name != QLatin1String("eglfs"))
+        return {};
+    if (!hidden)
+        return platform + " shows one OpenGL window alone, and this program's window is made of several: start it on "
+                          "X11 (the platform \"xcb\")";
+    const std::string integration = environment("QT_QPA_EGLFS_INTEGRATION");
+    if (std::getenv("DISPLAY") && (integration.empty() || integration == "eglfs_x11"))
+        return displayProblem(environment("DISPLAY"), "DISPLAY");
+    if (integration.empty() || integration == "eglfs_kms")
+        return drmProblem(platform);
+    return {};
+}
+
 } // namespace
 
 bool WindowSystem::withoutOpenGL() const
@@ -144,7 +279,7 @@ bool WindowSystem::withoutOpenGL() const
     return platform == "offscreen" || platform == "minimal" || platform == "vnc" || platform == "linuxfb";
 }
 
-WindowSystem windowSystem(const std::vector<char*>& arguments)
+WindowSystem windowSystem(const std::vector<char*>& arguments, bool hidden)
 {
     WindowSystem result;
     const char* fromArgument = argumentValue(arguments, "platform");
@@ -174,6 +309,11 @@ WindowSystem windowSystem(const std::vector<char*>& arguments)
                       installed.join(QStringLiteral(", ")).toStdString();
         else if (name == QLatin1String("xcb"))
             problem = displayProblem(display, displaySource);
+        else if (const std::string lacking = deviceProblem(entry, name, source, hidden); !lacking.empty()) {
+            // Qt takes such a platform (it loads) and aborts later: the names after it are never tried.
+            result.problem = "cannot start: " + lacking;
+            return result;
+        }
         if (problem.empty()) {
             result.platform = name.toStdString();
             return result;

@@ -11,7 +11,9 @@ namespace Host {
 struct WindowSystem
 {
     // The platform Qt would load: the first of the "-platform" argument (else
-    // QT_QPA_PLATFORM, else "xcb") that is installed and, for X11, whose display answers.
+    // QT_QPA_PLATFORM, else "xcb") that is installed and, for X11, whose display answers;
+    // a platform that loads without the device it draws on ("linuxfb", "minimalegl",
+    // "eglfs") ends the search with a problem.
     std::string platform;
     // Empty when there is one, else why not, as one sentence.
     std::string problem;
@@ -21,7 +23,8 @@ struct WindowSystem
 };
 
 // `arguments` are those handed to the application, argv style (a trailing null is allowed):
-// "-platform", "-platformpluginpath" and "-display" count as Qt counts them.
-WindowSystem windowSystem(const std::vector<char*>& arguments);
+// "-platform", "-platformpluginpath" and "-display" count as Qt counts them.  `hidden` is
+// whether the start shows no window.
+WindowSystem windowSystem(const std::vector<char*>& arguments, bool hidden);
 
 } // namespace Host

@@ -82,7 +82,7 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    const Host::WindowSystem windowSystem = Host::windowSystem(options.arguments);
+    const Host::WindowSystem windowSystem = Host::windowSystem(options.arguments, options.hidden);
     for (const std::string& problem : {windowSystem.problem, startRoomProblem()}) {
         if (!problem.empty()) {
             std::fprintf(stderr, "pelmora: %s\n", problem.c_str());

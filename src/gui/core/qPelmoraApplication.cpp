@@ -160,32 +160,42 @@ const std::string* findConfig(const char* key)
     return it == Obj::Application::mConfig.end() ? nullptr : &it->second;
 }
 
-// The software renderer's drawing threads: as many as LP_NUM_THREADS says, or one per
-// processor this process may run on (as `taskset` leaves it), at most 32.
+// The software renderer's drawing threads, counted as it counts them: one per processor
+// this process may run on (as `taskset` leaves it), none on one; or as many as
+// LP_NUM_THREADS says, read as a C number ("0x10" is 16, "010" is 8, blanks before it
+// and anything after its digits are passed over, a value with no number in front keeps
+// the count per processor) and taken as an unsigned 32-bit count ("-1" is the most);
+// at most 32.
 std::uint64_t drawingThreads()
 {
-    std::uint64_t threads = Vexil::AddressSpace::usableProcessors();
+    const unsigned processors = Vexil::AddressSpace::usableProcessors();
+    unsigned threads = processors > 1 ? processors : 0;
     if (const char* asked = std::getenv("LP_NUM_THREADS")) {
         char* end = nullptr;
-        const unsigned long count = std::strtoul(asked, &end, 10);
-        if (end != asked && *end == '\0')
-            threads = std::max(1ul, count);
+        const long count = std::strtol(asked, &end, 0);
+        if (end != asked)
+            threads = static_cast<unsigned>(count);
     }
-    return std::min<std::uint64_t>(threads, 32);
+    return std::min(threads, 32u);
 }
 
 // The address space the OpenGL driver takes from its first context on: its code and shader
-// compiler, and for a start that shows the window, the first frame (its buffers, the
-// shaders compiled for them, the drawing threads at work).  Measured with Mesa's software
-// renderer under Xvfb, as the least cap under which starts ran, less what the process held
-// when it checked: a hidden start took 170 MiB with 1, 2 or 8 threads (187 with 32), a
-// start that drew its window 222, 267 and 312 MiB with 1, 2 and 8 threads (359 with 8 on
-// two processors); below those the driver crashed or aborted.
+// compiler, its threads' stacks, a second heap when two threads allocate at once (64 MiB
+// whether used or not, so whether a start needs it turns on how its threads meet), and for
+// a start that shows the window, the first frame (its buffers, the shaders compiled for
+// them, the drawing threads at work).  Measured with Mesa's software renderer under Xvfb on
+// a busy machine, ten starts a cap, as the least cap under which every start ran, less what
+// the process held when it checked: a hidden start took 264 MiB with 2 threads (it crashed
+// now and then up to 244), 304 to 344 with 8 and 384 with 32; a start that drew its window
+// 222, 267 and 312 MiB with 1, 2 and 8 threads (359 with 8 on two processors).  Below those
+// the driver crashed or aborted; the room below leaves a margin above each.
 std::uint64_t openGLStartRoom(bool drawing)
 {
-    const std::uint64_t threads = drawingThreads();
+    // Without threads of its own the renderer draws on the caller's: room as for one.
+    const std::uint64_t threads = std::max<std::uint64_t>(drawingThreads(), 1);
     const std::uint64_t mib = std::uint64_t(1) << 20;
-    return drawing ? (248 + 15 * threads) * mib : (176 + threads) * mib;
+    const std::uint64_t start = (256 + 14 * threads) * mib;
+    return drawing ? std::max(start, (248 + 15 * threads) * mib) : start;
 }
 
 // Empty when the address space has room for the OpenGL driver to start (and, for a start

@@ -158,10 +158,11 @@ QString unservedDisplay()
 
 // Every display (none named, an empty name, the test's own, one no server answers, a name
 // that is none, a screen the server lacks) x every platform (the default, X11 by name, one
-// without OpenGL, a misspelt one) x both unattended starts: where Qt would end the process
-// with its abort, the host says why and ends with status 1 before Qt is asked; a platform
-// that needs no display starts, and a screenshot there, which nothing would draw, is
-// refused at once.
+// without OpenGL, a misspelt one, and those installed that draw on a device: a framebuffer
+// that is missing, an EGL display, one OpenGL window on EGL) x both unattended starts: where
+// Qt would end the process with its abort, the host says why and ends with status 1 before
+// Qt is asked; a platform that needs no display starts, and a screenshot there, which
+// nothing would draw, is refused at once.
 TEST_F(Startup, AWindowSystemQtCannotOpenIsRefusedWithTheReasonWhereQtWouldAbort)
 {
     const QString own = QProcessEnvironment::systemEnvironment().value("DISPLAY");
@@ -184,8 +185,10 @@ TEST_F(Startup, AWindowSystemQtCannotOpenIsRefusedWithTheReasonWhereQtWouldAbort
         {Display::NoScreen, own + ".7", "cannot start: display " + own + ".7 (DISPLAY) has no such screen"},
     };
     const QString shot = dir.filePath("shot.png");
+    const std::string noFramebuffer = dir.filePath("fb0").toStdString();
+    const std::string linuxfb = "linuxfb:fb=" + noFramebuffer;
     for (const auto& display : displays) {
-        for (const char* platform : {"", "xcb", "offscreen", "xcbb"}) {
+        for (const char* platform : {"", "xcb", "offscreen", "xcbb", linuxfb.c_str(), "minimalegl", "eglfs"}) {
             for (const bool screenshot : {false, true}) {
                 QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
                 if (display.display == Display::Unset)
@@ -210,7 +213,23 @@ TEST_F(Startup, AWindowSystemQtCannotOpenIsRefusedWithTheReasonWhereQtWouldAbort
                 EXPECT_FALSE(err.contains("Reinstalling")) << said;
 
                 QString refusal;
-                if (std::string(platform) == "xcbb")
+                const QString named = QString("cannot start: the window system platform \"%1\" (QT_QPA_PLATFORM) ")
+                                          .arg(QString(platform).section(':', 0, 0));
+                if (platform == linuxfb)
+                    refusal = named + "draws on a framebuffer device, and " + QString::fromStdString(noFramebuffer)
+                              + " cannot be opened: No such file or directory";
+                else if (std::string(platform) == "minimalegl")
+                    // Mesa's EGL has no screen of its own to draw on.
+                    refusal = named + "draws ";
+                else if (std::string(platform) == "eglfs" && screenshot)
+                    refusal = named + "shows one OpenGL window alone, and this program's window is made of several";
+                else if (std::string(platform) == "eglfs" && display.display == Display::Unset) {
+                    // Without DISPLAY it draws on a DRM device: refused where there is none.
+                    if (QFileInfo::exists("/dev/dri"))
+                        continue;
+                    refusal = named + "draws on a DRM device, and there is none";
+                }
+                else if (std::string(platform) == "xcbb")
                     refusal = "cannot start: there is no window system platform \"xcbb\" (QT_QPA_PLATFORM); the "
                               "platforms installed are: ";
                 else if (std::string(platform) != "offscreen")
