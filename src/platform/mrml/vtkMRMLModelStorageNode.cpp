@@ -1031,9 +1031,10 @@ vtkMRMLModelNode* vtkMRMLModelStorageNode::AddModelFromFile(vtkMRMLScene* scene,
     storage->SetFileName(fileName);
     vtkNew<vtkMRMLModelDisplayNode> display;
     vtkNew<vtkMRMLModelNode> model;
-    model->SetName(name && *name ? name
-                                 : QFileInfo(QString::fromLocal8Bit(fileName))
-                                       .completeBaseName().toLocal8Bit().constData());
+    // A name that is not UTF-8 is shown with its bytes escaped.
+    const std::string shownName =
+        name && *name ? std::string(name) : Vexil::printableText(vtksys::SystemTools::GetFilenameWithoutLastExtension(fileName));
+    model->SetName(shownName.c_str());
     model->SetAndObservePolyData(polyData);
     vtkMRMLNode* addedStorage = scene->AddNode(storage);
     vtkMRMLNode* addedDisplay = scene->AddNode(display);

@@ -554,5 +554,11 @@ TEST(ModelStorageNode, FileNamesAreBytesPermissionsAreKeptAndMessagesQuoteNoRawF
     EXPECT_EQ(storage->ReadData(back), 1) << storage->GetLastErrorMessage();
     ASSERT_NE(back->GetPolyData(), nullptr);
     EXPECT_EQ(back->GetPolyData()->GetNumberOfCells(), model->GetPolyData()->GetNumberOfCells());
+    // Added to a scene, it is named with the byte that is not UTF-8 escaped.
+    vtkNew<vtkMRMLScene> scene;
+    std::string error;
+    vtkMRMLModelNode* added = vtkMRMLModelStorageNode::AddModelFromFile(scene, name.c_str(), nullptr, error);
     std::remove(name.c_str()); // Qt 5 cannot name it to remove it with the folder
+    ASSERT_NE(added, nullptr) << error;
+    EXPECT_STREQ(added->GetName(), "caf\\xe9");
 }
