@@ -224,9 +224,11 @@ private:
             taken = buffer.open(QIODevice::WriteOnly) && window->grab().save(&buffer, "PNG")
                     && Vexil::saveFileAtomically(target, std::string_view(png.constData(), static_cast<size_t>(png.size())), error);
             failureSaid = !taken;
-            if (!taken)
-                std::fprintf(stderr, "pelmora: cannot write %s%s%s\n", Vexil::printableText(target).c_str(), error.empty() ? "" : ": ",
-                             error.c_str());
+            // The save's reason names the file (or the link or folder that stopped it).
+            if (!taken && error.empty())
+                std::fprintf(stderr, "pelmora: cannot write %s\n", Vexil::printableText(target).c_str());
+            else if (!taken)
+                std::fprintf(stderr, "pelmora: no screenshot was written: %s\n", error.c_str());
         } else {
             failureSaid = true;
             std::fprintf(stderr, "pelmora: the main window did not appear\n");

@@ -11,7 +11,6 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QFileInfo>
 #include <QHash>
 #include <QString>
 #include <QtGlobal>
@@ -27,14 +26,16 @@ namespace {
 
 // True the first time a file is met as it is now (its size and time): every project
 // searches the colour folders, and an odd file is warned about once, not per project.
-bool firstMeeting(const QFileInfo& file)
+// Files are known by the bytes of their names, which need not be UTF-8.
+bool firstMeeting(const std::string& path, const struct stat& file)
 {
-    static QHash<QString, std::pair<qint64, qint64>> met;
-    const std::pair<qint64, qint64> state(file.size(), file.lastModified().toMSecsSinceEpoch());
-    auto found = met.find(file.absoluteFilePath());
+    static QHash<QByteArray, std::pair<qint64, qint64>> met;
+    const std::pair<qint64, qint64> state(file.st_size, qint64(file.st_mtim.tv_sec) * 1000000000 + file.st_mtim.tv_nsec);
+    const QByteArray key = QByteArray::fromStdString(path);
+    auto found = met.find(key);
     if (found != met.end() && found.value() == state)
         return false;
-    met.insert(file.absoluteFilePath(), state);
+    met.insert(key, state);
     return true;
 }
 
@@ -197,11 +198,11 @@ std::vector<std::string> vtkVizColorLogic::FindColorFiles(const std::vector<std:
         bool trusted = false;
         std::vector<std::string> files;
     };
-    static QHash<QString, Scan> scans;
+    static QHash<QByteArray, Scan> scans;
 
     std::vector<std::string> files;
     for (const std::string& directory : directories) {
-        const QString key = QString::fromStdString(directory);
+        const QByteArray key = QByteArray::fromStdString(directory);
         const FolderState state = FolderState::of(directory);
         auto known = scans.find(key);
         if (known != scans.end() && known->trusted && known->folder == state) {
@@ -226,8 +227,8 @@ std::vector<std::string> vtkVizColorLogic::FindColorFiles(const std::vector<std:
                 const std::string path = vtksys::SystemTools::JoinPath({"", directory, name});
                 // Only regular files are looked into: a named pipe would hold start-up until
                 // something writes to it.
-                const QFileInfo info(QString::fromStdString(path));
-                if (!info.isFile())
+                struct stat info;
+                if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
                     continue;
                 // Not judged by its bytes here: names in other scripts are no binary data, and
                 // a damaged file is refused by its reader, which says why.
@@ -235,7 +236,7 @@ std::vector<std::string> vtkVizColorLogic::FindColorFiles(const std::vector<std:
                 vtkNew<vtkMRMLProceduralColorStorageNode> procedural;
                 if (table->SupportedFileType(path.c_str()) || procedural->SupportedFileType(path.c_str()))
                     AddColorFile(path.c_str(), &scan.files);
-                else if (firstMeeting(info))
+                else if (firstMeeting(path, info))
                     WarnPlainly("FindColorFiles: not a supported file type:\n" + Vexil::printableText(path));
             }
         }

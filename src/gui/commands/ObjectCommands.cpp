@@ -109,6 +109,8 @@ vtkMRMLModelNode* addModel(const char* fileName, vtkMRMLScene* scene, std::strin
         stem = vtksys::SystemTools::GetFilenameWithoutLastExtension(base);
     if (stem.empty())
         stem = base;
+    // A name that is not UTF-8 is shown with its bytes escaped.
+    stem = Vexil::printableText(stem);
     const std::string name = scene->GetUniqueNameByString(stem.c_str());
     scene->SaveStateForUndo();
     scene->StartState(vtkMRMLScene::BatchProcessState);

@@ -7,6 +7,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace mrmlcolor {
 
@@ -40,14 +46,17 @@ bool readLines(const std::string& fileName, size_t maxBytes, size_t maxLines, st
                std::string& error)
 {
     // Only a regular file: a named pipe would wait for a writer, a device never ends.
-    const QString name = QString::fromStdString(fileName);
-    if (QFileInfo::exists(name) && !QFileInfo(name).isFile()) {
-        error = "it is not a regular file";
+    // Opened by the bytes of its name, which need not be UTF-8.
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = std::string("it cannot be opened: ") + std::strerror(errno);
         return false;
     }
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = "it cannot be opened: " + file.errorString().toStdString();
+    struct stat info;
+    QFile file;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        error = "it is not a regular file";
         return false;
     }
     if (static_cast<size_t>(file.size()) > maxBytes) {

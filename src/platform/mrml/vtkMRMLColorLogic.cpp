@@ -229,6 +229,13 @@ const SharedFile& readShared(const std::string& fileName, const Warning& warn)
     return slot;
 }
 
+// The name a colour file's node is shown by: its file name without the extension, with
+// the bytes of a name that is not UTF-8 (or that holds control characters) escaped.
+std::string nodeName(const std::string& path)
+{
+    return Vexil::printableText(vtksys::SystemTools::GetFilenameWithoutLastExtension(path));
+}
+
 // A new node of a scene that shows what the file gave, null for a refused file.
 vtkSmartPointer<vtkMRMLColorNode> nodeOf(const SharedFile& file, const std::string& id, const std::string& name)
 {
@@ -277,7 +284,7 @@ public:
             if (!ids.insert(id).second)
                 continue;
             list->Entries.push_back(Entry{path, std::move(id),
-                                          vtksys::SystemTools::GetFilenameWithoutLastExtension(path),
+                                          nodeName(path),
                                           static_cast<bool>(file.function)});
         }
         for (size_t i = 0; i < list->Entries.size(); ++i) {
@@ -464,7 +471,7 @@ vtkMRMLColorNode* vtkMRMLColorLogic::LoadColorFile(const char* fileName)
         return present;
     const SharedFile& file = readShared(fileName, [this](const std::string& text) { WarnPlainly(text); });
     vtkSmartPointer<vtkMRMLColorNode> node =
-        nodeOf(file, id, vtksys::SystemTools::GetFilenameWithoutLastExtension(fileName));
+        nodeOf(file, id, nodeName(fileName));
     return node ? vtkMRMLColorNode::SafeDownCast(scene->AddNode(node)) : nullptr;
 }
 

@@ -118,32 +118,48 @@ std::string trimmed(std::string text)
 }
 
 // A reader's message may quote the file's bytes (its first line, up to hundreds of
-// kilobytes of them); only a short, printable excerpt goes into our error.
+// kilobytes of them); only a short excerpt goes into our error, with every byte that is
+// no printable text escaped and the text itself kept.
 std::string printableExcerpt(const std::string& text)
 {
     const size_t limit = 160;
-    std::string out;
-    size_t i = 0;
-    while (i < text.size() && out.size() < limit) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-        bool valid = length > 0 && i + length <= text.size();
-        for (size_t k = 1; valid && k < length; ++k)
-            valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
-        if ((length == 1 && (c < 0x20 || c == 0x7F)) ||
-            (valid && length == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0))
-            valid = false; // C0 and C1 control characters
-        if (!valid) {
-            out += '?';
-            ++i;
-            continue;
+    if (text.size() <= limit)
+        return Vexil::printableText(text);
+    // Not cut within a character.
+    size_t cut = limit;
+    for (int back = 0; back < 3 && cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80; ++back)
+        --cut;
+    return Vexil::printableText(std::string_view(text).substr(0, cut)) + "...";
+}
+
+// VTK's legacy reader quotes a keyword it does not know in lower case; the file's own
+// spelling of it, found in `input`, is quoted instead.
+void restoreKeywordCase(std::string& text, std::string_view input)
+{
+    const std::string_view said = "Unrecognized keyword: ";
+    const size_t at = text.find(said);
+    if (at == std::string::npos || input.empty())
+        return;
+    const size_t start = at + said.size();
+    size_t end = start;
+    while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end])))
+        ++end;
+    const std::string_view lowered(text.data() + start, end - start);
+    if (lowered.empty())
+        return;
+    const auto sameWord = [&](size_t from) {
+        for (size_t k = 0; k < lowered.size(); ++k)
+            if (std::tolower(static_cast<unsigned char>(input[from + k])) != static_cast<unsigned char>(lowered[k]))
+                return false;
+        return true;
+    };
+    for (size_t i = 0; i + lowered.size() <= input.size(); ++i) {
+        const bool begins = i == 0 || std::isspace(static_cast<unsigned char>(input[i - 1]));
+        if (begins && sameWord(i)) {
+            text.replace(start, lowered.size(), input.substr(i, lowered.size()));
+            return;
         }
-        out.append(text, i, length);
-        i += length;
     }
-    if (i < text.size())
-        out += "...";
-    return out;
 }
 
 // While it lives, what VTK's output window would print is kept in `window` instead.
@@ -187,7 +203,9 @@ public:
     bool hasWarning() const { return !warning.empty() || !output.window->firstWarning.empty(); }
     // The first message; where it names the file the reader was given (`read`), it names
     // `shown` instead, as our own messages name it.
-    std::string message(const std::string& read = std::string(), const std::string& shown = std::string()) const
+    // A keyword it quotes lowered is quoted as `input`, the bytes read, spells it.
+    std::string message(const std::string& read = std::string(), const std::string& shown = std::string(),
+                        std::string_view input = std::string_view()) const
     {
         const std::string* order[] = {&error, &output.window->firstError, &warning, &output.window->firstWarning};
         for (const std::string* m : order)
@@ -197,6 +215,7 @@ public:
                      at = text.find(read, at + shown.size())) {
                     text.replace(at, read.size(), shown);
                 }
+                restoreKeywordCase(text, input);
                 return printableExcerpt(text);
             }
         return std::string();
@@ -791,7 +810,11 @@ vtkPolyData* readModelFile(const char* fileName, std::string& error)
         output = vtkPolyData::SafeDownCast(reader->GetOutputDataObject(0));
         if (catcher.hasError() || catcher.hasWarning()) {
             error = namedFile(name) + " could not be read";
-            const std::string detail = catcher.message(mended ? mended->name() : name, Vexil::printableText(name));
+            std::string_view input;
+            if (auto* legacy = vtkPolyDataReader::SafeDownCast(reader); legacy && legacy->GetInputString())
+                input = std::string_view(legacy->GetInputString(), static_cast<size_t>(std::max(0, legacy->GetInputStringLength())));
+            const std::string detail =
+                catcher.message(mended ? mended->name() : name, Vexil::printableText(name), input);
             if (!detail.empty())
                 error += ": " + detail;
             return nullptr;
@@ -1008,9 +1031,10 @@ vtkMRMLModelNode* vtkMRMLModelStorageNode::AddModelFromFile(vtkMRMLScene* scene,
     storage->SetFileName(fileName);
     vtkNew<vtkMRMLModelDisplayNode> display;
     vtkNew<vtkMRMLModelNode> model;
-    model->SetName(name && *name ? name
-                                 : QFileInfo(QString::fromLocal8Bit(fileName))
-                                       .completeBaseName().toLocal8Bit().constData());
+    // A name that is not UTF-8 is shown with its bytes escaped.
+    const std::string shownName =
+        name && *name ? std::string(name) : Vexil::printableText(vtksys::SystemTools::GetFilenameWithoutLastExtension(fileName));
+    model->SetName(shownName.c_str());
     model->SetAndObservePolyData(polyData);
     vtkMRMLNode* addedStorage = scene->AddNode(storage);
     vtkMRMLNode* addedDisplay = scene->AddNode(display);

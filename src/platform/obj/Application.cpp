@@ -574,7 +574,10 @@ Project* Application::open_model_file(const std::string& path)
     std::string error;
     if (!geometry->read_model_file(path, error))
         throw Vexil::ExceptionHandler("Cannot open model file: " + error);
-    const std::string label = QFileInfo(QFile::decodeName(path.c_str())).completeBaseName().toStdString();
+    // Named by the file's name without its last extension, taken from its bytes: a name
+    // that is not UTF-8 is shown with those bytes escaped, not replaced.
+    const std::string base = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
+    const std::string label = Vexil::printableText(base.substr(0, base.rfind('.')));
     Project* project = create_project(label.c_str(), label.c_str());
     if (!project)
         throw Vexil::ExceptionHandler("Cannot create a project for " + printableName(path));

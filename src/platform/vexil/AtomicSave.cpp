@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <string>
 #include <system_error>
+#include <vector>
+#include <algorithm>
 
 #include <fcntl.h>
 #include <limits.h>
@@ -86,26 +88,75 @@ bool mayFollowLink(const std::string& link, const struct stat& linkInfo, std::st
     return false;
 }
 
-// Follows symbolic links to the file they finally name, which need not exist yet.
+// Follows the symbolic links of every part of `path`, the folders on the way as well as
+// the last name, to the file they finally name, which need not exist yet.  Each link is
+// checked against the folder it sits in before it is followed.  A path with no link in it
+// is left as it was written.
 bool resolveLinks(std::string& path, std::string& error)
 {
-    for (int depth = 0; depth < 40; ++depth) {
+    std::vector<std::string> rest;   // the names still to walk, the next one last
+    const auto pushNames = [&rest](const std::string& names) {
+        std::vector<std::string> parts;
+        size_t start = 0;
+        while (start <= names.size()) {
+            const size_t slash = std::min(names.find('/', start), names.size());
+            if (slash > start)
+                parts.push_back(names.substr(start, slash - start));
+            start = slash + 1;
+        }
+        rest.insert(rest.end(), parts.rbegin(), parts.rend());
+    };
+    // The part walked so far, with no link in it: "" for the root, "." for a relative path.
+    std::string walked = !path.empty() && path[0] == '/' ? "" : ".";
+    pushNames(path);
+    bool followed = false;
+    int links = 0;
+    while (!rest.empty()) {
+        const std::string name = rest.back();
+        rest.pop_back();
+        if (name == ".")
+            continue;
+        const std::string next = walked + "/" + name;
         struct stat st;
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-            return true;
-        if (!mayFollowLink(path, st, error))
+        const bool there = ::lstat(next.c_str(), &st) == 0;
+        if (!there && !rest.empty()) {
+            // A folder that is not there: the write names it, with the rest as written.
+            walked = next;
+            while (!rest.empty()) {
+                walked += "/" + rest.back();
+                rest.pop_back();
+            }
+            break;
+        }
+        if (!there || !S_ISLNK(st.st_mode)) {
+            // The walked part holds no link, so ".." goes back one folder by its name alone.
+            const size_t slash = walked.rfind('/');
+            const bool back = name == ".." && slash != std::string::npos && walked.compare(slash + 1, std::string::npos, "..") != 0
+                              && walked.compare(slash + 1, std::string::npos, ".") != 0;
+            walked = back ? walked.substr(0, slash) : (name == ".." && walked.empty() ? walked : next);
+            continue;
+        }
+        if (++links > 40) {
+            error = "too many levels of symbolic links at '" + printableText(path) + "'";
+            return false;
+        }
+        if (!mayFollowLink(next, st, error))
             return false;
         std::string target(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
-        const ssize_t n = ::readlink(path.c_str(), &target[0], target.size());
+        const ssize_t n = ::readlink(next.c_str(), &target[0], target.size());
         if (n < 0 || static_cast<size_t>(n) >= target.size()) {
-            error = "cannot follow the symbolic link '" + printableText(path) + "'";
+            error = "cannot follow the symbolic link '" + printableText(next) + "'";
             return false;
         }
         target.resize(static_cast<size_t>(n));
-        path = !target.empty() && target[0] == '/' ? target : folderOf(path) + "/" + target;
+        followed = true;
+        if (!target.empty() && target[0] == '/')
+            walked.clear();
+        pushNames(target);
     }
-    error = "too many levels of symbolic links at '" + printableText(path) + "'";
-    return false;
+    if (followed)
+        path = walked.empty() ? "/" : (walked.compare(0, 2, "./") == 0 ? walked.substr(2) : walked);
+    return true;
 }
 
 } // namespace
@@ -285,6 +336,13 @@ bool saveFileAtomically(const std::string& path, std::string_view data, std::str
         error = "'" + printableText(target) + "' is not a regular file";
         return false;
     }
+    // Another user's file in a shared folder may have been put there to read what this user
+    // writes; replacing it would also hand them the name.
+    std::string refusal;
+    if (exists && !mayAppendToFile(target, existing.st_uid, refusal)) {
+        error = "will not write over '" + printableText(target) + "': " + refusal;
+        return false;
+    }
 
     std::string tempName;
     int failure = 0;
@@ -305,14 +363,15 @@ bool saveFileAtomically(const std::string& path, std::string_view data, std::str
 
     bool ok = true;
     if (exists) {
-        // A private file stays private, and a file of another user stays theirs where we may.
-        ok = ::fchmod(fd, existing.st_mode & 07777) == 0;
+        // A private file stays private.  The new file is this user's: it takes no other
+        // user's owner, and of another user's permissions only those that narrow its own.
+        mode_t mode = existing.st_mode & 0777;
+        struct stat created;
+        if (existing.st_uid != ::geteuid())
+            mode &= ::fstat(fd, &created) == 0 ? created.st_mode : 0600;
+        ok = ::fchmod(fd, mode) == 0;
         if (!ok)
             failure = errno;
-        // Keeping another user's ownership needs privileges; without them the file
-        // becomes ours, as any new file would.
-        if (ok && ::fchown(fd, existing.st_uid, existing.st_gid) != 0)
-            errno = 0;
     }
     ok = ok && writeAll(fd, data, failure);
     if (!ok) {

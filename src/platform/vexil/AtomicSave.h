@@ -12,7 +12,10 @@ namespace Vexil {
 //
 // The bytes go to a new file beside the target (see temporaryFileName), are checked on their way to the disk
 // (a full disk fails here, not later) and then renamed over the target.  A symbolic link
-// is written through to the file it names; a file written over keeps its permissions.
+// is written through to the file it names; a file written over keeps its permissions,
+// those of another user's file only as far as they narrow the new file's, which is this
+// user's.  Links are followed by resolveSymbolicLinks' rule, and another user's file in a
+// shared folder is not written over (see sharedFolderAllows).
 // When the folder allows no new file but the file itself is writable, the file is
 // written in place instead, and the console says so.  A target that exists and is not a
 // regular file (a folder, a named pipe, a device) is refused.
@@ -27,8 +30,8 @@ bool saveFileAtomically(const std::string& path, std::string_view data, std::str
 constexpr unsigned temporaryFileSlots = 16;
 std::string temporaryFileName(const std::string& path, unsigned slot);
 
-// Follows the symbolic links at `path` to the file they finally name (which need not
-// exist yet), by the rule the saves keep: in a shared folder such as /tmp only links of
+// Follows the symbolic links at `path`, of its folders as well as of its last name, to
+// the file they finally name (which need not exist yet), by the rule the saves keep: in a shared folder such as /tmp only links of
 // this user or of the folder's owner are followed.  False with the reason in
 // `error` for a link that is refused or cannot be followed.
 bool resolveSymbolicLinks(std::string& path, std::string& error);

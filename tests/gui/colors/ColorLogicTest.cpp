@@ -21,6 +21,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,12 +32,14 @@ namespace {
 
 std::string write(const QString& dir, const char* name, const QByteArray& text)
 {
+    // The name's bytes as they are, UTF-8 or not.
     QDir().mkpath(dir);
-    const QString path = QDir(dir).filePath(QString::fromUtf8(name));
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(text);
-    return path.toStdString();
+    const std::string path = QFile::encodeName(dir).toStdString() + "/" + name;
+    if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), file);
+        std::fclose(file);
+    }
+    return path;
 }
 
 std::vector<std::string> names(const std::vector<std::string>& paths)
@@ -127,6 +131,17 @@ TEST(ColorFilesSearch, UserFoldersAreSearchedInOrderAndOddFilesLeftOut)
     write(third, "\xd0\xa6\xd0\xb2\xd0\xb5\xd1\x82\xd0\xb0.txt", "0 \xd0\xba\xd1\x80\xd0\xb0\xd1\x81\xd0\xbd\xd1\x8b\xd0\xb9 255 0 0\n");
     write(third, "\xe8\x89\xb2.ctbl", "0 \xe8\xb5\xa4 255 0 0\n1 \xe9\x9d\x92 0 0 255\n");
     write(third, "damaged.txt", QByteArray("0 a 1 2 3\n\x01\x02\x00\xff\n", 15));
+    // So are names that are not UTF-8 (Latin-1, CP1251, Shift-JIS): found by their bytes,
+    // and shown with those bytes escaped.
+    const char* const foreignNames[] = {"lat\xe4.txt", "\xd6\xe2\xe5\xf2.txt", "\x90\x46.ctbl"};
+    std::vector<std::string> foreignFiles;
+    for (const char* name : foreignNames)
+        foreignFiles.push_back(write(third, name, "0 a 1 2 3 255\n"));
+    // QTemporaryDir cannot name them to remove them.
+    const std::shared_ptr<void> removeForeign(nullptr, [&foreignFiles](void*) {
+        for (const std::string& file : foreignFiles)
+            std::remove(file.c_str());
+    });
 
     vtkNew<vtkVizColorLogic> logic;
     EXPECT_TRUE(logic->FindUserColorFiles().empty()) << "no paths set";
@@ -143,12 +158,14 @@ TEST(ColorFilesSearch, UserFoldersAreSearchedInOrderAndOddFilesLeftOut)
     const std::string paths = (first + QStringLiteral(";;") + second + QStringLiteral(";") + third).toStdString();
     logic->SetUserColorFilePaths(paths.c_str());
     const std::vector<std::string> found = logic->FindUserColorFiles();
-    ASSERT_EQ(found.size(), 6u);
+    ASSERT_EQ(found.size(), 9u);
     EXPECT_EQ(names({found.begin(), found.begin() + 3}), (std::vector<std::string>{"B.txt", "A.ctbl", "B.txt"}));
     std::vector<std::string> inThird = names({found.begin() + 3, found.end()});
     std::sort(inThird.begin(), inThird.end());
-    EXPECT_EQ(inThird, (std::vector<std::string>{"damaged.txt", "\xd0\xa6\xd0\xb2\xd0\xb5\xd1\x82\xd0\xb0.txt",
-                                                 "\xe8\x89\xb2.ctbl"}));
+    std::vector<std::string> expectedInThird{"damaged.txt", "\xd0\xa6\xd0\xb2\xd0\xb5\xd1\x82\xd0\xb0.txt", "\xe8\x89\xb2.ctbl"};
+    expectedInThird.insert(expectedInThird.end(), std::begin(foreignNames), std::end(foreignNames));
+    std::sort(expectedInThird.begin(), expectedInThird.end());
+    EXPECT_EQ(inThird, expectedInThird);
     EXPECT_EQ(found.front().rfind(first.toStdString() + "/", 0), 0u);
     // Each file left out is named with the reason, once.
     ASSERT_EQ(warnings.size(), 2u);
@@ -168,6 +185,13 @@ TEST(ColorFilesSearch, UserFoldersAreSearchedInOrderAndOddFilesLeftOut)
     EXPECT_STREQ(japanese->GetColorName(1), "\xe9\x9d\x92");
     EXPECT_NE(scene->GetNodeByID(vtkMRMLColorLogic::GetFileColorNodeID("\xd0\xa6\xd0\xb2\xd0\xb5\xd1\x82\xd0\xb0.txt")),
               nullptr);
+    const char* const shownNames[] = {"lat\\xe4", "\\xd6\\xe2\\xe5\\xf2", "\\x90F"};
+    for (size_t i = 0; i < std::size(foreignNames); ++i) {
+        SCOPED_TRACE(shownNames[i]);
+        auto* foreign = vtkMRMLColorTableNode::SafeDownCast(scene->GetNodeByID(vtkMRMLColorLogic::GetFileColorNodeID(foreignNames[i])));
+        ASSERT_NE(foreign, nullptr);
+        EXPECT_STREQ(foreign->GetName(), shownNames[i]);
+    }
     logic->SetMRMLScene(nullptr);
     EXPECT_STREQ(logic->GetUserColorFilePaths(), paths.c_str()) << "the search leaves the text as it was";
 }

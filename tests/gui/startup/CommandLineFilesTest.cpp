@@ -285,11 +285,24 @@ TEST_F(CommandLineFiles, TheLogIsAppendedToOnlyWhenItIsALogOfThisProgram)
     ASSERT_TRUE(QFile::link(victim, planted));
     ASSERT_EQ(::lchown(QFile::encodeName(planted).constData(), 12345, 12345), 0);
 
+    // Another user's link to a folder of this user's, there and one folder down.
+    QDir(dir.path()).mkdir("notes");
+    const QString folderLink = QDir(shared).filePath("sub");
+    ASSERT_TRUE(QFile::link(dir.filePath("notes"), folderLink));
+    ASSERT_EQ(::lchown(QFile::encodeName(folderLink).constData(), 12345, 12345), 0);
+    QDir(shared).mkdir("real");
+    ASSERT_EQ(::chmod(QFile::encodeName(QDir(shared).filePath("real")).constData(), 0777), 0);
+    const QString deeperLink = QDir(shared).filePath("real/sub");
+    ASSERT_TRUE(QFile::link(dir.filePath("notes"), deeperLink));
+    ASSERT_EQ(::lchown(QFile::encodeName(deeperLink).constData(), 12345, 12345), 0);
+
     const struct { QString log; const char* reason; } refused[] = {
         {project, "it is not a log file"},
         {model, "it is not a log file"},
         {pipe, "it is not a regular file"},
         {planted, "will not follow the symbolic link"},
+        {folderLink + "/run.log", "will not follow the symbolic link"},
+        {deeperLink + "/run.log", "will not follow the symbolic link"},
     };
     for (const auto& r : refused) {
         const HostRun run = runBounded(PELMORA_HOST, {"--hidden", "--log", r.log}, QString(), 30000);
@@ -301,6 +314,7 @@ TEST_F(CommandLineFiles, TheLogIsAppendedToOnlyWhenItIsALogOfThisProgram)
     EXPECT_EQ(read(project), projectBytes);
     EXPECT_EQ(read(model), QByteArray(cube));
     EXPECT_EQ(read(victim), QByteArray("mine\n"));
+    EXPECT_TRUE(QDir(dir.filePath("notes")).isEmpty());
     // The project file still opens.
     const HostRun reopened = host({project});
     EXPECT_EQ(reopened.exitCode, 0) << reopened.err.toStdString();

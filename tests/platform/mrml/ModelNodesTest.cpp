@@ -23,6 +23,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <vexil/PrintableText.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -511,6 +513,26 @@ TEST(ModelStorageNode, FileNamesAreBytesPermissionsAreKeptAndMessagesQuoteNoRawF
         EXPECT_EQ(error.find("\xc2\x9b"), std::string::npos) << "no C1 control character either";
     }
 
+    // A keyword the reader does not know is quoted as the file spells it, its case kept,
+    // with what is no printable text escaped: noncharacters, a bidirectional control, an
+    // escape character, a Latin-1 byte, and letters of other scripts kept as they are.
+    const char* const keywords[] = {"FOO\xef\xb7\x90\xef\xbf\xbf\xe2\x80\xae" "BAR", "FOO\x1b[2JBAR", "Lat\xe4Bar",
+                                    "\xd0\x9a\xd0\x9b\xd0\xae\xd0\xa7", "MiXeD"};
+    int kept = 0;
+    for (const char* keyword : keywords) {
+        SCOPED_TRACE(Vexil::printableText(keyword));
+        const QString file = QStringLiteral("keyword-%1.vtk").arg(kept++);
+        writeBytes(dir.filePath(file), QByteArray("# vtk DataFile Version 3.0\nkeywords\nASCII\nDATASET POLYDATA\n"
+                                                  "POINTS 3 float\n0 0 0 1 0 0 0 1 0\n")
+                                           + keyword + " 1 4\n3 0 1 2\n");
+        std::string error;
+        vtkSmartPointer<vtkPolyData> data = vtkSmartPointer<vtkPolyData>::Take(
+            vtkMRMLModelStorageNode::ReadPolyData(path(dir, file.toUtf8().constData()).c_str(), error));
+        EXPECT_EQ(data, nullptr);
+        EXPECT_NE(error.find("Unrecognized keyword: " + Vexil::printableText(keyword)), std::string::npos) << error;
+        EXPECT_EQ(error.find('?'), std::string::npos) << error;
+    }
+
     // A name that is not UTF-8 (Latin-1 "caf\xe9") is written, replaced and read back as is.
     const std::string name = QFile::encodeName(dir.path()).toStdString() + "/caf\xe9.stl";
     vtkNew<vtkMRMLModelNode> model;
@@ -521,7 +543,7 @@ TEST(ModelStorageNode, FileNamesAreBytesPermissionsAreKeptAndMessagesQuoteNoRawF
     EXPECT_EQ(storage->WriteData(model), 1) << storage->GetLastErrorMessage();
     const auto inFolder = std::distance(std::filesystem::directory_iterator(QFile::encodeName(dir.path()).toStdString()),
                                         std::filesystem::directory_iterator());
-    EXPECT_EQ(inFolder, 3) << "the two noise files and the model, no temporary file";
+    EXPECT_EQ(inFolder, 3 + kept) << "the noise and keyword files and the model, no temporary file";
     EXPECT_TRUE(std::filesystem::exists(name));
     // Written over, a private file stays private.
     std::filesystem::permissions(name, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
@@ -532,5 +554,11 @@ TEST(ModelStorageNode, FileNamesAreBytesPermissionsAreKeptAndMessagesQuoteNoRawF
     EXPECT_EQ(storage->ReadData(back), 1) << storage->GetLastErrorMessage();
     ASSERT_NE(back->GetPolyData(), nullptr);
     EXPECT_EQ(back->GetPolyData()->GetNumberOfCells(), model->GetPolyData()->GetNumberOfCells());
+    // Added to a scene, it is named with the byte that is not UTF-8 escaped.
+    vtkNew<vtkMRMLScene> scene;
+    std::string error;
+    vtkMRMLModelNode* added = vtkMRMLModelStorageNode::AddModelFromFile(scene, name.c_str(), nullptr, error);
     std::remove(name.c_str()); // Qt 5 cannot name it to remove it with the folder
+    ASSERT_NE(added, nullptr) << error;
+    EXPECT_STREQ(added->GetName(), "caf\\xe9");
 }

@@ -26,6 +26,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <csignal>
 #include <sstream>
 #include <string>
@@ -169,6 +171,18 @@ TEST(ProjectFile, SaveThenResumeGivesBackTheSameProjects)
     auto* link = dynamic_cast<Obj::PropertyCouple*>(second->get_object("Plain")->get_property_by_name("Target"));
     ASSERT_TRUE(link);
     EXPECT_EQ(second->get_object("Ruler"), link->get_value());
+
+    // A model file whose name is not UTF-8 (Latin-1 "lat\xe4") is labelled with that byte
+    // escaped, not replaced.
+    const std::string latin = path(dir.path()) + "/lat\xe4.stl";
+    if (std::FILE* f = std::fopen(latin.c_str(), "wb")) {
+        std::fputs(wedge, f);
+        std::fclose(f);
+    }
+    Obj::Project* named = app.open_model_file(latin);
+    std::remove(latin.c_str()); // Qt 5 cannot name it to remove it with the folder
+    ASSERT_TRUE(named);
+    EXPECT_STREQ(named->getProjectName(), "lat\\xe4");
 }
 
 TEST(ProjectFile, ResumingNextToOpenProjectsRenamesAndKeepsLinks)

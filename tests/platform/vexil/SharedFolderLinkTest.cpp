@@ -102,16 +102,48 @@ TEST_F(SharedFolderLinks, OnlyTheUsersAndTheFolderOwnersLinksAreFollowed)
     ASSERT_TRUE(Vexil::saveFileAtomically(local(owners), "through the owner's link", error)) << error;
     EXPECT_EQ(readRaw(secret), QByteArray("through the owner's link"));
 
-    // Another user's link in a folder that others may write to without the sticky bit,
-    // for all or for the group: the kernel rule does not cover it, ours does.
-    for (const mode_t mode : {0777, 0770, 01770}) {
-        SCOPED_TRACE(mode);
-        ASSERT_EQ(::chmod(QFile::encodeName(shared.path()).constData(), mode), 0);
-        const QString plain = shared.filePath("plain.pmdb");
-        QFile::remove(plain);
-        plantLink(secret, plain, OtherUser);
-        EXPECT_FALSE(Vexil::saveFileAtomically(local(plain), "not sticky", error));
-        EXPECT_EQ(readRaw(secret), QByteArray("through the owner's link"));
+    // Another user's link anywhere on the path, in a folder that others may write to,
+    // sticky or not, for all or for the group: the kernel rule covers none of these but
+    // the last name in a sticky folder, ours covers them all.
+    ASSERT_TRUE(QDir(home.path()).mkdir("work"));
+    const QString privateFolder = home.filePath("work");
+    const QString inFolder = privateFolder + "/shot.png";
+    const struct
+    {
+        const char* where;
+        const char* link;     // planted in the shared folder by the other user
+        QString target;       // what it names
+        const char* written;  // the name saved to, under the shared folder
+        QString reached;      // the file that must stay as it was
+    } placements[] = {
+        {"the last name", "plain.pmdb", secret, "plain.pmdb", secret},
+        {"a folder", "sub", privateFolder, "sub/shot.png", inFolder},
+        {"a folder below one of the folder's own", "real/sub", privateFolder, "real/sub/shot.png", inFolder},
+        {"a folder left by .. (which goes back from the folder it names)", "sub", privateFolder, "sub/../work/shot.png", inFolder},
+    };
+    writeRaw(inFolder, "the user's picture");
+    ASSERT_TRUE(QDir(shared.path()).mkdir("real"));
+    for (const mode_t mode : {01777, 0777, 0770, 01770, 02770}) {
+        for (const auto& placement : placements) {
+            SCOPED_TRACE(std::to_string(mode) + ", another user's link at " + placement.where);
+            ASSERT_EQ(::chmod(QFile::encodeName(shared.path()).constData(), mode), 0);
+            ASSERT_EQ(::chmod(QFile::encodeName(shared.filePath("real")).constData(), mode), 0);
+            const QString link = shared.filePath(placement.link);
+            ::unlink(QFile::encodeName(link).constData());
+            plantLink(placement.target, link, OtherUser);
+            const QByteArray before = readRaw(placement.reached);
+            EXPECT_FALSE(Vexil::saveFileAtomically(local(shared.filePath(placement.written)), "followed", error));
+            EXPECT_NE(error.find("will not follow the symbolic link '" + local(link) + "'"), std::string::npos) << error;
+            EXPECT_EQ(readRaw(placement.reached), before);
+            std::string path = local(shared.filePath(placement.written));
+            EXPECT_FALSE(Vexil::resolveSymbolicLinks(path, error));
+            // The user's own link there is followed, to the same file.
+            ASSERT_EQ(::lchown(QFile::encodeName(link).constData(), ::geteuid(), static_cast<gid_t>(-1)), 0);
+            ASSERT_TRUE(Vexil::saveFileAtomically(local(shared.filePath(placement.written)), before.toStdString(), error)) << error;
+            EXPECT_EQ(readRaw(placement.reached), before);
+            EXPECT_EQ(QDir(privateFolder).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 1);
+            ::unlink(QFile::encodeName(link).constData());
+        }
     }
 }
 
@@ -168,4 +200,31 @@ TEST_F(SharedFolderLinks, AFileOfAThirdUserThereIsNotAppendedTo)
     EXPECT_TRUE(Vexil::mayAppendToFile(local(file), ::geteuid(), error)) << error;
     // Outside a shared folder, whoever owns the file.
     EXPECT_TRUE(Vexil::mayAppendToFile(local(secret), OtherUser, error)) << error;
+
+    // A save does not replace it either, in any folder that others may write to.
+    ASSERT_EQ(::chown(QFile::encodeName(file).constData(), OtherUser, OtherUser), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0666), 0);
+    for (const mode_t mode : {01777, 0777, 0770, 01770, 02770}) {
+        SCOPED_TRACE(mode);
+        ASSERT_EQ(::chmod(QFile::encodeName(shared.path()).constData(), mode), 0);
+        EXPECT_FALSE(Vexil::saveFileAtomically(local(file), "the user's picture", error));
+        EXPECT_EQ(error, "will not write over '" + local(file) + "': it belongs to another user (uid 4242) in the shared folder '"
+                             + local(shared.path()) + "', who may read what is written to it");
+        EXPECT_EQ(readRaw(file), QByteArray("[Log] planted\n"));
+    }
+
+    // Outside a shared folder the file is replaced by one of this user's, which keeps
+    // none of the other user's permissions wider than its own nor their ownership.
+    const QString theirs = home.filePath("theirs.png");
+    writeRaw(theirs, "their picture");
+    ASSERT_EQ(::chown(QFile::encodeName(theirs).constData(), OtherUser, OtherUser), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(theirs).constData(), 06777), 0);
+    const mode_t mask = ::umask(022);
+    ASSERT_TRUE(Vexil::saveFileAtomically(local(theirs), "replaced", error)) << error;
+    ::umask(mask);
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(theirs).constData(), &st), 0);
+    EXPECT_EQ(st.st_uid, ::geteuid());
+    EXPECT_EQ(st.st_mode & 07777, 0644u);
+    EXPECT_EQ(readRaw(theirs), QByteArray("replaced"));
 }
