@@ -1350,10 +1350,10 @@ std::string vtpProblem(const std::string& bytes)
 
 namespace {
 
-// The largest coordinate a model may have: the view computes in single precision, and
-// a model reaching further than this is drawn as nothing (its extent and the camera's
-// distance to it leave that range).
-constexpr double MaxCoordinate = 1e30;
+// The largest coordinate a model may have: the view draws in single precision, and a
+// model reaching much further than this is drawn as nothing (its extent and the
+// camera's distance to it leave that range).
+constexpr double MaxCoordinate = 1e37;
 
 // The first point with a coordinate that is not finite, or finite but too far to draw
 // (-1 when there is none), and that coordinate.
@@ -1378,7 +1378,7 @@ PointsSurvey survey(long long count, PointAt pointAt)
                 out.value = static_cast<double>(p[k]);
                 return out;
             }
-            if (out.tooFar < 0 && std::fabs(static_cast<double>(p[k])) > MaxCoordinate)
+            if (out.tooFar < 0 && std::fabs(p[k]) > static_cast<Real>(MaxCoordinate))
                 out.tooFar = i;
         }
     }

@@ -261,8 +261,8 @@ TEST(ModelFileBounds, EveryKindRefusesCoordinatesThatAreNotFiniteAndCornersThatA
         {std::numeric_limits<float>::quiet_NaN(), "could not be read: point ? has a coordinate that is not a number"},
         {inf, "could not be read: point ? has a coordinate that is infinite"},
         {-inf, "could not be read: point ? has a coordinate that is infinite"},
-        {std::numeric_limits<float>::max(), "could not be read: point ? has a coordinate beyond 1e+30, too far to be drawn"},
-        {-1e31f, "could not be read: point ? has a coordinate beyond 1e+30, too far to be drawn"},
+        {std::numeric_limits<float>::max(), "could not be read: point ? has a coordinate beyond 1e+37, too far to be drawn"},
+        {-1e38f, "could not be read: point ? has a coordinate beyond 1e+37, too far to be drawn"},
         {1.5f, "holds no model geometry: all its 4 faces collapse to one point"}};
     for (const char* kind : {"model.stl", "model text.stl", "model.vtk", "model text.vtk", "model.vtp", "model text.vtp", "model.ply",
                              "model text.ply", "model.obj", "lh.model.pial"}) {
@@ -295,7 +295,7 @@ TEST(ModelFileBounds, EveryKindRefusesCoordinatesThatAreNotFiniteAndCornersThatA
     } written[] = {
         {"model text.vtk", "+inf", false, "point 2 has a coordinate that is infinite"},
         {"model text.vtk", "1e39", false, "point 2 has a coordinate that is infinite"},
-        {"model text.vtk", "1e39", true, "point 2 has a coordinate beyond 1e+30, too far to be drawn"},
+        {"model text.vtk", "1e39", true, "point 2 has a coordinate beyond 1e+37, too far to be drawn"},
         {"model text.vtk", "-1e400", true, "point 2 has a coordinate that is infinite"},
         {"model text.vtk", "1e-400", true, nullptr},
         {"model text.vtp", "+inf", false, "point 2 has a coordinate that is infinite"},
@@ -305,7 +305,7 @@ TEST(ModelFileBounds, EveryKindRefusesCoordinatesThatAreNotFiniteAndCornersThatA
         {"model text.ply", "+7.25", false, nullptr},
         {"model.obj", "+inf", false, "point 2 has a coordinate that is infinite"},
         {"model.obj", "1e39", false, "point 2 has a coordinate that is infinite"},
-        {"model.obj", "1e31", false, "point 2 has a coordinate beyond 1e+30, too far to be drawn"},
+        {"model.obj", "1e38", false, "point 2 has a coordinate beyond 1e+37, too far to be drawn"},
         {"model.obj", "+7.25", false, nullptr},
     };
     for (const auto& w : written) {
