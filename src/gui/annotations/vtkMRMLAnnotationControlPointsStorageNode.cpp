@@ -122,7 +122,7 @@ int vtkMRMLAnnotationControlPointsStorageNode::ReadAnnotationControlPointsProper
         return 1;
     }
     if (MatchKey(line, "# pointColumns = ", value))
-        return ReadColumnsHeader("pointColumns", value, {"x", "y", "z", "sel", "vis"}, cols);
+        return ReadColumnsHeader("pointColumns", value, {"x", "y", "z", "sel", "vis"}, 3, cols);
     return 0;
 }
 

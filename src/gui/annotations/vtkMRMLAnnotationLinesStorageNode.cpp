@@ -79,7 +79,7 @@ int vtkMRMLAnnotationLinesStorageNode::ReadAnnotationLinesProperties(vtkMRMLAnno
     std::string_view value;
     if (!node || !MatchKey(line, "# lineColumns = ", value))
         return 0;
-    return ReadColumnsHeader("lineColumns", value, {"startPointID", "endPointID", "sel", "vis"}, cols);
+    return ReadColumnsHeader("lineColumns", value, {"startPointID", "endPointID", "sel", "vis"}, 2, cols);
 }
 
 int vtkMRMLAnnotationLinesStorageNode::ReadAnnotationLineDisplayProperties(vtkMRMLAnnotationLineDisplayNode* node,

@@ -75,7 +75,7 @@ int vtkMRMLAnnotationRulerStorageNode::ReadAnnotationRulerProperties(vtkMRMLAnno
         return 1;
     }
     if (MatchKey(line, "# rulerColumns = ", value))
-        return ReadColumnsHeader("rulerColumns", value, {"line1ID", "sel", "vis"}, cols);
+        return ReadColumnsHeader("rulerColumns", value, {"line1ID", "sel", "vis"}, 1, cols);
     return 0;
 }
 

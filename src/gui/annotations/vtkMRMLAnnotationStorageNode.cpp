@@ -18,6 +18,7 @@
 #include <vtkPolyData.h>
 #include <vtkSmartPointer.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -343,16 +344,42 @@ void vtkMRMLAnnotationStorageNode::ReadColumns(std::string_view value, const std
 }
 
 int vtkMRMLAnnotationStorageNode::ReadColumnsHeader(const char* header, std::string_view value,
-                                                    const std::vector<std::string_view>& names, Columns& cols)
+                                                    const std::vector<std::string_view>& names, size_t required,
+                                                    Columns& cols)
 {
-    ReadColumns(value, names, cols);
-    if (cols.type == 0)
-        return 1;
     if (!value.empty() && value.back() == '\r')
         value.remove_suffix(1);
+    ReadColumns(value, names, cols);
+    // Each column named once, by a name the section knows, the type column first and
+    // every column the rows cannot do without there: a header that says otherwise would
+    // have its rows read wrongly or their texts dropped without a word.
+    std::string problem;
+    std::vector<std::string_view> seen;
+    size_t pos = 0;
+    while (problem.empty() && pos <= value.size()) {
+        size_t bar = value.find('|', pos);
+        if (bar == std::string_view::npos)
+            bar = value.size();
+        const std::string_view name = value.substr(pos, bar - pos);
+        pos = bar + 1;
+        if (name.empty())
+            continue;
+        const std::string shownName = Vexil::printableText(name.substr(0, 100)) + (name.size() > 100 ? "..." : "");
+        if (name != "type" && std::find(names.begin(), names.end(), name) == names.end())
+            problem = "names a column \"" + shownName + "\" that its section does not have";
+        else if (std::find(seen.begin(), seen.end(), name) != seen.end())
+            problem = "names the column \"" + shownName + "\" twice";
+        seen.push_back(name);
+    }
+    if (problem.empty() && cols.type != 0)
+        problem = "does not begin with the type column";
+    for (size_t k = 0; problem.empty() && k < required && k < names.size() && k < 5; ++k)
+        if (cols.field[k] < 0)
+            problem = "lacks the \"" + std::string(names[k]) + "\" column";
+    if (problem.empty())
+        return 1;
     const std::string shown = Vexil::printableText(value.substr(0, 200)) + (value.size() > 200 ? "..." : "");
-    vtkErrorMacro("line " << PassLine << ": the " << header << " header \"" << shown
-                          << "\" does not begin with the type column");
+    vtkErrorMacro("line " << PassLine << ": the " << header << " header \"" << shown << "\" " << problem);
     return -1;
 }
 
@@ -437,7 +464,7 @@ int vtkMRMLAnnotationStorageNode::ReadAnnotationTextProperties(vtkMRMLAnnotation
         return 1;
     }
     if (MatchKey(line, "# textColumns = ", value))
-        return ReadColumnsHeader("textColumns", value, {"annotation", "sel", "vis"}, cols);
+        return ReadColumnsHeader("textColumns", value, {"annotation", "sel", "vis"}, 1, cols);
     return 0;
 }
 

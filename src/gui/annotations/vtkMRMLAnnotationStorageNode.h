@@ -76,9 +76,11 @@ public:
     static void ReadColumns(std::string_view value, const std::vector<std::string_view>& names, Columns& cols);
     // Reads the declaration of the section `header` ("textColumns", ...) of the line being
     // read; its rows name their section first, so a declaration that does not begin with
-    // the type column is refused, said once with the line.  1 read, -1 refused.
+    // the type column is refused, and so is one that names a column the section does not
+    // have, names one twice or lacks one of the first `required` of `names`; each said
+    // once with the line.  1 read, -1 refused.
     int ReadColumnsHeader(const char* header, std::string_view value, const std::vector<std::string_view>& names,
-                          Columns& cols);
+                          size_t required, Columns& cols);
     // Calls f(column, field) for each non-empty field of a row, after the section word.
     // In a file that escapes its texts a "\|" does not separate fields.
     template <typename F>

@@ -11,6 +11,7 @@
 #include "visualization/qPelmoraThreeDWidget.h"
 #include "visualization/qView3DMRML.h"
 
+#include <mrml/MRMLFreeSurferSurface.h>
 #include <mrml/vtkMRMLFreeSurferModelStorageNode.h>
 #include <mrml/vtkMRMLModelDisplayNode.h>
 #include <mrml/vtkMRMLModelNode.h>
@@ -289,12 +290,21 @@ StdCmdMRMLModel::StdCmdMRMLModel() : Command("Std_MRMLModel")
 
 QString StdCmdMRMLModel::modelFileFilter()
 {
-    return QStringList{QStringLiteral("All formats (*.vtk *.vtp *.vtu *.g *.byu *.stl *.ply *.obj *.meta)"),
-                       QStringLiteral("VTK Poly Data or Unstructured Grid (*.vtk)"),
-                       QStringLiteral("VTK XML Unstructured Grid (*.vtu)"),
-                       QStringLiteral("VTK XML Poly Data (*.g *.meta)"), QStringLiteral("BYU file (*.byu)"),
-                       QStringLiteral("STL file (*.stl)"), QStringLiteral("Wavefront OBJ file (*.obj)"),
-                       QStringLiteral("FreeSurfer surface (*.orig *.white *.pial *.smoothwm *.inflated *.sphere)")}
+    // The patterns are the readers' own lists: the dialog offers what they take, and
+    // nothing else.
+    auto patterns = [](const std::vector<std::string>& extensions) {
+        QStringList out;
+        for (const std::string& ext : extensions)
+            out << QStringLiteral("*") + QString::fromStdString(ext);
+        return out.join(QLatin1Char(' '));
+    };
+    const QString freeSurfer = patterns(mrmlmodelfile::freeSurferSurfaceExtensions());
+    return QStringList{QStringLiteral("All formats (%1 %2)")
+                           .arg(patterns(vtkMRMLModelStorageNode::GetSupportedFileExtensions()), freeSurfer),
+                       QStringLiteral("VTK Poly Data (*.vtk)"), QStringLiteral("VTK XML Poly Data (*.vtp)"),
+                       QStringLiteral("STL file (*.stl)"), QStringLiteral("PLY file (*.ply)"),
+                       QStringLiteral("Wavefront OBJ file (*.obj)"),
+                       QStringLiteral("FreeSurfer surface (%1)").arg(freeSurfer)}
         .join(QStringLiteral(";;"));
 }
 

@@ -4,16 +4,21 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <limits>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include <vexil/PrintableText.h>
 
 #include <vtkCellArray.h>
+#include <vtkCellArrayIterator.h>
+#include <vtkCellData.h>
+#include <vtkNew.h>
 #include <vtkDataCompressor.h>
 #include <vtkDoubleArray.h>
 #include <vtkFloatArray.h>
@@ -39,6 +44,55 @@ bool parseNumber(std::string_view text, Number& value)
     const char* end = text.data() + text.size();
     const auto result = std::from_chars(text.data(), end, value);
     return result.ec == std::errc() && result.ptr == end;
+}
+
+// A real number as the readers take it: a leading plus sign is allowed, and a value
+// beyond the range of a double is an infinite one (the readers' own conversions give
+// that) while one too small for it is zero.
+bool parseReal(std::string_view text, double& value)
+{
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-' && text[1] != '+')
+        text.remove_prefix(1);
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value);
+    if (result.ptr != end)
+        return false;
+    if (result.ec == std::errc())
+        return true;
+    if (result.ec != std::errc::result_out_of_range)
+        return false;
+    // Over- or underflow: the power of ten of the first digit that is not zero says which.
+    const bool negative = text[0] == '-';
+    const size_t e = text.find_first_of("eE");
+    long long exponent = 0;
+    if (e != std::string_view::npos) {
+        std::string_view digits = text.substr(e + 1);
+        if (!digits.empty() && digits[0] == '+')
+            digits.remove_prefix(1);
+        if (!parseNumber(digits, exponent))
+            exponent = digits.empty() || digits[0] != '-' ? std::numeric_limits<long long>::max() / 2
+                                                          : std::numeric_limits<long long>::min() / 2;
+    }
+    const std::string_view mantissa = text.substr(negative ? 1 : 0, (e == std::string_view::npos ? text.size() : e) - (negative ? 1 : 0));
+    const size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const size_t first = mantissa.find_first_of("123456789");
+    if (first == std::string_view::npos) {
+        value = 0;
+        return true;
+    }
+    const long long power = exponent + (first < point ? static_cast<long long>(point - first) - 1
+                                                      : -static_cast<long long>(first - point));
+    value = power > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    if (negative)
+        value = -value;
+    return true;
+}
+
+// Whether a coordinate read as `value` is kept as an infinite one by a reader that keeps
+// its points in single precision.
+bool beyondFloat(double value)
+{
+    return !std::isfinite(value) || std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max());
 }
 
 // The blank-separated words of a line, into `out`.
@@ -414,7 +468,10 @@ std::string vtpArrayProblem(const VtpFile& file, const XmlElement& a, long long 
             if (values && !parseNumber(a.text.substr(start, i - start), (*values)[static_cast<size_t>(found)]))
                 return "a cell list is not made of whole numbers";
             double coordinate = 0;
-            if (coordinates && parseNumber(a.text.substr(start, i - start), coordinate) && !std::isfinite(coordinate))
+            // Single precision coordinates beyond its range are infinite ones (VTK's
+            // reader fails on them, with a reason about the array's length).
+            if (coordinates && parseReal(a.text.substr(start, i - start), coordinate) &&
+                (a.attribute("type") == "Float32" ? beyondFloat(coordinate) : !std::isfinite(coordinate)))
                 return nonFiniteCoordinate(static_cast<long long>(found) / components, coordinate);
             ++found;
         }
@@ -611,12 +668,13 @@ std::string objProblem(const std::string& bytes)
             const size_t needed = kind == 1 ? 2 : 3;
             double value = 0;
             for (size_t k = 1; k <= needed; ++k) {
-                if (k >= w.size() || !parseNumber(w[k], value)) {
+                if (k >= w.size() || !parseReal(w[k], value)) {
                     problem = "a \"" + std::string(w[0]) + "\" line does not hold its numbers";
                     return false;
                 }
-                // VTK's reader would take such a vertex for one at 0.
-                if (kind == 0 && !std::isfinite(value)) {
+                // VTK's reader would take such a vertex for one at 0; it keeps its
+                // points in single precision, where a larger value is an infinite one.
+                if (kind == 0 && beyondFloat(value)) {
                     problem = nonFiniteCoordinate(sofar[0], value);
                     return false;
                 }
@@ -811,6 +869,8 @@ std::string plyProblem(const std::string& bytes)
         wordIndex = 0;
         data = end < last ? end + 1 : last;
     };
+    // The last real number read from text, for the coordinates.
+    double real = 0;
     // One value, as a whole number when it is one (floats are only skipped).
     auto next = [&](int size, bool isSigned, bool isFloat, long long& value) -> bool {
         if (format == 0) {
@@ -819,7 +879,10 @@ std::string plyProblem(const std::string& bytes)
             const std::string_view word = lineWords[wordIndex++];
             if (isFloat) {
                 double d = 0;
-                return parseNumber(word, d);
+                if (!parseReal(word, d))
+                    return false;
+                real = d;
+                return true;
             }
             return parseNumber(word, value);
         }
@@ -848,8 +911,13 @@ std::string plyProblem(const std::string& bytes)
             for (const Property& p : e.properties) {
                 long long value = 0;
                 if (!p.countSize) {
+                    real = 0;
                     if (!next(p.itemSize, p.itemSigned, p.itemFloat, value))
                         return "it is truncated or damaged";
+                    // VTK's reader keeps the points in single precision.
+                    if (format == 0 && p.itemFloat && e.name == "vertex" &&
+                        (p.name == "x" || p.name == "y" || p.name == "z") && beyondFloat(real))
+                        return nonFiniteCoordinate(i, real);
                     continue;
                 }
                 long long items = 0;
@@ -956,6 +1024,9 @@ std::string legacyVtkProblem(const std::string& bytes, std::string* readable)
     // The first text value that is a number but not a finite one, of the last `values`.
     long long nonFinite = -1;
     double nonFiniteValue = 0;
+    // Whether the values are read in single precision, where a value beyond its range is
+    // an infinite one (VTK's text reader fails on it).
+    bool singlePrecision = false;
     // `count` values of `size` bytes (binary, big-endian) or words (ASCII); kept as whole
     // numbers in `out` when asked for.
     auto values = [&](long long count, int size, std::vector<long long>* out) {
@@ -988,9 +1059,9 @@ std::string legacyVtkProblem(const std::string& bytes, std::string* readable)
                 return false;
             long long v = 0;
             double real = 0;
-            if (out ? !parseNumber(word, v) : !parseNumber(word, real))
+            if (out ? !parseNumber(word, v) : !parseReal(word, real))
                 return false; // a word short, VTK's reader goes on with the next keyword
-            if (!out && nonFinite < 0 && !std::isfinite(real)) {
+            if (!out && nonFinite < 0 && (singlePrecision ? beyondFloat(real) : !std::isfinite(real))) {
                 nonFinite = i;
                 nonFiniteValue = real;
             }
@@ -1071,8 +1142,11 @@ std::string legacyVtkProblem(const std::string& bytes, std::string* readable)
                 return "it is truncated";
             const int size = typeSize(lower(b));
             startData();
-            if (!parseNumber(a, points) || points < 0 || !size || points > std::numeric_limits<long long>::max() / 3 ||
-                !values(points * 3, size, nullptr))
+            singlePrecision = lower(b) == "float";
+            const bool read = parseNumber(a, points) && points >= 0 && size &&
+                              points <= std::numeric_limits<long long>::max() / 3 && values(points * 3, size, nullptr);
+            singlePrecision = false;
+            if (!read)
                 return "its points are damaged or truncated";
             // VTK's text reader stops at such a word, and says it knows no such keyword.
             if (nonFinite >= 0)
@@ -1276,13 +1350,18 @@ std::string vtpProblem(const std::string& bytes)
 
 namespace {
 
-// The first point with a coordinate that is not finite (-1 when there is none) and that
-// coordinate; whether every point lies where the first does.
+// The largest coordinate a model may have: the view draws in single precision, and a
+// model reaching much further than this is drawn as nothing (its extent and the
+// camera's distance to it leave that range).
+constexpr double MaxCoordinate = 1e37;
+
+// The first point with a coordinate that is not finite, or finite but too far to draw
+// (-1 when there is none), and that coordinate.
 struct PointsSurvey
 {
     long long nonFinite = -1;
     double value = 0;
-    bool allAtOne = true;
+    long long tooFar = -1;
 };
 
 // `pointAt(i, p)` gives point i's coordinates in p.
@@ -1290,8 +1369,7 @@ template <class Real, class PointAt>
 PointsSurvey survey(long long count, PointAt pointAt)
 {
     PointsSurvey out;
-    Real first[3], p[3];
-    pointAt(0, first);
+    Real p[3];
     for (long long i = 0; i < count; ++i) {
         pointAt(i, p);
         for (int k = 0; k < 3; ++k) {
@@ -1300,9 +1378,9 @@ PointsSurvey survey(long long count, PointAt pointAt)
                 out.value = static_cast<double>(p[k]);
                 return out;
             }
+            if (out.tooFar < 0 && std::fabs(p[k]) > static_cast<Real>(MaxCoordinate))
+                out.tooFar = i;
         }
-        if (p[0] != first[0] || p[1] != first[1] || p[2] != first[2])
-            out.allAtOne = false;
     }
     return out;
 }
@@ -1311,6 +1389,45 @@ template <class Real>
 PointsSurvey surveyArray(const Real* xyz, long long count)
 {
     return survey<Real>(count, [xyz](long long i, Real* p) { std::memcpy(p, xyz + 3 * i, 3 * sizeof(Real)); });
+}
+
+// How the cells of some lists lie: how many there are, whether any has corners apart,
+// and whether all their corners coincide.
+struct CellsSurvey
+{
+    long long cells = 0;
+    bool anyWithExtent = false;
+    bool allAtOne = true;
+};
+
+void surveyCells(vtkPoints* points, vtkCellArray* cells, CellsSurvey& out, double first[3], bool& haveFirst)
+{
+    if (!cells || cells->GetNumberOfCells() == 0)
+        return;
+    auto it = vtk::TakeSmartPointer(cells->NewIterator());
+    const long long count = points->GetNumberOfPoints();
+    double corner[3], own[3];
+    for (it->GoToFirstCell(); !it->IsDoneWithTraversal(); it->GoToNextCell()) {
+        vtkIdType n = 0;
+        const vtkIdType* ids = nullptr;
+        it->GetCurrentCell(n, ids);
+        ++out.cells;
+        for (vtkIdType k = 0; k < n; ++k) {
+            if (ids[k] < 0 || ids[k] >= count)
+                continue;
+            points->GetPoint(ids[k], corner);
+            if (!haveFirst) {
+                std::copy(corner, corner + 3, first);
+                haveFirst = true;
+            }
+            if (k == 0)
+                std::copy(corner, corner + 3, own);
+            else if (corner[0] != own[0] || corner[1] != own[1] || corner[2] != own[2])
+                out.anyWithExtent = true;
+            if (corner[0] != first[0] || corner[1] != first[1] || corner[2] != first[2])
+                out.allAtOne = false;
+        }
+    }
 }
 
 } // namespace
@@ -1330,10 +1447,159 @@ std::string geometryProblem(vtkPolyData* data)
                                                 : survey<double>(count, [points](long long i, double* p) { points->GetPoint(i, p); });
     if (found.nonFinite >= 0)
         return "could not be read: " + nonFiniteCoordinate(found.nonFinite, found.value);
-    const long long faces = data->GetNumberOfPolys() + data->GetNumberOfStrips();
-    if (found.allAtOne && faces > 0 && faces == data->GetNumberOfCells())
-        return "holds no model geometry: all its " + std::to_string(faces) + " faces collapse to one point";
-    return std::string();
+    if (found.tooFar >= 0) {
+        char limit[32];
+        std::snprintf(limit, sizeof limit, "%g", MaxCoordinate);
+        return "could not be read: point " + std::to_string(found.tooFar) + " has a coordinate beyond " + limit +
+               ", too far to be drawn";
+    }
+    // Judged by the corners the faces use: points no face uses, and vertex or line cells
+    // beside the faces, do not make a surface of faces that have no extent.
+    double first[3] = {0, 0, 0};
+    bool haveFirst = false;
+    CellsSurvey faces;
+    surveyCells(points, data->GetPolys(), faces, first, haveFirst);
+    surveyCells(points, data->GetStrips(), faces, first, haveFirst);
+    const char* what = "faces";
+    CellsSurvey judged = faces;
+    if (faces.cells == 0 && data->GetNumberOfVerts() == 0) {
+        // Lines alone are drawn as far as they reach.
+        haveFirst = false;
+        CellsSurvey lines;
+        surveyCells(points, data->GetLines(), lines, first, haveFirst);
+        judged = lines;
+        what = "lines";
+    }
+    if (judged.cells == 0 || judged.anyWithExtent)
+        return std::string();
+    const std::string n = std::to_string(judged.cells);
+    if (judged.allAtOne)
+        return "holds no model geometry: all its " + n + " " + what + " collapse to one point";
+    return "holds no model geometry: each of its " + n + " " + what + " collapses to a point";
+}
+
+long long dropRepeatedFaces(vtkPolyData* data, std::string& problem, long long* probes)
+{
+    problem.clear();
+    vtkCellArray* polys = data ? data->GetPolys() : nullptr;
+    const long long faces = polys ? polys->GetNumberOfCells() : 0;
+    if (faces < 2)
+        return 0;
+    // Every face's corners, turned to begin at its lowest point id.
+    std::vector<vtkIdType> corners;
+    corners.reserve(static_cast<size_t>(polys->GetNumberOfConnectivityIds()));
+    std::vector<size_t> start(static_cast<size_t>(faces) + 1, 0);
+    {
+        auto it = vtk::TakeSmartPointer(polys->NewIterator());
+        size_t f = 0;
+        for (it->GoToFirstCell(); !it->IsDoneWithTraversal(); it->GoToNextCell(), ++f) {
+            vtkIdType n = 0;
+            const vtkIdType* ids = nullptr;
+            it->GetCurrentCell(n, ids);
+            const auto lowest = static_cast<size_t>(std::min_element(ids, ids + n) - ids);
+            for (vtkIdType k = 0; k < n; ++k)
+                corners.push_back(ids[(lowest + static_cast<size_t>(k)) % static_cast<size_t>(n)]);
+            start[f + 1] = corners.size();
+        }
+    }
+    long long looked = 0;
+    auto same = [&](size_t a, size_t b) {
+        ++looked;
+        return start[a + 1] - start[a] == start[b + 1] - start[b] &&
+               std::equal(corners.begin() + static_cast<long>(start[a]), corners.begin() + static_cast<long>(start[a + 1]),
+                          corners.begin() + static_cast<long>(start[b]));
+    };
+    auto hash = [&](size_t f) {
+        ++looked;
+        std::uint64_t h = 1469598103934665603ull;
+        for (size_t k = start[f]; k < start[f + 1]; ++k)
+            h = (h ^ static_cast<std::uint64_t>(corners[k])) * 1099511628211ull;
+        return static_cast<size_t>(h ^ (h >> 29));
+    };
+    // Each bucket's faces, first seen first: kept[f] is the face f repeats, or f itself.
+    std::unordered_map<size_t, std::vector<size_t>> buckets;
+    buckets.reserve(static_cast<size_t>(faces));
+    std::vector<size_t> kept(static_cast<size_t>(faces));
+    long long repeats = 0;
+    for (size_t f = 0; f < static_cast<size_t>(faces); ++f) {
+        std::vector<size_t>& bucket = buckets[hash(f)];
+        kept[f] = f;
+        for (size_t other : bucket)
+            if (same(other, f)) {
+                kept[f] = other;
+                break;
+            }
+        if (kept[f] == f)
+            bucket.push_back(f);
+        else
+            ++repeats;
+    }
+    if (probes)
+        *probes = looked;
+    if (repeats == 0)
+        return 0;
+
+    // The faces' own values: a repeat is left out only when its values are its first face's.
+    vtkCellData* values = data->GetCellData();
+    const vtkIdType before = data->GetNumberOfVerts() + data->GetNumberOfLines(); // the faces' first cell id
+    const int arrays = values ? values->GetNumberOfArrays() : 0;
+    for (int a = 0; a < arrays; ++a) {
+        vtkDataArray* array = values->GetArray(a);
+        if (!array) {
+            problem = "its faces repeat others exactly, and hold values that are not numbers";
+            return 0;
+        }
+        std::vector<double> x(static_cast<size_t>(array->GetNumberOfComponents())), y(x.size());
+        for (size_t f = 0; f < kept.size(); ++f) {
+            if (kept[f] == f)
+                continue;
+            array->GetTuple(before + static_cast<vtkIdType>(kept[f]), x.data());
+            array->GetTuple(before + static_cast<vtkIdType>(f), y.data());
+            for (size_t k = 0; k < x.size(); ++k)
+                if (!(x[k] == y[k] || (std::isnan(x[k]) && std::isnan(y[k])))) {
+                    const char* name = array->GetName();
+                    problem = "faces " + std::to_string(kept[f]) + " and " + std::to_string(f) +
+                              " have the same corners but different values" +
+                              (name && *name ? " of \"" + Vexil::printableText(name) + "\"" : std::string());
+                    return 0;
+                }
+        }
+    }
+
+    vtkNew<vtkCellArray> unique;
+    unique->AllocateExact(faces - repeats, static_cast<vtkIdType>(corners.size()));
+    {
+        auto it = vtk::TakeSmartPointer(polys->NewIterator());
+        size_t f = 0;
+        for (it->GoToFirstCell(); !it->IsDoneWithTraversal(); it->GoToNextCell(), ++f) {
+            if (kept[f] != f)
+                continue;
+            vtkIdType n = 0;
+            const vtkIdType* ids = nullptr;
+            it->GetCurrentCell(n, ids);
+            unique->InsertNextCell(n, ids);
+        }
+    }
+    if (arrays > 0) {
+        // Cells are numbered vertices, lines, faces, strips: the values of all but the
+        // faces left out move down.
+        vtkNew<vtkCellData> moved;
+        const vtkIdType cells = data->GetNumberOfCells();
+        moved->CopyAllocate(values, cells - repeats);
+        vtkIdType to = 0;
+        for (vtkIdType from = 0; from < cells; ++from) {
+            const vtkIdType face = from - before;
+            if (face >= 0 && face < faces && kept[static_cast<size_t>(face)] != static_cast<size_t>(face))
+                continue;
+            moved->CopyData(values, from, to++);
+        }
+        moved->Squeeze();
+        data->SetPolys(unique);
+        data->GetCellData()->ShallowCopy(moved);
+    } else {
+        data->SetPolys(unique);
+    }
+    return repeats;
 }
 
 } // namespace mrmlmodelfile

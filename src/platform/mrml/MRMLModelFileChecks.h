@@ -50,4 +50,13 @@ std::string vtpProblem(const std::string& bytes);
 // not be read: point 4 has a coordinate that is not a number").
 std::string geometryProblem(vtkPolyData* data);
 
+// Leaves out each face that repeats an earlier one exactly: the same corners in the same
+// turn (listed from another corner, it is still the same face; turned the other way, it
+// faces the other way and is kept). Drawing a stack of such faces costs as much as that
+// many faces and shows one. The faces' own values go with the faces kept; a repeat whose
+// values differ from its first face's is not left out, and then the model is refused:
+// `problem` says which faces. Returns how many faces were left out; `probes`, when given,
+// counts the faces looked at and compared, a cost that grows with the faces alone.
+long long dropRepeatedFaces(vtkPolyData* data, std::string& problem, long long* probes = nullptr);
+
 } // namespace mrmlmodelfile

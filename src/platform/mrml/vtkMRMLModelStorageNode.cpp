@@ -6,6 +6,7 @@
 #include "MRMLVtkMessage.h"
 
 #include <vexil/AtomicSave.h>
+#include <vexil/MsgConsole.h>
 #include <vexil/PrintableText.h>
 
 #include "vtkMRMLModelDisplayNode.h"
@@ -838,6 +839,15 @@ vtkPolyData* readModelFile(const char* fileName, std::string& error)
     result->ShallowCopy(output);
     if (ext == ".stl")
         mrmlmodelfile::shareCoincidentPoints(result);
+    // A stack of the same face costs its height in drawing time and shows one face.
+    const long long repeats = mrmlmodelfile::dropRepeatedFaces(result, problem);
+    if (!problem.empty()) {
+        error = namedFile(name) + " could not be read: " + problem;
+        return nullptr;
+    }
+    if (repeats > 0)
+        Vexil::MsgConsoleSingleton::Instance().Message(
+            "%s: %lld faces that repeat others exactly were left out\n", namedFile(name).c_str(), repeats);
     vtkPolyData* read = result;
     read->Register(nullptr);
     return read;

@@ -313,16 +313,27 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
          "not a finite number"},
         {"bad ruler row", badRuler, "Error setting angle , lineID = 5"},
     };
-    // A section's columns header that does not begin with the type column: refused at its
-    // line, whatever its rows hold.
+    // A section's columns header that does not begin with the type column, names a column
+    // twice, lacks one its rows need or names one its section does not have: refused at
+    // its line, whatever its rows hold.
+    const char* notFirst = "does not begin with the type column";
     const struct
     {
         const char* header;
         const char* damaged;
-    } headers[] = {{"textColumns", "annotation|type|sel|vis"},
-                   {"pointColumns", "x|y|z|sel|vis"},
-                   {"lineColumns", ""},
-                   {"rulerColumns", "line1ID|type|sel|vis"}};
+        std::string says;
+    } headers[] = {{"textColumns", "annotation|type|sel|vis", notFirst},
+                   {"pointColumns", "x|y|z|sel|vis", notFirst},
+                   {"lineColumns", "", notFirst},
+                   {"rulerColumns", "line1ID|type|sel|vis", notFirst},
+                   {"textColumns", "type|type|annotation|sel|vis", "names the column \"type\" twice"},
+                   {"textColumns", "type|annotation|sel|vis|type", "names the column \"type\" twice"},
+                   {"rulerColumns", "type|line1ID|type|sel|vis", "names the column \"type\" twice"},
+                   {"lineColumns", "type|startPointID|startPointID|sel|vis", "names the column \"startPointID\" twice"},
+                   {"lineColumns", "type|startPointID|sel|vis", "lacks the \"endPointID\" column"},
+                   {"rulerColumns", "type|sel|vis", "lacks the \"line1ID\" column"},
+                   {"pointColumns", "type|x|y|sel|vis", "lacks the \"z\" column"},
+                   {"textColumns", "type|annotaton|sel|vis", "names a column \"annotaton\" that its section does not have"}};
     for (const auto& h : headers) {
         std::string content = good;
         const size_t at = content.find(std::string("# ") + h.header + " = ");
@@ -331,8 +342,8 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
         content.replace(at, end - at, std::string("# ") + h.header + " = " + h.damaged);
         const size_t line = size_t(std::count(content.begin(), content.begin() + long(at), '\n')) + 1;
         cases.push_back({h.header, content,
-                         "line " + std::to_string(line) + ": the " + h.header + " header \"" + h.damaged
-                             + "\" does not begin with the type column"});
+                         "line " + std::to_string(line) + ": the " + h.header + " header \"" + h.damaged + "\" "
+                             + h.says});
     }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -241,9 +241,13 @@ TEST_F(ObjectCommands, ModelLoaderAddsReadableFilesOnly)
     EXPECT_STREQ(model->GetName(), "ball");
     EXPECT_EQ(Gui::StdCmdMRMLModel::loadModel(nullptr, scene), nullptr);
 
-    EXPECT_EQ(Gui::StdCmdMRMLModel::modelFileFilter().split(";;").size(), 8);
-    EXPECT_TRUE(Gui::StdCmdMRMLModel::modelFileFilter().startsWith(
-        "All formats (*.vtk *.vtp *.vtu *.g *.byu *.stl *.ply *.obj *.meta);;VTK Poly Data"));
+    // The dialog offers exactly what the readers take, each kind once.
+    const QStringList filters = Gui::StdCmdMRMLModel::modelFileFilter().split(";;");
+    EXPECT_EQ(filters.size(), 7);
+    EXPECT_EQ(filters.value(0), "All formats (*.vtk *.vtp *.stl *.ply *.obj *.orig *.white *.pial *.smoothwm "
+                                "*.inflated *.sphere)");
+    EXPECT_EQ(filters.value(4), "PLY file (*.ply)");
+    EXPECT_EQ(filters.value(6), "FreeSurfer surface (*.orig *.white *.pial *.smoothwm *.inflated *.sphere)");
 }
 
 TEST_F(ObjectCommands, RegisteredWithTheirTextsAndStates)
@@ -512,6 +516,7 @@ TEST_F(ObjectCommands, ModelLoaderReadsFreeSurferTriangleSurfacesAndRefusesDamag
                            Bad{"nan.white", freeSurferSurface(nan, tetraFaces), "point 1 has a coordinate that is not a number"},
                            Bad{"inf.white", freeSurferSurface(infinite, tetraFaces), "point 1 has a coordinate that is infinite"},
                            Bad{"point.white", freeSurferSurface(onePoint, tetraFaces), "all its 4 faces collapse to one point"},
+                           Bad{"corner.white", freeSurferSurface(tetraPoints, {0, 0, 0}), "all its 1 faces collapse to one point"},
                            Bad{"notes.pial", "these are my notes on the pial surface\n", "not a FreeSurfer surface"},
                            Bad{"empty.pial", "", "is empty"}}) {
         SCOPED_TRACE(bad.name);

@@ -3,13 +3,17 @@
 // says, a model of nothing is refused with the reason, and running out of memory while
 // reading is a refusal like any other.
 
+#include <support/ConsoleCapture.h>
 #include <support/OwnMemory.h>
 
+#include <mrml/MRMLModelFileChecks.h>
 #include <mrml/vtkMRMLFreeSurferModelStorageNode.h>
 #include <mrml/vtkMRMLModelNode.h>
 #include <mrml/vtkMRMLModelStorageNode.h>
 
 #include <vtkCellArray.h>
+#include <vtkCellData.h>
+#include <vtkIntArray.h>
 #include <vtkNew.h>
 #include <vtkOBJWriter.h>
 #include <vtkPLYWriter.h>
@@ -257,6 +261,8 @@ TEST(ModelFileBounds, EveryKindRefusesCoordinatesThatAreNotFiniteAndCornersThatA
         {std::numeric_limits<float>::quiet_NaN(), "could not be read: point ? has a coordinate that is not a number"},
         {inf, "could not be read: point ? has a coordinate that is infinite"},
         {-inf, "could not be read: point ? has a coordinate that is infinite"},
+        {std::numeric_limits<float>::max(), "could not be read: point ? has a coordinate beyond 1e+37, too far to be drawn"},
+        {-1e38f, "could not be read: point ? has a coordinate beyond 1e+37, too far to be drawn"},
         {1.5f, "holds no model geometry: all its 4 faces collapse to one point"}};
     for (const char* kind : {"model.stl", "model text.stl", "model.vtk", "model text.vtk", "model.vtp", "model text.vtp", "model.ply",
                              "model text.ply", "model.obj", "lh.model.pial"}) {
@@ -275,6 +281,61 @@ TEST(ModelFileBounds, EveryKindRefusesCoordinatesThatAreNotFiniteAndCornersThatA
             EXPECT_NE(r.error.find(reason.substr(std::min(digit + 1, reason.size()))), std::string::npos) << r.error;
             std::remove(path.c_str());
         }
+    }
+
+    // As text files write them, in whatever form the readers take: a value beyond the
+    // range of single precision points is an infinite one, and beyond that of double
+    // precision too; a finite one in double precision is too far to be drawn.
+    const struct
+    {
+        const char* kind;
+        const char* number;
+        bool doublePoints; // legacy VTK's points declared as double
+        const char* says;  // null: read
+    } written[] = {
+        {"model text.vtk", "+inf", false, "point 2 has a coordinate that is infinite"},
+        {"model text.vtk", "1e39", false, "point 2 has a coordinate that is infinite"},
+        {"model text.vtk", "1e39", true, "point 2 has a coordinate beyond 1e+37, too far to be drawn"},
+        {"model text.vtk", "-1e400", true, "point 2 has a coordinate that is infinite"},
+        {"model text.vtk", "1e-400", true, nullptr},
+        {"model text.vtp", "+inf", false, "point 2 has a coordinate that is infinite"},
+        {"model text.vtp", "1e39", false, "point 2 has a coordinate that is infinite"},
+        {"model text.ply", "+inf", false, "point 2 has a coordinate that is infinite"},
+        {"model text.ply", "1e39", false, "point 2 has a coordinate that is infinite"},
+        {"model text.ply", "+7.25", false, nullptr},
+        {"model.obj", "+inf", false, "point 2 has a coordinate that is infinite"},
+        {"model.obj", "1e39", false, "point 2 has a coordinate that is infinite"},
+        {"model.obj", "1e38", false, "point 2 has a coordinate beyond 1e+37, too far to be drawn"},
+        {"model.obj", "+7.25", false, nullptr},
+    };
+    for (const auto& w : written) {
+        SCOPED_TRACE(std::string(w.kind) + ", " + w.number);
+        std::vector<float> corners = tetraCorners;
+        corners[7] = 7.25f;
+        const std::string path = pathIn(dir, w.kind);
+        writeTetra(path, corners);
+        std::string text;
+        {
+            std::ifstream in(path, std::ios::binary);
+            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+        const size_t at = text.find("7.25");
+        ASSERT_NE(at, std::string::npos) << text;
+        text.replace(at, 4, w.number);
+        if (w.doublePoints) {
+            const size_t points = text.find("POINTS 4 float");
+            ASSERT_NE(points, std::string::npos) << text;
+            text.replace(points, 14, "POINTS 4 double");
+        }
+        writeFile(path, text);
+        const Reading r = readMeasured(path);
+        if (!w.says) {
+            EXPECT_NE(r.data, nullptr) << r.error;
+        } else {
+            EXPECT_EQ(r.data, nullptr);
+            EXPECT_NE(r.error.find(std::string("could not be read: ") + w.says), std::string::npos) << r.error;
+        }
+        std::remove(path.c_str());
     }
 }
 
@@ -319,20 +380,39 @@ TEST(ModelFileBounds, BinarySTLIsReadAsFarAsItsCountAndAModelOfOnePointIsRefused
     std::string facet = " facet normal 0 0 0\n  outer loop\n   vertex 0 0 0\n   vertex -0 0 0\n   vertex 0 0 0\n"
                         "  endloop\n endfacet\n";
     writeFile(text, "solid p\n" + facet + facet + "endsolid p\n");
+    // Faces are judged by the corners they use, whatever points, vertices or lines come
+    // with them; lines alone by theirs.
+    auto objFile = [&dir](const char* name, const std::string& text) {
+        const std::string path = pathIn(dir, name);
+        writeFile(path, text);
+        return path;
+    };
+    const std::string apart = "v 3 3 3\nv 5 6 7\n", together = "v 1 1 1\nv 1 1 1\nv 1 1 1\nv 9 9 9\n";
     const struct
     {
-        const std::string& path;
-        const char* says;
+        std::string path;
+        const char* says; // null: read
     } refused[] = {
         {zeros, "holds no model geometry: its header declares no triangles"},
         {point, "holds no model geometry: all its 3 faces collapse to one point"},
         {text, "holds no model geometry: all its 2 faces collapse to one point"},
+        {objFile("one corner.obj", apart + "f 1 1 1\n"), "holds no model geometry: all its 1 faces collapse to one point"},
+        {objFile("unused.obj", together + "f 1 2 3\n"), "holds no model geometry: all its 1 faces collapse to one point"},
+        {objFile("vertex cell.obj", together + "f 1 2 3\np 4\nl 1 4\n"),
+         "holds no model geometry: all its 1 faces collapse to one point"},
+        {objFile("each a point.obj", apart + "f 1 1 1\nf 2 2 2\n"),
+         "holds no model geometry: each of its 2 faces collapses to a point"},
+        {objFile("line.obj", together + "l 1 2\n"), "holds no model geometry: all its 1 lines collapse to one point"},
+        {objFile("face and point.obj", together + "f 1 2 4\nf 1 1 1\n"), nullptr},
+        {objFile("lines.obj", apart + "l 1 2\n"), nullptr},
+        {objFile("line and vertex.obj", together + "l 1 2\np 4\n"), nullptr},
     };
     for (const auto& r : refused) {
         SCOPED_TRACE(r.path);
-        EXPECT_EQ(vtkSmartPointer<vtkPolyData>::Take(vtkMRMLModelStorageNode::ReadPolyData(r.path.c_str(), error)),
-                  nullptr);
-        EXPECT_NE(error.find(r.says), std::string::npos) << error;
+        auto read = vtkSmartPointer<vtkPolyData>::Take(vtkMRMLModelStorageNode::ReadPolyData(r.path.c_str(), error));
+        EXPECT_EQ(read == nullptr, r.says != nullptr) << error;
+        if (r.says)
+            EXPECT_NE(error.find(r.says), std::string::npos) << error;
     }
 }
 
@@ -417,4 +497,96 @@ TEST(ModelFileBounds, ASurfaceThatHoldsMoreVerticesThanItsHeaderCountsSaysSo)
                            "triangle 0 names vertex -1041235968, and the header declares 3 vertices"),
               std::string::npos)
         << r.error;
+}
+
+// A face listed again with the same corners in the same turn is read once: a stack of
+// them costs its height in drawing time and shows one face. The faces' values go with
+// the faces kept; a repeat whose values differ is refused. The work grows with the faces.
+TEST(ModelFileBounds, FacesThatRepeatExactlyAreReadOnceAtACostThatGrowsWithTheFaces)
+{
+    const struct
+    {
+        int distinct;    // faces (i, i+1, i+2), after one vertex cell
+        int copies;      // how often each is listed
+        bool turned;     // each listed once more from its second corner, and once the other way
+        bool differ;     // the last copy of the last face has a value of its own
+        long long kept;  // -1: refused
+    } rows[] = {
+        {1, 1, false, false, 1},      {1, 1000, false, false, 1},    {1, 64000, false, false, 1},
+        {1000, 1, false, false, 1000}, {64000, 1, false, false, 64000}, {1000, 3, true, false, 2000},
+        {64000, 2, true, false, 128000}, {10, 2, false, true, -1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.distinct) + " x " + std::to_string(row.copies));
+        vtkNew<vtkPoints> points;
+        for (int i = 0; i < row.distinct + 2; ++i)
+            points->InsertNextPoint(i, i % 2, (i / 2) % 3);
+        vtkNew<vtkCellArray> verts, faces;
+        vtkNew<vtkIntArray> part;
+        part->SetName("part");
+        const vtkIdType vertex = 0;
+        verts->InsertNextCell(1, &vertex);
+        part->InsertNextValue(-1);
+        for (int copy = 0; copy < row.copies; ++copy)
+            for (int i = 0; i < row.distinct; ++i) {
+                const vtkIdType face[3] = {i, i + 1, i + 2};
+                faces->InsertNextCell(3, face);
+                part->InsertNextValue(row.differ && copy + 1 == row.copies && i + 1 == row.distinct ? -2 : i);
+            }
+        if (row.turned)
+            for (int i = 0; i < row.distinct; ++i) {
+                const vtkIdType turned[3] = {i + 1, i + 2, i}, other[3] = {i, i + 2, i + 1};
+                faces->InsertNextCell(3, turned);
+                part->InsertNextValue(i);
+                faces->InsertNextCell(3, other);
+                part->InsertNextValue(1000000 + i);
+            }
+        vtkNew<vtkPolyData> model;
+        model->SetPoints(points);
+        model->SetVerts(verts);
+        model->SetPolys(faces);
+        model->GetCellData()->AddArray(part);
+        const vtkIdType listed = model->GetNumberOfPolys();
+        std::string problem;
+        long long probes = 0;
+        const long long left = mrmlmodelfile::dropRepeatedFaces(model, problem, &probes);
+        EXPECT_LT(double(probes), 3.0 * double(listed));
+        if (row.kept < 0) {
+            EXPECT_EQ(left, 0);
+            EXPECT_EQ(problem, "faces " + std::to_string(row.distinct - 1) + " and " +
+                                   std::to_string(row.distinct * row.copies - 1) +
+                                   " have the same corners but different values of \"part\"");
+            EXPECT_EQ(model->GetNumberOfPolys(), listed);
+            continue;
+        }
+        EXPECT_EQ(problem, "");
+        EXPECT_EQ(model->GetNumberOfPolys(), row.kept);
+        EXPECT_EQ(left, listed - row.kept);
+        // Each face kept has its own value, the vertex cell its own.
+        auto* values = vtkIntArray::SafeDownCast(model->GetCellData()->GetArray("part"));
+        ASSERT_NE(values, nullptr);
+        ASSERT_EQ(values->GetNumberOfValues(), 1 + row.kept);
+        EXPECT_EQ(values->GetValue(0), -1);
+        EXPECT_EQ(values->GetValue(row.distinct), row.distinct - 1);
+        if (row.turned)
+            EXPECT_EQ(values->GetValue(row.kept), 1000000 + row.distinct - 1);
+    }
+
+    // Read from a file, the faces left out are said once.
+    QTemporaryDir dir;
+    PelmoraTest::ConsoleCapture console;
+    std::string text = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
+    for (int i = 0; i < 5000; ++i)
+        text += "f 1 2 3\n";
+    const std::string path = pathIn(dir, "stack.obj");
+    writeFile(path, text);
+    std::string error;
+    auto read = vtkSmartPointer<vtkPolyData>::Take(vtkMRMLModelStorageNode::ReadPolyData(path.c_str(), error));
+    ASSERT_NE(read, nullptr) << error;
+    EXPECT_EQ(read->GetNumberOfPolys(), 1);
+    EXPECT_EQ(console.count(PelmoraTest::ConsoleCapture::Level::Message,
+                            "stack.obj\": 4999 faces that repeat others exactly were left out"),
+              1);
+    EXPECT_EQ(console.lines().size(), 1u);
+    std::remove(path.c_str());
 }

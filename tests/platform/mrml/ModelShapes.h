@@ -199,7 +199,9 @@ std::vector<Real> hostileCorners(Hostile shape, int triangles)
         const std::uint64_t pair = unmixBits(unmixBits(slotRound << 40) ^ (zBits + twist));
         const Real p[3] = {sizeof(Real) == 4 ? real(pair >> 32) : real(one),
                            sizeof(Real) == 4 ? real(pair) : real((unmixBits(pair) ^ mrmlmodelfile::mixBits(one)) - twist), z};
-        if (std::isfinite(p[0]) && std::isfinite(p[1]) && !(p[0] == 0 && std::signbit(p[0])) && !(p[1] == 0 && std::signbit(p[1])))
+        // Finite and within the range a model may reach, which a reader refuses beyond.
+        if (std::isfinite(p[0]) && std::isfinite(p[1]) && std::fabs(p[0]) <= Real(1e30) && std::fabs(p[1]) <= Real(1e30) &&
+            !(p[0] == 0 && std::signbit(p[0])) && !(p[1] == 0 && std::signbit(p[1])))
             xyz.insert(xyz.end(), p, p + 3);
     }
     return xyz;
