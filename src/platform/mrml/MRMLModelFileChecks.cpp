@@ -1473,6 +1473,9 @@ std::string geometryProblem(vtkPolyData* data)
     if (judged.cells == 0 || judged.anyWithExtent)
         return std::string();
     const std::string n = std::to_string(judged.cells);
+    if (judged.cells == 1)
+        return std::string("holds no model geometry: its one ") + (what[0] == 'f' ? "face" : "line")
+               + " collapses to a point";
     if (judged.allAtOne)
         return "holds no model geometry: all its " + n + " " + what + " collapse to one point";
     return "holds no model geometry: each of its " + n + " " + what + " collapses to a point";

@@ -8,6 +8,7 @@
 #include "vtkMRMLProceduralColorStorageNode.h"
 #include "vtkMRMLScene.h"
 
+#include <vexil/MsgConsole.h>
 #include <vexil/PrintableText.h>
 #include <vtkColorTransferFunction.h>
 #include <vtkCommand.h>
@@ -170,6 +171,14 @@ vtkMRMLColorTableNode* builtInTable(int type)
 }
 
 using Warning = std::function<void(const std::string&)>;
+
+// A warning nobody observes goes to the console, a line of its own, so that the Output,
+// the log and standard error all have it (VTK's own output window would print it raw,
+// joined to the next one).
+void warnThroughConsole(const std::string& text)
+{
+    Vexil::MsgConsoleSingleton::Instance().Warning("%s\n", text.c_str());
+}
 
 // Whether the file is as it was when `known` was read.  Where its times cannot tell (it
 // changed within the step of the clock it was read in), its bytes are compared, until a
@@ -492,8 +501,8 @@ void vtkMRMLColorLogic::WarnPlainly(const std::string& text)
 {
     if (HasObserver(vtkCommand::WarningEvent))
         InvokeEvent(vtkCommand::WarningEvent, const_cast<char*>(text.c_str()));
-    else if (vtkObject::GetGlobalWarningDisplay())
-        vtkOutputWindow::GetInstance()->DisplayWarningText(text.c_str());
+    else
+        warnThroughConsole(text);
 }
 
 void vtkMRMLColorLogic::AddDefaultColorNodes()
@@ -526,8 +535,8 @@ void vtkMRMLColorLogic::AddDefaultColorNodes()
     Warning warn = [self](const std::string& text) {
         if (self)
             self->WarnPlainly(text);
-        else if (vtkObject::GetGlobalWarningDisplay())
-            vtkOutputWindow::GetInstance()->DisplayWarningText(text.c_str());
+        else
+            warnThroughConsole(text);
     };
     std::shared_ptr<FileColorNodes>& list = currentFileNodes();
     // Searching the folders copies the name of every file found: skipped while they are

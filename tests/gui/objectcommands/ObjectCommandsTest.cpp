@@ -516,7 +516,7 @@ TEST_F(ObjectCommands, ModelLoaderReadsFreeSurferTriangleSurfacesAndRefusesDamag
                            Bad{"nan.white", freeSurferSurface(nan, tetraFaces), "point 1 has a coordinate that is not a number"},
                            Bad{"inf.white", freeSurferSurface(infinite, tetraFaces), "point 1 has a coordinate that is infinite"},
                            Bad{"point.white", freeSurferSurface(onePoint, tetraFaces), "all its 4 faces collapse to one point"},
-                           Bad{"corner.white", freeSurferSurface(tetraPoints, {0, 0, 0}), "all its 1 faces collapse to one point"},
+                           Bad{"corner.white", freeSurferSurface(tetraPoints, {0, 0, 0}), "its one face collapses to a point"},
                            Bad{"notes.pial", "these are my notes on the pial surface\n", "not a FreeSurfer surface"},
                            Bad{"empty.pial", "", "is empty"}}) {
         SCOPED_TRACE(bad.name);

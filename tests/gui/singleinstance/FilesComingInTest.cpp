@@ -3,6 +3,7 @@
 // unseen.  One table over the ways in, the kinds of file and the window's state.
 
 #include <support/ProjectFileSeal.h>
+#include <support/HangGuard.h>
 
 #include <QByteArray>
 #include <QDataStream>
@@ -176,12 +177,12 @@ public:
         process.setProcessEnvironment(environment());
         process.start(QStringLiteral(FILESIN_DRIVER), {QString::fromStdString(state)});
         const bool holds = state == "close-question" || state == "quitting" || state == "save-as";
-        started = process.waitForStarted(10000) && !waitFor(holds ? "held" : "ready").isEmpty();
+        started = process.waitForStarted(PelmoraTest::HangGuardMs) && !waitFor(holds ? "held" : "ready").isEmpty();
     }
     ~Instance()
     {
         process.closeWriteChannel();
-        if (!process.waitForFinished(60000))
+        if (!process.waitForFinished(PelmoraTest::HangGuardMs))
             process.kill();
         process.waitForFinished(5000);
     }
@@ -319,7 +320,7 @@ TEST(FilesComingIn, EachFileIsOpenedAskedAboutOrRefusedWithItsReasonAndATrueStat
             host.start(QStringLiteral("/bin/sh"),
                        QStringList{QStringLiteral("-c"), QStringLiteral("exec \"$@\" \"$(printf \"$FILE\")\""),
                                    QStringLiteral("sh")} + args);
-            ASSERT_TRUE(host.waitForFinished(300000));
+            ASSERT_TRUE(host.waitForFinished(PelmoraTest::HangGuardMs));
             status = host.exitCode();
             err = host.readAllStandardError();
         }
