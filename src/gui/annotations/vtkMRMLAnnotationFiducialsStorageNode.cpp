@@ -40,15 +40,7 @@ int vtkMRMLAnnotationFiducialsStorageNode::ReadAnnotationFiducialsProperties(vtk
     }
     if (MatchKey(line, "# pointColumns = ", value)) {
         cols = FiducialColumns{-1, -1, -1, -1, -1, -1, 0};
-        size_t pos = 0;
-        while (pos <= value.size()) {
-            size_t bar = value.find('|', pos);
-            if (bar == std::string_view::npos)
-                bar = value.size();
-            const std::string_view name = value.substr(pos, bar - pos);
-            pos = bar + 1;
-            if (name.empty())
-                continue;
+        ForEachColumnName(value, [&cols](std::string_view name) {
             if (name == "label") cols.label = cols.count;
             else if (name == "x") cols.x = cols.count;
             else if (name == "y") cols.y = cols.count;
@@ -56,7 +48,8 @@ int vtkMRMLAnnotationFiducialsStorageNode::ReadAnnotationFiducialsProperties(vtk
             else if (name == "sel") cols.sel = cols.count;
             else if (name == "vis") cols.vis = cols.count;
             ++cols.count;
-        }
+            return true;
+        });
         return 1;
     }
     return 0;

@@ -325,22 +325,15 @@ void vtkMRMLAnnotationStorageNode::ReadColumns(std::string_view value, const std
     for (int& f : cols.field)
         f = -1;
     cols.count = 0;
-    size_t pos = 0;
-    while (pos <= value.size()) {
-        size_t bar = value.find('|', pos);
-        if (bar == std::string_view::npos)
-            bar = value.size();
-        const std::string_view name = value.substr(pos, bar - pos);
-        pos = bar + 1;
-        if (name.empty())
-            continue;
+    ForEachColumnName(value, [&](std::string_view name) {
         if (name == "type")
             cols.type = cols.count;
         for (size_t k = 0; k < names.size() && k < 5; ++k)
             if (name == names[k])
                 cols.field[k] = cols.count;
         ++cols.count;
-    }
+        return true;
+    });
 }
 
 int vtkMRMLAnnotationStorageNode::ReadColumnsHeader(const char* header, std::string_view value,
@@ -355,22 +348,15 @@ int vtkMRMLAnnotationStorageNode::ReadColumnsHeader(const char* header, std::str
     // have its rows read wrongly or their texts dropped without a word.
     std::string problem;
     std::vector<std::string_view> seen;
-    size_t pos = 0;
-    while (problem.empty() && pos <= value.size()) {
-        size_t bar = value.find('|', pos);
-        if (bar == std::string_view::npos)
-            bar = value.size();
-        const std::string_view name = value.substr(pos, bar - pos);
-        pos = bar + 1;
-        if (name.empty())
-            continue;
+    ForEachColumnName(value, [&](std::string_view name) {
         const std::string shownName = Vexil::printableText(name.substr(0, 100)) + (name.size() > 100 ? "..." : "");
         if (name != "type" && std::find(names.begin(), names.end(), name) == names.end())
             problem = "names a column \"" + shownName + "\" that its section does not have";
         else if (std::find(seen.begin(), seen.end(), name) != seen.end())
             problem = "names the column \"" + shownName + "\" twice";
         seen.push_back(name);
-    }
+        return problem.empty();
+    });
     if (problem.empty() && cols.type != 0)
         problem = "does not begin with the type column";
     for (size_t k = 0; problem.empty() && k < required && k < names.size() && k < 5; ++k)

@@ -74,6 +74,22 @@ public:
     static bool MatchKey(std::string_view line, std::string_view key, std::string_view& value);
     // Reads a declaration ("Columns = a|b|c") into the columns of the given names.
     static void ReadColumns(std::string_view value, const std::vector<std::string_view>& names, Columns& cols);
+    // Hands each name of a "a|b|c" columns header to `take`, in order, leaving out empty
+    // ones; stops when `take` returns false.
+    template <typename Take>
+    static void ForEachColumnName(std::string_view header, Take take)
+    {
+        size_t pos = 0;
+        while (pos <= header.size()) {
+            size_t bar = header.find('|', pos);
+            if (bar == std::string_view::npos)
+                bar = header.size();
+            const std::string_view name = header.substr(pos, bar - pos);
+            pos = bar + 1;
+            if (!name.empty() && !take(name))
+                return;
+        }
+    }
     // Reads the declaration of the section `header` ("textColumns", ...) of the line being
     // read; its rows name their section first, so a declaration that does not begin with
     // the type column is refused, and so is one that names a column the section does not
