@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyQuantity, Obj::PropertyDecimal)
 VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyQuantityConstraint, Obj::PropertyQuantity)
@@ -176,30 +177,73 @@ std::string readLoad(const std::string& text, pmUnit::UnitType unit, int current
     return why;
 }
 
-// Why `number` (read from `text`, in `unit`) is not within `limits`; empty when it is.
-std::string outsideLimits(const std::string& text, double number, pmUnit::UnitType unit, const Constraints* limits)
+// The limits of a value: as held (in the property's unit, for the reason) and as given.
+struct Limits
 {
-    if (!limits || number == NoValue || (number >= limits->minimum && number <= limits->maximum))
-        return {};
-    return quotedText(text) + " lies outside " + withUnit(limits->minimum, unit) + " to "
-        + withUnit(limits->maximum, unit);
+    Constraints held;
+    double given[3];
+    pmUnit::UnitType givenUnits[3];
+};
+
+template <class P>
+std::unique_ptr<Limits> limitsOf(const P& property)
+{
+    if (!property.getConstraints())
+        return nullptr;
+    auto limits = std::make_unique<Limits>();
+    limits->held = *property.getConstraints();
+    property.given_limits(limits->given, limits->givenUnits);
+    return limits;
 }
 
-std::string readLimited(const std::string& text, pmUnit::UnitType unit, const Constraints* limits, double& number,
+// Whether `amount` (in `unit`) lies within `limits`.  The amount as given is compared with
+// the limits as given, without rounding: a conversion to the units shown could carry a
+// number just past a limit onto it, and the verdict would depend on the unit system.
+bool within(double amount, pmUnit::UnitType unit, const Limits& limits)
+{
+    return amount == NoValue
+        || (pmUnit::Quantity::compare(amount, unit, limits.given[0], limits.givenUnits[0]) >= 0
+            && pmUnit::Quantity::compare(amount, unit, limits.given[1], limits.givenUnits[1]) <= 0);
+}
+
+// Why the amount `typed` in `typedUnit` (read from `text`) is not within `limits`, shown
+// in `unit`; empty when it is.
+std::string outsideLimits(const std::string& text, double typed, pmUnit::UnitType typedUnit, pmUnit::UnitType unit,
+                          const Limits* limits)
+{
+    if (!limits || within(typed, typedUnit, *limits))
+        return {};
+    return quotedText(text) + " lies outside " + withUnit(limits->held.minimum, unit) + " to "
+        + withUnit(limits->held.maximum, unit);
+}
+
+std::string readLimited(const std::string& text, pmUnit::UnitType unit, const Limits* limits, double& number,
                         double* typed = nullptr, pmUnit::UnitType* typedUnit = nullptr,
                         Reading reading = Reading::Typed)
 {
-    const std::string why = readQuantity(text, unit, number, typed, typedUnit, reading);
-    return why.empty() ? outsideLimits(text, number, unit, limits) : why;
+    double amount = 0.0;
+    pmUnit::UnitType amountUnit = unit;
+    const std::string why = readQuantity(text, unit, number, &amount, &amountUnit, reading);
+    if (typed)
+        *typed = amount;
+    if (typedUnit)
+        *typedUnit = amountUnit;
+    return why.empty() ? outsideLimits(text, amount, amountUnit, unit, limits) : why;
 }
 
 // A boundary-condition value with limits: its number is held to them whatever its type.
-std::string readLimitedLoad(const std::string& text, pmUnit::UnitType unit, const Constraints* limits,
+std::string readLimitedLoad(const std::string& text, pmUnit::UnitType unit, const Limits* limits,
                             int currentType, double& number, int& type, double* typed = nullptr,
                             pmUnit::UnitType* typedUnit = nullptr, Reading reading = Reading::Typed)
 {
-    const std::string why = readLoad(text, unit, currentType, number, type, typed, typedUnit, reading);
-    return why.empty() ? outsideLimits(text.substr(0, text.find('|')), number, unit, limits) : why;
+    double amount = 0.0;
+    pmUnit::UnitType amountUnit = unit;
+    const std::string why = readLoad(text, unit, currentType, number, type, &amount, &amountUnit, reading);
+    if (typed)
+        *typed = amount;
+    if (typedUnit)
+        *typedUnit = amountUnit;
+    return why.empty() ? outsideLimits(text.substr(0, text.find('|')), amount, amountUnit, unit, limits) : why;
 }
 
 std::string readInputBC(const std::string& text, pmUnit::UnitType unit, const double current[3], bool enabled[3],
@@ -252,6 +296,16 @@ bool convertWithLimits(const PropertyQuantity& amount, pmUnit::UnitType target, 
     double converted[3] = {limits[0], limits[1], limits[2]};
     if (hasConstraints
         && !givenLimits.convert(limits, 3, amount.getQuantityKind(), amount.getUnitType(), target, converted, step))
+        return false;
+    // The amount as given against the limits as given: what a unit change keeps.
+    pmUnit::UnitType givenUnit = amount.getUnitType();
+    const double given = amount.given_amount(givenUnit);
+    double limitAmounts[3];
+    pmUnit::UnitType limitUnits[3];
+    givenLimits.amounts(limits, 3, amount.getUnitType(), limitAmounts, limitUnits);
+    if (hasConstraints
+        && !within(given, givenUnit, Limits{constraints, {limitAmounts[0], limitAmounts[1], limitAmounts[2]},
+                                            {limitUnits[0], limitUnits[1], limitUnits[2]}}))
         return false;
     if (!apply)
         return convertAmount(false);
@@ -377,6 +431,12 @@ bool PropertyQuantityConstraint::convert_unit(pmUnit::UnitType target, bool appl
                              [this, target](bool really) { return PropertyQuantity::convert_unit(target, really); });
 }
 
+void PropertyQuantityConstraint::given_limits(double amounts[3], pmUnit::UnitType units[3]) const
+{
+    const double held[3] = {constraints.minimum, constraints.maximum, constraints.step};
+    givenLimits.amounts(held, 3, getUnitType(), amounts, units);
+}
+
 void PropertyQuantityConstraint::setConstraints(double minimum, double maximum, double step)
 {
     constraints = {minimum, maximum, step};
@@ -387,7 +447,7 @@ bool PropertyQuantityConstraint::set_value_text(const std::string& text)
 {
     double parsed = 0.0, typed = 0.0;
     pmUnit::UnitType typedUnit = getUnitType();
-    if (!readLimited(text, getUnitType(), getConstraints(), parsed, &typed, &typedUnit).empty())
+    if (!readLimited(text, getUnitType(), limitsOf(*this).get(), parsed, &typed, &typedUnit).empty())
         return false;
     set_value(parsed);
     keep_given(typed, typedUnit);
@@ -438,11 +498,23 @@ void PropertyBCQuantityConstraint::setConstraints(double minimum, double maximum
     hasConstraints = true;
 }
 
+void PropertyBCQuantityConstraint::setConstraints(double minimum, double maximum, double step,
+                                                  pmUnit::UnitType limitUnit)
+{
+    const double given[3] = {minimum, maximum, step};
+    const pmUnit::UnitType units[3] = {limitUnit, limitUnit, limitUnit};
+    double held[3] = {minimum, maximum, step};
+    for (int i = 0; i < 3; ++i)
+        convertNumber(held[i], getQuantityKind(), limitUnit, getUnitType(), i == 2);
+    setConstraints(held[0], held[1], held[2]);
+    givenLimits.give(given, units, 3, held, getUnitType());
+}
+
 bool PropertyBCQuantityConstraint::set_value_text(const std::string& text)
 {
     double parsed = 0.0;
     int type = getLoadValueType();
-    if (!readLimitedLoad(text, getUnitType(), getConstraints(), type, parsed, type).empty())
+    if (!readLimitedLoad(text, getUnitType(), limitsOf(*this).get(), type, parsed, type).empty())
         return false;
     return PropertyBCQuantity::set_value_text(text);
 }
@@ -451,6 +523,12 @@ bool PropertyBCQuantityConstraint::convert_unit(pmUnit::UnitType target, bool ap
 {
     return convertWithLimits(*this, target, apply, hasConstraints, constraints, givenLimits,
                              [this, target](bool really) { return PropertyBCQuantity::convert_unit(target, really); });
+}
+
+void PropertyBCQuantityConstraint::given_limits(double amounts[3], pmUnit::UnitType units[3]) const
+{
+    const double held[3] = {constraints.minimum, constraints.maximum, constraints.step};
+    givenLimits.amounts(held, 3, getUnitType(), amounts, units);
 }
 
 void PropertyInputBC::getBCValues(bool enabled[3], double values[3]) const
@@ -643,6 +721,17 @@ std::string whyNotIn(const Property& property, pmUnit::UnitType target)
         if (fit != pmUnit::Quantity::Fits)
             return outside(fit, target);
     }
+    std::unique_ptr<Limits> limits;
+    pmUnit::UnitType unit = pmUnit::NoUnit;
+    if (const auto* limited = dynamic_cast<const PropertyQuantityConstraint*>(&property)) {
+        limits = limitsOf(*limited);
+        unit = limited->getUnitType();
+    } else if (const auto* limitedLoad = dynamic_cast<const PropertyBCQuantityConstraint*>(&property)) {
+        limits = limitsOf(*limitedLoad);
+        unit = limitedLoad->getUnitType();
+    }
+    if (limits && !within(amounts[0], units[0], *limits))
+        return " lies outside " + withUnit(limits->held.minimum, unit) + " to " + withUnit(limits->held.maximum, unit);
     return outside(pmUnit::Quantity::BeyondLargest, target);
 }
 
@@ -684,7 +773,7 @@ std::string textProblem(const Property& property, const std::string& text, Readi
     double number = 0.0;
     if (const auto* limitedLoad = dynamic_cast<const PropertyBCQuantityConstraint*>(&property)) {
         int type = limitedLoad->getLoadValueType();
-        return readLimitedLoad(text, limitedLoad->getUnitType(), limitedLoad->getConstraints(), type, number, type,
+        return readLimitedLoad(text, limitedLoad->getUnitType(), limitsOf(*limitedLoad).get(), type, number, type,
                                nullptr, nullptr, reading);
     }
     if (const auto* bc = dynamic_cast<const PropertyBCQuantity*>(&property)) {
@@ -692,7 +781,7 @@ std::string textProblem(const Property& property, const std::string& text, Readi
         return readLoad(text, bc->getUnitType(), type, number, type, nullptr, nullptr, reading);
     }
     if (const auto* limited = dynamic_cast<const PropertyQuantityConstraint*>(&property))
-        return readLimited(text, limited->getUnitType(), limited->getConstraints(), number, nullptr, nullptr, reading);
+        return readLimited(text, limited->getUnitType(), limitsOf(*limited).get(), number, nullptr, nullptr, reading);
     if (const auto* q = dynamic_cast<const PropertyQuantity*>(&property))
         return readQuantity(text, q->getUnitType(), number, nullptr, nullptr, reading);
     if (const auto* input = dynamic_cast<const PropertyInputBC*>(&property)) {

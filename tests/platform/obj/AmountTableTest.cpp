@@ -313,6 +313,10 @@ TEST_F(AmountTable, FilesAndPastesTakeOnlyAmountsTheProgramWritesAndLoseNothing)
         // Beyond the limits, in their unit or another.
         {"Pressure Limit", "5e12 Pa", "lies outside"}, {"Pressure Limit", "-1e300 Pa", "lies outside"},
         {"Pressure Limit", "5e12 Pa|2", "lies outside"}, {"Pressure Limit", "1e9 psi", "lies outside"},
+        // Just past a limit: so near that the 15 digits a conversion keeps would reach it.
+        {"Pressure Limit", "1000000.0000000002 MPa", "lies outside"},
+        {"Pressure Limit", "1.0000000000000002e12 Pa", "lies outside"},
+        {"Pressure Limit", "-1.0000000000000002e12 Pa|3", "lies outside"},
         // A length unit that is none: the placements' size is not known.
         {"Length Unit", "UM", "as the length unit of its placements, which is none of m, "},
         {"Length Unit", "feet", "which is none of"}, {"Length Unit", "kN", "which is none of"},
