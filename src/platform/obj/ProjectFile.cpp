@@ -939,26 +939,62 @@ void checkScaling(const ProjectRecord& record, const std::vector<std::unique_ptr
     }
 }
 
+// Whether properties of the type named `type` hold amounts (numbers with a unit).
+bool amountType(const std::string& type)
+{
+    const Vexil::TypeInfo t = Vexil::TypeInfo::get_type_from_name(type.c_str());
+    return !t.is_sick()
+        && (t.is_inherited_from(PropertyQuantity::getClassTypeId()) || t.is_inherited_from(PropertyInputBC::getClassTypeId())
+            || t.is_inherited_from(PropertyQuantityVector::getClassTypeId()));
+}
+
+bool holdsAmounts(const Property& property)
+{
+    return dynamic_cast<const PropertyQuantity*>(&property) || dynamic_cast<const PropertyInputBC*>(&property)
+        || dynamic_cast<const PropertyQuantityVector*>(&property);
+}
+
+// Why the record `p` cannot go into `container` without losing its amount; empty when it can.
+std::string amountProblem(const PropertyContainer& container, const PropertyRecord& p)
+{
+    const Property* property = container.get_property_by_name(p.name.c_str());
+    if (!property)
+        return amountType(p.type) ? "there is no such amount here, so its kind and unit are not known" : std::string();
+    if (p.type != property->getTypeId().get_name())
+        return amountType(p.type) || holdsAmounts(*property)
+            ? "it is a " + std::string(property->getTypeId().get_name()) + " here, not a "
+                + ValueText::printable(p.type)
+            : std::string();
+    // Checked even where the text is the value held: a bare number is no amount.
+    return writtenAmountProblem(*property, p.value);
+}
+
 // An amount the reader cannot take would be lost (the object keeping another number, which
 // the next save writes over the file's): the whole file, or copy, is refused instead, and
 // the reason names the amount.  Checked before anything is made.
 void checkAmounts(const ProjectRecord& record, const std::vector<std::unique_ptr<ProjectObject>>& built,
-                  const std::string& refusal)
+                  const std::string& refusal, bool withProject = true)
 {
+    auto refuse = [&refusal](const PropertyRecord& p, const std::string& owner, const std::string& why) {
+        throw ProjectFile::Error(refusal + ": property '" + ValueText::printable(p.name) + "' of " + owner + " holds '"
+                                 + ValueText::printable(p.value) + "': " + why);
+    };
+    if (withProject) {
+        const Project blank;
+        for (const PropertyRecord& p : record.properties) {
+            const std::string why = amountProblem(blank, p);
+            if (!why.empty())
+                refuse(p, "project " + ValueText::printable(record.name), why);
+        }
+    }
     for (std::size_t k = 0; k < built.size() && k < record.objects.size(); ++k) {
         const ProjectObject* object = built[k].get();
         if (!object)
             continue;
         for (const PropertyRecord& p : record.objects[k].properties) {
-            const Property* property = object->get_property_by_name(p.name.c_str());
-            if (!property || p.type != property->getTypeId().get_name())
-                continue;
-            // Checked even where the text is the value held: a bare number is no amount.
-            const std::string why = writtenAmountProblem(*property, p.value);
+            const std::string why = amountProblem(*object, p);
             if (!why.empty())
-                throw ProjectFile::Error(refusal + ": property '" + ValueText::printable(p.name) + "' of object "
-                                         + ValueText::printable(record.objects[k].name) + " holds '"
-                                         + ValueText::printable(p.value) + "': " + why);
+                refuse(p, "object " + ValueText::printable(record.objects[k].name), why);
         }
     }
 }
@@ -1295,7 +1331,7 @@ std::vector<ProjectObject*> ProjectFile::import_objects(std::istream& in, Projec
             throw Error(refusal);
     }
     std::vector<std::unique_ptr<ProjectObject>> built = buildObjects(record, "The copied data");
-    checkAmounts(record, built, "The copied data cannot be pasted");
+    checkAmounts(record, built, "The copied data cannot be pasted", false);
     // Copied from a project whose lengths are in another unit: the same sizes and places.
     std::vector<PropertyRecord> projectProperties = record.properties;
     const int lengthUnit = takeLengthUnit(projectProperties);

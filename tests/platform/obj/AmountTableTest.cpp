@@ -300,6 +300,9 @@ TEST_F(AmountTable, FilesAndPastesTakeOnlyAmountsTheProgramWritesAndLoseNothing)
         const char* record;
         const char* value;
         const char* reason;
+        // A record the program never writes, "prop\tType" or "pprop\tType": added before
+        // the record it names (or, for a project, before its length unit).
+        const char* added = nullptr;
     } written[] = {
         {"Magnitude", "1,500.5 N", "without group separators such as \",\", with \".\" as the decimal sign"},
         {"Magnitude", "1,500 N", "without group separators"}, {"Magnitude", "0,500 N", "without group separators"},
@@ -321,6 +324,13 @@ TEST_F(AmountTable, FilesAndPastesTakeOnlyAmountsTheProgramWritesAndLoseNothing)
         {"Length Unit", "UM", "as the length unit of its placements, which is none of m, "},
         {"Length Unit", "feet", "which is none of"}, {"Length Unit", "kN", "which is none of"},
         {"Length Unit", "", "which is none of"},
+        // Amounts the object or project has no such property for, or one of another type:
+        // their kind and unit are not known, so they would be lost.
+        {"Thickness2", "5 mm", "there is no such amount here", "prop\tObj::PropertyQuantity"},
+        {"Extra", "(1 mm, 2 mm, 3 mm)", "there is no such amount here", "prop\tObj::PropertyQuantityVector"},
+        {"Thickness", "5", "it is a Obj::PropertyQuantity here, not a Obj::PropertyDecimal", "prop\tObj::PropertyDecimal"},
+        {"Magnitude", "5 mm", "here, not a Obj::PropertyQuantity", "prop\tObj::PropertyQuantity"},
+        {"Depth", "5 mm", "there is no such amount here", "pprop\tObj::PropertyQuantity"},
     };
     const QStringList systems = pmUnit::UnitsManager::unitSystems();
     const std::string path = (logic.dataDir() + "/written.pmdb").toStdString();
@@ -352,18 +362,30 @@ TEST_F(AmountTable, FilesAndPastesTakeOnlyAmountsTheProgramWritesAndLoseNothing)
         for (const auto& w : written) {
             const std::string cell = std::string(w.record) + " '" + w.value + "' under " + under.toStdString();
             // The record's value field replaced, and the file sealed again as the writer seals.
-            const QByteArray key = QByteArray("\t") + w.record + "\t";
-            const int at = saved.indexOf(key);
-            ASSERT_GE(at, 0) << cell;
-            const int from = saved.indexOf('\t', at + key.size()) + 1;
-            QByteArray bytes = saved.left(from) + w.value + saved.mid(saved.indexOf('\n', from));
+            const bool ofProject = w.added && QByteArray(w.added).startsWith("pprop");
+            QByteArray bytes;
+            if (w.added) {
+                const int before = saved.indexOf(ofProject ? "pprop\tLength Unit\t" : "prop\tThickness\t");
+                ASSERT_GE(before, 0) << cell;
+                const QByteArray fields = QByteArray(w.added);
+                const int tab = fields.indexOf('\t');
+                bytes = saved.left(before) + fields.left(tab) + "\t" + w.record + fields.mid(tab) + "\t" + w.value
+                    + "\n" + saved.mid(before);
+            } else {
+                const QByteArray key = QByteArray("\t") + w.record + "\t";
+                const int at = saved.indexOf(key);
+                ASSERT_GE(at, 0) << cell;
+                const int from = saved.indexOf('\t', at + key.size()) + 1;
+                bytes = saved.left(from) + w.value + saved.mid(saved.indexOf('\n', from));
+            }
             bytes = PelmoraTest::sealedProjectFile(bytes.left(bytes.lastIndexOf("end\t")));
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
             file.write(bytes);
             file.close();
             const std::string named = std::string(w.record) == "Length Unit"
                 ? std::string("project S names '") + w.value + "'"
-                : std::string("property '") + w.record + "' of object Load holds '" + w.value + "'";
+                : std::string("property '") + w.record + (ofProject ? "' of project S" : "' of object Load")
+                    + " holds '" + w.value + "'";
 
             Obj::Project* open = logic.app().create_project("Open");
             open->add_object("Obj::LoadObject", "Load");
@@ -377,6 +399,12 @@ TEST_F(AmountTable, FilesAndPastesTakeOnlyAmountsTheProgramWritesAndLoseNothing)
                 EXPECT_NE(std::string::npos, why.find(w.reason)) << cell << ": " << why;
             }
             EXPECT_EQ(1u, logic.app().get_projects().size()) << cell;
+            // A paste takes the objects alone, not the properties of their project.
+            if (ofProject) {
+                logic.app().close_project(open->get_name());
+                ++cells;
+                continue;
+            }
             std::stringstream copied(bytes.toStdString());
             try {
                 open->import_objects(copied);
