@@ -57,6 +57,13 @@ std::string outside(pmUnit::Quantity::Fit fit, pmUnit::UnitType unit)
                                                   : " is beyond the largest number in " + unitName(unit);
 }
 
+// Why an amount cannot be held in `unit`: its number there is the mark for "no value".
+std::string markReason(pmUnit::UnitType unit)
+{
+    return " is in " + unitName(unit) + " the number that stands for no value: it cannot be held in "
+        + unitName(unit);
+}
+
 // How strictly an amount's text is read.  What the user types may leave out the unit (the
 // number is then in the units shown); what a file or a copy holds was written by the
 // program, which always names the unit, so a bare number there has no known meaning.
@@ -89,10 +96,13 @@ std::string readQuantity(const std::string& text, pmUnit::UnitType unit, double&
             *typed = q.getValue();
         if (typedUnit)
             *typedUnit = bare ? unit : q.getUnitType();
-        if (q.getValue() == NoValue) {
+        // Only a bare number is the mark: one with a unit is an amount.
+        if (bare && q.getValue() == NoValue) {
             out = NoValue;
             return {};
         }
+        if (converted.getValue() == NoValue)
+            return quotedText(text) + markReason(unit);
         // A number in the property's own unit is taken as it is, a denormal one too.
         const pmUnit::Quantity::Fit fit = bare || q.getUnitType() == unit
             ? pmUnit::Quantity::Fits
@@ -129,9 +139,9 @@ std::vector<std::string> splitEntries(const std::string& text)
 // `value` from one unit to another of the same kind; false when they measure different
 // things.  A difference (a step) converts without the offset of a temperature scale.
 bool convertNumber(double& value, pmUnit::pmQuantity kind, pmUnit::UnitType from, pmUnit::UnitType to,
-                   bool difference = false)
+                   bool difference = false, bool mark = true)
 {
-    if (from == to || value == NoValue)
+    if (from == to || (mark && value == NoValue))
         return true;
     pmUnit::Quantity converted, zero;
     if (!pmUnit::Quantity(value, kind, from).convertTo(to, converted)
@@ -141,11 +151,12 @@ bool convertNumber(double& value, pmUnit::pmQuantity kind, pmUnit::UnitType from
     return true;
 }
 
-std::string withUnit(double value, pmUnit::UnitType unit)
+// `noValue`: the number is the mark for no value (written bare), not an amount.
+std::string withUnit(double value, pmUnit::UnitType unit, bool noValue)
 {
     std::string text = pmUnit::shortestText(value).toStdString();
     const QString symbol = pmUnit::UnitsManager::getUnitSymbol(unit);
-    if (value != NoValue && !symbol.isEmpty())
+    if (!noValue && !symbol.isEmpty())
         text += " " + symbol.toStdString();
     return text;
 }
@@ -213,8 +224,8 @@ std::string outsideLimits(const std::string& text, double typed, pmUnit::UnitTyp
 {
     if (!limits || within(typed, typedUnit, *limits))
         return {};
-    return quotedText(text) + " lies outside " + withUnit(limits->held.minimum, unit) + " to "
-        + withUnit(limits->held.maximum, unit);
+    return quotedText(text) + " lies outside " + withUnit(limits->held.minimum, unit, false) + " to "
+        + withUnit(limits->held.maximum, unit, false);
 }
 
 std::string readLimited(const std::string& text, pmUnit::UnitType unit, const Limits* limits, double& number,
@@ -332,12 +343,20 @@ bool GivenNumbers::convert(const double* numbers, int n, pmUnit::pmQuantity kind
 {
     const bool fromGiven = unchangedSince(numbers, n, unit);
     for (int i = 0; i < n; ++i) {
-        const double source = fromGiven ? given[i] : numbers[i];
-        const pmUnit::UnitType from = fromGiven ? givenUnit[i] : unit;
+        // The held number says whether this is the mark for no value; an amount given as
+        // that very number in some unit is an amount like any other.
+        const bool mark = numbers[i] == NoValue;
+        const double source = mark ? NoValue : fromGiven ? given[i] : numbers[i];
+        const pmUnit::UnitType from = mark ? target : fromGiven ? givenUnit[i] : unit;
         out[i] = source;
-        if (!convertNumber(out[i], kind, from, target, difference && difference[i]))
+        if (!convertNumber(out[i], kind, from, target, difference && difference[i], mark))
             return false;
-        const pmUnit::Quantity::Fit fit = from == target || source == NoValue
+        if (!mark && out[i] == NoValue) {
+            if (why)
+                *why = markReason(target);
+            return false;
+        }
+        const pmUnit::Quantity::Fit fit = from == target || mark
             ? pmUnit::Quantity::Fits
             : pmUnit::Quantity::fit(source, out[i]);
         if (fit != pmUnit::Quantity::Fits) {
@@ -649,7 +668,7 @@ std::string valueTextWithUnits(const Property& property)
     if (const auto* q = dynamic_cast<const PropertyQuantity*>(&property)) {
         pmUnit::UnitType unit = q->getUnitType();
         const double number = q->given_amount(unit);
-        std::string text = withUnit(number, unit);
+        std::string text = withUnit(number, unit, q->get_value() == NoValue);
         const auto* bc = dynamic_cast<const PropertyBCQuantity*>(&property);
         if (bc && bc->getLoadValueType() != LoadConstant)
             text += "|" + std::to_string(bc->getLoadValueType());
@@ -665,7 +684,7 @@ std::string valueTextWithUnits(const Property& property)
         for (int i = 0; i < 3; ++i) {
             if (i)
                 text += ", ";
-            text += given[i] ? withUnit(amounts[i], units[i]) : std::string("Free");
+            text += given[i] ? withUnit(amounts[i], units[i], values[i] == NoValue) : std::string("Free");
         }
         return text + ")";
     }
@@ -675,15 +694,17 @@ std::string valueTextWithUnits(const Property& property)
         double amounts[3];
         pmUnit::UnitType units[3];
         vector->given_amounts(amounts, units);
-        return "(" + withUnit(amounts[0], units[0]) + ", " + withUnit(amounts[1], units[1]) + ", "
-            + withUnit(amounts[2], units[2]) + ")";
+        const Vexil::Vector3d& held = vector->get_value();
+        return "(" + withUnit(amounts[0], units[0], held.x == NoValue) + ", "
+            + withUnit(amounts[1], units[1], held.y == NoValue) + ", " + withUnit(amounts[2], units[2], held.z == NoValue)
+            + ")";
     }
     return property.get_value_text();
 }
 
 std::string amountText(double number, pmUnit::UnitType unit)
 {
-    return withUnit(number, unit);
+    return withUnit(number, unit, number == NoValue);
 }
 
 namespace {
@@ -730,8 +751,14 @@ std::string whyNotIn(const Property& property, pmUnit::UnitType target)
         limits = limitsOf(*limitedLoad);
         unit = limitedLoad->getUnitType();
     }
+    for (int i = 0; i < 3; ++i) {
+        pmUnit::Quantity converted(amounts[i], pmUnit::Dimensionless, units[i]);
+        if ((units[i] == target || converted.convertTo(target, converted)) && converted.getValue() == NoValue)
+            return markReason(target);
+    }
     if (limits && !within(amounts[0], units[0], *limits))
-        return " lies outside " + withUnit(limits->held.minimum, unit) + " to " + withUnit(limits->held.maximum, unit);
+        return " lies outside " + withUnit(limits->held.minimum, unit, false) + " to "
+            + withUnit(limits->held.maximum, unit, false);
     return outside(pmUnit::Quantity::BeyondLargest, target);
 }
 

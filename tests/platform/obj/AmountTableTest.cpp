@@ -45,7 +45,9 @@ const char* const edgeNumbers[] = {
     "2.2250738585072014e-308",   // the smallest normal number
     "2.2250738585072009e-308",   // the largest denormal
     "4.9406564584124654e-324",   // the smallest denormal
+    "7.888609052210118e-31",     // the number that stands for "no value", when held
 };
+const double noValueMark = std::ldexp(1.0, -100);
 
 // What a unit is in the SI unit of its kind, as the unit's definition gives it.
 long double siFactor(UnitType u)
@@ -65,10 +67,13 @@ long double siFactor(UnitType u)
 }
 
 // Where the amount `n` in `from` lies in `to`: 0 within the normal numbers (or zero, or no
-// conversion at all), 1 beyond the largest, -1 below the smallest normal one.
+// conversion at all), 1 beyond the largest, -1 below the smallest normal one, 2 held as
+// the number that stands for no value.
 int place(double n, UnitType from, UnitType to)
 {
-    if (from == to || n == 0.0)
+    if (from == to)
+        return n == noValueMark ? 2 : 0;
+    if (n == 0.0)
         return 0;
     const long double v = std::fabs(static_cast<long double>(n) * siFactor(from) / siFactor(to));
     return v > static_cast<long double>(DBL_MAX) ? 1 : v < static_cast<long double>(DBL_MIN) ? -1 : 0;
@@ -77,6 +82,8 @@ int place(double n, UnitType from, UnitType to)
 std::string placeReason(int where, UnitType unit)
 {
     const std::string symbol = pmUnit::UnitsManager::getUnitSymbol(unit).toStdString();
+    if (where == 2)
+        return "is in " + symbol + " the number that stands for no value: it cannot be held in " + symbol;
     return where > 0 ? "is beyond the largest number in " + symbol : "is below the smallest normal number in " + symbol;
 }
 
