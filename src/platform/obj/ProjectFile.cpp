@@ -632,9 +632,9 @@ void checkViewTypes(const Content& content, const std::function<bool(const std::
         return;
     for (const ProjectRecord& project : content.projects) {
         if (!known(project.feederType))
-            throw ProjectFile::Error(source + " holds the project " + project.name
+            throw ProjectFile::Error(source + " holds the project " + ValueText::printable(project.name)
                                      + " of a view type this build does not know: "
-                                     + (project.feederType.empty() ? "(none)" : project.feederType));
+                                     + (project.feederType.empty() ? "(none)" : ValueText::printable(project.feederType)));
     }
 }
 
@@ -733,11 +733,11 @@ std::vector<std::unique_ptr<ProjectObject>> buildObjects(const ProjectRecord& pr
     for (const ObjectRecord& record : project.objects) {
         const Vexil::TypeInfo type = Vexil::TypeInfo::get_type_from_name(record.type.c_str());
         if (type.is_sick() || !type.is_inherited_from(objectType))
-            throw ProjectFile::Error(source + " holds an object of an unknown type: " + record.type);
+            throw ProjectFile::Error(source + " holds an object of an unknown type: " + ValueText::printable(record.type));
         std::unique_ptr<Vexil::RootClass> instance(Vexil::TypeInfo::build_instance_by_name(record.type.c_str()));
         auto* object = dynamic_cast<ProjectObject*>(instance.get());
         if (!object)
-            throw ProjectFile::Error(source + " holds an object of an unknown type: " + record.type);
+            throw ProjectFile::Error(source + " holds an object of an unknown type: " + ValueText::printable(record.type));
         instance.release();
         built.emplace_back(object);
         if (record.hasModel) {
