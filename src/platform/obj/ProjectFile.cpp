@@ -865,15 +865,35 @@ double lengthFactor(pmUnit::UnitType from, pmUnit::UnitType to)
     return pmUnit::Quantity(1.0, pmUnit::Length, from).convertTo(to, one) ? one.getValue() : 1.0;
 }
 
-void scalePlacements(PropertyContainer& container, double factor)
+// A place from one length unit into another, as amounts convert (0.1 ft is 0.03048 m, not
+// 0.030480000000000004); how the first component that leaves the normal numbers fits.
+pmUnit::Quantity::Fit convertPlace(const Vexil::Vector3d& at, pmUnit::UnitType from, pmUnit::UnitType to,
+                                   Vexil::Vector3d& out)
+{
+    const double in[3] = {at.x, at.y, at.z};
+    double converted[3] = {at.x, at.y, at.z};
+    pmUnit::Quantity::Fit fit = pmUnit::Quantity::Fits;
+    for (int i = 0; i < 3; ++i) {
+        pmUnit::Quantity q;
+        if (pmUnit::Quantity(in[i], pmUnit::Length, from).convertTo(to, q))
+            converted[i] = q.getValue();
+        if (fit == pmUnit::Quantity::Fits)
+            fit = pmUnit::Quantity::fit(in[i], converted[i]);
+    }
+    out = Vexil::Vector3d(converted[0], converted[1], converted[2]);
+    return fit;
+}
+
+void scalePlacements(PropertyContainer& container, pmUnit::UnitType from, pmUnit::UnitType to)
 {
     for (Property* p : container.get_properties()) {
         auto* placement = dynamic_cast<PropertySpaceLocation*>(p);
         if (!placement)
             continue;
         Vexil::SpaceLocation location = placement->get_value();
-        const Vexil::Vector3d& at = location.getPosition();
-        location.setPosition(Vexil::Vector3d(at.x * factor, at.y * factor, at.z * factor));
+        Vexil::Vector3d at;
+        convertPlace(location.getPosition(), from, to, at);
+        location.setPosition(at);
         placement->set_value(location);
     }
 }
@@ -904,7 +924,7 @@ bool finiteScaled(const double p[3], double factor, double largest = std::numeri
 // A paste into a project of a smaller length unit must not push a place or a point past
 // the largest number: refused before anything is created.
 void checkScaling(const ProjectRecord& record, const std::vector<std::unique_ptr<ProjectObject>>& built,
-                  double factor, pmUnit::UnitType unit)
+                  double factor, pmUnit::UnitType from, pmUnit::UnitType unit)
 {
     const std::string symbol = pmUnit::UnitsManager::getUnitSymbol(unit).toStdString();
     for (std::size_t i = 0; i < built.size(); ++i) {
@@ -915,11 +935,13 @@ void checkScaling(const ProjectRecord& record, const std::vector<std::unique_ptr
             PropertySpaceLocation placement;
             if (!placement.set_value_text(p.value))
                 continue;   // refused when it is applied
-            const Vexil::Vector3d& at = placement.get_value().getPosition();
-            const double xyz[3] = {at.x, at.y, at.z};
-            if (!finiteScaled(xyz, factor))
+            Vexil::Vector3d at;
+            const pmUnit::Quantity::Fit fit = convertPlace(placement.get_value().getPosition(), from, unit, at);
+            if (fit != pmUnit::Quantity::Fits)
                 throw ProjectFile::Error("The copied data cannot be pasted: the placement of object " + name + " ("
-                                         + ValueText::printable(p.value) + ") is beyond the largest number in "
+                                         + ValueText::printable(p.value) + ") is "
+                                         + (fit == pmUnit::Quantity::BelowSmallest ? "below the smallest normal number in "
+                                                                                   : "beyond the largest number in ")
                                          + symbol);
         }
         auto* geometry = dynamic_cast<GeometryObject*>(built[i].get());
@@ -1337,7 +1359,7 @@ std::vector<ProjectObject*> ProjectFile::import_objects(std::istream& in, Projec
     const int lengthUnit = takeLengthUnit(projectProperties);
     const double factor = lengthUnit >= 0 ? lengthFactor(lengthUnit, target.get_length_unit()) : 1.0;
     if (factor != 1.0)
-        checkScaling(record, built, factor, target.get_length_unit());
+        checkScaling(record, built, factor, lengthUnit, target.get_length_unit());
     for (const auto& object : built)
         if (auto* geometry = dynamic_cast<GeometryObject*>(object.get()); geometry && factor != 1.0)
             scaleSurface(*geometry, factor);
@@ -1361,7 +1383,7 @@ std::vector<ProjectObject*> ProjectFile::import_objects(std::istream& in, Projec
         applyProperties(*created[i], record.objects[i].properties, record.name, links,
                         std::string("object ") + created[i]->get_name());
         if (factor != 1.0)
-            scalePlacements(*created[i], factor);
+            scalePlacements(*created[i], lengthUnit, target.get_length_unit());
     }
     return created;
 }
