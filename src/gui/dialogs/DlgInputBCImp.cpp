@@ -150,6 +150,10 @@ void DlgInputBCImp::accept()
     property->getBCValues(given, values);
     for (int i = 0; i < 3; ++i) {
         given[i] = checks[i]->isChecked();
+        // A free component holds no number of the user's: what is typed there is not
+        // taken (a file could not keep it).
+        if (!given[i])
+            continue;
         double typed = 0.0;
         QString why;
         // A number left as shown keeps the very number held (and the amount it was given
@@ -158,7 +162,7 @@ void DlgInputBCImp::accept()
             continue;
         if (readTypedNumber(edits[i]->text(), typed, &why)) {
             values[i] = typed;
-        } else if (given[i]) {
+        } else {
             // A typo must not turn into a zero load: nothing is written.
             edits[i]->setStyleSheet(QString::fromLatin1(redEdit));
             QMessageBox::warning(this, tr("Boundary Condition Values"),

@@ -174,14 +174,20 @@ void TypedAmounts::typedTable(Column column)
             }
             const std::string cellName = text.toStdString() + " into the Displacement dialog" + names[column];
             ASSERT_TRUE(load->Displacement->set_value_text("(3 m, Free, 4 m)")) << cellName;
-            Gui::Dlg::DlgInputBCImp dialog;
-            dialog.setPropertyInputBC(load->Displacement);
-            dialog.lineEdit(0)->setText(text);
-            PelmoraTest::ModalCloser closer;
-            dialog.accept();
             bool given[3];
             double values[3];
             load->Displacement->getBCValues(given, values);
+            const double freeBefore = values[1];
+            Gui::Dlg::DlgInputBCImp dialog;
+            dialog.setPropertyInputBC(load->Displacement);
+            dialog.lineEdit(0)->setText(text);
+            // Typed into the free Y as well: a free component takes no number.
+            dialog.lineEdit(1)->setText(text);
+            PelmoraTest::ModalCloser closer;
+            dialog.accept();
+            load->Displacement->getBCValues(given, values);
+            EXPECT_FALSE(given[1]) << cellName;
+            EXPECT_TRUE(sameBits(freeBefore, values[1])) << cellName << ": " << values[1];
             if (!t.number) {
                 ++refused;
                 EXPECT_EQ(1, closer.count()) << cellName;
