@@ -281,7 +281,13 @@ void TypedAmounts::typedTable(Column column)
                 const char* text;
                 const char* reason;   // null: taken
             } limited[] = {{"5e12 Pa", "above the maximum"}, {"-1e300 Pa", "below the minimum"},
-                           {"1e9 psi", "above the maximum"}, {"2 MPa", nullptr}};
+                           {"1e9 psi", "above the maximum"}, {"2 MPa", nullptr},
+                           // Just past the limit, whatever unit shows it.
+                           // (1000000.0000000002 MPa and 1.0000000000000002e12 Pa, with no
+                           // decimal sign, which differs among the locales)
+                           {"10000000000000002e-10 MPa", "above the maximum"},
+                           {"10000000000000002e-4 Pa", "above the maximum"},
+                           {"1e+12 Pa", nullptr}, {"1e+06 MPa", nullptr}};
             for (const auto& l : limited) {
                 const std::string cellName = std::string(l.text) + " into Pressure Limit under " + system.toStdString()
                     + names[column];
@@ -302,9 +308,9 @@ void TypedAmounts::typedTable(Column column)
         // The window goes while the locale is still the one it was made in.
         TearDown();
     }
-    // Every cell was walked: 17 texts into two rows and 4 into a limited one, under 8
+    // Every cell was walked: 17 texts into two rows and 8 into a limited one, under 8
     // systems, and the 17 numbers into the dialog.
-    EXPECT_EQ(321, taken + refused);
+    EXPECT_EQ(353, taken + refused);
     EXPECT_GT(taken, 100);
     EXPECT_GT(refused, 80);
 }
