@@ -75,6 +75,18 @@ enum class Reading { Typed, Written };
 std::string readQuantity(const std::string& text, pmUnit::UnitType unit, double& out, double* typed = nullptr,
                          pmUnit::UnitType* typedUnit = nullptr, Reading reading = Reading::Typed)
 {
+    if (reading == Reading::Written) {
+        // The program writes an amount with plain blanks only: an invisible character at
+        // either end (a byte-order mark, a no-break or a line separator) would be dropped
+        // unseen on the next save.
+        // (Led by a blank: the decoding would drop a leading byte-order mark unseen.)
+        const QString t = QString::fromStdString(" " + Vexil::UtilityBox::trimmed(text)).mid(1);
+        for (const QChar end : {t.isEmpty() ? QChar() : t.front(), t.isEmpty() ? QChar() : t.back()})
+            if (!end.isNull() && (end.isSpace() || end.category() == QChar::Other_Format))
+                return quotedText(text) + " holds an invisible character (U+"
+                    + QString::number(end.unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0')).toStdString()
+                    + ") at an end of its amount";
+    }
     try {
         const pmUnit::Quantity q = pmUnit::Quantity::parse(
             QString::fromStdString(text), plainNumbers(),

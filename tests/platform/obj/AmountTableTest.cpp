@@ -15,6 +15,7 @@
 #include <obj/ProjectFile.h>
 #include <obj/PropertyQuantity.h>
 #include <vexil/Exception.h>
+#include <vexil/PrintableText.h>
 
 #include <QFile>
 
@@ -331,6 +332,12 @@ TEST_F(AmountTable, FilesAndPastesTakeOnlyAmountsTheProgramWritesAndLoseNothing)
         {"Length Unit", "UM", "as the length unit of its placements, which is none of m, "},
         {"Length Unit", "feet", "which is none of"}, {"Length Unit", "kN", "which is none of"},
         {"Length Unit", "", "which is none of"},
+        // Invisible characters at an end of an amount, which a save would drop unseen.
+        {"Thickness", "\xEF\xBB\xBF" "5 mm", "holds an invisible character (U+FEFF)"},
+        {"Thickness", "5 mm\xC2\x85", "holds an invisible character (U+0085)"},
+        {"Magnitude", "\xC2\xA0" "5 N", "holds an invisible character (U+00A0)"},
+        {"Magnitude", "5 N\xE2\x80\xA8", "holds an invisible character (U+2028)"},
+        {"Offset", "\xE3\x80\x80(1 mm, 2 mm, 3 mm)", "holds an invisible character (U+3000)"},
         // Amounts the object or project has no such property for, or one of another type:
         // their kind and unit are not known, so they would be lost.
         {"Thickness2", "5 mm", "there is no such amount here", "prop\tObj::PropertyQuantity"},
@@ -392,7 +399,7 @@ TEST_F(AmountTable, FilesAndPastesTakeOnlyAmountsTheProgramWritesAndLoseNothing)
             const std::string named = std::string(w.record) == "Length Unit"
                 ? std::string("project S names '") + w.value + "'"
                 : std::string("property '") + w.record + (ofProject ? "' of project S" : "' of object Load")
-                    + " holds '" + w.value + "'";
+                    + " holds '" + Vexil::printableText(w.value) + "'";
 
             Obj::Project* open = logic.app().create_project("Open");
             open->add_object("Obj::LoadObject", "Load");
