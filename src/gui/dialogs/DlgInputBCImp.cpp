@@ -5,9 +5,11 @@
 #include <obj/ProjectObject.h>
 #include <obj/PropertyQuantity.h>
 #include <pmunit/Units.h>
+#include <vexil/Exception.h>
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -26,16 +28,32 @@ const char redEdit[] = "QLineEdit { background: rgb(255, 0, 0); }";
 
 } // namespace
 
-bool Gui::readTypedNumber(const QString& text, double& out)
+bool Gui::readTypedNumber(const QString& text, double& out, QString* why)
 {
-    bool ok = false;
-    double v = QLocale().toDouble(text.trimmed(), &ok);
-    if (!ok)
-        v = QLocale::c().toDouble(text.trimmed(), &ok);
-    if (!ok || !std::isfinite(v))
+    // Read as the property editor reads an amount: in the user's locale, a sign that could
+    // mean another number (a group sign out of place) refused with the reason, never
+    // guessed in another locale.
+    try {
+        const pmUnit::Quantity q = pmUnit::Quantity::parse(text, QLocale());
+        if (q.getUnitType() != pmUnit::NoUnit) {
+            if (why)
+                *why = QCoreApplication::translate("Gui::readTypedNumber", "\"%1\" names a unit: type the number alone, "
+                                                   "in the unit shown").arg(text);
+            return false;
+        }
+        if (!std::isfinite(q.getValue())) {
+            if (why)
+                *why = QCoreApplication::translate("Gui::readTypedNumber", "\"%1\" is not a finite number").arg(text);
+            return false;
+        }
+        out = q.getValue();
+        return true;
+    }
+    catch (const Vexil::ExceptionHandler& e) {
+        if (why)
+            *why = QString::fromStdString(e.get_message());
         return false;
-    out = v;
-    return true;
+    }
 }
 
 namespace Gui {
@@ -132,18 +150,23 @@ void DlgInputBCImp::accept()
     property->getBCValues(given, values);
     for (int i = 0; i < 3; ++i) {
         given[i] = checks[i]->isChecked();
+        // A free component holds no number of the user's: what is typed there is not
+        // taken (a file could not keep it).
+        if (!given[i])
+            continue;
         double typed = 0.0;
+        QString why;
         // A number left as shown keeps the very number held (and the amount it was given
         // as), not the number its 15 digits read back as.
         if (edits[i]->text() == QLocale().toString(values[i], 'g', 15))
             continue;
-        if (readTypedNumber(edits[i]->text(), typed)) {
+        if (readTypedNumber(edits[i]->text(), typed, &why)) {
             values[i] = typed;
-        } else if (given[i]) {
+        } else {
             // A typo must not turn into a zero load: nothing is written.
             edits[i]->setStyleSheet(QString::fromLatin1(redEdit));
             QMessageBox::warning(this, tr("Boundary Condition Values"),
-                                 tr("\"%1\" is not a number.").arg(edits[i]->text()));
+                                 why.isEmpty() ? tr("\"%1\" is not a number.").arg(edits[i]->text()) : why);
             return;
         }
     }

@@ -7,6 +7,7 @@
 #include "PelmoraGuiExport.h"
 
 #include <QDialog>
+#include <QString>
 
 #include <memory>
 
@@ -53,7 +54,8 @@ private:
 
 } // namespace Dlg
 
-// A number typed in the user's locale, or in the C locale; false for anything else.
-PELMORAGUI_EXPORT bool readTypedNumber(const QString& text, double& out);
+// A number typed in the user's locale, read as the property editor reads one; false for
+// anything else, with the reason in `why` when given.
+PELMORAGUI_EXPORT bool readTypedNumber(const QString& text, double& out, QString* why = nullptr);
 
 } // namespace Gui

@@ -26,9 +26,10 @@ bool readEdit(QLineEdit* edit, double& out)
         refuse(edit, dlgMinMaxImp::tr("No number given"));
         return false;
     }
-    if (!Gui::readTypedNumber(text, out)) {
+    QString why;
+    if (!Gui::readTypedNumber(text, out, &why)) {
         // A typo must not become a limit of 0.
-        refuse(edit, dlgMinMaxImp::tr("\"%1\" is not a number").arg(text));
+        refuse(edit, why.isEmpty() ? dlgMinMaxImp::tr("\"%1\" is not a number").arg(text) : why);
         return false;
     }
     return true;

@@ -115,6 +115,10 @@ void PropertyQuantityConstraintItem::setEditorData(QWidget* editor, const QVaria
         sb->setMinimum(c->minimum);
         sb->setMaximum(c->maximum);
         sb->setSingleStep(c->step);
+        double given[3];
+        pmUnit::UnitType units[3];
+        p->given_limits(given, units);
+        sb->setGivenLimits(given[0], units[0], given[1], units[1]);
     } else {
         sb->setMinimum(-2147483648.0);
         sb->setMaximum(2147483647.0);

@@ -42,6 +42,9 @@ public:
     QString unitStr;
     double maximum = DBL_MAX;
     double minimum = -DBL_MAX;
+    // The limits as given, each in its unit; NoUnit: the range in the box's unit.
+    double givenMinimum = 0.0, givenMaximum = 0.0;
+    pmUnit::UnitType givenMinimumUnit = pmUnit::NoUnit, givenMaximumUnit = pmUnit::NoUnit;
     double singleStep = 1.0;
     // Why the text is refused; empty while it is taken.
     QString problem;
@@ -93,9 +96,9 @@ pmUnit::pmQuantity QuantitySpinBox::quantity() const { return d->quantityKind; }
 QString QuantitySpinBox::unitText() const { return d->unitStr; }
 void QuantitySpinBox::setUnitText(const QString& text) { d->unitStr = text; }
 double QuantitySpinBox::minimum() const { return d->minimum; }
-void QuantitySpinBox::setMinimum(double value) { d->minimum = value; }
+void QuantitySpinBox::setMinimum(double value) { d->minimum = value; d->givenMinimumUnit = pmUnit::NoUnit; }
 double QuantitySpinBox::maximum() const { return d->maximum; }
-void QuantitySpinBox::setMaximum(double value) { d->maximum = value; }
+void QuantitySpinBox::setMaximum(double value) { d->maximum = value; d->givenMaximumUnit = pmUnit::NoUnit; }
 double QuantitySpinBox::singleStep() const { return d->singleStep; }
 bool QuantitySpinBox::hasValidInput() const { return d->validInput; }
 QString QuantitySpinBox::inputProblem() const { return d->problem; }
@@ -104,6 +107,16 @@ void QuantitySpinBox::setRange(double minimum, double maximum)
 {
     d->minimum = minimum;
     d->maximum = maximum;
+    d->givenMinimumUnit = d->givenMaximumUnit = pmUnit::NoUnit;
+}
+
+void QuantitySpinBox::setGivenLimits(double minimum, pmUnit::UnitType minimumUnit, double maximum,
+                                     pmUnit::UnitType maximumUnit)
+{
+    d->givenMinimum = minimum;
+    d->givenMinimumUnit = minimumUnit;
+    d->givenMaximum = maximum;
+    d->givenMaximumUnit = maximumUnit;
 }
 
 void QuantitySpinBox::setSingleStep(double step)
@@ -304,11 +317,23 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
         state = QValidator::Intermediate;
         return finish();
     }
-    if (value > d->maximum)
-        problem = tr("%1 is above the maximum %2").arg(number(value), number(d->maximum));
-    else if (value < d->minimum)
-        problem = tr("%1 is below the minimum %2").arg(number(value), number(d->minimum));
-    if (d->minimum <= value && value <= d->maximum) {
+    // An amount in another unit is compared as typed, not as its rounded conversion: one
+    // just past a limit could round onto it.
+    const double amount = typedInOtherUnit ? typed.getValue() : value;
+    const pmUnit::UnitType amountUnit = typedInOtherUnit ? typed.getUnitType() : d->unit;
+    const bool above = d->givenMaximumUnit != pmUnit::NoUnit
+        ? pmUnit::Quantity::compare(amount, amountUnit, d->givenMaximum, d->givenMaximumUnit) > 0
+        : pmUnit::Quantity::compare(amount, amountUnit, d->maximum, d->unit) > 0;
+    const bool below = d->givenMinimumUnit != pmUnit::NoUnit
+        ? pmUnit::Quantity::compare(amount, amountUnit, d->givenMinimum, d->givenMinimumUnit) < 0
+        : pmUnit::Quantity::compare(amount, amountUnit, d->minimum, d->unit) < 0;
+    // Where the digits shown cannot tell the amount from the limit, the amount as typed.
+    auto shown = [&](double limit) { return number(value) == number(limit) ? copy.trimmed() : number(value); };
+    if (above)
+        problem = tr("%1 is above the maximum %2").arg(shown(d->maximum), number(d->maximum));
+    else if (below)
+        problem = tr("%1 is below the minimum %2").arg(shown(d->minimum), number(d->minimum));
+    if (!above && !below) {
         problem = tr("The number ends with the decimal sign");
         state = copy.endsWith(dp) ? QValidator::Intermediate : QValidator::Acceptable;
     } else if (d->minimum == d->maximum) {

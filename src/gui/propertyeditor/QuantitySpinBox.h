@@ -48,6 +48,10 @@ public:
     double maximum() const;
     void setMaximum(double value);
     void setRange(double minimum, double maximum);
+    // The limits as the value's owner was given them, each in its unit: a typed amount is
+    // held to these exactly, as the owner holds it (the range above is their rounding into
+    // the box's unit).  Cleared by setMinimum, setMaximum and setRange.
+    void setGivenLimits(double minimum, pmUnit::UnitType minimumUnit, double maximum, pmUnit::UnitType maximumUnit);
     double singleStep() const;
     void setSingleStep(double step);
 

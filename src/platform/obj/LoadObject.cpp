@@ -37,10 +37,7 @@ LoadObject::LoadObject()
     Magnitude = addQuantity<PropertyBCQuantity>(table, this, "Magnitude", "Definition", pmUnit::Force);
     PressureLimit = addQuantity<PropertyBCQuantityConstraint>(table, this, "Pressure Limit", "Definition", pmUnit::Pressure);
     // The limits are pascals, named in the unit shown: the same limits under every system.
-    pmUnit::Quantity top(1e12, pmUnit::Pressure, pmUnit::Pascal), step(1.0, pmUnit::Pressure, pmUnit::Pascal);
-    top.convertTo(PressureLimit->getUnitType(), top);
-    step.convertTo(PressureLimit->getUnitType(), step);
-    PressureLimit->setConstraints(0.0, top.getValue(), step.getValue());
+    PressureLimit->setConstraints(0.0, 1e12, 1.0, pmUnit::Pascal);
     Components = addQuantity<PropertyBCQuantityVector>(table, this, "Components", "Definition", pmUnit::Force);
     Displacement = addQuantity<PropertyInputBC>(table, this, "Displacement", "Definition", pmUnit::Length);
     Thickness = addQuantity<PropertyQuantity>(table, this, "Thickness", "Geometry", pmUnit::Length);

@@ -632,9 +632,9 @@ void checkViewTypes(const Content& content, const std::function<bool(const std::
         return;
     for (const ProjectRecord& project : content.projects) {
         if (!known(project.feederType))
-            throw ProjectFile::Error(source + " holds the project " + project.name
+            throw ProjectFile::Error(source + " holds the project " + ValueText::printable(project.name)
                                      + " of a view type this build does not know: "
-                                     + (project.feederType.empty() ? "(none)" : project.feederType));
+                                     + (project.feederType.empty() ? "(none)" : ValueText::printable(project.feederType)));
     }
 }
 
@@ -733,11 +733,11 @@ std::vector<std::unique_ptr<ProjectObject>> buildObjects(const ProjectRecord& pr
     for (const ObjectRecord& record : project.objects) {
         const Vexil::TypeInfo type = Vexil::TypeInfo::get_type_from_name(record.type.c_str());
         if (type.is_sick() || !type.is_inherited_from(objectType))
-            throw ProjectFile::Error(source + " holds an object of an unknown type: " + record.type);
+            throw ProjectFile::Error(source + " holds an object of an unknown type: " + ValueText::printable(record.type));
         std::unique_ptr<Vexil::RootClass> instance(Vexil::TypeInfo::build_instance_by_name(record.type.c_str()));
         auto* object = dynamic_cast<ProjectObject*>(instance.get());
         if (!object)
-            throw ProjectFile::Error(source + " holds an object of an unknown type: " + record.type);
+            throw ProjectFile::Error(source + " holds an object of an unknown type: " + ValueText::printable(record.type));
         instance.release();
         built.emplace_back(object);
         if (record.hasModel) {
@@ -865,15 +865,35 @@ double lengthFactor(pmUnit::UnitType from, pmUnit::UnitType to)
     return pmUnit::Quantity(1.0, pmUnit::Length, from).convertTo(to, one) ? one.getValue() : 1.0;
 }
 
-void scalePlacements(PropertyContainer& container, double factor)
+// A place from one length unit into another, as amounts convert (0.1 ft is 0.03048 m, not
+// 0.030480000000000004); how the first component that leaves the normal numbers fits.
+pmUnit::Quantity::Fit convertPlace(const Vexil::Vector3d& at, pmUnit::UnitType from, pmUnit::UnitType to,
+                                   Vexil::Vector3d& out)
+{
+    const double in[3] = {at.x, at.y, at.z};
+    double converted[3] = {at.x, at.y, at.z};
+    pmUnit::Quantity::Fit fit = pmUnit::Quantity::Fits;
+    for (int i = 0; i < 3; ++i) {
+        pmUnit::Quantity q;
+        if (pmUnit::Quantity(in[i], pmUnit::Length, from).convertTo(to, q))
+            converted[i] = q.getValue();
+        if (fit == pmUnit::Quantity::Fits)
+            fit = pmUnit::Quantity::fit(in[i], converted[i]);
+    }
+    out = Vexil::Vector3d(converted[0], converted[1], converted[2]);
+    return fit;
+}
+
+void scalePlacements(PropertyContainer& container, pmUnit::UnitType from, pmUnit::UnitType to)
 {
     for (Property* p : container.get_properties()) {
         auto* placement = dynamic_cast<PropertySpaceLocation*>(p);
         if (!placement)
             continue;
         Vexil::SpaceLocation location = placement->get_value();
-        const Vexil::Vector3d& at = location.getPosition();
-        location.setPosition(Vexil::Vector3d(at.x * factor, at.y * factor, at.z * factor));
+        Vexil::Vector3d at;
+        convertPlace(location.getPosition(), from, to, at);
+        location.setPosition(at);
         placement->set_value(location);
     }
 }
@@ -904,7 +924,7 @@ bool finiteScaled(const double p[3], double factor, double largest = std::numeri
 // A paste into a project of a smaller length unit must not push a place or a point past
 // the largest number: refused before anything is created.
 void checkScaling(const ProjectRecord& record, const std::vector<std::unique_ptr<ProjectObject>>& built,
-                  double factor, pmUnit::UnitType unit)
+                  double factor, pmUnit::UnitType from, pmUnit::UnitType unit)
 {
     const std::string symbol = pmUnit::UnitsManager::getUnitSymbol(unit).toStdString();
     for (std::size_t i = 0; i < built.size(); ++i) {
@@ -915,11 +935,13 @@ void checkScaling(const ProjectRecord& record, const std::vector<std::unique_ptr
             PropertySpaceLocation placement;
             if (!placement.set_value_text(p.value))
                 continue;   // refused when it is applied
-            const Vexil::Vector3d& at = placement.get_value().getPosition();
-            const double xyz[3] = {at.x, at.y, at.z};
-            if (!finiteScaled(xyz, factor))
+            Vexil::Vector3d at;
+            const pmUnit::Quantity::Fit fit = convertPlace(placement.get_value().getPosition(), from, unit, at);
+            if (fit != pmUnit::Quantity::Fits)
                 throw ProjectFile::Error("The copied data cannot be pasted: the placement of object " + name + " ("
-                                         + ValueText::printable(p.value) + ") is beyond the largest number in "
+                                         + ValueText::printable(p.value) + ") is "
+                                         + (fit == pmUnit::Quantity::BelowSmallest ? "below the smallest normal number in "
+                                                                                   : "beyond the largest number in ")
                                          + symbol);
         }
         auto* geometry = dynamic_cast<GeometryObject*>(built[i].get());
@@ -939,26 +961,62 @@ void checkScaling(const ProjectRecord& record, const std::vector<std::unique_ptr
     }
 }
 
+// Whether properties of the type named `type` hold amounts (numbers with a unit).
+bool amountType(const std::string& type)
+{
+    const Vexil::TypeInfo t = Vexil::TypeInfo::get_type_from_name(type.c_str());
+    return !t.is_sick()
+        && (t.is_inherited_from(PropertyQuantity::getClassTypeId()) || t.is_inherited_from(PropertyInputBC::getClassTypeId())
+            || t.is_inherited_from(PropertyQuantityVector::getClassTypeId()));
+}
+
+bool holdsAmounts(const Property& property)
+{
+    return dynamic_cast<const PropertyQuantity*>(&property) || dynamic_cast<const PropertyInputBC*>(&property)
+        || dynamic_cast<const PropertyQuantityVector*>(&property);
+}
+
+// Why the record `p` cannot go into `container` without losing its amount; empty when it can.
+std::string amountProblem(const PropertyContainer& container, const PropertyRecord& p)
+{
+    const Property* property = container.get_property_by_name(p.name.c_str());
+    if (!property)
+        return amountType(p.type) ? "there is no such amount here, so its kind and unit are not known" : std::string();
+    if (p.type != property->getTypeId().get_name())
+        return amountType(p.type) || holdsAmounts(*property)
+            ? "it is a " + std::string(property->getTypeId().get_name()) + " here, not a "
+                + ValueText::printable(p.type)
+            : std::string();
+    // Checked even where the text is the value held: a bare number is no amount.
+    return writtenAmountProblem(*property, p.value);
+}
+
 // An amount the reader cannot take would be lost (the object keeping another number, which
 // the next save writes over the file's): the whole file, or copy, is refused instead, and
 // the reason names the amount.  Checked before anything is made.
 void checkAmounts(const ProjectRecord& record, const std::vector<std::unique_ptr<ProjectObject>>& built,
-                  const std::string& refusal)
+                  const std::string& refusal, bool withProject = true)
 {
+    auto refuse = [&refusal](const PropertyRecord& p, const std::string& owner, const std::string& why) {
+        throw ProjectFile::Error(refusal + ": property '" + ValueText::printable(p.name) + "' of " + owner + " holds '"
+                                 + ValueText::printable(p.value) + "': " + why);
+    };
+    if (withProject) {
+        const Project blank;
+        for (const PropertyRecord& p : record.properties) {
+            const std::string why = amountProblem(blank, p);
+            if (!why.empty())
+                refuse(p, "project " + ValueText::printable(record.name), why);
+        }
+    }
     for (std::size_t k = 0; k < built.size() && k < record.objects.size(); ++k) {
         const ProjectObject* object = built[k].get();
         if (!object)
             continue;
         for (const PropertyRecord& p : record.objects[k].properties) {
-            const Property* property = object->get_property_by_name(p.name.c_str());
-            if (!property || p.type != property->getTypeId().get_name())
-                continue;
-            // Checked even where the text is the value held: a bare number is no amount.
-            const std::string why = writtenAmountProblem(*property, p.value);
+            const std::string why = amountProblem(*object, p);
             if (!why.empty())
-                throw ProjectFile::Error(refusal + ": property '" + ValueText::printable(p.name) + "' of object "
-                                         + ValueText::printable(record.objects[k].name) + " holds '"
-                                         + ValueText::printable(p.value) + "': " + why);
+                refuse(p, "object " + ValueText::printable(record.objects[k].name), why);
         }
     }
 }
@@ -1295,13 +1353,13 @@ std::vector<ProjectObject*> ProjectFile::import_objects(std::istream& in, Projec
             throw Error(refusal);
     }
     std::vector<std::unique_ptr<ProjectObject>> built = buildObjects(record, "The copied data");
-    checkAmounts(record, built, "The copied data cannot be pasted");
+    checkAmounts(record, built, "The copied data cannot be pasted", false);
     // Copied from a project whose lengths are in another unit: the same sizes and places.
     std::vector<PropertyRecord> projectProperties = record.properties;
     const int lengthUnit = takeLengthUnit(projectProperties);
     const double factor = lengthUnit >= 0 ? lengthFactor(lengthUnit, target.get_length_unit()) : 1.0;
     if (factor != 1.0)
-        checkScaling(record, built, factor, target.get_length_unit());
+        checkScaling(record, built, factor, lengthUnit, target.get_length_unit());
     for (const auto& object : built)
         if (auto* geometry = dynamic_cast<GeometryObject*>(object.get()); geometry && factor != 1.0)
             scaleSurface(*geometry, factor);
@@ -1325,7 +1383,7 @@ std::vector<ProjectObject*> ProjectFile::import_objects(std::istream& in, Projec
         applyProperties(*created[i], record.objects[i].properties, record.name, links,
                         std::string("object ") + created[i]->get_name());
         if (factor != 1.0)
-            scalePlacements(*created[i], factor);
+            scalePlacements(*created[i], lengthUnit, target.get_length_unit());
     }
     return created;
 }

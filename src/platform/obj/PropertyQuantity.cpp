@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyQuantity, Obj::PropertyDecimal)
 VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyQuantityConstraint, Obj::PropertyQuantity)
@@ -56,6 +57,13 @@ std::string outside(pmUnit::Quantity::Fit fit, pmUnit::UnitType unit)
                                                   : " is beyond the largest number in " + unitName(unit);
 }
 
+// Why an amount cannot be held in `unit`: its number there is the mark for "no value".
+std::string markReason(pmUnit::UnitType unit)
+{
+    return " is in " + unitName(unit) + " the number that stands for no value: it cannot be held in "
+        + unitName(unit);
+}
+
 // How strictly an amount's text is read.  What the user types may leave out the unit (the
 // number is then in the units shown); what a file or a copy holds was written by the
 // program, which always names the unit, so a bare number there has no known meaning.
@@ -67,6 +75,18 @@ enum class Reading { Typed, Written };
 std::string readQuantity(const std::string& text, pmUnit::UnitType unit, double& out, double* typed = nullptr,
                          pmUnit::UnitType* typedUnit = nullptr, Reading reading = Reading::Typed)
 {
+    if (reading == Reading::Written) {
+        // The program writes an amount with plain blanks only: an invisible character at
+        // either end (a byte-order mark, a no-break or a line separator) would be dropped
+        // unseen on the next save.
+        // (Led by a blank: the decoding would drop a leading byte-order mark unseen.)
+        const QString t = QString::fromStdString(" " + Vexil::UtilityBox::trimmed(text)).mid(1);
+        for (const QChar end : {t.isEmpty() ? QChar() : t.front(), t.isEmpty() ? QChar() : t.back()})
+            if (!end.isNull() && (end.isSpace() || end.category() == QChar::Other_Format))
+                return quotedText(text) + " holds an invisible character (U+"
+                    + QString::number(end.unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0')).toStdString()
+                    + ") at an end of its amount";
+    }
     try {
         const pmUnit::Quantity q = pmUnit::Quantity::parse(
             QString::fromStdString(text), plainNumbers(),
@@ -88,10 +108,13 @@ std::string readQuantity(const std::string& text, pmUnit::UnitType unit, double&
             *typed = q.getValue();
         if (typedUnit)
             *typedUnit = bare ? unit : q.getUnitType();
-        if (q.getValue() == NoValue) {
+        // Only a bare number is the mark: one with a unit is an amount.
+        if (bare && q.getValue() == NoValue) {
             out = NoValue;
             return {};
         }
+        if (converted.getValue() == NoValue)
+            return quotedText(text) + markReason(unit);
         // A number in the property's own unit is taken as it is, a denormal one too.
         const pmUnit::Quantity::Fit fit = bare || q.getUnitType() == unit
             ? pmUnit::Quantity::Fits
@@ -128,9 +151,9 @@ std::vector<std::string> splitEntries(const std::string& text)
 // `value` from one unit to another of the same kind; false when they measure different
 // things.  A difference (a step) converts without the offset of a temperature scale.
 bool convertNumber(double& value, pmUnit::pmQuantity kind, pmUnit::UnitType from, pmUnit::UnitType to,
-                   bool difference = false)
+                   bool difference = false, bool mark = true)
 {
-    if (from == to || value == NoValue)
+    if (from == to || (mark && value == NoValue))
         return true;
     pmUnit::Quantity converted, zero;
     if (!pmUnit::Quantity(value, kind, from).convertTo(to, converted)
@@ -140,11 +163,12 @@ bool convertNumber(double& value, pmUnit::pmQuantity kind, pmUnit::UnitType from
     return true;
 }
 
-std::string withUnit(double value, pmUnit::UnitType unit)
+// `noValue`: the number is the mark for no value (written bare), not an amount.
+std::string withUnit(double value, pmUnit::UnitType unit, bool noValue)
 {
     std::string text = pmUnit::shortestText(value).toStdString();
     const QString symbol = pmUnit::UnitsManager::getUnitSymbol(unit);
-    if (value != NoValue && !symbol.isEmpty())
+    if (!noValue && !symbol.isEmpty())
         text += " " + symbol.toStdString();
     return text;
 }
@@ -176,30 +200,73 @@ std::string readLoad(const std::string& text, pmUnit::UnitType unit, int current
     return why;
 }
 
-// Why `number` (read from `text`, in `unit`) is not within `limits`; empty when it is.
-std::string outsideLimits(const std::string& text, double number, pmUnit::UnitType unit, const Constraints* limits)
+// The limits of a value: as held (in the property's unit, for the reason) and as given.
+struct Limits
 {
-    if (!limits || number == NoValue || (number >= limits->minimum && number <= limits->maximum))
-        return {};
-    return quotedText(text) + " lies outside " + withUnit(limits->minimum, unit) + " to "
-        + withUnit(limits->maximum, unit);
+    Constraints held;
+    double given[3];
+    pmUnit::UnitType givenUnits[3];
+};
+
+template <class P>
+std::unique_ptr<Limits> limitsOf(const P& property)
+{
+    if (!property.getConstraints())
+        return nullptr;
+    auto limits = std::make_unique<Limits>();
+    limits->held = *property.getConstraints();
+    property.given_limits(limits->given, limits->givenUnits);
+    return limits;
 }
 
-std::string readLimited(const std::string& text, pmUnit::UnitType unit, const Constraints* limits, double& number,
+// Whether `amount` (in `unit`) lies within `limits`.  The amount as given is compared with
+// the limits as given, without rounding: a conversion to the units shown could carry a
+// number just past a limit onto it, and the verdict would depend on the unit system.
+bool within(double amount, pmUnit::UnitType unit, const Limits& limits)
+{
+    return amount == NoValue
+        || (pmUnit::Quantity::compare(amount, unit, limits.given[0], limits.givenUnits[0]) >= 0
+            && pmUnit::Quantity::compare(amount, unit, limits.given[1], limits.givenUnits[1]) <= 0);
+}
+
+// Why the amount `typed` in `typedUnit` (read from `text`) is not within `limits`, shown
+// in `unit`; empty when it is.
+std::string outsideLimits(const std::string& text, double typed, pmUnit::UnitType typedUnit, pmUnit::UnitType unit,
+                          const Limits* limits)
+{
+    if (!limits || within(typed, typedUnit, *limits))
+        return {};
+    return quotedText(text) + " lies outside " + withUnit(limits->held.minimum, unit, false) + " to "
+        + withUnit(limits->held.maximum, unit, false);
+}
+
+std::string readLimited(const std::string& text, pmUnit::UnitType unit, const Limits* limits, double& number,
                         double* typed = nullptr, pmUnit::UnitType* typedUnit = nullptr,
                         Reading reading = Reading::Typed)
 {
-    const std::string why = readQuantity(text, unit, number, typed, typedUnit, reading);
-    return why.empty() ? outsideLimits(text, number, unit, limits) : why;
+    double amount = 0.0;
+    pmUnit::UnitType amountUnit = unit;
+    const std::string why = readQuantity(text, unit, number, &amount, &amountUnit, reading);
+    if (typed)
+        *typed = amount;
+    if (typedUnit)
+        *typedUnit = amountUnit;
+    return why.empty() ? outsideLimits(text, amount, amountUnit, unit, limits) : why;
 }
 
 // A boundary-condition value with limits: its number is held to them whatever its type.
-std::string readLimitedLoad(const std::string& text, pmUnit::UnitType unit, const Constraints* limits,
+std::string readLimitedLoad(const std::string& text, pmUnit::UnitType unit, const Limits* limits,
                             int currentType, double& number, int& type, double* typed = nullptr,
                             pmUnit::UnitType* typedUnit = nullptr, Reading reading = Reading::Typed)
 {
-    const std::string why = readLoad(text, unit, currentType, number, type, typed, typedUnit, reading);
-    return why.empty() ? outsideLimits(text.substr(0, text.find('|')), number, unit, limits) : why;
+    double amount = 0.0;
+    pmUnit::UnitType amountUnit = unit;
+    const std::string why = readLoad(text, unit, currentType, number, type, &amount, &amountUnit, reading);
+    if (typed)
+        *typed = amount;
+    if (typedUnit)
+        *typedUnit = amountUnit;
+    return why.empty() ? outsideLimits(text.substr(0, text.find('|')), amount, amountUnit, unit, limits) : why;
 }
 
 std::string readInputBC(const std::string& text, pmUnit::UnitType unit, const double current[3], bool enabled[3],
@@ -253,6 +320,16 @@ bool convertWithLimits(const PropertyQuantity& amount, pmUnit::UnitType target, 
     if (hasConstraints
         && !givenLimits.convert(limits, 3, amount.getQuantityKind(), amount.getUnitType(), target, converted, step))
         return false;
+    // The amount as given against the limits as given: what a unit change keeps.
+    pmUnit::UnitType givenUnit = amount.getUnitType();
+    const double given = amount.given_amount(givenUnit);
+    double limitAmounts[3];
+    pmUnit::UnitType limitUnits[3];
+    givenLimits.amounts(limits, 3, amount.getUnitType(), limitAmounts, limitUnits);
+    if (hasConstraints
+        && !within(given, givenUnit, Limits{constraints, {limitAmounts[0], limitAmounts[1], limitAmounts[2]},
+                                            {limitUnits[0], limitUnits[1], limitUnits[2]}}))
+        return false;
     if (!apply)
         return convertAmount(false);
     const pmUnit::UnitType from = amount.getUnitType();
@@ -278,12 +355,20 @@ bool GivenNumbers::convert(const double* numbers, int n, pmUnit::pmQuantity kind
 {
     const bool fromGiven = unchangedSince(numbers, n, unit);
     for (int i = 0; i < n; ++i) {
-        const double source = fromGiven ? given[i] : numbers[i];
-        const pmUnit::UnitType from = fromGiven ? givenUnit[i] : unit;
+        // The held number says whether this is the mark for no value; an amount given as
+        // that very number in some unit is an amount like any other.
+        const bool mark = numbers[i] == NoValue;
+        const double source = mark ? NoValue : fromGiven ? given[i] : numbers[i];
+        const pmUnit::UnitType from = mark ? target : fromGiven ? givenUnit[i] : unit;
         out[i] = source;
-        if (!convertNumber(out[i], kind, from, target, difference && difference[i]))
+        if (!convertNumber(out[i], kind, from, target, difference && difference[i], mark))
             return false;
-        const pmUnit::Quantity::Fit fit = from == target || source == NoValue
+        if (!mark && out[i] == NoValue) {
+            if (why)
+                *why = markReason(target);
+            return false;
+        }
+        const pmUnit::Quantity::Fit fit = from == target || mark
             ? pmUnit::Quantity::Fits
             : pmUnit::Quantity::fit(source, out[i]);
         if (fit != pmUnit::Quantity::Fits) {
@@ -377,6 +462,12 @@ bool PropertyQuantityConstraint::convert_unit(pmUnit::UnitType target, bool appl
                              [this, target](bool really) { return PropertyQuantity::convert_unit(target, really); });
 }
 
+void PropertyQuantityConstraint::given_limits(double amounts[3], pmUnit::UnitType units[3]) const
+{
+    const double held[3] = {constraints.minimum, constraints.maximum, constraints.step};
+    givenLimits.amounts(held, 3, getUnitType(), amounts, units);
+}
+
 void PropertyQuantityConstraint::setConstraints(double minimum, double maximum, double step)
 {
     constraints = {minimum, maximum, step};
@@ -387,7 +478,7 @@ bool PropertyQuantityConstraint::set_value_text(const std::string& text)
 {
     double parsed = 0.0, typed = 0.0;
     pmUnit::UnitType typedUnit = getUnitType();
-    if (!readLimited(text, getUnitType(), getConstraints(), parsed, &typed, &typedUnit).empty())
+    if (!readLimited(text, getUnitType(), limitsOf(*this).get(), parsed, &typed, &typedUnit).empty())
         return false;
     set_value(parsed);
     keep_given(typed, typedUnit);
@@ -438,11 +529,23 @@ void PropertyBCQuantityConstraint::setConstraints(double minimum, double maximum
     hasConstraints = true;
 }
 
+void PropertyBCQuantityConstraint::setConstraints(double minimum, double maximum, double step,
+                                                  pmUnit::UnitType limitUnit)
+{
+    const double given[3] = {minimum, maximum, step};
+    const pmUnit::UnitType units[3] = {limitUnit, limitUnit, limitUnit};
+    double held[3] = {minimum, maximum, step};
+    for (int i = 0; i < 3; ++i)
+        convertNumber(held[i], getQuantityKind(), limitUnit, getUnitType(), i == 2);
+    setConstraints(held[0], held[1], held[2]);
+    givenLimits.give(given, units, 3, held, getUnitType());
+}
+
 bool PropertyBCQuantityConstraint::set_value_text(const std::string& text)
 {
     double parsed = 0.0;
     int type = getLoadValueType();
-    if (!readLimitedLoad(text, getUnitType(), getConstraints(), type, parsed, type).empty())
+    if (!readLimitedLoad(text, getUnitType(), limitsOf(*this).get(), type, parsed, type).empty())
         return false;
     return PropertyBCQuantity::set_value_text(text);
 }
@@ -451,6 +554,12 @@ bool PropertyBCQuantityConstraint::convert_unit(pmUnit::UnitType target, bool ap
 {
     return convertWithLimits(*this, target, apply, hasConstraints, constraints, givenLimits,
                              [this, target](bool really) { return PropertyBCQuantity::convert_unit(target, really); });
+}
+
+void PropertyBCQuantityConstraint::given_limits(double amounts[3], pmUnit::UnitType units[3]) const
+{
+    const double held[3] = {constraints.minimum, constraints.maximum, constraints.step};
+    givenLimits.amounts(held, 3, getUnitType(), amounts, units);
 }
 
 void PropertyInputBC::getBCValues(bool enabled[3], double values[3]) const
@@ -571,7 +680,7 @@ std::string valueTextWithUnits(const Property& property)
     if (const auto* q = dynamic_cast<const PropertyQuantity*>(&property)) {
         pmUnit::UnitType unit = q->getUnitType();
         const double number = q->given_amount(unit);
-        std::string text = withUnit(number, unit);
+        std::string text = withUnit(number, unit, q->get_value() == NoValue);
         const auto* bc = dynamic_cast<const PropertyBCQuantity*>(&property);
         if (bc && bc->getLoadValueType() != LoadConstant)
             text += "|" + std::to_string(bc->getLoadValueType());
@@ -587,7 +696,7 @@ std::string valueTextWithUnits(const Property& property)
         for (int i = 0; i < 3; ++i) {
             if (i)
                 text += ", ";
-            text += given[i] ? withUnit(amounts[i], units[i]) : std::string("Free");
+            text += given[i] ? withUnit(amounts[i], units[i], values[i] == NoValue) : std::string("Free");
         }
         return text + ")";
     }
@@ -597,15 +706,17 @@ std::string valueTextWithUnits(const Property& property)
         double amounts[3];
         pmUnit::UnitType units[3];
         vector->given_amounts(amounts, units);
-        return "(" + withUnit(amounts[0], units[0]) + ", " + withUnit(amounts[1], units[1]) + ", "
-            + withUnit(amounts[2], units[2]) + ")";
+        const Vexil::Vector3d& held = vector->get_value();
+        return "(" + withUnit(amounts[0], units[0], held.x == NoValue) + ", "
+            + withUnit(amounts[1], units[1], held.y == NoValue) + ", " + withUnit(amounts[2], units[2], held.z == NoValue)
+            + ")";
     }
     return property.get_value_text();
 }
 
 std::string amountText(double number, pmUnit::UnitType unit)
 {
-    return withUnit(number, unit);
+    return withUnit(number, unit, number == NoValue);
 }
 
 namespace {
@@ -643,6 +754,23 @@ std::string whyNotIn(const Property& property, pmUnit::UnitType target)
         if (fit != pmUnit::Quantity::Fits)
             return outside(fit, target);
     }
+    std::unique_ptr<Limits> limits;
+    pmUnit::UnitType unit = pmUnit::NoUnit;
+    if (const auto* limited = dynamic_cast<const PropertyQuantityConstraint*>(&property)) {
+        limits = limitsOf(*limited);
+        unit = limited->getUnitType();
+    } else if (const auto* limitedLoad = dynamic_cast<const PropertyBCQuantityConstraint*>(&property)) {
+        limits = limitsOf(*limitedLoad);
+        unit = limitedLoad->getUnitType();
+    }
+    for (int i = 0; i < 3; ++i) {
+        pmUnit::Quantity converted(amounts[i], pmUnit::Dimensionless, units[i]);
+        if ((units[i] == target || converted.convertTo(target, converted)) && converted.getValue() == NoValue)
+            return markReason(target);
+    }
+    if (limits && !within(amounts[0], units[0], *limits))
+        return " lies outside " + withUnit(limits->held.minimum, unit, false) + " to "
+            + withUnit(limits->held.maximum, unit, false);
     return outside(pmUnit::Quantity::BeyondLargest, target);
 }
 
@@ -684,7 +812,7 @@ std::string textProblem(const Property& property, const std::string& text, Readi
     double number = 0.0;
     if (const auto* limitedLoad = dynamic_cast<const PropertyBCQuantityConstraint*>(&property)) {
         int type = limitedLoad->getLoadValueType();
-        return readLimitedLoad(text, limitedLoad->getUnitType(), limitedLoad->getConstraints(), type, number, type,
+        return readLimitedLoad(text, limitedLoad->getUnitType(), limitsOf(*limitedLoad).get(), type, number, type,
                                nullptr, nullptr, reading);
     }
     if (const auto* bc = dynamic_cast<const PropertyBCQuantity*>(&property)) {
@@ -692,7 +820,7 @@ std::string textProblem(const Property& property, const std::string& text, Readi
         return readLoad(text, bc->getUnitType(), type, number, type, nullptr, nullptr, reading);
     }
     if (const auto* limited = dynamic_cast<const PropertyQuantityConstraint*>(&property))
-        return readLimited(text, limited->getUnitType(), limited->getConstraints(), number, nullptr, nullptr, reading);
+        return readLimited(text, limited->getUnitType(), limitsOf(*limited).get(), number, nullptr, nullptr, reading);
     if (const auto* q = dynamic_cast<const PropertyQuantity*>(&property))
         return readQuantity(text, q->getUnitType(), number, nullptr, nullptr, reading);
     if (const auto* input = dynamic_cast<const PropertyInputBC*>(&property)) {

@@ -93,6 +93,9 @@ public:
     bool set_value_text(const std::string& v) override;
     const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyQuantityConstraintItem"; }
     bool convert_unit(pmUnit::UnitType target, bool apply = true) override;
+    // The limits as they were set (minimum, maximum, step), each with its unit: an amount
+    // is held to these, so that the unit system it is read under does not matter.
+    void given_limits(double amounts[3], pmUnit::UnitType units[3]) const;
 private:
     Constraints constraints{0.0, 0.0, 1.0};
     bool hasConstraints = false;
@@ -124,10 +127,16 @@ class PropertyBCQuantityConstraint : public PropertyBCQuantity
 public:
     const Constraints* getConstraints() const { return hasConstraints ? &constraints : nullptr; }
     void setConstraints(double minimum, double maximum, double step);
+    // Limits given in `limitUnit`, held in the property's unit: amounts are held to the
+    // limits as given, the same under every unit system.
+    void setConstraints(double minimum, double maximum, double step, pmUnit::UnitType limitUnit);
     // A number outside the limits is refused, whatever the type.
     bool set_value_text(const std::string& v) override;
     const char* get_editor_name() const override { return "Gui::PropertyOperator::PropertyBCQuantityConstraintItem"; }
     bool convert_unit(pmUnit::UnitType target, bool apply = true) override;
+    // The limits as they were set (minimum, maximum, step), each with its unit: an amount
+    // is held to these, so that the unit system it is read under does not matter.
+    void given_limits(double amounts[3], pmUnit::UnitType units[3]) const;
 private:
     Constraints constraints{0.0, 0.0, 1.0};
     bool hasConstraints = false;

@@ -504,6 +504,20 @@ Quantity::Fit Quantity::fit(double source, double converted)
     return Fits;
 }
 
+int Quantity::compare(double a, UnitType aUnit, double b, UnitType bUnit)
+{
+    const UnitInfo* ua = unitInfo(aUnit);
+    const UnitInfo* ub = unitInfo(bUnit);
+    long double x = a, y = b;
+    // The same unit, or one side without unit (taken in the other's): the numbers as they are.
+    if (aUnit != bUnit && ua && ub && aUnit != NoUnit && bUnit != NoUnit) {
+        // In the SI unit, with the extended precision the conversion to a double rounds away.
+        x = x * static_cast<long double>(ua->factor) + static_cast<long double>(ua->offset);
+        y = y * static_cast<long double>(ub->factor) + static_cast<long double>(ub->offset);
+    }
+    return x < y ? -1 : (x > y ? 1 : 0);
+}
+
 Quantity Quantity::parse(const QString& text, const QLocale& locale, pmQuantity expected)
 {
     const QString c = cNumberText(text, locale).trimmed();

@@ -113,6 +113,11 @@ public:
     enum Fit { Fits, BeyondLargest, BelowSmallest };
     static Fit fit(double source, double converted);
 
+    // Whether amount `a` in `aUnit` is less than (-1), equal to (0) or more than (1) amount
+    // `b` in `bUnit` of the same dimension, compared without the rounding of convertTo, so
+    // that the verdict does not depend on the unit either is shown in.
+    static int compare(double a, UnitType aUnit, double b, UnitType bUnit);
+
     // Reads a number with an optional unit symbol ("12.5", "-3e2 mm", "1,500 N", "1,5 kN" in
     // a decimal-comma locale, "1 500,5 N" in French, "1,50,000" in India).  Numbers follow
     // `locale`: its decimal sign, its signs, and its group sign only between groups as the

@@ -9,6 +9,7 @@
 #include "PropertyEditorTestSupport.h"
 
 #include <commands/SimModule.h>
+#include <dialogs/DlgInputBCImp.h>
 #include <core/qPelmoraApplication.h>
 #include <femgui/FemGui.h>
 #include <mainwindow/DockingWindowMediator.h>
@@ -24,6 +25,8 @@
 #include <obj/LoadObject.h>
 #include <obj/PropertyQuantity.h>
 #include <pmmsg/Message.h>
+
+#include <support/ModalCloser.h>
 
 #include <QAbstractSpinBox>
 #include <QLineEdit>
@@ -162,6 +165,45 @@ void TypedAmounts::typedTable(Column column)
         if (column == Indian)
             QLocale::setDefault(QLocale(QLocale::English, QLocale::India));
         start();
+        // The number alone typed into the Displacement dialog's X: read as the box reads it.
+        for (const auto& t : typed) {
+            QString text = QString::fromLatin1(t.text).section(QLatin1Char(' '), 0, 0);
+            if (comma) {
+                text.replace(QLatin1Char('.'), QLatin1Char('#')).replace(QLatin1Char(','), groupSign);
+                text.replace(QLatin1Char('#'), QLatin1Char(','));
+            }
+            const std::string cellName = text.toStdString() + " into the Displacement dialog" + names[column];
+            ASSERT_TRUE(load->Displacement->set_value_text("(3 m, Free, 4 m)")) << cellName;
+            bool given[3];
+            double values[3];
+            load->Displacement->getBCValues(given, values);
+            const double freeBefore = values[1];
+            Gui::Dlg::DlgInputBCImp dialog;
+            dialog.setPropertyInputBC(load->Displacement);
+            dialog.lineEdit(0)->setText(text);
+            // Typed into the free Y as well: a free component takes no number.
+            dialog.lineEdit(1)->setText(text);
+            PelmoraTest::ModalCloser closer;
+            dialog.accept();
+            load->Displacement->getBCValues(given, values);
+            EXPECT_FALSE(given[1]) << cellName;
+            EXPECT_TRUE(sameBits(freeBefore, values[1])) << cellName << ": " << values[1];
+            if (!t.number) {
+                ++refused;
+                EXPECT_EQ(1, closer.count()) << cellName;
+                const QString why = closer.texts().value(0);
+                EXPECT_TRUE(column == French ? why.contains("is not read: under fr_FR, \"" + groupSign + "\" only separates groups of three digits")
+                                             : why.startsWith("The decimal sign here is " + QString(comma ? "\",\"" : "\".\"")))
+                    << cellName << ": " << why.toStdString();
+                EXPECT_EQ(3.0, values[0]) << cellName;
+            } else {
+                ++taken;
+                EXPECT_EQ(0, closer.count()) << cellName << ": " << closer.texts().join(' ').toStdString();
+                EXPECT_TRUE(sameBits(QString::fromLatin1(t.number).toDouble(), values[0])) << cellName << ": " << values[0];
+            }
+        }
+        // Numbers that fit no other unit must not stop the switches of the unit system below.
+        ASSERT_TRUE(load->Displacement->set_value_text("(3 m, Free, 4 m)"));
         for (const QString& system : pmUnit::UnitsManager::unitSystems()) {
             useSystem(system);
             const QString own = pmUnit::UnitsManager::instance()->getDefaultUnitTypeString(pmUnit::Length);
@@ -239,7 +281,13 @@ void TypedAmounts::typedTable(Column column)
                 const char* text;
                 const char* reason;   // null: taken
             } limited[] = {{"5e12 Pa", "above the maximum"}, {"-1e300 Pa", "below the minimum"},
-                           {"1e9 psi", "above the maximum"}, {"2 MPa", nullptr}};
+                           {"1e9 psi", "above the maximum"}, {"2 MPa", nullptr},
+                           // Just past the limit, whatever unit shows it.
+                           // (1000000.0000000002 MPa and 1.0000000000000002e12 Pa, with no
+                           // decimal sign, which differs among the locales)
+                           {"10000000000000002e-10 MPa", "above the maximum"},
+                           {"10000000000000002e-4 Pa", "above the maximum"},
+                           {"1e+12 Pa", nullptr}, {"1e+06 MPa", nullptr}};
             for (const auto& l : limited) {
                 const std::string cellName = std::string(l.text) + " into Pressure Limit under " + system.toStdString()
                     + names[column];
@@ -260,8 +308,9 @@ void TypedAmounts::typedTable(Column column)
         // The window goes while the locale is still the one it was made in.
         TearDown();
     }
-    // Every cell was walked: 17 texts into two rows and 4 into a limited one, under 8 systems.
-    EXPECT_EQ(304, taken + refused);
+    // Every cell was walked: 17 texts into two rows and 8 into a limited one, under 8
+    // systems, and the 17 numbers into the dialog.
+    EXPECT_EQ(353, taken + refused);
     EXPECT_GT(taken, 100);
     EXPECT_GT(refused, 80);
 }

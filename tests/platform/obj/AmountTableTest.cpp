@@ -15,6 +15,7 @@
 #include <obj/ProjectFile.h>
 #include <obj/PropertyQuantity.h>
 #include <vexil/Exception.h>
+#include <vexil/PrintableText.h>
 
 #include <QFile>
 
@@ -45,7 +46,9 @@ const char* const edgeNumbers[] = {
     "2.2250738585072014e-308",   // the smallest normal number
     "2.2250738585072009e-308",   // the largest denormal
     "4.9406564584124654e-324",   // the smallest denormal
+    "7.888609052210118e-31",     // the number that stands for "no value", when held
 };
+const double noValueMark = std::ldexp(1.0, -100);
 
 // What a unit is in the SI unit of its kind, as the unit's definition gives it.
 long double siFactor(UnitType u)
@@ -65,10 +68,13 @@ long double siFactor(UnitType u)
 }
 
 // Where the amount `n` in `from` lies in `to`: 0 within the normal numbers (or zero, or no
-// conversion at all), 1 beyond the largest, -1 below the smallest normal one.
+// conversion at all), 1 beyond the largest, -1 below the smallest normal one, 2 held as
+// the number that stands for no value.
 int place(double n, UnitType from, UnitType to)
 {
-    if (from == to || n == 0.0)
+    if (from == to)
+        return n == noValueMark ? 2 : 0;
+    if (n == 0.0)
         return 0;
     const long double v = std::fabs(static_cast<long double>(n) * siFactor(from) / siFactor(to));
     return v > static_cast<long double>(DBL_MAX) ? 1 : v < static_cast<long double>(DBL_MIN) ? -1 : 0;
@@ -77,6 +83,8 @@ int place(double n, UnitType from, UnitType to)
 std::string placeReason(int where, UnitType unit)
 {
     const std::string symbol = pmUnit::UnitsManager::getUnitSymbol(unit).toStdString();
+    if (where == 2)
+        return "is in " + symbol + " the number that stands for no value: it cannot be held in " + symbol;
     return where > 0 ? "is beyond the largest number in " + symbol : "is below the smallest normal number in " + symbol;
 }
 
@@ -300,6 +308,9 @@ TEST_F(AmountTable, FilesAndPastesTakeOnlyAmountsTheProgramWritesAndLoseNothing)
         const char* record;
         const char* value;
         const char* reason;
+        // A record the program never writes, "prop\tType" or "pprop\tType": added before
+        // the record it names (or, for a project, before its length unit).
+        const char* added = nullptr;
     } written[] = {
         {"Magnitude", "1,500.5 N", "without group separators such as \",\", with \".\" as the decimal sign"},
         {"Magnitude", "1,500 N", "without group separators"}, {"Magnitude", "0,500 N", "without group separators"},
@@ -313,10 +324,27 @@ TEST_F(AmountTable, FilesAndPastesTakeOnlyAmountsTheProgramWritesAndLoseNothing)
         // Beyond the limits, in their unit or another.
         {"Pressure Limit", "5e12 Pa", "lies outside"}, {"Pressure Limit", "-1e300 Pa", "lies outside"},
         {"Pressure Limit", "5e12 Pa|2", "lies outside"}, {"Pressure Limit", "1e9 psi", "lies outside"},
+        // Just past a limit: so near that the 15 digits a conversion keeps would reach it.
+        {"Pressure Limit", "1000000.0000000002 MPa", "lies outside"},
+        {"Pressure Limit", "1.0000000000000002e12 Pa", "lies outside"},
+        {"Pressure Limit", "-1.0000000000000002e12 Pa|3", "lies outside"},
         // A length unit that is none: the placements' size is not known.
         {"Length Unit", "UM", "as the length unit of its placements, which is none of m, "},
         {"Length Unit", "feet", "which is none of"}, {"Length Unit", "kN", "which is none of"},
         {"Length Unit", "", "which is none of"},
+        // Invisible characters at an end of an amount, which a save would drop unseen.
+        {"Thickness", "\xEF\xBB\xBF" "5 mm", "holds an invisible character (U+FEFF)"},
+        {"Thickness", "5 mm\xC2\x85", "holds an invisible character (U+0085)"},
+        {"Magnitude", "\xC2\xA0" "5 N", "holds an invisible character (U+00A0)"},
+        {"Magnitude", "5 N\xE2\x80\xA8", "holds an invisible character (U+2028)"},
+        {"Offset", "\xE3\x80\x80(1 mm, 2 mm, 3 mm)", "holds an invisible character (U+3000)"},
+        // Amounts the object or project has no such property for, or one of another type:
+        // their kind and unit are not known, so they would be lost.
+        {"Thickness2", "5 mm", "there is no such amount here", "prop\tObj::PropertyQuantity"},
+        {"Extra", "(1 mm, 2 mm, 3 mm)", "there is no such amount here", "prop\tObj::PropertyQuantityVector"},
+        {"Thickness", "5", "it is a Obj::PropertyQuantity here, not a Obj::PropertyDecimal", "prop\tObj::PropertyDecimal"},
+        {"Magnitude", "5 mm", "here, not a Obj::PropertyQuantity", "prop\tObj::PropertyQuantity"},
+        {"Depth", "5 mm", "there is no such amount here", "pprop\tObj::PropertyQuantity"},
     };
     const QStringList systems = pmUnit::UnitsManager::unitSystems();
     const std::string path = (logic.dataDir() + "/written.pmdb").toStdString();
@@ -348,18 +376,30 @@ TEST_F(AmountTable, FilesAndPastesTakeOnlyAmountsTheProgramWritesAndLoseNothing)
         for (const auto& w : written) {
             const std::string cell = std::string(w.record) + " '" + w.value + "' under " + under.toStdString();
             // The record's value field replaced, and the file sealed again as the writer seals.
-            const QByteArray key = QByteArray("\t") + w.record + "\t";
-            const int at = saved.indexOf(key);
-            ASSERT_GE(at, 0) << cell;
-            const int from = saved.indexOf('\t', at + key.size()) + 1;
-            QByteArray bytes = saved.left(from) + w.value + saved.mid(saved.indexOf('\n', from));
+            const bool ofProject = w.added && QByteArray(w.added).startsWith("pprop");
+            QByteArray bytes;
+            if (w.added) {
+                const int before = saved.indexOf(ofProject ? "pprop\tLength Unit\t" : "prop\tThickness\t");
+                ASSERT_GE(before, 0) << cell;
+                const QByteArray fields = QByteArray(w.added);
+                const int tab = fields.indexOf('\t');
+                bytes = saved.left(before) + fields.left(tab) + "\t" + w.record + fields.mid(tab) + "\t" + w.value
+                    + "\n" + saved.mid(before);
+            } else {
+                const QByteArray key = QByteArray("\t") + w.record + "\t";
+                const int at = saved.indexOf(key);
+                ASSERT_GE(at, 0) << cell;
+                const int from = saved.indexOf('\t', at + key.size()) + 1;
+                bytes = saved.left(from) + w.value + saved.mid(saved.indexOf('\n', from));
+            }
             bytes = PelmoraTest::sealedProjectFile(bytes.left(bytes.lastIndexOf("end\t")));
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
             file.write(bytes);
             file.close();
             const std::string named = std::string(w.record) == "Length Unit"
                 ? std::string("project S names '") + w.value + "'"
-                : std::string("property '") + w.record + "' of object Load holds '" + w.value + "'";
+                : std::string("property '") + w.record + (ofProject ? "' of project S" : "' of object Load")
+                    + " holds '" + Vexil::printableText(w.value) + "'";
 
             Obj::Project* open = logic.app().create_project("Open");
             open->add_object("Obj::LoadObject", "Load");
@@ -373,6 +413,12 @@ TEST_F(AmountTable, FilesAndPastesTakeOnlyAmountsTheProgramWritesAndLoseNothing)
                 EXPECT_NE(std::string::npos, why.find(w.reason)) << cell << ": " << why;
             }
             EXPECT_EQ(1u, logic.app().get_projects().size()) << cell;
+            // A paste takes the objects alone, not the properties of their project.
+            if (ofProject) {
+                logic.app().close_project(open->get_name());
+                ++cells;
+                continue;
+            }
             std::stringstream copied(bytes.toStdString());
             try {
                 open->import_objects(copied);

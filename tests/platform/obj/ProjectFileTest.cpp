@@ -221,6 +221,11 @@ TEST(ProjectFile, DamagedTruncatedAndForeignFilesAreRefusedAndChangeNothing)
     QByteArray random;
     for (int i = 0; i < 4096; ++i)
         random.append(static_cast<char>((i * 7919 + 13) % 251));
+    // A sealed file whose object type is not known, with a control character that must be
+    // shown escaped, never as itself.
+    QByteArray foreignType = bytes.left(bytes.lastIndexOf("end\t"));
+    foreignType.replace("Obj::AnnotationRuler", "Obj::Load\xe2\x80\xaeObject");
+    foreignType = PelmoraTest::sealedProjectFile(foreignType);
     const struct { const char* name; QByteArray content; const char* says; } cases[] = {
         {"truncated.pmdb", bytes.left(bytes.size() - 40), "incomplete"},
         {"cut-at-end-line.pmdb", bytes.left(bytes.size() - 3), "incomplete"},
@@ -228,6 +233,7 @@ TEST(ProjectFile, DamagedTruncatedAndForeignFilesAreRefusedAndChangeNothing)
         {"random.pmdb", random, "not a Pelmora project file"},
         {"empty.pmdb", QByteArray(), "not a Pelmora project file"},
         {"text.pmdb", QByteArray("PELMORA PROJECT FILE\nversion\t1\nend\t00000000\n"), "damaged"},
+        {"type.pmdb", foreignType, "holds an object of an unknown type: Obj::Load\\xe2\\x80\\xaeObject"},
     };
     for (const auto& c : cases) {
         const QString file = dir.filePath(c.name);

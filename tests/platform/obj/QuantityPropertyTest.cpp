@@ -294,6 +294,48 @@ TEST_F(QuantityProperties, EveryAmountStaysThroughAChangeOfUnitSystemAFileAndACo
     auto* plateCopy = dynamic_cast<Obj::GeometryObject*>(pasted.back());
     ASSERT_TRUE(plateCopy && plateCopy->get_poly_data());
     EXPECT_NEAR(0.01, plateCopy->get_poly_data()->GetBounds()[1], 1e-9);   // points are floats
+
+    // Placements pasted between length units convert as amounts do, or the paste is refused
+    // where a place would leave the normal numbers.
+    const struct
+    {
+        const char* from;
+        const char* x;
+        pmUnit::UnitType into;
+        double taken;          // the place's x after the paste, when taken
+        const char* reason;    // null: taken
+    } places[] = {
+        {"ft", "0.1", pmUnit::Meter, 0.03048, nullptr}, {"ft", "0.1", pmUnit::Millimeter, 30.48, nullptr},
+        {"um", "1e-303", pmUnit::Foot, 0, "is below the smallest normal number in ft"},
+        {"um", "5e-310", pmUnit::Foot, 0, "is below the smallest normal number in ft"},
+        {"um", "1e-320", pmUnit::Foot, 0, "is below the smallest normal number in ft"},
+        {"m", "1e303", pmUnit::Micrometer, 0, "is beyond the largest number in um"},
+    };
+    for (const auto& row : places) {
+        const std::string cell = std::string(row.x) + " " + row.from + " into "
+            + pmUnit::UnitsManager::getUnitSymbol(row.into).toStdString();
+        Obj::PropertySpaceLocation place;
+        ASSERT_TRUE(place.set_value_text(std::string("Position(") + row.x + ",0,0)")) << cell;
+        std::stringstream text(sealed(QByteArray("PELMORA PROJECT FILE\nversion\t1\nproject\tP\t1\tFemGui::ViewFeederProjectFem\n"
+                                                 "pprop\tLength Unit\tObj::PropertyString\t") + row.from
+                                      + "\nobject\t1\tObj::LoadObject\tL\t0\n"
+                                        "prop\tSpatial Parameters\tObj::PropertySpaceLocation\t"
+                                      + QByteArray::fromStdString(place.get_value_text()) + "\n")
+                                   .toStdString());
+        Obj::Project* into = logic.app().create_project("Into");
+        into->set_length_unit(row.into);
+        try {
+            const std::vector<Obj::ProjectObject*> made = into->import_objects(text);
+            EXPECT_FALSE(row.reason) << cell;
+            ASSERT_EQ(1u, made.size()) << cell;
+            EXPECT_EQ(row.taken, static_cast<Obj::LoadObject*>(made.front())->SpatialParameters->get_value().getPosition().x)
+                << cell;
+        } catch (const Vexil::ExceptionHandler& e) {
+            EXPECT_TRUE(row.reason && std::string(e.what()).find(row.reason) != std::string::npos) << cell << ": " << e.what();
+            EXPECT_EQ(0u, into->get_num_objects()) << cell;
+        }
+        logic.app().close_project(into->get_name());
+    }
 }
 
 TEST_F(QuantityProperties, AFileWrittenBeforeUnitsWereKeptIsRefusedForItsBareAmounts)
