@@ -92,20 +92,42 @@ protected:
     }
 };
 
-// Whether process `pid` runs (is no zombie) in group `group`.
-bool runsInGroup(const QString& pid, qint64 group)
+// The fields of a /proc stat file from the state on: "pid (name) state ppid pgrp ...";
+// the name may hold anything, so the fields are counted after its last parenthesis.
+QList<QByteArray> statFields(const QString& path)
 {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    QFile stat(path);
     if (!stat.open(QIODevice::ReadOnly))
-        return false;
+        return {};
     const QByteArray line = stat.read(1024);
-    // "pid (name) state ppid pgrp ...": the name may hold anything, so the fields are
-    // counted after its last parenthesis.
     const int close = line.lastIndexOf(')');
     if (close < 0)
+        return {};
+    return line.mid(close + 2).split(' ');
+}
+
+bool zombie(const QByteArray& state)
+{
+    return state == "Z" || state == "X";
+}
+
+// Whether process `pid` runs in group `group`.  A process whose main thread has exited
+// shows as a zombie while its other threads run on: it runs while one of them does.
+bool runsInGroup(const QString& pid, qint64 group)
+{
+    const QList<QByteArray> fields = statFields(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (fields.size() < 3 || fields[2].toLongLong() != group)
         return false;
-    const QList<QByteArray> fields = line.mid(close + 2).split(' ');
-    return fields.size() >= 3 && fields[2].toLongLong() == group && fields[0] != "Z" && fields[0] != "X";
+    if (!zombie(fields[0]))
+        return true;
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    const QStringList threads = QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& thread : threads) {
+        const QList<QByteArray> threadFields = statFields(QStringLiteral("%1/%2/stat").arg(tasks, thread));
+        if (!threadFields.isEmpty() && !zombie(threadFields[0]))
+            return true;
+    }
+    return false;
 }
 
 // Whether a process other than a zombie is left in group `group`.  `member` is one found

@@ -39,15 +39,75 @@ bool asks(Way w)
 }
 
 // %1: the file that lets a waiting program go on; %2: the file a program makes when the
-// state is reached.  `runs`: a program of the run still runs when the way is taken;
-// `clean`: the run, left to end by itself, ends cleanly.
+// state is reached; %3: the threaded program below.  `runs`: a program of the run still
+// runs when the way is taken; `clean`: the run, left to end by itself, ends cleanly;
+// `ignoresTerm`: only SIGKILL ends it, once the test lets the grace run out.
 struct State
 {
     const char* name;
     const char* script;
     bool runs;
     bool clean;
+    bool ignoresTerm = false;
 };
+
+// A program whose main thread exits while a worker thread runs on, ignoring SIGTERM:
+// "threaded REACHED GO [close]" makes REACHED once the main thread is gone (closing the
+// output first if asked) and ends when GO exists, or when REACHED is removed.
+const char* const threadedSource = R"(
+#include <pthread.h>
+#include <signal.h>
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+static char** arg;
+static int closes;
+static int mainThreadGone(void)
+{
+    char line[512] = {0};
+    FILE* f = fopen("/proc/self/stat", "r");
+    if (!f)
+        return 0;
+    fread(line, 1, sizeof line - 1, f);
+    fclose(f);
+    const char* end = strrchr(line, ')');
+    return end && end[2] == 'Z';
+}
+static void* work(void* unused)
+{
+    (void)unused;
+    while (!mainThreadGone())
+        usleep(10000);
+    FILE* made = fopen(arg[1], "w");
+    if (made)
+        fclose(made);
+    while (access(arg[2], F_OK) != 0 && access(arg[1], F_OK) == 0)
+        usleep(20000);
+    if (!closes) {
+        printf("all done\n");
+        fflush(stdout);
+    }
+    return 0;
+}
+int main(int argc, char** argv)
+{
+    arg = argv;
+    closes = argc > 3;
+    signal(SIGTERM, SIG_IGN);
+    signal(SIGPIPE, SIG_IGN);
+    printf("worker starts\n");
+    fflush(stdout);
+    pthread_t t;
+    pthread_create(&t, 0, work, 0);
+    if (closes) {
+        fclose(stdout);
+        fclose(stderr);
+    }
+    pthread_exit(0);
+}
+)";
+QString threadedProgram;
+
 #define WAIT "while [ ! -e '%1' ]; do sleep 0.02; done; "
 const State states[] = {
     {"not started", nullptr, false, false},
@@ -63,10 +123,13 @@ const State states[] = {
      "( while kill -0 $$ 2>/dev/null; do sleep 0.01; done; : > '%2'; " WAIT "echo 'error: solver diverged'; exit 1 ) & "
      "exit 0",
      true, false},
-    {"ignores SIGTERM", "trap '' TERM; : > '%2'; " WAIT "echo all done", true, true},
+    {"ignores SIGTERM", "trap '' TERM; : > '%2'; " WAIT "echo all done", true, true, true},
     {"prints 100 MB", ": > '%2'; yes step | head -c 100000000; " WAIT "echo all done", true, true},
+    {"the launcher's main thread exits while a worker thread runs on", "echo launcher; '%3' '%2' '%1' & exit 0", true,
+     true, true},
+    {"... and its output is closed", "echo launcher; '%3' '%2' '%1' close & exit 0", true, true, true},
 };
-enum StateIndex { NotStarted, Running, EndsWhileAsked, EndShown, EndedLongAgo, KilledFromOutside = 7, IgnoresTerm = 10 };
+enum StateIndex { NotStarted, Running, EndsWhileAsked, EndShown, EndedLongAgo, KilledFromOutside = 7 };
 
 struct Cell
 {
@@ -124,7 +187,8 @@ public:
     {
         if (row.script) {
             const QString script =
-                QString::fromLatin1(row.script).replace(QLatin1String("%1"), go).replace(QLatin1String("%2"), reached);
+                QString::fromLatin1(row.script).replace(QLatin1String("%1"), go).replace(QLatin1String("%2"), reached)
+                    .replace(QLatin1String("%3"), threadedProgram);
             EXPECT_TRUE(console.startRunning(shell(), {QStringLiteral("-c"), script}));
             group = PelmoraTest::runGroup(console);
         }
@@ -215,7 +279,7 @@ private:
     // again while its own handler waits (the parent window's close waits for the run).
     void endGrace()
     {
-        if (cell.state == IgnoresTerm && grace->isActive()) {
+        if (row.ignoresTerm && grace->isActive()) {
             grace->stop();
             EXPECT_TRUE(QMetaObject::invokeMethod(grace, "timeout"));
         }
@@ -282,6 +346,9 @@ TEST(ProcessConsoleLife, EveryWayOfClosingInEveryStateOfTheRun)
 {
     const bool quitOnLast = QApplication::quitOnLastWindowClosed();
     QApplication::setQuitOnLastWindowClosed(false);
+    QTemporaryDir programDir;
+    threadedProgram = PelmoraTest::buildProgram(programDir.path(), QStringLiteral("threaded"), threadedSource);
+    ASSERT_FALSE(threadedProgram.isEmpty()) << "the threaded program could not be built with cc";
     int cells = 0;
     const int stateCount = int(sizeof states / sizeof states[0]);
     for (const bool keepOpen : {true, false}) {
@@ -327,5 +394,5 @@ TEST(ProcessConsoleLife, EveryWayOfClosingInEveryStateOfTheRun)
         }
     }
     QApplication::setQuitOnLastWindowClosed(quitOnLast);
-    EXPECT_EQ(cells, 2 * (6 * 12 + 4 * 6) - 1);
+    EXPECT_EQ(cells, 2 * (6 * 14 + 4 * 8) - 1);
 }
