@@ -339,7 +339,7 @@ bool DlgIPCImp::startRunning(const QString& executable, const QStringList& argum
     appendToTextBrowser(QStringLiteral("Arguments: %1\n").arg(arguments.join(QLatin1Char(' '))));
     errorWord = false;
     warningWord = false;
-    for (QString& tail : wordTail)
+    for (QByteArray& tail : wordTail)
         tail.clear();
     errorFound = false;
     // Nothing of the previous run decides how this one went.
@@ -465,7 +465,7 @@ void DlgIPCImp::showRead(const QByteArray& bytes, int channel)
         return;
     QTextDecoder* d = decoder[channel].get();
     const QString text = d ? d->toUnicode(bytes) : QString::fromLocal8Bit(bytes);
-    lookForWords(text, wordTail[channel]);
+    lookForWords(bytes, wordTail[channel]);
     pending += text;
     pendingLines += text.count(QLatin1Char('\n'));
     keepPendingBounded(false);
@@ -473,13 +473,19 @@ void DlgIPCImp::showRead(const QByteArray& bytes, int channel)
         flushTimer->start(FlushIntervalMs);
 }
 
-void DlgIPCImp::lookForWords(const QString& text, QString& tail)
+// The words are looked for in the bytes as written, ASCII letters in any case, so that
+// no decoding of what surrounds them can hide them.
+void DlgIPCImp::lookForWords(const QByteArray& bytes, QByteArray& tail)
 {
     if (errorWord && warningWord)
         return;
-    const QString joined = tail + text;
-    errorWord = errorWord || joined.contains(QLatin1String("error"), Qt::CaseInsensitive);
-    warningWord = warningWord || joined.contains(QLatin1String("warning"), Qt::CaseInsensitive);
+    QByteArray joined = tail + bytes;
+    for (char& c : joined) {
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    }
+    errorWord = errorWord || joined.contains("error");
+    warningWord = warningWord || joined.contains("warning");
     tail = joined.right(6);
 }
 

@@ -111,7 +111,7 @@ private:
     void stopRun(bool thenClose);
     bool closeByUser();
     void waitForRunEnd();
-    void lookForWords(const QString& text, QString& tail);
+    void lookForWords(const QByteArray& bytes, QByteArray& tail);
     void keepPendingBounded(bool toLimit);
     void flushPending(bool everything);
     void reportEnd();
@@ -132,7 +132,7 @@ private:
     // last piece of each channel catches a word split between two reads.
     bool errorWord = false;
     bool warningWord = false;
-    QString wordTail[2];
+    QByteArray wordTail[2];
     // Output read but not shown yet, and its line count.
     QString pending;
     int pendingLines = 0;
