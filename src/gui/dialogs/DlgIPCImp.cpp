@@ -704,6 +704,11 @@ void DlgIPCImp::checkRunOver()
     watchTimer->stop();
     graceTimer->stop();
     runActive = false;
+    // Whether to end the run is no question any more.
+    if (QMessageBox* box = question) {
+        question = nullptr;
+        box->done(QMessageBox::No);
+    }
     if (runEndLoop)
         runEndLoop->quit();
     finishRun();
@@ -818,17 +823,27 @@ void DlgIPCImp::slot_pb_stop_clicked()
 bool DlgIPCImp::closeByUser()
 {
     if (runActive) {
+        if (question) {
+            // One question at a time: the one up decides.
+            question->raise();
+            question->activateWindow();
+            return false;
+        }
         if (!stopping) {
-            const int answer = QMessageBox::warning(
-                this, tr("Close"),
+            QMessageBox box(
+                QMessageBox::Warning, tr("Close"),
                 tr("Closing this dialog (%1) will terminate the currently running process, do you want to continue?")
                     .arg(windowTitle()),
-                QMessageBox::Yes | QMessageBox::No);
-            if (answer != QMessageBox::Yes)
+                QMessageBox::Yes | QMessageBox::No, this);
+            question = &box;
+            box.exec();
+            // A question taken away because the run ended has no answer: the close goes
+            // on as after that end.
+            const bool taken = question != &box;
+            question = nullptr;
+            if (!taken && box.clickedButton() != box.button(QMessageBox::Yes))
                 return false;
         }
-        // The run may have ended by itself while the question was up; then it is closed
-        // as after its end.
         if (runActive) {
             stopRun(true);
             return true;

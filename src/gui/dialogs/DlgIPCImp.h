@@ -25,6 +25,7 @@
 QT_BEGIN_NAMESPACE
 class QCloseEvent;
 class QEventLoop;
+class QMessageBox;
 class QProgressBar;
 class QShowEvent;
 class QSocketNotifier;
@@ -171,6 +172,8 @@ private:
     // Looks for the end of a group whose output is closed or that is being stopped.
     QTimer* watchTimer = nullptr;
     QPointer<QWidget> watchedWindow;
+    // The question whether to end the run, while it is up; taken away when the run ends.
+    QPointer<QMessageBox> question;
     // Runs while the parent window's close waits for the run to end.
     QEventLoop* runEndLoop = nullptr;
     std::unique_ptr<QTextDecoder> decoder[2];

@@ -133,11 +133,17 @@ const State states[] = {
 };
 enum StateIndex { NotStarted, Running, EndsWhileAsked, EndShown, EndedLongAgo, KilledFromOutside = 7 };
 
+// The answer to the question; the parent window's close may come first, while it is up.
+enum class Answer { Yes, No, ParentClosesFirst };
+const char* const answerNames[] = {", Yes", ", No", ", the parent's close, then Yes"};
+
 struct Cell
 {
     Way way;
     int state;
-    bool yes, keepOpen;
+    Answer answer;
+    bool keepOpen;
+    bool yes() const { return answer != Answer::No; }
 };
 
 struct Seen
@@ -146,6 +152,7 @@ struct Seen
     int startedAgain = -1;
     bool errors = false, groupLeft = false, wayTaken = false, wayTakenOpen = false;
     bool refusalChangedNothing = true, parentVisible = false, quietAfter = true;
+    bool questionOutlivedRun = false, parentClosedWhileAsked = false;
 };
 
 QPushButton* button(QWidget* dialog, const char* name)
@@ -197,6 +204,9 @@ public:
         QTimer answerer;
         QObject::connect(&answerer, &QTimer::timeout, [this] { answer(); });
         answerer.start(5);
+        QTimer second;
+        QObject::connect(&second, &QTimer::timeout, [this] { turnDownSecondQuestion(); });
+        second.start(5);
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [this] { drive(); });
         poll.start(2);
@@ -274,7 +284,7 @@ private:
 
     bool userStops() const
     {
-        return row.runs && (cell.way == Way::Stop || (asks(cell.way) && cell.yes && cell.state != EndsWhileAsked));
+        return row.runs && (cell.way == Way::Stop || (asks(cell.way) && cell.yes() && cell.state != EndsWhileAsked));
     }
 
     // The grace runs out when the test says so.  Both timers look: a timer does not fire
@@ -285,6 +295,18 @@ private:
             grace->stop();
             EXPECT_TRUE(QMetaObject::invokeMethod(grace, "timeout"));
         }
+    }
+
+    // A second question over the first one that is being answered: counted and turned
+    // down, by a timer of its own: the other two may be waiting in their handlers.
+    void turnDownSecondQuestion()
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!answering || !box || box == asked || box == turnedDown)
+            return;
+        turnedDown = box;
+        ++seen.questions;
+        box->button(QMessageBox::No)->click();
     }
 
     void drive()
@@ -318,15 +340,24 @@ private:
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box || answering)
             return;
-        answering = true;
         ++seen.questions;
         if (!groupRuns(group))
             ++seen.questionsWithoutRun;
+        answering = true;
+        asked = box;
+        if (cell.answer == Answer::ParentClosesFirst) {
+            parent.close();
+            seen.parentClosedWhileAsked = !parent.isVisible();
+        }
         if (cell.state == EndsWhileAsked) {
+            // The run ends by itself while the question is up: it goes with the run.
             QFile(go).open(QIODevice::WriteOnly);
             EXPECT_TRUE(QTest::qWaitFor([this] { return endReported(console); }, PelmoraTest::HangGuardMs));
+            seen.questionOutlivedRun = box->isVisible();
         }
-        box->button(cell.yes ? QMessageBox::Yes : QMessageBox::No)->click();
+        if (box->isVisible())
+            box->button(cell.yes() ? QMessageBox::Yes : QMessageBox::No)->click();
+        asked = nullptr;
         answering = false;
     }
 
@@ -340,6 +371,8 @@ private:
     qint64 group = 0, secondGroup = 0;
     Seen seen;
     bool killed = false, taking = false, closing = false, answering = false;
+    QMessageBox* asked = nullptr;
+    QMessageBox* turnedDown = nullptr;
 };
 
 } // namespace
@@ -356,18 +389,19 @@ TEST(ProcessConsoleLife, EveryWayOfClosingInEveryStateOfTheRun)
     for (const bool keepOpen : {true, false}) {
         for (int w = 0; w <= int(Way::StartAgain); ++w) {
             for (int s = 0; s < stateCount; ++s) {
-                for (const bool yes : {true, false}) {
+                for (const Answer answer : {Answer::Yes, Answer::No, Answer::ParentClosesFirst}) {
                     const Way way = Way(w);
                     const State& row = states[s];
                     const bool asked = asks(way) && row.runs;
                     // The answer matters only where there is a question; a clean run closes
                     // a dialog not kept open before a start can meet it.
-                    if ((!asked && !yes) || (way == Way::StartAgain && s == EndedLongAgo && !keepOpen))
+                    if ((!asked && answer != Answer::Yes) || (way == Way::StartAgain && s == EndedLongAgo && !keepOpen))
                         continue;
-                    SCOPED_TRACE(std::string(wayNames[w]) + ", " + row.name + (asked ? (yes ? ", Yes" : ", No") : "")
+                    SCOPED_TRACE(std::string(wayNames[w]) + ", " + row.name + (asked ? answerNames[int(answer)] : "")
                                  + (keepOpen ? ", kept open" : ", closing by itself"));
                     ++cells;
-                    const Cell cell{way, s, yes, keepOpen};
+                    const Cell cell{way, s, answer, keepOpen};
+                    const bool yes = cell.yes();
                     const Seen seen = Life(cell).live();
 
                     const bool userEnded =
@@ -383,18 +417,22 @@ TEST(ProcessConsoleLife, EveryWayOfClosingInEveryStateOfTheRun)
                     EXPECT_EQ(seen.rejected, accepted ? 0 : 1);
                     EXPECT_TRUE(seen.groupLeft) << "a process of the run outlived the dialog";
                     EXPECT_TRUE(seen.quietAfter);
+                    EXPECT_FALSE(seen.questionOutlivedRun) << "the question stayed up after the run ended";
+                    EXPECT_FALSE(seen.parentClosedWhileAsked) << "the parent closed under an open question";
                     EXPECT_EQ(seen.wayTakenOpen, s != EndedLongAgo || keepOpen) << "the state was not met open";
                     if (way == Way::StartAgain) {
                         EXPECT_EQ(seen.startedAgain, startedAgain ? 1 : 0);
                         EXPECT_TRUE(seen.refusalChangedNothing);
                     }
                     if (way == Way::ParentClose) {
-                        EXPECT_EQ(seen.parentVisible, asked && !yes) << "the parent closes unless the user keeps the run";
+                        // A question that the run's end took away kept nothing.
+                        EXPECT_EQ(seen.parentVisible, asked && !yes && s != EndsWhileAsked)
+                            << "the parent closes unless the user keeps the run";
                     }
                 }
             }
         }
     }
     QApplication::setQuitOnLastWindowClosed(quitOnLast);
-    EXPECT_EQ(cells, 2 * (6 * 15 + 4 * 8) - 1);
+    EXPECT_EQ(cells, 2 * (6 * 15 + 4 * 8 * 2) - 1);
 }
