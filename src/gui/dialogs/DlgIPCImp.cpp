@@ -372,6 +372,9 @@ bool DlgIPCImp::startRunning(const QString& executable, const QStringList& argum
     for (int channel : {0, 1})
         childEnds[channel] = run->outputFd[channel];
     process->start(executable, arguments, QIODevice::ReadWrite);
+    // Nothing is ever written to the run: a program that reads its input meets its end
+    // rather than waiting for ever.
+    process->closeWriteChannel();
     // Only the run's processes hold the write ends now; the output closes when they have
     // all ended.
     for (int channel : {0, 1}) {

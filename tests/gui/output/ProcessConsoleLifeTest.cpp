@@ -128,6 +128,7 @@ const State states[] = {
     {"the launcher's main thread exits while a worker thread runs on", "echo launcher; '%3' '%2' '%1' & exit 0", true,
      true, true},
     {"... and its output is closed", "echo launcher; '%3' '%2' '%1' close & exit 0", true, true, true},
+    {"read its standard input to the end", "cat; echo 'warning: no more input'", false, true},
     {"an error word after a UTF-8 character whose last byte the decoding joins to it",
      "printf 'Temp\\303\\251rature\\n'; printf 'Solving\\342\\200\\246error: singular matrix\\n'", false, false},
 };
@@ -434,5 +435,5 @@ TEST(ProcessConsoleLife, EveryWayOfClosingInEveryStateOfTheRun)
         }
     }
     QApplication::setQuitOnLastWindowClosed(quitOnLast);
-    EXPECT_EQ(cells, 2 * (6 * 15 + 4 * 8 * 2) - 1);
+    EXPECT_EQ(cells, 2 * (6 * 16 + 4 * 8 * 2) - 1);
 }
