@@ -34,22 +34,54 @@ inline qint64 runGroup(const Gui::DlgIPCImp& console)
     return process ? process->processId() : 0;
 }
 
-// Whether a process of group `group` still runs, read from /proc; zombies run no more.
+// The fields of a /proc stat file from the state on.
+inline QList<QByteArray> statFields(const QString& path)
+{
+    QFile stat(path);
+    if (!stat.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray line = stat.readAll();
+    return line.mid(line.lastIndexOf(')') + 2).split(' ');
+}
+
+// Whether a thread of group `group` still runs, read from /proc; zombies run no more, but
+// a process whose main thread has exited is a zombie while its other threads run.
 inline bool groupRuns(qint64 group)
 {
     if (group <= 1)
         return false;
+    const auto runs = [](const QList<QByteArray>& fields) { return fields[0] != "Z" && fields[0] != "X"; };
     const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString& entry : entries) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
-        if (!entry.at(0).isDigit() || !stat.open(QIODevice::ReadOnly))
+        if (!entry.at(0).isDigit())
             continue;
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 2 && fields[2].toLongLong() == group && fields[0] != "Z" && fields[0] != "X")
-            return true;
+        const QList<QByteArray> fields = statFields(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (fields.size() <= 2 || fields[2].toLongLong() != group)
+            continue;
+        const QString tasks = QStringLiteral("/proc/%1/task").arg(entry);
+        for (const QString& thread : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            const QList<QByteArray> threadFields = statFields(QStringLiteral("%1/%2/stat").arg(tasks, thread));
+            if (threadFields.size() > 2 && runs(threadFields))
+                return true;
+        }
     }
     return false;
+}
+
+// Builds the C program `source` with the system's compiler into `dir`; its path, or
+// empty when it could not be built.
+inline QString buildProgram(const QString& dir, const QString& name, const QByteArray& source)
+{
+    QFile file(QDir(dir).filePath(name + QStringLiteral(".c")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(source) != source.size())
+        return {};
+    file.close();
+    const QString program = QDir(dir).filePath(name);
+    QProcess cc;
+    cc.start(QStringLiteral("cc"), {QStringLiteral("-pthread"), QStringLiteral("-o"), program, file.fileName()});
+    if (!cc.waitForFinished(HangGuardMs) || cc.exitStatus() != QProcess::NormalExit || cc.exitCode() != 0)
+        return {};
+    return program;
 }
 
 // Runs a shell script in the console and waits until the end is reported; the wait is

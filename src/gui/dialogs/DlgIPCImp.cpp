@@ -92,20 +92,42 @@ protected:
     }
 };
 
-// Whether process `pid` runs (is no zombie) in group `group`.
-bool runsInGroup(const QString& pid, qint64 group)
+// The fields of a /proc stat file from the state on: "pid (name) state ppid pgrp ...";
+// the name may hold anything, so the fields are counted after its last parenthesis.
+QList<QByteArray> statFields(const QString& path)
 {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    QFile stat(path);
     if (!stat.open(QIODevice::ReadOnly))
-        return false;
+        return {};
     const QByteArray line = stat.read(1024);
-    // "pid (name) state ppid pgrp ...": the name may hold anything, so the fields are
-    // counted after its last parenthesis.
     const int close = line.lastIndexOf(')');
     if (close < 0)
+        return {};
+    return line.mid(close + 2).split(' ');
+}
+
+bool zombie(const QByteArray& state)
+{
+    return state == "Z" || state == "X";
+}
+
+// Whether process `pid` runs in group `group`.  A process whose main thread has exited
+// shows as a zombie while its other threads run on: it runs while one of them does.
+bool runsInGroup(const QString& pid, qint64 group)
+{
+    const QList<QByteArray> fields = statFields(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (fields.size() < 3 || fields[2].toLongLong() != group)
         return false;
-    const QList<QByteArray> fields = line.mid(close + 2).split(' ');
-    return fields.size() >= 3 && fields[2].toLongLong() == group && fields[0] != "Z" && fields[0] != "X";
+    if (!zombie(fields[0]))
+        return true;
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    const QStringList threads = QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& thread : threads) {
+        const QList<QByteArray> threadFields = statFields(QStringLiteral("%1/%2/stat").arg(tasks, thread));
+        if (!threadFields.isEmpty() && !zombie(threadFields[0]))
+            return true;
+    }
+    return false;
 }
 
 // Whether a process other than a zombie is left in group `group`.  `member` is one found
@@ -317,7 +339,7 @@ bool DlgIPCImp::startRunning(const QString& executable, const QStringList& argum
     appendToTextBrowser(QStringLiteral("Arguments: %1\n").arg(arguments.join(QLatin1Char(' '))));
     errorWord = false;
     warningWord = false;
-    for (QString& tail : wordTail)
+    for (QByteArray& tail : wordTail)
         tail.clear();
     errorFound = false;
     // Nothing of the previous run decides how this one went.
@@ -350,6 +372,9 @@ bool DlgIPCImp::startRunning(const QString& executable, const QStringList& argum
     for (int channel : {0, 1})
         childEnds[channel] = run->outputFd[channel];
     process->start(executable, arguments, QIODevice::ReadWrite);
+    // Nothing is ever written to the run: a program that reads its input meets its end
+    // rather than waiting for ever.
+    process->closeWriteChannel();
     // Only the run's processes hold the write ends now; the output closes when they have
     // all ended.
     for (int channel : {0, 1}) {
@@ -443,7 +468,7 @@ void DlgIPCImp::showRead(const QByteArray& bytes, int channel)
         return;
     QTextDecoder* d = decoder[channel].get();
     const QString text = d ? d->toUnicode(bytes) : QString::fromLocal8Bit(bytes);
-    lookForWords(text, wordTail[channel]);
+    lookForWords(bytes, wordTail[channel]);
     pending += text;
     pendingLines += text.count(QLatin1Char('\n'));
     keepPendingBounded(false);
@@ -451,13 +476,19 @@ void DlgIPCImp::showRead(const QByteArray& bytes, int channel)
         flushTimer->start(FlushIntervalMs);
 }
 
-void DlgIPCImp::lookForWords(const QString& text, QString& tail)
+// The words are looked for in the bytes as written, ASCII letters in any case, so that
+// no decoding of what surrounds them can hide them.
+void DlgIPCImp::lookForWords(const QByteArray& bytes, QByteArray& tail)
 {
     if (errorWord && warningWord)
         return;
-    const QString joined = tail + text;
-    errorWord = errorWord || joined.contains(QLatin1String("error"), Qt::CaseInsensitive);
-    warningWord = warningWord || joined.contains(QLatin1String("warning"), Qt::CaseInsensitive);
+    QByteArray joined = tail + bytes;
+    for (char& c : joined) {
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    }
+    errorWord = errorWord || joined.contains("error");
+    warningWord = warningWord || joined.contains("warning");
     tail = joined.right(6);
 }
 
@@ -676,6 +707,11 @@ void DlgIPCImp::checkRunOver()
     watchTimer->stop();
     graceTimer->stop();
     runActive = false;
+    // Whether to end the run is no question any more.
+    if (QMessageBox* box = question) {
+        question = nullptr;
+        box->done(QMessageBox::No);
+    }
     if (runEndLoop)
         runEndLoop->quit();
     finishRun();
@@ -790,17 +826,27 @@ void DlgIPCImp::slot_pb_stop_clicked()
 bool DlgIPCImp::closeByUser()
 {
     if (runActive) {
+        if (question) {
+            // One question at a time: the one up decides.
+            question->raise();
+            question->activateWindow();
+            return false;
+        }
         if (!stopping) {
-            const int answer = QMessageBox::warning(
-                this, tr("Close"),
+            QMessageBox box(
+                QMessageBox::Warning, tr("Close"),
                 tr("Closing this dialog (%1) will terminate the currently running process, do you want to continue?")
                     .arg(windowTitle()),
-                QMessageBox::Yes | QMessageBox::No);
-            if (answer != QMessageBox::Yes)
+                QMessageBox::Yes | QMessageBox::No, this);
+            question = &box;
+            box.exec();
+            // A question taken away because the run ended has no answer: the close goes
+            // on as after that end.
+            const bool taken = question != &box;
+            question = nullptr;
+            if (!taken && box.clickedButton() != box.button(QMessageBox::Yes))
                 return false;
         }
-        // The run may have ended by itself while the question was up; then it is closed
-        // as after its end.
         if (runActive) {
             stopRun(true);
             return true;

@@ -25,6 +25,7 @@
 QT_BEGIN_NAMESPACE
 class QCloseEvent;
 class QEventLoop;
+class QMessageBox;
 class QProgressBar;
 class QShowEvent;
 class QSocketNotifier;
@@ -111,7 +112,7 @@ private:
     void stopRun(bool thenClose);
     bool closeByUser();
     void waitForRunEnd();
-    void lookForWords(const QString& text, QString& tail);
+    void lookForWords(const QByteArray& bytes, QByteArray& tail);
     void keepPendingBounded(bool toLimit);
     void flushPending(bool everything);
     void reportEnd();
@@ -132,7 +133,7 @@ private:
     // last piece of each channel catches a word split between two reads.
     bool errorWord = false;
     bool warningWord = false;
-    QString wordTail[2];
+    QByteArray wordTail[2];
     // Output read but not shown yet, and its line count.
     QString pending;
     int pendingLines = 0;
@@ -171,6 +172,8 @@ private:
     // Looks for the end of a group whose output is closed or that is being stopped.
     QTimer* watchTimer = nullptr;
     QPointer<QWidget> watchedWindow;
+    // The question whether to end the run, while it is up; taken away when the run ends.
+    QPointer<QMessageBox> question;
     // Runs while the parent window's close waits for the run to end.
     QEventLoop* runEndLoop = nullptr;
     std::unique_ptr<QTextDecoder> decoder[2];

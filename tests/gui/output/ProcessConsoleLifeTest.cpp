@@ -39,15 +39,75 @@ bool asks(Way w)
 }
 
 // %1: the file that lets a waiting program go on; %2: the file a program makes when the
-// state is reached.  `runs`: a program of the run still runs when the way is taken;
-// `clean`: the run, left to end by itself, ends cleanly.
+// state is reached; %3: the threaded program below.  `runs`: a program of the run still
+// runs when the way is taken; `clean`: the run, left to end by itself, ends cleanly;
+// `ignoresTerm`: only SIGKILL ends it, once the test lets the grace run out.
 struct State
 {
     const char* name;
     const char* script;
     bool runs;
     bool clean;
+    bool ignoresTerm = false;
 };
+
+// A program whose main thread exits while a worker thread runs on, ignoring SIGTERM:
+// "threaded REACHED GO [close]" makes REACHED once the main thread is gone (closing the
+// output first if asked) and ends when GO exists, or when REACHED is removed.
+const char* const threadedSource = R"(
+#include <pthread.h>
+#include <signal.h>
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+static char** arg;
+static int closes;
+static int mainThreadGone(void)
+{
+    char line[512] = {0};
+    FILE* f = fopen("/proc/self/stat", "r");
+    if (!f)
+        return 0;
+    fread(line, 1, sizeof line - 1, f);
+    fclose(f);
+    const char* end = strrchr(line, ')');
+    return end && end[2] == 'Z';
+}
+static void* work(void* unused)
+{
+    (void)unused;
+    while (!mainThreadGone())
+        usleep(10000);
+    FILE* made = fopen(arg[1], "w");
+    if (made)
+        fclose(made);
+    while (access(arg[2], F_OK) != 0 && access(arg[1], F_OK) == 0)
+        usleep(20000);
+    if (!closes) {
+        printf("all done\n");
+        fflush(stdout);
+    }
+    return 0;
+}
+int main(int argc, char** argv)
+{
+    arg = argv;
+    closes = argc > 3;
+    signal(SIGTERM, SIG_IGN);
+    signal(SIGPIPE, SIG_IGN);
+    printf("worker starts\n");
+    fflush(stdout);
+    pthread_t t;
+    pthread_create(&t, 0, work, 0);
+    if (closes) {
+        fclose(stdout);
+        fclose(stderr);
+    }
+    pthread_exit(0);
+}
+)";
+QString threadedProgram;
+
 #define WAIT "while [ ! -e '%1' ]; do sleep 0.02; done; "
 const State states[] = {
     {"not started", nullptr, false, false},
@@ -63,16 +123,28 @@ const State states[] = {
      "( while kill -0 $$ 2>/dev/null; do sleep 0.01; done; : > '%2'; " WAIT "echo 'error: solver diverged'; exit 1 ) & "
      "exit 0",
      true, false},
-    {"ignores SIGTERM", "trap '' TERM; : > '%2'; " WAIT "echo all done", true, true},
+    {"ignores SIGTERM", "trap '' TERM; : > '%2'; " WAIT "echo all done", true, true, true},
     {"prints 100 MB", ": > '%2'; yes step | head -c 100000000; " WAIT "echo all done", true, true},
+    {"the launcher's main thread exits while a worker thread runs on", "echo launcher; '%3' '%2' '%1' & exit 0", true,
+     true, true},
+    {"... and its output is closed", "echo launcher; '%3' '%2' '%1' close & exit 0", true, true, true},
+    {"read its standard input to the end", "cat; echo 'warning: no more input'", false, true},
+    {"an error word after a UTF-8 character whose last byte the decoding joins to it",
+     "printf 'Temp\\303\\251rature\\n'; printf 'Solving\\342\\200\\246error: singular matrix\\n'", false, false},
 };
-enum StateIndex { NotStarted, Running, EndsWhileAsked, EndShown, EndedLongAgo, KilledFromOutside = 7, IgnoresTerm = 10 };
+enum StateIndex { NotStarted, Running, EndsWhileAsked, EndShown, EndedLongAgo, KilledFromOutside = 7 };
+
+// The answer to the question; the parent window's close may come first, while it is up.
+enum class Answer { Yes, No, ParentClosesFirst };
+const char* const answerNames[] = {", Yes", ", No", ", the parent's close, then Yes"};
 
 struct Cell
 {
     Way way;
     int state;
-    bool yes, keepOpen;
+    Answer answer;
+    bool keepOpen;
+    bool yes() const { return answer != Answer::No; }
 };
 
 struct Seen
@@ -81,6 +153,7 @@ struct Seen
     int startedAgain = -1;
     bool errors = false, groupLeft = false, wayTaken = false, wayTakenOpen = false;
     bool refusalChangedNothing = true, parentVisible = false, quietAfter = true;
+    bool questionOutlivedRun = false, parentClosedWhileAsked = false;
 };
 
 QPushButton* button(QWidget* dialog, const char* name)
@@ -124,13 +197,17 @@ public:
     {
         if (row.script) {
             const QString script =
-                QString::fromLatin1(row.script).replace(QLatin1String("%1"), go).replace(QLatin1String("%2"), reached);
+                QString::fromLatin1(row.script).replace(QLatin1String("%1"), go).replace(QLatin1String("%2"), reached)
+                    .replace(QLatin1String("%3"), threadedProgram);
             EXPECT_TRUE(console.startRunning(shell(), {QStringLiteral("-c"), script}));
             group = PelmoraTest::runGroup(console);
         }
         QTimer answerer;
         QObject::connect(&answerer, &QTimer::timeout, [this] { answer(); });
         answerer.start(5);
+        QTimer second;
+        QObject::connect(&second, &QTimer::timeout, [this] { turnDownSecondQuestion(); });
+        second.start(5);
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [this] { drive(); });
         poll.start(2);
@@ -208,17 +285,29 @@ private:
 
     bool userStops() const
     {
-        return row.runs && (cell.way == Way::Stop || (asks(cell.way) && cell.yes && cell.state != EndsWhileAsked));
+        return row.runs && (cell.way == Way::Stop || (asks(cell.way) && cell.yes() && cell.state != EndsWhileAsked));
     }
 
     // The grace runs out when the test says so.  Both timers look: a timer does not fire
     // again while its own handler waits (the parent window's close waits for the run).
     void endGrace()
     {
-        if (cell.state == IgnoresTerm && grace->isActive()) {
+        if (row.ignoresTerm && grace->isActive()) {
             grace->stop();
             EXPECT_TRUE(QMetaObject::invokeMethod(grace, "timeout"));
         }
+    }
+
+    // A second question over the first one that is being answered: counted and turned
+    // down, by a timer of its own: the other two may be waiting in their handlers.
+    void turnDownSecondQuestion()
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!answering || !box || box == asked || box == turnedDown)
+            return;
+        turnedDown = box;
+        ++seen.questions;
+        box->button(QMessageBox::No)->click();
     }
 
     void drive()
@@ -252,15 +341,24 @@ private:
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box || answering)
             return;
-        answering = true;
         ++seen.questions;
         if (!groupRuns(group))
             ++seen.questionsWithoutRun;
+        answering = true;
+        asked = box;
+        if (cell.answer == Answer::ParentClosesFirst) {
+            parent.close();
+            seen.parentClosedWhileAsked = !parent.isVisible();
+        }
         if (cell.state == EndsWhileAsked) {
+            // The run ends by itself while the question is up: it goes with the run.
             QFile(go).open(QIODevice::WriteOnly);
             EXPECT_TRUE(QTest::qWaitFor([this] { return endReported(console); }, PelmoraTest::HangGuardMs));
+            seen.questionOutlivedRun = box->isVisible();
         }
-        box->button(cell.yes ? QMessageBox::Yes : QMessageBox::No)->click();
+        if (box->isVisible())
+            box->button(cell.yes() ? QMessageBox::Yes : QMessageBox::No)->click();
+        asked = nullptr;
         answering = false;
     }
 
@@ -274,6 +372,8 @@ private:
     qint64 group = 0, secondGroup = 0;
     Seen seen;
     bool killed = false, taking = false, closing = false, answering = false;
+    QMessageBox* asked = nullptr;
+    QMessageBox* turnedDown = nullptr;
 };
 
 } // namespace
@@ -282,23 +382,27 @@ TEST(ProcessConsoleLife, EveryWayOfClosingInEveryStateOfTheRun)
 {
     const bool quitOnLast = QApplication::quitOnLastWindowClosed();
     QApplication::setQuitOnLastWindowClosed(false);
+    QTemporaryDir programDir;
+    threadedProgram = PelmoraTest::buildProgram(programDir.path(), QStringLiteral("threaded"), threadedSource);
+    ASSERT_FALSE(threadedProgram.isEmpty()) << "the threaded program could not be built with cc";
     int cells = 0;
     const int stateCount = int(sizeof states / sizeof states[0]);
     for (const bool keepOpen : {true, false}) {
         for (int w = 0; w <= int(Way::StartAgain); ++w) {
             for (int s = 0; s < stateCount; ++s) {
-                for (const bool yes : {true, false}) {
+                for (const Answer answer : {Answer::Yes, Answer::No, Answer::ParentClosesFirst}) {
                     const Way way = Way(w);
                     const State& row = states[s];
                     const bool asked = asks(way) && row.runs;
                     // The answer matters only where there is a question; a clean run closes
                     // a dialog not kept open before a start can meet it.
-                    if ((!asked && !yes) || (way == Way::StartAgain && s == EndedLongAgo && !keepOpen))
+                    if ((!asked && answer != Answer::Yes) || (way == Way::StartAgain && s == EndedLongAgo && !keepOpen))
                         continue;
-                    SCOPED_TRACE(std::string(wayNames[w]) + ", " + row.name + (asked ? (yes ? ", Yes" : ", No") : "")
+                    SCOPED_TRACE(std::string(wayNames[w]) + ", " + row.name + (asked ? answerNames[int(answer)] : "")
                                  + (keepOpen ? ", kept open" : ", closing by itself"));
                     ++cells;
-                    const Cell cell{way, s, yes, keepOpen};
+                    const Cell cell{way, s, answer, keepOpen};
+                    const bool yes = cell.yes();
                     const Seen seen = Life(cell).live();
 
                     const bool userEnded =
@@ -314,18 +418,22 @@ TEST(ProcessConsoleLife, EveryWayOfClosingInEveryStateOfTheRun)
                     EXPECT_EQ(seen.rejected, accepted ? 0 : 1);
                     EXPECT_TRUE(seen.groupLeft) << "a process of the run outlived the dialog";
                     EXPECT_TRUE(seen.quietAfter);
+                    EXPECT_FALSE(seen.questionOutlivedRun) << "the question stayed up after the run ended";
+                    EXPECT_FALSE(seen.parentClosedWhileAsked) << "the parent closed under an open question";
                     EXPECT_EQ(seen.wayTakenOpen, s != EndedLongAgo || keepOpen) << "the state was not met open";
                     if (way == Way::StartAgain) {
                         EXPECT_EQ(seen.startedAgain, startedAgain ? 1 : 0);
                         EXPECT_TRUE(seen.refusalChangedNothing);
                     }
                     if (way == Way::ParentClose) {
-                        EXPECT_EQ(seen.parentVisible, asked && !yes) << "the parent closes unless the user keeps the run";
+                        // A question that the run's end took away kept nothing.
+                        EXPECT_EQ(seen.parentVisible, asked && !yes && s != EndsWhileAsked)
+                            << "the parent closes unless the user keeps the run";
                     }
                 }
             }
         }
     }
     QApplication::setQuitOnLastWindowClosed(quitOnLast);
-    EXPECT_EQ(cells, 2 * (6 * 12 + 4 * 6) - 1);
+    EXPECT_EQ(cells, 2 * (6 * 16 + 4 * 8 * 2) - 1);
 }
