@@ -186,7 +186,9 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
     const int len = copy.size();
     const bool plus = d->maximum >= 0.0;
     const bool minus = d->minimum <= 0.0;
-    QValidator::State state = QValidator::Invalid;
+    // No text is Invalid: a key typed always reaches the field, and a text that cannot be
+    // taken (beyond the limits, unreadable, half typed) is refused at Enter with its reason.
+    QValidator::State state = QValidator::Intermediate;
     double value = 0.0;
     QString problem = tr("Not a number");
     // A number typed in another unit than the box's: kept as typed for the logic.
@@ -207,7 +209,6 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
 
     if (len == 0) {
         problem = tr("No number given");
-        state = d->maximum != d->minimum ? QValidator::Intermediate : QValidator::Invalid;
         return finish();
     }
     if (len == 1) {
@@ -217,12 +218,11 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
             state = QValidator::Intermediate;
             return finish();
         }
-        if (copy[0] == QLatin1Char('+')) {
-            state = QValidator::Invalid;
+        if (copy[0] == QLatin1Char('+'))
             return finish();
-        }
         if (copy[0] == QLatin1Char('-')) {
-            state = minus ? QValidator::Intermediate : QValidator::Invalid;
+            if (!minus)
+                problem = tr("The value cannot be negative: the minimum is %1").arg(number(d->minimum));
             return finish();
         }
     }
@@ -304,19 +304,39 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
         state = QValidator::Intermediate;
         return finish();
     }
-    if (value > d->maximum)
-        problem = tr("%1 is above the maximum %2").arg(number(value), number(d->maximum));
-    else if (value < d->minimum)
-        problem = tr("%1 is below the minimum %2").arg(number(value), number(d->minimum));
-    if (d->minimum <= value && value <= d->maximum) {
+    bool above = value > d->maximum;
+    bool below = value < d->minimum;
+    QString shownValue = number(value);
+    QString shownMaximum = number(d->maximum);
+    QString shownMinimum = number(d->minimum);
+    if (typedInOtherUnit) {
+        // An amount just beyond a limit may round onto it in the box's unit: the limits hold
+        // for the number typed too ("1000000000000.0001 Pa" over 1e6 MPa).
+        const pmUnit::UnitType in = typed.getUnitType();
+        const QString symbol = QLatin1Char(' ') + pmUnit::UnitsManager::getUnitSymbol(in);
+        pmUnit::Quantity limit;
+        if (!above && d->maximum < DBL_MAX
+            && pmUnit::Quantity(d->maximum, d->quantityKind, d->unit).convertTo(in, limit)
+            && typed.getValue() > limit.getValue()) {
+            above = true;
+            shownValue = number(typed.getValue()) + symbol;
+            shownMaximum = number(limit.getValue()) + symbol;
+        }
+        if (!below && d->minimum > -DBL_MAX
+            && pmUnit::Quantity(d->minimum, d->quantityKind, d->unit).convertTo(in, limit)
+            && typed.getValue() < limit.getValue()) {
+            below = true;
+            shownValue = number(typed.getValue()) + symbol;
+            shownMinimum = number(limit.getValue()) + symbol;
+        }
+    }
+    if (above)
+        problem = tr("%1 is above the maximum %2").arg(shownValue, shownMaximum);
+    else if (below)
+        problem = tr("%1 is below the minimum %2").arg(shownValue, shownMinimum);
+    if (!above && !below) {
         problem = tr("The number ends with the decimal sign");
         state = copy.endsWith(dp) ? QValidator::Intermediate : QValidator::Acceptable;
-    } else if (d->minimum == d->maximum) {
-        state = QValidator::Invalid;
-    } else if ((value >= 0.0 && value > d->maximum) || (value < 0.0 && value < d->minimum)) {
-        state = QValidator::Invalid;
-    } else {
-        state = QValidator::Intermediate;
     }
     return finish();
 }
@@ -508,24 +528,7 @@ void QuantitySpinBox::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    QLineEdit* edit = lineEdit();
-    const QString before = edit->text();
-    QString wanted = before;
-    if (edit->hasSelectedText())
-        wanted.replace(edit->selectionStart(), edit->selectedText().size(), event->text());
-    else
-        wanted.insert(edit->cursorPosition(), event->text());
     QAbstractSpinBox::keyPressEvent(event);
-    // A key that the validator turned away (a number beyond the range, a second decimal
-    // sign) leaves the text as it was: say why, or the user sees a key that did nothing.
-    if (!event->text().isEmpty() && event->text().at(0).isPrint() && !isReadOnly() && edit->text() == before
-        && wanted != before) {
-        int pos = 0;
-        pmUnit::Quantity ignored;
-        QString why;
-        if (interpret(wanted, pos, ignored, &why) == QValidator::Invalid && !why.isEmpty() && isVisible())
-            QToolTip::showText(mapToGlobal(QPoint(0, height())), why, this);
-    }
 }
 
 void QuantitySpinBox::focusOutEvent(QFocusEvent* event)

@@ -232,36 +232,50 @@ void TypedAmounts::typedTable(Column column)
                 EXPECT_TRUE(sameBits(n, kept.section(QLatin1Char(' '), 0, 0).toDouble())) << cellName << ": " << kept.toStdString();
                 ASSERT_TRUE(project->onUnitChanged(pmUnit::UnitsManager::instance()->getUnitsData())) << cellName;
             }
-            // A limited row (limits 0 to 1e12 Pa) takes an amount pasted into its box only
-            // within its limits, whatever unit it names, and says why it refuses.
+            // A limited row (limits 0 to 1e12 Pa) takes an amount pasted into its box, or
+            // typed one key at a time, only within its limits, whatever unit it names, and
+            // says why it refuses: no key is dropped on the way, and the unit typed last
+            // applies to the whole number typed.
             const struct
             {
                 const char* text;
                 const char* reason;   // null: taken
-            } limited[] = {{"5e12 Pa", "above the maximum"}, {"-1e300 Pa", "below the minimum"},
-                           {"1e9 psi", "above the maximum"}, {"2 MPa", nullptr}};
+                const char* kept;     // as the value text keeps it, where not as typed
+            } limited[] = {{"5e12 Pa", "above the maximum", nullptr}, {"-1e300 Pa", "below the minimum", nullptr},
+                           {"1e9 psi", "above the maximum", nullptr}, {"2 MPa", nullptr, nullptr},
+                           {"2000000 Pa", nullptr, "2e+06 Pa"}, {"200000000 kPa", nullptr, "2e+08 kPa"},
+                           {"1000000000000.0001 Pa", "above the maximum", nullptr},
+                           {"2e12 Pa", "above the maximum", nullptr}, {"15000000000000", "above the maximum", nullptr},
+                           {"1.500.5 Pa", "more than one decimal sign", nullptr}};
+            for (const bool paste : {true, false})
             for (const auto& l : limited) {
-                const std::string cellName = std::string(l.text) + " into Pressure Limit under " + system.toStdString()
-                    + names[column];
+                QString text = QString::fromLatin1(l.text);
+                if (comma)
+                    text.replace(QLatin1Char('.'), QLatin1Char(','));
+                const std::string cellName = text.toStdString() + (paste ? " pasted" : " typed one key at a time")
+                    + " into Pressure Limit under " + system.toStdString() + names[column];
                 ASSERT_TRUE(load->PressureLimit->set_value_text("3 Pa")) << cellName;
-                Gui::QuantitySpinBox* box = type("Pressure Limit", QString::fromLatin1(l.text), nullptr, true);
+                Gui::QuantitySpinBox* box = type("Pressure Limit", text, nullptr, paste);
                 ASSERT_TRUE(box) << cellName;
                 if (l.reason) {
                     ++refused;
                     EXPECT_TRUE(box->inputProblem().contains(QLatin1String(l.reason)))
                         << cellName << ": " << box->inputProblem().toStdString();
+                    // The text stays as typed for the user to mend.
+                    EXPECT_EQ(text, field(box)->text()) << cellName;
                     EXPECT_EQ("3 Pa", Obj::valueTextWithUnits(*load->PressureLimit)) << cellName;
                 } else {
                     ++taken;
-                    EXPECT_EQ(l.text, Obj::valueTextWithUnits(*load->PressureLimit)) << cellName;
+                    EXPECT_EQ(l.kept ? l.kept : l.text, Obj::valueTextWithUnits(*load->PressureLimit)) << cellName;
                 }
             }
         }
         // The window goes while the locale is still the one it was made in.
         TearDown();
     }
-    // Every cell was walked: 17 texts into two rows and 4 into a limited one, under 8 systems.
-    EXPECT_EQ(304, taken + refused);
+    // Every cell was walked: 17 texts into two rows and 10 into a limited one (pasted and
+    // typed), under 8 systems.
+    EXPECT_EQ(8 * (2 * 17 + 2 * 10), taken + refused);
     EXPECT_GT(taken, 100);
     EXPECT_GT(refused, 80);
 }
