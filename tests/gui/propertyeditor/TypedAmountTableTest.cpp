@@ -146,7 +146,7 @@ void TypedAmounts::typedTable(Column column)
         {"2.2250738585072014e-308 m", "2.2250738585072014e-308"},
         {"4.9406564584124654e-324 cm", "4.9406564584124654e-324"},
     };
-    int taken = 0, refused = 0;
+    int taken = 0, refused = 0, shownAgain = 0;
     {
         // Whatever locale the column sets, the next test starts with the one before.
         struct RestoreLocale
@@ -269,13 +269,41 @@ void TypedAmounts::typedTable(Column column)
                     EXPECT_EQ(l.kept ? l.kept : l.text, Obj::valueTextWithUnits(*load->PressureLimit)) << cellName;
                 }
             }
+            // One component of a vector row typed equal in amount to the one it holds, in
+            // another unit or as -0: kept as given, as a scalar row keeps it.
+            const struct
+            {
+                const char* held;
+                const char* text;
+            } sameAmount[] = {{"0 m", "0 in"}, {"0 m", "-0 in"}, {"0 m", "-0 m"}, {"3 ft", "36 in"}, {"3 ft", "914.4 mm"}};
+            for (const auto& a : sameAmount) {
+                QString text = QString::fromLatin1(a.text);
+                if (comma)
+                    text.replace(QLatin1Char('.'), QLatin1Char(','));
+                const std::string cellName = text.toStdString() + " over " + a.held + " into Offset's y under "
+                    + system.toStdString() + names[column];
+                ASSERT_TRUE(load->Offset->set_value_text(std::string("(12.5 mm, ") + a.held + ", 2 in)")) << cellName;
+                const double n = QString::fromLatin1(a.text).section(QLatin1Char(' '), 0, 0).toDouble();
+                if (n != 0.0 && QString::fromLatin1(a.text).section(QLatin1Char(' '), 1) == own) {
+                    // In the unit the row shows, the text may be the very one shown (to the
+                    // digits set): typing what is shown is no change.
+                    ++shownAgain;
+                    continue;
+                }
+                ASSERT_TRUE(type("Offset", text, "y")) << cellName;
+                ++taken;
+                EXPECT_EQ("(12.5 mm, " + pmUnit::shortestText(n).toStdString() + " "
+                              + QString::fromLatin1(a.text).section(QLatin1Char(' '), 1).toStdString() + ", 2 in)",
+                          Obj::valueTextWithUnits(*load->Offset)) << cellName;
+            }
         }
         // The window goes while the locale is still the one it was made in.
         TearDown();
     }
-    // Every cell was walked: 17 texts into two rows and 10 into a limited one (pasted and
-    // typed), under 8 systems.
-    EXPECT_EQ(8 * (2 * 17 + 2 * 10), taken + refused);
+    // Every cell was walked: 17 texts into two rows, 10 into a limited one (pasted and
+    // typed) and 5 equal amounts into a component, under 8 systems.
+    EXPECT_EQ(8 * (2 * 17 + 2 * 10 + 5), taken + refused + shownAgain);
+    EXPECT_EQ(4, shownAgain);   // "36 in" under BIN, "914.4 mm" under the three mm systems
     EXPECT_GT(taken, 100);
     EXPECT_GT(refused, 80);
 }
