@@ -301,6 +301,10 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
     }
     catch (const Vexil::ExceptionHandler& e) {
         problem = QString::fromStdString(e.get_message());
+        // A value that takes no unit hints at none ("5 MM" is not "mm"?).
+        if (problem.startsWith(QLatin1String("Unknown unit "))
+            && (d->unit == pmUnit::NoUnit || pmUnit::UnitsManager::getQuantityName(d->quantityKind).isEmpty()))
+            problem = tr("This value takes no unit");
         state = QValidator::Intermediate;
         return finish();
     }

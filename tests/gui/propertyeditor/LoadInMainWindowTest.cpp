@@ -402,7 +402,8 @@ TEST_F(LoadInMainWindow, EveryRowWithAUnitRefusesAnExpressionAndLeavingTheFieldS
     EXPECT_TRUE(window->statusBar()->currentMessage().contains("Unknown unit \"MM\""))
         << window->statusBar()->currentMessage().toStdString();
 
-    // A number beyond a limit is kept as typed and refused at Enter with the reason.
+    // A number beyond a limit, or a unit on a value that takes none, is kept as typed and
+    // refused at Enter with the reason; no unit is hinted at for a value that takes none.
     QWidget* scale = open(cell("Scale Factor"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return scale->isVisible(); }, PelmoraTest::HangGuardMs));
     auto* scaleBox = qobject_cast<Gui::QuantitySpinBox*>(scale);
@@ -413,7 +414,8 @@ TEST_F(LoadInMainWindow, EveryRowWithAUnitRefusesAnExpressionAndLeavingTheFieldS
     {
         const char* text;
         const char* why;
-    } scaleRefused[] = {{"12", "12 is above the maximum 10"}, {"5 mm", "This value takes no unit"}};
+    } scaleRefused[] = {{"12", "12 is above the maximum 10"}, {"5 MM", "This value takes no unit"},
+                        {"5 mm", "This value takes no unit"}};
     for (const auto& r : scaleRefused) {
         type(scale, r.text);
         EXPECT_EQ(r.text, field(scaleBox)->text());
