@@ -462,7 +462,7 @@ protected:
             const bool dirty = view->getDirty();
             view->setDirty(true);
             PelmoraTest::ModalCloser closer(QMessageBox::Cancel, 1);
-            window->close();
+            press(Qt::Key_F4, Qt::AltModifier);
             quitQuestions = closer.titles();
             view->setDirty(dirty);
             (void)QTest::qWaitFor([&] { return QApplication::activeWindow() == window.get(); }, 2000);
