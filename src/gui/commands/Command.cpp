@@ -178,8 +178,10 @@ void Command::invoke(int i)
     MainWindow* main = MainWindow::get_main_window_inst();
     const bool mainActive = main && QApplication::activeWindow() == main;
     try {
-        // A value typed and not yet confirmed is the user's too: the command sees it.
-        finishPendingEdits();
+        // A value typed and not yet confirmed is the user's too: the command sees it.  Not
+        // quitting: that writes no draft (Cancel on its question leaves the draft as typed).
+        if (std::strcmp(get_name(), "Std_Quit") != 0)
+            finishPendingEdits();
         if (is_applicable())
             activated(i);
     }

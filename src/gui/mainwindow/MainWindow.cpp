@@ -26,7 +26,6 @@
 #include "mainwindow/PictureFactory.h"
 #include "mainwindow/ReportView.h"
 #include "mainwindow/StatusBarObserver.h"
-#include "propertyeditor/PendingEdits.h"
 #include "propertyeditor/PropertyView.h"
 #include "selection/EntitySelectionSingleton.h"
 #include "selection/SelectionModification.h"
@@ -1231,8 +1230,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
     // Close, or saved unseen into the project file with Save: it is not taken.
     const bool wasClosing = d->closing;
     d->closing = true;
-    // A value typed and not yet confirmed counts among the unsaved changes asked about.
-    finishPendingEdits();
+    // A value typed and not yet confirmed is no change of the project: quitting does not
+    // write it (Cancel on the question leaves it in its editor, as it was).
     if (qPelmoraApplication* app = qPelmoraApplication::application())
         app->intend_to_close(event);
     if (!event->isAccepted()) {

@@ -1,7 +1,7 @@
 #pragma once
 // A value typed into the property panel and not yet confirmed is written before anything
-// else acts on the projects: a command, the question asked on closing, a rebuild of the
-// rows for another selection.
+// else acts on the projects: a command, a rebuild of the rows for another selection.
+// Quitting the window does not write it.
 
 #include "PelmoraGuiExport.h"
 

@@ -20,6 +20,8 @@
 #include <QWheelEvent>
 #include <QWidget>
 
+#include <cstring>
+
 namespace Gui {
 namespace PropertyOperator {
 
@@ -79,6 +81,16 @@ bool sameValue(const QVariant& a, const QVariant& b)
     // Exactly: QVariant takes doubles that differ in their last digits for equal.
     if (a.type() == QVariant::Double && b.type() == QVariant::Double)
         return a.toDouble() == b.toDouble();
+    // An amount equal to the one shown but typed in another unit ("36 in" over "3 ft") is a
+    // new one: it is kept as given.
+    if (a.userType() == qMetaTypeId<pmUnit::Quantity>() && b.userType() == qMetaTypeId<pmUnit::Quantity>()) {
+        const pmUnit::Quantity qa = a.value<pmUnit::Quantity>();
+        const pmUnit::Quantity qb = b.value<pmUnit::Quantity>();
+        const double na = qa.givenNumber();
+        const double nb = qb.givenNumber();
+        if (qa.givenUnit() != qb.givenUnit() || std::memcmp(&na, &nb, sizeof na) != 0)
+            return false;
+    }
     return a == b;
 }
 

@@ -13,6 +13,7 @@
 #include <vexil/TypeInfo.h>
 
 #include <cmath>
+#include <cstring>
 #include <unordered_map>
 
 using namespace Gui::PropertyOperator;
@@ -121,8 +122,14 @@ bool PropertyModel::setData(const QModelIndex& index, const QVariant& value, int
     bool unchanged;
     if (old.type() == QVariant::Double && value.type() == QVariant::Double)
         unchanged = std::fabs(old.toDouble() - value.toDouble()) <= 1.1754943508222875e-38;
-    else if (isA<pmUnit::Quantity>(old) && isA<pmUnit::Quantity>(value))
-        unchanged = old.value<pmUnit::Quantity>() == value.value<pmUnit::Quantity>();
+    else if (isA<pmUnit::Quantity>(old) && isA<pmUnit::Quantity>(value)) {
+        // Equal and given alike: an equal amount typed in another unit is a new one.
+        const pmUnit::Quantity a = old.value<pmUnit::Quantity>();
+        const pmUnit::Quantity b = value.value<pmUnit::Quantity>();
+        const double na = a.givenNumber();
+        const double nb = b.givenNumber();
+        unchanged = a == b && a.givenUnit() == b.givenUnit() && std::memcmp(&na, &nb, sizeof na) == 0;
+    }
     else if (isA<Obj::Vector3b>(old) && isA<Obj::Vector3b>(value))
         unchanged = old.value<Obj::Vector3b>() == value.value<Obj::Vector3b>();
     else

@@ -6,6 +6,8 @@
 
 #include <obj/PropertyQuantity.h>
 
+#include <cstring>
+
 
 using namespace Gui::PropertyOperator;
 
@@ -169,7 +171,18 @@ QVariant PropertyQuantityVectorItem::property(const char* name) const
         return {};
     const pmUnit::Quantity q = data(1, Qt::EditRole).value<pmUnit::Quantity>();
     Vexil::Vector3d v = q.getVector3DValue();
-    return QVariant::fromValue(pmUnit::Quantity(VectorRow::component(v, i), q.getQuantityKind(), q.getUnitType()));
+    pmUnit::Quantity c(VectorRow::component(v, i), q.getQuantityKind(), q.getUnitType());
+    // With the amount it was given in, as a scalar row's value: one typed equal in another
+    // unit is then a new one.
+    auto* p = dynamic_cast<const Obj::PropertyQuantityVector*>(getFirstProperty());
+    if (p && !pmUnit::UnitsManager::getUnitSymbol(p->getUnitType()).isEmpty()) {
+        double amounts[3];
+        pmUnit::UnitType units[3];
+        p->given_amounts(amounts, units);
+        if (units[i] != pmUnit::NoUnit)
+            c.setGiven(amounts[i], units[i]);
+    }
+    return QVariant::fromValue(c);
 }
 
 bool PropertyQuantityVectorItem::setProperty(const char* name, const QVariant& value)
@@ -188,16 +201,25 @@ void PropertyQuantityVectorItem::setComponent(int index, const pmUnit::Quantity&
     if (!q.convertTo(current.getUnitType(), given))
         return;
     Vexil::Vector3d v = current.getVector3DValue();
-    if (!alwaysWrite && VectorRow::component(v, index) == given.getValue())
+    const auto sameBits = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    auto* p = dynamic_cast<const Obj::PropertyQuantityVector*>(getFirstProperty());
+    const bool withUnit = p && !pmUnit::UnitsManager::getUnitSymbol(p->getUnitType()).isEmpty();
+    double amounts[3] = {};
+    pmUnit::UnitType units[3] = {};
+    if (withUnit)
+        p->given_amounts(amounts, units);
+    // Nothing to write only where the very amount comes back in the very unit: one equal in
+    // another unit ("36 in" over "3 ft"), or -0 over 0, is kept as given, as a scalar row
+    // keeps it.
+    const bool unchanged = withUnit
+        ? units[index] == q.givenUnit() && sameBits(amounts[index], q.givenNumber())
+        : sameBits(VectorRow::component(v, index), given.getValue());
+    if (!alwaysWrite && unchanged)
         return;
     // Of a vector property with a unit: the other components go back as they were given
     // and this one as typed ("3 ft" in a millimetre row), each with its unit, so that no
     // number is converted and rounded on the way.
-    auto* p = dynamic_cast<const Obj::PropertyQuantityVector*>(getFirstProperty());
-    if (p && !pmUnit::UnitsManager::getUnitSymbol(p->getUnitType()).isEmpty()) {
-        double amounts[3];
-        pmUnit::UnitType units[3];
-        p->given_amounts(amounts, units);
+    if (withUnit) {
         amounts[index] = q.givenNumber();
         units[index] = q.givenUnit();
         setPropertyValue(QStringLiteral("(%1, %2, %3)")

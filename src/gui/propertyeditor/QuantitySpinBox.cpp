@@ -199,7 +199,9 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
     const int len = copy.size();
     const bool plus = d->maximum >= 0.0;
     const bool minus = d->minimum <= 0.0;
-    QValidator::State state = QValidator::Invalid;
+    // No text is Invalid: a key typed always reaches the field, and a text that cannot be
+    // taken (beyond the limits, unreadable, half typed) is refused at Enter with its reason.
+    QValidator::State state = QValidator::Intermediate;
     double value = 0.0;
     QString problem = tr("Not a number");
     // A number typed in another unit than the box's: kept as typed for the logic.
@@ -220,7 +222,6 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
 
     if (len == 0) {
         problem = tr("No number given");
-        state = d->maximum != d->minimum ? QValidator::Intermediate : QValidator::Invalid;
         return finish();
     }
     if (len == 1) {
@@ -230,12 +231,11 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
             state = QValidator::Intermediate;
             return finish();
         }
-        if (copy[0] == QLatin1Char('+')) {
-            state = QValidator::Invalid;
+        if (copy[0] == QLatin1Char('+'))
             return finish();
-        }
         if (copy[0] == QLatin1Char('-')) {
-            state = minus ? QValidator::Intermediate : QValidator::Invalid;
+            if (!minus)
+                problem = tr("The value cannot be negative: the minimum is %1").arg(number(d->minimum));
             return finish();
         }
     }
@@ -314,6 +314,10 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
     }
     catch (const Vexil::ExceptionHandler& e) {
         problem = QString::fromStdString(e.get_message());
+        // A value that takes no unit hints at none ("5 MM" is not "mm"?).
+        if (problem.startsWith(QLatin1String("Unknown unit "))
+            && (d->unit == pmUnit::NoUnit || pmUnit::UnitsManager::getQuantityName(d->quantityKind).isEmpty()))
+            problem = tr("This value takes no unit");
         state = QValidator::Intermediate;
         return finish();
     }
@@ -336,12 +340,6 @@ QValidator::State QuantitySpinBox::interpret(QString& input, int& pos, pmUnit::Q
     if (!above && !below) {
         problem = tr("The number ends with the decimal sign");
         state = copy.endsWith(dp) ? QValidator::Intermediate : QValidator::Acceptable;
-    } else if (d->minimum == d->maximum) {
-        state = QValidator::Invalid;
-    } else if ((value >= 0.0 && value > d->maximum) || (value < 0.0 && value < d->minimum)) {
-        state = QValidator::Invalid;
-    } else {
-        state = QValidator::Intermediate;
     }
     return finish();
 }
@@ -533,24 +531,7 @@ void QuantitySpinBox::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    QLineEdit* edit = lineEdit();
-    const QString before = edit->text();
-    QString wanted = before;
-    if (edit->hasSelectedText())
-        wanted.replace(edit->selectionStart(), edit->selectedText().size(), event->text());
-    else
-        wanted.insert(edit->cursorPosition(), event->text());
     QAbstractSpinBox::keyPressEvent(event);
-    // A key that the validator turned away (a number beyond the range, a second decimal
-    // sign) leaves the text as it was: say why, or the user sees a key that did nothing.
-    if (!event->text().isEmpty() && event->text().at(0).isPrint() && !isReadOnly() && edit->text() == before
-        && wanted != before) {
-        int pos = 0;
-        pmUnit::Quantity ignored;
-        QString why;
-        if (interpret(wanted, pos, ignored, &why) == QValidator::Invalid && !why.isEmpty() && isVisible())
-            QToolTip::showText(mapToGlobal(QPoint(0, height())), why, this);
-    }
 }
 
 void QuantitySpinBox::focusOutEvent(QFocusEvent* event)

@@ -1,7 +1,8 @@
 // The unit choice of a window and the preferences dialog, as a table: every way the dialog
 // is left (OK, Cancel, Escape, closing it) x whether the user picked another unit system in
-// it x whether another instance stored a choice meanwhile x whether a second dialog, left
-// untouched, is open beside it and cancelled after.  A pick is stored and followed at once
+// it, or clicked the one shown checked x whether another instance stored a choice meanwhile x whether a second dialog, left
+// untouched, is open beside it and cancelled after.  A pick (a click on the button shown
+// checked too, where that is a choice stored by another instance) is stored and followed at once
 // and stays however the dialog is left; nothing else changes the window's units, its
 // status bar, its projects' amounts or the stored choice.
 
@@ -68,11 +69,13 @@ TEST_F(UnitChoice, OnlyAPickChangesTheUnitsAndNoWayOutTakesItBack)
     const QString file = prefs->fileName();
 
     for (const Leave how : {Leave::Ok, Leave::Cancel, Leave::Escape, Leave::Close}) {
-        for (const bool picked : {false, true}) {
+        for (const int click : {0, 1, 2}) {
+            const bool picked = click != 0;
             for (int variant = 0; variant < 4; ++variant) {
                 const bool otherStored = variant & 1;
                 const bool second = variant & 2;
-                const std::string cell = std::string(name(how)) + (picked ? ", CMGS picked" : "")
+                const std::string cell = std::string(name(how))
+                    + (click == 1 ? ", CMGS picked" : click == 2 ? ", the button shown checked clicked" : "")
                     + (otherStored ? ", another instance stored BFT" : "")
                     + (second ? ", a second dialog cancelled" : "");
                 // The window follows millimetres, with an amount in a project.
@@ -104,9 +107,11 @@ TEST_F(UnitChoice, OnlyAPickChangesTheUnitsAndNoWayOutTakesItBack)
                 EXPECT_EQ("MMKS", pmUnit::UnitsManager::instance()->systemUnits()) << cell;
                 EXPECT_EQ(labelBefore, label->text()) << cell;
                 EXPECT_EQ(otherStored, dlg->findChild<QRadioButton*>(QStringLiteral("radioUnitsBFT"))->isChecked()) << cell;
+                // The system a click picks: CMGS, or the one shown checked.
+                const QString pick = click == 1 ? "CMGS" : otherStored ? "BFT" : "MMKS";
                 if (picked) {
-                    dlg->findChild<QRadioButton*>(QStringLiteral("radioUnitsCMGS"))->click();
-                    EXPECT_EQ("CMGS", pmUnit::UnitsManager::instance()->systemUnits()) << cell << ": a pick shows at once";
+                    dlg->findChild<QRadioButton*>("radioUnits" + pick)->click();
+                    EXPECT_EQ(pick, pmUnit::UnitsManager::instance()->systemUnits()) << cell << ": a pick shows at once";
                 }
                 auto* buttons = dlg->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
                 ASSERT_TRUE(buttons);
@@ -124,16 +129,16 @@ TEST_F(UnitChoice, OnlyAPickChangesTheUnitsAndNoWayOutTakesItBack)
                     delete beside;
                 }
 
-                EXPECT_EQ(picked ? "CMGS" : "MMKS", pmUnit::UnitsManager::instance()->systemUnits()) << cell;
+                EXPECT_EQ(picked ? pick : "MMKS", pmUnit::UnitsManager::instance()->systemUnits()) << cell;
                 const pmUnit::UnitType length = pmUnit::UnitsManager::instance()->getDefaultUnitType(pmUnit::Length);
                 EXPECT_EQ(length, load->Thickness->getUnitType()) << cell;
                 EXPECT_EQ("12.5 mm", Obj::valueTextWithUnits(*load->Thickness)) << cell;
                 EXPECT_EQ(pmUnit::UnitsManager::instance()->getUnitStatusLabel(), label->text()) << cell;
-                if (!picked) {
+                if (!picked || pick == "MMKS") {
                     EXPECT_EQ(labelBefore, label->text()) << cell;
                 }
                 // The pick stays stored; without one, the stored choice is the one there was.
-                EXPECT_EQ(picked ? "CMGS" : otherStored ? "BFT" : "MMKS", prefs->getString(Vexil::PM_UNIT_SYSTEM))
+                EXPECT_EQ(picked ? pick : otherStored ? "BFT" : "MMKS", prefs->getString(Vexil::PM_UNIT_SYSTEM))
                     << cell;
                 logic.app().close_project(project->get_name());
             }

@@ -1,16 +1,17 @@
 // When an edit in the property panel reaches the project, as a table: every kind of row x
 // every way into it (the value of a row already current too, whose drop-down then shows its
-// list) x every key a user presses there, then Escape, Enter or a file handed over by a
-// second start (and then F2 and Escape), with real key, mouse and wheel events in the panel
+// list) x every key a user presses there, then Escape, Enter, a file handed over by a
+// second start or quitting (Alt+F4, Cancel on the question) (and then F2 and Escape), with real key, mouse and wheel events in the panel
 // of the real main window.  One check for each cell: the project, the saved file and the
 // modified mark change exactly when the user commits (Enter, Tab, Shift+Tab, a command),
 // only in the row edited, and Escape leaves them as they were; a hand-over leaves the draft
-// and the keyboard where they were.  A step of a spin box starts from the value its text
+// and the keyboard where they were, and so does quitting cancelled.  A step of a spin box starts from the value its text
 // stands for, or from the stored value when the text is refused.
 
 #include "PropertyEditorTestSupport.h"
 
 #include <commands/SimModule.h>
+#include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
 #include <femgui/FemGui.h>
 #include <mainwindow/DockingWindowMediator.h>
@@ -58,7 +59,7 @@ namespace {
 enum class Kind { Quantity, Component, Text, Integer, TrueFalse, Choice, LoadQuantity, ValueType };
 enum class Way { ClickName, ClickValue, Enter, Arrival, TabArrival, F2, DoubleClick, LetterOnList, ValueOfCurrent };
 enum class Key { Up, Down, PageUp, PageDown, WheelOnValue, WheelOnOther, Letter, Digit, Backspace, Delete,
-                 Escape, Enter, Tab, ShiftTab, Dialog, Save, HandOver };
+                 Escape, Enter, Tab, ShiftTab, Dialog, Save, HandOver, Quit };
 
 const char* const kindNames[] = {"quantity", "vector component", "text", "integer", "True/False", "choice",
                                  "load quantity", "load value type"};
@@ -66,7 +67,8 @@ const char* const wayNames[] = {"click on name", "click on value", "Enter", "Up/
                                 "F2", "double-click", "letter on list", "click on the current row's value"};
 const char* const keyNames[] = {"Up", "Down", "PgUp", "PgDn", "wheel on value", "wheel on another row", "letter",
                                 "digit", "Backspace", "Delete", "Escape", "Enter", "Tab", "Shift+Tab",
-                                "dialog", "Ctrl+S", "a second start hands a file over"};
+                                "dialog", "Ctrl+S", "a second start hands a file over",
+                                "Alt+F4, Cancel on the question"};
 
 const char* const choices[] = {"Linear", "Quadratic", "Cubic", nullptr};
 
@@ -453,6 +455,19 @@ protected:
             (void)QTest::qWaitFor([&] { return QApplication::activeWindow() == window.get(); }, 2000);
             break;
         }
+        case Key::Quit: {
+            // The view marked changed, the window asks whether to save the projects even
+            // where nothing was written; Cancel.
+            Gui::GuiProject* view = app->get_project(project);
+            const bool dirty = view->getDirty();
+            view->setDirty(true);
+            PelmoraTest::ModalCloser closer(QMessageBox::Cancel, 1);
+            press(Qt::Key_F4, Qt::AltModifier);
+            quitQuestions = closer.titles();
+            view->setDirty(dirty);
+            (void)QTest::qWaitFor([&] { return QApplication::activeWindow() == window.get(); }, 2000);
+            break;
+        }
         }
     }
     // The step a key makes in a spin box: +1 or -1, ten of them for the page keys.
@@ -580,6 +595,14 @@ protected:
                     fault = " after the hand-over the editor shows " + draft().toStdString() + ", not "
                         + heldBefore.toStdString();
             }
+            if (k == Key::Quit && fault.empty()) {
+                // Quitting writes no draft: on Cancel it stays as it was.
+                if (quitQuestions != QStringList{"Close Project"} || !window->isVisible())
+                    fault = " quitting asked " + quitQuestions.join(", ").toStdString();
+                else if (editing && draft() != heldBefore)
+                    fault = " after Cancel on quitting the editor shows " + draft().toStdString() + ", not "
+                        + heldBefore.toStdString();
+            }
             if (k == Key::Save) {
                 saved = want;
                 modified = false;
@@ -609,6 +632,7 @@ protected:
     QTemporaryDir dir;
     QString file;
     QStringList handOverQuestions;
+    QStringList quitQuestions;
     Obj::PropertyEnumType* choice = nullptr;
     PropertyOperator* tree = nullptr;
     QString opening;
@@ -624,7 +648,7 @@ TEST_P(CommitRuleTable, AValueChangesOnlyWhenTheUserCommitsItAndOnlyInTheRowEdit
     int cells = 0;
     for (int w = 0; w <= static_cast<int>(Way::ValueOfCurrent); ++w) {
         for (int k = 0; k <= static_cast<int>(Key::Save); ++k) {
-            for (Key closing : {Key::Escape, Key::Enter, Key::HandOver}) {
+            for (Key closing : {Key::Escape, Key::Enter, Key::HandOver, Key::Quit}) {
                 const std::string fault = cell(static_cast<Way>(w), static_cast<Key>(k), closing);
                 ++cells;
                 EXPECT_EQ("", fault) << kindNames[static_cast<int>(GetParam())] << " | " << wayNames[w] << " | "
@@ -632,7 +656,7 @@ TEST_P(CommitRuleTable, AValueChangesOnlyWhenTheUserCommitsItAndOnlyInTheRowEdit
             }
         }
     }
-    EXPECT_EQ(9 * 16 * 3, cells);
+    EXPECT_EQ(9 * 16 * 4, cells);
 }
 
 std::string kindName(const ::testing::TestParamInfo<Kind>& info)

@@ -101,19 +101,20 @@ TEST(QuantitySpinBoxTest, ValidatorStepsForPartialInput)
     EXPECT_EQ(1, cursor);
     EXPECT_EQ(QValidator::Intermediate, check(box, "-.", &fixed));
     EXPECT_EQ("-0.", fixed);
-    EXPECT_EQ(QValidator::Invalid, check(box, "+"));
-    EXPECT_EQ(QValidator::Invalid, check(box, ",5"));
-    EXPECT_EQ(QValidator::Invalid, check(box, "1.2.3"));
+    // No key is turned away: a text that cannot be taken stays, refused at Enter.
+    EXPECT_EQ(QValidator::Intermediate, check(box, "+"));
+    EXPECT_EQ(QValidator::Intermediate, check(box, ",5"));
+    EXPECT_EQ(QValidator::Intermediate, check(box, "1.2.3"));
     EXPECT_EQ(QValidator::Intermediate, check(box, "12."));
     EXPECT_EQ(QValidator::Acceptable, check(box, "12.5"));
     EXPECT_EQ(QValidator::Intermediate, check(box, "12.5 fur"));
 
     box.setRange(1, 10);
-    EXPECT_EQ(QValidator::Invalid, check(box, "-"));
-    EXPECT_EQ(QValidator::Invalid, check(box, "11"));
+    EXPECT_EQ(QValidator::Intermediate, check(box, "-"));
+    EXPECT_EQ(QValidator::Intermediate, check(box, "11"));
     EXPECT_EQ(QValidator::Intermediate, check(box, "0"));   // may still become 0.5 ... or 05
     box.setRange(3, 3);
-    EXPECT_EQ(QValidator::Invalid, check(box, ""));
+    EXPECT_EQ(QValidator::Intermediate, check(box, ""));
 
     box.setSingleStep(-1);
     EXPECT_EQ(1.0, box.singleStep());

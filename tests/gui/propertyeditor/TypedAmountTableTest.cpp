@@ -149,7 +149,7 @@ void TypedAmounts::typedTable(Column column)
         {"2.2250738585072014e-308 m", "2.2250738585072014e-308"},
         {"4.9406564584124654e-324 cm", "4.9406564584124654e-324"},
     };
-    int taken = 0, refused = 0;
+    int taken = 0, refused = 0, shownAgain = 0;
     {
         // Whatever locale the column sets, the next test starts with the one before.
         struct RestoreLocale
@@ -274,43 +274,85 @@ void TypedAmounts::typedTable(Column column)
                 EXPECT_TRUE(sameBits(n, kept.section(QLatin1Char(' '), 0, 0).toDouble())) << cellName << ": " << kept.toStdString();
                 ASSERT_TRUE(project->onUnitChanged(pmUnit::UnitsManager::instance()->getUnitsData())) << cellName;
             }
-            // A limited row (limits 0 to 1e12 Pa) takes an amount pasted into its box only
-            // within its limits, whatever unit it names, and says why it refuses.
+            // A limited row (limits 0 to 1e12 Pa) takes an amount pasted into its box, or
+            // typed one key at a time, only within its limits, whatever unit it names, and
+            // says why it refuses: no key is dropped on the way, and the unit typed last
+            // applies to the whole number typed.
             const struct
             {
                 const char* text;
                 const char* reason;   // null: taken
-            } limited[] = {{"5e12 Pa", "above the maximum"}, {"-1e300 Pa", "below the minimum"},
-                           {"1e9 psi", "above the maximum"}, {"2 MPa", nullptr},
+                const char* kept;     // as the value text keeps it, where not as typed
+            } limited[] = {{"5e12 Pa", "above the maximum", nullptr}, {"-1e300 Pa", "below the minimum", nullptr},
+                           {"1e9 psi", "above the maximum", nullptr}, {"2 MPa", nullptr, nullptr},
                            // Just past the limit, whatever unit shows it.
                            // (1000000.0000000002 MPa and 1.0000000000000002e12 Pa, with no
                            // decimal sign, which differs among the locales)
-                           {"10000000000000002e-10 MPa", "above the maximum"},
-                           {"10000000000000002e-4 Pa", "above the maximum"},
-                           {"1e+12 Pa", nullptr}, {"1e+06 MPa", nullptr}};
+                           {"10000000000000002e-10 MPa", "above the maximum", nullptr},
+                           {"10000000000000002e-4 Pa", "above the maximum", nullptr},
+                           {"1e+12 Pa", nullptr, nullptr}, {"1e+06 MPa", nullptr, nullptr},
+                           {"2000000 Pa", nullptr, "2e+06 Pa"}, {"200000000 kPa", nullptr, "2e+08 kPa"},
+                           {"1000000000000.0001 Pa", "above the maximum", nullptr},
+                           {"2e12 Pa", "above the maximum", nullptr}, {"15000000000000", "above the maximum", nullptr},
+                           {"1.500.5 Pa", "more than one decimal sign", nullptr}};
+            for (const bool paste : {true, false})
             for (const auto& l : limited) {
-                const std::string cellName = std::string(l.text) + " into Pressure Limit under " + system.toStdString()
-                    + names[column];
+                QString text = QString::fromLatin1(l.text);
+                if (comma)
+                    text.replace(QLatin1Char('.'), QLatin1Char(','));
+                const std::string cellName = text.toStdString() + (paste ? " pasted" : " typed one key at a time")
+                    + " into Pressure Limit under " + system.toStdString() + names[column];
                 ASSERT_TRUE(load->PressureLimit->set_value_text("3 Pa")) << cellName;
-                Gui::QuantitySpinBox* box = type("Pressure Limit", QString::fromLatin1(l.text), nullptr, true);
+                Gui::QuantitySpinBox* box = type("Pressure Limit", text, nullptr, paste);
                 ASSERT_TRUE(box) << cellName;
                 if (l.reason) {
                     ++refused;
                     EXPECT_TRUE(box->inputProblem().contains(QLatin1String(l.reason)))
                         << cellName << ": " << box->inputProblem().toStdString();
+                    // The text stays as typed for the user to mend.
+                    EXPECT_EQ(text, field(box)->text()) << cellName;
                     EXPECT_EQ("3 Pa", Obj::valueTextWithUnits(*load->PressureLimit)) << cellName;
                 } else {
                     ++taken;
-                    EXPECT_EQ(l.text, Obj::valueTextWithUnits(*load->PressureLimit)) << cellName;
+                    EXPECT_EQ(l.kept ? l.kept : l.text, Obj::valueTextWithUnits(*load->PressureLimit)) << cellName;
                 }
+            }
+            // One component of a vector row typed equal in amount to the one it holds, in
+            // another unit or as -0: kept as given, as a scalar row keeps it.
+            const struct
+            {
+                const char* held;
+                const char* text;
+            } sameAmount[] = {{"0 m", "0 in"}, {"0 m", "-0 in"}, {"0 m", "-0 m"}, {"3 ft", "36 in"}, {"3 ft", "914.4 mm"}};
+            for (const auto& a : sameAmount) {
+                QString text = QString::fromLatin1(a.text);
+                if (comma)
+                    text.replace(QLatin1Char('.'), QLatin1Char(','));
+                const std::string cellName = text.toStdString() + " over " + a.held + " into Offset's y under "
+                    + system.toStdString() + names[column];
+                ASSERT_TRUE(load->Offset->set_value_text(std::string("(12.5 mm, ") + a.held + ", 2 in)")) << cellName;
+                const double n = QString::fromLatin1(a.text).section(QLatin1Char(' '), 0, 0).toDouble();
+                if (n != 0.0 && QString::fromLatin1(a.text).section(QLatin1Char(' '), 1) == own) {
+                    // In the unit the row shows, the text may be the very one shown (to the
+                    // digits set): typing what is shown is no change.
+                    ++shownAgain;
+                    continue;
+                }
+                ASSERT_TRUE(type("Offset", text, "y")) << cellName;
+                ++taken;
+                EXPECT_EQ("(12.5 mm, " + pmUnit::shortestText(n).toStdString() + " "
+                              + QString::fromLatin1(a.text).section(QLatin1Char(' '), 1).toStdString() + ", 2 in)",
+                          Obj::valueTextWithUnits(*load->Offset)) << cellName;
             }
         }
         // The window goes while the locale is still the one it was made in.
         TearDown();
     }
-    // Every cell was walked: 17 texts into two rows and 8 into a limited one, under 8
-    // systems, and the 17 numbers into the dialog.
-    EXPECT_EQ(353, taken + refused);
+    // Every cell was walked: 17 texts into two rows, 14 into a limited one (pasted and
+    // typed) and 5 equal amounts into a component, under 8 systems, and the 17 numbers
+    // into the dialog.
+    EXPECT_EQ(8 * (2 * 17 + 2 * 14 + 5) + 17, taken + refused + shownAgain);
+    EXPECT_EQ(4, shownAgain);   // "36 in" under BIN, "914.4 mm" under the three mm systems
     EXPECT_GT(taken, 100);
     EXPECT_GT(refused, 80);
 }

@@ -112,8 +112,18 @@ GeneralPageImp::GeneralPageImp(QWidget* parent) : QWidget(parent), ui(new ::Ui::
     connect(ui->pbFileFolder, &QPushButton::clicked, this, &GeneralPageImp::onFileFolderButtonClicked);
     connect(ui->pbTempFolder, &QPushButton::clicked, this, &GeneralPageImp::onTempFolderButtonClicked);
     const UnitChoices c = choicesOf(*ui);
-    for (const auto& b : c.system)
+    for (const auto& b : c.system) {
         connect(b.first, &QRadioButton::toggled, this, &GeneralPageImp::onUnitsChanged);
+        // The button shown checked may be a choice another instance stored, not the one this
+        // window follows: a click on it is a pick all the same, though it toggles nothing.
+        QRadioButton* button = b.first;
+        connect(button, &QRadioButton::pressed, this,
+                [button] { button->setProperty("pelmoraCheckedAtPress", button->isChecked()); });
+        connect(button, &QRadioButton::clicked, this, [this, button] {
+            if (button->property("pelmoraCheckedAtPress").toBool())
+                onUnitsChanged();
+        });
+    }
     for (const auto& b : c.angularVelocity)
         connect(b.first, &QRadioButton::toggled, this, &GeneralPageImp::onUnitAngularVelocityChanged);
     for (const auto& b : c.angle)
