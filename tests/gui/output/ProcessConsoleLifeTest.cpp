@@ -89,7 +89,8 @@ static void* work(void* unused)
     }
     return 0;
 }
-int main(int argc, char** argv)
+int
+main(int argc, char** argv)
 {
     arg = argv;
     closes = argc > 3;
