@@ -171,6 +171,8 @@ public:
     static std::string refusal_before_opening(const std::string& file);
     // How many refusals of a file were shown in a box so far.
     static int refusal_boxes_shown();
+    // True while a save runs, with the questions and dialogs it shows.
+    static bool is_saving();
     // Whether questions and messages may be shown in boxes: not in a start without a
     // window, where nobody could answer them (see qPelmoraApplicationFiles.cpp).
     static bool may_ask_user();

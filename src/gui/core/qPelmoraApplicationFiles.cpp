@@ -30,10 +30,12 @@
 #include <QSet>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Gui;
@@ -108,9 +110,43 @@ std::string shown(const QString& name)
 // Refusals shown in a box: whoever passes a file on knows that the user was told.
 int refusalBoxes = 0;
 
+// A save under way, held while it asks (changed on disk, replace, the temporary folder, the
+// Save As dialog): the projects it asks about must stay those it then writes.
+int savesUnderWay = 0;
+struct SaveUnderWay
+{
+    SaveUnderWay() { ++savesUnderWay; }
+    ~SaveUnderWay() { --savesUnderWay; }
+    SaveUnderWay(const SaveUnderWay&) = delete;
+    SaveUnderWay& operator=(const SaveUnderWay&) = delete;
+};
+
 Vexil::MsgConsoleSingleton& console()
 {
     return Vexil::MsgConsoleSingleton::Instance();
+}
+
+// The folder `path` and those above it, made from the name's own bytes: a name that is no
+// UTF-8 would come back from a QString as another name, and another folder would be made.
+bool makeFolders(const std::string& path)
+{
+    struct stat info;
+    for (size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+        const std::string part = path.substr(0, end);
+        if (!part.empty() && ::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST)
+            return false;
+        if (end == std::string::npos)
+            break;
+    }
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string folderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
 // A refused project file: the box (or, without a window, the console) names the file and
@@ -271,6 +307,11 @@ std::string qPelmoraApplication::refusal_before_opening(const std::string& file)
 int qPelmoraApplication::refusal_boxes_shown()
 {
     return refusalBoxes;
+}
+
+bool qPelmoraApplication::is_saving()
+{
+    return savesUnderWay > 0;
 }
 
 void qPelmoraApplication::note_command_line_files(const std::vector<std::string>& named,
@@ -495,6 +536,7 @@ void qPelmoraApplication::save_to(const char* fileName, const char* projectName,
 
 bool qPelmoraApplication::save()
 {
+    const SaveUnderWay saving;
     Obj::Application& logic = Obj::Application::instance();
     const std::string name = logic.getApplicationFile();
     if (name.empty())
@@ -518,6 +560,7 @@ bool qPelmoraApplication::save()
 
 bool qPelmoraApplication::save_as()
 {
+    const SaveUnderWay saving;
     const QDir folder(defaultScenePath());
     QString proposal = folder.filePath(QStringLiteral("Untitled.pmdb"));
     for (int n = 1; QFileInfo::exists(proposal); ++n)
@@ -540,6 +583,23 @@ bool qPelmoraApplication::save_as()
     QString file = name;
     if (!file.endsWith(QLatin1String(".pmdb"), Qt::CaseInsensitive)) {
         file += QStringLiteral(".pmdb");
+        // A name the file system takes only without the extension: said now, before the
+        // save writes elsewhere and keeps a name no later save can reach.
+        if (QFile::encodeName(QFileInfo(file).fileName()).size() > NAME_MAX) {
+            const QString why = QObject::tr("The name %1 is too long once \".pmdb\" is added (%2 bytes, at most %3).")
+                                    .arg(QFileInfo(file).fileName())
+                                    .arg(QFile::encodeName(QFileInfo(file).fileName()).size())
+                                    .arg(NAME_MAX);
+            console().Error("Not saved: %s\n", why.toUtf8().constData());
+            if (may_ask_user()) {
+                QMessageBox box(QMessageBox::Warning, QObject::tr("Invalid path"),
+                                QObject::tr("The projects were not saved."), QMessageBox::Ok,
+                                MainWindow::get_main_window_inst());
+                box.setInformativeText(why);
+                box.exec();
+            }
+            return false;
+        }
         // The dialog asked about replacing the name typed, not this one.
         if (QFileInfo(file).exists() || QFileInfo(file).isSymLink()) {
             if (!may_ask_user())
@@ -555,22 +615,24 @@ bool qPelmoraApplication::save_as()
 bool qPelmoraApplication::saveToTmp()
 {
     Obj::Application& logic = Obj::Application::instance();
-    const QString temp = QString::fromUtf8(logic.get_sys_temp_directory().c_str());
-    if (!QDir().mkpath(temp))
-        Vexil::MsgConsoleSingleton::Instance().Warning("Temp folder cannot be created at %s!\n", shown(temp).c_str());
-    const QString path = QDir(QString::fromUtf8(logic.getTempAppFolder().c_str()))
-                             .filePath(QStringLiteral("unsaved_project.pmdb"));
-    return save_common(path.toUtf8().toStdString());
+    const std::string temp = logic.get_sys_temp_directory();
+    if (!makeFolders(temp))
+        Vexil::MsgConsoleSingleton::Instance().Warning("Temp folder cannot be created at %s!\n", shown(temp.c_str()).c_str());
+    std::string path = logic.getTempAppFolder();
+    if (!path.empty() && path.back() != '/')
+        path += '/';
+    return save_common(path + "unsaved_project.pmdb");
 }
 
 bool qPelmoraApplication::save_common(const std::string& fileName)
 {
+    const SaveUnderWay saving;
     if (fileName.empty())
         return false;
-    const QString folder = QFileInfo(QString::fromUtf8(fileName.c_str())).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        Vexil::MsgConsoleSingleton::Instance().Error("Error: Cannot create directory at: %s.\n",
-                                                     shown(folder).c_str());
+    const std::string folder = folderOf(fileName);
+    if (!makeFolders(folder)) {
+        Vexil::MsgConsoleSingleton::Instance().Error("Error: Cannot create directory at: %s: %s.\n",
+                                                     shown(folder.c_str()).c_str(), std::strerror(errno));
         return false;
     }
     Obj::Application& logic = Obj::Application::instance();

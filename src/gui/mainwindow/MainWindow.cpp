@@ -1594,6 +1594,14 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
                 answer(i, "NOT TAKEN this window is closing");
                 continue;
             }
+            // A save's question or dialog is open: taking the file would change the
+            // projects it asks about, and "Yes" would then write others over its file.
+            if (qPelmoraApplication::is_saving()) {
+                console.Warning("Not taken: %s: this window is saving; the start that named it opens it\n",
+                                shown.c_str());
+                answer(i, "NOT TAKEN this window is saving");
+                continue;
+            }
             if (name.contains('\0')) {
                 // No file name holds one; cut there, it would name another file.
                 const std::string reason = "Cannot open the file " + shown + ": its name holds a NUL byte, "

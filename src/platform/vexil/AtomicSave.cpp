@@ -374,18 +374,38 @@ bool saveFileAtomically(const std::string& path, std::string_view data, std::str
             failure = errno;
     }
     ok = ok && writeAll(fd, data, failure);
-    if (!ok) {
-        ::close(fd);
-    } else {
-        ok = syncAndClose(fd, failure);
+    if (ok && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) {
+        failure = errno;
+        ok = false;
+    }
+    // The lock is the claim on the temporary file: it is held until the rename is done, so
+    // that no other save's clean-up takes the file for a leftover in between.
+    struct stat written;
+    if (ok && ::fstat(fd, &written) != 0) {
+        failure = errno;
+        ok = false;
     }
     if (ok && ::rename(tempName.c_str(), target.c_str()) != 0) {
         failure = errno;
         ok = false;
     }
     if (!ok) {
-        ::unlink(tempName.c_str());
+        struct stat entry;
+        // Only the file this save created is removed: the name may be another save's now.
+        if (::fstat(fd, &written) == 0 && ::lstat(tempName.c_str(), &entry) == 0 && sameEntry(written, entry))
+            ::unlink(tempName.c_str());
+        ::close(fd);
         error = "cannot write '" + printableText(target) + "': " + describe(failure);
+        return false;
+    }
+    struct stat placed;
+    const bool ours = ::stat(target.c_str(), &placed) == 0 && sameEntry(written, placed);
+    if (::close(fd) != 0 && errno != EINTR && ours) {
+        error = "cannot write '" + printableText(target) + "': " + describe(errno);
+        return false;
+    }
+    if (!ours) {
+        error = "cannot write '" + printableText(target) + "': another program replaced it while it was being saved";
         return false;
     }
     return true;

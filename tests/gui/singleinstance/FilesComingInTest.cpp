@@ -155,8 +155,9 @@ std::vector<Cell> cells()
     rows.push_back({"hand-over --hidden", "project file", "close-question", O::OpenedBySecondStart, "", false});
     rows.push_back({"hand-over --hidden", "model file", "close-question", O::OpenedBySecondStart, "", false});
     rows.push_back({"hand-over --hidden", "project file", "quitting", O::OpenedBySecondStart, "", false});
-    rows.push_back({"hand-over", "project file", "save-as", O::Kept, "open projects were kept", false});
-    rows.push_back({"hand-over", "model file", "save-as", O::Opened, "", false});
+    // A save's dialog is open: what it asks about stays as it is.
+    rows.push_back({"hand-over --hidden", "project file", "save-as", O::OpenedBySecondStart, "", false});
+    rows.push_back({"hand-over --hidden", "model file", "save-as", O::OpenedBySecondStart, "", false});
     rows.push_back({"hand-over", "project file", "undocked", O::Opened, "", false});
     rows.push_back({"Ctrl+O", "project file", "undocked", O::Opened, "", true});
     rows.push_back({"drop", "project file", "modified", O::Kept, "", true});

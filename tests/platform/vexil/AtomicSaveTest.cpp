@@ -15,6 +15,10 @@
 
 #include <string>
 
+#include <cstdio>
+#include <functional>
+
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -43,7 +47,23 @@ QByteArray readRaw(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
+// Runs around the rename of a save, standing in for another program that acts on the files
+// at that moment.
+std::function<void(const char* from, const char* to, bool after)> aroundRename;
+
 } // namespace
+
+extern "C" int rename(const char* from, const char* to)
+{
+    using Rename = int (*)(const char*, const char*);
+    static const Rename real = reinterpret_cast<Rename>(::dlsym(RTLD_NEXT, "rename"));
+    if (aroundRename)
+        aroundRename(from, to, false);
+    const int result = real(from, to);
+    if (aroundRename)
+        aroundRename(from, to, true);
+    return result;
+}
 
 TEST(AtomicSave, FullDiskFailsWithTheReasonAndKeepsTheOldFileWhole)
 {
@@ -179,6 +199,42 @@ TEST(AtomicSave, ANameAsLongAsTheFolderTakesIsSavedAndOnlyLeftoversOfItsOwnSaves
     // The names fit wherever the target's does.
     EXPECT_LE(QFileInfo(QFile::decodeName(Vexil::temporaryFileName(std::string(255, 'n'), 15).c_str()))
                   .fileName().size(), 30);
+}
+
+TEST(AtomicSave, TheTemporaryFileStaysClaimedUntilRenamedAndAReplacedTargetIsNoSuccess)
+{
+    enum class Meanwhile { OtherCleanUpTriesToTakeIt, OtherSaveRenamesItsFileInPlace };
+    for (const Meanwhile meanwhile : {Meanwhile::OtherCleanUpTriesToTakeIt, Meanwhile::OtherSaveRenamesItsFileInPlace}) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("p.pmdb"));
+        writeRaw(path, "old");
+        bool takenByOther = false;
+        aroundRename = [&](const char* from, const char* to, bool after) {
+            if (meanwhile == Meanwhile::OtherCleanUpTriesToTakeIt && !after) {
+                const int fd = ::open(from, O_RDONLY | O_CLOEXEC);
+                takenByOther = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+                if (fd >= 0)
+                    ::close(fd);
+            } else if (meanwhile == Meanwhile::OtherSaveRenamesItsFileInPlace && after) {
+                ::unlink(to);
+                writeRaw(QFile::decodeName(to), "the other save");
+            }
+        };
+        std::string error;
+        const bool saved = Vexil::saveFileAtomically(local(path), "mine", error);
+        aroundRename = nullptr;
+        const int row = static_cast<int>(meanwhile);
+        if (meanwhile == Meanwhile::OtherCleanUpTriesToTakeIt) {
+            EXPECT_FALSE(takenByOther) << row;
+            EXPECT_TRUE(saved) << row << ": " << error;
+            EXPECT_EQ(readRaw(path), QByteArray("mine")) << row;
+        } else {
+            EXPECT_FALSE(saved) << row;
+            EXPECT_NE(error.find("replaced"), std::string::npos) << error;
+            EXPECT_NE(error.find("p.pmdb"), std::string::npos) << error;
+        }
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1) << row;
+    }
 }
 
 TEST(AtomicSave, RefusesWhatIsNoRegularFile)
