@@ -2,6 +2,7 @@
 // where the user looks and a true exit status; nothing the user had is lost or saved
 // unseen.  One table over the ways in, the kinds of file and the window's state.
 
+#include <support/InstanceMessage.h>
 #include <support/ProjectFileSeal.h>
 #include <support/HangGuard.h>
 
@@ -232,30 +233,6 @@ QString shellEscaped(const QByteArray& name)
     return escaped;
 }
 
-// Sends one message as a second start does; what the instance answered before it ended
-// the connection.
-QByteArray sendForAnswer(const QString& server, const QByteArray& message)
-{
-    QLocalSocket socket;
-    socket.connectToServer(server);
-    if (!socket.waitForConnected(5000))
-        return "<no connection>";
-    QByteArray payload;
-    {
-        QDataStream out(&payload, QIODevice::WriteOnly);
-        out << message;
-    }
-    socket.write(payload);
-    QByteArray answer;
-    QElapsedTimer clock;   // a guard against a hang only
-    clock.start();
-    while (socket.state() == QLocalSocket::ConnectedState && clock.elapsed() < 300000) {
-        socket.waitForReadyRead(200);
-        answer += socket.readAll();
-    }
-    return answer + socket.readAll();
-}
-
 // A report without the boxes: what the window holds.
 QByteArray contents(const QByteArray& report)
 {
@@ -309,7 +286,7 @@ TEST(FilesComingIn, EachFileIsOpenedAskedAboutOrRefusedWithItsReasonAndATrueStat
             running->ask("closeall");
         }
         else if (cell.way == "message") {
-            err = sendForAnswer(QDir(runtime.path()).filePath(QStringLiteral("pelmora_server")), "OpenFile:" + file);
+            err = PelmoraTest::sendForReply(QDir(runtime.path()).filePath(QStringLiteral("pelmora_server")), "OpenFile:" + file);
             status = err.startsWith("OK\nREFUSED ") ? 1 : 0;
         }
         else {

@@ -16,6 +16,7 @@
 #include <QThread>
 
 #include <support/CostLimits.h>
+#include <support/InstanceMessage.h>
 #include <gtest/gtest.h>
 
 #include <sys/socket.h>
@@ -131,11 +132,7 @@ TEST_F(SingleInstance, MessageInSeveralPacketsArrivesWholeWhileASilentClientWait
     ASSERT_TRUE(silent.waitForConnected(5000));
 
     const QString file = makeFile(QStringLiteral("Housing.step"));
-    QByteArray payload;
-    {
-        QDataStream out(&payload, QIODevice::WriteOnly);
-        out << (QByteArrayLiteral("OpenFile:") + file.toUtf8());
-    }
+    const QByteArray payload = PelmoraTest::serializedMessage(QByteArrayLiteral("OpenFile:") + file.toUtf8());
     QLocalSocket slow;
     slow.connectToServer(serverName());
     ASSERT_TRUE(slow.waitForConnected(5000));
@@ -150,8 +147,6 @@ TEST_F(SingleInstance, MessageInSeveralPacketsArrivesWholeWhileASilentClientWait
 }
 
 namespace {
-QByteArray sendForReply(const QString& server, const QByteArray& message);
-
 // One message per connection, as a second start sends it.
 bool send(const QString& server, const QByteArray& message)
 {
@@ -159,12 +154,7 @@ bool send(const QString& server, const QByteArray& message)
     socket.connectToServer(server);
     if (!socket.waitForConnected(5000))
         return false;
-    QByteArray payload;
-    {
-        QDataStream out(&payload, QIODevice::WriteOnly);
-        out << message;
-    }
-    socket.write(payload);
+    socket.write(PelmoraTest::serializedMessage(message));
     const bool written = socket.waitForBytesWritten(5000);
     socket.disconnectFromServer();
     return written;
@@ -346,12 +336,7 @@ TEST_F(SingleInstance, ABatchIsHandedOnAtMostASecondAfterItsFirstMessage)
         QLocalSocket socket;
         socket.connectToServer(serverName());
         ASSERT_TRUE(socket.waitForConnected(HangGuardMs)) << message;
-        QByteArray payload;
-        {
-            QDataStream out(&payload, QIODevice::WriteOnly);
-            out << QByteArray(message);
-        }
-        socket.write(payload);
+        socket.write(PelmoraTest::serializedMessage(message));
         QByteArray reply;
         QDeadlineTimer ackGuard(HangGuardMs);
         while (!reply.startsWith("OK") && socket.state() == QLocalSocket::ConnectedState && !ackGuard.hasExpired()) {
@@ -444,31 +429,6 @@ TEST_F(SingleInstance, FileNamesThatAreNotUtf8ReachTheLogicAsTheirBytes)
     ::unlink(path.constData());   // QTemporaryDir cannot name it
 }
 
-namespace {
-// Sends one message as a second start does and returns what the server answered before
-// it closed the connection.
-QByteArray sendForReply(const QString& server, const QByteArray& message)
-{
-    QLocalSocket socket;
-    socket.connectToServer(server);
-    if (!socket.waitForConnected(5000))
-        return "<no connection>";
-    QByteArray payload;
-    {
-        QDataStream out(&payload, QIODevice::WriteOnly);
-        out << message;
-    }
-    socket.write(payload);
-    QByteArray reply;
-    QElapsedTimer clock;
-    clock.start();
-    while (socket.state() == QLocalSocket::ConnectedState && clock.elapsed() < HangGuardMs) {
-        socket.waitForReadyRead(100);
-        reply += socket.readAll();
-    }
-    return reply + socket.readAll();
-}
-} // namespace
 
 TEST_F(SingleInstance, ASecondStartThatHearsNoAcknowledgementOpensItsFilesItself)
 {
@@ -509,15 +469,15 @@ TEST_F(SingleInstance, HugeAndMultiLineMessagesAreLoggedShortOnOneLineAndKeepThe
     startServer();
 
     // Acknowledged, then refused with the reason on a line of its own.
-    const QByteArray forged = sendForReply(serverName(), "OpenFile:/nowhere/a.step\n[Err] forged line");
+    const QByteArray forged = PelmoraTest::sendForReply(serverName(), "OpenFile:/nowhere/a.step\n[Err] forged line");
     EXPECT_TRUE(forged.startsWith("OK\nREFUSED Cannot open file /nowhere/a.step\\n[Err] forged line: it does not exist"))
         << forged.constData();
     EXPECT_EQ(forged.count('\n'), 2);
     // Longer than any file name the system takes: refused, and not acknowledged.
-    EXPECT_EQ(sendForReply(serverName(), "OpenFile:/" + QByteArray(5000, 'y')), QByteArray());
-    EXPECT_EQ(sendForReply(serverName(), "OpenFile:/" + QByteArray(15 * 1024 * 1024, 'x')), QByteArray());
+    EXPECT_EQ(PelmoraTest::sendForReply(serverName(), "OpenFile:/" + QByteArray(5000, 'y')), QByteArray());
+    EXPECT_EQ(PelmoraTest::sendForReply(serverName(), "OpenFile:/" + QByteArray(15 * 1024 * 1024, 'x')), QByteArray());
     makeFile(QStringLiteral("Final.step"));
-    EXPECT_EQ(sendForReply(serverName(), "OpenFile:" + QFile::encodeName(files.filePath("Final.step"))),
+    EXPECT_EQ(PelmoraTest::sendForReply(serverName(), "OpenFile:" + QFile::encodeName(files.filePath("Final.step"))),
               QByteArray("OK\nOPENED\n"));
     // The window took the next file after it: the huge message did not hold it up.
     EXPECT_TRUE(serverResult().contains("project=Final\n"));
