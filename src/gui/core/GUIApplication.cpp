@@ -523,6 +523,8 @@ void GUISingleApplication::receiveConnection()
                 d->timer->start(BatchDelayMs);
             }
             socket->write(Acknowledgement);
+            // Out now: an instance that quits before its loop turns again still told.
+            socket->flush();
         };
         connect(socket, &QLocalSocket::readyRead, this, readAvailable);
         if (socket->bytesAvailable() > 0)
@@ -571,6 +573,9 @@ void GUISingleApplication::answerMessage(int index, const QByteArray& answer)
     QByteArray line = answer;
     line.replace('\n', ' ').replace('\r', ' ');
     socket->write('\n' + line + '\n');
+    // Out now: the instance may quit before its loop turns again, and the sender would
+    // then take the file as not opened and open it a second time.
+    socket->flush();
     socket->disconnectFromServer();
     socket = nullptr;
 }
