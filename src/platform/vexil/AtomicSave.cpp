@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <random>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -252,6 +253,24 @@ int createBeside(const std::string& path, std::string& tempName, int& error)
             && sameEntry(opened, entry))
             return fd;
         ::close(fd);
+    }
+    // Every usual name is taken by what no save of ours left (another user may plant them
+    // all to stop our saves): an unpredictable name in the same folder, which no clean-up
+    // takes for a leftover.
+    std::random_device random;
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        char name[48];
+        std::snprintf(name, sizeof name, ".pmsave-r%08x%08x", static_cast<unsigned>(random()),
+                      static_cast<unsigned>(random()));
+        const size_t slash = path.rfind('/');
+        tempName = slash == std::string::npos ? std::string(name) : path.substr(0, slash + 1) + name;
+        const int fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0)
+            return fd;
+        if (errno != EEXIST) {
+            error = errno;
+            return -1;
+        }
     }
     error = EEXIST;
     return -1;

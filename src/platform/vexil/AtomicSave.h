@@ -26,7 +26,8 @@ bool saveFileAtomically(const std::string& path, std::string_view data, std::str
 // The temporary files of a save of `path` are named temporaryFileName(path, slot) for a
 // slot below temporaryFileSlots: short names in the target's folder that fit wherever the
 // target's name does.  A save first removes those that an interrupted save of the same
-// target left (files of this user that no save is writing).
+// target left (files of this user that no save is writing).  When something else holds
+// every one of those names, the save uses an unpredictable name in the same folder.
 constexpr unsigned temporaryFileSlots = 16;
 std::string temporaryFileName(const std::string& path, unsigned slot);
 

@@ -152,11 +152,13 @@ TEST(AtomicSave, ReadOnlyFolderIsWrittenInPlaceAndTheConsoleSaysSo)
 // next save removes it: only what an interrupted save of this target left.
 TEST(AtomicSave, ANameAsLongAsTheFolderTakesIsSavedAndOnlyLeftoversOfItsOwnSavesAreRemoved)
 {
-    enum class Beside { Nothing, Leftover, LeftoverInALaterSlot, BeingWritten, OtherTargets, Link, Folder };
+    // EverySlotTaken: what no save of ours left under every usual name (another user's).
+    enum class Beside { Nothing, Leftover, LeftoverInALaterSlot, BeingWritten, OtherTargets, Link, Folder,
+                        EverySlotTaken };
     const struct { Beside beside; bool removed; } cases[] = {
         {Beside::Nothing, false},     {Beside::Leftover, true}, {Beside::LeftoverInALaterSlot, true},
         {Beside::BeingWritten, false}, {Beside::OtherTargets, false}, {Beside::Link, false},
-        {Beside::Folder, false},
+        {Beside::Folder, false},      {Beside::EverySlotTaken, false},
     };
     for (const int length : {1, 20, 243, 250, 255}) {
         for (const auto& c : cases) {
@@ -179,6 +181,10 @@ TEST(AtomicSave, ANameAsLongAsTheFolderTakesIsSavedAndOnlyLeftoversOfItsOwnSaves
                 break;
             case Beside::Link: ASSERT_TRUE(QFile::link(other, beside)); break;
             case Beside::Folder: ASSERT_TRUE(QDir().mkdir(beside)); break;
+            case Beside::EverySlotTaken:
+                for (unsigned s = 0; s < Vexil::temporaryFileSlots; ++s)
+                    ASSERT_TRUE(QFile::link(other, QFile::decodeName(Vexil::temporaryFileName(local(path), s).c_str())));
+                break;
             }
             const std::string label = std::to_string(length) + " bytes, case " + std::to_string(int(c.beside));
             for (const char* content : {"first", "second"}) {
@@ -191,7 +197,8 @@ TEST(AtomicSave, ANameAsLongAsTheFolderTakesIsSavedAndOnlyLeftoversOfItsOwnSaves
             // Nothing else is left: the target, and what the case put beside it.
             const QStringList left = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
                                                                 | QDir::NoDotAndDotDot);
-            EXPECT_EQ(left.size(), present ? 2 : 1) << label << ": " << left.join(' ').toStdString();
+            const int planted = c.beside == Beside::EverySlotTaken ? int(Vexil::temporaryFileSlots) : present;
+            EXPECT_EQ(left.size(), 1 + planted) << label << ": " << left.join(' ').toStdString();
             if (held >= 0)
                 ::close(held);
         }
