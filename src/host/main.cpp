@@ -7,7 +7,8 @@
 //                      open, and refusals go to the console (qPelmoraApplicationFiles.cpp)
 //                      and to standard error. The exit status is 1 when a file named on
 //                      the command line was not opened.  A second start, hidden or not,
-//                      exits with 1 when it or the running instance refused its file.
+//                      exits with 1 when it or the running instance refused its file,
+//                      or when the instance gave no answer about it in two minutes.
 //   --screenshot FILE  save a PNG of the main window once start-up is done, then quit;
 //                      refusals go to standard error and set the exit status as with
 //                      --hidden; refused at once on a window system without OpenGL
@@ -20,6 +21,7 @@
 #include "Screenshot.h"
 #include "StandardErrorObserver.h"
 
+#include <core/GUIApplication.h>
 #include <core/qPelmoraApplication.h>
 #include <femgui/FemGui.h>
 #include <obj/Application.h>
@@ -122,6 +124,11 @@ int main(int argc, char** argv)
         standardError = std::make_unique<Host::StandardErrorObserver>();
         Vexil::MsgConsoleSingleton::Instance().connect_observer(standardError.get());
     }
+
+    // For tests of a second start whose running instance keeps silent: how long it waits
+    // for the answer about each file, instead of two minutes.
+    if (const char* answerMs = std::getenv("PELMORA_TEST_HANDOVER_ANSWER_MS"))
+        Gui::GUISingleApplication::setAnswerTimeoutMs(std::atoi(answerMs));
 
     int result = 0;
     try {

@@ -243,8 +243,9 @@ constexpr qint64 ClientReadBufferBytes = 256 * 1024;
 // line of its own, when the instance has dealt with it.
 const QByteArray Acknowledgement = QByteArrayLiteral("OK");
 // How long a second start waits for that line: the instance may be asking the user
-// about the file.  Past it the file counts as handed over.
-constexpr int AnswerTimeoutMs = 120000;
+// about the file.  Past it the start cannot tell what became of the file, and says so.
+constexpr int DefaultAnswerTimeoutMs = 120000;
+int answerTimeoutMs = DefaultAnswerTimeoutMs;
 // The longest file name the system takes; a longer "OpenFile:" name names no file.
 #ifdef PATH_MAX
 constexpr int MaxPathBytes = PATH_MAX;
@@ -640,6 +641,13 @@ bool GUISingleApplication::sendMessage(const QByteArray& message, int timeoutMs,
     return acknowledged;
 }
 
+int GUISingleApplication::setAnswerTimeoutMs(int ms)
+{
+    const int before = answerTimeoutMs;
+    answerTimeoutMs = ms > 0 ? ms : DefaultAnswerTimeoutMs;
+    return before;
+}
+
 bool GUISingleApplication::handOverCommandLineFiles() const
 {
     if (d->handOverTried)
@@ -674,19 +682,24 @@ bool GUISingleApplication::handOverCommandLineFiles() const
         // An instance that did not answer once is not waited for again.
         if (answering && path.size() <= MaxPathBytes) {
             QByteArray answer;
-            answering = sendMessage(QByteArrayLiteral("OpenFile:") + path, 5000, &answer, AnswerTimeoutMs);
+            answering = sendMessage(QByteArrayLiteral("OpenFile:") + path, 5000, &answer, answerTimeoutMs);
             if (answering) {
                 if (answer.startsWith("REFUSED ")) {
                     refuse(answer.mid(8));
                     ++refused;
                     continue;
                 }
-                if (!answer.startsWith("NOT TAKEN ")) {
-                    if (answer.isEmpty())
-                        console.Message("Handed '%s' to the running instance, which has not said yet what it did "
-                                        "with it\n", shown.constData());
+                if (answer.isEmpty()) {
+                    // Not a success this start can report: the instance may still be asking
+                    // the user, or may be stuck.
+                    refuse("no answer from the running instance within " +
+                           QByteArray::number((answerTimeoutMs + 999) / 1000) + " s about '" + shown +
+                           "'; the file may or may not have been opened");
+                    ++refused;
                     continue;
                 }
+                if (!answer.startsWith("NOT TAKEN "))
+                    continue;
                 console.Warning("The running instance did not take '%s' (%s); this instance opens it\n",
                                 shown.constData(), printableForLog(answer.mid(10), MaxLoggedBytes).constData());
                 left.push_back(file);

@@ -97,11 +97,16 @@ public:
     // given), waiting a while for the instance's answer.  True when nothing is left for
     // this instance to open: every file was opened or asked about there, or refused (with
     // the reason on the console; qPelmoraApplication::handed_over_files_refused counts
-    // them); the caller then ends.  A file the instance did not acknowledge or did not take
+    // them), or not answered about in time (reported and counted the same way: it may or
+    // may not have been opened); the caller then ends.  A file the instance did not acknowledge or did not take
     // (its window is closing) is reported and left to this instance
     // (commandLineFilesToOpen).  False for a first instance or a command line without
     // files.  Tried once; later calls give the same answer.
     bool handOverCommandLineFiles() const;
+    // How long handOverCommandLineFiles waits for the instance's answer about one file
+    // (two minutes; a test shortens it; 0 restores the default); returns the one before.
+    // A file not answered about in that time is reported as such, not as handed over.
+    static int setAnswerTimeoutMs(int ms);
     // The command-line files this instance opens itself: all of them, or for a second
     // start those the running instance did not take; in the order that opens them
     // together (qPelmoraApplication::files_to_open_together).

@@ -81,8 +81,9 @@ const std::vector<Kind>& kinds()
 // What became of a file: opened; asked about and kept out by the user's answer; refused
 // with a reason (a box in the window, or, for what a second start sees itself, its own
 // standard error); or not taken by a closing window, and opened by the second start.
-// (Closed: what Close All does with what is open.)
-enum class Outcome { Opened, Closed, Kept, Refused, OpenedBySecondStart };
+// (Closed: what Close All does with what is open.  Unanswered: the window still asks
+// about it when the second start stops waiting, which then cannot say it was opened.)
+enum class Outcome { Opened, Closed, Kept, Refused, OpenedBySecondStart, Unanswered };
 
 struct Cell
 {
@@ -160,6 +161,8 @@ std::vector<Cell> cells()
     rows.push_back({"hand-over --hidden", "project file", "save-as", O::OpenedBySecondStart, "", false});
     rows.push_back({"hand-over --hidden", "model file", "save-as", O::OpenedBySecondStart, "", false});
     rows.push_back({"hand-over", "project file", "undocked", O::Opened, "", false});
+    rows.push_back({"hand-over --hidden", "project file", "answer-held", O::Unanswered,
+                    "no answer from the running instance within 1 s", false});
     rows.push_back({"Ctrl+O", "project file", "undocked", O::Opened, "", true});
     rows.push_back({"drop", "project file", "modified", O::Kept, "", true});
     // A message naming a file with a NUL: no second start sends one, anyone may.
@@ -291,10 +294,14 @@ TEST(FilesComingIn, EachFileIsOpenedAskedAboutOrRefusedWithItsReasonAndATrueStat
         }
         else {
             QProcess host;
-            host.setProcessEnvironment(env);
             QStringList args{QStringLiteral(PELMORA_HOST), QStringLiteral("--log"), log};
             if (cell.way != "hand-over")
                 args << QStringLiteral("--hidden");
+            // The instance cannot answer before the test lets its question go, after this
+            // start ended: how long the start waits changes nothing but the test's length.
+            if (cell.outcome == Outcome::Unanswered)
+                env.insert(QStringLiteral("PELMORA_TEST_HANDOVER_ANSWER_MS"), QStringLiteral("1"));
+            host.setProcessEnvironment(env);
             host.start(QStringLiteral("/bin/sh"),
                        QStringList{QStringLiteral("-c"), QStringLiteral("exec \"$@\" \"$(printf \"$FILE\")\""),
                                    QStringLiteral("sh")} + args);
@@ -302,6 +309,9 @@ TEST(FilesComingIn, EachFileIsOpenedAskedAboutOrRefusedWithItsReasonAndATrueStat
             status = host.exitCode();
             err = host.readAllStandardError();
         }
+        // The question comes once the instance takes the file, maybe after the start ended.
+        if (cell.outcome == Outcome::Unanswered)
+            EXPECT_FALSE(running->waitFor("held").isEmpty());
         const QByteArray report = running ? running->ask("report", "report") : QByteArray();
         const QByteArray boxes = report.mid(report.indexOf(" boxes=") + 7);
         const bool unchanged = contents(report) == before;
@@ -341,6 +351,13 @@ TEST(FilesComingIn, EachFileIsOpenedAskedAboutOrRefusedWithItsReasonAndATrueStat
                 EXPECT_EQ(!boxes.isEmpty(), cell.windowShowsIt) << report.constData();
                 EXPECT_TRUE(unchanged) << before.constData() << "\n" << report.constData();
             }
+            break;
+        case Outcome::Unanswered:
+            EXPECT_EQ(status, 1);
+            EXPECT_TRUE(err.contains(cell.reason)) << err.constData();
+            EXPECT_TRUE(err.contains("may or may not have been opened")) << err.constData();
+            EXPECT_TRUE(boxes.contains("Remove existing projects")) << report.constData();
+            running->ask("release");
             break;
         case Outcome::OpenedBySecondStart:
             EXPECT_EQ(status, 0) << err.constData();

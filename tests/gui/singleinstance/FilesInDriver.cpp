@@ -5,7 +5,10 @@
 //                              (its question held open), quitting (the close went through,
 //                              the loop not yet left), save-as (the Save As dialog held
 //                              open), undocked (a project whose 3D view is undocked),
-//                              undocked-modified (the same, changed)
+//                              undocked-modified (the same, changed), answer-held (a
+//                              changed project; the question whether to replace it is
+//                              held open, "held" once it shows, so a second start
+//                              hears no answer)
 //   drop HEX / open HEX        the file (its name's bytes in hex) dropped on the window, or
 //                              chosen in the Open dialog of Ctrl+O; "done"
 //   closeall                   the Close All command; "done"
@@ -53,6 +56,7 @@ namespace {
 std::string state;
 QStringList boxes;
 bool holdCloseQuestion = false;  // the close question is held open
+bool holdRemoveQuestion = false;  // the question whether to replace what is open is held
 QEventLoop* held = nullptr;  // the loop that holds it, for release
 
 void say(const QByteArray& line)
@@ -69,7 +73,8 @@ QMessageBox* noteBox()
     if (box && !box->property("seen").toBool()) {
         box->setProperty("seen", true);
         boxes << box->windowTitle() + QStringLiteral(": ") + box->text() + QLatin1Char(' ') + box->informativeText();
-        if (holdCloseQuestion && box->windowTitle() == QLatin1String("Close Project"))
+        if ((holdCloseQuestion && box->windowTitle() == QLatin1String("Close Project")) ||
+            (holdRemoveQuestion && box->windowTitle() == QLatin1String("Remove existing projects")))
             say("held");
     }
     return box;
@@ -78,7 +83,8 @@ QMessageBox* noteBox()
 void answerBoxes()
 {
     if (QMessageBox* box = noteBox()) {
-        const bool hold = holdCloseQuestion && box->windowTitle() == QLatin1String("Close Project");
+        const bool hold = (holdCloseQuestion && box->windowTitle() == QLatin1String("Close Project")) ||
+                          (holdRemoveQuestion && box->windowTitle() == QLatin1String("Remove existing projects"));
         if (!hold) {
             QMessageBox::StandardButton answer = QMessageBox::Ok;
             if (box->windowTitle() == QLatin1String("Remove existing projects"))
@@ -164,6 +170,7 @@ void command(const QByteArray& line)
         return report();
     else if (word == "release") {
         holdCloseQuestion = false;
+        holdRemoveQuestion = false;
         if (held)
             held->quit();
     }
@@ -203,8 +210,9 @@ void onLoop()
     auto* notifier = new QSocketNotifier(0, QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, [] { readCommands(); });
 
-    if (state == "modified") {
+    if (state == "modified" || state == "answer-held") {
         makeChangedProject();
+        holdRemoveQuestion = state == "answer-held";
     }
     else if (state == "close-question") {
         makeChangedProject();
