@@ -4,6 +4,7 @@
 #include "qPelmoraApplication.h"
 
 #include "core/CloseProjectQuestion.h"
+#include "core/FolderSettings.h"
 #include "core/GuiProject.h"
 #include <annotations/AnnotationProjectFiles.h>
 #include "dialogs/widgets/FileDialog.h"
@@ -17,6 +18,7 @@
 #include <vexil/DocumentInfo.h>
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
+#include <vexil/PreferenceManager.h>
 #include <vexil/PrintableText.h>
 #include <vexil/UtilityBox.h>
 
@@ -24,10 +26,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTextCodec>
 #include <QLayout>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QSet>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <climits>
@@ -179,6 +183,25 @@ bool isNonAscii(const QString& name)
 {
     static const QRegularExpression nonAscii(QStringLiteral("[^\\x{0000}-\\x{007F}]"));
     return nonAscii.match(name).hasMatch();
+}
+
+// Where Save As starts: beside the file the projects came from or were saved to; else the
+// default folder the user set; else the user's documents (or home), never the program's
+// own folder or the working folder it was started in.
+QString saveAsFolder()
+{
+    const std::string file = Obj::Application::instance().getApplicationFile();
+    if (!file.empty()) {
+        const QFileInfo info(QFile::decodeName(file.c_str()));
+        if (info.absoluteDir().exists())
+            return info.absolutePath();
+    }
+    Obj::Application* logic = Obj::Application::_pcSingleton;
+    Vexil::PreferenceManager* prefs = logic ? logic->getPrefMgr() : nullptr;
+    if (prefs && !FolderSettings::isUnset(prefs->getString(Vexil::PM_DEFAULT_FOLDER)))
+        return qPelmoraApplication::defaultScenePath();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
 // The window may be about to go (a quit that saved): the user is told before, in a box, and
@@ -552,7 +575,7 @@ bool qPelmoraApplication::save()
         if (!askYesNo(QObject::tr("File changed on disk"),
                       QObject::tr("%1 was changed on disk since this window read or last saved it. Saving replaces "
                                   "those changes with the projects open here. Save anyway?")
-                          .arg(QString::fromUtf8(name.c_str()))))
+                          .arg(QFile::decodeName(name.c_str()))))
             return false;
     }
     return save_common(name);
@@ -561,7 +584,7 @@ bool qPelmoraApplication::save()
 bool qPelmoraApplication::save_as()
 {
     const SaveUnderWay saving;
-    const QDir folder(defaultScenePath());
+    const QDir folder(saveAsFolder());
     QString proposal = folder.filePath(QStringLiteral("Untitled.pmdb"));
     for (int n = 1; QFileInfo::exists(proposal); ++n)
         proposal = folder.filePath(QStringLiteral("Untitled-%1.pmdb").arg(n));
@@ -572,10 +595,19 @@ bool qPelmoraApplication::save_as()
                                                      QObject::tr("%1 project (*.pmdb)").arg(appName));
     if (name.isEmpty())
         return false;
-    if (isNonAscii(name)) {
-        Vexil::MsgConsoleSingleton::Instance().Error(
-            "Error: Non-ASCII file name (%s) is not supported. Please change the file name or path.\n",
-            shown(name).c_str());
+    // The file is named by the bytes of the name in the system's encoding: a name those
+    // bytes do not give back would be saved under another name than the one chosen.
+    if (QFile::decodeName(QFile::encodeName(name)) != name) {
+        const QString why = QObject::tr("The name %1 cannot be written in the file names of this system "
+                                        "(its encoding is %2).")
+                                .arg(name, QString::fromLatin1(QTextCodec::codecForLocale()->name()));
+        console().Error("Not saved: %s\n", why.toUtf8().constData());
+        if (may_ask_user()) {
+            QMessageBox box(QMessageBox::Warning, QObject::tr("Invalid path"), QObject::tr("The projects were not saved."),
+                            QMessageBox::Ok, MainWindow::get_main_window_inst());
+            box.setInformativeText(why);
+            box.exec();
+        }
         return false;
     }
     // Every file a save writes is one the program opens: a name without the project
@@ -609,7 +641,7 @@ bool qPelmoraApplication::save_as()
                 return false;
         }
     }
-    return save_common(file.toUtf8().toStdString());
+    return save_common(QFile::encodeName(file).toStdString());
 }
 
 bool qPelmoraApplication::saveToTmp()
@@ -688,14 +720,14 @@ bool qPelmoraApplication::save_as_sys_temp(const std::string& intended)
     // The logic's own folder of this user: the shared temporary folder lets everyone read
     // and name files there, and the projects are the user's work.  Where another user
     // took its usual name, the logic makes a fresh private folder instead.
-    const QString usual = QDir(QString::fromUtf8(logic.get_sys_temp_directory().c_str()))
+    const QString usual = QDir(QFile::decodeName(logic.get_sys_temp_directory().c_str()))
                               .filePath(QStringLiteral("Pelmora21-%1").arg(::geteuid()));
-    const QString folder = QDir::cleanPath(QString::fromUtf8(logic.getTempAppFolder().c_str()));
+    const QString folder = QDir::cleanPath(QFile::decodeName(logic.getTempAppFolder().c_str()));
     // The copy keeps the name of the file the user chose, with a number added when an
     // earlier fallback save holds that name already.
     QString base = intended.empty()
         ? QStringLiteral("Untitled")
-        : QFileInfo(QDir::fromNativeSeparators(QString::fromUtf8(intended.c_str()))).fileName();
+        : QFileInfo(QDir::fromNativeSeparators(QFile::decodeName(intended.c_str()))).fileName();
     if (base.isEmpty())
         base = QStringLiteral("Untitled");
     if (base.endsWith(QLatin1String(".pmdb"), Qt::CaseInsensitive))
@@ -706,7 +738,7 @@ bool qPelmoraApplication::save_as_sys_temp(const std::string& intended)
         console.Error("Error: Cannot save to the temporary folder %s: %s\n", shown(folder).c_str(), error.c_str());
         return false;
     }
-    const QByteArray file = path.toUtf8();
+    const QByteArray file = QFile::encodeName(path);
     if (!logic.save_copy_to_file(1, file.constData())) {
         QFile::remove(path);
         return false;
@@ -720,7 +752,7 @@ bool qPelmoraApplication::save_as_sys_temp(const std::string& intended)
         console.Warning("The projects were saved to the temporary file %s\n", shown(path).c_str());
     console.Warning("%s was not saved: its projects stay unsaved until a save reaches it\n",
                     shown(intended).c_str());
-    tellWhereSaved(path, QString::fromUtf8(intended.c_str()));
+    tellWhereSaved(path, QFile::decodeName(intended.c_str()));
     return true;
 }
 

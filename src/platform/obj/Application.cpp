@@ -629,9 +629,11 @@ void Application::set_application_file(const std::string& path)
 
 bool Application::application_file_changed_on_disk() const
 {
-    if (!applicationFileStamp.known)
-        return false;
     const FileStamp now = stampOf(applicationFile);
+    // A file that appeared where none was (a save that went to the temporary folder instead)
+    // was written by someone else: replacing it unasked would lose it.
+    if (!applicationFileStamp.known)
+        return now.known;
     return now.known && !(now == applicationFileStamp);
 }
 

@@ -125,8 +125,8 @@ public:
     // keeps the name the user chose); the file there now counts as the one last seen.
     void set_application_file(const std::string& path);
     // Whether the application file was changed on disk (another file put in its place, or
-    // its size or modification time changed) since this program last read or wrote it;
-    // false when it is gone, is no file, or was never read here.
+    // its size or modification time changed) since this program last read or wrote it, or
+    // a file appeared at the name where there was none; false when it is gone or is no file.
     bool application_file_changed_on_disk() const;
     // Runs what follows a resume: each project resumed is refreshed once.
     void ExecuteAfterResume();
