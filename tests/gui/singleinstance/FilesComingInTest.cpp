@@ -310,8 +310,9 @@ TEST(FilesComingIn, EachFileIsOpenedAskedAboutOrRefusedWithItsReasonAndATrueStat
             err = host.readAllStandardError();
         }
         // The question comes once the instance takes the file, maybe after the start ended.
-        if (cell.outcome == Outcome::Unanswered)
+        if (cell.outcome == Outcome::Unanswered) {
             EXPECT_FALSE(running->waitFor("held").isEmpty());
+        }
         const QByteArray report = running ? running->ask("report", "report") : QByteArray();
         const QByteArray boxes = report.mid(report.indexOf(" boxes=") + 7);
         const bool unchanged = contents(report) == before;
