@@ -129,6 +129,9 @@ int main(int argc, char** argv)
     // for the answer about each file, instead of two minutes.
     if (const char* answerMs = std::getenv("PELMORA_TEST_HANDOVER_ANSWER_MS"))
         Gui::GUISingleApplication::setAnswerTimeoutMs(std::atoi(answerMs));
+    // Nobody waits at a screenshot start: the running window says a refusal of its file on
+    // its console, not in a box, and this start says it on standard error.
+    Gui::GUISingleApplication::setHandOverUnattended(!options.screenshotFile.empty());
 
     int result = 0;
     try {

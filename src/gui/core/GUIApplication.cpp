@@ -246,6 +246,7 @@ const QByteArray Acknowledgement = QByteArrayLiteral("OK");
 // about the file.  Past it the start cannot tell what became of the file, and says so.
 constexpr int DefaultAnswerTimeoutMs = 120000;
 int answerTimeoutMs = DefaultAnswerTimeoutMs;
+bool handOverUnattended = false;
 // The longest file name the system takes; a longer "OpenFile:" name names no file.
 #ifdef PATH_MAX
 constexpr int MaxPathBytes = PATH_MAX;
@@ -504,11 +505,15 @@ void GUISingleApplication::receiveConnection()
             d->forget(socket);
             Vexil::MsgConsoleSingleton::Instance().Log("Received message: %s\n",
                                                        printableForLog(message, MaxLoggedBytes).constData());
-            if (message.startsWith("OpenFile:") && message.size() - 9 > MaxPathBytes) {
+            const int prefix = message.startsWith("OpenFile:") ? 9
+                               : message.startsWith(UnattendedOpenFilePrefix)
+                                   ? int(std::strlen(UnattendedOpenFilePrefix))
+                                   : 0;
+            if (prefix > 0 && message.size() - prefix > MaxPathBytes) {
                 // No file has such a name; the sender hears no acknowledgement.
                 Vexil::MsgConsoleSingleton::Instance().Error(
                     "Local server: a file name of %d bytes was refused, more than the system's limit of %d\n",
-                    message.size() - 9, MaxPathBytes);
+                    message.size() - prefix, MaxPathBytes);
                 socket->disconnectFromServer();
                 return;
             }
@@ -648,6 +653,11 @@ int GUISingleApplication::setAnswerTimeoutMs(int ms)
     return before;
 }
 
+void GUISingleApplication::setHandOverUnattended(bool unattended)
+{
+    handOverUnattended = unattended;
+}
+
 bool GUISingleApplication::handOverCommandLineFiles() const
 {
     if (d->handOverTried)
@@ -682,7 +692,8 @@ bool GUISingleApplication::handOverCommandLineFiles() const
         // An instance that did not answer once is not waited for again.
         if (answering && path.size() <= MaxPathBytes) {
             QByteArray answer;
-            answering = sendMessage(QByteArrayLiteral("OpenFile:") + path, 5000, &answer, answerTimeoutMs);
+            const QByteArray prefix = handOverUnattended ? QByteArray(UnattendedOpenFilePrefix) : QByteArray("OpenFile:");
+            answering = sendMessage(prefix + path, 5000, &answer, answerTimeoutMs);
             if (answering) {
                 if (answer.startsWith("REFUSED ")) {
                     refuse(answer.mid(8));

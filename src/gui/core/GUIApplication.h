@@ -107,6 +107,11 @@ public:
     // (two minutes; a test shortens it; 0 restores the default); returns the one before.
     // A file not answered about in that time is reported as such, not as handed over.
     static int setAnswerTimeoutMs(int ms);
+    // A start that nobody is at (one taking a screenshot) hands its files over with this
+    // prefix instead of "OpenFile:"; the running window then says a refusal on its console
+    // only, without a box.
+    static constexpr const char* UnattendedOpenFilePrefix = "OpenFileUnattended:";
+    static void setHandOverUnattended(bool unattended);
     // The command-line files this instance opens itself: all of them, or for a second
     // start those the running instance did not take; in the order that opens them
     // together (qPelmoraApplication::files_to_open_together).

@@ -171,6 +171,12 @@ public:
     static std::string refusal_before_opening(const std::string& file);
     // How many refusals of a file were shown in a box so far.
     static int refusal_boxes_shown();
+    // While set, a refused file is said on the console only, not in a box: for a file that
+    // a start without anyone at it handed over (it says the refusal itself).  Returns the
+    // setting before.
+    static bool set_refusals_on_console_only(bool onConsoleOnly);
+    // Whether a refused file is shown in a box: a user can answer, and it is not one of those.
+    static bool may_show_refusal();
     // True while a save runs, with the questions and dialogs it shows.
     static bool is_saving();
     // Whether questions and messages may be shown in boxes: not in a start without a

@@ -113,6 +113,7 @@ std::string shown(const QString& name)
 
 // Refusals shown in a box: whoever passes a file on knows that the user was told.
 int refusalBoxes = 0;
+bool refusalsOnConsoleOnly = false;
 
 // A save under way, held while it asks (changed on disk, replace, the temporary folder, the
 // Save As dialog): the projects it asks about must stay those it then writes.
@@ -157,7 +158,7 @@ std::string folderOf(const std::string& path)
 // the reason the logic gave.
 void warnCannotOpenProjectFile(const char* fileName, const std::string& reason)
 {
-    if (!qPelmoraApplication::may_ask_user()) {
+    if (!qPelmoraApplication::may_show_refusal()) {
         // The logic has said why on the console already.
         if (reason.empty())
             console().Error("Cannot open the project file %s: it was refused\n", shown(fileName).c_str());
@@ -232,7 +233,7 @@ bool qPelmoraApplication::is_non_ascii_file_name(const QString& name)
 
 void qPelmoraApplication::warn_unknown_filetype(const QString& text)
 {
-    if (!may_ask_user()) {
+    if (!may_show_refusal()) {
         // The text names a file (or its extension).
         console().Error("%s\n", shown(text).c_str());
         return;
@@ -330,6 +331,18 @@ std::string qPelmoraApplication::refusal_before_opening(const std::string& file)
 int qPelmoraApplication::refusal_boxes_shown()
 {
     return refusalBoxes;
+}
+
+bool qPelmoraApplication::set_refusals_on_console_only(bool onConsoleOnly)
+{
+    const bool before = refusalsOnConsoleOnly;
+    refusalsOnConsoleOnly = onConsoleOnly;
+    return before;
+}
+
+bool qPelmoraApplication::may_show_refusal()
+{
+    return may_ask_user() && !refusalsOnConsoleOnly;
 }
 
 bool qPelmoraApplication::is_saving()

@@ -1527,6 +1527,7 @@ public:
     void Warning(const char* text) override { keep(warnings, text); }
     // The last error, else the last warning; empty when neither was said.
     std::string reason() const { return !errors.empty() ? errors : warnings; }
+    bool saidAnError() const { return !errors.empty(); }
 
 private:
     static void keep(std::string& into, const char* text)
@@ -1556,7 +1557,7 @@ std::string sameFile(const std::string& name)
 // that refused showed one already; the console has the line.
 void showRefusal(const QString& file, const std::string& reason, int boxesBefore)
 {
-    if (!qPelmoraApplication::may_ask_user() || qPelmoraApplication::refusal_boxes_shown() != boxesBefore)
+    if (!qPelmoraApplication::may_show_refusal() || qPelmoraApplication::refusal_boxes_shown() != boxesBefore)
         return;
     QMessageBox box(QMessageBox::Warning, QObject::tr("Failed to open"),
                     QObject::tr("Cannot open the file: %1").arg(file), QMessageBox::Ok,
@@ -1582,11 +1583,16 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
         // The files in the order named, and which message named each.
         std::vector<std::string> files;
         std::vector<int> namedBy;
+        // Named by a start that nobody is at (a screenshot): it says a refusal itself, and
+        // a box here would wait for a user who did not ask for the file.
+        std::vector<bool> unattended;
         for (int i = 0; i < messages.size(); ++i) {
             const QByteArray& message = messages[i];
-            if (!message.startsWith("OpenFile:"))
+            const bool fromUnattended = message.startsWith(GUISingleApplication::UnattendedOpenFilePrefix);
+            if (!fromUnattended && !message.startsWith("OpenFile:"))
                 continue;
-            const QByteArray name = message.mid(9);
+            const QByteArray name =
+                message.mid(fromUnattended ? int(std::strlen(GUISingleApplication::UnattendedOpenFilePrefix)) : 9);
             const std::string shown = printableForLog(name, 4096).toStdString();
             if (d->closing) {
                 console.Warning("Not taken: %s: this window is closing; the start that named it opens it\n",
@@ -1609,11 +1615,13 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
                 const int boxes = qPelmoraApplication::refusal_boxes_shown();
                 console.Error("%s\n", reason.c_str());
                 answer(i, "REFUSED " + QByteArray::fromStdString(reason));
-                showRefusal(QString::fromUtf8(shown.c_str()), reason, boxes);
+                if (!fromUnattended)
+                    showRefusal(QString::fromUtf8(shown.c_str()), reason, boxes);
                 continue;
             }
             files.push_back(name.toStdString());
             namedBy.push_back(i);
+            unattended.push_back(fromUnattended);
         }
         if (files.empty()) {
             if (wasActive)
@@ -1632,7 +1640,17 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
             const int boxes = qPelmoraApplication::refusal_boxes_shown();
             std::string reason;
             bool refused = false;   // else opened, or kept out by the user's answer
+            const std::string key = sameFile(file);
+            bool quietly = true;
+            for (std::size_t n = 0; n < files.size(); ++n)
+                quietly = quietly && (keys[n] != key || unattended[n]);
             {
+                const bool before = qPelmoraApplication::set_refusals_on_console_only(quietly);
+                struct Restore
+                {
+                    bool before;
+                    ~Restore() { qPelmoraApplication::set_refusals_on_console_only(before); }
+                } restore{before};
                 RefusalCapture capture;
                 if (!logic.processFiles({file}).empty())
                     FileDialog::setWorkingDirectory(QFile::decodeName(file.c_str()));
@@ -1640,15 +1658,17 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
                     reason = "Not opened: " + Vexil::printableText(file) + ": the open projects were kept";
                 else
                     refused = true;
+                // In red in the Output dock, where the user of this window looks.
+                if (refused && quietly && !capture.saidAnError())
+                    console.Error("%s\n", reason.c_str());
             }
-            const std::string key = sameFile(file);
             for (std::size_t n = 0; n < files.size(); ++n) {
                 if (answered[n] || keys[n] != key)
                     continue;
                 answered[n] = true;
                 answer(namedBy[n], reason.empty() ? QByteArray("OPENED") : "REFUSED " + QByteArray::fromStdString(reason));
             }
-            if (refused)
+            if (refused && !quietly)
                 showRefusal(QFile::decodeName(file.c_str()), reason, boxes);
         }
         for (std::size_t n = 0; n < files.size(); ++n) {

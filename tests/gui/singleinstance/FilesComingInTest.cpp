@@ -87,7 +87,8 @@ enum class Outcome { Opened, Closed, Kept, Refused, OpenedBySecondStart, Unanswe
 
 struct Cell
 {
-    std::string way;      // "hand-over", "hand-over --hidden", "drop", "Ctrl+O", "command line --hidden"
+    std::string way;      // "hand-over", "hand-over --hidden", "hand-over --screenshot", "drop", "Ctrl+O",
+                          // "command line --hidden"
     std::string kind;
     std::string state;    // the window's state (FilesInDriver.cpp)
     Outcome outcome;
@@ -161,6 +162,8 @@ std::vector<Cell> cells()
     rows.push_back({"hand-over --hidden", "project file", "save-as", O::OpenedBySecondStart, "", false});
     rows.push_back({"hand-over --hidden", "model file", "save-as", O::OpenedBySecondStart, "", false});
     rows.push_back({"hand-over", "project file", "undocked", O::Opened, "", false});
+    // Nobody is at a screenshot start: the window says its refusal on the console only.
+    rows.push_back({"hand-over --screenshot", "damaged", "idle", O::Refused, "broken.pmdb", false});
     rows.push_back({"hand-over --hidden", "project file", "answer-held", O::Unanswered,
                     "no answer from the running instance within 1 s", false});
     rows.push_back({"Ctrl+O", "project file", "undocked", O::Opened, "", true});
@@ -295,7 +298,9 @@ TEST(FilesComingIn, EachFileIsOpenedAskedAboutOrRefusedWithItsReasonAndATrueStat
         else {
             QProcess host;
             QStringList args{QStringLiteral(PELMORA_HOST), QStringLiteral("--log"), log};
-            if (cell.way != "hand-over")
+            if (cell.way == "hand-over --screenshot")
+                args << QStringLiteral("--screenshot") << QFile::decodeName(cellDir + "/shot.png");
+            else if (cell.way != "hand-over")
                 args << QStringLiteral("--hidden");
             // The instance cannot answer before the test lets its question go, after this
             // start ended: how long the start waits changes nothing but the test's length.
