@@ -186,21 +186,21 @@ bool isNonAscii(const QString& name)
     return nonAscii.match(name).hasMatch();
 }
 
-// Where Save As starts: beside the file the projects came from or were saved to; else the
-// default folder the user set; else the user's documents (or home), never the program's
-// own folder or the working folder it was started in.
+// Where Save As starts: the default folder the user set; else beside the file the projects
+// came from or were saved to; else the user's documents (or home), never the program's own
+// folder or the working folder it was started in.
 QString saveAsFolder()
 {
-    const std::string file = Obj::Application::instance().getApplicationFile();
+    Obj::Application* logic = Obj::Application::_pcSingleton;
+    Vexil::PreferenceManager* prefs = logic ? logic->getPrefMgr() : nullptr;
+    if (prefs && !FolderSettings::isUnset(prefs->getString(Vexil::PM_DEFAULT_FOLDER)))
+        return qPelmoraApplication::defaultScenePath();
+    const std::string file = logic ? logic->getApplicationFile() : std::string();
     if (!file.empty()) {
         const QFileInfo info(QFile::decodeName(file.c_str()));
         if (info.absoluteDir().exists())
             return info.absolutePath();
     }
-    Obj::Application* logic = Obj::Application::_pcSingleton;
-    Vexil::PreferenceManager* prefs = logic ? logic->getPrefMgr() : nullptr;
-    if (prefs && !FolderSettings::isUnset(prefs->getString(Vexil::PM_DEFAULT_FOLDER)))
-        return qPelmoraApplication::defaultScenePath();
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
@@ -608,6 +608,12 @@ bool qPelmoraApplication::save_as()
                                                      QObject::tr("%1 project (*.pmdb)").arg(appName));
     if (name.isEmpty())
         return false;
+    if (isNonAscii(name)) {
+        Vexil::MsgConsoleSingleton::Instance().Error(
+            "Error: Non-ASCII file name (%s) is not supported. Please change the file name or path.\n",
+            shown(name).c_str());
+        return false;
+    }
     // The file is named by the bytes of the name in the system's encoding: a name those
     // bytes do not give back would be saved under another name than the one chosen.
     if (QFile::decodeName(QFile::encodeName(name)) != name) {

@@ -209,7 +209,7 @@ TEST_F(FileOperations, ImportsAndExportsSendTheirRecordsWithTheRawPath)
                                            "Cannot open unknown filetype: step"}));
 }
 
-TEST_F(FileOperations, SaveAsProposesTheNextFreeNameAndRefusesNamesNoFileNameHolds)
+TEST_F(FileOperations, SaveAsProposesTheNextFreeNameAndRefusesNonAsciiNames)
 {
     logic.app().getPrefMgr()->set(Vexil::PM_DEFAULT_FOLDER, dir.path(), false);
     write("Untitled.pmdb", "x");
@@ -218,15 +218,12 @@ TEST_F(FileOperations, SaveAsProposesTheNextFreeNameAndRefusesNamesNoFileNameHol
     project->add_object("Obj::ProjectObject", "Thing");
 
     ConsoleCapture console;
-    // Half a surrogate pair: no bytes of a file name give it back.
-    answer = dir.filePath(QStringLiteral("Caf") + QChar(0xD800) + QStringLiteral(".pmdb"));
-    {
-        ModalCloser closer(QMessageBox::Ok);
-        EXPECT_FALSE(app.save());
-        EXPECT_EQ(closer.titles(), QStringList{"Invalid path"});
-    }
+    answer = dir.filePath(QString::fromUtf8("Caf\xc3\xa9.pmdb"));
+    EXPECT_FALSE(app.save());
     EXPECT_EQ(proposals, QStringList{dir.filePath("Untitled-2.pmdb")});
-    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error, "cannot be written in the file names of this system"));
+    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Error,
+                                 "Error: Non-ASCII file name (" + answer.toUtf8().toStdString()
+                                     + ") is not supported. Please change the file name or path.\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
     EXPECT_TRUE(logic.app().getApplicationFile().empty());
     EXPECT_TRUE(project->is_modified());
@@ -247,11 +244,14 @@ TEST_F(FileOperations, SaveAsProposesTheNextFreeNameAndRefusesNamesNoFileNameHol
     ASSERT_TRUE(logic.app().resume_from_file(1, dir.filePath("chosen.pmdb").toUtf8().constData()));
     EXPECT_TRUE(logic.app().get_projects().front()->get_object("More"));
 
-    // Save As starts beside the file the projects were last saved to.
+    // Without a default folder, Save As starts beside the file the projects were last saved to.
     ASSERT_TRUE(QDir(dir.path()).mkdir("sub"));
     answer = dir.filePath("sub/moved.pmdb");
     EXPECT_TRUE(app.save_as());
     answer.clear();
+    EXPECT_FALSE(app.save_as());
+    EXPECT_EQ(proposals.back(), dir.filePath("Untitled-2.pmdb"));
+    logic.app().getPrefMgr()->set(Vexil::PM_DEFAULT_FOLDER, QString(), false);
     EXPECT_FALSE(app.save_as());
     EXPECT_EQ(proposals.back(), dir.filePath("sub/Untitled.pmdb"));
 }
