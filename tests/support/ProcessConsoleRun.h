@@ -13,6 +13,8 @@
 #include <QString>
 #include <QTest>
 
+#include <cerrno>
+
 namespace PelmoraTest {
 
 inline QString shell()
@@ -42,6 +44,13 @@ inline QList<QByteArray> statFields(const QString& path)
         return {};
     const QByteArray line = stat.readAll();
     return line.mid(line.lastIndexOf(')') + 2).split(' ');
+}
+
+// Whether process `pid` runs: it exists and is no zombie.
+inline bool processRuns(qint64 pid)
+{
+    const QList<QByteArray> fields = statFields(QStringLiteral("/proc/%1/stat").arg(pid));
+    return fields.size() > 2 && fields[0] != "Z" && fields[0] != "X";
 }
 
 // Whether a thread of group `group` still runs, read from /proc; zombies run no more, but
@@ -102,6 +111,24 @@ public:
 
 protected:
     QString askSaveFileName() override { return answer; }
+};
+
+// A console whose signals can be refused, as a process that changed its user refuses
+// them.
+class RefusedConsole : public Gui::DlgIPCImp
+{
+public:
+    using Gui::DlgIPCImp::DlgIPCImp;
+    bool refuseSignals = false;
+
+protected:
+    bool sendSignal(qint64 pid, int signal) override
+    {
+        if (!refuseSignals)
+            return Gui::DlgIPCImp::sendSignal(pid, signal);
+        errno = EPERM;
+        return false;
+    }
 };
 
 } // namespace PelmoraTest

@@ -40,6 +40,9 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 namespace Gui {
 
@@ -77,7 +80,11 @@ protected:
 class RunProcess : public QProcess
 {
 public:
-    using QProcess::QProcess;
+    explicit RunProcess(QObject* parent)
+        : QProcess(parent)
+        , host(::getpid())
+    {
+    }
     int outputFd[2] = {-1, -1};
 
 protected:
@@ -85,11 +92,21 @@ protected:
     void setupChildProcess() override
     {
         ::setpgid(0, 0);
+#ifdef __linux__
+        // An application that dies, even by SIGKILL, takes the run's first program with
+        // it; one that died before this line leaves no parent to wait for.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != host)
+            ::_exit(127);
+#endif
         if (outputFd[0] >= 0)
             ::dup2(outputFd[0], STDOUT_FILENO);
         if (outputFd[1] >= 0)
             ::dup2(outputFd[1], STDERR_FILENO);
     }
+
+private:
+    pid_t host;
 };
 
 // The fields of a /proc stat file from the state on: "pid (name) state ppid pgrp ...";
@@ -150,6 +167,19 @@ bool processGroupAlive(qint64 group, qint64& member)
         }
     }
     return false;
+}
+
+// The processes that run in group `group`.
+QList<qint64> groupMembers(qint64 group)
+{
+    QList<qint64> members;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        if (entry.at(0).isDigit() && runsInGroup(entry, group))
+            members.append(entry.toLongLong());
+    }
+    std::sort(members.begin(), members.end());
+    return members;
 }
 
 } // namespace
@@ -216,7 +246,7 @@ struct DlgIPCImp::Ui
 DlgIPCImp::DlgIPCImp(const QString& title, bool keep, QWidget* parent)
     : QDialog(nullptr)
     , ui(std::make_unique<Ui>())
-    , process(new RunProcess(this))
+    , process(nullptr)
     , keepOpen(keep)
 {
     ui->setupUi(this);
@@ -266,20 +296,20 @@ DlgIPCImp::DlgIPCImp(const QString& title, bool keep, QWidget* parent)
     graceTimer->setSingleShot(true);
     graceTimer->setInterval(StopGraceMs);
     connect(graceTimer, &QTimer::timeout, this, [this] {
-        signalGroup(SIGKILL);
+        killGroup();
         checkRunOver();
     });
     watchTimer = new QTimer(this);
-    connect(watchTimer, &QTimer::timeout, this, &DlgIPCImp::checkRunOver);
-    // The output is read from the console's own pipes (see RunProcess).
-    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    watchTimer->setObjectName(QStringLiteral("runWatch"));
+    connect(watchTimer, &QTimer::timeout, this, [this] {
+        if (killSent)
+            ++checksAfterKill;
+        checkRunOver();
+    });
+    makeProcess();
     // An application that quits while a run goes on leaves nothing of it behind.
-    if (QCoreApplication::instance()) {
-        connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] {
-            if (runActive)
-                signalGroup(SIGKILL);
-        });
-    }
+    if (QCoreApplication::instance())
+        connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &DlgIPCImp::applicationQuits);
     if (parent) {
         watchedWindow = parent->window();
         watchedWindow->installEventFilter(this);
@@ -299,6 +329,13 @@ DlgIPCImp::DlgIPCImp(const QString& title, bool keep, QWidget* parent)
     connect(ui->pb_test_run, &QPushButton::clicked, this, &DlgIPCImp::slot_pb_test_run_clicked);
     connect(ui->pb_close, &QPushButton::clicked, this, &DlgIPCImp::slot_pb_close_clicked);
     connect(ui->pb_stop, &QPushButton::clicked, this, &DlgIPCImp::slot_pb_stop_clicked);
+}
+
+void DlgIPCImp::makeProcess()
+{
+    process = new RunProcess(this);
+    // The output is read from the console's own pipes (see RunProcess).
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
     connect(process, &QProcess::started, this, &DlgIPCImp::onChildStarted);
     connect(process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
             &DlgIPCImp::onChildFinished);
@@ -349,6 +386,9 @@ bool DlgIPCImp::startRunning(const QString& executable, const QStringList& argum
     closed = false;
     stopping = false;
     closeWhenOver = false;
+    killSent = false;
+    checksAfterKill = 0;
+    killError = 0;
     launcherDone = false;
     failedToStart = false;
     startError.clear();
@@ -667,12 +707,29 @@ bool DlgIPCImp::groupAlive()
     return processGroupAlive(runGroup, groupMember);
 }
 
+bool DlgIPCImp::sendSignal(qint64 pid, int signal)
+{
+    return ::kill(static_cast<pid_t>(pid), signal) == 0;
+}
+
 void DlgIPCImp::signalGroup(int signal)
 {
-    if (runGroup > 1)
-        ::kill(static_cast<pid_t>(-runGroup), signal);
-    else if (signal == SIGKILL && process->state() != QProcess::NotRunning)
+    if (runGroup > 1) {
+        const bool sent = sendSignal(-runGroup, signal);
+        if (signal == SIGKILL)
+            killError = sent ? 0 : errno;
+    } else if (signal == SIGKILL && process->state() != QProcess::NotRunning) {
         process->kill();
+    }
+}
+
+void DlgIPCImp::killGroup()
+{
+    signalGroup(SIGKILL);
+    if (!killSent) {
+        killSent = true;
+        checksAfterKill = 0;
+    }
 }
 
 // The run is over when its first program has ended, every process of its group has
@@ -682,27 +739,47 @@ void DlgIPCImp::checkRunOver()
 {
     if (!runActive)
         return;
-    if (!launcherDone) {
+    // After SIGKILL the first program's end is looked for too: it may never come.
+    if (!launcherDone && !killSent) {
         watchTimer->stop();
         return;
     }
     const bool outputOpen = outputFd[0] >= 0 || outputFd[1] >= 0;
-    if (outputOpen && !stopping) {
+    if (launcherDone && outputOpen && !stopping) {
         // The end of the output comes as an event.
         watchTimer->stop();
         return;
     }
-    if (groupAlive()) {
-        // Quickly while the group is being ended, at ease while a program of the run goes
-        // on with its output closed.
-        const int interval = stopping ? 20 : 250;
-        if (!watchTimer->isActive() || watchTimer->interval() != interval)
-            watchTimer->start(interval);
-        return;
+    bool givenUp = false;
+    QList<qint64> unended;
+    if (!launcherDone || groupAlive()) {
+        if (!killSent || checksAfterKill < MaxChecksAfterKill) {
+            // Quickly while the group is being ended, at ease while a program of the run
+            // goes on with its output closed.
+            const int interval = stopping ? StopWatchMs : 250;
+            if (!watchTimer->isActive() || watchTimer->interval() != interval)
+                watchTimer->start(interval);
+            return;
+        }
+        // What SIGKILL did not end (a process that changed its user, say) is given up.
+        unended = groupMembers(runGroup);
+        if (!launcherDone && !unended.contains(process->processId()))
+            unended.prepend(process->processId());
+        giveUpRun();
+        givenUp = true;
     }
     for (int channel : {0, 1}) {
         readOutput(channel);
         closeOutput(channel);
+    }
+    if (givenUp) {
+        QStringList ids;
+        for (qint64 pid : unended)
+            ids.append(QString::number(pid));
+        const QString why = killError != 0 ? QString::fromLocal8Bit(std::strerror(killError))
+                                           : QStringLiteral("still running after SIGKILL");
+        appendToTextBrowser(
+            QStringLiteral("\nProcesses of the run that could not be ended: %1 (%2)\n").arg(ids.join(QStringLiteral(", ")), why));
     }
     watchTimer->stop();
     graceTimer->stop();
@@ -715,6 +792,20 @@ void DlgIPCImp::checkRunOver()
     if (runEndLoop)
         runEndLoop->quit();
     finishRun();
+}
+
+// A run whose first program could not be ended: its process object is left to it, and
+// deletes itself once that program ends, if ever; a new one takes the next run.
+void DlgIPCImp::giveUpRun()
+{
+    launcherDone = true;
+    if (process->state() == QProcess::NotRunning)
+        return;
+    QProcess* left = process;
+    left->disconnect(this);
+    left->setParent(nullptr);
+    connect(left, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), left, &QObject::deleteLater);
+    makeProcess();
 }
 
 void DlgIPCImp::finishRun()
@@ -792,6 +883,27 @@ void DlgIPCImp::closeDialog()
         QDialog::accept();
     else
         QDialog::reject();
+}
+
+// The application quits: a run ends at once, with no grace, and a shown console closes
+// once it is over.
+void DlgIPCImp::applicationQuits()
+{
+    const bool shown = isVisible();
+    if (runActive) {
+        stopRun(shown);
+        if (runActive) {
+            graceTimer->stop();
+            killGroup();
+            checkRunOver();
+        }
+        waitForRunEnd();
+    }
+    if (shown) {
+        if (endToReport)
+            flushPending(true);
+        closeDialog();
+    }
 }
 
 void DlgIPCImp::stopRun(bool thenClose)

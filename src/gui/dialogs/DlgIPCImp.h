@@ -11,7 +11,11 @@
 // close of the parent window are one way of closing: while a program of the run still
 // runs they ask first, and the dialog closes once the run is over.  The dialog closes at
 // most once per showing or run, and a run the user or a signal ended, or that printed an
-// error, never closes it accepted.
+// error, never closes it accepted.  The application's quit ends a run as Stop does, at
+// once with SIGKILL, and closes a shown console once.  On Linux the run's first program
+// is sent SIGTERM when the application dies, however it dies.  Processes that still run
+// MaxChecksAfterKill checks after SIGKILL (ones the console may not signal) are given up:
+// the output names them and the run has failed.
 
 #include "PelmoraGuiExport.h"
 
@@ -74,6 +78,10 @@ public:
     // How long the programs of a run that is being stopped get to end on SIGTERM before
     // SIGKILL; the timer is the child object named "stopGrace".
     static constexpr int StopGraceMs = 3000;
+    // How often the timer named "runWatch" looks for the end of a run that is being
+    // stopped, and how many of its looks after SIGKILL the run gets before it is given up.
+    static constexpr int StopWatchMs = 20;
+    static constexpr int MaxChecksAfterKill = 100;
 
     // Escape and the window's close are the Close button.
     void reject() override;
@@ -95,11 +103,15 @@ public Q_SLOTS:
 protected:
     // The file name the save button writes to; a file dialog asks the user.
     virtual QString askSaveFileName();
+    // Sends `signal` to process `pid`, or to the process group -`pid`: false, with errno
+    // set, when it could not.
+    virtual bool sendSignal(qint64 pid, int signal);
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void makeProcess();
     void onChildError(QProcess::ProcessError error);
     bool openOutput(QString& error);
     void readOutput(int channel);
@@ -107,7 +119,10 @@ private:
     void showRead(const QByteArray& bytes, int channel);
     bool groupAlive();
     void signalGroup(int signal);
+    void killGroup();
     void checkRunOver();
+    void giveUpRun();
+    void applicationQuits();
     void finishRun();
     void stopRun(bool thenClose);
     bool closeByUser();
@@ -169,6 +184,11 @@ private:
     bool stopping = false;
     bool closeWhenOver = false;
     QTimer* graceTimer = nullptr;
+    // SIGKILL has been sent to the run; the watch timer's looks since, and why the last
+    // SIGKILL failed (0: it did not).
+    bool killSent = false;
+    int checksAfterKill = 0;
+    int killError = 0;
     // Looks for the end of a group whose output is closed or that is being stopped.
     QTimer* watchTimer = nullptr;
     QPointer<QWidget> watchedWindow;

@@ -2,7 +2,9 @@
 // of its run, both answers to its question and both ways of ending (kept open or closing
 // by itself): it asks exactly when a program of the run still runs; it closes once per
 // exec(), accepted only after a run that ended by itself, cleanly and without an error
-// word; and when it has closed no process of the run is left and nothing more comes.
+// word; and when it has closed no process of the run is left (what it may not signal is
+// named in its output) and nothing more comes.  A host killed with SIGKILL takes the
+// run's first program with it.
 
 #include <dialogs/DlgIPCImp.h>
 
@@ -11,7 +13,9 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -30,18 +34,20 @@ using PelmoraTest::endReported;
 using PelmoraTest::groupRuns;
 using PelmoraTest::shell;
 
-enum class Way { Close, Stop, Escape, WindowClose, ParentClose, StartAgain };
+enum class Way { Close, Stop, Escape, WindowClose, ParentClose, StartAgain, AppQuits, HostKilled };
 const char* const wayNames[] = {"Close", "Stop", "Escape", "the window's close", "the parent window's close",
-                                "startRunning again"};
+                                "startRunning again", "the application quits", "the host is killed"};
 bool asks(Way w)
 {
-    return w != Way::Stop && w != Way::StartAgain;
+    return w < Way::StartAgain && w != Way::Stop;
 }
 
 // %1: the file that lets a waiting program go on; %2: the file a program makes when the
 // state is reached; %3: the threaded program below.  `runs`: a program of the run still
 // runs when the way is taken; `clean`: the run, left to end by itself, ends cleanly;
-// `ignoresTerm`: only SIGKILL ends it, once the test lets the grace run out.
+// `ignoresTerm`: only SIGKILL ends it, once the test lets the grace run out; `refuses`: the
+// console's signals are refused, and it gives up on the run once the test has run its
+// watch after SIGKILL out.
 struct State
 {
     const char* name;
@@ -49,6 +55,7 @@ struct State
     bool runs;
     bool clean;
     bool ignoresTerm = false;
+    bool refuses = false;
 };
 
 // A program whose main thread exits while a worker thread runs on, ignoring SIGTERM:
@@ -132,8 +139,9 @@ const State states[] = {
     {"read its standard input to the end", "cat; echo 'warning: no more input'", false, true},
     {"an error word after a UTF-8 character whose last byte the decoding joins to it",
      "printf 'Temp\\303\\251rature\\n'; printf 'Solving\\342\\200\\246error: singular matrix\\n'", false, false},
+    {"cannot be signalled", "echo ready; : > '%2'; " WAIT "echo all done", true, true, true, true},
 };
-enum StateIndex { NotStarted, Running, EndsWhileAsked, EndShown, EndedLongAgo, KilledFromOutside = 7 };
+enum StateIndex { NotStarted, Running, EndsWhileAsked, EndShown, EndedLongAgo, KilledFromOutside = 7, IgnoresTerm = 10 };
 
 // The answer to the question; the parent window's close may come first, while it is up.
 enum class Answer { Yes, No, ParentClosesFirst };
@@ -155,6 +163,7 @@ struct Seen
     bool errors = false, groupLeft = false, wayTaken = false, wayTakenOpen = false;
     bool refusalChangedNothing = true, parentVisible = false, quietAfter = true;
     bool questionOutlivedRun = false, parentClosedWhileAsked = false;
+    bool namedUnended = false, childOutlivedHost = false;
 };
 
 QPushButton* button(QWidget* dialog, const char* name)
@@ -189,6 +198,8 @@ public:
         // every other program must end on SIGTERM, or the cell waits for its guard.
         grace = console.findChild<QTimer*>(QStringLiteral("stopGrace"));
         grace->setInterval(2 * PelmoraTest::HangGuardMs);
+        watch = console.findChild<QTimer*>(QStringLiteral("runWatch"));
+        console.refuseSignals = row.refuses;
         QObject::connect(&console, &QDialog::finished, [this] { ++seen.finished; });
         QObject::connect(&console, &QDialog::accepted, [this] { ++seen.accepted; });
         QObject::connect(&console, &QDialog::rejected, [this] { ++seen.rejected; });
@@ -196,11 +207,10 @@ public:
 
     Seen live()
     {
+        if (cell.way == Way::HostKilled)
+            return killHost();
         if (row.script) {
-            const QString script =
-                QString::fromLatin1(row.script).replace(QLatin1String("%1"), go).replace(QLatin1String("%2"), reached)
-                    .replace(QLatin1String("%3"), threadedProgram);
-            EXPECT_TRUE(console.startRunning(shell(), {QStringLiteral("-c"), script}));
+            EXPECT_TRUE(console.startRunning(shell(), {QStringLiteral("-c"), script()}));
             group = PelmoraTest::runGroup(console);
         }
         QTimer answerer;
@@ -221,7 +231,20 @@ public:
             console.done(-1);
         });
         guard.start(PelmoraTest::HangGuardMs);
-        seen.result = console.exec();
+        if (cell.way == Way::AppQuits) {
+            // The dialog runs inside the application's loop, which the way quits.
+            QTimer::singleShot(0, &console, [this] {
+                console.exec();
+                if (!seen.wayTaken)
+                    QCoreApplication::quit();
+            });
+            inMainLoop = true;
+            QCoreApplication::exec();
+            inMainLoop = false;
+            seen.result = console.result();
+        } else {
+            seen.result = console.exec();
+        }
         seen.errors = console.hasErrors();
         seen.groupLeft = !groupRuns(group) && !groupRuns(secondGroup);
         poll.stop();
@@ -233,15 +256,58 @@ public:
         if (!seen.wayTaken)
             takeWay();
         seen.parentVisible = parent.isVisible();
-        if (seen.wayTakenOpen && asks(cell.way))
+        if (seen.wayTakenOpen && (asks(cell.way) || cell.way == Way::AppQuits))
             takeWay();
         EXPECT_TRUE(QTest::qWaitFor([this] { return idle(console); }, PelmoraTest::HangGuardMs));
         QCoreApplication::processEvents();
         seen.quietAfter = seen.finished == closes && !console.isVisible();
+        const QString text = console.output()->toPlainText();
+        const int named = text.indexOf(QStringLiteral("could not be ended: "));
+        seen.namedUnended = named >= 0
+                            && text.mid(named, text.indexOf(QLatin1Char('\n'), named) - named)
+                                   .contains(QRegularExpression(QStringLiteral("\\b%1\\b").arg(group)));
+        // What the console gave up on ends when let go on.
+        QFile(go).open(QIODevice::WriteOnly);
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !groupRuns(group) && !groupRuns(secondGroup); },
+                                    PelmoraTest::HangGuardMs));
         return seen;
     }
 
 private:
+    QString script() const
+    {
+        return QString::fromLatin1(row.script)
+            .replace(QLatin1String("%1"), go)
+            .replace(QLatin1String("%2"), reached)
+            .replace(QLatin1String("%3"), threadedProgram);
+    }
+
+    // The run goes on in a host of its own, which the test kills with SIGKILL once the
+    // state is reached; the run's first program must end with it.
+    Seen killHost()
+    {
+        QProcess host;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        host.setProcessEnvironment(environment);
+        host.start(QStringLiteral(PROCESSCONSOLE_HOST_DRIVER), {shell(), script()});
+        EXPECT_TRUE(QTest::qWaitFor([&host] { return host.canReadLine() || host.state() == QProcess::NotRunning; },
+                                    PelmoraTest::HangGuardMs));
+        group = host.readLine().trimmed().toLongLong();
+        EXPECT_GT(group, 1) << host.readAllStandardError().toStdString();
+        EXPECT_TRUE(QTest::qWaitFor([this] { return QFile::exists(reached); }, PelmoraTest::HangGuardMs));
+        ::kill(static_cast<pid_t>(host.processId()), SIGKILL);
+        EXPECT_TRUE(host.waitForFinished(PelmoraTest::HangGuardMs));
+        seen.childOutlivedHost =
+            !QTest::qWaitFor([this] { return !PelmoraTest::processRuns(group); }, PelmoraTest::HangGuardMs);
+        // A program the first one started may outlive the host: the test ends it.
+        QFile(go).open(QIODevice::WriteOnly);
+        if (group > 1)
+            ::kill(static_cast<pid_t>(-group), SIGKILL);
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !groupRuns(group); }, PelmoraTest::HangGuardMs));
+        return seen;
+    }
+
     bool reachedState()
     {
         if (cell.state == NotStarted)
@@ -266,6 +332,15 @@ private:
         case Way::Escape: QTest::keyClick(&console, Qt::Key_Escape); break;
         case Way::WindowClose: console.close(); break;
         case Way::ParentClose: parent.close(); break;
+        case Way::AppQuits:
+            if (!inMainLoop) {
+                QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+                QCoreApplication::exec();
+            } else {
+                QCoreApplication::quit();
+            }
+            break;
+        case Way::HostKilled: break;
         case Way::StartAgain: {
             const bool errors = console.hasErrors();
             const bool running = console.isRunning();
@@ -286,16 +361,22 @@ private:
 
     bool userStops() const
     {
-        return row.runs && (cell.way == Way::Stop || (asks(cell.way) && cell.yes() && cell.state != EndsWhileAsked));
+        return row.runs
+               && (cell.way == Way::Stop || cell.way == Way::AppQuits
+                   || (asks(cell.way) && cell.yes() && cell.state != EndsWhileAsked));
     }
 
-    // The grace runs out when the test says so.  Both timers look: a timer does not fire
-    // again while its own handler waits (the parent window's close waits for the run).
+    // The grace runs out, and the watch over a run the console may not signal, when the
+    // test says so.  Both timers look: a timer does not fire again while its own handler
+    // waits (the parent window's close waits for the run).
     void endGrace()
     {
         if (row.ignoresTerm && grace->isActive()) {
             grace->stop();
             EXPECT_TRUE(QMetaObject::invokeMethod(grace, "timeout"));
+        }
+        if (row.refuses && watch->isActive()) {
+            EXPECT_TRUE(QMetaObject::invokeMethod(watch, "timeout"));
         }
     }
 
@@ -368,8 +449,10 @@ private:
     QTemporaryDir dir;
     QString go, reached;
     QWidget parent;
-    Gui::DlgIPCImp console;
+    PelmoraTest::RefusedConsole console;
     QTimer* grace = nullptr;
+    QTimer* watch = nullptr;
+    bool inMainLoop = false;
     qint64 group = 0, secondGroup = 0;
     Seen seen;
     bool killed = false, taking = false, closing = false, answering = false;
@@ -389,15 +472,18 @@ TEST(ProcessConsoleLife, EveryWayOfClosingInEveryStateOfTheRun)
     int cells = 0;
     const int stateCount = int(sizeof states / sizeof states[0]);
     for (const bool keepOpen : {true, false}) {
-        for (int w = 0; w <= int(Way::StartAgain); ++w) {
+        for (int w = 0; w <= int(Way::HostKilled); ++w) {
             for (int s = 0; s < stateCount; ++s) {
                 for (const Answer answer : {Answer::Yes, Answer::No, Answer::ParentClosesFirst}) {
                     const Way way = Way(w);
                     const State& row = states[s];
                     const bool asked = asks(way) && row.runs;
                     // The answer matters only where there is a question; a clean run closes
-                    // a dialog not kept open before a start can meet it.
-                    if ((!asked && answer != Answer::Yes) || (way == Way::StartAgain && s == EndedLongAgo && !keepOpen))
+                    // a dialog not kept open before a start can meet it.  A host is killed
+                    // while a run goes on, and its dialog has no say: a first program that
+                    // ignores SIGTERM outlives it, as the README says.
+                    if ((!asked && answer != Answer::Yes) || (way == Way::StartAgain && s == EndedLongAgo && !keepOpen)
+                        || (way == Way::HostKilled && (!row.runs || s == IgnoresTerm || !keepOpen)))
                         continue;
                     SCOPED_TRACE(std::string(wayNames[w]) + ", " + row.name + (asked ? answerNames[int(answer)] : "")
                                  + (keepOpen ? ", kept open" : ", closing by itself"));
@@ -405,9 +491,15 @@ TEST(ProcessConsoleLife, EveryWayOfClosingInEveryStateOfTheRun)
                     const Cell cell{way, s, answer, keepOpen};
                     const bool yes = cell.yes();
                     const Seen seen = Life(cell).live();
+                    if (way == Way::HostKilled) {
+                        EXPECT_FALSE(seen.childOutlivedHost) << "the run's first program outlived its host";
+                        continue;
+                    }
 
-                    const bool userEnded =
-                        row.runs && (way == Way::Stop || (asked && yes && s != EndsWhileAsked));
+                    const bool userEnded = row.runs
+                                           && (way == Way::Stop || way == Way::AppQuits
+                                               || (asked && yes && s != EndsWhileAsked));
+                    const bool givenUp = row.refuses && userEnded;
                     const bool startedAgain = way == Way::StartAgain && !row.runs && s != EndShown;
                     const bool accepted = startedAgain || (s != NotStarted && row.clean && !userEnded);
                     EXPECT_EQ(seen.questions, asked ? 1 : 0);
@@ -417,7 +509,8 @@ TEST(ProcessConsoleLife, EveryWayOfClosingInEveryStateOfTheRun)
                     EXPECT_EQ(seen.finished, 1);
                     EXPECT_EQ(seen.accepted, accepted ? 1 : 0);
                     EXPECT_EQ(seen.rejected, accepted ? 0 : 1);
-                    EXPECT_TRUE(seen.groupLeft) << "a process of the run outlived the dialog";
+                    EXPECT_EQ(seen.groupLeft, !givenUp) << "a process of the run outlived the dialog";
+                    EXPECT_EQ(seen.namedUnended, givenUp) << "what could not be ended is named";
                     EXPECT_TRUE(seen.quietAfter);
                     EXPECT_FALSE(seen.questionOutlivedRun) << "the question stayed up after the run ended";
                     EXPECT_FALSE(seen.parentClosedWhileAsked) << "the parent closed under an open question";
@@ -436,5 +529,5 @@ TEST(ProcessConsoleLife, EveryWayOfClosingInEveryStateOfTheRun)
         }
     }
     QApplication::setQuitOnLastWindowClosed(quitOnLast);
-    EXPECT_EQ(cells, 2 * (6 * 16 + 4 * 8 * 2) - 1);
+    EXPECT_EQ(cells, 2 * (7 * 17 + 4 * 9 * 2) - 1 + 8);
 }
