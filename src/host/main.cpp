@@ -146,11 +146,19 @@ int main(int argc, char** argv)
         Gui::qPelmoraApplication::destruct();
         if (!options.screenshotFile.empty() && !Host::screenshotTaken()) {
             // A hidden start ends before any window is on screen.
+            // A file handed over opens in the running instance's window, and this start
+            // then shows none of its own.
+            const std::size_t handedOver = Gui::GUISingleApplication::filesOpenedByRunningInstance();
+            const std::string why =
+                options.hidden ? std::string("a start with --hidden shows no window to picture")
+                : handedOver > 0
+                    ? "the file" + std::string(handedOver > 1 ? "s named were" : " named was")
+                          + " handed over to the running instance and opened in its window, so this start "
+                            "showed no window to picture"
+                    : std::string("the start ended before the main window was ready");
             if (!Host::screenshotFailureSaid())
                 std::fprintf(stderr, "pelmora: no screenshot was written to %s: %s\n",
-                             Vexil::printableText(options.screenshotFile).c_str(),
-                             options.hidden ? "a start with --hidden shows no window to picture"
-                                            : "the start ended before the main window was ready");
+                             Vexil::printableText(options.screenshotFile).c_str(), why.c_str());
             result = 1;
         }
         // A script that names a file must be able to tell a refusal from success; so must

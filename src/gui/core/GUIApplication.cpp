@@ -247,6 +247,7 @@ const QByteArray Acknowledgement = QByteArrayLiteral("OK");
 constexpr int DefaultAnswerTimeoutMs = 120000;
 int answerTimeoutMs = DefaultAnswerTimeoutMs;
 bool handOverUnattended = false;
+std::size_t openedByRunningInstance = 0;
 // The longest file name the system takes; a longer "OpenFile:" name names no file.
 #ifdef PATH_MAX
 constexpr int MaxPathBytes = PATH_MAX;
@@ -658,6 +659,11 @@ void GUISingleApplication::setHandOverUnattended(bool unattended)
     handOverUnattended = unattended;
 }
 
+std::size_t GUISingleApplication::filesOpenedByRunningInstance()
+{
+    return openedByRunningInstance;
+}
+
 bool GUISingleApplication::handOverCommandLineFiles() const
 {
     if (d->handOverTried)
@@ -709,8 +715,10 @@ bool GUISingleApplication::handOverCommandLineFiles() const
                     ++refused;
                     continue;
                 }
-                if (!answer.startsWith("NOT TAKEN "))
+                if (!answer.startsWith("NOT TAKEN ")) {
+                    ++openedByRunningInstance;
                     continue;
+                }
                 console.Warning("The running instance did not take '%s' (%s); this instance opens it\n",
                                 shown.constData(), printableForLog(answer.mid(10), MaxLoggedBytes).constData());
                 left.push_back(file);

@@ -112,6 +112,8 @@ public:
     // only, without a box.
     static constexpr const char* UnattendedOpenFilePrefix = "OpenFileUnattended:";
     static void setHandOverUnattended(bool unattended);
+    // How many of this start's files the running instance said it opened.
+    static std::size_t filesOpenedByRunningInstance();
     // The command-line files this instance opens itself: all of them, or for a second
     // start those the running instance did not take; in the order that opens them
     // together (qPelmoraApplication::files_to_open_together).

@@ -179,6 +179,8 @@ public:
     static bool may_show_refusal();
     // True while a save runs, with the questions and dialogs it shows.
     static bool is_saving();
+    // True while the questions asked before a project file replaces the open projects are open.
+    static bool is_asking_before_resume();
     // Whether questions and messages may be shown in boxes: not in a start without a
     // window, where nobody could answer them (see qPelmoraApplicationFiles.cpp).
     static bool may_ask_user();

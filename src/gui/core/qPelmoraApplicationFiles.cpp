@@ -37,6 +37,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <set>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -126,6 +127,23 @@ struct SaveUnderWay
     SaveUnderWay& operator=(const SaveUnderWay&) = delete;
 };
 
+// The questions asked before a project file is resumed in place of the open projects are
+// open: a file taken now would be saved or closed by the answer the user gives unseeing.
+int resumeQuestionsOpen = 0;
+struct ResumeQuestionsOpen
+{
+    ResumeQuestionsOpen() { ++resumeQuestionsOpen; }
+    ~ResumeQuestionsOpen() { --resumeQuestionsOpen; }
+    ResumeQuestionsOpen(const ResumeQuestionsOpen&) = delete;
+    ResumeQuestionsOpen& operator=(const ResumeQuestionsOpen&) = delete;
+};
+
+// The application file that a save could not reach (it went to the temporary folder), and
+// the projects open then: they stay unsaved, whatever is opened beside them, until a save
+// reaches that file or another application file takes its place.
+std::string fileBehind;
+std::set<std::string> projectsBehind;
+
 Vexil::MsgConsoleSingleton& console()
 {
     return Vexil::MsgConsoleSingleton::Instance();
@@ -193,8 +211,13 @@ QString saveAsFolder()
 {
     Obj::Application* logic = Obj::Application::_pcSingleton;
     Vexil::PreferenceManager* prefs = logic ? logic->getPrefMgr() : nullptr;
-    if (prefs && !FolderSettings::isUnset(prefs->getString(Vexil::PM_DEFAULT_FOLDER)))
-        return qPelmoraApplication::defaultScenePath();
+    // A default folder that is relative (to whatever folder the program was started in) or
+    // gone counts as unset: a save must not land somewhere the user never chose.
+    if (prefs && !FolderSettings::isUnset(prefs->getString(Vexil::PM_DEFAULT_FOLDER))) {
+        const QString folder = qPelmoraApplication::defaultScenePath();
+        if (QDir::isAbsolutePath(folder) && QFileInfo(folder).isDir())
+            return folder;
+    }
     const std::string file = logic ? logic->getApplicationFile() : std::string();
     if (!file.empty()) {
         const QFileInfo info(QFile::decodeName(file.c_str()));
@@ -350,6 +373,11 @@ bool qPelmoraApplication::is_saving()
     return savesUnderWay > 0;
 }
 
+bool qPelmoraApplication::is_asking_before_resume()
+{
+    return resumeQuestionsOpen > 0;
+}
+
 void qPelmoraApplication::note_command_line_files(const std::vector<std::string>& named,
                                                   const std::vector<std::string>& opened)
 {
@@ -376,6 +404,7 @@ bool qPelmoraApplication::close_projects_for_resume(const char* fileName)
                           "which a start without a window does not do unasked\n", shown(fileName).c_str());
         return false;
     }
+    const ResumeQuestionsOpen asking;
     if (!askYesNo(QObject::tr("Remove existing projects"),
                   QObject::tr("Resuming a PELMORA project will delete all existing projects, will you continue?")))
         return false;
@@ -445,6 +474,9 @@ bool qPelmoraApplication::openPMDB(const char* fileName, const char*)
         warnCannotOpenProjectFile(fileName, logic.last_file_error());
         return false;
     }
+    // The file resumed is the application file now: the one a save did not reach is no more.
+    fileBehind.clear();
+    projectsBehind.clear();
     send_view_extents(false);
     logic.ExecuteAfterResume();
     mark_unchanged_projects_clean();
@@ -605,7 +637,9 @@ bool qPelmoraApplication::save_as()
     const QString appName = QCoreApplication::applicationName();
     const QString name = FileDialog::getSaveFileName(MainWindow::get_main_window_inst(),
                                                      QObject::tr("Save %1").arg(appName), proposal,
-                                                     QObject::tr("%1 project (*.pmdb)").arg(appName));
+                                                     QObject::tr("%1 project (*.pmdb)").arg(appName), nullptr,
+                                                     // Asked below, about the name the save writes.
+                                                     QFileDialog::DontConfirmOverwrite);
     if (name.isEmpty())
         return false;
     if (isNonAscii(name)) {
@@ -637,28 +671,33 @@ bool qPelmoraApplication::save_as()
         // A name the file system takes only without the extension: said now, before the
         // save writes elsewhere and keeps a name no later save can reach.
         if (QFile::encodeName(QFileInfo(file).fileName()).size() > NAME_MAX) {
-            const QString why = QObject::tr("The name %1 is too long once \".pmdb\" is added (%2 bytes, at most %3).")
-                                    .arg(QFileInfo(file).fileName())
-                                    .arg(QFile::encodeName(QFileInfo(file).fileName()).size())
-                                    .arg(NAME_MAX);
-            console().Error("Not saved: %s\n", why.toUtf8().constData());
+            const QString fileName = QFileInfo(file).fileName();
+            const QString why = QObject::tr("The name %1 is too long once \".pmdb\" is added (%2 bytes, at most %3).");
+            const int bytes = QFile::encodeName(fileName).size();
+            console().Error("Not saved: %s\n", why.arg(fileName).arg(bytes).arg(NAME_MAX).toUtf8().constData());
             if (may_ask_user()) {
                 QMessageBox box(QMessageBox::Warning, QObject::tr("Invalid path"),
                                 QObject::tr("The projects were not saved."), QMessageBox::Ok,
                                 MainWindow::get_main_window_inst());
-                box.setInformativeText(why);
+                // A name of one word this long would run past the box's edge: its middle is
+                // left out there (the console has it whole).
+                const QString inBox = fileName.size() > 60 ? fileName.left(28) + QChar(0x2026) + fileName.right(28)
+                                                           : fileName;
+                box.setInformativeText(why.arg(inBox).arg(bytes).arg(NAME_MAX));
                 box.exec();
             }
             return false;
         }
-        // The dialog asked about replacing the name typed, not this one.
-        if (QFileInfo(file).exists() || QFileInfo(file).isSymLink()) {
-            if (!may_ask_user())
-                return false;
-            if (!askYesNo(QObject::tr("Save %1").arg(appName),
-                          QObject::tr("%1 already exists.\nDo you want to replace it?").arg(file)))
-                return false;
-        }
+    }
+    // The dialog does not ask: it would ask about the name typed, not the one written.  A
+    // folder there is not replaced (the save fails and offers the temporary folder).
+    const QFileInfo there(file);
+    if ((there.exists() || there.isSymLink()) && !there.isDir()) {
+        if (!may_ask_user())
+            return false;
+        if (!askYesNo(QObject::tr("Save %1").arg(appName),
+                      QObject::tr("%1 already exists.\nDo you want to replace it?").arg(file)))
+            return false;
     }
     return save_common(QFile::encodeName(file).toStdString());
 }
@@ -688,6 +727,8 @@ bool qPelmoraApplication::save_common(const std::string& fileName)
     }
     Obj::Application& logic = Obj::Application::instance();
     if (logic.save_as_file(1, fileName.c_str())) {
+        fileBehind.clear();
+        projectsBehind.clear();
         setDirty(false);
         return true;
     }
@@ -728,6 +769,10 @@ bool qPelmoraApplication::save_common(const std::string& fileName)
     // The file the user chose was not written: the next save tries it again, and until one
     // reaches it the projects count as unsaved, so that closing asks.
     logic.set_application_file(fileName);
+    fileBehind = fileName;
+    projectsBehind.clear();
+    for (Obj::Project* project : logic.get_projects())
+        projectsBehind.insert(project->get_name());
     setDirty(true);
     return true;
 }
@@ -777,9 +822,12 @@ bool qPelmoraApplication::save_as_sys_temp(const std::string& intended)
 
 void qPelmoraApplication::mark_unchanged_projects_clean()
 {
-    for (Obj::Project* project : Obj::Application::instance().get_projects()) {
+    Obj::Application& logic = Obj::Application::instance();
+    const bool behind = !fileBehind.empty() && fileBehind == logic.getApplicationFile();
+    for (Obj::Project* project : logic.get_projects()) {
         GuiProject* gui = get_project(project);
-        if (gui && gui->getDirty() && !project->is_modified())
+        if (gui && gui->getDirty() && !project->is_modified()
+            && !(behind && projectsBehind.count(project->get_name())))
             gui->setDirty(false);
     }
 }

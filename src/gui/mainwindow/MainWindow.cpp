@@ -1608,6 +1608,15 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
                 answer(i, "NOT TAKEN this window is saving");
                 continue;
             }
+            // The questions before a project file replaces the open projects are open: their
+            // answer would save the file into the user's projects file, or close it at once.
+            if (qPelmoraApplication::is_asking_before_resume()) {
+                console.Warning("Not taken: %s: this window is asking about closing its projects; the start that "
+                                "named it opens it\n",
+                                shown.c_str());
+                answer(i, "NOT TAKEN this window is asking about closing its projects");
+                continue;
+            }
             if (name.contains('\0')) {
                 // No file name holds one; cut there, it would name another file.
                 const std::string reason = "Cannot open the file " + shown + ": its name holds a NUL byte, "
