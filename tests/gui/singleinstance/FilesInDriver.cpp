@@ -8,7 +8,10 @@
 //                              undocked-modified (the same, changed), answer-held (a
 //                              changed project; the question whether to replace it is
 //                              held open, "held" once it shows, so a second start
-//                              hears no answer)
+//                              hears no answer), resume-question / resume-save-question
+//                              (a changed project, and a project file opened over it by
+//                              Ctrl+O: its question whether to replace what is open, or
+//                              the one about saving that follows, held open)
 //   drop HEX / open HEX        the file (its name's bytes in hex) dropped on the window, or
 //                              chosen in the Open dialog of Ctrl+O; "done"
 //   closeall                   the Close All command; "done"
@@ -21,6 +24,7 @@
 // then the question about saving Cancel; a refusal Ok.
 
 #include <support/ApplicationRun.h>
+#include <support/ProjectFileSeal.h>
 
 #include <commands/Command.h>
 #include <core/GuiProject.h>
@@ -43,6 +47,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
 
@@ -234,6 +239,20 @@ void onLoop()
         };
         Gui::FileDialog::setBackend(backend);
         QTimer::singleShot(0, [] { Gui::qPelmoraApplication::application()->save_as(); });
+    }
+    else if (state == "resume-question" || state == "resume-save-question") {
+        makeChangedProject();
+        holdRemoveQuestion = state == "resume-question";
+        holdCloseQuestion = state == "resume-save-question";
+        static QTemporaryDir folder;
+        const QString name = folder.filePath(QStringLiteral("resumed.pmdb"));
+        QFile file(name);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(PelmoraTest::sealedProjectFile(
+                "PELMORA PROJECT FILE\nversion\t1\ncurrent\tStudy\nproject\tStudy\t1\tGui::ViewFeederProject\n"));
+        file.close();
+        QTimer::singleShot(0, [name] { openFile(QFile::encodeName(name)); });
+        return;
     }
     else if (state == "undocked" || state == "undocked-modified") {
         pmMsg::runCommand(pmMsg::CMD_NEW_PROJECT, 1, {"Unnamed Project"});
