@@ -73,16 +73,22 @@ bool askYesNo(const QString& title, const QString& text)
 
 // Creates the first free file of "<base>.pmdb", "<base>-1.pmdb", ... in `folder`, empty and
 // private, so that no other save takes the name; its path, or empty with the reason.
-QString reserveFreeName(const QString& folder, QString base, std::string& error)
+// Made from the names' bytes: a name that is no UTF-8 would come back from a QString as
+// another name.
+std::string reserveFreeName(const std::string& folder, std::string base, std::string& error)
 {
-    // A name as long as a name may be keeps room for the number.
-    constexpr int NameMax = 255;
-    while (!base.isEmpty() && QFile::encodeName(base).size() + 12 > NameMax)
-        base.chop(base.size() > 1 && base.at(base.size() - 1).isLowSurrogate() ? 2 : 1);
+    // A name as long as a name may be keeps room for the number; a character of several
+    // bytes goes whole.
+    constexpr std::size_t NameMax = 255;
+    while (!base.empty() && base.size() + 12 > NameMax) {
+        while (base.size() > 1 && (static_cast<unsigned char>(base.back()) & 0xC0) == 0x80)
+            base.pop_back();
+        base.pop_back();
+    }
     for (int n = 0; n < 100000; ++n) {
-        const QString name = n == 0 ? base + QStringLiteral(".pmdb") : QStringLiteral("%1-%2.pmdb").arg(base).arg(n);
-        const QString path = QDir(folder).filePath(name);
-        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        const std::string name = n == 0 ? base + ".pmdb" : base + "-" + std::to_string(n) + ".pmdb";
+        const std::string path = folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0) {
             ::close(fd);
             return path;
@@ -230,7 +236,7 @@ QString saveAsFolder()
 
 // The window may be about to go (a quit that saved): the user is told before, in a box, and
 // on standard error unless the console copies its warnings there already.
-void tellWhereSaved(const QString& path, const QString& intended)
+void tellWhereSaved(const std::string& path, const std::string& intended)
 {
     const std::string place = shown(path);
     if (!console().get_observer("StandardError"))
@@ -789,22 +795,21 @@ bool qPelmoraApplication::save_as_sys_temp(const std::string& intended)
     const QString folder = QDir::cleanPath(QFile::decodeName(logic.getTempAppFolder().c_str()));
     // The copy keeps the name of the file the user chose, with a number added when an
     // earlier fallback save holds that name already.
-    QString base = intended.empty()
-        ? QStringLiteral("Untitled")
-        : QFileInfo(QDir::fromNativeSeparators(QFile::decodeName(intended.c_str()))).fileName();
-    if (base.isEmpty())
-        base = QStringLiteral("Untitled");
-    if (base.endsWith(QLatin1String(".pmdb"), Qt::CaseInsensitive))
-        base.chop(5);
+    std::string base = intended.substr(intended.find_last_of('/') == std::string::npos
+                                           ? 0
+                                           : intended.find_last_of('/') + 1);
+    if (base.size() >= 5 && QByteArray::fromStdString(base.substr(base.size() - 5)).toLower() == ".pmdb")
+        base.resize(base.size() - 5);
+    if (base.empty())
+        base = "Untitled";
     std::string error;
-    const QString path = reserveFreeName(folder, base, error);
-    if (path.isEmpty()) {
+    const std::string path = reserveFreeName(QFile::encodeName(folder).toStdString(), base, error);
+    if (path.empty()) {
         console.Error("Error: Cannot save to the temporary folder %s: %s\n", shown(folder).c_str(), error.c_str());
         return false;
     }
-    const QByteArray file = QFile::encodeName(path);
-    if (!logic.save_copy_to_file(1, file.constData())) {
-        QFile::remove(path);
+    if (!logic.save_copy_to_file(1, path.c_str())) {
+        ::unlink(path.c_str());
         return false;
     }
     // Said on the console and so in the status bar: the user must know where the work went.
@@ -816,7 +821,7 @@ bool qPelmoraApplication::save_as_sys_temp(const std::string& intended)
         console.Warning("The projects were saved to the temporary file %s\n", shown(path).c_str());
     console.Warning("%s was not saved: its projects stay unsaved until a save reaches it\n",
                     shown(intended).c_str());
-    tellWhereSaved(path, QFile::decodeName(intended.c_str()));
+    tellWhereSaved(path, intended);
     return true;
 }
 
