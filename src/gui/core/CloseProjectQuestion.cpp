@@ -18,6 +18,8 @@ QMessageBox::StandardButton askCloseProject(QWidget* parent, const QString& text
             "Not closed: there are unsaved changes, and a start without a window does not give them up unasked\n");
         return QMessageBox::Cancel;
     }
+    // A file handed over meanwhile would be saved or closed by this answer, unseen.
+    const qPelmoraApplication::ClosingQuestionOpen asking;
     QMessageBox box(parent);
     box.setIcon(QMessageBox::Question);
     box.setWindowTitle(QObject::tr("Close Project"));

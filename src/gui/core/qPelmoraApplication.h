@@ -179,8 +179,19 @@ public:
     static bool may_show_refusal();
     // True while a save runs, with the questions and dialogs it shows.
     static bool is_saving();
-    // True while the questions asked before a project file replaces the open projects are open.
-    static bool is_asking_before_resume();
+    // True while a question about closing projects is open: the questions asked before a
+    // project file replaces the open projects, and the "Close Project" question wherever it
+    // is asked (a project tab closing, say).
+    static bool is_asking_about_closing();
+    // Held while such a question is open.
+    class ClosingQuestionOpen
+    {
+    public:
+        ClosingQuestionOpen();
+        ~ClosingQuestionOpen();
+        ClosingQuestionOpen(const ClosingQuestionOpen&) = delete;
+        ClosingQuestionOpen& operator=(const ClosingQuestionOpen&) = delete;
+    };
     // Whether questions and messages may be shown in boxes: not in a start without a
     // window, where nobody could answer them (see qPelmoraApplicationFiles.cpp).
     static bool may_ask_user();

@@ -133,16 +133,10 @@ struct SaveUnderWay
     SaveUnderWay& operator=(const SaveUnderWay&) = delete;
 };
 
-// The questions asked before a project file is resumed in place of the open projects are
-// open: a file taken now would be saved or closed by the answer the user gives unseeing.
-int resumeQuestionsOpen = 0;
-struct ResumeQuestionsOpen
-{
-    ResumeQuestionsOpen() { ++resumeQuestionsOpen; }
-    ~ResumeQuestionsOpen() { --resumeQuestionsOpen; }
-    ResumeQuestionsOpen(const ResumeQuestionsOpen&) = delete;
-    ResumeQuestionsOpen& operator=(const ResumeQuestionsOpen&) = delete;
-};
+// A question about closing projects is open (before a project file is resumed in place of
+// the open projects, or before a project closes): a file taken now would be saved or closed
+// by the answer the user gives unseeing.
+int closingQuestionsOpen = 0;
 
 // The application file that a save could not reach (it went to the temporary folder), and
 // the projects open then: they stay unsaved, whatever is opened beside them, until a save
@@ -379,9 +373,19 @@ bool qPelmoraApplication::is_saving()
     return savesUnderWay > 0;
 }
 
-bool qPelmoraApplication::is_asking_before_resume()
+bool qPelmoraApplication::is_asking_about_closing()
 {
-    return resumeQuestionsOpen > 0;
+    return closingQuestionsOpen > 0;
+}
+
+qPelmoraApplication::ClosingQuestionOpen::ClosingQuestionOpen()
+{
+    ++closingQuestionsOpen;
+}
+
+qPelmoraApplication::ClosingQuestionOpen::~ClosingQuestionOpen()
+{
+    --closingQuestionsOpen;
 }
 
 void qPelmoraApplication::note_command_line_files(const std::vector<std::string>& named,
@@ -410,7 +414,7 @@ bool qPelmoraApplication::close_projects_for_resume(const char* fileName)
                           "which a start without a window does not do unasked\n", shown(fileName).c_str());
         return false;
     }
-    const ResumeQuestionsOpen asking;
+    const ClosingQuestionOpen asking;
     if (!askYesNo(QObject::tr("Remove existing projects"),
                   QObject::tr("Resuming a PELMORA project will delete all existing projects, will you continue?")))
         return false;

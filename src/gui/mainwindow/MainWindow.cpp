@@ -1610,7 +1610,7 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
             }
             // The questions before a project file replaces the open projects are open: their
             // answer would save the file into the user's projects file, or close it at once.
-            if (qPelmoraApplication::is_asking_before_resume()) {
+            if (qPelmoraApplication::is_asking_about_closing()) {
                 console.Warning("Not taken: %s: this window is asking about closing its projects; the start that "
                                 "named it opens it\n",
                                 shown.c_str());

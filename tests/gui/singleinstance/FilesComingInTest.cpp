@@ -165,6 +165,7 @@ std::vector<Cell> cells()
     // would save or close the file taken unseen.
     rows.push_back({"hand-over --hidden", "model file", "resume-question", O::OpenedBySecondStart, "", false});
     rows.push_back({"hand-over --hidden", "model file", "resume-save-question", O::OpenedBySecondStart, "", false});
+    rows.push_back({"hand-over --hidden", "model file", "tab-close-question", O::OpenedBySecondStart, "", false});
     rows.push_back({"hand-over", "project file", "undocked", O::Opened, "", false});
     // Nobody is at a screenshot start: the window says its refusal on the console only.
     rows.push_back({"hand-over --screenshot", "damaged", "idle", O::Refused, "broken.pmdb", false});
@@ -192,7 +193,8 @@ public:
         process.setProcessEnvironment(environment());
         process.start(QStringLiteral(FILESIN_DRIVER), {QString::fromStdString(state)});
         const bool holds = state == "close-question" || state == "quitting" || state == "save-as"
-                           || state == "resume-question" || state == "resume-save-question";
+                           || state == "resume-question" || state == "resume-save-question"
+                           || state == "tab-close-question";
         started = process.waitForStarted(PelmoraTest::HangGuardMs) && !waitFor(holds ? "held" : "ready").isEmpty();
     }
     ~Instance()

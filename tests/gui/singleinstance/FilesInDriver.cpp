@@ -11,7 +11,9 @@
 //                              hears no answer), resume-question / resume-save-question
 //                              (a changed project, and a project file opened over it by
 //                              Ctrl+O: its question whether to replace what is open, or
-//                              the one about saving that follows, held open)
+//                              the one about saving that follows, held open),
+//                              tab-close-question (a changed project's tab closing, its
+//                              question about saving held open)
 //   drop HEX / open HEX        the file (its name's bytes in hex) dropped on the window, or
 //                              chosen in the Open dialog of Ctrl+O; "done"
 //   closeall                   the Close All command; "done"
@@ -224,6 +226,17 @@ void onLoop()
         holdCloseQuestion = true;
         QTimer::singleShot(0, [] { window()->close(); });
     }
+    else if (state == "tab-close-question") {
+        // A changed project's tab closes: its question whether to save is held open.
+        pmMsg::runCommand(pmMsg::CMD_NEW_PROJECT, 1, {"Unnamed Project"});
+        holdCloseQuestion = true;
+        QTimer::singleShot(0, [] {
+            if (Gui::MDIWindow* view = window()->activeWindow()) {
+                view->getAppProject()->set_modified(true);
+                view->close();
+            }
+        });
+    }
     else if (state == "quitting") {
         // Closed for good; the loop is left once the state is released.
         QObject::connect(window(), &Gui::MainWindow::mainWindowClosed, [] { holdOpen(); });
@@ -266,7 +279,7 @@ void onLoop()
         });
         return;
     }
-    if (state != "close-question" && state != "quitting" && state != "save-as")
+    if (state != "close-question" && state != "tab-close-question" && state != "quitting" && state != "save-as")
         say("ready");
 }
 
