@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -58,12 +59,22 @@ void asUnprivilegedUser(const std::function<void()>& body)
 {
     const uid_t nobody = 65534;
     const bool root = ::geteuid() == 0;
+    // The test's own temporary folder is the super-user's alone: the unprivileged user gets
+    // one it may write to while the body runs.
+    std::unique_ptr<QTemporaryDir> scratch;
+    const QByteArray usualTemp = qgetenv("TMPDIR");
+    if (root) {
+        scratch = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/pelmora-unprivileged-XXXXXX"));
+        ::chmod(QFile::encodeName(scratch->path()).constData(), 0777);
+        qputenv("TMPDIR", QFile::encodeName(scratch->path()));
+    }
     if (root && ::setegid(nobody) == 0 && ::seteuid(nobody) != 0)
         ::setegid(0);
     body();
     if (root) {
         if (::seteuid(0) == 0)
             ::setegid(0);
+        qputenv("TMPDIR", usualTemp);
     }
 }
 

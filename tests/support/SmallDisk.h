@@ -34,7 +34,8 @@ private:
 };
 
 // Runs `body` with the effective user set to an unprivileged one when the test runs as
-// the super-user (who may write anywhere), so that permissions are checked.
+// the super-user (who may write anywhere), so that permissions are checked; its temporary
+// folder (TMPDIR) is then a scratch folder that user may write to.
 void asUnprivilegedUser(const std::function<void()>& body);
 
 } // namespace PelmoraTest

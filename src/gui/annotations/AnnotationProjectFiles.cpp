@@ -30,12 +30,17 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cctype>
+#include <cerrno>
 #include <fstream>
 #include <functional>
 #include <initializer_list>
 #include <limits>
 #include <string_view>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Gui {
 
@@ -213,18 +218,50 @@ Obj::ProjectObject* addAnnotationObject(Obj::Project* project, const char* type,
     return object;
 }
 
+namespace {
+// The suffix of the file's name, lowered; from the name's bytes, which need not be text.
+std::string suffixOf(const std::string& fileName)
+{
+    const size_t slash = fileName.rfind('/');
+    const size_t dot = fileName.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    std::string suffix = fileName.substr(dot + 1);
+    for (char& c : suffix)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return suffix;
+}
+
+// The bytes of an absolute name for `fileName`, kept as they are.
+std::string absoluteName(const std::string& fileName)
+{
+    if (!fileName.empty() && fileName[0] == '/')
+        return fileName;
+    std::vector<char> cwd(4096);
+    while (!::getcwd(cwd.data(), cwd.size())) {
+        if (errno != ERANGE || cwd.size() > (1u << 20))
+            return QFile::encodeName(QFileInfo(QFile::decodeName(fileName.c_str())).absoluteFilePath()).toStdString();
+        cwd.resize(cwd.size() * 2);
+    }
+    return std::string(cwd.data()) + '/' + fileName;
+}
+} // namespace
+
 bool isAnnotationListFile(const std::string& fileName)
 {
-    const QString suffix = QFileInfo(QFile::decodeName(fileName.c_str())).suffix().toLower();
-    return suffix == QLatin1String("acsv") || suffix == QLatin1String("fcsv");
+    const std::string suffix = suffixOf(fileName);
+    return suffix == "acsv" || suffix == "fcsv";
 }
 
 bool openAnnotationListFile(const std::string& fileName)
 {
     auto& console = Vexil::MsgConsoleSingleton::Instance();
+    // The name's own bytes throughout: one that is not valid text would name no file once decoded.
     const QFileInfo info(QFile::decodeName(fileName.c_str()));
-    const bool fiducialList = info.suffix().toLower() == QLatin1String("fcsv");
-    const Kind kind = info.isFile() ? kindOf(fileName, fiducialList) : Kind::None;
+    const bool fiducialList = suffixOf(fileName) == "fcsv";
+    struct stat st;
+    const bool isFile = ::stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    const Kind kind = isFile ? kindOf(fileName, fiducialList) : Kind::None;
     if (kind == Kind::None) {
         console.Error("Cannot open %s: it is not an annotation list file with a fiducial or a ruler\n",
                       Vexil::printableText(fileName).c_str());
@@ -266,7 +303,7 @@ bool openAnnotationListFile(const std::string& fileName)
     }
     scene->SaveStateForUndo();
     // Absolute: the scene would take a relative name as relative to its own folder.
-    storage->SetFileName(QFile::encodeName(info.absoluteFilePath()).constData());
+    storage->SetFileName(absoluteName(fileName).c_str());
     // The reader's first complaint is the reason, said once in the refusal below.  What no
     // project file can hold is refused too: taken in, it would make every later save of
     // its project fail.

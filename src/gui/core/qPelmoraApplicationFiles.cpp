@@ -15,6 +15,7 @@
 #include <obj/Application.h>
 #include <obj/ProjectFile.h>
 #include <pmmsg/Message.h>
+#include <vexil/AtomicSave.h>
 #include <vexil/DocumentInfo.h>
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
@@ -730,7 +731,9 @@ bool qPelmoraApplication::save_common(const std::string& fileName)
     if (fileName.empty())
         return false;
     const std::string folder = folderOf(fileName);
-    if (!makeFolders(folder)) {
+    // Nothing is made through a link the save will not follow: the save refuses it below.
+    std::string linked = fileName, linkRefusal;
+    if (Vexil::resolveSymbolicLinks(linked, linkRefusal) && !makeFolders(folder)) {
         Vexil::MsgConsoleSingleton::Instance().Error("Error: Cannot create directory at: %s: %s.\n",
                                                      shown(folder.c_str()).c_str(), std::strerror(errno));
         return false;

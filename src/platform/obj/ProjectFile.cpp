@@ -1162,7 +1162,9 @@ std::string ProjectFile::value_error(std::string_view value)
     Vexil::percentEncodeTo(encoded, value, reserved);
     if (encoded.size() + Others <= MaxRecordBytes)
         return {};
-    return "it holds " + std::to_string(value.size()) + " bytes of text, more than the "
+    // The limit is on the encoded form, which may be up to three times the text.
+    return "it holds " + std::to_string(value.size()) + " bytes of text, " + std::to_string(encoded.size())
+        + " bytes once encoded, which with the rest of its record is more than the "
         + std::to_string(MaxRecordBytes >> 20) + " MiB a project file can hold in one value, so no project "
         "holding it could be saved";
 }

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <system_error>
@@ -21,10 +22,6 @@
 namespace Vexil {
 
 namespace {
-
-// The old content is kept in memory while a file is written in place, so that a failed
-// write can put it back; larger files are written without that net.
-constexpr size_t maxRestorableSize = 64 * 1024 * 1024;
 
 std::string describe(int error)
 {
@@ -276,37 +273,131 @@ int createBeside(const std::string& path, std::string& tempName, int& error)
     return -1;
 }
 
-// Writes the file itself, for a folder that allows no new file.  The old content is put
-// back when the new one cannot be written whole.
-bool writeInPlace(const std::string& path, std::string_view data, std::string& error)
+// Copies what is left of `from` from its start to `to`, from its start; false with errno's
+// reason in `error`.
+bool copyContent(int from, int to, int& error)
 {
-    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    std::string old;
-    const bool restorable = fd >= 0 && readOpenFile(fd, old, maxRestorableSize);
-    if (fd < 0)
-        fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    std::vector<char> buffer(1 << 20);
+    off_t at = 0;
+    for (;;) {
+        const ssize_t n = ::pread(from, buffer.data(), buffer.size(), at);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            error = errno;
+            return false;
+        }
+        if (n == 0)
+            return true;
+        if (::lseek(to, at, SEEK_SET) != at) {
+            error = errno;
+            return false;
+        }
+        if (!writeAll(to, std::string_view(buffer.data(), static_cast<size_t>(n)), error))
+            return false;
+        at += n;
+    }
+}
+
+// The folder of this user's alone where a file written in place keeps a copy of its old
+// content: the one the application logic keeps in the temporary folder, or, when that name
+// is taken by what is not this user's private folder, a fresh one (`made`, to be removed).
+bool privateFolder(std::string& folder, bool& made, std::string& error)
+{
+    const char* configured = std::getenv("TMPDIR");
+    std::string temp = configured && *configured ? configured : "/tmp";
+    while (temp.size() > 1 && temp.back() == '/')
+        temp.pop_back();
+    folder = temp + "/Pelmora21-" + std::to_string(::geteuid());
+    made = false;
+    struct stat info;
+    if ((::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) && ::lstat(folder.c_str(), &info) == 0
+        && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid()
+        && ((info.st_mode & 077) == 0 || ::chmod(folder.c_str(), 0700) == 0))
+        return true;
+    std::string pattern = folder + "-XXXXXX";
+    if (::mkdtemp(&pattern[0])) {
+        folder = pattern;
+        made = true;
+        return true;
+    }
+    error = "no private folder for a copy of its old content in '" + printableText(temp) + "': " + describe(errno);
+    return false;
+}
+
+// Writes the file itself, for a folder that allows no new file.  Its old content is first
+// copied to this user's private folder and pushed to the disk, so that an interrupted
+// write (a crash, a kill, a power loss) leaves that copy, and a failed one is put back
+// from it.  The copy is removed once the new content is on the disk.
+bool writeInPlace(const std::string& path, std::string_view data, int folderError, std::string& error)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
         error = "cannot write '" + printableText(path) + "': " + describe(errno);
         return false;
     }
+    std::string folder;
+    bool madeFolder = false;
+    std::string reason;
+    if (!privateFolder(folder, madeFolder, reason)) {
+        ::close(fd);
+        error = "will not write '" + printableText(path) + "' in place: " + reason;
+        return false;
+    }
+    const size_t slash = path.rfind('/');
+    std::string copyName = folder + "/" + path.substr(slash == std::string::npos ? 0 : slash + 1, 200) + ".old-XXXXXX";
     int failure = 0;
+    const int copy = ::mkstemp(&copyName[0]);
+    if (copy < 0)
+        failure = errno;
+    const auto dropCopy = [&] {
+        ::unlink(copyName.c_str());
+        if (madeFolder)
+            ::rmdir(folder.c_str());
+    };
+    if (copy < 0 || !copyContent(fd, copy, failure) || !syncAndClose(copy, failure)) {
+        if (copy >= 0)
+            dropCopy();
+        else if (madeFolder)
+            ::rmdir(folder.c_str());
+        ::close(fd);
+        error = "will not write '" + printableText(path) + "' in place: no copy of its old content could be kept in '"
+                + printableText(folder) + "': " + describe(failure);
+        return false;
+    }
+    MsgConsoleSingleton::Instance().Warning(
+        "The folder of '%s' does not allow a temporary file (%s); the file is written in place, with a copy of "
+        "its old content kept in '%s' until the new content is on the disk\n",
+        printableText(path).c_str(), describe(folderError).c_str(), printableText(copyName).c_str());
+
     bool ok = ::ftruncate(fd, 0) == 0;
     if (!ok)
         failure = errno;
-    ok = ok && writeAll(fd, data, failure);
+    ok = ok && ::lseek(fd, 0, SEEK_SET) == 0 && writeAll(fd, data, failure);
+    if (ok && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) {
+        failure = errno;
+        ok = false;
+    }
     if (!ok) {
         int ignored = 0;
-        bool restored = restorable && ::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0
-                        && writeAll(fd, old, ignored);
+        const int saved = ::open(copyName.c_str(), O_RDONLY | O_CLOEXEC);
+        bool restored = saved >= 0 && ::ftruncate(fd, 0) == 0 && copyContent(saved, fd, ignored);
+        if (saved >= 0)
+            ::close(saved);
         restored = syncAndClose(fd, ignored) && restored;
-        error = "cannot write '" + printableText(path) + "': " + describe(failure) +
-                (restored ? "; its old content was written back" : "; it may be incomplete");
+        if (restored)
+            dropCopy();
+        error = "cannot write '" + printableText(path) + "': " + describe(failure)
+                + (restored ? "; its old content was written back"
+                            : "; it may be incomplete, its old content is kept in '" + printableText(copyName) + "'");
         return false;
     }
-    if (!syncAndClose(fd, failure)) {
-        error = "cannot write '" + printableText(path) + "': " + describe(failure);
+    if (::close(fd) != 0 && errno != EINTR) {
+        error = "cannot write '" + printableText(path) + "': " + describe(errno) + "; its old content is kept in '"
+                + printableText(copyName) + "'";
         return false;
     }
+    dropCopy();
     return true;
 }
 
@@ -372,12 +463,7 @@ bool saveFileAtomically(const std::string& path, std::string_view data, std::str
             error = "cannot create a file in '" + printableText(folderOf(target)) + "': " + describe(failure);
             return false;
         }
-        if (!writeInPlace(target, data, error))
-            return false;
-        MsgConsoleSingleton::Instance().Warning(
-            "The folder of '%s' does not allow a temporary file (%s); the file was written in place\n",
-            printableText(target).c_str(), describe(failure).c_str());
-        return true;
+        return writeInPlace(target, data, failure, error);
     }
 
     bool ok = true;

@@ -17,7 +17,10 @@ namespace Vexil {
 // user's.  Links are followed by resolveSymbolicLinks' rule, and another user's file in a
 // shared folder is not written over (see sharedFolderAllows).
 // When the folder allows no new file but the file itself is writable, the file is
-// written in place instead, and the console says so.  A target that exists and is not a
+// written in place instead, and the console says so: first a copy of its old content goes
+// to this user's private folder in the temporary folder ($TMPDIR/Pelmora21-<uid>), which
+// the console names and which is removed once the new content is on the disk.  When no
+// such copy can be made, the save is refused.  A target that exists and is not a
 // regular file (a folder, a named pipe, a device) is refused.
 //
 // Returns false with the reason in `error` when the file could not be saved.

@@ -6,6 +6,7 @@
 #include <support/HangGuard.h>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -61,13 +62,15 @@ TEST(HostCommandLine, OpensAFiducialListAndReportsAFileItCannotReadOnceWithTheRe
 TEST(HostCommandLine, RefusesAnAnnotationThatNoProjectFileCouldHold)
 {
     QTemporaryDir dir;
-    const struct { int textBytes; int exitCode; } cases[] = {{5, 0}, {(16 << 20) + (1 << 19), 1}};
+    // A '%' takes three bytes once encoded: the size compared with the limit is that one.
+    const struct { int textBytes; char letter; int exitCode; } cases[] = {
+        {5, 'a', 0}, {(16 << 20) + (1 << 19), 'a', 1}, {6 << 20, '%', 1}};
     for (const auto& c : cases) {
         const QString file = dir.filePath("notes.fcsv");
         QFile f(file);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write("# pointColumns = type|x|y|z|sel|vis\n# textColumns = type|annotation|sel|vis\ntext|");
-        f.write(QByteArray(c.textBytes, 'a'));
+        f.write(QByteArray(c.textBytes, c.letter));
         f.write("|1|1\npoint|1|2|3|1|1\n");
         f.close();
         const QString log = dir.filePath("console.log");
@@ -81,5 +84,12 @@ TEST(HostCommandLine, RefusesAnAnnotationThatNoProjectFileCouldHold)
         const QString said = QString::fromUtf8(l.readAll());
         EXPECT_EQ(said.contains("[Err] Cannot open " + file + ": it holds "), c.exitCode == 1) << said.toStdString();
         EXPECT_EQ(said.contains("MiB a project file can hold in one value"), c.exitCode == 1);
+        // The size stated is the one compared with the limit, and reaches it.
+        const QRegularExpressionMatch stated = QRegularExpression(" (\\d+) bytes once encoded").match(said);
+        EXPECT_EQ(stated.hasMatch(), c.exitCode == 1) << said.toStdString();
+        if (stated.hasMatch()) {
+            EXPECT_GE(stated.captured(1).toLongLong(), (c.letter == '%' ? 3LL : 1LL) * c.textBytes) << said.toStdString();
+            EXPECT_GT(stated.captured(1).toLongLong(), (16 << 20) - 4096) << said.toStdString();
+        }
     }
 }

@@ -343,6 +343,26 @@ TEST_F(FileOperations, AFailedSaveKeepsTheOldFileAndOffersTheTemporaryFolder)
     }
     EXPECT_EQ(read(dir.filePath("elsewhere")), QByteArray("x"));
     EXPECT_TRUE(QDir(dir.filePath("elsewhere folder")).isEmpty());
+
+    // Another user's link in a shared folder, on the way to folders still to be made: the
+    // save refuses it with its reason, and no folder is made where it points.
+    if (::geteuid() == 0) {
+        const QString shared = dir.filePath("shared");
+        QDir(dir.path()).mkdir("shared");
+        QDir(dir.path()).mkdir("victim");
+        ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+        const QByteArray link = QFile::encodeName(shared + "/evil");
+        ASSERT_EQ(::symlink(QFile::encodeName(dir.filePath("victim")).constData(), link.constData()), 0);
+        ASSERT_EQ(::lchown(link.constData(), 4242, static_cast<gid_t>(-1)), 0);
+        closer.setAnswer(QMessageBox::No);
+        const int seen = closer.count();
+        answer = shared + "/evil/sub/x.pmdb";
+        EXPECT_FALSE(app.save_as());
+        EXPECT_EQ(closer.titles().mid(seen), QStringList{"Invalid path"});
+        EXPECT_TRUE(closer.informativeTexts().value(seen).contains("will not follow the symbolic link"))
+            << closer.informativeTexts().value(seen).toStdString();
+        EXPECT_TRUE(QDir(dir.filePath("victim")).isEmpty());
+    }
 }
 
 TEST_F(FileOperations, FallbackSavesBesideATakenFolderNameShareOnePrivateFolder)

@@ -71,6 +71,8 @@ const std::vector<Kind>& kinds()
              return d + "/folder.pmdb";
          }},
         {"name not UTF-8", [](const QByteArray& d) { return write(d + "/caf\xe9.pmdb", projectBytes()); }},
+        {"annotation list named not UTF-8",
+         [](const QByteArray& d) { return write(d + "/caf\xe9.fcsv", "# pointColumns = type|x|y|z|sel|vis\npoint|1|2|3|1|1\n"); }},
         // The part before the NUL names a file that opens.
         {"name holding a NUL",
          [](const QByteArray& d) { return write(d + "/study.pmdb", projectBytes()) + QByteArray("\0.xyz", 5); }},
@@ -119,6 +121,7 @@ std::vector<Cell> cells()
         {"damaged", O::Refused, "broken.pmdb", true},
         {"folder", O::Refused, "it is a folder", false},
         {"name not UTF-8", O::Opened, "", false},
+        {"annotation list named not UTF-8", O::Opened, "", false},
     };
     for (const char* way : {"hand-over", "hand-over --hidden", "command line --hidden"})
         for (const Expect& e : handOver)
@@ -394,5 +397,6 @@ TEST(FilesComingIn, EachFileIsOpenedAskedAboutOrRefusedWithItsReasonAndATrueStat
             running->ask("release");
         running.reset();
         ::unlink((cellDir + "/caf\xe9.pmdb").constData());
+        ::unlink((cellDir + "/caf\xe9.fcsv").constData());
     }
 }

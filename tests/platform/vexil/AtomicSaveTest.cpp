@@ -7,6 +7,7 @@
 
 #include <QDataStream>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -50,8 +51,19 @@ QByteArray readRaw(const QString& path)
 // Runs around the rename of a save, standing in for another program that acts on the files
 // at that moment.
 std::function<void(const char* from, const char* to, bool after)> aroundRename;
+// Runs before a file is cut to a length: the moment a file written in place loses its content.
+std::function<void()> aroundTruncate;
 
 } // namespace
+
+extern "C" int ftruncate(int fd, off_t length)
+{
+    using Truncate = int (*)(int, off_t);
+    static const Truncate real = reinterpret_cast<Truncate>(::dlsym(RTLD_NEXT, "ftruncate"));
+    if (aroundTruncate)
+        aroundTruncate();
+    return real(fd, length);
+}
 
 extern "C" int rename(const char* from, const char* to)
 {
@@ -116,36 +128,65 @@ TEST(AtomicSave, WritesThroughSymbolicLinksAndKeepsPermissions)
     EXPECT_TRUE(QFileInfo(dir.filePath("dangling.cfg")).isSymLink());
 }
 
+// A file written in place: whether a copy of its old content can be kept in this user's
+// private temporary folder, what that folder holds when the file is cut, and what is left.
 TEST(AtomicSave, ReadOnlyFolderIsWrittenInPlaceAndTheConsoleSaysSo)
 {
-    // Outside the test's private temporary folder, which an unprivileged user cannot enter.
-    QTemporaryDir dir(QStringLiteral("/tmp/pelmora-locked-XXXXXX"));
-    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
-    const QString folder = dir.filePath("locked");
-    QDir().mkpath(folder);
-    const QString path = folder + "/data.cfg";
-    writeRaw(path, "old");
-    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0666), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+    enum class Copy { Kept, NoPrivateFolder };
+    for (const Copy copy : {Copy::Kept, Copy::NoPrivateFolder}) {
+        // Outside the test's private temporary folder, which an unprivileged user cannot enter.
+        QTemporaryDir dir(QStringLiteral("/tmp/pelmora-locked-XXXXXX"));
+        ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+        const QString folder = dir.filePath("locked");
+        const QString temp = dir.filePath("tmp");
+        QDir().mkpath(folder);
+        QDir().mkpath(temp);
+        ASSERT_EQ(::chmod(QFile::encodeName(temp).constData(), copy == Copy::Kept ? 0777 : 0555), 0);
+        const QString path = folder + "/data.cfg";
+        writeRaw(path, "old");
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0666), 0);
+        ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
 
-    ConsoleCapture console;
-    bool saved = false;
-    bool created = true;
-    std::string error;
-    std::string createError;
-    PelmoraTest::asUnprivilegedUser([&] {
-        saved = Vexil::saveFileAtomically(local(path), "written in place", error);
-        created = Vexil::saveFileAtomically(local(folder + "/other.cfg"), "x", createError);
-    });
-    ::chmod(QFile::encodeName(folder).constData(), 0755);
-    EXPECT_TRUE(saved) << error;
-    EXPECT_EQ(readRaw(path), QByteArray("written in place"));
-    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Warning, "written in place"));
-    EXPECT_TRUE(console.contains(ConsoleCapture::Level::Warning, local(path)));
-    // A new file cannot be made in place.
-    EXPECT_FALSE(created);
-    EXPECT_NE(createError.find("Permission denied"), std::string::npos) << createError;
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QStringList keptWhileCut;
+        aroundTruncate = [&] {
+            for (QDirIterator it(temp, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+                keptWhileCut << QString::fromLatin1(readRaw(it.next()));
+            aroundTruncate = nullptr;
+        };
+        ConsoleCapture console;
+        bool saved = false;
+        bool created = true;
+        std::string error;
+        std::string createError;
+        PelmoraTest::asUnprivilegedUser([&] {
+            const QByteArray usualTemp = qgetenv("TMPDIR");
+            qputenv("TMPDIR", QFile::encodeName(temp));
+            saved = Vexil::saveFileAtomically(local(path), "written in place", error);
+            qputenv("TMPDIR", usualTemp);
+            created = Vexil::saveFileAtomically(local(folder + "/other.cfg"), "x", createError);
+        });
+        aroundTruncate = nullptr;
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        const std::string label = copy == Copy::Kept ? "kept" : "no private folder";
+        if (copy == Copy::Kept) {
+            EXPECT_TRUE(saved) << error;
+            EXPECT_EQ(readRaw(path), QByteArray("written in place"));
+            EXPECT_EQ(keptWhileCut, QStringList{QStringLiteral("old")});
+            EXPECT_TRUE(console.contains(ConsoleCapture::Level::Warning, "written in place"));
+            EXPECT_TRUE(console.contains(ConsoleCapture::Level::Warning, local(path)));
+            EXPECT_TRUE(console.contains(ConsoleCapture::Level::Warning, local(temp) + "/Pelmora21-"));
+        } else {
+            EXPECT_FALSE(saved);
+            EXPECT_NE(error.find("copy of its old content"), std::string::npos) << error;
+            EXPECT_EQ(readRaw(path), QByteArray("old"));
+        }
+        // The copy is gone once the save is over.
+        EXPECT_FALSE(QDirIterator(temp, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories).hasNext()) << label;
+        // A new file cannot be made in place.
+        EXPECT_FALSE(created) << label;
+        EXPECT_NE(createError.find("Permission denied"), std::string::npos) << createError;
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 1) << label;
+    }
 }
 
 // What lies beside the target under the names of its temporary files, and whether the
