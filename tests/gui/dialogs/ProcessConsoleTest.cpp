@@ -82,7 +82,13 @@ TEST(ProcessConsole, ProgramsThatCannotStartAreReported)
     Gui::DlgIPCImp console(QStringLiteral("Solver"), true);
     EXPECT_FALSE(console.startRunning(QString(), {}));
     EXPECT_FALSE(console.startRunning(QStringLiteral("/no/such/program"), {}));
-    EXPECT_TRUE(console.output()->toPlainText().isEmpty());
+    // Refused: nothing runs, the reasons are shown and the bar is not busy.
+    const QString refused = console.output()->toPlainText();
+    EXPECT_TRUE(refused.contains(QStringLiteral("could not be started: no program was given")));
+    EXPECT_TRUE(refused.contains(QStringLiteral("could not be started: /no/such/program does not exist")));
+    EXPECT_FALSE(refused.contains(QStringLiteral("Executable: ")));
+    EXPECT_EQ(console.progressBar()->maximum(), 100);
+    EXPECT_TRUE(console.hasErrors());
 
     QTemporaryDir dir;
     const QString notExecutable = QDir(dir.path()).filePath(QStringLiteral("data.txt"));
