@@ -299,6 +299,8 @@ DlgIPCImp::DlgIPCImp(const QString& title, bool keep, QWidget* parent)
     graceTimer = new QTimer(this);
     graceTimer->setObjectName(QStringLiteral("stopGrace"));
     graceTimer->setSingleShot(true);
+    // A coarse timer may fire 5% early: the grace is the least a program gets.
+    graceTimer->setTimerType(Qt::PreciseTimer);
     graceTimer->setInterval(StopGraceMs);
     connect(graceTimer, &QTimer::timeout, this, [this] {
         killGroup();
@@ -427,7 +429,8 @@ bool DlgIPCImp::startRunning(const QString& executable, const QStringList& argum
     int childEnds[2] = {-1, -1};
     for (int channel : {0, 1})
         childEnds[channel] = run->outputFd[channel];
-    process->start(executable, arguments, QIODevice::ReadWrite);
+    // The file checked above is the one started: a bare name would be looked up on PATH.
+    process->start(QFileInfo(executable).absoluteFilePath(), arguments, QIODevice::ReadWrite);
     // Nothing is ever written to the run: a program that reads its input meets its end
     // rather than waiting for ever.
     process->closeWriteChannel();
