@@ -37,14 +37,8 @@ using PelmoraTest::groupRuns;
 using PelmoraTest::shell;
 
 enum class Way { Close, Stop, Escape, WindowClose, ParentClose, StartAgain, AppQuits, Return, HostKilled };
-const char* const wayNames[] = {"Close",
-                                "Stop",
-                                "Escape",
-                                "the window's close",
-                                "the parent window's close",
-                                "startRunning again",
-                                "the application quits",
-                                "Return on the focused Save button",
+const char* const wayNames[] = {"Close", "Stop", "Escape", "the window's close", "the parent window's close",
+                                "startRunning again", "the application quits", "Return on the focused Save button",
                                 "the host is killed"};
 bool asks(Way w)
 {
@@ -152,16 +146,8 @@ const State states[] = {
     {"cannot be signalled", "echo ready; : > '%2'; " WAIT "echo all done", true, true, true, true},
     {"a program that does not exist", nullptr, false, false, false, false, true},
 };
-enum StateIndex {
-    NotStarted,
-    Running,
-    EndsWhileAsked,
-    EndShown,
-    EndedLongAgo,
-    KilledFromOutside = 7,
-    IgnoresTerm = 10,
-    Floods = 11
-};
+enum StateIndex { NotStarted, Running, EndsWhileAsked, EndShown, EndedLongAgo, KilledFromOutside = 7, IgnoresTerm = 10,
+                  Floods = 11 };
 
 // The answer to the question; the parent window's close may come first, while it is up.
 enum class Answer { Yes, No, ParentClosesFirst };
