@@ -150,8 +150,9 @@ enum StateIndex { NotStarted, Running, EndsWhileAsked, EndShown, EndedLongAgo, K
                   Floods = 11 };
 
 // The answer to the question; the parent window's close may come first, while it is up.
-enum class Answer { Yes, No, ParentClosesFirst };
-const char* const answerNames[] = {", Yes", ", No", ", the parent's close, then Yes"};
+// The application's quit leaves the question unanswered, and ends the run.
+enum class Answer { Yes, No, ParentClosesFirst, AppQuits };
+const char* const answerNames[] = {", Yes", ", No", ", the parent's close, then Yes", ", the application quits"};
 
 struct Cell
 {
@@ -281,6 +282,11 @@ public:
             returned(console.exec());
         }
         poll.stop();
+        if (cell.answer == Answer::AppQuits) {
+            // No loop of the thread runs until the application's own has run and returned.
+            QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+            QCoreApplication::exec();
+        }
 
         const int closes = seen.finished;
         // A dialog that closed by itself before the state was reached meets the way now;
@@ -401,7 +407,7 @@ private:
     {
         return row.runs
                && (cell.way == Way::Stop || cell.way == Way::AppQuits
-                   || (asks(cell.way) && cell.yes() && cell.state != EndsWhileAsked));
+                   || (asks(cell.way) && cell.yes() && (cell.state != EndsWhileAsked || cell.answer == Answer::AppQuits)));
     }
 
     // The grace runs out, and the watch over a run the console may not signal, when the
@@ -467,17 +473,19 @@ private:
             ++seen.questionsWithoutRun;
         answering = true;
         asked = box;
-        if (cell.answer == Answer::ParentClosesFirst) {
+        if (cell.answer == Answer::AppQuits) {
+            QCoreApplication::quit();
+        } else if (cell.answer == Answer::ParentClosesFirst) {
             parent.close();
             seen.parentClosedWhileAsked = !parent.isVisible();
         }
-        if (cell.state == EndsWhileAsked) {
+        if (cell.state == EndsWhileAsked && cell.answer != Answer::AppQuits) {
             // The run ends by itself while the question is up: it goes with the run.
             QFile(go).open(QIODevice::WriteOnly);
             EXPECT_TRUE(QTest::qWaitFor([this] { return endReported(console); }, PelmoraTest::HangGuardMs));
             seen.questionOutlivedRun = box->isVisible();
         }
-        if (box->isVisible())
+        if (box->isVisible() && cell.answer != Answer::AppQuits)
             box->button(cell.yes() ? QMessageBox::Yes : QMessageBox::No)->click();
         asked = nullptr;
         answering = false;
@@ -513,7 +521,7 @@ TEST(ProcessConsoleLife, EveryWayOfClosingInEveryStateOfTheRun)
     for (const bool keepOpen : {true, false}) {
         for (int w = 0; w <= int(Way::HostKilled); ++w) {
             for (int s = 0; s < stateCount; ++s) {
-                for (const Answer answer : {Answer::Yes, Answer::No, Answer::ParentClosesFirst}) {
+                for (const Answer answer : {Answer::Yes, Answer::No, Answer::ParentClosesFirst, Answer::AppQuits}) {
                     const Way way = Way(w);
                     const State& row = states[s];
                     const bool asked = asks(way) && row.runs;
@@ -537,7 +545,7 @@ TEST(ProcessConsoleLife, EveryWayOfClosingInEveryStateOfTheRun)
 
                     const bool userEnded = row.runs
                                            && (way == Way::Stop || way == Way::AppQuits
-                                               || (asked && yes && s != EndsWhileAsked));
+                                               || (asked && yes && (s != EndsWhileAsked || answer == Answer::AppQuits)));
                     const bool givenUp = row.refuses && userEnded;
                     const bool startedAgain = way == Way::StartAgain && !row.runs && s != EndShown;
                     const bool accepted = startedAgain || (s != NotStarted && row.clean && !userEnded);
@@ -570,7 +578,8 @@ TEST(ProcessConsoleLife, EveryWayOfClosingInEveryStateOfTheRun)
                     }
                     if (way == Way::ParentClose) {
                         // A question that the run's end took away kept nothing.
-                        EXPECT_EQ(seen.parentVisible, asked && !yes && s != EndsWhileAsked)
+                        EXPECT_EQ(seen.parentVisible,
+                                  asked && (answer == Answer::AppQuits || (!yes && s != EndsWhileAsked)))
                             << "the parent closes unless the user keeps the run";
                     }
                 }
@@ -578,5 +587,5 @@ TEST(ProcessConsoleLife, EveryWayOfClosingInEveryStateOfTheRun)
         }
     }
     QApplication::setQuitOnLastWindowClosed(quitOnLast);
-    EXPECT_EQ(cells, 2 * (8 * 18 + 4 * 9 * 2) - 1 + 8);
+    EXPECT_EQ(cells, 2 * (8 * 18 + 4 * 9 * 3) - 1 + 8);
 }
