@@ -286,6 +286,11 @@ DlgIPCImp::DlgIPCImp(const QString& title, bool keep, QWidget* parent)
     ui->pb_close->setToolTip(tr("Close this dialog"));
     ui->pb_stop->setIcon(QIcon(QStringLiteral(":Icons/pelmora_abort_ipc.svg")));
     ui->pb_stop->setToolTip(tr("Stop"));
+    // Return presses no tool button (Save would open a file dialog) and, while a run goes
+    // on, nothing at all; then it is Close.
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->setAutoDefault(false);
+    ui->pb_close->setDefault(true);
 
     flushTimer = new QTimer(this);
     flushTimer->setObjectName(QStringLiteral("outputFlush"));
@@ -294,6 +299,8 @@ DlgIPCImp::DlgIPCImp(const QString& title, bool keep, QWidget* parent)
     graceTimer = new QTimer(this);
     graceTimer->setObjectName(QStringLiteral("stopGrace"));
     graceTimer->setSingleShot(true);
+    // A coarse timer may fire 5% early: the grace is the least a program gets.
+    graceTimer->setTimerType(Qt::PreciseTimer);
     graceTimer->setInterval(StopGraceMs);
     connect(graceTimer, &QTimer::timeout, this, [this] {
         killGroup();
@@ -368,10 +375,20 @@ QProgressBar* DlgIPCImp::progressBar() const
 
 bool DlgIPCImp::startRunning(const QString& executable, const QStringList& arguments)
 {
-    if (executable.isEmpty() || !QFileInfo::exists(executable))
+    if (runActive || endToReport) {
+        // Said after what the run wrote so far, which is shown in its own time.
+        const QString line = QStringLiteral("\nNot started (%1): the current run is not over yet.\n").arg(executable);
+        pending += line;
+        pendingLines += line.count(QLatin1Char('\n'));
+        if (!flushTimer->isActive())
+            flushTimer->start(FlushIntervalMs);
         return false;
-    if (runActive || endToReport)
+    }
+    if (executable.isEmpty() || !QFileInfo::exists(executable)) {
+        reportFailedStart(executable.isEmpty() ? QStringLiteral("no program was given")
+                                               : QStringLiteral("%1 does not exist").arg(executable));
         return false;
+    }
     appendToTextBrowser(QStringLiteral("Executable: %1\n").arg(executable));
     appendToTextBrowser(QStringLiteral("Arguments: %1\n").arg(arguments.join(QLatin1Char(' '))));
     errorWord = false;
@@ -399,6 +416,7 @@ bool DlgIPCImp::startRunning(const QString& executable, const QStringList& argum
         d.reset(outputCodec()->makeDecoder());
     ui->progressBar_ipc->setRange(0, 0);
     runActive = true;
+    ui->pb_close->setDefault(false);
     QString error;
     if (!openOutput(error)) {
         launcherDone = true;
@@ -411,7 +429,8 @@ bool DlgIPCImp::startRunning(const QString& executable, const QStringList& argum
     int childEnds[2] = {-1, -1};
     for (int channel : {0, 1})
         childEnds[channel] = run->outputFd[channel];
-    process->start(executable, arguments, QIODevice::ReadWrite);
+    // The file checked above is the one started: a bare name would be looked up on PATH.
+    process->start(QFileInfo(executable).absoluteFilePath(), arguments, QIODevice::ReadWrite);
     // Nothing is ever written to the run: a program that reads its input meets its end
     // rather than waiting for ever.
     process->closeWriteChannel();
@@ -784,6 +803,7 @@ void DlgIPCImp::checkRunOver()
     watchTimer->stop();
     graceTimer->stop();
     runActive = false;
+    ui->pb_close->setDefault(true);
     // Whether to end the run is no question any more.
     if (QMessageBox* box = question) {
         question = nullptr;
@@ -811,12 +831,7 @@ void DlgIPCImp::giveUpRun()
 void DlgIPCImp::finishRun()
 {
     if (failedToStart) {
-        exitCode = 1;
-        exitStatus = QProcess::CrashExit;
-        errorFound = true;
-        ui->progressBar_ipc->setMaximum(100);
-        ui->progressBar_ipc->setValue(60);
-        appendToTextBrowser(QStringLiteral("\nChild process could not be started: %1\n").arg(startError));
+        reportFailedStart(startError);
     } else {
         // How the run went is known now, however much of its output is still to be
         // shown: Close and hasErrors() go by it from here on.
@@ -832,6 +847,17 @@ void DlgIPCImp::finishRun()
     }
     if (closeWhenOver)
         closeDialog();
+}
+
+// A start that failed, or was refused, ends as a failed run: Close rejects at once.
+void DlgIPCImp::reportFailedStart(const QString& why)
+{
+    exitCode = 1;
+    exitStatus = QProcess::CrashExit;
+    errorFound = true;
+    ui->progressBar_ipc->setRange(0, 100);
+    ui->progressBar_ipc->setValue(60);
+    appendToTextBrowser(QStringLiteral("\nChild process could not be started: %1\n").arg(why));
 }
 
 void DlgIPCImp::reportEnd()
@@ -889,9 +915,13 @@ void DlgIPCImp::closeDialog()
 // once it is over.
 void DlgIPCImp::applicationQuits()
 {
-    const bool shown = isVisible();
+    endNow(isVisible());
+}
+
+void DlgIPCImp::endNow(bool thenClose)
+{
     if (runActive) {
-        stopRun(shown);
+        stopRun(thenClose);
         if (runActive) {
             graceTimer->stop();
             killGroup();
@@ -899,11 +929,43 @@ void DlgIPCImp::applicationQuits()
         }
         waitForRunEnd();
     }
-    if (shown) {
+    if (thenClose) {
         if (endToReport)
             flushPending(true);
         closeDialog();
     }
+}
+
+void DlgIPCImp::done(int result)
+{
+    doneInExec = true;
+    QDialog::done(result);
+}
+
+int DlgIPCImp::exec()
+{
+    // A nested call is QDialog's to refuse.
+    if (inExec)
+        return QDialog::exec();
+    // Deleted here, once the end is reported, rather than by QDialog::exec.
+    const bool deleteOnClose = testAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    QPointer<DlgIPCImp> alive(this);
+    inExec = true;
+    doneInExec = false;
+    int result = QDialog::exec();
+    if (!alive)
+        return QDialog::Rejected;
+    inExec = false;
+    if (!doneInExec) {
+        // The loop was left without a close: QCoreApplication::quit() ends every loop of
+        // the thread, long before aboutToQuit.  The run ends now, as on that signal.
+        endNow(true);
+        result = this->result();
+    }
+    if (deleteOnClose)
+        delete this;
+    return result;
 }
 
 void DlgIPCImp::stopRun(bool thenClose)
@@ -1000,6 +1062,11 @@ void DlgIPCImp::waitForRunEnd()
     runEndLoop = &loop;
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     runEndLoop = nullptr;
+    // Once the application's quit has begun no loop runs until its own has returned;
+    // the end is waited for event by event.  The watch timer runs while the run is being
+    // stopped, and gives it up after a bounded number of looks.
+    while (runActive)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
 }
 
 void DlgIPCImp::showEvent(QShowEvent* event)

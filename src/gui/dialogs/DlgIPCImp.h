@@ -85,6 +85,11 @@ public:
 
     // Escape and the window's close are the Close button.
     void reject() override;
+    void done(int result) override;
+    // Returns once the run is over and its end reported: a loop left by the
+    // application's quit, which ends every loop at once, ends the run first, as the quit
+    // does, and closes the dialog.
+    int exec() override;
 
 Q_SIGNALS:
     void signalPanelChanged();
@@ -123,6 +128,8 @@ private:
     void checkRunOver();
     void giveUpRun();
     void applicationQuits();
+    void endNow(bool thenClose);
+    void reportFailedStart(const QString& why);
     void finishRun();
     void stopRun(bool thenClose);
     bool closeByUser();
@@ -169,6 +176,9 @@ private:
     // The dialog was closed since it was last shown or the current run started: it is
     // not closed again.
     bool closed = false;
+    // exec() runs, and done() came since it began.
+    bool inExec = false;
+    bool doneInExec = false;
     // The run: its process group (the first program's id), the read ends of its standard
     // output and error (-1 once every process closed them), whether the first program has
     // ended, and whether it could not start.

@@ -82,7 +82,13 @@ TEST(ProcessConsole, ProgramsThatCannotStartAreReported)
     Gui::DlgIPCImp console(QStringLiteral("Solver"), true);
     EXPECT_FALSE(console.startRunning(QString(), {}));
     EXPECT_FALSE(console.startRunning(QStringLiteral("/no/such/program"), {}));
-    EXPECT_TRUE(console.output()->toPlainText().isEmpty());
+    // Refused: nothing runs, the reasons are shown and the bar is not busy.
+    const QString refused = console.output()->toPlainText();
+    EXPECT_TRUE(refused.contains(QStringLiteral("could not be started: no program was given")));
+    EXPECT_TRUE(refused.contains(QStringLiteral("could not be started: /no/such/program does not exist")));
+    EXPECT_FALSE(refused.contains(QStringLiteral("Executable: ")));
+    EXPECT_EQ(console.progressBar()->maximum(), 100);
+    EXPECT_TRUE(console.hasErrors());
 
     QTemporaryDir dir;
     const QString notExecutable = QDir(dir.path()).filePath(QStringLiteral("data.txt"));
@@ -97,6 +103,22 @@ TEST(ProcessConsole, ProgramsThatCannotStartAreReported)
     EXPECT_TRUE(console.output()->toPlainText().contains(QStringLiteral("could not be started")));
     console.slot_pb_close_clicked();
     EXPECT_EQ(console.result(), QDialog::Rejected);
+
+    // A name without a path is the file of that name in the working directory, as checked,
+    // not one looked up on PATH.
+    const QString script = QDir(dir.path()).filePath(QStringLiteral("pelmora-probe"));
+    QFile probe(script);
+    ASSERT_TRUE(probe.open(QIODevice::WriteOnly));
+    probe.write("#!/bin/sh\necho from the working directory\n");
+    probe.close();
+    ASSERT_TRUE(probe.setPermissions(probe.permissions() | QFileDevice::ExeOwner));
+    const QString workingDir = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    const bool ran = runScript(console, QString(), QStringLiteral("pelmora-probe"));
+    QDir::setCurrent(workingDir);
+    ASSERT_TRUE(ran);
+    EXPECT_FALSE(console.hasErrors()) << console.output()->toPlainText().toStdString();
+    EXPECT_TRUE(console.output()->toPlainText().contains(QStringLiteral("\nfrom the working directory\n")));
 }
 
 TEST(ProcessConsole, CharactersSplitBetweenReadsArriveWhole)

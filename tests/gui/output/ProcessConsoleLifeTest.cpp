@@ -3,8 +3,10 @@
 // by itself): it asks exactly when a program of the run still runs; it closes once per
 // exec(), accepted only after a run that ended by itself, cleanly and without an error
 // word; and when it has closed no process of the run is left (what it may not signal is
-// named in its output) and nothing more comes.  A host killed with SIGKILL takes the
-// run's first program with it.
+// named in its output) and nothing more comes.  When exec() returns, however it was left,
+// the run is over and its end reported.  Return is Close while no run goes on, and nothing
+// while one does; a refused start says why.  A host killed with SIGKILL takes the run's
+// first program with it.
 
 #include <dialogs/DlgIPCImp.h>
 
@@ -34,9 +36,10 @@ using PelmoraTest::endReported;
 using PelmoraTest::groupRuns;
 using PelmoraTest::shell;
 
-enum class Way { Close, Stop, Escape, WindowClose, ParentClose, StartAgain, AppQuits, HostKilled };
+enum class Way { Close, Stop, Escape, WindowClose, ParentClose, StartAgain, AppQuits, Return, HostKilled };
 const char* const wayNames[] = {"Close", "Stop", "Escape", "the window's close", "the parent window's close",
-                                "startRunning again", "the application quits", "the host is killed"};
+                                "startRunning again", "the application quits", "Return on the focused Save button",
+                                "the host is killed"};
 bool asks(Way w)
 {
     return w < Way::StartAgain && w != Way::Stop;
@@ -47,7 +50,7 @@ bool asks(Way w)
 // runs when the way is taken; `clean`: the run, left to end by itself, ends cleanly;
 // `ignoresTerm`: only SIGKILL ends it, once the test lets the grace run out; `refuses`: the
 // console's signals are refused, and it gives up on the run once the test has run its
-// watch after SIGKILL out.
+// watch after SIGKILL out; `missing`: the program does not exist, and the start is refused.
 struct State
 {
     const char* name;
@@ -56,6 +59,7 @@ struct State
     bool clean;
     bool ignoresTerm = false;
     bool refuses = false;
+    bool missing = false;
 };
 
 // A program whose main thread exits while a worker thread runs on, ignoring SIGTERM:
@@ -140,12 +144,15 @@ const State states[] = {
     {"an error word after a UTF-8 character whose last byte the decoding joins to it",
      "printf 'Temp\\303\\251rature\\n'; printf 'Solving\\342\\200\\246error: singular matrix\\n'", false, false},
     {"cannot be signalled", "echo ready; : > '%2'; " WAIT "echo all done", true, true, true, true},
+    {"a program that does not exist", nullptr, false, false, false, false, true},
 };
-enum StateIndex { NotStarted, Running, EndsWhileAsked, EndShown, EndedLongAgo, KilledFromOutside = 7, IgnoresTerm = 10 };
+enum StateIndex { NotStarted, Running, EndsWhileAsked, EndShown, EndedLongAgo, KilledFromOutside = 7, IgnoresTerm = 10,
+                  Floods = 11 };
 
 // The answer to the question; the parent window's close may come first, while it is up.
-enum class Answer { Yes, No, ParentClosesFirst };
-const char* const answerNames[] = {", Yes", ", No", ", the parent's close, then Yes"};
+// The application's quit leaves the question unanswered, and ends the run.
+enum class Answer { Yes, No, ParentClosesFirst, AppQuits };
+const char* const answerNames[] = {", Yes", ", No", ", the parent's close, then Yes", ", the application quits"};
 
 struct Cell
 {
@@ -164,6 +171,26 @@ struct Seen
     bool refusalChangedNothing = true, parentVisible = false, quietAfter = true;
     bool questionOutlivedRun = false, parentClosedWhileAsked = false;
     bool namedUnended = false, childOutlivedHost = false;
+    // At the moment exec() returned.
+    bool runningAtReturn = true;
+    int finishedAtReturn = -1;
+    bool closedByWay = false, saidWhyRefused = false, saidRunGoesOn = false;
+    int saveAsked = 0;
+};
+
+// Counts the file dialogs that Save would open, and opens none.
+class Console : public PelmoraTest::RefusedConsole
+{
+public:
+    using PelmoraTest::RefusedConsole::RefusedConsole;
+    int saveAsked = 0;
+
+protected:
+    QString askSaveFileName() override
+    {
+        ++saveAsked;
+        return {};
+    }
 };
 
 QPushButton* button(QWidget* dialog, const char* name)
@@ -213,6 +240,9 @@ public:
             EXPECT_TRUE(console.startRunning(shell(), {QStringLiteral("-c"), script()}));
             group = PelmoraTest::runGroup(console);
         }
+        if (row.missing) {
+            EXPECT_FALSE(console.startRunning(dir.filePath(QStringLiteral("missing")), {}));
+        }
         QTimer answerer;
         QObject::connect(&answerer, &QTimer::timeout, [this] { answer(); });
         answerer.start(5);
@@ -231,23 +261,32 @@ public:
             console.done(-1);
         });
         guard.start(PelmoraTest::HangGuardMs);
+        const auto returned = [this](int result) {
+            seen.result = result;
+            seen.errors = console.hasErrors();
+            seen.runningAtReturn = console.isRunning();
+            seen.finishedAtReturn = seen.finished;
+            seen.groupLeft = !groupRuns(group) && !groupRuns(secondGroup);
+        };
         if (cell.way == Way::AppQuits) {
             // The dialog runs inside the application's loop, which the way quits.
-            QTimer::singleShot(0, &console, [this] {
-                console.exec();
+            QTimer::singleShot(0, &console, [this, returned] {
+                returned(console.exec());
                 if (!seen.wayTaken)
                     QCoreApplication::quit();
             });
             inMainLoop = true;
             QCoreApplication::exec();
             inMainLoop = false;
-            seen.result = console.result();
         } else {
-            seen.result = console.exec();
+            returned(console.exec());
         }
-        seen.errors = console.hasErrors();
-        seen.groupLeft = !groupRuns(group) && !groupRuns(secondGroup);
         poll.stop();
+        if (cell.answer == Answer::AppQuits) {
+            // No loop of the thread runs until the application's own has run and returned.
+            QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+            QCoreApplication::exec();
+        }
 
         const int closes = seen.finished;
         // A dialog that closed by itself before the state was reached meets the way now;
@@ -262,6 +301,10 @@ public:
         QCoreApplication::processEvents();
         seen.quietAfter = seen.finished == closes && !console.isVisible();
         const QString text = console.output()->toPlainText();
+        seen.saidWhyRefused = text.contains(
+            QStringLiteral("could not be started: %1 does not exist").arg(dir.filePath(QStringLiteral("missing"))));
+        seen.saidRunGoesOn = text.contains(QStringLiteral("the current run is not over yet"));
+        seen.saveAsked = console.saveAsked;
         const int named = text.indexOf(QStringLiteral("could not be ended: "));
         seen.namedUnended = named >= 0
                             && text.mid(named, text.indexOf(QLatin1Char('\n'), named) - named)
@@ -340,6 +383,7 @@ private:
                 QCoreApplication::quit();
             }
             break;
+        case Way::Return: QTest::keyClick(button(&console, "pb_save"), Qt::Key_Return); break;
         case Way::HostKilled: break;
         case Way::StartAgain: {
             const bool errors = console.hasErrors();
@@ -363,7 +407,7 @@ private:
     {
         return row.runs
                && (cell.way == Way::Stop || cell.way == Way::AppQuits
-                   || (asks(cell.way) && cell.yes() && cell.state != EndsWhileAsked));
+                   || (asks(cell.way) && cell.yes() && (cell.state != EndsWhileAsked || cell.answer == Answer::AppQuits)));
     }
 
     // The grace runs out, and the watch over a run the console may not signal, when the
@@ -403,6 +447,7 @@ private:
             taking = true;
             takeWay();
             taking = false;
+            seen.closedByWay = !console.isVisible();
             return;
         }
         // After the way: a run the user did not stop is let go on to its end, and the
@@ -428,17 +473,19 @@ private:
             ++seen.questionsWithoutRun;
         answering = true;
         asked = box;
-        if (cell.answer == Answer::ParentClosesFirst) {
+        if (cell.answer == Answer::AppQuits) {
+            QCoreApplication::quit();
+        } else if (cell.answer == Answer::ParentClosesFirst) {
             parent.close();
             seen.parentClosedWhileAsked = !parent.isVisible();
         }
-        if (cell.state == EndsWhileAsked) {
+        if (cell.state == EndsWhileAsked && cell.answer != Answer::AppQuits) {
             // The run ends by itself while the question is up: it goes with the run.
             QFile(go).open(QIODevice::WriteOnly);
             EXPECT_TRUE(QTest::qWaitFor([this] { return endReported(console); }, PelmoraTest::HangGuardMs));
             seen.questionOutlivedRun = box->isVisible();
         }
-        if (box->isVisible())
+        if (box->isVisible() && cell.answer != Answer::AppQuits)
             box->button(cell.yes() ? QMessageBox::Yes : QMessageBox::No)->click();
         asked = nullptr;
         answering = false;
@@ -449,7 +496,7 @@ private:
     QTemporaryDir dir;
     QString go, reached;
     QWidget parent;
-    PelmoraTest::RefusedConsole console;
+    Console console;
     QTimer* grace = nullptr;
     QTimer* watch = nullptr;
     bool inMainLoop = false;
@@ -474,7 +521,7 @@ TEST(ProcessConsoleLife, EveryWayOfClosingInEveryStateOfTheRun)
     for (const bool keepOpen : {true, false}) {
         for (int w = 0; w <= int(Way::HostKilled); ++w) {
             for (int s = 0; s < stateCount; ++s) {
-                for (const Answer answer : {Answer::Yes, Answer::No, Answer::ParentClosesFirst}) {
+                for (const Answer answer : {Answer::Yes, Answer::No, Answer::ParentClosesFirst, Answer::AppQuits}) {
                     const Way way = Way(w);
                     const State& row = states[s];
                     const bool asked = asks(way) && row.runs;
@@ -498,7 +545,7 @@ TEST(ProcessConsoleLife, EveryWayOfClosingInEveryStateOfTheRun)
 
                     const bool userEnded = row.runs
                                            && (way == Way::Stop || way == Way::AppQuits
-                                               || (asked && yes && s != EndsWhileAsked));
+                                               || (asked && yes && (s != EndsWhileAsked || answer == Answer::AppQuits)));
                     const bool givenUp = row.refuses && userEnded;
                     const bool startedAgain = way == Way::StartAgain && !row.runs && s != EndShown;
                     const bool accepted = startedAgain || (s != NotStarted && row.clean && !userEnded);
@@ -507,6 +554,16 @@ TEST(ProcessConsoleLife, EveryWayOfClosingInEveryStateOfTheRun)
                     EXPECT_EQ(seen.result, accepted ? QDialog::Accepted : QDialog::Rejected);
                     EXPECT_EQ(seen.errors, !accepted && s != NotStarted);
                     EXPECT_EQ(seen.finished, 1);
+                    EXPECT_EQ(seen.finishedAtReturn, 1) << "exec() returned before the end was reported";
+                    EXPECT_FALSE(seen.runningAtReturn) << "exec() returned while the run went on";
+                    EXPECT_EQ(seen.saveAsked, 0);
+                    EXPECT_EQ(seen.saidWhyRefused, row.missing);
+                    if (s != Floods) {
+                        EXPECT_EQ(seen.saidRunGoesOn, way == Way::StartAgain && !startedAgain);
+                    }
+                    if (way == Way::Return && seen.wayTakenOpen) {
+                        EXPECT_EQ(seen.closedByWay, !row.runs) << "Return closes only while no run goes on";
+                    }
                     EXPECT_EQ(seen.accepted, accepted ? 1 : 0);
                     EXPECT_EQ(seen.rejected, accepted ? 0 : 1);
                     EXPECT_EQ(seen.groupLeft, !givenUp) << "a process of the run outlived the dialog";
@@ -521,7 +578,8 @@ TEST(ProcessConsoleLife, EveryWayOfClosingInEveryStateOfTheRun)
                     }
                     if (way == Way::ParentClose) {
                         // A question that the run's end took away kept nothing.
-                        EXPECT_EQ(seen.parentVisible, asked && !yes && s != EndsWhileAsked)
+                        EXPECT_EQ(seen.parentVisible,
+                                  asked && (answer == Answer::AppQuits || (!yes && s != EndsWhileAsked)))
                             << "the parent closes unless the user keeps the run";
                     }
                 }
@@ -529,5 +587,5 @@ TEST(ProcessConsoleLife, EveryWayOfClosingInEveryStateOfTheRun)
         }
     }
     QApplication::setQuitOnLastWindowClosed(quitOnLast);
-    EXPECT_EQ(cells, 2 * (7 * 17 + 4 * 9 * 2) - 1 + 8);
+    EXPECT_EQ(cells, 2 * (8 * 18 + 4 * 9 * 3) - 1 + 8);
 }
