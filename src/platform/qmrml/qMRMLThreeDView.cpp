@@ -212,6 +212,7 @@ qMRMLThreeDView::qMRMLThreeDView(QWidget* parent)
     interactor()->AddObserver(vtkCommand::LeftButtonReleaseEvent, d->clickCommand, 1.0f);
 
     d->preSelectTimer = new QTimer(this);
+    d->preSelectTimer->setObjectName(QStringLiteral("preSelect"));
     d->preSelectTimer->setSingleShot(true);
     d->preSelectTimer->setInterval(0);
     connect(d->preSelectTimer, &QTimer::timeout, this, [this] { d->preSelect(); });

@@ -119,6 +119,8 @@ protected:
     QByteArray save(const char* name)
     {
         saveAnswer = QDir(dir.path()).filePath(QString::fromUtf8(name));
+        // A fresh file each time: Save As would ask before replacing one.
+        QFile::remove(saveAnswer);
         EXPECT_TRUE(app->save_as());
         QFile f(saveAnswer);
         EXPECT_TRUE(f.open(QIODevice::ReadOnly));

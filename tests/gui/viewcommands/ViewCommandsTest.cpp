@@ -16,6 +16,7 @@
 #include <visualization/qView3DMRML.h>
 
 #include <support/GuiSession.h>
+#include <support/HangGuard.h>
 #include <support/TestEnvironment.h>
 
 #include <mrml/vtkMRML3DViewDisplayableManager.h>
@@ -41,6 +42,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -162,6 +164,10 @@ TEST_F(ViewCommands, AClickOnTheModelSelectsItInTheTreeTheSelectionViewAndTheVie
     // Hovering marks the model in the preferences' pre-selection colour (yellow).
     QMouseEvent move(QEvent::MouseMove, middle, gl->mapToGlobal(middle), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(gl, &move);
+    // The mark is made when the view's loop next turns: waited for, not timed.
+    auto* preSelect = view->getViewer()->threeDView()->findChild<QTimer*>(QStringLiteral("preSelect"));
+    ASSERT_NE(preSelect, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([preSelect] { return !preSelect->isActive(); }, PelmoraTest::HangGuardMs));
     const QColor hovered = centre(view);
     EXPECT_FALSE(near(hovered, own));
     EXPECT_GT(hovered.red(), 150);
