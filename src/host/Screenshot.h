@@ -10,6 +10,9 @@ namespace Host {
 // while it drew, or no frame in that minute) leaves no picture: it is said on standard
 // error instead, and the start counts as failed.
 void requestScreenshot(const std::string& file);
+// For tests: how long requestScreenshot waits at most; 0 waits until the window is ready,
+// however long that takes.
+void setScreenshotGiveUpMs(int ms);
 bool screenshotTaken();
 // Whether a failure to take it was said on standard error already.
 bool screenshotFailureSaid();

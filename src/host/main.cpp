@@ -129,6 +129,10 @@ int main(int argc, char** argv)
     // for the answer about each file, instead of two minutes.
     if (const char* answerMs = std::getenv("PELMORA_TEST_HANDOVER_ANSWER_MS"))
         Gui::GUISingleApplication::setAnswerTimeoutMs(std::atoi(answerMs));
+    // For tests that tell a picture taken when the window was ready from one taken when the
+    // start gave up waiting: 0 never gives up.
+    if (const char* giveUpMs = std::getenv("PELMORA_TEST_SCREENSHOT_GIVE_UP_MS"))
+        Host::setScreenshotGiveUpMs(std::atoi(giveUpMs));
     // Nobody waits at a screenshot start: the running window says a refusal of its file on
     // its console, not in a box, and this start says it on standard error.
     Gui::GUISingleApplication::setHandOverUnattended(!options.screenshotFile.empty());

@@ -25,6 +25,7 @@
 #include <QImage>
 #include <QSurfaceFormat>
 #include <QTest>
+#include <support/HangGuard.h>
 
 namespace PelmoraTest {
 
@@ -177,7 +178,7 @@ void ProjectViewSession::showView()
     ASSERT_NE(view, nullptr);
     view->resize(320, 320);
     view->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view, PelmoraTest::HangGuardMs));
 }
 
 qMRMLThreeDView* ProjectViewSession::threeD() const

@@ -18,9 +18,9 @@ public:
 
     bool created() const { return made; }
     const QString& path() const { return where; }
-    // Runs `step`.  Should it wait for a writer of the pipe, one comes after `patienceMs`
-    // and lets it go; the answer is then false.
-    bool runsWithoutWaiting(const std::function<void()>& step, int patienceMs = 5000) const;
+    // Runs `step`.  Should it wait for a writer of the pipe, one comes and lets it go; the
+    // answer is then false.
+    bool runsWithoutWaiting(const std::function<void()>& step) const;
 
 private:
     QString where;

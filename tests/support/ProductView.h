@@ -65,7 +65,7 @@ protected:
         ASSERT_NE(gui, nullptr);
         view = qobject_cast<Gui::qView3DMRML*>(gui->getActiveView());
         ASSERT_NE(view, nullptr);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(gl()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(gl(), PelmoraTest::HangGuardMs));
         settle();
     }
 

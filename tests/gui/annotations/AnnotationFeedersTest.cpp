@@ -16,6 +16,7 @@
 #include <selection/ProjectObjectItem.h>
 #include <selection/TreeWidget.h>
 
+#include <support/HangGuard.h>
 #include <support/GuiSession.h>
 
 #include <mrml/vtkMRMLScene.h>
@@ -45,7 +46,7 @@ protected:
         tree = std::make_unique<Gui::TreeWidget>();
         tree->resize(300, 400);
         tree->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(tree.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(tree.get(), PelmoraTest::HangGuardMs));
         ASSERT_NO_FATAL_FAILURE(newProject());
         ASSERT_NO_FATAL_FAILURE(showView());
     }

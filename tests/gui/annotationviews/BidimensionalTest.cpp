@@ -24,6 +24,7 @@
 
 #include <QSurfaceFormat>
 #include <QTest>
+#include <support/HangGuard.h>
 
 #include <gtest/gtest.h>
 
@@ -59,7 +60,7 @@ protected:
         view.setMRMLScene(scene);
         view.setMRMLSliceNode(slice);
         view.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view, PelmoraTest::HangGuardMs));
         view.forceRender();
         manager = vtkMRMLAnnotationBidimensionalDisplayableManager::SafeDownCast(
             view.displayableManagerByClassName("vtkMRMLAnnotationBidimensionalDisplayableManager"));

@@ -21,6 +21,7 @@
 #include <visualization/qPelmoraThreeDWidget.h>
 #include <visualization/qView3DMRML.h>
 
+#include <support/HangGuard.h>
 #include <support/ConsoleCapture.h>
 #include <support/GuiSession.h>
 
@@ -113,7 +114,7 @@ protected:
         std::string error;
         part = vtkMRMLModelStorageNode::AddModelFromFile(scene, file.toUtf8().constData(), nullptr, error);
         ASSERT_NE(part, nullptr) << error;
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(gl()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(gl(), PelmoraTest::HangGuardMs));
         settle();
     }
 
@@ -159,7 +160,7 @@ protected:
             if (open->isVisible())
                 dialog = open;
         ASSERT_NE(dialog, nullptr);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog, PelmoraTest::HangGuardMs));
         auto* spin = dialog->findChild<QSpinBox*>(QStringLiteral("spinNumDigits"));
         ASSERT_NE(spin, nullptr);
         // On the page's "Appearance" tab.
@@ -333,7 +334,7 @@ TEST_F(RulerInMainWindow, TheAnnotationsButtonMarksNoWindowWithoutAPlaceForTheMa
     Gui::MDIWindow* undocked = window->activeWindow();
     ASSERT_NE(undocked, nullptr);
     ASSERT_TRUE(undocked->isWindow());
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(undocked));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(undocked, PelmoraTest::HangGuardMs));
     ASSERT_FALSE(undocked->isWindowModified());
 
     PelmoraTest::ConsoleCapture console;

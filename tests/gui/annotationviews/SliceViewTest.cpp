@@ -31,6 +31,7 @@
 
 #include <QSurfaceFormat>
 #include <QTest>
+#include <support/HangGuard.h>
 
 #include <sstream>
 
@@ -65,7 +66,7 @@ protected:
         view.setMRMLScene(scene);
         view.setMRMLSliceNode(slice);
         view.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view, PelmoraTest::HangGuardMs));
         view.forceRender();
         fiducials = vtkMRMLAnnotationDisplayableManager::SafeDownCast(
             view.displayableManagerByClassName("vtkMRMLAnnotationFiducialDisplayableManager"));

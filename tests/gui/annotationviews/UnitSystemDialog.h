@@ -31,7 +31,7 @@ inline void chooseUnitSystem(Gui::qPelmoraApplication& app, const char* button)
             if (d->isVisible())
                 dialog = d;
     ASSERT_NE(dialog, nullptr);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog, PelmoraTest::HangGuardMs));
     auto* radio = dialog->findChild<QRadioButton*>(QString::fromLatin1(button));
     ASSERT_NE(radio, nullptr);
     auto* unitsTab = dialog->findChild<QWidget*>(QStringLiteral("tabUnits"));

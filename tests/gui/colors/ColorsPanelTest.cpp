@@ -11,6 +11,7 @@
 #include <visualization/qMRMLClipNodeWidget2.h>
 #include <visualization/qView3DMRML.h>
 
+#include <support/HangGuard.h>
 #include <support/ConsoleCapture.h>
 #include <support/GuiSession.h>
 #include <support/ModalCloser.h>
@@ -198,7 +199,7 @@ TEST(ColorsPanel, TheBarFollowsATableThatTheRangeOrCountGivesItsOwnEntries)
     qVizColorsModuleWidget panel;
     panel.setMRMLScene(second);
     panel.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel, PelmoraTest::HangGuardMs));
     panel.setCurrentColorNode(shared);
     vtkVizScalarBarActor* bar = panel.scalarBarActor();
     ASSERT_EQ(bar->GetLookupTable(), original->GetLookupTable());

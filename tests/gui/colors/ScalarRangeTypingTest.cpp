@@ -65,7 +65,7 @@ protected:
         ASSERT_NE(gui, nullptr);
         view = qobject_cast<Gui::qView3DMRML*>(gui->getActiveView());
         ASSERT_NE(view, nullptr);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(view->getViewer()->threeDView()->VTKWidget()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view->getViewer()->threeDView()->VTKWidget(), PelmoraTest::HangGuardMs));
     }
 
     // VIEW > Scalar Bar; `work` runs while its dialog is open, which is closed after.

@@ -21,6 +21,7 @@
 #include <visualization/qPelmoraThreeDWidget.h>
 #include <visualization/qView3DMRML.h>
 
+#include <support/HangGuard.h>
 #include <support/ConsoleCapture.h>
 #include <support/GuiSession.h>
 #include <support/TestEnvironment.h>
@@ -164,7 +165,7 @@ protected:
         window->resize(1000, 800);
         window->show();
         ASSERT_TRUE(app->activate_simmodule("FemWorkbench"));
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get(), PelmoraTest::HangGuardMs));
         folder = QDir(dir.path()).filePath(QStringLiteral("Modelle f\u00fcr Tests"));
         saves = QDir(dir.path()).filePath(QStringLiteral("saved projects"));
         ASSERT_TRUE(QDir().mkpath(folder));
@@ -368,7 +369,7 @@ TEST_F(FemWindowFiles, AModelOpenedWithCtrlOIsAProjectThatAClickSelectsAndAProje
     ASSERT_NE(view, nullptr);
     ASSERT_EQ(view->getGuiProject(), app->get_project(project));
     QVTKOpenGLNativeWidget* gl = view->getViewer()->threeDView()->VTKWidget();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(gl));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(gl, PelmoraTest::HangGuardMs));
     flush();
     const QPoint middle(gl->width() / 2, gl->height() / 2);
     QMouseEvent move(QEvent::MouseMove, middle, gl->mapToGlobal(middle), Qt::NoButton, Qt::NoButton, Qt::NoModifier);

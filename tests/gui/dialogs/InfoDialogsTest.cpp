@@ -18,6 +18,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTest>
+#include <support/HangGuard.h>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -81,7 +82,7 @@ TEST(AcknowledgeDialog, ListsEveryProjectWithItsLinkAndCopiesThePlainList)
     QDesktopServices::setUrlHandler(QStringLiteral("https"), &browser, "open");
     dialog.resize(600, 480);
     dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog, PelmoraTest::HangGuardMs));
     QTextCursor at = list->document()->find(anchors.first());
     ASSERT_FALSE(at.isNull());
     at.setPosition(at.selectionStart() + 3);

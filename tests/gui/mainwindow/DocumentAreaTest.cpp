@@ -3,6 +3,7 @@
 #include <mainwindow/DocumentArea.h>
 #include <mainwindow/DocumentTabBar.h>
 
+#include <support/HangGuard.h>
 #include <support/StepCount.h>
 #include <support/WorkCount.h>
 #include <support/CostLimits.h>
@@ -26,7 +27,7 @@ struct Area
     {
         area.resize(800, 600);
         area.show();
-        (void)QTest::qWaitForWindowExposed(&area);
+        (void)QTest::qWaitForWindowExposed(&area, PelmoraTest::HangGuardMs);
     }
 
     // A sub-window holding a widget titled `title`, added the way the main window does.

@@ -282,7 +282,7 @@ TEST_F(MainWindowTest, StartUpMessageIsNotPaintedOverTheConsoleLabel)
     ASSERT_NE(label, nullptr);
     EXPECT_TRUE(waitFor([&] { return !label->text().isEmpty(); }));
     mw.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mw));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mw, PelmoraTest::HangGuardMs));
     // The "Ready" message from construction is still up: the label must not show under it.
     ASSERT_FALSE(mw.statusBar()->currentMessage().isEmpty());
     EXPECT_FALSE(label->isVisible());
@@ -369,7 +369,7 @@ TEST_F(MainWindowTest, SplashEndsAtOnceWhileTheWindowIsNotShownYet)
     // Shown first, the window takes over from the splash as usual, without waiting either.
     mw.begin_splash_window();
     mw.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mw));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mw, PelmoraTest::HangGuardMs));
     loopRan = false;
     QTimer::singleShot(0, &mw, [&] { loopRan = true; });
     mw.end_splash_window();

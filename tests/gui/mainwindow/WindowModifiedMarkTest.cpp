@@ -14,6 +14,7 @@
 #include <mainwindow/MDIWindow.h>
 #include <mainwindow/MainWindow.h>
 
+#include <support/HangGuard.h>
 #include <support/ConsoleCapture.h>
 #include <support/GuiSession.h>
 #include <support/ModalCloser.h>
@@ -75,10 +76,8 @@ protected:
     // Back to the main window after a dialog, as the desktop gives it the focus again.
     void settle()
     {
-        for (int attempt = 0; attempt < 3 && !window->isActiveWindow(); ++attempt) {
-            window->activateWindow();
-            (void)QTest::qWaitForWindowActive(window.get(), 500);
-        }
+        if (!window->isActiveWindow())
+            EXPECT_TRUE(PelmoraTest::activateForTyping(window.get()));
         for (int i = 0; i < 5; ++i)
             QTest::qWait(20);
     }

@@ -92,7 +92,7 @@ protected:
         if (Gui::qView3DMRML* view = viewOf(project)) {
             view->resize(320, 320);
             view->show();
-            EXPECT_TRUE(QTest::qWaitForWindowExposed(view));
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(view, PelmoraTest::HangGuardMs));
         }
         return project;
     }
@@ -235,7 +235,7 @@ TEST_F(AnnotationProjects, APlacedFiducialComesBackWhereItWasWithItsNameAndLooks
     if (Gui::qView3DMRML* view = viewOf(project)) {
         view->resize(320, 320);
         view->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view, PelmoraTest::HangGuardMs));
         placeFiducial(project);
         EXPECT_EQ(project->get_objects(Obj::AnnotationsGroup::getClassTypeId()).size(), 1u);
         EXPECT_EQ(project->annotationsGroup->get_objects().size(), 2u);

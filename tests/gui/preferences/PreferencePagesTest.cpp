@@ -9,6 +9,7 @@
 #include <dialogs/widgets/FileDialog.h>
 #include <visualization/qView3DMRML.h>
 
+#include <support/HangGuard.h>
 #include <support/ModalCloser.h>
 #include <support/TestEnvironment.h>
 
@@ -229,7 +230,7 @@ TEST_F(Pages, AntiAliasingChangeOnAShownPageTellsTheUserThenStores)
     EXPECT_EQ(prefs->getInt(Vexil::PM_ANTI_ALIASING), int(Vexil::AA_MSAA2X));
 
     page.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page, PelmoraTest::HangGuardMs));
     QSignalSpy spy(prefs, &Vexil::PreferenceManager::optionChanged);
     PelmoraTest::ModalCloser closer(QMessageBox::Ok);
     combo->setCurrentIndex(3);
@@ -306,7 +307,7 @@ TEST_F(Pages, AntiAliasingReachesThe3DViewsOpenedAfterwards)
     page.setPreferenceManager(prefs);
     page.updateValues();
     page.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page, PelmoraTest::HangGuardMs));
     {
         PelmoraTest::ModalCloser closer(QMessageBox::Ok);
         child<QComboBox>(page, "comboAliasing")->setCurrentIndex(int(Vexil::AA_MSAA8X));

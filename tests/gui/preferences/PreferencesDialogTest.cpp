@@ -133,7 +133,7 @@ TEST_F(PreferencesDialog, OpensAtASizeThatShowsEachPageWhole)
     PreferencesDialogImp dlg;
     dlg.setPreferenceManager(prefs);
     dlg.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg, PelmoraTest::HangGuardMs));
     EXPECT_GE(dlg.width(), 600);
     EXPECT_GE(dlg.height(), 600);
     auto* list = dlg.findChild<QListWidget*>(QStringLiteral("contentsWidget"));

@@ -11,6 +11,7 @@
 #include <dialogs/preferences/PreferencesDialogImp.h>
 #include <mainwindow/MainWindow.h>
 
+#include <support/HangGuard.h>
 #include <support/TestEnvironment.h>
 
 #include <obj/Application.h>
@@ -102,7 +103,7 @@ TEST_F(UnitChoice, OnlyAPickChangesTheUnitsAndNoWayOutTakesItBack)
                 auto* dlg = new PreferencesDialogImp(window.get());
                 dlg->setPreferenceManager(prefs);
                 dlg->show();
-                ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg)) << cell;
+                ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg, PelmoraTest::HangGuardMs)) << cell;
                 // Opening shows the stored choice and changes nothing yet.
                 EXPECT_EQ("MMKS", pmUnit::UnitsManager::instance()->systemUnits()) << cell;
                 EXPECT_EQ(labelBefore, label->text()) << cell;

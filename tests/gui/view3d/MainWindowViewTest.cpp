@@ -18,6 +18,7 @@
 #include <visualization/qPelmoraThreeDWidget.h>
 #include <visualization/qView3DMRML.h>
 
+#include <support/HangGuard.h>
 #include <support/ConsoleCapture.h>
 #include <support/GuiSession.h>
 #include <support/TestEnvironment.h>
@@ -95,7 +96,7 @@ protected:
         EXPECT_TRUE(PelmoraTest::writeSphereFile(file, Radius, theta, phi));
         Obj::Project* project = logic->app().open_model_file(file);
         flush();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get(), PelmoraTest::HangGuardMs));
         return project;
     }
 
@@ -263,7 +264,7 @@ TEST_F(MainWindowView, ClipPlanesCutAModelLoadedWithTheModelButton)
 {
     pmMsg::runCommand(pmMsg::CMD_NEW_PROJECT, 1, {"Unnamed Project"});
     flush();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get(), PelmoraTest::HangGuardMs));
     ASSERT_NE(active3D(), nullptr);
     const std::string file = QFile::encodeName(QDir(dir.path()).filePath("loaded ball.v2.stl")).toStdString();
     ASSERT_TRUE(PelmoraTest::writeSphereFile(file, Radius, 24, 12));
@@ -288,7 +289,7 @@ TEST_F(MainWindowView, ARulerInAProjectWithoutModelsMeasuresInProportionToTheCli
 {
     pmMsg::runCommand(pmMsg::CMD_NEW_PROJECT, 1, {"Unnamed Project"});
     flush();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get(), PelmoraTest::HangGuardMs));
     ASSERT_NE(active3D(), nullptr);
     vtkMRMLScene* scene = active3D()->mrmlScene();
     vtkCamera* camera = renderer()->GetActiveCamera();

@@ -93,7 +93,7 @@ TEST_F(Spaceball3D, MotionOverTheMainWindowReachesTheCurrentProjectsViewOnce)
     // Nothing travels back up the view's parents to the window and round again.
     MotionWatcher windowSaw;
     window->installEventFilter(&windowSaw);
-    QTest::qWait(50);
+    QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents();
     EXPECT_TRUE(windowSaw.seen.empty());
     EXPECT_EQ(firstSaw.seen.size(), 1u);

@@ -37,7 +37,10 @@
 #include <QImage>
 #include <QListWidget>
 #include <QMdiSubWindow>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -80,8 +83,12 @@ protected:
         ASSERT_TRUE(PelmoraTest::vtkSurfaceFormatSet());
         PelmoraTest::registerFemGuiTypes();
         startApplication();
+        // The display's own pointer starts in the middle of the screen, over the view: moved
+        // off the window first, so only the test's own events hover over the model.
+        QCursor::setPos(QGuiApplication::primaryScreen()->geometry().bottomRight());
         window = std::make_unique<Gui::MainWindow>();
         window->resize(1000, 800);
+        window->move(0, 0);
         window->show();
         // Placed as a module would place them: the views read the selection entries.
         for (const auto& entry : app->get_command_manager().get_commands())
@@ -105,7 +112,7 @@ protected:
         EXPECT_TRUE(PelmoraTest::writeSphereFile(file, 5.0, 24, 12));
         Obj::Project* project = logic->app().open_model_file(file);
         flush();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get(), PelmoraTest::HangGuardMs));
         return project;
     }
 
@@ -279,7 +286,7 @@ TEST_F(ViewCommands, UndockingAndDockingAgainKeepTheRenderedModel)
     EXPECT_EQ(undocked->currentViewMode(), Gui::MDIWindow::TopLevel);
     EXPECT_TRUE(undocked->isWindow());
     EXPECT_EQ(window->mdiArea()->subWindowCount(), 0);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(undocked));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(undocked, PelmoraTest::HangGuardMs));
     EXPECT_TRUE(near(centre(undocked), own)) << "the copy shows the model";
     check();
     EXPECT_EQ(group->get_checked_action(), 1);

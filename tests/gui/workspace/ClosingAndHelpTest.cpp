@@ -4,6 +4,7 @@
 
 #include "WorkspaceFixture.h"
 
+#include <support/HangGuard.h>
 #include <support/ModalCloser.h>
 
 #include <pmmsg/Message.h>
@@ -140,7 +141,7 @@ TEST_F(ConnectedWindow, WhatsThisInAMenuOpensTheEntrysHelpInsteadOfRunningIt)
 
     const auto openMenu = [&] {
         menu->popup(window->mapToGlobal(QPoint(100, 100)));
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(menu));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(menu, PelmoraTest::HangGuardMs));
     };
 
     // A click on an entry with help of its own.

@@ -31,6 +31,7 @@
 #include <QSignalSpy>
 #include <QSurfaceFormat>
 #include <QTest>
+#include <support/HangGuard.h>
 
 #include <gtest/gtest.h>
 
@@ -75,7 +76,7 @@ protected:
         view.setMRMLScene(scene);
         view.setMRMLViewNode(viewNode);
         view.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view, PelmoraTest::HangGuardMs));
         settle();
     }
 

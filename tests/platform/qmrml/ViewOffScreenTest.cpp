@@ -17,6 +17,7 @@
 #include <QImage>
 #include <QSurfaceFormat>
 #include <QTest>
+#include <support/HangGuard.h>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
@@ -71,7 +72,7 @@ TEST(ViewOffScreen, LetsItsOpenGLWidgetGoAndDrawsTheSameWhenBack)
     view->setMRMLViewNode(viewNode);
     window.resize(240, 240);
     window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, PelmoraTest::HangGuardMs));
     settle();
     ASSERT_TRUE(view->hasVTKWidget());
     EXPECT_GT(centre(*view).red(), 200);
