@@ -22,7 +22,8 @@ struct Work
 {
     std::uint64_t allocations = 0;
     std::uint64_t bytes = 0;
-    // Of a child process only: the steps its counters (see childWorkVariables) counted.
+    // Of a child process only: the steps its counters (see childWorkVariables) counted;
+    // none when it lacks one of the counters named.
     std::uint64_t steps = 0;
 
     Work operator-(const Work& o) const { return {allocations - o.allocations, bytes - o.bytes, steps - o.steps}; }

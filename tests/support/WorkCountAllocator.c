@@ -67,7 +67,8 @@ void pelmora_thread_work(uint64_t* allocations, uint64_t* bytes)
  * program PELMORA_WORK_PROGRAM names (not from GNU time around it, nor from a program it
  * starts), and only by the first to end.  The steps are the sum of what the functions that
  * PELMORA_WORK_STEPS names (comma-separated symbols of the program's libraries, each taking
- * nothing and giving a 64-bit count of the calling thread's work) answer then. */
+ * nothing and giving a 64-bit count of the calling thread's work) answer then; a fourth
+ * number counts the names the program has no function for. */
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -75,6 +76,10 @@ void pelmora_thread_work(uint64_t* allocations, uint64_t* bytes)
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
+
+/* The named counters that the program does not have: a test that names one its program
+ * lost (renamed, say) must not take the sum of the others for the path's work. */
+static unsigned long long countersMissing = 0;
 
 static unsigned long long stepsCounted(void)
 {
@@ -92,6 +97,8 @@ static unsigned long long stepsCounted(void)
                 uint64_t (*count)(void);
                 memcpy(&count, &symbol, sizeof count);
                 total += count();
+            } else {
+                ++countersMissing;
             }
         }
         names = comma ? comma + 1 : NULL;
@@ -113,8 +120,9 @@ __attribute__((destructor)) static void writeWork(void)
     if (strcmp(self, program) != 0)
         return;
     char text[96];
-    const int n = snprintf(text, sizeof text, "%llu %llu %llu\n", (unsigned long long)threadAllocations,
-                           (unsigned long long)threadBytes, stepsCounted());
+    const unsigned long long steps = stepsCounted();
+    const int n = snprintf(text, sizeof text, "%llu %llu %llu %llu\n", (unsigned long long)threadAllocations,
+                           (unsigned long long)threadBytes, steps, countersMissing);
     const int fd = open(file, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return;
