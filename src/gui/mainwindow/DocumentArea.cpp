@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <iterator>
 
 using namespace Gui;
 
@@ -20,16 +21,9 @@ namespace {
 // Tabs taken out of the bar one by one before the event loop turns; more go with a new bar.
 constexpr int TabsRemovedOneByOne = 32;
 
-// DocumentArea::windowEntriesVisited(): per thread, so no lock and no race.
+// DocumentArea::windowEntriesVisited(): per thread, so no lock and no race.  The window
+// lists count each entry they hand out into it.
 thread_local std::uint64_t windowEntries = 0;
-
-// The position of `window` in `list`, with the entries compared counted; -1 when absent.
-int countedIndexOf(const QList<QMdiSubWindow*>& list, const QMdiSubWindow* window)
-{
-    const int at = list.indexOf(const_cast<QMdiSubWindow*>(window));
-    windowEntries += static_cast<std::uint64_t>(at < 0 ? list.size() : at + 1);
-    return at;
-}
 
 // The tab text of QMdiArea: the title with its "[*]" placeholder shown as "*" while the
 // window is modified.
@@ -106,7 +100,7 @@ DocumentArea::~DocumentArea()
         if (!Windows.empty() && Windows.back() == window) {
             Windows.pop_back();
             Numbers.pop_back();
-            NumberOf.remove(window);
+            NumberOf.erase(window);
         }
     }
 }
@@ -138,17 +132,26 @@ std::uint64_t DocumentArea::windowEntriesVisited()
     return windowEntries;
 }
 
+std::uint64_t& DocumentArea::windowSteps()
+{
+    return windowEntries;
+}
+
 int DocumentArea::indexOf(const QObject* window) const
 {
-    ++windowEntries;
-    const auto found = NumberOf.constFind(window);
-    if (found == NumberOf.constEnd())
+    const auto found = NumberOf.find(window);
+    if (found == NumberOf.end())
         return -1;
-    const auto it = std::lower_bound(Numbers.begin(), Numbers.end(), found.value(), [](quint64 a, quint64 b) {
-        ++windowEntries;
-        return a < b;
-    });
+    const auto it = std::lower_bound(Numbers.begin(), Numbers.end(), found->second);
     return static_cast<int>(it - Numbers.begin());
+}
+
+// Takes `window` out of the activation order; the recent ones are found first.
+void DocumentArea::dropFromHistory(const QMdiSubWindow* window)
+{
+    const auto it = std::find(History.rbegin(), History.rend(), window);
+    if (it != History.rend())
+        History.erase(std::next(it).base());
 }
 
 bool DocumentArea::hasSubWindow(const QMdiSubWindow* window) const
@@ -185,8 +188,8 @@ void DocumentArea::addSubWindow(QMdiSubWindow* window)
     windowEntries += 2;
     Windows.push_back(window);
     Numbers.push_back(NextNumber);
-    NumberOf.insert(window, NextNumber++);
-    History.prepend(window);
+    NumberOf.emplace(window, NextNumber++);
+    History.push_back(window);
     // Its tab comes with the others added before the loop turns (see addPendingTabs).
     layOutTabsLater();
     startTurn();
@@ -253,14 +256,11 @@ void DocumentArea::removeSubWindow(QWidget* widget)
 void DocumentArea::forget(int index)
 {
     QMdiSubWindow* window = Windows[static_cast<size_t>(index)];
-    // The entries behind it move up.
-    windowEntries += 2 * (Windows.size() - static_cast<size_t>(index));
+    // The entries behind it move up (counted by the lists).
     Windows.erase(Windows.begin() + index);
     Numbers.erase(Numbers.begin() + index);
-    NumberOf.remove(window);
-    const int inHistory = countedIndexOf(History, window);
-    if (inHistory >= 0)
-        History.removeAt(inHistory);
+    NumberOf.erase(window);
+    dropFromHistory(window);
     // While the area goes away its tab bar does too: taking each tab out of it would cost
     // in proportion to the tabs left.  So would it for many windows closed at once: past
     // a few their tabs are left to a new bar (see replaceTabBar).
@@ -321,31 +321,29 @@ void DocumentArea::layOutTabs()
 void DocumentArea::activateAfterRemoval()
 {
     // The most recently active of the others takes over.
-    if (!History.isEmpty())
-        setActiveSubWindow(History.first());
+    if (!History.empty())
+        setActiveSubWindow(History.back());
     else
         Q_EMIT subWindowActivated(nullptr);
 }
 
 QList<QMdiSubWindow*> DocumentArea::subWindowList(QMdiArea::WindowOrder order) const
 {
+    QList<QMdiSubWindow*> list;
+    list.reserve(static_cast<int>(Windows.size()));
     switch (order) {
     case QMdiArea::ActivationHistoryOrder:
-        return History;
-    case QMdiArea::StackingOrder: {
+        std::copy(History.rbegin(), History.rend(), std::back_inserter(list));
+        return list;
+    case QMdiArea::StackingOrder:
         // The shown one is on top, the others below it in the order they were last shown.
-        QList<QMdiSubWindow*> stack = History;
-        std::reverse(stack.begin(), stack.end());
-        return stack;
-    }
+        std::copy(History.begin(), History.end(), std::back_inserter(list));
+        return list;
     case QMdiArea::CreationOrder:
     default:
         break;
     }
-    QList<QMdiSubWindow*> list;
-    list.reserve(static_cast<int>(Windows.size()));
-    for (QMdiSubWindow* window : Windows)
-        list.append(window);
+    std::copy(Windows.begin(), Windows.end(), std::back_inserter(list));
     return list;
 }
 
@@ -368,12 +366,9 @@ void DocumentArea::activate(QMdiSubWindow* window, bool showNow)
         return;
     Active = window;
     if (window) {
-        ++windowEntries;
-        if (History.isEmpty() || History.first() != window) {
-            const int inHistory = countedIndexOf(History, window);
-            if (inHistory >= 0)
-                History.removeAt(inHistory);
-            History.prepend(window);
+        if (History.empty() || History.back() != window) {
+            dropFromHistory(window);
+            History.push_back(window);
         }
         if (TabsHiddenForLayout)
             CurrentTabPending = true;
@@ -422,9 +417,8 @@ void DocumentArea::showActive()
 
 void DocumentArea::hideShownInPassing()
 {
-    std::vector<QPointer<QMdiSubWindow>> windows;
-    windows.swap(ShownInPassing);
-    windowEntries += windows.size();
+    const auto windows = std::move(ShownInPassing);
+    ShownInPassing.clear();
     for (const QPointer<QMdiSubWindow>& window : windows)
         if (window && window != Shown && indexOf(window) >= 0)
             window->hide();
@@ -475,8 +469,10 @@ void DocumentArea::activatePreviousSubWindow()
 void DocumentArea::addPendingTabs()
 {
     const QSignalBlocker blocker(Tabs);
-    for (size_t i = static_cast<size_t>(Tabs->count()); i < Windows.size(); ++i, ++windowEntries)
-        Tabs->addTab(Windows[i]->windowIcon(), tabText(Windows[i]));
+    for (size_t i = static_cast<size_t>(Tabs->count()); i < Windows.size(); ++i) {
+        QMdiSubWindow* window = Windows[i];
+        Tabs->addTab(window->windowIcon(), tabText(window));
+    }
 }
 
 void DocumentArea::syncCurrentTab()

@@ -11,8 +11,9 @@
 
 #include "PelmoraGuiExport.h"
 
+#include <counted/CountedSteps.h>
+
 #include <QBrush>
-#include <QHash>
 #include <QList>
 #include <QMdiArea>
 #include <QPointer>
@@ -61,7 +62,7 @@ public:
     // How many entries of their window lists the areas of this thread have stepped over
     // (searched, added, moved, walked) since it started: a plain count of the work, the
     // same on every run, by which a test sees that one more tab costs the same however
-    // many are open.
+    // many are open.  The lists count every entry reached, so any walk over them is seen.
     static std::uint64_t windowEntriesVisited();
 
 public Q_SLOTS:
@@ -86,7 +87,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The count behind windowEntriesVisited(), kept by the window lists below.
+    static std::uint64_t& windowSteps();
+    template <class T>
+    using CountedList = Counted::Vector<T, &DocumentArea::windowSteps>;
+
     int indexOf(const QObject* window) const;
+    void dropFromHistory(const QMdiSubWindow* window);
     void forget(int index);
     void tabClicked(int index);
     void activate(QMdiSubWindow* window, bool showNow);
@@ -108,14 +115,15 @@ private:
     DocumentTabBar* Tabs = nullptr;
     // Creation order, the same as the tabs'.  Those added since the tabs were last laid
     // out have no tab yet: the tabs are of the first ones.
-    std::vector<QMdiSubWindow*> Windows;
+    CountedList<QMdiSubWindow*> Windows;
     // Each window's number in the order it was added, ascending like Windows: a window's
     // tab is found by a hashed look-up and a binary search, not a pass over every tab.
-    std::vector<quint64> Numbers;
-    QHash<const QObject*, quint64> NumberOf;
+    CountedList<quint64> Numbers;
+    Counted::HashMap<const QObject*, quint64, &DocumentArea::windowSteps> NumberOf;
     quint64 NextNumber = 0;
-    // Most recently active first.
-    QList<QMdiSubWindow*> History;
+    // Most recently active last (the front of the activation order is the back here, so
+    // that activating or removing the recent ones moves nothing).
+    CountedList<QMdiSubWindow*> History;
     QMdiSubWindow* Active = nullptr;
     // The sub-window on screen: it lags behind Active while a burst of new ones waits for
     // the event loop to turn.
@@ -124,7 +132,7 @@ private:
     // Sub-windows that showed themselves (with the widget they hold) while the active one
     // waits to be shown: hidden before anything else happens, so that their views never
     // build a viewer.
-    std::vector<QPointer<QMdiSubWindow>> ShownInPassing;
+    CountedList<QPointer<QMdiSubWindow>> ShownInPassing;
     // Sub-windows added since the event loop last turned.
     int AddedThisTurn = 0;
     bool TurnPending = false;

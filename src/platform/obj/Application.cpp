@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <mutex>
 #include <set>
@@ -47,6 +48,10 @@ char** Application::_argv = nullptr;
 std::map<std::string, std::string> Application::mConfig;
 
 namespace {
+
+// Application::projectEntriesVisited(): per thread, so no lock and no race.  The project
+// maps count each entry they reach into it.
+thread_local std::uint64_t projectEntries = 0;
 
 std::string withSlash(std::string path)
 {
@@ -326,6 +331,16 @@ void Application::detach_observer()
     // The stand-in installs no console observer of its own.
 }
 
+std::uint64_t Application::projectEntriesVisited()
+{
+    return projectEntries;
+}
+
+std::uint64_t& Application::projectSteps()
+{
+    return projectEntries;
+}
+
 Project* Application::get_project(const char* name) const
 {
     if (!name)
@@ -434,7 +449,7 @@ bool Application::close_project(const char* name)
     objectCount -= std::min<std::size_t>(objectCount, doomed->get_num_objects());
     doomed->owner = nullptr;
     if (wasCurrent)
-        currentProject = projectsById.empty() ? nullptr : projectsById.rbegin()->second;
+        currentProject = projectsById.empty() ? nullptr : std::prev(projectsById.end())->second;
     doomed.reset();
     if (wasCurrent && currentProject)
         signal_current_project(*currentProject);

@@ -6,10 +6,13 @@
 
 #include <vexil/Parameter.h>
 
+#include <counted/CountedSteps.h>
+
 #include "LogicSignal.h"
 
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -34,6 +37,11 @@ public:
     static void detach_observer();
     // Registers the logic's types with the type registry; harmless to call again.
     static void init_types();
+    // How many entries of the project maps (by name and by creation) the logic of this
+    // thread has stepped over (probed, walked) since it started: a plain count of the
+    // work, the same on every run, by which a test sees that one more project costs the
+    // same however many are open.  The maps count every entry reached.
+    static std::uint64_t projectEntriesVisited();
 
     // Host command line and configuration.
     static int _argc;
@@ -205,8 +213,11 @@ private:
     std::vector<std::string> resumedProjects;
 
     FilterTable importFilters, exportFilters, projectDBFilters;
-    std::map<std::string, std::unique_ptr<Project>> projects;
-    std::map<unsigned int, Project*> projectsById;   // creation order
+    // The count behind projectEntriesVisited(), kept by the two maps below.
+    static std::uint64_t& projectSteps();
+    // By name, hashed: looked up only, never walked in order.
+    Counted::HashMap<std::string, std::unique_ptr<Project>, &Application::projectSteps> projects;
+    Counted::Map<unsigned int, Project*, &Application::projectSteps> projectsById;   // creation order
     std::string homePath, userDataPath, exeName;
     Project* currentProject = nullptr;
     unsigned int nextProjectId = 1;

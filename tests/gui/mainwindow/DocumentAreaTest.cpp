@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -176,6 +177,8 @@ TEST(DocumentArea, OneMoreTabCostsTheSameBesideManyOthers)
     const PelmoraTest::Work early = work(100, 0);
     addMany(1500);
     const PelmoraTest::Work late = work(100, 1);
+    std::printf("window entries of 100 more tabs: %llu beside 100, %llu beside 1,700\n",
+                static_cast<unsigned long long>(entries[0]), static_cast<unsigned long long>(entries[1]));
     EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(entries[0], entries[1], 2)) << "window entries, beside 100 and 1,700 tabs";
     if (PelmoraTest::workCounted()) {
         EXPECT_LE(late.allocations, 2 * early.allocations)
