@@ -129,6 +129,10 @@ int main(int argc, char** argv)
     // for the answer about each file, instead of two minutes.
     if (const char* answerMs = std::getenv("PELMORA_TEST_HANDOVER_ANSWER_MS"))
         Gui::GUISingleApplication::setAnswerTimeoutMs(std::atoi(answerMs));
+    // For tests on a loaded machine: how long it waits for the acknowledgement of each file
+    // before it takes the running instance as hung, instead of five seconds.
+    if (const char* acknowledgementMs = std::getenv("PELMORA_TEST_HANDOVER_ACK_MS"))
+        Gui::GUISingleApplication::setAcknowledgementTimeoutMs(std::atoi(acknowledgementMs));
     // Nobody waits at a screenshot start: the running window says a refusal of its file on
     // its console, not in a box, and this start says it on standard error.
     Gui::GUISingleApplication::setHandOverUnattended(!options.screenshotFile.empty());
