@@ -133,6 +133,10 @@ int main(int argc, char** argv)
     // start gave up waiting: 0 never gives up.
     if (const char* giveUpMs = std::getenv("PELMORA_TEST_SCREENSHOT_GIVE_UP_MS"))
         Host::setScreenshotGiveUpMs(std::atoi(giveUpMs));
+    // For tests on a loaded machine: how long it waits for the acknowledgement of each file
+    // before it takes the running instance as hung, instead of five seconds.
+    if (const char* acknowledgementMs = std::getenv("PELMORA_TEST_HANDOVER_ACK_MS"))
+        Gui::GUISingleApplication::setAcknowledgementTimeoutMs(std::atoi(acknowledgementMs));
     // Nobody waits at a screenshot start: the running window says a refusal of its file on
     // its console, not in a box, and this start says it on standard error.
     Gui::GUISingleApplication::setHandOverUnattended(!options.screenshotFile.empty());

@@ -26,7 +26,7 @@ inline QByteArray sendForReply(const QString& server, const QByteArray& message)
 {
     QLocalSocket socket;
     socket.connectToServer(server);
-    if (!socket.waitForConnected(5000))
+    if (!socket.waitForConnected(HangGuardMs))
         return "<no connection>";
     socket.write(serializedMessage(message));
     QByteArray reply;
@@ -36,6 +36,24 @@ inline QByteArray sendForReply(const QString& server, const QByteArray& message)
         reply += socket.readAll();
     }
     return reply + socket.readAll();
+}
+
+// Sends one message on `socket` and waits for the instance's acknowledgement, which it
+// gives once the message is queued; the connection stays open for what the instance does
+// with it.  False when the instance ended the connection without one.
+inline bool sendUntilAcknowledged(QLocalSocket& socket, const QString& server, const QByteArray& message)
+{
+    socket.connectToServer(server);
+    if (!socket.waitForConnected(HangGuardMs))
+        return false;
+    socket.write(serializedMessage(message));
+    QByteArray reply;
+    const QDeadlineTimer guard(HangGuardMs);   // a guard against a hang only
+    while (reply.size() < 2 && socket.state() == QLocalSocket::ConnectedState && !guard.hasExpired()) {
+        socket.waitForReadyRead(100);
+        reply += socket.read(2 - reply.size());
+    }
+    return reply == "OK";
 }
 
 } // namespace PelmoraTest

@@ -246,6 +246,10 @@ const QByteArray Acknowledgement = QByteArrayLiteral("OK");
 // about the file.  Past it the start cannot tell what became of the file, and says so.
 constexpr int DefaultAnswerTimeoutMs = 120000;
 int answerTimeoutMs = DefaultAnswerTimeoutMs;
+// How long a second start waits for the acknowledgement of each message: longer, the
+// running instance is taken as hung and the start opens its files itself.
+constexpr int DefaultAcknowledgementTimeoutMs = 5000;
+int acknowledgementTimeoutMs = DefaultAcknowledgementTimeoutMs;
 bool handOverUnattended = false;
 std::size_t openedByRunningInstance = 0;
 // The longest file name the system takes; a longer "OpenFile:" name names no file.
@@ -341,6 +345,9 @@ struct GUISingleApplication::Private
     qint64 queuedBytes = 0;
     bool refusalReported = false;
     bool serverTakenOver = false;
+    // Test seams: timers a test drives itself.
+    bool batchTimerHeld = false;
+    bool clientTimeoutsHeld = false;
     // The command-line files of a second start that the running instance did not take.
     bool handOverTried = false;
     bool handedOver = false;
@@ -474,7 +481,8 @@ void GUISingleApplication::receiveConnection()
         auto* guard = new QTimer(socket);
         guard->setSingleShot(true);
         connect(guard, &QTimer::timeout, socket, [this, socket]() { d->drop(socket); });
-        guard->start(ClientTimeoutMs);
+        if (!d->clientTimeoutsHeld)
+            guard->start(ClientTimeoutMs);
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QObject::destroyed, this, [this, socket]() { d->forget(socket); });
         auto readAvailable = [this, socket]() {
@@ -525,9 +533,10 @@ void GUISingleApplication::receiveConnection()
             for (QTimer* guard : socket->findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly))
                 guard->stop();
             // Later messages join the batch without putting it off.
-            if (!d->timer->isActive()) {
+            if (d->batchDeadline.isForever()) {
                 d->batchDeadline = QDeadlineTimer(BatchDelayMs, Qt::PreciseTimer);
-                d->timer->start(BatchDelayMs);
+                if (!d->batchTimerHeld)
+                    d->timer->start(BatchDelayMs);
             }
             socket->write(Acknowledgement);
             // Out now: an instance that quits before its loop turns again still told.
@@ -567,6 +576,33 @@ void GUISingleApplication::processMessages()
 QDeadlineTimer GUISingleApplication::pendingBatchDeadline() const
 {
     return d->batchDeadline;
+}
+
+void GUISingleApplication::holdBatchTimer(bool held)
+{
+    d->batchTimerHeld = held;
+    if (held)
+        d->timer->stop();
+    else if (!d->batchDeadline.isForever())
+        d->timer->start(static_cast<int>(std::max<qint64>(0, d->batchDeadline.remainingTime())));
+}
+
+void GUISingleApplication::handOnBatch()
+{
+    if (d->batchDeadline.isForever())
+        return;
+    d->timer->stop();
+    processMessages();
+}
+
+void GUISingleApplication::holdClientTimeouts(bool held)
+{
+    d->clientTimeoutsHeld = held;
+}
+
+int GUISingleApplication::clientsSending() const
+{
+    return d->partial.size();
 }
 
 void GUISingleApplication::answerMessage(int index, const QByteArray& answer)
@@ -647,6 +683,13 @@ bool GUISingleApplication::sendMessage(const QByteArray& message, int timeoutMs,
     return acknowledged;
 }
 
+int GUISingleApplication::setAcknowledgementTimeoutMs(int ms)
+{
+    const int before = acknowledgementTimeoutMs;
+    acknowledgementTimeoutMs = ms > 0 ? ms : DefaultAcknowledgementTimeoutMs;
+    return before;
+}
+
 int GUISingleApplication::setAnswerTimeoutMs(int ms)
 {
     const int before = answerTimeoutMs;
@@ -699,7 +742,7 @@ bool GUISingleApplication::handOverCommandLineFiles() const
         if (answering && path.size() <= MaxPathBytes) {
             QByteArray answer;
             const QByteArray prefix = handOverUnattended ? QByteArray(UnattendedOpenFilePrefix) : QByteArray("OpenFile:");
-            answering = sendMessage(prefix + path, 5000, &answer, answerTimeoutMs);
+            answering = sendMessage(prefix + path, acknowledgementTimeoutMs, &answer, answerTimeoutMs);
             if (answering) {
                 if (answer.startsWith("REFUSED ")) {
                     refuse(answer.mid(8));

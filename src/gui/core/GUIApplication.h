@@ -107,6 +107,11 @@ public:
     // (two minutes; a test shortens it; 0 restores the default); returns the one before.
     // A file not answered about in that time is reported as such, not as handed over.
     static int setAnswerTimeoutMs(int ms);
+    // How long handOverCommandLineFiles waits for the instance's acknowledgement of each
+    // file (5 s; past it the instance is taken as hung and this start opens the file
+    // itself; a test on a loaded machine lengthens it; 0 restores the default); returns the
+    // one before.
+    static int setAcknowledgementTimeoutMs(int ms);
     // A start that nobody is at (one taking a screenshot) hands its files over with this
     // prefix instead of "OpenFile:"; the running window then says a refusal on its console
     // only, without a box.
@@ -124,6 +129,16 @@ public:
     // first message of a batch, never put off by the ones that join it; forever while
     // no batch is being collected.
     QDeadlineTimer pendingBatchDeadline() const;
+    // Test seams: the server's timers driven by a test instead of the clock.  While the
+    // batch timer is held, a batch is handed on by handOnBatch() only (pendingBatchDeadline
+    // still tells when the timer would have); handOnBatch hands on the messages received so
+    // far as the timer does, if any.  While the clients' time-outs are held, a client that
+    // says nothing is kept until it leaves.  clientsSending: the clients connected whose
+    // message has not come whole yet, silent ones included.
+    void holdBatchTimer(bool held);
+    void handOnBatch();
+    void holdClientTimeouts(bool held);
+    int clientsSending() const;
 
 Q_SIGNALS:
     void messageReceived(const QList<QByteArray>& messages);

@@ -5,11 +5,18 @@
 //                                                project opened after that and quits
 //   singleinstance_driver EXENAME batches        prints "ready", then "batch=<n>" for each
 //                                                batch of messages; quits after four
-//                                                messages.  A line "deadline" on its
-//                                                standard input is answered with
+//                                                messages.  The batch timer is the test's:
+//                                                a line "handon" on its standard input
+//                                                hands the pending batch on; a line
+//                                                "deadline" is answered with
 //                                                "deadline=<ns>" (the monotonic clock's
-//                                                time the pending batch is due) or
+//                                                time the timer would hand it on) or
 //                                                "deadline=none".
+//   singleinstance_driver EXENAME crowd          as serve, but a client that says nothing
+//                                                is kept until it leaves; a line "clients"
+//                                                on its standard input is answered with
+//                                                "clients=<n>", the clients whose message
+//                                                has not come whole
 //   singleinstance_driver EXENAME exhaust        as serve, but first uses up every file
 //                                                descriptor it may open ("exhausted"),
 //                                                and gives them back when a line comes
@@ -18,9 +25,12 @@
 //                                                command line; prints "projects=<n>"
 //                                                half a second into the loop
 // With SINGLEINSTANCE_LOG set, the console's lines are appended to the file it names.
+// A second start waits for the running instance's acknowledgement as long as the hang
+// guard; SINGLEINSTANCE_ACK_MS=0 keeps the program's own wait.
 
 #include <LogFileObserver.h>
 #include <support/ApplicationRun.h>
+#include <support/HangGuard.h>
 
 #include <core/GUIApplication.h>
 
@@ -47,15 +57,16 @@
 namespace {
 
 // Only against a hang: the tests decide by what the driver prints, never by its time.
-constexpr int HangGuardMs = 300000;
+using PelmoraTest::HangGuardMs;
 
 std::string scenario;
 
-// Answers the test's questions about the batch being collected, one per line.
+// Answers the test's lines on standard input, one by one.
 void answerOnStandardInput(Gui::GUISingleApplication* single)
 {
     auto* notifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, single);
     QObject::connect(notifier, &QSocketNotifier::activated, single, [single, notifier] {
+        static std::string line;
         char buffer[256];
         const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
         if (n <= 0) {
@@ -63,13 +74,26 @@ void answerOnStandardInput(Gui::GUISingleApplication* single)
             return;
         }
         for (ssize_t i = 0; i < n; ++i) {
-            if (buffer[i] != '\n')
+            if (buffer[i] != '\n') {
+                line += buffer[i];
                 continue;
-            const QDeadlineTimer due = single->pendingBatchDeadline();
-            if (due.isForever())
-                std::printf("deadline=none\n");
-            else
-                std::printf("deadline=%lld\n", static_cast<long long>(due.deadlineNSecs()));
+            }
+            const std::string asked = line;
+            line.clear();
+            if (asked == "handon") {
+                single->handOnBatch();
+                continue;
+            }
+            if (asked == "clients") {
+                std::printf("clients=%d\n", single->clientsSending());
+            }
+            else {
+                const QDeadlineTimer due = single->pendingBatchDeadline();
+                if (due.isForever())
+                    std::printf("deadline=none\n");
+                else
+                    std::printf("deadline=%lld\n", static_cast<long long>(due.deadlineNSecs()));
+            }
             std::fflush(stdout);
         }
     });
@@ -129,6 +153,7 @@ void onLoop()
                              if (seen >= 4)
                                  QCoreApplication::quit();
                          });
+        single->holdBatchTimer(true);
         answerOnStandardInput(single);
         QTimer::singleShot(HangGuardMs, [] { QCoreApplication::quit(); });
         std::printf("ready\n");
@@ -159,7 +184,16 @@ void onLoop()
             watchForProject();
         });
     }
-    else if (scenario == "serve") {
+    else if (scenario == "serve" || scenario == "crowd") {
+        if (scenario == "crowd") {
+            auto* single = qobject_cast<Gui::GUISingleApplication*>(QCoreApplication::instance());
+            if (!single) {
+                QCoreApplication::quit();
+                return;
+            }
+            single->holdClientTimeouts(true);
+            answerOnStandardInput(single);
+        }
         for (Obj::Project* project : Obj::Application::instance().get_projects())
             projectsAtStart.insert(project->get_name());
         std::printf("ready\n");
@@ -190,6 +224,9 @@ int main(int argc, char** argv)
     std::vector<char*> args = {argv[0]};
     for (int i = 3; i < argc; ++i)
         args.push_back(argv[i]);
+    const char* acknowledgementMs = std::getenv("SINGLEINSTANCE_ACK_MS");
+    Gui::GUISingleApplication::setAcknowledgementTimeoutMs(acknowledgementMs ? std::atoi(acknowledgementMs)
+                                                                             : HangGuardMs);
     std::unique_ptr<Host::LogFileObserver> log;
     if (const char* logFile = std::getenv("SINGLEINSTANCE_LOG")) {
         log = std::make_unique<Host::LogFileObserver>(logFile);
