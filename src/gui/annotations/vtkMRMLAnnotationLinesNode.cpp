@@ -16,28 +16,35 @@
 #include <functional>
 #include <locale>
 #include <sstream>
-#include <unordered_map>
 #include <utility>
 
 vtkStandardNewMacro(vtkMRMLAnnotationLinesNode);
 
 namespace {
 
-// vtkMRMLAnnotationLinesNode::GetLineEntriesVisited(): per thread, so no lock and no race.
+// vtkMRMLAnnotationLinesNode::LineEntries(): per thread, so no lock and no race.  The
+// line cells (GetLines()) and the look-up table's entries count themselves in it.
 thread_local std::uint64_t lineEntries = 0;
-
-// Every line cell this class reads comes through here, so that the count sees each.
-void readCell(vtkCellArray* lines, vtkIdType c, vtkIdList* ids)
-{
-    ++lineEntries;
-    lines->GetCellAtId(c, ids);
-}
 
 } // namespace
 
-std::uint64_t vtkMRMLAnnotationLinesNode::GetLineEntriesVisited()
+std::uint64_t& vtkMRMLAnnotationLinesNode::LineEntries()
 {
     return lineEntries;
+}
+
+std::uint64_t vtkMRMLAnnotationLinesNode::GetLineEntriesVisited()
+{
+    return LineEntries();
+}
+
+vtkMRMLAnnotationLinesNode::LineCells* vtkMRMLAnnotationLinesNode::GetLines()
+{
+    vtkCellArray* cells = GetPipelineLines();
+    if (!cells)
+        return nullptr;
+    Lines = LineCells(cells);
+    return &Lines;
 }
 
 struct vtkMRMLAnnotationLinesNode::LineLookup
@@ -49,7 +56,8 @@ struct vtkMRMLAnnotationLinesNode::LineLookup
             return std::hash<vtkIdType>()(p.first) * 1000003u ^ std::hash<vtkIdType>()(p.second);
         }
     };
-    std::unordered_map<std::pair<vtkIdType, vtkIdType>, int, PairHash> firstIndex;
+    // Counted in LineEntries(): a look-up, the key's bucket; a walk, each entry reached.
+    Counted::HashMap<std::pair<vtkIdType, vtkIdType>, int, &vtkMRMLAnnotationLinesNode::LineEntries, PairHash> firstIndex;
     // The cells the table describes; any other change to them is seen as a new
     // modification time or count, and the table is rebuilt.
     vtkCellArray* cells = nullptr;
@@ -66,23 +74,21 @@ vtkMRMLAnnotationLinesNode::~vtkMRMLAnnotationLinesNode() = default;
 
 int vtkMRMLAnnotationLinesNode::FindLine(int startId, int endId)
 {
-    vtkCellArray* lines = GetLines();
+    LineCells* lines = GetLines();
     LineLookup& table = *Lookup;
-    if (table.cells != lines || table.time != lines->GetMTime() || table.count != lines->GetNumberOfCells()) {
+    if (table.cells != lines->ForPipeline() || table.time != lines->GetMTime() || table.count != lines->GetNumberOfCells()) {
         table.firstIndex.clear();
         vtkNew<vtkIdList> ids;
         for (vtkIdType c = 0; c < lines->GetNumberOfCells(); ++c) {
-            readCell(lines, c, ids);
+            lines->GetCellAtId(c, ids);
             if (ids->GetNumberOfIds() == 2)
                 table.firstIndex.emplace(std::make_pair(ids->GetId(0), ids->GetId(1)), static_cast<int>(c));
         }
-        table.cells = lines;
+        table.cells = lines->ForPipeline();
         table.time = lines->GetMTime();
         table.count = lines->GetNumberOfCells();
     }
     const auto key = std::make_pair(vtkIdType(startId), vtkIdType(endId));
-    // The entries of the key's bucket, each compared with the key.
-    lineEntries += 1 + table.firstIndex.bucket_size(table.firstIndex.bucket(key));
     auto it = table.firstIndex.find(key);
     return it == table.firstIndex.end() ? -1 : it->second;
 }
@@ -90,17 +96,16 @@ int vtkMRMLAnnotationLinesNode::FindLine(int startId, int endId)
 void vtkMRMLAnnotationLinesNode::RememberLine(int startId, int endId, int index, vtkIdType countBefore)
 {
     LineLookup& table = *Lookup;
-    vtkCellArray* lines = GetLines();
+    LineCells* lines = GetLines();
     // The table stays valid when the line it names was rewritten with the same pair, or
     // when one line was appended to the cells it describes; anything else leaves it to
     // be rebuilt.
     const bool rewritten = index < countBefore && lines->GetNumberOfCells() == countBefore;
     const bool appended = index == countBefore && lines->GetNumberOfCells() == countBefore + 1;
-    if (table.cells != lines || table.count != countBefore || !(rewritten || appended)) {
+    if (table.cells != lines->ForPipeline() || table.count != countBefore || !(rewritten || appended)) {
         table.cells = nullptr;
         return;
     }
-    ++lineEntries;
     if (appended)
         table.firstIndex.emplace(std::make_pair(vtkIdType(startId), vtkIdType(endId)), index);
     table.time = lines->GetMTime();
@@ -120,7 +125,7 @@ const char* vtkMRMLAnnotationLinesNode::GetAttributeTypesEnumAsString(int type)
 void vtkMRMLAnnotationLinesNode::CreatePolyData()
 {
     Superclass::CreatePolyData();
-    if (!GetPolyData()->GetLines() || !LinesInstalled) {
+    if (!GetPipelineLines() || !LinesInstalled) {
         vtkNew<vtkCellArray> lines;
         GetPolyData()->SetLines(lines);
         LinesInstalled = true;
@@ -145,9 +150,9 @@ void vtkMRMLAnnotationLinesNode::ResetLinesAttributesAll()
 
 void vtkMRMLAnnotationLinesNode::ResetLines()
 {
-    if (!GetPolyData() || !GetPolyData()->GetLines() || !LinesInstalled)
+    if (!GetLines() || !LinesInstalled)
         CreatePolyData();
-    GetPolyData()->GetLines()->Reset();
+    GetLines()->Reset();
     GetPolyData()->Modified();
     ResetLinesAttributesAll();
 }
@@ -161,13 +166,13 @@ void vtkMRMLAnnotationLinesNode::ResetAnnotations()
 std::vector<std::vector<vtkIdType>> vtkMRMLAnnotationLinesNode::ReadCells()
 {
     std::vector<std::vector<vtkIdType>> cells;
-    vtkCellArray* lines = GetLines();
+    LineCells* lines = GetLines();
     if (!lines)
         return cells;
     cells.resize(lines->GetNumberOfCells());
     vtkNew<vtkIdList> ids;
     for (vtkIdType c = 0; c < lines->GetNumberOfCells(); ++c) {
-        readCell(lines, c, ids);
+        lines->GetCellAtId(c, ids);
         for (vtkIdType k = 0; k < ids->GetNumberOfIds(); ++k)
             cells[c].push_back(ids->GetId(k));
     }
@@ -176,9 +181,8 @@ std::vector<std::vector<vtkIdType>> vtkMRMLAnnotationLinesNode::ReadCells()
 
 void vtkMRMLAnnotationLinesNode::StoreLines(const std::vector<std::vector<vtkIdType>>& cells)
 {
-    vtkCellArray* lines = GetLines();
+    LineCells* lines = GetLines();
     lines->Reset();
-    lineEntries += cells.size();
     for (const auto& cell : cells)
         lines->InsertNextCell(static_cast<vtkIdType>(cell.size()), cell.data());
     lines->Modified();
@@ -223,18 +227,15 @@ int vtkMRMLAnnotationLinesNode::SetLine(int id, int startId, int endId, int sele
     }
     if (!GetLines() || !LinesInstalled)
         CreatePolyData();
-    vtkCellArray* lines = GetLines();
+    LineCells* lines = GetLines();
     const vtkIdType pair[2] = {startId, endId};
-    ++lineEntries;
     if (id < lines->GetNumberOfCells() && lines->GetCellSize(id) == 2) {
         lines->ReplaceCellAtId(id, 2, pair);
         lines->Modified();
     } else if (id >= lines->GetNumberOfCells()) {
         // Appended in place: lines that are skipped over stay empty cells.
-        while (lines->GetNumberOfCells() < id) {
+        while (lines->GetNumberOfCells() < id)
             lines->InsertNextCell(0, pair);
-            ++lineEntries;
-        }
         lines->InsertNextCell(2, pair);
         lines->Modified();
         GetPolyData()->Modified();
@@ -255,7 +256,7 @@ int vtkMRMLAnnotationLinesNode::SetLine(int id, int startId, int endId, int sele
 
 int vtkMRMLAnnotationLinesNode::GetEndPointsId(vtkIdType id, vtkIdType ids[2])
 {
-    vtkCellArray* lines = GetLines();
+    LineCells* lines = GetLines();
     if (!lines) {
         vtkErrorMacro("Annotation: " << IdText() << " PolyData or PolyData->GetLines() is NULL");
         return 0;
@@ -265,7 +266,7 @@ int vtkMRMLAnnotationLinesNode::GetEndPointsId(vtkIdType id, vtkIdType ids[2])
         return 0;
     }
     vtkNew<vtkIdList> cell;
-    readCell(lines, id, cell);
+    lines->GetCellAtId(id, cell);
     if (cell->GetNumberOfIds() != 2) {
         vtkErrorMacro("Annotation: GetEndPointsId: line with id is not correctly defined");
         return 0;

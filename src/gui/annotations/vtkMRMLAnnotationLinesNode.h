@@ -4,6 +4,8 @@
 
 #include "vtkMRMLAnnotationControlPointsNode.h"
 
+#include <counted/CountedSteps.h>
+
 #include <cstdint>
 #include <memory>
 
@@ -61,10 +63,19 @@ protected:
 
     bool LinesInstalled = false;
 
+    // The line cells of this thread's lines nodes read or written (see GetLineEntriesVisited).
+    static std::uint64_t& LineEntries();
+    // The node's line cells, each cell read or written through it counted in LineEntries():
+    // every walk of the node over its lines, a loop of GetCellAtId included, is seen by the
+    // count. Null while the poly data has no line cells; valid until the next call.
+    using LineCells = Counted::Cells<vtkCellArray, &vtkMRMLAnnotationLinesNode::LineEntries>;
+    LineCells* GetLines();
+
 private:
     // The first line of each (start, end) pair, so that adding a line does not scan them all.
     struct LineLookup;
     std::unique_ptr<LineLookup> Lookup;
+    LineCells Lines;
     int FindLine(int startId, int endId);
     void RememberLine(int startId, int endId, int index, vtkIdType countBefore);
 };

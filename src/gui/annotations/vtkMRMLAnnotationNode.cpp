@@ -306,7 +306,7 @@ vtkPoints* vtkMRMLAnnotationNode::GetPoints()
     return GetPolyData() ? GetPolyData()->GetPoints() : nullptr;
 }
 
-vtkCellArray* vtkMRMLAnnotationNode::GetLines()
+vtkCellArray* vtkMRMLAnnotationNode::GetPipelineLines()
 {
     return GetPolyData() ? GetPolyData()->GetLines() : nullptr;
 }

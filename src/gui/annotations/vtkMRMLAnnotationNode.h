@@ -100,7 +100,10 @@ protected:
     void ResetTextAttributesAll();
     virtual void CreatePolyData();
     vtkPoints* GetPoints();
-    vtkCellArray* GetLines();
+    // The poly data's line cells themselves, for the VTK pipeline (installing, handing on):
+    // a walk over them here is seen by no count.  The lines node reads and writes its lines
+    // through its own counted GetLines().
+    vtkCellArray* GetPipelineLines();
     // The node's id for messages ("" when it has none).
     const char* IdText() const { return GetID() ? GetID() : ""; }
     const char* NameText() { return GetName() ? GetName() : ""; }

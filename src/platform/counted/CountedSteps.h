@@ -373,4 +373,52 @@ private:
     Items items;
 };
 
+// A view of a cell array (VTK's vtkCellArray, say) that counts each cell it reads or
+// writes: a cell read whole or by its size, a cell replaced, a cell appended.  The
+// array's own walks (its traversal, its raw connectivity) are not offered, so that
+// every loop over the cells of a path that keeps its cells this way goes through the
+// count.  Taking the count of cells, clearing them and marking them modified read none.
+template <class CellArray, Counter steps>
+class Cells
+{
+public:
+    Cells() = default;
+    explicit Cells(CellArray* cells) : cells(cells) {}
+
+    auto GetNumberOfCells() const { return cells->GetNumberOfCells(); }
+    template <class Id, class... Out>
+    auto GetCellAtId(Id cell, Out&&... out) const
+    {
+        ++steps();
+        return cells->GetCellAtId(cell, std::forward<Out>(out)...);
+    }
+    template <class Id>
+    auto GetCellSize(Id cell) const
+    {
+        ++steps();
+        return cells->GetCellSize(cell);
+    }
+    template <class Id, class... In>
+    auto ReplaceCellAtId(Id cell, In&&... in)
+    {
+        ++steps();
+        return cells->ReplaceCellAtId(cell, std::forward<In>(in)...);
+    }
+    template <class... In>
+    auto InsertNextCell(In&&... in)
+    {
+        ++steps();
+        return cells->InsertNextCell(std::forward<In>(in)...);
+    }
+    void Reset() { cells->Reset(); }
+    void Modified() { cells->Modified(); }
+    auto GetMTime() const { return cells->GetMTime(); }
+
+    // The array itself, for handing to the VTK pipeline (not for walking its cells).
+    CellArray* ForPipeline() const { return cells; }
+
+private:
+    CellArray* cells = nullptr;
+};
+
 } // namespace Counted
