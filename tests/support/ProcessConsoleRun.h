@@ -6,14 +6,21 @@
 #include <support/HangGuard.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QProgressBar>
 #include <QStandardPaths>
 #include <QString>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
 
 #include <cerrno>
+
+#include <signal.h>
+#include <unistd.h>
 
 namespace PelmoraTest {
 
@@ -77,6 +84,62 @@ inline bool groupRuns(qint64 group)
     return false;
 }
 
+// What the program of the run has written so far, as shown: the view after the two lines
+// that name the program.
+inline QString writtenSoFar(const Gui::DlgIPCImp& console)
+{
+    const QString text = console.output()->toPlainText();
+    const int arguments = text.indexOf(QStringLiteral("Arguments: "));
+    return arguments < 0 ? QString() : text.mid(text.indexOf(QLatin1Char('\n'), arguments) + 1);
+}
+
+// The console's timer that shows the output read so far, a slice at a time.
+inline QTimer* outputFlush(const Gui::DlgIPCImp& console)
+{
+    return console.findChild<QTimer*>(QStringLiteral("outputFlush"));
+}
+
+// Holds the showing: what the run writes is read and judged, but shown only once the test
+// releases it or a button shows it all, so that the end of a talkative run is still to be
+// shown when its program ends, however fast the program and the window run.
+inline void holdShowing(Gui::DlgIPCImp& console)
+{
+    outputFlush(console)->setInterval(2 * HangGuardMs);
+}
+
+// Lets the console show the rest as it does on its own.
+inline void releaseShowing(Gui::DlgIPCImp& console)
+{
+    QTimer* flush = outputFlush(console);
+    flush->setInterval(Gui::DlgIPCImp::FlushIntervalMs);
+    if (flush->isActive())
+        flush->start();
+}
+
+// Steps of a script taken at the test's word: `waitFor(n)` is the shell line that waits
+// until the test has said `go(n)`.  What the script writes before and after the wait
+// comes in two reads on any machine, once the test has seen the first part shown.
+class ScriptSteps
+{
+public:
+    QString waitFor(int step) const
+    {
+        return QStringLiteral("while [ ! -e '%1' ]; do sleep 0.01; done; ").arg(file(step));
+    }
+    void go(int step) const { QFile(file(step)).open(QIODevice::WriteOnly); }
+    // Waits until the console shows `text` in what was written, then says `go(step)`.
+    bool goOnceShown(const Gui::DlgIPCImp& console, const QString& text, int step) const
+    {
+        const bool shown = QTest::qWaitFor([&] { return writtenSoFar(console).contains(text); }, HangGuardMs);
+        go(step);
+        return shown;
+    }
+
+private:
+    QString file(int step) const { return dir.filePath(QStringLiteral("go%1").arg(step)); }
+    QTemporaryDir dir;
+};
+
 // Builds the C program `source` with the system's compiler into `dir`; its path, or
 // empty when it could not be built.
 inline QString buildProgram(const QString& dir, const QString& name, const QByteArray& source)
@@ -102,11 +165,37 @@ inline bool runScript(Gui::DlgIPCImp& console, const QString& script, const QStr
     return QTest::qWaitFor([&] { return endReported(console); }, PelmoraTest::HangGuardMs);
 }
 
-// A console whose Save button is answered with `answer` instead of a file dialog.
-class SavingConsole : public Gui::DlgIPCImp
+// A console whose SIGKILL returns once the processes it went to have ended: the
+// console's looks after it, and its giving up after MaxChecksAfterKill of them, never
+// depend on how soon the system carries it out.  (Giving up is walked where the signals
+// are refused.)
+class KillWaitingConsole : public Gui::DlgIPCImp
 {
 public:
     using Gui::DlgIPCImp::DlgIPCImp;
+
+protected:
+    bool sendSignal(qint64 pid, int signal) override
+    {
+        if (!Gui::DlgIPCImp::sendSignal(pid, signal))
+            return false;
+        if (signal == SIGKILL) {
+            const int saved = errno;
+            QElapsedTimer guard;
+            guard.start();
+            while ((pid < 0 ? groupRuns(-pid) : processRuns(pid)) && guard.elapsed() < HangGuardMs)
+                ::usleep(2000);
+            errno = saved;
+        }
+        return true;
+    }
+};
+
+// A console whose Save button is answered with `answer` instead of a file dialog.
+class SavingConsole : public KillWaitingConsole
+{
+public:
+    using KillWaitingConsole::KillWaitingConsole;
     QString answer;
 
 protected:
@@ -115,17 +204,17 @@ protected:
 
 // A console whose signals can be refused, as a process that changed its user refuses
 // them.
-class RefusedConsole : public Gui::DlgIPCImp
+class RefusedConsole : public KillWaitingConsole
 {
 public:
-    using Gui::DlgIPCImp::DlgIPCImp;
+    using KillWaitingConsole::KillWaitingConsole;
     bool refuseSignals = false;
 
 protected:
     bool sendSignal(qint64 pid, int signal) override
     {
         if (!refuseSignals)
-            return Gui::DlgIPCImp::sendSignal(pid, signal);
+            return KillWaitingConsole::sendSignal(pid, signal);
         errno = EPERM;
         return false;
     }

@@ -295,6 +295,7 @@ DlgIPCImp::DlgIPCImp(const QString& title, bool keep, QWidget* parent)
     flushTimer = new QTimer(this);
     flushTimer->setObjectName(QStringLiteral("outputFlush"));
     flushTimer->setSingleShot(true);
+    flushTimer->setInterval(FlushIntervalMs);
     connect(flushTimer, &QTimer::timeout, this, [this] { flushPending(false); });
     graceTimer = new QTimer(this);
     graceTimer->setObjectName(QStringLiteral("stopGrace"));
@@ -381,7 +382,7 @@ bool DlgIPCImp::startRunning(const QString& executable, const QStringList& argum
         pending += line;
         pendingLines += line.count(QLatin1Char('\n'));
         if (!flushTimer->isActive())
-            flushTimer->start(FlushIntervalMs);
+            flushTimer->start();
         return false;
     }
     if (executable.isEmpty() || !QFileInfo::exists(executable)) {
@@ -532,7 +533,7 @@ void DlgIPCImp::showRead(const QByteArray& bytes, int channel)
     pendingLines += text.count(QLatin1Char('\n'));
     keepPendingBounded(false);
     if (!flushTimer->isActive())
-        flushTimer->start(FlushIntervalMs);
+        flushTimer->start();
 }
 
 // The words are looked for in the bytes as written, ASCII letters in any case, so that
@@ -605,7 +606,7 @@ void DlgIPCImp::flushPending(bool everything)
     if (any)
         ui->tb_output->moveCursor(QTextCursor::End);
     if (!pending.isEmpty()) {
-        flushTimer->start(FlushIntervalMs);
+        flushTimer->start();
     } else if (endToReport) {
         endToReport = false;
         reportEnd();

@@ -68,7 +68,8 @@ public:
     static constexpr int MaxKeptLines = 10000;
     static constexpr int MaxKeptChars = 4 * 1024 * 1024;
     // Output is shown in slices, one every FlushIntervalMs while there is more, however
-    // fast it arrives.
+    // fast it arrives; the timer is the child object named "outputFlush", started with
+    // the interval it has.
     static constexpr int FlushIntervalMs = 100;
     static constexpr int MaxLinesPerSlice = 2000;
     static constexpr int MaxCharsPerSlice = 256 * 1024;

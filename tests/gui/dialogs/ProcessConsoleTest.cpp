@@ -124,8 +124,14 @@ TEST(ProcessConsole, ProgramsThatCannotStartAreReported)
 TEST(ProcessConsole, CharactersSplitBetweenReadsArriveWhole)
 {
     Gui::DlgIPCImp console(QStringLiteral("Solver"), true);
-    // The two bytes of one GBK character, written a moment apart.
-    ASSERT_TRUE(runScript(console, QStringLiteral("printf '\\304'; sleep 0.3; printf '\\343 ok\\n'")));
+    // The two bytes of one GBK character, the second written once the line before the
+    // first is shown: they come in two reads.
+    const PelmoraTest::ScriptSteps steps;
+    ASSERT_TRUE(console.startRunning(shell(), {QStringLiteral("-c"), QStringLiteral("printf 'first\\n\\304'; ")
+                                                                         + steps.waitFor(1)
+                                                                         + QStringLiteral("printf '\\343 ok\\n'")}));
+    ASSERT_TRUE(steps.goOnceShown(console, QStringLiteral("first\n"), 1));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return PelmoraTest::endReported(console); }, PelmoraTest::HangGuardMs));
     EXPECT_TRUE(console.output()->toPlainText().contains(QString::fromUtf8("\xe4\xbd\xa0 ok")))
         << console.output()->toPlainText().toStdString();
 }

@@ -90,7 +90,10 @@ TEST(ProcessConsoleEnd, CloseWhileTheEndIsStillShownGoesByTheWholeOutput)
     };
     for (const auto& run : runs) {
         SCOPED_TRACE(run.script);
-        Gui::DlgIPCImp console(QStringLiteral("Solver"), true);
+        PelmoraTest::KillWaitingConsole console(QStringLiteral("Solver"), true);
+        // Nothing is shown before the click: the end is still to be shown then, however
+        // fast the program and the window run.
+        PelmoraTest::holdShowing(console);
         ASSERT_TRUE(console.startRunning(shell(), {QStringLiteral("-c"), QString::fromLatin1(run.script)}));
         // Clicked as soon as the program has ended, while the bar still says busy.
         bool clickedWhileShowing = false;
@@ -105,9 +108,13 @@ TEST(ProcessConsoleEnd, CloseWhileTheEndIsStillShownGoesByTheWholeOutput)
             QTest::mouseClick(button(&console, "pb_close"), Qt::LeftButton);
         });
         poll.start(2);
-        QTimer::singleShot(60000, &console, [&] { console.done(-1); });
+        // Only a guard against a hang.
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [&] { console.done(-1); });
+        guard.start(PelmoraTest::HangGuardMs);
         const int result = console.exec();
-        ASSERT_TRUE(clickedWhileShowing) << "the end was shown before the click could come";
+        ASSERT_TRUE(clickedWhileShowing) << "the end was told before its output was shown";
         EXPECT_EQ(result, run.expected);
         EXPECT_EQ(errorsAtClick, run.expected == QDialog::Rejected);
     }
@@ -155,12 +162,18 @@ TEST(ProcessConsoleEnd, CopyAndSaveGiveWhatTheProgramWrote)
     QString counter;
     for (int i = 0; i <= 100; ++i)
         counter += QStringLiteral("%1%\r").arg(i);
-    const QString script = QStringLiteral(
-        "printf 'meshing\\r'; sleep 0.3; printf '\\nblocks\\r\\n'; sleep 0.3; "
-        "i=0; while [ $i -le 100 ]; do printf '%s%%\\r' $i; i=$((i+1)); done; sleep 0.3; "
-        "printf '\\ndone\\rnext\\n'");
+    // Each part is written once the one before has been shown: a CR LF split between two
+    // reads, a counter after a line and a line feed after the counter's last CR.
+    const PelmoraTest::ScriptSteps steps;
+    const QString script = QStringLiteral("printf 'meshing\\r'; ") + steps.waitFor(1)
+                           + QStringLiteral("printf '\\nblocks\\r\\n'; ") + steps.waitFor(2)
+                           + QStringLiteral("i=0; while [ $i -le 100 ]; do printf '%s%%\\r' $i; i=$((i+1)); done; ")
+                           + steps.waitFor(3) + QStringLiteral("printf '\\ndone\\rnext\\n'");
     const QString written = QStringLiteral("meshing\r\nblocks\r\n") + counter + QStringLiteral("\ndone\rnext\n");
     ASSERT_TRUE(console.startRunning(shell(), {QStringLiteral("-c"), script}));
+    ASSERT_TRUE(steps.goOnceShown(console, QStringLiteral("meshing"), 1));
+    ASSERT_TRUE(steps.goOnceShown(console, QStringLiteral("blocks"), 2));
+    ASSERT_TRUE(steps.goOnceShown(console, QStringLiteral("100%"), 3));
     ASSERT_TRUE(QTest::qWaitFor(finished, PelmoraTest::HangGuardMs));
     const QByteArray expected =
         (QStringLiteral("Executable: %1\nArguments: -c %2\n").arg(shell(), script) + written).toUtf8();

@@ -48,7 +48,7 @@ TEST(ProcessConsoleFlood, ATalkativeProgramLeavesTheWindowResponsiveAndTheOutput
     PELMORA_SKIP_COST_LIMITS_WHEN_INSTRUMENTED();
     const QString yes = QStandardPaths::findExecutable(QStringLiteral("yes"));
     ASSERT_FALSE(yes.isEmpty());
-    Gui::DlgIPCImp console(QStringLiteral("Talker"), true);
+    PelmoraTest::KillWaitingConsole console(QStringLiteral("Talker"), true);
     console.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&console));
 
@@ -109,10 +109,14 @@ TEST(ProcessConsoleFlood, ATalkativeProgramLeavesTheWindowResponsiveAndTheOutput
     EXPECT_TRUE(console.output()->toPlainText().endsWith(QStringLiteral("\nChild process returns an error.\n")));
 
     // Clearing starts afresh: no note for a short run, whose words are still found when
-    // they arrive split between two reads.
+    // they arrive split between two reads (the second part is written once the first is
+    // shown).
     console.slot_btnClear_clicked();
+    const PelmoraTest::ScriptSteps steps;
     ASSERT_TRUE(console.startRunning(QStandardPaths::findExecutable(QStringLiteral("sh")),
-                                     {QStringLiteral("-c"), QStringLiteral("printf 'solver ERR'; sleep 0.5; printf 'OR in step 3\\n'")}));
+                                     {QStringLiteral("-c"), QStringLiteral("printf 'solver ERR'; ") + steps.waitFor(1)
+                                                                + QStringLiteral("printf 'OR in step 3\\n'")}));
+    ASSERT_TRUE(steps.goOnceShown(console, QStringLiteral("solver ERR"), 1));
     ASSERT_TRUE(QTest::qWaitFor([&] { return PelmoraTest::endReported(console); }, PelmoraTest::HangGuardMs));
     EXPECT_TRUE(doc->firstBlock().text().startsWith(QLatin1String("Executable: ")));
     EXPECT_TRUE(console.output()->toPlainText().contains(QStringLiteral("\nsolver ERROR in step 3\n")));
@@ -127,7 +131,7 @@ TEST(ProcessConsoleFlood, OutputWithoutLineBreaksLeavesTheWindowResponsiveAndArr
 {
     const QString sh = QStandardPaths::findExecutable(QStringLiteral("sh"));
     ASSERT_FALSE(sh.isEmpty());
-    Gui::DlgIPCImp console(QStringLiteral("Dots"), true);
+    PelmoraTest::KillWaitingConsole console(QStringLiteral("Dots"), true);
     console.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&console));
     QTextDocument* doc = console.output()->document();

@@ -237,7 +237,7 @@ TEST_F(OutputDock, MixedKindsFromAWorkerKeepTheirColoursAndALongLogCostsLittle)
         c.Warning("cr\r");
         c.Message("\nlast\n");
     });
-    ASSERT_TRUE(waitFor([&] { return output->toPlainText().endsWith(QStringLiteral("last\n")); }, 60000));
+    ASSERT_TRUE(waitFor([&] { return output->toPlainText().endsWith(QStringLiteral("last\n")); }));
     const PelmoraTest::Work mixed = meter.elapsed();
 
     // The same lines appended one by one to a plain text edit, on the GUI thread.
@@ -281,7 +281,7 @@ TEST_F(OutputDock, MixedKindsFromAWorkerKeepTheirColoursAndALongLogCostsLittle)
             for (int i = 0; i < lines; ++i)
                 c.Message("more %d\n", i);
         });
-        ASSERT_TRUE(waitFor([&] { return output->document()->blockCount() > (round + 1) * lines; }, 60000));
+        ASSERT_TRUE(waitFor([&] { return output->document()->blockCount() > (round + 1) * lines; }));
     }
     meter.start();
     output.reset();
@@ -305,7 +305,7 @@ TEST_F(OutputDock, TextThatComesFasterThanItCanBeShownIsCappedAndSaysSo)
         c.Error("end\n");
     });
     const QTextDocument* doc = output.document();
-    ASSERT_TRUE(waitFor([&] { return doc->lastBlock().previous().text() == QStringLiteral("end"); }, 60000));
+    ASSERT_TRUE(waitFor([&] { return doc->lastBlock().previous().text() == QStringLiteral("end"); }));
     // The lines that did not fit are counted where they were left out; a short one after
     // them still fitted.  (A long line is shown in several blocks.)
     const QStringList lines = Gui::LongLineText::writtenText(doc, 0, doc->characterCount() - 1).split(QLatin1Char('\n'));
