@@ -1,17 +1,35 @@
 #pragma once
 // The steps of building a project's objects and its tree that allocate nothing: the
-// member-list entries of its groups and the tree items stepped over, for a StepMeter.
+// slots and entries of its object table, the member-list entries of its groups and the
+// tree items stepped over, for a StepMeter.
 
+#include <obj/ObjectTable.h>
 #include <obj/ProjectObject.h>
 #include <selection/ProjectItem.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace PelmoraTest {
 
+// `symbols` and the same counters by their symbols (Obj::ObjectTable::slotsVisited(),
+// Obj::ProjectObjectGroup::memberEntriesVisited(), Gui::ProjectItem::itemsVisited()), for
+// the steps of a child process (childWorkVariables).
+inline std::vector<std::string> withProjectTreeSteps(std::vector<std::string> symbols = {})
+{
+    for (const char* symbol : {"_ZN3Obj11ObjectTable12slotsVisitedEv", "_ZN3Obj18ProjectObjectGroup20memberEntriesVisitedEv",
+                               "_ZN3Gui11ProjectItem12itemsVisitedEv"})
+        if (std::find(symbols.begin(), symbols.end(), symbol) == symbols.end())
+            symbols.push_back(symbol);
+    return symbols;
+}
+
 inline std::uint64_t projectTreeSteps()
 {
-    return Obj::ProjectObjectGroup::memberEntriesVisited() + Gui::ProjectItem::itemsVisited();
+    return Obj::ObjectTable::slotsVisited() + Obj::ProjectObjectGroup::memberEntriesVisited()
+        + Gui::ProjectItem::itemsVisited();
 }
 
 } // namespace PelmoraTest

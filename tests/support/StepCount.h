@@ -37,16 +37,23 @@ inline ::testing::AssertionResult stepsGrowAtMost(std::uint64_t smaller, std::ui
 
 // The steps of the same work done at growing sizes in two ways (two orders, say): each size
 // at least one step per element, the two ways within twice each other, and each size
-// within 1.25 times its share of the steps of the size before.
+// within 1.25 times its share of the steps of the size before.  Given `perElement`, each
+// size also at most that many steps per element: a cost that grows with the size (in both
+// ways alike) then fails at the first size, before a larger one costs its square.
 class ChainSteps
 {
 public:
+    explicit ChainSteps(std::uint64_t perElement = 0) : perElement(perElement) {}
+
     ::testing::AssertionResult expectLinear(int size, const std::uint64_t (&steps)[2])
     {
         const std::uint64_t fewer = std::min(steps[0], steps[1]);
         const std::uint64_t more = std::max(steps[0], steps[1]);
         ::testing::AssertionResult result = fewer < std::uint64_t(size)
             ? ::testing::AssertionFailure() << fewer << " steps for " << size << " elements"
+            : perElement > 0 && more > perElement * std::uint64_t(size)
+            ? ::testing::AssertionFailure() << more << " steps for " << size << " elements, more than " << perElement
+                                            << " each"
             : stepsGrowAtMost(fewer, more, 2);
         if (result && lastSize > 0)
             result = stepsGrowAtMost(lastMore, more, 1.25 * size / lastSize);
@@ -56,6 +63,7 @@ public:
     }
 
 private:
+    std::uint64_t perElement = 0;
     int lastSize = 0;
     std::uint64_t lastMore = 0;
 };

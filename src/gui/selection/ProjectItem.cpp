@@ -152,6 +152,11 @@ std::uint64_t ProjectItem::itemsVisited()
     return itemsStepped;
 }
 
+std::uint64_t& ProjectItem::itemSteps()
+{
+    return itemsStepped;
+}
+
 ProjectObjectItem* ProjectItem::object_item(unsigned int id) const
 {
     return objectItems.value(id);
@@ -363,8 +368,7 @@ void ProjectItem::placeTopLevel(ProjectObjectItem* item)
         return;
     const int count = childCount();
     for (int i = 0; i < count; ++i) {
-        ++itemsStepped;
-        QTreeWidgetItem* sibling = child(i);
+        QTreeWidgetItem* sibling = child(i);   // counted
         if (sibling == item)
             break;
         if (sibling->type() != ProjectObjectItem::ItemType)
@@ -403,8 +407,7 @@ void ProjectItem::slot_pasting(bool begins)
     // the few with one each take their place.
     QList<QTreeWidgetItem*> plain;
     std::vector<ProjectObjectItem*> ordered;
-    itemsStepped += held.size();
-    for (QTreeWidgetItem* item : held) {
+    for (QTreeWidgetItem* item : held) {   // each counted as reached
         if (!heldSet.count(item) || item->parent())
             continue;
         heldSet.erase(item);   // listed once, even if held twice

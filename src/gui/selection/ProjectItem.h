@@ -9,6 +9,8 @@
 
 #include <boost/signals2/connection.hpp>
 
+#include <counted/CountedSteps.h>
+
 #include <QTreeWidgetItem>
 
 #include <cstdint>
@@ -44,6 +46,17 @@ public:
     // the work, the same on every run, by which a test sees that opening n objects costs
     // about n steps.
     static std::uint64_t itemsVisited();
+    // That count, kept also by the items held during a paste and by child(): every item a
+    // walk over them reaches is in it.
+    static std::uint64_t& itemSteps();
+
+    // The object item in `row`, counted as one item reached: a walk over the project's
+    // children through it is seen by itemsVisited().
+    QTreeWidgetItem* child(int row) const
+    {
+        ++itemSteps();
+        return QTreeWidgetItem::child(row);
+    }
 
     // Selection, both ways.
     void clearSelection();
@@ -107,7 +120,7 @@ private:
     // Pastes going on, and the items made meanwhile, in the order made; those still
     // without a parent when the last paste ends are the branch's top.
     int pastes = 0;
-    std::vector<QTreeWidgetItem*> held;
+    Counted::Vector<QTreeWidgetItem*, &ProjectItem::itemSteps> held;
     std::unordered_set<const QTreeWidgetItem*> heldSet;
 };
 

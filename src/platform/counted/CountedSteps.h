@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <unordered_map>
+#include <list>
 #include <utility>
 #include <vector>
 
@@ -141,6 +142,10 @@ public:
     using reverse_iterator = std::reverse_iterator<iterator>;
     using const_reverse_iterator = std::reverse_iterator<const_iterator>;
 
+    Vector() = default;
+    // `n` elements made with their default value: none is reached yet.
+    explicit Vector(size_type n) : items(n) {}
+
     iterator begin() { return iterator(items.begin()); }
     iterator end() { return iterator(items.end()); }
     const_iterator begin() const { return const_iterator(items.begin()); }
@@ -156,6 +161,10 @@ public:
     bool empty() const { return items.empty(); }
     void reserve(size_type n) { items.reserve(n); }
     void clear() { items.clear(); }
+    // Elements dropped from the end or made there with their default value: none is reached.
+    void resize(size_type n) { items.resize(n); }
+    // Takes the other's elements and gives it these: no element is reached or moved.
+    void swap(Vector& other) noexcept { items.swap(other.items); }
 
     T& operator[](size_type i)
     {
@@ -196,6 +205,135 @@ public:
 
 private:
     Items items;
+};
+
+// A list whose elements are counted as they are reached; an insert or an erase moves no
+// other element and counts the one it places or takes out.  Its iterators stay valid as
+// std::list's do, so a holder may keep one to take its element out later.
+template <class T, Counter steps>
+class List
+{
+    using Items = std::list<T>;
+
+public:
+    using value_type = T;
+    using size_type = std::size_t;
+    using iterator = Iterator<typename Items::iterator, steps>;
+    using const_iterator = Iterator<typename Items::const_iterator, steps>;
+
+    iterator begin() { return iterator(items.begin()); }
+    iterator end() { return iterator(items.end()); }
+    const_iterator begin() const { return const_iterator(items.begin()); }
+    const_iterator end() const { return const_iterator(items.end()); }
+    const_iterator cbegin() const { return begin(); }
+    const_iterator cend() const { return end(); }
+
+    size_type size() const { return items.size(); }
+    bool empty() const { return items.empty(); }
+    void clear() { items.clear(); }
+
+    T& front()
+    {
+        ++steps();
+        return items.front();
+    }
+    const T& front() const
+    {
+        ++steps();
+        return items.front();
+    }
+    T& back()
+    {
+        ++steps();
+        return items.back();
+    }
+    const T& back() const
+    {
+        ++steps();
+        return items.back();
+    }
+
+    void push_back(const T& v)
+    {
+        ++steps();
+        items.push_back(v);
+    }
+    void push_front(const T& v)
+    {
+        ++steps();
+        items.push_front(v);
+    }
+    void pop_back()
+    {
+        ++steps();
+        items.pop_back();
+    }
+    void pop_front()
+    {
+        ++steps();
+        items.pop_front();
+    }
+    iterator insert(const_iterator pos, const T& v)
+    {
+        ++steps();
+        return iterator(items.insert(pos.base(), v));
+    }
+    iterator erase(const_iterator pos)
+    {
+        ++steps();
+        return iterator(items.erase(pos.base()));
+    }
+    // Each element between `first` and `last` is taken out, and counted.
+    iterator erase(const_iterator first, const_iterator last)
+    {
+        steps() += static_cast<std::uint64_t>(std::distance(first.base(), last.base()));
+        return iterator(items.erase(first.base(), last.base()));
+    }
+    // Compares every element with `v`: each is counted.
+    void remove(const T& v)
+    {
+        steps() += items.size();
+        items.remove(v);
+    }
+
+private:
+    Items items;
+};
+
+// A pointer whose every read is counted: a walk from holder to holder along such links (a
+// climb up a chain of parents) counts one step a link, as a walk over a container does.
+template <class T, Counter steps>
+class Link
+{
+public:
+    Link() = default;
+    Link(T* to) : to(to) {}
+    Link& operator=(T* other)
+    {
+        to = other;
+        return *this;
+    }
+    Link(const Link&) = default;
+    Link& operator=(const Link&) = default;
+
+    operator T*() const
+    {
+        ++steps();
+        return to;
+    }
+    T* operator->() const
+    {
+        ++steps();
+        return to;
+    }
+    T& operator*() const
+    {
+        ++steps();
+        return *to;
+    }
+
+private:
+    T* to = nullptr;
 };
 
 // An ordered map whose look-ups count the probes of the tree's descent (its depth, at

@@ -6,6 +6,9 @@ namespace Obj {
 
 namespace {
 
+// ObjectTable::slotsVisited(): per thread, so no lock and no race.
+thread_local std::uint64_t slotsStepped = 0;
+
 // Consecutive ids spread over the whole table.
 std::size_t homeOf(unsigned int id, std::size_t mask)
 {
@@ -14,22 +17,34 @@ std::size_t homeOf(unsigned int id, std::size_t mask)
 
 } // namespace
 
-ObjectTable::Entry* ObjectTable::findEntry(unsigned int id) const
+std::uint64_t ObjectTable::slotsVisited()
+{
+    return slotsStepped;
+}
+
+std::uint64_t& ObjectTable::slotSteps()
+{
+    return slotsStepped;
+}
+
+std::size_t ObjectTable::findEntry(unsigned int id) const
 {
     if (entries.empty())
-        return nullptr;
+        return 0;
     const std::size_t mask = entries.size() - 1;
-    for (std::size_t i = homeOf(id, mask); entries[i].object; i = (i + 1) & mask) {
-        if (entries[i].id == id)
-            return const_cast<Entry*>(&entries[i]);
+    for (std::size_t i = homeOf(id, mask);; i = (i + 1) & mask) {
+        const Entry& entry = entries[i];
+        if (!entry.object)
+            return entries.size();
+        if (entry.id == id)
+            return i;
     }
-    return nullptr;
 }
 
 ProjectObject* ObjectTable::find(unsigned int id) const
 {
-    const Entry* entry = findEntry(id);
-    return entry ? entry->object : nullptr;
+    const std::size_t at = findEntry(id);
+    return at < entries.size() ? entries[at].object : nullptr;
 }
 
 void ObjectTable::append(std::unique_ptr<ProjectObject> object)
@@ -49,12 +64,13 @@ void ObjectTable::append(std::unique_ptr<ProjectObject> object)
 
 std::unique_ptr<ProjectObject> ObjectTable::take(unsigned int id)
 {
-    Entry* entry = findEntry(id);
-    if (!entry)
+    const std::size_t at = findEntry(id);
+    if (at >= entries.size())
         return nullptr;
-    std::unique_ptr<ProjectObject> object(entry->object);
-    order[static_cast<std::uint32_t>(entry->slot - base)] = nullptr;
-    eraseEntry(entry);
+    const Entry& entry = entries[at];
+    std::unique_ptr<ProjectObject> object(entry.object);
+    order[static_cast<std::uint32_t>(entry.slot - base)] = nullptr;
+    eraseEntry(at);
     --live;
     if (live == 0) {
         order.clear();
@@ -73,10 +89,10 @@ std::unique_ptr<ProjectObject> ObjectTable::take(unsigned int id)
     return object;
 }
 
-void ObjectTable::eraseEntry(Entry* entry)
+void ObjectTable::eraseEntry(std::size_t at)
 {
     const std::size_t mask = entries.size() - 1;
-    std::size_t i = static_cast<std::size_t>(entry - entries.data());
+    std::size_t i = at;
     // Shift the entries after the gap back, so that no probe sequence is broken.
     for (std::size_t j = (i + 1) & mask; entries[j].object; j = (j + 1) & mask) {
         const std::size_t home = homeOf(entries[j].id, mask);
@@ -91,7 +107,7 @@ void ObjectTable::eraseEntry(Entry* entry)
 
 void ObjectTable::grow()
 {
-    std::vector<Entry> old(entries.empty() ? 16 : entries.size() * 2);
+    Entries old(entries.empty() ? 16 : entries.size() * 2);
     old.swap(entries);
     const std::size_t mask = entries.size() - 1;
     for (const Entry& entry : old) {
@@ -118,7 +134,7 @@ void ObjectTable::compact()
             continue;
         }
         if (shifted)
-            findEntry(object->getObjectId())->slot = static_cast<std::uint32_t>(newBase + out);
+            entries[findEntry(object->getObjectId())].slot = static_cast<std::uint32_t>(newBase + out);
         order[out++] = object;
     }
     order.resize(out);
@@ -129,7 +145,7 @@ void ObjectTable::compact()
 void ObjectTable::clear()
 {
     // Taken out of the table first: an object's destructor may still ask the table.
-    std::vector<ProjectObject*> doomed;
+    Order doomed;
     doomed.swap(order);
     entries.clear();
     live = 0;

@@ -5,10 +5,11 @@
 // constant time; the empty slots are dropped once they outnumber the objects, so taking
 // objects out in any order stays constant time on average.
 
+#include <counted/CountedSteps.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 namespace Obj {
 
@@ -34,11 +35,19 @@ public:
     void for_each(F&& f) const
     {
         for (std::size_t i = lead; i < order.size(); ++i)
-            if (order[i])
-                f(order[i]);
+            if (ProjectObject* object = order[i])
+                f(object);
     }
     // Deletes the objects in id order.
     void clear();
+
+    // How many slots and table entries the object tables of this thread have reached (each
+    // object a walk passes, each probe of a look-up, each entry a growth moves) since it
+    // started: a plain count of the work, the same on every run, by which a test sees that
+    // opening n objects costs about n steps.  The tables' own count, so that any walk over
+    // them is in it.
+    static std::uint64_t slotsVisited();
+    static std::uint64_t& slotSteps();
 
 private:
     struct Entry
@@ -47,18 +56,22 @@ private:
         std::uint32_t slot = 0;   // the object's place in `order`, counted from `base`
         ProjectObject* object = nullptr;
     };
-    Entry* findEntry(unsigned int id) const;
-    void eraseEntry(Entry* entry);
+    // The index of the entry of `id` in `entries`; entries.size() when there is none.
+    std::size_t findEntry(unsigned int id) const;
+    void eraseEntry(std::size_t at);
     void grow();
     void compact();
 
-    std::vector<ProjectObject*> order;   // id order; null where an object was taken out
+    using Order = Counted::Vector<ProjectObject*, &ObjectTable::slotSteps>;
+    using Entries = Counted::Vector<Entry, &ObjectTable::slotSteps>;
+
+    Order order;                         // id order; null where an object was taken out
     std::size_t lead = 0;                // empty slots at the front of `order`
     // The slot number of order[0].  Dropping the empty slots at the front moves it, so that
     // objects taken out oldest first, the usual order, renumber nothing; it wraps around.
     std::uint32_t base = 0;
     std::size_t live = 0;
-    std::vector<Entry> entries;          // a power of two long, at most half full
+    Entries entries;                     // a power of two long, at most half full
 };
 
 } // namespace Obj

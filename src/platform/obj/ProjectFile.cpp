@@ -8,6 +8,8 @@
 #include "PropertyQuantity.h"
 #include "ValueText.h"
 
+#include <counted/CountedSteps.h>
+
 #include <vexil/AddressSpace.h>
 #include <vexil/AtomicSave.h>
 #include <vexil/MsgConsole.h>
@@ -113,6 +115,9 @@ struct PropertyRecord
     std::string name, type, value;
 };
 
+// An object's or a project's property records: each record reached is counted.
+using PropertyRecords = Counted::Vector<PropertyRecord, &ProjectFile::recordSteps>;
+
 struct ObjectRecord
 {
     unsigned int id = 0;
@@ -120,7 +125,7 @@ struct ObjectRecord
     bool suppressed = false;
     bool hasModel = false;
     std::string model;
-    std::vector<PropertyRecord> properties;
+    PropertyRecords properties;
 };
 
 struct ProjectRecord
@@ -128,7 +133,7 @@ struct ProjectRecord
     std::string name;
     int kind = 1;
     std::string feederType;
-    std::vector<PropertyRecord> properties;
+    PropertyRecords properties;
     std::vector<ObjectRecord> objects;
 };
 
@@ -819,7 +824,7 @@ void checkLengthUnits(const Content& content, const std::string& source)
 {
     const std::vector<pmUnit::UnitType> lengths = pmUnit::UnitsManager::getUnitTypes(pmUnit::Length);
     for (const ProjectRecord& project : content.projects) {
-        recordsStepped += project.properties.size();
+        // Each record is counted by the list as it is reached.
         const auto count = std::count_if(project.properties.begin(), project.properties.end(),
                                          [](const PropertyRecord& p) { return p.name == LengthUnitRecord; });
         if (count > 1)
@@ -846,11 +851,11 @@ void checkLengthUnits(const Content& content, const std::string& source)
 // unit), taken out of them; -1 when they name none, as in files written before placements
 // kept their unit: those were written in the unit system of their day, which the reader's
 // own stands for.
-int takeLengthUnit(std::vector<PropertyRecord>& records)
+int takeLengthUnit(PropertyRecords& records)
 {
+    // The records passed, and those the erase moves, are counted by the list.
     const auto it = std::find_if(records.begin(), records.end(),
                                  [](const PropertyRecord& p) { return p.name == LengthUnitRecord; });
-    recordsStepped += static_cast<std::uint64_t>(it - records.begin()) + 1;
     if (it == records.end())
         return -1;
     const int found = pmUnit::UnitsManager::findUnit(QString::fromStdString(it->value));
@@ -1021,12 +1026,11 @@ void checkAmounts(const ProjectRecord& record, const std::vector<std::unique_ptr
     }
 }
 
-void applyProperties(PropertyContainer& container, const std::vector<PropertyRecord>& records,
+void applyProperties(PropertyContainer& container, const PropertyRecords& records,
                      const std::string& writtenProject, const LinkMap& links, const std::string& owner)
 {
     auto& console = Vexil::MsgConsoleSingleton::Instance();
-    for (const PropertyRecord& record : records) {
-        ++recordsStepped;
+    for (const PropertyRecord& record : records) {   // each counted by the list
         Property* property = container.get_property_by_name(record.name.c_str());
         if (!property)
             property = container.add_property(record.type.c_str(), record.name.c_str());
@@ -1061,6 +1065,11 @@ void applyProperties(PropertyContainer& container, const std::vector<PropertyRec
 } // namespace
 
 std::uint64_t ProjectFile::recordsVisited()
+{
+    return recordsStepped;
+}
+
+std::uint64_t& ProjectFile::recordSteps()
 {
     return recordsStepped;
 }
@@ -1271,7 +1280,7 @@ std::vector<Project*> ProjectFile::resumeWithin(Application& app, const std::str
     total = content.projects.size();
     std::vector<Project*> result;
     result.reserve(total);
-    std::vector<std::vector<PropertyRecord>> projectProperties;
+    std::vector<PropertyRecords> projectProperties;
     LinkMap links;
     AddressSpaceForecast forecast(content.projects);
     for (std::size_t i = 0; i < content.projects.size(); ++i) {
@@ -1357,7 +1366,7 @@ std::vector<ProjectObject*> ProjectFile::import_objects(std::istream& in, Projec
     std::vector<std::unique_ptr<ProjectObject>> built = buildObjects(record, "The copied data");
     checkAmounts(record, built, "The copied data cannot be pasted", false);
     // Copied from a project whose lengths are in another unit: the same sizes and places.
-    std::vector<PropertyRecord> projectProperties = record.properties;
+    PropertyRecords projectProperties = record.properties;
     const int lengthUnit = takeLengthUnit(projectProperties);
     const double factor = lengthUnit >= 0 ? lengthFactor(lengthUnit, target.get_length_unit()) : 1.0;
     if (factor != 1.0)

@@ -100,6 +100,9 @@ public:
     // since it started: a plain count of the work, the same on every run, by which a test
     // sees that reading n records costs about n steps.
     static std::uint64_t recordsVisited();
+    // That count, which the readers' lists of property records keep themselves: every
+    // record a walk over them reaches, and every record an erase moves, is in it.
+    static std::uint64_t& recordSteps();
 
 private:
     // resume() up to its refusal for a lack of memory; counts the projects made.

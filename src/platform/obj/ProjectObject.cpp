@@ -38,6 +38,11 @@ thread_local std::uint64_t memberEntries = 0;
 
 } // namespace
 
+std::uint64_t& memberEntrySteps()
+{
+    return memberEntries;
+}
+
 ProjectObject::ProjectObject()
 {
     static const char* const defaultFeeder = internedText("Gui::ViewFeederProjectObject");
@@ -278,7 +283,7 @@ void ProjectObjectGroup::add_object(ProjectObject* object)
         refuse(*object);
         return;
     }
-    ++memberEntries;
+    // The list counts the entry placed.
     object->memberships().emplace(this, members.insert(members.end(), object));
     // A group read back from a file lists its members again: they know it as theirs.
     if (!object->parentGroup)
@@ -345,8 +350,7 @@ void ProjectObjectGroup::refuse(const ProjectObject& object) const
 const std::vector<ProjectObject*>& ProjectObjectGroup::get_objects() const
 {
     if (!listedValid) {
-        memberEntries += members.size();
-        listed.assign(members.begin(), members.end());
+        listed.assign(members.begin(), members.end());   // each entry counted as read
         listedValid = true;
     }
     return listed;
@@ -363,8 +367,7 @@ void ProjectObjectGroup::remove_member(const ProjectObject* object)
     const auto it = member->memberOf->find(this);
     if (it == member->memberOf->end())
         return;
-    ++memberEntries;
-    members.erase(it->second);
+    members.erase(it->second);   // counted by the list
     member->memberOf->erase(it);
     if (member->parentGroup == this)
         member->parentGroup = nullptr;
@@ -374,8 +377,7 @@ void ProjectObjectGroup::remove_member(const ProjectObject* object)
 
 void ProjectObjectGroup::clear_members()
 {
-    memberEntries += members.size();
-    for (ProjectObject* member : members) {
+    for (ProjectObject* member : members) {   // each entry counted as read
         member->memberships().erase(this);
         if (member->parentGroup == this)
             member->parentGroup = nullptr;

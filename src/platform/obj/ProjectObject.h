@@ -4,8 +4,9 @@
 
 #include "Property.h"
 
+#include <counted/CountedSteps.h>
+
 #include <cstdint>
-#include <list>
 #include <map>
 #include <memory>
 #include <string>
@@ -17,6 +18,11 @@ namespace Obj {
 
 class Project;
 class ProjectObjectGroup;
+
+// The count ProjectObjectGroup::memberEntriesVisited() reads, this thread's: every entry of
+// a group's member list reached, placed or taken out, and every read of an object's
+// parentGroup, are counted in it.
+std::uint64_t& memberEntrySteps();
 
 class ProjectObject : public PropertyContainer
 {
@@ -62,7 +68,7 @@ public:
     int state = 0;
     // The group that holds this object as a member of its "Member" list (an annotation in
     // its project's annotations group); null when none, and cleared when the group goes.
-    ProjectObjectGroup* parentGroup = nullptr;
+    Counted::Link<ProjectObjectGroup, &memberEntrySteps> parentGroup;
 
     // Takes over `source`'s content: every property value but the label (so that a copy
     // keeps its own name) and its suppressed state.  Each amount keeps the number and unit
@@ -83,7 +89,8 @@ private:
     friend class ObjectNameIndex;
     // Groups that list this object, with its place in each group's list; made when the
     // object first joins a group, since most never do.
-    using Memberships = std::map<ProjectObjectGroup*, std::list<ProjectObject*>::iterator>;
+    using Members = Counted::List<ProjectObject*, &memberEntrySteps>;
+    using Memberships = std::map<ProjectObjectGroup*, Members::iterator>;
     Memberships& memberships();
     std::unique_ptr<Memberships> memberOf;
     unsigned int objectId = 0;
@@ -146,7 +153,7 @@ private:
     bool refuses(const ProjectObject* object) const;
     // Says on the console why `object` does not join the group.
     void refuse(const ProjectObject& object) const;
-    std::list<ProjectObject*> members;
+    ProjectObject::Members members;
     // get_objects()'s answer, rebuilt on the first call after a change.
     mutable std::vector<ProjectObject*> listed;
     mutable bool listedValid = true;

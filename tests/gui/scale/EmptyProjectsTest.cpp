@@ -4,6 +4,7 @@
 // may open, refused with a message.
 
 #include <support/ChildProcessCost.h>
+#include <support/ProjectTreeSteps.h>
 #include <support/StepCount.h>
 #include <support/TestEnvironment.h>
 #include <support/CostLimits.h>
@@ -76,11 +77,13 @@ void writeEmptyProjectsQuickly(const std::string& file, int count)
 // The work of the host's main thread (its allocations) in a run expected to end well.
 PelmoraTest::Work hostWork(const std::string& file)
 {
-    // Its steps: Gui::DocumentArea::windowEntriesVisited(), Gui::ProjectItem::itemsVisited() and
-    // Obj::Application::projectEntriesVisited().
-    const PelmoraTest::ChildProcessCost cost =
-        runHidden(file, {"_ZN3Gui12DocumentArea20windowEntriesVisitedEv", "_ZN3Gui11ProjectItem12itemsVisitedEv",
-                         "_ZN3Obj11Application21projectEntriesVisitedEv"});
+    // Its steps: Gui::DocumentArea::windowEntriesVisited(), Obj::ProjectFile::recordsVisited(),
+    // Obj::Application::projectEntriesVisited() and the object tables', member lists' and tree
+    // items' (withProjectTreeSteps).
+    const PelmoraTest::ChildProcessCost cost = runHidden(
+        file, PelmoraTest::withProjectTreeSteps(
+                  {"_ZN3Gui12DocumentArea20windowEntriesVisitedEv", "_ZN3Obj11ProjectFile14recordsVisitedEv",
+                   "_ZN3Obj11Application21projectEntriesVisitedEv"}));
     EXPECT_EQ(cost.exitCode, 0);
     EXPECT_GT(cost.work.allocations, 0u) << "the host wrote no count of its work";
     return cost.work;

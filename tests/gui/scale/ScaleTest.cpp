@@ -50,15 +50,17 @@ public:
     }
 
     // The host with a screenshot (it ends once the window shows) and the first `n` files.
-    // Its steps: Gui::DocumentArea::windowEntriesVisited(), Gui::ProjectItem::itemsVisited() and
-    // Obj::Application::projectEntriesVisited().
+    // Its steps: Gui::DocumentArea::windowEntriesVisited(), the object tables', member
+    // lists' and tree items' (withProjectTreeSteps), Obj::ProjectFile::recordsVisited()
+    // and Obj::Application::projectEntriesVisited().
     ChildProcessCost runHost(int n, const char* screenshot = "shot.png") const
     {
         std::vector<std::string> argv{PELMORA_HOST, "--screenshot", path(screenshot)};
         argv.insert(argv.end(), paths.begin(), paths.begin() + n);
         return PelmoraTest::runChildProcess(
-            argv, {"_ZN3Gui12DocumentArea20windowEntriesVisitedEv", "_ZN3Gui11ProjectItem12itemsVisitedEv",
-                   "_ZN3Obj11Application21projectEntriesVisitedEv"});
+            argv, PelmoraTest::withProjectTreeSteps(
+                      {"_ZN3Gui12DocumentArea20windowEntriesVisitedEv", "_ZN3Obj11ProjectFile14recordsVisitedEv",
+                   "_ZN3Obj11Application21projectEntriesVisitedEv"}));
     }
 
 private:

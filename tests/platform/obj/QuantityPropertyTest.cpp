@@ -27,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -441,6 +442,8 @@ TEST_F(QuantityProperties, APasteNamingItsLengthUnitManyTimesIsRefusedInLinearTi
     };
     const PelmoraTest::Work fewer = refusing(25000);
     const PelmoraTest::Work more = refusing(100000);
+    std::printf("refusing a paste naming its length unit 25,000 times: %llu records, 100,000 times: %llu\n",
+                static_cast<unsigned long long>(records[0]), static_cast<unsigned long long>(records[1]));
     EXPECT_GE(records[0], 25000u);
     EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(records[0], records[1], 4.5)) << "records, for 25,000 and 100,000";
     if (PelmoraTest::workCounted()) {
