@@ -11,11 +11,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <functional>
+#include <iterator>
+#include <list>
 #include <map>
 #include <unordered_map>
-#include <list>
 #include <utility>
 #include <vector>
 
