@@ -2,6 +2,8 @@
 
 #include <obj/PropertyAdvEnum.h>
 
+#include <counted/CountedSteps.h>
+
 #include <QColor>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -31,9 +33,14 @@ QString noSelection()
 
 } // namespace
 
-std::uint64_t PropertyAdvEnumItem::namesVisited()
+std::uint64_t& PropertyAdvEnumItem::nameSteps()
 {
     return namesStepped;
+}
+
+std::uint64_t PropertyAdvEnumItem::namesVisited()
+{
+    return nameSteps();
 }
 
 Vexil::TypeInfo PropertyAdvEnumItem::propertyClass() const
@@ -56,40 +63,40 @@ void PropertyAdvEnumItem::setEditorData(QWidget* editor, const QVariant& data) c
     if (!box)
         return;
     const Vexil::TypeInfo type = propertyClass();
-    QStringList common;
+    // Every name these lists hand out is counted, so a walk over them shows in the count.
+    using Names = Counted::Vector<QString, &PropertyAdvEnumItem::nameSteps>;
+    Names common;
     bool first = true;
     for (const Obj::Property* prop : get_property_data()) {
         if (prop->getTypeId() != type)
             continue;
         const auto* choice = static_cast<const Obj::PropertyAdvEnum*>(prop);
-        QStringList own;
+        Names own;
         for (const std::string& n : choice->get_objects_of_type_name()) {
-            own << QString::fromUtf8(n.c_str());
+            own.push_back(QString::fromUtf8(n.c_str()));
             ++namesStepped;
         }
         if (first) {
-            common = own;
+            common = std::move(own);
             first = false;
             continue;
         }
         // Keep the later object's order: the list shows what the last one offers.  The
         // names are the project's objects, so membership is hashed.
         const QSet<QString> offered(common.cbegin(), common.cend());
-        namesStepped += static_cast<std::uint64_t>(common.size());
-        QStringList kept;
-        for (const QString& n : qAsConst(own)) {
-            ++namesStepped;
+        Names kept;
+        for (const QString& n : own) {
             if (offered.contains(n))
-                kept << n;
+                kept.push_back(n);
         }
-        common = kept;
+        common = std::move(kept);
     }
-    if (common.isEmpty())
+    if (common.empty())
         return;
     // The row refreshes an open editor on every change of its value: the names replace
     // the ones shown, or they would be offered once more each time.
     box->clear();
-    box->addItems(common);
+    box->addItems(QStringList(common.cbegin(), common.cend()));
     box->setCurrentIndex(box->findText(data.toString(), Qt::MatchCaseSensitive));
 }
 

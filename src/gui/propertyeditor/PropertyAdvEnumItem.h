@@ -23,6 +23,8 @@ public:
     // on every run, by which a test sees that filling the list with n names costs about n
     // steps per property.
     static std::uint64_t namesVisited();
+    // The count namesVisited() reads: every name the editor's lists reach is counted.
+    static std::uint64_t& nameSteps();
     QVariant editorData(QWidget* editor) const override;
     QVariant value(const Obj::Property* prop) const override;
     QVariant backgroundcolor(const Obj::Property* prop) const override;

@@ -74,7 +74,7 @@ void PropertyRangeSliderItem::set_value(const QVariant& v)
     if (!ok)
         return;
     // Every selected object follows the slider, not just the first.
-    std::vector<Obj::PropertyRangeSlider*> sliders;
+    SliderEditor::Properties sliders;
     for (Obj::Property* prop : getPropertyItems()) {
         if (prop->is_inherited_from(Obj::PropertyRangeSlider::getClassTypeId()))
             sliders.push_back(static_cast<Obj::PropertyRangeSlider*>(prop));

@@ -52,18 +52,29 @@ int onSlider(long v)
 
 } // namespace
 
-std::uint64_t SliderEditor::propertiesVisited()
+std::uint64_t& SliderEditor::propertySteps()
 {
     return propertiesStepped;
 }
 
-void SliderEditor::writeEvery(const std::vector<Obj::PropertyRangeSlider*>& props, long value)
+std::uint64_t SliderEditor::propertiesVisited()
 {
-    propertiesStepped += props.size();
-    std::vector<std::pair<const void*, const void*>> owners;
-    owners.reserve(props.size());
-    for (const Obj::PropertyRangeSlider* p : props)
-        owners.push_back(ownersOf(p));
+    return propertySteps();
+}
+
+void SliderEditor::writeEvery(const Properties& props, long value)
+{
+    // Each property is reached once (and counted): its owners are taken before any write,
+    // which may remove them.
+    struct Target
+    {
+        Obj::PropertyRangeSlider* property;
+        std::pair<const void*, const void*> owners;
+    };
+    std::vector<Target> targets;
+    targets.reserve(props.size());
+    for (Obj::PropertyRangeSlider* p : props)
+        targets.push_back(Target{p, ownersOf(p)});
     std::unordered_set<const void*> gone;
     boost::signals2::scoped_connection objectGone;
     boost::signals2::scoped_connection projectGone;
@@ -71,11 +82,11 @@ void SliderEditor::writeEvery(const std::vector<Obj::PropertyRangeSlider*>& prop
         objectGone = logic->signal_object_removed.connect([&gone](const Obj::ProjectObject& o) { gone.insert(&o); });
         projectGone = logic->signal_remove_project.connect([&gone](const Obj::Project& p) { gone.insert(&p); });
     }
-    for (std::size_t i = 0; i < props.size(); ++i) {
-        if (!gone.empty() && (gone.count(owners[i].first) || gone.count(owners[i].second)))
+    for (const Target& t : targets) {
+        if (!gone.empty() && (gone.count(t.owners.first) || gone.count(t.owners.second)))
             continue;
-        if (isWritableProperty(props[i]))
-            props[i]->set_value(value);
+        if (isWritableProperty(t.property))
+            t.property->set_value(value);
     }
 }
 
@@ -111,9 +122,16 @@ void SliderEditor::setProperty(Obj::PropertyRangeSlider* prop)
 void SliderEditor::setProperties(const std::vector<Obj::PropertyRangeSlider*>& props)
 {
     propertiesStepped += props.size();
-    if (props == properties)
+    // The same list again changes nothing; the comparison reaches each property held.
+    bool same = props.size() == properties.size();
+    for (std::size_t i = 0; same && i < props.size(); ++i)
+        same = properties[i] == props[i];
+    if (same)
         return;
-    properties = props;
+    properties.clear();
+    properties.reserve(props.size());
+    for (Obj::PropertyRangeSlider* p : props)
+        properties.push_back(p);
     Obj::PropertyRangeSlider* first = getProperty();
     if (!first)
         return;

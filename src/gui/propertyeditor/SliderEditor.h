@@ -4,6 +4,8 @@
 
 #include "PelmoraGuiExport.h"
 
+#include <counted/CountedSteps.h>
+
 #include <QWidget>
 
 #include <cstdint>
@@ -23,6 +25,11 @@ class PELMORAGUI_EXPORT SliderEditor : public QWidget
 {
     Q_OBJECT
 public:
+    // The count propertiesVisited() reads: every property reached in a slider's list.
+    static std::uint64_t& propertySteps();
+    // The properties a slider writes, each counted as it is reached.
+    using Properties = Counted::Vector<Obj::PropertyRangeSlider*, &SliderEditor::propertySteps>;
+
     explicit SliderEditor(QWidget* parent = nullptr);
     ~SliderEditor() override;
 
@@ -41,7 +48,7 @@ public:
     // Sets `value` on every writable one of `props`.  A write may set off the removal of
     // other objects (or the closing of their project): their properties are skipped,
     // never read.
-    static void writeEvery(const std::vector<Obj::PropertyRangeSlider*>& props, long value);
+    static void writeEvery(const Properties& props, long value);
     // How many properties the sliders of this thread have stepped over (written, compared,
     // taken on) since it started: a plain count of the work, the same on every run, by
     // which a test sees that a step costs one write per selected object.
@@ -61,7 +68,7 @@ public Q_SLOTS:
 private:
     QLabel* valueLabel;
     QSlider* valueSlider;
-    std::vector<Obj::PropertyRangeSlider*> properties;
+    Properties properties;
     bool writing = false;
 };
 

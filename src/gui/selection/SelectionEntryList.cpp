@@ -27,9 +27,14 @@ std::string fullKey(const std::string& project, unsigned int id, const std::stri
 
 } // namespace
 
-std::uint64_t SelectionEntryList::entriesVisited()
+std::uint64_t& SelectionEntryList::entrySteps()
 {
     return entriesStepped;
+}
+
+std::uint64_t SelectionEntryList::entriesVisited()
+{
+    return entrySteps();
 }
 
 SelectionEntryList::SelectionEntryList() = default;

@@ -1,9 +1,12 @@
 #pragma once
 // The ordered entry list of a selection singleton, with hashed indexes so that every
 // look-up (by name and id, by project, by object) costs in proportion to what it finds,
-// not to the size of the whole selection.
+// not to the size of the whole selection.  The entries themselves are counted as they are
+// reached (see entriesVisited()), so a walk over all of them shows in the count.
 
 #include "PelmoraGuiExport.h"
+
+#include <counted/CountedSteps.h>
 
 #include <cstdint>
 #include <list>
@@ -30,8 +33,10 @@ struct SelectionEntry
 
 class PELMORAGUI_EXPORT SelectionEntryList
 {
+    // The count entriesVisited() reads: every entry reached through the list or a handle.
+    static std::uint64_t& entrySteps();
     struct Node;
-    using List = std::list<Node>;
+    using List = Counted::List<Node, &SelectionEntryList::entrySteps>;
     using Bucket = std::list<List::iterator>;
     enum { KeyIndex, ObjectKeyIndex, ProjectNameIndex, ProjectIndex, ObjectIndex, IndexCount };
     struct Node
@@ -95,8 +100,9 @@ public:
     void rename_project(const Obj::Project* project, const std::string& name);
 
     // How many entries the lists of this thread have stepped over (appended, indexed,
-    // found, matched) since it started: a plain count of the work, the same on every
-    // run, by which a test sees that selecting n objects costs about n steps.
+    // found, matched, reached through the list or a handle) since it started: a plain
+    // count of the work, the same on every run, by which a test sees that selecting n
+    // objects costs about n steps.
     static std::uint64_t entriesVisited();
 
 private:

@@ -209,7 +209,8 @@ private:
 
 // A list whose elements are counted as they are reached; an insert or an erase moves no
 // other element and counts the one it places or takes out.  Its iterators stay valid as
-// std::list's do, so a holder may keep one to take its element out later.
+// std::list's do, so a holder may keep one to take its element out later; each read
+// through a kept one counts.
 template <class T, Counter steps>
 class List
 {
@@ -220,6 +221,8 @@ public:
     using size_type = std::size_t;
     using iterator = Iterator<typename Items::iterator, steps>;
     using const_iterator = Iterator<typename Items::const_iterator, steps>;
+    using reverse_iterator = std::reverse_iterator<iterator>;
+    using const_reverse_iterator = std::reverse_iterator<const_iterator>;
 
     iterator begin() { return iterator(items.begin()); }
     iterator end() { return iterator(items.end()); }
@@ -227,8 +230,13 @@ public:
     const_iterator end() const { return const_iterator(items.end()); }
     const_iterator cbegin() const { return begin(); }
     const_iterator cend() const { return end(); }
+    reverse_iterator rbegin() { return reverse_iterator(end()); }
+    reverse_iterator rend() { return reverse_iterator(begin()); }
+    const_reverse_iterator rbegin() const { return const_reverse_iterator(end()); }
+    const_reverse_iterator rend() const { return const_reverse_iterator(begin()); }
 
     size_type size() const { return items.size(); }
+    size_type max_size() const { return items.max_size(); }
     bool empty() const { return items.empty(); }
     void clear() { items.clear(); }
 
@@ -258,10 +266,26 @@ public:
         ++steps();
         items.push_back(v);
     }
+    void push_back(T&& v)
+    {
+        ++steps();
+        items.push_back(std::move(v));
+    }
+    template <class... Args>
+    T& emplace_back(Args&&... args)
+    {
+        ++steps();
+        return items.emplace_back(std::forward<Args>(args)...);
+    }
     void push_front(const T& v)
     {
         ++steps();
         items.push_front(v);
+    }
+    void push_front(T&& v)
+    {
+        ++steps();
+        items.push_front(std::move(v));
     }
     void pop_back()
     {
@@ -277,6 +301,11 @@ public:
     {
         ++steps();
         return iterator(items.insert(pos.base(), v));
+    }
+    iterator insert(const_iterator pos, T&& v)
+    {
+        ++steps();
+        return iterator(items.insert(pos.base(), std::move(v)));
     }
     iterator erase(const_iterator pos)
     {

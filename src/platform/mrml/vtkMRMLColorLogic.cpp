@@ -8,6 +8,7 @@
 #include "vtkMRMLProceduralColorStorageNode.h"
 #include "vtkMRMLScene.h"
 
+#include <counted/CountedSteps.h>
 #include <vexil/MsgConsole.h>
 #include <vexil/PrintableText.h>
 #include <vtkColorTransferFunction.h>
@@ -297,9 +298,10 @@ public:
                                           static_cast<bool>(file.function)});
         }
         for (size_t i = 0; i < list->Entries.size(); ++i) {
-            list->Procedurals += list->Entries[i].procedural ? 1 : 0;
-            list->ByID.emplace(list->Entries[i].id, i);
-            list->ByName.emplace(list->Entries[i].name, i);
+            const Entry& entry = list->Entries[i];
+            list->Procedurals += entry.procedural ? 1 : 0;
+            list->ByID.emplace(entry.id, i);
+            list->ByName.emplace(entry.name, i);
         }
         return list;
     }
@@ -381,7 +383,9 @@ public:
 private:
     std::vector<std::string> Files;
     std::vector<std::string> Refused;
-    std::vector<Entry> Entries;
+    // Each entry reached by index is counted as a node slot of the scene that asks: a scene
+    // walking the folder's tables shows in its count however little that allocates.
+    Counted::Vector<Entry, &vtkMRMLScene::NodeSlotSteps> Entries;
     size_t Procedurals = 0;
     std::unordered_map<std::string_view, size_t> ByID;
     std::unordered_map<std::string_view, size_t> ByName;

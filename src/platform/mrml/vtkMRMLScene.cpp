@@ -1138,9 +1138,14 @@ vtkMRMLNode* vtkMRMLScene::CreateNodeByClass(const char* className)
     return it->second->CreateNodeInstance();
 }
 
-std::uint64_t vtkMRMLScene::GetNodeSlotsVisited()
+std::uint64_t& vtkMRMLScene::NodeSlotSteps()
 {
     return slotsVisited;
+}
+
+std::uint64_t vtkMRMLScene::GetNodeSlotsVisited()
+{
+    return NodeSlotSteps();
 }
 
 bool vtkMRMLScene::IsNodeClassRegistered(const char* className) const

@@ -119,6 +119,10 @@ public:
     // the work, the same on every run, by which a test sees that adding n nodes and finding
     // each again costs about n steps, not n for every node already there.
     static std::uint64_t GetNodeSlotsVisited();
+    // The count GetNodeSlotsVisited() reads, for the containers that count the slots they
+    // hand out: the scene's lists, and the deferred lists it shows (a node of one reached
+    // by index is a slot stepped over too).
+    static std::uint64_t& NodeSlotSteps();
 
     // Nested states: the start events fire on entering, the end events on leaving the
     // outermost level of each kind.

@@ -16,6 +16,7 @@
 #include <propertyeditor/PropertyView.h>
 #include <selection/ProjectItem.h>
 #include <selection/ProjectObjectItem.h>
+#include <selection/SelectionEntryList.h>
 #include <selection/SelectionModification.h>
 #include <selection/TreeSelectionSingleton.h>
 #include <selection/TreeWidget.h>
@@ -433,10 +434,12 @@ TEST_F(ViewTest, LeavingAnEditorTheUserDidNotChangeWritesNothing)
 TEST_F(ViewTest, RemovingManySelectedObjectsCostsInProportionToThem)
 {
     // The work of removing all but one of `count` selected objects, each with thirty rows:
-    // allocations, and properties bound to rows or let go of (which see rows rebuilt from
-    // the rest of the selection after every removal however little that allocates).
+    // allocations, properties bound to rows or let go of (which see rows rebuilt from the
+    // rest of the selection after every removal however little that allocates), and
+    // selection entries reached (which see a walk of the whole selection for each one).
     int made = 0;
     std::uint64_t bound[2] = {0, 0};
+    std::uint64_t entries[2] = {0, 0};
     const auto removing = [&](std::size_t count) {
         std::vector<Obj::ProjectObject*> many;
         for (std::size_t i = 0; i < count; ++i) {
@@ -449,16 +452,19 @@ TEST_F(ViewTest, RemovingManySelectedObjectsCostsInProportionToThem)
         EXPECT_EQ(boundCount(view->dataTree(), "P0"), count);
         PelmoraTest::WorkMeter meter;
         PelmoraTest::StepMeter stepped(&Gui::PropertyOperator::PropertyModel::propertiesBound);
+        PelmoraTest::StepMeter reached(&Gui::SelectionEntryList::entriesVisited);
         for (std::size_t i = 0; i + 1 < count; ++i)
             q->remove_object(many[i]->getObjectId());
         const PelmoraTest::Work work = meter.elapsed();
         EXPECT_TRUE(QTest::qWaitFor([&] { return boundCount(view->dataTree(), "P0") == 1; }, PelmoraTest::HangGuardMs));
         bound[count > 250] = stepped.elapsed();
+        entries[count > 250] = reached.elapsed();
         return work;
     };
     const PelmoraTest::Work few = removing(250);
     const PelmoraTest::Work many = removing(1000);
     EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(bound[0], bound[1], 5)) << "properties bound, for 250 and 1,000 objects";
+    EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(entries[0], entries[1], 5)) << "selection entries, for 250 and 1,000 objects";
     if (!PelmoraTest::workCounted())
         return;
     // Rebuilding from the rest of the selection after each removal makes four times the
