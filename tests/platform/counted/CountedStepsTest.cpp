@@ -1,0 +1,93 @@
+// The counted containers count every element a walk reaches, however the walk is written
+// (a range loop, an index, a standard algorithm, backwards, through a const view), and a
+// look-up only what it probes: the growth tests rely on both.
+
+#include <counted/CountedSteps.h>
+
+#include <vtkCellArray.h>
+#include <vtkIdList.h>
+#include <vtkNew.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+
+namespace {
+
+thread_local std::uint64_t counted = 0;
+std::uint64_t& steps()
+{
+    return counted;
+}
+
+constexpr int N = 100;
+
+struct Node
+{
+    Counted::Link<Node, &steps> parent;
+};
+
+TEST(CountedSteps, AWalkCountsEveryElementItReachesAndALookUpWhatItProbes)
+{
+    Counted::Vector<int, &steps> vector;
+    Counted::List<int, &steps> list;
+    Counted::Map<std::string, int, &steps> map;
+    Counted::HashMap<int, int, &steps> hash;
+    for (int i = 0; i < N; ++i) {
+        vector.push_back(i);
+        list.push_back(i);
+        map[std::to_string(i)] = i;
+        hash[i] = i;
+    }
+    Node chain[N];
+    for (int i = 1; i < N; ++i)
+        chain[i].parent = &chain[i - 1];
+    vtkNew<vtkCellArray> raw;
+    for (vtkIdType i = 0; i < N; ++i) {
+        const vtkIdType ids[2] = {i, i + 1};
+        raw->InsertNextCell(2, ids);
+    }
+    Counted::Cells<vtkCellArray, &steps> cells(raw);
+    const auto& constVector = vector;
+
+    struct Row
+    {
+        const char* way;
+        std::function<void()> act;
+        std::uint64_t least, most;
+    };
+    const Row rows[] = {
+        // Walks: one step for each element reached.
+        {"a range loop over the vector", [&] { for (int v : vector) (void)v; }, N, N},
+        {"an index loop over the vector", [&] { for (size_t i = 0; i < vector.size(); ++i) (void)vector[i]; }, N, N},
+        {"std::find of the last in the vector", [&] { (void)std::find(vector.begin(), vector.end(), N - 1); }, N, N},
+        {"a const walk backwards", [&] { for (auto it = constVector.rbegin(); it != constVector.rend(); ++it) (void)*it; }, N, N},
+        {"std::count over the list", [&] { (void)std::count(list.begin(), list.end(), 7); }, N, N},
+        {"a range loop over the ordered map", [&] { for (const auto& e : map) (void)e; }, N, N},
+        {"a range loop over the hashed map", [&] { for (const auto& e : hash) (void)e; }, N, N},
+        {"a climb up a chain of parents", [&] { for (Node* n = &chain[N - 1]; n; n = n->parent) {} }, N, N},
+        {"each cell read", [&] { vtkNew<vtkIdList> ids; for (vtkIdType c = 0; c < cells.GetNumberOfCells(); ++c) cells.GetCellAtId(c, ids); }, N, N},
+        // Changes that move or compare what is there.
+        {"an erase at the front of the vector", [&] { vector.erase(vector.begin()); vector.push_back(N); }, N - 1, N},
+        {"an insert at the front of the vector", [&] { vector.insert(vector.begin(), -1); }, N, N},
+        {"a remove by value from the list", [&] { list.remove(-5); }, N, N},
+        // Look-ups: what they probe, not what is there.
+        {"a search of the sorted vector", [&] { (void)std::lower_bound(vector.begin() + 1, vector.end(), 40); }, 1, 8},
+        {"a look-up in the ordered map", [&] { (void)map.find("42"); }, 1, 8},
+        {"a look-up in the hashed map", [&] { (void)hash.find(42); }, 1, 4},
+        {"an end of the list", [&] { (void)list.front(); (void)list.back(); }, 2, 2},
+        {"an append to the list", [&] { list.push_back(N); }, 1, 1},
+        {"the sizes and the cell count", [&] { (void)vector.size(); (void)list.size(); (void)map.size(); (void)cells.GetNumberOfCells(); }, 0, 0},
+    };
+    for (const Row& row : rows) {
+        const std::uint64_t before = steps();
+        row.act();
+        const std::uint64_t spent = steps() - before;
+        EXPECT_GE(spent, row.least) << row.way;
+        EXPECT_LE(spent, row.most) << row.way;
+    }
+}
+
+} // namespace
