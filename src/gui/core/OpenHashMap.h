@@ -7,6 +7,12 @@
 //
 // Any insertion or erasure may move entries: iterators and references to entries hold
 // only until the next change.  A null pointer is not a key (its slot marks "free").
+//
+// Given a step counter (a function giving a per-thread count by reference), the map counts
+// every entry it reaches: each entry an iterator gives, each entry a look-up, an insert or
+// an erase compares or moves, each entry a growth moves.  A walk over the map written
+// anywhere (a look-up rewritten as a loop) is then seen by the path's count; a look-up
+// costs the few entries of its probe run.
 
 #include <cstddef>
 #include <cstdint>
@@ -41,7 +47,9 @@ struct Slot<Key, Value, true>
 
 } // namespace OpenHashDetail
 
-template <class Key, class Value>
+using OpenHashSteps = std::uint64_t& (*)();
+
+template <class Key, class Value, OpenHashSteps steps = nullptr>
 class OpenHashMap
 {
     static_assert(std::is_integral<Key>::value || std::is_pointer<Key>::value,
@@ -60,8 +68,16 @@ public:
         Iter(EntryPtr from, EntryPtr last) : at(from), stop(last) { skipFree(); }
         template <bool C = Const, class = std::enable_if_t<C>>
         Iter(const Iter<false>& other) : at(other.at), stop(other.stop) {}
-        EntryRef operator*() const { return *at; }
-        EntryPtr operator->() const { return at; }
+        EntryRef operator*() const
+        {
+            OpenHashMap::step();
+            return *at;
+        }
+        EntryPtr operator->() const
+        {
+            OpenHashMap::step();
+            return at;
+        }
         Iter& operator++()
         {
             ++at;
@@ -114,6 +130,7 @@ public:
         const std::size_t mask = slots.size() - 1;
         std::size_t i = home(key);
         for (; slots[i].occupied(); i = (i + 1) & mask) {
+            step();
             if (slots[i].first == key)
                 return {iterAt(i), false};
         }
@@ -153,6 +170,12 @@ public:
     }
 
 private:
+    // One entry reached, compared or moved.
+    static void step()
+    {
+        if constexpr (steps != nullptr)
+            ++steps();
+    }
     static bool isNull(Key key)
     {
         if constexpr (std::is_pointer<Key>::value)
@@ -179,6 +202,7 @@ private:
             return slots.size();
         const std::size_t mask = slots.size() - 1;
         for (std::size_t i = home(key); slots[i].occupied(); i = (i + 1) & mask) {
+            step();
             if (slots[i].first == key)
                 return i;
         }
@@ -194,6 +218,7 @@ private:
         // (cyclically) after the gap and not after the entry itself.
         const std::size_t mask = slots.size() - 1;
         for (std::size_t j = (gap + 1) & mask; slots[j].occupied(); j = (j + 1) & mask) {
+            step();
             const std::size_t h = home(slots[j].first);
             const bool staysPut = gap < j ? (gap < h && h <= j) : (gap < h || h <= j);
             if (staysPut)
@@ -214,6 +239,7 @@ private:
         for (Entry& entry : old) {
             if (!entry.occupied())
                 continue;
+            step();
             std::size_t i = home(entry.first);
             while (slots[i].occupied())
                 i = (i + 1) & mask;

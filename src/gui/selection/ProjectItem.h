@@ -106,7 +106,8 @@ private:
     TreeWidget* tree;
     GuiProject* guiProject;
     ViewFeederProject* projectFeeder;
-    OpenHashMap<unsigned int, ProjectObjectItem*> objectItems;
+    // Counted in itemSteps(): every entry a look-up or a walk reaches.
+    OpenHashMap<unsigned int, ProjectObjectItem*, &ProjectItem::itemSteps> objectItems;
     // A project opens expanded, but only once it has a first object: the tree view keeps
     // a persistent index per expanded item, and every row taken out of the tree walks all
     // of them, so thousands of expanded empty projects made closing them quadratic.

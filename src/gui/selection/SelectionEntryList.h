@@ -37,7 +37,9 @@ class PELMORAGUI_EXPORT SelectionEntryList
     static std::uint64_t& entrySteps();
     struct Node;
     using List = Counted::List<Node, &SelectionEntryList::entrySteps>;
-    using Bucket = std::list<List::iterator>;
+    // An index's entries for one key, in list order: counted too, so a walk over a bucket
+    // (a search of it before an insert) shows in entriesVisited() like one over the list.
+    using Bucket = Counted::List<List::iterator, &SelectionEntryList::entrySteps>;
     enum { KeyIndex, ObjectKeyIndex, ProjectNameIndex, ProjectIndex, ObjectIndex, IndexCount };
     struct Node
     {

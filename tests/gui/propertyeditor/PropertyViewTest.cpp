@@ -24,6 +24,7 @@
 
 #include <femgui/FemGui.h>
 #include <obj/CDocObjProp.h>
+#include <obj/ObjectTable.h>
 #include <obj/PropertyPath.h>
 
 #include <support/StepCount.h>
@@ -440,6 +441,7 @@ TEST_F(ViewTest, RemovingManySelectedObjectsCostsInProportionToThem)
     int made = 0;
     std::uint64_t bound[2] = {0, 0};
     std::uint64_t entries[2] = {0, 0};
+    std::uint64_t slots[2] = {0, 0};
     const auto removing = [&](std::size_t count) {
         std::vector<Obj::ProjectObject*> many;
         for (std::size_t i = 0; i < count; ++i) {
@@ -453,18 +455,22 @@ TEST_F(ViewTest, RemovingManySelectedObjectsCostsInProportionToThem)
         PelmoraTest::WorkMeter meter;
         PelmoraTest::StepMeter stepped(&Gui::PropertyOperator::PropertyModel::propertiesBound);
         PelmoraTest::StepMeter reached(&Gui::SelectionEntryList::entriesVisited);
+        PelmoraTest::StepMeter found(&Obj::ObjectTable::slotsVisited);
         for (std::size_t i = 0; i + 1 < count; ++i)
             q->remove_object(many[i]->getObjectId());
         const PelmoraTest::Work work = meter.elapsed();
         EXPECT_TRUE(QTest::qWaitFor([&] { return boundCount(view->dataTree(), "P0") == 1; }, PelmoraTest::HangGuardMs));
         bound[count > 250] = stepped.elapsed();
         entries[count > 250] = reached.elapsed();
+        slots[count > 250] = found.elapsed();
         return work;
     };
     const PelmoraTest::Work few = removing(250);
     const PelmoraTest::Work many = removing(1000);
     EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(bound[0], bound[1], 5)) << "properties bound, for 250 and 1,000 objects";
     EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(entries[0], entries[1], 5)) << "selection entries, for 250 and 1,000 objects";
+    // Each object removed is found in the project's table, not by a walk over its objects.
+    EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(slots[0], slots[1], 5)) << "object table slots, for 250 and 1,000 objects";
     if (!PelmoraTest::workCounted())
         return;
     // Rebuilding from the rest of the selection after each removal makes four times the
