@@ -37,9 +37,20 @@ bool isA(const QVariant& v)
 
 } // namespace
 
-std::uint64_t PropertyModel::propertiesBound()
+std::uint64_t& PropertyModel::bindingSteps()
 {
     return boundSteps;
+}
+
+std::uint64_t PropertyModel::propertiesBound()
+{
+    return bindingSteps();
+}
+
+PropertyItem* PropertyModel::itemOf(const Obj::Property* prop) const
+{
+    const auto found = rowsByProperty.find(prop);
+    return found == rowsByProperty.end() ? nullptr : found->second;
 }
 
 PropertyModel::PropertyModel(QObject* parent)
@@ -173,10 +184,10 @@ bool PropertyModel::removeRows(int row, int count, const QModelIndex& parent)
     for (int i = row; i < row + count; ++i) {
         PropertyItem* gone = item->child(i);
         for (Obj::Property* p : gone->get_property_data())
-            rowsByProperty.remove(p);
+            rowsByProperty.erase(p);
         for (int c = 0; c < gone->childCount(); ++c) {
             for (Obj::Property* p : gone->child(c)->get_property_data())
-                rowsByProperty.remove(p);
+                rowsByProperty.erase(p);
         }
     }
     item->removeChildren(row, row + count - 1);
@@ -187,13 +198,13 @@ bool PropertyModel::removeRows(int row, int count, const QModelIndex& parent)
 void PropertyModel::buildUp(const PropertyList& props)
 {
     beginResetModel();
+    // The bindings let go of count here; each one made counts as it is inserted.
     boundSteps += static_cast<std::uint64_t>(rowsByProperty.size());
     rootItem->reset();
     rowsByProperty.clear();
-    int bound = 0;
+    std::size_t bound = 0;
     for (const auto& entry : props)
-        bound += static_cast<int>(entry.second.size());
-    boundSteps += static_cast<std::uint64_t>(bound);
+        bound += entry.second.size();
     rowsByProperty.reserve(bound);
 
     // Group the entries, keeping the order of first appearance for groups outside the
@@ -260,7 +271,7 @@ void PropertyModel::buildUp(const PropertyList& props)
             item->setPropertyName(QString::fromLatin1(first->get_name()));
             item->setPropertyData(*list);
             for (Obj::Property* p : *list)
-                rowsByProperty.insert(p, item);
+                rowsByProperty[p] = item;
             bindComponents(item, *list);
         }
     }
@@ -287,13 +298,13 @@ void PropertyModel::bindComponents(PropertyItem* item, const std::vector<Obj::Pr
     // A component's change refreshes the vector row and its children.
     for (const auto& part : parts) {
         for (Obj::Property* p : part)
-            rowsByProperty.insert(p, item);
+            rowsByProperty[p] = item;
     }
 }
 
 void PropertyModel::updateProperty(const Obj::Property& prop)
 {
-    PropertyItem* item = rowsByProperty.value(&prop, nullptr);
+    PropertyItem* item = itemOf(&prop);
     if (!item)
         return;
     item->updateData();
@@ -306,7 +317,7 @@ void PropertyModel::updateProperty(const Obj::Property& prop)
 
 void PropertyModel::updateProperty(const Obj::Property& prop, const QModelIndex& keep)
 {
-    PropertyItem* item = rowsByProperty.value(&prop, nullptr);
+    PropertyItem* item = itemOf(&prop);
     if (!item)
         return;
     if (!keep.isValid()) {

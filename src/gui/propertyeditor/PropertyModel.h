@@ -4,6 +4,8 @@
 
 #include "PelmoraGuiExport.h"
 
+#include <counted/CountedSteps.h>
+
 #include <QAbstractItemModel>
 #include <QHash>
 #include <QStringList>
@@ -46,6 +48,9 @@ public:
     // started: a plain count of the work, the same on every run, by which a test sees that
     // rows follow a change of n objects in about n steps.
     static std::uint64_t propertiesBound();
+    // The count propertiesBound() reads: every row binding reached, a look-up counting its
+    // hash and the bindings of its bucket.
+    static std::uint64_t& bindingSteps();
     // Refreshes the one row bound to `prop`; a property without a row changes nothing.
     void updateProperty(const Obj::Property& prop);
     // The same for the row and every row below it, but for the cell `keep` (an editor the
@@ -55,7 +60,7 @@ public:
     QModelIndex propertyIndexFromPath(const QStringList& path) const;
 
     // The top-level row bound to `prop`, or null.
-    PropertyItem* itemOf(const Obj::Property* prop) const { return rowsByProperty.value(prop, nullptr); }
+    PropertyItem* itemOf(const Obj::Property* prop) const;
 
     // A changed number of significant digits reaches every row.
     void settingUpdated(int settingId);
@@ -65,8 +70,10 @@ private:
     // Binds the child rows of a decimal-vector row to the selected vectors' components.
     void bindComponents(PropertyItem* item, const std::vector<Obj::Property*>& list);
     PropertyItem* rootItem;
-    // Every bound property to its row, so that a change finds its row at once.
-    QHash<const Obj::Property*, PropertyItem*> rowsByProperty;
+    // Every bound property to its row, so that a change finds its row at once; each binding
+    // reached is counted.
+    using Rows = Counted::HashMap<const Obj::Property*, PropertyItem*, &PropertyModel::bindingSteps>;
+    Rows rowsByProperty;
 };
 
 } // namespace PropertyOperator

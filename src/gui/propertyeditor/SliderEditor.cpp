@@ -65,13 +65,13 @@ std::uint64_t SliderEditor::propertiesVisited()
 void SliderEditor::writeEvery(const Properties& props, long value)
 {
     // Each property is reached once (and counted): its owners are taken before any write,
-    // which may remove them.
+    // which may remove them.  The targets count as they are reached, like the list.
     struct Target
     {
         Obj::PropertyRangeSlider* property;
         std::pair<const void*, const void*> owners;
     };
-    std::vector<Target> targets;
+    Counted::Vector<Target, &SliderEditor::propertySteps> targets;
     targets.reserve(props.size());
     for (Obj::PropertyRangeSlider* p : props)
         targets.push_back(Target{p, ownersOf(p)});

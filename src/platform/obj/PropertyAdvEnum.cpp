@@ -10,7 +10,24 @@
 
 VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyAdvEnum, Obj::PropertyInteger)
 
+namespace {
+
+// PropertyAdvEnum::namesVisited(): per thread, so no lock and no race.
+thread_local std::uint64_t namesStepped = 0;
+
+} // namespace
+
 namespace Obj {
+
+std::uint64_t& PropertyAdvEnum::nameSteps()
+{
+    return namesStepped;
+}
+
+std::uint64_t PropertyAdvEnum::namesVisited()
+{
+    return nameSteps();
+}
 
 Project* PropertyAdvEnum::owning_project() const
 {
@@ -20,9 +37,9 @@ Project* PropertyAdvEnum::owning_project() const
     return dynamic_cast<Project*>(container);
 }
 
-std::vector<std::string> PropertyAdvEnum::get_objects_of_type_name() const
+PropertyAdvEnum::Names PropertyAdvEnum::get_objects_of_type_name() const
 {
-    std::vector<std::string> names;
+    Names names;
     Project* project = owning_project();
     if (!project || objectType.empty())
         return names;
@@ -32,6 +49,12 @@ std::vector<std::string> PropertyAdvEnum::get_objects_of_type_name() const
     for (const ProjectObject* o : project->get_objects(type))
         names.emplace_back(o->get_name());
     return names;
+}
+
+std::vector<std::string> PropertyAdvEnum::get_enum_list() const
+{
+    const Names names = get_objects_of_type_name();
+    return std::vector<std::string>(names.begin(), names.end());
 }
 
 const char** PropertyAdvEnum::get_enums() const
@@ -48,7 +71,7 @@ const char** PropertyAdvEnum::get_enums() const
 
 std::string PropertyAdvEnum::get_value_as_string() const
 {
-    const std::vector<std::string> names = get_objects_of_type_name();
+    const Names names = get_objects_of_type_name();
     const long i = get_value();
     if (i < 0 || i >= static_cast<long>(names.size()))
         return {};
@@ -59,7 +82,7 @@ bool PropertyAdvEnum::set_value(const char* name)
 {
     if (!name)
         return false;
-    const std::vector<std::string> names = get_objects_of_type_name();
+    const Names names = get_objects_of_type_name();
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (names[i] == name) {
             PropertyInteger::set_value(static_cast<long>(i));

@@ -4,6 +4,10 @@
 
 #include "Property.h"
 
+#include <counted/CountedSteps.h>
+
+#include <cstdint>
+
 namespace Obj {
 
 class Project;
@@ -17,9 +21,18 @@ public:
     void set_object_type(const char* typeName) { objectType = typeName ? typeName : ""; }
     const std::string& get_object_type() const { return objectType; }
 
+    // The count namesVisited() reads: every offered name reached in a list of names.
+    static std::uint64_t& nameSteps();
+    // How many offered names this thread has reached since it started: a plain count of
+    // the work, the same on every run, by which a test sees that a list of n names costs
+    // about n steps.
+    static std::uint64_t namesVisited();
+    // The offered names, each counted as it is reached.
+    using Names = Counted::Vector<std::string, &PropertyAdvEnum::nameSteps>;
+
     // Names of the offered objects, in object-id order.
-    std::vector<std::string> get_objects_of_type_name() const;
-    std::vector<std::string> get_enum_list() const { return get_objects_of_type_name(); }
+    Names get_objects_of_type_name() const;
+    std::vector<std::string> get_enum_list() const;
     long get_num_of_objects() const { return static_cast<long>(get_objects_of_type_name().size()); }
     // The names as a null-terminated array, null when there are none; valid until the
     // next call.
@@ -42,7 +55,7 @@ protected:
 
 private:
     std::string objectType;
-    mutable std::vector<std::string> enumNames;
+    mutable Names enumNames;
     mutable std::vector<const char*> enumPointers;
 };
 
