@@ -387,8 +387,10 @@ private:
     // walking the folder's tables shows in its count however little that allocates.
     Counted::Vector<Entry, &vtkMRMLScene::NodeSlotSteps> Entries;
     size_t Procedurals = 0;
-    std::unordered_map<std::string_view, size_t> ByID;
-    std::unordered_map<std::string_view, size_t> ByName;
+    // Each look-up counts the entries of the key's bucket, and a walk each entry reached,
+    // as node slots of the scene that asks, as the entries are.
+    Counted::HashMap<std::string_view, size_t, &vtkMRMLScene::NodeSlotSteps> ByID;
+    Counted::HashMap<std::string_view, size_t, &vtkMRMLScene::NodeSlotSteps> ByName;
     bool Stale = false;
     mutable std::string LastClass;
     mutable bool LastIsTable = false;

@@ -13,6 +13,7 @@
 #include "vtkMRMLUnitNode.h"
 #include "vtkMRMLViewNode.h"
 
+#include <counted/CountedSteps.h>
 #include <vtkCollection.h>
 #include <vtkNew.h>
 #include <vtkObjectFactory.h>
@@ -84,7 +85,6 @@ public:
             while (!Nodes.back()) {
                 Nodes.pop_back();
                 Tree.pop_back();
-                ++slotsVisited;
             }
         } else {
             for (size_t i = slot + 1; i < Tree.size(); i += lowbit(i)) {
@@ -92,10 +92,8 @@ public:
                 ++slotsVisited;
             }
             if (slot == Lead)
-                while (!Nodes[Lead]) {
+                while (!Nodes[Lead])
                     ++Lead;
-                    ++slotsVisited;
-                }
         }
         const size_t empty = Nodes.size() - Live;
         if (empty > 64 && empty > Live)
@@ -112,10 +110,8 @@ public:
         // An index loop asks for n, n + 1, ...: step on from the last answer.
         if (CursorValid && n == CursorIndex + 1) {
             size_t slot = CursorSlot + 1;
-            while (!Nodes[slot]) {
+            while (!Nodes[slot])
                 ++slot;
-                ++slotsVisited;
-            }
             CursorIndex = n;
             CursorSlot = slot;
             return Nodes[slot];
@@ -138,7 +134,6 @@ public:
     template <class F> void forEach(F&& f) const
     {
         for (size_t i = Lead; i < Nodes.size(); ++i) {
-            ++slotsVisited;
             if (vtkMRMLNode* node = Nodes[i])
                 f(node);
         }
@@ -172,7 +167,6 @@ private:
         size_t out = 0;
         bool shifted = false;
         for (size_t i = lead; i < Nodes.size(); ++i) {
-            ++slotsVisited;
             vtkMRMLNode* node = Nodes[i];
             if (!node) {
                 shifted = true;
@@ -191,7 +185,9 @@ private:
             Tree[i] = static_cast<std::uint32_t>(lowbit(i));
     }
 
-    std::vector<vtkMRMLNode*> Nodes;
+    // Every slot reached (by index, back(), a walk) or moved is counted as a slot stepped
+    // over, so that a loop over the slots shows in the scene's count whatever it allocates.
+    Counted::Vector<vtkMRMLNode*, &vtkMRMLScene::NodeSlotSteps> Nodes;
     std::vector<std::uint32_t> Tree = {0};
     size_t Live = 0;
     // Slot number of Nodes[0], and the index of the first live slot.
@@ -384,7 +380,9 @@ struct vtkMRMLScene::vtkInternal
     // by every addition and removal once asked for.
     std::unordered_map<std::string, QueryList> queries;
     std::vector<std::pair<std::string, QueryList*>> queryOrder;
-    std::unordered_map<std::string, std::map<unsigned long long, vtkMRMLNode*>> byName;
+    // Each probe counts the entries of the name's bucket and a walk each name reached, as
+    // node slots stepped over.
+    Counted::HashMap<std::string, std::map<unsigned long long, vtkMRMLNode*>, &vtkMRMLScene::NodeSlotSteps> byName;
     // One singleton per class and tag, whatever ID it ended up with.
     std::unordered_map<std::string, vtkMRMLNode*> singletons;
     std::unordered_map<vtkMRMLNode*, std::string> singletonKeys;
