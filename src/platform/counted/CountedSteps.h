@@ -365,16 +365,14 @@ private:
     T* to = nullptr;
 };
 
-// An ordered map whose look-ups count the probes of the tree's descent (its depth, at
-// most) and whose walks count each entry reached.
-template <class Key, class T, Counter steps, class Compare = std::less<Key>>
-class Map
+// What the ordered and the hashed map share: walks that count each entry reached, and
+// look-ups that count what `Derived::probe(key)` says the look-up probes.
+template <class Derived, class Items, Counter steps>
+class Table
 {
-    using Items = std::map<Key, T, Compare>;
-
 public:
-    using key_type = Key;
-    using mapped_type = T;
+    using key_type = typename Items::key_type;
+    using mapped_type = typename Items::mapped_type;
     using value_type = typename Items::value_type;
     using size_type = std::size_t;
     using iterator = Iterator<typename Items::iterator, steps>;
@@ -394,48 +392,29 @@ public:
     template <class K>
     iterator find(const K& key)
     {
-        probe();
+        probe(key);
         return iterator(items.find(key));
     }
     template <class K>
     const_iterator find(const K& key) const
     {
-        probe();
+        probe(key);
         return const_iterator(items.find(key));
     }
     template <class K>
     size_type count(const K& key) const
     {
-        probe();
+        probe(key);
         return items.count(key);
     }
-    template <class K>
-    iterator lower_bound(const K& key)
+    mapped_type& operator[](const key_type& key)
     {
-        probe();
-        return iterator(items.lower_bound(key));
-    }
-    template <class K>
-    const_iterator lower_bound(const K& key) const
-    {
-        probe();
-        return const_iterator(items.lower_bound(key));
-    }
-    T& operator[](const Key& key)
-    {
-        probe();
+        probe(key);
         return items[key];
-    }
-    template <class... Args>
-    std::pair<iterator, bool> emplace(Args&&... args)
-    {
-        probe();
-        auto done = items.emplace(std::forward<Args>(args)...);
-        return {iterator(done.first), done.second};
     }
     std::pair<iterator, bool> insert(const value_type& v)
     {
-        probe();
+        probe(v.first);
         auto done = items.insert(v);
         return {iterator(done.first), done.second};
     }
@@ -445,70 +424,81 @@ public:
     template <class K>
     size_type erase(const K& key)
     {
-        probe();
+        probe(key);
         return items.erase(key);
     }
 
-private:
-    // One step per level of the descent: about log2 of the entries.
-    void probe() const
+protected:
+    template <class K>
+    void probe(const K& key) const
     {
-        std::uint64_t depth = 1;
-        for (std::size_t n = items.size(); n > 1; n >>= 1)
-            ++depth;
-        steps() += depth;
+        steps() += static_cast<const Derived&>(*this).probes(key);
     }
 
     Items items;
 };
 
+// An ordered map whose look-ups count the probes of the tree's descent (its depth, at
+// most) and whose walks count each entry reached.
+template <class Key, class T, Counter steps, class Compare = std::less<Key>>
+class Map : public Table<Map<Key, T, steps, Compare>, std::map<Key, T, Compare>, steps>
+{
+    using Base = Table<Map, std::map<Key, T, Compare>, steps>;
+    friend Base;
+    using Base::items;
+    using Base::probe;
+
+public:
+    using typename Base::const_iterator;
+    using typename Base::iterator;
+
+    template <class K>
+    iterator lower_bound(const K& key)
+    {
+        probe(key);
+        return iterator(items.lower_bound(key));
+    }
+    template <class K>
+    const_iterator lower_bound(const K& key) const
+    {
+        probe(key);
+        return const_iterator(items.lower_bound(key));
+    }
+    template <class... Args>
+    std::pair<iterator, bool> emplace(Args&&... args)
+    {
+        steps() += probes(0);
+        auto done = items.emplace(std::forward<Args>(args)...);
+        return {iterator(done.first), done.second};
+    }
+
+private:
+    // One step per level of the descent: about log2 of the entries.
+    template <class K>
+    std::uint64_t probes(const K&) const
+    {
+        std::uint64_t depth = 1;
+        for (std::size_t n = items.size(); n > 1; n >>= 1)
+            ++depth;
+        return depth;
+    }
+};
+
 // A hashed map whose look-ups count the entries of the key's bucket (each compared with
 // the key) and one for the hash, and whose walks count each entry reached.
 template <class Key, class T, Counter steps, class Hash = std::hash<Key>, class Equal = std::equal_to<Key>>
-class HashMap
+class HashMap : public Table<HashMap<Key, T, steps, Hash, Equal>, std::unordered_map<Key, T, Hash, Equal>, steps>
 {
-    using Items = std::unordered_map<Key, T, Hash, Equal>;
+    using Base = Table<HashMap, std::unordered_map<Key, T, Hash, Equal>, steps>;
+    friend Base;
+    using Base::items;
+    using Base::probe;
 
 public:
-    using key_type = Key;
-    using mapped_type = T;
-    using value_type = typename Items::value_type;
-    using size_type = std::size_t;
-    using iterator = Iterator<typename Items::iterator, steps>;
-    using const_iterator = Iterator<typename Items::const_iterator, steps>;
+    using typename Base::iterator;
+    using typename Base::size_type;
 
-    iterator begin() { return iterator(items.begin()); }
-    iterator end() { return iterator(items.end()); }
-    const_iterator begin() const { return const_iterator(items.begin()); }
-    const_iterator end() const { return const_iterator(items.end()); }
-    const_iterator cbegin() const { return begin(); }
-    const_iterator cend() const { return end(); }
-
-    size_type size() const { return items.size(); }
-    bool empty() const { return items.empty(); }
-    void clear() { items.clear(); }
     void reserve(size_type n) { items.reserve(n); }
-
-    iterator find(const Key& key)
-    {
-        probe(key);
-        return iterator(items.find(key));
-    }
-    const_iterator find(const Key& key) const
-    {
-        probe(key);
-        return const_iterator(items.find(key));
-    }
-    size_type count(const Key& key) const
-    {
-        probe(key);
-        return items.count(key);
-    }
-    T& operator[](const Key& key)
-    {
-        probe(key);
-        return items[key];
-    }
     template <class V>
     std::pair<iterator, bool> emplace(const Key& key, V&& value)
     {
@@ -516,28 +506,13 @@ public:
         auto done = items.emplace(key, std::forward<V>(value));
         return {iterator(done.first), done.second};
     }
-    std::pair<iterator, bool> insert(const value_type& v)
-    {
-        probe(v.first);
-        auto done = items.insert(v);
-        return {iterator(done.first), done.second};
-    }
-    iterator erase(const_iterator pos) { return iterator(items.erase(pos.base())); }
-    iterator erase(iterator pos) { return iterator(items.erase(pos.base())); }
-    size_type erase(const Key& key)
-    {
-        probe(key);
-        return items.erase(key);
-    }
 
 private:
     // One step for the hash, one for each entry of the key's bucket.
-    void probe(const Key& key) const
+    std::uint64_t probes(const Key& key) const
     {
-        steps() += 1 + (items.bucket_count() ? items.bucket_size(items.bucket(key)) : 0);
+        return 1 + (items.bucket_count() ? items.bucket_size(items.bucket(key)) : 0);
     }
-
-    Items items;
 };
 
 // A view of a cell array (VTK's vtkCellArray, say) that counts each cell it reads or
