@@ -127,24 +127,18 @@ private:
     It it{};
 };
 
-// A vector whose elements are counted as they are reached, and as an insert or erase
-// moves them.
-template <class T, Counter steps>
-class Vector
+// What a counted vector and a counted list share: their iterators count each element they
+// give; size, emptiness and clearing reach none.
+template <class Items, Counter steps>
+class Sequence
 {
-    using Items = std::vector<T>;
-
 public:
-    using value_type = T;
+    using value_type = typename Items::value_type;
     using size_type = std::size_t;
     using iterator = Iterator<typename Items::iterator, steps>;
     using const_iterator = Iterator<typename Items::const_iterator, steps>;
     using reverse_iterator = std::reverse_iterator<iterator>;
     using const_reverse_iterator = std::reverse_iterator<const_iterator>;
-
-    Vector() = default;
-    // `n` elements made with their default value: none is reached yet.
-    explicit Vector(size_type n) : items(n) {}
 
     iterator begin() { return iterator(items.begin()); }
     iterator end() { return iterator(items.end()); }
@@ -159,8 +153,33 @@ public:
 
     size_type size() const { return items.size(); }
     bool empty() const { return items.empty(); }
-    void reserve(size_type n) { items.reserve(n); }
     void clear() { items.clear(); }
+
+protected:
+    Sequence() = default;
+    explicit Sequence(size_type n) : items(n) {}
+
+    Items items;
+};
+
+// A vector whose elements are counted as they are reached, and as an insert or erase
+// moves them.
+template <class T, Counter steps>
+class Vector : public Sequence<std::vector<T>, steps>
+{
+    using Base = Sequence<std::vector<T>, steps>;
+    using Base::items;
+
+public:
+    using typename Base::const_iterator;
+    using typename Base::iterator;
+    using typename Base::size_type;
+
+    Vector() = default;
+    // `n` elements made with their default value: none is reached yet.
+    explicit Vector(size_type n) : Base(n) {}
+
+    void reserve(size_type n) { items.reserve(n); }
     // Elements dropped from the end or made there with their default value: none is reached.
     void resize(size_type n) { items.resize(n); }
     // Takes the other's elements and gives it these: no element is reached or moved.
@@ -202,9 +221,6 @@ public:
         steps() += static_cast<std::uint64_t>(items.cend() - first.base());
         return iterator(items.erase(first.base(), last.base()));
     }
-
-private:
-    Items items;
 };
 
 // A list whose elements are counted as they are reached; an insert or an erase moves no
@@ -212,33 +228,17 @@ private:
 // std::list's do, so a holder may keep one to take its element out later; each read
 // through a kept one counts.
 template <class T, Counter steps>
-class List
+class List : public Sequence<std::list<T>, steps>
 {
-    using Items = std::list<T>;
+    using Base = Sequence<std::list<T>, steps>;
+    using Base::items;
 
 public:
-    using value_type = T;
-    using size_type = std::size_t;
-    using iterator = Iterator<typename Items::iterator, steps>;
-    using const_iterator = Iterator<typename Items::const_iterator, steps>;
-    using reverse_iterator = std::reverse_iterator<iterator>;
-    using const_reverse_iterator = std::reverse_iterator<const_iterator>;
+    using typename Base::const_iterator;
+    using typename Base::iterator;
+    using typename Base::size_type;
 
-    iterator begin() { return iterator(items.begin()); }
-    iterator end() { return iterator(items.end()); }
-    const_iterator begin() const { return const_iterator(items.begin()); }
-    const_iterator end() const { return const_iterator(items.end()); }
-    const_iterator cbegin() const { return begin(); }
-    const_iterator cend() const { return end(); }
-    reverse_iterator rbegin() { return reverse_iterator(end()); }
-    reverse_iterator rend() { return reverse_iterator(begin()); }
-    const_reverse_iterator rbegin() const { return const_reverse_iterator(end()); }
-    const_reverse_iterator rend() const { return const_reverse_iterator(begin()); }
-
-    size_type size() const { return items.size(); }
     size_type max_size() const { return items.max_size(); }
-    bool empty() const { return items.empty(); }
-    void clear() { items.clear(); }
 
     T& front()
     {
@@ -324,9 +324,6 @@ public:
         steps() += items.size();
         items.remove(v);
     }
-
-private:
-    Items items;
 };
 
 // A pointer whose every read is counted: a walk from holder to holder along such links (a
