@@ -605,6 +605,11 @@ int GUISingleApplication::clientsSending() const
     return d->partial.size();
 }
 
+qint64 GUISingleApplication::bytesHeld() const
+{
+    return d->partialBytes + d->queuedBytes;
+}
+
 void GUISingleApplication::answerMessage(int index, const QByteArray& answer)
 {
     if (!d->answering || index < 0 || index >= d->answering->size())

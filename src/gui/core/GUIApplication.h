@@ -134,11 +134,13 @@ public:
     // still tells when the timer would have); handOnBatch hands on the messages received so
     // far as the timer does, if any.  While the clients' time-outs are held, a client that
     // says nothing is kept until it leaves.  clientsSending: the clients connected whose
-    // message has not come whole yet, silent ones included.
+    // message has not come whole yet, silent ones included.  bytesHeld: what all clients
+    // together make this process hold, received or still arriving.
     void holdBatchTimer(bool held);
     void handOnBatch();
     void holdClientTimeouts(bool held);
     int clientsSending() const;
+    qint64 bytesHeld() const;
 
 Q_SIGNALS:
     void messageReceived(const QList<QByteArray>& messages);

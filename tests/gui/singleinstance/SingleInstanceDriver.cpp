@@ -12,11 +12,14 @@
 //                                                "deadline=<ns>" (the monotonic clock's
 //                                                time the timer would hand it on) or
 //                                                "deadline=none".
-//   singleinstance_driver EXENAME crowd          as serve, but a client that says nothing
-//                                                is kept until it leaves; a line "clients"
-//                                                on its standard input is answered with
-//                                                "clients=<n>", the clients whose message
-//                                                has not come whole
+//   singleinstance_driver EXENAME crowd          as serve, but no client is dropped for
+//                                                taking long (the clients' time-outs are
+//                                                held); a line "clients" on its standard
+//                                                input is answered with "clients=<n>", the
+//                                                clients whose message has not come whole,
+//                                                and a line "held" with "held=<bytes>
+//                                                <n>", the bytes all clients together make
+//                                                it hold and those clients
 //   singleinstance_driver EXENAME exhaust        as serve, but first uses up every file
 //                                                descriptor it may open ("exhausted"),
 //                                                and gives them back when a line comes
@@ -26,7 +29,8 @@
 //                                                half a second into the loop
 // With SINGLEINSTANCE_LOG set, the console's lines are appended to the file it names.
 // A second start waits for the running instance's acknowledgement as long as the hang
-// guard; SINGLEINSTANCE_ACK_MS=0 keeps the program's own wait.
+// guard; SINGLEINSTANCE_ACK_MS=0 keeps the program's own wait.  It waits for the answer
+// (what the instance did with the file) as long as the hang guard too.
 
 #include <LogFileObserver.h>
 #include <support/ApplicationRun.h>
@@ -86,6 +90,10 @@ void answerOnStandardInput(Gui::GUISingleApplication* single)
             }
             if (asked == "clients") {
                 std::printf("clients=%d\n", single->clientsSending());
+            }
+            else if (asked == "held") {
+                // One reading: the bytes held and the clients holding them.
+                std::printf("held=%lld %d\n", static_cast<long long>(single->bytesHeld()), single->clientsSending());
             }
             else {
                 const QDeadlineTimer due = single->pendingBatchDeadline();
@@ -227,6 +235,7 @@ int main(int argc, char** argv)
     const char* acknowledgementMs = std::getenv("SINGLEINSTANCE_ACK_MS");
     Gui::GUISingleApplication::setAcknowledgementTimeoutMs(acknowledgementMs ? std::atoi(acknowledgementMs)
                                                                              : HangGuardMs);
+    Gui::GUISingleApplication::setAnswerTimeoutMs(HangGuardMs);
     std::unique_ptr<Host::LogFileObserver> log;
     if (const char* logFile = std::getenv("SINGLEINSTANCE_LOG")) {
         log = std::make_unique<Host::LogFileObserver>(logFile);
