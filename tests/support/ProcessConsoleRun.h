@@ -4,17 +4,20 @@
 
 #include <dialogs/DlgIPCImp.h>
 #include <support/HangGuard.h>
+#include <support/StallGuard.h>
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QProgressBar>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <cerrno>
@@ -98,6 +101,33 @@ inline QTimer* outputFlush(const Gui::DlgIPCImp& console)
 {
     return console.findChild<QTimer*>(QStringLiteral("outputFlush"));
 }
+
+// What the console has taken in so far, as a count that moves while it works: each read
+// of its run's output that the event loop gave it and each change of its view.  What a
+// guard against a hang reads to tell a long run that still moves from one that stands
+// still.
+class ConsoleIntake
+{
+public:
+    explicit ConsoleIntake(const Gui::DlgIPCImp& console)
+        : console(console)
+    {
+        QObject::connect(console.output()->document(), &QTextDocument::contentsChange, &counter,
+                         [this] { ++taken; });
+    }
+    // Counts the reads of the run just started too; called once per start.
+    void watchReads()
+    {
+        for (QSocketNotifier* notifier : console.findChildren<QSocketNotifier*>())
+            QObject::connect(notifier, &QSocketNotifier::activated, &counter, [this] { ++taken; });
+    }
+    qint64 count() const { return taken; }
+
+private:
+    const Gui::DlgIPCImp& console;
+    QObject counter;
+    qint64 taken = 0;
+};
 
 // Holds the showing: what the run writes is read and judged, but shown only once the test
 // releases it or a button shows it all, so that the end of a talkative run is still to be

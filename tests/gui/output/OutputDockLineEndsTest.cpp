@@ -104,7 +104,7 @@ TEST(OutputDockLineEnds, SavedAndCopiedAsShown)
     ReportView view;
     view.resize(600, 300);
     view.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view, PelmoraTest::HangGuardMs));
     auto* output = view.findChild<ReportOutput*>();
     ASSERT_NE(output, nullptr);
     int file = 0;

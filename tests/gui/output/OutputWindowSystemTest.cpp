@@ -80,7 +80,7 @@ TEST_F(OutputWindowSystem, WindowSystemMessagesGoToTheLogNotToTheOutput)
         QWidget victim;
         victim.resize(120, 80);
         victim.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&victim));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&victim, PelmoraTest::HangGuardMs));
         xcb_connection_t* other = xcb_connect(nullptr, nullptr);
         ASSERT_EQ(xcb_connection_has_error(other), 0);
         xcb_destroy_window(other, static_cast<xcb_window_t>(victim.winId()));

@@ -94,7 +94,9 @@ TEST(ProcessConsoleEnd, CloseWhileTheEndIsStillShownGoesByTheWholeOutput)
         // Nothing is shown before the click: the end is still to be shown then, however
         // fast the program and the window run.
         PelmoraTest::holdShowing(console);
+        PelmoraTest::ConsoleIntake intake(console);
         ASSERT_TRUE(console.startRunning(shell(), {QStringLiteral("-c"), QString::fromLatin1(run.script)}));
+        intake.watchReads();
         // Clicked as soon as the program has ended, while the bar still says busy.
         bool clickedWhileShowing = false;
         bool errorsAtClick = false;
@@ -108,11 +110,9 @@ TEST(ProcessConsoleEnd, CloseWhileTheEndIsStillShownGoesByTheWholeOutput)
             QTest::mouseClick(button(&console, "pb_close"), Qt::LeftButton);
         });
         poll.start(2);
-        // Only a guard against a hang.
-        QTimer guard;
-        guard.setSingleShot(true);
-        QObject::connect(&guard, &QTimer::timeout, [&] { console.done(-1); });
-        guard.start(PelmoraTest::HangGuardMs);
+        // Only a guard against a hang, while the console takes nothing in.
+        PelmoraTest::StallGuard guard([&] { return intake.count(); }, [&] { console.done(-1); });
+        guard.start();
         const int result = console.exec();
         ASSERT_TRUE(clickedWhileShowing) << "the end was told before its output was shown";
         EXPECT_EQ(result, run.expected);
@@ -156,7 +156,7 @@ TEST(ProcessConsoleEnd, CopyAndSaveGiveWhatTheProgramWrote)
     ASSERT_TRUE(dir.isValid());
     SavingConsole console(QStringLiteral("Mesher"), true);
     console.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&console));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&console, PelmoraTest::HangGuardMs));
     const auto finished = [&] { return endReported(console); };
 
     QString counter;
@@ -185,8 +185,10 @@ TEST(ProcessConsoleEnd, CopyAndSaveGiveWhatTheProgramWrote)
     // A long run of CR LF lines, of which the view keeps the last: the lines kept, the
     // first among them too, still end as written; the note above them is the console's.
     console.slot_btnClear_clicked();
+    PelmoraTest::ConsoleIntake intake(console);
     ASSERT_TRUE(console.startRunning(shell(), {QStringLiteral("-c"), QStringLiteral("seq 1 30000 | sed 's/$/\r/'")}));
-    ASSERT_TRUE(QTest::qWaitFor(finished, PelmoraTest::HangGuardMs));
+    intake.watchReads();
+    ASSERT_TRUE(PelmoraTest::waitWhileMoving(finished, [&] { return intake.count(); }));
     const Taken trimmed = takeOutput(console, dir.filePath(QStringLiteral("long.run.txt")));
     EXPECT_EQ(trimmed.copied, trimmed.saved);
     ASSERT_TRUE(trimmed.copied.startsWith("[")) << trimmed.copied.left(200).toStdString();

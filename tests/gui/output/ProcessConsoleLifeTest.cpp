@@ -242,6 +242,7 @@ public:
             return killHost();
         if (row.script) {
             EXPECT_TRUE(console.startRunning(shell(), {QStringLiteral("-c"), script()}));
+            intake.watchReads();
             group = PelmoraTest::runGroup(console);
         }
         if (row.missing) {
@@ -256,15 +257,14 @@ public:
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [this] { drive(); });
         poll.start(2);
-        // Only a guard against a hang.
-        QTimer guard;
-        guard.setSingleShot(true);
-        QObject::connect(&guard, &QTimer::timeout, [this] {
+        // Only a guard against a hang: a talkative run takes as long as the machine needs,
+        // while the console goes on taking it in.
+        PelmoraTest::StallGuard guard([this] { return intake.count(); }, [this] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
                 box->reject();
             console.done(-1);
         });
-        guard.start(PelmoraTest::HangGuardMs);
+        guard.start();
         const auto returned = [this](int result) {
             seen.result = result;
             seen.errors = console.hasErrors();
@@ -502,6 +502,7 @@ private:
     QString go, reached;
     QWidget parent;
     Console console;
+    PelmoraTest::ConsoleIntake intake{console};
     QTimer* grace = nullptr;
     QTimer* watch = nullptr;
     bool inMainLoop = false;

@@ -170,17 +170,17 @@ public:
             }
         });
         poll.start(2);
-        // Only a guard against a hang, far above any run here.
-        QTimer guard;
-        guard.setSingleShot(true);
-        QObject::connect(&guard, &QTimer::timeout, [&] { console.done(-1); });
-        guard.start(PelmoraTest::HangGuardMs);
+        // Only a guard against a hang, while the console takes nothing in.
+        PelmoraTest::ConsoleIntake intake(console);
+        PelmoraTest::StallGuard guard([&] { return intake.count(); }, [&] { console.done(-1); });
+        guard.start();
 
         // A talkative run's output is shown only after the click, so that its end is still
         // to be shown then on any machine.
         if (moment == Moment::WhileTheEndIsShown)
             PelmoraTest::holdShowing(console);
         EXPECT_TRUE(console.startRunning(shell(), {QStringLiteral("-c"), script(second, moment)}));
+        intake.watchReads();
         outcome.result = console.exec();
         outcome.errorsAtReturn = console.hasErrors();
         poll.stop();

@@ -488,7 +488,7 @@ TEST_F(OutputDock, AnUnbrokenLineOfTwoKindsArrivesColouredAndIsSavedAndCopiedWho
     ReportOutput output;
     output.resize(600, 300);
     output.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&output));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&output, PelmoraTest::HangGuardMs));
     const int pieces = 1000;
     const std::string piece(1000, 'x');
     writeFromWorker([&](Vexil::MsgConsoleSingleton& c) {
