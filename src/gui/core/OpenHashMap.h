@@ -9,10 +9,10 @@
 // only until the next change.  A null pointer is not a key (its slot marks "free").
 //
 // Given a step counter (a function giving a per-thread count by reference), the map counts
-// every entry it reaches: each entry an iterator gives, each entry a look-up, an insert or
-// an erase compares or moves, each entry a growth moves.  A walk over the map written
-// anywhere (a look-up rewritten as a loop) is then seen by the path's count; a look-up
-// costs the few entries of its probe run.
+// every entry it reaches: each entry an iterator gives or steps over, each entry a
+// look-up, an insert or an erase compares or moves, each entry a growth moves.  A walk
+// over the map written anywhere (a look-up rewritten as a loop, a count by stepping) is
+// then seen by the path's count; a look-up costs the few entries of its probe run.
 
 #include <cstddef>
 #include <cstdint>
@@ -70,16 +70,18 @@ public:
         Iter(const Iter<false>& other) : at(other.at), stop(other.stop) {}
         EntryRef operator*() const
         {
-            OpenHashMap::step();
+            reach();
             return *at;
         }
         EntryPtr operator->() const
         {
-            OpenHashMap::step();
+            reach();
             return at;
         }
+        // Stepping on past an entry not yet read reaches it.
         Iter& operator++()
         {
+            reach();
             ++at;
             skipFree();
             return *this;
@@ -94,6 +96,17 @@ public:
         {
             while (at != stop && !at->occupied())
                 ++at;
+        }
+        // An entry read again before any other is reached is not counted again.
+        void reach() const
+        {
+            if constexpr (steps != nullptr) {
+                static thread_local const void* last = nullptr;
+                if (last != at) {
+                    ++steps();
+                    last = at;
+                }
+            }
         }
         EntryPtr at = nullptr;
         EntryPtr stop = nullptr;

@@ -15,6 +15,7 @@
 #include <iterator>
 #include <list>
 #include <map>
+#include <memory>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -23,7 +24,30 @@ namespace Counted {
 
 using Counter = std::uint64_t& (*)();
 
-// An iterator that counts one step each time it gives an element.
+// The element a counter counted last, per thread: reading it again before any other is
+// reached (through the same iterator or a copy an algorithm made) counts nothing more.
+template <Counter steps>
+const void*& lastReached()
+{
+    static thread_local const void* last = nullptr;
+    return last;
+}
+
+// Counts `element` unless it is the one counted last.
+template <Counter steps>
+void reach(const void* element)
+{
+    const void*& last = lastReached<steps>();
+    if (element != last) {
+        ++steps();
+        last = element;
+    }
+}
+
+// An iterator that counts each element it reaches: the element it gives, or the one it
+// steps over unread.  A walk counts one step an element whether it reads each one (a
+// range loop, an algorithm), only steps (std::distance, std::next over a list or a map) or
+// goes backwards.  A jump of a random-access iterator reaches no element between.
 template <class It, Counter steps>
 class Iterator
 {
@@ -46,12 +70,12 @@ public:
 
     reference operator*() const
     {
-        ++steps();
+        reach();
         return *it;
     }
     pointer operator->() const
     {
-        ++steps();
+        reach();
         return &*it;
     }
     reference operator[](difference_type n) const
@@ -59,18 +83,32 @@ public:
         ++steps();
         return it[n];
     }
+    // Stepping on past an element not yet read reaches it.
     Iterator& operator++()
     {
+        reach();
         ++it;
         return *this;
     }
-    Iterator operator++(int) { return Iterator(it++); }
+    Iterator operator++(int)
+    {
+        Iterator was = *this;
+        ++*this;
+        return was;
+    }
+    // Stepping back reaches the element stepped onto.
     Iterator& operator--()
     {
         --it;
+        reach();
         return *this;
     }
-    Iterator operator--(int) { return Iterator(it--); }
+    Iterator operator--(int)
+    {
+        Iterator was = *this;
+        --*this;
+        return was;
+    }
     Iterator& operator+=(difference_type n)
     {
         it += n;
@@ -124,6 +162,8 @@ public:
     It base() const { return it; }
 
 private:
+    void reach() const { Counted::reach<steps>(std::addressof(*it)); }
+
     It it{};
 };
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <functional>
 #include <random>
 #include <unordered_map>
 #include <vector>
@@ -75,4 +77,41 @@ TEST(OpenHashMap, AgreesWithAStandardMapThroughGrowthErasureAndWrapAround)
     EXPECT_FALSE(byObject.insert(nullptr, 1).second);
     EXPECT_EQ(byObject.find(nullptr), byObject.end());
     EXPECT_EQ(byObject.size(), objects.size() / 2);
+}
+
+namespace {
+std::uint64_t& entriesReached()
+{
+    static thread_local std::uint64_t n = 0;
+    return n;
+}
+} // namespace
+
+// A walk counts each entry once, read or stepped over; a look-up only its probe run.
+TEST(OpenHashMap, AWalkCountsEachEntryOnceAndALookUpItsProbes)
+{
+    constexpr int N = 1000;
+    Gui::OpenHashMap<int, int, &entriesReached> map;
+    for (int i = 1; i <= N; ++i)
+        map.insert(i * 7, i);
+    struct Row
+    {
+        const char* way;
+        std::function<void()> act;
+        std::uint64_t least, most;
+    };
+    const Row rows[] = {
+        {"a range loop", [&] { for (const auto& e : map) (void)e.second; }, N, N},
+        {"each entry read twice", [&] { for (auto it = map.begin(); it != map.end(); ++it) (void)(it->first + it->second); }, N, N},
+        {"a count by stepping", [&] { int k = 0; for (auto it = map.begin(); it != map.end(); ++it) ++k; }, N, N},
+        {"a look-up", [&] { (void)map.find(700); }, 1, 8},
+        {"the size", [&] { (void)map.size(); }, 0, 0},
+    };
+    for (const Row& row : rows) {
+        const std::uint64_t before = entriesReached();
+        row.act();
+        const std::uint64_t spent = entriesReached() - before;
+        EXPECT_GE(spent, row.least) << row.way;
+        EXPECT_LE(spent, row.most) << row.way;
+    }
 }

@@ -63,7 +63,14 @@ TEST(CountedSteps, AWalkCountsEveryElementItReachesAndALookUpWhatItProbes)
         {"a range loop over the vector", [&] { for (int v : vector) (void)v; }, N, N},
         {"an index loop over the vector", [&] { for (size_t i = 0; i < vector.size(); ++i) (void)vector[i]; }, N, N},
         {"std::find of the last in the vector", [&] { (void)std::find(vector.begin(), vector.end(), N - 1); }, N, N},
-        {"a const walk backwards", [&] { for (auto it = constVector.rbegin(); it != constVector.rend(); ++it) (void)*it; }, N, N},
+        {"a const walk backwards", [&] { for (auto it = constVector.rbegin(); it != constVector.rend(); ++it) (void)*it; }, N - 1, N},
+        {"each element read twice in a walk", [&] { for (auto it = list.begin(); it != list.end(); ++it) (void)(*it + *it); }, N, N},
+        // Steps that read nothing reach each element stepped over.
+        {"std::distance over the list", [&] { (void)std::distance(list.begin(), list.end()); }, N, N},
+        {"std::next to the last of the list", [&] { (void)std::next(list.begin(), N - 1); }, N - 1, N},
+        {"std::prev from the end of the list", [&] { (void)std::prev(list.end(), N); }, N, N},
+        {"std::distance over the ordered map", [&] { (void)std::distance(map.begin(), map.end()); }, N, N},
+        {"a count by stepping over the hashed map", [&] { int k = 0; for (auto it = hash.begin(); it != hash.end(); ++it) ++k; }, N, N},
         {"std::count over the list", [&] { (void)std::count(list.begin(), list.end(), 7); }, N, N},
         {"a range loop over the ordered map", [&] { for (const auto& e : map) (void)e; }, N, N},
         {"a range loop over the hashed map", [&] { for (const auto& e : hash) (void)e; }, N, N},
@@ -75,6 +82,7 @@ TEST(CountedSteps, AWalkCountsEveryElementItReachesAndALookUpWhatItProbes)
         {"a remove by value from the list", [&] { list.remove(-5); }, N, N},
         // Look-ups: what they probe, not what is there.
         {"a search of the sorted vector", [&] { (void)std::lower_bound(vector.begin() + 1, vector.end(), 40); }, 1, 8},
+        {"a jump to the last of the vector", [&] { (void)std::distance(vector.begin(), std::next(vector.begin(), N - 1)); }, 0, 0},
         {"a look-up in the ordered map", [&] { (void)map.find("42"); }, 1, 8},
         {"a look-up in the hashed map", [&] { (void)hash.find(42); }, 1, 4},
         {"an end of the list", [&] { (void)list.front(); (void)list.back(); }, 2, 2},
