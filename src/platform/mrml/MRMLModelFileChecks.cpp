@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include <counted/CountedSteps.h>
 #include <vexil/PrintableText.h>
 
 #include <vtkCellArray.h>
@@ -1481,8 +1482,33 @@ std::string geometryProblem(vtkPolyData* data)
     return "holds no model geometry: each of its " + n + " " + what + " collapses to a point";
 }
 
-long long dropRepeatedFaces(vtkPolyData* data, std::string& problem, long long* probes)
+namespace {
+
+// The entries of the list of faces kept reached or moved on this thread.
+std::uint64_t& keptFaceSteps()
 {
+    thread_local std::uint64_t steps = 0;
+    return steps;
+}
+
+// Tells the caller, when it asks, how many entries of that list a run reached.
+struct KeptFaceReads
+{
+    explicit KeptFaceReads(long long* out) : out(out), start(keptFaceSteps()) {}
+    ~KeptFaceReads()
+    {
+        if (out)
+            *out = static_cast<long long>(keptFaceSteps() - start);
+    }
+    long long* out;
+    std::uint64_t start;
+};
+
+} // namespace
+
+long long dropRepeatedFaces(vtkPolyData* data, std::string& problem, long long* probes, long long* keptReads)
+{
+    const KeptFaceReads reads(keptReads);
     problem.clear();
     vtkCellArray* polys = data ? data->GetPolys() : nullptr;
     const long long faces = polys ? polys->GetNumberOfCells() : 0;
@@ -1519,10 +1545,11 @@ long long dropRepeatedFaces(vtkPolyData* data, std::string& problem, long long* 
             h = (h ^ static_cast<std::uint64_t>(corners[k])) * 1099511628211ull;
         return static_cast<size_t>(h ^ (h >> 29));
     };
-    // Each bucket's faces, first seen first: kept[f] is the face f repeats, or f itself.
+    // Each bucket's faces, first seen first: kept[f] is the face f repeats, or f itself
+    // (each entry reached is counted, whatever reads it).
     std::unordered_map<size_t, std::vector<size_t>> buckets;
     buckets.reserve(static_cast<size_t>(faces));
-    std::vector<size_t> kept(static_cast<size_t>(faces));
+    Counted::Vector<size_t, &keptFaceSteps> kept(static_cast<size_t>(faces));
     long long repeats = 0;
     for (size_t f = 0; f < static_cast<size_t>(faces); ++f) {
         std::vector<size_t>& bucket = buckets[hash(f)];

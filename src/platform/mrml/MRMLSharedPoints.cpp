@@ -2,6 +2,8 @@
 
 #include "MRMLBitMixing.h"
 
+#include <counted/CountedSteps.h>
+
 #include <vtkCellArray.h>
 #include <vtkDoubleArray.h>
 #include <vtkFloatArray.h>
@@ -36,6 +38,22 @@ void requireValues(vtkDataArray* array, vtkIdType values)
 
 std::atomic<std::uint64_t> pointsLookedUp{0};
 std::atomic<std::uint64_t> slotsRead{0};
+std::atomic<std::uint64_t> keptRead{0};
+
+// The entries of a list of points kept reached on this thread, whatever reads them.
+std::uint64_t& keptSteps()
+{
+    thread_local std::uint64_t steps = 0;
+    return steps;
+}
+
+// Adds the entries of the list of points kept that a run reached to the process's count.
+struct KeptReads
+{
+    KeptReads() : start(keptSteps()) {}
+    ~KeptReads() { keptRead += keptSteps() - start; }
+    std::uint64_t start;
+};
 
 template <class Real>
 auto bitsOf(Real v)
@@ -113,7 +131,8 @@ bool joinPoints(vtkPolyData* data, RealArray* coords, bool keepAttributes)
         slots <<= 1;
     std::vector<std::int32_t> table(slots, -1);
     std::vector<std::int32_t> newIndex(static_cast<size_t>(count));
-    std::vector<std::int32_t> kept;
+    const KeptReads reads;
+    Counted::Vector<std::int32_t, &keptSteps> kept;
     std::uint64_t probes = 0;
     // The slots of the points a little ahead are asked of the memory early: a table larger
     // than the caches would otherwise cost a wait on every point.
@@ -197,6 +216,7 @@ SharedPointsWork sharedPointsWork()
     SharedPointsWork work;
     work.points = pointsLookedUp.load();
     work.probes = slotsRead.load();
+    work.kept = keptRead.load();
     return work;
 }
 

@@ -9,13 +9,15 @@ class vtkPolyData;
 
 namespace mrmlmodelfile {
 
-// What joining points has cost so far in this process: the points looked up and the table
-// slots read to find them.  A fair hash reads about one slot a point whatever the
-// coordinates; the figures let a test check that without a clock.
+// What joining points has cost so far in this process: the points looked up, the table
+// slots read to find them and the entries of the list of points kept that were reached.
+// A fair hash reads about one slot a point whatever the coordinates; the figures let a
+// test check that without a clock.
 struct SharedPointsWork
 {
     std::uint64_t points = 0;
     std::uint64_t probes = 0;
+    std::uint64_t kept = 0;
 };
 SharedPointsWork sharedPointsWork();
 

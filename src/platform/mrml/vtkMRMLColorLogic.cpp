@@ -136,9 +136,12 @@ struct SharedFile
 // Colour files read (parsed) since the start: a count for tests and benchmarks.
 long long colorFileReads = 0;
 
-std::unordered_map<std::string, SharedFile>& sharedFiles()
+// Each look-up counts the entries of the path's bucket, and a walk each entry reached, as
+// node slots of the scene that asks: a project checking every file shows in its count.
+using SharedFiles = Counted::HashMap<std::string, SharedFile, &vtkMRMLScene::NodeSlotSteps>;
+SharedFiles& sharedFiles()
 {
-    static std::unordered_map<std::string, SharedFile> files;
+    static SharedFiles files;
     return files;
 }
 
@@ -281,7 +284,9 @@ public:
     static std::shared_ptr<FileColorNodes> Read(const std::vector<std::string>& files, const Warning& warn)
     {
         auto list = std::make_shared<FileColorNodes>();
-        list->Files = files;
+        list->Files.reserve(files.size());
+        for (const std::string& path : files)
+            list->Files.push_back(path);
         std::unordered_set<std::string> ids;
         for (const std::string& path : files) {
             const SharedFile& file = readShared(path, warn);
@@ -310,7 +315,7 @@ public:
     // file it refused is as it was, and none of its files went bad since.
     bool Holds(const std::vector<std::string>* files) const
     {
-        if (Stale || (files && *files != Files))
+        if (Stale || (files && !std::equal(files->begin(), files->end(), Files.begin(), Files.end())))
             return false;
         for (const std::string& path : Refused) {
             const auto known = sharedFiles().find(path);
@@ -381,7 +386,8 @@ public:
     }
 
 private:
-    std::vector<std::string> Files;
+    // Each file reached is counted as a node slot of the scene that asks, as the entries are.
+    Counted::Vector<std::string, &vtkMRMLScene::NodeSlotSteps> Files;
     std::vector<std::string> Refused;
     // Each entry reached by index is counted as a node slot of the scene that asks: a scene
     // walking the folder's tables shows in its count however little that allocates.

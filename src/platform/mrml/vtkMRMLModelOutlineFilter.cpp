@@ -2,6 +2,8 @@
 
 #include "MRMLBitMixing.h"
 
+#include <counted/CountedSteps.h>
+
 #include <vtkCellArray.h>
 #include <vtkCellArrayIterator.h>
 #include <vtkIdTypeArray.h>
@@ -13,6 +15,7 @@
 #include <vtkPolyData.h>
 #include <vtkSmartPointer.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdint>
@@ -27,6 +30,14 @@ namespace {
 std::atomic<std::uint64_t> totalEdgesVisited{0};
 std::atomic<std::uint64_t> totalSlotsRead{0};
 std::atomic<std::uint64_t> totalBytesReserved{0};
+std::atomic<std::uint64_t> totalEdgesRead{0};
+
+// The edges of the list reached or moved on this thread, whatever reads them.
+std::uint64_t& edgeListSteps()
+{
+    thread_local std::uint64_t steps = 0;
+    return steps;
+}
 
 // Newell's normal of a polygon, unit length (zero for a polygon without area).
 void polygonNormal(vtkPoints* points, vtkIdType size, const vtkIdType* ids, float normal[3])
@@ -61,7 +72,7 @@ public:
     explicit EdgeTable(size_t expected, vtkMRMLModelOutlineFilter::Work& work)
         : work(work)
     {
-        edges.reserve(expected);
+        reserveEdges(expected);
         rehash(expected);
     }
 
@@ -79,6 +90,8 @@ public:
             const std::int64_t at = slots[slot];
             if (at < 0) {
                 slots[slot] = static_cast<std::int64_t>(edges.size());
+                if (edges.size() == edgeCapacity)
+                    reserveEdges(2 * edgeCapacity);
                 edges.push_back({a, b, face, -1, 1});
                 return;
             }
@@ -91,8 +104,10 @@ public:
         }
     }
 
-    const std::vector<Edge>& all() const { return edges; }
-    size_t bytes() const { return slots.capacity() * sizeof(std::int64_t) + edges.capacity() * sizeof(Edge); }
+    // Each edge reached through the list is counted in edgeListSteps().
+    using Edges = Counted::Vector<Edge, &edgeListSteps>;
+    const Edges& all() const { return edges; }
+    size_t bytes() const { return slots.capacity() * sizeof(std::int64_t) + edgeCapacity * sizeof(Edge); }
 
 private:
     // The ids come from the file: the process's seed keeps a file from choosing edges that
@@ -110,17 +125,26 @@ private:
         std::vector<std::int64_t>(size, -1).swap(slots);
         const size_t mask = size - 1;
         for (size_t i = 0; i < edges.size(); ++i) {
-            size_t slot = home(edges[i].a, edges[i].b, mask);
+            const Edge& edge = edges[i];
+            size_t slot = home(edge.a, edge.b, mask);
             while (slots[slot] >= 0)
                 slot = (slot + 1) & mask;
             slots[slot] = static_cast<std::int64_t>(i);
         }
     }
 
+    void reserveEdges(size_t count)
+    {
+        edgeCapacity = std::max<size_t>(count, 1);
+        edges.reserve(edgeCapacity);
+    }
+
     vtkMRMLModelOutlineFilter::Work& work;
     const std::uint64_t seed = mrmlmodelfile::hashSeed();
     std::vector<std::int64_t> slots;
-    std::vector<Edge> edges;
+    Edges edges;
+    // What the list has room for: it grows by doubling, as a vector would.
+    size_t edgeCapacity = 0;
 };
 
 } // namespace
@@ -131,6 +155,7 @@ vtkMRMLModelOutlineFilter::Work vtkMRMLModelOutlineFilter::GetTotalWork()
     work.edgesVisited = totalEdgesVisited.load();
     work.slotsRead = totalSlotsRead.load();
     work.bytesReserved = totalBytesReserved.load();
+    work.edgesRead = totalEdgesRead.load();
     return work;
 }
 
@@ -149,6 +174,7 @@ int vtkMRMLModelOutlineFilter::RequestData(vtkInformation*, vtkInformationVector
         return 0;
     output->Initialize();
     LastWork = Work();
+    const std::uint64_t edgesReadBefore = edgeListSteps();
     vtkPoints* points = input->GetPoints();
     vtkCellArray* polys = input->GetPolys();
     vtkCellArray* strips = input->GetStrips();
@@ -218,6 +244,7 @@ int vtkMRMLModelOutlineFilter::RequestData(vtkInformation*, vtkInformationVector
             throw std::bad_alloc();
         output->SetPoints(points);
         output->SetLines(lines);
+        LastWork.edgesRead = edgeListSteps() - edgesReadBefore;
     } catch (const std::bad_alloc&) {
         // Said once: a failed request would be made again, and said again, every frame.
         vtkErrorMacro("Not enough memory to outline a model of " << polyCount + stripCount << " polygons");
@@ -227,5 +254,6 @@ int vtkMRMLModelOutlineFilter::RequestData(vtkInformation*, vtkInformationVector
     totalEdgesVisited += LastWork.edgesVisited;
     totalSlotsRead += LastWork.slotsRead;
     totalBytesReserved += LastWork.bytesReserved;
+    totalEdgesRead += LastWork.edgesRead;
     return 1;
 }

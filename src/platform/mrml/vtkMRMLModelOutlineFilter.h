@@ -22,12 +22,14 @@ public:
     vtkGetMacro(FeatureAngle, double);
 
     // What the last run cost: polygon edges looked up, table slots read, bytes reserved
-    // for the table, the edge list and the normals.
+    // for the table, the edge list and the normals, and entries of the edge list reached
+    // (by the look-ups, by regrowing the table and by drawing the lines).
     struct Work
     {
         std::uint64_t edgesVisited = 0;
         std::uint64_t slotsRead = 0;
         std::uint64_t bytesReserved = 0;
+        std::uint64_t edgesRead = 0;
     };
     const Work& GetLastWork() const { return LastWork; }
     // The same summed over every run in this process.

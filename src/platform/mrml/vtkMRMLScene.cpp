@@ -202,10 +202,12 @@ private:
 // Slots of the nodes of a class query, which a node may belong to several of.
 struct HashedSlots
 {
-    size_t get(vtkMRMLNode* node) const { return Slot.at(node); }
+    size_t get(vtkMRMLNode* node) const { return Slot.find(node)->second; }
     void set(vtkMRMLNode* node, size_t slot) { Slot[node] = slot; }
     void drop(vtkMRMLNode* node) { Slot.erase(node); }
-    std::unordered_map<vtkMRMLNode*, size_t> Slot;
+    // Each look-up counts the entries of the node's bucket, and a walk each entry reached,
+    // as node slots stepped over.
+    Counted::HashMap<vtkMRMLNode*, size_t, &vtkMRMLScene::NodeSlotSteps> Slot;
 };
 using QueryList = OrderedNodes<HashedSlots>;
 
@@ -261,8 +263,9 @@ struct vtkMRMLScene::vtkInternal
         // The nodes whose IDs the scene made as class name + number, by number: numbered[k]
         // holds number numberedBase + k.  Looking them up, adding and removing them is an
         // array access where a hash table would cost a cache miss per node.  Used only for
-        // class names that do not end in a digit, so that an ID splits one way only.
-        std::vector<vtkMRMLNode*> numbered;
+        // class names that do not end in a digit, so that an ID splits one way only.  Each
+        // entry reached or moved is counted as a node slot stepped over.
+        Counted::Vector<vtkMRMLNode*, &vtkMRMLScene::NodeSlotSteps> numbered;
         size_t numberedBase = 1;
         size_t numberedLive = 0;
         bool numbersIDs = false;
@@ -547,7 +550,7 @@ struct vtkMRMLScene::vtkInternal
         if (cls.numbered.empty())
             cls.numberedBase = number;
         // Numbers skipped because their IDs were taken leave empty entries.
-        cls.numbered.resize(number - cls.numberedBase, nullptr);
+        cls.numbered.resize(number - cls.numberedBase);
         cls.numbered.push_back(node);
         ++cls.numberedLive;
         node->SceneData.idNumber = number;

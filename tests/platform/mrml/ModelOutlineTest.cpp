@@ -148,6 +148,7 @@ TEST(ModelOutline, CostsTheSameATriangleWithAStrayPointAndWithout)
             const std::string cell = std::to_string(triangles) + (stray ? " with a stray point" : "");
             EXPECT_EQ(work.edgesVisited, 3u * unsigned(triangles)) << cell;
             EXPECT_LT(double(work.slotsRead) / double(work.edgesVisited), 1.5) << cell;
+            EXPECT_LT(double(work.edgesRead) / double(work.edgesVisited), 3.0) << cell;
             EXPECT_LT(double(work.bytesReserved) / triangles, 160.0) << cell;
             // The grid's border, and the stray triangle's three sides.
             EXPECT_GT(outline->GetOutput()->GetNumberOfLines(), 4) << cell;
@@ -229,6 +230,8 @@ TEST(ModelOutline, TheViewDrawsAModelWithAStrayPointAtACostInProportionToIt)
         // About 1.5 slots an edge, by how the seed falls; a search that walks the table
         // reads thousands.
         EXPECT_LT(double(after.slotsRead - before.slotsRead) / double(edges), 2.0) << step;
+        // Each edge of the list reached when it is met again and when the lines are drawn.
+        EXPECT_LT(double(after.edgesRead - before.edgesRead) / double(edges), 3.0) << step;
         if (joined.points > joinedBefore.points) {
             // The cut copies each kept triangle's corners (and the corners made on a plane).
             EXPECT_LE(joined.points - joinedBefore.points, 6u * triangles) << step;

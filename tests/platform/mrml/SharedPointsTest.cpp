@@ -106,6 +106,8 @@ double probesPerPoint(Join join)
     join();
     const mrmlmodelfile::SharedPointsWork after = mrmlmodelfile::sharedPointsWork();
     EXPECT_GT(after.points, before.points);
+    // The points kept are read to copy them (and their attributes) once each.
+    EXPECT_LE(after.kept - before.kept, 2 * (after.points - before.points));
     return double(after.probes - before.probes) / double(std::max<std::uint64_t>(1, after.points - before.points));
 }
 
@@ -184,6 +186,7 @@ TEST(ModelFileSTL, HostileCornersCostAboutOneSlotAPointEveryWayIn)
                 ASSERT_TRUE(data) << error;
                 EXPECT_EQ(data->GetNumberOfPoints(), 3 * triangles) << cell;
                 EXPECT_LT(double(after.probes - before.probes) / double(after.points - before.points), 2.0) << cell;
+                EXPECT_LE(after.kept - before.kept, 2 * (after.points - before.points)) << cell;
             }
             QFile::remove(path);
         }
