@@ -1,8 +1,9 @@
 #pragma once
 // The steps of building a project's objects and its tree that allocate nothing: the
-// slots and entries of its object table, the member-list entries of its groups and the
-// tree items stepped over, for a StepMeter.
+// slots and entries of its object table, the member-list entries of its groups, the
+// entries of its GUI side's feeder table and the tree items stepped over, for a StepMeter.
 
+#include <core/GuiProject.h>
 #include <obj/ObjectTable.h>
 #include <obj/ProjectObject.h>
 #include <selection/ProjectItem.h>
@@ -15,12 +16,12 @@
 namespace PelmoraTest {
 
 // `symbols` and the same counters by their symbols (Obj::ObjectTable::slotsVisited(),
-// Obj::ProjectObjectGroup::memberEntriesVisited(), Gui::ProjectItem::itemsVisited()), for
-// the steps of a child process (childWorkVariables).
+// Obj::ProjectObjectGroup::memberEntriesVisited(), Gui::GuiProject::feederEntriesVisited(),
+// Gui::ProjectItem::itemsVisited()), for the steps of a child process (childWorkVariables).
 inline std::vector<std::string> withProjectTreeSteps(std::vector<std::string> symbols = {})
 {
     for (const char* symbol : {"_ZN3Obj11ObjectTable12slotsVisitedEv", "_ZN3Obj18ProjectObjectGroup20memberEntriesVisitedEv",
-                               "_ZN3Gui11ProjectItem12itemsVisitedEv"})
+                               "_ZN3Gui10GuiProject20feederEntriesVisitedEv", "_ZN3Gui11ProjectItem12itemsVisitedEv"})
         if (std::find(symbols.begin(), symbols.end(), symbol) == symbols.end())
             symbols.push_back(symbol);
     return symbols;
@@ -29,7 +30,7 @@ inline std::vector<std::string> withProjectTreeSteps(std::vector<std::string> sy
 inline std::uint64_t projectTreeSteps()
 {
     return Obj::ObjectTable::slotsVisited() + Obj::ProjectObjectGroup::memberEntriesVisited()
-        + Gui::ProjectItem::itemsVisited();
+        + Gui::GuiProject::feederEntriesVisited() + Gui::ProjectItem::itemsVisited();
 }
 
 } // namespace PelmoraTest

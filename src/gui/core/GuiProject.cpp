@@ -56,6 +56,21 @@ const ViewFeederProjectObject* asObjectFeeder(const ViewFeeder* feeder)
 
 int GuiProject::_iDocCount = 0;
 
+namespace {
+// Per thread, so no lock and no race.
+thread_local std::uint64_t feederEntries = 0;
+} // namespace
+
+std::uint64_t GuiProject::feederEntriesVisited()
+{
+    return feederEntries;
+}
+
+std::uint64_t& GuiProject::feederSteps()
+{
+    return feederEntries;
+}
+
 struct GuiProject::Private
 {
     std::uint32_t reserved = 1;
@@ -67,8 +82,9 @@ struct GuiProject::Private
     Obj::Project* project = nullptr;
     std::list<BaseView*> views;
     std::list<BaseView*> passiveViews;
-    // Only object feeders are filed here (others are turned away on creation).
-    OpenHashMap<const Obj::ProjectObject*, ViewFeederProjectObject*> feeders;
+    // Only object feeders are filed here (others are turned away on creation).  Every
+    // entry reached is counted in feederEntriesVisited(), however the table is walked.
+    OpenHashMap<const Obj::ProjectObject*, ViewFeederProjectObject*, &GuiProject::feederSteps> feeders;
     // Counts the changes to `feeders`, so that an entry found before a signal is known
     // to stand where it was after it without a second look-up.
     unsigned long feederEdits = 0;

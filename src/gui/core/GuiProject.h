@@ -10,6 +10,7 @@
 
 #include "core/GuiSignal.h"
 
+#include <cstdint>
 #include <functional>
 #include <list>
 #include <map>
@@ -112,6 +113,11 @@ public:
     void slotStartRestoreDocument(const Obj::Project& project);
     void slotFinishRestoreDocument(const Obj::Project& project);
 
+    // How many entries of the object feeder tables this thread has reached (looked up,
+    // inserted, erased, walked) since it started: a growth test's count of the work of
+    // filing and finding the feeders.
+    static std::uint64_t feederEntriesVisited();
+
 protected:
     void slot_create_object(const Obj::ProjectObject& object);
     void slot_remove_object(const Obj::ProjectObject& object);
@@ -124,6 +130,9 @@ private:
     // returns whether one did.  A view may close other views or this whole project from
     // inside the call: each view is reached only while it and the project are still there.
     bool visitViews(const std::function<bool(BaseView*)>& call);
+
+    // The count behind feederEntriesVisited(), kept by the feeder table itself.
+    static std::uint64_t& feederSteps();
 
     struct Private;
     std::unique_ptr<Private> d;

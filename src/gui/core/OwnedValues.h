@@ -10,8 +10,8 @@ namespace Gui {
 template <class Map>
 void deleteOwnedValues(Map& map)
 {
-    Map taken;
-    taken.swap(map);
+    Map taken(std::move(map));
+    map.clear();
     for (auto& entry : taken)
         delete entry.second;
 }

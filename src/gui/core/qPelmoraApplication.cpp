@@ -22,6 +22,7 @@
 #include "dialogs/PmOutputWindow.h"
 #include "dialogs/widgets/FileDialog.h"
 #include "mainwindow/BaseView.h"
+#include "mainwindow/DocumentArea.h"
 #include "mainwindow/MDIWindow.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/PictureFactory.h"
@@ -285,7 +286,9 @@ QString absoluteAgainst(const QString& path, const QString& home)
 
 struct qPelmoraApplication::Private
 {
-    std::map<const Obj::Project*, GuiProject*> projects;
+    // Counted with the document area's window entries (each project has its window): a
+    // walk over the projects is seen by the growth counts of opening many of them.
+    Counted::Map<const Obj::Project*, GuiProject*, &DocumentArea::windowSteps> projects;
     // Owned: each is deleted with its project's GUI side.
     std::map<const Obj::Project*, ViewFeederProject*> projectFeeders;
     GuiProject* current = nullptr;

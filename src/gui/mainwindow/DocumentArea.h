@@ -64,6 +64,10 @@ public:
     // same on every run, by which a test sees that one more tab costs the same however
     // many are open.  The lists count every entry reached, so any walk over them is seen.
     static std::uint64_t windowEntriesVisited();
+    // The count behind windowEntriesVisited(), kept by the window lists below and by lists
+    // beside them that hold one entry per window (the application's GUI projects): every
+    // entry they reach is counted with the window entries.
+    static std::uint64_t& windowSteps();
 
 public Q_SLOTS:
     void setActiveSubWindow(QMdiSubWindow* window);
@@ -87,8 +91,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The count behind windowEntriesVisited(), kept by the window lists below.
-    static std::uint64_t& windowSteps();
     template <class T>
     using CountedList = Counted::Vector<T, &DocumentArea::windowSteps>;
 

@@ -6,6 +6,7 @@
 #include <support/HangGuard.h>
 
 #include <commands/SimModule.h>
+#include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
 #include <dialogs/widgets/FileDialog.h>
 #include <mainwindow/DockingWindowMediator.h>
@@ -455,7 +456,8 @@ TEST_F(ViewTest, RemovingManySelectedObjectsCostsInProportionToThem)
         PelmoraTest::WorkMeter meter;
         PelmoraTest::StepMeter stepped(&Gui::PropertyOperator::PropertyModel::propertiesBound);
         PelmoraTest::StepMeter reached(&Gui::SelectionEntryList::entriesVisited);
-        PelmoraTest::StepMeter found(&Obj::ObjectTable::slotsVisited);
+        PelmoraTest::StepMeter found(
+            [] { return Obj::ObjectTable::slotsVisited() + Gui::GuiProject::feederEntriesVisited(); });
         for (std::size_t i = 0; i + 1 < count; ++i)
             q->remove_object(many[i]->getObjectId());
         const PelmoraTest::Work work = meter.elapsed();
@@ -469,8 +471,10 @@ TEST_F(ViewTest, RemovingManySelectedObjectsCostsInProportionToThem)
     const PelmoraTest::Work many = removing(1000);
     EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(bound[0], bound[1], 5)) << "properties bound, for 250 and 1,000 objects";
     EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(entries[0], entries[1], 5)) << "selection entries, for 250 and 1,000 objects";
-    // Each object removed is found in the project's table, not by a walk over its objects.
-    EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(slots[0], slots[1], 5)) << "object table slots, for 250 and 1,000 objects";
+    // Each object removed and its feeder are found in the project's tables, not by a walk
+    // over its objects or its feeders.
+    EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(slots[0], slots[1], 5))
+        << "object table slots and feeder entries, for 250 and 1,000 objects";
     if (!PelmoraTest::workCounted())
         return;
     // Rebuilding from the rest of the selection after each removal makes four times the
