@@ -864,8 +864,7 @@ TEST_F(LoadInMainWindow, TheRowsAboveAComponentAndAProjectsLabelShowAValueWhenIt
     ASSERT_TRUE(QTest::qWaitFor([projectTree] { return projectTree->hasFocus(); }, PelmoraTest::HangGuardMs));
     const QModelIndex label = cell("Label");
     tree->scrollTo(label);
-    QTest::qWait(50);
-    ASSERT_TRUE(onScreen(label));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return onScreen(label); }, PelmoraTest::HangGuardMs));
     press(Qt::Key_F2);
     press(Qt::Key_A, Qt::ControlModifier);
     keys("Gear v2");
