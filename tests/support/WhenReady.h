@@ -14,8 +14,10 @@
 
 namespace PelmoraTest {
 
-inline void whenReady(std::function<bool()> ready, std::function<void()> then, std::function<void()> hung,
-                      QDeadlineTimer guard = QDeadlineTimer(HangGuardMs))
+// With a `context`, the checks end when it goes: a test's own object, so that no check of
+// one test runs in the next.
+inline void whenReady(const QObject* context, std::function<bool()> ready, std::function<void()> then,
+                      std::function<void()> hung, QDeadlineTimer guard = QDeadlineTimer(HangGuardMs))
 {
     if (ready()) {
         then();
@@ -26,9 +28,16 @@ inline void whenReady(std::function<bool()> ready, std::function<void()> then, s
         return;
     }
     // The pace of the checks only; nothing is decided by it.
-    QTimer::singleShot(20, [ready = std::move(ready), then = std::move(then), hung = std::move(hung), guard]() mutable {
-        whenReady(std::move(ready), std::move(then), std::move(hung), guard);
-    });
+    QTimer::singleShot(20, context,
+                       [context, ready = std::move(ready), then = std::move(then), hung = std::move(hung), guard]() mutable {
+                           whenReady(context, std::move(ready), std::move(then), std::move(hung), guard);
+                       });
+}
+
+inline void whenReady(std::function<bool()> ready, std::function<void()> then, std::function<void()> hung,
+                      QDeadlineTimer guard = QDeadlineTimer(HangGuardMs))
+{
+    whenReady(nullptr, std::move(ready), std::move(then), std::move(hung), guard);
 }
 
 } // namespace PelmoraTest
