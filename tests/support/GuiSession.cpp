@@ -25,6 +25,7 @@
 #include <QImage>
 #include <QSurfaceFormat>
 #include <QTest>
+#include <support/SettleEvents.h>
 #include <support/HangGuard.h>
 
 namespace PelmoraTest {
@@ -188,8 +189,7 @@ qMRMLThreeDView* ProjectViewSession::threeD() const
 
 QImage ProjectViewSession::picture()
 {
-    for (int i = 0; i < 5; ++i)
-        QTest::qWait(20);
+    PelmoraTest::settleWithDisplay();
     return threeD()->VTKWidget()->grabFramebuffer();
 }
 

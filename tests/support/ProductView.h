@@ -4,6 +4,7 @@
 // opened again.
 
 #include <commands/Command.h>
+#include <support/SettleEvents.h>
 #include <support/HangGuard.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
@@ -94,8 +95,7 @@ protected:
 
     static void settle()
     {
-        for (int i = 0; i < 5; ++i)
-            QTest::qWait(20);
+        PelmoraTest::settleWithDisplay();
     }
 
     QImage picture()

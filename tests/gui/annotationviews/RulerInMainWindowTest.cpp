@@ -21,6 +21,7 @@
 #include <visualization/qPelmoraThreeDWidget.h>
 #include <visualization/qView3DMRML.h>
 
+#include <support/SettleEvents.h>
 #include <support/HangGuard.h>
 #include <support/ConsoleCapture.h>
 #include <support/GuiSession.h>
@@ -133,8 +134,7 @@ protected:
 
     void settle()
     {
-        for (int i = 0; i < 5; ++i)
-            QTest::qWait(20);
+        PelmoraTest::settleWithDisplay();
     }
 
     // The ruler command, then two clicks on the front face, as a user places a ruler: the

@@ -3,6 +3,7 @@
 // shown, and the bar in the view is drawn again when its range changes.
 
 #include <colors/qVizColorsModuleWidget.h>
+#include <support/SettleEvents.h>
 #include <support/HangGuard.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
@@ -187,7 +188,8 @@ TEST_F(ScalarRangeTyping, TypedNumbersAreTakenAndTheBarIsDrawnAgain)
         EXPECT_TRUE(reason->text().contains(QStringLiteral("decimals"))) << reason->text().toStdString();
 
         // The up arrow: taken at once, the reason gone, and the view draws the bar again.
-        QTest::qWait(100);
+        // The renders the earlier steps queued run before the count starts.
+        PelmoraTest::settleQueuedEvents();
         renders = 0;
         high->setFocus(Qt::TabFocusReason);
         QTest::keyClick(high, Qt::Key_Up);

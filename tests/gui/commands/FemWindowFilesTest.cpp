@@ -21,6 +21,7 @@
 #include <visualization/qPelmoraThreeDWidget.h>
 #include <visualization/qView3DMRML.h>
 
+#include <support/SettleEvents.h>
 #include <support/HangGuard.h>
 #include <support/ConsoleCapture.h>
 #include <support/GuiSession.h>
@@ -72,9 +73,7 @@ namespace {
 
 void flush()
 {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    for (int i = 0; i < 5; ++i)
-        QTest::qWait(20);
+    PelmoraTest::settleWithDisplay();
 }
 
 // Answers the dialogs that open, in order: a file dialog gets a name pasted into its name

@@ -7,6 +7,7 @@
 #include <mainwindow/FocusMark.h>
 #include <mainwindow/MainWindow.h>
 
+#include <support/SettleEvents.h>
 #include <support/GuiSession.h>
 #include <support/WindowFocus.h>
 
@@ -48,8 +49,7 @@ protected:
 
     static void settle()
     {
-        for (int i = 0; i < 4; ++i)
-            QTest::qWait(15);
+        PelmoraTest::settleWithDisplay();
     }
 
     // Presses `key` from `start` until the focus comes back to it: the stops in order,

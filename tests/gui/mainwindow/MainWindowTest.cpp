@@ -2,6 +2,7 @@
 // any thread, the activation timer and the window menu.
 
 #include <commands/Command.h>
+#include <support/SettleEvents.h>
 #include <support/HangGuard.h>
 #include <commands/CommandAction.h>
 #include <commands/SimModule.h>
@@ -626,8 +627,11 @@ TEST_F(MainWindowTest, TeardownDoesNotReachTheWindowThroughItsDocumentArea)
     mw.addWindow(new Gui::MDIWindow(nullptr, nullptr));
     mw.show();
     QApplication::setActiveWindow(&mw);
-    mw.mdiArea()->setActiveSubWindow(mw.mdiArea()->subWindowList().first());
-    QTest::qWait(50);
+    QMdiSubWindow* const first = mw.mdiArea()->subWindowList().first();
+    mw.mdiArea()->setActiveSubWindow(first);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mw.mdiArea()->activeSubWindow() == first; }, PelmoraTest::HangGuardMs));
+    // Activations the showing queued are over before the count starts.
+    PelmoraTest::settleQueuedEvents();
 
     // The document area reports activations while its windows go: by then the main
     // window must no longer listen.

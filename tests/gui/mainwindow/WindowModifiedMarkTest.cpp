@@ -14,6 +14,7 @@
 #include <mainwindow/MDIWindow.h>
 #include <mainwindow/MainWindow.h>
 
+#include <support/SettleEvents.h>
 #include <support/HangGuard.h>
 #include <support/ConsoleCapture.h>
 #include <support/GuiSession.h>
@@ -76,10 +77,10 @@ protected:
     // Back to the main window after a dialog, as the desktop gives it the focus again.
     void settle()
     {
-        if (!window->isActiveWindow())
+        if (!window->isActiveWindow()) {
             EXPECT_TRUE(PelmoraTest::activateForTyping(window.get()));
-        for (int i = 0; i < 5; ++i)
-            QTest::qWait(20);
+        }
+        PelmoraTest::settleWithDisplay();
     }
     // Qt's complaint, as the console heard it.
     static int complaints(const ConsoleCapture& console)

@@ -8,6 +8,7 @@
 
 #include "PropertyEditorTestSupport.h"
 #include <support/HangGuard.h>
+#include <support/WhenReady.h>
 
 #include <commands/Command.h>
 #include <commands/SimModule.h>
@@ -36,9 +37,11 @@
 #include <support/ModalCloser.h>
 #include <support/WindowFocus.h>
 
+#include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -204,18 +207,19 @@ protected:
     {
         ASSERT_TRUE(activate());
         const int mine = ++escapes;
-        QTimer::singleShot(50, &answering, [this, mine] { escapeWhenShown(mine, 200); });
+        // A later Save As being answered ends this answer; a dialog that never shows is
+        // counted by the test.
+        PelmoraTest::whenReady(
+            &answering, [this, mine] { return mine != escapes || QApplication::activeModalWidget(); },
+            [this, mine] {
+                if (mine == escapes)
+                    escapeShown();
+            },
+            [] {});
     }
-    void escapeWhenShown(int mine, int triesLeft)
+    void escapeShown()
     {
-        if (mine != escapes)
-            return;   // a later Save As is being answered
         QWidget* dialog = QApplication::activeModalWidget();
-        if (!dialog) {
-            if (triesLeft > 0)
-                QTimer::singleShot(50, &answering, [this, mine, triesLeft] { escapeWhenShown(mine, triesLeft - 1); });
-            return;
-        }
         ++dialogs;
         QWidget* target = QApplication::focusWidget();
         QTest::keyClick(target && target->window() == dialog ? target : dialog, Qt::Key_Escape);
@@ -429,26 +433,41 @@ TEST_F(LoadInMainWindow, TheInputDialogGoesWithItsEditorWhenThePanelRebuilds)
     start();
     QPointer<InputBCEditor> editor = qobject_cast<InputBCEditor*>(open(cell("Displacement")));
     ASSERT_TRUE(editor);
+    const auto inputDialog = [] { return qobject_cast<Gui::Dlg::DlgInputBCImp*>(QApplication::activeModalWidget()); };
     bool shown = false;
-    QTimer::singleShot(50, [&] {
-        auto* dialog = qobject_cast<Gui::Dlg::DlgInputBCImp*>(QApplication::activeModalWidget());
-        shown = dialog != nullptr;
-        if (!dialog)
-            return;
-        dialog->checkBox(0)->setChecked(true);
-        dialog->lineEdit(0)->setText("7");
-        // Another selection (a file handed over by a second start, say) rebuilds the rows.
-        Gui::TreeSelectionSingleton::instance().set_selection("P", {geometry});
-    });
-    // Should a dialog outlive its editor, it is sent away rather than left to block; the
-    // guard ends with this test, so no later test's dialog is sent away.
-    QObject guard;
-    QTimer::singleShot(3000, &guard, [] {
-        if (QWidget* w = QApplication::activeModalWidget())
-            w->close();
-    });
+    bool outlived = false;
+    QPointer<QWidget> dialog;
+    // The checks end with this test, so no later test's dialog is touched.
+    QObject checks;
+    const auto sendAway = [&] {
+        outlived = true;
+        if (dialog)
+            dialog->close();
+    };
+    PelmoraTest::whenReady(
+        &checks, [&] { return inputDialog() != nullptr; },
+        [&] {
+            auto* up = inputDialog();
+            dialog = up;
+            shown = true;
+            up->checkBox(0)->setChecked(true);
+            up->lineEdit(0)->setText("7");
+            // Another selection (a file handed over by a second start, say) rebuilds the rows.
+            Gui::TreeSelectionSingleton::instance().set_selection("P", {geometry});
+            // Once the rebuild has sent the editor away, its dialog must be gone with it; one
+            // that outlived it is a failure, sent away so that the test goes on.
+            PelmoraTest::whenReady(
+                &checks, [&] { return editor.isNull() || !dialog; },
+                [&] {
+                    if (dialog)
+                        sendAway();
+                },
+                sendAway);
+        },
+        [] {});
     editor->browseButton()->click();
     EXPECT_TRUE(shown);
+    EXPECT_FALSE(outlived) << "the dialog outlived its editor, or the editor was never sent away";
     EXPECT_TRUE(editor.isNull());
     EXPECT_EQ(nullptr, QApplication::activeModalWidget());
     bool given[3];
@@ -864,8 +883,7 @@ TEST_F(LoadInMainWindow, TheRowsAboveAComponentAndAProjectsLabelShowAValueWhenIt
     ASSERT_TRUE(QTest::qWaitFor([projectTree] { return projectTree->hasFocus(); }, PelmoraTest::HangGuardMs));
     const QModelIndex label = cell("Label");
     tree->scrollTo(label);
-    QTest::qWait(50);
-    ASSERT_TRUE(onScreen(label));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return onScreen(label); }, PelmoraTest::HangGuardMs));
     press(Qt::Key_F2);
     press(Qt::Key_A, Qt::ControlModifier);
     keys("Gear v2");
@@ -1042,9 +1060,14 @@ TEST_F(LoadInMainWindow, AModelsVisibilityChangesOnlyWhenTheUserCommitsIt)
     EXPECT_EQ(rows, QApplication::focusWidget());
     EXPECT_EQ("True", m->data(visibility.siblingAtColumn(1)).toString());
 
-    // Taken with Enter.
-    // (A second "f" within the list's typing interval would search for "ff".)
-    QTest::qWait(QApplication::keyboardInputInterval() + 100);
+    // Taken with Enter.  The list's type-ahead starts afresh, as after a pause in typing, so
+    // that the second "f" is a search for "f" and not "ff" however soon it comes.
+    QWidget* choice = rows->indexWidget(visibility.siblingAtColumn(1));
+    auto* list = qobject_cast<QComboBox*>(choice);
+    if (!list && choice)
+        list = choice->findChild<QComboBox*>();
+    ASSERT_TRUE(list);
+    list->view()->keyboardSearch(QString());
     keys("f");
     press(Qt::Key_Return);
     EXPECT_FALSE(visible());

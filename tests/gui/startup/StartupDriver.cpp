@@ -8,8 +8,8 @@
 //   vtk          write a warning through VTK's output window, then quit
 //   fileopen     hand the desktop's file-open events for "a.pmstd" and "b.step" to the
 //                application and print the script lines they sent, then quit
-//   output       print the Output dock's text and the status bar's message a moment
-//                after the window opened, then quit
+//   output       print the Output dock's text and the status bar's message once all that
+//                start-up wrote has reached them, then quit
 //   scalarbar    choose VIEW > Scalar Bar, show the bar and print the chosen table and
 //                how many strongly coloured pixels the 3D view has then and after the
 //                panel closed, then quit
@@ -21,10 +21,13 @@
 
 #include <LogFileObserver.h>
 #include <support/ApplicationRun.h>
+#include <support/SettleEvents.h>
+#include <support/WhenReady.h>
 
 #include <colors/qVizColorsModuleWidget.h>
 #include <commands/SimModule.h>
 #include <dialogs/DlgScalarBarImp.h>
+#include <mainwindow/StatusBarObserver.h>
 #include <visualization/qPelmoraThreeDWidget.h>
 #include <visualization/qView3DMRML.h>
 #include <core/GuiProject.h>
@@ -46,7 +49,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
@@ -55,6 +57,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 
 #include <new>
@@ -115,10 +118,14 @@ void inspectScalarBarPanel()
     QWidget* gl = view ? view->getViewer()->threeDView()->VTKWidget() : nullptr;
     print("before", gl ? QString::number(saturatedPixels(gl)) : QString("no view"));
     dialog->findChild<ctkVTKScalarBarWidget*>("VTKScalarBar")->setDisplay(true);
-    QTimer::singleShot(500, dialog, [dialog, gl] {
+    QPointer<QDialog> panel(dialog);
+    const auto readAndClose = [panel, gl] {
         print("after", gl ? QString::number(saturatedPixels(gl)) : QString("no view"));
-        dialog->reject();
-    });
+        if (panel)
+            panel->reject();
+    };
+    PelmoraTest::whenReady([panel, gl] { return !panel || !gl || saturatedPixels(gl) > 0; }, readAndClose,
+                           readAndClose);
 }
 
 // Answers Yes to every message box that has it and keeps the titles of all.
@@ -153,6 +160,42 @@ void reportOpenedFiles()
     print("projects", projects.join('|'));
     std::fflush(stdout);
     QCoreApplication::quit();
+}
+
+// Notes when the status bar's observer delivers the given line to the window: every line
+// written before it has then been delivered too.
+class StatusMarkWatch : public QObject
+{
+public:
+    StatusMarkWatch(const char* mark, bool* seen) : mark(QString::fromLatin1(mark)), seen(seen) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == Gui::CustomMessageEvent::EventType
+            && static_cast<Gui::CustomMessageEvent*>(event)->message() == mark)
+            *seen = true;
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QString mark;
+    bool* seen;
+};
+
+// Keeps the status bar's message up however long start-up takes on a busy machine: the
+// timer that clears it after five seconds does not fire in this run.
+class HoldStatusClearing : public QObject
+{
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        return event->type() == QEvent::Timer && watched->objectName() == QLatin1String("StatusMessageClear");
+    }
+};
+
+void holdStatusClearing()
+{
+    if (scenario == "output")
+        qApp->installEventFilter(new HoldStatusClearing);
 }
 
 void act()
@@ -206,29 +249,53 @@ void act()
         QCoreApplication::quit();
     }
     else if (scenario == "output") {
-        QTimer::singleShot(1500, [] {
-            Gui::MainWindow* mw = Gui::MainWindow::get_main_window_inst();
-            auto* report = mw->findChild<Gui::DockWindow::ReportOutput*>();
-            auto* label = mw->findChild<QLabel*>(QStringLiteral("MessageLabel"));
-            for (const QString& line : report ? report->toPlainText().split('\n') : QStringList{"<no dock>"})
+        // What start-up wrote reaches the dock and the status bar through the event loop.
+        // A line handed to each of them now comes out behind all of it: once both show it,
+        // they are read.
+        Gui::MainWindow* mw = Gui::MainWindow::get_main_window_inst();
+        auto* report = mw->findChild<Gui::DockWindow::ReportOutput*>();
+        auto* label = mw->findChild<QLabel*>(QStringLiteral("MessageLabel"));
+        auto* statusBar = Vexil::MsgConsoleSingleton::Instance().get_observer("StatusBar");
+        static const char mark[] = "startup_driver: all that came before is shown\n";
+        static bool statusHasAll = false;
+        static StatusMarkWatch watch(mark, &statusHasAll);
+        mw->installEventFilter(&watch);
+        if (report)
+            report->Message(mark);
+        if (statusBar)
+            statusBar->Log(mark);
+        const auto readBoth = [report, label] {
+            QStringList lines = report ? report->toPlainText().split('\n') : QStringList{"<no dock>"};
+            lines.removeAll(QString::fromLatin1(mark).trimmed());
+            for (const QString& line : lines)
                 print("output", line);
             print("status", label ? label->text() : QStringLiteral("<no label>"));
             std::fflush(stdout);
             QCoreApplication::quit();
-        });
+        };
+        PelmoraTest::whenReady(
+            [report, statusBar] {
+                return (!report || report->toPlainText().contains(QString::fromLatin1(mark).trimmed()))
+                       && (!statusBar || statusHasAll);
+            },
+            readBoth, readBoth);
     }
     else if (scenario == "scalarbar") {
         QAction* entry = viewMenuEntry("Std_ScalarBar");
         QAction* clip = viewMenuEntry("Std_ClipWidget");
         print("entry", entry ? entry->text() : QString("none"));
         print("clipentry", clip ? clip->text() : QString("none"));
-        QTimer::singleShot(500, [] { inspectScalarBarPanel(); });
+        if (!entry)
+            print("dialog", QString("none"));
+        // The panel is modal: it is looked at once it is up, inside its own loop.
+        PelmoraTest::whenReady(
+            [] { return qobject_cast<Gui::DlgScalarBarImp*>(QApplication::activeModalWidget()) != nullptr; },
+            inspectScalarBarPanel, [] { print("dialog", QString("none")); });
         if (entry)
             entry->trigger();
-        // The bar leaves the view with the panel.
-        QEventLoop settle;
-        QTimer::singleShot(500, &settle, &QEventLoop::quit);
-        settle.exec();
+        // The bar leaves the view with the panel: what the closing queued runs first, and
+        // grabbing the view draws it as it is now.
+        PelmoraTest::settleQueuedEvents();
         auto* view = qobject_cast<Gui::qView3DMRML*>(Gui::MainWindow::get_main_window_inst()->activeWindow());
         print("closed", view ? QString::number(saturatedPixels(view->getViewer()->threeDView()->VTKWidget()))
                              : QString("no view"));
@@ -259,6 +326,7 @@ int main(int argc, char** argv)
         return 2;
     }
     scenario = argv[1];
+    qAddPreRoutine(holdStatusClearing);
     auto config = PelmoraTest::hostConfiguration(
         "startup_driver_" + std::to_string(QCoreApplication::applicationPid()));
     std::unique_ptr<Host::LogFileObserver> log;

@@ -9,6 +9,7 @@
 #include <selection/SelectionModification.h>
 #include <selection/TreeSelectionSingleton.h>
 
+#include <support/HangGuard.h>
 #include <support/GuiSession.h>
 #include <support/TestEnvironment.h>
 
@@ -155,15 +156,18 @@ TEST_F(TableChartDocks, TheObjectSelectedAloneIsListedAndPlottedOtherwiseNoData)
     EXPECT_FALSE(model()->setData(model()->index(3, 1), QStringLiteral("nan")));
     EXPECT_DOUBLE_EQ(series()->at(3).y(), 12.5);
 
-    // The curve is drawn: pixels of the line's colour in the chart.
-    QTest::qWait(50);
-    const QImage picture = chart->getChartGUI()->grab().toImage();
+    // The curve is drawn: pixels of the line's colour in the chart, once the chart has
+    // laid out the edited series.
     const QColor lineColour = series()->color();
-    int drawn = 0;
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x)
-            drawn += picture.pixelColor(x, y) == lineColour;
-    EXPECT_GT(drawn, 20);
+    const auto drawn = [&] {
+        const QImage picture = chart->getChartGUI()->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                n += picture.pixelColor(x, y) == lineColour;
+        return n;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return drawn() > 20; }, PelmoraTest::HangGuardMs)) << drawn();
 
     // Pre-selection changes nothing; a second object makes it no data, and empties the table.
     Gui::SelectionModification hover(Gui::SelectionModification::SetPreselect, 0, "ball", 1, "", 0, 0, 0);

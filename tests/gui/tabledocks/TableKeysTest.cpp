@@ -6,6 +6,7 @@
 #include <mainwindow/MainWindow.h>
 #include <selection/TreeSelectionSingleton.h>
 
+#include <support/SettleEvents.h>
 #include <support/GuiSession.h>
 #include <support/WindowFocus.h>
 
@@ -54,8 +55,7 @@ protected:
 
     static void settle()
     {
-        for (int i = 0; i < 3; ++i)
-            QTest::qWait(10);
+        PelmoraTest::settleWithDisplay();
     }
     bool inTable(QWidget* w) const { return w && (w == table || table->isAncestorOf(w)); }
     // A key as the keyboard gives it: to the widget that has the focus.

@@ -4,6 +4,7 @@
 // the property editor's Label row.
 
 #include <commands/SimModule.h>
+#include <support/SettleEvents.h>
 #include <support/HangGuard.h>
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
@@ -69,7 +70,7 @@ protected:
             if (!focus)
                 return 0;
             QTest::keyClick(focus, key, modifiers);
-            QTest::qWait(5);
+            PelmoraTest::settleQueuedEvents();
             if (tree->hasFocus())
                 return n;
         }
@@ -90,7 +91,7 @@ TEST_F(TreeKeyboard, TabReachesTheTreeWhereKeysSelectAndRenameAndALabelTooLongIs
     Obj::ProjectObject* object = project->add_object("Obj::ProjectObject", "Bracket");
     auto* view = qobject_cast<Gui::qView3DMRML*>(app->get_project(project)->getActiveView());
     ASSERT_NE(view, nullptr);
-    QTest::qWait(50);
+    PelmoraTest::settleQueuedEvents();
     ASSERT_TRUE(activate());
 
     // From the 3D view, forwards and backwards.
@@ -139,7 +140,9 @@ TEST_F(TreeKeyboard, TabReachesTheTreeWhereKeysSelectAndRenameAndALabelTooLongIs
             }
         }
         QTest::keyClick(editor, Qt::Key_Return);
-        QTest::qWait(5);
+        // The editor hands its text over when the loop next turns (a queued call), then
+        // closes: both are run here, before the label is read.
+        PelmoraTest::settleWithDisplay();
         return true;
     };
     ASSERT_TRUE(rename(QString::fromUtf8("Halter \xc3\xbc v2.1")));

@@ -5,6 +5,7 @@
 // in view when a hand-over marks its project changed.
 
 #include <core/GuiProject.h>
+#include <support/SettleEvents.h>
 #include <support/HangGuard.h>
 #include <core/qPelmoraApplication.h>
 #include <dialogs/widgets/FileDialog.h>
@@ -69,8 +70,7 @@ protected:
 
     static void settle()
     {
-        for (int i = 0; i < 5; ++i)
-            QTest::qWait(20);
+        PelmoraTest::settleWithDisplay();
     }
 
     Obj::Project* named(const char* name) const { return Obj::Application::instance().get_project(name); }

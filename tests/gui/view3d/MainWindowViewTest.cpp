@@ -18,6 +18,7 @@
 #include <visualization/qPelmoraThreeDWidget.h>
 #include <visualization/qView3DMRML.h>
 
+#include <support/SettleEvents.h>
 #include <support/HangGuard.h>
 #include <support/ConsoleCapture.h>
 #include <support/GuiSession.h>
@@ -58,9 +59,7 @@ namespace {
 
 void flush()
 {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    for (int i = 0; i < 5; ++i)
-        QTest::qWait(20);
+    PelmoraTest::settleWithDisplay();
 }
 
 class MainWindowView : public PelmoraTest::MainWindowSession

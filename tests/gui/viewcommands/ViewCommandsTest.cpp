@@ -15,6 +15,7 @@
 #include <visualization/qPelmoraThreeDWidget.h>
 #include <visualization/qView3DMRML.h>
 
+#include <support/SettleEvents.h>
 #include <support/GuiSession.h>
 #include <support/HangGuard.h>
 #include <support/TestEnvironment.h>
@@ -57,9 +58,7 @@ namespace {
 
 void flush()
 {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    for (int i = 0; i < 5; ++i)
-        QTest::qWait(20);
+    PelmoraTest::settleWithDisplay();
 }
 
 // "<code> <project> <id>" of every hide or show record sent since the journal was cleared.

@@ -3,6 +3,8 @@
 // shows in bold, which tab the bar shows as current and whose view is on screen.
 
 #include <support/ApplicationRun.h>
+#include <support/SettleEvents.h>
+#include <support/WhenReady.h>
 
 #include <core/GuiProject.h>
 #include <mainwindow/DocumentArea.h>
@@ -18,7 +20,7 @@
 #include <QCoreApplication>
 #include <QMdiSubWindow>
 #include <QTabBar>
-#include <QTimer>
+#include <QWindow>
 
 #include <cstdio>
 #include <string>
@@ -55,15 +57,24 @@ void report()
     QCoreApplication::quit();
 }
 
-// Once the command line's files are open, and the tabs laid out after them.
+// Once the command line's files are open and the window is on screen, after what that
+// queued (the tabs laid out, a view activated) has run.
 void reportWhenOpened()
 {
-    Gui::MainWindow* mw = Gui::MainWindow::get_main_window_inst();
-    if (!mw || !mw->property("startupFilesOpened").toBool()) {
-        QTimer::singleShot(20, reportWhenOpened);
-        return;
-    }
-    QTimer::singleShot(200, report);
+    PelmoraTest::whenReady(
+        [] {
+            Gui::MainWindow* mw = Gui::MainWindow::get_main_window_inst();
+            return mw && mw->property("startupFilesOpened").toBool() && mw->windowHandle()
+                   && mw->windowHandle()->isExposed();
+        },
+        [] {
+            PelmoraTest::settleQueuedEvents();
+            report();
+        },
+        [] {
+            std::fprintf(stderr, "views_driver: the files never opened, or the window never showed\n");
+            QCoreApplication::exit(1);
+        });
 }
 
 } // namespace

@@ -62,14 +62,32 @@ protected:
         logic->app().get_current_project()->add_object("Obj::ProjectObject", "Change");
     }
     // Closes the window inside a running event loop; true when closing ended the loop.
+    // A close that went ahead must end the loop itself: only the guard against a hang ends
+    // it otherwise.  A refused close leaves it running: once what the close queued has
+    // run (a quit it posted comes first), the loop is ended with 7.
     bool closeEndsTheLoop()
     {
         // The guard ends with this call: a loop that closing ended leaves no exit pending
         // for whatever test comes next in this process.
         QObject guard;
-        QTimer::singleShot(0, window.get(), [this] { window->close(); });
-        QTimer::singleShot(1000, &guard, [] { QCoreApplication::exit(7); });
+        QMetaObject::invokeMethod(&guard, [this, &guard] {
+            if (!window->close())
+                exitAfterTheQueue(&guard, 2);
+        }, Qt::QueuedConnection);
+        QTimer::singleShot(PelmoraTest::HangGuardMs, &guard, [] { QCoreApplication::exit(7); });
         return QCoreApplication::exec() == 0;
+    }
+    // Each pass of the loop runs the events posted before it began; the loop looks whether
+    // it was asked to end between passes.  So exit(7) comes one pass after everything
+    // queued by now, and never in the pass of a quit posted meanwhile.
+    static void exitAfterTheQueue(QObject* context, int passes)
+    {
+        QMetaObject::invokeMethod(context, [context, passes] {
+            if (passes > 1)
+                exitAfterTheQueue(context, passes - 1);
+            else
+                QCoreApplication::exit(7);
+        }, Qt::QueuedConnection);
     }
 
     std::unique_ptr<PelmoraTest::ScopedLogic> logic;

@@ -31,6 +31,7 @@
 #include <QSignalSpy>
 #include <QSurfaceFormat>
 #include <QTest>
+#include <support/SettleEvents.h>
 #include <support/HangGuard.h>
 
 #include <gtest/gtest.h>
@@ -82,8 +83,7 @@ protected:
 
     void settle()
     {
-        for (int i = 0; i < 5; ++i)
-            QTest::qWait(20);
+        PelmoraTest::settleWithDisplay();
     }
 
     QColor centre()

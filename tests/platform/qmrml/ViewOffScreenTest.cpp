@@ -17,6 +17,7 @@
 #include <QImage>
 #include <QSurfaceFormat>
 #include <QTest>
+#include <support/SettleEvents.h>
 #include <support/HangGuard.h>
 #include <QVBoxLayout>
 
@@ -31,8 +32,7 @@ const bool surfaceFormatSet = [] {
 
 void settle()
 {
-    for (int i = 0; i < 5; ++i)
-        QTest::qWait(20);
+    PelmoraTest::settleWithDisplay();
 }
 
 QColor centre(qMRMLThreeDView& view)
