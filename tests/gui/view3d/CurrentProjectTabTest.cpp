@@ -255,6 +255,8 @@ TEST_F(CurrentProjectTab, ClosingATabShowsTheTabTheUserWasOnBefore)
                 expected = order[2];
             }
             if (how == Close::ShownByTheCloseEntry) {
+                // The window's periodic action check, run now rather than waited for.
+                app->get_command_manager().check_activation();
                 QAction* close = command("Std_CloseCurrentWindow")->get_action()->action();
                 ASSERT_TRUE(close->isEnabled()) << cell;
                 close->trigger();
