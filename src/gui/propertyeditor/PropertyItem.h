@@ -5,12 +5,14 @@
 
 #include "PelmoraGuiExport.h"
 
+#include <counted/CountedSteps.h>
 #include <vexil/RootClass.h>
 
 #include <QList>
 #include <QString>
 #include <QVariant>
 
+#include <cstdint>
 #include <vector>
 
 QT_BEGIN_NAMESPACE
@@ -66,7 +68,13 @@ public:
 
     // Bound properties.
     void setPropertyData(const std::vector<Obj::Property*>& items);
-    const std::vector<Obj::Property*>& get_property_data() const { return propertyItems; }
+    // How many bound properties the rows of this thread have read (in a walk, as the first,
+    // or moved by a removal) since it started: a plain count of the work, the same on every
+    // run, by which a test sees that a refresh reads a row's properties only as it needs.
+    static std::uint64_t propertiesRead();
+    static std::uint64_t& propertySteps();
+    using Properties = Counted::Vector<Obj::Property*, &PropertyItem::propertySteps>;
+    const Properties& get_property_data() const { return propertyItems; }
     Obj::Property* getFirstProperty() const { return propertyItems.empty() ? nullptr : propertyItems.front(); }
     bool hasProperty(const Obj::Property* prop) const;
     bool removeProperty(const Obj::Property* prop);
@@ -88,7 +96,7 @@ public:
     bool setData(const QVariant& value);
 
 protected:
-    std::vector<Obj::Property*>& getPropertyItems() { return propertyItems; }
+    Properties& getPropertyItems() { return propertyItems; }
     // Sends `text` as the new value of every writable bound property (commands 41 to 44).
     void setPropertyValue(const QString& text);
 
@@ -99,7 +107,7 @@ private:
     QString name;
     QString display;
     QVariant slot;
-    std::vector<Obj::Property*> propertyItems;
+    Properties propertyItems;
     PropertyItem* parentItem = nullptr;
     QList<PropertyItem*> children;
     bool readonly = false;

@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <list>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace Obj { class Project; class ProjectObject; }
@@ -108,7 +107,9 @@ public:
     static std::uint64_t entriesVisited();
 
 private:
-    template <class K> using Index = std::unordered_map<K, Bucket>;
+    // Each index entry reached (a look-up's bucket, a walk over the index) is counted with
+    // the entries.
+    template <class K> using Index = Counted::HashMap<K, Bucket, &SelectionEntryList::entrySteps>;
     template <class K> static void add(Index<K>& index, int which, const K& key, Handle h);
     template <class K> static void drop(Index<K>& index, int which, const K& key, Handle h);
     template <class K> static std::vector<Handle> find(const Index<K>& index, const K& key);

@@ -492,9 +492,10 @@ ViewFeederFeature::ViewFeederFeature()
 
 std::vector<Obj::ProjectObject*> Gui::groupMembers(const Obj::ProjectObject* object)
 {
-    if (object && object->is_inherited_from(Obj::ProjectObjectGroup::getClassTypeId()))
-        return static_cast<const Obj::ProjectObjectGroup*>(object)->get_objects();
-    return {};
+    if (!object || !object->is_inherited_from(Obj::ProjectObjectGroup::getClassTypeId()))
+        return {};
+    const auto& members = static_cast<const Obj::ProjectObjectGroup*>(object)->get_objects();
+    return {members.begin(), members.end()};
 }
 
 std::vector<Obj::ProjectObject*> ViewFeederProjectObjectGroup::claim_descendants() const

@@ -79,7 +79,7 @@ void ObjectNameIndex::clear()
 
 void ObjectNameIndex::grow()
 {
-    std::vector<Slot> old(slots.empty() ? 16 : slots.size() * 2);
+    Slots old(slots.empty() ? 16 : slots.size() * 2);
     old.swap(slots);
     const std::size_t mask = slots.size() - 1;
     for (const Slot& slot : old) {

@@ -4,9 +4,10 @@
 // the node: in a project of thousands of objects each of those is a cache miss, paid on
 // every object created or removed.
 
+#include "ObjectTable.h"
+
 #include <cstddef>
 #include <string_view>
-#include <vector>
 
 namespace Obj {
 
@@ -32,7 +33,10 @@ private:
         ProjectObject* object = nullptr;
     };
     void grow();
-    std::vector<Slot> slots;   // a power of two long, at most half full
+    // A power of two long, at most half full.  Each slot reached is counted with the object
+    // tables' slots, so that a walk over it shows in what adding or removing objects costs.
+    using Slots = Counted::Vector<Slot, &ObjectTable::slotSteps>;
+    Slots slots;
     std::size_t count = 0;
 };
 

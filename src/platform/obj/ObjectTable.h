@@ -44,8 +44,8 @@ public:
     // How many slots and table entries the object tables of this thread have reached (each
     // object a walk passes, each probe of a look-up, each entry a growth moves) since it
     // started: a plain count of the work, the same on every run, by which a test sees that
-    // opening n objects costs about n steps.  The tables' own count, so that any walk over
-    // them is in it.
+    // opening n objects costs about n steps.  The tables' own count, and the name indexes'
+    // slots', so that any walk over them is in it.
     static std::uint64_t slotsVisited();
     static std::uint64_t& slotSteps();
 

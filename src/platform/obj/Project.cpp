@@ -165,9 +165,8 @@ bool Project::remove_object(unsigned int id)
     if (annotationsGroup == doomed.get())
         annotationsGroup = nullptr;
     if (doomed->is_inherited_from(ProjectObjectGroup::getClassTypeId())) {
-        const auto& members = static_cast<ProjectObjectGroup*>(doomed.get())->get_objects();
-        ProjectObjectGroup::countMemberEntries(members.size());
-        for (ProjectObject* member : members)
+        // Each member read is counted by the list.
+        for (ProjectObject* member : static_cast<ProjectObjectGroup*>(doomed.get())->get_objects())
             if (member->parentGroup == doomed.get())
                 member->parentGroup = nullptr;
     }

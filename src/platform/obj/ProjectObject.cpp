@@ -55,8 +55,13 @@ ProjectObject::ProjectObject()
 
 ProjectObject::~ProjectObject()
 {
-    while (memberOf && !memberOf->empty())
-        memberOf->begin()->first->remove_member(this);
+    // Each holding group lets go of the place the entry names: no look-up by group.
+    while (memberOf && !memberOf->empty()) {
+        const auto it = memberOf->begin();
+        const auto& [group, place] = *it;
+        group->unlink(this, place);
+        memberOf->erase(it);
+    }
 }
 
 ProjectObject::Memberships& ProjectObject::memberships()
@@ -213,7 +218,11 @@ class ProjectObjectGroup::MemberList : public PropertyCoupleArray
 {
 public:
     explicit MemberList(ProjectObjectGroup& owner) : group(owner) {}
-    std::vector<ProjectObject*> get_values() const override { return group.get_objects(); }
+    std::vector<ProjectObject*> get_values() const override
+    {
+        const Listed& members = group.get_objects();
+        return {members.begin(), members.end()};
+    }
     void add_value(ProjectObject* object) override
     {
         if (!object || object->get_project() != group.get_project() || object == &group)
@@ -347,10 +356,13 @@ void ProjectObjectGroup::refuse(const ProjectObject& object) const
                         ValueText::printable(object.get_name()).c_str(), ValueText::printable(get_name()).c_str());
 }
 
-const std::vector<ProjectObject*>& ProjectObjectGroup::get_objects() const
+const ProjectObjectGroup::Listed& ProjectObjectGroup::get_objects() const
 {
     if (!listedValid) {
-        listed.assign(members.begin(), members.end());   // each entry counted as read
+        listed.clear();
+        listed.reserve(members.size());
+        for (ProjectObject* member : members)   // each entry counted as read
+            listed.push_back(member);
         listedValid = true;
     }
     return listed;
@@ -367,8 +379,13 @@ void ProjectObjectGroup::remove_member(const ProjectObject* object)
     const auto it = member->memberOf->find(this);
     if (it == member->memberOf->end())
         return;
-    members.erase(it->second);   // counted by the list
+    unlink(member, it->second);
     member->memberOf->erase(it);
+}
+
+void ProjectObjectGroup::unlink(ProjectObject* member, Members::iterator place)
+{
+    members.erase(place);   // counted by the list
     if (member->parentGroup == this)
         member->parentGroup = nullptr;
     listed.clear();

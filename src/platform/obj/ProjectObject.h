@@ -88,9 +88,10 @@ private:
     friend class ProjectObjectGroup;
     friend class ObjectNameIndex;
     // Groups that list this object, with its place in each group's list; made when the
-    // object first joins a group, since most never do.
+    // object first joins a group, since most never do.  Each entry reached is counted as a
+    // member entry, so that a climb from group to holding group shows in the count.
     using Members = Counted::List<ProjectObject*, &memberEntrySteps>;
-    using Memberships = std::map<ProjectObjectGroup*, Members::iterator>;
+    using Memberships = Counted::Map<ProjectObjectGroup*, Members::iterator, &memberEntrySteps>;
     Memberships& memberships();
     std::unique_ptr<Memberships> memberOf;
     unsigned int objectId = 0;
@@ -134,8 +135,9 @@ public:
     private:
         const Project* previous;
     };
-    // The members in the order they were added.
-    const std::vector<ProjectObject*>& get_objects() const;
+    // The members in the order they were added; each one read is counted as a member entry.
+    using Listed = Counted::Vector<ProjectObject*, &memberEntrySteps>;
+    const Listed& get_objects() const;
     // Constant time: deleting the members of a large group one by one stays linear.
     void remove_member(const ProjectObject* object);
     // Drops every member at once; linear in the group's size.
@@ -147,7 +149,11 @@ public:
     // Adds `entries` to that count (the project's own walks over a group's members).
     static void countMemberEntries(std::uint64_t entries);
 private:
+    friend class ProjectObject;
     class MemberList;
+    // Takes `member`, whose entry is at `place`, out of the list; its own record of the
+    // group is left to the caller.
+    void unlink(ProjectObject* member, Members::iterator place);
     // Whether `object` must be refused as a member: would_contain_itself, unless this
     // group's project is under a CheckedMembership.
     bool refuses(const ProjectObject* object) const;
@@ -155,7 +161,7 @@ private:
     void refuse(const ProjectObject& object) const;
     ProjectObject::Members members;
     // get_objects()'s answer, rebuilt on the first call after a change.
-    mutable std::vector<ProjectObject*> listed;
+    mutable Listed listed;
     mutable bool listedValid = true;
 };
 

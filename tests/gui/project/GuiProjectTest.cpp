@@ -429,7 +429,8 @@ TEST_F(SessionTest, FeedersByNumberVisibilityRestoreAndRootObjects)
     group->add_object(a);
     auto* target = static_cast<Obj::ProjectObjectGroup*>(project->add_object("Obj::ProjectObjectGroup", "T"));
     gui->addRootObjectsToGroup({a, group, b, b}, target);
-    std::vector<Obj::ProjectObject*> members = target->get_objects();
+    const auto& listed = target->get_objects();
+    std::vector<Obj::ProjectObject*> members(listed.begin(), listed.end());
     std::vector<Obj::ProjectObject*> expected{group, b};
     std::sort(members.begin(), members.end());
     std::sort(expected.begin(), expected.end());

@@ -200,6 +200,7 @@ TEST_F(SliderRowTest, AStepCostsAboutWhatWritingEverySelectedObjectCosts)
     meter.start();
     PelmoraTest::StepMeter stepped(&SliderEditor::propertiesVisited);
     PelmoraTest::StepMeter rows(&PropertyModel::propertiesBound);
+    PelmoraTest::StepMeter read(&PropertyItem::propertiesRead);
     for (int step = 6; step <= 10; ++step)
         editor->slider()->setValue(step);
     const PelmoraTest::Work spent = meter.elapsed();
@@ -213,6 +214,11 @@ TEST_F(SliderRowTest, AStepCostsAboutWhatWritingEverySelectedObjectCosts)
     // Row bindings reached: each write's row is looked up about twice, a hash and about one
     // binding of its bucket each, where a walk over the bindings makes it `count` each.
     EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(writes, rows.elapsed(), 6)) << "row bindings, for 5 steps of " << count;
+    // Properties the rows read: each write's refresh reads the row's first one a few times
+    // (for its read-only state and each value the view asks), and the slider's step reads
+    // the list once, where a search of the row's list for the written property makes it
+    // `count` each.
+    EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(writes, read.elapsed(), 16)) << "row properties, for 5 steps of " << count;
     EXPECT_EQ(static_cast<Obj::PropertyRangeSlider*>(props.back())->get_value(), 10);
     // Each write's refresh handed the open slider the whole selection again: five times
     // the plain writes here.

@@ -1,4 +1,4 @@
-// Chains of groups far deeper than the tree opens, up to the object limit: 50,000,
+// Chains of groups deeper than the tree opens, up to the object limit: 2,000, 50,000,
 // 100,000 and 200,000 groups each holding the next, listed outermost or innermost first.
 // Opened in the main window with Ctrl+O, the top group clicked and "*" pressed, the
 // innermost group selected, and every window closed; and the host started hidden on each
@@ -44,7 +44,10 @@ using PelmoraTest::ConsoleCapture;
 
 namespace {
 
-const int Depths[] = {50000, 100000, 200000};
+// The first is short enough that a check climbing the chain for every link still ends
+// soon, and shows in the steps there before the deeper chains are tried.
+const int ShortDepth = 2000;
+const int Depths[] = {ShortDepth, 50000, 100000, 200000};
 // The steps a group of a chain may cost, opened and closed: about 33 to 38 here, where a
 // check climbing the chain for every link costs half the depth (25,000 at the first).
 const std::uint64_t StepsPerGroup = 100;
@@ -200,7 +203,9 @@ TEST_F(DeepGroupChains, OpenStarSelectAndCloseAllHoldForChainsUpToTheObjectLimit
         std::printf("%d deep: %s and %llu steps outermost first, %s and %llu steps innermost first\n", depth,
                     PelmoraTest::describe(opening[0]).c_str(), static_cast<unsigned long long>(steps[0]),
                     PelmoraTest::describe(opening[1]).c_str(), static_cast<unsigned long long>(steps[1]));
-        if (PelmoraTest::workCounted()) {
+        // The window's first open allocates what it keeps for later ones, more than the
+        // short chain does; the deeper chains outweigh it.
+        if (PelmoraTest::workCounted() && depth > ShortDepth) {
             EXPECT_GT(fewer, static_cast<std::uint64_t>(depth));
             EXPECT_LE(more, 2 * fewer) << depth << " deep: " << PelmoraTest::describe(opening[0]) << " outermost first, "
                                        << PelmoraTest::describe(opening[1]) << " innermost first";

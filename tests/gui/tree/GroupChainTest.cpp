@@ -92,7 +92,7 @@ protected:
         auto* group = dynamic_cast<Obj::ProjectObjectGroup*>(outermost);
         while (group) {
             chain.push_back(group);
-            const std::vector<Obj::ProjectObject*>& members = group->get_objects();
+            const auto& members = group->get_objects();
             if (members.empty())
                 break;
             auto* next = dynamic_cast<Obj::ProjectObjectGroup*>(members.front());
