@@ -113,7 +113,10 @@ public:
         : console(console)
     {
         QObject::connect(console.output()->document(), &QTextDocument::contentsChange, &counter,
-                         [this] { ++taken; });
+                         [this](int, int, int added) {
+                             ++taken;
+                             characters += added;
+                         });
     }
     // Counts the reads of the run just started too; called once per start.
     void watchReads()
@@ -122,11 +125,14 @@ public:
             QObject::connect(notifier, &QSocketNotifier::activated, &counter, [this] { ++taken; });
     }
     qint64 count() const { return taken; }
+    // The characters the view has taken in (before any of them were cut away).
+    qint64 charactersAdded() const { return characters; }
 
 private:
     const Gui::DlgIPCImp& console;
     QObject counter;
     qint64 taken = 0;
+    qint64 characters = 0;
 };
 
 // Holds the showing: what the run writes is read and judged, but shown only once the test

@@ -505,7 +505,7 @@ TEST_F(OutputDock, AnUnbrokenLineOfTwoKindsArrivesColouredAndIsSavedAndCopiedWho
     QObject::connect(&clock, &QTimer::timeout, [&] { ++ticks; });
     clock.start(10);
     ASSERT_TRUE(waitFor([&] { return output.document()->blockCount() > 2 && output.toPlainText().endsWith(QStringLiteral("next\n")); },
-                        120000));
+                        PelmoraTest::HangGuardMs));
     clock.stop();
     EXPECT_GT(ticks, 0);
     const int length = 2 * pieces * static_cast<int>(piece.size());
