@@ -24,6 +24,17 @@ namespace Counted {
 
 using Counter = std::uint64_t& (*)();
 
+// A per-thread count of its own for each tag type: `&Counted::tally<Tag>` is a Counter.  A
+// library gives its count out through a function of its own (defined where the tag is, so
+// that one copy of the count exists however the library is linked):
+//     std::uint64_t& Holder::steps() { return Counted::tally<struct HolderSteps>(); }
+template <class Tag>
+std::uint64_t& tally()
+{
+    static thread_local std::uint64_t count = 0;
+    return count;
+}
+
 // The element a counter counted last, per thread: reading it again before any other is
 // reached (through the same iterator or a copy an algorithm made) counts nothing more.
 template <Counter steps>
