@@ -165,12 +165,19 @@ TEST(DocumentArea, OneMoreTabCostsTheSameBesideManyOthers)
     // beside many others (the old area took over ten times as long here): counted in
     // window entries stepped over, which see a pass over every tab that allocates
     // nothing, and in allocations.
+    // The bar itself asks for every tab's size each time it lays its tabs out, a pass
+    // over all tabs per tab added that is Qt's own; the bar's measured sizes are read
+    // about once for each size asked, and any other pass over them shows beside that.
     std::uint64_t entries[2] = {0, 0};
     const auto work = [&addMany, &entries](int n, int which) {
         PelmoraTest::WorkMeter meter;
         PelmoraTest::StepMeter stepped(&Gui::DocumentArea::windowEntriesVisited);
+        PelmoraTest::StepMeter sizesRead(&Gui::DocumentTabBar::sizesRead);
+        PelmoraTest::StepMeter sizesAsked(&Gui::DocumentTabBar::sizeHintsGiven);
         addMany(n);
         entries[which] = stepped.elapsed();
+        EXPECT_LE(sizesRead.elapsed(), sizesAsked.elapsed() + 4u * unsigned(n))
+            << "measured tab sizes read beside " << sizesAsked.elapsed() << " sizes asked for";
         return meter.elapsed();
     };
     addMany(100);   // what the first tabs cost once is no part of it

@@ -513,85 +513,119 @@ private:
     QMessageBox* turnedDown = nullptr;
 };
 
+// The cells of one way: every state of the run, every answer where a question comes, the
+// dialog kept open or closing by itself.  The answer matters only where there is a
+// question; a clean run closes a dialog not kept open before a start can meet it.  A host
+// is killed while a run goes on, and its dialog has no say: a first program that ignores
+// SIGTERM outlives it, as the README says.
+std::vector<Cell> cellsOf(Way way)
+{
+    std::vector<Cell> cells;
+    const int stateCount = int(sizeof states / sizeof states[0]);
+    for (const bool keepOpen : {true, false}) {
+        for (int s = 0; s < stateCount; ++s) {
+            for (const Answer answer : {Answer::Yes, Answer::No, Answer::ParentClosesFirst, Answer::AppQuits}) {
+                const State& row = states[s];
+                const bool asked = asks(way) && row.runs;
+                if ((!asked && answer != Answer::Yes) || (way == Way::StartAgain && s == EndedLongAgo && !keepOpen)
+                    || (way == Way::HostKilled && (!row.runs || s == IgnoresTerm || !keepOpen)))
+                    continue;
+                cells.push_back(Cell{way, s, answer, keepOpen});
+            }
+        }
+    }
+    return cells;
+}
+
+constexpr int wayCount = int(Way::HostKilled) + 1;
+
+std::string wayOfParam(const ::testing::TestParamInfo<int>& info)
+{
+    static const char* const names[] = {"Close",       "Stop",       "Escape", "WindowClose", "ParentClose",
+                                        "StartAgain", "AppQuits", "Return", "HostKilled"};
+    return names[info.param];
+}
+
 } // namespace
 
-TEST(ProcessConsoleLife, EveryWayOfClosingInEveryStateOfTheRun)
+// Each way of closing is an entry of its own, so that a slow machine meets the hang guard
+// of one way's cells, not of the whole table's.
+class ProcessConsoleLife : public ::testing::TestWithParam<int>
+{
+};
+
+TEST(ProcessConsoleLifeTable, EveryWayMeetsEveryStateAndEveryAnswer)
+{
+    int cells = 0;
+    for (int w = 0; w < wayCount; ++w)
+        cells += int(cellsOf(Way(w)).size());
+    EXPECT_EQ(cells, 2 * (8 * 18 + 4 * 9 * 3) - 1 + 8);
+}
+
+TEST_P(ProcessConsoleLife, EveryStateOfTheRunClosedThisWay)
 {
     const bool quitOnLast = QApplication::quitOnLastWindowClosed();
     QApplication::setQuitOnLastWindowClosed(false);
     QTemporaryDir programDir;
     threadedProgram = PelmoraTest::buildProgram(programDir.path(), QStringLiteral("threaded"), threadedSource);
     ASSERT_FALSE(threadedProgram.isEmpty()) << "the threaded program could not be built with cc";
-    int cells = 0;
-    const int stateCount = int(sizeof states / sizeof states[0]);
-    for (const bool keepOpen : {true, false}) {
-        for (int w = 0; w <= int(Way::HostKilled); ++w) {
-            for (int s = 0; s < stateCount; ++s) {
-                for (const Answer answer : {Answer::Yes, Answer::No, Answer::ParentClosesFirst, Answer::AppQuits}) {
-                    const Way way = Way(w);
-                    const State& row = states[s];
-                    const bool asked = asks(way) && row.runs;
-                    // The answer matters only where there is a question; a clean run closes
-                    // a dialog not kept open before a start can meet it.  A host is killed
-                    // while a run goes on, and its dialog has no say: a first program that
-                    // ignores SIGTERM outlives it, as the README says.
-                    if ((!asked && answer != Answer::Yes) || (way == Way::StartAgain && s == EndedLongAgo && !keepOpen)
-                        || (way == Way::HostKilled && (!row.runs || s == IgnoresTerm || !keepOpen)))
-                        continue;
-                    SCOPED_TRACE(std::string(wayNames[w]) + ", " + row.name + (asked ? answerNames[int(answer)] : "")
-                                 + (keepOpen ? ", kept open" : ", closing by itself"));
-                    ++cells;
-                    const Cell cell{way, s, answer, keepOpen};
-                    const bool yes = cell.yes();
-                    const Seen seen = Life(cell).live();
-                    if (way == Way::HostKilled) {
-                        EXPECT_FALSE(seen.childOutlivedHost) << "the run's first program outlived its host";
-                        continue;
-                    }
+    for (const Cell& cell : cellsOf(Way(GetParam()))) {
+        const Way way = cell.way;
+        const int s = cell.state;
+        const Answer answer = cell.answer;
+        const bool keepOpen = cell.keepOpen;
+        const State& row = states[s];
+        const bool asked = asks(way) && row.runs;
+        SCOPED_TRACE(std::string(wayNames[int(way)]) + ", " + row.name + (asked ? answerNames[int(answer)] : "")
+                     + (keepOpen ? ", kept open" : ", closing by itself"));
+        const bool yes = cell.yes();
+        const Seen seen = Life(cell).live();
+        if (way == Way::HostKilled) {
+            EXPECT_FALSE(seen.childOutlivedHost) << "the run's first program outlived its host";
+            continue;
+        }
 
-                    const bool userEnded = row.runs
-                                           && (way == Way::Stop || way == Way::AppQuits
-                                               || (asked && yes && (s != EndsWhileAsked || answer == Answer::AppQuits)));
-                    const bool givenUp = row.refuses && userEnded;
-                    const bool startedAgain = way == Way::StartAgain && !row.runs && s != EndShown;
-                    const bool accepted = startedAgain || (s != NotStarted && row.clean && !userEnded);
-                    EXPECT_EQ(seen.questions, asked ? 1 : 0);
-                    EXPECT_EQ(seen.questionsWithoutRun, 0);
-                    EXPECT_EQ(seen.result, accepted ? QDialog::Accepted : QDialog::Rejected);
-                    EXPECT_EQ(seen.errors, !accepted && s != NotStarted);
-                    EXPECT_EQ(seen.finished, 1);
-                    EXPECT_EQ(seen.finishedAtReturn, 1) << "exec() returned before the end was reported";
-                    EXPECT_FALSE(seen.runningAtReturn) << "exec() returned while the run went on";
-                    EXPECT_EQ(seen.saveAsked, 0);
-                    EXPECT_EQ(seen.saidWhyRefused, row.missing);
-                    if (s != Floods) {
-                        EXPECT_EQ(seen.saidRunGoesOn, way == Way::StartAgain && !startedAgain);
-                    }
-                    if (way == Way::Return && seen.wayTakenOpen) {
-                        EXPECT_EQ(seen.closedByWay, !row.runs) << "Return closes only while no run goes on";
-                    }
-                    EXPECT_EQ(seen.accepted, accepted ? 1 : 0);
-                    EXPECT_EQ(seen.rejected, accepted ? 0 : 1);
-                    EXPECT_EQ(seen.groupLeft, !givenUp) << "a process of the run outlived the dialog";
-                    EXPECT_EQ(seen.namedUnended, givenUp) << "what could not be ended is named";
-                    EXPECT_TRUE(seen.quietAfter);
-                    EXPECT_FALSE(seen.questionOutlivedRun) << "the question stayed up after the run ended";
-                    EXPECT_FALSE(seen.parentClosedWhileAsked) << "the parent closed under an open question";
-                    EXPECT_EQ(seen.wayTakenOpen, s != EndedLongAgo || keepOpen) << "the state was not met open";
-                    if (way == Way::StartAgain) {
-                        EXPECT_EQ(seen.startedAgain, startedAgain ? 1 : 0);
-                        EXPECT_TRUE(seen.refusalChangedNothing);
-                    }
-                    if (way == Way::ParentClose) {
-                        // A question that the run's end took away kept nothing.
-                        EXPECT_EQ(seen.parentVisible,
-                                  asked && (answer == Answer::AppQuits || (!yes && s != EndsWhileAsked)))
-                            << "the parent closes unless the user keeps the run";
-                    }
-                }
-            }
+        const bool userEnded = row.runs
+                               && (way == Way::Stop || way == Way::AppQuits
+                                   || (asked && yes && (s != EndsWhileAsked || answer == Answer::AppQuits)));
+        const bool givenUp = row.refuses && userEnded;
+        const bool startedAgain = way == Way::StartAgain && !row.runs && s != EndShown;
+        const bool accepted = startedAgain || (s != NotStarted && row.clean && !userEnded);
+        EXPECT_EQ(seen.questions, asked ? 1 : 0);
+        EXPECT_EQ(seen.questionsWithoutRun, 0);
+        EXPECT_EQ(seen.result, accepted ? QDialog::Accepted : QDialog::Rejected);
+        EXPECT_EQ(seen.errors, !accepted && s != NotStarted);
+        EXPECT_EQ(seen.finished, 1);
+        EXPECT_EQ(seen.finishedAtReturn, 1) << "exec() returned before the end was reported";
+        EXPECT_FALSE(seen.runningAtReturn) << "exec() returned while the run went on";
+        EXPECT_EQ(seen.saveAsked, 0);
+        EXPECT_EQ(seen.saidWhyRefused, row.missing);
+        if (s != Floods) {
+            EXPECT_EQ(seen.saidRunGoesOn, way == Way::StartAgain && !startedAgain);
+        }
+        if (way == Way::Return && seen.wayTakenOpen) {
+            EXPECT_EQ(seen.closedByWay, !row.runs) << "Return closes only while no run goes on";
+        }
+        EXPECT_EQ(seen.accepted, accepted ? 1 : 0);
+        EXPECT_EQ(seen.rejected, accepted ? 0 : 1);
+        EXPECT_EQ(seen.groupLeft, !givenUp) << "a process of the run outlived the dialog";
+        EXPECT_EQ(seen.namedUnended, givenUp) << "what could not be ended is named";
+        EXPECT_TRUE(seen.quietAfter);
+        EXPECT_FALSE(seen.questionOutlivedRun) << "the question stayed up after the run ended";
+        EXPECT_FALSE(seen.parentClosedWhileAsked) << "the parent closed under an open question";
+        EXPECT_EQ(seen.wayTakenOpen, s != EndedLongAgo || keepOpen) << "the state was not met open";
+        if (way == Way::StartAgain) {
+            EXPECT_EQ(seen.startedAgain, startedAgain ? 1 : 0);
+            EXPECT_TRUE(seen.refusalChangedNothing);
+        }
+        if (way == Way::ParentClose) {
+            // A question that the run's end took away kept nothing.
+            EXPECT_EQ(seen.parentVisible,
+                      asked && (answer == Answer::AppQuits || (!yes && s != EndsWhileAsked)))
+                << "the parent closes unless the user keeps the run";
         }
     }
     QApplication::setQuitOnLastWindowClosed(quitOnLast);
-    EXPECT_EQ(cells, 2 * (8 * 18 + 4 * 9 * 3) - 1 + 8);
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryWay, ProcessConsoleLife, ::testing::Range(0, wayCount), wayOfParam);

@@ -76,6 +76,15 @@ TEST(CountedSteps, AWalkCountsEveryElementItReachesAndALookUpWhatItProbes)
         {"a range loop over the hashed map", [&] { for (const auto& e : hash) (void)e; }, N, N},
         {"a climb up a chain of parents", [&] { for (Node* n = &chain[N - 1]; n; n = n->parent) {} }, N, N},
         {"each cell read", [&] { vtkNew<vtkIdList> ids; for (vtkIdType c = 0; c < cells.GetNumberOfCells(); ++c) cells.GetCellAtId(c, ids); }, N, N},
+        // Copies and clearings reach each element they copy or drop; a move reaches none.
+        {"a copy of the vector", [&] { const auto copy = vector; (void)copy.size(); }, N, N},
+        {"a copy of the list, then moved", [&] { auto copy = list; const auto moved = std::move(copy); (void)moved.size(); }, N, N},
+        {"a copy of the ordered map assigned", [&] { Counted::Map<std::string, int, &steps> copy; copy = map; }, N, N},
+        {"a copy of the hashed map", [&] { const auto copy = hash; (void)copy.size(); }, N, N},
+        {"a copy of the list cleared", [&] { auto copy = list; copy.clear(); }, 2 * N, 2 * N},
+        {"a vector of N made", [&] { const Counted::Vector<int, &steps> made(N); (void)made.size(); }, N, N},
+        {"room made past a full vector's", [&] { Counted::Vector<int, &steps> v; v.reserve(N); for (int i = 0; i < N; ++i) v.push_back(i); v.reserve(N + 1); }, N, N},
+        {"a full vector made twice as long", [&] { Counted::Vector<int, &steps> v; v.reserve(N); for (int i = 0; i < N; ++i) v.push_back(i); v.resize(2 * N); }, 2 * N, 2 * N},
         // Changes that move or compare what is there.
         {"an erase at the front of the vector", [&] { vector.erase(vector.begin()); vector.push_back(N); }, N - 1, N},
         {"an insert at the front of the vector", [&] { vector.insert(vector.begin(), -1); }, N, N},

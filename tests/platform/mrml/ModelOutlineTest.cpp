@@ -230,8 +230,9 @@ TEST(ModelOutline, TheViewDrawsAModelWithAStrayPointAtACostInProportionToIt)
         // About 1.5 slots an edge, by how the seed falls; a search that walks the table
         // reads thousands.
         EXPECT_LT(double(after.slotsRead - before.slotsRead) / double(edges), 2.0) << step;
-        // Each edge of the list reached when it is met again and when the lines are drawn.
-        EXPECT_LT(double(after.edgesRead - before.edgesRead) / double(edges), 3.0) << step;
+        // Each edge of the list reached when it is met again, when the lines are drawn and
+        // when the list is let go.
+        EXPECT_LT(double(after.edgesRead - before.edgesRead) / double(edges), 4.0) << step;
         if (joined.points > joinedBefore.points) {
             // The cut copies each kept triangle's corners (and the corners made on a plane).
             EXPECT_LE(joined.points - joinedBefore.points, 6u * triangles) << step;

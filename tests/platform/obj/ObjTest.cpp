@@ -456,7 +456,8 @@ TEST(ObjObjects, ClosingAProjectWithABigGroupIsLinear)
     std::printf("closing a project with a group of %d members: %llu entries, of %d: %llu\n", n,
                 static_cast<unsigned long long>(small), 4 * n, static_cast<unsigned long long>(big));
     EXPECT_GE(small, std::uint64_t(n));   // each member is let go once
-    EXPECT_LE(small, std::uint64_t(3 * n));
+    // ...and read, dropped from the list and from the cached list a few times over.
+    EXPECT_LE(small, std::uint64_t(6 * n));
     EXPECT_LE(double(big), 4.5 * double(small)) << small << " for " << n << ", " << big << " for " << 4 * n;
 }
 
@@ -473,7 +474,7 @@ TEST(ObjObjects, DeletingTheMembersOfABigGroupIsLinearAndKeepsTheOrder)
     std::printf("deleting the members of a group: %llu entries for %d, %llu for %d\n",
                 static_cast<unsigned long long>(small), n, static_cast<unsigned long long>(big.visited), 4 * n);
     EXPECT_GE(small, std::uint64_t(n - 1));
-    EXPECT_LE(small, std::uint64_t(3 * n));
+    EXPECT_LE(small, std::uint64_t(6 * n));
     EXPECT_LE(double(big.visited), 4.5 * double(small)) << small << " for " << n << ", " << big.visited << " for "
                                                         << 4 * n;
     // Each object is found in the project's table before it goes: a look-up that walks the
