@@ -20,22 +20,9 @@
 
 vtkStandardNewMacro(vtkMRMLAnnotationLinesNode);
 
-namespace {
-
-// vtkMRMLAnnotationLinesNode::LineEntries(): per thread, so no lock and no race.  The
-// line cells (GetLines()) and the look-up table's entries count themselves in it.
-thread_local std::uint64_t lineEntries = 0;
-
-} // namespace
-
 std::uint64_t& vtkMRMLAnnotationLinesNode::LineEntries()
 {
-    return lineEntries;
-}
-
-std::uint64_t vtkMRMLAnnotationLinesNode::GetLineEntriesVisited()
-{
-    return LineEntries();
+    return Counted::tally<struct AnnotationLineSteps>();
 }
 
 vtkMRMLAnnotationLinesNode::LineCells* vtkMRMLAnnotationLinesNode::GetLines()

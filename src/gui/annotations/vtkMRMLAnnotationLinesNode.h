@@ -43,7 +43,7 @@ public:
     // How many line cells and look-up entries the lines nodes of this thread have read
     // since it started: a plain count of the work, the same on every run, by which a test
     // sees that adding n lines reads about n of them, not n for every line already there.
-    static std::uint64_t GetLineEntriesVisited();
+    static std::uint64_t GetLineEntriesVisited() { return LineEntries(); }
 
     void CreateAnnotationLineDisplayNode();
     vtkMRMLAnnotationLineDisplayNode* GetAnnotationLineDisplayNode();

@@ -14,6 +14,7 @@
 #include <obj/ProjectObject.h>
 #include <vexil/Exception.h>
 #include <vexil/MsgConsole.h>
+#include <counted/CountedSteps.h>
 
 #include <QApplication>
 #include <QMessageBox>
@@ -56,19 +57,14 @@ const ViewFeederProjectObject* asObjectFeeder(const ViewFeeder* feeder)
 
 int GuiProject::_iDocCount = 0;
 
-namespace {
-// Per thread, so no lock and no race.
-thread_local std::uint64_t feederEntries = 0;
-} // namespace
-
 std::uint64_t GuiProject::feederEntriesVisited()
 {
-    return feederEntries;
+    return feederSteps();
 }
 
 std::uint64_t& GuiProject::feederSteps()
 {
-    return feederEntries;
+    return Counted::tally<struct GuiProjectFeederSteps>();
 }
 
 struct GuiProject::Private

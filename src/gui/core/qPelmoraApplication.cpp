@@ -289,10 +289,12 @@ struct qPelmoraApplication::Private
     // Counted with the document area's window entries (each project has its window): a
     // walk over the projects is seen by the growth counts of opening many of them.
     Counted::Map<const Obj::Project*, GuiProject*, &DocumentArea::windowSteps> projects;
-    // Owned: each is deleted with its project's GUI side.
-    std::map<const Obj::Project*, ViewFeederProject*> projectFeeders;
+    // Owned: each is deleted with its project's GUI side.  Counted as the projects are.
+    Counted::Map<const Obj::Project*, ViewFeederProject*, &DocumentArea::windowSteps> projectFeeders;
     GuiProject* current = nullptr;
-    std::list<BaseView*> passiveViews;
+    // The views of no project (docked windows), told of each project made current: counted
+    // as the projects are.
+    Counted::List<BaseView*, &DocumentArea::windowSteps> passiveViews;
     bool ending = false;
     bool starting = true;
     CommandController commands;
@@ -704,7 +706,7 @@ void qPelmoraApplication::update_all()
         if (get_project(entry.first) == entry.second)
             entry.second->onUpdate();
     }
-    for (BaseView* view : std::list<BaseView*>(d->passiveViews)) {
+    for (BaseView* view : std::list<BaseView*>(d->passiveViews.begin(), d->passiveViews.end())) {
         if (std::find(d->passiveViews.begin(), d->passiveViews.end(), view) != d->passiveViews.end())
             view->update_view();
     }
@@ -743,7 +745,7 @@ void qPelmoraApplication::set_current_project(GuiProject* project)
     // made another current): what follows would then work on a stale pointer.
     if (d->current != project)
         return;
-    for (BaseView* view : std::list<BaseView*>(d->passiveViews))
+    for (BaseView* view : std::list<BaseView*>(d->passiveViews.begin(), d->passiveViews.end()))
         view->set_project(project);
 
     if (!project || project->get_project()->kind != 1)
@@ -925,7 +927,7 @@ void qPelmoraApplication::intend_to_close(QCloseEvent* event)
     d->ending = true;
     for (auto& entry : d->projects)
         entry.second->setDirty(false);
-    for (BaseView* view : std::list<BaseView*>(d->passiveViews))
+    for (BaseView* view : std::list<BaseView*>(d->passiveViews.begin(), d->passiveViews.end()))
         view->onClose();
     for (std::size_t n = d->projects.size(); n > 0 && !d->projects.empty(); --n) {
         const Obj::Project* project = d->projects.begin()->first;

@@ -21,10 +21,6 @@ namespace {
 // Tabs taken out of the bar one by one before the event loop turns; more go with a new bar.
 constexpr int TabsRemovedOneByOne = 32;
 
-// DocumentArea::windowEntriesVisited(): per thread, so no lock and no race.  The window
-// lists count each entry they hand out into it.
-thread_local std::uint64_t windowEntries = 0;
-
 // The tab text of QMdiArea: the title with its "[*]" placeholder shown as "*" while the
 // window is modified.
 QString tabText(const QMdiSubWindow* window)
@@ -129,12 +125,12 @@ void DocumentArea::setBackground(const QBrush& brush)
 
 std::uint64_t DocumentArea::windowEntriesVisited()
 {
-    return windowEntries;
+    return windowSteps();
 }
 
 std::uint64_t& DocumentArea::windowSteps()
 {
-    return windowEntries;
+    return Counted::tally<struct DocumentAreaWindowSteps>();
 }
 
 int DocumentArea::indexOf(const QObject* window) const
@@ -185,7 +181,7 @@ void DocumentArea::addSubWindow(QMdiSubWindow* window)
         if (index >= 0)
             forget(index);
     });
-    windowEntries += 2;
+    windowSteps() += 2;
     Windows.push_back(window);
     Numbers.push_back(NextNumber);
     NumberOf.emplace(window, NextNumber++);

@@ -65,8 +65,9 @@ public:
     // many are open.  The lists count every entry reached, so any walk over them is seen.
     static std::uint64_t windowEntriesVisited();
     // The count behind windowEntriesVisited(), kept by the window lists below and by lists
-    // beside them that hold one entry per window (the application's GUI projects): every
-    // entry they reach is counted with the window entries.
+    // beside them that hold one entry per window (the application's GUI projects and their
+    // feeders) or are walked once per window (the views of no project): every entry they
+    // reach is counted with the window entries.
     static std::uint64_t& windowSteps();
 
 public Q_SLOTS:

@@ -16,9 +16,6 @@ VEXIL_TYPESYSTEM_SOURCE(Gui::PropertyOperator::PropertyAdvEnumItem, Gui::Propert
 
 namespace {
 
-// PropertyAdvEnumItem::namesVisited(): per thread, so no lock and no race.
-thread_local std::uint64_t namesStepped = 0;
-
 const Obj::PropertyAdvEnum* asChoice(const Obj::Property* prop, const Vexil::TypeInfo& type)
 {
     if (!prop || !prop->is_inherited_from(type))
@@ -35,12 +32,7 @@ QString noSelection()
 
 std::uint64_t& PropertyAdvEnumItem::nameSteps()
 {
-    return namesStepped;
-}
-
-std::uint64_t PropertyAdvEnumItem::namesVisited()
-{
-    return nameSteps();
+    return Counted::tally<struct PropertyAdvEnumItemNameSteps>();
 }
 
 Vexil::TypeInfo PropertyAdvEnumItem::propertyClass() const
@@ -74,7 +66,7 @@ void PropertyAdvEnumItem::setEditorData(QWidget* editor, const QVariant& data) c
         Names own;
         for (const std::string& n : choice->get_objects_of_type_name()) {
             own.push_back(QString::fromUtf8(n.c_str()));
-            ++namesStepped;
+            ++nameSteps();
         }
         if (first) {
             common = std::move(own);

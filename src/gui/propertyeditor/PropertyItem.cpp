@@ -193,19 +193,9 @@ QString PropertyItem::propertyName() const
 QString PropertyItem::objectName() const { return holder->objectName(); }
 void PropertyItem::setObjectName(const QString& n) { holder->setObjectName(n); }
 
-namespace {
-// PropertyItem::propertiesRead(): per thread, so no lock and no race.
-thread_local std::uint64_t propertiesStepped = 0;
-} // namespace
-
-std::uint64_t PropertyItem::propertiesRead()
-{
-    return propertiesStepped;
-}
-
 std::uint64_t& PropertyItem::propertySteps()
 {
-    return propertiesStepped;
+    return Counted::tally<struct PropertyItemPropertySteps>();
 }
 
 void PropertyItem::setPropertyData(const std::vector<Obj::Property*>& items)

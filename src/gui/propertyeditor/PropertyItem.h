@@ -71,7 +71,7 @@ public:
     // How many bound properties the rows of this thread have read (in a walk, as the first,
     // or moved by a removal) since it started: a plain count of the work, the same on every
     // run, by which a test sees that a refresh reads a row's properties only as it needs.
-    static std::uint64_t propertiesRead();
+    static std::uint64_t propertiesRead() { return propertySteps(); }
     static std::uint64_t& propertySteps();
     using Properties = Counted::Vector<Obj::Property*, &PropertyItem::propertySteps>;
     const Properties& get_property_data() const { return propertyItems; }

@@ -20,9 +20,6 @@ using namespace Gui::PropertyOperator;
 
 namespace {
 
-// PropertyModel::propertiesBound(): per thread, so no lock and no race.
-thread_local std::uint64_t boundSteps = 0;
-
 const char* const groupOrder[] = {
     "Infomation", "Geometry", "Apply To", "Scoping", "Definition", "Step Controls",
     "Solver Controls", "Radiosity Controls", "Nonlinear Controls", "Output Controls",
@@ -39,12 +36,7 @@ bool isA(const QVariant& v)
 
 std::uint64_t& PropertyModel::bindingSteps()
 {
-    return boundSteps;
-}
-
-std::uint64_t PropertyModel::propertiesBound()
-{
-    return bindingSteps();
+    return Counted::tally<struct PropertyModelBindingSteps>();
 }
 
 PropertyItem* PropertyModel::itemOf(const Obj::Property* prop) const
@@ -199,7 +191,7 @@ void PropertyModel::buildUp(const PropertyList& props)
 {
     beginResetModel();
     // The bindings let go of count here; each one made counts as it is inserted.
-    boundSteps += static_cast<std::uint64_t>(rowsByProperty.size());
+    bindingSteps() += static_cast<std::uint64_t>(rowsByProperty.size());
     rootItem->reset();
     rowsByProperty.clear();
     std::size_t bound = 0;

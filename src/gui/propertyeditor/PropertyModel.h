@@ -47,7 +47,7 @@ public:
     // How many properties the models of this thread have bound to rows or let go of since it
     // started: a plain count of the work, the same on every run, by which a test sees that
     // rows follow a change of n objects in about n steps.
-    static std::uint64_t propertiesBound();
+    static std::uint64_t propertiesBound() { return bindingSteps(); }
     // The count propertiesBound() reads: every row binding reached, a look-up counting its
     // hash and the bindings of its bucket.
     static std::uint64_t& bindingSteps();

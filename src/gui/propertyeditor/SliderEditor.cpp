@@ -24,9 +24,6 @@ using namespace Gui::PropertyOperator;
 
 namespace {
 
-// SliderEditor::propertiesVisited(): per thread, so no lock and no race.
-thread_local std::uint64_t propertiesStepped = 0;
-
 // The object and project that a property lives and dies with.
 std::pair<const void*, const void*> ownersOf(const Obj::Property* p)
 {
@@ -54,12 +51,7 @@ int onSlider(long v)
 
 std::uint64_t& SliderEditor::propertySteps()
 {
-    return propertiesStepped;
-}
-
-std::uint64_t SliderEditor::propertiesVisited()
-{
-    return propertySteps();
+    return Counted::tally<struct SliderEditorPropertySteps>();
 }
 
 void SliderEditor::writeEvery(const Properties& props, long value)
@@ -121,7 +113,7 @@ void SliderEditor::setProperty(Obj::PropertyRangeSlider* prop)
 
 void SliderEditor::setProperties(const std::vector<Obj::PropertyRangeSlider*>& props)
 {
-    propertiesStepped += props.size();
+    propertySteps() += props.size();
     // The same list again changes nothing; the comparison reaches each property held.
     bool same = props.size() == properties.size();
     for (std::size_t i = 0; same && i < props.size(); ++i)

@@ -52,7 +52,7 @@ public:
     // How many properties the sliders of this thread have stepped over (written, compared,
     // taken on) since it started: a plain count of the work, the same on every run, by
     // which a test sees that a step costs one write per selected object.
-    static std::uint64_t propertiesVisited();
+    static std::uint64_t propertiesVisited() { return propertySteps(); }
     // True while a movement is being written: the rows' refreshes need not rebind it.
     bool isWriting() const { return writing; }
 

@@ -27,15 +27,12 @@ using namespace Gui;
 
 namespace {
 
-// ProjectItem::itemsVisited(): per thread, so no lock and no race.
-thread_local std::uint64_t itemsStepped = 0;
-
 // Whether `item` lies inside `ancestor`'s subtree (or is it).  Walks up the parents only:
 // as deep as the tree, not as wide.
 bool holds(const QTreeWidgetItem* ancestor, const QTreeWidgetItem* item)
 {
     for (const QTreeWidgetItem* up = item; up; up = up->parent()) {
-        ++itemsStepped;
+        ++ProjectItem::itemSteps();
         if (up == ancestor)
             return true;
     }
@@ -59,7 +56,7 @@ void takeOut(QTreeWidgetItem* parent, QTreeWidgetItem* item, int& near)
     const int hint = std::min(std::max(near, 0), count - 1);
     // The ends alone reach every row by the time they meet.
     for (int step = 0, front = 0, back = count - 1; front <= back; ++step, ++front, --back) {
-        itemsStepped += 4;
+        ProjectItem::itemSteps() += 4;
         if (parent->child(back) == item)
             return take(back);
         if (parent->child(front) == item)
@@ -83,7 +80,7 @@ void deleteItems(const QList<QTreeWidgetItem*>& items)
         QTreeWidgetItem* item = pending.back();
         pending.pop_back();
         order.push_back(item);
-        ++itemsStepped;
+        ++ProjectItem::itemSteps();
         for (int i = item->childCount(); i-- > 0;)
             pending.push_back(item->child(i));
     }
@@ -149,12 +146,12 @@ ProjectItem::~ProjectItem()
 
 std::uint64_t ProjectItem::itemsVisited()
 {
-    return itemsStepped;
+    return itemSteps();
 }
 
 std::uint64_t& ProjectItem::itemSteps()
 {
-    return itemsStepped;
+    return Counted::tally<struct ProjectItemSteps>();
 }
 
 ProjectObjectItem* ProjectItem::object_item(unsigned int id) const
@@ -337,7 +334,7 @@ void ProjectItem::slot_create_object(const ViewFeederProjectObject& feeder)
     if (!object)
         return;
     const unsigned int id = object->getObjectId();
-    ++itemsStepped;
+    ++itemSteps();
     const auto slot = objectItems.insert(id, nullptr);
     if (!slot.second) {
         Vexil::MsgConsoleSingleton::Instance().Warning(
@@ -448,7 +445,7 @@ std::vector<std::vector<ProjectObjectItem*>> ProjectItem::findParentItems(
         if (!objects[i])
             continue;
         for (Obj::ProjectObject* linker : linked[i]) {
-            ++itemsStepped;
+            ++itemSteps();
             auto known = claims.find(linker);
             if (known == claims.end()) {
                 known = claims.emplace(linker, std::unordered_set<const Obj::ProjectObject*>{}).first;
@@ -510,7 +507,7 @@ void ProjectItem::slot_change_object(const ViewFeederProjectObject& feeder, cons
     }
     std::unordered_set<const QTreeWidgetItem*> claimed;
     for (Obj::ProjectObject* descendant : feeder.claim_descendants()) {
-        ++itemsStepped;
+        ++itemSteps();
         if (!descendant)
             continue;
         const unsigned int id = descendant->getObjectId();
@@ -549,7 +546,7 @@ void ProjectItem::slot_change_object(const ViewFeederProjectObject& feeder, cons
     if (item->childCount() > 0) {
         QList<QTreeWidgetItem*> unclaimed;
         for (int i = 0; i < item->childCount(); ++i) {
-            ++itemsStepped;
+            ++itemSteps();
             QTreeWidgetItem* c = item->child(i);
             if (!claimed.count(c))
                 unclaimed.append(c);

@@ -6,9 +6,6 @@ using namespace Gui;
 
 namespace {
 
-// SelectionEntryList::entriesVisited(): per thread, so no lock and no race.
-thread_local std::uint64_t entriesStepped = 0;
-
 std::string objectKey(const std::string& project, unsigned int id)
 {
     std::string key = project;
@@ -29,12 +26,7 @@ std::string fullKey(const std::string& project, unsigned int id, const std::stri
 
 std::uint64_t& SelectionEntryList::entrySteps()
 {
-    return entriesStepped;
-}
-
-std::uint64_t SelectionEntryList::entriesVisited()
-{
-    return entrySteps();
+    return Counted::tally<struct SelectionEntrySteps>();
 }
 
 SelectionEntryList::SelectionEntryList() = default;
@@ -46,10 +38,10 @@ void SelectionEntryList::add(Index<K>& idx, int which, const K& key, Handle h)
     Bucket& bucket = idx[key];
     // Appends come last in list order; only a renamed entry may have to go further in.
     auto at = bucket.end();
-    ++entriesStepped;
+    ++entrySteps();
     while (at != bucket.begin() && (*std::prev(at))->seq > h->seq) {
         --at;
-        ++entriesStepped;
+        ++entrySteps();
     }
     h->pos[which] = bucket.insert(at, h);
 }
@@ -57,7 +49,7 @@ void SelectionEntryList::add(Index<K>& idx, int which, const K& key, Handle h)
 template <class K>
 void SelectionEntryList::drop(Index<K>& idx, int which, const K& key, Handle h)
 {
-    ++entriesStepped;
+    ++entrySteps();
     const auto it = idx.find(key);
     if (it == idx.end())
         return;
@@ -70,11 +62,11 @@ template <class K>
 std::vector<SelectionEntryList::Handle> SelectionEntryList::find(const Index<K>& idx, const K& key)
 {
     std::vector<Handle> result;
-    ++entriesStepped;
+    ++entrySteps();
     const auto it = idx.find(key);
     if (it == idx.end())
         return result;
-    entriesStepped += it->second.size();
+    entrySteps() += it->second.size();
     result.reserve(it->second.size());
     result.assign(it->second.begin(), it->second.end());
     return result;
@@ -140,7 +132,7 @@ void SelectionEntryList::clear()
 
 bool SelectionEntryList::contains(const std::string& project, unsigned int id, const std::string& sub) const
 {
-    ++entriesStepped;
+    ++entrySteps();
     return byKey.count(fullKey(project, id, sub)) != 0;
 }
 
@@ -172,13 +164,13 @@ std::vector<SelectionEntryList::Handle> SelectionEntryList::with_object(const Ob
 
 bool SelectionEntryList::has_project(const Obj::Project* project) const
 {
-    ++entriesStepped;
+    ++entrySteps();
     return byProject.count(project) != 0;
 }
 
 bool SelectionEntryList::has_object(const Obj::ProjectObject* object) const
 {
-    ++entriesStepped;
+    ++entrySteps();
     return object && byObject.count(object) != 0;
 }
 
@@ -188,7 +180,7 @@ bool SelectionEntryList::has_object_with_sub(const Obj::ProjectObject* object, c
     if (it == byObject.end())
         return false;
     for (Handle h : it->second) {
-        ++entriesStepped;
+        ++entrySteps();
         if (h->entry.sub_name == sub)
             return true;
     }
@@ -209,7 +201,7 @@ void SelectionEntryList::rename_project(const Obj::Project* project, const std::
 bool SelectionEntryList::first_of_object(const std::string& project, unsigned int id, const std::string* sub,
                                          std::uint64_t limit, Handle& found) const
 {
-    ++entriesStepped;
+    ++entrySteps();
     const auto it = sub ? byKey.find(fullKey(project, id, *sub)) : byObjectKey.find(objectKey(project, id));
     const auto end = sub ? byKey.end() : byObjectKey.end();
     if (it == end || it->second.front()->seq >= limit)
@@ -220,7 +212,7 @@ bool SelectionEntryList::first_of_object(const std::string& project, unsigned in
 
 bool SelectionEntryList::first_of_object(const Obj::ProjectObject* object, std::uint64_t limit, Handle& found) const
 {
-    ++entriesStepped;
+    ++entrySteps();
     const auto it = byObject.find(object);
     if (it == byObject.end() || it->second.front()->seq >= limit)
         return false;

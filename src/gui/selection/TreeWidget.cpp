@@ -175,6 +175,11 @@ void TreeWidget::releaseProjectItems()
     updateRootText();
 }
 
+std::uint64_t& TreeWidget::itemSteps()
+{
+    return ProjectItem::itemSteps();
+}
+
 ProjectItem* TreeWidget::getProjectItem(const GuiProject* project) const
 {
     const auto it = projectItems.find(project);
@@ -186,7 +191,7 @@ void TreeWidget::forgetItem(QTreeWidgetItem* item)
     if (contextItem == item)
         contextItem = nullptr;
     if (collapsedForRemovals)
-        expandedBeforeRemovals.remove(item);
+        expandedBeforeRemovals.erase(item);
 }
 
 ProjectObjectItem* TreeWidget::itemShowing(const ViewFeeder& feeder) const
@@ -312,7 +317,7 @@ void TreeWidget::collapseForRemovals()
         if (item->childCount() == 0)
             continue;
         if (item->isExpanded())
-            expandedBeforeRemovals.insert(item);
+            expandedBeforeRemovals.emplace(item, true);
         for (int i = 0; i < item->childCount(); ++i)
             pending.push_back(item->child(i));
     }
@@ -332,8 +337,8 @@ void TreeWidget::endRemovals()
     collapsedForRemovals = false;
     {
         const QSignalBlocker blocker(this);
-        for (QTreeWidgetItem* item : qAsConst(expandedBeforeRemovals))
-            item->setExpanded(true);
+        for (const auto& entry : expandedBeforeRemovals)
+            entry.first->setExpanded(true);
     }
     expandedBeforeRemovals.clear();
     setUpdatesEnabled(updatesBeforeRemovals);
@@ -506,7 +511,7 @@ int TreeWidget::levelOf(const QTreeWidgetItem* item)
 {
     if (rowsChanged) {
         rowsChanged = false;
-        levels = {};
+        levels.clear();
     }
     // Up to the first item whose level is known, or to the top; then down again.
     std::vector<const QTreeWidgetItem*> path;

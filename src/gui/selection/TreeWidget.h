@@ -7,12 +7,11 @@
 #include "selection/SelectionListener.h"
 
 #include <boost/signals2/connection.hpp>
+#include <counted/CountedSteps.h>
 
-#include <QSet>
 #include <QTreeWidget>
 
-#include <map>
-#include <unordered_map>
+#include <cstdint>
 #include <vector>
 
 class QAction;
@@ -108,6 +107,9 @@ private:
     void refuseOpening(QTreeWidgetItem* item);
     // Says on the console, once before the event loop turns, how deep the tree opens.
     void tellOpeningLimit();
+    // The project items' count of tree items stepped over (ProjectItem::itemSteps()): the
+    // tables below count every entry they reach in it.
+    static std::uint64_t& itemSteps();
 
     QAction* createGroupAction;
     QAction* relabelAction;
@@ -115,7 +117,7 @@ private:
     QTreeWidgetItem* contextItem = nullptr;
     QTreeWidgetItem* rootItem = nullptr;
     QTimer* statusTimer;
-    std::map<const GuiProject*, ProjectItem*> projectItems;
+    Counted::Map<const GuiProject*, ProjectItem*, &TreeWidget::itemSteps> projectItems;
     // The item of the active project, shown in bold.
     ProjectItem* boldItem = nullptr;
     std::vector<boost::signals2::scoped_connection> appConnections;
@@ -126,8 +128,8 @@ private:
     // event loop turns; those that go meanwhile leave the set.
     bool collapsedForRemovals = false;
     bool updatesBeforeRemovals = true;
-    QSet<QTreeWidgetItem*> expandedBeforeRemovals;
-    std::unordered_map<const QTreeWidgetItem*, int> levels;
+    Counted::HashMap<QTreeWidgetItem*, bool, &TreeWidget::itemSteps> expandedBeforeRemovals;
+    Counted::HashMap<const QTreeWidgetItem*, int, &TreeWidget::itemSteps> levels;
     bool rowsChanged = false;
     bool limitTold = false;
 };

@@ -133,9 +133,12 @@ TEST_F(DeepGroupChains, OpenStarSelectAndCloseAllHoldForChainsUpToTheObjectLimit
     QTemporaryDir dir;
     Obj::Application& logicApp = logic->app();
     PelmoraTest::ChainSteps chainSteps(StepsPerGroup);
+    PelmoraTest::ChainSteps afterSteps(StepsPerGroup);
     for (const int depth : Depths) {
         PelmoraTest::Work opening[2];
         std::uint64_t steps[2] = {0, 0};
+        // Of "*", the selection and Close All: each level the tree looks up or opens.
+        std::uint64_t after[2] = {0, 0};
         for (const bool outermostFirst : {true, false}) {
             SCOPED_TRACE(std::to_string(depth) + (outermostFirst ? " deep, outermost first" : " deep, innermost first"));
             const QString path = writeChain(dir, depth, outermostFirst);
@@ -154,6 +157,7 @@ TEST_F(DeepGroupChains, OpenStarSelectAndCloseAllHoldForChainsUpToTheObjectLimit
             ASSERT_EQ(top->parent(), projectItem);
             EXPECT_EQ(top->text(0), QStringLiteral("G1"));
 
+            PelmoraTest::StepMeter afterOpening(&PelmoraTest::projectTreeSteps);
             // The top group clicked, then "*": the chain opens as deep as the tree opens
             // groups, says so, and the window goes on.
             const QRect rect = tree->visualItemRect(top);
@@ -193,16 +197,20 @@ TEST_F(DeepGroupChains, OpenStarSelectAndCloseAllHoldForChainsUpToTheObjectLimit
             PelmoraTest::flushDeletes();
             EXPECT_TRUE(logicApp.get_projects().empty());
             EXPECT_EQ(tree->getRootItem()->childCount(), 0);
+            after[outermostFirst ? 0 : 1] = afterOpening.elapsed();
         }
         // Either order opens with work in proportion to the depth: an ancestor check
         // climbing the chain for every link costs the square of the depth, and is not
         // tried on the deeper chains.
         ASSERT_TRUE(chainSteps.expectLinear(depth, steps)) << "object slots, member entries and tree items";
+        ASSERT_TRUE(afterSteps.expectLinear(depth, after)) << "tree items and levels after the opening";
         const std::uint64_t more = std::max(opening[0].allocations, opening[1].allocations);
         const std::uint64_t fewer = std::min(opening[0].allocations, opening[1].allocations);
-        std::printf("%d deep: %s and %llu steps outermost first, %s and %llu steps innermost first\n", depth,
+        std::printf("%d deep: %s and %llu steps outermost first, %s and %llu steps innermost first; "
+                    "%llu and %llu steps after\n", depth,
                     PelmoraTest::describe(opening[0]).c_str(), static_cast<unsigned long long>(steps[0]),
-                    PelmoraTest::describe(opening[1]).c_str(), static_cast<unsigned long long>(steps[1]));
+                    PelmoraTest::describe(opening[1]).c_str(), static_cast<unsigned long long>(steps[1]),
+                    static_cast<unsigned long long>(after[0]), static_cast<unsigned long long>(after[1]));
         // The window's first open allocates what it keeps for later ones, more than the
         // short chain does; the deeper chains outweigh it.
         if (PelmoraTest::workCounted() && depth > ShortDepth) {
