@@ -1487,8 +1487,7 @@ namespace {
 // The entries of the list of faces kept reached or moved on this thread.
 std::uint64_t& keptFaceSteps()
 {
-    thread_local std::uint64_t steps = 0;
-    return steps;
+    return Counted::tally<struct KeptFaceSteps>();
 }
 
 // Tells the caller, when it asks, how many entries of that list a run reached.

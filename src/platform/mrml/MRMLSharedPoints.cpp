@@ -43,8 +43,7 @@ std::atomic<std::uint64_t> keptRead{0};
 // The entries of a list of points kept reached on this thread, whatever reads them.
 std::uint64_t& keptSteps()
 {
-    thread_local std::uint64_t steps = 0;
-    return steps;
+    return Counted::tally<struct KeptPointSteps>();
 }
 
 // Adds the entries of the list of points kept that a run reached to the process's count.

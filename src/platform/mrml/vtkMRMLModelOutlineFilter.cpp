@@ -35,8 +35,7 @@ std::atomic<std::uint64_t> totalEdgesRead{0};
 // The edges of the list reached or moved on this thread, whatever reads them.
 std::uint64_t& edgeListSteps()
 {
-    thread_local std::uint64_t steps = 0;
-    return steps;
+    return Counted::tally<struct EdgeListSteps>();
 }
 
 // Newell's normal of a polygon, unit length (zero for a polygon without area).

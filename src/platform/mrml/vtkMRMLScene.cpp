@@ -35,9 +35,6 @@ vtkStandardNewMacro(vtkMRMLScene);
 
 namespace {
 
-// vtkMRMLScene::GetNodeSlotsVisited(): per thread, so no lock and no race.
-thread_local std::uint64_t slotsVisited = 0;
-
 // Nodes in scene order: appending, removing a given node and finding the n-th node take
 // constant or logarithmic time.  A removed node leaves an empty slot; a Fenwick tree over
 // the slots counts the live ones so that the n-th live slot is found by descending the
@@ -56,11 +53,9 @@ public:
         const size_t i = Nodes.size(); // 1-based position in the tree
         // The new tree cell covers (i - lowbit(i), i]: itself plus the cells below it.
         std::uint32_t count = 1;
-        ++slotsVisited;
-        for (size_t j = i - 1; j > i - lowbit(i); j -= lowbit(j)) {
+        ++vtkMRMLScene::NodeSlotSteps();
+        for (size_t j = i - 1; j > i - lowbit(i); j -= lowbit(j))
             count += Tree[j];
-            ++slotsVisited;
-        }
         Tree.push_back(count);
         ++Live;
         SlotOf.set(node, Base + i - 1);
@@ -75,7 +70,8 @@ public:
         --Live;
         if (Live == 0) {
             Nodes.clear();
-            Tree.assign(1, 0);
+            Tree.clear();
+            Tree.push_back(0);
             Base = 0;
             Lead = 0;
             return;
@@ -87,10 +83,8 @@ public:
                 Tree.pop_back();
             }
         } else {
-            for (size_t i = slot + 1; i < Tree.size(); i += lowbit(i)) {
+            for (size_t i = slot + 1; i < Tree.size(); i += lowbit(i))
                 --Tree[i];
-                ++slotsVisited;
-            }
             if (slot == Lead)
                 while (!Nodes[Lead])
                     ++Lead;
@@ -102,7 +96,7 @@ public:
 
     vtkMRMLNode* nth(size_t n) const
     {
-        ++slotsVisited;
+        ++vtkMRMLScene::NodeSlotSteps();
         if (n >= Live)
             return nullptr;
         if (Live + Lead == Nodes.size())
@@ -119,7 +113,7 @@ public:
         size_t pos = 0;
         std::uint32_t remaining = static_cast<std::uint32_t>(n + 1);
         for (size_t step = highestBit(Nodes.size()); step; step >>= 1) {
-            ++slotsVisited;
+            ++vtkMRMLScene::NodeSlotSteps();
             if (pos + step <= Nodes.size() && Tree[pos + step] < remaining) {
                 pos += step;
                 remaining -= Tree[pos];
@@ -151,6 +145,12 @@ public:
 
 private:
     static size_t lowbit(size_t i) { return i & (~i + 1); }
+    static Counted::Vector<std::uint32_t, &vtkMRMLScene::NodeSlotSteps> oneCell()
+    {
+        Counted::Vector<std::uint32_t, &vtkMRMLScene::NodeSlotSteps> cells;
+        cells.push_back(0);
+        return cells;
+    }
     static size_t highestBit(size_t n)
     {
         size_t bit = 1;
@@ -180,15 +180,19 @@ private:
         Base += lead;
         Lead = 0;
         // Every slot is live again: each cell counts the width of its range.
-        Tree.assign(out + 1, 0);
+        Tree.clear();
+        Tree.reserve(out + 1);
+        Tree.push_back(0);
         for (size_t i = 1; i <= out; ++i)
-            Tree[i] = static_cast<std::uint32_t>(lowbit(i));
+            Tree.push_back(static_cast<std::uint32_t>(lowbit(i)));
     }
 
     // Every slot reached (by index, back(), a walk) or moved is counted as a slot stepped
     // over, so that a loop over the slots shows in the scene's count whatever it allocates.
     Counted::Vector<vtkMRMLNode*, &vtkMRMLScene::NodeSlotSteps> Nodes;
-    std::vector<std::uint32_t> Tree = {0};
+    // The tree's cells, each read or changed counted as a slot stepped over: cell i counts
+    // the live slots of (i - lowbit(i), i]; cell 0 is unused.
+    Counted::Vector<std::uint32_t, &vtkMRMLScene::NodeSlotSteps> Tree = oneCell();
     size_t Live = 0;
     // Slot number of Nodes[0], and the index of the first live slot.
     size_t Base = 0;
@@ -386,10 +390,12 @@ struct vtkMRMLScene::vtkInternal
     // Each probe counts the entries of the name's bucket and a walk each name reached, as
     // node slots stepped over.
     Counted::HashMap<std::string, std::map<unsigned long long, vtkMRMLNode*>, &vtkMRMLScene::NodeSlotSteps> byName;
-    // One singleton per class and tag, whatever ID it ended up with.
-    std::unordered_map<std::string, vtkMRMLNode*> singletons;
-    std::unordered_map<vtkMRMLNode*, std::string> singletonKeys;
-    std::unordered_map<std::string, int> nameCounters;
+    // One singleton per class and tag, whatever ID it ended up with.  Each look-up counts
+    // the entries of the key's bucket, and a walk each entry reached, as node slots.
+    Counted::HashMap<std::string, vtkMRMLNode*, &vtkMRMLScene::NodeSlotSteps> singletons;
+    Counted::HashMap<vtkMRMLNode*, std::string, &vtkMRMLScene::NodeSlotSteps> singletonKeys;
+    // The last number given to each base of a unique name, counted as the singletons are.
+    Counted::HashMap<std::string, int, &vtkMRMLScene::NodeSlotSteps> nameCounters;
     std::unordered_map<std::string, vtkSmartPointer<vtkMRMLNode>> registeredClasses;
     std::string rootDirectory;
 
@@ -489,7 +495,7 @@ struct vtkMRMLScene::vtkInternal
     // The node holding `id`, wherever it is indexed.
     vtkMRMLNode* findID(std::string_view id) const
     {
-        ++slotsVisited;
+        ++vtkMRMLScene::NodeSlotSteps();
         // Split off the trailing number: "vtkMRMLViewNode12" is number 12 of its class.
         size_t digits = id.size();
         while (digits > 0 && std::isdigit(static_cast<unsigned char>(id[digits - 1])))
@@ -690,7 +696,7 @@ size_t vtkMRMLScene::GenerateUniqueID(vtkMRMLNode* node)
     // The counter only grows, so each taken number is skipped at most once.  A number
     // above the counter is in no class's numbered table, only perhaps in the hash table.
     for (;;) {
-        ++slotsVisited;
+        ++NodeSlotSteps();
         char digits[16];
         const auto end = std::to_chars(digits, digits + sizeof(digits), ++cls.idCounter).ptr;
         id.resize(base);
@@ -1141,9 +1147,10 @@ vtkMRMLNode* vtkMRMLScene::CreateNodeByClass(const char* className)
 
 std::uint64_t& vtkMRMLScene::NodeSlotSteps()
 {
-    return slotsVisited;
+    return Counted::tally<struct SceneNodeSlotSteps>();
 }
 
+// Out of line: a child process's work counter finds it by its symbol.
 std::uint64_t vtkMRMLScene::GetNodeSlotsVisited()
 {
     return NodeSlotSteps();
@@ -1159,7 +1166,7 @@ std::string vtkMRMLScene::GetUniqueNameByString(const char* base)
     const std::string prefix = base ? base : "";
     // A name a deferred node will have is taken as well.
     const auto taken = [this](const std::string& name) {
-        ++slotsVisited;
+        ++NodeSlotSteps();
         if (Internal->byName.count(name))
             return true;
         for (const auto& list : Internal->deferred) {
