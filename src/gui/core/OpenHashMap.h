@@ -9,8 +9,9 @@
 // only until the next change.  A null pointer is not a key (its slot marks "free").
 //
 // Given a step counter (a function giving a per-thread count by reference), the map counts
-// every entry it reaches: each entry an iterator gives or steps over, each entry a
-// look-up, an insert or an erase compares or moves, each entry a growth moves.  A walk
+// every entry it reaches: each entry an iterator gives or steps over, each free slot it
+// passes, each entry a look-up, an insert or an erase compares or moves, each entry a
+// growth moves, a copy copies or a clearing drops.  A walk
 // over the map written anywhere (a look-up rewritten as a loop, a count by stepping) is
 // then seen by the path's count; a look-up costs the few entries of its probe run.
 
@@ -92,10 +93,13 @@ public:
     private:
         friend class OpenHashMap;
         friend class Iter<!Const>;
+        // The table never shrinks while it holds entries: a slot passed is work done.
         void skipFree()
         {
-            while (at != stop && !at->occupied())
+            while (at != stop && !at->occupied()) {
+                step();
                 ++at;
+            }
         }
         // An entry read again before any other is reached is not counted again.
         void reach() const
@@ -113,6 +117,28 @@ public:
     };
     using iterator = Iter<false>;
     using const_iterator = Iter<true>;
+
+    OpenHashMap() = default;
+    OpenHashMap(const OpenHashMap& other) : slots(other.slots), count(other.count), tableBits(other.tableBits)
+    {
+        stepBy(slots.size());
+    }
+    OpenHashMap& operator=(const OpenHashMap& other)
+    {
+        if (this != &other) {
+            stepBy(slots.size() + other.slots.size());
+            slots = other.slots;
+            count = other.count;
+            tableBits = other.tableBits;
+        }
+        return *this;
+    }
+    OpenHashMap(OpenHashMap&& other) noexcept { swap(other); }
+    OpenHashMap& operator=(OpenHashMap&& other) noexcept
+    {
+        swap(other);
+        return *this;
+    }
 
     std::size_t size() const { return count; }
     bool empty() const { return count == 0; }
@@ -170,6 +196,7 @@ public:
 
     void clear()
     {
+        stepBy(count);
         slots.clear();
         slots.shrink_to_fit();
         count = 0;
@@ -184,10 +211,11 @@ public:
 
 private:
     // One entry reached, compared or moved.
-    static void step()
+    static void step() { stepBy(1); }
+    static void stepBy(std::size_t n)
     {
         if constexpr (steps != nullptr)
-            ++steps();
+            steps() += n;
     }
     static bool isNull(Key key)
     {

@@ -24,8 +24,19 @@ DocumentTabBar::DocumentTabBar(QWidget* parent)
     setMouseTracking(true);
 }
 
+std::uint64_t& DocumentTabBar::sizeSteps()
+{
+    return Counted::tally<struct TabSizeSteps>();
+}
+
+std::uint64_t& DocumentTabBar::sizesAsked()
+{
+    return Counted::tally<struct TabSizesAsked>();
+}
+
 QSize DocumentTabBar::tabSizeHint(int index) const
 {
+    ++sizesAsked();
     if (index < 0 || index >= count())
         return QSize();
     if (static_cast<size_t>(index) >= Sizes.size())
@@ -85,7 +96,8 @@ void DocumentTabBar::showCurrentTab()
 void DocumentTabBar::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
-        Sizes.assign(Sizes.size(), QSize());
+        for (QSize& size : Sizes)
+            size = QSize();
     QTabBar::changeEvent(event);
 }
 

@@ -6,7 +6,9 @@
 
 #include <QTabBar>
 
-#include <vector>
+#include <counted/CountedSteps.h>
+
+#include <cstdint>
 
 namespace Gui {
 
@@ -22,6 +24,13 @@ public:
     void setText(int index, const QString& text);
     // Scrolls the current tab into view when it lies outside the bar.
     void showCurrentTab();
+
+    // Per thread: the measured sizes read, moved or made, and the sizes the bar was asked
+    // for (the bar asks for every tab's each time it lays its tabs out).
+    static std::uint64_t& sizeSteps();
+    static std::uint64_t& sizesAsked();
+    static std::uint64_t sizesRead() { return sizeSteps(); }
+    static std::uint64_t sizeHintsGiven() { return sizesAsked(); }
 
 protected:
     QSize tabSizeHint(int index) const override;
@@ -39,7 +48,7 @@ private:
     int closeButtonAt(const QPoint& pos) const;
     void setHovered(int index);
 
-    mutable std::vector<QSize> Sizes;
+    mutable Counted::Vector<QSize, &DocumentTabBar::sizeSteps> Sizes;
     int Pressed = -1;
     int Hovered = -1;
 };

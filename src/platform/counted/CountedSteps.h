@@ -55,15 +55,34 @@ void reach(const void* element)
     }
 }
 
+template <class, Counter>
+class Sequence;
+template <class, Counter>
+class Vector;
+template <class, Counter>
+class List;
+template <class, class, Counter>
+class Table;
+
 // An iterator that counts each element it reaches: the element it gives, or the one it
 // steps over unread.  A walk counts one step an element whether it reads each one (a
-// range loop, an algorithm), only steps (std::distance, std::next over a list or a map) or
-// goes backwards.  A jump of a random-access iterator reaches no element between.
+// range loop, an algorithm), only steps (std::distance or std::next over a list or a map)
+// or goes backwards.  A jump of a random-access iterator (std::next over a vector) costs
+// one move whatever its length, and reaches no element between.  The plain iterator
+// inside is the containers' own: nothing else can walk around the count.
 template <class It, Counter steps>
 class Iterator
 {
     template <class, Counter>
     friend class Iterator;
+    template <class, Counter>
+    friend class Sequence;
+    template <class, Counter>
+    friend class Vector;
+    template <class, Counter>
+    friend class List;
+    template <class, class, Counter>
+    friend class Table;
 
 public:
     using traits = std::iterator_traits<It>;
@@ -169,17 +188,16 @@ public:
         return it >= o.it;
     }
 
-    // The container's own iterator, for the container's own use.
-    It base() const { return it; }
-
 private:
+    It base() const { return it; }
     void reach() const { Counted::reach<steps>(std::addressof(*it)); }
 
     It it{};
 };
 
 // What a counted vector and a counted list share: their iterators count each element they
-// give; size, emptiness and clearing reach none.
+// give; a copy counts each element it copies, clearing each element it drops; size and
+// emptiness reach none, nor does a move.
 template <class Items, Counter steps>
 class Sequence
 {
@@ -204,11 +222,29 @@ public:
 
     size_type size() const { return items.size(); }
     bool empty() const { return items.empty(); }
-    void clear() { items.clear(); }
+    void clear()
+    {
+        steps() += items.size();
+        items.clear();
+    }
+
+    Sequence(const Sequence& other) : items(other.items) { steps() += items.size(); }
+    Sequence& operator=(const Sequence& other)
+    {
+        if (this != &other) {
+            steps() += items.size() + other.items.size();
+            items = other.items;
+        }
+        return *this;
+    }
+    Sequence(Sequence&&) = default;
+    Sequence& operator=(Sequence&&) = default;
 
 protected:
     Sequence() = default;
-    explicit Sequence(size_type n) : items(n) {}
+    // `n` elements made with their default value, each counted.
+    explicit Sequence(size_type n) : items(n) { steps() += n; }
+    ~Sequence() = default;
 
     Items items;
 };
@@ -227,12 +263,25 @@ public:
     using typename Base::size_type;
 
     Vector() = default;
-    // `n` elements made with their default value: none is reached yet.
+    // `n` elements made with their default value, each counted.
     explicit Vector(size_type n) : Base(n) {}
 
-    void reserve(size_type n) { items.reserve(n); }
-    // Elements dropped from the end or made there with their default value: none is reached.
-    void resize(size_type n) { items.resize(n); }
+    // Growing the room moves every element there: each is counted.
+    void reserve(size_type n)
+    {
+        if (n > items.capacity())
+            steps() += items.size();
+        items.reserve(n);
+    }
+    // Each element dropped from the end or made there is counted, and each one moved when
+    // the room grows.
+    void resize(size_type n)
+    {
+        if (n > items.capacity())
+            steps() += items.size();
+        steps() += n > items.size() ? n - items.size() : items.size() - n;
+        items.resize(n);
+    }
     // Takes the other's elements and gives it these: no element is reached or moved.
     void swap(Vector& other) noexcept { items.swap(other.items); }
 
@@ -435,7 +484,26 @@ public:
 
     size_type size() const { return items.size(); }
     bool empty() const { return items.empty(); }
-    void clear() { items.clear(); }
+    // Each entry dropped is counted.
+    void clear()
+    {
+        steps() += items.size();
+        items.clear();
+    }
+
+    // A copy counts each entry it copies; a move counts none.
+    Table() = default;
+    Table(const Table& other) : items(other.items) { steps() += items.size(); }
+    Table& operator=(const Table& other)
+    {
+        if (this != &other) {
+            steps() += items.size() + other.items.size();
+            items = other.items;
+        }
+        return *this;
+    }
+    Table(Table&&) = default;
+    Table& operator=(Table&&) = default;
 
     template <class K>
     iterator find(const K& key)
@@ -546,7 +614,13 @@ public:
     using typename Base::iterator;
     using typename Base::size_type;
 
-    void reserve(size_type n) { items.reserve(n); }
+    // Making room for more rehashes every entry there: each is counted.
+    void reserve(size_type n)
+    {
+        if (static_cast<float>(n) > static_cast<float>(items.bucket_count()) * items.max_load_factor())
+            steps() += items.size();
+        items.reserve(n);
+    }
     template <class V>
     std::pair<iterator, bool> emplace(const Key& key, V&& value)
     {
