@@ -10,17 +10,24 @@
 
 namespace Obj {
 
-std::vector<std::string> findGroupCycle(const std::vector<GroupMembers>& groups)
+namespace {
+
+// Group id -> its place in the list.
+using GroupIndex = Counted::HashMap<unsigned int, std::size_t, &ProjectFile::recordSteps>;
+
+} // namespace
+
+std::vector<std::string> findGroupCycle(const GroupList& groups)
 {
-    std::unordered_map<unsigned int, std::size_t> index;
+    GroupIndex index;
     index.reserve(groups.size());
     for (std::size_t i = 0; i < groups.size(); ++i)
         index.emplace(groups[i].id, i);
 
     // Depth-first, without recursion: a deep chain of nested groups must not exhaust the stack.
     enum class Mark : unsigned char { New, Open, Done };
-    std::vector<Mark> marks(groups.size(), Mark::New);
-    std::vector<std::pair<std::size_t, std::size_t>> path;   // group, next member to visit
+    GroupRecords<Mark> marks(groups.size());   // each New
+    GroupRecords<std::pair<std::size_t, std::size_t>> path;   // group, next member to visit
     for (std::size_t root = 0; root < groups.size(); ++root) {
         if (marks[root] != Mark::New)
             continue;
@@ -28,7 +35,7 @@ std::vector<std::string> findGroupCycle(const std::vector<GroupMembers>& groups)
         path.emplace_back(root, 0);
         while (!path.empty()) {
             auto& [group, next] = path.back();
-            const std::vector<unsigned int>& members = groups[group].members;
+            const GroupRecords<unsigned int>& members = groups[group].members;
             if (next == members.size()) {
                 marks[group] = Mark::Done;
                 path.pop_back();
@@ -57,14 +64,14 @@ std::vector<std::string> findGroupCycle(const std::vector<GroupMembers>& groups)
     return {};
 }
 
-std::vector<std::size_t> holdersFirst(const std::vector<GroupMembers>& groups)
+GroupRecords<std::size_t> holdersFirst(const GroupList& groups)
 {
-    std::unordered_map<unsigned int, std::size_t> index;
+    GroupIndex index;
     index.reserve(groups.size());
     for (std::size_t i = 0; i < groups.size(); ++i)
         index.emplace(groups[i].id, i);
     // Per group, how many listings by other groups wait to be placed before it.
-    std::vector<std::size_t> holders(groups.size(), 0);
+    GroupRecords<std::size_t> holders(groups.size());   // each 0
     for (const GroupMembers& group : groups) {
         for (const unsigned int member : group.members) {
             const auto found = index.find(member);
@@ -78,9 +85,9 @@ std::vector<std::size_t> holdersFirst(const std::vector<GroupMembers>& groups)
         if (holders[i] == 0)
             ready.push(i);
     }
-    std::vector<std::size_t> order;
+    GroupRecords<std::size_t> order;
     order.reserve(groups.size());
-    std::vector<bool> placed(groups.size(), false);
+    GroupRecords<char> placed(groups.size());   // each false
     while (!ready.empty()) {
         const std::size_t next = ready.top();
         ready.pop();

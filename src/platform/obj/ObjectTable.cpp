@@ -6,9 +6,6 @@ namespace Obj {
 
 namespace {
 
-// ObjectTable::slotsVisited(): per thread, so no lock and no race.
-thread_local std::uint64_t slotsStepped = 0;
-
 // Consecutive ids spread over the whole table.
 std::size_t homeOf(unsigned int id, std::size_t mask)
 {
@@ -17,14 +14,16 @@ std::size_t homeOf(unsigned int id, std::size_t mask)
 
 } // namespace
 
+// Out of line: a child process's test looks the reader up by its symbol.
 std::uint64_t ObjectTable::slotsVisited()
 {
-    return slotsStepped;
+    return slotSteps();
 }
 
+// Per thread, so no lock and no race.
 std::uint64_t& ObjectTable::slotSteps()
 {
-    return slotsStepped;
+    return Counted::tally<struct SlotSteps>();
 }
 
 std::size_t ObjectTable::findEntry(unsigned int id) const

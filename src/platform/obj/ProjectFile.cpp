@@ -49,9 +49,6 @@ namespace Obj {
 
 namespace {
 
-// ProjectFile::recordsVisited(): per thread, so no lock and no race.
-thread_local std::uint64_t recordsStepped = 0;
-
 const char Magic[] = "PELMORA PROJECT FILE";
 // The project record that names the length unit of the project's placements and scene.
 // Written as a string property, so that a reader that does not know it keeps it as one.
@@ -117,6 +114,14 @@ struct PropertyRecord
 
 // An object's or a project's property records: each record reached is counted.
 using PropertyRecords = Counted::Vector<PropertyRecord, &ProjectFile::recordSteps>;
+// What the reader keeps of each object, each project, each place: every one reached is
+// counted into the same count as the property records.
+template <class T>
+using Records = Counted::Vector<T, &ProjectFile::recordSteps>;
+template <class Key, class T>
+using RecordMap = Counted::Map<Key, T, &ProjectFile::recordSteps>;
+template <class Key, class T>
+using RecordHashMap = Counted::HashMap<Key, T, &ProjectFile::recordSteps>;
 
 struct ObjectRecord
 {
@@ -134,13 +139,13 @@ struct ProjectRecord
     int kind = 1;
     std::string feederType;
     PropertyRecords properties;
-    std::vector<ObjectRecord> objects;
+    Records<ObjectRecord> objects;
 };
 
 struct Content
 {
     std::string current;
-    std::vector<ProjectRecord> projects;
+    Records<ProjectRecord> projects;
 };
 
 void writeProperties(RecordWriter& w, const char* keyword, const PropertyContainer& container)
@@ -377,7 +382,7 @@ Content parse(std::istream& in, const std::string& source)
         if (!reader.next(line, lineNumber + 1))
             break;
         ++lineNumber;
-        ++recordsStepped;
+        ++ProjectFile::recordSteps();
         if (ended)
             throw damaged("a record after the last one");
         fields.clear();
@@ -493,7 +498,7 @@ bool memoryToSpare()
 class AddressSpaceForecast
 {
 public:
-    explicit AddressSpaceForecast(const std::vector<ProjectRecord>& projects) : total(projects.size())
+    explicit AddressSpaceForecast(const Records<ProjectRecord>& projects) : total(projects.size())
     {
         cap = static_cast<std::size_t>(Vexil::AddressSpace::cap());
         if (cap == 0)
@@ -585,7 +590,7 @@ private:
     std::size_t cap = 0;
     std::size_t last = 0;
     std::size_t lastMade = 0;
-    std::vector<Amounts> heldBefore;
+    Records<Amounts> heldBefore;
     bool beyondBefore = false;
 };
 
@@ -645,11 +650,11 @@ void checkViewTypes(const Content& content, const std::function<bool(const std::
 
 // The groups among a project's objects with the ids their member lists name, and where
 // each group's record is.
-std::vector<GroupMembers> groupsOf(const ProjectRecord& project, std::vector<std::size_t>* places = nullptr)
+GroupList groupsOf(const ProjectRecord& project, Records<std::size_t>* places = nullptr)
 {
     const Vexil::TypeInfo groupType = ProjectObjectGroup::getClassTypeId();
     const std::string listType = PropertyCoupleArray::getClassTypeId().get_name();
-    std::vector<GroupMembers> groups;
+    GroupList groups;
     for (std::size_t k = 0; k < project.objects.size(); ++k) {
         const ObjectRecord& object = project.objects[k];
         const Vexil::TypeInfo type = Vexil::TypeInfo::get_type_from_name(object.type.c_str());
@@ -716,13 +721,14 @@ void checkGroupCycles(const Content& content, const std::string& source)
 // The order in which a project's objects take their properties: as listed, but with a
 // group's members set only after those of the groups that hold it, so that the tree
 // nests each group's item while it is empty rather than carrying ever deeper branches.
-std::vector<std::size_t> propertyOrder(const ProjectRecord& project)
+Records<std::size_t> propertyOrder(const ProjectRecord& project)
 {
-    std::vector<std::size_t> order(project.objects.size());
-    for (std::size_t k = 0; k < order.size(); ++k)
-        order[k] = k;
-    std::vector<std::size_t> places;
-    const std::vector<std::size_t> groups = holdersFirst(groupsOf(project, &places));
+    Records<std::size_t> order;
+    order.reserve(project.objects.size());
+    for (std::size_t k = 0; k < project.objects.size(); ++k)
+        order.push_back(k);
+    Records<std::size_t> places;
+    const Records<std::size_t> groups = holdersFirst(groupsOf(project, &places));
     for (std::size_t j = 0; j < groups.size(); ++j)
         order[places[j]] = places[groups[j]];
     return order;
@@ -762,10 +768,10 @@ std::vector<std::unique_ptr<ProjectObject>> buildObjects(const ProjectRecord& pr
 // written, and what they became.
 struct LinkMap
 {
-    std::map<std::string, std::string> projectNames;
+    RecordMap<std::string, std::string> projectNames;
     // Per written project name: written id -> id now.  A project without an entry kept
     // its ids.
-    std::map<std::string, std::unordered_map<unsigned int, unsigned int>> ids;
+    RecordMap<std::string, RecordHashMap<unsigned int, unsigned int>> ids;
 
     bool mapped(const std::string& project, unsigned int& id) const
     {
@@ -1064,14 +1070,16 @@ void applyProperties(PropertyContainer& container, const PropertyRecords& record
 
 } // namespace
 
+// Out of line: a child process's test looks the reader up by its symbol.
 std::uint64_t ProjectFile::recordsVisited()
 {
-    return recordsStepped;
+    return recordSteps();
 }
 
+// Per thread, so no lock and no race.
 std::uint64_t& ProjectFile::recordSteps()
 {
-    return recordsStepped;
+    return Counted::tally<struct RecordSteps>();
 }
 
 std::string ProjectFile::write(const std::vector<Project*>& projects, const Project* current)
@@ -1269,7 +1277,7 @@ std::vector<Project*> ProjectFile::resumeWithin(Application& app, const std::str
     checkLengthUnits(content, source);
     checkRoom(app, content, source);
 
-    std::vector<std::vector<std::unique_ptr<ProjectObject>>> built;
+    Records<std::vector<std::unique_ptr<ProjectObject>>> built;
     built.reserve(content.projects.size());
     for (const ProjectRecord& project : content.projects) {
         built.push_back(buildObjects(project, source));
@@ -1280,7 +1288,7 @@ std::vector<Project*> ProjectFile::resumeWithin(Application& app, const std::str
     total = content.projects.size();
     std::vector<Project*> result;
     result.reserve(total);
-    std::vector<PropertyRecords> projectProperties;
+    Records<PropertyRecords> projectProperties;
     LinkMap links;
     AddressSpaceForecast forecast(content.projects);
     for (std::size_t i = 0; i < content.projects.size(); ++i) {

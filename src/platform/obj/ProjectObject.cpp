@@ -33,14 +33,12 @@ namespace {
 // The project whose groups' member lists are being set from checked content, if any.
 const Project* checkedProject = nullptr;
 
-// ProjectObjectGroup::memberEntriesVisited(): per thread, so no lock and no race.
-thread_local std::uint64_t memberEntries = 0;
-
 } // namespace
 
+// Per thread, so no lock and no race.
 std::uint64_t& memberEntrySteps()
 {
-    return memberEntries;
+    return Counted::tally<struct MemberEntrySteps>();
 }
 
 ProjectObject::ProjectObject()
@@ -404,14 +402,15 @@ void ProjectObjectGroup::clear_members()
     listedValid = true;
 }
 
+// Out of line: a child process's test looks the reader up by its symbol.
 std::uint64_t ProjectObjectGroup::memberEntriesVisited()
 {
-    return memberEntries;
+    return memberEntrySteps();
 }
 
 void ProjectObjectGroup::countMemberEntries(std::uint64_t entries)
 {
-    memberEntries += entries;
+    memberEntrySteps() += entries;
 }
 
 AnnotationsGroup::AnnotationsGroup()

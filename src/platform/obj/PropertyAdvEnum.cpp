@@ -10,23 +10,12 @@
 
 VEXIL_TYPESYSTEM_SOURCE(Obj::PropertyAdvEnum, Obj::PropertyInteger)
 
-namespace {
-
-// PropertyAdvEnum::namesVisited(): per thread, so no lock and no race.
-thread_local std::uint64_t namesStepped = 0;
-
-} // namespace
-
 namespace Obj {
 
+// Per thread, so no lock and no race.
 std::uint64_t& PropertyAdvEnum::nameSteps()
 {
-    return namesStepped;
-}
-
-std::uint64_t PropertyAdvEnum::namesVisited()
-{
-    return nameSteps();
+    return Counted::tally<struct NameSteps>();
 }
 
 Project* PropertyAdvEnum::owning_project() const

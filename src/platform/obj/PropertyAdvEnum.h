@@ -26,7 +26,7 @@ public:
     // How many offered names this thread has reached since it started: a plain count of
     // the work, the same on every run, by which a test sees that a list of n names costs
     // about n steps.
-    static std::uint64_t namesVisited();
+    static std::uint64_t namesVisited() { return nameSteps(); }
     // The offered names, each counted as it is reached.
     using Names = Counted::Vector<std::string, &PropertyAdvEnum::nameSteps>;
 

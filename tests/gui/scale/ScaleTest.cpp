@@ -15,6 +15,7 @@
 #include <mainwindow/DockingWindowMediator.h>
 
 #include <obj/Application.h>
+#include <obj/ProjectFile.h>
 #include <obj/ProjectObject.h>
 
 #include <QFile>
@@ -177,6 +178,13 @@ void writeProjectFile(const std::string& file, int count)
 namespace {
 
 // The application as the host builds it, with the project tree docked, opening project files.
+// The tree's steps and the reader's: the records of each object and project it keeps,
+// reached, found and placed in order.
+std::uint64_t openingSteps()
+{
+    return PelmoraTest::projectTreeSteps() + Obj::ProjectFile::recordsVisited();
+}
+
 class OpeningAProjectFile : public PelmoraTest::MainWindowSession
 {
 protected:
@@ -209,7 +217,7 @@ protected:
         EXPECT_NE(tree, nullptr);
         PelmoraTest::flushDeletes();
         PelmoraTest::WorkMeter meter;
-        PelmoraTest::StepMeter stepped(&PelmoraTest::projectTreeSteps);
+        PelmoraTest::StepMeter stepped(&openingSteps);
         EXPECT_TRUE(logic->app().resume_from_file(1, file.c_str())) << logic->app().last_file_error();
         PelmoraTest::flushDeletes();
         const PelmoraTest::Work work = meter.elapsed();
@@ -233,9 +241,10 @@ TEST_F(OpeningAProjectFile, WorkGrowsInProportionToTheObjects)
     // under its group: any of them costing in proportion to the objects already there
     // makes four times the objects cost far more than four times as much.  Only the
     // opening is counted: the start-up around it stays out.  Counted in allocations and in
-    // member entries and tree items stepped over, which see what allocates nothing: a slow
-    // insert (an item placed by walking its siblings), or each member looked for past
-    // every group that took its members before (fourteen times the steps here).
+    // the reader's records, member entries and tree items stepped over, which see what
+    // allocates nothing: a slow insert (an item placed by walking its siblings), or each
+    // member looked for past every group that took its members before (fourteen times the
+    // steps here).
     QTemporaryDir dir;
     const auto file = [&](int n) {
         return QFile::encodeName(dir.filePath(QStringLiteral("many %1..v2.pmdb").arg(n))).toStdString();
