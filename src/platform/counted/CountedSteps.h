@@ -195,12 +195,38 @@ private:
     It it{};
 };
 
-// What a counted vector and a counted list share: their iterators count each element they
-// give; a copy counts each element it copies, clearing each element it drops; size and
-// emptiness reach none, nor does a move.
+// What every counted container holds: its items, whose copy counts each element it copies
+// (and an assignment each one it drops), whose move counts none.
 template <class Items, Counter steps>
-class Sequence
+class Held
 {
+protected:
+    Held() = default;
+    // `n` elements made with their default value, each counted.
+    explicit Held(std::size_t n) : items(n) { steps() += n; }
+    Held(const Held& other) : items(other.items) { steps() += items.size(); }
+    Held& operator=(const Held& other)
+    {
+        if (this != &other) {
+            steps() += items.size() + other.items.size();
+            items = other.items;
+        }
+        return *this;
+    }
+    Held(Held&&) = default;
+    Held& operator=(Held&&) = default;
+    ~Held() = default;
+
+    Items items;
+};
+
+// What a counted vector and a counted list share: their iterators count each element they
+// give; clearing counts each element it drops; size and emptiness reach none.
+template <class Items, Counter steps>
+class Sequence : public Held<Items, steps>
+{
+    using Base = Held<Items, steps>;
+
 public:
     using value_type = typename Items::value_type;
     using size_type = std::size_t;
@@ -228,25 +254,11 @@ public:
         items.clear();
     }
 
-    Sequence(const Sequence& other) : items(other.items) { steps() += items.size(); }
-    Sequence& operator=(const Sequence& other)
-    {
-        if (this != &other) {
-            steps() += items.size() + other.items.size();
-            items = other.items;
-        }
-        return *this;
-    }
-    Sequence(Sequence&&) = default;
-    Sequence& operator=(Sequence&&) = default;
-
 protected:
     Sequence() = default;
-    // `n` elements made with their default value, each counted.
-    explicit Sequence(size_type n) : items(n) { steps() += n; }
-    ~Sequence() = default;
+    explicit Sequence(size_type n) : Base(n) {}
 
-    Items items;
+    using Base::items;
 };
 
 // A vector whose elements are counted as they are reached, and as an insert or erase
@@ -465,8 +477,10 @@ private:
 // What the ordered and the hashed map share: walks that count each entry reached, and
 // look-ups that count what `Derived::probe(key)` says the look-up probes.
 template <class Derived, class Items, Counter steps>
-class Table
+class Table : public Held<Items, steps>
 {
+    using Base = Held<Items, steps>;
+
 public:
     using key_type = typename Items::key_type;
     using mapped_type = typename Items::mapped_type;
@@ -490,20 +504,6 @@ public:
         steps() += items.size();
         items.clear();
     }
-
-    // A copy counts each entry it copies; a move counts none.
-    Table() = default;
-    Table(const Table& other) : items(other.items) { steps() += items.size(); }
-    Table& operator=(const Table& other)
-    {
-        if (this != &other) {
-            steps() += items.size() + other.items.size();
-            items = other.items;
-        }
-        return *this;
-    }
-    Table(Table&&) = default;
-    Table& operator=(Table&&) = default;
 
     template <class K>
     iterator find(const K& key)
@@ -551,7 +551,7 @@ protected:
         steps() += static_cast<const Derived&>(*this).probes(key);
     }
 
-    Items items;
+    using Base::items;
 };
 
 // An ordered map whose look-ups count the probes of the tree's descent (its depth, at
