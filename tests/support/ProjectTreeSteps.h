@@ -5,6 +5,7 @@
 
 #include <core/GuiProject.h>
 #include <obj/ObjectTable.h>
+#include <obj/ProjectFile.h>
 #include <obj/ProjectObject.h>
 #include <selection/ProjectItem.h>
 
@@ -31,6 +32,13 @@ inline std::uint64_t projectTreeSteps()
 {
     return Obj::ObjectTable::slotsVisited() + Obj::ProjectObjectGroup::memberEntriesVisited()
         + Gui::GuiProject::feederEntriesVisited() + Gui::ProjectItem::itemsVisited();
+}
+
+// The same and the project file reader's: the records of each object and project it
+// keeps, reached, found and placed in order (for a path that opens a file).
+inline std::uint64_t projectTreeAndReaderSteps()
+{
+    return projectTreeSteps() + Obj::ProjectFile::recordsVisited();
 }
 
 } // namespace PelmoraTest

@@ -67,7 +67,7 @@ class Table;
 // An iterator that counts each element it reaches: the element it gives, or the one it
 // steps over unread.  A walk counts one step an element whether it reads each one (a
 // range loop, an algorithm), only steps (std::distance or std::next over a list or a map)
-// or goes backwards.  A jump of a random-access iterator (std::next over a vector) costs
+// or goes backwards.  A jump of a random-access iterator (std::next over a vector) counts
 // one move whatever its length, and reaches no element between.  The plain iterator
 // inside is the containers' own: nothing else can walk around the count.
 template <class It, Counter steps>
@@ -139,13 +139,16 @@ public:
         --*this;
         return was;
     }
+    // A jump is one move, whatever its length: a walk made of jumps of one counts each.
     Iterator& operator+=(difference_type n)
     {
+        ++steps();
         it += n;
         return *this;
     }
     Iterator& operator-=(difference_type n)
     {
+        ++steps();
         it -= n;
         return *this;
     }
@@ -327,7 +330,7 @@ public:
         steps() += static_cast<std::uint64_t>(items.cend() - pos.base());
         return iterator(items.insert(pos.base(), v));
     }
-    iterator erase(const_iterator pos) { return erase(pos, pos + 1); }
+    iterator erase(const_iterator pos) { return erase(pos, const_iterator(std::next(pos.base()))); }
     iterator erase(const_iterator first, const_iterator last)
     {
         steps() += static_cast<std::uint64_t>(items.cend() - first.base());

@@ -358,7 +358,7 @@ struct vtkMRMLScene::vtkInternal
         void rehash(size_t capacity)
         {
             capacity = capacity < 16 ? 16 : capacity;
-            std::vector<Slot> old(capacity);
+            Slots_t old(capacity);
             old.swap(Slots);
             Mask = capacity - 1;
             Used = Live;
@@ -372,7 +372,9 @@ struct vtkMRMLScene::vtkInternal
             }
         }
 
-        std::vector<Slot> Slots;
+        // Each slot a probe, a rehash or a walk reaches is a node slot stepped over.
+        using Slots_t = Counted::Vector<Slot, &vtkMRMLScene::NodeSlotSteps>;
+        Slots_t Slots;
         size_t Mask = 0;
         size_t Used = 0; // live slots and tombstones
         size_t Live = 0;

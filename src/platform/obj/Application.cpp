@@ -499,7 +499,7 @@ std::vector<std::string> Application::getCmdLineFiles() const
 
 std::vector<std::string> Application::processFiles(const std::vector<std::string>& files)
 {
-    std::vector<std::string> processed;
+    Counted::Vector<std::string, &Application::projectSteps> processed;
     for (const auto& file : files) {
         // File names are the local 8-bit bytes they were given as: a name that is not
         // valid UTF-8 still names its file.
@@ -549,7 +549,7 @@ std::vector<std::string> Application::processFiles(const std::vector<std::string
         }
         processed.push_back(file);
     }
-    return processed;
+    return {processed.begin(), processed.end()};
 }
 
 bool Application::registeredKind(const std::string& file) const
@@ -687,7 +687,7 @@ bool Application::check_project_file(int fileType, const char* path)
 
 void Application::ExecuteAfterResume()
 {
-    std::vector<std::string> names;
+    decltype(resumedProjects) names;
     names.swap(resumedProjects);
     for (const std::string& name : names) {
         if (Project* project = get_project(name.c_str()))

@@ -210,7 +210,6 @@ private:
     FileStamp applicationFileStamp;
     std::string fileError;
     bool contentError = false;
-    std::vector<std::string> resumedProjects;
 
     FilterTable importFilters, exportFilters, projectDBFilters;
     // The count behind projectEntriesVisited(), kept by the two maps below.
@@ -218,6 +217,8 @@ private:
     // By name, hashed: looked up only, never walked in order.
     Counted::HashMap<std::string, std::unique_ptr<Project>, &Application::projectSteps> projects;
     Counted::Map<unsigned int, Project*, &Application::projectSteps> projectsById;   // creation order
+    // The projects the last file gave back, refreshed once the host has built their views.
+    Counted::Vector<std::string, &Application::projectSteps> resumedProjects;
     std::string homePath, userDataPath, exeName;
     Project* currentProject = nullptr;
     unsigned int nextProjectId = 1;

@@ -178,12 +178,6 @@ void writeProjectFile(const std::string& file, int count)
 namespace {
 
 // The application as the host builds it, with the project tree docked, opening project files.
-// The tree's steps and the reader's: the records of each object and project it keeps,
-// reached, found and placed in order.
-std::uint64_t openingSteps()
-{
-    return PelmoraTest::projectTreeSteps() + Obj::ProjectFile::recordsVisited();
-}
 
 class OpeningAProjectFile : public PelmoraTest::MainWindowSession
 {
@@ -217,7 +211,7 @@ protected:
         EXPECT_NE(tree, nullptr);
         PelmoraTest::flushDeletes();
         PelmoraTest::WorkMeter meter;
-        PelmoraTest::StepMeter stepped(&openingSteps);
+        PelmoraTest::StepMeter stepped(&PelmoraTest::projectTreeAndReaderSteps);
         EXPECT_TRUE(logic->app().resume_from_file(1, file.c_str())) << logic->app().last_file_error();
         PelmoraTest::flushDeletes();
         const PelmoraTest::Work work = meter.elapsed();

@@ -49,8 +49,10 @@ namespace {
 const int ShortDepth = 2000;
 const int Depths[] = {ShortDepth, 50000, 100000, 200000};
 // The steps a group of a chain may cost, opened and closed: about 33 to 38 here, where a
-// check climbing the chain for every link costs half the depth (25,000 at the first).
+// check climbing the chain for every link costs half the depth (1,000 at the first).
 const std::uint64_t StepsPerGroup = 100;
+// Opening it, with the reader's records: about 125 to 130.
+const std::uint64_t OpeningStepsPerGroup = 200;
 
 // One project "P" of groups G1..Gn, Gk holding Gk+1; listed from the outermost group
 // (ids 1..n) or from the innermost (Gk has the id n+1-k).
@@ -112,7 +114,7 @@ protected:
         const Gui::FileDialog::Backend previous = Gui::FileDialog::setBackend(backend);
         EXPECT_TRUE(PelmoraTest::activateForTyping(window.get()));
         PelmoraTest::WorkMeter meter;
-        PelmoraTest::StepMeter stepped(&PelmoraTest::projectTreeSteps);
+        PelmoraTest::StepMeter stepped(&PelmoraTest::projectTreeAndReaderSteps);
         QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
@@ -132,7 +134,7 @@ TEST_F(DeepGroupChains, OpenStarSelectAndCloseAllHoldForChainsUpToTheObjectLimit
     ASSERT_NE(tree, nullptr);
     QTemporaryDir dir;
     Obj::Application& logicApp = logic->app();
-    PelmoraTest::ChainSteps chainSteps(StepsPerGroup);
+    PelmoraTest::ChainSteps chainSteps(OpeningStepsPerGroup);
     PelmoraTest::ChainSteps afterSteps(StepsPerGroup);
     for (const int depth : Depths) {
         PelmoraTest::Work opening[2];
@@ -202,7 +204,8 @@ TEST_F(DeepGroupChains, OpenStarSelectAndCloseAllHoldForChainsUpToTheObjectLimit
         // Either order opens with work in proportion to the depth: an ancestor check
         // climbing the chain for every link costs the square of the depth, and is not
         // tried on the deeper chains.
-        ASSERT_TRUE(chainSteps.expectLinear(depth, steps)) << "object slots, member entries and tree items";
+        ASSERT_TRUE(chainSteps.expectLinear(depth, steps))
+            << "object slots, member entries, tree items and file records";
         ASSERT_TRUE(afterSteps.expectLinear(depth, after)) << "tree items and levels after the opening";
         const std::uint64_t more = std::max(opening[0].allocations, opening[1].allocations);
         const std::uint64_t fewer = std::min(opening[0].allocations, opening[1].allocations);

@@ -479,7 +479,7 @@ TEST(ObjObjects, DeletingTheMembersOfABigGroupIsLinearAndKeepsTheOrder)
                                                         << 4 * n;
     // Each object is found in the project's table before it goes: a look-up that walks the
     // objects instead of probing the table costs n^2/2 slots, sixteen times as many for four
-    // times the members.  Linear here: 11.2 slots a member for 15,000 and 14.6 for 60,000,
+    // times the members.  Linear here: 17.7 slots a member for 15,000 and 21.8 for 60,000,
     // whose members kept in the middle (20,007 and 40,007) make the table drop its empty
     // slots in one linear pass, which the smaller group, kept only at its front, never does.
     std::printf("deleting the members of a group: %llu table slots for %d, %llu for %d\n",
