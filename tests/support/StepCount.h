@@ -8,8 +8,31 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 
 namespace PelmoraTest {
+
+// A row of a table of ways to reach a counted container: what it does, and the fewest and
+// most steps it may count.
+struct StepRow
+{
+    const char* way;
+    std::function<void()> act;
+    std::uint64_t least, most;
+};
+
+// Runs each row in turn and checks the steps `counter` counted for it.
+template <std::size_t N>
+void expectStepsOfEachRow(std::uint64_t& (*counter)(), const StepRow (&rows)[N])
+{
+    for (const StepRow& row : rows) {
+        const std::uint64_t before = counter();
+        row.act();
+        const std::uint64_t spent = counter() - before;
+        EXPECT_GE(spent, row.least) << row.way;
+        EXPECT_LE(spent, row.most) << row.way;
+    }
+}
 
 // The steps `counter` has advanced since start().
 class StepMeter

@@ -87,6 +87,7 @@
 #include <thread>
 #include <map>
 #include <utility>
+#include <vector>
 
 
 // Resources must be initialised from the global namespace.
@@ -295,6 +296,8 @@ struct qPelmoraApplication::Private
     // The views of no project (docked windows), told of each project made current: counted
     // as the projects are.
     Counted::List<BaseView*, &DocumentArea::windowSteps> passiveViews;
+    // The views as they are now: telling one may add or take out others.
+    std::vector<BaseView*> passiveViewsNow() const { return {passiveViews.begin(), passiveViews.end()}; }
     bool ending = false;
     bool starting = true;
     CommandController commands;
@@ -706,7 +709,7 @@ void qPelmoraApplication::update_all()
         if (get_project(entry.first) == entry.second)
             entry.second->onUpdate();
     }
-    for (BaseView* view : std::list<BaseView*>(d->passiveViews.begin(), d->passiveViews.end())) {
+    for (BaseView* view : d->passiveViewsNow()) {
         if (std::find(d->passiveViews.begin(), d->passiveViews.end(), view) != d->passiveViews.end())
             view->update_view();
     }
@@ -745,7 +748,7 @@ void qPelmoraApplication::set_current_project(GuiProject* project)
     // made another current): what follows would then work on a stale pointer.
     if (d->current != project)
         return;
-    for (BaseView* view : std::list<BaseView*>(d->passiveViews.begin(), d->passiveViews.end()))
+    for (BaseView* view : d->passiveViewsNow())
         view->set_project(project);
 
     if (!project || project->get_project()->kind != 1)
@@ -927,7 +930,7 @@ void qPelmoraApplication::intend_to_close(QCloseEvent* event)
     d->ending = true;
     for (auto& entry : d->projects)
         entry.second->setDirty(false);
-    for (BaseView* view : std::list<BaseView*>(d->passiveViews.begin(), d->passiveViews.end()))
+    for (BaseView* view : d->passiveViewsNow())
         view->onClose();
     for (std::size_t n = d->projects.size(); n > 0 && !d->projects.empty(); --n) {
         const Obj::Project* project = d->projects.begin()->first;

@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <functional>
 #include <queue>
-#include <unordered_map>
 #include <utility>
 
 namespace Obj {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <support/StepCount.h>
+
 #include <cstdint>
 #include <functional>
 #include <random>
@@ -94,16 +96,10 @@ TEST(OpenHashMap, AWalkCountsEachEntryOnceAndALookUpItsProbes)
     Gui::OpenHashMap<int, int, &entriesReached> map;
     for (int i = 1; i <= N; ++i)
         map.insert(i * 7, i);
-    struct Row
-    {
-        const char* way;
-        std::function<void()> act;
-        std::uint64_t least, most;
-    };
     // 1,000 entries stand in a table of 2,048 slots: a walk passes each slot once, an
     // entry or a free one, and a copy copies each.
     constexpr std::uint64_t Slots = 2048;
-    const Row rows[] = {
+    const PelmoraTest::StepRow rows[] = {
         {"a range loop", [&] { for (const auto& e : map) (void)e.second; }, Slots, Slots},
         {"each entry read twice", [&] { for (auto it = map.begin(); it != map.end(); ++it) (void)(it->first + it->second); }, Slots, Slots},
         {"a count by stepping", [&] { int k = 0; for (auto it = map.begin(); it != map.end(); ++it) ++k; }, Slots, Slots},
@@ -114,11 +110,5 @@ TEST(OpenHashMap, AWalkCountsEachEntryOnceAndALookUpItsProbes)
         {"a look-up", [&] { (void)map.find(700); }, 1, 8},
         {"the size", [&] { (void)map.size(); }, 0, 0},
     };
-    for (const Row& row : rows) {
-        const std::uint64_t before = entriesReached();
-        row.act();
-        const std::uint64_t spent = entriesReached() - before;
-        EXPECT_GE(spent, row.least) << row.way;
-        EXPECT_LE(spent, row.most) << row.way;
-    }
+    PelmoraTest::expectStepsOfEachRow(&entriesReached, rows);
 }

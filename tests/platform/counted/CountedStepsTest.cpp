@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <support/StepCount.h>
+
 #include <algorithm>
 #include <functional>
 #include <string>
@@ -52,13 +54,7 @@ TEST(CountedSteps, AWalkCountsEveryElementItReachesAndALookUpWhatItProbes)
     Counted::Cells<vtkCellArray, &steps> cells(raw);
     const auto& constVector = vector;
 
-    struct Row
-    {
-        const char* way;
-        std::function<void()> act;
-        std::uint64_t least, most;
-    };
-    const Row rows[] = {
+    const PelmoraTest::StepRow rows[] = {
         // Walks: one step for each element reached.
         {"a range loop over the vector", [&] { for (int v : vector) (void)v; }, N, N},
         {"a walk over the vector by jumps of one", [&] { for (auto it = vector.begin(); it != vector.end(); it += 1) {} }, N, N},
@@ -99,13 +95,7 @@ TEST(CountedSteps, AWalkCountsEveryElementItReachesAndALookUpWhatItProbes)
         {"an append to the list", [&] { list.push_back(N); }, 1, 1},
         {"the sizes and the cell count", [&] { (void)vector.size(); (void)list.size(); (void)map.size(); (void)cells.GetNumberOfCells(); }, 0, 0},
     };
-    for (const Row& row : rows) {
-        const std::uint64_t before = steps();
-        row.act();
-        const std::uint64_t spent = steps() - before;
-        EXPECT_GE(spent, row.least) << row.way;
-        EXPECT_LE(spent, row.most) << row.way;
-    }
+    PelmoraTest::expectStepsOfEachRow(&steps, rows);
 }
 
 } // namespace
