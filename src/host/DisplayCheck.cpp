@@ -13,8 +13,13 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include <cerrno>
 #include <cstdint>
@@ -87,13 +92,41 @@ QStringList installedPlatforms(const std::vector<char*>& arguments)
     return names;
 }
 
+// The check's connection to the X server, held until Qt has its own: an X server with no
+// other client resets when its last client leaves, and a connection made while it resets
+// fails (Qt then aborts).
+struct HeldDisplay
+{
+    void* library = nullptr;
+    void* connection = nullptr;
+    void (*disconnect)(void*) = nullptr;
+};
+HeldDisplay held;
+
+// How long an X server may take to answer the connection before the start gives up on it.
+constexpr int DisplayAnswerMs = 5000;
+
+// One connection attempt, made on a thread of its own so that a server that takes the
+// connection and never answers cannot hold the start: the thread is left behind then,
+// and the start ends.
+struct ConnectAttempt
+{
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    void* connection = nullptr;
+    int screen = 0;
+};
+
 // Empty when the X server of `display` answers and has the screen it names, else why not.
+// A connection that answers is kept open (releaseDisplayCheck).
 std::string displayProblem(const std::string& display, const char* where)
 {
     if (display.empty())
         return "there is no display to show the window on (DISPLAY is not set): start it in a desktop "
                "session, under xvfb-run, or with QT_QPA_PLATFORM=offscreen";
-    const std::string named = "display " + Vexil::printableText(display) + " (" + where + ")";
+    const std::string printable = Vexil::printableText(display);
+    const std::string named = "display " + printable + " (" + where + ")";
     // The X library Qt's own X11 platform loads; without it that platform cannot load either.
     void* xcb = ::dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
     if (!xcb) {
@@ -111,34 +144,55 @@ std::string displayProblem(const std::string& display, const char* where)
     auto disconnect = reinterpret_cast<Disconnect>(::dlsym(xcb, "xcb_disconnect"));
     auto getSetup = reinterpret_cast<GetSetup>(::dlsym(xcb, "xcb_get_setup"));
     auto rootsLength = reinterpret_cast<RootsLength>(::dlsym(xcb, "xcb_setup_roots_length"));
-    std::string problem;
     if (!connect || !hasError || !disconnect || !getSetup || !rootsLength) {
-        problem = "cannot reach " + named + ": the X11 library libxcb.so.1 lacks the calls to connect";
-    } else {
+        ::dlclose(xcb);
+        return "cannot reach " + named + ": the X11 library libxcb.so.1 lacks the calls to connect";
+    }
+    auto attempt = std::make_shared<ConnectAttempt>();
+    std::thread([attempt, connect, display] {
         int screen = 0;
         void* connection = connect(display.c_str(), &screen);
-        const int error = connection ? hasError(connection) : 1;
-        switch (error) {
-        case 0:
-            if (screen < 0 || screen >= rootsLength(getSetup(connection)))
-                problem = named + " has no screen " + std::to_string(screen);
-            break;
-        case 5:   // XCB_CONN_CLOSED_PARSE_ERR
-            problem = named + " is no display name (one is written as \":0\" or \"host:0.0\")";
-            break;
-        case 6:   // XCB_CONN_CLOSED_INVALID_SCREEN
-            problem = named + " has no such screen";
-            break;
-        case 3:   // XCB_CONN_CLOSED_MEM_INSUFFICIENT
-            problem = "cannot reach " + named + ": there is not enough memory to connect";
-            break;
-        default:
-            problem = "cannot reach " + named + ": no X server answers there, or it refused the connection";
-            break;
-        }
-        if (connection)
-            disconnect(connection);
+        std::lock_guard<std::mutex> lock(attempt->mutex);
+        attempt->connection = connection;
+        attempt->screen = screen;
+        attempt->done = true;
+        attempt->finished.notify_all();
+    }).detach();
+    {
+        std::unique_lock<std::mutex> lock(attempt->mutex);
+        if (!attempt->finished.wait_for(lock, std::chrono::milliseconds(DisplayAnswerMs), [&] { return attempt->done; }))
+            // The library stays loaded: the thread is still inside it.
+            return "display " + printable + " does not answer (" + where + "): its X server took the connection and "
+                   "said nothing in " + std::to_string(DisplayAnswerMs / 1000) + " s";
     }
+    void* connection = attempt->connection;
+    const int screen = attempt->screen;
+    std::string problem;
+    const int error = connection ? hasError(connection) : 1;
+    switch (error) {
+    case 0:
+        if (screen < 0 || screen >= rootsLength(getSetup(connection)))
+            problem = named + " has no screen " + std::to_string(screen);
+        break;
+    case 5:   // XCB_CONN_CLOSED_PARSE_ERR
+        problem = named + " is no display name (one is written as \":0\" or \"host:0.0\")";
+        break;
+    case 6:   // XCB_CONN_CLOSED_INVALID_SCREEN
+        problem = named + " has no such screen";
+        break;
+    case 3:   // XCB_CONN_CLOSED_MEM_INSUFFICIENT
+        problem = "cannot reach " + named + ": there is not enough memory to connect";
+        break;
+    default:
+        problem = "cannot reach " + named + ": no X server answers there, or it refused the connection";
+        break;
+    }
+    if (problem.empty() && !held.connection) {
+        held = {xcb, connection, disconnect};
+        return problem;
+    }
+    if (connection)
+        disconnect(connection);
     ::dlclose(xcb);
     return problem;
 }
@@ -272,6 +326,15 @@ std::string deviceProblem(const QString& entry, const QString& name, const char*
 }
 
 } // namespace
+
+void releaseDisplayCheck()
+{
+    if (!held.connection)
+        return;
+    held.disconnect(held.connection);
+    ::dlclose(held.library);
+    held = {};
+}
 
 bool WindowSystem::withoutOpenGL() const
 {

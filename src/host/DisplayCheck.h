@@ -25,6 +25,11 @@ struct WindowSystem
 // `arguments` are those handed to the application, argv style (a trailing null is allowed):
 // "-platform", "-platformpluginpath" and "-display" count as Qt counts them.  `hidden` is
 // whether the start shows no window.
+// The X display that answered is kept connected, so that the server does not reset
+// between this check and Qt's own connection; an X server that takes the connection and
+// says nothing for a few seconds is a problem ("does not answer").
 WindowSystem windowSystem(const std::vector<char*>& arguments, bool hidden);
+// Ends the check's connection to the display; for once Qt has connected (or has failed to).
+void releaseDisplayCheck();
 
 } // namespace Host

@@ -164,6 +164,13 @@ private:
     void check()
     {
         checkQueued = false;
+        // A file refused: no picture to wait for, whether the window is on screen yet or not.
+        if (Gui::qPelmoraApplication::command_line_files_not_opened() > 0)
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->property("startupFilesOpened").toBool()) {
+                    finish(w);
+                    return;
+                }
         QWidget* window = readyMainWindow();
         if (!window)
             return;

@@ -30,6 +30,10 @@
 #include <vexil/MsgConsole.h>
 #include <vexil/PrintableText.h>
 
+#include <QCoreApplication>
+#include <QString>
+#include <QtGlobal>
+
 #include <vtkLogger.h>
 
 #include <cstdio>
@@ -39,6 +43,7 @@
 #include <memory>
 
 #include <malloc.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -67,6 +72,45 @@ std::string startRoomProblem()
     return "cannot start: there is not enough memory: starting needs about " + std::to_string(AddressSpace::mib(needed)) +
            " MiB of address space, and the limit of " + std::to_string(AddressSpace::mib(cap)) + " MiB on this process leaves " +
            std::to_string(AddressSpace::mib(left)) + " MiB";
+}
+
+// Qt ends the process with an abort, and advice to reinstall, when its window system
+// platform fails to start (its X connection refused or dropped after the check above
+// passed).  Until Qt has started, such a failure ends the start with status 1 and what Qt
+// said was wrong.
+QtMessageHandler libraryMessageHandler = nullptr;
+bool qtStarting = true;
+std::string platformName;
+std::string lastQtWarning;
+
+void startupMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& msg)
+{
+    if (qtStarting && type == QtWarningMsg)
+        lastQtWarning = msg.toUtf8().toStdString();
+    if (!qtStarting || type != QtFatalMsg) {
+        if (libraryMessageHandler)
+            libraryMessageHandler(type, context, msg);
+        return;
+    }
+    std::string said = msg.toUtf8().toStdString();
+    // Qt's advice is no reason, and no reinstall mends a display.
+    said = said.substr(0, said.find(". Reinstalling"));
+    const std::string reason = "cannot start: the window system platform \"" + platformName + "\" did not start: " +
+                               Vexil::printableText(lastQtWarning.empty() ? said : lastQtWarning);
+    auto& console = Vexil::MsgConsoleSingleton::Instance();
+    console.Error("%s\n", reason.c_str());
+    if (!console.get_observer("StandardError"))
+        std::fprintf(stderr, "pelmora: %s\n", reason.c_str());
+    std::fflush(nullptr);
+    ::_exit(1);
+}
+
+// Runs once Qt's application object has its window system: the check's own connection
+// to the display can go, and a fatal message from Qt is Qt's again.
+void qtStarted()
+{
+    Host::releaseDisplayCheck();
+    qtStarting = false;
 }
 
 } // namespace
@@ -140,6 +184,9 @@ int main(int argc, char** argv)
     // Nobody waits at a screenshot start: the running window says a refusal of its file on
     // its console, not in a box, and this start says it on standard error.
     Gui::GUISingleApplication::setHandOverUnattended(!options.screenshotFile.empty());
+    // Nor in its own window: a box there would wait for nobody, and the picture with it.
+    if (!options.screenshotFile.empty())
+        Gui::qPelmoraApplication::set_refusals_on_console_only(true);
 
     int result = 0;
     try {
@@ -149,6 +196,9 @@ int main(int argc, char** argv)
             Host::requestScreenshot(options.screenshotFile);
 
         Gui::qPelmoraApplication::initialize_application();
+        platformName = windowSystem.platform;
+        libraryMessageHandler = qInstallMessageHandler(startupMessageHandler);
+        qAddPreRoutine(qtStarted);
         FemGui::initModule();
         Gui::qPelmoraApplication::execute_application();
         Gui::qPelmoraApplication::destruct();

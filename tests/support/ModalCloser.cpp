@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace PelmoraTest {
@@ -26,6 +28,12 @@ void ModalCloser::poll()
         seenTexts << box->text();
         seenInformative << box->informativeText();
         seenFormats << box->textFormat();
+        // Every label with text, the informative one too, shows it as written.
+        bool plain = true;
+        for (const QLabel* label : box->findChildren<QLabel*>())
+            plain = plain && (label->textFormat() == Qt::PlainText ||
+                              (label->textFormat() == Qt::AutoText && !Qt::mightBeRichText(label->text())));
+        seenPlain << plain;
         if (answer != QMessageBox::NoButton) {
             if (QAbstractButton* b = box->button(answer)) {
                 b->click();

@@ -26,6 +26,8 @@ public:
     QStringList informativeTexts() const { return seenInformative; }
     // How each message box meant to show its text (rich or plain).
     QList<Qt::TextFormat> formats() const { return seenFormats; }
+    // Whether every label of each message box shows its text as plain text.
+    QList<bool> plain() const { return seenPlain; }
     int count() const { return seenTitles.size(); }
 
 private:
@@ -36,6 +38,7 @@ private:
     QStringList seenTexts;
     QStringList seenInformative;
     QList<Qt::TextFormat> seenFormats;
+    QList<bool> seenPlain;
 };
 
 } // namespace PelmoraTest

@@ -1,4 +1,5 @@
 #include "Command.h"
+#include "core/PrintableText.h"
 
 #include "commands/CommandAction.h"
 #include "commands/SimModule.h"
@@ -191,8 +192,8 @@ void Command::invoke(int i)
     catch (const Vexil::ExceptionHandler& e) {
         e.report_exception();
         const char* what = e.what();
-        QMessageBox::critical(MainWindow::get_main_window_inst(), QObject::tr("Pelmora Exception"),
-                              QString::fromLatin1(what ? what : ""), QMessageBox::Ok);
+        plainMessageBox(MainWindow::get_main_window_inst(), QMessageBox::Critical, QObject::tr("Pelmora Exception"),
+                        printableName(QByteArray(what ? what : "")));
     }
     catch (const std::exception& e) {
         Vexil::MsgConsoleSingleton::Instance().Error("Error: C++ exception: (%s)\n", e.what());

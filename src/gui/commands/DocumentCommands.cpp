@@ -1,4 +1,5 @@
 #include "DocumentCommands.h"
+#include "core/PrintableText.h"
 
 #include "core/GuiProject.h"
 #include "core/qPelmoraApplication.h"
@@ -82,10 +83,9 @@ QString openFilter(std::vector<std::string> types, Obj::Application::FilterTable
 
 void cannotOpen(const char* context, const QString& file)
 {
-    QMessageBox::critical(MainWindow::get_main_window_inst(),
+    plainMessageBox(MainWindow::get_main_window_inst(), QMessageBox::Critical,
                           QCoreApplication::translate(context, "Cannot open file"),
-                          QCoreApplication::translate(context, "Loading the file %1 is not supported").arg(file),
-                          QMessageBox::Ok);
+                          QCoreApplication::translate(context, "Loading the file %1 is not supported").arg(printableName(file)));
 }
 
 // Switches the main window's updates off and on again, whatever happens in between.

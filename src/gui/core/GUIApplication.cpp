@@ -242,6 +242,11 @@ constexpr qint64 ClientReadBufferBytes = 256 * 1024;
 // its files handed over only when it has this.  What became of the message follows on a
 // line of its own, when the instance has dealt with it.
 const QByteArray Acknowledgement = QByteArrayLiteral("OK");
+// What a second start writes after its message when it stops waiting for the
+// acknowledgement and opens the file itself: the instance, reading it late (it was busy or
+// stopped), drops the message instead of opening the file a second time.  One byte, so
+// that it arrives whole or not at all.
+const char Withdrawal = '\x15';
 // How long a second start waits for that line: the instance may be asking the user
 // about the file.  Past it the start cannot tell what became of the file, and says so.
 constexpr int DefaultAnswerTimeoutMs = 120000;
@@ -354,6 +359,7 @@ struct GUISingleApplication::Private
     std::vector<std::string> filesLeft;
 
     bool listen();
+    void withdraw(QLocalSocket* socket);
     void forget(QLocalSocket* socket);
     void drop(QLocalSocket* socket);
 };
@@ -366,6 +372,24 @@ bool GUISingleApplication::Private::listen()
         return false;
     QLocalServer::removeServer(serverPath);
     return server->listen(serverPath);
+}
+
+void GUISingleApplication::Private::withdraw(QLocalSocket* socket)
+{
+    const int index = senders.indexOf(QPointer<QLocalSocket>(socket));
+    if (index < 0)
+        return;
+    Vexil::MsgConsoleSingleton::Instance().Log(
+        "Dropped the message '%s': its sender stopped waiting for this instance and opens the file itself\n",
+        printableForLog(messages[index], MaxLoggedBytes).constData());
+    queuedBytes -= messages[index].size();
+    messages.removeAt(index);
+    senders.removeAt(index);
+    socket->disconnectFromServer();
+    if (messages.isEmpty()) {
+        timer->stop();
+        batchDeadline = QDeadlineTimer(QDeadlineTimer::Forever);
+    }
 }
 
 void GUISingleApplication::Private::forget(QLocalSocket* socket)
@@ -487,8 +511,12 @@ void GUISingleApplication::receiveConnection()
         connect(socket, &QObject::destroyed, this, [this, socket]() { d->forget(socket); });
         auto readAvailable = [this, socket]() {
             auto it = d->partial.find(socket);
-            if (it == d->partial.end())
+            if (it == d->partial.end()) {
+                // Its message is queued: what follows can only withdraw it.
+                if (socket->readAll().contains(Withdrawal))
+                    d->withdraw(socket);
                 return;
+            }
             const QByteArray chunk = socket->readAll();
             if (d->partialBytes + d->queuedBytes + chunk.size() > MaxPendingBytes) {
                 Vexil::MsgConsoleSingleton::Instance().Log(
@@ -511,9 +539,18 @@ void GUISingleApplication::receiveConnection()
             if (static_cast<quint64>(buffer.size()) < 4ull + length)
                 return;
             QByteArray message = buffer.mid(4, static_cast<int>(length));
+            const bool withdrawn = buffer.indexOf(Withdrawal, 4 + static_cast<int>(length)) >= 0;
             d->forget(socket);
             Vexil::MsgConsoleSingleton::Instance().Log("Received message: %s\n",
                                                        printableForLog(message, MaxLoggedBytes).constData());
+            if (withdrawn) {
+                Vexil::MsgConsoleSingleton::Instance().Log(
+                    "Dropped the message '%s': its sender stopped waiting for this instance and opens the file "
+                    "itself\n",
+                    printableForLog(message, MaxLoggedBytes).constData());
+                socket->disconnectFromServer();
+                return;
+            }
             const int prefix = message.startsWith("OpenFile:") ? 9
                                : message.startsWith(UnattendedOpenFilePrefix)
                                    ? int(std::strlen(UnattendedOpenFilePrefix))
@@ -664,6 +701,11 @@ bool GUISingleApplication::sendMessage(const QByteArray& message, int timeoutMs,
             break;
     }
     const bool acknowledged = socket.read(Acknowledgement.size()) == Acknowledgement;
+    if (!acknowledged && socket.state() == QLocalSocket::ConnectedState) {
+        // This start now opens the file itself: the instance must not, however late it reads.
+        socket.write(&Withdrawal, 1);
+        socket.waitForBytesWritten(timeoutMs);
+    }
     if (acknowledged && answer) {
         // "\n<answer>\n", or the connection ends without one (the instance quit).
         const auto complete = [](const QByteArray& r) { return r.size() > 1 && r.endsWith('\n'); };
@@ -736,12 +778,17 @@ bool GUISingleApplication::handOverCommandLineFiles() const
     for (const std::string& file : d->filesLeft) {
         // What this start can tell itself is not sent.
         const std::string refusal = qPelmoraApplication::refusal_before_opening(file);
+        const QByteArray path = absoluteFileName(file);
         if (!refusal.empty()) {
             refuse(QByteArray::fromStdString(refusal));
             ++refused;
+            // The window the user looks at says it too (a file manager shows nothing else).
+            if (answering && path.size() <= MaxPathBytes)
+                answering = sendMessage((handOverUnattended ? UnattendedRefusedFilePrefix : RefusedFilePrefix) + path +
+                                            '\0' + QByteArray::fromStdString(refusal),
+                                        acknowledgementTimeoutMs);
             continue;
         }
-        const QByteArray path = absoluteFileName(file);
         const QByteArray shown = printableForLog(path, MaxLoggedBytes);
         // An instance that did not answer once is not waited for again.
         if (answering && path.size() <= MaxPathBytes) {

@@ -117,6 +117,13 @@ public:
     // only, without a box.
     static constexpr const char* UnattendedOpenFilePrefix = "OpenFileUnattended:";
     static void setHandOverUnattended(bool unattended);
+    // A file a second start refused itself (missing, a folder, of no known kind) is still
+    // told to the running window, which shows the refusal as it does for a drop:
+    // "RefusedFile:<absolute path>" NUL "<reason>" ("RefusedFileUnattended:" from a start
+    // that nobody is at: the console only).  The second start ends with its status all the
+    // same.
+    static constexpr const char* RefusedFilePrefix = "RefusedFile:";
+    static constexpr const char* UnattendedRefusedFilePrefix = "RefusedFileUnattended:";
     // How many of this start's files the running instance said it opened.
     static std::size_t filesOpenedByRunningInstance();
     // The command-line files this instance opens itself: all of them, or for a second

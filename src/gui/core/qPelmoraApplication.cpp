@@ -1,4 +1,5 @@
 #include "qPelmoraApplication.h"
+#include "core/PrintableText.h"
 
 #include <commands/DocumentCommands.h>
 #include <annotations/AnnotationProjectFiles.h>
@@ -1011,8 +1012,8 @@ bool qPelmoraApplication::activate_simmodule(const char* name)
         }
         Vexil::MsgConsoleSingleton::Instance().Error("%s\n", msg.toUtf8().constData());
         if (!d->starting) {
-            QMessageBox::critical(MainWindow::get_main_window_inst(), QObject::tr("SimModule failure"),
-                                  QObject::tr("%1").arg(msg));
+            plainMessageBox(MainWindow::get_main_window_inst(), QMessageBox::Critical, QObject::tr("SimModule failure"),
+                            printableName(msg));
         }
         return ok;
     }

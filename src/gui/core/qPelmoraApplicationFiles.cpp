@@ -2,6 +2,7 @@
 // saving, each routed to the application logic through script lines, records and calls.
 
 #include "qPelmoraApplication.h"
+#include "core/PrintableText.h"
 
 #include "core/CloseProjectQuestion.h"
 #include "core/FolderSettings.h"
@@ -68,6 +69,7 @@ bool askYesNo(const QString& title, const QString& text)
                     MainWindow::get_main_window_inst());
     box.setDefaultButton(QMessageBox::No);
     box.layout()->setSizeConstraint(QLayout::SetFixedSize);
+    showAsPlainText(box);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -184,9 +186,10 @@ void warnCannotOpenProjectFile(const char* fileName, const std::string& reason)
         return;
     }
     QMessageBox box(QMessageBox::Warning, QObject::tr("Failed to open"),
-                    QObject::tr("Cannot open the project file: %1").arg(QFile::decodeName(fileName)), QMessageBox::Ok,
-                    MainWindow::get_main_window_inst());
-    box.setInformativeText(QString::fromUtf8(reason.c_str()));
+                    QObject::tr("Cannot open the project file: %1").arg(QString::fromUtf8(shown(fileName).c_str())),
+                    QMessageBox::Ok, MainWindow::get_main_window_inst());
+    box.setInformativeText(printableName(QByteArray::fromStdString(reason)));
+    showAsPlainText(box);
     ++refusalBoxes;
     box.exec();
 }
@@ -263,7 +266,8 @@ void qPelmoraApplication::warn_unknown_filetype(const QString& text)
         return;
     }
     ++refusalBoxes;
-    QMessageBox::warning(MainWindow::get_main_window_inst(), QObject::tr("Unknown filetype"), text);
+    plainMessageBox(MainWindow::get_main_window_inst(), QMessageBox::Warning, QObject::tr("Unknown filetype"),
+                    printableName(text));
 }
 
 void qPelmoraApplication::send_view_extents(bool onlyWhenHandled)
@@ -670,6 +674,7 @@ bool qPelmoraApplication::save_as()
             QMessageBox box(QMessageBox::Warning, QObject::tr("Invalid path"), QObject::tr("The projects were not saved."),
                             QMessageBox::Ok, MainWindow::get_main_window_inst());
             box.setInformativeText(why);
+            showAsPlainText(box);
             box.exec();
         }
         return false;
@@ -694,7 +699,8 @@ bool qPelmoraApplication::save_as()
                 // left out there (the console has it whole).
                 const QString inBox = fileName.size() > 60 ? fileName.left(28) + QChar(0x2026) + fileName.right(28)
                                                            : fileName;
-                box.setInformativeText(why.arg(inBox).arg(bytes).arg(NAME_MAX));
+                box.setInformativeText(why.arg(printableName(inBox)).arg(bytes).arg(NAME_MAX));
+                showAsPlainText(box);
                 box.exec();
             }
             return false;
@@ -753,10 +759,11 @@ bool qPelmoraApplication::save_common(const std::string& fileName)
             QMessageBox box(QMessageBox::Warning, QObject::tr("Failed to save"),
                             content.empty() ? QObject::tr("The projects were not saved.")
                                             : QObject::tr("The projects were not saved: %1")
-                                                  .arg(QString::fromUtf8(content.c_str())),
+                                                  .arg(printableName(QByteArray::fromStdString(content))),
                             QMessageBox::Ok, MainWindow::get_main_window_inst());
             if (content.empty())
-                box.setInformativeText(reason);
+                box.setInformativeText(printableName(reason));
+            showAsPlainText(box);
             box.exec();
         }
         return false;
@@ -772,8 +779,9 @@ bool qPelmoraApplication::save_common(const std::string& fileName)
                                     "Do you want to save projects to the system temporary path instead?"),
                         QMessageBox::Yes | QMessageBox::No, MainWindow::get_main_window_inst());
         box.setDefaultButton(QMessageBox::No);
-        box.setInformativeText(reason);
+        box.setInformativeText(printableName(reason));
         box.layout()->setSizeConstraint(QLayout::SetFixedSize);
+        showAsPlainText(box);
         if (box.exec() != QMessageBox::Yes)
             return false;
     }

@@ -1,4 +1,5 @@
 #include "DlgIPCImp.h"
+#include "core/PrintableText.h"
 
 #include "mainwindow/LongLineText.h"
 
@@ -1011,8 +1012,9 @@ bool DlgIPCImp::closeByUser()
             QMessageBox box(
                 QMessageBox::Warning, tr("Close"),
                 tr("Closing this dialog (%1) will terminate the currently running process, do you want to continue?")
-                    .arg(windowTitle()),
+                    .arg(printableName(windowTitle())),
                 QMessageBox::Yes | QMessageBox::No, this);
+            showAsPlainText(box);
             question = &box;
             box.exec();
             // A question taken away because the run ended has no answer: the close goes
@@ -1112,9 +1114,9 @@ void DlgIPCImp::slot_btnSave_clicked()
     std::string error;
     if (!Vexil::saveFileAtomically(QFile::encodeName(fileName).toStdString(),
                                    std::string_view(text.constData(), static_cast<size_t>(text.size())), error)) {
-        QMessageBox::warning(this, tr("Save Console Output"),
-                             tr("The output could not be saved to %1:\n%2")
-                                 .arg(fileName, QString::fromLocal8Bit(error.c_str())));
+        plainMessageBox(this, QMessageBox::Warning, tr("Save Console Output"),
+                        tr("The output could not be saved to %1:\n%2")
+                            .arg(printableName(fileName), printableName(QByteArray(error.c_str()))));
     }
 }
 

@@ -1,4 +1,5 @@
 #include "DlgInputBCImp.h"
+#include "core/PrintableText.h"
 
 #include <obj/Application.h>
 #include <obj/Project.h>
@@ -165,8 +166,9 @@ void DlgInputBCImp::accept()
         } else {
             // A typo must not turn into a zero load: nothing is written.
             edits[i]->setStyleSheet(QString::fromLatin1(redEdit));
-            QMessageBox::warning(this, tr("Boundary Condition Values"),
-                                 why.isEmpty() ? tr("\"%1\" is not a number.").arg(edits[i]->text()) : why);
+            plainMessageBox(this, QMessageBox::Warning, tr("Boundary Condition Values"),
+                            why.isEmpty() ? tr("\"%1\" is not a number.").arg(printableName(edits[i]->text()))
+                                          : printableName(why));
             return;
         }
     }

@@ -1555,14 +1555,16 @@ std::string sameFile(const std::string& name)
 
 // A refusal shown where the user looks: a box, as for a dropped file, unless the step
 // that refused showed one already; the console has the line.
-void showRefusal(const QString& file, const std::string& reason, int boxesBefore)
+void showRefusal(const QByteArray& file, const std::string& reason, int boxesBefore)
 {
     if (!qPelmoraApplication::may_show_refusal() || qPelmoraApplication::refusal_boxes_shown() != boxesBefore)
         return;
     QMessageBox box(QMessageBox::Warning, QObject::tr("Failed to open"),
-                    QObject::tr("Cannot open the file: %1").arg(file), QMessageBox::Ok,
+                    QObject::tr("Cannot open the file: %1").arg(printableName(file)), QMessageBox::Ok,
                     MainWindow::get_main_window_inst());
+    // The reason is already printable; it may hold a name that looks like markup.
     box.setInformativeText(QString::fromUtf8(reason.c_str()));
+    showAsPlainText(box);
     box.exec();
 }
 
@@ -1588,6 +1590,23 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
         std::vector<bool> unattended;
         for (int i = 0; i < messages.size(); ++i) {
             const QByteArray& message = messages[i];
+            const bool refusedUnattended = message.startsWith(GUISingleApplication::UnattendedRefusedFilePrefix);
+            if (refusedUnattended || message.startsWith(GUISingleApplication::RefusedFilePrefix)) {
+                // Refused by the start that named it: said here as a refusal of a drop is.
+                const QByteArray rest = message.mid(int(std::strlen(refusedUnattended
+                                                                        ? GUISingleApplication::UnattendedRefusedFilePrefix
+                                                                        : GUISingleApplication::RefusedFilePrefix)));
+                const int end = rest.indexOf('\0');
+                const QByteArray name = rest.left(end);
+                const std::string reason = printableForLog(end < 0 ? QByteArray() : rest.mid(end + 1), 4096).toStdString();
+                const int boxes = qPelmoraApplication::refusal_boxes_shown();
+                console.Error("%s\n", reason.c_str());
+                answer(i, "REFUSED " + QByteArray::fromStdString(reason));
+                if (!refusedUnattended && !d->closing && !qPelmoraApplication::is_saving()
+                    && !qPelmoraApplication::is_asking_about_closing())
+                    showRefusal(name, reason, boxes);
+                continue;
+            }
             const bool fromUnattended = message.startsWith(GUISingleApplication::UnattendedOpenFilePrefix);
             if (!fromUnattended && !message.startsWith("OpenFile:"))
                 continue;
@@ -1625,7 +1644,7 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
                 console.Error("%s\n", reason.c_str());
                 answer(i, "REFUSED " + QByteArray::fromStdString(reason));
                 if (!fromUnattended)
-                    showRefusal(QString::fromUtf8(shown.c_str()), reason, boxes);
+                    showRefusal(name, reason, boxes);
                 continue;
             }
             files.push_back(name.toStdString());
@@ -1678,7 +1697,7 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
                 answer(namedBy[n], reason.empty() ? QByteArray("OPENED") : "REFUSED " + QByteArray::fromStdString(reason));
             }
             if (refused && !quietly)
-                showRefusal(QFile::decodeName(file.c_str()), reason, boxes);
+                showRefusal(QByteArray::fromStdString(file), reason, boxes);
         }
         for (std::size_t n = 0; n < files.size(); ++n) {
             if (!answered[n])

@@ -1,4 +1,5 @@
 #include "ReportOutput.h"
+#include "core/PrintableText.h"
 
 #include "dialogs/widgets/FileDialog.h"
 #include "mainwindow/LongLineText.h"
@@ -395,7 +396,8 @@ void ReportOutput::writeFile(const QString& fileName)
     std::string error;
     if (!Vexil::saveFileAtomically(QFile::encodeName(fileName).toStdString(),
                                    std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), error)) {
-        QMessageBox::critical(this, tr("Cannot save"),
-                              tr("The output cannot be written to %1:\n%2").arg(fileName, QString::fromLocal8Bit(error.c_str())));
+        plainMessageBox(this, QMessageBox::Critical, tr("Cannot save"),
+                        tr("The output cannot be written to %1:\n%2")
+                            .arg(printableName(fileName), printableName(QByteArray(error.c_str()))));
     }
 }

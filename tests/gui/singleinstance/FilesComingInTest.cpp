@@ -5,6 +5,7 @@
 #include <support/InstanceMessage.h>
 #include <support/ProjectFileSeal.h>
 #include <support/HangGuard.h>
+#include <support/RunningInstance.h>
 
 #include <QByteArray>
 #include <QDataStream>
@@ -115,11 +116,12 @@ std::vector<Cell> cells()
         {"project file", O::Opened, "", false},
         {"annotation list", O::Opened, "", false},
         {"model file", O::Opened, "", false},
-        {"project file without .pmdb", O::Refused, "unknown file type", false},
-        {"unknown kind", O::Refused, "unknown file type", false},
-        {"missing", O::Refused, "does not exist", false},
+        // Refused by the second start itself, and shown in the window all the same.
+        {"project file without .pmdb", O::Refused, "unknown file type", true},
+        {"unknown kind", O::Refused, "unknown file type", true},
+        {"missing", O::Refused, "does not exist", true},
         {"damaged", O::Refused, "broken.pmdb", true},
-        {"folder", O::Refused, "it is a folder", false},
+        {"folder", O::Refused, "it is a folder", true},
         {"name not UTF-8", O::Opened, "", false},
         {"annotation list named not UTF-8", O::Opened, "", false},
     };
@@ -187,61 +189,6 @@ std::vector<Cell> cells()
     return rows;
 }
 
-// The running instance of one state, and the starts made beside it.
-class Instance
-{
-public:
-    Instance(const QString& runtime, const std::string& state) : runtime(runtime)
-    {
-        process.setProcessEnvironment(environment());
-        process.start(QStringLiteral(FILESIN_DRIVER), {QString::fromStdString(state)});
-        const bool holds = state == "close-question" || state == "quitting" || state == "save-as"
-                           || state == "resume-question" || state == "resume-save-question"
-                           || state == "tab-close-question";
-        started = process.waitForStarted(PelmoraTest::HangGuardMs) && !waitFor(holds ? "held" : "ready").isEmpty();
-    }
-    ~Instance()
-    {
-        process.closeWriteChannel();
-        if (!process.waitForFinished(PelmoraTest::HangGuardMs))
-            process.kill();
-        process.waitForFinished(5000);
-    }
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-        return env;
-    }
-    // The driver's answer to `line`.
-    QByteArray ask(const QByteArray& line, const QByteArray& answer = "done")
-    {
-        process.write(line + '\n');
-        return waitFor(answer);
-    }
-    QByteArray waitFor(const QByteArray& start)
-    {
-        // A guard against a hang only.
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 300000) {
-            while (process.canReadLine()) {
-                const QByteArray line = process.readLine().trimmed();
-                if (line.startsWith(start))
-                    return line;
-            }
-            if (process.state() != QProcess::Running && !process.canReadLine())
-                return {};
-            process.waitForReadyRead(200);
-        }
-        return {};
-    }
-
-    QString runtime;
-    QProcess process;
-    bool started = false;
-};
-
 // The bytes of `name` as octal escapes for the shell's printf: a name that is not UTF-8
 // does not survive a QString, so the shell puts it on the command line.
 QString shellEscaped(const QByteArray& name)
@@ -285,9 +232,9 @@ TEST(FilesComingIn, EachFileIsOpenedAskedAboutOrRefusedWithItsReasonAndATrueStat
         const QString log = QFile::decodeName(cellDir + "/second.log");
 
         const bool commandLine = cell.way == "command line --hidden";
-        std::unique_ptr<Instance> running;
+        std::unique_ptr<PelmoraTest::RunningInstance> running;
         if (!commandLine) {
-            running = std::make_unique<Instance>(runtime.path(), cell.state);
+            running = std::make_unique<PelmoraTest::RunningInstance>(QStringLiteral(FILESIN_DRIVER), runtime.path(), cell.state);
             ASSERT_TRUE(running->started) << running->process.readAllStandardError().constData();
         }
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

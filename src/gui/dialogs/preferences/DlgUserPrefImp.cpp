@@ -1,4 +1,5 @@
 #include "DlgUserPrefImp.h"
+#include "core/PrintableText.h"
 #include "ui_DlgUserPref.h"
 
 #include "PreferencePageSupport.h"
@@ -146,7 +147,7 @@ void DlgUserPrefImp::applyChanges()
             } catch (const Vexil::ExceptionHandler& e) {
                 ui->listBox->setCurrentRow(i);
                 tabs->setCurrentIndex(j);
-                QMessageBox::warning(this, tr("Wrong parameter"), QString::fromLatin1(e.what()), QMessageBox::Ok);
+                plainMessageBox(this, QMessageBox::Warning, tr("Wrong parameter"), printableName(QByteArray(e.what())));
                 invalidParameter = true;
                 return;
             }
@@ -163,9 +164,9 @@ void DlgUserPrefImp::applyChanges()
         return;
     if (!logic->get_user_preference().export_file(target)) {
         Vexil::MsgConsoleSingleton::Instance().Error("Cannot save the user parameters to '%s'\n", target.c_str());
-        QMessageBox::warning(this, tr("Cannot save preferences"),
-                             tr("The user parameters cannot be saved to \"%1\".").arg(QString::fromStdString(target)),
-                             QMessageBox::Ok);
+        plainMessageBox(this, QMessageBox::Warning, tr("Cannot save preferences"),
+                        tr("The user parameters cannot be saved to \"%1\".")
+                            .arg(printableName(QByteArray::fromStdString(target))));
     }
 }
 

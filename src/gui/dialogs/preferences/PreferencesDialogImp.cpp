@@ -1,4 +1,5 @@
 #include "PreferencesDialogImp.h"
+#include "core/PrintableText.h"
 #include "ui_PreferencesDialog.h"
 
 #include "PreferencePageSupport.h"
@@ -175,8 +176,9 @@ void PreferencesDialogImp::reportFailedSave(const QString& fileName)
     auto* box = new QMessageBox(QMessageBox::Warning, tr("Cannot save preferences"),
                                 tr("The preferences cannot be saved to \"%1\". Changes last only until the program "
                                    "ends; the previous file is kept.")
-                                    .arg(QDir::toNativeSeparators(fileName)),
+                                    .arg(printableName(QDir::toNativeSeparators(fileName))),
                                 QMessageBox::Ok, this);
+    showAsPlainText(*box);
     box->setObjectName(QStringLiteral("saveFailedBox"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

@@ -1,4 +1,5 @@
 #include "FileDialog.h"
+#include "core/PrintableText.h"
 
 #include "BrowseButton.h"
 
@@ -52,10 +53,10 @@ public:
         // Only Qt's own dialog has this field; a native one takes such names as they are.
         if (auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
             if (edit->text().contains(QLatin1Char('"'))) {
-                QMessageBox::warning(this, FileDialog::tr("Invalid file name"),
-                                     FileDialog::tr("The name %1 cannot be used: a file name must not contain "
-                                                    "the character \".")
-                                         .arg(edit->text()));
+                plainMessageBox(this, QMessageBox::Warning, FileDialog::tr("Invalid file name"),
+                                FileDialog::tr("The name %1 cannot be used: a file name must not contain "
+                                               "the character \".")
+                                    .arg(printableName(edit->text())));
                 return;
             }
         }
