@@ -1230,8 +1230,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
     // Close, or saved unseen into the project file with Save: it is not taken.
     const bool wasClosing = d->closing;
     d->closing = true;
-    // A value typed and not yet confirmed is no change of the project: quitting does not
-    // write it (Cancel on the question leaves it in its editor, as it was).
+    // A value typed and not yet confirmed is an unsaved change: the question asks about
+    // it (Cancel on the question leaves it in its editor, as it was).
     if (qPelmoraApplication* app = qPelmoraApplication::application())
         app->intend_to_close(event);
     if (!event->isAccepted()) {

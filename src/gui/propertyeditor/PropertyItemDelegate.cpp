@@ -273,10 +273,9 @@ bool PropertyItemDelegate::eventFilter(QObject* object, QEvent* event)
         return true;
     }
     case QEvent::FocusOut: {
-        // A dialog or another window took the keyboard: the editor is to have it back when
-        // the window is active again, with what was typed.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+        // A dialog, another window or a menu took the keyboard: the editor is to have it
+        // back when the window is active again or the menu closes, with what was typed.
+        if (QuantitySpinBox::keepsTyping(static_cast<QFocusEvent*>(event)->reason()))
             return false;
         if (hasKeyboard(editor))
             return false;   // from one field of the editor to another
@@ -386,6 +385,29 @@ bool PropertyItemDelegate::commitEditor(QWidget* editor)
         Q_EMIT commitData(editor);
     committingEditor = was;
     return taken;
+}
+
+bool PropertyItemDelegate::holdsDraft(QWidget* editor, const QModelIndex& index) const
+{
+    PropertyItem* item = itemOf(index);
+    if (!editor || !item || !editor->isEnabled())
+        return false;
+    // A quantity field holds a draft only while typed into: the text it writes itself
+    // (shown again, in a unit system changed meanwhile) is none.
+    const std::vector<QPointer<Gui::QuantitySpinBox>> boxes = spinBoxesIn(editor);
+    bool typed = boxes.empty();
+    for (const QPointer<Gui::QuantitySpinBox>& box : boxes) {
+        if (!box || !box->holdsDraft())
+            continue;
+        if (!box->hasValidInput())
+            return true;
+        typed = true;
+    }
+    if (!typed)
+        return false;
+    const QVariant data = item->editorData(editor);
+    const QVariant shown = editor->property(shownValue);
+    return data.isValid() && shown.isValid() && !sameValue(shown, data);
 }
 
 QWidget* PropertyItemDelegate::rowEditorOf(QWidget* widget)
