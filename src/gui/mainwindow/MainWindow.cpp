@@ -26,6 +26,7 @@
 #include "mainwindow/PictureFactory.h"
 #include "mainwindow/ReportView.h"
 #include "mainwindow/StatusBarObserver.h"
+#include "propertyeditor/PendingEdits.h"
 #include "propertyeditor/PropertyView.h"
 #include "selection/EntitySelectionSingleton.h"
 #include "selection/SelectionModification.h"
@@ -1572,6 +1573,7 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
 {
     // A file handed over by a second start ends no edit under way: an open editor keeps
     // its draft and, once a question the opening asked is answered, the keyboard.
+    const DraftKeeper keepDraft;
     const bool wasActive = QApplication::activeWindow() == this;
     auto* single = qobject_cast<GUISingleApplication*>(QCoreApplication::instance());
     const auto answer = [single](int index, const QByteArray& reply) {

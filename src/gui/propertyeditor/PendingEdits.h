@@ -8,6 +8,12 @@
 
 #include "PelmoraGuiExport.h"
 
+#include <QPointer>
+
+QT_BEGIN_NAMESPACE
+class QWidget;
+QT_END_NAMESPACE
+
 namespace Gui {
 
 // Writes every value typed into an open row editor of a property panel and not taken
@@ -19,5 +25,23 @@ PELMORAGUI_EXPORT bool finishPendingEdits();
 // Whether an open row editor holds a draft that differs from the stored value (or a text
 // refused).
 PELMORAGUI_EXPORT bool hasPendingDrafts();
+
+// While one lives, the program acts on its own (a file handed over by a second start): the
+// keyboard taken from a row editor meanwhile (by a view opened, say) is not the user
+// leaving the row.  The draft stays, and the keyboard goes back to the editor afterwards,
+// where the next key the user types lands.
+class PELMORAGUI_EXPORT DraftKeeper
+{
+public:
+    DraftKeeper();
+    ~DraftKeeper();
+    DraftKeeper(const DraftKeeper&) = delete;
+    DraftKeeper& operator=(const DraftKeeper&) = delete;
+    // Whether one lives.
+    static bool active();
+
+private:
+    QPointer<QWidget> field;   // the row editor's field that had the keyboard
+};
 
 } // namespace Gui

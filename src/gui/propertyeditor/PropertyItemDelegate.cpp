@@ -1,5 +1,6 @@
 #include "PropertyItemDelegate.h"
 
+#include "PendingEdits.h"
 #include "PropertyItem.h"
 #include "QuantitySpinBox.h"
 
@@ -470,8 +471,9 @@ void PropertyItemDelegate::valueChanged()
         return;
     }
     // A change the user makes in a field of the editor is a draft until it is taken; one
-    // made from elsewhere (a dialog, a menu) is taken at once.
-    if (typingInto(editor))
+    // made from elsewhere (a dialog, a menu) is taken at once.  The keyboard taken away
+    // while the program acts on its own leaves a draft one.
+    if (typingInto(editor) || DraftKeeper::active())
         return;
     Q_EMIT commitData(editor);
 }

@@ -423,6 +423,34 @@ bool finishPendingEdits()
     return taken;
 }
 
+namespace {
+int keepers = 0;
+}
+
+DraftKeeper::DraftKeeper()
+{
+    ++keepers;
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && PropertyOperator::PropertyItemDelegate::rowEditorOf(focus))
+        field = focus;
+}
+
+DraftKeeper::~DraftKeeper()
+{
+    --keepers;
+    // Back where the user left it (a window not active gives it when it is active again),
+    // unless a question is still open.
+    if (!field || !field->isVisible() || QApplication::activeModalWidget() || QApplication::activePopupWidget()
+        || QApplication::focusWidget() == field)
+        return;
+    field->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+bool DraftKeeper::active()
+{
+    return keepers > 0;
+}
+
 bool hasPendingDrafts()
 {
     for (const PropertyOperator::PropertyOperator* tree : PropertyOperator::trees()) {

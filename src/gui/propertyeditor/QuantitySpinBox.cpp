@@ -1,5 +1,7 @@
 #include "QuantitySpinBox.h"
 
+#include "PendingEdits.h"
+
 #include "PropertyItem.h"
 
 #include <vexil/Exception.h>
@@ -437,7 +439,7 @@ bool QuantitySpinBox::holdsDraft() const
 bool QuantitySpinBox::keepsTyping(Qt::FocusReason reason)
 {
     return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason
-        || reason == Qt::MenuBarFocusReason;
+        || reason == Qt::MenuBarFocusReason || DraftKeeper::active();
 }
 
 void QuantitySpinBox::withdrawRefusal()

@@ -41,10 +41,10 @@
 namespace {
 
 enum class Kind { Quantity, Text, Integer, Component, LoadQuantity };
-enum class Away { AltF4, QuitMenu, WindowClose, HandOver, Menu, MessageBox, OtherWindow };
+enum class Away { AltF4, QuitMenu, WindowClose, HandOver, HandOverModel, Menu, MessageBox, OtherWindow };
 
 const char* const kindNames[] = {"quantity", "text", "integer", "vector component", "load quantity"};
-const char* const awayNames[] = {"Alt+F4", "FILE > Quit", "the window's close", "a hand-over, a key after it",
+const char* const awayNames[] = {"Alt+F4", "FILE > Quit", "the window's close", "a hand-over, a key after it", "a model file handed over, a key after it",
                                  "a menu opened and closed with Escape", "a message box", "another window"};
 
 struct Row
@@ -59,7 +59,7 @@ struct Row
 const Row rows[] = {
     {"Thickness", {}, "7.25", "7.25 mm", "Thickness"},
     {"Label", {}, "Typed draft", "Typed draft", "Label"},
-    {"Steps", {}, "37", "\t37", "Steps"},
+    {"Steps", {}, "3", "\t3", "Steps"},
     {"x", {"Spatial Parameters", "Origin"}, "66.5", "66.5", "Spatial Parameters"},
     {"Magnitude", {}, "2.75", "2.75", "Magnitude"},
 };
@@ -86,11 +86,13 @@ protected:
         layout.add_docking_widget("Std_TreeView", Qt::LeftDockWidgetArea, true, false);
         layout.add_docking_widget("Std_PropertyView", Qt::LeftDockWidgetArea, true, false);
         Gui::DockingWindowMediator::instance()->setup(&layout);
+        loadId = load->getObjectId();
         tree = Gui::DockingWindowMediator::instance()->getDockingWindow("Std_PropertyView")
                    ->findChild<Gui::PropertyView*>()->dataTree();
         Gui::TreeSelectionSingleton::instance().set_selection("P", {load});
         file = QDir(dir.path()).filePath(QStringLiteral("drafts.pmdb"));
         ASSERT_TRUE(logic->app().save_as_file(1, QFile::encodeName(file).constData())) << logic->app().last_file_error();
+        app->setDirty(false);
         ASSERT_TRUE(PelmoraTest::activateForTyping(window.get()));
     }
 
@@ -144,13 +146,19 @@ protected:
     {
         return lineOf(r, Obj::ProjectFile::write(logic->app().get_projects(), project));
     }
-    static std::string lineOf(const Row& r, const std::string& text)
+    // The load's record of the property.
+    std::string lineOf(const Row& r, const std::string& text) const
     {
         std::istringstream in(text);
-        const std::string mark = std::string("\t") + r.property + "\t";
-        for (std::string l; std::getline(in, l);)
-            if (l.rfind("prop\t", 0) == 0 && l.find(mark) != std::string::npos)
+        const std::string object = "object\t" + std::to_string(loadId) + "\t";
+        const std::string mark = std::string("prop\t") + r.property + "\t";
+        bool inLoad = false;
+        for (std::string l; std::getline(in, l);) {
+            if (l.rfind("object\t", 0) == 0)
+                inLoad = l.rfind(object, 0) == 0;
+            else if (inLoad && l.rfind(mark, 0) == 0)
                 return l;
+        }
         return {};
     }
     static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
@@ -191,12 +199,17 @@ protected:
         case Away::AltF4: press(Qt::Key_F4, Qt::AltModifier); break;
         case Away::QuitMenu:
             for (QAction* menu : window->menuBar()->actions()) {
-                if (!menu->menu() || menu->text().remove('&') != QLatin1String("File"))
+                if (!menu->menu() || !menu->isVisible()
+                    || menu->text().remove('&').compare(QLatin1String("File"), Qt::CaseInsensitive) != 0)
                     continue;
-                for (QAction* item : menu->menu()->actions())
-                    if (item->text().remove('&') == QLatin1String("Quit"))
+                for (QAction* item : menu->menu()->actions()) {
+                    if (item->text().remove('&') == QLatin1String("Quit")) {
                         item->trigger();
+                        return;
+                    }
+                }
             }
+            ADD_FAILURE() << "no FILE > Quit";
             break;
         default: window->close(); break;
         }
@@ -216,6 +229,7 @@ protected:
         if (!f || f->text() != QString::fromUtf8(r.typed) || !keyboardIn(r))
             return "the draft was not typed";
         const int cursor = f->cursorPosition();
+        const bool modifiedBefore = project->is_modified() || app->get_project(project)->getDirty();
         if (changed)
             project->add_object("Obj::ProjectObject", "Other change");
         QStringList asked;
@@ -234,6 +248,21 @@ protected:
                 fault << " asked " << asked.join('|').toStdString();
             if (!closes && !waitUntilActive(window.get()))
                 fault << " the window was not active again";
+            break;
+        }
+        case Away::HandOverModel: {
+            const QString model = QDir(dir.path()).filePath(QStringLiteral("handed.stl"));
+            QFile stl(model);
+            if (stl.open(QIODevice::WriteOnly))
+                stl.write("solid t\n facet normal 0 0 1\n  outer loop\n   vertex 0 0 0\n   vertex 1 0 0\n"
+                          "   vertex 0 1 0\n  endloop\n endfacet\nendsolid t\n");
+            stl.close();
+            PelmoraTest::ModalCloser closer(QMessageBox::No, 1);
+            window->processMessages({"OpenFile:" + QFile::encodeName(model)});
+            if (!closer.titles().isEmpty() && !waitUntilActive(window.get()))
+                fault << " the window was not active again";
+            type(QStringLiteral("9"));
+            after += QLatin1Char('9');
             break;
         }
         case Away::HandOver: {
@@ -298,12 +327,12 @@ protected:
             fault << " the editor holds " << (f ? f->text().toStdString() : "nothing") << ", not " << after.toStdString();
         else if (!keyboardIn(r))
             fault << " the keyboard is not in the editor";
-        else if (away != Away::HandOver && f->cursorPosition() != cursor)
+        else if (away != Away::HandOver && away != Away::HandOverModel && f->cursorPosition() != cursor)
             fault << " the cursor moved to " << f->cursorPosition();
         if (projectLine(r) != storedBefore)
             fault << " written: " << projectLine(r);
-        if (!changed && (project->is_modified() || app->get_project(project)->getDirty()))
-            fault << " the project is marked changed";
+        if (!changed && (project->is_modified() || app->get_project(project)->getDirty()) != modifiedBefore)
+            fault << " the project is marked changed (" << project->is_modified() << app->get_project(project)->getDirty() << ")";
         if (fileLine(r) != savedBefore)
             fault << " the file holds " << fileLine(r);
         press(Qt::Key_Escape);
@@ -318,6 +347,7 @@ protected:
 
     QTemporaryDir dir;
     QString file;
+    unsigned loadId = 0;
     Gui::PropertyOperator::PropertyOperator* tree = nullptr;
 };
 
@@ -346,5 +376,5 @@ TEST_F(DraftRuleTable, ADraftIsWrittenOrDroppedOnlyByTheUser)
             }
         }
     }
-    EXPECT_EQ(cells, 5 * (3 * 6 + 4));
+    EXPECT_EQ(cells, 5 * (3 * 6 + 5));
 }
