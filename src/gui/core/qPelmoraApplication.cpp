@@ -28,6 +28,7 @@
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/PictureFactory.h"
 #include "mainwindow/Translator.h"
+#include "propertyeditor/PendingEdits.h"
 #include "selection/CSelectionType.h"
 #include "selection/EntitySelectionSingleton.h"
 #include "selection/SelectionInstance.h"
@@ -899,12 +900,13 @@ bool qPelmoraApplication::may_ask_user()
 
 void qPelmoraApplication::intend_to_close(QCloseEvent* event)
 {
-    GuiProject* unsaved = nullptr;
+    // A value typed into a row and not confirmed that differs from the stored one is an
+    // unsaved change too: Save writes it, Close drops it, Cancel leaves it as typed.
+    bool unsaved = hasPendingDrafts();
     for (auto& entry : d->projects) {
-        if ((entry.first && entry.first->is_modified()) || entry.second->getDirty()) {
-            unsaved = entry.second;
+        if (unsaved)
             break;
-        }
+        unsaved = (entry.first && entry.first->is_modified()) || entry.second->getDirty();
     }
     bool accept = true;
     if (unsaved) {
@@ -915,8 +917,9 @@ void qPelmoraApplication::intend_to_close(QCloseEvent* event)
             accept = true;
             break;
         case QMessageBox::Save:
-            // Nothing closes unless the save went through.
-            accept = save();
+            // Nothing closes unless the save went through; a draft that cannot be read
+            // whole stays in its editor, with its reason.
+            accept = finishPendingEdits() && save();
             break;
         default:
             accept = false;

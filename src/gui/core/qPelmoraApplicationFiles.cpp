@@ -35,11 +35,13 @@
 #include <QSet>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <set>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -73,6 +75,36 @@ bool askYesNo(const QString& title, const QString& text)
     return box.exec() == QMessageBox::Yes;
 }
 
+// Whether the user is in the group `group`.
+bool inGroup(gid_t group)
+{
+    if (group == ::getegid())
+        return true;
+    const int count = ::getgroups(0, nullptr);
+    if (count <= 0)
+        return false;
+    std::vector<gid_t> groups(static_cast<std::size_t>(count));
+    const int got = ::getgroups(count, groups.data());
+    return got > 0 && std::find(groups.begin(), groups.begin() + got, group) != groups.begin() + got;
+}
+
+// The permission bits of the existing file `path` when they give this user no right to
+// write it: a file the user made read-only.  Decided by the bits for the user (owner,
+// group or others), not by a permission check, which the superuser always passes.  -1
+// when the file may be written or is not there.
+int readOnlyMode(const std::string& path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    const mode_t writeBit = st.st_uid == ::geteuid() ? S_IWUSR : inGroup(st.st_gid) ? S_IWGRP : S_IWOTH;
+    return (st.st_mode & writeBit) ? -1 : static_cast<int>(st.st_mode & 07777);
+}
+
+QString modeText(int mode)
+{
+    return QStringLiteral("%1").arg(mode, 4, 8, QLatin1Char('0'));
+}
 
 // Creates the first free file of "<base>.pmdb", "<base>-1.pmdb", ... in `folder`, empty and
 // private, so that no other save takes the name; its path, or empty with the reason.
@@ -624,6 +656,21 @@ bool qPelmoraApplication::save()
     const std::string name = logic.getApplicationFile();
     if (name.empty())
         return save_as();
+    // A file the user made read-only is not replaced unasked: the projects go under
+    // another name, or nowhere.
+    const int readOnly = readOnlyMode(name);
+    if (readOnly >= 0) {
+        console().Error("Not saved: %s is read-only (mode %s)\n", shown(name).c_str(),
+                        modeText(readOnly).toUtf8().constData());
+        if (!may_ask_user())
+            return false;
+        if (!askYesNo(QObject::tr("Read-only file"),
+                      QObject::tr("%1 is read-only (mode %2): it is not replaced.\nDo you want to save the "
+                                  "projects under another name?")
+                          .arg(QFile::decodeName(name.c_str()), modeText(readOnly))))
+            return false;
+        return save_as();
+    }
     // Another window (or program) saved the file since this one read or wrote it: replacing
     // it unasked would lose that work.
     if (logic.application_file_changed_on_disk()) {
@@ -712,8 +759,12 @@ bool qPelmoraApplication::save_as()
     if ((there.exists() || there.isSymLink()) && !there.isDir()) {
         if (!may_ask_user())
             return false;
-        if (!askYesNo(QObject::tr("Save %1").arg(appName),
-                      QObject::tr("%1 already exists.\nDo you want to replace it?").arg(file)))
+        const int readOnly = readOnlyMode(QFile::encodeName(file).toStdString());
+        const QString question = readOnly >= 0
+            ? QObject::tr("%1 already exists and is read-only (mode %2).\nDo you want to replace it?")
+                  .arg(file, modeText(readOnly))
+            : QObject::tr("%1 already exists.\nDo you want to replace it?").arg(file);
+        if (!askYesNo(QObject::tr("Save %1").arg(appName), question))
             return false;
     }
     return save_common(QFile::encodeName(file).toStdString());

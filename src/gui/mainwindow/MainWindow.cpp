@@ -26,6 +26,7 @@
 #include "mainwindow/PictureFactory.h"
 #include "mainwindow/ReportView.h"
 #include "mainwindow/StatusBarObserver.h"
+#include "propertyeditor/PendingEdits.h"
 #include "propertyeditor/PropertyView.h"
 #include "selection/EntitySelectionSingleton.h"
 #include "selection/SelectionModification.h"
@@ -1230,8 +1231,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
     // Close, or saved unseen into the project file with Save: it is not taken.
     const bool wasClosing = d->closing;
     d->closing = true;
-    // A value typed and not yet confirmed is no change of the project: quitting does not
-    // write it (Cancel on the question leaves it in its editor, as it was).
+    // A value typed and not yet confirmed is an unsaved change: the question asks about
+    // it (Cancel on the question leaves it in its editor, as it was).
     if (qPelmoraApplication* app = qPelmoraApplication::application())
         app->intend_to_close(event);
     if (!event->isAccepted()) {
@@ -1574,6 +1575,7 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
 {
     // A file handed over by a second start ends no edit under way: an open editor keeps
     // its draft and, once a question the opening asked is answered, the keyboard.
+    const DraftKeeper keepDraft;
     const bool wasActive = QApplication::activeWindow() == this;
     auto* single = qobject_cast<GUISingleApplication*>(QCoreApplication::instance());
     const auto answer = [single](int index, const QByteArray& reply) {

@@ -1,5 +1,6 @@
 #include "PropertyItemDelegate.h"
 
+#include "PendingEdits.h"
 #include "PropertyItem.h"
 #include "QuantitySpinBox.h"
 
@@ -273,10 +274,9 @@ bool PropertyItemDelegate::eventFilter(QObject* object, QEvent* event)
         return true;
     }
     case QEvent::FocusOut: {
-        // A dialog or another window took the keyboard: the editor is to have it back when
-        // the window is active again, with what was typed.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+        // A dialog, another window or a menu took the keyboard: the editor is to have it
+        // back when the window is active again or the menu closes, with what was typed.
+        if (QuantitySpinBox::keepsTyping(static_cast<QFocusEvent*>(event)->reason()))
             return false;
         if (hasKeyboard(editor))
             return false;   // from one field of the editor to another
@@ -388,6 +388,29 @@ bool PropertyItemDelegate::commitEditor(QWidget* editor)
     return taken;
 }
 
+bool PropertyItemDelegate::holdsDraft(QWidget* editor, const QModelIndex& index) const
+{
+    PropertyItem* item = itemOf(index);
+    if (!editor || !item || !editor->isEnabled())
+        return false;
+    // A quantity field holds a draft only while typed into: the text it writes itself
+    // (shown again, in a unit system changed meanwhile) is none.
+    const std::vector<QPointer<Gui::QuantitySpinBox>> boxes = spinBoxesIn(editor);
+    bool typed = boxes.empty();
+    for (const QPointer<Gui::QuantitySpinBox>& box : boxes) {
+        if (!box || !box->holdsDraft())
+            continue;
+        if (!box->hasValidInput())
+            return true;
+        typed = true;
+    }
+    if (!typed)
+        return false;
+    const QVariant data = item->editorData(editor);
+    const QVariant shown = editor->property(shownValue);
+    return data.isValid() && shown.isValid() && !sameValue(shown, data);
+}
+
 QWidget* PropertyItemDelegate::rowEditorOf(QWidget* widget)
 {
     for (QWidget* w = widget; w; w = w->parentWidget()) {
@@ -448,8 +471,9 @@ void PropertyItemDelegate::valueChanged()
         return;
     }
     // A change the user makes in a field of the editor is a draft until it is taken; one
-    // made from elsewhere (a dialog, a menu) is taken at once.
-    if (typingInto(editor))
+    // made from elsewhere (a dialog, a menu) is taken at once.  The keyboard taken away
+    // while the program acts on its own leaves a draft one.
+    if (typingInto(editor) || DraftKeeper::active())
         return;
     Q_EMIT commitData(editor);
 }

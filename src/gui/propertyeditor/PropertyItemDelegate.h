@@ -40,6 +40,10 @@ public:
     // commits it.  False when a typed text is refused (it stays, with its reason).
     bool commitEditor(QWidget* editor);
 
+    // Whether `editor`, the editor of the value cell `index`, holds a value the user typed
+    // and neither confirmed nor threw away that differs from the one it was given, or a
+    // text refused.
+    bool holdsDraft(QWidget* editor, const QModelIndex& index) const;
     // The row editor `widget` belongs to (itself or an ancestor), or null.
     static QWidget* rowEditorOf(QWidget* widget);
     // The field of a row editor that takes typing (a text field, a spin box, a drop-down

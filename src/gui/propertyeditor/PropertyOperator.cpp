@@ -376,9 +376,15 @@ bool PropertyOperator::typeIntoEditor(QKeyEvent* event)
     return true;
 }
 
-void PropertyOperator::finishEditing()
+bool PropertyOperator::finishEditing()
 {
-    rowDelegate()->commitEditor(indexWidget(model->buddy(currentIndex())));
+    return rowDelegate()->commitEditor(indexWidget(model->buddy(currentIndex())));
+}
+
+bool PropertyOperator::holdsDraft() const
+{
+    const QModelIndex value = model->buddy(currentIndex());
+    return rowDelegate()->holdsDraft(indexWidget(value), value);
 }
 
 void PropertyOperator::reset()
@@ -404,15 +410,54 @@ void PropertyOperator::rowsInserted(const QModelIndex& parent, int start, int en
 
 } // namespace PropertyOperator
 
-void finishPendingEdits()
+bool finishPendingEdits()
 {
     // A write may make or remove trees on its way.
+    bool taken = true;
     const std::vector<PropertyOperator::PropertyOperator*> all = PropertyOperator::trees();
     for (PropertyOperator::PropertyOperator* tree : all) {
         const auto& now = PropertyOperator::trees();
-        if (std::find(now.begin(), now.end(), tree) != now.end())
-            tree->finishEditing();
+        if (std::find(now.begin(), now.end(), tree) != now.end() && !tree->finishEditing())
+            taken = false;
     }
+    return taken;
+}
+
+namespace {
+int keepers = 0;
+}
+
+DraftKeeper::DraftKeeper()
+{
+    ++keepers;
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && PropertyOperator::PropertyItemDelegate::rowEditorOf(focus))
+        field = focus;
+}
+
+DraftKeeper::~DraftKeeper()
+{
+    --keepers;
+    // Back where the user left it (a window not active gives it when it is active again),
+    // unless a question is still open.
+    if (!field || !field->isVisible() || QApplication::activeModalWidget() || QApplication::activePopupWidget()
+        || QApplication::focusWidget() == field)
+        return;
+    field->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+bool DraftKeeper::active()
+{
+    return keepers > 0;
+}
+
+bool hasPendingDrafts()
+{
+    for (const PropertyOperator::PropertyOperator* tree : PropertyOperator::trees()) {
+        if (tree->holdsDraft())
+            return true;
+    }
+    return false;
 }
 
 } // namespace Gui

@@ -25,7 +25,11 @@ public:
     // `keepTyped` is false (the rows' objects may be on their way out).
     void buildUp(const PropertyList& props, bool keepTyped = true);
     // Writes what was typed into the open editor and not taken yet (see finishPendingEdits).
-    void finishEditing();
+    // False when a typed text is refused (it stays in its editor, with its reason).
+    bool finishEditing();
+    // Whether the open editor holds a draft: a value typed and neither confirmed nor
+    // thrown away that differs from the stored one, or a text refused.
+    bool holdsDraft() const;
     void updateProperty(const Obj::Property& prop);
     void updatePropertyState(const Obj::Property& prop);
     PropertyModel* propertyModel() const { return model; }

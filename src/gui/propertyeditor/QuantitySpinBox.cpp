@@ -1,5 +1,7 @@
 #include "QuantitySpinBox.h"
 
+#include "PendingEdits.h"
+
 #include "PropertyItem.h"
 
 #include <vexil/Exception.h>
@@ -427,6 +429,19 @@ bool QuantitySpinBox::finishTyping()
     return true;
 }
 
+bool QuantitySpinBox::holdsDraft() const
+{
+    if (!d->typed)
+        return false;
+    return !d->validInput || d->typedStr != d->validStr;
+}
+
+bool QuantitySpinBox::keepsTyping(Qt::FocusReason reason)
+{
+    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason
+        || reason == Qt::MenuBarFocusReason || DraftKeeper::active();
+}
+
 void QuantitySpinBox::withdrawRefusal()
 {
     withdrawProblem();
@@ -537,9 +552,9 @@ void QuantitySpinBox::keyPressEvent(QKeyEvent* event)
 void QuantitySpinBox::focusOutEvent(QFocusEvent* event)
 {
     // The window lost the keyboard for a while (a question asked, another window, a file
-    // handed over by a second start): the typing goes on when it comes back, with what
-    // was typed.  Only the user ends it.
-    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason) {
+    // handed over by a second start, a menu opened): the typing goes on when it comes
+    // back, with what was typed.  Only the user ends it.
+    if (keepsTyping(event->reason())) {
         QAbstractSpinBox::focusOutEvent(event);
         return;
     }

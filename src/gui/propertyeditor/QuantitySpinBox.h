@@ -68,6 +68,12 @@ public:
     bool finishTyping();
     // Takes back the reason told for a refused text once that text is thrown away.
     void withdrawRefusal();
+    // Whether a typed, unconfirmed value still differs from the last one announced (or
+    // is refused): a draft the user has not confirmed nor thrown away.
+    bool holdsDraft() const;
+    // The ways the keyboard leaves a field for a while without the user leaving it: the
+    // window made inactive (a question, another window), a menu or a popup opened.
+    static bool keepsTyping(Qt::FocusReason reason);
 
     QValidator::State validate(QString& input, int& pos) const override;
     void fixup(QString& input) const override;

@@ -371,8 +371,14 @@ Content parse(std::istream& in, const std::string& source)
             throw damaged(std::string(what) + " longer than " + std::to_string(MaxNameBytes) + " bytes");
         return text;
     };
-    auto property = [&](const std::vector<std::string>& f) {
+    // Every value is kept whole or not at all too: a string property (a label, a file
+    // name, an annotation's text) holds its text up to the first NUL byte, and one written
+    // back from there would lose the rest.  Refused with the property and its owner.
+    auto property = [&](const std::vector<std::string>& f, const std::string& owner) {
         PropertyRecord record{name(f[1], "a property name"), name(f[2], "a property type"), f[3]};
+        if (record.value.find('\0') != std::string::npos)
+            throw damaged(std::string(record.name == "Label" ? "a label" : "a value") + " holding a NUL byte (the property '"
+                          + Vexil::printableText(record.name) + "' of " + owner + ")");
         if (record.name == "Label")
             name(record.value, "a label");
         return record;
@@ -431,7 +437,8 @@ Content parse(std::istream& in, const std::string& source)
             if (!refusal.empty())
                 throw Error(refusal);
         } else if (keyword == "pprop" && fields.size() == 4 && !content.projects.empty()) {
-            content.projects.back().properties.push_back(property(fields));
+            content.projects.back().properties.push_back(
+                property(fields, "the project '" + Vexil::printableText(content.projects.back().name) + "'"));
         } else if (keyword == "object" && fields.size() == 5 && !content.projects.empty()) {
             ObjectRecord object;
             auto& objects = content.projects.back().objects;
@@ -457,7 +464,8 @@ Content parse(std::istream& in, const std::string& source)
             object.model.assign(decoded.decoded.constData(), static_cast<std::size_t>(decoded.decoded.size()));
         } else if (keyword == "prop" && fields.size() == 4 && !content.projects.empty()
                    && !content.projects.back().objects.empty()) {
-            content.projects.back().objects.back().properties.push_back(property(fields));
+            content.projects.back().objects.back().properties.push_back(
+                property(fields, "the object '" + Vexil::printableText(content.projects.back().objects.back().name) + "'"));
         } else {
             throw damaged("an unknown record");
         }

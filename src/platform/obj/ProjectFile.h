@@ -21,8 +21,9 @@
 // amounts under any unit system.  A file without these (written before) has bare numbers,
 // which are read in the reader's unit system, as they always were.
 // A file that lacks the first line, the version, or the closing line with a matching
-// checksum is refused as a whole, and so is one with a name or label that holds a NUL
-// byte or is longer than 4096 bytes.  Reading checks the first line before anything
+// checksum is refused as a whole, and so is one with a name or a property value (a
+// label, an annotation's text) that holds a NUL byte, raw or written "%00", or with a name
+// or label longer than 4096 bytes.  Reading checks the first line before anything
 // else and takes one record at a time, none longer than what is left of the file.
 
 #include <cstddef>

@@ -12,11 +12,17 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <functional>
 #include <mutex>
 #include <limits>
+#include <vector>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace Vexil {
 
@@ -181,32 +187,38 @@ void registerTypes()
     (void)done;
 }
 
-// What tells that another program (or another store) changed the file since it was read
-// or written here: a save replaces the file, so its inode changes too.
-struct FileStamp
+// Holds the lock beside a preferences file while it lives: every store of the file (in
+// this process or another) re-reads, changes and replaces it under this lock, so that no
+// write is made on top of a reading another write has overtaken.  A folder where the lock
+// cannot be made is one where the file cannot be replaced either: the save says why.
+class FileLock
 {
-    bool exists = false;
-    ino_t inode = 0;
-    off_t size = 0;
-    long long modified = 0;
-    bool operator!=(const FileStamp& o) const
+public:
+    explicit FileLock(const QString& fileName)
     {
-        return exists != o.exists || inode != o.inode || size != o.size || modified != o.modified;
+        const QByteArray path = QFile::encodeName(fileName + QStringLiteral(".lock"));
+        fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0)
+            return;
+        while (::flock(fd, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                ::close(fd);
+                fd = -1;
+                return;
+            }
+        }
     }
-};
+    ~FileLock()
+    {
+        if (fd >= 0)
+            ::close(fd);   // and with it the lock
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
 
-FileStamp stampOf(const QString& fileName)
-{
-    FileStamp stamp;
-    struct stat st;
-    if (::stat(QFile::encodeName(fileName).constData(), &st) == 0) {
-        stamp.exists = true;
-        stamp.inode = st.st_ino;
-        stamp.size = st.st_size;
-        stamp.modified = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
-    }
-    return stamp;
-}
+private:
+    int fd = -1;
+};
 
 } // namespace
 
@@ -215,7 +227,9 @@ struct PreferenceManager::Private
     PreferenceManager* q = nullptr;
     QString fileName;
     QVariantMap values;
-    FileStamp seen;
+    // Changes whose save failed: made again on top of every later reading, until a save
+    // takes them.
+    std::vector<std::function<void(QVariantMap&)>> unsaved;
     // A file that is no regular file or cannot be opened is never written over.
     bool unreadable = false;
     // Lines that could not be read are dropped when the file is rewritten: the original
@@ -224,8 +238,11 @@ struct PreferenceManager::Private
     bool saveFailureReported = false;
 
     void read();
+    // Re-reads the file, makes `change` on what it holds and replaces it, all under the
+    // lock beside it.
+    void write(const std::function<void(QVariantMap&)>& change);
     void beforeWrite();
-    void save();
+    bool save();
     void reportSaveFailure(const std::string& reason);
 };
 
@@ -245,15 +262,28 @@ void PreferenceManager::Private::read()
             printableText(QFile::encodeName(fileName).toStdString()).c_str());
         break;
     }
-    seen = stampOf(fileName);
+}
+
+void PreferenceManager::Private::write(const std::function<void(QVariantMap&)>& change)
+{
+    const FileLock lock(fileName);
+    beforeWrite();
+    change(values);
+    if (save())
+        unsaved.clear();
+    else
+        unsaved.push_back(change);
 }
 
 void PreferenceManager::Private::beforeWrite()
 {
-    // Each change is written at once; what changed in the file meanwhile is read first so
-    // that the change is made on top of it, not over it.
-    if (!unreadable && stampOf(fileName) != seen)
+    // Each change is written at once; what the file holds now (another window's changes
+    // too) is read first so that the change is made on top of it, not over it.
+    if (!unreadable) {
         read();
+        for (const auto& change : unsaved)
+            change(values);
+    }
     if (!backupNeeded)
         return;
     backupNeeded = false;
@@ -276,19 +306,19 @@ void PreferenceManager::Private::beforeWrite()
         printableText(QFile::encodeName(backup).toStdString()).c_str());
 }
 
-void PreferenceManager::Private::save()
+bool PreferenceManager::Private::save()
 {
     if (unreadable) {
         reportSaveFailure("the file on disk could not be read and is left untouched");
-        return;
+        return false;
     }
     std::string error;
-    if (saveIniFile(fileName, values, error)) {
-        saveFailureReported = false;
-        seen = stampOf(fileName);
-    } else {
+    if (!saveIniFile(fileName, values, error)) {
         reportSaveFailure(error);
+        return false;
     }
+    saveFailureReported = false;
+    return true;
 }
 
 void PreferenceManager::Private::reportSaveFailure(const std::string& reason)
@@ -402,9 +432,8 @@ void PreferenceManager::store(PM_SETTING id, const QVariant& v, bool notify)
 {
     if (!isValid(id))
         return;
-    d->beforeWrite();
-    d->values.insert(keyOf(id), v);
-    d->save();
+    const QString key = keyOf(id);
+    d->write([key, v](QVariantMap& values) { values.insert(key, v); });
     if (notify)
         Q_EMIT optionChanged(id);
 }
@@ -437,14 +466,14 @@ void PreferenceManager::set(PM_SETTING id, bool v, bool notify)
 
 void PreferenceManager::reset()
 {
-    d->beforeWrite();
-    for (auto it = d->values.begin(); it != d->values.end();) {
-        if (it.key().startsWith(QLatin1String("Settings/")))
-            it = d->values.erase(it);
-        else
-            ++it;
-    }
-    d->save();
+    d->write([](QVariantMap& values) {
+        for (auto it = values.begin(); it != values.end();) {
+            if (it.key().startsWith(QLatin1String("Settings/")))
+                it = values.erase(it);
+            else
+                ++it;
+        }
+    });
 }
 
 void PreferenceManager::getFileAndType(std::string& file, QSettings::Format& format) const
@@ -514,9 +543,8 @@ bool PreferenceManager::getBool(const QString& group, const QString& name, bool 
 
 void PreferenceManager::setBool(const QString& group, const QString& name, bool v)
 {
-    d->beforeWrite();
-    d->values.insert(QStringLiteral("Flags/%1/%2").arg(group, name), v);
-    d->save();
+    const QString key = QStringLiteral("Flags/%1/%2").arg(group, name);
+    d->write([key, v](QVariantMap& values) { values.insert(key, v); });
 }
 
 QString PreferenceManager::fileName() const

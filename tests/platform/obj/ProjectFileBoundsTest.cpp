@@ -10,6 +10,10 @@
 
 #include <obj/Application.h>
 #include <obj/GeometryObject.h>
+#include <obj/Project.h>
+#include <obj/ProjectObject.h>
+#include <obj/Property.h>
+#include <vexil/TypeInfo.h>
 #include <vexil/Exception.h>
 
 #include <QByteArray>
@@ -28,6 +32,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -280,4 +285,73 @@ TEST(ProjectFileBounds, ASurfaceThatWouldCrashTheModelReaderIsRefused)
     std::istringstream copy(std::string(hostile.constData(), static_cast<size_t>(hostile.size())));
     EXPECT_THROW(target->import_objects(copy), Vexil::ExceptionHandler);
     EXPECT_EQ(target->get_num_objects(), 0u);
+}
+
+TEST(ProjectFileBounds, EveryStringValueWithANulByteRawOrEscapedIsRefusedNamingPropertyObjectAndLine)
+{
+    QTemporaryDir dir;
+    ScopedLogic logic;
+    Obj::Application& app = logic.app();
+    // One project holding every kind of object whose properties hold text.
+    Obj::Project* project = app.create_project("P", "P label");
+    project->add_object("Obj::ProjectObject", "first")->set_label("first label");
+    auto* geometry = dynamic_cast<Obj::GeometryObject*>(project->add_object("Obj::GeometryObject", "plate"));
+    ASSERT_TRUE(geometry);
+    geometry->FileName->set_value("/models/plate.stl");
+    auto* ruler = dynamic_cast<Obj::AnnotationObject*>(project->add_object("Obj::AnnotationRuler", "ruler"));
+    ASSERT_TRUE(ruler);
+    ruler->set_annotation_text("# Annotation list\nruler;ruler;1;0,0,0;10,0,0;visible\n");
+    const QString sample = dir.filePath("sample.pmdb");
+    ASSERT_TRUE(app.save_as_file(1, path(sample).c_str())) << app.last_file_error();
+    app.close_all_projects();
+    app.create_project("Keep", "Keep");
+    const QList<QByteArray> lines = readBytes(sample).split('\n');
+    const Vexil::TypeInfo text = Obj::PropertyString::getClassTypeId();
+
+    std::set<std::string> covered;
+    std::string owner;
+    int cells = 0;
+    for (int n = 0; n < lines.size(); ++n) {
+        const QList<QByteArray> f = lines[n].split('\t');
+        if (f.value(0) == "project" || f.value(0) == "object")
+            owner = (f.value(0) == "project" ? f.value(1) : f.value(3)).toStdString();
+        if ((f.value(0) != "prop" && f.value(0) != "pprop") || f.size() != 4 || f[3].isEmpty()
+            || !Vexil::TypeInfo::get_type_from_name(f[2].constData()).is_inherited_from(text))
+            continue;
+        covered.insert(f[1].toStdString());
+        for (const QByteArray& nul : {QByteArray(1, '\0'), QByteArray("%00")}) {
+            QList<QByteArray> changedLines = lines;
+            QByteArray value = f[3];
+            value.insert(value.size() / 2, nul);
+            changedLines[n] = f[0] + '\t' + f[1] + '\t' + f[2] + '\t' + value;
+            QByteArray body = changedLines.join('\n');
+            body.chop(body.size() - body.lastIndexOf("end\t"));
+            const QByteArray bytes = PelmoraTest::sealedProjectFile(body);
+            const std::string label = f[1].toStdString() + " of " + owner + (nul.size() == 1 ? ", raw" : ", %00");
+            const std::vector<std::string> says = {"holding a NUL byte", "'" + f[1].toStdString() + "'",
+                                                   "'" + owner + "'", "at line " + std::to_string(n + 1)};
+            // From a file: refused whole, the open projects kept.
+            const QString file = dir.filePath("nul.pmdb");
+            writeBytes(file, bytes);
+            EXPECT_FALSE(app.resume_from_file(1, path(file).c_str())) << label;
+            for (const std::string& part : says)
+                EXPECT_NE(app.last_file_error().find(part), std::string::npos) << label << ": " << app.last_file_error();
+            EXPECT_EQ(projectNames(app), std::vector<std::string>{"Keep"}) << label;
+            // From the clipboard: the paste is refused whole.
+            std::istringstream copy(std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
+            Obj::Project* keep = app.get_project("Keep");
+            try {
+                keep->import_objects(copy);
+                ADD_FAILURE() << label << ": pasted";
+            }
+            catch (const Vexil::ExceptionHandler& e) {
+                for (const std::string& part : says)
+                    EXPECT_NE(std::string(e.what()).find(part), std::string::npos) << label << ": " << e.what();
+            }
+            EXPECT_EQ(keep->get_num_objects(), 0u) << label;
+            ++cells;
+        }
+    }
+    EXPECT_EQ(covered, (std::set<std::string>{"AnnotationText", "File Name", "Label", "Length Unit"}));
+    EXPECT_GE(cells, 10);
 }

@@ -13,7 +13,16 @@
 #include <limits>
 #include <vector>
 
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <cstdlib>
+#include <string>
+
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using Vexil::PreferenceManager;
 
@@ -273,4 +282,82 @@ TEST_F(PreferenceFixture, ChangesMadeMeanwhileByAnotherStoreAreKept)
     EXPECT_EQ(again.getString(Vexil::PM_LANGUAGE), "de");
     EXPECT_EQ(again.getInt(Vexil::PM_SIGNIFICANT_DIGITS), 9);
     EXPECT_TRUE(again.getBool("Toolbar", "Console", false));
+}
+
+namespace {
+
+// This test program started again as one of two writers of one preferences file: it
+// stores its keys and ends before the tests start.
+constexpr char writerVariable[] = "PELMORA_TEST_PREFERENCE_WRITER";   // "<side> <file>"
+constexpr int keysPerWriter = 100;
+// The writers start together: each waits until this descriptor reaches its end.
+constexpr int startGate = 100;
+
+QString writerKey(char side, int n)
+{
+    return QStringLiteral("%1%2").arg(QLatin1Char(side)).arg(n);
+}
+
+const bool writerChild = [] {
+    const QByteArray role = qgetenv(writerVariable);
+    if (role.size() < 3)
+        return false;
+    const char side = role[0];
+    char c = 0;
+    while (::read(startGate, &c, 1) > 0 || errno == EINTR) {
+    }
+    {
+        PreferenceManager pm(QString::fromLocal8Bit(role.mid(2)));
+        // Each key is written twice, the second time with its last value: a write lost in
+        // the other's leaves a key missing or holding its older value.
+        for (int n = 0; n < keysPerWriter; ++n) {
+            pm.setBool(QStringLiteral("Writers"), writerKey(side, n), false);
+            pm.setBool(QStringLiteral("Writers"), writerKey(side, n), true);
+        }
+    }
+    std::_Exit(0);
+}();
+
+} // namespace
+
+TEST_F(PreferenceFixture, TwoProcessesWritingTheFileAtOnceKeepEachKeysLastValue)
+{
+    ASSERT_FALSE(writerChild);
+    const QByteArray preferences = QFile::encodeName(file());
+    QDir().mkpath(QFileInfo(file()).absolutePath());
+    char self[PATH_MAX] = {};
+    ASSERT_GT(::readlink("/proc/self/exe", self, sizeof self - 1), 0);
+    int gate[2];
+    ASSERT_EQ(::pipe2(gate, O_CLOEXEC), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, gate[0], startGate);
+    std::vector<pid_t> writers;
+    for (const char side : {'a', 'b'}) {
+        const QByteArray role = QByteArray(writerVariable) + '=' + side + ' ' + preferences;
+        std::vector<char*> env;
+        for (char** e = environ; *e; ++e)
+            env.push_back(*e);
+        env.push_back(const_cast<char*>(role.constData()));
+        env.push_back(nullptr);
+        char* argv[] = {self, nullptr};
+        pid_t pid = 0;
+        ASSERT_EQ(::posix_spawn(&pid, self, &actions, nullptr, argv, env.data()), 0);
+        writers.push_back(pid);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(gate[0]);
+    ::close(gate[1]);   // both go
+    for (const pid_t pid : writers) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    PreferenceManager after(file());
+    std::vector<std::string> lost;
+    for (const char side : {'a', 'b'})
+        for (int n = 0; n < keysPerWriter; ++n)
+            if (!after.getBool(QStringLiteral("Writers"), writerKey(side, n), false))
+                lost.push_back(writerKey(side, n).toStdString());
+    EXPECT_EQ(lost, std::vector<std::string>{});
 }
