@@ -1521,8 +1521,9 @@ struct FaceCorners
     {
         return static_cast<std::size_t>(std::min_element(c, c + n) - c);
     }
-    // The corners, from the lowest, under the process's seed: a file cannot choose faces
-    // that share a slot.
+    // The corners, from the lowest, two to a word, under the process's seed: a file cannot
+    // choose faces that share a slot.  (Ids beyond 32 bits would share words; that makes
+    // equal hashes, never equal faces, and needs more points than memory holds.)
     std::uint64_t hash(std::size_t f, std::uint64_t seed) const
     {
         const std::size_t n = size(f);
@@ -1530,11 +1531,12 @@ struct FaceCorners
         if (n == 0)
             return Counted::mixBits(0, 0, seed);
         const std::size_t low = lowest(c, n);
-        std::uint64_t h = Counted::mixBits(n, static_cast<std::uint64_t>(c[low]), seed);
-        for (std::size_t k = low + 1; k < n; ++k)
-            h = Counted::mixBits(h, static_cast<std::uint64_t>(c[k]), seed);
-        for (std::size_t k = 0; k < low; ++k)
-            h = Counted::mixBits(h, static_cast<std::uint64_t>(c[k]), seed);
+        auto id = [&](std::size_t k) -> std::uint64_t {
+            return k < n ? static_cast<std::uint32_t>(c[low + k < n ? low + k : low + k - n]) : 0;
+        };
+        std::uint64_t h = Counted::mixBits(id(0) << 32 | id(1), std::uint64_t(n) << 32 | id(2), seed);
+        for (std::size_t k = 3; k < n; k += 2)
+            h = Counted::mixBits(h, id(k) << 32 | id(k + 1), seed);
         return h;
     }
     bool same(std::size_t a, std::size_t b) const

@@ -550,9 +550,8 @@ TEST(ModelFileBounds, FacesChosenToShareASlotCostTheSlotsOfRandomFaces)
     while (slots < 2 * faces)
         slots <<= 1;
     const auto unseeded = [slots](const Face& f) {
-        std::uint64_t h = mrmlmodelfile::mixBits(3, std::uint64_t(f[0]), 0);
-        h = mrmlmodelfile::mixBits(h, std::uint64_t(f[1]), 0);
-        return mrmlmodelfile::mixBits(h, std::uint64_t(f[2]), 0) & (slots - 1);
+        return mrmlmodelfile::mixBits(std::uint64_t(f[0]) << 32 | std::uint64_t(f[1]), std::uint64_t(3) << 32 | std::uint64_t(f[2]), 0)
+               & (slots - 1);
     };
     const Face first{0, 1, 2};
     const struct
