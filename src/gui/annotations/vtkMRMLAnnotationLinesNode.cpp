@@ -36,15 +36,9 @@ vtkMRMLAnnotationLinesNode::LineCells* vtkMRMLAnnotationLinesNode::GetLines()
 
 struct vtkMRMLAnnotationLinesNode::LineLookup
 {
-    struct PairHash
-    {
-        size_t operator()(const std::pair<vtkIdType, vtkIdType>& p) const
-        {
-            return std::hash<vtkIdType>()(p.first) * 1000003u ^ std::hash<vtkIdType>()(p.second);
-        }
-    };
     // Counted in LineEntries(): a look-up, the key's bucket; a walk, each entry reached.
-    Counted::HashMap<std::pair<vtkIdType, vtkIdType>, int, &vtkMRMLAnnotationLinesNode::LineEntries, PairHash> firstIndex;
+    // The point ids come from files: the table's hash mixes them under the process's seed.
+    Counted::HashMap<std::pair<vtkIdType, vtkIdType>, int, &vtkMRMLAnnotationLinesNode::LineEntries> firstIndex;
     // The cells the table describes; any other change to them is seen as a new
     // modification time or count, and the table is rebuilt.
     vtkCellArray* cells = nullptr;

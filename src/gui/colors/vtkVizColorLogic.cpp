@@ -11,11 +11,13 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QHash>
 #include <QString>
 #include <QtGlobal>
 
+#include <counted/SeededQtHash.h>
+
 #include <cstring>
+#include <unordered_map>
 #include <utility>
 
 #include <sys/stat.h>
@@ -29,13 +31,14 @@ namespace {
 // Files are known by the bytes of their names, which need not be UTF-8.
 bool firstMeeting(const std::string& path, const struct stat& file)
 {
-    static QHash<QByteArray, std::pair<qint64, qint64>> met;
+    // The names are the folders' own: hashed under the process's seed.
+    static std::unordered_map<QByteArray, std::pair<qint64, qint64>, Counted::SeededHash<QByteArray>> met;
     const std::pair<qint64, qint64> state(file.st_size, qint64(file.st_mtim.tv_sec) * 1000000000 + file.st_mtim.tv_nsec);
     const QByteArray key = QByteArray::fromStdString(path);
     auto found = met.find(key);
-    if (found != met.end() && found.value() == state)
+    if (found != met.end() && found->second == state)
         return false;
-    met.insert(key, state);
+    met[key] = state;
     return true;
 }
 
@@ -198,15 +201,15 @@ std::vector<std::string> vtkVizColorLogic::FindColorFiles(const std::vector<std:
         bool trusted = false;
         std::vector<std::string> files;
     };
-    static QHash<QByteArray, Scan> scans;
+    static std::unordered_map<QByteArray, Scan, Counted::SeededHash<QByteArray>> scans;
 
     std::vector<std::string> files;
     for (const std::string& directory : directories) {
         const QByteArray key = QByteArray::fromStdString(directory);
         const FolderState state = FolderState::of(directory);
         auto known = scans.find(key);
-        if (known != scans.end() && known->trusted && known->folder == state) {
-            files.insert(files.end(), known->files.begin(), known->files.end());
+        if (known != scans.end() && known->second.trusted && known->second.folder == state) {
+            files.insert(files.end(), known->second.files.begin(), known->second.files.end());
             continue;
         }
         Scan scan;
@@ -241,7 +244,7 @@ std::vector<std::string> vtkVizColorLogic::FindColorFiles(const std::vector<std:
             }
         }
         files.insert(files.end(), scan.files.begin(), scan.files.end());
-        scans.insert(key, std::move(scan));
+        scans[key] = std::move(scan);
     }
     return files;
 }

@@ -21,6 +21,8 @@
 #include <utility>
 #include <vector>
 
+#include <counted/SeededHash.h>
+
 namespace Gui {
 
 namespace OpenHashDetail {
@@ -231,11 +233,12 @@ private:
         else
             return static_cast<std::uint64_t>(key);
     }
-    // Multiplicative hashing: the top bits of the product depend on every bit of the key,
-    // so aligned pointers and runs of ids spread evenly and the probe runs stay short.
+    // Every bit of the key reaches the top bits taken, so aligned pointers and runs of ids
+    // spread evenly; ids come from project files, and the process's seed keeps a file from
+    // choosing ids that share a slot.
     std::size_t home(Key key) const
     {
-        return static_cast<std::size_t>((bitsOf(key) * 0x9E3779B97F4A7C15ull) >> (64 - tableBits));
+        return static_cast<std::size_t>(Counted::seededHash(bitsOf(key)) >> (64 - tableBits));
     }
     std::size_t indexOf(Key key) const
     {

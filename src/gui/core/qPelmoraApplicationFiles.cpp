@@ -24,6 +24,8 @@
 #include <vexil/PrintableText.h>
 #include <vexil/UtilityBox.h>
 
+#include <counted/SeededQtHash.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -32,7 +34,6 @@
 #include <QLayout>
 #include <QMessageBox>
 #include <QRegularExpression>
-#include <QSet>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -41,6 +42,7 @@
 #include <cstdio>
 #include <cstring>
 #include <set>
+#include <unordered_set>
 #include <vector>
 
 #include <fcntl.h>
@@ -429,12 +431,14 @@ void qPelmoraApplication::note_command_line_files(const std::vector<std::string>
                                                   const std::vector<std::string>& opened)
 {
     // A file named twice and opened once was opened.
-    QSet<QString> done;
+    // The names come from the command line or a hand-over message: hashed under the
+    // process's seed.
+    std::unordered_set<QString, Counted::SeededHash<QString>> done;
     for (const std::string& file : opened)
         done.insert(sameFileKey(file));
     commandLineFilesNotOpened = 0;
     for (const std::string& file : named)
-        if (!done.contains(sameFileKey(file)))
+        if (!done.count(sameFileKey(file)))
             ++commandLineFilesNotOpened;
 }
 

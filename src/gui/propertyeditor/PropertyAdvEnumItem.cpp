@@ -7,7 +7,9 @@
 #include <QColor>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QSet>
+#include <counted/SeededQtHash.h>
+
+#include <unordered_set>
 #include <QStringList>
 
 using namespace Gui::PropertyOperator;
@@ -74,11 +76,11 @@ void PropertyAdvEnumItem::setEditorData(QWidget* editor, const QVariant& data) c
             continue;
         }
         // Keep the later object's order: the list shows what the last one offers.  The
-        // names are the project's objects, so membership is hashed.
-        const QSet<QString> offered(common.cbegin(), common.cend());
+        // names are the project's objects, so membership is hashed, under the process's seed.
+        const std::unordered_set<QString, Counted::SeededHash<QString>> offered(common.cbegin(), common.cend());
         Names kept;
         for (const QString& n : own) {
-            if (offered.contains(n))
+            if (offered.count(n))
                 kept.push_back(n);
         }
         common = std::move(kept);

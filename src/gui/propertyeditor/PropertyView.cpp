@@ -77,7 +77,7 @@ public:
 private:
     PropertyList list;
     std::vector<unsigned int> types;   // of each entry
-    std::unordered_map<std::string, std::size_t> index;
+    std::unordered_map<std::string, std::size_t, Counted::SeededHash<std::string>> index;
     std::string key;   // reused so that a look-up does not allocate
     std::size_t hint = 0;
 };

@@ -136,9 +136,9 @@ QListWidgetItem* SelectionRows::append(const QString& key, const QString& text)
 QListWidgetItem* SelectionRows::remove_unique(const QString& key)
 {
     const auto it = byKey.find(key);
-    if (it == byKey.end() || it->size() != 1)
+    if (it == byKey.end() || it->second.size() != 1)
         return nullptr;
-    QListWidgetItem* item = it->first();
+    QListWidgetItem* item = it->second.first();
     byKey.erase(it);
     delete item;
     return item;

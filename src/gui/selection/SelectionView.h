@@ -9,7 +9,9 @@
 
 #include <vexil/Observer.h>
 
-#include <QHash>
+#include <counted/SeededQtHash.h>
+
+#include <unordered_map>
 
 #include <map>
 
@@ -35,7 +37,8 @@ public:
     void clear();
 private:
     QListWidget* list;
-    QHash<QString, QList<QListWidgetItem*>> byKey;
+    // Keys hold project and object names: hashed under the process's seed.
+    std::unordered_map<QString, QList<QListWidgetItem*>, Counted::SeededHash<QString>> byKey;
 };
 
 class PELMORAGUI_EXPORT SelectionView : public DockingWindow,

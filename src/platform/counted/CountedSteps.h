@@ -20,6 +20,8 @@
 #include <utility>
 #include <vector>
 
+#include "SeededHash.h"
+
 namespace Counted {
 
 using Counter = std::uint64_t& (*)();
@@ -604,8 +606,9 @@ private:
 };
 
 // A hashed map whose look-ups count the entries of the key's bucket (each compared with
-// the key) and one for the hash, and whose walks count each entry reached.
-template <class Key, class T, Counter steps, class Hash = std::hash<Key>, class Equal = std::equal_to<Key>>
+// the key) and one for the hash, and whose walks count each entry reached.  Integer and
+// text keys are hashed under the process's seed: no input chooses keys that share a bucket.
+template <class Key, class T, Counter steps, class Hash = SeededHash<Key>, class Equal = std::equal_to<Key>>
 class HashMap : public Table<HashMap<Key, T, steps, Hash, Equal>, std::unordered_map<Key, T, Hash, Equal>, steps>
 {
     using Base = Table<HashMap, std::unordered_map<Key, T, Hash, Equal>, steps>;

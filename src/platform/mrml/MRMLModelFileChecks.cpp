@@ -10,10 +10,10 @@
 #include <fstream>
 #include <limits>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include <counted/CountedSteps.h>
+#include <counted/SeededHash.h>
 #include <vexil/PrintableText.h>
 
 #include <vtkCellArray.h>
@@ -1505,6 +1505,119 @@ struct KeptFaceReads
 
 } // namespace
 
+namespace {
+
+// A face's corners as the cells hold them, 32- or 64-bit.
+template <class Id>
+struct FaceCorners
+{
+    const Id* offsets;
+    const Id* ids;
+
+    std::size_t size(std::size_t f) const { return static_cast<std::size_t>(offsets[f + 1] - offsets[f]); }
+    const Id* at(std::size_t f) const { return ids + offsets[f]; }
+    // Where the face's lowest point id stands: the face is read from there on.
+    static std::size_t lowest(const Id* c, std::size_t n)
+    {
+        return static_cast<std::size_t>(std::min_element(c, c + n) - c);
+    }
+    // The corners, from the lowest, two to a word, under the process's seed: a file cannot
+    // choose faces that share a slot.  (Ids beyond 32 bits would share words; that makes
+    // equal hashes, never equal faces, and needs more points than memory holds.)
+    std::uint64_t hash(std::size_t f, std::uint64_t seed) const
+    {
+        const std::size_t n = size(f);
+        const Id* c = at(f);
+        if (n == 0)
+            return Counted::mixBits(0, 0, seed);
+        const std::size_t low = lowest(c, n);
+        auto id = [&](std::size_t k) -> std::uint64_t {
+            return k < n ? static_cast<std::uint32_t>(c[low + k < n ? low + k : low + k - n]) : 0;
+        };
+        std::uint64_t h = Counted::mixBits(id(0) << 32 | id(1), std::uint64_t(n) << 32 | id(2), seed);
+        for (std::size_t k = 3; k < n; k += 2)
+            h = Counted::mixBits(h, id(k) << 32 | id(k + 1), seed);
+        return h;
+    }
+    bool same(std::size_t a, std::size_t b) const
+    {
+        const std::size_t n = size(a);
+        if (size(b) != n)
+            return false;
+        const Id* x = at(a);
+        const Id* y = at(b);
+        const std::size_t i = lowest(x, n), j = lowest(y, n);
+        for (std::size_t k = 0; k < n; ++k)
+            if (x[(i + k) % n] != y[(j + k) % n])
+                return false;
+        return true;
+    }
+};
+
+// One flat table of the first faces, open addressing at most half full: a slot holds a
+// face number (plus one; zero is free) and the top bits of the face's hash, so that most
+// faces met on the way are passed without reading their corners.  Returns, in face order,
+// each face that repeats an earlier one with that face; `looked` counts the slots read.
+template <class Id, class Face>
+void findRepeats(const FaceCorners<Id>& faces, std::size_t count, Counted::Vector<std::pair<std::size_t, std::size_t>, &keptFaceSteps>& repeats,
+                 long long& looked)
+{
+    struct Slot
+    {
+        Face face;   // the face's number plus one; 0 for a free slot
+        Face tag;    // the hash's top bits
+    };
+    std::size_t size = 16;
+    while (size < 2 * count)
+        size <<= 1;
+    const std::size_t mask = size - 1;
+    std::vector<Slot> table(size, Slot{0, 0});
+    const std::uint64_t seed = Counted::hashSeed();
+    constexpr unsigned tagShift = 64 - 8 * sizeof(Face);
+    // The slots of the faces a little ahead are asked of the memory early: a table larger
+    // than the caches would otherwise cost a wait on every face.
+    constexpr std::size_t ahead = 16;
+    std::uint64_t hashes[ahead];
+    for (std::size_t k = 0; k < ahead && k < count; ++k) {
+        hashes[k] = faces.hash(k, seed);
+        __builtin_prefetch(&table[hashes[k] & mask]);
+    }
+    long long read = 0;
+    for (std::size_t f = 0; f < count; ++f) {
+        const std::uint64_t h = hashes[f % ahead];
+        if (f + ahead < count) {
+            hashes[f % ahead] = faces.hash(f + ahead, seed);
+            __builtin_prefetch(&table[hashes[f % ahead] & mask]);
+        }
+        const Face tag = static_cast<Face>(h >> tagShift);
+        for (std::size_t slot = h & mask;; slot = (slot + 1) & mask) {
+            ++read;
+            Slot& at = table[slot];
+            if (at.face == 0) {
+                at = Slot{static_cast<Face>(f + 1), tag};
+                break;
+            }
+            if (at.tag == tag && faces.same(at.face - 1, f)) {
+                repeats.push_back({f, static_cast<std::size_t>(at.face - 1)});
+                break;
+            }
+        }
+    }
+    looked += read;
+}
+
+template <class Id>
+void findRepeats(const FaceCorners<Id>& faces, std::size_t count, Counted::Vector<std::pair<std::size_t, std::size_t>, &keptFaceSteps>& repeats,
+                 long long& looked)
+{
+    if (count < std::numeric_limits<std::uint32_t>::max())
+        findRepeats<Id, std::uint32_t>(faces, count, repeats, looked);
+    else
+        findRepeats<Id, std::uint64_t>(faces, count, repeats, looked);
+}
+
+} // namespace
+
 long long dropRepeatedFaces(vtkPolyData* data, std::string& problem, long long* probes, long long* keptReads)
 {
     const KeptFaceReads reads(keptReads);
@@ -1513,58 +1626,19 @@ long long dropRepeatedFaces(vtkPolyData* data, std::string& problem, long long* 
     const long long faces = polys ? polys->GetNumberOfCells() : 0;
     if (faces < 2)
         return 0;
-    // Every face's corners, turned to begin at its lowest point id.
-    std::vector<vtkIdType> corners;
-    corners.reserve(static_cast<size_t>(polys->GetNumberOfConnectivityIds()));
-    std::vector<size_t> start(static_cast<size_t>(faces) + 1, 0);
-    {
-        auto it = vtk::TakeSmartPointer(polys->NewIterator());
-        size_t f = 0;
-        for (it->GoToFirstCell(); !it->IsDoneWithTraversal(); it->GoToNextCell(), ++f) {
-            vtkIdType n = 0;
-            const vtkIdType* ids = nullptr;
-            it->GetCurrentCell(n, ids);
-            const auto lowest = static_cast<size_t>(std::min_element(ids, ids + n) - ids);
-            for (vtkIdType k = 0; k < n; ++k)
-                corners.push_back(ids[(lowest + static_cast<size_t>(k)) % static_cast<size_t>(n)]);
-            start[f + 1] = corners.size();
-        }
-    }
-    long long looked = 0;
-    auto same = [&](size_t a, size_t b) {
-        ++looked;
-        return start[a + 1] - start[a] == start[b + 1] - start[b] &&
-               std::equal(corners.begin() + static_cast<long>(start[a]), corners.begin() + static_cast<long>(start[a + 1]),
-                          corners.begin() + static_cast<long>(start[b]));
-    };
-    auto hash = [&](size_t f) {
-        ++looked;
-        std::uint64_t h = 1469598103934665603ull;
-        for (size_t k = start[f]; k < start[f + 1]; ++k)
-            h = (h ^ static_cast<std::uint64_t>(corners[k])) * 1099511628211ull;
-        return static_cast<size_t>(h ^ (h >> 29));
-    };
-    // Each bucket's faces, first seen first: kept[f] is the face f repeats, or f itself
+    // Each face that repeats an earlier one, in face order, with the face it repeats
     // (each entry reached is counted, whatever reads it).
-    std::unordered_map<size_t, std::vector<size_t>> buckets;
-    buckets.reserve(static_cast<size_t>(faces));
-    Counted::Vector<size_t, &keptFaceSteps> kept(static_cast<size_t>(faces));
-    long long repeats = 0;
-    for (size_t f = 0; f < static_cast<size_t>(faces); ++f) {
-        std::vector<size_t>& bucket = buckets[hash(f)];
-        kept[f] = f;
-        for (size_t other : bucket)
-            if (same(other, f)) {
-                kept[f] = other;
-                break;
-            }
-        if (kept[f] == f)
-            bucket.push_back(f);
-        else
-            ++repeats;
-    }
+    Counted::Vector<std::pair<std::size_t, std::size_t>, &keptFaceSteps> repeated;
+    long long looked = 0;
+    if (polys->IsStorage64Bit())
+        findRepeats(FaceCorners<vtkTypeInt64>{polys->GetOffsetsArray64()->GetPointer(0), polys->GetConnectivityArray64()->GetPointer(0)},
+                    static_cast<std::size_t>(faces), repeated, looked);
+    else
+        findRepeats(FaceCorners<vtkTypeInt32>{polys->GetOffsetsArray32()->GetPointer(0), polys->GetConnectivityArray32()->GetPointer(0)},
+                    static_cast<std::size_t>(faces), repeated, looked);
     if (probes)
         *probes = looked;
+    const long long repeats = static_cast<long long>(repeated.size());
     if (repeats == 0)
         return 0;
 
@@ -1579,15 +1653,13 @@ long long dropRepeatedFaces(vtkPolyData* data, std::string& problem, long long* 
             return 0;
         }
         std::vector<double> x(static_cast<size_t>(array->GetNumberOfComponents())), y(x.size());
-        for (size_t f = 0; f < kept.size(); ++f) {
-            if (kept[f] == f)
-                continue;
-            array->GetTuple(before + static_cast<vtkIdType>(kept[f]), x.data());
+        for (const auto& [f, first] : repeated) {
+            array->GetTuple(before + static_cast<vtkIdType>(first), x.data());
             array->GetTuple(before + static_cast<vtkIdType>(f), y.data());
             for (size_t k = 0; k < x.size(); ++k)
                 if (!(x[k] == y[k] || (std::isnan(x[k]) && std::isnan(y[k])))) {
                     const char* name = array->GetName();
-                    problem = "faces " + std::to_string(kept[f]) + " and " + std::to_string(f) +
+                    problem = "faces " + std::to_string(first) + " and " + std::to_string(f) +
                               " have the same corners but different values" +
                               (name && *name ? " of \"" + Vexil::printableText(name) + "\"" : std::string());
                     return 0;
@@ -1595,13 +1667,22 @@ long long dropRepeatedFaces(vtkPolyData* data, std::string& problem, long long* 
         }
     }
 
+    // Whether face f is left out: the repeats are in face order, so one pass follows them.
+    size_t next = 0;
+    auto leftOut = [&](size_t f) {
+        if (next < repeated.size() && repeated[next].first == f) {
+            ++next;
+            return true;
+        }
+        return false;
+    };
     vtkNew<vtkCellArray> unique;
-    unique->AllocateExact(faces - repeats, static_cast<vtkIdType>(corners.size()));
+    unique->AllocateExact(faces - repeats, polys->GetNumberOfConnectivityIds());
     {
         auto it = vtk::TakeSmartPointer(polys->NewIterator());
         size_t f = 0;
         for (it->GoToFirstCell(); !it->IsDoneWithTraversal(); it->GoToNextCell(), ++f) {
-            if (kept[f] != f)
+            if (leftOut(f))
                 continue;
             vtkIdType n = 0;
             const vtkIdType* ids = nullptr;
@@ -1612,13 +1693,14 @@ long long dropRepeatedFaces(vtkPolyData* data, std::string& problem, long long* 
     if (arrays > 0) {
         // Cells are numbered vertices, lines, faces, strips: the values of all but the
         // faces left out move down.
+        next = 0;
         vtkNew<vtkCellData> moved;
         const vtkIdType cells = data->GetNumberOfCells();
         moved->CopyAllocate(values, cells - repeats);
         vtkIdType to = 0;
         for (vtkIdType from = 0; from < cells; ++from) {
             const vtkIdType face = from - before;
-            if (face >= 0 && face < faces && kept[static_cast<size_t>(face)] != static_cast<size_t>(face))
+            if (face >= 0 && face < faces && leftOut(static_cast<size_t>(face)))
                 continue;
             moved->CopyData(values, from, to++);
         }

@@ -287,7 +287,7 @@ public:
         list->Files.reserve(files.size());
         for (const std::string& path : files)
             list->Files.push_back(path);
-        std::unordered_set<std::string> ids;
+        std::unordered_set<std::string, Counted::SeededHash<std::string>> ids;
         for (const std::string& path : files) {
             const SharedFile& file = readShared(path, warn);
             if (file.refused) {

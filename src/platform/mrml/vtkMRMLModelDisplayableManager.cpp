@@ -31,6 +31,8 @@
 #include <ostream>
 #include <string>
 #include <unordered_map>
+
+#include <counted/SeededHash.h>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -79,7 +81,7 @@ struct vtkMRMLModelDisplayableManager::Internal
     std::unordered_map<vtkMRMLDisplayNode*, vtkActor*> actorByDisplay;
     std::unordered_set<vtkMRMLModelNode*> dirty;
     // Display-node IDs that models refer to before those nodes are in the scene.
-    std::unordered_map<std::string, std::vector<vtkMRMLModelNode*>> awaitedDisplays;
+    std::unordered_map<std::string, std::vector<vtkMRMLModelNode*>, Counted::SeededHash<std::string>> awaitedDisplays;
     vtkWeakPointer<vtkMRMLClipModelsNode> clipNode;
     vtkWeakPointer<vtkMRMLModelNode> highlighted;
     vtkWeakPointer<vtkMRMLModelNode> preHighlighted;

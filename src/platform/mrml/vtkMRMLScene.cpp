@@ -298,8 +298,9 @@ struct vtkMRMLScene::vtkInternal
     public:
         static size_t hashOf(std::string_view id)
         {
-            // Never 0: 0 marks a node that is not indexed.
-            return std::hash<std::string_view>()(id) | 1;
+            // Never 0: 0 marks a node that is not indexed.  IDs come from scene and colour
+            // files: hashed under the process's seed.
+            return static_cast<size_t>(Counted::seededHash(id)) | 1;
         }
 
         vtkMRMLNode* find(std::string_view id) const

@@ -2,15 +2,17 @@
 
 #include "ProjectObject.h"
 
-#include <functional>
+#include <counted/SeededHash.h>
 
 namespace Obj {
 
 namespace {
 
+// Names come from project files and pastes: hashed under the process's seed, no input
+// can choose names that share a slot.
 std::size_t hashOf(std::string_view name)
 {
-    return std::hash<std::string_view>()(name);
+    return static_cast<std::size_t>(Counted::seededHash(name));
 }
 
 } // namespace

@@ -2,14 +2,17 @@
 
 #include "ProjectObject.h"
 
+#include <counted/SeededHash.h>
+
 namespace Obj {
 
 namespace {
 
-// Consecutive ids spread over the whole table.
+// Ids come from project files: mixed under the process's seed, no file can choose ids
+// that share a slot, and consecutive ones spread over the whole table.
 std::size_t homeOf(unsigned int id, std::size_t mask)
 {
-    return static_cast<std::size_t>((std::uint64_t(id) * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+    return static_cast<std::size_t>(Counted::seededHash(std::uint64_t(id))) & mask;
 }
 
 } // namespace

@@ -552,7 +552,7 @@ Property* PropertyContainer::list_property(Property* property, const char* name,
     if (propertiesByName) {
         propertiesByName->emplace(property->name, property);
     } else if (properties.size() > IndexFrom) {
-        propertiesByName = std::make_unique<std::unordered_map<std::string_view, Property*>>();
+        propertiesByName = std::make_unique<std::unordered_map<std::string_view, Property*, Counted::SeededHash<std::string_view>>>();
         propertiesByName->reserve(properties.size() * 2);
         for (Property* p : properties)
             propertiesByName->emplace(p->name, p);

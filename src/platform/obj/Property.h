@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+
+#include <counted/SeededHash.h>
 #include <vector>
 
 namespace Obj {
@@ -323,7 +325,8 @@ class PropertyContainer : public Vexil::DataPersistence
 {
     VEXIL_TYPESYSTEM_HEADER();
 public:
-    using PropertyMap = std::unordered_map<std::string, Property*>;
+    // Names come from project files: hashed under the process's seed.
+    using PropertyMap = std::unordered_map<std::string, Property*, Counted::SeededHash<std::string>>;
 
     PropertyContainer();
     ~PropertyContainer() override;
@@ -384,7 +387,7 @@ private:
     std::unique_ptr<std::vector<bool>> laterMembers;      // entries from 32 on
     // Names to properties, made once a container holds more than a few: most hold two or
     // three, where a walk over the list is quicker than a map and allocates nothing.
-    std::unique_ptr<std::unordered_map<std::string_view, Property*>> propertiesByName;
+    std::unique_ptr<std::unordered_map<std::string_view, Property*, Counted::SeededHash<std::string_view>>> propertiesByName;
 };
 
 // The name the product's code uses for the container base.

@@ -8,12 +8,14 @@
 #include <vtkSmartPointer.h>
 #include <vtkWeakPointer.h>
 
+#include <counted/SeededQtHash.h>
+
 #include <QAbstractListModel>
 #include <QByteArray>
-#include <QHash>
 #include <QSignalBlocker>
 
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -35,7 +37,8 @@ public:
     struct Segment
     {
         std::vector<std::pair<QString, QString>> nodes; // name and ID
-        QHash<QString, int> nodeRows;                   // ID -> place in `nodes` (first of an ID)
+        // ID -> place in `nodes` (first of an ID); IDs name colour files, hashed under the seed
+        std::unordered_map<QString, int, Counted::SeededHash<QString>> nodeRows;
         vtkMRMLScene::WaitingNodes waiting;
         size_t first = 0; // the row of its first entry
         size_t size() const { return waiting.list ? waiting.size() : nodes.size(); }
@@ -43,7 +46,7 @@ public:
         {
             nodeRows.clear();
             for (int i = static_cast<int>(nodes.size()) - 1; i >= 0; --i)
-                nodeRows.insert(nodes[size_t(i)].second, i);
+                nodeRows[nodes[size_t(i)].second] = i;
         }
     };
 
@@ -66,8 +69,7 @@ public:
         }
         Segment& last = Segments.back();
         last.nodes.emplace_back(name, id);
-        if (!last.nodeRows.contains(id))
-            last.nodeRows.insert(id, static_cast<int>(last.nodes.size() - 1));
+        last.nodeRows.emplace(id, static_cast<int>(last.nodes.size() - 1));
         ++Rows;
         endInsertRows();
     }
@@ -89,9 +91,9 @@ public:
                 if (at != vtkMRMLDeferredNodes::npos)
                     return static_cast<int>(segment.first + at);
             } else {
-                const auto found = segment.nodeRows.constFind(id);
-                if (found != segment.nodeRows.constEnd())
-                    return static_cast<int>(segment.first + size_t(found.value()));
+                const auto found = segment.nodeRows.find(id);
+                if (found != segment.nodeRows.end())
+                    return static_cast<int>(segment.first + size_t(found->second));
             }
         }
         return -1;
