@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 namespace annotationtext {
 
@@ -106,6 +107,42 @@ int parseInt(std::string_view text)
     if (value < INT_MIN)
         return INT_MIN;
     return static_cast<int>(value);
+}
+
+namespace {
+bool blank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+template <typename T>
+NumberFit numberFit(std::string_view text)
+{
+    const char* end = text.data() + text.size();
+    const char* p = skipBlanks(text.data(), end);
+    if (p < end && *p == '+')
+        ++p;
+    T value{};
+    const auto res = std::from_chars(p, end, value);
+    if (res.ptr == p)
+        return NumberFit::None;
+    const bool whole = std::all_of(res.ptr, end, blank);
+    if (res.ec == std::errc::result_out_of_range && std::is_integral<T>::value)
+        return NumberFit::OutOfRange;
+    if (std::is_integral<T>::value && (value > T(INT_MAX) || value < T(INT_MIN)))
+        return NumberFit::OutOfRange;
+    return whole ? NumberFit::Whole : NumberFit::Leading;
+}
+} // namespace
+
+NumberFit doubleFit(std::string_view text)
+{
+    return numberFit<double>(text);
+}
+
+NumberFit intFit(std::string_view text)
+{
+    return numberFit<long long>(text);
 }
 
 int parseId(std::string_view text)

@@ -19,6 +19,12 @@ void appendDouble(std::string& out, double value);
 double parseDouble(std::string_view text);
 // As atoi, in the C locale, with values beyond the int range clamped to it.
 int parseInt(std::string_view text);
+// How a field holds the number parseDouble or parseInt reads from it: as all of it but
+// blanks around it, as its start only (other text follows), beyond the range of an int
+// (parseInt only), or not at all.
+enum class NumberFit { Whole, Leading, OutOfRange, None };
+NumberFit doubleFit(std::string_view text);
+NumberFit intFit(std::string_view text);
 // A whole-number id from a floating-point field; -1 when the field is no finite number
 // or lies outside the int range.
 int parseId(std::string_view text);

@@ -101,11 +101,17 @@ int vtkMRMLAnnotationControlPointsStorageNode::ReadAnnotationPointDisplayPropert
         return common;
     std::string_view value;
     if (MatchKey(line, "# " + section + "GlyphScale = ", value)) {
-        node->SetGlyphScale(annotationtext::parseDouble(value));
+        double scale = 0;
+        if (!ReadNumber(value, "the value of " + section + "GlyphScale", scale))
+            return -1;
+        node->SetGlyphScale(scale);
         return 1;
     }
     if (MatchKey(line, "# " + section + "GlyphType = ", value)) {
-        node->SetGlyphType(annotationtext::parseInt(value));
+        int type = 0;
+        if (!ReadNumber(value, "the value of " + section + "GlyphType", type))
+            return -1;
+        node->SetGlyphType(type);
         return 1;
     }
     return 0;
@@ -118,7 +124,10 @@ int vtkMRMLAnnotationControlPointsStorageNode::ReadAnnotationControlPointsProper
         return 0;
     std::string_view value;
     if (MatchKey(line, "# pointNumberingScheme = ", value)) {
-        node->SetNumberingScheme(annotationtext::parseInt(value));
+        int scheme = 0;
+        if (!ReadNumber(value, "the value of pointNumberingScheme", scheme))
+            return -1;
+        node->SetNumberingScheme(scheme);
         return 1;
     }
     if (MatchKey(line, "# pointColumns = ", value))
@@ -146,15 +155,19 @@ int vtkMRMLAnnotationControlPointsStorageNode::ReadPointRow(vtkMRMLAnnotationCon
         return 0;
     double coord[3] = {0, 0, 0};
     int sel = 1, vis = 1;
+    static const char* const names[] = {"the x field of the point row", "the y field of the point row",
+                                        "the z field of the point row"};
     ForEachField(line, cols.count, FileEscaped, [&](int column, std::string_view field) {
         for (int k = 0; k < 3; ++k)
             if (column == cols.field[k])
-                coord[k] = annotationtext::parseDouble(field);
+                ReadNumber(field, names[k], coord[k]);
         if (column == cols.field[3])
-            sel = annotationtext::parseInt(field);
+            ReadNumber(field, "the sel field of the point row", sel);
         else if (column == cols.field[4])
-            vis = annotationtext::parseInt(field);
+            ReadNumber(field, "the vis field of the point row", vis);
     });
+    if (RefusedValue)
+        return -1;
     // A field that is no number reads as 0, but a point at NaN or infinity cannot be
     // drawn, measured or written back.
     if (!std::isfinite(coord[0]) || !std::isfinite(coord[1]) || !std::isfinite(coord[2])) {

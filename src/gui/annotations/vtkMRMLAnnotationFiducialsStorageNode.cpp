@@ -35,10 +35,18 @@ int vtkMRMLAnnotationFiducialsStorageNode::ReadAnnotationFiducialsProperties(vtk
         return 0;
     std::string_view value;
     if (MatchKey(line, "# pointNumberingScheme = ", value)) {
-        node->SetNumberingScheme(annotationtext::parseInt(value));
+        int scheme = 0;
+        if (!ReadNumber(value, "the value of pointNumberingScheme", scheme))
+            return -1;
+        node->SetNumberingScheme(scheme);
         return 1;
     }
     if (MatchKey(line, "# pointColumns = ", value)) {
+        // Checked as the other sections' headers are; a label may stand where they have
+        // the type.
+        Columns checked;
+        if (ReadColumnsHeader("pointColumns", value, {"x", "y", "z", "sel", "vis"}, 3, checked, "label") < 0)
+            return -1;
         cols = FiducialColumns{-1, -1, -1, -1, -1, -1, 0};
         ForEachColumnName(value, [&cols](std::string_view name) {
             if (name == "label") cols.label = cols.count;
@@ -76,15 +84,17 @@ int vtkMRMLAnnotationFiducialsStorageNode::ReadAnnotationFiducialsData(vtkMRMLAn
             bar = line.size();
         const std::string_view field = line.substr(pos, bar - pos);
         if (!field.empty() && column != cols.label) {
-            if (column == cols.x) p[0] = annotationtext::parseDouble(field);
-            else if (column == cols.y) p[1] = annotationtext::parseDouble(field);
-            else if (column == cols.z) p[2] = annotationtext::parseDouble(field);
-            else if (column == cols.sel) sel = annotationtext::parseInt(field);
-            else if (column == cols.vis) vis = annotationtext::parseInt(field);
+            if (column == cols.x) ReadNumber(field, "the x field of the point row", p[0]);
+            else if (column == cols.y) ReadNumber(field, "the y field of the point row", p[1]);
+            else if (column == cols.z) ReadNumber(field, "the z field of the point row", p[2]);
+            else if (column == cols.sel) ReadNumber(field, "the sel field of the point row", sel);
+            else if (column == cols.vis) ReadNumber(field, "the vis field of the point row", vis);
         }
         ++column;
         pos = bar + 1;
     }
+    if (RefusedValue)
+        return -1;
     if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) {
         vtkErrorMacro("Point row with a coordinate that is not a finite number: " << std::string(line.substr(0, 200)));
         return -1;
@@ -102,21 +112,29 @@ bool vtkMRMLAnnotationFiducialsStorageNode::ReadFiducialLine(vtkMRMLAnnotationFi
     if (line.empty())
         return true;
     if (line[0] != '#') {
-        if (ReadAnnotationTextData(node, line, textCols) == 0) {
+        if (ReadAnnotationTextData(node, line, textCols) == 0 && !RefusedValue) {
             const int read = ReadAnnotationFiducialsData(node, line, pointCols);
             pointRow = read >= 0;
             return read >= 0;
         }
-        return true;
+        return !RefusedValue;
     }
     if (line.size() < 2 || line[1] != ' ')
         return true;
-    if (const int read = ReadAnnotationTextProperties(node, line, textCols))
-        return read > 0;
-    if (ReadAnnotationFiducialsProperties(node, line, pointCols))
+    // A refused header or value ends the read.  A node without a text display node has
+    // every "# " line refused by the text reader: it goes on to the point readers.
+    const int text = ReadAnnotationTextProperties(node, line, textCols);
+    if (text > 0)
         return true;
-    if (ReadAnnotationPointDisplayProperties(node->GetAnnotationPointDisplayNode(), line, "point") < 0)
+    if (text < 0 && RefusedValue)
+        return false;
+    if (const int header = ReadAnnotationFiducialsProperties(node, line, pointCols))
+        return header > 0;
+    if (ReadAnnotationPointDisplayProperties(node->GetAnnotationPointDisplayNode(), line, "point") < 0) {
+        if (RefusedValue)
+            return false;
         vtkWarningMacro(<< warningPrefix << ": have a # line that can't parse:\n'" << std::string(line) << "'");
+    }
     return true;
 }
 
@@ -167,12 +185,19 @@ int vtkMRMLAnnotationFiducialsStorageNode::ReadOneFiducial(std::istream& in, vtk
     textCols.count = 4;
     FiducialColumns pointCols;
     std::string line;
+    ContentSource = "the fiducial stream";
+    PassLine = 0;
+    RefusedValue = false;
     while (std::getline(in, line)) {
+        ++PassLine;
         bool pointRow = false;
+        // A refused header or value ends the reading, and the read fails.
         ReadFiducialLine(node, line, textCols, pointCols, "ReadOneFiducial", pointRow);
+        if (RefusedValue)
+            break;
         if (pointRow)
             break;
     }
     node->SetDisableModifiedEvent(disabled);
-    return 1;
+    return RefusedValue ? 0 : 1;
 }

@@ -94,7 +94,10 @@ int vtkMRMLAnnotationLinesStorageNode::ReadAnnotationLineDisplayProperties(vtkMR
         return 1;
     std::string_view value;
     if (MatchKey(line, "# " + section + "LineThickness = ", value)) {
-        node->SetLineThickness(annotationtext::parseDouble(value));
+        double thickness = 0;
+        if (!ReadNumber(value, "the value of " + section + "LineThickness", thickness))
+            return -1;
+        node->SetLineThickness(thickness);
         return 1;
     }
     return 0;
@@ -115,15 +118,18 @@ int vtkMRMLAnnotationLinesStorageNode::ReadAnnotationLinesData(vtkMRMLAnnotation
         return 0;
     int start = -1, end = -1, sel = 1, vis = 1;
     ForEachField(line, cols.count, FileEscaped, [&](int column, std::string_view field) {
-        if (column == cols.field[0])
+        double id = 0;
+        if (column == cols.field[0] && ReadNumber(field, "the startPointID field of the line row", id))
             start = annotationtext::parseId(field);
-        else if (column == cols.field[1])
+        else if (column == cols.field[1] && ReadNumber(field, "the endPointID field of the line row", id))
             end = annotationtext::parseId(field);
         else if (column == cols.field[2])
-            sel = annotationtext::parseInt(field);
+            ReadNumber(field, "the sel field of the line row", sel);
         else if (column == cols.field[3])
-            vis = annotationtext::parseInt(field);
+            ReadNumber(field, "the vis field of the line row", vis);
     });
+    if (RefusedValue)
+        return -1;
     if (node->AddLine(start, end, sel, vis) < 0) {
         vtkErrorMacro("Error adding list to list, coordID = " << start << " " << end);
         return -1;

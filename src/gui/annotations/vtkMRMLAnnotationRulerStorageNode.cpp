@@ -95,12 +95,14 @@ int vtkMRMLAnnotationRulerStorageNode::ReadAnnotationRulerData(vtkMRMLAnnotation
     int lineId = -1, sel = 1, vis = 1;
     ForEachField(line, cols.count, FileEscaped, [&](int column, std::string_view field) {
         if (column == cols.field[0])
-            lineId = annotationtext::parseInt(field);
+            ReadNumber(field, "the line1ID field of the ruler row", lineId);
         else if (column == cols.field[1])
-            sel = annotationtext::parseInt(field);
+            ReadNumber(field, "the sel field of the ruler row", sel);
         else if (column == cols.field[2])
-            vis = annotationtext::parseInt(field);
+            ReadNumber(field, "the vis field of the ruler row", vis);
     });
+    if (RefusedValue)
+        return -1;
     if (node->SetRuler(lineId, sel, vis) < 0) {
         vtkErrorMacro("Error setting angle , lineID = " << lineId);
         return -1;

@@ -20,10 +20,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <type_traits>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -223,6 +225,7 @@ int vtkMRMLAnnotationStorageNode::TakeContent(std::string content, const std::st
         return 0;
     }
     FileEscaped = escaped;
+    ContentSource = source;
     FileContent = std::move(content);
     FileLoaded = true;
     return 1;
@@ -235,9 +238,10 @@ int vtkMRMLAnnotationStorageNode::RunPass(vtkMRMLAnnotationNode* node,
     node->SetDisableModifiedEvent(1);
     bool ok = true;
     PassLine = 0;
+    RefusedValue = false;
     ForEachLine([&](std::string_view line) {
         ++PassLine;
-        ok = f(line);
+        ok = f(line) && !RefusedValue;
         return ok;
     });
     node->SetDisableModifiedEvent(disabled);
@@ -338,35 +342,110 @@ void vtkMRMLAnnotationStorageNode::ReadColumns(std::string_view value, const std
 
 int vtkMRMLAnnotationStorageNode::ReadColumnsHeader(const char* header, std::string_view value,
                                                     const std::vector<std::string_view>& names, size_t required,
-                                                    Columns& cols)
+                                                    Columns& cols, std::string_view firstAlso)
 {
     if (!value.empty() && value.back() == '\r')
         value.remove_suffix(1);
     ReadColumns(value, names, cols);
-    // Each column named once, by a name the section knows, the type column first and
-    // every column the rows cannot do without there: a header that says otherwise would
-    // have its rows read wrongly or their texts dropped without a word.
+    // Refused only where its rows could not be read: the type column not first or named
+    // twice, a column the rows cannot do without missing.  A name the section does not
+    // have, or another name given twice, is said and read as the rules say.
+    const auto shownName = [](std::string_view name) {
+        return "\"" + Vexil::printableText(name.substr(0, 100)) + (name.size() > 100 ? "..." : "") + "\"";
+    };
     std::string problem;
+    std::vector<std::string> remarks;
     std::vector<std::string_view> seen;
     ForEachColumnName(value, [&](std::string_view name) {
-        const std::string shownName = Vexil::printableText(name.substr(0, 100)) + (name.size() > 100 ? "..." : "");
-        if (name != "type" && std::find(names.begin(), names.end(), name) == names.end())
-            problem = "names a column \"" + shownName + "\" that its section does not have";
-        else if (std::find(seen.begin(), seen.end(), name) != seen.end())
-            problem = "names the column \"" + shownName + "\" twice";
+        const bool known = name == "type" || (!firstAlso.empty() && name == firstAlso)
+                           || std::find(names.begin(), names.end(), name) != names.end();
+        const bool again = std::find(seen.begin(), seen.end(), name) != seen.end();
+        if (again && name == "type")
+            problem = "names the column \"type\" twice";
+        else if (!known && !again)
+            remarks.push_back("names a column " + shownName(name) + " that its section does not have; it is not read");
+        else if (again && known)
+            remarks.push_back("names the column " + shownName(name) + " twice; the last one is read");
         seen.push_back(name);
         return problem.empty();
     });
-    if (problem.empty() && cols.type != 0)
+    const bool firstOk = cols.type == 0 || (!firstAlso.empty() && !seen.empty() && seen.front() == firstAlso);
+    if (problem.empty() && !firstOk)
         problem = "does not begin with the type column";
     for (size_t k = 0; problem.empty() && k < required && k < names.size() && k < 5; ++k)
         if (cols.field[k] < 0)
             problem = "lacks the \"" + std::string(names[k]) + "\" column";
-    if (problem.empty())
-        return 1;
     const std::string shown = Vexil::printableText(value.substr(0, 200)) + (value.size() > 200 ? "..." : "");
-    vtkErrorMacro("line " << PassLine << ": the " << header << " header \"" << shown << "\" " << problem);
-    return -1;
+    if (!problem.empty()) {
+        RefusedValue = true;
+        vtkErrorMacro("line " << PassLine << ": the " << header << " header \"" << shown << "\" " << problem);
+        return -1;
+    }
+    for (const std::string& remark : remarks)
+        vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": the " << header << " header \"" << shown
+                        << "\" " << remark);
+    return 1;
+}
+
+namespace {
+template <typename T>
+bool readNumberField(std::string_view text, T& value, annotationtext::NumberFit& fit)
+{
+    if constexpr (std::is_same<T, double>::value) {
+        fit = annotationtext::doubleFit(text);
+        value = annotationtext::parseDouble(text);
+        return fit != annotationtext::NumberFit::None && std::isfinite(value);
+    } else {
+        fit = annotationtext::intFit(text);
+        value = annotationtext::parseInt(text);
+        return fit == annotationtext::NumberFit::Whole || fit == annotationtext::NumberFit::Leading;
+    }
+}
+} // namespace
+
+bool vtkMRMLAnnotationStorageNode::ReadNumber(std::string_view text, const std::string& what, double& value)
+{
+    annotationtext::NumberFit fit;
+    double read = 0;
+    const bool ok = readNumberField(text, read, fit);
+    const std::string shown = Vexil::printableText(text.substr(0, 100)) + (text.size() > 100 ? "..." : "");
+    if (!ok) {
+        RefusedValue = true;
+        vtkErrorMacro(<< ContentSource << ", line " << PassLine << ": " << what << " \"" << shown << "\" is "
+                      << (fit == annotationtext::NumberFit::None ? "no number" : "not a finite number"));
+        return false;
+    }
+    if (fit == annotationtext::NumberFit::Leading)
+        vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": " << what << " \"" << shown
+                        << "\" is read as " << read);
+    value = read;
+    return true;
+}
+
+bool vtkMRMLAnnotationStorageNode::ReadNumber(std::string_view text, const std::string& what, int& value,
+                                              bool refuse)
+{
+    annotationtext::NumberFit fit;
+    int read = 0;
+    const bool ok = readNumberField(text, read, fit);
+    const std::string shown = Vexil::printableText(text.substr(0, 100)) + (text.size() > 100 ? "..." : "");
+    if (!ok && !refuse) {
+        vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": " << what << " \"" << shown
+                        << "\" is no number and is read as " << read);
+        value = read;
+        return true;
+    }
+    if (!ok) {
+        RefusedValue = true;
+        vtkErrorMacro(<< ContentSource << ", line " << PassLine << ": " << what << " \"" << shown << "\" is "
+                      << (fit == annotationtext::NumberFit::None ? "no number" : "no number an integer can hold"));
+        return false;
+    }
+    if (fit == annotationtext::NumberFit::Leading)
+        vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": " << what << " \"" << shown
+                        << "\" is read as " << read);
+    value = read;
+    return true;
 }
 
 int vtkMRMLAnnotationStorageNode::ReadAnnotationDisplayProperties(vtkMRMLAnnotationDisplayNode* node,
@@ -380,20 +459,32 @@ int vtkMRMLAnnotationStorageNode::ReadAnnotationDisplayProperties(vtkMRMLAnnotat
     const std::string prefix = "# " + section;
     std::string_view value;
     if (MatchKey(line, prefix + "Visibility = ", value)) {
-        node->SetVisibility(annotationtext::parseInt(value));
+        int visibility = 0;
+        if (!ReadNumber(value, "the value of " + section + "Visibility", visibility))
+            return -1;
+        node->SetVisibility(visibility);
         return 1;
     }
     const bool color = MatchKey(line, prefix + "Color = ", value);
     if (color || MatchKey(line, prefix + "SelectedColor = ", value)) {
+        const std::string key = section + (color ? "Color" : "SelectedColor");
+        if (!value.empty() && value.back() == '\r')
+            value.remove_suffix(1);
         double c[3] = {0, 0, 0};
         size_t pos = 0;
-        for (int k = 0; k < 3 && pos <= value.size(); ++k) {
+        int k = 0;
+        for (; k < 3 && pos <= value.size(); ++k) {
             size_t comma = value.find(',', pos);
             if (comma == std::string_view::npos)
                 comma = value.size();
-            c[k] = annotationtext::parseDouble(value.substr(pos, comma - pos));
+            if (!ReadNumber(value.substr(pos, comma - pos), "component " + std::to_string(k + 1) + " of " + key, c[k]))
+                return -1;
             pos = comma + 1;
         }
+        // Missing components read as 0.
+        if (k < 3)
+            vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": " << key << " has " << k
+                            << " of its 3 components; the others are read as 0");
         if (color)
             node->SetColor(c);
         else
@@ -412,7 +503,10 @@ int vtkMRMLAnnotationStorageNode::ReadAnnotationDisplayProperties(vtkMRMLAnnotat
                                      {"Power = ", &vtkMRMLDisplayNode::SetPower}};
     for (const Scalar& s : scalars)
         if (MatchKey(line, prefix + s.key, value)) {
-            (node->*s.set)(annotationtext::parseDouble(value));
+            double v = 0;
+            if (!ReadNumber(value, "the value of " + section + std::string(s.key, std::strlen(s.key) - 3), v))
+                return -1;
+            (node->*s.set)(v);
             return 1;
         }
     return 0;
@@ -430,7 +524,10 @@ int vtkMRMLAnnotationStorageNode::ReadAnnotationTextDisplayProperties(vtkMRMLAnn
         return 1;
     std::string_view value;
     if (MatchKey(line, "# " + section + "Scale = ", value)) {
-        node->SetTextScale(annotationtext::parseDouble(value));
+        double scale = 0;
+        if (!ReadNumber(value, "the value of " + section + "Scale", scale))
+            return -1;
+        node->SetTextScale(scale);
         return 1;
     }
     return 0;
@@ -473,10 +570,12 @@ int vtkMRMLAnnotationStorageNode::ReadAnnotationTextData(vtkMRMLAnnotationNode* 
         if (column == cols.field[0])
             annotation = TextFromFile(field);
         else if (column == cols.field[1])
-            sel = annotationtext::parseInt(field);
+            ReadNumber(field, "the sel field of the text row", sel, false);
         else if (column == cols.field[2])
-            vis = annotationtext::parseInt(field);
+            ReadNumber(field, "the vis field of the text row", vis, false);
     });
+    if (RefusedValue)
+        return 0;
     if (node->AddText(annotation.c_str(), sel, vis) < 0) {
         vtkErrorMacro("Error adding text to list, annotation = " << annotation);
         return 0;

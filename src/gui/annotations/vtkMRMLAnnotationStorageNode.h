@@ -91,12 +91,21 @@ public:
         }
     }
     // Reads the declaration of the section `header` ("textColumns", ...) of the line being
-    // read; its rows name their section first, so a declaration that does not begin with
-    // the type column is refused, and so is one that names a column the section does not
-    // have, names one twice or lacks one of the first `required` of `names`; each said
-    // once with the line.  1 read, -1 refused.
+    // read.  Its rows name their section first, so a declaration that does not begin with
+    // the type column (or `firstAlso`, when given), names it twice or lacks one of the
+    // first `required` of `names` is refused, said once with the line: 1 read, -1 refused.
+    // A name the section does not have is not read, and of a name given twice the last
+    // counts: a warning says so.
     int ReadColumnsHeader(const char* header, std::string_view value, const std::vector<std::string_view>& names,
-                          size_t required, Columns& cols);
+                          size_t required, Columns& cols, std::string_view firstAlso = {});
+    // A number of the line being read, `what` naming it.  Refused (an error naming the
+    // source, the line and `what`; false, and the pass ends) when the text holds none, or
+    // for a double one that is not finite; read from its start, with a warning naming the
+    // line, when other text follows it.
+    // `refuse` false: a text that holds no number is read as atoi reads it, with a warning
+    // (a text row's flags: the row of a text holding a bar reads its rest as flags).
+    bool ReadNumber(std::string_view text, const std::string& what, double& value);
+    bool ReadNumber(std::string_view text, const std::string& what, int& value, bool refuse = true);
     // Calls f(column, field) for each non-empty field of a row, after the section word.
     // In a file that escapes its texts a "\|" does not separate fields.
     template <typename F>
@@ -153,6 +162,10 @@ protected:
     bool TextsNeedEscapes = false;
     // The number (from 1) of the line a pass is reading.
     size_t PassLine = 0;
+    // What is being read, for messages ("file NAME", "the annotation text").
+    std::string ContentSource;
+    // A header or value of the line being read was refused: the pass ends.
+    bool RefusedValue = false;
 };
 
 template <typename F>

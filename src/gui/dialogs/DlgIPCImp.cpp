@@ -53,10 +53,53 @@ const char* const LightStyle =
     "QTextEdit { color: black; background: rgb(255, 250, 205); font-family: Courier New, Courier;}";
 const char* const DarkStyle = "QTextEdit { color: white; background: rgb(0, 0, 0); font-family: Courier New, Courier;}";
 
-QTextCodec* outputCodec()
+QTextCodec* gbkCodec()
 {
     QTextCodec* codec = QTextCodec::codecForName("GBK");
     return codec ? codec : QTextCodec::codecForLocale();
+}
+
+// How far `s` is UTF-8: the bytes that make whole, valid characters, and whether what
+// follows them is the start of a character cut off by the end of `s` (true) or a byte
+// UTF-8 does not allow there (false; also when nothing follows).
+int validUtf8(const char* s, int n, bool& cutOff)
+{
+    cutOff = false;
+    int i = 0;
+    while (i < n) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int length = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            // No overlong forms and no surrogates.
+            low = c == 0xE0 ? 0xA0 : 0x80;
+            high = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            low = c == 0xF0 ? 0x90 : 0x80;
+            high = c == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return i;
+        }
+        for (int k = 1; k < length; ++k) {
+            if (i + k >= n) {
+                cutOff = true;
+                return i;
+            }
+            const auto d = static_cast<unsigned char>(s[i + k]);
+            if (d < (k == 1 ? low : 0x80) || d > (k == 1 ? high : 0xBF))
+                return i;
+        }
+        i += length;
+    }
+    return i;
 }
 
 // The output view: a selection copied or dragged out is the text as written too.
@@ -186,6 +229,53 @@ QList<qint64> groupMembers(qint64 group)
 } // namespace
 
 static_assert(DlgIPCImp::MaxBlockChars == LongLineText::MaxBlockChars, "one block length for every output view");
+
+// A line that is valid UTF-8 is shown as UTF-8; any other as GBK, from the start of the
+// part of it that came in the read where UTF-8 failed.  A character cut in two by the
+// end of a read waits for its rest.
+struct DlgIPCImp::Decoder
+{
+    QByteArray cut;
+    bool gbkLine = false;
+    std::unique_ptr<QTextDecoder> gbk{gbkCodec()->makeDecoder()};
+
+    // `atEnd`: no more bytes come; a character still cut off is no UTF-8.
+    QString decode(const QByteArray& bytes, bool atEnd)
+    {
+        const QByteArray data = cut + bytes;
+        cut.clear();
+        QString text;
+        const int size = data.size();
+        int pos = 0;
+        while (pos < size) {
+            const char* at = data.constData() + pos;
+            if (gbkLine) {
+                const int lineFeed = data.indexOf('\n', pos);
+                const int end = lineFeed < 0 ? size : lineFeed + 1;
+                text += gbk->toUnicode(at, end - pos);
+                if (lineFeed >= 0) {
+                    gbkLine = false;
+                    gbk.reset(gbkCodec()->makeDecoder());
+                }
+                pos = end;
+                continue;
+            }
+            bool cutOff = false;
+            const int valid = validUtf8(at, size - pos, cutOff);
+            if (pos + valid == size || (cutOff && !atEnd)) {
+                text += QString::fromUtf8(at, valid);
+                cut = data.mid(pos + valid);
+                break;
+            }
+            // The line where UTF-8 fails is GBK; the lines before it are UTF-8.
+            const int lineStart = std::max(pos, data.lastIndexOf('\n', pos + valid) + 1);
+            text += QString::fromUtf8(at, lineStart - pos);
+            gbkLine = true;
+            pos = lineStart;
+        }
+        return text;
+    }
+};
 
 struct DlgIPCImp::Ui
 {
@@ -377,7 +467,14 @@ QProgressBar* DlgIPCImp::progressBar() const
 
 bool DlgIPCImp::startRunning(const QString& executable, const QStringList& arguments)
 {
-    if (runActive || endToReport) {
+    if (!runActive && endToReport) {
+        // The last run is over, the end of its output still to be shown: it is shown and
+        // its end told now, and the dialog stays for the run that starts.
+        startingNext = true;
+        flushPending(true);
+        startingNext = false;
+    }
+    if (runActive) {
         // Said after what the run wrote so far, which is shown in its own time.
         const QString line = QStringLiteral("\nNot started (%1): the current run is not over yet.\n").arg(executable);
         pending += line;
@@ -415,7 +512,7 @@ bool DlgIPCImp::startRunning(const QString& executable, const QStringList& argum
     groupMember = 0;
     // One decoder per channel keeps a character split between two reads whole.
     for (auto& d : decoder)
-        d.reset(outputCodec()->makeDecoder());
+        d = std::make_unique<Decoder>();
     ui->progressBar_ipc->setRange(0, 0);
     runActive = true;
     ui->pb_close->setDefault(false);
@@ -496,6 +593,7 @@ void DlgIPCImp::readOutput(int channel)
         return;
     QByteArray bytes;
     char buffer[64 * 1024];
+    bool ended = false;
     for (int round = 0; round < 16; ++round) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n > 0) {
@@ -506,29 +604,34 @@ void DlgIPCImp::readOutput(int channel)
             continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
             break;
-        // The end of the output, or a pipe that cannot be read any more.
-        closeOutput(channel);
+        // The end of the output, or a pipe that cannot be read any more: closed once what
+        // was read before it is shown.
+        ended = true;
         break;
     }
     showRead(bytes, channel);
+    if (ended)
+        closeOutput(channel);
 }
 
 void DlgIPCImp::closeOutput(int channel)
 {
     if (outputFd[channel] < 0)
         return;
+    // The start of a character whose rest never came.
+    showRead(QByteArray(), channel, true);
     delete outputNotifier[channel];
     outputNotifier[channel] = nullptr;
     ::close(outputFd[channel]);
     outputFd[channel] = -1;
 }
 
-void DlgIPCImp::showRead(const QByteArray& bytes, int channel)
+void DlgIPCImp::showRead(const QByteArray& bytes, int channel, bool atEnd)
 {
-    if (bytes.isEmpty())
+    Decoder* d = decoder[channel].get();
+    if (bytes.isEmpty() && (!atEnd || !d || d->cut.isEmpty()))
         return;
-    QTextDecoder* d = decoder[channel].get();
-    const QString text = d ? d->toUnicode(bytes) : QString::fromLocal8Bit(bytes);
+    const QString text = d ? d->decode(bytes, atEnd) : QString::fromUtf8(bytes);
     lookForWords(bytes, wordTail[channel]);
     pending += text;
     pendingLines += text.count(QLatin1Char('\n'));
@@ -754,8 +857,9 @@ void DlgIPCImp::killGroup()
 }
 
 // The run is over when its first program has ended, every process of its group has
-// ended and the output is closed.  Once a stopped group is gone, a process that left it
-// and still holds the output is no longer waited for.
+// ended and the output is closed.  Once the group is gone, a process that left it and
+// still holds the output is no longer waited for: what is in the output is read, and the
+// run ends.
 void DlgIPCImp::checkRunOver()
 {
     if (!runActive)
@@ -766,9 +870,11 @@ void DlgIPCImp::checkRunOver()
         return;
     }
     const bool outputOpen = outputFd[0] >= 0 || outputFd[1] >= 0;
-    if (launcherDone && outputOpen && !stopping) {
-        // The end of the output comes as an event.
-        watchTimer->stop();
+    if (launcherDone && outputOpen && !stopping && groupAlive()) {
+        // The end of the output comes as an event; the watch looks for the group's end,
+        // which comes as none.
+        if (!watchTimer->isActive() || watchTimer->interval() != 250)
+            watchTimer->start(250);
         return;
     }
     bool givenUp = false;
@@ -880,7 +986,7 @@ void DlgIPCImp::reportEnd()
             appendToTextBrowser(QStringLiteral("\nChild process returns a warning.\n"));
         } else {
             ui->progressBar_ipc->setValue(100);
-            if (!keepOpen)
+            if (!keepOpen && !startingNext)
                 closeDialog();
         }
     } else {

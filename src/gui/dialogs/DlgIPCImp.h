@@ -6,7 +6,10 @@
 //
 // A run is the program and every process it starts, in a process group of their own.  It
 // goes on until all of them have ended and closed the output; what they write until then
-// is shown and judged.  Stop, and Close answered Yes, end the whole group: SIGTERM, then
+// is shown and judged.  A program that left the group holds the run no longer than the
+// group lives: once the group is gone, what is in the output is read and the run ends.
+// Output is shown as UTF-8 line by line where it is valid UTF-8, as GBK elsewhere; copying
+// and saving give the text as shown.  Stop, and Close answered Yes, end the whole group: SIGTERM, then
 // SIGKILL after a grace of StopGraceMs.  Close, Escape, the window's own close and the
 // close of the parent window are one way of closing: while a program of the run still
 // runs they ask first, and the dialog closes once the run is over.  The dialog closes at
@@ -35,7 +38,6 @@ class QShowEvent;
 class QSocketNotifier;
 class QPushButton;
 class QTextBrowser;
-class QTextDecoder;
 class QTimer;
 QT_END_NAMESPACE
 
@@ -51,7 +53,9 @@ public:
     ~DlgIPCImp() override;
 
     // False, and nothing starts, when `executable` is empty or no existing file, and while
-    // a run goes on (until its end has been told); that run is left as it was.
+    // a program of a run still runs or holds its output open; that run is left as it was.
+    // The end of a run that is still being shown is told first, and the dialog stays open
+    // for the new run.
     bool startRunning(const QString& executable, const QStringList& arguments);
     // True while a program of the run still runs or holds its output open.
     bool isRunning() const;
@@ -122,7 +126,7 @@ private:
     bool openOutput(QString& error);
     void readOutput(int channel);
     void closeOutput(int channel);
-    void showRead(const QByteArray& bytes, int channel);
+    void showRead(const QByteArray& bytes, int channel, bool atEnd = false);
     bool groupAlive();
     void signalGroup(int signal);
     void killGroup();
@@ -171,6 +175,8 @@ private:
     bool restOfRemovedLine = false;
     // The program has ended; that is told once its output is shown.
     bool endToReport = false;
+    // A new run starts in the dialog: the end told now does not close it.
+    bool startingNext = false;
     // The user stopped the current run (Stop, or Close and Yes): it failed, however it
     // ended.
     bool stoppedByUser = false;
@@ -207,7 +213,9 @@ private:
     QPointer<QMessageBox> question;
     // Runs while the parent window's close waits for the run to end.
     QEventLoop* runEndLoop = nullptr;
-    std::unique_ptr<QTextDecoder> decoder[2];
+    // Turns each channel's bytes into text, one read after another.
+    struct Decoder;
+    std::unique_ptr<Decoder> decoder[2];
 };
 
 } // namespace Gui

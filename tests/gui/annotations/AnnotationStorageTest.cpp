@@ -25,7 +25,9 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cstdlib>
 #include <locale>
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -291,12 +293,33 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
     const std::string before = describe(ruler);
     ASSERT_EQ(storageFor(ruler, "good.acsv")->WriteData(ruler), 1);
     const std::string good = readFile(path("good.acsv"));
+    // The fiducial list reader's files: one written from a fiducial, and one read into a
+    // fiducial that has no scene, and so no text display node.
+    const auto fiducialStorage = [this](const std::string& file) {
+        auto storage = vtkSmartPointer<vtkMRMLAnnotationFiducialsStorageNode>::New();
+        storage->SetScene(Scene);
+        storage->SetFileName(file.c_str());
+        return storage;
+    };
+    auto fiducial = makeNode<vtkMRMLAnnotationFiducialNode>();
+    fiducial->SetFiducialCoordinates(1.5, -2, 3);
+    fiducial->SetFiducialLabel("F-1");
+    const std::string fiducialBefore = describe(fiducial);
+    ASSERT_EQ(fiducialStorage("good.fcsv")->WriteData(fiducial), 1);
+    const std::string goodFiducial = readFile(path("good.fcsv"));
+    vtkNew<vtkMRMLAnnotationFiducialNode> bare;
 
+    // A case that reads (no error) says `warning` and reads as the file it was made from,
+    // or holds `reads`.
+    enum class Reader { Ruler, Fiducial, BareFiducial };
     struct Case
     {
-        const char* name;
+        std::string name;
         std::string content;
         std::string error;
+        std::string warning = {};
+        Reader reader = Reader::Ruler;
+        std::string reads = {};
     };
     std::string badRuler = good;
     badRuler.replace(badRuler.find("ruler|0|1|1"), 11, "ruler|5|1|1");
@@ -312,16 +335,77 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
         {"NaN coordinate", good.substr(0, good.find("point|40")) + "point|nan|20|30|1|1\n",
          "not a finite number"},
         {"bad ruler row", badRuler, "Error setting angle , lineID = 5"},
+        {"a comment line into a fiducial without a text display node",
+         "# pointColumns = type|z|y|x|sel|vis\npoint|1|2|3|0|1\n", "", "", Reader::BareFiducial,
+         "point 3 2 1 01"},
     };
-    // A section's columns header that does not begin with the type column, names a column
-    // twice, lacks one its rows need or names one its section does not have: refused at
-    // its line, whatever its rows hold.
+    // Every number of either file made no number, or followed by other text: refused,
+    // naming the file, the line and the value, or read as its number with a warning naming
+    // the line.
+    const std::map<std::string, std::vector<std::string>> rowColumns = {
+        {"text", {"annotation", "sel", "vis"}},
+        {"point", {"x", "y", "z", "sel", "vis"}},
+        {"line", {"startPointID", "endPointID", "sel", "vis"}},
+        {"ruler", {"line1ID", "sel", "vis"}}};
+    const auto isNumber = [](const std::string& text) {
+        char* end = nullptr;
+        std::strtod(text.c_str(), &end);
+        return !text.empty() && end == text.c_str() + text.size();
+    };
+    for (const bool fid : {false, true}) {
+        const std::string& file = fid ? goodFiducial : good;
+        const std::string at = "file " + path(fid ? "bad.fcsv" : "bad.acsv") + ", line ";
+        size_t lineNumber = 0;
+        for (size_t start = 0; start < file.size(); start = file.find('\n', start) + 1) {
+            const std::string line = file.substr(start, file.find('\n', start) - start);
+            ++lineNumber;
+            std::vector<std::pair<size_t, std::string>> values; // where each number begins, what it is
+            const size_t equals = line.find(" = ");
+            if (line.rfind("# ", 0) == 0 && equals != std::string::npos) {
+                const std::string key = line.substr(2, equals - 2);
+                const bool color = key.size() > 5 && key.compare(key.size() - 5, 5, "Color") == 0;
+                values.push_back({equals + 3, (color ? "component 1 of " : "the value of ") + key});
+            } else if (rowColumns.count(line.substr(0, line.find('|')))) {
+                const std::string word = line.substr(0, line.find('|'));
+                size_t bar = line.find('|');
+                for (size_t k = 0; bar != std::string::npos && k < rowColumns.at(word).size(); ++k) {
+                    values.push_back({bar + 1, "the " + rowColumns.at(word)[k] + " field of the " + word + " row"});
+                    bar = line.find('|', bar + 1);
+                }
+            }
+            for (const auto& v : values) {
+                const size_t end = std::min(line.find_first_of(",|", v.first), line.size());
+                const std::string number = line.substr(v.first, end - v.first);
+                if (!isNumber(number))
+                    continue;
+                const std::string where = at + std::to_string(lineNumber) + ": " + v.second + " \"";
+                std::string refused = file, lenient = file;
+                refused.replace(start + v.first, number.size(), "x");
+                lenient.insert(start + end, "x");
+                const Reader reader = fid ? Reader::Fiducial : Reader::Ruler;
+                // A text row's flags are the rest of a text holding a bar: read as 0, and said.
+                if (v.second.find("text row") != std::string::npos)
+                    cases.push_back({where + "x\"", refused, "", where + "x\" is no number and is read as 0", reader,
+                                     "text " + line.substr(5, line.find('|', 5) - 5)
+                                         + (v.second.find("sel") != std::string::npos ? " 01" : " 10")});
+                else
+                    cases.push_back({where + "x\"", refused, where + "x\" is no number", "", reader});
+                cases.push_back({where + number + "x\"", lenient, "", where + number + "x\" is read as", reader});
+            }
+        }
+    }
+    // A section's columns header that does not begin with the type column, names it twice
+    // or lacks one its rows need: refused at its line, whatever its rows hold.  One that
+    // names a column its section does not have, or another column twice, is read with a
+    // warning.
     const char* notFirst = "does not begin with the type column";
     const struct
     {
         const char* header;
         const char* damaged;
         std::string says;
+        bool warns = false;
+        bool fid = false;
     } headers[] = {{"textColumns", "annotation|type|sel|vis", notFirst},
                    {"pointColumns", "x|y|z|sel|vis", notFirst},
                    {"lineColumns", "", notFirst},
@@ -329,34 +413,61 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
                    {"textColumns", "type|type|annotation|sel|vis", "names the column \"type\" twice"},
                    {"textColumns", "type|annotation|sel|vis|type", "names the column \"type\" twice"},
                    {"rulerColumns", "type|line1ID|type|sel|vis", "names the column \"type\" twice"},
-                   {"lineColumns", "type|startPointID|startPointID|sel|vis", "names the column \"startPointID\" twice"},
+                   {"lineColumns", "type|startPointID|startPointID|sel|vis", "lacks the \"endPointID\" column"},
                    {"lineColumns", "type|startPointID|sel|vis", "lacks the \"endPointID\" column"},
                    {"rulerColumns", "type|sel|vis", "lacks the \"line1ID\" column"},
                    {"pointColumns", "type|x|y|sel|vis", "lacks the \"z\" column"},
-                   {"textColumns", "type|annotaton|sel|vis", "names a column \"annotaton\" that its section does not have"}};
+                   {"textColumns", "type|annotaton|sel|vis", "lacks the \"annotation\" column"},
+                   {"rulerColumns", "type|line1ID|sel|vis|note",
+                    "names a column \"note\" that its section does not have; it is not read", true},
+                   {"lineColumns", "type|startPointID|endPointID|sel|vis|vis",
+                    "names the column \"vis\" twice; the last one is read", true},
+                   {"pointColumns", "type|x|y|z|sel|vis|vis", "names the column \"vis\" twice; the last one is read",
+                    true, true},
+                   {"pointColumns", "", notFirst, false, true},
+                   {"pointColumns", "label|y|z|sel|vis", "lacks the \"x\" column", false, true},
+                   {"pointColumns", "type|x|y|sel|vis", "lacks the \"z\" column", false, true}};
     for (const auto& h : headers) {
-        std::string content = good;
+        std::string content = h.fid ? goodFiducial : good;
         const size_t at = content.find(std::string("# ") + h.header + " = ");
         ASSERT_NE(at, std::string::npos) << h.header;
         const size_t end = content.find('\n', at);
         content.replace(at, end - at, std::string("# ") + h.header + " = " + h.damaged);
         const size_t line = size_t(std::count(content.begin(), content.begin() + long(at), '\n')) + 1;
-        cases.push_back({h.header, content,
-                         "line " + std::to_string(line) + ": the " + h.header + " header \"" + h.damaged + "\" "
-                             + h.says});
+        const std::string says =
+            "line " + std::to_string(line) + ": the " + h.header + " header \"" + h.damaged + "\" " + h.says;
+        cases.push_back({std::string(h.header) + " = " + h.damaged, content, h.warns ? "" : says, h.warns ? says : "",
+                         h.fid ? Reader::Fiducial : Reader::Ruler});
     }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        writeFile(path("bad.acsv"), c.content);
-        auto storage = storageFor(ruler, "bad.acsv");
+        const bool reads = c.error.empty();
+        const std::string file = c.reader == Reader::Ruler ? "bad.acsv" : "bad.fcsv";
+        writeFile(path(file), c.content);
+        vtkMRMLAnnotationNode* node = c.reader == Reader::Ruler      ? static_cast<vtkMRMLAnnotationNode*>(ruler)
+                                      : c.reader == Reader::Fiducial ? fiducial.GetPointer()
+                                                                     : bare.GetPointer();
+        vtkSmartPointer<vtkMRMLStorageNode> storage = storageFor(ruler, file);
+        if (c.reader != Reader::Ruler)
+            storage = fiducialStorage(file);
         Messages messages(storage);
-        EXPECT_EQ(storage->ReadData(ruler), 0);
-        EXPECT_TRUE(messages.hasError(c.error)) << messages.all();
+        EXPECT_EQ(storage->ReadData(node), reads ? 1 : 0) << messages.all();
+        if (reads) {
+            // The text readers of a fiducial without a text display node say so at every
+            // comment line.
+            EXPECT_EQ(messages.Errors.size(), c.reader == Reader::BareFiducial ? 1u : 0u) << messages.all();
+            EXPECT_TRUE(c.warning.empty() || messages.hasWarning(c.warning)) << messages.all();
+        } else {
+            EXPECT_TRUE(messages.hasError(c.error)) << messages.all();
+        }
         // Each reason said once.
         std::vector<std::string> said = messages.Errors;
         std::sort(said.begin(), said.end());
         EXPECT_EQ(std::adjacent_find(said.begin(), said.end()), said.end()) << messages.all();
-        EXPECT_EQ(describe(ruler), before);
+        if (!c.reads.empty())
+            EXPECT_NE(describe(node).find(c.reads), std::string::npos) << describe(node);
+        else
+            EXPECT_EQ(describe(node), node == fiducial.GetPointer() ? fiducialBefore : before);
     }
 
     auto storage = vtkSmartPointer<vtkMRMLAnnotationRulerStorageNode>::New();

@@ -50,7 +50,9 @@ bool asks(Way w)
 // runs when the way is taken; `clean`: the run, left to end by itself, ends cleanly;
 // `ignoresTerm`: only SIGKILL ends it, once the test lets the grace run out; `refuses`: the
 // console's signals are refused, and it gives up on the run once the test has run its
-// watch after SIGKILL out; `missing`: the program does not exist, and the start is refused.
+// watch after SIGKILL out; `missing`: the program does not exist, and the start is refused;
+// `shows`: what the program wrote as the view shows it and Save writes it (UTF-8).  %4 is
+// the program below that waits until the console has read what was written before it.
 struct State
 {
     const char* name;
@@ -60,7 +62,21 @@ struct State
     bool ignoresTerm = false;
     bool refuses = false;
     bool missing = false;
+    const char* shows = nullptr;
 };
+
+const char* const drainedSource = R"(
+#include <sys/ioctl.h>
+#include <unistd.h>
+int main(void)
+{
+    int n = 1;
+    while (ioctl(1, FIONREAD, &n) == 0 && n > 0)
+        usleep(1000);
+    return 0;
+}
+)";
+QString drainedProgram;
 
 // A program whose main thread exits while a worker thread runs on, ignoring SIGTERM:
 // "threaded REACHED GO [close]" makes REACHED once the main thread is gone (closing the
@@ -142,7 +158,17 @@ const State states[] = {
     {"... and its output is closed", "echo launcher; '%3' '%2' '%1' close & exit 0", true, true, true},
     {"read its standard input to the end", "cat; echo 'warning: no more input'", false, true},
     {"an error word after a UTF-8 character whose last byte the decoding joins to it",
-     "printf 'Temp\\303\\251rature\\n'; printf 'Solving\\342\\200\\246error: singular matrix\\n'", false, false},
+     "printf 'Temp\\303\\251rature\\n'; printf 'Solving\\342\\200\\246error: singular matrix\\n'", false, false,
+     false, false, false, u8"Temp\u00e9rature\nSolving\u2026error: singular matrix\n"},
+    {"GBK, and UTF-8 with a character cut between two reads",
+     "printf '\\326\\320\\316\\304 GBK\\n'; printf 'Gr\\303\\266\\303\\237e \\342\\200\\236Ma\\303\\237\\342\\200\\234 \\346\\270\\251\\345'; "
+     "'%4'; printf '\\272\\246 \\320\\242\\320\\265\\320\\274\\320\\277 \\342\\200\\234error\\342\\200\\235\\n'",
+     false, false, false, false, false,
+     u8"\u4e2d\u6587 GBK\nGr\u00f6\u00dfe \u201eMa\u00df\u201c \u6e29\u5ea6 \u0422\u0435\u043c\u043f \u201cerror\u201d\n"},
+    {"a program that left the group holds the output",
+     ": > '%2'; setsid sh -c \"while [ -e '%2' ] && [ ! -e '%1' ]; do sleep 0.02; done\" & "
+     "echo 'warning: a server runs on'",
+     false, true},
     {"cannot be signalled", "echo ready; : > '%2'; " WAIT "echo all done", true, true, true, true},
     {"a program that does not exist", nullptr, false, false, false, false, true},
 };
@@ -176,6 +202,8 @@ struct Seen
     int finishedAtReturn = -1;
     bool closedByWay = false, saidWhyRefused = false, saidRunGoesOn = false;
     int saveAsked = 0;
+    bool shownAsWritten = false, savedAsShown = false;
+    QString shown;
 };
 
 // Counts the file dialogs that Save would open, and opens none.
@@ -184,10 +212,14 @@ class Console : public PelmoraTest::RefusedConsole
 public:
     using PelmoraTest::RefusedConsole::RefusedConsole;
     int saveAsked = 0;
+    // Where the test's own Save writes.
+    QString saveTo;
 
 protected:
     QString askSaveFileName() override
     {
+        if (!saveTo.isEmpty())
+            return saveTo;
         ++saveAsked;
         return {};
     }
@@ -309,6 +341,15 @@ public:
             QStringLiteral("could not be started: %1 does not exist").arg(dir.filePath(QStringLiteral("missing"))));
         seen.saidRunGoesOn = text.contains(QStringLiteral("the current run is not over yet"));
         seen.saveAsked = console.saveAsked;
+        if (row.shows) {
+            const QString shows = QString::fromUtf8(row.shows);
+            seen.shownAsWritten = text.contains(shows);
+            seen.shown = text;
+            console.saveTo = dir.filePath(QStringLiteral("saved.log"));
+            button(&console, "pb_save")->click();
+            QFile saved(console.saveTo);
+            seen.savedAsShown = saved.open(QIODevice::ReadOnly) && saved.readAll().contains(row.shows);
+        }
         const int named = text.indexOf(QStringLiteral("could not be ended: "));
         seen.namedUnended = named >= 0
                             && text.mid(named, text.indexOf(QLatin1Char('\n'), named) - named)
@@ -326,7 +367,8 @@ private:
         return QString::fromLatin1(row.script)
             .replace(QLatin1String("%1"), go)
             .replace(QLatin1String("%2"), reached)
-            .replace(QLatin1String("%3"), threadedProgram);
+            .replace(QLatin1String("%3"), threadedProgram)
+            .replace(QLatin1String("%4"), drainedProgram);
     }
 
     // The run goes on in a host of its own, which the test kills with SIGKILL once the
@@ -559,7 +601,7 @@ TEST(ProcessConsoleLifeTable, EveryWayMeetsEveryStateAndEveryAnswer)
     int cells = 0;
     for (int w = 0; w < wayCount; ++w)
         cells += int(cellsOf(Way(w)).size());
-    EXPECT_EQ(cells, 2 * (8 * 18 + 4 * 9 * 3) - 1 + 8);
+    EXPECT_EQ(cells, 2 * (8 * 20 + 4 * 9 * 3) - 1 + 8);
 }
 
 TEST_P(ProcessConsoleLife, EveryStateOfTheRunClosedThisWay)
@@ -569,6 +611,8 @@ TEST_P(ProcessConsoleLife, EveryStateOfTheRunClosedThisWay)
     QTemporaryDir programDir;
     threadedProgram = PelmoraTest::buildProgram(programDir.path(), QStringLiteral("threaded"), threadedSource);
     ASSERT_FALSE(threadedProgram.isEmpty()) << "the threaded program could not be built with cc";
+    drainedProgram = PelmoraTest::buildProgram(programDir.path(), QStringLiteral("drained"), drainedSource);
+    ASSERT_FALSE(drainedProgram.isEmpty()) << "the drained program could not be built with cc";
     for (const Cell& cell : cellsOf(Way(GetParam()))) {
         const Way way = cell.way;
         const int s = cell.state;
@@ -589,7 +633,8 @@ TEST_P(ProcessConsoleLife, EveryStateOfTheRunClosedThisWay)
                                && (way == Way::Stop || way == Way::AppQuits
                                    || (asked && yes && (s != EndsWhileAsked || answer == Answer::AppQuits)));
         const bool givenUp = row.refuses && userEnded;
-        const bool startedAgain = way == Way::StartAgain && !row.runs && s != EndShown;
+        // Also while the end of the last run is still being shown.
+        const bool startedAgain = way == Way::StartAgain && !row.runs;
         const bool accepted = startedAgain || (s != NotStarted && row.clean && !userEnded);
         EXPECT_EQ(seen.questions, asked ? 1 : 0);
         EXPECT_EQ(seen.questionsWithoutRun, 0);
@@ -600,6 +645,10 @@ TEST_P(ProcessConsoleLife, EveryStateOfTheRunClosedThisWay)
         EXPECT_FALSE(seen.runningAtReturn) << "exec() returned while the run went on";
         EXPECT_EQ(seen.saveAsked, 0);
         EXPECT_EQ(seen.saidWhyRefused, row.missing);
+        if (row.shows) {
+            EXPECT_TRUE(seen.shownAsWritten) << "the output is not shown as written: " << seen.shown.toStdString();
+            EXPECT_TRUE(seen.savedAsShown) << "Save does not write what is shown";
+        }
         if (s != Floods) {
             EXPECT_EQ(seen.saidRunGoesOn, way == Way::StartAgain && !startedAgain);
         }
