@@ -46,15 +46,6 @@ std::uint64_t& treeSteps()
     return Counted::tally<struct TreeSteps>();
 }
 
-// The size of an open table once it holds `Count` keys, at most half full.
-std::size_t halfFullSlots()
-{
-    std::size_t slots = 16;
-    while (slots < 2 * Count)
-        slots <<= 1;
-    return slots;
-}
-
 // Faces (a, b, c) on 400 points, listed from their lowest corner.
 constexpr std::uint64_t FacePoints = 400;
 std::uint64_t corner(std::uint64_t k, int i)
@@ -173,7 +164,9 @@ TEST(SeededTables, KeysChosenAgainstAnUnseededHashCostWhatRandomKeysCost)
     for (std::size_t i = 0; i < Count; ++i)
         grown.emplace(i, 0);
     const std::size_t lineBuckets = grown.bucket_count();
-    const std::size_t slots = halfFullSlots();
+    std::size_t slots = 16;   // an open table's size once it holds them, at most half full
+    while (slots < 2 * Count)
+        slots <<= 1;
     unsigned treeBits = 4;
     while ((std::size_t(1) << treeBits) * 3 < Count * 4)
         ++treeBits;
@@ -190,8 +183,9 @@ TEST(SeededTables, KeysChosenAgainstAnUnseededHashCostWhatRandomKeysCost)
         return (h ^ (h >> 29)) % faceBuckets;
     };
     const auto unseededFace = [&](std::uint64_t k) {
-        return mrmlmodelfile::mixBits(corner(k, 0) << 32 | corner(k, 1), std::uint64_t(3) << 32 | corner(k, 2), 0) & (slots - 1);
+        return mrmlmodelfile::mixBits(corner(k, 0) << 32 | corner(k, 1), 3ull << 32 | corner(k, 2), 0) & (slots - 1);
     };
+    const auto formerName = [&](std::uint64_t k) { return std::hash<std::string_view>()("n" + std::to_string(k)) & (slots - 1); };
     const struct
     {
         const char* table;
@@ -208,12 +202,8 @@ TEST(SeededTables, KeysChosenAgainstAnUnseededHashCostWhatRandomKeysCost)
         {"the project tree's ids", anyKey, [&](std::uint64_t k) { return ((k + 1) * Golden) >> (64 - treeBits); }, treeEntries},
         {"object ids in a project file", anyKey, [&](std::uint64_t k) { return (((k + 1) * Golden) >> 32) & (slots - 1); },
          [](const Keys& k) { return objectSlots(k, Way::IdsInAFile); }},
-        {"object names in a project file", anyKey,
-         [&](std::uint64_t k) { return std::hash<std::string_view>()("n" + std::to_string(k)) & (slots - 1); },
-         [](const Keys& k) { return objectSlots(k, Way::NamesInAFile); }},
-        {"object names in a paste", anyKey,
-         [&](std::uint64_t k) { return std::hash<std::string_view>()("n" + std::to_string(k)) & (slots - 1); },
-         [](const Keys& k) { return objectSlots(k, Way::NamesInAPaste); }},
+        {"object names in a project file", anyKey, formerName, [](const Keys& k) { return objectSlots(k, Way::NamesInAFile); }},
+        {"object names in a paste", anyKey, formerName, [](const Keys& k) { return objectSlots(k, Way::NamesInAPaste); }},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.table);
