@@ -325,8 +325,7 @@ class PropertyContainer : public Vexil::DataPersistence
 {
     VEXIL_TYPESYSTEM_HEADER();
 public:
-    // Names come from project files: hashed under the process's seed.
-    using PropertyMap = std::unordered_map<std::string, Property*, Counted::SeededHash<std::string>>;
+    using PropertyMap = std::unordered_map<std::string, Property*>;
 
     PropertyContainer();
     ~PropertyContainer() override;

@@ -1,5 +1,4 @@
 #include "AnnotationTestHelpers.h"
-#include "support/ChosenKeys.h"
 #include "support/StepCount.h"
 #include "support/ThreadCpuTimer.h"
 #include "support/WorkCount.h"
@@ -32,9 +31,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <unordered_map>
-#include <utility>
-#include <vector>
 
 using namespace AnnotationTest;
 
@@ -325,52 +321,6 @@ TEST(LinesNode, ManyLinesAddInTimeProportionalToTheirNumberAndEditsStayFound)
     vtkIdType ids[2];
     ASSERT_EQ(node->GetEndPointsId(0, ids), 1);
     EXPECT_EQ(node->AddLine(int(ids[0]), int(ids[1]), 0, 0), 0);
-}
-
-// A file chooses the point pairs of its lines: against the former look-up's hash (a
-// multiple of the start id XOR the end id, into the buckets of a std::unordered_map) it
-// could choose pairs that share one bucket, and each line read then walked all before it.
-// The look-up takes the process's seed: such lines cost what random lines cost.
-TEST(LinesNode, LinesChosenToShareABucketCostWhatRandomLinesCost)
-{
-    using Pair = std::pair<vtkIdType, vtkIdType>;
-    const std::size_t lines = 2000;
-    const vtkIdType points = 3000;
-    const auto next = [points](Pair& p) {
-        if (++p.second < points)
-            return true;
-        p.second = 0;
-        return ++p.first < points;
-    };
-    struct AnyHash
-    {
-        std::size_t operator()(const Pair& p) const { return std::size_t(p.first * points + p.second); }
-    };
-    std::unordered_map<Pair, int, AnyHash> grown;
-    for (std::size_t i = 0; i < lines; ++i)
-        grown.emplace(Pair(vtkIdType(i), 0), 0);
-    const std::size_t buckets = grown.bucket_count();
-    const auto former = [buckets](const Pair& p) {
-        return (std::size_t(p.first) * 1000003u ^ std::size_t(p.second)) % buckets;
-    };
-    const Pair first(0, 0);
-    const std::vector<Pair> random = PelmoraTest::keysAtRandom(lines, first, next, 2000);
-    const std::vector<Pair> chosen = PelmoraTest::keysSharingPlaceZero(lines, first, next, former);
-    std::uint64_t entries[2] = {0, 0};
-    for (int i = 0; i < 2; ++i) {
-        const std::vector<Pair>& pairs = i == 0 ? random : chosen;
-        ASSERT_EQ(pairs.size(), lines);
-        auto node = vtkSmartPointer<vtkMRMLAnnotationLinesNode>::New();
-        for (vtkIdType k = 0; k < points; ++k) {
-            const double p[3] = {double(k), 0, 0};
-            node->AddControlPoint(p, 0, 1);
-        }
-        PelmoraTest::StepMeter meter(&vtkMRMLAnnotationLinesNode::GetLineEntriesVisited);
-        for (std::size_t k = 0; k < lines; ++k)
-            EXPECT_EQ(node->AddLine(int(pairs[k].first), int(pairs[k].second), 0, 1), int(k));
-        entries[i] = meter.elapsed();
-    }
-    EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(entries[0], entries[1], 2.0)) << "chosen lines against random ones";
 }
 
 TEST(LinesNode, DeleteLineShiftsLinesAndFlags)

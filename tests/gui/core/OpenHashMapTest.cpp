@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <support/ChosenKeys.h>
 #include <support/StepCount.h>
 
 #include <cstdint>
@@ -112,34 +111,4 @@ TEST(OpenHashMap, AWalkCountsEachEntryOnceAndALookUpItsProbes)
         {"the size", [&] { (void)map.size(); }, 0, 0},
     };
     PelmoraTest::expectStepsOfEachRow(&entriesReached, rows);
-}
-
-// The project tree files its items by object id, and ids come from project files: against
-// the former home (the top bits of the id times a fixed odd number) a file could choose
-// ids that all share one slot.  The table takes the process's seed: filling it with such
-// ids, and finding each, costs what random ids cost.
-TEST(OpenHashMap, IdsChosenToShareASlotCostWhatRandomIdsCost)
-{
-    const std::size_t ids = 2000;
-    // The table's size once it holds them: at most three quarters full.
-    unsigned bits = 4;
-    while ((std::size_t(1) << bits) * 3 < ids * 4)
-        ++bits;
-    const auto next = [](unsigned& id) { return ++id != 0; };
-    const auto former = [bits](unsigned id) { return (std::uint64_t(id) * 0x9E3779B97F4A7C15ull) >> (64 - bits); };
-    const std::vector<unsigned> random = PelmoraTest::keysAtRandom(ids, 1u, next, 4096);
-    const std::vector<unsigned> chosen = PelmoraTest::keysSharingPlaceZero(ids, 1u, next, former);
-    std::uint64_t steps[2] = {0, 0};
-    for (int i = 0; i < 2; ++i) {
-        const std::vector<unsigned>& keys = i == 0 ? random : chosen;
-        ASSERT_EQ(keys.size(), ids);
-        PelmoraTest::StepMeter meter([] { return entriesReached(); });
-        Gui::OpenHashMap<unsigned, int, &entriesReached> map;
-        for (unsigned id : keys)
-            map.insert(id, 1);
-        for (unsigned id : keys)
-            EXPECT_TRUE(map.contains(id));
-        steps[i] = meter.elapsed();
-    }
-    EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(steps[0], steps[1], 2.0)) << "chosen ids against random ones";
 }

@@ -4,10 +4,8 @@
 // reading is a refusal like any other.
 
 #include <support/ConsoleCapture.h>
-#include <support/ChosenKeys.h>
 #include <support/OwnMemory.h>
 
-#include <mrml/MRMLBitMixing.h>
 #include <mrml/MRMLModelFileChecks.h>
 #include <mrml/vtkMRMLFreeSurferModelStorageNode.h>
 #include <mrml/vtkMRMLModelNode.h>
@@ -43,7 +41,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <unordered_map>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -508,81 +505,6 @@ TEST(ModelFileBounds, ASurfaceThatHoldsMoreVerticesThanItsHeaderCountsSaysSo)
                            "triangle 0 names vertex -1041235968, and the header declares 3 vertices"),
               std::string::npos)
         << r.error;
-}
-
-// A file chooses its faces: against a table whose hash takes no seed, it can choose faces
-// that all land in one slot, and each face then walks all before it (80,000 such faces
-// read in seconds where random ones took milliseconds).  The check's table takes the
-// process's seed: faces chosen against the former table (FNV-1a over the corners into
-// the buckets of a std::unordered_map) or against the same mixing without the seed cost
-// the slots that random faces cost, in either width of cell storage.
-TEST(ModelFileBounds, FacesChosenToShareASlotCostTheSlotsOfRandomFaces)
-{
-    using Face = std::array<vtkIdType, 3>;
-    const std::size_t faces = 2000;
-    const vtkIdType points = 400;
-    // Triangles whose first corner is the lowest, so that each is listed from where the
-    // check reads it.
-    const auto next = [points](Face& f) {
-        for (;;) {
-            if (++f[2] >= points) {
-                f[2] = f[0] + 1;
-                if (++f[1] >= points) {
-                    if (++f[0] >= points - 2)
-                        return false;
-                    f[1] = f[2] = f[0] + 1;
-                }
-            }
-            if (f[2] != f[1])
-                return true;
-        }
-    };
-    std::unordered_map<std::size_t, std::vector<std::size_t>> sized;
-    sized.reserve(faces);
-    const std::size_t buckets = sized.bucket_count();
-    const auto former = [buckets](const Face& f) {
-        std::uint64_t h = 1469598103934665603ull;
-        for (vtkIdType id : f)
-            h = (h ^ std::uint64_t(id)) * 1099511628211ull;
-        return (h ^ (h >> 29)) % buckets;
-    };
-    std::size_t slots = 16;
-    while (slots < 2 * faces)
-        slots <<= 1;
-    const auto unseeded = [slots](const Face& f) {
-        return mrmlmodelfile::mixBits(std::uint64_t(f[0]) << 32 | std::uint64_t(f[1]), std::uint64_t(3) << 32 | std::uint64_t(f[2]), 0)
-               & (slots - 1);
-    };
-    const Face first{0, 1, 2};
-    const struct
-    {
-        const char* input;
-        std::vector<Face> list;
-    } inputs[] = {
-        {"random", PelmoraTest::keysAtRandom(faces, first, next, 2000)},
-        {"chosen against the former table", PelmoraTest::keysSharingPlaceZero(faces, first, next, former)},
-        {"chosen against the unseeded mixing", PelmoraTest::keysSharingPlaceZero(faces, first, next, unseeded)},
-    };
-    for (const auto& input : inputs)
-        for (const bool narrow : {false, true}) {
-            SCOPED_TRACE(std::string(input.input) + (narrow ? ", 32-bit cells" : ", 64-bit cells"));
-            ASSERT_EQ(input.list.size(), faces);
-            vtkNew<vtkPoints> corners;
-            for (vtkIdType i = 0; i < points; ++i)
-                corners->InsertNextPoint(double(i), double(i % 7), double(i % 11));
-            vtkNew<vtkCellArray> cells;
-            for (const Face& f : input.list)
-                cells->InsertNextCell(3, f.data());
-            if (narrow)
-                cells->ConvertTo32BitStorage();
-            vtkNew<vtkPolyData> model;
-            model->SetPoints(corners);
-            model->SetPolys(cells);
-            std::string problem;
-            long long probes = 0;
-            EXPECT_EQ(mrmlmodelfile::dropRepeatedFaces(model, problem, &probes), 0);
-            EXPECT_LT(double(probes), 3.0 * double(faces));
-        }
 }
 
 // A face listed again with the same corners in the same turn is read once: a stack of

@@ -1,8 +1,6 @@
 // Project files of the logic: what a save gives back on resume, what is refused, and
 // what a failed save leaves; copies of objects for the clipboard.
 
-#include "support/ChosenKeys.h"
-#include "support/StepCount.h"
 #include "support/ConsoleCapture.h"
 #include <support/HangGuard.h>
 #include "support/ProjectFileSeal.h"
@@ -13,7 +11,6 @@
 #include <support/NamedPipe.h>
 
 #include <obj/Application.h>
-#include <obj/ObjectTable.h>
 #include <obj/GeometryObject.h>
 #include <obj/PropertyCouple.h>
 #include <vexil/Exception.h>
@@ -34,8 +31,6 @@
 #include <csignal>
 #include <sstream>
 #include <string>
-#include <string_view>
-#include <utility>
 #include <vector>
 
 #include <sys/resource.h>
@@ -295,104 +290,6 @@ TEST(ProjectFile, APipeOrAFolderNamedLikeAProjectFileIsRefusedWithoutWaiting)
     EXPECT_FALSE(app.resume_from_file(1, path(dir.filePath("folder.pmdb")).c_str()));
     EXPECT_NE(std::string::npos, app.last_file_error().find("not a regular file")) << app.last_file_error();
     EXPECT_TRUE(app.get_projects().empty());
-}
-
-namespace {
-
-// A project file of one project holding `objects` plain objects, each an id and a name.
-QByteArray projectFileOf(Obj::Application& app, const QTemporaryDir& dir,
-                         const std::vector<std::pair<unsigned, std::string>>& objects)
-{
-    app.create_project("Chosen", "Chosen");
-    const QString file = dir.filePath("header.pmdb");
-    EXPECT_TRUE(app.save_as_file(1, path(file).c_str()));
-    app.close_all_projects();
-    QByteArray body = readBytes(file);
-    body.chop(body.size() - body.lastIndexOf("end\t"));
-    for (const auto& [id, name] : objects)
-        body += "object\t" + QByteArray::number(id) + "\tObj::ProjectObject\t" + QByteArray::fromStdString(name) + "\t0\n";
-    return PelmoraTest::sealedProjectFile(body);
-}
-
-} // namespace
-
-// A file or a paste chooses the ids and names of its objects: against the former hashes
-// (a fixed multiple of the id, the standard library's hash of the name, both into slots
-// a power of two in number) it could choose ones that all share a slot, and each object
-// read then walked all before it (100,000 such objects took most of a minute).  The
-// object table and the name index take the process's seed: chosen ids and names cost the
-// slots random ones cost, opened from a file and pasted alike.
-TEST(ProjectFile, IdsAndNamesChosenToShareASlotCostWhatRandomOnesCost)
-{
-    const std::size_t objects = 2000;
-    // The tables' size once they hold them: at most half full.
-    std::size_t slots = 16;
-    while (slots < 2 * objects)
-        slots <<= 1;
-    const auto nextId = [](unsigned& id) { return ++id != 0; };
-    const auto formerIdSlot = [slots](unsigned id) { return ((std::uint64_t(id) * 0x9E3779B97F4A7C15ull) >> 32) & (slots - 1); };
-    const auto nextName = [](std::uint64_t& k) { return ++k != 0; };
-    const auto formerNameSlot = [slots](std::uint64_t k) {
-        return std::hash<std::string_view>()("n" + std::to_string(k)) & (slots - 1);
-    };
-    std::vector<unsigned> plainIds;
-    std::vector<std::uint64_t> plainNames;
-    for (std::size_t k = 1; k <= objects; ++k) {
-        plainIds.push_back(unsigned(k));
-        plainNames.push_back(k);
-    }
-    const struct
-    {
-        const char* keys;
-        bool chosen;
-        std::vector<unsigned> ids;
-        std::vector<std::uint64_t> names;
-    } rows[] = {
-        {"ids", false, PelmoraTest::keysAtRandom(objects, 1u, nextId, slots), plainNames},
-        {"ids", true, PelmoraTest::keysSharingPlaceZero(objects, 1u, nextId, formerIdSlot), plainNames},
-        {"names", false, plainIds, PelmoraTest::keysAtRandom(objects, std::uint64_t(1), nextName, unsigned(slots))},
-        {"names", true, plainIds, PelmoraTest::keysSharingPlaceZero(objects, std::uint64_t(1), nextName, formerNameSlot)},
-    };
-    std::uint64_t random[2][2] = {{0, 0}, {0, 0}};   // [keys][way]
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.chosen ? "chosen " : "random ") + row.keys);
-        ASSERT_EQ(row.ids.size(), objects);
-        ASSERT_EQ(row.names.size(), objects);
-        QTemporaryDir dir;
-        ScopedLogic logic;
-        Obj::Application& app = logic.app();
-        std::vector<std::pair<unsigned, std::string>> listed;
-        for (std::size_t k = 0; k < objects; ++k)
-            listed.emplace_back(row.ids[k], "n" + std::to_string(row.names[k]));
-        const QString file = dir.filePath("chosen.pmdb");
-        writeBytes(file, projectFileOf(app, dir, listed));
-
-        std::uint64_t steps[2];
-        std::uint64_t before = Obj::ObjectTable::slotsVisited();
-        ASSERT_TRUE(app.resume_from_file(1, path(file).c_str())) << app.last_file_error();
-        steps[0] = Obj::ObjectTable::slotsVisited() - before;
-        Obj::Project* opened = app.get_project("Chosen");
-        ASSERT_TRUE(opened);
-        ASSERT_EQ(objects, opened->get_num_objects());
-        EXPECT_TRUE(opened->get_object(row.ids.back()));
-
-        std::stringstream copy;
-        opened->export_objects(opened->get_objects(), copy);
-        Obj::Project* target = app.create_project("Target", "Target");
-        before = Obj::ObjectTable::slotsVisited();
-        EXPECT_EQ(objects, target->import_objects(copy).size());
-        steps[1] = Obj::ObjectTable::slotsVisited() - before;
-        EXPECT_TRUE(target->get_object(listed.back().second.c_str()));
-
-        const int keys = row.keys[0] == 'i' ? 0 : 1;
-        for (int way = 0; way < 2; ++way) {
-            if (!row.chosen)
-                random[keys][way] = steps[way];
-            else
-                EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(random[keys][way], steps[way], 2.0))
-                    << (way == 0 ? "opened from a file" : "pasted");
-        }
-    }
 }
 
 TEST(ProjectFile, AFileThatUsesTheLastObjectIdStaysReadableAfterMoreObjectsAreAdded)
