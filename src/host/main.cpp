@@ -43,6 +43,7 @@
 #include <memory>
 
 #include <malloc.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -105,12 +106,18 @@ void startupMessageHandler(QtMsgType type, const QMessageLogContext& context, co
     ::_exit(1);
 }
 
+// Until then a display that drops a connection makes the X library's next write raise
+// SIGPIPE, which would end the start without a word: the write fails instead, and the
+// failure is said.  Restored afterwards, since the programs this one runs inherit it.
+struct sigaction pipeAction;
+
 // Runs once Qt's application object has its window system: the check's own connection
 // to the display can go, and a fatal message from Qt is Qt's again.
 void qtStarted()
 {
     Host::releaseDisplayCheck();
     qtStarting = false;
+    ::sigaction(SIGPIPE, &pipeAction, nullptr);
 }
 
 } // namespace
@@ -128,6 +135,9 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGPIPE, &ignore, &pipeAction);
     const Host::WindowSystem windowSystem = Host::windowSystem(options.arguments, options.hidden);
     for (const std::string& problem : {windowSystem.problem, startRoomProblem()}) {
         if (!problem.empty()) {

@@ -66,6 +66,7 @@
 #include <QOpenGLFunctions>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QWindow>
@@ -193,13 +194,30 @@ std::uint64_t drawingThreads()
 // now and then up to 244), 304 to 344 with 8 and 384 with 32; a start that drew its window
 // 222, 267 and 312 MiB with 1, 2 and 8 threads (359 with 8 on two processors).  Below those
 // the driver crashed or aborted; the room below leaves a margin above each.
-std::uint64_t openGLStartRoom(bool drawing)
+//
+// A start that draws the window also holds the picture's own buffers, in proportion to the
+// window's size, which the screen bounds: the view's frame and depth buffers, the window's
+// backing store, the copy a screenshot grabs.  Measured as above on two processors with 8
+// drawing threads: the least cap rose by up to 70 MiB from a screen of 1280x1024 to one of
+// 2560x1600 (starts let through on the larger screen aborted in the driver).
+std::uint64_t openGLStartRoom(bool drawing, std::uint64_t screenPixels)
 {
     // Without threads of its own the renderer draws on the caller's: room as for one.
     const std::uint64_t threads = std::max<std::uint64_t>(drawingThreads(), 1);
     const std::uint64_t mib = std::uint64_t(1) << 20;
     const std::uint64_t start = (256 + 14 * threads) * mib;
-    return drawing ? std::max(start, (248 + 15 * threads) * mib) : start;
+    return drawing ? std::max(start, (225 + 15 * threads) * mib + 28 * screenPixels) : start;
+}
+
+// The pixels of the largest screen, in device pixels: what the window can grow to.
+std::uint64_t largestScreenPixels()
+{
+    std::uint64_t largest = 0;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QSize size = screen->size() * screen->devicePixelRatio();
+        largest = std::max<std::uint64_t>(largest, std::uint64_t(std::max(size.width(), 0)) * std::uint64_t(std::max(size.height(), 0)));
+    }
+    return largest;
 }
 
 // Empty when the address space has room for the OpenGL driver to start (and, for a start
@@ -213,7 +231,7 @@ std::string openGLStartProblem(bool drawing)
     if (cap == 0)
         return {};
     const std::uint64_t left = Vexil::AddressSpace::left();
-    const std::uint64_t needed = openGLStartRoom(drawing);
+    const std::uint64_t needed = openGLStartRoom(drawing, drawing ? largestScreenPixels() : 0);
     if (left >= needed)
         return {};
     const auto mib = [](std::uint64_t bytes) { return std::to_string(Vexil::AddressSpace::mib(bytes)); };

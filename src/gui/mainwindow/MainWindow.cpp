@@ -397,6 +397,8 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
     d->messageLabel = new QLabel(statusBar());
     d->messageLabel->setMinimumWidth(120);
     d->messageLabel->setObjectName(QStringLiteral("MessageLabel"));
+    // Console lines name files: a name that looks like markup is shown as written.
+    d->messageLabel->setTextFormat(Qt::PlainText);
     statusBar()->addWidget(d->messageLabel, 0);
     // QStatusBar hides its normal widgets for a temporary message only when they are
     // visible at that moment; a message shown before the window is (the start-up
@@ -417,6 +419,7 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
     d->statusLabel = new QLabel(statusBar());
     d->statusLabel->setMinimumWidth(30);
     d->statusLabel->setObjectName(QStringLiteral("StatusLabel"));
+    d->statusLabel->setTextFormat(Qt::PlainText);
     statusBar()->addPermanentWidget(d->statusLabel, 0);
 
     d->statusClear = new QTimer(this);

@@ -283,6 +283,10 @@ TEST(FilesComingIn, EachFileIsOpenedAskedAboutOrRefusedWithItsReasonAndATrueStat
         if (cell.outcome == Outcome::Unanswered) {
             EXPECT_FALSE(running->waitFor("held").isEmpty());
         }
+        // A refusal the second start made itself reaches the window after the start ended:
+        // answered once it is dealt with, as it was read before this.
+        if (running && cell.outcome == Outcome::Refused && cell.way.rfind("hand-over", 0) == 0)
+            PelmoraTest::sendForReply(QDir(runtime.path()).filePath(QStringLiteral("pelmora_server")), "Ping");
         const QByteArray report = running ? running->ask("report", "report") : QByteArray();
         const QByteArray boxes = report.mid(report.indexOf(" boxes=") + 7);
         const bool unchanged = contents(report) == before;
