@@ -285,9 +285,20 @@ protected:
             break;
         }
         case Away::MessageBox: {
-            PelmoraTest::ModalCloser closer(QMessageBox::Ok, 1);
-            QMessageBox::information(window.get(), QStringLiteral("Note"), QStringLiteral("Something to read"));
-            if (!waitUntilActive(window.get()))
+            // Answered once it has the keyboard, as a user answers it.
+            QMessageBox box(QMessageBox::Information, QStringLiteral("Note"), QStringLiteral("Something to read"),
+                            QMessageBox::Ok, window.get());
+            QTimer answer;
+            QObject::connect(&answer, &QTimer::timeout, &box, [&box] {
+                if (QApplication::activeWindow() == &box && box.isAncestorOf(QApplication::focusWidget()))
+                    box.accept();
+                else
+                    box.activateWindow();
+            });
+            answer.start(10);
+            box.exec();
+            // Back to the window, as the window manager gives it back.
+            if (!PelmoraTest::activateForTyping(window.get()))
                 fault << " the window was not active again";
             break;
         }
