@@ -329,12 +329,15 @@ protected:
             stopLoadWindow();
             return fault.str();
         }
+        if (!window->isVisible()) {
+            takeBackQuit();
+            stopLoadWindow();
+            return fault.str() + " the window closed";
+        }
         // Still a draft: in its editor as typed (the cursor where it was), with the
         // keyboard, nothing written; Escape then puts the stored value back.
         f = field(r);
-        if (!window->isVisible())
-            fault << " the window closed";
-        else if (!f || f->text() != after)
+        if (!f || f->text() != after)
             fault << " the editor holds " << (f ? f->text().toStdString() : "nothing") << ", not " << after.toStdString();
         else if (!keyboardIn(r))
             fault << " the keyboard is not in the editor";
