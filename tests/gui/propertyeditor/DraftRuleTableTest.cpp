@@ -285,9 +285,20 @@ protected:
             break;
         }
         case Away::MessageBox: {
-            PelmoraTest::ModalCloser closer(QMessageBox::Ok, 1);
-            QMessageBox::information(window.get(), QStringLiteral("Note"), QStringLiteral("Something to read"));
-            if (!waitUntilActive(window.get()))
+            // Answered once it has the keyboard, as a user answers it.
+            QMessageBox box(QMessageBox::Information, QStringLiteral("Note"), QStringLiteral("Something to read"),
+                            QMessageBox::Ok, window.get());
+            QTimer answer;
+            QObject::connect(&answer, &QTimer::timeout, &box, [&box] {
+                if (QApplication::activeWindow() == &box && box.isAncestorOf(QApplication::focusWidget()))
+                    box.accept();
+                else
+                    box.activateWindow();
+            });
+            answer.start(10);
+            box.exec();
+            // Back to the window, as the window manager gives it back.
+            if (!PelmoraTest::activateForTyping(window.get()))
                 fault << " the window was not active again";
             break;
         }
@@ -318,12 +329,15 @@ protected:
             stopLoadWindow();
             return fault.str();
         }
+        if (!window->isVisible()) {
+            takeBackQuit();
+            stopLoadWindow();
+            return fault.str() + " the window closed";
+        }
         // Still a draft: in its editor as typed (the cursor where it was), with the
         // keyboard, nothing written; Escape then puts the stored value back.
         f = field(r);
-        if (!window->isVisible())
-            fault << " the window closed";
-        else if (!f || f->text() != after)
+        if (!f || f->text() != after)
             fault << " the editor holds " << (f ? f->text().toStdString() : "nothing") << ", not " << after.toStdString();
         else if (!keyboardIn(r))
             fault << " the keyboard is not in the editor";
