@@ -371,13 +371,17 @@ Content parse(std::istream& in, const std::string& source)
             throw damaged(std::string(what) + " longer than " + std::to_string(MaxNameBytes) + " bytes");
         return text;
     };
-    // Every value is kept whole or not at all too: a string property (a label, a file
+    // Every text value is kept whole or not at all too: a string property (a label, a file
     // name, an annotation's text) holds its text up to the first NUL byte, and one written
-    // back from there would lose the rest.  Refused with the property and its owner.
+    // back from there would lose the rest.  Refused with the property and its owner.  (An
+    // amount's unit, and the project's length unit, are read as units, and refused as
+    // such, naming them whole.)
+    static const Vexil::TypeInfo text = PropertyString::getClassTypeId();
     auto property = [&](const std::vector<std::string>& f, const std::string& owner) {
         PropertyRecord record{name(f[1], "a property name"), name(f[2], "a property type"), f[3]};
-        if (record.value.find('\0') != std::string::npos)
-            throw damaged(std::string(record.name == "Label" ? "a label" : "a value") + " holding a NUL byte (the property '"
+        if (record.value.find('\0') != std::string::npos && record.name != "Length Unit"
+            && Vexil::TypeInfo::get_type_from_name(record.type.c_str()).is_inherited_from(text))
+            throw damaged(std::string(record.name == "Label" ? "a label" : "a text") + " holding a NUL byte (the property '"
                           + Vexil::printableText(record.name) + "' of " + owner + ")");
         if (record.name == "Label")
             name(record.value, "a label");
