@@ -1389,7 +1389,28 @@ PointsSurvey survey(long long count, PointAt pointAt)
 template <class Real>
 PointsSurvey surveyArray(const Real* xyz, long long count)
 {
-    return survey<Real>(count, [xyz](long long i, Real* p) { std::memcpy(p, xyz + 3 * i, 3 * sizeof(Real)); });
+    // Blocks of points all near enough are passed in one sweep without a branch per
+    // coordinate (a coordinate that is not a number compares false as well); from the
+    // first block that holds another, each point is looked at.
+    constexpr long long block = 1024;
+    const Real limit = static_cast<Real>(MaxCoordinate);
+    long long from = 0;
+    for (; from + block <= count; from += block) {
+        const Real* p = xyz + 3 * from;
+        bool near = true;
+        for (long long k = 0; k < 3 * block; ++k)
+            near &= std::fabs(p[k]) <= limit;
+        if (!near)
+            break;
+    }
+    PointsSurvey out = survey<Real>(count - from, [xyz, from](long long i, Real* p) {
+        std::memcpy(p, xyz + 3 * (from + i), 3 * sizeof(Real));
+    });
+    if (out.nonFinite >= 0)
+        out.nonFinite += from;
+    if (out.tooFar >= 0)
+        out.tooFar += from;
+    return out;
 }
 
 // How the cells of some lists lie: how many there are, whether any has corners apart,
@@ -1401,18 +1422,22 @@ struct CellsSurvey
     bool allAtOne = true;
 };
 
+// Whether the cells lie apart is all that is asked once one of them has extent: the
+// survey stops at the first such cell (all but a model of nothing stop at their first).
 void surveyCells(vtkPoints* points, vtkCellArray* cells, CellsSurvey& out, double first[3], bool& haveFirst)
 {
     if (!cells || cells->GetNumberOfCells() == 0)
         return;
+    out.cells += cells->GetNumberOfCells();
+    if (out.anyWithExtent)
+        return;
     auto it = vtk::TakeSmartPointer(cells->NewIterator());
     const long long count = points->GetNumberOfPoints();
     double corner[3], own[3];
-    for (it->GoToFirstCell(); !it->IsDoneWithTraversal(); it->GoToNextCell()) {
+    for (it->GoToFirstCell(); !it->IsDoneWithTraversal() && !out.anyWithExtent; it->GoToNextCell()) {
         vtkIdType n = 0;
         const vtkIdType* ids = nullptr;
         it->GetCurrentCell(n, ids);
-        ++out.cells;
         for (vtkIdType k = 0; k < n; ++k) {
             if (ids[k] < 0 || ids[k] >= count)
                 continue;
@@ -1606,10 +1631,45 @@ void findRepeats(const FaceCorners<Id>& faces, std::size_t count, Counted::Vecto
     looked += read;
 }
 
+// Whether no point is a corner of two faces, or twice of one, and every face has a
+// corner: then no face can repeat another, and the table is not needed. A model whose
+// faces share their points (all but a soup of triangles) shows that within its first
+// faces; a soup costs one look at each corner. The points are marked in a set of bits,
+// taken only while it is not larger than the corners' own list.
 template <class Id>
-void findRepeats(const FaceCorners<Id>& faces, std::size_t count, Counted::Vector<std::pair<std::size_t, std::size_t>, &keptFaceSteps>& repeats,
-                 long long& looked)
+bool cornersApart(const FaceCorners<Id>& faces, std::size_t count, vtkIdType points)
 {
+    if (points <= 0 || count == 0)
+        return false;
+    const std::size_t words = (static_cast<std::size_t>(points) + 63) / 64;
+    const Id corners = faces.offsets[count] - faces.offsets[0];
+    if (corners <= 0 || words > static_cast<std::size_t>(corners))
+        return false;
+    std::vector<std::uint64_t> seen(words, 0);
+    for (std::size_t f = 0; f < count; ++f) {
+        const Id begin = faces.offsets[f], end = faces.offsets[f + 1];
+        if (end <= begin)
+            return false;
+        for (Id k = begin; k < end; ++k) {
+            const Id id = faces.ids[k];
+            if (id < 0 || id >= points)
+                return false;
+            std::uint64_t& word = seen[static_cast<std::size_t>(id) / 64];
+            const std::uint64_t bit = std::uint64_t(1) << (static_cast<std::size_t>(id) % 64);
+            if (word & bit)
+                return false;
+            word |= bit;
+        }
+    }
+    return true;
+}
+
+template <class Id>
+void findRepeats(const FaceCorners<Id>& faces, std::size_t count, vtkIdType points,
+                 Counted::Vector<std::pair<std::size_t, std::size_t>, &keptFaceSteps>& repeats, long long& looked)
+{
+    if (cornersApart(faces, count, points))
+        return;
     if (count < std::numeric_limits<std::uint32_t>::max())
         findRepeats<Id, std::uint32_t>(faces, count, repeats, looked);
     else
@@ -1630,12 +1690,13 @@ long long dropRepeatedFaces(vtkPolyData* data, std::string& problem, long long* 
     // (each entry reached is counted, whatever reads it).
     Counted::Vector<std::pair<std::size_t, std::size_t>, &keptFaceSteps> repeated;
     long long looked = 0;
+    const vtkIdType points = data->GetNumberOfPoints();
     if (polys->IsStorage64Bit())
         findRepeats(FaceCorners<vtkTypeInt64>{polys->GetOffsetsArray64()->GetPointer(0), polys->GetConnectivityArray64()->GetPointer(0)},
-                    static_cast<std::size_t>(faces), repeated, looked);
+                    static_cast<std::size_t>(faces), points, repeated, looked);
     else
         findRepeats(FaceCorners<vtkTypeInt32>{polys->GetOffsetsArray32()->GetPointer(0), polys->GetConnectivityArray32()->GetPointer(0)},
-                    static_cast<std::size_t>(faces), repeated, looked);
+                    static_cast<std::size_t>(faces), points, repeated, looked);
     if (probes)
         *probes = looked;
     const long long repeats = static_cast<long long>(repeated.size());
