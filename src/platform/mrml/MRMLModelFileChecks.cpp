@@ -10,6 +10,7 @@
 #include <fstream>
 #include <limits>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include <counted/CountedSteps.h>
@@ -1392,15 +1393,25 @@ PointsSurvey surveyArray(const Real* xyz, long long count)
     // Blocks of points all near enough are passed in one sweep without a branch per
     // coordinate (a coordinate that is not a number compares false as well); from the
     // first block that holds another, each point is looked at.
-    constexpr long long block = 1024;
+    // The bits of a coordinate without its sign, read as a number, order as its
+    // magnitude does, and those of an infinity or of what is not a number come above all
+    // finite ones: the largest of a block says whether all are near enough.
+    using Bits = std::conditional_t<sizeof(Real) == 4, std::uint32_t, std::uint64_t>;
+    constexpr Bits magnitude = ~Bits(0) >> 1;
     const Real limit = static_cast<Real>(MaxCoordinate);
+    Bits limitBits;
+    std::memcpy(&limitBits, &limit, sizeof limitBits);
+    constexpr long long block = 1024;
     long long from = 0;
     for (; from + block <= count; from += block) {
         const Real* p = xyz + 3 * from;
-        bool near = true;
-        for (long long k = 0; k < 3 * block; ++k)
-            near &= std::fabs(p[k]) <= limit;
-        if (!near)
+        Bits largest = 0;
+        for (long long k = 0; k < 3 * block; ++k) {
+            Bits bits;
+            std::memcpy(&bits, p + k, sizeof bits);
+            largest = std::max<Bits>(largest, bits & magnitude);
+        }
+        if (largest > limitBits)
             break;
     }
     PointsSurvey out = survey<Real>(count - from, [xyz, from](long long i, Real* p) {
@@ -1645,21 +1656,23 @@ bool cornersApart(const FaceCorners<Id>& faces, std::size_t count, vtkIdType poi
     const Id corners = faces.offsets[count] - faces.offsets[0];
     if (corners <= 0 || words > static_cast<std::size_t>(corners))
         return false;
+    bool empty = false;
+    for (std::size_t f = 0; f < count; ++f)
+        empty |= faces.offsets[f + 1] <= faces.offsets[f];
+    if (empty)
+        return false;
     std::vector<std::uint64_t> seen(words, 0);
-    for (std::size_t f = 0; f < count; ++f) {
-        const Id begin = faces.offsets[f], end = faces.offsets[f + 1];
-        if (end <= begin)
+    const Id* end = faces.ids + faces.offsets[count];
+    for (const Id* id = faces.ids + faces.offsets[0]; id != end; ++id) {
+        // A negative id is taken as one beyond the points.
+        const auto at = static_cast<std::make_unsigned_t<Id>>(*id);
+        if (at >= static_cast<std::make_unsigned_t<Id>>(points))
             return false;
-        for (Id k = begin; k < end; ++k) {
-            const Id id = faces.ids[k];
-            if (id < 0 || id >= points)
-                return false;
-            std::uint64_t& word = seen[static_cast<std::size_t>(id) / 64];
-            const std::uint64_t bit = std::uint64_t(1) << (static_cast<std::size_t>(id) % 64);
-            if (word & bit)
-                return false;
-            word |= bit;
-        }
+        std::uint64_t& word = seen[static_cast<std::size_t>(at / 64)];
+        const std::uint64_t bit = std::uint64_t(1) << (at % 64);
+        if (word & bit)
+            return false;
+        word |= bit;
     }
     return true;
 }
