@@ -1555,6 +1555,8 @@ struct FaceCorners
     // Where the face's lowest point id stands: the face is read from there on.
     static std::size_t lowest(const Id* c, std::size_t n)
     {
+        if (n == 3) // the first of the lowest, as for any other face
+            return c[1] < c[0] ? (c[2] < c[1] ? 2 : 1) : (c[2] < c[0] ? 2 : 0);
         return static_cast<std::size_t>(std::min_element(c, c + n) - c);
     }
     // The corners, from the lowest, two to a word, under the process's seed: a file cannot
@@ -1567,6 +1569,12 @@ struct FaceCorners
         if (n == 0)
             return Counted::mixBits(0, 0, seed);
         const std::size_t low = lowest(c, n);
+        if (n == 3) {
+            // A triangle, as the general case below takes it.
+            const std::size_t next = low == 2 ? 0 : low + 1, last = low == 0 ? 2 : low - 1;
+            return Counted::mixBits(std::uint64_t(static_cast<std::uint32_t>(c[low])) << 32 | static_cast<std::uint32_t>(c[next]),
+                                    std::uint64_t(3) << 32 | static_cast<std::uint32_t>(c[last]), seed);
+        }
         auto id = [&](std::size_t k) -> std::uint64_t {
             return k < n ? static_cast<std::uint32_t>(c[low + k < n ? low + k : low + k - n]) : 0;
         };
@@ -1590,26 +1598,26 @@ struct FaceCorners
     }
 };
 
-// One flat table of the first faces, open addressing at most half full: a slot holds a
-// face number (plus one; zero is free) and the top bits of the face's hash, so that most
-// faces met on the way are passed without reading their corners.  Returns, in face order,
-// each face that repeats an earlier one with that face; `looked` counts the slots read.
-template <class Id, class Face>
+// One flat table of the first faces, open addressing at most half full: a slot is one
+// word that holds a face's number plus one (zero is free) in its low bits and, above
+// them, the top bits of the face's hash, so that most faces met on the way are passed
+// without reading their corners.  Returns, in face order, each face that repeats an
+// earlier one with that face; `looked` counts the slots read.
+template <class Id, class Word>
 void findRepeats(const FaceCorners<Id>& faces, std::size_t count, Counted::Vector<std::pair<std::size_t, std::size_t>, &keptFaceSteps>& repeats,
                  long long& looked)
 {
-    struct Slot
-    {
-        Face face;   // the face's number plus one; 0 for a free slot
-        Face tag;    // the hash's top bits
-    };
     std::size_t size = 16;
     while (size < 2 * count)
         size <<= 1;
     const std::size_t mask = size - 1;
-    std::vector<Slot> table(size, Slot{0, 0});
+    unsigned numberBits = 1;
+    while ((std::uint64_t(1) << numberBits) <= count)
+        ++numberBits;
+    const Word numberMask = static_cast<Word>((std::uint64_t(1) << numberBits) - 1);
+    std::vector<Word> table(size, Word(0));
     const std::uint64_t seed = Counted::hashSeed();
-    constexpr unsigned tagShift = 64 - 8 * sizeof(Face);
+    constexpr unsigned tagShift = 64 - 8 * sizeof(Word);
     // The slots of the faces a little ahead are asked of the memory early: a table larger
     // than the caches would otherwise cost a wait on every face.
     constexpr std::size_t ahead = 16;
@@ -1625,16 +1633,16 @@ void findRepeats(const FaceCorners<Id>& faces, std::size_t count, Counted::Vecto
             hashes[f % ahead] = faces.hash(f + ahead, seed);
             __builtin_prefetch(&table[hashes[f % ahead] & mask]);
         }
-        const Face tag = static_cast<Face>(h >> tagShift);
+        const Word tag = static_cast<Word>(h >> tagShift) & ~numberMask;
         for (std::size_t slot = h & mask;; slot = (slot + 1) & mask) {
             ++read;
-            Slot& at = table[slot];
-            if (at.face == 0) {
-                at = Slot{static_cast<Face>(f + 1), tag};
+            Word& at = table[slot];
+            if (at == 0) {
+                at = tag | static_cast<Word>(f + 1);
                 break;
             }
-            if (at.tag == tag && faces.same(at.face - 1, f)) {
-                repeats.push_back({f, static_cast<std::size_t>(at.face - 1)});
+            if ((at & ~numberMask) == tag && faces.same((at & numberMask) - 1, f)) {
+                repeats.push_back({f, static_cast<std::size_t>((at & numberMask) - 1)});
                 break;
             }
         }
@@ -1683,7 +1691,8 @@ void findRepeats(const FaceCorners<Id>& faces, std::size_t count, vtkIdType poin
 {
     if (cornersApart(faces, count, points))
         return;
-    if (count < std::numeric_limits<std::uint32_t>::max())
+    // A face's number in 28 bits leaves four of a word for its tag.
+    if (count < (std::size_t(1) << 28))
         findRepeats<Id, std::uint32_t>(faces, count, repeats, looked);
     else
         findRepeats<Id, std::uint64_t>(faces, count, repeats, looked);
