@@ -10,6 +10,7 @@
 #include <fstream>
 #include <limits>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include <counted/CountedSteps.h>
@@ -1389,7 +1390,38 @@ PointsSurvey survey(long long count, PointAt pointAt)
 template <class Real>
 PointsSurvey surveyArray(const Real* xyz, long long count)
 {
-    return survey<Real>(count, [xyz](long long i, Real* p) { std::memcpy(p, xyz + 3 * i, 3 * sizeof(Real)); });
+    // Blocks of points all near enough are passed in one sweep without a branch per
+    // coordinate (a coordinate that is not a number compares false as well); from the
+    // first block that holds another, each point is looked at.
+    // The bits of a coordinate without its sign, read as a number, order as its
+    // magnitude does, and those of an infinity or of what is not a number come above all
+    // finite ones: the largest of a block says whether all are near enough.
+    using Bits = std::conditional_t<sizeof(Real) == 4, std::uint32_t, std::uint64_t>;
+    constexpr Bits magnitude = ~Bits(0) >> 1;
+    const Real limit = static_cast<Real>(MaxCoordinate);
+    Bits limitBits;
+    std::memcpy(&limitBits, &limit, sizeof limitBits);
+    constexpr long long block = 1024;
+    long long from = 0;
+    for (; from + block <= count; from += block) {
+        const Real* p = xyz + 3 * from;
+        Bits largest = 0;
+        for (long long k = 0; k < 3 * block; ++k) {
+            Bits bits;
+            std::memcpy(&bits, p + k, sizeof bits);
+            largest = std::max<Bits>(largest, bits & magnitude);
+        }
+        if (largest > limitBits)
+            break;
+    }
+    PointsSurvey out = survey<Real>(count - from, [xyz, from](long long i, Real* p) {
+        std::memcpy(p, xyz + 3 * (from + i), 3 * sizeof(Real));
+    });
+    if (out.nonFinite >= 0)
+        out.nonFinite += from;
+    if (out.tooFar >= 0)
+        out.tooFar += from;
+    return out;
 }
 
 // How the cells of some lists lie: how many there are, whether any has corners apart,
@@ -1401,18 +1433,22 @@ struct CellsSurvey
     bool allAtOne = true;
 };
 
+// Whether the cells lie apart is all that is asked once one of them has extent: the
+// survey stops at the first such cell (all but a model of nothing stop at their first).
 void surveyCells(vtkPoints* points, vtkCellArray* cells, CellsSurvey& out, double first[3], bool& haveFirst)
 {
     if (!cells || cells->GetNumberOfCells() == 0)
         return;
+    out.cells += cells->GetNumberOfCells();
+    if (out.anyWithExtent)
+        return;
     auto it = vtk::TakeSmartPointer(cells->NewIterator());
     const long long count = points->GetNumberOfPoints();
     double corner[3], own[3];
-    for (it->GoToFirstCell(); !it->IsDoneWithTraversal(); it->GoToNextCell()) {
+    for (it->GoToFirstCell(); !it->IsDoneWithTraversal() && !out.anyWithExtent; it->GoToNextCell()) {
         vtkIdType n = 0;
         const vtkIdType* ids = nullptr;
         it->GetCurrentCell(n, ids);
-        ++out.cells;
         for (vtkIdType k = 0; k < n; ++k) {
             if (ids[k] < 0 || ids[k] >= count)
                 continue;
@@ -1519,6 +1555,8 @@ struct FaceCorners
     // Where the face's lowest point id stands: the face is read from there on.
     static std::size_t lowest(const Id* c, std::size_t n)
     {
+        if (n == 3) // the first of the lowest, as for any other face
+            return c[1] < c[0] ? (c[2] < c[1] ? 2 : 1) : (c[2] < c[0] ? 2 : 0);
         return static_cast<std::size_t>(std::min_element(c, c + n) - c);
     }
     // The corners, from the lowest, two to a word, under the process's seed: a file cannot
@@ -1531,6 +1569,12 @@ struct FaceCorners
         if (n == 0)
             return Counted::mixBits(0, 0, seed);
         const std::size_t low = lowest(c, n);
+        if (n == 3) {
+            // A triangle, as the general case below takes it.
+            const std::size_t next = low == 2 ? 0 : low + 1, last = low == 0 ? 2 : low - 1;
+            return Counted::mixBits(std::uint64_t(static_cast<std::uint32_t>(c[low])) << 32 | static_cast<std::uint32_t>(c[next]),
+                                    std::uint64_t(3) << 32 | static_cast<std::uint32_t>(c[last]), seed);
+        }
         auto id = [&](std::size_t k) -> std::uint64_t {
             return k < n ? static_cast<std::uint32_t>(c[low + k < n ? low + k : low + k - n]) : 0;
         };
@@ -1554,26 +1598,26 @@ struct FaceCorners
     }
 };
 
-// One flat table of the first faces, open addressing at most half full: a slot holds a
-// face number (plus one; zero is free) and the top bits of the face's hash, so that most
-// faces met on the way are passed without reading their corners.  Returns, in face order,
-// each face that repeats an earlier one with that face; `looked` counts the slots read.
-template <class Id, class Face>
+// One flat table of the first faces, open addressing at most half full: a slot is one
+// word that holds a face's number plus one (zero is free) in its low bits and, above
+// them, the top bits of the face's hash, so that most faces met on the way are passed
+// without reading their corners.  Returns, in face order, each face that repeats an
+// earlier one with that face; `looked` counts the slots read.
+template <class Id, class Word>
 void findRepeats(const FaceCorners<Id>& faces, std::size_t count, Counted::Vector<std::pair<std::size_t, std::size_t>, &keptFaceSteps>& repeats,
                  long long& looked)
 {
-    struct Slot
-    {
-        Face face;   // the face's number plus one; 0 for a free slot
-        Face tag;    // the hash's top bits
-    };
     std::size_t size = 16;
     while (size < 2 * count)
         size <<= 1;
     const std::size_t mask = size - 1;
-    std::vector<Slot> table(size, Slot{0, 0});
+    unsigned numberBits = 1;
+    while ((std::uint64_t(1) << numberBits) <= count)
+        ++numberBits;
+    const Word numberMask = static_cast<Word>((std::uint64_t(1) << numberBits) - 1);
+    std::vector<Word> table(size, Word(0));
     const std::uint64_t seed = Counted::hashSeed();
-    constexpr unsigned tagShift = 64 - 8 * sizeof(Face);
+    constexpr unsigned tagShift = 64 - 8 * sizeof(Word);
     // The slots of the faces a little ahead are asked of the memory early: a table larger
     // than the caches would otherwise cost a wait on every face.
     constexpr std::size_t ahead = 16;
@@ -1589,16 +1633,16 @@ void findRepeats(const FaceCorners<Id>& faces, std::size_t count, Counted::Vecto
             hashes[f % ahead] = faces.hash(f + ahead, seed);
             __builtin_prefetch(&table[hashes[f % ahead] & mask]);
         }
-        const Face tag = static_cast<Face>(h >> tagShift);
+        const Word tag = static_cast<Word>(h >> tagShift) & ~numberMask;
         for (std::size_t slot = h & mask;; slot = (slot + 1) & mask) {
             ++read;
-            Slot& at = table[slot];
-            if (at.face == 0) {
-                at = Slot{static_cast<Face>(f + 1), tag};
+            Word& at = table[slot];
+            if (at == 0) {
+                at = tag | static_cast<Word>(f + 1);
                 break;
             }
-            if (at.tag == tag && faces.same(at.face - 1, f)) {
-                repeats.push_back({f, static_cast<std::size_t>(at.face - 1)});
+            if ((at & ~numberMask) == tag && faces.same((at & numberMask) - 1, f)) {
+                repeats.push_back({f, static_cast<std::size_t>((at & numberMask) - 1)});
                 break;
             }
         }
@@ -1606,11 +1650,49 @@ void findRepeats(const FaceCorners<Id>& faces, std::size_t count, Counted::Vecto
     looked += read;
 }
 
+// Whether no point is a corner of two faces, or twice of one, and every face has a
+// corner: then no face can repeat another, and the table is not needed. A model whose
+// faces share their points (all but a soup of triangles) shows that within its first
+// faces; a soup costs one look at each corner. The points are marked in a set of bits,
+// taken only while it is not larger than the corners' own list.
 template <class Id>
-void findRepeats(const FaceCorners<Id>& faces, std::size_t count, Counted::Vector<std::pair<std::size_t, std::size_t>, &keptFaceSteps>& repeats,
-                 long long& looked)
+bool cornersApart(const FaceCorners<Id>& faces, std::size_t count, vtkIdType points)
 {
-    if (count < std::numeric_limits<std::uint32_t>::max())
+    if (points <= 0 || count == 0)
+        return false;
+    const std::size_t words = (static_cast<std::size_t>(points) + 63) / 64;
+    const Id corners = faces.offsets[count] - faces.offsets[0];
+    if (corners <= 0 || words > static_cast<std::size_t>(corners))
+        return false;
+    bool empty = false;
+    for (std::size_t f = 0; f < count; ++f)
+        empty |= faces.offsets[f + 1] <= faces.offsets[f];
+    if (empty)
+        return false;
+    std::vector<std::uint64_t> seen(words, 0);
+    const Id* end = faces.ids + faces.offsets[count];
+    for (const Id* id = faces.ids + faces.offsets[0]; id != end; ++id) {
+        // A negative id is taken as one beyond the points.
+        const auto at = static_cast<std::make_unsigned_t<Id>>(*id);
+        if (at >= static_cast<std::make_unsigned_t<Id>>(points))
+            return false;
+        std::uint64_t& word = seen[static_cast<std::size_t>(at / 64)];
+        const std::uint64_t bit = std::uint64_t(1) << (at % 64);
+        if (word & bit)
+            return false;
+        word |= bit;
+    }
+    return true;
+}
+
+template <class Id>
+void findRepeats(const FaceCorners<Id>& faces, std::size_t count, vtkIdType points,
+                 Counted::Vector<std::pair<std::size_t, std::size_t>, &keptFaceSteps>& repeats, long long& looked)
+{
+    if (cornersApart(faces, count, points))
+        return;
+    // A face's number in 28 bits leaves four of a word for its tag.
+    if (count < (std::size_t(1) << 28))
         findRepeats<Id, std::uint32_t>(faces, count, repeats, looked);
     else
         findRepeats<Id, std::uint64_t>(faces, count, repeats, looked);
@@ -1630,12 +1712,13 @@ long long dropRepeatedFaces(vtkPolyData* data, std::string& problem, long long* 
     // (each entry reached is counted, whatever reads it).
     Counted::Vector<std::pair<std::size_t, std::size_t>, &keptFaceSteps> repeated;
     long long looked = 0;
+    const vtkIdType points = data->GetNumberOfPoints();
     if (polys->IsStorage64Bit())
         findRepeats(FaceCorners<vtkTypeInt64>{polys->GetOffsetsArray64()->GetPointer(0), polys->GetConnectivityArray64()->GetPointer(0)},
-                    static_cast<std::size_t>(faces), repeated, looked);
+                    static_cast<std::size_t>(faces), points, repeated, looked);
     else
         findRepeats(FaceCorners<vtkTypeInt32>{polys->GetOffsetsArray32()->GetPointer(0), polys->GetConnectivityArray32()->GetPointer(0)},
-                    static_cast<std::size_t>(faces), repeated, looked);
+                    static_cast<std::size_t>(faces), points, repeated, looked);
     if (probes)
         *probes = looked;
     const long long repeats = static_cast<long long>(repeated.size());

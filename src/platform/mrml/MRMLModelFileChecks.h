@@ -56,7 +56,9 @@ std::string geometryProblem(vtkPolyData* data);
 // many faces and shows one. The faces' own values go with the faces kept; a repeat whose
 // values differ from its first face's is not left out, and then the model is refused:
 // `problem` says which faces. Returns how many faces were left out; `probes`, when given,
-// counts the slots of the faces' table read, and `keptReads` the entries of the list of
+// counts the slots of the faces' table read (none when no point is a corner twice and
+// every face has a corner: then no face can repeat, and a look at each corner, marking
+// it, shows that without the table), and `keptReads` the entries of the list of
 // repeats that were reached, costs that grow with the faces alone, whatever corners a
 // file chose (the table's hash takes the process's seed).
 long long dropRepeatedFaces(vtkPolyData* data, std::string& problem, long long* probes = nullptr,

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
 #include <type_traits>
 #include <vector>
@@ -86,7 +87,7 @@ bool finitePoint(const Real* p)
 // The cells with their point ids renumbered, in 32-bit arrays (half the size of VTK's
 // default) when their ids fit, which is when the points do: all but models of billions.
 template <class Ids>
-void renumber(vtkCellArray* cells, Ids* offsets, Ids* connectivity, const std::vector<std::int32_t>& newIndex)
+void renumber(vtkCellArray* cells, Ids* offsets, Ids* connectivity, const std::int32_t* newIndex)
 {
     const vtkIdType count = connectivity->GetNumberOfValues();
     const auto* ids = connectivity->GetPointer(0);
@@ -123,47 +124,60 @@ bool joinPoints(vtkPolyData* data, RealArray* coords, bool keepAttributes)
     const Real* xyz = coords->GetPointer(0);
 
     // Open addressing on the point's first occurrence; at most half the slots are used.
+    // A slot holds the point's number in its low bits and, above them, the top bits of the
+    // point's hash, so that most points met on the way are passed without reading their
+    // coordinates (a wait on memory each, in a model larger than the caches). All ones is
+    // a free slot: no point's number fills its bits with ones.
     // A coordinate that is not a number equals nothing, so such a point stays apart
     // without a search (infinities too: the readers refuse both, filters may make them).
     size_t slots = 1;
     while (slots < 2 * static_cast<size_t>(count))
         slots <<= 1;
-    std::vector<std::int32_t> table(slots, -1);
-    std::vector<std::int32_t> newIndex(static_cast<size_t>(count));
-    const KeptReads reads;
-    Counted::Vector<std::int32_t, &keptSteps> kept;
+    unsigned indexBits = 1;
+    while ((std::uint64_t(1) << indexBits) <= static_cast<std::uint64_t>(count))
+        ++indexBits;
+    const std::uint32_t indexMask = static_cast<std::uint32_t>((std::uint64_t(1) << indexBits) - 1);
+    constexpr std::uint32_t freeSlot = ~std::uint32_t(0);
+    std::vector<std::uint32_t> table(slots, freeSlot);
+    // Each point's number among the points kept: a point met first takes the next one, so
+    // the points kept are those whose number is the count of points kept before them.
+    std::unique_ptr<std::int32_t[]> newIndex(new std::int32_t[static_cast<size_t>(count)]);
+    std::int32_t keptCount = 0;
     std::uint64_t probes = 0;
     // The slots of the points a little ahead are asked of the memory early: a table larger
     // than the caches would otherwise cost a wait on every point.
     constexpr std::int32_t ahead = 16;
-    size_t homes[ahead];
+    std::uint64_t hashes[ahead];
     const std::uint64_t seed = hashSeed();
-    auto homeOf = [&](std::int32_t k) { return static_cast<size_t>(hashOf(xyz + 3 * static_cast<size_t>(k), seed)) & (slots - 1); };
+    const size_t slotMask = slots - 1;
+    auto hashAt = [&](std::int32_t k) { return hashOf(xyz + 3 * static_cast<size_t>(k), seed); };
     for (std::int32_t k = 0; k < ahead && k < count; ++k) {
-        homes[k] = homeOf(k);
-        __builtin_prefetch(&table[homes[k]]);
+        hashes[k] = hashAt(k);
+        __builtin_prefetch(&table[hashes[k] & slotMask]);
     }
     for (std::int32_t i = 0; i < count; ++i) {
         const Real* p = xyz + 3 * static_cast<size_t>(i);
-        size_t slot = homes[i % ahead];
+        const std::uint64_t h = hashes[i % ahead];
         if (i + ahead < count) {
-            homes[i % ahead] = homeOf(i + ahead);
-            __builtin_prefetch(&table[homes[i % ahead]]);
+            hashes[i % ahead] = hashAt(i + ahead);
+            __builtin_prefetch(&table[hashes[i % ahead] & slotMask]);
         }
         if (!finitePoint(p)) {
-            newIndex[static_cast<size_t>(i)] = static_cast<std::int32_t>(kept.size());
-            kept.push_back(i);
+            newIndex[static_cast<size_t>(i)] = keptCount++;
             continue;
         }
-        for (;; slot = (slot + 1) & (slots - 1)) {
+        const std::uint32_t tag = static_cast<std::uint32_t>(h >> 32) & ~indexMask;
+        for (size_t slot = static_cast<size_t>(h) & slotMask;; slot = (slot + 1) & slotMask) {
             ++probes;
-            const std::int32_t first = table[slot];
-            if (first < 0) {
-                table[slot] = i;
-                newIndex[static_cast<size_t>(i)] = static_cast<std::int32_t>(kept.size());
-                kept.push_back(i);
+            const std::uint32_t held = table[slot];
+            if (held == freeSlot) {
+                table[slot] = tag | static_cast<std::uint32_t>(i);
+                newIndex[static_cast<size_t>(i)] = keptCount++;
                 break;
             }
+            if ((held & ~indexMask) != tag)
+                continue;
+            const std::int32_t first = static_cast<std::int32_t>(held & indexMask);
             const Real* q = xyz + 3 * static_cast<size_t>(first);
             if (p[0] == q[0] && p[1] == q[1] && p[2] == q[2]) {
                 newIndex[static_cast<size_t>(i)] = newIndex[static_cast<size_t>(first)];
@@ -173,10 +187,19 @@ bool joinPoints(vtkPolyData* data, RealArray* coords, bool keepAttributes)
     }
     pointsLookedUp += static_cast<std::uint64_t>(count);
     slotsRead += probes;
-    std::vector<std::int32_t>().swap(table);
-    if (static_cast<vtkIdType>(kept.size()) == count)
+    std::vector<std::uint32_t>().swap(table);
+    if (keptCount == count)
         return false;
 
+    // The points kept, in the order they were first met.
+    const KeptReads reads;
+    Counted::Vector<std::int32_t, &keptSteps> kept;
+    kept.reserve(static_cast<size_t>(keptCount));
+    for (std::int32_t i = 0, next = 0; i < count; ++i)
+        if (newIndex[static_cast<size_t>(i)] == next) {
+            kept.push_back(i);
+            ++next;
+        }
     vtkNew<RealArray> merged;
     merged->SetNumberOfComponents(3);
     merged->SetNumberOfTuples(static_cast<vtkIdType>(kept.size()));
@@ -198,9 +221,9 @@ bool joinPoints(vtkPolyData* data, RealArray* coords, bool keepAttributes)
         if (!cells)
             continue;
         if (cells->IsStorage64Bit())
-            renumber(cells, cells->GetOffsetsArray64(), cells->GetConnectivityArray64(), newIndex);
+            renumber(cells, cells->GetOffsetsArray64(), cells->GetConnectivityArray64(), newIndex.get());
         else
-            renumber(cells, cells->GetOffsetsArray32(), cells->GetConnectivityArray32(), newIndex);
+            renumber(cells, cells->GetOffsetsArray32(), cells->GetConnectivityArray32(), newIndex.get());
     }
     vtkNew<vtkPoints> shared;
     shared->SetData(merged);
