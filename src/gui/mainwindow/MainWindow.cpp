@@ -397,8 +397,9 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
     d->messageLabel = new QLabel(statusBar());
     d->messageLabel->setMinimumWidth(120);
     d->messageLabel->setObjectName(QStringLiteral("MessageLabel"));
-    // Console lines name files: a name that looks like markup is shown as written.
-    d->messageLabel->setTextFormat(Qt::PlainText);
+    // Console lines come coloured by their level, their text escaped (a name that looks
+    // like markup is shown as written); any other text put here is escaped the same way.
+    d->messageLabel->setTextFormat(Qt::RichText);
     statusBar()->addWidget(d->messageLabel, 0);
     // QStatusBar hides its normal widgets for a temporary message only when they are
     // visible at that moment; a message shown before the window is (the start-up
@@ -537,7 +538,7 @@ pmFwm::EntitySelectionData* MainWindow::getEntitySelData() const
 void MainWindow::set_statusbar_text(int kind, const QString& text)
 {
     if (kind == 1) {
-        d->messageLabel->setText(text);
+        d->messageLabel->setText(text.toHtmlEscaped());
         d->statusClear->start(StatusMessageMs);
     }
     else if (kind == 2) {

@@ -35,6 +35,7 @@
 #include <QDockWidget>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QTextDocument>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -247,6 +248,10 @@ TEST_F(MainWindowTest, ConsoleTextFromAWorkerThreadReachesTheStatusBarEscapedAnd
     EXPECT_TRUE(label->text().isEmpty());   // nothing touched the widget off the GUI thread
     EXPECT_TRUE(waitFor([&] { return !label->text().isEmpty(); }));
     EXPECT_EQ(label->text(), QStringLiteral("<font color=\"#ff0000\">a &lt; b &amp; c\n</font>"));
+    // The colour is drawn, not shown as markup; the line's own text stays as written.
+    QTextDocument drawn;
+    drawn.setHtml(label->text());
+    EXPECT_TRUE(label->textFormat() != Qt::PlainText && drawn.toPlainText().trimmed() == QStringLiteral("a < b & c"));
 
     auto shows = [&](const QString& text) { return waitFor([&] { return label->text() == text; }); };
     std::thread([] { Vexil::MsgConsoleSingleton::Instance().Warning("careful"); }).join();
