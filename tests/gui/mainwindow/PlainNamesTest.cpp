@@ -16,11 +16,13 @@
 
 #include <obj/Application.h>
 #include <obj/Project.h>
+#include <pmmsg/Message.h>
 #include <vexil/MsgConsole.h>
 
 #include <QFile>
 #include <QLabel>
 #include <QPixmap>
+#include <QTabBar>
 #include <QSplashScreen>
 #include <QTextDocument>
 #include <QTemporaryDir>
@@ -120,6 +122,28 @@ const std::vector<Site>& sites()
              project->set_modified(false);
              logic.close_project("Labelled");
              return std::nullopt;
+         }},
+        // The tab of a project's view shows the project's label.
+        {"tab of a project's view",
+         [](Gui::MainWindow& w, Gui::qPelmoraApplication& app, const QByteArray& p) -> std::optional<Shown> {
+             PelmoraTest::registerFemGuiTypes();
+             pmMsg::runCommand(pmMsg::CMD_NEW_PROJECT, 1, {"Unnamed Project"});
+             Obj::Application& logic = Obj::Application::instance();
+             Obj::Project* project = logic.get_current_project();
+             if (!project)
+                 return Shown{QString(), false};
+             logic.relabel_project(project->get_name(), baseName(p).constData());
+             QStringList tabs;
+             QCoreApplication::processEvents();
+             for (const QTabBar* bar : w.findChildren<QTabBar*>())
+                 for (int i = 0; i < bar->count(); ++i)
+                     tabs << bar->tabText(i);
+             if (Gui::GuiProject* gui = app.get_project(project))
+                 gui->setDirty(false);
+             project->set_modified(false);
+             logic.close_project(project->get_name());
+             PelmoraTest::flushDeletes();
+             return Shown{tabs.join(QLatin1Char('\n')), true};
          }},
         // A link property's row shows the linked object's label (a rich label, for its links).
         {"link of a property",
