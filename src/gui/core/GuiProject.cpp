@@ -3,6 +3,7 @@
 #include "core/CloseProjectQuestion.h"
 #include "core/OpenHashMap.h"
 #include "core/OwnedValues.h"
+#include "core/PrintableText.h"
 #include "core/qPelmoraApplication.h"
 #include "mainwindow/BaseView.h"
 #include "mainwindow/MDIWindow.h"
@@ -494,7 +495,8 @@ MDIWindow* GuiProject::createView(const Vexil::TypeInfo& type)
     view->setMRMLScene(d->scene);
     view->createThreeDWidget();
 
-    const QString label = QString::fromUtf8(d->project ? d->project->getProjectName() : "");
+    // The label comes from a file or the user: its tab and the Window menu show it printable.
+    const QString label = printableName(QByteArray(d->project ? d->project->getProjectName() : ""));
     const bool modified = d->dirty || (d->project && d->project->is_modified());
     view->setWindowTitle(QString::fromLatin1(modified ? "%1[*]" : "%1").arg(label));
     view->setWindowModified(d->dirty);
@@ -622,7 +624,7 @@ bool GuiProject::canClose()
         return true;
     const QString text =
         QObject::tr("Do you want to save the projects? If you close without saving project, the data in %1 will be lost.")
-            .arg(QString::fromUtf8(d->project->getProjectName()));
+            .arg(printableName(QByteArray(d->project->getProjectName())));
     switch (askCloseProject(MainWindow::get_main_window_inst(), text, QMessageBox::Save)) {
     case QMessageBox::Save:
         return qPelmoraApplication::application() && qPelmoraApplication::application()->save();

@@ -14,6 +14,7 @@
 #include "commands/Command.h"
 #include "core/CloseProjectQuestion.h"
 #include "core/FolderSettings.h"
+#include "core/OpenGLStartRoom.h"
 #include "core/OwnedValues.h"
 #include "commands/SimModule.h"
 #include "core/GUIApplication.h"
@@ -165,50 +166,6 @@ const std::string* findConfig(const char* key)
     return it == Obj::Application::mConfig.end() ? nullptr : &it->second;
 }
 
-// The software renderer's drawing threads, counted as it counts them: one per processor
-// this process may run on (as `taskset` leaves it), none on one; or as many as
-// LP_NUM_THREADS says, read as a C number ("0x10" is 16, "010" is 8, blanks before it
-// and anything after its digits are passed over, a value with no number in front keeps
-// the count per processor) and taken as an unsigned 32-bit count ("-1" is the most);
-// at most 32.
-std::uint64_t drawingThreads()
-{
-    const unsigned processors = Vexil::AddressSpace::usableProcessors();
-    unsigned threads = processors > 1 ? processors : 0;
-    if (const char* asked = std::getenv("LP_NUM_THREADS")) {
-        char* end = nullptr;
-        const long count = std::strtol(asked, &end, 0);
-        if (end != asked)
-            threads = static_cast<unsigned>(count);
-    }
-    return std::min(threads, 32u);
-}
-
-// The address space the OpenGL driver takes from its first context on: its code and shader
-// compiler, its threads' stacks, a second heap when two threads allocate at once (64 MiB
-// whether used or not, so whether a start needs it turns on how its threads meet), and for
-// a start that shows the window, the first frame (its buffers, the shaders compiled for
-// them, the drawing threads at work).  Measured with Mesa's software renderer under Xvfb on
-// a busy machine, ten starts a cap, as the least cap under which every start ran, less what
-// the process held when it checked: a hidden start took 264 MiB with 2 threads (it crashed
-// now and then up to 244), 304 to 344 with 8 and 384 with 32; a start that drew its window
-// 222, 267 and 312 MiB with 1, 2 and 8 threads (359 with 8 on two processors).  Below those
-// the driver crashed or aborted; the room below leaves a margin above each.
-//
-// A start that draws the window also holds the picture's own buffers, in proportion to the
-// window's size, which the screen bounds: the view's frame and depth buffers, the window's
-// backing store, the copy a screenshot grabs.  Measured as above on two processors with 8
-// drawing threads: the least cap rose by up to 70 MiB from a screen of 1280x1024 to one of
-// 2560x1600 (starts let through on the larger screen aborted in the driver).
-std::uint64_t openGLStartRoom(bool drawing, std::uint64_t screenPixels)
-{
-    // Without threads of its own the renderer draws on the caller's: room as for one.
-    const std::uint64_t threads = std::max<std::uint64_t>(drawingThreads(), 1);
-    const std::uint64_t mib = std::uint64_t(1) << 20;
-    const std::uint64_t start = (256 + 14 * threads) * mib;
-    return drawing ? std::max(start, (225 + 15 * threads) * mib + 28 * screenPixels) : start;
-}
-
 // The pixels of the largest screen, in device pixels: what the window can grow to.
 std::uint64_t largestScreenPixels()
 {
@@ -231,7 +188,9 @@ std::string openGLStartProblem(bool drawing)
     if (cap == 0)
         return {};
     const std::uint64_t left = Vexil::AddressSpace::left();
-    const std::uint64_t needed = openGLStartRoom(drawing, drawing ? largestScreenPixels() : 0);
+    const std::uint64_t threads =
+        drawingThreads(std::getenv("LP_NUM_THREADS"), Vexil::AddressSpace::usableProcessors());
+    const std::uint64_t needed = openGLStartRoom(drawing, drawing ? largestScreenPixels() : 0, threads);
     if (left >= needed)
         return {};
     const auto mib = [](std::uint64_t bytes) { return std::to_string(Vexil::AddressSpace::mib(bytes)); };

@@ -281,7 +281,7 @@ void tellWhereSaved(const std::string& path, const std::string& intended)
                     QMessageBox::Ok, MainWindow::get_main_window_inst());
     box.setInformativeText(QObject::tr("%1 was not saved; the projects stay unsaved until a save reaches it.")
                                .arg(QString::fromUtf8(shown(intended).c_str())));
-    box.setTextFormat(Qt::PlainText);
+    showAsPlainText(box);
     box.exec();
 }
 
@@ -671,7 +671,7 @@ bool qPelmoraApplication::save()
         if (!askYesNo(QObject::tr("Read-only file"),
                       QObject::tr("%1 is read-only (mode %2): it is not replaced.\nDo you want to save the "
                                   "projects under another name?")
-                          .arg(QFile::decodeName(name.c_str()), modeText(readOnly))))
+                          .arg(printableName(QByteArray::fromStdString(name)), modeText(readOnly))))
             return false;
         return save_as();
     }
@@ -686,7 +686,7 @@ bool qPelmoraApplication::save()
         if (!askYesNo(QObject::tr("File changed on disk"),
                       QObject::tr("%1 was changed on disk since this window read or last saved it. Saving replaces "
                                   "those changes with the projects open here. Save anyway?")
-                          .arg(QFile::decodeName(name.c_str()))))
+                          .arg(printableName(QByteArray::fromStdString(name)))))
             return false;
     }
     return save_common(name);
@@ -719,7 +719,7 @@ bool qPelmoraApplication::save_as()
     if (QFile::decodeName(QFile::encodeName(name)) != name) {
         const QString why = QObject::tr("The name %1 cannot be written in the file names of this system "
                                         "(its encoding is %2).")
-                                .arg(name, QString::fromLatin1(QTextCodec::codecForLocale()->name()));
+                                .arg(printableName(name), QString::fromLatin1(QTextCodec::codecForLocale()->name()));
         console().Error("Not saved: %s\n", why.toUtf8().constData());
         if (may_ask_user()) {
             QMessageBox box(QMessageBox::Warning, QObject::tr("Invalid path"), QObject::tr("The projects were not saved."),
@@ -766,8 +766,8 @@ bool qPelmoraApplication::save_as()
         const int readOnly = readOnlyMode(QFile::encodeName(file).toStdString());
         const QString question = readOnly >= 0
             ? QObject::tr("%1 already exists and is read-only (mode %2).\nDo you want to replace it?")
-                  .arg(file, modeText(readOnly))
-            : QObject::tr("%1 already exists.\nDo you want to replace it?").arg(file);
+                  .arg(printableName(file), modeText(readOnly))
+            : QObject::tr("%1 already exists.\nDo you want to replace it?").arg(printableName(file));
         if (!askYesNo(QObject::tr("Save %1").arg(appName), question))
             return false;
     }

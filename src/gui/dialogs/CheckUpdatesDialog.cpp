@@ -1,5 +1,7 @@
 #include "CheckUpdatesDialog.h"
 
+#include "core/PrintableText.h"
+
 #include <QDebug>
 #include <QDesktopServices>
 #include <QHBoxLayout>
@@ -167,8 +169,10 @@ void CheckUpdatesDialog::networkRequestFinished(QNetworkReply* reply)
     const QString current = QString::fromLatin1(builtVersion);
     if (compareVersion(current, latest)) {
         headerLabel->setText(tr("<b>A new version of Pelmora is available!</b>"));
+        // The version comes from the release feed: shown as plain, printable text.
+        messageLabel->setTextFormat(Qt::PlainText);
         messageLabel->setText(tr("Pelmora %1 is now available -- you have %2. Would you like to download it?")
-                                  .arg(latest, current));
+                                  .arg(Gui::printableName(latest), current));
         progressBar->hide();
         downloadButton->setEnabled(true);
     }

@@ -341,7 +341,8 @@ DlgIPCImp::DlgIPCImp(const QString& title, bool keep, QWidget* parent)
     , keepOpen(keep)
 {
     ui->setupUi(this);
-    setWindowTitle(title);
+    // The title may name a command line or a file: its printable form.
+    setWindowTitle(printableName(title));
 
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);

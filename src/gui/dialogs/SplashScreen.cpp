@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QMutex>
 #include <QRegularExpression>
+#include <QTextDocument>
 #include <QThread>
 #include <QWaitCondition>
 
@@ -63,6 +64,10 @@ void SplashObserver::Log(const char* s)
     else if (hidden.match(msg).hasMatch())
         return;
     msg.remove(QLatin1Char('\n'));
+    // The splash draws a line that looks like markup as rich text: a name in it (a file's,
+    // a project's) is shown as written instead.
+    if (Qt::mightBeRichText(msg))
+        msg = Qt::convertFromPlainText(msg, Qt::WhiteSpaceNormal);
 
     // The console calls observers on the writer's thread; the window is touched on the
     // GUI thread only.

@@ -1,5 +1,6 @@
 #include "GraphDockingView.h"
 
+#include "core/PrintableText.h"
 #include "selection/SelectionModification.h"
 #include "selection/TreeSelectionSingleton.h"
 
@@ -98,8 +99,8 @@ Shown followMaterial(unsigned int id, pmMat::SeparatorVariantType separator, pmM
     }
     shown.what = Shown::Data;
     shown.id = id;
-    shown.title = translated(prefix) + QCoreApplication::translate("QObject", object->get_label())
-                  + QStringLiteral(" [") + QString::fromUtf8(name ? name : "") + QStringLiteral("]");
+    shown.title = translated(prefix) + Gui::printableName(QByteArray(object->get_label())) + QStringLiteral(" [")
+                  + Gui::printableName(QByteArray(name ? name : "")) + QStringLiteral("]");
     return shown;
 }
 

@@ -1,6 +1,7 @@
 #include "MDIWindow.h"
 
 #include "core/GuiProject.h"
+#include "core/PrintableText.h"
 #include "mainwindow/MainWindow.h"
 #include "visualization/ViewFeeder.h"
 
@@ -126,7 +127,7 @@ void MDIWindow::on_label_changed(GuiProject* p)
     Obj::Project* logic = p ? p->get_project() : nullptr;
     if (!logic)
         return;
-    const QString label = QString::fromUtf8(logic->getProjectName());
+    const QString label = printableName(QByteArray(logic->getProjectName()));
     const QString title = windowTitle();
     static const QRegularExpression withPlaceholder(QStringLiteral("(\\s\\:\\s\\d+\\[\\*\\])$"));
     static const QRegularExpression plain(QStringLiteral("(\\s\\:\\s\\d+)$"));

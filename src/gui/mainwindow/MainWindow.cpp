@@ -1100,7 +1100,8 @@ void MainWindow::before_display_window_menu()
     const int listed = qMin(windows.size(), actions.size() - 1);
     for (int i = 0; i < listed; ++i) {
         QMdiSubWindow* sub = windows.at(i);
-        QString title = sub->windowTitle();
+        // An "&" of the project's label is shown, not taken as the entry's shortcut.
+        QString title = sub->windowTitle().replace(QLatin1Char('&'), QLatin1String("&&"));
         const int placeholder = title.lastIndexOf(QLatin1String("[*]"));
         if (placeholder > 0) {
             title = title.left(placeholder);

@@ -141,6 +141,7 @@ LabelBCEditor::LabelBCEditor(QWidget* parent)
     : BaseBCEditor(parent)
     , label(new QLabel(this))
 {
+    label->setTextFormat(Qt::PlainText);
     layout->addWidget(label);
     layout->addWidget(button);
 }

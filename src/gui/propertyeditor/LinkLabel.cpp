@@ -1,5 +1,6 @@
 #include "LinkLabel.h"
 
+#include "core/PrintableText.h"
 #include "dialogs/DlgPropertyCouple.h"
 #include "selection/TreeSelectionSingleton.h"
 
@@ -25,13 +26,14 @@ LinkLabel::~LinkLabel() = default;
 void LinkLabel::setPropertyLink(const QStringList& l)
 {
     link = l;
-    // Labels are the user's text: escaped, so that markup in a name shows as typed.
+    // Labels are the user's text: printable and escaped, so that markup in a name shows as
+    // typed and no mark inside it acts on the line.
     const QString style = QStringLiteral(" text-decoration: underline; color:#0000ff;");
     const QString text = QStringLiteral(
         "<html><head><style type=\"text/css\">p, li { white-space: pre-wrap; }</style></head>"
         "<body><p><a href=\"%1.%2\"><span style=\"%5\">%3</span></a><span>\t</span>"
         "<a href=\"%6\"><span style=\"%5\">%4</span></a></p></body></html>")
-        .arg(link.value(0).toHtmlEscaped(), link.value(1).toHtmlEscaped(), link.value(2).toHtmlEscaped(),
+        .arg(link.value(0).toHtmlEscaped(), link.value(1).toHtmlEscaped(), Gui::printableName(link.value(2)).toHtmlEscaped(),
              tr("Edit..."), style, QString::fromLatin1(editTarget));
     setText(text);
 }

@@ -4,6 +4,7 @@
 #include "PropertyOperator.h"
 
 #include "core/GuiProject.h"
+#include "core/PrintableText.h"
 #include "core/qPelmoraApplication.h"
 #include "selection/SelectionModification.h"
 #include "selection/TreeSelectionSingleton.h"
@@ -287,9 +288,9 @@ void PropertyDockingView::setTitleFor(const Obj::Project* project, const Obj::Pr
     titledObject = object ? object->getObjectId() : 0;
     QString title = tr("Properties");
     if (object)
-        title = tr("Properties of \"%1\"").arg(tr(object->get_label()));
+        title = tr("Properties of \"%1\"").arg(Gui::printableName(QByteArray(object->get_label())));
     else if (project)
-        title = tr("Properties of \"%1\"").arg(tr(project->getProjectName()));
+        title = tr("Properties of \"%1\"").arg(Gui::printableName(QByteArray(project->getProjectName())));
     qDebug().noquote() << QStringLiteral("[Debug] ") + title;
     DockingWindowMediator::instance()->setDockingWindowTitle(QStringLiteral("Std_PropertyView"), title);
 }

@@ -1,6 +1,8 @@
 #include "ShortcutsPageImp.h"
 #include "ui_ShortcutsPage.h"
 
+#include "core/PrintableText.h"
+
 #include <vexil/IniFile.h>
 #include <vexil/MsgConsole.h>
 #include <vexil/PreferenceManager.h>
@@ -95,7 +97,9 @@ void ShortcutsPageImp::setDefaultsFile(const QString& fileName)
 void ShortcutsPageImp::tableItemClicked(const QModelIndex& index)
 {
     const QString action = tableModel->index(index.row(), 0).data().toString();
-    ui->actionNameLabel->setText(action);
+    // The entry may come from a shortcuts file: shown as written, printable.
+    ui->actionNameLabel->setTextFormat(Qt::PlainText);
+    ui->actionNameLabel->setText(Gui::printableName(action));
     ui->keySequenceEdit->setKeySequence(
         QKeySequence::fromString(tableModel->index(index.row(), 1).data().toString(), QKeySequence::NativeText));
     qDebug() << "[Debug]" << "Command Selected:" << action;
