@@ -164,9 +164,13 @@ const State states[] = {
      false, false, false, u8"Temp\u00e9rature\nSolving\u2026error: singular matrix\n"},
     {"GBK, and UTF-8 with a character cut between two reads",
      "printf '\\326\\320\\316\\304 GBK\\n'; printf 'Gr\\303\\266\\303\\237e \\342\\200\\236Ma\\303\\237\\342\\200\\234 \\346\\270\\251\\345'; "
-     "'%4'; printf '\\272\\246 \\320\\242\\320\\265\\320\\274\\320\\277 \\342\\200\\234error\\342\\200\\235\\n'",
+     "'%4'; printf '\\272\\246 \\320\\242\\320\\265\\320\\274\\320\\277 \\342\\200\\234error\\342\\200\\235\\n'; "
+     // A line read in two parts is GBK as a whole when its second part is no UTF-8, and
+     // a character cut off by the end of the output shows as a replacement mark.
+     "printf '\\320\\241'; '%4'; printf '\\326\\320\\n'; printf 'abc\\344'",
      false, false, false, false, false,
-     u8"\u4e2d\u6587 GBK\nGr\u00f6\u00dfe \u201eMa\u00df\u201c \u6e29\u5ea6 \u0422\u0435\u043c\u043f \u201cerror\u201d\n"},
+     u8"\u4e2d\u6587 GBK\nGr\u00f6\u00dfe \u201eMa\u00df\u201c \u6e29\u5ea6 \u0422\u0435\u043c\u043f \u201cerror\u201d\n"
+     u8"\u5c0f\u4e2d\nabc\ufffd\n"},
     {"a program that left the group holds the output",
      ": > '%2'; setsid sh -c \"while [ -e '%2' ] && [ ! -e '%1' ]; do sleep 0.02; done\" & "
      "echo 'warning: a server runs on'",
