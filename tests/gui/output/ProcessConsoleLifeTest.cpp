@@ -144,7 +144,7 @@ const State states[] = {
     {"running", "echo ready; : > '%2'; " WAIT "echo all done", true, true},
     {"running, ends by itself while asked", "echo ready; : > '%2'; " WAIT "echo all done", true, true},
     {"ended, its end still shown", "seq 1 30000 | sed 's/^/step /'; echo all done", false, true},
-    {"ended long ago", "echo all done", false, true},
+    {"ended long ago, its last line without a line feed", "printf 'all done'", false, true},
     {"ended with error", "echo 'error: mesh too coarse'", false, false},
     {"crashed", "echo dying; kill -SEGV $$", false, false},
     {"killed from outside", ": > '%2'; " WAIT "echo all done", false, false},
@@ -197,6 +197,7 @@ struct Cell
 
 struct Seen
 {
+    bool headerOnItsLine = true;
     int result = -2, questions = 0, questionsWithoutRun = 0, finished = 0, accepted = 0, rejected = 0;
     int startedAgain = -1;
     bool errors = false, groupLeft = false, wayTaken = false, wayTakenOpen = false;
@@ -347,6 +348,7 @@ public:
             QStringLiteral("could not be started: %1 does not exist").arg(dir.filePath(QStringLiteral("missing"))));
         seen.saidRunGoesOn = text.contains(QStringLiteral("the current run is not over yet"));
         seen.saveAsked = console.saveAsked;
+        seen.headerOnItsLine = !text.contains(QRegularExpression(QStringLiteral("[^\n]Executable: ")));
         if (row.shows) {
             const QString shows = QString::fromUtf8(row.shows);
             seen.shownAsWritten = text.contains(shows);
@@ -671,6 +673,7 @@ TEST_P(ProcessConsoleLife, EveryStateOfTheRunClosedThisWay)
         EXPECT_EQ(seen.wayTakenOpen, s != EndedLongAgo || keepOpen) << "the state was not met open";
         if (way == Way::StartAgain) {
             EXPECT_EQ(seen.startedAgain, startedAgain ? 1 : 0);
+            EXPECT_TRUE(seen.headerOnItsLine) << "a run's header is glued to the last run's output";
             EXPECT_TRUE(seen.refusalChangedNothing);
         }
         if (way == Way::ParentClose) {
