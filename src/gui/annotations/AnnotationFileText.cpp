@@ -71,8 +71,8 @@ double parseDouble(std::string_view text)
 {
     const char* end = text.data() + text.size();
     const char* p = skipBlanks(text.data(), end);
-    if (p < end && *p == '+')
-        ++p;
+    if (p < end && *p == '+' && ++p < end && (*p == '-' || *p == '+'))
+        return 0.0;
     double value = 0;
     auto res = std::from_chars(p, end, value);
     if (res.ec == std::errc::result_out_of_range) {
@@ -94,8 +94,8 @@ int parseInt(std::string_view text)
         return text[0] - '0';
     const char* end = text.data() + text.size();
     const char* p = skipBlanks(text.data(), end);
-    if (p < end && *p == '+')
-        ++p;
+    if (p < end && *p == '+' && ++p < end && (*p == '-' || *p == '+'))
+        return 0;
     long long value = 0;
     auto res = std::from_chars(p, end, value);
     if (res.ec == std::errc::result_out_of_range)
@@ -120,8 +120,9 @@ NumberFit numberFit(std::string_view text)
 {
     const char* end = text.data() + text.size();
     const char* p = skipBlanks(text.data(), end);
-    if (p < end && *p == '+')
-        ++p;
+    // One sign only: "+-20" is no number.
+    if (p < end && *p == '+' && ++p < end && (*p == '-' || *p == '+'))
+        return NumberFit::None;
     T value{};
     const auto res = std::from_chars(p, end, value);
     if (res.ptr == p)
@@ -143,6 +144,17 @@ NumberFit doubleFit(std::string_view text)
 NumberFit intFit(std::string_view text)
 {
     return numberFit<long long>(text);
+}
+
+bool nonzeroDigits(std::string_view text)
+{
+    for (char c : text) {
+        if (c == 'e' || c == 'E')
+            return false;
+        if (c >= '1' && c <= '9')
+            return true;
+    }
+    return false;
 }
 
 int parseId(std::string_view text)

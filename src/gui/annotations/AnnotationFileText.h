@@ -27,6 +27,9 @@ NumberFit doubleFit(std::string_view text);
 NumberFit intFit(std::string_view text);
 // A whole-number id from a floating-point field; -1 when the field is no finite number
 // or lies outside the int range.
+// Whether the digits before any exponent hold one other than 0: a number whose text says
+// it is not zero.
+bool nonzeroDigits(std::string_view text);
 int parseId(std::string_view text);
 
 // Backslash escapes for "\", "|", line feed and carriage return; nothing else changes, so

@@ -7,6 +7,7 @@
 #include <vtkObjectFactory.h>
 #include <vtkPoints.h>
 
+#include <algorithm>
 #include <cmath>
 
 vtkStandardNewMacro(vtkMRMLAnnotationControlPointsStorageNode);
@@ -105,6 +106,7 @@ int vtkMRMLAnnotationControlPointsStorageNode::ReadAnnotationPointDisplayPropert
         if (!ReadNumber(value, "the value of " + section + "GlyphScale", scale))
             return -1;
         node->SetGlyphScale(scale);
+        CheckTaken(section + "GlyphScale", value, scale, node->GetGlyphScale());
         return 1;
     }
     if (MatchKey(line, "# " + section + "GlyphType = ", value)) {
@@ -112,6 +114,7 @@ int vtkMRMLAnnotationControlPointsStorageNode::ReadAnnotationPointDisplayPropert
         if (!ReadNumber(value, "the value of " + section + "GlyphType", type))
             return -1;
         node->SetGlyphType(type);
+        CheckTaken(section + "GlyphType", value, type, node->GetGlyphType());
         return 1;
     }
     return 0;
@@ -157,16 +160,27 @@ int vtkMRMLAnnotationControlPointsStorageNode::ReadPointRow(vtkMRMLAnnotationCon
     int sel = 1, vis = 1;
     static const char* const names[] = {"the x field of the point row", "the y field of the point row",
                                         "the z field of the point row"};
-    ForEachField(line, cols.count, FileEscaped, [&](int column, std::string_view field) {
+    std::vector<bool> present(size_t(std::max(cols.count, 1)), false);
+    const bool extra = ForEachRowField(line, cols.count, FileEscaped, [&](int column, std::string_view field) {
+        if (RefusedValue)
+            return;
+        present[size_t(column)] = !field.empty();
         for (int k = 0; k < 3; ++k)
-            if (column == cols.field[k])
+            if (column == cols.field[k] && !field.empty())
                 ReadNumber(field, names[k], coord[k]);
-        if (column == cols.field[3])
-            ReadNumber(field, "the sel field of the point row", sel);
-        else if (column == cols.field[4])
-            ReadNumber(field, "the vis field of the point row", vis);
+        if (column == cols.field[3] || column == cols.field[4]) {
+            const bool isSel = column == cols.field[3];
+            const std::string what = isSel ? "the sel field of the point row" : "the vis field of the point row";
+            int& flag = isSel ? sel : vis;
+            if (!field.empty() && ReadNumber(field, what, flag))
+                CheckFlag(field, what, flag);
+            else if (field.empty())
+                CheckFlag(field, what, flag);
+        }
     });
     if (RefusedValue)
+        return -1;
+    if (!CheckRowFields("point", cols, {names[0], names[1], names[2]}, present, extra))
         return -1;
     // A field that is no number reads as 0, but a point at NaN or infinity cannot be
     // drawn, measured or written back.
@@ -219,7 +233,10 @@ int vtkMRMLAnnotationControlPointsStorageNode::ReadAnnotation(vtkMRMLAnnotationN
                 return true;
             if (const int read = ReadAnnotationControlPointsProperties(node, line, cols))
                 return read > 0;
-            return ReadAnnotationPointDisplayProperties(display, line, "point") >= 0;
+            const int read = ReadAnnotationPointDisplayProperties(display, line, "point");
+            if (read == 0)
+                CheckUnknownKey(line, "point");
+            return read >= 0;
         }
         return ReadPointRow(node, line, cols, &rows) >= 0;
     });

@@ -75,31 +75,53 @@ int vtkMRMLAnnotationFiducialsStorageNode::ReadAnnotationFiducialsData(vtkMRMLAn
         return 0;
     double p[3] = {0, 0, 0};
     int sel = 1, vis = 1;
+    bool present[3] = {false, false, false};
     // Field 0 is the row's first field; the scan covers at most `count` fields.
     int column = 0;
     size_t pos = 0;
-    while (column < cols.count && pos <= line.size()) {
+    while (column < cols.count && pos <= line.size() && !RefusedValue) {
         size_t bar = line.find('|', pos);
         if (bar == std::string_view::npos)
             bar = line.size();
         const std::string_view field = line.substr(pos, bar - pos);
-        if (!field.empty() && column != cols.label) {
-            if (column == cols.x) ReadNumber(field, "the x field of the point row", p[0]);
-            else if (column == cols.y) ReadNumber(field, "the y field of the point row", p[1]);
-            else if (column == cols.z) ReadNumber(field, "the z field of the point row", p[2]);
-            else if (column == cols.sel) ReadNumber(field, "the sel field of the point row", sel);
-            else if (column == cols.vis) ReadNumber(field, "the vis field of the point row", vis);
+        if (column != cols.label) {
+            const int k = column == cols.x ? 0 : column == cols.y ? 1 : column == cols.z ? 2 : -1;
+            static const char* const names[] = {"the x field of the point row", "the y field of the point row",
+                                                "the z field of the point row"};
+            if (k >= 0 && !field.empty()) {
+                present[k] = true;
+                ReadNumber(field, names[k], p[k]);
+            } else if (column == cols.sel || column == cols.vis) {
+                const std::string what =
+                    column == cols.sel ? "the sel field of the point row" : "the vis field of the point row";
+                int& flag = column == cols.sel ? sel : vis;
+                if (field.empty() || ReadNumber(field, what, flag))
+                    CheckFlag(field, what, flag);
+            }
         }
         ++column;
         pos = bar + 1;
     }
     if (RefusedValue)
         return -1;
+    static const char* const coordinates[] = {"x", "y", "z"};
+    const int coordinateColumns[] = {cols.x, cols.y, cols.z};
+    for (int k = 0; k < 3; ++k)
+        if (coordinateColumns[k] >= 0 && !present[k]) {
+            RefusedValue = true;
+            vtkErrorMacro(<< ContentSource << ", line " << PassLine << ": the " << coordinates[k]
+                          << " field of the point row is empty or missing");
+            return -1;
+        }
+    if (pos <= line.size() && column >= cols.count)
+        vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": the point row has more fields than "
+                        << cols.count << ", the columns its header names; they are not read");
     if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) {
         vtkErrorMacro("Point row with a coordinate that is not a finite number: " << std::string(line.substr(0, 200)));
         return -1;
     }
     node->SetFiducial(p, sel, vis);
+    PointRowLines.push_back(PassLine);
     return 1;
 }
 
@@ -130,10 +152,14 @@ bool vtkMRMLAnnotationFiducialsStorageNode::ReadFiducialLine(vtkMRMLAnnotationFi
         return false;
     if (const int header = ReadAnnotationFiducialsProperties(node, line, pointCols))
         return header > 0;
-    if (ReadAnnotationPointDisplayProperties(node->GetAnnotationPointDisplayNode(), line, "point") < 0) {
+    const int display = ReadAnnotationPointDisplayProperties(node->GetAnnotationPointDisplayNode(), line, "point");
+    if (display < 0) {
         if (RefusedValue)
             return false;
         vtkWarningMacro(<< warningPrefix << ": have a # line that can't parse:\n'" << std::string(line) << "'");
+    } else if (display == 0 && text == 0) {
+        CheckUnknownKey(line, "text");
+        CheckUnknownKey(line, "point");
     }
     return true;
 }
@@ -155,10 +181,22 @@ int vtkMRMLAnnotationFiducialsStorageNode::ReadAnnotation(vtkMRMLAnnotationNode*
     textCols.field[2] = 3;
     textCols.count = 4;
     FiducialColumns pointCols;
-    return RunPass(node, [&](std::string_view line) {
+    PointRowLines.clear();
+    const int ok = RunPass(node, [&](std::string_view line) {
         bool pointRow = false;
         return ReadFiducialLine(node, line, textCols, pointCols, "ReadAnnotation", pointRow);
     });
+    // A fiducial is one point: of several point rows the last one is kept, and the
+    // others are said.
+    if (ok && PointRowLines.size() > 1) {
+        std::string lines;
+        for (size_t i = 0; i + 1 < PointRowLines.size(); ++i)
+            lines += (i ? ", " : "") + std::to_string(PointRowLines[i]);
+        vtkWarningMacro(<< ContentSource << ": a fiducial holds one point; the point of line "
+                        << PointRowLines.back() << " is kept, the points of lines " << lines << " are not");
+    }
+    PointRowLines.clear();
+    return ok;
 }
 
 int vtkMRMLAnnotationFiducialsStorageNode::ReadOneFiducial(std::istream& in, vtkMRMLAnnotationFiducialNode* node)

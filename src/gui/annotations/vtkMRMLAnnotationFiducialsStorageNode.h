@@ -42,4 +42,6 @@ protected:
     // One line of a read; false when the reading must stop after it.
     bool ReadFiducialLine(vtkMRMLAnnotationFiducialNode* node, std::string_view line, Columns& textCols,
                           FiducialColumns& pointCols, const char* warningPrefix, bool& pointRow);
+    // The lines of the point rows a read met: a fiducial keeps the last one's point.
+    std::vector<size_t> PointRowLines;
 };

@@ -6,6 +6,8 @@
 
 #include <vtkObjectFactory.h>
 
+#include <cmath>
+
 vtkStandardNewMacro(vtkMRMLAnnotationLinesStorageNode);
 
 bool vtkMRMLAnnotationLinesStorageNode::CanReadInReferenceNode(vtkMRMLNode* node)
@@ -98,6 +100,7 @@ int vtkMRMLAnnotationLinesStorageNode::ReadAnnotationLineDisplayProperties(vtkMR
         if (!ReadNumber(value, "the value of " + section + "LineThickness", thickness))
             return -1;
         node->SetLineThickness(thickness);
+        CheckTaken(section + "LineThickness", value, thickness, node->GetLineThickness());
         return 1;
     }
     return 0;
@@ -117,19 +120,35 @@ int vtkMRMLAnnotationLinesStorageNode::ReadAnnotationLinesData(vtkMRMLAnnotation
     if (line.substr(0, 4) != "line")
         return 0;
     int start = -1, end = -1, sel = 1, vis = 1;
-    ForEachField(line, cols.count, FileEscaped, [&](int column, std::string_view field) {
+    const bool extra = ForEachRowField(line, cols.count, FileEscaped, [&](int column, std::string_view field) {
+        if (RefusedValue)
+            return;
         double id = 0;
-        if (column == cols.field[0] && ReadNumber(field, "the startPointID field of the line row", id))
-            start = annotationtext::parseId(field);
-        else if (column == cols.field[1] && ReadNumber(field, "the endPointID field of the line row", id))
-            end = annotationtext::parseId(field);
-        else if (column == cols.field[2])
-            ReadNumber(field, "the sel field of the line row", sel);
-        else if (column == cols.field[3])
-            ReadNumber(field, "the vis field of the line row", vis);
+        const bool isStart = column == cols.field[0];
+        if ((isStart || column == cols.field[1]) && !field.empty()) {
+            const std::string what =
+                isStart ? "the startPointID field of the line row" : "the endPointID field of the line row";
+            if (!ReadNumber(field, what, id))
+                return;
+            (isStart ? start : end) = annotationtext::parseId(field);
+            // A point's number is whole: the part after the point is not read, and said,
+            // unless the number was said to be read otherwise already.
+            if (std::isfinite(id) && id != std::trunc(id)
+                && annotationtext::doubleFit(field) == annotationtext::NumberFit::Whole)
+                vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": " << what << " \""
+                                << std::string(field.substr(0, 100)) << "\" is read as "
+                                << (isStart ? start : end));
+        } else if (column == cols.field[2] || column == cols.field[3]) {
+            const bool isSel = column == cols.field[2];
+            const std::string what = isSel ? "the sel field of the line row" : "the vis field of the line row";
+            int& flag = isSel ? sel : vis;
+            if (field.empty() || ReadNumber(field, what, flag))
+                CheckFlag(field, what, flag);
+        }
     });
     if (RefusedValue)
         return -1;
+    CheckRowFields("line", cols, {}, {}, extra);
     if (node->AddLine(start, end, sel, vis) < 0) {
         vtkErrorMacro("Error adding list to list, coordID = " << start << " " << end);
         return -1;
@@ -157,7 +176,10 @@ int vtkMRMLAnnotationLinesStorageNode::ReadAnnotation(vtkMRMLAnnotationNode* ano
                 return true;
             if (const int read = ReadAnnotationLinesProperties(node, line, cols))
                 return read > 0;
-            return ReadAnnotationLineDisplayProperties(display, line, "line") >= 0;
+            const int read = ReadAnnotationLineDisplayProperties(display, line, "line");
+            if (read == 0)
+                CheckUnknownKey(line, "line");
+            return read >= 0;
         }
         return ReadAnnotationLinesData(node, line, cols) >= 0;
     });

@@ -71,6 +71,8 @@ int vtkMRMLAnnotationRulerStorageNode::ReadAnnotationRulerProperties(vtkMRMLAnno
         return 0;
     std::string_view value;
     if (MatchKey(line, "# rulerDistanceAnnotationFormat = ", value)) {
+        if (!value.empty() && value.back() == '\r')
+            value.remove_suffix(1);
         node->SetDistanceAnnotationFormat(TextFromFile(value).c_str());
         return 1;
     }
@@ -93,20 +95,31 @@ int vtkMRMLAnnotationRulerStorageNode::ReadAnnotationRulerData(vtkMRMLAnnotation
     if (line.substr(0, 5) != "ruler")
         return 0;
     int lineId = -1, sel = 1, vis = 1;
-    ForEachField(line, cols.count, FileEscaped, [&](int column, std::string_view field) {
-        if (column == cols.field[0])
+    const bool extra = ForEachRowField(line, cols.count, FileEscaped, [&](int column, std::string_view field) {
+        if (RefusedValue)
+            return;
+        if (column == cols.field[0] && !field.empty())
             ReadNumber(field, "the line1ID field of the ruler row", lineId);
-        else if (column == cols.field[1])
-            ReadNumber(field, "the sel field of the ruler row", sel);
-        else if (column == cols.field[2])
-            ReadNumber(field, "the vis field of the ruler row", vis);
+        else if (column == cols.field[1] || column == cols.field[2]) {
+            const bool isSel = column == cols.field[1];
+            const std::string what = isSel ? "the sel field of the ruler row" : "the vis field of the ruler row";
+            int& flag = isSel ? sel : vis;
+            if (field.empty() || ReadNumber(field, what, flag))
+                CheckFlag(field, what, flag);
+        }
     });
     if (RefusedValue)
         return -1;
+    CheckRowFields("ruler", cols, {}, {}, extra);
     if (node->SetRuler(lineId, sel, vis) < 0) {
         vtkErrorMacro("Error setting angle , lineID = " << lineId);
         return -1;
     }
+    // A ruler has one row: a later one replaces it, its flags with it.
+    if (RulerRowLine > 0)
+        vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": a second ruler row; it replaces the one of line "
+                        << RulerRowLine << ", and its sel " << sel << " and vis " << vis << " are read");
+    RulerRowLine = PassLine;
     return 1;
 }
 
@@ -142,9 +155,14 @@ int vtkMRMLAnnotationRulerStorageNode::ReadAnnotation(vtkMRMLAnnotationNode* ano
     cols.field[1] = 4;
     cols.field[2] = 5;
     cols.field[3] = cols.field[4] = -1;
+    RulerRowLine = 0;
     return RunPass(node, [&](std::string_view line) {
-        if (line.size() >= 2 && line[0] == '#' && line[1] == ' ')
-            return ReadAnnotationRulerProperties(node, line, cols) >= 0;
+        if (line.size() >= 2 && line[0] == '#' && line[1] == ' ') {
+            const int read = ReadAnnotationRulerProperties(node, line, cols);
+            if (read == 0)
+                CheckUnknownKey(line, "ruler");
+            return read >= 0;
+        }
         return ReadAnnotationRulerData(node, line, cols) >= 0;
     });
 }

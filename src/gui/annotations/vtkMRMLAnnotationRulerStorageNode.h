@@ -35,4 +35,6 @@ protected:
     void operator=(const vtkMRMLAnnotationRulerStorageNode&) = delete;
 
     int WriteAnnotationDataInternal(vtkMRMLNode* node, std::string& out) override;
+    // The line of the ruler row read so far (0: none yet).
+    size_t RulerRowLine = 0;
 };

@@ -303,8 +303,12 @@ int vtkMRMLAnnotationStorageNode::ReadAnnotation(vtkMRMLAnnotationNode* node)
         return 0;
     Columns cols;
     return RunPass(node, [&](std::string_view line) {
-        if (isCommentLine(line))
-            return ReadAnnotationTextProperties(node, line, cols) >= 0;
+        if (isCommentLine(line)) {
+            const int read = ReadAnnotationTextProperties(node, line, cols);
+            if (read == 0)
+                CheckUnknownKey(line, "text");
+            return read >= 0;
+        }
         if (!line.empty() && line[0] == '#')
             return true;
         ReadAnnotationTextData(node, line, cols);
@@ -418,6 +422,9 @@ bool vtkMRMLAnnotationStorageNode::ReadNumber(std::string_view text, const std::
     if (fit == annotationtext::NumberFit::Leading)
         vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": " << what << " \"" << shown
                         << "\" is read as " << read);
+    else if (read == 0 && annotationtext::nonzeroDigits(text))
+        vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": " << what << " \"" << shown
+                        << "\" is too small for a number and is read as 0");
     value = read;
     return true;
 }
@@ -448,6 +455,57 @@ bool vtkMRMLAnnotationStorageNode::ReadNumber(std::string_view text, const std::
     return true;
 }
 
+bool vtkMRMLAnnotationStorageNode::CheckRowFields(const char* word, const Columns& cols,
+                                                  const std::vector<const char*>& needed,
+                                                  const std::vector<bool>& present, bool extra)
+{
+    for (size_t k = 0; k < needed.size() && k < 5; ++k) {
+        const int column = cols.field[k];
+        if (!needed[k] || column < 0 || (size_t(column) < present.size() && present[size_t(column)]))
+            continue;
+        RefusedValue = true;
+        vtkErrorMacro(<< ContentSource << ", line " << PassLine << ": " << needed[k] << " is empty or missing");
+        return false;
+    }
+    if (extra)
+        vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": the " << word << " row has more fields than "
+                        << cols.count << ", the columns its header names; they are not read");
+    return true;
+}
+
+void vtkMRMLAnnotationStorageNode::CheckFlag(std::string_view text, const std::string& what, int value)
+{
+    if (text.empty())
+        vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": " << what << " is empty and is read as 1");
+    else if (value != 0 && value != 1)
+        vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": " << what << " \""
+                        << Vexil::printableText(text.substr(0, 100)) << "\" is neither 0 nor 1 and is read as 1");
+}
+
+void vtkMRMLAnnotationStorageNode::CheckTaken(const std::string& key, std::string_view text, double read,
+                                              double taken)
+{
+    if (read == taken)
+        return;
+    if (!text.empty() && text.back() == '\r')
+        text.remove_suffix(1);
+    vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": the value of " << key << " \""
+                    << Vexil::printableText(text.substr(0, 100)) << "\" is out of its range and is read as "
+                    << annotationtext::formatDouble(taken));
+}
+
+void vtkMRMLAnnotationStorageNode::CheckUnknownKey(std::string_view line, const std::string& section)
+{
+    if (line.substr(0, 2 + section.size()) != "# " + section)
+        return;
+    const size_t equals = line.find(" = ");
+    if (equals == std::string_view::npos)
+        return;
+    const std::string_view key = line.substr(2, equals - 2);
+    vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": the key \""
+                    << Vexil::printableText(key.substr(0, 100)) << "\" is not known; it is not read");
+}
+
 int vtkMRMLAnnotationStorageNode::ReadAnnotationDisplayProperties(vtkMRMLAnnotationDisplayNode* node,
                                                                   std::string_view line,
                                                                   const std::string& section)
@@ -463,6 +521,7 @@ int vtkMRMLAnnotationStorageNode::ReadAnnotationDisplayProperties(vtkMRMLAnnotat
         if (!ReadNumber(value, "the value of " + section + "Visibility", visibility))
             return -1;
         node->SetVisibility(visibility);
+        CheckTaken(section + "Visibility", value, visibility, visibility == 0 || visibility == 1 ? visibility : 1);
         return 1;
     }
     const bool color = MatchKey(line, prefix + "Color = ", value);
@@ -485,28 +544,40 @@ int vtkMRMLAnnotationStorageNode::ReadAnnotationDisplayProperties(vtkMRMLAnnotat
         if (k < 3)
             vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": " << key << " has " << k
                             << " of its 3 components; the others are read as 0");
+        else if (pos <= value.size())
+            vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": " << key
+                            << " has more than 3 components; the others are not read");
         if (color)
             node->SetColor(c);
         else
             node->SetSelectedColor(c);
+        const double* taken = color ? node->GetColor() : node->GetSelectedColor();
+        for (int j = 0; j < 3; ++j)
+            if (taken[j] != c[j])
+                vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": component " << j + 1 << " of "
+                                << key << " is out of its range and is read as "
+                                << annotationtext::formatDouble(taken[j]));
         return 1;
     }
     struct Scalar
     {
         const char* key;
         void (vtkMRMLDisplayNode::*set)(double);
+        double (vtkMRMLDisplayNode::*get)();
     };
-    static const Scalar scalars[] = {{"Opacity = ", &vtkMRMLDisplayNode::SetOpacity},
-                                     {"Ambient = ", &vtkMRMLDisplayNode::SetAmbient},
-                                     {"Diffuse = ", &vtkMRMLDisplayNode::SetDiffuse},
-                                     {"Specular = ", &vtkMRMLDisplayNode::SetSpecular},
-                                     {"Power = ", &vtkMRMLDisplayNode::SetPower}};
+    static const Scalar scalars[] = {{"Opacity = ", &vtkMRMLDisplayNode::SetOpacity, &vtkMRMLDisplayNode::GetOpacity},
+                                     {"Ambient = ", &vtkMRMLDisplayNode::SetAmbient, &vtkMRMLDisplayNode::GetAmbient},
+                                     {"Diffuse = ", &vtkMRMLDisplayNode::SetDiffuse, &vtkMRMLDisplayNode::GetDiffuse},
+                                     {"Specular = ", &vtkMRMLDisplayNode::SetSpecular, &vtkMRMLDisplayNode::GetSpecular},
+                                     {"Power = ", &vtkMRMLDisplayNode::SetPower, &vtkMRMLDisplayNode::GetPower}};
     for (const Scalar& s : scalars)
         if (MatchKey(line, prefix + s.key, value)) {
             double v = 0;
-            if (!ReadNumber(value, "the value of " + section + std::string(s.key, std::strlen(s.key) - 3), v))
+            const std::string key = section + std::string(s.key, std::strlen(s.key) - 3);
+            if (!ReadNumber(value, "the value of " + key, v))
                 return -1;
             (node->*s.set)(v);
+            CheckTaken(key, value, v, (node->*s.get)());
             return 1;
         }
     return 0;
@@ -528,6 +599,7 @@ int vtkMRMLAnnotationStorageNode::ReadAnnotationTextDisplayProperties(vtkMRMLAnn
         if (!ReadNumber(value, "the value of " + section + "Scale", scale))
             return -1;
         node->SetTextScale(scale);
+        CheckTaken(section + "Scale", value, scale, node->GetTextScale());
         return 1;
     }
     return 0;
@@ -543,6 +615,8 @@ int vtkMRMLAnnotationStorageNode::ReadAnnotationTextProperties(vtkMRMLAnnotation
         return display;
     std::string_view value;
     if (MatchKey(line, "# Name = ", value)) {
+        if (!value.empty() && value.back() == '\r')
+            value.remove_suffix(1);
         node->SetName(TextFromFile(value).c_str());
         return 1;
     }
@@ -566,16 +640,21 @@ int vtkMRMLAnnotationStorageNode::ReadAnnotationTextData(vtkMRMLAnnotationNode* 
         return 0;
     std::string annotation;
     int sel = 1, vis = 1;
-    ForEachField(line, cols.count, FileEscaped, [&](int column, std::string_view field) {
+    const bool extra = ForEachRowField(line, cols.count, FileEscaped, [&](int column, std::string_view field) {
         if (column == cols.field[0])
             annotation = TextFromFile(field);
-        else if (column == cols.field[1])
-            ReadNumber(field, "the sel field of the text row", sel, false);
-        else if (column == cols.field[2])
-            ReadNumber(field, "the vis field of the text row", vis, false);
+        else if (column == cols.field[1] || column == cols.field[2]) {
+            const bool isSel = column == cols.field[1];
+            const std::string what = isSel ? "the sel field of the text row" : "the vis field of the text row";
+            int& flag = isSel ? sel : vis;
+            if (!field.empty())
+                ReadNumber(field, what, flag, false);
+            CheckFlag(field, what, flag);
+        }
     });
     if (RefusedValue)
         return 0;
+    CheckRowFields("text", cols, {}, {}, extra);
     if (node->AddText(annotation.c_str(), sel, vis) < 0) {
         vtkErrorMacro("Error adding text to list, annotation = " << annotation);
         return 0;

@@ -109,7 +109,30 @@ public:
     // Calls f(column, field) for each non-empty field of a row, after the section word.
     // In a file that escapes its texts a "\|" does not separate fields.
     template <typename F>
-    static void ForEachField(std::string_view row, int count, bool escaped, F&& f);
+    static void ForEachField(std::string_view row, int count, bool escaped, F&& f)
+    {
+        ForEachRowField(row, count, escaped, [&f](int column, std::string_view field) {
+            if (!field.empty())
+                f(column, field);
+        });
+    }
+    // Calls f(column, field) for each field of a row up to `count`, empty ones too; true
+    // when the row has fields beyond them.
+    template <typename F>
+    static bool ForEachRowField(std::string_view row, int count, bool escaped, F&& f);
+    // Checks the fields of a row read by ForEachRowField: a coordinate field among `needed`
+    // (names by column of `cols.field`) that is empty or missing is refused (false, the
+    // pass ends); fields beyond the header's columns are said.
+    bool CheckRowFields(const char* word, const Columns& cols, const std::vector<const char*>& needed,
+                        const std::vector<bool>& present, bool extra);
+    // A flag (sel, vis) other than 0 or 1, or empty, is read leniently: said, naming the
+    // line and the field.
+    void CheckFlag(std::string_view text, const std::string& what, int value);
+    // A display value the node did not take as read (clamped, or a flag other than 0 or 1)
+    // is said, naming the line and the key.
+    void CheckTaken(const std::string& key, std::string_view text, double read, double taken);
+    // A "# " line whose key begins with `section` but that no reader took is said.
+    void CheckUnknownKey(std::string_view line, const std::string& section);
 
     // The marker line of a file whose texts are escaped: plain files cannot hold a "|"
     // inside a text row nor a line break in any text, so only files holding such texts
@@ -169,7 +192,7 @@ protected:
 };
 
 template <typename F>
-void vtkMRMLAnnotationStorageNode::ForEachField(std::string_view row, int count, bool escaped, F&& f)
+bool vtkMRMLAnnotationStorageNode::ForEachRowField(std::string_view row, int count, bool escaped, F&& f)
 {
     if (!escaped || row.find('\\') == std::string_view::npos) {
         // No escapes, the common case: every bar separates fields.
@@ -178,11 +201,10 @@ void vtkMRMLAnnotationStorageNode::ForEachField(std::string_view row, int count,
             const size_t end = row.find('|', bar + 1);
             const std::string_view field =
                 row.substr(bar + 1, (end == std::string_view::npos ? row.size() : end) - bar - 1);
-            if (!field.empty())
-                f(column, field);
+            f(column, field);
             bar = end;
         }
-        return;
+        return bar != std::string_view::npos;
     }
     size_t pos = 0;
     int column = 0;
@@ -200,7 +222,7 @@ void vtkMRMLAnnotationStorageNode::ForEachField(std::string_view row, int count,
             }
         }
         if (bar == std::string_view::npos)
-            return;
+            return false;
         ++column;
         size_t end = bar + 1;
         for (; end < row.size(); ++end) {
@@ -214,12 +236,12 @@ void vtkMRMLAnnotationStorageNode::ForEachField(std::string_view row, int count,
         if (end > row.size())
             end = row.size();
         const std::string_view field = row.substr(bar + 1, end - bar - 1);
-        if (!field.empty())
-            f(column, field);
+        f(column, field);
         pos = end;
         if (pos >= row.size())
-            return;
+            return false;
     }
+    return pos < row.size() && row[pos] == '|';
 }
 
 template <typename F>

@@ -230,20 +230,31 @@ QList<qint64> groupMembers(qint64 group)
 
 static_assert(DlgIPCImp::MaxBlockChars == LongLineText::MaxBlockChars, "one block length for every output view");
 
-// A line that is valid UTF-8 is shown as UTF-8; any other as GBK, from the start of the
-// part of it that came in the read where UTF-8 failed.  A character cut in two by the
-// end of a read waits for its rest.
+// A line that is valid UTF-8 is shown as UTF-8; any other as GBK, the whole line: when
+// UTF-8 fails in a line whose start an earlier read showed as UTF-8, that start is
+// decoded again, and `retract` says how many characters of it the new text replaces.  A
+// character cut in two by the end of a read waits for its rest; one still cut off when
+// the output ends shows as a replacement mark.
 struct DlgIPCImp::Decoder
 {
     QByteArray cut;
     bool gbkLine = false;
     std::unique_ptr<QTextDecoder> gbk{gbkCodec()->makeDecoder()};
+    // The bytes of the current line shown as UTF-8 by earlier reads, and their characters.
+    QByteArray lineShown;
+    int lineShownChars = 0;
+    // Set by decode(): characters of the current line shown before that the start of the
+    // text returned replaces, and how many characters that start has.
+    int retract = 0;
+    int redecoded = 0;
 
-    // `atEnd`: no more bytes come; a character still cut off is no UTF-8.
+    // `atEnd`: no more bytes come.
     QString decode(const QByteArray& bytes, bool atEnd)
     {
         const QByteArray data = cut + bytes;
         cut.clear();
+        retract = 0;
+        redecoded = 0;
         QString text;
         const int size = data.size();
         int pos = 0;
@@ -262,15 +273,35 @@ struct DlgIPCImp::Decoder
             }
             bool cutOff = false;
             const int valid = validUtf8(at, size - pos, cutOff);
-            if (pos + valid == size || (cutOff && !atEnd)) {
-                text += QString::fromUtf8(at, valid);
-                cut = data.mid(pos + valid);
+            if (pos + valid == size || cutOff) {
+                const QString shown = QString::fromUtf8(at, valid);
+                text += shown;
+                const int lineFeed = data.lastIndexOf('\n', pos + valid - 1);
+                if (lineFeed >= pos) {
+                    lineShown = data.mid(lineFeed + 1, pos + valid - lineFeed - 1);
+                    lineShownChars = shown.size() - shown.lastIndexOf(QLatin1Char('\n')) - 1;
+                } else {
+                    lineShown += data.mid(pos, valid);
+                    lineShownChars += shown.size();
+                }
+                if (cutOff && atEnd)
+                    text += QChar(QChar::ReplacementCharacter);
+                else
+                    cut = data.mid(pos + valid);
                 break;
             }
             // The line where UTF-8 fails is GBK; the lines before it are UTF-8.
             const int lineStart = std::max(pos, data.lastIndexOf('\n', pos + valid) + 1);
             text += QString::fromUtf8(at, lineStart - pos);
             gbkLine = true;
+            if (lineStart == pos && !lineShown.isEmpty() && text.isEmpty()) {
+                // Its start was shown as UTF-8: shown again as GBK.
+                text = gbk->toUnicode(lineShown);
+                retract = lineShownChars;
+                redecoded = text.size();
+            }
+            lineShown.clear();
+            lineShownChars = 0;
             pos = lineStart;
         }
         return text;
@@ -489,6 +520,12 @@ bool DlgIPCImp::startRunning(const QString& executable, const QStringList& argum
                                                : QStringLiteral("%1 does not exist").arg(executable));
         return false;
     }
+    // A run's header starts a line of its own, also after a last run whose last line has
+    // no line feed.
+    flushPending(true);
+    const QTextDocument* doc = ui->tb_output->document();
+    if (doc->characterCount() > 1 && doc->characterAt(doc->characterCount() - 2) != QChar::ParagraphSeparator)
+        appendToTextBrowser(QStringLiteral("\n"));
     appendToTextBrowser(QStringLiteral("Executable: %1\n").arg(executable));
     appendToTextBrowser(QStringLiteral("Arguments: %1\n").arg(arguments.join(QLatin1Char(' '))));
     errorWord = false;
@@ -632,7 +669,11 @@ void DlgIPCImp::showRead(const QByteArray& bytes, int channel, bool atEnd)
     Decoder* d = decoder[channel].get();
     if (bytes.isEmpty() && (!atEnd || !d || d->cut.isEmpty()))
         return;
-    const QString text = d ? d->decode(bytes, atEnd) : QString::fromUtf8(bytes);
+    QString text = d ? d->decode(bytes, atEnd) : QString::fromUtf8(bytes);
+    if (d && d->retract > 0 && !retractShown(channel, d->retract))
+        text.remove(0, d->redecoded); // its start stays as it was shown
+    if (!text.isEmpty())
+        lastShownChannel = channel;
     lookForWords(bytes, wordTail[channel]);
     pending += text;
     pendingLines += text.count(QLatin1Char('\n'));
@@ -798,10 +839,35 @@ void DlgIPCImp::insertAtEnd(const QString& text)
     continuationBlocks += LongLineText::insertAtEnd(cursor, text, LongLineText::Pieces::OneStream);
 }
 
+// Takes back the last `count` characters shown of the channel's current line, when they
+// are the last ones shown and the view holds them as one block.
+bool DlgIPCImp::retractShown(int channel, int count)
+{
+    if (lastShownChannel != channel)
+        return false;
+    const int fromPending = std::min(count, int(pending.size()));
+    if (pending.rightRef(fromPending).contains(QLatin1Char('\n')))
+        return false;
+    const int fromView = count - fromPending;
+    QTextDocument* doc = ui->tb_output->document();
+    const QTextBlock last = doc->lastBlock();
+    if (fromView > 0 && (LongLineText::continuesLine(last) || last.length() - 1 < fromView))
+        return false;
+    pending.chop(fromPending);
+    if (fromView > 0) {
+        QTextCursor cursor(doc);
+        cursor.movePosition(QTextCursor::End);
+        cursor.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor, fromView);
+        cursor.removeSelectedText();
+    }
+    return true;
+}
+
 void DlgIPCImp::appendToTextBrowser(const QString& text)
 {
     // The program's output read so far comes first.
     flushPending(true);
+    lastShownChannel = -1;
     insertAtEnd(text);
     trimOutput();
     ui->tb_output->moveCursor(QTextCursor::End);

@@ -127,6 +127,7 @@ private:
     void readOutput(int channel);
     void closeOutput(int channel);
     void showRead(const QByteArray& bytes, int channel, bool atEnd = false);
+    bool retractShown(int channel, int count);
     bool groupAlive();
     void signalGroup(int signal);
     void killGroup();
@@ -216,6 +217,8 @@ private:
     // Turns each channel's bytes into text, one read after another.
     struct Decoder;
     std::unique_ptr<Decoder> decoder[2];
+    // The channel whose output was shown last (-1: the console's own text).
+    int lastShownChannel = -1;
 };
 
 } // namespace Gui

@@ -439,6 +439,57 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
         cases.push_back({std::string(h.header) + " = " + h.damaged, content, h.warns ? "" : says, h.warns ? says : "",
                          h.fid ? Reader::Fiducial : Reader::Ruler});
     }
+    // Values read otherwise than the file says, or not at all: read, and said at their
+    // line; a coordinate that is empty, missing or no number: refused.  `reads`: what the
+    // node then holds ("" for a warning row: only the name is looked at).
+    const struct
+    {
+        const char* from;
+        const char* to;
+        std::string says;
+        bool refused = false;
+        bool fid = false;
+        std::string reads = "name=M\n";
+    } edits[] = {
+        {"ruler|0|1|1\n", "ruler|0|1|1\nruler|0|1|0\n", "a second ruler row; it replaces the one of line ",
+         false, false, "sel 1 vis 0"},
+        {"point|", "point|7|8|9|1|1\npoint|4|5|6|1|1\npoint|", "a fiducial holds one point", false, true, ""},
+        {"point|40|20|30|", "point|40||30|", "the y field of the point row is empty or missing", true},
+        {"point|40|20|30|1|1", "point|40|20", "the z field of the point row is empty or missing", true},
+        {"point|1.5|", "point||", "the x field of the point row is empty or missing", true, true},
+        {"point|1.5|-2|3|1|1", "point|1.5|-2", "the z field of the point row is empty or missing", true, true},
+        {"point|40|", "point|+-40|", "the x field of the point row \"+-40\" is no number", true},
+        {"text|keep me|1|1", "text|keep me|2|1", "the sel field of the text row \"2\" is neither 0 nor 1"},
+        {"point|40|20|30|1|1", "point|40|20|30|-1|1", "the sel field of the point row \"-1\" is neither 0 nor 1"},
+        {"point|40|20|30|1|1", "point|40|20|30||1", "the sel field of the point row is empty and is read as 1"},
+        {"# textVisibility = 1", "# textVisibility = 7", "the value of textVisibility \"7\" is out of its range"},
+        {"# textOpacity = 1", "# textOpacity = 2", "the value of textOpacity \"2\" is out of its range and is read as 1"},
+        {"# pointOpacity = 1", "# pointOpacity = -3", "the value of pointOpacity \"-3\" is out of its range and is read as 0"},
+        {"# textColor = 1,1,1", "# textColor = 1,1,1,0.5", "textColor has more than 3 components"},
+        {"line|0|1|", "line|0|1.5|", "the endPointID field of the line row \"1.5\" is read as 1"},
+        {"# textScale = 4.5", "# textScale = 1e-400", "the value of textScale \"1e-400\" is too small for a number"},
+        {"ruler|0|1|1", "ruler|0|1|1|9", "the ruler row has more fields than 4, the columns its header names"},
+        {"# textColumns", "# textFoo = bar\n# textColumns", "the key \"textFoo\" is not known"}};
+    for (const auto& e : edits) {
+        std::string content = e.fid ? goodFiducial : good;
+        const size_t at = e.from[0] == 'p' && e.fid ? content.find(std::string("\n") + e.from) + 1 : content.find(e.from);
+        ASSERT_NE(at, std::string::npos) << e.from;
+        content.replace(at, std::strlen(e.from), e.to);
+        size_t line = size_t(std::count(content.begin(), content.begin() + long(at), '\n')) + 1;
+        // A row put before the one edited is said at its own line.
+        line += size_t(std::count(e.to, e.to + std::strlen(e.to), '\n') - std::count(e.from, e.from + std::strlen(e.from), '\n'))
+                * (e.says.rfind("a second", 0) == 0);
+        const std::string where = "file " + path(e.fid ? "bad.fcsv" : "bad.acsv")
+                                  + (e.says.rfind("a fiducial", 0) == 0 ? ": " : ", line " + std::to_string(line) + ": ");
+        cases.push_back({std::string(e.to), content, e.refused ? where + e.says : "", e.refused ? "" : where + e.says,
+                         e.fid ? Reader::Fiducial : Reader::Ruler, e.refused ? "" : e.reads});
+    }
+    // A file whose lines end in CR LF reads as the one whose lines end in LF.
+    std::string crlf;
+    for (const char ch : good)
+        crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+    cases.push_back({"CR LF", crlf, "", "", Reader::Ruler});
+
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const bool reads = c.error.empty();
@@ -468,6 +519,11 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
             EXPECT_NE(describe(node).find(c.reads), std::string::npos) << describe(node);
         else
             EXPECT_EQ(describe(node), node == fiducial.GetPointer() ? fiducialBefore : before);
+        // The next case starts from the good file again.
+        if (reads && c.reader != Reader::BareFiducial) {
+            writeFile(path(file), c.reader == Reader::Ruler ? good : goodFiducial);
+            storage->ReadData(node);
+        }
     }
 
     auto storage = vtkSmartPointer<vtkMRMLAnnotationRulerStorageNode>::New();
@@ -710,7 +766,7 @@ TEST_F(AnnotationStorage, FiducialListReader)
                                  "#pointColumns = x|y|z\n"
                                  "point|1|2|3|0|1\n"
                                  "point|4|5|6|1|0\n"
-                                 "point|7|8\n");
+                                 "point|7|8|0\n");
     Messages messages(storage);
     ASSERT_EQ(storage->ReadData(fiducial), 1);
     fiducial->GetFiducialCoordinates(p);

@@ -144,7 +144,7 @@ const State states[] = {
     {"running", "echo ready; : > '%2'; " WAIT "echo all done", true, true},
     {"running, ends by itself while asked", "echo ready; : > '%2'; " WAIT "echo all done", true, true},
     {"ended, its end still shown", "seq 1 30000 | sed 's/^/step /'; echo all done", false, true},
-    {"ended long ago", "echo all done", false, true},
+    {"ended long ago, its last line without a line feed", "printf 'all done'", false, true},
     {"ended with error", "echo 'error: mesh too coarse'", false, false},
     {"crashed", "echo dying; kill -SEGV $$", false, false},
     {"killed from outside", ": > '%2'; " WAIT "echo all done", false, false},
@@ -164,9 +164,13 @@ const State states[] = {
      false, false, false, u8"Temp\u00e9rature\nSolving\u2026error: singular matrix\n"},
     {"GBK, and UTF-8 with a character cut between two reads",
      "printf '\\326\\320\\316\\304 GBK\\n'; printf 'Gr\\303\\266\\303\\237e \\342\\200\\236Ma\\303\\237\\342\\200\\234 \\346\\270\\251\\345'; "
-     "'%4'; printf '\\272\\246 \\320\\242\\320\\265\\320\\274\\320\\277 \\342\\200\\234error\\342\\200\\235\\n'",
+     "'%4'; printf '\\272\\246 \\320\\242\\320\\265\\320\\274\\320\\277 \\342\\200\\234error\\342\\200\\235\\n'; "
+     // A line read in two parts is GBK as a whole when its second part is no UTF-8, and
+     // a character cut off by the end of the output shows as a replacement mark.
+     "printf '\\320\\241'; '%4'; printf '\\326\\320\\n'; printf 'abc\\344'",
      false, false, false, false, false,
-     u8"\u4e2d\u6587 GBK\nGr\u00f6\u00dfe \u201eMa\u00df\u201c \u6e29\u5ea6 \u0422\u0435\u043c\u043f \u201cerror\u201d\n"},
+     u8"\u4e2d\u6587 GBK\nGr\u00f6\u00dfe \u201eMa\u00df\u201c \u6e29\u5ea6 \u0422\u0435\u043c\u043f \u201cerror\u201d\n"
+     u8"\u5c0f\u4e2d\nabc\ufffd\n"},
     {"a program that left the group holds the output",
      ": > '%2'; setsid sh -c \"while [ -e '%2' ] && [ ! -e '%1' ]; do sleep 0.02; done\" & "
      "echo 'warning: a server runs on'",
@@ -193,6 +197,7 @@ struct Cell
 
 struct Seen
 {
+    bool headerOnItsLine = true;
     int result = -2, questions = 0, questionsWithoutRun = 0, finished = 0, accepted = 0, rejected = 0;
     int startedAgain = -1;
     bool errors = false, groupLeft = false, wayTaken = false, wayTakenOpen = false;
@@ -343,6 +348,7 @@ public:
             QStringLiteral("could not be started: %1 does not exist").arg(dir.filePath(QStringLiteral("missing"))));
         seen.saidRunGoesOn = text.contains(QStringLiteral("the current run is not over yet"));
         seen.saveAsked = console.saveAsked;
+        seen.headerOnItsLine = !text.contains(QRegularExpression(QStringLiteral("[^\n]Executable: ")));
         if (row.shows) {
             const QString shows = QString::fromUtf8(row.shows);
             seen.shownAsWritten = text.contains(shows);
@@ -667,6 +673,7 @@ TEST_P(ProcessConsoleLife, EveryStateOfTheRunClosedThisWay)
         EXPECT_EQ(seen.wayTakenOpen, s != EndedLongAgo || keepOpen) << "the state was not met open";
         if (way == Way::StartAgain) {
             EXPECT_EQ(seen.startedAgain, startedAgain ? 1 : 0);
+            EXPECT_TRUE(seen.headerOnItsLine) << "a run's header is glued to the last run's output";
             EXPECT_TRUE(seen.refusalChangedNothing);
         }
         if (way == Way::ParentClose) {
