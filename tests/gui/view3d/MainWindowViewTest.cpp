@@ -104,24 +104,11 @@ protected:
     vtkRenderer* renderer() const { return active3D()->getViewer()->threeDView()->renderer(); }
 
     // What the view draws, with the status bar as it stands once its message is cleared.
-    // A console line shown there takes a second line until the bar's timer clears it, and
-    // the view is that much shorter meanwhile: pictures whose pixels are counted against
-    // each other are drawn at one size, however long the test has run.
     QImage picture() const
     {
         clearStatusMessage();
         flush();
         return gl()->grabFramebuffer();
-    }
-
-    // Runs the status bar's clearing timer now if it is waiting.
-    void clearStatusMessage() const
-    {
-        auto* timer = window->findChild<QTimer*>(QStringLiteral("StatusMessageClear"));
-        ASSERT_NE(timer, nullptr);
-        if (timer->isActive())
-            timer->start(0);
-        flush();
     }
 
     // Where a world point shows in the widget (Qt's pixels, from the top left).
