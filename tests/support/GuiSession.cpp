@@ -25,6 +25,7 @@
 #include <QImage>
 #include <QSurfaceFormat>
 #include <QTest>
+#include <QTimer>
 #include <support/SettleEvents.h>
 #include <support/HangGuard.h>
 
@@ -139,6 +140,15 @@ QAction* MainWindowSession::placed(const char* name)
 {
     command(name)->add_to(&menu);
     return command(name)->get_action()->action();
+}
+
+void MainWindowSession::clearStatusMessage() const
+{
+    auto* timer = window ? window->findChild<QTimer*>(QStringLiteral("StatusMessageClear")) : nullptr;
+    ASSERT_NE(timer, nullptr) << "the status bar clears its messages with a timer of that name";
+    if (timer->isActive())
+        timer->start(0);
+    PelmoraTest::settleWithDisplay();
 }
 
 // ---------------------------------------------------------------------------------------

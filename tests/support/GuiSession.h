@@ -63,6 +63,11 @@ protected:
     Gui::Command* command(const char* name) const;
     // The command's action, placed in `menu`.
     QAction* placed(const char* name);
+    // Runs the status bar's message-clearing timer now if it is waiting, and what follows
+    // from it.  A console line on the status bar can take a second line there until that
+    // timer clears it, and the views are that much shorter meanwhile: pictures compared
+    // with each other are taken with the bar cleared, however long the test has run.
+    void clearStatusMessage() const;
 
     QMenu menu;
     std::unique_ptr<ScopedLogic> logic;

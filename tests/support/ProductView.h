@@ -98,8 +98,10 @@ protected:
         PelmoraTest::settleWithDisplay();
     }
 
+    // What the view draws, with the status bar as it stands once its message is cleared.
     QImage picture()
     {
+        clearStatusMessage();
         settle();
         view->getViewer()->threeDView()->forceRender();
         settle();

@@ -103,8 +103,10 @@ protected:
     QVTKOpenGLNativeWidget* gl() const { return active3D()->getViewer()->threeDView()->VTKWidget(); }
     vtkRenderer* renderer() const { return active3D()->getViewer()->threeDView()->renderer(); }
 
+    // What the view draws, with the status bar as it stands once its message is cleared.
     QImage picture() const
     {
+        clearStatusMessage();
         flush();
         return gl()->grabFramebuffer();
     }
@@ -191,16 +193,17 @@ TEST_F(MainWindowView, ClipPlanesDialogCutsTheDrawnModelAsItsControlsSay)
 {
     ASSERT_NE(open(QStringLiteral("ball.stl"), 8, 8), nullptr);
     ASSERT_NE(active3D(), nullptr);
+    const QImage whole = picture();
     // Points on the sphere's front, left and right of the yellow plane (x = 0) and above
     // and below the green one (y = 0).
     const double f = Radius * 0.45;
     const double front = std::sqrt(Radius * Radius - 2 * f * f) * 0.95;
     const QPoint upperLeft = screenOf(-f, f, front), upperRight = screenOf(f, f, front);
     const QPoint lowerLeft = screenOf(-f, -f, front), lowerRight = screenOf(f, -f, front);
-    const QImage whole = picture();
     for (const QPoint& p : {upperLeft, upperRight, lowerLeft, lowerRight})
         ASSERT_TRUE(model(whole, p));
     const int wholeCount = modelPixels(whole);
+    const QSize wholeSize = gl()->size();
 
     withModalDialog("Std_ClipWidget", [&](QWidget* dialog) {
         QWidget* panel = static_cast<Gui::DlgClipPlaneImp*>(dialog)->clipWidget();
@@ -255,7 +258,9 @@ TEST_F(MainWindowView, ClipPlanesDialogCutsTheDrawnModelAsItsControlsSay)
 
         // All planes off: the whole model again.
         QTest::mouseClick(yellow, Qt::LeftButton);
-        EXPECT_EQ(modelPixels(picture()), wholeCount);
+        const QImage last = picture();
+        ASSERT_EQ(gl()->size(), wholeSize) << "the view keeps its size while the dialog is open";
+        EXPECT_EQ(modelPixels(last), wholeCount);
     });
 }
 
