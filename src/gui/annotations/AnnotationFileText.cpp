@@ -76,13 +76,34 @@ double parseDouble(std::string_view text)
     double value = 0;
     auto res = std::from_chars(p, end, value);
     if (res.ec == std::errc::result_out_of_range) {
-        // Overflow reads as infinity, underflow as zero, as strtod does.
+        // Overflow reads as infinity, underflow as zero, as strtod does.  Which one it is
+        // follows from the decimal magnitude: the digits before the point (leading zeros
+        // aside) plus the exponent; "1000…0" with no exponent overflows as "1e400" does.
         const bool negative = p < end && *p == '-';
-        const char* e = p;
-        while (e < end && *e != 'e' && *e != 'E')
+        const char* q = res.ptr;
+        const char* at = negative ? p + 1 : p;
+        while (at < q && *at == '0')
+            ++at;
+        long long magnitude = 0;
+        while (at < q && *at >= '0' && *at <= '9') {
+            ++magnitude;
+            ++at;
+        }
+        const char* e = at;
+        while (e < q && *e != 'e' && *e != 'E')
             ++e;
-        const bool bigExponent = e + 1 < end && e[1] != '-';
-        return bigExponent ? (negative ? -HUGE_VAL : HUGE_VAL) : 0.0;
+        if (e + 1 < q) {
+            const char* digits = e + 1;
+            const bool down = *digits == '-';
+            if (*digits == '-' || *digits == '+')
+                ++digits;
+            long long exponent = 0;
+            const auto parsed = std::from_chars(digits, q, exponent);
+            if (parsed.ec == std::errc::result_out_of_range)
+                exponent = LLONG_MAX / 4;
+            magnitude += down ? -exponent : exponent;
+        }
+        return magnitude > 0 ? (negative ? -HUGE_VAL : HUGE_VAL) : 0.0;
     }
     return res.ec == std::errc() ? value : 0.0;
 }

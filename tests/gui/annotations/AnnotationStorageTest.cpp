@@ -334,6 +334,11 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
         {"infinite coordinate", "point|1|inf|3|1|1\n", "not a finite number"},
         {"NaN coordinate", good.substr(0, good.find("point|40")) + "point|nan|20|30|1|1\n",
          "not a finite number"},
+        // Too large to hold, with and without an exponent.
+        {"coordinate of 401 digits", good.substr(0, good.find("point|40")) + "point|1" + std::string(400, '0') + "|20|30|1|1\n",
+         "not a finite number"},
+        {"coordinate of 401 digits and an exponent", good.substr(0, good.find("point|40")) + "point|-1" + std::string(400, '0') + "e-5|20|30|1|1\n",
+         "not a finite number"},
         {"bad ruler row", badRuler, "Error setting angle , lineID = 5"},
         {"a comment line into a fiducial without a text display node",
          "# pointColumns = type|z|y|x|sel|vis\npoint|1|2|3|0|1\n", "", "", Reader::BareFiducial,
