@@ -1,4 +1,6 @@
 #include "ProjectFile.h"
+#include "PropertyStringList.h"
+#include "PropertyPath.h"
 #include "ProjectFileLimits.h"
 
 #include "Application.h"
@@ -376,11 +378,17 @@ Content parse(std::istream& in, const std::string& source)
     // back from there would lose the rest.  Refused with the property and its owner.  (An
     // amount's unit, and the project's length unit, are read as units, and refused as
     // such, naming them whole.)
-    static const Vexil::TypeInfo text = PropertyString::getClassTypeId();
+    // Paths (a file, a folder, an included document) and lists of texts are texts too.
+    static const Vexil::TypeInfo texts[] = {PropertyString::getClassTypeId(), PropertyPath::getClassTypeId(),
+                                            PropertyStringList::getClassTypeId()};
+    auto isText = [](const std::string& type) {
+        const Vexil::TypeInfo info = Vexil::TypeInfo::get_type_from_name(type.c_str());
+        return std::any_of(std::begin(texts), std::end(texts),
+                           [&](const Vexil::TypeInfo& t) { return info.is_inherited_from(t); });
+    };
     auto property = [&](const std::vector<std::string>& f, const std::string& owner) {
         PropertyRecord record{name(f[1], "a property name"), name(f[2], "a property type"), f[3]};
-        if (record.value.find('\0') != std::string::npos && record.name != "Length Unit"
-            && Vexil::TypeInfo::get_type_from_name(record.type.c_str()).is_inherited_from(text))
+        if (record.value.find('\0') != std::string::npos && record.name != "Length Unit" && isText(record.type))
             throw damaged(std::string(record.name == "Label" ? "a label" : "a text") + " holding a NUL byte (the property '"
                           + Vexil::printableText(record.name) + "' of " + owner + ")");
         if (record.name == "Label")

@@ -13,6 +13,8 @@
 #include <obj/Project.h>
 #include <obj/ProjectObject.h>
 #include <obj/Property.h>
+#include <obj/PropertyPath.h>
+#include <obj/PropertyStringList.h>
 #include <vexil/TypeInfo.h>
 #include <vexil/Exception.h>
 
@@ -305,8 +307,17 @@ TEST(ProjectFileBounds, EveryStringValueWithANulByteRawOrEscapedIsRefusedNamingP
     ASSERT_TRUE(app.save_as_file(1, path(sample).c_str())) << app.last_file_error();
     app.close_all_projects();
     app.create_project("Keep", "Keep");
-    const QList<QByteArray> lines = readBytes(sample).split('\n');
-    const Vexil::TypeInfo text = Obj::PropertyString::getClassTypeId();
+    QList<QByteArray> lines = readBytes(sample).split('\n');
+    // Paths and lists of texts are texts too: one of each, among the first object's properties.
+    const int firstProperty = int(std::find_if(lines.begin(), lines.end(), [](const QByteArray& l) { return l.startsWith("prop\t"); }) - lines.begin());
+    ASSERT_LT(firstProperty, lines.size());
+    for (const char* type : {"Obj::PropertyPath", "Obj::PropertyDirectory", "Obj::PropertyDocIncluded", "Obj::PropertyStringList"})
+        lines.insert(firstProperty, QByteArray("prop\t") + type + "\t" + type + "\t/a/b");
+    const auto isText = [](const QByteArray& type) {
+        const Vexil::TypeInfo t = Vexil::TypeInfo::get_type_from_name(type.constData());
+        return t.is_inherited_from(Obj::PropertyString::getClassTypeId()) || t.is_inherited_from(Obj::PropertyPath::getClassTypeId())
+               || t.is_inherited_from(Obj::PropertyStringList::getClassTypeId());
+    };
 
     std::set<std::string> covered;
     std::string owner;
@@ -316,7 +327,7 @@ TEST(ProjectFileBounds, EveryStringValueWithANulByteRawOrEscapedIsRefusedNamingP
         if (f.value(0) == "project" || f.value(0) == "object")
             owner = (f.value(0) == "project" ? f.value(1) : f.value(3)).toStdString();
         if ((f.value(0) != "prop" && f.value(0) != "pprop") || f.size() != 4 || f[3].isEmpty()
-            || !Vexil::TypeInfo::get_type_from_name(f[2].constData()).is_inherited_from(text)
+            || !isText(f[2])
             || f[1] == "Length Unit")   // read as a unit, and refused naming it whole
             continue;
         covered.insert(f[1].toStdString());
@@ -353,6 +364,7 @@ TEST(ProjectFileBounds, EveryStringValueWithANulByteRawOrEscapedIsRefusedNamingP
             ++cells;
         }
     }
-    EXPECT_EQ(covered, (std::set<std::string>{"AnnotationText", "File Name", "Label"}));
+    EXPECT_EQ(covered, (std::set<std::string>{"AnnotationText", "File Name", "Label", "Obj::PropertyPath", "Obj::PropertyDirectory",
+                                              "Obj::PropertyDocIncluded", "Obj::PropertyStringList"}));
     EXPECT_GE(cells, 10);
 }
