@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <mutex>
 #include <limits>
@@ -198,16 +199,22 @@ public:
     {
         const QByteArray path = QFile::encodeName(fileName + QStringLiteral(".lock"));
         fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (fd < 0)
+        if (fd < 0) {
+            why = "its lock file '" + printableText(path.toStdString()) + "' cannot be opened: " + std::strerror(errno);
             return;
+        }
         while (::flock(fd, LOCK_EX) != 0) {
             if (errno != EINTR) {
+                why = "its lock file '" + printableText(path.toStdString()) + "' cannot be locked: " + std::strerror(errno);
                 ::close(fd);
                 fd = -1;
                 return;
             }
         }
     }
+    // Whether the lock is held; when not, why not.
+    bool held() const { return fd >= 0; }
+    const std::string& failure() const { return why; }
     ~FileLock()
     {
         if (fd >= 0)
@@ -218,6 +225,7 @@ public:
 
 private:
     int fd = -1;
+    std::string why;
 };
 
 } // namespace
@@ -267,6 +275,14 @@ void PreferenceManager::Private::read()
 void PreferenceManager::Private::write(const std::function<void(QVariantMap&)>& change)
 {
     const FileLock lock(fileName);
+    if (!lock.held()) {
+        // Written without the lock, another window's write could be lost: not written,
+        // and made again on top of a later write that holds it.
+        change(values);
+        unsaved.push_back(change);
+        reportSaveFailure(lock.failure());
+        return;
+    }
     beforeWrite();
     change(values);
     if (save())

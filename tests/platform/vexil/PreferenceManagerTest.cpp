@@ -257,6 +257,39 @@ TEST_F(PreferenceFixture, FullDiskKeepsTheFileAndReportsTheFailure)
     EXPECT_TRUE(again.getBool("Toolbar", "Console", false));
 }
 
+TEST_F(PreferenceFixture, AWriteThatCannotTakeTheLockIsNotMadeAndSaysWhy)
+{
+    // A folder, or another user's link, where the lock belongs: a write made without the
+    // lock could lose another window's; it waits, said, for a write that holds it.
+    const QString path = file();
+    {
+        PreferenceManager first(path);
+        first.set(Vexil::PM_LANGUAGE, QStringLiteral("de"), false);
+    }
+    QFile before(path);
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray original = before.readAll();
+    ASSERT_TRUE(QFile::remove(path + QStringLiteral(".lock")));
+    ASSERT_TRUE(QDir().mkdir(path + QStringLiteral(".lock")));
+
+    PelmoraTest::ConsoleCapture console;
+    PreferenceManager pm(path);
+    QSignalSpy failed(&pm, &PreferenceManager::saveFailed);
+    pm.set(Vexil::PM_LANGUAGE, QStringLiteral("fr"), false);
+    EXPECT_EQ(pm.getString(Vexil::PM_LANGUAGE), "fr");
+    EXPECT_EQ(failed.count(), 1);
+    EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Error, "lock file"));
+    QFile after(path);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), original);
+
+    ASSERT_TRUE(QDir().rmdir(path + QStringLiteral(".lock")));
+    pm.set(Vexil::PM_SIGNIFICANT_DIGITS, 10, false);
+    PreferenceManager again(path);
+    EXPECT_EQ(again.getString(Vexil::PM_LANGUAGE), "fr");
+    EXPECT_EQ(again.getInt(Vexil::PM_SIGNIFICANT_DIGITS), 10);
+}
+
 TEST_F(PreferenceFixture, NamedPipeInPlaceOfTheFileIsNeitherReadNorWritten)
 {
     QDir().mkpath(QFileInfo(file()).absolutePath());
