@@ -47,7 +47,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -111,6 +114,45 @@ void startupMessageHandler(QtMsgType type, const QMessageLogContext& context, co
 // failure is said.  Restored afterwards, since the programs this one runs inherit it.
 struct sigaction pipeAction;
 
+// A display that takes Qt's own connection and then says nothing holds the start in the X
+// library for ever, and one that breaks the connection half-way can crash Qt's platform
+// plugin.  Until Qt has its window system, either ends the start with status 1 and why.
+constexpr int QtConnectSeconds = 30;
+struct sigaction crashActions[2];
+std::mutex startingLock;
+std::condition_variable startingDone;
+bool connected = false;
+
+void writeAndEnd(const char* text, std::size_t size)
+{
+    ssize_t written = ::write(2, text, size);
+    (void)written;
+    ::_exit(1);
+}
+
+void crashWhileConnecting(int)
+{
+    static const char text[] = "pelmora: cannot start: the window system platform failed while it connected to the "
+                               "display (the display broke the connection)\n";
+    writeAndEnd(text, sizeof text - 1);
+}
+
+void watchQtConnecting()
+{
+    struct sigaction crash = {};
+    crash.sa_handler = crashWhileConnecting;
+    ::sigaction(SIGSEGV, &crash, &crashActions[0]);
+    ::sigaction(SIGBUS, &crash, &crashActions[1]);
+    std::thread([] {
+        std::unique_lock<std::mutex> lock(startingLock);
+        if (startingDone.wait_for(lock, std::chrono::seconds(QtConnectSeconds), [] { return connected; }))
+            return;
+        static const char text[] = "pelmora: cannot start: the display does not answer the window system platform's "
+                                   "connection\n";
+        writeAndEnd(text, sizeof text - 1);
+    }).detach();
+}
+
 // Runs once Qt's application object has its window system: the check's own connection
 // to the display can go, and a fatal message from Qt is Qt's again.
 void qtStarted()
@@ -118,6 +160,13 @@ void qtStarted()
     Host::releaseDisplayCheck();
     qtStarting = false;
     ::sigaction(SIGPIPE, &pipeAction, nullptr);
+    ::sigaction(SIGSEGV, &crashActions[0], nullptr);
+    ::sigaction(SIGBUS, &crashActions[1], nullptr);
+    {
+        std::lock_guard<std::mutex> lock(startingLock);
+        connected = true;
+    }
+    startingDone.notify_all();
 }
 
 } // namespace
@@ -209,6 +258,7 @@ int main(int argc, char** argv)
         platformName = windowSystem.platform;
         libraryMessageHandler = qInstallMessageHandler(startupMessageHandler);
         qAddPreRoutine(qtStarted);
+        watchQtConnecting();
         FemGui::initModule();
         Gui::qPelmoraApplication::execute_application();
         Gui::qPelmoraApplication::destruct();
