@@ -273,6 +273,9 @@ int main(int argc, char** argv)
                     ? "the file" + std::string(handedOver > 1 ? "s named were" : " named was")
                           + " handed over to the running instance and opened in its window, so this start "
                             "showed no window to picture"
+                : Gui::qPelmoraApplication::handed_over_files_refused() > 0
+                    ? std::string("the running instance did not open the file named, and this start showed no "
+                                  "window to picture")
                     : std::string("the start ended before the main window was ready");
             if (!Host::screenshotFailureSaid())
                 std::fprintf(stderr, "pelmora: no screenshot was written to %s: %s\n",
