@@ -29,6 +29,7 @@
 #include <obj/PropertyQuantity.h>
 #include <obj/PropertyRange.h>
 #include <pmmsg/Message.h>
+#include <support/PropertyRows.h>
 #include <support/HangGuard.h>
 #include <support/ModalCloser.h>
 #include <support/WindowFocus.h>
@@ -140,17 +141,7 @@ protected:
     // The name cell of a row, looked up each time.
     QModelIndex row(const char* name, const QModelIndex& parent = {}) const
     {
-        Gui::PropertyOperator::PropertyModel* m = tree->propertyModel();
-        for (int r = 0; r < m->rowCount(parent); ++r) {
-            const QModelIndex i = m->index(r, 0, parent);
-            if (m->data(i).toString() == QLatin1String(name))
-                return i;
-            // Group rows hold the rows of their group.
-            const QModelIndex inner = row(name, i);
-            if (inner.isValid())
-                return inner;
-        }
-        return {};
+        return PelmoraTest::propertyRow(*tree->propertyModel(), name, parent);
     }
     QModelIndex target() const
     {

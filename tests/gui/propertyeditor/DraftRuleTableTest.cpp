@@ -19,6 +19,7 @@
 
 #include <obj/LoadObject.h>
 #include <obj/ProjectFile.h>
+#include <support/PropertyRows.h>
 #include <support/HangGuard.h>
 #include <support/ModalCloser.h>
 #include <support/WindowFocus.h>
@@ -98,16 +99,7 @@ protected:
 
     QModelIndex row(const char* name, const QModelIndex& parent = {}) const
     {
-        Gui::PropertyOperator::PropertyModel* m = tree->propertyModel();
-        for (int r = 0; r < m->rowCount(parent); ++r) {
-            const QModelIndex i = m->index(r, 0, parent);
-            if (m->data(i).toString() == QLatin1String(name))
-                return i;
-            const QModelIndex inner = row(name, i);
-            if (inner.isValid())
-                return inner;
-        }
-        return {};
+        return PelmoraTest::propertyRow(*tree->propertyModel(), name, parent);
     }
     QModelIndex target(const Row& r)
     {
