@@ -17,6 +17,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -148,16 +149,25 @@ std::string displayProblem(const std::string& display, const char* where)
         ::dlclose(xcb);
         return "cannot reach " + named + ": the X11 library libxcb.so.1 lacks the calls to connect";
     }
-    auto attempt = std::make_shared<ConnectAttempt>();
-    std::thread([attempt, connect, display] {
-        int screen = 0;
-        void* connection = connect(display.c_str(), &screen);
-        std::lock_guard<std::mutex> lock(attempt->mutex);
-        attempt->connection = connection;
-        attempt->screen = screen;
-        attempt->done = true;
-        attempt->finished.notify_all();
-    }).detach();
+    std::shared_ptr<ConnectAttempt> attempt;
+    try {
+        attempt = std::make_shared<ConnectAttempt>();
+        std::thread([attempt, connect, display] {
+            int screen = 0;
+            void* connection = connect(display.c_str(), &screen);
+            std::lock_guard<std::mutex> lock(attempt->mutex);
+            attempt->connection = connection;
+            attempt->screen = screen;
+            attempt->done = true;
+            attempt->finished.notify_all();
+        }).detach();
+    }
+    catch (const std::exception& e) {
+        // Under a cap on the address space the thread's stack may not fit.
+        ::dlclose(xcb);
+        return "there is not enough memory to connect to " + named + ": the thread that connects could not start (" +
+               Vexil::printableText(e.what()) + ")";
+    }
     {
         std::unique_lock<std::mutex> lock(attempt->mutex);
         if (!attempt->finished.wait_for(lock, std::chrono::milliseconds(DisplayAnswerMs), [&] { return attempt->done; }))

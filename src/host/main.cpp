@@ -143,14 +143,23 @@ void watchQtConnecting()
     crash.sa_handler = crashWhileConnecting;
     ::sigaction(SIGSEGV, &crash, &crashActions[0]);
     ::sigaction(SIGBUS, &crash, &crashActions[1]);
-    std::thread([] {
-        std::unique_lock<std::mutex> lock(startingLock);
-        if (startingDone.wait_for(lock, std::chrono::seconds(QtConnectSeconds), [] { return connected; }))
-            return;
-        static const char text[] = "pelmora: cannot start: the display does not answer the window system platform's "
-                                   "connection\n";
-        writeAndEnd(text, sizeof text - 1);
-    }).detach();
+    // Under a cap on the address space the thread's stack may not fit: the start then ends
+    // saying so, rather than wait on a display that may never answer.
+    try {
+        std::thread([] {
+            std::unique_lock<std::mutex> lock(startingLock);
+            if (startingDone.wait_for(lock, std::chrono::seconds(QtConnectSeconds), [] { return connected; }))
+                return;
+            static const char text[] = "pelmora: cannot start: the display does not answer the window system "
+                                       "platform's connection\n";
+            writeAndEnd(text, sizeof text - 1);
+        }).detach();
+    }
+    catch (const std::exception& e) {
+        const std::string text = "pelmora: cannot start: there is not enough memory to start the thread that watches "
+                                 "the window system's connection (" + Vexil::printableText(e.what()) + ")\n";
+        writeAndEnd(text.c_str(), text.size());
+    }
 }
 
 // Runs once Qt's application object has its window system: the check's own connection
@@ -187,12 +196,22 @@ int main(int argc, char** argv)
     struct sigaction ignore = {};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGPIPE, &ignore, &pipeAction);
-    const Host::WindowSystem windowSystem = Host::windowSystem(options.arguments, options.hidden);
-    for (const std::string& problem : {windowSystem.problem, startRoomProblem()}) {
-        if (!problem.empty()) {
-            std::fprintf(stderr, "pelmora: %s\n", problem.c_str());
-            return 1;
-        }
+    // The room first: the window system's check starts a thread, whose stack may not fit.
+    if (const std::string problem = startRoomProblem(); !problem.empty()) {
+        std::fprintf(stderr, "pelmora: %s\n", problem.c_str());
+        return 1;
+    }
+    Host::WindowSystem windowSystem;
+    try {
+        windowSystem = Host::windowSystem(options.arguments, options.hidden);
+    }
+    catch (const std::exception& e) {
+        windowSystem.problem = "cannot start: there is not enough memory to check the window system (" +
+                               Vexil::printableText(e.what()) + ")";
+    }
+    if (!windowSystem.problem.empty()) {
+        std::fprintf(stderr, "pelmora: %s\n", windowSystem.problem.c_str());
+        return 1;
     }
     // The 3D views of such a window system never draw: a wait for their first frame would
     // end only when the screenshot gives up.
