@@ -427,7 +427,10 @@ int vtkMRMLAnnotationStorageNode::ReadColumnsHeader(const char* header, std::str
             os << "the " << header << " header \"" << shownHeader() << "\" ";
             os << (repeatedCount == 1 ? "names the column " : "names the columns ");
             nameList(os, repeated, repeatedCount);
-            os << (repeatedCount == 1 ? " twice; the last one is read" : " more than once; of each the last one is read");
+            if (repeatedCount > 1)
+                os << " more than once; of each the last one is read";
+            else
+                os << (seen[repeated[0]] == 2 ? " twice" : " more than once") << "; the last one is read";
         });
     return 1;
 }
