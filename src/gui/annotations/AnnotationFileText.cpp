@@ -5,7 +5,6 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
-#include <type_traits>
 
 namespace annotationtext {
 
@@ -67,104 +66,109 @@ const char* skipBlanks(const char* p, const char* end)
 }
 } // namespace
 
-double parseDouble(std::string_view text)
-{
-    const char* end = text.data() + text.size();
-    const char* p = skipBlanks(text.data(), end);
-    if (p < end && *p == '+' && ++p < end && (*p == '-' || *p == '+'))
-        return 0.0;
-    double value = 0;
-    auto res = std::from_chars(p, end, value);
-    if (res.ec == std::errc::result_out_of_range) {
-        // Overflow reads as infinity, underflow as zero, as strtod does.  Which one it is
-        // follows from the decimal magnitude: the digits before the point (leading zeros
-        // aside) plus the exponent; "1000…0" with no exponent overflows as "1e400" does.
-        const bool negative = p < end && *p == '-';
-        const char* q = res.ptr;
-        const char* at = negative ? p + 1 : p;
-        while (at < q && *at == '0')
-            ++at;
-        long long magnitude = 0;
-        while (at < q && *at >= '0' && *at <= '9') {
-            ++magnitude;
-            ++at;
-        }
-        const char* e = at;
-        while (e < q && *e != 'e' && *e != 'E')
-            ++e;
-        if (e + 1 < q) {
-            const char* digits = e + 1;
-            const bool down = *digits == '-';
-            if (*digits == '-' || *digits == '+')
-                ++digits;
-            long long exponent = 0;
-            const auto parsed = std::from_chars(digits, q, exponent);
-            if (parsed.ec == std::errc::result_out_of_range)
-                exponent = LLONG_MAX / 4;
-            magnitude += down ? -exponent : exponent;
-        }
-        return magnitude > 0 ? (negative ? -HUGE_VAL : HUGE_VAL) : 0.0;
-    }
-    return res.ec == std::errc() ? value : 0.0;
-}
-
-int parseInt(std::string_view text)
-{
-    // Flags are single digits.
-    if (text.size() == 1 && text[0] >= '0' && text[0] <= '9')
-        return text[0] - '0';
-    const char* end = text.data() + text.size();
-    const char* p = skipBlanks(text.data(), end);
-    if (p < end && *p == '+' && ++p < end && (*p == '-' || *p == '+'))
-        return 0;
-    long long value = 0;
-    auto res = std::from_chars(p, end, value);
-    if (res.ec == std::errc::result_out_of_range)
-        return (p < end && *p == '-') ? INT_MIN : INT_MAX;
-    if (res.ec != std::errc())
-        return 0;
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
-}
-
 namespace {
 bool blank(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-template <typename T>
-NumberFit numberFit(std::string_view text)
+// What strtod gives for the number from p to q that a double cannot hold: infinity when it
+// overflows, zero when it underflows.  Which one it is follows from the decimal magnitude:
+// the digits before the point (leading zeros aside) plus the exponent; "1000…0" with no
+// exponent overflows as "1e400" does.
+double outOfRange(const char* p, const char* q)
 {
+    const bool negative = *p == '-';
+    const char* at = negative ? p + 1 : p;
+    while (at < q && *at == '0')
+        ++at;
+    long long magnitude = 0;
+    while (at < q && *at >= '0' && *at <= '9') {
+        ++magnitude;
+        ++at;
+    }
+    const char* e = at;
+    while (e < q && *e != 'e' && *e != 'E')
+        ++e;
+    if (e + 1 < q) {
+        const char* digits = e + 1;
+        const bool down = *digits == '-';
+        if (*digits == '-' || *digits == '+')
+            ++digits;
+        long long exponent = 0;
+        const auto parsed = std::from_chars(digits, q, exponent);
+        if (parsed.ec == std::errc::result_out_of_range)
+            exponent = LLONG_MAX / 4;
+        magnitude += down ? -exponent : exponent;
+    }
+    return magnitude > 0 ? (negative ? -HUGE_VAL : HUGE_VAL) : 0.0;
+}
+} // namespace
+
+NumberFit readDouble(std::string_view text, double& value)
+{
+    value = 0;
     const char* end = text.data() + text.size();
     const char* p = skipBlanks(text.data(), end);
     // One sign only: "+-20" is no number.
     if (p < end && *p == '+' && ++p < end && (*p == '-' || *p == '+'))
         return NumberFit::None;
-    T value{};
-    const auto res = std::from_chars(p, end, value);
+    double read = 0;
+    const auto res = std::from_chars(p, end, read);
     if (res.ptr == p)
         return NumberFit::None;
-    const bool whole = std::all_of(res.ptr, end, blank);
-    if (res.ec == std::errc::result_out_of_range && std::is_integral<T>::value)
-        return NumberFit::OutOfRange;
-    if (std::is_integral<T>::value && (value > T(INT_MAX) || value < T(INT_MIN)))
-        return NumberFit::OutOfRange;
-    return whole ? NumberFit::Whole : NumberFit::Leading;
+    value = res.ec == std::errc::result_out_of_range ? outOfRange(p, res.ptr) : read;
+    return std::all_of(res.ptr, end, blank) ? NumberFit::Whole : NumberFit::Leading;
 }
-} // namespace
+
+NumberFit readInt(std::string_view text, int& value)
+{
+    // Flags are single digits.
+    if (text.size() == 1 && text[0] >= '0' && text[0] <= '9') {
+        value = text[0] - '0';
+        return NumberFit::Whole;
+    }
+    value = 0;
+    const char* end = text.data() + text.size();
+    const char* p = skipBlanks(text.data(), end);
+    if (p < end && *p == '+' && ++p < end && (*p == '-' || *p == '+'))
+        return NumberFit::None;
+    long long read = 0;
+    const auto res = std::from_chars(p, end, read);
+    if (res.ptr == p)
+        return NumberFit::None;
+    if (res.ec == std::errc::result_out_of_range || read > INT_MAX || read < INT_MIN) {
+        value = (*p == '-') ? INT_MIN : INT_MAX;
+        return NumberFit::OutOfRange;
+    }
+    value = static_cast<int>(read);
+    return std::all_of(res.ptr, end, blank) ? NumberFit::Whole : NumberFit::Leading;
+}
+
+double parseDouble(std::string_view text)
+{
+    double value = 0;
+    readDouble(text, value);
+    return value;
+}
+
+int parseInt(std::string_view text)
+{
+    int value = 0;
+    readInt(text, value);
+    return value;
+}
 
 NumberFit doubleFit(std::string_view text)
 {
-    return numberFit<double>(text);
+    double value = 0;
+    return readDouble(text, value);
 }
 
 NumberFit intFit(std::string_view text)
 {
-    return numberFit<long long>(text);
+    int value = 0;
+    return readInt(text, value);
 }
 
 bool nonzeroDigits(std::string_view text)

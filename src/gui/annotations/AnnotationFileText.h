@@ -25,6 +25,10 @@ int parseInt(std::string_view text);
 enum class NumberFit { Whole, Leading, OutOfRange, None };
 NumberFit doubleFit(std::string_view text);
 NumberFit intFit(std::string_view text);
+// Both at once, from one parse: the number parseDouble (parseInt) reads, and how the text
+// holds it.
+NumberFit readDouble(std::string_view text, double& value);
+NumberFit readInt(std::string_view text, int& value);
 // A whole-number id from a floating-point field; -1 when the field is no finite number
 // or lies outside the int range.
 // Whether the digits before any exponent hold one other than 0: a number whose text says

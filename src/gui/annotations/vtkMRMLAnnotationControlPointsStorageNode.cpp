@@ -103,7 +103,7 @@ int vtkMRMLAnnotationControlPointsStorageNode::ReadAnnotationPointDisplayPropert
     std::string_view value;
     if (MatchKey(line, "# " + section + "GlyphScale = ", value)) {
         double scale = 0;
-        if (!ReadNumber(value, "the value of " + section + "GlyphScale", scale))
+        if (!ReadNumber(value, {"the value of ", section, "GlyphScale"}, scale))
             return -1;
         node->SetGlyphScale(scale);
         CheckTaken(section + "GlyphScale", value, scale, node->GetGlyphScale());
@@ -111,7 +111,7 @@ int vtkMRMLAnnotationControlPointsStorageNode::ReadAnnotationPointDisplayPropert
     }
     if (MatchKey(line, "# " + section + "GlyphType = ", value)) {
         int type = 0;
-        if (!ReadNumber(value, "the value of " + section + "GlyphType", type))
+        if (!ReadNumber(value, {"the value of ", section, "GlyphType"}, type))
             return -1;
         node->SetGlyphType(type);
         CheckTaken(section + "GlyphType", value, type, node->GetGlyphType());
@@ -160,17 +160,18 @@ int vtkMRMLAnnotationControlPointsStorageNode::ReadPointRow(vtkMRMLAnnotationCon
     int sel = 1, vis = 1;
     static const char* const names[] = {"the x field of the point row", "the y field of the point row",
                                         "the z field of the point row"};
-    std::vector<bool> present(size_t(std::max(cols.count, 1)), false);
+    bool present[3] = {false, false, false};
     const bool extra = ForEachRowField(line, cols.count, FileEscaped, [&](int column, std::string_view field) {
         if (RefusedValue)
             return;
-        present[size_t(column)] = !field.empty();
         for (int k = 0; k < 3; ++k)
-            if (column == cols.field[k] && !field.empty())
+            if (column == cols.field[k] && !field.empty()) {
+                present[k] = true;
                 ReadNumber(field, names[k], coord[k]);
+            }
         if (column == cols.field[3] || column == cols.field[4]) {
             const bool isSel = column == cols.field[3];
-            const std::string what = isSel ? "the sel field of the point row" : "the vis field of the point row";
+            const char* what = isSel ? "the sel field of the point row" : "the vis field of the point row";
             int& flag = isSel ? sel : vis;
             if (!field.empty() && ReadNumber(field, what, flag))
                 CheckFlag(field, what, flag);
@@ -180,8 +181,14 @@ int vtkMRMLAnnotationControlPointsStorageNode::ReadPointRow(vtkMRMLAnnotationCon
     });
     if (RefusedValue)
         return -1;
-    if (!CheckRowFields("point", cols, {names[0], names[1], names[2]}, present, extra))
-        return -1;
+    // A coordinate the header names must be in the row.
+    for (int k = 0; k < 3; ++k)
+        if (cols.field[k] >= 0 && !present[k]) {
+            RefusedValue = true;
+            vtkErrorMacro(<< ContentSource << ", line " << PassLine << ": " << names[k] << " is empty or missing");
+            return -1;
+        }
+    CheckExtraFields("point", cols.count, extra);
     // A field that is no number reads as 0, but a point at NaN or infinity cannot be
     // drawn, measured or written back.
     if (!std::isfinite(coord[0]) || !std::isfinite(coord[1]) || !std::isfinite(coord[2])) {

@@ -92,7 +92,7 @@ int vtkMRMLAnnotationFiducialsStorageNode::ReadAnnotationFiducialsData(vtkMRMLAn
                 present[k] = true;
                 ReadNumber(field, names[k], p[k]);
             } else if (column == cols.sel || column == cols.vis) {
-                const std::string what =
+                const char* what =
                     column == cols.sel ? "the sel field of the point row" : "the vis field of the point row";
                 int& flag = column == cols.sel ? sel : vis;
                 if (field.empty() || ReadNumber(field, what, flag))
@@ -113,15 +113,16 @@ int vtkMRMLAnnotationFiducialsStorageNode::ReadAnnotationFiducialsData(vtkMRMLAn
                           << " field of the point row is empty or missing");
             return -1;
         }
-    if (pos <= line.size() && column >= cols.count)
-        vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": the point row has more fields than "
-                        << cols.count << ", the columns its header names; they are not read");
+    CheckExtraFields("point", cols.count, pos <= line.size() && column >= cols.count);
     if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) {
         vtkErrorMacro("Point row with a coordinate that is not a finite number: " << std::string(line.substr(0, 200)));
         return -1;
     }
     node->SetFiducial(p, sel, vis);
-    PointRowLines.push_back(PassLine);
+    if (PointRowLines.count > 0 && PointRowLines.firstLines.size() < LinesNamed)
+        PointRowLines.firstLines.push_back(PointRowLines.last);
+    ++PointRowLines.count;
+    PointRowLines.last = PassLine;
     return 1;
 }
 
@@ -181,21 +182,24 @@ int vtkMRMLAnnotationFiducialsStorageNode::ReadAnnotation(vtkMRMLAnnotationNode*
     textCols.field[2] = 3;
     textCols.count = 4;
     FiducialColumns pointCols;
-    PointRowLines.clear();
+    PointRowLines = PointRowsMet();
     const int ok = RunPass(node, [&](std::string_view line) {
         bool pointRow = false;
         return ReadFiducialLine(node, line, textCols, pointCols, "ReadAnnotation", pointRow);
     });
     // A fiducial is one point: of several point rows the last one is kept, and the
-    // others are said.
-    if (ok && PointRowLines.size() > 1) {
+    // others are said, the first few by their lines.
+    if (ok && PointRowLines.count > 1) {
         std::string lines;
-        for (size_t i = 0; i + 1 < PointRowLines.size(); ++i)
-            lines += (i ? ", " : "") + std::to_string(PointRowLines[i]);
-        vtkWarningMacro(<< ContentSource << ": a fiducial holds one point; the point of line "
-                        << PointRowLines.back() << " is kept, the points of lines " << lines << " are not");
+        for (size_t i = 0; i < PointRowLines.firstLines.size(); ++i)
+            lines += (i ? ", " : "") + std::to_string(PointRowLines.firstLines[i]);
+        const size_t more = PointRowLines.count - 1 - PointRowLines.firstLines.size();
+        if (more > 0)
+            lines += " and " + CountText(more) + " more lines";
+        vtkWarningMacro(<< ContentSource << ": a fiducial holds one point; the point of line " << PointRowLines.last
+                        << " is kept, the points of lines " << lines << " are not");
     }
-    PointRowLines.clear();
+    PointRowLines = PointRowsMet();
     return ok;
 }
 
@@ -226,6 +230,7 @@ int vtkMRMLAnnotationFiducialsStorageNode::ReadOneFiducial(std::istream& in, vtk
     ContentSource = "the fiducial stream";
     PassLine = 0;
     RefusedValue = false;
+    ForgetLenientReads();
     while (std::getline(in, line)) {
         ++PassLine;
         bool pointRow = false;
@@ -237,5 +242,6 @@ int vtkMRMLAnnotationFiducialsStorageNode::ReadOneFiducial(std::istream& in, vtk
             break;
     }
     node->SetDisableModifiedEvent(disabled);
+    SayLenientReads();
     return RefusedValue ? 0 : 1;
 }

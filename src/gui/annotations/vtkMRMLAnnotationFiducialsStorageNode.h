@@ -42,6 +42,13 @@ protected:
     // One line of a read; false when the reading must stop after it.
     bool ReadFiducialLine(vtkMRMLAnnotationFiducialNode* node, std::string_view line, Columns& textCols,
                           FiducialColumns& pointCols, const char* warningPrefix, bool& pointRow);
-    // The lines of the point rows a read met: a fiducial keeps the last one's point.
-    std::vector<size_t> PointRowLines;
+    // The point rows a read met: a fiducial keeps the last one's point.  Of the others the
+    // first few lines are named, the rest counted.
+    struct PointRowsMet
+    {
+        size_t count = 0;
+        size_t last = 0;
+        std::vector<size_t> firstLines;
+    };
+    PointRowsMet PointRowLines;
 };

@@ -7,6 +7,7 @@
 #include <vtkObjectFactory.h>
 
 #include <cmath>
+#include <ostream>
 
 vtkStandardNewMacro(vtkMRMLAnnotationLinesStorageNode);
 
@@ -97,7 +98,7 @@ int vtkMRMLAnnotationLinesStorageNode::ReadAnnotationLineDisplayProperties(vtkMR
     std::string_view value;
     if (MatchKey(line, "# " + section + "LineThickness = ", value)) {
         double thickness = 0;
-        if (!ReadNumber(value, "the value of " + section + "LineThickness", thickness))
+        if (!ReadNumber(value, {"the value of ", section, "LineThickness"}, thickness))
             return -1;
         node->SetLineThickness(thickness);
         CheckTaken(section + "LineThickness", value, thickness, node->GetLineThickness());
@@ -126,21 +127,21 @@ int vtkMRMLAnnotationLinesStorageNode::ReadAnnotationLinesData(vtkMRMLAnnotation
         double id = 0;
         const bool isStart = column == cols.field[0];
         if ((isStart || column == cols.field[1]) && !field.empty()) {
-            const std::string what =
+            const char* what =
                 isStart ? "the startPointID field of the line row" : "the endPointID field of the line row";
             if (!ReadNumber(field, what, id))
                 return;
-            (isStart ? start : end) = annotationtext::parseId(field);
+            const int taken = (isStart ? start : end) = annotationtext::parseId(field);
             // A point's number is whole: the part after the point is not read, and said,
             // unless the number was said to be read otherwise already.
             if (std::isfinite(id) && id != std::trunc(id)
                 && annotationtext::doubleFit(field) == annotationtext::NumberFit::Whole)
-                vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": " << what << " \""
-                                << std::string(field.substr(0, 100)) << "\" is read as "
-                                << (isStart ? start : end));
+                NoteLenient(Lenient::FractionalId, [&](std::ostream& os) {
+                    os << what << " \"" << ShownValue(field) << "\" is read as " << taken;
+                });
         } else if (column == cols.field[2] || column == cols.field[3]) {
             const bool isSel = column == cols.field[2];
-            const std::string what = isSel ? "the sel field of the line row" : "the vis field of the line row";
+            const char* what = isSel ? "the sel field of the line row" : "the vis field of the line row";
             int& flag = isSel ? sel : vis;
             if (field.empty() || ReadNumber(field, what, flag))
                 CheckFlag(field, what, flag);
@@ -148,7 +149,7 @@ int vtkMRMLAnnotationLinesStorageNode::ReadAnnotationLinesData(vtkMRMLAnnotation
     });
     if (RefusedValue)
         return -1;
-    CheckRowFields("line", cols, {}, {}, extra);
+    CheckExtraFields("line", cols.count, extra);
     if (node->AddLine(start, end, sel, vis) < 0) {
         vtkErrorMacro("Error adding list to list, coordID = " << start << " " << end);
         return -1;

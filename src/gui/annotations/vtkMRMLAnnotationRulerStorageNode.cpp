@@ -6,6 +6,7 @@
 #include <vtkObjectFactory.h>
 
 #include <istream>
+#include <ostream>
 
 vtkStandardNewMacro(vtkMRMLAnnotationRulerStorageNode);
 
@@ -102,7 +103,7 @@ int vtkMRMLAnnotationRulerStorageNode::ReadAnnotationRulerData(vtkMRMLAnnotation
             ReadNumber(field, "the line1ID field of the ruler row", lineId);
         else if (column == cols.field[1] || column == cols.field[2]) {
             const bool isSel = column == cols.field[1];
-            const std::string what = isSel ? "the sel field of the ruler row" : "the vis field of the ruler row";
+            const char* what = isSel ? "the sel field of the ruler row" : "the vis field of the ruler row";
             int& flag = isSel ? sel : vis;
             if (field.empty() || ReadNumber(field, what, flag))
                 CheckFlag(field, what, flag);
@@ -110,15 +111,17 @@ int vtkMRMLAnnotationRulerStorageNode::ReadAnnotationRulerData(vtkMRMLAnnotation
     });
     if (RefusedValue)
         return -1;
-    CheckRowFields("ruler", cols, {}, {}, extra);
+    CheckExtraFields("ruler", cols.count, extra);
     if (node->SetRuler(lineId, sel, vis) < 0) {
         vtkErrorMacro("Error setting angle , lineID = " << lineId);
         return -1;
     }
     // A ruler has one row: a later one replaces it, its flags with it.
     if (RulerRowLine > 0)
-        vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": a second ruler row; it replaces the one of line "
-                        << RulerRowLine << ", and its sel " << sel << " and vis " << vis << " are read");
+        NoteLenient(Lenient::ReplacedRow, [&](std::ostream& os) {
+            os << "a second ruler row; it replaces the one of line " << RulerRowLine << ", and its sel " << sel
+               << " and vis " << vis << " are read";
+        });
     RulerRowLine = PassLine;
     return 1;
 }

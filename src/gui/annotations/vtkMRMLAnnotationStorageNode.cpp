@@ -9,6 +9,7 @@
 #include "vtkMRMLAnnotationRulerNode.h"
 #include "vtkMRMLAnnotationTextDisplayNode.h"
 
+#include <counted/CountedSteps.h>
 #include <mrml/vtkMRMLScene.h>
 #include <vexil/AtomicSave.h>
 #include <vexil/PrintableText.h>
@@ -25,6 +26,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <type_traits>
 
 #include <fcntl.h>
@@ -34,6 +36,14 @@
 vtkStandardNewMacro(vtkMRMLAnnotationStorageNode);
 
 namespace {
+
+struct ColumnNameStepsTag;
+struct MessageTextsTag;
+
+std::uint64_t& messageTexts()
+{
+    return Counted::tally<MessageTextsTag>();
+}
 
 // What a failed read puts back: the annotation node and its display nodes as they were.
 class NodeSnapshot
@@ -277,7 +287,9 @@ int vtkMRMLAnnotationStorageNode::ReadLoadedContent(vtkMRMLAnnotationNode* node,
 {
     NodeSnapshot snapshot(node);
     node->ResetAnnotations();
+    ForgetLenientReads();
     const int ok = ReadAnnotation(node);
+    SayLenientReads();
     FileContent.clear();
     FileContent.shrink_to_fit();
     FileLoaded = false;
@@ -354,132 +366,142 @@ int vtkMRMLAnnotationStorageNode::ReadColumnsHeader(const char* header, std::str
     // Refused only where its rows could not be read: the type column not first or named
     // twice, a column the rows cannot do without missing.  A name the section does not
     // have, or another name given twice, is said and read as the rules say.
-    const auto shownName = [](std::string_view name) {
-        return "\"" + Vexil::printableText(name.substr(0, 100)) + (name.size() > 100 ? "..." : "") + "\"";
-    };
     std::string problem;
-    std::vector<std::string> remarks;
-    std::vector<std::string_view> seen;
+    // How often each name came so far.  The names are the file's: hashed under the
+    // process's seed, so that no header makes each look-up walk the names before it.
+    Counted::HashMap<std::string_view, int, &vtkMRMLAnnotationStorageNode::ColumnNameSteps> seen;
+    seen.reserve(size_t(std::count(value.begin(), value.end(), '|')) + 1);
+    // The first few names the section does not have, and of those it has given twice.
+    std::vector<std::string_view> unknown, repeated;
+    size_t unknownCount = 0, repeatedCount = 0;
+    std::string_view first;
+    bool any = false;
     ForEachColumnName(value, [&](std::string_view name) {
+        if (!any)
+            first = name;
+        any = true;
         const bool known = name == "type" || (!firstAlso.empty() && name == firstAlso)
                            || std::find(names.begin(), names.end(), name) != names.end();
-        const bool again = std::find(seen.begin(), seen.end(), name) != seen.end();
-        if (again && name == "type")
+        const int times = ++seen[name];
+        if (times > 1 && name == "type")
             problem = "names the column \"type\" twice";
-        else if (!known && !again)
-            remarks.push_back("names a column " + shownName(name) + " that its section does not have; it is not read");
-        else if (again && known)
-            remarks.push_back("names the column " + shownName(name) + " twice; the last one is read");
-        seen.push_back(name);
+        else if (!known && times == 1 && unknownCount++ < LinesNamed)
+            unknown.push_back(name);
+        else if (known && times == 2 && repeatedCount++ < LinesNamed)
+            repeated.push_back(name);
         return problem.empty();
     });
-    const bool firstOk = cols.type == 0 || (!firstAlso.empty() && !seen.empty() && seen.front() == firstAlso);
+    const bool firstOk = cols.type == 0 || (!firstAlso.empty() && any && first == firstAlso);
     if (problem.empty() && !firstOk)
         problem = "does not begin with the type column";
     for (size_t k = 0; problem.empty() && k < required && k < names.size() && k < 5; ++k)
         if (cols.field[k] < 0)
             problem = "lacks the \"" + std::string(names[k]) + "\" column";
-    const std::string shown = Vexil::printableText(value.substr(0, 200)) + (value.size() > 200 ? "..." : "");
+    const auto shownHeader = [&] {
+        ++messageTexts();
+        return Vexil::printableText(value.substr(0, 200)) + (value.size() > 200 ? "..." : "");
+    };
     if (!problem.empty()) {
         RefusedValue = true;
-        vtkErrorMacro("line " << PassLine << ": the " << header << " header \"" << shown << "\" " << problem);
+        vtkErrorMacro("line " << PassLine << ": the " << header << " header \"" << shownHeader() << "\" " << problem);
         return -1;
     }
-    for (const std::string& remark : remarks)
-        vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": the " << header << " header \"" << shown
-                        << "\" " << remark);
+    // "a", "b" and "c"; "a", ..., "e" and 12 more.
+    const auto nameList = [this](std::ostream& os, const std::vector<std::string_view>& list, size_t count) {
+        for (size_t k = 0; k < list.size(); ++k)
+            os << (k == 0 ? "" : k + 1 == list.size() && count == list.size() ? " and " : ", ") << "\""
+               << ShownValue(list[k]) << "\"";
+        if (count > list.size())
+            os << " and " << CountText(count - list.size()) << " more";
+    };
+    if (unknownCount)
+        NoteLenient(Lenient::UnknownColumn, [&](std::ostream& os) {
+            os << "the " << header << " header \"" << shownHeader() << "\" ";
+            os << (unknownCount == 1 ? "names a column " : "names the columns ");
+            nameList(os, unknown, unknownCount);
+            os << (unknownCount == 1 ? " that its section does not have; it is not read"
+                                     : " that its section does not have; they are not read");
+        });
+    if (repeatedCount)
+        NoteLenient(Lenient::RepeatedColumn, [&](std::ostream& os) {
+            os << "the " << header << " header \"" << shownHeader() << "\" ";
+            os << (repeatedCount == 1 ? "names the column " : "names the columns ");
+            nameList(os, repeated, repeatedCount);
+            if (repeatedCount > 1)
+                os << " more than once; of each the last one is read";
+            else
+                os << (seen[repeated[0]] == 2 ? " twice" : " more than once") << "; the last one is read";
+        });
     return 1;
 }
 
-namespace {
-template <typename T>
-bool readNumberField(std::string_view text, T& value, annotationtext::NumberFit& fit)
+bool vtkMRMLAnnotationStorageNode::ReadNumber(std::string_view text, const ValueName& what, double& value)
 {
-    if constexpr (std::is_same<T, double>::value) {
-        fit = annotationtext::doubleFit(text);
-        value = annotationtext::parseDouble(text);
-        return fit != annotationtext::NumberFit::None && std::isfinite(value);
-    } else {
-        fit = annotationtext::intFit(text);
-        value = annotationtext::parseInt(text);
-        return fit == annotationtext::NumberFit::Whole || fit == annotationtext::NumberFit::Leading;
-    }
-}
-} // namespace
-
-bool vtkMRMLAnnotationStorageNode::ReadNumber(std::string_view text, const std::string& what, double& value)
-{
-    annotationtext::NumberFit fit;
     double read = 0;
-    const bool ok = readNumberField(text, read, fit);
-    const std::string shown = Vexil::printableText(text.substr(0, 100)) + (text.size() > 100 ? "..." : "");
-    if (!ok) {
+    const annotationtext::NumberFit fit = annotationtext::readDouble(text, read);
+    if (fit == annotationtext::NumberFit::None || !std::isfinite(read)) {
         RefusedValue = true;
-        vtkErrorMacro(<< ContentSource << ", line " << PassLine << ": " << what << " \"" << shown << "\" is "
-                      << (fit == annotationtext::NumberFit::None ? "no number" : "not a finite number"));
+        vtkErrorMacro(<< ContentSource << ", line " << PassLine << ": " << what.Text() << " \"" << ShownValue(text)
+                      << "\" is " << (fit == annotationtext::NumberFit::None ? "no number" : "not a finite number"));
         return false;
     }
     if (fit == annotationtext::NumberFit::Leading)
-        vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": " << what << " \"" << shown
-                        << "\" is read as " << read);
+        NoteLenient(Lenient::NumberWithText, [&](std::ostream& os) {
+            os << what.Text() << " \"" << ShownValue(text) << "\" is read as " << read;
+        });
     else if (read == 0 && annotationtext::nonzeroDigits(text))
-        vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": " << what << " \"" << shown
-                        << "\" is too small for a number and is read as 0");
+        NoteLenient(Lenient::TooSmall, [&](std::ostream& os) {
+            os << what.Text() << " \"" << ShownValue(text) << "\" is too small for a number and is read as 0";
+        });
     value = read;
     return true;
 }
 
-bool vtkMRMLAnnotationStorageNode::ReadNumber(std::string_view text, const std::string& what, int& value,
+bool vtkMRMLAnnotationStorageNode::ReadNumber(std::string_view text, const ValueName& what, int& value,
                                               bool refuse)
 {
-    annotationtext::NumberFit fit;
     int read = 0;
-    const bool ok = readNumberField(text, read, fit);
-    const std::string shown = Vexil::printableText(text.substr(0, 100)) + (text.size() > 100 ? "..." : "");
+    const annotationtext::NumberFit fit = annotationtext::readInt(text, read);
+    const bool ok = fit == annotationtext::NumberFit::Whole || fit == annotationtext::NumberFit::Leading;
     if (!ok && !refuse) {
-        vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": " << what << " \"" << shown
-                        << "\" is no number and is read as " << read);
+        NoteLenient(Lenient::NoNumber, [&](std::ostream& os) {
+            os << what.Text() << " \"" << ShownValue(text) << "\" is no number and is read as " << read;
+        });
         value = read;
         return true;
     }
     if (!ok) {
         RefusedValue = true;
-        vtkErrorMacro(<< ContentSource << ", line " << PassLine << ": " << what << " \"" << shown << "\" is "
+        vtkErrorMacro(<< ContentSource << ", line " << PassLine << ": " << what.Text() << " \"" << ShownValue(text)
+                      << "\" is "
                       << (fit == annotationtext::NumberFit::None ? "no number" : "no number an integer can hold"));
         return false;
     }
     if (fit == annotationtext::NumberFit::Leading)
-        vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": " << what << " \"" << shown
-                        << "\" is read as " << read);
+        NoteLenient(Lenient::NumberWithText, [&](std::ostream& os) {
+            os << what.Text() << " \"" << ShownValue(text) << "\" is read as " << read;
+        });
     value = read;
     return true;
 }
 
-bool vtkMRMLAnnotationStorageNode::CheckRowFields(const char* word, const Columns& cols,
-                                                  const std::vector<const char*>& needed,
-                                                  const std::vector<bool>& present, bool extra)
+void vtkMRMLAnnotationStorageNode::CheckExtraFields(const char* word, int count, bool extra)
 {
-    for (size_t k = 0; k < needed.size() && k < 5; ++k) {
-        const int column = cols.field[k];
-        if (!needed[k] || column < 0 || (size_t(column) < present.size() && present[size_t(column)]))
-            continue;
-        RefusedValue = true;
-        vtkErrorMacro(<< ContentSource << ", line " << PassLine << ": " << needed[k] << " is empty or missing");
-        return false;
-    }
     if (extra)
-        vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": the " << word << " row has more fields than "
-                        << cols.count << ", the columns its header names; they are not read");
-    return true;
+        NoteLenient(Lenient::ExtraFields, [&](std::ostream& os) {
+            os << "the " << word << " row has more fields than " << count
+               << ", the columns its header names; they are not read";
+        });
 }
 
-void vtkMRMLAnnotationStorageNode::CheckFlag(std::string_view text, const std::string& what, int value)
+void vtkMRMLAnnotationStorageNode::CheckFlag(std::string_view text, const ValueName& what, int value)
 {
     if (text.empty())
-        vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": " << what << " is empty and is read as 1");
+        NoteLenient(Lenient::Flag, [&](std::ostream& os) { os << what.Text() << " is empty and is read as 1"; });
     else if (value != 0 && value != 1)
-        vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": " << what << " \""
-                        << Vexil::printableText(text.substr(0, 100)) << "\" is neither 0 nor 1 and is read as 1");
+        NoteLenient(Lenient::Flag, [&](std::ostream& os) {
+            os << what.Text() << " \"" << ShownValue(text) << "\" is neither 0 nor 1 and is read as 1";
+        });
 }
 
 void vtkMRMLAnnotationStorageNode::CheckTaken(const std::string& key, std::string_view text, double read,
@@ -489,21 +511,100 @@ void vtkMRMLAnnotationStorageNode::CheckTaken(const std::string& key, std::strin
         return;
     if (!text.empty() && text.back() == '\r')
         text.remove_suffix(1);
-    vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": the value of " << key << " \""
-                    << Vexil::printableText(text.substr(0, 100)) << "\" is out of its range and is read as "
-                    << annotationtext::formatDouble(taken));
+    NoteLenient(Lenient::OutOfRange, [&](std::ostream& os) {
+        os << "the value of " << key << " \"" << ShownValue(text) << "\" is out of its range and is read as "
+           << annotationtext::formatDouble(taken);
+    });
 }
 
 void vtkMRMLAnnotationStorageNode::CheckUnknownKey(std::string_view line, const std::string& section)
 {
-    if (line.substr(0, 2 + section.size()) != "# " + section)
+    if (line.size() < 2 + section.size() || line.substr(2, section.size()) != section || line.substr(0, 2) != "# ")
         return;
     const size_t equals = line.find(" = ");
     if (equals == std::string_view::npos)
         return;
     const std::string_view key = line.substr(2, equals - 2);
-    vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": the key \""
-                    << Vexil::printableText(key.substr(0, 100)) << "\" is not known; it is not read");
+    NoteLenient(Lenient::UnknownKey,
+                [&](std::ostream& os) { os << "the key \"" << ShownValue(key) << "\" is not known; it is not read"; });
+}
+
+std::string vtkMRMLAnnotationStorageNode::ValueName::Text() const
+{
+    ++messageTexts();
+    std::string text;
+    for (std::string_view piece : Pieces)
+        text += piece;
+    return text;
+}
+
+std::string vtkMRMLAnnotationStorageNode::ShownValue(std::string_view text) const
+{
+    ++messageTexts();
+    return Vexil::printableText(text.substr(0, 100)) + (text.size() > 100 ? "..." : "");
+}
+
+std::string vtkMRMLAnnotationStorageNode::CountText(size_t count)
+{
+    std::string digits = std::to_string(count);
+    for (size_t at = digits.size(); at > 3; at -= 3)
+        digits.insert(at - 3, 1, ',');
+    return digits;
+}
+
+void vtkMRMLAnnotationStorageNode::NameLenientLine(LenientLines& lines, bool sameLine,
+                                                   const std::function<void(std::ostream&)>& say)
+{
+    // Lines are named whole; a line of many such values is named with its first ones.
+    if (sameLine && lines.named.back().size() > 2000)
+        return;
+    ++messageTexts();
+    std::ostringstream os;
+    if (sameLine)
+        os << lines.named.back() << ", and ";
+    else
+        os << "line " << PassLine << ": ";
+    say(os);
+    if (sameLine)
+        lines.named.back() = os.str();
+    else
+        lines.named.push_back(os.str());
+}
+
+void vtkMRMLAnnotationStorageNode::SayLenientReads()
+{
+    for (const LenientLines& lines : Lenients) {
+        if (!lines.count)
+            continue;
+        std::string said;
+        for (const std::string& line : lines.named)
+            said += (said.empty() ? "" : "; ") + line;
+        if (lines.count > lines.named.size())
+            said += "; and " + CountText(lines.count - lines.named.size()) + " more lines like these";
+        vtkWarningMacro(<< ContentSource << ", " << said);
+    }
+    ForgetLenientReads();
+}
+
+void vtkMRMLAnnotationStorageNode::ForgetLenientReads()
+{
+    for (LenientLines& lines : Lenients)
+        lines = LenientLines();
+}
+
+std::uint64_t& vtkMRMLAnnotationStorageNode::ColumnNameSteps()
+{
+    return Counted::tally<ColumnNameStepsTag>();
+}
+
+std::uint64_t vtkMRMLAnnotationStorageNode::GetColumnNameSteps()
+{
+    return ColumnNameSteps();
+}
+
+std::uint64_t vtkMRMLAnnotationStorageNode::GetMessageTextsMade()
+{
+    return messageTexts();
 }
 
 int vtkMRMLAnnotationStorageNode::ReadAnnotationDisplayProperties(vtkMRMLAnnotationDisplayNode* node,
@@ -518,7 +619,7 @@ int vtkMRMLAnnotationStorageNode::ReadAnnotationDisplayProperties(vtkMRMLAnnotat
     std::string_view value;
     if (MatchKey(line, prefix + "Visibility = ", value)) {
         int visibility = 0;
-        if (!ReadNumber(value, "the value of " + section + "Visibility", visibility))
+        if (!ReadNumber(value, {"the value of ", section, "Visibility"}, visibility))
             return -1;
         node->SetVisibility(visibility);
         CheckTaken(section + "Visibility", value, visibility, visibility == 0 || visibility == 1 ? visibility : 1);
@@ -529,6 +630,7 @@ int vtkMRMLAnnotationStorageNode::ReadAnnotationDisplayProperties(vtkMRMLAnnotat
         const std::string key = section + (color ? "Color" : "SelectedColor");
         if (!value.empty() && value.back() == '\r')
             value.remove_suffix(1);
+        static const char* const components[] = {"component 1 of ", "component 2 of ", "component 3 of "};
         double c[3] = {0, 0, 0};
         size_t pos = 0;
         int k = 0;
@@ -536,17 +638,18 @@ int vtkMRMLAnnotationStorageNode::ReadAnnotationDisplayProperties(vtkMRMLAnnotat
             size_t comma = value.find(',', pos);
             if (comma == std::string_view::npos)
                 comma = value.size();
-            if (!ReadNumber(value.substr(pos, comma - pos), "component " + std::to_string(k + 1) + " of " + key, c[k]))
+            if (!ReadNumber(value.substr(pos, comma - pos), {components[k], key}, c[k]))
                 return -1;
             pos = comma + 1;
         }
         // Missing components read as 0.
         if (k < 3)
-            vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": " << key << " has " << k
-                            << " of its 3 components; the others are read as 0");
+            NoteLenient(Lenient::Components, [&](std::ostream& os) {
+                os << key << " has " << k << " of its 3 components; the others are read as 0";
+            });
         else if (pos <= value.size())
-            vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": " << key
-                            << " has more than 3 components; the others are not read");
+            NoteLenient(Lenient::Components,
+                        [&](std::ostream& os) { os << key << " has more than 3 components; the others are not read"; });
         if (color)
             node->SetColor(c);
         else
@@ -554,9 +657,10 @@ int vtkMRMLAnnotationStorageNode::ReadAnnotationDisplayProperties(vtkMRMLAnnotat
         const double* taken = color ? node->GetColor() : node->GetSelectedColor();
         for (int j = 0; j < 3; ++j)
             if (taken[j] != c[j])
-                vtkWarningMacro(<< ContentSource << ", line " << PassLine << ": component " << j + 1 << " of "
-                                << key << " is out of its range and is read as "
-                                << annotationtext::formatDouble(taken[j]));
+                NoteLenient(Lenient::OutOfRange, [&](std::ostream& os) {
+                    os << "component " << j + 1 << " of " << key << " is out of its range and is read as "
+                       << annotationtext::formatDouble(taken[j]);
+                });
         return 1;
     }
     struct Scalar
@@ -574,7 +678,7 @@ int vtkMRMLAnnotationStorageNode::ReadAnnotationDisplayProperties(vtkMRMLAnnotat
         if (MatchKey(line, prefix + s.key, value)) {
             double v = 0;
             const std::string key = section + std::string(s.key, std::strlen(s.key) - 3);
-            if (!ReadNumber(value, "the value of " + key, v))
+            if (!ReadNumber(value, {"the value of ", key}, v))
                 return -1;
             (node->*s.set)(v);
             CheckTaken(key, value, v, (node->*s.get)());
@@ -596,7 +700,7 @@ int vtkMRMLAnnotationStorageNode::ReadAnnotationTextDisplayProperties(vtkMRMLAnn
     std::string_view value;
     if (MatchKey(line, "# " + section + "Scale = ", value)) {
         double scale = 0;
-        if (!ReadNumber(value, "the value of " + section + "Scale", scale))
+        if (!ReadNumber(value, {"the value of ", section, "Scale"}, scale))
             return -1;
         node->SetTextScale(scale);
         CheckTaken(section + "Scale", value, scale, node->GetTextScale());
@@ -645,7 +749,7 @@ int vtkMRMLAnnotationStorageNode::ReadAnnotationTextData(vtkMRMLAnnotationNode* 
             annotation = TextFromFile(field);
         else if (column == cols.field[1] || column == cols.field[2]) {
             const bool isSel = column == cols.field[1];
-            const std::string what = isSel ? "the sel field of the text row" : "the vis field of the text row";
+            const char* what = isSel ? "the sel field of the text row" : "the vis field of the text row";
             int& flag = isSel ? sel : vis;
             if (!field.empty())
                 ReadNumber(field, what, flag, false);
@@ -654,7 +758,7 @@ int vtkMRMLAnnotationStorageNode::ReadAnnotationTextData(vtkMRMLAnnotationNode* 
     });
     if (RefusedValue)
         return 0;
-    CheckRowFields("text", cols, {}, {}, extra);
+    CheckExtraFields("text", cols.count, extra);
     if (node->AddText(annotation.c_str(), sel, vis) < 0) {
         vtkErrorMacro("Error adding text to list, annotation = " << annotation);
         return 0;

@@ -9,6 +9,7 @@
 
 #include <mrml/vtkMRMLStorageNode.h>
 
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <string>
@@ -95,17 +96,34 @@ public:
     // the type column (or `firstAlso`, when given), names it twice or lacks one of the
     // first `required` of `names` is refused, said once with the line: 1 read, -1 refused.
     // A name the section does not have is not read, and of a name given twice the last
-    // counts: a warning says so.
+    // counts: a warning says so, naming each such name once (the first few of them).
     int ReadColumnsHeader(const char* header, std::string_view value, const std::vector<std::string_view>& names,
                           size_t required, Columns& cols, std::string_view firstAlso = {});
+    // How a value is named in messages ("the x field of the point row"): up to four pieces,
+    // joined only when a message names the value.  A read checks every value of every row,
+    // and names few of them.
+    class ValueName
+    {
+    public:
+        ValueName(const char* name) : Pieces{name} {}
+        ValueName(const std::string& name) : Pieces{name} {}
+        ValueName(std::string_view a, std::string_view b, std::string_view c = {}, std::string_view d = {})
+            : Pieces{a, b, c, d}
+        {
+        }
+        std::string Text() const;
+
+    private:
+        std::string_view Pieces[4];
+    };
     // A number of the line being read, `what` naming it.  Refused (an error naming the
     // source, the line and `what`; false, and the pass ends) when the text holds none, or
     // for a double one that is not finite; read from its start, with a warning naming the
     // line, when other text follows it.
     // `refuse` false: a text that holds no number is read as atoi reads it, with a warning
     // (a text row's flags: the row of a text holding a bar reads its rest as flags).
-    bool ReadNumber(std::string_view text, const std::string& what, double& value);
-    bool ReadNumber(std::string_view text, const std::string& what, int& value, bool refuse = true);
+    bool ReadNumber(std::string_view text, const ValueName& what, double& value);
+    bool ReadNumber(std::string_view text, const ValueName& what, int& value, bool refuse = true);
     // Calls f(column, field) for each non-empty field of a row, after the section word.
     // In a file that escapes its texts a "\|" does not separate fields.
     template <typename F>
@@ -120,19 +138,22 @@ public:
     // when the row has fields beyond them.
     template <typename F>
     static bool ForEachRowField(std::string_view row, int count, bool escaped, F&& f);
-    // Checks the fields of a row read by ForEachRowField: a coordinate field among `needed`
-    // (names by column of `cols.field`) that is empty or missing is refused (false, the
-    // pass ends); fields beyond the header's columns are said.
-    bool CheckRowFields(const char* word, const Columns& cols, const std::vector<const char*>& needed,
-                        const std::vector<bool>& present, bool extra);
+    // Fields of a row beyond the header's columns (`extra`, from ForEachRowField) are said.
+    void CheckExtraFields(const char* word, int count, bool extra);
     // A flag (sel, vis) other than 0 or 1, or empty, is read leniently: said, naming the
     // line and the field.
-    void CheckFlag(std::string_view text, const std::string& what, int value);
+    void CheckFlag(std::string_view text, const ValueName& what, int value);
     // A display value the node did not take as read (clamped, or a flag other than 0 or 1)
     // is said, naming the line and the key.
     void CheckTaken(const std::string& key, std::string_view text, double read, double taken);
     // A "# " line whose key begins with `section` but that no reader took is said.
     void CheckUnknownKey(std::string_view line, const std::string& section);
+
+    // Of this thread's readers: the steps of their look-ups among the column names of the
+    // headers they read, and the message texts they made (a value named or shown, a
+    // warning's line).  Tests count a read's work with them.
+    static std::uint64_t GetColumnNameSteps();
+    static std::uint64_t GetMessageTextsMade();
 
     // The marker line of a file whose texts are escaped: plain files cannot hold a "|"
     // inside a text row nor a line break in any text, so only files holding such texts
@@ -189,6 +210,64 @@ protected:
     std::string ContentSource;
     // A header or value of the line being read was refused: the pass ends.
     bool RefusedValue = false;
+
+    // What a read takes otherwise than the file says, or leaves out, by kind.  Each kind is
+    // said once a read, when it ends: the first few lines of that kind, each with what was
+    // taken there, and how many more lines there were, so that a file of a million such
+    // lines gives a warning of a few lines, at the cost of counting them.
+    enum class Lenient
+    {
+        NumberWithText,
+        NoNumber,
+        TooSmall,
+        Flag,
+        OutOfRange,
+        Components,
+        FractionalId,
+        ExtraFields,
+        UnknownKey,
+        UnknownColumn,
+        RepeatedColumn,
+        ReplacedRow,
+        Kinds
+    };
+    static constexpr size_t LinesNamed = 5;
+    // Notes a lenient reading of the line being read; `say(os)` writes what was taken there,
+    // and is called only for the lines the warning names.
+    template <typename Say>
+    void NoteLenient(Lenient kind, Say&& say)
+    {
+        LenientLines& lines = Lenients[size_t(kind)];
+        if (lines.count > 0 && lines.lastLine == PassLine) {
+            if (lines.lastNamed)
+                NameLenientLine(lines, true, say);
+            return;
+        }
+        ++lines.count;
+        lines.lastLine = PassLine;
+        lines.lastNamed = lines.named.size() < LinesNamed;
+        if (lines.lastNamed)
+            NameLenientLine(lines, false, say);
+    }
+    // Says what was noted (one warning per kind), and forgets it.
+    void SayLenientReads();
+    void ForgetLenientReads();
+    // The text of a value for messages: at most 100 characters of it, printable.
+    std::string ShownValue(std::string_view text) const;
+    // "1,234,567".
+    static std::string CountText(size_t count);
+
+private:
+    struct LenientLines
+    {
+        size_t count = 0;
+        size_t lastLine = 0;
+        bool lastNamed = false;
+        std::vector<std::string> named;
+    };
+    void NameLenientLine(LenientLines& lines, bool sameLine, const std::function<void(std::ostream&)>& say);
+    LenientLines Lenients[size_t(Lenient::Kinds)];
+    static std::uint64_t& ColumnNameSteps();
 };
 
 template <typename F>

@@ -2,6 +2,8 @@
 
 #include <support/ConsoleCapture.h>
 #include <support/SmallDisk.h>
+#include <support/StepCount.h>
+#include <support/WorkCount.h>
 
 #include <vtkMRMLAnnotationFiducialNode.h>
 #include <vtkMRMLAnnotationFiducialsStorageNode.h>
@@ -310,7 +312,9 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
     vtkNew<vtkMRMLAnnotationFiducialNode> bare;
 
     // A case that reads (no error) says `warning` and reads as the file it was made from,
-    // or holds `reads`.
+    // or holds `reads`.  A case of `many` lines is read with them and with four times
+    // them: of its kind one warning, naming a few lines and counting the others, a text
+    // as short at either size, and the work of the read in proportion to the file.
     enum class Reader { Ruler, Fiducial, BareFiducial };
     struct Case
     {
@@ -320,6 +324,8 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
         std::string warning = {};
         Reader reader = Reader::Ruler;
         std::string reads = {};
+        std::function<std::string(int)> many = {};
+        bool looksUpNames = false;
     };
     std::string badRuler = good;
     badRuler.replace(badRuler.find("ruler|0|1|1"), 11, "ruler|5|1|1");
@@ -495,6 +501,91 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
         crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
     cases.push_back({"CR LF", crlf, "", "", Reader::Ruler});
 
+    // Many lines of each kind read leniently, or a header of many names, put before
+    // `before` in a file (at its end for "").
+    const auto rows = [](const std::string& row) {
+        return [row](int n) {
+            std::string lines;
+            for (int i = 0; i < n; ++i)
+                lines += row + "\n";
+            return lines;
+        };
+    };
+    const auto header = [](const std::string& start, const std::string& name, bool numbered) {
+        return [=](int n) {
+            std::string line = start;
+            for (int i = 0; i < n; ++i)
+                line += "|" + name + (numbered ? std::to_string(i) : "");
+            return line + "\n";
+        };
+    };
+    const struct
+    {
+        const char* kind;
+        bool fid;
+        const char* before;
+        std::function<std::string(int)> lines;
+        const char* says;
+        bool looksUpNames = false;
+    } manyLines[] = {
+        {"points not kept", true, "", rows("point|1|2|3|1|1"), "a fiducial holds one point"},
+        {"clean points", false, "# lineVisibility", rows("point|1|2|3|1|1"), ""},
+        {"number followed by text", true, "", rows("point|1mm|2|3|1|1"), "the x field of the point row \"1mm\" is read as 1"},
+        {"underflow", true, "", rows("point|1e-400|2|3|1|1"), "\"1e-400\" is too small for a number"},
+        {"flag other than 0 or 1", true, "", rows("point|1|2|3|2|1"), "\"2\" is neither 0 nor 1"},
+        {"empty flag", false, "# lineVisibility", rows("point|1|2|3||1"), "is empty and is read as 1"},
+        {"text row's flag no number", true, "", rows("text|a|x|1"), "\"x\" is no number and is read as 0"},
+        {"fields beyond the header", false, "ruler|", rows("ruler|0|1|1|9"), "has more fields than 4"},
+        {"second ruler row", false, "", rows("ruler|0|1|1"), "a second ruler row"},
+        {"fractional end point", false, "# rulerDistance", rows("line|0|1.5|1|1"), "\"1.5\" is read as 1"},
+        {"unknown key", true, "", rows("# textFoo = 1"), "the key \"textFoo\" is not known"},
+        {"display value clamped", false, "# textColumns", rows("# textOpacity = 2"), "\"2\" is out of its range"},
+        {"fourth colour component", true, "", rows("# pointColor = 1,1,1,0.5"), "has more than 3 components"},
+        {"unknown point columns", true, "point|1.5", header("# pointColumns = type|x|y|z|sel|vis", "c", true),
+         "that its section does not have", true},
+        {"unknown ruler columns", false, "ruler|", header("# rulerColumns = type|line1ID|sel|vis", "c", true),
+         "that its section does not have", true},
+        {"repeated text column", false, "# pointNumberingScheme",
+         header("# textColumns = type|annotation|sel|vis", "sel", false), "names the column \"sel\" more than once",
+         true}};
+    for (const auto& m : manyLines) {
+        Case c{std::string("many: ") + m.kind, "", "", m.says, m.fid ? Reader::Fiducial : Reader::Ruler};
+        const std::string file = m.fid ? goodFiducial : good;
+        c.many = [file, before = std::string(m.before), lines = m.lines](int n) {
+            std::string content = file;
+            return content.insert(before.empty() ? content.size() : content.find(before), lines(n));
+        };
+        c.looksUpNames = m.looksUpNames;
+        cases.push_back(c);
+    }
+    // Read with `n` lines of the case's kind: what it said, and the work it took.
+    struct ManyRead
+    {
+        size_t saying = 0, warnings = 0, longest = 0;
+        PelmoraTest::Work work;
+        std::uint64_t names = 0, texts = 0;
+    };
+    const auto readMany = [&](const Case& c, vtkMRMLAnnotationNode* node, vtkMRMLStorageNode* storage, int n) {
+        writeFile(path(c.reader == Reader::Ruler ? "bad.acsv" : "bad.fcsv"), c.many(n));
+        ManyRead read;
+        Messages messages(storage);
+        const std::uint64_t names = vtkMRMLAnnotationStorageNode::GetColumnNameSteps();
+        const std::uint64_t texts = vtkMRMLAnnotationStorageNode::GetMessageTextsMade();
+        PelmoraTest::WorkMeter meter;
+        EXPECT_EQ(storage->ReadData(node), 1) << messages.all().substr(0, 2000);
+        read.work = meter.elapsed();
+        read.names = vtkMRMLAnnotationStorageNode::GetColumnNameSteps() - names;
+        read.texts = vtkMRMLAnnotationStorageNode::GetMessageTextsMade() - texts;
+        read.warnings = messages.Warnings.size();
+        for (const std::string& w : messages.Warnings) {
+            read.saying += !c.warning.empty() && w.find(c.warning) != std::string::npos;
+            read.longest = std::max(read.longest, w.size());
+        }
+        EXPECT_EQ(read.saying, c.warning.empty() ? 0u : 1u) << n << " lines; " << messages.all().substr(0, 2000);
+        return read;
+    };
+    const int manyLineCount = 1500;
+
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const bool reads = c.error.empty();
@@ -506,6 +597,30 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
         vtkSmartPointer<vtkMRMLStorageNode> storage = storageFor(ruler, file);
         if (c.reader != Reader::Ruler)
             storage = fiducialStorage(file);
+        if (c.many) {
+            const ManyRead one = readMany(c, node, storage, manyLineCount);
+            const ManyRead four = readMany(c, node, storage, 4 * manyLineCount);
+            EXPECT_LE(four.warnings, 2u);
+            EXPECT_LE(four.longest, 1500u) << "a warning of " << four.longest << " characters";
+            // Texts are made for the lines named, whatever the number of lines; none when
+            // nothing is said.
+            EXPECT_EQ(four.texts, one.texts);
+            if (c.warning.empty()) {
+                EXPECT_EQ(four.texts, 0u);
+            }
+            if (c.looksUpNames) {
+                EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(one.names, four.names, 4.5)) << "names looked up";
+            }
+            if (PelmoraTest::workCounted()) {
+                EXPECT_LE(double(four.work.allocations), 4.5 * double(one.work.allocations) + 100)
+                    << PelmoraTest::describe(one.work) << ", then " << PelmoraTest::describe(four.work);
+                EXPECT_LE(double(four.work.bytes), 4.5 * double(one.work.bytes) + 65536)
+                    << PelmoraTest::describe(one.work) << ", then " << PelmoraTest::describe(four.work);
+            }
+            writeFile(path(file), c.reader == Reader::Ruler ? good : goodFiducial);
+            storage->ReadData(node);
+            continue;
+        }
         Messages messages(storage);
         EXPECT_EQ(storage->ReadData(node), reads ? 1 : 0) << messages.all();
         if (reads) {
