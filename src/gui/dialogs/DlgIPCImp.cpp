@@ -800,13 +800,13 @@ void DlgIPCImp::readOutput(int channel)
             // The end of the output, or a pipe that cannot be read any more: closed once
             // what was read before it is shown.
             if (n < 0)
-                loseOutput(tr("it could not be read: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+                loseOutput(QStringLiteral("it could not be read: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
             ended = true;
             break;
         }
     } catch (const std::bad_alloc&) {
         // What was read so far is shown; the rest of this read is lost.
-        loseOutput(tr("there was not enough memory to keep it"));
+        loseOutput(QStringLiteral("there was not enough memory to keep it"));
     }
     showRead(bytes, channel);
     if (ended)
@@ -844,7 +844,7 @@ void DlgIPCImp::showRead(const QByteArray& bytes, int channel, bool atEnd)
         pendingLines += text.count(QLatin1Char('\n'));
         keepPendingBounded(false);
     } catch (const std::bad_alloc&) {
-        loseOutput(tr("there was not enough memory to keep it"));
+        loseOutput(QStringLiteral("there was not enough memory to keep it"));
         if (d)
             d->endLine();
     }
@@ -860,19 +860,38 @@ void DlgIPCImp::loseOutput(const QString& why)
 }
 
 // The words are looked for in the bytes as written, ASCII letters in any case, so that
-// no decoding of what surrounds them can hide them.
+// no decoding of what surrounds them can hide them; in place, as a read that could not be
+// copied is judged too.
 void DlgIPCImp::lookForWords(const QByteArray& bytes, QByteArray& tail)
 {
     if (errorWord && warningWord)
         return;
-    QByteArray joined = tail + bytes;
-    for (char& c : joined) {
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
+    const auto contains = [](const char* s, int n, const char* word) {
+        const int length = int(std::strlen(word));
+        for (int i = 0; i + length <= n; ++i) {
+            int k = 0;
+            while (k < length && (s[i + k] | 0x20) == word[k])
+                ++k;
+            if (k == length)
+                return true;
+        }
+        return false;
+    };
+    // The last bytes of the piece before and the first of this one hold a word split
+    // between them.
+    char joint[12];
+    const int fromTail = std::min(int(tail.size()), 6);
+    const int fromBytes = std::min(int(bytes.size()), 6);
+    std::memcpy(joint, tail.constData() + tail.size() - fromTail, size_t(fromTail));
+    std::memcpy(joint + fromTail, bytes.constData(), size_t(fromBytes));
+    for (const auto& [word, flag] : {std::make_pair("error", &errorWord), std::make_pair("warning", &warningWord)}) {
+        if (!*flag)
+            *flag = contains(joint, fromTail + fromBytes, word) || contains(bytes.constData(), bytes.size(), word);
     }
-    errorWord = errorWord || joined.contains("error");
-    warningWord = warningWord || joined.contains("warning");
-    tail = joined.right(6);
+    if (bytes.size() >= 6)
+        tail = bytes.right(6);
+    else
+        tail = QByteArray(joint + std::max(0, fromTail + fromBytes - 6), std::min(6, fromTail + fromBytes));
 }
 
 // Output that the view would drop at once is dropped before it is shown.  Trimmed to the
@@ -919,17 +938,13 @@ void DlgIPCImp::flushPending(bool everything)
             end = MaxCharsPerSlice;
             lines = pending.leftRef(end).count(QLatin1Char('\n'));
         }
-        try {
-            insertAtEnd(pending.left(end));
-        } catch (const std::bad_alloc&) {
+        if (!showInView(pending.left(end))) {
             // What the view cannot take is not shown; the run's end says so.
-            loseOutput(tr("there was not enough memory to show it"));
             end = pending.size();
             lines = pendingLines;
         }
         pending.remove(0, end);
         pendingLines -= lines;
-        trimOutput();
         if (!everything)
             break;
     }
@@ -1052,9 +1067,24 @@ void DlgIPCImp::appendToTextBrowser(const QString& text)
     // The program's output read so far comes first.
     flushPending(true);
     lastShownChannel = -1;
-    insertAtEnd(text);
-    trimOutput();
+    showInView(text);
     ui->tb_output->moveCursor(QTextCursor::End);
+}
+
+// Adds `text` to the view and trims it; false when there was not enough memory for it
+// (output of a run that is lost so fails it).
+bool DlgIPCImp::showInView(const QString& text)
+{
+    bool added = false;
+    try {
+        insertAtEnd(text);
+        added = true;
+        trimOutput();
+        return true;
+    } catch (const std::bad_alloc&) {
+        loseOutput(QStringLiteral("there was not enough memory to show it"));
+    }
+    return added;
 }
 
 void DlgIPCImp::slot_pb_test_run_clicked()

@@ -157,6 +157,7 @@ private:
     void reportEnd();
     void trimOutput();
     void insertAtEnd(const QString& text);
+    bool showInView(const QString& text);
     void appendToTextBrowser(const QString& text);
     void closeDialog();
 
