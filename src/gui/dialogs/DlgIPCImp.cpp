@@ -283,8 +283,10 @@ struct DlgIPCImp::Decoder
     qint64 mostKept = 0;
     // UTF-8: the start of a character cut off by the end of the last read.
     QByteArray cut;
-    // GBK: a lead byte waits for its trail in the decoder.
+    // GBK: a lead byte waits for its trail in the decoder; the decoder was given part of
+    // a line (it may hold a byte of it).
     bool gbkLead = false;
+    bool gbkUsed = false;
     std::unique_ptr<QTextDecoder> gbk{gbkCodec()->makeDecoder()};
     // Set by decode(): characters of the current line shown before that the start of the
     // text returned replaces, and how many characters that start has.
@@ -292,7 +294,7 @@ struct DlgIPCImp::Decoder
     int redecoded = 0;
 
     // A character has begun and its rest has not come.
-    bool partial() const { return !cut.isEmpty() || gbkLead || (encoding == Encoding::Gbk && gbk->needsMoreData()); }
+    bool partial() const { return !cut.isEmpty() || gbkLead; }
 
     // The line has ended, or the output: nothing of it is kept.
     void endLine()
@@ -303,7 +305,9 @@ struct DlgIPCImp::Decoder
         kept = QByteArray();
         keptChars = 0;
         gbkLead = false;
-        gbk.reset(gbkCodec()->makeDecoder());
+        if (gbkUsed)
+            gbk.reset(gbkCodec()->makeDecoder());
+        gbkUsed = false;
     }
 
     // `atEnd`: no more bytes come.
@@ -324,9 +328,28 @@ struct DlgIPCImp::Decoder
                 encoding = gbkRun ? Encoding::Gbk : Encoding::Utf8;
             }
             const bool first = pos == 0;
+            const char* at = data.constData() + pos;
+            if (!settled) {
+                // The whole lines that are valid in the encoding they start in, at once: a
+                // fast program's many short lines cost no more than one long one.
+                const bool gbkLines = encoding == Encoding::Gbk;
+                if (gbkLines == gbkRun) {
+                    bool lead = gbkLead, cutOff = false;
+                    const int valid = gbkLines ? validGbk(at, data.size() - pos, lead)
+                                               : validUtf8(at, data.size() - pos, cutOff);
+                    const int lastLineFeed = valid > 0 ? data.lastIndexOf('\n', pos + valid - 1) : -1;
+                    if (lastLineFeed >= pos) {
+                        const int wholeLines = lastLineFeed + 1 - pos;
+                        text += gbkLines ? gbk->toUnicode(at, wholeLines) : QString::fromUtf8(at, wholeLines);
+                        endLine();
+                        pos = lastLineFeed + 1;
+                        continue;
+                    }
+                }
+            }
             const int lineFeed = data.indexOf('\n', pos);
             const int end = lineFeed < 0 ? data.size() : lineFeed + 1;
-            decodeLine(data.constData() + pos, end - pos, text, text.size(), first ? keptBefore : 0,
+            decodeLine(at, end - pos, text, text.size(), first ? keptBefore : 0,
                        first ? charsBefore : 0);
             if (lineFeed >= 0)
                 endLine();
@@ -357,6 +380,23 @@ private:
         mostKept = std::max(mostKept, qint64(kept.size()));
     }
 
+    // GBK whatever it holds, as the codec shows it; a lead byte at the end waits.
+    void showGbk(const char* s, int n, QString& text)
+    {
+        gbkUsed = true;
+        text += gbk->toUnicode(s, n);
+        gbkLead = leadAtEnd(s, n, gbkLead);
+    }
+
+    static bool leadAtEnd(const char* s, int n, bool lead)
+    {
+        for (int i = 0; i < n; ++i) {
+            const auto c = static_cast<unsigned char>(s[i]);
+            lead = !lead && c >= 0x81 && c <= 0xFE;
+        }
+        return lead;
+    }
+
     // The kept line shown again in `to`, replacing what `text` holds of it from `from` on.
     void showAgain(Encoding to, QString& text, int from, int keptBefore, int charsBefore)
     {
@@ -365,9 +405,11 @@ private:
         int before = 0;
         if (to == Encoding::Gbk) {
             gbk.reset(gbkCodec()->makeDecoder());
+            gbkUsed = true;
             again = gbk->toUnicode(kept.constData(), keptBefore);
             before = again.size();
             again += gbk->toUnicode(kept.constData() + keptBefore, kept.size() - keptBefore);
+            gbkLead = leadAtEnd(kept.constData(), kept.size(), false);
         } else {
             int boundary = keptBefore;
             while (boundary < kept.size() && (static_cast<unsigned char>(kept[boundary]) & 0xC0) == 0x80)
@@ -389,23 +431,24 @@ private:
     void decodeLine(const char* s, int n, QString& text, int from, int keptBefore, int charsBefore)
     {
         if (settled) {
-            text += gbk->toUnicode(s, n);
+            showGbk(s, n, text);
             return;
         }
         if (encoding == Encoding::Gbk) {
             const int valid = validGbk(s, n, gbkLead);
+            gbkUsed = true;
             const QString shown = gbk->toUnicode(s, valid);
             text += shown;
             keep(s, valid, shown.size());
             if (valid == n)
                 return;
             // No GBK: UTF-8 when the whole line is.
-            gbkLead = false;
             if (!beyond) {
                 const QByteArray line = kept + QByteArray::fromRawData(s + valid, n - valid);
                 bool cutOff = false;
                 const int utf8 = validUtf8(line.constData(), line.size(), cutOff);
                 if (utf8 == line.size() || cutOff) {
+                    gbkLead = false;
                     kept = line.left(utf8);
                     cut = line.mid(utf8);
                     showAgain(Encoding::Utf8, text, from, keptBefore, charsBefore);
@@ -421,7 +464,7 @@ private:
             settled = true;
             kept = QByteArray();
             keptChars = 0;
-            text += gbk->toUnicode(s + valid, n - valid);
+            showGbk(s + valid, n - valid, text);
             return;
         }
         bool cutOff = false;
@@ -443,7 +486,8 @@ private:
             text += shown;
             encoding = Encoding::Gbk;
             gbk.reset(gbkCodec()->makeDecoder());
-            text += gbk->toUnicode(s + valid, n - valid);
+            gbkLead = false;
+            showGbk(s + valid, n - valid, text);
         }
         kept = QByteArray();
         keptChars = 0;
@@ -790,6 +834,8 @@ void DlgIPCImp::readOutput(int channel)
         for (int round = 0; round < 16; ++round) {
             const ssize_t n = ::read(fd, buffer, sizeof buffer);
             if (n > 0) {
+                // Judged as read, before anything that may fail.
+                lookForWords(QByteArray::fromRawData(buffer, static_cast<int>(n)), wordTail[channel]);
                 bytes.append(buffer, static_cast<int>(n));
                 continue;
             }
@@ -799,8 +845,10 @@ void DlgIPCImp::readOutput(int channel)
                 break;
             // The end of the output, or a pipe that cannot be read any more: closed once
             // what was read before it is shown.
-            if (n < 0)
-                loseOutput(QStringLiteral("it could not be read: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+            if (n < 0) {
+                const QString why = QString::fromLocal8Bit(std::strerror(errno));
+                loseOutput(QStringLiteral("it could not be read: %1").arg(why));
+            }
             ended = true;
             break;
         }
@@ -832,8 +880,6 @@ void DlgIPCImp::showRead(const QByteArray& bytes, int channel, bool atEnd)
     Decoder* d = decoder[channel].get();
     if (bytes.isEmpty() && (!atEnd || !d || !d->partial()))
         return;
-    // Judged before it is shown, which may fail.
-    lookForWords(bytes, wordTail[channel]);
     try {
         QString text = d ? d->decode(bytes, atEnd) : QString::fromUtf8(bytes);
         if (d && d->retract > 0 && !retractShown(channel, d->retract))
@@ -888,8 +934,9 @@ void DlgIPCImp::lookForWords(const QByteArray& bytes, QByteArray& tail)
         if (!*flag)
             *flag = contains(joint, fromTail + fromBytes, word) || contains(bytes.constData(), bytes.size(), word);
     }
+    // A copy: `bytes` may be the read's own buffer.
     if (bytes.size() >= 6)
-        tail = bytes.right(6);
+        tail = QByteArray(bytes.constData() + bytes.size() - 6, 6);
     else
         tail = QByteArray(joint + std::max(0, fromTail + fromBytes - 6), std::min(6, fromTail + fromBytes));
 }
@@ -1256,14 +1303,19 @@ void DlgIPCImp::reportEnd()
     const QProcess::ExitStatus status = exitStatus;
     errorFound = false;
     ui->progressBar_ipc->setMaximum(100);
-    if (!outputLost.isEmpty())
-        appendToTextBrowser(QStringLiteral("\nOutput of the child process was lost (%1): the run has failed.\n").arg(outputLost));
+    if (!outputLost.isEmpty()) {
+        appendToTextBrowser(
+            QStringLiteral("\nOutput of the child process was lost (%1): the run has failed.\n").arg(outputLost));
+    }
     // A run the user stopped may still have ended by itself just before: it failed all
     // the same.
     if (status == QProcess::NormalExit && code == 0 && !stoppedByUser) {
-        if (errorWord || !outputLost.isEmpty()) {
+        if (errorWord) {
             ui->progressBar_ipc->setValue(90);
             appendToTextBrowser(QStringLiteral("\nChild process returns an error.\n"));
+            errorFound = true;
+        } else if (!outputLost.isEmpty()) {
+            ui->progressBar_ipc->setValue(90);
             errorFound = true;
         } else if (warningWord) {
             ui->progressBar_ipc->setValue(100);

@@ -12,8 +12,8 @@
 // run has shown a line as GBK, a line that is both is GBK.  Copying and saving give the
 // text as shown.  How a run went never depends on whether its output could be shown: the
 // words are looked for in what was read, and output that could not be read or kept fails
-// the run, and the output says why.  Stop, and Close answered Yes, end the whole group: SIGTERM, then
-// SIGKILL after a grace of StopGraceMs.  Close, Escape, the window's own close and the
+// the run, and the output says why.  Stop, and Close answered Yes, end the whole group:
+// SIGTERM, then SIGKILL after a grace of StopGraceMs.  Close, Escape, the window's own close and the
 // close of the parent window are one way of closing: while a program of the run still
 // runs they ask first, and the dialog closes once the run is over.  The dialog closes at
 // most once per showing or run, and a run the user or a signal ended, or that printed an
