@@ -37,6 +37,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -226,27 +227,88 @@ QList<qint64> groupMembers(qint64 group)
     return members;
 }
 
+// GBK as the console reads it: a byte below 0x80 alone, or a lead byte 0x81 to 0xFE and
+// a trail byte 0x40 to 0xFE other than 0x7F.  Returns how many bytes of `s` are GBK;
+// `lead` says, before and after, whether a lead byte waits for its trail.
+int validGbk(const char* s, int n, bool& lead)
+{
+    for (int i = 0; i < n; ++i) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (lead) {
+            if (c < 0x40 || c == 0x7F || c == 0xFF)
+                return i;
+            lead = false;
+        } else if (c >= 0x80) {
+            if (c == 0x80 || c == 0xFF)
+                return i;
+            lead = true;
+        }
+    }
+    return n;
+}
+
 } // namespace
 
 static_assert(DlgIPCImp::MaxBlockChars == LongLineText::MaxBlockChars, "one block length for every output view");
 
-// A line that is valid UTF-8 is shown as UTF-8; any other as GBK, the whole line: when
-// UTF-8 fails in a line whose start an earlier read showed as UTF-8, that start is
-// decoded again, and `retract` says how many characters of it the new text replaces.  A
-// character cut in two by the end of a read waits for its rest; one still cut off when
-// the output ends shows as a replacement mark.
+// A line is shown as it comes, in the encoding it starts in: UTF-8, or GBK once the run
+// has shown a line as GBK.  Where its bytes are no longer valid in that encoding, it is
+// shown in the other one (UTF-8 to GBK always; GBK to UTF-8 when the line is UTF-8).
+// While no more than MaxReshownChars characters of the line were shown before that
+// byte, the whole line is shown again, and `retract` says how many characters shown by
+// earlier reads the start of the text returned replaces; only those bytes are kept.  Past
+// them, what was shown stays: a UTF-8 line goes on as GBK from the byte where it failed,
+// and a GBK line stays GBK.  A character cut in two by the end of a read waits for its
+// rest; one still cut off when the output ends shows as a replacement mark.
 struct DlgIPCImp::Decoder
 {
+    explicit Decoder(bool& runShowedGbk)
+        : gbkRun(runShowedGbk)
+    {
+    }
+
+    // Set once a line of the run (of either channel) has been shown as GBK.
+    bool& gbkRun;
+    enum class Encoding { Utf8, Gbk };
+    Encoding encoding = Encoding::Utf8;
+    bool atLineStart = true;
+    // The line's encoding changes no more.
+    bool settled = false;
+    // More than MaxReshownChars characters of the line were shown: it is not shown again.
+    bool beyond = false;
+    // The bytes of the line shown so far (and a GBK lead byte waiting for its trail), while
+    // not beyond, and how many characters they showed as.
+    QByteArray kept;
+    int keptChars = 0;
+    qint64 mostKept = 0;
+    // UTF-8: the start of a character cut off by the end of the last read.
     QByteArray cut;
-    bool gbkLine = false;
+    // GBK: a lead byte waits for its trail in the decoder; the decoder was given part of
+    // a line (it may hold a byte of it).
+    bool gbkLead = false;
+    bool gbkUsed = false;
     std::unique_ptr<QTextDecoder> gbk{gbkCodec()->makeDecoder()};
-    // The bytes of the current line shown as UTF-8 by earlier reads, and their characters.
-    QByteArray lineShown;
-    int lineShownChars = 0;
     // Set by decode(): characters of the current line shown before that the start of the
     // text returned replaces, and how many characters that start has.
     int retract = 0;
     int redecoded = 0;
+
+    // A character has begun and its rest has not come.
+    bool partial() const { return !cut.isEmpty() || gbkLead; }
+
+    // The line has ended, or the output: nothing of it is kept.
+    void endLine()
+    {
+        atLineStart = true;
+        settled = false;
+        beyond = false;
+        kept = QByteArray();
+        keptChars = 0;
+        gbkLead = false;
+        if (gbkUsed)
+            gbk.reset(gbkCodec()->makeDecoder());
+        gbkUsed = false;
+    }
 
     // `atEnd`: no more bytes come.
     QString decode(const QByteArray& bytes, bool atEnd)
@@ -256,55 +318,179 @@ struct DlgIPCImp::Decoder
         retract = 0;
         redecoded = 0;
         QString text;
-        const int size = data.size();
+        // What of the first line earlier reads showed, while it can be shown again.
+        const int keptBefore = kept.size() - (gbkLead ? 1 : 0);
+        const int charsBefore = keptChars;
         int pos = 0;
-        while (pos < size) {
+        while (pos < data.size()) {
+            if (atLineStart) {
+                atLineStart = false;
+                encoding = gbkRun ? Encoding::Gbk : Encoding::Utf8;
+            }
+            const bool first = pos == 0;
             const char* at = data.constData() + pos;
-            if (gbkLine) {
-                const int lineFeed = data.indexOf('\n', pos);
-                const int end = lineFeed < 0 ? size : lineFeed + 1;
-                text += gbk->toUnicode(at, end - pos);
-                if (lineFeed >= 0) {
-                    gbkLine = false;
-                    gbk.reset(gbkCodec()->makeDecoder());
+            if (!settled) {
+                // The whole lines that are valid in the encoding they start in, at once: a
+                // fast program's many short lines cost no more than one long one.
+                const bool gbkLines = encoding == Encoding::Gbk;
+                if (gbkLines == gbkRun) {
+                    bool lead = gbkLead, cutOff = false;
+                    const int valid = gbkLines ? validGbk(at, data.size() - pos, lead)
+                                               : validUtf8(at, data.size() - pos, cutOff);
+                    const int lastLineFeed = valid > 0 ? data.lastIndexOf('\n', pos + valid - 1) : -1;
+                    if (lastLineFeed >= pos) {
+                        const int wholeLines = lastLineFeed + 1 - pos;
+                        text += gbkLines ? gbk->toUnicode(at, wholeLines) : QString::fromUtf8(at, wholeLines);
+                        endLine();
+                        pos = lastLineFeed + 1;
+                        continue;
+                    }
                 }
-                pos = end;
-                continue;
             }
-            bool cutOff = false;
-            const int valid = validUtf8(at, size - pos, cutOff);
-            if (pos + valid == size || cutOff) {
-                const QString shown = QString::fromUtf8(at, valid);
-                text += shown;
-                const int lineFeed = data.lastIndexOf('\n', pos + valid - 1);
-                if (lineFeed >= pos) {
-                    lineShown = data.mid(lineFeed + 1, pos + valid - lineFeed - 1);
-                    lineShownChars = shown.size() - shown.lastIndexOf(QLatin1Char('\n')) - 1;
-                } else {
-                    lineShown += data.mid(pos, valid);
-                    lineShownChars += shown.size();
-                }
-                if (cutOff && atEnd)
-                    text += QChar(QChar::ReplacementCharacter);
-                else
-                    cut = data.mid(pos + valid);
-                break;
-            }
-            // The line where UTF-8 fails is GBK; the lines before it are UTF-8.
-            const int lineStart = std::max(pos, data.lastIndexOf('\n', pos + valid) + 1);
-            text += QString::fromUtf8(at, lineStart - pos);
-            gbkLine = true;
-            if (lineStart == pos && !lineShown.isEmpty() && text.isEmpty()) {
-                // Its start was shown as UTF-8: shown again as GBK.
-                text = gbk->toUnicode(lineShown);
-                retract = lineShownChars;
-                redecoded = text.size();
-            }
-            lineShown.clear();
-            lineShownChars = 0;
-            pos = lineStart;
+            const int lineFeed = data.indexOf('\n', pos);
+            const int end = lineFeed < 0 ? data.size() : lineFeed + 1;
+            decodeLine(at, end - pos, text, text.size(), first ? keptBefore : 0,
+                       first ? charsBefore : 0);
+            if (lineFeed >= 0)
+                endLine();
+            pos = end;
+        }
+        if (atEnd && partial()) {
+            text += QChar(QChar::ReplacementCharacter);
+            cut.clear();
+            endLine();
         }
         return text;
+    }
+
+private:
+    // Bytes shown of the line: kept while the line is within the bound.
+    void keep(const char* s, int n, int chars)
+    {
+        if (beyond)
+            return;
+        if (keptChars + chars > MaxReshownChars) {
+            beyond = true;
+            kept = QByteArray();
+            keptChars = 0;
+            return;
+        }
+        kept.append(s, n);
+        keptChars += chars;
+        mostKept = std::max(mostKept, qint64(kept.size()));
+    }
+
+    // GBK whatever it holds, as the codec shows it; a lead byte at the end waits.
+    void showGbk(const char* s, int n, QString& text)
+    {
+        gbkUsed = true;
+        text += gbk->toUnicode(s, n);
+        gbkLead = leadAtEnd(s, n, gbkLead);
+    }
+
+    static bool leadAtEnd(const char* s, int n, bool lead)
+    {
+        for (int i = 0; i < n; ++i) {
+            const auto c = static_cast<unsigned char>(s[i]);
+            lead = !lead && c >= 0x81 && c <= 0xFE;
+        }
+        return lead;
+    }
+
+    // The kept line shown again in `to`, replacing what `text` holds of it from `from` on.
+    void showAgain(Encoding to, QString& text, int from, int keptBefore, int charsBefore)
+    {
+        text.truncate(from);
+        QString again;
+        int before = 0;
+        if (to == Encoding::Gbk) {
+            gbk.reset(gbkCodec()->makeDecoder());
+            gbkUsed = true;
+            again = gbk->toUnicode(kept.constData(), keptBefore);
+            before = again.size();
+            again += gbk->toUnicode(kept.constData() + keptBefore, kept.size() - keptBefore);
+            gbkLead = leadAtEnd(kept.constData(), kept.size(), false);
+        } else {
+            int boundary = keptBefore;
+            while (boundary < kept.size() && (static_cast<unsigned char>(kept[boundary]) & 0xC0) == 0x80)
+                ++boundary;
+            before = QString::fromUtf8(kept.constData(), boundary).size();
+            again = QString::fromUtf8(kept);
+        }
+        if (charsBefore > 0) {
+            retract = charsBefore;
+            redecoded = before;
+        }
+        keptChars = again.size();
+        text += again;
+        encoding = to;
+    }
+
+    // `s` continues the current line (a line feed ends it); `from` is where `text` holds
+    // what this read showed of it.
+    void decodeLine(const char* s, int n, QString& text, int from, int keptBefore, int charsBefore)
+    {
+        if (settled) {
+            showGbk(s, n, text);
+            return;
+        }
+        if (encoding == Encoding::Gbk) {
+            const int valid = validGbk(s, n, gbkLead);
+            gbkUsed = true;
+            const QString shown = gbk->toUnicode(s, valid);
+            text += shown;
+            keep(s, valid, shown.size());
+            if (valid == n)
+                return;
+            // No GBK: UTF-8 when the whole line is.
+            if (!beyond) {
+                const QByteArray line = kept + QByteArray::fromRawData(s + valid, n - valid);
+                bool cutOff = false;
+                const int utf8 = validUtf8(line.constData(), line.size(), cutOff);
+                if (utf8 == line.size() || cutOff) {
+                    gbkLead = false;
+                    kept = line.left(utf8);
+                    cut = line.mid(utf8);
+                    showAgain(Encoding::Utf8, text, from, keptBefore, charsBefore);
+                    if (keptChars > MaxReshownChars) {
+                        beyond = true;
+                        kept = QByteArray();
+                        keptChars = 0;
+                    }
+                    mostKept = std::max(mostKept, qint64(kept.size()));
+                    return;
+                }
+            }
+            settled = true;
+            kept = QByteArray();
+            keptChars = 0;
+            showGbk(s + valid, n - valid, text);
+            return;
+        }
+        bool cutOff = false;
+        const int valid = validUtf8(s, n, cutOff);
+        const QString shown = QString::fromUtf8(s, valid);
+        keep(s, valid, shown.size());
+        if (valid == n || cutOff) {
+            text += shown;
+            cut = QByteArray(s + valid, n - valid);
+            return;
+        }
+        // No UTF-8: GBK, the whole line while it is within the bound.
+        gbkRun = true;
+        settled = true;
+        if (!beyond) {
+            kept.append(s + valid, n - valid);
+            showAgain(Encoding::Gbk, text, from, keptBefore, charsBefore);
+        } else {
+            text += shown;
+            encoding = Encoding::Gbk;
+            gbk.reset(gbkCodec()->makeDecoder());
+            gbkLead = false;
+            showGbk(s + valid, n - valid, text);
+        }
+        kept = QByteArray();
+        keptChars = 0;
     }
 };
 
@@ -549,8 +735,10 @@ bool DlgIPCImp::startRunning(const QString& executable, const QStringList& argum
     runGroup = 0;
     groupMember = 0;
     // One decoder per channel keeps a character split between two reads whole.
+    runShowedGbk = false;
+    outputLost.clear();
     for (auto& d : decoder)
-        d = std::make_unique<Decoder>();
+        d = std::make_unique<Decoder>(runShowedGbk);
     ui->progressBar_ipc->setRange(0, 0);
     runActive = true;
     ui->pb_close->setDefault(false);
@@ -622,6 +810,16 @@ bool DlgIPCImp::isRunning() const
     return runActive;
 }
 
+qint64 DlgIPCImp::mostLineBytesKept() const
+{
+    qint64 most = 0;
+    for (const auto& d : decoder) {
+        if (d)
+            most = std::max(most, d->mostKept);
+    }
+    return most;
+}
+
 // Reads what the run wrote to one channel, a bounded amount at a time so that a fast
 // program leaves the window time for other events; the end of the pipe closes it.
 void DlgIPCImp::readOutput(int channel)
@@ -632,20 +830,31 @@ void DlgIPCImp::readOutput(int channel)
     QByteArray bytes;
     char buffer[64 * 1024];
     bool ended = false;
-    for (int round = 0; round < 16; ++round) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n > 0) {
-            bytes.append(buffer, static_cast<int>(n));
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+    try {
+        for (int round = 0; round < 16; ++round) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n > 0) {
+                // Judged as read, before anything that may fail.
+                lookForWords(QByteArray::fromRawData(buffer, static_cast<int>(n)), wordTail[channel]);
+                bytes.append(buffer, static_cast<int>(n));
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                break;
+            // The end of the output, or a pipe that cannot be read any more: closed once
+            // what was read before it is shown.
+            if (n < 0) {
+                const QString why = QString::fromLocal8Bit(std::strerror(errno));
+                loseOutput(QStringLiteral("it could not be read: %1").arg(why));
+            }
+            ended = true;
             break;
-        // The end of the output, or a pipe that cannot be read any more: closed once what
-        // was read before it is shown.
-        ended = true;
-        break;
+        }
+    } catch (const std::bad_alloc&) {
+        // What was read so far is shown; the rest of this read is lost.
+        loseOutput(QStringLiteral("there was not enough memory to keep it"));
     }
     showRead(bytes, channel);
     if (ended)
@@ -658,6 +867,8 @@ void DlgIPCImp::closeOutput(int channel)
         return;
     // The start of a character whose rest never came.
     showRead(QByteArray(), channel, true);
+    if (decoder[channel])
+        decoder[channel]->endLine();
     delete outputNotifier[channel];
     outputNotifier[channel] = nullptr;
     ::close(outputFd[channel]);
@@ -667,35 +878,67 @@ void DlgIPCImp::closeOutput(int channel)
 void DlgIPCImp::showRead(const QByteArray& bytes, int channel, bool atEnd)
 {
     Decoder* d = decoder[channel].get();
-    if (bytes.isEmpty() && (!atEnd || !d || d->cut.isEmpty()))
+    if (bytes.isEmpty() && (!atEnd || !d || !d->partial()))
         return;
-    QString text = d ? d->decode(bytes, atEnd) : QString::fromUtf8(bytes);
-    if (d && d->retract > 0 && !retractShown(channel, d->retract))
-        text.remove(0, d->redecoded); // its start stays as it was shown
-    if (!text.isEmpty())
-        lastShownChannel = channel;
-    lookForWords(bytes, wordTail[channel]);
-    pending += text;
-    pendingLines += text.count(QLatin1Char('\n'));
-    keepPendingBounded(false);
+    try {
+        QString text = d ? d->decode(bytes, atEnd) : QString::fromUtf8(bytes);
+        if (d && d->retract > 0 && !retractShown(channel, d->retract))
+            text.remove(0, d->redecoded); // its start stays as it was shown
+        if (!text.isEmpty())
+            lastShownChannel = channel;
+        pending += text;
+        pendingLines += text.count(QLatin1Char('\n'));
+        keepPendingBounded(false);
+    } catch (const std::bad_alloc&) {
+        loseOutput(QStringLiteral("there was not enough memory to keep it"));
+        if (d)
+            d->endLine();
+    }
     if (!flushTimer->isActive())
         flushTimer->start();
 }
 
+// Output of the run was lost: the run has failed, and its end says why.
+void DlgIPCImp::loseOutput(const QString& why)
+{
+    if (outputLost.isEmpty())
+        outputLost = why;
+}
+
 // The words are looked for in the bytes as written, ASCII letters in any case, so that
-// no decoding of what surrounds them can hide them.
+// no decoding of what surrounds them can hide them; in place, as a read that could not be
+// copied is judged too.
 void DlgIPCImp::lookForWords(const QByteArray& bytes, QByteArray& tail)
 {
     if (errorWord && warningWord)
         return;
-    QByteArray joined = tail + bytes;
-    for (char& c : joined) {
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
+    const auto contains = [](const char* s, int n, const char* word) {
+        const int length = int(std::strlen(word));
+        for (int i = 0; i + length <= n; ++i) {
+            int k = 0;
+            while (k < length && (s[i + k] | 0x20) == word[k])
+                ++k;
+            if (k == length)
+                return true;
+        }
+        return false;
+    };
+    // The last bytes of the piece before and the first of this one hold a word split
+    // between them.
+    char joint[12];
+    const int fromTail = std::min(int(tail.size()), 6);
+    const int fromBytes = std::min(int(bytes.size()), 6);
+    std::memcpy(joint, tail.constData() + tail.size() - fromTail, size_t(fromTail));
+    std::memcpy(joint + fromTail, bytes.constData(), size_t(fromBytes));
+    for (const auto& [word, flag] : {std::make_pair("error", &errorWord), std::make_pair("warning", &warningWord)}) {
+        if (!*flag)
+            *flag = contains(joint, fromTail + fromBytes, word) || contains(bytes.constData(), bytes.size(), word);
     }
-    errorWord = errorWord || joined.contains("error");
-    warningWord = warningWord || joined.contains("warning");
-    tail = joined.right(6);
+    // A copy: `bytes` may be the read's own buffer.
+    if (bytes.size() >= 6)
+        tail = QByteArray(bytes.constData() + bytes.size() - 6, 6);
+    else
+        tail = QByteArray(joint + std::max(0, fromTail + fromBytes - 6), std::min(6, fromTail + fromBytes));
 }
 
 // Output that the view would drop at once is dropped before it is shown.  Trimmed to the
@@ -742,10 +985,13 @@ void DlgIPCImp::flushPending(bool everything)
             end = MaxCharsPerSlice;
             lines = pending.leftRef(end).count(QLatin1Char('\n'));
         }
-        insertAtEnd(pending.left(end));
+        if (!showInView(pending.left(end))) {
+            // What the view cannot take is not shown; the run's end says so.
+            end = pending.size();
+            lines = pendingLines;
+        }
         pending.remove(0, end);
         pendingLines -= lines;
-        trimOutput();
         if (!everything)
             break;
     }
@@ -868,9 +1114,24 @@ void DlgIPCImp::appendToTextBrowser(const QString& text)
     // The program's output read so far comes first.
     flushPending(true);
     lastShownChannel = -1;
-    insertAtEnd(text);
-    trimOutput();
+    showInView(text);
     ui->tb_output->moveCursor(QTextCursor::End);
+}
+
+// Adds `text` to the view and trims it; false when there was not enough memory for it
+// (output of a run that is lost so fails it).
+bool DlgIPCImp::showInView(const QString& text)
+{
+    bool added = false;
+    try {
+        insertAtEnd(text);
+        added = true;
+        trimOutput();
+        return true;
+    } catch (const std::bad_alloc&) {
+        loseOutput(QStringLiteral("there was not enough memory to show it"));
+    }
+    return added;
 }
 
 void DlgIPCImp::slot_pb_test_run_clicked()
@@ -1010,7 +1271,8 @@ void DlgIPCImp::finishRun()
     } else {
         // How the run went is known now, however much of its output is still to be
         // shown: Close and hasErrors() go by it from here on.
-        errorFound = stoppedByUser || exitStatus != QProcess::NormalExit || exitCode != 0 || errorWord;
+        errorFound = stoppedByUser || exitStatus != QProcess::NormalExit || exitCode != 0 || errorWord
+                     || !outputLost.isEmpty();
         // Much output still to show goes on in slices, the window reacting meanwhile; the
         // end is told after it, unless the dialog is to close now.
         if (!closeWhenOver && (pendingLines > MaxLinesPerSlice || pending.size() > MaxCharsPerSlice)) {
@@ -1041,12 +1303,19 @@ void DlgIPCImp::reportEnd()
     const QProcess::ExitStatus status = exitStatus;
     errorFound = false;
     ui->progressBar_ipc->setMaximum(100);
+    if (!outputLost.isEmpty()) {
+        appendToTextBrowser(
+            QStringLiteral("\nOutput of the child process was lost (%1): the run has failed.\n").arg(outputLost));
+    }
     // A run the user stopped may still have ended by itself just before: it failed all
     // the same.
     if (status == QProcess::NormalExit && code == 0 && !stoppedByUser) {
         if (errorWord) {
             ui->progressBar_ipc->setValue(90);
             appendToTextBrowser(QStringLiteral("\nChild process returns an error.\n"));
+            errorFound = true;
+        } else if (!outputLost.isEmpty()) {
+            ui->progressBar_ipc->setValue(90);
             errorFound = true;
         } else if (warningWord) {
             ui->progressBar_ipc->setValue(100);

@@ -8,9 +8,12 @@
 // goes on until all of them have ended and closed the output; what they write until then
 // is shown and judged.  A program that left the group holds the run no longer than the
 // group lives: once the group is gone, what is in the output is read and the run ends.
-// Output is shown as UTF-8 line by line where it is valid UTF-8, as GBK elsewhere; copying
-// and saving give the text as shown.  Stop, and Close answered Yes, end the whole group: SIGTERM, then
-// SIGKILL after a grace of StopGraceMs.  Close, Escape, the window's own close and the
+// Output is shown as UTF-8 line by line where it is valid UTF-8, as GBK elsewhere; once a
+// run has shown a line as GBK, a line that is both is GBK.  Copying and saving give the
+// text as shown.  How a run went never depends on whether its output could be shown: the
+// words are looked for in what was read, and output that could not be read or kept fails
+// the run, and the output says why.  Stop, and Close answered Yes, end the whole group:
+// SIGTERM, then SIGKILL after a grace of StopGraceMs.  Close, Escape, the window's own close and the
 // close of the parent window are one way of closing: while a program of the run still
 // runs they ask first, and the dialog closes once the run is over.  The dialog closes at
 // most once per showing or run, and a run the user or a signal ended, or that printed an
@@ -80,6 +83,13 @@ public:
     // A line longer than this is shown in pieces of this length, each laid out on its
     // own; copying and saving join them again.
     static constexpr int MaxBlockChars = 1024;
+    // A line is shown as it is read, in the encoding it starts in; where it turns out to be
+    // in the other one within its first MaxReshownChars characters it is shown again
+    // whole, past them from there on.  Only that start of the line being read is kept.
+    static constexpr int MaxReshownChars = MaxBlockChars;
+    // The most bytes of one line being read that the last run kept at once to show it
+    // again: at most 4 * MaxReshownChars.
+    qint64 mostLineBytesKept() const;
     // How long the programs of a run that is being stopped get to end on SIGTERM before
     // SIGKILL; the timer is the child object named "stopGrace".
     static constexpr int StopGraceMs = 3000;
@@ -127,6 +137,7 @@ private:
     void readOutput(int channel);
     void closeOutput(int channel);
     void showRead(const QByteArray& bytes, int channel, bool atEnd = false);
+    void loseOutput(const QString& why);
     bool retractShown(int channel, int count);
     bool groupAlive();
     void signalGroup(int signal);
@@ -146,6 +157,7 @@ private:
     void reportEnd();
     void trimOutput();
     void insertAtEnd(const QString& text);
+    bool showInView(const QString& text);
     void appendToTextBrowser(const QString& text);
     void closeDialog();
 
@@ -162,6 +174,9 @@ private:
     bool errorWord = false;
     bool warningWord = false;
     QByteArray wordTail[2];
+    // Why output of the current run was lost: it could not be read, or not kept (empty:
+    // none was).
+    QString outputLost;
     // Output read but not shown yet, and its line count.
     QString pending;
     int pendingLines = 0;
@@ -217,6 +232,8 @@ private:
     // Turns each channel's bytes into text, one read after another.
     struct Decoder;
     std::unique_ptr<Decoder> decoder[2];
+    // A line of the current run has been shown as GBK.
+    bool runShowedGbk = false;
     // The channel whose output was shown last (-1: the console's own text).
     int lastShownChannel = -1;
 };

@@ -171,6 +171,21 @@ const State states[] = {
      false, false, false, false, false,
      u8"\u4e2d\u6587 GBK\nGr\u00f6\u00dfe \u201eMa\u00df\u201c \u6e29\u5ea6 \u0422\u0435\u043c\u043f \u201cerror\u201d\n"
      u8"\u5c0f\u4e2d\nabc\ufffd\n"},
+    // Once a GBK line was shown, on either channel, a line that is also UTF-8 is GBK
+    // ("\u72b6\u6001: 0", "\u6a21\u6001 3", "\u5f55"); one that is only UTF-8 stays UTF-8,
+    // also when its first read was GBK.
+    {"GBK whose characters are also UTF-8, after a GBK line, on both channels",
+     "printf '\\326\\320\\316\\304\\n'; '%4'; printf '\\327\\264\\314\\254: 0\\n' >&2; '%4' >&2; "
+     "printf '\\304\\243\\314\\254 3\\n\\302\\274\\n\\344\\270'; '%4'; printf '\\255 x\\n'; "
+     "echo 'warning: coarse mesh'",
+     false, true, false, false, false,
+     u8"\u4e2d\u6587\n\u72b6\u6001: 0\n\u6a21\u6001 3\n\u5f55\n\u4e2d x\n"},
+    // A line is kept only up to its bound: past it, the part that is no UTF-8 is GBK from
+    // there on, and an error word after it is judged.
+    {"a progress line rewritten with CR, GBK past its kept start, an error, a last line never ended",
+     "yes 'progress 50 %' | head -n 3000 | tr '\\n' '\\r'; printf 'solved \\326\\320\\316\\304\\n'; "
+     "echo 'error: solver diverged'; yes 'progress 50 %' | head -n 3000 | tr '\\n' '\\r'",
+     false, false, false, false, false, u8"solved \u4e2d\u6587\nerror: solver diverged\nprogress 50 %"},
     {"a program that left the group holds the output",
      ": > '%2'; setsid sh -c \"while [ -e '%2' ] && [ ! -e '%1' ]; do sleep 0.02; done\" & "
      "echo 'warning: a server runs on'",
@@ -211,6 +226,7 @@ struct Seen
     int saveAsked = 0;
     bool shownAsWritten = false, savedAsShown = false;
     QString shown;
+    qint64 lineBytesKept = 0;
 };
 
 // Counts the file dialogs that Save would open, and opens none.
@@ -349,6 +365,7 @@ public:
         seen.saidRunGoesOn = text.contains(QStringLiteral("the current run is not over yet"));
         seen.saveAsked = console.saveAsked;
         seen.headerOnItsLine = !text.contains(QRegularExpression(QStringLiteral("[^\n]Executable: ")));
+        seen.lineBytesKept = console.mostLineBytesKept();
         if (row.shows) {
             const QString shows = QString::fromUtf8(row.shows);
             seen.shownAsWritten = text.contains(shows);
@@ -609,7 +626,7 @@ TEST(ProcessConsoleLifeTable, EveryWayMeetsEveryStateAndEveryAnswer)
     int cells = 0;
     for (int w = 0; w < wayCount; ++w)
         cells += int(cellsOf(Way(w)).size());
-    EXPECT_EQ(cells, 2 * (8 * 20 + 4 * 9 * 3) - 1 + 8);
+    EXPECT_EQ(cells, 2 * (8 * 22 + 4 * 9 * 3) - 1 + 8);
 }
 
 TEST_P(ProcessConsoleLife, EveryStateOfTheRunClosedThisWay)
@@ -653,6 +670,7 @@ TEST_P(ProcessConsoleLife, EveryStateOfTheRunClosedThisWay)
         EXPECT_FALSE(seen.runningAtReturn) << "exec() returned while the run went on";
         EXPECT_EQ(seen.saveAsked, 0);
         EXPECT_EQ(seen.saidWhyRefused, row.missing);
+        EXPECT_LE(seen.lineBytesKept, 4 * Gui::DlgIPCImp::MaxReshownChars) << "a line being read is kept whole";
         if (row.shows) {
             EXPECT_TRUE(seen.shownAsWritten) << "the output is not shown as written: " << seen.shown.toStdString();
             EXPECT_TRUE(seen.savedAsShown) << "Save does not write what is shown";
