@@ -34,8 +34,9 @@ void ModalCloser::poll()
             plain = plain && (label->textFormat() == Qt::PlainText ||
                               (label->textFormat() == Qt::AutoText && !Qt::mightBeRichText(label->text())));
         seenPlain << plain;
-        if (answer != QMessageBox::NoButton) {
-            if (QAbstractButton* b = box->button(answer)) {
+        const QMessageBox::StandardButton button = byTitle.value(box->windowTitle(), answer);
+        if (button != QMessageBox::NoButton) {
+            if (QAbstractButton* b = box->button(button)) {
                 b->click();
                 return;
             }

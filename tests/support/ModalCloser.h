@@ -2,6 +2,7 @@
 // Answers modal message boxes and dialogs while it lives, so that no test blocks.
 // It polls QApplication::activeModalWidget() on a timer and records what it saw.
 
+#include <QMap>
 #include <QMessageBox>
 #include <QObject>
 #include <QStringList>
@@ -20,6 +21,8 @@ public:
     ~ModalCloser() override;
 
     void setAnswer(QMessageBox::StandardButton b) { answer = b; }
+    // A box titled `title` is answered `b` instead (one question of several in a row).
+    void answerTitled(const QString& title, QMessageBox::StandardButton b) { byTitle.insert(title, b); }
     QStringList titles() const { return seenTitles; }
     QStringList texts() const { return seenTexts; }
     // Each box's informative text (its reason), in the same order as texts().
@@ -34,6 +37,7 @@ private:
     void poll();
     QTimer* timer;
     QMessageBox::StandardButton answer;
+    QMap<QString, QMessageBox::StandardButton> byTitle;
     QStringList seenTitles;
     QStringList seenTexts;
     QStringList seenInformative;

@@ -11,6 +11,7 @@
 #include "dialogs/widgets/FileDialog.h"
 #include "mainwindow/MDIWindow.h"
 #include "mainwindow/MainWindow.h"
+#include "propertyeditor/PendingEdits.h"
 #include "selection/TreeSelectionSingleton.h"
 
 #include <obj/Application.h>
@@ -461,8 +462,10 @@ bool qPelmoraApplication::close_projects_for_resume(const char* fileName)
         return false;
 
     // Unsaved changes are asked about once, before anything closes: Cancel, or a save
-    // that did not go through, leaves every project as it is, still unsaved.
-    bool unsaved = false;
+    // that did not go through, leaves every project as it is, still unsaved.  A value
+    // typed into a row and not confirmed is one too (a file handed over or dropped leaves
+    // it a draft): Save writes it, Close drops it, Cancel leaves it in its editor as typed.
+    bool unsaved = hasPendingDrafts();
     for (Obj::Project* project : logic.get_projects()) {
         const GuiProject* gui = get_project(project);
         unsaved = unsaved || project->is_modified() || (gui && gui->getDirty());
@@ -472,11 +475,14 @@ bool qPelmoraApplication::close_projects_for_resume(const char* fileName)
                                          "project, the data will be lost.");
         switch (askCloseProject(MainWindow::get_main_window_inst(), text, QMessageBox::Cancel)) {
         case QMessageBox::Save:
-            if (!save())
+            // A draft that cannot be read whole stays in its editor, with its reason.
+            if (!finishPendingEdits() || !save())
                 return false;
             break;
         case QMessageBox::Close:
-            // Given up: closing their views asks nothing more.
+            // Given up: closing their views asks nothing more, and the keyboard they take
+            // from a row editor on their way out writes no draft.
+            dropPendingDrafts();
             setDirty(false);
             break;
         default:

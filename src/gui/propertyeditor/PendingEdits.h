@@ -4,7 +4,8 @@
 // rows for another selection write it before they act); Escape puts the stored value back.
 // Nothing else writes it or drops it without a word: a question, another window, a menu
 // opened or a file handed over by a second start leave it in its editor, with the keyboard
-// to come back to it; quitting counts a draft as an unsaved change and asks.
+// to come back to it; quitting, and opening a project file in place of the open projects,
+// count a draft as an unsaved change and ask.
 
 #include "PelmoraGuiExport.h"
 
@@ -25,6 +26,10 @@ PELMORAGUI_EXPORT bool finishPendingEdits();
 // Whether an open row editor holds a draft that differs from the stored value (or a text
 // refused).
 PELMORAGUI_EXPORT bool hasPendingDrafts();
+
+// Puts the stored value back into every open row editor that holds a draft, as Escape
+// does, where the keyboard is: the user gave the drafts up (Close, asked whether to save).
+PELMORAGUI_EXPORT void dropPendingDrafts();
 
 // While one lives, the program acts on its own (a file handed over by a second start): the
 // keyboard taken from a row editor meanwhile (by a view opened, say) is not the user

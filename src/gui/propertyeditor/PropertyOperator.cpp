@@ -192,14 +192,8 @@ void PropertyOperator::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEd
     // editor shows the stored value again before it loses the keyboard, which would
     // otherwise take the typed text.
     const QModelIndex cell = model->buddy(currentIndex());
-    if (hint == QAbstractItemDelegate::RevertModelCache && editor && editor == indexWidget(cell)) {
-        itemDelegate()->setEditorData(editor, cell);
-        QList<Gui::QuantitySpinBox*> boxes = editor->findChildren<Gui::QuantitySpinBox*>();
-        if (auto* own = qobject_cast<Gui::QuantitySpinBox*>(editor))
-            boxes.prepend(own);
-        for (Gui::QuantitySpinBox* box : boxes)
-            box->withdrawRefusal();
-    }
+    if (hint == QAbstractItemDelegate::RevertModelCache && editor && editor == indexWidget(cell))
+        showStored(editor, cell);
     const bool hadKeyboard = editor && PropertyItemDelegate::hasKeyboard(editor);
     // Qt's own moves for Tab would open the next row's editor with the keyboard in it.
     QTreeView::closeEditor(editor, QAbstractItemDelegate::NoHint);
@@ -214,6 +208,23 @@ void PropertyOperator::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEd
 PropertyItemDelegate* PropertyOperator::rowDelegate() const
 {
     return static_cast<PropertyItemDelegate*>(itemDelegate());
+}
+
+void PropertyOperator::showStored(QWidget* editor, const QModelIndex& cell)
+{
+    itemDelegate()->setEditorData(editor, cell);
+    QList<Gui::QuantitySpinBox*> boxes = editor->findChildren<Gui::QuantitySpinBox*>();
+    if (auto* own = qobject_cast<Gui::QuantitySpinBox*>(editor))
+        boxes.prepend(own);
+    for (Gui::QuantitySpinBox* box : boxes)
+        box->withdrawRefusal();
+}
+
+void PropertyOperator::dropDraft()
+{
+    const QModelIndex cell = model->buddy(currentIndex());
+    if (QWidget* editor = indexWidget(cell); editor && holdsDraft())
+        showStored(editor, cell);
 }
 
 bool PropertyOperator::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
@@ -449,6 +460,12 @@ DraftKeeper::~DraftKeeper()
 bool DraftKeeper::active()
 {
     return keepers > 0;
+}
+
+void dropPendingDrafts()
+{
+    for (PropertyOperator::PropertyOperator* tree : PropertyOperator::trees())
+        tree->dropDraft();
 }
 
 bool hasPendingDrafts()

@@ -30,6 +30,9 @@ public:
     // Whether the open editor holds a draft: a value typed and neither confirmed nor
     // thrown away that differs from the stored one, or a text refused.
     bool holdsDraft() const;
+    // Puts the stored value back into the open editor that holds a draft (see
+    // dropPendingDrafts); the keyboard stays where it is.
+    void dropDraft();
     void updateProperty(const Obj::Property& prop);
     void updatePropertyState(const Obj::Property& prop);
     PropertyModel* propertyModel() const { return model; }
@@ -53,6 +56,8 @@ private Q_SLOTS:
 
 private:
     class PropertyItemDelegate* rowDelegate() const;
+    // The editor shows the stored value again, and no refusal.
+    void showStored(QWidget* editor, const QModelIndex& cell);
     // Puts the keyboard into the row's editor with its whole text selected (F2, a double
     // click); false, and with `tell` the reason in the status bar, for a row that takes no
     // typing.

@@ -4,16 +4,20 @@
 // away from the row that is not the user leaving it (quitting, answered Save, Close or
 // Cancel, with the project otherwise unchanged or changed; a file handed over by a second
 // start, with a key typed after it; a menu of the menu bar opened and closed with Escape; a
-// message box; another window) x every kind of row that takes typing.
+// message box; another window; a project file opened in place of the open projects, handed
+// over, dropped or chosen with Ctrl+O, answered Save, Close or Cancel) x every kind of row
+// that takes typing.
 
 #include "PropertyEditorTestSupport.h"
 
 #include <core/GuiProject.h>
 #include <core/qPelmoraApplication.h>
+#include <dialogs/widgets/FileDialog.h>
 #include <mainwindow/DockingWindowMediator.h>
 #include <mainwindow/MainWindow.h>
 #include <propertyeditor/PropertyModel.h>
 #include <propertyeditor/PropertyOperator.h>
+#include <propertyeditor/PendingEdits.h>
 #include <propertyeditor/PropertyView.h>
 #include <selection/TreeSelectionSingleton.h>
 
@@ -28,25 +32,44 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
+
+#include <boost/signals2/connection.hpp>
 
 #include <sstream>
 
 namespace {
 
 enum class Kind { Quantity, Text, Integer, Component, LoadQuantity };
-enum class Away { AltF4, QuitMenu, WindowClose, HandOver, HandOverModel, Menu, MessageBox, OtherWindow };
+enum class Away { AltF4, QuitMenu, WindowClose, HandOver, HandOverModel, Menu, MessageBox, OtherWindow,
+                  ResumeHandOver, ResumeDrop, ResumeOpen, Count };
 
 const char* const kindNames[] = {"quantity", "text", "integer", "vector component", "load quantity"};
 const char* const awayNames[] = {"Alt+F4", "FILE > Quit", "the window's close", "a hand-over, a key after it", "a model file handed over, a key after it",
-                                 "a menu opened and closed with Escape", "a message box", "another window"};
+                                 "a menu opened and closed with Escape", "a message box", "another window",
+                                 "the project file handed over, Yes to removing the projects",
+                                 "the project file dropped, Yes to removing the projects",
+                                 "the project file by Ctrl+O, Yes to removing the projects"};
+
+bool quitting(Away away)
+{
+    return away == Away::AltF4 || away == Away::QuitMenu || away == Away::WindowClose;
+}
+// Ways that open the project file in place of the open projects, once they are closed.
+bool resuming(Away away)
+{
+    return away == Away::ResumeHandOver || away == Away::ResumeDrop || away == Away::ResumeOpen;
+}
 
 struct Row
 {
@@ -134,9 +157,9 @@ protected:
         QFile f(file);
         return f.open(QIODevice::ReadOnly) ? lineOf(r, f.readAll().toStdString()) : std::string();
     }
-    std::string projectLine(const Row& r) const
+    std::string projectLine(const Row& r, const Obj::Project* p = nullptr) const
     {
-        return lineOf(r, Obj::ProjectFile::write(logic->app().get_projects(), project));
+        return lineOf(r, Obj::ProjectFile::write(logic->app().get_projects(), p ? p : project));
     }
     // The load's record of the property.
     std::string lineOf(const Row& r, const std::string& text) const
@@ -206,6 +229,38 @@ protected:
         default: window->close(); break;
         }
     }
+    // Opens the project's own file in place of the open projects.
+    void resume(Away away)
+    {
+        switch (away) {
+        case Away::ResumeHandOver: window->processMessages({"OpenFile:" + QFile::encodeName(file)}); break;
+        case Away::ResumeDrop: {
+            QMimeData mime;
+            mime.setUrls({QUrl::fromLocalFile(file)});
+            // Dragged in first: a drop goes to the widget that took the drag.
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(window.get(), &enter);
+            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(window.get(), &drop);
+            break;
+        }
+        default: {
+            int asked = 0;
+            Gui::FileDialog::Backend chooser;
+            chooser.openFileNames = [&](QWidget*, const QString&, const QString&, const QString&, QString*,
+                                        QFileDialog::Options) {
+                ++asked;
+                return QStringList{file};
+            };
+            const Gui::FileDialog::Backend before = Gui::FileDialog::setBackend(chooser);
+            press(Qt::Key_O, Qt::ControlModifier);
+            Gui::FileDialog::setBackend(before);
+            if (asked != 1)
+                ADD_FAILURE() << "Ctrl+O asked for " << asked << " files";
+            break;
+        }
+        }
+    }
 
     // One cell; empty when the rule holds, else what went wrong.
     std::string cell(const Row& r, Away away, bool changed, QMessageBox::StandardButton answer)
@@ -227,6 +282,10 @@ protected:
         QStringList asked;
         QString after = QString::fromUtf8(r.typed);   // what the editor is to hold afterwards
         bool closes = false;
+        // Removal of the projects the file replaces.
+        int removed = 0;
+        const boost::signals2::scoped_connection removal =
+            logic->app().signal_remove_project.connect([&removed](const Obj::Project&) { ++removed; });
         switch (away) {
         case Away::AltF4:
         case Away::QuitMenu:
@@ -294,6 +353,65 @@ protected:
                 fault << " the window was not active again";
             break;
         }
+        case Away::ResumeHandOver:
+        case Away::ResumeDrop:
+        case Away::ResumeOpen: {
+            PelmoraTest::ModalCloser closer(answer, 1);
+            closer.answerTitled(QStringLiteral("Remove existing projects"), QMessageBox::Yes);
+            resume(away);
+            asked = closer.titles();
+            // A draft is an unsaved change here too.
+            if (asked != QStringList{"Remove existing projects", "Close Project"})
+                fault << " asked " << asked.join('|').toStdString();
+            if (answer != QMessageBox::Cancel) {
+                // Save writes the draft into the file that then opens; Close drops it.
+                Obj::Project* opened = logic->app().get_project("P");
+                if (removed != 1 || !opened)
+                    fault << " the file was not opened (" << removed << " projects removed)";
+                const std::string saved = fileLine(r);
+                if (answer == QMessageBox::Save && saved.find(r.written) == std::string::npos)
+                    fault << " the file holds " << saved;
+                if (answer == QMessageBox::Close && saved != savedBefore)
+                    fault << " the file holds " << saved << " after Close";
+                const std::string now = opened ? projectLine(r, opened) : std::string();
+                if (answer == QMessageBox::Save && now.find(r.written) == std::string::npos)
+                    fault << " the project opened holds " << now;
+                if (answer == QMessageBox::Close && now != storedBefore)
+                    fault << " the project opened holds " << now << " after Close";
+                if (Gui::hasPendingDrafts())
+                    fault << " a draft is left";
+                stopLoadWindow();
+                return fault.str();
+            }
+            if (removed != 0) {
+                // The project and its rows are gone.
+                fault << " " << removed << " projects were removed";
+                stopLoadWindow();
+                return fault.str();
+            }
+            if (!waitUntilActive(window.get()))
+                fault << " the window was not active again";
+            if (away == Away::ResumeOpen) {
+                // Ctrl+O is a command of the user's: it confirmed the value before it asked
+                // for the file, and Cancel keeps it, unsaved.
+                f = field(r);
+                if (!f || f->text() != after)
+                    fault << " the editor holds " << (f ? f->text().toStdString() : "nothing");
+                if (projectLine(r).find(r.written) == std::string::npos)
+                    fault << " the project holds " << projectLine(r);
+                if (!project->is_modified() && !app->get_project(project)->getDirty())
+                    fault << " the project is not marked changed";
+                if (fileLine(r) != savedBefore)
+                    fault << " the file holds " << fileLine(r);
+                stopLoadWindow();
+                return fault.str();
+            }
+            if (away == Away::ResumeHandOver) {
+                type(QStringLiteral("9"));
+                after += QLatin1Char('9');
+            }
+            break;
+        }
         case Away::OtherWindow: {
             QWidget other;
             other.setWindowTitle(QStringLiteral("Another window"));
@@ -305,6 +423,7 @@ protected:
                 fault << " the window was not active again";
             break;
         }
+        case Away::Count: break;
         }
         if (closes) {
             const bool open = window->isVisible();
@@ -333,7 +452,8 @@ protected:
             fault << " the editor holds " << (f ? f->text().toStdString() : "nothing") << ", not " << after.toStdString();
         else if (!keyboardIn(r))
             fault << " the keyboard is not in the editor";
-        else if (away != Away::HandOver && away != Away::HandOverModel && f->cursorPosition() != cursor)
+        else if (away != Away::HandOver && away != Away::HandOverModel && away != Away::ResumeHandOver
+                 && f->cursorPosition() != cursor)
             fault << " the cursor moved to " << f->cursorPosition();
         if (projectLine(r) != storedBefore)
             fault << " written: " << projectLine(r);
@@ -363,18 +483,18 @@ TEST_F(DraftRuleTable, ADraftIsWrittenOrDroppedOnlyByTheUser)
 {
     int cells = 0;
     for (int k = 0; k < 5; ++k) {
-        for (int a = 0; a <= static_cast<int>(Away::OtherWindow); ++a) {
+        for (int a = 0; a < static_cast<int>(Away::Count); ++a) {
             const Away away = static_cast<Away>(a);
-            const bool quitting = away == Away::AltF4 || away == Away::QuitMenu || away == Away::WindowClose;
+            const bool asks = quitting(away) || resuming(away);
             for (const bool changed : {false, true}) {
                 for (const auto answer : {QMessageBox::Save, QMessageBox::Close, QMessageBox::Cancel}) {
-                    if (!quitting && (changed || answer != QMessageBox::Cancel))
+                    if ((!quitting(away) && changed) || (!asks && answer != QMessageBox::Cancel))
                         continue;
                     const std::string fault = cell(rows[k], away, changed, answer);
                     ++cells;
                     EXPECT_EQ("", fault) << kindNames[k] << " | " << awayNames[a]
-                                         << (quitting ? (changed ? " | changed" : " | unchanged") : "")
-                                         << (!quitting ? ""
+                                         << (quitting(away) ? (changed ? " | changed" : " | unchanged") : "")
+                                         << (!asks ? ""
                                              : answer == QMessageBox::Save ? " | Save"
                                              : answer == QMessageBox::Close ? " | Close"
                                                                               : " | Cancel");
@@ -382,5 +502,5 @@ TEST_F(DraftRuleTable, ADraftIsWrittenOrDroppedOnlyByTheUser)
             }
         }
     }
-    EXPECT_EQ(cells, 5 * (3 * 6 + 5));
+    EXPECT_EQ(cells, 5 * (3 * 6 + 5 + 3 * 3));
 }
