@@ -571,15 +571,20 @@ TEST_F(PreferencesDialog, ALockHeldForEverElsewhereLeavesTheWindowAnsweringAndTh
             dlg->findChild<QSpinBox*>(QStringLiteral("spinNumDigits"))->setValue(8);
         }
         ASSERT_TRUE(other->holding());
-        EXPECT_EQ(tries, 3);   // one wait for the whole run of failed writes
+        ASSERT_EQ(tries, 3);   // one wait for the whole run of failed writes, and no more
+        QMessageBox* box = nullptr;
         ASSERT_TRUE(waitFor([&] {
-            auto* box = dlg->findChild<QMessageBox*>(QStringLiteral("saveFailedBox"));
-            return box && box->isVisible() && box->windowHandle() && box->windowHandle()->isExposed();
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == QLatin1String("saveFailedBox") && w->isVisible())
+                    box = qobject_cast<QMessageBox*>(w);
+            return box && box->windowHandle() && box->windowHandle()->isExposed();
         }));
-        auto* box = dlg->findChild<QMessageBox*>(QStringLiteral("saveFailedBox"));
         EXPECT_EQ(box->parentWidget(), dlg);
         EXPECT_EQ(QApplication::activeModalWidget(), box);
-        // Whatever lies under the middle of the box on the screen is the box, not the dialog.
+        // Over the dialog, and on top of it: what lies under the middle of the box on the
+        // screen is the box.
+        EXPECT_TRUE(dlg->frameGeometry().contains(box->frameGeometry()))
+            << "box " << box->frameGeometry().x() << "," << box->frameGeometry().y();
         EXPECT_EQ(QGuiApplication::topLevelAt(box->mapToGlobal(box->rect().center())), box->windowHandle());
         EXPECT_TRUE(box->text().contains(QStringLiteral("saved with the next change")));
         box->accept();
