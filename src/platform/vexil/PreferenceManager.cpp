@@ -189,13 +189,16 @@ void registerTypes()
     (void)done;
 }
 
-// How long a write waits for the lock beside the file: tries a little over a second and
-// a half apart from the first, so that a window whose write finds it held by another
-// program (a backup, a stopped instance) answers again within that time.
+// How long a write waits for the lock beside the file: tries 5 ms apart for a second and a
+// half, so that a window whose write finds it held by another program (a backup, a stopped
+// instance) answers again within that time, while the few milliseconds another window
+// holds it for its own write are waited out.  After a write gave up, the next ones wait a
+// tenth of a second each, until one has the lock again.
 struct LockWait
 {
-    int retries = 75;
-    std::function<void()> pause;   // empty: 20 ms
+    int retries = 300;
+    int retriesInARun = 20;
+    std::function<void()> pause;   // empty: 5 ms
 };
 
 std::mutex& lockWaitMutex()
@@ -230,7 +233,7 @@ bool takeLock(int fd, int retries, const LockWait& wait)
         if (wait.pause)
             wait.pause();
         else
-            ::usleep(20000);
+            ::usleep(5000);
         errno = EWOULDBLOCK;
     }
 }
@@ -274,8 +277,8 @@ int openLock(const QByteArray& path, const LockWait& wait)
 // this process or another) re-reads, changes and replaces it under this lock, so that no
 // write is made on top of a reading another write has overtaken.  A folder where the lock
 // cannot be made is one where the file cannot be replaced either: the save says why.  A
-// lock another program holds is waited for only a short while (or not at all: `patient`
-// false), so that the window stays answering.
+// lock another program holds is waited for only a short while (shorter still when not
+// `patient`), so that the window stays answering.
 class FileLock
 {
 public:
@@ -289,7 +292,7 @@ public:
             why = shown + " cannot be opened: " + std::strerror(errno);
             return;
         }
-        if (!takeLock(fd, patient ? wait.retries : 0, wait)) {
+        if (!takeLock(fd, patient ? wait.retries : wait.retriesInARun, wait)) {
             busy = errno == EWOULDBLOCK;
             why = busy ? shown + " is held by another program" : shown + " cannot be locked: " + std::strerror(errno);
             ::close(fd);
@@ -357,7 +360,7 @@ struct PreferenceManager::Private
     // the lock, unless another window wrote its entry after it was made.
     QMap<QString, Pending> pending;
     // The last write found the lock held by another program for the whole wait: until one
-    // takes it, writes try it once, so that the window waits once, not at every change.
+    // takes it, writes wait only briefly, so that the window waits once, not at every change.
     bool lockHeldElsewhere = false;
     // A file that is no regular file or cannot be opened is never written over.
     bool unreadable = false;
@@ -669,10 +672,11 @@ std::function<int()>& limitQuery()
 
 } // namespace
 
-void PreferenceManager::setLockWait(int retries, std::function<void()> pause)
+void PreferenceManager::setLockWait(int retries, int retriesInARun, std::function<void()> pause)
 {
     std::lock_guard<std::mutex> lock(lockWaitMutex());
     lockWait().retries = std::max(0, retries);
+    lockWait().retriesInARun = std::max(0, retriesInARun);
     lockWait().pause = std::move(pause);
 }
 

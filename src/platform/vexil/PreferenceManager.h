@@ -135,9 +135,9 @@ public:
     int getNumSamplesByType(AntiAliasingType type) const;
     static void setMultiSampleLimitQuery(std::function<int()> query);
     // A write waits for the lock beside the file another program holds by trying it
-    // `retries` more times, with `pause` (20 ms when empty) between: tests count the tries
-    // instead of waiting.
-    static void setLockWait(int retries, std::function<void()> pause);
+    // `retries` more times (`retriesInARun` after a write that gave up), with `pause`
+    // (5 ms when empty) between: tests count the tries instead of waiting.
+    static void setLockWait(int retries, int retriesInARun, std::function<void()> pause);
 
     bool getBool(const QString& group, const QString& name, bool defaultValue) const;
     void setBool(const QString& group, const QString& name, bool value);

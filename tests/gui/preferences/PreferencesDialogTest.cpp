@@ -555,7 +555,7 @@ TEST_F(PreferencesDialog, ALockHeldForEverElsewhereLeavesTheWindowAnsweringAndTh
             prefs->set(id, QStringLiteral("Undefined"), false);
         prefs->set(Vexil::PM_SIGNIFICANT_DIGITS, 6, false);
         int tries = 0;
-        Vexil::PreferenceManager::setLockWait(3, [&] { ++tries; });
+        Vexil::PreferenceManager::setLockWait(3, 0, [&] { ++tries; });
         const QString lockFile = prefs->fileName() + QStringLiteral(".lock");
         std::unique_ptr<PelmoraTest::LockHolder> other;
         if (row.failsWhenOpened)
@@ -600,7 +600,7 @@ TEST_F(PreferencesDialog, ALockHeldForEverElsewhereLeavesTheWindowAnsweringAndTh
             EXPECT_EQ(after.getInt(Vexil::PM_SIGNIFICANT_DIGITS), 8);
         dlg->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        Vexil::PreferenceManager::setLockWait(75, {});
+        Vexil::PreferenceManager::setLockWait(300, 20, {});
     }
     window.reset();
     Gui::SimModuleController::destruct();
