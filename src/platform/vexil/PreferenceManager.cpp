@@ -265,7 +265,7 @@ int openLock(const QByteArray& path, const LockWait& wait)
         // Another window may have made it anew meanwhile.
         fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd < 0 && errno == EACCES && ::unlink(path.constData()) == 0)
-            fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+            fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     }
     ::close(folderFd);   // and with it the folder's lock
     if (fd < 0)
@@ -499,7 +499,8 @@ void PreferenceManager::Private::reportSaveFailure(const std::string& reason)
     if (saveFailureReported)
         return;
     saveFailureReported = true;
-    MsgConsoleSingleton::Instance().Error("Cannot save the preferences to '%s': %s\n",
+    MsgConsoleSingleton::Instance().Error("Cannot save the preferences to '%s': %s; the change is kept and saved "
+                                          "with the next change that can be saved\n",
                                           printableText(QFile::encodeName(fileName).toStdString()).c_str(),
                                           reason.c_str());
     Q_EMIT q->saveFailed(fileName);
