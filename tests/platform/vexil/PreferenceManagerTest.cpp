@@ -453,7 +453,8 @@ public:
     {
         if (uid == 0)
             return;
-        ::setfsgid(uid);
+        const passwd* entry = ::getpwuid(uid);
+        ::setfsgid(entry ? entry->pw_gid : uid);
         ::setfsuid(uid);
         active = true;
     }
