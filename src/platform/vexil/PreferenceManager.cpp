@@ -192,12 +192,13 @@ void registerTypes()
 // How long a write waits for the lock beside the file: tries 5 ms apart for a second and a
 // half, so that a window whose write finds it held by another program (a backup, a stopped
 // instance) answers again within that time, while the few milliseconds another window
-// holds it for its own write are waited out.  After a write gave up, the next ones wait a
-// tenth of a second each, until one has the lock again.
+// holds it for its own write are waited out.  After a write gave up, the next ones (opening
+// the preferences makes a dozen) wait 20 ms each, until one has the lock again: what they
+// change is kept, and the failure was said already.
 struct LockWait
 {
     int retries = 300;
-    int retriesInARun = 20;
+    int retriesInARun = 4;
     std::function<void()> pause;   // empty: 5 ms
 };
 

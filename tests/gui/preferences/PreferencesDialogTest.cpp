@@ -600,7 +600,7 @@ TEST_F(PreferencesDialog, ALockHeldForEverElsewhereLeavesTheWindowAnsweringAndTh
             EXPECT_EQ(after.getInt(Vexil::PM_SIGNIFICANT_DIGITS), 8);
         dlg->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        Vexil::PreferenceManager::setLockWait(300, 20, {});
+        Vexil::PreferenceManager::setLockWait(300, 4, {});
     }
     window.reset();
     Gui::SimModuleController::destruct();

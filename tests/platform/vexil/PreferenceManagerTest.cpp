@@ -656,7 +656,7 @@ std::string runLockCell(const LockCell& c, const QString& folder, uid_t user)
         for (const auto id : folderIds)
             if (id != contested)
                 check(after.getString(id) == QStringLiteral("/a/%1").arg(int(id)), "a folder was not written");
-    PreferenceManager::setLockWait(300, 20, {});
+    PreferenceManager::setLockWait(300, 4, {});
     if (!wrong.empty())
         for (const auto& line : console.lines())
             wrong += "said: " + line.text;
