@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QMetaType>
 #include <QVariant>
 
@@ -188,32 +189,120 @@ void registerTypes()
     (void)done;
 }
 
+// How long a write waits for the lock beside the file: tries 5 ms apart for a second and a
+// half, so that a window whose write finds it held by another program (a backup, a stopped
+// instance) answers again within that time, while the few milliseconds another window
+// holds it for its own write are waited out.  After a write gave up, the next ones (opening
+// the preferences makes a dozen) wait 20 ms each, until one has the lock again: what they
+// change is kept, and the failure was said already.
+struct LockWait
+{
+    int retries = 300;
+    int retriesInARun = 4;
+    std::function<void()> pause;   // empty: 5 ms
+};
+
+std::mutex& lockWaitMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+LockWait& lockWait()
+{
+    static LockWait wait;
+    return wait;
+}
+
+LockWait currentLockWait()
+{
+    std::lock_guard<std::mutex> lock(lockWaitMutex());
+    return lockWait();
+}
+
+// Takes an exclusive lock on `fd`, trying `retries` more times after the first with a
+// pause between; false with errno set when it is not had.
+bool takeLock(int fd, int retries, const LockWait& wait)
+{
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK || retries-- <= 0)
+            return false;
+        if (wait.pause)
+            wait.pause();
+        else
+            ::usleep(5000);
+        errno = EWOULDBLOCK;
+    }
+}
+
+// Opens the lock at `path`, made if missing.  A lock needs no write access: one that
+// another user made and this one cannot open to write (left by a start as root with this
+// user's configuration) is opened to read, and one this user cannot open at all is made
+// anew in its place, under a lock on the folder so that two windows meeting it do not each
+// put their own there.  -1 with errno set when none can be had.
+int openLock(const QByteArray& path, const LockWait& wait)
+{
+    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd >= 0 || errno != EACCES)
+        return fd;
+    fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    struct stat entry;
+    if (fd >= 0 || errno != EACCES || ::lstat(path.constData(), &entry) != 0 || !S_ISREG(entry.st_mode)) {
+        if (fd < 0)
+            errno = EACCES;
+        return fd;
+    }
+    const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(path)).absolutePath());
+    const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0) {
+        errno = EACCES;
+        return -1;
+    }
+    if (takeLock(folderFd, wait.retries, wait)) {
+        // Another window may have made it anew meanwhile.
+        fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0 && errno == EACCES && ::unlink(path.constData()) == 0)
+            fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    }
+    ::close(folderFd);   // and with it the folder's lock
+    if (fd < 0)
+        errno = EACCES;
+    return fd;
+}
+
 // Holds the lock beside a preferences file while it lives: every store of the file (in
 // this process or another) re-reads, changes and replaces it under this lock, so that no
 // write is made on top of a reading another write has overtaken.  A folder where the lock
-// cannot be made is one where the file cannot be replaced either: the save says why.
+// cannot be made is one where the file cannot be replaced either: the save says why.  A
+// lock another program holds is waited for only a short while (shorter still when not
+// `patient`), so that the window stays answering.
 class FileLock
 {
 public:
-    explicit FileLock(const QString& fileName)
+    FileLock(const QString& fileName, bool patient)
     {
+        const LockWait wait = currentLockWait();
         const QByteArray path = QFile::encodeName(fileName + QStringLiteral(".lock"));
-        fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        const std::string shown = "its lock file '" + printableText(path.toStdString()) + "'";
+        fd = openLock(path, wait);
         if (fd < 0) {
-            why = "its lock file '" + printableText(path.toStdString()) + "' cannot be opened: " + std::strerror(errno);
+            why = shown + " cannot be opened: " + std::strerror(errno);
             return;
         }
-        while (::flock(fd, LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                why = "its lock file '" + printableText(path.toStdString()) + "' cannot be locked: " + std::strerror(errno);
-                ::close(fd);
-                fd = -1;
-                return;
-            }
+        if (!takeLock(fd, patient ? wait.retries : wait.retriesInARun, wait)) {
+            busy = errno == EWOULDBLOCK;
+            why = busy ? shown + " is held by another program" : shown + " cannot be locked: " + std::strerror(errno);
+            ::close(fd);
+            fd = -1;
         }
     }
-    // Whether the lock is held; when not, why not.
+    // Whether the lock is held; when not, why not, and whether another holds it.
     bool held() const { return fd >= 0; }
+    bool heldByAnother() const { return busy; }
     const std::string& failure() const { return why; }
     ~FileLock()
     {
@@ -225,7 +314,40 @@ public:
 
 private:
     int fd = -1;
+    bool busy = false;
     std::string why;
+};
+
+// A change of one entry: a new value, or its removal.
+struct Edit
+{
+    QVariant value;
+    bool remove = false;
+};
+using Edits = QMap<QString, Edit>;
+
+void apply(QVariantMap& values, const QString& key, const Edit& edit)
+{
+    if (edit.remove)
+        values.remove(key);
+    else
+        values.insert(key, edit.value);
+}
+
+// A change not written yet, with what the file held for its entry when the change was
+// made.  A file that holds something else for it by the time the change can be written
+// had it written by another window after this change was made: that later value stands.
+struct Pending
+{
+    Edit edit;
+    bool wasAbsent = true;
+    QVariant was;
+
+    bool stillHolds(const QVariantMap& onDisk, const QString& key) const
+    {
+        const auto it = onDisk.constFind(key);
+        return it == onDisk.constEnd() ? wasAbsent : !wasAbsent && *it == was;
+    }
 };
 
 } // namespace
@@ -235,9 +357,12 @@ struct PreferenceManager::Private
     PreferenceManager* q = nullptr;
     QString fileName;
     QVariantMap values;
-    // Changes whose save failed: made again on top of every later reading, until a save
-    // takes them.
-    std::vector<std::function<void(QVariantMap&)>> unsaved;
+    // Changes not written yet, by entry: each is made on top of a later write that holds
+    // the lock, unless another window wrote its entry after it was made.
+    QMap<QString, Pending> pending;
+    // The last write found the lock held by another program for the whole wait: until one
+    // takes it, writes wait only briefly, so that the window waits once, not at every change.
+    bool lockHeldElsewhere = false;
     // A file that is no regular file or cannot be opened is never written over.
     bool unreadable = false;
     // Lines that could not be read are dropped when the file is rewritten: the original
@@ -246,9 +371,10 @@ struct PreferenceManager::Private
     bool saveFailureReported = false;
 
     void read();
-    // Re-reads the file, makes `change` on what it holds and replaces it, all under the
-    // lock beside it.
-    void write(const std::function<void(QVariantMap&)>& change);
+    // Re-reads the file, makes the edits `editsOf` gives for what it holds, and replaces
+    // it, all under the lock beside it.
+    void write(const std::function<Edits(const QVariantMap&)>& editsOf);
+    void keep(const Edits& edits, const QVariantMap& onDisk);
     void beforeWrite();
     bool save();
     void reportSaveFailure(const std::string& reason);
@@ -272,34 +398,66 @@ void PreferenceManager::Private::read()
     }
 }
 
-void PreferenceManager::Private::write(const std::function<void(QVariantMap&)>& change)
+void PreferenceManager::Private::write(const std::function<Edits(const QVariantMap&)>& editsOf)
 {
-    const FileLock lock(fileName);
+    const FileLock lock(fileName, !lockHeldElsewhere);
     if (!lock.held()) {
-        // Written without the lock, another window's write could be lost: not written,
-        // and made again on top of a later write that holds it.
-        change(values);
-        unsaved.push_back(change);
+        lockHeldElsewhere = lock.heldByAnother();
+        // Written without the lock, another window's write could be lost: not written, and
+        // made on top of a later write that holds it.  What the file holds now is noted
+        // with each change; it is only ever replaced whole, so it reads without the lock.
+        QVariantMap onDisk;
+        if (unreadable || readIniFile(fileName, onDisk) == IniReadStatus::NotReadable)
+            onDisk = values;
+        Edits edits = editsOf(values);
+        const Edits onDiskEdits = editsOf(onDisk);
+        for (auto it = onDiskEdits.cbegin(); it != onDiskEdits.cend(); ++it)
+            edits.insert(it.key(), it.value());
+        keep(edits, onDisk);
+        for (auto it = edits.cbegin(); it != edits.cend(); ++it)
+            apply(values, it.key(), it.value());
         reportSaveFailure(lock.failure());
         return;
     }
+    lockHeldElsewhere = false;
     beforeWrite();
-    change(values);
+    const QVariantMap onDisk = values;
+    // Only the entries this store changed are made over what the file holds, and of those
+    // only the ones no other window has written since.
+    for (auto it = pending.begin(); it != pending.end();) {
+        if (it->stillHolds(onDisk, it.key())) {
+            apply(values, it.key(), it->edit);
+            ++it;
+        } else {
+            it = pending.erase(it);
+        }
+    }
+    const Edits edits = editsOf(values);
+    for (auto it = edits.cbegin(); it != edits.cend(); ++it)
+        apply(values, it.key(), it.value());
     if (save())
-        unsaved.clear();
+        pending.clear();
     else
-        unsaved.push_back(change);
+        keep(edits, onDisk);
+}
+
+void PreferenceManager::Private::keep(const Edits& edits, const QVariantMap& onDisk)
+{
+    for (auto it = edits.cbegin(); it != edits.cend(); ++it) {
+        const auto there = onDisk.constFind(it.key());
+        Pending& change = pending[it.key()];
+        change.edit = it.value();
+        change.wasAbsent = there == onDisk.constEnd();
+        change.was = change.wasAbsent ? QVariant() : *there;
+    }
 }
 
 void PreferenceManager::Private::beforeWrite()
 {
     // Each change is written at once; what the file holds now (another window's changes
     // too) is read first so that the change is made on top of it, not over it.
-    if (!unreadable) {
+    if (!unreadable)
         read();
-        for (const auto& change : unsaved)
-            change(values);
-    }
     if (!backupNeeded)
         return;
     backupNeeded = false;
@@ -342,7 +500,8 @@ void PreferenceManager::Private::reportSaveFailure(const std::string& reason)
     if (saveFailureReported)
         return;
     saveFailureReported = true;
-    MsgConsoleSingleton::Instance().Error("Cannot save the preferences to '%s': %s\n",
+    MsgConsoleSingleton::Instance().Error("Cannot save the preferences to '%s': %s; the change is kept and saved "
+                                          "with the next change that can be saved\n",
                                           printableText(QFile::encodeName(fileName).toStdString()).c_str(),
                                           reason.c_str());
     Q_EMIT q->saveFailed(fileName);
@@ -449,7 +608,7 @@ void PreferenceManager::store(PM_SETTING id, const QVariant& v, bool notify)
     if (!isValid(id))
         return;
     const QString key = keyOf(id);
-    d->write([key, v](QVariantMap& values) { values.insert(key, v); });
+    d->write([key, v](const QVariantMap&) { return Edits{{key, Edit{v, false}}}; });
     if (notify)
         Q_EMIT optionChanged(id);
 }
@@ -482,13 +641,13 @@ void PreferenceManager::set(PM_SETTING id, bool v, bool notify)
 
 void PreferenceManager::reset()
 {
-    d->write([](QVariantMap& values) {
-        for (auto it = values.begin(); it != values.end();) {
+    d->write([](const QVariantMap& values) {
+        Edits edits;
+        for (auto it = values.cbegin(); it != values.cend(); ++it) {
             if (it.key().startsWith(QLatin1String("Settings/")))
-                it = values.erase(it);
-            else
-                ++it;
+                edits.insert(it.key(), Edit{QVariant(), true});
         }
+        return edits;
     });
 }
 
@@ -514,6 +673,14 @@ std::function<int()>& limitQuery()
 }
 
 } // namespace
+
+void PreferenceManager::setLockWait(int retries, int retriesInARun, std::function<void()> pause)
+{
+    std::lock_guard<std::mutex> lock(lockWaitMutex());
+    lockWait().retries = std::max(0, retries);
+    lockWait().retriesInARun = std::max(0, retriesInARun);
+    lockWait().pause = std::move(pause);
+}
 
 void PreferenceManager::setMultiSampleLimitQuery(std::function<int()> query)
 {
@@ -560,7 +727,7 @@ bool PreferenceManager::getBool(const QString& group, const QString& name, bool 
 void PreferenceManager::setBool(const QString& group, const QString& name, bool v)
 {
     const QString key = QStringLiteral("Flags/%1/%2").arg(group, name);
-    d->write([key, v](QVariantMap& values) { values.insert(key, v); });
+    d->write([key, v](const QVariantMap&) { return Edits{{key, Edit{v, false}}}; });
 }
 
 QString PreferenceManager::fileName() const

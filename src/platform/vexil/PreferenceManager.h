@@ -134,6 +134,10 @@ public:
     // answers it (0 without one).
     int getNumSamplesByType(AntiAliasingType type) const;
     static void setMultiSampleLimitQuery(std::function<int()> query);
+    // A write waits for the lock beside the file another program holds by trying it
+    // `retries` more times (`retriesInARun` after a write that gave up), with `pause`
+    // (5 ms when empty) between: tests count the tries instead of waiting.
+    static void setLockWait(int retries, int retriesInARun, std::function<void()> pause);
 
     bool getBool(const QString& group, const QString& name, bool defaultValue) const;
     void setBool(const QString& group, const QString& name, bool value);
@@ -143,6 +147,7 @@ public:
 Q_SIGNALS:
     void optionChanged(Vexil::PM_SETTING id);
     // The settings file could not be written; raised once until a write succeeds again.
+    // The change is kept and written with the next write that can be made.
     void saveFailed(const QString& fileName);
 
 private:

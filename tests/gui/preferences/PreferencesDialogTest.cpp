@@ -17,6 +17,7 @@
 #include <mainwindow/ReportOutput.h>
 
 #include <support/ConsoleCapture.h>
+#include <support/LockHolder.h>
 #include <support/ModalCloser.h>
 #include <support/SmallDisk.h>
 #include <support/TestEnvironment.h>
@@ -33,6 +34,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QKeySequenceEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -53,6 +55,7 @@
 #include <QTest>
 #include <QTranslator>
 #include <QTreeView>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -529,4 +532,76 @@ TEST(ShortcutsFile, AConfigFolderWithNonAsciiLettersKeepsItsName)
     ASSERT_EQ(written.size(), 1) << written.join(QLatin1Char(' ')).toStdString();
     QSettings file(QDir(folder).filePath(written.front()), QSettings::IniFormat);
     EXPECT_EQ(file.value(QStringLiteral("shortcuts/CmdSave")).toString(), QStringLiteral("Ctrl+J"));
+}
+
+TEST_F(PreferencesDialog, ALockHeldForEverElsewhereLeavesTheWindowAnsweringAndTheBoxInFrontOfTheDialog)
+{
+    // Another program keeps the lock beside the preferences file: a write gives up after
+    // its short wait (tries counted here, not timed), and the box saying so is in front of
+    // the dialog it blocks.
+    auto app = std::make_unique<Gui::qPelmoraApplication>(true);
+    auto window = std::make_unique<Gui::MainWindow>();
+    window->show();
+    Gui::Command* cmd = app->get_command_manager().get_command_by_name("Std_DlgUserPref2");
+    ASSERT_NE(cmd, nullptr);
+    struct Row
+    {
+        const char* name;
+        bool failsWhenOpened;   // the lock is taken before the dialog opens, or after
+    };
+    for (const Row row : {Row{"opening the dialog", true}, Row{"a pick in the dialog", false}}) {
+        SCOPED_TRACE(row.name);
+        for (Vexil::PM_SETTING id : {Vexil::PM_DEFAULT_FOLDER, Vexil::PM_TEMP_FOLDER})
+            prefs->set(id, QStringLiteral("Undefined"), false);
+        prefs->set(Vexil::PM_SIGNIFICANT_DIGITS, 6, false);
+        int tries = 0;
+        Vexil::PreferenceManager::setLockWait(3, 0, [&] { ++tries; });
+        const QString lockFile = prefs->fileName() + QStringLiteral(".lock");
+        std::unique_ptr<PelmoraTest::LockHolder> other;
+        if (row.failsWhenOpened)
+            other = std::make_unique<PelmoraTest::LockHolder>(lockFile);
+
+        cmd->invoke(0);
+        auto* dlg = window->findChild<PreferencesDialogImp*>();
+        ASSERT_NE(dlg, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg, PelmoraTest::HangGuardMs));
+        if (!row.failsWhenOpened) {
+            EXPECT_EQ(dlg->findChild<QMessageBox*>(QStringLiteral("saveFailedBox")), nullptr);
+            other = std::make_unique<PelmoraTest::LockHolder>(lockFile);
+            dlg->findChild<QSpinBox*>(QStringLiteral("spinNumDigits"))->setValue(8);
+        }
+        ASSERT_TRUE(other->holding());
+        ASSERT_EQ(tries, 3);   // one wait for the whole run of failed writes, and no more
+        QMessageBox* box = nullptr;
+        ASSERT_TRUE(waitFor([&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == QLatin1String("saveFailedBox") && w->isVisible())
+                    box = qobject_cast<QMessageBox*>(w);
+            return box && box->windowHandle() && box->windowHandle()->isExposed();
+        }));
+        EXPECT_EQ(box->parentWidget(), dlg);
+        EXPECT_EQ(QApplication::activeModalWidget(), box);
+        // Over the dialog, and on top of it: what lies under the middle of the box on the
+        // screen is the box.
+        EXPECT_TRUE(dlg->frameGeometry().contains(box->frameGeometry()))
+            << "box " << box->frameGeometry().x() << "," << box->frameGeometry().y();
+        EXPECT_EQ(QGuiApplication::topLevelAt(box->mapToGlobal(box->rect().center())), box->windowHandle());
+        EXPECT_TRUE(box->text().contains(QStringLiteral("saved with the next change")));
+        box->accept();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        // Kept, and written with the next write that has the lock.
+        other->release();
+        prefs->set(Vexil::PM_AXES_SIZE, 30, false);
+        Vexil::PreferenceManager after(prefs->fileName());
+        if (row.failsWhenOpened)
+            EXPECT_EQ(after.getString(Vexil::PM_TEMP_FOLDER), Gui::FolderSettings::fallback(Vexil::PM_TEMP_FOLDER));
+        else
+            EXPECT_EQ(after.getInt(Vexil::PM_SIGNIFICANT_DIGITS), 8);
+        dlg->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Vexil::PreferenceManager::setLockWait(300, 4, {});
+    }
+    window.reset();
+    Gui::SimModuleController::destruct();
 }

@@ -1,4 +1,5 @@
 #include <support/ConsoleCapture.h>
+#include <support/LockHolder.h>
 #include <support/SmallDisk.h>
 #include <vexil/PreferenceManager.h>
 
@@ -10,16 +11,21 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include <iterator>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include <pwd.h>
 #include <spawn.h>
+#include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -393,4 +399,310 @@ TEST_F(PreferenceFixture, TwoProcessesWritingTheFileAtOnceKeepEachKeysLastValue)
             if (!after.getBool(QStringLiteral("Writers"), writerKey(side, n), false))
                 lost.push_back(writerKey(side, n).toStdString());
     EXPECT_EQ(lost, std::vector<std::string>{});
+}
+
+namespace {
+
+// The lock rule: a write is made only under the lock beside the file; one that has not had
+// it within the wait (a few tries) is not made, is said, and is made with the next write
+// that has it; and no write undoes a value another window wrote after this one's change.
+enum class LockState {
+    Free,
+    HeldBriefly,        // another program lets go while the write waits
+    HeldThenReleased,   // ... after the write gave up, before the next
+    HeldForEver,
+    FolderPlanted,
+    LinkPlanted,
+    OthersUnopenable,   // root's 0600 lock, left by a start as root with the user's configuration
+};
+enum class Writers { OneStore, TwoStores, TwoProcesses };
+enum class Action { Pick, Reset, OpenDialog };
+
+struct LockCell
+{
+    LockState lock;
+    Writers writers;
+    Action action;
+};
+
+std::string cellName(const LockCell& c)
+{
+    static const char* locks[] = {"free", "held briefly", "held then released", "held for ever",
+                                  "folder planted", "link planted", "root's 0600 lock"};
+    static const char* writers[] = {"one store", "two stores", "two processes"};
+    static const char* actions[] = {"pick", "reset", "open dialog"};
+    return std::string(locks[int(c.lock)]) + " / " + writers[int(c.writers)] + " / " + actions[int(c.action)];
+}
+
+constexpr int lockRetries = 3;
+constexpr int lockRetriesInARun = 1;
+const Vexil::PM_SETTING folderIds[] = {Vexil::PM_DEFAULT_FOLDER, Vexil::PM_TEMP_FOLDER,
+                                       Vexil::PM_REPORT_GENERATOR_FOLDER, Vexil::PM_EXECUTABLE_FOLDER,
+                                       Vexil::PM_NGSOLVE_EXECUTABLE};
+
+// This test program started again as the other window of a cell: "<fsuid> <id> <value> <file>";
+// ends with 0 when its pick was written, 3 when not.
+constexpr char pickVariable[] = "PELMORA_TEST_PREFERENCE_PICK";
+
+// File access as another user for the calling thread (root's tests meeting a lock that
+// only root may open); the real ids stay, so what the process starts is root's again.
+class FileUser
+{
+public:
+    explicit FileUser(uid_t uid)
+    {
+        if (uid == 0)
+            return;
+        const passwd* entry = ::getpwuid(uid);
+        ::setfsgid(entry ? entry->pw_gid : uid);
+        ::setfsuid(uid);
+        active = true;
+    }
+    ~FileUser()
+    {
+        if (!active)
+            return;
+        ::setfsuid(0);
+        ::setfsgid(0);
+    }
+    FileUser(const FileUser&) = delete;
+    FileUser& operator=(const FileUser&) = delete;
+
+private:
+    bool active = false;
+};
+
+const bool pickChild = [] {
+    const QList<QByteArray> role = qgetenv(pickVariable).split(' ');
+    if (role.size() != 4)
+        return false;
+    const FileUser user(role[0].toUInt());
+    PreferenceManager::setLockWait(0, 0, {});
+    int status = 0;
+    {
+        PreferenceManager pm(QFile::decodeName(role[3]));
+        QObject::connect(&pm, &PreferenceManager::saveFailed, [&] { status = 3; });
+        pm.set(Vexil::PM_SETTING(role[1].toInt()), QString::fromUtf8(role[2]), false);
+    }
+    std::_Exit(status);
+}();
+
+int pickInAnotherProcess(uid_t user, Vexil::PM_SETTING id, const QString& value, const QString& file)
+{
+    char self[PATH_MAX] = {};
+    if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
+        return -1;
+    const QByteArray role = QByteArray(pickVariable) + '=' + QByteArray::number(user) + ' ' + QByteArray::number(int(id))
+                            + ' ' + value.toUtf8() + ' ' + QFile::encodeName(file);
+    std::vector<char*> env;
+    for (char** e = environ; *e; ++e)
+        env.push_back(*e);
+    env.push_back(const_cast<char*>(role.constData()));
+    env.push_back(nullptr);
+    char* argv[] = {self, nullptr};
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, self, nullptr, nullptr, argv, env.data()) != 0)
+        return -1;
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+QByteArray contentOf(const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
+}
+
+uid_t unprivilegedUser()
+{
+    const passwd* nobody = ::getpwnam("nobody");
+    return nobody ? nobody->pw_uid : 65534;
+}
+
+// Runs one cell in `folder`, as `user` for the store's own file access; says what went
+// wrong, nothing when all held.
+std::string runLockCell(const LockCell& c, const QString& folder, uid_t user)
+{
+    std::string wrong;
+    const auto check = [&wrong](bool ok, const std::string& what) {
+        if (!ok)
+            wrong += what + "; ";
+    };
+    const QString file = QDir(folder).filePath(QStringLiteral("preferences.ini"));
+    const QString lockFile = file + QStringLiteral(".lock");
+    {
+        // As root would with this user's configuration: its lock stays behind as root's.
+        PreferenceManager seed(file);
+        seed.set(Vexil::PM_LANGUAGE, QStringLiteral("de"), false);
+        seed.set(Vexil::PM_UNIT_SYSTEM, QStringLiteral("CMGS"), false);
+    }
+    if (c.lock != LockState::OthersUnopenable)
+        user = 0;
+    else if (::chown(QFile::encodeName(folder).constData(), user, user) != 0
+             || ::chmod(QFile::encodeName(file).constData(), 0644) != 0)
+        return "cannot give the folder to the user";
+    std::unique_ptr<PelmoraTest::LockHolder> holder;
+    switch (c.lock) {
+    case LockState::HeldBriefly:
+    case LockState::HeldThenReleased:
+    case LockState::HeldForEver:
+        holder = std::make_unique<PelmoraTest::LockHolder>(lockFile);
+        if (!holder->holding())
+            return "the other program did not take the lock";
+        break;
+    case LockState::FolderPlanted:
+        QFile::remove(lockFile);
+        QDir().mkdir(lockFile);
+        break;
+    case LockState::LinkPlanted:
+        QFile::remove(lockFile);
+        QFile::link(QDir(folder).filePath(QStringLiteral("elsewhere")), lockFile);
+        break;
+    default:
+        break;
+    }
+    int pauses = 0;
+    PreferenceManager::setLockWait(lockRetries, lockRetriesInARun, [&] {
+        ++pauses;
+        if (c.lock == LockState::HeldBriefly)
+            holder->release();
+    });
+
+    const FileUser as(user);
+    PelmoraTest::ConsoleCapture console;
+    PreferenceManager a(file);
+    std::unique_ptr<PreferenceManager> b;
+    if (c.writers == Writers::TwoStores)
+        b = std::make_unique<PreferenceManager>(file);
+    QSignalSpy aFailed(&a, &PreferenceManager::saveFailed);
+
+    // 1. This window's change.
+    const QByteArray before = contentOf(file);
+    const Vexil::PM_SETTING contested = c.action == Action::OpenDialog ? Vexil::PM_TEMP_FOLDER : Vexil::PM_UNIT_SYSTEM;
+    const QString mine = c.action == Action::Pick ? QStringLiteral("MMKS")
+                         : c.action == Action::Reset ? QStringLiteral("MKS") : QStringLiteral("/a/1");
+    const QString theirs = c.action == Action::OpenDialog ? QStringLiteral("/b/1") : QStringLiteral("UMKS");
+    switch (c.action) {
+    case Action::Pick:
+        a.set(Vexil::PM_UNIT_SYSTEM, mine, false);
+        break;
+    case Action::Reset:
+        a.reset();
+        break;
+    case Action::OpenDialog:
+        for (const auto id : folderIds)
+            a.set(id, QStringLiteral("/a/%1").arg(int(id)), false);
+        break;
+    }
+    const bool heldAtFirst = c.lock == LockState::HeldThenReleased || c.lock == LockState::HeldForEver;
+    const bool blocked = heldAtFirst || c.lock == LockState::FolderPlanted || c.lock == LockState::LinkPlanted;
+    // The whole wait once for a run of writes, then a short one for each further write.
+    const int writes = c.action == Action::OpenDialog ? int(std::size(folderIds)) : 1;
+    const int expectedPauses = heldAtFirst ? lockRetries + (writes - 1) * lockRetriesInARun
+                               : c.lock == LockState::HeldBriefly ? 1 : 0;
+    check(pauses == expectedPauses, "waited " + std::to_string(pauses) + " pauses, not " + std::to_string(expectedPauses));
+    check(a.getString(contested) == mine, "the change is not in effect in its window");
+    if (blocked) {
+        check(contentOf(file) == before, "written without the lock");
+        check(aFailed.count() == 1, "the failed write said " + std::to_string(aFailed.count()) + " times");
+        check(console.contains(PelmoraTest::ConsoleCapture::Level::Error, "lock file"), "no reason in the Output");
+    } else {
+        check(aFailed.isEmpty(), "a write that had the lock failed");
+        check(PreferenceManager(file).getString(contested) == mine, "the change was not written");
+    }
+
+    // 2. The lock comes free (or not), 3. another window picks the same setting later.
+    if (c.lock == LockState::HeldThenReleased)
+        holder->release();
+    else if (c.lock == LockState::FolderPlanted)
+        QDir().rmdir(lockFile);
+    else if (c.lock == LockState::LinkPlanted)
+        QFile::remove(lockFile);
+    bool theirsWritten = false;
+    if (c.writers == Writers::TwoStores) {
+        QSignalSpy bFailed(b.get(), &PreferenceManager::saveFailed);
+        b->set(contested, theirs, false);
+        theirsWritten = bFailed.isEmpty();
+    } else if (c.writers == Writers::TwoProcesses) {
+        const int status = pickInAnotherProcess(user, contested, theirs, file);
+        check(status == 0 || status == 3, "the other process ended with " + std::to_string(status));
+        theirsWritten = status == 0;
+    }
+    check(theirsWritten == (c.writers != Writers::OneStore && c.lock != LockState::HeldForEver),
+          "the other window's write was made or not made wrongly");
+
+    // 4. This window's next write.
+    const int pausesBefore = pauses;
+    a.set(Vexil::PM_SIGNIFICANT_DIGITS, 9, false);
+    if (c.lock == LockState::HeldForEver) {
+        check(pauses == pausesBefore + lockRetriesInARun, "waited the whole wait again within a run of failed writes");
+        check(contentOf(file) == before, "written without the lock");
+        check(aFailed.count() == 1, "said again within a run of failed writes");
+        holder->release();
+        a.set(Vexil::PM_SIGNIFICANT_DIGITS, 9, false);
+    }
+
+    // Each setting keeps the value last picked in any window, in the file and in this window.
+    const PreferenceManager after(file);
+    check(after.getString(contested) == (theirsWritten ? theirs : mine),
+          "the contested setting holds '" + after.getString(contested).toStdString() + "'");
+    check(a.getString(contested) == after.getString(contested), "this window shows another value than the file");
+    check(after.getInt(Vexil::PM_SIGNIFICANT_DIGITS) == 9, "the next write was not made");
+    check(after.getString(Vexil::PM_LANGUAGE) == (c.action == Action::Reset ? "en" : "de"),
+          "the reset was lost or made where none was asked for");
+    if (c.action == Action::OpenDialog)
+        for (const auto id : folderIds)
+            if (id != contested)
+                check(after.getString(id) == QStringLiteral("/a/%1").arg(int(id)), "a folder was not written");
+    PreferenceManager::setLockWait(300, 4, {});
+    if (!wrong.empty())
+        for (const auto& line : console.lines())
+            wrong += "said: " + line.text;
+    return wrong;
+}
+
+} // namespace
+
+TEST(PreferenceLockRule, EveryLockStateWriterAndActionKeepsTheRule)
+{
+    ASSERT_FALSE(pickChild);
+    const uid_t user = ::geteuid() == 0 ? unprivilegedUser() : ::geteuid();
+    // Root's lock is met only by a user who cannot open it: one whose file access this
+    // thread can take on.
+    bool actsAsUser = false;
+    if (::geteuid() == 0) {
+        QTemporaryDir probe;
+        const QByteArray rootsFile = QFile::encodeName(probe.filePath(QStringLiteral("root's")));
+        const int fd = ::open(rootsFile.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+        const FileUser as(user);
+        const int again = ::open(rootsFile.constData(), O_RDWR | O_CLOEXEC);
+        actsAsUser = again < 0 && errno == EACCES;
+        if (again >= 0)
+            ::close(again);
+    }
+    if (!actsAsUser)
+        std::printf("[ SKIPPED  ] the cells of root's lock: no user whose file access this test can take on\n");
+    for (const auto lock : {LockState::Free, LockState::HeldBriefly, LockState::HeldThenReleased,
+                            LockState::HeldForEver, LockState::FolderPlanted, LockState::LinkPlanted,
+                            LockState::OthersUnopenable}) {
+        for (const auto writers : {Writers::OneStore, Writers::TwoStores, Writers::TwoProcesses}) {
+            for (const auto action : {Action::Pick, Action::Reset, Action::OpenDialog}) {
+                const LockCell cell{lock, writers, action};
+                if (lock == LockState::OthersUnopenable && !actsAsUser)
+                    continue;
+                // The test's own temporary folder is root's alone: the user's cell is in one it reaches.
+                QTemporaryDir dir(lock == LockState::OthersUnopenable ? QStringLiteral("/tmp/pelmora-prefs-XXXXXX")
+                                                                       : QString());
+                ASSERT_TRUE(dir.isValid());
+                ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0711), 0);
+                const QString folder = dir.filePath(QStringLiteral("config"));
+                ASSERT_TRUE(QDir().mkpath(folder));
+                EXPECT_EQ(runLockCell(cell, folder, user), "") << cellName(cell);
+            }
+        }
+    }
 }

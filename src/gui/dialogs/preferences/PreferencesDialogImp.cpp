@@ -54,6 +54,17 @@ void PreferencesDialogImp::showEvent(QShowEvent* event)
         resize(sizeShowingEveryPage().expandedTo(size()));
     }
     QDialog::showEvent(event);
+    // Once the dialog is on the screen, so that the box comes up in front of it.
+    if (!unsavedFile.isNull()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                const QString fileName = std::exchange(unsavedFile, QString());
+                if (!fileName.isNull())
+                    reportFailedSave(fileName);
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 QSize PreferencesDialogImp::sizeShowingEveryPage()
@@ -172,16 +183,29 @@ void PreferencesDialogImp::resetSettings()
 
 void PreferencesDialogImp::reportFailedSave(const QString& fileName)
 {
-    // Not modal: the failure may come from a page's slot in the middle of an edit.
+    // A box opened before the dialog shows would come up behind it, leaving the dialog and
+    // the window refusing every key and click until the user finds the box: it waits for
+    // the dialog to be shown.
+    if (!isVisible()) {
+        unsavedFile = fileName;
+        return;
+    }
+    if (findChild<QMessageBox*>(QStringLiteral("saveFailedBox")))
+        return;
+    // Not modal to the application: the failure may come from a page's slot in the middle
+    // of an edit.  In front of this dialog, which it blocks.
     auto* box = new QMessageBox(QMessageBox::Warning, tr("Cannot save preferences"),
-                                tr("The preferences cannot be saved to \"%1\". Changes last only until the program "
-                                   "ends; the previous file is kept.")
+                                tr("The preferences cannot be saved to \"%1\"; the Output says why. The change "
+                                   "stays in effect and is saved with the next change that can be saved; until "
+                                   "then it lasts only until the program ends. The previous file is kept.")
                                     .arg(printableName(QDir::toNativeSeparators(fileName))),
                                 QMessageBox::Ok, this);
     showAsPlainText(*box);
     box->setObjectName(QStringLiteral("saveFailedBox"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
+    box->raise();
+    box->activateWindow();
 }
 
 } // namespace Dialog

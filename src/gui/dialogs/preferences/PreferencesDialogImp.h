@@ -6,6 +6,7 @@
 #include <PelmoraGuiExport.h>
 
 #include <QDialog>
+#include <QString>
 
 #include <memory>
 
@@ -44,6 +45,8 @@ private:
     std::unique_ptr<::Ui::PreferencesDialog> ui;
     Vexil::PreferenceManager* prefMgr = nullptr;
     bool sized = false;
+    // A failed save reported before the dialog was shown, to tell once it is.
+    QString unsavedFile;
 };
 
 } // namespace Dialog
