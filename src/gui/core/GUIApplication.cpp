@@ -317,6 +317,90 @@ QByteArray absoluteFileName(const std::string& file)
 #endif
 }
 
+// How long the file name a message carries is: an "OpenFile:" name runs to the end, a
+// "RefusedFile:" name to the NUL before its reason.  -1 for a message of another kind.
+int fileNameBytes(const QByteArray& message)
+{
+    for (const char* prefix : {"OpenFile:", GUISingleApplication::UnattendedOpenFilePrefix}) {
+        if (message.startsWith(prefix))
+            return message.size() - int(std::strlen(prefix));
+    }
+    for (const char* prefix : {GUISingleApplication::RefusedFilePrefix, GUISingleApplication::UnattendedRefusedFilePrefix}) {
+        if (message.startsWith(prefix)) {
+            const int start = int(std::strlen(prefix));
+            const int end = message.indexOf('\0', start);
+            return (end < 0 ? message.size() : end) - start;
+        }
+    }
+    return -1;
+}
+
+// Connects to the instance on `path` and writes `message` on the connection, as one
+// serialized byte array.
+bool connectAndWrite(QLocalSocket& socket, const QString& path, const QByteArray& message, int timeoutMs)
+{
+    socket.connectToServer(path, QIODevice::ReadWrite);
+    if (!socket.waitForConnected(timeoutMs))
+        return false;
+    QByteArray payload;
+    {
+        QDataStream out(&payload, QIODevice::WriteOnly);
+        out << message;
+    }
+    qint64 written = 0;
+    while (written < payload.size()) {
+        const qint64 n = socket.write(payload.constData() + written, payload.size() - written);
+        if (n < 0)
+            return false;
+        written += n;
+    }
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(timeoutMs))
+            return false;
+    }
+    return true;
+}
+
+// Written is not taken: only the instance's acknowledgement says the message is queued.
+bool awaitAcknowledgement(QLocalSocket& socket, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (socket.bytesAvailable() < Acknowledgement.size() && socket.state() == QLocalSocket::ConnectedState) {
+        const qint64 left = timeoutMs - clock.elapsed();
+        if (left <= 0 || !socket.waitForReadyRead(static_cast<int>(left)))
+            break;
+    }
+    return socket.read(Acknowledgement.size()) == Acknowledgement;
+}
+
+// Sends each message on a connection of its own, all written before any acknowledgement
+// is awaited, so that the instance has them at once and hands them on in one batch.
+// False when one was not acknowledged.
+bool sendTogether(const QString& path, const QList<QByteArray>& messages, int timeoutMs)
+{
+    // Well within the clients the instance takes at once.
+    constexpr int AtOnce = MaxClients / 2;
+    for (int first = 0; first < messages.size(); first += AtOnce) {
+        std::vector<std::unique_ptr<QLocalSocket>> sockets;
+        for (int n = first; n < messages.size() && n < first + AtOnce; ++n) {
+            sockets.push_back(std::make_unique<QLocalSocket>());
+            if (!connectAndWrite(*sockets.back(), path, messages[n], timeoutMs))
+                return false;
+        }
+        for (const auto& socket : sockets) {
+            if (!awaitAcknowledgement(*socket, timeoutMs))
+                return false;
+        }
+        for (const auto& socket : sockets) {
+            socket->disconnectFromServer();
+            if (socket->state() != QLocalSocket::UnconnectedState)
+                socket->waitForDisconnected(timeoutMs);
+        }
+    }
+    return true;
+}
+
 // Whether an instance answers on `path`.
 bool answers(const QString& path, int timeoutMs)
 {
@@ -551,15 +635,13 @@ void GUISingleApplication::receiveConnection()
                 socket->disconnectFromServer();
                 return;
             }
-            const int prefix = message.startsWith("OpenFile:") ? 9
-                               : message.startsWith(UnattendedOpenFilePrefix)
-                                   ? int(std::strlen(UnattendedOpenFilePrefix))
-                                   : 0;
-            if (prefix > 0 && message.size() - prefix > MaxPathBytes) {
-                // No file has such a name; the sender hears no acknowledgement.
+            const int nameBytes = fileNameBytes(message);
+            if (nameBytes > MaxPathBytes) {
+                // No file has such a name, opened or refused (the window would lay it out
+                // in a box); the sender hears no acknowledgement.
                 Vexil::MsgConsoleSingleton::Instance().Error(
                     "Local server: a file name of %d bytes was refused, more than the system's limit of %d\n",
-                    message.size() - prefix, MaxPathBytes);
+                    nameBytes, MaxPathBytes);
                 socket->disconnectFromServer();
                 return;
             }
@@ -673,34 +755,9 @@ bool GUISingleApplication::sendMessage(const QByteArray& message, int timeoutMs,
     if (d->serverPath.isEmpty())
         return false;
     QLocalSocket socket;
-    socket.connectToServer(d->serverPath, QIODevice::ReadWrite);
-    if (!socket.waitForConnected(timeoutMs))
+    if (!connectAndWrite(socket, d->serverPath, message, timeoutMs))
         return false;
-    QByteArray payload;
-    {
-        QDataStream out(&payload, QIODevice::WriteOnly);
-        out << message;
-    }
-    qint64 written = 0;
-    while (written < payload.size()) {
-        const qint64 n = socket.write(payload.constData() + written, payload.size() - written);
-        if (n < 0)
-            return false;
-        written += n;
-    }
-    while (socket.bytesToWrite() > 0) {
-        if (!socket.waitForBytesWritten(timeoutMs))
-            return false;
-    }
-    // Written is not taken: only the instance's acknowledgement says the message is queued.
-    QElapsedTimer clock;
-    clock.start();
-    while (socket.bytesAvailable() < Acknowledgement.size() && socket.state() == QLocalSocket::ConnectedState) {
-        const qint64 left = timeoutMs - clock.elapsed();
-        if (left <= 0 || !socket.waitForReadyRead(static_cast<int>(left)))
-            break;
-    }
-    const bool acknowledged = socket.read(Acknowledgement.size()) == Acknowledgement;
+    const bool acknowledged = awaitAcknowledgement(socket, timeoutMs);
     if (!acknowledged && socket.state() == QLocalSocket::ConnectedState) {
         // This start now opens the file itself: the instance must not, however late it reads.
         socket.write(&Withdrawal, 1);
@@ -710,7 +767,8 @@ bool GUISingleApplication::sendMessage(const QByteArray& message, int timeoutMs,
         // "\n<answer>\n", or the connection ends without one (the instance quit).
         const auto complete = [](const QByteArray& r) { return r.size() > 1 && r.endsWith('\n'); };
         QByteArray received = socket.readAll();
-        clock.restart();
+        QElapsedTimer clock;
+        clock.start();
         while (!complete(received) && received.size() <= 2 * MaxLoggedBytes &&
                socket.state() == QLocalSocket::ConnectedState) {
             const qint64 left = answerTimeoutMs - clock.elapsed();
@@ -775,6 +833,10 @@ bool GUISingleApplication::handOverCommandLineFiles() const
     std::vector<std::string> left;
     std::size_t refused = 0;
     bool answering = true;
+    // The window the user looks at says this start's own refusals too (a file manager
+    // shows nothing else): all together, so that it shows them in one box, and after the
+    // files it opens, which a box would otherwise hold up.
+    QList<QByteArray> refusals;
     for (const std::string& file : d->filesLeft) {
         // What this start can tell itself is not sent.
         const std::string refusal = qPelmoraApplication::refusal_before_opening(file);
@@ -782,11 +844,9 @@ bool GUISingleApplication::handOverCommandLineFiles() const
         if (!refusal.empty()) {
             refuse(QByteArray::fromStdString(refusal));
             ++refused;
-            // The window the user looks at says it too (a file manager shows nothing else).
-            if (answering && path.size() <= MaxPathBytes)
-                answering = sendMessage((handOverUnattended ? UnattendedRefusedFilePrefix : RefusedFilePrefix) + path +
-                                            '\0' + QByteArray::fromStdString(refusal),
-                                        acknowledgementTimeoutMs);
+            if (path.size() <= MaxPathBytes)
+                refusals.append((handOverUnattended ? UnattendedRefusedFilePrefix : RefusedFilePrefix) + path + '\0' +
+                                QByteArray::fromStdString(refusal));
             continue;
         }
         const QByteArray shown = printableForLog(path, MaxLoggedBytes);
@@ -823,6 +883,8 @@ bool GUISingleApplication::handOverCommandLineFiles() const
         console.Error("The running instance did not take '%s'; this instance opens it\n", shown.constData());
         left.push_back(file);
     }
+    if (answering && !d->serverPath.isEmpty())
+        sendTogether(d->serverPath, refusals, acknowledgementTimeoutMs);
     qPelmoraApplication::note_handed_over_files_refused(refused);
     d->filesLeft.swap(left);
     d->handedOver = d->filesLeft.empty();

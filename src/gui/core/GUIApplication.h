@@ -120,7 +120,8 @@ public:
     // A file a second start refused itself (missing, a folder, of no known kind) is still
     // told to the running window, which shows the refusal as it does for a drop:
     // "RefusedFile:<absolute path>" NUL "<reason>" ("RefusedFileUnattended:" from a start
-    // that nobody is at: the console only).  The second start ends with its status all the
+    // that nobody is at: the console only), sent after the files it hands over.  The path
+    // is bounded as an "OpenFile:" one is.  The second start ends with its status all the
     // same.
     static constexpr const char* RefusedFilePrefix = "RefusedFile:";
     static constexpr const char* UnattendedRefusedFilePrefix = "RefusedFileUnattended:";

@@ -1559,19 +1559,85 @@ std::string sameFile(const std::string& name)
     return result;
 }
 
-// A refusal shown where the user looks: a box, as for a dropped file, unless the step
-// that refused showed one already; the console has the line.
-void showRefusal(const QByteArray& file, const std::string& reason, int boxesBefore)
+// Refusals of handed-over files waiting for their box.  They are shown once the batch
+// that brought them is dealt with, its files opened and every sender answered, so that a
+// box holds up no file, no second start waiting for its answer and no other message; all
+// of a batch in one box, and those that come while it is up in the next one.
+struct Refusal
+{
+    QByteArray file;
+    std::string reason;
+};
+std::vector<Refusal> refusalsToShow;
+bool refusalsShowScheduled = false;
+bool refusalBoxUp = false;
+// A box lists this many; the Output has every one.
+constexpr std::size_t MaxRefusalsListed = 10;
+
+// A refusal to be shown where the user looks, as for a dropped file, unless the step that
+// refused showed a box already; the console has the line.
+void noteRefusal(const QByteArray& file, const std::string& reason, int boxesBefore)
 {
     if (!qPelmoraApplication::may_show_refusal() || qPelmoraApplication::refusal_boxes_shown() != boxesBefore)
         return;
-    QMessageBox box(QMessageBox::Warning, QObject::tr("Failed to open"),
-                    QObject::tr("Cannot open the file: %1").arg(printableName(file)), QMessageBox::Ok,
-                    MainWindow::get_main_window_inst());
-    // The reason is already printable; it may hold a name that looks like markup.
-    box.setInformativeText(QString::fromUtf8(reason.c_str()));
+    refusalsToShow.push_back({file, reason});
+}
+
+void showRefusals(const std::vector<Refusal>& refusals)
+{
+    MainWindow* window = MainWindow::get_main_window_inst();
+    if (refusals.empty() || !window || window->is_closing() || !qPelmoraApplication::may_show_refusal()
+        || qPelmoraApplication::is_saving() || qPelmoraApplication::is_asking_about_closing())
+        return;
+    QMessageBox box(QMessageBox::Warning, QObject::tr("Failed to open"), QString(), QMessageBox::Ok, window);
+    if (refusals.size() == 1) {
+        box.setText(QObject::tr("Cannot open the file: %1").arg(printableName(refusals.front().file)));
+        // The reason is already printable; it may hold a name that looks like markup.
+        box.setInformativeText(QString::fromUtf8(refusals.front().reason.c_str()));
+    }
+    else {
+        box.setText(QObject::tr("Cannot open %1 files:").arg(refusals.size()));
+        QStringList lines;
+        for (std::size_t n = 0; n < refusals.size() && n < MaxRefusalsListed; ++n) {
+            const QByteArray& file = refusals[n].file;
+            const QString reason = QString::fromUtf8(refusals[n].reason.c_str());
+            // A reason names its file (maybe as it was named, relative), unless a sender of
+            // another build said it otherwise.
+            lines << (reason.contains(printableName(file.mid(file.lastIndexOf('/') + 1)))
+                          ? reason
+                          : printableName(file) + QStringLiteral(": ") + reason);
+        }
+        if (refusals.size() > MaxRefusalsListed)
+            lines << QObject::tr("and %1 more, listed in the Output").arg(refusals.size() - MaxRefusalsListed);
+        box.setInformativeText(lines.join(QLatin1Char('\n')));
+    }
     showAsPlainText(box);
     box.exec();
+}
+
+// Shows the refusals noted, from the event loop once the batch's delivery has ended (and
+// its senders are let go), before it takes anything new.
+void scheduleRefusals()
+{
+    MainWindow* window = MainWindow::get_main_window_inst();
+    if (refusalsToShow.empty() || refusalsShowScheduled || refusalBoxUp || !window)
+        return;
+    refusalsShowScheduled = true;
+    QMetaObject::invokeMethod(window, [] {
+        refusalsShowScheduled = false;
+        // The box takes the keyboard from a row editor: not the user leaving the row.
+        const DraftKeeper keepDraft;
+        struct BoxUp
+        {
+            BoxUp() { refusalBoxUp = true; }
+            ~BoxUp() { refusalBoxUp = false; }
+        } boxUp;
+        while (!refusalsToShow.empty()) {
+            std::vector<Refusal> batch;
+            batch.swap(refusalsToShow);
+            showRefusals(batch);
+        }
+    }, Qt::QueuedConnection);
 }
 
 } // namespace
@@ -1582,6 +1648,11 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
     // its draft and, once a question the opening asked is answered, the keyboard.
     const DraftKeeper keepDraft;
     const bool wasActive = QApplication::activeWindow() == this;
+    // The batch's refusals are shown once it is dealt with (scheduleRefusals).
+    struct ShowRefusalsAfter
+    {
+        ~ShowRefusalsAfter() { scheduleRefusals(); }
+    } showRefusalsAfter;
     auto* single = qobject_cast<GUISingleApplication*>(QCoreApplication::instance());
     const auto answer = [single](int index, const QByteArray& reply) {
         if (single)
@@ -1611,7 +1682,7 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
                 answer(i, "REFUSED " + QByteArray::fromStdString(reason));
                 if (!refusedUnattended && !d->closing && !qPelmoraApplication::is_saving()
                     && !qPelmoraApplication::is_asking_about_closing())
-                    showRefusal(name, reason, boxes);
+                    noteRefusal(name, reason, boxes);
                 continue;
             }
             const bool fromUnattended = message.startsWith(GUISingleApplication::UnattendedOpenFilePrefix);
@@ -1651,7 +1722,7 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
                 console.Error("%s\n", reason.c_str());
                 answer(i, "REFUSED " + QByteArray::fromStdString(reason));
                 if (!fromUnattended)
-                    showRefusal(name, reason, boxes);
+                    noteRefusal(name, reason, boxes);
                 continue;
             }
             files.push_back(name.toStdString());
@@ -1669,8 +1740,8 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
         for (const std::string& file : files)
             keys.push_back(sameFile(file));
         std::vector<bool> answered(files.size(), false);
-        // Each file on its own, so that each answer carries its own reason; the sender
-        // hears it before the user reads the box.
+        // Each file on its own, so that each answer carries its own reason; the senders
+        // hear them before the user reads the box.
         for (const std::string& file : qPelmoraApplication::files_to_open_together(files)) {
             const int boxes = qPelmoraApplication::refusal_boxes_shown();
             std::string reason;
@@ -1680,7 +1751,9 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
             for (std::size_t n = 0; n < files.size(); ++n)
                 quietly = quietly && (keys[n] != key || unattended[n]);
             {
-                const bool before = qPelmoraApplication::set_refusals_on_console_only(quietly);
+                // A refusal is said on the console while the batch's files open, and in the
+                // batch's box afterwards: a box now would hold up the files after it.
+                const bool before = qPelmoraApplication::set_refusals_on_console_only(true);
                 struct Restore
                 {
                     bool before;
@@ -1694,7 +1767,7 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
                 else
                     refused = true;
                 // In red in the Output dock, where the user of this window looks.
-                if (refused && quietly && !capture.saidAnError())
+                if (refused && !capture.saidAnError())
                     console.Error("%s\n", reason.c_str());
             }
             for (std::size_t n = 0; n < files.size(); ++n) {
@@ -1704,7 +1777,7 @@ void MainWindow::processMessages(const QList<QByteArray>& messages)
                 answer(namedBy[n], reason.empty() ? QByteArray("OPENED") : "REFUSED " + QByteArray::fromStdString(reason));
             }
             if (refused && !quietly)
-                showRefusal(QByteArray::fromStdString(file), reason, boxes);
+                noteRefusal(QByteArray::fromStdString(file), reason, boxes);
         }
         for (std::size_t n = 0; n < files.size(); ++n) {
             if (!answered[n])

@@ -72,23 +72,30 @@ QByteArray damaged(const QByteArray& path)
     return path;
 }
 
+// A batch handed over: its refusals are shown once it is dealt with.
+void handOver(Gui::MainWindow& w, const QByteArray& message)
+{
+    w.processMessages({message});
+    QCoreApplication::sendPostedEvents(&w, QEvent::MetaCall);
+}
+
 const std::vector<Site>& sites()
 {
     static const std::vector<Site> all = {
         {"hand-over of a missing file",
          [](Gui::MainWindow& w, Gui::qPelmoraApplication&, const QByteArray& p) -> std::optional<Shown> {
-             w.processMessages({"OpenFile:" + p + ".stl"});
+             handOver(w, "OpenFile:" + p + ".stl");
              return std::nullopt;
          }},
         {"refusal of a second start",
          [](Gui::MainWindow& w, Gui::qPelmoraApplication&, const QByteArray& p) -> std::optional<Shown> {
-             w.processMessages({Gui::GUISingleApplication::RefusedFilePrefix + p + ".stl" + '\0' + "Cannot open " + p +
-                                ".stl: it does not exist"});
+             handOver(w, Gui::GUISingleApplication::RefusedFilePrefix + p + ".stl" + '\0' + "Cannot open " + p +
+                             ".stl: it does not exist");
              return std::nullopt;
          }},
         {"hand-over of a damaged project file",
          [](Gui::MainWindow& w, Gui::qPelmoraApplication&, const QByteArray& p) -> std::optional<Shown> {
-             w.processMessages({"OpenFile:" + damaged(p + ".pmdb")});
+             handOver(w, "OpenFile:" + damaged(p + ".pmdb"));
              return std::nullopt;
          }},
         // What the console says of a file reaches the status bar, the name made printable.

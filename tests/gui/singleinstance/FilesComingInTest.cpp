@@ -45,6 +45,16 @@ QByteArray write(const QByteArray& path, const QByteArray& bytes)
     return path;
 }
 
+// A name of `bytes` bytes under `dir` that ends in "last.pmdb".
+QByteArray longName(const QByteArray& dir, int bytes)
+{
+    QByteArray name = dir + '/';
+    const QByteArray last = "last.pmdb";
+    while (name.size() + 201 + last.size() <= bytes)
+        name += QByteArray(200, 'a') + '/';
+    return name + QByteArray(bytes - name.size() - last.size(), 'b') + last;
+}
+
 QByteArray projectBytes()
 {
     return PelmoraTest::sealedProjectFile(
@@ -77,6 +87,10 @@ const std::vector<Kind>& kinds()
         // The part before the NUL names a file that opens.
         {"name holding a NUL",
          [](const QByteArray& d) { return write(d + "/study.pmdb", projectBytes()) + QByteArray("\0.xyz", 5); }},
+        // Missing files named at the system's limit and beyond (in folders of 200 bytes).
+        {"name of 4096 bytes", [](const QByteArray& d) { return longName(d, 4096); }},
+        {"name of 4097 bytes", [](const QByteArray& d) { return longName(d, 4097); }},
+        {"name of 1 MB", [](const QByteArray& d) { return longName(d, 1 << 20); }},
     };
     return all;
 }
@@ -86,7 +100,8 @@ const std::vector<Kind>& kinds()
 // standard error); or not taken by a closing window, and opened by the second start.
 // (Closed: what Close All does with what is open.  Unanswered: the window still asks
 // about it when the second start stops waiting, which then cannot say it was opened.)
-enum class Outcome { Opened, Closed, Kept, Refused, OpenedBySecondStart, Unanswered };
+// (Dropped: a message no start sends, not acknowledged; the window shows nothing.)
+enum class Outcome { Opened, Closed, Kept, Refused, OpenedBySecondStart, Unanswered, Dropped };
 
 struct Cell
 {
@@ -183,6 +198,15 @@ std::vector<Cell> cells()
     rows.push_back({"drop", "project file", "modified", O::Kept, "", true});
     // A message naming a file with a NUL: no second start sends one, anyone may.
     rows.push_back({"message", "name holding a NUL", "idle", O::Refused, "NUL", true});
+    // A refusal another program (an older build's start) says: its name bounded as a file's.
+    rows.push_back({"refusal message", "name of 4096 bytes", "idle", O::Refused, "last.pmdb", true});
+    rows.push_back({"unattended refusal message", "name of 4096 bytes", "idle", O::Refused, "last.pmdb", false});
+    for (const char* way : {"message", "refusal message", "unattended refusal message"})
+        for (const char* kind : {"name of 4097 bytes", "name of 1 MB"})
+            rows.push_back({way, kind, "idle", O::Dropped, "", false});
+    // A start of the build before says its refusal before the file that opens: the file
+    // is opened and answered while the refusal's box is up.
+    rows.push_back({"refusal, then the file", "model file", "refusal-held", O::Opened, "does not exist", true});
     // Close All reaches undocked projects as docked ones, with the same question.
     rows.push_back({"Close All", "project file", "undocked", O::Closed, "", true});
     rows.push_back({"Close All", "project file", "undocked-modified", O::Kept, "", true});
@@ -230,6 +254,7 @@ TEST(FilesComingIn, EachFileIsOpenedAskedAboutOrRefusedWithItsReasonAndATrueStat
         QDir().mkpath(QFile::decodeName(cellDir));
         const QByteArray file = kind->make(cellDir);
         const QString log = QFile::decodeName(cellDir + "/second.log");
+        const QString server = QDir(runtime.path()).filePath(QStringLiteral("pelmora_server"));
 
         const bool commandLine = cell.way == "command line --hidden";
         std::unique_ptr<PelmoraTest::RunningInstance> running;
@@ -254,8 +279,27 @@ TEST(FilesComingIn, EachFileIsOpenedAskedAboutOrRefusedWithItsReasonAndATrueStat
         else if (cell.way == "Close All") {
             running->ask("closeall");
         }
-        else if (cell.way == "message") {
-            err = PelmoraTest::sendForReply(QDir(runtime.path()).filePath(QStringLiteral("pelmora_server")), "OpenFile:" + file);
+        else if (cell.way.find("message") != std::string::npos) {
+            const QByteArray prefix = cell.way == "message"            ? "OpenFile:"
+                                      : cell.way == "refusal message" ? "RefusedFile:"
+                                                                      : "RefusedFileUnattended:";
+            const QByteArray reason =
+                cell.way == "message" ? QByteArray() : QByteArray(1, '\0') + "Cannot open " + file.right(9) + ": it does not exist";
+            err = PelmoraTest::sendForReply(server, prefix + file + reason);
+            status = err.startsWith("OK\nREFUSED ") ? 1 : 0;
+        }
+        else if (cell.way == "refusal, then the file") {
+            QLocalSocket refusal;
+            EXPECT_TRUE(PelmoraTest::sendUntilAcknowledged(refusal, server,
+                                                           "RefusedFile:" + cellDir + "/gone.stl" +
+                                                               QByteArray("\0the file does not exist", 24)));
+            err = PelmoraTest::sendForReply(server, "OpenFile:" + file);
+            EXPECT_FALSE(running->waitFor("held").isEmpty());
+            // Its answer came before the box, as the file's did.
+            const QDeadlineTimer guard(PelmoraTest::HangGuardMs);   // a guard against a hang only
+            while (refusal.state() == QLocalSocket::ConnectedState && !guard.hasExpired())
+                refusal.waitForReadyRead(100);
+            err += refusal.readAll();
             status = err.startsWith("OK\nREFUSED ") ? 1 : 0;
         }
         else {
@@ -286,7 +330,7 @@ TEST(FilesComingIn, EachFileIsOpenedAskedAboutOrRefusedWithItsReasonAndATrueStat
         // A refusal the second start made itself reaches the window after the start ended:
         // answered once it is dealt with, as it was read before this.
         if (running && cell.outcome == Outcome::Refused && cell.way.rfind("hand-over", 0) == 0)
-            PelmoraTest::sendForReply(QDir(runtime.path()).filePath(QStringLiteral("pelmora_server")), "Ping");
+            PelmoraTest::sendForReply(server, "Ping");
         const QByteArray report = running ? running->ask("report", "report") : QByteArray();
         const QByteArray boxes = report.mid(report.indexOf(" boxes=") + 7);
         const bool unchanged = contents(report) == before;
@@ -299,11 +343,23 @@ TEST(FilesComingIn, EachFileIsOpenedAskedAboutOrRefusedWithItsReasonAndATrueStat
             EXPECT_TRUE(err.contains(cell.reason)) << err.constData();
             if (running) {
                 EXPECT_FALSE(unchanged) << report.constData();
-                // Asked at most whether to replace what is open (answered Yes); nothing refused.
-                EXPECT_TRUE(boxes.isEmpty() || boxes.startsWith("Remove existing projects:")) << report.constData();
+                // Asked at most whether to replace what is open (answered Yes); nothing refused
+                // but what the start said it refused.
+                if (*cell.reason && cell.windowShowsIt)
+                    EXPECT_TRUE(boxes.startsWith("Failed to open:") && boxes.contains(cell.reason)) << report.constData();
+                else
+                    EXPECT_TRUE(boxes.isEmpty() || boxes.startsWith("Remove existing projects:")) << report.constData();
                 EXPECT_FALSE(boxes.contains("|")) << report.constData();
                 EXPECT_TRUE(report.contains(" undocked=0 ")) << report.constData();
             }
+            if (cell.state == "refusal-held")
+                running->ask("release");
+            break;
+        case Outcome::Dropped:
+            // Not acknowledged: the sender takes it as not handed over.
+            EXPECT_TRUE(err.isEmpty()) << err.left(200).constData();
+            EXPECT_TRUE(unchanged) << before.constData() << "\n" << report.constData();
+            EXPECT_TRUE(boxes.isEmpty()) << report.left(300).constData();
             break;
         case Outcome::Kept:
             if (!cell.windowShowsIt) {

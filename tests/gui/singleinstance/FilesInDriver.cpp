@@ -13,7 +13,8 @@
 //                              Ctrl+O: its question whether to replace what is open, or
 //                              the one about saving that follows, held open),
 //                              tab-close-question (a changed project's tab closing, its
-//                              question about saving held open)
+//                              question about saving held open), refusal-held (the first
+//                              box of refused files is held open, "held" once it shows)
 //   drop HEX / open HEX        the file (its name's bytes in hex) dropped on the window, or
 //                              chosen in the Open dialog of Ctrl+O; "done"
 //   closeall                   the Close All command; "done"
@@ -21,7 +22,8 @@
 //                              answered Cancel, the dialog cancelled); "done"
 //   report                     "report projects=NAMES objects=N modified=0|1 undocked=N
 //                              boxes=TITLE: TEXT|...", the project names in hex, and
-//                              forgets the boxes seen
+//                              forgets the boxes seen; a box whose texts would be taken
+//                              as markup ends in " [markup]"
 // Boxes are answered as a user who keeps what is open: "Remove existing projects" Yes,
 // then the question about saving Cancel; a refusal Ok.
 
@@ -45,6 +47,7 @@
 #include <QDropEvent>
 #include <QEventLoop>
 #include <QFile>
+#include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
@@ -64,6 +67,7 @@ std::string state;
 QStringList boxes;
 bool holdCloseQuestion = false;  // the close question is held open
 bool holdRemoveQuestion = false;  // the question whether to replace what is open is held
+bool holdRefusal = false;  // the first box of refused files is held
 QEventLoop* held = nullptr;  // the loop that holds it, for release
 
 void say(const QByteArray& line)
@@ -74,14 +78,30 @@ void say(const QByteArray& line)
 }
 
 // The box on screen, noted once.
+bool isHeld(const QMessageBox* box)
+{
+    const QString title = box->windowTitle();
+    return (holdCloseQuestion && title == QLatin1String("Close Project")) ||
+           (holdRemoveQuestion && title == QLatin1String("Remove existing projects")) ||
+           (holdRefusal && title == QLatin1String("Failed to open") && box->property("held").toBool());
+}
+
 QMessageBox* noteBox()
 {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box && !box->property("seen").toBool()) {
         box->setProperty("seen", true);
-        boxes << box->windowTitle() + QStringLiteral(": ") + box->text() + QLatin1Char(' ') + box->informativeText();
-        if ((holdCloseQuestion && box->windowTitle() == QLatin1String("Close Project")) ||
-            (holdRemoveQuestion && box->windowTitle() == QLatin1String("Remove existing projects")))
+        QString seen = box->windowTitle() + QStringLiteral(": ") + box->text() + QLatin1Char(' ') + box->informativeText();
+        if (box->windowTitle() == QLatin1String("Failed to open")) {
+            for (const QLabel* label : box->findChildren<QLabel*>())
+                if (!label->text().isEmpty() && label->textFormat() != Qt::PlainText)
+                    seen += QStringLiteral(" [markup]");
+            // The first one only.
+            static int refusalBoxes = 0;
+            box->setProperty("held", holdRefusal && refusalBoxes++ == 0);
+        }
+        boxes << seen;
+        if (isHeld(box))
             say("held");
     }
     return box;
@@ -90,8 +110,7 @@ QMessageBox* noteBox()
 void answerBoxes()
 {
     if (QMessageBox* box = noteBox()) {
-        const bool hold = (holdCloseQuestion && box->windowTitle() == QLatin1String("Close Project")) ||
-                          (holdRemoveQuestion && box->windowTitle() == QLatin1String("Remove existing projects"));
+        const bool hold = isHeld(box);
         if (!hold) {
             QMessageBox::StandardButton answer = QMessageBox::Ok;
             if (box->windowTitle() == QLatin1String("Remove existing projects"))
@@ -178,6 +197,7 @@ void command(const QByteArray& line)
     else if (word == "release") {
         holdCloseQuestion = false;
         holdRemoveQuestion = false;
+        holdRefusal = false;
         if (held)
             held->quit();
     }
@@ -217,6 +237,8 @@ void onLoop()
     auto* notifier = new QSocketNotifier(0, QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, [] { readCommands(); });
 
+    if (state == "refusal-held")
+        holdRefusal = true;
     if (state == "modified" || state == "answer-held") {
         makeChangedProject();
         holdRemoveQuestion = state == "answer-held";
