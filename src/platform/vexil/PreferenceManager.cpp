@@ -518,7 +518,14 @@ PreferenceManager::PreferenceManager(const QString& fileName, QObject* parent)
     d->read();
 }
 
-PreferenceManager::~PreferenceManager() = default;
+PreferenceManager::~PreferenceManager()
+{
+    // A change that no later change has written yet gets one more try, with the whole wait.
+    if (d->pending.isEmpty())
+        return;
+    d->lockHeldElsewhere = false;
+    d->write([](const QVariantMap&) { return Edits(); });
+}
 
 SettingType PreferenceManager::typeOf(PM_SETTING id)
 {

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <utility>
+
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -423,6 +426,8 @@ struct LockCell
     LockState lock;
     Writers writers;
     Action action;
+    // What this window does last: another change, or the program ends.
+    bool programEnds = false;
 };
 
 std::string cellName(const LockCell& c)
@@ -431,7 +436,8 @@ std::string cellName(const LockCell& c)
                                   "folder planted", "link planted", "root's 0600 lock"};
     static const char* writers[] = {"one store", "two stores", "two processes"};
     static const char* actions[] = {"pick", "reset", "open dialog"};
-    return std::string(locks[int(c.lock)]) + " / " + writers[int(c.writers)] + " / " + actions[int(c.action)];
+    return std::string(locks[int(c.lock)]) + " / " + writers[int(c.writers)] + " / " + actions[int(c.action)] +
+           (c.programEnds ? " / the program ends" : " / another change");
 }
 
 constexpr int lockRetries = 3;
@@ -572,11 +578,11 @@ std::string runLockCell(const LockCell& c, const QString& folder, uid_t user)
 
     const FileUser as(user);
     PelmoraTest::ConsoleCapture console;
-    PreferenceManager a(file);
+    std::optional<PreferenceManager> a(std::in_place, file);
     std::unique_ptr<PreferenceManager> b;
     if (c.writers == Writers::TwoStores)
         b = std::make_unique<PreferenceManager>(file);
-    QSignalSpy aFailed(&a, &PreferenceManager::saveFailed);
+    QSignalSpy aFailed(&*a, &PreferenceManager::saveFailed);
 
     // 1. This window's change.
     const QByteArray before = contentOf(file);
@@ -586,14 +592,14 @@ std::string runLockCell(const LockCell& c, const QString& folder, uid_t user)
     const QString theirs = c.action == Action::OpenDialog ? QStringLiteral("/b/1") : QStringLiteral("UMKS");
     switch (c.action) {
     case Action::Pick:
-        a.set(Vexil::PM_UNIT_SYSTEM, mine, false);
+        a->set(Vexil::PM_UNIT_SYSTEM, mine, false);
         break;
     case Action::Reset:
-        a.reset();
+        a->reset();
         break;
     case Action::OpenDialog:
         for (const auto id : folderIds)
-            a.set(id, QStringLiteral("/a/%1").arg(int(id)), false);
+            a->set(id, QStringLiteral("/a/%1").arg(int(id)), false);
         break;
     }
     const bool heldAtFirst = c.lock == LockState::HeldThenReleased || c.lock == LockState::HeldForEver;
@@ -603,7 +609,7 @@ std::string runLockCell(const LockCell& c, const QString& folder, uid_t user)
     const int expectedPauses = heldAtFirst ? lockRetries + (writes - 1) * lockRetriesInARun
                                : c.lock == LockState::HeldBriefly ? 1 : 0;
     check(pauses == expectedPauses, "waited " + std::to_string(pauses) + " pauses, not " + std::to_string(expectedPauses));
-    check(a.getString(contested) == mine, "the change is not in effect in its window");
+    check(a->getString(contested) == mine, "the change is not in effect in its window");
     if (blocked) {
         check(contentOf(file) == before, "written without the lock");
         check(aFailed.count() == 1, "the failed write said " + std::to_string(aFailed.count()) + " times");
@@ -633,22 +639,39 @@ std::string runLockCell(const LockCell& c, const QString& folder, uid_t user)
     check(theirsWritten == (c.writers != Writers::OneStore && c.lock != LockState::HeldForEver),
           "the other window's write was made or not made wrongly");
 
-    // 4. This window's next write.
+    // 4. This window's next write, or the program ends: what is not written yet is tried
+    // once more then, with the whole wait.
     const int pausesBefore = pauses;
-    a.set(Vexil::PM_SIGNIFICANT_DIGITS, 9, false);
+    if (c.programEnds) {
+        a.reset();
+        check(pauses == pausesBefore + (c.lock == LockState::HeldForEver ? lockRetries : 0),
+              "waited " + std::to_string(pauses - pausesBefore) + " pauses at the end");
+        const PreferenceManager after(file);
+        check(c.lock == LockState::HeldForEver ? contentOf(file) == before
+                                               : after.getString(contested) == (theirsWritten ? theirs : mine),
+              "at the end the contested setting holds '" + after.getString(contested).toStdString() + "'");
+        PreferenceManager::setLockWait(300, 4, {});
+        if (holder)
+            holder->release();
+        if (!wrong.empty())
+            for (const auto& line : console.lines())
+                wrong += "said: " + line.text;
+        return wrong;
+    }
+    a->set(Vexil::PM_SIGNIFICANT_DIGITS, 9, false);
     if (c.lock == LockState::HeldForEver) {
         check(pauses == pausesBefore + lockRetriesInARun, "waited the whole wait again within a run of failed writes");
         check(contentOf(file) == before, "written without the lock");
         check(aFailed.count() == 1, "said again within a run of failed writes");
         holder->release();
-        a.set(Vexil::PM_SIGNIFICANT_DIGITS, 9, false);
+        a->set(Vexil::PM_SIGNIFICANT_DIGITS, 9, false);
     }
 
     // Each setting keeps the value last picked in any window, in the file and in this window.
     const PreferenceManager after(file);
     check(after.getString(contested) == (theirsWritten ? theirs : mine),
           "the contested setting holds '" + after.getString(contested).toStdString() + "'");
-    check(a.getString(contested) == after.getString(contested), "this window shows another value than the file");
+    check(a->getString(contested) == after.getString(contested), "this window shows another value than the file");
     check(after.getInt(Vexil::PM_SIGNIFICANT_DIGITS) == 9, "the next write was not made");
     check(after.getString(Vexil::PM_LANGUAGE) == (c.action == Action::Reset ? "en" : "de"),
           "the reset was lost or made where none was asked for");
@@ -690,8 +713,9 @@ TEST(PreferenceLockRule, EveryLockStateWriterAndActionKeepsTheRule)
                             LockState::HeldForEver, LockState::FolderPlanted, LockState::LinkPlanted,
                             LockState::OthersUnopenable}) {
         for (const auto writers : {Writers::OneStore, Writers::TwoStores, Writers::TwoProcesses}) {
-            for (const auto action : {Action::Pick, Action::Reset, Action::OpenDialog}) {
-                const LockCell cell{lock, writers, action};
+            for (const auto [action, programEnds] : {std::pair{Action::Pick, false}, std::pair{Action::Reset, false},
+                                                     std::pair{Action::OpenDialog, false}, std::pair{Action::Pick, true}}) {
+                const LockCell cell{lock, writers, action, programEnds};
                 if (lock == LockState::OthersUnopenable && !actsAsUser)
                     continue;
                 // The test's own temporary folder is root's alone: the user's cell is in one it reaches.
