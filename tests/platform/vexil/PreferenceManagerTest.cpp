@@ -360,6 +360,23 @@ const bool writerChild = [] {
     std::_Exit(0);
 }();
 
+// Starts this test program again with `role` ("NAME=VALUE") added to its environment;
+// -1 when it cannot.
+pid_t spawnSelf(const QByteArray& role, const posix_spawn_file_actions_t* actions = nullptr)
+{
+    char self[PATH_MAX] = {};
+    if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
+        return -1;
+    std::vector<char*> env;
+    for (char** e = environ; *e; ++e)
+        env.push_back(*e);
+    env.push_back(const_cast<char*>(role.constData()));
+    env.push_back(nullptr);
+    char* argv[] = {self, nullptr};
+    pid_t pid = 0;
+    return ::posix_spawn(&pid, self, actions, nullptr, argv, env.data()) == 0 ? pid : -1;
+}
+
 } // namespace
 
 TEST_F(PreferenceFixture, TwoProcessesWritingTheFileAtOnceKeepEachKeysLastValue)
@@ -367,8 +384,6 @@ TEST_F(PreferenceFixture, TwoProcessesWritingTheFileAtOnceKeepEachKeysLastValue)
     ASSERT_FALSE(writerChild);
     const QByteArray preferences = QFile::encodeName(file());
     QDir().mkpath(QFileInfo(file()).absolutePath());
-    char self[PATH_MAX] = {};
-    ASSERT_GT(::readlink("/proc/self/exe", self, sizeof self - 1), 0);
     int gate[2];
     ASSERT_EQ(::pipe2(gate, O_CLOEXEC), 0);
     posix_spawn_file_actions_t actions;
@@ -376,15 +391,8 @@ TEST_F(PreferenceFixture, TwoProcessesWritingTheFileAtOnceKeepEachKeysLastValue)
     posix_spawn_file_actions_adddup2(&actions, gate[0], startGate);
     std::vector<pid_t> writers;
     for (const char side : {'a', 'b'}) {
-        const QByteArray role = QByteArray(writerVariable) + '=' + side + ' ' + preferences;
-        std::vector<char*> env;
-        for (char** e = environ; *e; ++e)
-            env.push_back(*e);
-        env.push_back(const_cast<char*>(role.constData()));
-        env.push_back(nullptr);
-        char* argv[] = {self, nullptr};
-        pid_t pid = 0;
-        ASSERT_EQ(::posix_spawn(&pid, self, &actions, nullptr, argv, env.data()), 0);
+        const pid_t pid = spawnSelf(QByteArray(writerVariable) + '=' + side + ' ' + preferences, &actions);
+        ASSERT_GT(pid, 0);
         writers.push_back(pid);
     }
     posix_spawn_file_actions_destroy(&actions);
@@ -495,19 +503,9 @@ const bool pickChild = [] {
 
 int pickInAnotherProcess(uid_t user, Vexil::PM_SETTING id, const QString& value, const QString& file)
 {
-    char self[PATH_MAX] = {};
-    if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
-        return -1;
-    const QByteArray role = QByteArray(pickVariable) + '=' + QByteArray::number(user) + ' ' + QByteArray::number(int(id))
-                            + ' ' + value.toUtf8() + ' ' + QFile::encodeName(file);
-    std::vector<char*> env;
-    for (char** e = environ; *e; ++e)
-        env.push_back(*e);
-    env.push_back(const_cast<char*>(role.constData()));
-    env.push_back(nullptr);
-    char* argv[] = {self, nullptr};
-    pid_t pid = 0;
-    if (::posix_spawn(&pid, self, nullptr, nullptr, argv, env.data()) != 0)
+    const pid_t pid = spawnSelf(QByteArray(pickVariable) + '=' + QByteArray::number(user) + ' ' +
+                                QByteArray::number(int(id)) + ' ' + value.toUtf8() + ' ' + QFile::encodeName(file));
+    if (pid <= 0)
         return -1;
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
@@ -713,7 +711,7 @@ TEST(PreferenceLockRule, EveryLockStateWriterAndActionKeepsTheRule)
                             LockState::HeldForEver, LockState::FolderPlanted, LockState::LinkPlanted,
                             LockState::OthersUnopenable}) {
         for (const auto writers : {Writers::OneStore, Writers::TwoStores, Writers::TwoProcesses}) {
-            for (const auto [action, programEnds] : {std::pair{Action::Pick, false}, std::pair{Action::Reset, false},
+            for (const auto& [action, programEnds] : {std::pair{Action::Pick, false}, std::pair{Action::Reset, false},
                                                      std::pair{Action::OpenDialog, false}, std::pair{Action::Pick, true}}) {
                 const LockCell cell{lock, writers, action, programEnds};
                 if (lock == LockState::OthersUnopenable && !actsAsUser)
