@@ -56,6 +56,12 @@
 
 namespace {
 
+// The threads a start makes besides its pools, each with a stack of its own: the display
+// check's, the watch on Qt's connection, the window system's event queue, D-Bus's
+// connection, the logic's worker and the libraries' own.  Where one cannot start, Qt can
+// wait for it for ever.
+constexpr std::uint64_t StartThreads = 6;
+
 // Empty when the cap on the address space, if any, leaves room for the start-up before
 // OpenGL starts (the window system, the libraries' first use, and the thread pools, one
 // stack per processor this process may run on), else why not.  Short of that room the
@@ -68,8 +74,8 @@ std::string startRoomProblem()
     if (cap == 0)
         return {};
     const std::uint64_t left = Vexil::AddressSpace::left();
-    const std::uint64_t needed = (std::uint64_t(64) << 20) +
-                                 Vexil::AddressSpace::usableProcessors() * Vexil::AddressSpace::defaultThreadStack();
+    const std::uint64_t needed = (std::uint64_t(64) << 20) + (Vexil::AddressSpace::usableProcessors() + StartThreads) *
+                                                                 Vexil::AddressSpace::defaultThreadStack();
     if (left >= needed)
         return {};
     using Vexil::AddressSpace;

@@ -844,9 +844,13 @@ bool GUISingleApplication::handOverCommandLineFiles() const
         if (!refusal.empty()) {
             refuse(QByteArray::fromStdString(refusal));
             ++refused;
-            if (path.size() <= MaxPathBytes)
-                refusals.append((handOverUnattended ? UnattendedRefusedFilePrefix : RefusedFilePrefix) + path + '\0' +
-                                QByteArray::fromStdString(refusal));
+            // A name too long for a file's is said shortened, as the Output shows it: there it
+            // names no file either.
+            const QByteArray said = path.size() <= MaxPathBytes
+                                        ? path
+                                        : path.left(MaxPathBytes / 4) + "... (" + QByteArray::number(path.size()) + " bytes)";
+            refusals.append((handOverUnattended ? UnattendedRefusedFilePrefix : RefusedFilePrefix) + said + '\0' +
+                            QByteArray::fromStdString(refusal));
             continue;
         }
         const QByteArray shown = printableForLog(path, MaxLoggedBytes);

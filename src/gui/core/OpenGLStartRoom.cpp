@@ -33,13 +33,18 @@ std::uint64_t drawingThreads(const char* asked, unsigned processors)
 // backing store, the copy a screenshot grabs.  Measured as above on two processors with 8
 // drawing threads: the least cap rose by up to 70 MiB from a screen of 1280x1024 to one of
 // 2560x1600 (starts let through on the larger screen aborted in the driver).
-std::uint64_t openGLStartRoom(bool drawing, std::uint64_t screenPixels, std::uint64_t threads)
+std::uint64_t openGLStartRoom(bool drawing, std::uint64_t screenPixels, std::uint64_t threads, std::uint64_t threadStack)
 {
     // Without threads of its own the renderer draws on the caller's: room as for one.
     threads = std::max<std::uint64_t>(threads, 1);
     const std::uint64_t mib = std::uint64_t(1) << 20;
-    const std::uint64_t start = (256 + 14 * threads) * mib;
-    return drawing ? std::max(start, (225 + 15 * threads) * mib + 28 * screenPixels) : start;
+    // A stack larger than the measured one counts in full for each drawing thread and for
+    // the driver's shader cache thread; under such a stack a thread that cannot start
+    // leaves the driver waiting for it for ever.
+    const std::uint64_t measuredStack = 8 * mib;
+    const std::uint64_t moreStacks = threadStack > measuredStack ? (threads + 1) * (threadStack - measuredStack) : 0;
+    const std::uint64_t start = (256 + 14 * threads) * mib + moreStacks;
+    return drawing ? std::max(start, (225 + 15 * threads) * mib + 28 * screenPixels + moreStacks) : start;
 }
 
 } // namespace Gui

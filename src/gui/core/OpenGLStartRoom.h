@@ -16,7 +16,9 @@ std::uint64_t drawingThreads(const char* asked, unsigned processors);
 
 // The room, in bytes, for the driver with `threads` drawing threads; for a start that draws
 // its window (`drawing`: shown, or drawn for a screenshot) also for the picture's own
-// buffers on a screen of `screenPixels` device pixels.
-std::uint64_t openGLStartRoom(bool drawing, std::uint64_t screenPixels, std::uint64_t threads);
+// buffers on a screen of `screenPixels` device pixels.  `threadStack` is the stack each
+// new thread gets (the process's stack limit); the room was measured with stacks of 8 MiB.
+std::uint64_t openGLStartRoom(bool drawing, std::uint64_t screenPixels, std::uint64_t threads,
+                              std::uint64_t threadStack = std::uint64_t(8) << 20);
 
 } // namespace Gui

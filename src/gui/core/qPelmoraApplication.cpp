@@ -190,7 +190,8 @@ std::string openGLStartProblem(bool drawing)
     const std::uint64_t left = Vexil::AddressSpace::left();
     const std::uint64_t threads =
         drawingThreads(std::getenv("LP_NUM_THREADS"), Vexil::AddressSpace::usableProcessors());
-    const std::uint64_t needed = openGLStartRoom(drawing, drawing ? largestScreenPixels() : 0, threads);
+    const std::uint64_t needed = openGLStartRoom(drawing, drawing ? largestScreenPixels() : 0, threads,
+                                                 Vexil::AddressSpace::defaultThreadStack());
     if (left >= needed)
         return {};
     const auto mib = [](std::uint64_t bytes) { return std::to_string(Vexil::AddressSpace::mib(bytes)); };
