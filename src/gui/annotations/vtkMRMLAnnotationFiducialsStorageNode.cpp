@@ -195,9 +195,11 @@ int vtkMRMLAnnotationFiducialsStorageNode::ReadAnnotation(vtkMRMLAnnotationNode*
             lines += (i ? ", " : "") + std::to_string(PointRowLines.firstLines[i]);
         const size_t more = PointRowLines.count - 1 - PointRowLines.firstLines.size();
         if (more > 0)
-            lines += " and " + CountText(more) + " more lines";
+            lines += " and " + CountText(more) + (more == 1 ? " more line" : " more lines");
+        const bool one = PointRowLines.count == 2;
         vtkWarningMacro(<< ContentSource << ": a fiducial holds one point; the point of line " << PointRowLines.last
-                        << " is kept, the points of lines " << lines << " are not");
+                        << " is kept, " << (one ? "the point of line " : "the points of lines ") << lines
+                        << (one ? " is not" : " are not"));
     }
     PointRowLines = PointRowsMet();
     return ok;

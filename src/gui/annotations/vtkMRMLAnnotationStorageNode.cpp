@@ -580,7 +580,8 @@ void vtkMRMLAnnotationStorageNode::SayLenientReads()
         for (const std::string& line : lines.named)
             said += (said.empty() ? "" : "; ") + line;
         if (lines.count > lines.named.size())
-            said += "; and " + CountText(lines.count - lines.named.size()) + " more lines like these";
+            said += "; and " + CountText(lines.count - lines.named.size()) +
+                    (lines.count - lines.named.size() == 1 ? " more line like these" : " more lines like these");
         vtkWarningMacro(<< ContentSource << ", " << said);
     }
     ForgetLenientReads();
