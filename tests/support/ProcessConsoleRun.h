@@ -192,6 +192,26 @@ inline QString buildProgram(const QString& dir, const QString& name, const QByte
     return program;
 }
 
+// Builds into `dir` a program that ends once the console has read all that was written to
+// its standard output before it (run it as "'program' >&2" for the error channel): what a
+// script writes after it comes in a later read, on either channel.  Its path, or empty.
+inline QString buildDrainedProgram(const QString& dir)
+{
+    return buildProgram(dir, QStringLiteral("drained"), QByteArrayLiteral(R"(
+#include <sys/ioctl.h>
+#include <unistd.h>
+/* the build refuses test sources with a main() of their own; this one is a program's text */
+int
+main(void)
+{
+    int n = 1;
+    while (ioctl(1, FIONREAD, &n) == 0 && n > 0)
+        usleep(1000);
+    return 0;
+}
+)"));
+}
+
 // Runs a shell script in the console and waits until the end is reported; the wait is
 // only a guard against a hang.
 inline bool runScript(Gui::DlgIPCImp& console, const QString& script, const QString& executable = shell())

@@ -251,8 +251,10 @@ int validGbk(const char* s, int n, bool& lead)
 
 static_assert(DlgIPCImp::MaxBlockChars == LongLineText::MaxBlockChars, "one block length for every output view");
 
-// A line is shown as it comes, in the encoding it starts in: UTF-8, or GBK once the run
-// has shown a line as GBK.  Where its bytes are no longer valid in that encoding, it is
+// A line is shown as it comes, in the encoding it starts in: the one the run's last line
+// valid in only one of the two encodings was valid in (of either channel; a line valid in
+// both or in neither decides nothing), UTF-8 before any has decided.  Where its bytes are
+// no longer valid in that encoding, it is
 // shown in the other one (UTF-8 to GBK always; GBK to UTF-8 when the line is UTF-8).
 // While no more than MaxReshownChars characters of the line were shown before that
 // byte, the whole line is shown again, and `retract` says how many characters shown by
@@ -262,12 +264,12 @@ static_assert(DlgIPCImp::MaxBlockChars == LongLineText::MaxBlockChars, "one bloc
 // rest; one still cut off when the output ends shows as a replacement mark.
 struct DlgIPCImp::Decoder
 {
-    explicit Decoder(bool& runShowedGbk)
-        : gbkRun(runShowedGbk)
+    explicit Decoder(bool& bothWaysAsGbk)
+        : gbkRun(bothWaysAsGbk)
     {
     }
 
-    // Set once a line of the run (of either channel) has been shown as GBK.
+    // Lines valid both ways start as GBK: the run's last line that decided was GBK.
     bool& gbkRun;
     enum class Encoding { Utf8, Gbk };
     Encoding encoding = Encoding::Utf8;
@@ -293,12 +295,59 @@ struct DlgIPCImp::Decoder
     int retract = 0;
     int redecoded = 0;
 
+    // Whether the bytes of the line so far, all of them whatever they were shown as, are
+    // UTF-8 and GBK; the end of a character that has begun is awaited in each.
+    struct Judge
+    {
+        bool utf8 = true;
+        bool gbk = true;
+        int utf8Rest = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        bool gbkLead = false;
+
+        void feed(const char* s, int n)
+        {
+            for (int i = 0; i < n && (utf8 || gbk); ++i) {
+                const auto c = static_cast<unsigned char>(s[i]);
+                if (utf8 && utf8Rest > 0) {
+                    utf8 = c >= low && c <= high;
+                    --utf8Rest;
+                    low = 0x80;
+                    high = 0xBF;
+                } else if (utf8 && c >= 0x80) {
+                    // No overlong forms and no surrogates, as validUtf8.
+                    utf8Rest = c >= 0xC2 && c <= 0xDF ? 1 : c >= 0xE0 && c <= 0xEF ? 2 : c >= 0xF0 && c <= 0xF4 ? 3 : -1;
+                    utf8 = utf8Rest > 0;
+                    low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+                    high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+                }
+                if (gbk && gbkLead) {
+                    gbk = c >= 0x40 && c != 0x7F && c != 0xFF;
+                    gbkLead = false;
+                } else if (gbk && c >= 0x80) {
+                    gbk = c != 0x80 && c != 0xFF;
+                    gbkLead = true;
+                }
+            }
+        }
+        // The line is whole: a character still awaited makes it invalid in its encoding.
+        bool wholeUtf8() const { return utf8 && utf8Rest == 0; }
+        bool wholeGbk() const { return gbk && !gbkLead; }
+    };
+    Judge judge;
+
     // A character has begun and its rest has not come.
     bool partial() const { return !cut.isEmpty() || gbkLead; }
 
-    // The line has ended, or the output: nothing of it is kept.
-    void endLine()
+    // The line has ended, or the output: nothing of it is kept.  A line judged whole that
+    // is valid in only one encoding decides how the run's next lines valid in both are
+    // shown; `decides` is false where not all of its bytes were judged (the line was taken
+    // as valid in the encoding it was shown in, which cannot change what was decided).
+    void endLine(bool decides = true)
     {
+        if (decides && judge.wholeUtf8() != judge.wholeGbk())
+            gbkRun = judge.wholeGbk();
+        judge = Judge();
         atLineStart = true;
         settled = false;
         beyond = false;
@@ -314,6 +363,8 @@ struct DlgIPCImp::Decoder
     QString decode(const QByteArray& bytes, bool atEnd)
     {
         const QByteArray data = cut + bytes;
+        // The cut-off start of a character was judged with the read it came in.
+        const int judged = cut.size();
         cut.clear();
         retract = 0;
         redecoded = 0;
@@ -341,7 +392,9 @@ struct DlgIPCImp::Decoder
                     if (lastLineFeed >= pos) {
                         const int wholeLines = lastLineFeed + 1 - pos;
                         text += gbkLines ? gbk->toUnicode(at, wholeLines) : QString::fromUtf8(at, wholeLines);
-                        endLine();
+                        // Valid in the encoding lines valid both ways are shown in: they
+                        // decide nothing new.
+                        endLine(false);
                         pos = lastLineFeed + 1;
                         continue;
                     }
@@ -349,6 +402,9 @@ struct DlgIPCImp::Decoder
             }
             const int lineFeed = data.indexOf('\n', pos);
             const int end = lineFeed < 0 ? data.size() : lineFeed + 1;
+            const int fresh = std::max(pos, judged);
+            if (end > fresh)
+                judge.feed(data.constData() + fresh, end - fresh);
             decodeLine(at, end - pos, text, text.size(), first ? keptBefore : 0,
                        first ? charsBefore : 0);
             if (lineFeed >= 0)
@@ -477,7 +533,6 @@ private:
             return;
         }
         // No UTF-8: GBK, the whole line while it is within the bound.
-        gbkRun = true;
         settled = true;
         if (!beyond) {
             kept.append(s + valid, n - valid);
@@ -735,10 +790,10 @@ bool DlgIPCImp::startRunning(const QString& executable, const QStringList& argum
     runGroup = 0;
     groupMember = 0;
     // One decoder per channel keeps a character split between two reads whole.
-    runShowedGbk = false;
+    bothWaysAsGbk = false;
     outputLost.clear();
     for (auto& d : decoder)
-        d = std::make_unique<Decoder>(runShowedGbk);
+        d = std::make_unique<Decoder>(bothWaysAsGbk);
     ui->progressBar_ipc->setRange(0, 0);
     runActive = true;
     ui->pb_close->setDefault(false);
@@ -892,7 +947,7 @@ void DlgIPCImp::showRead(const QByteArray& bytes, int channel, bool atEnd)
     } catch (const std::bad_alloc&) {
         loseOutput(QStringLiteral("there was not enough memory to keep it"));
         if (d)
-            d->endLine();
+            d->endLine(false);
     }
     if (!flushTimer->isActive())
         flushTimer->start();

@@ -8,8 +8,9 @@
 // goes on until all of them have ended and closed the output; what they write until then
 // is shown and judged.  A program that left the group holds the run no longer than the
 // group lives: once the group is gone, what is in the output is read and the run ends.
-// Output is shown as UTF-8 line by line where it is valid UTF-8, as GBK elsewhere; once a
-// run has shown a line as GBK, a line that is both is GBK.  Copying and saving give the
+// Output is shown as UTF-8 line by line where it is valid UTF-8, as GBK elsewhere; a line
+// valid in both is shown in the encoding of the run's last line valid in only one of them
+// (UTF-8 before any).  Copying and saving give the
 // text as shown.  How a run went never depends on whether its output could be shown: the
 // words are looked for in what was read, and output that could not be read or kept fails
 // the run, and the output says why.  Stop, and Close answered Yes, end the whole group:
@@ -232,8 +233,9 @@ private:
     // Turns each channel's bytes into text, one read after another.
     struct Decoder;
     std::unique_ptr<Decoder> decoder[2];
-    // A line of the current run has been shown as GBK.
-    bool runShowedGbk = false;
+    // The current run's last line valid in only one of UTF-8 and GBK was GBK: its lines
+    // valid in both are shown as GBK.
+    bool bothWaysAsGbk = false;
     // The channel whose output was shown last (-1: the console's own text).
     int lastShownChannel = -1;
 };

@@ -52,7 +52,7 @@ bool asks(Way w)
 // console's signals are refused, and it gives up on the run once the test has run its
 // watch after SIGKILL out; `missing`: the program does not exist, and the start is refused;
 // `shows`: what the program wrote as the view shows it and Save writes it (UTF-8).  %4 is
-// the program below that waits until the console has read what was written before it.
+// a program that waits until the console has read what was written before it.
 struct State
 {
     const char* name;
@@ -65,19 +65,6 @@ struct State
     const char* shows = nullptr;
 };
 
-const char* const drainedSource = R"(
-#include <sys/ioctl.h>
-#include <unistd.h>
-/* the build refuses test sources with a main() of their own; this one is a program's text */
-int
-main(void)
-{
-    int n = 1;
-    while (ioctl(1, FIONREAD, &n) == 0 && n > 0)
-        usleep(1000);
-    return 0;
-}
-)";
 QString drainedProgram;
 
 // A program whose main thread exits while a worker thread runs on, ignoring SIGTERM:
@@ -636,7 +623,7 @@ TEST_P(ProcessConsoleLife, EveryStateOfTheRunClosedThisWay)
     QTemporaryDir programDir;
     threadedProgram = PelmoraTest::buildProgram(programDir.path(), QStringLiteral("threaded"), threadedSource);
     ASSERT_FALSE(threadedProgram.isEmpty()) << "the threaded program could not be built with cc";
-    drainedProgram = PelmoraTest::buildProgram(programDir.path(), QStringLiteral("drained"), drainedSource);
+    drainedProgram = PelmoraTest::buildDrainedProgram(programDir.path());
     ASSERT_FALSE(drainedProgram.isEmpty()) << "the drained program could not be built with cc";
     for (const Cell& cell : cellsOf(Way(GetParam()))) {
         const Way way = cell.way;

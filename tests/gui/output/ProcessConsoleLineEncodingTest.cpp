@@ -1,7 +1,9 @@
-// The process console's encoding of a line at the edge of what it keeps of it: a line
-// whose encoding fails within its first MaxReshownChars characters is shown again whole
-// in the other one, a longer one changes only from where it failed (UTF-8 to GBK) or not
-// at all (GBK); the view, Copy and Save give the same text.
+// The process console's encoding of a line: one valid in only one of UTF-8 and GBK
+// decides how the run's later lines valid in both are shown, on either channel; and at the
+// edge of what it keeps of a line, one whose encoding fails within its first
+// MaxReshownChars characters is shown again whole in the other one, a longer one changes
+// only from where it failed (UTF-8 to GBK) or not at all (GBK).  The view, Copy and Save
+// give the same text.
 
 #include <dialogs/DlgIPCImp.h>
 #include <support/HangGuard.h>
@@ -12,11 +14,14 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextCodec>
 
 #include <support/ProcessConsoleRun.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -60,27 +65,115 @@ std::vector<Row> rows()
     return table;
 }
 
+// Runs `row` in a console, then checks the view's text as copied and as saved.
+void expectShownCopiedAndSaved(const Row& row, const QString& file)
+{
+    SCOPED_TRACE(row.name);
+    PelmoraTest::SavingConsole console(QStringLiteral("Solver"), true);
+    ASSERT_TRUE(PelmoraTest::runScript(console, row.script));
+    QApplication::clipboard()->clear();
+    console.findChild<QPushButton*>(QStringLiteral("pb_copy"))->click();
+    const QString copied = QApplication::clipboard()->text();
+    console.answer = file;
+    console.findChild<QPushButton*>(QStringLiteral("pb_save"))->click();
+    QFile saved(file);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QString header = QStringLiteral("Arguments: -c ") + row.script + QLatin1Char('\n');
+    EXPECT_TRUE(copied.contains(header + row.shown)) << copied.right(row.shown.size() + 40).toStdString();
+    EXPECT_EQ(QString::fromUtf8(saved.readAll()), copied);
+    EXPECT_LE(console.mostLineBytesKept(), 4 * Bound);
+    EXPECT_FALSE(console.hasErrors());
+}
+
+// A shell line that writes `bytes` as they are.
+QString printfOf(const QByteArray& bytes)
+{
+    QString escaped;
+    for (const char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        escaped += c >= 0x20 && c < 0x7F && c != '\'' && c != '\\' && c != '%'
+                       ? QString(QLatin1Char(ch))
+                       : QStringLiteral("\\%1").arg(c, 3, 8, QLatin1Char('0'));
+    }
+    return QStringLiteral("printf '%1'").arg(escaped);
+}
+
+// Lines of a run, each with the encoding the console is to show it in.
+enum class Shown { Utf8, Gbk };
+struct EncodedLine
+{
+    QByteArray bytes;
+    Shown as;
+};
+
+QByteArray gbk(const char16_t* text)
+{
+    return QTextCodec::codecForName("GBK")->fromUnicode(QString::fromUtf16(text));
+}
+
 } // namespace
 
 TEST(ProcessConsoleLineEncoding, ALineIsShownAgainWholeOnlyWithinItsKeptStart)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("saved.log"));
-    for (const Row& row : rows()) {
-        SCOPED_TRACE(row.name);
-        PelmoraTest::SavingConsole console(QStringLiteral("Solver"), true);
-        ASSERT_TRUE(PelmoraTest::runScript(console, row.script));
-        QApplication::clipboard()->clear();
-        console.findChild<QPushButton*>(QStringLiteral("pb_copy"))->click();
-        const QString copied = QApplication::clipboard()->text();
-        console.answer = file;
-        console.findChild<QPushButton*>(QStringLiteral("pb_save"))->click();
-        QFile saved(file);
-        ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-        const QString header = QStringLiteral("Arguments: -c ") + row.script + QLatin1Char('\n');
-        EXPECT_TRUE(copied.contains(header + row.shown)) << copied.right(row.shown.size() + 40).toStdString();
-        EXPECT_EQ(QString::fromUtf8(saved.readAll()), copied);
-        EXPECT_LE(console.mostLineBytesKept(), 4 * Bound);
-        EXPECT_FALSE(console.hasErrors());
+    for (const Row& row : rows())
+        expectShownCopiedAndSaved(row, file);
+}
+
+// A line valid in only one encoding decides how the lines valid in both that follow it are
+// shown, until the next such line; a line valid in neither (Latin-1 "caf\xe9.dat") decides
+// nothing; before any line has decided, UTF-8.  A line that is no UTF-8 is GBK.
+TEST(ProcessConsoleLineEncoding, ALineValidInOnlyOneEncodingDecidesForTheLinesValidInBoth)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("saved.log"));
+    const QString drained = PelmoraTest::buildDrainedProgram(dir.path());
+    ASSERT_FALSE(drained.isEmpty()) << "the drained program could not be built with cc";
+    const auto utf8 = [](const char* text) { return EncodedLine{QByteArray(text), Shown::Utf8}; };
+    const struct
+    {
+        const char* name;
+        std::vector<EncodedLine> lines;
+    } runs[] = {
+        // UTF-8 (also GBK), a Latin-1 file name (neither), UTF-8 (also GBK).
+        {"UTF-8 around a line in neither encoding",
+         {utf8(u8"Gr\u00f6\u00dfe: 5 mm"), {"Datei caf\xe9.dat gelesen", Shown::Gbk}, utf8(u8"Gr\u00f6\u00dfe: 6 mm"),
+          utf8(u8"Temperatur 20 \u00b0C")}},
+        // UTF-8 (also GBK), Latin-1 that is GBK only, UTF-8 only, UTF-8 (also GBK).
+        {"UTF-8 after a line that is GBK only and one that is UTF-8 only",
+         {utf8(u8"\u8bfb\u5165\u6587\u4ef6"), {"fichier: r\xe9sultat.dat", Shown::Gbk},
+          utf8(u8"\u8ba1\u7b97\u5f00\u59cb\uff1a\u7f51\u683c\u5df2\u8bfb\u5165"),
+          utf8(u8"\u8fed\u4ee3 1 \u6b8b\u5dee 0.5"), utf8(u8"\u6c42\u89e3\u5b8c\u6210")}},
+        // GBK only, GBK (also UTF-8), UTF-8 only, UTF-8 (also GBK), GBK only, GBK (also UTF-8).
+        {"a GBK run with a line that is UTF-8 only inside it",
+         {{gbk(u"\u4e2d\u6587"), Shown::Gbk}, {gbk(u"\u72b6\u6001: 0"), Shown::Gbk},
+          utf8(u8"\u8ba1\u7b97\u5f00\u59cb\uff1a\u7f51\u683c\u5df2\u8bfb\u5165"),
+          utf8(u8"\u8fed\u4ee3 1 \u6b8b\u5dee 0.5"), {gbk(u"\u6c42\u89e3\u5b8c\u6210"), Shown::Gbk},
+          {gbk(u"\u72b6\u6001: 0"), Shown::Gbk}}},
+    };
+    // Which channel each line is written to: the decision is the run's, whichever channel
+    // its line came on.
+    const struct
+    {
+        const char* name;
+        std::function<bool(size_t)> toErrors;
+    } channels[] = {{"output", [](size_t) { return false; }},
+                    {"errors", [](size_t) { return true; }},
+                    {"alternating", [](size_t line) { return line % 2 == 1; }}};
+    QTextCodec* gbkCodec = QTextCodec::codecForName("GBK");
+    for (const auto& run : runs) {
+        for (const auto& channel : channels) {
+            Row row{std::string(run.name) + " / " + channel.name, QString(), QString()};
+            for (size_t k = 0; k < run.lines.size(); ++k) {
+                const EncodedLine& line = run.lines[k];
+                const QString to = channel.toErrors(k) ? QStringLiteral(" >&2; ") : QStringLiteral("; ");
+                // Each line is read before the next is written.
+                row.script += printfOf(line.bytes + '\n') + to + QLatin1Char('\'') + drained + QLatin1Char('\'') + to;
+                row.shown += (line.as == Shown::Utf8 ? QString::fromUtf8(line.bytes) : gbkCodec->toUnicode(line.bytes))
+                             + QLatin1Char('\n');
+            }
+            expectShownCopiedAndSaved(row, file);
+        }
     }
 }
