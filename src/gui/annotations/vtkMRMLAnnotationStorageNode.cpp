@@ -368,9 +368,9 @@ int vtkMRMLAnnotationStorageNode::ReadColumnsHeader(const char* header, std::str
     // have, or another name given twice, is said and read as the rules say.
     std::string problem;
     // How often each name came so far.  The names are the file's: hashed under the
-    // process's seed, so that no header makes each look-up walk the names before it.
+    // process's seed, so that no header makes each look-up walk the names before it.  The
+    // table grows with the names met, not the bars: empty names between bars are none.
     Counted::HashMap<std::string_view, int, &vtkMRMLAnnotationStorageNode::ColumnNameSteps> seen;
-    seen.reserve(size_t(std::count(value.begin(), value.end(), '|')) + 1);
     // The first few names the section does not have, and of those it has given twice.
     std::vector<std::string_view> unknown, repeated;
     size_t unknownCount = 0, repeatedCount = 0;

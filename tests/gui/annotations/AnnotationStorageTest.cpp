@@ -326,6 +326,7 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
         std::string reads = {};
         std::function<std::string(int)> many = {};
         bool looksUpNames = false;
+        double bytesPerFileByte = 0;   // at most this many allocated for each byte read; 0: any
     };
     std::string badRuler = good;
     badRuler.replace(badRuler.find("ruler|0|1|1"), 11, "ruler|5|1|1");
@@ -527,6 +528,7 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
         std::function<std::string(int)> lines;
         const char* says;
         bool looksUpNames = false;
+        double bytesPerFileByte = 0;
     } manyLines[] = {
         {"points not kept", true, "", rows("point|1|2|3|1|1"), "a fiducial holds one point"},
         {"clean points", false, "# lineVisibility", rows("point|1|2|3|1|1"), ""},
@@ -547,7 +549,11 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
          "that its section does not have", true},
         {"repeated text column", false, "# pointNumberingScheme",
          header("# textColumns = type|annotation|sel|vis", "sel", false), "names the column \"sel\" more than once",
-         true}};
+         true},
+        // Bars with no name between them name nothing: a hundred for each line of the others.
+        {"empty column names", false, "# pointNumberingScheme",
+         [](int n) { return "# textColumns = type|annotation|sel|vis" + std::string(size_t(100 * n), '|') + "\n"; },
+         "", true, 2}};
     for (const auto& m : manyLines) {
         Case c{std::string("many: ") + m.kind, "", "", m.says, m.fid ? Reader::Fiducial : Reader::Ruler};
         const std::string file = m.fid ? goodFiducial : good;
@@ -556,18 +562,21 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
             return content.insert(before.empty() ? content.size() : content.find(before), lines(n));
         };
         c.looksUpNames = m.looksUpNames;
+        c.bytesPerFileByte = m.bytesPerFileByte;
         cases.push_back(c);
     }
     // Read with `n` lines of the case's kind: what it said, and the work it took.
     struct ManyRead
     {
-        size_t saying = 0, warnings = 0, longest = 0;
+        size_t saying = 0, warnings = 0, longest = 0, fileBytes = 0;
         PelmoraTest::Work work;
         std::uint64_t names = 0, texts = 0;
     };
     const auto readMany = [&](const Case& c, vtkMRMLAnnotationNode* node, vtkMRMLStorageNode* storage, int n) {
-        writeFile(path(c.reader == Reader::Ruler ? "bad.acsv" : "bad.fcsv"), c.many(n));
+        const std::string content = c.many(n);
+        writeFile(path(c.reader == Reader::Ruler ? "bad.acsv" : "bad.fcsv"), content);
         ManyRead read;
+        read.fileBytes = content.size();
         Messages messages(storage);
         const std::uint64_t names = vtkMRMLAnnotationStorageNode::GetColumnNameSteps();
         const std::uint64_t texts = vtkMRMLAnnotationStorageNode::GetMessageTextsMade();
@@ -612,6 +621,10 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
                 EXPECT_TRUE(PelmoraTest::stepsGrowAtMost(one.names, four.names, 4.5)) << "names looked up";
             }
             if (PelmoraTest::workCounted()) {
+                // What a read allocates follows the file's size, not the bars of a header.
+                if (c.bytesPerFileByte > 0)
+                    EXPECT_LE(double(four.work.bytes), c.bytesPerFileByte * double(four.fileBytes) + 65536)
+                        << PelmoraTest::describe(four.work) << " for a file of " << four.fileBytes << " bytes";
                 EXPECT_LE(double(four.work.allocations), 4.5 * double(one.work.allocations) + 100)
                     << PelmoraTest::describe(one.work) << ", then " << PelmoraTest::describe(four.work);
                 EXPECT_LE(double(four.work.bytes), 4.5 * double(one.work.bytes) + 65536)
