@@ -243,16 +243,45 @@ bool takeLock(int fd, int retries, const LockWait& wait)
 // another user made and this one cannot open to write (left by a start as root with this
 // user's configuration) is opened to read, and one this user cannot open at all is made
 // anew in its place, under a lock on the folder so that two windows meeting it do not each
-// put their own there.  -1 with errno set when none can be had.
+// put their own there.  Only a regular file is a lock: whatever else stands there (a FIFO,
+// a socket, a device) is opened without waiting for a peer and refused.  -1 with errno
+// set when none can be had, NotALockFile for what is no regular file.
+constexpr int NotALockFile = -2;
+
+bool isSpecialFile(mode_t mode)
+{
+    return S_ISFIFO(mode) || S_ISSOCK(mode) || S_ISCHR(mode) || S_ISBLK(mode);
+}
+
+int openLockFile(const char* path, int flags)
+{
+    // O_NONBLOCK: opening a FIFO waits for its other end otherwise, and a device may wait
+    // for its line; it changes nothing for a regular file's lock.
+    const int fd = ::open(path, flags | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    struct stat entry;
+    if (fd < 0) {
+        // A socket, or a device without its driver, cannot be opened at all.
+        const int error = errno;
+        if (::lstat(path, &entry) == 0 && isSpecialFile(entry.st_mode))
+            return NotALockFile;
+        errno = error;
+        return fd;
+    }
+    if (::fstat(fd, &entry) == 0 && S_ISREG(entry.st_mode))
+        return fd;
+    ::close(fd);
+    return NotALockFile;
+}
+
 int openLock(const QByteArray& path, const LockWait& wait)
 {
-    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd >= 0 || errno != EACCES)
+    int fd = openLockFile(path.constData(), O_RDWR | O_CREAT);
+    if (fd != -1 || errno != EACCES)
         return fd;
-    fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    fd = openLockFile(path.constData(), O_RDONLY);
     struct stat entry;
-    if (fd >= 0 || errno != EACCES || ::lstat(path.constData(), &entry) != 0 || !S_ISREG(entry.st_mode)) {
-        if (fd < 0)
+    if (fd != -1 || errno != EACCES || ::lstat(path.constData(), &entry) != 0 || !S_ISREG(entry.st_mode)) {
+        if (fd == -1)
             errno = EACCES;
         return fd;
     }
@@ -264,12 +293,12 @@ int openLock(const QByteArray& path, const LockWait& wait)
     }
     if (takeLock(folderFd, wait.retries, wait)) {
         // Another window may have made it anew meanwhile.
-        fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (fd < 0 && errno == EACCES && ::unlink(path.constData()) == 0)
-            fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        fd = openLockFile(path.constData(), O_RDWR | O_CREAT);
+        if (fd == -1 && errno == EACCES && ::unlink(path.constData()) == 0)
+            fd = openLockFile(path.constData(), O_RDWR | O_CREAT);
     }
     ::close(folderFd);   // and with it the folder's lock
-    if (fd < 0)
+    if (fd == -1)
         errno = EACCES;
     return fd;
 }
@@ -289,6 +318,11 @@ public:
         const QByteArray path = QFile::encodeName(fileName + QStringLiteral(".lock"));
         const std::string shown = "its lock file '" + printableText(path.toStdString()) + "'";
         fd = openLock(path, wait);
+        if (fd == NotALockFile) {
+            why = shown + " is not a regular file";
+            fd = -1;
+            return;
+        }
         if (fd < 0) {
             why = shown + " cannot be opened: " + std::strerror(errno);
             return;

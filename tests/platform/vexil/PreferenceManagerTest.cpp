@@ -1,5 +1,6 @@
 #include <support/ConsoleCapture.h>
 #include <support/LockHolder.h>
+#include <support/NamedPipe.h>
 #include <support/SmallDisk.h>
 #include <vexil/PreferenceManager.h>
 
@@ -29,7 +30,10 @@
 #include <pwd.h>
 #include <spawn.h>
 #include <sys/fsuid.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -425,7 +429,22 @@ enum class LockState {
     FolderPlanted,
     LinkPlanted,
     OthersUnopenable,   // root's 0600 lock, left by a start as root with the user's configuration
+    // What is no regular file stands where the lock goes: a lock that cannot be taken.
+    OwnReadOnlyFifo,    // the user's own 0444 FIFO
+    OthersFifo,         // root's 0644 FIFO, which the user may read but not write
+    WritableFifo,
+    SocketPlanted,
+    DevicePlanted,      // a character device (only root can make one)
 };
+// The lock states met by a user other than root, whose file access a root test takes on.
+bool metByAUser(LockState lock)
+{
+    return lock == LockState::OthersUnopenable || lock == LockState::OwnReadOnlyFifo || lock == LockState::OthersFifo;
+}
+bool noFile(LockState lock)
+{
+    return lock >= LockState::OwnReadOnlyFifo;
+}
 enum class Writers { OneStore, TwoStores, TwoProcesses };
 enum class Action { Pick, Reset, OpenDialog };
 
@@ -441,7 +460,8 @@ struct LockCell
 std::string cellName(const LockCell& c)
 {
     static const char* locks[] = {"free", "held briefly", "held then released", "held for ever",
-                                  "folder planted", "link planted", "root's 0600 lock"};
+                                  "folder planted", "link planted", "root's 0600 lock", "the user's 0444 FIFO",
+                                  "root's 0644 FIFO", "a writable FIFO", "a socket", "a device"};
     static const char* writers[] = {"one store", "two stores", "two processes"};
     static const char* actions[] = {"pick", "reset", "open dialog"};
     return std::string(locks[int(c.lock)]) + " / " + writers[int(c.writers)] + " / " + actions[int(c.action)] +
@@ -501,8 +521,34 @@ const bool pickChild = [] {
     std::_Exit(status);
 }();
 
+// The test's own file access for the calling thread while it lives, inside a FileUser's.
+class OwnFileAccess
+{
+public:
+    OwnFileAccess()
+        : uid(::setfsuid(uid_t(-1))), gid(::setfsgid(gid_t(-1)))
+    {
+        ::setfsuid(::geteuid());
+        ::setfsgid(::getegid());
+    }
+    ~OwnFileAccess()
+    {
+        ::setfsuid(uid);
+        ::setfsgid(gid);
+    }
+    OwnFileAccess(const OwnFileAccess&) = delete;
+    OwnFileAccess& operator=(const OwnFileAccess&) = delete;
+
+private:
+    uid_t uid;
+    gid_t gid;
+};
+
 int pickInAnotherProcess(uid_t user, Vexil::PM_SETTING id, const QString& value, const QString& file)
 {
+    // Started with the test's own access, which can reach the test program wherever the
+    // checkout lies; the other process takes on the user's itself.
+    const OwnFileAccess own;
     const pid_t pid = spawnSelf(QByteArray(pickVariable) + '=' + QByteArray::number(user) + ' ' +
                                 QByteArray::number(int(id)) + ' ' + value.toUtf8() + ' ' + QFile::encodeName(file));
     if (pid <= 0)
@@ -525,6 +571,45 @@ uid_t unprivilegedUser()
     return nobody ? nobody->pw_uid : 65534;
 }
 
+// Plants at `path` what is no regular file; false when it cannot be made here.
+bool plantSpecialFile(LockState lock, const QString& path, uid_t user, std::unique_ptr<PelmoraTest::NamedPipe>& fifo)
+{
+    const QByteArray name = QFile::encodeName(path);
+    QFile::remove(path);
+    switch (lock) {
+    case LockState::OwnReadOnlyFifo:
+    case LockState::OthersFifo:
+    case LockState::WritableFifo:
+        fifo = std::make_unique<PelmoraTest::NamedPipe>(path);
+        return fifo->created()
+               && ::chmod(name.constData(), lock == LockState::OwnReadOnlyFifo ? 0444 : 0644) == 0
+               && (lock != LockState::OwnReadOnlyFifo || ::chown(name.constData(), user, user) == 0);
+    case LockState::SocketPlanted: {
+        // Bound by its name in its folder, which may be longer than a socket's address.
+        const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int here = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray base = QFile::encodeName(QFileInfo(path).fileName());
+        std::snprintf(address.sun_path, sizeof address.sun_path, "%s", base.constData());
+        const bool bound = socket >= 0 && here >= 0
+                           && ::chdir(QFile::encodeName(QFileInfo(path).absolutePath()).constData()) == 0
+                           && ::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+        if (here >= 0) {
+            (void)::fchdir(here);
+            ::close(here);
+        }
+        if (socket >= 0)
+            ::close(socket);   // the socket file stays
+        return bound;
+    }
+    case LockState::DevicePlanted:
+        return ::mknod(name.constData(), S_IFCHR | 0666, makedev(1, 3)) == 0;   // as /dev/null
+    default:
+        return false;
+    }
+}
+
 // Runs one cell in `folder`, as `user` for the store's own file access; says what went
 // wrong, nothing when all held.
 std::string runLockCell(const LockCell& c, const QString& folder, uid_t user)
@@ -542,12 +627,15 @@ std::string runLockCell(const LockCell& c, const QString& folder, uid_t user)
         seed.set(Vexil::PM_LANGUAGE, QStringLiteral("de"), false);
         seed.set(Vexil::PM_UNIT_SYSTEM, QStringLiteral("CMGS"), false);
     }
-    if (c.lock != LockState::OthersUnopenable)
+    if (!metByAUser(c.lock))
         user = 0;
     else if (::chown(QFile::encodeName(folder).constData(), user, user) != 0
              || ::chmod(QFile::encodeName(file).constData(), 0644) != 0)
         return "cannot give the folder to the user";
     std::unique_ptr<PelmoraTest::LockHolder> holder;
+    std::unique_ptr<PelmoraTest::NamedPipe> fifo;
+    if (noFile(c.lock) && !plantSpecialFile(c.lock, lockFile, user, fifo))
+        return "cannot plant " + cellName(c);
     switch (c.lock) {
     case LockState::HeldBriefly:
     case LockState::HeldThenReleased:
@@ -588,20 +676,28 @@ std::string runLockCell(const LockCell& c, const QString& folder, uid_t user)
     const QString mine = c.action == Action::Pick ? QStringLiteral("MMKS")
                          : c.action == Action::Reset ? QStringLiteral("MKS") : QStringLiteral("/a/1");
     const QString theirs = c.action == Action::OpenDialog ? QStringLiteral("/b/1") : QStringLiteral("UMKS");
-    switch (c.action) {
-    case Action::Pick:
-        a->set(Vexil::PM_UNIT_SYSTEM, mine, false);
-        break;
-    case Action::Reset:
-        a->reset();
-        break;
-    case Action::OpenDialog:
-        for (const auto id : folderIds)
-            a->set(id, QStringLiteral("/a/%1").arg(int(id)), false);
-        break;
-    }
+    const auto change = [&] {
+        switch (c.action) {
+        case Action::Pick:
+            a->set(Vexil::PM_UNIT_SYSTEM, mine, false);
+            break;
+        case Action::Reset:
+            a->reset();
+            break;
+        case Action::OpenDialog:
+            for (const auto id : folderIds)
+                a->set(id, QStringLiteral("/a/%1").arg(int(id)), false);
+            break;
+        }
+    };
+    // A write that waits for the other end of a FIFO is let go, and the cell fails.
+    if (fifo)
+        check(fifo->runsWithoutWaiting(change), "a write waited for a writer of the FIFO");
+    else
+        change();
     const bool heldAtFirst = c.lock == LockState::HeldThenReleased || c.lock == LockState::HeldForEver;
-    const bool blocked = heldAtFirst || c.lock == LockState::FolderPlanted || c.lock == LockState::LinkPlanted;
+    const bool blocked = heldAtFirst || c.lock == LockState::FolderPlanted || c.lock == LockState::LinkPlanted
+                         || noFile(c.lock);
     // The whole wait once for a run of writes, then a short one for each further write.
     const int writes = c.action == Action::OpenDialog ? int(std::size(folderIds)) : 1;
     const int expectedPauses = heldAtFirst ? lockRetries + (writes - 1) * lockRetriesInARun
@@ -622,8 +718,9 @@ std::string runLockCell(const LockCell& c, const QString& folder, uid_t user)
         holder->release();
     else if (c.lock == LockState::FolderPlanted)
         QDir().rmdir(lockFile);
-    else if (c.lock == LockState::LinkPlanted)
+    else if (c.lock == LockState::LinkPlanted || noFile(c.lock))
         QFile::remove(lockFile);
+    fifo.reset();
     bool theirsWritten = false;
     if (c.writers == Writers::TwoStores) {
         QSignalSpy bFailed(b.get(), &PreferenceManager::saveFailed);
@@ -706,19 +803,32 @@ TEST(PreferenceLockRule, EveryLockStateWriterAndActionKeepsTheRule)
             ::close(again);
     }
     if (!actsAsUser)
-        std::printf("[ SKIPPED  ] the cells of root's lock: no user whose file access this test can take on\n");
+        std::printf("[ SKIPPED  ] the cells of root's lock and FIFO: no user whose file access this test can take on\n");
+    // Only root makes a device.
+    bool makesDevices = false;
+    {
+        QTemporaryDir probe;
+        const QByteArray device = QFile::encodeName(probe.filePath(QStringLiteral("device")));
+        makesDevices = ::mknod(device.constData(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+        ::unlink(device.constData());
+    }
+    if (!makesDevices)
+        std::printf("[ SKIPPED  ] the cells of a device: this test cannot make one\n");
     for (const auto lock : {LockState::Free, LockState::HeldBriefly, LockState::HeldThenReleased,
                             LockState::HeldForEver, LockState::FolderPlanted, LockState::LinkPlanted,
-                            LockState::OthersUnopenable}) {
+                            LockState::OthersUnopenable, LockState::OwnReadOnlyFifo, LockState::OthersFifo,
+                            LockState::WritableFifo, LockState::SocketPlanted, LockState::DevicePlanted}) {
         for (const auto writers : {Writers::OneStore, Writers::TwoStores, Writers::TwoProcesses}) {
             for (const auto& [action, programEnds] : {std::pair{Action::Pick, false}, std::pair{Action::Reset, false},
                                                      std::pair{Action::OpenDialog, false}, std::pair{Action::Pick, true}}) {
                 const LockCell cell{lock, writers, action, programEnds};
-                if (lock == LockState::OthersUnopenable && !actsAsUser)
+                // The user's own FIFO needs no other user where the test is not root's.
+                const bool switchesUser = metByAUser(lock) && (lock != LockState::OwnReadOnlyFifo || ::geteuid() == 0);
+                if ((switchesUser && !actsAsUser) || (lock == LockState::OthersFifo && ::geteuid() != 0)
+                    || (lock == LockState::DevicePlanted && !makesDevices))
                     continue;
                 // The test's own temporary folder is root's alone: the user's cell is in one it reaches.
-                QTemporaryDir dir(lock == LockState::OthersUnopenable ? QStringLiteral("/tmp/pelmora-prefs-XXXXXX")
-                                                                       : QString());
+                QTemporaryDir dir(switchesUser ? QStringLiteral("/tmp/pelmora-prefs-XXXXXX") : QString());
                 ASSERT_TRUE(dir.isValid());
                 ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0711), 0);
                 const QString folder = dir.filePath(QStringLiteral("config"));
