@@ -34,6 +34,7 @@
 #include <cerrno>
 #include <fstream>
 #include <functional>
+#include <new>
 #include <initializer_list>
 #include <limits>
 #include <string_view>
@@ -310,17 +311,25 @@ bool openAnnotationListFile(const std::string& fileName)
     std::string reason;
     std::string unsavable;
     bool read = false;
+    bool outOfMemory = false;
     {
         ReaderComplaints complaints({storage, node});
         read = addReadNode(scene, node, storage, [&] {
-            std::string text;
-            if (storage->ReadData(node) != 1)
+            // A file memory cannot hold is refused like any other: the node goes, and the
+            // scene's batch ends.
+            try {
+                std::string text;
+                if (storage->ReadData(node) != 1)
+                    return false;
+                if (annotationNodeText(node, text))
+                    unsavable = Obj::ProjectFile::value_error(text);
+                return unsavable.empty();
+            } catch (const std::bad_alloc&) {
+                outOfMemory = true;
                 return false;
-            if (annotationNodeText(node, text))
-                unsavable = Obj::ProjectFile::value_error(text);
-            return unsavable.empty();
+            }
         });
-        reason = complaints.firstError;
+        reason = outOfMemory ? "there is not enough memory to read it" : complaints.firstError;
         for (const std::string& warning : complaints.warnings)
             console.Warning("%s\n", warning.c_str());
     }

@@ -348,6 +348,7 @@ struct DlgIPCImp::Decoder
         if (decides && judge.wholeUtf8() != judge.wholeGbk())
             gbkRun = judge.wholeGbk();
         judge = Judge();
+        cut.clear();
         atLineStart = true;
         settled = false;
         beyond = false;
@@ -414,7 +415,8 @@ struct DlgIPCImp::Decoder
         if (atEnd && partial()) {
             text += QChar(QChar::ReplacementCharacter);
             cut.clear();
-            endLine();
+            // A line the output's end cut off in a character decides nothing.
+            endLine(false);
         }
         return text;
     }
@@ -471,7 +473,8 @@ private:
             while (boundary < kept.size() && (static_cast<unsigned char>(kept[boundary]) & 0xC0) == 0x80)
                 ++boundary;
             before = QString::fromUtf8(kept.constData(), boundary).size();
-            again = QString::fromUtf8(kept);
+            // Whole: a NUL in the line is shown, not the end of it.
+            again = QString::fromUtf8(kept.constData(), kept.size());
         }
         if (charsBefore > 0) {
             retract = charsBefore;
@@ -936,7 +939,7 @@ void DlgIPCImp::showRead(const QByteArray& bytes, int channel, bool atEnd)
     if (bytes.isEmpty() && (!atEnd || !d || !d->partial()))
         return;
     try {
-        QString text = d ? d->decode(bytes, atEnd) : QString::fromUtf8(bytes);
+        QString text = d ? d->decode(bytes, atEnd) : QString::fromUtf8(bytes.constData(), bytes.size());
         if (d && d->retract > 0 && !retractShown(channel, d->retract))
             text.remove(0, d->redecoded); // its start stays as it was shown
         if (!text.isEmpty())
@@ -1158,7 +1161,9 @@ bool DlgIPCImp::retractShown(int channel, int count)
     if (fromView > 0) {
         QTextCursor cursor(doc);
         cursor.movePosition(QTextCursor::End);
-        cursor.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor, fromView);
+        // Counted in UTF-16 units, as the text was: moving left would step over whole
+        // characters (a surrogate pair, a letter with its marks) and take earlier output.
+        cursor.setPosition(cursor.position() - fromView, QTextCursor::KeepAnchor);
         cursor.removeSelectedText();
     }
     return true;

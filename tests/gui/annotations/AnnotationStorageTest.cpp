@@ -622,9 +622,10 @@ TEST_F(AnnotationStorage, BadFilesAreRejectedAndChangeNothing)
             }
             if (PelmoraTest::workCounted()) {
                 // What a read allocates follows the file's size, not the bars of a header.
-                if (c.bytesPerFileByte > 0)
+                if (c.bytesPerFileByte > 0) {
                     EXPECT_LE(double(four.work.bytes), c.bytesPerFileByte * double(four.fileBytes) + 65536)
                         << PelmoraTest::describe(four.work) << " for a file of " << four.fileBytes << " bytes";
+                }
                 EXPECT_LE(double(four.work.allocations), 4.5 * double(one.work.allocations) + 100)
                     << PelmoraTest::describe(one.work) << ", then " << PelmoraTest::describe(four.work);
                 EXPECT_LE(double(four.work.bytes), 4.5 * double(one.work.bytes) + 65536)

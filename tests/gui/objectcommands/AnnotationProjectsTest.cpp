@@ -20,6 +20,8 @@
 #include <visualization/qView3DMRML.h>
 
 #include <support/ConsoleCapture.h>
+#include <support/CostLimits.h>
+#include <support/OwnMemory.h>
 #include <support/TestEnvironment.h>
 
 #include <femgui/FemGui.h>
@@ -48,6 +50,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <cstring>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -369,6 +374,76 @@ TEST_F(AnnotationProjects, ADamagedAnnotationTextIsRefusedAndLeavesNoNode)
         if (!nodeOf<vtkMRMLAnnotationFiducialNode>(object)) {
             EXPECT_EQ(scene->GetNumberOfNodes(), nodesBefore);
         }
+    }
+}
+
+// A list file whose reading needs more memory than there is is refused as a damaged one
+// is, for either reader: the scene holds what it held and its batch has ended, and the
+// next file opens.
+TEST_F(AnnotationProjects, AListFileMemoryCannotHoldIsRefusedAndTheNextOneOpens)
+{
+    PELMORA_SKIP_COST_LIMITS_WHEN_INSTRUMENTED();
+    QTemporaryDir dir;
+    Obj::Project* project = openProject();
+    vtkMRMLScene* scene = sceneOf(project);
+    const QString rulerFile = dir.filePath("span.acsv");
+    {
+        vtkNew<vtkMRMLScene> other;
+        vtkNew<vtkMRMLAnnotationRulerNode> ruler;
+        ruler->Initialize(other);
+        const double p1[3] = {0, 0, 0}, p2[3] = {1, 2, 3};
+        ruler->SetPositionWorldCoordinates1(p1);
+        ruler->SetPositionWorldCoordinates2(p2);
+        vtkNew<vtkMRMLAnnotationRulerStorageNode> writer;
+        writer->SetFileName(rulerFile.toUtf8().constData());
+        ASSERT_EQ(writer->WriteData(ruler), 1);
+    }
+    QFile rulerText(rulerFile);
+    ASSERT_TRUE(rulerText.open(QIODevice::ReadOnly));
+    const std::string ruler = rulerText.readAll().toStdString();
+    const struct
+    {
+        const char* name;
+        std::string content;
+        const char* header;
+    } files[] = {{"ruler..many names.acsv", ruler, "# textColumns = type|annotation|sel|vis"},
+                 {"fiducial..many names.fcsv", "# pointColumns = type|x|y|z|sel|vis\npoint|1|2|3|1|1\n",
+                  "# pointColumns = type|x|y|z|sel|vis"}};
+    // Four million names its header names: a few hundred megabytes to tell them apart.
+    std::string names;
+    for (int i = 0; i < 4000000; ++i)
+        names += "|c" + std::to_string(i);
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.name);
+        std::string content = f.content;
+        const size_t header = content.find(f.header);
+        ASSERT_NE(header, std::string::npos);
+        content.insert(header + std::strlen(f.header), names);
+        const QString big = dir.filePath(QString::fromUtf8(f.name));
+        QFile out(big);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        ASSERT_EQ(out.write(content.data(), qint64(content.size())), qint64(content.size()));
+        out.close();
+        const int nodesBefore = scene->GetNumberOfNodes();
+        PelmoraTest::ConsoleCapture console;
+        bool opened = true;
+        {
+            // A hundred megabytes above what this process holds now.
+            rlimit saved{};
+            ASSERT_EQ(getrlimit(RLIMIT_AS, &saved), 0);
+            rlimit capped = saved;
+            capped.rlim_cur = static_cast<rlim_t>(PelmoraTest::statusKiB("VmSize") + 100 * 1024) * 1024;
+            ASSERT_EQ(setrlimit(RLIMIT_AS, &capped), 0);
+            opened = Gui::openAnnotationListFile(big.toStdString());
+            setrlimit(RLIMIT_AS, &saved);
+        }
+        EXPECT_FALSE(opened);
+        EXPECT_TRUE(console.contains(PelmoraTest::ConsoleCapture::Level::Error, "there is not enough memory to read it"));
+        EXPECT_EQ(scene->GetNumberOfNodes(), nodesBefore);
+        EXPECT_FALSE(scene->IsBatchProcessing());
+        QFile::remove(big);
+        EXPECT_TRUE(Gui::openAnnotationListFile(rulerFile.toStdString()));
+        EXPECT_GT(scene->GetNumberOfNodes(), nodesBefore);
     }
 }
 

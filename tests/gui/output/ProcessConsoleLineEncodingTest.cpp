@@ -65,12 +65,20 @@ std::vector<Row> rows()
     return table;
 }
 
-// Runs `row` in a console, then checks the view's text as copied and as saved.
-void expectShownCopiedAndSaved(const Row& row, const QString& file)
+// Runs `row` in a console, then checks the view's text as copied and as saved.  With
+// `steps`, the script's wait for step 1 ends once the view shows `shownFirst`.
+void expectShownCopiedAndSaved(const Row& row, const QString& file, const PelmoraTest::ScriptSteps* steps = nullptr,
+                               const QString& shownFirst = {})
 {
     SCOPED_TRACE(row.name);
     PelmoraTest::SavingConsole console(QStringLiteral("Solver"), true);
-    ASSERT_TRUE(PelmoraTest::runScript(console, row.script));
+    if (steps) {
+        ASSERT_TRUE(console.startRunning(PelmoraTest::shell(), {QStringLiteral("-c"), row.script}));
+        EXPECT_TRUE(steps->goOnceShown(console, shownFirst, 1));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return PelmoraTest::endReported(console); }, PelmoraTest::HangGuardMs));
+    } else {
+        ASSERT_TRUE(PelmoraTest::runScript(console, row.script));
+    }
     QApplication::clipboard()->clear();
     console.findChild<QPushButton*>(QStringLiteral("pb_copy"))->click();
     const QString copied = QApplication::clipboard()->text();
@@ -80,7 +88,8 @@ void expectShownCopiedAndSaved(const Row& row, const QString& file)
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     const QString header = QStringLiteral("Arguments: -c ") + row.script + QLatin1Char('\n');
     EXPECT_TRUE(copied.contains(header + row.shown)) << copied.right(row.shown.size() + 40).toStdString();
-    EXPECT_EQ(QString::fromUtf8(saved.readAll()), copied);
+    const QByteArray bytes = saved.readAll();
+    EXPECT_EQ(QString::fromUtf8(bytes.constData(), bytes.size()), copied);
     EXPECT_LE(console.mostLineBytesKept(), 4 * Bound);
     EXPECT_FALSE(console.hasErrors());
 }
@@ -175,5 +184,55 @@ TEST(ProcessConsoleLineEncoding, ALineValidInOnlyOneEncodingDecidesForTheLinesVa
             }
             expectShownCopiedAndSaved(row, file);
         }
+    }
+}
+
+// A line shown in part by earlier reads and then shown again in the other encoding
+// replaces what it showed and nothing before it, whatever its characters (outside the
+// Basic Multilingual Plane, with combining marks, a NUL); a line that the end of its
+// channel cuts off in a character shows a replacement mark and decides nothing.
+TEST(ProcessConsoleLineEncoding, ALineShownAgainReplacesOnlyItselfAndACutEndDecidesNothing)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("saved.log"));
+    const QString drained = PelmoraTest::buildDrainedProgram(dir.path());
+    ASSERT_FALSE(drained.isEmpty()) << "the drained program could not be built with cc";
+    QTextCodec* gbkCodec = QTextCodec::codecForName("GBK");
+    const QString read = QStringLiteral("; '%1'; ").arg(drained);
+    // Each piece comes in a read of its own.
+    const auto pieces = [&](const std::vector<QByteArray>& parts) {
+        QString script;
+        for (const QByteArray& part : parts)
+            script += printfOf(part) + read;
+        return script;
+    };
+    const QByteArray smiles = QByteArray("\xf0\x9f\x98\x80").repeated(10);
+    const QByteArray marks = QByteArray("e\xcc\x81").repeated(10);   // e and a combining acute
+    const std::vector<Row> table = {
+        {"characters outside the BMP, then no UTF-8", pieces({"hello world\n", smiles, "\x80\n"}),
+         QStringLiteral("hello world\n") + gbkCodec->toUnicode(smiles + "\x80\n")},
+        {"combining marks, then no UTF-8", pieces({"hello world\n", marks, "\x80\n"}),
+         QStringLiteral("hello world\n") + gbkCodec->toUnicode(marks + "\x80\n")},
+        {"a NUL in GBK shown again as UTF-8",
+         pieces({gbk(u"\u4e2d") + '\n', QByteArray("\xc3\xa9\0", 3), "\xe4\xb8\xad\n", "ok\n"}),
+         QStringLiteral(u"\u4e2d\n\u00e9") + QChar(0) + QStringLiteral(u"\u4e2d\nok\n")},
+        // "\xe4\xb8" is GBK too; the later line, valid both ways, stays UTF-8.  The error
+        // channel waits until the console has closed the output's end.
+        {"the output's end cuts a character off",
+         QStringLiteral("o=$(readlink /proc/$$/fd/1); ") + printfOf("\xe4\xb8")
+             + QStringLiteral("; exec 1>&-; while ls -l /proc/$PPID/fd 2>/dev/null | grep -qF \"$o\"; do sleep 0.01; "
+                              "done; ")
+             + printfOf("Gr\xc3\xb6\xc3\x9f" "e\n") + QStringLiteral(" >&2"),
+         QStringLiteral(u"\ufffdGr\u00f6\u00dfe\n")},
+    };
+    for (const Row& row : table)
+        expectShownCopiedAndSaved(row, file);
+    // The start of the line on screen before its rest comes.
+    for (const QByteArray& start : {smiles, marks}) {
+        const PelmoraTest::ScriptSteps steps;
+        const Row row{"shown before its rest came: " + start.toStdString(),
+                      pieces({"hello world\n", start}) + steps.waitFor(1) + printfOf("\x80\n"),
+                      QStringLiteral("hello world\n") + gbkCodec->toUnicode(start + "\x80\n")};
+        expectShownCopiedAndSaved(row, file, &steps, QStringLiteral("hello world\n") + QString::fromUtf8(start));
     }
 }
