@@ -120,12 +120,26 @@ QByteArray gbk(const char16_t* text)
     return QTextCodec::codecForName("GBK")->fromUnicode(QString::fromUtf16(text));
 }
 
-} // namespace
-
-TEST(ProcessConsoleLineEncoding, ALineIsShownAgainWholeOnlyWithinItsKeptStart)
+// Where the console saves, and a program that waits until the console has read what was
+// written before it.
+class ProcessConsoleLineEncoding : public ::testing::Test
 {
+protected:
+    void SetUp() override
+    {
+        drained = PelmoraTest::buildDrainedProgram(dir.path());
+        ASSERT_FALSE(drained.isEmpty()) << "the drained program could not be built with cc";
+    }
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("saved.log"));
+    QString drained;
+    QTextCodec* const gbkCodec = QTextCodec::codecForName("GBK");
+};
+
+} // namespace
+
+TEST_F(ProcessConsoleLineEncoding, ALineIsShownAgainWholeOnlyWithinItsKeptStart)
+{
     for (const Row& row : rows())
         expectShownCopiedAndSaved(row, file);
 }
@@ -133,12 +147,8 @@ TEST(ProcessConsoleLineEncoding, ALineIsShownAgainWholeOnlyWithinItsKeptStart)
 // A line valid in only one encoding decides how the lines valid in both that follow it are
 // shown, until the next such line; a line valid in neither (Latin-1 "caf\xe9.dat") decides
 // nothing; before any line has decided, UTF-8.  A line that is no UTF-8 is GBK.
-TEST(ProcessConsoleLineEncoding, ALineValidInOnlyOneEncodingDecidesForTheLinesValidInBoth)
+TEST_F(ProcessConsoleLineEncoding, ALineValidInOnlyOneEncodingDecidesForTheLinesValidInBoth)
 {
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("saved.log"));
-    const QString drained = PelmoraTest::buildDrainedProgram(dir.path());
-    ASSERT_FALSE(drained.isEmpty()) << "the drained program could not be built with cc";
     const auto utf8 = [](const char* text) { return EncodedLine{QByteArray(text), Shown::Utf8}; };
     const struct
     {
@@ -170,7 +180,6 @@ TEST(ProcessConsoleLineEncoding, ALineValidInOnlyOneEncodingDecidesForTheLinesVa
     } channels[] = {{"output", [](size_t) { return false; }},
                     {"errors", [](size_t) { return true; }},
                     {"alternating", [](size_t line) { return line % 2 == 1; }}};
-    QTextCodec* gbkCodec = QTextCodec::codecForName("GBK");
     for (const auto& run : runs) {
         for (const auto& channel : channels) {
             Row row{std::string(run.name) + " / " + channel.name, QString(), QString()};
@@ -191,13 +200,8 @@ TEST(ProcessConsoleLineEncoding, ALineValidInOnlyOneEncodingDecidesForTheLinesVa
 // replaces what it showed and nothing before it, whatever its characters (outside the
 // Basic Multilingual Plane, with combining marks, a NUL); a line that the end of its
 // channel cuts off in a character shows a replacement mark and decides nothing.
-TEST(ProcessConsoleLineEncoding, ALineShownAgainReplacesOnlyItselfAndACutEndDecidesNothing)
+TEST_F(ProcessConsoleLineEncoding, ALineShownAgainReplacesOnlyItselfAndACutEndDecidesNothing)
 {
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("saved.log"));
-    const QString drained = PelmoraTest::buildDrainedProgram(dir.path());
-    ASSERT_FALSE(drained.isEmpty()) << "the drained program could not be built with cc";
-    QTextCodec* gbkCodec = QTextCodec::codecForName("GBK");
     const QString read = QStringLiteral("; '%1'; ").arg(drained);
     // Each piece comes in a read of its own.
     const auto pieces = [&](const std::vector<QByteArray>& parts) {
