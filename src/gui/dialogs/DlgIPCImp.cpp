@@ -339,6 +339,15 @@ struct DlgIPCImp::Decoder
     // A character has begun and its rest has not come.
     bool partial() const { return !cut.isEmpty() || gbkLead; }
 
+    // The start of the line shown again could not replace what it showed before: that
+    // stays, and the line is not shown again (what it shows from here on no count holds).
+    void keepAsShown()
+    {
+        beyond = true;
+        kept = QByteArray();
+        keptChars = 0;
+    }
+
     // The line has ended, or the output: nothing of it is kept.  A line judged whole that
     // is valid in only one encoding decides how the run's next lines valid in both are
     // shown; `decides` is false where not all of its bytes were judged (the line was taken
@@ -940,10 +949,21 @@ void DlgIPCImp::showRead(const QByteArray& bytes, int channel, bool atEnd)
         return;
     try {
         QString text = d ? d->decode(bytes, atEnd) : QString::fromUtf8(bytes.constData(), bytes.size());
-        if (d && d->retract > 0 && !retractShown(channel, d->retract))
-            text.remove(0, d->redecoded); // its start stays as it was shown
-        if (!text.isEmpty())
+        if (d && d->retract > 0) {
+            if (retractShown(channel, d->retract)) {
+                lastLineTail -= d->retract;
+            } else {
+                // Its start stays as it was shown, and the line is not shown again.
+                text.remove(0, d->redecoded);
+                d->keepAsShown();
+            }
+        }
+        if (!text.isEmpty()) {
+            const int lineFeed = text.lastIndexOf(QLatin1Char('\n'));
+            lastLineTail = lineFeed >= 0 ? text.size() - lineFeed - 1
+                                         : (lastShownChannel == channel ? lastLineTail : 0) + text.size();
             lastShownChannel = channel;
+        }
         pending += text;
         pendingLines += text.count(QLatin1Char('\n'));
         keepPendingBounded(false);
@@ -1147,7 +1167,8 @@ void DlgIPCImp::insertAtEnd(const QString& text)
 // are the last ones shown and the view holds them as one block.
 bool DlgIPCImp::retractShown(int channel, int count)
 {
-    if (lastShownChannel != channel)
+    // Only what this channel's line showed since the other channel's output last came.
+    if (lastShownChannel != channel || count > lastLineTail)
         return false;
     const int fromPending = std::min(count, int(pending.size()));
     if (pending.rightRef(fromPending).contains(QLatin1Char('\n')))

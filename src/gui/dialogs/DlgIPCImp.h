@@ -236,8 +236,10 @@ private:
     // The current run's last line valid in only one of UTF-8 and GBK was GBK: its lines
     // valid in both are shown as GBK.
     bool bothWaysAsGbk = false;
-    // The channel whose output was shown last (-1: the console's own text).
+    // The channel whose output was shown last (-1: the console's own text), and how many
+    // characters at the end of the output are its current line's.
     int lastShownChannel = -1;
+    int lastLineTail = 0;
 };
 
 } // namespace Gui

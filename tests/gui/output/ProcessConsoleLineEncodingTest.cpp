@@ -66,15 +66,16 @@ std::vector<Row> rows()
 }
 
 // Runs `row` in a console, then checks the view's text as copied and as saved.  With
-// `steps`, the script's wait for step 1 ends once the view shows `shownFirst`.
+// `steps`, the script's wait for step N ends once the view shows `shownBefore[N - 1]`.
 void expectShownCopiedAndSaved(const Row& row, const QString& file, const PelmoraTest::ScriptSteps* steps = nullptr,
-                               const QString& shownFirst = {})
+                               const std::vector<QString>& shownBefore = {})
 {
     SCOPED_TRACE(row.name);
     PelmoraTest::SavingConsole console(QStringLiteral("Solver"), true);
     if (steps) {
         ASSERT_TRUE(console.startRunning(PelmoraTest::shell(), {QStringLiteral("-c"), row.script}));
-        EXPECT_TRUE(steps->goOnceShown(console, shownFirst, 1));
+        for (size_t step = 0; step < shownBefore.size(); ++step)
+            EXPECT_TRUE(steps->goOnceShown(console, shownBefore[step], int(step) + 1)) << "step " << step + 1;
         ASSERT_TRUE(QTest::qWaitFor([&] { return PelmoraTest::endReported(console); }, PelmoraTest::HangGuardMs));
     } else {
         ASSERT_TRUE(PelmoraTest::runScript(console, row.script));
@@ -237,6 +238,51 @@ TEST_F(ProcessConsoleLineEncoding, ALineShownAgainReplacesOnlyItselfAndACutEndDe
         const Row row{"shown before its rest came: " + start.toStdString(),
                       pieces({"hello world\n", start}) + steps.waitFor(1) + printfOf("\x80\n"),
                       QStringLiteral("hello world\n") + gbkCodec->toUnicode(start + "\x80\n")};
-        expectShownCopiedAndSaved(row, file, &steps, QStringLiteral("hello world\n") + QString::fromUtf8(start));
+        expectShownCopiedAndSaved(row, file, &steps, {QStringLiteral("hello world\n") + QString::fromUtf8(start)});
+    }
+    // Each piece on screen before the next comes, on either channel: a line shown again
+    // takes back only what it showed since the other channel's output came; where that
+    // cannot be, its start stays as shown, and it is not shown again later.
+    struct Piece
+    {
+        QByteArray bytes;
+        bool toErrors;
+        QString onScreen;   // as the view shows it (a carriage return starts a line)
+    };
+    const QByteArray zhongs = QByteArray("\xe4\xb8\xad").repeated(4);   // GBK too
+    const QString zhong = QStringLiteral(u"\u4e2d\n");
+    const struct
+    {
+        const char* name;
+        std::vector<Piece> pieces;
+        QString shown;
+    } interleaved[] = {
+        {"the other channel's text after the line's start",
+         {{"AB", false, "AB"}, {"\nyyyy", true, "\nyyyy"}, {"CD", false, "CD"}, {"\x80\nend\n", false, {}}},
+         QStringLiteral("AB\nyyyyCD") + gbkCodec->toUnicode("\x80\nend\n")},
+        {"the other channel's text within a line shown again twice",
+         {{gbk(u"\u4e2d") + '\n', false, zhong}, {"AB", false, "AB"}, {"yy", true, "yy"},
+          {"\xe2\x82\xac ", false, QStringLiteral(u"\u20ac ")}, {"\x80\nend\n", false, {}}},
+         zhong + QStringLiteral(u"AByy\u20ac ") + gbkCodec->toUnicode("\x80\nend\n")},
+        {"a carriage return within a line shown again twice",
+         {{gbk(u"\u4e2d") + '\n', false, zhong}, {"A\r", false, "A\n"}, {zhongs, false, gbkCodec->toUnicode(zhongs)},
+          {"\xe2\x82\xac ", false, QStringLiteral(u"\u20ac ")}, {"\x80\nend\n", false, {}}},
+         zhong + QStringLiteral("A\r") + gbkCodec->toUnicode(zhongs) + QStringLiteral(u"\u20ac ")
+             + gbkCodec->toUnicode("\x80\nend\n")},
+    };
+    for (const auto& run : interleaved) {
+        const PelmoraTest::ScriptSteps steps;
+        Row row{run.name, QString(), run.shown};
+        std::vector<QString> shownBefore;
+        QString onScreen;
+        for (size_t k = 0; k < run.pieces.size(); ++k) {
+            const Piece& piece = run.pieces[k];
+            row.script += printfOf(piece.bytes) + (piece.toErrors ? QStringLiteral(" >&2; ") : QStringLiteral("; "));
+            if (k + 1 < run.pieces.size()) {
+                row.script += steps.waitFor(int(k) + 1);
+                shownBefore.push_back(onScreen += piece.onScreen);
+            }
+        }
+        expectShownCopiedAndSaved(row, file, &steps, shownBefore);
     }
 }
