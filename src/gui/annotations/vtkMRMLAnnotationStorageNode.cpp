@@ -369,14 +369,15 @@ int vtkMRMLAnnotationStorageNode::ReadColumnsHeader(const char* header, std::str
     std::string problem;
     // How often each name came so far.  The names are the file's: hashed under the
     // process's seed, so that no header makes each look-up walk the names before it.  Room
-    // is made at once for the names there are (empty ones between bars are none), at most
-    // one slot for each eight bytes of the header, so that a name given many times costs
-    // no more than the header's own size.
+    // is made at once for the names there are (empty ones between bars are none), but no
+    // more than there can be different ones: a name of three or more characters takes four
+    // bytes with its bar, and there are 65,792 shorter ones.  So a name given many times
+    // costs no more than the header's own size.
     Counted::HashMap<std::string_view, int, &vtkMRMLAnnotationStorageNode::ColumnNameSteps> seen;
     size_t nameCount = 0;
     for (size_t i = 0; i < value.size(); ++i)
         nameCount += value[i] != '|' && (i + 1 == value.size() || value[i + 1] == '|');
-    seen.reserve(std::min(nameCount, value.size() / 8));
+    seen.reserve(std::min(nameCount, value.size() / 4 + 65792));
     // The first few names the section does not have, and of those it has given twice.
     std::vector<std::string_view> unknown, repeated;
     size_t unknownCount = 0, repeatedCount = 0;
