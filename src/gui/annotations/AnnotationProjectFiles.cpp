@@ -34,9 +34,9 @@
 #include <cerrno>
 #include <fstream>
 #include <functional>
-#include <new>
 #include <initializer_list>
 #include <limits>
+#include <new>
 #include <string_view>
 #include <vector>
 

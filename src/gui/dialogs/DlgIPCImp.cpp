@@ -307,26 +307,21 @@ struct DlgIPCImp::Decoder
 
         void feed(const char* s, int n)
         {
-            for (int i = 0; i < n && (utf8 || gbk); ++i) {
+            if (gbk)
+                gbk = validGbk(s, n, gbkLead) == n;
+            for (int i = 0; i < n && utf8; ++i) {
                 const auto c = static_cast<unsigned char>(s[i]);
-                if (utf8 && utf8Rest > 0) {
+                if (utf8Rest > 0) {
                     utf8 = c >= low && c <= high;
                     --utf8Rest;
                     low = 0x80;
                     high = 0xBF;
-                } else if (utf8 && c >= 0x80) {
+                } else if (c >= 0x80) {
                     // No overlong forms and no surrogates, as validUtf8.
                     utf8Rest = c >= 0xC2 && c <= 0xDF ? 1 : c >= 0xE0 && c <= 0xEF ? 2 : c >= 0xF0 && c <= 0xF4 ? 3 : -1;
                     utf8 = utf8Rest > 0;
                     low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
                     high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
-                }
-                if (gbk && gbkLead) {
-                    gbk = c >= 0x40 && c != 0x7F && c != 0xFF;
-                    gbkLead = false;
-                } else if (gbk && c >= 0x80) {
-                    gbk = c != 0x80 && c != 0xFF;
-                    gbkLead = true;
                 }
             }
         }
